@@ -1,0 +1,19 @@
+# Every library the engine links, found once here. The set-up script installs them all.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(mimalloc REQUIRED)
+
+set(KELVARO_PKG_MODULES
+  sdl2 epoxy egl gl openal freealut ogg vorbisidec libmpg123 libpng libjpeg zlib json-c box2d
+  libcurl libffi spirv-cross-c-shared)
+set(KELVARO_DEP_TARGETS)
+foreach(mod ${KELVARO_PKG_MODULES})
+  string(MAKE_C_IDENTIFIER ${mod} id)
+  pkg_check_modules(DEP_${id} REQUIRED IMPORTED_TARGET ${mod})
+  list(APPEND KELVARO_DEP_TARGETS PkgConfig::DEP_${id})
+endforeach()
+
+find_library(GIF_LIBRARY NAMES gif REQUIRED)
+list(APPEND KELVARO_DEP_TARGETS ${GIF_LIBRARY} mimalloc Threads::Threads ${CMAKE_DL_LIBS})
+
+find_package(GTest)

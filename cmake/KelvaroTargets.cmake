@@ -1,0 +1,85 @@
+# The engine is one static library made of every area under src/ (the areas call each other
+# through global tables, as the design asks); the program, the tests, the tools and the fuzz
+# targets link it. Areas, tests and fuzz targets are found by their folders, so adding a file
+# needs no change here.
+
+add_library(kelvaro_options INTERFACE)
+target_include_directories(kelvaro_options INTERFACE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(kelvaro_options INTERFACE
+  -Wall -Wextra -Wno-unused-parameter -ffp-contract=off -fno-strict-aliasing)
+if(KELVARO_WERROR)
+  target_compile_options(kelvaro_options INTERFACE -Werror)
+endif()
+if(KELVARO_SANITIZE)
+  target_compile_options(kelvaro_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -O1)
+  target_link_options(kelvaro_options INTERFACE -fsanitize=address,undefined)
+  target_compile_definitions(kelvaro_options INTERFACE KELVARO_ASAN=1)
+endif()
+target_link_options(kelvaro_options INTERFACE -Wl,--as-needed)
+
+function(kelvaro_engine_library)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/src/app/App_Main\\.cpp$")
+  add_library(kelvaro_engine STATIC ${sources})
+  target_link_libraries(kelvaro_engine PUBLIC kelvaro_options ${KELVARO_DEP_TARGETS})
+  set_target_properties(kelvaro_engine PROPERTIES UNITY_BUILD_BATCH_SIZE 8)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/App_Main.cpp)
+    add_executable(kelvaro ${CMAKE_SOURCE_DIR}/src/app/App_Main.cpp)
+    target_link_libraries(kelvaro PRIVATE kelvaro_engine)
+  endif()
+endfunction()
+
+# tests/<area>/*.cpp make the executable <area>_tests; tests/<area>/fuzz/<Name>_fuzz.cpp make a fuzz
+# target whose seed corpus is tests/<area>/fuzz/<Name>_corpus/.
+function(kelvaro_test_areas)
+  file(GLOB areas LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+  foreach(dir ${areas})
+    if(NOT IS_DIRECTORY ${dir})
+      continue()
+    endif()
+    get_filename_component(area ${dir} NAME)
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(sources)
+      add_executable(${area}_tests ${sources})
+      target_link_libraries(${area}_tests PRIVATE kelvaro_engine GTest::gtest GTest::gtest_main)
+      target_compile_definitions(${area}_tests PRIVATE
+        KELVARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KELVARO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+      gtest_discover_tests(${area}_tests DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS "unit;${area}")
+    endif()
+    file(GLOB fuzzers CONFIGURE_DEPENDS ${dir}/fuzz/*_fuzz.cpp)
+    foreach(fuzzer ${fuzzers})
+      kelvaro_fuzz_target(${fuzzer})
+    endforeach()
+  endforeach()
+  if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/tests/e2e)
+  endif()
+endfunction()
+
+# With libFuzzer the target fuzzes; without it a small driver replays the corpus, so every build
+# checks that the seeds and the malformed cases still pass.
+function(kelvaro_fuzz_target source)
+  get_filename_component(name ${source} NAME_WE)
+  get_filename_component(dir ${source} DIRECTORY)
+  string(REGEX REPLACE "_fuzz$" "" base ${name})
+  set(corpus ${dir}/${base}_corpus)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE kelvaro_engine)
+  if(KELVARO_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/FuzzReplayMain.cpp)
+  endif()
+  if(IS_DIRECTORY ${corpus})
+    if(KELVARO_FUZZ)
+      add_test(NAME ${name}.corpus COMMAND ${name} -runs=0 ${corpus})
+    else()
+      add_test(NAME ${name}.corpus COMMAND ${name} ${corpus})
+    endif()
+    set_tests_properties(${name}.corpus PROPERTIES LABELS "fuzz")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY KELVARO_FUZZERS "${name}|${corpus}")
+endfunction()

@@ -1,0 +1,257 @@
+#include "platform/Platform_MemoryManager.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "base/Base_Console.h"
+#include "platform/Platform_MessageBox.h"
+#include "platform/Platform_ScriptHeap.h"
+
+#if defined(KELVARO_ASAN)
+#include <sanitizer/asan_interface.h>
+#define KELVARO_POISON(address, size) ASAN_POISON_MEMORY_REGION((address), (size))
+#define KELVARO_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION((address), (size))
+#define KELVARO_NO_ASAN __attribute__((no_sanitize("address")))
+#else
+#define KELVARO_POISON(address, size) ((void)(address), (void)(size))
+#define KELVARO_UNPOISON(address, size) ((void)(address), (void)(size))
+#define KELVARO_NO_ASAN
+#endif
+
+namespace MemoryManager {
+namespace {
+
+#if defined(KELVARO_ASAN)
+// Room after each block that stays poisoned, so a write just past the end is caught.
+constexpr size_t REDZONE = 16;
+#else
+constexpr size_t REDZONE = 0;
+#endif
+
+// The header field is 32-bit: larger requests cannot be described, and count as exhausted memory.
+constexpr size_t MAX_REQUEST = 0xFFFFFFFFu - HEADER_SIZE;
+
+uint32_t g_TotalBytes[3] = {0, 0, 0};
+uint32_t g_BlockCount = 0;
+size_t g_PoolSize = 0x4000000;
+
+unsigned char* Bytes(const void* block) { return static_cast<unsigned char*>(const_cast<void*>(block)); }
+
+// Headers are poisoned in the sanitizer build; only these two touch them.
+KELVARO_NO_ASAN uint32_t PeekWord(const unsigned char* at)
+{
+    uint32_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+KELVARO_NO_ASAN void PokeWord(unsigned char* at, uint32_t word) { std::memcpy(at, &word, sizeof word); }
+
+bool HasMarks(const unsigned char* header)
+{
+    return PeekWord(header + 4) == MARK_FIRST && PeekWord(header + 8) == MARK_SECOND;
+}
+
+// A block of ours carries the marks in the 16 bytes before it. Only addresses inside the script
+// heap are looked at, so nothing is ever read in front of a foreign pointer.
+bool IsPlainBlock(const void* block)
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(block);
+    return ScriptHeap_Contains(block) && at - ScriptHeap_Base() >= HEADER_SIZE &&
+           HasMarks(Bytes(block) - HEADER_SIZE);
+}
+
+// The header of an aligned block whose start was moved, or null.
+unsigned char* AlignedHeader(const void* block)
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(block);
+    if (!ScriptHeap_Contains(block) || at - ScriptHeap_Base() < HEADER_SIZE + 4) return nullptr;
+    uint32_t marker = PeekWord(Bytes(block) - 4);
+    if ((marker & ALIGNED_MARKER_BIT) == 0) return nullptr;
+    uint32_t offset = marker & ~ALIGNED_MARKER_BIT;
+    if (offset >= ALIGNED_MARKER_LIMIT || at - ScriptHeap_Base() < offset + HEADER_SIZE) return nullptr;
+    unsigned char* header = Bytes(block) - offset - HEADER_SIZE;
+    return HasMarks(header) ? header : nullptr;
+}
+
+void CountIn(uint32_t size)
+{
+    for (uint32_t& band : g_TotalBytes) band += size;
+    ++g_BlockCount;
+}
+
+void CountOut(uint32_t size)
+{
+    for (uint32_t& band : g_TotalBytes) band -= size;
+    --g_BlockCount;
+}
+
+// Raw memory for a header, an area of the given size and the redzone; fatal when exhausted.
+unsigned char* RawBlock(size_t area)
+{
+    if (area > MAX_REQUEST) OutOfMemory();
+    void* raw = ScriptHeap_Malloc(HEADER_SIZE + area + REDZONE);
+    if (raw == nullptr) OutOfMemory();
+    unsigned char* bytes = Bytes(raw);
+    size_t usable = ScriptHeap_UsableSize(raw);
+    KELVARO_UNPOISON(bytes, usable);
+    KELVARO_POISON(bytes + HEADER_SIZE + area, usable - HEADER_SIZE - area);
+    return bytes;
+}
+
+void WriteHeader(unsigned char* header, uint32_t size)
+{
+    PokeWord(header, size);
+    PokeWord(header + 4, MARK_FIRST);
+    PokeWord(header + 8, MARK_SECOND);
+    PokeWord(header + 12, 0);
+    KELVARO_POISON(header, HEADER_SIZE);
+}
+
+void ReleaseRaw(unsigned char* header)
+{
+    CountOut(PeekWord(header));
+    KELVARO_POISON(header, ScriptHeap_UsableSize(header));
+    ScriptHeap_Free(header);
+}
+
+[[noreturn]] void FatalNoHeader()
+{
+    Platform_ShowMessage("ReAlloc of a block the memory manager did not allocate", "Fatal Memory Error");
+    std::exit(-1);
+}
+
+// Installed before main, as the runtime would install its allocation-failure handler.
+[[maybe_unused]] const bool g_HandlersInstalled = (InstallHandlers(), true);
+
+} // namespace
+
+void* AllocBasic(size_t size)
+{
+    unsigned char* raw = RawBlock(size);
+    WriteHeader(raw, static_cast<uint32_t>(size));
+    CountIn(static_cast<uint32_t>(size));
+    return raw + HEADER_SIZE;
+}
+
+void* Alloc(size_t size, const char* /*file*/, int /*line*/, bool clear)
+{
+    if (size == 0) return nullptr;
+    void* block = AllocBasic(size);
+    if (clear) std::memset(block, 0, size);
+    return block;
+}
+
+void* AllocAligned(size_t size, size_t alignment, const char* /*file*/, int /*line*/, bool clear)
+{
+    if (size == 0) return nullptr;
+    if (alignment == 0) alignment = 1;
+    if (alignment > MAX_REQUEST - size) OutOfMemory();
+    uint32_t recorded = static_cast<uint32_t>(size + alignment - 1);
+    unsigned char* raw = RawBlock(recorded);
+    WriteHeader(raw, recorded);
+    CountIn(recorded);
+
+    unsigned char* areaStart = raw + HEADER_SIZE;
+    if (clear) std::memset(areaStart, 0, size);
+    uintptr_t start = reinterpret_cast<uintptr_t>(areaStart);
+    uintptr_t rounded = (start + alignment - 1) & ~(uintptr_t(alignment) - 1);
+    if (rounded != start) {
+        // Clear the gap first, so that stale bytes there never look like a plain header.
+        std::memset(areaStart, 0, rounded - start);
+        PokeWord(Bytes(reinterpret_cast<void*>(rounded)) - 4,
+                 static_cast<uint32_t>(rounded - start) | ALIGNED_MARKER_BIT);
+    }
+    return reinterpret_cast<void*>(rounded);
+}
+
+void Free(void* block)
+{
+    if (block == nullptr) return;
+    if (!ScriptHeap_Contains(block)) {
+        std::free(block); // the runtime heap's own
+        return;
+    }
+    if (IsPlainBlock(block)) {
+        ReleaseRaw(Bytes(block) - HEADER_SIZE);
+        return;
+    }
+    if (AlignedHeader(block) != nullptr) return; // aligned blocks stay, with the totals
+    MainConsole->Output("MemoryManager::Free: %p is not a block\n", block);
+}
+
+void* ReAlloc(void* block, size_t newSize, const char* file, int line)
+{
+    if (block == nullptr) return newSize == 0 ? nullptr : Alloc(newSize, file, line, true);
+
+    size_t oldSize;
+    if (IsPlainBlock(block)) {
+        oldSize = PeekWord(Bytes(block) - HEADER_SIZE);
+    } else if (unsigned char* header = AlignedHeader(block)) {
+        // What lies between the moved start and the end of the recorded area.
+        oldSize = PeekWord(header) - static_cast<size_t>(Bytes(block) - header - HEADER_SIZE);
+    } else {
+        FatalNoHeader();
+    }
+
+    if (newSize == oldSize) return block;
+    if (newSize == 0) {
+        Free(block);
+        return nullptr;
+    }
+    void* fresh = Alloc(newSize, file, line, true);
+    std::memcpy(fresh, block, newSize < oldSize ? newSize : oldSize);
+    Free(block);
+    return fresh;
+}
+
+void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line)
+{
+    *address = ReAlloc(*address, newSize, file, line);
+    return *address;
+}
+
+uint32_t GetSize(const void* block)
+{
+    if (block == nullptr || !ScriptHeap_Contains(block)) return 0;
+    if (reinterpret_cast<uintptr_t>(block) - ScriptHeap_Base() < HEADER_SIZE) return 0;
+    return PeekWord(Bytes(block) - HEADER_SIZE) & 0x7FFFFFFFu;
+}
+
+void DumpUsage()
+{
+    uint32_t total = g_TotalBytes[0];
+    MainConsole->Output("Total memory used = %d(0x%08x) bytes\n", static_cast<int32_t>(total), total);
+}
+
+void InstallHandlers()
+{
+    // A failing operator new ends the process the same way a failing Alloc does.
+    std::set_new_handler([] { OutOfMemory(); });
+}
+
+void OutOfMemory()
+{
+    Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
+    std::exit(-1);
+}
+
+void* AllocPool()
+{
+    while (g_PoolSize >= 0x100000) {
+        if (void* pool = std::malloc(g_PoolSize)) {
+            uint32_t header[4] = {0, 0, 0, static_cast<uint32_t>(g_PoolSize - HEADER_SIZE)};
+            std::memcpy(pool, header, sizeof header);
+            return pool;
+        }
+        g_PoolSize /= 2;
+    }
+    return nullptr;
+}
+
+uint32_t TotalBytes(int band) { return (band >= 0 && band < 3) ? g_TotalBytes[band] : 0; }
+
+uint32_t BlockCount() { return g_BlockCount; }
+
+} // namespace MemoryManager

@@ -1,0 +1,80 @@
+#include "platform/Platform_TestSwitches.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+TestSwitches g_Switches;
+bool g_Loaded = false;
+std::ifstream g_Answers;
+
+const char* Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return (value != nullptr && value[0] != '\0') ? value : nullptr;
+}
+
+bool EnvFlag(const char* name)
+{
+    const char* value = Env(name);
+    return value != nullptr && value[0] != '0';
+}
+
+// Whole decimal numbers only; anything else leaves the switch off.
+int64_t EnvCount(const char* text)
+{
+    if (text == nullptr) return -1;
+    char* end = nullptr;
+    long long n = std::strtoll(text, &end, 10);
+    if (end == text || n < 0) return -1;
+    return n;
+}
+
+void ParseCapture(const char* text)
+{
+    g_Switches.captureFrame = -1;
+    g_Switches.captureFile.clear();
+    if (text == nullptr) return;
+    std::string value(text);
+    size_t colon = value.find(':');
+    if (colon == std::string::npos || colon + 1 >= value.size()) return;
+    g_Switches.captureFrame = EnvCount(value.substr(0, colon).c_str());
+    if (g_Switches.captureFrame >= 0) g_Switches.captureFile = value.substr(colon + 1);
+}
+
+} // namespace
+
+void TestSwitches_Reload()
+{
+    g_Switches = TestSwitches{};
+    g_Switches.headless = EnvFlag("KELVARO_HEADLESS");
+    g_Switches.maxFrames = EnvCount(Env("KELVARO_MAX_FRAMES"));
+    g_Switches.noWait = EnvFlag("KELVARO_NO_WAIT");
+    if (const char* trace = Env("KELVARO_TRACE")) g_Switches.traceFile = trace;
+    ParseCapture(Env("KELVARO_CAPTURE"));
+    if (const char* answers = Env("KELVARO_ANSWERS")) g_Switches.answersFile = answers;
+
+    if (g_Switches.headless) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("ALSOFT_DRIVERS", "null", 0);
+    }
+    g_Answers.close();
+    g_Answers.clear();
+    if (!g_Switches.answersFile.empty()) g_Answers.open(g_Switches.answersFile);
+    g_Loaded = true;
+}
+
+const TestSwitches& TestSwitches_Get()
+{
+    if (!g_Loaded) TestSwitches_Reload();
+    return g_Switches;
+}
+
+bool TestSwitches_NextAnswer(std::string& answer)
+{
+    TestSwitches_Get();
+    if (!g_Answers.is_open() || !std::getline(g_Answers, answer)) return false;
+    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    return true;
+}

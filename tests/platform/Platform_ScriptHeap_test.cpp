@@ -1,0 +1,50 @@
+#include "platform/Platform_ScriptHeap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+TEST(ScriptHeap, RangeIsFourGigabytes)
+{
+    ASSERT_TRUE(ScriptHeap_Init());
+    EXPECT_EQ(size_t(4) << 30, ScriptHeap_Size());
+    EXPECT_NE(0u, ScriptHeap_Base());
+}
+
+TEST(ScriptHeap, ReferencesDecodeBackToTheirBlocks)
+{
+    std::vector<void*> blocks;
+    for (size_t size : {1u, 16u, 100u, 4096u, 70000u, 3u << 20}) blocks.push_back(ScriptHeap_Malloc(size));
+    for (void* block : blocks) {
+        ASSERT_NE(nullptr, block);
+        EXPECT_TRUE(ScriptHeap_Contains(block));
+        uint32_t ref = ScriptHeap_Ref(block);
+        EXPECT_NE(0u, ref);
+        EXPECT_EQ(block, ScriptHeap_Ptr(ref));
+        EXPECT_EQ(block, ScriptHeap_Get<char>(ref));
+    }
+    for (void* block : blocks) ScriptHeap_Free(block);
+}
+
+TEST(ScriptHeap, NullIsReferenceZero)
+{
+    EXPECT_EQ(0u, ScriptHeap_Ref(nullptr));
+    EXPECT_EQ(nullptr, ScriptHeap_Ptr(0));
+}
+
+TEST(ScriptHeap, ForeignMemoryIsOutside)
+{
+    auto* foreign = static_cast<char*>(std::malloc(32));
+    foreign[0] = 1;
+    int onStack = 0;
+    EXPECT_FALSE(ScriptHeap_Contains(foreign));
+    EXPECT_FALSE(ScriptHeap_Contains(&onStack));
+    EXPECT_FALSE(ScriptHeap_Contains(reinterpret_cast<void*>(ScriptHeap_Base() + ScriptHeap_Size())));
+    std::free(foreign);
+}
+
+TEST(ScriptHeap, RequestLargerThanTheRangeFails)
+{
+    EXPECT_EQ(nullptr, ScriptHeap_Malloc(size_t(5) << 30));
+}
