@@ -1,0 +1,54 @@
+// The numeric rules of the run-time: conversions to int32, the one text-to-number parser and number
+// printing. Games were written against the 32-bit Windows run-time, so every rounding, conversion
+// and printed digit follows it, not the host's C library. Nothing else in the engine may call
+// atof/strtod/printf("%f") for a value a game can see.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Decimal text to a number, locale-free: leading blanks, a sign, digits, a point, digits, an
+// exponent. No hex, no "inf", no "nan". Stops at the first character that does not fit; `end`
+// receives where it stopped (the text itself when no digit was read, and then the result is 0).
+double Numbers_ParseReal(const char* text, const char** end = nullptr);
+
+// The same for whole numbers (atoi): blanks, a sign, decimal digits. Overflow wraps modulo 2^32,
+// as the digit-by-digit accumulation of the Windows run-time did.
+int32_t Numbers_ParseInt(const char* text, const char** end = nullptr);
+
+// Rounds half to even (the FPU's default mode). NaN and values outside int32 give INT_MIN.
+int32_t Numbers_RoundToInt32(double v);
+
+// Truncates toward zero. NaN and values outside int32 give INT_MIN.
+int32_t Numbers_TruncToInt32(double v);
+
+// Rounds half to even to a 64-bit integer; NaN and out-of-range give INT64_MIN.
+int64_t Numbers_RoundToInt64(double v);
+
+// Truncates toward zero to a 64-bit integer; NaN and out-of-range give INT64_MIN.
+int64_t Numbers_TruncToInt64(double v);
+
+// Quotient and remainder truncated toward zero. INT_MIN / -1 gives INT_MIN (remainder 0) without a
+// trap. A zero divisor is the caller's error to report ("DoDiv :: Divide by zero" and the like);
+// called anyway, both return 0.
+int32_t Numbers_DivInt32(int32_t a, int32_t b);
+int32_t Numbers_RemInt32(int32_t a, int32_t b);
+
+// Prints one double as the Windows C run-time did, for a printf format whose first conversion
+// among f, e, E, g, G (flags - + space 0 #, a width, a precision, an ignored l or L; no "*") takes
+// the value. Text around it is copied, "%%" prints '%', and any other conversion is copied as it
+// stands. Digits: the exact value rounded half up to 17 significant digits, then half up again to
+// the digits asked for, zeros beyond the 17th; exponents have three digits; infinities and NaNs
+// print as "1.#INF", "-1.#IND", "1.#QNAN", "1.#SNAN" rounded like digits ("%.2f" gives "1.#J").
+// Widths and precisions above 65535 are taken as 65535.
+std::string Numbers_Format(const char* format, double value);
+
+// The same, for a conversion given in parts: `conversion` is one of f e E g G (others print as
+// f), precision < 0 means the default of 6, a negative width is left-aligned like printf's "*".
+std::string Numbers_FormatReal(double value, char conversion, int32_t precision, int32_t width = 0,
+                               const char* flags = "");
+
+// The text of a real script value: a real equal to its nearest int32 (ties to even) prints as that
+// integer ("%d"), any other with "%.2f" (so 2.5 gives "2.50" and 1e10 "10000000000.00").
+std::string Numbers_RealToText(double value);

@@ -1,0 +1,114 @@
+#include "base/Base_Text.h"
+
+#include <cstring>
+#include <string>
+
+#include "base/Base_Numbers.h"
+#include "platform/Platform_MemoryManager.h"
+
+char* String_Concat(char** destination, const char* s1, const char* s2, const char* s3, const char* s4,
+                    const char* s5, const char* s6, const char* s7, const char* s8, const char* s9,
+                    const char* s10)
+{
+    const char* parts[10] = {s1, s2, s3, s4, s5, s6, s7, s8, s9, s10};
+    // Joined aside first: an argument may be the destination's own text, which the resize moves
+    // and the writing would overwrite.
+    std::string joined;
+    for (const char* part : parts) {
+        if (part) joined += part;
+    }
+    if (joined.empty()) return nullptr;
+    char* block = static_cast<char*>(MEM_REALLOC(*destination, joined.size() + 1));
+    std::memcpy(block, joined.c_str(), joined.size() + 1);
+    *destination = block;
+    return block;
+}
+
+char16_t* String_Widen(const char* text)
+{
+    if (!text) return nullptr;
+    size_t length = std::strlen(text);
+    auto* wide = static_cast<char16_t*>(MEM_ALLOC((length + 1) * sizeof(char16_t), false));
+    for (size_t i = 0; i < length; ++i) {
+        wide[i] = static_cast<char16_t>(static_cast<int16_t>(static_cast<int8_t>(text[i])));
+    }
+    wide[length] = 0;
+    return wide;
+}
+
+uint32_t String_Length16(const char16_t* text)
+{
+    uint32_t length = 0;
+    if (text) {
+        while (text[length] != 0) ++length;
+    }
+    return length;
+}
+
+char* String_Narrow(const char16_t* text)
+{
+    if (!text) return nullptr;
+    uint32_t length = String_Length16(text);
+    auto* narrow = static_cast<char*>(MEM_ALLOC(length + 1, false));
+    for (uint32_t i = 0; i < length; ++i) narrow[i] = static_cast<char>(text[i] & 0xFF);
+    narrow[length] = '\0';
+    return narrow;
+}
+
+namespace {
+
+// Control characters and the space. Bytes from 0x80 up are parts of UTF-8 characters, never
+// blanks: trimming them would cut characters in half.
+bool IsBlank(char c)
+{
+    auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+// Makes *owned hold `length` bytes from `from` and a terminator, keeping its block when it is
+// large enough. `from` may lie inside that block.
+void SetOwned(char** owned, const char* from, size_t length)
+{
+    char* block = *owned;
+    if (block && MemoryManager::GetSize(block) >= length + 1) {
+        std::memmove(block, from, length);
+    } else {
+        char* fresh = static_cast<char*>(MEM_ALLOC(length + 1, false));
+        std::memcpy(fresh, from, length);
+        MemoryManager::Free(block);
+        block = fresh;
+    }
+    block[length] = '\0';
+    *owned = block;
+}
+
+} // namespace
+
+void Trim(char** owned, const char* source)
+{
+    if (!source) {
+        MemoryManager::Free(*owned);
+        *owned = nullptr;
+        return;
+    }
+    const char* first = source;
+    while (IsBlank(*first)) ++first;
+    if (*first == '\0') {
+        char* empty = static_cast<char*>(MEM_ALLOC(1, true));
+        MemoryManager::Free(*owned);
+        *owned = empty;
+        return;
+    }
+    const char* last = first + std::strlen(first);
+    while (IsBlank(last[-1])) --last;
+    SetOwned(owned, first, static_cast<size_t>(last - first));
+}
+
+int32_t Real_ToInt(double value) { return Numbers_TruncToInt32(value); }
+
+int32_t String_Find(const char* pattern, const char* text)
+{
+    if (!pattern || !text) return 0;
+    const char* found = std::strstr(text, pattern);
+    return found ? static_cast<int32_t>(found - text) + 1 : 0;
+}

@@ -1,0 +1,104 @@
+#include "base/Base_Base64.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Encode(const std::string& bytes)
+{
+    std::vector<char> out(Base64_EncodedSize(static_cast<uint32_t>(bytes.size())) + 4, 'x');
+    uint32_t length = Base64_Encode(bytes.data(), static_cast<uint32_t>(bytes.size()), out.data());
+    EXPECT_EQ(out[length], '\0');
+    EXPECT_EQ(length + 1, Base64_EncodedSize(static_cast<uint32_t>(bytes.size())));
+    EXPECT_EQ(out[length + 1], 'x'); // nothing past the terminator
+    return std::string(out.data(), length);
+}
+
+TEST(Base64, EncodesGroupsAndPads)
+{
+    const struct {
+        const char* bytes;
+        const char* text;
+    } cases[] = {
+        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"Man", "TWFu"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.bytes;
+    EXPECT_EQ(Encode(std::string("\xFF\xFE\xFD", 3)), "//79");
+    EXPECT_EQ(Encode(std::string("\0\0\0", 3)), "AAAA");
+    EXPECT_EQ(Encode(std::string("\xFB\xEF", 2)), "++8=");
+}
+
+TEST(Base64, RoundTripsEveryByteValue)
+{
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    for (size_t length = 0; length <= all.size(); length += 37) {
+        std::string bytes = all.substr(all.size() - length);
+        std::string text = Encode(bytes);
+        std::vector<char> back(bytes.size() + 1, 'x');
+        EXPECT_EQ(Base64_Decode(text.c_str(), back.data(), static_cast<uint32_t>(back.size()), true), bytes.size());
+        EXPECT_EQ(std::string(back.data(), bytes.size()), bytes);
+        EXPECT_EQ(back[bytes.size()], '\0');
+    }
+}
+
+std::string Decode(const char* text, uint32_t size, bool terminate = false)
+{
+    std::vector<char> out(size + 8, 'x');
+    uint32_t written = Base64_Decode(text, out.data(), size, terminate);
+    EXPECT_LE(written + 1, size == 0 ? 1u : size);
+    for (size_t i = size; i < out.size(); ++i) EXPECT_EQ(out[i], 'x') << "wrote past the destination";
+    return std::string(out.data(), written);
+}
+
+TEST(Base64, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet)
+{
+    EXPECT_EQ(Decode("Zm9v\nYmFy", 64), "foo"); // only the first line
+    EXPECT_EQ(Decode("Zm9v YmFy", 64), "foo");
+    EXPECT_EQ(Decode("Zg==Zm9v", 64), "f");     // nothing after the padding
+    EXPECT_EQ(Decode("Zm9v\xC3\xA9YmFy", 64), "foo");
+    EXPECT_EQ(Decode("Zm9vYg", 64), "foob");    // a short last group
+    EXPECT_EQ(Decode("Zm9vYmE", 64), "fooba");
+    EXPECT_EQ(Decode("Zm9vY", 64), "foo");      // one character makes no byte
+    EXPECT_EQ(Decode("", 64), "");
+    EXPECT_EQ(Decode(nullptr, 64), "");
+    EXPECT_EQ(Decode("====", 64), "");
+}
+
+TEST(Base64, TheLastDestinationByteIsKeptFromData)
+{
+    EXPECT_EQ(Decode("Zm9v", 3), "fo");
+    EXPECT_EQ(Decode("Zm9v", 1), "");
+    EXPECT_EQ(Decode("Zm9vYmFy", 0), "");
+
+    char out[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(Base64_Decode("Zm9v", out, 4, true), 3u);
+    EXPECT_EQ(std::string(out, 4), std::string("foo\0", 4)); // filled, and still terminated
+    char one = 'x';
+    EXPECT_EQ(Base64_Decode("Zm9v", &one, 1, true), 0u);
+    EXPECT_EQ(one, '\0');
+    char untouched = 'x';
+    EXPECT_EQ(Base64_Decode("Zm9v", &untouched, 0, true), 0u);
+    EXPECT_EQ(untouched, 'x');
+    char open[8] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
+    Base64_Decode("Zm9v", open, 8, false);
+    EXPECT_EQ(open[3], 'x'); // no terminator unless asked
+}
+
+TEST(Base64, AlphabetTest)
+{
+    for (char c : std::string("AZaz09+/")) EXPECT_TRUE(Base64_IsChar(c)) << c;
+    for (char c : std::string("=-_ \n\0@[`{", 10)) EXPECT_FALSE(Base64_IsChar(c)) << int(c);
+    for (int byte = 128; byte < 256; ++byte) EXPECT_FALSE(Base64_IsChar(static_cast<char>(byte))) << byte;
+    EXPECT_EQ(Base64_EncodedSize(0), 1u);
+    EXPECT_EQ(Base64_EncodedSize(1), 5u);
+    EXPECT_EQ(Base64_EncodedSize(3), 5u);
+    EXPECT_EQ(Base64_EncodedSize(4), 9u);
+}
+
+} // namespace

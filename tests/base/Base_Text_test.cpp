@@ -1,0 +1,142 @@
+#include "base/Base_Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/Platform_MemoryManager.h"
+
+namespace {
+
+// An owned text made through the memory manager, as the helpers expect.
+char* Owned(const char* text)
+{
+    size_t length = std::strlen(text);
+    char* block = static_cast<char*>(MEM_ALLOC(length + 1, false));
+    std::memcpy(block, text, length + 1);
+    return block;
+}
+
+TEST(StringConcat, SkipsNullAndEmptyArguments)
+{
+    char* destination = nullptr;
+    char* result = String_Concat(&destination, nullptr, "ab", "", "cd");
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result, destination);
+    EXPECT_STREQ(destination, "abcd");
+    EXPECT_GE(MemoryManager::GetSize(destination), 5u);
+
+    EXPECT_EQ(String_Concat(&destination, "", nullptr, ""), nullptr);
+    EXPECT_STREQ(destination, "abcd"); // left as it was
+    MemoryManager::Free(destination);
+}
+
+TEST(StringConcat, TakesAllTenArgumentsInOrder)
+{
+    char* destination = Owned("old");
+    String_Concat(&destination, "0", "1", "2", "3", "4", "5", "6", "7", "8", "9");
+    EXPECT_STREQ(destination, "0123456789");
+    MemoryManager::Free(destination);
+}
+
+TEST(StringConcat, TheDestinationMayBeAnyArgument)
+{
+    char* destination = Owned("cd");
+    String_Concat(&destination, destination, "!");
+    EXPECT_STREQ(destination, "cd!");
+    // Written in place, "ab" would overwrite the text before it was appended ("abab").
+    String_Concat(&destination, "ab", destination, destination + 2);
+    EXPECT_STREQ(destination, "abcd!!");
+    MemoryManager::Free(destination);
+}
+
+TEST(StringWidenNarrow, ConvertByteForByte)
+{
+    char16_t* wide = String_Widen("A\xE9z");
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(String_Length16(wide), 3u);
+    EXPECT_EQ(wide[0], u'A');
+    EXPECT_EQ(wide[1], char16_t(0xFFE9)); // sign-extended
+    EXPECT_EQ(wide[2], u'z');
+    EXPECT_EQ(wide[3], 0);
+
+    char* narrow = String_Narrow(wide);
+    EXPECT_STREQ(narrow, "A\xE9z");
+    const char16_t high[] = {0x20AC, 0x0141, 0};
+    char* cut = String_Narrow(high);
+    EXPECT_STREQ(cut, "\xAC\x41"); // low bytes only
+    MemoryManager::Free(wide);
+    MemoryManager::Free(narrow);
+    MemoryManager::Free(cut);
+
+    char16_t* emptyWide = String_Widen("");
+    ASSERT_NE(emptyWide, nullptr);
+    EXPECT_EQ(emptyWide[0], 0);
+    MemoryManager::Free(emptyWide);
+    EXPECT_EQ(String_Widen(nullptr), nullptr);
+    EXPECT_EQ(String_Narrow(nullptr), nullptr);
+}
+
+TEST(Trim, RemovesBlanksFromBothEnds)
+{
+    const struct {
+        const char* source;
+        const char* expected;
+    } cases[] = {
+        {"  x y \t", "x y"},
+        {"   ", ""},
+        {"", ""},
+        {"\x01\x1F" "a" "\r\n", "a"},
+        {"plain", "plain"},
+        // UTF-8 characters at either end are text, not blanks.
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+        {" \xE2\x82\xAC ", "\xE2\x82\xAC"},
+        {"\x7F!\x7F", "\x7F!\x7F"},
+    };
+    for (const auto& c : cases) {
+        char* owned = nullptr;
+        Trim(&owned, c.source);
+        ASSERT_NE(owned, nullptr) << c.source;
+        EXPECT_STREQ(owned, c.expected) << c.source;
+        MemoryManager::Free(owned);
+    }
+}
+
+TEST(Trim, ReusesALargeEnoughBlockAndAcceptsItsOwnText)
+{
+    char* owned = Owned("a long text that leaves room");
+    char* block = owned;
+    Trim(&owned, "  short ");
+    EXPECT_EQ(owned, block);
+    EXPECT_STREQ(owned, "short");
+
+    Trim(&owned, owned + 1); // the source lies inside the owned block
+    EXPECT_STREQ(owned, "hort");
+    Trim(&owned, owned);
+    EXPECT_STREQ(owned, "hort");
+
+    char* small = Owned("ab");
+    Trim(&small, "  longer than the block  ");
+    EXPECT_STREQ(small, "longer than the block");
+    MemoryManager::Free(small);
+
+    Trim(&owned, nullptr);
+    EXPECT_EQ(owned, nullptr);
+}
+
+TEST(TextHelpers, FindAndTruncate)
+{
+    EXPECT_EQ(String_Find("lo", "hello"), 4);
+    EXPECT_EQ(String_Find("h", "hello"), 1);
+    EXPECT_EQ(String_Find("x", "hello"), 0);
+    EXPECT_EQ(String_Find("", "hello"), 1);
+    EXPECT_EQ(String_Find(nullptr, "hello"), 0);
+    EXPECT_EQ(String_Find("h", nullptr), 0);
+
+    EXPECT_EQ(Real_ToInt(2.9), 2);
+    EXPECT_EQ(Real_ToInt(-2.9), -2);
+    EXPECT_EQ(Real_ToInt(3e9), static_cast<int32_t>(0x80000000u));
+}
+
+} // namespace
