@@ -109,11 +109,47 @@ void WriteHeader(unsigned char* header, uint32_t size)
     KELVARO_POISON(header, HEADER_SIZE);
 }
 
+#if defined(KELVARO_ASAN)
+// Freed blocks stay poisoned in a quarantine for a while, so a use after free is caught; a block
+// goes back to the allocator only unpoisoned, because the allocator itself writes into the memory
+// it recycles.
+constexpr size_t QUARANTINE_BLOCKS = 4096;
+constexpr size_t QUARANTINE_BYTES = size_t(64) << 20;
+unsigned char* g_Quarantine[QUARANTINE_BLOCKS];
+size_t g_QuarantineHead = 0;
+size_t g_QuarantineCount = 0;
+size_t g_QuarantineBytes = 0;
+
+void QuarantineRelease()
+{
+    unsigned char* oldest = g_Quarantine[g_QuarantineHead];
+    g_QuarantineHead = (g_QuarantineHead + 1) % QUARANTINE_BLOCKS;
+    --g_QuarantineCount;
+    size_t usable = ScriptHeap_UsableSize(oldest);
+    g_QuarantineBytes -= usable;
+    KELVARO_UNPOISON(oldest, usable);
+    ScriptHeap_Free(oldest);
+}
+
+void GiveBack(unsigned char* raw)
+{
+    size_t usable = ScriptHeap_UsableSize(raw);
+    KELVARO_POISON(raw, usable);
+    while (g_QuarantineCount > 0 &&
+           (g_QuarantineCount == QUARANTINE_BLOCKS || g_QuarantineBytes + usable > QUARANTINE_BYTES))
+        QuarantineRelease();
+    g_Quarantine[(g_QuarantineHead + g_QuarantineCount) % QUARANTINE_BLOCKS] = raw;
+    ++g_QuarantineCount;
+    g_QuarantineBytes += usable;
+}
+#else
+void GiveBack(unsigned char* raw) { ScriptHeap_Free(raw); }
+#endif
+
 void ReleaseRaw(unsigned char* header)
 {
     CountOut(PeekWord(header));
-    KELVARO_POISON(header, ScriptHeap_UsableSize(header));
-    ScriptHeap_Free(header);
+    GiveBack(header);
 }
 
 [[noreturn]] void FatalNoHeader()

@@ -1,15 +1,47 @@
-#include "platform/Platform_MessageBox.h"
+#include "platform/sdl/Platform_MessageBoxM.h"
 
 #include <SDL.h>
 
-#include "base/Base_Console.h"
-#include "platform/Platform_TestSwitches.h"
+namespace {
 
-void Platform_ShowMessage(const char* text, const char* caption)
+Uint32 IconFlag(MessageBoxIcon icon)
 {
-    if (TestSwitches_Get().headless ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) != 0) {
-        // No display (or no box could be shown): the log is the only place the message can go.
-        MainConsole->Output("%s: %s\n", caption, text);
+    switch (icon) {
+    case MESSAGEBOX_ICON_ERROR:
+        return SDL_MESSAGEBOX_ERROR;
+    case MESSAGEBOX_ICON_WARNING:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
     }
+}
+
+constexpr int BUTTON_NO = 0;
+constexpr int BUTTON_YES = 1;
+
+} // namespace
+
+bool PlatformSdl_ShowMessageBox(const char* text, const char* caption, MessageBoxIcon icon)
+{
+    // SDL takes UTF-8 itself and may be called before SDL_Init; no owner window.
+    return SDL_ShowSimpleMessageBox(IconFlag(icon), caption, text, nullptr) == 0;
+}
+
+bool PlatformSdl_AskYesNo(const char* text, const char* caption, bool* yes)
+{
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, BUTTON_NO, "No"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, BUTTON_YES, "Yes"},
+    };
+    SDL_MessageBoxData data{};
+    data.flags = SDL_MESSAGEBOX_INFORMATION;
+    data.window = nullptr;
+    data.title = caption;
+    data.message = text;
+    data.numbuttons = 2;
+    data.buttons = buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) return false;
+    *yes = pressed == BUTTON_YES;
+    return true;
 }

@@ -1,0 +1,289 @@
+#include "app/App_Startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/App_AtFiles.h"
+#include "app/App_CommandLine.h"
+#include "app/App_Paths.h"
+#include "app/App_Prepare.h"
+#include "background/Background_Placeholders.h"
+#include "base/Base_Console.h"
+#include "base/Base_Crc.h"
+#include "buffer/Buffer_Placeholders.h"
+#include "code/Code_Constants.h"
+#include "code/Code_Error.h"
+#include "code/Code_Function.h"
+#include "code/Code_Placeholders.h"
+#include "debug/Debug_Placeholders.h"
+#include "dplay/DPlay_Placeholders.h"
+#include "font/Font_Placeholders.h"
+#include "function/Function_Placeholders.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_Placeholders.h"
+#include "instance/Instance_Placeholders.h"
+#include "io/IO_Placeholders.h"
+#include "motion/Motion_Placeholders.h"
+#include "networking/Networking_Placeholders.h"
+#include "object/Object_Placeholders.h"
+#include "particle/Particle_Placeholders.h"
+#include "path/Path_Placeholders.h"
+#include "platform/Platform_EmbeddedImages.h"
+#include "platform/Platform_TestSwitches.h"
+#include "room/Room_Placeholders.h"
+#include "run/Run_Globals.h"
+#include "run/Run_MainLoop.h"
+#include "run/Run_Placeholders.h"
+#include "run/Run_Window.h"
+#include "script/Script_Placeholders.h"
+#include "sound/Sound_Placeholders.h"
+#include "sprite/Sprite_Placeholders.h"
+#include "steam/Steam_Placeholders.h"
+#include "support/Support_Placeholders.h"
+#include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Global.h"
+
+namespace {
+
+constexpr uint16_t DEBUGGER_PORT = 6502;
+constexpr unsigned RANDOM_SEED = 2101988;
+
+qzServer* g_pDebugServer = nullptr;
+
+void Log(const char* line)
+{
+    MainConsole->Output("%s\n", line);
+}
+
+// The families of built-in functions in the order they are logged; each name is followed by its
+// registrars.
+struct FunctionFamily {
+    const char* name;
+    void (*first)();
+    void (*second)();
+};
+
+void LoadHighscores()
+{
+    Score_Load();
+}
+
+const FunctionFamily FUNCTION_FAMILIES[] = {
+    {"HighScore..", LoadHighscores, nullptr},
+    {"Game..", Function_Game_Init, nullptr},
+    {"Math..", Function_Math_Init, nullptr},
+    {"Graphic..", Function_Graphics_Init, nullptr},
+    {"Action..", InitActionFunctions, nullptr},
+    {"File..", Function_File_Init, nullptr},
+    {"Resource..", InitResourceFunctions, nullptr},
+    {"Interaction..", Function_Interaction_Init, nullptr},
+    {"3D..", InitD3DFunctions, nullptr},
+    {"Particle..", Function_Particle_Init, nullptr},
+    {"Misc..", Function_Misc_Init, nullptr},
+    {"DS..", InitDataStructureFunctions, nullptr},
+    {"Sound..", InitSoundFunctions, nullptr},
+    {"DPlay..", InitMPlayFunctions, nullptr},
+    {"Physics..", Function_Physics_Init, nullptr},
+    {"Gamepad..", Function_Gamepad_Init, nullptr},
+    {"Buffers..", Buffer_RegisterFunctions, VertexBuilder_RegisterFunctions},
+    {"Networking..", Network_RegisterFunctions, nullptr},
+    {"Shaders..", Shader_RegisterFunctions, VertexFormat_RegisterFunctions},
+    {"Wexo..", InitWexoFunctions, Function_Win8_Init},
+};
+
+void StartDebugServer()
+{
+    g_pDebugServer = new qzServer();
+    g_pDebugServer->isDebugger = 1;
+    g_pDebugServer->Init(0, DEBUGGER_PORT, 1, 1);
+}
+
+void FreeDebugServer()
+{
+    delete g_pDebugServer;
+    g_pDebugServer = nullptr;
+}
+
+void FreeOptionsConstants()
+{
+    Options_FreeConstants();
+}
+
+} // namespace
+
+// Shut-down order: services that write files first (achievements, sockets, Steam, highscores),
+// then the tables from the script engine down to the device that their textures live on.
+const StartupStep SHUTDOWN_STEPS[] = {
+    {"Save Achievement Cache", Wexo_FunctionsSaveCache},
+    {"Close Sockets", Network_CloseAll},
+    {"Shutdown Steam", Steam_Shutdown},
+    {"Save Highscores", Score_Save},
+    {"Free Constants", Constant_Clear},
+    {"Free Functions", Function_FreeTable},
+    {"Free Script Arguments", Code_FreeScriptArguments},
+    {"Free Motion Grids", CGrid_DestroyAll},
+    {"Free Rooms", RoomTables_Free},
+    {"Free Instances", Instance_ClearHash},
+    {"Free Carried Instances", Run_FreeCarriedInstances},
+    {"Free Event Lists", ObjectLists_Free},
+    {"Free Objects", Object_ResetTable},
+    {"Free Particles", Particle_Shutdown},
+    {"Free Sprites", Sprite_Shutdown},
+    {"Delete Temp Folder", File_DeleteTempFolder},
+    {"Shutdown Display", GR_ShutdownDisplay},
+    {"Free Backgrounds", Background_Clear},
+    {"Free Textures", Texture_FreeAll},
+    {"Free Scripts", Script_Clear},
+    {"Free Variables", Variable_Shutdown},
+    {"Free Fonts", Font_Shutdown},
+    {"Free Default Font", GR_Text_FreeDefaultFont},
+    {"Close Files", File_CloseAll},
+    {"Free Sounds", Sound_FreeAll},
+    {"Shutdown Direct3D", GR_D3D_Shutdown},
+    {"Shutdown Graphics Libraries", GraphicsLibraries_Shutdown},
+    {"Free Debug Server", FreeDebugServer},
+    {"Free Game Constants", FreeOptionsConstants},
+};
+const int32_t SHUTDOWN_STEP_COUNT = static_cast<int32_t>(sizeof SHUTDOWN_STEPS / sizeof SHUTDOWN_STEPS[0]);
+
+void GraphicsLibraries_Init() {}
+
+void GraphicsLibraries_Shutdown() {}
+
+bool App_ChooseGameFile(const char* programPath, const char* commandLine)
+{
+    std::string path = programPath != nullptr ? programPath : "";
+    size_t slash = path.find_last_of('/');
+    path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "data.win";
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+        App_SetGameFileName(path.c_str());
+        ParseCommandLine(nullptr);
+        return true;
+    }
+    ParseCommandLine(commandLine);
+    return false;
+}
+
+bool InitAll()
+{
+    EmbeddedImage_SetTable(EmbeddedImage_BuiltInTable());
+    GraphicsLibraries_Init();
+    Crc32::BuildTable();
+    File_InitTempDirectory();
+    GR_Draw_InitCirclePrecision();
+    Constant_Init();
+    GR_Window_ResetViewMappings();
+    Particle_Init();
+    Run_InitGlobals();
+    Sound_StartUpStep();
+    Variable_BuiltIn_Init();
+    Path_Init();
+    Score_Clear();
+    Run_EmptyChangeLists();
+    ProcessMessages();
+    return true;
+}
+
+void RegisterAllFunctionFamilies()
+{
+    for (const FunctionFamily& family : FUNCTION_FAMILIES) {
+        MainConsole->Output("%s", family.name);
+        family.first();
+        if (family.second != nullptr) family.second();
+    }
+    MainConsole->Output("Fini\n");
+}
+
+bool LoadAndStartGame()
+{
+    std::srand(RANDOM_SEED);
+    if (!LoadGameData()) {
+        MainConsole->Output("Failed to load the game\n");
+        return false;
+    }
+    Variable_Init();
+    MainConsole->Output("PrepareGame()\n");
+    if (!PrepareGame()) return false;
+    MainConsole->Output("Run_Start\n");
+    Run_Start();
+    return true;
+}
+
+bool StartUp()
+{
+    KirranLoadGame();
+    // Without the file's bytes there is nothing to walk: stop before any pass or window.
+    if (!g_GameFile.IsLoaded()) {
+        MainConsole->Output("Failed to load the game\n");
+        return false;
+    }
+    Log("Get Resolution");
+    LoadGameCode(g_GameFile);
+    Log("Create Window");
+    CreateMainWindow(g_GameHeader.windowWidth, g_GameHeader.windowHeight);
+    Log("Init Graphics");
+    if (!InitGraphics()) return false;
+    Log("IO Init");
+    IO_Init();
+    Log("Process Messages");
+    ProcessMessages();
+    Log("Start Frame");
+    GR_StartFrame();
+    Log("Part Create Textures");
+    Particle_LoadShapeImages();
+    Log("Debug Init Remote Interface");
+    Debugger_InitRemoteInterface();
+    Log("VM Init");
+    VM_Init();
+    if (g_GameHeader.present && g_GameHeader.debugByte == 0 && g_pDebugServer == nullptr) {
+        Log("Start Server");
+        StartDebugServer();
+    }
+    Log("Create Score Form");
+    Log("Create Load Form");
+    Log("Create Error Form");
+    ErrorForm_Init(&g_ErrorForm);
+    Log("Do The Work");
+    return LoadAndStartGame();
+}
+
+void StopInputAndSound()
+{
+    IO_Shutdown();
+    Sound_Quit();
+}
+
+void ShutdownAll()
+{
+    for (int32_t i = 0; i < SHUTDOWN_STEP_COUNT; ++i) {
+        Log(SHUTDOWN_STEPS[i].name);
+        SHUTDOWN_STEPS[i].run();
+    }
+}
+
+int32_t WinMain(const char* commandLine)
+{
+    TestSwitches_Get();
+    CommandLine_Copy(commandLine);
+    MoveAtFiles();
+    App_ChooseGameFile(GetProgramDirectory(), g_CommandLine);
+    if (!InitAll()) return 0;
+    bool started = StartUp();
+    while (g_RunState == 1) {
+        Run_MainLoopTick();
+        ProcessMessages();
+    }
+    Run_EndGame();
+    StopInputAndSound();
+    PostQuitToMainWindow();
+    ShutdownAll();
+    MainWindow_Destroy();
+    // A game that could not be started is a failed run, whatever the loop did.
+    return started ? 0 : 1;
+}

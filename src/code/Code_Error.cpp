@@ -1,0 +1,241 @@
+#include "code/Code_Error.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "code/Code_Disassembler.h"
+#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_Object.h"
+#include "debug/Debug_Form.h"
+#include "gamefile/GameFile_Options.h"
+#include "graphics/Graphics_DevicePlaceholders.h"
+#include "io/IO_Placeholders.h"
+#include "platform/Platform_MemoryManager.h"
+#include "run/Run_Globals.h"
+#include "run/Run_Window.h"
+
+bool g_CodeErrorFlag = false;
+std::string g_CodeErrorText;
+std::string g_ErrorLast;
+uint8_t g_ErrorOccurred = 0;
+bool g_ErrorQuitting = false;
+ErrorFormRecord g_ErrorForm;
+
+namespace {
+
+constexpr size_t HEADER_AREA = 32768;
+constexpr size_t SCRATCH_AREA = 16384;
+constexpr int32_t TIME_LINE_EVENT = 100000;
+constexpr int32_t SHADER_EVENT = -1;
+
+const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+// The line holding `position` (clamped to the text) and where it is: line from 1, column from 0.
+struct TextPlace {
+    int32_t line = 1;
+    int32_t column = 0;
+    std::string lineText;
+};
+
+TextPlace PlaceIn(const char* text, int32_t position)
+{
+    TextPlace place;
+    int32_t length = static_cast<int32_t>(std::strlen(text));
+    if (position < 0) position = 0;
+    if (position > length) position = length;
+    int32_t lineStart = 0;
+    for (int32_t i = 0; i < position; ++i) {
+        if (text[i] == '\n') {
+            ++place.line;
+            place.column = 0;
+            lineStart = i + 1;
+        } else if (text[i] != '\r') {
+            ++place.column;
+        }
+    }
+    const char* end = std::strchr(text + position, '\n');
+    int32_t lineEnd = end != nullptr ? static_cast<int32_t>(end - text) : length;
+    place.lineText.assign(text + lineStart, static_cast<size_t>(lineEnd - lineStart));
+    return place;
+}
+
+std::string Rule(char c) { return std::string(92, c); }
+
+std::string ActionHeader(const char* message, bool fatal)
+{
+    const char* prefix = fatal ? "FATAL " : "";
+    std::vector<char> area(HEADER_AREA);
+    if (g_CurrentEventType == SHADER_EVENT) {
+        const char* title = g_CurrentShaderIsFragment ? "FATAL ERROR in Fragment Shader compilation\n\nShaderName: "
+                                                      : "FATAL ERROR in Vertex Shader compilation\n\nShaderName: ";
+        std::snprintf(area.data(), area.size(), "%s%s\n\n\n%s\n", title, OrEmpty(g_CurrentShaderName), message);
+    } else if (g_CurrentEventType == TIME_LINE_EVENT) {
+        std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nat time step%d\nof time line %s:\n\n\n%s",
+                      prefix, g_CurrentActionNumber + 1, g_CurrentEventNumber, TimeLine_Name(g_CurrentEventObject),
+                      message);
+    } else {
+        std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nof %s\nfor object %s:\n\n\n%s", prefix,
+                      g_CurrentActionNumber + 1, Event_GetName(g_CurrentEventType, g_CurrentEventNumber),
+                      Object_Name(g_CurrentEventObject), message);
+    }
+    return area.data();
+}
+
+// The interpreter's place in the report: where the running code is, and who called it.
+void ReportInterpreter(tagIConsole& report, const std::vector<VMErrorFrame>& frames)
+{
+    if (frames.empty()) return;
+    const VMErrorFrame& running = frames.front();
+    VMDebugEntry entry = VM_DebugInfo_FindLine(running.debugInfo, running.offset);
+    int32_t line = VM_DebugInfo_FindName(entry, running.text);
+    report.Output(" at %s (line %d) - %s\n", OrEmpty(running.name), line, VM_DebugInfo_SourceLine(entry, running.text));
+}
+
+void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frames)
+{
+    if (frames.size() < 2) return;
+    const VMErrorFrame& running = frames.front();
+    int32_t line = VM_DebugInfo_FindName(VM_DebugInfo_FindLine(running.debugInfo, running.offset), running.text);
+    report.Output("%s\n", Rule('-').c_str());
+    report.Output("stack frame is\n%s (line %d)\n", OrEmpty(running.name), line);
+    for (size_t i = 1; i < frames.size(); ++i) {
+        const VMErrorFrame& caller = frames[i];
+        VMDebugEntry entry = VM_DebugInfo_FindLine(caller.debugInfo, caller.offset);
+        report.Output("called from - %s (line %d) - %s\n", OrEmpty(caller.name), VM_DebugInfo_FindName(entry, caller.text),
+                      VM_DebugInfo_SourceLine(entry, caller.text));
+    }
+}
+
+bool ErrorsShown() { return g_GameOptions.showErrors; }
+
+} // namespace
+
+void Code_Report_Error(CCode* code, int32_t position, const char* message)
+{
+    GR_D3D_ApplyPendingReset();
+    if (g_CodeErrorFlag) return;
+    g_CodeErrorFlag = true;
+    g_CodeErrorText.clear();
+
+    const char* text = code != nullptr ? code->GetText() : "";
+    message = OrEmpty(message);
+    TextPlace place = PlaceIn(text, position);
+    bool program = code == nullptr || code->m_Kind == CODE_KIND_PROGRAM;
+    const char* format = program ? "Error in code at line %d:\n   %s\n\nat position %d: %s" : "Error in expression: %s\n position %d: %s";
+    int length = program ? std::snprintf(nullptr, 0, format, place.line, place.lineText.c_str(), place.column + 1, message)
+                         : std::snprintf(nullptr, 0, format, text, place.column + 1, message);
+    g_CodeErrorText.resize(static_cast<size_t>(length));
+    if (program)
+        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, place.line, place.lineText.c_str(),
+                      place.column + 1, message);
+    else
+        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, text, place.column + 1, message);
+}
+
+std::string Error_BuildActionReport(const char* message, bool fatal, const std::vector<VMErrorFrame>& frames)
+{
+    std::string header = ActionHeader(OrEmpty(message), fatal);
+    TErrStreamConsole report;
+    report.Output("%s\n", Rule('#').c_str());
+    report.Output("%s\n", header.c_str());
+    ReportInterpreter(report, frames);
+    report.Output("%s\n", Rule('#').c_str());
+    ReportCallStack(report, frames);
+    return report.Text();
+}
+
+void Error_Show_Action(const char* message, bool fatal)
+{
+    std::vector<VMErrorFrame> frames;
+    VM_GetErrorFrames(frames);
+    Error_Show(Error_BuildActionReport(message, fatal, frames).c_str(), fatal);
+    if (!frames.empty()) VM_ReportVariables(ScriptConsole);
+}
+
+void Error_Show(const char* text, bool fatal)
+{
+    if (g_ErrorQuitting) return;
+    if (g_GameOptions.abortOnError) fatal = true;
+
+    GR_D3D_ApplyPendingReset();
+    if (g_pDebugForm != nullptr) DebugForm_UpdateStats(g_pDebugForm);
+
+    if (ErrorsShown()) {
+        g_ErrorForm.message = ErrorForm_PrepareText(text);
+        g_ErrorForm.ignoreAllowed = !fatal;
+        // The player may end the game on an error that would have let it go on.
+        if (ErrorForm_Show() == 1) fatal = true;
+    }
+    IO_Clear();
+
+    if (text != nullptr)
+        g_ErrorLast = text;
+    else
+        g_ErrorLast.clear();
+    if (!Debug_EvaluatingExpression) ScriptConsole->Output("ERROR!!! :: %s\n", OrEmpty(text));
+    g_ErrorOccurred = 1;
+
+    if (fatal) {
+        g_ErrorQuitting = true;
+        g_RunRequest = RUN_REQUEST_FATAL;
+        PostQuitToMainWindow();
+    }
+}
+
+void Error_ShowAndExit(const char* text, int32_t exitCode)
+{
+    Error_Show(text, true);
+    // No shut-down: the state is not to be trusted any more. Only the log is flushed.
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+std::string ErrorForm_PrepareText(const char* text)
+{
+    std::string out = "\r\n" + std::string(43, '_') + "\r\n";
+    for (const char* at = OrEmpty(text); *at != '\0'; ++at) {
+        if (*at == '\r') {
+            if (at[1] == '\n') ++at;
+            out += "\r\n";
+        } else if (*at == '\n') {
+            out += "\r\n";
+        } else if (*at == '\t') {
+            out += "       ";
+        } else {
+            out += *at;
+        }
+    }
+    return out;
+}
+
+void ErrorForm_Init(ErrorFormRecord*) {}
+
+TErrStreamConsole::TErrStreamConsole() = default;
+
+TErrStreamConsole::~TErrStreamConsole() { MemoryManager::Free(m_pText); }
+
+void TErrStreamConsole::Output(const char* format, ...)
+{
+    if (format == nullptr) return;
+    char scratch[SCRATCH_AREA];
+    va_list args;
+    va_start(args, format);
+    int written = std::vsnprintf(scratch, sizeof scratch, format, args);
+    va_end(args);
+    if (written < 0) return;
+    uint32_t added = static_cast<uint32_t>(std::strlen(scratch));
+
+    if (m_pText == nullptr) {
+        m_pText = static_cast<char*>(MEM_ALLOC(m_Capacity, false));
+        m_pText[0] = '\0';
+    }
+    if (m_Length + added + 1 > m_Capacity) {
+        m_Capacity += added + 1024;
+        m_pText = static_cast<char*>(MEM_REALLOC(m_pText, m_Capacity));
+    }
+    std::memcpy(m_pText + m_Length, scratch, added + 1);
+    m_Length += added;
+}

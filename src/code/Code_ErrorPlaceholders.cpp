@@ -1,0 +1,43 @@
+// PLACEHOLDERS: each definition here stands in for an issue that has not landed and is replaced by it.
+#include "code/Code_ErrorPlaceholders.h"
+
+#include "code/Code_Error.h"
+
+// Issue "Event dispatch": the current action starts as none.
+int32_t g_CurrentEventObject = 0;
+int32_t g_CurrentEventType = 0;
+int32_t g_CurrentEventNumber = 0;
+int32_t g_CurrentActionNumber = 0;
+
+// Issue "Shaders and the shader chunk": no shader is being compiled.
+const char* g_CurrentShaderName = nullptr;
+uint8_t g_CurrentShaderIsFragment = 0;
+
+// Issue "Event dispatch": the names table.
+const char* Event_GetName(int32_t, int32_t) { return "<Unknown Event>"; }
+
+// Issue "Object definitions": no object is loaded.
+const char* Object_Name(int32_t) { return "<undefined>"; }
+
+// Issue "Time lines": no time line is loaded.
+const char* TimeLine_Name(int32_t) { return "<undefined>"; }
+
+// Issue "Text built-ins over UTF-8": complete, as the source-line lookup needs it; that issue keeps
+// one definition of it beside its other text helpers.
+int32_t UTF8_Length(const char* text)
+{
+    int32_t count = 0;
+    for (const char* at = text; at != nullptr && *at != '\0'; ++at)
+        if ((static_cast<unsigned char>(*at) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+// Issue "Remote debugger": never evaluating.
+uint8_t Debug_EvaluatingExpression = 0;
+
+// Issue "Debug form": no form ever opens, so there is nothing to refresh.
+void DebugForm_UpdateStats(CDebugForm*) {}
+
+// Issue "Interpreter loop": no bytecode is ever running.
+void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames) { frames.clear(); }
+void VM_ReportVariables(tagIConsole*) {}

@@ -1,0 +1,10 @@
+#include "debug/Debug_Placeholders.h"
+
+// PLACEHOLDER for the remote debugger issue: does nothing, as specified.
+void Debugger_InitRemoteInterface() {}
+
+// PLACEHOLDER for the remote debugger issue: no debugger is attached.
+void Debugger_SendUpdate() {}
+
+// PLACEHOLDER for the debug form issue: no form is ever made.
+void DebugForm_Show(CDebugForm* /*form*/, bool /*show*/) {}

@@ -1,0 +1,4 @@
+// The old multiplayer layer's registrar, before that issue lands.
+#pragma once
+
+void InitMPlayFunctions();

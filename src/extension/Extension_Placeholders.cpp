@@ -1,0 +1,14 @@
+// Routines of the extensions area that other areas call, standing in until the extensions issue
+// lands. Each does what the extension packages are specified to do while none is loaded. The
+// extensions issue deletes its entries here when it defines the real routine.
+#include <cstdint>
+
+// PLACEHOLDER for the extensions issue: no package has a function of any name.
+int32_t Extension_FindFunction(const char*) { return -1; }
+// PLACEHOLDER for the extensions issue: no package has the identifier.
+int32_t Extension_GetFunctionArgCount(int32_t) { return -100; }
+
+#include "extension/Extension_Placeholders.h"
+
+// PLACEHOLDER for the extensions issue: no package to prepare.
+bool Extension_Prepare() { return true; }

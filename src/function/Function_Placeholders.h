@@ -1,0 +1,31 @@
+// The families of built-in functions and the platform services that start-up, the main window and
+// shut-down call, until the issues that build each family land.
+#pragma once
+
+// Registrars, in the order start-up logs them.
+void Function_Game_Init();
+void Function_Math_Init();
+void Function_Graphics_Init();
+void InitActionFunctions();
+void Function_File_Init();
+void InitResourceFunctions();
+void Function_Interaction_Init();
+void InitD3DFunctions();
+void Function_Particle_Init();
+void Function_Misc_Init();
+void InitDataStructureFunctions();
+void InitSoundFunctions();
+void Function_Physics_Init();
+void Function_Gamepad_Init();
+void InitWexoFunctions();
+void Function_Win8_Init();
+
+// Platform services: the pause event when the window loses the focus to another program, and the
+// achievement cache saved first at shut-down.
+void Wexo_OSPauseEventRaised();
+void Wexo_FunctionsSaveCache();
+// Closes every file the file functions opened (shut-down).
+void File_CloseAll();
+
+// The operating-system constants (os_, device_, browser_, ...), added at the end of Constant_Init.
+void InitOsConstants();

@@ -1,0 +1,353 @@
+#include "gamefile/GameFile_Loader.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/App_CommandLine.h"
+#include "app/App_Startup.h"
+#include "base/Base_Console.h"
+#include "base/Base_Ini.h"
+#include "gamefile/GameFile_DebugInfo.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_OpenDialog.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "gamefile/GameFile_Strings.h"
+#include "support/Support_SaveArea.h"
+
+GameFile g_GameFile;
+uint32_t g_GameFileMemoryFigure = 0;
+std::string g_OptionsIniPath;
+IniFile* g_pOptionsIni = nullptr;
+std::string g_DebugInfoPath;
+bool g_CompiledCode = false;
+int32_t g_FormatVersion = 0;
+uint32_t g_VariableChunkBody = 0;
+uint32_t g_VariableChunkWords = 0;
+GameFileChunk g_TexturePageChunk;
+bool g_PrePassFailed = false;
+
+namespace {
+
+constexpr int32_t PATH_CAPACITY = 2048;
+
+bool IsTag(const GameFileChunk& chunk, const char* tag) { return std::memcmp(chunk.tag, tag, 4) == 0; }
+
+void LogMalformed(const GameFileChunk& chunk)
+{
+    MainConsole->Output("Malformed Chunk %s (file offset %u, length %u)\n", chunk.tag, chunk.body - 8, chunk.length);
+}
+
+void LogBroken(const GameFileChunk& chunk)
+{
+    MainConsole->Output("Chunk %s runs past the end of the file (length %u)\n", chunk.tag, chunk.length);
+}
+
+// ---- the pre-pass --------------------------------------------------------------------------------
+
+bool PrePassChunk(GameFile& file, const GameFileChunk& chunk)
+{
+    if (IsTag(chunk, "STRG")) {
+        MainConsole->Output("ID_STRG\n");
+        return StringTable_Load(file, chunk.body, chunk.length);
+    }
+    if (IsTag(chunk, "GEN7") || IsTag(chunk, "GEN8") || IsTag(chunk, "GENL")) {
+        MainConsole->Output("Get Header Information\n");
+        bool read = GEN8_ReadStartup(file, chunk.body, chunk.length);
+        g_FormatVersion = 800;
+        MainConsole->Output("InitKVSFunctions\n");
+        // Once per run: a second header chunk must not enter every function a second time.
+        static bool registered = false;
+        if (!registered) RegisterAllFunctionFamilies();
+        registered = true;
+        return read;
+    }
+    if (IsTag(chunk, "CODE")) {
+        MainConsole->Output("Code_Load()\n");
+        g_CompiledCode = true;
+        GameFileCountTable table;
+        return GameFile_ReadCountTable(file, chunk.body, chunk.length, table) &&
+               Code_Load(file, chunk.body, chunk.length);
+    }
+    if (IsTag(chunk, "VARI")) {
+        MainConsole->Output("VARI_Load()\n");
+        g_VariableChunkBody = chunk.body;
+        g_VariableChunkWords = chunk.length / 4;
+        return VARI_Load(file, chunk.body, chunk.length);
+    }
+    return true;
+}
+
+// ---- the main pass -------------------------------------------------------------------------------
+
+using ChunkReader = bool (*)(GameFile& file, uint32_t body, uint32_t length);
+
+bool ReadOldHeader(GameFile& file, uint32_t body, uint32_t length)
+{
+    g_FormatVersion = 700;
+    return GEN8_Load(file, body, length);
+}
+
+bool ReadSounds(GameFile& file, uint32_t body, uint32_t length)
+{
+    return g_GameOptions.newAudio ? Audio_Load(file, body, length) : Sound_Init(file, body, length);
+}
+
+bool ReadAudio(GameFile& file, uint32_t body, uint32_t length)
+{
+    return g_GameOptions.newAudio ? Audio_WAVs(file, body, length) : Wave_Init(file, body, length);
+}
+
+// The page table stays where it is; its entries are read when textures are made.
+bool KeepTexturePages(GameFile& file, uint32_t body, uint32_t length)
+{
+    GameFileCountTable table;
+    GameFile_ReadCountTable(file, body, length, table);
+    for (uint32_t i = 0; i < table.count; ++i) {
+        uint32_t entry = table.Entry(file, i);
+        if (entry != 0 && !file.Contains(entry, TEXTURE_PAGE_ENTRY_SIZE)) {
+            MainConsole->Output("Texture pages: entry %u at file offset %u runs past the end of the file\n", i, entry);
+            return false;
+        }
+    }
+    g_TexturePageChunk.body = body;
+    g_TexturePageChunk.length = length;
+    std::memcpy(g_TexturePageChunk.tag, "TPAG", 4);
+    return true;
+}
+
+struct ChunkHandler {
+    const char* tag;
+    bool countTable; // the body begins with a count table, checked before the reader runs
+    ChunkReader reader; // null: nothing more to do
+};
+
+const ChunkHandler CHUNK_HANDLERS[] = {
+    {"GEN8", false, GEN8_Load},
+    {"GEN7", false, ReadOldHeader},
+    {"GENL", false, ReadOldHeader},
+    {"OPTN", false, Options_Load},
+    {"EXTN", true, Extension_LoadChunk},
+    {"SOND", true, ReadSounds},
+    {"AUDO", true, ReadAudio},
+    {"SPRT", true, Sprite_Load},
+    {"BGND", true, Background_Load},
+    {"PATH", true, Path_Load},
+    {"SCPT", true, Script_Load},
+    {"SHDR", true, Shader_Load},
+    {"FONT", true, Font_Load},
+    {"TMLN", true, TimeLine_Load},
+    {"OBJT", true, OBJT_Load},
+    {"ROOM", true, ROOM_Load},
+    {"CODE", false, Code_PatchStrings},
+    {"FUNC", false, FUNC_Load},
+    {"TXTR", true, TXTR_Load},
+    {"TPAG", true, KeepTexturePages},
+    {"DAFL", true, nullptr},
+    {"VARI", false, nullptr},
+    {"STRG", false, nullptr},
+    {"HELP", false, nullptr},
+};
+
+const ChunkHandler* FindHandler(const GameFileChunk& chunk)
+{
+    for (const ChunkHandler& handler : CHUNK_HANDLERS) {
+        if (IsTag(chunk, handler.tag)) return &handler;
+    }
+    return nullptr;
+}
+
+void ResetTables()
+{
+    MainConsole->Output("initialise everything!\n");
+    Sound_Reset();
+    Sprite_Reset();
+    Background_Reset();
+    Path_Reset();
+    Script_Reset();
+    Font_Clear();
+    TimeLine_Reset();
+    Object_ResetTable();
+    RoomTables_Reset();
+    Options_Reset();
+    g_TexturePageChunk = GameFileChunk();
+}
+
+// False when the chunk is unknown or malformed; both are logged.
+bool MainPassChunk(GameFile& file, const GameFileChunk& chunk)
+{
+    const ChunkHandler* handler = FindHandler(chunk);
+    if (handler == nullptr) {
+        MainConsole->Output("unknown Chunk %s:%d\n", chunk.tag, static_cast<int32_t>(chunk.tagWord));
+        return false;
+    }
+    GameFileCountTable table;
+    bool sound = !handler->countTable || GameFile_ReadCountTable(file, chunk.body, chunk.length, table);
+    if (sound && handler->reader != nullptr) sound = handler->reader(file, chunk.body, chunk.length);
+    if (!sound) LogMalformed(chunk);
+    return sound;
+}
+
+// ---- finding the files ---------------------------------------------------------------------------
+
+void ChooseGameFile()
+{
+    std::string chosen;
+    if (!OpenGameFileDialog(chosen)) std::exit(1);
+    App_SetGameFileName(chosen.c_str());
+}
+
+void MapGameFileName()
+{
+    const char* given = App_GetGameFileName();
+    Variable_InitWorkingDirectory(given);
+    char path[PATH_CAPACITY];
+    LoadSave_BundlePath(path, PATH_CAPACITY, given);
+    App_SetGameFileName(path);
+}
+
+void FreeOptionsIni()
+{
+    delete g_pOptionsIni;
+    g_pOptionsIni = nullptr;
+}
+
+void ReadOptionsIni(const std::string& gamePath)
+{
+    FreeOptionsIni();
+    g_OptionsIniPath = GameFile_OptionsIniPath(gamePath);
+    if (g_OptionsIniPath.empty()) return;
+    MainConsole->Output("Checking if INIFile %s Exists\n", g_OptionsIniPath.c_str());
+    if (!LoadSave_FileExistsBundle(g_OptionsIniPath.c_str())) {
+        MainConsole->Output("!!!!No INI File %s\n", g_OptionsIniPath.c_str());
+        return;
+    }
+    g_pOptionsIni = new IniFile();
+    g_pOptionsIni->Open(g_OptionsIniPath.c_str(), false);
+    IO_VirtualKey_LoadConfig(g_pOptionsIni);
+    LoadSave_IniHook(g_pOptionsIni);
+    Sound_IniHook(g_pOptionsIni);
+    Options_ReadIni(g_pOptionsIni);
+}
+
+void ReadDebugFile(const std::string& gamePath)
+{
+    g_DebugFile.Release();
+    DebugInfo_Clear();
+    g_DebugInfoPath = GameFile_DebugInfoPath(gamePath);
+    if (g_DebugInfoPath.empty() || !LoadSave_FileExistsBundle(g_DebugInfoPath.c_str())) return;
+    int32_t size = 0;
+    uint8_t* data = LoadSave_ReadBundleFile(g_DebugInfoPath.c_str(), &size);
+    if (data == nullptr) return;
+    g_DebugFile.Adopt(data, static_cast<uint32_t>(size));
+    LoadDebugInfo(g_DebugFile);
+}
+
+void ReadGameFile(const std::string& gamePath)
+{
+    g_GameFile.Release();
+    MainConsole->Output("Reading File %s\n", gamePath.c_str());
+    int32_t size = 0;
+    uint8_t* data = LoadSave_ReadBundleFile(gamePath.c_str(), &size);
+    if (data == nullptr) {
+        MainConsole->Output("FAILED to load File %s\n", gamePath.c_str());
+        g_GameFileMemoryFigure = 0;
+        return;
+    }
+    MainConsole->Output("Loaded File %s\n", gamePath.c_str());
+    g_GameFile.Adopt(data, static_cast<uint32_t>(size));
+    g_GameFileMemoryFigure = static_cast<uint32_t>(size) + 128;
+    const uint8_t* tag;
+    if (g_GameFile.Span(0, 4, tag) && (std::memcmp(tag, "FORM", 4) == 0 || std::memcmp(tag, "MROF", 4) == 0))
+        MainConsole->Output("IFF wad found\n");
+}
+
+// The part of a path before its last "/", or failing that its last "\"; npos when it has neither.
+size_t LastSeparator(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash != std::string::npos ? slash : path.rfind('\\');
+}
+
+} // namespace
+
+std::string GameFile_OptionsIniPath(const std::string& gamePath)
+{
+    size_t separator = LastSeparator(gamePath);
+    if (separator == std::string::npos) return std::string();
+    return gamePath.substr(0, separator) + "/options.ini";
+}
+
+std::string GameFile_DebugInfoPath(const std::string& gamePath)
+{
+    size_t dot = gamePath.rfind('.');
+    if (dot == std::string::npos) return std::string();
+    return gamePath.substr(0, dot) + ".qzdebug";
+}
+
+bool KirranLoadGame()
+{
+    const char* given = App_GetGameFileName();
+    MainConsole->Output("KirranLoadGame: %s\n", given != nullptr ? given : "");
+    if (given == nullptr || given[0] == '\0') ChooseGameFile();
+    else MapGameFileName();
+    std::string path = App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
+    MainConsole->Output("KirranLoadGame() - %s\n", path.c_str());
+    Variable_InitWorkingDirectory(path.c_str());
+
+    ReadOptionsIni(path);
+    ReadDebugFile(path);
+    ReadGameFile(path);
+    return false;
+}
+
+void LoadGameCode(GameFile& file)
+{
+    g_PrePassFailed = false;
+    StringTable_Clear();
+    GameFileChunkWalk walk(file);
+    if (!walk.Start()) return;
+    GameFileChunk chunk;
+    while (walk.Next(chunk)) {
+        if (chunk.length == 0 || PrePassChunk(file, chunk)) continue;
+        LogMalformed(chunk);
+        g_PrePassFailed = true;
+    }
+    if (walk.Broken()) {
+        LogBroken(walk.BrokenChunk());
+        g_PrePassFailed = true;
+    }
+}
+
+bool LoadGameData()
+{
+    MainConsole->Output("LoadGameData()\n");
+    return LoadGameChunks(g_GameFile);
+}
+
+bool LoadGameChunks(GameFile& file)
+{
+    ResetTables();
+    if (!file.IsLoaded()) {
+        MainConsole->Output("No game file was read\n");
+        return false;
+    }
+    bool result = true;
+    if (g_PrePassFailed) {
+        MainConsole->Output("The game file was refused while its code was read\n");
+        result = false;
+    }
+    GameFileChunkWalk walk(file);
+    if (!walk.Start()) return result;
+    GameFileChunk chunk;
+    while (walk.Next(chunk)) {
+        MainConsole->Output("Process Chunk: %s   %d\n", chunk.tag, static_cast<int32_t>(chunk.length));
+        if (chunk.length == 0) continue;
+        if (!MainPassChunk(file, chunk)) result = false;
+    }
+    if (walk.Broken()) {
+        LogBroken(walk.BrokenChunk());
+        result = false;
+    }
+    return result;
+}

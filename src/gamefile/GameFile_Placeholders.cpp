@@ -1,0 +1,93 @@
+// Routines of other areas that the game-file loader calls, standing in until the issues that own
+// them land. Each one does what its owner is specified to do when it has nothing to hold: a reset
+// of a table that is still empty, a reader that takes the chunk as read. The owning issue deletes
+// its entries here when it defines the real routine.
+#include <vector>
+
+#include "gamefile/GameFile_Services.h"
+
+// PLACEHOLDER for the sounds issue (the sound table).
+void Sound_Reset() {}
+// PLACEHOLDER for the sprites issue (sprite table and the SPRT chunk).
+void Sprite_Reset() {}
+// PLACEHOLDER for the backgrounds issue.
+void Background_Reset() {}
+// PLACEHOLDER for the paths issue.
+void Path_Reset() {}
+// PLACEHOLDER for the scripts issue.
+void Script_Reset() {}
+// PLACEHOLDER for the fonts issue.
+void Font_Clear() {}
+// PLACEHOLDER for the time lines issue.
+void TimeLine_Reset() {}
+// PLACEHOLDER for the object definitions issue.
+void Object_ResetTable() {}
+// PLACEHOLDER for the room table issue.
+void RoomTables_Reset() {}
+
+// PLACEHOLDER for the extensions issue.
+bool Extension_LoadChunk(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the newer audio system's issue.
+bool Audio_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the older sound system's issue.
+bool Sound_Init(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the newer audio system's issue.
+bool Audio_WAVs(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the older sound system's issue.
+bool Wave_Init(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the sprites issue.
+bool Sprite_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the backgrounds issue.
+bool Background_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the paths issue.
+bool Path_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the scripts issue.
+bool Script_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the shaders issue.
+bool Shader_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the fonts issue.
+bool Font_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the time lines issue.
+bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the object definitions issue.
+bool OBJT_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the room table issue.
+bool ROOM_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the code chunks issue (code, function, variable, string and texture chunks).
+bool Code_PatchStrings(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the code chunks issue.
+bool FUNC_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the code chunks issue.
+bool TXTR_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the code chunks issue.
+bool Code_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// PLACEHOLDER for the code chunks issue.
+bool VARI_Load(GameFile&, uint32_t, uint32_t) { return true; }
+
+namespace {
+std::vector<int32_t> g_PlaceholderRoomOrder;
+uint32_t g_PlaceholderWindowColour = 0xFFFFFFFFu;
+} // namespace
+
+// PLACEHOLDER for the room table issue: sizes the order to the count and copies the indices.
+void Room_LoadOrder(const int32_t* order, int32_t count)
+{
+    g_PlaceholderRoomOrder.assign(order, order + (count > 0 ? count : 0));
+}
+// PLACEHOLDER for the room preparation and tiles issues: the id counters.
+int32_t g_InstanceIdCounter = 0;
+int32_t g_TileIdCounter = 0;
+
+// PLACEHOLDER for the input issue (virtual buttons from "options.ini").
+void IO_VirtualKey_LoadConfig(IniFile*) {}
+// PLACEHOLDER for the save area issue; empty on this platform.
+void LoadSave_IniHook(IniFile*) {}
+// PLACEHOLDER for the sounds issue; empty on this platform.
+void Sound_IniHook(IniFile*) {}
+
+// PLACEHOLDER for the window and view coordinates issue: stores the colour with alpha 255.
+void GR_Window_SetColour(uint32_t colour) { g_PlaceholderWindowColour = (colour & 0xFFFFFFu) | 0xFF000000u; }
+// PLACEHOLDER for the platform services issue; does nothing on this platform.
+void Wexo_PlatformStepNop(bool, bool, bool, bool) {}
+// PLACEHOLDER for the built-in variables issue (working_directory).
+void Variable_InitWorkingDirectory(const char*) {}

@@ -1,0 +1,138 @@
+// The raw input state of the window procedure, kept as the input module will keep it, so that key
+// and button messages already land somewhere the frame can read.
+#include "io/IO_Placeholders.h"
+
+#include <cstring>
+
+uint8_t IO_RawKeyDown[IO_KEY_COUNT];
+uint8_t IO_RawKeyPressed[IO_KEY_COUNT];
+uint8_t IO_RawKeyReleased[IO_KEY_COUNT];
+int32_t IO_RawCurrentKey = 0;
+int32_t IO_RawLastKey = 0;
+uint8_t IO_RawLastChar = 0;
+
+uint8_t IO_RawButtonDown[3];
+uint8_t IO_RawButtonPressed[3];
+uint8_t IO_RawButtonReleased[3];
+int32_t IO_RawCurrentButton = 0;
+int32_t IO_RawLastButton = 0;
+uint8_t IO_RawWheelUp = 0;
+uint8_t IO_RawWheelDown = 0;
+int32_t IO_RawMouseX = 0;
+int32_t IO_RawMouseY = 0;
+
+namespace {
+
+bool IsKey(int32_t key)
+{
+    return key >= 0 && key < IO_KEY_COUNT;
+}
+
+bool IsButton(int32_t button)
+{
+    return button >= 1 && button <= 3;
+}
+
+} // namespace
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: a repeat is no new press.
+void IO_OnKeyDown(int32_t key, int32_t /*modifiers*/, bool repeat)
+{
+    if (!IsKey(key)) return;
+    IO_RawLastKey = key;
+    IO_RawCurrentKey = key;
+    if (IO_RawKeyDown[key] == 0 && !repeat) IO_RawKeyPressed[key] = 1;
+    IO_RawKeyDown[key] = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_OnKeyUp(int32_t key, int32_t /*modifiers*/)
+{
+    if (!IsKey(key)) return;
+    if (IO_RawCurrentKey == key) IO_RawCurrentKey = 0;
+    IO_RawKeyDown[key] = 0;
+    IO_RawKeyPressed[key] = 0;
+    IO_RawKeyReleased[key] = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: only the last character is kept.
+void IO_OnChar(uint16_t character)
+{
+    IO_RawLastChar = static_cast<uint8_t>(character & 0xFF);
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_OnMouseDown(int32_t button, int32_t /*x*/, int32_t /*y*/)
+{
+    if (!IsButton(button)) return;
+    IO_RawLastButton = button;
+    IO_RawCurrentButton = button;
+    if (IO_RawButtonDown[button - 1] == 0) IO_RawButtonPressed[button - 1] = 1;
+    IO_RawButtonDown[button - 1] = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_OnMouseUp(int32_t button, int32_t /*x*/, int32_t /*y*/)
+{
+    if (!IsButton(button)) return;
+    IO_RawCurrentButton = 0;
+    IO_RawButtonDown[button - 1] = 0;
+    IO_RawButtonPressed[button - 1] = 0;
+    IO_RawButtonReleased[button - 1] = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_OnWheelUp(int32_t /*modifiers*/, int32_t /*x*/, int32_t /*y*/, uint8_t* handled)
+{
+    IO_RawWheelUp = 1;
+    if (handled != nullptr) *handled = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_OnWheelDown(int32_t /*modifiers*/, int32_t /*x*/, int32_t /*y*/, uint8_t* handled)
+{
+    IO_RawWheelDown = 1;
+    if (handled != nullptr) *handled = 1;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: starts from a clear state.
+void IO_Init()
+{
+    IO_Clear();
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: empties the raw state.
+void IO_Clear()
+{
+    std::memset(IO_RawKeyDown, 0, sizeof IO_RawKeyDown);
+    std::memset(IO_RawKeyPressed, 0, sizeof IO_RawKeyPressed);
+    std::memset(IO_RawKeyReleased, 0, sizeof IO_RawKeyReleased);
+    IO_RawCurrentKey = 0;
+    IO_RawLastKey = 0;
+    IO_RawLastChar = 0;
+    std::memset(IO_RawButtonDown, 0, sizeof IO_RawButtonDown);
+    std::memset(IO_RawButtonPressed, 0, sizeof IO_RawButtonPressed);
+    std::memset(IO_RawButtonReleased, 0, sizeof IO_RawButtonReleased);
+    IO_RawCurrentButton = 0;
+    IO_RawLastButton = 0;
+    IO_RawWheelUp = 0;
+    IO_RawWheelDown = 0;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: the frame has no step state yet, so
+// the raw edges are consumed as the transfer would consume them.
+void IO_StartStep()
+{
+    std::memset(IO_RawKeyPressed, 0, sizeof IO_RawKeyPressed);
+    std::memset(IO_RawKeyReleased, 0, sizeof IO_RawKeyReleased);
+    std::memset(IO_RawButtonPressed, 0, sizeof IO_RawButtonPressed);
+    std::memset(IO_RawButtonReleased, 0, sizeof IO_RawButtonReleased);
+    IO_RawWheelUp = 0;
+    IO_RawWheelDown = 0;
+}
+
+// PLACEHOLDER for the virtual-buttons issue: there are no virtual keys to draw.
+void IO_VirtualKey_DrawAll() {}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: nothing was opened.
+void IO_Shutdown() {}

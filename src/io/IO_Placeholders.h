@@ -1,0 +1,43 @@
+// The input state as the main window and the main loop feed it, until the keyboard-and-mouse issue
+// builds the input module: the raw state the window procedure writes, and the entry points start-up,
+// the frame and shut-down call.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t IO_KEY_COUNT = 256;
+
+// Raw keyboard state, written by the window procedure between frames.
+extern uint8_t IO_RawKeyDown[IO_KEY_COUNT];
+extern uint8_t IO_RawKeyPressed[IO_KEY_COUNT];
+extern uint8_t IO_RawKeyReleased[IO_KEY_COUNT];
+extern int32_t IO_RawCurrentKey;
+extern int32_t IO_RawLastKey;
+extern uint8_t IO_RawLastChar;
+
+// Raw mouse state of device 0 (buttons 1 left, 2 right, 3 middle at indices 0 to 2).
+extern uint8_t IO_RawButtonDown[3];
+extern uint8_t IO_RawButtonPressed[3];
+extern uint8_t IO_RawButtonReleased[3];
+extern int32_t IO_RawCurrentButton;
+extern int32_t IO_RawLastButton;
+extern uint8_t IO_RawWheelUp;
+extern uint8_t IO_RawWheelDown;
+extern int32_t IO_RawMouseX; // client pixels, from every mouse move
+extern int32_t IO_RawMouseY;
+
+// Window-message entry points.
+void IO_OnKeyDown(int32_t key, int32_t modifiers, bool repeat);
+void IO_OnKeyUp(int32_t key, int32_t modifiers);
+void IO_OnChar(uint16_t character);
+void IO_OnMouseDown(int32_t button, int32_t x, int32_t y);
+void IO_OnMouseUp(int32_t button, int32_t x, int32_t y);
+void IO_OnWheelUp(int32_t modifiers, int32_t x, int32_t y, uint8_t* handled);
+void IO_OnWheelDown(int32_t modifiers, int32_t x, int32_t y, uint8_t* handled);
+
+// Start-up, frame and shut-down entry points.
+void IO_Init();
+void IO_Clear();
+void IO_StartStep();
+void IO_VirtualKey_DrawAll();
+void IO_Shutdown();

@@ -1,0 +1,4 @@
+// Motion-planning services of shut-down, before the motion grids issue lands.
+#pragma once
+
+void CGrid_DestroyAll();

@@ -1,0 +1,14 @@
+// Networking services of start-up and shut-down, before the sockets issue lands.
+#pragma once
+
+#include <cstdint>
+
+// A socket server; start-up makes one for the remote debugger.
+struct qzServer {
+    uint8_t isDebugger = 0; // marks the remote debugger's server
+    // Opens the listening socket on the port; false when it cannot.
+    bool Init(uint32_t address, int32_t port, int32_t first, int32_t second);
+};
+
+void Network_RegisterFunctions();
+void Network_CloseAll();

@@ -1,0 +1,44 @@
+// The built-in variable table: each built-in variable (x, speed, room, score, ...) is one row that
+// binds its name to a getter and a setter. A built-in variable's identifier is its row, fixed by the
+// order of registration at start-up.
+#pragma once
+
+#include <cstdint>
+
+#include "code/Code_Value.h"
+
+class CInstance;
+
+// The instance the code runs for (null for purely global variables), the array index of the access
+// (-1, or row * 32000 + column), and the value to fill or to store.
+typedef bool (*BuiltinGetter)(CInstance* instance, int32_t index, ScriptValue* out);
+typedef bool (*BuiltinSetter)(CInstance* instance, int32_t index, const ScriptValue* value);
+
+constexpr int32_t BUILTIN_VARIABLE_ROWS = 500;
+
+struct BuiltinVariableEntry {
+    char* name; // the row's own copy
+    BuiltinGetter getter;
+    BuiltinSetter setter; // null for read-only variables
+    uint8_t canSet;       // 1 when scripts may assign the variable
+};
+
+extern BuiltinVariableEntry g_BuiltinVariables[BUILTIN_VARIABLE_ROWS];
+extern int32_t g_BuiltinVariableCount;
+
+// Appends a row; a full table shows "INTERNAL ERROR: Adding too many variables" and adds nothing.
+void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet);
+// The first row of that exact name, or -1.
+int32_t Variable_BuiltIn_Find(const char* name);
+// The row's name, or "<unknown built-in variable>".
+const char* Variable_BuiltIn_Name(int32_t index);
+// The row of a built-in identifier, or null.
+BuiltinVariableEntry* Variable_BuiltIn_Get(int32_t index);
+// Clears the table, then registers the per-instance variables and then the global ones.
+void Variable_BuiltIn_Init();
+// Frees the names of all rows (part of Variable_Shutdown).
+void Variable_BuiltIn_FreeNames();
+
+// The registrars of the built-in variables, in registration order.
+void Variable_BuiltIn_RegisterInstance();
+void Variable_BuiltIn_RegisterGlobal();

@@ -1,0 +1,227 @@
+#include "variable/Variable_List.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/Base_Console.h"
+#include "base/Base_Numbers.h"
+#include "buffer/Buffer_IBuffer.h"
+#include "code/Code_ValueWalk.h"
+#include "gamefile/GameFile_Options.h"
+#include "platform/Platform_MemoryManager.h"
+#include "variable/Variable_Names.h"
+
+namespace {
+
+// Released nodes of every list, linked through nextAll.
+VariableNode* g_pFreeNodes = nullptr;
+int32_t g_FreeNodeCount = 0;
+
+// The smallest saved variable: an empty name and the smallest value.
+constexpr int64_t SAVED_VARIABLE_MIN_BYTES = 1 + 8;
+
+// Arrays in the debug dump show at most this many rows, and elements of a row.
+constexpr int32_t DUMP_LIMIT = 30;
+
+VariableNode* TakeNode()
+{
+    VariableNode* node = g_pFreeNodes;
+    if (node != nullptr) {
+        g_pFreeNodes = node->nextAll;
+        --g_FreeNodeCount;
+    } else {
+        node = static_cast<VariableNode*>(MemoryManager::Alloc(sizeof(VariableNode), "Variable_List", __LINE__, false));
+    }
+    node->next = nullptr;
+    node->nextAll = nullptr;
+    node->value = ScriptValue{VALUE_REAL, 0, 0.0};
+    node->id = 0;
+    node->spare = 0;
+    return node;
+}
+
+void AppendDumpReal(std::string& line, double real)
+{
+    int32_t whole = Numbers_RoundToInt32(real);
+    if (static_cast<double>(whole) == real) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%d", whole);
+        line += digits;
+    } else {
+        line += Numbers_Format("%f", real);
+    }
+}
+
+struct DumpWriter {
+    std::string& line;
+
+    void Scalar(const ScriptValue* value)
+    {
+        switch (Value_GetKind(value)) {
+        case VALUE_REAL: AppendDumpReal(line, value->real); break;
+        case VALUE_STRING: {
+            const char* text = Value_GetText(value);
+            line += '"';
+            line += text != nullptr ? text : "";
+            line += '"';
+            break;
+        }
+        default: break;
+        }
+    }
+    void ArrayBegin(const ScriptValue*, const ValueArray*) { line += "{ "; }
+    void RowBegin(const ValueArrayRow&) { line += "{ "; }
+    void Element(int32_t column)
+    {
+        if (column > 0) line += " ,";
+    }
+    void RowEnd(const ValueArrayRow&, bool cut)
+    {
+        if (cut) line += " ... ";
+        line += "},  ";
+    }
+    void ArrayEnd(const ValueArray*, bool cut)
+    {
+        if (cut) line += " ... ";
+        line += " }";
+    }
+};
+
+} // namespace
+
+int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
+
+CVariableList::CVariableList() : m_Buckets{}, m_pAll(nullptr), m_Count(0) {}
+
+CVariableList::~CVariableList() { Clear(); }
+
+void CVariableList::Clear()
+{
+    VariableNode* node = m_pAll;
+    while (node != nullptr) {
+        VariableNode* next = node->nextAll;
+        Value_Free(&node->value);
+        node->nextAll = g_pFreeNodes;
+        g_pFreeNodes = node;
+        ++g_FreeNodeCount;
+        node = next;
+    }
+    for (VariableNode*& head : m_Buckets) head = nullptr;
+    m_pAll = nullptr;
+    m_Count = 0;
+}
+
+VariableNode* CVariableList::Find(int32_t id) const
+{
+    for (VariableNode* node = m_Buckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
+        if (node->id == id) return node;
+    }
+    return nullptr;
+}
+
+VariableNode* CVariableList::Insert(int32_t id)
+{
+    VariableNode* node = TakeNode();
+    node->id = id;
+    VariableNode*& head = m_Buckets[Variable_Bucket(id)];
+    node->next = head;
+    head = node;
+    node->nextAll = m_pAll;
+    m_pAll = node;
+    ++m_Count;
+    return node;
+}
+
+bool CVariableList::GetVar(int32_t id, int32_t index, ScriptValue* out)
+{
+    g_ArrayError.flag = 0;
+    if (VariableNode* node = Find(id)) return Value_GetArrayElement(out, &node->value, index);
+    if (g_GameOptions.unsetVariableIsError) {
+        Value_SetReal(out, VARIABLE_UNSET_VALUE);
+        return false;
+    }
+    Value_SetReal(out, 0.0);
+    return true;
+}
+
+void CVariableList::SetVar(int32_t id, int32_t index, const ScriptValue* value)
+{
+    g_ArrayError.flag = 0;
+    VariableNode* node = Find(id);
+    if (node == nullptr) node = Insert(id);
+    Value_SetArrayElement(&node->value, value, index);
+}
+
+bool CVariableList::Has(int32_t id) const { return Find(id) != nullptr; }
+
+void CVariableList::Declare(int32_t id)
+{
+    if (Find(id) == nullptr) Insert(id);
+}
+
+void CVariableList::CopyFrom(const CVariableList& other)
+{
+    if (&other == this) return; // emptying first would lose what is to be copied
+    Clear();
+    // Bucket order with head insertion: each chain of the copy runs opposite to the original's.
+    for (VariableNode* head : other.m_Buckets) {
+        for (VariableNode* from = head; from != nullptr; from = from->next) {
+            VariableNode* to = Insert(from->id);
+            Value_Copy(&to->value, &from->value);
+        }
+    }
+}
+
+bool CVariableList::Serialise(IBuffer* buffer) const
+{
+    ScriptValue count = {VALUE_REAL, 0, static_cast<double>(m_Count)};
+    bool ok = buffer->Write(eBuffer_S32, &count) == 0;
+    for (VariableNode* head : m_Buckets) {
+        for (VariableNode* node = head; node != nullptr && ok; node = node->next) {
+            ok = buffer->WriteString(Code_Variable_Find_Name(node->id)) == 0 && Value_Serialise(&node->value, buffer);
+        }
+    }
+    return ok;
+}
+
+bool CVariableList::LoadFromStream(IBuffer* buffer)
+{
+    Clear();
+    ValueStreamReader reader(buffer);
+    int32_t count = 0;
+    bool ok = reader.ReadInt32(&count) && reader.CanHold(count, SAVED_VARIABLE_MIN_BYTES);
+    for (int32_t i = 0; ok && i < count; ++i) {
+        char* name = nullptr;
+        ScriptValue value = {VALUE_REAL, 0, 0.0};
+        ok = reader.ReadText(&name) && reader.ReadValue(&value);
+        if (ok) {
+            int32_t id = Code_Variable_Lookup(name);
+            if (id >= 0) {
+                Insert(id)->value = value; // the node takes the value over
+            } else {
+                MainConsole->Output("WARNING: Load game failed to find variable \"%s\"\n", name != nullptr ? name : "");
+                Value_Free(&value);
+            }
+        }
+        MemoryManager::Free(name);
+    }
+    if (!ok) Clear();
+    return ok;
+}
+
+void CVariableList::DebugDump(tagIConsole* console) const
+{
+    for (VariableNode* head : m_Buckets) {
+        for (VariableNode* node = head; node != nullptr; node = node->next) {
+            char prefix[64];
+            std::snprintf(prefix, sizeof prefix, "(%d) = ", node->id);
+            std::string line = Code_Variable_Find_Name(node->id);
+            line += prefix;
+            DumpWriter writer{line};
+            Value_Walk(&node->value, writer, DUMP_LIMIT, DUMP_LIMIT);
+            line += '\n';
+            console->Output("%s", line.c_str());
+        }
+    }
+}

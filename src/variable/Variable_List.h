@@ -1,0 +1,71 @@
+// The user variables of one instance, of the global scope or of a run's locals: a 64-way hash on the
+// identifier whose chains take new variables at their head. Saved games write variables bucket by
+// bucket, each chain from its head, so that order is part of the saved form.
+#pragma once
+
+#include <cstdint>
+
+#include "code/Code_Value.h"
+
+class IBuffer;
+struct tagIConsole;
+
+constexpr int32_t VARIABLE_BUCKETS = 64;
+
+// The value an unset variable reads as when the game treats reading one as an error.
+constexpr double VARIABLE_UNSET_VALUE = 12345678.9;
+
+struct VariableNode {
+    VariableNode* next;    // next in its bucket
+    VariableNode* nextAll; // next in the list's chain of every node; links the free list too
+    ScriptValue value;
+    int32_t id;
+    int32_t spare;
+};
+
+class CVariableList {
+public:
+    CVariableList();
+    CVariableList(const CVariableList&) = delete;
+    CVariableList& operator=(const CVariableList&) = delete;
+    virtual ~CVariableList(); // empties the list
+
+    // Frees every value and gives every node back to the shared free list.
+    void Clear();
+    // Clears the array error flag, then reads the variable (element). An unset variable reads as real
+    // 0 and succeeds, or, when the game's option says so, as 12345678.9 and fails.
+    bool GetVar(int32_t id, int32_t index, ScriptValue* out);
+    // Clears the array error flag, then writes the variable (element), adding it when missing.
+    void SetVar(int32_t id, int32_t index, const ScriptValue* value);
+    bool Has(int32_t id) const;
+    // Adds the variable as real 0 unless it exists.
+    void Declare(int32_t id);
+    // Empties this list and refills it with copies of the other's variables, in bucket order.
+    void CopyFrom(const CVariableList& other);
+
+    // Count, then per variable its name and its value.
+    bool Serialise(IBuffer* buffer) const;
+    // Empties the list and reads one back. Names no longer known are skipped with a warning; a
+    // malformed stream is refused and leaves the list empty.
+    bool LoadFromStream(IBuffer* buffer);
+    // Each variable as "name(id) = value" on the console.
+    void DebugDump(tagIConsole* console) const;
+
+    VariableNode* Find(int32_t id) const;
+    int32_t Count() const { return m_Count; }
+    // The chain of a bucket, from its head.
+    VariableNode* Bucket(int32_t bucket) const { return m_Buckets[bucket]; }
+
+private:
+    VariableNode* Insert(int32_t id);
+
+    VariableNode* m_Buckets[VARIABLE_BUCKETS];
+    VariableNode* m_pAll;
+    int32_t m_Count;
+};
+
+// The bucket of an identifier (identifiers are never negative).
+inline int32_t Variable_Bucket(int32_t id) { return static_cast<int32_t>(static_cast<uint32_t>(id) % VARIABLE_BUCKETS); }
+
+// Nodes waiting on the shared free list (for tests and the memory report).
+int32_t Variable_FreeNodeCount();

@@ -1,0 +1,328 @@
+// Plays one end-to-end scenario: runs the kelvaro executable headless on a built game file in a
+// folder of its own and checks the log, the files and the exit code.
+//     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::vector<std::string> lines;
+};
+
+struct Context {
+    std::string kelvaro;
+    std::string game;
+    fs::path work;
+    int failures = 0;
+};
+
+void Fail(Context& context, const std::string& what)
+{
+    std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+    ++context.failures;
+}
+
+std::vector<std::string> ReadLines(const fs::path& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The child's environment: ours without any test switch, then the scenario's switches.
+std::vector<std::string> Environment(const std::vector<std::string>& switches)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "KELVARO_", 8) != 0) env.emplace_back(*e);
+    }
+    env.insert(env.end(), switches.begin(), switches.end());
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Runs the program in the work folder with the headless switches; its output goes to "run.log".
+RunResult Run(Context& context, const std::string& program, std::vector<std::string> arguments,
+              std::vector<std::string> switches = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=5",
+                                                   "KELVARO_NO_WAIT=1"})
+{
+    RunResult result;
+    fs::path log = context.work / "run.log";
+    arguments.insert(arguments.begin(), program);
+    std::vector<std::string> env = Environment(switches);
+    std::vector<char*> argv = Pointers(arguments);
+    std::vector<char*> envp = Pointers(env);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, context.work.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        Fail(context, "cannot start " + program);
+        return result;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.lines = ReadLines(log);
+    return result;
+}
+
+// Index of the first line at or after `from` that equals `text` (or starts with it, for a prefix).
+size_t Find(const std::vector<std::string>& lines, const std::string& text, size_t from, bool prefix = false)
+{
+    for (size_t i = from; i < lines.size(); ++i) {
+        if (prefix ? lines[i].compare(0, text.size(), text) == 0 : lines[i] == text) return i;
+    }
+    return std::string::npos;
+}
+
+void ExpectInOrder(Context& context, const RunResult& run, const std::vector<std::string>& expected)
+{
+    size_t at = 0;
+    for (const std::string& text : expected) {
+        size_t found = Find(run.lines, text, at);
+        if (found == std::string::npos) {
+            Fail(context, "expected the line \"" + text + "\" after line " + std::to_string(at));
+            return;
+        }
+        at = found + 1;
+    }
+}
+
+void ExpectExit(Context& context, const RunResult& run, int code)
+{
+    if (run.exitCode != code)
+        Fail(context, "exit code " + std::to_string(run.exitCode) + ", expected " + std::to_string(code));
+}
+
+void ExpectAbsent(Context& context, const RunResult& run, const std::string& text)
+{
+    if (Find(run.lines, text, 0) != std::string::npos) Fail(context, "unexpected line \"" + text + "\"");
+}
+
+const std::vector<std::string> STARTUP_STEPS = {
+    "Get Resolution",
+    "Get Header Information",
+    "InitKVSFunctions",
+    "HighScore..Game..Math..Graphic..Action..File..Resource..Interaction..3D..Particle..Misc..DS..Sound.."
+    "DPlay.."
+    "Physics..Gamepad..Buffers..Networking..Shaders..Wexo..Fini",
+    "Create Window",
+    "AdjustWindowRectEx",
+    "RegisterClassEx",
+    "CreateWindowEx",
+    "Init Graphics",
+    "GR_D3D_Init()",
+    "Background_InitTextures()",
+    "Sprite_InitTextures()",
+    "Font_InitTextures()",
+    "IO Init",
+    "Process Messages",
+    "Start Frame",
+    "Part Create Textures",
+    "Debug Init Remote Interface",
+    "VM Init",
+    "Create Score Form",
+    "Create Load Form",
+    "Create Error Form",
+    "Do The Work",
+    "LoadGameData()",
+    "PrepareGame()",
+    "Extension_Prepare() ",
+    "Code_Constant_Prepare() ",
+    "Script_Prepare() ",
+    "TimeLine_Prepare() ",
+    "Object_Prepare() ",
+    "Room_Prepare() ",
+    "Sound_Prepare() ",
+    "InitGraphics() ",
+    "Finished PrepareGame() ",
+    "Run_Start",
+    "StartGame()",
+    "StartGame() - DONE",
+    "**********************************.",
+    "Entering main loop.",
+    "**********************************.",
+    "Current Memory Stats",
+};
+
+const std::vector<std::string> SHUTDOWN_STEPS = {
+    "Save Achievement Cache",
+    "Close Sockets",
+    "Shutdown Steam",
+    "Save Highscores",
+    "Free Constants",
+    "Free Functions",
+    "Free Script Arguments",
+    "Free Motion Grids",
+    "Free Rooms",
+    "Free Instances",
+    "Free Carried Instances",
+    "Free Event Lists",
+    "Free Objects",
+    "Free Particles",
+    "Free Sprites",
+    "Delete Temp Folder",
+    "Shutdown Display",
+    "Free Backgrounds",
+    "Free Textures",
+    "Free Scripts",
+    "Free Variables",
+    "Free Fonts",
+    "Free Default Font",
+    "Close Files",
+    "Free Sounds",
+    "Shutdown Direct3D",
+    "Shutdown Graphics Libraries",
+};
+
+void StartupAndShutdown(Context& context)
+{
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game});
+    ExpectExit(context, run, 0);
+    std::vector<std::string> expected = STARTUP_STEPS;
+    expected.insert(expected.end(), SHUTDOWN_STEPS.begin(), SHUTDOWN_STEPS.end());
+    ExpectInOrder(context, run, expected);
+    ExpectAbsent(context, run, "Start Server");
+    if (Find(run.lines, "KirranLoadGame: " + context.game, 0) == std::string::npos)
+        Fail(context, "the game file's name is not logged");
+}
+
+void DebugServer(Context& context)
+{
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game});
+    ExpectExit(context, run, 0);
+    size_t vm = Find(run.lines, "VM Init", 0);
+    if (vm == std::string::npos || Find(run.lines, "Start Server", vm) != vm + 1 ||
+        Find(run.lines, "Create Score Form", vm) == std::string::npos)
+        Fail(context, "\"Start Server\" does not follow \"VM Init\"");
+    ExpectInOrder(context, run, {"Start Server", "Create Score Form", "Entering main loop."});
+}
+
+void UnknownChunk(Context& context)
+{
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game});
+    ExpectExit(context, run, 1);
+    ExpectInOrder(context, run, {"Do The Work", "LoadGameData()"});
+    size_t unknown = Find(run.lines, "unknown Chunk ZZZZ:", 0, true);
+    if (unknown == std::string::npos ||
+        Find(run.lines, "Failed to load the game", unknown) == std::string::npos)
+        Fail(context, "the unknown chunk does not fail the load");
+    ExpectAbsent(context, run, "PrepareGame()");
+    ExpectAbsent(context, run, "Entering main loop.");
+}
+
+void NoGame(Context& context)
+{
+    RunResult run = Run(context, context.kelvaro, {});
+    ExpectExit(context, run, 1);
+    ExpectAbsent(context, run, "Get Resolution");
+}
+
+void MissingFile(Context& context)
+{
+    RunResult run = Run(context, context.kelvaro, {"-game", (context.work / "missing.win").string()});
+    ExpectExit(context, run, 1);
+    ExpectInOrder(context, run, {"Failed to load the game"});
+    ExpectAbsent(context, run, "Get Resolution");
+    ExpectAbsent(context, run, "Create Window");
+}
+
+void DebugOutput(Context& context)
+{
+    fs::path log = context.work / "main.log";
+    RunResult run = Run(context, context.kelvaro, {"-debugoutput", log.string(), "-game", context.game});
+    ExpectExit(context, run, 0);
+    RunResult file;
+    file.lines = ReadLines(log);
+    ExpectInOrder(context, file, {"Create Window", "Entering main loop.", "Save Achievement Cache"});
+}
+
+void AtFiles(Context& context)
+{
+    std::ofstream(context.work / "saves@slot1.txt") << "slot";
+    std::ofstream(context.work / ".hidden@file") << "h";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game});
+    ExpectExit(context, run, 0);
+    if (!fs::exists(context.work / "saves" / "slot1.txt")) Fail(context, "saves@slot1.txt was not moved");
+    if (!fs::exists(context.work / ".hidden@file")) Fail(context, "a hidden file was moved");
+}
+
+void DataWinBeside(Context& context)
+{
+    fs::path bin = context.work / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(context.kelvaro, bin / "kelvaro", fs::copy_options::overwrite_existing);
+    fs::copy_file(context.game, bin / "data.win", fs::copy_options::overwrite_existing);
+    fs::path ignored = context.work / "ignored.log";
+    RunResult run = Run(context, (bin / "kelvaro").string(),
+                        {"-debugoutput", ignored.string(), "-game", "/no/such/game.win"});
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"KirranLoadGame: " + (bin / "data.win").string(), "Entering main loop."});
+    if (fs::exists(ignored))
+        Fail(context, "the command line was read although data.win lies beside the program");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER\n");
+        return 2;
+    }
+    const std::map<std::string, std::function<void(Context&)>> scenarios = {
+        {"startup", StartupAndShutdown}, {"debug-server", DebugServer},
+        {"unknown-chunk", UnknownChunk}, {"no-game", NoGame},
+        {"missing-file", MissingFile},   {"debug-output", DebugOutput},
+        {"at-files", AtFiles},           {"data-win-beside", DataWinBeside},
+    };
+    auto scenario = scenarios.find(argv[1]);
+    if (scenario == scenarios.end()) {
+        std::fprintf(stderr, "unknown scenario %s\n", argv[1]);
+        return 2;
+    }
+    Context context{argv[2], argv[3], argv[4]};
+    fs::remove_all(context.work);
+    fs::create_directories(context.work);
+    scenario->second(context);
+    if (context.failures > 0) {
+        std::fprintf(stderr, "--- log of the run (%s):\n", (context.work / "run.log").c_str());
+        for (const std::string& line : ReadLines(context.work / "run.log"))
+            std::fprintf(stderr, "%s\n", line.c_str());
+        return 1;
+    }
+    std::printf("%s: passed\n", argv[1]);
+    return 0;
+}

@@ -1,0 +1,86 @@
+// Helpers for the game-file tests: a console that keeps the log lines, and game files built with
+// the builder's writers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "gamebuild/GameBuild_Chunks.h"
+#include "gamebuild/GameBuild_Game.h"
+#include "gamefile/GameFile_View.h"
+
+// Collects what the main console prints while it is installed.
+class CapturedLog : public tagIConsole {
+public:
+    CapturedLog() : m_Previous(MainConsole) { MainConsole = this; }
+    ~CapturedLog() override { MainConsole = m_Previous; }
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char* format, ...) override
+    {
+        char line[4096];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        m_Text += line;
+    }
+    const std::string& Text() const { return m_Text; }
+    bool Has(const std::string& piece) const { return m_Text.find(piece) != std::string::npos; }
+    size_t Count(const std::string& piece) const
+    {
+        size_t count = 0;
+        for (size_t at = m_Text.find(piece); at != std::string::npos; at = m_Text.find(piece, at + 1)) ++count;
+        return count;
+    }
+    void Clear() { m_Text.clear(); }
+
+private:
+    tagIConsole* m_Previous;
+    std::string m_Text;
+};
+
+inline std::vector<uint8_t> BuildBytes(const gamebuild::GameDesc& game)
+{
+    std::vector<uint8_t> bytes;
+    std::string errors;
+    EXPECT_TRUE(gamebuild::BuildGame(game, bytes, errors)) << errors;
+    return bytes;
+}
+
+inline void LoadInto(GameFile& file, const std::vector<uint8_t>& bytes)
+{
+    ASSERT_TRUE(file.CopyFrom(bytes.data(), bytes.size()));
+}
+
+inline uint32_t ReadWord(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+inline void WriteWord(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// File offset of the first chunk with the tag (its tag's offset), or 0.
+inline size_t FindChunk(const std::vector<uint8_t>& bytes, const char* tag)
+{
+    for (size_t at = 8; at + 8 <= bytes.size(); at += 8 + ReadWord(bytes, at + 4)) {
+        if (std::string(reinterpret_cast<const char*>(&bytes[at]), 4) == tag) return at;
+    }
+    return 0;
+}
+
+inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
+{
+    std::vector<uint8_t> bytes;
+    for (uint32_t word : words)
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(word >> (8 * i)));
+    return bytes;
+}

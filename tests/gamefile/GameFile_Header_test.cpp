@@ -1,0 +1,239 @@
+#include "gamefile/GameFile_Header.h"
+
+#include <gtest/gtest.h>
+
+#include "GameFileTestSupport.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Services.h"
+#include "platform/Platform_DisplayName.h"
+
+namespace {
+
+// A header with a distinct value in every field.
+gamebuild::GameDesc Described(int32_t version, const std::string& tag = "GEN8")
+{
+    gamebuild::GameDesc game;
+    gamebuild::HeaderDesc& h = game.header;
+    h.tag = tag;
+    h.version = version;
+    h.debugByte = 0;
+    h.name = "Tunnel Run";
+    h.configName = "Release";
+    h.saveFolder = "TunnelRun";
+    h.lastInstanceId = 100123;
+    h.lastTileId = 10000456;
+    h.gameId = 0xCAFE01u;
+    h.keptWords[0] = 0x1111222233334444ull;
+    h.keptWords[1] = 0x5555666677778888ull;
+    h.windowWidth = 800;
+    h.windowHeight = 600;
+    h.infoFlags = HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM;
+    h.displayName = "Tunnel Run Deluxe";
+    h.kept104 = 0x0102030405060708ull;
+    h.optionBits = 0x8000000000000004ull;
+    h.steamAppId = 480;
+    h.roomOrder = {3, 1, 2};
+    if (version <= 7) h.hasSaveFolder = false; // the room order's list lies where the name would
+    return game;
+}
+
+class HeaderTest : public testing::Test {
+protected:
+    void SetUp() override { GameHeader_Clear(); }
+    void Load(const std::vector<uint8_t>& bytes)
+    {
+        LoadInto(m_File, bytes);
+        LoadGameCode(m_File);
+        m_Loaded = LoadGameChunks(m_File);
+    }
+    GameFile m_File;
+    bool m_Loaded = false;
+    CapturedLog m_Log;
+};
+
+} // namespace
+
+TEST_F(HeaderTest, EveryVersionReadsBackTheFieldsItHolds)
+{
+    for (int32_t version : {0, 5, 7, 8, 9, 10, 11, 12, 13}) {
+        SCOPED_TRACE("header version " + std::to_string(version));
+        GameHeader_Clear();
+        gamebuild::GameDesc game = Described(version);
+        Load(BuildBytes(game));
+        ASSERT_TRUE(m_Loaded) << m_Log.Text();
+        const GameHeader& h = g_GameHeader;
+        EXPECT_EQ(version, h.version);
+        EXPECT_EQ(0, h.debugByte);
+        EXPECT_STREQ("Tunnel Run", h.name);
+        EXPECT_STREQ("Release", h.configName);
+        EXPECT_EQ(0xCAFE01u, h.gameId);
+        EXPECT_EQ(100123u, h.lastInstanceId);
+        EXPECT_EQ(10000456u, h.lastTileId);
+        EXPECT_EQ(100123, g_InstanceIdCounter);
+        EXPECT_EQ(10000456, g_TileIdCounter);
+        EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), h.roomOrder);
+        EXPECT_EQ(800, g_FormatVersion);
+        if (version >= 8) {
+            EXPECT_EQ(0x1111222233334444ull, h.keptWords[0]);
+            EXPECT_EQ(0x5555666677778888ull, h.keptWords[1]);
+            EXPECT_EQ("TunnelRun", h.saveFolder);
+            EXPECT_EQ(800, h.windowWidth);
+            EXPECT_EQ(600, h.windowHeight);
+            EXPECT_EQ(HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM, h.infoFlags);
+            EXPECT_TRUE(h.steamFlag);
+        } else {
+            EXPECT_EQ("", h.saveFolder);
+            EXPECT_EQ(640, h.windowWidth); // no size in the header: a default room's
+            EXPECT_EQ(480, h.windowHeight);
+            EXPECT_EQ(0u, h.infoFlags);
+            EXPECT_FALSE(h.steamFlag);
+        }
+        if (version >= 10) EXPECT_STREQ("Tunnel Run Deluxe", h.displayName);
+        else EXPECT_EQ(nullptr, h.displayName);
+        EXPECT_EQ(version >= 11 ? 0x0102030405060708ull : 0ull, h.kept104);
+        EXPECT_EQ(version >= 12 ? 0x8000000000000004ull : ~0ull, GameHeader_OptionFlags());
+        EXPECT_EQ(version >= 13 ? 480u : 0u, h.steamAppId);
+    }
+}
+
+TEST_F(HeaderTest, RoomOrderCountLiesWhereTheVersionSays)
+{
+    EXPECT_EQ(36u, GameHeader_RoomOrderOffset(-1));
+    EXPECT_EQ(36u, GameHeader_RoomOrderOffset(7));
+    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(8));
+    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(9));
+    EXPECT_EQ(104u, GameHeader_RoomOrderOffset(10));
+    EXPECT_EQ(112u, GameHeader_RoomOrderOffset(11));
+    EXPECT_EQ(120u, GameHeader_RoomOrderOffset(12));
+    EXPECT_EQ(124u, GameHeader_RoomOrderOffset(13));
+    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(14));
+    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(127));
+
+    // In the file: version 13's count is the word at 124 of the body.
+    std::vector<uint8_t> bytes = BuildBytes(Described(13));
+    size_t body = FindChunk(bytes, "GEN8") + 8;
+    EXPECT_EQ(3u, ReadWord(bytes, body + 124));
+    EXPECT_EQ(480u, ReadWord(bytes, body + 120));
+}
+
+TEST_F(HeaderTest, OlderTagsGiveFormatVersion700)
+{
+    for (const char* tag : {"GEN7", "GENL"}) {
+        SCOPED_TRACE(tag);
+        GameHeader_Clear();
+        Load(BuildBytes(Described(7, tag)));
+        ASSERT_TRUE(m_Loaded) << m_Log.Text();
+        EXPECT_EQ(700, g_FormatVersion);
+        EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), g_GameHeader.roomOrder);
+        EXPECT_TRUE(m_Log.Has("Get Header Information\n"));
+        EXPECT_TRUE(m_Log.Has(std::string("Process Chunk: ") + tag + "   "));
+    }
+    // "GENL" with a version 13 layout is read like "GEN8".
+    GameHeader_Clear();
+    Load(BuildBytes(Described(13, "GENL")));
+    ASSERT_TRUE(m_Loaded);
+    EXPECT_EQ(700, g_FormatVersion);
+    EXPECT_EQ(480u, g_GameHeader.steamAppId);
+}
+
+TEST_F(HeaderTest, TheVersionByteIsSigned)
+{
+    // Byte 200 is version -56: below 8, so the room order's count lies at 36 and no window size.
+    gamebuild::GameDesc game = Described(-56);
+    Load(BuildBytes(game));
+    ASSERT_TRUE(m_Loaded) << m_Log.Text();
+    EXPECT_EQ(-56, g_GameHeader.version);
+    EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), g_GameHeader.roomOrder);
+    EXPECT_EQ(640, g_GameHeader.windowWidth);
+}
+
+TEST_F(HeaderTest, BeforeVersion8TheSaveFolderIsReadOnlyWithoutARoomOrder)
+{
+    gamebuild::GameDesc game = Described(7);
+    game.header.roomOrder.clear();
+    game.header.hasSaveFolder = true;
+    Load(BuildBytes(game));
+    ASSERT_TRUE(m_Loaded) << m_Log.Text();
+    EXPECT_EQ("TunnelRun", g_GameHeader.saveFolder);
+    EXPECT_TRUE(g_GameHeader.roomOrder.empty());
+
+    // With rooms, the word at 40 is room 5: not read as a file offset of a name.
+    GameHeader_Clear();
+    game.header.hasSaveFolder = false;
+    game.header.roomOrder = {5};
+    Load(BuildBytes(game));
+    ASSERT_TRUE(m_Loaded) << m_Log.Text();
+    EXPECT_EQ("", g_GameHeader.saveFolder);
+    EXPECT_EQ((std::vector<int32_t>{5}), g_GameHeader.roomOrder);
+}
+
+TEST_F(HeaderTest, VersionsAbove13ReadTheRoomOrderAt100)
+{
+    gamebuild::GameDesc game = Described(14);
+    game.header.roomOrder.clear();
+    game.header.hasDisplayName = false;
+    Load(BuildBytes(game));
+    ASSERT_TRUE(m_Loaded) << m_Log.Text();
+    EXPECT_TRUE(g_GameHeader.roomOrder.empty());
+    EXPECT_EQ(480u, g_GameHeader.steamAppId);
+
+    // A version 13 file relabelled 14: the display name's offset is taken as the room count, far
+    // more rooms than the chunk holds, and the header is refused.
+    GameHeader_Clear();
+    std::vector<uint8_t> bytes = BuildBytes(Described(13));
+    size_t body = FindChunk(bytes, "GEN8") + 8;
+    bytes[body + 1] = 14;
+    m_Log.Clear();
+    Load(bytes);
+    EXPECT_FALSE(m_Loaded);
+    EXPECT_TRUE(m_Log.Has("Header: the room order (count at header offset 100) does not fit the chunk\n"));
+    EXPECT_TRUE(m_Log.Has("Malformed Chunk GEN8"));
+}
+
+TEST_F(HeaderTest, TheDisplayNameReachesTheMessageBoxCaption)
+{
+    Platform_SetDisplayName("before");
+    Load(BuildBytes(Described(10)));
+    EXPECT_STREQ("Tunnel Run Deluxe", Platform_GetDisplayName());
+}
+
+TEST_F(HeaderTest, AHeaderTooShortForItsVersionIsRefused)
+{
+    // Version 13 needs 124 bytes of fields; cut the chunk to 120 by dropping its room order and
+    // the Steam id.
+    gamebuild::GameDesc game = Described(13);
+    std::vector<uint8_t> built = BuildBytes(game);
+    size_t header = FindChunk(built, "GEN8");
+    gamebuild::RawChunkDesc cut{"GEN8", std::vector<uint8_t>(built.begin() + header + 8, built.begin() + header + 8 + 120)};
+    game.rawChunks = {cut};
+    game.chunkOrder = {"GEN8", "OPTN", "STRG"};
+    Load(BuildBytes(game));
+    EXPECT_FALSE(m_Loaded);
+    EXPECT_TRUE(m_Log.Has("Header: a version 13 header needs 124 bytes, the chunk holds 120\n"));
+    EXPECT_TRUE(g_PrePassFailed);
+
+    // A body of one byte holds no version.
+    EXPECT_FALSE(GEN8_ReadStartup(m_File, 8, 1));
+    EXPECT_FALSE(GEN8_Load(m_File, 8, 1));
+}
+
+TEST_F(HeaderTest, AHeaderStringOutsideTheFileIsRefused)
+{
+    std::vector<uint8_t> bytes = BuildBytes(Described(12));
+    size_t body = FindChunk(bytes, "GEN8") + 8;
+    WriteWord(bytes, body + 8, static_cast<uint32_t>(bytes.size()) + 40); // the configuration name
+    Load(bytes);
+    EXPECT_FALSE(m_Loaded);
+    EXPECT_TRUE(m_Log.Has("Header: the string at header offset 8"));
+    EXPECT_EQ(nullptr, g_GameHeader.configName);
+
+    // A name whose terminator would lie past the end: the last byte of the file is not 0.
+    bytes = BuildBytes(Described(12));
+    bytes.back() = 'x';
+    WriteWord(bytes, body + 4, static_cast<uint32_t>(bytes.size()) - 1);
+    GameHeader_Clear();
+    m_Log.Clear();
+    Load(bytes);
+    EXPECT_FALSE(m_Loaded);
+    EXPECT_TRUE(m_Log.Has("Header: the string at header offset 4"));
+}

@@ -1,0 +1,39 @@
+// Both chunk passes, and the debug-file reader, over arbitrary bytes: nothing may be read outside
+// the file, whatever its lengths, counts and offsets say.
+#include <cstddef>
+#include <cstdint>
+
+#include "base/Base_Console.h"
+#include "gamefile/GameFile_DebugInfo.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_View.h"
+
+namespace {
+
+// The passes log every chunk; the fuzzer runs millions of files.
+struct SilentConsole : tagIConsole {
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char*, ...) override {}
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SilentConsole silent;
+    MainConsole = &silent;
+    GameFile file;
+    if (!file.CopyFrom(data, size)) return 0;
+    GameHeader_Clear();
+    LoadGameCode(file);
+    LoadGameChunks(file);
+    LoadDebugInfo(file);
+    DebugInfo_Source(0);
+    DebugInfo_LinePairCount(0);
+    DebugInfo_Clear();
+    GameHeader_Clear();
+    Options_FreeConstants();
+    return 0;
+}

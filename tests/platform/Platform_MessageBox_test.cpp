@@ -1,0 +1,84 @@
+#include "platform/Platform_MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/Platform_DisplayName.h"
+#include "platform/Platform_TestSwitches.h"
+
+namespace {
+
+// Headless runs, with the answers of a file unique to the test.
+class MessageBoxTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_Answers = testing::TempDir() + "answers_" + name + ".txt";
+        setenv("KELVARO_HEADLESS", "1", 1);
+        setenv("KELVARO_ANSWERS", m_Answers.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        std::remove(m_Answers.c_str());
+        unsetenv("KELVARO_HEADLESS");
+        unsetenv("KELVARO_ANSWERS");
+        TestSwitches_Reload();
+        Platform_SetDisplayName(nullptr);
+    }
+    void Answers(const std::string& lines)
+    {
+        std::ofstream(m_Answers) << lines;
+        TestSwitches_Reload();
+    }
+    std::string m_Answers;
+};
+
+} // namespace
+
+TEST_F(MessageBoxTest, ScriptMessagesAreLoggedUnderTheDisplayName)
+{
+    Answers("");
+    Platform_SetDisplayName("My Game");
+    testing::internal::CaptureStdout();
+    ShowMessage("Hello, world");
+    EXPECT_EQ("My Game: Hello, world\n", testing::internal::GetCapturedStdout());
+
+    Platform_SetDisplayName(nullptr);
+    testing::internal::CaptureStdout();
+    ShowMessage("No caption");
+    ShowMessage(nullptr);
+    EXPECT_EQ("No caption\n\n", testing::internal::GetCapturedStdout());
+}
+
+TEST_F(MessageBoxTest, FatalMessagesKeepTheirCaption)
+{
+    Answers("");
+    testing::internal::CaptureStdout();
+    Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
+    EXPECT_EQ("Fatal Memory Error: Out of Memory!\n", testing::internal::GetCapturedStdout());
+}
+
+TEST_F(MessageBoxTest, QuestionsTakeScriptedAnswersThenTheDefault)
+{
+    Answers("No\n YES \nmaybe\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(Platform_AskYesNo("Switch?", "", true));
+    EXPECT_TRUE(Platform_AskYesNo("Switch?", "", false));
+    EXPECT_FALSE(Platform_AskYesNo("Switch?", "Q", false)); // not an answer: the default
+    EXPECT_TRUE(Platform_AskYesNo("Switch?", "Q", true));   // none left: the default
+    EXPECT_EQ("Switch? -> No\nSwitch? -> Yes\nQ: Switch? -> No\nQ: Switch? -> Yes\n",
+              testing::internal::GetCapturedStdout());
+}
+
+TEST(MessageBoxAnswers, YesNoWords)
+{
+    for (const char* yes : {"yes", "Y", "1", "TRUE", "ok", "  yes\r"}) EXPECT_EQ(1, Platform_ParseYesNo(yes)) << yes;
+    for (const char* no : {"no", "N", "0", "False", "cancel"}) EXPECT_EQ(0, Platform_ParseYesNo(no)) << no;
+    for (const char* other : {"", "yess", "2", "abort"}) EXPECT_EQ(-1, Platform_ParseYesNo(other)) << other;
+    EXPECT_EQ(-1, Platform_ParseYesNo(nullptr));
+}

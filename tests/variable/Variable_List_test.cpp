@@ -1,0 +1,414 @@
+#include "variable/Variable_List.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../code/Code_TestBuffer.h"
+#include "base/Base_Console.h"
+#include "gamefile/GameFile_Options.h"
+#include "platform/Platform_MemoryManager.h"
+#include "variable/Variable_Global.h"
+#include "variable/Variable_Names.h"
+
+namespace {
+
+ScriptValue Real(double real) { return ScriptValue{VALUE_REAL, 0, real}; }
+
+void Set(CVariableList& list, int32_t id, int32_t index, ScriptValue value)
+{
+    list.SetVar(id, index, &value);
+    Value_Free(&value);
+}
+
+ScriptValue Text(const char* text)
+{
+    ScriptValue value = Real(0);
+    Value_SetText(&value, text);
+    return value;
+}
+
+double ReadReal(CVariableList& list, int32_t id, int32_t index = -1)
+{
+    ScriptValue out = Real(-1);
+    EXPECT_TRUE(list.GetVar(id, index, &out));
+    double real = out.real;
+    Value_Free(&out);
+    return real;
+}
+
+// Identifiers in chosen buckets: `first` in bucket 1, `second` in bucket 1 too, `other` in bucket 0.
+struct BucketIds {
+    int32_t first, second, other;
+};
+
+BucketIds MakeBucketIds(const char* prefix)
+{
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i < 130; ++i) ids.push_back(Code_Variable_Add((std::string(prefix) + std::to_string(i)).c_str()));
+    int32_t first = -1;
+    for (int32_t id : ids) {
+        if (Variable_Bucket(id) == 1) {
+            first = id;
+            break;
+        }
+    }
+    return BucketIds{first, first + 64, first + 63};
+}
+
+class CaptureConsole : public tagIConsole {
+public:
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char* format, ...) override
+    {
+        char line[8192];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        text += line;
+    }
+    std::string text;
+};
+
+} // namespace
+
+TEST(VariableList, UnsetVariablesReadByTheGameOption)
+{
+    CVariableList list;
+    int32_t id = Code_Variable_Add("unset_probe");
+    ScriptValue out = Text("held before");
+    EXPECT_TRUE(list.GetVar(id, -1, &out));
+    EXPECT_EQ(VALUE_REAL, out.kind);
+    EXPECT_EQ(0.0, out.real);
+
+    g_GameOptions.unsetVariableIsError = true;
+    EXPECT_FALSE(list.GetVar(id, -1, &out));
+    EXPECT_EQ(VARIABLE_UNSET_VALUE, out.real);
+    g_GameOptions.unsetVariableIsError = false;
+    EXPECT_FALSE(list.Has(id)) << "reading never adds";
+    EXPECT_EQ(0, list.Count());
+}
+
+TEST(VariableList, ElementWritesCreateTheVariableAsAnArray)
+{
+    CVariableList list;
+    int32_t id = Code_Variable_Add("element_probe");
+    Set(list, id, 3, Real(8));
+    ASSERT_TRUE(list.Has(id));
+    const ScriptValue& value = list.Find(id)->value;
+    ASSERT_EQ(VALUE_ARRAY, Value_GetKind(&value));
+    ASSERT_EQ(1, Value_GetArray(&value)->rowCount);
+    EXPECT_EQ(4, Value_GetArray(&value)->rows[0].length);
+    EXPECT_EQ(8.0, ReadReal(list, id, 3));
+    EXPECT_EQ(0.0, ReadReal(list, id, 0));
+
+    g_ArrayError.flag = 1;
+    ScriptValue out = Real(0);
+    EXPECT_FALSE(list.GetVar(id, 9, &out)) << "a read outside the array fails";
+    EXPECT_EQ(1, g_ArrayError.flag);
+    EXPECT_EQ(8.0, ReadReal(list, id, 3));
+    EXPECT_EQ(0, g_ArrayError.flag) << "each access clears the flag first";
+
+    list.Declare(id); // an existing variable keeps its value
+    EXPECT_EQ(8.0, ReadReal(list, id, 3));
+    int32_t declared = Code_Variable_Add("declared_probe");
+    list.Declare(declared);
+    EXPECT_EQ(2, list.Count());
+    EXPECT_EQ(0.0, ReadReal(list, declared));
+}
+
+TEST(VariableList, ClearedNodesAreReused)
+{
+    CVariableList list;
+    int32_t id = Code_Variable_Add("reuse_probe");
+    Set(list, id, -1, Text("text"));
+    Set(list, id + 1, -1, Real(1));
+    int32_t freeBefore = Variable_FreeNodeCount();
+    uint32_t blocks = MemoryManager::BlockCount();
+    list.Clear();
+    EXPECT_EQ(0, list.Count());
+    EXPECT_FALSE(list.Has(id));
+    EXPECT_EQ(freeBefore + 2, Variable_FreeNodeCount());
+    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount()) << "the text went, the nodes stay for reuse";
+    Set(list, id, -1, Real(2));
+    EXPECT_EQ(freeBefore + 1, Variable_FreeNodeCount());
+    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount());
+}
+
+namespace {
+
+void PutVariable(std::vector<uint8_t>& out, int32_t id, const std::vector<uint8_t>& value)
+{
+    PutText(out, Code_Variable_Find_Name(id));
+    out.insert(out.end(), value.begin(), value.end());
+}
+
+std::vector<uint8_t> RealBytes(double real)
+{
+    std::vector<uint8_t> bytes;
+    PutInt32(bytes, 0);
+    PutReal(bytes, real);
+    PutNoText(bytes);
+    return bytes;
+}
+
+std::vector<uint8_t> TextBytes(const char* text)
+{
+    std::vector<uint8_t> bytes;
+    PutInt32(bytes, 1);
+    PutReal(bytes, 0);
+    PutText(bytes, text);
+    return bytes;
+}
+
+std::vector<uint8_t> Serialised(const CVariableList& list)
+{
+    TestBuffer buffer;
+    EXPECT_TRUE(list.Serialise(&buffer));
+    return buffer.Bytes();
+}
+
+} // namespace
+
+TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
+{
+    BucketIds ids = MakeBucketIds("chain_");
+    ASSERT_EQ(1, Variable_Bucket(ids.first));
+    ASSERT_EQ(1, Variable_Bucket(ids.second));
+    ASSERT_EQ(0, Variable_Bucket(ids.other));
+
+    CVariableList list;
+    Set(list, ids.first, -1, Real(1));
+    Set(list, ids.other, -1, Real(5));
+    Set(list, ids.second, -1, Text("y"));
+
+    // Bucket 0, then bucket 1 from its head: the later variable first.
+    std::vector<uint8_t> expected;
+    PutInt32(expected, 3);
+    PutVariable(expected, ids.other, RealBytes(5));
+    PutVariable(expected, ids.second, TextBytes("y"));
+    PutVariable(expected, ids.first, RealBytes(1));
+    EXPECT_EQ(expected, Serialised(list));
+
+    // A copy inserts in that order, so its chain in bucket 1 runs the other way.
+    CVariableList copy;
+    Set(copy, ids.first + 2, -1, Real(99)); // emptied by the copy
+    copy.CopyFrom(list);
+    std::vector<uint8_t> copied;
+    PutInt32(copied, 3);
+    PutVariable(copied, ids.other, RealBytes(5));
+    PutVariable(copied, ids.first, RealBytes(1));
+    PutVariable(copied, ids.second, TextBytes("y"));
+    EXPECT_EQ(copied, Serialised(copy));
+    EXPECT_FALSE(copy.Has(ids.first + 2));
+
+    // Values are copies: a write to the copy leaves the original.
+    Set(copy, ids.second, -1, Text("changed"));
+    EXPECT_EQ(expected, Serialised(list));
+    copy.CopyFrom(copy); // a list copied onto itself keeps its variables
+    EXPECT_EQ(3, copy.Count());
+}
+
+TEST(VariableList, LoadingRestoresValuesAndSkipsLostNames)
+{
+    BucketIds ids = MakeBucketIds("load_");
+    CVariableList list;
+    Set(list, ids.first, -1, Real(1.5));
+    ScriptValue array = Real(0);
+    ScriptValue element = Text("in array");
+    Value_SetArrayElement(&array, &element, 32001);
+    Value_Free(&element);
+    list.SetVar(ids.second, -1, &array);
+    Value_Free(&array);
+
+    std::vector<uint8_t> bytes = Serialised(list);
+    // A saved variable whose name this game no longer has.
+    std::vector<uint8_t> withLost = bytes;
+    withLost[0] = 3;
+    PutText(withLost, "load_gone_name");
+    std::vector<uint8_t> lostValue = TextBytes("dropped");
+    withLost.insert(withLost.end(), lostValue.begin(), lostValue.end());
+
+    CVariableList loaded;
+    Set(loaded, ids.other, -1, Real(7)); // replaced by the load
+    TestBuffer buffer(eBuffer_Fixed, withLost);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(loaded.LoadFromStream(&buffer));
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, log.find("WARNING: Load game failed to find variable \"load_gone_name\"\n"));
+    EXPECT_EQ(2, loaded.Count());
+    EXPECT_FALSE(loaded.Has(ids.other));
+    EXPECT_EQ(1.5, ReadReal(loaded, ids.first));
+    ScriptValue out = Real(0);
+    ASSERT_TRUE(loaded.GetVar(ids.second, 32001, &out));
+    EXPECT_STREQ("in array", Value_GetText(&out));
+    Value_Free(&out);
+
+    // Each loaded variable goes to the head of its chain, so a chain comes back reversed.
+    std::vector<uint8_t> arrayBytes;
+    PutInt32(arrayBytes, 2);
+    PutInt32(arrayBytes, 2);
+    PutInt32(arrayBytes, 0);
+    PutInt32(arrayBytes, 2);
+    std::vector<uint8_t> zero = RealBytes(0), inArray = TextBytes("in array");
+    arrayBytes.insert(arrayBytes.end(), zero.begin(), zero.end());
+    arrayBytes.insert(arrayBytes.end(), inArray.begin(), inArray.end());
+    std::vector<uint8_t> saved;
+    PutInt32(saved, 2);
+    PutVariable(saved, ids.second, arrayBytes);
+    PutVariable(saved, ids.first, RealBytes(1.5));
+    EXPECT_EQ(saved, bytes);
+    std::vector<uint8_t> reloaded;
+    PutInt32(reloaded, 2);
+    PutVariable(reloaded, ids.first, RealBytes(1.5));
+    PutVariable(reloaded, ids.second, arrayBytes);
+    EXPECT_EQ(reloaded, Serialised(loaded));
+}
+
+TEST(VariableList, MalformedStreamsLeaveTheListEmpty)
+{
+    BucketIds ids = MakeBucketIds("bad_");
+    CVariableList source;
+    Set(source, ids.first, -1, Real(1));
+    Set(source, ids.second, 2, Text("abc"));
+    std::vector<uint8_t> whole = Serialised(source);
+
+    CVariableList list;
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        Set(list, ids.other, -1, Real(3));
+        TestBuffer buffer(eBuffer_Fixed, std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)));
+        ASSERT_FALSE(list.LoadFromStream(&buffer)) << "cut at " << cut;
+        ASSERT_EQ(0, list.Count());
+    }
+
+    std::vector<uint8_t> huge;
+    PutInt32(huge, 0x7FFFFFFF);
+    PutText(huge, "x");
+    TestBuffer hugeBuffer(eBuffer_Fixed, huge);
+    EXPECT_FALSE(list.LoadFromStream(&hugeBuffer));
+
+    std::vector<uint8_t> negative;
+    PutInt32(negative, -4);
+    TestBuffer negativeBuffer(eBuffer_Fixed, negative);
+    EXPECT_FALSE(list.LoadFromStream(&negativeBuffer));
+
+    std::vector<uint8_t> unknownKind;
+    PutInt32(unknownKind, 1);
+    PutText(unknownKind, Code_Variable_Find_Name(ids.first));
+    PutInt32(unknownKind, 9);
+    PutReal(unknownKind, 0);
+    PutNoText(unknownKind);
+    TestBuffer unknownBuffer(eBuffer_Fixed, unknownKind);
+    EXPECT_FALSE(list.LoadFromStream(&unknownBuffer));
+    EXPECT_EQ(0, list.Count());
+}
+
+TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
+{
+    BucketIds ids = MakeBucketIds("dump_");
+    CVariableList list;
+    Set(list, ids.other, -1, Real(2.5));
+    Set(list, ids.first, -1, Real(3));
+    ScriptValue array = Real(0);
+    for (int32_t c = 0; c < 31; ++c) {
+        ScriptValue element = Real(c);
+        Value_SetArrayElement(&array, &element, c);
+    }
+    for (int32_t r = 1; r < 31; ++r) {
+        ScriptValue element = Real(r);
+        Value_SetArrayElement(&array, &element, r * 32000);
+    }
+    list.SetVar(ids.second, -1, &array);
+    Value_Free(&array);
+
+    CaptureConsole console;
+    list.DebugDump(&console);
+    std::string expected = Code_Variable_Find_Name(ids.other) + std::string("(") + std::to_string(ids.other) + ") = 2.500000\n";
+    std::string rows = "{ { 0";
+    for (int32_t c = 1; c < 30; ++c) rows += " ," + std::to_string(c);
+    rows += " ... },  ";
+    for (int32_t r = 1; r < 30; ++r) rows += "{ " + std::to_string(r) + "},  ";
+    rows += " ...  }";
+    expected += Code_Variable_Find_Name(ids.second) + std::string("(") + std::to_string(ids.second) + ") = " + rows + "\n";
+    expected += Code_Variable_Find_Name(ids.first) + std::string("(") + std::to_string(ids.first) + ") = 3\n";
+    EXPECT_EQ(expected, console.text);
+
+    CVariableList small;
+    Set(small, ids.first, -1, Text("quoted"));
+    Set(small, ids.other, 32000, Real(3));
+    console.text.clear();
+    small.DebugDump(&console);
+    EXPECT_EQ(Code_Variable_Find_Name(ids.other) + std::string("(") + std::to_string(ids.other) + ") = { { },  { 3},   }\n" +
+                  Code_Variable_Find_Name(ids.first) + "(" + std::to_string(ids.first) + ") = \"quoted\"\n",
+              console.text);
+}
+
+TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
+{
+    Variable_Init();
+    EXPECT_EQ(GLOBALVAR_INITIAL_FLAGS, Variable_GlobalVarFlagCount());
+    int32_t far = VARIABLE_USER_BASE + 12000;
+    EXPECT_FALSE(Variable_IsGlobalVar(far));
+    Variable_DeclareGlobalVar(far);
+    EXPECT_TRUE(Variable_IsGlobalVar(far));
+    EXPECT_FALSE(Variable_IsGlobalVar(far - 1));
+    EXPECT_EQ(12001, Variable_GlobalVarFlagCount());
+    EXPECT_TRUE(Variable_GlobalList()->Has(far));
+
+    Variable_DeclareGlobalVar(5); // built-in identifiers are ignored
+    EXPECT_FALSE(Variable_GlobalList()->Has(5));
+    EXPECT_FALSE(Variable_IsGlobalVar(5));
+    EXPECT_FALSE(Variable_IsGlobalVar(-1));
+
+    ScriptValue value = Real(4);
+    Variable_SetGlobal(far, -1, &value);
+    Variable_DeclareGlobalVar(far); // keeps the value
+    ScriptValue out = Real(0);
+    EXPECT_TRUE(Variable_GetGlobal(far, -1, &out));
+    EXPECT_EQ(4.0, out.real);
+
+    Variable_Init();
+    EXPECT_FALSE(Variable_IsGlobalVar(far));
+    EXPECT_EQ(0, Variable_GlobalList()->Count());
+}
+
+TEST(GlobalVariables, SavedFormAndItsMalformedVariants)
+{
+    Variable_Init();
+    int32_t id = Code_Variable_Add("saved_global");
+    Variable_DeclareGlobalVar(id);
+    ScriptValue value = Real(2);
+    Variable_SetGlobal(id, -1, &value);
+
+    std::vector<uint8_t> expected;
+    PutInt32(expected, 1);
+    PutVariable(expected, id, RealBytes(2));
+    PutInt32(expected, GLOBALVAR_INITIAL_FLAGS);
+    for (int32_t slot = 0; slot < GLOBALVAR_INITIAL_FLAGS; ++slot) PutInt32(expected, slot == id - VARIABLE_USER_BASE ? 1 : 0);
+    TestBuffer saved;
+    ASSERT_TRUE(Variable_SaveGame(&saved));
+    EXPECT_EQ(expected, saved.Bytes());
+
+    Variable_Init();
+    TestBuffer load(eBuffer_Fixed, expected);
+    ASSERT_TRUE(Variable_LoadGame(&load));
+    EXPECT_TRUE(Variable_IsGlobalVar(id));
+    ScriptValue out = Real(0);
+    EXPECT_TRUE(Variable_GetGlobal(id, -1, &out));
+    EXPECT_EQ(2.0, out.real);
+
+    // A flag count the stream cannot hold, and flags cut short.
+    std::vector<uint8_t> huge(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(expected.size() - 4 * (GLOBALVAR_INITIAL_FLAGS + 1)));
+    PutInt32(huge, 0x10000000);
+    TestBuffer hugeBuffer(eBuffer_Fixed, huge);
+    EXPECT_FALSE(Variable_LoadGame(&hugeBuffer));
+    std::vector<uint8_t> cut(expected.begin(), expected.end() - 2);
+    TestBuffer cutBuffer(eBuffer_Fixed, cut);
+    EXPECT_FALSE(Variable_LoadGame(&cutBuffer));
+    Variable_Shutdown();
+    EXPECT_EQ(0, Variable_GlobalVarFlagCount());
+}

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/Platform_TestSwitches.h"
+#include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Names.h"
+
+namespace {
+
+bool GetNothing(CInstance*, int32_t, ScriptValue*) { return true; }
+bool SetNothing(CInstance*, int32_t, const ScriptValue*) { return true; }
+
+} // namespace
+
+TEST(BuiltinVariables, RowsAreFoundByExactNameInRegistrationOrder)
+{
+    Variable_BuiltIn_Init(); // nothing registered yet by the variable families
+    EXPECT_EQ(0, g_BuiltinVariableCount);
+    Variable_BuiltIn_Add("x", GetNothing, SetNothing, true);
+    Variable_BuiltIn_Add("object_index", GetNothing, nullptr, false);
+    Variable_BuiltIn_Add("x", GetNothing, nullptr, false); // a second row of the same name
+    EXPECT_EQ(0, Variable_BuiltIn_Find("x"));
+    EXPECT_EQ(1, Variable_BuiltIn_Find("object_index"));
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("X")) << "case matters";
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("unknown"));
+    EXPECT_EQ(-1, Variable_BuiltIn_Find(nullptr));
+    EXPECT_STREQ("object_index", Variable_BuiltIn_Name(1));
+    EXPECT_STREQ("<unknown built-in variable>", Variable_BuiltIn_Name(3));
+    EXPECT_STREQ("<unknown built-in variable>", Variable_BuiltIn_Name(-1));
+    EXPECT_EQ(1, g_BuiltinVariables[0].canSet);
+    EXPECT_EQ(0, g_BuiltinVariables[1].canSet);
+
+    // Init starts over: the old names are gone.
+    Variable_BuiltIn_Init();
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("x"));
+    Variable_BuiltIn_Add("speed", GetNothing, SetNothing, true);
+    EXPECT_EQ(0, Variable_BuiltIn_Find("speed"));
+}
+
+TEST(BuiltinVariables, AFullTableRefusesTheFiveHundredAndFirst)
+{
+    setenv("KELVARO_HEADLESS", "1", 1);
+    TestSwitches_Reload();
+    Variable_BuiltIn_Init();
+    for (int32_t i = 0; i < BUILTIN_VARIABLE_ROWS; ++i)
+        Variable_BuiltIn_Add(("row_" + std::to_string(i)).c_str(), GetNothing, nullptr, false);
+    testing::internal::CaptureStdout();
+    Variable_BuiltIn_Add("one_too_many", GetNothing, nullptr, false);
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, log.find("INTERNAL ERROR: Adding too many variables"));
+    EXPECT_EQ(BUILTIN_VARIABLE_ROWS, g_BuiltinVariableCount);
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("one_too_many"));
+    EXPECT_EQ(499, Variable_BuiltIn_Find("row_499"));
+    Variable_BuiltIn_FreeNames();
+    EXPECT_EQ(0, g_BuiltinVariableCount);
+    EXPECT_EQ(nullptr, g_BuiltinVariables[0].name);
+}
+
+TEST(VariableNames, UserIdentifiersFromOneHundredThousand)
+{
+    Variable_BuiltIn_Init();
+    Variable_BuiltIn_Add("x", GetNothing, SetNothing, true);
+    int32_t before = Code_Variable_UserCount();
+    int32_t first = Code_Variable_Add("names_first");
+    int32_t second = Code_Variable_Add("names_second");
+    EXPECT_EQ(VARIABLE_USER_BASE + before, first);
+    EXPECT_EQ(first + 1, second);
+    EXPECT_EQ(first, Code_Variable_Add("names_first"));
+    EXPECT_EQ(first, Code_Variable_Find("names_first"));
+    EXPECT_EQ(-1, Code_Variable_Lookup("names_never_added"));
+    EXPECT_EQ(before + 2, Code_Variable_UserCount()) << "a lookup never adds";
+    EXPECT_EQ(-1, Code_Variable_Lookup("Names_first")) << "names compare exactly";
+
+    // A built-in name keeps its row and adds nothing.
+    EXPECT_EQ(0, Code_Variable_Find("x"));
+    EXPECT_EQ(before + 2, Code_Variable_UserCount());
+
+    EXPECT_STREQ("names_second", Code_Variable_Find_Name(second));
+    EXPECT_STREQ("names_second", Code_Variable_UserName(second));
+    EXPECT_STREQ("x", Code_Variable_Find_Name(0));
+    EXPECT_STREQ("<unknown built-in variable>", Code_Variable_Find_Name(99999));
+    EXPECT_STREQ("<unknown variable>", Code_Variable_Find_Name(second + 1000));
+    EXPECT_STREQ("<unknown variable>", Code_Variable_UserName(5));
+
+    // A null name gets an entry of its own without text, and never equals anything.
+    int32_t unnamed = Code_Variable_Add(nullptr);
+    EXPECT_NE(unnamed, Code_Variable_Add(nullptr));
+    EXPECT_STREQ("<unknown variable>", Code_Variable_Find_Name(unnamed));
+    EXPECT_EQ(-1, Code_Variable_Lookup(nullptr));
+    int32_t empty = Code_Variable_Add(""); // the empty text is a name like any other
+    EXPECT_EQ(VARIABLE_USER_BASE + Code_Variable_UserCount() - 1, empty);
+    EXPECT_EQ(empty, Code_Variable_Lookup(""));
+    EXPECT_EQ(empty, Code_Variable_Add(""));
+}
