@@ -8,3 +8,12 @@ void Background_Clear();
 
 // The index of the resource of that name, or -1 (name resolution asks it for every word).
 int32_t Background_Find(const char* name);
+
+// PLACEHOLDER for the backgrounds issue: a background resource, of which the rooms read the size.
+class CBackground {
+public:
+    int32_t GetWidth() const;
+    int32_t GetHeight() const;
+};
+// The background at the index, or null (the table is empty until the backgrounds issue lands).
+CBackground* Background_Data(int32_t index);

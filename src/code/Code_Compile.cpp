@@ -5,9 +5,9 @@
 #include "app/App_CommandLine.h"
 #include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
+#include "code/Code_Generator.h"
 #include "code/Code_Object.h"
 #include "code/Code_Parser.h"
-#include "code/Code_Placeholders.h"
 #include "platform/Platform_MemoryManager.h"
 
 namespace {

@@ -3,21 +3,9 @@
 
 #include "code/Code_Error.h"
 
-// Issue "Event dispatch": the current action starts as none.
-int32_t g_CurrentEventObject = 0;
-int32_t g_CurrentEventType = 0;
-int32_t g_CurrentEventNumber = 0;
-int32_t g_CurrentActionNumber = 0;
-
 // Issue "Shaders and the shader chunk": no shader is being compiled.
 const char* g_CurrentShaderName = nullptr;
 uint8_t g_CurrentShaderIsFragment = 0;
-
-// Issue "Event dispatch": the names table.
-const char* Event_GetName(int32_t, int32_t) { return "<Unknown Event>"; }
-
-// Issue "Object definitions": no object is loaded.
-const char* Object_Name(int32_t) { return "<undefined>"; }
 
 // Issue "Time lines": no time line is loaded.
 const char* TimeLine_Name(int32_t) { return "<undefined>"; }
@@ -37,7 +25,3 @@ uint8_t Debug_EvaluatingExpression = 0;
 
 // Issue "Debug form": no form ever opens, so there is nothing to refresh.
 void DebugForm_UpdateStats(CDebugForm*) {}
-
-// Issue "Interpreter loop": no bytecode is ever running.
-void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames) { frames.clear(); }
-void VM_ReportVariables(tagIConsole*) {}

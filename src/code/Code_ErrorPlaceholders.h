@@ -10,22 +10,18 @@ struct CDebugForm;
 struct VMErrorFrame;
 struct tagIConsole;
 
-// The current action, kept by the event dispatcher and the time lines (issue "Event dispatch"):
-// the object (or time line) index, the event type (-1 while a shader is compiled, 100000 while a
-// time line runs), the event number (or time step) and the action number counted from 0.
-extern int32_t g_CurrentEventObject;
-extern int32_t g_CurrentEventType;
-extern int32_t g_CurrentEventNumber;
-extern int32_t g_CurrentActionNumber;
+// The current action (g_CurrentEventObject, g_CurrentEventType, g_CurrentEventNumber,
+// g_CurrentActionNumber), the event names and the object names are the event dispatch's and the
+// object table's.
+#include "object/Object_Table.h"
+#include "run/Run_Event.h"
+#include "run/Run_EventNames.h"
 
 // The shader being compiled, for the error header (issue "Shaders and the shader chunk").
 extern const char* g_CurrentShaderName;
 extern uint8_t g_CurrentShaderIsFragment;
 
-// Names for the error header: events (issue "Event dispatch"), objects (issue "Object
-// definitions"), time lines (issue "Time lines").
-const char* Event_GetName(int32_t type, int32_t subtype);
-const char* Object_Name(int32_t index);
+// Names for the error header: time lines (issue "Time lines").
 const char* TimeLine_Name(int32_t index);
 
 // The number of UTF-8 characters of a text (issue "Text built-ins over UTF-8").
@@ -36,8 +32,6 @@ extern uint8_t Debug_EvaluatingExpression;
 // The debug form (issue "Debug form"): refreshes its status lines.
 void DebugForm_UpdateStats(CDebugForm* form);
 
-// The running bytecode interpreter's levels, running code first (issue "Interpreter loop").
-void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames);
-// Writes the local, self and global variables of the running code to the console (each block after
-// a rule of 92 "-" and its title); nothing when no bytecode is running.
-void VM_ReportVariables(tagIConsole* console);
+// The running bytecode interpreter's levels (VM_GetErrorFrames) and its variable dump
+// (VM_ReportVariables) are the interpreter's.
+#include "code/Code_Interpreter.h"

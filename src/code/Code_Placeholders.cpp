@@ -1,19 +1,20 @@
+// PLACEHOLDERS: each definition here stands in for an issue that has not landed and is replaced by it.
 #include "code/Code_Placeholders.h"
 
-#include "code/Code_Emitter.h"
+#include "code/Code_Error.h"
+#include "code/Code_Execute.h"
+#include "code/Code_Tree.h"
 
-// PLACEHOLDER for the breakpoints and debugger services issue: no breakpoint table yet.
-void VM_Init() {}
-
-// PLACEHOLDER for the code execution entry points issue: the argument slots hold nothing.
-void Code_FreeScriptArguments() {}
-
-// PLACEHOLDER for the bytecode generator issue: no words are generated, so source code compiled for
-// the bytecode interpreter runs nothing there yet.
-void Code_Generate(CCode*, const CodeNode*, bool, VMWriteBuffer** words, VMWriteBuffer** companion)
+// PLACEHOLDER for the tree-walking executor issue: an executor that knows no node kind answers every
+// statement and expression as one it does not know.
+int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, ScriptValue*)
 {
-    *words = new VMWriteBuffer(16);
-    (*words)->Finish();
-    *companion = new VMWriteBuffer(16);
-    (*companion)->Finish();
+    Code_Report_Error(context->code, node->position, "Statement expected.");
+    return EXEC_ERROR;
+}
+
+int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, ScriptValue*)
+{
+    Code_Report_Error(context->code, node->position, "(Sub-)expression expected.");
+    return EXEC_ERROR;
 }

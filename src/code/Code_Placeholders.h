@@ -1,17 +1,19 @@
-// Script-engine services that start-up and shut-down call, before their issues land.
+// Script-engine services whose issues have not landed. The breakpoint table (VM_Init) and the
+// argument slots (Code_FreeScriptArguments) are built; their headers stand here for the files that
+// include this one.
 #pragma once
 
-class CCode;
-class VMWriteBuffer;
+#include <cstdint>
+
+#include "code/Code_Breakpoints.h"
+#include "code/Code_Interpreter.h"
+
 struct CodeNode;
+struct Code_Exec_Context;
+struct ScriptValue;
 
-// Clears the breakpoint table (start-up step "VM Init").
-void VM_Init();
-// Frees the strings held by the 16 script argument slots (shut-down).
-void Code_FreeScriptArguments();
-
-// Translates a checked code tree into bytecode: a program as a program, an expression as an
-// expression. Hands over the code words and the companion (debug) buffer, both finished; the caller
-// owns them.
-void Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWriteBuffer** words,
-                   VMWriteBuffer** companion);
+// The tree-walking executor (issue "Tree-walking executor"): runs one statement (a block runs its
+// statements) into the result and answers its status; evaluates one expression into the value and
+// answers 0 or -1.
+int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, ScriptValue* result);
+int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, ScriptValue* value);

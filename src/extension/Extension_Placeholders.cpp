@@ -12,3 +12,12 @@ int32_t Extension_GetFunctionArgCount(int32_t) { return -100; }
 
 // PLACEHOLDER for the extensions issue: no package to prepare.
 bool Extension_Prepare() { return true; }
+
+// PLACEHOLDER for the extensions issue: no package has a function to call; the result stays real 0.
+bool Extension_CallDll(int32_t, int32_t, ScriptValue*, ScriptValue*) { return false; }
+
+// PLACEHOLDER for the extensions issue: no package has an initialisation function to call.
+bool Extension_CallInitFunctions() { return true; }
+
+// PLACEHOLDER for the extensions issue: no package has a finalisation function to call.
+bool Extension_CallFinalFunctions() { return true; }

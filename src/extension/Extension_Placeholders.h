@@ -1,5 +1,17 @@
 // Extension services of game preparation, before the extensions issue lands.
 #pragma once
 
+#include <cstdint>
+
+struct ScriptValue;
+
 // Defines the extension packages' functions and constants; false stops game preparation.
 bool Extension_Prepare();
+// Calls the extension function with the identifier (the call identifier minus 500000) with the
+// arguments (argument 0 first) into the result (preset to real 0); false when there is no such
+// function.
+bool Extension_CallDll(int32_t id, int32_t argc, ScriptValue* args, ScriptValue* result);
+// Calls every extension file's initialisation function; false stops the game's start.
+bool Extension_CallInitFunctions();
+// Calls every extension file's finalisation function; true lets the game's end restore the cursor.
+bool Extension_CallFinalFunctions();

@@ -59,3 +59,9 @@ void File_CloseAll() {}
 
 // PLACEHOLDER for the platform-services built-ins issue: adds no operating-system constants.
 void InitOsConstants() {}
+
+// PLACEHOLDER for the drag-and-drop actions issue: no action has set the relative flag.
+uint8_t Action_Relative = 0;
+
+// PLACEHOLDER for the drag-and-drop actions issue (action_set_caption raises it too).
+uint8_t g_CaptionSettingsChanged = 0;

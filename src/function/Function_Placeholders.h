@@ -2,6 +2,8 @@
 // shut-down call, until the issues that build each family land.
 #pragma once
 
+#include <cstdint>
+
 // Registrars, in the order start-up logs them.
 void Function_Game_Init();
 void Function_Math_Init();
@@ -29,3 +31,9 @@ void File_CloseAll();
 
 // The operating-system constants (os_, device_, browser_, ...), added at the end of Constant_Init.
 void InitOsConstants();
+
+// The relative flag of the drag-and-drop action being performed; events run with it clear.
+extern uint8_t Action_Relative;
+
+// Set when a script chose what the window caption shows (show_score, action_set_caption).
+extern uint8_t g_CaptionSettingsChanged;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Base_Console.h"
+#include "code/Code_Object.h"
 #include "gamefile/GameFile_View.h"
 
 GameFile g_DebugFile;
@@ -67,9 +68,12 @@ bool LoadDebugInfo(GameFile& file)
         } else if (std::memcmp(chunk.tag, "DBGI", 4) == 0) {
             if (ReadTable(file, chunk, table) && LineTablesFit(file, table)) g_LineTable = table;
             else LogSkipped(chunk);
+            // The code objects take their line tables from here (a count of words, two per pair).
+            DebugInfo_LoadLines(file, chunk.body, chunk.length);
         } else if (std::memcmp(chunk.tag, "SCPT", 4) == 0) {
             if (ReadTable(file, chunk, table) && SourcesFit(file, table)) g_SourceTable = table;
             else LogSkipped(chunk);
+            DebugInfo_LoadSources(file, chunk.body, chunk.length);
         }
     }
     if (walk.Broken()) LogSkipped(walk.BrokenChunk());
@@ -78,6 +82,8 @@ bool LoadDebugInfo(GameFile& file)
 
 void DebugInfo_Clear()
 {
+    // The code objects' tables point into the debug file, which goes with them.
+    Code_ClearDebugInfo();
     g_pTablesFile = nullptr;
     g_LineTable = GameFileCountTable();
     g_SourceTable = GameFileCountTable();

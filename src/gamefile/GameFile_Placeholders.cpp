@@ -14,16 +14,10 @@ void Sprite_Reset() {}
 void Background_Reset() {}
 // PLACEHOLDER for the paths issue.
 void Path_Reset() {}
-// PLACEHOLDER for the scripts issue.
-void Script_Reset() {}
 // PLACEHOLDER for the fonts issue.
 void Font_Clear() {}
 // PLACEHOLDER for the time lines issue.
 void TimeLine_Reset() {}
-// PLACEHOLDER for the object definitions issue.
-void Object_ResetTable() {}
-// PLACEHOLDER for the room table issue.
-void RoomTables_Reset() {}
 
 // PLACEHOLDER for the extensions issue.
 bool Extension_LoadChunk(GameFile&, uint32_t, uint32_t) { return true; }
@@ -41,42 +35,16 @@ bool Sprite_Load(GameFile&, uint32_t, uint32_t) { return true; }
 bool Background_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the paths issue.
 bool Path_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the scripts issue.
-bool Script_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the shaders issue.
 bool Shader_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the fonts issue.
 bool Font_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the time lines issue.
 bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the object definitions issue.
-bool OBJT_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the room table issue.
-bool ROOM_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the code chunks issue (code, function, variable, string and texture chunks).
-bool Code_PatchStrings(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the code chunks issue.
-bool FUNC_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the code chunks issue.
-bool TXTR_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the code chunks issue.
-bool Code_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the code chunks issue.
-bool VARI_Load(GameFile&, uint32_t, uint32_t) { return true; }
 
 namespace {
-std::vector<int32_t> g_PlaceholderRoomOrder;
 uint32_t g_PlaceholderWindowColour = 0xFFFFFFFFu;
 } // namespace
-
-// PLACEHOLDER for the room table issue: sizes the order to the count and copies the indices.
-void Room_LoadOrder(const int32_t* order, int32_t count)
-{
-    g_PlaceholderRoomOrder.assign(order, order + (count > 0 ? count : 0));
-}
-// PLACEHOLDER for the room preparation and tiles issues: the id counters.
-int32_t g_InstanceIdCounter = 0;
-int32_t g_TileIdCounter = 0;
 
 // PLACEHOLDER for the input issue (virtual buttons from "options.ini").
 void IO_VirtualKey_LoadConfig(IniFile*) {}
@@ -89,5 +57,3 @@ void Sound_IniHook(IniFile*) {}
 void GR_Window_SetColour(uint32_t colour) { g_PlaceholderWindowColour = (colour & 0xFFFFFFu) | 0xFF000000u; }
 // PLACEHOLDER for the platform services issue; does nothing on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}
-// PLACEHOLDER for the built-in variables issue (working_directory).
-void Variable_InitWorkingDirectory(const char*) {}

@@ -1,33 +1,76 @@
-// PLACEHOLDERS for the issue "Graphics device layer": each function does what the device routine
-// does when there is no device, until that issue replaces this file.
+// PLACEHOLDERS for routines of other issues that the device layer calls (Graphics_DeviceServices.h):
+// each does what the system does before that part exists. The issue named on each replaces it.
 #include "graphics/Graphics_DevicePlaceholders.h"
 
-// Placeholder (graphics device layer): no device, so no full screen to leave and no reset pending.
-bool GR_D3D_ApplyPendingReset() { return false; }
+#include "gamefile/GameFile_Options.h"
 
-// Placeholder (graphics device layer): without a device no texture can be made; the info stays empty.
-DeviceTexture* GR_Texture_CreateFromData(const void* /*data*/, int32_t /*length*/, DeviceTextureInfo* info,
-                                         int32_t /*formatCode*/)
+#include "graphics/Graphics_Batch.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_RenderState.h"
+
+// PLACEHOLDER for the rooms issue: no current room, so the default views stand.
+void Room_CurrentViewForDevice(DeviceRoomView* view)
 {
-    if (info != nullptr) *info = DeviceTextureInfo{};
+    *view = DeviceRoomView{};
+}
+
+namespace {
+int32_t g_PlaceholderWindowWidth = 640;
+int32_t g_PlaceholderWindowHeight = 480;
+} // namespace
+
+// PLACEHOLDER for the window-and-cursor issue: the size the game draws at, kept here.
+int32_t GR_Window_GetWidth()
+{
+    return g_PlaceholderWindowWidth;
+}
+
+// PLACEHOLDER for the window-and-cursor issue.
+int32_t GR_Window_GetHeight()
+{
+    return g_PlaceholderWindowHeight;
+}
+
+// PLACEHOLDER for the window-and-cursor issue.
+void GR_Window_SetWindowSize(int32_t width, int32_t height)
+{
+    g_PlaceholderWindowWidth = width;
+    g_PlaceholderWindowHeight = height;
+}
+
+// PLACEHOLDER for the window-and-cursor issue: the game options' window colour.
+uint32_t GR_Window_GetColour()
+{
+    return g_GameOptions.windowColour & 0xFFFFFFu;
+}
+
+// PLACEHOLDER for the surfaces issue: no surfaces exist.
+void Surface_FreeAll() {}
+
+// PLACEHOLDER for the profiler issue: no timer to start and no "font.png" loaded.
+void Profiler_InitDevice() {}
+
+// PLACEHOLDER for the profiler issue: the frame's counters start again.
+void Profiler_StartFrame()
+{
+    g_BatchStatistics.textureSwitches = 0;
+    g_BatchStatistics.drawCalls = 0;
+}
+
+// PLACEHOLDER for the profiler issue: the overlay is hidden at start.
+void Profiler_DrawOverlay() {}
+
+// PLACEHOLDER for the profiler issue: no frame timer.
+void Profiler_UpdateTimer() {}
+
+// PLACEHOLDER for the profiler issue: no debug font texture.
+DeviceTexture* Profiler_DebugFontTexture()
+{
     return nullptr;
 }
 
-// Placeholder (graphics device layer): start-up goes on as if a device had been made; the frame
-// routines below still behave as without one.
-bool GR_InitDevice(int32_t /*width*/, int32_t /*height*/, uint32_t /*flags*/) { return true; }
+// PLACEHOLDER for the profiler issue: no debug font texture to release.
+void Profiler_ReleaseDebugFont() {}
 
-// Placeholder (graphics device layer): false without a device.
-bool GR_StartFrame() { return false; }
-
-// Placeholder (graphics device layer): false without a device; nothing is presented.
-bool GR_EndFrame(bool /*present*/) { return false; }
-
-// Placeholder (graphics device layer): a reset fails without a device.
-bool GR_Reset() { return false; }
-
-// Placeholder (graphics device layer): no screen texture to free.
-void GR_ShutdownDisplay() {}
-
-// Placeholder (graphics device layer): no device to release.
-void GR_D3D_Shutdown() {}
+// PLACEHOLDER for the profiler issue: no statistics kept.
+void Profiler_WriteStatistics() {}

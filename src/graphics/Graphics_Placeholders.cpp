@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "io/IO_Placeholders.h"
 #include "run/Run_Window.h"
 
 namespace {
@@ -37,23 +38,16 @@ bool GR_Window_GetFullscreen()
 // PLACEHOLDER for the window-and-cursor issue: no view mappings exist yet.
 void GR_Window_ResetViewMappings() {}
 
-// PLACEHOLDER for the display-modes issue: a true-colour desktop.
-int32_t Display_GetColourDepth()
+// PLACEHOLDER for the window-and-cursor issue: only the arrow (0, -2) and no cursor (-1, -5) are
+// shown, through the window's cursor table; any other constant changes nothing yet.
+void GR_Window_SetCursor(int32_t constant)
 {
-    return 32;
+    if (constant == 0 || constant == -2) MainWindow_SetCursor(0);
+    else if (constant == -1 || constant == -5) MainWindow_SetCursor(-1);
 }
 
-// PLACEHOLDER for the display-modes issue: the display is left as it is.
-bool Display_SetAll(int32_t /*width*/, int32_t /*height*/, int32_t /*frequency*/, int32_t /*depth*/)
-{
-    return false;
-}
-
-// PLACEHOLDER for the draw-colour-and-primitives issue: no circle precision kept yet.
-void GR_Draw_InitCirclePrecision() {}
-
-// PLACEHOLDER for the texture-table issue: no textures exist.
-void Texture_FreeAll() {}
+// PLACEHOLDER for the surfaces issue: no surfaces exist, so none is marked unused.
+void Surface_MarkAllUnused() {}
 
 // PLACEHOLDER for the text-drawing issue: no default font exists.
 void GR_Text_FreeDefaultFont() {}
@@ -61,5 +55,31 @@ void GR_Text_FreeDefaultFont() {}
 // PLACEHOLDER for the shaders issue: registers no functions.
 void Shader_RegisterFunctions() {}
 
-// PLACEHOLDER for the vertex-formats issue: registers no functions.
-void VertexFormat_RegisterFunctions() {}
+// PLACEHOLDER for the window-and-view-coordinates issue: no view mapping is registered, so the room
+// point is the window point; only device 0 has a position yet.
+int32_t GR_Window_GetMouseX(int32_t device)
+{
+    return device == 0 ? IO_RawMouseX : 0;
+}
+
+// PLACEHOLDER for the window-and-view-coordinates issue.
+int32_t GR_Window_GetMouseY(int32_t device)
+{
+    return device == 0 ? IO_RawMouseY : 0;
+}
+
+namespace {
+int32_t g_TransitionSteps = 80;
+} // namespace
+
+// PLACEHOLDER for the room-transitions issue: the steps setting as that issue keeps it.
+int32_t GR_Transition_GetSteps()
+{
+    return g_TransitionSteps;
+}
+
+// PLACEHOLDER for the room-transitions issue.
+void GR_Transition_SetSteps(int32_t steps)
+{
+    g_TransitionSteps = steps >= 1 ? steps : 1;
+}

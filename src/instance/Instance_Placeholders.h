@@ -1,5 +1,5 @@
-// Instance services that shut-down calls before the instance list issue lands.
+// Instance services that shut-down calls. Instance_ClearHash is built (Instance_List.h); this
+// header stays so that its includers need no change.
 #pragma once
 
-// Releases and deletes every instance of the instance id hash.
-void Instance_ClearHash();
+#include "instance/Instance_List.h"

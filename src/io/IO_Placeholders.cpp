@@ -3,6 +3,7 @@
 #include "io/IO_Placeholders.h"
 
 #include <cstring>
+#include <string>
 
 uint8_t IO_RawKeyDown[IO_KEY_COUNT];
 uint8_t IO_RawKeyPressed[IO_KEY_COUNT];
@@ -134,5 +135,103 @@ void IO_StartStep()
 // PLACEHOLDER for the virtual-buttons issue: there are no virtual keys to draw.
 void IO_VirtualKey_DrawAll() {}
 
+// PLACEHOLDER for the virtual-buttons issue: there are no virtual keys to delete.
+void IO_VirtualKey_DeleteAll() {}
+
 // PLACEHOLDER for the keyboard-and-mouse input issue: nothing was opened.
 void IO_Shutdown() {}
+
+namespace {
+
+constexpr int32_t KEYBOARD_STRING_LIMIT = 1024;
+constexpr int32_t MOUSE_DEVICE_LIMIT = 4;
+
+std::string g_KeyboardString;
+
+bool IsDevice(int32_t device)
+{
+    return device >= 0 && device <= MOUSE_DEVICE_LIMIT;
+}
+
+} // namespace
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: without a step state the raw state is read.
+int32_t IO_GetCurrentKey()
+{
+    return IO_RawCurrentKey;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_SetCurrentKey(int32_t key)
+{
+    if (IsKey(key)) IO_RawCurrentKey = key;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+int32_t IO_GetLastKey()
+{
+    return IO_RawLastKey;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: a key set this way is no longer held.
+void IO_SetLastKey(int32_t key)
+{
+    if (!IsKey(key)) return;
+    IO_RawLastKey = key;
+    IO_RawCurrentKey = 0;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+uint16_t IO_GetLastChar()
+{
+    return IO_RawLastChar;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_SetLastChar(uint16_t character)
+{
+    IO_RawLastChar = static_cast<uint8_t>(character & 0xFF);
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: only device 0 has a state yet.
+int32_t IO_GetCurrentButton(int32_t device)
+{
+    return device == 0 ? IO_RawCurrentButton : 0;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_SetCurrentButton(int32_t button, int32_t device)
+{
+    if (IsButton(button) && IsDevice(device) && device == 0) IO_RawCurrentButton = button;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+int32_t IO_GetLastButton(int32_t device)
+{
+    return device == 0 ? IO_RawLastButton : 0;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue.
+void IO_SetLastButton(int32_t button, int32_t device)
+{
+    if (IsButton(button) && IsDevice(device) && device == 0) IO_RawLastButton = button;
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: typed characters are not collected yet.
+const char* IO_GetKeyboardString()
+{
+    return g_KeyboardString.c_str();
+}
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: keeps the first 1024 UTF-8 characters.
+void IO_SetKeyboardString(const char* text)
+{
+    g_KeyboardString.clear();
+    if (text == nullptr) return;
+    int32_t characters = 0;
+    for (const char* at = text; *at != '\0'; ++at) {
+        bool starts = (static_cast<uint8_t>(*at) & 0xC0) != 0x80;
+        if (starts && ++characters > KEYBOARD_STRING_LIMIT) break;
+        g_KeyboardString.push_back(*at);
+    }
+}

@@ -40,4 +40,25 @@ void IO_Init();
 void IO_Clear();
 void IO_StartStep();
 void IO_VirtualKey_DrawAll();
+// Deletes every virtual key (a room ends).
+void IO_VirtualKey_DeleteAll();
 void IO_Shutdown();
+
+// The input state that scripts read and change as built-in variables. Keys are codes 0 to 255,
+// buttons 1 left, 2 right, 3 middle, mouse devices 0 to 4; out-of-range codes, buttons and devices
+// read 0 and change nothing.
+int32_t IO_GetCurrentKey();
+void IO_SetCurrentKey(int32_t key);
+int32_t IO_GetLastKey();
+void IO_SetLastKey(int32_t key);
+uint16_t IO_GetLastChar();
+// Keeps the character's low 8 bits.
+void IO_SetLastChar(uint16_t character);
+int32_t IO_GetCurrentButton(int32_t device);
+void IO_SetCurrentButton(int32_t button, int32_t device);
+int32_t IO_GetLastButton(int32_t device);
+void IO_SetLastButton(int32_t button, int32_t device);
+// The typed text as UTF-8, valid until the next call; the setter keeps at most 1024 characters and
+// takes null as the empty text.
+const char* IO_GetKeyboardString();
+void IO_SetKeyboardString(const char* text);

@@ -1,12 +1,6 @@
-// Object services that game preparation and shut-down call before the objects issues land.
+// Object services that game preparation and shut-down call. The object table and the event object
+// lists have landed; their headers stand here for the files that include this one.
 #pragma once
 
-#include <cstdint>
-
-// Compiles every object's events; false after the failure was reported.
-bool Object_Prepare();
-// Frees the event object lists at shut-down.
-void ObjectLists_Free();
-
-// The index of the resource of that name, or -1 (name resolution asks it for every word).
-int32_t Object_Find(const char* name);
+#include "object/Object_Lists.h"
+#include "object/Object_Table.h"

@@ -8,3 +8,6 @@ void Particle_LoadShapeImages() {}
 
 // PLACEHOLDER for the particle systems issue: nothing to free.
 void Particle_Shutdown() {}
+
+// PLACEHOLDER for the effects issue: the effect systems hold no particles yet.
+void Effect_Clear() {}

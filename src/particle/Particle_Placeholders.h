@@ -4,3 +4,5 @@
 void Particle_Init();
 void Particle_LoadShapeImages();
 void Particle_Shutdown();
+// Removes all particles of the two effect systems (a room starts).
+void Effect_Clear();

@@ -8,3 +8,21 @@ int32_t Path_Find(const char*)
 {
     return -1;
 }
+
+// PLACEHOLDER for the paths issue: a path without points (see Path_Placeholders.h).
+float CPath::GetLength() const
+{
+    return 0.0f;
+}
+void CPath::GetPositionAt(float, float* x, float* y, float* speed) const
+{
+    *x = 0.0f;
+    *y = 0.0f;
+    *speed = 100.0f;
+}
+
+// PLACEHOLDER for the path table issue: no path is loaded.
+CPath* Path_Data(int32_t)
+{
+    return nullptr;
+}

@@ -1,12 +1,11 @@
-// Room services that game preparation and shut-down call before the rooms issues land.
+// Room services of other issues that the rooms call, and the room services that start-up, shut-down
+// and name resolution include through this header (built in Room_Table.h and run/Run_Game.h).
 #pragma once
 
 #include <cstdint>
 
-// Compiles every room's creation code; false after the failure was reported.
-bool Room_Prepare();
-// Empties the room table and clears the current room (shut-down).
-void RoomTables_Free();
+#include "room/Room_Table.h"
+#include "run/Run_Game.h"
 
-// The index of the resource of that name, or -1 (name resolution asks it for every word).
-int32_t Room_Find(const char* name);
+// Draws the current room once (its views, layers, tiles, instances and GUI).
+void Room_Draw();

@@ -133,6 +133,12 @@ int32_t Run_MainLoopTick()
     CountFrameRate();
 
     Sound_Tick();
+    // A game left without a room (none to start in, or a room change to a room that does not
+    // exist) plays no frame: it ends as its run request says.
+    if (Run_CurrentRoom() == nullptr) {
+        g_RunState = 0;
+        return roomSpeed;
+    }
     if (g_Paused == 0) {
         if (g_DeviceResetPending != 0) {
             GR_Reset();
@@ -160,7 +166,7 @@ void Run_UpdateDeltaTime()
 
 void Run_StepPaused()
 {
-    if (g_RunState == 0 || g_Paused == 0) return;
+    if (g_RunState == 0 || g_Paused == 0 || Run_CurrentRoom() == nullptr) return;
     ProcessMessages();
     Run_DoFrame();
     if (g_RunRequest == RUN_REQUEST_NONE && g_DrawEventEnabled != 0) {

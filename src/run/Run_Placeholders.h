@@ -4,20 +4,16 @@
 
 #include <cstdint>
 
-// The current room's index, and its speed as a field the loop may correct (null: no room).
-extern int32_t g_CurrentRoomIndex;
-int32_t* Run_CurrentRoomSpeed();
-
-// Game start, end and room switching.
-void StartGame();
-void Run_EndGame();
-void Run_StartRoom(int32_t roomIndex, bool firstRoom);
-void Run_EndRoom(bool gameEnd);
-void Run_FreeCarriedInstances();
+// Game start, end and room switching are built (Run_Game.h); included here for this header's users.
+#include "run/Run_Game.h"
 
 // The stages of one frame, and the change lists they apply between stages.
 void Run_DoFrame();
 void Run_EmptyChangeLists();
+
+// The room move of the run-layer commands: asks for a change to the room (run request = the index,
+// transition kind 0); a room that does not exist is a fatal error ("Unexisting room number: ").
+void Run_GotoRoom(int32_t room);
 
 // Highscores: the table cleared at start-up, loaded with the "HighScore.." family, saved at shut-down.
 void Score_Clear();

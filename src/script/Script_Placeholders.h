@@ -1,7 +1,5 @@
-// Script-table services of game preparation and shut-down, before the scripts issue lands.
+// Script-table services of game preparation and shut-down. The script table has landed; its header
+// stands here for the files that include this one.
 #pragma once
 
-// Compiles every script when the game carries source text; false after reporting the error.
-bool Script_Prepare();
-// Frees the script table (shut-down).
-void Script_Clear();
+#include "script/Script_Table.h"

@@ -75,3 +75,12 @@ bool File_InitTempDirectory()
 
 // PLACEHOLDER for the temporary-folder issue: nothing was made, nothing to delete.
 void File_DeleteTempFolder() {}
+
+// PLACEHOLDER for the temporary-folder issue: no folder was made, so there is no path.
+char* File_GetTempDirectory()
+{
+    return nullptr;
+}
+
+// PLACEHOLDER for the asynchronous-events issue: no asynchronous event is ever performed.
+int32_t async_load = -1;

@@ -39,6 +39,23 @@ void Variable_BuiltIn_Init();
 // Frees the names of all rows (part of Variable_Shutdown).
 void Variable_BuiltIn_FreeNames();
 
-// The registrars of the built-in variables, in registration order.
+// The registrars of the built-in variables, in registration order: the 78 per-instance variables,
+// then the 106 global ones.
 void Variable_BuiltIn_RegisterInstance();
 void Variable_BuiltIn_RegisterGlobal();
+
+// What sprite_width, sprite_height, sprite_xoffset and sprite_yoffset read of a sprite; false when
+// the sprite does not exist. The sprite table by default; null restores it (tests install doubles).
+struct BuiltinSpriteSize {
+    int32_t width;
+    int32_t height;
+    int32_t xorigin;
+    int32_t yorigin;
+};
+typedef bool (*BuiltinSpriteLookup)(int32_t sprite, BuiltinSpriteSize* out);
+void Variable_BuiltIn_SetSpriteLookup(BuiltinSpriteLookup lookup);
+
+// working_directory: the game file's folder, fixed by the first call (the game file is loaded).
+void Variable_InitWorkingDirectory(const char* gameFileName);
+// Forgets it, so that the next game file fixes it again (tests).
+void Variable_ResetWorkingDirectory();

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/Platform_TestSwitches.h"
+#include "room/Room_Class.h"
+#include "room/Room_Table.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Placeholders.h"
 #include "support/Support_Placeholders.h"
@@ -52,13 +54,19 @@ class FakeClockTest : public testing::Test {
         TestSwitches_Reload();
         g_RunState = 0;
         g_Paused = 0;
+        Run_EndGame();
+        RoomTables_Reset();
         g_RunRequest = RUN_REQUEST_NONE;
     }
 
-    // A running game, as start-up leaves it.
+    // A running game, as start-up leaves it: four rooms in order, each at 60 frames per second.
     static void StartRunning()
     {
         Run_InitGlobals();
+        RoomTables_Reset();
+        for (int32_t i = 0; i < 4; ++i) Room_Get(Room_Add())->m_Speed = 60;
+        const int32_t order[] = {0, 1, 2, 3};
+        Room_LoadOrder(order, 4);
         Run_Start();
         g_Sleeps.clear();
     }
@@ -130,7 +138,19 @@ TEST_F(FakeClockTest, ClockGoingBackEndsTheWait)
     EXPECT_TRUE(g_Sleeps.empty());
 }
 
-TEST_F(FakeClockTest, TickWaitsForTheFrameAtSixtyWithoutARoom)
+TEST_F(FakeClockTest, AGameWithoutARoomPlaysNoFrame)
+{
+    Run_InitGlobals();
+    RoomTables_Reset();
+    Run_Start();
+    EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
+    int32_t frames = g_RoomFrameCounter;
+    Run_MainLoopTick();
+    EXPECT_EQ(0, g_RunState);
+    EXPECT_EQ(frames, g_RoomFrameCounter);
+}
+
+TEST_F(FakeClockTest, TickWaitsForTheFrameAtTheRoomSpeed)
 {
     StartRunning();
     EXPECT_EQ(60, Run_MainLoopTick());

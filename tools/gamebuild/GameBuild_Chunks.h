@@ -19,4 +19,60 @@ void WriteRawChunk(ImageWriter& image, const RawChunkDesc& chunk);
 // Where the room order's count lies in the header body of a version.
 uint32_t HeaderRoomOrderOffset(int32_t version);
 
+// A place in a code entry's bytecode that names a variable or a function: the offset of the
+// instruction word (its operand follows it).
+struct CodeReference {
+    uint32_t offset;
+    std::string name;
+};
+
+struct CodeEntryDesc {
+    std::string name;
+    std::vector<uint8_t> bytes; // string operands already index the image's string table
+    std::vector<CodeReference> variables;
+    std::vector<CodeReference> functions;
+    uint32_t fileOffset = 0;    // of the bytecode, once the code chunk is written
+};
+
+// The code of a game of compiled code: one entry per script, then one per event (objects in order,
+// each object's events in its order).
+struct GameCode {
+    std::vector<CodeEntryDesc> entries;
+    std::vector<int32_t> scriptEntry;             // per script: its entry, or -1
+    std::vector<std::vector<int32_t>> eventEntry; // per object, per event: its entry
+    std::vector<int32_t> roomEntry;                  // per room: its creation code's entry, or -1
+    std::vector<std::vector<int32_t>> instanceEntry; // per room, per placed instance: entry or -1
+    bool codeWritten = false;
+};
+
+// Compiles every script and event of a game of compiled code (GameBuild_Compile.cpp, over the
+// run-time's compiler): names of the game's scripts and objects resolve as the game will have them,
+// built-in functions and variables as the run-time registered them in this process. Problems are
+// recorded in the image, each named by its script or event.
+void CompileGameCode(const GameDesc& game, ImageWriter& image, GameCode& code);
+// Registers the run-time's built-in functions, variables and constants, so that the compiler knows
+// them (the tool does this once; tests register what they use).
+void PrepareCompiler();
+
+// "SCPT": one record per script (name, then its code entry or the offset of its source text).
+void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
+// "OBJT": one record per object, with its physics block from header version 6 on and its 12 event
+// lists; each event has one action record (code entry in word 8, source text in word 15).
+void WriteObjectsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
+// "ROOM": one record per room (22 words, 14 before header version 6), each with its lists of
+// background layers, views, placed instances and tiles (GameBuild_Rooms.cpp).
+void WriteRoomsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
+// Gives every placed instance and tile without an id the next one after the header's counter, and
+// raises the counter in the header to the last id given.
+void AssignRoomIds(GameDesc& game);
+// Problems of the rooms that no writer would notice (assembly in a game of source text).
+void CheckRooms(const GameDesc& game, ImageWriter& image);
+
+// "CODE": the entries (name, length, bytecode); records where each entry's bytecode lies.
+void WriteCodeChunk(ImageWriter& image, GameCode& code);
+// "VARI" and "FUNC": one record per name (name, reference count, first reference), the references
+// chained through their operands. They must follow the code chunk.
+void WriteVariablesChunk(ImageWriter& image, const GameCode& code, bool backward);
+void WriteFunctionsChunk(ImageWriter& image, const GameCode& code, bool backward);
+
 } // namespace gamebuild

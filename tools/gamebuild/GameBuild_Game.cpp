@@ -1,5 +1,7 @@
 #include "gamebuild/GameBuild_Game.h"
 
+#include <set>
+
 #include "gamebuild/GameBuild_Chunks.h"
 
 namespace gamebuild {
@@ -10,8 +12,45 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     std::vector<std::string> order = {game.header.tag};
     if (game.hasOptions) order.push_back("OPTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
+    if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
+    if (!game.scripts.empty()) order.push_back("SCPT");
+    if (!game.objects.empty()) order.push_back("OBJT");
+    if (!game.rooms.empty()) order.push_back("ROOM");
+    if (game.compiledCode) order.insert(order.end(), {"CODE", "VARI", "FUNC"});
     order.push_back("STRG");
     return order;
+}
+
+// A chunk the description itself holds (not a raw one); false when it holds none of the tag.
+bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& code, const std::string& tag,
+                         std::set<std::string>& done)
+{
+    if (done.count(tag) != 0) return false;
+    done.insert(tag);
+    if (tag == "SCPT" && !game.scripts.empty()) WriteScriptsChunk(image, game, code);
+    else if (tag == "OBJT" && !game.objects.empty()) WriteObjectsChunk(image, game, code);
+    else if (tag == "ROOM" && !game.rooms.empty()) WriteRoomsChunk(image, game, code);
+    else if (tag == "CODE" && game.compiledCode) WriteCodeChunk(image, code);
+    else if (tag == "VARI" && game.compiledCode) WriteVariablesChunk(image, code, game.backwardChains);
+    else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
+    else if (tag == "TPAG" && !game.textures.Empty()) WriteTexturePagesChunk(image, game.textures);
+    else if (tag == "TXTR" && !game.textures.Empty()) WriteTexturesChunk(image, game.textures);
+    else {
+        done.erase(tag);
+        return false;
+    }
+    return true;
+}
+
+void CheckCodeForms(const GameDesc& game, ImageWriter& image)
+{
+    if (game.compiledCode) return;
+    for (size_t i = 0; i < game.scripts.size(); ++i)
+        if (game.scripts[i].code.isAssembly) image.Error("scripts[" + std::to_string(i) + "]: assembly needs a game of compiled code");
+    for (size_t i = 0; i < game.objects.size(); ++i)
+        for (size_t k = 0; k < game.objects[i].events.size(); ++k)
+            if (game.objects[i].events[k].code.isAssembly)
+                image.Error("objects[" + std::to_string(i) + "].events[" + std::to_string(k) + "]: assembly needs a game of compiled code");
 }
 
 // Writes the next raw chunk with the tag that has not been written yet; false when there is none.
@@ -28,15 +67,23 @@ bool WriteNextRaw(ImageWriter& image, const GameDesc& game, const std::string& t
 
 } // namespace
 
-bool BuildGame(const GameDesc& game, std::vector<uint8_t>& out, std::string& errors)
+bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::string& errors)
 {
+    GameDesc game = description;
+    AssignRoomIds(game);
     ImageWriter image;
     for (const std::string& text : game.extraStrings) image.StringIndex(text);
+    CheckCodeForms(game, image);
+    CheckRooms(game, image);
+    GameCode code;
+    if (game.compiledCode) CompileGameCode(game, image, code);
     std::vector<bool> written(game.rawChunks.size(), false);
+    std::set<std::string> described;
     bool headerDone = false, optionsDone = false;
     for (const std::string& tag : game.chunkOrder.empty() ? UsualOrder(game) : game.chunkOrder) {
         // Raw chunks come first, so that a test can put a chunk of any tag anywhere.
         if (WriteNextRaw(image, game, tag, written)) continue;
+        if (WriteDescribedChunk(image, game, code, tag, described)) continue;
         if (tag == game.header.tag && !headerDone) {
             WriteHeaderChunk(image, game.header);
             headerDone = true;

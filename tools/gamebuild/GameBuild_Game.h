@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "gamebuild/GameBuild_Textures.h"
 
 namespace gamebuild {
 
@@ -53,14 +56,163 @@ struct RawChunkDesc {
     std::vector<uint8_t> body;
 };
 
+// One piece of game code: source text, or (in a game of compiled code only) assembler text in the
+// disassembler's vocabulary. In a game of compiled code the source is compiled by the run-time's own
+// compiler and bytecode generator.
+struct CodeDesc {
+    std::string source;
+    std::string assembly;
+    bool isAssembly = false;
+};
+
+struct ScriptDesc {
+    bool present = true; // false: no script at this index
+    std::string name;
+    CodeDesc code;
+};
+
+struct EventDesc {
+    int32_t type = 0;
+    int32_t subtype = 0;
+    CodeDesc code;
+};
+
+struct PhysicsDesc {
+    uint32_t enabled = 0;
+    uint32_t sensor = 0;
+    uint32_t shape = 0;
+    int32_t group = 0;
+    float density = 0.5f;
+    float restitution = 0.1f;
+    float linearDamping = 0.1f;
+    float angularDamping = 0.1f;
+    float friction = 0.2f;   // version 9 on
+    uint32_t awake = 1;      // version 9 on
+    uint32_t kinematic = 0;  // version 9 on
+    std::vector<std::pair<float, float>> points;
+};
+
+struct ObjectDesc {
+    bool present = true; // false: no object at this index
+    std::string name;
+    int32_t sprite = -1;
+    bool spriteMarker = false; // bit 31 of the sprite word (only where bits 28 to 30 are clear)
+    bool visible = true;
+    bool solid = false;
+    int32_t depth = 0;
+    bool persistent = false;
+    int32_t parent = -1;
+    int32_t mask = -1;
+    PhysicsDesc physics;   // written from header version 6 on
+    std::vector<EventDesc> events;
+};
+
+// A room's background layer, view, placed instance and tile, as the rooms chunk stores them.
+struct RoomBackgroundDesc {
+    bool present = true; // false: an empty entry in the room's list
+    int32_t visible = 0;
+    int32_t foreground = 0;
+    int32_t background = -1;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t htiled = 1;
+    int32_t vtiled = 1;
+    int32_t hspeed = 0;
+    int32_t vspeed = 0;
+    int32_t stretch = 0;
+};
+
+struct RoomViewDesc {
+    bool present = true;
+    int32_t visible = 0;
+    int32_t xview = 0;
+    int32_t yview = 0;
+    int32_t wview = 640;
+    int32_t hview = 480;
+    int32_t xport = 0;
+    int32_t yport = 0;
+    int32_t wport = 640;
+    int32_t hport = 480;
+    int32_t hborder = 32;
+    int32_t vborder = 32;
+    int32_t hspeed = -1;
+    int32_t vspeed = -1;
+    int32_t object = -1; // followed: an object index, or an instance id from 100000 on
+};
+
+struct RoomInstanceDesc {
+    bool present = true;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t object = 0;
+    int32_t id = 0;          // 0: the builder gives the next id after the header's lastInstanceId
+    bool hasCode = false;    // creation code
+    CodeDesc code;
+    float xscale = 1.0f;
+    float yscale = 1.0f;
+    uint32_t colour = 0xFFFFFFFFu; // blend in the low 24 bits, alpha in the top byte
+    float rotation = 0.0f;
+};
+
+struct RoomTileDesc {
+    bool present = true;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t background = 0;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 16;
+    int32_t height = 16;
+    int32_t depth = 0;
+    int32_t id = 0;          // 0: the builder gives the next id after the header's lastTileId
+    float xscale = 1.0f;
+    float yscale = 1.0f;
+    uint32_t colour = 0xFFFFFFFFu;
+};
+
+struct RoomDesc {
+    bool present = true; // false: no room at this index
+    std::string name;
+    bool hasCaption = true;
+    std::string caption;
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t speed = 30;
+    bool persistent = false;
+    uint32_t colour = 0xC0C0C0u;
+    bool showColour = true;
+    bool hasCode = false; // creation code
+    CodeDesc code;
+    bool enableViews = false;
+    bool usesPhysics = false; // the physics words are written from header version 6 on
+    float gravityX = 0.0f;
+    float gravityY = 10.0f;
+    float physicsScale = 0.1f;
+    std::vector<RoomBackgroundDesc> backgrounds; // any number: the run-time reads eight
+    std::vector<RoomViewDesc> views;
+    std::vector<RoomInstanceDesc> instances;
+    std::vector<RoomTileDesc> tiles;
+};
+
 struct GameDesc {
     HeaderDesc header;
+    // True: the game carries compiled code (code, variables and functions chunks); false: the
+    // scripts and events carry their source text.
+    bool compiledCode = false;
+    // Tests: each reference chain runs from the last reference back to the first.
+    bool backwardChains = false;
+    std::vector<ScriptDesc> scripts;
+    std::vector<ObjectDesc> objects;
+    std::vector<RoomDesc> rooms;
     bool hasOptions = true;
     OptionsDesc options;
     std::vector<std::string> extraStrings; // strings for the string table beyond those referred to
     std::vector<RawChunkDesc> rawChunks;
+    // Pictures packed into texture pages ("TPAG" and "TXTR", after the raw chunks).
+    TexturesDesc textures;
     // The order of the chunks by tag; empty gives the usual order (header, options, raw chunks,
-    // strings last). A tag named here that the game does not hold is an error.
+    // scripts, objects, then code, variables and functions for compiled code, strings last). A tag
+    // named here that the game does not hold is an error.
     std::vector<std::string> chunkOrder;
 };
 

@@ -7,10 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "base/Base_Console.h"
+#include "gamebuild/GameBuild_Chunks.h"
 #include "gamebuild/GameBuild_Game.h"
 #include "gamebuild/GameBuild_Manifest.h"
 
 namespace {
+
+// The run-time's registration logs what it does; the tool prints only problems.
+struct QuietConsole : tagIConsole {
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char*, ...) override {}
+};
 
 int Usage()
 {
@@ -29,6 +37,11 @@ int main(int argc, char** argv)
         else return Usage();
     }
     if (input.empty() || output.empty()) return Usage();
+
+    QuietConsole quiet;
+    MainConsole = &quiet;
+    ScriptConsole = &quiet;
+    gamebuild::PrepareCompiler();
 
     gamebuild::GameDesc game;
     std::string errors;

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace gamebuild {
 namespace {
@@ -33,6 +35,11 @@ const NamedWord OPTION_NAMES[] = {
     {"setDisplayMode", 9},     {"colourDepth", 10},      {"resolution", 11},         {"frequency", 12},
     {"altEnterSwitches", 15},  {"freezeWhenInactive", 22}, {"abortOnError", 32},     {"unsetVariableIsError", 33},
     {"createEventBeforeCode", 34},
+};
+
+const NamedWord EVENT_TYPE_NAMES[] = {
+    {"create", 0},   {"destroy", 1}, {"alarm", 2}, {"step", 3},     {"collision", 4},   {"keyboard", 5},
+    {"mouse", 6},    {"other", 7},   {"draw", 8},  {"keypress", 9}, {"keyrelease", 10},
 };
 
 class Reader {
@@ -258,6 +265,344 @@ public:
         Strings(value, order);
     }
 
+    void CodeForm(json_object* value, GameDesc& game)
+    {
+        std::string form;
+        Text(value, "codeForm", form);
+        if (form == "compiled") game.compiledCode = true;
+        else if (form == "source") game.compiledCode = false;
+        else Fail("codeForm", "expected \"source\" or \"compiled\"");
+    }
+
+    void Real(json_object* value, const std::string& where, float& field)
+    {
+        json_type type = json_object_get_type(value);
+        if (type != json_type_int && type != json_type_double) Fail(where, "expected a number");
+        else field = static_cast<float>(json_object_get_double(value));
+    }
+
+    // The code of a script or event: "source" (text), "file" (text from a file) or "asm".
+    bool Code(const char* key, json_object* value, const std::string& where, CodeDesc& code)
+    {
+        if (std::strcmp(key, "source") == 0) Text(value, where + ".source", code.source);
+        else if (std::strcmp(key, "file") == 0) TextFile(value, where + ".file", code.source);
+        else if (std::strcmp(key, "asm") == 0) {
+            Text(value, where + ".asm", code.assembly);
+            code.isAssembly = true;
+        } else return false;
+        return true;
+    }
+
+    void TextFile(json_object* value, const std::string& where, std::string& text)
+    {
+        std::vector<uint8_t> bytes;
+        File(value, where, bytes);
+        text.assign(bytes.begin(), bytes.end());
+    }
+
+    void Scripts(json_object* value, std::vector<ScriptDesc>& scripts)
+    {
+        if (!Array(value, "scripts")) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = "scripts[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            ScriptDesc script;
+            if (item == nullptr || json_object_get_type(item) == json_type_null) {
+                script.present = false;
+                scripts.push_back(script);
+                continue;
+            }
+            if (!Object(item, at)) continue;
+            json_object_object_foreach(item, key, field)
+            {
+                if (std::strcmp(key, "name") == 0) Text(field, at + ".name", script.name);
+                else if (!Code(key, field, at, script.code)) Fail(at + "." + key, "unknown key");
+            }
+            scripts.push_back(script);
+        }
+    }
+
+    void Objects(json_object* value, std::vector<ObjectDesc>& objects)
+    {
+        if (!Array(value, "objects")) return;
+        std::vector<json_object*> items;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            json_object* item = json_object_array_get_idx(value, i);
+            ObjectDesc object;
+            object.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            json_object* name = nullptr;
+            if (object.present && json_object_get_type(item) == json_type_object && json_object_object_get_ex(item, "name", &name))
+                Text(name, "objects[" + std::to_string(i) + "].name", object.name);
+            objects.push_back(object);
+            items.push_back(item);
+        }
+        // Names are known now, so parents and collision subtypes may name objects.
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!objects[i].present) continue;
+            std::string at = "objects[" + std::to_string(i) + "]";
+            if (Object(items[i], at)) ObjectFields(items[i], at, objects, objects[i]);
+        }
+    }
+
+    void ObjectFields(json_object* item, const std::string& at, const std::vector<ObjectDesc>& all, ObjectDesc& object)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "name") == 0) continue;
+            if (std::strcmp(key, "sprite") == 0) Number(field, where, object.sprite);
+            else if (std::strcmp(key, "spriteMarker") == 0) Flag(field, where, object.spriteMarker);
+            else if (std::strcmp(key, "visible") == 0) Flag(field, where, object.visible);
+            else if (std::strcmp(key, "solid") == 0) Flag(field, where, object.solid);
+            else if (std::strcmp(key, "depth") == 0) Number(field, where, object.depth);
+            else if (std::strcmp(key, "persistent") == 0) Flag(field, where, object.persistent);
+            else if (std::strcmp(key, "parent") == 0) ObjectIndex(field, where, all, object.parent);
+            else if (std::strcmp(key, "mask") == 0) Number(field, where, object.mask);
+            else if (std::strcmp(key, "physics") == 0) Physics(field, where, object.physics);
+            else if (std::strcmp(key, "events") == 0) Events(field, where, all, object.events);
+            else Fail(where, "unknown key");
+        }
+    }
+
+    void Flag(json_object* value, const std::string& where, bool& field)
+    {
+        int64_t read;
+        if (Int(value, where, 0, 1, read)) field = read != 0;
+    }
+
+    // An object by index, or by the name of one of the manifest's objects.
+    void ObjectIndex(json_object* value, const std::string& where, const std::vector<ObjectDesc>& all, int32_t& field)
+    {
+        if (json_object_get_type(value) != json_type_string || ParseHex(json_object_get_string(value), m_Scratch)) {
+            Number(value, where, field);
+            return;
+        }
+        const char* name = json_object_get_string(value);
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i].present && all[i].name == name) {
+                field = static_cast<int32_t>(i);
+                return;
+            }
+        }
+        Fail(where, std::string("no object is named ") + name);
+    }
+
+    void Physics(json_object* value, const std::string& at, PhysicsDesc& physics)
+    {
+        if (!Object(value, at)) return;
+        json_object_object_foreach(value, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "enabled") == 0) Number(field, where, physics.enabled);
+            else if (std::strcmp(key, "sensor") == 0) Number(field, where, physics.sensor);
+            else if (std::strcmp(key, "shape") == 0) Number(field, where, physics.shape);
+            else if (std::strcmp(key, "group") == 0) Number(field, where, physics.group);
+            else if (std::strcmp(key, "density") == 0) Real(field, where, physics.density);
+            else if (std::strcmp(key, "restitution") == 0) Real(field, where, physics.restitution);
+            else if (std::strcmp(key, "linearDamping") == 0) Real(field, where, physics.linearDamping);
+            else if (std::strcmp(key, "angularDamping") == 0) Real(field, where, physics.angularDamping);
+            else if (std::strcmp(key, "friction") == 0) Real(field, where, physics.friction);
+            else if (std::strcmp(key, "awake") == 0) Number(field, where, physics.awake);
+            else if (std::strcmp(key, "kinematic") == 0) Number(field, where, physics.kinematic);
+            else if (std::strcmp(key, "points") == 0) Points(field, where, physics.points);
+            else Fail(where, "unknown key");
+        }
+    }
+
+    void Points(json_object* value, const std::string& at, std::vector<std::pair<float, float>>& points)
+    {
+        if (!Array(value, at)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string where = at + "[" + std::to_string(i) + "]";
+            json_object* pair = json_object_array_get_idx(value, i);
+            if (!Array(pair, where) || json_object_array_length(pair) != 2) {
+                Fail(where, "expected [x, y]");
+                continue;
+            }
+            std::pair<float, float> point;
+            Real(json_object_array_get_idx(pair, 0), where + "[0]", point.first);
+            Real(json_object_array_get_idx(pair, 1), where + "[1]", point.second);
+            points.push_back(point);
+        }
+    }
+
+    void Events(json_object* value, const std::string& at, const std::vector<ObjectDesc>& all, std::vector<EventDesc>& events)
+    {
+        if (!Array(value, at)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string where = at + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            if (!Object(item, where)) continue;
+            EventDesc event;
+            json_object_object_foreach(item, key, field)
+            {
+                if (std::strcmp(key, "type") == 0) EventType(field, where + ".type", event.type);
+                else if (std::strcmp(key, "subtype") == 0) ObjectIndex(field, where + ".subtype", all, event.subtype);
+                else if (!Code(key, field, where, event.code)) Fail(where + "." + key, "unknown key");
+            }
+            events.push_back(event);
+        }
+    }
+
+    void EventType(json_object* value, const std::string& where, int32_t& type)
+    {
+        if (json_object_get_type(value) != json_type_string) {
+            Number(value, where, type);
+            return;
+        }
+        const char* name = json_object_get_string(value);
+        for (const NamedWord& named : EVENT_TYPE_NAMES) {
+            if (std::strcmp(named.name, name) == 0) {
+                type = named.word;
+                return;
+            }
+        }
+        Fail(where, std::string("not an event type: ") + name);
+    }
+
+    // Rooms are read after the objects, so that placed instances may name them.
+    void Rooms(json_object* value, GameDesc& game)
+    {
+        if (!Array(value, "rooms")) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = "rooms[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            RoomDesc room;
+            room.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (room.present && Object(item, at)) RoomFields(item, at, game.objects, room);
+            game.rooms.push_back(room);
+        }
+    }
+
+    void RoomFields(json_object* item, const std::string& at, const std::vector<ObjectDesc>& objects, RoomDesc& room)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "name") == 0) Text(field, where, room.name);
+            else if (std::strcmp(key, "caption") == 0) OptionalText(field, where, room.hasCaption, room.caption);
+            else if (std::strcmp(key, "width") == 0) Number(field, where, room.width);
+            else if (std::strcmp(key, "height") == 0) Number(field, where, room.height);
+            else if (std::strcmp(key, "speed") == 0) Number(field, where, room.speed);
+            else if (std::strcmp(key, "persistent") == 0) Flag(field, where, room.persistent);
+            else if (std::strcmp(key, "colour") == 0) Number(field, where, room.colour);
+            else if (std::strcmp(key, "showColour") == 0) Flag(field, where, room.showColour);
+            else if (std::strcmp(key, "enableViews") == 0) Flag(field, where, room.enableViews);
+            else if (std::strcmp(key, "physics") == 0) Flag(field, where, room.usesPhysics);
+            else if (std::strcmp(key, "gravityX") == 0) Real(field, where, room.gravityX);
+            else if (std::strcmp(key, "gravityY") == 0) Real(field, where, room.gravityY);
+            else if (std::strcmp(key, "physicsScale") == 0) Real(field, where, room.physicsScale);
+            else if (std::strcmp(key, "backgrounds") == 0) RoomList(field, where, room.backgrounds, &Reader::Background);
+            else if (std::strcmp(key, "views") == 0) RoomList(field, where, room.views, &Reader::View);
+            else if (std::strcmp(key, "tiles") == 0) RoomList(field, where, room.tiles, &Reader::Tile);
+            else if (std::strcmp(key, "instances") == 0) PlacedInstances(field, where, objects, room.instances);
+            else if (Code(key, field, at, room.code)) room.hasCode = true;
+            else Fail(where, "unknown key");
+        }
+    }
+
+    // A room's list: objects, or null for an empty entry.
+    template <typename T>
+    void RoomList(json_object* value, const std::string& at, std::vector<T>& list,
+                  void (Reader::*fields)(json_object*, const std::string&, T&))
+    {
+        if (!Array(value, at)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string where = at + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            T entry;
+            entry.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (entry.present && Object(item, where)) (this->*fields)(item, where, entry);
+            list.push_back(entry);
+        }
+    }
+
+    // Whole-number fields of a list entry by name; false for an unknown key.
+    bool IntField(const char* key, json_object* value, const std::string& where,
+                  std::initializer_list<std::pair<const char*, int32_t*>> fields)
+    {
+        for (const auto& [name, field] : fields) {
+            if (std::strcmp(name, key) != 0) continue;
+            Number(value, where, *field);
+            return true;
+        }
+        return false;
+    }
+
+    void Background(json_object* item, const std::string& at, RoomBackgroundDesc& b)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (!IntField(key, field, where,
+                          {{"visible", &b.visible}, {"foreground", &b.foreground}, {"background", &b.background},
+                           {"x", &b.x}, {"y", &b.y}, {"htiled", &b.htiled}, {"vtiled", &b.vtiled},
+                           {"hspeed", &b.hspeed}, {"vspeed", &b.vspeed}, {"stretch", &b.stretch}}))
+                Fail(where, "unknown key");
+        }
+    }
+
+    void View(json_object* item, const std::string& at, RoomViewDesc& v)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (!IntField(key, field, where,
+                          {{"visible", &v.visible}, {"xview", &v.xview}, {"yview", &v.yview}, {"wview", &v.wview},
+                           {"hview", &v.hview}, {"xport", &v.xport}, {"yport", &v.yport}, {"wport", &v.wport},
+                           {"hport", &v.hport}, {"hborder", &v.hborder}, {"vborder", &v.vborder},
+                           {"hspeed", &v.hspeed}, {"vspeed", &v.vspeed}, {"object", &v.object}}))
+                Fail(where, "unknown key");
+        }
+    }
+
+    void Tile(json_object* item, const std::string& at, RoomTileDesc& t)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "xscale") == 0) Real(field, where, t.xscale);
+            else if (std::strcmp(key, "yscale") == 0) Real(field, where, t.yscale);
+            else if (std::strcmp(key, "colour") == 0) Number(field, where, t.colour);
+            else if (!IntField(key, field, where,
+                               {{"x", &t.x}, {"y", &t.y}, {"background", &t.background}, {"left", &t.left},
+                                {"top", &t.top}, {"width", &t.width}, {"height", &t.height}, {"depth", &t.depth},
+                                {"id", &t.id}}))
+                Fail(where, "unknown key");
+        }
+    }
+
+    void PlacedInstances(json_object* value, const std::string& at, const std::vector<ObjectDesc>& objects,
+                         std::vector<RoomInstanceDesc>& instances)
+    {
+        if (!Array(value, at)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string where = at + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            RoomInstanceDesc instance;
+            instance.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (instance.present && Object(item, where)) PlacedInstance(item, where, objects, instance);
+            instances.push_back(instance);
+        }
+    }
+
+    void PlacedInstance(json_object* item, const std::string& at, const std::vector<ObjectDesc>& objects,
+                        RoomInstanceDesc& instance)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "object") == 0) ObjectIndex(field, where, objects, instance.object);
+            else if (std::strcmp(key, "xscale") == 0) Real(field, where, instance.xscale);
+            else if (std::strcmp(key, "yscale") == 0) Real(field, where, instance.yscale);
+            else if (std::strcmp(key, "rotation") == 0) Real(field, where, instance.rotation);
+            else if (std::strcmp(key, "colour") == 0) Number(field, where, instance.colour);
+            else if (IntField(key, field, where, {{"x", &instance.x}, {"y", &instance.y}, {"id", &instance.id}})) continue;
+            else if (Code(key, field, at, instance.code)) instance.hasCode = true;
+            else Fail(where, "unknown key");
+        }
+    }
+
     void Hex(json_object* value, const std::string& where, std::vector<uint8_t>& bytes)
     {
         std::string text;
@@ -325,6 +670,7 @@ private:
 
     std::string m_Folder;
     std::string m_Errors;
+    int64_t m_Scratch = 0;
 };
 
 } // namespace
@@ -342,6 +688,7 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
     }
     Reader reader(folder);
     if (reader.Object(root, "manifest")) {
+        json_object* rooms = nullptr;
         json_object_object_foreach(root, key, value)
         {
             if (std::strcmp(key, "header") == 0) reader.Header(value, game.header);
@@ -349,8 +696,16 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "strings") == 0) reader.Strings(value, game.extraStrings);
             else if (std::strcmp(key, "rawChunks") == 0) reader.RawChunks(value, game.rawChunks);
             else if (std::strcmp(key, "chunkOrder") == 0) reader.ChunkOrder(value, game.chunkOrder);
+            else if (std::strcmp(key, "codeForm") == 0) reader.CodeForm(value, game);
+            else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
+            else if (std::strcmp(key, "objects") == 0) reader.Objects(value, game.objects);
+            else if (std::strcmp(key, "rooms") == 0) rooms = value;
+            else if (std::strcmp(key, "textures") == 0)
+                ReadTexturesManifest(value, folder, game.textures,
+                                     [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else reader.Fail(key, "unknown key");
         }
+        if (rooms != nullptr) reader.Rooms(rooms, game);
     }
     json_object_put(root);
     errors = reader.Errors();

@@ -294,6 +294,92 @@ void DataWinBeside(Context& context)
         Fail(context, "the command line was read although data.win lies beside the program");
 }
 
+// ---- rooms ---------------------------------------------------------------------------------------
+
+// A headless run for five frames with the event trace on; the trace's lines ("frame id object type
+// subtype", tab-separated) come back in `trace`.
+RunResult RunTraced(Context& context, std::vector<std::string>& trace)
+{
+    fs::path file = context.work / "trace.txt";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=5", "KELVARO_NO_WAIT=1", "KELVARO_TRACE=" + file.string()});
+    trace.clear();
+    for (std::string line : ReadLines(file)) {
+        for (char& c : line)
+            if (c == '\t') c = ' ';
+        trace.push_back(line);
+    }
+    return run;
+}
+
+void ExpectTrace(Context& context, const std::vector<std::string>& trace, const std::vector<std::string>& expected)
+{
+    if (trace == expected) return;
+    std::string text;
+    for (const std::string& line : trace) text += "\n  " + line;
+    Fail(context, "the event trace is:" + text);
+}
+
+// Three placed instances (obj_low 100001 and 100003 at depth 0, obj_high 100002 at depth 10): the
+// creation code runs before the create event, which reads what the code set; after five frames the
+// game's end runs room end and game end.
+void RoomStartOrder(Context& context)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace);
+    ExpectExit(context, run, 0);
+    std::vector<std::string> expected = {"0 100002 obj_high 0 0", "0 100003 obj_low 0 0", "0 100001 obj_low 0 0"};
+    for (const char* type : {"7 2", "7 4"})
+        for (const char* who : {"100001 obj_low ", "100003 obj_low ", "100002 obj_high "})
+            expected.push_back(std::string("0 ") + who + type);
+    for (const char* type : {"7 5", "7 3"})
+        for (const char* who : {"100001 obj_low ", "100003 obj_low ", "100002 obj_high "})
+            expected.push_back(std::string("5 ") + who + type);
+    ExpectTrace(context, trace, expected);
+    ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
+    ExpectInOrder(context, run, {"StartGame()", "StartGame() - DONE", "Entering main loop."});
+}
+
+// The same room with the create event first: the first instance's create event reads a variable
+// its creation code has not set yet, a fatal error that ends the game before any other event.
+void RoomStartEventFirst(Context& context)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace);
+    if (trace.empty() || trace[0] != "0 100002 obj_high 0 0") Fail(context, "the first event is not obj_high's create event");
+    for (size_t i = 1; i < trace.size(); ++i)
+        if (trace[i].find(" 0 0") != std::string::npos || trace[i].find(" 7 2") != std::string::npos)
+            ExpectTrace(context, trace, {"only the first create event, and no game start"});
+    if (Find(run.lines, "of Create Event", 0) == std::string::npos || Find(run.lines, "for object obj_high:", 0) == std::string::npos)
+        Fail(context, "the create event's error is not reported");
+}
+
+// A game that cannot start a room ends at once, with a message and without a frame or an event.
+void WithoutRoom(Context& context, const std::string& message)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"StartGame()", message, "Entering main loop.", "Save Achievement Cache", "Free Rooms"});
+    ExpectAbsent(context, run, "StartGame() - DONE");
+    ExpectTrace(context, trace, {});
+}
+
+void NoRooms(Context& context) { WithoutRoom(context, "The game has no room to start in."); }
+
+void MissingRoom(Context& context) { WithoutRoom(context, "The game's first room (room 1) does not exist."); }
+
+// Ten layers and ten views in the file, the last two views visible with huge ports: the room reads
+// eight of each, starts and plays.
+void ManyLayers(Context& context)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"StartGame() - DONE", "Entering main loop.", "Free Rooms"});
+    ExpectTrace(context, trace, {"0 100001 obj_marker 0 0"});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -307,6 +393,11 @@ int main(int argc, char** argv)
         {"unknown-chunk", UnknownChunk}, {"no-game", NoGame},
         {"missing-file", MissingFile},   {"debug-output", DebugOutput},
         {"at-files", AtFiles},           {"data-win-beside", DataWinBeside},
+        {"room-start-order", RoomStartOrder},
+        {"room-start-event-first", RoomStartEventFirst},
+        {"no-rooms", NoRooms},
+        {"missing-first-room", MissingRoom},
+        {"many-layers", ManyLayers},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {

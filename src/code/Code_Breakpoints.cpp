@@ -1,0 +1,368 @@
+#include "code/Code_Breakpoints.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "buffer/Buffer_IBuffer.h"
+#include "code/Code_Disassembler.h"
+#include "code/Code_Emitter.h"
+#include "code/Code_InterpreterState.h"
+#include "code/Code_Object.h"
+#include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Global.h"
+#include "variable/Variable_List.h"
+
+VMBreakpoint g_VMBreakpoints[VM_BREAKPOINT_SLOTS];
+uint8_t g_VMAttention = 0;
+
+namespace {
+
+uint8_t g_BreakRequest = 0;
+uint8_t g_StepRequest = 0;
+uint8_t g_ReinsertPending = 0;
+const char* g_StepCode = nullptr;
+int32_t g_StepLine = -1;
+
+// Where each slot's word lies, found when the slot was filled, and the code map it was found in.
+struct SlotPlace {
+    uint8_t* word;
+    uint32_t generation;
+};
+SlotPlace g_Places[VM_BREAKPOINT_SLOTS];
+
+void RefreshAttention() { g_VMAttention = g_BreakRequest | g_StepRequest | g_ReinsertPending; }
+
+// The code entries' first addresses, rebuilt whenever the entries are not those it was built for.
+struct CodeMap {
+    int32_t count = -1;
+    const uint8_t* first = nullptr;
+    const uint8_t* last = nullptr;
+    uint32_t generation = 0;
+    std::vector<uint32_t> bases; // 0: the entry has no address (the space ran out)
+};
+CodeMap g_Map;
+
+const CodeMap& Map()
+{
+    int32_t count = Code_EntryCount();
+    const uint8_t* first = count > 0 ? Code_GetEntry(0)->words : nullptr;
+    const uint8_t* last = count > 0 ? Code_GetEntry(count - 1)->words : nullptr;
+    if (count == g_Map.count && first == g_Map.first && last == g_Map.last) return g_Map;
+    g_Map.count = count;
+    g_Map.first = first;
+    g_Map.last = last;
+    ++g_Map.generation;
+    g_Map.bases.assign(static_cast<size_t>(count), 0);
+    uint64_t next = VM_CODE_ADDRESS_BASE;
+    for (int32_t i = 0; i < count; ++i) {
+        uint64_t length = static_cast<uint64_t>(std::max(Code_GetEntry(i)->length, 0));
+        if (next + length >= VM_NO_ADDRESS) break;
+        g_Map.bases[static_cast<size_t>(i)] = static_cast<uint32_t>(next);
+        next += (length + 3) & ~uint64_t{3};
+    }
+    return g_Map;
+}
+
+uint32_t SavedWordAt(uint32_t address)
+{
+    for (const VMBreakpoint& slot : g_VMBreakpoints)
+        if (slot.address == address) return slot.savedWord;
+    return VM_BREAKPOINT_WORD;
+}
+
+// The code word at the address when it starts an instruction of a code entry (instructions are
+// counted from the entry's first word, through any breakpoint standing in for one).
+uint8_t* ResolveWord(uint32_t address)
+{
+    const CodeMap& map = Map();
+    auto after = std::upper_bound(map.bases.begin(), map.bases.end(), address);
+    if (after == map.bases.begin()) return nullptr;
+    int32_t index = static_cast<int32_t>(after - map.bases.begin()) - 1;
+    uint32_t base = map.bases[static_cast<size_t>(index)];
+    const CodeEntry* entry = Code_GetEntry(index);
+    if (base == 0 || entry == nullptr || entry->words == nullptr) return nullptr;
+    uint32_t offset = address - base;
+    if (entry->length < 4 || offset > static_cast<uint32_t>(entry->length) - 4) return nullptr;
+    uint32_t at = 0;
+    while (at < offset) {
+        uint32_t word = VM_ReadWord(entry->words, at);
+        if (word == VM_BREAKPOINT_WORD) word = SavedWordAt(base + at);
+        at += static_cast<uint32_t>(VM_InstructionSize(word));
+    }
+    // Loaded words lie in the game file image, which stays writable for exactly this.
+    return at == offset ? const_cast<uint8_t*>(entry->words) + offset : nullptr;
+}
+
+void FreeSlot(int32_t slot)
+{
+    g_VMBreakpoints[slot] = VMBreakpoint{0, VM_NO_ADDRESS};
+    g_Places[slot] = SlotPlace{nullptr, 0};
+}
+
+// The word of a filled slot, or null (and the slot freed) when the code it named is gone.
+uint8_t* PlaceOf(int32_t slot)
+{
+    if (g_Places[slot].generation != Map().generation) {
+        FreeSlot(slot);
+        return nullptr;
+    }
+    return g_Places[slot].word;
+}
+
+int32_t SourceLine(const VMBuffer* debugInfo, const char* text, int32_t pc)
+{
+    return VM_DebugInfo_FindName(VM_DebugInfo_FindLine(debugInfo, pc), text);
+}
+
+// The debug block's numbers, through the buffer's typed writes.
+void WriteNumber(IBuffer* buffer, int32_t type, double number)
+{
+    ScriptValue value = {VALUE_REAL, 0, number};
+    buffer->Write(type, &value);
+}
+
+void WriteU32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_U32, number); }
+void WriteF32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_F32, number); }
+
+void WriteSizedString(IBuffer* buffer, const char* text)
+{
+    if (text == nullptr) text = "";
+    WriteU32(buffer, static_cast<double>(std::strlen(text) + 1));
+    buffer->WriteString(text);
+}
+
+// A count written as 0 first and filled in when the list is done.
+void WriteVariables(IBuffer* buffer, const CVariableList* list)
+{
+    int32_t countAt = buffer->m_Position;
+    WriteU32(buffer, 0);
+    uint32_t count = 0;
+    for (int32_t bucket = 0; list != nullptr && bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (const VariableNode* node = list->Bucket(bucket); node != nullptr; node = node->next) {
+            uint32_t kind = Value_GetKind(&node->value);
+            WriteU32(buffer, node->id);
+            WriteU32(buffer, kind);
+            if (kind == VALUE_STRING)
+                WriteSizedString(buffer, Value_GetText(&node->value));
+            else
+                WriteNumber(buffer, eBuffer_F64, node->value.real);
+            ++count;
+        }
+    }
+    int32_t end = buffer->m_Position;
+    buffer->m_Position = countAt;
+    WriteU32(buffer, count);
+    buffer->m_Position = end;
+}
+
+// A built-in variable of the instance read through its getter; false when there is no such row or
+// the getter fails (as physics getters do for an instance without a body).
+bool ReadBuiltIn(CInstance* instance, const char* name, int32_t index, double* out)
+{
+    *out = 0;
+    BuiltinVariableEntry* entry = Variable_BuiltIn_Get(Variable_BuiltIn_Find(name));
+    if (entry == nullptr || entry->getter == nullptr) return false;
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    bool read = entry->getter(instance, index, &value);
+    if (Value_GetKind(&value) == VALUE_REAL) *out = value.real;
+    Value_Free(&value);
+    return read;
+}
+
+double BuiltIn(CInstance* instance, const char* name, int32_t index = 0)
+{
+    double value = 0;
+    ReadBuiltIn(instance, name, index, &value);
+    return value;
+}
+
+// The physics values the debugger reads after the body flag, in this order.
+const char* const PHYSICS_VARIABLES[] = {
+    "phy_position_x",     "phy_position_y",  "phy_rotation",       "phy_linear_velocity_x",
+    "phy_linear_velocity_y", "phy_speed_x",  "phy_speed_y",        "phy_angular_velocity",
+    "phy_com_x",          "phy_com_y",       "phy_mass",           "phy_inertia",
+    "phy_dynamic",        "phy_kinematic",   "phy_bullet",         "phy_sleeping",
+    "phy_fixed_rotation", "phy_active",
+};
+
+void WriteInstanceState(IBuffer* buffer, CInstance* self)
+{
+    WriteU32(buffer, BuiltIn(self, "id"));
+    WriteU32(buffer, BuiltIn(self, "object_index"));
+    for (const char* name : {"x", "y", "direction", "friction", "gravity", "gravity_direction", "hspeed", "vspeed",
+                             "speed", "xprevious", "yprevious"})
+        WriteF32(buffer, BuiltIn(self, name));
+    WriteU32(buffer, BuiltIn(self, "sprite_index"));
+    WriteF32(buffer, BuiltIn(self, "image_alpha"));
+    WriteU32(buffer, BuiltIn(self, "image_blend"));
+    WriteF32(buffer, BuiltIn(self, "image_index"));
+    WriteU32(buffer, BuiltIn(self, "image_number"));
+    for (int32_t alarm = 0; alarm < 12; ++alarm) WriteU32(buffer, BuiltIn(self, "alarm", alarm));
+    WriteU32(buffer, BuiltIn(self, "path_index"));
+    WriteF32(buffer, BuiltIn(self, "path_position"));
+    WriteF32(buffer, BuiltIn(self, "path_positionprevious"));
+    WriteU32(buffer, BuiltIn(self, "path_endaction"));
+    WriteF32(buffer, BuiltIn(self, "path_speed"));
+    WriteF32(buffer, BuiltIn(self, "path_orientation"));
+    double unused = 0;
+    bool hasBody = ReadBuiltIn(self, PHYSICS_VARIABLES[0], 0, &unused);
+    WriteU32(buffer, hasBody ? 1 : 0);
+    if (!hasBody) return;
+    for (const char* name : PHYSICS_VARIABLES) WriteF32(buffer, BuiltIn(self, name));
+}
+
+} // namespace
+
+void VM_Init() { VM_ClearBreakpoints(); }
+
+int32_t VM_AddBreakpoint(uint32_t address)
+{
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot)
+        if (g_VMBreakpoints[slot].address == address && address != VM_NO_ADDRESS) return slot;
+    uint8_t* word = ResolveWord(address);
+    if (word == nullptr) return VM_BREAKPOINT_FULL;
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_FULL; ++slot) {
+        if (g_VMBreakpoints[slot].address != VM_NO_ADDRESS) continue;
+        g_VMBreakpoints[slot] = VMBreakpoint{VM_ReadWord(word, 0), address};
+        g_Places[slot] = SlotPlace{word, Map().generation};
+        return slot;
+    }
+    return VM_BREAKPOINT_FULL;
+}
+
+int32_t VM_RemoveBreakpoint(uint32_t address)
+{
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot) {
+        if (g_VMBreakpoints[slot].address != address || address == VM_NO_ADDRESS) continue;
+        FreeSlot(slot);
+        return slot;
+    }
+    return VM_BREAKPOINT_FULL;
+}
+
+void VM_ClearBreakpoints()
+{
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot) FreeSlot(slot);
+}
+
+void VM_InsertBreakpoints()
+{
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot) {
+        if (g_VMBreakpoints[slot].address == VM_NO_ADDRESS) continue;
+        if (uint8_t* word = PlaceOf(slot)) VM_WriteWord(word, 0, VM_BREAKPOINT_WORD);
+    }
+}
+
+void VM_RestoreBreakpoints()
+{
+    for (int32_t slot = VM_BREAKPOINT_SLOTS - 1; slot >= 0; --slot) {
+        if (g_VMBreakpoints[slot].address == VM_NO_ADDRESS) continue;
+        if (uint8_t* word = PlaceOf(slot)) VM_WriteWord(word, 0, g_VMBreakpoints[slot].savedWord);
+    }
+}
+
+uint32_t VM_CodeEntryAddress(int32_t index)
+{
+    const CodeMap& map = Map();
+    if (index < 0 || index >= map.count) return 0;
+    return map.bases[static_cast<size_t>(index)];
+}
+
+uint32_t VM_CodeWordsAddress(const uint8_t* words)
+{
+    if (words == nullptr) return 0;
+    const CodeMap& map = Map();
+    for (int32_t i = 0; i < map.count; ++i)
+        if (Code_GetEntry(i)->words == words) return map.bases[static_cast<size_t>(i)];
+    return 0;
+}
+
+void VM_RequestBreak()
+{
+    g_BreakRequest = 1;
+    RefreshAttention();
+}
+
+void VM_RequestStep(const char* code, int32_t line)
+{
+    g_StepRequest = 1;
+    g_StepCode = code;
+    g_StepLine = line;
+    RefreshAttention();
+}
+
+void VM_CancelRequests()
+{
+    g_BreakRequest = 0;
+    g_StepRequest = 0;
+    g_StepCode = nullptr;
+    g_StepLine = -1;
+    RefreshAttention();
+}
+
+bool VM_BreakRequested() { return g_BreakRequest != 0; }
+
+bool VM_StepRequested() { return g_StepRequest != 0; }
+
+bool VM_CurrentSourcePlace(const char** code, int32_t* line)
+{
+    *code = nullptr;
+    *line = -1;
+    if (g_pVMRun == nullptr) return false;
+    *code = g_pVMRun->text;
+    *line = SourceLine(g_pVMRun->debugInfo, g_pVMRun->text, g_pVMRun->pc);
+    return true;
+}
+
+uint32_t VM_AttendAndFetch(VMRunState& run)
+{
+    if (g_ReinsertPending) {
+        g_ReinsertPending = 0;
+        VM_InsertBreakpoints();
+    }
+    if (g_StepRequest &&
+        (run.text != g_StepCode || SourceLine(run.debugInfo, run.text, run.pc) != g_StepLine)) {
+        g_StepRequest = 0;
+        g_BreakRequest = 1;
+    }
+    uint32_t word = VM_ReadWord(run.words, static_cast<uint32_t>(run.pc));
+    if (g_BreakRequest) {
+        g_BreakRequest = 0;
+        word = VM_WORD_BREAK_NOW;
+    }
+    RefreshAttention();
+    return word;
+}
+
+uint32_t VM_BreakpointHit(VMRunState& run)
+{
+    VM_RestoreBreakpoints();
+    g_ReinsertPending = 1;
+    RefreshAttention();
+    return VM_ReadWord(run.words, static_cast<uint32_t>(run.pc));
+}
+
+void VM_FinishBreaks()
+{
+    if (!g_ReinsertPending) return;
+    g_ReinsertPending = 0;
+    VM_InsertBreakpoints();
+    RefreshAttention();
+}
+
+void VM_DebugWriteInstance(IBuffer* buffer)
+{
+    const VMRunState* run = g_pVMRun;
+    if (run == nullptr) {
+        WriteU32(buffer, VM_NO_ADDRESS);
+        return;
+    }
+    WriteU32(buffer, VM_CodeWordsAddress(run->words));
+    WriteU32(buffer, run->pc);
+    WriteU32(buffer, BuiltIn(run->self, "id"));
+    WriteU32(buffer, BuiltIn(run->other, "id"));
+    WriteVariables(buffer, run->locals);
+    WriteVariables(buffer, Variable_GlobalList());
+    WriteInstanceState(buffer, run->self);
+}

@@ -1,0 +1,22 @@
+// The tree-walking executor (the -oldexec switch): runs a checked code tree node by node, without
+// bytecode. Statements answer a status (EXEC_DONE, EXEC_ERROR, EXEC_EXIT, EXEC_BREAK,
+// EXEC_CONTINUE); expressions answer EXEC_DONE or EXEC_ERROR. Every error is reported through
+// Code_Report_Error at the node concerned, and its status carries it up to Code_Execute.
+//
+// Its rules are its own and differ on purpose from the bytecode interpreter's: `if` is true above
+// 0.5 while loops are true from 0.5 in single precision, numbers compare exactly, operands and
+// arguments run left to right, whole numbers round half to even, and `with` visits in list order.
+#pragma once
+
+#include <cstdint>
+
+#include "code/Code_Execute.h"
+
+// Runs one statement (a block runs its statements) into the result and answers its status.
+int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, ScriptValue* result);
+// Evaluates one expression into the value (whatever it held is released) and answers its status.
+int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, ScriptValue* value);
+
+// How much native stack nested executions (scripts calling scripts) may take before a run stops
+// with "Stack overflow...": the main thread has 8 MiB.
+constexpr uint32_t CODE_EXEC_STACK_BUDGET = 4u * 1024u * 1024u;

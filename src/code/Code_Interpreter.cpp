@@ -1,0 +1,1199 @@
+// The run loop, the value stack and its regions, script calls and their frames, and the error
+// routine. The loop keeps the program counter and stack pointer in locals and handles the common
+// forms of the hot instructions itself; everything else goes to the instruction files with the run
+// state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD).
+#include "code/Code_Interpreter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/App_CommandLine.h"
+#include "base/Base_Console.h"
+#include "base/Base_Numbers.h"
+#include "code/Code_Breakpoints.h"
+#include "code/Code_Emitter.h"
+#include "code/Code_Error.h"
+#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_Function.h"
+#include "code/Code_InterpreterState.h"
+#include "code/Code_Object.h"
+#include "extension/Extension_Placeholders.h"
+#include "platform/Platform_MemoryManager.h"
+#include "run/Run_Window.h"
+#include "script/Script_Table.h"
+#include "variable/Variable_Access.h"
+#include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Global.h"
+#include "variable/Variable_List.h"
+#include "variable/Variable_Names.h"
+
+ScriptValue g_ScriptArguments[SCRIPT_ARGUMENT_COUNT] = {};
+int32_t g_ScriptArgumentCount = 0;
+uint8_t g_VMEvaluationFailed = 0;
+std::string g_VMEvaluationError;
+void (*g_VMMessagePump)() = ProcessMessages;
+VMScriptAccess g_VMScripts = {Script_Exists, Script_GetCode, Script_Name};
+VMRunState* g_pVMRun = nullptr;
+
+namespace {
+
+// A script frame as call lays it on the stack: the caller's state, then its 16 argument slots, so
+// that the frame's last 16 bytes are those of argument 15.
+struct VMFrameHeader {
+    int32_t returnPc;
+    int32_t callerArgCount;
+    CInstance* self;
+    CInstance* other;
+    const VMBuffer* code;
+    const VMBuffer* debugInfo;
+    const char* text;
+    const char* name;
+    CVariableList* callerLocals;
+    uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
+    uint32_t envCount;
+};
+constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
+constexpr uint32_t FRAME_SIZE = FRAME_HEADER_SIZE + 16 * SCRIPT_ARGUMENT_COUNT;
+
+constexpr int32_t BRANCH_PUMP_MASK = 4095;
+constexpr double DIVISOR_EPSILON = 1e-10;
+// A region that grew beyond this is given back when its run ends.
+constexpr uint32_t REGION_KEEP_LIMIT = 16 * VM_STACK_INITIAL;
+
+struct VMRegion {
+    uint8_t* base;
+    uint32_t size;
+};
+
+// By run depth: the stack region and the with table of each nested run, kept for the next run. By
+// nesting level (runs and script calls): the local variable lists. They live as long as the
+// program, so the tables are never destroyed.
+std::vector<VMRegion>& g_Regions = *new std::vector<VMRegion>();
+std::vector<std::vector<VMWithEnv>*>& g_EnvTables = *new std::vector<std::vector<VMWithEnv>*>();
+std::vector<CVariableList*>& g_LocalPool = *new std::vector<CVariableList*>();
+int32_t g_RunDepth = 0;
+int32_t g_NestingLevel = 0;
+
+uint32_t g_BranchCounter = 0;
+uint32_t g_StackHighWater = 0;
+int32_t g_LastRunStackBytes = 0;
+
+CVariableList* TakeLocalList()
+{
+    ++g_NestingLevel;
+    if (static_cast<size_t>(g_NestingLevel) >= g_LocalPool.size()) g_LocalPool.resize(static_cast<size_t>(g_NestingLevel) + 1, nullptr);
+    CVariableList*& list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
+    if (list == nullptr)
+        list = new CVariableList();
+    else if (list->Count() > 0)
+        list->Clear();
+    return list;
+}
+
+void DropLocalList()
+{
+    CVariableList* list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
+    if (list->Count() > 0) list->Clear();
+    --g_NestingLevel;
+}
+
+uint8_t* RegionEnd(const VMRunState& run) { return run.base + run.size; }
+
+uint8_t* Moved(uint8_t* pointer, uint8_t* oldEnd, uint8_t* newEnd) { return newEnd - (oldEnd - pointer); }
+
+// A larger region with the old contents at its top end; every pointer into the stack moves along.
+bool ReplaceRegion(VMRunState& run, uint32_t newSize)
+{
+    if (newSize > VM_STACK_LIMIT) {
+        VM_Error(run, "Stack overflow...");
+        return false;
+    }
+    uint8_t* fresh = static_cast<uint8_t*>(MEM_ALLOC(newSize, false));
+    uint8_t* oldEnd = RegionEnd(run);
+    uint8_t* newEnd = fresh + newSize;
+    std::memcpy(newEnd - run.size, run.base, run.size);
+    run.sp = Moved(run.sp, oldEnd, newEnd);
+    run.initialTop = Moved(run.initialTop, oldEnd, newEnd);
+    run.fp = Moved(run.fp, oldEnd, newEnd);
+    run.top = Moved(run.top, oldEnd, newEnd);
+    run.lowWater = Moved(run.lowWater, oldEnd, newEnd);
+    MemoryManager::Free(run.base);
+    run.base = fresh;
+    run.size = newSize;
+    g_Regions[static_cast<size_t>(run.runDepth)] = VMRegion{fresh, newSize};
+    return true;
+}
+
+// A region at least `needed` bytes large, in steps of 16384 bytes and by half its size at least, so
+// that deep recursion copies the stack a few times rather than once per step.
+// Beyond the limit the answer is above it, and growing fails with "Stack overflow...".
+uint64_t GrownSize(uint32_t current, uint64_t needed)
+{
+    if (needed > VM_STACK_LIMIT) return VM_STACK_LIMIT + uint64_t{VM_STACK_STEP};
+    uint64_t size = std::max<uint64_t>(needed, current + std::max<uint64_t>(VM_STACK_STEP, current / 2));
+    size = (size + VM_STACK_STEP - 1) / VM_STACK_STEP * VM_STACK_STEP;
+    return std::min<uint64_t>(size, VM_STACK_LIMIT);
+}
+
+// The stack pointer went below everything seen so far: count it and keep the headroom.
+void MarkLowWater(VMRunState& run)
+{
+    if (run.sp >= run.lowWater) return;
+    run.lowWater = run.sp;
+    uint32_t used = static_cast<uint32_t>(run.initialTop - run.sp);
+    if (used > g_StackHighWater) g_StackHighWater = used;
+    if (static_cast<uint32_t>(run.sp - run.base) >= VM_STACK_HEADROOM) return;
+    uint64_t size = GrownSize(run.size, run.size + VM_STACK_STEP);
+    ReplaceRegion(run, static_cast<uint32_t>(size));
+}
+
+// Called when the stack pointer left the range checked before each instruction.
+void CheckStack(VMRunState& run)
+{
+    if (run.sp > run.top) {
+        VM_Error(run, "%s", VM_UNDERFLOW_MESSAGE);
+        return;
+    }
+    MarkLowWater(run);
+}
+
+// The routine's result takes the place of the deepest argument.
+void PlaceResult(VMRunState& run, uint32_t argc, const ScriptValue& result)
+{
+    run.sp = run.sp + 16 * argc - 16;
+    VM_Store(run.sp, result);
+}
+
+void FreeStackValues(uint8_t* at, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        ScriptValue value = VM_Load<ScriptValue>(at + 16 * i);
+        Value_Free(&value);
+    }
+}
+
+// The arguments of a routine as an aligned array: in place when the stack allows it, else a copy
+// that owns what the stack items owned.
+class ArgumentBlock {
+public:
+    ArgumentBlock(uint8_t* at, uint32_t count) : m_Count(count)
+    {
+        if (reinterpret_cast<uintptr_t>(at) % alignof(ScriptValue) == 0) {
+            m_Values = reinterpret_cast<ScriptValue*>(at);
+            return;
+        }
+        if (count > SCRIPT_ARGUMENT_COUNT) m_Heap.resize(count);
+        m_Values = count > SCRIPT_ARGUMENT_COUNT ? m_Heap.data() : m_Local;
+        if (count > 0) std::memcpy(static_cast<void*>(m_Values), at, 16 * static_cast<size_t>(count));
+    }
+    ScriptValue* Values() { return m_Values; }
+    void FreeAll()
+    {
+        for (uint32_t i = 0; i < m_Count; ++i) Value_Free(&m_Values[i]);
+    }
+
+private:
+    uint32_t m_Count;
+    ScriptValue* m_Values = nullptr;
+    ScriptValue m_Local[SCRIPT_ARGUMENT_COUNT];
+    std::vector<ScriptValue> m_Heap;
+};
+
+void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
+{
+    FunctionEntry* entry = Function_Get(id);
+    if (entry == nullptr || entry->routine == nullptr) {
+        VM_Error(run, "call to non-existent function\n");
+        return;
+    }
+    if (g_TraceFlag) MainConsole->Output("func call = %s\n", entry->name);
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    ArgumentBlock args(run.sp, argc);
+    entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
+    args.FreeAll();
+    PlaceResult(run, argc, result);
+}
+
+void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
+{
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    ArgumentBlock args(run.sp, argc);
+    Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
+    args.FreeAll();
+    PlaceResult(run, argc, result);
+}
+
+void CallScript(VMRunState& run, int32_t id, uint32_t argc)
+{
+    int32_t index = id - CALLABLE_SCRIPT_BASE;
+    if (!g_VMScripts.exists(index)) {
+        VM_Error(run, "call to non-existent script\n");
+        return;
+    }
+    CCode* code = g_VMScripts.code(index);
+    const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
+    if (buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) {
+        FreeStackValues(run.sp, argc);
+        PlaceResult(run, argc, ScriptValue{VALUE_REAL, 0, 0.0});
+        return;
+    }
+    if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
+
+    VMFrameHeader frame;
+    frame.returnPc = run.pc;
+    frame.callerArgCount = g_ScriptArgumentCount;
+    frame.self = run.self;
+    frame.other = run.other;
+    frame.code = run.code;
+    frame.debugInfo = run.debugInfo;
+    frame.text = run.text;
+    frame.name = run.name;
+    frame.callerLocals = run.locals;
+    frame.callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
+    frame.envCount = run.envCount;
+
+    // The arguments are read first: the frame's end reuses their place. A call installs at most 16
+    // (argument 0 lies on top).
+    uint32_t installed = argc < SCRIPT_ARGUMENT_COUNT ? argc : SCRIPT_ARGUMENT_COUNT;
+    ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
+    for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(run.sp + 16 * i);
+    FreeStackValues(run.sp + 16 * installed, argc - installed);
+
+    // The frame ends where the arguments ended; the callee's empty stack lies a guard below it.
+    uint8_t* frameEnd = run.sp + 16 * argc;
+    run.fp = frameEnd - FRAME_SIZE;
+    std::memcpy(run.fp, &frame, FRAME_HEADER_SIZE);
+    for (uint32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i)
+        VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
+    for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
+    for (uint32_t i = installed; i < SCRIPT_ARGUMENT_COUNT; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    run.top = run.fp - VM_STACK_GUARD;
+    std::memset(run.top, 0, VM_STACK_GUARD);
+    run.sp = run.top;
+
+    run.pc = 0;
+    run.code = buffer;
+    run.words = buffer->m_pWords;
+    run.codeSize = buffer->m_Size;
+    run.debugInfo = code->m_pDebugInfo;
+    run.text = code->GetText();
+    run.name = code->GetName();
+    g_ScriptArgumentCount = static_cast<int32_t>(argc);
+    run.locals = TakeLocalList();
+    ++run.callDepth;
+    MarkLowWater(run);
+}
+
+void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
+{
+    if (VM_WordFirstType(word) != VM_TYPE_INT) {
+        VM_Error(run, "DoCall :: Execution Engine type error");
+        return;
+    }
+    int32_t id = VM_Load<int32_t>(operand);
+    uint32_t argc = word & 0xFFFF;
+    if (static_cast<uint64_t>(argc) * 16 > VM_StackUsed(run)) {
+        VM_Error(run, "%s", VM_UNDERFLOW_MESSAGE);
+        return;
+    }
+    if (id >= CALLABLE_SCRIPT_BASE && id <= CALLABLE_EXTENSION_BASE)
+        CallScript(run, id, argc);
+    else if (id > CALLABLE_EXTENSION_BASE)
+        CallExtension(run, id, argc);
+    else
+        CallBuiltin(run, id, argc);
+}
+
+// Leaves the current script: the caller's state and arguments come back, and the returned value
+// (real 0 for exit and for running off the end) takes the last 16 bytes of the frame's place.
+void FrameReturn(VMRunState& run, const ScriptValue& returned)
+{
+    VMFrameHeader frame;
+    std::memcpy(&frame, run.fp, FRAME_HEADER_SIZE);
+    uint8_t* frameEnd = run.fp + FRAME_SIZE;
+    --run.callDepth;
+    DropLocalList();
+    for (uint32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
+        ScriptValue& slot = g_ScriptArguments[i];
+        if (Value_GetKind(&slot) != VALUE_REAL) Value_Free(&slot);
+        slot = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
+    }
+    g_ScriptArgumentCount = frame.callerArgCount;
+
+    run.pc = frame.returnPc;
+    run.self = frame.self;
+    run.other = frame.other;
+    run.code = frame.code;
+    run.words = frame.code->m_pWords;
+    run.codeSize = frame.code->m_Size;
+    run.debugInfo = frame.debugInfo;
+    run.text = frame.text;
+    run.name = frame.name;
+    run.locals = frame.callerLocals;
+    run.envCount = frame.envCount;
+    run.fp = RegionEnd(run) - frame.callerFrameDistance;
+    run.top = run.callDepth == 0 ? run.initialTop : run.fp - VM_STACK_GUARD;
+    run.sp = frameEnd - 16;
+    VM_Store(run.sp, returned);
+}
+
+void UnwindAll(VMRunState& run)
+{
+    while (run.callDepth > 0) FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0});
+}
+
+void DoReturn(VMRunState& run, uint32_t word)
+{
+    uint32_t type = VM_WordFirstType(word);
+    if (run.callDepth == 0) {
+        run.returned = 1;
+        run.returnType = static_cast<uint8_t>(type);
+        run.pc = run.codeSize;
+        return;
+    }
+    // Whatever the type, the caller receives a variable.
+    FrameReturn(run, VM_ItemToValue(run.sp, type));
+}
+
+void DoExit(VMRunState& run)
+{
+    if (run.callDepth == 0) {
+        run.exited = 1;
+        run.pc = run.codeSize;
+        return;
+    }
+    FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0});
+}
+
+// What the run hands back: the value of ret at level 0, or the variable an expression leaves.
+// Answers the bytes of the item taken.
+uint32_t TakeResult(VMRunState& run, ScriptValue* result)
+{
+    ScriptValue value;
+    uint32_t taken = 0;
+    if (run.returned) {
+        value = VM_ItemToValue(run.sp, run.returnType);
+        taken = VM_StackSize(run.returnType);
+    } else if (!run.exited && !run.stopped && run.initialTop - run.sp >= 16) {
+        value = VM_Load<ScriptValue>(run.sp);
+        taken = 16;
+    } else {
+        return 0;
+    }
+    if (result == nullptr) {
+        Value_Free(&value);
+    } else {
+        Value_Free(result);
+        *result = value;
+    }
+    return taken;
+}
+
+// The list that a plain access by a constant instance reaches without the general path, or null.
+inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
+{
+    if (instance == VM_INSTANCE_LOCAL) return run.locals;
+    if (id < VARIABLE_LIST_BASE) return nullptr;
+    switch (instance) {
+    case VM_INSTANCE_UNNAMED:
+        if (Variable_IsGlobalVar(id)) return Variable_GlobalList();
+        [[fallthrough]];
+    case VM_INSTANCE_SELF:
+        return run.self != nullptr ? run.instances->Variables(run.self) : nullptr;
+    case VM_INSTANCE_OTHER:
+        return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    case VM_INSTANCE_GLOBAL:
+        return Variable_GlobalList();
+    default:
+        return nullptr;
+    }
+}
+
+// The plain numbers of the fast paths: double, int32 and a variable holding a real.
+inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
+{
+    switch (type) {
+    case VM_TYPE_DOUBLE: *out = VM_Load<double>(at); return true;
+    case VM_TYPE_INT: *out = VM_Load<int32_t>(at); return true;
+    case VM_TYPE_VARIABLE: {
+        uint32_t kind = VM_Load<uint32_t>(at);
+        if ((kind & VALUE_KIND_MASK) != VALUE_REAL) return false;
+        *out = VM_Load<double>(at + 8);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+inline bool TestDifference(uint8_t opcode, double d, double e)
+{
+    switch (opcode) {
+    case VM_OP_SLT: return d < -e;
+    case VM_OP_SLE: return d <= e;
+    case VM_OP_SEQ: return d > -e && d < e;
+    case VM_OP_SNE: return d < -e || d > e;
+    case VM_OP_SGE: return d >= -e;
+    default: return d > e;
+    }
+}
+
+// The int32 forms of the arithmetic fast path; false when the generic routine must report.
+inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* out)
+{
+    uint32_t l = static_cast<uint32_t>(left);
+    uint32_t r = static_cast<uint32_t>(right);
+    switch (opcode) {
+    case VM_OP_ADD: *out = static_cast<int32_t>(l + r); return true;
+    case VM_OP_SUB: *out = static_cast<int32_t>(l - r); return true;
+    case VM_OP_MUL: *out = static_cast<int32_t>(l * r); return true;
+    case VM_OP_DIV:
+    case VM_OP_REM:
+        if (right == 0) return false;
+        *out = Numbers_DivInt32(left, right);
+        return true;
+    case VM_OP_MOD:
+        if (right == 0) return false;
+        *out = Numbers_RemInt32(left, right);
+        return true;
+    default: return false;
+    }
+}
+
+// fmod of whole numbers is their integer remainder (with the dividend's sign, -0 included), which
+// costs far less than the library's general division.
+inline double Remainder(double left, double right)
+{
+    constexpr double EXACT = 9007199254740992.0; // 2^53
+    if (left > -2147483648.0 && left < 2147483648.0 && right > -2147483648.0 && right < 2147483648.0) {
+        int32_t l = static_cast<int32_t>(left);
+        int32_t r = static_cast<int32_t>(right);
+        if (static_cast<double>(l) == left && static_cast<double>(r) == right && r != 0) {
+            double remainder = static_cast<double>(l % r);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
+    } else if (std::fabs(left) < EXACT && std::fabs(right) < EXACT) {
+        int64_t l = static_cast<int64_t>(left);
+        int64_t r = static_cast<int64_t>(right);
+        if (static_cast<double>(l) == left && static_cast<double>(r) == right && r != 0) {
+            double remainder = static_cast<double>(l % r);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
+    }
+    return std::fmod(left, right);
+}
+
+inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right, double* out)
+{
+    switch (opcode) {
+    case VM_OP_ADD: *out = left + right; return true;
+    case VM_OP_SUB: *out = left - right; return true;
+    case VM_OP_MUL: *out = left * right; return true;
+    case VM_OP_DIV:
+        if (std::fabs(right) < DIVISOR_EPSILON) return false;
+        *out = left / right;
+        return true;
+    case VM_OP_MOD:
+        if (std::fabs(right) < DIVISOR_EPSILON) return false;
+        *out = Remainder(left, right);
+        return true;
+    case VM_OP_REM: {
+        int32_t divisor = rightType == VM_TYPE_INT ? static_cast<int32_t>(right) : Numbers_TruncToInt32(right);
+        if (divisor == 0) return false;
+        *out = Numbers_DivInt32(Numbers_TruncToInt32(left), divisor);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+// The stack size of a type the fast paths take, known when the handler is compiled.
+constexpr uint32_t FastSize(uint32_t type) { return type == VM_TYPE_INT ? 4 : type == VM_TYPE_DOUBLE ? 8 : 16; }
+
+// The arithmetic fast path for one opcode and pair of types; each pair gets its own handler, so
+// that nothing is decided per instruction but whether the values are plain numbers. False when
+// the general routine must run (and report).
+template <uint8_t OP, uint32_t RIGHT, uint32_t LEFT>
+inline bool FastArithmetic(uint8_t*& sp)
+{
+    if constexpr (RIGHT == VM_TYPE_INT && LEFT == VM_TYPE_INT) {
+        int32_t value;
+        if (!IntArithmetic(OP, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) return false;
+        sp += 4;
+        VM_Store(sp, value);
+        return true;
+    } else {
+        double left, right, value;
+        if (!FastReal(sp, RIGHT, &right) || !FastReal(sp + FastSize(RIGHT), LEFT, &left) ||
+            !RealArithmetic(OP, RIGHT, left, right, &value))
+            return false;
+        sp += FastSize(RIGHT) + FastSize(LEFT);
+        if constexpr (RIGHT == VM_TYPE_VARIABLE || LEFT == VM_TYPE_VARIABLE) {
+            sp -= 16;
+            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        } else {
+            sp -= 8;
+            VM_Store(sp, value);
+        }
+        return true;
+    }
+}
+
+template <uint8_t OP, uint32_t RIGHT, uint32_t LEFT>
+inline bool FastCompare(uint8_t*& sp)
+{
+    double difference;
+    if constexpr (RIGHT == VM_TYPE_INT && LEFT == VM_TYPE_INT) {
+        // The difference wraps as a 32-bit integer.
+        difference = static_cast<int32_t>(static_cast<uint32_t>(VM_Load<int32_t>(sp + 4)) -
+                                          static_cast<uint32_t>(VM_Load<int32_t>(sp)));
+    } else {
+        double left, right;
+        if (!FastReal(sp, RIGHT, &right) || !FastReal(sp + FastSize(RIGHT), LEFT, &left)) return false;
+        difference = left - right;
+    }
+    sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
+    VM_Store<int32_t>(sp, TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
+    return true;
+}
+
+// The pairs of types and the opcodes that get handlers of their own.
+#define VM_FAST_TYPES(X, KIND, OP)                                                                                   \
+    X(KIND, OP, INT, INT)                                                                                            \
+    X(KIND, OP, INT, DOUBLE)                                                                                         \
+    X(KIND, OP, INT, VARIABLE)                                                                                       \
+    X(KIND, OP, DOUBLE, INT)                                                                                         \
+    X(KIND, OP, DOUBLE, DOUBLE)                                                                                      \
+    X(KIND, OP, DOUBLE, VARIABLE)                                                                                    \
+    X(KIND, OP, VARIABLE, INT)                                                                                       \
+    X(KIND, OP, VARIABLE, DOUBLE)                                                                                    \
+    X(KIND, OP, VARIABLE, VARIABLE)
+
+#define VM_FAST_OPCODES(X)                                                                                           \
+    VM_FAST_TYPES(X, Arithmetic, ADD)                                                                                \
+    VM_FAST_TYPES(X, Arithmetic, SUB)                                                                                \
+    VM_FAST_TYPES(X, Arithmetic, MUL)                                                                                \
+    VM_FAST_TYPES(X, Arithmetic, DIV)                                                                                \
+    VM_FAST_TYPES(X, Arithmetic, REM)                                                                                \
+    VM_FAST_TYPES(X, Arithmetic, MOD)                                                                                \
+    VM_FAST_TYPES(X, Compare, SLT)                                                                                   \
+    VM_FAST_TYPES(X, Compare, SLE)                                                                                   \
+    VM_FAST_TYPES(X, Compare, SEQ)                                                                                   \
+    VM_FAST_TYPES(X, Compare, SNE)                                                                                   \
+    VM_FAST_TYPES(X, Compare, SGE)                                                                                   \
+    VM_FAST_TYPES(X, Compare, SGT)
+
+// The dispatch index of a word: its opcode and both types.
+constexpr uint32_t WideIndex(uint32_t opcode, uint32_t first, uint32_t second) { return opcode << 8 | second << 4 | first; }
+
+// Operand sizes in the code by type; only push, pop, call, break and unknown opcodes with bit 6 set
+// carry one.
+constexpr uint8_t OPERAND_SIZES[16] = {8, 4, 4, 8, 4, 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+// The node of a variable in a list, found without leaving this file.
+inline VariableNode* FindNode(const CVariableList* list, int32_t id)
+{
+    for (VariableNode* node = list->Bucket(Variable_Bucket(id)); node != nullptr; node = node->next)
+        if (node->id == id) return node;
+    return nullptr;
+}
+
+// Truncation toward zero; the numbers module decides everything outside int32 (NaN included).
+inline int32_t TruncToInt32(double value)
+{
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+    return Numbers_TruncToInt32(value);
+}
+
+// A built-in variable of self or other read straight through its getter; false when the general
+// path must read (and report) it.
+inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptValue* out)
+{
+    if (id >= g_BuiltinVariableCount) return false;
+    BuiltinGetter getter = g_BuiltinVariables[id].getter;
+    if (getter == nullptr) return false;
+    CInstance* target = instance == VM_INSTANCE_OTHER ? run.other : run.self;
+    return getter(target, -1, out);
+}
+
+#define VM_SAVE()                                                                                                    \
+    do {                                                                                                             \
+        run.sp = sp;                                                                                                 \
+        run.pc = pc;                                                                                                 \
+        run.insnStart = at;                                                                                          \
+    } while (0)
+
+#define VM_LOAD()                                                                                                    \
+    do {                                                                                                             \
+        sp = run.sp;                                                                                                 \
+        pc = run.pc;                                                                                                 \
+        words = run.words;                                                                                           \
+        size = run.codeSize;                                                                                         \
+        lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
+        span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
+        SetDispatch();                                                                                               \
+    } while (0)
+
+// Before every instruction: the end of the code, one test for the stack's headroom and for popping
+// more than the level holds, then the fetch and the jump to the opcode's handler.
+#define VM_NEXT()                                                                                                    \
+    do {                                                                                                             \
+        if (static_cast<uint32_t>(pc) >= static_cast<uint32_t>(size)) goto endOfCode;                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater > span) goto checkStack;                                      \
+        at = pc;                                                                                                     \
+        word = VM_ReadWord(words, static_cast<uint32_t>(pc));                                                        \
+        pc += 4;                                                                                                     \
+        goto* dispatch[word >> shift];                                                                               \
+    } while (0)
+
+// The operand of the instruction being run: where it is, and the program counter moved past it.
+#define VM_OPERAND()                                                                                                 \
+    const uint8_t* operand = words + pc;                                                                             \
+    pc += OPERAND_SIZES[VM_WordFirstType(word)];                                                                     \
+    if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
+
+// Runs an instruction outside the loop on the saved state, then carries on.
+#define VM_CALL_OUT(statement)                                                                                       \
+    do {                                                                                                             \
+        VM_SAVE();                                                                                                   \
+        statement;                                                                                                   \
+        VM_LOAD();                                                                                                   \
+        VM_NEXT();                                                                                                   \
+    } while (0)
+
+void RunLoop(VMRunState& run)
+{
+    // Threaded dispatch: every handler ends in its own jump, which the processor predicts far
+    // better than one shared switch. Words go by opcode and both types (the top 16 bits), so that
+    // pushes and the common arithmetic and comparisons reach a handler made for their types. While
+    // the debugger wants attention every opcode goes to the attention handler first.
+    static const void* s_Normal[256];
+    static const void* s_Wide[65536];
+    static const void* s_Attention[256];
+    static const void* s_Push[16];
+    static bool s_Ready = false;
+    if (!s_Ready) {
+        for (int32_t type = 0; type < 16; ++type) s_Push[type] = &&pushOther;
+        s_Push[VM_TYPE_IMMEDIATE] = &&pushImmediate;
+        s_Push[VM_TYPE_INT] = &&pushFour;
+        s_Push[VM_TYPE_BOOL] = &&pushFour;
+        s_Push[VM_TYPE_FLOAT] = &&pushFour; // a float is one 4-byte item like every other float
+        s_Push[VM_TYPE_DOUBLE] = &&pushEight;
+        s_Push[VM_TYPE_LONG] = &&pushEight;
+        s_Push[VM_TYPE_VARIABLE] = &&pushVariable;
+        for (int32_t i = 0; i < 256; ++i) {
+            s_Normal[i] = &&opOther;
+            s_Attention[i] = &&attend;
+        }
+        for (uint8_t opcode : {VM_OP_ADD, VM_OP_SUB, VM_OP_MUL, VM_OP_DIV, VM_OP_REM, VM_OP_MOD})
+            s_Normal[opcode] = &&opArithmetic;
+        for (uint8_t opcode : {VM_OP_AND, VM_OP_OR, VM_OP_XOR, VM_OP_SHL, VM_OP_SHR}) s_Normal[opcode] = &&opBitwise;
+        for (uint8_t opcode : {VM_OP_SLT, VM_OP_SLE, VM_OP_SEQ, VM_OP_SNE, VM_OP_SGE, VM_OP_SGT})
+            s_Normal[opcode] = &&opCompare;
+        s_Normal[VM_OP_NEG] = &&opNegNot;
+        s_Normal[VM_OP_NOT] = &&opNegNot;
+        s_Normal[VM_OP_CONV] = &&opConv;
+        s_Normal[VM_OP_PUSH] = &&opPush;
+        s_Normal[VM_OP_POP] = &&opPop;
+        s_Normal[VM_OP_DUP] = &&opDup;
+        s_Normal[VM_OP_POPZ] = &&opPopz;
+        s_Normal[VM_OP_B] = &&opBranch;
+        s_Normal[VM_OP_BT] = &&opBranch;
+        s_Normal[VM_OP_BF] = &&opBranch;
+        s_Normal[VM_OP_CALL] = &&opCall;
+        s_Normal[VM_OP_RET] = &&opRet;
+        s_Normal[VM_OP_EXIT] = &&opExit;
+        s_Normal[VM_OP_PUSHENV] = &&opPushEnv;
+        s_Normal[VM_OP_POPENV] = &&opPopEnv;
+        s_Normal[VM_OP_BREAK] = &&opBreak;
+        for (uint32_t i = 0; i < 65536; ++i) s_Wide[i] = (i >> 8) == VM_OP_PUSH ? s_Push[i & 0xF] : s_Normal[i >> 8];
+#define VM_FAST_ENTRY(KIND, OP, RIGHT, LEFT)                                                                         \
+    s_Wide[WideIndex(VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT)] = &&fast##KIND##OP##RIGHT##LEFT;
+        VM_FAST_OPCODES(VM_FAST_ENTRY)
+#undef VM_FAST_ENTRY
+        s_Ready = true;
+    }
+
+    uint8_t* sp;
+    int32_t pc;
+    const uint8_t* words;
+    int32_t size;
+    uintptr_t lowWater;
+    uintptr_t span;
+    const void* const* dispatch;
+    uint32_t shift;
+    auto SetDispatch = [&]() {
+        dispatch = g_VMAttention ? s_Attention : s_Wide;
+        shift = g_VMAttention ? 24 : 16;
+    };
+    int32_t at = 0;
+    uint32_t word = 0;
+    VM_LOAD();
+    VM_NEXT();
+
+endOfCode:
+    if (run.callDepth == 0) goto done;
+    // A called script that runs off its end returns real 0.
+    VM_CALL_OUT(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
+
+checkStack:
+    VM_CALL_OUT(CheckStack(run));
+
+operandPastEnd:
+    VM_CALL_OUT(VM_Error(run, "Execution Error - Instruction runs past the end of the code"));
+
+attend:
+    run.pc = at;
+    word = VM_AttendAndFetch(run);
+    SetDispatch();
+    goto* s_Wide[word >> 16];
+
+opOther:
+    // Opcodes without a meaning do nothing but step over their operand.
+    if (word & VM_WORD_OPERAND_BIT) {
+        VM_OPERAND();
+        (void)operand;
+    }
+    VM_NEXT();
+
+opPush:
+    // Each kind of push has its own handler, so that the jump to it is predicted per kind.
+    goto* s_Push[VM_WordFirstType(word)];
+
+pushImmediate:
+    sp -= 4;
+    VM_Store<int32_t>(sp, VM_WordShort(word));
+    VM_NEXT();
+
+pushFour: {
+    VM_OPERAND();
+    sp -= 4;
+    std::memcpy(sp, operand, 4);
+    VM_NEXT();
+}
+
+pushEight: {
+    VM_OPERAND();
+    sp -= 8;
+    std::memcpy(sp, operand, 8);
+    VM_NEXT();
+}
+
+pushVariable: {
+    VM_OPERAND();
+    uint32_t variable = VM_Load<uint32_t>(operand);
+    uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
+    int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
+    if (form == (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) {
+        int32_t instance = VM_WordShort(word);
+        if (CVariableList* list = DirectList(run, instance, id)) {
+            VariableNode* node = FindNode(list, id);
+            if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
+                sp -= 16;
+                VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
+                VM_NEXT();
+            }
+        } else if (id < VARIABLE_LIST_BASE && (instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_OTHER ||
+                                               instance == VM_INSTANCE_UNNAMED)) {
+            ScriptValue value = {VALUE_REAL, 0, 0.0};
+            if (ReadBuiltIn(run, instance, id, &value)) {
+                sp -= 16;
+                VM_Store(sp, value);
+                VM_NEXT();
+            }
+            Value_Free(&value);
+        }
+    } else if (form == 0 && reinterpret_cast<uintptr_t>(sp) + 8 <= lowWater + span) {
+        // An element: the index on top, the instance beneath it.
+        int32_t index = VM_Load<int32_t>(sp);
+        if (CVariableList* list = DirectList(run, VM_Load<int32_t>(sp + 4), id)) {
+            VariableNode* node = FindNode(list, id);
+            const ScriptValue* element = node != nullptr ? Value_GetElementPointer(&node->value, index) : nullptr;
+            if (element != nullptr && Value_GetKind(element) == VALUE_REAL) {
+                sp -= 8;
+                VM_Store(sp, ScriptValue{element->kind, 0, element->real});
+                VM_NEXT();
+            }
+        }
+    }
+    VM_CALL_OUT(VM_DoPush(run, word, operand));
+}
+
+pushOther: {
+    // Texts, and the unused type codes, which push nothing.
+    VM_OPERAND();
+    VM_CALL_OUT(VM_DoPush(run, word, operand));
+}
+
+opPop: {
+    VM_OPERAND();
+    uint32_t valueType = VM_WordSecondType(word);
+    uint32_t variable = VM_Load<uint32_t>(operand);
+    uint32_t valueSize = VM_StackSize(valueType);
+    uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
+    // Plain forms: a constant instance without an index, or an element with both on the stack.
+    uint32_t targetSize = form == 0 ? 8 : 0;
+    if (VM_WordFirstType(word) == VM_TYPE_VARIABLE && (form == 0 || form == (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) &&
+        reinterpret_cast<uintptr_t>(sp) + targetSize + valueSize <= lowWater + span) {
+        const uint8_t* valueAt = sp + targetSize;
+        ScriptValue value;
+        bool plain = true;
+        switch (valueType) {
+        case VM_TYPE_VARIABLE: value = VM_Load<ScriptValue>(valueAt); break;
+        case VM_TYPE_DOUBLE: value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(valueAt)}; break;
+        case VM_TYPE_INT: value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(valueAt))}; break;
+        default: plain = false; break;
+        }
+        int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
+        int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
+        int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
+        CVariableList* list = plain && (form != 0 || index >= 0) ? DirectList(run, instance, id) : nullptr;
+        VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
+        // The place takes the popped value over, as a store of a copy and a free would; an element
+        // is made, unshared or grown as any store into it.
+        ScriptValue* place = node == nullptr ? nullptr : form == 0 ? Value_GetElementForWrite(&node->value, index) : &node->value;
+        if (place != nullptr) {
+            if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
+            *place = value;
+            sp += targetSize + valueSize;
+            VM_NEXT();
+        }
+    }
+    VM_CALL_OUT(VM_DoPop(run, word, operand));
+}
+
+opArithmetic: {
+    uint8_t opcode = VM_WordOpcode(word);
+    uint32_t rightType = VM_WordFirstType(word);
+    uint32_t leftType = VM_WordSecondType(word);
+    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
+        int32_t value;
+        if (IntArithmetic(opcode, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) {
+            sp += 4;
+            VM_Store(sp, value);
+            VM_NEXT();
+        }
+    } else {
+        double left, right, value;
+        uint32_t rightSize = VM_StackSize(rightType);
+        if (FastReal(sp, rightType, &right) && FastReal(sp + rightSize, leftType, &left) &&
+            RealArithmetic(opcode, rightType, left, right, &value)) {
+            sp += rightSize + VM_StackSize(leftType);
+            if (rightType == VM_TYPE_VARIABLE || leftType == VM_TYPE_VARIABLE) {
+                sp -= 16;
+                VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+            } else {
+                sp -= 8;
+                VM_Store(sp, value);
+            }
+            VM_NEXT();
+        }
+    }
+    VM_CALL_OUT(VM_DoArithmetic(run, word));
+}
+
+opBitwise:
+    VM_CALL_OUT(VM_DoArithmetic(run, word));
+
+opCompare: {
+    uint32_t rightType = VM_WordFirstType(word);
+    uint32_t leftType = VM_WordSecondType(word);
+    double left, right, difference;
+    uint32_t rightSize = VM_StackSize(rightType);
+    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
+        // The difference wraps as a 32-bit integer.
+        difference = static_cast<int32_t>(static_cast<uint32_t>(VM_Load<int32_t>(sp + 4)) -
+                                          static_cast<uint32_t>(VM_Load<int32_t>(sp)));
+    } else if (FastReal(sp, rightType, &right) && FastReal(sp + rightSize, leftType, &left)) {
+        difference = left - right;
+    } else {
+        VM_CALL_OUT(VM_DoCompare(run, word));
+    }
+    sp += rightSize + VM_StackSize(leftType) - 4;
+    VM_Store<int32_t>(sp, TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
+    VM_NEXT();
+}
+
+#define VM_FAST_HANDLER(KIND, OP, RIGHT, LEFT)                                                                       \
+    fast##KIND##OP##RIGHT##LEFT:                                                                                     \
+    if (Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)) VM_NEXT();                                      \
+    VM_CALL_OUT(VM_Do##KIND(run, word));
+    VM_FAST_OPCODES(VM_FAST_HANDLER)
+#undef VM_FAST_HANDLER
+
+opConv: {
+    uint32_t source = VM_WordFirstType(word);
+    uint32_t target = VM_WordSecondType(word);
+    double value;
+    bool fastTarget = target == VM_TYPE_DOUBLE || target == VM_TYPE_INT || target == VM_TYPE_BOOL ||
+                      target == VM_TYPE_VARIABLE;
+    if (source != target && fastTarget && FastReal(sp, source, &value)) {
+        uint8_t* end = sp + VM_StackSize(source);
+        switch (target) {
+        case VM_TYPE_DOUBLE: sp = end - 8; VM_Store(sp, value); break;
+        case VM_TYPE_INT:
+            sp = end - 4;
+            VM_Store<int32_t>(sp, source == VM_TYPE_INT ? static_cast<int32_t>(value) : TruncToInt32(value));
+            break;
+        case VM_TYPE_BOOL:
+            sp = end - 4;
+            VM_Store<int32_t>(sp, (source == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0);
+            break;
+        default: sp = end - 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); break;
+        }
+        VM_NEXT();
+    }
+    VM_CALL_OUT(VM_DoConv(run, word));
+}
+
+opNegNot:
+    VM_CALL_OUT(VM_DoNegNot(run, word));
+
+opBranch: {
+    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
+        VM_SAVE();
+        g_VMMessagePump();
+    }
+    uint8_t opcode = VM_WordOpcode(word);
+    bool taken = true;
+    if (opcode != VM_OP_B) {
+        bool value = *sp != 0; // only the bool's lowest byte counts
+        sp += 4;
+        taken = opcode == VM_OP_BT ? value : !value;
+    }
+    if (taken) pc = at + VM_WordBranchDistance(word) * 4;
+    VM_NEXT();
+}
+
+opDup: {
+    uint32_t type = VM_WordFirstType(word);
+    if ((word & 0xFFFF) == 0 && (type == VM_TYPE_INT || type == VM_TYPE_BOOL)) {
+        sp -= 4;
+        std::memcpy(sp, sp + 4, 4);
+        VM_NEXT();
+    }
+    VM_CALL_OUT(VM_DoDup(run, word));
+}
+
+opPopz: {
+    uint32_t type = VM_WordFirstType(word);
+    if (type == VM_TYPE_INT || type == VM_TYPE_BOOL || type == VM_TYPE_FLOAT) {
+        sp += 4;
+        VM_NEXT();
+    }
+    VM_CALL_OUT(VM_DoPopz(run, word));
+}
+
+opCall: {
+    VM_OPERAND();
+    VM_CALL_OUT(DoCall(run, word, operand));
+}
+
+opRet:
+    VM_CALL_OUT(DoReturn(run, word));
+
+opExit:
+    VM_CALL_OUT(DoExit(run));
+
+opPushEnv:
+    VM_CALL_OUT(VM_DoPushEnv(run, word, at));
+
+opPopEnv:
+    VM_CALL_OUT(VM_DoPopEnv(run, word, at));
+
+opBreak: {
+    VM_OPERAND();
+    (void)operand;
+    uint32_t code = word & 0xFFFF;
+    if (code == 0) {
+        // The word the breakpoint stands in for runs in its place, then the breakpoints go back in.
+        // A break word that stands there itself would only find itself again.
+        pc = at;
+        VM_SAVE();
+        word = VM_BreakpointHit(run);
+        dispatch = s_Attention;
+        shift = 24;
+        pc = at + 4;
+        if (VM_WordOpcode(word) == VM_OP_BREAK && (word & 0xFFFF) == 0) VM_NEXT();
+        goto* s_Wide[word >> 16];
+    }
+    if (code == 0xFFFF) VM_CALL_OUT(VM_DoBreakCheck(run, word));
+    VM_NEXT();
+}
+
+done:
+    VM_SAVE();
+}
+
+#undef VM_SAVE
+#undef VM_LOAD
+#undef VM_NEXT
+#undef VM_OPERAND
+#undef VM_CALL_OUT
+
+// The stack region of a run at this depth: the one kept from an earlier run, or a new one.
+VMRegion& RegionFor(int32_t depth)
+{
+    size_t at = static_cast<size_t>(depth);
+    if (at >= g_Regions.size()) g_Regions.resize(at + 1, VMRegion{nullptr, 0});
+    VMRegion& region = g_Regions[at];
+    if (region.base == nullptr) {
+        region.base = static_cast<uint8_t*>(MEM_ALLOC(VM_STACK_INITIAL, false));
+        region.size = VM_STACK_INITIAL;
+    }
+    return region;
+}
+
+std::vector<VMWithEnv>* EnvTableFor(int32_t depth)
+{
+    size_t at = static_cast<size_t>(depth);
+    if (at >= g_EnvTables.size()) g_EnvTables.resize(at + 1, nullptr);
+    if (g_EnvTables[at] == nullptr) g_EnvTables[at] = new std::vector<VMWithEnv>();
+    return g_EnvTables[at];
+}
+
+void ReleaseLargeRegion(int32_t depth)
+{
+    VMRegion& region = g_Regions[static_cast<size_t>(depth)];
+    if (region.size <= REGION_KEEP_LIMIT) return;
+    MemoryManager::Free(region.base);
+    region = VMRegion{nullptr, 0};
+}
+
+} // namespace
+
+void VM_Error(VMRunState& run, const char* format, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+
+    if (Debug_EvaluatingExpression) {
+        // The debugger's evaluation stops; the game goes on.
+        g_VMEvaluationFailed = 1;
+        g_VMEvaluationError = text;
+        UnwindAll(run);
+        run.pc = run.codeSize;
+        run.stopped = 1;
+        return;
+    }
+    Error_Show_Action(text, true);
+    Error_ShowAndExit(text, -1);
+}
+
+bool VM_EnsureStack(VMRunState& run, uint32_t bytes)
+{
+    uint64_t needed = static_cast<uint64_t>(bytes) + VM_STACK_HEADROOM;
+    uint64_t available = static_cast<uint64_t>(run.sp - run.base);
+    if (available >= needed) return true;
+    uint64_t newSize = GrownSize(run.size, run.size + needed - available);
+    if (newSize > VM_STACK_LIMIT) {
+        VM_Error(run, "Stack overflow...");
+        return false;
+    }
+    return ReplaceRegion(run, static_cast<uint32_t>(newSize));
+}
+
+ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type)
+{
+    switch (type) {
+    case VM_TYPE_DOUBLE: return ScriptValue{VALUE_REAL, 0, VM_Load<double>(at)};
+    case VM_TYPE_FLOAT: return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<float>(at))};
+    case VM_TYPE_INT: return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(at))};
+    case VM_TYPE_LONG: return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int64_t>(at))};
+    case VM_TYPE_BOOL: return ScriptValue{VALUE_REAL, 0, at[0] != 0 ? 1.0 : 0.0};
+    case VM_TYPE_VARIABLE: return VM_Load<ScriptValue>(at);
+    case VM_TYPE_STRING: return ScriptValue{VALUE_STRING, VM_Load<uint32_t>(at), 0.0};
+    default: return ScriptValue{VALUE_REAL, 0, 0.0};
+    }
+}
+
+void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
+             const VMBuffer* debugInfo, const char* text)
+{
+    if (g_TraceFlag) MainConsole->Output("script = %s\n", name != nullptr ? name : "");
+    if (code == nullptr || code->m_pWords == nullptr || code->m_Size <= 0) return;
+
+    VMRunState run = {};
+    run.runDepth = g_RunDepth++;
+    VMRegion& region = RegionFor(run.runDepth);
+    run.base = region.base;
+    run.size = region.size;
+    run.initialTop = RegionEnd(run) - VM_STACK_GUARD;
+    std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    run.sp = run.fp = run.top = run.lowWater = run.initialTop;
+    run.self = self;
+    run.other = other;
+    run.code = code;
+    run.words = code->m_pWords;
+    run.codeSize = code->m_Size;
+    run.name = name;
+    run.debugInfo = debugInfo;
+    run.text = text;
+    run.instances = Variable_Instances();
+    run.envs = EnvTableFor(run.runDepth);
+    run.savedArgCount = g_ScriptArgumentCount;
+    run.previous = g_pVMRun;
+    g_pVMRun = &run;
+    run.locals = TakeLocalList();
+
+    RunLoop(run);
+    VM_FinishBreaks();
+
+    g_ScriptArgumentCount = run.savedArgCount;
+    uint32_t taken = TakeResult(run, result);
+    g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
+    DropLocalList();
+    g_pVMRun = run.previous;
+    --g_RunDepth;
+    ReleaseLargeRegion(run.runDepth);
+}
+
+void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
+{
+    frames.clear();
+    const VMRunState* run = g_pVMRun;
+    if (run == nullptr) return;
+    frames.push_back(VMErrorFrame{run->name, run->debugInfo, run->text, run->insnStart});
+    const uint8_t* fp = run->fp;
+    for (int32_t depth = run->callDepth; depth > 0; --depth) {
+        VMFrameHeader frame;
+        std::memcpy(&frame, fp, FRAME_HEADER_SIZE);
+        if (frame.code == nullptr) break;
+        frames.push_back(VMErrorFrame{frame.name, frame.debugInfo, frame.text, frame.returnPc});
+        fp = run->base + run->size - frame.callerFrameDistance;
+    }
+}
+
+void VM_ReportVariables(tagIConsole* console)
+{
+    const VMRunState* run = g_pVMRun;
+    if (run == nullptr || console == nullptr) return;
+    std::string rule(92, '-');
+    auto block = [&](const CVariableList* list, const char* title) {
+        if (list == nullptr || list->Count() == 0) return;
+        console->Output("%s\n", rule.c_str());
+        console->Output("%s", title);
+        list->DebugDump(console);
+    };
+    block(run->locals, "Local Variables : \n");
+    block(run->self != nullptr ? run->instances->Variables(run->self) : nullptr, "Self Variables : \n");
+    block(Variable_GlobalList(), "Global Variables : \n");
+}
+
+void Code_FreeScriptArguments()
+{
+    for (ScriptValue& slot : g_ScriptArguments) {
+        Value_Free(&slot);
+        slot = ScriptValue{VALUE_REAL, 0, 0.0};
+    }
+}
+
+uint32_t VM_StackHighWater() { return g_StackHighWater; }
+
+uint32_t VM_BranchCount() { return g_BranchCounter; }
+
+int32_t VM_LastRunStackBytes() { return g_LastRunStackBytes; }

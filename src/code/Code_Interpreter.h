@@ -1,0 +1,69 @@
+// The bytecode interpreter: runs one code buffer for a self and an other instance over a raw value
+// stack of 4-, 8- and 16-byte items, with script calls as frames on that stack (never a nested run),
+// the 16 script argument slots, the per-level local variable lists and the one error routine of
+// every instruction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "code/Code_Value.h"
+
+class CCode;
+class CInstance;
+class VMBuffer;
+struct VMErrorFrame;
+struct tagIConsole;
+
+constexpr int32_t SCRIPT_ARGUMENT_COUNT = 16;
+
+// The script arguments (argument0 to argument15, argument[]) and argument_count. Shared by nested
+// runs; every script call saves and restores the caller's.
+extern ScriptValue g_ScriptArguments[SCRIPT_ARGUMENT_COUNT];
+extern int32_t g_ScriptArgumentCount;
+
+// The tolerance of every number comparison of the interpreter; math_set_epsilon sets it.
+extern double Code_CompareEpsilon;
+
+// Set by an error of the interpreter while the remote debugger evaluates quietly (the evaluated code
+// stops instead of ending the game), with the error's text. Whoever evaluates clears both first.
+extern uint8_t g_VMEvaluationFailed;
+extern std::string g_VMEvaluationError;
+
+// Window messages are pumped through this every 4096th branch (ProcessMessages unless a test
+// counts the calls).
+extern void (*g_VMMessagePump)();
+
+// How call reaches scripts: whether the script table has an index, its code object (null when it has
+// none) and its name. The script table by default; tests install doubles.
+struct VMScriptAccess {
+    bool (*exists)(int32_t index);
+    CCode* (*code)(int32_t index);
+    const char* (*name)(int32_t index);
+};
+extern VMScriptAccess g_VMScripts;
+
+// Runs the code for self and other. When `result` is given it receives what the code returned: the
+// value of `ret` at the outermost level, or the variable left on the stack when the code runs off its
+// end (an expression's value); otherwise it is left untouched. Errors are fatal (the game ends with
+// exit code -1) except during the debugger's quiet evaluation.
+void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
+             const VMBuffer* debugInfo, const char* text);
+
+// The running code's levels for the error report, innermost first; empty when nothing runs.
+void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames);
+// The local, self and global variables of the running code, each block after a rule of 92 "-" and
+// its title; nothing when no bytecode is running.
+void VM_ReportVariables(tagIConsole* console);
+
+// Frees the strings and arrays held by the argument slots (shut-down).
+void Code_FreeScriptArguments();
+
+// The most stack bytes a run has used so far.
+uint32_t VM_StackHighWater();
+// The number of branch instructions executed so far.
+uint32_t VM_BranchCount();
+// The bytes the last finished run left on its stack besides the result it handed back (0 when it
+// ended balanced).
+int32_t VM_LastRunStackBytes();

@@ -1,0 +1,161 @@
+// The interpreter's run state and the value-stack helpers that the loop and the instruction files
+// share. Not for use outside the interpreter.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "code/Code_Bytecode.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Value.h"
+
+class CInstance;
+class CVariableList;
+class IVariableInstances;
+class VMBuffer;
+
+constexpr uint32_t VM_STACK_INITIAL = 16384;
+constexpr uint32_t VM_STACK_STEP = 16384;
+constexpr uint32_t VM_STACK_HEADROOM = 1024;
+// Runaway recursion ends with "Stack overflow..." here instead of exhausting memory.
+constexpr uint32_t VM_STACK_LIMIT = 64u * 1024u * 1024u;
+// Zeroed bytes above every empty stack (the run's and each script frame's): an instruction that
+// pops more than was pushed reads these, never a frame, and is stopped before the next one runs.
+constexpr uint32_t VM_STACK_GUARD = 64;
+
+constexpr uint32_t VM_WORD_BREAK_NOW = 0xFF0F0000u;
+
+// Stack sizes of the data types (variable 16, string a 4-byte reference); unused codes take none.
+inline uint32_t VM_StackSize(uint32_t type)
+{
+    static const uint8_t sizes[16] = {8, 4, 4, 8, 4, 16, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    return sizes[type & 0xF];
+}
+
+// Stack items are only 4-aligned: every access copies.
+template <typename T>
+inline T VM_Load(const uint8_t* at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <typename T>
+inline void VM_Store(uint8_t* at, const T& value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+// Script values move field by field: they are mostly written that way, and a whole-value load of
+// fields just stored separately would wait for the stores to drain.
+template <>
+inline ScriptValue VM_Load<ScriptValue>(const uint8_t* at)
+{
+    ScriptValue value;
+    std::memcpy(&value.kind, at, 4);
+    std::memcpy(&value.ref, at + 4, 4);
+    std::memcpy(&value.real, at + 8, 8);
+    return value;
+}
+
+inline void VM_Store(uint8_t* at, const ScriptValue& value)
+{
+    std::memcpy(at, &value.kind, 4);
+    std::memcpy(at + 4, &value.ref, 4);
+    std::memcpy(at + 8, &value.real, 8);
+}
+
+// One open with block. The stack holds only a tag naming it, so no instance pointer is ever read
+// back from the stack.
+struct VMWithEnv {
+    CInstance* savedSelf;
+    CInstance* savedOther;
+    std::vector<CInstance*> pending; // instances still to run; the next at the back
+};
+
+// What pushenv leaves on the stack: a mark and the index of the run's open with block.
+constexpr uint32_t VM_WITH_MARK = 0x57495448u;
+constexpr uint32_t VM_WITH_TAG_SIZE = 8;
+
+struct VMRunState {
+    // The stack region; the stack grows down from its end.
+    uint8_t* base;
+    uint32_t size;
+    uint8_t* sp;
+    uint8_t* initialTop; // the empty stack of the run
+    uint8_t* fp;         // the current script frame (the initial top at level 0)
+    uint8_t* top;        // the empty stack of the current level
+    uint8_t* lowWater;   // the lowest stack pointer so far (headroom is checked below it)
+
+    CInstance* self;
+    CInstance* other;
+    const VMBuffer* code;
+    const uint8_t* words;
+    int32_t codeSize;
+    int32_t pc;
+    int32_t insnStart; // where the instruction being executed starts
+    int32_t callDepth;
+    const char* name;
+    const VMBuffer* debugInfo;
+    const char* text;
+    CVariableList* locals;
+    IVariableInstances* instances; // the game's instances, as variable access reaches them
+    int32_t runDepth;              // which nested run this is (its stack region and with table)
+
+    std::vector<VMWithEnv>* envs;
+    uint32_t envCount;
+
+    int32_t savedArgCount;
+    uint8_t returned; // ret at level 0: the value on top is the result
+    uint8_t returnType;
+    uint8_t exited;   // exit at level 0: no result
+    uint8_t stopped;  // an error stopped the run
+    VMRunState* previous;
+};
+
+// The innermost running state, or null.
+extern VMRunState* g_pVMRun;
+
+// The error routine of every instruction: fatal (the report, then exit code -1), or during the
+// debugger's quiet evaluation the run is unwound and stopped.
+void VM_Error(VMRunState& run, const char* format, ...) KELVARO_PRINTF(2, 3);
+
+// The same text used wherever the stack holds less than an instruction takes.
+constexpr const char* VM_UNDERFLOW_MESSAGE = "Stack underflow...";
+
+// Grows the region so that `bytes` fit below the stack pointer with the usual headroom to spare;
+// false (after the error) when the limit is reached.
+bool VM_EnsureStack(VMRunState& run, uint32_t bytes);
+
+// Bytes between the stack pointer and the current level's empty stack.
+inline uint32_t VM_StackUsed(const VMRunState& run) { return static_cast<uint32_t>(run.top - run.sp); }
+
+// Instructions outside the loop's fast paths. Each works on run.sp and run.pc (already past the
+// instruction and its operand) and may stop the run through VM_Error.
+void VM_DoArithmetic(VMRunState& run, uint32_t word);
+void VM_DoCompare(VMRunState& run, uint32_t word);
+void VM_DoConv(VMRunState& run, uint32_t word);
+void VM_DoNegNot(VMRunState& run, uint32_t word);
+void VM_DoPush(VMRunState& run, uint32_t word, const uint8_t* operand);
+void VM_DoPop(VMRunState& run, uint32_t word, const uint8_t* operand);
+void VM_DoDup(VMRunState& run, uint32_t word);
+void VM_DoPopz(VMRunState& run, uint32_t word);
+void VM_DoPushEnv(VMRunState& run, uint32_t word, int32_t wordAt);
+void VM_DoPopEnv(VMRunState& run, uint32_t word, int32_t wordAt);
+void VM_DoBreakCheck(VMRunState& run, uint32_t word);
+
+// Variable access by instance number, shared by the fast and general paths. `out` holds real 0 on
+// entry; `value` is owned by the caller.
+bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* out);
+bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value);
+
+// The value of a stack item of the type as a script value (the item's text moves into it).
+ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type);
+
+// A new copy of the text in the script heap, as a stack item or value refers to it; 0 for none.
+uint32_t VM_CopyText(const char* text);
+void VM_FreeText(uint32_t ref);

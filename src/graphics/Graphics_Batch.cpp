@@ -1,0 +1,267 @@
+#include "graphics/Graphics_Batch.h"
+
+#include <algorithm>
+
+#include "code/Code_Error.h"
+#include "graphics/Graphics_Device.h"
+#include "graphics/Graphics_DeviceApi.h"
+#include "graphics/Graphics_RenderState.h"
+#include "graphics/Graphics_VertexFormat.h"
+
+VertexBufferRecord* g_VertexBuffers = nullptr;
+BatchStatistics g_BatchStatistics;
+int32_t g_BatchTextureStage = 0;
+int64_t g_BatchFrameCounter = 0;
+
+namespace {
+
+VertexBufferRecord* g_LastBuffer = nullptr; // the pool's tail
+
+// A texture value that no texture has: the batch holds it when no batch is open.
+DeviceTexture g_NoTexture;
+
+int32_t g_Type = -1;
+DeviceTexture* g_Texture = &g_NoTexture;
+int32_t g_Stride = 0;
+int32_t g_Layout = 0;
+VertexBufferRecord* g_Current = nullptr;
+
+bool IsStripOrFan(int32_t type)
+{
+    return type == D3DPT_LINESTRIP || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
+}
+
+int32_t LayoutOfSize(int32_t size)
+{
+    switch (size) {
+    case VERTEX_SIZE_COLOURED:
+        return 0x42;
+    case VERTEX_SIZE_TEXTURED:
+        return 0x142;
+    case VERTEX_SIZE_LIT:
+        return 0x152;
+    default:
+        return size;
+    }
+}
+
+bool IsFormatHandle(int32_t layout)
+{
+    return (layout & VERTEX_FORMAT_HANDLE_BIT) != 0;
+}
+
+bool Lock(VertexBufferRecord* record)
+{
+    if ((record->flags & VERTEX_BUFFER_LOCKED) != 0) return true;
+    record->first = record->used;
+    uint32_t flags = 0;
+    if ((record->flags & VERTEX_BUFFER_USED) == 0) {
+        // The first lock of a frame may throw the old contents away.
+        record->flags |= VERTEX_BUFFER_USED;
+        if ((record->flags & VERTEX_BUFFER_DYNAMIC) != 0) flags = D3DLOCK_DISCARD;
+    }
+    uint32_t offset = uint32_t(record->used) * uint32_t(record->stride);
+    uint32_t size = uint32_t(record->capacity - record->used) * uint32_t(record->stride);
+    void* data = nullptr;
+    if (size == 0 || record->buffer->Lock(offset, size, &data, flags) != D3D_OK) return false;
+    record->locked = static_cast<uint8_t*>(data);
+    record->flags |= VERTEX_BUFFER_LOCKED;
+    return true;
+}
+
+void Unlock(VertexBufferRecord* record)
+{
+    if ((record->flags & VERTEX_BUFFER_LOCKED) == 0) return;
+    record->buffer->Unlock();
+    record->flags &= ~VERTEX_BUFFER_LOCKED;
+    record->locked = nullptr;
+}
+
+VertexBufferRecord* CreateBuffer(int32_t layout, int32_t stride, int32_t count)
+{
+    D3DDevice* device = GR_D3D_Device();
+    int32_t capacity = std::max(count, VERTEX_BUFFER_MIN_CAPACITY);
+    uint32_t length = uint32_t(capacity) * uint32_t(stride);
+    uint32_t fvf = IsFormatHandle(layout) ? 0 : uint32_t(layout);
+    D3DVertexBuffer* buffer = nullptr;
+    uint32_t flags = VERTEX_BUFFER_DYNAMIC;
+    if (device == nullptr || device->CreateVertexBuffer(length, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, fvf,
+                                                        D3DPOOL_SYSTEMMEM, &buffer) != D3D_OK) {
+        flags = 0;
+        if (device == nullptr ||
+            device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT, &buffer) != D3D_OK)
+            Error_ShowAndExit("Fatel Error: Can not create vertex buffer", -1);
+    }
+    auto* record = new VertexBufferRecord();
+    record->flags = flags;
+    record->buffer = buffer;
+    record->layout = layout;
+    record->stride = stride;
+    record->capacity = capacity;
+    // A new buffer serves the frame it is made in; the rest rule applies after its first frame.
+    record->frameStamp = g_BatchFrameCounter - VERTEX_BUFFER_REST_FRAMES - 1;
+    record->previous = g_LastBuffer;
+    if (g_LastBuffer != nullptr)
+        g_LastBuffer->next = record;
+    else
+        g_VertexBuffers = record;
+    g_LastBuffer = record;
+    return record;
+}
+
+VertexBufferRecord* FindBuffer(int32_t layout, int32_t stride, int32_t count)
+{
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+        if (r->layout == layout && r->capacity - r->used >= count &&
+            r->frameStamp + VERTEX_BUFFER_REST_FRAMES < g_BatchFrameCounter)
+            return r;
+    }
+    return CreateBuffer(layout, stride, count);
+}
+
+int32_t PrimitiveCount(int32_t type, int32_t vertices)
+{
+    switch (type) {
+    case D3DPT_POINTLIST:
+        return vertices;
+    case D3DPT_LINELIST:
+        return vertices / 2;
+    case D3DPT_LINESTRIP:
+        return vertices - 1;
+    case D3DPT_TRIANGLELIST:
+        return vertices / 3;
+    default:
+        return vertices - 2;
+    }
+}
+
+void Submit()
+{
+    VertexBufferRecord* record = g_Current;
+    D3DDevice* device = GR_D3D_Device();
+    if (record == nullptr || device == nullptr) return;
+    int32_t vertices = record->used - record->first;
+    int32_t primitives = PrimitiveCount(g_Type, vertices);
+    if (g_Type >= D3DPT_TRIANGLELIST && primitives > 0) g_BatchStatistics.trianglesThisFrame += primitives;
+    if (primitives < 1) return;
+    Unlock(record);
+    if (IsFormatHandle(record->layout)) {
+        VertexFormat* format = VertexFormat_Get(record->layout);
+        device->SetFVF(0);
+        device->SetVertexDeclaration(format != nullptr ? format->declaration : nullptr);
+    } else {
+        device->SetFVF(uint32_t(record->layout));
+    }
+    device->SetStreamSource(0, record->buffer, uint32_t(record->first) * uint32_t(record->stride),
+                            uint32_t(record->stride));
+    device->DrawPrimitive(g_Type, 0, uint32_t(primitives));
+    ++g_BatchStatistics.drawCalls;
+}
+
+} // namespace
+
+int32_t Batch_LayoutStride(int32_t layout)
+{
+    if (IsFormatHandle(layout)) {
+        VertexFormat* format = VertexFormat_Get(layout);
+        return format != nullptr ? format->stride : 0;
+    }
+    return int32_t(D3D_FVFStride(uint32_t(layout)));
+}
+
+namespace Graphics {
+
+void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t count)
+{
+    VertexBufferRecord* record = g_Current;
+    bool continues = record != nullptr && type == g_Type && texture == g_Texture && size == g_Stride &&
+                     !IsStripOrFan(type) && record->used + count <= record->capacity &&
+                     (record->flags & VERTEX_BUFFER_LOCKED) != 0 && !GR_RenderStateCache_Pending();
+    if (!continues) {
+        Flush();
+        g_Type = type;
+        g_Texture = texture;
+        g_Layout = LayoutOfSize(size);
+        g_Stride = Batch_LayoutStride(g_Layout);
+        if (g_Stride <= 0 || count < 0) {
+            g_Type = -1;
+            return nullptr;
+        }
+        record = FindBuffer(g_Layout, g_Stride, count);
+        g_Current = record;
+        if (!Lock(record)) {
+            g_Type = -1;
+            return nullptr;
+        }
+    }
+    uint8_t* vertices = record->locked + size_t(record->used - record->first) * size_t(record->stride);
+    record->used += count;
+    return vertices;
+}
+
+void ReturnVerts(int32_t count)
+{
+    if (g_Current == nullptr || count <= 0) return;
+    g_Current->used = std::max(g_Current->first, g_Current->used - count);
+}
+
+void Flush()
+{
+    if (g_Type == -1) {
+        GR_RenderStateCache_Flush();
+        return;
+    }
+    if (g_Current != nullptr)
+        g_BatchStatistics.largestBatch =
+            std::max(g_BatchStatistics.largestBatch, g_Current->used - g_Current->first);
+    GR_Texture_SetStage(g_BatchTextureStage, g_Texture);
+    Submit();
+    ForgetBatch();
+    GR_RenderStateCache_Flush();
+}
+
+void ForgetBatch()
+{
+    g_Type = -1;
+    g_Texture = &g_NoTexture;
+    g_Stride = 0;
+}
+
+void ForgetTexture(DeviceTexture* texture)
+{
+    if (g_Texture == texture) g_Texture = nullptr;
+}
+
+void EndFrame()
+{
+    g_BatchStatistics.trianglesThisFrame = 0;
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+        Unlock(r);
+        if ((r->flags & VERTEX_BUFFER_USED) == 0) continue;
+        r->used = 0;
+        r->first = 0;
+        r->frameStamp = g_BatchFrameCounter;
+        r->flags &= ~VERTEX_BUFFER_USED;
+    }
+    ++g_BatchFrameCounter;
+    g_Current = nullptr;
+    g_Type = -1;
+}
+
+void FreeBuffers()
+{
+    VertexBufferRecord* r = g_VertexBuffers;
+    while (r != nullptr) {
+        VertexBufferRecord* next = r->next;
+        Unlock(r);
+        if (r->buffer != nullptr) r->buffer->Release();
+        delete r;
+        r = next;
+    }
+    g_VertexBuffers = nullptr;
+    g_LastBuffer = nullptr;
+    g_Current = nullptr;
+    ForgetBatch();
+}
+
+} // namespace Graphics

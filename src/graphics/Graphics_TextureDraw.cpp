@@ -1,0 +1,361 @@
+#include "graphics/Graphics_TextureDraw.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_Batch.h"
+#include "graphics/Graphics_DeviceApi.h"
+#include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Texture.h"
+
+namespace {
+
+// Below these a turn is drawn unrotated.
+constexpr double ROTATION_THRESHOLD = 0.001;
+constexpr double GENERAL_ROTATION_THRESHOLD = 0.01;
+constexpr uint32_t WHITE = 0xFFFFFFu;
+
+// Corners in the order top-left, top-right, bottom-right, bottom-left.
+struct Corners {
+    float x[4];
+    float y[4];
+};
+
+struct TexRect {
+    float u0, v0, u1, v1;
+};
+
+// The corners of (left, top)-(right, bottom), relative to (x, y) and turned about it.
+Corners Place(double x, double y, double left, double top, double right, double bottom, double angle,
+              double threshold)
+{
+    const double px[4] = {left, right, right, left};
+    const double py[4] = {top, top, bottom, bottom};
+    Corners q;
+    bool turned = !(std::fabs(angle) < threshold);
+    double s = turned ? std::sin(angle) : 0.0;
+    double c = turned ? std::cos(angle) : 1.0;
+    for (int i = 0; i < 4; ++i) {
+        q.x[i] = float(turned ? x + c * px[i] + s * py[i] : x + px[i]);
+        q.y[i] = float(turned ? y - s * px[i] + c * py[i] : y + py[i]);
+    }
+    return q;
+}
+
+TexturedVertex Vertex(const Corners& q, int corner, float u, float v, uint32_t colour)
+{
+    return TexturedVertex{q.x[corner], q.y[corner], g_DrawDepth, colour, u, v};
+}
+
+// Page-entry draws: a triangle list of six vertices.
+bool EmitList(DeviceTexture* texture, const Corners& q, const TexRect& t, const uint32_t colours[4])
+{
+    auto* v = static_cast<TexturedVertex*>(
+        Graphics::AllocVerts(D3DPT_TRIANGLELIST, texture, VERTEX_SIZE_TEXTURED, 6));
+    if (v == nullptr) return false;
+    v[0] = Vertex(q, 0, t.u0, t.v0, colours[0]);
+    v[1] = Vertex(q, 1, t.u1, t.v0, colours[1]);
+    v[2] = Vertex(q, 2, t.u1, t.v1, colours[2]);
+    v[3] = v[2];
+    v[4] = Vertex(q, 3, t.u0, t.v1, colours[3]);
+    v[5] = v[0];
+    return true;
+}
+
+// Most draws by texture index: a triangle fan of four vertices.
+bool EmitFan(DeviceTexture* texture, const Corners& q, const TexRect& t, const uint32_t colours[4])
+{
+    auto* v = static_cast<TexturedVertex*>(
+        Graphics::AllocVerts(D3DPT_TRIANGLEFAN, texture, VERTEX_SIZE_TEXTURED, 4));
+    if (v == nullptr) return false;
+    v[0] = Vertex(q, 0, t.u0, t.v0, colours[0]);
+    v[1] = Vertex(q, 1, t.u1, t.v0, colours[1]);
+    v[2] = Vertex(q, 2, t.u1, t.v1, colours[2]);
+    v[3] = Vertex(q, 3, t.u0, t.v1, colours[3]);
+    return true;
+}
+
+struct Colours {
+    uint32_t c[4];
+};
+
+Colours Same(uint32_t argb)
+{
+    return Colours{{argb, argb, argb, argb}};
+}
+
+Colours Each(uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, double alpha)
+{
+    return Colours{{GR_MakeVertexColour(c1, alpha), GR_MakeVertexColour(c2, alpha), GR_MakeVertexColour(c3, alpha),
+                    GR_MakeVertexColour(c4, alpha)}};
+}
+
+uint32_t WhiteWithDrawingAlpha()
+{
+    return GR_VertexColourFromByte(WHITE, GR_Draw_GetAlphaByte());
+}
+
+// The whole picture of a record.
+TexRect WholeTexture(const TextureRecord* r)
+{
+    return TexRect{0.0f, 0.0f, float(r->width) * r->reciprocalWidth, float(r->height) * r->reciprocalHeight};
+}
+
+// The texture behind a page entry, or null: a null entry, or one whose texture is not in the table.
+TextureRecord* PageTexture(TPageEntry* entry)
+{
+    if (entry == nullptr) return nullptr;
+    TextureRecord* r = Texture_Get(entry->texture);
+    if (r != nullptr) TPage_FixCropSize(entry);
+    return r;
+}
+
+TexRect PageRect(const TPageEntry* e, const TextureRecord* r)
+{
+    return TexRect{float(e->x) * r->reciprocalWidth, float(e->y) * r->reciprocalHeight,
+                   float(e->x + e->width) * r->reciprocalWidth, float(e->y + e->height) * r->reciprocalHeight};
+}
+
+bool TexturePart(int32_t index, double left, double top, double width, double height, double x, double y,
+                 double xScale, double yScale, double angle, const Colours& colours, double threshold)
+{
+    TextureRecord* r = Texture_Get(index);
+    if (r == nullptr) return false;
+    Corners q = Place(x, y, 0.0, 0.0, width * xScale, height * yScale, angle, threshold);
+    TexRect t = {float(left * r->reciprocalWidth), float(top * r->reciprocalHeight),
+                 float((left + width) * r->reciprocalWidth), float((top + height) * r->reciprocalHeight)};
+    return EmitFan(r->texture, q, t, colours.c);
+}
+
+// A rectangle of the frame drawn from the cropped picture the page holds.
+bool PagePart(TPageEntry* e, double left, double top, double width, double height, double x, double y,
+              double xScale, double yScale, double angle, const Colours& colours, double threshold)
+{
+    TextureRecord* r = PageTexture(e);
+    if (r == nullptr) return false;
+    double column = left - e->xOffset;
+    if (e->xOffset > left) {
+        double d = e->xOffset - left;
+        x += std::trunc(d * std::cos(angle) * xScale);
+        y += std::trunc(-d * std::sin(angle) * yScale);
+        width -= d;
+        column = 0.0;
+    }
+    double row = top - e->yOffset;
+    if (e->yOffset > top) {
+        double d = e->yOffset - top;
+        x += std::trunc(d * std::sin(angle) * xScale);
+        y += std::trunc(d * std::cos(angle) * yScale);
+        height -= d;
+        row = 0.0;
+    }
+    // Only the cropped picture lies on the page: what reaches past it belongs to its neighbours.
+    width = std::min(width, e->cropWidth - column);
+    height = std::min(height, e->cropHeight - row);
+    if (!(width > 0.0) || !(height > 0.0)) return false;
+    Corners q = Place(x, y, 0.0, 0.0, width * xScale, height * yScale, angle, threshold);
+    double sx = double(e->width) / e->cropWidth;
+    double sy = double(e->height) / e->cropHeight;
+    TexRect t = {float((e->x + column * sx) * r->reciprocalWidth), float((e->y + row * sy) * r->reciprocalHeight),
+                 float((e->x + (column + width) * sx) * r->reciprocalWidth),
+                 float((e->y + (row + height) * sy) * r->reciprocalHeight)};
+    return EmitList(r->texture, q, t, colours.c);
+}
+
+// The first tile edge at or before the clip's start, for the tiled draw by index.
+double WrapIndexStart(double start, double tile, double clipStart)
+{
+    start = std::fmod(start, tile);
+    if (start > 0.0) start -= tile;
+    while (clipStart > start + tile)
+        start += tile;
+    return start;
+}
+
+// The same for a page entry, which also steps back from beyond the clip and then by one frame.
+double WrapPageStart(double start, double tile, double clipStart, double clipSize, double frameSize)
+{
+    start = std::fmod(start, tile);
+    if (start > 0.0) start -= tile;
+    while (clipStart > start + tile)
+        start += tile;
+    while (start >= clipStart + clipSize)
+        start -= tile;
+    return start - frameSize;
+}
+
+uint32_t RoundedAlphaByte(double alpha)
+{
+    double scaled = std::nearbyint(alpha * 255.0);
+    if (!(scaled > 0.0)) return 0;
+    return scaled >= 255.0 ? 255u : uint32_t(scaled);
+}
+
+} // namespace
+
+bool GR_Texture_Draw(int32_t index, float x, float y)
+{
+    TextureRecord* r = Texture_Get(index);
+    if (r == nullptr) return false;
+    Corners q = Place(x, y, 0.0, 0.0, r->width, r->height, 0.0, ROTATION_THRESHOLD);
+    return EmitList(r->texture, q, WholeTexture(r), Same(WhiteWithDrawingAlpha()).c);
+}
+
+bool GR_Texture_DrawStretched(int32_t index, float x, float y, float w, float h, uint32_t colour, double alpha)
+{
+    TextureRecord* r = Texture_Get(index);
+    if (r == nullptr) return false;
+    Corners q = Place(x, y, 0.0, 0.0, w, h, 0.0, ROTATION_THRESHOLD);
+    return EmitFan(r->texture, q, WholeTexture(r), Same(GR_MakeVertexColour(colour, alpha)).c);
+}
+
+bool GR_Texture_DrawExt(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale, float yScale,
+                        double angle, uint32_t colour, double alpha)
+{
+    TextureRecord* r = Texture_Get(index);
+    if (r == nullptr) return false;
+    if (r->width == 0 || r->height == 0) {
+        // A texture of no size still shows as a small square.
+        r->width = 8;
+        r->height = 8;
+        r->reciprocalWidth = 0.125f;
+        r->reciprocalHeight = 0.125f;
+    }
+    double left = -double(xOrigin) * xScale;
+    double top = -double(yOrigin) * yScale;
+    Corners q = Place(x, y, left, top, left + double(r->width) * xScale, top + double(r->height) * yScale, angle,
+                      ROTATION_THRESHOLD);
+    return EmitFan(r->texture, q, WholeTexture(r), Same(GR_MakeVertexColour(colour, alpha)).c);
+}
+
+bool GR_Texture_DrawPart(int32_t index, float left, float top, float width, float height, float x, float y,
+                         float xScale, float yScale, double angle, uint32_t colour, double alpha)
+{
+    return TexturePart(index, left, top, width, height, x, y, xScale, yScale, angle,
+                       Same(GR_MakeVertexColour(colour, alpha)), ROTATION_THRESHOLD);
+}
+
+bool GR_Texture_DrawGeneral(int32_t index, float left, float top, float width, float height, float x, float y,
+                            float xScale, float yScale, double angle, uint32_t colour1, uint32_t colour2,
+                            uint32_t colour3, uint32_t colour4, double alpha)
+{
+    return TexturePart(index, left, top, width, height, x, y, xScale, yScale, angle,
+                       Each(colour1, colour2, colour3, colour4, alpha), GENERAL_ROTATION_THRESHOLD);
+}
+
+bool GR_Texture_DrawTiled(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale,
+                          float yScale, bool across, bool down, float clipLeft, float clipTop, float clipWidth,
+                          float clipHeight, uint32_t colour, double alpha)
+{
+    TextureRecord* r = Texture_Get(index);
+    if (r == nullptr) return false;
+    double width = double(r->width) * xScale;
+    double height = double(r->height) * yScale;
+    double tileWidth = std::trunc(width);
+    double tileHeight = std::trunc(height);
+    if (!(tileWidth >= 1.0) || !(tileHeight >= 1.0)) return false;
+    Colours colours = Same(GR_VertexColourFromByte(colour, RoundedAlphaByte(alpha)));
+    TexRect whole = WholeTexture(r);
+    double column = std::nearbyint(x);
+    if (across) column = WrapIndexStart(column, tileWidth, clipLeft);
+    do {
+        double row = std::nearbyint(y);
+        if (down) row = WrapIndexStart(row, tileHeight, clipTop);
+        do {
+            double left = column - double(xOrigin) * xScale;
+            double top = row - double(yOrigin) * yScale;
+            Corners q = Place(left, top, 0.0, 0.0, width, height, 0.0, ROTATION_THRESHOLD);
+            if (!EmitFan(r->texture, q, whole, colours.c)) return false;
+            row += tileHeight;
+        } while (down && row < double(clipTop) + clipHeight);
+        column += tileWidth;
+    } while (across && column < double(clipLeft) + clipWidth);
+    return true;
+}
+
+bool GR_TPage_Draw(TPageEntry* entry, float x, float y)
+{
+    TextureRecord* r = PageTexture(entry);
+    if (r == nullptr) return false;
+    double left = double(x) + entry->xOffset;
+    double top = double(y) + entry->yOffset;
+    Corners q = Place(left, top, 0.0, 0.0, entry->cropWidth, entry->cropHeight, 0.0, ROTATION_THRESHOLD);
+    return EmitList(r->texture, q, PageRect(entry, r), Same(WhiteWithDrawingAlpha()).c);
+}
+
+bool GR_TPage_DrawQuad(TPageEntry* entry, float x1, float y1, float x2, float y2, float x3, float y3, float x4,
+                       float y4, uint32_t colour, double alpha)
+{
+    TextureRecord* r = PageTexture(entry);
+    if (r == nullptr) return false;
+    Corners q = {{x1, x2, x3, x4}, {y1, y2, y3, y4}};
+    return EmitList(r->texture, q, PageRect(entry, r), Same(GR_MakeVertexColour(colour, alpha)).c);
+}
+
+bool GR_TPage_DrawExt(TPageEntry* entry, float xOrigin, float yOrigin, float x, float y, float xScale,
+                      float yScale, double angle, uint32_t colour, double alpha)
+{
+    TextureRecord* r = PageTexture(entry);
+    if (r == nullptr) return false;
+    double left = (double(entry->xOffset) - xOrigin) * xScale;
+    double top = (double(entry->yOffset) - yOrigin) * yScale;
+    double right = left + double(entry->cropWidth) * xScale;
+    double bottom = top + double(entry->cropHeight) * yScale;
+    Corners q = Place(x, y, left, top, right, bottom, angle, ROTATION_THRESHOLD);
+    return EmitList(r->texture, q, PageRect(entry, r), Same(GR_MakeVertexColour(colour, alpha)).c);
+}
+
+bool GR_TPage_DrawPart(TPageEntry* entry, float left, float top, float width, float height, float x, float y,
+                       float xScale, float yScale, double angle, uint32_t colour, double alpha)
+{
+    return PagePart(entry, left, top, width, height, x, y, xScale, yScale, angle,
+                    Same(GR_MakeVertexColour(colour, alpha)), ROTATION_THRESHOLD);
+}
+
+bool GR_TPage_DrawGeneral(TPageEntry* entry, float left, float top, float width, float height, float x, float y,
+                          float xScale, float yScale, double angle, uint32_t colour1, uint32_t colour2,
+                          uint32_t colour3, uint32_t colour4, double alpha)
+{
+    return PagePart(entry, left, top, width, height, x, y, xScale, yScale, angle,
+                    Each(colour1, colour2, colour3, colour4, alpha), GENERAL_ROTATION_THRESHOLD);
+}
+
+bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x, float y, float xScale,
+                        float yScale, bool across, bool down, float clipLeft, float clipTop, float clipWidth,
+                        float clipHeight, uint32_t colour, double alpha)
+{
+    TextureRecord* r = PageTexture(entry);
+    if (r == nullptr) return false;
+    double tileWidth = std::trunc(double(entry->frameWidth) * xScale);
+    double tileHeight = std::trunc(double(entry->frameHeight) * yScale);
+    if (!(tileWidth > 0.0) || !(tileHeight > 0.0)) return false;
+    double width = double(entry->cropWidth) * xScale;
+    double height = double(entry->cropHeight) * yScale;
+    double firstColumn = std::trunc((double(entry->xOffset) - xOrigin) * xScale) + std::trunc(x);
+    double firstRow = std::trunc((double(entry->yOffset) - yOrigin) * yScale) + std::trunc(y);
+    Colours colours = Same(GR_MakeVertexColour(colour, alpha));
+    TexRect rect = PageRect(entry, r);
+    double column = firstColumn;
+    if (across) column = WrapPageStart(column, tileWidth, clipLeft, clipWidth, entry->frameWidth);
+    do {
+        double row = firstRow;
+        if (down) row = WrapPageStart(row, tileHeight, clipTop, clipHeight, entry->frameHeight);
+        do {
+            Corners q = Place(column, row, 0.0, 0.0, width, height, 0.0, ROTATION_THRESHOLD);
+            if (!EmitList(r->texture, q, rect, colours.c)) return false;
+            row += tileHeight;
+        } while (down && row < double(clipTop) + clipHeight);
+        column += tileWidth;
+    } while (across && column < double(clipLeft) + clipWidth);
+    return true;
+}
+
+bool GR_Texture_DrawCorners(DeviceTexture* texture, float x1, float y1, float x2, float y2, float x3, float y3,
+                            float x4, float y4, float uLeft, float vTop, float uRight, float vBottom,
+                            uint32_t colour1, uint32_t colour2, uint32_t colour3, uint32_t colour4)
+{
+    Corners q = {{x1, x2, x3, x4}, {y1, y2, y3, y4}};
+    const uint32_t colours[4] = {colour1, colour2, colour3, colour4};
+    return EmitList(texture, q, TexRect{uLeft, vTop, uRight, vBottom}, colours);
+}

@@ -1,0 +1,235 @@
+// One running instance: what the frame moves, collides, draws and sends events to. Motion and the
+// bounding box live in Instance_Motion.cpp, the collision tests in Instance_Collision.cpp, the saved
+// form in Instance_Serialise.cpp; the room's depth-ordered list and the id hash in Instance_List.h.
+//
+// Instances live in the memory manager's heap, so that a 32-bit reference can name one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "code/Code_Value.h"
+
+class CObject;
+class CPhysicsObject;
+class CVariableList;
+class CInstanceList;
+class IBuffer;
+
+constexpr int32_t INSTANCE_ALARM_COUNT = 12;
+// The first identifier an instance can have; smaller numbers name objects.
+constexpr int32_t INSTANCE_FIRST_ID = 100000;
+
+// The global event stamp: each event pass of the frame takes it and raises it by one, and skips
+// instances whose creation stamp is greater than the value it took.
+extern uint64_t g_EventStamp;
+// The number of fixed variable slots the game declares per instance; 0 means every instance keeps a
+// variable list instead.
+extern int32_t g_InstanceVariableSlots;
+
+// The bounding box, all four edges inclusive pixels.
+struct InstanceBox {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+class CInstance {
+public:
+    // Defaults, the variable store, the object binding (added to the object's lists when
+    // `registerInObject`), then the position with its start and previous copies.
+    CInstance(float x, float y, int32_t id, int32_t objectIndex, bool registerInObject);
+    ~CInstance(); // releases what Release has not yet released
+    CInstance(const CInstance&) = delete;
+    CInstance& operator=(const CInstance&) = delete;
+
+    static void* operator new(size_t size);
+    static void operator delete(void* block);
+
+    // Binding to an object. -1 is stored as 0; an index that names no object leaves the
+    // instance without one (and without what an object would supply).
+    void SetObjectIndex(int32_t objectIndex, bool registerInObject);
+    void CopyFrom(const CInstance& other, bool registerInObject);
+    // Turns the instance into one of another object; the move between the objects' lists waits for
+    // the frame (Relink) and the depth change for its re-insertion.
+    void ChangeObject(int32_t objectIndex);
+    // Applies a change of object: the former object's lists, the current object's lists and the
+    // position in the active list (the current room's unless one is given).
+    void Relink();
+    void Relink(CInstanceList* activeList);
+    // Frees what the instance owns; each pointer is cleared, so a second call does nothing.
+    void Release();
+    // Changes the identifier, moving the instance's entry in the id hash when `rehash`.
+    void SetId(int32_t id, bool rehash);
+
+    bool Serialise(IBuffer* buffer);
+    // Reads the saved form. A stream that is cut short or holds impossible values is refused: false,
+    // and the instance is left as it was.
+    bool Deserialise(IBuffer* buffer);
+    void DebugDump();
+
+    // Motion and the bounding box (Instance_Motion.cpp). Setters store what they are given and
+    // return it.
+    void SetPosition(float x, float y);
+    int32_t SetSpriteIndex(int32_t sprite);
+    int32_t SetMaskIndex(int32_t mask);
+    float SetImageXScale(float scale);
+    float SetImageYScale(float scale);
+    float SetImageAngle(float angle);
+    float SetDirection(float degrees);
+    float SetSpeed(float speed);
+    float SetHSpeed(float hspeed);
+    float SetVSpeed(float vspeed);
+    void AddMotion(float degrees, float amount);
+    void ApplyFrictionGravity();
+    // Alarms 0 to 11; anything else reads -1 and writes nothing.
+    int32_t GetAlarm(int32_t n) const;
+    int32_t SetAlarm(int32_t n, int32_t value);
+    int32_t GetImageNumber() const;
+    float SetPathPosition(float position);
+    float SetPathPositionPrevious(float position);
+    float SetPathSpeed(float speed);
+    void PathStart(int32_t path, float speed, float scale, float orientation, bool keepPosition, int32_t endAction);
+    // True when an end of the path was reached while the path speed is not 0.
+    bool PathStep();
+    void ComputeBoundingBox();
+    // The box, recomputed first when out of date.
+    const InstanceBox& GetBoundingBox();
+    // The sprite whose shape collides: the mask when there is one, else the sprite.
+    int32_t ShapeSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
+
+    // Collision tests (Instance_Collision.cpp). The precise flag counts only when it is 1.
+    bool CollisionPoint(float x, float y, int32_t precise);
+    bool CollisionRectangle(float x1, float y1, float x2, float y2, int32_t precise);
+    bool CollisionEllipse(float x1, float y1, float x2, float y2, int32_t precise);
+    bool CollisionLine(float x1, float y1, float x2, float y2, int32_t precise);
+    bool CollisionInstance(CInstance* other, int32_t precise);
+
+    // Plain access for the fields without a rule of their own.
+    int32_t GetId() const { return i_id; }
+    int32_t GetObjectIndex() const { return i_objindex; }
+    CObject* GetObject() const { return m_pObject; }
+    CVariableList* GetVariables() const { return m_pVariables; }
+    ScriptValue* GetSlots() const { return m_pSlots; }
+    bool IsMarked() const { return i_marked != 0; }
+    bool IsDeactivated() const { return i_deactivated != 0; }
+    uint8_t SetVisible(uint8_t on) { return i_visible = on; }
+    uint8_t SetSolid(uint8_t on) { return i_solid = on; }
+    uint8_t SetPersistent(uint8_t on) { return i_persistent = on; }
+    uint8_t SetMarked(uint8_t on) { return i_marked = on; }
+    uint8_t SetDeactivated(uint8_t on) { return i_deactivated = on; }
+    float SetImageIndex(float index) { return i_imageindex = index; }
+    float SetImageSpeed(float speed) { return i_imagespeed = speed; }
+    float SetImageAlpha(float alpha) { return i_imagealpha = alpha; }
+    uint32_t SetImageBlend(uint32_t blend) { return i_imageblend = blend; }
+    float SetDepth(float depth) { return i_depth = depth; }
+    float SetFriction(float friction) { return i_friction = friction; }
+    float SetGravity(float gravity) { return i_gravity = gravity; }
+    float SetGravityDirection(float degrees) { return i_gravitydir = degrees; }
+    float SetXStart(float x) { return i_xstart = x; }
+    float SetYStart(float y) { return i_ystart = y; }
+    float SetXPrevious(float x) { return i_xprevious = x; }
+    float SetYPrevious(float y) { return i_yprevious = y; }
+    int32_t SetPathIndex(int32_t path) { return i_pathindex = path; }
+    float SetPathScale(float scale) { return i_pathscale = scale; }
+    float SetPathOrientation(float degrees) { return i_pathorientation = degrees; }
+    int32_t SetPathEnd(int32_t action) { return i_pathend = action; }
+    int32_t SetTimelineIndex(int32_t timeline) { return i_timelineindex = timeline; }
+    float SetTimelinePosition(float position) { return i_timelineposition = position; }
+    float SetTimelineSpeed(float speed) { return i_timelinespeed = speed; }
+    uint8_t SetTimelineRunning(uint8_t on) { return i_timelinerunning = on; }
+    uint8_t SetTimelineLoop(uint8_t on) { return i_timelineloop = on; }
+
+    // Fields in the record's order.
+    ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
+    uint8_t m_BBoxDirty = 1;
+    uint8_t i_visible = 1;
+    uint8_t i_solid = 0;
+    uint8_t i_persistent = 0;
+    uint8_t i_marked = 0;
+    uint8_t i_deactivated = 0;
+    uint8_t m_Destroyed = 0;   // the destroy handling has run
+    uint8_t m_CarriedMark = 0; // took over a carried persistent instance's state: no create event once
+    uint8_t m_CreatedMark = 0; // the create event has been handled
+    uint64_t m_CreationStamp;
+    int32_t i_id;
+    int32_t i_objindex = 0;
+    CObject* m_pObject = nullptr;
+    CPhysicsObject* m_pPhysicsObject = nullptr; // owned
+    int32_t i_spriteindex = -1;
+    float i_imageindex = 0.0f;
+    float i_imagespeed = 1.0f;
+    float i_imagescalex = 1.0f;
+    float i_imagescaley = 1.0f;
+    float i_imageangle = 0.0f;
+    float i_imagealpha = 1.0f;
+    uint32_t i_imageblend = 0xFFFFFFu;
+    int32_t i_maskindex = -1;
+    uint8_t i_precise = 0;
+    float i_x = 0.0f;
+    float i_y = 0.0f;
+    float i_xstart = 0.0f;
+    float i_ystart = 0.0f;
+    float i_xprevious = 0.0f;
+    float i_yprevious = 0.0f;
+    float i_direction = 0.0f;
+    float i_speed = 0.0f;
+    float i_friction = 0.0f;
+    float i_gravitydir = 270.0f;
+    float i_gravity = 0.0f;
+    float i_hspeed = 0.0f;
+    float i_vspeed = 0.0f;
+    InstanceBox i_bbox = {0, 0, 0, 0};
+    int32_t i_timer[INSTANCE_ALARM_COUNT];
+    CVariableList* m_pVariables = nullptr; // owned
+    int32_t i_pathindex = -1;
+    float i_pathposition = 0.0f;
+    float i_pathpositionprevious = 0.0f;
+    float i_pathspeed = 0.0f;
+    float i_pathscale = 1.0f;
+    float i_pathorientation = 0.0f;
+    int32_t i_pathend = 0;
+    float i_pathxstart = 0.0f;
+    float i_pathystart = 0.0f;
+    int32_t i_timelineindex = -1;
+    float i_timelineposition = 0.0f;
+    float i_timelinespeed = 1.0f;
+    uint8_t i_timelinerunning = 0;
+    uint8_t i_timelineloop = 0;
+    void* m_pSpare = nullptr;
+    CObject* m_pFormerObject = nullptr; // whose lists still hold the instance after a change of object
+    int32_t m_FormerObjectIndex = -1;
+    CInstance* m_pNext = nullptr;       // the room's depth-ordered list
+    CInstance* m_pPrev = nullptr;
+    float i_depth = 0.0f;
+    float m_DepthKey = 0.0f; // the depth at insertion into a list
+
+private:
+    void MarkBoxDirty() { m_BBoxDirty = 1; }
+    void Unbind();
+    // What an object gives its instances: mask, depth, flags and sprite; the image index is reset
+    // when the sprite has fewer frames.
+    void TakeOverFromObject();
+    void SpeedsFromPolar();
+    void PolarFromSpeeds();
+};
+
+// Whether the point lies in the ellipse whose bounding rectangle is given (whole numbers).
+bool PointInEllipse(const InstanceBox& rect, int32_t x, int32_t y);
+
+// The instances whose object changed and the instances whose depth changed since the frame last
+// applied them. Each holds an instance at most once; the frame empties them.
+struct InstanceChangeList {
+    CInstance** items = nullptr;
+    int32_t count = 0;
+    int32_t capacity = 0;
+
+    void Add(CInstance* instance);
+    // Drops the instance if held (an instance that is freed must not stay listed).
+    void Remove(CInstance* instance);
+    void Clear();
+    void Free();
+};
+extern InstanceChangeList g_InstanceObjectChanges;
+extern InstanceChangeList g_InstanceDepthChanges;

@@ -1,0 +1,184 @@
+#include "instance/Instance_List.h"
+
+#include <cstdlib>
+
+#include "object/Object_Class.h"
+#include "object/Object_Table.h"
+#include "platform/Platform_MemoryManager.h"
+#include "room/Room_Placeholders.h"
+
+// ---- the depth-ordered list ----------------------------------------------------------------------
+
+void CInstanceList::AddByDepth(CInstance* instance)
+{
+    float depth = instance->i_depth;
+    instance->m_DepthKey = depth;
+    ++m_Count;
+    CInstance* after = m_pHead;
+    while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
+    instance->m_pNext = after;
+    if (after == nullptr) {
+        instance->m_pPrev = m_pTail;
+        if (m_pTail != nullptr) m_pTail->m_pNext = instance;
+        else m_pHead = instance;
+        m_pTail = instance;
+        return;
+    }
+    instance->m_pPrev = after->m_pPrev;
+    if (after->m_pPrev != nullptr) after->m_pPrev->m_pNext = instance;
+    else m_pHead = instance;
+    after->m_pPrev = instance;
+}
+
+bool CInstanceList::Remove(CInstance* instance)
+{
+    // An instance whose open ends are not this list's ends was never linked here; unlinking it
+    // would cut whatever list it is in.
+    if ((instance->m_pPrev == nullptr && m_pHead != instance) || (instance->m_pNext == nullptr && m_pTail != instance)) {
+        return false;
+    }
+    if (instance->m_pPrev != nullptr) instance->m_pPrev->m_pNext = instance->m_pNext;
+    else m_pHead = instance->m_pNext;
+    if (instance->m_pNext != nullptr) instance->m_pNext->m_pPrev = instance->m_pPrev;
+    else m_pTail = instance->m_pPrev;
+    instance->m_pNext = nullptr;
+    instance->m_pPrev = nullptr;
+    --m_Count;
+    return true;
+}
+
+bool CInstanceList::Delete(CInstance* instance, int32_t mode)
+{
+    if (!Remove(instance)) return false;
+    if (mode == INSTANCE_LIST_RELEASE) {
+        delete instance; // the destructor releases
+    } else if (mode == INSTANCE_LIST_FREE) {
+        MemoryManager::Free(instance);
+    }
+    return true;
+}
+
+// ---- the id hash ---------------------------------------------------------------------------------
+
+namespace {
+
+constexpr uint32_t INSTANCE_HASH_BUCKETS = 512;
+
+Hash<CInstance>* g_pInstanceHash = nullptr;
+
+void FreeInstanceHash()
+{
+    if (g_pInstanceHash == nullptr) return;
+    g_pInstanceHash->Clear(HASH_RELEASE);
+    delete g_pInstanceHash;
+    g_pInstanceHash = nullptr;
+}
+
+} // namespace
+
+Hash<CInstance>& Instance_Hash()
+{
+    if (g_pInstanceHash == nullptr) {
+        g_pInstanceHash = new Hash<CInstance>(INSTANCE_HASH_BUCKETS);
+        std::atexit(FreeInstanceHash);
+    }
+    return *g_pInstanceHash;
+}
+
+CInstance* Instance_FindById(int32_t id) { return Instance_Hash().Find(static_cast<uint32_t>(id)); }
+
+void Instance_AddToHash(CInstance* instance) { Instance_Hash().Insert(static_cast<uint32_t>(instance->i_id), instance); }
+
+void Instance_RemoveFromHash(CInstance* instance)
+{
+    Instance_Hash().DeleteValue(static_cast<uint32_t>(instance->i_id), instance, HASH_KEEP);
+}
+
+void Instance_ClearHash()
+{
+    Hash<CInstance>& hash = Instance_Hash();
+    HashIterator<CInstance> walk(hash);
+    // Move past an instance before deleting it.
+    CInstance* instance = walk.Start();
+    while (instance != nullptr) {
+        CInstance* next = walk.Next();
+        hash.DeleteValue(static_cast<uint32_t>(instance->i_id), instance, HASH_RELEASE);
+        instance = next;
+    }
+    hash.Clear(HASH_RELEASE);
+}
+
+void CInstance::SetId(int32_t id, bool rehash)
+{
+    if (rehash) Instance_RemoveFromHash(this);
+    i_id = id;
+    if (rehash) Instance_AddToHash(this);
+}
+
+// ---- applying a change of object -----------------------------------------------------------------
+
+void CInstance::Relink() { Relink(Room_CurrentActiveList()); }
+
+void CInstance::Relink(CInstanceList* activeList)
+{
+    if (m_pFormerObject != nullptr) {
+        if (Object_Data(m_FormerObjectIndex) == m_pFormerObject) m_pFormerObject->RemoveInstance(this);
+        m_pFormerObject = nullptr;
+    }
+    if (m_pObject != nullptr && Object_Data(i_objindex) == m_pObject) m_pObject->AddInstance(this);
+    if (i_deactivated == 0 && activeList != nullptr && activeList->Remove(this)) activeList->AddByDepth(this);
+}
+
+// ---- access for variables and `with` -------------------------------------------------------------
+
+CInstance* InstanceVariableAccess::FindById(int32_t id) { return Instance_FindById(id); }
+
+void InstanceVariableAccess::VisitRoom(InstanceVisit visit, void* context)
+{
+    CInstanceList* list = m_RoomList != nullptr ? m_RoomList() : nullptr;
+    if (list == nullptr) return;
+    for (CInstance* instance = list->m_pHead; instance != nullptr;) {
+        CInstance* next = instance->m_pNext;
+        if (!visit(instance, context)) return;
+        instance = next;
+    }
+}
+
+void InstanceVariableAccess::VisitObject(int32_t objectIndex, InstanceVisit visit, void* context)
+{
+    CObject* object = Object_Data(objectIndex);
+    if (object == nullptr) return;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr;) {
+        ObjectInstanceNode* next = node->next;
+        if (!visit(node->instance, context)) return;
+        node = next;
+    }
+}
+
+void InstanceVariableAccess::VisitObjectChanges(InstanceVisit visit, void* context)
+{
+    for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i) {
+        if (!visit(g_InstanceObjectChanges.items[i], context)) return;
+    }
+}
+
+bool InstanceVariableAccess::IsMarked(CInstance* instance) { return instance->IsMarked(); }
+
+bool InstanceVariableAccess::IsDeactivated(CInstance* instance) { return instance->IsDeactivated(); }
+
+int32_t InstanceVariableAccess::ObjectIndex(CInstance* instance) { return instance->i_objindex; }
+
+CVariableList* InstanceVariableAccess::Variables(CInstance* instance) { return instance->m_pVariables; }
+
+namespace {
+
+// Variable access reaches the game's instances from the start; the hash's unit is always linked
+// into the program (shut-down clears the hash), so this installs with it.
+InstanceVariableAccess g_GameInstances(Room_CurrentActiveList);
+
+struct InstallGameInstances {
+    InstallGameInstances() { Variable_SetInstances(&g_GameInstances); }
+};
+InstallGameInstances g_InstallGameInstances;
+
+} // namespace

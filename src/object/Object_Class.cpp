@@ -1,0 +1,216 @@
+#include "object/Object_Class.h"
+
+#include <cstring>
+
+#include "object/Object_Event.h"
+#include "object/Object_Table.h"
+#include "platform/Platform_MemoryManager.h"
+
+namespace {
+
+// Every walk up a parent chain stops after this many steps, so that a cycle made at run time can
+// never hang the game (the loader refuses cycles in the file).
+int32_t ChainStepLimit() { return Object_Count() + 1; }
+
+CObject* ParentOf(const CObject* object)
+{
+    int32_t parent = object->m_ParentIndex;
+    return parent >= 0 ? Object_Data(parent) : nullptr;
+}
+
+// The first present handler for (type, subtype) from `start` up its parent chain.
+CEvent* FindInChain(const CObject* start, int32_t type, int32_t subtype, int32_t* foundIn)
+{
+    int32_t steps = ChainStepLimit();
+    for (const CObject* object = start; object != nullptr && steps-- > 0; object = ParentOf(object)) {
+        if (CEvent* event = object->GetEvent(type, subtype)) {
+            if (foundIn != nullptr) *foundIn = object->m_Index;
+            return event;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The lookup behind CObject::FindEvent and the dispatcher: the own chain, then for collisions the
+// own chain again for each ancestor of the other object.
+CEvent* Object_FindHandler(const CObject* start, int32_t type, int32_t subtype, int32_t* foundIn)
+{
+    if (start == nullptr) return nullptr;
+    if (CEvent* event = FindInChain(start, type, subtype, foundIn)) return event;
+    if (type != 4) return nullptr;
+    const CObject* other = Object_Data(subtype);
+    int32_t steps = ChainStepLimit();
+    for (const CObject* ancestor = other != nullptr ? ParentOf(other) : nullptr; ancestor != nullptr && steps-- > 0;
+         ancestor = ParentOf(ancestor)) {
+        if (CEvent* event = FindInChain(start, 4, ancestor->m_Index, foundIn)) return event;
+    }
+    return nullptr;
+}
+
+bool Event_IsPresent(const CEvent* event) { return event != nullptr && event->m_pText != nullptr; }
+
+// ---- instance lists ------------------------------------------------------------------------------
+
+void ObjectInstanceList::Append(CInstance* instance)
+{
+    auto* node = static_cast<ObjectInstanceNode*>(MEM_ALLOC(sizeof(ObjectInstanceNode), true));
+    node->instance = instance;
+    node->previous = tail;
+    node->next = nullptr;
+    if (tail != nullptr) tail->next = node;
+    else head = node;
+    tail = node;
+    ++count;
+}
+
+bool ObjectInstanceList::Remove(CInstance* instance)
+{
+    for (ObjectInstanceNode* node = head; node != nullptr; node = node->next) {
+        if (node->instance != instance) continue;
+        if (node->previous != nullptr) node->previous->next = node->next;
+        else head = node->next;
+        if (node->next != nullptr) node->next->previous = node->previous;
+        else tail = node->previous;
+        MemoryManager::Free(node);
+        --count;
+        return true;
+    }
+    return false;
+}
+
+void ObjectInstanceList::Clear()
+{
+    for (ObjectInstanceNode* node = head; node != nullptr;) {
+        ObjectInstanceNode* next = node->next;
+        MemoryManager::Free(node);
+        node = next;
+    }
+    head = tail = nullptr;
+    count = 0;
+}
+
+// ---- CObject -------------------------------------------------------------------------------------
+
+CObject::CObject(int32_t index) : m_Index(index) {}
+
+CObject::~CObject()
+{
+    FreeEvents();
+    FreePhysicsPoints();
+    MemoryManager::Free(m_pName);
+    m_Instances.Clear();
+    m_AllInstances.Clear();
+}
+
+CEvent* CObject::GetEvent(int32_t type, int32_t subtype) const
+{
+    if (type < 0 || type >= OBJECT_EVENT_TYPES) return nullptr;
+    const ObjectEventArray& array = m_Events[type];
+    if (subtype < 0 || subtype >= array.count) return nullptr;
+    CEvent* event = array.events[subtype];
+    return Event_IsPresent(event) ? event : nullptr;
+}
+
+CEvent* CObject::FindEvent(int32_t type, int32_t subtype) const
+{
+    return Object_FindHandler(this, type, subtype, nullptr);
+}
+
+bool CObject::HasEvent(int32_t type, int32_t subtype) const { return FindInChain(this, type, subtype, nullptr) != nullptr; }
+
+bool CObject::IsDescendantOf(int32_t objectIndex) const
+{
+    int32_t steps = ChainStepLimit();
+    for (const CObject* parent = ParentOf(this); parent != nullptr && steps-- > 0; parent = ParentOf(parent)) {
+        if (parent->m_Index == objectIndex) return true;
+    }
+    return false;
+}
+
+void CObject::AddInstance(CInstance* instance)
+{
+    m_Instances.Append(instance);
+    int32_t steps = ChainStepLimit();
+    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+        object->m_AllInstances.Append(instance);
+}
+
+bool CObject::RemoveInstance(CInstance* instance)
+{
+    m_Instances.Remove(instance);
+    int32_t steps = ChainStepLimit();
+    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+        object->m_AllInstances.Remove(instance);
+    return true;
+}
+
+void CObject::SetName(const char* name)
+{
+    MemoryManager::Free(m_pName);
+    m_pName = nullptr;
+    if (name == nullptr || name[0] == '\0') return;
+    size_t length = std::strlen(name);
+    m_pName = static_cast<char*>(MEM_ALLOC(length + 1, false));
+    std::memcpy(m_pName, name, length + 1);
+}
+
+void CObject::Reset()
+{
+    FreeEvents();
+    FreePhysicsPoints();
+    MemoryManager::Free(m_pName);
+    m_pName = nullptr;
+    m_Instances.Clear();
+    m_AllInstances.Clear();
+    m_Flags = OBJECT_FLAG_VISIBLE;
+    m_SpriteIndex = -1;
+    m_Depth = 0;
+    m_ParentIndex = -1;
+    m_MaskIndex = -1;
+    m_Physics = ObjectPhysics();
+    m_pParentObject = nullptr;
+}
+
+CEvent** CObject::EventSlot(int32_t type, int32_t subtype)
+{
+    if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0) return nullptr;
+    ObjectEventArray& array = m_Events[type];
+    if (subtype >= array.count) {
+        size_t size = sizeof(CEvent*) * (static_cast<size_t>(subtype) + 1);
+        auto* grown = static_cast<CEvent**>(MEM_ALLOC(size, true));
+        if (array.count > 0) std::memcpy(grown, array.events, sizeof(CEvent*) * static_cast<size_t>(array.count));
+        MemoryManager::Free(array.events);
+        array.events = grown;
+        array.count = subtype + 1;
+    }
+    return &array.events[subtype];
+}
+
+bool CObject::ClearEvent(int32_t type, int32_t subtype)
+{
+    if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0 || subtype >= m_Events[type].count) return false;
+    CEvent*& slot = m_Events[type].events[subtype];
+    if (slot == nullptr) return false;
+    delete slot;
+    slot = nullptr;
+    return true;
+}
+
+void CObject::FreeEvents()
+{
+    for (ObjectEventArray& array : m_Events) {
+        for (int32_t i = 0; i < array.count; ++i) delete array.events[i];
+        MemoryManager::Free(array.events);
+        array.events = nullptr;
+        array.count = 0;
+    }
+}
+
+void CObject::FreePhysicsPoints()
+{
+    MemoryManager::Free(m_Physics.points);
+    m_Physics.points = nullptr;
+    m_Physics.pointCount = 0;
+}

@@ -1,0 +1,305 @@
+#include "object/Object_Table.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "base/Base_Console.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_View.h"
+#include "object/Object_Class.h"
+#include "object/Object_Event.h"
+#include "platform/Platform_MemoryManager.h"
+#include "run/Run_Event.h"
+
+uint32_t g_ObjectSpriteMarker = 0;
+
+namespace {
+
+using Bucket = std::vector<std::pair<int32_t, CObject*>>;
+
+Bucket g_Buckets[OBJECT_TABLE_BUCKETS];
+int32_t g_ObjectCount = 0;
+
+Bucket& BucketOf(int32_t index) { return g_Buckets[static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS]; }
+
+void Insert(int32_t index, CObject* object) { BucketOf(index).emplace_back(index, object); }
+
+// ---- reading the objects chunk -------------------------------------------------------------------
+
+// A sprite word holds the index in its low 31 bits and a marker in bit 31, unless one of bits 28
+// to 30 is set: then the whole word is the index (-1 stays -1).
+int32_t SpriteFromWord(uint32_t word)
+{
+    if ((word & 0x70000000u) != 0) return static_cast<int32_t>(word);
+    g_ObjectSpriteMarker |= word & 0x80000000u;
+    return static_cast<int32_t>(word & 0x7FFFFFFFu);
+}
+
+class ObjectReader {
+public:
+    ObjectReader(const GameFile& file, int32_t objectCount) : m_File(file), m_ObjectCount(objectCount) {}
+
+    bool Read(CObject& object, uint32_t entry)
+    {
+        uint32_t words[8];
+        for (uint32_t i = 0; i < 8; ++i)
+            if (!m_File.U32(entry + 4 * i, words[i])) return Fail(object, "its record runs past the end of the file");
+        const char* name = nullptr;
+        if (!m_File.String(words[0], name)) return Fail(object, "its name lies outside the file");
+        object.Reset();
+        object.SetName(name);
+        object.m_SpriteIndex = SpriteFromWord(words[1]);
+        object.SetVisible(words[2] != 0);
+        object.SetSolid(words[3] != 0);
+        object.m_Depth = static_cast<int32_t>(words[4]);
+        object.SetPersistent(words[5] != 0);
+        object.m_ParentIndex = static_cast<int32_t>(words[6]);
+        object.m_MaskIndex = static_cast<int32_t>(words[7]);
+        uint32_t at = entry + 32;
+        if (g_GameHeader.version >= 6 && !ReadPhysics(object, at)) return false;
+        return ReadEvents(object, at);
+    }
+
+private:
+    bool Fail(const CObject& object, const char* what)
+    {
+        MainConsole->Output("OBJT: object %d: %s\n", object.m_Index, what);
+        return false;
+    }
+
+    bool Word(uint32_t& at, uint32_t& out)
+    {
+        if (!m_File.U32(at, out)) return false;
+        at += 4;
+        return true;
+    }
+
+    bool Real(uint32_t& at, float& out)
+    {
+        if (!m_File.F32(at, out)) return false;
+        at += 4;
+        return true;
+    }
+
+    bool ReadPhysics(CObject& object, uint32_t& at)
+    {
+        ObjectPhysics& physics = object.m_Physics;
+        uint32_t enabled = 0, sensor = 0, shape = 0, group = 0, count = 0;
+        bool read = Word(at, enabled) && Word(at, sensor) && Word(at, shape) && Real(at, physics.density) &&
+                    Real(at, physics.restitution) && Word(at, group) && Real(at, physics.linearDamping) &&
+                    Real(at, physics.angularDamping) && Word(at, count);
+        physics.friction = 0.2f;
+        physics.awake = 1;
+        physics.kinematic = 0;
+        if (read && g_GameHeader.version >= 9) {
+            uint32_t awake = 1, kinematic = 0;
+            read = Real(at, physics.friction) && Word(at, awake) && Word(at, kinematic);
+            physics.awake = static_cast<uint8_t>(awake);
+            physics.kinematic = static_cast<uint8_t>(kinematic);
+        }
+        if (!read) return Fail(object, "its physics settings run past the end of the file");
+        physics.enabled = static_cast<uint8_t>(enabled);
+        physics.sensor = static_cast<uint8_t>(sensor);
+        physics.shape = static_cast<int32_t>(shape);
+        physics.group = static_cast<int32_t>(group);
+        // The points are sized by the file's count, so the count must fit what is left of the file.
+        if (count > (m_File.Size() - std::min(at, m_File.Size())) / 8)
+            return Fail(object, "its physics points run past the end of the file");
+        physics.pointCount = static_cast<int32_t>(count);
+        if (count > 0) physics.points = static_cast<float*>(MEM_ALLOC(8 * static_cast<size_t>(count), false));
+        for (uint32_t i = 0; i < 2 * count; ++i) Real(at, physics.points[i]);
+        return true;
+    }
+
+    bool ReadEvents(CObject& object, uint32_t at)
+    {
+        uint32_t types = 0;
+        if (!Word(at, types)) return Fail(object, "its event table runs past the end of the file");
+        if (types > static_cast<uint32_t>(OBJECT_EVENT_TYPES)) return Fail(object, "it has more than 12 event types");
+        for (uint32_t type = 0; type < types; ++type) {
+            uint32_t list = 0;
+            if (!Word(at, list)) return Fail(object, "its event table runs past the end of the file");
+            if (list != 0 && !ReadEventList(object, static_cast<int32_t>(type), list)) return false;
+        }
+        return true;
+    }
+
+    int32_t SubtypeLimit(int32_t type) const { return type == 4 ? m_ObjectCount - 1 : OBJECT_MAX_FILE_SUBTYPE; }
+
+    bool ReadEventList(CObject& object, int32_t type, uint32_t list)
+    {
+        uint32_t count = 0;
+        if (!m_File.U32(list, count) || count > (m_File.Size() - list - 4) / 4)
+            return Fail(object, "an event list runs past the end of the file");
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t entry = 0, subtype = 0;
+            m_File.U32(list + 4 + 4 * i, entry);
+            if (entry == 0) continue;
+            if (!m_File.U32(entry, subtype)) return Fail(object, "an event entry lies outside the file");
+            if (static_cast<int32_t>(subtype) < 0 || static_cast<int32_t>(subtype) > SubtypeLimit(type)) {
+                MainConsole->Output("OBJT: object %d: event type %d has subtype %u, beyond its bound\n", object.m_Index,
+                                    type, subtype);
+                return false;
+            }
+            CEvent** slot = object.EventSlot(type, static_cast<int32_t>(subtype));
+            if (*slot == nullptr) *slot = new CEvent();
+            if (!(*slot)->LoadFromStream(m_File, entry)) return Fail(object, "an event's action lies outside the file");
+        }
+        return true;
+    }
+
+    const GameFile& m_File;
+    int32_t m_ObjectCount;
+};
+
+bool RefuseParentCycles()
+{
+    bool sound = true;
+    for (int32_t index = 0; index < g_ObjectCount; ++index) {
+        if (!Object_Exists(index) || !Object_ParentChainLoops(index)) continue;
+        MainConsole->Output("OBJT: object %d (%s): its parent chain loops\n", index, Object_Name(index));
+        sound = false;
+    }
+    return sound;
+}
+
+} // namespace
+
+bool Object_Exists(int32_t index) { return Object_Data(index) != nullptr; }
+
+CObject* Object_Data(int32_t index)
+{
+    if (index < 0) return nullptr;
+    for (const auto& [key, object] : BucketOf(index))
+        if (key == index) return object;
+    return nullptr;
+}
+
+const char* Object_Name(int32_t index)
+{
+    const CObject* object = Object_Data(index);
+    if (object == nullptr) return "<undefined>";
+    return object->m_pName != nullptr ? object->m_pName : "";
+}
+
+int32_t Object_Find(const char* name)
+{
+    if (name == nullptr) return -1;
+    for (const Bucket& bucket : g_Buckets) {
+        for (const auto& [index, object] : bucket)
+            if (object->m_pName != nullptr && std::strcmp(object->m_pName, name) == 0) return index;
+    }
+    return -1;
+}
+
+int32_t Object_Add()
+{
+    int32_t index = g_ObjectCount;
+    CObject* object = new CObject(index);
+    char name[32];
+    std::snprintf(name, sizeof name, "__newobject%d", index);
+    object->SetName(name);
+    Insert(index, object);
+    ++g_ObjectCount;
+    return index;
+}
+
+bool Object_Delete(int32_t index)
+{
+    Bucket& bucket = BucketOf(index);
+    for (auto at = bucket.begin(); at != bucket.end(); ++at) {
+        if (at->first != index) continue;
+        CObject* object = at->second;
+        bucket.erase(at);
+        for (Bucket& other : g_Buckets)
+            for (auto& [key, child] : other)
+                if (child->m_pParentObject == object) child->m_pParentObject = nullptr;
+        delete object;
+        break;
+    }
+    return true;
+}
+
+int32_t Object_Count() { return g_ObjectCount; }
+
+void Object_TableOrder(std::vector<int32_t>& indices)
+{
+    indices.clear();
+    for (const Bucket& bucket : g_Buckets)
+        for (const auto& entry : bucket) indices.push_back(entry.first);
+}
+
+void Object_LinkParents()
+{
+    for (Bucket& bucket : g_Buckets) {
+        for (auto& [index, object] : bucket) {
+            int32_t parent = object->m_ParentIndex;
+            object->m_pParentObject = parent >= 0 && parent <= 99999 ? Object_Data(parent) : nullptr;
+        }
+    }
+}
+
+bool Object_ParentChainLoops(int32_t index)
+{
+    const CObject* object = Object_Data(index);
+    for (int32_t steps = 0; object != nullptr; ++steps) {
+        if (steps > g_ObjectCount) return true;
+        object = Object_Data(object->m_ParentIndex);
+    }
+    return false;
+}
+
+bool OBJT_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    GameFileCountTable table;
+    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    Object_ResetTable();
+    // The count table holds at most length / 4 entries, so the count fits an index.
+    g_ObjectCount = static_cast<int32_t>(table.count);
+    ObjectReader reader(file, g_ObjectCount);
+    for (uint32_t i = 0; i < table.count; ++i) {
+        uint32_t entry = table.Entry(file, i);
+        if (entry == 0) continue;
+        CObject* object = new CObject(static_cast<int32_t>(i));
+        Insert(object->m_Index, object);
+        if (!reader.Read(*object, entry)) return false;
+    }
+    Object_LinkParents();
+    return RefuseParentCycles();
+}
+
+bool Object_Prepare()
+{
+    MainConsole->Output("Preparing %d objects:\n", g_ObjectCount);
+    std::vector<int32_t> order;
+    Object_TableOrder(order);
+    for (int32_t index : order) {
+        CObject* object = Object_Data(index);
+        MainConsole->Output("\tObjects %d: %s\n", index, Object_Name(index));
+        g_CurrentEventObject = index;
+        g_CurrentActionNumber = 0;
+        for (int32_t type = 0; type < OBJECT_EVENT_TYPES; ++type) {
+            for (int32_t subtype = 0; subtype < object->m_Events[type].count; ++subtype) {
+                CEvent* event = object->m_Events[type].events[subtype];
+                if (!Event_IsPresent(event)) continue;
+                g_CurrentEventType = type;
+                g_CurrentEventNumber = subtype;
+                if (!event->Compile()) return false;
+            }
+        }
+    }
+    Object_LinkParents();
+    return true;
+}
+
+void Object_ResetTable()
+{
+    for (Bucket& bucket : g_Buckets) {
+        for (auto& entry : bucket) delete entry.second;
+        bucket.clear();
+    }
+    g_ObjectCount = 0;
+    g_ObjectSpriteMarker = 0;
+}

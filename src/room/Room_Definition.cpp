@@ -1,0 +1,30 @@
+#include "room/Room_Definition.h"
+
+#include "code/Code_Object.h"
+
+namespace {
+
+// Emptied by the room table's reset and at shut-down, never by static destruction: the code objects
+// must go while the heap they live in still stands.
+std::vector<RoomDefinition*> g_Definitions;
+
+} // namespace
+
+RoomDefinition::~RoomDefinition()
+{
+    delete creationCode;
+    for (RoomInstanceDef& entry : instances) delete entry.code;
+    for (CCode* code : retiredCode) delete code;
+}
+
+RoomDefinition* RoomDefinitions_New()
+{
+    g_Definitions.push_back(new RoomDefinition());
+    return g_Definitions.back();
+}
+
+void RoomDefinitions_Clear()
+{
+    for (RoomDefinition* definition : g_Definitions) delete definition;
+    g_Definitions.clear();
+}

@@ -1,0 +1,146 @@
+#include "run/Run_Event.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
+#include "code/Code_Error.h"
+#include "instance/Instance_Class.h"
+#include "object/Object_Class.h"
+#include "object/Object_Event.h"
+#include "object/Object_Table.h"
+#include "platform/Platform_TestSwitches.h"
+#include "run/Run_Globals.h"
+#include "run/Run_MainLoop.h"
+#include "timeline/Timeline_Placeholders.h"
+#include "variable/Variable_Access.h"
+
+int32_t g_CurrentEventObject = 0;
+int32_t g_CurrentEventType = 0;
+int32_t g_CurrentEventNumber = 0;
+int32_t g_CurrentActionNumber = 0;
+int32_t g_EventDepth = 0;
+
+namespace {
+
+const char* const DEPTH_FAILURE =
+    "PerformEvent recursion depth failure - check for infinite loops, check objects for parenting";
+
+// ---- the event trace -----------------------------------------------------------------------------
+
+std::FILE* g_TraceFile = nullptr;
+std::string g_TracePath;
+
+std::FILE* TraceFile()
+{
+    const std::string& wanted = TestSwitches_Get().traceFile;
+    if (wanted != g_TracePath) {
+        EventTrace_Close();
+        g_TracePath = wanted;
+        if (!wanted.empty()) g_TraceFile = std::fopen(wanted.c_str(), "w");
+    }
+    return g_TraceFile;
+}
+
+void Trace(CInstance* self, int32_t objectIndex, int32_t type, int32_t subtype)
+{
+    std::FILE* file = TraceFile();
+    if (file == nullptr) return;
+    std::fprintf(file, "%" PRId64 "\t%d\t%s\t%d\t%d\n", Run_FramesRun(), self != nullptr ? self->GetId() : -4,
+                 Object_Name(objectIndex), type, subtype);
+    // Tests read the file while the game may still run, or after it ended without shut-down.
+    std::fflush(file);
+}
+
+// ---- the current event ---------------------------------------------------------------------------
+
+struct SavedEvent {
+    int32_t object = g_CurrentEventObject;
+    int32_t type = g_CurrentEventType;
+    int32_t number = g_CurrentEventNumber;
+
+    void Restore() const
+    {
+        g_CurrentEventObject = object;
+        g_CurrentEventType = type;
+        g_CurrentEventNumber = number;
+    }
+};
+
+void SetCurrentEvent(int32_t object, int32_t type, int32_t number)
+{
+    g_CurrentEventObject = object;
+    g_CurrentEventType = type;
+    g_CurrentEventNumber = number;
+}
+
+struct AllWalk {
+    int32_t type;
+    int32_t subtype;
+};
+
+bool PerformOnInstance(CInstance* instance, void* context)
+{
+    const AllWalk* walk = static_cast<const AllWalk*>(context);
+    if (!instance->IsMarked() && !instance->IsDeactivated())
+        PerformEvent(instance, instance, instance->GetObjectIndex(), walk->type, walk->subtype);
+    return true;
+}
+
+} // namespace
+
+void EventTrace_Close()
+{
+    if (g_TraceFile != nullptr) std::fclose(g_TraceFile);
+    g_TraceFile = nullptr;
+    g_TracePath.clear();
+}
+
+CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, int32_t* foundIn)
+{
+    if (foundIn != nullptr) *foundIn = objectIndex;
+    return Object_FindHandler(Object_Data(objectIndex), type, subtype, foundIn);
+}
+
+void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype)
+{
+    if (g_RunRequest != RUN_REQUEST_NONE) return;
+    int32_t foundIn = objectIndex;
+    CEvent* handler = Event_FindHandler(objectIndex, type, subtype, &foundIn);
+    if (handler == nullptr) return;
+    if (++g_EventDepth > EVENT_DEPTH_LIMIT) {
+        Error_Show_Action(DEPTH_FAILURE, true);
+        --g_EventDepth;
+        return;
+    }
+    SavedEvent saved;
+    SetCurrentEvent(foundIn, type, subtype);
+    Trace(self, objectIndex, type, subtype);
+    handler->Execute(self, other);
+    --g_EventDepth;
+    saved.Restore();
+}
+
+void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype)
+{
+    if (instance != nullptr) PerformEvent(instance, other, instance->GetObjectIndex(), type, subtype);
+}
+
+void Perform_Event_All(int32_t type, int32_t subtype)
+{
+    if (g_RunRequest != RUN_REQUEST_NONE) return;
+    AllWalk walk{type, subtype};
+    Variable_Instances()->VisitRoom(PerformOnInstance, &walk);
+}
+
+void Perform_TimeLineMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t moment)
+{
+    if (g_RunRequest != RUN_REQUEST_NONE) return;
+    CTimeLine* line = TimeLine_Get(timeLine);
+    CEvent* event = line != nullptr ? line->GetEvent(moment) : nullptr;
+    if (event == nullptr) return;
+    SavedEvent saved;
+    SetCurrentEvent(timeLine, EVENT_TYPE_TIMELINE, line->GetMoment(moment));
+    event->Execute(self, other);
+    saved.Restore();
+}

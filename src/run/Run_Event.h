@@ -1,0 +1,43 @@
+// Event dispatch: the one door through which every event of the game is performed. The handler is
+// looked up through the object's parent chain, nesting is limited to 32 events, and while a handler
+// runs the current event (object, type, subtype) names it for scripts and error messages.
+#pragma once
+
+#include <cstdint>
+
+class CEvent;
+class CInstance;
+
+// The current event: the object whose handler runs (or the time line of a moment), the event type
+// (100000 for a time-line moment) and subtype (the moment's time), and the action number. Scripts
+// read them as event_object, event_type, event_number and event_action; error reports print them.
+extern int32_t g_CurrentEventObject;
+extern int32_t g_CurrentEventType;
+extern int32_t g_CurrentEventNumber;
+extern int32_t g_CurrentActionNumber;
+
+// PerformEvent calls in progress.
+extern int32_t g_EventDepth;
+constexpr int32_t EVENT_DEPTH_LIMIT = 32;
+constexpr int32_t EVENT_TYPE_TIMELINE = 100000;
+
+// The handler of (type, subtype) for the object, through its parent chain (and for collisions the
+// other object's ancestors); `foundIn` (when given) receives the object that holds it. Null when
+// there is none.
+CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, int32_t* foundIn);
+
+// Performs the event for self and other as an instance of the object. Nothing while a room change,
+// restart or quit is pending, or when no handler exists.
+void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype);
+// PerformEvent with the instance's own object; nothing for no instance.
+void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype);
+// Performs the event on every instance of the current room that is neither marked nor deactivated,
+// each being its own other; instances the walk reaches after they were created get it too.
+void Perform_Event_All(int32_t type, int32_t subtype);
+// Runs a time-line moment's code (not counted in the nesting).
+void Perform_TimeLineMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t moment);
+
+// The KELVARO_TRACE file: one tab-separated line per performed event (frame, instance id, the name
+// of the object the event was performed for, type, subtype). Closed at shut-down or when tests
+// change the switch.
+void EventTrace_Close();

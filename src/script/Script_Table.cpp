@@ -1,0 +1,198 @@
+#include "script/Script_Table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "code/Code_Error.h"
+#include "code/Code_Execute.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "code/Code_Value.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_View.h"
+#include "platform/Platform_MemoryManager.h"
+
+namespace {
+
+const char* const UNDEFINED = "<undefined>";
+
+std::vector<CScript*> g_Scripts;
+std::vector<char*> g_ScriptNames; // the table's own copies
+
+char* CopyText(const char* text)
+{
+    if (text == nullptr) return nullptr;
+    size_t length = std::strlen(text);
+    char* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+void DeleteAll()
+{
+    for (CScript* script : g_Scripts) delete script;
+    for (char* name : g_ScriptNames) MemoryManager::Free(name);
+    g_Scripts.clear();
+    g_ScriptNames.clear();
+}
+
+bool Fail(uint32_t index, const char* what)
+{
+    MainConsole->Output("SCPT: script %u: %s\n", index, what);
+    return false;
+}
+
+// One script record: the name's offset, then the text's offset (source) or the code index.
+bool ReadScript(const GameFile& file, uint32_t index, uint32_t record)
+{
+    uint32_t nameOffset = 0, second = 0;
+    const char* name = nullptr;
+    if (!file.U32(record, nameOffset) || !file.U32(record + 4, second)) return Fail(index, "its record runs past the end of the file");
+    if (!file.String(nameOffset, name)) return Fail(index, "its name lies outside the file");
+    CScript* script = new CScript();
+    script->m_pName = name;
+    g_Scripts[index] = script;
+    g_ScriptNames[index] = CopyText(name);
+    if (g_CompiledCode) {
+        script->m_CodeIndex = static_cast<int32_t>(second);
+        return true;
+    }
+    const char* text = nullptr;
+    if (!file.String(second, text)) return Fail(index, "its text lies outside the file");
+    script->SetText(text);
+    return true;
+}
+
+} // namespace
+
+CScript::~CScript()
+{
+    delete m_pCode;
+    MemoryManager::Free(m_pText);
+}
+
+void CScript::SetText(const char* text)
+{
+    MemoryManager::Free(m_pText);
+    m_pText = CopyText(text);
+}
+
+bool CScript::Compile()
+{
+    delete m_pCode;
+    if (g_CompiledCode) {
+        m_pCode = CCode::CCode_Compiled(m_CodeIndex, false);
+        return true;
+    }
+    m_pCode = new CCode(GetText(), false);
+    char name[256];
+    std::snprintf(name, sizeof name, "Script.%s", m_pName != nullptr ? m_pName : "");
+    return m_pCode->Compile(name);
+}
+
+bool Script_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    DeleteAll();
+    GameFileCountTable table;
+    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    g_Scripts.assign(table.count, nullptr);
+    g_ScriptNames.assign(table.count, nullptr);
+    for (uint32_t i = 0; i < table.count; ++i) {
+        uint32_t record = table.Entry(file, i);
+        if (record != 0 && !ReadScript(file, i, record)) return false;
+    }
+    return true;
+}
+
+bool Script_Prepare()
+{
+    for (size_t i = 0; i < g_Scripts.size(); ++i) {
+        CScript* script = g_Scripts[i];
+        if (script == nullptr || script->Compile()) continue;
+        std::string text = std::string("COMPILATION ERROR in Script: ") + Script_Name(static_cast<int32_t>(i)) + "\n" +
+                           g_CodeErrorText;
+        Error_Show(text.c_str(), true);
+        return false;
+    }
+    return true;
+}
+
+int32_t Script_Count() { return static_cast<int32_t>(g_Scripts.size()); }
+
+bool Script_Exists(int32_t index) { return Script_Get(index) != nullptr; }
+
+CScript* Script_Get(int32_t index)
+{
+    if (index < 0 || index >= Script_Count()) return nullptr;
+    return g_Scripts[static_cast<size_t>(index)];
+}
+
+CCode* Script_GetCode(int32_t index)
+{
+    CScript* script = Script_Get(index);
+    return script != nullptr ? script->GetCode() : nullptr;
+}
+
+const char* Script_Name(int32_t index)
+{
+    if (!Script_Exists(index)) return UNDEFINED;
+    const char* name = g_ScriptNames[static_cast<size_t>(index)];
+    return name != nullptr ? name : "";
+}
+
+int32_t Script_Find(const char* name)
+{
+    if (name == nullptr) return -1;
+    for (size_t i = 0; i < g_Scripts.size(); ++i) {
+        if (g_Scripts[i] != nullptr && g_ScriptNames[i] != nullptr && std::strcmp(g_ScriptNames[i], name) == 0)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+bool Script_Run(int32_t index, CInstance* self, CInstance* other, int32_t count, ScriptValue* result,
+                const ScriptValue* arguments)
+{
+    CScript* script = Script_Get(index);
+    if (script == nullptr || script->GetCode() == nullptr) return false;
+
+    ScriptValue saved[SCRIPT_ARGUMENT_COUNT];
+    for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
+        saved[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+        Value_Copy(&saved[i], &g_ScriptArguments[i]);
+    }
+    int32_t installed = count < 0 ? 0 : (count > SCRIPT_ARGUMENT_COUNT ? SCRIPT_ARGUMENT_COUNT : count);
+    for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
+        if (i < installed) Value_Copy(&g_ScriptArguments[i], &arguments[i]);
+        else Value_SetReal(&g_ScriptArguments[i], 0.0);
+    }
+
+    bool done = Code_Execute_Value(self, other, script->GetCode(), result);
+    if (!done) g_CodeErrorText = std::string("In script ") + Script_Name(index) + ":\n" + g_CodeErrorText;
+
+    for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
+        Value_Copy(&g_ScriptArguments[i], &saved[i]);
+        Value_Free(&saved[i]);
+    }
+    return done;
+}
+
+int32_t Script_Append(CScript* script, const char* name)
+{
+    g_Scripts.push_back(script);
+    g_ScriptNames.push_back(CopyText(name));
+    if (script != nullptr && script->m_pName == nullptr) script->m_pName = g_ScriptNames.back();
+    return Script_Count() - 1;
+}
+
+void Script_Reset() { DeleteAll(); }
+
+void Script_Clear()
+{
+    DeleteAll();
+    g_Scripts.shrink_to_fit();
+    g_ScriptNames.shrink_to_fit();
+}

@@ -1,0 +1,330 @@
+// Running assembled programs in the interpreter for the tests: a world of fake instances that
+// variable access and with blocks reach, built-in functions that record their calls, scripts made
+// of assembled code, and a run in the debugger's quiet mode so that an error stops the program and
+// leaves its text to check instead of ending the process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/Code_Assembler.h"
+#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_Function.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "platform/Platform_ScriptHeap.h"
+#include "variable/Variable_Access.h"
+#include "variable/Variable_Global.h"
+#include "variable/Variable_List.h"
+#include "variable/Variable_Names.h"
+
+namespace vmtest {
+
+// An instance as far as the interpreter can tell: an identifier, an object, two marks and a list.
+struct FakeInstance {
+    int32_t id = 0;
+    int32_t object = 0;
+    bool marked = false;
+    bool deactivated = false;
+    CVariableList variables;
+};
+
+inline CInstance* AsInstance(FakeInstance* fake) { return reinterpret_cast<CInstance*>(fake); }
+inline FakeInstance* AsFake(CInstance* instance) { return reinterpret_cast<FakeInstance*>(instance); }
+
+// Installed for its lifetime as the instances variable access and with blocks reach.
+class FakeWorld : public IVariableInstances {
+public:
+    FakeWorld() : m_Saved(Variable_Instances()) { Variable_SetInstances(this); }
+    ~FakeWorld() override { Variable_SetInstances(m_Saved == this ? nullptr : m_Saved); }
+    FakeWorld(const FakeWorld&) = delete;
+    FakeWorld& operator=(const FakeWorld&) = delete;
+
+    FakeInstance* Add(int32_t id, int32_t object)
+    {
+        m_Room.push_back(std::make_unique<FakeInstance>());
+        m_Room.back()->id = id;
+        m_Room.back()->object = object;
+        return m_Room.back().get();
+    }
+    // An instance that became `object` after the object lists were last brought up to date.
+    FakeInstance* AddChanged(int32_t id, int32_t object)
+    {
+        FakeInstance* instance = Add(id, object);
+        m_Changed.push_back(instance);
+        return instance;
+    }
+
+    CInstance* FindById(int32_t id) override
+    {
+        for (auto& instance : m_Room)
+            if (instance->id == id) return AsInstance(instance.get());
+        return nullptr;
+    }
+    void VisitRoom(InstanceVisit visit, void* context) override
+    {
+        for (auto& instance : m_Room)
+            if (!visit(AsInstance(instance.get()), context)) return;
+    }
+    void VisitObject(int32_t objectIndex, InstanceVisit visit, void* context) override
+    {
+        for (auto& instance : m_Room) {
+            bool changed = false;
+            for (FakeInstance* other : m_Changed) changed = changed || other == instance.get();
+            if (instance->object == objectIndex && !changed && !visit(AsInstance(instance.get()), context)) return;
+        }
+    }
+    void VisitObjectChanges(InstanceVisit visit, void* context) override
+    {
+        for (FakeInstance* instance : m_Changed)
+            if (!visit(AsInstance(instance), context)) return;
+    }
+    bool IsMarked(CInstance* instance) override { return AsFake(instance)->marked; }
+    bool IsDeactivated(CInstance* instance) override { return AsFake(instance)->deactivated; }
+    int32_t ObjectIndex(CInstance* instance) override { return AsFake(instance)->object; }
+    CVariableList* Variables(CInstance* instance) override { return &AsFake(instance)->variables; }
+
+private:
+    IVariableInstances* m_Saved;
+    std::vector<std::unique_ptr<FakeInstance>> m_Room;
+    std::vector<FakeInstance*> m_Changed;
+};
+
+inline double RealOf(CVariableList& list, const char* name)
+{
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    list.GetVar(Code_Variable_Find(name), -1, &value);
+    double real = value.real;
+    Value_Free(&value);
+    return real;
+}
+
+inline void SetReal(CVariableList& list, const char* name, double real)
+{
+    ScriptValue value = {VALUE_REAL, 0, real};
+    list.SetVar(Code_Variable_Find(name), -1, &value);
+}
+
+inline std::string TextOf(const ScriptValue& value)
+{
+    const char* text = Value_GetText(&value);
+    return text != nullptr ? text : "";
+}
+
+// What one run left behind.
+struct RunOutcome {
+    bool failed = false;       // an error stopped the program
+    std::string error;         // its text
+    ScriptValue result = {VALUE_REAL, 0, -12345.0}; // untouched unless the program handed a value back
+    int32_t leftOnStack = 0;
+
+    RunOutcome() = default;
+    RunOutcome(const RunOutcome&) = delete;
+    RunOutcome& operator=(const RunOutcome&) = delete;
+    RunOutcome(RunOutcome&& other) noexcept : failed(other.failed), error(other.error), result(other.result),
+                                              leftOnStack(other.leftOnStack)
+    {
+        other.result = ScriptValue{VALUE_REAL, 0, 0.0};
+    }
+    ~RunOutcome() { Value_Free(&result); }
+
+    bool Untouched() const { return Value_GetKind(&result) == VALUE_REAL && result.real == -12345.0; }
+    double Real() const { return result.real; }
+    std::string Text() const { return TextOf(result); }
+};
+
+// Runs a code buffer quietly: an error stops the run instead of the process.
+inline RunOutcome RunQuietly(const VMBuffer* code, CInstance* self, CInstance* other, bool withResult = true,
+                             const VMBuffer* debugInfo = nullptr, const char* text = "")
+{
+    RunOutcome outcome;
+    uint8_t savedQuiet = Debug_EvaluatingExpression;
+    Debug_EvaluatingExpression = 1;
+    g_VMEvaluationFailed = 0;
+    g_VMEvaluationError.clear();
+    VM_Exec("test", self, other, code, withResult ? &outcome.result : nullptr, debugInfo, text);
+    Debug_EvaluatingExpression = savedQuiet;
+    outcome.failed = g_VMEvaluationFailed != 0;
+    outcome.error = g_VMEvaluationError;
+    outcome.leftOnStack = VM_LastRunStackBytes();
+    return outcome;
+}
+
+// Assembles and keeps the code; runs it quietly (errors stop the run instead of the process).
+class Program {
+public:
+    explicit Program(const std::string& source)
+    {
+        m_Ok = VM_Assemble(source.c_str(), m_Assembly);
+        EXPECT_TRUE(m_Ok) << m_Assembly.error << "\n" << source;
+    }
+    const VMBuffer* Code() const { return m_Assembly.code.get(); }
+    VMAssembly& Assembly() { return m_Assembly; }
+
+    RunOutcome Run(CInstance* self = nullptr, CInstance* other = nullptr, bool withResult = true) const
+    {
+        if (!m_Ok) return RunOutcome();
+        return RunQuietly(m_Assembly.code.get(), self, other, withResult);
+    }
+
+private:
+    VMAssembly m_Assembly;
+    bool m_Ok = false;
+};
+
+inline RunOutcome RunProgram(const std::string& source, CInstance* self = nullptr, CInstance* other = nullptr)
+{
+    Program program(source);
+    return program.Run(self, other);
+}
+
+// Scripts made of assembled programs, reached through the interpreter's script access for as long as
+// the table lives. Script i is callable 100000 + i.
+class ScriptTable {
+public:
+    ScriptTable() : m_Saved(g_VMScripts)
+    {
+        s_Current = this;
+        g_VMScripts = VMScriptAccess{Exists, Code, Name};
+    }
+    ~ScriptTable()
+    {
+        g_VMScripts = m_Saved;
+        s_Current = nullptr;
+    }
+    ScriptTable(const ScriptTable&) = delete;
+    ScriptTable& operator=(const ScriptTable&) = delete;
+
+    // Adds a script; an empty source makes a script without bytecode. Answers its callable id.
+    int32_t Add(const std::string& name, const std::string& source)
+    {
+        auto entry = std::make_unique<Entry>();
+        entry->name = name;
+        entry->code = std::make_unique<CCode>("", false);
+        if (!source.empty()) {
+            EXPECT_TRUE(VM_Assemble(source.c_str(), entry->assembly)) << entry->assembly.error;
+            entry->code->m_pCode = entry->assembly.code.release();
+        }
+        entry->code->m_Compiled = 1;
+        entry->code->SetName(name.c_str());
+        m_Entries.push_back(std::move(entry));
+        return CALLABLE_SCRIPT_BASE + static_cast<int32_t>(m_Entries.size()) - 1;
+    }
+
+private:
+    struct Entry {
+        std::string name;
+        VMAssembly assembly; // owns the string table the code refers to
+        std::unique_ptr<CCode> code;
+    };
+
+    static bool Exists(int32_t index)
+    {
+        return s_Current != nullptr && index >= 0 && index < static_cast<int32_t>(s_Current->m_Entries.size());
+    }
+    static CCode* Code(int32_t index) { return Exists(index) ? s_Current->m_Entries[index]->code.get() : nullptr; }
+    static const char* Name(int32_t index) { return Exists(index) ? s_Current->m_Entries[index]->name.c_str() : "<undefined>"; }
+
+    static inline ScriptTable* s_Current = nullptr;
+    VMScriptAccess m_Saved;
+    std::vector<std::unique_ptr<Entry>> m_Entries;
+};
+
+// What the recording built-ins saw at their last call.
+struct CallRecord {
+    int32_t calls = 0;
+    int32_t argc = -1;
+    std::vector<double> reals;
+    std::vector<std::string> texts;
+    CInstance* self = nullptr;
+    CInstance* other = nullptr;
+    int32_t argumentCount = -1; // the script argument count at the call
+    std::vector<double> slots; // the 16 script argument slots at the call (reals)
+};
+inline CallRecord& LastCall()
+{
+    static CallRecord record;
+    return record;
+}
+
+// vmtest_record(...): records its arguments and answers the sum of the reals.
+inline void RecordRoutine(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args)
+{
+    CallRecord& record = LastCall();
+    ++record.calls;
+    record.argc = argc;
+    record.self = self;
+    record.other = other;
+    record.reals.clear();
+    record.texts.clear();
+    double sum = 0;
+    for (int32_t i = 0; i < argc; ++i) {
+        record.reals.push_back(args[i].real);
+        record.texts.push_back(TextOf(args[i]));
+        sum += args[i].real;
+    }
+    record.argumentCount = g_ScriptArgumentCount;
+    record.slots.clear();
+    for (const ScriptValue& slot : g_ScriptArguments) record.slots.push_back(slot.real);
+    result->real = sum;
+}
+
+// vmtest_arg(n): the script argument slot n, copied.
+inline void ArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    int32_t slot = static_cast<int32_t>(args[0].real);
+    Value_Copy(result, &g_ScriptArguments[slot]);
+}
+
+// vmtest_text(): a fresh string result.
+inline void TextRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
+{
+    Value_SetText(result, "made by a routine");
+}
+
+// vmtest_self(): the identifier of the fake self instance (-1 without one).
+inline void SelfRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue*)
+{
+    result->real = self != nullptr ? AsFake(self)->id : -1;
+}
+
+// vmtest_other(): the identifier of the fake other instance.
+inline void OtherRoutine(ScriptValue* result, CInstance*, CInstance* other, int32_t, ScriptValue*)
+{
+    result->real = other != nullptr ? AsFake(other)->id : -1;
+}
+
+// Registers the test built-ins once per process.
+inline void RegisterTestFunctions()
+{
+    int32_t id = -1;
+    if (Code_Function_Find("vmtest_record", &id)) return;
+    Function_Add("vmtest_record", RecordRoutine, FUNCTION_ARGS_ANY);
+    Function_Add("vmtest_arg", ArgumentRoutine, 1);
+    Function_Add("vmtest_text", TextRoutine, 0);
+    Function_Add("vmtest_self", SelfRoutine, 0);
+    Function_Add("vmtest_other", OtherRoutine, 0);
+}
+
+// Every test starts from a clean slate of globals, arguments and recordings.
+class InterpreterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScriptHeap_Init();
+        RegisterTestFunctions();
+        Variable_Init();
+        Code_FreeScriptArguments();
+        g_ScriptArgumentCount = 0;
+        LastCall() = CallRecord();
+    }
+    void TearDown() override { Code_FreeScriptArguments(); }
+
+    double Global(const char* name) { return RealOf(*Variable_GlobalList(), name); }
+};
+
+} // namespace vmtest

@@ -1,0 +1,331 @@
+// The code, variables, functions, texture and texture-page chunks: entries checked, identifiers
+// linked along their chains and never written outside the code, pages tied to textures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "GameFileTestSupport.h"
+#include "code/Code_Function.h"
+#include "code/Code_Object.h"
+#include "gamebuild/GameBuild_DebugInfo.h"
+#include "gamefile/GameFile_Code.h"
+#include "gamefile/GameFile_DebugInfo.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Strings.h"
+#include "gamefile/GameFile_Textures.h"
+#include "graphics/Graphics_Texture.h"
+#include "script/Script_Table.h"
+#include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Names.h"
+
+namespace {
+
+void Nothing(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
+bool ReadNothing(CInstance*, int32_t, ScriptValue*) { return true; }
+
+class CodeChunkTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        static bool registered = false;
+        if (!registered) {
+            Function_Add("link_fn", Nothing, FUNCTION_ARGS_ANY);
+            Function_Add("link_other_fn", Nothing, FUNCTION_ARGS_ANY);
+            Variable_BuiltIn_Add("link_builtin", ReadNothing, nullptr, false);
+            registered = true;
+        }
+        GameHeader_Clear();
+        g_GameOptions = GameOptions();
+        g_PrePassFailed = false;
+    }
+    void TearDown() override
+    {
+        g_TextureFromBlob = Texture_CreateFromBlob;
+        Script_Reset();
+        Code_ClearEntries();
+        Code_ClearFileRanges();
+    }
+
+    bool Load(const std::vector<uint8_t>& bytes)
+    {
+        m_Log.Clear();
+        g_CompiledCode = false;
+        LoadInto(m_File, bytes);
+        LoadGameCode(m_File);
+        return LoadGameChunks(m_File);
+    }
+
+    // A compiled game whose scripts are the assembly texts, in order.
+    static gamebuild::GameDesc Assembled(std::vector<std::string> texts)
+    {
+        gamebuild::GameDesc game;
+        game.compiledCode = true;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            gamebuild::ScriptDesc script;
+            script.name = "scr_" + std::to_string(i);
+            script.code.assembly = texts[i];
+            script.code.isAssembly = true;
+            game.scripts.push_back(script);
+        }
+        return game;
+    }
+
+    // The word at byte `at` of code entry `entry`, as loaded.
+    uint32_t LoadedWord(int32_t entry, uint32_t at) const
+    {
+        const CodeEntry* code = Code_GetEntry(entry);
+        uint32_t word = 0;
+        std::memcpy(&word, code->words + at, 4);
+        return word;
+    }
+
+    // File offset of entry `index`'s bytecode in the built bytes.
+    static uint32_t EntryCode(const std::vector<uint8_t>& bytes, uint32_t index)
+    {
+        return ReadWord(bytes, FindChunk(bytes, "CODE") + 12 + 4 * index) + 8;
+    }
+
+    GameFile m_File;
+    CapturedLog m_Log;
+};
+
+const char* const VARIABLES = "push.v self.x\n"          // operand: x with bits 29 and 31
+                              "push.v stack.y[]\n"       // operand: y alone
+                              "pop.v.v global.x\n"
+                              "push.v self.link_builtin\n";
+
+TEST_F(CodeChunkTest, VariableChainsAreLinkedForwardsAndBackwardsKeepingTheTopBits)
+{
+    for (bool backward : {false, true}) {
+        gamebuild::GameDesc game = Assembled({VARIABLES, "push.v other.x\npopz.v\n"});
+        game.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+        uint32_t x = static_cast<uint32_t>(Code_Variable_Find("x"));
+        uint32_t y = static_cast<uint32_t>(Code_Variable_Find("y"));
+        uint32_t builtin = static_cast<uint32_t>(Variable_BuiltIn_Find("link_builtin"));
+        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 4)) << backward;
+        EXPECT_EQ(y, LoadedWord(0, 12));
+        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 20));
+        EXPECT_EQ(0xA0000000u | builtin, LoadedWord(0, 28));
+        EXPECT_EQ(0xA0000000u | x, LoadedWord(1, 4));
+    }
+}
+
+TEST_F(CodeChunkTest, FunctionChainsOverwriteTheWholeOperand)
+{
+    gamebuild::GameDesc game = Assembled({"call.i link_fn 0\npopz.v\ncall.i scr_1 2\npopz.v\n", "call.i link_fn 1\n"});
+    for (bool backward : {false, true}) {
+        game.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+        int32_t id = -1;
+        ASSERT_TRUE(Code_Function_Find("link_fn", &id));
+        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(0, 4));
+        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(1, 4));
+        EXPECT_EQ(100001u, LoadedWord(0, 16)); // scripts resolve first, 100000 + their index
+        EXPECT_EQ(0xDA020002u, LoadedWord(0, 12));
+    }
+}
+
+TEST_F(CodeChunkTest, AChainThatLeavesTheCodeIsRefusedWithoutWritingThere)
+{
+    std::vector<uint8_t> bytes = BuildBytes(Assembled({VARIABLES}));
+    size_t vari = FindChunk(bytes, "VARI");
+    size_t strings = FindChunk(bytes, "STRG");
+    // The first record's first reference into the strings chunk.
+    WriteWord(bytes, vari + 8 + 8, static_cast<uint32_t>(strings + 8));
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(m_Log.Has("VARI: entry 0: a reference lies outside the code")) << m_Log.Text();
+    uint32_t before = ReadWord(bytes, strings + 12);
+    uint32_t after = 0;
+    m_File.U32(static_cast<uint32_t>(strings + 12), after);
+    EXPECT_EQ(before, after);
+
+    // A distance that walks off the entry after the first link.
+    bytes = BuildBytes(Assembled({VARIABLES}));
+    uint32_t code = EntryCode(bytes, 0);
+    WriteWord(bytes, code + 4, 0xA0000000u | 0x0FFFFFF0u);
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(m_Log.Has("a reference lies outside the code")) << m_Log.Text();
+
+    // More references than the code could hold.
+    bytes = BuildBytes(Assembled({VARIABLES}));
+    WriteWord(bytes, FindChunk(bytes, "VARI") + 8 + 4, 1000);
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(m_Log.Has("it counts more references than the code holds")) << m_Log.Text();
+}
+
+TEST_F(CodeChunkTest, LinkingThatWouldBreakCheckedCodeIsRefused)
+{
+    // The reference is moved onto the word before the last push.i, whose word then takes the
+    // built-in's small identifier: a push of a double, whose operand would run past the code.
+    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.v self.link_builtin\npopz.v\npush.i 7\n"}));
+    uint32_t code = EntryCode(bytes, 0);
+    size_t vari = FindChunk(bytes, "VARI");
+    WriteWord(bytes, vari + 8 + 8, code + 8);
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
+}
+
+TEST_F(CodeChunkTest, LinkRecordsWithoutNameOrPastTheLastWholeRecord)
+{
+    gamebuild::GameDesc game = Assembled({"push.e 1\npopz.i\n"});
+    game.rawChunks = {{"VARI", Words({0, 0, 0, 0x11223344})}};
+    game.chunkOrder = {"GEN8", "OPTN", "SCPT", "CODE", "VARI", "FUNC", "STRG"};
+    EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+    EXPECT_TRUE(m_Log.Has("VARI: the 4 bytes after the last whole record are left out\n"));
+
+    game.rawChunks = {{"VARI", Words({0, 1, 0})}};
+    EXPECT_FALSE(Load(BuildBytes(game)));
+    EXPECT_TRUE(m_Log.Has("VARI: entry 0: it has references but no name")) << m_Log.Text();
+}
+
+TEST_F(CodeChunkTest, AnUnknownFunctionNameEndsTheLoadWithExitCode1)
+{
+    std::vector<uint8_t> bytes = BuildBytes(Assembled({"call.i link_other_fn 0\n"}));
+    std::string text(bytes.begin(), bytes.end());
+    size_t name = text.find("link_other_fn");
+    ASSERT_NE(std::string::npos, name);
+    bytes[name + 5] = 'x'; // "link_xther_fn" names nothing
+    struct ToStandardError : tagIConsole {
+        bool Setup(int32_t, int32_t) override { return true; }
+        void Output(const char* format, ...) override
+        {
+            va_list args;
+            va_start(args, format);
+            std::vfprintf(stderr, format, args);
+            va_end(args);
+        }
+    };
+    EXPECT_EXIT(
+        {
+            static ToStandardError console;
+            ScriptConsole = &console;
+            g_GameOptions.showErrors = false;
+            Load(bytes);
+        },
+        testing::ExitedWithCode(1), "ERROR!!! :: Error on load\nUnable to find function link_xther_fn\n");
+}
+
+TEST_F(CodeChunkTest, EntriesAreCheckedAndMayBeEmpty)
+{
+    ASSERT_TRUE(Load(BuildBytes(Assembled({"", "push.s \"hello\"\npopz.s\n"})))) << m_Log.Text();
+    ASSERT_EQ(2, Code_EntryCount());
+    EXPECT_EQ(0, Code_GetEntry(0)->length);
+    EXPECT_STREQ("Script.scr_0", Code_GetEntry(0)->name);
+    // The strings chunk follows the code chunk; the operand is an index into its table.
+    EXPECT_STREQ("hello", StringTable_Get(m_File, static_cast<int32_t>(LoadedWord(1, 4))));
+
+    EXPECT_FALSE(Load(BuildBytes(Assembled({".word 0xB7000064\n"}))));
+    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
+    EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read"));
+
+    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.e 1\npopz.i\n"}));
+    WriteWord(bytes, EntryCode(bytes, 0) - 4, 4000);
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_TRUE(m_Log.Has("CODE: entry 0: its bytecode runs past the chunk")) << m_Log.Text();
+}
+
+TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)
+{
+    ASSERT_TRUE(Load(BuildBytes(Assembled({"push.e 1\npopz.i\npush.e 2\npopz.i\n"}))));
+    std::vector<gamebuild::DebugCodeDesc> entries(1);
+    entries[0].source = "a = 1;\nb = 2;";
+    entries[0].lines = {{0, 0}, {8, 7}};
+    std::vector<uint8_t> debugBytes;
+    std::string errors;
+    ASSERT_TRUE(gamebuild::BuildDebugInfoFile(entries, debugBytes, errors)) << errors;
+    GameFile debug;
+    LoadInto(debug, debugBytes);
+    LoadDebugInfo(debug);
+    CCode* code = CCode::CCode_Compiled(0, false);
+    EXPECT_STREQ("a = 1;\nb = 2;", code->GetText());
+    ASSERT_NE(nullptr, code->m_pDebugInfo);
+    EXPECT_EQ(16, code->m_pDebugInfo->m_Size); // two pairs: the table's count is of words
+    delete code;
+    DebugInfo_Clear();
+    code = CCode::CCode_Compiled(0, false);
+    EXPECT_STREQ("", code->GetText());
+    EXPECT_EQ(nullptr, code->m_pDebugInfo);
+    delete code;
+}
+
+// ---- textures and texture pages ------------------------------------------------------------------
+
+struct BlobCall {
+    int32_t size;
+    int32_t flag;
+};
+std::vector<BlobCall> g_BlobCalls;
+
+int32_t FakeTexture(const uint8_t*, int32_t size, int32_t flag)
+{
+    g_BlobCalls.push_back({size, flag});
+    return 40 + static_cast<int32_t>(g_BlobCalls.size());
+}
+
+// A page record: x, y, width, height, offsets, crop size, frame size, texture.
+void Page(gamebuild::ImageWriter& image, int16_t texture)
+{
+    for (int16_t field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) image.U16(static_cast<uint16_t>(field));
+    image.U16(static_cast<uint16_t>(texture));
+}
+
+TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
+{
+    gamebuild::ImageWriter image;
+    gamebuild::WriteHeaderChunk(image, gamebuild::HeaderDesc());
+    image.BeginChunk("TPAG");
+    image.U32(4);
+    uint32_t table = image.Position();
+    image.Zeros(16);
+    std::vector<uint32_t> pages;
+    for (int16_t texture : {1, 0, -1, 5}) {
+        pages.push_back(image.Position());
+        image.PatchU32(table + 4 * static_cast<uint32_t>(pages.size() - 1), image.Position());
+        Page(image, texture);
+    }
+    image.EndChunk();
+    image.BeginChunk("TXTR");
+    uint32_t txtrBody = image.Position();
+    image.U32(2);
+    image.U32(txtrBody + 12);
+    image.U32(txtrBody + 20);
+    image.U32(1);                // entry 0: flags, blob
+    image.U32(txtrBody + 28);
+    image.U32(2);                // entry 1: bit 0 clear
+    image.U32(txtrBody + 32);
+    image.Bytes({'P', 'N', 'G', '0', 'J', 'P', 'G', '1', '2', '3'});
+    uint32_t txtrEnd = image.Position();
+    image.EndChunk();
+    gamebuild::WriteStringsChunk(image);
+    std::vector<uint8_t> bytes;
+    std::string errors;
+    ASSERT_TRUE(image.Finish(bytes, errors)) << errors;
+
+    g_BlobCalls.clear();
+    g_TextureFromBlob = FakeTexture;
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    ASSERT_EQ(2u, g_BlobCalls.size());
+    // Each blob runs to the end of its chunk, not past it.
+    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 28)), g_BlobCalls[0].size);
+    EXPECT_EQ(1, g_BlobCalls[0].flag);
+    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 32)), g_BlobCalls[1].size);
+    EXPECT_EQ(0, g_BlobCalls[1].flag);
+    EXPECT_EQ(41, TextureChunk_Id(0));
+
+    ASSERT_EQ(4, TexturePage_Count());
+    EXPECT_EQ(42, TexturePage_AtOffset(pages[0])->texture);
+    EXPECT_EQ(41, TexturePage_AtOffset(pages[1])->texture);
+    EXPECT_EQ(-1, TexturePage_AtOffset(pages[2])->texture);
+    EXPECT_EQ(-1, TexturePage_AtOffset(pages[3])->texture); // index 5 names no entry: draws nothing
+    EXPECT_EQ(2u, m_Log.Count("what!!!!\n"));
+    EXPECT_EQ(3, TexturePage_AtOffset(pages[0])->width);
+    EXPECT_EQ(10, TexturePage_AtOffset(pages[0])->frameHeight);
+    EXPECT_EQ(-1, TexturePage_IndexAt(pages[0] + 2));
+    EXPECT_EQ(nullptr, TexturePage_Get(4));
+}
+
+} // namespace

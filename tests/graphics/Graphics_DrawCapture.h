@@ -1,0 +1,93 @@
+// The vertices the 2D layer queued, read back from the recording device's buffers after a flush:
+// one record per draw call with its primitive type, texture and vertices.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "Graphics_FakeDevice.h"
+#include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Texture.h"
+
+namespace capture {
+
+struct Drawn {
+    int32_t type = 0;
+    uint32_t fvf = 0;
+    const void* texture = nullptr; // the device's texture object on stage 0
+    std::vector<TexturedVertex> v; // 24-byte layout
+    std::vector<ColouredVertex> c; // 16-byte layout
+    size_t Count() const { return fvf == 0x42 ? c.size() : v.size(); }
+};
+
+inline uint32_t VertexCount(int32_t type, uint32_t primitives)
+{
+    switch (type) {
+    case D3DPT_POINTLIST:
+        return primitives;
+    case D3DPT_LINELIST:
+        return primitives * 2;
+    case D3DPT_LINESTRIP:
+        return primitives + 1;
+    case D3DPT_TRIANGLELIST:
+        return primitives * 3;
+    default:
+        return primitives + 2;
+    }
+}
+
+// Flushes and reads every draw recorded since the log was last cleared.
+inline std::vector<Drawn> Draws()
+{
+    Graphics::Flush();
+    std::vector<Drawn> out;
+    for (const fake::Draw& d : fake::Recorded().draws) {
+        Drawn drawn;
+        drawn.type = d.type;
+        drawn.fvf = d.fvf;
+        drawn.texture = d.texture;
+        uint32_t count = VertexCount(d.type, d.primitives);
+        for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+            if (uint32_t(r->layout) != d.fvf || d.streamOffset / d.stride + count > uint32_t(r->capacity)) continue;
+            const uint8_t* bytes = static_cast<fake::Buffer*>(r->buffer)->bytes.data() + d.streamOffset;
+            if (d.stride == 24) {
+                drawn.v.resize(count);
+                std::memcpy(drawn.v.data(), bytes, count * 24);
+            } else {
+                drawn.c.resize(count);
+                std::memcpy(drawn.c.data(), bytes, count * 16);
+            }
+            break;
+        }
+        out.push_back(drawn);
+    }
+    fake::Recorded().draws.clear();
+    return out;
+}
+
+// A device of its own with the drawing state at its start values.
+class DrawTest : public fake::DeviceTest {
+  protected:
+    void SetUp() override
+    {
+        fake::DeviceTest::SetUp();
+        GR_3D_Start(false);
+        g_DrawDepth = 0.0f;
+        g_DrawOffsetX = 0.0f;
+        g_DrawOffsetY = 0.0f;
+        GR_Draw_SetAlpha(1.0);
+        GR_Draw_Set_Colour(0);
+        GR_Draw_InitCirclePrecision();
+        fake::Recorded().draws.clear();
+    }
+    void TearDown() override
+    {
+        Texture_FreeAll();
+        fake::DeviceTest::TearDown();
+    }
+};
+
+} // namespace capture

@@ -1,0 +1,104 @@
+// The event object lists and the collision pairs.
+#include <gtest/gtest.h>
+
+#include "ObjectTestSupport.h"
+
+using namespace objecttest;
+
+namespace {
+
+class ObjectListsTest : public ObjectTest {};
+
+std::vector<int32_t> List(int32_t type, int32_t subtype)
+{
+    const int32_t* objects = ObjectLists_Objects(type, subtype);
+    return std::vector<int32_t>(objects, objects + ObjectLists_Count(type, subtype));
+}
+
+std::vector<std::pair<int32_t, int32_t>> Pairs()
+{
+    std::vector<std::pair<int32_t, int32_t>> pairs;
+    for (int32_t i = 0; i < g_CollisionPairCount; ++i) pairs.emplace_back(g_CollisionPairs[i].lower, g_CollisionPairs[i].higher);
+    return pairs;
+}
+
+TEST_F(ObjectListsTest, ListsHoldEveryObjectThatHandlesTheEventItselfOrThroughAParent)
+{
+    int32_t parent = AddObject();
+    int32_t loner = AddObject();
+    int32_t child = AddObject(parent);
+    SetHandler(parent, 0, 0, "");
+    SetHandler(loner, 3, 2, "");
+    SetHandler(child, 2, 11, "");
+    SetHandler(parent, 7, 25, "");
+    ObjectLists_Build();
+    EXPECT_EQ((std::vector<int32_t>{parent, child}), List(0, 0));
+    EXPECT_EQ((std::vector<int32_t>{loner}), List(3, 2));
+    EXPECT_EQ((std::vector<int32_t>{child}), List(2, 11));
+    EXPECT_EQ((std::vector<int32_t>{parent, child}), List(7, 25));
+    EXPECT_EQ(0, ObjectLists_Count(1, 0));
+    EXPECT_EQ(0, ObjectLists_Count(12, 0));
+    EXPECT_EQ(0, ObjectLists_Count(0, 256));
+
+    // Removing the last create handler takes both objects out of the list on the next build.
+    EXPECT_TRUE(Object_Data(parent)->ClearEvent(0, 0));
+    ObjectLists_Build();
+    EXPECT_EQ(0, ObjectLists_Count(0, 0));
+}
+
+TEST_F(ObjectListsTest, OnlyTheBuiltSubtypesOfEachTypeAreListed)
+{
+    int32_t object = AddObject();
+    SetHandler(object, 5, 200, "");
+    SetHandler(object, 5, 128, "");
+    SetHandler(object, 3, 17, "");
+    SetHandler(object, 2, 13, "");
+    SetHandler(object, 8, 64, "");
+    SetHandler(object, 11, 0, "");
+    ObjectLists_Build();
+    EXPECT_EQ(0, ObjectLists_Count(5, 200));
+    EXPECT_EQ(1, ObjectLists_Count(5, 128));
+    EXPECT_EQ(0, ObjectLists_Count(3, 17));
+    EXPECT_EQ(0, ObjectLists_Count(2, 13));
+    EXPECT_EQ(0, ObjectLists_Count(8, 64));
+    EXPECT_EQ(0, ObjectLists_Count(11, 0));
+}
+
+TEST_F(ObjectListsTest, ListsGrowPastTheirCapacityAndKeepAscendingOrder)
+{
+    for (int32_t i = 0; i < 12; ++i) {
+        AddObject();
+        SetHandler(i, 3, 0, "");
+    }
+    Object_Delete(4);
+    ObjectLists_Build();
+    std::vector<int32_t> expected = {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11};
+    EXPECT_EQ(expected, List(3, 0));
+    EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
+    // A rebuild keeps the arrays and only resets the counts.
+    ObjectLists_Build();
+    EXPECT_EQ(expected, List(3, 0));
+    EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
+    ObjectLists_Free();
+    EXPECT_EQ(0, g_EventObjectLists[3][0].capacity);
+    EXPECT_EQ(nullptr, g_EventObjectLists[3][0].objects);
+}
+
+TEST_F(ObjectListsTest, CollisionPairsAreRecordedOnceWithTheLowerIndexFirst)
+{
+    for (int32_t i = 0; i < 9; ++i) AddObject();
+    SetHandler(3, 4, 7, "");
+    SetHandler(7, 4, 3, "");
+    SetHandler(5, 4, 5, "");
+    // 1 and 6 inherit 2's handler for 0; 8's handler for 2 also catches 2's children 1 and 6.
+    Object_Data(6)->m_ParentIndex = 2;
+    Object_Data(1)->m_ParentIndex = 2;
+    Object_LinkParents();
+    SetHandler(8, 4, 2, "");
+    SetHandler(2, 4, 0, "");
+    ObjectLists_Build();
+    EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {0, 2}, {3, 7}, {5, 5}, {0, 6}, {1, 8}, {2, 8}, {6, 8}}), Pairs());
+    EXPECT_EQ(0, ObjectLists_Count(4, 7));
+}
+
+} // namespace

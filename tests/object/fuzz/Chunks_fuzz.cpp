@@ -1,0 +1,115 @@
+// Game files through the code, variables, functions, scripts, objects, texture and texture-page
+// readers, then the preparation of compiled code and the event object lists: whatever the counts,
+// offsets, chains and subtypes say, nothing is read or written outside the file and no parent walk
+// runs away.
+//
+// An unknown function name ends the program by design, so the functions chunks are linked by the
+// target itself, and only when every name in them resolves.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "code/Code_Function.h"
+#include "code/Code_Object.h"
+#include "gamefile/GameFile_Code.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "gamefile/GameFile_Textures.h"
+#include "gamefile/GameFile_View.h"
+#include "object/Object_Class.h"
+#include "object/Object_Lists.h"
+#include "object/Object_Table.h"
+#include "run/Run_Event.h"
+#include "run/Run_Globals.h"
+#include "script/Script_Table.h"
+
+#include "../../gamefile/fuzz/GameFile_FuzzSupport.h"
+
+namespace {
+
+struct SilentConsole : tagIConsole {
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char*, ...) override {}
+};
+
+void Nothing(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
+
+// No graphics device here: a blob becomes a texture number as long as its bytes can be read.
+int32_t CountedTexture(const uint8_t* data, int32_t size, int32_t flag)
+{
+    static int32_t made = 0;
+    uint32_t sum = static_cast<uint32_t>(flag);
+    for (int32_t i = 0; i < size && i < 16; ++i) sum += data[i];
+    return static_cast<int32_t>(sum & 0x7F) + made++ % 3;
+}
+
+void Setup()
+{
+    static SilentConsole silent;
+    MainConsole = &silent;
+    ScriptConsole = &silent;
+    g_GameOptions.showErrors = false;
+    Function_Add("fuzz_fn", Nothing, FUNCTION_ARGS_ANY);
+    g_TextureFromBlob = CountedTexture;
+}
+
+bool EveryNameResolves(const GameFile& file, const GameFileChunk& chunk)
+{
+    for (uint32_t at = chunk.body; at + 12 <= chunk.body + chunk.length; at += 12) {
+        uint32_t offset = 0;
+        const char* name = nullptr;
+        int32_t id = -1;
+        file.U32(at, offset);
+        if (!file.String(offset, name)) return true; // refused by the reader before any lookup
+        if (name != nullptr && !Code_Function_Find(name, &id)) return false;
+    }
+    return true;
+}
+
+void Clear()
+{
+    Object_ResetTable();
+    ObjectLists_Free();
+    Script_Reset();
+    Code_ClearEntries();
+    Code_ClearFileRanges();
+    TexturePage_Clear();
+    GameHeader_Clear();
+    Options_FreeConstants();
+    g_RunRequest = RUN_REQUEST_NONE;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static bool ready = (Setup(), true);
+    (void)ready;
+    std::vector<uint8_t> bytes(data, data + size);
+    GameFile file;
+    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
+    std::vector<GameFileChunk> functions = TakeFunctionChunks(file, bytes);
+    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
+
+    g_CompiledCode = false;
+    GameHeader_Clear();
+    LoadGameCode(file);
+    bool loaded = LoadGameChunks(file);
+    for (const GameFileChunk& chunk : functions)
+        if (EveryNameResolves(file, chunk)) loaded = FUNC_Load(file, chunk.body, chunk.length) && loaded;
+
+    if (loaded && g_CompiledCode) {
+        Script_Prepare();
+        Object_Prepare();
+        // The pairs are quadratic in the object count; the readers are what is fuzzed here.
+        if (Object_Count() <= 256) ObjectLists_Build();
+        for (int32_t i = 0; i < Object_Count(); ++i) Event_FindHandler(i, 4, (i * 7) % (Object_Count() + 1), nullptr);
+    }
+    TexturePage_Count();
+    Clear();
+    return 0;
+}

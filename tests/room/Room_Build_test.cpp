@@ -1,0 +1,114 @@
+// Rooms described in a manifest, built by the builder and read back by the run-time; room names in
+// game code in both code forms.
+#include "RoomTestSupport.h"
+
+#include "gamebuild/GameBuild_Manifest.h"
+#include "room/Room_Definition.h"
+
+using namespace roomtest;
+
+namespace {
+
+const char* const MANIFEST = R"({
+  "header": {"roomOrder": [1, 0]},
+  "rooms": [
+    {"name": "room_a", "caption": null, "width": 320, "height": 200, "speed": 60, "persistent": true,
+     "colour": "0x00FF00", "showColour": false, "enableViews": true, "physics": true, "gravityY": -3.5,
+     "source": "test_note(\"room code\");",
+     "backgrounds": [null, {"visible": 1, "background": 4, "x": 8}],
+     "views": [{"visible": 1, "wport": 100, "object": 2}],
+     "instances": [{"object": "obj_b", "x": 5, "y": 6, "xscale": 2.5, "colour": "0x80112233", "source": "v = 1;"},
+                   null, {"object": 0, "id": 100500}],
+     "tiles": [{"background": 1, "depth": -4, "yscale": 0.5}]},
+    {"name": "room_b"}
+  ],
+  "objects": [{"name": "obj_a"}, {"name": "obj_b"}]
+})";
+
+TEST_F(RoomTest, AManifestsRoomsAreBuiltAndRead)
+{
+    gamebuild::GameDesc game;
+    std::string errors;
+    ASSERT_TRUE(gamebuild::ReadManifest(MANIFEST, ".", game, errors)) << errors;
+    ASSERT_EQ(2u, game.rooms.size());
+    EXPECT_EQ(1, game.rooms[0].instances[0].object) << "objects named before or after the rooms";
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+
+    CRoom* room = Room_Get(0);
+    ASSERT_NE(nullptr, room);
+    EXPECT_EQ(nullptr, room->m_pCaption);
+    EXPECT_EQ(320, room->m_Width);
+    EXPECT_EQ(60, room->m_Speed);
+    EXPECT_EQ(0x00FF00u, room->m_Colour);
+    EXPECT_EQ(0u, room->m_ShowColour);
+    EXPECT_EQ(-3, room->m_GravityY);
+    EXPECT_EQ(-1, room->m_Backgrounds[0].index);
+    EXPECT_EQ(4, room->m_Backgrounds[1].index);
+    EXPECT_EQ(8.0f, room->m_Backgrounds[1].x);
+    EXPECT_EQ(100, room->m_Views[0].wport);
+    EXPECT_EQ(2, room->m_Views[0].object);
+    ASSERT_NE(nullptr, room->m_pCreationCode);
+
+    const RoomDefinition& definition = *room->m_pDefinition;
+    ASSERT_EQ(3u, definition.instances.size());
+    EXPECT_EQ(100001, definition.instances[0].id) << "the next id after the header's counter";
+    EXPECT_EQ(2.5f, definition.instances[0].xscale);
+    EXPECT_EQ(0x80112233u, definition.instances[0].colour);
+    EXPECT_NE(nullptr, definition.instances[0].code);
+    EXPECT_FALSE(definition.instances[1].present);
+    EXPECT_EQ(100500, definition.instances[2].id);
+    EXPECT_EQ(nullptr, definition.instances[2].code);
+    EXPECT_EQ(100001, g_InstanceIdCounter) << "the header's counter covers the ids given";
+    ASSERT_EQ(1u, definition.tiles.size());
+    EXPECT_EQ(-4, definition.tiles[0].depth);
+    EXPECT_EQ(0.5f, definition.tiles[0].yscale);
+    EXPECT_EQ(10000001, definition.tiles[0].id);
+    EXPECT_EQ(1, Room_First());
+}
+
+TEST_F(RoomTest, ManifestMistakesInRoomsAreNamedByTheirPlace)
+{
+    gamebuild::GameDesc game;
+    std::string errors;
+    EXPECT_FALSE(gamebuild::ReadManifest(R"({"rooms": [{"name": "r", "colour": "red", "shape": 1,
+        "views": [{"xview": 1.5}], "instances": [{"object": "obj_none"}], "tiles": [3]}]})",
+                                         ".", game, errors));
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].colour: expected a whole number")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].shape: unknown key")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].views[0].xview: expected a whole number")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].instances[0].object: no object is named obj_none")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].tiles[0]: expected an object")) << errors;
+
+    gamebuild::GameDesc source;
+    source.rooms = {Room("r", {Placed(0)})};
+    source.rooms[0].instances[0].hasCode = true;
+    source.rooms[0].instances[0].code.isAssembly = true;
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(gamebuild::BuildGame(source, bytes, errors));
+    EXPECT_NE(std::string::npos, errors.find("rooms[0].instances[0]: assembly needs a game of compiled code")) << errors;
+}
+
+class RoomNamesInCode : public PlayedGameTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(RoomNamesInCode, NameTheRoomIndex)
+{
+    gamebuild::GameDesc game;
+    game.compiledCode = GetParam();
+    gamebuild::ObjectDesc object = Object("obj");
+    object.events = {Event(0, 0, "test_note(room_b, room_a);")};
+    game.objects = {object};
+    gamebuild::RoomDesc first = Room("room_a", {Placed(0, 0, 0, "test_note(\"placed in\", room_a);")});
+    first.hasCode = true;
+    first.code.source = "test_goto(room_b);";
+    game.rooms = {first, Room("room_b")};
+    game.header.roomOrder = {0, 1};
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    EXPECT_EQ((std::vector<std::string>{"100001 placed in 0", "100001 1 0"}), TakeNotes());
+    Tick();
+    EXPECT_EQ(1, g_CurrentRoomIndex);
+}
+
+INSTANTIATE_TEST_SUITE_P(CodeForms, RoomNamesInCode, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Source"; });
+
+} // namespace

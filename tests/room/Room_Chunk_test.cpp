@@ -1,0 +1,268 @@
+// Reading the rooms chunk: a room's settings, layers, views, physics and lists, the header versions
+// before and after the physics words, and files whose rooms point outside themselves.
+#include "RoomTestSupport.h"
+
+#include "code/Code_Object.h"
+#include "physics/Physics_Placeholders.h"
+#include "room/Room_Definition.h"
+
+using namespace roomtest;
+
+namespace {
+
+gamebuild::RoomDesc DetailedRoom()
+{
+    gamebuild::RoomDesc room = Room("room_main", {Placed(0, 12, 34, "test_note(\"code\");")});
+    room.caption = "The Caption";
+    room.width = 800;
+    room.height = 600;
+    room.speed = 45;
+    room.persistent = true;
+    room.colour = 0x123456;
+    room.showColour = false;
+    room.enableViews = true;
+    gamebuild::RoomBackgroundDesc layer;
+    layer.visible = 1;
+    layer.foreground = 1;
+    layer.background = 3;
+    layer.x = 5;
+    layer.y = -6;
+    layer.htiled = 0;
+    layer.vtiled = 1;
+    layer.hspeed = 2;
+    layer.vspeed = -3;
+    layer.stretch = 1;
+    gamebuild::RoomBackgroundDesc empty;
+    empty.present = false;
+    room.backgrounds = {layer, empty, layer};
+    gamebuild::RoomViewDesc view;
+    view.visible = 1;
+    view.xview = 10;
+    view.yview = 20;
+    view.wview = 300;
+    view.hview = 200;
+    view.xport = 1;
+    view.yport = 2;
+    view.wport = 600;
+    view.hport = 400;
+    view.hborder = 64;
+    view.vborder = 48;
+    view.hspeed = 4;
+    view.vspeed = 5;
+    view.object = 0;
+    room.views = {view};
+    room.usesPhysics = true;
+    room.gravityX = -0.5f;
+    room.gravityY = 9.8f;
+    room.physicsScale = 0.05f;
+    gamebuild::RoomTileDesc tile;
+    tile.x = 7;
+    tile.depth = 100;
+    room.tiles = {tile};
+    return room;
+}
+
+gamebuild::GameDesc DetailedGame(int32_t version = 13)
+{
+    gamebuild::GameDesc game;
+    game.header.version = version;
+    game.header.hasSaveFolder = version >= 8; // older headers keep the room order there
+    game.objects = {Object("obj")};
+    gamebuild::RoomDesc second = Room("room_second");
+    second.hasCaption = false;
+    game.rooms = {DetailedRoom(), second};
+    game.header.roomOrder = {0, 1};
+    return game;
+}
+
+TEST_F(RoomTest, ARoomsSettingsLayersViewsAndPhysicsAreRead)
+{
+    ASSERT_TRUE(Load(DetailedGame())) << m_Log.Text();
+    CRoom* room = Room_Get(0);
+    ASSERT_NE(nullptr, room);
+    EXPECT_STREQ("room_main", room->m_pName);
+    EXPECT_STREQ("The Caption", room->m_pCaption);
+    EXPECT_EQ(800, room->m_Width);
+    EXPECT_EQ(600, room->m_Height);
+    EXPECT_EQ(45, room->m_Speed);
+    EXPECT_EQ(1u, room->m_Persistent);
+    EXPECT_EQ(0x123456u, room->m_Colour);
+    EXPECT_EQ(0u, room->m_ShowColour);
+    EXPECT_EQ(1u, room->m_EnableViews);
+
+    const RoomBackground& layer = room->m_Backgrounds[0];
+    EXPECT_EQ((std::vector<double>{1, 1, 3, 5, -6, 0, 1, 2, -3, 0xFFFFFF, 1}),
+              (std::vector<double>{layer.visible, layer.foreground, static_cast<double>(layer.index), layer.x, layer.y,
+                                   layer.htiled, layer.vtiled, layer.hspeed, layer.vspeed,
+                                   static_cast<double>(layer.blend), layer.alpha}));
+    EXPECT_EQ(1.0f, layer.xscale) << "stretched over a background that does not exist: no scale";
+    EXPECT_EQ(-1, room->m_Backgrounds[1].index) << "an empty entry leaves its layer as it was";
+    EXPECT_EQ(3, room->m_Backgrounds[2].index);
+    EXPECT_EQ(0, room->m_Backgrounds[2].htiled);
+    EXPECT_EQ(0, room->m_Backgrounds[3].visible);
+
+    const RoomView& v = room->m_Views[0];
+    EXPECT_EQ((std::vector<int32_t>{1, 10, 20, 300, 200, 1, 2, 600, 400, 64, 48, 4, 5, 0, -1}),
+              (std::vector<int32_t>{v.visible, v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport,
+                                    v.hborder, v.vborder, v.hspeed, v.vspeed, v.object, v.surface}));
+    EXPECT_EQ(0.0f, v.angle);
+    EXPECT_EQ(640, room->m_Views[1].wview) << "views past the list keep their defaults";
+
+    // Gravity is kept as whole numbers, toward zero, and so given to the world.
+    EXPECT_EQ(1, room->m_UsesPhysics);
+    EXPECT_EQ(0, room->m_GravityX);
+    EXPECT_EQ(9, room->m_GravityY);
+    EXPECT_FLOAT_EQ(0.05f, room->m_PhysicsScale);
+    ASSERT_NE(nullptr, room->m_pPhysicsWorld);
+    EXPECT_EQ(9.0f, room->m_pPhysicsWorld->m_GravityY);
+    EXPECT_EQ(45, room->m_pPhysicsWorld->m_RoomSpeed);
+
+    // The lists stay in the definition until the room starts; the record holds no tiles yet.
+    ASSERT_NE(nullptr, room->m_pDefinition);
+    ASSERT_EQ(1u, room->m_pDefinition->instances.size());
+    EXPECT_EQ(12, room->m_pDefinition->instances[0].x);
+    EXPECT_EQ(100001, room->m_pDefinition->instances[0].id);
+    ASSERT_NE(nullptr, room->m_pDefinition->instances[0].code);
+    EXPECT_EQ(0u, room->m_pDefinition->instances[0].code->m_Compiled) << "compiled when the game is prepared";
+    ASSERT_EQ(1u, room->m_pDefinition->tiles.size());
+    EXPECT_EQ(10000001, room->m_pDefinition->tiles[0].id);
+    EXPECT_EQ(0, room->m_TileCount);
+    EXPECT_EQ(nullptr, room->m_pCreationCode);
+
+    CRoom* second = Room_Get(1);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(nullptr, second->m_pCaption);
+    EXPECT_EQ(0, second->m_UsesPhysics);
+    EXPECT_EQ(nullptr, second->m_pPhysicsWorld);
+}
+
+TEST_F(RoomTest, HeadersBeforeVersion6HaveNoPhysicsWords)
+{
+    ASSERT_TRUE(Load(DetailedGame(5))) << m_Log.Text();
+    CRoom* room = Room_Get(0);
+    ASSERT_NE(nullptr, room);
+    EXPECT_EQ(0, room->m_UsesPhysics);
+    EXPECT_EQ(nullptr, room->m_pPhysicsWorld);
+    EXPECT_EQ(10, room->m_Views[0].xview);
+    EXPECT_STREQ("room_second", Room_GetName(1));
+}
+
+TEST_F(RoomTest, CreationCodeOfACompiledGameIsTheCodeEntry)
+{
+    gamebuild::GameDesc game = DetailedGame();
+    game.compiledCode = true;
+    game.rooms[1].hasCode = true;
+    game.rooms[1].code.source = "test_note(\"room\");";
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    CRoom* first = Room_Get(0);
+    CRoom* second = Room_Get(1);
+    EXPECT_EQ(nullptr, first->m_pCreationCode) << "code entry -1: none";
+    EXPECT_STREQ("", first->m_pCreationText);
+    ASSERT_NE(nullptr, second->m_pCreationCode);
+    EXPECT_EQ(1u, second->m_pCreationCode->m_Compiled);
+    EXPECT_STREQ("Room.room_second", second->m_pCreationCode->GetName());
+    ASSERT_NE(nullptr, first->m_pDefinition->instances[0].code);
+    EXPECT_STREQ("Instance.room_main.0", first->m_pDefinition->instances[0].code->GetName());
+    EXPECT_TRUE(Room_Prepare()) << "compiled code needs no preparation";
+}
+
+// The room's list offsets, from its record.
+uint32_t ListOffset(const std::vector<uint8_t>& bytes, uint32_t record, uint32_t word)
+{
+    return ReadWord(bytes, record + 4 * word);
+}
+
+TEST_F(RoomTest, MoreThanEightLayersOrViewsAreReadAsEight)
+{
+    gamebuild::GameDesc game = DetailedGame();
+    gamebuild::RoomDesc& room = game.rooms[0];
+    room.backgrounds.clear();
+    room.views.clear();
+    for (int32_t i = 0; i < 10; ++i) {
+        gamebuild::RoomBackgroundDesc layer;
+        layer.background = i;
+        room.backgrounds.push_back(layer);
+        gamebuild::RoomViewDesc view;
+        view.xview = 100 + i;
+        room.views.push_back(view);
+    }
+    std::vector<uint8_t> bytes = BuildBytes(game);
+    // The ninth and tenth entries lie at the file's last word: reading one would fail the load.
+    uint32_t record = RoomRecord(bytes, 0);
+    uint32_t last = static_cast<uint32_t>(bytes.size()) - 4;
+    for (uint32_t word : {10u, 11u}) {
+        uint32_t list = ListOffset(bytes, record, word);
+        ASSERT_EQ(10u, ReadWord(bytes, list));
+        WriteWord(bytes, list + 4 + 4 * 8, last);
+        WriteWord(bytes, list + 4 + 4 * 9, last);
+    }
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    CRoom* loaded = Room_Get(0);
+    EXPECT_EQ(7, loaded->m_Backgrounds[7].index);
+    EXPECT_EQ(107, loaded->m_Views[7].xview);
+    EXPECT_EQ(8u, loaded->m_pDefinition->backgrounds.size());
+    EXPECT_EQ(8u, loaded->m_pDefinition->views.size());
+}
+
+// Patches a word of the built file and loads it; the load must fail with the room's log line.
+class MalformedRoom : public RoomTest {
+protected:
+    void ExpectRefused(std::vector<uint8_t> bytes, const std::string& why)
+    {
+        m_Log.Clear();
+        EXPECT_FALSE(Load(bytes)) << why;
+        EXPECT_TRUE(m_Log.Has("ROOM: the room at offset")) << why << "\n" << m_Log.Text();
+        EXPECT_TRUE(m_Log.Has("Malformed Chunk ROOM")) << why;
+    }
+};
+
+TEST_F(MalformedRoom, EveryOffsetAndCountIsCheckedAgainstTheFile)
+{
+    std::vector<uint8_t> good = BuildBytes(DetailedGame());
+    uint32_t record = RoomRecord(good, 0);
+    uint32_t size = static_cast<uint32_t>(good.size());
+    auto patched = [&](uint32_t at, uint32_t value) {
+        std::vector<uint8_t> bytes = good;
+        WriteWord(bytes, at, value);
+        return bytes;
+    };
+    size_t table = FindChunk(good, "ROOM") + 12;
+    ExpectRefused(patched(static_cast<uint32_t>(table), size - 20), "a record cut by the end of the file");
+    ExpectRefused(patched(record, size + 4), "a name outside the file");
+    ExpectRefused(patched(record + 4, 0xFFFFFFF0u), "a caption outside the file");
+    ExpectRefused(patched(record + 32, size), "a creation text outside the file");
+    for (uint32_t word = 10; word <= 13; ++word) {
+        ExpectRefused(patched(record + 4 * word, size - 2), "list " + std::to_string(word) + " past the end");
+        uint32_t list = ListOffset(good, record, word);
+        ExpectRefused(patched(list, 0x40000000u), "list " + std::to_string(word) + " with a count past the end");
+        ExpectRefused(patched(list + 4, size - 8), "an entry of list " + std::to_string(word) + " cut by the end");
+    }
+    uint32_t instance = ReadWord(good, ListOffset(good, record, 12) + 4);
+    ExpectRefused(patched(instance + 16, size + 100), "an instance's creation text outside the file");
+    EXPECT_TRUE(Load(good)) << "the unpatched file loads";
+}
+
+TEST_F(RoomTest, EmptyEntriesAreKeptAsHolesAndMakeNoInstance)
+{
+    gamebuild::GameDesc game;
+    game.objects = {Object("obj")};
+    gamebuild::RoomInstanceDesc hole;
+    hole.present = false;
+    gamebuild::RoomTileDesc noTile;
+    noTile.present = false;
+    gamebuild::RoomDesc room = Room("room_holes", {Placed(0), hole, Placed(0, 0, 0, "x = 1")});
+    room.tiles = {noTile};
+    game.rooms = {room};
+    game.header.roomOrder = {0};
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    ASSERT_EQ(3u, Room_Get(0)->m_pDefinition->instances.size());
+    EXPECT_FALSE(Room_Get(0)->m_pDefinition->instances[1].present);
+    EXPECT_TRUE(Room_Prepare());
+    EXPECT_STREQ("Instance.room_holes.2", Room_Get(0)->m_pDefinition->instances[2].code->GetName());
+    StartGame();
+    ASSERT_NE(nullptr, Run_CurrentRoom());
+    EXPECT_EQ(2, Run_CurrentRoom()->m_Active.m_Count);
+    EXPECT_EQ(0, Run_CurrentRoom()->m_TileCount);
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// Preparing the rooms' creation code before the game starts, and fitting the window to a room.
+#include "RoomTestSupport.h"
+
+#include "code/Code_Object.h"
+#include "graphics/Graphics_RenderState.h"
+#include "room/Room_Definition.h"
+
+using namespace roomtest;
+
+namespace {
+
+const char* const GOOD = "test_note(\"fine\");";
+const char* const BAD = "test_note(\"broken\"";
+
+gamebuild::RoomDesc CodedRoom(const std::string& name, const char* roomCode, std::vector<const char*> instanceCode)
+{
+    gamebuild::RoomDesc room = Room(name);
+    if (roomCode != nullptr) {
+        room.hasCode = true;
+        room.code.source = roomCode;
+    }
+    for (const char* code : instanceCode) room.instances.push_back(Placed(0, 0, 0, code));
+    return room;
+}
+
+class RoomPrepareTest : public RoomTest {
+protected:
+    bool Prepare(std::vector<gamebuild::RoomDesc> rooms)
+    {
+        gamebuild::GameDesc game;
+        game.objects = {Object("obj")};
+        game.rooms = std::move(rooms);
+        EXPECT_TRUE(Load(game)) << m_Log.Text();
+        m_Log.Clear();
+        return Room_Prepare();
+    }
+    static CCode* InstanceCode(int32_t room, size_t entry) { return Room_Get(room)->m_pDefinition->instances[entry].code; }
+};
+
+TEST_F(RoomPrepareTest, EveryRoomAndInstanceCodeIsCompiledUnderItsName)
+{
+    EXPECT_TRUE(Prepare({CodedRoom("room_a", GOOD, {GOOD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
+    ASSERT_NE(nullptr, Room_Get(0)->m_pCreationCode);
+    EXPECT_STREQ("Room.room_a", Room_Get(0)->m_pCreationCode->GetName());
+    EXPECT_STREQ("Instance.room_a.1", InstanceCode(0, 1)->GetName());
+    EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
+    EXPECT_EQ(nullptr, Room_Get(1)->m_pCreationCode);
+    EXPECT_EQ(0u, m_Log.Count("COMPILATION ERROR"));
+}
+
+TEST_F(RoomPrepareTest, AFailingRoomCodeStopsAtOnce)
+{
+    EXPECT_FALSE(Prepare({CodedRoom("room_a", BAD, {GOOD}), CodedRoom("room_b", GOOD, {GOOD})}));
+    EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
+    EXPECT_EQ(0u, InstanceCode(0, 0)->m_Compiled);
+    EXPECT_EQ(0u, Room_Get(1)->m_pCreationCode->m_Compiled) << "later rooms are not compiled";
+}
+
+TEST_F(RoomPrepareTest, TheResultIsTheLastCompilationsResult)
+{
+    // A failure in the last room with code: false.
+    EXPECT_FALSE(Prepare({CodedRoom("room_a", GOOD, {GOOD}), CodedRoom("room_b", nullptr, {GOOD, BAD, GOOD})}));
+    EXPECT_EQ(0u, InstanceCode(1, 2)->m_Compiled) << "the rest of that room is left";
+
+    // A failure in an earlier room, then a compilation that succeeds: true, after the message.
+    EXPECT_TRUE(Prepare({CodedRoom("room_a", nullptr, {BAD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
+    EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
+    EXPECT_EQ(0u, InstanceCode(0, 1)->m_Compiled);
+    EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
+
+    // An empty room text needs no compilation; without any code the result stays true.
+    EXPECT_TRUE(Prepare({CodedRoom("room_a", "", {}), CodedRoom("room_b", nullptr, {})}));
+}
+
+class WindowSizeTest : public RoomTest {
+protected:
+    void Start(const gamebuild::RoomDesc& room)
+    {
+        gamebuild::GameDesc game;
+        game.rooms = {room};
+        game.header.roomOrder = {0};
+        ASSERT_TRUE(Load(game));
+        StartGame();
+        ASSERT_NE(nullptr, Run_CurrentRoom());
+    }
+    static std::pair<int32_t, int32_t> ScreenSize()
+    {
+        int32_t width = 0, height = 0;
+        GR_GetScreenSize(&width, &height);
+        return {width, height};
+    }
+};
+
+TEST_F(WindowSizeTest, EnabledViewsThatAreAllInvisibleGiveEightByEight)
+{
+    gamebuild::RoomDesc room = Room("room_views");
+    room.enableViews = true;
+    room.views = {gamebuild::RoomViewDesc(), gamebuild::RoomViewDesc()};
+    Start(room);
+    EXPECT_EQ(std::make_pair(8, 8), ScreenSize());
+}
+
+TEST_F(WindowSizeTest, VisibleViewsGiveTheExtentOfTheirPortsAndNoViewsTheRoomSize)
+{
+    gamebuild::RoomDesc room = Room("room_ports");
+    room.enableViews = true;
+    gamebuild::RoomViewDesc left;
+    left.visible = 1;
+    left.xport = 0;
+    left.wport = 300;
+    left.yport = 100;
+    left.hport = 200;
+    gamebuild::RoomViewDesc right = left;
+    right.xport = 300;
+    right.wport = 120;
+    right.yport = 0;
+    right.hport = 50;
+    gamebuild::RoomViewDesc hidden = left;
+    hidden.visible = 0;
+    hidden.wport = 5000;
+    room.views = {left, right, hidden};
+    Start(room);
+    EXPECT_EQ(std::make_pair(420, 300), ScreenSize());
+
+    Run_EndGame();
+    RoomTables_Reset();
+    gamebuild::RoomDesc plain = Room("room_plain");
+    plain.width = 320;
+    plain.height = 200;
+    Start(plain);
+    EXPECT_EQ(std::make_pair(320, 200), ScreenSize());
+}
+
+} // namespace

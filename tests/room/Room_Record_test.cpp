@@ -1,0 +1,251 @@
+// The room record: copying a room from its definition or from its running state, the edits of the
+// definition, and the instance lists of a running room.
+#include "RoomTestSupport.h"
+
+#include "code/Code_Object.h"
+#include "object/Object_Class.h"
+#include "physics/Physics_Placeholders.h"
+#include "room/Room_Definition.h"
+
+using namespace roomtest;
+
+namespace {
+
+gamebuild::GameDesc PlacedGame()
+{
+    gamebuild::GameDesc game;
+    game.objects = {Object("obj_a", 5), Object("obj_b", -5)};
+    gamebuild::RoomInstanceDesc scaled = Placed(1, 30, 40);
+    scaled.xscale = 2.0f;
+    scaled.yscale = -0.5f;
+    scaled.colour = 0x80FF0000u;
+    scaled.rotation = 45.0f;
+    gamebuild::RoomInstanceDesc noObject = Placed(-1);
+    gamebuild::RoomTileDesc tile;
+    tile.x = 3;
+    tile.y = 4;
+    tile.background = 2;
+    tile.left = 16;
+    tile.top = 32;
+    tile.width = 8;
+    tile.height = 9;
+    tile.depth = -100;
+    tile.xscale = 1.5f;
+    tile.colour = 0x40123456u;
+    gamebuild::RoomDesc room = Room("room_placed", {Placed(0, 10, 20), scaled, noObject});
+    room.tiles = {tile};
+    room.usesPhysics = true;
+    game.rooms = {room};
+    game.header.roomOrder = {0};
+    return game;
+}
+
+TEST_F(RoomTest, ARoomMadeFromItsDefinitionPlacesItsInstancesAndTiles)
+{
+    ASSERT_TRUE(Load(PlacedGame())) << m_Log.Text();
+    CRoom running;
+    running.CopyFrom(Room_Get(0), true);
+    EXPECT_STREQ("room_placed", running.m_pName);
+    ASSERT_EQ(2, running.m_Active.m_Count) << "an entry with a negative object makes no instance";
+    // The list runs from the least depth: obj_b (-5) before obj_a (5).
+    CInstance* b = running.m_Active.m_pHead;
+    CInstance* a = running.m_Active.m_pTail;
+    EXPECT_EQ(100002, b->GetId());
+    EXPECT_EQ(100001, a->GetId());
+    EXPECT_EQ(30.0f, b->i_x);
+    EXPECT_EQ(40.0f, b->i_y);
+    EXPECT_EQ(2.0f, b->i_imagescalex);
+    EXPECT_EQ(-0.5f, b->i_imagescaley);
+    EXPECT_EQ(0xFF0000u, b->i_imageblend);
+    EXPECT_FLOAT_EQ(128.0f / 255.0f, b->i_imagealpha);
+    EXPECT_EQ(45.0f, b->i_imageangle);
+    EXPECT_EQ(b, Instance_FindById(100002));
+    EXPECT_EQ(1, Object_Data(1)->m_Instances.count);
+
+    ASSERT_EQ(1, running.m_TileCount);
+    const RoomTile& t = running.m_pTiles[0];
+    EXPECT_EQ((std::vector<double>{3, 4, 2, 16, 32, 8, 9, -100, 10000001, 1.5, 1, 0x123456, 1}),
+              (std::vector<double>{t.x, t.y, static_cast<double>(t.background), static_cast<double>(t.left),
+                                   static_cast<double>(t.top), static_cast<double>(t.width), static_cast<double>(t.height),
+                                   t.depth, static_cast<double>(t.id), t.xscale, t.yscale, static_cast<double>(t.blend),
+                                   static_cast<double>(t.visible)}));
+    EXPECT_FLOAT_EQ(64.0f / 255.0f, t.alpha);
+
+    ASSERT_NE(nullptr, running.m_pPhysicsWorld) << "a copied room copies the world";
+    EXPECT_NE(Room_Get(0)->m_pPhysicsWorld, running.m_pPhysicsWorld);
+
+    // Its defaults drop the instances from the hash and their objects, and keep the view surfaces.
+    running.m_Views[3].surface = 7;
+    running.SetDefaults();
+    EXPECT_EQ(0, running.m_Active.m_Count);
+    EXPECT_EQ(nullptr, Instance_FindById(100002));
+    EXPECT_EQ(0, Object_Data(1)->m_Instances.count);
+    EXPECT_EQ(0, running.m_TileCount);
+    EXPECT_EQ(nullptr, running.m_pDefinition);
+    EXPECT_EQ(7, running.m_Views[3].surface);
+    EXPECT_EQ(nullptr, running.m_pPhysicsWorld);
+}
+
+TEST_F(RoomTest, ACopyOfTheRunningStateKeepsItsTilesAndInstances)
+{
+    ASSERT_TRUE(Load(PlacedGame()));
+    CRoom running;
+    running.CopyFrom(Room_Get(0), true);
+    running.m_pTiles[0].x = 99.0f;
+    CInstance* moved = running.m_Active.m_pHead;
+    moved->i_x = 500.0f;
+    moved->SetDeactivated(1);
+    running.UpdateActivation();
+
+    CRoom copy;
+    copy.CopyFrom(&running, false);
+    ASSERT_EQ(1, copy.m_TileCount);
+    EXPECT_EQ(99.0f, copy.m_pTiles[0].x) << "the running tile, not the definition's";
+    ASSERT_EQ(1, copy.m_Active.m_Count);
+    ASSERT_EQ(1, copy.m_Deactivated.m_Count);
+    EXPECT_EQ(500.0f, copy.m_Deactivated.m_pHead->i_x);
+    EXPECT_EQ(running.m_pDefinition, copy.m_pDefinition);
+    CRoom none;
+    none.m_Width = 1;
+    none.CopyFrom(nullptr, true);
+    EXPECT_EQ(640, none.m_Width);
+}
+
+TEST_F(RoomTest, DefinitionEditsTakeIdsFromTheCounters)
+{
+    ASSERT_TRUE(Load(PlacedGame()));
+    CRoom* room = Room_Get(0);
+    RoomDefinition* definition = room->m_pDefinition;
+    int32_t counter = g_InstanceIdCounter;
+    int32_t id = room->AddInstanceDef(10.9f, -3.7f, 1);
+    EXPECT_EQ(counter + 1, id);
+    EXPECT_EQ(counter + 1, g_InstanceIdCounter);
+    ASSERT_EQ(4u, definition->instances.size());
+    const RoomInstanceDef& added = definition->instances.back();
+    EXPECT_EQ(10, added.x);
+    EXPECT_EQ(-3, added.y);
+    EXPECT_EQ(nullptr, added.code);
+    EXPECT_EQ(0xFFFFFFFFu, added.colour);
+    EXPECT_EQ(counter + 2, room->AddInstanceDef(0, 0, 0));
+
+    int32_t tiles = g_TileIdCounter;
+    EXPECT_EQ(tiles + 1, room->AddTileDef(1, 2, 3, 4, 5, 6.6f, 7.0f, 8.0f, 1.0f, 2.0f, 0xFF00FF00u));
+    ASSERT_EQ(2u, definition->tiles.size());
+    EXPECT_EQ(6, definition->tiles.back().x);
+    EXPECT_EQ(2.0f, definition->tiles.back().yscale);
+
+    // The new entries are made when the room starts.
+    StartGame();
+    EXPECT_EQ(4, Run_CurrentRoom()->m_Active.m_Count);
+    EXPECT_EQ(2, Run_CurrentRoom()->m_TileCount);
+    EXPECT_NE(nullptr, Instance_FindById(id));
+
+    room->ClearInstanceDefs();
+    EXPECT_TRUE(definition->instances.empty());
+    Run_CurrentRoom()->m_CachedTile = 0;
+    Run_CurrentRoom()->ClearTileDefs();
+    EXPECT_EQ(0, Run_CurrentRoom()->m_TileCount);
+    EXPECT_EQ(-1, Run_CurrentRoom()->m_CachedTile);
+}
+
+TEST_F(RoomTest, ARoomAddedAtRunTimeHasADefinitionOfItsOwn)
+{
+    int32_t index = Room_Add();
+    CRoom* room = Room_Get(index);
+    ASSERT_NE(nullptr, room->m_pDefinition);
+    EXPECT_EQ("NewRoom", room->m_pDefinition->name);
+    EXPECT_EQ(30, room->m_pDefinition->speed);
+    EXPECT_EQ(8u, room->m_pDefinition->backgrounds.size());
+    EXPECT_TRUE(room->m_pDefinition->instances.empty());
+    EXPECT_NE(Room_Get(Room_Add())->m_pDefinition, room->m_pDefinition);
+}
+
+class RoomListTest : public RoomTest {
+protected:
+    void SetUp() override
+    {
+        RoomTest::SetUp();
+        m_Object = Object_Add();
+    }
+    int32_t m_Object = 0;
+    CRoom m_Room;
+};
+
+TEST_F(RoomListTest, InstancesOfEqualDepthKeepTheirOrderAndRemovalCleansUp)
+{
+    CInstance* first = m_Room.AddInstance(0, 0, m_Object);
+    CInstance* second = m_Room.AddInstance(0, 0, m_Object);
+    EXPECT_EQ(100001, first->GetId());
+    EXPECT_EQ(100002, second->GetId());
+    EXPECT_EQ(first, m_Room.m_Active.m_pHead);
+    EXPECT_EQ(second, m_Room.m_Active.m_pTail);
+    EXPECT_EQ(2, Object_Data(m_Object)->m_Instances.count);
+
+    second->SetMarked(1);
+    m_Room.RemoveDeleted();
+    EXPECT_EQ(1, m_Room.m_Active.m_Count);
+    EXPECT_EQ(nullptr, Instance_FindById(100002));
+    EXPECT_EQ(1, Object_Data(m_Object)->m_Instances.count);
+
+    first->SetDeactivated(1);
+    m_Room.UpdateActivation();
+    m_Room.RemoveInstance(first);
+    EXPECT_EQ(0, m_Room.m_Deactivated.m_Count);
+    EXPECT_EQ(nullptr, Instance_FindById(100001));
+}
+
+TEST_F(RoomListTest, DeactivationMovesInstancesToTheTailOfTheOtherListAndBackByDepth)
+{
+    CInstance* low = m_Room.AddInstance(0, 0, m_Object);
+    CInstance* mid = m_Room.AddInstance(0, 0, m_Object);
+    CInstance* high = m_Room.AddInstance(0, 0, m_Object);
+    low->SetDepth(-10);
+    mid->SetDepth(0);
+    high->SetDepth(10);
+    mid->SetDeactivated(1);
+    low->SetDeactivated(1);
+    m_Room.UpdateActivation();
+    EXPECT_EQ(1, m_Room.m_Active.m_Count);
+    ASSERT_EQ(2, m_Room.m_Deactivated.m_Count);
+    EXPECT_EQ(low, m_Room.m_Deactivated.m_pHead) << "in the order of the active list's walk";
+    EXPECT_EQ(1, Object_Data(m_Object)->m_Instances.count);
+    EXPECT_EQ(mid, Instance_FindById(mid->GetId())) << "still found by id";
+
+    // Reactivated after its depth changed: back in the active list at its new place.
+    mid->SetDepth(20);
+    mid->SetDeactivated(0);
+    m_Room.UpdateActivation();
+    EXPECT_EQ(high, m_Room.m_Active.m_pHead);
+    EXPECT_EQ(mid, m_Room.m_Active.m_pTail);
+    EXPECT_EQ(low, m_Room.m_Deactivated.m_pHead);
+    EXPECT_EQ(2, Object_Data(m_Object)->m_Instances.count);
+
+    // Deactivated and reactivated between two updates: it never left.
+    high->SetDeactivated(1);
+    high->SetDeactivated(0);
+    m_Room.UpdateActivation();
+    EXPECT_EQ(2, m_Room.m_Active.m_Count);
+}
+
+TEST_F(RoomListTest, TheDumpShowsAtMostAThousandInstances)
+{
+    for (int32_t i = 0; i < 1500; ++i) m_Room.AddInstance(0, 0, m_Object);
+    m_Log.Clear();
+    m_Room.DumpActive();
+    EXPECT_EQ(1u, m_Log.Count("Dump active list\n"));
+    EXPECT_EQ(1000u, m_Log.Count("\t0.000000\t"));
+    EXPECT_EQ(1000u, m_Log.Count("0x"));
+}
+
+TEST_F(RoomListTest, LayersScrollByTheirSpeeds)
+{
+    m_Room.m_Backgrounds[0].hspeed = 1.5f;
+    m_Room.m_Backgrounds[7].vspeed = -2.0f;
+    m_Room.ScrollBackgrounds();
+    m_Room.ScrollBackgrounds();
+    EXPECT_EQ(3.0f, m_Room.m_Backgrounds[0].x);
+    EXPECT_EQ(-4.0f, m_Room.m_Backgrounds[7].y);
+    EXPECT_EQ(0.0f, m_Room.m_Backgrounds[3].x);
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+// The script table: the scripts chunk in both code forms, preparation, lookups and Script_Run with
+// its argument slots.
+#include <gtest/gtest.h>
+
+#include "../gamefile/GameFileTestSupport.h"
+#include "app/App_CommandLine.h"
+#include "code/Code_Error.h"
+#include "code/Code_Execute.h"
+#include "code/Code_Function.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "run/Run_Globals.h"
+#include "script/Script_Table.h"
+
+namespace {
+
+ScriptValue Real(double value) { return ScriptValue{VALUE_REAL, 0, value}; }
+
+ScriptValue Text(const char* text)
+{
+    ScriptValue value = Real(0.0);
+    Value_SetText(&value, text);
+    return value;
+}
+
+std::string Describe(const ScriptValue& value)
+{
+    if (Value_GetKind(&value) == VALUE_STRING) return std::string("\"") + (Value_GetText(&value) ? Value_GetText(&value) : "") + "\"";
+    char number[64];
+    std::snprintf(number, sizeof number, "%g", value.real);
+    return number;
+}
+
+// script_arg(n): argument slot n.
+void Arg(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+{
+    int32_t n = argc > 0 ? static_cast<int32_t>(args[0].real) : 0;
+    if (n >= 0 && n < SCRIPT_ARGUMENT_COUNT) Value_Copy(result, &g_ScriptArguments[n]);
+}
+
+// script_run(index, arguments...): Script_Run from inside running code.
+void RunNested(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args)
+{
+    if (argc > 0) Script_Run(static_cast<int32_t>(args[0].real), self, other, argc - 1, result, args + 1);
+}
+
+class ScriptTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        static bool registered = false;
+        if (!registered) {
+            Function_Add("script_arg", Arg, 1);
+            Function_Add("script_run", RunNested, FUNCTION_ARGS_ANY);
+            registered = true;
+        }
+        Script_Reset();
+        GameHeader_Clear();
+        g_GameOptions = GameOptions();
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+        g_ErrorLast.clear();
+        g_UseBytecode = 1;
+        for (ScriptValue& slot : g_ScriptArguments) Value_SetReal(&slot, 0.0);
+    }
+    void TearDown() override
+    {
+        Script_Reset();
+        g_UseBytecode = 1;
+        for (ScriptValue& slot : g_ScriptArguments) Value_SetReal(&slot, 0.0);
+    }
+
+    bool Load(const gamebuild::GameDesc& game)
+    {
+        g_CompiledCode = false;
+        LoadInto(m_File, BuildBytes(game));
+        LoadGameCode(m_File);
+        bool loaded = LoadGameChunks(m_File);
+        g_GameOptions.showErrors = false;
+        return loaded;
+    }
+
+    static gamebuild::ScriptDesc Script(const std::string& name, const std::string& source)
+    {
+        gamebuild::ScriptDesc script;
+        script.name = name;
+        script.code.source = source;
+        return script;
+    }
+
+    // Runs the script with the arguments and describes its result.
+    static std::string RunScript(int32_t index, std::vector<ScriptValue> arguments)
+    {
+        ScriptValue result = Real(-1.0);
+        bool ran = Script_Run(index, nullptr, nullptr, static_cast<int32_t>(arguments.size()), &result, arguments.data());
+        std::string described = (ran ? "" : "failed ") + Describe(result);
+        Value_Free(&result);
+        for (ScriptValue& argument : arguments) Value_Free(&argument);
+        return described;
+    }
+
+    GameFile m_File;
+    CapturedLog m_Log;
+};
+
+gamebuild::GameDesc Library(bool compiled)
+{
+    gamebuild::ScriptDesc hole;
+    hole.present = false;
+    gamebuild::GameDesc game;
+    game.compiledCode = compiled;
+    game.scripts = {
+        hole,
+        gamebuild::ScriptDesc(),
+        gamebuild::ScriptDesc(),
+        gamebuild::ScriptDesc(),
+        gamebuild::ScriptDesc(),
+    };
+    game.scripts[1].name = "scr_sum";
+    game.scripts[1].code.source = "return script_arg(0) + script_arg(1) + script_arg(2) + script_arg(3);";
+    game.scripts[2].name = "scr_outer";
+    game.scripts[2].code.source = "var inner; inner = scr_sum(100, 20, 3); return inner * 10 + script_arg(0);";
+    game.scripts[3].name = "scr_nested";
+    game.scripts[3].code.source = "script_run(4, \"inner\"); return script_arg(0) + script_arg(1);";
+    game.scripts[4].name = "scr_sum";
+    game.scripts[4].code.source = "return script_arg(0);";
+    return game;
+}
+
+class BothForms : public ScriptTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(BothForms, ScriptsAreFoundByNameAndIndexAndRunWithTheirArguments)
+{
+    ASSERT_TRUE(Load(Library(GetParam()))) << m_Log.Text();
+    ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
+    EXPECT_EQ(5, Script_Count());
+    EXPECT_FALSE(Script_Exists(0));
+    EXPECT_EQ(nullptr, Script_Get(0));
+    EXPECT_STREQ("<undefined>", Script_Name(0));
+    EXPECT_STREQ("<undefined>", Script_Name(5));
+    EXPECT_STREQ("scr_outer", Script_Name(2));
+    EXPECT_EQ(1, Script_Find("scr_sum")); // the lower of two of that name
+    EXPECT_EQ(-1, Script_Find("SCR_SUM"));
+    EXPECT_EQ(GetParam() ? "" : "return script_arg(0);", std::string(Script_Get(4)->GetText()));
+
+    // Three arguments: the fourth slot reads 0.
+    EXPECT_EQ("6", RunScript(1, {Real(1), Real(2), Real(3)}));
+    // A script calling another by name from its code.
+    EXPECT_EQ("1234", RunScript(2, {Real(4)}));
+    // A nested Script_Run sees its own arguments; the outer ones are intact afterwards.
+    EXPECT_EQ("\"ab\"", RunScript(3, {Text("a"), Text("b")}));
+    EXPECT_EQ("failed -1", RunScript(0, {}));
+    EXPECT_EQ("failed -1", RunScript(9, {}));
+}
+
+INSTANTIATE_TEST_SUITE_P(CodeForms, BothForms, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Source"; });
+
+TEST_F(ScriptTest, TheCallersArgumentSlotsAreBackAfterARun)
+{
+    ASSERT_TRUE(Load(Library(false)));
+    ASSERT_TRUE(Script_Prepare());
+    Value_SetText(&g_ScriptArguments[0], "kept");
+    Value_SetReal(&g_ScriptArguments[15], 15.0);
+    std::vector<ScriptValue> many;
+    for (int32_t i = 0; i < 20; ++i) many.push_back(Real(i));
+    EXPECT_EQ("6", RunScript(1, many)); // at most 16 are installed
+    EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[0]));
+    EXPECT_EQ(15.0, g_ScriptArguments[15].real);
+}
+
+TEST_F(ScriptTest, AFailedRunPrefixesTheErrorAndStillRestoresTheArguments)
+{
+    gamebuild::GameDesc game;
+    game.scripts = {Script("scr_bad", "var s; s = \"text\"; return s - script_arg(0);")};
+    g_UseBytecode = 0; // the tree walker's errors come back to the caller
+    ASSERT_TRUE(Load(game));
+    ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
+    Value_SetText(&g_ScriptArguments[1], "kept");
+    g_CodeErrorFlag = false;
+    EXPECT_EQ("failed \"ERROR\"", RunScript(0, {Real(1)}));
+    EXPECT_EQ(0u, g_CodeErrorText.find("In script scr_bad:\n")) << g_CodeErrorText;
+    EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[1]));
+    EXPECT_EQ(0.0, g_ScriptArguments[0].real);
+    g_CodeErrorFlag = false;
+}
+
+TEST_F(ScriptTest, ACompileErrorStopsPreparationWithAFatalError)
+{
+    gamebuild::GameDesc game;
+    game.scripts = {Script("scr_fine", "return 1;"), Script("scr_broken", "return ;;("), Script("scr_after", "return 2;")};
+    ASSERT_TRUE(Load(game));
+    g_GameOptions.showErrors = false;
+    EXPECT_FALSE(Script_Prepare());
+    EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in Script: scr_broken\n")) << g_ErrorLast;
+    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
+    EXPECT_NE(nullptr, Script_Get(0)->GetCode());
+    EXPECT_EQ(nullptr, Script_Get(2)->GetCode());
+    EXPECT_EQ("failed -1", RunScript(2, {}));
+}
+
+TEST_F(ScriptTest, RecordsOutsideTheFileAreRefused)
+{
+    gamebuild::GameDesc game;
+    game.scripts = {Script("scr", "return 1;")};
+    std::vector<uint8_t> bytes = BuildBytes(game);
+    size_t chunk = FindChunk(bytes, "SCPT");
+    uint32_t record = ReadWord(bytes, chunk + 12);
+    WriteWord(bytes, record + 4, static_cast<uint32_t>(bytes.size()) + 10);
+    g_CompiledCode = false;
+    LoadInto(m_File, bytes);
+    LoadGameCode(m_File);
+    EXPECT_FALSE(LoadGameChunks(m_File));
+    EXPECT_TRUE(m_Log.Has("SCPT: script 0: its text lies outside the file")) << m_Log.Text();
+    EXPECT_TRUE(m_Log.Has("Malformed Chunk SCPT"));
+}
+
+} // namespace

@@ -1,0 +1,92 @@
+// Reading and writing built-in variables by name, as compiled code does through their rows, for the
+// built-in variable tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "code/Code_Value.h"
+#include "variable/Variable_Access.h"
+#include "variable/Variable_BuiltIn.h"
+
+namespace bvtest {
+
+// The row of a registered name; fails the test when there is none.
+inline int32_t Row(const char* name)
+{
+    if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Init();
+    int32_t row = Variable_BuiltIn_Find(name);
+    EXPECT_GE(row, 0) << name;
+    return row;
+}
+
+// A value read through the row's getter, kept until the reader goes.
+struct Read {
+    bool ok = false;
+    ScriptValue value = {VALUE_REAL, 0, -999.0};
+
+    Read() = default;
+    Read(const Read&) = delete;
+    Read& operator=(const Read&) = delete;
+    ~Read() { Value_Free(&value); }
+
+    double Real() const { return value.real; }
+    std::string Text() const
+    {
+        const char* text = Value_GetText(&value);
+        return text != nullptr ? text : "";
+    }
+    bool IsText() const { return Value_GetKind(&value) == VALUE_STRING; }
+};
+
+inline void Get(CInstance* instance, const char* name, Read& read, int32_t index = -1)
+{
+    read.ok = Variable_GetValue_Direct(instance, Row(name), index, &read.value);
+}
+
+// The real a variable reads as; NaN when its getter refuses.
+inline double RealOf(CInstance* instance, const char* name, int32_t index = -1)
+{
+    Read read;
+    Get(instance, name, read, index);
+    return read.ok ? read.Real() : std::nan("");
+}
+
+inline std::string TextOf(CInstance* instance, const char* name, int32_t index = -1)
+{
+    Read read;
+    Get(instance, name, read, index);
+    EXPECT_TRUE(read.ok && read.IsText()) << name;
+    return read.Text();
+}
+
+inline bool SetReal(CInstance* instance, const char* name, double real, int32_t index = -1)
+{
+    ScriptValue value = {VALUE_REAL, 0, real};
+    return Variable_SetValue_Direct(instance, Row(name), index, &value);
+}
+
+inline bool SetText(CInstance* instance, const char* name, const char* text, int32_t index = -1)
+{
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    Value_SetText(&value, text);
+    bool ok = Variable_SetValue_Direct(instance, Row(name), index, &value);
+    Value_Free(&value);
+    return ok;
+}
+
+// The array index of element [row, column].
+inline int32_t At(int32_t row, int32_t column)
+{
+    return row * ARRAY_ROW_SPAN + column;
+}
+
+// A 32-bit float field reads back as the float nearest the real written.
+inline double AsFloat(double real)
+{
+    return static_cast<double>(static_cast<float>(real));
+}
+
+} // namespace bvtest

@@ -1,0 +1,231 @@
+// A builder-made game whose event code moves an instance through x, y, speed and direction and sets
+// alarms, in both code forms. The game starts as start-up starts it; its frames are driven here
+// stage by stage (alarms, step, motion) through PerformEvent and the instance's motion routines,
+// and the event trace shows which events ran in which order.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "../gamefile/GameFileTestSupport.h"
+#include "VariableBuiltInSupport.h"
+#include "code/Code_Error.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "instance/Instance_Class.h"
+#include "instance/Instance_List.h"
+#include "object/Object_Lists.h"
+#include "object/Object_Table.h"
+#include "platform/Platform_TestSwitches.h"
+#include "room/Room_Table.h"
+#include "run/Run_Event.h"
+#include "run/Run_Game.h"
+#include "run/Run_Globals.h"
+#include "script/Script_Table.h"
+#include "variable/Variable_Global.h"
+#include "variable/Variable_Names.h"
+
+using namespace bvtest;
+
+namespace {
+
+constexpr int32_t CREATE = 0;
+constexpr int32_t ALARM = 2;
+constexpr int32_t STEP = 3;
+
+gamebuild::EventDesc Event(int32_t type, int32_t subtype, const std::string& source)
+{
+    gamebuild::EventDesc event;
+    event.type = type;
+    event.subtype = subtype;
+    event.code.source = source;
+    return event;
+}
+
+// One mover placed in the only room: it starts moving right, turns down when alarm 0 rings in the
+// third frame, and stops at y = 100 when alarm 1 rings in the frame after (set to 2 by alarm 0, it
+// is lowered by the same frame's alarm stage).
+gamebuild::GameDesc MoverGame(bool compiled)
+{
+    gamebuild::GameDesc game;
+    game.compiledCode = compiled;
+    gamebuild::ObjectDesc mover;
+    mover.name = "obj_mover";
+    mover.events = {Event(CREATE, 0, "x = 10; y = 20; speed = 2; direction = 0; alarm[0] = 3; steps = 0;"),
+                    Event(ALARM, 0, "direction = 270; alarm[1] = 2;"), Event(ALARM, 1, "speed = 0; y = 100;"),
+                    Event(STEP, 0, "steps += 1;")};
+    game.objects = {mover};
+    gamebuild::RoomDesc room;
+    room.name = "room_only";
+    gamebuild::RoomInstanceDesc placed;
+    placed.object = 0;
+    room.instances = {placed};
+    game.rooms = {room};
+    game.header.roomOrder = {0};
+    return game;
+}
+
+class MovingGame : public testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override
+    {
+        ResetTables();
+        // Other tests of this program install instances of their own.
+        m_SavedInstances = Variable_Instances();
+        Variable_SetInstances(&m_GameInstances);
+        Variable_BuiltIn_Init();
+        Variable_Init();
+        GameHeader_Clear();
+        Run_InitGlobals();
+        g_GameOptions = GameOptions();
+        g_GameOptions.showErrors = false;
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+        g_EventDepth = 0;
+        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(test->name()) + "_" + std::to_string(getpid());
+        for (char& c : name)
+            if (c == '/') c = '_';
+        m_TracePath =
+            (std::filesystem::temp_directory_path() / ("kelvaro_bvars_trace_" + name + ".txt")).string();
+        setenv("KELVARO_TRACE", m_TracePath.c_str(), 1);
+        TestSwitches_Reload();
+    }
+    void TearDown() override
+    {
+        Run_EndGame();
+        Run_FreeCarriedInstances();
+        ResetTables();
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+        EventTrace_Close();
+        unsetenv("KELVARO_TRACE");
+        TestSwitches_Reload();
+        std::filesystem::remove(m_TracePath);
+        Variable_SetInstances(m_SavedInstances);
+    }
+
+    static void ResetTables()
+    {
+        RoomTables_Reset();
+        Script_Reset();
+        Object_ResetTable();
+        ObjectLists_Free();
+        g_InstanceDepthChanges.Clear();
+        g_InstanceObjectChanges.Clear();
+    }
+
+    // Loads, prepares and starts the game as start-up does.
+    void Start(const gamebuild::GameDesc& game)
+    {
+        g_CompiledCode = false;
+        LoadInto(m_File, BuildBytes(game));
+        LoadGameCode(m_File);
+        ASSERT_TRUE(LoadGameChunks(m_File)) << m_Log.Text();
+        g_GameOptions.showErrors = false;
+        ASSERT_TRUE(Object_Prepare()) << g_ErrorLast;
+        ASSERT_TRUE(Room_Prepare()) << g_ErrorLast;
+        StartGame();
+        ASSERT_NE(nullptr, Room_CurrentActiveList());
+    }
+
+    // The stages of a frame that this game needs, in the frame's order: alarms count down in
+    // instances whose object handles them and ring at 0, then the step event, then each instance
+    // moves by its speeds (after friction and gravity).
+    static void Frame()
+    {
+        CInstanceList* list = Room_CurrentActiveList();
+        for (int32_t alarm = 0; alarm < INSTANCE_ALARM_COUNT; ++alarm) {
+            for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext) {
+                int32_t object = instance->GetObjectIndex();
+                if (Event_FindHandler(object, ALARM, alarm, nullptr) == nullptr) continue;
+                if (instance->i_timer[alarm] < 0) continue;
+                if (--instance->i_timer[alarm] == 0) PerformEvent(instance, instance, object, ALARM, alarm);
+            }
+        }
+        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext)
+            PerformEvent(instance, instance, instance->GetObjectIndex(), STEP, 0);
+        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext) {
+            instance->ApplyFrictionGravity();
+            double x = static_cast<double>(instance->i_x) + instance->i_hspeed;
+            double y = static_cast<double>(instance->i_y) + instance->i_vspeed;
+            instance->SetPosition(static_cast<float>(x), static_cast<float>(y));
+        }
+    }
+
+    // The trace's lines without their frame column.
+    std::vector<std::string> Trace() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(m_TracePath);
+        for (std::string line; std::getline(in, line);) {
+            line = line.substr(line.find('\t') + 1);
+            for (char& c : line)
+                if (c == '\t') c = ' ';
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    GameFile m_File;
+    CapturedLog m_Log;
+    std::string m_TracePath;
+    InstanceVariableAccess m_GameInstances{Room_CurrentActiveList};
+    IVariableInstances* m_SavedInstances = nullptr;
+};
+
+TEST_P(MovingGame, EventCodeMovesTheInstanceAndRingsItsAlarms)
+{
+    Start(MoverGame(GetParam()));
+    CInstance* mover = Room_CurrentActiveList()->m_pHead;
+    ASSERT_NE(nullptr, mover);
+    EXPECT_EQ(100001, mover->GetId());
+    // The create event placed it and set it moving right.
+    EXPECT_EQ(10, RealOf(mover, "x"));
+    EXPECT_EQ(20, RealOf(mover, "y"));
+    EXPECT_EQ(2, RealOf(mover, "hspeed"));
+    EXPECT_EQ(3, RealOf(mover, "alarm", 0));
+
+    Frame();
+    Frame();
+    EXPECT_EQ(14, RealOf(mover, "x"));
+    EXPECT_EQ(20, RealOf(mover, "y"));
+    Frame(); // alarm 0 rings: it turns down and sets alarm 1, which this frame's alarm stage lowers
+    EXPECT_EQ(270, RealOf(mover, "direction"));
+    EXPECT_EQ(0, RealOf(mover, "hspeed"));
+    EXPECT_EQ(14, RealOf(mover, "x"));
+    EXPECT_EQ(22, RealOf(mover, "y"));
+    EXPECT_EQ(1, RealOf(mover, "alarm", 1));
+    Frame(); // alarm 1 rings: it stops at y = 100
+    EXPECT_EQ(0, RealOf(mover, "speed"));
+    EXPECT_EQ(0, RealOf(mover, "vspeed"));
+    EXPECT_EQ(100, RealOf(mover, "y"));
+    EXPECT_EQ(14, RealOf(mover, "x"));
+    EXPECT_EQ(-1, RealOf(mover, "alarm", 0)) << "a rung alarm counts on to -1 without ringing again";
+    Frame();
+    EXPECT_EQ(100, RealOf(mover, "y"));
+    EXPECT_EQ(-1, RealOf(mover, "alarm", 1));
+    ScriptValue steps = {VALUE_REAL, 0, 0.0};
+    ASSERT_TRUE(Variable_GetValue_Direct(mover, Code_Variable_Lookup("steps"), -1, &steps));
+    EXPECT_EQ(5, steps.real) << "one step event a frame";
+
+    const std::string create = "100001 obj_mover 0 0";
+    const std::string step = "100001 obj_mover 3 0";
+    std::vector<std::string> expected = {
+        create, step, step, "100001 obj_mover 2 0", step, "100001 obj_mover 2 1", step, step};
+    EXPECT_EQ(expected, Trace());
+    EXPECT_EQ(RUN_REQUEST_NONE, g_RunRequest) << g_ErrorLast;
+}
+
+INSTANTIATE_TEST_SUITE_P(CodeForms, MovingGame, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Compiled" : "Source";
+                         });
+
+} // namespace

@@ -1,0 +1,269 @@
+// The per-instance built-in variables on a real instance: motion through its setters, the alarm
+// index rule, the two flag conversions, 32-bit float fields, depth changes, image_single, the
+// sprite measures under scaling, and read-only variables refusing assignment (also through the
+// interpreter).
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <map>
+
+#include "../code/Code_InterpreterSupport.h"
+#include "VariableBuiltInSupport.h"
+#include "instance/Instance_Class.h"
+#include "instance/Instance_Resources.h"
+#include "object/Object_Table.h"
+
+using namespace bvtest;
+
+namespace {
+
+// Sprites that only have a frame count.
+class FrameCountSprites : public IInstanceSprites {
+  public:
+    std::map<int32_t, int32_t> frames;
+
+    bool Shape(int32_t sprite, InstanceSpriteShape* out) override
+    {
+        auto found = frames.find(sprite);
+        if (found == frames.end()) return false;
+        *out = InstanceSpriteShape{found->second, {0, 0, 0, 0}, 0, 0, 0};
+        return true;
+    }
+    bool CollidePoint(const InstancePlacement&, int32_t, int32_t) override { return false; }
+    bool CollideRectangle(const InstancePlacement&, const InstanceBox&) override { return false; }
+    bool CollideEllipse(const InstancePlacement&, const InstanceBox&) override { return false; }
+    bool CollideLine(const InstancePlacement&, int32_t, int32_t, int32_t, int32_t) override { return false; }
+    bool CollideSprite(const InstancePlacement&, const InstancePlacement&) override { return false; }
+};
+
+// Sprite 4 is 32 x 16 with its origin at (8, 4).
+bool SizeOfSpriteFour(int32_t sprite, BuiltinSpriteSize* out)
+{
+    if (sprite != 4) return false;
+    *out = BuiltinSpriteSize{32, 16, 8, 4};
+    return true;
+}
+
+class InstanceVariables : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        Variable_BuiltIn_Init();
+        Object_ResetTable();
+        g_InstanceDepthChanges.Clear();
+        m_Instance = new CInstance(10.0f, 20.0f, 100001, -1, false);
+    }
+    void TearDown() override
+    {
+        delete m_Instance;
+        g_InstanceDepthChanges.Clear();
+        Instance_SetSprites(nullptr);
+        Variable_BuiltIn_SetSpriteLookup(nullptr);
+    }
+
+    CInstance* m_Instance = nullptr;
+};
+
+TEST_F(InstanceVariables, PositionAndMotionGoThroughTheInstanceSetters)
+{
+    CInstance* self = m_Instance;
+    EXPECT_EQ(10.0, RealOf(self, "x"));
+    EXPECT_EQ(20.0, RealOf(self, "ystart"));
+    // Without a sprite the box is the position; a moved instance's box is brought up to date on read.
+    EXPECT_EQ(10, RealOf(self, "bbox_left"));
+    ASSERT_TRUE(SetReal(self, "x", 30.7));
+    EXPECT_EQ(AsFloat(30.7), RealOf(self, "x"));
+    EXPECT_EQ(20.0, RealOf(self, "y")) << "the other coordinate is kept";
+    EXPECT_EQ(30, RealOf(self, "bbox_left"));
+    EXPECT_EQ(30, RealOf(self, "bbox_right"));
+    ASSERT_TRUE(SetReal(self, "y", -5));
+    EXPECT_EQ(-5, RealOf(self, "bbox_top"));
+
+    ASSERT_TRUE(SetReal(self, "hspeed", 3));
+    ASSERT_TRUE(SetReal(self, "vspeed", -4));
+    EXPECT_EQ(5, RealOf(self, "speed"));
+    EXPECT_NEAR(53.1301, RealOf(self, "direction"), 1e-3);
+    ASSERT_TRUE(SetReal(self, "direction", 180));
+    EXPECT_EQ(-5, RealOf(self, "hspeed"));
+    EXPECT_EQ(0, RealOf(self, "vspeed"));
+    ASSERT_TRUE(SetReal(self, "speed", 2));
+    EXPECT_EQ(-2, RealOf(self, "hspeed"));
+    ASSERT_TRUE(SetReal(self, "direction", -90)); // kept within 0 to 360
+    EXPECT_EQ(270, RealOf(self, "direction"));
+    EXPECT_EQ(2, RealOf(self, "vspeed")) << "direction 270 points down";
+}
+
+TEST_F(InstanceVariables, AlarmsOutsideZeroToElevenAddressAlarmZero)
+{
+    CInstance* self = m_Instance;
+    ASSERT_TRUE(SetReal(self, "alarm", 5, 12));
+    EXPECT_EQ(5, self->i_timer[0]);
+    ASSERT_TRUE(SetReal(self, "alarm", 7, 11));
+    EXPECT_EQ(7, self->i_timer[11]);
+    ASSERT_TRUE(SetReal(self, "alarm", 8, At(1, 2)));
+    EXPECT_EQ(8, self->i_timer[0]);
+    ASSERT_TRUE(SetReal(self, "alarm", 9)); // no index written
+    EXPECT_EQ(9, self->i_timer[0]);
+    EXPECT_EQ(9, RealOf(self, "alarm", 40));
+    EXPECT_EQ(-1, RealOf(self, "alarm", 3));
+    // The count is an integer: halves go to the even neighbour.
+    ASSERT_TRUE(SetReal(self, "alarm", 2.5, 1));
+    EXPECT_EQ(2, self->i_timer[1]);
+    ASSERT_TRUE(SetReal(self, "alarm", 3.5, 1));
+    EXPECT_EQ(4, self->i_timer[1]);
+}
+
+TEST_F(InstanceVariables, FlagsRoundedNonZeroVersusRoundedAtLeastOne)
+{
+    struct Case {
+        double value;
+        int visible; // rounded != 0
+        int running; // rounded >= 1
+    };
+    const Case cases[] = {{-1, 1, 0},  {0.4, 0, 0}, {0.5, 0, 0},  {0.6, 1, 1},
+                          {1.5, 1, 1}, {2.5, 1, 1}, {-0.6, 1, 0}, {std::nan(""), 1, 0}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(SetReal(m_Instance, "visible", c.value));
+        ASSERT_TRUE(SetReal(m_Instance, "solid", c.value));
+        ASSERT_TRUE(SetReal(m_Instance, "persistent", c.value));
+        ASSERT_TRUE(SetReal(m_Instance, "timeline_running", c.value));
+        ASSERT_TRUE(SetReal(m_Instance, "timeline_loop", c.value));
+        EXPECT_EQ(c.visible, m_Instance->i_visible) << c.value;
+        EXPECT_EQ(c.visible, m_Instance->i_solid) << c.value;
+        EXPECT_EQ(c.visible, m_Instance->i_persistent) << c.value;
+        EXPECT_EQ(c.running, m_Instance->i_timelinerunning) << c.value;
+        EXPECT_EQ(c.running, m_Instance->i_timelineloop) << c.value;
+        EXPECT_EQ(c.visible, RealOf(m_Instance, "visible"));
+    }
+}
+
+TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
+{
+    CInstance* self = m_Instance;
+    const char* floats[] = {
+        "xprevious",        "yprevious",         "xstart",         "ystart",       "friction",
+        "gravity",          "gravity_direction", "image_index",    "image_xscale", "image_yscale",
+        "image_angle",      "image_alpha",       "image_speed",    "path_speed",   "path_scale",
+        "path_orientation", "timeline_position", "timeline_speed", "depth"};
+    for (const char* name : floats) {
+        ASSERT_TRUE(SetReal(self, name, 0.1)) << name;
+        EXPECT_EQ(AsFloat(0.1), RealOf(self, name)) << name;
+        EXPECT_NE(0.1, RealOf(self, name)) << name;
+    }
+    // Beyond the float range a value becomes an infinity rather than anything undefined.
+    ASSERT_TRUE(SetReal(self, "image_xscale", 1e300));
+    EXPECT_EQ(INFINITY, self->i_imagescalex);
+    ASSERT_TRUE(SetReal(self, "image_yscale", -1e40));
+    EXPECT_EQ(-INFINITY, self->i_imagescaley);
+
+    // Integer fields round halves to even; NaN gives INT_MIN as the 32-bit run-time did.
+    ASSERT_TRUE(SetReal(self, "sprite_index", 2.5));
+    EXPECT_EQ(2, self->i_spriteindex);
+    ASSERT_TRUE(SetReal(self, "path_endaction", 3.5));
+    EXPECT_EQ(4, self->i_pathend);
+    ASSERT_TRUE(SetReal(self, "timeline_index", std::nan("")));
+    EXPECT_EQ(INT_MIN, self->i_timelineindex);
+    // Path positions stay within 0 to 1.
+    ASSERT_TRUE(SetReal(self, "path_position", 1.5));
+    EXPECT_EQ(1, RealOf(self, "path_position"));
+    ASSERT_TRUE(SetReal(self, "path_positionprevious", -2));
+    EXPECT_EQ(0, RealOf(self, "path_positionprevious"));
+}
+
+TEST_F(InstanceVariables, ColoursReadAsUnsignedNumbers)
+{
+    EXPECT_EQ(16777215, RealOf(m_Instance, "image_blend"));
+    ASSERT_TRUE(SetReal(m_Instance, "image_blend", -1));
+    EXPECT_EQ(0xFFFFFFFFu, m_Instance->i_imageblend);
+    EXPECT_EQ(4294967295.0, RealOf(m_Instance, "image_blend"));
+}
+
+TEST_F(InstanceVariables, ADepthChangeIsListedOnceForTheFrame)
+{
+    ASSERT_TRUE(SetReal(m_Instance, "depth", 0)); // unchanged
+    EXPECT_EQ(0, g_InstanceDepthChanges.count);
+    ASSERT_TRUE(SetReal(m_Instance, "depth", -10));
+    EXPECT_EQ(-10, m_Instance->i_depth);
+    ASSERT_EQ(1, g_InstanceDepthChanges.count);
+    EXPECT_EQ(m_Instance, g_InstanceDepthChanges.items[0]);
+    ASSERT_TRUE(SetReal(m_Instance, "depth", 25));
+    EXPECT_EQ(1, g_InstanceDepthChanges.count);
+    EXPECT_EQ(25, RealOf(m_Instance, "depth"));
+}
+
+TEST_F(InstanceVariables, ImageSingleStopsOrRestartsTheAnimation)
+{
+    CInstance* self = m_Instance;
+    EXPECT_EQ(-1, RealOf(self, "image_single")) << "an animating instance";
+    ASSERT_TRUE(SetReal(self, "image_single", 3));
+    EXPECT_EQ(3, self->i_imageindex);
+    EXPECT_EQ(0, self->i_imagespeed);
+    EXPECT_EQ(3, RealOf(self, "image_single"));
+    ASSERT_TRUE(SetReal(self, "image_single", -1));
+    EXPECT_EQ(1, self->i_imagespeed);
+    EXPECT_EQ(3, self->i_imageindex) << "the frame stays";
+    EXPECT_EQ(-1, RealOf(self, "image_single"));
+    ASSERT_TRUE(SetReal(self, "image_single", 0));
+    EXPECT_EQ(0, self->i_imageindex);
+    EXPECT_EQ(0, self->i_imagespeed);
+}
+
+TEST_F(InstanceVariables, SpriteMeasuresFollowTheScales)
+{
+    CInstance* self = m_Instance;
+    const char* measures[] = {"sprite_width", "sprite_height", "sprite_xoffset", "sprite_yoffset",
+                              "image_number"};
+    for (const char* name : measures)
+        EXPECT_EQ(0, RealOf(self, name)) << name << " without a sprite";
+
+    Variable_BuiltIn_SetSpriteLookup(SizeOfSpriteFour);
+    FrameCountSprites sprites;
+    sprites.frames[4] = 6;
+    Instance_SetSprites(&sprites);
+    ASSERT_TRUE(SetReal(self, "sprite_index", 4));
+    EXPECT_EQ(32, RealOf(self, "sprite_width"));
+    EXPECT_EQ(6, RealOf(self, "image_number"));
+    ASSERT_TRUE(SetReal(self, "image_xscale", 2));
+    ASSERT_TRUE(SetReal(self, "image_yscale", -0.5));
+    EXPECT_EQ(64, RealOf(self, "sprite_width"));
+    EXPECT_EQ(-8, RealOf(self, "sprite_height"));
+    EXPECT_EQ(16, RealOf(self, "sprite_xoffset"));
+    EXPECT_EQ(-2, RealOf(self, "sprite_yoffset"));
+    ASSERT_TRUE(SetReal(self, "sprite_index", 5)); // not a sprite
+    EXPECT_EQ(0, RealOf(self, "sprite_width"));
+    EXPECT_EQ(0, RealOf(self, "image_number"));
+}
+
+TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
+{
+    const char* readOnly[] = {"id",           "object_index", "bbox_left",
+                              "image_number", "sprite_width", "path_index"};
+    for (const char* name : readOnly) {
+        double before = RealOf(m_Instance, name);
+        EXPECT_FALSE(SetReal(m_Instance, name, 77)) << name;
+        EXPECT_EQ(before, RealOf(m_Instance, name)) << name;
+    }
+    EXPECT_EQ(100001, RealOf(m_Instance, "id"));
+    // Code that runs for no instance reads and writes no instance variable.
+    EXPECT_TRUE(std::isnan(RealOf(nullptr, "x")));
+    EXPECT_FALSE(SetReal(nullptr, "alarm", 3, 1));
+    EXPECT_FALSE(SetReal(nullptr, "depth", 3));
+}
+
+TEST_F(InstanceVariables, TheInterpreterReportsAnAssignmentToAReadOnlyVariable)
+{
+    vmtest::RunOutcome write = vmtest::RunProgram("push.e 5\npush.e 12\npop.v.i self.alarm[]\n"
+                                                  "push.e 0\npush.v self.alarm[]",
+                                                  m_Instance);
+    EXPECT_FALSE(write.failed) << write.error;
+    EXPECT_EQ(5, write.Real());
+    EXPECT_EQ(5, m_Instance->i_timer[0]);
+
+    vmtest::RunOutcome refused = vmtest::RunProgram("push.e 5\npop.v.i self.id", m_Instance);
+    EXPECT_TRUE(refused.failed);
+    EXPECT_EQ("Pop :: Execution Error - Variable set problem id", refused.error);
+    EXPECT_EQ(100001, m_Instance->GetId());
+}
+
+} // namespace
