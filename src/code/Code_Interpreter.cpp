@@ -624,6 +624,8 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
         run.insnStart = at;                                                                                          \
     } while (0)
 
+#define VM_SET_DISPATCH() dispatch = g_VMAttention ? s_Attention : s_Wide
+
 #define VM_LOAD()                                                                                                    \
     do {                                                                                                             \
         sp = run.sp;                                                                                                 \
@@ -632,7 +634,7 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
         size = run.codeSize;                                                                                         \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
-        SetDispatch();                                                                                               \
+        VM_SET_DISPATCH();                                                                                               \
     } while (0)
 
 // Before every instruction: the end of the code, one test for the stack's headroom and for popping
@@ -644,7 +646,7 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
         at = pc;                                                                                                     \
         word = VM_ReadWord(words, static_cast<uint32_t>(pc));                                                        \
         pc += 4;                                                                                                     \
-        goto* dispatch[word >> shift];                                                                               \
+        goto* dispatch[word >> 16];                                                                                 \
     } while (0)
 
 // The operand of the instruction being run: where it is, and the program counter moved past it.
@@ -670,7 +672,7 @@ void RunLoop(VMRunState& run)
     // the debugger wants attention every opcode goes to the attention handler first.
     static const void* s_Normal[256];
     static const void* s_Wide[65536];
-    static const void* s_Attention[256];
+    static const void* s_Attention[65536];
     static const void* s_Push[16];
     static bool s_Ready = false;
     if (!s_Ready) {
@@ -682,10 +684,8 @@ void RunLoop(VMRunState& run)
         s_Push[VM_TYPE_DOUBLE] = &&pushEight;
         s_Push[VM_TYPE_LONG] = &&pushEight;
         s_Push[VM_TYPE_VARIABLE] = &&pushVariable;
-        for (int32_t i = 0; i < 256; ++i) {
-            s_Normal[i] = &&opOther;
-            s_Attention[i] = &&attend;
-        }
+        for (int32_t i = 0; i < 256; ++i) s_Normal[i] = &&opOther;
+        for (const void*& entry : s_Attention) entry = &&attend;
         for (uint8_t opcode : {VM_OP_ADD, VM_OP_SUB, VM_OP_MUL, VM_OP_DIV, VM_OP_REM, VM_OP_MOD})
             s_Normal[opcode] = &&opArithmetic;
         for (uint8_t opcode : {VM_OP_AND, VM_OP_OR, VM_OP_XOR, VM_OP_SHL, VM_OP_SHR}) s_Normal[opcode] = &&opBitwise;
@@ -722,11 +722,6 @@ void RunLoop(VMRunState& run)
     uintptr_t lowWater;
     uintptr_t span;
     const void* const* dispatch;
-    uint32_t shift;
-    auto SetDispatch = [&]() {
-        dispatch = g_VMAttention ? s_Attention : s_Wide;
-        shift = g_VMAttention ? 24 : 16;
-    };
     int32_t at = 0;
     uint32_t word = 0;
     VM_LOAD();
@@ -746,7 +741,7 @@ operandPastEnd:
 attend:
     run.pc = at;
     word = VM_AttendAndFetch(run);
-    SetDispatch();
+    VM_SET_DISPATCH();
     goto* s_Wide[word >> 16];
 
 opOther:
@@ -1013,7 +1008,6 @@ opBreak: {
         VM_SAVE();
         word = VM_BreakpointHit(run);
         dispatch = s_Attention;
-        shift = 24;
         pc = at + 4;
         if (VM_WordOpcode(word) == VM_OP_BREAK && (word & 0xFFFF) == 0) VM_NEXT();
         goto* s_Wide[word >> 16];
@@ -1028,6 +1022,7 @@ done:
 
 #undef VM_SAVE
 #undef VM_LOAD
+#undef VM_SET_DISPATCH
 #undef VM_NEXT
 #undef VM_OPERAND
 #undef VM_CALL_OUT

@@ -16,6 +16,9 @@ bool Extension_Prepare() { return true; }
 // PLACEHOLDER for the extensions issue: no package has a function to call; the result stays real 0.
 bool Extension_CallDll(int32_t, int32_t, ScriptValue*, ScriptValue*) { return false; }
 
+// PLACEHOLDER for the extensions issue: no package has a function to call.
+bool Extension_CallFunction(int32_t, CInstance*, CInstance*, int32_t, ScriptValue*, ScriptValue*) { return false; }
+
 // PLACEHOLDER for the extensions issue: no package has an initialisation function to call.
 bool Extension_CallInitFunctions() { return true; }
 

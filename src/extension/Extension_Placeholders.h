@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+class CInstance;
 struct ScriptValue;
 
 // Defines the extension packages' functions and constants; false stops game preparation.
@@ -11,6 +12,11 @@ bool Extension_Prepare();
 // arguments (argument 0 first) into the result (preset to real 0); false when there is no such
 // function.
 bool Extension_CallDll(int32_t id, int32_t argc, ScriptValue* args, ScriptValue* result);
+// The tree-walking executor's call of the extension function with the identifier, for self and
+// other, into the result; false when the identifier names no function or the call failed (the last
+// error text then holding the report).
+bool Extension_CallFunction(int32_t id, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args,
+                            ScriptValue* result);
 // Calls every extension file's initialisation function; false stops the game's start.
 bool Extension_CallInitFunctions();
 // Calls every extension file's finalisation function; true lets the game's end restore the cursor.

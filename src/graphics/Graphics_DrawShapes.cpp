@@ -119,8 +119,8 @@ void WideLine(float x1, float y1, float x2, float y2, float width, uint32_t colo
     v[3] = At(x1 + a, y1 - b, colour1);
 }
 
-void Triangle(float x1, float y1, float x2, float y2, float x3, float y3, uint32_t c1, uint32_t c2, uint32_t c3,
-              int32_t outline)
+void Triangle(float x1, float y1, float x2, float y2, float x3, float y3, uint32_t c1, uint32_t c2,
+              uint32_t c3, int32_t outline)
 {
     bool lines = outline == 1;
     TexturedVertex* v = Plain(lines ? D3DPT_LINESTRIP : D3DPT_TRIANGLELIST, lines ? 4 : 3);
@@ -138,7 +138,9 @@ void Ellipse(float x1, float y1, float x2, float y2, uint32_t centre, uint32_t e
     float rx = std::fabs(x1 - x2) / 2.0f;
     float ry = std::fabs(y1 - y2) / 2.0f;
     int32_t n = g_Circle.precision;
-    auto edgePoint = [&](int32_t i) { return PlainAt(cx + g_Circle.cosine[i] * rx, cy + g_Circle.sine[i] * ry, edge); };
+    auto edgePoint = [&](int32_t i) {
+        return PlainAt(cx + g_Circle.cosine[i] * rx, cy + g_Circle.sine[i] * ry, edge);
+    };
     if (outline == 1) {
         TexturedVertex* v = Plain(D3DPT_LINESTRIP, n + 1);
         if (v == nullptr) return;
@@ -289,7 +291,8 @@ void GR_Draw_Rectangle(float x1, float y1, float x2, float y2, int32_t outline)
 void GR_Draw_RectangleColour(float x1, float y1, float x2, float y2, uint32_t colour1, uint32_t colour2,
                              uint32_t colour3, uint32_t colour4, int32_t outline)
 {
-    const uint32_t colours[4] = {WithAlpha(colour1), WithAlpha(colour2), WithAlpha(colour3), WithAlpha(colour4)};
+    const uint32_t colours[4] = {WithAlpha(colour1), WithAlpha(colour2), WithAlpha(colour3),
+                                 WithAlpha(colour4)};
     RectangleColour(x1, y1, x2, y2, colours, outline);
 }
 

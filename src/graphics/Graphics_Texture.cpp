@@ -106,7 +106,8 @@ int32_t Texture_CreateFromBitmap(const CBitmap32* bitmap)
     bitmap->GetPixelBuffer(&bytes, &pixels);
     int32_t width = bitmap->GetWidth();
     int32_t height = bitmap->GetHeight();
-    return Texture_CreateFromPixels(width, height, reinterpret_cast<const uint8_t*>(pixels), width * height * 4);
+    return Texture_CreateFromPixels(width, height, reinterpret_cast<const uint8_t*>(pixels),
+                                    width * height * 4);
 }
 
 int32_t Texture_CreateFromTBitmap(IBitmap* bitmap, bool removeBackground, bool smooth)

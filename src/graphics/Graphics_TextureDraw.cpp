@@ -87,8 +87,8 @@ Colours Same(uint32_t argb)
 
 Colours Each(uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, double alpha)
 {
-    return Colours{{GR_MakeVertexColour(c1, alpha), GR_MakeVertexColour(c2, alpha), GR_MakeVertexColour(c3, alpha),
-                    GR_MakeVertexColour(c4, alpha)}};
+    return Colours{{GR_MakeVertexColour(c1, alpha), GR_MakeVertexColour(c2, alpha),
+                    GR_MakeVertexColour(c3, alpha), GR_MakeVertexColour(c4, alpha)}};
 }
 
 uint32_t WhiteWithDrawingAlpha()
@@ -114,7 +114,8 @@ TextureRecord* PageTexture(TPageEntry* entry)
 TexRect PageRect(const TPageEntry* e, const TextureRecord* r)
 {
     return TexRect{float(e->x) * r->reciprocalWidth, float(e->y) * r->reciprocalHeight,
-                   float(e->x + e->width) * r->reciprocalWidth, float(e->y + e->height) * r->reciprocalHeight};
+                   float(e->x + e->width) * r->reciprocalWidth,
+                   float(e->y + e->height) * r->reciprocalHeight};
 }
 
 bool TexturePart(int32_t index, double left, double top, double width, double height, double x, double y,
@@ -157,10 +158,19 @@ bool PagePart(TPageEntry* e, double left, double top, double width, double heigh
     Corners q = Place(x, y, 0.0, 0.0, width * xScale, height * yScale, angle, threshold);
     double sx = double(e->width) / e->cropWidth;
     double sy = double(e->height) / e->cropHeight;
-    TexRect t = {float((e->x + column * sx) * r->reciprocalWidth), float((e->y + row * sy) * r->reciprocalHeight),
+    TexRect t = {float((e->x + column * sx) * r->reciprocalWidth),
+                 float((e->y + row * sy) * r->reciprocalHeight),
                  float((e->x + (column + width) * sx) * r->reciprocalWidth),
                  float((e->y + (row + height) * sy) * r->reciprocalHeight)};
     return EmitList(r->texture, q, t, colours.c);
+}
+
+// Whole tiles forward while the clip starts beyond the next edge. Counted rather than stepped, so
+// that a clip far from the origin costs no more than one near it.
+double StepForward(double start, double tile, double clipStart)
+{
+    if (clipStart > start + tile) start += std::ceil((clipStart - start - tile) / tile) * tile;
+    return start;
 }
 
 // The first tile edge at or before the clip's start, for the tiled draw by index.
@@ -168,21 +178,23 @@ double WrapIndexStart(double start, double tile, double clipStart)
 {
     start = std::fmod(start, tile);
     if (start > 0.0) start -= tile;
-    while (clipStart > start + tile)
-        start += tile;
-    return start;
+    return StepForward(start, tile, clipStart);
 }
 
-// The same for a page entry, which also steps back from beyond the clip and then by one frame.
+// The same for a page entry, which also steps back from beyond the clip's end and then by one frame.
 double WrapPageStart(double start, double tile, double clipStart, double clipSize, double frameSize)
 {
-    start = std::fmod(start, tile);
-    if (start > 0.0) start -= tile;
-    while (clipStart > start + tile)
-        start += tile;
-    while (start >= clipStart + clipSize)
-        start -= tile;
+    start = WrapIndexStart(start, tile, clipStart);
+    if (start >= clipStart + clipSize)
+        start -= (std::floor((start - clipStart - clipSize) / tile) + 1.0) * tile;
     return start - frameSize;
+}
+
+// A tiled draw over an area with no finite bounds would never end.
+bool FiniteArea(float x, float y, float clipLeft, float clipTop, float clipWidth, float clipHeight)
+{
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(clipLeft) && std::isfinite(clipTop) &&
+           std::isfinite(clipLeft + clipWidth) && std::isfinite(clipTop + clipHeight);
 }
 
 uint32_t RoundedAlphaByte(double alpha)
@@ -202,7 +214,8 @@ bool GR_Texture_Draw(int32_t index, float x, float y)
     return EmitList(r->texture, q, WholeTexture(r), Same(WhiteWithDrawingAlpha()).c);
 }
 
-bool GR_Texture_DrawStretched(int32_t index, float x, float y, float w, float h, uint32_t colour, double alpha)
+bool GR_Texture_DrawStretched(int32_t index, float x, float y, float w, float h, uint32_t colour,
+                              double alpha)
 {
     TextureRecord* r = Texture_Get(index);
     if (r == nullptr) return false;
@@ -210,8 +223,8 @@ bool GR_Texture_DrawStretched(int32_t index, float x, float y, float w, float h,
     return EmitFan(r->texture, q, WholeTexture(r), Same(GR_MakeVertexColour(colour, alpha)).c);
 }
 
-bool GR_Texture_DrawExt(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale, float yScale,
-                        double angle, uint32_t colour, double alpha)
+bool GR_Texture_DrawExt(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale,
+                        float yScale, double angle, uint32_t colour, double alpha)
 {
     TextureRecord* r = Texture_Get(index);
     if (r == nullptr) return false;
@@ -224,8 +237,8 @@ bool GR_Texture_DrawExt(int32_t index, float xOrigin, float yOrigin, float x, fl
     }
     double left = -double(xOrigin) * xScale;
     double top = -double(yOrigin) * yScale;
-    Corners q = Place(x, y, left, top, left + double(r->width) * xScale, top + double(r->height) * yScale, angle,
-                      ROTATION_THRESHOLD);
+    Corners q = Place(x, y, left, top, left + double(r->width) * xScale, top + double(r->height) * yScale,
+                      angle, ROTATION_THRESHOLD);
     return EmitFan(r->texture, q, WholeTexture(r), Same(GR_MakeVertexColour(colour, alpha)).c);
 }
 
@@ -245,11 +258,11 @@ bool GR_Texture_DrawGeneral(int32_t index, float left, float top, float width, f
 }
 
 bool GR_Texture_DrawTiled(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale,
-                          float yScale, bool across, bool down, float clipLeft, float clipTop, float clipWidth,
-                          float clipHeight, uint32_t colour, double alpha)
+                          float yScale, bool across, bool down, float clipLeft, float clipTop,
+                          float clipWidth, float clipHeight, uint32_t colour, double alpha)
 {
     TextureRecord* r = Texture_Get(index);
-    if (r == nullptr) return false;
+    if (r == nullptr || !FiniteArea(x, y, clipLeft, clipTop, clipWidth, clipHeight)) return false;
     double width = double(r->width) * xScale;
     double height = double(r->height) * yScale;
     double tileWidth = std::trunc(width);
@@ -284,8 +297,8 @@ bool GR_TPage_Draw(TPageEntry* entry, float x, float y)
     return EmitList(r->texture, q, PageRect(entry, r), Same(WhiteWithDrawingAlpha()).c);
 }
 
-bool GR_TPage_DrawQuad(TPageEntry* entry, float x1, float y1, float x2, float y2, float x3, float y3, float x4,
-                       float y4, uint32_t colour, double alpha)
+bool GR_TPage_DrawQuad(TPageEntry* entry, float x1, float y1, float x2, float y2, float x3, float y3,
+                       float x4, float y4, uint32_t colour, double alpha)
 {
     TextureRecord* r = PageTexture(entry);
     if (r == nullptr) return false;
@@ -313,9 +326,9 @@ bool GR_TPage_DrawPart(TPageEntry* entry, float left, float top, float width, fl
                     Same(GR_MakeVertexColour(colour, alpha)), ROTATION_THRESHOLD);
 }
 
-bool GR_TPage_DrawGeneral(TPageEntry* entry, float left, float top, float width, float height, float x, float y,
-                          float xScale, float yScale, double angle, uint32_t colour1, uint32_t colour2,
-                          uint32_t colour3, uint32_t colour4, double alpha)
+bool GR_TPage_DrawGeneral(TPageEntry* entry, float left, float top, float width, float height, float x,
+                          float y, float xScale, float yScale, double angle, uint32_t colour1,
+                          uint32_t colour2, uint32_t colour3, uint32_t colour4, double alpha)
 {
     return PagePart(entry, left, top, width, height, x, y, xScale, yScale, angle,
                     Each(colour1, colour2, colour3, colour4, alpha), GENERAL_ROTATION_THRESHOLD);
@@ -326,7 +339,7 @@ bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x
                         float clipHeight, uint32_t colour, double alpha)
 {
     TextureRecord* r = PageTexture(entry);
-    if (r == nullptr) return false;
+    if (r == nullptr || !FiniteArea(x, y, clipLeft, clipTop, clipWidth, clipHeight)) return false;
     double tileWidth = std::trunc(double(entry->frameWidth) * xScale);
     double tileHeight = std::trunc(double(entry->frameHeight) * yScale);
     if (!(tileWidth > 0.0) || !(tileHeight > 0.0)) return false;
@@ -351,9 +364,10 @@ bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x
     return true;
 }
 
-bool GR_Texture_DrawCorners(DeviceTexture* texture, float x1, float y1, float x2, float y2, float x3, float y3,
-                            float x4, float y4, float uLeft, float vTop, float uRight, float vBottom,
-                            uint32_t colour1, uint32_t colour2, uint32_t colour3, uint32_t colour4)
+bool GR_Texture_DrawCorners(DeviceTexture* texture, float x1, float y1, float x2, float y2, float x3,
+                            float y3, float x4, float y4, float uLeft, float vTop, float uRight,
+                            float vBottom, uint32_t colour1, uint32_t colour2, uint32_t colour3,
+                            uint32_t colour4)
 {
     Corners q = {{x1, x2, x3, x4}, {y1, y2, y3, y4}};
     const uint32_t colours[4] = {colour1, colour2, colour3, colour4};

@@ -130,8 +130,9 @@ CCode* CRoom::TakeCreationCode(CInstance* instance)
 
 void CRoom::CopyFrom(const CRoom* source, bool fromDefinition)
 {
+    if (source == this) return;
     SetDefaults();
-    if (source == nullptr || source == this) return;
+    if (source == nullptr) return;
     SetCaption(source->m_pCaption);
     m_Width = source->m_Width;
     m_Height = source->m_Height;

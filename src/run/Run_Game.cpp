@@ -219,6 +219,7 @@ void StartGame()
     }
     GR_Window_SetCursor(g_GameOptions.CursorShown != 0 ? CURSOR_DEFAULT : CURSOR_NONE);
     // Persistent instances carried out of the room a restart left go into the first room.
+    Run_FreeRoomStates();
     g_RoomStates.assign(static_cast<size_t>(Room_Count()), nullptr);
     int32_t first = Room_First();
     if (!Room_Exists(first)) {

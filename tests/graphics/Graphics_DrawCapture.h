@@ -51,7 +51,8 @@ inline std::vector<Drawn> Draws()
         drawn.texture = d.texture;
         uint32_t count = VertexCount(d.type, d.primitives);
         for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
-            if (uint32_t(r->layout) != d.fvf || d.streamOffset / d.stride + count > uint32_t(r->capacity)) continue;
+            if (uint32_t(r->layout) != d.fvf || d.streamOffset / d.stride + count > uint32_t(r->capacity))
+                continue;
             const uint8_t* bytes = static_cast<fake::Buffer*>(r->buffer)->bytes.data() + d.streamOffset;
             if (d.stride == 24) {
                 drawn.v.resize(count);
@@ -83,10 +84,14 @@ class DrawTest : public fake::DeviceTest {
         GR_Draw_InitCirclePrecision();
         fake::Recorded().draws.clear();
     }
+    // The start values again, for tests that run after these in the same process.
     void TearDown() override
     {
+        GR_3D_Start(false);
+        g_DrawDepth = 0.0f;
         Texture_FreeAll();
         fake::DeviceTest::TearDown();
+        g_BatchStatistics = BatchStatistics{};
     }
 };
 

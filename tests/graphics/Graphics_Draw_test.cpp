@@ -3,8 +3,8 @@
 #include "Graphics_DrawCapture.h"
 #include "graphics/Graphics_TexturePage.h"
 
-using capture::Draws;
 using capture::Drawn;
+using capture::Draws;
 using capture::DrawTest;
 
 namespace {
@@ -187,8 +187,8 @@ TEST_F(Draw, HealthBarsFillByAmountAndDirection)
 {
     GR_Draw_HealthBar(0, 0, 100, 10, 75, 0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0, true, true);
     std::vector<Drawn> d = Draws();
-    ASSERT_EQ(4u, d.size()); // back, its border, the bar, its border
-    EXPECT_FLOAT_EQ(75.01f, d[2].v[1].x); // a whole right edge reaches past itself
+    ASSERT_EQ(4u, d.size());                  // back, its border, the bar, its border
+    EXPECT_FLOAT_EQ(75.01f, d[2].v[1].x);     // a whole right edge reaches past itself
     EXPECT_EQ(0xFF80FF00u, d[2].v[0].colour); // half way from yellow to green
     EXPECT_EQ(0xFF000000u, d[3].v[0].colour);
 

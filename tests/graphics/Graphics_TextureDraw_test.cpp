@@ -3,8 +3,8 @@
 #include "Graphics_DrawCapture.h"
 #include "graphics/Graphics_TextureDraw.h"
 
-using capture::Draws;
 using capture::Drawn;
+using capture::Draws;
 using capture::DrawTest;
 
 namespace {
@@ -162,7 +162,8 @@ TEST_F(TextureDraw, PageHeldAtAnotherSizeScalesTheSourceRectangle)
 TEST_F(TextureDraw, GeneralDrawColoursEachCornerAndIgnoresSmallerTurns)
 {
     TPageEntry e = Entry();
-    ASSERT_TRUE(GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
+    ASSERT_TRUE(
+        GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(6u, d[0].v.size());
     const uint32_t expect[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u};
@@ -177,7 +178,8 @@ TEST_F(TextureDraw, GeneralDrawColoursEachCornerAndIgnoresSmallerTurns)
 
 TEST_F(TextureDraw, TilesBelowOnePixelDrawNothing)
 {
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
+    EXPECT_FALSE(
+        GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
     TPageEntry e = Entry();
     EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 0.04f, 1, true, true, 0, 0, 100, 100, 0, 1));
     EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, -1, 1, true, true, 0, 0, 100, 100, 0, 1));
@@ -220,6 +222,23 @@ TEST_F(TextureDraw, PageEntriesTileFromOneFrameFurtherBack)
         EXPECT_EQ(5.0f, d[0].v[6 * i].y);
     }
     EXPECT_EQ(32 * TEXEL, d[0].v[2].u);
+}
+
+TEST_F(TextureDraw, FarClipsTileAsQuicklyAsNearOnesAndEndlessOnesNotAtAll)
+{
+    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 0, 1, 1, true, false, 1e9f, 0, 64, 10, 0, 1));
+    EXPECT_EQ(3u, Draws().size());
+    TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
+    ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 0, 1, 1, true, false, -1000, 0, 10, 10, 0, 1));
+    std::vector<Drawn> d = Draws();
+    ASSERT_EQ(12u, d[0].v.size());
+    EXPECT_EQ(-1046.0f, d[0].v[0].x);
+    EXPECT_EQ(-1014.0f, d[0].v[6].x);
+    const float endless = INFINITY;
+    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, endless, 10, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, -endless, 0, 10, 10, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, NAN, 0, 1, 1, true, true, 0, 0, 10, 10, 0, 1));
+    EXPECT_TRUE(Draws().empty());
 }
 
 TEST_F(TextureDraw, EmptyTextureIsDrawnAsAnEightPixelSquare)

@@ -59,7 +59,8 @@ TEST_F(TextureTable, ResettingForgetsRecordsButLeavesDeviceTextures)
 TEST_F(TextureTable, UsedSizeIsThePictureOverTheDeviceTexture)
 {
     std::vector<uint32_t> pixels(100 * 33, 0xFF00FF00u);
-    int32_t raw = Texture_CreateFromPixels(100, 33, reinterpret_cast<const uint8_t*>(pixels.data()), 100 * 33 * 4);
+    int32_t raw =
+        Texture_CreateFromPixels(100, 33, reinterpret_cast<const uint8_t*>(pixels.data()), 100 * 33 * 4);
     ASSERT_GE(raw, 0);
     EXPECT_FLOAT_EQ(0.78125f, Texture_GetUsedWidth(raw));
     EXPECT_FLOAT_EQ(33.0f / 64.0f, Texture_GetUsedHeight(raw));

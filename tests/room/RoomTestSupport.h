@@ -118,6 +118,9 @@ inline gamebuild::RoomDesc Room(const std::string& name, std::vector<gamebuild::
     return room;
 }
 
+// Fields of different types as one list, so that a record is compared in one line.
+template <typename... T> std::vector<double> Reals(T... values) { return {static_cast<double>(values)...}; }
+
 // Points the script console at another console while it lives.
 struct ScriptConsoleInto {
     explicit ScriptConsoleInto(tagIConsole* console) : previous(ScriptConsole) { ScriptConsole = console; }

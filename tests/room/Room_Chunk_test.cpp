@@ -92,9 +92,8 @@ TEST_F(RoomTest, ARoomsSettingsLayersViewsAndPhysicsAreRead)
 
     const RoomBackground& layer = room->m_Backgrounds[0];
     EXPECT_EQ((std::vector<double>{1, 1, 3, 5, -6, 0, 1, 2, -3, 0xFFFFFF, 1}),
-              (std::vector<double>{layer.visible, layer.foreground, static_cast<double>(layer.index), layer.x, layer.y,
-                                   layer.htiled, layer.vtiled, layer.hspeed, layer.vspeed,
-                                   static_cast<double>(layer.blend), layer.alpha}));
+              Reals(layer.visible, layer.foreground, layer.index, layer.x, layer.y, layer.htiled, layer.vtiled,
+                    layer.hspeed, layer.vspeed, layer.blend, layer.alpha));
     EXPECT_EQ(1.0f, layer.xscale) << "stretched over a background that does not exist: no scale";
     EXPECT_EQ(-1, room->m_Backgrounds[1].index) << "an empty entry leaves its layer as it was";
     EXPECT_EQ(3, room->m_Backgrounds[2].index);
@@ -102,9 +101,9 @@ TEST_F(RoomTest, ARoomsSettingsLayersViewsAndPhysicsAreRead)
     EXPECT_EQ(0, room->m_Backgrounds[3].visible);
 
     const RoomView& v = room->m_Views[0];
-    EXPECT_EQ((std::vector<int32_t>{1, 10, 20, 300, 200, 1, 2, 600, 400, 64, 48, 4, 5, 0, -1}),
-              (std::vector<int32_t>{v.visible, v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport,
-                                    v.hborder, v.vborder, v.hspeed, v.vspeed, v.object, v.surface}));
+    EXPECT_EQ((std::vector<double>{1, 10, 20, 300, 200, 1, 2, 600, 400, 64, 48, 4, 5, 0, -1}),
+              Reals(v.visible, v.xview, v.yview, v.wview, v.hview, v.xport, v.yport, v.wport, v.hport, v.hborder,
+                    v.vborder, v.hspeed, v.vspeed, v.object, v.surface));
     EXPECT_EQ(0.0f, v.angle);
     EXPECT_EQ(640, room->m_Views[1].wview) << "views past the list keep their defaults";
 

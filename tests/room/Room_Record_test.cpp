@@ -65,10 +65,8 @@ TEST_F(RoomTest, ARoomMadeFromItsDefinitionPlacesItsInstancesAndTiles)
     ASSERT_EQ(1, running.m_TileCount);
     const RoomTile& t = running.m_pTiles[0];
     EXPECT_EQ((std::vector<double>{3, 4, 2, 16, 32, 8, 9, -100, 10000001, 1.5, 1, 0x123456, 1}),
-              (std::vector<double>{t.x, t.y, static_cast<double>(t.background), static_cast<double>(t.left),
-                                   static_cast<double>(t.top), static_cast<double>(t.width), static_cast<double>(t.height),
-                                   t.depth, static_cast<double>(t.id), t.xscale, t.yscale, static_cast<double>(t.blend),
-                                   static_cast<double>(t.visible)}));
+              Reals(t.x, t.y, t.background, t.left, t.top, t.width, t.height, t.depth, t.id, t.xscale, t.yscale,
+                    t.blend, t.visible));
     EXPECT_FLOAT_EQ(64.0f / 255.0f, t.alpha);
 
     ASSERT_NE(nullptr, running.m_pPhysicsWorld) << "a copied room copies the world";

@@ -99,24 +99,29 @@ void CopyBox(const PictureDesc& p, const Box& box, std::vector<uint32_t>& page, 
 bool ReadInt(json_object* value, int64_t low, int64_t high, int64_t& out)
 {
     json_type type = json_object_get_type(value);
-    if (type == json_type_boolean) out = json_object_get_boolean(value) ? 1 : 0;
-    else if (type == json_type_int) out = json_object_get_int64(value);
+    if (type == json_type_boolean)
+        out = json_object_get_boolean(value) ? 1 : 0;
+    else if (type == json_type_int)
+        out = json_object_get_int64(value);
     else if (type == json_type_string) {
         const char* text = json_object_get_string(value);
         char* end = nullptr;
         if (std::strncmp(text, "0x", 2) != 0 || text[2] == '\0') return false;
         out = int64_t(std::strtoull(text + 2, &end, 16));
         if (*end != '\0' || std::strlen(text) > 18) return false;
-    } else return false;
+    } else
+        return false;
     return out >= low && out <= high;
 }
 
-template <typename T> void Int(json_object* value, const std::string& where, T& field, const ManifestFail& fail)
+template <typename T>
+void Int(json_object* value, const std::string& where, T& field, const ManifestFail& fail)
 {
     int64_t read = 0;
     if (!ReadInt(value, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), read))
         fail(where, "expected a whole number in range (or \"0x\" and hex digits)");
-    else field = T(read);
+    else
+        field = T(read);
 }
 
 void PictureFromFile(json_object* value, const std::string& folder, const std::string& where, PictureDesc& p,
@@ -151,13 +156,17 @@ void Picture(json_object* object, const std::string& folder, const std::string& 
         std::string where = at + "." + key;
         if (std::strcmp(key, "name") == 0 && json_object_get_type(value) == json_type_string)
             p.name = json_object_get_string(value);
-        else if (std::strcmp(key, "file") == 0) file = value;
-        else if (std::strcmp(key, "width") == 0) Int(value, where, p.width, fail);
-        else if (std::strcmp(key, "height") == 0) Int(value, where, p.height, fail);
+        else if (std::strcmp(key, "file") == 0)
+            file = value;
+        else if (std::strcmp(key, "width") == 0)
+            Int(value, where, p.width, fail);
+        else if (std::strcmp(key, "height") == 0)
+            Int(value, where, p.height, fail);
         else if (std::strcmp(key, "fill") == 0) {
             Int(value, where, fill, fail);
             filled = true;
-        } else fail(where, "unknown key");
+        } else
+            fail(where, "unknown key");
     }
     if ((file != nullptr) == filled) {
         fail(at, "give either \"file\" or \"width\", \"height\" and \"fill\"");
@@ -207,7 +216,8 @@ void Entry(json_object* object, const std::string& at, PageEntryDesc& e, const M
 }
 
 template <typename T, typename Read>
-void List(json_object* value, const std::string& where, std::vector<T>& out, const ManifestFail& fail, Read read)
+void List(json_object* value, const std::string& where, std::vector<T>& out, const ManifestFail& fail,
+          Read read)
 {
     if (json_object_get_type(value) != json_type_array) {
         fail(where, "expected an array");
@@ -252,10 +262,10 @@ TextureLayout PackTextures(const TexturesDesc& t, ImageWriter& image)
             layout.pages.emplace_back(size_t(t.pageSize) * size_t(t.pageSize), 0u);
         CopyBox(t.pictures[i], box, layout.pages[size_t(page)], t.pageSize, x, y);
         const PictureDesc& p = t.pictures[i];
-        layout.entries[i] = PageEntryDesc{int16_t(x),          int16_t(y),          int16_t(box.width),
-                                          int16_t(box.height), int16_t(box.left),   int16_t(box.top),
-                                          int16_t(box.width),  int16_t(box.height), int16_t(p.width),
-                                          int16_t(p.height),   int16_t(page)};
+        layout.entries[i] =
+            PageEntryDesc{int16_t(x),        int16_t(y),        int16_t(box.width), int16_t(box.height),
+                          int16_t(box.left), int16_t(box.top),  int16_t(box.width), int16_t(box.height),
+                          int16_t(p.width),  int16_t(p.height), int16_t(page)};
     }
     layout.entries.insert(layout.entries.end(), t.extraEntries.begin(), t.extraEntries.end());
     return layout;
@@ -284,12 +294,14 @@ void WriteTexturesChunk(ImageWriter& image, const TexturesDesc& textures)
     TextureLayout layout = PackTextures(textures, scratch);
     std::vector<uint8_t> unused;
     std::string problems;
-    if (!scratch.Finish(unused, problems)) image.Error("textures: the pictures could not be packed into pages");
+    if (!scratch.Finish(unused, problems))
+        image.Error("textures: the pictures could not be packed into pages");
     std::vector<std::vector<uint8_t>> blobs;
     for (size_t i = 0; i < layout.pages.size(); ++i) {
         PictureDesc page{"page", textures.pageSize, textures.pageSize, std::move(layout.pages[i])};
         blobs.push_back(EncodePng(page));
-        if (blobs.back().empty()) image.Error("textures: page " + std::to_string(i) + " could not be written");
+        if (blobs.back().empty())
+            image.Error("textures: page " + std::to_string(i) + " could not be written");
     }
     image.BeginChunk("TXTR");
     uint32_t count = uint32_t(blobs.size());
@@ -345,7 +357,8 @@ bool DecodePng(const std::vector<uint8_t>& data, PictureDesc& picture)
     return true;
 }
 
-void ReadTexturesManifest(json_object* object, const std::string& folder, TexturesDesc& t, const ManifestFail& fail)
+void ReadTexturesManifest(json_object* object, const std::string& folder, TexturesDesc& t,
+                          const ManifestFail& fail)
 {
     if (json_object_get_type(object) != json_type_object) {
         fail("textures", "expected an object");
@@ -354,22 +367,28 @@ void ReadTexturesManifest(json_object* object, const std::string& folder, Textur
     json_object_object_foreach(object, key, value)
     {
         std::string where = std::string("textures.") + key;
-        if (std::strcmp(key, "pageSize") == 0) Int(value, where, t.pageSize, fail);
-        else if (std::strcmp(key, "flags") == 0) Int(value, where, t.flags, fail);
-        else if (std::strcmp(key, "padding") == 0) Int(value, where, t.padding, fail);
+        if (std::strcmp(key, "pageSize") == 0)
+            Int(value, where, t.pageSize, fail);
+        else if (std::strcmp(key, "flags") == 0)
+            Int(value, where, t.flags, fail);
+        else if (std::strcmp(key, "padding") == 0)
+            Int(value, where, t.padding, fail);
         else if (std::strcmp(key, "crop") == 0) {
             int32_t crop = 1;
             Int(value, where, crop, fail);
             t.crop = crop != 0;
         } else if (std::strcmp(key, "pictures") == 0)
-            List(value, where, t.pictures, fail, [&](json_object* item, const std::string& at, PictureDesc& p) {
-                Picture(item, folder, at, p, fail);
-            });
+            List(value, where, t.pictures, fail,
+                 [&](json_object* item, const std::string& at, PictureDesc& p) {
+                     Picture(item, folder, at, p, fail);
+                 });
         else if (std::strcmp(key, "entries") == 0)
-            List(value, where, t.extraEntries, fail, [&](json_object* item, const std::string& at, PageEntryDesc& e) {
-                Entry(item, at, e, fail);
-            });
-        else fail(where, "unknown key");
+            List(value, where, t.extraEntries, fail,
+                 [&](json_object* item, const std::string& at, PageEntryDesc& e) {
+                     Entry(item, at, e, fail);
+                 });
+        else
+            fail(where, "unknown key");
     }
     if (!PageSizeAllowed(t.pageSize)) fail("textures.pageSize", "a power of two from 64 to 4096");
 }
