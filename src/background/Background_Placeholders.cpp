@@ -18,3 +18,9 @@ int32_t CBackground::GetWidth() const { return 0; }
 int32_t CBackground::GetHeight() const { return 0; }
 // PLACEHOLDER for the backgrounds issue: the background table is empty.
 CBackground* Background_Data(int32_t) { return nullptr; }
+// PLACEHOLDER for the backgrounds issue: no background exists, so none is drawn.
+void CBackground::DrawPart(float, float, float, float, float, float, float, float, uint32_t, float) {}
+// PLACEHOLDER for the backgrounds issue.
+void CBackground::DrawTiled(float, float, float, float, bool, bool, float, float, float, float, uint32_t, float) {}
+// PLACEHOLDER for the backgrounds issue: the background table is empty.
+bool Background_Exists(int32_t) { return false; }

@@ -14,6 +14,13 @@ class CBackground {
 public:
     int32_t GetWidth() const;
     int32_t GetHeight() const;
+    // That part of the background at (x, y).
+    void DrawPart(float left, float top, float width, float height, float x, float y, float xscale, float yscale,
+                  uint32_t blend, float alpha);
+    // The background at (x, y), repeated across and/or down over the area when tiled.
+    void DrawTiled(float x, float y, float xscale, float yscale, bool htiled, bool vtiled, float areaLeft,
+                   float areaTop, float areaWidth, float areaHeight, uint32_t blend, float alpha);
 };
+bool Background_Exists(int32_t index);
 // The background at the index, or null (the table is empty until the backgrounds issue lands).
 CBackground* Background_Data(int32_t index);

@@ -17,6 +17,8 @@ int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, Sc
 // Evaluates one expression into the value (whatever it held is released) and answers its status.
 int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, ScriptValue* value);
 
-// How much native stack nested executions (scripts calling scripts) may take before a run stops
-// with "Stack overflow...": the main thread has 8 MiB.
-constexpr uint32_t CODE_EXEC_STACK_BUDGET = 4u * 1024u * 1024u;
+// The native stack the executor leaves for what its statements call: a walk that would go deeper
+// (scripts calling themselves without end) stops with "Stack overflow...". Where the thread's
+// stack size is unknown, the walks of a thread take at most the fallback.
+constexpr uintptr_t CODE_EXEC_STACK_RESERVE = 512u * 1024u;
+constexpr uintptr_t CODE_EXEC_STACK_FALLBACK = 4u * 1024u * 1024u;

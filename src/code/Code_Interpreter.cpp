@@ -39,8 +39,9 @@ VMRunState* g_pVMRun = nullptr;
 
 namespace {
 
-// A script frame as call lays it on the stack: the caller's state, then its 16 argument slots, so
-// that the frame's last 16 bytes are those of argument 15.
+// A script frame as call lays it on the stack: the caller's state, then room for its 16 argument
+// slots, so that the frame's last 16 bytes are those of argument 15. Only the slots up to the last
+// one holding anything but real 0 are written; the rest come back as real 0.
 struct VMFrameHeader {
     int32_t returnPc;
     int32_t callerArgCount;
@@ -53,6 +54,7 @@ struct VMFrameHeader {
     CVariableList* callerLocals;
     uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
     uint32_t envCount;
+    uint32_t savedSlots;
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t FRAME_SIZE = FRAME_HEADER_SIZE + 16 * SCRIPT_ARGUMENT_COUNT;
@@ -225,6 +227,31 @@ void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
     PlaceResult(run, argc, result);
 }
 
+// A slot's 16 bytes as one vector, so that testing it takes one load.
+typedef uint64_t SlotVector __attribute__((vector_size(16)));
+
+inline SlotVector SlotBits(const ScriptValue& slot)
+{
+    SlotVector bits;
+    std::memcpy(&bits, &slot, sizeof bits);
+    return bits;
+}
+
+inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
+
+// The argument slots up to the last one that holds anything but real 0 (all of its bits zero).
+// Scripts rarely use more than a few, so a call saves and restores only those.
+uint32_t ArgumentSlotsInUse()
+{
+    constexpr uint32_t FEW = 4;
+    // Most calls leave the upper slots empty: they are tested as one block.
+    SlotVector upper = {0, 0};
+    for (uint32_t i = FEW; i < SCRIPT_ARGUMENT_COUNT; ++i) upper |= SlotBits(g_ScriptArguments[i]);
+    uint32_t used = SlotEmpty(upper) ? FEW : SCRIPT_ARGUMENT_COUNT;
+    while (used > 0 && SlotEmpty(SlotBits(g_ScriptArguments[used - 1]))) --used;
+    return used;
+}
+
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
@@ -253,6 +280,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     frame.callerLocals = run.locals;
     frame.callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
     frame.envCount = run.envCount;
+    frame.savedSlots = ArgumentSlotsInUse();
 
     // The arguments are read first: the frame's end reuses their place. A call installs at most 16
     // (argument 0 lies on top).
@@ -265,10 +293,11 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     uint8_t* frameEnd = run.sp + 16 * argc;
     run.fp = frameEnd - FRAME_SIZE;
     std::memcpy(run.fp, &frame, FRAME_HEADER_SIZE);
-    for (uint32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i)
+    for (uint32_t i = 0; i < frame.savedSlots; ++i)
         VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
     for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
-    for (uint32_t i = installed; i < SCRIPT_ARGUMENT_COUNT; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    // Slots from savedSlots on hold real 0 already.
+    for (uint32_t i = installed; i < frame.savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     run.top = run.fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
@@ -315,10 +344,13 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
     uint8_t* frameEnd = run.fp + FRAME_SIZE;
     --run.callDepth;
     DropLocalList();
-    for (uint32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
+    // Slots past both what the callee holds and what the caller had are real 0 on both sides.
+    uint32_t end = std::max(ArgumentSlotsInUse(), frame.savedSlots);
+    for (uint32_t i = 0; i < end; ++i) {
         ScriptValue& slot = g_ScriptArguments[i];
         if (Value_GetKind(&slot) != VALUE_REAL) Value_Free(&slot);
-        slot = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
+        slot = i < frame.savedSlots ? VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i)
+                                    : ScriptValue{VALUE_REAL, 0, 0.0};
     }
     g_ScriptArgumentCount = frame.callerArgCount;
 
@@ -354,7 +386,7 @@ void DoReturn(VMRunState& run, uint32_t word)
         return;
     }
     // Whatever the type, the caller receives a variable.
-    FrameReturn(run, VM_ItemToValue(run.sp, type));
+    FrameReturn(run, type == VM_TYPE_VARIABLE ? VM_Load<ScriptValue>(run.sp) : VM_ItemToValue(run.sp, type));
 }
 
 void DoExit(VMRunState& run)
@@ -392,16 +424,29 @@ uint32_t TakeResult(VMRunState& run, ScriptValue* result)
 }
 
 // The list that a plain access by a constant instance reaches without the general path, or null.
-inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
+// Self variables are the most common in object code: their list is looked up once per stretch of
+// instructions that runs without leaving the loop.
+inline CVariableList* SelfList(VMRunState& run)
 {
-    if (instance == VM_INSTANCE_LOCAL) return run.locals;
+    if (run.self == nullptr) return nullptr;
+    if (run.selfListOf != run.self) {
+        run.selfList = run.instances->Variables(run.self);
+        run.selfListOf = run.self;
+    }
+    return run.selfList;
+}
+
+// `locals` is the loop's copy of the run's local list.
+inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t instance, int32_t id)
+{
+    if (instance == VM_INSTANCE_LOCAL) return locals;
     if (id < VARIABLE_LIST_BASE) return nullptr;
     switch (instance) {
     case VM_INSTANCE_UNNAMED:
         if (Variable_IsGlobalVar(id)) return Variable_GlobalList();
         [[fallthrough]];
     case VM_INSTANCE_SELF:
-        return run.self != nullptr ? run.instances->Variables(run.self) : nullptr;
+        return SelfList(run);
     case VM_INSTANCE_OTHER:
         return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
     case VM_INSTANCE_GLOBAL:
@@ -412,7 +457,7 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
 }
 
 // The plain numbers of the fast paths: double, int32 and a variable holding a real.
-inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
+[[gnu::always_inline]] inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
 {
     switch (type) {
     case VM_TYPE_DOUBLE: *out = VM_Load<double>(at); return true;
@@ -427,7 +472,7 @@ inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
     }
 }
 
-inline bool TestDifference(uint8_t opcode, double d, double e)
+[[gnu::always_inline]] inline bool TestDifference(uint8_t opcode, double d, double e)
 {
     switch (opcode) {
     case VM_OP_SLT: return d < -e;
@@ -440,7 +485,7 @@ inline bool TestDifference(uint8_t opcode, double d, double e)
 }
 
 // The int32 forms of the arithmetic fast path; false when the generic routine must report.
-inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* out)
+[[gnu::always_inline]] inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* out)
 {
     uint32_t l = static_cast<uint32_t>(left);
     uint32_t r = static_cast<uint32_t>(right);
@@ -463,7 +508,7 @@ inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* 
 
 // fmod of whole numbers is their integer remainder (with the dividend's sign, -0 included), which
 // costs far less than the library's general division.
-inline double Remainder(double left, double right)
+[[gnu::always_inline]] inline double Remainder(double left, double right)
 {
     constexpr double EXACT = 9007199254740992.0; // 2^53
     if (left > -2147483648.0 && left < 2147483648.0 && right > -2147483648.0 && right < 2147483648.0) {
@@ -484,7 +529,8 @@ inline double Remainder(double left, double right)
     return std::fmod(left, right);
 }
 
-inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right, double* out)
+[[gnu::always_inline]] inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right,
+                                                  double* out)
 {
     switch (opcode) {
     case VM_OP_ADD: *out = left + right; return true;
@@ -512,22 +558,22 @@ inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, doub
 constexpr uint32_t FastSize(uint32_t type) { return type == VM_TYPE_INT ? 4 : type == VM_TYPE_DOUBLE ? 8 : 16; }
 
 // The arithmetic fast path for one opcode and pair of types; each pair gets its own handler, so
-// that nothing is decided per instruction but whether the values are plain numbers. False when
-// the general routine must run (and report).
+// that nothing is decided per instruction but whether the values are plain numbers. Answers the
+// new stack pointer, or null when the general routine must run (and report).
 template <uint8_t OP, uint32_t RIGHT, uint32_t LEFT>
-inline bool FastArithmetic(uint8_t*& sp)
+inline uint8_t* FastArithmetic(uint8_t* sp)
 {
     if constexpr (RIGHT == VM_TYPE_INT && LEFT == VM_TYPE_INT) {
         int32_t value;
-        if (!IntArithmetic(OP, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) return false;
+        if (!IntArithmetic(OP, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) return nullptr;
         sp += 4;
         VM_Store(sp, value);
-        return true;
+        return sp;
     } else {
         double left, right, value;
         if (!FastReal(sp, RIGHT, &right) || !FastReal(sp + FastSize(RIGHT), LEFT, &left) ||
             !RealArithmetic(OP, RIGHT, left, right, &value))
-            return false;
+            return nullptr;
         sp += FastSize(RIGHT) + FastSize(LEFT);
         if constexpr (RIGHT == VM_TYPE_VARIABLE || LEFT == VM_TYPE_VARIABLE) {
             sp -= 16;
@@ -536,12 +582,12 @@ inline bool FastArithmetic(uint8_t*& sp)
             sp -= 8;
             VM_Store(sp, value);
         }
-        return true;
+        return sp;
     }
 }
 
 template <uint8_t OP, uint32_t RIGHT, uint32_t LEFT>
-inline bool FastCompare(uint8_t*& sp)
+inline uint8_t* FastCompare(uint8_t* sp)
 {
     double difference;
     if constexpr (RIGHT == VM_TYPE_INT && LEFT == VM_TYPE_INT) {
@@ -550,12 +596,12 @@ inline bool FastCompare(uint8_t*& sp)
                                           static_cast<uint32_t>(VM_Load<int32_t>(sp)));
     } else {
         double left, right;
-        if (!FastReal(sp, RIGHT, &right) || !FastReal(sp + FastSize(RIGHT), LEFT, &left)) return false;
+        if (!FastReal(sp, RIGHT, &right) || !FastReal(sp + FastSize(RIGHT), LEFT, &left)) return nullptr;
         difference = left - right;
     }
     sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
     VM_Store<int32_t>(sp, TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
-    return true;
+    return sp;
 }
 
 // The pairs of types and the opcodes that get handlers of their own.
@@ -585,7 +631,10 @@ inline bool FastCompare(uint8_t*& sp)
     VM_FAST_TYPES(X, Compare, SGT)
 
 // The dispatch index of a word: its opcode and both types.
-constexpr uint32_t WideIndex(uint32_t opcode, uint32_t first, uint32_t second) { return opcode << 8 | second << 4 | first; }
+constexpr uint32_t WideIndex(uint32_t opcode, uint32_t first, uint32_t second)
+{
+    return opcode << 8 | second << 4 | first;
+}
 
 // Operand sizes in the code by type; only push, pop, call, break and unknown opcodes with bit 6 set
 // carry one.
@@ -617,6 +666,42 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
     return getter(target, -1, out);
 }
 
+// A variable's pop of a value of the type into a plain form (a constant instance without an index,
+// or an element with both on the stack) of a list this file reaches; false when the general
+// routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
+// the new stack pointer, or null.
+template <uint32_t VALUE_TYPE>
+inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
+                        uintptr_t limit)
+{
+    constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
+    uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
+    if (form != 0 && form != (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) return nullptr;
+    uint32_t targetSize = form == 0 ? 8 : 0;
+    if (reinterpret_cast<uintptr_t>(sp) + targetSize + valueSize > limit) return nullptr;
+    const uint8_t* valueAt = sp + targetSize;
+    ScriptValue value;
+    if constexpr (VALUE_TYPE == VM_TYPE_VARIABLE)
+        value = VM_Load<ScriptValue>(valueAt);
+    else if constexpr (VALUE_TYPE == VM_TYPE_DOUBLE)
+        value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(valueAt)};
+    else
+        value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(valueAt))};
+    int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
+    int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
+    int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
+    CVariableList* list = form != 0 || index >= 0 ? DirectList(run, locals, instance, id) : nullptr;
+    VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
+    if (node == nullptr) return nullptr;
+    // The place takes the popped value over, as a store of a copy and a free would; an element is
+    // made, unshared or grown as any store into it.
+    ScriptValue* place = form == 0 ? Value_GetElementForWrite(&node->value, index) : &node->value;
+    if (place == nullptr) return nullptr;
+    if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
+    *place = value;
+    return sp + targetSize + valueSize;
+}
+
 #define VM_SAVE()                                                                                                    \
     do {                                                                                                             \
         run.sp = sp;                                                                                                 \
@@ -633,8 +718,10 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
         words = run.words;                                                                                           \
         size = run.codeSize;                                                                                         \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
+        locals = run.locals;                                                                                         \
+        run.selfListOf = nullptr;                                                                                    \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
-        VM_SET_DISPATCH();                                                                                               \
+        VM_SET_DISPATCH();                                                                                           \
     } while (0)
 
 // Before every instruction: the end of the code, one test for the stack's headroom and for popping
@@ -646,7 +733,7 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
         at = pc;                                                                                                     \
         word = VM_ReadWord(words, static_cast<uint32_t>(pc));                                                        \
         pc += 4;                                                                                                     \
-        goto* dispatch[word >> 16];                                                                                 \
+        goto* dispatch[word >> 16];                                                                                  \
     } while (0)
 
 // The operand of the instruction being run: where it is, and the program counter moved past it.
@@ -694,7 +781,6 @@ void RunLoop(VMRunState& run)
         s_Normal[VM_OP_NEG] = &&opNegNot;
         s_Normal[VM_OP_NOT] = &&opNegNot;
         s_Normal[VM_OP_CONV] = &&opConv;
-        s_Normal[VM_OP_PUSH] = &&opPush;
         s_Normal[VM_OP_POP] = &&opPop;
         s_Normal[VM_OP_DUP] = &&opDup;
         s_Normal[VM_OP_POPZ] = &&opPopz;
@@ -707,11 +793,15 @@ void RunLoop(VMRunState& run)
         s_Normal[VM_OP_PUSHENV] = &&opPushEnv;
         s_Normal[VM_OP_POPENV] = &&opPopEnv;
         s_Normal[VM_OP_BREAK] = &&opBreak;
+        // Each kind of push has its own handler, so that the jump to it is predicted per kind.
         for (uint32_t i = 0; i < 65536; ++i) s_Wide[i] = (i >> 8) == VM_OP_PUSH ? s_Push[i & 0xF] : s_Normal[i >> 8];
 #define VM_FAST_ENTRY(KIND, OP, RIGHT, LEFT)                                                                         \
     s_Wide[WideIndex(VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT)] = &&fast##KIND##OP##RIGHT##LEFT;
         VM_FAST_OPCODES(VM_FAST_ENTRY)
 #undef VM_FAST_ENTRY
+        s_Wide[WideIndex(VM_OP_POP, VM_TYPE_VARIABLE, VM_TYPE_VARIABLE)] = &&popVARIABLE;
+        s_Wide[WideIndex(VM_OP_POP, VM_TYPE_VARIABLE, VM_TYPE_DOUBLE)] = &&popDOUBLE;
+        s_Wide[WideIndex(VM_OP_POP, VM_TYPE_VARIABLE, VM_TYPE_INT)] = &&popINT;
         s_Ready = true;
     }
 
@@ -722,6 +812,7 @@ void RunLoop(VMRunState& run)
     uintptr_t lowWater;
     uintptr_t span;
     const void* const* dispatch;
+    CVariableList* locals;
     int32_t at = 0;
     uint32_t word = 0;
     VM_LOAD();
@@ -741,6 +832,7 @@ operandPastEnd:
 attend:
     run.pc = at;
     word = VM_AttendAndFetch(run);
+    run.selfListOf = nullptr;
     VM_SET_DISPATCH();
     goto* s_Wide[word >> 16];
 
@@ -751,10 +843,6 @@ opOther:
         (void)operand;
     }
     VM_NEXT();
-
-opPush:
-    // Each kind of push has its own handler, so that the jump to it is predicted per kind.
-    goto* s_Push[VM_WordFirstType(word)];
 
 pushImmediate:
     sp -= 4;
@@ -782,7 +870,7 @@ pushVariable: {
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     if (form == (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) {
         int32_t instance = VM_WordShort(word);
-        if (CVariableList* list = DirectList(run, instance, id)) {
+        if (CVariableList* list = DirectList(run, locals, instance, id)) {
             VariableNode* node = FindNode(list, id);
             if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
                 sp -= 16;
@@ -802,7 +890,7 @@ pushVariable: {
     } else if (form == 0 && reinterpret_cast<uintptr_t>(sp) + 8 <= lowWater + span) {
         // An element: the index on top, the instance beneath it.
         int32_t index = VM_Load<int32_t>(sp);
-        if (CVariableList* list = DirectList(run, VM_Load<int32_t>(sp + 4), id)) {
+        if (CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id)) {
             VariableNode* node = FindNode(list, id);
             const ScriptValue* element = node != nullptr ? Value_GetElementPointer(&node->value, index) : nullptr;
             if (element != nullptr && Value_GetKind(element) == VALUE_REAL) {
@@ -822,41 +910,25 @@ pushOther: {
 }
 
 opPop: {
+    // The plain forms go to the handlers by value type below.
     VM_OPERAND();
-    uint32_t valueType = VM_WordSecondType(word);
-    uint32_t variable = VM_Load<uint32_t>(operand);
-    uint32_t valueSize = VM_StackSize(valueType);
-    uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
-    // Plain forms: a constant instance without an index, or an element with both on the stack.
-    uint32_t targetSize = form == 0 ? 8 : 0;
-    if (VM_WordFirstType(word) == VM_TYPE_VARIABLE && (form == 0 || form == (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) &&
-        reinterpret_cast<uintptr_t>(sp) + targetSize + valueSize <= lowWater + span) {
-        const uint8_t* valueAt = sp + targetSize;
-        ScriptValue value;
-        bool plain = true;
-        switch (valueType) {
-        case VM_TYPE_VARIABLE: value = VM_Load<ScriptValue>(valueAt); break;
-        case VM_TYPE_DOUBLE: value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(valueAt)}; break;
-        case VM_TYPE_INT: value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(valueAt))}; break;
-        default: plain = false; break;
-        }
-        int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
-        int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
-        int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
-        CVariableList* list = plain && (form != 0 || index >= 0) ? DirectList(run, instance, id) : nullptr;
-        VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
-        // The place takes the popped value over, as a store of a copy and a free would; an element
-        // is made, unshared or grown as any store into it.
-        ScriptValue* place = node == nullptr ? nullptr : form == 0 ? Value_GetElementForWrite(&node->value, index) : &node->value;
-        if (place != nullptr) {
-            if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
-            *place = value;
-            sp += targetSize + valueSize;
-            VM_NEXT();
-        }
-    }
     VM_CALL_OUT(VM_DoPop(run, word, operand));
 }
+
+#define VM_POP_HANDLER(TYPE)                                                                                         \
+    pop##TYPE : {                                                                                                    \
+        VM_OPERAND();                                                                                                \
+        uint32_t variable = VM_Load<uint32_t>(operand);                                                              \
+        if (uint8_t* next = FastPop<VM_TYPE_##TYPE>(run, locals, sp, word, variable, lowWater + span)) {             \
+            sp = next;                                                                                               \
+            VM_NEXT();                                                                                               \
+        }                                                                                                            \
+        VM_CALL_OUT(VM_DoPop(run, word, operand));                                                                   \
+    }
+    VM_POP_HANDLER(VARIABLE)
+    VM_POP_HANDLER(DOUBLE)
+    VM_POP_HANDLER(INT)
+#undef VM_POP_HANDLER
 
 opArithmetic: {
     uint8_t opcode = VM_WordOpcode(word);
@@ -912,7 +984,10 @@ opCompare: {
 
 #define VM_FAST_HANDLER(KIND, OP, RIGHT, LEFT)                                                                       \
     fast##KIND##OP##RIGHT##LEFT:                                                                                     \
-    if (Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)) VM_NEXT();                                      \
+    if (uint8_t* next = Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)) {                               \
+        sp = next;                                                                                                   \
+        VM_NEXT();                                                                                                   \
+    }                                                                                                                \
     VM_CALL_OUT(VM_Do##KIND(run, word));
     VM_FAST_OPCODES(VM_FAST_HANDLER)
 #undef VM_FAST_HANDLER
@@ -949,6 +1024,7 @@ opBranch: {
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
         VM_SAVE();
         g_VMMessagePump();
+        run.selfListOf = nullptr;
     }
     uint8_t opcode = VM_WordOpcode(word);
     bool taken = true;
@@ -1007,6 +1083,7 @@ opBreak: {
         pc = at;
         VM_SAVE();
         word = VM_BreakpointHit(run);
+        run.selfListOf = nullptr;
         dispatch = s_Attention;
         pc = at + 4;
         if (VM_WordOpcode(word) == VM_OP_BREAK && (word & 0xFFFF) == 0) VM_NEXT();

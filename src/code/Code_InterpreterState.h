@@ -97,8 +97,9 @@ struct VMRunState {
     const uint8_t* words;
     int32_t codeSize;
     int32_t pc;
-    int32_t insnStart; // where the instruction being executed starts
     int32_t callDepth;
+    // Apart from pc, so that the loop's saving of the two is not built as one vector store.
+    int32_t insnStart; // where the instruction being executed starts
     const char* name;
     const VMBuffer* debugInfo;
     const char* text;
@@ -108,6 +109,11 @@ struct VMRunState {
 
     std::vector<VMWithEnv>* envs;
     uint32_t envCount;
+
+    // The self instance's variable list as last looked up, and the instance it belongs to; the
+    // loop forgets it whenever code outside the loop has run.
+    CInstance* selfListOf;
+    CVariableList* selfList;
 
     int32_t savedArgCount;
     uint8_t returned; // ret at level 0: the value on top is the result

@@ -54,6 +54,15 @@ void Wexo_OSPauseEventRaised() {}
 // PLACEHOLDER for the achievements issue: there is no cache to save.
 void Wexo_FunctionsSaveCache() {}
 
+// PLACEHOLDER for the platform-services issue: no platform service has work each frame yet.
+void Wexo_FunctionsStep() {}
+
+// PLACEHOLDER for the in-app purchases issue: no purchase can be pending.
+void Async_ProcessIapEvents() {}
+
+// PLACEHOLDER for the asynchronous callbacks issue: nothing queues a callback yet.
+void Async_ProcessCallbacks() {}
+
 // PLACEHOLDER for the file built-ins issue: no file is open.
 void File_CloseAll() {}
 

@@ -26,6 +26,11 @@ void Function_Win8_Init();
 // achievement cache saved first at shut-down.
 void Wexo_OSPauseEventRaised();
 void Wexo_FunctionsSaveCache();
+// The platform-service step of each frame, right after the input step.
+void Wexo_FunctionsStep();
+// The asynchronous stage's first two steps: pending purchase events, then queued script callbacks.
+void Async_ProcessIapEvents();
+void Async_ProcessCallbacks();
 // Closes every file the file functions opened (shut-down).
 void File_CloseAll();
 

@@ -42,10 +42,6 @@ bool Font_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the time lines issue.
 bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
 
-namespace {
-uint32_t g_PlaceholderWindowColour = 0xFFFFFFFFu;
-} // namespace
-
 // PLACEHOLDER for the input issue (virtual buttons from "options.ini").
 void IO_VirtualKey_LoadConfig(IniFile*) {}
 // PLACEHOLDER for the save area issue; empty on this platform.
@@ -53,7 +49,5 @@ void LoadSave_IniHook(IniFile*) {}
 // PLACEHOLDER for the sounds issue; empty on this platform.
 void Sound_IniHook(IniFile*) {}
 
-// PLACEHOLDER for the window and view coordinates issue: stores the colour with alpha 255.
-void GR_Window_SetColour(uint32_t colour) { g_PlaceholderWindowColour = (colour & 0xFFFFFFu) | 0xFF000000u; }
 // PLACEHOLDER for the platform services issue; does nothing on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

@@ -120,10 +120,37 @@ void IO_Clear()
     IO_RawWheelDown = 0;
 }
 
-// PLACEHOLDER for the keyboard-and-mouse input issue: the frame has no step state yet, so
-// the raw edges are consumed as the transfer would consume them.
+namespace {
+
+// The frame's input, taken from the raw state at the start of each frame.
+uint8_t g_StepKeyDown[IO_KEY_COUNT];
+uint8_t g_StepKeyPressed[IO_KEY_COUNT];
+uint8_t g_StepKeyReleased[IO_KEY_COUNT];
+uint8_t g_StepButtonDown[3];
+uint8_t g_StepButtonPressed[3];
+uint8_t g_StepButtonReleased[3];
+uint8_t g_StepWheelUp = 0;
+uint8_t g_StepWheelDown = 0;
+
+bool StepButton(const uint8_t* states, int32_t button, int32_t device)
+{
+    return device == 0 && IsButton(button) && states[button - 1] != 0;
+}
+
+} // namespace
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: the raw state becomes the frame's state,
+// then the raw edges are consumed.
 void IO_StartStep()
 {
+    std::memcpy(g_StepKeyDown, IO_RawKeyDown, sizeof g_StepKeyDown);
+    std::memcpy(g_StepKeyPressed, IO_RawKeyPressed, sizeof g_StepKeyPressed);
+    std::memcpy(g_StepKeyReleased, IO_RawKeyReleased, sizeof g_StepKeyReleased);
+    std::memcpy(g_StepButtonDown, IO_RawButtonDown, sizeof g_StepButtonDown);
+    std::memcpy(g_StepButtonPressed, IO_RawButtonPressed, sizeof g_StepButtonPressed);
+    std::memcpy(g_StepButtonReleased, IO_RawButtonReleased, sizeof g_StepButtonReleased);
+    g_StepWheelUp = IO_RawWheelUp;
+    g_StepWheelDown = IO_RawWheelDown;
     std::memset(IO_RawKeyPressed, 0, sizeof IO_RawKeyPressed);
     std::memset(IO_RawKeyReleased, 0, sizeof IO_RawKeyReleased);
     std::memset(IO_RawButtonPressed, 0, sizeof IO_RawButtonPressed);
@@ -131,6 +158,16 @@ void IO_StartStep()
     IO_RawWheelUp = 0;
     IO_RawWheelDown = 0;
 }
+
+// PLACEHOLDER for the keyboard-and-mouse input issue: the frame's state as IO_StartStep took it.
+bool IO_Key_Down(int32_t key) { return IsKey(key) && g_StepKeyDown[key] != 0; }
+bool IO_Key_Pressed(int32_t key) { return IsKey(key) && g_StepKeyPressed[key] != 0; }
+bool IO_Key_Released(int32_t key) { return IsKey(key) && g_StepKeyReleased[key] != 0; }
+bool IO_Button_Down(int32_t button, int32_t device) { return StepButton(g_StepButtonDown, button, device); }
+bool IO_Button_Pressed(int32_t button, int32_t device) { return StepButton(g_StepButtonPressed, button, device); }
+bool IO_Button_Released(int32_t button, int32_t device) { return StepButton(g_StepButtonReleased, button, device); }
+bool IO_Wheel_Up(int32_t device) { return device == 0 && g_StepWheelUp != 0; }
+bool IO_Wheel_Down(int32_t device) { return device == 0 && g_StepWheelDown != 0; }
 
 // PLACEHOLDER for the virtual-buttons issue: there are no virtual keys to draw.
 void IO_VirtualKey_DrawAll() {}

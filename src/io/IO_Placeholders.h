@@ -39,6 +39,16 @@ void IO_OnWheelDown(int32_t modifiers, int32_t x, int32_t y, uint8_t* handled);
 void IO_Init();
 void IO_Clear();
 void IO_StartStep();
+// The frame's input as IO_StartStep took it: keys 0 to 255 held, pressed and released this frame;
+// buttons 1 left, 2 right, 3 middle of devices 0 to 4; the wheel of device 0. Out of range reads false.
+bool IO_Key_Down(int32_t key);
+bool IO_Key_Pressed(int32_t key);
+bool IO_Key_Released(int32_t key);
+bool IO_Button_Down(int32_t button, int32_t device);
+bool IO_Button_Pressed(int32_t button, int32_t device);
+bool IO_Button_Released(int32_t button, int32_t device);
+bool IO_Wheel_Up(int32_t device);
+bool IO_Wheel_Down(int32_t device);
 void IO_VirtualKey_DrawAll();
 // Deletes every virtual key (a room ends).
 void IO_VirtualKey_DeleteAll();

@@ -14,3 +14,6 @@ void Network_RegisterFunctions() {}
 
 // PLACEHOLDER for the sockets issue: no socket is open.
 void Network_CloseAll() {}
+
+// PLACEHOLDER for the sockets issue: no socket can be open.
+void Network_ProcessSockets() {}

@@ -12,3 +12,5 @@ struct qzServer {
 
 void Network_RegisterFunctions();
 void Network_CloseAll();
+// Reads pending data of every open socket and server and raises the network events (each frame).
+void Network_ProcessSockets();

@@ -11,3 +11,13 @@ void Particle_Shutdown() {}
 
 // PLACEHOLDER for the effects issue: the effect systems hold no particles yet.
 void Effect_Clear() {}
+
+// PLACEHOLDER for the particles issue: no particle system exists.
+void ParticleSystem_UpdateAll() {}
+
+// PLACEHOLDER for the particle systems issue: no system exists.
+double ParticleSystem_MaxDepth() { return -1e9; }
+// PLACEHOLDER for the particle systems issue.
+void ParticleSystem_DrawAtDepth(double) {}
+// PLACEHOLDER for the particle systems issue.
+double ParticleSystem_NextDepthBelow(double) { return -1e9; }

@@ -64,6 +64,10 @@ class CPhysicsWorld {
 public:
     CPhysicsWorld(float scale, int32_t roomSpeed);
     void SetGravity(float x, float y);
+    // PLACEHOLDER for the physics issue: one room step of the world (room speed, any instance on a
+    // path). Until the world simulates, a step only counts.
+    void Update(int32_t roomSpeed, bool anyPath);
+    int32_t m_StepsTaken = 0;
     // A world with the same settings as another room's.
     static CPhysicsWorld* CreateFromRoom(const CPhysicsWorld& source);
     // PLACEHOLDER for the physics issue: the contact points and normals of the instance's current

@@ -129,6 +129,23 @@ public:
     void SetCaption(const char* caption);
     void SetCreationText(const char* text);
 
+    // The tiles (Room_Tiles.cpp): indices into the array, which the sort keeps in depth order,
+    // greatest first. Each lookup caches the index it found.
+    int32_t AddTile(const RoomTile& tile);
+    RoomTile* GetTile(int32_t index);
+    int32_t FindTile(int32_t id);
+    int32_t FindTileAt(float x, float y, bool foreground);
+    void DeleteTile(int32_t index);
+    void DeleteTileAt(float x, float y, bool foreground);
+    void HideTileLayer(float depth);
+    void ShowTileLayer(float depth);
+    void DeleteTileLayer(float depth);
+    void ShiftTileLayer(float depth, float dx, float dy);
+    int32_t FindTileInLayer(float depth, float x, float y);
+    void DeleteTileInLayerAt(float depth, float x, float y);
+    void SetTileLayerDepth(float depth, float newDepth);
+    void SortTiles();
+
     int32_t m_CachedTile = -1;
     CRoom* m_pSelf;
     char* m_pCaption = nullptr; // owned

@@ -6,6 +6,4 @@
 
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
-
-// Draws the current room once (its views, layers, tiles, instances and GUI).
-void Room_Draw();
+#include "room/Room_Draw.h"

@@ -13,17 +13,11 @@
 #include "run/Run_MainLoop.h"
 #include "support/Support_Placeholders.h"
 
-// PLACEHOLDER for the frame stages issue: the frame's first steps (delta time, input) and its last
-// (the room frame counter); no events run.
-void Run_DoFrame()
+// PLACEHOLDER for the saved games issue: nothing can be queued yet, so nothing is applied.
+bool Run_ApplyQueuedLoad()
 {
-    Run_UpdateDeltaTime();
-    IO_StartStep();
-    ++g_RoomFrameCounter;
+    return false;
 }
-
-// PLACEHOLDER for the frame stages issue: the change lists do not exist yet.
-void Run_EmptyChangeLists() {}
 
 // PLACEHOLDER for the highscores issue: no table to clear.
 void Score_Clear() {}
@@ -36,14 +30,3 @@ bool Score_Load()
 
 // PLACEHOLDER for the highscores issue: nothing changed, nothing to save.
 void Score_Save() {}
-
-// PLACEHOLDER for the run-layer commands issue: the room move as that issue specifies it.
-void Run_GotoRoom(int32_t room)
-{
-    g_RunRequest = room;
-    g_TransitionKind = 0;
-    if (Room_Exists(room)) return;
-    std::string message = "Unexisting room number: " + std::to_string(room);
-    Error_Show_Action(message.c_str(), true);
-    g_RunRequest = RUN_REQUEST_FATAL;
-}

@@ -7,13 +7,13 @@
 // Game start, end and room switching are built (Run_Game.h); included here for this header's users.
 #include "run/Run_Game.h"
 
-// The stages of one frame, and the change lists they apply between stages.
-void Run_DoFrame();
-void Run_EmptyChangeLists();
+// The stages of one frame and the run-layer commands are built; included here for this header's
+// users.
+#include "run/Run_Commands.h"
+#include "run/Run_Frame.h"
 
-// The room move of the run-layer commands: asks for a change to the room (run request = the index,
-// transition kind 0); a room that does not exist is a fatal error ("Unexisting room number: ").
-void Run_GotoRoom(int32_t room);
+// Applies the saved-game load queued for the start of this frame; true when one was applied.
+bool Run_ApplyQueuedLoad();
 
 // Highscores: the table cleared at start-up, loaded with the "HighScore.." family, saved at shut-down.
 void Score_Clear();

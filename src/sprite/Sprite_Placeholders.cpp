@@ -59,3 +59,8 @@ CSprite* Sprite_Get(int32_t)
 {
     return nullptr;
 }
+
+// PLACEHOLDER for the sprites issue: no sprite exists, so none is drawn.
+void CSprite::Draw(int32_t, float, float, float, float, float, uint32_t, float) {}
+// PLACEHOLDER for the sprites issue.
+void CSprite::DrawSimple(int32_t, float, float) {}

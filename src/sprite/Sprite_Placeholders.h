@@ -18,6 +18,9 @@ class CSprite {
 public:
     virtual ~CSprite();
     int32_t GetFrameCount() const;
+    // The frame with its origin at (x, y): transformed (angle in degrees, blend, alpha) or plain.
+    void Draw(int32_t frame, float x, float y, float xscale, float yscale, float angle, uint32_t blend, float alpha);
+    void DrawSimple(int32_t frame, float x, float y);
     int32_t GetWidth() const;
     int32_t GetHeight() const;
     int32_t GetBBoxLeft() const;

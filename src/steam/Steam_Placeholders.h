@@ -3,3 +3,5 @@
 
 void InitSteamFunctions();
 void Steam_Shutdown();
+// Runs the Steam callbacks and pending statistics work (each frame, after the sockets).
+void Steam_Process();

@@ -5,6 +5,7 @@
 #include "GLDeviceFixture.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_Window.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_Image.h"
 #include "platform/Platform_Bitmap.h"
@@ -104,7 +105,7 @@ class Capture : public DeviceTest {
 
 TEST_F(Capture, PresentedPictureIsWrittenAsPng)
 {
-    g_GameOptions.windowColour = 0x0000FF; // red outside the picture (none here: no letterbox)
+    GR_Window_SetColour(0x0000FF); // red outside the picture (none here: no letterbox)
     ASSERT_TRUE(GR_StartFrame());
     GR_D3D_Clear(0xFF00FF00u, 1.0f, 0, 1);
     FillRect(10, 20, 30, 40, 0xFF0000FFu);
@@ -129,7 +130,7 @@ class Letterbox : public Capture {
 
 TEST_F(Letterbox, PictureIsPlacedBetweenBarsOfTheWindowColour)
 {
-    g_GameOptions.windowColour = 0x0000FF;
+    GR_Window_SetColour(0x0000FF);
     EXPECT_EQ(1024, g_D3D.backBufferWidth);
     EXPECT_EQ(768, g_D3D.backBufferHeight);
     EXPECT_EQ(800, DeviceTexture_Width(g_D3D.screenTexture));

@@ -2,6 +2,7 @@
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_Window.h"
 
 using namespace fake;
 
@@ -111,7 +112,7 @@ TEST_F(Device, LostDeviceIsResetAtTheStartOfTheFrame)
 
 TEST_F(Device, EndOfFrameDrawsTheScreenTextureOnTheBackBufferAndPresents)
 {
-    g_GameOptions.windowColour = 0x0000FF;
+    GR_Window_SetColour(0x0000FF);
     D3DSurface* back = static_cast<fake::Device*>(GR_D3D_Device())->Target();
     ASSERT_TRUE(GR_StartFrame());
     EXPECT_EQ(g_D3D.screenTexture->renderTarget, static_cast<fake::Device*>(GR_D3D_Device())->Target());

@@ -27,6 +27,7 @@
 #include "run/Run_Event.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
+#include "run/Run_MainLoop.h"
 #include "script/Script_Table.h"
 #include "variable/Variable_Global.h"
 #include "variable/Variable_Names.h"
@@ -95,6 +96,8 @@ class MovingGame : public testing::TestWithParam<bool> {
         m_TracePath =
             (std::filesystem::temp_directory_path() / ("kelvaro_bvars_trace_" + name + ".txt")).string();
         setenv("KELVARO_TRACE", m_TracePath.c_str(), 1);
+        setenv("KELVARO_NO_WAIT", "1", 1);
+        setenv("KELVARO_HEADLESS", "1", 1);
         TestSwitches_Reload();
     }
     void TearDown() override
@@ -106,6 +109,8 @@ class MovingGame : public testing::TestWithParam<bool> {
         g_ErrorQuitting = false;
         EventTrace_Close();
         unsetenv("KELVARO_TRACE");
+        unsetenv("KELVARO_NO_WAIT");
+        unsetenv("KELVARO_HEADLESS");
         TestSwitches_Reload();
         std::filesystem::remove(m_TracePath);
         Variable_SetInstances(m_SavedInstances);
@@ -135,29 +140,8 @@ class MovingGame : public testing::TestWithParam<bool> {
         ASSERT_NE(nullptr, Room_CurrentActiveList());
     }
 
-    // The stages of a frame that this game needs, in the frame's order: alarms count down in
-    // instances whose object handles them and ring at 0, then the step event, then each instance
-    // moves by its speeds (after friction and gravity).
-    static void Frame()
-    {
-        CInstanceList* list = Room_CurrentActiveList();
-        for (int32_t alarm = 0; alarm < INSTANCE_ALARM_COUNT; ++alarm) {
-            for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext) {
-                int32_t object = instance->GetObjectIndex();
-                if (Event_FindHandler(object, ALARM, alarm, nullptr) == nullptr) continue;
-                if (instance->i_timer[alarm] < 0) continue;
-                if (--instance->i_timer[alarm] == 0) PerformEvent(instance, instance, object, ALARM, alarm);
-            }
-        }
-        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext)
-            PerformEvent(instance, instance, instance->GetObjectIndex(), STEP, 0);
-        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext) {
-            instance->ApplyFrictionGravity();
-            double x = static_cast<double>(instance->i_x) + instance->i_hspeed;
-            double y = static_cast<double>(instance->i_y) + instance->i_vspeed;
-            instance->SetPosition(static_cast<float>(x), static_cast<float>(y));
-        }
-    }
+    // One frame of the real main loop (alarms, step, motion and the rest of the frame's stages).
+    static void Frame() { Run_MainLoopTick(); }
 
     // The trace's lines without their frame column.
     std::vector<std::string> Trace() const

@@ -1,0 +1,282 @@
+// The run-layer game commands: instances, queries by target, place tests, motion and room moves.
+#include "run/Run_Commands.h"
+
+#include <cmath>
+#include <string>
+
+#include "base/Base_Numbers.h"
+#include "code/Code_Error.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Image.h"
+#include "graphics/Graphics_Window.h"
+#include "instance/Instance_List.h"
+#include "instance/Instance_Resources.h"
+#include "object/Object_Class.h"
+#include "object/Object_Table.h"
+#include "platform/Platform_MemoryManager.h"
+#include "room/Room_Class.h"
+#include "room/Room_Table.h"
+#include "run/Run_Event.h"
+#include "run/Run_Frame.h"
+#include "run/Run_Game.h"
+#include "run/Run_Globals.h"
+
+namespace {
+
+// Reports the message with the number appended in decimal.
+void ReportWithNumber(const char* message, int32_t number, bool fatal)
+{
+    std::string text = message + std::to_string(number);
+    Error_Show_Action(text.c_str(), fatal);
+}
+
+bool Usable(const CInstance* instance)
+{
+    return instance->i_marked == 0 && instance->i_deactivated == 0;
+}
+
+// Calls test(candidate) on the target's usable candidates in order; the first for which it is true.
+template <typename Test> CInstance* FindInTarget(int32_t target, Test&& test)
+{
+    if (target == TARGET_ALL) {
+        CInstanceList* list = Room_CurrentActiveList();
+        for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr; i = i->m_pNext)
+            if (Usable(i) && test(i)) return i;
+        return nullptr;
+    }
+    if (target >= INSTANCE_FIRST_ID) {
+        CInstance* instance = Instance_FindById(target);
+        return instance != nullptr && Usable(instance) && test(instance) ? instance : nullptr;
+    }
+    CObject* object = Object_Data(target);
+    if (object == nullptr) return nullptr;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
+        if (Usable(node->instance) && test(node->instance)) return node->instance;
+    return nullptr;
+}
+
+// The query's filter: "not me" skips the caller.
+template <typename Test> CInstance* FindOther(CInstance* caller, bool notMe, int32_t target, Test&& test)
+{
+    return FindInTarget(target, [&](CInstance* candidate) { return !(notMe && candidate == caller) && test(candidate); });
+}
+
+// Moves the instance to (x, y) for a test and back afterwards.
+template <typename Test> bool AtPlace(CInstance* instance, float x, float y, Test&& test)
+{
+    float oldX = instance->i_x, oldY = instance->i_y;
+    instance->SetPosition(x, y);
+    bool result = test();
+    instance->SetPosition(oldX, oldY);
+    return result;
+}
+
+bool CollidesWithAny(CInstance* instance, bool solidOnly)
+{
+    CInstanceList* list = Room_CurrentActiveList();
+    for (CInstance* other = list != nullptr ? list->m_pHead : nullptr; other != nullptr; other = other->m_pNext) {
+        if (solidOnly && other->i_solid == 0) continue;
+        if (instance->CollisionInstance(other, 1)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// ---- instances -----------------------------------------------------------------------------------
+
+CInstance* Run_CreateInstance(int32_t object, float x, float y)
+{
+    if (!Object_Exists(object)) {
+        ReportWithNumber("Creating instance for non-existing object: ", object, false);
+        return nullptr;
+    }
+    CRoom* room = Run_CurrentRoom();
+    if (room == nullptr) return nullptr;
+    CInstance* instance = room->AddInstance(x, y, object);
+    Perform_Event(instance, instance, EVENT_CREATE, 0);
+    instance->m_CreatedMark = 1;
+    return instance;
+}
+
+void Run_DestroyInstance(CInstance* instance)
+{
+    if (instance == nullptr || instance->m_Destroyed != 0) return;
+    instance->m_Destroyed = 1;
+    Perform_Event(instance, instance, EVENT_DESTROY, 0);
+    instance->SetMarked(1);
+}
+
+void Run_ChangeInstance(CInstance* instance, int32_t object, bool performEvents)
+{
+    if (!Object_Exists(object)) {
+        ReportWithNumber("Asking to change into non-existing object: ", object, false);
+        return;
+    }
+    if (instance == nullptr || object == instance->i_objindex) return;
+    if (performEvents && instance->m_Destroyed == 0) Perform_Event(instance, instance, EVENT_DESTROY, 0);
+    instance->ChangeObject(object);
+    if (performEvents) Perform_Event(instance, instance, EVENT_CREATE, 0);
+}
+
+void Run_SetInstanceSprite(CInstance* instance, int32_t sprite)
+{
+    InstanceSpriteShape shape;
+    if (!Instance_Sprites()->Shape(sprite, &shape)) {
+        ReportWithNumber("Setting instance to non-existing sprite: ", sprite, false);
+        return;
+    }
+    if (instance != nullptr) instance->SetSpriteIndex(sprite);
+}
+
+// ---- queries -------------------------------------------------------------------------------------
+
+CInstance* Run_CollisionPoint(CInstance* caller, float x, float y, int32_t target, int32_t precise, bool notMe)
+{
+    return FindOther(caller, notMe, target, [&](CInstance* c) { return c->CollisionPoint(x, y, precise); });
+}
+
+CInstance* Run_CollisionRectangle(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,
+                                  int32_t precise, bool notMe)
+{
+    return FindOther(caller, notMe, target,
+                     [&](CInstance* c) { return c->CollisionRectangle(x1, y1, x2, y2, precise); });
+}
+
+CInstance* Run_CollisionEllipse(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,
+                                int32_t precise, bool notMe)
+{
+    return FindOther(caller, notMe, target,
+                     [&](CInstance* c) { return c->CollisionEllipse(x1, y1, x2, y2, precise); });
+}
+
+CInstance* Run_CollisionLine(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,
+                             int32_t precise, bool notMe)
+{
+    return FindOther(caller, notMe, target, [&](CInstance* c) { return c->CollisionLine(x1, y1, x2, y2, precise); });
+}
+
+CInstance* Run_InstancePosition(float x, float y, int32_t target)
+{
+    return FindInTarget(target, [&](CInstance* c) { return c->CollisionPoint(x, y, 1); });
+}
+
+CInstance* Run_InstancePlace(CInstance* instance, float x, float y, int32_t target)
+{
+    if (instance == nullptr) return nullptr;
+    CInstance* found = nullptr;
+    AtPlace(instance, x, y, [&]() {
+        found = FindInTarget(target, [&](CInstance* c) { return instance->CollisionInstance(c, 1); });
+        return found != nullptr;
+    });
+    return found;
+}
+
+bool Run_PlaceMeeting(CInstance* instance, int32_t target, float x, float y)
+{
+    return Run_InstancePlace(instance, x, y, target) != nullptr;
+}
+
+bool Run_PositionEmpty(float x, float y, int32_t target)
+{
+    return Run_InstancePosition(x, y, target) != nullptr;
+}
+
+int32_t Run_InstanceNumber(int32_t target)
+{
+    int32_t count = 0;
+    FindInTarget(target, [&](CInstance*) {
+        ++count;
+        return false;
+    });
+    if (target == TARGET_ALL || target >= INSTANCE_FIRST_ID) return count;
+    // Changed instances join their new object's lists only at the next list update.
+    if (!Object_Exists(target)) return count;
+    for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i) {
+        CInstance* changed = g_InstanceObjectChanges.items[i];
+        if (Usable(changed) && changed->i_objindex == target) ++count;
+    }
+    return count;
+}
+
+namespace {
+
+double SquaredDistance(const CInstance* instance, float x, float y)
+{
+    double dx = static_cast<double>(x) - instance->i_x;
+    double dy = static_cast<double>(y) - instance->i_y;
+    return dx * dx + dy * dy;
+}
+
+// Nearest or furthest of -3 and object targets; strictly better values only, so the first of
+// equals wins. The nearest search starts at 10,000 squared: nothing farther is ever returned.
+CInstance* Extreme(float x, float y, int32_t target, bool nearest)
+{
+    if (target >= INSTANCE_FIRST_ID) return nullptr;
+    double best = nearest ? static_cast<double>(100000000.0f) : -1.0;
+    CInstance* found = nullptr;
+    FindInTarget(target, [&](CInstance* c) {
+        double d = SquaredDistance(c, x, y);
+        if (nearest ? d < best : d > best) {
+            best = d;
+            found = c;
+        }
+        return false;
+    });
+    return found;
+}
+
+} // namespace
+
+CInstance* Run_InstanceNearest(float x, float y, int32_t target)
+{
+    return Extreme(x, y, target, true);
+}
+
+CInstance* Run_InstanceFurthest(float x, float y, int32_t target)
+{
+    return Extreme(x, y, target, false);
+}
+
+bool Run_PlaceEmpty(CInstance* instance, float x, float y)
+{
+    if (instance == nullptr) return true;
+    return AtPlace(instance, x, y, [&]() { return !CollidesWithAny(instance, false); });
+}
+
+bool Run_PlaceFree(CInstance* instance, float x, float y)
+{
+    if (instance == nullptr) return true;
+    return AtPlace(instance, x, y, [&]() { return !CollidesWithAny(instance, true); });
+}
+
+bool Run_PlaceFreeOrEmpty(CInstance* instance, float x, float y, int32_t againstAll)
+{
+    return againstAll == 1 ? Run_PlaceEmpty(instance, x, y) : Run_PlaceFree(instance, x, y);
+}
+
+// ---- position commands ---------------------------------------------------------------------------
+
+void Run_PositionDestroy(float x, float y)
+{
+    CInstanceList* list = Room_CurrentActiveList();
+    for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr;) {
+        CInstance* next = i->m_pNext;
+        if (i->CollisionPoint(x, y, 1)) Run_DestroyInstance(i);
+        i = next;
+    }
+}
+
+void Run_PositionChange(float x, float y, int32_t object, bool performEvents)
+{
+    if (!Object_Exists(object)) {
+        ReportWithNumber("Asking to change into non-existing object: ", object, false);
+        return;
+    }
+    CInstanceList* list = Room_CurrentActiveList();
+    for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr;) {
+        CInstance* next = i->m_pNext;
+        if (i->CollisionPoint(x, y, 1)) Run_ChangeInstance(i, object, performEvents);
+        i = next;
+    }
+}

@@ -1,0 +1,55 @@
+// What the frame's stage files share: taking the event stamp, which instances a stage reaches, and
+// the walk over an object's own instances.
+#pragma once
+
+#include <cstdint>
+
+#include "instance/Instance_Class.h"
+#include "object/Object_Class.h"
+#include "object/Object_Lists.h"
+#include "object/Object_Table.h"
+#include "run/Run_Frame.h"
+
+namespace frame {
+
+// Reads the global event stamp and raises it by one.
+inline uint64_t TakeStamp()
+{
+    return g_EventStamp++;
+}
+
+// Neither marked nor deactivated, and created before the stage took `stamp`.
+inline bool Eligible(const CInstance* instance, uint64_t stamp)
+{
+    return instance->i_marked == 0 && instance->i_deactivated == 0 && instance->m_CreationStamp <= stamp;
+}
+
+// Calls visit(instance) for every eligible instance of the object's own list. The successor is read
+// first, so that an event may change the instance it runs for.
+template <typename Visit> void ForEachOwn(int32_t objectIndex, uint64_t stamp, Visit&& visit)
+{
+    CObject* object = Object_Data(objectIndex);
+    if (object == nullptr) return;
+    for (ObjectInstanceNode* node = object->m_Instances.head; node != nullptr;) {
+        ObjectInstanceNode* next = node->next;
+        CInstance* instance = node->instance;
+        if (Eligible(instance, stamp)) visit(instance);
+        node = next;
+    }
+}
+
+// The objects listed for (type, subtype), each walked with one stamp for the whole raise.
+template <typename Visit> void ForEachListed(int32_t type, int32_t subtype, uint64_t stamp, Visit&& visit)
+{
+    int32_t count = ObjectLists_Count(type, subtype);
+    const int32_t* objects = ObjectLists_Objects(type, subtype);
+    for (int32_t i = 0; i < count; ++i) ForEachOwn(objects[i], stamp, visit);
+}
+
+// The dispatch pattern: one stamp, every eligible instance of the listed objects gets the event.
+void Raise(int32_t type, int32_t subtype);
+
+// Whether the instance's sprite or mask exists (else it is tested by its position alone).
+bool HasShape(const CInstance* instance);
+
+} // namespace frame

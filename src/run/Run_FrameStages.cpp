@@ -1,0 +1,285 @@
+// The frame's stages that move and test instances: motion, boundaries, collisions and time lines;
+// and the asynchronous stage that hands finished requests to the game.
+#include <cmath>
+
+#include "datastructure/DataStructure_Placeholders.h"
+#include "function/Function_Placeholders.h"
+#include "http/Http_Placeholders.h"
+#include "instance/Instance_List.h"
+#include "physics/Physics_Placeholders.h"
+#include "room/Room_Class.h"
+#include "run/Run_Event.h"
+#include "run/Run_Frame.h"
+#include "run/Run_FrameParts.h"
+#include "run/Run_Game.h"
+#include "support/Support_Placeholders.h"
+#include "timeline/Timeline_Placeholders.h"
+
+namespace {
+
+constexpr int32_t OTHER_OUTSIDE = 0;
+constexpr int32_t OTHER_BOUNDARY = 1;
+constexpr int32_t OTHER_END_OF_PATH = 8;
+constexpr int32_t OTHER_OUTSIDE_VIEW = 40;
+constexpr int32_t OTHER_BOUNDARY_VIEW = 50;
+
+void MoveBy(CInstance* instance, double dx, double dy)
+{
+    instance->SetPosition(static_cast<float>(static_cast<double>(instance->i_x) + dx),
+                          static_cast<float>(static_cast<double>(instance->i_y) + dy));
+}
+
+void MoveBySpeed(CInstance* instance)
+{
+    MoveBy(instance, instance->i_hspeed, instance->i_vspeed);
+}
+
+void BackToPrevious(CInstance* instance)
+{
+    instance->SetPosition(instance->i_xprevious, instance->i_yprevious);
+    instance->i_pathposition = instance->i_pathpositionprevious;
+}
+
+// A rectangle of the room (left, top, right, bottom).
+struct Area {
+    double left, top, right, bottom;
+};
+
+// Wholly outside the area: by position without a shape, else by the bounding box.
+bool IsOutside(CInstance* instance, const Area& area)
+{
+    if (!frame::HasShape(instance)) {
+        return instance->i_x < area.left || instance->i_x > area.right || instance->i_y < area.top ||
+               instance->i_y > area.bottom;
+    }
+    const InstanceBox& box = instance->GetBoundingBox();
+    return box.right < area.left || box.left > area.right || box.bottom < area.top || box.top > area.bottom;
+}
+
+// Not wholly inside the area (without a shape: the position test of IsOutside).
+bool CrossesBoundary(CInstance* instance, const Area& area)
+{
+    if (!frame::HasShape(instance)) return IsOutside(instance, area);
+    const InstanceBox& box = instance->GetBoundingBox();
+    return box.left < area.left || box.right > area.right || box.top < area.top || box.bottom > area.bottom;
+}
+
+typedef bool (*AreaTest)(CInstance*, const Area&);
+
+void RaiseWhere(int32_t subtype, const Area& area, AreaTest test)
+{
+    uint64_t stamp = frame::TakeStamp();
+    frame::ForEachListed(EVENT_OTHER, subtype, stamp, [&](CInstance* instance) {
+        if (test(instance, area)) Perform_Event(instance, instance, EVENT_OTHER, subtype);
+    });
+}
+
+// The view passes skip only instances marked exactly 1 and deactivated ones: no stamp applies.
+void RaiseInView(int32_t subtype, const Area& area, AreaTest test)
+{
+    frame::TakeStamp();
+    int32_t count = ObjectLists_Count(EVENT_OTHER, subtype);
+    const int32_t* objects = ObjectLists_Objects(EVENT_OTHER, subtype);
+    for (int32_t i = 0; i < count; ++i) {
+        CObject* object = Object_Data(objects[i]);
+        if (object == nullptr) continue;
+        for (ObjectInstanceNode* node = object->m_Instances.head; node != nullptr;) {
+            ObjectInstanceNode* next = node->next;
+            CInstance* instance = node->instance;
+            if (instance->i_marked != 1 && instance->i_deactivated == 0 && test(instance, area))
+                Perform_Event(instance, instance, EVENT_OTHER, subtype);
+            node = next;
+        }
+    }
+}
+
+Area ViewArea(const RoomView& view)
+{
+    return {static_cast<double>(view.xview), static_cast<double>(view.yview),
+            static_cast<double>(view.xview) + view.wview, static_cast<double>(view.yview) + view.hview};
+}
+
+} // namespace
+
+bool Run_Motion(bool anyPath)
+{
+    CRoom* room = Run_CurrentRoom();
+    if (room == nullptr) return false;
+    if (room->m_pPhysicsWorld != nullptr) {
+        room->m_pPhysicsWorld->Update(room->m_Speed, anyPath);
+        return true;
+    }
+    uint64_t stamp = frame::TakeStamp();
+    for (CInstance* instance = room->m_Active.m_pHead; instance != nullptr;) {
+        CInstance* next = instance->m_pNext;
+        instance->ApplyFrictionGravity();
+        if (instance->PathStep() && instance->m_CreationStamp <= stamp)
+            Perform_Event(instance, instance, EVENT_OTHER, OTHER_END_OF_PATH);
+        MoveBySpeed(instance);
+        instance = next;
+    }
+    return false;
+}
+
+void Run_BoundaryStage()
+{
+    CRoom* room = Run_CurrentRoom();
+    if (room == nullptr) return;
+    Area whole = {0.0, 0.0, static_cast<double>(room->m_Width), static_cast<double>(room->m_Height)};
+    RaiseWhere(OTHER_OUTSIDE, whole, IsOutside);
+    RaiseWhere(OTHER_BOUNDARY, whole, CrossesBoundary);
+    if (room->m_EnableViews == 0) return;
+    for (int32_t v = 0; v < ROOM_VIEWS; ++v)
+        if (room->m_Views[v].visible != 0) RaiseInView(OTHER_OUTSIDE_VIEW + v, ViewArea(room->m_Views[v]), IsOutside);
+    for (int32_t v = 0; v < ROOM_VIEWS; ++v)
+        if (room->m_Views[v].visible != 0)
+            RaiseInView(OTHER_BOUNDARY_VIEW + v, ViewArea(room->m_Views[v]), CrossesBoundary);
+}
+
+// ---- asynchronous requests -----------------------------------------------------------------------
+
+namespace {
+
+constexpr int32_t ASYNC_FIRST = 60;
+
+// Hands one finished request to the game and deletes it.
+void FinishRequest(HTTP_REQ_CONTEXT* request)
+{
+    async_load = -1;
+    if (request->m_pCompletion != nullptr) {
+        int32_t subtype = request->m_pCompletion(request, request->m_pUser, &async_load);
+        if (subtype >= ASYNC_FIRST) Run_AsyncEvent(subtype);
+        if (async_load >= 0) CDS_Map_Destroy(async_load);
+    }
+    async_load = -1;
+    if (request->m_pCleanup != nullptr) request->m_pCleanup(request);
+    delete request;
+}
+
+} // namespace
+
+void Run_AsyncEvent(int32_t subtype)
+{
+    bool raised = (subtype >= 60 && subtype <= 64) || subtype == 67 || subtype == 69 || subtype == 70;
+    if (raised) frame::Raise(EVENT_OTHER, subtype);
+}
+
+void Run_AsyncStage()
+{
+    Async_ProcessIapEvents();
+    Async_ProcessCallbacks();
+    HTTP_PollRequests();
+    HTTP_REQ_CONTEXT** link = &g_pHttpRequests;
+    while (*link != nullptr) {
+        HTTP_REQ_CONTEXT* request = *link;
+        if (request->m_Completed == 0 || request->m_State != HTTP_STATE_FINISHED) {
+            link = &request->m_pNext;
+            continue;
+        }
+        *link = request->m_pNext;
+        FinishRequest(request);
+    }
+}
+
+// ---- collisions ----------------------------------------------------------------------------------
+
+namespace {
+
+bool Collide(CInstance* a, CInstance* b)
+{
+    return a->CollisionInstance(b, 1);
+}
+
+void HandleCollision(CInstance* a, CInstance* b)
+{
+    if (a->i_solid != 0 || b->i_solid != 0) {
+        BackToPrevious(a);
+        BackToPrevious(b);
+    }
+    Perform_Event(a, b, EVENT_COLLISION, b->i_objindex);
+    Perform_Event(b, a, EVENT_COLLISION, a->i_objindex);
+    if (a->i_solid == 0 && b->i_solid == 0) return;
+    a->PathStep();
+    b->PathStep();
+    MoveBySpeed(a);
+    MoveBySpeed(b);
+    if (Collide(a, b)) {
+        BackToPrevious(a);
+        BackToPrevious(b);
+    }
+}
+
+} // namespace
+
+void Run_CollisionStage()
+{
+    for (int32_t p = 0; p < g_CollisionPairCount; ++p) {
+        CollisionPair pair = g_CollisionPairs[p];
+        uint64_t stamp = frame::TakeStamp();
+        frame::ForEachOwn(pair.lower, stamp, [&](CInstance* a) {
+            frame::ForEachOwn(pair.higher, stamp, [&](CInstance* b) {
+                if (a->i_marked == 0 && Collide(a, b)) HandleCollision(a, b);
+            });
+        });
+    }
+}
+
+// ---- time lines ----------------------------------------------------------------------------------
+
+namespace {
+
+// The first moment at or after the position; the count when there is none.
+int32_t MomentAtOrAfter(const CTimeLine& line, double position)
+{
+    int32_t count = line.GetMomentCount();
+    for (int32_t m = 0; m < count; ++m)
+        if (line.GetMoment(m) >= position) return m;
+    return count;
+}
+
+// The last moment at or before the position; -1 when there is none.
+int32_t MomentAtOrBefore(const CTimeLine& line, double position)
+{
+    for (int32_t m = line.GetMomentCount() - 1; m >= 0; --m)
+        if (line.GetMoment(m) <= position) return m;
+    return -1;
+}
+
+void AdvanceTimeLine(CInstance* instance, const CTimeLine& line)
+{
+    int32_t index = instance->i_timelineindex;
+    double speed = instance->i_timelinespeed;
+    double last = line.GetMoment(line.GetMomentCount() - 1);
+    if (speed > 0.0) {
+        int32_t a = MomentAtOrAfter(line, instance->i_timelineposition);
+        instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
+        int32_t b = MomentAtOrAfter(line, instance->i_timelineposition);
+        for (int32_t m = a; m < b; ++m) Perform_TimeLineMoment(instance, instance, index, m);
+        if (instance->i_timelineloop != 0 && instance->i_timelineposition > last) instance->i_timelineposition = 0.0f;
+        return;
+    }
+    int32_t a = MomentAtOrBefore(line, instance->i_timelineposition);
+    instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
+    int32_t b = MomentAtOrBefore(line, instance->i_timelineposition);
+    for (int32_t m = a; m > b; --m) Perform_TimeLineMoment(instance, instance, index, m);
+    if (instance->i_timelineloop != 0 && instance->i_timelineposition < 0.0f)
+        instance->i_timelineposition = static_cast<float>(last);
+}
+
+} // namespace
+
+void Run_TimeLineStage()
+{
+    CInstanceList* list = Room_CurrentActiveList();
+    if (list == nullptr) return;
+    uint64_t stamp = frame::TakeStamp();
+    for (CInstance* instance = list->m_pHead; instance != nullptr;) {
+        CInstance* next = instance->m_pNext;
+        if (frame::Eligible(instance, stamp) && instance->i_timelinerunning != 0 && instance->i_timelinespeed != 0.0f &&
+            instance->i_timelineindex >= 0) {
+            CTimeLine* line = TimeLine_Get(instance->i_timelineindex);
+            if (line != nullptr && line->GetMomentCount() > 0) AdvanceTimeLine(instance, *line);
+        }
+        instance = next;
+    }
+}

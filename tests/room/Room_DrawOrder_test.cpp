@@ -1,0 +1,351 @@
+// The room drawing without a device: the merge of tiles, instances and particle depths, the draw
+// and GUI events it performs, and the views moving after the instances they follow.
+#include <cstdio>
+
+#include "RoomTestSupport.h"
+#include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_DeviceServices.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Window.h"
+#include "room/Room_Draw.h"
+
+using namespace roomtest;
+
+namespace {
+
+constexpr int32_t DRAW = 8;
+
+// Notes each item as the merge hands it over: "P<depth>", "I<id>", "T<id>", with the drawing depth
+// after "@" when asked for.
+class RecordingDrawer : public RoomContentDrawer {
+  public:
+    double ParticleMaxDepth() override { return particles.empty() ? PARTICLE_DEPTH_NONE : particles[0]; }
+    double ParticleNextDepthBelow(double depth) override
+    {
+        for (double d : particles)
+            if (d < depth) return d;
+        return PARTICLE_DEPTH_NONE;
+    }
+    void DrawParticles(double depth) override { Add("P" + Number(depth)); }
+    void DrawInstance(CInstance* instance) override
+    {
+        Add("I" + std::to_string(instance->GetId()));
+        // As a draw event adding tiles would: the array moves while the merge walks it.
+        for (int32_t i = 0; i < tilesAddedPerInstance; ++i) {
+            RoomTile tile = *Run_CurrentRoom()->GetTile(0);
+            tile.depth = -100.0f;
+            Run_CurrentRoom()->AddTile(tile);
+        }
+    }
+    void DrawTile(const RoomTile& tile) override { Add("T" + std::to_string(tile.id)); }
+
+    static std::string Number(double v)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", v);
+        return text;
+    }
+    void Add(const std::string& item)
+    {
+        items.push_back(withDepth ? item + "@" + Number(g_DrawDepth) : item);
+    }
+
+    std::vector<double> particles; // greatest first
+    std::vector<std::string> items;
+    bool withDepth = false;
+    int32_t tilesAddedPerInstance = 0;
+};
+
+gamebuild::RoomTileDesc TileAt(int32_t depth, int32_t id)
+{
+    gamebuild::RoomTileDesc tile;
+    tile.depth = depth;
+    tile.id = id;
+    return tile;
+}
+
+class RoomDraw : public PlayedGameTest {
+  protected:
+    void TearDown() override
+    {
+        Room_SetContentDrawer(nullptr);
+        g_3DMode = false;
+        GR_Window_ResetViewMappings();
+        PlayedGameTest::TearDown();
+    }
+
+    // Objects obj_d<depth> for each depth, placed once each in that order; tiles as given.
+    void PlayRoom(const std::vector<int32_t>& depths, std::vector<gamebuild::RoomTileDesc> tiles = {})
+    {
+        gamebuild::GameDesc game;
+        gamebuild::RoomDesc room = Room("room_draw");
+        for (size_t i = 0; i < depths.size(); ++i) {
+            game.objects.push_back(Object("obj_d" + std::to_string(depths[i]), depths[i]));
+            room.instances.push_back(Placed(int32_t(i)));
+        }
+        room.tiles = std::move(tiles);
+        game.rooms = {room};
+        game.header.roomOrder = {0};
+        ASSERT_TRUE(Play(game)) << m_Log.Text();
+        ASSERT_NE(nullptr, Run_CurrentRoom());
+        Room_SetContentDrawer(&drawer);
+    }
+
+    std::vector<std::string> Merge()
+    {
+        drawer.items.clear();
+        CRoom* room = Run_CurrentRoom();
+        room->SortTiles();
+        Room_DrawContents(RoomDrawRect{0, 0, room->m_Width, room->m_Height});
+        return drawer.items;
+    }
+
+    RecordingDrawer drawer;
+};
+
+TEST_F(RoomDraw, GreatestDepthFirstWithInstancesBeforeTilesAndParticlesBeforeTiles)
+{
+    // Instances 100001 (depth 10), 100002 (0); tiles at 10, 0 and 5 (sorted to 10, 5, 0).
+    PlayRoom({10, 0}, {TileAt(10, 7), TileAt(0, 8), TileAt(5, 9)});
+    EXPECT_EQ((std::vector<std::string>{"I100001", "T7", "T9", "I100002", "T8"}), Merge());
+
+    // Particles at a tile's depth go before it, at an instance's depth after it.
+    drawer.particles = {10, 5, -3};
+    EXPECT_EQ((std::vector<std::string>{"I100001", "P10", "T7", "P5", "T9", "I100002", "T8", "P-3"}),
+              Merge());
+    drawer.particles = {20, 0};
+    EXPECT_EQ((std::vector<std::string>{"P20", "I100001", "T7", "T9", "I100002", "P0", "T8"}), Merge());
+}
+
+TEST_F(RoomDraw, SkippedItemsAndParticleDepthsAtTheEnd)
+{
+    PlayRoom({3, 2, 1, 0}, {TileAt(2, 7), TileAt(1, 8)});
+    CRoom* room = Run_CurrentRoom();
+    Instance_FindById(100001)->SetVisible(0);
+    Instance_FindById(100002)->SetMarked(1);
+    Instance_FindById(100003)->i_deactivated = 1;
+    room->m_pTiles[0].visible = 0;
+    drawer.particles = {-1e8, -2e8}; // at or below -1e8: no more particles
+    EXPECT_EQ((std::vector<std::string>{"T8", "I100004"}), Merge());
+    Instance_FindById(100003)->i_deactivated = 0;
+}
+
+TEST_F(RoomDraw, TilesAddedWhileDrawingAreDrawnInTheSameWalk)
+{
+    PlayRoom({5}, {TileAt(0, 7)});
+    drawer.tilesAddedPerInstance = 40;
+    std::vector<std::string> items = Merge();
+    ASSERT_EQ(42u, items.size());
+    EXPECT_EQ("I100001", items[0]);
+    EXPECT_EQ("T7", items[1]);
+    EXPECT_EQ("T" + std::to_string(g_TileIdCounter), items[41]);
+}
+
+// A particle source whose next depth does not go down.
+class StuckParticles : public RecordingDrawer {
+  public:
+    double ParticleNextDepthBelow(double depth) override { return depth; }
+};
+
+TEST_F(RoomDraw, AParticleDepthThatDoesNotGoDownEndsTheParticles)
+{
+    PlayRoom({0});
+    StuckParticles stuck;
+    stuck.particles = {4};
+    Room_SetContentDrawer(&stuck);
+    Room_DrawContents(RoomDrawRect{0, 0, 640, 480});
+    EXPECT_EQ((std::vector<std::string>{"P4", "I100001"}), stuck.items);
+}
+
+TEST_F(RoomDraw, DepthsAboveTheLimitDrawAtItInTheirPlace)
+{
+    PlayRoom({20000, 5}, {TileAt(15000, 7)});
+    g_3DMode = true; // the drawing depth is kept only in 3D mode
+    drawer.withDepth = true;
+    drawer.particles = {12000};
+    EXPECT_EQ((std::vector<std::string>{"I100001@11000", "T7@11000", "P12000@11000", "I100002@5"}), Merge());
+}
+
+TEST_F(RoomDraw, DrawEventsRunFromTheGreatestDepthThenTheGuiPass)
+{
+    gamebuild::GameDesc game;
+    for (int32_t depth : {0, 20, 10}) {
+        gamebuild::ObjectDesc object = Object("obj" + std::to_string(depth), depth);
+        object.events = {Event(DRAW, 0, "test_note(\"draw\");"), Event(DRAW, 64, "test_note(\"gui\");")};
+        game.objects.push_back(object);
+    }
+    gamebuild::ObjectDesc quiet = Object("obj_quiet", 5); // no draw event, no sprite: nothing
+    game.objects.push_back(quiet);
+    game.rooms = {Room("room", {Placed(0), Placed(1), Placed(2), Placed(3)})};
+    game.header.roomOrder = {0};
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    TakeNotes();
+    Instance_FindById(100003)->SetVisible(0);
+    Room_Draw();
+    EXPECT_EQ((std::vector<std::string>{"100002 draw", "100001 draw", "100002 gui", "100001 gui"}),
+              TakeNotes());
+    EXPECT_EQ(0, g_CurrentView);
+}
+
+class RoomViews : public RoomDraw {
+  protected:
+    // A 2000 x 1000 room with views on; view 0 follows object 0, placed at (x, y).
+    CRoom* Start(int32_t x, int32_t y)
+    {
+        gamebuild::GameDesc game;
+        game.objects = {Object("obj_player")};
+        gamebuild::RoomDesc room = Room("room", {Placed(0, x, y)});
+        room.width = 2000;
+        room.height = 1000;
+        room.enableViews = true;
+        gamebuild::RoomViewDesc view;
+        view.visible = 1;
+        view.object = 0;
+        view.wview = 640;
+        view.hview = 480;
+        view.hborder = 100;
+        view.vborder = 100;
+        room.views = {view};
+        game.rooms = {room};
+        game.header.roomOrder = {0};
+        EXPECT_TRUE(Play(game)) << m_Log.Text();
+        return Run_CurrentRoom();
+    }
+};
+
+TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
+{
+    CRoom* room = Start(50, 60);
+    ASSERT_NE(nullptr, room);
+    RoomView& view = room->m_Views[0];
+    Room_UpdateViews();
+    EXPECT_EQ(0, view.xview); // near the left edge: clamped
+    EXPECT_EQ(0, view.yview);
+
+    CInstance* player = Instance_FindById(100001);
+    player->SetPosition(700.4f, 300);
+    Room_UpdateViews();
+    EXPECT_EQ(700 + 100 - 640, view.xview);
+    EXPECT_EQ(0, view.yview);
+
+    player->SetPosition(1990, 990);
+    Room_UpdateViews();
+    EXPECT_EQ(2000 - 640, view.xview); // clamped at the right and bottom edges
+    EXPECT_EQ(1000 - 480, view.yview);
+
+    // A border of at least half the view centres it; a speed limit holds the step.
+    view.hborder = 400;
+    view.hspeed = 25;
+    player->SetPosition(1000, 990);
+    Room_UpdateViews();
+    EXPECT_EQ(1360 - 25, view.xview);
+    view.hspeed = -1;
+    Room_UpdateViews();
+    EXPECT_EQ(1000 - 320, view.xview);
+
+    // The mapping registered is the view's, and the ports' extent gives the scale.
+    const WindowViewSlot* slot = GR_Window_GetViewSlot(0);
+    ASSERT_TRUE(slot->inUse);
+    EXPECT_FLOAT_EQ(680, slot->roomX);
+    EXPECT_EQ(1, GR_Window_ViewSlotsInUse());
+    EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
+    view.wport = 320;
+    Room_UpdateViews();
+    EXPECT_DOUBLE_EQ(2.0, g_RoomPortScaleX);
+
+    // Without a visible port there is no extent to scale by.
+    view.visible = 0;
+    Room_UpdateViews();
+    EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
+    EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
+    view.visible = 1;
+
+    // A followed instance that is marked is no longer followed; views off clear the mappings.
+    player->SetMarked(1);
+    player->SetPosition(0, 0);
+    Room_UpdateViews();
+    EXPECT_EQ(680, view.xview);
+    room->m_EnableViews = 0;
+    Room_UpdateViews();
+    EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
+}
+
+TEST_F(RoomViews, AnInstanceIdIsFollowedDirectly)
+{
+    CRoom* room = Start(1500, 500);
+    ASSERT_NE(nullptr, room);
+    RoomView& view = room->m_Views[0];
+    view.object = 100001;
+    view.hborder = 320;
+    view.vborder = 240;
+    Room_UpdateViews();
+    EXPECT_EQ(1500 - 320, view.xview);
+    EXPECT_EQ(500 - 240, view.yview);
+    view.object = 100099; // no such instance: the view stays
+    Room_UpdateViews();
+    EXPECT_EQ(1180, view.xview);
+}
+
+} // namespace
+
+namespace {
+
+// Keeps the drawing rectangle each instance is drawn with.
+class RectDrawer : public RoomContentDrawer {
+  public:
+    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
+    std::vector<RoomDrawRect> rects;
+};
+
+TEST_F(RoomViews, ATurnedViewCullsWithTheEnlargedRectangle)
+{
+    CRoom* room = Start(1000, 500);
+    ASSERT_NE(nullptr, room);
+    RectDrawer rects;
+    Room_SetContentDrawer(&rects);
+    RoomView& view = room->m_Views[0];
+    view.object = -1;
+    view.xview = 100;
+    view.yview = 50;
+    view.wview = 301;
+    view.hview = 201;
+    Room_Draw();
+    view.angle = 90.0f;
+    Room_Draw();
+    ASSERT_EQ(2u, rects.rects.size());
+    const RoomDrawRect& plain = rects.rects[0];
+    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}),
+              (std::vector<int32_t>{plain.left, plain.top, plain.right, plain.bottom}));
+    const RoomDrawRect& turned = rects.rects[1];
+    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}),
+              (std::vector<int32_t>{turned.left, turned.top, turned.right, turned.bottom}));
+    Room_SetContentDrawer(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RoomViews, TheDeviceReadsTheRoomAndTheViewBeingDrawn)
+{
+    CRoom* room = Start(0, 0);
+    ASSERT_NE(nullptr, room);
+    room->m_Views[1].visible = 1;
+    room->m_Views[1].wview = 100;
+    room->m_Views[1].wport = 300;
+    g_CurrentView = 1;
+    DeviceRoomView seen;
+    Room_CurrentViewForDevice(&seen);
+    EXPECT_TRUE(seen.hasRoom);
+    EXPECT_EQ(2000, seen.width);
+    EXPECT_TRUE(seen.viewVisible);
+    EXPECT_EQ(100, seen.viewWidth);
+    EXPECT_EQ(300, seen.portWidth);
+    room->m_EnableViews = 0;
+    Room_CurrentViewForDevice(&seen);
+    EXPECT_TRUE(seen.hasRoom);
+    EXPECT_FALSE(seen.viewVisible);
+    g_CurrentView = 0;
+}
+
+} // namespace

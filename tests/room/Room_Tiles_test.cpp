@@ -1,0 +1,161 @@
+// The running room's tile array: adding with ids and growth, lookups with their covering rules,
+// removals that keep the order, layer operations and the stable depth sort.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gamefile/GameFile_Services.h"
+#include "room/Room_Class.h"
+
+namespace {
+
+RoomTile Tile(float x, float y, float depth, int32_t width = 16, int32_t height = 16)
+{
+    RoomTile t{};
+    t.x = x;
+    t.y = y;
+    t.background = 0;
+    t.width = width;
+    t.height = height;
+    t.depth = depth;
+    t.xscale = 1.0f;
+    t.yscale = 1.0f;
+    t.blend = 0xFFFFFFu;
+    t.alpha = 1.0f;
+    t.visible = 1;
+    return t;
+}
+
+class Tiles : public testing::Test {
+  protected:
+    void SetUp() override { g_TileIdCounter = 5000; }
+
+    // The ids in array order.
+    std::vector<int32_t> Ids()
+    {
+        std::vector<int32_t> ids;
+        for (int32_t i = 0; i < room.m_TileCount; ++i)
+            ids.push_back(room.m_pTiles[i].id);
+        return ids;
+    }
+
+    CRoom room;
+};
+
+TEST_F(Tiles, AddingGivesNextIdsCachesTheIndexAndGrowsByTen)
+{
+    for (int32_t i = 0; i < 10; ++i)
+        EXPECT_EQ(i, room.AddTile(Tile(0, 0, 0)));
+    EXPECT_EQ(10, room.m_TileCapacity);
+    EXPECT_EQ(5010, g_TileIdCounter);
+    EXPECT_EQ(5001, room.m_pTiles[0].id);
+    EXPECT_EQ(10, room.AddTile(Tile(0, 0, 0)));
+    EXPECT_EQ(20, room.m_TileCapacity);
+    EXPECT_EQ(10, room.m_CachedTile);
+    EXPECT_EQ(5011, room.GetTile(10)->id);
+    EXPECT_EQ(nullptr, room.GetTile(11));
+    EXPECT_EQ(nullptr, room.GetTile(-1));
+
+    EXPECT_EQ(3, room.FindTile(5004));
+    EXPECT_EQ(3, room.m_CachedTile);
+    EXPECT_EQ(3, room.FindTile(5004)); // from the cache
+    EXPECT_EQ(-1, room.FindTile(4999));
+    EXPECT_EQ(3, room.m_CachedTile);
+}
+
+TEST_F(Tiles, PointLookupsUseHalfOpenOrInclusiveEdgesAndTheLayerSide)
+{
+    room.AddTile(Tile(10, 10, 5));  // 5001: back, covers 10..26
+    room.AddTile(Tile(10, 10, -5)); // 5002: front
+    RoomTile flipped = Tile(100, 100, 5);
+    flipped.xscale = -1.0f;
+    room.AddTile(flipped); // 5003: covers no point for the half-open test
+
+    EXPECT_EQ(0, room.FindTileAt(10, 10, false));
+    EXPECT_EQ(1, room.FindTileAt(10, 10, true));
+    EXPECT_EQ(1, room.m_CachedTile);
+    EXPECT_EQ(-1, room.FindTileAt(26, 12, false)); // right edge
+    EXPECT_EQ(-1, room.FindTileAt(12, 26, false)); // bottom edge
+    EXPECT_EQ(0, room.FindTileAt(25.5f, 25.5f, false));
+    EXPECT_EQ(-1, room.FindTileAt(95, 105, false));
+    EXPECT_EQ(-1, room.FindTileInLayer(5, 95, 105));
+    EXPECT_EQ(0, room.FindTileInLayer(5, 12, 12));
+    EXPECT_EQ(-1, room.FindTileInLayer(5, 26, 12));
+
+    // The inclusive test takes the right edge; the front tile stays when the back is asked for.
+    room.DeleteTileAt(26, 12, false);
+    EXPECT_EQ((std::vector<int32_t>{5002, 5003}), Ids());
+}
+
+TEST_F(Tiles, DeletingAtAPointSparesTheOtherSideButNotDepthZero)
+{
+    room.AddTile(Tile(0, 0, 3));
+    room.AddTile(Tile(0, 0, 0));
+    room.AddTile(Tile(0, 0, -3));
+    room.AddTile(Tile(50, 50, -3));
+    room.DeleteTileAt(4, 4, true);
+    EXPECT_EQ((std::vector<int32_t>{5001, 5004}), Ids());
+
+    room.AddTile(Tile(0, 0, 0));  // 5005
+    room.AddTile(Tile(0, 0, -1)); // 5006
+    room.DeleteTileAt(0, 0, false);
+    EXPECT_EQ((std::vector<int32_t>{5004, 5006}), Ids());
+}
+
+TEST_F(Tiles, SingleDeletionMovesTheRestDownAndIgnoresBadIndices)
+{
+    for (int32_t i = 0; i < 4; ++i)
+        room.AddTile(Tile(0, 0, 0));
+    room.DeleteTile(4);
+    room.DeleteTile(-1);
+    EXPECT_EQ(4, room.m_TileCount);
+    room.DeleteTile(1);
+    EXPECT_EQ((std::vector<int32_t>{5001, 5003, 5004}), Ids());
+}
+
+TEST_F(Tiles, LayerOperationsTouchOnlyTilesOfExactlyThatDepth)
+{
+    room.AddTile(Tile(0, 0, 7));    // 5001
+    room.AddTile(Tile(0, 0, 7.5f)); // 5002
+    room.AddTile(Tile(40, 0, 7));   // 5003
+    room.AddTile(Tile(0, 0, 8));    // 5004
+
+    room.HideTileLayer(7);
+    EXPECT_EQ(0, room.m_pTiles[0].visible);
+    EXPECT_EQ(1, room.m_pTiles[1].visible);
+    EXPECT_EQ(0, room.m_pTiles[2].visible);
+    room.ShowTileLayer(7);
+    EXPECT_EQ(1, room.m_pTiles[2].visible);
+
+    room.ShiftTileLayer(7, 5, -2);
+    EXPECT_FLOAT_EQ(45, room.m_pTiles[2].x);
+    EXPECT_FLOAT_EQ(-2, room.m_pTiles[2].y);
+    EXPECT_FLOAT_EQ(0, room.m_pTiles[1].x);
+
+    room.DeleteTileInLayerAt(7, 50, 0);
+    EXPECT_EQ((std::vector<int32_t>{5001, 5002, 5004}), Ids());
+
+    room.SetTileLayerDepth(7.5f, 8);
+    room.DeleteTileLayer(8);
+    EXPECT_EQ((std::vector<int32_t>{5001}), Ids());
+}
+
+TEST_F(Tiles, SortPutsGreaterDepthsFirstKeepingEqualDepthsInOrder)
+{
+    room.AddTile(Tile(0, 0, 10)); // 5001
+    room.AddTile(Tile(0, 0, 20)); // 5002
+    room.SortTiles();
+    EXPECT_EQ((std::vector<int32_t>{5002, 5001}), Ids());
+
+    room.AddTile(Tile(0, 0, 10)); // 5003
+    room.AddTile(Tile(0, 0, 30)); // 5004
+    room.AddTile(Tile(0, 0, 20)); // 5005
+    room.AddTile(Tile(0, 0, -1)); // 5006
+    room.AddTile(Tile(0, 0, 10)); // 5007
+    room.SortTiles();
+    EXPECT_EQ((std::vector<int32_t>{5004, 5002, 5005, 5001, 5003, 5007, 5006}), Ids());
+    room.SortTiles(); // already in order: unchanged
+    EXPECT_EQ((std::vector<int32_t>{5004, 5002, 5005, 5001, 5003, 5007, 5006}), Ids());
+}
+
+} // namespace

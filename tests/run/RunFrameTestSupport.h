@@ -1,0 +1,117 @@
+// What the frame and command tests share: the played-game fixture of the room tests, a few more
+// test-only built-ins that reach the run-layer commands, and objects written in one line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "../instance/Instance_TestDoubles.h"
+#include "../room/RoomTestSupport.h"
+#include "io/IO_Placeholders.h"
+#include "physics/Physics_Placeholders.h"
+#include "code/Code_Constants.h"
+#include "run/Run_Commands.h"
+#include "variable/Variable_BuiltIn.h"
+#include "run/Run_Frame.h"
+
+namespace frametest {
+
+using namespace roomtest;
+
+// test_create(object, x, y): instance_create through the run layer.
+inline void Create(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+{
+    if (argc < 3) return;
+    CInstance* made = Run_CreateInstance(static_cast<int32_t>(args[0].real), static_cast<float>(args[1].real),
+                                         static_cast<float>(args[2].real));
+    Value_SetReal(result, made != nullptr ? made->GetId() : -4);
+}
+
+// test_destroy_object(object): destroys every instance of the object's list.
+inline void DestroyObject(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+{
+    CObject* object = argc > 0 ? Object_Data(static_cast<int32_t>(args[0].real)) : nullptr;
+    if (object == nullptr) return;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
+        Run_DestroyInstance(node->instance);
+}
+
+inline void RegisterFrameFunctions()
+{
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    RegisterFunctions();
+    Function_Add("test_create", Create, 3);
+    Function_Add("test_destroy_object", DestroyObject, 1);
+}
+
+// An object with its events given as (type, subtype, source).
+struct Handler {
+    int32_t type;
+    int32_t subtype;
+    std::string source;
+};
+
+inline gamebuild::ObjectDesc ObjectWith(const std::string& name, std::vector<Handler> handlers, int32_t sprite = -1,
+                                        bool solid = false)
+{
+    gamebuild::ObjectDesc object = Object(name);
+    object.sprite = sprite;
+    object.solid = solid;
+    for (const Handler& h : handlers) object.events.push_back(Event(h.type, h.subtype, h.source));
+    return object;
+}
+
+inline gamebuild::GameDesc OneRoomGame(std::vector<gamebuild::ObjectDesc> objects,
+                                       std::vector<gamebuild::RoomInstanceDesc> placed)
+{
+    gamebuild::GameDesc game;
+    game.objects = std::move(objects);
+    game.rooms = {Room("room_first", std::move(placed))};
+    game.header.roomOrder = {0};
+    return game;
+}
+
+class FrameTest : public PlayedGameTest {
+protected:
+    void SetUp() override
+    {
+        RegisterFrameFunctions();
+        PlayedGameTest::SetUp();
+        // Built-in variables reach the game's instances through the current room.
+        m_SavedInstances = Variable_Instances();
+        Variable_SetInstances(&m_GameInstances);
+        Variable_BuiltIn_Init();
+        Variable_Init();
+        if (Constant_Count() == 0) Constant_Init(); // self, global and the other names of instances
+        Run_InitGlobals();
+        IO_Clear();
+        IO_StartStep();
+    }
+    void TearDown() override
+    {
+        PlayedGameTest::TearDown();
+        Variable_SetInstances(m_SavedInstances);
+        IO_Clear();
+        IO_StartStep();
+    }
+
+    // The trace lines written since the last call.
+    std::vector<std::string> NewTrace()
+    {
+        std::vector<std::string> all = Trace();
+        std::vector<std::string> fresh(all.begin() + std::min(m_TraceSeen, all.size()), all.end());
+        m_TraceSeen = all.size();
+        return fresh;
+    }
+
+    // Sprite 0: a 16 x 16 box with its origin at the top left, one frame.
+    TestSprites m_Sprites;
+    size_t m_TraceSeen = 0;
+    InstanceVariableAccess m_GameInstances{Room_CurrentActiveList};
+    IVariableInstances* m_SavedInstances = nullptr;
+    void AddSquareSprite() { m_Sprites.Add(0, {0, 0, 15, 15}, 0, 0); }
+};
+
+} // namespace frametest

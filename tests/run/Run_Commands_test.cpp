@@ -1,0 +1,273 @@
+// The run-layer commands on the instances of a running room: queries by target, place tests, the
+// motion commands, instance commands and the room moves.
+#include "RunFrameTestSupport.h"
+
+using namespace frametest;
+
+namespace {
+
+CInstance* ById(int32_t id)
+{
+    return Instance_FindById(id);
+}
+
+} // namespace
+
+class CommandTest : public FrameTest {
+protected:
+    // Objects: 0 obj_mover (sprite 0), 1 obj_wall (sprite 0, solid), 2 obj_ghost (sprite 0, not
+    // solid), each placed as given; 16 x 16 boxes from the position.
+    void PlayWith(std::vector<gamebuild::RoomInstanceDesc> placed, std::vector<Handler> moverEvents = {})
+    {
+        AddSquareSprite();
+        gamebuild::GameDesc game = OneRoomGame({ObjectWith("obj_mover", moverEvents, 0),
+                                                ObjectWith("obj_wall", {{1, 0, "test_note(\"destroyed\");"}}, 0, true),
+                                                ObjectWith("obj_ghost", {}, 0)},
+                                               std::move(placed));
+        game.rooms.push_back(Room("room_last"));
+        game.header.roomOrder = {0, 1};
+        ASSERT_TRUE(Play(game)) << m_Log.Text();
+        TakeNotes();
+    }
+};
+
+TEST_F(CommandTest, NearestTakesTheFirstOfEqualsAndNothingBeyondTenThousand)
+{
+    PlayWith({Placed(1, 10, 0), Placed(1, -10, 0), Placed(1, 20000, 0)});
+    // Equally near: the first in the object's list wins, for nearest and furthest alike.
+    EXPECT_EQ(ById(100001), Run_InstanceNearest(0, 0, 1));
+    EXPECT_EQ(ById(100003), Run_InstanceFurthest(0, 0, 1));
+    EXPECT_EQ(ById(100001), Run_InstanceNearest(0, 0, TARGET_ALL));
+    // From far away every candidate is beyond 10,000 units except the one at 20,000.
+    EXPECT_EQ(ById(100003), Run_InstanceNearest(19000, 0, 1));
+    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 50000, 1));
+    EXPECT_EQ(ById(100003), Run_InstanceFurthest(0, 50000, 1));
+    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 0, 100001)) << "an id is no target for these";
+    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 0, 7)) << "no such object";
+    ById(100001)->SetMarked(1);
+    EXPECT_EQ(ById(100002), Run_InstanceNearest(0, 0, 1)) << "marked instances are skipped";
+}
+
+TEST_F(CommandTest, InstanceNumberCountsAChangedInstanceBeforeTheListsCatchUp)
+{
+    PlayWith({Placed(0), Placed(1, 100, 0), Placed(1, 200, 0)});
+    EXPECT_EQ(2, Run_InstanceNumber(1));
+    EXPECT_EQ(3, Run_InstanceNumber(TARGET_ALL));
+    EXPECT_EQ(1, Run_InstanceNumber(100001));
+    EXPECT_EQ(0, Run_InstanceNumber(100009));
+    Run_ChangeInstance(ById(100001), 1, false);
+    EXPECT_EQ(3, Run_InstanceNumber(1));
+    Run_UpdateInstanceLists();
+    EXPECT_EQ(3, Run_InstanceNumber(1));
+    EXPECT_EQ(0, Run_InstanceNumber(0));
+    Run_ChangeInstance(ById(100002), 9, false);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Asking to change into non-existing object: 9"));
+    EXPECT_EQ(1, ById(100002)->GetObjectIndex());
+}
+
+TEST_F(CommandTest, DestroyingTwicePerformsTheDestroyEventOnce)
+{
+    PlayWith({Placed(1, 100, 0)});
+    Run_DestroyInstance(ById(100001));
+    Run_DestroyInstance(ById(100001));
+    EXPECT_EQ((std::vector<std::string>{"100001 destroyed"}), TakeNotes());
+    EXPECT_TRUE(ById(100001)->IsMarked());
+    EXPECT_EQ(0, Run_InstanceNumber(1));
+}
+
+TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
+{
+    PlayWith({Placed(0, 0, 0), Placed(1, 40, 0), Placed(2, 40, 40)});
+    CInstance* mover = ById(100001);
+    EXPECT_EQ(ById(100002), Run_InstancePosition(45, 5, TARGET_ALL));
+    EXPECT_EQ(nullptr, Run_InstancePosition(45, 5, 2));
+    EXPECT_TRUE(Run_PositionEmpty(45, 5, 1));
+    EXPECT_EQ(mover, Run_CollisionPoint(nullptr, 5, 5, 0, 0, false));
+    EXPECT_EQ(nullptr, Run_CollisionPoint(mover, 5, 5, 0, 0, true)) << "not me";
+    EXPECT_EQ(ById(100002), Run_CollisionRectangle(mover, 30, 0, 50, 10, TARGET_ALL, 0, true));
+
+    EXPECT_EQ(ById(100002), Run_InstancePlace(mover, 30, 0, TARGET_ALL));
+    EXPECT_EQ(0.0f, mover->i_x) << "put back";
+    EXPECT_TRUE(Run_PlaceMeeting(mover, 2, 35, 35));
+    EXPECT_FALSE(Run_PlaceFree(mover, 30, 0));
+    EXPECT_TRUE(Run_PlaceFree(mover, 35, 35)) << "the ghost is not solid";
+    EXPECT_FALSE(Run_PlaceEmpty(mover, 35, 35));
+    EXPECT_TRUE(Run_PlaceFreeOrEmpty(mover, 35, 35, 0));
+    EXPECT_FALSE(Run_PlaceFreeOrEmpty(mover, 35, 35, 1));
+    EXPECT_EQ(0.0f, mover->i_x);
+}
+
+TEST_F(CommandTest, SnapRoundsHalvesToEvenAndLeavesAZeroGridAlone)
+{
+    PlayWith({Placed(0)});
+    CInstance* mover = ById(100001);
+    mover->SetPosition(2.5f, 7.3f);
+    Run_MoveSnap(mover, 1, 0);
+    EXPECT_EQ(2.0f, mover->i_x);
+    EXPECT_EQ(7.3f, mover->i_y);
+    mover->SetPosition(3.5f, 25.0f);
+    Run_MoveSnap(mover, 1, 10);
+    EXPECT_EQ(4.0f, mover->i_x);
+    EXPECT_EQ(20.0f, mover->i_y) << "2.5 grid cells snap to 2";
+    mover->SetPosition(-7.0f, 35.0f);
+    Run_MoveSnap(mover, -4, 10);
+    EXPECT_EQ(-7.0f, mover->i_x);
+    EXPECT_EQ(40.0f, mover->i_y);
+}
+
+TEST_F(CommandTest, MoveContactStopsBeforeTheObstacleAndNotAtAllFromInsideIt)
+{
+    PlayWith({Placed(0, 0, 0), Placed(1, 32, 0), Placed(2, 0, 64)});
+    CInstance* mover = ById(100001);
+    Run_MoveContact(mover, 0, 0, false);
+    EXPECT_EQ(16.0f, mover->i_x) << "the last free place before the wall";
+
+    mover->SetPosition(0, 0);
+    Run_MoveContact(mover, 0, 5, false);
+    EXPECT_EQ(5.0f, mover->i_x) << "at most the maximum";
+
+    mover->SetPosition(36, 0);
+    Run_MoveContact(mover, 180, 0, false);
+    EXPECT_EQ(36.0f, mover->i_x) << "inside the wall: no move";
+
+    // Against solid instances only the ghost is no obstacle; against all it is.
+    mover->SetPosition(0, 100);
+    Run_MoveContact(mover, 90, 0, false);
+    EXPECT_NEAR(-900.0f, mover->i_y, 0.01f) << "1000 steps up with a maximum of 0";
+    mover->SetPosition(0, 100);
+    Run_MoveContact(mover, 90, 0, true);
+    EXPECT_NEAR(80.0f, mover->i_y, 0.01f);
+}
+
+TEST_F(CommandTest, MoveOutsideStepsUntilThePlaceIsFree)
+{
+    PlayWith({Placed(0, 30, 0), Placed(1, 32, 0)});
+    CInstance* mover = ById(100001);
+    Run_MoveOutside(mover, 180, 0, false);
+    EXPECT_EQ(16.0f, mover->i_x);
+    Run_MoveOutside(mover, 180, 0, false);
+    EXPECT_EQ(16.0f, mover->i_x) << "already free: no move";
+    mover->SetPosition(40, 0);
+    Run_MoveOutside(mover, 180, 3, false);
+    EXPECT_EQ(37.0f, mover->i_x) << "the step count ran out inside";
+}
+
+TEST_F(CommandTest, SimpleBounceReversesOnlyTheBlockedAxis)
+{
+    PlayWith({Placed(0, 16, 0), Placed(1, 32, 0)});
+    CInstance* mover = ById(100001);
+    mover->SetHSpeed(4);
+    mover->SetVSpeed(2);
+    Run_MoveBounce(mover, false, false);
+    EXPECT_EQ(-4.0f, mover->i_hspeed);
+    EXPECT_EQ(2.0f, mover->i_vspeed);
+
+    // Free along each axis but blocked on the diagonal: both reverse.
+    mover->SetPosition(16, -16);
+    mover->SetHSpeed(4);
+    mover->SetVSpeed(4);
+    Run_MoveBounce(mover, false, false);
+    EXPECT_EQ(-4.0f, mover->i_hspeed);
+    EXPECT_EQ(-4.0f, mover->i_vspeed);
+}
+
+TEST_F(CommandTest, BounceFromInsideGoesBackToThePreviousPlaceFirst)
+{
+    PlayWith({Placed(0, 20, 0), Placed(1, 32, 0)});
+    CInstance* mover = ById(100001);
+    mover->SetXPrevious(10);
+    mover->SetYPrevious(0);
+    mover->SetHSpeed(10);
+    Run_MoveBounce(mover, false, false);
+    EXPECT_EQ(10.0f, mover->i_x);
+    EXPECT_EQ(-10.0f, mover->i_hspeed);
+}
+
+TEST_F(CommandTest, AdvancedBounceTurnsAwayFromAWall)
+{
+    PlayWith({Placed(0, 16, 0), Placed(1, 32, 0)});
+    CInstance* mover = ById(100001);
+    mover->SetDirection(0);
+    mover->SetSpeed(4);
+    // Every direction from -10 to -80 and from 10 to 80 still meets the wall; -90 and 90 are free.
+    Run_MoveBounce(mover, true, false);
+    EXPECT_NEAR(180.0f, mover->i_direction, 0.001f);
+
+    // In the open nothing fails, so the direction stays.
+    mover->SetPosition(200, 200);
+    mover->SetDirection(30);
+    Run_MoveBounce(mover, true, false);
+    EXPECT_NEAR(30.0f, mover->i_direction, 0.001f);
+}
+
+TEST_F(CommandTest, MoveTowardsAndWrap)
+{
+    PlayWith({Placed(0)});
+    CInstance* mover = ById(100001);
+    Run_MoveTowardsPoint(mover, 0, -10, 3);
+    EXPECT_NEAR(90.0f, mover->i_direction, 0.001f);
+    EXPECT_NEAR(-3.0f, mover->i_vspeed, 0.001f);
+
+    // Without a sprite of the sprite table the wrap adds nothing to the room's size.
+    mover->SetHSpeed(-2);
+    mover->SetPosition(-1, 5);
+    Run_MoveWrap(mover, true, true);
+    EXPECT_EQ(static_cast<float>(Run_CurrentRoom()->m_Width) - 1.0f, mover->i_x);
+    EXPECT_EQ(5.0f, mover->i_y);
+}
+
+TEST_F(CommandTest, RoomMovesPastTheEndsAreFatal)
+{
+    PlayWith({Placed(0)});
+    Run_GotoPreviousRoom();
+    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Moving to previous room before the first room."));
+
+    g_RunRequest = RUN_REQUEST_NONE;
+    g_ErrorQuitting = false;
+    Run_GotoNextRoom();
+    EXPECT_EQ(1, g_RunRequest);
+    Tick();
+    ASSERT_EQ(1, g_CurrentRoomIndex);
+    Run_GotoNextRoom();
+    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Moving to next room after the last room."));
+}
+
+TEST_F(CommandTest, GotoAnUnknownRoomAndTheGameRequests)
+{
+    PlayWith({Placed(0)});
+    Run_GotoRoom(5);
+    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Unexisting room number: 5"));
+    g_RunRequest = RUN_REQUEST_NONE;
+    g_ErrorQuitting = false;
+    Run_RestartRoom();
+    EXPECT_EQ(0, g_RunRequest);
+    Run_RequestGameRestart();
+    EXPECT_EQ(RUN_REQUEST_RESTART, g_RunRequest);
+    Run_RequestGameEnd();
+    EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
+}
+
+TEST_F(CommandTest, CreatingAnUnknownObjectAndSavingToNoNameAreReported)
+{
+    PlayWith({});
+    EXPECT_EQ(nullptr, Run_CreateInstance(12, 0, 0));
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Creating instance for non-existing object: 12"));
+    Run_SaveScreenToPng("");
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("Trying to save screen to empty image file name."));
+    CInstance* made = Run_CreateInstance(1, 3, 4);
+    ASSERT_NE(nullptr, made);
+    EXPECT_EQ(1, made->m_CreatedMark);
+    EXPECT_EQ(made, ById(made->GetId()));
+}
+
+TEST_F(CommandTest, PositionDestroyAndChangeActOnEveryInstanceAtThePoint)
+{
+    PlayWith({Placed(1, 0, 0), Placed(1, 8, 8), Placed(1, 100, 100)});
+    Run_PositionDestroy(10, 10);
+    EXPECT_EQ((std::vector<std::string>{"100001 destroyed", "100002 destroyed"}), TakeNotes());
+    Run_PositionChange(105, 105, 2, false);
+    EXPECT_EQ(2, ById(100003)->GetObjectIndex());
+}
