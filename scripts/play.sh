@@ -9,4 +9,5 @@ demo=build/gcc/demo/data.win
 if [ -x build/gcc/kelvaro ] && [ -f "$demo" ]; then
   exec build/gcc/kelvaro -game "$demo" "$@"
 fi
-echo "play: kelvaro is built, but it cannot play a game yet (the executable and the demo game come later)."
+echo "play: the build did not produce build/gcc/kelvaro and $demo" >&2
+exit 1

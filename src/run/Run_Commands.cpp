@@ -58,7 +58,8 @@ template <typename Test> CInstance* FindInTarget(int32_t target, Test&& test)
 // The query's filter: "not me" skips the caller.
 template <typename Test> CInstance* FindOther(CInstance* caller, bool notMe, int32_t target, Test&& test)
 {
-    return FindInTarget(target, [&](CInstance* candidate) { return !(notMe && candidate == caller) && test(candidate); });
+    return FindInTarget(
+        target, [&](CInstance* candidate) { return !(notMe && candidate == caller) && test(candidate); });
 }
 
 // Moves the instance to (x, y) for a test and back afterwards.
@@ -74,7 +75,8 @@ template <typename Test> bool AtPlace(CInstance* instance, float x, float y, Tes
 bool CollidesWithAny(CInstance* instance, bool solidOnly)
 {
     CInstanceList* list = Room_CurrentActiveList();
-    for (CInstance* other = list != nullptr ? list->m_pHead : nullptr; other != nullptr; other = other->m_pNext) {
+    for (CInstance* other = list != nullptr ? list->m_pHead : nullptr; other != nullptr;
+         other = other->m_pNext) {
         if (solidOnly && other->i_solid == 0) continue;
         if (instance->CollisionInstance(other, 1)) return true;
     }
@@ -131,7 +133,8 @@ void Run_SetInstanceSprite(CInstance* instance, int32_t sprite)
 
 // ---- queries -------------------------------------------------------------------------------------
 
-CInstance* Run_CollisionPoint(CInstance* caller, float x, float y, int32_t target, int32_t precise, bool notMe)
+CInstance* Run_CollisionPoint(CInstance* caller, float x, float y, int32_t target, int32_t precise,
+                              bool notMe)
 {
     return FindOther(caller, notMe, target, [&](CInstance* c) { return c->CollisionPoint(x, y, precise); });
 }
@@ -153,7 +156,8 @@ CInstance* Run_CollisionEllipse(CInstance* caller, float x1, float y1, float x2,
 CInstance* Run_CollisionLine(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,
                              int32_t precise, bool notMe)
 {
-    return FindOther(caller, notMe, target, [&](CInstance* c) { return c->CollisionLine(x1, y1, x2, y2, precise); });
+    return FindOther(caller, notMe, target,
+                     [&](CInstance* c) { return c->CollisionLine(x1, y1, x2, y2, precise); });
 }
 
 CInstance* Run_InstancePosition(float x, float y, int32_t target)

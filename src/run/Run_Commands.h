@@ -19,7 +19,8 @@ void Run_ChangeInstance(CInstance* instance, int32_t object, bool performEvents)
 void Run_SetInstanceSprite(CInstance* instance, int32_t sprite);
 
 // Queries: the first qualifying candidate in target order, or null.
-CInstance* Run_CollisionPoint(CInstance* caller, float x, float y, int32_t target, int32_t precise, bool notMe);
+CInstance* Run_CollisionPoint(CInstance* caller, float x, float y, int32_t target, int32_t precise,
+                              bool notMe);
 CInstance* Run_CollisionRectangle(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,
                                   int32_t precise, bool notMe);
 CInstance* Run_CollisionEllipse(CInstance* caller, float x1, float y1, float x2, float y2, int32_t target,

@@ -43,7 +43,8 @@ int32_t StepCount(float maximum)
 
 float SnapAxis(float value, float snap)
 {
-    return static_cast<float>(Numbers_RoundToInt64(static_cast<double>(value) / snap) * static_cast<double>(snap));
+    return static_cast<float>(Numbers_RoundToInt64(static_cast<double>(value) / snap) *
+                              static_cast<double>(snap));
 }
 
 // The instance's sprite width or height times its scale; 0 without a sprite.
@@ -127,12 +128,16 @@ void Run_MoveWrap(CInstance* instance, bool horizontal, bool vertical)
     float x = instance->i_x, y = instance->i_y;
     float width = static_cast<float>(room->m_Width), height = static_cast<float>(room->m_Height);
     if (horizontal) {
-        if (instance->i_hspeed < 0.0f && x < 0.0f) x += width + w;
-        else if (instance->i_hspeed > 0.0f && x >= width) x -= width + w;
+        if (instance->i_hspeed < 0.0f && x < 0.0f)
+            x += width + w;
+        else if (instance->i_hspeed > 0.0f && x >= width)
+            x -= width + w;
     }
     if (vertical) {
-        if (instance->i_vspeed < 0.0f && y < 0.0f) y += height + h;
-        else if (instance->i_vspeed > 0.0f && y >= height) y -= height + h;
+        if (instance->i_vspeed < 0.0f && y < 0.0f)
+            y += height + h;
+        else if (instance->i_vspeed > 0.0f && y >= height)
+            y -= height + h;
     }
     instance->SetPosition(x, y);
 }

@@ -177,7 +177,8 @@ namespace {
 void ApplyObjectChanges()
 {
     CInstanceList* list = Room_CurrentActiveList();
-    for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i) g_InstanceObjectChanges.items[i]->Relink(list);
+    for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i)
+        g_InstanceObjectChanges.items[i]->Relink(list);
     g_InstanceObjectChanges.Clear();
 }
 
@@ -297,7 +298,8 @@ template <typename Visit> void ForEachListedPerObject(int32_t subtype, Visit&& v
 {
     int32_t count = ObjectLists_Count(EVENT_MOUSE, subtype);
     const int32_t* objects = ObjectLists_Objects(EVENT_MOUSE, subtype);
-    for (int32_t i = 0; i < count; ++i) frame::ForEachOwn(objects[i], frame::TakeStamp(), visit);
+    for (int32_t i = 0; i < count; ++i)
+        frame::ForEachOwn(objects[i], frame::TakeStamp(), visit);
 }
 
 bool Covers(CInstance* instance, int32_t x, int32_t y)
@@ -309,14 +311,15 @@ bool Covers(CInstance* instance, int32_t x, int32_t y)
 
 void Run_MouseGlobalEvent(int32_t subtype)
 {
-    ForEachListedPerObject(subtype,
-                           [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
+    ForEachListedPerObject(
+        subtype, [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
 }
 
 void Run_MouseLocalEvent(int32_t subtype)
 {
     ForEachListedPerObject(subtype, [subtype](CInstance* instance) {
-        if (Covers(instance, g_FrameMouseX, g_FrameMouseY)) Perform_Event(instance, instance, EVENT_MOUSE, subtype);
+        if (Covers(instance, g_FrameMouseX, g_FrameMouseY))
+            Perform_Event(instance, instance, EVENT_MOUSE, subtype);
     });
 }
 
@@ -379,8 +382,8 @@ RunJoystickReader g_JoystickReader = nullptr;
 // Every joystick event reaches every eligible instance of the listed objects, without a position.
 void RaiseJoystick(int32_t subtype)
 {
-    ForEachListedPerObject(subtype,
-                           [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
+    ForEachListedPerObject(
+        subtype, [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
 }
 
 } // namespace

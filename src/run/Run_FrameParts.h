@@ -43,7 +43,8 @@ template <typename Visit> void ForEachListed(int32_t type, int32_t subtype, uint
 {
     int32_t count = ObjectLists_Count(type, subtype);
     const int32_t* objects = ObjectLists_Objects(type, subtype);
-    for (int32_t i = 0; i < count; ++i) ForEachOwn(objects[i], stamp, visit);
+    for (int32_t i = 0; i < count; ++i)
+        ForEachOwn(objects[i], stamp, visit);
 }
 
 // The dispatch pattern: one stamp, every eligible instance of the listed objects gets the event.

@@ -130,7 +130,8 @@ void Run_BoundaryStage()
     RaiseWhere(OTHER_BOUNDARY, whole, CrossesBoundary);
     if (room->m_EnableViews == 0) return;
     for (int32_t v = 0; v < ROOM_VIEWS; ++v)
-        if (room->m_Views[v].visible != 0) RaiseInView(OTHER_OUTSIDE_VIEW + v, ViewArea(room->m_Views[v]), IsOutside);
+        if (room->m_Views[v].visible != 0)
+            RaiseInView(OTHER_OUTSIDE_VIEW + v, ViewArea(room->m_Views[v]), IsOutside);
     for (int32_t v = 0; v < ROOM_VIEWS; ++v)
         if (room->m_Views[v].visible != 0)
             RaiseInView(OTHER_BOUNDARY_VIEW + v, ViewArea(room->m_Views[v]), CrossesBoundary);
@@ -254,14 +255,17 @@ void AdvanceTimeLine(CInstance* instance, const CTimeLine& line)
         int32_t a = MomentAtOrAfter(line, instance->i_timelineposition);
         instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
         int32_t b = MomentAtOrAfter(line, instance->i_timelineposition);
-        for (int32_t m = a; m < b; ++m) Perform_TimeLineMoment(instance, instance, index, m);
-        if (instance->i_timelineloop != 0 && instance->i_timelineposition > last) instance->i_timelineposition = 0.0f;
+        for (int32_t m = a; m < b; ++m)
+            Perform_TimeLineMoment(instance, instance, index, m);
+        if (instance->i_timelineloop != 0 && instance->i_timelineposition > last)
+            instance->i_timelineposition = 0.0f;
         return;
     }
     int32_t a = MomentAtOrBefore(line, instance->i_timelineposition);
     instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
     int32_t b = MomentAtOrBefore(line, instance->i_timelineposition);
-    for (int32_t m = a; m > b; --m) Perform_TimeLineMoment(instance, instance, index, m);
+    for (int32_t m = a; m > b; --m)
+        Perform_TimeLineMoment(instance, instance, index, m);
     if (instance->i_timelineloop != 0 && instance->i_timelineposition < 0.0f)
         instance->i_timelineposition = static_cast<float>(last);
 }
@@ -275,8 +279,8 @@ void Run_TimeLineStage()
     uint64_t stamp = frame::TakeStamp();
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
-        if (frame::Eligible(instance, stamp) && instance->i_timelinerunning != 0 && instance->i_timelinespeed != 0.0f &&
-            instance->i_timelineindex >= 0) {
+        if (frame::Eligible(instance, stamp) && instance->i_timelinerunning != 0 &&
+            instance->i_timelinespeed != 0.0f && instance->i_timelineindex >= 0) {
             CTimeLine* line = TimeLine_Get(instance->i_timelineindex);
             if (line != nullptr && line->GetMomentCount() > 0) AdvanceTimeLine(instance, *line);
         }

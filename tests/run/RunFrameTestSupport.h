@@ -53,13 +53,14 @@ struct Handler {
     std::string source;
 };
 
-inline gamebuild::ObjectDesc ObjectWith(const std::string& name, std::vector<Handler> handlers, int32_t sprite = -1,
-                                        bool solid = false)
+inline gamebuild::ObjectDesc ObjectWith(const std::string& name, std::vector<Handler> handlers,
+                                        int32_t sprite = -1, bool solid = false)
 {
     gamebuild::ObjectDesc object = Object(name);
     object.sprite = sprite;
     object.solid = solid;
-    for (const Handler& h : handlers) object.events.push_back(Event(h.type, h.subtype, h.source));
+    for (const Handler& h : handlers)
+        object.events.push_back(Event(h.type, h.subtype, h.source));
     return object;
 }
 
@@ -74,7 +75,7 @@ inline gamebuild::GameDesc OneRoomGame(std::vector<gamebuild::ObjectDesc> object
 }
 
 class FrameTest : public PlayedGameTest {
-protected:
+  protected:
     void SetUp() override
     {
         RegisterFrameFunctions();

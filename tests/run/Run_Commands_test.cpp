@@ -14,16 +14,17 @@ CInstance* ById(int32_t id)
 } // namespace
 
 class CommandTest : public FrameTest {
-protected:
+  protected:
     // Objects: 0 obj_mover (sprite 0), 1 obj_wall (sprite 0, solid), 2 obj_ghost (sprite 0, not
     // solid), each placed as given; 16 x 16 boxes from the position.
     void PlayWith(std::vector<gamebuild::RoomInstanceDesc> placed, std::vector<Handler> moverEvents = {})
     {
         AddSquareSprite();
-        gamebuild::GameDesc game = OneRoomGame({ObjectWith("obj_mover", moverEvents, 0),
-                                                ObjectWith("obj_wall", {{1, 0, "test_note(\"destroyed\");"}}, 0, true),
-                                                ObjectWith("obj_ghost", {}, 0)},
-                                               std::move(placed));
+        gamebuild::GameDesc game =
+            OneRoomGame({ObjectWith("obj_mover", moverEvents, 0),
+                         ObjectWith("obj_wall", {{1, 0, "test_note(\"destroyed\");"}}, 0, true),
+                         ObjectWith("obj_ghost", {}, 0)},
+                        std::move(placed));
         game.rooms.push_back(Room("room_last"));
         game.header.roomOrder = {0, 1};
         ASSERT_TRUE(Play(game)) << m_Log.Text();

@@ -14,7 +14,8 @@ constexpr int32_t KEY_A = 65;
 
 std::vector<std::string> Lines(const std::string& who, std::vector<std::string> events)
 {
-    for (std::string& e : events) e = who + " " + e;
+    for (std::string& e : events)
+        e = who + " " + e;
     return events;
 }
 
@@ -42,7 +43,8 @@ TEST_F(FrameTest, EventsRunInTheStageOrderFrameAfterFrame)
 
     IO_OnKeyDown(KEY_A, 0, false);
     Tick();
-    EXPECT_EQ(Lines("100001 obj_a", {"7 7", "3 1", "2 0", "5 65", "9 65", "5 1", "9 1", "10 0", "3 0", "7 0", "3 2"}),
+    EXPECT_EQ(Lines("100001 obj_a",
+                    {"7 7", "3 1", "2 0", "5 65", "9 65", "5 1", "9 1", "10 0", "3 0", "7 0", "3 2"}),
               NewTrace());
 
     // Held: no press, and the alarm (now 0) is lowered to -1 without an event.
@@ -57,25 +59,26 @@ TEST_F(FrameTest, EventsRunInTheStageOrderFrameAfterFrame)
 
 TEST_F(FrameTest, AnInstanceCreatedDuringAStageGetsItsEventsFromTheNextStage)
 {
-    gamebuild::ObjectDesc spawner =
-        ObjectWith("obj_spawner", {{0, 0, "made = 0;"}, {3, 1, "if (made == 0) { made = 1; test_create(1, 0, 0); }"}});
+    gamebuild::ObjectDesc spawner = ObjectWith(
+        "obj_spawner", {{0, 0, "made = 0;"}, {3, 1, "if (made == 0) { made = 1; test_create(1, 0, 0); }"}});
     gamebuild::ObjectDesc child = ObjectWith("obj_child", {{0, 0, ""}, {3, 1, ""}, {3, 0, ""}, {3, 2, ""}});
     ASSERT_TRUE(Play(OneRoomGame({spawner, child}, {Placed(0)}))) << m_Log.Text();
     NewTrace();
 
     Tick();
-    EXPECT_EQ((std::vector<std::string>{"100001 obj_spawner 3 1", "100002 obj_child 0 0", "100002 obj_child 3 0",
-                                        "100002 obj_child 3 2"}),
+    EXPECT_EQ((std::vector<std::string>{"100001 obj_spawner 3 1", "100002 obj_child 0 0",
+                                        "100002 obj_child 3 0", "100002 obj_child 3 2"}),
               NewTrace());
     Tick();
-    EXPECT_EQ((std::vector<std::string>{"100001 obj_spawner 3 1", "100002 obj_child 3 1", "100002 obj_child 3 0",
-                                        "100002 obj_child 3 2"}),
+    EXPECT_EQ((std::vector<std::string>{"100001 obj_spawner 3 1", "100002 obj_child 3 1",
+                                        "100002 obj_child 3 0", "100002 obj_child 3 2"}),
               NewTrace());
 }
 
 TEST_F(FrameTest, AnInstanceDestroyedDuringAStageGetsNoLaterEventAndIsGoneAtTheFrameEnd)
 {
-    gamebuild::ObjectDesc killer = ObjectWith("obj_killer", {{3, 0, "test_destroy_object(1); test_destroy_object(1);"}});
+    gamebuild::ObjectDesc killer =
+        ObjectWith("obj_killer", {{3, 0, "test_destroy_object(1); test_destroy_object(1);"}});
     gamebuild::ObjectDesc victim = ObjectWith("obj_victim", {{1, 0, ""}, {3, 0, ""}, {3, 2, ""}});
     ASSERT_TRUE(Play(OneRoomGame({killer, victim}, {Placed(0), Placed(1)}))) << m_Log.Text();
     NewTrace();
@@ -108,11 +111,11 @@ TEST_F(FrameTest, ARoomChangeInTheBeginStepEndsTheFrameBeforeTheAlarms)
 
 TEST_F(FrameTest, AlarmsCountDownOnlyWhereTheObjectHandlesThem)
 {
-    gamebuild::ObjectDesc handled =
-        ObjectWith("obj_handled", {{0, 0, "alarm[0] = 1; alarm[3] = 5;"},
-                                   {2, 0, "test_note(\"ring\", alarm[0]);"},
-                                   {3, 2, "test_note(alarm[0], alarm[3]);"}});
-    gamebuild::ObjectDesc plain = ObjectWith("obj_plain", {{0, 0, "alarm[0] = 2;"}, {3, 2, "test_note(alarm[0]);"}});
+    gamebuild::ObjectDesc handled = ObjectWith("obj_handled", {{0, 0, "alarm[0] = 1; alarm[3] = 5;"},
+                                                               {2, 0, "test_note(\"ring\", alarm[0]);"},
+                                                               {3, 2, "test_note(alarm[0], alarm[3]);"}});
+    gamebuild::ObjectDesc plain =
+        ObjectWith("obj_plain", {{0, 0, "alarm[0] = 2;"}, {3, 2, "test_note(alarm[0]);"}});
     ASSERT_TRUE(Play(OneRoomGame({handled, plain}, {Placed(0), Placed(1)}))) << m_Log.Text();
     TakeNotes();
 
@@ -125,8 +128,8 @@ TEST_F(FrameTest, AlarmsCountDownOnlyWhereTheObjectHandlesThem)
 TEST_F(FrameTest, TwoSolidInstancesThatStillCollideGoBackToTheirPreviousPlaces)
 {
     AddSquareSprite();
-    gamebuild::ObjectDesc mover = ObjectWith(
-        "obj_mover", {{0, 0, "hspeed = 20;"}, {4, 1, "test_note(\"hit\", x);"}}, 0, true);
+    gamebuild::ObjectDesc mover =
+        ObjectWith("obj_mover", {{0, 0, "hspeed = 20;"}, {4, 1, "test_note(\"hit\", x);"}}, 0, true);
     gamebuild::ObjectDesc wall = ObjectWith("obj_wall", {{4, 0, "test_note(\"hit back\", x);"}}, 0, true);
     ASSERT_TRUE(Play(OneRoomGame({mover, wall}, {Placed(0, 0, 0), Placed(1, 32, 0)}))) << m_Log.Text();
     TakeNotes();
@@ -142,7 +145,8 @@ TEST_F(FrameTest, TwoSolidInstancesThatStillCollideGoBackToTheirPreviousPlaces)
 TEST_F(FrameTest, ANonSolidCollisionLeavesBothWhereMotionPutThem)
 {
     AddSquareSprite();
-    gamebuild::ObjectDesc mover = ObjectWith("obj_mover", {{0, 0, "hspeed = 20;"}, {4, 1, "test_note(x);"}}, 0);
+    gamebuild::ObjectDesc mover =
+        ObjectWith("obj_mover", {{0, 0, "hspeed = 20;"}, {4, 1, "test_note(x);"}}, 0);
     gamebuild::ObjectDesc wall = ObjectWith("obj_wall", {}, 0);
     ASSERT_TRUE(Play(OneRoomGame({mover, wall}, {Placed(0, 0, 0), Placed(1, 32, 0)}))) << m_Log.Text();
     TakeNotes();
@@ -169,18 +173,19 @@ TEST_F(FrameTest, ADepthChangeIsAppliedBetweenStages)
 TEST_F(FrameTest, MouseButtonsRaiseLocalEventsUnderTheMouseAndGlobalEventsEverywhere)
 {
     AddSquareSprite();
-    gamebuild::ObjectDesc target =
-        ObjectWith("obj_target", {{6, 0, ""}, {6, 50, ""}, {6, 4, ""}, {6, 12, ""}, {6, 53, ""}, {6, 3, ""}}, 0);
+    gamebuild::ObjectDesc target = ObjectWith(
+        "obj_target", {{6, 0, ""}, {6, 50, ""}, {6, 4, ""}, {6, 12, ""}, {6, 53, ""}, {6, 3, ""}}, 0);
     // The mouse sits at (0, 0) of the room: only the instance placed there is under it.
     ASSERT_TRUE(Play(OneRoomGame({target}, {Placed(0, 0, 0), Placed(0, 100, 100)}))) << m_Log.Text();
     NewTrace();
 
     IO_OnMouseDown(1, 0, 0);
     Tick();
-    EXPECT_EQ((std::vector<std::string>{"100001 obj_target 6 0", "100001 obj_target 6 50", "100002 obj_target 6 50",
-                                        "100001 obj_target 6 4", "100001 obj_target 6 12", "100002 obj_target 6 12",
-                                        "100001 obj_target 6 53", "100002 obj_target 6 53"}),
-              NewTrace());
+    EXPECT_EQ(
+        (std::vector<std::string>{"100001 obj_target 6 0", "100001 obj_target 6 50", "100002 obj_target 6 50",
+                                  "100001 obj_target 6 4", "100001 obj_target 6 12", "100002 obj_target 6 12",
+                                  "100001 obj_target 6 53", "100002 obj_target 6 53"}),
+        NewTrace());
     IO_OnMouseUp(1, 0, 0);
     Tick();
     EXPECT_EQ((std::vector<std::string>{"100001 obj_target 6 3"}), NewTrace());
@@ -207,7 +212,8 @@ TEST_F(FrameTest, JoystickStatesRaiseTheirEventsAndAFailedReadRaisesNone)
 {
     JoystickReaderFor reader(FakeJoystick);
     gamebuild::ObjectDesc pad = ObjectWith(
-        "obj_pad", {{6, 16, ""}, {6, 17, ""}, {6, 18, ""}, {6, 21, ""}, {6, 22, ""}, {6, 23, ""}, {6, 31, ""}});
+        "obj_pad",
+        {{6, 16, ""}, {6, 17, ""}, {6, 18, ""}, {6, 21, ""}, {6, 22, ""}, {6, 23, ""}, {6, 31, ""}});
     ASSERT_TRUE(Play(OneRoomGame({pad}, {Placed(0)}))) << m_Log.Text();
     NewTrace();
 
@@ -234,9 +240,11 @@ TEST_F(FrameTest, ARoomWithAPhysicsWorldMovesNoInstanceAndRaisesNoCollision)
 TEST_F(FrameTest, BoundaryEventsTellOutsideFromCrossingTheEdge)
 {
     AddSquareSprite();
-    gamebuild::ObjectDesc edge = ObjectWith("obj_edge", {{7, 0, "test_note(\"outside\");"}, {7, 1, "test_note(\"edge\");"}}, 0);
+    gamebuild::ObjectDesc edge =
+        ObjectWith("obj_edge", {{7, 0, "test_note(\"outside\");"}, {7, 1, "test_note(\"edge\");"}}, 0);
     // Room 640 wide: one crosses the right edge, one lies wholly beyond it, one is inside.
-    ASSERT_TRUE(Play(OneRoomGame({edge}, {Placed(0, 630, 0), Placed(0, 700, 0), Placed(0, 100, 100)}))) << m_Log.Text();
+    ASSERT_TRUE(Play(OneRoomGame({edge}, {Placed(0, 630, 0), Placed(0, 700, 0), Placed(0, 100, 100)})))
+        << m_Log.Text();
     TakeNotes();
 
     Tick();
@@ -281,7 +289,8 @@ void CleanUp(HTTP_REQ_CONTEXT*)
 
 TEST_F(FrameTest, AFinishedRequestRaisesItsAsynchronousEventWithItsMap)
 {
-    gamebuild::ObjectDesc web = ObjectWith("obj_web", {{7, 62, "test_note(async_load);"}, {7, 66, "test_note(66);"}});
+    gamebuild::ObjectDesc web =
+        ObjectWith("obj_web", {{7, 62, "test_note(async_load);"}, {7, 66, "test_note(66);"}});
     ASSERT_TRUE(Play(OneRoomGame({web}, {Placed(0)}))) << m_Log.Text();
     TakeNotes();
 
@@ -313,4 +322,21 @@ TEST_F(FrameTest, AFinishedRequestRaisesItsAsynchronousEventWithItsMap)
     EXPECT_EQ(nullptr, waiting->m_pNext);
     g_pHttpRequests = nullptr;
     delete waiting;
+}
+
+TEST_F(FrameTest, ADepthChangeOfAnInstanceOutsideTheRoomListLeavesTheListAlone)
+{
+    gamebuild::ObjectDesc plain = ObjectWith("obj_plain", {});
+    ASSERT_TRUE(Play(OneRoomGame({plain}, {Placed(0)}))) << m_Log.Text();
+    CInstanceList& list = Run_CurrentRoom()->m_Active;
+    CInstance* stray = new CInstance(0, 0, 150000, 0, false);
+    g_InstanceDepthChanges.Add(stray);
+    g_InstanceDepthChanges.Add(list.m_pHead);
+
+    Run_UpdateInstanceLists();
+    EXPECT_EQ(1, list.m_Count);
+    EXPECT_EQ(list.m_pHead, list.m_pTail);
+    EXPECT_EQ(nullptr, stray->m_pNext);
+    EXPECT_EQ(0, g_InstanceDepthChanges.count);
+    delete stray;
 }

@@ -40,7 +40,8 @@ uint32_t AxisToRange(int16_t value)
 bool Run_ReadJoystick(int32_t joystick, RunJoystickState* out)
 {
     // Headless runs read no devices of the machine they run on.
-    if (TestSwitches_Get().headless || joystick < 0 || joystick >= JOYSTICK_SLOTS || out == nullptr) return false;
+    if (TestSwitches_Get().headless || joystick < 0 || joystick >= JOYSTICK_SLOTS || out == nullptr)
+        return false;
     if (!JoystickSubsystemReady()) return false;
     SDL_JoystickUpdate();
     SDL_Joystick* device = OpenJoystick(joystick);

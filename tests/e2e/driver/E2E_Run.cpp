@@ -10,9 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "graphics/Graphics_Image.h"
 
 extern char** environ;
 
@@ -426,6 +429,38 @@ void FrameStages(Context& context)
     ExpectTrace(context, trace, expected);
 }
 
+// The demo walks the background round the colour wheel, two steps of hue a frame: the picture
+// presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
+// frame counter's business, not the demo's).
+void Demo(Context& context)
+{
+    fs::path shot = context.work / "shot.png";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1",
+                         "KELVARO_CAPTURE=20:" + shot.string()});
+    ExpectExit(context, run, 0);
+    ExpectAbsent(context, run, "ERROR");
+    std::ifstream in(shot, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int32_t width = 0;
+    int32_t height = 0;
+    const uint8_t* pixels = GR_Image_LoadPNG(bytes.data(), static_cast<int32_t>(bytes.size()), &width, &height, false);
+    if (pixels == nullptr || width != 640 || height != 480) {
+        Fail(context, "the captured picture is missing or not 640x480");
+        return;
+    }
+    const uint8_t* centre = pixels + (size_t(240) * 640 + 320) * 4; // B, G, R, A
+    bool matched = false;
+    for (int step = 19; step <= 21; ++step) {
+        int hue = step * 2; // below 256: red falls as green rises, no blue
+        if (centre[2] == 255 - hue && centre[1] == hue && centre[0] == 0) matched = true;
+    }
+    if (!matched)
+        Fail(context, "centre pixel is (" + std::to_string(centre[2]) + "," + std::to_string(centre[1]) + "," +
+                          std::to_string(centre[0]) + "), not a colour of steps 19 to 21");
+    GR_Image_FreePNG();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -446,6 +481,7 @@ int main(int argc, char** argv)
         {"many-layers", ManyLayers},
         {"old-executor", OldExecutor},
         {"frame-stages", FrameStages},
+        {"demo", Demo},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
