@@ -5,7 +5,9 @@
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
 #include "platform/Platform_MemoryManager.h"
-#include "room/Room_Placeholders.h"
+#include "room/Room_Table.h"
+#include "run/Run_Game.h"
+#include "room/Room_Draw.h"
 
 // ---- the depth-ordered list ----------------------------------------------------------------------
 

@@ -20,7 +20,7 @@
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
 #include "room/Room_Class.h"
-#include "room/Room_Placeholders.h"
+#include "room/Room_Draw.h"
 #include "room/Room_Table.h"
 #include "run/Run_Event.h"
 #include "run/Run_Globals.h"
