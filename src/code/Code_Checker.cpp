@@ -6,6 +6,7 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Bytecode.h"
+#include "code/Code_CheckerStack.h"
 
 namespace {
 
@@ -63,6 +64,15 @@ struct Walk {
     }
 };
 
+const char* ItemKindName(int64_t kind)
+{
+    switch (kind) {
+    case VM_TYPE_VARIABLE: return "variable";
+    case VM_TYPE_STRING: return "string";
+    default: return "with frame";
+    }
+}
+
 } // namespace
 
 bool VM_CheckCode(const uint8_t* code, int32_t size, uint32_t stringCount, VMCheckResult* result)
@@ -83,7 +93,7 @@ bool VM_CheckCode(const uint8_t* code, int32_t size, uint32_t stringCount, VMChe
         walk.starts.pop_back();
         if (!walk.CheckRun(from)) return false;
     }
-    return true;
+    return VM_CheckStackKinds(code, static_cast<uint32_t>(size), result);
 }
 
 std::string VM_CheckFaultText(const VMCheckResult& result, int32_t size, uint32_t stringCount)
@@ -110,6 +120,28 @@ std::string VM_CheckFaultText(const VMCheckResult& result, int32_t size, uint32_
     case VMCheckFault::StringOutside:
         std::snprintf(text, sizeof text, "string operand at 0x%08x names string %" PRId64 " of %u",
                       result.offset, result.detail, stringCount);
+        break;
+    case VMCheckFault::ForgedItem:
+        if (result.offset == static_cast<uint32_t>(size))
+            std::snprintf(text, sizeof text, "the code ends at 0x%08x with items on the stack that are no %s",
+                          result.offset, ItemKindName(result.detail));
+        else
+            std::snprintf(text, sizeof text, "instruction at 0x%08x takes a %s from stack items that are none",
+                          result.offset, ItemKindName(result.detail));
+        break;
+    case VMCheckFault::StacksDiffer:
+        std::snprintf(text, sizeof text,
+                      "instruction at 0x%08x is reached with different stacks (the second time from 0x%08x)",
+                      result.offset, static_cast<uint32_t>(result.detail));
+        break;
+    case VMCheckFault::Underflow:
+        std::snprintf(text, sizeof text,
+                      "instruction at 0x%08x takes %" PRId64 " bytes from a stack that holds fewer",
+                      result.offset, result.detail);
+        break;
+    case VMCheckFault::StackTooLarge:
+        std::snprintf(text, sizeof text, "the stack at 0x%08x grows beyond what the check follows",
+                      result.offset);
         break;
     }
     return text;

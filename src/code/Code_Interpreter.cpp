@@ -21,6 +21,7 @@
 #include "code/Code_Object.h"
 #include "extension/Extension_Placeholders.h"
 #include "platform/Platform_MemoryManager.h"
+#include "platform/Platform_ScriptHeap.h"
 #include "run/Run_Window.h"
 #include "script/Script_Table.h"
 #include "variable/Variable_Access.h"
@@ -655,6 +656,73 @@ inline int32_t TruncToInt32(double value)
     return Numbers_TruncToInt32(value);
 }
 
+// The element of an array value for reading, as Value_GetElementPointer finds it, without leaving
+// this file; null outside the array.
+inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
+{
+    if (Value_GetKind(value) != VALUE_ARRAY) return nullptr;
+    const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
+    if (array == nullptr) return nullptr;
+    int32_t row = index / ARRAY_ROW_SPAN;
+    int32_t column = index - row * ARRAY_ROW_SPAN;
+    if (row < 0 || row >= array->rowCount || column < 0 || column >= array->rows[row].length) return nullptr;
+    return &array->rows[row].elements[column];
+}
+
+// The element of an array that only this value refers to, ready to be overwritten, when the write
+// needs nothing else: the row exists and the column lies within it or within its spare room (which
+// is kept empty, so lengthening the row is all that growing it would do). Null otherwise.
+inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
+{
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
+    ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
+    if (array == nullptr || array->refCount != 1) return nullptr;
+    int32_t row = index / ARRAY_ROW_SPAN;
+    int32_t column = index - row * ARRAY_ROW_SPAN;
+    if (row >= array->rowCount) return nullptr;
+    ValueArrayRow& target = array->rows[row];
+    if (column >= target.length) {
+        uint32_t capacity = MemoryManager::GetSize(target.elements) / static_cast<uint32_t>(sizeof(ScriptValue));
+        if (static_cast<uint32_t>(column) >= capacity) return nullptr;
+        target.length = column + 1;
+    }
+    return &target.elements[column];
+}
+
+inline ScriptValue* ElementToWrite(ScriptValue* value, int32_t index)
+{
+    if (ScriptValue* element = ElementToOverwrite(value, index)) return element;
+    return Value_GetElementForWrite(value, index);
+}
+
+// The argument slot (0 to 15) that a built-in variable reads, or -1. The rows of argument0 to
+// argument15 are looked up again whenever the table changes; a row counts only while it still has
+// the getter it had then.
+struct ArgumentRows {
+    int32_t tableCount = -1;
+    int8_t slotOf[BUILTIN_VARIABLE_ROWS];
+    BuiltinGetter getter[SCRIPT_ARGUMENT_COUNT];
+};
+
+inline int32_t ArgumentSlotOf(int32_t id)
+{
+    static ArgumentRows s_Rows;
+    if (s_Rows.tableCount != g_BuiltinVariableCount) {
+        std::memset(s_Rows.slotOf, -1, sizeof s_Rows.slotOf);
+        for (int32_t n = 0; n < SCRIPT_ARGUMENT_COUNT; ++n) {
+            char name[16];
+            std::snprintf(name, sizeof name, "argument%d", static_cast<int>(n));
+            int32_t row = Variable_BuiltIn_Find(name);
+            s_Rows.getter[n] = row >= 0 ? g_BuiltinVariables[row].getter : nullptr;
+            if (row >= 0 && row < BUILTIN_VARIABLE_ROWS) s_Rows.slotOf[row] = static_cast<int8_t>(n);
+        }
+        s_Rows.tableCount = g_BuiltinVariableCount;
+    }
+    if (id < 0 || id >= g_BuiltinVariableCount || id >= BUILTIN_VARIABLE_ROWS) return -1;
+    int32_t n = s_Rows.slotOf[id];
+    return n >= 0 && g_BuiltinVariables[id].getter == s_Rows.getter[n] ? n : -1;
+}
+
 // A built-in variable of self or other read straight through its getter; false when the general
 // path must read (and report) it.
 inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptValue* out)
@@ -664,6 +732,111 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
     if (getter == nullptr) return false;
     CInstance* target = instance == VM_INSTANCE_OTHER ? run.other : run.self;
     return getter(target, -1, out);
+}
+
+// The most bytes a sequence that FusePush takes over would push at once (the variable, then the
+// constant): it runs whole only where those pushes would not reach below the stack's low water.
+constexpr uintptr_t FUSED_DEPTH = 16 + 4;
+
+// A stored place for a fused result: the node of the variable pushed first (null when it has none,
+// as for argumentN), with the word and operand that pushed it.
+struct FusedSource {
+    VariableNode* node;
+    uint32_t pushWord;
+    uint32_t variable;
+};
+
+// The word at `at` combines the real `left` with the integer constant (an arithmetic or comparison
+// word taking an int32 on top of a variable), as the separate words would: the comparison's bool is
+// taken by a conditional branch right after it, or left on the stack; the arithmetic result goes
+// straight into the variable when a pop into the one pushed first follows (`i += 1`), else onto the
+// stack. `sp` is the stack pointer without the two operands. Answers the pc after the words taken,
+// or -1 (nothing changed) when they are not such a sequence or the general routine must report.
+[[gnu::always_inline]] inline int32_t CombineWithConstant(const uint8_t* words, uint32_t at, uint32_t end, double left,
+                                                          int32_t constant, const FusedSource& source, uint8_t*& sp)
+{
+    if (at + 4 > end) return -1;
+    uint32_t combine = VM_ReadWord(words, at);
+    at += 4;
+    if (VM_WordFirstType(combine) != VM_TYPE_INT || VM_WordSecondType(combine) != VM_TYPE_VARIABLE) return -1;
+    uint8_t opcode = VM_WordOpcode(combine);
+    double right = constant;
+    double value;
+    switch (opcode) {
+    case VM_OP_SLT:
+    case VM_OP_SLE:
+    case VM_OP_SEQ:
+    case VM_OP_SNE:
+    case VM_OP_SGE:
+    case VM_OP_SGT: {
+        bool result = TestDifference(opcode, left - right, Code_CompareEpsilon);
+        if (at + 4 <= end) {
+            uint32_t branch = VM_ReadWord(words, at);
+            uint8_t kind = VM_WordOpcode(branch);
+            // Every 4096th branch pumps messages: that one runs alone.
+            if ((kind == VM_OP_BT || kind == VM_OP_BF) && ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
+                ++g_BranchCounter;
+                bool taken = kind == VM_OP_BT ? result : !result;
+                return static_cast<int32_t>(taken ? at + static_cast<uint32_t>(VM_WordBranchDistance(branch) * 4) : at + 4);
+            }
+        }
+        sp -= 4;
+        VM_Store<int32_t>(sp, result ? 1 : 0);
+        return static_cast<int32_t>(at);
+    }
+    case VM_OP_ADD:
+    case VM_OP_SUB:
+    case VM_OP_MUL:
+    case VM_OP_DIV:
+    case VM_OP_MOD:
+        if (!RealArithmetic(opcode, VM_TYPE_INT, left, right, &value)) return -1;
+        break;
+    default: return -1;
+    }
+    if (source.node != nullptr && at + 8 <= end) {
+        uint32_t pop = VM_ReadWord(words, at);
+        if ((pop >> 16) == WideIndex(VM_OP_POP, VM_TYPE_VARIABLE, VM_TYPE_VARIABLE) &&
+            VM_WordShort(pop) == VM_WordShort(source.pushWord) && VM_Load<uint32_t>(words + at + 4) == source.variable) {
+            // The same plain variable of the same list: the node the pop would find.
+            source.node->value = ScriptValue{VALUE_REAL, 0, value};
+            return static_cast<int32_t>(at + 8);
+        }
+    }
+    sp -= 16;
+    VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+    return static_cast<int32_t>(at);
+}
+
+// The integer constant that a push word at `at` pushes, and where the next word starts; false for
+// any other push.
+[[gnu::always_inline]] inline bool ConstantPush(const uint8_t* words, uint32_t at, uint32_t end, int32_t* constant,
+                                                uint32_t* next)
+{
+    if (at + 4 > end) return false;
+    uint32_t push = VM_ReadWord(words, at);
+    if (VM_WordOpcode(push) != VM_OP_PUSH) return false;
+    if (VM_WordFirstType(push) == VM_TYPE_IMMEDIATE) {
+        *constant = VM_WordShort(push);
+        *next = at + 4;
+        return true;
+    }
+    if (VM_WordFirstType(push) != VM_TYPE_INT || at + 8 > end) return false;
+    *constant = VM_Load<int32_t>(words + at + 4);
+    *next = at + 8;
+    return true;
+}
+
+// A push of a variable holding a real, when the words after it push an integer constant and combine
+// the two: they run as one. `pc` lies past the push. Answers the pc after the sequence, or -1 when
+// the push runs alone.
+[[gnu::always_inline]] inline int32_t FusePush(const uint8_t* words, int32_t pc, int32_t size, double real,
+                                               const FusedSource& source, uint8_t*& sp)
+{
+    uint32_t end = static_cast<uint32_t>(size);
+    int32_t constant;
+    uint32_t next;
+    if (!ConstantPush(words, static_cast<uint32_t>(pc), end, &constant, &next)) return -1;
+    return CombineWithConstant(words, next, end, real, constant, source, sp);
 }
 
 // A variable's pop of a value of the type into a plain form (a constant instance without an index,
@@ -695,7 +868,7 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
     // made, unshared or grown as any store into it.
-    ScriptValue* place = form == 0 ? Value_GetElementForWrite(&node->value, index) : &node->value;
+    ScriptValue* place = form == 0 ? ElementToWrite(&node->value, index) : &node->value;
     if (place == nullptr) return nullptr;
     if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
     *place = value;
@@ -845,6 +1018,19 @@ opOther:
     VM_NEXT();
 
 pushImmediate:
+    // A constant combined at once with the variable beneath it, when that holds a real.
+    if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= 4 &&
+        reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span && VM_Load<uint32_t>(sp) == VALUE_REAL) {
+        uint8_t* below = sp + 16;
+        int32_t after = CombineWithConstant(words, static_cast<uint32_t>(pc), static_cast<uint32_t>(size),
+                                            VM_Load<double>(sp + 8), VM_WordShort(word), FusedSource{nullptr, 0, 0},
+                                            below);
+        if (after >= 0) {
+            sp = below;
+            pc = after;
+            VM_NEXT();
+        }
+    }
     sp -= 4;
     VM_Store<int32_t>(sp, VM_WordShort(word));
     VM_NEXT();
@@ -873,12 +1059,34 @@ pushVariable: {
         if (CVariableList* list = DirectList(run, locals, instance, id)) {
             VariableNode* node = FindNode(list, id);
             if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
+                if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
+                    int32_t after = FusePush(words, pc, size, node->value.real, FusedSource{node, word, variable}, sp);
+                    if (after >= 0) {
+                        pc = after;
+                        VM_NEXT();
+                    }
+                }
                 sp -= 16;
                 VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
                 VM_NEXT();
             }
         } else if (id < VARIABLE_LIST_BASE && (instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_OTHER ||
                                                instance == VM_INSTANCE_UNNAMED)) {
+            // argumentN as its getter reads it, without the call and the copy.
+            int32_t slot = ArgumentSlotOf(id);
+            if (slot >= 0 && Value_GetKind(&g_ScriptArguments[slot]) == VALUE_REAL) {
+                const ScriptValue& argument = g_ScriptArguments[slot];
+                if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
+                    int32_t after = FusePush(words, pc, size, argument.real, FusedSource{nullptr, word, variable}, sp);
+                    if (after >= 0) {
+                        pc = after;
+                        VM_NEXT();
+                    }
+                }
+                sp -= 16;
+                VM_Store(sp, ScriptValue{argument.kind, 0, argument.real});
+                VM_NEXT();
+            }
             ScriptValue value = {VALUE_REAL, 0, 0.0};
             if (ReadBuiltIn(run, instance, id, &value)) {
                 sp -= 16;
@@ -892,7 +1100,7 @@ pushVariable: {
         int32_t index = VM_Load<int32_t>(sp);
         if (CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id)) {
             VariableNode* node = FindNode(list, id);
-            const ScriptValue* element = node != nullptr ? Value_GetElementPointer(&node->value, index) : nullptr;
+            const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, index) : nullptr;
             if (element != nullptr && Value_GetKind(element) == VALUE_REAL) {
                 sp -= 8;
                 VM_Store(sp, ScriptValue{element->kind, 0, element->real});

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "code/Code_Assembler.h"
+#include "code/Code_Bytecode.h"
 #include "code/Code_Checker.h"
 #include "Code_TestLog.h"
 
@@ -16,57 +19,108 @@ VMCheckResult Check(const char* source, uint32_t stringCount = UINT32_MAX, int32
     return result;
 }
 
-// Every form the assembler knows, in one program that also branches both ways.
+// Every form the assembler knows, in one program that branches both ways and keeps its stack
+// consistent on every path.
 const char* const EVERY_FORM = R"(
 top:
     push.e -1
     push.i 70000
+    mul.i.i
+    push.i 3
+    div.i.i
+    push.i 2
+    rem.i.i
+    push.i 5
+    mod.i.i
+    push.i 1
+    shl.i.i
+    push.i 1
+    shr.i.i
+    push.i 6
+    xor.i.i
+    neg.i
+    dup.i 0
+    dup.i 0
+    sle.i.i
+    popz.b
+    dup.i 0
+    slt.i.i
+    push.b true
+    and.b.b
+    push.b false
+    or.b.b
+    not.b
+    bt top
     push.l 5000000000
     push.d 0.5
+    add.d.l
     push.f 0.25
-    push.b true
-    push.s "hello"
-    push.v self.x
-    push.v 100005.hp
-    push.v stack.arr[]
-    pop.v.i self.x
-    pop.i.v stack.arr[]
-    pop.e.v 0x0104
-    conv.v.i
-    mul.i.i
-    div.d.d
-    rem.i.i
-    mod.i.i
-    add.i.v
-    sub.l.l
-    and.b.b
-    or.b.b
-    xor.i.i
-    neg.d
-    not.b
-    shl.i.i
-    shr.i.i
-    slt.i.i
-    sle.i.i
-    seq.s.v
-    sne.v.v
-    sge.d.d
+    conv.f.d
+    sub.d.d
+    dup.d 0
+    push.d 1.0
     sgt.d.d
-    dup.i 1
-    popz.v
-    call.i 100000 2
-    call.i 500001 0
-    bt top
+    popz.b
+    push.d 2.0
+    sge.d.d
     bf end
+    push.v self.x
+    push.s "hello"
+    seq.s.v
+    popz.b
+    push.v 100005.hp
+    push.v self.x
+    sne.v.v
+    popz.b
+    push.e -1
+    push.e 0
+    push.v stack.arr[]
+    push.i 1
+    add.i.v
+    conv.v.i
+    pop.v.i self.x
+    push.e -1
+    push.e 0
+    push.v self.x
+    pop.i.v stack.arr[]
+    push.v self.x
+    push.s "a"
+    conv.s.v
+    pop.e.v 0x0004
+    call.i 100000 2
+    call.i 500001 1
+    popz.v
+    push.e -1
     pushenv body_end
 body:
-    popenv body
+    push.i 1
+    popz.i
 body_end:
+    popenv body
+    push.e -3
+    pushenv out
+inner:
     popenv break
+    b after
+out:
+    popenv inner
+after:
+    push.i 5
     break.e 0xFFFF
+    break.e 0
+    push.i 8
+    dup.i 1
+    popz.d
+    popz.d
+    push.v self.x
+    dup.v 1
+    popz.v
+    popz.v
+    push.b true
+    bf quit
     ret.v
+quit:
     exit.i
-    b top
 end:
 )";
 
@@ -89,6 +143,137 @@ TEST(Checker, LeavesRunTimeBehaviourAlone)
         b 1
     )").fault, VMCheckFault::None);
     EXPECT_EQ(Check("").fault, VMCheckFault::None);
+}
+
+TEST(Checker, CodeAfterACertainRunTimeErrorIsNotFollowed)
+{
+    // Each of these stops the run before the next instruction, which would forge a variable (a
+    // call measures its arguments against the stack before it reads them).
+    for (const char* stops : {"push.l 1\npush.i 2\nadd.i.l", "push.i 1\nconv.i.i", "push.s \"a\"\nneg.s",
+                              "push.i 1\npop.v.f self.x", ".word 0x41070000 0x80000000", "push.d 1\ncall.d 100000 0",
+                              "push.i 1\npush.s \"a\"\nsub.s.i", "push.v self.x\ncall.i 100000 2"}) {
+        std::string source = std::string(stops) + "\npush.i 1\npush.i 2\npop.v.v self.x\n";
+        VMCheckResult result = Check(source.c_str());
+        EXPECT_EQ(result.fault, VMCheckFault::None) << stops << ": " << VM_CheckFaultText(result, 0, 0);
+    }
+    // Unused type codes take and push nothing.
+    EXPECT_EQ(Check("push.i 1\n.word 0x0D070000 0x9F080000\npopz.i").fault, VMCheckFault::None);
+}
+
+TEST(Checker, RefusesVariablesMadeOfOtherItems)
+{
+    struct Case {
+        const char* source;
+        uint32_t offset;
+    };
+    const Case cases[] = {
+        {"push.v self.x\npush.i 1\npush.i 2\npop.v.v self.x", 0x18}, // two ints over a variable
+        {"push.d 1\npush.d 2\nret.v", 0x18},
+        {"push.v self.x\npopz.i\npush.i 7\npop.v.v self.x", 0x14},   // the rest of a variable and an int
+        {"push.v self.x\ndup.i 3\npop.v.v self.x", 0x0c},            // a byte copy owns nothing
+        {"push.v self.x\npush.v self.x\npop.e.i 0x0002\npopz.v", 0x14}, // rotated through a variable
+        {"push.v self.x\nneg.l\npopz.v", 0x0c},                      // its kind changed in place
+        {"push.i 1\npush.i 2\npush.i 3\npush.i 4\ncall.i 100000 1", 0x20},
+        {"push.l 1\npush.l 2\nconv.v.i", 0x18},
+        {"push.l 1\npush.l 2\ndup.v 0", 0x18},
+    };
+    for (const Case& item : cases) {
+        VMCheckResult result = Check(item.source);
+        EXPECT_EQ(result.fault, VMCheckFault::ForgedItem) << item.source;
+        EXPECT_EQ(result.offset, item.offset) << item.source;
+        EXPECT_EQ(result.detail, VM_TYPE_VARIABLE) << item.source;
+    }
+    // Running off the end hands the top 16 bytes over as the result.
+    VMCheckResult end = Check("push.i 1\npush.i 2\npush.d 3");
+    EXPECT_EQ(end.fault, VMCheckFault::ForgedItem);
+    EXPECT_EQ(end.offset, 0x1cu);
+    EXPECT_EQ(VM_CheckFaultText(end, 0x1c, 0),
+              "the code ends at 0x0000001c with items on the stack that are no variable");
+    EXPECT_EQ(Check("push.i 1\npush.d 3").fault, VMCheckFault::None); // fewer than 16 bytes: none taken
+}
+
+TEST(Checker, RefusesStringsMadeOfOtherItems)
+{
+    for (const char* source : {"push.i 5\npopz.s", "push.i 5\npush.s \"a\"\nadd.s.s", "push.i 1\nconv.s.i",
+                               "push.v self.x\ndup.s 0", "push.i 3\nret.s", "push.i 1\npop.v.s self.x",
+                               "push.v self.x\npush.s \"a\"\npop.e.i 0x0001\npopz.s"}) {
+        VMCheckResult result = Check(source);
+        EXPECT_EQ(result.fault, VMCheckFault::ForgedItem) << source;
+        EXPECT_EQ(result.detail, VM_TYPE_STRING) << source;
+    }
+    // Reading a string's or a variable's bytes as a number only loses them.
+    EXPECT_EQ(Check("push.s \"a\"\npopz.i\npush.v self.x\nbt 1\npopz.d\npopz.i").fault, VMCheckFault::None);
+}
+
+TEST(Checker, RefusesWithFramesMadeOfOtherItems)
+{
+    VMCheckResult result = Check("push.i 0x57495448\npush.i 0\npopenv break");
+    EXPECT_EQ(result.fault, VMCheckFault::ForgedItem);
+    EXPECT_EQ(result.detail, VM_CHECK_ITEM_WITH_FRAME);
+    EXPECT_EQ(VM_CheckFaultText(result, 24, 0),
+              "instruction at 0x00000010 takes a with frame from stack items that are none");
+}
+
+TEST(Checker, RefusesPathsThatMeetWithDifferentStacks)
+{
+    VMCheckResult kinds = Check(R"(
+        push.b true
+        bf other
+        push.s "a"
+        b join
+    other:
+        push.i 1
+    join:
+        popz.i
+    )");
+    EXPECT_EQ(kinds.fault, VMCheckFault::StacksDiffer);
+    EXPECT_EQ(kinds.offset, 0x20u);
+    EXPECT_EQ(VM_CheckFaultText(kinds, 0x24, 0),
+              "instruction at 0x00000020 is reached with different stacks (the second time from 0x00000018)");
+
+    // A loop that grows the stack meets its own start with one item more.
+    EXPECT_EQ(Check("top: push.i 1\nb top").fault, VMCheckFault::StacksDiffer);
+    // A double and two ints are the same bytes: numbers may differ.
+    EXPECT_EQ(Check("push.b true\nbf other\npush.d 1\nb join\nother: push.i 1\npush.i 2\njoin: popz.d").fault,
+              VMCheckFault::None);
+}
+
+TEST(Checker, RefusesTakingMoreThanTheEntryPushed)
+{
+    for (const char* source : {"popz.i", "push.i 1\nadd.i.i", "bt 1",
+                               "push.i 1\ndup.i 1", "push.i 1\npop.e.i 0x0001", "push.i 1\npop.e.i 0x0200",
+                               "popenv break", "push.i 1\npush.i 2\npop.v.v self.x", "break.e 0xFFFF",
+                               "push.v stack.x[]", "push.i 70000\nret.v"}) {
+        EXPECT_EQ(Check(source).fault, VMCheckFault::Underflow) << source;
+    }
+}
+
+TEST(Checker, FollowsRotationsDupsConversionsAndWithBlocks)
+{
+    const char* const programs[] = {
+        "push.v self.x\npush.s \"t\"\npop.e.s 0x0004\npopz.v\npopz.s",  // exchange
+        "push.v self.x\npush.i 1\npop.e.i 0x0004\npopz.v\npopz.i",
+        "push.i 1\npush.i 2\npop.e.i 0x0101\npopz.i",                   // then one cell dropped
+        "push.i 1\npop.e.i 0xFF00\npopz.d",                             // then one uncovered
+        "push.s \"a\"\ndup.s 2\npopz.s\npopz.s\npopz.s\npopz.s",
+        "push.i 1\nconv.i.s\nconv.s.v\nret.v",
+        "push.i 2\npush.v self.x\nconv.v.s\nmul.s.i\nconv.s.v\npush.s \"b\"\nadd.s.v\npop.v.v self.x",
+        "push.e -3\npushenv done\nbody: push.v self.x\npop.v.v other.x\ndone: popenv body\npush.v self.x",
+        "push.e -3\npushenv done\nbody: push.v self.x\npopz.v\npopenv break\nb out\ndone: popenv body\nout:",
+    };
+    for (const char* source : programs) {
+        VMCheckResult result = Check(source);
+        EXPECT_EQ(result.fault, VMCheckFault::None) << source << ": " << VM_CheckFaultText(result, 0, 0);
+    }
+    // A with frame left open over the next instance's run of the block is still there.
+    EXPECT_EQ(Check("push.e -3\npushenv done\nbody: popz.d\ndone: popenv body").fault, VMCheckFault::StacksDiffer);
+}
+
+TEST(Checker, RefusesStacksBeyondWhatItFollows)
+{
+    VMCheckResult result = Check("push.v self.x\ndup.v 65535");
+    EXPECT_EQ(result.fault, VMCheckFault::StackTooLarge);
+    EXPECT_EQ(result.offset, 8u);
 }
 
 TEST(Checker, RefusesBranchesOutsideTheCode)
@@ -158,6 +343,13 @@ TEST(Checker, RefusedEntryIsLoggedByName)
     EXPECT_EQ(log.Text(), "Refused code entry 3 (Script_jump): branch at 0x00000004 leads to -4, "
                           "outside the code (0 to 8)\n");
     EXPECT_TRUE(Code_CheckEntry(4, "Script_fine", assembly.Bytes(), 4, 0));
+
+    VMAssembly forged;
+    ASSERT_TRUE(VM_Assemble("push.v self.x\npush.i 1\npush.i 2\npop.v.v self.x", forged)) << forged.error;
+    CapturedConsole again(MainConsole);
+    EXPECT_FALSE(Code_CheckEntry(7, "Script_forge", forged.Bytes(), forged.Size(), 0));
+    EXPECT_EQ(again.Text(), "Refused code entry 7 (Script_forge): instruction at 0x00000018 takes a variable "
+                            "from stack items that are none\n");
 }
 
 } // namespace

@@ -26,7 +26,7 @@ const char* const WORLD = R"({
     {"name": "scr_double", "source": "return 2 * 21;"},
     null,
     {"name": "scr_file", "file": "scr_file.txt"},
-    {"name": "scr_asm", "asm": "push.i 70000\nret.v\n"}
+    {"name": "scr_asm", "asm": "push.i 70000\nret.i\n"}
   ],
   "objects": [
     {"name": "obj_wall", "solid": true, "depth": 10, "sprite": 7, "spriteMarker": true,

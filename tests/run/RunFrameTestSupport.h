@@ -85,7 +85,9 @@ class FrameTest : public PlayedGameTest {
         Variable_SetInstances(&m_GameInstances);
         Variable_BuiltIn_Init();
         Variable_Init();
-        if (Constant_Count() == 0) Constant_Init(); // self, global and the other names of instances
+        // self, other, global and the other names of instances: without them game code compiles
+        // `other` as a plain variable (0, object 0) and `other.x` reads object 0's instance.
+        if (Constant_Find("other") == nullptr) Constant_Init();
         Run_InitGlobals();
         IO_Clear();
         IO_StartStep();

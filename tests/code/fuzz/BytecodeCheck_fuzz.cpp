@@ -1,7 +1,9 @@
 // The load-time bytecode check over arbitrary code. Input: a u16 string count, then the code bytes.
 // Accepted code is walked along every path the interpreter can take, reading from a buffer of the
 // code's exact size, so a read past the end (or a branch out of it) that the check let through is
-// caught. Every input is also disassembled, which must stay inside the buffer whatever it holds.
+// caught. The walk of the stack's item kinds runs over every input the structural walk accepts, so
+// its node, depth and work budgets are exercised on arbitrary code too. Every input is also
+// disassembled, which must stay inside the buffer whatever it holds.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
