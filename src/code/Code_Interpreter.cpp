@@ -5,6 +5,7 @@
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -253,6 +254,12 @@ uint32_t ArgumentSlotsInUse()
     return used;
 }
 
+template <typename T>
+inline void StoreFrameField(uint8_t* frame, size_t offset, const T& value)
+{
+    std::memcpy(frame + offset, &value, sizeof value);
+}
+
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
@@ -269,19 +276,8 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     }
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
-    VMFrameHeader frame;
-    frame.returnPc = run.pc;
-    frame.callerArgCount = g_ScriptArgumentCount;
-    frame.self = run.self;
-    frame.other = run.other;
-    frame.code = run.code;
-    frame.debugInfo = run.debugInfo;
-    frame.text = run.text;
-    frame.name = run.name;
-    frame.callerLocals = run.locals;
-    frame.callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
-    frame.envCount = run.envCount;
-    frame.savedSlots = ArgumentSlotsInUse();
+    uint32_t savedSlots = ArgumentSlotsInUse();
+    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
 
     // The arguments are read first: the frame's end reuses their place. A call installs at most 16
     // (argument 0 lies on top).
@@ -293,12 +289,24 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     // The frame ends where the arguments ended; the callee's empty stack lies a guard below it.
     uint8_t* frameEnd = run.sp + 16 * argc;
     run.fp = frameEnd - FRAME_SIZE;
-    std::memcpy(run.fp, &frame, FRAME_HEADER_SIZE);
-    for (uint32_t i = 0; i < frame.savedSlots; ++i)
-        VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
+    // Field by field: a header built elsewhere and copied as a block would be read back before its
+    // separate stores have drained.
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, returnPc), run.pc);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, self), run.self);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, other), run.other);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, code), run.code);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, debugInfo), run.debugInfo);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, text), run.text);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, name), run.name);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerLocals), run.locals);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, envCount), run.envCount);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
+    for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
     for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
     // Slots from savedSlots on hold real 0 already.
-    for (uint32_t i = installed; i < frame.savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     run.top = run.fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
@@ -696,31 +704,39 @@ inline ScriptValue* ElementToWrite(ScriptValue* value, int32_t index)
 }
 
 // The argument slot (0 to 15) that a built-in variable reads, or -1. The rows of argument0 to
-// argument15 are looked up again whenever the table changes; a row counts only while it still has
-// the getter it had then.
+// argument15 are looked up again whenever the table changes its size; a row counts only while it
+// still has the name block and the getter it had then (a table registered anew has neither).
 struct ArgumentRows {
     int32_t tableCount = -1;
-    int8_t slotOf[BUILTIN_VARIABLE_ROWS];
-    BuiltinGetter getter[SCRIPT_ARGUMENT_COUNT];
+    int8_t slotOf[BUILTIN_VARIABLE_ROWS] = {};
+    BuiltinGetter getter[SCRIPT_ARGUMENT_COUNT] = {};
+    const char* name[SCRIPT_ARGUMENT_COUNT] = {};
 };
+ArgumentRows g_ArgumentRows;
+
+[[gnu::noinline]] void RefreshArgumentRows()
+{
+    ArgumentRows& rows = g_ArgumentRows;
+    std::memset(rows.slotOf, -1, sizeof rows.slotOf);
+    for (int32_t n = 0; n < SCRIPT_ARGUMENT_COUNT; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "argument%d", static_cast<int>(n));
+        int32_t row = Variable_BuiltIn_Find(name);
+        rows.getter[n] = row >= 0 ? g_BuiltinVariables[row].getter : nullptr;
+        rows.name[n] = row >= 0 ? g_BuiltinVariables[row].name : nullptr;
+        if (row >= 0 && row < BUILTIN_VARIABLE_ROWS) rows.slotOf[row] = static_cast<int8_t>(n);
+    }
+    rows.tableCount = g_BuiltinVariableCount;
+}
 
 inline int32_t ArgumentSlotOf(int32_t id)
 {
-    static ArgumentRows s_Rows;
-    if (s_Rows.tableCount != g_BuiltinVariableCount) {
-        std::memset(s_Rows.slotOf, -1, sizeof s_Rows.slotOf);
-        for (int32_t n = 0; n < SCRIPT_ARGUMENT_COUNT; ++n) {
-            char name[16];
-            std::snprintf(name, sizeof name, "argument%d", static_cast<int>(n));
-            int32_t row = Variable_BuiltIn_Find(name);
-            s_Rows.getter[n] = row >= 0 ? g_BuiltinVariables[row].getter : nullptr;
-            if (row >= 0 && row < BUILTIN_VARIABLE_ROWS) s_Rows.slotOf[row] = static_cast<int8_t>(n);
-        }
-        s_Rows.tableCount = g_BuiltinVariableCount;
-    }
+    if (g_ArgumentRows.tableCount != g_BuiltinVariableCount) RefreshArgumentRows();
     if (id < 0 || id >= g_BuiltinVariableCount || id >= BUILTIN_VARIABLE_ROWS) return -1;
-    int32_t n = s_Rows.slotOf[id];
-    return n >= 0 && g_BuiltinVariables[id].getter == s_Rows.getter[n] ? n : -1;
+    int32_t n = g_ArgumentRows.slotOf[id];
+    if (n < 0) return -1;
+    const BuiltinVariableEntry& entry = g_BuiltinVariables[id];
+    return entry.getter == g_ArgumentRows.getter[n] && entry.name == g_ArgumentRows.name[n] ? n : -1;
 }
 
 // A built-in variable of self or other read straight through its getter; false when the general
@@ -750,8 +766,8 @@ struct FusedSource {
 // word taking an int32 on top of a variable), as the separate words would: the comparison's bool is
 // taken by a conditional branch right after it, or left on the stack; the arithmetic result goes
 // straight into the variable when a pop into the one pushed first follows (`i += 1`), else onto the
-// stack. `sp` is the stack pointer without the two operands. Answers the pc after the words taken,
-// or -1 (nothing changed) when they are not such a sequence or the general routine must report.
+// stack. `sp` is the stack pointer before the pushes. Answers the pc after the words taken, or -1
+// (nothing changed) when they are not such a sequence or the general routine must report.
 [[gnu::always_inline]] inline int32_t CombineWithConstant(const uint8_t* words, uint32_t at, uint32_t end, double left,
                                                           int32_t constant, const FusedSource& source, uint8_t*& sp)
 {
@@ -798,7 +814,9 @@ struct FusedSource {
         if ((pop >> 16) == WideIndex(VM_OP_POP, VM_TYPE_VARIABLE, VM_TYPE_VARIABLE) &&
             VM_WordShort(pop) == VM_WordShort(source.pushWord) && VM_Load<uint32_t>(words + at + 4) == source.variable) {
             // The same plain variable of the same list: the node the pop would find.
-            source.node->value = ScriptValue{VALUE_REAL, 0, value};
+            source.node->value.kind = VALUE_REAL;
+            source.node->value.ref = 0;
+            source.node->value.real = value;
             return static_cast<int32_t>(at + 8);
         }
     }
@@ -1018,19 +1036,6 @@ opOther:
     VM_NEXT();
 
 pushImmediate:
-    // A constant combined at once with the variable beneath it, when that holds a real.
-    if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= 4 &&
-        reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span && VM_Load<uint32_t>(sp) == VALUE_REAL) {
-        uint8_t* below = sp + 16;
-        int32_t after = CombineWithConstant(words, static_cast<uint32_t>(pc), static_cast<uint32_t>(size),
-                                            VM_Load<double>(sp + 8), VM_WordShort(word), FusedSource{nullptr, 0, 0},
-                                            below);
-        if (after >= 0) {
-            sp = below;
-            pc = after;
-            VM_NEXT();
-        }
-    }
     sp -= 4;
     VM_Store<int32_t>(sp, VM_WordShort(word));
     VM_NEXT();

@@ -381,47 +381,48 @@ BitmapBox* CBitmap32::GetOpaqueBounds() const
     return box;
 }
 
-IBitmap* CBitmap32::CreateTBitmap24() const
+namespace {
+
+// A bitmap of the format with the pixel words' rows written out by `put`, `step` bytes a pixel.
+template <typename Put>
+TBitmap* ToTBitmap(const uint32_t* pixels, int32_t width, int32_t height, int32_t format, int32_t step,
+                   Put put)
 {
-    if (!m_Valid) return nullptr;
     TBitmap* bitmap = TBitmap_Create();
-    bitmap->SetPixelFormat(BITMAP_FORMAT_24BIT);
-    bitmap->SetWidth(m_Width);
-    bitmap->SetHeight(m_Height);
-    for (int32_t y = 0; y < m_Height; ++y) {
+    bitmap->SetPixelFormat(format);
+    bitmap->SetWidth(width);
+    bitmap->SetHeight(height);
+    for (int32_t y = 0; y < height; ++y) {
         uint8_t* line = nullptr;
         bitmap->GetScanline(y, &line, nullptr);
         if (line == nullptr) break;
-        const uint32_t* from = m_Pixels + int64_t(y) * m_Width;
-        for (int32_t x = 0; x < m_Width; ++x, line += 3) {
-            line[0] = static_cast<uint8_t>(from[x]);
-            line[1] = static_cast<uint8_t>(from[x] >> 8);
-            line[2] = static_cast<uint8_t>(from[x] >> 16);
-        }
+        const uint32_t* from = pixels + int64_t(y) * width;
+        for (int32_t x = 0; x < width; ++x, line += step) put(line, from[x]);
     }
     return bitmap;
+}
+
+} // namespace
+
+IBitmap* CBitmap32::CreateTBitmap24() const
+{
+    if (!m_Valid) return nullptr;
+    return ToTBitmap(m_Pixels, m_Width, m_Height, BITMAP_FORMAT_24BIT, 3, [](uint8_t* line, uint32_t pixel) {
+        line[0] = static_cast<uint8_t>(pixel);
+        line[1] = static_cast<uint8_t>(pixel >> 8);
+        line[2] = static_cast<uint8_t>(pixel >> 16);
+    });
 }
 
 IBitmap* CBitmap32::CreateTBitmap32() const
 {
     if (!m_Valid) return nullptr;
-    TBitmap* bitmap = TBitmap_Create();
-    bitmap->SetPixelFormat(BITMAP_FORMAT_32BIT);
-    bitmap->SetWidth(m_Width);
-    bitmap->SetHeight(m_Height);
-    for (int32_t y = 0; y < m_Height; ++y) {
-        uint8_t* line = nullptr;
-        bitmap->GetScanline(y, &line, nullptr);
-        if (line == nullptr) break;
-        const uint32_t* from = m_Pixels + int64_t(y) * m_Width;
-        for (int32_t x = 0; x < m_Width; ++x, line += 4) {
-            line[0] = static_cast<uint8_t>(from[x] >> 16);
-            line[1] = static_cast<uint8_t>(from[x] >> 8);
-            line[2] = static_cast<uint8_t>(from[x]);
-            line[3] = static_cast<uint8_t>(from[x] >> 24);
-        }
-    }
-    return bitmap;
+    return ToTBitmap(m_Pixels, m_Width, m_Height, BITMAP_FORMAT_32BIT, 4, [](uint8_t* line, uint32_t pixel) {
+        line[0] = static_cast<uint8_t>(pixel >> 16);
+        line[1] = static_cast<uint8_t>(pixel >> 8);
+        line[2] = static_cast<uint8_t>(pixel);
+        line[3] = static_cast<uint8_t>(pixel >> 24);
+    });
 }
 
 bool CBitmap32::WritePNG(const char* fileName) const

@@ -1,21 +1,7 @@
 // The program corpus: small scripts compiled from source, generated and run in the interpreter, each
 // with the result it must return. Every file of tests/code/corpus/ is one test.
 //
-// The format of a corpus file (UTF-8 text, one directive per line, directives start at column 0):
-//
-//   ## a comment                     ignored wherever it stands
-//   @script NAME                     the lines up to the next directive are the script NAME; scripts
-//                                    are numbered 0, 1, ... in file order and may call each other
-//   @main                            the lines up to the next directive are the program (lines before
-//                                    the first directive belong to it too)
-//   @instance ID OBJECT [VAR=N ...]  an instance of the room, in room order, with user variables set
-//                                    to numbers
-//   @self ID                         the program runs for that instance (by default for an instance
-//                                    of its own, 199999 of no object, outside the room); other is
-//                                    self
-//   @result N                        the program must return the real N (compared exactly)
-//   @result "TEXT"                   ... or the string TEXT (\" \\ \n \t are escapes)
-//   @error TEXT                      ... or stop with an interpreter error whose text starts so
+// The format of a corpus file is described in Code_CorpusSupport.h.
 //
 // The program runs once, through Code_Execute, with fresh global variables. Scripts read their
 // arguments as argument0 to argument15, argument[i] and argument_count. Besides the result, every
@@ -26,14 +12,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "Code_CorpusSupport.h"
 #include "code/Code_Checker.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
@@ -50,134 +35,9 @@
 #include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
+using namespace corpustest;
+
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr int32_t DEFAULT_SELF_ID = 199999;
-
-// ---------------------------------------------------------------------------------------------
-// The corpus file.
-
-struct CorpusInstance {
-    int32_t id = 0;
-    int32_t object = 0;
-    std::vector<std::pair<std::string, double>> variables;
-};
-
-struct CorpusProgram {
-    enum class Expect { Nothing, Real, Text, Error };
-
-    std::string main;
-    std::vector<std::pair<std::string, std::string>> scripts; // name, source
-    std::vector<CorpusInstance> instances;
-    int32_t self = DEFAULT_SELF_ID;
-    Expect expect = Expect::Nothing;
-    double real = 0;
-    std::string text; // the expected string or error
-    std::string problem;
-};
-
-std::string Unescape(const std::string& quoted)
-{
-    std::string out;
-    for (size_t i = 0; i < quoted.size(); ++i) {
-        if (quoted[i] == '\\' && i + 1 < quoted.size()) {
-            char next = quoted[++i];
-            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        } else {
-            out += quoted[i];
-        }
-    }
-    return out;
-}
-
-bool ParseResult(const std::string& value, CorpusProgram& program)
-{
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        program.expect = CorpusProgram::Expect::Text;
-        program.text = Unescape(value.substr(1, value.size() - 2));
-        return true;
-    }
-    char* end = nullptr;
-    program.real = std::strtod(value.c_str(), &end);
-    program.expect = CorpusProgram::Expect::Real;
-    return !value.empty() && end != nullptr && *end == '\0';
-}
-
-bool ParseInstance(std::istringstream& words, CorpusProgram& program)
-{
-    CorpusInstance instance;
-    if (!(words >> instance.id >> instance.object)) return false;
-    std::string assignment;
-    while (words >> assignment) {
-        size_t equals = assignment.find('=');
-        if (equals == std::string::npos) return false;
-        instance.variables.emplace_back(assignment.substr(0, equals),
-                                        std::atof(assignment.c_str() + equals + 1));
-    }
-    program.instances.push_back(instance);
-    return true;
-}
-
-CorpusProgram ParseCorpus(const std::string& fileText)
-{
-    CorpusProgram program;
-    std::string* section = &program.main;
-    std::istringstream lines(fileText);
-    std::string line;
-    int32_t number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("##", 0) == 0) continue;
-        if (line.empty() || line[0] != '@') {
-            *section += line + "\n";
-            continue;
-        }
-        std::istringstream words(line);
-        std::string directive;
-        words >> directive;
-        std::string rest;
-        std::getline(words >> std::ws, rest);
-        bool ok = true;
-        if (directive == "@script") {
-            ok = !rest.empty();
-            program.scripts.emplace_back(rest, "");
-            section = &program.scripts.back().second;
-        } else if (directive == "@main") {
-            section = &program.main;
-        } else if (directive == "@instance") {
-            std::istringstream fields(rest);
-            ok = ParseInstance(fields, program);
-        } else if (directive == "@self") {
-            program.self = std::atoi(rest.c_str());
-        } else if (directive == "@result") {
-            ok = ParseResult(rest, program);
-        } else if (directive == "@error") {
-            program.expect = CorpusProgram::Expect::Error;
-            program.text = rest;
-            ok = !rest.empty();
-        } else {
-            ok = false;
-        }
-        if (!ok && program.problem.empty()) program.problem = "line " + std::to_string(number) + ": " + line;
-    }
-    if (program.expect == CorpusProgram::Expect::Nothing && program.problem.empty())
-        program.problem = "no @result or @error";
-    return program;
-}
-
-std::vector<std::string> CorpusFiles()
-{
-    std::vector<std::string> names;
-    fs::path folder = fs::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus";
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // ---------------------------------------------------------------------------------------------
 // The world a program runs in: instances, scripts and the argument variables.
@@ -327,14 +187,6 @@ void RegisterArgumentVariables()
 // ---------------------------------------------------------------------------------------------
 // The runner.
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Describe(const ScriptValue& value)
 {
     switch (Value_GetKind(&value)) {
@@ -419,9 +271,9 @@ class Corpus : public testing::TestWithParam<std::string> {
     {
         for (const CorpusInstance& instance : program.instances) {
             FakeInstance* fake = m_World.Add(instance.id, instance.object, true);
-            for (const auto& [name, real] : instance.variables) {
-                ScriptValue value{VALUE_REAL, 0, real};
-                fake->variables->SetVar(Code_Variable_Find(name.c_str()), -1, &value);
+            for (const CorpusVariable& variable : instance.variables) {
+                ScriptValue value{VALUE_REAL, 0, variable.real};
+                fake->variables->SetVar(Code_Variable_Find(variable.name.c_str()), -1, &value);
             }
         }
         FakeInstance* self = m_World.Find(program.self);
@@ -483,19 +335,12 @@ class Corpus : public testing::TestWithParam<std::string> {
 
 TEST_P(Corpus, ProgramReturnsItsResult)
 {
-    fs::path file = fs::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus" / (GetParam() + ".txt");
-    CorpusProgram program = ParseCorpus(ReadFile(file));
-    ASSERT_EQ(program.problem, "") << file;
+    CorpusProgram program = ReadCorpus(GetParam());
+    ASSERT_EQ(program.problem, "") << CorpusPath(GetParam());
     Run(program);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, Corpus, testing::ValuesIn(CorpusFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Programs, Corpus, testing::ValuesIn(CorpusFiles()), CorpusTestName);
 
 TEST(CorpusFormat, DirectivesAndSections)
 {

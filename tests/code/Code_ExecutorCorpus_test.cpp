@@ -4,21 +4,16 @@
 // programs are listed in EXECUTOR_DIFFERENCES below with what the tree executor gives instead, and
 // the list itself is checked (every entry names a corpus program and differs from its file).
 //
-// The file format is the corpus runner's (Code_Corpus_test.cpp): "@script NAME", "@main",
-// "@instance ID OBJECT [VAR=N ...]", "@self ID", "@result N", "@result \"TEXT\"", "@error TEXT",
-// and "##" comments.
+// The file format is described in Code_CorpusSupport.h.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "Code_CorpusSupport.h"
 #include "Code_ExecutorSupport.h"
 #include "Code_InterpreterSupport.h"
 #include "app/App_CommandLine.h"
@@ -30,17 +25,16 @@
 #include "script/Script_Table.h"
 #include "variable/Variable_BuiltIn.h"
 
+using namespace corpustest;
 using namespace vmtest;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------------------------
 // Where the executors differ. Each entry: the program, what the tree executor gives (a real, a
 // text, or an error whose message the report holds), and why.
 
-enum class Outcome { Real, Text, Error };
+using Outcome = CorpusProgram::Expect;
 
 struct Difference {
     const char* program;
@@ -85,121 +79,6 @@ const Difference* FindDifference(const std::string& program)
     for (const Difference& difference : EXECUTOR_DIFFERENCES)
         if (program == difference.program) return &difference;
     return nullptr;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The corpus file.
-
-constexpr int32_t DEFAULT_SELF_ID = 199999;
-
-struct CorpusInstance {
-    int32_t id = 0;
-    int32_t object = 0;
-    std::vector<std::pair<std::string, double>> variables;
-};
-
-struct CorpusProgram {
-    std::string main;
-    std::vector<std::pair<std::string, std::string>> scripts; // name, source
-    std::vector<CorpusInstance> instances;
-    int32_t self = DEFAULT_SELF_ID;
-    bool expected = false;
-    Outcome outcome = Outcome::Real;
-    double real = 0;
-    std::string text; // the expected string or error
-};
-
-std::string Unescape(const std::string& quoted)
-{
-    std::string out;
-    for (size_t i = 0; i < quoted.size(); ++i) {
-        if (quoted[i] == '\\' && i + 1 < quoted.size()) {
-            char next = quoted[++i];
-            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        } else {
-            out += quoted[i];
-        }
-    }
-    return out;
-}
-
-void ParseDirective(const std::string& directive, const std::string& rest, CorpusProgram& program,
-                    std::string*& section)
-{
-    if (directive == "@script") {
-        program.scripts.emplace_back(rest, "");
-        section = &program.scripts.back().second;
-    } else if (directive == "@main") {
-        section = &program.main;
-    } else if (directive == "@instance") {
-        std::istringstream fields(rest);
-        CorpusInstance instance;
-        fields >> instance.id >> instance.object;
-        for (std::string assignment; fields >> assignment;) {
-            size_t equals = assignment.find('=');
-            instance.variables.emplace_back(assignment.substr(0, equals),
-                                            std::atof(assignment.c_str() + equals + 1));
-        }
-        program.instances.push_back(instance);
-    } else if (directive == "@self") {
-        program.self = std::atoi(rest.c_str());
-    } else if (directive == "@result") {
-        program.expected = true;
-        bool quoted = rest.size() >= 2 && rest.front() == '"' && rest.back() == '"';
-        program.outcome = quoted ? Outcome::Text : Outcome::Real;
-        if (quoted)
-            program.text = Unescape(rest.substr(1, rest.size() - 2));
-        else
-            program.real = std::strtod(rest.c_str(), nullptr);
-    } else if (directive == "@error") {
-        program.expected = true;
-        program.outcome = Outcome::Error;
-        program.text = rest;
-    }
-}
-
-CorpusProgram ParseCorpus(const std::string& fileText)
-{
-    CorpusProgram program;
-    std::string* section = &program.main;
-    std::istringstream lines(fileText);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("##", 0) == 0) continue;
-        if (line.empty() || line[0] != '@') {
-            *section += line + "\n";
-            continue;
-        }
-        std::istringstream words(line);
-        std::string directive, rest;
-        words >> directive;
-        std::getline(words >> std::ws, rest);
-        ParseDirective(directive, rest, program, section);
-    }
-    return program;
-}
-
-fs::path CorpusFolder()
-{
-    return fs::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus";
-}
-
-std::vector<std::string> CorpusFiles()
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(CorpusFolder(), error))
-        if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-CorpusProgram ReadCorpus(const std::string& name)
-{
-    std::ifstream in(CorpusFolder() / (name + ".txt"), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseCorpus(text.str());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -308,8 +187,8 @@ class ExecutorCorpus : public InterpreterTest, public testing::WithParamInterfac
     {
         for (const CorpusInstance& placed : program.instances) {
             FakeInstance* instance = m_World.Add(placed.id, placed.object, true);
-            for (const auto& [name, real] : placed.variables)
-                SetReal(instance->variables, name.c_str(), real);
+            for (const CorpusVariable& variable : placed.variables)
+                SetReal(instance->variables, variable.name.c_str(), variable.real);
         }
         FakeInstance* self = m_World.Find(program.self);
         if (self == nullptr) self = m_World.Add(program.self, -1, false);
@@ -323,7 +202,7 @@ class ExecutorCorpus : public InterpreterTest, public testing::WithParamInterfac
 
 void ExpectOutcome(const CorpusProgram& program, bool done, const ScriptValue& result)
 {
-    switch (program.outcome) {
+    switch (program.expect) {
     case Outcome::Error:
         EXPECT_FALSE(done) << "expected the error " << program.text << ", got " << Describe(result);
         EXPECT_NE(g_CodeErrorText.find(program.text), std::string::npos) << g_CodeErrorText;
@@ -340,15 +219,17 @@ void ExpectOutcome(const CorpusProgram& program, bool done, const ScriptValue& r
         EXPECT_EQ(Value_GetKind(&result), VALUE_STRING) << Describe(result);
         EXPECT_EQ(TextOf(result), program.text) << Describe(result);
         break;
+    case Outcome::Nothing:
+        break;
     }
 }
 
 TEST_P(ExecutorCorpus, ProgramGivesItsResultOrItsListedDifference)
 {
     CorpusProgram program = ReadCorpus(GetParam());
-    ASSERT_TRUE(program.expected) << "the corpus file names no result";
+    ASSERT_NE(program.expect, Outcome::Nothing) << "the corpus file names no result";
     if (const Difference* difference = FindDifference(GetParam())) {
-        program.outcome = difference->outcome;
+        program.expect = difference->outcome;
         program.real = difference->real;
         program.text = difference->text != nullptr ? difference->text : "";
     }
@@ -367,13 +248,7 @@ TEST_P(ExecutorCorpus, ProgramGivesItsResultOrItsListedDifference)
     Value_Free(&result);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ExecutorCorpus, testing::ValuesIn(CorpusFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Programs, ExecutorCorpus, testing::ValuesIn(CorpusFiles()), CorpusTestName);
 
 // Every listed difference names a corpus program, and what it lists really differs from the
 // program's file: an entry the executors agree on is not a difference.
@@ -384,8 +259,8 @@ TEST(ExecutorDifferences, EachNamesAProgramAndDiffersFromItsFile)
         SCOPED_TRACE(difference.program);
         ASSERT_TRUE(std::find(files.begin(), files.end(), difference.program) != files.end());
         CorpusProgram program = ReadCorpus(difference.program);
-        ASSERT_TRUE(program.expected);
-        bool same = program.outcome == difference.outcome &&
+        ASSERT_NE(program.expect, Outcome::Nothing);
+        bool same = program.expect == difference.outcome &&
                     (difference.outcome == Outcome::Real
                          ? program.real == difference.real
                          : program.text == (difference.text != nullptr ? difference.text : ""));

@@ -168,6 +168,37 @@ TEST_F(SequenceTest, AnIncrementOfAVariableHoldingAMarkedRealLeavesAPlainReal)
     EXPECT_EQ(bits.kind, VALUE_REAL);
 }
 
+int32_t g_Pumps = 0;
+void CountPump() { ++g_Pumps; }
+
+TEST_F(SequenceTest, ABranchTakenWithItsComparisonCountsAndPumpsAsAnyBranch)
+{
+    // Both loop forms: the test at the top (bf out of the loop) and at the bottom (bt back).
+    const char* loops[] = {
+        "push.e 0\npop.v.i local.vmseq_n\n"
+        "top:\npush.v local.vmseq_n\npush.i 10000\nslt.i.v\nbf out\n"
+        "push.v local.vmseq_n\npush.e 1\nadd.i.v\npop.v.v local.vmseq_n\nb top\nout:\npush.v local.vmseq_n\n",
+        "push.e 0\npop.v.i local.vmseq_n\n"
+        "top:\npush.v local.vmseq_n\npush.e 1\nadd.i.v\npop.v.v local.vmseq_n\n"
+        "push.v local.vmseq_n\npush.i 10000\nslt.i.v\nbt top\npush.v local.vmseq_n\n",
+    };
+    const uint32_t branches[] = {10001 + 10000, 10000};
+    void (*saved)() = g_VMMessagePump;
+    g_VMMessagePump = CountPump;
+    for (int32_t form = 0; form < 2; ++form) {
+        g_Pumps = 0;
+        uint32_t before = VM_BranchCount();
+        RunOutcome outcome = RunProgram(loops[form]);
+        uint32_t after = VM_BranchCount();
+        SCOPED_TRACE(loops[form]);
+        EXPECT_FALSE(outcome.failed) << outcome.error;
+        EXPECT_EQ(outcome.Real(), 10000);
+        EXPECT_EQ(after - before, branches[form]);
+        EXPECT_EQ(g_Pumps, static_cast<int32_t>(after / 4096 - before / 4096));
+    }
+    g_VMMessagePump = saved;
+}
+
 // An argument row whose getter the tests can swap.
 bool CopyArgument0(CInstance*, int32_t index, ScriptValue* out) { return Value_GetArrayElement(out, &g_ScriptArguments[0], index); }
 bool FortyTwo(CInstance*, int32_t, ScriptValue* out)

@@ -1,14 +1,14 @@
-// A byte buffer for the stream tests: the typed writes and reads of a fixed or growing buffer with
-// alignment 1, as buffers behave at their end (a read past the end gives real -3 and leaves the
-// position; a fixed buffer refuses a write that does not fit).
+// A byte buffer for the stream tests (values, variable lists, instances): the typed writes and reads
+// of a fixed or growing buffer with alignment 1, as buffers behave at their end (a read past the end
+// gives real -3 and leaves the position; a fixed buffer refuses a write that does not fit).
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "buffer/Buffer_IBuffer.h"
-#include "platform/Platform_MemoryManager.h"
 
 class TestBuffer : public IBuffer {
 public:
@@ -23,20 +23,15 @@ public:
     {
         uint8_t bytes[8];
         const uint8_t* from = bytes;
-        size_t length = 0;
+        size_t length = 4;
         switch (type) {
-        case eBuffer_S32: {
-            int32_t number = static_cast<int32_t>(value->real);
-            std::memcpy(bytes, &number, 4);
-            length = 4;
-            break;
-        }
-        case eBuffer_F64: {
-            double number = value->real;
-            std::memcpy(bytes, &number, 8);
+        case eBuffer_S32: Store(bytes, static_cast<int32_t>(value->real)); break;
+        case eBuffer_U32: Store(bytes, static_cast<uint32_t>(value->real)); break;
+        case eBuffer_F32: Store(bytes, static_cast<float>(value->real)); break;
+        case eBuffer_F64:
+            Store(bytes, value->real);
             length = 8;
             break;
-        }
         case eBuffer_String: {
             const char* text = Value_GetText(value);
             if (text == nullptr) text = "";
@@ -59,45 +54,30 @@ public:
 
     int32_t Read(int32_t type, ScriptValue* value) override
     {
-        Value_SetReal(value, 0.0);
+        Value_SetReal(value, -3.0);
         size_t size = m_Bytes.size();
-        if (static_cast<size_t>(m_Position) >= size) {
-            value->real = -3;
-            return 0;
-        }
+        if (static_cast<size_t>(m_Position) >= size) return 0;
         const uint8_t* at = m_Bytes.data() + m_Position;
         size_t left = size - static_cast<size_t>(m_Position);
-        switch (type) {
-        case eBuffer_S32: {
-            if (left < 4) break;
-            int32_t number;
-            std::memcpy(&number, at, 4);
-            value->real = number;
-            m_Position += 4;
-            return 0;
-        }
-        case eBuffer_F64: {
-            if (left < 8) break;
-            double number;
-            std::memcpy(&number, at, 8);
-            value->real = number;
-            m_Position += 8;
-            return 0;
-        }
-        case eBuffer_String: {
+        if (type == eBuffer_String) {
             // A string without a terminator ends at the end of the buffer.
             size_t length = strnlen(reinterpret_cast<const char*>(at), left);
-            char* text = static_cast<char*>(MEM_ALLOC(length + 1, false));
-            std::memcpy(text, at, length);
-            text[length] = '\0';
-            Value_SetText(value, text);
-            MemoryManager::Free(text);
+            std::vector<char> copy(at, at + length);
+            copy.push_back('\0');
+            Value_SetText(value, copy.data());
             m_Position += static_cast<int32_t>(length < left ? length + 1 : length);
             return 0;
         }
+        size_t length = type == eBuffer_F64 ? 8 : 4;
+        if (left < length) return 0;
+        switch (type) {
+        case eBuffer_S32: value->real = Load<int32_t>(at); break;
+        case eBuffer_U32: value->real = Load<uint32_t>(at); break;
+        case eBuffer_F32: value->real = Load<float>(at); break;
+        case eBuffer_F64: value->real = Load<double>(at); break;
         default: return -1;
         }
-        value->real = -3;
+        m_Position += static_cast<int32_t>(length);
         return 0;
     }
 
@@ -105,6 +85,18 @@ public:
     void Rewind() { m_Position = 0; }
 
 private:
+    template <typename T>
+    static void Store(uint8_t* to, T number)
+    {
+        std::memcpy(to, &number, sizeof number);
+    }
+    template <typename T>
+    static T Load(const uint8_t* from)
+    {
+        T number;
+        std::memcpy(&number, from, sizeof number);
+        return number;
+    }
     void Sync()
     {
         m_pData = m_Bytes.data();

@@ -9,39 +9,31 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "base/Base_Console.h"
 #include "gamebuild/GameBuild_Chunks.h"
 #include "gamebuild/GameBuild_Game.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_View.h"
 
 // Collects what the main console prints while it is installed.
-class CapturedLog : public tagIConsole {
+class CapturedLog : public testsupport::RecordingConsole {
 public:
     CapturedLog() : m_Previous(MainConsole) { MainConsole = this; }
     ~CapturedLog() override { MainConsole = m_Previous; }
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        char line[4096];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        m_Text += line;
-    }
-    const std::string& Text() const { return m_Text; }
-    bool Has(const std::string& piece) const { return m_Text.find(piece) != std::string::npos; }
+    const std::string& Text() const { return text; }
+    bool Has(const std::string& piece) const { return text.find(piece) != std::string::npos; }
     size_t Count(const std::string& piece) const
     {
         size_t count = 0;
-        for (size_t at = m_Text.find(piece); at != std::string::npos; at = m_Text.find(piece, at + 1)) ++count;
+        for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
         return count;
     }
-    void Clear() { m_Text.clear(); }
+    void Clear() { text.clear(); }
 
 private:
     tagIConsole* m_Previous;
-    std::string m_Text;
 };
 
 inline std::vector<uint8_t> BuildBytes(const gamebuild::GameDesc& game)
@@ -55,6 +47,18 @@ inline std::vector<uint8_t> BuildBytes(const gamebuild::GameDesc& game)
 inline void LoadInto(GameFile& file, const std::vector<uint8_t>& bytes)
 {
     ASSERT_TRUE(file.CopyFrom(bytes.data(), bytes.size()));
+}
+
+// Both chunk passes over the bytes, as start-up runs them on a game of source code, with the error
+// box off afterwards; false when the main pass refused the file.
+inline bool LoadBothPasses(GameFile& file, const std::vector<uint8_t>& bytes)
+{
+    g_CompiledCode = false;
+    LoadInto(file, bytes);
+    LoadGameCode(file);
+    bool loaded = LoadGameChunks(file);
+    g_GameOptions.showErrors = false;
+    return loaded;
 }
 
 inline uint32_t ReadWord(const std::vector<uint8_t>& bytes, size_t at)
@@ -75,6 +79,12 @@ inline size_t FindChunk(const std::vector<uint8_t>& bytes, const char* tag)
         if (std::string(reinterpret_cast<const char*>(&bytes[at]), 4) == tag) return at;
     }
     return 0;
+}
+
+// The file offset of record `index` of a list chunk (tag, size, count, then one offset a record).
+inline uint32_t ChunkRecord(const std::vector<uint8_t>& bytes, const char* tag, uint32_t index)
+{
+    return ReadWord(bytes, FindChunk(bytes, tag) + 12 + 4 * index);
 }
 
 inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
 #include "graphics/Graphics_Batch.h"
@@ -28,23 +29,7 @@ struct Pixel {
     uint8_t b, g, r, a;
 };
 
-// Keeps what a console (the main one unless named) writes while it lives.
-class LogCapture {
-  public:
-    explicit LogCapture(tagIConsole*& console = MainConsole) : m_Console(console), m_Saved(console)
-    {
-        console = &m_Capture;
-    }
-    ~LogCapture() { m_Console = m_Saved; }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-    std::string Text() const { return m_Capture.Text(); }
-
-  private:
-    tagIConsole*& m_Console;
-    tagIConsole* m_Saved;
-    TErrStreamConsole m_Capture;
-};
+using testsupport::LogCapture;
 
 class DeviceTest : public ::testing::Test {
   protected:

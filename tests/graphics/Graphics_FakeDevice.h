@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
 #include "graphics/Graphics_Batch.h"
@@ -361,23 +362,7 @@ class Device : public D3DDevice {
     uint32_t m_Stride = 0;
 };
 
-// Keeps what a console (the main one unless named) writes while it lives.
-class LogCapture {
-  public:
-    explicit LogCapture(tagIConsole*& console = MainConsole) : m_Console(console), m_Saved(console)
-    {
-        console = &m_Capture;
-    }
-    ~LogCapture() { m_Console = m_Saved; }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-    std::string Text() const { return m_Capture.Text(); }
-
-  private:
-    tagIConsole*& m_Console;
-    tagIConsole* m_Saved;
-    TErrStreamConsole m_Capture;
-};
+using testsupport::LogCapture;
 
 // A recording device made through the layer's own creation; the display comes from the offscreen
 // video driver (1024 x 768, 32 bits).

@@ -211,30 +211,18 @@ inline Bytes ReadFileBytes(const std::string& path)
 
 } // namespace testimages
 
-#include <cstdarg>
-
+#include "../TestSupport_Console.h"
 #include "base/Base_Console.h"
 
 namespace testimages {
 
 // Collects the engine log while it lives.
-class LogCapture : public tagIConsole {
+class LogCapture : public testsupport::RecordingConsole {
 public:
     LogCapture() : m_Saved(MainConsole) { MainConsole = this; }
     ~LogCapture() override { MainConsole = m_Saved; }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        char line[4096];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        text += line;
-    }
-    std::string text;
 
 private:
     tagIConsole* m_Saved;

@@ -10,105 +10,19 @@
 #include <map>
 #include <vector>
 
+#include "../code/Code_TestBuffer.h"
 #include "buffer/Buffer_IBuffer.h"
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Resources.h"
 #include "platform/Platform_MemoryManager.h"
 
-// A growing (or fixed) buffer of alignment 1. A read past the end gives real -3 and leaves the
-// position, as buffers do.
-class InstanceTestBuffer : public IBuffer {
+// The stream tests' buffer, taking the bytes first as the instance tests write it.
+class InstanceTestBuffer : public TestBuffer {
 public:
-    explicit InstanceTestBuffer(std::vector<uint8_t> bytes = {}, int32_t kind = eBuffer_Grow) : m_Bytes(std::move(bytes))
+    explicit InstanceTestBuffer(std::vector<uint8_t> bytes = {}, int32_t kind = eBuffer_Grow)
+        : TestBuffer(kind, std::move(bytes))
     {
-        m_Kind = kind;
-        m_OwnsMemory = 0;
-        Sync();
     }
-
-    int32_t Write(int32_t type, const ScriptValue* value) override
-    {
-        uint8_t bytes[8];
-        const uint8_t* from = bytes;
-        size_t length = 4;
-        switch (type) {
-        case eBuffer_S32: Store(bytes, static_cast<int32_t>(value->real)); break;
-        case eBuffer_U32: Store(bytes, static_cast<uint32_t>(value->real)); break;
-        case eBuffer_F32: Store(bytes, static_cast<float>(value->real)); break;
-        case eBuffer_F64:
-            Store(bytes, value->real);
-            length = 8;
-            break;
-        case eBuffer_String: {
-            const char* text = Value_GetText(value);
-            if (text == nullptr) text = "";
-            from = reinterpret_cast<const uint8_t*>(text);
-            length = std::strlen(text) + 1;
-            break;
-        }
-        default: return -1;
-        }
-        size_t end = static_cast<size_t>(m_Position) + length;
-        if (end > m_Bytes.size()) {
-            if (m_Kind != eBuffer_Grow) return -2;
-            m_Bytes.resize(end);
-        }
-        std::memcpy(m_Bytes.data() + m_Position, from, length);
-        m_Position = static_cast<int32_t>(end);
-        Sync();
-        return 0;
-    }
-
-    int32_t Read(int32_t type, ScriptValue* value) override
-    {
-        Value_SetReal(value, -3.0);
-        size_t left = m_Bytes.size() - static_cast<size_t>(m_Position);
-        const uint8_t* at = m_Bytes.data() + m_Position;
-        size_t length = type == eBuffer_F64 ? 8 : 4;
-        if (type == eBuffer_String) {
-            if (left == 0) return 0;
-            size_t text = strnlen(reinterpret_cast<const char*>(at), left);
-            std::vector<char> copy(at, at + text);
-            copy.push_back('\0');
-            Value_SetText(value, copy.data());
-            m_Position += static_cast<int32_t>(text < left ? text + 1 : text);
-            return 0;
-        }
-        if (left < length) return 0;
-        switch (type) {
-        case eBuffer_S32: value->real = Load<int32_t>(at); break;
-        case eBuffer_U32: value->real = Load<uint32_t>(at); break;
-        case eBuffer_F32: value->real = Load<float>(at); break;
-        case eBuffer_F64: value->real = Load<double>(at); break;
-        default: return -1;
-        }
-        m_Position += static_cast<int32_t>(length);
-        return 0;
-    }
-
-    const std::vector<uint8_t>& Bytes() const { return m_Bytes; }
-    void Rewind() { m_Position = 0; }
-
-private:
-    template <typename T>
-    static void Store(uint8_t* to, T number)
-    {
-        std::memcpy(to, &number, sizeof number);
-    }
-    template <typename T>
-    static T Load(const uint8_t* from)
-    {
-        T number;
-        std::memcpy(&number, from, sizeof number);
-        return number;
-    }
-    void Sync()
-    {
-        m_pData = m_Bytes.data();
-        m_Size = static_cast<int32_t>(m_Bytes.size());
-    }
-
-    std::vector<uint8_t> m_Bytes;
 };
 
 // Sprites made by hand: a shape, and optionally a mask of the frame (row by row, 1 solid) that the

@@ -42,12 +42,7 @@ protected:
     bool Load(const std::vector<uint8_t>& bytes)
     {
         m_Log.Clear();
-        g_CompiledCode = false;
-        LoadInto(m_File, bytes);
-        LoadGameCode(m_File);
-        bool loaded = LoadGameChunks(m_File);
-        g_GameOptions.showErrors = false;
-        return loaded;
+        return LoadBothPasses(m_File, bytes);
     }
 
     bool Load(const gamebuild::GameDesc& game) { return Load(BuildBytes(game)); }
@@ -55,8 +50,7 @@ protected:
     // The file offset of object `index`'s record in the built bytes.
     static uint32_t ObjectRecord(const std::vector<uint8_t>& bytes, uint32_t index)
     {
-        size_t chunk = FindChunk(bytes, "OBJT");
-        return ReadWord(bytes, chunk + 12 + 4 * index);
+        return ChunkRecord(bytes, "OBJT", index);
     }
 
     GameFile m_File;

@@ -171,23 +171,14 @@ protected:
     }
 
     // Both chunk passes over the bytes; false when the main pass refused the file.
-    bool Load(const std::vector<uint8_t>& bytes)
-    {
-        g_CompiledCode = false;
-        LoadInto(m_File, bytes);
-        LoadGameCode(m_File);
-        bool loaded = LoadGameChunks(m_File);
-        g_GameOptions.showErrors = false;
-        return loaded;
-    }
+    bool Load(const std::vector<uint8_t>& bytes) { return LoadBothPasses(m_File, bytes); }
 
     bool Load(const gamebuild::GameDesc& game) { return Load(BuildBytes(game)); }
 
     // The file offset of room `index`'s record in the built bytes.
     static uint32_t RoomRecord(const std::vector<uint8_t>& bytes, uint32_t index)
     {
-        size_t chunk = FindChunk(bytes, "ROOM");
-        return ReadWord(bytes, chunk + 12 + 4 * index);
+        return ChunkRecord(bytes, "ROOM", index);
     }
 
     GameFile m_File;

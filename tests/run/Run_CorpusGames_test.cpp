@@ -1,14 +1,15 @@
-// The compiler's program corpus (tests/code/corpus/, format at the top of
-// tests/code/Code_Corpus_test.cpp) played as whole games: each program becomes a script of a game
+// The compiler's program corpus (tests/code/corpus/, format in
+// tests/code/Code_CorpusSupport.h) played as whole games: each program becomes a script of a game
 // whose room places the program's instances and whose room creation code calls the script and
 // records its result. Every game is played headless through the main loop twice, from source text
 // and from the bytecode our compiler writes, and both must end with the program's result.
 #include "RunFrameTestSupport.h"
 
+#include "../code/Code_CorpusSupport.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,20 +36,6 @@ struct CorpusGame {
     std::string problem;
 };
 
-std::string Unescape(const std::string& quoted)
-{
-    std::string out;
-    for (size_t i = 0; i < quoted.size(); ++i) {
-        if (quoted[i] == '\\' && i + 1 < quoted.size()) {
-            char next = quoted[++i];
-            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        } else {
-            out += quoted[i];
-        }
-    }
-    return out;
-}
-
 std::string RealText(double value)
 {
     char number[64];
@@ -56,51 +43,35 @@ std::string RealText(double value)
     return number;
 }
 
-void ReadInstance(const std::string& rest, CorpusGame& game)
-{
-    std::istringstream words(rest);
-    CorpusInstance instance;
-    words >> instance.id >> instance.object;
-    for (std::string assignment; words >> assignment;) {
-        size_t equals = assignment.find('=');
-        if (equals == std::string::npos) continue;
-        instance.code += assignment.substr(0, equals) + " = " + assignment.substr(equals + 1) + ";\n";
-    }
-    game.instances.push_back(instance);
-}
-
-CorpusGame ParseCorpus(const std::string& text)
+// The program as a game: instance variables become creation code, the expected result the text
+// test_result() records.
+CorpusGame ToGame(const corpustest::CorpusProgram& program)
 {
     CorpusGame game;
-    std::string* section = &game.main;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("##", 0) == 0) continue;
-        if (line.empty() || line[0] != '@') {
-            *section += line + "\n";
-            continue;
-        }
-        size_t space = line.find(' ');
-        std::string directive = line.substr(0, space);
-        std::string rest = space == std::string::npos ? "" : line.substr(line.find_first_not_of(' ', space));
-        if (directive == "@script") {
-            game.scripts.emplace_back(rest, "");
-            section = &game.scripts.back().second;
-        } else if (directive == "@main") {
-            section = &game.main;
-        } else if (directive == "@instance") {
-            ReadInstance(rest, game);
-        } else if (directive == "@self") {
-            game.self = std::atoi(rest.c_str());
-        } else if (directive == "@result") {
-            bool quoted = rest.size() >= 2 && rest.front() == '"' && rest.back() == '"';
-            game.expected = quoted ? "string " + Unescape(rest.substr(1, rest.size() - 2))
-                                   : RealText(std::strtod(rest.c_str(), nullptr));
-        } else if (directive == "@error") {
-            game.expectError = true;
-            game.expected = rest;
-        }
+    game.main = program.main;
+    game.scripts = program.scripts;
+    game.self = program.selfGiven ? program.self : 0;
+    for (const corpustest::CorpusInstance& placed : program.instances) {
+        CorpusInstance instance;
+        instance.id = placed.id;
+        instance.object = placed.object;
+        for (const corpustest::CorpusVariable& variable : placed.variables)
+            instance.code += variable.name + " = " + variable.text + ";\n";
+        game.instances.push_back(instance);
+    }
+    switch (program.expect) {
+    case corpustest::CorpusProgram::Expect::Real:
+        game.expected = RealText(program.real);
+        break;
+    case corpustest::CorpusProgram::Expect::Text:
+        game.expected = "string " + program.text;
+        break;
+    case corpustest::CorpusProgram::Expect::Error:
+        game.expectError = true;
+        game.expected = program.text;
+        break;
+    case corpustest::CorpusProgram::Expect::Nothing:
+        break;
     }
     // A room numbers its instances from 100001 in placement order and has only the objects the
     // game defines; programs that name other ids or far object indices cannot be a room.
@@ -110,17 +81,6 @@ CorpusGame ParseCorpus(const std::string& text)
             game.problem = "its instances cannot be placed in a room";
     }
     return game;
-}
-
-std::vector<std::string> CorpusFiles()
-{
-    std::vector<std::string> names;
-    fs::path folder = fs::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus";
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 const char* const MAIN_SCRIPT = "corpus_main_program";
@@ -244,10 +204,7 @@ class CorpusGames : public FrameTest, public testing::WithParamInterface<std::st
 
 TEST_P(CorpusGames, BothCodeFormsPlayToTheProgramsResult)
 {
-    std::ifstream in(fs::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus" / (GetParam() + ".txt"));
-    std::stringstream text;
-    text << in.rdbuf();
-    CorpusGame corpus = ParseCorpus(text.str());
+    CorpusGame corpus = ToGame(corpustest::ReadCorpus(GetParam()));
     if (!corpus.problem.empty()) GTEST_SKIP() << corpus.problem;
 
     if (corpus.expectError) {
@@ -265,10 +222,5 @@ TEST_P(CorpusGames, BothCodeFormsPlayToTheProgramsResult)
     EXPECT_EQ(corpus.expected, fromSource);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, CorpusGames, testing::ValuesIn(CorpusFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Programs, CorpusGames, testing::ValuesIn(corpustest::CorpusFiles()),
+                         corpustest::CorpusTestName);

@@ -73,15 +73,7 @@ protected:
         for (ScriptValue& slot : g_ScriptArguments) Value_SetReal(&slot, 0.0);
     }
 
-    bool Load(const gamebuild::GameDesc& game)
-    {
-        g_CompiledCode = false;
-        LoadInto(m_File, BuildBytes(game));
-        LoadGameCode(m_File);
-        bool loaded = LoadGameChunks(m_File);
-        g_GameOptions.showErrors = false;
-        return loaded;
-    }
+    bool Load(const gamebuild::GameDesc& game) { return LoadBothPasses(m_File, BuildBytes(game)); }
 
     static gamebuild::ScriptDesc Script(const std::string& name, const std::string& source)
     {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "base/Base_Console.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
@@ -32,31 +33,7 @@ void WriteBytes(CStream& s, std::initializer_list<uint8_t> bytes)
     s.WriteBuffer(v.data(), static_cast<int64_t>(v.size()));
 }
 
-// Collects the engine log while a test runs.
-class RecordingConsole : public tagIConsole {
-public:
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        char line[4096];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        text += line;
-    }
-    std::string text;
-};
-
-class ConsoleCapture {
-public:
-    ConsoleCapture() : m_Saved(MainConsole) { MainConsole = &console; }
-    ~ConsoleCapture() { MainConsole = m_Saved; }
-    RecordingConsole console;
-
-private:
-    tagIConsole* m_Saved;
-};
+using testsupport::ConsoleCapture;
 
 std::string HexOf(const CStream& s)
 {

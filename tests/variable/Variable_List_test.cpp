@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "../code/Code_TestBuffer.h"
 #include "base/Base_Console.h"
 #include "gamefile/GameFile_Options.h"
@@ -59,20 +60,7 @@ BucketIds MakeBucketIds(const char* prefix)
     return BucketIds{first, first + 64, first + 63};
 }
 
-class CaptureConsole : public tagIConsole {
-public:
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        char line[8192];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        text += line;
-    }
-    std::string text;
-};
+using CaptureConsole = testsupport::RecordingConsole;
 
 } // namespace
 

@@ -3,34 +3,14 @@
 // leaves a tree within the height limit, which is copied and freed again.
 #include <cstdint>
 #include <cstring>
-#include <string>
 
-#include "code/Code_Constants.h"
+#include "Code_CompileFuzzSupport.h"
 #include "code/Code_Error.h"
-#include "code/Code_Function.h"
 #include "code/Code_Object.h"
 #include "code/Code_Parser.h"
 #include "code/Code_Tree.h"
-#include "variable/Variable_BuiltIn.h"
 
 namespace {
-
-void NoRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
-
-// Constants, a built-in variable and functions of each kind of argument count, so that calls,
-// declarations and folding of named constants are reached.
-void PrepareOnce()
-{
-    static bool prepared = false;
-    if (prepared) return;
-    prepared = true;
-    Constant_Init();
-    Variable_BuiltIn_Add("x", nullptr, nullptr, true);
-    Function_Add("f0", NoRoutine, 0);
-    Function_Add("f1", NoRoutine, 1);
-    Function_Add("f2", NoRoutine, 2);
-    Function_Add("fn", NoRoutine, FUNCTION_ARGS_ANY);
-}
 
 void CompileOnce(const char* text, bool expression)
 {
@@ -52,9 +32,7 @@ void CompileOnce(const char* text, bool expression)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    PrepareOnce();
-    std::string text(reinterpret_cast<const char*>(data), size); // the source ends at a NUL byte
-    CompileOnce(text.c_str(), false);
-    CompileOnce(text.c_str(), true);
+    compilefuzz::DeclareNames();
+    compilefuzz::CompileBothForms(data, size, CompileOnce);
     return 0;
 }

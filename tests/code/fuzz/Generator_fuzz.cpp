@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <string>
 
+#include "Code_CompileFuzzSupport.h"
 #include "code/Code_Checker.h"
-#include "code/Code_Constants.h"
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Generator.h"
@@ -16,30 +15,18 @@
 #include "code/Code_Object.h"
 #include "code/Code_Parser.h"
 #include "code/Code_Tree.h"
-#include "variable/Variable_BuiltIn.h"
 
 namespace {
-
-void NoRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
 
 int32_t FindScript(const char* name)
 {
     return std::strcmp(name, "scr") == 0 ? 0 : -1;
 }
 
-// Constants, a built-in variable, a script and functions of each kind of argument count, so that
-// every construct the generator knows can be reached.
+// The compiler's names and a script, so that every construct the generator knows can be reached.
 void PrepareOnce()
 {
-    static bool prepared = false;
-    if (prepared) return;
-    prepared = true;
-    Constant_Init();
-    Variable_BuiltIn_Add("x", nullptr, nullptr, true);
-    Function_Add("f0", NoRoutine, 0);
-    Function_Add("f1", NoRoutine, 1);
-    Function_Add("f2", NoRoutine, 2);
-    Function_Add("fn", NoRoutine, FUNCTION_ARGS_ANY);
+    compilefuzz::DeclareNames();
     g_CallableLookup.findScript = FindScript;
 }
 
@@ -70,8 +57,6 @@ void GenerateOnce(const char* text, bool expression)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     PrepareOnce();
-    std::string text(reinterpret_cast<const char*>(data), size); // the source ends at a NUL byte
-    GenerateOnce(text.c_str(), false);
-    GenerateOnce(text.c_str(), true);
+    compilefuzz::CompileBothForms(data, size, GenerateOnce);
     return 0;
 }

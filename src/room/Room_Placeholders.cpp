@@ -1,1 +1,0 @@
-#include "room/Room_Placeholders.h"

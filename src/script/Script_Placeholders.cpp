@@ -1,2 +1,0 @@
-// Nothing stands in for the scripts area any more: the script table is Script_Table.cpp.
-#include "script/Script_Placeholders.h"

@@ -1,0 +1,59 @@
+// Consoles that keep what is printed to them, for tests that read the engine log or a dump.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "base/Base_Console.h"
+#include "code/Code_Error.h"
+
+namespace testsupport {
+
+class RecordingConsole : public tagIConsole {
+  public:
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char* format, ...) override
+    {
+        char line[8192];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        text += line;
+    }
+    std::string text;
+};
+
+// Makes a RecordingConsole the main console while it lives.
+class ConsoleCapture {
+  public:
+    ConsoleCapture() : m_Saved(MainConsole) { MainConsole = &console; }
+    ~ConsoleCapture() { MainConsole = m_Saved; }
+    ConsoleCapture(const ConsoleCapture&) = delete;
+    ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+    RecordingConsole console;
+
+  private:
+    tagIConsole* m_Saved;
+};
+
+// Keeps what a console (the main one unless named) writes while it lives.
+class LogCapture {
+  public:
+    explicit LogCapture(tagIConsole*& console = MainConsole) : m_Console(console), m_Saved(console)
+    {
+        console = &m_Capture;
+    }
+    ~LogCapture() { m_Console = m_Saved; }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    std::string Text() const { return m_Capture.Text(); }
+
+  private:
+    tagIConsole*& m_Console;
+    tagIConsole* m_Saved;
+    TErrStreamConsole m_Capture;
+};
+
+} // namespace testsupport
