@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON -DCMAKE_UNITY_BUILD=OFF >/dev/null
+cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON >/dev/null
 ninja -C build/gcc
 demo=build/gcc/demo/data.win
 if [ -x build/gcc/kelvaro ] && [ -f "$demo" ]; then

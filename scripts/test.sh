@@ -38,7 +38,7 @@ scripts/setup.sh
 phase_end
 
 phase_start "g++ build"
-cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON -DCMAKE_UNITY_BUILD=OFF >/dev/null
+cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON >/dev/null
 ninja -C build/gcc
 phase_end
 
@@ -47,7 +47,7 @@ run_ctest build/gcc
 phase_end
 
 phase_start "clang sanitizer build"
-CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DKELVARO_WERROR=ON -DCMAKE_UNITY_BUILD=OFF -DKELVARO_SANITIZE=ON \
+CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DKELVARO_WERROR=ON -DKELVARO_SANITIZE=ON \
   -DKELVARO_FUZZ=ON >/dev/null
 ninja -C build/asan
 phase_end

@@ -114,11 +114,6 @@ void FreeDebugServer()
     g_pDebugServer = nullptr;
 }
 
-void FreeOptionsConstants()
-{
-    Options_FreeConstants();
-}
-
 } // namespace
 
 // Shut-down order: services that write files first (achievements, sockets, Steam, highscores),
@@ -152,7 +147,7 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Shutdown Direct3D", GR_D3D_Shutdown},
     {"Shutdown Graphics Libraries", GraphicsLibraries_Shutdown},
     {"Free Debug Server", FreeDebugServer},
-    {"Free Game Constants", FreeOptionsConstants},
+    {"Free Game Constants", Options_FreeConstants},
 };
 const int32_t SHUTDOWN_STEP_COUNT = static_cast<int32_t>(sizeof SHUTDOWN_STEPS / sizeof SHUTDOWN_STEPS[0]);
 

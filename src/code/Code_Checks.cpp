@@ -1,7 +1,6 @@
 #include "code/Code_Checks.h"
 
 #include <unordered_set>
-#include <vector>
 
 #include "base/Base_Numbers.h"
 #include "code/Code_Error.h"
@@ -9,9 +8,7 @@
 
 namespace {
 
-// The names declared with var, in declaration order, and a set of them for the lookups that every
-// variable node makes.
-std::vector<int32_t> g_LocalNames;
+// The names declared with var, as a set for the lookups that every variable node makes.
 std::unordered_set<int32_t> g_LocalNameSet;
 
 bool IsConstant(const CodeNode& node)
@@ -27,9 +24,7 @@ bool IsRealConstant(const CodeNode& node, double real)
 void DeclareLocals(const CodeNode* node)
 {
     for (int32_t i = 0; i < node->childCount; ++i) {
-        int32_t id = node->children[i].id;
-        g_LocalNames.push_back(id);
-        g_LocalNameSet.insert(id);
+        g_LocalNameSet.insert(node->children[i].id);
     }
 }
 
@@ -124,7 +119,6 @@ bool LocalNames_Contains(int32_t id)
 
 bool Check_Tree(CCode* code, CodeNode* root)
 {
-    g_LocalNames.clear();
     g_LocalNameSet.clear();
     g_CodeErrorFlag = false;
     return Walk(code, root);

@@ -18,12 +18,10 @@
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
 #include "room/Room_Draw.h"
+#include "script/Script_Table.h"
 #include "sound/Sound_Placeholders.h"
 #include "sprite/Sprite_Placeholders.h"
 #include "timeline/Timeline_Placeholders.h"
-
-// The script table's lookup by name (the scripts area defines it).
-int32_t Script_Find(const char* name);
 
 ConstantResourceLookup g_ConstantResourceLookups[CONSTANT_RESOURCE_KINDS] = {
     {"object", Object_Find}, {"sprite", Sprite_Find},         {"sound", Sound_Find},

@@ -4,7 +4,6 @@
 #include "code/Code_Error.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
-#include "code/Code_Breakpoints.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Tree.h"
 #include "variable/Variable_List.h"

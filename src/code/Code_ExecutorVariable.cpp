@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Base_Numbers.h"
+#include "code/Code_Bytecode.h"
 #include "code/Code_Error.h"
 #include "code/Code_ExecutorParts.h"
 #include "code/Code_Tree.h"
@@ -13,13 +14,6 @@
 #include "variable/Variable_Names.h"
 
 namespace {
-
-enum : int32_t {
-    OWNER_SELF = -1,
-    OWNER_OTHER = -2,
-    OWNER_NOONE = -4,
-    OWNER_GLOBAL = -5,
-};
 
 // One index of a variable node: a real, rounded, from 0 to 31999.
 int32_t ExecIndex(Code_Exec_Context* context, const CodeNode* node, int32_t* index)
@@ -92,13 +86,13 @@ bool Exec_ReadTarget(Code_Exec_Context* context, const ExecTarget& target, Scrip
     case SCOPE_UNNAMED:
         if (UnnamedIsGlobal(target.id)) return Variable_GetGlobal(target.id, target.index, out);
         return Variable_GetValue_Direct(context->self, target.id, target.index, out);
-    case OWNER_GLOBAL:
+    case VM_INSTANCE_GLOBAL:
         return Variable_GetGlobal(target.id, target.index, out);
-    case OWNER_NOONE:
+    case VM_INSTANCE_NOONE:
         return false;
-    case OWNER_OTHER:
+    case VM_INSTANCE_OTHER:
         return Variable_GetValue_Direct(context->other, target.id, target.index, out);
-    case OWNER_SELF:
+    case VM_INSTANCE_SELF:
         return Variable_GetValue_Direct(context->self, target.id, target.index, out);
     default:
         // all, an object index or an instance id; other negative owners name nothing.
@@ -135,14 +129,14 @@ bool Exec_StoreTarget(Code_Exec_Context* context, const ExecTarget& target, cons
             return Variable_SetValue_Direct(context->self, target.id, target.index, value);
         Variable_SetGlobal(target.id, target.index, value);
         return true;
-    case OWNER_GLOBAL:
+    case VM_INSTANCE_GLOBAL:
         Variable_SetGlobal(target.id, target.index, value);
         return true;
-    case OWNER_NOONE:
+    case VM_INSTANCE_NOONE:
         return false;
-    case OWNER_OTHER:
+    case VM_INSTANCE_OTHER:
         return Variable_SetValue_Direct(context->other, target.id, target.index, value);
-    case OWNER_SELF:
+    case VM_INSTANCE_SELF:
         return Variable_SetValue_Direct(context->self, target.id, target.index, value);
     default:
         // Every matching instance that is neither marked for deletion nor deactivated.

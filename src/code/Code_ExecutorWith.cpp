@@ -3,19 +3,13 @@
 #include <vector>
 
 #include "base/Base_Numbers.h"
+#include "code/Code_Bytecode.h"
 #include "code/Code_Error.h"
 #include "code/Code_ExecutorParts.h"
 #include "code/Code_Tree.h"
 #include "variable/Variable_Access.h"
 
 namespace {
-
-enum : int32_t {
-    WITH_SELF = -1,
-    WITH_OTHER = -2,
-    WITH_NOONE = -4,
-    WITH_GLOBAL = -5,
-};
 
 bool Collect(CInstance* instance, void* context)
 {
@@ -73,15 +67,15 @@ int32_t Exec_With(Code_Exec_Context* context, const CodeNode* node, ScriptValue*
     case SCOPE_LOCAL:
         Code_Report_Error(context->code, expression->position, "Cannot use local in with statement.");
         return EXEC_ERROR;
-    case WITH_GLOBAL:
+    case VM_INSTANCE_GLOBAL:
         Code_Report_Error(context->code, expression->position, "Cannot use global in with statement.");
         return EXEC_ERROR;
-    case WITH_NOONE:
+    case VM_INSTANCE_NOONE:
         return EXEC_DONE;
-    case WITH_SELF:
+    case VM_INSTANCE_SELF:
     case SCOPE_UNNAMED:
         return RunOnce(context, body, context->self, result);
-    case WITH_OTHER:
+    case VM_INSTANCE_OTHER:
         return RunOnce(context, body, context->other, result);
     default:
         break;

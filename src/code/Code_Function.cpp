@@ -5,9 +5,9 @@
 #include <unordered_map>
 
 #include "platform/Platform_MemoryManager.h"
+#include "script/Script_Table.h"
 
-// Owned by the scripts and extensions areas.
-int32_t Script_Find(const char* name);
+// Owned by the extensions area.
 int32_t Extension_FindFunction(const char* name);
 int32_t Extension_GetFunctionArgCount(int32_t id);
 

@@ -36,6 +36,9 @@ uint32_t VMGeneratedCode::AddString(const char* text)
     return m_Table.count - 1;
 }
 
+// A variable node's owner becomes the access's instance unchanged.
+static_assert(SCOPE_UNNAMED == VM_INSTANCE_UNNAMED && SCOPE_LOCAL == VM_INSTANCE_LOCAL);
+
 namespace {
 
 // The type stack starts with room for 1024 types and grows past them: nested calls keep up to 16

@@ -15,7 +15,6 @@ double Code_CompareEpsilon = 0.00001;
 
 namespace {
 
-constexpr double DIVISOR_EPSILON = 1e-10;
 constexpr uint32_t NO_TYPE = VM_TYPE_IMMEDIATE;
 
 // An operand as computed with: its type (a variable counts as the double or string it holds) and
@@ -306,7 +305,7 @@ Outcome Compute(uint8_t opcode, const Operand& left, const Operand& right)
         break;
     case VM_OP_DIV:
         if (ints) return right.i == 0 ? Failed(words->zero) : Computed(Int(Numbers_DivInt32(left.i, right.i)));
-        if (mixed) return std::fabs(r) < DIVISOR_EPSILON ? Failed(words->zero) : Computed(Real(l / r));
+        if (mixed) return std::fabs(r) < VM_DIVISOR_EPSILON ? Failed(words->zero) : Computed(Real(l / r));
         break;
     case VM_OP_REM:
         if (ints) return right.i == 0 ? Failed(words->zero) : Computed(Int(Numbers_DivInt32(left.i, right.i)));
@@ -318,7 +317,7 @@ Outcome Compute(uint8_t opcode, const Operand& left, const Operand& right)
         break;
     case VM_OP_MOD:
         if (ints) return right.i == 0 ? Failed(words->zero) : Computed(Int(Numbers_RemInt32(left.i, right.i)));
-        if (mixed) return std::fabs(r) < DIVISOR_EPSILON ? Failed(words->zero) : Computed(Real(std::fmod(l, r)));
+        if (mixed) return std::fabs(r) < VM_DIVISOR_EPSILON ? Failed(words->zero) : Computed(Real(std::fmod(l, r)));
         break;
     case VM_OP_AND:
     case VM_OP_OR:

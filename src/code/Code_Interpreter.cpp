@@ -62,7 +62,6 @@ constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t FRAME_SIZE = FRAME_HEADER_SIZE + 16 * SCRIPT_ARGUMENT_COUNT;
 
 constexpr int32_t BRANCH_PUMP_MASK = 4095;
-constexpr double DIVISOR_EPSILON = 1e-10;
 // A region that grew beyond this is given back when its run ends.
 constexpr uint32_t REGION_KEEP_LIMIT = 16 * VM_STACK_INITIAL;
 
@@ -546,11 +545,11 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
     case VM_OP_SUB: *out = left - right; return true;
     case VM_OP_MUL: *out = left * right; return true;
     case VM_OP_DIV:
-        if (std::fabs(right) < DIVISOR_EPSILON) return false;
+        if (std::fabs(right) < VM_DIVISOR_EPSILON) return false;
         *out = left / right;
         return true;
     case VM_OP_MOD:
-        if (std::fabs(right) < DIVISOR_EPSILON) return false;
+        if (std::fabs(right) < VM_DIVISOR_EPSILON) return false;
         *out = Remainder(left, right);
         return true;
     case VM_OP_REM: {

@@ -133,6 +133,9 @@ void VM_Error(VMRunState& run, const char* format, ...) KELVARO_PRINTF(2, 3);
 // The same text used wherever the stack holds less than an instruction takes.
 constexpr const char* VM_UNDERFLOW_MESSAGE = "Stack underflow...";
 
+// Divisors nearer 0 than this are division by zero, in the fast paths as in the instructions.
+constexpr double VM_DIVISOR_EPSILON = 1e-10;
+
 // Grows the region so that `bytes` fit below the stack pointer with the usual headroom to spare;
 // false (after the error) when the limit is reached.
 bool VM_EnsureStack(VMRunState& run, uint32_t bytes);

@@ -23,7 +23,6 @@ DeviceTexture g_NoTexture;
 int32_t g_Type = -1;
 DeviceTexture* g_Texture = &g_NoTexture;
 int32_t g_Stride = 0;
-int32_t g_Layout = 0;
 VertexBufferRecord* g_Current = nullptr;
 
 bool IsStripOrFan(int32_t type)
@@ -181,13 +180,13 @@ void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t cou
         Flush();
         g_Type = type;
         g_Texture = texture;
-        g_Layout = LayoutOfSize(size);
-        g_Stride = Batch_LayoutStride(g_Layout);
+        int32_t layout = LayoutOfSize(size);
+        g_Stride = Batch_LayoutStride(layout);
         if (g_Stride <= 0 || count < 0) {
             g_Type = -1;
             return nullptr;
         }
-        record = FindBuffer(g_Layout, g_Stride, count);
+        record = FindBuffer(layout, g_Stride, count);
         g_Current = record;
         if (!Lock(record)) {
             g_Type = -1;

@@ -20,12 +20,6 @@ uint32_t Channel(int32_t value)
     return uint32_t(value) & 0xFFu;
 }
 
-// Red back into the low byte, the top byte kept.
-uint32_t SwapRedBlue(uint32_t argb)
-{
-    return (argb & 0xFF00FF00u) | (argb & 0xFFu) << 16 | (argb >> 16 & 0xFFu);
-}
-
 // Round to nearest (ties to even, as the FPU does), kept within a channel.
 uint32_t MergeChannel(uint32_t a, uint32_t b, double amount)
 {
@@ -65,7 +59,8 @@ void GR_Draw_SetAlpha(double alpha)
 
 uint32_t GR_Draw_GetColour()
 {
-    return SwapRedBlue(g_VertexColour);
+    // The swap of red and blue is its own inverse: red goes back into the low byte, alpha kept.
+    return GR_VertexColourFromByte(g_VertexColour, g_VertexColour >> 24);
 }
 
 int32_t GR_Draw_GetRed()

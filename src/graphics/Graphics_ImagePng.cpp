@@ -20,7 +20,6 @@ namespace {
 
 // The decoder state lives from a load until GR_Image_FreePNG.
 struct PngState {
-    bool exists = false;
     bool error = false;
     const uint8_t* data = nullptr;
     size_t length = 0;
@@ -158,7 +157,6 @@ uint8_t* GR_Image_LoadPNG(const void* data, int32_t length, int32_t* width, int3
     int32_t divisor = half ? g_TextureScale : 1;
     // A load always decodes its own data: the image of an earlier load is released first.
     GR_Image_FreePNG();
-    g_Png.exists = true;
     g_Png.data = static_cast<const uint8_t*>(data);
     g_Png.length = length > 0 ? static_cast<size_t>(length) : 0;
     if (!Decode(&g_Png)) {

@@ -12,6 +12,7 @@
 #include "graphics/Graphics_DeviceServices.h"
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_DisplayModes.h"
+#include "graphics/Graphics_Texture.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
@@ -229,8 +230,7 @@ void GR_3D_SetFog(bool on, uint32_t colourBGR, double start, double end)
     RenderSettings& s = g_RenderSettings;
     s.fog = on;
     g_FogColourBGR = colourBGR & 0xFFFFFFu;
-    s.fogColour =
-        0xFF000000u | ((colourBGR & 0xFFu) << 16) | (colourBGR & 0xFF00u) | ((colourBGR >> 16) & 0xFFu);
+    s.fogColour = GR_VertexColourFromByte(colourBGR, 0xFFu);
     s.fogStart = float(start);
     s.fogEnd = float(end);
     int32_t support = GR_D3D_GetFogSupport();

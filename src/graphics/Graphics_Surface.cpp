@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/Base_Maths.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceStates.h"
@@ -29,8 +30,6 @@ struct TargetState {
     float angle = 0.0f;
 };
 TargetState g_Target;
-
-constexpr double DEGREES_TO_RADIANS = 0.01745329238474369;
 
 SurfaceRecord* Live(int32_t index)
 {
@@ -176,8 +175,8 @@ void GR_Surface_DrawExt(int32_t index, float x, float y, float xScale, float ySc
                         uint32_t colour, double alpha)
 {
     if (SurfaceRecord* record = Live(index))
-        GR_Texture_DrawExt(record->texture, 0, 0, x, y, xScale, yScale, angle * DEGREES_TO_RADIANS, colour,
-                           alpha);
+        GR_Texture_DrawExt(record->texture, 0, 0, x, y, xScale, yScale, angle * MATHS_DEGREES_TO_RADIANS,
+                           colour, alpha);
 }
 
 void GR_Surface_DrawStretched(int32_t index, float x, float y, float width, float height, uint32_t colour,
@@ -203,7 +202,7 @@ void GR_Surface_DrawGeneral(int32_t index, float left, float top, float width, f
 {
     if (SurfaceRecord* record = Live(index))
         GR_Texture_DrawGeneral(record->texture, left, top, width, height, x, y, xScale, yScale,
-                               angle * DEGREES_TO_RADIANS, colour1, colour2, colour3, colour4, alpha);
+                               angle * MATHS_DEGREES_TO_RADIANS, colour1, colour2, colour3, colour4, alpha);
 }
 
 void GR_Surface_DrawTiled(int32_t index, float x, float y, float xScale, float yScale, bool across, bool down,

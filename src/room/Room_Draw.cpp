@@ -19,6 +19,7 @@
 #include "particle/Particle_Placeholders.h"
 #include "room/Room_Class.h"
 #include "run/Run_Event.h"
+#include "run/Run_Frame.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 #include "sprite/Sprite_Placeholders.h"
@@ -32,7 +33,6 @@ int32_t g_CursorFrame = 0;
 
 namespace {
 
-constexpr int32_t EVENT_DRAW = 8;
 constexpr int32_t DRAW_NORMAL = 0;
 constexpr int32_t DRAW_GUI = 64;
 
@@ -93,7 +93,7 @@ void FollowInstance(RoomView& view, const CRoom& room)
 {
     CInstance* instance = Followed(view.object);
     if (instance == nullptr) return;
-    if (instance->m_BBoxDirty != 0) instance->GetBoundingBox();
+    instance->GetBoundingBox();
     int32_t ix = Numbers_RoundToInt32(instance->i_x);
     int32_t iy = Numbers_RoundToInt32(instance->i_y);
     view.xview = FollowAxis(view.xview, view.wview, view.hborder, view.hspeed, ix, room.m_Width);
@@ -347,9 +347,8 @@ void Room_DrawGUI(const RoomDrawRect& rect)
     if (room == nullptr) return;
     g_RoomDrawRect = rect;
     for (CInstance* instance = room->m_Active.m_pTail; instance != nullptr; instance = instance->m_pPrev) {
-        if (!Drawable(instance)) continue;
-        if (Event_FindHandler(instance->i_objindex, EVENT_DRAW, DRAW_GUI, nullptr) != nullptr)
-            Perform_Event(instance, instance, EVENT_DRAW, DRAW_GUI);
+        // The dispatcher does nothing for an object without the event.
+        if (Drawable(instance)) Perform_Event(instance, instance, EVENT_DRAW, DRAW_GUI);
     }
 }
 

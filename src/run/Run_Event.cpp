@@ -54,25 +54,20 @@ void Trace(CInstance* self, int32_t objectIndex, int32_t type, int32_t subtype)
 
 // ---- the current event ---------------------------------------------------------------------------
 
-struct SavedEvent {
-    int32_t object = g_CurrentEventObject;
-    int32_t type = g_CurrentEventType;
-    int32_t number = g_CurrentEventNumber;
-
-    void Restore() const
-    {
-        g_CurrentEventObject = object;
-        g_CurrentEventType = type;
-        g_CurrentEventNumber = number;
-    }
-};
-
 void SetCurrentEvent(int32_t object, int32_t type, int32_t number)
 {
     g_CurrentEventObject = object;
     g_CurrentEventType = type;
     g_CurrentEventNumber = number;
 }
+
+struct SavedEvent {
+    int32_t object = g_CurrentEventObject;
+    int32_t type = g_CurrentEventType;
+    int32_t number = g_CurrentEventNumber;
+
+    void Restore() const { SetCurrentEvent(object, type, number); }
+};
 
 struct AllWalk {
     int32_t type;

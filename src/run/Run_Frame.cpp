@@ -380,11 +380,10 @@ constexpr int32_t JOYSTICK_BASE[2] = {16, 31};
 
 RunJoystickReader g_JoystickReader = nullptr;
 
-// Every joystick event reaches every eligible instance of the listed objects, without a position.
+// Joystick events are mouse-type events without a position: a global raise.
 void RaiseJoystick(int32_t subtype)
 {
-    ForEachListedPerObject(
-        subtype, [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
+    Run_MouseGlobalEvent(subtype);
 }
 
 } // namespace

@@ -161,7 +161,7 @@ void FinishRequest(HTTP_REQ_CONTEXT* request)
 
 void Run_AsyncEvent(int32_t subtype)
 {
-    bool raised = (subtype >= 60 && subtype <= 64) || subtype == 67 || subtype == 69 || subtype == 70;
+    bool raised = (subtype >= ASYNC_FIRST && subtype <= 64) || subtype == 67 || subtype == 69 || subtype == 70;
     if (raised) frame::Raise(EVENT_OTHER, subtype);
 }
 

@@ -23,6 +23,7 @@
 #include "room/Room_Draw.h"
 #include "room/Room_Table.h"
 #include "run/Run_Event.h"
+#include "run/Run_Frame.h"
 #include "run/Run_Globals.h"
 #include "support/Support_Placeholders.h"
 
@@ -30,8 +31,6 @@ int32_t g_CurrentRoomIndex = -1;
 
 namespace {
 
-constexpr int32_t EVENT_CREATE = 0;
-constexpr int32_t EVENT_OTHER = 7;
 constexpr int32_t OTHER_GAME_START = 2;
 constexpr int32_t OTHER_GAME_END = 3;
 constexpr int32_t OTHER_ROOM_START = 4;

@@ -8,6 +8,7 @@
 #include "io/IO_Placeholders.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_TestSwitches.h"
+#include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
@@ -59,8 +60,7 @@ bool ActOnRunRequest()
         Run_EndGame();
         StartGame();
     } else if (request >= 0) {
-        Run_EndRoom(false);
-        Run_StartRoom(request, false);
+        Run_ChangeRoom(request);
     }
     return false;
 }

@@ -6,8 +6,8 @@
 
 namespace {
 
-// PLACEHOLDER for the instance record, instance list and object definitions issues: until they
-// install the game's instances, no target names any instance.
+// Until the instance list installs the game's instances (and in tests that install none), no
+// target names any instance.
 class NoInstances : public IVariableInstances {
 public:
     CInstance* FindById(int32_t) override { return nullptr; }

@@ -2,6 +2,7 @@
 // background layers and its eight views. background_* and view_* take the layer or view as their
 // index (0 to 7; any other index means 0). Outside a room they read 0 and writes change nothing.
 #include "background/Background_Placeholders.h"
+#include "code/Code_Bytecode.h"
 #include "code/Code_Error.h"
 #include "instance/Instance_List.h"
 #include "room/Room_Class.h"
@@ -14,8 +15,6 @@
 using namespace builtin;
 
 namespace {
-
-constexpr double NO_INSTANCE = -4.0;
 
 RoomBackground* Layer(CRoom* room, int32_t index)
 {
@@ -137,11 +136,11 @@ bool GV_InstanceCount(CInstance*, int32_t, ScriptValue* out)
 bool GV_InstanceId(CInstance*, int32_t index, ScriptValue* out)
 {
     CInstanceList* list = Room_CurrentActiveList();
-    if (list == nullptr || index < 0 || index >= list->m_Count) return Real(out, NO_INSTANCE);
+    if (list == nullptr || index < 0 || index >= list->m_Count) return Real(out, VM_INSTANCE_NOONE);
     CInstance* instance = list->m_pHead;
     for (int32_t i = 0; i < index && instance != nullptr; ++i)
         instance = instance->m_pNext;
-    return Real(out, instance != nullptr ? instance->GetId() : NO_INSTANCE);
+    return Real(out, instance != nullptr ? instance->GetId() : VM_INSTANCE_NOONE);
 }
 
 bool GV_RoomWidth(CInstance*, int32_t, ScriptValue* out)
