@@ -4,6 +4,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Numbers.h"
+#include "base/Base_Text.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
 #include "support/Support_SaveAreaWritePlaceholder.h"
@@ -24,8 +25,6 @@ char* CopyBytes(const char* start, size_t length)
     copy[length] = '\0';
     return copy;
 }
-
-char* CopyText(const char* text) { return CopyBytes(text, std::strlen(text)); }
 
 bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
@@ -107,7 +106,7 @@ bool Ini_WriteFile(const char* name, const char* text, int32_t length)
 void IniFile::Open(const char* fileName, bool log)
 {
     MemoryManager::Free(m_FileName);
-    m_FileName = fileName != nullptr ? CopyText(fileName) : nullptr;
+    m_FileName = fileName != nullptr ? String_Copy(fileName) : nullptr;
     if (log) {
         LoadFile();
         // A missing file prints as the old run-time printed a null text.
@@ -303,16 +302,16 @@ bool IniFile::WriteString(const char* section, const char* key, const char* valu
     if (found == nullptr) {
         IniSection* owner = FindSection(section);
         if (owner == nullptr) {
-            owner = NewSection(CopyText(section));
+            owner = NewSection(String_Copy(section));
             owner->next = m_FirstSection;
             m_FirstSection = owner;
         }
-        found = NewKey(CopyText(key), nullptr);
+        found = NewKey(String_Copy(key), nullptr);
         found->next = owner->firstKey;
         owner->firstKey = found;
     }
     MemoryManager::Free(found->value);
-    found->value = CopyText(value != nullptr ? value : "");
+    found->value = String_Copy(value != nullptr ? value : "");
     return true;
 }
 

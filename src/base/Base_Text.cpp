@@ -24,6 +24,15 @@ char* String_Concat(char** destination, const char* s1, const char* s2, const ch
     return block;
 }
 
+char* String_Copy(const char* text)
+{
+    if (text == nullptr) return nullptr;
+    size_t length = std::strlen(text);
+    auto* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
 char16_t* String_Widen(const char* text)
 {
     if (!text) return nullptr;

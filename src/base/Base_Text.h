@@ -14,6 +14,9 @@ char* String_Concat(char** destination, const char* s1, const char* s2 = nullptr
                     const char* s10 = nullptr);
 
 // A new 16-bit string of the same length: each byte sign-extended to 16 bits. Null for null.
+// A memory-manager copy of a text, terminator included; null for null.
+char* String_Copy(const char* text);
+
 char16_t* String_Widen(const char* text);
 
 // A new 8-bit string of the same length: the low byte of each character. Null for null.

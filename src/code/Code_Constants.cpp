@@ -139,14 +139,6 @@ const BuiltinConstant BUILTIN_CONSTANTS[] = {
 };
 // clang-format on
 
-char* CopyName(const char* name)
-{
-    size_t length = std::strlen(name);
-    char* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
-    std::memcpy(copy, name, length + 1);
-    return copy;
-}
-
 void Grow()
 {
     int32_t capacity = g_Capacity < 64 ? 64 : g_Capacity * 2;
@@ -189,7 +181,7 @@ void Constant_Add(const char* name, const ScriptValue* value)
 {
     if (g_Count == g_Capacity) Grow();
     const char* safeName = name != nullptr ? name : "";
-    g_Names[g_Count] = CopyName(safeName);
+    g_Names[g_Count] = String_Copy(safeName);
     std::memset(&g_Values[g_Count], 0, sizeof(ScriptValue));
     Value_Copy(&g_Values[g_Count], value);
     g_LatestByName[safeName] = g_Count;

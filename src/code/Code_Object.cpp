@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Checker.h"
 #include "gamefile/GameFile_Strings.h"
 #include "gamefile/GameFile_View.h"
@@ -38,14 +39,6 @@ DebugSlot* DebugSlotFor(int32_t index, bool grow)
         g_DebugSlots.resize(at + 1);
     }
     return &g_DebugSlots[at];
-}
-
-char* CopyText(const char* text)
-{
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
-    std::memcpy(copy, text, length + 1);
-    return copy;
 }
 
 void Unlink(CCode* code)
@@ -80,7 +73,7 @@ CCode* CCode::CCode_Compiled(int32_t codeIndex, bool isExpression)
     code->m_pText = "";
 
     if (const CodeEntry* entry = Code_GetEntry(codeIndex)) {
-        if (entry->name != nullptr) code->m_pName = CopyText(entry->name);
+        if (entry->name != nullptr) code->m_pName = String_Copy(entry->name);
         if (const DebugSlot* slot = DebugSlotFor(codeIndex, false)) {
             if (slot->source != nullptr) code->m_pText = slot->source;
             if (slot->hasLines)
@@ -117,7 +110,7 @@ void CCode::SetName(const char* name)
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
     if (name == nullptr) return;
-    m_pName = CopyText(name);
+    m_pName = String_Copy(name);
     for (char* at = m_pName; *at != '\0'; ++at)
         if (std::isspace(static_cast<unsigned char>(*at))) *at = '_';
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/Base_Text.h"
 #include "platform/Platform_MemoryManager.h"
 
 namespace {
@@ -32,14 +33,7 @@ void TFont::SetValue(int32_t value)
     Rebuild();
 }
 
-char* TFont::GetName()
-{
-    if (m_Name == nullptr) return nullptr;
-    size_t length = std::strlen(m_Name);
-    auto* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
-    std::memcpy(copy, m_Name, length + 1);
-    return copy;
-}
+char* TFont::GetName() { return String_Copy(m_Name); }
 
 void TFont::SetName(const char* name)
 {

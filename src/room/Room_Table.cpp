@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "gamefile/GameFile_View.h"
 #include "platform/Platform_MemoryManager.h"
 #include "room/Room_Class.h"
@@ -22,15 +23,6 @@ std::vector<CRoom*> g_Rooms;
 std::vector<char*> g_RoomNames; // the table's own copies, index for index with the rooms
 std::vector<int32_t> g_RoomOrder;
 
-char* CopyText(const char* text)
-{
-    if (text == nullptr) return nullptr;
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
-
 // Destroys what the table holds from `count` on and sizes it to `count` (new entries empty).
 void Resize(size_t count)
 {
@@ -47,7 +39,7 @@ void SetEntry(size_t index, CRoom* room, const char* name)
     delete g_Rooms[index];
     MemoryManager::Free(g_RoomNames[index]);
     g_Rooms[index] = room;
-    g_RoomNames[index] = CopyText(name);
+    g_RoomNames[index] = String_Copy(name);
 }
 
 int32_t Append(CRoom* room)
@@ -56,7 +48,7 @@ int32_t Append(CRoom* room)
     char name[32];
     std::snprintf(name, sizeof name, "__newroom%d", index);
     g_Rooms.push_back(room);
-    g_RoomNames.push_back(CopyText(name));
+    g_RoomNames.push_back(String_Copy(name));
     return index;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "code/Code_Execute.h"
 #include "code/Code_Interpreter.h"
@@ -21,15 +22,6 @@ const char* const UNDEFINED = "<undefined>";
 
 std::vector<CScript*> g_Scripts;
 std::vector<char*> g_ScriptNames; // the table's own copies
-
-char* CopyText(const char* text)
-{
-    if (text == nullptr) return nullptr;
-    size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(MEM_ALLOC(length + 1, false));
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
 
 void DeleteAll()
 {
@@ -55,7 +47,7 @@ bool ReadScript(const GameFile& file, uint32_t index, uint32_t record)
     CScript* script = new CScript();
     script->m_pName = name;
     g_Scripts[index] = script;
-    g_ScriptNames[index] = CopyText(name);
+    g_ScriptNames[index] = String_Copy(name);
     if (g_CompiledCode) {
         script->m_CodeIndex = static_cast<int32_t>(second);
         return true;
@@ -77,7 +69,7 @@ CScript::~CScript()
 void CScript::SetText(const char* text)
 {
     MemoryManager::Free(m_pText);
-    m_pText = CopyText(text);
+    m_pText = String_Copy(text);
 }
 
 bool CScript::Compile()
@@ -183,7 +175,7 @@ bool Script_Run(int32_t index, CInstance* self, CInstance* other, int32_t count,
 int32_t Script_Append(CScript* script, const char* name)
 {
     g_Scripts.push_back(script);
-    g_ScriptNames.push_back(CopyText(name));
+    g_ScriptNames.push_back(String_Copy(name));
     if (script != nullptr && script->m_pName == nullptr) script->m_pName = g_ScriptNames.back();
     return Script_Count() - 1;
 }
