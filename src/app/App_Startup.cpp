@@ -21,7 +21,7 @@
 #include "debug/Debug_Placeholders.h"
 #include "dplay/DPlay_Placeholders.h"
 #include "font/Font_Placeholders.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"

@@ -29,6 +29,10 @@ int64_t Numbers_RoundToInt64(double v);
 // Truncates toward zero to a 64-bit integer; NaN and out-of-range give INT64_MIN.
 int64_t Numbers_TruncToInt64(double v);
 
+// A double stored in a 32-bit float field. Beyond the float range it becomes an infinity, as the x87
+// store did (a plain cast of such a value is undefined).
+float Numbers_ToFloat(double v);
+
 // Quotient and remainder truncated toward zero. INT_MIN / -1 gives INT_MIN (remainder 0) without a
 // trap. A zero divisor is the caller's error to report ("DoDiv :: Divide by zero" and the like);
 // called anyway, both return 0.

@@ -8,6 +8,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Numbers.h"
+#include "base/Base_Utf8.h"
 #include "code/Code_Bytecode.h"
 #include "code/Code_Emitter.h"
 #include "code/Code_ErrorPlaceholders.h"

@@ -10,16 +10,6 @@ uint8_t g_CurrentShaderIsFragment = 0;
 // Issue "Time lines": no time line is loaded.
 const char* TimeLine_Name(int32_t) { return "<undefined>"; }
 
-// Issue "Text built-ins over UTF-8": complete, as the source-line lookup needs it; that issue keeps
-// one definition of it beside its other text helpers.
-int32_t UTF8_Length(const char* text)
-{
-    int32_t count = 0;
-    for (const char* at = text; at != nullptr && *at != '\0'; ++at)
-        if ((static_cast<unsigned char>(*at) & 0xC0) != 0x80) ++count;
-    return count;
-}
-
 // Issue "Remote debugger": never evaluating.
 uint8_t Debug_EvaluatingExpression = 0;
 

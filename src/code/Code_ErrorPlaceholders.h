@@ -24,9 +24,6 @@ extern uint8_t g_CurrentShaderIsFragment;
 // Names for the error header: time lines (issue "Time lines").
 const char* TimeLine_Name(int32_t index);
 
-// The number of UTF-8 characters of a text (issue "Text built-ins over UTF-8").
-int32_t UTF8_Length(const char* text);
-
 // The remote debugger (issue "Remote debugger"): set while it evaluates an expression.
 extern uint8_t Debug_EvaluatingExpression;
 // The debug form (issue "Debug form"): refreshes its status lines.

@@ -211,6 +211,12 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
         VM_Error(run, "call to non-existent function\n");
         return;
     }
+    // Only the compiler checks counts; game bytecode can call with any, and the routine would read
+    // past its arguments.
+    if (entry->argCount != FUNCTION_ARGS_ANY && entry->argCount != static_cast<int32_t>(argc)) {
+        VM_Error(run, "Wrong number of arguments to function or script.");
+        return;
+    }
     if (g_TraceFlag) MainConsole->Output("func call = %s\n", entry->name);
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);

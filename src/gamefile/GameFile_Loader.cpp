@@ -7,6 +7,7 @@
 #include "app/App_Startup.h"
 #include "base/Base_Console.h"
 #include "base/Base_Ini.h"
+#include "function/Function_Registry.h"
 #include "gamefile/GameFile_DebugInfo.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_OpenDialog.h"
@@ -56,6 +57,7 @@ bool PrePassChunk(GameFile& file, const GameFileChunk& chunk)
         bool read = GEN8_ReadStartup(file, chunk.body, chunk.length);
         g_FormatVersion = 800;
         MainConsole->Output("InitKVSFunctions\n");
+        Function_SetHeaderTag(chunk.tag);
         // Once per run: a second header chunk must not enter every function a second time.
         static bool registered = false;
         if (!registered) RegisterAllFunctionFamilies();

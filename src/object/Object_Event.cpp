@@ -6,7 +6,7 @@
 #include "code/Code_Execute.h"
 #include "code/Code_Object.h"
 #include "code/Code_Value.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_View.h"
 #include "object/Object_Table.h"

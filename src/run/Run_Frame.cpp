@@ -7,7 +7,7 @@
 #include "base/Base_Numbers.h"
 #include "code/Code_ErrorPlaceholders.h"
 #include "debug/Debug_Form.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "graphics/Graphics_ProfilerPlaceholders.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "datastructure/DataStructure_Placeholders.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "http/Http_Placeholders.h"
 #include "instance/Instance_List.h"
 #include "physics/Physics_Placeholders.h"

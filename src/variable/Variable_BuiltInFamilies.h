@@ -40,13 +40,10 @@ inline bool FlagAboveHalf(const ScriptValue* value)
     return value->real > 0.5;
 }
 
-// A real stored in a 32-bit float field. Beyond the float range it becomes an infinity, as the
-// x87 store did (a plain cast of such a value is undefined).
+// A real stored in a 32-bit float field (an infinity beyond the float range).
 inline float Float(double real)
 {
-    constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
-    if (std::fabs(real) >= FLOAT_ROUNDS_TO_INFINITY) return std::signbit(real) ? -INFINITY : INFINITY;
-    return static_cast<float>(real);
+    return Numbers_ToFloat(real);
 }
 inline float Float(const ScriptValue* value)
 {

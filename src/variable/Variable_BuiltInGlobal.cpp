@@ -7,7 +7,7 @@
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
 #include "code/Code_Interpreter.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "run/Run_Event.h"
 #include "run/Run_Globals.h"

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "base/Base_Console.h"
-#include "function/Function_Placeholders.h"
+#include "base/Base_Utf8.h"
+#include "function/Function_Families.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "io/IO_Placeholders.h"
@@ -20,37 +21,6 @@ using namespace builtin;
 namespace {
 
 constexpr int32_t MOUSE_DEVICE = 0;
-
-// The next UTF-8 character of a text as a 16-bit character (one to three bytes); 0 at its end.
-uint16_t FirstCharacter(const char* text)
-{
-    const uint8_t* at = reinterpret_cast<const uint8_t*>(text);
-    uint8_t lead = at[0];
-    if (lead < 0x80 || (lead & 0x40) == 0) return lead;
-    if ((lead & 0x20) == 0) {
-        if ((at[1] & 0xC0) != 0x80) return lead;
-        return static_cast<uint16_t>(((lead & 0x1F) << 6) | (at[1] & 0x3F));
-    }
-    if ((at[1] & 0xC0) != 0x80 || (at[2] & 0xC0) != 0x80) return lead;
-    return static_cast<uint16_t>(((lead & 0x0F) << 12) | ((at[1] & 0x3F) << 6) | (at[2] & 0x3F));
-}
-
-// A 16-bit character as UTF-8 (one to three bytes).
-std::string EncodeCharacter(uint16_t character)
-{
-    std::string text;
-    if (character < 0x80) {
-        text.push_back(static_cast<char>(character));
-    } else if (character < 0x800) {
-        text.push_back(static_cast<char>(0xC0 | (character >> 6)));
-        text.push_back(static_cast<char>(0x80 | (character & 0x3F)));
-    } else {
-        text.push_back(static_cast<char>(0xE0 | (character >> 12)));
-        text.push_back(static_cast<char>(0x80 | ((character >> 6) & 0x3F)));
-        text.push_back(static_cast<char>(0x80 | (character & 0x3F)));
-    }
-    return text;
-}
 
 // The local calendar time now.
 std::tm LocalTime()
@@ -173,8 +143,11 @@ bool SV_KeyboardLastKey(CInstance*, int32_t, const ScriptValue* value)
 
 bool GV_KeyboardLastChar(CInstance*, int32_t, ScriptValue* out)
 {
+    char text[4] = {};
+    char* end = text;
     uint16_t character = IO_GetLastChar();
-    return Text(out, character != 0 ? EncodeCharacter(character).c_str() : "");
+    if (character != 0) UTF8_AddChar(&end, character);
+    return Text(out, text);
 }
 
 // The first character of the text, decoded whole: a character of several bytes is not cut to its
@@ -182,7 +155,7 @@ bool GV_KeyboardLastChar(CInstance*, int32_t, ScriptValue* out)
 bool SV_KeyboardLastChar(CInstance*, int32_t, const ScriptValue* value)
 {
     const char* text = Value_GetText(value);
-    if (text != nullptr && text[0] != '\0') IO_SetLastChar(FirstCharacter(text));
+    if (text != nullptr && text[0] != '\0') IO_SetLastChar(UTF8_ExtractChar(&text));
     return true;
 }
 

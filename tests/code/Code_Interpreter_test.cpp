@@ -96,6 +96,22 @@ TEST_F(InterpreterTest, BuiltInsSeeSelfAndOtherAndMayAnswerTexts)
     EXPECT_EQ(LastCall().texts.at(0), "kept");
 }
 
+// Game bytecode is not held to the registered count by any compiler: the call itself refuses it, so
+// the routine never reads past its arguments.
+TEST_F(InterpreterTest, ABuiltInCalledWithAnotherCountThanItsOwnStopsWithTheCallError)
+{
+    RunOutcome noArgument = RunProgram("push.e 0\nconv.i.v\ncall.i vmtest_text 1");
+    EXPECT_TRUE(noArgument.failed);
+    EXPECT_EQ(noArgument.error, "Wrong number of arguments to function or script.");
+    RunOutcome twoArguments = RunProgram("push.e 0\nconv.i.v\npush.e 0\nconv.i.v\ncall.i vmtest_arg 2");
+    EXPECT_TRUE(twoArguments.failed);
+    EXPECT_EQ(twoArguments.error, "Wrong number of arguments to function or script.");
+    LastCall() = CallRecord();
+    EXPECT_FALSE(RunProgram("push.e 1\nconv.i.v\npush.e 2\nconv.i.v\ncall.i vmtest_record 2").failed)
+        << "any count stays any count";
+    EXPECT_EQ(LastCall().argc, 2);
+}
+
 TEST_F(InterpreterTest, ScriptsSeeTheirArgumentsAndTheCallerGetsItsOwnBack)
 {
     ScriptTable scripts;

@@ -12,6 +12,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Object.h"
+#include "function/Function_Registry.h"
 #include "gamebuild/GameBuild_Chunks.h"
 #include "run/Run_EventNames.h"
 #include "variable/Variable_BuiltIn.h"
@@ -198,8 +199,20 @@ void PrepareCompiler()
     if (g_FunctionCount == 0) RegisterAllFunctionFamilies();
 }
 
+// The built-ins a game can call depend on its header: older headers register other argument counts
+// and a few functions of their own. The table is made again when the header set changes.
+void RegisterFunctionsFor(const std::string& tag)
+{
+    FunctionHeader registered = Function_Header();
+    Function_SetHeaderTag(tag.c_str());
+    if (g_FunctionCount != 0 && Function_Header() == registered) return;
+    Function_FreeTable();
+    RegisterAllFunctionFamilies();
+}
+
 void CompileGameCode(const GameDesc& game, ImageWriter& image, GameCode& code)
 {
+    RegisterFunctionsFor(game.header.tag);
     LookupScope scope(game);
     code.scriptEntry.assign(game.scripts.size(), -1);
     for (size_t i = 0; i < game.scripts.size(); ++i) {

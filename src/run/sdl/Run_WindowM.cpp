@@ -2,7 +2,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"
-#include "function/Function_Placeholders.h"
+#include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"

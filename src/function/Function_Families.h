@@ -1,5 +1,6 @@
-// The families of built-in functions and the platform services that start-up, the main window and
-// shut-down call, until the issues that build each family land.
+// The registrars of the built-in function families, which start-up calls in this order, and the
+// platform services that the frame, the main window and shut-down call. Each family's file defines
+// its registrar; those not written yet stand in Function_Placeholders.cpp.
 #pragma once
 
 #include <cstdint>

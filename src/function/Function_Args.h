@@ -1,0 +1,89 @@
+// How built-in routines read their arguments and write their results. Every routine receives its
+// result preset to real 0 and only reads its arguments; a string result is the routine's own copy.
+//
+// Whole numbers (indices, identifiers, counts, positions) are rounded half to even unless the routine
+// truncates them; flags compare the real with 0.5; a kind is the low 24 bits of the kind word. An
+// argument of the wrong kind reads as having nothing: a string has no number (0) and a real has no
+// text (null).
+#pragma once
+
+#include <cstdint>
+
+#include "base/Base_Numbers.h"
+#include "code/Code_Value.h"
+
+inline uint32_t Arg_Kind(const ScriptValue& value)
+{
+    return value.kind & VALUE_KIND_MASK;
+}
+inline bool Arg_IsReal(const ScriptValue& value)
+{
+    return Arg_Kind(value) == VALUE_REAL;
+}
+inline bool Arg_IsString(const ScriptValue& value)
+{
+    return Arg_Kind(value) == VALUE_STRING;
+}
+
+inline double Arg_Real(const ScriptValue& value)
+{
+    return Arg_IsReal(value) ? value.real : 0.0;
+}
+// Rounded half to even; NaN and values beyond the int32 range give INT_MIN.
+inline int32_t Arg_Int(const ScriptValue& value)
+{
+    return Numbers_RoundToInt32(Arg_Real(value));
+}
+// Truncated toward zero (buffer offsets, sizes, type codes, character codes).
+inline int32_t Arg_Trunc(const ScriptValue& value)
+{
+    return Numbers_TruncToInt32(Arg_Real(value));
+}
+inline int64_t Arg_Int64(const ScriptValue& value)
+{
+    return Numbers_RoundToInt64(Arg_Real(value));
+}
+inline int64_t Arg_Trunc64(const ScriptValue& value)
+{
+    return Numbers_TruncToInt64(Arg_Real(value));
+}
+// A real kept in single precision; beyond the float range it becomes an infinity.
+inline float Arg_Float(const ScriptValue& value)
+{
+    return Numbers_ToFloat(Arg_Real(value));
+}
+// True at 0.5 or more, the usual flag rule.
+inline bool Arg_Flag(const ScriptValue& value)
+{
+    return Arg_Real(value) >= 0.5;
+}
+// True above 0.5, for the routines whose flags say so.
+inline bool Arg_FlagAbove(const ScriptValue& value)
+{
+    return Arg_Real(value) > 0.5;
+}
+// The text of a string argument; null for a real, an array or a string without text.
+inline const char* Arg_Text(const ScriptValue& value)
+{
+    return Value_GetText(&value);
+}
+// The text, or "" where there is none.
+inline const char* Arg_TextOrEmpty(const ScriptValue& value)
+{
+    const char* text = Value_GetText(&value);
+    return text != nullptr ? text : "";
+}
+
+inline void Result_Real(ScriptValue* result, double real)
+{
+    Value_SetReal(result, real);
+}
+inline void Result_Bool(ScriptValue* result, bool on)
+{
+    Value_SetReal(result, on ? 1.0 : 0.0);
+}
+// A string result holding a copy of the text; null gives the empty string.
+inline void Result_Text(ScriptValue* result, const char* text)
+{
+    Value_SetText(result, text != nullptr ? text : "");
+}
