@@ -23,6 +23,13 @@ void Function_Gamepad_Init();
 void InitWexoFunctions();
 void Function_Win8_Init();
 
+// The Misc family registers three groups, in this order: events, external calls, run-time code,
+// debug messages and variables by name; dates and event_inherited; window, priority, title and
+// clipboard.
+void Function_MiscEvents_Register();
+void Function_MiscDates_Register();
+void Function_MiscWindow_Register();
+
 // Platform services: the pause event when the window loses the focus to another program, and the
 // achievement cache saved first at shut-down.
 void Wexo_OSPauseEventRaised();

@@ -12,13 +12,17 @@ void InitResourceFunctions() {}
 void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
-void Function_Misc_Init() {}
 void InitDataStructureFunctions() {}
 void InitSoundFunctions() {}
 void Function_Physics_Init() {}
 void Function_Gamepad_Init() {}
 void InitWexoFunctions() {}
 void Function_Win8_Init() {}
+
+// The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
+void Function_MiscEvents_Register() {}
+void Function_MiscDates_Register() {}
+void Function_MiscWindow_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}
