@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "graphics/Graphics_Image.h"
@@ -301,12 +302,14 @@ void DataWinBeside(Context& context)
 
 // A headless run for five frames with the event trace on; the trace's lines ("frame id object type
 // subtype", tab-separated) come back in `trace`. `switches` go on the command line before the game.
-RunResult RunTraced(Context& context, std::vector<std::string>& trace, std::vector<std::string> switches = {})
+RunResult RunTraced(Context& context, std::vector<std::string>& trace, std::vector<std::string> switches = {},
+                    int frames = 5)
 {
     fs::path file = context.work / "trace.txt";
     switches.insert(switches.end(), {"-game", context.game});
     RunResult run = Run(context, context.kelvaro, switches,
-                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=5", "KELVARO_NO_WAIT=1", "KELVARO_TRACE=" + file.string()});
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames), "KELVARO_NO_WAIT=1",
+                         "KELVARO_TRACE=" + file.string()});
     trace.clear();
     for (std::string line : ReadLines(file)) {
         for (char& c : line)
@@ -429,6 +432,56 @@ void FrameStages(Context& context)
     ExpectTrace(context, trace, expected);
 }
 
+// A persistent room of three instances (obj_a, obj_b, obj_c at depths 0, 10, 20) is left for a
+// visited room and entered again, three times; at each room end one of them changes its depth: the
+// head, then the middle, then the tail of the list. Every drawing of the persistent room (its draw
+// events, from the greatest depth) shows the new order, the visited room draws only its own visitor,
+// and each room's start reads its own instance_count into the alarm that then rings.
+void PersistentDepth(Context& context)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace, {}, 30);
+    ExpectExit(context, run, 0);
+    ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
+    // "frame id object type subtype"
+    auto field = [](const std::string& line, int n) {
+        size_t at = 0;
+        for (int i = 0; i < n; ++i) at = line.find(' ', at) + 1;
+        return line.substr(at, line.find(' ', at) - at);
+    };
+    std::vector<std::string> keptOrders;
+    std::string group;
+    std::map<std::string, std::vector<std::string>> alarms;
+    for (size_t i = 0; i <= trace.size(); ++i) {
+        bool draw = i < trace.size() && field(trace[i], 3) == "8";
+        if (draw) {
+            group += (group.empty() ? "" : " ") + field(trace[i], 2);
+            continue;
+        }
+        if (group.find("obj_visitor") != std::string::npos) {
+            if (group != "obj_visitor") Fail(context, "the visited room drew " + group);
+        } else if (!group.empty() && (keptOrders.empty() || keptOrders.back() != group)) {
+            keptOrders.push_back(group);
+        }
+        group.clear();
+        if (i < trace.size() && field(trace[i], 3) == "2") alarms[field(trace[i], 2)].push_back(field(trace[i], 4));
+    }
+    std::vector<std::string> expected = {"obj_c obj_b obj_a", "obj_a obj_c obj_b", "obj_a obj_b obj_c",
+                                         "obj_b obj_c obj_a"};
+    if (keptOrders != expected) {
+        std::string text;
+        for (const std::string& order : keptOrders) text += "\n  " + order;
+        Fail(context, "the rooms were drawn in these orders:" + text);
+    }
+    // Four starts of the persistent room and three of the visited one, at the least.
+    for (const auto& [object, count, least] :
+         {std::tuple<std::string, std::string, size_t>{"obj_b", "3", 4}, {"obj_visitor", "1", 3}}) {
+        const std::vector<std::string>& rung = alarms[object];
+        if (rung.size() < least || rung != std::vector<std::string>(rung.size(), count))
+            Fail(context, object + " did not count " + count + " instances at each room start");
+    }
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -481,6 +534,7 @@ int main(int argc, char** argv)
         {"many-layers", ManyLayers},
         {"old-executor", OldExecutor},
         {"frame-stages", FrameStages},
+        {"persistent-depth", PersistentDepth},
         {"demo", Demo},
     };
     auto scenario = scenarios.find(argv[1]);
