@@ -103,7 +103,8 @@ bool Exec_ReadTarget(Code_Exec_Context* context, const ExecTarget& target, Scrip
 int32_t Exec_ReportUnknown(Code_Exec_Context* context, const CodeNode* variable, const ExecTarget& target)
 {
     std::string message = std::string("Unknown variable ") + Code_Variable_Find_Name(target.id);
-    if (target.index > 0) message += " or array index out of bounds";
+    // A read without an index carries -1, so it gets these words too.
+    if (target.index != 0) message += " or array index out of bounds";
     Code_Report_Error(context->code, variable->position, message.c_str());
     return EXEC_ERROR;
 }

@@ -787,7 +787,9 @@ class Generator {
     void Switch(const CodeNode& node)
     {
         if (node.childCount < 1) return;
+        // The comparison takes no int64: the value and each label are widened as other operands are.
         Expression(node.children[0]);
+        WidenLong();
         uint8_t type = PopType();
         m_Switches.push_back(type);
         Label end = NewLabel("End");
@@ -801,6 +803,7 @@ class Generator {
                 clauses.push_back(NewLabel("Switch Clause"));
                 Emit(VM_OP_DUP, type);
                 if (child.childCount > 0) Expression(child.children[0]);
+                WidenLong();
                 Emit(VM_OP_SEQ, PopType(), type);
                 Branch(VM_OP_BT, clauses.back());
             } else if (child.kind == NODE_DEFAULT) {

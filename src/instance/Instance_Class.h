@@ -202,6 +202,7 @@ public:
     int32_t m_FormerObjectIndex = -1;
     CInstance* m_pNext = nullptr;       // the room's depth-ordered list
     CInstance* m_pPrev = nullptr;
+    CInstanceList* m_pList = nullptr;   // whose links m_pNext and m_pPrev are
     float i_depth = 0.0f;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
 

@@ -15,6 +15,7 @@ void CInstanceList::AddByDepth(CInstance* instance)
 {
     float depth = instance->i_depth;
     instance->m_DepthKey = depth;
+    instance->m_pList = this;
     ++m_Count;
     CInstance* after = m_pHead;
     while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
@@ -32,21 +33,37 @@ void CInstanceList::AddByDepth(CInstance* instance)
     after->m_pPrev = instance;
 }
 
+void CInstanceList::Append(CInstance* instance)
+{
+    instance->m_pList = this;
+    instance->m_pNext = nullptr;
+    instance->m_pPrev = m_pTail;
+    if (m_pTail != nullptr) m_pTail->m_pNext = instance;
+    else m_pHead = instance;
+    m_pTail = instance;
+    ++m_Count;
+}
+
 bool CInstanceList::Remove(CInstance* instance)
 {
-    // An instance whose open ends are not this list's ends was never linked here; unlinking it
-    // would cut whatever list it is in.
-    if ((instance->m_pPrev == nullptr && m_pHead != instance) || (instance->m_pNext == nullptr && m_pTail != instance)) {
-        return false;
-    }
+    // Unlinking an instance of another list would cut that list and miscount both.
+    if (instance->m_pList != this) return false;
     if (instance->m_pPrev != nullptr) instance->m_pPrev->m_pNext = instance->m_pNext;
     else m_pHead = instance->m_pNext;
     if (instance->m_pNext != nullptr) instance->m_pNext->m_pPrev = instance->m_pPrev;
     else m_pTail = instance->m_pPrev;
     instance->m_pNext = nullptr;
     instance->m_pPrev = nullptr;
+    instance->m_pList = nullptr;
     --m_Count;
     return true;
+}
+
+void CInstanceList::Forget()
+{
+    m_pHead = nullptr;
+    m_pTail = nullptr;
+    m_Count = 0;
 }
 
 bool CInstanceList::Delete(CInstance* instance, int32_t mode)

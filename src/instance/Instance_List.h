@@ -14,17 +14,26 @@ enum : int32_t {
     INSTANCE_LIST_FREE = 2,    // only frees its memory
 };
 
-// From head to tail the depth keys never decrease; an instance goes after every one of equal depth.
+// A list kept by depth runs from head to tail with depth keys that never decrease, an instance
+// going after every one of equal depth; a list kept in the order of arrival (a room's deactivated
+// list) only appends. Each instance knows the list that holds it.
 class CInstanceList {
 public:
+    explicit CInstanceList(bool byDepth = true) : m_ByDepth(byDepth) {}
+
     void AddByDepth(CInstance* instance);
-    // Unlinks; false (and nothing changes) when the instance is plainly not in this list.
+    // At the tail, whatever the depth.
+    void Append(CInstance* instance);
+    // Unlinks; false (and nothing changes) when this list does not hold the instance.
     bool Remove(CInstance* instance);
     bool Delete(CInstance* instance, int32_t mode);
+    // Forgets every instance without touching them (they are being destroyed).
+    void Forget();
 
     CInstance* m_pHead = nullptr;
     CInstance* m_pTail = nullptr;
     int32_t m_Count = 0;
+    const bool m_ByDepth; // a depth change re-sorts the instance here
 };
 
 // The instance id hash: 512 buckets, made on first use, emptied in the releasing mode at exit.

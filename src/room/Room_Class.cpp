@@ -35,17 +35,7 @@ float AlphaOf(uint32_t colour) { return static_cast<float>(colour >> 24) / 255.0
 
 } // namespace
 
-// ---- lists and object lists shared by the room code ----------------------------------------------
-
-void Room_AppendToList(CInstanceList& list, CInstance* instance)
-{
-    instance->m_pNext = nullptr;
-    instance->m_pPrev = list.m_pTail;
-    if (list.m_pTail != nullptr) list.m_pTail->m_pNext = instance;
-    else list.m_pHead = instance;
-    list.m_pTail = instance;
-    ++list.m_Count;
-}
+// ---- object lists shared by the room code --------------------------------------------------------
 
 // An object a script deleted leaves its slot empty, so a stale pointer is told by the table.
 void Room_RegisterInObject(CInstance* instance)
@@ -227,7 +217,7 @@ void CRoom::CopyInstances(const CRoom& source)
     for (CInstance* from = source.m_Deactivated.m_pHead; from != nullptr; from = from->m_pNext) {
         auto* copy = new CInstance(from->i_x, from->i_y, from->i_id, from->i_objindex, false);
         copy->CopyFrom(*from, false);
-        Room_AppendToList(m_Deactivated, copy);
+        m_Deactivated.Append(copy);
         Instance_AddToHash(copy);
     }
 }

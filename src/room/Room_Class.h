@@ -165,7 +165,7 @@ public:
     int32_t m_GravityY = 0;
     float m_PhysicsScale = 0.0f;
     CInstanceList m_Active;
-    CInstanceList m_Deactivated;
+    CInstanceList m_Deactivated{false}; // in the order of deactivation
     RoomDefinition* m_pDefinition = nullptr; // the room table's definitions own it
     CPhysicsWorld* m_pPhysicsWorld = nullptr; // owned
     int32_t m_TileCount = 0;
@@ -185,9 +185,6 @@ private:
     std::unordered_map<CInstance*, CCode*> m_PendingCreationCode;
 };
 
-// Appends an instance at the tail of a list, whatever its depth (the deactivated list keeps the
-// order of deactivation).
-void Room_AppendToList(CInstanceList& list, CInstance* instance);
 // Adds the instance to its object's instance lists, or removes it, when that object still stands.
 void Room_RegisterInObject(CInstance* instance);
 void Room_UnregisterFromObject(CInstance* instance);

@@ -33,7 +33,7 @@ void DestroyList(CInstanceList& list)
         delete instance;
         instance = next;
     }
-    list = CInstanceList();
+    list.Forget();
 }
 
 } // namespace
@@ -54,8 +54,8 @@ void CRoom::AddExisting(CInstance* instance)
 void CRoom::RemoveInstance(CInstance* instance)
 {
     Instance_RemoveFromHash(instance);
-    if (instance->IsDeactivated()) m_Deactivated.Remove(instance);
-    else m_Active.Remove(instance);
+    // By the list that holds it: a deactivation may still be waiting for the lists to follow.
+    if (!m_Active.Remove(instance)) m_Deactivated.Remove(instance);
     m_PendingCreationCode.erase(instance);
     delete instance;
 }
@@ -87,7 +87,7 @@ void CRoom::UpdateActivation()
         CInstance* next = instance->m_pNext;
         if (instance->IsDeactivated()) {
             m_Active.Remove(instance);
-            Room_AppendToList(m_Deactivated, instance);
+            m_Deactivated.Append(instance);
             Room_UnregisterFromObject(instance);
         }
         instance = next;

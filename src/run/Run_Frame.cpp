@@ -3,6 +3,9 @@
 // Run_FrameStages.cpp.
 #include "run/Run_Frame.h"
 
+#include <utility>
+#include <vector>
+
 #include "app/App_CommandLine.h"
 #include "base/Base_Numbers.h"
 #include "code/Code_ErrorPlaceholders.h"
@@ -183,21 +186,23 @@ void ApplyObjectChanges()
     g_InstanceObjectChanges.Clear();
 }
 
+// Each instance is re-sorted in the list that holds it, when that list is kept by depth and the
+// instance stays active; one waiting to be reactivated gets its place when it moves. All are
+// unlinked first, so that each re-insertion sees the others at their new depths only once they
+// are back.
 void ApplyDepthChanges()
 {
-    CInstanceList* list = Room_CurrentActiveList();
-    if (list != nullptr) {
-        // Unlinked first, so that each re-insertion sees the others at their new depths only once
-        // they are back; only what was in the list goes back into it.
-        InstanceChangeList& changes = g_InstanceDepthChanges;
-        for (int32_t i = 0; i < changes.count; ++i) {
-            CInstance* instance = changes.items[i];
-            if (instance->i_deactivated != 0 || !list->Remove(instance)) changes.items[i] = nullptr;
-        }
-        for (int32_t i = 0; i < changes.count; ++i)
-            if (changes.items[i] != nullptr) list->AddByDepth(changes.items[i]);
+    InstanceChangeList& changes = g_InstanceDepthChanges;
+    std::vector<std::pair<CInstanceList*, CInstance*>> moved;
+    for (int32_t i = 0; i < changes.count; ++i) {
+        CInstance* instance = changes.items[i];
+        CInstanceList* list = instance->m_pList;
+        if (instance->i_deactivated == 0 && list != nullptr && list->m_ByDepth && list->Remove(instance))
+            moved.emplace_back(list, instance);
     }
-    g_InstanceDepthChanges.Clear();
+    for (auto& [list, instance] : moved)
+        list->AddByDepth(instance);
+    changes.Clear();
 }
 
 } // namespace

@@ -255,6 +255,8 @@ void Run_EndRoom(bool gameEnd)
     Perform_Event_All(EVENT_OTHER, OTHER_ROOM_END);
     if (gameEnd) Perform_Event_All(EVENT_OTHER, OTHER_GAME_END);
     g_RunRequest = request;
+    // What those events changed belongs to this room's lists, before the room is left.
+    Run_UpdateInstanceLists();
     IO_VirtualKey_DeleteAll();
     CarryPersistentInstances(*room);
     // Left: a second end (the game ended twice, or a room start that fails) finds no room.

@@ -272,9 +272,45 @@ TEST_F(ExecutorTest, IndexesAreRoundedCheckedAndCombined)
     ExpectError("s = 'xv'; return s.y", "Wrong type of variable index");
 }
 
+// Each executor's own words for the same failed reads, exact: the tree executor adds the words on
+// the index whenever the index is not 0, and a read without an index carries -1. The interpreter
+// reads noone's variables as 0.
+TEST_F(ExecutorTest, FailedReadsInBothExecutors)
+{
+    struct FailedRead {
+        const char* source;
+        const char* tree;
+        const char* bytecode; // %d: the identifier of y; none: no error and the result 0
+    };
+    const FailedRead reads[] = {
+        {"return noone.x", "Unknown variable x or array index out of bounds", nullptr},
+        {"return (100099).y", "Unknown variable y or array index out of bounds",
+         "Push :: Execution Error - Variable Get 100099.y(%d, -1)"},
+        {"return (100099).y[0]", "Unknown variable y", "Push :: Execution Error - Variable Get 100099.y(%d, 0)"},
+        {"return (100099).y[1]", "Unknown variable y or array index out of bounds",
+         "Push :: Execution Error - Variable Get 100099.y(%d, 1)"},
+    };
+    for (const FailedRead& read : reads) {
+        g_UseBytecode = 1;
+        CCode* code = Compile(read.source);
+        RunOutcome tree = RunTree(code);
+        EXPECT_TRUE(tree.failed) << read.source;
+        std::string last = tree.error.substr(tree.error.rfind('\n') + 1); // "at position N: message"
+        EXPECT_EQ(last.substr(last.find(": ") + 2), read.tree) << read.source;
+        RunOutcome bytecode = RunBytecode(code);
+        char expected[256] = "";
+        if (read.bytecode != nullptr) std::snprintf(expected, sizeof expected, read.bytecode, Code_Variable_Find("y"));
+        EXPECT_EQ(bytecode.failed, read.bytecode != nullptr) << read.source;
+        EXPECT_EQ(bytecode.error, expected) << read.source;
+        if (read.bytecode == nullptr) {
+            EXPECT_EQ(bytecode.Real(), 0) << read.source;
+        }
+    }
+}
+
 TEST_F(ExecutorTest, FailedReadsAreUnknownVariablesUnlessTheGameSaysZero)
 {
-    ExpectError("return noone.y", "Unknown variable y");
+    ExpectError("return noone.y", "Unknown variable y or array index out of bounds");
     ExpectError("a[0] = 1; return a[4]", "Unknown variable a or array index out of bounds");
     ExpectError("(100099).y += 1", "Unknown variable y");
     ExpectError("noone.y = 1", "Cannot assign to the variable");

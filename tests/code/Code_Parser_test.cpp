@@ -129,9 +129,13 @@ TEST_F(ParserTest, ProgramsAndExpressionsAtTheirEdges)
     EXPECT_EQ("empty", Tree(""));
     EXPECT_EQ("empty", Tree("  // nothing but a comment"));
     EXPECT_EQ("0", Tree("", true));
+    // The root block is a statement, and the ';' after any statement are skipped: only what follows
+    // them ends the program early.
     EXPECT_EQ("(block (assign= (var a -6) 1))", Tree("{ a = 1 };;"));
     EXPECT_EQ(ProgramError(1, "{ a = 1 } b = 2", 11, "Program ends before end of the code."),
               Failure("{ a = 1 } b = 2"));
+    EXPECT_EQ(ProgramError(1, "{ a = 1 }; b = 2", 12, "Program ends before end of the code."),
+              Failure("{ a = 1 }; b = 2"));
     // An expression ends where it ends; what follows is not examined.
     EXPECT_EQ("(var a -6)", Tree("a b c", true));
 }

@@ -53,22 +53,35 @@ TEST_F(InstanceList, DepthOrderKeepsEqualDepthsInInsertionOrder)
     EXPECT_EQ(list.m_pTail, nullptr);
 }
 
-TEST_F(InstanceList, RemovingAnInstanceOfNoListChangesNothing)
+// Removal is refused for an instance that this list does not hold, wherever it sits in another
+// list (an end of that list looks like an end of this one to a test of the links alone).
+TEST_F(InstanceList, RemovingAnInstanceThisListDoesNotHoldChangesNeitherList)
 {
     CInstanceList list, elsewhere;
     CInstance* a = Make(0, 0, 100001);
     CInstance* b = Make(0, 0, 100002);
-    CInstance* stray = Make(0, 0, 100003);
     list.AddByDepth(a);
     list.AddByDepth(b);
-    EXPECT_FALSE(list.Remove(stray));
-    elsewhere.AddByDepth(stray);
-    EXPECT_FALSE(list.Remove(stray)); // the head of another list
-    EXPECT_EQ(list.m_Count, 2);
-    EXPECT_EQ(Forward(list), (std::vector<CInstance*>{a, b}));
-    list.Remove(a);
-    list.Remove(b);
-    elsewhere.Remove(stray);
+    std::vector<CInstance*> others;
+    for (int32_t i = 0; i < 3; ++i) {
+        others.push_back(Make(0, 0, 100010 + i));
+        elsewhere.AddByDepth(others.back());
+    }
+    CInstance* stray = Make(0, 0, 100020);
+    for (CInstance* foreign : {stray, others[0], others[1], others[2]}) {
+        EXPECT_FALSE(list.Remove(foreign)) << foreign->i_id;
+        EXPECT_EQ(list.m_Count, 2);
+        EXPECT_EQ(Forward(list), (std::vector<CInstance*>{a, b}));
+        EXPECT_EQ(Backward(list), Forward(list));
+        EXPECT_EQ(elsewhere.m_Count, 3);
+        EXPECT_EQ(Forward(elsewhere), others);
+        EXPECT_EQ(Backward(elsewhere), others);
+    }
+    EXPECT_FALSE(list.Delete(others[1], INSTANCE_LIST_RELEASE));
+    EXPECT_TRUE(list.Remove(a));
+    EXPECT_FALSE(list.Remove(a)) << "already out";
+    EXPECT_TRUE(list.Remove(b));
+    for (CInstance* other : others) EXPECT_TRUE(elsewhere.Remove(other));
 }
 
 TEST_F(InstanceList, DeleteReleasesFreesOrOnlyUnlinks)

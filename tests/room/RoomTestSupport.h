@@ -28,6 +28,7 @@
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Event.h"
+#include "run/Run_Frame.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
@@ -70,6 +71,13 @@ inline void Mark(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue
     if (self != nullptr) self->SetMarked(1);
 }
 
+// test_deactivate(): deactivates self, as instance_deactivate_object does; the lists follow later.
+inline void Deactivate(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue*)
+{
+    if (self != nullptr) self->SetDeactivated(1);
+    g_InstanceActivationChanged = 1;
+}
+
 inline void RegisterFunctions()
 {
     static bool registered = false;
@@ -79,6 +87,7 @@ inline void RegisterFunctions()
     Function_Add("test_goto", Goto, 1);
     Function_Add("test_restart", Restart, 0);
     Function_Add("test_mark", Mark, 0);
+    Function_Add("test_deactivate", Deactivate, 0);
 }
 
 inline gamebuild::EventDesc Event(int32_t type, int32_t subtype, const std::string& source)
@@ -116,6 +125,19 @@ inline gamebuild::RoomDesc Room(const std::string& name, std::vector<gamebuild::
     room.name = name;
     room.instances = std::move(instances);
     return room;
+}
+
+// The ids of a list from head to tail; a backward walk or a count that disagrees is a failure.
+inline std::vector<int32_t> ListIds(const CInstanceList& list)
+{
+    std::vector<int32_t> forward, backward;
+    for (CInstance* at = list.m_pHead; at != nullptr && forward.size() <= 1000; at = at->m_pNext)
+        forward.push_back(at->GetId());
+    for (CInstance* at = list.m_pTail; at != nullptr && backward.size() <= 1000; at = at->m_pPrev)
+        backward.insert(backward.begin(), at->GetId());
+    EXPECT_EQ(forward, backward) << "the links disagree";
+    EXPECT_EQ(static_cast<int32_t>(forward.size()), list.m_Count) << "the count disagrees";
+    return forward;
 }
 
 // Fields of different types as one list, so that a record is compared in one line.

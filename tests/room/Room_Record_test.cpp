@@ -192,6 +192,24 @@ TEST_F(RoomListTest, InstancesOfEqualDepthKeepTheirOrderAndRemovalCleansUp)
     EXPECT_EQ(nullptr, Instance_FindById(100001));
 }
 
+// Destroyed while its deactivation waits for the lists: it is still in the active list, and leaves
+// that list before it is freed.
+TEST_F(RoomListTest, RemovingAnInstanceWhoseDeactivationIsPendingTakesItFromTheActiveList)
+{
+    CInstance* stays = m_Room.AddInstance(0, 0, m_Object);
+    stays->SetDeactivated(1);
+    m_Room.UpdateActivation();
+    CInstance* head = m_Room.AddInstance(0, 0, m_Object);
+    CInstance* tail = m_Room.AddInstance(0, 0, m_Object);
+    for (CInstance* removed : {head, tail}) {
+        removed->SetDeactivated(1);
+        m_Room.RemoveInstance(removed);
+    }
+    EXPECT_EQ(std::vector<int32_t>{}, ListIds(m_Room.m_Active));
+    EXPECT_EQ(std::vector<int32_t>{stays->GetId()}, ListIds(m_Room.m_Deactivated));
+    EXPECT_EQ(nullptr, Instance_FindById(100002));
+}
+
 TEST_F(RoomListTest, DeactivationMovesInstancesToTheTailOfTheOtherListAndBackByDepth)
 {
     CInstance* low = m_Room.AddInstance(0, 0, m_Object);

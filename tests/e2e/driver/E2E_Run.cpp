@@ -12,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -301,12 +302,14 @@ void DataWinBeside(Context& context)
 
 // A headless run for five frames with the event trace on; the trace's lines ("frame id object type
 // subtype", tab-separated) come back in `trace`. `switches` go on the command line before the game.
-RunResult RunTraced(Context& context, std::vector<std::string>& trace, std::vector<std::string> switches = {})
+RunResult RunTraced(Context& context, std::vector<std::string>& trace, std::vector<std::string> switches = {},
+                    int frames = 5)
 {
     fs::path file = context.work / "trace.txt";
     switches.insert(switches.end(), {"-game", context.game});
     RunResult run = Run(context, context.kelvaro, switches,
-                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=5", "KELVARO_NO_WAIT=1", "KELVARO_TRACE=" + file.string()});
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames), "KELVARO_NO_WAIT=1",
+                         "KELVARO_TRACE=" + file.string()});
     trace.clear();
     for (std::string line : ReadLines(file)) {
         for (char& c : line)
@@ -429,6 +432,46 @@ void FrameStages(Context& context)
     ExpectTrace(context, trace, expected);
 }
 
+// A persistent room of three instances (obj_a, obj_b, obj_c at depths 0, 10, 20) is left for a
+// visited room and entered again; at the first three room ends one of them changes its depth: the
+// middle of the list, then its head, then its tail. Each drawing of the persistent room (its draw
+// events, from the greatest depth) shows the new order, the visited room draws only its visitor, and
+// each room start sets the alarm numbered by its instance_count, which then rings.
+void PersistentDepth(Context& context)
+{
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace, {}, 30);
+    ExpectExit(context, run, 0);
+    std::vector<std::string> drawings; // the objects each drawing drew; a repeated drawing once
+    std::string drawing;
+    std::map<std::string, int> alarms; // "object:alarm" and how often it rang
+    for (const std::string& line : trace) {
+        std::string frame, id, object, type, subtype;
+        std::istringstream(line) >> frame >> id >> object >> type >> subtype;
+        if (type == "8") {
+            drawing += " " + object;
+            continue;
+        }
+        if (!drawing.empty() && (drawings.empty() || drawings.back() != drawing)) drawings.push_back(drawing);
+        drawing.clear();
+        if (type == "2") ++alarms[object + ":" + subtype];
+    }
+    const std::string visit = " obj_visitor";
+    const std::string last = " obj_a obj_c obj_b";
+    std::vector<std::string> expected = {" obj_c obj_b obj_a", visit, " obj_b obj_c obj_a", visit,
+                                         " obj_b obj_a obj_c", visit, last};
+    for (size_t i = expected.size(); i < drawings.size(); ++i)
+        expected.push_back(i % 2 == 1 ? visit : last);
+    if (drawings != expected) {
+        std::string text;
+        for (const std::string& order : drawings) text += "\n " + order;
+        Fail(context, "the rooms were drawn so:" + text);
+    }
+    // Four starts of the persistent room and three of the visited one, at the least.
+    if (alarms.size() != 2 || alarms["obj_b:3"] < 4 || alarms["obj_visitor:1"] < 3)
+        Fail(context, "instance_count at a room start is not the room's own");
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -481,6 +524,7 @@ int main(int argc, char** argv)
         {"many-layers", ManyLayers},
         {"old-executor", OldExecutor},
         {"frame-stages", FrameStages},
+        {"persistent-depth", PersistentDepth},
         {"demo", Demo},
     };
     auto scenario = scenarios.find(argv[1]);
