@@ -36,9 +36,15 @@ void Builtin_ExternalDefine5(ScriptValue* result, CInstance* self, CInstance* ot
 void Builtin_ExternalDefine6(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
 void Builtin_ExternalDefine7(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
 void Builtin_ExternalDefine8(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
-// external_call0 to external_call8 share one routine: their counts are fixed by their rows.
-void Builtin_ExternalCallFixed(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
-                               ScriptValue* args);
+void Builtin_ExternalCall0(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall1(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall2(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall3(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall4(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall5(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall6(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall7(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ExternalCall8(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
 
 // Run-time code.
 void Builtin_ExecuteString(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
