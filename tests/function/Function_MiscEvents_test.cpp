@@ -364,6 +364,7 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
         {"variable_global_array2_get", {"vbn_g2", 2, 5}, 9, ""},
         {"variable_global_array2_get", {"vbn_g2", 1, 32000}, 0, "Array index >= 32000"},
         {"variable_global_array2_set", {"vbn_g2", 32000, 0, 1}, 0, "Array index >= 32000"},
+        {"variable_global_set", {"vbn_plain", 4}, 0, ""},
         {"variable_global_set", {"vbn_s", 4}, 0, ""},
         {"variable_global_get", {"vbn_s"}, 4, ""},
         {"variable_global_array_set", {"vbn_s", -1, 6}, 0, ""},
@@ -397,6 +398,10 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
     ScriptValue element = {VALUE_REAL, 0, 0.0};
     EXPECT_TRUE(Variable_GetGlobal(Code_Variable_Find("vbn_g2"), 64005, &element));
     EXPECT_EQ(element.real, 9);
+    // The plain setters store the whole value, as an assignment does, not an array of one element.
+    Variable_GetGlobal(Code_Variable_Find("vbn_plain"), -1, &element);
+    EXPECT_EQ(Value_GetKind(&element), VALUE_REAL);
+    EXPECT_EQ(element.real, 4);
     Variable_GetGlobal(Code_Variable_Find("vbn_w"), -1, &element);
     const ValueArray* array = Value_GetArray(&element);
     EXPECT_TRUE(array == nullptr || array->rowCount == 0) << "element (-70000, 5) grew the array";

@@ -466,7 +466,7 @@ void MiscEvents(Context& context)
         at = found + 2;
     }
     ExpectLinesFrom(context, log.lines, Find(log.lines, "names done", at),
-                    {"names done", "5", "3", "42", "0", "10", "cell", "1", "0", "3.50", "42", "user 3 for obj_main",
+                    {"names done", "5", "3", "42", "0", "10", "10", "cell", "1", "0", "3.50", "42", "user 3 for obj_main",
                      "outside for obj_main", "user 1 of obj_other", "3.50", "end"});
     ExpectTrace(context, trace,
                 {"0 100001 obj_main 0 0", "0 100001 obj_main 7 13", "0 100001 obj_main 7 0", "0 100001 obj_other 7 11"});

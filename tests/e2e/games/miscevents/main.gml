@@ -14,6 +14,7 @@ external_free("testext.dll");
 
 variable_global_set("score", 10);
 show_debug_message(variable_global_get("score"));
+show_debug_message(global.score);
 variable_global_array2_set("grid", 2, 5, "cell");
 show_debug_message(variable_global_array2_get("grid", 2, 5));
 show_debug_message(variable_global_exists("grid"));
