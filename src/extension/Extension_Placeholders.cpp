@@ -10,6 +10,8 @@ int32_t Extension_GetFunctionArgCount(int32_t) { return -100; }
 
 #include "extension/Extension_Placeholders.h"
 
+#include "code/Code_Value.h"
+
 // PLACEHOLDER for the extensions issue: no package to prepare.
 bool Extension_Prepare() { return true; }
 
@@ -24,3 +26,12 @@ bool Extension_CallInitFunctions() { return true; }
 
 // PLACEHOLDER for the extensions issue: no package has a finalisation function to call.
 bool Extension_CallFinalFunctions() { return true; }
+
+// PLACEHOLDER until libraries can be loaded: every library fails to load, so nothing is defined.
+int32_t DLL_Define(const char*, const char*, int32_t, int32_t, const int32_t*, int32_t) { return -1; }
+
+// PLACEHOLDER until libraries can be loaded: no identifier names a definition; the result is real 0.
+void DLL_Call(int32_t, int32_t, const ScriptValue*, ScriptValue* result) { Value_SetReal(result, 0.0); }
+
+// PLACEHOLDER until libraries can be loaded: no library is loaded, so there is nothing to free.
+void DLL_Free(const char*) {}

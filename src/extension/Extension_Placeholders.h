@@ -21,3 +21,14 @@ bool Extension_CallFunction(int32_t id, CInstance* self, CInstance* other, int32
 bool Extension_CallInitFunctions();
 // Calls every extension file's finalisation function; true lets the game's end restore the cursor.
 bool Extension_CallFinalFunctions();
+
+// The external-call layer: functions of dynamic libraries defined by name and called by identifier.
+// Defines the function (convention 1 stdcall, else cdecl; `types` holds `argc` codes, 0 real, else
+// string; result type 0 real, 1 string) and answers its identifier from 0 up, or -1 when it cannot.
+int32_t DLL_Define(const char* library, const char* function, int32_t convention, int32_t argc, const int32_t* types,
+                   int32_t resultType);
+// Presets the result to real 0 and calls the function when the identifier names a live definition
+// of exactly `argc` arguments; otherwise nothing happens.
+void DLL_Call(int32_t id, int32_t argc, const ScriptValue* args, ScriptValue* result);
+// Unloads the library once; every function defined from it stops calling anything.
+void DLL_Free(const char* library);

@@ -17,10 +17,8 @@ void InitSoundFunctions() {}
 void Function_Physics_Init() {}
 void Function_Gamepad_Init() {}
 void InitWexoFunctions() {}
-void Function_Win8_Init() {}
 
 // The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
-void Function_MiscEvents_Register() {}
 void Function_MiscDates_Register() {}
 void Function_MiscWindow_Register() {}
 

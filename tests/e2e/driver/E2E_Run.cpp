@@ -472,6 +472,50 @@ void PersistentDepth(Context& context)
         Fail(context, "instance_count at a room start is not the room's own");
 }
 
+// ---- built-in functions -------------------------------------------------------------------------
+
+// Fails unless `lines` from `from` on are exactly `expected`.
+void ExpectLinesFrom(Context& context, const std::vector<std::string>& lines, size_t from,
+                     const std::vector<std::string>& expected)
+{
+    std::vector<std::string> actual(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())), lines.end());
+    if (actual == expected) return;
+    std::string text;
+    for (const std::string& line : actual) text += "\n  " + line;
+    Fail(context, "the script log from line " + std::to_string(from) + " is:" + text);
+}
+
+// Events, run-time code, the script log and variables by name, in either code form. The first three
+// executions report an error each, naming their code objects; then the -output log holds exactly
+// the lines the create event and the events it performs write, and the trace shows those events.
+void MiscEvents(Context& context)
+{
+    std::ofstream(context.work / "prog.txt", std::ios::binary) << "var a;\r\na = argument0\r\n * argument1;\r\nreturn a\x1Anot code";
+    std::ofstream(context.work / "names.txt", std::ios::binary) << "variable_global_array_get(\"names\", 32000)";
+    fs::path output = context.work / "out.log";
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace, {"-output", output.string()});
+    ExpectExit(context, run, 0);
+    RunResult log;
+    log.lines = ReadLines(output);
+    size_t at = 0;
+    for (const char* name : {"Execute.0", "ExecuteFile.0", "Execute.1"}) {
+        size_t found = Find(log.lines, "Array index >= 32000", at);
+        if (found == std::string::npos || found + 1 >= log.lines.size() ||
+            log.lines[found + 1].find(std::string(" at ") + name + " ") != 0) {
+            Fail(context, std::string("no error reported at ") + name);
+            return;
+        }
+        at = found + 2;
+    }
+    ExpectLinesFrom(context, log.lines, Find(log.lines, "names done", at),
+                    {"names done", "5", "3", "42", "0", "10", "10", "cell", "1", "0", "3.50", "42", "user 3 for obj_main",
+                     "outside for obj_main", "user 1 of obj_other", "3.50", "end"});
+    ExpectTrace(context, trace,
+                {"0 100001 obj_main 0 0", "0 100001 obj_main 7 13", "0 100001 obj_main 7 0", "0 100001 obj_other 7 11"});
+    ExpectInOrder(context, run, {"StartGame()", "Windows8 functionality not supported", "Entering main loop."});
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -525,6 +569,8 @@ int main(int argc, char** argv)
         {"old-executor", OldExecutor},
         {"frame-stages", FrameStages},
         {"persistent-depth", PersistentDepth},
+        {"misc-events", MiscEvents},
+        {"misc-events-compiled", MiscEvents},
         {"demo", Demo},
     };
     auto scenario = scenarios.find(argv[1]);
