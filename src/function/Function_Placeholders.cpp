@@ -4,7 +4,6 @@
 
 // Registrars of the families not written yet: each registers no functions.
 void Function_Game_Init() {}
-void Function_Math_Init() {}
 void Function_Graphics_Init() {}
 void InitActionFunctions() {}
 void Function_File_Init() {}
@@ -21,7 +20,6 @@ void Function_Win8_Init() {}
 
 // The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
 void Function_MiscEvents_Register() {}
-void Function_MiscDates_Register() {}
 void Function_MiscWindow_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.
