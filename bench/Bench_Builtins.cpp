@@ -94,7 +94,8 @@ int main()
         double ours = 0, oursAnswer = 0, lua = 0, luaAnswer = 0;
         if (!Best(RunOurs, workload, &ours, &oursAnswer)) continue;
         if (!Best(RunLua, workload, &lua, &luaAnswer)) {
-            std::printf("%-36s %9.3fs %10s %7s  %.17g (lua5.4 not found)\n", workload.name, ours, "-", "-", oursAnswer);
+            std::printf("%-36s %9.3fs %10s %7s  %.17g (lua5.4 not found)\n", workload.name, ours, "-", "-",
+                        oursAnswer);
             continue;
         }
         bool agree = std::fabs(oursAnswer - luaAnswer) <= 1e-6 * std::fabs(luaAnswer);

@@ -228,8 +228,14 @@ double Trigonometric(double (*function)(double), const ScriptValue& argument)
     return Snap(Single(function(Arg_Float(argument))));
 }
 
-double Sin(double x) { return std::sin(x); }
-double Cos(double x) { return std::cos(x); }
+double Sin(double x)
+{
+    return std::sin(x);
+}
+double Cos(double x)
+{
+    return std::cos(x);
+}
 
 void Builtin_Sin(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
@@ -252,7 +258,8 @@ void Builtin_Arctan(ScriptValue* result, CInstance*, CInstance*, int32_t, Script
 }
 
 // Outside -1 .. 1 (NaN too) the routine reports its message and answers 0.
-void Inverse(ScriptValue* result, double (*function)(double), const ScriptValue& argument, const char* message)
+void Inverse(ScriptValue* result, double (*function)(double), const ScriptValue& argument,
+             const char* message)
 {
     float x = Arg_Float(argument);
     if (!(x >= -1.0f && x <= 1.0f)) {
@@ -264,12 +271,14 @@ void Inverse(ScriptValue* result, double (*function)(double), const ScriptValue&
 
 void Builtin_Arcsin(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Inverse(result, [](double x) { return std::asin(x); }, args[0], "Error in function arcsin().");
+    Inverse(
+        result, [](double x) { return std::asin(x); }, args[0], "Error in function arcsin().");
 }
 
 void Builtin_Arccos(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Inverse(result, [](double x) { return std::acos(x); }, args[0], "Error in function arccos().");
+    Inverse(
+        result, [](double x) { return std::acos(x); }, args[0], "Error in function arccos().");
 }
 
 void Builtin_Arctan2(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -292,7 +301,8 @@ void Builtin_Logn(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptVa
 // ---- aggregates ----------------------------------------------------------------------------------
 
 // Of equal values the first wins; strings are refused with the routine's own message.
-template <bool Smaller> void Extreme(ScriptValue* result, int32_t argc, const ScriptValue* args, const char* message)
+template <bool Smaller>
+void Extreme(ScriptValue* result, int32_t argc, const ScriptValue* args, const char* message)
 {
     if (argc <= 0) return;
     for (int32_t i = 0; i < argc; ++i) {

@@ -392,7 +392,8 @@ void UTF8_DeleteChars(std::string& text, int64_t position, int64_t count)
     text.erase(from, to - from);
 }
 
-void UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement, bool all)
+void UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement,
+                  bool all)
 {
     result.clear();
     if (text == nullptr) return;

@@ -222,10 +222,10 @@ void LocalNumber(ScriptValue* result, const ScriptValue& date, double (*part)(co
     if (LocalParts(Arg_Real(date), &parts)) Result_Real(result, part(parts));
 }
 
-#define DATE_GETTER(routine, expression)                                                                   \
-    void routine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)                  \
-    {                                                                                                      \
-        LocalNumber(result, args[0], [](const tm& p) -> double { return expression; });                    \
+#define DATE_GETTER(routine, expression)                                                                     \
+    void routine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)                    \
+    {                                                                                                        \
+        LocalNumber(result, args[0], [](const tm& p) -> double { return expression; });                      \
     }
 
 DATE_GETTER(Builtin_DateGetYear, p.tm_year + 1900.0)

@@ -74,112 +74,64 @@ TEST_F(BuiltinTest, AggregatesPointsAndVectors)
     EXPECT_TRUE(std::isnan(CallReal("point_distance", {INFINITY, 0, INFINITY, 0})));
 }
 
-TEST_F(BuiltinTest, ArraySizesReadTheRows)
-{
-    testsupport::RegisterBuiltins();
-    ScriptValue array = {VALUE_REAL, 0, 0.0};
-    ScriptValue element = {VALUE_REAL, 0, 1.0};
-    Value_SetArrayElement(&array, &element, 4);                      // row 0: 5 elements
-    Value_SetArrayElement(&array, &element, 2 * ARRAY_ROW_SPAN + 1); // row 2: 2 elements
-    auto call = [&](const char* name, std::vector<ScriptValue> args) {
-        int32_t id = -1;
-        EXPECT_TRUE(Code_Function_Find(name, &id));
-        ScriptValue result = {VALUE_REAL, 0, 0.0};
-        Function_Get(id)->routine(&result, nullptr, nullptr, static_cast<int32_t>(args.size()), args.data());
-        return result.real;
-    };
-    EXPECT_EQ(call("array_length_1d", {array}), 5);
-    EXPECT_EQ(call("array_height_2d", {array}), 3);
-    EXPECT_EQ(call("array_length_2d", {array, {VALUE_REAL, 0, 2.0}}), 2);
-    EXPECT_EQ(call("array_length_2d", {array, {VALUE_REAL, 0, 1.0}}), 0);
-    EXPECT_EQ(call("array_length_2d", {array, {VALUE_REAL, 0, 3.0}}), 0);
-    EXPECT_EQ(call("array_length_2d", {array, {VALUE_REAL, 0, -1.0}}), 0);
-    EXPECT_EQ(call("is_array", {array}), 1);
-    Value_Free(&array);
-}
-
+// The integer draw: two words, the second the high one, the top bit cleared, modulo |n| with n's
+// sign; choose picks Random_Int(count).
 TEST_F(BuiltinTest, RandomMembersFollowTheSeededGenerator)
 {
-    // The integer draw: two words, the second high, the top bit cleared, modulo |n| with n's sign.
     auto draw = [](int64_t n) {
         uint64_t first = Random_Next();
         uint64_t r = ((static_cast<uint64_t>(Random_Next()) << 32) | first) & INT64_MAX;
-        int64_t magnitude = n < 0 ? -n : n;
-        return static_cast<double>(n < 0 ? -static_cast<int64_t>(r % magnitude) : static_cast<int64_t>(r % magnitude));
+        return static_cast<double>(n < 0 ? -static_cast<int64_t>(r % -n) : static_cast<int64_t>(r % n));
     };
     Random_Seed(42);
-    double expected[5] = {draw(101), draw(-8), draw(6) + 1, draw(3) + 1};
-    expected[4] = Random_Real(1.0) * 10;
+    double expected[] = {draw(101), draw(-8), draw(6) + 1, draw(3) + 1, Random_Real(1.0) * 10, 0};
+    expected[5] = "abc"[Random_Int(3)];
     CallReal("random_set_seed", {42});
-    EXPECT_EQ(CallReal("random_get_seed", {}), 42);
-    EXPECT_EQ(CallReal("irandom", {100}), expected[0]);
-    EXPECT_EQ(CallReal("irandom", {-7}), expected[1]);
-    EXPECT_EQ(CallReal("irandom_range", {6, 1}), expected[2]);
-    EXPECT_EQ(CallReal("irandom_range", {1.5, 3.7}), expected[3]);
-    EXPECT_EQ(CallReal("random", {10}), expected[4]);
-
-    Random_Seed(7);
-    uint32_t pick = Random_Int(3);
-    CallReal("random_set_seed", {7});
-    EXPECT_EQ(testsupport::CallText("choose", {"a", "b", "c"}), std::string(1, static_cast<char>('a' + pick)));
-
+    ExpectCases({{"random_get_seed", {}, 42}, {"irandom", {100}, expected[0]}, {"irandom", {-7}, expected[1]},
+                 {"irandom_range", {6, 1}, expected[2]}, {"irandom_range", {1.5, 3.7}, expected[3]},
+                 {"random", {10}, expected[4]}, {"choose", {"a", "b", "c"}, std::string(1, char(expected[5])).c_str()}});
     std::set<double> seen;
     for (int i = 0; i < 200; ++i) {
-        EXPECT_EQ(CallReal("irandom", {0.9}), 0);
-        EXPECT_EQ(CallReal("irandom_range", {2, 2}), 2);
-        double value = CallReal("irandom", {-5});
-        EXPECT_TRUE(value >= -5 && value <= 0) << value;
+        double value = CallReal("irandom", {-5}), ranged = CallReal("random_range", {4, 2});
+        EXPECT_TRUE(value >= -5 && value <= 0 && ranged >= 2 && ranged < 4) << value << " " << ranged;
+        EXPECT_TRUE(CallReal("irandom", {0.9}) == 0 && CallReal("irandom_range", {2, 2}) == 2);
         seen.insert(value);
-        double ranged = CallReal("random_range", {4, 2});
-        EXPECT_TRUE(ranged >= 2 && ranged < 4) << ranged;
     }
     EXPECT_EQ(seen.size(), 6u) << "irandom(-5) reaches every value from -5 to 0";
 }
 
-// NaN and values beyond 64 bits convert through the numbers module, never undefined behaviour.
+// Seeds keep the low 32 bits of the truncated real; NaN and values beyond 64 bits convert through
+// the numbers module (to INT64_MIN), never through undefined behaviour.
 TEST_F(BuiltinTest, RandomSeedsAndRangesFromAnyReal)
 {
-    struct Seed {
-        double given;
-        double seed;
-    };
-    for (Seed s : {Seed{4294967296.0 + 7, 7}, Seed{-1, 4294967295.0}, Seed{NAN, 0}, Seed{1e30, 0}}) {
-        CallReal("random_set_seed", {s.given});
-        EXPECT_EQ(CallReal("random_get_seed", {}), s.seed) << s.given;
+    const double seeds[][2] = {{4294967296.0 + 7, 7}, {-1, 4294967295.0}, {NAN, 0}, {1e30, 0}};
+    for (const auto& s : seeds) {
+        CallReal("random_set_seed", {s[0]});
+        EXPECT_EQ(CallReal("random_get_seed", {}), s[1]) << s[0];
     }
-    for (double x : {static_cast<double>(NAN), static_cast<double>(INFINITY), -1e300}) {
-        EXPECT_FALSE(std::isnan(CallReal("irandom", {x}))) << x;
-        EXPECT_FALSE(std::isnan(CallReal("irandom_range", {x, 1}))) << x;
-    }
-    double seed = CallReal("randomize", {});
-    EXPECT_EQ(static_cast<uint32_t>(static_cast<int32_t>(seed)), static_cast<uint32_t>(CallReal("random_get_seed", {})));
+    for (double x : {static_cast<double>(NAN), static_cast<double>(INFINITY), -1e300})
+        EXPECT_FALSE(std::isnan(CallReal("irandom", {x})) || std::isnan(CallReal("irandom_range", {x, 1}))) << x;
+    int32_t seed = static_cast<int32_t>(CallReal("randomize", {}));
+    EXPECT_EQ(static_cast<uint32_t>(seed), CallReal("random_get_seed", {}));
 }
 
 TEST_F(BuiltinTest, ErrorsOfTheInverseFunctionsAggregatesAndEpsilon)
 {
-    struct Report {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        const char* message;
-        bool fatal;
-    };
-    const Report reports[] = {
-        {"arcsin", {1.5}, "Error in function arcsin().", false},
-        {"arccos", {-2}, "Error in function arccos().", false},
-        {"arcsin", {NAN}, "Error in function arcsin().", false},
-        {"min", {3, "a"}, "Error min(): illegal argument; strings not permitted", false},
-        {"max", {"b", 1}, "Error max(): illegal argument; strings not permitted", false},
-        {"max3", {1, 2, "c"}, "Error max(): illegal argument; strings not permitted", false},
-        {"math_set_epsilon", {1}, "math_set_epsilon :: value should be between 0 and 1", true},
-        {"math_set_epsilon", {-0.1}, "math_set_epsilon :: value should be between 0 and 1", true},
+    const char* const EPSILON = "math_set_epsilon :: value should be between 0 and 1";
+    const char* const MAX = "Error max(): illegal argument; strings not permitted";
+    const std::vector<std::pair<functiontest::Case, const char*>> reports = {
+        {{"arcsin", {1.5}, 0}, "Error in function arcsin()."}, {{"arccos", {-2}, 0}, "Error in function arccos()."},
+        {{"arcsin", {NAN}, 0}, "Error in function arcsin()."},
+        {{"min", {3, "a"}, 0}, "Error min(): illegal argument; strings not permitted"},
+        {{"max", {"b", 1}, 0}, MAX}, {{"max3", {1, 2, "c"}, 0}, MAX},
+        {{"math_set_epsilon", {1}, 0}, EPSILON}, {{"math_set_epsilon", {-0.1}, 0}, EPSILON},
     };
     double epsilon = Code_CompareEpsilon;
-    for (const Report& r : reports) {
-        EXPECT_EQ(CallReal(r.name, r.args), 0) << r.message;
-        bool fatal = !r.fatal;
-        std::string error = TakeError(&fatal);
-        EXPECT_NE(error.find(r.message), std::string::npos) << error;
-        EXPECT_EQ(fatal, r.fatal) << r.message;
+    for (const auto& [call, message] : reports) {
+        ExpectCases({call});
+        bool fatal = false;
+        EXPECT_NE(TakeError(&fatal).find(message), std::string::npos) << message;
+        EXPECT_EQ(fatal, message == EPSILON) << message;
         EXPECT_EQ(Code_CompareEpsilon, epsilon) << "a refused epsilon changes nothing";
     }
     for (double accepted : {0.0, 0.5}) {

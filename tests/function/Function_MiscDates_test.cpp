@@ -1,18 +1,10 @@
 // The date members under a UTC zone and a zone with daylight saving (POSIX rules, no zone
-// database), dates before 1970, dates no calendar holds, and event_inherited through parents.
+// database), dates before 1970 and dates no calendar holds. (event_inherited is played by the
+// end-to-end game of the built-ins, which has the objects it needs.)
 #include "Function_TestCases.h"
 
 #include <climits>
 #include <cmath>
-#include <deque>
-
-#include "code/Code_Object.h"
-#include "instance/Instance_Class.h"
-#include "object/Object_Class.h"
-#include "object/Object_Event.h"
-#include "object/Object_Lists.h"
-#include "object/Object_Table.h"
-#include "run/Run_Event.h"
 
 namespace {
 
@@ -20,18 +12,12 @@ using functiontest::BuiltinTest;
 using functiontest::ExpectCases;
 using functiontest::TimeZone;
 using testsupport::CallReal;
-using testsupport::CallText;
 
 const char* const CENTRAL_EUROPE = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 double Date(double y, double m, double d, double h = 0, double mi = 0, double s = 0)
 {
     return CallReal("date_create_datetime", {y, m, d, h, mi, s});
-}
-
-double FractionOf(double date)
-{
-    return date - std::floor(date);
 }
 
 TEST(MiscDates, RegistersItsMembersInOrder)
@@ -122,120 +108,27 @@ TEST_F(BuiltinTest, ANineteenFiftyDateTakenApart)
 TEST_F(BuiltinTest, LocalTimeWithDaylightSaving)
 {
     TimeZone zone(CENTRAL_EUROPE);
-    EXPECT_NEAR(FractionOf(Date(2013, 7, 1, 12)), 10 / 24.0, 1e-5) << "summer: two hours ahead of UTC";
-    EXPECT_NEAR(FractionOf(Date(2013, 1, 15, 12)), 11 / 24.0, 1e-5) << "winter: one hour ahead";
-    double beforeChange = Date(2013, 3, 30, 12);
-    double dayAfter = CallReal("date_inc_day", {beforeChange, 1});
-    EXPECT_EQ(CallReal("date_get_hour", {dayAfter}), 13);
-    EXPECT_EQ(CallText("date_date_string", {dayAfter}), "31/03/2013");
-    EXPECT_EQ(CallText("date_time_string", {Date(2013, 10, 27, 2, 30)}).substr(3), "30:00");
+    EXPECT_NEAR(std::fmod(Date(2013, 7, 1, 12), 1), 10 / 24.0, 1e-5) << "summer: two hours ahead of UTC";
+    EXPECT_NEAR(std::fmod(Date(2013, 1, 15, 12), 1), 11 / 24.0, 1e-5) << "winter: one hour ahead";
+    double dayAfter = CallReal("date_inc_day", {Date(2013, 3, 30, 12), 1});
+    ExpectCases({{"date_get_hour", {dayAfter}, 13}, {"date_date_string", {dayAfter}, "31/03/2013"}});
 }
 
 TEST_F(BuiltinTest, TimesNowAndDatesBeyondTheCalendar)
 {
     TimeZone zone("UTC");
     double time = CallReal("date_create_time", {10, 30, 15});
-    EXPECT_EQ(CallReal("date_time_of", {time}), 37815.5 / 86400);
-    EXPECT_EQ(CallReal("date_date_of", {time}), 0);
-    EXPECT_EQ(CallReal("date_get_hour", {time}), 10);
-    EXPECT_EQ(CallReal("date_get_second", {time}), 15);
-
     double now = CallReal("date_current_datetime", {});
     EXPECT_NEAR(now, (static_cast<double>(std::time(nullptr)) + 0.5) / 86400 + 25569, 3.0 / 86400);
-    EXPECT_NEAR(CallReal("date_current_date", {}), now, 3.0 / 86400);
-    EXPECT_NEAR(CallReal("date_current_time", {}), now, 3.0 / 86400);
-    EXPECT_EQ(CallReal("date_is_today", {now}), 1);
-    EXPECT_EQ(CallReal("date_is_today", {now - 1}), 0);
+    for (const char* name : {"date_current_date", "date_current_time"})
+        EXPECT_NEAR(CallReal(name, {}), now, 3.0 / 86400) << name;
     ExpectCases({
+        {"date_time_of", {time}, 37815.5 / 86400}, {"date_date_of", {time}, 0}, {"date_get_hour", {time}, 10},
+        {"date_get_second", {time}, 15}, {"date_is_today", {now}, 1}, {"date_is_today", {now - 1}, 0},
         {"date_get_year", {1e300}, 0}, {"date_get_month", {NAN}, 0}, {"date_inc_day", {1e300, 1}, 0},
         {"date_inc_year", {25569, 2147483600}, 0}, {"date_date_string", {NAN}, ""}, {"date_is_today", {-1e300}, 0},
         {"date_create_datetime", {2013, 1e12, 1, 0, 0, 0}, 0}, {"date_days_in_month", {INFINITY}, 0},
     });
-}
-
-// ---- event_inherited -----------------------------------------------------------------------------
-
-std::vector<std::string>& Marks()
-{
-    static std::vector<std::string> marks;
-    return marks;
-}
-
-// test_mark(n): notes n with the running event's object, self and other.
-void Mark(ScriptValue*, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
-{
-    Marks().push_back(std::to_string(static_cast<int>(args[0].real)) + " in " + std::to_string(g_CurrentEventObject) +
-                      " self " + std::to_string(self ? self->GetId() : -4) + " other " +
-                      std::to_string(other ? other->GetId() : -4));
-}
-
-class EventInheritedTest : public BuiltinTest {
-protected:
-    void SetUp() override
-    {
-        BuiltinTest::SetUp();
-        testsupport::RegisterBuiltins();
-        int32_t id = -1;
-        if (!Code_Function_Find("test_mark", &id)) Function_Add("test_mark", Mark, 1);
-        Object_ResetTable();
-        ObjectLists_Free();
-        Marks().clear();
-        g_EventDepth = 0;
-    }
-    void TearDown() override
-    {
-        for (CInstance* instance : m_Instances)
-            delete instance;
-        Object_ResetTable();
-        ObjectLists_Free();
-        BuiltinTest::TearDown();
-    }
-    int32_t AddObject(int32_t parent, const char* createCode)
-    {
-        int32_t index = Object_Add();
-        Object_Data(index)->m_ParentIndex = parent;
-        Object_LinkParents();
-        if (createCode != nullptr) {
-            m_Texts.emplace_back(createCode);
-            CCode* code = new CCode(m_Texts.back().c_str(), false);
-            EXPECT_TRUE(code->Compile("test")) << g_CodeErrorText;
-            CEvent** slot = Object_Data(index)->EventSlot(0, 0);
-            *slot = new CEvent();
-            (*slot)->SetCode(code, code->GetText());
-        }
-        return index;
-    }
-    CInstance* Instance(int32_t object)
-    {
-        m_Instances.push_back(new CInstance(0, 0, 100001 + static_cast<int32_t>(m_Instances.size()), object, false));
-        return m_Instances.back();
-    }
-    std::vector<CInstance*> m_Instances;
-    std::deque<std::string> m_Texts;
-};
-
-// The parent's handler runs for the same self and other; a parent without one passes the event on to
-// its own parent; an object without a parent, or a call outside any instance, does nothing.
-TEST_F(EventInheritedTest, RunsTheNearestAncestorsHandler)
-{
-    int32_t grandparent = AddObject(-1, "test_mark(1); event_inherited();");
-    int32_t parent = AddObject(grandparent, nullptr);
-    int32_t child = AddObject(parent, "test_mark(3); event_inherited(); test_mark(4);");
-    CInstance* self = Instance(child);
-    CInstance* other = Instance(grandparent);
-    PerformEvent(self, other, child, 0, 0);
-    std::string in = " self 100001 other 100002";
-    EXPECT_EQ(Marks(), (std::vector<std::string>{"3 in 2" + in, "1 in 0" + in, "4 in 2" + in}));
-    EXPECT_EQ(g_EventDepth, 0);
-
-    Marks().clear();
-    PerformEvent(other, other, grandparent, 0, 0);
-    EXPECT_EQ(Marks(), (std::vector<std::string>{"1 in 0 self 100002 other 100002"}));
-
-    Marks().clear();
-    g_CurrentEventObject = child;
-    EXPECT_EQ(CallReal("event_inherited", {}), 0);
-    EXPECT_TRUE(Marks().empty()) << "no self: nothing runs";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Table tests of built-ins: a case names the routine, its arguments and the text or real it must
-// answer; a fixture keeps errors off screen and lets a test read the last error reported.
+// answer; the fixture keeps errors off screen and lets a test take the last one reported.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,68 +12,55 @@
 
 #include "../TestSupport_Builtins.h"
 #include "code/Code_Error.h"
-#include "code/Code_Function.h"
 #include "gamefile/GameFile_Options.h"
 #include "run/Run_Globals.h"
 
 namespace functiontest {
 
-using testsupport::TestArg;
-
 struct Case {
     const char* name;
-    std::vector<TestArg> args;
-    TestArg expected;
+    std::vector<testsupport::TestArg> args;
+    testsupport::TestArg expected;
 };
-
-inline std::string Describe(const Case& c)
-{
-    std::ostringstream text;
-    text << c.name << "(";
-    for (size_t i = 0; i < c.args.size(); ++i)
-        text << (i ? ", " : "") << (c.args[i].isText ? "'" + c.args[i].text + "'" : std::to_string(c.args[i].real));
-    return text.str() + ")";
-}
 
 inline void ExpectCases(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
         testsupport::BuiltinResult got = testsupport::CallBuiltin(c.name, c.args);
+        std::string call = std::string(c.name) + " with first argument '" +
+                           (c.args.empty()     ? ""
+                            : c.args[0].isText ? c.args[0].text
+                                               : std::to_string(c.args[0].real)) +
+                           "'";
+        EXPECT_EQ(got.IsText(), c.expected.isText) << call;
         if (c.expected.isText) {
-            EXPECT_TRUE(got.IsText()) << Describe(c);
-            EXPECT_EQ(got.text, c.expected.text) << Describe(c);
+            EXPECT_EQ(got.text, c.expected.text) << call;
         } else {
-            EXPECT_FALSE(got.IsText()) << Describe(c);
-            EXPECT_EQ(got.real, c.expected.real) << Describe(c);
+            EXPECT_EQ(got.real, c.expected.real) << call;
         }
     }
 }
 
-// "name count,name count,...": the rows a registrar must add, in its order, one after another.
+// "name count,name count,...": the rows a registrar adds, one after another in this order.
 inline void ExpectRegisteredRun(const std::string& rows)
 {
     testsupport::RegisterBuiltins();
     std::istringstream list(rows);
-    std::string row;
     int32_t previous = -1;
-    while (std::getline(list, row, ',')) {
+    for (std::string row; std::getline(list, row, ',');) {
         std::istringstream fields(row);
         std::string name;
-        int32_t count = 0;
+        int32_t count = 0, id = -1;
         fields >> name >> count;
-        int32_t id = -1;
         ASSERT_TRUE(Code_Function_Find(name.c_str(), &id)) << name;
         EXPECT_EQ(Function_Get(id)->argCount, count) << name;
-        if (previous >= 0) {
-            EXPECT_EQ(id, previous + 1) << name << " does not follow the row before it";
-        }
+        EXPECT_TRUE(previous < 0 || id == previous + 1) << name << " does not follow the row before it";
         previous = id;
     }
 }
 
-// Errors go to the log only; the test reads the last one and whether it was fatal.
 class BuiltinTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset()
@@ -84,7 +71,7 @@ protected:
         g_ErrorQuitting = false;
         g_RunRequest = RUN_REQUEST_NONE;
     }
-    // The message of the last report ("" when none), and clears it.
+    // The last report ("" when none) and whether it was fatal; clears both.
     static std::string TakeError(bool* fatal = nullptr)
     {
         if (fatal != nullptr) *fatal = g_ErrorQuitting;
@@ -94,29 +81,16 @@ protected:
     }
 };
 
-// Runs the test body under a POSIX time-zone rule, then goes back to the zone the process had.
-class TimeZone {
-public:
-    explicit TimeZone(const char* rule)
+// A POSIX time-zone rule while it lives; the process's zone is "UTC" again after it (the tests that
+// take dates apart set their zone themselves).
+struct TimeZone {
+    explicit TimeZone(const char* rule) { Set(rule); }
+    ~TimeZone() { Set("UTC"); }
+    static void Set(const char* rule)
     {
-        const char* old = std::getenv("TZ");
-        m_HadOld = old != nullptr;
-        if (m_HadOld) m_Old = old;
         setenv("TZ", rule, 1);
         tzset();
     }
-    ~TimeZone()
-    {
-        if (m_HadOld) setenv("TZ", m_Old.c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
-
-private:
-    bool m_HadOld = false;
-    std::string m_Old;
 };
 
 } // namespace functiontest
