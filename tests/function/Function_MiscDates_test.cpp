@@ -10,7 +10,6 @@ namespace {
 
 using functiontest::BuiltinTest;
 using functiontest::ExpectCases;
-using functiontest::TimeZone;
 using testsupport::CallReal;
 
 const char* const CENTRAL_EUROPE = "CET-1CEST,M3.5.0,M10.5.0/3";
@@ -37,7 +36,7 @@ TEST(MiscDates, RegistersItsMembersInOrder)
 
 TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
 {
-    TimeZone zone("UTC");
+    Zone("UTC");
     double epoch = Date(1970, 1, 1);
     EXPECT_EQ(epoch, 25569 + 0.5 / 86400);
     double march = CallReal("date_create_date", {2013, 3, 5});
@@ -89,7 +88,7 @@ TEST_F(BuiltinTest, ValidationSpansAndComparisons)
 TEST_F(BuiltinTest, ANineteenFiftyDateTakenApart)
 {
     for (const char* rule : {"UTC", CENTRAL_EUROPE}) {
-        TimeZone zone(rule);
+        Zone(rule);
         double date = Date(1950, 6, 15, 13, 45, 30);
         if (std::string(rule) == "UTC") {
             EXPECT_NEAR(date, 18429 + 49530.5 / 86400, 1e-9);
@@ -107,7 +106,7 @@ TEST_F(BuiltinTest, ANineteenFiftyDateTakenApart)
 // time moves the local hour.
 TEST_F(BuiltinTest, LocalTimeWithDaylightSaving)
 {
-    TimeZone zone(CENTRAL_EUROPE);
+    Zone(CENTRAL_EUROPE);
     EXPECT_NEAR(std::fmod(Date(2013, 7, 1, 12), 1), 10 / 24.0, 1e-5) << "summer: two hours ahead of UTC";
     EXPECT_NEAR(std::fmod(Date(2013, 1, 15, 12), 1), 11 / 24.0, 1e-5) << "winter: one hour ahead";
     double dayAfter = CallReal("date_inc_day", {Date(2013, 3, 30, 12), 1});
@@ -116,7 +115,7 @@ TEST_F(BuiltinTest, LocalTimeWithDaylightSaving)
 
 TEST_F(BuiltinTest, TimesNowAndDatesBeyondTheCalendar)
 {
-    TimeZone zone("UTC");
+    Zone("UTC");
     double time = CallReal("date_create_time", {10, 30, 15});
     double now = CallReal("date_current_datetime", {});
     EXPECT_NEAR(now, (static_cast<double>(std::time(nullptr)) + 0.5) / 86400 + 25569, 3.0 / 86400);

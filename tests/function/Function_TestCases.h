@@ -62,7 +62,17 @@ inline void ExpectRegisteredRun(const std::string& rows)
 class BuiltinTest : public ::testing::Test {
   protected:
     void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
+    void TearDown() override
+    {
+        Reset();
+        Zone("UTC");
+    }
+    // A POSIX time-zone rule (no zone database); every test ends in UTC.
+    static void Zone(const char* rule)
+    {
+        setenv("TZ", rule, 1);
+        tzset();
+    }
     static void Reset()
     {
         g_GameOptions.showErrors = false;
@@ -78,18 +88,6 @@ class BuiltinTest : public ::testing::Test {
         std::string last = g_ErrorLast;
         Reset();
         return last;
-    }
-};
-
-// A POSIX time-zone rule while it lives; the process's zone is "UTC" again after it (the tests that
-// take dates apart set their zone themselves).
-struct TimeZone {
-    explicit TimeZone(const char* rule) { Set(rule); }
-    ~TimeZone() { Set("UTC"); }
-    static void Set(const char* rule)
-    {
-        setenv("TZ", rule, 1);
-        tzset();
     }
 };
 
