@@ -94,7 +94,8 @@ TEST_F(BuiltinTest, RandomMembersFollowTheSeededGenerator)
     for (int i = 0; i < 200; ++i) {
         double value = CallReal("irandom", {-5}), ranged = CallReal("random_range", {4, 2});
         EXPECT_TRUE(value >= -5 && value <= 0 && ranged >= 2 && ranged < 4) << value << " " << ranged;
-        EXPECT_TRUE(CallReal("irandom", {0}) == 0 && CallReal("irandom", {0.9}) == 0 && CallReal("irandom_range", {2, 2}) == 2);
+        EXPECT_TRUE(CallReal("irandom", {0}) == 0 && CallReal("irandom", {0.9}) == 0 &&
+                    CallReal("irandom_range", {2, 2}) == 2);
         seen.insert(value);
     }
     EXPECT_EQ(seen.size(), 6u) << "irandom(-5) reaches every value from -5 to 0";
