@@ -228,10 +228,12 @@ double Trigonometric(double (*function)(double), const ScriptValue& argument)
     return Snap(Single(function(Arg_Float(argument))));
 }
 
+// The library's own functions may be overloaded or intrinsic; these have one address each.
 double Sin(double x)
 {
     return std::sin(x);
 }
+
 double Cos(double x)
 {
     return std::cos(x);
