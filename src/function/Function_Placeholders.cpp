@@ -4,7 +4,6 @@
 
 // Registrars of the families not written yet: each registers no functions.
 void Function_Game_Init() {}
-void Function_Math_Init() {}
 void Function_Graphics_Init() {}
 void InitActionFunctions() {}
 void Function_File_Init() {}
@@ -19,7 +18,6 @@ void Function_Gamepad_Init() {}
 void InitWexoFunctions() {}
 
 // The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
-void Function_MiscDates_Register() {}
 void Function_MiscWindow_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.

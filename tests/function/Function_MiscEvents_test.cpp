@@ -117,7 +117,9 @@ TEST_F(MiscEventsTest, RowsCarryTheirCountsInRegistrationOrder)
     for (const auto& [name, count] : rows) {
         int32_t id = -1;
         ASSERT_TRUE(Code_Function_Find(name, &id)) << name;
-        EXPECT_EQ(id, previous + 1) << name;
+        if (previous >= 0) { // one consecutive block
+            EXPECT_EQ(id, previous + 1) << name;
+        }
         EXPECT_EQ(Function_GetArgCount(id), count) << name;
         previous = id;
     }
