@@ -194,8 +194,8 @@ TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
     } cases[] = {
         {{0, 0, 149, 100, 0}, {100003, 100004, bare}}, // wholly outside go; 100002 touches at 100..115
         {{0, 0, 150, 100, 0}, {100003, 100004}},       // the bare position on the edge is inside
-        {{110, 0, 100, 100, 1}, {100002, 100003, bare}},
-        {{-100, 500, 50, 50, 1}, {}},
+        {{150, 0, 100, 100, 0}, {100002, 100004}},     // and on the left edge
+        {{110, 0, 100, 100, 1}, {100002, 100003, bare}}, {{-100, 500, 50, 50, 1}, {}},
     };
     for (const Case& c : cases) {
         std::vector<testsupport::TestArg> args = c.region;
