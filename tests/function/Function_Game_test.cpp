@@ -103,15 +103,14 @@ TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
         int32_t request;
         const char* error; // "" none
     } cases[] = {
-        {"room_goto", {2}, 0, 2, ""},
-        {"room_goto", {99}, 0, RUN_REQUEST_FATAL, "Unexisting room number: 99"},
+        // clang-format off
+        {"room_goto", {2}, 0, 2, ""}, {"room_goto", {99}, 0, RUN_REQUEST_FATAL, "Unexisting room number: 99"},
         {"room_goto_next", {}, 1, 2, ""},
         {"room_goto_next", {}, 2, RUN_REQUEST_FATAL, "Moving to next room after the last room."},
         {"room_goto_previous", {}, 0, RUN_REQUEST_FATAL, "Moving to previous room before the first room."},
-        {"room_goto_previous", {}, 2, 1, ""},
-        {"room_restart", {}, 1, 1, ""},
-        {"game_end", {}, 0, RUN_REQUEST_END, ""},
-        {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
+        {"room_goto_previous", {}, 2, 1, ""}, {"room_restart", {}, 1, 1, ""},
+        {"game_end", {}, 0, RUN_REQUEST_END, ""}, {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
+        // clang-format on
     };
     for (const Case& c : cases) {
         if (g_CurrentRoomIndex != c.startRoom) {
@@ -125,7 +124,7 @@ TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
         EXPECT_EQ(c.request, g_RunRequest) << c.routine;
         EXPECT_NE(std::string::npos, g_ErrorLast.find(c.error)) << c.routine << ": " << g_ErrorLast;
         if (c.request >= 0) {
-            EXPECT_EQ(0, g_TransitionKind) << c.routine;
+            EXPECT_EQ(0, g_TransitionKind) << c.routine; // every room change clears it
         }
         ClearRequest();
     }
@@ -154,16 +153,12 @@ TEST(GameFamily, TransitionKindsAndDefinitions)
 {
     testsupport::RegisterBuiltins();
     CapturedLog log;
-    struct Exists {
-        double kind;
-        double expected;
-    } kinds[] = {{0, 0}, {1, 1}, {21, 1}, {22, 0}, {20.6, 1}, {-3, 0}};
-    for (const Exists& k : kinds) {
+    for (auto [kind, exists] :
+         {std::pair{0.0, 0.0}, {1.0, 1.0}, {21.0, 1.0}, {22.0, 0.0}, {20.6, 1.0}, {-3.0, 0.0}}) {
         log.Clear();
-        EXPECT_EQ(k.expected, Call("transition_exists", {k.kind})) << k.kind;
-        EXPECT_EQ(k.expected == 0, log.Has("TransFunctionExists()")) << k.kind;
+        EXPECT_EQ(exists, Call("transition_exists", {kind})) << kind;
+        EXPECT_EQ(exists == 0, log.Has("TransFunctionExists()")) << kind;
     }
-
     int32_t target = -1;
     ASSERT_TRUE(Code_Function_Find("instance_create", &target));
     struct Define {
@@ -172,9 +167,10 @@ TEST(GameFamily, TransitionKindsAndDefinitions)
         double expected;
         int32_t tableLength;
     } defines[] = {
-        {30, "instance_create", 1, 1030}, {5000, "instance_create", 1, 6000},
-        {40, "no_such_script", 0, 6000},  {41, 12, 0, 6000},
-        {0, "instance_create", 1, 6000},  {1000000, "instance_create", 1, 6000},
+        // clang-format off
+        {30, "instance_create", 1, 1030}, {5000, "instance_create", 1, 6000}, {40, "no_such_script", 0, 6000},
+        {41, 12, 0, 6000}, {0, "instance_create", 1, 6000}, {1000000, "instance_create", 1, 6000},
+        // clang-format on
     };
     for (const Define& d : defines) {
         EXPECT_EQ(d.expected, Call("transition_define", {d.kind, d.name})) << d.kind;
