@@ -22,7 +22,7 @@ namespace {
 
 constexpr size_t GATHER_START_CAPACITY = 32;
 
-// The one gather list of the family, emptied and refilled by each gathering; its room is kept.
+// The one gather list of the family, emptied and refilled by each gathering; its capacity stays.
 std::vector<CInstance*> g_InstanceGatherList;
 
 // The unmarked instances of both room lists whose deactivated flag is as asked.

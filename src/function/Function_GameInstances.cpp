@@ -89,6 +89,8 @@ void Builtin_InstanceCopy(ScriptValue* result, CInstance* self, CInstance*, int3
     int32_t id = copy->GetId();
     copy->CopyFrom(*self, true);
     copy->SetId(id, false);
+    // The copy took self's depth: the frame moves it to its place in the room's list.
+    g_InstanceDepthChanges.Add(copy);
     if (FloatFlag(args[0])) {
         Perform_Event(copy, copy, EVENT_CREATE, 0);
         copy->m_CreatedMark = 1;

@@ -74,6 +74,10 @@ TEST_F(GameInstances, CreateCopyAndDestroy)
                   TakeNotes())
             << perform;
     }
+    pawn->SetDepth(-50); // in front of the others once the lists are brought up to date
+    auto front = static_cast<int32_t>(Call("instance_copy", {0}, pawn));
+    Run_UpdateInstanceLists();
+    EXPECT_EQ(front, Run_CurrentRoom()->m_Active.m_pHead->GetId());
     Call("instance_destroy", {}, pawn);
     Call("instance_destroy", {}, pawn);
     EXPECT_EQ((std::vector<std::string>{"100001 destroy"}), TakeNotes());
