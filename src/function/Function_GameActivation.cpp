@@ -69,18 +69,11 @@ Region RegionOf(const ScriptValue* args)
     return {left, top, Arg_Float(args[2]) + left, Arg_Float(args[3]) + top};
 }
 
-bool HasShape(const CInstance* instance)
-{
-    InstanceSpriteShape shape;
-    return Instance_Sprites()->Shape(instance->i_spriteindex, &shape) ||
-           Instance_Sprites()->Shape(instance->i_maskindex, &shape);
-}
-
 // Whether the instance lies wholly outside the region: by its position without sprite and mask,
 // else by its bounding box, edges inclusive.
 bool Outside(CInstance* instance, const Region& r)
 {
-    if (!HasShape(instance)) {
+    if (!Game_HasSpriteOrMask(instance)) {
         float x = instance->i_x, y = instance->i_y;
         return r.left > x || x > r.right || r.top > y || y > r.bottom;
     }
@@ -106,6 +99,13 @@ template <typename Pick> void ForGathered(bool activate, Pick&& pick)
 }
 
 } // namespace
+
+bool Game_HasSpriteOrMask(const CInstance* instance)
+{
+    InstanceSpriteShape shape;
+    return Instance_Sprites()->Shape(instance->i_spriteindex, &shape) ||
+           Instance_Sprites()->Shape(instance->i_maskindex, &shape);
+}
 
 void Builtin_InstanceDeactivateAll(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/Base_Random.h"
 #include "function/Function_Args.h"
 #include "function/Function_Game.h"
 #include "function/Function_Target.h"
@@ -12,7 +13,6 @@
 #include "instance/Instance_Resources.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
-#include "base/Base_Random.h"
 #include "room/Room_Class.h"
 #include "run/Run_Commands.h"
 #include "run/Run_Game.h"
@@ -55,10 +55,7 @@ struct RandomRange {
 
 RandomRange RangeInRoom(CInstance* self, const CRoom& room)
 {
-    InstanceSpriteShape shape;
-    bool shaped = Instance_Sprites()->Shape(self->i_spriteindex, &shape) ||
-                  Instance_Sprites()->Shape(self->i_maskindex, &shape);
-    if (!shaped) return {0, room.m_Width, 0, room.m_Height};
+    if (!Game_HasSpriteOrMask(self)) return {0, room.m_Width, 0, room.m_Height};
     const InstanceBox& box = self->GetBoundingBox();
     double x = self->i_x, y = self->i_y;
     return {Numbers_RoundToInt32(x - box.left), Numbers_RoundToInt32(room.m_Width + x - box.right),
