@@ -13,6 +13,8 @@ class CInstance;
 // Whether the instance's sprite or, failing that, its mask exists: an instance with neither is
 // placed by its position alone.
 bool Game_HasSpriteOrMask(const CInstance* instance);
+// A live instance exists and is neither marked for deletion nor deactivated: searches see only these.
+bool Game_IsLive(const CInstance* instance);
 
 // Motion, places, distances and paths (Function_GameMotion.cpp).
 void Builtin_MoveRandom(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,

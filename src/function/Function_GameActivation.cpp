@@ -45,11 +45,6 @@ void SetDeactivated(CInstance* instance, bool deactivated)
     g_InstanceActivationChanged = 1;
 }
 
-bool Live(const CInstance* instance)
-{
-    return !instance->IsMarked() && !instance->IsDeactivated();
-}
-
 // The instance's object is the object or one of its descendants.
 bool OfObject(const CInstance* instance, int32_t object)
 {
@@ -107,9 +102,14 @@ bool Game_HasSpriteOrMask(const CInstance* instance)
            Instance_Sprites()->Shape(instance->i_maskindex, &shape);
 }
 
+bool Game_IsLive(const CInstance* instance)
+{
+    return instance != nullptr && !instance->IsMarked() && !instance->IsDeactivated();
+}
+
 void Builtin_InstanceDeactivateAll(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {
-    ForGathered(false, [](CInstance* i) { return Live(i); });
+    ForGathered(false, [](CInstance* i) { return Game_IsLive(i); });
     KeepSelfActive(self, args[0]);
 }
 
@@ -124,7 +124,7 @@ void Builtin_InstanceDeactivateObject(ScriptValue*, CInstance* self, CInstance* 
         ForGathered(false, [](CInstance*) { return true; });
     } else if (target >= INSTANCE_FIRST_ID) {
         CInstance* instance = Instance_FindById(target);
-        if (instance != nullptr && Live(instance)) SetDeactivated(instance, true);
+        if (Game_IsLive(instance)) SetDeactivated(instance, true);
     } else if (Object_Exists(target)) {
         ForGathered(false, [target](CInstance* i) { return OfObject(i, target); });
     }

@@ -16,11 +16,6 @@
 
 namespace {
 
-bool Live(const CInstance* instance)
-{
-    return instance != nullptr && !instance->IsMarked() && !instance->IsDeactivated();
-}
-
 // The n-th live instance (from 0) that the target names: -3 the room's active list, an id that
 // instance alone, else the object's own-and-descendants list. Null when there is none.
 CInstance* NthLive(int32_t target, int32_t n)
@@ -28,25 +23,25 @@ CInstance* NthLive(int32_t target, int32_t n)
     if (n < 0) return nullptr;
     if (target >= INSTANCE_FIRST_ID) {
         CInstance* instance = Instance_FindById(target);
-        return n == 0 && Live(instance) ? instance : nullptr;
+        return n == 0 && Game_IsLive(instance) ? instance : nullptr;
     }
     if (target == FUNCTION_TARGET_ALL) {
         CInstanceList* list = Room_CurrentActiveList();
         for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr; i = i->m_pNext)
-            if (Live(i) && n-- == 0) return i;
+            if (Game_IsLive(i) && n-- == 0) return i;
         return nullptr;
     }
     CObject* object = target >= 0 ? Object_Data(target) : nullptr;
     for (ObjectInstanceNode* node = object != nullptr ? object->m_AllInstances.head : nullptr;
          node != nullptr; node = node->next)
-        if (Live(node->instance) && n-- == 0) return node->instance;
+        if (Game_IsLive(node->instance) && n-- == 0) return node->instance;
     return nullptr;
 }
 
 // Self for -1, other for -2, when present and live: 1 or 0. Other targets are not asked here.
 bool SelfOrOtherLive(int32_t target, CInstance* self, CInstance* other)
 {
-    return Live(target == FUNCTION_TARGET_SELF ? self : other);
+    return Game_IsLive(target == FUNCTION_TARGET_SELF ? self : other);
 }
 
 bool IsSelfOrOther(int32_t target)

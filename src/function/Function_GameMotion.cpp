@@ -84,7 +84,7 @@ int64_t Gap(int32_t lowA, int32_t highA, int32_t lowB, int32_t highB)
 // squares are summed in 64 bits: whole-number gaps of tens of thousands overflow 32.
 float BoxDistance(CInstance* self, CInstance* to)
 {
-    if (to == nullptr || to == self || to->IsMarked() || to->IsDeactivated()) return FAR_AWAY;
+    if (to == self || !Game_IsLive(to)) return FAR_AWAY;
     const InstanceBox& a = to->GetBoundingBox();
     const InstanceBox& b = self->GetBoundingBox();
     int64_t dx = Gap(a.left, a.right, b.left, b.right);

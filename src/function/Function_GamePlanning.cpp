@@ -32,8 +32,7 @@ void AddTargetToGrid(int32_t grid, int32_t target, bool precise)
             CGrid_AddInstances(grid, i, precise);
     } else if (target >= INSTANCE_FIRST_ID) {
         CInstance* instance = Instance_FindById(target);
-        if (instance != nullptr && !instance->IsMarked() && !instance->IsDeactivated())
-            CGrid_AddInstances(grid, instance, precise);
+        if (Game_IsLive(instance)) CGrid_AddInstances(grid, instance, precise);
     } else if (CObject* object = target >= 0 ? Object_Data(target) : nullptr) {
         for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
             CGrid_AddInstances(grid, node->instance, precise);
