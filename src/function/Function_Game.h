@@ -15,6 +15,8 @@ class CInstance;
 bool Game_HasSpriteOrMask(const CInstance* instance);
 // A live instance exists and is neither marked for deletion nor deactivated: searches see only these.
 bool Game_IsLive(const CInstance* instance);
+// What a search answers: the instance's id, or noone (-4) for none.
+double Game_IdOrNoone(const CInstance* instance);
 
 // Motion, places, distances and paths (Function_GameMotion.cpp).
 void Builtin_MoveRandom(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,

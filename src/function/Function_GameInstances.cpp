@@ -49,11 +49,6 @@ bool IsSelfOrOther(int32_t target)
     return target == FUNCTION_TARGET_SELF || target == FUNCTION_TARGET_OTHER;
 }
 
-double IdOrNoone(const CInstance* instance)
-{
-    return instance != nullptr ? instance->GetId() : FUNCTION_TARGET_NOONE;
-}
-
 // A single-real flag: true at 0.5 or more after rounding to single precision.
 bool FloatFlag(const ScriptValue& value)
 {
@@ -61,6 +56,11 @@ bool FloatFlag(const ScriptValue& value)
 }
 
 } // namespace
+
+double Game_IdOrNoone(const CInstance* instance)
+{
+    return instance != nullptr ? instance->GetId() : FUNCTION_TARGET_NOONE;
+}
 
 // ---- creating, copying, changing, destroying -----------------------------------------------------
 
@@ -132,31 +132,31 @@ void Builtin_InstanceNumber(ScriptValue* result, CInstance* self, CInstance* oth
 
 void Builtin_InstanceFind(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Result_Real(result, IdOrNoone(NthLive(Arg_Trunc(args[0]), Arg_Trunc(args[1]))));
+    Result_Real(result, Game_IdOrNoone(NthLive(Arg_Trunc(args[0]), Arg_Trunc(args[1]))));
 }
 
 void Builtin_InstancePosition(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Result_Real(result,
-                IdOrNoone(Run_InstancePosition(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]))));
+    Result_Real(result, Game_IdOrNoone(Run_InstancePosition(Arg_Float(args[0]), Arg_Float(args[1]),
+                                                            Arg_Trunc(args[2]))));
 }
 
 void Builtin_InstanceNearest(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Result_Real(result,
-                IdOrNoone(Run_InstanceNearest(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]))));
+    Result_Real(result, Game_IdOrNoone(
+                            Run_InstanceNearest(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]))));
 }
 
 void Builtin_InstanceFurthest(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    Result_Real(result,
-                IdOrNoone(Run_InstanceFurthest(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]))));
+    Result_Real(result, Game_IdOrNoone(Run_InstanceFurthest(Arg_Float(args[0]), Arg_Float(args[1]),
+                                                            Arg_Trunc(args[2]))));
 }
 
 void Builtin_InstancePlace(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {
     CInstance* found = Run_InstancePlace(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]));
-    Result_Real(result, IdOrNoone(found));
+    Result_Real(result, Game_IdOrNoone(found));
 }
 
 void Builtin_PositionEmpty(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)

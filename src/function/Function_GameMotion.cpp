@@ -113,11 +113,6 @@ float NearestBox(CInstance* self, CInstance* other, int32_t target)
 
 // ---- collisions --------------------------------------------------------------------------------
 
-double IdOrNoone(const CInstance* instance)
-{
-    return instance != nullptr ? instance->GetId() : FUNCTION_TARGET_NOONE;
-}
-
 int32_t PreciseOf(const ScriptValue& value)
 {
     return Arg_Flag(value) ? 1 : 0;
@@ -130,7 +125,7 @@ void SearchShape(ScriptValue* result, CInstance* self, const ScriptValue* args, 
 {
     CInstance* found = search(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]),
                               Arg_Float(args[3]), Arg_Int(args[4]), PreciseOf(args[5]), Arg_Flag(args[6]));
-    Result_Real(result, IdOrNoone(found));
+    Result_Real(result, Game_IdOrNoone(found));
 }
 
 } // namespace
@@ -287,7 +282,7 @@ void Builtin_CollisionPoint(ScriptValue* result, CInstance* self, CInstance*, in
 {
     CInstance* found = Run_CollisionPoint(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Int(args[2]),
                                           PreciseOf(args[3]), Arg_Flag(args[4]));
-    Result_Real(result, IdOrNoone(found));
+    Result_Real(result, Game_IdOrNoone(found));
 }
 
 void Builtin_CollisionRectangle(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
@@ -311,5 +306,5 @@ void Builtin_CollisionCircle(ScriptValue* result, CInstance* self, CInstance*, i
     float xc = Arg_Float(args[0]), yc = Arg_Float(args[1]), r = Arg_Float(args[2]);
     CInstance* found = Run_CollisionEllipse(self, xc - r, yc - r, xc + r, yc + r, Arg_Int(args[3]),
                                             PreciseOf(args[4]), Arg_Flag(args[5]));
-    Result_Real(result, IdOrNoone(found));
+    Result_Real(result, Game_IdOrNoone(found));
 }
