@@ -138,6 +138,7 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Shutdown Display", GR_ShutdownDisplay},
     {"Free Backgrounds", Background_Clear},
     {"Free Textures", Texture_FreeAll},
+    {"Free Transitions", GR_Transition_Free},
     {"Free Scripts", Script_Clear},
     {"Free Variables", Variable_Shutdown},
     {"Free Fonts", Font_Shutdown},

@@ -3,7 +3,6 @@
 #include "function/Function_Families.h"
 
 // Registrars of the families not written yet: each registers no functions.
-void Function_Game_Init() {}
 void Function_Graphics_Init() {}
 void InitActionFunctions() {}
 void Function_File_Init() {}

@@ -23,6 +23,5 @@ void GR_Text_FreeDefaultFont();
 void Shader_RegisterFunctions();
 void VertexFormat_RegisterFunctions();
 
-// The number of steps a room transition takes (80 at start; values below 1 are stored as 1).
-int32_t GR_Transition_GetSteps();
-void GR_Transition_SetSteps(int32_t steps);
+// The room transitions' settings are built; included here for this header's users.
+#include "graphics/Graphics_Transition.h"

@@ -19,6 +19,26 @@ bool Run_ApplyQueuedLoad()
     return false;
 }
 
+// PLACEHOLDER until saved games exist: nothing is written.
+void Run_SaveGame(const char*) {}
+
+// PLACEHOLDER until saved games exist: nothing is read or queued.
+void Run_LoadGame(const char*) {}
+
+// PLACEHOLDER until saved games and buffers exist: no buffer exists, so nothing is written.
+bool Run_SaveGameBuffer(int32_t)
+{
+    return false;
+}
+
+// PLACEHOLDER until saved games and buffers exist: no buffer exists, which is reported as for a
+// missing buffer.
+bool Run_LoadGameBuffer(int32_t buffer)
+{
+    MainConsole->Output("WARNING: No buffer available for %d\n", buffer);
+    return false;
+}
+
 // PLACEHOLDER for the highscores issue: no table to clear.
 void Score_Clear() {}
 

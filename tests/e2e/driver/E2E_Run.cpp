@@ -545,6 +545,45 @@ void Builtins(Context& context)
         if (line.find("FAILED ") != std::string::npos) Fail(context, "a check failed: " + line);
 }
 
+// The game family's game checks itself: each failed check names itself in the script log by
+// creating object 1000 + its number, and the judge of the second room ends the game only when none
+// failed (otherwise it asks for room 99, a fatal error). Instances are created, copied with and
+// without events, changed, destroyed twice and deactivated (the sleeper's step stops for frames 1
+// to 3), the room changes at frame 6 and the game ends itself long before the frame limit.
+void GameFamily(Context& context)
+{
+    std::vector<std::string> trace;
+    fs::path output = context.work / "output.log";
+    RunResult run = RunTraced(context, trace, {"-output", output.string()}, 50);
+    ExpectExit(context, run, 0);
+    std::vector<std::string> expected = {"0 100001 obj_boss 0 0",   "0 100004 obj_pawn 0 0",
+                                         "0 100005 obj_pawn 0 0",   "0 100006 obj_pawn 1 0",
+                                         "0 100006 obj_knight 0 0", "0 100004 obj_pawn 1 0"};
+    for (int frame = 0; frame <= 6; ++frame) {
+        expected.push_back(std::to_string(frame) + " 100001 obj_boss 3 0");
+        if (frame == 0 || frame == 4 || frame == 5)
+            expected.push_back(std::to_string(frame) + " 100002 obj_sleeper 3 0");
+    }
+    for (const char* line : {"7 100001 obj_boss 7 5", "7 100003 obj_judge 0 0", "7 100003 obj_judge 7 4",
+                             "7 100003 obj_judge 3 0", "8 100003 obj_judge 7 3"})
+        expected.push_back(line);
+    ExpectTrace(context, trace, expected);
+    std::string log;
+    for (const std::string& line : ReadLines(output))
+        log += line + "\n";
+    auto count = [&](const std::string& piece) {
+        size_t n = 0;
+        for (size_t at = log.find(piece); at != std::string::npos; at = log.find(piece, at + 1))
+            ++n;
+        return n;
+    };
+    if (count("Creating instance for non-existing object: 7\n") != 1 ||
+        count("instance_create( ) error: Illegal type") != 1)
+        Fail(context, "the two refused creations are not each reported once in the -output log");
+    if (count("non-existing object: 10") != 0 || count("Unexisting room number") != 0)
+        Fail(context, "the game's own checks failed:\n" + log);
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -602,6 +641,8 @@ int main(int argc, char** argv)
         {"misc-events-compiled", MiscEvents},
         {"builtins", Builtins},
         {"builtins-compiled", Builtins},
+        {"game-family", GameFamily},
+        {"game-family-bytecode", GameFamily},
         {"demo", Demo},
     };
     auto scenario = scenarios.find(argv[1]);

@@ -1,0 +1,310 @@
+// The Game family's motion, place, distance, path and collision routines. All act on self and do
+// nothing without one, leaving their preset result. Coordinates, directions and speeds are passed
+// on as single reals; object arguments of the collision routines are rounded and never stand for
+// self or other.
+#include <cmath>
+#include <cstdint>
+
+#include "base/Base_Random.h"
+#include "function/Function_Args.h"
+#include "function/Function_Game.h"
+#include "function/Function_Target.h"
+#include "instance/Instance_List.h"
+#include "instance/Instance_Resources.h"
+#include "object/Object_Class.h"
+#include "object/Object_Table.h"
+#include "room/Room_Class.h"
+#include "run/Run_Commands.h"
+#include "run/Run_Game.h"
+
+namespace {
+
+constexpr int32_t RANDOM_PLACE_TRIES = 100;
+constexpr double SNAP_TOLERANCE = 0.001;
+constexpr float FAR_AWAY = 1000000.0f;
+constexpr float WHOLE_WAY = -1.0f; // a move's maximum of 0 or less: 1000 steps
+
+// ---- places and moves --------------------------------------------------------------------------
+
+bool OffGrid(float value, double snap)
+{
+    if (!(snap > 0.0)) return false;
+    double nearest = std::nearbyint(static_cast<double>(value) / snap) * snap;
+    return std::fabs(static_cast<double>(value) - nearest) >= SNAP_TOLERANCE;
+}
+
+// A whole number from low towards high (exclusive), as far as the random draw reaches; the span
+// is taken in 64 bits so that no range overflows, and an empty span gives low.
+int64_t RandomIn(int32_t low, int32_t high)
+{
+    int64_t span = static_cast<int64_t>(high) - low;
+    if (span > INT32_MAX || span < -INT32_MAX) span = span > 0 ? INT32_MAX : -INT32_MAX;
+    return low + static_cast<int64_t>(Random_Int(static_cast<int32_t>(span)));
+}
+
+double SnapDown(int64_t value, int32_t snap)
+{
+    double v = static_cast<double>(value);
+    return snap > 0 ? std::floor(v / snap) * snap : v;
+}
+
+// The ranges that keep self's whole box inside the room, or the room itself without a shape.
+struct RandomRange {
+    int32_t xmin, xmax, ymin, ymax;
+};
+
+RandomRange RangeInRoom(CInstance* self, const CRoom& room)
+{
+    if (!Game_HasSpriteOrMask(self)) return {0, room.m_Width, 0, room.m_Height};
+    const InstanceBox& box = self->GetBoundingBox();
+    double x = self->i_x, y = self->i_y;
+    return {Numbers_RoundToInt32(x - box.left), Numbers_RoundToInt32(room.m_Width + x - box.right),
+            Numbers_RoundToInt32(y - box.top), Numbers_RoundToInt32(room.m_Height + y - box.bottom)};
+}
+
+// One axis of move_wrap: past the near margin to the far side, then past the far margin back.
+float WrapAxis(float value, float size, float margin)
+{
+    if (value < -margin) value = value + size + 2.0f * margin;
+    if (value > size + margin) value = value - size - 2.0f * margin;
+    return value;
+}
+
+// ---- distances ---------------------------------------------------------------------------------
+
+// The gap between two box edges along one axis, 0 where they overlap.
+int64_t Gap(int32_t lowA, int32_t highA, int32_t lowB, int32_t highB)
+{
+    if (lowA > highB) return static_cast<int64_t>(lowA) - highB;
+    if (highA < lowB) return static_cast<int64_t>(highA) - lowB;
+    return 0;
+}
+
+// The distance between the boxes of `to` and self; far away for a missing, own or hidden one. The
+// squares are summed in 64 bits: whole-number gaps of tens of thousands overflow 32.
+float BoxDistance(CInstance* self, CInstance* to)
+{
+    if (to == self || !Game_IsLive(to)) return FAR_AWAY;
+    const InstanceBox& a = to->GetBoundingBox();
+    const InstanceBox& b = self->GetBoundingBox();
+    int64_t dx = Gap(a.left, a.right, b.left, b.right);
+    int64_t dy = Gap(a.top, a.bottom, b.top, b.bottom);
+    return static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+}
+
+float NearestBox(CInstance* self, CInstance* other, int32_t target)
+{
+    float best = FAR_AWAY;
+    auto keep = [&](CInstance* candidate) { best = std::fmin(best, BoxDistance(self, candidate)); };
+    if (target == FUNCTION_TARGET_OTHER) {
+        keep(other);
+    } else if (target == FUNCTION_TARGET_ALL) {
+        CInstanceList* list = Room_CurrentActiveList();
+        for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr; i = i->m_pNext)
+            keep(i);
+    } else if (target >= INSTANCE_FIRST_ID) {
+        keep(Instance_FindById(target));
+    } else if (CObject* object = target >= 0 ? Object_Data(target) : nullptr) {
+        for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
+            keep(node->instance);
+    }
+    return best;
+}
+
+// ---- collisions --------------------------------------------------------------------------------
+
+int32_t PreciseOf(const ScriptValue& value)
+{
+    return Arg_Flag(value) ? 1 : 0;
+}
+
+// The shape routines taking (x1, y1, x2, y2, obj, prec, notme).
+typedef CInstance* (*ShapeSearch)(CInstance*, float, float, float, float, int32_t, int32_t, bool);
+
+void SearchShape(ScriptValue* result, CInstance* self, const ScriptValue* args, ShapeSearch search)
+{
+    CInstance* found = search(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]),
+                              Arg_Float(args[3]), Arg_Int(args[4]), PreciseOf(args[5]), Arg_Flag(args[6]));
+    Result_Real(result, Game_IdOrNoone(found));
+}
+
+} // namespace
+
+// ---- places ------------------------------------------------------------------------------------
+
+void Builtin_PlaceFree(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self != nullptr) Result_Bool(result, Run_PlaceFree(self, Arg_Float(args[0]), Arg_Float(args[1])));
+}
+
+void Builtin_PlaceEmpty(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self != nullptr) Result_Bool(result, Run_PlaceEmpty(self, Arg_Float(args[0]), Arg_Float(args[1])));
+}
+
+void Builtin_PlaceMeeting(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    int32_t target = Function_SubstituteTarget(Arg_Int(args[2]), self, other);
+    Result_Bool(result, Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1])));
+}
+
+void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    Result_Bool(result, !OffGrid(self->i_x, Arg_Real(args[0])) && !OffGrid(self->i_y, Arg_Real(args[1])));
+}
+
+// ---- moves -------------------------------------------------------------------------------------
+
+void Builtin_MoveRandom(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    CRoom* room = Run_CurrentRoom();
+    if (self == nullptr || room == nullptr) return;
+    RandomRange range = RangeInRoom(self, *room);
+    int32_t hsnap = Arg_Int(args[0]), vsnap = Arg_Int(args[1]);
+    for (int32_t attempt = 0; attempt < RANDOM_PLACE_TRIES; ++attempt) {
+        auto x = static_cast<float>(SnapDown(RandomIn(range.xmin, range.xmax), hsnap));
+        auto y = static_cast<float>(SnapDown(RandomIn(range.ymin, range.ymax), vsnap));
+        if (Run_PlaceFree(self, x, y)) {
+            self->SetPosition(x, y);
+            return;
+        }
+    }
+}
+
+void Builtin_MoveSnap(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveSnap(self, Arg_Float(args[0]), Arg_Float(args[1]));
+}
+
+void Builtin_MoveTowardsPoint(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveTowardsPoint(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]));
+}
+
+void Builtin_MoveContact(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    if (Run_PlaceFree(self, self->i_x, self->i_y))
+        Run_MoveContact(self, Arg_Float(args[0]), WHOLE_WAY, false);
+    else
+        Run_MoveOutside(self, Arg_Float(args[0]), WHOLE_WAY, false);
+}
+
+void Builtin_MoveContactSolid(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveContact(self, Arg_Float(args[0]), Arg_Float(args[1]), false);
+}
+
+void Builtin_MoveContactAll(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveContact(self, Arg_Float(args[0]), Arg_Float(args[1]), true);
+}
+
+void Builtin_MoveOutsideSolid(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveOutside(self, Arg_Float(args[0]), Arg_Float(args[1]), false);
+}
+
+void Builtin_MoveOutsideAll(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveOutside(self, Arg_Float(args[0]), Arg_Float(args[1]), true);
+}
+
+void Builtin_MoveBounceSolid(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveBounce(self, Arg_Flag(args[0]), false);
+}
+
+void Builtin_MoveBounceAll(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Run_MoveBounce(self, Arg_Flag(args[0]), true);
+}
+
+void Builtin_MoveWrap(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    CRoom* room = Run_CurrentRoom();
+    if (self == nullptr || room == nullptr) return;
+    float margin = Arg_Float(args[2]);
+    if (Arg_Flag(args[0]))
+        self->SetPosition(WrapAxis(self->i_x, static_cast<float>(room->m_Width), margin), self->i_y);
+    if (Arg_Flag(args[1]))
+        self->SetPosition(self->i_x, WrapAxis(self->i_y, static_cast<float>(room->m_Height), margin));
+}
+
+void Builtin_MotionSet(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    self->SetDirection(Arg_Float(args[0]));
+    self->SetSpeed(Arg_Float(args[1]));
+}
+
+void Builtin_MotionAdd(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self != nullptr) self->AddMotion(Arg_Float(args[0]), Arg_Float(args[1]));
+}
+
+// ---- distances and paths -----------------------------------------------------------------------
+
+void Builtin_DistanceToPoint(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    const InstanceBox& box = self->GetBoundingBox();
+    double x = Arg_Float(args[0]), y = Arg_Float(args[1]);
+    double dx = x > box.right ? x - box.right : x < box.left ? x - box.left : 0.0;
+    double dy = y > box.bottom ? y - box.bottom : y < box.top ? y - box.top : 0.0;
+    Result_Real(result, std::sqrt(dx * dx + dy * dy));
+}
+
+void Builtin_DistanceToObject(ScriptValue* result, CInstance* self, CInstance* other, int32_t,
+                              ScriptValue* args)
+{
+    Result_Real(result, FAR_AWAY);
+    if (self != nullptr) Result_Real(result, NearestBox(self, other, Arg_Trunc(args[0])));
+}
+
+// An absolute path (fourth argument 0.5 or more) moves self to the path's start.
+void Builtin_PathStart(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    if (self == nullptr) return;
+    self->PathStart(Arg_Int(args[0]), Arg_Float(args[1]), 1.0f, 0.0f, !Arg_Flag(args[3]), Arg_Int(args[2]));
+}
+
+void Builtin_PathEnd(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue*)
+{
+    if (self != nullptr) self->PathStart(-1, 0.0f, 1.0f, 0.0f, false, 0);
+}
+
+// ---- collisions --------------------------------------------------------------------------------
+
+void Builtin_CollisionPoint(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    CInstance* found = Run_CollisionPoint(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Int(args[2]),
+                                          PreciseOf(args[3]), Arg_Flag(args[4]));
+    Result_Real(result, Game_IdOrNoone(found));
+}
+
+void Builtin_CollisionRectangle(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    SearchShape(result, self, args, Run_CollisionRectangle);
+}
+
+void Builtin_CollisionEllipse(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    SearchShape(result, self, args, Run_CollisionEllipse);
+}
+
+void Builtin_CollisionLine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    SearchShape(result, self, args, Run_CollisionLine);
+}
+
+// The circle is the ellipse in its square, the centre and radius taken as single reals.
+void Builtin_CollisionCircle(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    float xc = Arg_Float(args[0]), yc = Arg_Float(args[1]), r = Arg_Float(args[2]);
+    CInstance* found = Run_CollisionEllipse(self, xc - r, yc - r, xc + r, yc + r, Arg_Int(args[3]),
+                                            PreciseOf(args[4]), Arg_Flag(args[5]));
+    Result_Real(result, Game_IdOrNoone(found));
+}

@@ -1,0 +1,1 @@
+if (global.failures == 0) game_end(); else room_goto(99);

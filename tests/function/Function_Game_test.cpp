@@ -1,0 +1,204 @@
+// The Game family's table, and its room, game-state, transition and sleep routines.
+#include <sstream>
+
+#include "Function_GameTestSupport.h"
+#include "graphics/Graphics_Transition.h"
+#include "support/Support_Placeholders.h"
+
+using namespace gametest;
+
+namespace {
+
+// The family's names and counts in registration order.
+const char* const GAME_TABLE =
+    "move_random 2 place_free 2 place_empty 2 place_meeting 3 place_snapped 2 move_snap 2 "
+    "move_towards_point 3 move_contact 1 move_contact_solid 2 move_contact_all 2 move_outside_solid 2 "
+    "move_outside_all 2 move_bounce 1 move_bounce_solid 1 move_bounce_all 1 move_wrap 3 motion_set 2 "
+    "motion_add 2 distance_to_point 2 distance_to_object 1 path_start 4 path_end 0 mp_linear_step 4 "
+    "mp_linear_path 5 mp_linear_step_object 4 mp_linear_path_object 5 mp_potential_settings 4 "
+    "mp_potential_step 4 mp_potential_path 6 mp_potential_step_object 4 mp_potential_path_object 6 "
+    "mp_grid_create 6 mp_grid_destroy 1 mp_grid_clear_all 1 mp_grid_clear_cell 3 mp_grid_clear_rectangle 5 "
+    "mp_grid_add_cell 3 mp_grid_add_rectangle 5 mp_grid_add_instances 3 mp_grid_path 7 mp_grid_draw 1 "
+    "collision_point 5 collision_rectangle 7 collision_circle 6 collision_ellipse 7 collision_line 7 "
+    "instance_find 2 instance_exists 1 instance_number 1 instance_position 3 instance_nearest 3 "
+    "instance_furthest 3 instance_place 3 instance_create 3 instance_copy 1 instance_change 2 "
+    "instance_destroy 0 instance_sprite 1 position_empty 2 position_meeting 3 position_destroy 2 "
+    "position_change 4 instance_deactivate_all 1 instance_deactivate_object 1 instance_deactivate_region 6 "
+    "instance_activate_all 0 instance_activate_object 1 instance_activate_region 5 room_goto 1 "
+    "room_goto_previous 0 room_goto_next 0 room_previous 1 room_next 1 room_restart 0 game_end 0 "
+    "game_restart 0 game_load 1 game_save 1 game_save_buffer 1 game_load_buffer 1 transition_define 2 "
+    "transition_exists 1 sleep 1";
+
+int64_t g_FakeNow = 0;
+int64_t g_FakeSlept = 0;
+int64_t FakeNow()
+{
+    return ++g_FakeNow; // each look at the clock takes a microsecond
+}
+void FakeSleep(int64_t milliseconds)
+{
+    g_FakeSlept += milliseconds;
+    g_FakeNow += milliseconds * 1000;
+}
+
+} // namespace
+
+TEST(GameFamily, RegistersItsNamesInOrderWithFixedCounts)
+{
+    testsupport::RegisterBuiltins();
+    int32_t first = -1;
+    ASSERT_TRUE(Code_Function_Find("move_random", &first));
+    std::istringstream table(GAME_TABLE);
+    int32_t row = first;
+    std::string name;
+    for (int32_t count = 0; table >> name >> count; ++row) {
+        ASSERT_LT(row, g_FunctionCount);
+        EXPECT_EQ(name, g_FunctionTable[row].name) << "row " << row - first;
+        EXPECT_EQ(count, g_FunctionTable[row].argCount) << name;
+    }
+    EXPECT_EQ(83, row - first);
+    int32_t bounce = -1, solid = -1;
+    ASSERT_TRUE(Code_Function_Find("move_bounce", &bounce) &&
+                Code_Function_Find("move_bounce_solid", &solid));
+    EXPECT_EQ(g_FunctionTable[bounce].routine, g_FunctionTable[solid].routine);
+}
+
+class GameRooms : public GameFamilyTest {
+  protected:
+    // Rooms 0, 1 and 2 in that order; the game starts in room 0.
+    void SetUp() override
+    {
+        GameFamilyTest::SetUp();
+        PlayRooms({Object("obj_any")}, {}, 2);
+    }
+    void ClearRequest()
+    {
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+        g_ErrorLast.clear();
+    }
+};
+
+TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
+{
+    struct Case {
+        const char* routine;
+        double room;
+        double expected;
+    } cases[] = {
+        {"room_next", 0, 1},     {"room_next", 0.5, 1},    {"room_next", 2, -1},     {"room_next", -5, -1},
+        {"room_previous", 2, 1}, {"room_previous", 0, -1}, {"room_previous", 9, -1}, {"room_next", 3, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, Call(c.routine, {c.room})) << c.routine << " " << c.room;
+    EXPECT_TRUE(g_ErrorLast.empty()) << g_ErrorLast;
+}
+
+TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
+{
+    struct Case {
+        const char* routine;
+        std::vector<testsupport::TestArg> args;
+        int32_t startRoom;
+        int32_t request;
+        const char* error; // "" none
+    } cases[] = {
+        // clang-format off
+        {"room_goto", {2}, 0, 2, ""}, {"room_goto", {99}, 0, RUN_REQUEST_FATAL, "Unexisting room number: 99"},
+        {"room_goto_next", {}, 1, 2, ""},
+        {"room_goto_next", {}, 2, RUN_REQUEST_FATAL, "Moving to next room after the last room."},
+        {"room_goto_previous", {}, 0, RUN_REQUEST_FATAL, "Moving to previous room before the first room."},
+        {"room_goto_previous", {}, 2, 1, ""}, {"room_restart", {}, 1, 1, ""},
+        {"game_end", {}, 0, RUN_REQUEST_END, ""}, {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        if (g_CurrentRoomIndex != c.startRoom) {
+            g_RunRequest = c.startRoom;
+            Tick();
+        }
+        ASSERT_EQ(c.startRoom, g_CurrentRoomIndex);
+        ClearRequest();
+        g_TransitionKind = 7;
+        Call(c.routine, c.args);
+        EXPECT_EQ(c.request, g_RunRequest) << c.routine;
+        EXPECT_NE(std::string::npos, g_ErrorLast.find(c.error)) << c.routine << ": " << g_ErrorLast;
+        if (c.request >= 0) {
+            EXPECT_EQ(0, g_TransitionKind) << c.routine; // every room change clears it
+        }
+        ClearRequest();
+    }
+}
+
+TEST_F(GameRooms, SavingAndLoadingAnswerMinusOneAndActOnlyOnTheirOwnKind)
+{
+    struct Case {
+        const char* routine;
+        testsupport::TestArg arg;
+        bool warned; // a buffer load that reached the buffer table
+    } cases[] = {
+        {"game_save", 3, false},          {"game_save", "slot.sav", false}, {"game_load", 3, false},
+        {"game_load", "slot.sav", false}, {"game_save_buffer", "3", false}, {"game_save_buffer", 3, false},
+        {"game_load_buffer", "3", false}, {"game_load_buffer", 3, true},
+    };
+    for (const Case& c : cases) {
+        m_Log.Clear();
+        EXPECT_EQ(-1, Call(c.routine, {c.arg})) << c.routine;
+        EXPECT_EQ(c.warned, m_Log.Has("WARNING: No buffer available for 3")) << c.routine;
+    }
+    EXPECT_EQ(RUN_REQUEST_NONE, g_RunRequest);
+}
+
+TEST(GameFamily, TransitionKindsAndDefinitions)
+{
+    testsupport::RegisterBuiltins();
+    CapturedLog log;
+    for (auto [kind, exists] :
+         {std::pair{0.0, 0.0}, {1.0, 1.0}, {21.0, 1.0}, {22.0, 0.0}, {20.6, 1.0}, {-3.0, 0.0}}) {
+        log.Clear();
+        EXPECT_EQ(exists, Call("transition_exists", {kind})) << kind;
+        EXPECT_EQ(exists == 0, log.Has("TransFunctionExists()")) << kind;
+    }
+    int32_t target = -1;
+    ASSERT_TRUE(Code_Function_Find("instance_create", &target));
+    struct Define {
+        double kind;
+        testsupport::TestArg name;
+        double expected;
+        int32_t tableLength;
+    } defines[] = {
+        // clang-format off
+        {30, "instance_create", 1, 1030}, {5000, "instance_create", 1, 6000}, {40, "no_such_script", 0, 6000},
+        {41, 12, 0, 6000}, {0, "instance_create", 1, 6000}, {1000000, "instance_create", 1, 6000},
+        // clang-format on
+    };
+    for (const Define& d : defines) {
+        EXPECT_EQ(d.expected, Call("transition_define", {d.kind, d.name})) << d.kind;
+        EXPECT_EQ(d.tableLength, GR_Transition_DefinedCount()) << d.kind;
+    }
+    EXPECT_EQ(target, GR_Transition_DefinedFunction(5000));
+    EXPECT_STREQ("instance_create", GR_Transition_DefinedName(30));
+    EXPECT_EQ(-1, GR_Transition_DefinedFunction(40));
+    EXPECT_EQ(nullptr, GR_Transition_DefinedName(41));
+    GR_Transition_Free();
+    EXPECT_EQ(0, GR_Transition_DefinedCount());
+}
+
+TEST(GameFamily, SleepWaitsRoundedMicrosecondsUpToThreeSeconds)
+{
+    testsupport::RegisterBuiltins();
+    const TimingClock fake = {FakeNow, FakeSleep};
+    Timing_SetClock(&fake);
+    Timing_Init();
+    struct Case {
+        double milliseconds;
+        int64_t waitedAtLeast, waitedAtMost; // microseconds of the fake clock
+    } cases[] = {{0.0004, 0, 2}, {-5, 0, 2}, {2.5, 2500, 2510}, {10000, 3000000, 3000010}};
+    for (const Case& c : cases) {
+        int64_t before = g_FakeNow;
+        Call("sleep", {c.milliseconds});
+        EXPECT_GE(g_FakeNow - before, c.waitedAtLeast) << c.milliseconds;
+        EXPECT_LE(g_FakeNow - before, c.waitedAtMost) << c.milliseconds;
+    }
+    Timing_SetClock(nullptr);
+}
