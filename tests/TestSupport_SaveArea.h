@@ -1,5 +1,6 @@
-// A save area of the test's own: XDG_DATA_HOME points into a fresh temporary folder for the
-// object's life, so files that the engine writes to the save area land there and nowhere else.
+// A save area of the test's own: XDG_DATA_HOME is "share" in a fresh temporary folder (the test's
+// "home") for the object's life, and the game's save folder is "Game" unless a header named one,
+// so files that the engine writes to the save area land there and nowhere else.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "app/App_Paths.h"
+#include "gamefile/GameFile_Header.h"
 
 namespace testsupport {
 
@@ -22,7 +24,9 @@ public:
         const char* old = std::getenv("XDG_DATA_HOME");
         m_HadOld = old != nullptr;
         if (m_HadOld) m_Old = old;
-        setenv("XDG_DATA_HOME", m_Root.c_str(), 1);
+        setenv("XDG_DATA_HOME", (m_Root / "share").c_str(), 1);
+        m_OldSaveFolder = g_GameHeader.saveFolder;
+        if (g_GameHeader.saveFolder.empty()) g_GameHeader.saveFolder = "Game";
         App_ResetPaths();
         m_Folder = GetSaveDirectory();
         std::filesystem::create_directories(m_Folder);
@@ -31,6 +35,7 @@ public:
     {
         if (m_HadOld) setenv("XDG_DATA_HOME", m_Old.c_str(), 1);
         else unsetenv("XDG_DATA_HOME");
+        g_GameHeader.saveFolder = m_OldSaveFolder;
         App_ResetPaths();
         std::filesystem::remove_all(m_Root);
     }
@@ -40,12 +45,14 @@ public:
     // The save folder, ending in '/'.
     const std::string& Folder() const { return m_Folder; }
     std::string Path(const std::string& name) const { return m_Folder + name; }
+    // The test's "home", holding the save area.
     const std::filesystem::path& Root() const { return m_Root; }
 
 private:
     std::filesystem::path m_Root;
     std::string m_Folder;
     std::string m_Old;
+    std::string m_OldSaveFolder;
     bool m_HadOld = false;
 };
 
