@@ -35,7 +35,8 @@ int32_t PlatformM_Attributes(const char* path)
     int32_t attributes = 0;
     if (S_ISDIR(info.st_mode)) attributes |= 16;
     else if (S_ISREG(info.st_mode)) attributes |= 32;
-    if (access(path, W_OK) != 0) attributes |= 1;
+    // Read-only as a mark on the entry, whoever asks (root may write anything).
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= 1;
     const char* name = std::strrchr(path, '/');
     name = name != nullptr ? name + 1 : path;
     if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) attributes |= 2;

@@ -8,7 +8,7 @@
 int64_t PlatformM_MonotonicMicroseconds();
 void PlatformM_SleepMilliseconds(int64_t milliseconds);
 
-// Entry attributes as the file built-ins see them: 1 not writable, 2 hidden (a leading "."),
+// Entry attributes as the file built-ins see them: 1 read-only (no write permission bit), 2 hidden (a leading "."),
 // 16 folder, 32 plain file. -1 when the path cannot be read.
 int32_t PlatformM_Attributes(const char* path);
 // The names in a folder ("." and ".." left out); false when it cannot be read.
