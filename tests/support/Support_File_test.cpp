@@ -145,13 +145,15 @@ TEST(Programs, StartWaitAndOpen)
     // A document goes to xdg-open, which this PATH finds first.
     fs::path bin = root / "bin";
     fs::create_directories(bin);
-    Touch(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + (root / "opened.txt").string() + "\"\n");
+    // It writes aside and renames, so the file appears whole.
+    std::string opened = (root / "opened.txt").string();
+    Touch(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + opened + ".part\" && mv \"" + opened + ".part\" \"" + opened + "\"\n");
     chmod((bin / "xdg-open").c_str(), 0755);
     std::string oldPath = std::getenv("PATH");
     setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
     EXPECT_TRUE(Shell_Execute("https://example.invalid/page", "", root.c_str()));
     setenv("PATH", oldPath.c_str(), 1);
-    for (int i = 0; i < 200 && !fs::exists(root / "opened.txt"); ++i) Timing_Sleep(10000);
+    for (int i = 0; i < 1000 && !fs::exists(root / "opened.txt"); ++i) Timing_Sleep(10000);
     std::ifstream opened(root / "opened.txt");
     std::string url((std::istreambuf_iterator<char>(opened)), std::istreambuf_iterator<char>());
     EXPECT_EQ(url, "https://example.invalid/page");
