@@ -154,8 +154,8 @@ TEST(Programs, StartWaitAndOpen)
     EXPECT_TRUE(Shell_Execute("https://example.invalid/page", "", root.c_str()));
     setenv("PATH", oldPath.c_str(), 1);
     for (int i = 0; i < 1000 && !fs::exists(root / "opened.txt"); ++i) Timing_Sleep(10000);
-    std::ifstream opened(root / "opened.txt");
-    std::string url((std::istreambuf_iterator<char>(opened)), std::istreambuf_iterator<char>());
+    std::ifstream in(opened);
+    std::string url((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(url, "https://example.invalid/page");
     fs::remove_all(root);
 }
