@@ -2,6 +2,27 @@
 #include "function/Function_File.h"
 
 #include "function/Function_Families.h"
+#include "support/Support_SaveArea.h"
+
+namespace {
+
+constexpr int32_t PATH_CAPACITY = 2048;
+
+} // namespace
+
+std::string FileFamily_SaveAreaPath(const char* name)
+{
+    char path[PATH_CAPACITY];
+    LoadSave_SaveAreaPath(path, PATH_CAPACITY, name);
+    return path;
+}
+
+std::string FileFamily_BundlePath(const char* name)
+{
+    char path[PATH_CAPACITY];
+    LoadSave_BundlePath(path, PATH_CAPACITY, name);
+    return path;
+}
 
 void Function_File_Init()
 {

@@ -20,6 +20,10 @@ void Function_FileIds_Reset();
 void Function_FileLegacy_Reset();
 void Function_FileSystem_Reset();
 
+// The save-area and bundle paths of a script's file name ("" when it maps to nothing).
+std::string FileFamily_SaveAreaPath(const char* name);
+std::string FileFamily_BundlePath(const char* name);
+
 // Walks the first pattern, then the second ("folder/wildcard" full paths), adding each entry that
 // passes the attribute rule and is not listed yet: a folder only when the mask has 16; a file when
 // the mask has no bit but 16, or shares one with the file's bits.

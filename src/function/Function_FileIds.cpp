@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int32_t FILE_SLOTS = 32;
-constexpr int32_t PATH_CAPACITY = 2048;
 constexpr int32_t LINE_LIMIT = 32768;
 
 constexpr int32_t BIN_READ = 0;
@@ -90,27 +89,13 @@ int32_t FreeTextId()
     return -1;
 }
 
-std::string SaveAreaPath(const char* name)
-{
-    char path[PATH_CAPACITY];
-    LoadSave_SaveAreaPath(path, PATH_CAPACITY, name);
-    return path;
-}
-
-std::string BundlePath(const char* name)
-{
-    char path[PATH_CAPACITY];
-    LoadSave_BundlePath(path, PATH_CAPACITY, name);
-    return path;
-}
-
 // The save-area path when the file is there, else the bundle path when it is there; "" or the
 // save-area path (`fallBackToSaveArea`) otherwise.
 std::string ExistingPath(const char* name, bool fallBackToSaveArea)
 {
-    if (LoadSave_FileExistsSaveArea(name)) return SaveAreaPath(name);
-    if (LoadSave_FileExistsBundle(name)) return BundlePath(name);
-    return fallBackToSaveArea ? SaveAreaPath(name) : std::string();
+    if (LoadSave_FileExistsSaveArea(name)) return FileFamily_SaveAreaPath(name);
+    if (LoadSave_FileExistsBundle(name)) return FileFamily_BundlePath(name);
+    return fallBackToSaveArea ? FileFamily_SaveAreaPath(name) : std::string();
 }
 
 bool CanRead(const std::string& path)
@@ -325,7 +310,7 @@ void OpenForWriting(ScriptValue* result, const ScriptValue& name, const char* ho
     Result_Real(result, -1);
     int32_t id = FreeTextId();
     if (id < 0) return;
-    std::string path = SaveAreaPath(Arg_TextOrEmpty(name));
+    std::string path = FileFamily_SaveAreaPath(Arg_TextOrEmpty(name));
     File_CreatePathFolders(path.c_str());
     if (log) MainConsole->Output("Output file is %s\n", path.c_str());
     std::FILE* stream = path.empty() ? nullptr : std::fopen(path.c_str(), how);

@@ -73,23 +73,13 @@ std::string ReadLine(std::FILE* file, bool keepBreak)
     return text;
 }
 
-bool InNumber(int c)
-{
-    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
-}
-
-bool IsSpace(int c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // White space, then the characters a number may hold; the first other character stays unread.
 double ReadNumber(std::FILE* file)
 {
     int c = File_ReadTextModeChar(file);
-    while (IsSpace(c)) c = File_ReadTextModeChar(file);
+    while (File_IsSpace(c)) c = File_ReadTextModeChar(file);
     std::string text;
-    while (c != EOF && InNumber(c) && text.size() < NUMBER_LIMIT) {
+    while (c != EOF && File_IsNumberChar(c) && text.size() < NUMBER_LIMIT) {
         text += static_cast<char>(c);
         c = File_ReadTextModeChar(file);
     }

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int32_t PATH_CAPACITY = 2048;
 constexpr size_t COPY_BLOCK = 4096;
 
 struct Search {
@@ -25,20 +24,6 @@ struct Search {
 };
 
 Search g_Search;
-
-std::string SaveAreaPath(const char* name)
-{
-    char path[PATH_CAPACITY];
-    LoadSave_SaveAreaPath(path, PATH_CAPACITY, name);
-    return path;
-}
-
-std::string BundlePath(const char* name)
-{
-    char path[PATH_CAPACITY];
-    LoadSave_BundlePath(path, PATH_CAPACITY, name);
-    return path;
-}
 
 // A helper's new text as the result, the block freed.
 void ResultOwned(ScriptValue* result, char* text)
@@ -56,14 +41,14 @@ void Builtin_FileExists(ScriptValue* result, CInstance*, CInstance*, int32_t, Sc
 void Builtin_FileDelete(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* name = Arg_TextOrEmpty(args[0]);
-    if (LoadSave_FileExistsSaveArea(name)) std::remove(SaveAreaPath(name).c_str());
+    if (LoadSave_FileExistsSaveArea(name)) std::remove(FileFamily_SaveAreaPath(name).c_str());
 }
 
 void Builtin_FileRename(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* from = Arg_TextOrEmpty(args[0]);
-    std::string to = SaveAreaPath(Arg_TextOrEmpty(args[1]));
-    if (LoadSave_FileExistsSaveArea(from) && !to.empty()) std::rename(SaveAreaPath(from).c_str(), to.c_str());
+    std::string to = FileFamily_SaveAreaPath(Arg_TextOrEmpty(args[1]));
+    if (LoadSave_FileExistsSaveArea(from) && !to.empty()) std::rename(FileFamily_SaveAreaPath(from).c_str(), to.c_str());
 }
 
 bool CopyStream(std::FILE* from, std::FILE* to)
@@ -78,14 +63,14 @@ bool CopyStream(std::FILE* from, std::FILE* to)
 void Builtin_FileCopy(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* source = Arg_TextOrEmpty(args[0]);
-    std::string from = LoadSave_FileExistsSaveArea(source) ? SaveAreaPath(source) : BundlePath(source);
+    std::string from = LoadSave_FileExistsSaveArea(source) ? FileFamily_SaveAreaPath(source) : FileFamily_BundlePath(source);
     std::FILE* in = from.empty() ? nullptr : std::fopen(from.c_str(), "rb");
     if (in == nullptr) {
         MainConsole->Output("Unable to open source file %s\n", source);
         Result_Real(result, -1);
         return;
     }
-    std::string to = SaveAreaPath(Arg_TextOrEmpty(args[1]));
+    std::string to = FileFamily_SaveAreaPath(Arg_TextOrEmpty(args[1]));
     std::FILE* out = to.empty() ? nullptr : std::fopen(to.c_str(), "wb");
     bool copied = out != nullptr && CopyStream(in, out);
     if (out != nullptr && std::fclose(out) != 0) copied = false;
@@ -96,12 +81,12 @@ void Builtin_FileCopy(ScriptValue* result, CInstance*, CInstance*, int32_t, Scri
 void Builtin_DirectoryExists(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* name = Arg_TextOrEmpty(args[0]);
-    Result_Bool(result, Directory_Exists(SaveAreaPath(name).c_str()) || Directory_Exists(BundlePath(name).c_str()));
+    Result_Bool(result, Directory_Exists(FileFamily_SaveAreaPath(name).c_str()) || Directory_Exists(FileFamily_BundlePath(name).c_str()));
 }
 
 void Builtin_DirectoryCreate(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    std::string path = SaveAreaPath(Arg_TextOrEmpty(args[0]));
+    std::string path = FileFamily_SaveAreaPath(Arg_TextOrEmpty(args[0]));
     if (!path.empty()) Directory_Create(path.c_str());
 }
 
@@ -114,7 +99,7 @@ void Builtin_FileFindFirst(ScriptValue* result, CInstance*, CInstance*, int32_t,
 {
     EndSearch();
     const char* pattern = Arg_TextOrEmpty(args[0]);
-    File_FindAll(g_Search.names, SaveAreaPath(pattern).c_str(), BundlePath(pattern).c_str(), Arg_Real(args[1]));
+    File_FindAll(g_Search.names, FileFamily_SaveAreaPath(pattern).c_str(), FileFamily_BundlePath(pattern).c_str(), Arg_Real(args[1]));
     g_Search.active = true;
     g_Search.next = 1;
     Result_Text(result, g_Search.names.empty() ? "" : g_Search.names[0].c_str());
@@ -135,8 +120,8 @@ void Builtin_FileFindClose(ScriptValue*, CInstance*, CInstance*, int32_t, Script
 void Builtin_FileAttributes(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* name = Arg_TextOrEmpty(args[0]);
-    std::string path = SaveAreaPath(name);
-    if (File_GetAttributes(path.c_str()) == 0) path = BundlePath(name);
+    std::string path = FileFamily_SaveAreaPath(name);
+    if (File_GetAttributes(path.c_str()) == 0) path = FileFamily_BundlePath(name);
     Result_Real(result, File_GetAttributes(path.c_str()));
 }
 

@@ -290,3 +290,13 @@ int File_ReadTextModeChar(std::FILE* file)
     }
     return c;
 }
+
+bool File_IsSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool File_IsNumberChar(int c)
+{
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+}

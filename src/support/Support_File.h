@@ -49,3 +49,8 @@ bool File_MatchPattern(const char* name, const char* pattern);
 void File_WriteTextMode(std::FILE* file, const char* text);
 // The next character in that reading, or EOF.
 int File_ReadTextModeChar(std::FILE* file);
+
+// Reading numbers from text: white space as the C library's test in the "C" locale, and the
+// characters a decimal number may hold.
+bool File_IsSpace(int c);
+bool File_IsNumberChar(int c);

@@ -5,6 +5,7 @@
 
 #include "base/Base_Numbers.h"
 #include "platform/Platform_MemoryManager.h"
+#include "support/Support_File.h"
 #include "support/Support_SaveArea.h"
 
 namespace {
@@ -17,16 +18,6 @@ bool Inside(const MemoryFile* file)
 int32_t Saturated(int64_t position)
 {
     return position > INT32_MAX ? INT32_MAX : position < INT32_MIN ? INT32_MIN : static_cast<int32_t>(position);
-}
-
-bool IsSpace(uint8_t c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool InNumber(uint8_t c)
-{
-    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
 }
 
 } // namespace
@@ -98,10 +89,10 @@ int32_t MemoryFile_GetChar(MemoryFile* file)
 void MemoryFile_ReadReal(MemoryFile* file, double* value)
 {
     *value = 0.0;
-    while (Inside(file) && IsSpace(file->data[file->position])) ++file->position;
+    while (Inside(file) && File_IsSpace(file->data[file->position])) ++file->position;
     if (!Inside(file)) return;
     int32_t end = file->position;
-    while (end < file->length && InNumber(file->data[end])) ++end;
+    while (end < file->length && File_IsNumberChar(file->data[end])) ++end;
     // The parser wants a terminator: it reads a bounded copy.
     std::string text(reinterpret_cast<const char*>(file->data + file->position), static_cast<size_t>(end - file->position));
     const char* stop = nullptr;

@@ -16,6 +16,9 @@
 namespace {
 
 constexpr int32_t PATH_CAPACITY = 2048;
+// The save folder's index among the save area's places (current folder, working directory, save
+// folder): a path there maps to itself.
+constexpr int32_t SAVE_FOLDER_PLACE = 2;
 
 std::vector<std::string> g_ReadList;
 std::vector<std::string> g_WriteList;
@@ -58,44 +61,44 @@ std::string FullPath(const char* name)
     return full;
 }
 
-// A place as a prefix: its full path without a trailing separator ("" for the root).
-std::string Place(const char* path)
+// A folder a name may lie under, as the prefix of full paths below it: its full path without a
+// trailing separator ("" for the root). An unknown folder holds nothing.
+struct Place {
+    bool known = false;
+    std::string prefix;
+};
+
+Place PlaceOf(const char* folder)
 {
-    std::string full = FullPath(path);
-    while (!full.empty() && full.back() == '/') full.pop_back();
-    return full;
+    Place place;
+    place.prefix = FullPath(folder);
+    place.known = !place.prefix.empty();
+    while (!place.prefix.empty() && place.prefix.back() == '/') place.prefix.pop_back();
+    return place;
 }
 
-bool Under(const std::string& full, const std::string& place)
+bool Under(const std::string& full, const Place& place)
 {
-    return full.compare(0, place.size(), place) == 0 && (full.size() == place.size() || full[place.size()] == '/');
+    const std::string& prefix = place.prefix;
+    return place.known && full.compare(0, prefix.size(), prefix) == 0 &&
+           (full.size() == prefix.size() || full[prefix.size()] == '/');
 }
 
-// The index of the longest place that holds the path, or -1. Empty places (unknown) never match;
-// the root is given as "/" and matches everything.
-int32_t LongestPlace(const std::string& full, const std::vector<std::string>& places)
+// The index of the longest place that holds the path, or -1.
+int32_t LongestPlace(const std::string& full, const std::vector<Place>& places)
 {
     int32_t best = -1;
     for (size_t i = 0; i < places.size(); ++i) {
-        if (places[i].empty()) continue;
-        std::string prefix = places[i] == "/" ? std::string() : places[i];
-        if (!Under(full, prefix)) continue;
-        if (best < 0 || prefix.size() > (places[best] == "/" ? 0 : places[best].size())) best = static_cast<int32_t>(i);
+        if (!Under(full, places[i])) continue;
+        if (best < 0 || places[i].prefix.size() > places[best].prefix.size()) best = static_cast<int32_t>(i);
     }
     return best;
 }
 
-std::string PlaceOrRoot(const char* path)
-{
-    if (path == nullptr || path[0] == '\0') return std::string();
-    std::string place = Place(path);
-    return place.empty() ? std::string("/") : place;
-}
-
 // The part of the path below the place, without its leading separator.
-std::string Rest(const std::string& full, const std::string& place)
+std::string Rest(const std::string& full, const Place& place)
 {
-    std::string rest = place == "/" ? full : full.substr(place.size());
+    std::string rest = full.substr(place.prefix.size());
     return rest.empty() ? rest : rest.substr(1);
 }
 
@@ -177,10 +180,10 @@ void LoadSave_SaveAreaPath(char* result, int32_t capacity, const char* name)
     std::string full = FullPath(name);
     if (full.empty()) return;
     const char* saveFolder = GetSaveDirectory();
-    std::vector<std::string> places = {PlaceOrRoot(PlatformM_CurrentDirectory().c_str()),
-                                       PlaceOrRoot(Variable_WorkingDirectory()), PlaceOrRoot(saveFolder)};
+    std::vector<Place> places = {PlaceOf(PlatformM_CurrentDirectory().c_str()), PlaceOf(Variable_WorkingDirectory()),
+                                 PlaceOf(saveFolder)};
     int32_t place = saveFolder != nullptr ? LongestPlace(full, places) : -1;
-    if (place == 2) Store(result, capacity, full);
+    if (place == SAVE_FOLDER_PLACE) Store(result, capacity, full);
     else if (place >= 0) Store(result, capacity, saveFolder + Rest(full, places[place]));
     else if (Listed(g_WriteList, full)) Store(result, capacity, full);
 }
@@ -191,15 +194,13 @@ void LoadSave_BundlePath(char* result, int32_t capacity, const char* name)
     result[0] = '\0';
     std::string full = FullPath(name);
     if (full.empty()) return;
-    std::vector<std::string> places = {PlaceOrRoot(PlatformM_CurrentDirectory().c_str()),
-                                       PlaceOrRoot(Variable_WorkingDirectory())};
+    std::vector<Place> places = {PlaceOf(PlatformM_CurrentDirectory().c_str()), PlaceOf(Variable_WorkingDirectory())};
     int32_t place = LongestPlace(full, places);
     if (place < 0) {
         if (Listed(g_ReadList, full)) Store(result, capacity, full);
         return;
     }
-    std::string folder = Place(GetGameFileDirectory());
-    if (folder.empty() || folder.back() != '/') folder += "/";
+    std::string folder = PlaceOf(GetGameFileDirectory()).prefix + "/";
     std::string rest = Rest(full, places[place]);
     std::string path = folder + rest;
     if (PlatformM_Attributes(path.c_str()) < 0) {

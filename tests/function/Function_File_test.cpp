@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -338,6 +339,16 @@ TEST_F(FileBuiltins, FileNamePartsProgramsAndTheEnvironment)
     chmod((m_Game / "touch.sh").c_str(), 0755);
     EXPECT_EQ(CallReal("execute_program", {(m_Game / "touch.sh").c_str(), "", 1}), 0);
     EXPECT_EQ(ReadAll(m_Game / "waited.txt"), "done\n");
+
+    // A document goes to xdg-open; this one, first on PATH, renames its note into place when done.
+    WriteAll(m_Game / "bin" / "xdg-open", "#!/bin/sh\necho \"$1\" > note.part && mv note.part note.txt\n");
+    chmod((m_Game / "bin" / "xdg-open").c_str(), 0755);
+    std::string path = std::getenv("PATH");
+    setenv("PATH", ((m_Game / "bin").string() + ":" + path).c_str(), 1);
+    EXPECT_EQ(CallReal("execute_shell", {"notes.pdf", ""}), 0);
+    setenv("PATH", path.c_str(), 1);
+    for (int i = 0; i < 1000 && !fs::exists(m_Game / "note.txt"); ++i) usleep(10000);
+    EXPECT_EQ(ReadAll(m_Game / "note.txt"), "notes.pdf\n");
 }
 
 TEST_F(FileBuiltins, IniFilesAndTheRegistry)
