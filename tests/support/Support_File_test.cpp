@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/Platform_MemoryManager.h"
@@ -38,32 +37,6 @@ void Touch(const fs::path& path, const std::string& text = "x")
 }
 
 } // namespace
-
-TEST(FileNames, PartsOfPaths)
-{
-    struct Case {
-        const char* path;
-        const char* directory;
-        const char* name;
-        const char* extension;
-        const char* drive;
-    };
-    const Case cases[] = {
-        {"a\\b/c", "a", "b/c", "", ""},
-        {"/games/x.txt", "/games", "x.txt", ".txt", ""},
-        {"C:\\games\\x.tar.gz", "C:\\games", "x.tar.gz", ".gz", "C:"},
-        {"\\top", "", "top", "", ""},
-        {"plain", "", "plain", "", ""},
-        {"dir.d/file", "dir.d", "file", "", ""},
-        {"", "", "", "", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Take(File_GetDirectory(c.path)), c.directory) << c.path;
-        EXPECT_EQ(Take(File_GetName(c.path)), c.name) << c.path;
-        EXPECT_EQ(Take(File_GetExtension(c.path)), c.extension) << c.path;
-        EXPECT_EQ(Take(File_GetDrive(c.path)), c.drive) << c.path;
-    }
-}
 
 TEST(Folders, CreateTestAndDeleteTrees)
 {
@@ -126,38 +99,6 @@ TEST(Patterns, WildcardsIgnoreCase)
         {"data.x", "dat?.*", true},   {"abcd", "a*b*c", false},   {"aaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*c", false},
     };
     for (const Case& c : cases) EXPECT_EQ(File_MatchPattern(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
-}
-
-TEST(Programs, StartWaitAndOpen)
-{
-    fs::path root = Fresh("programs");
-    fs::path script = root / "writer.sh";
-    Touch(script, "#!/bin/sh\nsleep 0.1\nprintf '%s' \"$1\" > \"$2\"\n");
-    chmod(script.c_str(), 0755);
-    std::string arguments = "\"two words\" " + (root / "out.txt").string();
-    ASSERT_TRUE(Program_Execute(script.c_str(), arguments.c_str(), root.c_str(), true));
-    std::ifstream written(root / "out.txt");
-    std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "two words");
-    EXPECT_FALSE(Program_Execute((root / "missing").c_str(), "", root.c_str(), false));
-    EXPECT_FALSE(Program_Execute(nullptr, "", nullptr, false));
-
-    // A document goes to xdg-open, which this PATH finds first.
-    fs::path bin = root / "bin";
-    fs::create_directories(bin);
-    // It writes aside and renames, so the file appears whole.
-    std::string opened = (root / "opened.txt").string();
-    Touch(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + opened + ".part\" && mv \"" + opened + ".part\" \"" + opened + "\"\n");
-    chmod((bin / "xdg-open").c_str(), 0755);
-    std::string oldPath = std::getenv("PATH");
-    setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
-    EXPECT_TRUE(Shell_Execute("https://example.invalid/page", "", root.c_str()));
-    setenv("PATH", oldPath.c_str(), 1);
-    for (int i = 0; i < 1000 && !fs::exists(root / "opened.txt"); ++i) Timing_Sleep(10000);
-    std::ifstream in(opened);
-    std::string url((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(url, "https://example.invalid/page");
-    fs::remove_all(root);
 }
 
 namespace {
