@@ -15,12 +15,15 @@ uint32_t Md5Sine(int i) { return static_cast<uint32_t>(std::floor(std::fabs(std:
 
 void Md5Transform(uint32_t state[4], const uint8_t block[64])
 {
-    static uint32_t table[64];
-    static bool made = false;
-    if (!made) {
-        for (int i = 0; i < 64; ++i) table[i] = Md5Sine(i);
-        made = true;
-    }
+    struct SineTable {
+        uint32_t k[64];
+        SineTable()
+        {
+            for (int i = 0; i < 64; ++i) k[i] = Md5Sine(i);
+        }
+    };
+    static const SineTable sines;
+    const uint32_t* table = sines.k;
     uint32_t x[16];
     for (int i = 0; i < 16; ++i)
         x[i] = uint32_t(block[i * 4]) | uint32_t(block[i * 4 + 1]) << 8 | uint32_t(block[i * 4 + 2]) << 16 |

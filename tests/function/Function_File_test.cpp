@@ -2,6 +2,7 @@
 // called by script name in a save area of the test's own with the game folder as the current one.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -423,6 +424,20 @@ TEST_F(FileBuiltins, HashesAndBase64)
     WriteAll(Saved("both.txt"), big);
     EXPECT_EQ(CallText("md5_file", {"both.txt"}), CallText("md5_string_utf8", {big.c_str()}));
     EXPECT_EQ(CallText("sha1_file", {"both.txt"}), CallText("sha1_string_utf8", {big.c_str()}));
+}
+
+TEST_F(FileBuiltins, PrioritiesBecomeNiceValues)
+{
+    // Only lowering is asked for, which every process may do; the order keeps it lowering.
+    if (getpriority(PRIO_PROCESS, 0) != 0) GTEST_SKIP() << "the tests already run at another priority";
+    struct Case {
+        double value;
+        int nice;
+    };
+    for (const Case& c : {Case{0, 0}, Case{-0.5, 0}, Case{-1, 1}, Case{-2.5, 2}, Case{-3, 19}}) {
+        CallBuiltin("set_program_priority", {c.value});
+        EXPECT_EQ(getpriority(PRIO_PROCESS, 0), c.nice) << c.value;
+    }
 }
 
 TEST_F(FileBuiltins, ClipboardRemembersAnEmptyText)
