@@ -161,6 +161,9 @@ char* File_GetCurrentDirectory()
 
 bool File_InitTempDirectory()
 {
+    // A run that ends by exit() before shut-down deletes the folder too.
+    static const bool cleanupAtExit = std::atexit(File_DeleteTempFolder) == 0;
+    (void)cleanupAtExit;
     g_TempBase = FirstSet({"TMPDIR", "TEMP", "TMP"});
     Directory_Create(g_TempBase.c_str());
     // A folder that exists, or that another run made first, takes a new number.
