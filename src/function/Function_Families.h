@@ -30,6 +30,10 @@ void Function_MiscEvents_Register();
 void Function_MiscDates_Register();
 void Function_MiscWindow_Register();
 
+// The platform services' hashing and encoding rows (base64_*, md5_*, sha1_*), which
+// InitWexoFunctions registers among its own.
+void Function_WexoHash_Register();
+
 // Platform services: the pause event when the window loses the focus to another program, and the
 // achievement cache saved first at shut-down.
 void Wexo_OSPauseEventRaised();

@@ -1,11 +1,11 @@
 // Placeholders: each family's registrar and service below stands in until that family is written,
 // and is removed from here when it is.
 #include "function/Function_Families.h"
+#include "function/Function_File.h"
 
 // Registrars of the families not written yet: each registers no functions.
 void Function_Graphics_Init() {}
 void InitActionFunctions() {}
-void Function_File_Init() {}
 void InitResourceFunctions() {}
 void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
@@ -14,10 +14,12 @@ void InitDataStructureFunctions() {}
 void InitSoundFunctions() {}
 void Function_Physics_Init() {}
 void Function_Gamepad_Init() {}
-void InitWexoFunctions() {}
 
-// The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
-void Function_MiscWindow_Register() {}
+// Until the platform services are written only their hashing and encoding rows register.
+void InitWexoFunctions()
+{
+    Function_WexoHash_Register();
+}
 
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}
@@ -34,8 +36,9 @@ void Async_ProcessIapEvents() {}
 // Until scripts can queue callbacks: there are none.
 void Async_ProcessCallbacks() {}
 
-// Until the file built-ins exist: no file is open.
-void File_CloseAll() {}
+// The File family's HTTP and JSON rows (http_get, http_post_string, json_encode, json_decode),
+// registered last in the family: none until HTTP requests exist.
+void Function_FileHttp_Register() {}
 
 // Until the platform services exist: adds no operating-system constants.
 void InitOsConstants() {}

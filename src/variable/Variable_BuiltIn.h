@@ -57,5 +57,7 @@ void Variable_BuiltIn_SetSpriteLookup(BuiltinSpriteLookup lookup);
 
 // working_directory: the game file's folder, fixed by the first call (the game file is loaded).
 void Variable_InitWorkingDirectory(const char* gameFileName);
+// The working directory's text ("" until set).
+const char* Variable_WorkingDirectory();
 // Forgets it, so that the next game file fixes it again (tests).
 void Variable_ResetWorkingDirectory();

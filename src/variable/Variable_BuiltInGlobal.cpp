@@ -387,6 +387,11 @@ void Variable_InitWorkingDirectory(const char* gameFileName)
     MainConsole->Output("%s\n", rule.c_str());
 }
 
+const char* Variable_WorkingDirectory()
+{
+    return g_WorkingDirectory.c_str();
+}
+
 void Variable_ResetWorkingDirectory()
 {
     g_WorkingDirectory.clear();

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "../TestSupport_SaveArea.h"
 #include "platform/Platform_MemoryManager.h"
 
 namespace {
@@ -41,17 +43,19 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 }
 
 // Each test works in a folder of its own: ctest runs tests side by side.
+// Files of these tests lie in a save area of their own, where the INI file maps to itself.
 class IniFileTest : public testing::Test {
 protected:
     void SetUp() override
     {
         std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_Folder = testing::TempDir() + "ini_" + name;
-        std::filesystem::remove_all(m_Folder);
+        m_SaveArea = std::make_unique<testsupport::ScopedSaveArea>("ini_" + name);
+        m_Folder = m_SaveArea->Folder() + "ini";
         std::filesystem::create_directories(m_Folder);
     }
-    void TearDown() override { std::filesystem::remove_all(m_Folder); }
+    void TearDown() override { m_SaveArea.reset(); }
     std::string Path(const std::string& file) const { return m_Folder + "/" + file; }
+    std::unique_ptr<testsupport::ScopedSaveArea> m_SaveArea;
     std::string m_Folder;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../TestSupport_SaveArea.h"
 #include "Graphics_TestImages.h"
 #include "graphics/Graphics_Bitmap32.h"
 #include "graphics/Graphics_Image.h"
@@ -45,6 +46,7 @@ Bytes SwapRedBlue(Bytes pixels)
 
 TEST(ImageSave, PngIsWrittenAsTheBytesLieAndReadsBackEqual)
 {
+    testsupport::ScopedSaveArea area("pngiswrittenasthebyteslieandreadsbackequal");
     const std::string name = "graphics_image_save_roundtrip.png";
     Bytes rgba;
     for (int i = 0; i < 3 * 2 * 4; ++i) rgba.push_back(static_cast<uint8_t>(i * 11 + 3));
@@ -77,6 +79,7 @@ TEST(ImageSave, UnopenableFileFailsQuietly)
 
 TEST(ImageSave, ImpossibleSizeFailsInTheHeaderPhase)
 {
+    testsupport::ScopedSaveArea area("impossiblesizefailsintheheaderphase");
     const std::string name = "graphics_image_save_bad_size.png";
     Bytes rgba(16, 0);
     for (auto size : {std::pair<int32_t, int32_t>{0, 2}, {2, -1}, {100000, 100000}}) {

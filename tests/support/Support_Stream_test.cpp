@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../TestSupport_Console.h"
+#include "../TestSupport_SaveArea.h"
 #include "base/Base_Console.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
@@ -401,6 +402,7 @@ TEST(Stream, CopyFromCountCopiesOrViewsAtMostTheRest)
 
 TEST(Stream, SaveAndLoadFiles)
 {
+    testsupport::ScopedSaveArea area("stream_save_and_load");
     const std::string name = "support_stream_save_and_load.bin";
     char path[2048];
     LoadSave_SaveAreaPath(path, sizeof path, name.c_str());

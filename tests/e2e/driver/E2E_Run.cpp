@@ -584,6 +584,51 @@ void GameFamily(Context& context)
         Fail(context, "the game's own checks failed:\n" + log);
 }
 
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The game writes a text, a binary and an INI file, reads each back and reads a file shipped beside
+// it under another letter case; it rings its alarm only when all matched. The files land in the
+// save area under XDG_DATA_HOME, byte for byte, and the temporary folder is gone after the run.
+void Files(Context& context)
+{
+    fs::path game = context.work / "game";
+    fs::path share = context.work / "share";
+    fs::path temp = context.work / "tmp";
+    fs::create_directories(game);
+    fs::create_directories(temp);
+    fs::copy_file(context.game, game / "game.win");
+    std::ofstream(game / "shipped.txt", std::ios::binary) << "from the bundle";
+    fs::path traceFile = context.work / "trace.txt";
+    RunResult run = Run(context, context.kelvaro, {"-game", (game / "game.win").string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=3", "KELVARO_NO_WAIT=1",
+                         "KELVARO_TRACE=" + traceFile.string(), "XDG_DATA_HOME=" + share.string(),
+                         "TMPDIR=" + temp.string()});
+    ExpectExit(context, run, 0);
+    std::vector<std::string> trace;
+    for (std::string line : ReadLines(traceFile)) {
+        for (char& c : line)
+            if (c == '\t') c = ' ';
+        trace.push_back(line);
+    }
+    ExpectTrace(context, trace, {"0 100001 obj_files 0 0", "0 100001 obj_files 2 0"});
+    fs::path saves = share / "FilesGame";
+    const std::pair<const char*, std::string> files[] = {
+        {"notes/log.txt", "hello\r\n0.5 "},
+        {"data.bin", std::string("\x01\xFF\x2C", 3)},
+        {"settings.ini", "[player]\r\nlevel=3.000000\r\nname=Ann\r\n"},
+    };
+    for (const auto& [name, bytes] : files)
+        if (ReadBytes(saves / name) != bytes) Fail(context, std::string(name) + " does not hold the bytes written");
+    std::string used = ReadBytes(saves / "temp.txt");
+    if (used.rfind((temp / "kv_ttt_").string(), 0) != 0) Fail(context, "the temporary folder was " + used);
+    if (!fs::is_empty(temp)) Fail(context, "the temporary folder is left after the run");
+    if (fs::exists(game / "notes")) Fail(context, "a file was written beside the game");
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -644,6 +689,8 @@ int main(int argc, char** argv)
         {"game-family", GameFamily},
         {"game-family-bytecode", GameFamily},
         {"demo", Demo},
+        {"files", Files},
+        {"files-compiled", Files},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
