@@ -1,4 +1,4 @@
 #include "motion/Motion_Placeholders.h"
 
-// PLACEHOLDER for the motion grids issue: no grid exists.
+// PLACEHOLDER until motion grids exist: no grid exists.
 void CGrid_DestroyAll() {}

@@ -1,4 +1,4 @@
-// Motion-planning services of shut-down, before the motion grids issue lands.
+// Motion-planning services of shut-down, standing in until motion grids exist.
 #pragma once
 
 void CGrid_DestroyAll();

@@ -27,25 +27,25 @@ constexpr int64_t SLEEP_LIMIT = 3000000;
 
 } // namespace
 
-// PLACEHOLDER for the timer issue: lets tests run the timer on a clock of their own.
+// PLACEHOLDER until the timer module exists: lets tests run the timer on a clock of their own.
 void Timing_SetClock(const TimingClock* clock)
 {
     g_Clock = clock != nullptr ? clock : &REAL_CLOCK;
 }
 
-// PLACEHOLDER for the timer issue.
+// PLACEHOLDER until the timer module exists.
 void Timing_Init()
 {
     g_TimingStart = g_Clock->now();
 }
 
-// PLACEHOLDER for the timer issue.
+// PLACEHOLDER until the timer module exists.
 int64_t Timing_Time()
 {
     return g_Clock->now() - g_TimingStart;
 }
 
-// PLACEHOLDER for the timer issue: sleeps whole milliseconds while at least two remain and
+// PLACEHOLDER until the timer module exists: sleeps whole milliseconds while at least two remain and
 // spins on the message pump for the rest, so the window stays alive and the wait stays exact.
 void Timing_Sleep(int64_t microseconds)
 {
@@ -61,26 +61,26 @@ void Timing_Sleep(int64_t microseconds)
     }
 }
 
-// PLACEHOLDER for the timer issue.
+// PLACEHOLDER until the timer module exists.
 void Timing_Wait(int64_t microseconds)
 {
     Timing_Sleep(microseconds);
 }
 
-// PLACEHOLDER for the temporary-folder issue: no folder is made.
+// PLACEHOLDER until the temporary folder is made: none is, so the answer is false.
 bool File_InitTempDirectory()
 {
-    return true;
+    return false;
 }
 
-// PLACEHOLDER for the temporary-folder issue: nothing was made, nothing to delete.
+// PLACEHOLDER until the temporary folder is made: nothing was made, nothing to delete.
 void File_DeleteTempFolder() {}
 
-// PLACEHOLDER for the temporary-folder issue: no folder was made, so there is no path.
+// PLACEHOLDER until the temporary folder is made: no folder was made, so there is no path.
 char* File_GetTempDirectory()
 {
     return nullptr;
 }
 
-// PLACEHOLDER for the asynchronous-events issue: no asynchronous event is ever performed.
+// PLACEHOLDER until asynchronous events are performed: no asynchronous event is ever performed.
 int32_t async_load = -1;

@@ -1,5 +1,5 @@
-// Support services that start-up, shut-down and the main loop need before the support issues
-// (timer, temporary folder) land.
+// Support services that start-up, shut-down and the main loop need, standing in until the timer
+// module and the temporary folder are built.
 #pragma once
 
 #include <cstdint>

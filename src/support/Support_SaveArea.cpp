@@ -1,4 +1,4 @@
-// PLACEHOLDER for the issue "Save area and file-name mapping" (support): both mappings resolve a
+// PLACEHOLDER until the save area has its real folder: both mappings resolve a
 // name against the current folder, unchanged, until the real save folder and bundle folder exist.
 // The whole-file load is already the final one.
 #include "support/Support_SaveArea.h"

@@ -1,9 +1,9 @@
-// PLACEHOLDER for the issue "Save area and file-name mapping" (support), which declares this routine
-// in Support_SaveArea.h and replaces this header and its .cpp.
+// The save-area writer; it stands in until the save area has its real folder, when the save-area
+// header declares it and this file goes.
 #pragma once
 
 #include <cstdint>
 
-// Maps the name into the save area, creates every missing folder on the way and writes `size` bytes
-// in binary mode, replacing the file; false when the file cannot be opened.
+// Maps the name into the save area, creates every missing folder on the way and replaces the file
+// with `size` bytes (File_ReplaceWhole): false, with the old file untouched, when any step fails.
 bool LoadSave_WriteSaveAreaFile(const char* name, const void* data, int32_t size);
