@@ -36,6 +36,12 @@ extern ErrorFormRecord g_ErrorForm;
 // (programs) or "Error in expression..." (expressions) as the error text, first error only.
 void Code_Report_Error(CCode* code, int32_t position, const char* message);
 
+// The levels of script runs an error unwinds through: each failed level is noted (innermost first)
+// and, when the outermost run returns, they all go in front of the error text at once, outermost
+// first, as "In script <name>:\n" lines. Prefixing level by level would copy the text once per level.
+void Code_Error_NoteFailedLevel(const char* prefix, const char* name);
+void Code_Error_FoldFailedLevels();
+
 // A run-time error of the current action: the full report (event and object, or time line, or
 // shader; the interpreter's place and call stack), shown through Error_Show, then the variables to
 // the script console.
