@@ -1,5 +1,7 @@
 #include "instance/Instance_List.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "object/Object_Class.h"
@@ -11,13 +13,34 @@
 
 // ---- the depth-ordered list ----------------------------------------------------------------------
 
+namespace {
+
+uint64_t g_InsertionCount = 0;
+
+} // namespace
+
+// The instance a new one of this depth goes in front of: the first in the list whose key is
+// greater. NaN keys are never greater, and a NaN depth is greater than none.
+CInstance* CInstanceList::FirstDeeperThan(float depth) const
+{
+    if (m_Appended) {
+        CInstance* after = m_pHead;
+        while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
+        return after;
+    }
+    if (std::isnan(depth)) return nullptr;
+    auto deeper = m_ByDepth.upper_bound({depth, UINT64_MAX});
+    return deeper != m_ByDepth.end() ? deeper->second : nullptr;
+}
+
 void CInstanceList::AddByDepth(CInstance* instance)
 {
     float depth = instance->i_depth;
+    CInstance* after = FirstDeeperThan(depth);
     instance->m_DepthKey = depth;
+    instance->m_DepthOrder = ++g_InsertionCount;
+    if (!m_Appended && !std::isnan(depth)) m_ByDepth.emplace(std::make_pair(depth, instance->m_DepthOrder), instance);
     ++m_Count;
-    CInstance* after = m_pHead;
-    while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
     instance->m_pNext = after;
     if (after == nullptr) {
         instance->m_pPrev = m_pTail;
@@ -32,12 +55,28 @@ void CInstanceList::AddByDepth(CInstance* instance)
     after->m_pPrev = instance;
 }
 
+void CInstanceList::Append(CInstance* instance)
+{
+    instance->m_pNext = nullptr;
+    instance->m_pPrev = m_pTail;
+    if (m_pTail != nullptr) m_pTail->m_pNext = instance;
+    else m_pHead = instance;
+    m_pTail = instance;
+    ++m_Count;
+    m_Appended = true;
+    m_ByDepth.clear();
+}
+
 bool CInstanceList::Remove(CInstance* instance)
 {
     // An instance whose open ends are not this list's ends was never linked here; unlinking it
     // would cut whatever list it is in.
     if ((instance->m_pPrev == nullptr && m_pHead != instance) || (instance->m_pNext == nullptr && m_pTail != instance)) {
         return false;
+    }
+    if (!std::isnan(instance->m_DepthKey)) {
+        auto entry = m_ByDepth.find({instance->m_DepthKey, instance->m_DepthOrder});
+        if (entry != m_ByDepth.end() && entry->second == instance) m_ByDepth.erase(entry);
     }
     if (instance->m_pPrev != nullptr) instance->m_pPrev->m_pNext = instance->m_pNext;
     else m_pHead = instance->m_pNext;
@@ -46,6 +85,8 @@ bool CInstanceList::Remove(CInstance* instance)
     instance->m_pNext = nullptr;
     instance->m_pPrev = nullptr;
     --m_Count;
+    // An emptied list is depth-ordered again.
+    if (m_pHead == nullptr) m_Appended = false;
     return true;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <utility>
 
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Hash.h"
@@ -15,9 +17,14 @@ enum : int32_t {
 };
 
 // From head to tail the depth keys never decrease; an instance goes after every one of equal depth.
+// (An instance of depth NaN goes to the tail and is passed over by later insertions.) A sorted
+// index of the keys finds the place of an insertion without walking the list.
 class CInstanceList {
 public:
     void AddByDepth(CInstance* instance);
+    // Links at the tail whatever the depth. A list built this way is no longer depth-ordered, so
+    // its insertions walk the list until it is empty again.
+    void Append(CInstance* instance);
     // Unlinks; false (and nothing changes) when the instance is plainly not in this list.
     bool Remove(CInstance* instance);
     bool Delete(CInstance* instance, int32_t mode);
@@ -25,6 +32,14 @@ public:
     CInstance* m_pHead = nullptr;
     CInstance* m_pTail = nullptr;
     int32_t m_Count = 0;
+
+private:
+    CInstance* FirstDeeperThan(float depth) const;
+
+    // (depth key, insertion order) of every linked instance with a depth that is a number; the
+    // order tells equal depths apart in list order.
+    std::map<std::pair<float, uint64_t>, CInstance*> m_ByDepth;
+    bool m_Appended = false;
 };
 
 // The instance id hash: 512 buckets, made on first use, emptied in the releasing mode at exit.

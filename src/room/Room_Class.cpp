@@ -39,12 +39,7 @@ float AlphaOf(uint32_t colour) { return static_cast<float>(colour >> 24) / 255.0
 
 void Room_AppendToList(CInstanceList& list, CInstance* instance)
 {
-    instance->m_pNext = nullptr;
-    instance->m_pPrev = list.m_pTail;
-    if (list.m_pTail != nullptr) list.m_pTail->m_pNext = instance;
-    else list.m_pHead = instance;
-    list.m_pTail = instance;
-    ++list.m_Count;
+    list.Append(instance);
 }
 
 // An object a script deleted leaves its slot empty, so a stale pointer is told by the table.
