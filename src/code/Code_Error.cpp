@@ -208,11 +208,23 @@ void Error_Show(const char* text, bool fatal)
     }
 }
 
+namespace {
+
+ErrorExitHook g_ExitHook = nullptr;
+
+} // namespace
+
+void Error_SetExitHook(ErrorExitHook hook)
+{
+    g_ExitHook = hook;
+}
+
 void Error_ShowAndExit(const char* text, int32_t exitCode)
 {
     Error_Show(text, true);
     // No shut-down: the state is not to be trusted any more. Only the log is flushed.
     std::fflush(nullptr);
+    if (g_ExitHook != nullptr) g_ExitHook(exitCode);
     std::_Exit(exitCode);
 }
 

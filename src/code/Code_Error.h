@@ -66,6 +66,10 @@ void Error_Show(const char* text, bool fatal);
 // Reports a fatal error and ends the process at once with the exit code: load errors end with 1,
 // interpreter errors with -1 (255 as Linux reports it).
 [[noreturn]] void Error_ShowAndExit(const char* text, int32_t exitCode);
+// What Error_ShowAndExit runs in place of ending the process, when set: fuzz targets leave through
+// it to go on with the next input. The hook must not return. Null restores the plain end.
+using ErrorExitHook = void (*)(int32_t exitCode);
+void Error_SetExitHook(ErrorExitHook hook);
 
 // The text the error form shows: a rule of 43 "_", then the text with every line ending made
 // "\r\n" and every tab seven spaces.
