@@ -1,26 +1,26 @@
 #include "background/Background_Placeholders.h"
 
-// PLACEHOLDER for the backgrounds issue: no background needs a texture.
+// PLACEHOLDER until backgrounds are loaded: no background needs a texture.
 void Background_InitTextures() {}
 
-// PLACEHOLDER for the backgrounds issue: the background table is empty.
+// PLACEHOLDER until backgrounds are loaded: the background table is empty.
 void Background_Clear() {}
 
-// PLACEHOLDER for the backgrounds issue: no background has any name.
+// PLACEHOLDER until backgrounds are loaded: no background has any name.
 int32_t Background_Find(const char*)
 {
     return -1;
 }
 
-// PLACEHOLDER for the backgrounds issue: no background exists, so none has a size.
+// PLACEHOLDER until backgrounds are loaded: no background exists, so none has a size.
 int32_t CBackground::GetWidth() const { return 0; }
-// PLACEHOLDER for the backgrounds issue.
+// PLACEHOLDER until backgrounds are loaded.
 int32_t CBackground::GetHeight() const { return 0; }
-// PLACEHOLDER for the backgrounds issue: the background table is empty.
+// PLACEHOLDER until backgrounds are loaded: the background table is empty.
 CBackground* Background_Data(int32_t) { return nullptr; }
-// PLACEHOLDER for the backgrounds issue: no background exists, so none is drawn.
+// PLACEHOLDER until backgrounds are loaded: no background exists, so none is drawn.
 void CBackground::DrawPart(float, float, float, float, float, float, float, float, uint32_t, float) {}
-// PLACEHOLDER for the backgrounds issue.
+// PLACEHOLDER until backgrounds are loaded.
 void CBackground::DrawTiled(float, float, float, float, bool, bool, float, float, float, float, uint32_t, float) {}
-// PLACEHOLDER for the backgrounds issue: the background table is empty.
+// PLACEHOLDER until backgrounds are loaded: the background table is empty.
 bool Background_Exists(int32_t) { return false; }

@@ -1,4 +1,4 @@
-// Background services of start-up and shut-down, before the backgrounds issue lands.
+// Background services of start-up and shut-down, standing in until backgrounds are loaded.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@ void Background_Clear();
 // The index of the resource of that name, or -1 (name resolution asks it for every word).
 int32_t Background_Find(const char* name);
 
-// PLACEHOLDER for the backgrounds issue: a background resource, of which the rooms read the size.
+// PLACEHOLDER until backgrounds are loaded: a background resource, of which the rooms read the size.
 class CBackground {
 public:
     int32_t GetWidth() const;
@@ -22,5 +22,5 @@ public:
                    float areaTop, float areaWidth, float areaHeight, uint32_t blend, float alpha);
 };
 bool Background_Exists(int32_t index);
-// The background at the index, or null (the table is empty until the backgrounds issue lands).
+// The background at the index, or null (the table is empty until backgrounds are loaded).
 CBackground* Background_Data(int32_t index);

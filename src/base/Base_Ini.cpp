@@ -7,7 +7,7 @@
 #include "base/Base_Text.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
-#include "support/Support_SaveAreaWritePlaceholder.h"
+#include "support/Support_SaveAreaWrite.h"
 
 namespace {
 
@@ -376,9 +376,12 @@ char* IniFile::GetText()
         }
     }
     *out = '\0';
+    // A write that failed keeps the changes marked, so the next flush tries again.
     if (m_Dirty != 0 && m_FileName != nullptr) {
-        Ini_WriteFile(m_FileName, text, size);
-        m_Dirty = 0;
+        if (Ini_WriteFile(m_FileName, text, size))
+            m_Dirty = 0;
+        else
+            MainConsole->Output("Failed to write INI file %s\n", m_FileName);
     }
     return text;
 }

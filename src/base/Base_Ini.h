@@ -55,7 +55,8 @@ public:
     // Size of the text GetText builds, without its terminator.
     int32_t TextSize() const;
     // The whole text ("[name]" and "key=value" lines ending in CR LF) in a new memory-manager block
-    // the caller frees. A changed object with a file name also writes its file.
+    // the caller frees. A changed object with a file name also writes its file; when that write
+    // fails the old file stays whole, a line is logged and the object stays marked as changed.
     char* GetText();
     // Frees every section, key, the file name and any text still held.
     void Clear();

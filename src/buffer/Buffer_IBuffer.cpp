@@ -1,4 +1,4 @@
-// PLACEHOLDER for the buffers issue: the string helpers of IBuffer (see Buffer_IBuffer.h).
+// PLACEHOLDER until binary buffers exist: the string helpers of IBuffer (see Buffer_IBuffer.h).
 #include "buffer/Buffer_IBuffer.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 // Binary buffers as the rest of the engine sees them: a block of bytes with a read/write position
 // into which typed values are written and from which they are read back.
 //
-// PLACEHOLDER for the buffers issue: only the part that value and variable-list streams need is
-// here (the fields, typed Write/Read and the string helpers). The buffers issue replaces this
-// header with the whole class (seek, peek, poke, save, load, digests, ...) and its two
+// PLACEHOLDER until binary buffers exist: only the part that value and variable-list streams need is
+// here (the fields, typed Write/Read and the string helpers). The whole class replaces this
+// header when binary buffers are built (seek, peek, poke, save, load, digests, ...) and its two
 // implementations.
 #pragma once
 

@@ -1,7 +1,7 @@
 #include "buffer/Buffer_Placeholders.h"
 
-// PLACEHOLDER for the buffers issue: registers no functions.
+// PLACEHOLDER until binary buffers exist: registers no functions.
 void Buffer_RegisterFunctions() {}
 
-// PLACEHOLDER for the vertex buffers issue: registers no functions.
+// PLACEHOLDER until vertex buffers exist: registers no functions.
 void VertexBuilder_RegisterFunctions() {}

@@ -1,4 +1,4 @@
-// The buffer families' registrars, before the buffers issues land.
+// The buffer families' registrars, standing in until binary and vertex buffers exist.
 #pragma once
 
 void Buffer_RegisterFunctions();

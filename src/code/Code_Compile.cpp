@@ -22,19 +22,20 @@ void KeepTextCopy(CCode* code)
     std::memcpy(code->m_pTextCopy, text, length + 1);
 }
 
-void GenerateBytecode(CCode* code)
+bool GenerateBytecode(CCode* code)
 {
     KeepTextCopy(code);
-    if (code->m_Kind == CODE_KIND_CONSTANT) return; // its value is all there is to run
+    if (code->m_Kind == CODE_KIND_CONSTANT) return true; // its value is all there is to run
     VMWriteBuffer* words = nullptr;
     VMWriteBuffer* companion = nullptr;
-    Code_Generate(code, &code->m_Tree, code->m_Kind == CODE_KIND_EXPRESSION, &words, &companion);
+    bool generated = Code_Generate(code, &code->m_Tree, code->m_Kind == CODE_KIND_EXPRESSION, &words, &companion);
     if (words != nullptr && words->m_Size == 0) {
         delete words;
         words = nullptr;
     }
     code->m_pCode = words;
     code->m_pDebugInfo = companion;
+    return generated;
 }
 
 } // namespace
@@ -55,6 +56,5 @@ bool CCode::Compile(const char* name)
         Value_Copy(&m_Constant, &m_Tree.value);
     }
     m_Compiled = 1;
-    if (g_UseBytecode) GenerateBytecode(this);
-    return true;
+    return !g_UseBytecode || GenerateBytecode(this);
 }

@@ -252,7 +252,9 @@ const char* VM_DebugInfo_SourceLine(const VMDebugEntry& entry, const char* text)
         if (newline) lineStart = at;
     }
     size_t length = 0;
-    while (length < SOURCE_LINE_AREA - 1 && lineStart[length] != '\0' && lineStart[length] != '\r') ++length;
+    while (length < SOURCE_LINE_AREA - 1 && lineStart[length] != '\0' && lineStart[length] != '\r' &&
+           lineStart[length] != '\n')
+        ++length;
     std::memcpy(area, lineStart, length);
     area[length] = '\0';
     return area;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "code/Code_Disassembler.h"
@@ -12,7 +13,7 @@
 #include "debug/Debug_Form.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
-#include "io/IO_Placeholders.h"
+#include "io/IO_Input.h"
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Window.h"
@@ -111,6 +112,9 @@ void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frame
 
 bool ErrorsShown() { return g_GameOptions.showErrors; }
 
+// Prefix lines of failed levels not yet put in front of the error text, innermost first.
+std::vector<std::string> g_FailedLevels;
+
 } // namespace
 
 void Code_Report_Error(CCode* code, int32_t position, const char* message)
@@ -119,6 +123,7 @@ void Code_Report_Error(CCode* code, int32_t position, const char* message)
     if (g_CodeErrorFlag) return;
     g_CodeErrorFlag = true;
     g_CodeErrorText.clear();
+    g_FailedLevels.clear();
 
     const char* text = code != nullptr ? code->GetText() : "";
     message = OrEmpty(message);
@@ -133,6 +138,24 @@ void Code_Report_Error(CCode* code, int32_t position, const char* message)
                       place.column + 1, message);
     else
         std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, text, place.column + 1, message);
+}
+
+void Code_Error_NoteFailedLevel(const char* prefix, const char* name)
+{
+    g_FailedLevels.push_back(std::string(OrEmpty(prefix)) + OrEmpty(name) + ":\n");
+}
+
+void Code_Error_FoldFailedLevels()
+{
+    if (g_FailedLevels.empty()) return;
+    size_t length = g_CodeErrorText.size();
+    for (const std::string& level : g_FailedLevels) length += level.size();
+    std::string text;
+    text.reserve(length);
+    for (auto level = g_FailedLevels.rbegin(); level != g_FailedLevels.rend(); ++level) text += *level;
+    text += g_CodeErrorText;
+    g_CodeErrorText = std::move(text);
+    g_FailedLevels.clear();
 }
 
 std::string Error_BuildActionReport(const char* message, bool fatal, const std::vector<VMErrorFrame>& frames)
@@ -185,11 +208,23 @@ void Error_Show(const char* text, bool fatal)
     }
 }
 
+namespace {
+
+ErrorExitHook g_ExitHook = nullptr;
+
+} // namespace
+
+void Error_SetExitHook(ErrorExitHook hook)
+{
+    g_ExitHook = hook;
+}
+
 void Error_ShowAndExit(const char* text, int32_t exitCode)
 {
     Error_Show(text, true);
     // No shut-down: the state is not to be trusted any more. Only the log is flushed.
     std::fflush(nullptr);
+    if (g_ExitHook != nullptr) g_ExitHook(exitCode);
     std::_Exit(exitCode);
 }
 

@@ -36,6 +36,12 @@ extern ErrorFormRecord g_ErrorForm;
 // (programs) or "Error in expression..." (expressions) as the error text, first error only.
 void Code_Report_Error(CCode* code, int32_t position, const char* message);
 
+// The levels of script runs an error unwinds through: each failed level is noted (innermost first)
+// and, when the outermost run returns, they all go in front of the error text at once, outermost
+// first, as "In script <name>:\n" lines. Prefixing level by level would copy the text once per level.
+void Code_Error_NoteFailedLevel(const char* prefix, const char* name);
+void Code_Error_FoldFailedLevels();
+
 // A run-time error of the current action: the full report (event and object, or time line, or
 // shader; the interpreter's place and call stack), shown through Error_Show, then the variables to
 // the script console.
@@ -60,6 +66,10 @@ void Error_Show(const char* text, bool fatal);
 // Reports a fatal error and ends the process at once with the exit code: load errors end with 1,
 // interpreter errors with -1 (255 as Linux reports it).
 [[noreturn]] void Error_ShowAndExit(const char* text, int32_t exitCode);
+// What Error_ShowAndExit runs in place of ending the process, when set: fuzz targets leave through
+// it to go on with the next input. The hook must not return. Null restores the plain end.
+using ErrorExitHook = void (*)(int32_t exitCode);
+void Error_SetExitHook(ErrorExitHook hook);
 
 // The text the error form shows: a rule of 43 "_", then the text with every line ending made
 // "\r\n" and every tab seven spaces.

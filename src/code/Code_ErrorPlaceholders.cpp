@@ -1,17 +1,17 @@
-// PLACEHOLDERS: each definition here stands in for an issue that has not landed and is replaced by it.
+// PLACEHOLDERS: each definition here stands in until the area it belongs to is built.
 #include "code/Code_ErrorPlaceholders.h"
 
 #include "code/Code_Error.h"
 
-// Issue "Shaders and the shader chunk": no shader is being compiled.
+// Until shaders are loaded: no shader is being compiled.
 const char* g_CurrentShaderName = nullptr;
 uint8_t g_CurrentShaderIsFragment = 0;
 
-// Issue "Time lines": no time line is loaded.
+// Until time lines are loaded: none is.
 const char* TimeLine_Name(int32_t) { return "<undefined>"; }
 
-// Issue "Remote debugger": never evaluating.
+// Until the remote debugger exists: never evaluating.
 uint8_t Debug_EvaluatingExpression = 0;
 
-// Issue "Debug form": no form ever opens, so there is nothing to refresh.
+// Until the debug form exists: no form ever opens, so there is nothing to refresh.
 void DebugForm_UpdateStats(CDebugForm*) {}

@@ -1,6 +1,6 @@
 // What the error reporter reads of areas that are not built yet. Each declaration is a PLACEHOLDER
-// for the issue named beside it, which moves it to its own header and replaces its definition in
-// Code_ErrorPlaceholders.cpp.
+// until the area named beside it is built, which moves it to its own header and replaces its
+// definition in Code_ErrorPlaceholders.cpp.
 #pragma once
 
 #include <cstdint>
@@ -17,16 +17,16 @@ struct tagIConsole;
 #include "run/Run_Event.h"
 #include "run/Run_EventNames.h"
 
-// The shader being compiled, for the error header (issue "Shaders and the shader chunk").
+// The shader being compiled, for the error header (until shaders are loaded).
 extern const char* g_CurrentShaderName;
 extern uint8_t g_CurrentShaderIsFragment;
 
-// Names for the error header: time lines (issue "Time lines").
+// Names for the error header: time lines (until they are loaded).
 const char* TimeLine_Name(int32_t index);
 
-// The remote debugger (issue "Remote debugger"): set while it evaluates an expression.
+// The remote debugger (until it exists): set while it evaluates an expression.
 extern uint8_t Debug_EvaluatingExpression;
-// The debug form (issue "Debug form"): refreshes its status lines.
+// The debug form (until it exists): refreshes its status lines.
 void DebugForm_UpdateStats(CDebugForm* form);
 
 // The running bytecode interpreter's levels (VM_GetErrorFrames) and its variable dump

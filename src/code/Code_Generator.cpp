@@ -837,7 +837,7 @@ class Generator {
 
 } // namespace
 
-void Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWriteBuffer** words,
+bool Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWriteBuffer** words,
                    VMWriteBuffer** companion)
 {
     Generator generator;
@@ -850,5 +850,7 @@ void Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWrite
     if (!generator.Finish(words, companion)) {
         MainConsole->Output("Generated code too long for its branches; it runs nothing\n");
         Code_Report_Error(code, 0, "Code is too long.");
+        return false;
     }
+    return true;
 }

@@ -29,6 +29,7 @@ class VMGeneratedCode : public VMWriteBuffer {
 
 // Translates a checked code tree into bytecode: a program as a program, an expression as an
 // expression whose value is left on the stack as a variable. Hands over the code words and the
-// companion (debug) buffer, both finished; the caller owns them. The companion stays empty.
-void Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWriteBuffer** words,
+// companion (debug) buffer, both finished; the caller owns them. The companion stays empty. False,
+// after "Code is too long.", when a branch cannot reach its target (the words then run nothing).
+bool Code_Generate(CCode* code, const CodeNode* root, bool asExpression, VMWriteBuffer** words,
                    VMWriteBuffer** companion);

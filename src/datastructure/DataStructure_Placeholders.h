@@ -1,5 +1,5 @@
-// The data-structure map table as the frame's asynchronous stage uses it, before the data
-// structures issue lands.
+// The data-structure map table as the frame's asynchronous stage uses it, standing in
+// until data structures exist.
 #pragma once
 
 #include <cstdint>

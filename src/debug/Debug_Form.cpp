@@ -1,4 +1,4 @@
-// Placeholder for the debug-form issue: the form is never created, so the console never calls
+// PLACEHOLDER until the debug form exists: the form is never created, so the console never calls
 // DebugForm_Output. The real form replaces this file.
 #include "debug/Debug_Form.h"
 

@@ -1,19 +1,19 @@
 #include "debug/Debug_Placeholders.h"
 
-// PLACEHOLDER for the remote debugger issue: does nothing, as specified.
+// PLACEHOLDER until the remote debugger exists: a debugger that was never started has nothing to update.
 void Debugger_InitRemoteInterface() {}
 
-// PLACEHOLDER for the remote debugger issue: no debugger is attached.
+// PLACEHOLDER until the remote debugger exists: no debugger is attached.
 void Debugger_SendUpdate() {}
 
-// PLACEHOLDER for the debug form issue: no form is ever made.
+// PLACEHOLDER until the debug form exists: no form is ever made.
 void DebugForm_Show(CDebugForm* /*form*/, bool /*show*/) {}
 
-// PLACEHOLDER for the debug form issue: no form can be made yet.
+// PLACEHOLDER until the debug form exists: no form can be made yet.
 CDebugForm* DebugForm_Create() { return nullptr; }
 
-// PLACEHOLDER for the debug form issue: no form exists to close.
+// PLACEHOLDER until the debug form exists: no form exists to close.
 void DebugForm_SaveAndClose(CDebugForm* /*form*/) {}
 
-// PLACEHOLDER for the debug form issue: no form exists to delete.
+// PLACEHOLDER until the debug form exists: no form exists to delete.
 void DebugForm_Delete(CDebugForm* /*form*/) {}

@@ -1,4 +1,4 @@
-// Remote-debugger and debug-form services of start-up and the main loop, before those issues land.
+// Remote-debugger and debug-form services of start-up and the main loop, standing in until they exist.
 #pragma once
 
 struct CDebugForm;

@@ -1,4 +1,4 @@
 #include "dplay/DPlay_Placeholders.h"
 
-// PLACEHOLDER for the multiplayer layer issue: registers no functions.
+// PLACEHOLDER until the multiplayer layer exists: registers no functions.
 void InitMPlayFunctions() {}

@@ -1,4 +1,4 @@
-// The old multiplayer layer's registrar, before that issue lands.
+// The old multiplayer layer's registrar, standing in until that layer exists.
 #pragma once
 
 void InitMPlayFunctions();

@@ -1,30 +1,31 @@
-// Routines of the extensions area that other areas call, standing in until the extensions issue
-// lands. Each does what the extension packages are specified to do while none is loaded. The
-// extensions issue deletes its entries here when it defines the real routine.
+// Routines of the extensions area that other areas call, standing in until extension packages are
+// loaded. Each does what the extension layer does while no package is loaded; each entry goes when
+// the real routine is defined.
 #include <cstdint>
 
-// PLACEHOLDER for the extensions issue: no package has a function of any name.
+// PLACEHOLDER until extension packages are loaded: no package has a function of any name.
 int32_t Extension_FindFunction(const char*) { return -1; }
-// PLACEHOLDER for the extensions issue: no package has the identifier.
+// PLACEHOLDER until extension packages are loaded: no package has the identifier.
 int32_t Extension_GetFunctionArgCount(int32_t) { return -100; }
 
 #include "extension/Extension_Placeholders.h"
 
 #include "code/Code_Value.h"
 
-// PLACEHOLDER for the extensions issue: no package to prepare.
+// PLACEHOLDER until extension packages are loaded: no package to prepare.
 bool Extension_Prepare() { return true; }
 
-// PLACEHOLDER for the extensions issue: no package has a function to call; the result stays real 0.
+// PLACEHOLDER until extension packages are loaded: no package has a function to call; the
+// result stays real 0.
 bool Extension_CallDll(int32_t, int32_t, ScriptValue*, ScriptValue*) { return false; }
 
-// PLACEHOLDER for the extensions issue: no package has a function to call.
+// PLACEHOLDER until extension packages are loaded: no package has a function to call.
 bool Extension_CallFunction(int32_t, CInstance*, CInstance*, int32_t, ScriptValue*, ScriptValue*) { return false; }
 
-// PLACEHOLDER for the extensions issue: no package has an initialisation function to call.
+// PLACEHOLDER until extension packages are loaded: no package has an initialisation function to call.
 bool Extension_CallInitFunctions() { return true; }
 
-// PLACEHOLDER for the extensions issue: no package has a finalisation function to call.
+// PLACEHOLDER until extension packages are loaded: no package has a finalisation function to call.
 bool Extension_CallFinalFunctions() { return true; }
 
 // PLACEHOLDER until libraries can be loaded: every library fails to load, so nothing is defined.

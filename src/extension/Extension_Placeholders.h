@@ -1,4 +1,4 @@
-// Extension services of game preparation, before the extensions issue lands.
+// Extension services of game preparation, standing in until extension packages are loaded.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Font services of start-up and shut-down, before the fonts issue lands.
+// Font services of start-up and shut-down, standing in until fonts are loaded.
 #pragma once
 
 #include <cstdint>

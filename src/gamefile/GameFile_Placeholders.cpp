@@ -1,51 +1,98 @@
-// Routines of other areas that the game-file loader calls, standing in until the issues that own
-// them land. Each one does what its owner is specified to do when it has nothing to hold: a reset
-// of a table that is still empty, a reader that takes the chunk as read. The owning issue deletes
-// its entries here when it defines the real routine.
-#include <vector>
-
+// Routines of other areas that the game-file loader calls, standing in until those areas read
+// their chunks: a reset of a table that is still empty, a reader that skips its chunk. A skipped
+// chunk that holds anything is logged once, by tag, so a game that needs sprites or sounds is never
+// played without them unnoticed. Each entry goes when its area defines the real routine.
+#include "base/Base_Console.h"
 #include "gamefile/GameFile_Services.h"
+#include "gamefile/GameFile_View.h"
 
-// PLACEHOLDER for the sounds issue (the sound table).
+namespace {
+
+// The main pass has checked the chunk's count table; an empty table skips nothing.
+bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, const char* what)
+{
+    GameFileCountTable table;
+    if (GameFile_ReadCountTable(file, body, length, table) && table.count > 0)
+        MainConsole->Output("Chunk %s skipped: %u %s not loaded yet\n", tag, table.count, what);
+    return true;
+}
+
+} // namespace
+
+// Stand in until the sound table is loaded.
 void Sound_Reset() {}
-// PLACEHOLDER for the sprites issue (sprite table and the SPRT chunk).
+// Stand in until the sprite table is loaded.
 void Sprite_Reset() {}
-// PLACEHOLDER for the backgrounds issue.
+// Stand in until the background table is loaded.
 void Background_Reset() {}
-// PLACEHOLDER for the paths issue.
+// Stand in until the path table is loaded.
 void Path_Reset() {}
-// PLACEHOLDER for the fonts issue.
+// Stand in until the font table is loaded.
 void Font_Clear() {}
-// PLACEHOLDER for the time lines issue.
+// Stand in until the time-line table is loaded.
 void TimeLine_Reset() {}
 
-// PLACEHOLDER for the extensions issue.
-bool Extension_LoadChunk(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the newer audio system's issue.
-bool Audio_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the older sound system's issue.
-bool Sound_Init(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the newer audio system's issue.
-bool Audio_WAVs(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the older sound system's issue.
-bool Wave_Init(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the sprites issue.
-bool Sprite_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the backgrounds issue.
-bool Background_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the paths issue.
-bool Path_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the shaders issue.
-bool Shader_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the fonts issue.
-bool Font_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the time lines issue.
-bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
+// Chunk readers that stand in until their areas read the chunk.
 
-// PLACEHOLDER for the input issue (virtual buttons from "options.ini").
+bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "EXTN", "extension packages");
+}
+
+bool Audio_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "SOND", "sounds");
+}
+
+bool Sound_Init(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "SOND", "sounds");
+}
+
+bool Audio_WAVs(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "AUDO", "audio files");
+}
+
+bool Wave_Init(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "AUDO", "audio files");
+}
+
+bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "SPRT", "sprites");
+}
+
+bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "BGND", "backgrounds");
+}
+
+bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "PATH", "paths");
+}
+
+bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "SHDR", "shaders");
+}
+
+bool Font_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "FONT", "fonts");
+}
+
+bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    return SkipChunk(file, body, length, "TMLN", "time lines");
+}
+
+// Stands in until virtual buttons are read from "options.ini".
 void IO_VirtualKey_LoadConfig(IniFile*) {}
-// PLACEHOLDER for the sounds issue; empty on this platform.
+// Stands in until sounds read their options; they have none to read on this platform.
 void Sound_IniHook(IniFile*) {}
 
-// PLACEHOLDER for the platform services issue; does nothing on this platform.
+// Stands in until the platform services exist; screen orientation has no meaning on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

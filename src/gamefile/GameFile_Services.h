@@ -3,8 +3,8 @@
 // accessors of GameFile_View.h, and answers false (after a log line saying what is wrong) when the
 // chunk is malformed; the loader then names the chunk and fails the load.
 //
-// The definitions live in the owning areas; those not built yet are placeholders in
-// GameFile_Placeholders.cpp, each marked with the issue that replaces it.
+// The definitions live in the owning areas; those not built yet stand in GameFile_Placeholders.cpp
+// until their areas read their chunks.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "gamefile/GameFile_View.h"
 
+#include "base/Base_Bytes.h"
+
 #include <cstring>
 
 #include "platform/Platform_MemoryManager.h"
@@ -46,16 +48,14 @@ bool GameFile::U8(uint32_t offset, uint8_t& out) const
 bool GameFile::U16(uint32_t offset, uint16_t& out) const
 {
     if (!Contains(offset, 2)) return false;
-    out = static_cast<uint16_t>(m_Data[offset] | (m_Data[offset + 1] << 8));
+    out = Bytes_GetLE16(m_Data + offset);
     return true;
 }
 
 bool GameFile::U32(uint32_t offset, uint32_t& out) const
 {
     if (!Contains(offset, 4)) return false;
-    const uint8_t* at = m_Data + offset;
-    out = static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-          (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+    out = Bytes_GetLE32(m_Data + offset);
     return true;
 }
 

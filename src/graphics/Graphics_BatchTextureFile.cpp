@@ -4,17 +4,13 @@
 #include <cstring>
 #include <utility>
 
+#include "base/Base_Bytes.h"
 #include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_Image.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 
 namespace {
-
-uint32_t U32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 bool StartsWith(const uint8_t* data, size_t length, const char* magic, size_t magicLength)
 {
@@ -132,25 +128,25 @@ bool DecodeDdsCompressed(const uint8_t* data, size_t length, int32_t width, int3
 bool DecodeDds(const uint8_t* data, size_t length, TextureFileImage* out)
 {
     out->fileFormat = TEXTURE_FILE_DDS;
-    if (length < DDS_HEADER || U32(data + 4) != 124) return false;
-    int32_t height = int32_t(U32(data + 12));
-    int32_t width = int32_t(U32(data + 16));
-    uint32_t mips = U32(data + 28);
+    if (length < DDS_HEADER || Bytes_GetLE32(data + 4) != 124) return false;
+    int32_t height = int32_t(Bytes_GetLE32(data + 12));
+    int32_t width = int32_t(Bytes_GetLE32(data + 16));
+    uint32_t mips = Bytes_GetLE32(data + 28);
     out->levels = mips > 1 && mips <= 32 ? int32_t(mips) : 1;
     if (!GR_Image_SizeAllowed(width, height)) return false;
-    uint32_t flags = U32(data + 80);
+    uint32_t flags = Bytes_GetLE32(data + 80);
     if ((flags & DDPF_FOURCC) != 0)
-        return DecodeDdsCompressed(data, length, width, height, U32(data + 84), out);
+        return DecodeDdsCompressed(data, length, width, height, Bytes_GetLE32(data + 84), out);
 
-    uint32_t bits = U32(data + 88);
+    uint32_t bits = Bytes_GetLE32(data + 88);
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     size_t step = bits / 8;
     size_t need = size_t(width) * size_t(height) * step;
     if (length - DDS_HEADER < need) return false;
-    Channel r = MakeChannel(U32(data + 92));
-    Channel g = MakeChannel(U32(data + 96));
-    Channel b = MakeChannel(U32(data + 100));
-    Channel a = MakeChannel((flags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) != 0 ? U32(data + 104) : 0);
+    Channel r = MakeChannel(Bytes_GetLE32(data + 92));
+    Channel g = MakeChannel(Bytes_GetLE32(data + 96));
+    Channel b = MakeChannel(Bytes_GetLE32(data + 100));
+    Channel a = MakeChannel((flags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) != 0 ? Bytes_GetLE32(data + 104) : 0);
     bool luminance = (flags & DDPF_LUMINANCE) != 0;
     // An alpha-only picture is white with that alpha.
     bool alphaOnly = (flags & (DDPF_RGB | DDPF_LUMINANCE)) == 0;
@@ -177,7 +173,7 @@ bool DecodeDds(const uint8_t* data, size_t length, TextureFileImage* out)
 
 bool TextureRaw_IsBlock(const uint8_t* data, size_t length)
 {
-    return data != nullptr && length >= 4 && U32(data) == TEXTURE_RAW_MAGIC;
+    return data != nullptr && length >= 4 && Bytes_GetLE32(data) == TEXTURE_RAW_MAGIC;
 }
 
 bool TextureRaw_Decode(const uint8_t* data, size_t length, TextureRawBlock* out)
@@ -185,9 +181,9 @@ bool TextureRaw_Decode(const uint8_t* data, size_t length, TextureRawBlock* out)
     *out = TextureRawBlock{};
     constexpr size_t HEADER = 16;
     if (!TextureRaw_IsBlock(data, length) || length < HEADER) return false;
-    uint32_t width = U32(data + 4);
-    uint32_t height = U32(data + 8);
-    uint32_t kind = U32(data + 12);
+    uint32_t width = Bytes_GetLE32(data + 4);
+    uint32_t height = Bytes_GetLE32(data + 8);
+    uint32_t kind = Bytes_GetLE32(data + 12);
     if (kind > 1 || width == 0 || height == 0 || width > 4096 || height > 4096) return false;
     size_t bytes = size_t(width) * size_t(height) * (kind == 0 ? 4 : 2);
     if (length - HEADER < bytes) return false;
@@ -203,7 +199,7 @@ bool TextureRaw_Decode(const uint8_t* data, size_t length, TextureRawBlock* out)
         return true;
     }
     for (size_t i = 0; i < bytes; i += 2) {
-        uint32_t v = uint32_t(p[i]) | (uint32_t(p[i + 1]) << 8);
+        uint32_t v = Bytes_GetLE16(&p[i]);
         uint32_t r = ((v & 0xFu) << 12) | ((v & 0xF0u) << 4) | ((v >> 4) & 0xF0u) | (v >> 12);
         p[i] = uint8_t(r & 0xFFu);
         p[i + 1] = uint8_t(r >> 8);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/Base_Numbers.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Image.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
@@ -26,10 +27,7 @@ uint32_t AlphaOf(uint32_t pixel) { return pixel >> 24; }
 // A BGR colour (red in the low byte) as an opaque 0xAARRGGBB pixel.
 uint32_t OpaqueFromBgr(uint32_t colour)
 {
-    uint32_t red = colour & 0xFF;
-    uint32_t green = (colour >> 8) & 0xFF;
-    uint32_t blue = (colour >> 16) & 0xFF;
-    return ALPHA_MASK | red << 16 | green << 8 | blue;
+    return ALPHA_MASK | GR_SwapRedBlue(colour & COLOUR_MASK);
 }
 
 // The colour a gradient takes at t, channel by channel, as an opaque pixel.

@@ -14,6 +14,7 @@
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_RenderState.h"
+#include "graphics/Graphics_Window.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_MainLoop.h"
@@ -413,6 +414,19 @@ bool GR_D3D_ShowWindowOnce()
         ProcessMessages();
     }
     g_D3D.showWindow = false;
+    return true;
+}
+
+bool GR_D3D_TakeWindowRequests()
+{
+    if (!g_WindowRequests.update) return false;
+    // A size a script gives is checked here: the screen texture cannot be made empty or negative.
+    if (g_WindowRequests.size && g_WindowRequests.width >= 1 && g_WindowRequests.height >= 1) {
+        g_D3D.pendingWidth = g_WindowRequests.width;
+        g_D3D.pendingHeight = g_WindowRequests.height;
+    }
+    g_D3D.fullscreen = GR_Window_GetFullscreen();
+    g_WindowRequests = WindowRequests();
     return true;
 }
 

@@ -77,6 +77,10 @@ bool GR_D3D_BeginScene();
 bool GR_D3D_EndScene();
 bool GR_D3D_Present();
 bool GR_D3D_ApplyPendingReset();
+// Takes over the window layer's requests (Graphics_Window.h): a size of at least 1 x 1 becomes the
+// pending size, and the full-screen flag the device's. True when the device must be reset for them;
+// the reset then places the window.
+bool GR_D3D_TakeWindowRequests();
 bool GR_D3D_ShowWindowOnce();
 void GR_D3D_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 void GR_D3D_GetLetterboxOffset(int32_t* x, int32_t* y);

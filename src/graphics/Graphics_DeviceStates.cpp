@@ -6,7 +6,9 @@
 #include "base/Base_Maths.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_DeviceServices.h"
+#include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 
 D3DMatrix g_D3DMatrices[MATRIX_COUNT] = {};
@@ -124,8 +126,7 @@ void GR_D3D_Clear(uint32_t colour, float, uint32_t, uint32_t flags)
     D3DDevice* device = GR_D3D_Device();
     if (device == nullptr || flags == 0) return;
     // Red comes in the low byte; the device wants it in the third.
-    uint32_t argb = (colour & 0xFF00FF00u) | ((colour & 0xFFu) << 16) | ((colour >> 16) & 0xFFu);
-    device->Clear(flags & 7u, argb, 1.0f, 0);
+    device->Clear(flags & 7u, GR_SwapRedBlue(colour), 1.0f, 0);
 }
 
 void GR_D3D_SetDeviceRenderState(int32_t state, uint32_t value)
@@ -383,4 +384,23 @@ void GR_Surface_CopyRegion(DeviceTexture* destination, int32_t dx, int32_t dy, D
     D3DRect to = {dx, dy, dx + width, dy + height};
     device->StretchRect(source->renderTarget, &from, destination->renderTarget, &to, D3DTEXF_LINEAR);
     destination->flags |= DEVICE_TEXTURE_TARGET_NEWER;
+}
+
+IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height)
+{
+    TBitmap* bitmap = TBitmap_Create();
+    bitmap->SetPixelFormat(BITMAP_FORMAT_32BIT);
+    bitmap->SetWidth(width);
+    bitmap->SetHeight(height);
+    if (pixels == nullptr) return bitmap;
+    size_t rowBytes = size_t(width) * 4;
+    for (int32_t row = 0; row < height; ++row) {
+        uint8_t* line = nullptr;
+        int32_t stride = 0;
+        bitmap->GetScanline(row, &line, &stride);
+        if (line != nullptr) std::memcpy(line, pixels + size_t(row) * rowBytes, rowBytes);
+    }
+    bitmap->Unlock();
+    MemoryManager::Free(pixels);
+    return bitmap;
 }

@@ -8,6 +8,7 @@
 #include "graphics/Graphics_DeviceApi.h"
 
 struct DeviceTexture;
+class IBitmap;
 
 enum : int32_t {
     MATRIX_VIEW = 0,
@@ -70,5 +71,8 @@ int32_t GR_D3D_GetFogSupport();
 uint8_t* GR_Screen_ReadPixels(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t width,
                               int32_t height);
 uint8_t* GR_Surface_ReadPixels(DeviceTexture* texture, int32_t x, int32_t y, int32_t width, int32_t height);
+// A new 32-bit bitmap of width x height holding a read-back's pixels, which it frees; with no
+// pixels the bitmap is left as made.
+IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height);
 void GR_Surface_CopyRegion(DeviceTexture* destination, int32_t dx, int32_t dy, DeviceTexture* source,
                            int32_t sx, int32_t sy, int32_t width, int32_t height);

@@ -19,6 +19,11 @@ extern float g_DrawOffsetX;
 extern float g_DrawOffsetY;
 
 // ---- colour and alpha ----
+// Red and blue change places (BGR to RGB and back); green and the top byte stay.
+constexpr uint32_t GR_SwapRedBlue(uint32_t colour)
+{
+    return (colour & 0xFF00FF00u) | (colour & 0xFFu) << 16 | (colour >> 16 & 0xFFu);
+}
 uint32_t GR_Make_Colour(int32_t red, int32_t green, int32_t blue);
 void GR_Draw_Set_Colour(uint32_t colour);
 void GR_Draw_SetColourRGB(int32_t red, int32_t green, int32_t blue);

@@ -1,8 +1,8 @@
 #include "graphics/Graphics_Placeholders.h"
 
-// PLACEHOLDER for the text-drawing issue: no default font exists.
+// PLACEHOLDER until text is drawn: no default font exists.
 void GR_Text_FreeDefaultFont() {}
 
-// PLACEHOLDER for the shaders issue: registers no functions.
+// PLACEHOLDER until shaders are loaded: registers no functions.
 void Shader_RegisterFunctions() {}
 

@@ -1,5 +1,5 @@
 // Window, display, texture and text services of the graphics area that start-up, the main window
-// and shut-down call before those issues land.
+// and shut-down call, standing in until those services are built.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "graphics/Graphics_ProfilerPlaceholders.h"
 
-// PLACEHOLDER for the profiler overlay issue: no bars are recorded yet.
+// PLACEHOLDER until the profiler overlay exists: no bars are recorded yet.
 void Profiler_Begin(uint32_t /*colour*/, const char* /*name*/) {}
 
-// PLACEHOLDER for the profiler overlay issue.
+// PLACEHOLDER until the profiler overlay exists.
 void Profiler_End() {}

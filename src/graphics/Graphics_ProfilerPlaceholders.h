@@ -1,4 +1,4 @@
-// The profiler overlay's bars as the frame marks them, before the profiler issue lands.
+// The profiler overlay's bars as the frame marks them, standing in until the profiler overlay exists.
 #pragma once
 
 #include <cstdint>

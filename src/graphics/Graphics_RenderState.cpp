@@ -444,21 +444,8 @@ IBitmap* GR_Screen_CreateBitmap(int32_t x, int32_t y, int32_t width, int32_t hei
     if (x + width > limitWidth) width = limitWidth - x;
     if (y + height > limitHeight) height = limitHeight - y;
     if (width < 1 || height < 1) return nullptr;
-    TBitmap* bitmap = TBitmap_Create();
-    bitmap->SetPixelFormat(BITMAP_FORMAT_32BIT);
-    bitmap->SetWidth(width);
-    bitmap->SetHeight(height);
-    uint8_t* pixels = GR_Screen_ReadPixels(limitWidth, limitHeight, x, y, width, height);
-    if (pixels == nullptr) return bitmap;
-    for (int32_t row = 0; row < height; ++row) {
-        uint8_t* line = nullptr;
-        int32_t stride = 0;
-        bitmap->GetScanline(row, &line, &stride);
-        if (line != nullptr) std::memcpy(line, pixels + size_t(row) * size_t(width) * 4, size_t(width) * 4);
-    }
-    bitmap->Unlock();
-    MemoryManager::Free(pixels);
-    return bitmap;
+    return GR_BitmapFromReadBack(GR_Screen_ReadPixels(limitWidth, limitHeight, x, y, width, height), width,
+                                 height);
 }
 
 uint32_t GR_Draw_GetPixel(int32_t x, int32_t y)

@@ -221,19 +221,5 @@ IBitmap* Surface_CreateBitmap(int32_t index, int32_t x, int32_t y, int32_t width
     DeviceTexture* texture = Texture_GetHandle(record->texture);
     if (texture == nullptr || width < 1 || height < 1) return nullptr;
     Graphics::Flush();
-    uint8_t* pixels = GR_Surface_ReadPixels(texture, x, y, width, height);
-    TBitmap* bitmap = TBitmap_Create();
-    bitmap->SetPixelFormat(BITMAP_FORMAT_32BIT);
-    bitmap->SetWidth(width);
-    bitmap->SetHeight(height);
-    if (pixels == nullptr) return bitmap;
-    for (int32_t row = 0; row < height; ++row) {
-        uint8_t* line = nullptr;
-        int32_t stride = 0;
-        bitmap->GetScanline(row, &line, &stride);
-        if (line != nullptr) std::memcpy(line, pixels + size_t(row) * size_t(width) * 4, size_t(width) * 4);
-    }
-    bitmap->Unlock();
-    MemoryManager::Free(pixels);
-    return bitmap;
+    return GR_BitmapFromReadBack(GR_Surface_ReadPixels(texture, x, y, width, height), width, height);
 }

@@ -6,7 +6,7 @@
 #include "base/Base_Numbers.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DisplayModes.h"
-#include "io/IO_Placeholders.h"
+#include "io/IO_Input.h"
 #include "run/Run_Window.h"
 
 WindowRequests g_WindowRequests;

@@ -2,5 +2,5 @@
 
 HTTP_REQ_CONTEXT* g_pHttpRequests = nullptr;
 
-// PLACEHOLDER for the HTTP issue: no request thread runs, so nothing changes state here.
+// PLACEHOLDER until HTTP requests run: no request thread runs, so nothing changes state here.
 void HTTP_PollRequests() {}

@@ -1,4 +1,4 @@
-// The HTTP request list that the frame's asynchronous stage walks, before the HTTP issue lands.
+// The HTTP request list that the frame's asynchronous stage walks, standing in until HTTP requests run.
 #pragma once
 
 #include <cstdint>

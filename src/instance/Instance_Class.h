@@ -205,6 +205,7 @@ public:
     CInstanceList* m_pList = nullptr;   // whose links m_pNext and m_pPrev are
     float i_depth = 0.0f;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
+    uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 
 private:
     void MarkBoxDirty() { m_BBoxDirty = 1; }

@@ -1,5 +1,7 @@
 #include "instance/Instance_List.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "object/Object_Class.h"
@@ -11,14 +13,35 @@
 
 // ---- the depth-ordered list ----------------------------------------------------------------------
 
+namespace {
+
+uint64_t g_InsertionCount = 0;
+
+} // namespace
+
+// The instance a new one of this depth goes in front of: the first in the list whose key is
+// greater. NaN keys are never greater, and a NaN depth is greater than none.
+CInstance* CInstanceList::FirstDeeperThan(float depth) const
+{
+    if (m_Appended) {
+        CInstance* after = m_pHead;
+        while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
+        return after;
+    }
+    if (std::isnan(depth)) return nullptr;
+    auto deeper = m_DepthIndex.upper_bound({depth, UINT64_MAX});
+    return deeper != m_DepthIndex.end() ? deeper->second : nullptr;
+}
+
 void CInstanceList::AddByDepth(CInstance* instance)
 {
     float depth = instance->i_depth;
+    CInstance* after = FirstDeeperThan(depth);
     instance->m_DepthKey = depth;
     instance->m_pList = this;
+    instance->m_DepthOrder = ++g_InsertionCount;
+    if (!m_Appended && !std::isnan(depth)) m_DepthIndex.emplace(std::make_pair(depth, instance->m_DepthOrder), instance);
     ++m_Count;
-    CInstance* after = m_pHead;
-    while (after != nullptr && !(after->m_DepthKey > depth)) after = after->m_pNext;
     instance->m_pNext = after;
     if (after == nullptr) {
         instance->m_pPrev = m_pTail;
@@ -42,12 +65,18 @@ void CInstanceList::Append(CInstance* instance)
     else m_pHead = instance;
     m_pTail = instance;
     ++m_Count;
+    m_Appended = true;
+    m_DepthIndex.clear();
 }
 
 bool CInstanceList::Remove(CInstance* instance)
 {
     // Unlinking an instance of another list would cut that list and miscount both.
     if (instance->m_pList != this) return false;
+    if (!std::isnan(instance->m_DepthKey)) {
+        auto entry = m_DepthIndex.find({instance->m_DepthKey, instance->m_DepthOrder});
+        if (entry != m_DepthIndex.end() && entry->second == instance) m_DepthIndex.erase(entry);
+    }
     if (instance->m_pPrev != nullptr) instance->m_pPrev->m_pNext = instance->m_pNext;
     else m_pHead = instance->m_pNext;
     if (instance->m_pNext != nullptr) instance->m_pNext->m_pPrev = instance->m_pPrev;
@@ -56,6 +85,8 @@ bool CInstanceList::Remove(CInstance* instance)
     instance->m_pPrev = nullptr;
     instance->m_pList = nullptr;
     --m_Count;
+    // An emptied list is depth-ordered again.
+    if (m_pHead == nullptr) m_Appended = false;
     return true;
 }
 
@@ -64,6 +95,8 @@ void CInstanceList::Forget()
     m_pHead = nullptr;
     m_pTail = nullptr;
     m_Count = 0;
+    m_DepthIndex.clear();
+    m_Appended = false;
 }
 
 bool CInstanceList::Delete(CInstance* instance, int32_t mode)

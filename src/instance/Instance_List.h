@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <utility>
 
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Hash.h"
@@ -15,14 +17,17 @@ enum : int32_t {
 };
 
 // A list kept by depth runs from head to tail with depth keys that never decrease, an instance
-// going after every one of equal depth; a list kept in the order of arrival (a room's deactivated
-// list) only appends. Each instance knows the list that holds it.
+// going after every one of equal depth (one of depth NaN goes to the tail and is passed over by
+// later insertions); a sorted index of the keys finds an insertion's place without walking the
+// list. A list kept in the order of arrival (a room's deactivated list) only appends. Each instance
+// knows the list that holds it.
 class CInstanceList {
 public:
     explicit CInstanceList(bool byDepth = true) : m_ByDepth(byDepth) {}
 
     void AddByDepth(CInstance* instance);
-    // At the tail, whatever the depth.
+    // Links at the tail whatever the depth. A list built this way is no longer depth-ordered, so
+    // its insertions walk the list until it is empty again.
     void Append(CInstance* instance);
     // Unlinks; false (and nothing changes) when this list does not hold the instance.
     bool Remove(CInstance* instance);
@@ -34,6 +39,14 @@ public:
     CInstance* m_pTail = nullptr;
     int32_t m_Count = 0;
     const bool m_ByDepth; // a depth change re-sorts the instance here
+
+private:
+    CInstance* FirstDeeperThan(float depth) const;
+
+    // (depth key, insertion order) of every linked instance with a depth that is a number; the
+    // order tells equal depths apart in list order.
+    std::map<std::pair<float, uint64_t>, CInstance*> m_DepthIndex;
+    bool m_Appended = false;
 };
 
 // The instance id hash: 512 buckets, made on first use, emptied in the releasing mode at exit.

@@ -1,6 +1,6 @@
 #include "motion/Motion_Placeholders.h"
 
-// PLACEHOLDER for the motion grids issue: no grid exists.
+// PLACEHOLDER until motion grids exist: no grid exists.
 void CGrid_DestroyAll() {}
 
 // PLACEHOLDER until motion planning exists: nothing is planned and the instance does not move.

@@ -1,5 +1,5 @@
-// Motion planning and motion grids, before the motion-planning and motion-grids issues land: the
-// planners and the grid table that the mp_ built-ins and shut-down call.
+// Motion planning and motion grids, standing in until they exist: the planners and the grid table
+// that the mp_ built-ins and shut-down call.
 #pragma once
 
 #include <cstdint>

@@ -2,18 +2,18 @@
 
 #include "base/Base_Console.h"
 
-// PLACEHOLDER for the sockets issue: no socket layer yet, so the server does not listen.
+// PLACEHOLDER until sockets exist: no socket layer yet, so the server does not listen.
 bool qzServer::Init(uint32_t /*address*/, int32_t port, int32_t /*first*/, int32_t /*second*/)
 {
     MainConsole->Output("Server not started on port %d: no socket layer\n", port);
     return false;
 }
 
-// PLACEHOLDER for the sockets issue: registers no functions.
+// PLACEHOLDER until sockets exist: registers no functions.
 void Network_RegisterFunctions() {}
 
-// PLACEHOLDER for the sockets issue: no socket is open.
+// PLACEHOLDER until sockets exist: no socket is open.
 void Network_CloseAll() {}
 
-// PLACEHOLDER for the sockets issue: no socket can be open.
+// PLACEHOLDER until sockets exist: no socket can be open.
 void Network_ProcessSockets() {}

@@ -1,4 +1,4 @@
-// Networking services of start-up and shut-down, before the sockets issue lands.
+// Networking services of start-up and shut-down, standing in until sockets exist.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Particle services of start-up and shut-down, before the particles issues land.
+// Particle services of start-up and shut-down, standing in until particle systems exist.
 #pragma once
 
 void Particle_Init();

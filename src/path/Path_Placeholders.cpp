@@ -1,15 +1,15 @@
 #include "path/Path_Placeholders.h"
 
-// PLACEHOLDER for the path table issue: the table starts empty.
+// PLACEHOLDER until paths are loaded: the table starts empty.
 void Path_Init() {}
 
-// PLACEHOLDER for the path table issue: no path has any name.
+// PLACEHOLDER until paths are loaded: no path has any name.
 int32_t Path_Find(const char*)
 {
     return -1;
 }
 
-// PLACEHOLDER for the paths issue: a path without points (see Path_Placeholders.h).
+// PLACEHOLDER until paths are loaded: a path without points (see Path_Placeholders.h).
 float CPath::GetLength() const
 {
     return 0.0f;
@@ -21,7 +21,7 @@ void CPath::GetPositionAt(float, float* x, float* y, float* speed) const
     *speed = 100.0f;
 }
 
-// PLACEHOLDER for the path table issue: no path is loaded.
+// PLACEHOLDER until paths are loaded: no path is loaded.
 CPath* Path_Data(int32_t)
 {
     return nullptr;

@@ -1,15 +1,15 @@
 #include "physics/Physics_Placeholders.h"
 
-// PLACEHOLDER for the physics world issue: there is no physics layer to hook yet.
+// PLACEHOLDER until physics runs: there is no physics layer to hook yet.
 void Physics_InstallErrorHook() {}
 
-// PLACEHOLDER for the physics issue: no body exists, so there are no joints or fixtures to destroy.
+// PLACEHOLDER until physics runs: no body exists, so there are no joints or fixtures to destroy.
 void CPhysicsObject::Destroy() {}
 
-// PLACEHOLDER for the physics issue: the world keeps its settings and simulates nothing.
+// PLACEHOLDER until physics runs: the world keeps its settings and simulates nothing.
 CPhysicsWorld::CPhysicsWorld(float scale, int32_t roomSpeed) : m_Scale(scale), m_RoomSpeed(roomSpeed) {}
 
-// PLACEHOLDER for the physics issue.
+// PLACEHOLDER until physics runs.
 void CPhysicsWorld::Update(int32_t /*roomSpeed*/, bool /*anyPath*/)
 {
     ++m_StepsTaken;
@@ -21,7 +21,7 @@ void CPhysicsWorld::SetGravity(float x, float y)
     m_GravityY = y;
 }
 
-// PLACEHOLDER for the physics issue.
+// PLACEHOLDER until physics runs.
 CPhysicsWorld* CPhysicsWorld::CreateFromRoom(const CPhysicsWorld& source)
 {
     auto* world = new CPhysicsWorld(source.m_Scale, source.m_RoomSpeed);
@@ -29,7 +29,7 @@ CPhysicsWorld* CPhysicsWorld::CreateFromRoom(const CPhysicsWorld& source)
     return world;
 }
 
-// PLACEHOLDER for the physics issue: a body keeps what it is given; its centre of mass is given in
+// PLACEHOLDER until physics runs: a body keeps what it is given; its centre of mass is given in
 // body coordinates and lies unturned from its position.
 float CPhysicsObject::GetMass() const { return m_Mass; }
 float CPhysicsObject::GetInertia() const { return m_Inertia; }
@@ -78,7 +78,7 @@ void CPhysicsObject::ResetMassData() {}
 bool CPhysicsObject::IsActive() const { return m_Active; }
 void CPhysicsObject::SetActive(bool on) { m_Active = on; }
 
-// PLACEHOLDER for the physics issue: no world simulates, so no collision has contact points.
+// PLACEHOLDER until physics runs: no world simulates, so no collision has contact points.
 int32_t CPhysicsWorld::GetCollisionPointCount(CInstance*) { return 0; }
 bool CPhysicsWorld::GetCollisionPoint(CInstance*, int32_t, float*, float*) { return false; }
 bool CPhysicsWorld::GetCollisionNormal(CInstance*, int32_t, float*, float*) { return false; }

@@ -8,13 +8,13 @@ void Physics_InstallErrorHook();
 
 class CInstance;
 
-// PLACEHOLDER for the physics issue: an instance's body. No body is made yet; destroying one has
+// PLACEHOLDER until physics runs: an instance's body. No body is made yet; destroying one has
 // nothing to destroy (the caller frees its memory).
 class CPhysicsObject {
 public:
     void Destroy();
 
-    // PLACEHOLDER for the physics issue: what the phy_* built-in variables read and change of a
+    // PLACEHOLDER until physics runs: what the phy_* built-in variables read and change of a
     // body, in world units and degrees. Until bodies simulate, the body keeps what it is given.
     float GetMass() const;
     float GetInertia() const; // about the centre of mass
@@ -57,20 +57,20 @@ public:
     bool m_Active = true;
 };
 
-// PLACEHOLDER for the physics issue: a room's physics world, made with the pixel-to-metre scale and
+// PLACEHOLDER until physics runs: a room's physics world, made with the pixel-to-metre scale and
 // the room speed and then given the gravity; a copied room copies it. Until the physics layer lands
 // it only keeps those settings.
 class CPhysicsWorld {
 public:
     CPhysicsWorld(float scale, int32_t roomSpeed);
     void SetGravity(float x, float y);
-    // PLACEHOLDER for the physics issue: one room step of the world (room speed, any instance on a
+    // PLACEHOLDER until physics runs: one room step of the world (room speed, any instance on a
     // path). Until the world simulates, a step only counts.
     void Update(int32_t roomSpeed, bool anyPath);
     int32_t m_StepsTaken = 0;
     // A world with the same settings as another room's.
     static CPhysicsWorld* CreateFromRoom(const CPhysicsWorld& source);
-    // PLACEHOLDER for the physics issue: the contact points and normals of the instance's current
+    // PLACEHOLDER until physics runs: the contact points and normals of the instance's current
     // collision, in room units. No world simulates yet, so there are none.
     int32_t GetCollisionPointCount(CInstance* instance);
     bool GetCollisionPoint(CInstance* instance, int32_t index, float* x, float* y);

@@ -14,6 +14,7 @@
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "instance/Instance_List.h"
+#include "io/IO_Input.h"
 #include "io/IO_Placeholders.h"
 #include "object/Object_Lists.h"
 #include "particle/Particle_Placeholders.h"

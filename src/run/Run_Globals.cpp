@@ -1,5 +1,7 @@
 #include "run/Run_Globals.h"
 
+#include "function/Function_Families.h"
+
 uint8_t g_RunState = 0;
 uint8_t g_Paused = 0;
 int32_t g_RunRequest = RUN_REQUEST_NONE;
@@ -38,4 +40,5 @@ void Run_InitGlobals()
     g_CaptionScore.clear();
     g_CaptionLives.clear();
     g_CaptionHealth = "Health: ";
+    g_CaptionSettingsChanged = 0;
 }

@@ -140,6 +140,7 @@ int32_t Run_MainLoopTick()
         return roomSpeed;
     }
     if (g_Paused == 0) {
+        if (GR_D3D_TakeWindowRequests()) g_DeviceResetPending = 1;
         if (g_DeviceResetPending != 0) {
             GR_Reset();
             g_DeviceResetPending = 0;

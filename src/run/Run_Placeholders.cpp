@@ -1,4 +1,4 @@
-// Run-layer routines of other issues, standing in until they land. Each keeps the bookkeeping the
+// Run-layer routines of other areas, standing in until those are built. Each keeps the bookkeeping the
 // main loop relies on (a started room clears the run request) and nothing more.
 #include "run/Run_Placeholders.h"
 
@@ -6,14 +6,14 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
-#include "io/IO_Placeholders.h"
+#include "io/IO_Input.h"
 #include "platform/Platform_MemoryManager.h"
 #include "room/Room_Table.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
 #include "support/Support_Placeholders.h"
 
-// PLACEHOLDER for the saved games issue: nothing can be queued yet, so nothing is applied.
+// PLACEHOLDER until saved games load: nothing can be queued yet, so nothing is applied.
 bool Run_ApplyQueuedLoad()
 {
     return false;
@@ -39,14 +39,14 @@ bool Run_LoadGameBuffer(int32_t buffer)
     return false;
 }
 
-// PLACEHOLDER for the highscores issue: no table to clear.
+// PLACEHOLDER until highscores are kept: no table to clear.
 void Score_Clear() {}
 
-// PLACEHOLDER for the highscores issue: nothing is read.
+// PLACEHOLDER until highscores are kept: nothing is read.
 bool Score_Load()
 {
     return false;
 }
 
-// PLACEHOLDER for the highscores issue: nothing changed, nothing to save.
+// PLACEHOLDER until highscores are kept: nothing changed, nothing to save.
 void Score_Save() {}

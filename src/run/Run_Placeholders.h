@@ -1,4 +1,4 @@
-// Run-layer routines that the main loop, start-up and shut-down call, built by other issues: the
+// Run-layer routines that the main loop, start-up and shut-down call, built elsewhere: the
 // frame's stages, game start and end with room switching, and the highscores.
 #pragma once
 

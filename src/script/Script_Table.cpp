@@ -162,8 +162,11 @@ bool Script_Run(int32_t index, CInstance* self, CInstance* other, int32_t count,
         else Value_SetReal(&g_ScriptArguments[i], 0.0);
     }
 
+    static int32_t depth = 0;
+    ++depth;
     bool done = Code_Execute_Value(self, other, script->GetCode(), result);
-    if (!done) g_CodeErrorText = std::string("In script ") + Script_Name(index) + ":\n" + g_CodeErrorText;
+    if (!done) Code_Error_NoteFailedLevel("In script ", Script_Name(index));
+    if (--depth == 0) Code_Error_FoldFailedLevels();
 
     for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
         Value_Copy(&g_ScriptArguments[i], &saved[i]);

@@ -1,5 +1,5 @@
-// Sound services of start-up, game preparation, the main loop and shut-down, before the audio
-// issues land.
+// Sound services of start-up, game preparation, the main loop and shut-down, standing in
+// until sounds are loaded and played.
 #pragma once
 
 #include <cstdint>

@@ -1,18 +1,18 @@
 #include "sprite/Sprite_Placeholders.h"
 
-// PLACEHOLDER for the sprites issue: no sprite needs a texture.
+// PLACEHOLDER until sprites are loaded: no sprite needs a texture.
 void Sprite_InitTextures() {}
 
-// PLACEHOLDER for the sprites issue: the sprite table is empty.
+// PLACEHOLDER until sprites are loaded: the sprite table is empty.
 void Sprite_Shutdown() {}
 
-// PLACEHOLDER for the sprites issue: no sprite has any name.
+// PLACEHOLDER until sprites are loaded: no sprite has any name.
 int32_t Sprite_Find(const char*)
 {
     return -1;
 }
 
-// PLACEHOLDER for the sprites issue: a cleared sprite (see Sprite_Placeholders.h).
+// PLACEHOLDER until sprites are loaded: a cleared sprite (see Sprite_Placeholders.h).
 CSprite::~CSprite() = default;
 int32_t CSprite::GetFrameCount() const { return 0; }
 int32_t CSprite::GetWidth() const { return 0; }
@@ -25,7 +25,7 @@ int32_t CSprite::GetXOrigin() const { return 0; }
 int32_t CSprite::GetYOrigin() const { return 0; }
 uint8_t CSprite::GetPrecise() const { return 1; }
 
-// PLACEHOLDER for the sprites issue: a sprite without masks answers true to the shape tests.
+// PLACEHOLDER until sprites are loaded: a sprite without masks answers true to the shape tests.
 bool CSprite::CollidePoint(int32_t, const InstanceBox&, int32_t, int32_t, float, float, float, int32_t, int32_t)
 {
     return true;
@@ -43,14 +43,14 @@ bool CSprite::CollideLine(int32_t, const InstanceBox&, int32_t, int32_t, float, 
 {
     return true;
 }
-// PLACEHOLDER for the sprites issue: a sprite without frames collides with nothing.
+// PLACEHOLDER until sprites are loaded: a sprite without frames collides with nothing.
 bool CSprite::CollideSprite(int32_t, const InstanceBox&, int32_t, int32_t, float, float, float, CSprite*, int32_t,
                             const InstanceBox&, int32_t, int32_t, float, float, float)
 {
     return false;
 }
 
-// PLACEHOLDER for the sprite table issue: no sprite is loaded.
+// PLACEHOLDER until sprites are loaded: no sprite is loaded.
 bool Sprite_Exists(int32_t)
 {
     return false;
@@ -60,7 +60,7 @@ CSprite* Sprite_Get(int32_t)
     return nullptr;
 }
 
-// PLACEHOLDER for the sprites issue: no sprite exists, so none is drawn.
+// PLACEHOLDER until sprites are loaded: no sprite exists, so none is drawn.
 void CSprite::Draw(int32_t, float, float, float, float, float, uint32_t, float) {}
-// PLACEHOLDER for the sprites issue.
+// PLACEHOLDER until sprites are loaded.
 void CSprite::DrawSimple(int32_t, float, float) {}

@@ -1,4 +1,4 @@
-// Sprite services of start-up and shut-down, before the sprites issue lands.
+// Sprite services of start-up and shut-down, standing in until sprites are loaded.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@ int32_t Sprite_Find(const char* name);
 
 struct InstanceBox;
 
-// PLACEHOLDER for the sprites issue: the part of a sprite that instances read (frame count, own
+// PLACEHOLDER until sprites are loaded: the part of a sprite that instances read (frame count, own
 // box, origin, precise flag) and its pixel tests. No sprite exists yet, so the definitions answer
 // for a cleared sprite: no frames, box 0, origin 0, precise, no masks.
 class CSprite {
@@ -45,6 +45,6 @@ public:
                        int32_t x2, int32_t y2, float xscale2, float yscale2, float angle2);
 };
 
-// PLACEHOLDER for the sprite table issue: the table is empty.
+// PLACEHOLDER until sprites are loaded: the table is empty.
 bool Sprite_Exists(int32_t index);
 CSprite* Sprite_Get(int32_t index);

@@ -1,10 +1,10 @@
 #include "steam/Steam_Placeholders.h"
 
-// PLACEHOLDER for the Steam layer issue: registers no functions.
+// PLACEHOLDER until the Steam layer runs: registers no functions.
 void InitSteamFunctions() {}
 
-// PLACEHOLDER for the Steam layer issue: Steam was never started.
+// PLACEHOLDER until the Steam layer runs: Steam was never started.
 void Steam_Shutdown() {}
 
-// PLACEHOLDER for the Steam issue: no Steam layer runs.
+// PLACEHOLDER until the Steam layer runs: no Steam layer runs.
 void Steam_Process() {}

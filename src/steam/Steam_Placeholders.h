@@ -1,4 +1,4 @@
-// Steam services of start-up and shut-down, before the Steam issues land.
+// Steam services of start-up and shut-down, standing in until the Steam layer runs.
 #pragma once
 
 void InitSteamFunctions();

@@ -1,4 +1,4 @@
 #include "support/Support_Placeholders.h"
 
-// PLACEHOLDER for the asynchronous-events issue: no asynchronous event is ever performed.
+// PLACEHOLDER until asynchronous events are performed: no asynchronous event is ever performed.
 int32_t async_load = -1;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Base_Bytes.h"
 #include "base/Base_Console.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
@@ -19,16 +20,6 @@ constexpr int64_t ZLIB_CHUNK = 16384;
 uint8_t* NewBlock(int64_t size)
 {
     return size > 0 ? static_cast<uint8_t*>(MEM_ALLOC(static_cast<size_t>(size), true)) : nullptr;
-}
-
-void PutLE32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetLE32(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
 }
 
 voidpf ZAlloc(voidpf, uInt items, uInt size)
@@ -230,7 +221,7 @@ int64_t CStream::WriteBuffer(const void* source, int64_t n)
 int32_t CStream::ReadInteger()
 {
     if (Remaining() < 4) return 0;
-    uint32_t value = GetLE32(m_Data + m_Position);
+    uint32_t value = Bytes_GetLE32(m_Data + m_Position);
     m_Position += 4;
     return static_cast<int32_t>(value);
 }
@@ -238,7 +229,8 @@ int32_t CStream::ReadInteger()
 double CStream::ReadReal()
 {
     if (Remaining() < 8) return 0.0;
-    uint64_t bits = uint64_t(GetLE32(m_Data + m_Position)) | uint64_t(GetLE32(m_Data + m_Position + 4)) << 32;
+    uint64_t bits =
+        uint64_t(Bytes_GetLE32(m_Data + m_Position)) | uint64_t(Bytes_GetLE32(m_Data + m_Position + 4)) << 32;
     m_Position += 8;
     double value;
     std::memcpy(&value, &bits, sizeof value);
@@ -260,7 +252,7 @@ int64_t CStream::ReadStringInto(char** out)
     // The length is read as a block read reads: fewer bytes when fewer remain.
     uint8_t bytes[4] = {0, 0, 0, 0};
     ReadBuffer(bytes, 4);
-    int64_t length = static_cast<int32_t>(GetLE32(bytes));
+    int64_t length = static_cast<int32_t>(Bytes_GetLE32(bytes));
     if (length <= 0) return 0;
     // Only what is there can be read, so the block is sized by that, not by the stored length.
     int64_t available = std::min(length, Remaining());
@@ -280,7 +272,7 @@ char* CStream::ReadString()
 void CStream::WriteInteger(int32_t value)
 {
     uint8_t bytes[4];
-    PutLE32(bytes, static_cast<uint32_t>(value));
+    Bytes_PutLE32(bytes, static_cast<uint32_t>(value));
     WriteBuffer(bytes, 4);
 }
 
@@ -289,8 +281,8 @@ void CStream::WriteReal(double value)
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     uint8_t bytes[8];
-    PutLE32(bytes, static_cast<uint32_t>(bits));
-    PutLE32(bytes + 4, static_cast<uint32_t>(bits >> 32));
+    Bytes_PutLE32(bytes, static_cast<uint32_t>(bits));
+    Bytes_PutLE32(bytes + 4, static_cast<uint32_t>(bits >> 32));
     WriteBuffer(bytes, 8);
 }
 

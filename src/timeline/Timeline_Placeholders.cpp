@@ -1,24 +1,24 @@
 #include "timeline/Timeline_Placeholders.h"
 
-// PLACEHOLDER for the time lines issue: no time line to compile.
+// PLACEHOLDER until time lines are loaded: no time line to compile.
 bool TimeLine_Prepare()
 {
     return true;
 }
 
-// PLACEHOLDER for the time lines issue: no time line has any name.
+// PLACEHOLDER until time lines are loaded: no time line has any name.
 int32_t TimeLine_Find(const char*)
 {
     return -1;
 }
 
-// PLACEHOLDER for the time lines issue: the table holds no time line.
+// PLACEHOLDER until time lines are loaded: the table holds no time line.
 CTimeLine* TimeLine_Get(int32_t)
 {
     return nullptr;
 }
 
-// PLACEHOLDER for the time lines issue: a time line without moments.
+// PLACEHOLDER until time lines are loaded: a time line without moments.
 int32_t CTimeLine::GetMomentCount() const
 {
     return 0;

@@ -1,4 +1,4 @@
-// Time-line services of game preparation, before the time lines issue lands.
+// Time-line services of game preparation, standing in until time lines are loaded.
 #pragma once
 
 #include <cstdint>

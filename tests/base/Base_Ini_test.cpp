@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "../TestSupport_Console.h"
+#include "../TestSupport_DiskFull.h"
 #include "../TestSupport_SaveArea.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -248,6 +250,29 @@ TEST_F(IniFileTest, OpenReadsTheFileAndAChangeWritesItBackWithCrLf)
     MemoryManager::Free(ini.GetText());
     EXPECT_FALSE(ini.IsDirty());
     EXPECT_EQ("[game]\r\nname=Ann\r\nlevel=4\r\n", ReadFileBytes(path));
+}
+
+TEST_F(IniFileTest, AFullDiskKeepsTheOldFileWholeAndTheChangesMarked)
+{
+    std::string path = Path("full.ini");
+    const std::string old = "[game]\r\nlevel=3\r\n";
+    WriteFileBytes(path, old);
+    IniFile ini;
+    ini.Open(path.c_str(), false);
+    ini.WriteString("game", "notes", std::string(64 * 1024, 'x').c_str());
+    testsupport::LogCapture log;
+    {
+        testsupport::FileSizeLimit limit(4096);
+        EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "INI_FILE_FLUSH", "NOW"));
+    }
+    EXPECT_EQ(old, ReadFileBytes(path));
+    EXPECT_TRUE(ini.IsDirty());
+    EXPECT_NE(std::string::npos, log.Text().find("Failed to write INI file " + path + "\n"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+    // With room again the next flush writes the changes.
+    MemoryManager::Free(ini.GetText());
+    EXPECT_FALSE(ini.IsDirty());
+    EXPECT_EQ(static_cast<size_t>(ini.TextSize()), ReadFileBytes(path).size());
 }
 
 TEST_F(IniFileTest, AnUnchangedObjectWritesNothing)

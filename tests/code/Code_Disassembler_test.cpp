@@ -145,6 +145,25 @@ TEST(SourceLines, LineNumberAndTextOfAnEntry)
     EXPECT_STREQ(VM_DebugInfo_SourceLine(entry, text), "c = 3;");
 }
 
+TEST(SourceLines, ALineEndsAtALineFeedAsWellAsACarriageReturn)
+{
+    const struct {
+        const char* text;
+        int32_t position;
+        const char* line;
+    } cases[] = {
+        {"a = 1;\nb = 2;\nc = 3;", 0, "a = 1;"},
+        {"a = 1;\nb = 2;\nc = 3;", 8, "b = 2;"},
+        {"a = 1;\nb = 2;\r\nc = 3;", 8, "b = 2;"},
+        {"a = 1;\r\nb = 2;\nc = 3;", 16, "c = 3;"},
+        {"only\n", 0, "only"},
+    };
+    for (const auto& c : cases) {
+        VMDebugEntry entry{true, 0, c.position};
+        EXPECT_STREQ(VM_DebugInfo_SourceLine(entry, c.text), c.line) << c.text << " @" << c.position;
+    }
+}
+
 TEST(SourceLines, PositionsCountCharactersNotBytes)
 {
     // "\xC3\xA9" is one character of two bytes: "t" is character 10 but byte 11.

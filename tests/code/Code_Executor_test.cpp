@@ -360,6 +360,31 @@ TEST_F(ExecutorTest, CallsRunArgumentsFirstToLastAndCountBuiltinUses)
     EXPECT_NE(failed.error.find("Wrong type of arguments to -."), std::string::npos) << failed.error;
 }
 
+TEST_F(ExecutorTest, ARunawayRecursionUnwindsWithOnePrefixPerLevel)
+{
+    AddScript("runaway", "vmtest_record(1); return runaway()");
+    CompileScripts();
+    int32_t row = -1;
+    ASSERT_TRUE(Code_Function_Find("vmtest_record", &row));
+    uint32_t before = Function_Get(row)->usageCount;
+    RunOutcome failed = Run("xv = runaway()");
+    uint32_t levels = Function_Get(row)->usageCount - before;
+    EXPECT_TRUE(failed.failed);
+    EXPECT_GT(levels, 1000u); // the stack guard stops it, thousands of levels down
+
+    const std::string prefix = "In script runaway:\n";
+    size_t at = 0;
+    uint32_t prefixes = 0;
+    while (failed.error.compare(at, prefix.size(), prefix) == 0) {
+        at += prefix.size();
+        ++prefixes;
+    }
+    // One prefix per level entered: the guard may stop the deepest level before its record.
+    EXPECT_TRUE(prefixes == levels || prefixes == levels + 1) << prefixes << " prefixes, " << levels << " levels";
+    EXPECT_EQ(failed.error.find(prefix, at), std::string::npos); // none after the message begins
+    EXPECT_NE(failed.error.find("Stack overflow...", at), std::string::npos) << failed.error.substr(at);
+}
+
 TEST_F(ExecutorTest, ResultsOfProgramsAndExpressions)
 {
     EXPECT_EQ(Real("xv = 1; exit; return 5"), 0);

@@ -758,3 +758,22 @@ TEST(GeneratorStackWalk, FindsStacksThatDisagree)
 }
 
 } // namespace
+
+TEST_F(GeneratorTest, CodeWhoseBranchCannotReachFailsToCompile)
+{
+    // Five words a statement (a real pushed, a variable popped): the branch over the block needs
+    // more than 2^23 words.
+    std::string source = "if (a) {";
+    for (int32_t i = 0; i < 1700000; ++i) source += "a=1.5;";
+    source += "}";
+    uint8_t saved = g_UseBytecode;
+    g_UseBytecode = 1;
+    CCode tooLong(source.c_str(), false);
+    g_CodeErrorFlag = false;
+    EXPECT_FALSE(tooLong.Compile("long"));
+    EXPECT_NE(g_CodeErrorText.find("Code is too long."), std::string::npos) << g_CodeErrorText.substr(0, 200);
+    CCode fits("if (a) { a = b; }", false);
+    g_CodeErrorFlag = false;
+    EXPECT_TRUE(fits.Compile("short"));
+    g_UseBytecode = saved;
+}

@@ -46,7 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(LoaderTest, ASoundFileLoadsEveryChunkWithTheSpecifiedLogLines)
+TEST_F(LoaderTest, ASoundFileLoadsEveryChunkWithItsLogLines)
 {
     std::vector<uint8_t> bytes = BuildBytes(SmallGame());
     EXPECT_TRUE(Load(bytes)) << m_Log.Text();
@@ -61,6 +61,33 @@ TEST_F(LoaderTest, ASoundFileLoadsEveryChunkWithTheSpecifiedLogLines)
     EXPECT_TRUE(g_GameOptions.freezeWhenInactive);
     EXPECT_FALSE(m_Log.Has("unknown Chunk"));
     EXPECT_FALSE(m_Log.Has("Malformed"));
+}
+
+TEST_F(LoaderTest, ChunksOfAreasNotLoadedYetAreLoggedOnceEachWhenTheyHoldAnything)
+{
+    // A count table of n entries of offset 0: the slots count even though no resource is there.
+    auto table = [](uint32_t n) {
+        std::vector<uint8_t> bytes(4 + 4 * n, 0);
+        bytes[0] = static_cast<uint8_t>(n);
+        return bytes;
+    };
+    gamebuild::GameDesc game = SmallGame();
+    game.rawChunks = {{"SPRT", table(3)}, {"SOND", table(2)}, {"AUDO", table(1)},
+                      {"BGND", table(0)}, {"FONT", table(1)}, {"TMLN", {}}};
+    EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+    const struct {
+        const char* line;
+        size_t count;
+    } expected[] = {
+        {"Chunk SPRT skipped: 3 sprites not loaded yet\n", 1},
+        {"Chunk SOND skipped: 2 sounds not loaded yet\n", 1},
+        {"Chunk AUDO skipped: 1 audio files not loaded yet\n", 1},
+        {"Chunk FONT skipped: 1 fonts not loaded yet\n", 1},
+        {"Chunk BGND skipped", 0}, // an empty table skips nothing
+        {"Chunk TMLN skipped", 0}, // nor does an empty chunk
+        {"skipped", 4},
+    };
+    for (const auto& e : expected) EXPECT_EQ(e.count, m_Log.Count(e.line)) << e.line << m_Log.Text();
 }
 
 TEST_F(LoaderTest, UnknownChunksAreLoggedTheOthersStillLoadAndThePassFails)

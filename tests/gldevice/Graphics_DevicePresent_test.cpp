@@ -2,6 +2,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <SDL.h>
+
 #include "GLDeviceFixture.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
@@ -205,6 +207,34 @@ TEST_F(Reset, RecreatesTheScreenTextureAtThePendingSizeAndDrawsAgain)
     std::vector<Pixel> p = ReadScreen(0, 0, 1, 1);
     ASSERT_EQ(1u, p.size());
     EXPECT_NEAR(0x80, p[0].r, 1);
+}
+
+TEST_F(Reset, AWindowSizeRequestBecomesTheSizeOfTheWindow)
+{
+    struct Case {
+        int32_t width, height; // asked for
+        int32_t expectWidth, expectHeight;
+    };
+    const Case cases[] = {
+        {320, 200, 320, 200},
+        {800, 600, 800, 600},
+        {0, 100, 800, 600},  // an empty size keeps the window as it is
+        {-5, -5, 800, 600},
+    };
+    EXPECT_FALSE(GR_D3D_TakeWindowRequests()); // nothing asked yet
+    for (const Case& c : cases) {
+        GR_Window_SetSize(c.width, c.height);
+        ASSERT_TRUE(GR_D3D_TakeWindowRequests());
+        EXPECT_FALSE(GR_D3D_TakeWindowRequests()); // taken once
+        ASSERT_TRUE(GR_Reset());
+        int32_t w = 0;
+        int32_t h = 0;
+        SDL_GetWindowSize(static_cast<SDL_Window*>(DeviceWindow_Main()), &w, &h);
+        EXPECT_EQ(c.expectWidth, w) << c.width << " x " << c.height;
+        EXPECT_EQ(c.expectHeight, h) << c.width << " x " << c.height;
+        EXPECT_EQ(c.expectWidth, GR_Window_GetWidth());
+        EXPECT_EQ(c.expectWidth, DeviceTexture_Width(g_D3D.screenTexture));
+    }
 }
 
 TEST_F(Reset, MultisamplingIsTakenAtTheResetAndStillDrawsExactly)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "Instance_TestSupport.h"
@@ -51,6 +53,75 @@ TEST_F(InstanceList, DepthOrderKeepsEqualDepthsInInsertionOrder)
     EXPECT_EQ(list.m_Count, 0);
     EXPECT_EQ(list.m_pHead, nullptr);
     EXPECT_EQ(list.m_pTail, nullptr);
+}
+
+// The rule the list has always followed, walked the slow way: a new instance goes in front of the
+// first one whose key is greater, else at the tail.
+void ModelInsert(std::vector<CInstance*>& model, CInstance* instance)
+{
+    auto after = model.begin();
+    while (after != model.end() && !((*after)->m_DepthKey > instance->i_depth)) ++after;
+    model.insert(after, instance);
+}
+
+TEST_F(InstanceList, RandomInsertionsAndRemovalsKeepTheOrderOfTheLinearWalk)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        std::vector<float> depths; // drawn from at random, so ties are common
+        int32_t appendFirst;       // instances appended at the tail before the run
+    } scenarios[] = {
+        {"ties", {0.0f, 1.0f, 2.0f, -1.0f}, 0},
+        {"wide", {}, 0},
+        {"signed zeros and infinities", {0.0f, -0.0f, inf, -inf, 3.5f}, 0},
+        {"NaN depths", {nan, 1.0f, 2.0f, nan, -4.0f}, 0},
+        {"appended first", {5.0f, 1.0f, 9.0f}, 3},
+    };
+    std::mt19937 random(20240611u);
+    int32_t id = 100001;
+    for (const auto& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        CInstanceList list;
+        std::vector<CInstance*> model;
+        auto depth = [&]() {
+            if (scenario.depths.empty()) return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random);
+            return scenario.depths[random() % scenario.depths.size()];
+        };
+        for (int32_t i = 0; i < scenario.appendFirst; ++i) {
+            CInstance* instance = Make(0, 0, id++);
+            instance->i_depth = depth();
+            instance->m_DepthKey = instance->i_depth;
+            list.Append(instance);
+            model.push_back(instance);
+        }
+        for (int32_t step = 0; step < 3000; ++step) {
+            uint32_t choice = random() % 10;
+            if (choice < 6 || model.empty()) {
+                CInstance* instance = Make(0, 0, id++);
+                instance->i_depth = depth();
+                ModelInsert(model, instance);
+                list.AddByDepth(instance);
+            } else {
+                // A removal, or a depth change applied by taking it out and putting it back.
+                size_t at = random() % model.size();
+                CInstance* instance = model[at];
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+                ASSERT_TRUE(list.Remove(instance));
+                if (choice < 8) {
+                    instance->i_depth = depth();
+                    ModelInsert(model, instance);
+                    list.AddByDepth(instance);
+                }
+            }
+            ASSERT_EQ(Forward(list), model) << "step " << step;
+        }
+        EXPECT_EQ(Backward(list), model);
+        EXPECT_EQ(list.m_Count, static_cast<int32_t>(model.size()));
+        for (CInstance* instance : model) ASSERT_TRUE(list.Remove(instance));
+        EXPECT_EQ(list.m_pHead, nullptr);
+    }
 }
 
 // Removal is refused for an instance that this list does not hold, wherever it sits in another

@@ -247,6 +247,9 @@ TEST_F(GameVariables, CaptionsErrorsAndInput)
     ASSERT_TRUE(SetReal(nullptr, "show_score", 0));
     EXPECT_EQ(0, g_ShowScore);
     EXPECT_EQ(1, g_CaptionSettingsChanged);
+    Run_InitGlobals(); // a reset of the run-layer globals forgets the caption choice
+    EXPECT_EQ(0, g_CaptionSettingsChanged);
+    EXPECT_EQ(1, g_ShowScore);
     EXPECT_EQ("Health: ", TextOf(nullptr, "caption_health"));
     ASSERT_TRUE(SetText(nullptr, "caption_score", "Points: "));
     EXPECT_EQ("Points: ", g_CaptionScore);

@@ -51,6 +51,29 @@ std::vector<D3DVertexElement> FVFElements(uint32_t fvf)
     return out;
 }
 
+// A render-buffer surface (colour target or depth-stencil) with storage for the samples asked for
+// (fewer than 2 means none); OUTOFVIDEOMEMORY when the driver refuses the storage.
+D3DResult MakeRenderbufferSurface(GLDevice* device, int32_t width, int32_t height, int32_t format,
+                                  const GLFormat& f, int32_t multiSample, uint32_t usage, bool lockable,
+                                  D3DSurface** surface)
+{
+    int32_t samples = multiSample >= 2 ? multiSample : 0;
+    glGetError();
+    auto* s = new GLSurface(device, GLSurface::RENDERBUFFER, width, height, format);
+    s->m_Samples = samples;
+    s->m_Lockable = lockable;
+    s->m_Usage = usage;
+    glGenRenderbuffers(1, &s->m_Renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, s->m_Renderbuffer);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, f.internalFormat, width, height);
+    if (glGetError() != GL_NO_ERROR) {
+        s->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *surface = s;
+    return D3D_OK;
+}
+
 } // namespace
 
 GLDevice::GLDevice(SDL_Window* window, bool ownWindow, SDL_GLContext context)
@@ -451,21 +474,8 @@ D3DResult GLDevice::CreateRenderTarget(int32_t width, int32_t height, int32_t fo
         f.depth)
         return D3DERR_INVALIDCALL;
     if (multiSample > m_MaxSamples) return D3DERR_NOTAVAILABLE;
-    int32_t samples = multiSample >= 2 ? multiSample : 0;
-    glGetError();
-    auto* s = new GLSurface(this, GLSurface::RENDERBUFFER, width, height, format);
-    s->m_Samples = samples;
-    s->m_Lockable = lockable;
-    s->m_Usage = D3DUSAGE_RENDERTARGET;
-    glGenRenderbuffers(1, &s->m_Renderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, s->m_Renderbuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, f.internalFormat, width, height);
-    if (glGetError() != GL_NO_ERROR) {
-        s->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *surface = s;
-    return D3D_OK;
+    return MakeRenderbufferSurface(this, width, height, format, f, multiSample, D3DUSAGE_RENDERTARGET, lockable,
+                                   surface);
 }
 
 D3DResult GLDevice::CreateDepthStencilSurface(int32_t width, int32_t height, int32_t format,
@@ -475,20 +485,8 @@ D3DResult GLDevice::CreateDepthStencilSurface(int32_t width, int32_t height, int
     if (surface == nullptr || width <= 0 || height <= 0 || !GL_FindFormat(format, &f) || !f.depth)
         return D3DERR_INVALIDCALL;
     if (multiSample > m_MaxSamples) return D3DERR_NOTAVAILABLE;
-    int32_t samples = multiSample >= 2 ? multiSample : 0;
-    glGetError();
-    auto* s = new GLSurface(this, GLSurface::RENDERBUFFER, width, height, format);
-    s->m_Samples = samples;
-    s->m_Usage = D3DUSAGE_DEPTHSTENCIL;
-    glGenRenderbuffers(1, &s->m_Renderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, s->m_Renderbuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, f.internalFormat, width, height);
-    if (glGetError() != GL_NO_ERROR) {
-        s->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *surface = s;
-    return D3D_OK;
+    return MakeRenderbufferSurface(this, width, height, format, f, multiSample, D3DUSAGE_DEPTHSTENCIL, false,
+                                   surface);
 }
 
 D3DResult GLDevice::UpdateTexture(D3DTexture* source, D3DTexture* destination)

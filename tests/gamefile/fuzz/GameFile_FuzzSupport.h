@@ -2,24 +2,47 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <vector>
+#include <cstdlib>
 
-#include "gamefile/GameFile_View.h"
+#include "code/Code_Error.h"
+#include "platform/Platform_TestSwitches.h"
+#include "run/Run_Globals.h"
 
-// Renames every "FUNC" chunk of the copy to "HELP" so that the main pass skips it, and returns their
-// places. An unknown function name ends the program by design, which would stop the fuzzer, so the
-// targets link function chunks themselves, and only when every name resolves.
-inline std::vector<GameFileChunk> TakeFunctionChunks(GameFile& file, std::vector<uint8_t>& bytes)
+namespace gamefilefuzz {
+
+// A load error (an unknown function or variable name, say) ends the program by design; here it
+// unwinds to the target instead, which goes on with the next input.
+struct ProcessEnded {
+    int32_t exitCode;
+};
+
+[[noreturn]] inline void ThrowProcessEnded(int32_t exitCode)
 {
-    std::vector<GameFileChunk> taken;
-    GameFileChunkWalk walk(file);
-    if (!walk.Start()) return taken;
-    GameFileChunk chunk;
-    while (walk.Next(chunk)) {
-        if (std::memcmp(chunk.tag, "FUNC", 4) != 0) continue;
-        taken.push_back(chunk);
-        std::memcpy(&bytes[chunk.body - 8], "HELP", 4);
-    }
-    return taken;
+    throw ProcessEnded{exitCode};
 }
+
+// Runs the load; false when it ended the program. Error forms go to the log (headless), and the
+// fatal error's marks are taken back so that the next input is reported again.
+template <typename Load> bool LoadUntilTheProgramWouldEnd(Load load)
+{
+    static bool headless = [] {
+        setenv("KELVARO_HEADLESS", "1", 1);
+        TestSwitches_Reload();
+        return true;
+    }();
+    (void)headless;
+    Error_SetExitHook(ThrowProcessEnded);
+    bool ended = false;
+    try {
+        load();
+    } catch (const ProcessEnded&) {
+        ended = true;
+    }
+    Error_SetExitHook(nullptr);
+    g_ErrorQuitting = false;
+    g_RunRequest = RUN_REQUEST_NONE;
+    g_CodeErrorFlag = false;
+    return !ended;
+}
+
+} // namespace gamefilefuzz

@@ -2,7 +2,6 @@
 // the file, whatever its lengths, counts and offsets say.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "base/Base_Console.h"
 #include "code/Code_Object.h"
@@ -28,17 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static SilentConsole silent;
     MainConsole = &silent;
-    std::vector<uint8_t> bytes(data, data + size);
     GameFile file;
-    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
-    TakeFunctionChunks(file, bytes); // their linking is fuzzed with resolvable names elsewhere
-    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
+    if (!file.CopyFrom(data, size)) return 0;
     // A program loads one game file; the fuzzer loads millions, so nothing of the last one may stay.
     Code_ClearEntries();
     Code_ClearFileRanges();
     GameHeader_Clear();
-    LoadGameCode(file);
-    LoadGameChunks(file);
+    // Names that do not resolve end the load as they would end the program.
+    gamefilefuzz::LoadUntilTheProgramWouldEnd([&] {
+        LoadGameCode(file);
+        LoadGameChunks(file);
+    });
     LoadDebugInfo(file);
     DebugInfo_Source(0);
     DebugInfo_LinePairCount(0);

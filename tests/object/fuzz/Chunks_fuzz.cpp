@@ -3,8 +3,7 @@
 // offsets, chains and subtypes say, nothing is read or written outside the file and no parent walk
 // runs away.
 //
-// An unknown function name ends the program by design, so the functions chunks are linked by the
-// target itself, and only when every name in them resolves.
+// An unknown function or variable name ends the program by design; here it ends only the load.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -57,19 +56,6 @@ void Setup()
     g_TextureFromBlob = CountedTexture;
 }
 
-bool EveryNameResolves(const GameFile& file, const GameFileChunk& chunk)
-{
-    for (uint32_t at = chunk.body; at + 12 <= chunk.body + chunk.length; at += 12) {
-        uint32_t offset = 0;
-        const char* name = nullptr;
-        int32_t id = -1;
-        file.U32(at, offset);
-        if (!file.String(offset, name)) return true; // refused by the reader before any lookup
-        if (name != nullptr && !Code_Function_Find(name, &id)) return false;
-    }
-    return true;
-}
-
 void Clear()
 {
     Object_ResetTable();
@@ -89,18 +75,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool ready = (Setup(), true);
     (void)ready;
-    std::vector<uint8_t> bytes(data, data + size);
     GameFile file;
-    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
-    std::vector<GameFileChunk> functions = TakeFunctionChunks(file, bytes);
-    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
+    if (!file.CopyFrom(data, size)) return 0;
 
     g_CompiledCode = false;
     GameHeader_Clear();
-    LoadGameCode(file);
-    bool loaded = LoadGameChunks(file);
-    for (const GameFileChunk& chunk : functions)
-        if (EveryNameResolves(file, chunk)) loaded = FUNC_Load(file, chunk.body, chunk.length) && loaded;
+    bool loaded = false;
+    bool finished = gamefilefuzz::LoadUntilTheProgramWouldEnd([&] {
+        LoadGameCode(file);
+        loaded = LoadGameChunks(file);
+    });
+    loaded = loaded && finished;
 
     if (loaded && g_CompiledCode) {
         Script_Prepare();

@@ -1,11 +1,11 @@
-// PLACEHOLDER for the issue "Save area and file-name mapping" (support): the write half of the
-// whole-file helpers, over the save-area mapping that Support_SaveArea.h provides today.
-#include "support/Support_SaveAreaWritePlaceholder.h"
+// The write half of the whole-file helpers: a name from a script is mapped into the save area and
+// the file replaced whole, so a failed write leaves the old file as it was.
+#include "support/Support_SaveAreaWrite.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "support/Support_FileReplace.h"
 #include "support/Support_SaveArea.h"
 
 namespace {
@@ -22,16 +22,11 @@ constexpr int32_t PATH_CAPACITY = 2048;
 
 } // namespace
 
-// Placeholder (save area and file-name mapping): maps, creates the folders, writes "wb".
 bool LoadSave_WriteSaveAreaFile(const char* name, const void* data, int32_t size)
 {
     char path[PATH_CAPACITY];
     LoadSave_SaveAreaPath(path, PATH_CAPACITY, name);
     if (path[0] == '\0') return false;
     CreatePathFolders(path);
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
-    if (size > 0 && data != nullptr) std::fwrite(data, 1, static_cast<size_t>(size), file);
-    std::fclose(file);
-    return true;
+    return File_ReplaceWhole(path, data, size);
 }
