@@ -8,8 +8,6 @@
 
 // PLACEHOLDER for the sounds issue (the sound table).
 void Sound_Reset() {}
-// PLACEHOLDER for the sprites issue (sprite table and the SPRT chunk).
-void Sprite_Reset() {}
 // PLACEHOLDER for the backgrounds issue.
 void Background_Reset() {}
 // PLACEHOLDER for the paths issue.
@@ -29,8 +27,6 @@ bool Sound_Init(GameFile&, uint32_t, uint32_t) { return true; }
 bool Audio_WAVs(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the older sound system's issue.
 bool Wave_Init(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the sprites issue.
-bool Sprite_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the backgrounds issue.
 bool Background_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the paths issue.

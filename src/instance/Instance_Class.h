@@ -205,8 +205,10 @@ public:
     float i_depth = 0.0f;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
 
-private:
+    // The box is recomputed when next asked (also when the sprite's box or origin changes).
     void MarkBoxDirty() { m_BBoxDirty = 1; }
+
+private:
     void Unbind();
     // What an object gives its instances: mask, depth, flags and sprite; the image index is reset
     // when the sprite has fewer frames.
