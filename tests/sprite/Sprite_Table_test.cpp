@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "../gamefile/GameFileTestSupport.h"
+#include "gamebuild/GameBuild_Manifest.h"
 #include "gamebuild/GameBuild_Textures.h"
 #include "sprite/Sprite_Table.h"
 
@@ -165,6 +166,40 @@ TEST_F(SpriteTable, FilesLoadAsStripsFromTheGameFolder)
     EXPECT_EQ(-1, Sprite_Add(name, 1, false, false, false, false, 0, 0));
     EXPECT_EQ(1, Sprite_Count());
     std::remove(name);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SpriteManifest, SpritesAreReadAndTheirMistakesReported)
+{
+    const char* good = R"({"sprites": [null, {"name": "spr_a", "frames": [{"width": 2, "height": 3, "fill": "0xFF000000"}],
+        "xorigin": 1, "bboxMode": 2, "bbox": {"left": 0, "top": 1, "right": 1, "bottom": 2}, "precise": false,
+        "masks": "one"}]})";
+    gamebuild::GameDesc game;
+    std::string errors;
+    ASSERT_TRUE(gamebuild::ReadManifest(good, ".", game, errors)) << errors;
+    ASSERT_EQ(2u, game.sprites.size());
+    EXPECT_FALSE(game.sprites[0].present);
+    const gamebuild::SpriteDesc& a = game.sprites[1];
+    EXPECT_EQ("spr_a", a.name);
+    EXPECT_EQ(3, a.frames[0].height);
+    EXPECT_EQ(1, a.xorigin);
+    EXPECT_EQ(2, a.bbox[3]);
+    EXPECT_FALSE(a.precise);
+    EXPECT_EQ(gamebuild::SpriteMasks::One, a.masks);
+    const char* bad = R"({"sprites": [{"masks": "all", "bbox": {"middle": 1}, "smooth": 2, "colour": 1,
+        "frames": [{"width": 2, "height": 2, "fill": 0}, {"width": 3, "height": 2, "fill": 0}]}]})";
+    gamebuild::GameDesc broken;
+    EXPECT_FALSE(gamebuild::ReadManifest(bad, ".", broken, errors));
+    for (const char* expected : {"sprites[0].masks: expected \"frame\", \"one\" or \"none\"\n",
+                                 "sprites[0].bbox.middle: unknown key\n", "sprites[0].smooth: out of range\n",
+                                 "sprites[0].colour: unknown key or wrong type\n"})
+        EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\n" << errors;
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(gamebuild::BuildGame(broken, bytes, errors));
+    EXPECT_NE(std::string::npos, errors.find("sprites[0].frames[1]: every frame has the first frame's size"));
 }
 
 } // namespace
