@@ -8,6 +8,7 @@
 #include "../sprite/SpriteTestSupport.h"
 #include "../gamefile/GameFileTestSupport.h"
 #include "function/Function_Registry.h"
+#include "gamebuild/GameBuild_Textures.h"
 #include "gamefile/GameFile_Options.h"
 #include "sprite/Sprite_Table.h"
 
@@ -163,6 +164,27 @@ TEST_F(SpriteBuiltins, TextureOfANegativeSubImageIsTheSelfInstancesFrame)
     EXPECT_EQ(CallBuiltin("sprite_get_texture", {own, 2.9}, &self).real, viaSelf);
     EXPECT_NE(CallBuiltin("sprite_get_texture", {own, 1}, &self).real, viaSelf);
     EXPECT_EQ(-1, CallReal("sprite_get_texture", {Sprite_AddEmpty(), 0})); // no frames
+}
+
+TEST_F(SpriteBuiltins, ArgumentConversions)
+{
+    // A smooth flag of 0.5 is off for sprite_add; the sprite index of draw_sprite is truncated.
+    const char* name = "sprite_builtin_test_add.png";
+    std::vector<uint8_t> png = gamebuild::EncodePng(gamebuild::PictureDesc{"", 2, 2, std::vector<uint32_t>(4, ~0u)});
+    FILE* file = std::fopen(name, "wb");
+    ASSERT_NE(nullptr, file);
+    std::fwrite(png.data(), 1, png.size(), file);
+    std::fclose(file);
+    double added = CallReal("sprite_add", {name, 1, 1, 0.5, 0, 0});
+    std::remove(name);
+    ASSERT_EQ(1, added);
+    EXPECT_EQ(0, CallReal("sprite_get_smooth", {added}));
+    EXPECT_EQ(1, CallReal("sprite_get_transparent", {added}));
+    testsupport::LogCapture errors(ScriptConsole);
+    CallReal("draw_sprite", {1.9, 0, 0, 0});
+    EXPECT_EQ("", errors.Text());
+    CallReal("draw_sprite", {2.5, 0, 0, 0});
+    EXPECT_NE(std::string::npos, errors.Text().find("Trying to draw non-existing sprite."));
 }
 
 } // namespace
