@@ -490,14 +490,15 @@ Shot ReadShot(const fs::path& path)
     return shot;
 }
 
-// A headless run whose picture at `frame` is captured to shot<frame>.png; the save area's home is
-// the work folder's "xdg".
+// A headless run whose picture at `frame` is captured to shot<frame>.png and whose events are traced
+// to trace.txt; the save area's home is the work folder's "xdg".
 RunResult RunCaptured(Context& context, int frame, int frames)
 {
     fs::path shot = context.work / ("shot" + std::to_string(frame) + ".png");
     return Run(context, context.kelvaro, {"-game", context.game},
                {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames), "KELVARO_NO_WAIT=1",
                 "KELVARO_CAPTURE=" + std::to_string(frame) + ":" + shot.string(),
+                "KELVARO_TRACE=" + (context.work / "trace.txt").string(),
                 "XDG_DATA_HOME=" + (context.work / "xdg").string()});
 }
 
@@ -533,6 +534,11 @@ void SpriteDrawing(Context& context)
     ExpectExit(context, run, 0);
     ExpectInOrder(context, run, {"sprite_save() failed - no bitmap data available"});
     ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
+    // The game rings its alarm once sprite_add and sprite_duplicate have both answered an index.
+    bool rang = false;
+    for (const std::string& line : ReadLines(context.work / "trace.txt"))
+        rang = rang || line.find("\tobj_drawer\t2\t0") != std::string::npos;
+    if (!rang) Fail(context, "sprite_add or sprite_duplicate failed: the alarm did not ring");
     Shot shot = ReadShot(context.work / "shot10.png");
     if (shot.width != 320 || shot.height != 240) {
         Fail(context, "the captured picture is missing or not 320x240");
