@@ -12,7 +12,8 @@ namespace {
 // root in single precision.
 int32_t CornerDistance(int64_t dx, int64_t dy)
 {
-    float sum = float(dx * dx) + float(dy * dy);
+    // Squares in double: exact for any frame a picture can have, and no overflow for odd file fields.
+    float sum = float(double(dx) * double(dx)) + float(double(dy) * double(dy));
     float distance = std::ceil(std::sqrt(sum));
     return distance < 2147483648.0f ? int32_t(distance) : INT32_MAX;
 }
