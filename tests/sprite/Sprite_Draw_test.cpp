@@ -5,6 +5,7 @@
 #include "../graphics/Graphics_DrawCapture.h"
 #include "SpriteTestSupport.h"
 #include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_Surface.h"
 #include "room/Room_Draw.h"
 
 using capture::Drawn;
@@ -52,6 +53,26 @@ TEST_F(SpriteDraw, FramesFarOutsideTheViewAreSkippedByTheScaledRadius)
     EXPECT_EQ(0u, Draws().size());
     m_Sprite.DrawGeneral(0, 0, 0, 40, 1, -50, 10, 2, 1, 0, 0, 0, 0, 0, 1);
     EXPECT_EQ(1u, Draws().size());
+}
+
+TEST_F(SpriteDraw, ASurfaceTargetOrAProjectionOfTheGamesOwnStopsTheCulling)
+{
+    spritetest::MakePictureSprite(m_Sprite, {"##", "##"});
+    int32_t surface = Surface_Create(64, 64);
+    ASSERT_TRUE(Surface_SetTarget(surface));
+    EXPECT_TRUE(g_CustomProjection);
+    m_Sprite.DrawSimple(0, -100, -100);
+    EXPECT_EQ(1u, Draws().size());
+    ASSERT_TRUE(Surface_ResetTarget());
+    EXPECT_FALSE(g_CustomProjection);
+    m_Sprite.DrawSimple(0, -100, -100);
+    EXPECT_EQ(0u, Draws().size());
+    GR_3D_SetProjectionOrtho(0, 0, 640, 480, 0);
+    EXPECT_TRUE(g_CustomProjection);
+    m_Sprite.Draw(0, -100, -100, 1, 1, 0, 0xFFFFFF, 1);
+    EXPECT_EQ(1u, Draws().size());
+    Surface_Free(surface);
+    Surface_ClearTable();
 }
 
 TEST_F(SpriteDraw, FramesWrapAndStretchesOfNoSizeDrawNothing)
