@@ -47,7 +47,7 @@
 #include "run/Run_Window.h"
 #include "script/Script_Table.h"
 #include "sound/Sound_Placeholders.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 #include "steam/Steam_Placeholders.h"
 #include "support/Support_Placeholders.h"
 #include "variable/Variable_BuiltIn.h"

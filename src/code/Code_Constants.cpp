@@ -20,7 +20,7 @@
 #include "room/Room_Draw.h"
 #include "script/Script_Table.h"
 #include "sound/Sound_Placeholders.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 #include "timeline/Timeline_Placeholders.h"
 
 ConstantResourceLookup g_ConstantResourceLookups[CONSTANT_RESOURCE_KINDS] = {

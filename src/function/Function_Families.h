@@ -34,6 +34,30 @@ void Function_MiscWindow_Register();
 // InitWexoFunctions registers among its own.
 void Function_WexoHash_Register();
 
+// The resource family's groups, in its order: sprites; backgrounds; objects and assets; sound
+// resources, scripts and time lines; paths; fonts; rooms.
+void Function_ResourceSprites_Register();
+void Function_ResourceBackgrounds_Register();
+void Function_ResourceObjects_Register();
+void Function_ResourceScripts_Register();
+void Function_ResourcePaths_Register();
+void Function_ResourceFonts_Register();
+void Function_ResourceRooms_Register();
+
+// The Graphic family's groups, in its order: display, window and screen saving; draw state,
+// colours, shapes and primitives; sprite_get_texture; background_get_texture; textures; fonts and
+// text; draw_self and sprite drawing; background drawing; tiles; surfaces.
+void Function_GraphicsDisplay_Register();
+void Function_GraphicsDrawState_Register();
+void Function_GraphicsSpriteTexture_Register();
+void Function_GraphicsBackgroundTexture_Register();
+void Function_GraphicsTextures_Register();
+void Function_GraphicsText_Register();
+void Function_GraphicsSpriteDraw_Register();
+void Function_GraphicsBackgroundDraw_Register();
+void Function_GraphicsTiles_Register();
+void Function_GraphicsSurfaces_Register();
+
 // Platform services: the pause event when the window loses the focus to another program, and the
 // achievement cache saved first at shut-down.
 void Wexo_OSPauseEventRaised();

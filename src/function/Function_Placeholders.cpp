@@ -4,9 +4,7 @@
 #include "function/Function_File.h"
 
 // Registrars of the families not written yet: each registers no functions.
-void Function_Graphics_Init() {}
 void InitActionFunctions() {}
-void InitResourceFunctions() {}
 void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
@@ -20,6 +18,26 @@ void InitWexoFunctions()
 {
     Function_WexoHash_Register();
 }
+
+// The resource family's groups not written yet (see Function_Resource.cpp): each registers no
+// functions.
+void Function_ResourceBackgrounds_Register() {}
+void Function_ResourceObjects_Register() {}
+void Function_ResourceScripts_Register() {}
+void Function_ResourcePaths_Register() {}
+void Function_ResourceFonts_Register() {}
+void Function_ResourceRooms_Register() {}
+
+// The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
+// functions.
+void Function_GraphicsDisplay_Register() {}
+void Function_GraphicsDrawState_Register() {}
+void Function_GraphicsBackgroundTexture_Register() {}
+void Function_GraphicsTextures_Register() {}
+void Function_GraphicsText_Register() {}
+void Function_GraphicsBackgroundDraw_Register() {}
+void Function_GraphicsTiles_Register() {}
+void Function_GraphicsSurfaces_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}

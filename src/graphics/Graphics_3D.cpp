@@ -11,6 +11,7 @@
 bool g_3DMode = false;
 float g_DrawDepth = 0.0f;
 bool g_3DOrthographic = false;
+bool g_CustomProjection = false;
 int32_t g_VerticalSign = 1;
 
 namespace {
@@ -154,6 +155,7 @@ void GR_3D_SetProjection(float fromX, float fromY, float fromZ, float toX, float
                          float upY, float upZ)
 {
     SetView(Vec3{fromX, fromY, fromZ}, Vec3{toX, toY, toZ}, Vec3{upX, upY, upZ});
+    g_CustomProjection = true;
 }
 
 void GR_3D_SetProjectionExt(float fromX, float fromY, float fromZ, float toX, float toY, float toZ, float upX,
@@ -173,6 +175,7 @@ void GR_3D_SetProjectionOrtho(double x, double y, double w, double h, double ang
     Matrix::Ortho(projection, w, -h * g_VerticalSign, 1.0, 32000.0);
     SetMatrix(MATRIX_PROJECTION, projection);
     g_3DOrthographic = true;
+    g_CustomProjection = true;
 }
 
 void GR_3D_SetProjectionPerspective(double x, double y, double w, double h, double angle)
@@ -182,6 +185,7 @@ void GR_3D_SetProjectionPerspective(double x, double y, double w, double h, doub
     Matrix::PerspectiveSize(projection, w / w, (h / w) * g_VerticalSign, 1.0, 32000.0);
     SetMatrix(MATRIX_PROJECTION, projection);
     g_3DOrthographic = false;
+    g_CustomProjection = true;
 }
 
 void GR_3D_TransformSetIdentity()

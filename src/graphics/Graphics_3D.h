@@ -7,6 +7,10 @@
 
 // Off at start. The render-state cache reads it for the projection and hidden surfaces.
 extern bool g_3DMode;
+// A projection of the game's own is in force: set by the projection setters and by making a surface
+// the drawing target, cleared when the screen is the target again. Sprites are not culled by the
+// view while it is set.
+extern bool g_CustomProjection;
 // The z of every 2D vertex: 0 outside 3D mode, -16000 .. 16000 in it.
 extern float g_DrawDepth;
 // Set by the orthographic projection, cleared by the perspective ones.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Base_Maths.h"
+#include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceStates.h"
@@ -143,6 +144,7 @@ bool Surface_SetTarget(int32_t index)
     GR_SetViewport(0, 0, record->width, record->height);
     g_Target.current = index;
     g_Target.active = true;
+    g_CustomProjection = true;
     return true;
 }
 
@@ -158,6 +160,7 @@ bool Surface_ResetTarget()
                          g_Target.angle);
     g_Target.current = -1;
     g_Target.active = false;
+    g_CustomProjection = false;
     return true;
 }
 

@@ -8,10 +8,16 @@
 #include "gamefile/GameFile_Textures.h"
 
 constexpr int32_t TPAGE_HANDLE_BASE = 0x40000000;
+// Entries that resources build for their own textures take handles from here up, never reused, so
+// the handle of a released entry names nothing.
+constexpr int32_t TPAGE_OWN_HANDLE_BASE = 0x50000000;
 
-// The handle of an entry of the page table; -1 for null or an entry outside the table.
+// The handle of an entry of the page table or a registered own entry; -1 for null or any other.
 int32_t TPage_Handle(const TPageEntry* entry);
 // The entry a handle names, or null.
 TPageEntry* TPage_FromHandle(int32_t handle);
+// An entry a resource built itself joins the handles until it is released (before it is freed).
+void TPage_RegisterOwn(TPageEntry* entry);
+void TPage_ReleaseOwn(TPageEntry* entry);
 // A crop size of 0 is drawn as 1, and the 1 is written back into the entry.
 void TPage_FixCropSize(TPageEntry* entry);

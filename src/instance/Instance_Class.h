@@ -207,8 +207,10 @@ public:
     float m_DepthKey = 0.0f; // the depth at insertion into a list
     uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 
-private:
+    // The box is recomputed when next asked (also when the sprite's box or origin changes).
     void MarkBoxDirty() { m_BBoxDirty = 1; }
+
+private:
     void Unbind();
     // What an object gives its instances: mask, depth, flags and sprite; the image index is reset
     // when the sprite has fewer frames.

@@ -1,7 +1,7 @@
 #include "instance/Instance_Resources.h"
 
 #include "path/Path_Placeholders.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 
 namespace {
 

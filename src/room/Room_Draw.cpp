@@ -22,7 +22,7 @@
 #include "run/Run_Frame.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 
 RoomDrawRect g_RoomDrawRect;
 double g_RoomPortScaleX = 1.0;

@@ -15,7 +15,7 @@
 #include "run/Run_Commands.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // registration (which fixes their identifiers: x is 0). Without an instance they neither read nor
 // write.
 #include "instance/Instance_Class.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Table.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_BuiltInFamilies.h"
 

@@ -72,14 +72,14 @@ TEST_F(LoaderTest, ChunksOfAreasNotLoadedYetAreLoggedOnceEachWhenTheyHoldAnythin
         return bytes;
     };
     gamebuild::GameDesc game = SmallGame();
-    game.rawChunks = {{"SPRT", table(3)}, {"SOND", table(2)}, {"AUDO", table(1)},
+    game.rawChunks = {{"PATH", table(3)}, {"SOND", table(2)}, {"AUDO", table(1)},
                       {"BGND", table(0)}, {"FONT", table(1)}, {"TMLN", {}}};
     EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
     const struct {
         const char* line;
         size_t count;
     } expected[] = {
-        {"Chunk SPRT skipped: 3 sprites not loaded yet\n", 1},
+        {"Chunk PATH skipped: 3 paths not loaded yet\n", 1},
         {"Chunk SOND skipped: 2 sounds not loaded yet\n", 1},
         {"Chunk AUDO skipped: 1 audio files not loaded yet\n", 1},
         {"Chunk FONT skipped: 1 fonts not loaded yet\n", 1},

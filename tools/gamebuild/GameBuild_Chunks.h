@@ -54,6 +54,16 @@ void CompileGameCode(const GameDesc& game, ImageWriter& image, GameCode& code);
 // them (the tool does this once; tests register what they use).
 void PrepareCompiler();
 
+// "SPRT": one record per sprite. Its frame words name texture-page records, whose places are known
+// only once "TPAG" is written: each word's place and picture index go to `frameWords`, and
+// PatchSpriteFrames fills them in at the end.
+void WriteSpritesChunk(ImageWriter& image, const GameDesc& game, const std::vector<std::vector<int32_t>>& framePictures,
+                       std::vector<std::pair<uint32_t, int32_t>>& frameWords);
+// Appends every sprite's frames to the game's pictures; per sprite, the picture index of each frame.
+std::vector<std::vector<int32_t>> AddSpritePictures(GameDesc& game);
+void PatchSpriteFrames(ImageWriter& image, const std::vector<std::pair<uint32_t, int32_t>>& frameWords,
+                       uint32_t pageRecords);
+
 // "SCPT": one record per script (name, then its code entry or the offset of its source text).
 void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
 // "OBJT": one record per object, with its physics block from header version 6 on and its 12 event

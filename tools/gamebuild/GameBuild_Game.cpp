@@ -12,6 +12,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     std::vector<std::string> order = {game.header.tag};
     if (game.hasOptions) order.push_back("OPTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
+    if (!game.sprites.empty()) order.push_back("SPRT");
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -21,9 +22,17 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     return order;
 }
 
+// What the sprites chunk leaves to fill in once the page records are placed.
+struct SpritePages {
+    std::vector<std::vector<int32_t>> framePictures;
+    std::vector<std::pair<uint32_t, int32_t>> frameWords;
+    uint32_t pageRecords = 0;
+    bool pagesWritten = false;
+};
+
 // A chunk the description itself holds (not a raw one); false when it holds none of the tag.
-bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& code, const std::string& tag,
-                         std::set<std::string>& done)
+bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& code, SpritePages& sprites,
+                         const std::string& tag, std::set<std::string>& done)
 {
     if (done.count(tag) != 0) return false;
     done.insert(tag);
@@ -33,7 +42,12 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     else if (tag == "CODE" && game.compiledCode) WriteCodeChunk(image, code);
     else if (tag == "VARI" && game.compiledCode) WriteVariablesChunk(image, code, game.backwardChains);
     else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
-    else if (tag == "TPAG" && !game.textures.Empty()) WriteTexturePagesChunk(image, game.textures);
+    else if (tag == "SPRT" && !game.sprites.empty())
+        WriteSpritesChunk(image, game, sprites.framePictures, sprites.frameWords);
+    else if (tag == "TPAG" && !game.textures.Empty()) {
+        sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
+        sprites.pagesWritten = true;
+    }
     else if (tag == "TXTR" && !game.textures.Empty()) WriteTexturesChunk(image, game.textures);
     else {
         done.erase(tag);
@@ -71,6 +85,8 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
 {
     GameDesc game = description;
     AssignRoomIds(game);
+    SpritePages sprites;
+    sprites.framePictures = AddSpritePictures(game);
     ImageWriter image;
     for (const std::string& text : game.extraStrings) image.StringIndex(text);
     CheckCodeForms(game, image);
@@ -83,7 +99,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
     for (const std::string& tag : game.chunkOrder.empty() ? UsualOrder(game) : game.chunkOrder) {
         // Raw chunks come first, so that a test can put a chunk of any tag anywhere.
         if (WriteNextRaw(image, game, tag, written)) continue;
-        if (WriteDescribedChunk(image, game, code, tag, described)) continue;
+        if (WriteDescribedChunk(image, game, code, sprites, tag, described)) continue;
         if (tag == game.header.tag && !headerDone) {
             WriteHeaderChunk(image, game.header);
             headerDone = true;
@@ -96,6 +112,9 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
             image.Error("the chunk order names " + tag + ", which the game does not hold (or holds fewer times)");
         }
     }
+    if (!sprites.frameWords.empty() && !sprites.pagesWritten)
+        image.Error("sprites: their frames need the texture-page chunk TPAG");
+    else PatchSpriteFrames(image, sprites.frameWords, sprites.pageRecords);
     return image.Finish(out, errors);
 }
 

@@ -194,6 +194,26 @@ struct RoomDesc {
     std::vector<RoomTileDesc> tiles;
 };
 
+// How a sprite's masks come from its frames' alpha: one per frame, one for all (the union), none.
+enum class SpriteMasks { PerFrame, One, None };
+
+// A sprite: its frames are pictures of one size (the first frame's), packed into the texture pages
+// after the game's own pictures.
+struct SpriteDesc {
+    bool present = true; // false: no sprite at this index
+    std::string name;
+    std::vector<PictureDesc> frames;
+    int32_t xorigin = 0;
+    int32_t yorigin = 0;
+    int32_t bboxMode = 0;               // 0 from the opaque pixels, 1 the full frame, 2 the box below
+    int32_t bbox[4] = {0, 0, 0, 0};      // left, top, right, bottom (mode 2)
+    bool transparent = true;
+    bool smooth = false;
+    bool preload = true;
+    bool precise = true;
+    SpriteMasks masks = SpriteMasks::PerFrame;
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -201,6 +221,7 @@ struct GameDesc {
     bool compiledCode = false;
     // Tests: each reference chain runs from the last reference back to the first.
     bool backwardChains = false;
+    std::vector<SpriteDesc> sprites;
     std::vector<ScriptDesc> scripts;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;

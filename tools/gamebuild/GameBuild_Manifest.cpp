@@ -1,5 +1,7 @@
 #include "gamebuild/GameBuild_Manifest.h"
 
+#include "gamebuild/GameBuild_Sprites.h"
+
 #include <json.h>
 
 #include <cstring>
@@ -700,6 +702,9 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
             else if (std::strcmp(key, "objects") == 0) reader.Objects(value, game.objects);
             else if (std::strcmp(key, "rooms") == 0) rooms = value;
+            else if (std::strcmp(key, "sprites") == 0)
+                ReadSpritesManifest(value, folder, game.sprites,
+                                    [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "textures") == 0)
                 ReadTexturesManifest(value, folder, game.textures,
                                      [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });

@@ -231,6 +231,12 @@ void List(json_object* value, const std::string& where, std::vector<T>& out, con
 
 } // namespace
 
+void ReadPictureManifest(json_object* object, const std::string& folder, const std::string& at, PictureDesc& p,
+                         const std::function<void(const std::string&, const std::string&)>& fail)
+{
+    Picture(object, folder, at, p, fail);
+}
+
 TextureLayout PackTextures(const TexturesDesc& t, ImageWriter& image)
 {
     TextureLayout layout;
@@ -271,7 +277,7 @@ TextureLayout PackTextures(const TexturesDesc& t, ImageWriter& image)
     return layout;
 }
 
-void WriteTexturePagesChunk(ImageWriter& image, const TexturesDesc& textures)
+uint32_t WriteTexturePagesChunk(ImageWriter& image, const TexturesDesc& textures)
 {
     TextureLayout layout = PackTextures(textures, image);
     image.BeginChunk("TPAG");
@@ -285,6 +291,7 @@ void WriteTexturePagesChunk(ImageWriter& image, const TexturesDesc& textures)
             image.U16(uint16_t(field));
     }
     image.EndChunk();
+    return first;
 }
 
 void WriteTexturesChunk(ImageWriter& image, const TexturesDesc& textures)

@@ -54,13 +54,19 @@ TextureLayout PackTextures(const TexturesDesc& textures, ImageWriter& image);
 
 // "TPAG": a count table of the 22-byte records. "TXTR": a count table of (flags, blob offset)
 // entries, then one PNG blob per page. The loader wants "TPAG" first.
-void WriteTexturePagesChunk(ImageWriter& image, const TexturesDesc& textures);
+// The page records' writer answers the file offset of the first record (the others follow, 22 bytes
+// apart).
+uint32_t WriteTexturePagesChunk(ImageWriter& image, const TexturesDesc& textures);
 void WriteTexturesChunk(ImageWriter& image, const TexturesDesc& textures);
 
 // PNG file data of a picture; empty when libpng cannot write it.
 std::vector<uint8_t> EncodePng(const PictureDesc& picture);
 // Decodes PNG file data; false when it is not a PNG it can read.
 bool DecodePng(const std::vector<uint8_t>& data, PictureDesc& picture);
+
+// One picture of a manifest: {"file"} or {"width", "height", "fill"} (and a "name").
+void ReadPictureManifest(json_object* object, const std::string& folder, const std::string& at, PictureDesc& p,
+                         const std::function<void(const std::string&, const std::string&)>& fail);
 
 // The manifest's "textures" object; `fail` gets each problem with its place.
 using ManifestFail = std::function<void(const std::string& where, const std::string& what)>;

@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "graphics/Graphics_Image.h"
@@ -661,6 +662,137 @@ void Demo(Context& context)
     GR_Image_FreePNG();
 }
 
+// ---- sprites --------------------------------------------------------------------------------------
+
+// The picture of a PNG file as blue, green, red, alpha bytes; empty when it cannot be read.
+struct Shot {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+    // Red, green, blue of a pixel as "r,g,b".
+    std::string At(int32_t x, int32_t y) const
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height) return "outside";
+        const uint8_t* p = &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
+        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]);
+    }
+    int Alpha(int32_t x, int32_t y) const { return pixels[(size_t(y) * size_t(width) + size_t(x)) * 4 + 3]; }
+};
+
+Shot ReadShot(const fs::path& path)
+{
+    Shot shot;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const uint8_t* pixels = GR_Image_LoadPNG(bytes.data(), int32_t(bytes.size()), &shot.width, &shot.height, false);
+    if (pixels != nullptr) shot.pixels.assign(pixels, pixels + size_t(shot.width) * size_t(shot.height) * 4);
+    GR_Image_FreePNG();
+    return shot;
+}
+
+// A headless run whose picture at `frame` is captured to shot<frame>.png and whose events are traced
+// to trace.txt; the save area's home is the work folder's "xdg".
+RunResult RunCaptured(Context& context, int frame, int frames)
+{
+    fs::path shot = context.work / ("shot" + std::to_string(frame) + ".png");
+    return Run(context, context.kelvaro, {"-game", context.game},
+               {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames), "KELVARO_NO_WAIT=1",
+                "KELVARO_CAPTURE=" + std::to_string(frame) + ":" + shot.string(),
+                "KELVARO_TRACE=" + (context.work / "trace.txt").string(),
+                "XDG_DATA_HOME=" + (context.work / "xdg").string()});
+}
+
+void ExpectPixels(Context& context, const Shot& shot, const std::vector<std::tuple<const char*, int, int, const char*>>& probes)
+{
+    for (const auto& [what, x, y, colour] : probes)
+        if (shot.At(x, y) != colour)
+            Fail(context, std::string(what) + ": pixel (" + std::to_string(x) + "," + std::to_string(y) + ") is " +
+                              shot.At(x, y) + ", not " + colour);
+}
+
+// Where the save area puts a file of the run: the current folder until the save area has a home of
+// its own, then the game's folder under XDG_DATA_HOME.
+fs::path SavedFile(Context& context, const std::string& name)
+{
+    fs::path home = context.work / "xdg" / "Game" / name;
+    return fs::exists(home) ? home : context.work / name;
+}
+
+// Sprites of the game file drawn by default (a cropped page entry about its origin, mirrored,
+// scaled by 2.5, turned 90 degrees, blended red, and the lower depth on top), a two-frame sprite
+// animating, and a draw event drawing with draw_self and draw_sprite*, a sprite that sprite_add
+// loaded, and a duplicate of a game-file sprite that sprite_save wrote (the original cannot be).
+void SpriteDrawing(Context& context)
+{
+    const uint32_t green[16] = {0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u,
+                                0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u,
+                                0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u};
+    fs::create_directories(context.work / "xdg" / "Game");
+    for (const fs::path& at : {context.work / "added.png", context.work / "xdg" / "Game" / "added.png"})
+        GR_Image_WritePNGToPath(at.c_str(), green, 4, 4, true, true);
+    RunResult run = RunCaptured(context, 10, 12);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"sprite_save() failed - no bitmap data available"});
+    ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
+    // The game rings its alarm once sprite_add and sprite_duplicate have both answered an index.
+    bool rang = false;
+    for (const std::string& line : ReadLines(context.work / "trace.txt"))
+        rang = rang || line.find("\tobj_drawer\t2\t0") != std::string::npos;
+    if (!rang) Fail(context, "sprite_add or sprite_duplicate failed: the alarm did not ring");
+    Shot shot = ReadShot(context.work / "shot10.png");
+    if (shot.width != 320 || shot.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    const char* red = "255,0,0";
+    const char* white = "255,255,255";
+    const char* black = "0,0,0";
+    ExpectPixels(context, shot,
+                 {{"cropped frame about its origin", 19, 19, red}, {"cropped-away border", 16, 16, black},
+                  {"mirrored left half", 58, 21, white}, {"mirrored right half", 54, 21, red},
+                  {"scaled by 2.5", 108, 28, white}, {"past the scaled frame", 112, 22, black},
+                  {"turned: tail", 161, 38, white}, {"turned: head", 161, 34, red},
+                  {"blended red", 201, 21, red}, {"lower depth on top", 241, 21, white},
+                  {"draw_self", 101, 141, white}, {"draw_sprite", 21, 141, white},
+                  {"draw_sprite_ext", 46, 146, red}, {"draw_sprite_stretched", 68, 141, white},
+                  {"below the stretched frame", 68, 144, black}, {"draw_sprite_part", 81, 141, red},
+                  {"draw_sprite_general", 161, 141, red}, {"sprite_add", 141, 141, "0,255,0"}});
+    // The animation shows its other frame one frame later.
+    RunCaptured(context, 11, 12);
+    Shot next = ReadShot(context.work / "shot11.png");
+    std::string first = shot.At(21, 101);
+    std::string second = next.At(21, 101);
+    if (first == second || (first != "0,255,0" && first != "0,0,255") || (second != "0,255,0" && second != "0,0,255"))
+        Fail(context, "the animated sprite shows " + first + " then " + second);
+    Shot saved = ReadShot(SavedFile(context, "saved.png"));
+    if (saved.width != 8 || saved.height != 8 || saved.At(3, 3) != red || saved.Alpha(3, 3) != 255 ||
+        saved.Alpha(0, 0) != 0)
+        Fail(context, "saved.png is not the duplicated 8x8 sprite with its red centre and clear border");
+    if (fs::exists(SavedFile(context, "orig.png"))) Fail(context, "the game-file sprite was saved");
+}
+
+// A mover reaches a diagonal line of pixels: with precise masks the first collision comes four
+// frames after the boxes first overlap, which is when the same pair without masks collides; a
+// block whose box overlaps the line but whose pixels never meet it never collides.
+void SpriteCollisions(Context& context)
+{
+    fs::path file = context.work / "trace.txt";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1", "KELVARO_TRACE=" + file.string()});
+    ExpectExit(context, run, 0);
+    auto first = [&](const std::string& event) {
+        for (const std::string& line : ReadLines(file))
+            if (line.find(event) != std::string::npos) return std::stoi(line);
+        return -1;
+    };
+    int precise = first("\tobj_mover_p\t4\t1");
+    int boxes = first("\tobj_mover_b\t4\t3");
+    if (precise < 0 || boxes < 0 || precise - boxes != 4)
+        Fail(context, "first collisions at frames " + std::to_string(precise) + " (precise) and " +
+                          std::to_string(boxes) + " (boxes)");
+    if (first("\tobj_ghost\t") >= 0) Fail(context, "pixels that never meet collided");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -691,6 +823,8 @@ int main(int argc, char** argv)
         {"demo", Demo},
         {"files", Files},
         {"files-compiled", Files},
+        {"sprite-drawing", SpriteDrawing},
+        {"sprite-collisions", SpriteCollisions},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {

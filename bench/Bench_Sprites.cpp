@@ -1,0 +1,125 @@
+// Many moving sprites: 10,000 instances of an opaque 26 x 37 sprite (origin top-left) in a room of
+// 640 x 480, each with hspeed and vspeed in -2..2 set by its create event and reversed by its step
+// event when it leaves the room, drawn by default. The kelvaro executable plays the game headless
+// without waiting between frames; beside it LOVE 11 plays the same scene (bench/love/). Each runs
+// twice with different frame counts, so start-up cancels out of the milliseconds per frame; the
+// ratio kelvaro / LOVE is printed last.
+//     bench_sprites KELVARO [short long]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gamebuild/GameBuild_Game.h"
+
+namespace {
+
+constexpr int32_t INSTANCES = 10000;
+
+gamebuild::GameDesc SpriteScene()
+{
+    gamebuild::GameDesc game;
+    game.header.roomOrder = {0};
+    game.header.displayName = "Sprites";
+    gamebuild::SpriteDesc ball;
+    ball.name = "spr_ball";
+    ball.frames = {gamebuild::PictureDesc{"ball", 26, 37, std::vector<uint32_t>(26 * 37, 0xFFE08020u)}};
+    ball.precise = false;
+    ball.masks = gamebuild::SpriteMasks::None;
+    game.sprites = {ball};
+    game.textures.pageSize = 64;
+    gamebuild::ObjectDesc object;
+    object.name = "obj_ball";
+    object.sprite = 0;
+    gamebuild::EventDesc create;
+    create.code.source = "hspeed = (id mod 5) - 2; vspeed = ((id div 5) mod 5) - 2;";
+    gamebuild::EventDesc step;
+    step.type = 3;
+    step.code.source = "if (x < 0 || x > room_width - 26) hspeed = -hspeed;\n"
+                       "if (y < 0 || y > room_height - 37) vspeed = -vspeed;";
+    object.events = {create, step};
+    game.objects = {object};
+    gamebuild::RoomDesc room;
+    room.name = "room_bench";
+    room.speed = 60;
+    room.colour = 0;
+    for (int32_t i = 0; i < INSTANCES; ++i) {
+        gamebuild::RoomInstanceDesc at;
+        at.x = (i * 7919) % (640 - 26);
+        at.y = (i * 104729) % (480 - 37);
+        at.object = 0;
+        room.instances.push_back(at);
+    }
+    game.rooms = {room};
+    return game;
+}
+
+double Seconds(const std::string& command)
+{
+    auto start = std::chrono::steady_clock::now();
+    int status = std::system(command.c_str());
+    auto end = std::chrono::steady_clock::now();
+    if (status != 0) {
+        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
+        return -1;
+    }
+    return std::chrono::duration<double>(end - start).count();
+}
+
+// Milliseconds per frame from two runs of different lengths.
+double PerFrame(const std::string& (*command)(int32_t, std::string&), int32_t shortRun, int32_t longRun)
+{
+    std::string text;
+    double a = Seconds(command(shortRun, text));
+    double b = Seconds(command(longRun, text));
+    if (a < 0 || b < 0) return -1;
+    return (b - a) * 1000.0 / double(longRun - shortRun);
+}
+
+std::string g_Kelvaro;
+std::string g_Game = "bench_sprites.win";
+std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love";
+
+const std::string& KelvaroCommand(int32_t frames, std::string& text)
+{
+    text = "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + g_Kelvaro +
+           " -game " + g_Game + " > /dev/null 2>&1";
+    return text;
+}
+
+const std::string& LoveCommand(int32_t frames, std::string& text)
+{
+    text = "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(frames) + " > /dev/null 2>&1";
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_sprites KELVARO [short long]\n");
+        return 2;
+    }
+    g_Kelvaro = argv[1];
+    int32_t shortRun = argc > 3 ? std::atoi(argv[2]) : 60;
+    int32_t longRun = argc > 3 ? std::atoi(argv[3]) : 300;
+    std::vector<uint8_t> bytes;
+    std::string errors;
+    if (!gamebuild::BuildGame(SpriteScene(), bytes, errors)) {
+        std::fprintf(stderr, "%s", errors.c_str());
+        return 1;
+    }
+    FILE* file = std::fopen(g_Game.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) return 1;
+    std::fclose(file);
+    double ours = PerFrame(KelvaroCommand, shortRun, longRun);
+    double peer = PerFrame(LoveCommand, shortRun, longRun);
+    std::printf("instances            %d\n", INSTANCES);
+    std::printf("kelvaro ms per frame %.2f\n", ours);
+    std::printf("LOVE ms per frame    %.2f\n", peer);
+    if (ours > 0 && peer > 0) std::printf("ratio kelvaro/LOVE   %.2f\n", ours / peer);
+    else std::printf("ratio kelvaro/LOVE   unavailable (is `love` installed?)\n");
+    return 0;
+}

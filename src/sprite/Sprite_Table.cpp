@@ -1,0 +1,342 @@
+#include "sprite/Sprite_Table.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "base/Base_Text.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_View.h"
+#include "instance/Instance_Class.h"
+#include "platform/Platform_MemoryManager.h"
+#include "room/Room_Class.h"
+#include "run/Run_Game.h"
+#include "sprite/Sprite_Placeholders.h"
+#include "support/Support_SaveArea.h"
+
+namespace {
+
+std::vector<CSprite*> g_Sprites; // null for an empty slot
+std::vector<char*> g_Names;      // the table's copies, null for an empty slot
+
+constexpr uint32_t RECORD_FIXED_SIZE = 60;
+
+bool Valid(int32_t index)
+{
+    return index >= 0 && size_t(index) < g_Sprites.size();
+}
+
+void FreeSlot(size_t slot)
+{
+    delete g_Sprites[slot];
+    MemoryManager::Free(g_Names[slot]);
+    g_Sprites[slot] = nullptr;
+    g_Names[slot] = nullptr;
+}
+
+void Rebind(int32_t index)
+{
+    g_Sprites[size_t(index)]->SetNameAndIndex(g_Names[size_t(index)], index);
+}
+
+int32_t Append(CSprite* sprite)
+{
+    auto index = static_cast<int32_t>(g_Sprites.size());
+    std::string name = "__newsprite" + std::to_string(index);
+    g_Sprites.push_back(sprite);
+    g_Names.push_back(String_Copy(name.c_str()));
+    Rebind(index);
+    return index;
+}
+
+// A failed addition takes its slot back, sprite and name included.
+int32_t DropLast()
+{
+    FreeSlot(g_Sprites.size() - 1);
+    g_Sprites.pop_back();
+    g_Names.pop_back();
+    return -1;
+}
+
+bool FileExists(const char* name)
+{
+    return LoadSave_FileExistsSaveArea(name) || LoadSave_FileExistsBundle(name);
+}
+
+bool IsUrl(const char* name)
+{
+    return std::strncmp(name, "http://", 7) == 0 || std::strncmp(name, "https://", 8) == 0;
+}
+
+// ---- the sprite chunk ----------------------------------------------------------------------------
+
+bool Refuse(uint32_t slot, const char* why)
+{
+    MainConsole->Output("SPRT: sprite %u %s\n", slot, why);
+    return false;
+}
+
+struct SpriteRecord {
+    uint32_t nameOffset = 0;
+    int32_t width = 0, height = 0;
+    int32_t left = 0, right = 0, bottom = 0, top = 0;
+    int32_t transparent = 0, smooth = 0, preload = 0, mode = 0, precise = 0;
+    int32_t xorigin = 0, yorigin = 0;
+    int32_t frames = 0;
+};
+
+bool ReadFixed(const GameFile& file, uint32_t at, SpriteRecord& r)
+{
+    int32_t* words[] = {&r.width,  &r.height,   &r.left,    &r.right,   &r.bottom,  &r.top,     &r.transparent,
+                        &r.smooth, &r.preload,  &r.mode,    &r.precise, &r.xorigin, &r.yorigin, &r.frames};
+    if (!file.Contains(at, RECORD_FIXED_SIZE) || !file.U32(at, r.nameOffset)) return false;
+    for (size_t i = 0; i < sizeof words / sizeof words[0]; ++i)
+        file.I32(at + 4 + uint32_t(i) * 4, *words[i]);
+    return true;
+}
+
+// The masks: `count` of height rows, each (width + 7) / 8 bytes, the leftmost pixel in the top bit.
+std::vector<std::vector<uint8_t>> UnpackMasks(const uint8_t* data, int32_t count, int32_t width, int32_t height)
+{
+    size_t rowBytes = (size_t(width) + 7) / 8;
+    std::vector<std::vector<uint8_t>> masks(size_t(count), std::vector<uint8_t>(size_t(width) * size_t(height)));
+    for (size_t m = 0; m < masks.size(); ++m) {
+        for (size_t y = 0; y < size_t(height); ++y) {
+            const uint8_t* row = data + (m * size_t(height) + y) * rowBytes;
+            for (size_t x = 0; x < size_t(width); ++x)
+                masks[m][y * size_t(width) + x] = (row[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    return masks;
+}
+
+bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CSprite& sprite, const char*& name)
+{
+    SpriteRecord r;
+    if (!ReadFixed(file, at, r)) return Refuse(slot, "runs past the end of the file");
+    if (!file.String(r.nameOffset, name)) return Refuse(slot, "has a name outside the file");
+    uint64_t framesAt = uint64_t(at) + RECORD_FIXED_SIZE;
+    if (r.frames < 0 || !file.Contains(uint32_t(framesAt), 0) ||
+        uint64_t(r.frames) * 4 + 4 > file.Size() - framesAt)
+        return Refuse(slot, "has more frames than the file holds");
+    std::vector<uint32_t> frames(size_t(r.frames));
+    for (size_t i = 0; i < frames.size(); ++i) {
+        file.U32(uint32_t(framesAt + i * 4), frames[i]);
+        if (frames[i] != 0 && !file.Contains(frames[i], TEXTURE_PAGE_ENTRY_SIZE))
+            return Refuse(slot, "has a frame outside the file");
+    }
+    uint32_t masksAt = uint32_t(framesAt + uint64_t(r.frames) * 4);
+    int32_t maskCount = 0;
+    file.I32(masksAt, maskCount);
+    masksAt += 4;
+    std::vector<std::vector<uint8_t>> masks;
+    if (maskCount != 0) {
+        if (maskCount < 0 || r.width <= 0 || r.height <= 0 || int64_t(r.width) * r.height > INT32_MAX)
+            return Refuse(slot, "has masks of an impossible size");
+        uint64_t bytes = uint64_t(maskCount) * uint64_t(r.height) * ((uint64_t(r.width) + 7) / 8);
+        const uint8_t* data = nullptr;
+        if (bytes > file.Size() || !file.Span(masksAt, uint32_t(bytes), data))
+            return Refuse(slot, "has more masks than the file holds");
+        masks = UnpackMasks(data, maskCount, r.width, r.height);
+    }
+    sprite.Clear();
+    sprite.SetFileFrames(frames);
+    sprite.SetFileFields(r.width, r.height, SpriteBox{r.left, r.top, r.right, r.bottom}, r.transparent != 0,
+                         r.smooth != 0, r.preload != 0, r.mode, r.precise != 0, r.xorigin, r.yorigin);
+    sprite.SetMasks(std::move(masks));
+    return true;
+}
+
+} // namespace
+
+// ---- lookups -------------------------------------------------------------------------------------
+
+bool Sprite_Exists(int32_t index)
+{
+    return Valid(index) && g_Sprites[size_t(index)] != nullptr;
+}
+
+CSprite* Sprite_Get(int32_t index)
+{
+    return Valid(index) ? g_Sprites[size_t(index)] : nullptr;
+}
+
+const char* Sprite_GetName(int32_t index)
+{
+    if (!Sprite_Exists(index)) return "<undefined>";
+    const char* name = g_Names[size_t(index)];
+    return name != nullptr ? name : "";
+}
+
+int32_t Sprite_Find(const char* name)
+{
+    if (name == nullptr) return -1;
+    for (size_t i = 0; i < g_Sprites.size(); ++i)
+        if (g_Sprites[i] != nullptr && g_Names[i] != nullptr && std::strcmp(g_Names[i], name) == 0)
+            return int32_t(i);
+    return -1;
+}
+
+int32_t Sprite_Count()
+{
+    return static_cast<int32_t>(g_Sprites.size());
+}
+
+// ---- the table's life ----------------------------------------------------------------------------
+
+void Sprite_Reset()
+{
+    for (size_t i = 0; i < g_Sprites.size(); ++i)
+        FreeSlot(i);
+    g_Sprites.clear();
+    g_Names.clear();
+}
+
+bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    GameFileCountTable table;
+    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    Sprite_Reset();
+    g_Sprites.assign(table.count, nullptr);
+    g_Names.assign(table.count, nullptr);
+    for (uint32_t i = 0; i < table.count; ++i) {
+        uint32_t at = table.Entry(file, i);
+        if (at == 0) continue;
+        auto* sprite = new CSprite();
+        const char* name = nullptr;
+        if (!LoadRecord(file, at, i, *sprite, name)) {
+            delete sprite;
+            return false;
+        }
+        g_Sprites[i] = sprite;
+        g_Names[i] = String_Copy(name != nullptr ? name : "");
+        Rebind(int32_t(i));
+    }
+    return true;
+}
+
+void Sprite_InitTextures()
+{
+    for (CSprite* sprite : g_Sprites) {
+        if (sprite == nullptr) continue;
+        sprite->CreateTextures();
+        sprite->InitLocalTPE();
+    }
+}
+
+void Sprite_Shutdown()
+{
+    for (char*& name : g_Names) {
+        MemoryManager::Free(name);
+        name = nullptr;
+    }
+    for (CSprite* sprite : g_Sprites)
+        if (sprite != nullptr) sprite->FreeTextures();
+    Sprite_Reset();
+}
+
+// ---- changes while the game runs -----------------------------------------------------------------
+
+int32_t Sprite_AddEmpty()
+{
+    return Append(new CSprite());
+}
+
+int32_t Sprite_Add(const char* name, int32_t frames, bool precise, bool removeBackground, bool smooth,
+                   bool preload, int32_t xorigin, int32_t yorigin)
+{
+    if (name == nullptr || name[0] == '\0') return -1;
+    int32_t index = Append(new CSprite());
+    if (IsUrl(name)) {
+        Sprite_StartUrlLoad(index, name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin);
+        return index;
+    }
+    CSprite* sprite = g_Sprites[size_t(index)];
+    if (!FileExists(name) ||
+        !sprite->LoadFromFile(name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin,
+                              !removeBackground))
+        return DropLast();
+    Rebind(index);
+    return index;
+}
+
+int32_t Sprite_AddAlpha(const char* name, int32_t frames, bool precise, bool preload, int32_t xorigin,
+                        int32_t yorigin)
+{
+    if (name == nullptr || !FileExists(name)) return -1;
+    int32_t index = Append(new CSprite());
+    if (!g_Sprites[size_t(index)]->LoadFromFile(name, frames, precise, true, false, preload, xorigin, yorigin, true))
+        return DropLast();
+    Rebind(index);
+    return index;
+}
+
+namespace {
+
+bool ReplaceFrom(int32_t index, const char* name, int32_t frames, bool precise, bool removeBackground, bool smooth,
+                 bool preload, int32_t xorigin, int32_t yorigin, bool keepAlpha)
+{
+    if (!Valid(index) || name == nullptr || !FileExists(name)) return false;
+    CSprite*& sprite = g_Sprites[size_t(index)];
+    if (sprite == nullptr) sprite = new CSprite();
+    bool loaded =
+        sprite->LoadFromFile(name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin, keepAlpha);
+    Rebind(index);
+    return loaded;
+}
+
+} // namespace
+
+bool Sprite_Replace(int32_t index, const char* name, int32_t frames, bool precise, bool removeBackground,
+                    bool smooth, bool preload, int32_t xorigin, int32_t yorigin)
+{
+    return ReplaceFrom(index, name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin,
+                       !removeBackground);
+}
+
+bool Sprite_ReplaceAlpha(int32_t index, const char* name, int32_t frames, bool precise, bool preload,
+                         int32_t xorigin, int32_t yorigin)
+{
+    return ReplaceFrom(index, name, frames, precise, true, false, preload, xorigin, yorigin, true);
+}
+
+bool Sprite_Delete(int32_t index)
+{
+    if (!Sprite_Exists(index)) return false;
+    FreeSlot(size_t(index));
+    return true;
+}
+
+int32_t Sprite_Duplicate(int32_t index)
+{
+    if (!Sprite_Exists(index)) return -1;
+    int32_t copy = Append(new CSprite());
+    CSprite* sprite = g_Sprites[size_t(copy)];
+    sprite->Assign(g_Sprites[size_t(index)]);
+    if (sprite->GetBitmapCount() == 0) sprite->OwnFramesFromPages();
+    Rebind(copy);
+    return copy;
+}
+
+bool Sprite_Assign(int32_t destination, int32_t source)
+{
+    if (!Valid(destination) || !Sprite_Exists(source)) return false;
+    // Onto itself: the copy would clear its own source first.
+    if (destination == source) return true;
+    CSprite*& target = g_Sprites[size_t(destination)];
+    if (target == nullptr) target = new CSprite();
+    target->Assign(g_Sprites[size_t(source)]);
+    Rebind(destination);
+    return true;
+}
+
+void Sprite_MarkInstanceBoxesDirty(int32_t index)
+{
+    CRoom* room = Run_CurrentRoom();
+    if (room == nullptr) return;
+    for (CInstanceList* list : {&room->m_Active, &room->m_Deactivated})
+        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext)
+            if (instance->i_spriteindex == index) instance->MarkBoxDirty();
+}
