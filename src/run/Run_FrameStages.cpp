@@ -2,7 +2,7 @@
 // and the asynchronous stage that hands finished requests to the game.
 #include <cmath>
 
-#include "datastructure/DataStructure_Placeholders.h"
+#include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
 #include "http/Http_Placeholders.h"
 #include "instance/Instance_List.h"

@@ -81,6 +81,3 @@ char* File_GetTempDirectory()
 {
     return nullptr;
 }
-
-// PLACEHOLDER for the asynchronous-events issue: no asynchronous event is ever performed.
-int32_t async_load = -1;

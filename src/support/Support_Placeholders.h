@@ -23,6 +23,3 @@ void File_DeleteTempFolder();
 // A new copy of the temporary folder's path (the caller frees it with MemoryManager::Free), or null
 // before start-up made it.
 char* File_GetTempDirectory();
-
-// The identifier of the map of the asynchronous event being performed (-1 outside one).
-extern int32_t async_load;

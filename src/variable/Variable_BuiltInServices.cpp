@@ -6,6 +6,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Utf8.h"
+#include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Placeholders.h"
