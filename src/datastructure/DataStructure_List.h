@@ -24,6 +24,8 @@ public:
     int32_t Find(const ScriptValue* value) const;
     ScriptValue* GetValue(int32_t pos);
     void Sort(bool ascending);
+    // The element-by-element insertion sort whose order Sort gives; quadratic.
+    void SortByInsertion(bool ascending);
     void Shuffle();
     bool Empty() const { return m_Count == 0; }
     int32_t Size() const { return m_Count; }
@@ -41,7 +43,6 @@ private:
     // The order the element-by-element insertion sort gives, reached by a stable sort where the
     // comparison totally orders the values; false when it does not.
     bool SortFast(bool ascending);
-    void SortByInsertion(bool ascending);
 
     int32_t m_Count = 0;
     int32_t m_Capacity = 0;
