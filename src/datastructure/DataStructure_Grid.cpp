@@ -8,6 +8,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Random.h"
+#include "platform/Platform_MemoryManager.h"
 #include "datastructure/DataStructure_Tables.h"
 #include "datastructure/DataStructure_Text.h"
 
@@ -111,6 +112,7 @@ void CDS_Grid::Resize(int32_t width, int32_t height)
     int64_t oldCells = static_cast<int64_t>(m_Width) * m_Height;
     int64_t newCells = static_cast<int64_t>(width) * height;
     if (width == m_Width && height == m_Height) return;
+    if (newCells > DS_MAX_SLOTS) MemoryManager::OutOfMemory();
     // Kept cells move to their new places; the rest are released. New cells are real 0.
     std::vector<ScriptValue> kept(static_cast<size_t>(newCells), ScriptValue{VALUE_REAL, 0, 0.0});
     int32_t keepWidth = std::min(width, m_Width);

@@ -16,8 +16,6 @@ double g_DSPrecision = 0.00000001;
 namespace {
 
 constexpr uint32_t LOW_KIND_BITS = 0x0000FFFFu;
-// The memory manager records block sizes in 32 bits.
-constexpr int64_t MAX_SLOT_BYTES = 0x7FFFFFF0;
 
 } // namespace
 
@@ -81,9 +79,8 @@ void DS_Slots::Resize(int64_t from, int64_t to)
         m_Data[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     }
     if (to > m_Allocated) {
-        int64_t grown = std::max(to, m_Allocated * 2);
-        if (grown > MAX_SLOT_BYTES / static_cast<int64_t>(sizeof(ScriptValue))) grown = to;
-        if (to > MAX_SLOT_BYTES / static_cast<int64_t>(sizeof(ScriptValue))) MemoryManager::OutOfMemory();
+        if (to > DS_MAX_SLOTS) MemoryManager::OutOfMemory();
+        int64_t grown = std::min(std::max(to, m_Allocated * 2), DS_MAX_SLOTS);
         // The manager clears the new part: real 0 in every new slot.
         m_Data = static_cast<ScriptValue*>(MEM_REALLOC(m_Data, static_cast<size_t>(grown) * sizeof(ScriptValue)));
         m_Allocated = grown;

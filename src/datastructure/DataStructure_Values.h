@@ -31,6 +31,10 @@ struct DS_Object {
     static void operator delete(void* block);
 };
 
+// The most slots one block can hold (the memory manager records sizes in 32 bits); asking for more
+// is running out of memory.
+constexpr int64_t DS_MAX_SLOTS = 0x7FFFFFF0 / static_cast<int64_t>(sizeof(ScriptValue));
+
 // The storage behind a capacity: a block of values that grows geometrically while the structure's
 // capacity grows 16 at a time. Slots at and beyond the capacity own nothing.
 class DS_Slots {
