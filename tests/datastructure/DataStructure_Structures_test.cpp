@@ -310,3 +310,38 @@ TEST_F(DataStructureTest, GridSortKeepsRowsTogether)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataStructureTest, ServicesOfOtherAreasFillMapsAndQueues)
+{
+    int32_t map = DS_MapCreate(3, "id", 7.0, static_cast<const char*>(nullptr), "result", 0.0, "body", "id", 8.0,
+                               static_cast<const char*>(nullptr));
+    CDS_Map* made = g_DSMaps.Get(map);
+    ASSERT_NE(nullptr, made);
+    EXPECT_EQ(2, made->Size());
+    EXPECT_EQ("7", Show(&made->Find(&Val("id"))->value)) << "a repeated key keeps its first value";
+    DS_MapReplaceEntry(map, "id", "text"); // adds only: the present key is kept
+    DS_MapAddEntry(map, "status", 200);
+    DS_MapAddEntry(map + 5, "status", 1); // no map there: nothing, and no report
+    EXPECT_EQ("1:6964:401C,1:737461747573:4069,3:726573756C74:626F6479", made->WriteToString());
+    EXPECT_EQ(0, g_ErrorOccurred);
+
+    int32_t queue = DS_QueueCreate();
+    DS_QueueEnqueueArgs(queue, 2, 1.5, static_cast<const char*>(nullptr), 0.0, "two");
+    DS_QueueEnqueueArgs(-1, 1, 9.0, static_cast<const char*>(nullptr));
+    EXPECT_EQ(2, DS_QueueSize(queue));
+    EXPECT_EQ(0, DS_QueueSize(-3));
+    ScriptValue out = {VALUE_REAL, 0, 0.0};
+    DS_QueueDequeue(queue, &out);
+    EXPECT_EQ("1.5", Show(&out));
+    DS_QueueDequeue(queue, &out);
+    EXPECT_EQ("\"two\"", Show(&out));
+    Value_Free(&out);
+    DS_QueueClear(queue);
+    EXPECT_EQ(0, g_ErrorOccurred);
+    DS_QueueClear(queue + 1);
+    EXPECT_TRUE(TakeReport("Data structure with index does not exist."));
+}
+
+} // namespace
