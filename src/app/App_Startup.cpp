@@ -49,7 +49,8 @@
 #include "sound/Sound_Placeholders.h"
 #include "sprite/Sprite_Table.h"
 #include "steam/Steam_Placeholders.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Global.h"
 

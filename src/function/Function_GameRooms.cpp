@@ -6,7 +6,8 @@
 #include "room/Room_Table.h"
 #include "run/Run_Commands.h"
 #include "run/Run_Placeholders.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 namespace {
 

@@ -11,7 +11,8 @@
 #include "function/Function_Args.h"
 #include "function/Function_Families.h"
 #include "function/Function_MathText.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 namespace {
 

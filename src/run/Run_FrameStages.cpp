@@ -2,7 +2,7 @@
 // and the asynchronous stage that hands finished requests to the game.
 #include <cmath>
 
-#include "datastructure/DataStructure_Placeholders.h"
+#include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
 #include "http/Http_Placeholders.h"
 #include "instance/Instance_List.h"
@@ -12,7 +12,8 @@
 #include "run/Run_Frame.h"
 #include "run/Run_FrameParts.h"
 #include "run/Run_Game.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 #include "timeline/Timeline_Placeholders.h"
 
 namespace {

@@ -26,7 +26,8 @@
 #include "run/Run_Event.h"
 #include "run/Run_Frame.h"
 #include "run/Run_Globals.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 int32_t g_CurrentRoomIndex = -1;
 

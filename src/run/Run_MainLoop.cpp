@@ -13,7 +13,8 @@
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
 #include "sound/Sound_Placeholders.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 namespace {
 

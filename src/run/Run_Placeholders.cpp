@@ -11,7 +11,8 @@
 #include "room/Room_Table.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 // PLACEHOLDER until saved games load: nothing can be queued yet, so nothing is applied.
 bool Run_ApplyQueuedLoad()

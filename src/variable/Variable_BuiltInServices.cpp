@@ -6,6 +6,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Utf8.h"
+#include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Placeholders.h"
@@ -13,7 +14,8 @@
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 #include "variable/Variable_BuiltInFamilies.h"
 
 using namespace builtin;

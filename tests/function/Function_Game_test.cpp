@@ -3,7 +3,8 @@
 
 #include "Function_GameTestSupport.h"
 #include "graphics/Graphics_Transition.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 using namespace gametest;
 

@@ -2,9 +2,12 @@
 // which instances a stage reaches, early ends on a run request, alarms and solid collisions.
 #include "RunFrameTestSupport.h"
 
+#include "datastructure/DataStructure_Map.h"
+#include "datastructure/DataStructure_Tables.h"
 #include "http/Http_Placeholders.h"
 #include "io/IO_Input.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 using namespace frametest;
 
@@ -322,6 +325,40 @@ TEST_F(FrameTest, AFinishedRequestRaisesItsAsynchronousEventWithItsMap)
     EXPECT_EQ(nullptr, waiting->m_pNext);
     g_pHttpRequests = nullptr;
     delete waiting;
+}
+
+namespace {
+
+// A completion that fills a real map, as the HTTP layer does, and notes what the event read.
+int32_t CompleteWithRealMap(HTTP_REQ_CONTEXT*, void*, int32_t* mapId)
+{
+    *mapId = DS_MapCreate(2, "status", 0.0, static_cast<const char*>(nullptr), "result", 0.0, "body");
+    return 62;
+}
+
+} // namespace
+
+TEST_F(FrameTest, TheMapOfAnAsynchronousEventIsGoneAfterTheEventAndItsIndexIsReused)
+{
+    gamebuild::ObjectDesc web = ObjectWith("obj_web", {{7, 62, "test_note(async_load);"}});
+    ASSERT_TRUE(Play(OneRoomGame({web}, {Placed(0)}))) << m_Log.Text();
+    TakeNotes();
+    int32_t deleted = 0;
+    auto* finished = new FakeRequest(&deleted);
+    finished->m_Completed = 1;
+    finished->m_State = HTTP_STATE_FINISHED;
+    finished->m_pCompletion = CompleteWithRealMap;
+    g_pHttpRequests = finished;
+    int32_t expected = DS_NewMap(); // the lowest free index, handed back at once
+    CDS_Map_Destroy(expected);
+
+    Tick();
+    EXPECT_EQ((std::vector<std::string>{"100001 " + std::to_string(expected)}), TakeNotes());
+    EXPECT_EQ(nullptr, g_DSMaps.Get(expected));
+    EXPECT_EQ(-1, async_load);
+    int32_t next = DS_NewMap();
+    EXPECT_EQ(expected, next);
+    CDS_Map_Destroy(next);
 }
 
 TEST_F(FrameTest, ADepthChangeOfAnInstanceOutsideTheRoomListLeavesTheListAlone)

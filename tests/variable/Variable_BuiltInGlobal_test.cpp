@@ -22,7 +22,8 @@
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
-#include "support/Support_Placeholders.h"
+#include "support/Support_File.h"
+#include "support/Support_Timing.h"
 
 using namespace bvtest;
 
