@@ -34,12 +34,13 @@ void Function_MiscWindow_Register();
 // InitWexoFunctions registers among its own.
 void Function_WexoHash_Register();
 
-// The resource family's groups, in its order: sprites; backgrounds; objects and assets; sound
-// resources, scripts and time lines; paths; fonts; rooms.
+// The resource family's groups, in its order: sprites; backgrounds; objects and assets; scripts
+// and time lines; sound resources; paths; fonts; rooms.
 void Function_ResourceSprites_Register();
 void Function_ResourceBackgrounds_Register();
 void Function_ResourceObjects_Register();
 void Function_ResourceScripts_Register();
+void Function_ResourceSounds_Register();
 void Function_ResourcePaths_Register();
 void Function_ResourceFonts_Register();
 void Function_ResourceRooms_Register();
