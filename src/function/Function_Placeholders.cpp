@@ -9,15 +9,16 @@ void Function_Graphics_Init() {}
 void InitActionFunctions() {}
 void Function_File_Init() {}
 void InitResourceFunctions() {}
-void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
 void InitDataStructureFunctions() {}
 void InitSoundFunctions() {}
 void Function_Physics_Init() {}
-void Function_Gamepad_Init() {}
 void InitWexoFunctions() {}
 void Function_Win8_Init() {}
+
+// The Interaction family's dialogs group, not written yet: registers no functions.
+void Function_InteractionDialogs_Register() {}
 
 // The Misc family's groups not written yet (see Function_Misc.cpp): each registers no functions.
 void Function_MiscEvents_Register() {}

@@ -42,8 +42,6 @@ bool Font_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the time lines issue.
 bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
 
-// PLACEHOLDER for the input issue (virtual buttons from "options.ini").
-void IO_VirtualKey_LoadConfig(IniFile*) {}
 // PLACEHOLDER for the save area issue; empty on this platform.
 void LoadSave_IniHook(IniFile*) {}
 // PLACEHOLDER for the sounds issue; empty on this platform.

@@ -3,7 +3,7 @@
 #include "RunFrameTestSupport.h"
 
 #include "http/Http_Placeholders.h"
-#include "io/IO_Placeholders.h"
+#include "io/IO_Main.h"
 #include "support/Support_Placeholders.h"
 
 using namespace frametest;
