@@ -36,6 +36,12 @@ void IndexEntries()
         g_Keys[i].index = static_cast<uint16_t>(i);
 }
 
+// The entries know their indices from program start: "options.ini" is read before start-up
+// reaches the input module.
+struct IndexedAtStart {
+    IndexedAtStart() { IndexEntries(); }
+} g_IndexedAtStart;
+
 bool StartsWith(const char* text, const char* prefix)
 {
     for (; *prefix != '\0'; ++prefix, ++text)
@@ -175,13 +181,11 @@ void IO_Touch_Clear()
 IOVirtualKey* IO_VirtualKey_Get(int32_t index)
 {
     if (index < 0 || index >= IO_VIRTUAL_KEY_COUNT) return nullptr;
-    IndexEntries();
     return &g_Keys[index];
 }
 
 IOVirtualKey* IO_VirtualKey_FindFree()
 {
-    IndexEntries();
     for (IOVirtualKey& key : g_Keys)
         if ((key.flags & IO_VIRTUAL_KEY_IN_USE) == 0) return &key;
     return nullptr;

@@ -93,6 +93,14 @@ TEST_F(InputBuiltinTest, WaitsEndOnAKeyOrButtonAndNeverBlockAHeadlessRun)
     EXPECT_EQ(69, IO_RawLastKey);
     CallReal("mouse_wait", {}); // headless: one pump, no button, no wait
     EXPECT_EQ(0, IO_RawLastButton);
+    // With a display, a game asked to stop ends the wait too.
+    setenv("KELVARO_HEADLESS", "0", 1);
+    TestSwitches_Reload();
+    g_RunState = 0;
+    CallReal("keyboard_wait", {});
+    setenv("KELVARO_HEADLESS", "1", 1);
+    TestSwitches_Reload();
+    EXPECT_EQ(0, IO_RawLastKey);
 }
 
 // A virtual joystick: six axes, 32 buttons, one hat; its handle sets the values.

@@ -9,6 +9,7 @@
 
 #include "IOTestSupport.h"
 #include "app/App_CommandLine.h"
+#include "graphics/Graphics_Window.h"
 
 using namespace iotest;
 
@@ -132,6 +133,7 @@ TEST_F(RecordTest, PlaybackOfShortAndDamagedFiles)
     std::vector<uint8_t> held(IO_RECORD_FRAME_SIZE, 0);
     held[2060 + 65] = 1;
     held[2052] = 65;
+    held[2931] = 44; // the window mouse x
     std::vector<uint8_t> cut(held.begin(), held.begin() + 2200); // ends inside the held keys
     std::vector<uint8_t> text(IO_RECORD_FRAME_SIZE, 0xFF); // no terminator anywhere
     const Case cases[] = {
@@ -149,6 +151,9 @@ TEST_F(RecordTest, PlaybackOfShortAndDamagedFiles)
         Frame();
         EXPECT_EQ(c.held, IO_Key_Down(65)) << c.name;
         EXPECT_EQ(c.last, IO_GetLastKey()) << c.name;
+        if (c.file == held) {
+            EXPECT_EQ(44, GR_Window_MouseGetX()); // the mouse replays too
+        }
         EXPECT_LE(std::strlen(IO_GetKeyboardString()), size_t(1024 * 3)) << c.name;
         // Past the end the state stays as the update left it: held keys stay held.
         Frame();
