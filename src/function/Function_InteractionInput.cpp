@@ -8,7 +8,7 @@
 #include "function/Function_Families.h"
 #include "function/Function_Interaction.h"
 #include "function/Function_Registry.h"
-#include "io/IO_Inject.h"
+#include "io/IO_System.h"
 #include "io/IO_Joystick.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"

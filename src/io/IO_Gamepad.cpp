@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
@@ -20,6 +21,8 @@ constexpr int32_t IGNORED_BIT = 0x4000;
 constexpr int32_t NEGATE_AXIS = 0x8000;
 constexpr int32_t BUTTON_AS_AXIS = 0x1000;
 constexpr int32_t FIRST_CONSTANT = 32768;
+constexpr int32_t FIRST_BUTTON_CONSTANT = 32769; // gp_face1
+constexpr int32_t FIRST_AXIS_CONSTANT = 32785;   // gp_axislh
 constexpr int32_t LEFT_TRIGGER = 10;
 constexpr int32_t RIGHT_TRIGGER = 11;
 
@@ -227,13 +230,13 @@ void IO_Gamepad_WarnMissing()
 int32_t IO_Gamepad_MapButton(int32_t /*pad*/, int32_t code)
 {
     if (code < FIRST_CONSTANT) return code;
-    int32_t index = code - (FIRST_CONSTANT + 1);
-    return index >= 0 && index < 16 ? BUTTON_CONSTANTS[index] : 0;
+    int32_t index = code - FIRST_BUTTON_CONSTANT;
+    return index >= 0 && index < int32_t(std::size(BUTTON_CONSTANTS)) ? BUTTON_CONSTANTS[index] : 0;
 }
 
 int32_t IO_Gamepad_MapAxis(int32_t /*pad*/, int32_t code)
 {
     if (code < FIRST_CONSTANT) return code;
-    int32_t index = code - (FIRST_CONSTANT + 17);
-    return index >= 0 && index < 4 ? AXIS_CONSTANTS[index] : 0;
+    int32_t index = code - FIRST_AXIS_CONSTANT;
+    return index >= 0 && index < int32_t(std::size(AXIS_CONSTANTS)) ? AXIS_CONSTANTS[index] : 0;
 }

@@ -93,8 +93,6 @@ void IO_StartStep();
 void IO_Clear();
 // Releases the gamepads, closes the recording or playback file and empties the virtual-key table.
 void IO_Shutdown();
-// The screen cursor position, from the system (the window-input transfer stores it).
-void IO_ReadScreenCursor(int32_t* x, int32_t* y);
 
 // ---- queries and setters -------------------------------------------------------------------------------
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "io/IO_Gamepad.h"
-#include "io/IO_Inject.h"
+#include "io/IO_System.h"
 #include "io/IO_Main.h"
 #include "io/IO_Record.h"
 #include "io/IO_VirtualKey.h"

@@ -1,8 +1,8 @@
 // Posting key events to SDL's queue, the screen cursor and the system's Num Lock toggle.
 #include <SDL.h>
 
-#include "io/IO_Inject.h"
 #include "io/IO_Main.h"
+#include "io/IO_System.h"
 #include "run/sdl/Run_KeyTableM.h"
 
 bool IO_Inject_Key(int32_t key, bool down)
