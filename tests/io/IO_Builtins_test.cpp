@@ -1,6 +1,8 @@
 // The keyboard, mouse and joystick built-ins called by script name: key and button rules over the
 // step state, and joysticks read from SDL virtual devices.
 #include <cmath>
+#include <sstream>
+#include <string>
 
 #include "../TestSupport_Builtins.h"
 #include "IOTestSupport.h"
@@ -178,44 +180,39 @@ TEST_F(InputBuiltinTest, JoystickDirectionPovButtonsAndDeviceChoice)
 
 namespace {
 
-// The two families' names in registration order with their argument counts.
+// The two families' names in registration order, each with its argument count.
 TEST(InputFamilies, NamesOrderAndCounts)
 {
     testsupport::RegisterBuiltins();
-    struct Row {
-        const char* name;
-        int32_t count;
+    const char* const families[] = {
+        "keyboard_check 1 keyboard_check_pressed 1 keyboard_check_released 1 keyboard_clear 1 keyboard_set_map 2 "
+        "keyboard_get_map 1 keyboard_unset_map 0 keyboard_wait 0 io_clear 0 io_handle 0 keyboard_check_direct 1 "
+        "keyboard_get_numlock 0 keyboard_set_numlock 1 keyboard_key_press 1 keyboard_key_release 1 "
+        "mouse_check_button 1 mouse_check_button_pressed 1 mouse_check_button_released 1 mouse_wheel_up 0 "
+        "mouse_wheel_down 0 mouse_clear 1 mouse_wait 0 device_mouse_dbclick_enable 0 joystick_exists 1 "
+        "joystick_name 1 joystick_axes 1 joystick_buttons 1 joystick_has_pov 1 joystick_check_button 2 "
+        "joystick_xpos 1 joystick_ypos 1 joystick_zpos 1 joystick_rpos 1 joystick_upos 1 joystick_vpos 1 "
+        "joystick_pov 1 joystick_direction 1",
+        "gamepad_is_supported 0 gamepad_get_device_count 0 gamepad_is_connected 1 gamepad_get_description 1 "
+        "gamepad_get_button_threshold 1 gamepad_set_button_threshold 2 gamepad_get_axis_deadzone 1 "
+        "gamepad_set_axis_deadzone 2 gamepad_button_count 1 gamepad_button_check 2 gamepad_button_check_pressed 2 "
+        "gamepad_button_check_released 2 gamepad_button_value 2 gamepad_axis_count 1 gamepad_axis_value 2 "
+        "gamepad_set_vibration 3",
     };
-    const std::vector<std::vector<Row>> families = {
-        {{"keyboard_check", 1}, {"keyboard_check_pressed", 1}, {"keyboard_check_released", 1},
-         {"keyboard_clear", 1}, {"keyboard_set_map", 2}, {"keyboard_get_map", 1}, {"keyboard_unset_map", 0},
-         {"keyboard_wait", 0}, {"io_clear", 0}, {"io_handle", 0}, {"keyboard_check_direct", 1},
-         {"keyboard_get_numlock", 0}, {"keyboard_set_numlock", 1}, {"keyboard_key_press", 1},
-         {"keyboard_key_release", 1}, {"mouse_check_button", 1}, {"mouse_check_button_pressed", 1},
-         {"mouse_check_button_released", 1}, {"mouse_wheel_up", 0}, {"mouse_wheel_down", 0}, {"mouse_clear", 1},
-         {"mouse_wait", 0}, {"device_mouse_dbclick_enable", 0}, {"joystick_exists", 1}, {"joystick_name", 1},
-         {"joystick_axes", 1}, {"joystick_buttons", 1}, {"joystick_has_pov", 1}, {"joystick_check_button", 2},
-         {"joystick_xpos", 1}, {"joystick_ypos", 1}, {"joystick_zpos", 1}, {"joystick_rpos", 1},
-         {"joystick_upos", 1}, {"joystick_vpos", 1}, {"joystick_pov", 1}, {"joystick_direction", 1}},
-        {{"gamepad_is_supported", 0}, {"gamepad_get_device_count", 0}, {"gamepad_is_connected", 1},
-         {"gamepad_get_description", 1}, {"gamepad_get_button_threshold", 1}, {"gamepad_set_button_threshold", 2},
-         {"gamepad_get_axis_deadzone", 1}, {"gamepad_set_axis_deadzone", 2}, {"gamepad_button_count", 1},
-         {"gamepad_button_check", 2}, {"gamepad_button_check_pressed", 2}, {"gamepad_button_check_released", 2},
-         {"gamepad_button_value", 2}, {"gamepad_axis_count", 1}, {"gamepad_axis_value", 2},
-         {"gamepad_set_vibration", 3}},
-    };
-    for (const std::vector<Row>& family : families) {
-        int32_t first = -1;
-        ASSERT_TRUE(Code_Function_Find(family[0].name, &first));
-        for (size_t i = 0; i < family.size(); ++i) {
+    const int32_t sizes[] = {37, 16};
+    for (int f = 0; f < 2; ++f) {
+        std::istringstream rows(families[f]);
+        std::string name;
+        int32_t count = 0, first = -1, rowCount = 0;
+        while (rows >> name >> count) {
             int32_t id = -1;
-            ASSERT_TRUE(Code_Function_Find(family[i].name, &id)) << family[i].name;
-            EXPECT_EQ(first + int32_t(i), id) << family[i].name;
-            EXPECT_EQ(family[i].count, Function_GetArgCount(id)) << family[i].name;
+            ASSERT_TRUE(Code_Function_Find(name.c_str(), &id)) << name;
+            if (first < 0) first = id;
+            EXPECT_EQ(first + rowCount++, id) << name;
+            EXPECT_EQ(count, Function_GetArgCount(id)) << name;
         }
+        EXPECT_EQ(sizes[f], rowCount);
     }
-    EXPECT_EQ(37u, families[0].size());
-    EXPECT_EQ(16u, families[1].size());
 }
 
 } // namespace
