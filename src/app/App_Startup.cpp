@@ -29,7 +29,7 @@
 #include "graphics/Graphics_DevicePlaceholders.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "instance/Instance_List.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "motion/Motion_Placeholders.h"
 #include "networking/Networking_Placeholders.h"
 #include "object/Object_Lists.h"

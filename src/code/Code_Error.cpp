@@ -13,7 +13,7 @@
 #include "debug/Debug_Form.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Window.h"

@@ -23,6 +23,11 @@ void Function_Gamepad_Init();
 void InitWexoFunctions();
 void Function_Win8_Init();
 
+// The Interaction family registers two groups, in this order: keyboard, mouse and joysticks; dialogs,
+// splash screens, messages and highscores.
+void Function_InteractionInput_Register();
+void Function_InteractionDialogs_Register();
+
 // The Misc family registers three groups, in this order: events, external calls, run-time code,
 // debug messages and variables by name; dates and event_inherited; window, priority, title and
 // clipboard.

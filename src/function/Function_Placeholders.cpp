@@ -5,13 +5,10 @@
 
 // Registrars of the families not written yet: each registers no functions.
 void InitActionFunctions() {}
-void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
 void InitSoundFunctions() {}
 void Function_Physics_Init() {}
-void Function_Gamepad_Init() {}
-
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()
 {
@@ -38,6 +35,9 @@ void Function_GraphicsText_Register() {}
 void Function_GraphicsBackgroundDraw_Register() {}
 void Function_GraphicsTiles_Register() {}
 void Function_GraphicsSurfaces_Register() {}
+
+// The Interaction family's dialogs group, not written yet: registers no functions.
+void Function_InteractionDialogs_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}

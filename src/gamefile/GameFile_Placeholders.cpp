@@ -82,8 +82,6 @@ bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
     return SkipChunk(file, body, length, "TMLN", "time lines");
 }
 
-// Stands in until virtual buttons are read from "options.ini".
-void IO_VirtualKey_LoadConfig(IniFile*) {}
 // Stands in until sounds read their options; they have none to read on this platform.
 void Sound_IniHook(IniFile*) {}
 

@@ -6,7 +6,7 @@
 #include "base/Base_Numbers.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DisplayModes.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "run/Run_Window.h"
 
 WindowRequests g_WindowRequests;
@@ -169,12 +169,12 @@ int32_t GR_Window_GetClientHeight()
 
 int32_t GR_Window_MouseGetX()
 {
-    return IO_RawMouseX;
+    return IO_Step.mouseX;
 }
 
 int32_t GR_Window_MouseGetY()
 {
-    return IO_RawMouseY;
+    return IO_Step.mouseY;
 }
 
 void GR_Window_MouseSet(int32_t x, int32_t y)
@@ -366,26 +366,25 @@ void GR_Window_RoomToWindow(int32_t slot, double x, double y, int32_t* windowX, 
 
 int32_t GR_Window_ViewMouseGetX(int32_t slot)
 {
-    int32_t x = IO_RawMouseX;
-    int32_t y = IO_RawMouseY;
-    GR_Window_ThroughSlot(GR_Window_CurrentMetrics(), slot, IO_RawMouseX, IO_RawMouseY, &x, &y);
+    int32_t x = IO_Step.mouseX;
+    int32_t y = IO_Step.mouseY;
+    GR_Window_ThroughSlot(GR_Window_CurrentMetrics(), slot, IO_Step.mouseX, IO_Step.mouseY, &x, &y);
     return x;
 }
 
 int32_t GR_Window_ViewMouseGetY(int32_t slot)
 {
-    int32_t x = IO_RawMouseX;
-    int32_t y = IO_RawMouseY;
-    GR_Window_ThroughSlot(GR_Window_CurrentMetrics(), slot, IO_RawMouseX, IO_RawMouseY, &x, &y);
+    int32_t x = IO_Step.mouseX;
+    int32_t y = IO_Step.mouseY;
+    GR_Window_ThroughSlot(GR_Window_CurrentMetrics(), slot, IO_Step.mouseX, IO_Step.mouseY, &x, &y);
     return y;
 }
 
-// Only device 0 has a window position in the input code so far; the others stand at the origin.
 int32_t GR_Window_GetMouseX(int32_t device)
 {
     if (device < 0 || device >= WINDOW_MOUSE_DEVICES) return 0;
-    int32_t x = device == 0 ? IO_RawMouseX : 0;
-    int32_t y = device == 0 ? IO_RawMouseY : 0;
+    int32_t x = IO_MouseX(device);
+    int32_t y = IO_MouseY(device);
     GR_Window_WindowToRoom(x, y, &x, &y);
     return x;
 }
@@ -393,8 +392,8 @@ int32_t GR_Window_GetMouseX(int32_t device)
 int32_t GR_Window_GetMouseY(int32_t device)
 {
     if (device < 0 || device >= WINDOW_MOUSE_DEVICES) return 0;
-    int32_t x = device == 0 ? IO_RawMouseX : 0;
-    int32_t y = device == 0 ? IO_RawMouseY : 0;
+    int32_t x = IO_MouseX(device);
+    int32_t y = IO_MouseY(device);
     GR_Window_WindowToRoom(x, y, &x, &y);
     return y;
 }

@@ -16,7 +16,7 @@
 #include "graphics/Graphics_ProfilerPlaceholders.h"
 #include "instance/Instance_List.h"
 #include "instance/Instance_Resources.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "networking/Networking_Placeholders.h"
 #include "particle/Particle_Placeholders.h"
 #include "room/Room_Class.h"

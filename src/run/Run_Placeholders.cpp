@@ -6,7 +6,7 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "room/Room_Table.h"
 #include "run/Run_Globals.h"

@@ -1,6 +1,6 @@
 #include "run/Run_Window.h"
 
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 
 uint32_t g_MainWindowStyle = WINDOW_STYLE_FIXED;
 uint8_t g_WindowHasFocus = 0;

@@ -10,7 +10,7 @@
 #include "function/Function_Families.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Placeholders.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"

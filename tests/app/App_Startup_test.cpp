@@ -61,6 +61,12 @@ TEST_F(StartupTest, FamiliesAreLoggedRunTogetherAndEndedByFini)
     testing::internal::CaptureStdout();
     RegisterAllFunctionFamilies();
     std::string log = testing::internal::GetCapturedStdout();
+    // The Gamepad family makes four pads as it registers, each logging a line of its own.
+    for (int pad = 0; pad < 4; ++pad) {
+        size_t at = log.find("GAMEPAD: 4 axis values (last) at 0x");
+        ASSERT_NE(std::string::npos, at) << log;
+        log.erase(at, log.find('\n', at) + 1 - at);
+    }
     EXPECT_EQ(
         "HighScore..Game..Math..Graphic..Action..File..Resource..Interaction..3D..Particle..Misc..DS..Sound.."
         "DPlay..Physics..Gamepad..Buffers..Networking..Shaders..Wexo..Fini\n",

@@ -26,6 +26,10 @@ public:
         size_t length = 4;
         switch (type) {
         case eBuffer_S32: Store(bytes, static_cast<int32_t>(value->real)); break;
+        case eBuffer_S16:
+            Store(bytes, static_cast<int16_t>(value->real));
+            length = 2;
+            break;
         case eBuffer_U32: Store(bytes, static_cast<uint32_t>(value->real)); break;
         case eBuffer_F32: Store(bytes, static_cast<float>(value->real)); break;
         case eBuffer_F64:
@@ -68,10 +72,11 @@ public:
             m_Position += static_cast<int32_t>(length < left ? length + 1 : length);
             return 0;
         }
-        size_t length = type == eBuffer_F64 ? 8 : 4;
+        size_t length = type == eBuffer_F64 ? 8 : type == eBuffer_S16 ? 2 : 4;
         if (left < length) return 0;
         switch (type) {
         case eBuffer_S32: value->real = Load<int32_t>(at); break;
+        case eBuffer_S16: value->real = Load<int16_t>(at); break;
         case eBuffer_U32: value->real = Load<uint32_t>(at); break;
         case eBuffer_F32: value->real = Load<float>(at); break;
         case eBuffer_F64: value->real = Load<double>(at); break;

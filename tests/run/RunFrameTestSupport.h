@@ -7,7 +7,7 @@
 
 #include "../instance/Instance_TestDoubles.h"
 #include "../room/RoomTestSupport.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "physics/Physics_Placeholders.h"
 #include "code/Code_Constants.h"
 #include "run/Run_Commands.h"

@@ -5,7 +5,7 @@
 #include "datastructure/DataStructure_Map.h"
 #include "datastructure/DataStructure_Tables.h"
 #include "http/Http_Placeholders.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
 

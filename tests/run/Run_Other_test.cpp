@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/App_CommandLine.h"
-#include "io/IO_Input.h"
+#include "io/IO_Main.h"
 #include "variable/Variable_Names.h"
 
 using namespace frametest;

@@ -1,5 +1,7 @@
 #include "run/sdl/Run_KeyTableM.h"
 
+#include <initializer_list>
+
 namespace {
 
 struct KeyRow {
@@ -98,4 +100,28 @@ int32_t KeyTable_VirtualKey(SDL_Scancode scancode, uint16_t modifiers)
 bool KeyTable_IsExtended(SDL_Scancode scancode)
 {
     return scancode == SDL_SCANCODE_RCTRL || scancode == SDL_SCANCODE_RALT;
+}
+
+bool KeyTable_ScanCode(int32_t key, SDL_Scancode* scancode, uint16_t* modifiers)
+{
+    // The sided modifiers have keys of their own; the generic codes are their left keys.
+    static const KeyRow SIDED[] = {{SDL_SCANCODE_LSHIFT, 160}, {SDL_SCANCODE_RSHIFT, 161},
+                                   {SDL_SCANCODE_LCTRL, 162},  {SDL_SCANCODE_RCTRL, 163},
+                                   {SDL_SCANCODE_LALT, 164},   {SDL_SCANCODE_RALT, 165}};
+    for (const KeyRow& row : SIDED) {
+        if (row.key != key) continue;
+        *scancode = row.scancode;
+        *modifiers = 0;
+        return true;
+    }
+    // Num Lock on first, so that the keypad digits come back as themselves.
+    for (uint16_t mods : {uint16_t(KMOD_NUM), uint16_t(0)}) {
+        for (int code = SDL_SCANCODE_A; code < SDL_NUM_SCANCODES; ++code) {
+            if (KeyTable_VirtualKey(static_cast<SDL_Scancode>(code), mods) != key) continue;
+            *scancode = static_cast<SDL_Scancode>(code);
+            *modifiers = mods;
+            return true;
+        }
+    }
+    return false;
 }
