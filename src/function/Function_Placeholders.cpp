@@ -12,7 +12,6 @@ void Function_Interaction_Init() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
 void InitDataStructureFunctions() {}
-void InitSoundFunctions() {}
 void Function_Physics_Init() {}
 void Function_Gamepad_Init() {}
 void InitWexoFunctions() {}

@@ -6,8 +6,6 @@
 
 #include "gamefile/GameFile_Services.h"
 
-// PLACEHOLDER for the sounds issue (the sound table).
-void Sound_Reset() {}
 // PLACEHOLDER for the sprites issue (sprite table and the SPRT chunk).
 void Sprite_Reset() {}
 // PLACEHOLDER for the backgrounds issue.
@@ -21,14 +19,6 @@ void TimeLine_Reset() {}
 
 // PLACEHOLDER for the extensions issue.
 bool Extension_LoadChunk(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the newer audio system's issue.
-bool Audio_Load(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the older sound system's issue.
-bool Sound_Init(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the newer audio system's issue.
-bool Audio_WAVs(GameFile&, uint32_t, uint32_t) { return true; }
-// PLACEHOLDER for the older sound system's issue.
-bool Wave_Init(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the sprites issue.
 bool Sprite_Load(GameFile&, uint32_t, uint32_t) { return true; }
 // PLACEHOLDER for the backgrounds issue.
@@ -46,8 +36,6 @@ bool TimeLine_Load(GameFile&, uint32_t, uint32_t) { return true; }
 void IO_VirtualKey_LoadConfig(IniFile*) {}
 // PLACEHOLDER for the save area issue; empty on this platform.
 void LoadSave_IniHook(IniFile*) {}
-// PLACEHOLDER for the sounds issue; empty on this platform.
-void Sound_IniHook(IniFile*) {}
 
 // PLACEHOLDER for the platform services issue; does nothing on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

@@ -12,7 +12,7 @@
 #include "run/Run_Globals.h"
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
-#include "sound/Sound_Placeholders.h"
+#include "sound/Sound_Main.h"
 #include "support/Support_Placeholders.h"
 
 namespace {

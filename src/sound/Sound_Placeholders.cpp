@@ -1,40 +1,32 @@
+// PLACEHOLDER until the file services land: the three path helpers that adding a sound needs.
 #include "sound/Sound_Placeholders.h"
 
-// PLACEHOLDER for the audio system issue: the start-up step is empty on this platform.
-void Sound_StartUpStep() {}
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
 
-// PLACEHOLDER for the audio system issue: no sound hardware object yet.
-void SoundHardware_Create() {}
+#include "base/Base_Text.h"
 
-// PLACEHOLDER for the sounds issue: no sound is marked for preloading.
-bool Sound_PrepareAll()
+bool File_Exists(const char* path)
 {
-    return true;
+    struct stat info;
+    if (path == nullptr || stat(path, &info) != 0) return false;
+    return S_ISREG(info.st_mode);
 }
 
-// PLACEHOLDER for the audio system issue: no audio asset needs a buffer.
-void Audio_PrepareBuffers() {}
-
-// PLACEHOLDER for the audio system issue: nothing plays.
-void Sound_Tick() {}
-
-// PLACEHOLDER for the audio system issue: always true, as specified.
-bool Sound_Quit()
+char* File_GetName(const char* path)
 {
-    return true;
+    if (path == nullptr) return String_Copy("");
+    const char* cut = std::strrchr(path, '\\');
+    if (cut == nullptr) cut = std::strrchr(path, '/');
+    return String_Copy(cut != nullptr ? cut + 1 : path);
 }
 
-// PLACEHOLDER for the sounds issue: no sound exists.
-void Sound_FreeAll() {}
-
-// PLACEHOLDER for the sounds issue: no sound has any name.
-int32_t Sound_Find(const char*)
+char* File_GetExtension(const char* path)
 {
-    return -1;
-}
-
-// PLACEHOLDER for the audio system issue: no audio asset has any name.
-int32_t Audio_Find(const char*)
-{
-    return -1;
+    std::string text = path != nullptr ? path : "";
+    size_t dot = text.find_last_of('.');
+    size_t slash = text.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return String_Copy("");
+    return String_Copy(text.c_str() + dot);
 }

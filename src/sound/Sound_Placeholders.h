@@ -1,19 +1,12 @@
-// Sound services of start-up, game preparation, the main loop and shut-down, before the audio
-// issues land.
+// File helpers that adding a sound from a file needs, standing in until the file services land.
 #pragma once
 
-#include <cstdint>
-
-void Sound_StartUpStep();
-void SoundHardware_Create();
-bool Sound_PrepareAll();
-void Audio_PrepareBuffers();
-void Sound_Tick();
-bool Sound_Quit();
-void Sound_FreeAll();
-
-// The index of the resource of that name, or -1 (name resolution asks it for every word).
-int32_t Sound_Find(const char* name);
-
-// The index of the resource of that name, or -1 (name resolution asks it for every word).
-int32_t Audio_Find(const char* name);
+// PLACEHOLDER until the file services land: true when the path names something that is neither a
+// folder nor a device.
+bool File_Exists(const char* path);
+// PLACEHOLDER until the file services land: a new memory-manager text holding the part after the
+// last backslash, else after the last slash, else the whole path.
+char* File_GetName(const char* path);
+// PLACEHOLDER until the file services land: a new memory-manager text holding the extension with
+// its dot ("" when the name has none).
+char* File_GetExtension(const char* path);
