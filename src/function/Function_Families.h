@@ -30,6 +30,10 @@ void Function_MiscEvents_Register();
 void Function_MiscDates_Register();
 void Function_MiscWindow_Register();
 
+// The resource family's sound group (sound_exists to sound_delete), which the resource registrar
+// calls at its place.
+void Function_ResourceSounds_Register();
+
 // Platform services: the pause event when the window loses the focus to another program, and the
 // achievement cache saved first at shut-down.
 void Wexo_OSPauseEventRaised();
