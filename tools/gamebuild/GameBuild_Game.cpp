@@ -12,6 +12,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     std::vector<std::string> order = {game.header.tag};
     if (game.hasOptions) order.push_back("OPTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
+    if (!game.sounds.empty()) order.insert(order.end(), {"SOND", "AUDO"});
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -33,6 +34,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     else if (tag == "CODE" && game.compiledCode) WriteCodeChunk(image, code);
     else if (tag == "VARI" && game.compiledCode) WriteVariablesChunk(image, code, game.backwardChains);
     else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
+    else if (tag == "SOND" && !game.sounds.empty()) WriteSoundsChunk(image, game);
+    else if (tag == "AUDO" && !game.sounds.empty()) WriteAudioChunk(image, game);
     else if (tag == "TPAG" && !game.textures.Empty()) WriteTexturePagesChunk(image, game.textures);
     else if (tag == "TXTR" && !game.textures.Empty()) WriteTexturesChunk(image, game.textures);
     else {
