@@ -64,5 +64,8 @@ void Music_SetFolder(const char* folder);
 // The path that the music player opens for a name: `ogg` gives the lower-cased name with the
 // extension ".ogg", else the name as it is; relative names lie in the game file's folder.
 std::string Music_Path(const std::string& name, bool ogg);
+// The Ogg stream's source and first buffer (0 before the first stream), to read what it plays.
+ALuint Music_StreamSource();
+ALuint Music_StreamBuffer();
 // Shut-down: stops the music and deletes the stream's OpenAL objects.
 void Music_Release();

@@ -298,6 +298,16 @@ void SoundHardware::TickMusic()
     ApplyMusicVolume();
 }
 
+ALuint Music_StreamSource()
+{
+    return g_OggStream != nullptr ? g_OggStream->Source() : 0;
+}
+
+ALuint Music_StreamBuffer()
+{
+    return g_OggStream != nullptr ? g_OggStream->FirstBuffer() : 0;
+}
+
 void Music_Release()
 {
     if (g_OggStream != nullptr) g_OggStream->Release();

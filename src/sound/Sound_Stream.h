@@ -44,6 +44,8 @@ public:
 
     bool IsPlaying() const { return m_Playing; }
     bool IsPaused() const;
+    ALuint Source() const { return m_Source; }
+    ALuint FirstBuffer() const { return m_Buffers[0]; }
 
 private:
     bool MakeObjects();
