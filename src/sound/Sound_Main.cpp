@@ -267,6 +267,12 @@ int32_t Sound_ChannelCount()
     return static_cast<int32_t>(g_Channels.size());
 }
 
+SoundSample* Sound_ChannelSample(int32_t channel)
+{
+    SoundChannel* entry = Channel(channel);
+    return entry != nullptr ? entry->sample : nullptr;
+}
+
 bool Sound_IsMusicName(const char* name, bool midi)
 {
     if (name == nullptr) return false;

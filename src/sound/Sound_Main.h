@@ -61,6 +61,8 @@ int32_t Sound_Add(const char* file, int32_t kind, bool preload);
 bool Sound_Replace(int32_t index, const char* file, int32_t kind, bool preload);
 bool Sound_Delete(int32_t index);
 int32_t Sound_ChannelCount();
+// The sample of a channel (null for music channels, failed loads and channels out of range).
+SoundSample* Sound_ChannelSample(int32_t channel);
 
 // Playing.
 void Sound_PlayFile(const char* name, int32_t channel, bool loop);
