@@ -19,13 +19,22 @@ namespace {
 
 class OggDecoder : public StreamDecoder {
 public:
-    OggDecoder(FILE* file, const OggVorbis_File& vorbis) : m_File(file), m_Vorbis(vorbis)
+    ~OggDecoder() override
     {
+        if (m_Open) ov_clear(&m_Vorbis); // closes the file too
+    }
+    // Opens the decoder on the file in place (the decoder's state points into itself); the
+    // decoder's code on failure, after which the caller still owns the file.
+    int Open(FILE* file)
+    {
+        int opened = ov_open(file, &m_Vorbis, nullptr, 0);
+        if (opened < 0) return opened;
+        m_Open = true;
         vorbis_info* info = ov_info(&m_Vorbis, -1);
         m_Channels = info != nullptr ? info->channels : 2;
         m_Rate = info != nullptr ? static_cast<int32_t>(info->rate) : 44100;
+        return 0;
     }
-    ~OggDecoder() override { ov_clear(&m_Vorbis); } // closes the file too
     int32_t Read(uint8_t* out, int32_t size) override
     {
         int section = 0;
@@ -38,8 +47,8 @@ public:
     const char* RewindErrorLine() const override { return "ov_raw_seek error %d"; }
 
 private:
-    FILE* m_File;
     OggVorbis_File m_Vorbis;
+    bool m_Open = false;
     int32_t m_Channels = 2;
     int32_t m_Rate = 44100;
 };
@@ -96,14 +105,15 @@ bool OpenOgg(const std::string& path, bool loop)
 {
     FILE* file = OpenCaseless(path);
     if (file == nullptr) return false;
-    OggVorbis_File vorbis;
-    int opened = ov_open(file, &vorbis, nullptr, 0);
+    auto* decoder = new OggDecoder();
+    int opened = decoder->Open(file);
     if (opened < 0) {
+        delete decoder;
         std::fclose(file);
         MainConsole->Output("Could not open Ogg stream: Error %d\n", opened);
         return false;
     }
-    return OggStream().Open(new OggDecoder(file, vorbis), loop);
+    return OggStream().Open(decoder, loop);
 }
 
 // Sends one media command, logging the line (path and error text) when it fails.
