@@ -46,6 +46,7 @@ TEST_F(MusicTest, AnOggOfTheSameBaseNameIsStreamedForMp3AndMidiNames)
         {"song.mid", "song.ogg", "song.mp3"},
         {"song.midi", "song.ogg", "song.mp3"}, // the extension after the last dot, not three letters
         {"missing.mp3", "", "missing.mp3"},
+        {"missing.mid", "", "missing.mp3"},
     };
     for (const Case& c : cases) {
         Play(c.name, false);
