@@ -46,7 +46,7 @@
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
 #include "script/Script_Table.h"
-#include "sound/Sound_Placeholders.h"
+#include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
 #include "steam/Steam_Placeholders.h"
 #include "support/Support_File.h"

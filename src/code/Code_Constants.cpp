@@ -19,7 +19,8 @@
 #include "run/Run_Game.h"
 #include "room/Room_Draw.h"
 #include "script/Script_Table.h"
-#include "sound/Sound_Placeholders.h"
+#include "sound/Sound_Audio.h"
+#include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
 #include "timeline/Timeline_Placeholders.h"
 

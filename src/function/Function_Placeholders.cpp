@@ -7,7 +7,6 @@
 void InitActionFunctions() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
-void InitSoundFunctions() {}
 void Function_Physics_Init() {}
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()
@@ -20,7 +19,6 @@ void InitWexoFunctions()
 void Function_ResourceBackgrounds_Register() {}
 void Function_ResourceObjects_Register() {}
 void Function_ResourceScripts_Register() {}
-void Function_ResourceSounds_Register() {}
 void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
 void Function_ResourceRooms_Register() {}

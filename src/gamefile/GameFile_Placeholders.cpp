@@ -19,8 +19,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 } // namespace
 
-// Stand in until the sound table is loaded.
-void Sound_Reset() {}
 // Stand in until the background table is loaded.
 void Background_Reset() {}
 // Stand in until the path table is loaded.
@@ -35,26 +33,6 @@ void TimeLine_Reset() {}
 bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "EXTN", "extension packages");
-}
-
-bool Audio_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "SOND", "sounds");
-}
-
-bool Sound_Init(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "SOND", "sounds");
-}
-
-bool Audio_WAVs(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "AUDO", "audio files");
-}
-
-bool Wave_Init(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "AUDO", "audio files");
 }
 
 bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -82,8 +60,6 @@ bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
     return SkipChunk(file, body, length, "TMLN", "time lines");
 }
 
-// Stands in until sounds read their options; they have none to read on this platform.
-void Sound_IniHook(IniFile*) {}
 
 // Stands in until the platform services exist; screen orientation has no meaning on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

@@ -13,7 +13,7 @@
 #include "run/Run_Globals.h"
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
-#include "sound/Sound_Placeholders.h"
+#include "sound/Sound_Main.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
 

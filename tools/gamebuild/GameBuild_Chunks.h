@@ -78,6 +78,13 @@ void AssignRoomIds(GameDesc& game);
 // Problems of the rooms that no writer would notice (assembly in a game of source text).
 void CheckRooms(const GameDesc& game, ImageWriter& image);
 
+// "SOND": one 36-byte entry per sound; "AUDO": the sound-file images of the sounds with data, in
+// order (GameBuild_Sounds.cpp).
+void WriteSoundsChunk(ImageWriter& image, const GameDesc& game);
+void WriteAudioChunk(ImageWriter& image, const GameDesc& game);
+// A 16-bit mono PCM WAV image of a sine tone.
+std::vector<uint8_t> MakeToneWav(const ToneDesc& tone);
+
 // "CODE": the entries (name, length, bytecode); records where each entry's bytecode lies.
 void WriteCodeChunk(ImageWriter& image, GameCode& code);
 // "VARI" and "FUNC": one record per name (name, reference count, first reference), the references

@@ -13,6 +13,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     if (game.hasOptions) order.push_back("OPTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
     if (!game.sprites.empty()) order.push_back("SPRT");
+    if (!game.sounds.empty()) order.insert(order.end(), {"SOND", "AUDO"});
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -48,6 +49,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
         sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
         sprites.pagesWritten = true;
     }
+    else if (tag == "SOND" && !game.sounds.empty()) WriteSoundsChunk(image, game);
+    else if (tag == "AUDO" && !game.sounds.empty()) WriteAudioChunk(image, game);
     else if (tag == "TXTR" && !game.textures.Empty()) WriteTexturesChunk(image, game.textures);
     else {
         done.erase(tag);

@@ -214,6 +214,30 @@ struct SpriteDesc {
     SpriteMasks masks = SpriteMasks::PerFrame;
 };
 
+// A generated sound: a sine tone as a 16-bit mono PCM WAV image.
+struct ToneDesc {
+    int32_t frequency = 440;
+    int32_t milliseconds = 500;
+    int32_t rate = 22050;
+    float amplitude = 0.5f;
+};
+
+// One entry of the sounds chunk; its data (a whole sound-file image) becomes an entry of the audio
+// chunk.
+struct SoundDesc {
+    bool present = true; // false: no sound at this index
+    std::string name;
+    int32_t kind = 0;    // 0 in memory; 1 and above music, played by file name
+    std::string extension = ".wav";
+    std::string fileName;
+    uint32_t effects = 0;
+    float volume = 1.0f;
+    float pan = 0.0f;
+    uint32_t preload = 1;
+    std::vector<uint8_t> data;  // empty: no audio entry
+    int32_t audioIndex = -2;    // -2: the next audio entry when there is data, else -1
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -225,6 +249,7 @@ struct GameDesc {
     std::vector<ScriptDesc> scripts;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;
+    std::vector<SoundDesc> sounds; // "SOND" and "AUDO" when not empty
     bool hasOptions = true;
     OptionsDesc options;
     std::vector<std::string> extraStrings; // strings for the string table beyond those referred to

@@ -1,6 +1,7 @@
 #include "gamebuild/GameBuild_Manifest.h"
 
 #include "gamebuild/GameBuild_Sprites.h"
+#include "gamebuild/GameBuild_Chunks.h"
 
 #include <json.h>
 
@@ -605,6 +606,56 @@ public:
         }
     }
 
+    // "sounds": entries, or null for no sound at an index.
+    void Sounds(json_object* value, std::vector<SoundDesc>& sounds)
+    {
+        if (!Array(value, "sounds")) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = "sounds[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            SoundDesc sound;
+            sound.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (sound.present && Object(item, at)) SoundFields(item, at, sound);
+            sounds.push_back(sound);
+        }
+    }
+
+    void SoundFields(json_object* item, const std::string& at, SoundDesc& sound)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "name") == 0) Text(field, where, sound.name);
+            else if (std::strcmp(key, "extension") == 0) Text(field, where, sound.extension);
+            else if (std::strcmp(key, "fileName") == 0) Text(field, where, sound.fileName);
+            else if (std::strcmp(key, "effects") == 0) Number(field, where, sound.effects);
+            else if (std::strcmp(key, "preload") == 0) Number(field, where, sound.preload);
+            else if (std::strcmp(key, "volume") == 0) Real(field, where, sound.volume);
+            else if (std::strcmp(key, "pan") == 0) Real(field, where, sound.pan);
+            else if (std::strcmp(key, "wav") == 0) File(field, where, sound.data);
+            else if (std::strcmp(key, "tone") == 0) Tone(field, where, sound.data);
+            else if (!IntField(key, field, where, {{"kind", &sound.kind}, {"audioIndex", &sound.audioIndex}}))
+                Fail(where, "unknown key");
+        }
+    }
+
+    void Tone(json_object* value, const std::string& at, std::vector<uint8_t>& data)
+    {
+        if (!Object(value, at)) return;
+        ToneDesc tone;
+        json_object_object_foreach(value, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "amplitude") == 0) Real(field, where, tone.amplitude);
+            else if (!IntField(key, field, where,
+                               {{"frequency", &tone.frequency}, {"milliseconds", &tone.milliseconds}, {"rate", &tone.rate}}))
+                Fail(where, "unknown key");
+        }
+        if (tone.rate < 1 || tone.rate > 192000 || tone.milliseconds < 0 || tone.milliseconds > 600000)
+            Fail(at, "rate 1 to 192000 and milliseconds 0 to 600000");
+        else data = MakeToneWav(tone);
+    }
+
     void Hex(json_object* value, const std::string& where, std::vector<uint8_t>& bytes)
     {
         std::string text;
@@ -705,6 +756,7 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "sprites") == 0)
                 ReadSpritesManifest(value, folder, game.sprites,
                                     [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
+            else if (std::strcmp(key, "sounds") == 0) reader.Sounds(value, game.sounds);
             else if (std::strcmp(key, "textures") == 0)
                 ReadTexturesManifest(value, folder, game.textures,
                                      [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });

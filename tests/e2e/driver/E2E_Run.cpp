@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -699,6 +700,104 @@ void InputPlayback(Context& context)
     ExpectTrace(context, keys, expected);
 }
 
+// ---- sound ---------------------------------------------------------------------------------------
+
+// The loudest sample of each 50 ms window of a captured WAV file (16-bit or float samples, plain or
+// extensible format), from 0 to 1; empty when the file cannot be read.
+std::vector<double> WindowPeaks(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto word = [&](size_t at, int size) {
+        uint32_t value = 0;
+        for (int i = 0; i < size && at + i < bytes.size(); ++i) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+        return value;
+    };
+    uint32_t format = 0, channels = 0, rate = 0, bits = 0;
+    size_t data = 0, dataSize = 0;
+    for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + ((word(at + 4, 4) + 1) & ~1u)) {
+        std::string tag(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 4);
+        if (tag == "fmt ") {
+            format = word(at + 8, 2), channels = word(at + 10, 2), rate = word(at + 12, 4), bits = word(at + 22, 2);
+            if (format == 0xFFFE) format = word(at + 32, 2);
+        } else if (tag == "data") {
+            data = at + 8;
+            dataSize = std::min<size_t>(word(at + 4, 4), bytes.size() - data);
+            if (dataSize == 0) dataSize = bytes.size() - data; // the writer was not closed
+            break;
+        }
+    }
+    std::vector<double> peaks;
+    if (channels == 0 || rate == 0 || (bits != 16 && bits != 32)) return peaks;
+    size_t frame = channels * bits / 8, window = rate / 20 * frame;
+    for (size_t start = 0; start + window <= dataSize; start += window) {
+        double peak = 0;
+        for (size_t at = data + start; at < data + start + window; at += bits / 8) {
+            double sample = 0;
+            if (bits == 16) sample = static_cast<int16_t>(word(at, 2)) / 32768.0;
+            else if (format == 3) {
+                uint32_t raw = word(at, 4);
+                float value;
+                std::memcpy(&value, &raw, 4);
+                sample = value;
+            } else sample = static_cast<int32_t>(word(at, 4)) / 2147483648.0;
+            peak = std::max(peak, std::fabs(sample));
+        }
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+// The windows as a pattern: "L" for loud, "s" for silent, one letter per run of at least `run`
+// windows (shorter runs are dropped), e.g. "sLs".
+std::string LoudnessPattern(const std::vector<double>& peaks, size_t run)
+{
+    std::string pattern;
+    for (size_t i = 0; i < peaks.size();) {
+        bool loud = peaks[i] > 0.05;
+        size_t j = i;
+        while (j < peaks.size() && (peaks[j] > 0.05) == loud) ++j;
+        char letter = loud ? 'L' : 's';
+        if (j - i >= run && (pattern.empty() || pattern.back() != letter)) pattern += letter;
+        i = j;
+    }
+    return pattern;
+}
+
+// A game of either sound system played at real speed for 60 frames into OpenAL's wave writer: a
+// looping tone sounds from the first frame until frame 20 stops it; the newer game then starts a
+// looping Ogg music at frame 40 that is still playing at frame 58, long past its 0.3 seconds.
+void SoundCapture(Context& context, const std::string& pattern, const std::vector<std::string>& lines)
+{
+    fs::path game = context.work / "sound.win";
+    fs::copy_file(context.game, game, fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(KELVARO_SOURCE_DIR) / "tests/sound/data/song.ogg", context.work / "snd_loop.ogg",
+                  fs::copy_options::overwrite_existing);
+    fs::path mix = context.work / "mix.wav", conf = context.work / "alsoft.conf", output = context.work / "out.log";
+    std::ofstream(conf) << "[general]\ndrivers=wave\n[wave]\nfile=" << mix.string() << "\n";
+    RunResult run = Run(context, context.kelvaro, {"-output", output.string(), "-game", game.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=60", "ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + conf.string()});
+    ExpectExit(context, run, 0);
+    std::vector<std::string> log = ReadLines(output);
+    ExpectLinesFrom(context, log, Find(log, lines.front(), 0), lines);
+    std::vector<double> peaks = WindowPeaks(mix);
+    std::string got = LoudnessPattern(peaks, 4);
+    // The device opens before the first frame, so the capture may begin with silence.
+    if ((got.rfind('s', 0) == 0 ? got.substr(1) : got) != pattern)
+        Fail(context, "the capture's loudness runs are \"" + got + "\" (" + std::to_string(peaks.size()) +
+                          " windows of 50 ms), expected \"" + pattern + "\" after any first silence");
+}
+
+void SoundCaptureNewer(Context& context)
+{
+    SoundCapture(context, "LsL", {"voice 1 playing 1", "stopped 0", "music 1"});
+}
+
+void SoundCaptureOlder(Context& context)
+{
+    SoundCapture(context, "Ls", {"playing 1", "stopped 0"});
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -891,6 +990,8 @@ int main(int argc, char** argv)
         {"game-family-bytecode", GameFamily},
         {"data-structures", DataStructures},
         {"data-structures-compiled", DataStructures},
+        {"sound-capture", SoundCaptureNewer},
+        {"sound-capture-older", SoundCaptureOlder},
         {"demo", Demo},
         {"files", Files},
         {"files-compiled", Files},

@@ -1,0 +1,93 @@
+// A game with sounds, built by the builder and loaded by both chunk passes, with the sound hardware
+// made as game preparation makes it, over OpenAL's silent back end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../gamefile/GameFileTestSupport.h"
+#include "app/App_CommandLine.h"
+#include "code/Code_Error.h"
+#include "gamebuild/GameBuild_Chunks.h"
+#include "gamefile/GameFile_Services.h"
+#include "sound/Sound_Audio.h"
+#include "sound/Sound_Main.h"
+#include "sound/Sound_Mci.h"
+
+namespace soundtest {
+
+inline const std::string DATA = KELVARO_SOURCE_DIR "/tests/sound/data/";
+
+inline gamebuild::SoundDesc Tone(const std::string& name, int32_t milliseconds = 300, int32_t kind = 0)
+{
+    gamebuild::SoundDesc sound;
+    sound.name = name;
+    sound.kind = kind;
+    sound.fileName = name + ".wav";
+    gamebuild::ToneDesc tone;
+    tone.milliseconds = milliseconds;
+    sound.data = gamebuild::MakeToneWav(tone);
+    return sound;
+}
+
+inline gamebuild::SoundDesc Music(const std::string& name, const std::string& fileName)
+{
+    gamebuild::SoundDesc sound;
+    sound.name = name;
+    sound.kind = 1;
+    sound.extension = fileName.substr(fileName.find_last_of('.'));
+    sound.fileName = fileName;
+    return sound;
+}
+
+class SoundTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        g_NoAudio = 0;
+        g_ErrorLast.clear();
+        Music_SetFolder(DATA.c_str());
+    }
+    void TearDown() override
+    {
+        Sound_Quit();
+        Sound_FreeAll();
+        delete g_pSoundHardware;
+        g_pSoundHardware = nullptr;
+        Sound_Reset();
+        Mci_SetDevice({});
+        Music_SetFolder("");
+        g_NoAudio = 0;
+        g_GameOptions = GameOptions();
+    }
+    // Loads the game and prepares its sounds as start-up does.
+    void Start(bool newAudio, const std::vector<gamebuild::SoundDesc>& sounds)
+    {
+        gamebuild::GameDesc game;
+        game.options.words[2] = newAudio ? 1 : 0;
+        game.sounds = sounds;
+        ASSERT_TRUE(LoadBothPasses(m_File, BuildBytes(game)));
+        g_GameOptions.showErrors = false;
+        SoundHardware_Create();
+        Audio_PrepareBuffers();
+        Sound_PrepareAll();
+    }
+    // Ticks until `done` holds, a frame of about 20 ms at a time, for at most about three seconds.
+    template <typename Done> bool TickUntil(Done done)
+    {
+        for (int i = 0; i < 150 && !done(); ++i) {
+            Sound_Tick();
+            usleep(20000);
+        }
+        return done();
+    }
+
+    GameFile m_File;
+    CapturedLog m_Log;
+};
+
+} // namespace soundtest
