@@ -225,25 +225,28 @@ void IBuffer::Fill(int32_t offset, int32_t size, int32_t type, const ScriptValue
     bool strided = stride >= 1;
     int64_t copyLength = strided ? std::min<int64_t>(bytes.length, stride) : bytes.length;
     int64_t mask = int64_t(m_Alignment) - 1;
-    // In aligned mode a copy starts at the next multiple of the alignment at or after the last end.
-    auto nextStart = [&](int64_t after) { return strided ? after : ((start + after + mask) & ~mask) - start; };
+    auto address = [&](int64_t walked) { return (start + walked) % m_Size; };
+    // Aligned mode: the next multiple of the alignment in the block, or the block's start past its end.
+    auto alignedFrom = [&](int64_t walked) {
+        int64_t at = address(walked);
+        return walked + std::min((at + mask) & ~mask, int64_t(m_Size)) - at;
+    };
     auto zero = [&](int64_t from, int64_t to) {
-        if (!zeroGaps) return;
-        for (int64_t at = from; at < to;) {
-            int64_t address = (start + at) % m_Size;
-            int64_t piece = std::min(to - at, m_Size - address);
-            std::memset(m_pData + address, 0, static_cast<size_t>(piece));
-            at += piece;
+        for (int64_t walked = from; zeroGaps && walked < to;) {
+            int64_t at = address(walked);
+            int64_t piece = std::min(to - walked, m_Size - at);
+            std::memset(m_pData + at, 0, static_cast<size_t>(piece));
+            walked += piece;
         }
     };
-    int64_t at = nextStart(0);
-    zero(0, std::min(at, end));
-    while (at < end) {
-        int64_t written = copyLength <= end - at ? copyLength : 0;
-        if (written > 0) CopyInWrapping((start + at) % m_Size, bytes.Data(), written);
-        int64_t next = strided ? at + stride : nextStart(at + std::max<int64_t>(copyLength, 1));
-        zero(at + written, std::min(next, end));
-        at = next;
+    int64_t walked = strided ? 0 : alignedFrom(0);
+    zero(0, std::min(walked, end));
+    while (walked < end) {
+        int64_t written = copyLength <= end - walked ? copyLength : 0;
+        if (written > 0) CopyInWrapping(address(walked), bytes.Data(), written);
+        int64_t next = strided ? walked + stride : alignedFrom(walked + copyLength);
+        zero(walked + written, std::min(next, end));
+        walked = next;
     }
 }
 
