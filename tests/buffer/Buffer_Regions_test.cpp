@@ -176,8 +176,6 @@ protected:
     void SetUp() override
     {
         Regions::SetUp();
-        m_Saved = std::filesystem::current_path();
-        m_Folder = std::filesystem::temp_directory_path() / ("kelvaro_buffer_" + std::to_string(getpid()));
         std::filesystem::create_directories(m_Folder);
         std::filesystem::current_path(m_Folder);
         setenv("XDG_DATA_HOME", m_Folder.c_str(), 1);
@@ -187,8 +185,8 @@ protected:
         std::filesystem::current_path(m_Saved);
         std::filesystem::remove_all(m_Folder);
     }
-    std::filesystem::path m_Saved;
-    std::filesystem::path m_Folder;
+    std::filesystem::path m_Saved = std::filesystem::current_path();
+    std::filesystem::path m_Folder = std::filesystem::temp_directory_path() / ("kelvaro_buffer_" + std::to_string(getpid()));
 };
 
 TEST_F(RegionFiles, SavedRegionsLoadBackIntoEachKind)
