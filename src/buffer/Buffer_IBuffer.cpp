@@ -56,12 +56,12 @@ IBuffer::~IBuffer()
     m_pData = nullptr;
 }
 
-void IBuffer::AllocateBlock(int32_t size, int32_t alignment)
+void IBuffer::AllocateBlock(int32_t size, int32_t alignment, bool clear)
 {
     m_Alignment = RoundAlignment(alignment);
     m_Size = std::clamp(size, 0, BUFFER_MAX_SIZE);
     m_AllocSize = m_Size + m_Alignment;
-    m_pRawBlock = static_cast<uint8_t*>(MEM_ALLOC(static_cast<size_t>(m_AllocSize), true));
+    m_pRawBlock = static_cast<uint8_t*>(MEM_ALLOC(static_cast<size_t>(m_AllocSize), clear));
     m_pData = AlignPointer(m_pRawBlock, m_Alignment);
     m_OwnsMemory = 1;
 }
@@ -157,8 +157,11 @@ void IBuffer::Resize(int32_t newSize)
     uint8_t* oldData = m_pData;
     int32_t oldSize = m_Size;
     bool owned = m_OwnsMemory != 0;
-    AllocateBlock(newSize, m_Alignment);
-    if (oldData != nullptr) std::memcpy(m_pData, oldData, static_cast<size_t>(std::min(oldSize, newSize)));
+    // Only the bytes the old block does not cover need clearing.
+    AllocateBlock(newSize, m_Alignment, false);
+    int32_t kept = oldData != nullptr ? std::min(oldSize, newSize) : 0;
+    if (kept > 0) std::memcpy(m_pData, oldData, static_cast<size_t>(kept));
+    std::memset(m_pData + kept, 0, static_cast<size_t>(newSize - kept));
     if (owned) MemoryManager::Free(oldRaw);
     if (m_Position >= m_Size) {
         m_Position = 0;

@@ -118,8 +118,8 @@ public:
 
 protected:
     bool Wraps() const { return m_Kind == eBuffer_Wrap; }
-    // A new cleared block of size plus alignment (alignment rounded up to a power of two).
-    void AllocateBlock(int32_t size, int32_t alignment);
+    // A new block of size plus alignment (alignment rounded up to a power of two), cleared when asked.
+    void AllocateBlock(int32_t size, int32_t alignment, bool clear = true);
     // Copies in or out at an offset inside the block, continuing from the start at the end.
     void CopyInWrapping(int64_t at, const uint8_t* from, int64_t length);
     void CopyOutWrapping(int64_t at, uint8_t* to, int64_t length) const;

@@ -10,24 +10,23 @@
 
 #include "buffer/Buffer_Standard.h"
 #include "platform/Platform_ScriptHeap.h"
+#include "support/Support_SaveArea.h"
 #include "support/Support_SaveAreaWritePlaceholder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ScriptHeap_Init();
-    // The save area maps names under the current folder: one folder of our own for every input.
-    static const bool inFolder = [] {
+    // A save area of our own; the current folder stays, as libFuzzer's corpus paths are relative to it.
+    static const bool placed = [] {
         auto folder = std::filesystem::temp_directory_path() / ("kelvaro_buffer_fuzz_" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        std::filesystem::current_path(folder);
         setenv("XDG_DATA_HOME", folder.c_str(), 1);
         return true;
     }();
-    (void)inFolder;
-    if (!LoadSave_WriteSaveAreaFile("input.bin", data, static_cast<int32_t>(size))) return 0;
+    (void)placed;
+    if (!LoadSave_WriteSaveAreaFile("kelvaro_fuzz_input.bin", data, static_cast<int32_t>(size))) return 0;
 
     Buffer_Standard buffer;
-    bool loaded = buffer.Load("input.bin", 0, -1, 0);
+    bool loaded = buffer.Load("kelvaro_fuzz_input.bin", 0, -1, 0);
     // Only an empty file is refused, and what loads is the file.
     if (loaded != (size > 0)) __builtin_trap();
     if (loaded && (size_t(buffer.m_Size) != size || std::memcmp(buffer.m_pData, data, size) != 0)) __builtin_trap();
@@ -40,5 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     Value_Free(&value);
+    char path[2048];
+    LoadSave_SaveAreaPath(path, sizeof path, "kelvaro_fuzz_input.bin");
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
     return 0;
 }
