@@ -5,7 +5,7 @@
 #include "buffer/Buffer_IBuffer.h"
 
 class Buffer_Fast : public IBuffer {
-public:
+  public:
     Buffer_Fast(int32_t size, int32_t alignment);
 
     // Any type but unsigned 8-bit gives BUFFER_FAST_TYPE; the end gives BUFFER_NO_ROOM.

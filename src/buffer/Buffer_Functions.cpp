@@ -41,15 +41,15 @@ IBuffer* FindBuffer(const ScriptValue& index, const char* message)
 }
 
 // The checks of every member that works on the buffer named by its first argument.
-IBuffer* CheckedBuffer(ScriptValue* result, Preset preset, int32_t argc, const ScriptValue* args, const char* kinds)
+IBuffer* CheckedBuffer(ScriptValue* result, Preset preset, int32_t argc, const ScriptValue* args,
+                       const char* kinds)
 {
     if (!CheckCall(result, preset, argc, args, kinds)) return nullptr;
     return FindBuffer(args[0], "Illegal Buffer Index");
 }
 
 // buffer_load and buffer_base64_decode: a new empty grow buffer that takes a slot only when filled.
-template <typename Fill>
-void CreateFilled(ScriptValue* result, Fill fill)
+template <typename Fill> void CreateFilled(ScriptValue* result, Fill fill)
 {
     auto* buffer = new Buffer_Standard();
     if (fill(buffer)) {
@@ -92,7 +92,8 @@ void Builtin_BufferSeek(ScriptValue* result, CInstance*, CInstance*, int32_t arg
 
 void Builtin_BufferSave(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    if (IBuffer* buffer = CheckedBuffer(result, Preset::Zero, argc, args, "rs")) buffer->Save(Arg_Text(args[1]), 0, -1);
+    if (IBuffer* buffer = CheckedBuffer(result, Preset::Zero, argc, args, "rs"))
+        buffer->Save(Arg_Text(args[1]), 0, -1);
 }
 
 void Builtin_BufferSaveExt(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
@@ -136,7 +137,8 @@ void Builtin_BufferFill(ScriptValue* result, CInstance*, CInstance*, int32_t arg
 
 void Builtin_BufferGetSize(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    if (IBuffer* buffer = CheckedBuffer(result, Preset::MinusOne, argc, args, "r")) Result_Real(result, buffer->m_Size);
+    if (IBuffer* buffer = CheckedBuffer(result, Preset::MinusOne, argc, args, "r"))
+        Result_Real(result, buffer->m_Size);
 }
 
 void Builtin_BufferTell(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
@@ -147,7 +149,8 @@ void Builtin_BufferTell(ScriptValue* result, CInstance*, CInstance*, int32_t arg
 
 void Builtin_BufferResize(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    if (IBuffer* buffer = CheckedBuffer(result, Preset::Zero, argc, args, "rr")) buffer->Resize(Arg_Trunc(args[1]));
+    if (IBuffer* buffer = CheckedBuffer(result, Preset::Zero, argc, args, "rr"))
+        buffer->Resize(Arg_Trunc(args[1]));
 }
 
 void Builtin_BufferMd5(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
@@ -174,7 +177,8 @@ void Builtin_BufferBase64Decode(ScriptValue* result, CInstance*, CInstance*, int
     CreateFilled(result, [&](IBuffer* buffer) { return buffer->Base64Decode(Arg_Text(args[0]), 0, -1); });
 }
 
-void Builtin_BufferBase64DecodeExt(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+void Builtin_BufferBase64DecodeExt(ScriptValue* result, CInstance*, CInstance*, int32_t argc,
+                                   ScriptValue* args)
 {
     if (IBuffer* buffer = CheckedBuffer(result, Preset::Zero, argc, args, "rsr"))
         buffer->Base64Decode(Arg_Text(args[1]), Arg_Trunc(args[2]), -1);
@@ -182,7 +186,8 @@ void Builtin_BufferBase64DecodeExt(ScriptValue* result, CInstance*, CInstance*, 
 
 void Builtin_BufferSizeof(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    if (CheckCall(result, Preset::MinusOne, argc, args, "r")) Result_Real(result, Buffer_TypeSize(Arg_Trunc(args[0])));
+    if (CheckCall(result, Preset::MinusOne, argc, args, "r"))
+        Result_Real(result, Buffer_TypeSize(Arg_Trunc(args[0])));
 }
 
 void Builtin_BufferGetSurface(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)

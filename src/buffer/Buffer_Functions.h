@@ -10,5 +10,7 @@
 void Buffer_RegisterFunctions();
 
 // The two that sockets and the debugger's buffers share.
-void Builtin_BufferCreate(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
-void Builtin_BufferDelete(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_BufferCreate(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
+                          ScriptValue* args);
+void Builtin_BufferDelete(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
+                          ScriptValue* args);

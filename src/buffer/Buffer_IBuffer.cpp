@@ -21,7 +21,8 @@ int64_t Modulo(int64_t value, int64_t modulus)
 int32_t RoundAlignment(int32_t requested)
 {
     int32_t alignment = 1;
-    while (alignment < requested && alignment < BUFFER_MAX_ALIGNMENT) alignment *= 2;
+    while (alignment < requested && alignment < BUFFER_MAX_ALIGNMENT)
+        alignment *= 2;
     return alignment;
 }
 
@@ -34,8 +35,8 @@ uint8_t* AlignPointer(uint8_t* block, int32_t alignment)
 
 // Copies `length` bytes between two blocks that each may wrap at their end, in pieces as long as the
 // shortest of what remains and the room to either end.
-void CopyPieces(uint8_t* to, int64_t toSize, int64_t toAt, const uint8_t* from, int64_t fromSize, int64_t fromAt,
-                int64_t length)
+void CopyPieces(uint8_t* to, int64_t toSize, int64_t toAt, const uint8_t* from, int64_t fromSize,
+                int64_t fromAt, int64_t length)
 {
     while (length > 0) {
         int64_t piece = std::min({length, toSize - toAt, fromSize - fromAt});
@@ -119,7 +120,8 @@ int32_t IBuffer::Seek(int32_t base, int32_t offset)
         m_WrapPhase = 0;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return m_Position;
 }
@@ -174,12 +176,13 @@ void IBuffer::CopyTo(int32_t sourceOffset, int32_t size, IBuffer* destination, i
     // Growing the destination would free the very bytes being copied.
     if (destination == nullptr || destination == this) return;
     bool grow = destination->m_Kind == eBuffer_Grow || destination->m_Size == 0;
-    WriteRegion(destination, m_pData, m_Size, sourceOffset, size, destinationOffset, grow, destination->Wraps(),
-                Wraps());
+    WriteRegion(destination, m_pData, m_Size, sourceOffset, size, destinationOffset, grow,
+                destination->Wraps(), Wraps());
 }
 
-bool IBuffer::WriteRegion(IBuffer* destination, const uint8_t* source, int32_t sourceSize, int32_t sourceOffset,
-                          int32_t size, int32_t destinationOffset, bool grow, bool wrapDestination, bool wrapSource)
+bool IBuffer::WriteRegion(IBuffer* destination, const uint8_t* source, int32_t sourceSize,
+                          int32_t sourceOffset, int32_t size, int32_t destinationOffset, bool grow,
+                          bool wrapDestination, bool wrapSource)
 {
     if (destination == nullptr || source == nullptr || sourceSize < 1) return false;
     int64_t length = size < 0 ? sourceSize : size;

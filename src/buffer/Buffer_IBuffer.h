@@ -54,7 +54,7 @@ constexpr char BUFFER_NO_TEXT_MARK = '\x04';
 int32_t Buffer_TypeSize(int32_t type);
 
 class IBuffer {
-public:
+  public:
     IBuffer() = default;
     IBuffer(const IBuffer&) = delete;
     IBuffer& operator=(const IBuffer&) = delete;
@@ -101,9 +101,9 @@ public:
     // Copies a region of source bytes into the destination buffer, growing it when `grow` is set
     // (never past BUFFER_MAX_SIZE), else clipping or wrapping at its end; either side may wrap
     // around. False when nothing could be done.
-    static bool WriteRegion(IBuffer* destination, const uint8_t* source, int32_t sourceSize, int32_t sourceOffset,
-                            int32_t size, int32_t destinationOffset, bool grow, bool wrapDestination,
-                            bool wrapSource);
+    static bool WriteRegion(IBuffer* destination, const uint8_t* source, int32_t sourceSize,
+                            int32_t sourceOffset, int32_t size, int32_t destinationOffset, bool grow,
+                            bool wrapDestination, bool wrapSource);
 
     uint8_t* m_pRawBlock = nullptr; // the allocation, or foreign memory
     int32_t m_AllocSize = 0;        // size plus alignment
@@ -112,11 +112,11 @@ public:
     int32_t m_Alignment = 1;        // a power of two, 1 to 1024
     int32_t m_Kind = eBuffer_Grow;
     int32_t m_Position = 0;
-    int32_t m_WrapPhase = 0;        // stream bytes of earlier passes over a wrap buffer, modulo the alignment
-    ScriptValue m_Scratch{};        // hands strings to and from the typed operations
+    int32_t m_WrapPhase = 0; // stream bytes of earlier passes over a wrap buffer, modulo the alignment
+    ScriptValue m_Scratch{}; // hands strings to and from the typed operations
     uint8_t m_OwnsMemory = 1;
 
-protected:
+  protected:
     bool Wraps() const { return m_Kind == eBuffer_Wrap; }
     // A new block of size plus alignment (alignment rounded up to a power of two), cleared when asked.
     void AllocateBlock(int32_t size, int32_t alignment, bool clear = true);

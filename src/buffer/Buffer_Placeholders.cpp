@@ -39,7 +39,8 @@ const uint32_t MD5_SINES[64] = {
 void Md5Transform(uint32_t state[4], const uint8_t block[64])
 {
     uint32_t words[16];
-    for (int i = 0; i < 16; ++i) words[i] = LoadLittle(block + 4 * i);
+    for (int i = 0; i < 16; ++i)
+        words[i] = LoadLittle(block + 4 * i);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     for (int i = 0; i < 64; ++i) {
         uint32_t f;
@@ -72,8 +73,10 @@ void Md5Transform(uint32_t state[4], const uint8_t block[64])
 void Sha1ProcessBlock(SHA1Context* c)
 {
     uint32_t w[80];
-    for (int t = 0; t < 16; ++t) w[t] = LoadBig(c->block + 4 * t);
-    for (int t = 16; t < 80; ++t) w[t] = RotateLeft(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
+    for (int t = 0; t < 16; ++t)
+        w[t] = LoadBig(c->block + 4 * t);
+    for (int t = 16; t < 80; ++t)
+        w[t] = RotateLeft(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
     uint32_t a = c->hash[0], b = c->hash[1], d3 = c->hash[2], d = c->hash[3], e = c->hash[4];
     for (int t = 0; t < 80; ++t) {
         uint32_t f, k;
@@ -139,12 +142,14 @@ void MD5_Update(MD5Context* context, const uint8_t* bytes, uint32_t length)
 void MD5_Final(MD5Context* context)
 {
     uint8_t bits[8];
-    for (int i = 0; i < 8; ++i) bits[i] = uint8_t(context->count[i / 4] >> (8 * (i % 4)));
+    for (int i = 0; i < 8; ++i)
+        bits[i] = uint8_t(context->count[i / 4] >> (8 * (i % 4)));
     uint32_t used = (context->count[0] >> 3) & 63;
     static const uint8_t padding[64] = {0x80};
     MD5_Update(context, padding, used < 56 ? 56 - used : 120 - used);
     MD5_Update(context, bits, 8);
-    for (int i = 0; i < 16; ++i) context->digest[i] = uint8_t(context->state[i / 4] >> (8 * (i % 4)));
+    for (int i = 0; i < 16; ++i)
+        context->digest[i] = uint8_t(context->state[i / 4] >> (8 * (i % 4)));
 }
 
 void SHA1_Reset(SHA1Context* context)
@@ -178,12 +183,15 @@ int32_t SHA1_Result(SHA1Context* context)
     if (!context->computed) {
         context->block[context->index++] = 0x80;
         if (context->index > 56) {
-            while (context->index < 64) context->block[context->index++] = 0;
+            while (context->index < 64)
+                context->block[context->index++] = 0;
             Sha1ProcessBlock(context);
         }
-        while (context->index < 56) context->block[context->index++] = 0;
+        while (context->index < 56)
+            context->block[context->index++] = 0;
         uint32_t words[2] = {context->lengthHigh, context->lengthLow};
-        for (int i = 0; i < 8; ++i) context->block[56 + i] = uint8_t(words[i / 4] >> (24 - 8 * (i % 4)));
+        for (int i = 0; i < 8; ++i)
+            context->block[56 + i] = uint8_t(words[i / 4] >> (24 - 8 * (i % 4)));
         Sha1ProcessBlock(context);
         context->computed = 1;
     }

@@ -34,8 +34,7 @@ Region NormaliseRegion(const IBuffer* buffer, int32_t offset, int32_t size, bool
 }
 
 // Hands the region to `feed` in pieces, going on from the block's start at its end.
-template <typename Feed>
-void ForEachPiece(const IBuffer* buffer, Region region, Feed feed)
+template <typename Feed> void ForEachPiece(const IBuffer* buffer, Region region, Feed feed)
 {
     int64_t at = region.offset;
     for (int64_t left = region.size; left > 0;) {
@@ -131,7 +130,8 @@ void IBuffer::Sha1(ScriptValue* out, int32_t offset, int32_t size)
     SHA1_Result(&context);
     // Each word as eight digits, most significant first.
     uint8_t bytes[20];
-    for (int32_t i = 0; i < 20; ++i) bytes[i] = static_cast<uint8_t>(context.hash[i / 4] >> (24 - 8 * (i % 4)));
+    for (int32_t i = 0; i < 20; ++i)
+        bytes[i] = static_cast<uint8_t>(context.hash[i / 4] >> (24 - 8 * (i % 4)));
     char text[41];
     HexBytes(text, bytes, 20);
     Value_SetText(out, text);

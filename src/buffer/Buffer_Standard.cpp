@@ -42,7 +42,8 @@ bool Buffer_Standard::GrowTo(int64_t needed)
 {
     if (needed > BUFFER_MAX_SIZE) return false;
     int64_t size = m_Size > 0 ? m_Size : needed;
-    while (size < needed) size *= 2;
+    while (size < needed)
+        size *= 2;
     Resize(static_cast<int32_t>(std::min<int64_t>(size, BUFFER_MAX_SIZE)));
     return true;
 }

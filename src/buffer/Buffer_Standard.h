@@ -5,7 +5,7 @@
 #include "buffer/Buffer_IBuffer.h"
 
 class Buffer_Standard : public IBuffer {
-public:
+  public:
     // An empty grow buffer without a block (loading a file, decoding base64).
     Buffer_Standard();
     // A new cleared block; the alignment becomes a power of two from 1 to 1024.
@@ -16,7 +16,7 @@ public:
     int32_t Write(int32_t type, const ScriptValue* value) override;
     int32_t Read(int32_t type, ScriptValue* value) override;
 
-private:
+  private:
     // Rounds the position up so that position plus phase is a multiple of the alignment and brings a
     // wrap buffer's position back into the block. Returns that position; the stored one never passes
     // the end of a block that cannot grow.

@@ -55,6 +55,7 @@ int32_t Buffer_SlotCount()
 
 void Buffer_DeleteAll()
 {
-    for (IBuffer* buffer : g_Buffers) delete buffer;
+    for (IBuffer* buffer : g_Buffers)
+        delete buffer;
     g_Buffers.clear();
 }

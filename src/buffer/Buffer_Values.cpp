@@ -9,13 +9,15 @@ namespace {
 
 void StoreLittle(uint8_t* to, uint64_t bits, int32_t bytes)
 {
-    for (int32_t i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(bits >> (8 * i));
+    for (int32_t i = 0; i < bytes; ++i)
+        to[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 uint64_t LoadLittle(const uint8_t* from, int32_t bytes)
 {
     uint64_t bits = 0;
-    for (int32_t i = 0; i < bytes; ++i) bits |= uint64_t(from[i]) << (8 * i);
+    for (int32_t i = 0; i < bytes; ++i)
+        bits |= uint64_t(from[i]) << (8 * i);
     return bits;
 }
 
@@ -26,15 +28,20 @@ int32_t Buffer_TypeSize(int32_t type)
     switch (type) {
     case eBuffer_U8:
     case eBuffer_S8:
-    case eBuffer_Bool: return 1;
+    case eBuffer_Bool:
+        return 1;
     case eBuffer_U16:
     case eBuffer_S16:
-    case eBuffer_F16: return 2;
+    case eBuffer_F16:
+        return 2;
     case eBuffer_U32:
     case eBuffer_S32:
-    case eBuffer_F32: return 4;
-    case eBuffer_F64: return 8;
-    default: return 0;
+    case eBuffer_F32:
+        return 4;
+    case eBuffer_F64:
+        return 8;
+    default:
+        return 0;
     }
 }
 
@@ -52,14 +59,20 @@ bool Buffer_Encode(int32_t type, const ScriptValue* value, BufferBytes* out)
     case eBuffer_S32:
         StoreLittle(out->number, static_cast<uint32_t>(Numbers_TruncToInt32(real)), 4);
         return true;
-    case eBuffer_U32: StoreLittle(out->number, static_cast<uint64_t>(Numbers_TruncToInt64(real)), 4); return true;
+    case eBuffer_U32:
+        StoreLittle(out->number, static_cast<uint64_t>(Numbers_TruncToInt64(real)), 4);
+        return true;
     case eBuffer_F32: {
         float single = Numbers_ToFloat(real);
         std::memcpy(out->number, &single, 4);
         return true;
     }
-    case eBuffer_F64: std::memcpy(out->number, &real, 8); return true;
-    case eBuffer_Bool: out->number[0] = real > 0.5 ? 1 : 0; return true;
+    case eBuffer_F64:
+        std::memcpy(out->number, &real, 8);
+        return true;
+    case eBuffer_Bool:
+        out->number[0] = real > 0.5 ? 1 : 0;
+        return true;
     case eBuffer_String: {
         const char* text = Value_GetText(value);
         if (text == nullptr) text = "";
@@ -67,7 +80,8 @@ bool Buffer_Encode(int32_t type, const ScriptValue* value, BufferBytes* out)
         out->length = static_cast<int64_t>(std::strlen(text)) + 1;
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -76,20 +90,35 @@ void Buffer_Decode(int32_t type, const uint8_t* bytes, ScriptValue* value)
     double real = 0;
     switch (type) {
     case eBuffer_U8:
-    case eBuffer_Bool: real = bytes[0]; break;
-    case eBuffer_S8: real = static_cast<int8_t>(bytes[0]); break;
-    case eBuffer_U16: real = static_cast<uint16_t>(LoadLittle(bytes, 2)); break;
-    case eBuffer_S16: real = static_cast<int16_t>(LoadLittle(bytes, 2)); break;
-    case eBuffer_U32: real = static_cast<uint32_t>(LoadLittle(bytes, 4)); break;
-    case eBuffer_S32: real = static_cast<int32_t>(LoadLittle(bytes, 4)); break;
+    case eBuffer_Bool:
+        real = bytes[0];
+        break;
+    case eBuffer_S8:
+        real = static_cast<int8_t>(bytes[0]);
+        break;
+    case eBuffer_U16:
+        real = static_cast<uint16_t>(LoadLittle(bytes, 2));
+        break;
+    case eBuffer_S16:
+        real = static_cast<int16_t>(LoadLittle(bytes, 2));
+        break;
+    case eBuffer_U32:
+        real = static_cast<uint32_t>(LoadLittle(bytes, 4));
+        break;
+    case eBuffer_S32:
+        real = static_cast<int32_t>(LoadLittle(bytes, 4));
+        break;
     case eBuffer_F32: {
         float single;
         std::memcpy(&single, bytes, 4);
         real = single;
         break;
     }
-    case eBuffer_F64: std::memcpy(&real, bytes, 8); break;
-    default: break;
+    case eBuffer_F64:
+        std::memcpy(&real, bytes, 8);
+        break;
+    default:
+        break;
     }
     value->real = real;
 }

@@ -42,7 +42,8 @@ struct Messages {
     const char* buffer;
 };
 
-VertexBuilderBuffer* CheckedBuffer(const Messages& messages, int32_t argc, int32_t wanted, const ScriptValue* args)
+VertexBuilderBuffer* CheckedBuffer(const Messages& messages, int32_t argc, int32_t wanted,
+                                   const ScriptValue* args)
 {
     if (argc != wanted) {
         Fatal(messages.count);
@@ -97,16 +98,20 @@ void StoreValues(uint8_t* place, Store store, int32_t count, const ScriptValue* 
         StoreWord(place, GR_MakeVertexColour(colour, Numbers_ToFloat(values[1].real)));
         break;
     }
-    case Store::Packed: StoreWord(place, static_cast<uint32_t>(Numbers_TruncToInt64(values[0].real))); break;
+    case Store::Packed:
+        StoreWord(place, static_cast<uint32_t>(Numbers_TruncToInt64(values[0].real)));
+        break;
     case Store::Bytes:
-        for (int32_t i = 0; i < 4; ++i) place[i] = static_cast<uint8_t>(Numbers_TruncToInt32(values[i].real));
+        for (int32_t i = 0; i < 4; ++i)
+            place[i] = static_cast<uint8_t>(Numbers_TruncToInt32(values[i].real));
         break;
     }
 }
 
 void WriteElement(const ElementWriter& writer, int32_t argc, const ScriptValue* args)
 {
-    static const Messages messages = {"VERTEX BUILDER: Illegal argument count", "VERTEX BUILDER: Illegal argument type",
+    static const Messages messages = {"VERTEX BUILDER: Illegal argument count",
+                                      "VERTEX BUILDER: Illegal argument type",
                                       "VERTEX BUILDER: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, writer.argc, args);
     if (buffer == nullptr) return;
@@ -138,7 +143,8 @@ void Builtin_VertexCreateBuffer(ScriptValue* result, CInstance*, CInstance*, int
     Result_Real(result, VertexBuilder_Create(VERTEX_BUILDER_DEFAULT_CAPACITY));
 }
 
-void Builtin_VertexCreateBufferExt(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+void Builtin_VertexCreateBufferExt(ScriptValue* result, CInstance*, CInstance*, int32_t argc,
+                                   ScriptValue* args)
 {
     Result_Real(result, -1);
     if (argc != 1) {
@@ -150,7 +156,8 @@ void Builtin_VertexCreateBufferExt(ScriptValue* result, CInstance*, CInstance*, 
         return;
     }
     // Below the minimum (a negative size too) gives the minimum.
-    int64_t size = std::clamp<int64_t>(Arg_Trunc64(args[0]), VERTEX_BUILDER_MIN_CAPACITY, VERTEX_BUILDER_MAX_CAPACITY);
+    int64_t size =
+        std::clamp<int64_t>(Arg_Trunc64(args[0]), VERTEX_BUILDER_MIN_CAPACITY, VERTEX_BUILDER_MAX_CAPACITY);
     Result_Real(result, VertexBuilder_Create(static_cast<uint32_t>(size)));
 }
 
@@ -165,12 +172,14 @@ void Builtin_VertexDeleteBuffer(ScriptValue* result, CInstance*, CInstance*, int
         Fatal("vertex_delete_buffer: Illegal argument type");
         return;
     }
-    if (!VertexBuilder_Delete(Arg_Int(args[0]))) Fatal("vertex_delete_buffer: Invalid vertex buffer specified");
+    if (!VertexBuilder_Delete(Arg_Int(args[0])))
+        Fatal("vertex_delete_buffer: Invalid vertex buffer specified");
 }
 
 void Builtin_VertexBegin(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    static const Messages messages = {"vertex_begin: Illegal argument count", "vertex_begin: Illegal argument type",
+    static const Messages messages = {"vertex_begin: Illegal argument count",
+                                      "vertex_begin: Illegal argument type",
                                       "vertex_begin: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 2, args);
     if (buffer == nullptr) return;
@@ -187,7 +196,8 @@ void Builtin_VertexBegin(ScriptValue*, CInstance*, CInstance*, int32_t argc, Scr
 
 void Builtin_VertexEnd(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    static const Messages messages = {"vertex_end: Illegal argument count", "vertex_end: Illegal argument type",
+    static const Messages messages = {"vertex_end: Illegal argument count",
+                                      "vertex_end: Illegal argument type",
                                       "vertex_end: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 1, args);
     if (buffer == nullptr) return;
@@ -202,7 +212,8 @@ void Builtin_VertexEnd(ScriptValue*, CInstance*, CInstance*, int32_t argc, Scrip
 // (buffer, primitive type, texture).
 void Builtin_VertexSubmit(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
-    static const Messages messages = {"vertex_submit: Illegal argument count", "vertex_submit: Illegal argument type",
+    static const Messages messages = {"vertex_submit: Illegal argument count",
+                                      "vertex_submit: Illegal argument type",
                                       "vertex_submit: Illegal vertex buffer specified."};
     Result_Real(result, -1);
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 3, args);
@@ -301,7 +312,8 @@ int32_t VertexBuilder_Create(uint32_t capacity)
     buffer->data = static_cast<uint8_t*>(MEM_ALLOC(capacity, false));
     auto free = std::find(g_Builders.begin(), g_Builders.end(), nullptr);
     size_t index = static_cast<size_t>(free - g_Builders.begin());
-    if (free == g_Builders.end()) g_Builders.resize(std::max(FIRST_SLOT_COUNT, g_Builders.size() * 2), nullptr);
+    if (free == g_Builders.end())
+        g_Builders.resize(std::max(FIRST_SLOT_COUNT, g_Builders.size() * 2), nullptr);
     g_Builders[index] = buffer;
     return static_cast<int32_t>(index);
 }
@@ -329,7 +341,8 @@ int32_t VertexBuilder_SlotCount()
 
 void VertexBuilder_DeleteAll()
 {
-    for (size_t i = 0; i < g_Builders.size(); ++i) VertexBuilder_Delete(static_cast<int32_t>(i));
+    for (size_t i = 0; i < g_Builders.size(); ++i)
+        VertexBuilder_Delete(static_cast<int32_t>(i));
     g_Builders.clear();
 }
 
