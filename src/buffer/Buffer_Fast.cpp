@@ -1,6 +1,7 @@
 #include "buffer/Buffer_Fast.h"
 
 #include "base/Base_Numbers.h"
+#include "buffer/Buffer_Values.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ int32_t Buffer_Fast::Write(int32_t type, const ScriptValue* value)
 
 int32_t Buffer_Fast::Read(int32_t type, ScriptValue* value)
 {
-    Value_SetReal(value, 0);
+    Buffer_ClearValue(value);
     if (type != eBuffer_U8) return BUFFER_FAST_TYPE;
     if (m_Position < 0 || m_Position >= m_Size) return BUFFER_NO_ROOM;
     value->real = m_pData[m_Position++];
@@ -36,7 +37,7 @@ int32_t Buffer_Fast::Read(int32_t type, ScriptValue* value)
 
 void Buffer_Fast::Peek(int32_t offset, int32_t type, ScriptValue* value)
 {
-    Value_SetReal(value, 0);
+    Buffer_ClearValue(value);
     if (type == eBuffer_U8 && offset >= 0 && offset < m_Size) value->real = m_pData[offset];
 }
 

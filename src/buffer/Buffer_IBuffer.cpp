@@ -128,7 +128,7 @@ int32_t IBuffer::Seek(int32_t base, int32_t offset)
 
 void IBuffer::Peek(int32_t offset, int32_t type, ScriptValue* value)
 {
-    Value_SetReal(value, 0);
+    Buffer_ClearValue(value);
     int64_t length = Buffer_TypeSize(type);
     if (offset < 0 || m_Size <= 0 || length == 0 || type == eBuffer_F16) return;
     uint8_t bytes[8];

@@ -51,7 +51,11 @@ constexpr char BUFFER_NO_TEXT_MARK = '\x04';
 
 // Bytes of a type: 1 for 1, 2, 10; 2 for 3, 4, 7; 4 for 5, 6, 8; 8 for 9; 0 for strings and any
 // other code.
-int32_t Buffer_TypeSize(int32_t type);
+inline int32_t Buffer_TypeSize(int32_t type)
+{
+    static constexpr int8_t SIZES[] = {0, 1, 1, 2, 2, 4, 4, 2, 4, 8, 1, 0};
+    return type >= 0 && type < int32_t(sizeof SIZES) ? SIZES[type] : 0;
+}
 
 class IBuffer {
   public:

@@ -110,7 +110,7 @@ void Buffer_Standard::ReadText(int64_t at, ScriptValue* value)
 
 int32_t Buffer_Standard::Read(int32_t type, ScriptValue* value)
 {
-    Value_SetReal(value, 0);
+    Buffer_ClearValue(value);
     int64_t at = AlignStep();
     if (at >= m_Size) {
         value->real = BUFFER_PAST_END;

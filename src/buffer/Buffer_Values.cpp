@@ -23,28 +23,6 @@ uint64_t LoadLittle(const uint8_t* from, int32_t bytes)
 
 } // namespace
 
-int32_t Buffer_TypeSize(int32_t type)
-{
-    switch (type) {
-    case eBuffer_U8:
-    case eBuffer_S8:
-    case eBuffer_Bool:
-        return 1;
-    case eBuffer_U16:
-    case eBuffer_S16:
-    case eBuffer_F16:
-        return 2;
-    case eBuffer_U32:
-    case eBuffer_S32:
-    case eBuffer_F32:
-        return 4;
-    case eBuffer_F64:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
 bool Buffer_Encode(int32_t type, const ScriptValue* value, BufferBytes* out)
 {
     // The typed operations take the real of any value; a string's real is 0.

@@ -18,5 +18,14 @@ struct BufferBytes {
 // type 7 and codes outside the table.
 bool Buffer_Encode(int32_t type, const ScriptValue* value, BufferBytes* out);
 
+// Makes the value real 0 before a read; a real needs nothing released (the typed reads are hot).
+inline void Buffer_ClearValue(ScriptValue* value)
+{
+    if (value->kind == VALUE_REAL)
+        value->real = 0;
+    else
+        Value_SetReal(value, 0);
+}
+
 // A number of a sized type from its bytes into the value's real (types 1-6, 8-10).
 void Buffer_Decode(int32_t type, const uint8_t* bytes, ScriptValue* value);
