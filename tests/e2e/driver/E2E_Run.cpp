@@ -798,6 +798,35 @@ void SoundCaptureOlder(Context& context)
     SoundCapture(context, "Ls", {"playing 1", "stopped 0"});
 }
 
+// Buffers written, read, hashed, encoded, saved and loaded again, in either code form: the script
+// log holds the values, and the saved file holds exactly the bytes written.
+void Buffers(Context& context)
+{
+    fs::path output = context.work / "out.log";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game, "-output", output.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=3", "KELVARO_NO_WAIT=1",
+                         "XDG_DATA_HOME=" + (context.work / "data").string()});
+    ExpectExit(context, run, 0);
+    std::vector<std::string> lines = ReadLines(output);
+    bool reported = false;
+    for (const std::string& line : lines) reported = reported || line.find("Cannot load buffer file") != std::string::npos;
+    size_t start = Find(lines, "buffers start", 0);
+    if (!reported || start == std::string::npos || start == 0 || lines[start - 1] != "-1")
+        Fail(context, "the missing file was not reported with -1 before \"buffers start\"");
+    ExpectLinesFrom(context, lines, start,
+                    {"buffers start", "32", "24", "44", "-2", "kelvaro", "0.25", "f5dab27a4c311ebef03b32d7330e940f",
+                     "LAAAAP7///8=", "24", "f9e0c688eed6fe9dcc380fd2092c492c8b3c199a", "2", "4", "0"});
+    // The save area is the game's folder under XDG_DATA_HOME, or the run's folder until it is mapped.
+    fs::path saved;
+    for (const auto& entry : fs::recursive_directory_iterator(context.work)) {
+        if (entry.path().filename() == "out.bin") saved = entry.path();
+    }
+    std::ifstream in(saved, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string expected("\x2C\0\0\0\xFE\xFF\xFF\xFFkelvaro\0\0\0\0\0\0\0\xD0\x3F", 24);
+    if (bytes != expected) Fail(context, "out.bin is missing or holds other bytes than were written");
+}
+
 // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
 // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the
 // frame counter's business, not the demo's).
@@ -992,6 +1021,8 @@ int main(int argc, char** argv)
         {"data-structures-compiled", DataStructures},
         {"sound-capture", SoundCaptureNewer},
         {"sound-capture-older", SoundCaptureOlder},
+        {"buffers", Buffers},
+        {"buffers-compiled", Buffers},
         {"demo", Demo},
         {"files", Files},
         {"files-compiled", Files},
