@@ -558,24 +558,33 @@ void Builtins(Context& context)
 // creating object 1000 + its number, and the judge of the second room ends the game only when none
 // failed (otherwise it asks for room 99, a fatal error). Instances are created, copied with and
 // without events, changed, destroyed twice and deactivated (the sleeper's step stops for frames 1
-// to 3), the room changes at frame 6 and the game ends itself long before the frame limit.
+// to 3), the room changes at frame 6; in the second room a probe moves into contact with a solid
+// wall and a ball bounces off another, and the game ends itself long before the frame limit.
 void GameFamily(Context& context)
 {
     std::vector<std::string> trace;
     fs::path output = context.work / "output.log";
     RunResult run = RunTraced(context, trace, {"-output", output.string()}, 50);
     ExpectExit(context, run, 0);
-    std::vector<std::string> expected = {"0 100001 obj_boss 0 0",   "0 100004 obj_pawn 0 0",
-                                         "0 100005 obj_pawn 0 0",   "0 100006 obj_pawn 1 0",
-                                         "0 100006 obj_knight 0 0", "0 100004 obj_pawn 1 0"};
+    // Ids 100001 to 100007 are the rooms' own instances; the pawns are made after them.
+    std::vector<std::string> expected = {"0 100001 obj_boss 0 0",   "0 100008 obj_pawn 0 0",
+                                         "0 100009 obj_pawn 0 0",   "0 100010 obj_pawn 1 0",
+                                         "0 100010 obj_knight 0 0", "0 100008 obj_pawn 1 0"};
     for (int frame = 0; frame <= 6; ++frame) {
         expected.push_back(std::to_string(frame) + " 100001 obj_boss 3 0");
         if (frame == 0 || frame == 4 || frame == 5)
             expected.push_back(std::to_string(frame) + " 100002 obj_sleeper 3 0");
     }
-    for (const char* line : {"7 100001 obj_boss 7 5", "7 100003 obj_judge 0 0", "7 100003 obj_judge 7 4",
-                             "7 100003 obj_judge 3 0", "8 100003 obj_judge 7 3"})
+    for (const char* line : {"7 100001 obj_boss 7 5", "7 100004 obj_ball 0 0", "7 100003 obj_judge 0 0",
+                             "7 100003 obj_judge 7 4"})
         expected.push_back(line);
+    // The ball (16 wide, 4 pixels a step from x 20) first overlaps the wall at x 100 at x 88, in
+    // frame 23; it bounces once, and the judge ends the game the step after it saw it move back.
+    for (int frame = 7; frame <= 24; ++frame) {
+        expected.push_back(std::to_string(frame) + " 100003 obj_judge 3 0");
+        if (frame == 23) expected.push_back("23 100004 obj_ball 4 5");
+    }
+    expected.push_back("25 100003 obj_judge 7 3");
     ExpectTrace(context, trace, expected);
     std::string log;
     for (const std::string& line : ReadLines(output))
@@ -586,7 +595,7 @@ void GameFamily(Context& context)
             ++n;
         return n;
     };
-    if (count("Creating instance for non-existing object: 7\n") != 1 ||
+    if (count("Creating instance for non-existing object: 70\n") != 1 ||
         count("instance_create( ) error: Illegal type") != 1)
         Fail(context, "the two refused creations are not each reported once in the -output log");
     if (count("non-existing object: 10") != 0 || count("Unexisting room number") != 0)

@@ -3,7 +3,7 @@ global.copies = 0;
 global.frame = 0;
 global.pawn = instance_create(100, 100, obj_pawn); // its create event copies it once, with events
 scr_check(instance_number(obj_pawn) == 2, 1);
-scr_check(instance_create(0, 0, 7) == -1, 2);
+scr_check(instance_create(0, 0, 70) == -1, 2);
 scr_check(instance_create("x", 0, obj_pawn) == -1, 3);
 with (global.pawn) global.copy = instance_copy(false);
 scr_check(instance_number(obj_pawn) == 3, 4);
