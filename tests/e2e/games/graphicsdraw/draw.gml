@@ -91,6 +91,7 @@ draw_primitive_begin(pr_trianglelist); draw_vertex(60, 141); draw_vertex(79, 141
 draw_primitive_begin(pr_trianglestrip); draw_vertex_color(80, 141, c_blue, 1); draw_vertex_color(99, 141, c_blue, 1);
 draw_vertex_color(80, 158, c_blue, 1); draw_vertex_color(99, 158, c_blue, 1); draw_primitive_end();
 draw_primitive_begin(pr_trianglefan); draw_vertex(100, 141); draw_vertex(119, 141); draw_vertex(119, 158); draw_vertex(100, 158); draw_primitive_end();
+draw_set_color(c_white);
 draw_primitive_begin_texture(pr_trianglestrip, surface_get_texture(sy));
 draw_vertex_texture(120, 141, 0, 0); draw_vertex_texture(139, 141, 1, 0);
 draw_vertex_texture_color(120, 158, 0, 1, c_white, 1); draw_vertex_texture_color(139, 158, 1, 1, c_white, 1);
