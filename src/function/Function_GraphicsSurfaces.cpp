@@ -108,7 +108,8 @@ void Builtin_DrawSurfaceStretchedExt(ScriptValue*, CInstance*, CInstance*, int32
 void Builtin_DrawSurfacePart(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     int32_t s = UsedSurface(args[0]);
-    if (s >= 0) GR_Surface_DrawPart(s, F(1), F(2), F(3), F(4), F(5), F(6), 1.0f, 1.0f, WHITE, GR_Draw_Get_Alpha());
+    if (s >= 0)
+        GR_Surface_DrawPart(s, F(1), F(2), F(3), F(4), F(5), F(6), 1.0f, 1.0f, WHITE, GR_Draw_Get_Alpha());
 }
 
 void Builtin_DrawSurfacePartExt(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -177,7 +178,8 @@ void Builtin_SurfaceSave(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVa
 {
     const char* name = nullptr;
     int32_t s = SurfaceToSave(args, &name);
-    if (s >= 0) GR_Surface_SavePng(Surface_GetTexture(s), name, 0, 0, Surface_GetWidth(s), Surface_GetHeight(s));
+    if (s >= 0)
+        GR_Surface_SavePng(Surface_GetTexture(s), name, 0, 0, Surface_GetWidth(s), Surface_GetHeight(s));
 }
 
 void Builtin_SurfaceSavePart(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -196,8 +198,8 @@ void CopyRegion(const ScriptValue* args, int32_t xs, int32_t ys, int32_t ws, int
     if (destination < 0) return;
     int32_t source = UsedSurface(args[3]);
     if (source < 0) return;
-    GR_Surface_CopyRegion(Texture_GetHandle(Surface_GetTexture(destination)), Arg_Int(args[1]), Arg_Int(args[2]),
-                          Texture_GetHandle(Surface_GetTexture(source)), xs, ys, ws, hs);
+    GR_Surface_CopyRegion(Texture_GetHandle(Surface_GetTexture(destination)), Arg_Int(args[1]),
+                          Arg_Int(args[2]), Texture_GetHandle(Surface_GetTexture(source)), xs, ys, ws, hs);
 }
 
 void Builtin_SurfaceCopy(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)

@@ -50,13 +50,16 @@ bool GR_Screen_SavePng(const char* fileName, int32_t x, int32_t y, int32_t width
     int32_t limitWidth = std::min(windowWidth, DeviceTexture_Width(screen));
     int32_t limitHeight = std::min(windowHeight, DeviceTexture_Height(screen));
     if (!Clip(limitWidth, limitHeight, &x, &y, &width, &height)) return false;
-    return WritePixels(fileName, GR_Screen_ReadPixels(windowWidth, windowHeight, x, y, width, height), width, height);
+    return WritePixels(fileName, GR_Screen_ReadPixels(windowWidth, windowHeight, x, y, width, height), width,
+                       height);
 }
 
-bool GR_Surface_SavePng(int32_t texture, const char* fileName, int32_t x, int32_t y, int32_t width, int32_t height)
+bool GR_Surface_SavePng(int32_t texture, const char* fileName, int32_t x, int32_t y, int32_t width,
+                        int32_t height)
 {
     DeviceTexture* device = Texture_GetHandle(texture);
     if (device == nullptr) return false;
-    if (!Clip(DeviceTexture_Width(device), DeviceTexture_Height(device), &x, &y, &width, &height)) return false;
+    if (!Clip(DeviceTexture_Width(device), DeviceTexture_Height(device), &x, &y, &width, &height))
+        return false;
     return WritePixels(fileName, GR_Surface_ReadPixels(device, x, y, width, height), width, height);
 }

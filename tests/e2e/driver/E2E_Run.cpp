@@ -833,7 +833,7 @@ void GraphicsDrawing(Context& context)
     ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
     RunResult log;
     log.lines = ReadLines(output);
-    ExpectInOrder(context, log, {"surface_getpixel 255", "display_set_size 0", "surface after the reset 0"});
+    ExpectInOrder(context, log, {"surface_getpixel 255", "draw_getpixel 255 65280", "display_set_size 0", "surface after the reset 0"});
     int lastDraw = -1;
     for (const std::string& line : ReadLines(context.work / "trace.txt"))
         if (line.find("\tobj_painter\t8\t0") != std::string::npos) lastDraw = std::stoi(line);

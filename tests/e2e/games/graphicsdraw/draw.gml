@@ -114,6 +114,7 @@ draw_surface(sc, 240, 170);
 
 if (n == 2) {
     show_debug_message("surface_getpixel " + string(surface_getpixel(sc, 1, 1)));
+    show_debug_message("draw_getpixel " + string(draw_getpixel(10, 10)) + " " + string(draw_getpixel(30, 10)));
     surface_save(sc, "surface.png");
     screen_save("screen.png");
     screen_save_part("part.png", -10, -10, 20, 20);
