@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "../graphics/Graphics_DrawCapture.h"
 #include "Function_TestCases.h"
 #include "gamefile/GameFile_Options.h"
+#include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_RenderState.h"
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Window.h"
@@ -320,6 +323,15 @@ TEST_F(GraphicBuiltins, MisusesAreReportedWithTheirMessages)
         EXPECT_EQ(c.expected.text, TakeError()) << c.name;
     }
     EXPECT_FALSE(std::filesystem::exists(area.Path("outside.png")));
+    // A rectangle reaching past the surface is saved at the size that was read: 6 x 4 of 16 x 8.
+    CallBuiltin("surface_save_part", {0, "clipped.png", 10, 4, 100, 100});
+    std::ifstream in(area.Path("clipped.png"), std::ios::binary);
+    std::vector<char> png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int32_t width = 0, height = 0;
+    EXPECT_NE(nullptr, GR_Image_LoadPNG(png.data(), int32_t(png.size()), &width, &height, false));
+    EXPECT_EQ(6, width);
+    EXPECT_EQ(4, height);
+    GR_Image_FreePNG();
 }
 
 TEST_F(GraphicBuiltins, SurfaceSlotsAreReusedTargetsDoNotNestAndTheTextureFlushFreesThem)
