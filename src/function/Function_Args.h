@@ -52,10 +52,21 @@ inline float Arg_Float(const ScriptValue& value)
 {
     return Numbers_ToFloat(Arg_Real(value));
 }
+// Narrowed to single precision first, then rounded half to even (the drawing routines' colours and
+// modes).
+inline int32_t Arg_IntViaFloat(const ScriptValue& value)
+{
+    return Numbers_RoundToInt32(Arg_Float(value));
+}
 // True at 0.5 or more, the usual flag rule.
 inline bool Arg_Flag(const ScriptValue& value)
 {
     return Arg_Real(value) >= 0.5;
+}
+// True at 0.5 or more once narrowed to single precision (the drawing routines' flags).
+inline bool Arg_FlagViaFloat(const ScriptValue& value)
+{
+    return Arg_Float(value) >= 0.5f;
 }
 // True above 0.5, for the routines whose flags say so.
 inline bool Arg_FlagAbove(const ScriptValue& value)

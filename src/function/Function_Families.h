@@ -51,10 +51,11 @@ void Function_ResourceFonts_Register();
 void Function_ResourceRooms_Register();
 
 // The Graphic family's groups, in its order: display, window and screen saving; draw state,
-// colours, shapes and primitives; sprite_get_texture; background_get_texture; textures; fonts and
-// text; draw_self and sprite drawing; background drawing; tiles; surfaces.
+// colours and clearing; shapes and primitives; sprite_get_texture; background_get_texture;
+// textures; fonts and text; draw_self and sprite drawing; background drawing; tiles; surfaces.
 void Function_GraphicsDisplay_Register();
 void Function_GraphicsDrawState_Register();
+void Function_GraphicsShapes_Register();
 void Function_GraphicsSpriteTexture_Register();
 void Function_GraphicsBackgroundTexture_Register();
 void Function_GraphicsTextures_Register();
@@ -63,6 +64,9 @@ void Function_GraphicsSpriteDraw_Register();
 void Function_GraphicsBackgroundDraw_Register();
 void Function_GraphicsTiles_Register();
 void Function_GraphicsSurfaces_Register();
+
+// The 3D family's d3d_ names, which InitD3DFunctions registers before its three 2D rows.
+void Function_D3DScene_Register();
 
 // Platform services: the pause event when the window loses the focus to another program, and the
 // achievement cache saved first at shut-down.

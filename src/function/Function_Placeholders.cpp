@@ -5,7 +5,6 @@
 
 // Registrars of the families not written yet: each registers no functions.
 void InitActionFunctions() {}
-void InitD3DFunctions() {}
 void Function_Particle_Init() {}
 void Function_Physics_Init() {}
 // Until the platform services are written only their hashing and encoding rows register.
@@ -23,16 +22,16 @@ void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
 void Function_ResourceRooms_Register() {}
 
+// The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
+// none until 3D drawing is built.
+void Function_D3DScene_Register() {}
+
 // The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
 // functions.
-void Function_GraphicsDisplay_Register() {}
-void Function_GraphicsDrawState_Register() {}
 void Function_GraphicsBackgroundTexture_Register() {}
-void Function_GraphicsTextures_Register() {}
 void Function_GraphicsText_Register() {}
 void Function_GraphicsBackgroundDraw_Register() {}
 void Function_GraphicsTiles_Register() {}
-void Function_GraphicsSurfaces_Register() {}
 
 // The Interaction family's dialogs group, not written yet: registers no functions.
 void Function_InteractionDialogs_Register() {}

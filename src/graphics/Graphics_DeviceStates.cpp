@@ -374,11 +374,14 @@ void GR_Surface_CopyRegion(DeviceTexture* destination, int32_t dx, int32_t dy, D
     if (device == nullptr || destination == nullptr || source == nullptr ||
         destination->renderTarget == nullptr || source->renderTarget == nullptr)
         return;
+    // A destination left of or above the surface copies nothing (tested first: the widths below
+    // would overflow for a far negative place).
+    if (dx < 0 || dy < 0) return;
     sx = std::max(sx, 0);
     sy = std::max(sy, 0);
     width = std::min({width, DeviceTexture_Width(source) - sx, DeviceTexture_Width(destination) - dx});
     height = std::min({height, DeviceTexture_Height(source) - sy, DeviceTexture_Height(destination) - dy});
-    if (width <= 0 || height <= 0 || dx < 0 || dy < 0) return;
+    if (width <= 0 || height <= 0) return;
     Graphics::Flush();
     D3DRect from = {sx, sy, sx + width, sy + height};
     D3DRect to = {dx, dy, dx + width, dy + height};

@@ -109,12 +109,6 @@ void Surface_FreeAll()
         Surface_Free(i);
 }
 
-void Surface_MarkAllUnused()
-{
-    for (int32_t i = 0; i < g_Surfaces.count; ++i)
-        g_Surfaces.records[i].inUse = 0;
-}
-
 void Surface_ClearTable()
 {
     MemoryManager::Free(g_Surfaces.records);

@@ -24,8 +24,6 @@ int32_t Surface_GetTexture(int32_t index);
 void Surface_Free(int32_t index);
 // Every surface freed, in ascending order (device reset).
 void Surface_FreeAll();
-// Every slot marked not in use, the textures kept (the texture table's flush).
-void Surface_MarkAllUnused();
 // Frees the table itself (shut-down; tests).
 void Surface_ClearTable();
 

@@ -205,8 +205,9 @@ void Texture_SetStage(int32_t index)
 void GR_Draw_TextureFlush()
 {
     // OpenGL keeps no per-texture residency for the device to give up, so only the surfaces are
-    // left to forget.
-    Surface_MarkAllUnused();
+    // left. Each is freed as surface_free frees it: forgetting the slots alone would leak their
+    // render targets and could leave a forgotten surface as the drawing target.
+    Surface_FreeAll();
 }
 
 uint32_t GR_VertexColourFromByte(uint32_t colour, uint32_t alphaByte)

@@ -21,6 +21,15 @@ void CPath::GetPositionAt(float, float* x, float* y, float* speed) const
     *speed = 100.0f;
 }
 
+// PLACEHOLDER until paths are loaded: a path without points has no line to draw.
+void CPath::Draw(float, float, bool) const {}
+
+// PLACEHOLDER until paths are loaded: no path is loaded.
+bool Path_Exists(int32_t)
+{
+    return false;
+}
+
 // PLACEHOLDER until paths are loaded: no path is loaded.
 CPath* Path_Data(int32_t)
 {

@@ -14,7 +14,12 @@ class CPath {
 public:
     float GetLength() const;
     void GetPositionAt(float position, float* x, float* y, float* speed) const;
+    // PLACEHOLDER until paths are loaded: draw_path's line strip, at the path's own place when
+    // absolute, else relative to (x, y). A path without points draws nothing.
+    void Draw(float x, float y, bool absolute) const;
 };
 
 // PLACEHOLDER until paths are loaded: the table is empty.
 CPath* Path_Data(int32_t index);
+// PLACEHOLDER until paths are loaded: whether the index names a loaded path (none is).
+bool Path_Exists(int32_t index);

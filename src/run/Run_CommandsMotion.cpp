@@ -4,12 +4,10 @@
 
 #include "base/Base_Numbers.h"
 #include "code/Code_Error.h"
-#include "graphics/Graphics_DeviceStates.h"
-#include "graphics/Graphics_Image.h"
+#include "graphics/Graphics_Capture.h"
 #include "graphics/Graphics_Window.h"
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Resources.h"
-#include "platform/Platform_MemoryManager.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Commands.h"
@@ -248,15 +246,5 @@ void Run_SaveScreenToPng(const char* fileName)
         Error_Show_Action("Trying to save screen to empty image file name.", false);
         return;
     }
-    int32_t width = GR_Window_GetWidth(), height = GR_Window_GetHeight();
-    uint8_t* pixels = GR_Screen_ReadPixels(width, height, 0, 0, width, height);
-    if (pixels == nullptr) return;
-    // The read-back is blue, green, red, alpha; the PNG writer takes red first.
-    for (int64_t i = 0; i < static_cast<int64_t>(width) * height; ++i) {
-        uint8_t blue = pixels[i * 4];
-        pixels[i * 4] = pixels[i * 4 + 2];
-        pixels[i * 4 + 2] = blue;
-    }
-    write_png_file(fileName, pixels, width, height);
-    MemoryManager::Free(pixels);
+    GR_Screen_SavePng(fileName, 0, 0, GR_Window_GetWidth(), GR_Window_GetHeight());
 }

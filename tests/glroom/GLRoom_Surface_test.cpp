@@ -174,14 +174,17 @@ TEST_F(Surfaces, ADeviceResetFreesEverySurface)
     EXPECT_EQ(a, Surface_Create(8, 8)); // the slots are there to be reused
 }
 
-TEST_F(Surfaces, TheTextureFlushForgetsSurfacesWithoutFreeingTextures)
+TEST_F(Surfaces, TheTextureFlushFreesEverySurfaceAndLeavesTheScreenTheTarget)
 {
     int32_t s = Surface_Create(16, 16);
     int32_t texture = Surface_GetTexture(s);
-    Surface_MarkAllUnused();
+    ASSERT_TRUE(Surface_SetTarget(s));
+    GR_Draw_TextureFlush();
     EXPECT_FALSE(Surface_Exists(s));
-    EXPECT_TRUE(Texture_Exists(texture));
-    Texture_Free(texture);
+    EXPECT_FALSE(Texture_Exists(texture));
+    EXPECT_EQ(-1, Surface_CurrentTarget());
+    EXPECT_EQ(1, GR_Surface_TargetDepth()); // only the frame's screen texture
+    EXPECT_EQ((std::vector<int32_t>{0, 0, 640, 480}), Viewport());
 }
 
 } // namespace

@@ -999,6 +999,100 @@ void SpriteCollisions(Context& context)
     if (first("\tobj_ghost\t") >= 0) Fail(context, "pixels that never meet collided");
 }
 
+// ---- shapes, primitives, surfaces and saves -------------------------------------------------------
+
+// The pixels of `part` equal those of `whole` from (x, y) on (red, green and blue).
+bool SameRegion(const Shot& whole, const Shot& part, int32_t x, int32_t y)
+{
+    for (int32_t row = 0; row < part.height; ++row)
+        for (int32_t column = 0; column < part.width; ++column)
+            if (part.At(column, row) != whole.At(x + column, y + row)) return false;
+    return part.width > 0;
+}
+
+// One picture drawn every frame (see games/graphicsdraw/draw.gml): every shape and its _color form,
+// health bars in four directions, buttons, an arrow, blend modes, the colour mask, alpha testing,
+// primitives of every kind, a surface's texture on a primitive, and each draw_surface* form. The
+// saves of one frame equal the captured picture; an unsupported display size answers 0 and frees
+// the surfaces; after draw_enable_drawevent(0) no draw event runs.
+void GraphicsDrawing(Context& context)
+{
+    fs::create_directories(context.work / "xdg" / "Game");
+    fs::path shotFile = context.work / "shot3.png";
+    fs::path output = context.work / "out.log";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game, "-output", output.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=8", "KELVARO_NO_WAIT=1",
+                         "KELVARO_CAPTURE=3:" + shotFile.string(), "KELVARO_TRACE=" + (context.work / "trace.txt").string(),
+                         "XDG_DATA_HOME=" + (context.work / "xdg").string()});
+    ExpectExit(context, run, 0);
+    ExpectAbsent(context, run, "ERROR!!! :: ############################################################################################");
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log, {"surface_getpixel 255", "draw_getpixel 255 65280", "display_set_size 0", "surface after the reset 0"});
+    int lastDraw = -1;
+    for (const std::string& line : ReadLines(context.work / "trace.txt"))
+        if (line.find("\tobj_painter\t8\t0") != std::string::npos) lastDraw = std::stoi(line);
+    if (lastDraw != 4) Fail(context, "the last draw event ran at frame " + std::to_string(lastDraw) + ", not 4");
+    Shot shot = ReadShot(shotFile);
+    if (shot.width != 320 || shot.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    const char *red = "255,0,0", *lime = "0,255,0", *blue = "0,0,255", *black = "0,0,0", *white = "255,255,255";
+    const char *yellow = "255,255,0", *gray = "128,128,128", *olive = "128,128,0";
+    ExpectPixels(context, shot,
+                 {{"draw_rectangle", 10, 10, red}, {"draw_rectangle_color", 30, 10, lime}, {"draw_circle", 50, 10, red},
+                  {"draw_circle_color", 70, 10, blue}, {"draw_ellipse", 90, 10, red}, {"draw_ellipse_color", 110, 10, blue},
+                  {"draw_triangle", 125, 5, red}, {"beside the triangle", 135, 15, black},
+                  {"draw_triangle_color", 145, 5, lime}, {"draw_roundrect", 170, 10, red},
+                  {"draw_roundrect_color", 190, 10, blue}, {"draw_line_width", 210, 10, red},
+                  {"above the wide line", 210, 3, black}, {"draw_line_width_color", 230, 10, lime},
+                  {"draw_line", 250, 9, red}, {"draw_line_color", 270, 9, lime}, {"draw_point", 289, 9, red},
+                  {"draw_point_color", 299, 9, lime}, {"outline rectangle: edge", 1, 30, red},
+                  {"outline rectangle: inside", 10, 30, black}, {"outline circle: edge", 23, 30, red},
+                  {"outline circle: inside", 30, 30, black}});
+    ExpectPixels(context, shot,
+                 {{"health bar from the left: filled", 5, 46, olive}, {"health bar from the left: back", 38, 46, gray},
+                  {"health bar from the right: back", 53, 46, gray}, {"health bar from the right: filled", 86, 46, olive},
+                  {"health bar from the top: filled", 104, 45, olive}, {"health bar from the top: back", 104, 78, gray},
+                  {"health bar from the bottom: back", 124, 45, gray}, {"health bar from the bottom: filled", 124, 78, olive},
+                  {"button up: light edge", 141, 50, white}, {"button up: dark edge", 158, 50, gray},
+                  {"button up: face", 150, 52, blue}, {"button pressed: dark edge", 171, 50, gray},
+                  {"button pressed: light edge", 188, 50, white}, {"arrow: shaft", 225, 49, red},
+                  {"arrow: head", 236, 50, red}});
+    ExpectPixels(context, shot,
+                 {{"bm_add", 10, 117, yellow}, {"bm_subtract", 30, 117, "0,255,255"}, {"bm_max", 50, 117, "255,0,255"},
+                  {"draw_set_blend_mode_ext(bm_one, bm_one)", 70, 117, "0,255,255"},
+                  {"colour mask: red only", 90, 117, red}, {"alpha test: below the reference", 110, 117, black},
+                  {"alpha test: above the reference", 130, 117, red}, {"pr_pointlist", 4, 149, lime},
+                  {"pr_linelist", 30, 149, lime}, {"pr_linestrip", 55, 149, lime}, {"pr_trianglelist", 63, 145, lime},
+                  {"pr_trianglestrip with draw_vertex_color", 90, 150, blue}, {"pr_trianglefan", 110, 150, lime},
+                  {"a surface's texture on a primitive", 130, 150, yellow}});
+    ExpectPixels(context, shot,
+                 {{"draw_surface", 8, 178, yellow}, {"draw_surface_ext: half size", 23, 173, yellow},
+                  {"draw_surface_ext: beyond half", 30, 180, black}, {"draw_surface_stretched", 43, 178, yellow},
+                  {"beyond the stretched width", 50, 178, black}, {"draw_surface_stretched_ext: red", 68, 178, red},
+                  {"draw_surface_part", 81, 171, yellow}, {"beyond the part", 86, 176, black},
+                  {"draw_surface_part_ext: lime at twice the size", 106, 176, lime},
+                  {"draw_surface_general", 124, 174, red}, {"draw_surface_tiled: second tile's corner", 149, 179, lime},
+                  {"draw_surface_tiled: second tile's rest", 153, 183, red},
+                  {"draw_surface_tiled_ext: first tile", 182, 172, lime}, {"draw_surface_tiled_ext: its rest", 190, 180, red},
+                  {"draw_surface_tiled_ext: second tile", 197, 187, lime},
+                  {"draw_clear_alpha with alpha 0", 224, 174, white}, {"draw_clear_alpha with alpha 1", 234, 184, blue},
+                  {"surface_copy", 246, 176, blue}, {"the copy's destination", 242, 172, red},
+                  {"surface_copy_part", 252, 182, yellow}});
+    fs::path saves = context.work / "xdg" / "Game";
+    Shot screen = ReadShot(saves / "screen.png"), part = ReadShot(saves / "part.png");
+    Shot surface = ReadShot(saves / "surface.png");
+    if (screen.width != 320 || screen.height != 240 || !SameRegion(shot, screen, 0, 0))
+        Fail(context, "screen.png is not the captured picture");
+    if (part.width != 10 || part.height != 10 || !SameRegion(shot, part, 0, 0))
+        Fail(context, "part.png is not the captured picture's top-left 10 x 10");
+    if (surface.width != 16 || surface.height != 16 || !SameRegion(shot, surface, 240, 170))
+        Fail(context, "surface.png is not the surface as it was drawn");
+    if (fs::exists(saves / "outside.png")) Fail(context, "a rectangle wholly outside the window was saved");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1039,6 +1133,8 @@ int main(int argc, char** argv)
         {"sprite-collisions", SpriteCollisions},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
+        {"graphics-drawing", GraphicsDrawing},
+        {"graphics-drawing-compiled", GraphicsDrawing},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
