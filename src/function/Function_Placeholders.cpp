@@ -21,12 +21,10 @@ void InitWexoFunctions()
 // The resource family's groups not written yet (see Function_Resource.cpp): each registers no
 // functions.
 void Function_ResourceBackgrounds_Register() {}
-void Function_ResourceObjects_Register() {}
 void Function_ResourceScripts_Register() {}
 void Function_ResourceSounds_Register() {}
 void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
-void Function_ResourceRooms_Register() {}
 
 // The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
 // functions.
