@@ -602,7 +602,7 @@ void ResourceObjects(Context& context)
     RunResult log;
     log.lines = ReadLines(output);
     ExpectInOrder(context, log,
-                  {"obj_guest: 4 0", "room_start: 0 3", "new room: 1 3", "unknown: -1 -1",
+                  {"obj_guest: 4 0", "room_start: 0 3", "__newroom1: 1 3", "no_such_asset: -1 -1",
                    "guest created at 32 in a room of width 400", "room code, width 400"});
 }
 
