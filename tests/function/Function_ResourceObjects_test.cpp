@@ -26,6 +26,8 @@ TEST(ResourceRegistrar, ObjectAndRoomRowsInOrderAfterTheSprites)
         "room_set_background 12 room_set_view 16 room_set_view_enabled 2 room_add 0 room_duplicate 1 room_assign 2 "
         "room_instance_add 4 room_instance_clear 1 room_tile_add 9 room_tile_add_ext 12 room_tile_clear 1";
     testsupport::RegisterBuiltins();
+    // Put back afterwards, test-only rows included, for the tests that run after this one.
+    std::vector<FunctionEntry> saved(g_FunctionTable, g_FunctionTable + g_FunctionCount);
     for (const char* tag : {"GEN8", "GEN7"}) {
         Function_FreeTable();
         Function_SetHeaderTag(tag);
@@ -45,6 +47,7 @@ TEST(ResourceRegistrar, ObjectAndRoomRowsInOrderAfterTheSprites)
     }
     Function_FreeTable();
     Function_SetHeaderTag("GEN8");
+    for (const FunctionEntry& row : saved) Function_Add(row.name, row.routine, row.argCount);
 }
 
 // Objects: 0 obj_pawn (notes its steps), 1 obj_base (notes its steps, no instance), 2 obj_kid (no
