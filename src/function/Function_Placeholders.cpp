@@ -16,11 +16,9 @@ void InitWexoFunctions()
 // The resource family's groups not written yet (see Function_Resource.cpp): each registers no
 // functions.
 void Function_ResourceBackgrounds_Register() {}
-void Function_ResourceObjects_Register() {}
 void Function_ResourceScripts_Register() {}
 void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
-void Function_ResourceRooms_Register() {}
 
 // The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
 // none until 3D drawing is built.

@@ -87,6 +87,8 @@ bool ObjectAlive(const CObject* object, int32_t index) { return object != nullpt
 
 } // namespace
 
+CObject* CInstance::GetObject() const { return ObjectAlive(m_pObject, i_objindex) ? m_pObject : nullptr; }
+
 void CInstance::Unbind()
 {
     if (ObjectAlive(m_pObject, i_objindex)) m_pObject->RemoveInstance(this);
@@ -165,7 +167,7 @@ void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
     i_solid = other.i_solid;
     i_persistent = other.i_persistent;
     i_objindex = other.i_objindex;
-    m_pObject = other.m_pObject;
+    m_pObject = other.GetObject();
     if (registerInObject && m_pObject != nullptr) m_pObject->AddInstance(this);
     std::memcpy(i_timer, other.i_timer, sizeof i_timer);
     CopyVariables(*this, other);
@@ -189,11 +191,11 @@ void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
 void CInstance::ChangeObject(int32_t objectIndex)
 {
     g_InstanceObjectChanges.Add(this);
-    i_objindex = objectIndex;
     if (m_pFormerObject == nullptr) {
-        m_pFormerObject = m_pObject;
-        m_FormerObjectIndex = m_pObject != nullptr ? m_pObject->m_Index : -1;
+        m_pFormerObject = GetObject();
+        m_FormerObjectIndex = m_pFormerObject != nullptr ? i_objindex : -1;
     }
+    i_objindex = objectIndex;
     m_pObject = Object_Data(objectIndex);
     if (m_pObject == nullptr) return;
     TakeOverFromObject();

@@ -109,7 +109,8 @@ public:
     // Plain access for the fields without a rule of their own.
     int32_t GetId() const { return i_id; }
     int32_t GetObjectIndex() const { return i_objindex; }
-    CObject* GetObject() const { return m_pObject; }
+    // The instance's object while it stands (null once a script has deleted it).
+    CObject* GetObject() const;
     CVariableList* GetVariables() const { return m_pVariables; }
     ScriptValue* GetSlots() const { return m_pSlots; }
     bool IsMarked() const { return i_marked != 0; }

@@ -190,12 +190,17 @@ CEvent** CObject::EventSlot(int32_t type, int32_t subtype)
 
 bool CObject::ClearEvent(int32_t type, int32_t subtype)
 {
-    if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0 || subtype >= m_Events[type].count) return false;
-    CEvent*& slot = m_Events[type].events[subtype];
-    if (slot == nullptr) return false;
-    delete slot;
-    slot = nullptr;
-    return true;
+    CEvent* event = TakeEvent(type, subtype);
+    delete event;
+    return event != nullptr;
+}
+
+CEvent* CObject::TakeEvent(int32_t type, int32_t subtype)
+{
+    if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0 || subtype >= m_Events[type].count) return nullptr;
+    CEvent* event = m_Events[type].events[subtype];
+    m_Events[type].events[subtype] = nullptr;
+    return event;
 }
 
 void CObject::FreeEvents()

@@ -98,6 +98,8 @@ public:
     CEvent** EventSlot(int32_t type, int32_t subtype);
     // Destroys one handler (the slot stays); false when there was none.
     bool ClearEvent(int32_t type, int32_t subtype);
+    // Empties the slot and hands its handler over (null when there was none).
+    CEvent* TakeEvent(int32_t type, int32_t subtype);
 
     uint32_t m_Flags = OBJECT_FLAG_VISIBLE;
     int32_t m_SpriteIndex = -1;

@@ -22,6 +22,12 @@ using Bucket = std::vector<std::pair<int32_t, CObject*>>;
 Bucket g_Buckets[OBJECT_TABLE_BUCKETS];
 int32_t g_ObjectCount = 0;
 
+// Objects deleted and handlers cleared by scripts. The script that did it may be running one of
+// their handlers, and a frame stage may be walking their instance lists, so they are destroyed
+// only when the table is emptied.
+std::vector<CObject*> g_RetiredObjects;
+std::vector<CEvent*> g_RetiredEvents;
+
 Bucket& BucketOf(int32_t index) { return g_Buckets[static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS]; }
 
 void Insert(int32_t index, CObject* object) { BucketOf(index).emplace_back(index, object); }
@@ -216,7 +222,7 @@ bool Object_Delete(int32_t index)
         for (Bucket& other : g_Buckets)
             for (auto& [key, child] : other)
                 if (child->m_pParentObject == object) child->m_pParentObject = nullptr;
-        delete object;
+        g_RetiredObjects.push_back(object);
         break;
     }
     return true;
@@ -294,12 +300,24 @@ bool Object_Prepare()
     return true;
 }
 
+bool ObjectEventClear_Impl(CObject* object, int32_t type, int32_t subtype)
+{
+    CEvent* event = object != nullptr ? object->TakeEvent(type, subtype) : nullptr;
+    if (event == nullptr) return false;
+    g_RetiredEvents.push_back(event);
+    return true;
+}
+
 void Object_ResetTable()
 {
     for (Bucket& bucket : g_Buckets) {
         for (auto& entry : bucket) delete entry.second;
         bucket.clear();
     }
+    for (CObject* object : g_RetiredObjects) delete object;
+    g_RetiredObjects.clear();
+    for (CEvent* event : g_RetiredEvents) delete event;
+    g_RetiredEvents.clear();
     g_ObjectCount = 0;
     g_ObjectSpriteMarker = 0;
 }

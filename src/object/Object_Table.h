@@ -20,8 +20,12 @@ const char* Object_Name(int32_t index);
 int32_t Object_Find(const char* name);
 // A new object at index Object_Count(), named "__newobject" and its index.
 int32_t Object_Add();
-// Removes and destroys the object; the count stays. Children lose their parent object pointer.
+// Removes the object; the count stays. Children lose their parent object pointer. The object is
+// destroyed with the table, since one of its handlers or instance walks may still be running.
 bool Object_Delete(int32_t index);
+// Clears the object's own handler for (type, subtype), kept until the table is emptied for the same
+// reason; false when there was none.
+bool ObjectEventClear_Impl(CObject* object, int32_t type, int32_t subtype);
 // The number of index slots.
 int32_t Object_Count();
 // The indices of the existing objects in table order.

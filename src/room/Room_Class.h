@@ -128,6 +128,9 @@ public:
 
     void SetCaption(const char* caption);
     void SetCreationText(const char* text);
+    // New creation code from a script: compiled now as room preparation does, in either code form,
+    // and run when the room next starts; a failure is shown and leaves the room without code.
+    void SetCode(const char* text);
 
     // The tiles (Room_Tiles.cpp): indices into the array, which the sort keeps in depth order,
     // greatest first. Each lookup caches the index it found.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -101,8 +102,10 @@ struct RoomDefinition {
     std::vector<RoomViewDef> views;             // at most 8
     std::vector<RoomInstanceDef> instances;
     std::vector<RoomTileDef> tiles;
-    // Creation code of cleared instance entries: a room being started may still hold it.
+    // Creation code of cleared instance entries, and room creation code that scripts set, with the
+    // texts it was compiled from: a room being started, or a copy of a room, may still hold it.
     std::vector<CCode*> retiredCode;
+    std::deque<std::string> scriptTexts;
 };
 
 // A new, empty definition kept by the store.

@@ -132,6 +132,20 @@ bool CompileCreationCode(CCode* code, const std::string& name)
 
 } // namespace
 
+void CRoom::SetCode(const char* text)
+{
+    SetCreationText(text);
+    m_pCreationCode = nullptr;
+    if (m_pCreationText == nullptr || m_pCreationText[0] == '\0') return;
+    if (m_pDefinition == nullptr) InitDefinition();
+    // The code keeps a pointer to its text, so the text stays with the code.
+    const std::string& kept = m_pDefinition->scriptTexts.emplace_back(m_pCreationText);
+    auto* code = new CCode(kept.c_str(), false);
+    m_pDefinition->retiredCode.push_back(code);
+    std::string name = m_pName != nullptr ? m_pName : "";
+    if (CompileCreationCode(code, "Room." + name)) m_pCreationCode = code;
+}
+
 bool Room_Prepare()
 {
     if (g_CompiledCode) return true;

@@ -302,10 +302,9 @@ namespace {
 // One stamp per listed object, as the mouse raises take it.
 template <typename Visit> void ForEachListedPerObject(int32_t subtype, Visit&& visit)
 {
-    int32_t count = ObjectLists_Count(EVENT_MOUSE, subtype);
-    const int32_t* objects = ObjectLists_Objects(EVENT_MOUSE, subtype);
-    for (int32_t i = 0; i < count; ++i)
-        frame::ForEachOwn(objects[i], frame::TakeStamp(), visit);
+    // Read afresh at each step: an event may rebuild the lists.
+    for (int32_t i = 0; i < ObjectLists_Count(EVENT_MOUSE, subtype); ++i)
+        frame::ForEachOwn(ObjectLists_Objects(EVENT_MOUSE, subtype)[i], frame::TakeStamp(), visit);
 }
 
 bool Covers(CInstance* instance, int32_t x, int32_t y)

@@ -39,12 +39,12 @@ template <typename Visit> void ForEachOwn(int32_t objectIndex, uint64_t stamp, V
 }
 
 // The objects listed for (type, subtype), each walked with one stamp for the whole raise.
+// A script that changes a parent or clears a handler rebuilds the lists, which may move them, so
+// the list is read afresh at each step.
 template <typename Visit> void ForEachListed(int32_t type, int32_t subtype, uint64_t stamp, Visit&& visit)
 {
-    int32_t count = ObjectLists_Count(type, subtype);
-    const int32_t* objects = ObjectLists_Objects(type, subtype);
-    for (int32_t i = 0; i < count; ++i)
-        ForEachOwn(objects[i], stamp, visit);
+    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i)
+        ForEachOwn(ObjectLists_Objects(type, subtype)[i], stamp, visit);
 }
 
 // The dispatch pattern: one stamp, every eligible instance of the listed objects gets the event.

@@ -79,10 +79,9 @@ void RaiseWhere(int32_t subtype, const Area& area, AreaTest test)
 void RaiseInView(int32_t subtype, const Area& area, AreaTest test)
 {
     frame::TakeStamp();
-    int32_t count = ObjectLists_Count(EVENT_OTHER, subtype);
-    const int32_t* objects = ObjectLists_Objects(EVENT_OTHER, subtype);
-    for (int32_t i = 0; i < count; ++i) {
-        CObject* object = Object_Data(objects[i]);
+    // Read afresh at each step: an event may rebuild the lists.
+    for (int32_t i = 0; i < ObjectLists_Count(EVENT_OTHER, subtype); ++i) {
+        CObject* object = Object_Data(ObjectLists_Objects(EVENT_OTHER, subtype)[i]);
         if (object == nullptr) continue;
         for (ObjectInstanceNode* node = object->m_Instances.head; node != nullptr;) {
             ObjectInstanceNode* next = node->next;

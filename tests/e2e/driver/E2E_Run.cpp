@@ -602,6 +602,27 @@ void GameFamily(Context& context)
         Fail(context, "the game's own checks failed:\n" + log);
 }
 
+// Objects and rooms changed while the game runs, in either code form: from frame 1 obj_child steps
+// through the parent it was given and obj_ticker's cleared step stops; at frame 4 a room built with
+// room_add and friends is entered, where the placed instance's create event and the room's new
+// creation code log what they see. The assets asked for by name are logged before.
+void ResourceObjects(Context& context)
+{
+    std::vector<std::string> trace;
+    fs::path output = context.work / "output.log";
+    RunResult run = RunTraced(context, trace, {"-output", output.string()}, 7);
+    ExpectExit(context, run, 0);
+    ExpectTrace(context, trace,
+                {"0 100001 obj_ctrl 0 0", "0 100001 obj_ctrl 3 0", "0 100003 obj_ticker 3 0", "1 100001 obj_ctrl 3 0",
+                 "1 100002 obj_child 3 0", "2 100001 obj_ctrl 3 0", "2 100002 obj_child 3 0", "3 100001 obj_ctrl 3 0",
+                 "3 100002 obj_child 3 0", "4 100001 obj_ctrl 3 0", "5 100004 obj_guest 0 0"});
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log,
+                  {"obj_guest: 4 0", "room_start: 0 3", "__newroom1: 1 3", "no_such_asset: -1 -1",
+                   "guest created at 32 in a room of width 400", "room code, width 400"});
+}
+
 std::string ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -1126,6 +1147,8 @@ int main(int argc, char** argv)
         {"sound-capture-older", SoundCaptureOlder},
         {"buffers", Buffers},
         {"buffers-compiled", Buffers},
+        {"resource-objects", ResourceObjects},
+        {"resource-objects-compiled", ResourceObjects},
         {"demo", Demo},
         {"files", Files},
         {"files-compiled", Files},
