@@ -20,7 +20,6 @@ void InitWexoFunctions()
 
 // The resource family's groups not written yet (see Function_Resource.cpp): each registers no
 // functions.
-void Function_ResourceBackgrounds_Register() {}
 void Function_ResourceObjects_Register() {}
 void Function_ResourceScripts_Register() {}
 void Function_ResourceSounds_Register() {}
@@ -32,11 +31,8 @@ void Function_ResourceRooms_Register() {}
 // functions.
 void Function_GraphicsDisplay_Register() {}
 void Function_GraphicsDrawState_Register() {}
-void Function_GraphicsBackgroundTexture_Register() {}
 void Function_GraphicsTextures_Register() {}
 void Function_GraphicsText_Register() {}
-void Function_GraphicsBackgroundDraw_Register() {}
-void Function_GraphicsTiles_Register() {}
 void Function_GraphicsSurfaces_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.

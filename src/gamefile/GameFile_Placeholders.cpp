@@ -21,8 +21,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 // Stand in until the sound table is loaded.
 void Sound_Reset() {}
-// Stand in until the background table is loaded.
-void Background_Reset() {}
 // Stand in until the path table is loaded.
 void Path_Reset() {}
 // Stand in until the font table is loaded.
@@ -55,11 +53,6 @@ bool Audio_WAVs(GameFile& file, uint32_t body, uint32_t length)
 bool Wave_Init(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "AUDO", "audio files");
-}
-
-bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "BGND", "backgrounds");
 }
 
 bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
