@@ -46,26 +46,6 @@ TEST_F(BackgroundDraw, AColourOfNoSizeKeepsItsSizeYetDrawsOnePixel)
     EXPECT_EQ(0u, Draws().size());
 }
 
-TEST_F(BackgroundDraw, ScalesAndTilesReachTheQuads)
-{
-    m_Background.CreateGradient(4, 2, 0x0000FF, 0xFF0000, 0, false);
-    m_Background.DrawStretched(10, 10, 8, 8, 0xFFFFFF, 1);
-    m_Background.DrawExt(10, 10, 1, 1, 90, 0xFFFFFF, 1); // about the top-left corner
-    m_Background.DrawTiled(0, 0, 1, 1, true, false, 0, 0, 10, 10, 0xFFFFFF, 1);
-    std::vector<capture::Drawn> d = Draws();
-    ASSERT_EQ(5u, d.size());
-    EXPECT_FLOAT_EQ(18.0f, d[0].v[2].x);
-    EXPECT_FLOAT_EQ(18.0f, d[0].v[2].y);
-    // (14, 10) turned a quarter anticlockwise about (10, 10).
-    EXPECT_NEAR(10.0f, d[1].v[1].x, 1e-4);
-    EXPECT_NEAR(6.0f, d[1].v[1].y, 1e-4);
-    // Three across the 10-wide area from its left, one row only.
-    for (size_t i = 2; i < 5; ++i) {
-        EXPECT_FLOAT_EQ(float(i - 2) * 4.0f, d[i].v[0].x);
-        EXPECT_FLOAT_EQ(2.0f, d[i].v[2].y);
-    }
-}
-
 TEST_F(BackgroundDraw, AlphaFromAnotherBackgroundNeedsTwoPictures)
 {
     m_Other.SetFromFile(0, 4, 4, false, false, false);
@@ -81,16 +61,6 @@ TEST_F(BackgroundDraw, AlphaFromAnotherBackgroundNeedsTwoPictures)
     uint32_t grey = Pixel(m_Other, 1) & 0xFFu;
     EXPECT_GT(grey, 0u);
     EXPECT_EQ(grey << 24 | 0xFFFFFFu, Pixel(m_Background, 1));
-    // A copy keeps its own picture; of a file background it shares the entry and has none.
-    m_Other.Assign(&m_Background);
-    EXPECT_EQ(0x00FFFFFFu, Pixel(m_Other, 0));
-    EXPECT_NE(m_Background.GetTexture(), m_Other.GetTexture());
-    CBackground file;
-    file.SetFromFile(0, 4, 4, false, false, true);
-    m_Other.Assign(&file);
-    EXPECT_EQ(nullptr, m_Other.GetBitmap());
-    EXPECT_EQ(-1, m_Other.GetTexture());
-    EXPECT_FALSE(m_Other.LoadBitmapFromTexturePage()); // no entry to read
 }
 
 } // namespace
