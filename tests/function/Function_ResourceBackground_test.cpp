@@ -156,6 +156,11 @@ protected:
         ASSERT_TRUE(Play(game)) << m_Log.Text();
         g_GameOptions.showErrors = false;
     }
+    void TearDown() override
+    {
+        GameFamilyTest::TearDown();
+        Background_Reset();
+    }
     static double Tile(const char* getter, double id) { return gametest::Call(getter, {id}); }
 };
 
