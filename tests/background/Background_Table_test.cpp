@@ -8,30 +8,22 @@
 #include "../TestSupport_SaveArea.h"
 #include "../gamefile/GameFileTestSupport.h"
 #include "background/Background_Table.h"
+#include "gamebuild/GameBuild_Manifest.h"
 #include "gamebuild/GameBuild_Textures.h"
 #include "graphics/Graphics_Bitmap32.h"
 #include "graphics/Graphics_TexturePage.h"
 
 namespace {
 
-// Background 0: 6 x 4, opaque only in a 2 x 2 block (its entry is cropped); slot 1 empty;
+// Background 0: 6 x 4 and wholly clear, so its entry is cropped to one pixel; slot 1 empty;
 // background 2: no picture, the same name as background 0.
 gamebuild::GameDesc BackgroundGame()
 {
     gamebuild::GameDesc game;
-    gamebuild::BackgroundDesc cropped;
-    cropped.name = "bg_same";
-    cropped.hasPicture = true;
-    cropped.picture = gamebuild::PictureDesc{"", 6, 4, std::vector<uint32_t>(24, 0)};
-    for (size_t at : {9, 10, 15, 16}) cropped.picture.pixels[at] = 0xFFFF0000u;
-    gamebuild::BackgroundDesc missing;
-    missing.present = false;
-    gamebuild::BackgroundDesc bare;
-    bare.name = "bg_same";
-    bare.transparent = bare.smooth = true;
-    bare.preload = false;
-    game.backgrounds = {cropped, missing, bare};
-    game.textures.pageSize = 64;
+    std::string errors;
+    EXPECT_TRUE(gamebuild::ReadManifest(R"({"textures": {"pageSize": 64}, "backgrounds": [
+        {"name": "bg_same", "picture": {"width": 6, "height": 4, "fill": 0}}, null,
+        {"name": "bg_same", "transparent": 1, "smooth": true, "preload": 0}]})", ".", game, errors)) << errors;
     return game;
 }
 
@@ -78,7 +70,7 @@ TEST_F(BackgroundTable, ChunkGivesSlotsNamesWholeSizesFlagsAndEntries)
     EXPECT_EQ(4, cropped->GetHeight());
     TPageEntry* entry = cropped->GetEntry();
     ASSERT_NE(nullptr, entry);
-    EXPECT_EQ(2, entry->width);
+    EXPECT_EQ(1, entry->width);
     EXPECT_EQ(TPage_Handle(entry), cropped->GetTexture());
     EXPECT_GE(cropped->GetTexture(), TPAGE_HANDLE_BASE);
     const CBackground* bare = Background_Data(2);
@@ -124,10 +116,8 @@ TEST_F(BackgroundTable, RunTimeChangesAppendEmptyAndCopySlots)
     ASSERT_TRUE(LoadBothPasses(m_File, m_Bytes));
     int32_t handle = Background_Data(0)->GetTexture();
     EXPECT_EQ(3, Background_AddEmpty());
-    EXPECT_STREQ("__newbackground3", Background_Name(3));
     EXPECT_EQ(-1, Background_Add(nullptr, false, false, false));
     EXPECT_EQ(-1, Background_Add("background_test_missing.png", false, false, false));
-    EXPECT_FALSE(Background_Replace(0, "background_test_missing.png", false, false, false));
     EXPECT_EQ(4, Background_Count());
     // Onto itself: nothing is cleared.
     EXPECT_TRUE(Background_Assign(0, 0));
@@ -169,6 +159,17 @@ TEST_F(BackgroundTable, FilesComeFromTheSaveAreaFirstAndOnesThatDoNotDecodeTakeN
     EXPECT_FALSE(Background_Replace(0, name, false, false, false));
     EXPECT_EQ(5, Background_Data(0)->GetWidth());
     std::remove(name);
+}
+
+TEST(BackgroundManifest, LayersAndTilesNameBackgroundsAndMistakesAreReported)
+{
+    const char* text = R"({"backgrounds": [{"name": "bg_a", "colour": 1}], "rooms": [{"backgrounds": [{"background": "bg_a"}],
+        "tiles": [{"background": "bg_b"}]}]})";
+    gamebuild::GameDesc game;
+    std::string errors;
+    EXPECT_FALSE(gamebuild::ReadManifest(text, ".", game, errors));
+    EXPECT_EQ(0, game.rooms[0].backgrounds[0].background);
+    EXPECT_EQ("backgrounds[0].colour: unknown key\nrooms[0].tiles[0].background: no background is named bg_b\n", errors);
 }
 
 } // namespace
