@@ -1,6 +1,6 @@
 #include "app/App_Prepare.h"
 
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Console.h"
 #include "code/Code_Constants.h"
 #include "extension/Extension_Placeholders.h"

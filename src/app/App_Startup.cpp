@@ -8,7 +8,7 @@
 #include "app/App_CommandLine.h"
 #include "app/App_Paths.h"
 #include "app/App_Prepare.h"
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Console.h"
 #include "base/Base_Crc.h"
 #include "buffer/Buffer_Functions.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Text.h"
 #include "font/Font_Placeholders.h"
 #include "function/Function_Families.h"

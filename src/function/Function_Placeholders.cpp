@@ -15,7 +15,6 @@ void InitWexoFunctions()
 
 // The resource family's groups not written yet (see Function_Resource.cpp): each registers no
 // functions.
-void Function_ResourceBackgrounds_Register() {}
 void Function_ResourceScripts_Register() {}
 void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
@@ -26,10 +25,7 @@ void Function_D3DScene_Register() {}
 
 // The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
 // functions.
-void Function_GraphicsBackgroundTexture_Register() {}
 void Function_GraphicsText_Register() {}
-void Function_GraphicsBackgroundDraw_Register() {}
-void Function_GraphicsTiles_Register() {}
 
 // The Interaction family's dialogs group, not written yet: registers no functions.
 void Function_InteractionDialogs_Register() {}

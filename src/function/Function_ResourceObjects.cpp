@@ -1,7 +1,7 @@
 // The resource family's object and asset group: reading and changing object definitions while the
 // game runs (instances copy an object's settings when they are made, so changes reach only later
 // instances), and finding any resource by its name.
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Console.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"

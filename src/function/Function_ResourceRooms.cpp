@@ -1,6 +1,6 @@
 // The resource family's room group: editing the rooms of the room table (the running room is a copy,
 // so edits show when a room next starts), and adding, copying and assigning rooms.
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "code/Code_Error.h"
 #include "function/Function_Args.h"
 #include "function/Function_Families.h"

@@ -19,8 +19,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 } // namespace
 
-// Stand in until the background table is loaded.
-void Background_Reset() {}
 // Stand in until the path table is loaded.
 void Path_Reset() {}
 // Stand in until the font table is loaded.
@@ -33,11 +31,6 @@ void TimeLine_Reset() {}
 bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "EXTN", "extension packages");
-}
-
-bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "BGND", "backgrounds");
 }
 
 bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -59,7 +52,6 @@ bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "TMLN", "time lines");
 }
-
 
 // Stands in until the platform services exist; screen orientation has no meaning on this platform.
 void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

@@ -1,8 +1,17 @@
 #include "graphics/Graphics_TexturePage.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
+
+#include "graphics/Graphics_Batch.h"
+#include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Texture.h"
+#include "platform/Platform_Bitmap.h"
+#include "platform/Platform_MemoryManager.h"
 
 namespace {
 
@@ -54,4 +63,34 @@ void TPage_FixCropSize(TPageEntry* entry)
 {
     if (entry->cropWidth == 0) entry->cropWidth = 1;
     if (entry->cropHeight == 0) entry->cropHeight = 1;
+}
+
+CBitmap32* TPage_ReadPicture(const TPageEntry& entry)
+{
+    DeviceTexture* texture = Texture_GetHandle(entry.texture);
+    if (texture == nullptr || entry.frameWidth <= 0 || entry.frameHeight <= 0) return nullptr;
+    // The read-back would be cut to the page, and the rows below are as wide as the entry.
+    if (entry.x < 0 || entry.y < 0 || entry.x + entry.width > DeviceTexture_Width(texture) ||
+        entry.y + entry.height > DeviceTexture_Height(texture))
+        return nullptr;
+    uint8_t* pixels = GR_Surface_ReadPixels(texture, entry.x, entry.y, entry.width, entry.height);
+    if (pixels == nullptr) return nullptr;
+    TBitmap* image = TBitmap_Create();
+    image->SetPixelFormat(BITMAP_FORMAT_32BIT);
+    image->SetWidth(entry.frameWidth);
+    image->SetHeight(entry.frameHeight);
+    int32_t columns = std::min<int32_t>(entry.width, entry.frameWidth - entry.xOffset);
+    for (int32_t row = 0; row < entry.height && columns > 0 && entry.xOffset >= 0; ++row) {
+        uint8_t* line = nullptr;
+        int32_t stride = 0;
+        image->GetScanline(entry.yOffset + row, &line, &stride);
+        if (line == nullptr) continue;
+        std::memcpy(line + size_t(entry.xOffset) * 4, pixels + size_t(row) * size_t(entry.width) * 4,
+                    size_t(columns) * 4);
+    }
+    MemoryManager::Free(pixels);
+    auto* picture = new CBitmap32();
+    picture->ConstructFromTBitmap(image, false, false, true);
+    delete image;
+    return picture;
 }

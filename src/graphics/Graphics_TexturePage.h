@@ -7,6 +7,8 @@
 
 #include "gamefile/GameFile_Textures.h"
 
+class CBitmap32;
+
 constexpr int32_t TPAGE_HANDLE_BASE = 0x40000000;
 // Entries that resources build for their own textures take handles from here up, never reused, so
 // the handle of a released entry names nothing.
@@ -21,3 +23,7 @@ void TPage_RegisterOwn(TPageEntry* entry);
 void TPage_ReleaseOwn(TPageEntry* entry);
 // A crop size of 0 is drawn as 1, and the 1 is written back into the entry.
 void TPage_FixCropSize(TPageEntry* entry);
+// The entry's picture read back from its page: a new 32-bit bitmap of the whole frame (the size
+// before cropping), the page's pixels at the crop offset and clear elsewhere. Null when the page
+// cannot be read back.
+CBitmap32* TPage_ReadPicture(const TPageEntry& entry);

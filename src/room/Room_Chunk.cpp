@@ -4,7 +4,7 @@
 // an empty entry. Everything read is checked against the file; nothing is patched.
 #include <cstring>
 
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Console.h"
 #include "base/Base_Numbers.h"
 #include "code/Code_Object.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "base/Base_Numbers.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Batch.h"

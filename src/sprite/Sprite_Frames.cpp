@@ -27,32 +27,6 @@ CBitmap32* PictureOf(IBitmap* image, bool removeBackground, bool smooth, bool ke
     return picture;
 }
 
-// A cleared 32-bit picture of the frame's whole size with the page's pixels at the crop offset.
-CBitmap32* PictureFromPage(const TPageEntry& entry)
-{
-    DeviceTexture* texture = Texture_GetHandle(entry.texture);
-    if (texture == nullptr || entry.frameWidth <= 0 || entry.frameHeight <= 0) return nullptr;
-    uint8_t* pixels = GR_Surface_ReadPixels(texture, entry.x, entry.y, entry.width, entry.height);
-    if (pixels == nullptr) return nullptr;
-    TBitmap* image = TBitmap_Create();
-    image->SetPixelFormat(BITMAP_FORMAT_32BIT);
-    image->SetWidth(entry.frameWidth);
-    image->SetHeight(entry.frameHeight);
-    int32_t columns = std::min<int32_t>(entry.width, entry.frameWidth - entry.xOffset);
-    for (int32_t row = 0; row < entry.height && columns > 0 && entry.xOffset >= 0; ++row) {
-        uint8_t* line = nullptr;
-        int32_t stride = 0;
-        image->GetScanline(entry.yOffset + row, &line, &stride);
-        if (line == nullptr) continue;
-        std::memcpy(line + size_t(entry.xOffset) * 4, pixels + size_t(row) * size_t(entry.width) * 4,
-                    size_t(columns) * 4);
-    }
-    MemoryManager::Free(pixels);
-    CBitmap32* picture = PictureOf(image, false, false, true);
-    delete image;
-    return picture;
-}
-
 } // namespace
 
 CSprite::~CSprite()
@@ -351,7 +325,7 @@ bool CSprite::LoadFramesFromTexturePage()
     std::vector<CBitmap32*> pictures;
     for (int32_t i = 0; i < m_FrameCount; ++i) {
         const TPageEntry* entry = GetEntry(i);
-        CBitmap32* picture = entry != nullptr ? PictureFromPage(*entry) : nullptr;
+        CBitmap32* picture = entry != nullptr ? TPage_ReadPicture(*entry) : nullptr;
         if (picture == nullptr || !picture->IsValid()) {
             delete picture;
             for (CBitmap32* made : pictures)

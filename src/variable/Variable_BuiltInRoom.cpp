@@ -1,7 +1,7 @@
 // The built-in variables of the current room: the room itself, its instance list, its eight
 // background layers and its eight views. background_* and view_* take the layer or view as their
 // index (0 to 7; any other index means 0). Outside a room they read 0 and writes change nothing.
-#include "background/Background_Placeholders.h"
+#include "background/Background_Table.h"
 #include "code/Code_Bytecode.h"
 #include "code/Code_Error.h"
 #include "instance/Instance_List.h"

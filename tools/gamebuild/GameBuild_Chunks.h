@@ -64,6 +64,14 @@ std::vector<std::vector<int32_t>> AddSpritePictures(GameDesc& game);
 void PatchSpriteFrames(ImageWriter& image, const std::vector<std::pair<uint32_t, int32_t>>& frameWords,
                        uint32_t pageRecords);
 
+// "BGND": one record per background (name, three flags, page record). Its page words are filled in
+// at the end like the sprites' frame words, and go to the same list.
+void WriteBackgroundsChunk(ImageWriter& image, const GameDesc& game, const std::vector<int32_t>& pictures,
+                           std::vector<std::pair<uint32_t, int32_t>>& pageWords);
+// Appends every background's picture to the game's pictures; per background, its picture index or
+// -1 for none.
+std::vector<int32_t> AddBackgroundPictures(GameDesc& game);
+
 // "SCPT": one record per script (name, then its code entry or the offset of its source text).
 void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
 // "OBJT": one record per object, with its physics block from header version 6 on and its 12 event

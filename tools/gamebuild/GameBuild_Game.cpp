@@ -14,6 +14,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
     if (!game.sprites.empty()) order.push_back("SPRT");
     if (!game.sounds.empty()) order.insert(order.end(), {"SOND", "AUDO"});
+    if (!game.backgrounds.empty()) order.push_back("BGND");
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -23,9 +24,10 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     return order;
 }
 
-// What the sprites chunk leaves to fill in once the page records are placed.
+// What the sprites and backgrounds chunks leave to fill in once the page records are placed.
 struct SpritePages {
     std::vector<std::vector<int32_t>> framePictures;
+    std::vector<int32_t> backgroundPictures;
     std::vector<std::pair<uint32_t, int32_t>> frameWords;
     uint32_t pageRecords = 0;
     bool pagesWritten = false;
@@ -45,6 +47,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
     else if (tag == "SPRT" && !game.sprites.empty())
         WriteSpritesChunk(image, game, sprites.framePictures, sprites.frameWords);
+    else if (tag == "BGND" && !game.backgrounds.empty())
+        WriteBackgroundsChunk(image, game, sprites.backgroundPictures, sprites.frameWords);
     else if (tag == "TPAG" && !game.textures.Empty()) {
         sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
         sprites.pagesWritten = true;
@@ -90,6 +94,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
     AssignRoomIds(game);
     SpritePages sprites;
     sprites.framePictures = AddSpritePictures(game);
+    sprites.backgroundPictures = AddBackgroundPictures(game);
     ImageWriter image;
     for (const std::string& text : game.extraStrings) image.StringIndex(text);
     CheckCodeForms(game, image);
@@ -116,7 +121,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
         }
     }
     if (!sprites.frameWords.empty() && !sprites.pagesWritten)
-        image.Error("sprites: their frames need the texture-page chunk TPAG");
+        image.Error("sprites and backgrounds: their pictures need the texture-page chunk TPAG");
     else PatchSpriteFrames(image, sprites.frameWords, sprites.pageRecords);
     return image.Finish(out, errors);
 }

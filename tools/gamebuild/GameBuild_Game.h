@@ -238,6 +238,18 @@ struct SoundDesc {
     int32_t audioIndex = -2;    // -2: the next audio entry when there is data, else -1
 };
 
+// A background: one picture, packed into the texture pages after the sprites' frames; without one
+// its record names no page entry.
+struct BackgroundDesc {
+    bool present = true; // false: no background at this index
+    std::string name;
+    bool hasPicture = false;
+    PictureDesc picture;
+    bool transparent = false;
+    bool smooth = false;
+    bool preload = true;
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -246,6 +258,7 @@ struct GameDesc {
     // Tests: each reference chain runs from the last reference back to the first.
     bool backwardChains = false;
     std::vector<SpriteDesc> sprites;
+    std::vector<BackgroundDesc> backgrounds;
     std::vector<ScriptDesc> scripts;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;

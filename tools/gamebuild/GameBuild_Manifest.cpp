@@ -376,6 +376,14 @@ public:
     // An object by index, or by the name of one of the manifest's objects.
     void ObjectIndex(json_object* value, const std::string& where, const std::vector<ObjectDesc>& all, int32_t& field)
     {
+        NamedIndex(value, where, all, "object", field);
+    }
+
+    // A resource by index, or by the name of one of the manifest's resources of its kind.
+    template <typename T>
+    void NamedIndex(json_object* value, const std::string& where, const std::vector<T>& all, const char* kind,
+                    int32_t& field)
+    {
         if (json_object_get_type(value) != json_type_string || ParseHex(json_object_get_string(value), m_Scratch)) {
             Number(value, where, field);
             return;
@@ -387,7 +395,38 @@ public:
                 return;
             }
         }
-        Fail(where, std::string("no object is named ") + name);
+        Fail(where, std::string("no ") + kind + " is named " + name);
+    }
+
+    // Backgrounds: a picture each (without one the record names no page entry) and three flags.
+    void Backgrounds(json_object* value, std::vector<BackgroundDesc>& backgrounds)
+    {
+        if (!Array(value, "backgrounds")) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = "backgrounds[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            BackgroundDesc background;
+            background.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (background.present && Object(item, at)) BackgroundFields(item, at, background);
+            backgrounds.push_back(background);
+        }
+    }
+
+    void BackgroundFields(json_object* item, const std::string& at, BackgroundDesc& b)
+    {
+        json_object_object_foreach(item, key, field)
+        {
+            std::string where = at + "." + key;
+            if (std::strcmp(key, "name") == 0) Text(field, where, b.name);
+            else if (std::strcmp(key, "transparent") == 0) Flag(field, where, b.transparent);
+            else if (std::strcmp(key, "smooth") == 0) Flag(field, where, b.smooth);
+            else if (std::strcmp(key, "preload") == 0) Flag(field, where, b.preload);
+            else if (std::strcmp(key, "picture") == 0) {
+                b.hasPicture = true;
+                ReadPictureManifest(field, m_Folder, where, b.picture,
+                                    [&](const std::string& w, const std::string& what) { Fail(w, what); });
+            } else Fail(where, "unknown key");
+        }
     }
 
     void Physics(json_object* value, const std::string& at, PhysicsDesc& physics)
@@ -463,10 +502,12 @@ public:
         Fail(where, std::string("not an event type: ") + name);
     }
 
-    // Rooms are read after the objects, so that placed instances may name them.
+    // Rooms are read after the objects and backgrounds, so that placed instances, layers and tiles
+    // may name them.
     void Rooms(json_object* value, GameDesc& game)
     {
         if (!Array(value, "rooms")) return;
+        m_Backgrounds = &game.backgrounds;
         for (size_t i = 0; i < json_object_array_length(value); ++i) {
             std::string at = "rooms[" + std::to_string(i) + "]";
             json_object* item = json_object_array_get_idx(value, i);
@@ -537,8 +578,9 @@ public:
         json_object_object_foreach(item, key, field)
         {
             std::string where = at + "." + key;
-            if (!IntField(key, field, where,
-                          {{"visible", &b.visible}, {"foreground", &b.foreground}, {"background", &b.background},
+            if (std::strcmp(key, "background") == 0) NamedIndex(field, where, *m_Backgrounds, "background", b.background);
+            else if (!IntField(key, field, where,
+                          {{"visible", &b.visible}, {"foreground", &b.foreground},
                            {"x", &b.x}, {"y", &b.y}, {"htiled", &b.htiled}, {"vtiled", &b.vtiled},
                            {"hspeed", &b.hspeed}, {"vspeed", &b.vspeed}, {"stretch", &b.stretch}}))
                 Fail(where, "unknown key");
@@ -567,8 +609,9 @@ public:
             if (std::strcmp(key, "xscale") == 0) Real(field, where, t.xscale);
             else if (std::strcmp(key, "yscale") == 0) Real(field, where, t.yscale);
             else if (std::strcmp(key, "colour") == 0) Number(field, where, t.colour);
+            else if (std::strcmp(key, "background") == 0) NamedIndex(field, where, *m_Backgrounds, "background", t.background);
             else if (!IntField(key, field, where,
-                               {{"x", &t.x}, {"y", &t.y}, {"background", &t.background}, {"left", &t.left},
+                               {{"x", &t.x}, {"y", &t.y}, {"left", &t.left},
                                 {"top", &t.top}, {"width", &t.width}, {"height", &t.height}, {"depth", &t.depth},
                                 {"id", &t.id}}))
                 Fail(where, "unknown key");
@@ -723,6 +766,7 @@ private:
 
     std::string m_Folder;
     std::string m_Errors;
+    const std::vector<BackgroundDesc>* m_Backgrounds = nullptr; // while rooms are read
     int64_t m_Scratch = 0;
 };
 
@@ -752,6 +796,7 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "codeForm") == 0) reader.CodeForm(value, game);
             else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
             else if (std::strcmp(key, "objects") == 0) reader.Objects(value, game.objects);
+            else if (std::strcmp(key, "backgrounds") == 0) reader.Backgrounds(value, game.backgrounds);
             else if (std::strcmp(key, "rooms") == 0) rooms = value;
             else if (std::strcmp(key, "sprites") == 0)
                 ReadSpritesManifest(value, folder, game.sprites,

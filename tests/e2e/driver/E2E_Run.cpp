@@ -998,6 +998,46 @@ void SpriteDrawing(Context& context)
     if (fs::exists(SavedFile(context, "orig.png"))) Fail(context, "the game-file sprite was saved");
 }
 
+// Room layers (tiled one way, hidden, in front, scrolling), tiles cut from cropped entries, tiles
+// added, hidden and shifted by code, every drawing form, made backgrounds, and a duplicated cropped
+// background drawn, masked and saved whole.
+void Backgrounds(Context& context)
+{
+    fs::create_directories(context.work / "xdg" / "Game");
+    RunResult run = RunCaptured(context, 10, 12);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"background_save() failed - no bitmap data available",
+                                 "Both bitmaps need to be duplicated first", "Background does not exist.",
+                                 "copy 8x8 tile 16777215 missing -1"});
+    Shot shot = ReadShot(context.work / "shot10.png");
+    const char* red = "255,0,0";
+    const char* black = "0,0,0";
+    const char* blue = "0,0,255";
+    const char* green = "0,255,0";
+    const char* yellow = "255,255,0";
+    ExpectPixels(context, shot,
+                 {{"layer tiled across", 250, 3, blue}, {"below that layer", 250, 12, black},
+                  {"hidden layer", 2, 202, black}, {"front layer's picture", 103, 103, red},
+                  {"front layer's cropped border", 101, 101, black}, {"scrolled away", 281, 150, black},
+                  {"scrolled layer tiled down", 300, 150, yellow}, {"tile of a cropped part", 123, 23, red},
+                  {"tile with the crop inside", 142, 22, red}, {"tile outside the crop", 140, 20, black},
+                  {"tile_add", 161, 21, blue}, {"tile_layer_hide", 181, 21, black},
+                  {"before tile_layer_shift", 201, 21, black}, {"after tile_layer_shift", 221, 21, green},
+                  {"draw_background_ext", 26, 66, green}, {"beside it", 28, 60, black},
+                  {"draw_background_general", 43, 63, red}, {"its cropped border", 41, 61, black},
+                  {"draw_background_stretched", 74, 62, blue}, {"below it", 62, 65, black},
+                  {"draw_background_part", 81, 61, red}, {"beside the part", 82, 61, black},
+                  {"background_create_color", 101, 61, yellow}, {"gradient start", 120, 60, red},
+                  {"gradient end", 127, 60, "32,0,223"}, {"duplicated cropped background", 143, 63, red},
+                  {"its border", 141, 61, black}, {"alpha 0 from the mask", 161, 61, black},
+                  {"alpha from the mask's red", 163, 63, "0,0,85"}});
+    Shot saved = ReadShot(SavedFile(context, "saved.png"));
+    if (saved.width != 8 || saved.height != 8 || saved.At(3, 3) != red || saved.Alpha(3, 3) != 255 ||
+        saved.Alpha(0, 0) != 0)
+        Fail(context, "saved.png is not the duplicated 8x8 background with its red centre and clear border");
+    if (fs::exists(SavedFile(context, "orig.png"))) Fail(context, "the game-file background was saved");
+}
+
 // A mover reaches a diagonal line of pixels: with precise masks the first collision comes four
 // frames after the boxes first overlap, which is when the same pair without masks collides; a
 // block whose box overlaps the line but whose pixels never meet it never collides.
@@ -1158,6 +1198,7 @@ int main(int argc, char** argv)
         {"input-playback", InputPlayback},
         {"graphics-drawing", GraphicsDrawing},
         {"graphics-drawing-compiled", GraphicsDrawing},
+        {"backgrounds", Backgrounds},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
