@@ -25,7 +25,6 @@ void Function_ResourceObjects_Register() {}
 void Function_ResourceScripts_Register() {}
 void Function_ResourceSounds_Register() {}
 void Function_ResourcePaths_Register() {}
-void Function_ResourceFonts_Register() {}
 void Function_ResourceRooms_Register() {}
 
 // The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
@@ -34,7 +33,6 @@ void Function_GraphicsDisplay_Register() {}
 void Function_GraphicsDrawState_Register() {}
 void Function_GraphicsBackgroundTexture_Register() {}
 void Function_GraphicsTextures_Register() {}
-void Function_GraphicsText_Register() {}
 void Function_GraphicsBackgroundDraw_Register() {}
 void Function_GraphicsTiles_Register() {}
 void Function_GraphicsSurfaces_Register() {}

@@ -13,6 +13,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     if (game.hasOptions) order.push_back("OPTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
     if (!game.sprites.empty()) order.push_back("SPRT");
+    if (!game.fonts.empty()) order.push_back("FONT");
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -22,9 +23,10 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     return order;
 }
 
-// What the sprites chunk leaves to fill in once the page records are placed.
+// What the sprites and fonts chunks leave to fill in once the page records are placed.
 struct SpritePages {
     std::vector<std::vector<int32_t>> framePictures;
+    std::vector<int32_t> fontPictures;
     std::vector<std::pair<uint32_t, int32_t>> frameWords;
     uint32_t pageRecords = 0;
     bool pagesWritten = false;
@@ -44,6 +46,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
     else if (tag == "SPRT" && !game.sprites.empty())
         WriteSpritesChunk(image, game, sprites.framePictures, sprites.frameWords);
+    else if (tag == "FONT" && !game.fonts.empty())
+        WriteFontsChunk(image, game, sprites.fontPictures, sprites.frameWords);
     else if (tag == "TPAG" && !game.textures.Empty()) {
         sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
         sprites.pagesWritten = true;
@@ -87,6 +91,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
     AssignRoomIds(game);
     SpritePages sprites;
     sprites.framePictures = AddSpritePictures(game);
+    sprites.fontPictures = AddFontPictures(game);
     ImageWriter image;
     for (const std::string& text : game.extraStrings) image.StringIndex(text);
     CheckCodeForms(game, image);
@@ -113,7 +118,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
         }
     }
     if (!sprites.frameWords.empty() && !sprites.pagesWritten)
-        image.Error("sprites: their frames need the texture-page chunk TPAG");
+        image.Error("sprites and fonts: their pictures need the texture-page chunk TPAG");
     else PatchSpriteFrames(image, sprites.frameWords, sprites.pageRecords);
     return image.Finish(out, errors);
 }
