@@ -26,6 +26,12 @@ int16_t ReadI16(const GameFile& file, uint32_t at)
     return int16_t(value);
 }
 
+bool Refused(const char** why, const char* reason)
+{
+    *why = reason;
+    return false;
+}
+
 int32_t TallestCell(const std::vector<FontGlyph>& glyphs)
 {
     int32_t tallest = 0;
@@ -37,7 +43,6 @@ int32_t TallestCell(const std::vector<FontGlyph>& glyphs)
 
 CFontKV::CFontKV(const uint8_t* table, int32_t first, int32_t last, int32_t texture)
 {
-    MemoryManager::Free(m_pFontName);
     m_pFontName = String_Copy("debug");
     m_Size = 10;
     m_First = first;
@@ -85,7 +90,7 @@ bool CFontKV::LoadFromChunk(const GameFile& file, uint32_t at, const char** why)
     Reset();
     uint32_t nameAt = 0, entryAt = 0, packed = 0;
     int32_t size = 0, bold = 0, italic = 0, last = 0, count = 0;
-    if (!file.Contains(at, RECORD_FIXED_SIZE)) return *why = "runs past the end of the file", false;
+    if (!file.Contains(at, RECORD_FIXED_SIZE)) return Refused(why, "runs past the end of the file");
     file.U32(at + 4, nameAt);
     file.I32(at + 8, size);
     file.I32(at + 12, bold);
@@ -97,17 +102,17 @@ bool CFontKV::LoadFromChunk(const GameFile& file, uint32_t at, const char** why)
     file.F32(at + 36, m_YScale);
     file.I32(at + 40, count);
     const char* fontName = nullptr;
-    if (!file.String(nameAt, fontName)) return *why = "has a system font name outside the file", false;
+    if (!file.String(nameAt, fontName)) return Refused(why, "has a system font name outside the file");
     if (entryAt != 0 && !file.Contains(entryAt, TEXTURE_PAGE_ENTRY_SIZE))
-        return *why = "has a texture-page entry outside the file", false;
+        return Refused(why, "has a texture-page entry outside the file");
     uint64_t offsetsAt = uint64_t(at) + RECORD_FIXED_SIZE;
     if (count < 0 || uint64_t(count) * 4 > file.Size() - offsetsAt)
-        return *why = "has more glyphs than the file holds", false;
+        return Refused(why, "has more glyphs than the file holds");
     std::vector<FontGlyph> glyphs(static_cast<size_t>(count));
     for (size_t i = 0; i < glyphs.size(); ++i) {
         uint32_t glyphAt = 0;
         file.U32(uint32_t(offsetsAt + 4 * i), glyphAt);
-        if (glyphAt == 0 || !file.Contains(glyphAt, GLYPH_SIZE)) return *why = "has a glyph outside the file", false;
+        if (glyphAt == 0 || !file.Contains(glyphAt, GLYPH_SIZE)) return Refused(why, "has a glyph outside the file");
         FontGlyph& g = glyphs[i];
         g.code = uint16_t(ReadI16(file, glyphAt));
         g.x = ReadI16(file, glyphAt + 2), g.y = ReadI16(file, glyphAt + 4);

@@ -1,5 +1,6 @@
 #include "font/Font_Table.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,7 +120,7 @@ int32_t Font_Find(const char* name)
 {
     if (name == nullptr) return -1;
     for (int32_t i = 0; i < g_Count; ++i)
-        if (g_Fonts[size_t(i)] != nullptr && g_Names[size_t(i)] != nullptr && std::string(g_Names[size_t(i)]) == name)
+        if (g_Fonts[size_t(i)] != nullptr && g_Names[size_t(i)] != nullptr && std::strcmp(g_Names[size_t(i)], name) == 0)
             return i;
     return -1;
 }

@@ -5,6 +5,7 @@
 #include "../gamefile/GameFileTestSupport.h"
 #include "../sprite/SpriteTestSupport.h"
 #include "font/Font_Table.h"
+#include "graphics/Graphics_Text.h"
 #include "sprite/Sprite_Table.h"
 
 namespace {
@@ -168,6 +169,10 @@ TEST_F(FontTable, AdditionsGrowByFiveAndDeletionsLeaveHoles)
     EXPECT_FALSE(Font_Delete(0));
     EXPECT_FALSE(Font_Exists(0));
     EXPECT_EQ(-1, Font_Find("fnt_cells"));
+    // The text layer then draws index 0 with its default font.
+    GR_Text_SetFont(0);
+    EXPECT_STREQ("debug", GR_Text_Font()->GetFontname());
+    GR_Text_FreeDefaultFont();
     EXPECT_EQ(3, Font_Add("Arial", 10, false, false, 32, 127));
     // A hole in range is filled and keeps no name; beyond the count nothing is replaced.
     EXPECT_TRUE(Font_Replace(1, "Serif", 8, false, true, 32, 127));
