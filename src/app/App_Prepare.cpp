@@ -4,7 +4,7 @@
 #include "base/Base_Console.h"
 #include "code/Code_Constants.h"
 #include "extension/Extension_Placeholders.h"
-#include "font/Font_Placeholders.h"
+#include "font/Font_Table.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"

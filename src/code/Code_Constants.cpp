@@ -7,7 +7,7 @@
 
 #include "background/Background_Table.h"
 #include "base/Base_Text.h"
-#include "font/Font_Placeholders.h"
+#include "font/Font_Table.h"
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Options.h"
 #include "object/Object_Lists.h"

@@ -7,6 +7,7 @@
 void InitActionFunctions() {}
 void Function_Particle_Init() {}
 void Function_Physics_Init() {}
+
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()
 {
@@ -17,15 +18,10 @@ void InitWexoFunctions()
 // functions.
 void Function_ResourceScripts_Register() {}
 void Function_ResourcePaths_Register() {}
-void Function_ResourceFonts_Register() {}
 
 // The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
 // none until 3D drawing is built.
 void Function_D3DScene_Register() {}
-
-// The Graphic family's groups not written yet (see Function_Graphics.cpp): each registers no
-// functions.
-void Function_GraphicsText_Register() {}
 
 // The Interaction family's dialogs group, not written yet: registers no functions.
 void Function_InteractionDialogs_Register() {}

@@ -5,7 +5,7 @@
 #include "base/Base_Console.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
-#include "font/Font_Placeholders.h"
+#include "font/Font_Table.h"
 #include "function/Function_Args.h"
 #include "function/Function_Families.h"
 #include "function/Function_Registry.h"

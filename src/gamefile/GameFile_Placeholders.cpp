@@ -21,8 +21,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 // Stand in until the path table is loaded.
 void Path_Reset() {}
-// Stand in until the font table is loaded.
-void Font_Clear() {}
 // Stand in until the time-line table is loaded.
 void TimeLine_Reset() {}
 
@@ -41,11 +39,6 @@ bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "SHDR", "shaders");
-}
-
-bool Font_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "FONT", "fonts");
 }
 
 bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)

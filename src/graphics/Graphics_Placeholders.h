@@ -16,9 +16,6 @@
 int32_t Display_GetColourDepth();
 bool Display_SetAll(int32_t width, int32_t height, int32_t frequency, int32_t depth);
 
-// The default font.
-void GR_Text_FreeDefaultFont();
-
 // The shader and vertex-format families of built-in functions.
 void Shader_RegisterFunctions();
 void VertexFormat_RegisterFunctions();

@@ -71,6 +71,12 @@ void WriteBackgroundsChunk(ImageWriter& image, const GameDesc& game, const std::
 // Appends every background's picture to the game's pictures; per background, its picture index or
 // -1 for none.
 std::vector<int32_t> AddBackgroundPictures(GameDesc& game);
+// "FONT": one record per font (its page word goes to `pageWords` with its picture, as the sprites'
+// frames do), its glyphs (14 bytes each, wherever they fall), then the 256-entry character table.
+void WriteFontsChunk(ImageWriter& image, const GameDesc& game, const std::vector<int32_t>& fontPictures,
+                     std::vector<std::pair<uint32_t, int32_t>>& pageWords);
+// Appends every font's picture to the game's pictures; per font, its picture index or -1.
+std::vector<int32_t> AddFontPictures(GameDesc& game);
 
 // "SCPT": one record per script (name, then its code entry or the offset of its source text).
 void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);

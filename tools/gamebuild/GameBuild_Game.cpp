@@ -15,6 +15,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     if (!game.sprites.empty()) order.push_back("SPRT");
     if (!game.sounds.empty()) order.insert(order.end(), {"SOND", "AUDO"});
     if (!game.backgrounds.empty()) order.push_back("BGND");
+    if (!game.fonts.empty()) order.push_back("FONT");
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.scripts.empty()) order.push_back("SCPT");
     if (!game.objects.empty()) order.push_back("OBJT");
@@ -28,6 +29,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
 struct SpritePages {
     std::vector<std::vector<int32_t>> framePictures;
     std::vector<int32_t> backgroundPictures;
+    std::vector<int32_t> fontPictures;
     std::vector<std::pair<uint32_t, int32_t>> frameWords;
     uint32_t pageRecords = 0;
     bool pagesWritten = false;
@@ -49,6 +51,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
         WriteSpritesChunk(image, game, sprites.framePictures, sprites.frameWords);
     else if (tag == "BGND" && !game.backgrounds.empty())
         WriteBackgroundsChunk(image, game, sprites.backgroundPictures, sprites.frameWords);
+    else if (tag == "FONT" && !game.fonts.empty())
+        WriteFontsChunk(image, game, sprites.fontPictures, sprites.frameWords);
     else if (tag == "TPAG" && !game.textures.Empty()) {
         sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
         sprites.pagesWritten = true;
@@ -95,6 +99,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
     SpritePages sprites;
     sprites.framePictures = AddSpritePictures(game);
     sprites.backgroundPictures = AddBackgroundPictures(game);
+    sprites.fontPictures = AddFontPictures(game);
     ImageWriter image;
     for (const std::string& text : game.extraStrings) image.StringIndex(text);
     CheckCodeForms(game, image);
@@ -121,7 +126,7 @@ bool BuildGame(const GameDesc& description, std::vector<uint8_t>& out, std::stri
         }
     }
     if (!sprites.frameWords.empty() && !sprites.pagesWritten)
-        image.Error("sprites and backgrounds: their pictures need the texture-page chunk TPAG");
+        image.Error("sprites, backgrounds and fonts: their pictures need the texture-page chunk TPAG");
     else PatchSpriteFrames(image, sprites.frameWords, sprites.pageRecords);
     return image.Finish(out, errors);
 }

@@ -250,6 +250,35 @@ struct BackgroundDesc {
     bool preload = true;
 };
 
+// A glyph of a font: its cell on the font's picture, its advance and its offset from the pen.
+struct FontGlyphDesc {
+    int32_t code = 0;
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    int32_t shift = 0;
+    int32_t offset = 0;
+};
+
+// A font: a picture holding the glyph cells (packed into the texture pages uncropped, after the
+// sprites' frames) and a glyph record per character, in ascending order of code.
+struct FontDesc {
+    bool present = true; // false: no font at this index
+    std::string name;
+    bool hasFontName = true; // false: offset 0
+    std::string fontName = "Arial";
+    int32_t size = 12;
+    bool bold = false;
+    bool italic = false;
+    int32_t first = 32;
+    int32_t last = 127;
+    int32_t charset = 0;    // 0: none given
+    int32_t antialias = -1; // the level; -1: none given
+    float xscale = 1.0f;
+    float yscale = 1.0f;
+    bool hasPicture = false; // false: no texture-page entry
+    PictureDesc picture;
+    std::vector<FontGlyphDesc> glyphs;
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -259,6 +288,9 @@ struct GameDesc {
     bool backwardChains = false;
     std::vector<SpriteDesc> sprites;
     std::vector<BackgroundDesc> backgrounds;
+    std::vector<FontDesc> fonts;
+    // The 256 character codes at the end of the fonts chunk; entry i is i unless given here.
+    std::vector<int32_t> fontCharacters;
     std::vector<ScriptDesc> scripts;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;

@@ -1,5 +1,6 @@
 #include "gamebuild/GameBuild_Manifest.h"
 
+#include "gamebuild/GameBuild_Fonts.h"
 #include "gamebuild/GameBuild_Sprites.h"
 #include "gamebuild/GameBuild_Chunks.h"
 
@@ -802,6 +803,12 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
                 ReadSpritesManifest(value, folder, game.sprites,
                                     [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "sounds") == 0) reader.Sounds(value, game.sounds);
+            else if (std::strcmp(key, "fonts") == 0)
+                ReadFontsManifest(value, folder, game.fonts,
+                                  [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
+            else if (std::strcmp(key, "fontCharacters") == 0)
+                ReadFontCharactersManifest(value, game.fontCharacters,
+                                           [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "textures") == 0)
                 ReadTexturesManifest(value, folder, game.textures,
                                      [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });

@@ -46,7 +46,7 @@ bool CheckPicture(const PictureDesc& p, const TexturesDesc& t, size_t index, Ima
         image.Error(where + ": a picture needs 1 to 32767 pixels a side and every pixel");
         return false;
     }
-    Box box = t.crop ? OpaqueBox(p) : Box{0, 0, p.width, p.height};
+    Box box = t.crop && !p.keepWhole ? OpaqueBox(p) : Box{0, 0, p.width, p.height};
     if (box.width > t.pageSize || box.height > t.pageSize) {
         image.Error(where + ": larger than a page of " + std::to_string(t.pageSize));
         return false;
@@ -231,6 +231,11 @@ void List(json_object* value, const std::string& where, std::vector<T>& out, con
 
 } // namespace
 
+bool ReadManifestInt(json_object* value, int64_t low, int64_t high, int64_t& out)
+{
+    return ReadInt(value, low, high, out);
+}
+
 void ReadPictureManifest(json_object* object, const std::string& folder, const std::string& at, PictureDesc& p,
                          const std::function<void(const std::string&, const std::string&)>& fail)
 {
@@ -255,7 +260,7 @@ TextureLayout PackTextures(const TexturesDesc& t, ImageWriter& image)
     if (order.size() != t.pictures.size()) return layout;
     std::vector<Box> boxes;
     for (const PictureDesc& p : t.pictures)
-        boxes.push_back(t.crop ? OpaqueBox(p) : Box{0, 0, p.width, p.height});
+        boxes.push_back(t.crop && !p.keepWhole ? OpaqueBox(p) : Box{0, 0, p.width, p.height});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return boxes[a].height > boxes[b].height; });
     layout.entries.resize(t.pictures.size());

@@ -20,6 +20,8 @@ struct PictureDesc {
     int32_t width = 0;
     int32_t height = 0;
     std::vector<uint32_t> pixels;
+    // Never cropped: a font places its glyph cells by the picture's own coordinates.
+    bool keepWhole = false;
 };
 
 // A texture-page record written as given (after the packed ones), for games that need an odd one.
@@ -67,6 +69,9 @@ bool DecodePng(const std::vector<uint8_t>& data, PictureDesc& picture);
 // One picture of a manifest: {"file"} or {"width", "height", "fill"} (and a "name").
 void ReadPictureManifest(json_object* object, const std::string& folder, const std::string& at, PictureDesc& p,
                          const std::function<void(const std::string&, const std::string&)>& fail);
+
+// A whole number of a manifest (true and false as 1 and 0, or "0x" and hex digits) within the range.
+bool ReadManifestInt(json_object* value, int64_t low, int64_t high, int64_t& out);
 
 // The manifest's "textures" object; `fail` gets each problem with its place.
 using ManifestFail = std::function<void(const std::string& where, const std::string& what)>;

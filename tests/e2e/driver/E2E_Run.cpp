@@ -1154,6 +1154,50 @@ void GraphicsDrawing(Context& context)
     if (fs::exists(saves / "outside.png")) Fail(context, "a rectangle wholly outside the window was saved");
 }
 
+// Text in a font of the game file (a white page with red, green and white cells), the default font,
+// alignments, wrapping, a turned line, corner colours and a sprite font, drawn in the default
+// colour (black) unless the routine takes colours; the game logs what it measured.
+void FontText(Context& context)
+{
+    fs::path output = context.work / "out.log";
+    fs::path shot = context.work / "shot2.png";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game, "-output", output.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=4", "KELVARO_NO_WAIT=1",
+                         "KELVARO_CAPTURE=2:" + shot.string()});
+    ExpectExit(context, run, 0);
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log,
+                  {"width AB 9", "width ACB 15", "height 12 26", "wrapped 12", "font fnt_cells Cells Sans 14 1 65 68",
+                   "sprite font 1 __newfont1 32 35", "system font 0 255 0 -1", "glyphless 1",
+                   "Trying to delete non-existing font.", "fonts done"});
+    Shot picture = ReadShot(shot);
+    if (picture.width != 320 || picture.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    const char* black = "0,0,0";
+    const char* white = "255,255,255";
+    ExpectPixels(context, picture,
+                 {{"A from its cell", 12, 12, black}, {"B after A's advance", 16, 12, black},
+                  {"between A and B", 15, 12, white}, {"the line after #", 12, 18, black},
+                  {"B straight after A: C has no glyph", 16, 18, black}, {"nothing after B", 19, 18, white},
+                  {"the A cell of the page entry", 12, 32, "255,0,0"}, {"the B cell", 16, 32, "0,255,0"},
+                  {"the padding between cells", 15, 32, white}, {"a white cell in blue", 41, 12, "0,0,255"},
+                  {"the default font's I", 61, 13, black}, {"beside the I's stem", 60, 13, white},
+                  {"centred and middle", 99, 19, black}, {"left of the centred D", 96, 19, white},
+                  {"right and bottom", 126, 16, black}, {"right of the right-aligned D", 129, 16, white},
+                  {"below the bottom-aligned D", 126, 21, white}, {"the wrapped line", 151, 18, black},
+                  {"no third D on the first line", 167, 12, white}, {"the turned D runs upward", 203, 38, black},
+                  {"below the turned D", 201, 44, white}, {"sprite font X", 11, 61, black},
+                  {"sprite font Y", 16, 61, black}, {"between the frames", 14, 61, white},
+                  {"frame 0 in its colour", 11, 71, "255,0,0"}, {"frame 1 in its colour", 16, 71, "0,255,0"}});
+    // The corner colours run from red at the top to blue at the bottom.
+    auto channel = [&](int32_t x, int32_t y, int c) { return int(picture.pixels[(size_t(y) * 320 + size_t(x)) * 4 + size_t(c)]); };
+    if (!(channel(231, 10, 2) > channel(231, 10, 0) && channel(231, 15, 0) > channel(231, 15, 2)))
+        Fail(context, "the four-colour D is not red at the top and blue at the bottom");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1199,6 +1243,7 @@ int main(int argc, char** argv)
         {"graphics-drawing", GraphicsDrawing},
         {"graphics-drawing-compiled", GraphicsDrawing},
         {"backgrounds", Backgrounds},
+        {"font-text", FontText},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
