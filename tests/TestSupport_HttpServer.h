@@ -102,13 +102,11 @@ private:
         return true;
     }
 
+    // libcurl writes the header in this case.
     static size_t ContentLength(const std::string& headers)
     {
-        for (const char* name : {"\r\nContent-Length:", "\r\ncontent-length:"}) {
-            size_t at = headers.find(name);
-            if (at != std::string::npos) return std::stoul(headers.substr(at + std::strlen(name)));
-        }
-        return 0;
+        size_t at = headers.find("\r\nContent-Length:");
+        return at == std::string::npos ? 0 : std::stoul(headers.substr(at + 17));
     }
 
     void Handle(int fd)

@@ -57,7 +57,10 @@ void Sprite_StartUrlLoad(int32_t index, const char* url, int32_t frames, bool pr
     record->flags = (precise ? SpriteLoadRequest::PRECISE : 0u) |
                     (removeBackground ? SpriteLoadRequest::REMOVE_BACKGROUND : 0u) |
                     (smooth ? SpriteLoadRequest::SMOOTH : 0u) | (preload ? SpriteLoadRequest::PRELOAD : 0u);
+    int32_t id = g_HttpRequestCounter;
     HTTP_Get(url, UNUSED_ARGUMENT, Sprite_AsyncLoadDone, Sprite_AsyncLoadFree, record);
+    // No request was made (the transfer library could not be set up): nothing will free the record.
+    if (g_HttpRequestCounter == id) delete record;
 }
 
 int32_t Sprite_AsyncLoadDone(HTTP_REQ_CONTEXT* request, void* user, int32_t* mapId)

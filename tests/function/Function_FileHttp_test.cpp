@@ -134,35 +134,26 @@ TEST(JsonBuiltins, EncodeWritesEntriesWithNestedStructuresAsTheirIndices)
     Drop(reals);
 }
 
-TEST(HttpBuiltins, RequestsAnswerTheirIdsAndFinishWithTheirMaps)
+// Ids are the counter's values, consecutive within one step; a refused address makes no request.
+TEST(HttpBuiltins, RequestsAnswerTheIdsTheirEventsCarry)
 {
     testsupport::TestHttpServer server;
-    server.Route("/a", {200, "first"});
     server.Route("/echo", {200, "", true, 0, true});
     int32_t before = g_HttpRequestCounter;
     for (TestArg refused : {TestArg("ftp://127.0.0.1/"), TestArg("HTTP://127.0.0.1/"), TestArg("Https://x/"), TestArg(3)})
         EXPECT_EQ(-1, CallReal("http_get", {refused}));
     EXPECT_EQ(-1, CallReal("http_post_string", {"ftp://127.0.0.1/", "x"}));
-    EXPECT_EQ(before, g_HttpRequestCounter);
     EXPECT_EQ(nullptr, g_pHttpRequests);
-
-    std::string a = server.Url("/a"), echo = server.Url("/echo");
-    double first = CallReal("http_get", {a.c_str()});
-    double second = CallReal("http_get", {a.c_str()});
-    double third = CallReal("http_post_string", {echo.c_str(), "name=value"});
-    EXPECT_EQ(before, first);
-    EXPECT_EQ(first + 1, second);
-    EXPECT_EQ(first + 2, third);
-    auto done = testsupport::FinishAll();
-    ASSERT_EQ(3u, done.size());
+    std::string echo = server.Url("/echo");
+    std::vector<double> ids = {CallReal("http_get", {echo.c_str()}), CallReal("http_get", {echo.c_str()}),
+                               CallReal("http_post_string", {echo.c_str(), "name=value"})};
+    EXPECT_EQ((std::vector<double>{double(before), before + 1.0, before + 2.0}), ids);
     std::map<std::string, std::string> results;
-    for (auto& f : done) {
-        EXPECT_EQ(62, f.subtype);
-        results[f.map["id"]] = f.map["url"] + " " + f.map["result"] + " " + f.map["http_status"] + " " + f.map["status"];
-    }
-    EXPECT_EQ(a + " first 200 0", results[Numbers_RealToText(first)]);
-    EXPECT_EQ(a + " first 200 0", results[Numbers_RealToText(second)]);
-    EXPECT_EQ(echo + " name=value 200 0", results[Numbers_RealToText(third)]);
+    for (auto& f : testsupport::FinishAll()) results[f.map["id"]] = f.map["url"] + " " + f.map["result"];
+    EXPECT_EQ((std::map<std::string, std::string>{{std::to_string(before), echo + " "},
+                                                  {std::to_string(before + 1), echo + " "},
+                                                  {std::to_string(before + 2), echo + " name=value"}}),
+              results);
 }
 
 } // namespace
