@@ -1,5 +1,7 @@
 #include "http/Http_Url.h"
 
+#include <strings.h>
+
 #include <cstring>
 
 namespace {
@@ -7,18 +9,6 @@ namespace {
 constexpr int32_t HTTP_PORT = 80;
 constexpr int32_t HTTPS_PORT = 443;
 constexpr int32_t LAST_PORT = 65535;
-
-bool StartsWithNoCase(const std::string& text, const char* prefix)
-{
-    size_t n = std::strlen(prefix);
-    if (text.size() < n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
 
 // Bytes a browser would not send as they stand in a request line.
 bool Unsafe(unsigned char c)
@@ -100,11 +90,11 @@ bool HttpUrl_Split(const char* url, HttpUrl& parts)
     if (url == nullptr) return false;
     std::string text = url;
     size_t authorityAt;
-    if (StartsWithNoCase(text, "http://")) {
+    if (strncasecmp(url, "http://", 7) == 0) {
         parts.scheme = "http";
         parts.port = HTTP_PORT;
         authorityAt = 7;
-    } else if (StartsWithNoCase(text, "https://")) {
+    } else if (strncasecmp(url, "https://", 8) == 0) {
         parts.scheme = "https";
         parts.port = HTTPS_PORT;
         authorityAt = 8;
