@@ -90,15 +90,6 @@ TEST(JsonBuiltins, DecodeMakesMapsAndOwnedStructures)
     }
 }
 
-TEST(JsonBuiltins, DestroyingTheMapTakesItsNestedStructuresAlong)
-{
-    auto index = int32_t(CallReal("json_decode", {"{\"l\": [[1]], \"m\": {\"n\": {}}}"}));
-    int32_t lists = g_DSLists.Count(), maps = g_DSMaps.Count();
-    Drop(index);
-    for (int32_t i = 0; i < lists; ++i) EXPECT_EQ(nullptr, g_DSLists.Get(i));
-    for (int32_t i = 0; i < maps; ++i) EXPECT_EQ(nullptr, g_DSMaps.Get(i));
-}
-
 TEST(JsonBuiltins, EncodeWritesEntriesWithNestedStructuresAsTheirIndices)
 {
     auto nested = int32_t(CallReal("json_decode", {"{\"s\": \"text\", \"r\": 2.5, \"m\": {\"x\": 1}, \"l\": [1]}"}));
