@@ -61,6 +61,7 @@ TEST_F(HttpRequests, RepliesBecomeTheEventMap)
         {"404 with a body", "/gone", {404, "not here"}, nullptr, "0", "404", 8, HTTP_DATA_SIZE},
         {"empty body", "/empty", {200, ""}, nullptr, "-1", "200", 0, HTTP_DATA_SIZE},
         {"large with length", "/big", {200, BIG}, nullptr, "0", "200", 200000, 200001},
+        {"announcing the area's size", "/full", {200, std::string(HTTP_DATA_SIZE, 'f')}, nullptr, "0", "200", 131072, 131073},
         {"large without length", "/stream", {200, BIG, false}, nullptr, "0", "200", 131071, HTTP_DATA_SIZE},
         {"cut at a zero byte", "/zero", {200, std::string("ab\0cd", 5)}, nullptr, "0", "200", 2, HTTP_DATA_SIZE},
         {"post echoed", "/echo", {200, "", true, 0, true}, "a=1&b=2", "0", "200", 7, HTTP_DATA_SIZE},
@@ -90,12 +91,12 @@ TEST_F(HttpRequests, RepliesBecomeTheEventMap)
     }
     EXPECT_NE(std::string::npos, log.console.text.find("HttpError:InternetReadFile: "));
     auto seen = m_Server.Seen();
-    ASSERT_EQ(9u, seen.size());
+    ASSERT_EQ(10u, seen.size());
     EXPECT_EQ("GET", seen[0].method);
     EXPECT_NE(std::string::npos, seen[0].headers.find("User-Agent: Kelvaro HTTP"));
-    EXPECT_EQ("POST", seen[7].method);
-    EXPECT_EQ(post, seen[7].body);
-    EXPECT_NE(std::string::npos, seen[7].headers.find("Content-Type: application/x-www-form-urlencoded"));
+    EXPECT_EQ("POST", seen[8].method);
+    EXPECT_EQ(post, seen[8].body);
+    EXPECT_NE(std::string::npos, seen[8].headers.find("Content-Type: application/x-www-form-urlencoded"));
 }
 
 TEST_F(HttpRequests, UserAndPasswordReachTheServer)
