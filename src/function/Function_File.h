@@ -14,6 +14,11 @@ void Function_FileSystem_Register();
 void Function_FileIni_Register();
 void Function_FileHttp_Register();
 
+struct HTTP_REQ_CONTEXT;
+// The completion of http_get and http_post_string: the map of "id", "url", "result", "http_status"
+// and "status"; answers the HTTP event's subtype, 62.
+int32_t Http_AsyncComplete(HTTP_REQ_CONTEXT* request, void* user, int32_t* mapId);
+
 // Every id-based file closed and every table emptied (registration and shut-down); the search
 // ended.
 void Function_FileIds_Reset();

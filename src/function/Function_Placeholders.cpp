@@ -41,10 +41,6 @@ void Async_ProcessIapEvents() {}
 // Until scripts can queue callbacks: there are none.
 void Async_ProcessCallbacks() {}
 
-// The File family's HTTP and JSON rows (http_get, http_post_string, json_encode, json_decode),
-// registered last in the family: none until HTTP requests exist.
-void Function_FileHttp_Register() {}
-
 // Until the platform services exist: adds no operating-system constants.
 void InitOsConstants() {}
 

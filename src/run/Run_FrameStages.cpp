@@ -4,7 +4,7 @@
 
 #include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
-#include "http/Http_Placeholders.h"
+#include "http/Http_Request.h"
 #include "instance/Instance_List.h"
 #include "physics/Physics_Placeholders.h"
 #include "room/Room_Class.h"
@@ -173,7 +173,7 @@ void Run_AsyncStage()
     HTTP_REQ_CONTEXT** link = &g_pHttpRequests;
     while (*link != nullptr) {
         HTTP_REQ_CONTEXT* request = *link;
-        if (request->m_Completed == 0 || request->m_State != HTTP_STATE_FINISHED) {
+        if (request->m_Active == 0 || request->m_State != HTTP_STATE_FINISHED) {
             link = &request->m_pNext;
             continue;
         }

@@ -13,7 +13,7 @@
 #include "platform/Platform_MemoryManager.h"
 #include "room/Room_Class.h"
 #include "run/Run_Game.h"
-#include "sprite/Sprite_Placeholders.h"
+#include "sprite/Sprite_Url.h"
 #include "support/Support_SaveArea.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "datastructure/DataStructure_Map.h"
 #include "datastructure/DataStructure_Tables.h"
-#include "http/Http_Placeholders.h"
+#include "http/Http_Request.h"
 #include "io/IO_Main.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
@@ -271,7 +271,7 @@ namespace {
 
 // A finished request whose completion makes map 5 and asks for the HTTP event (62).
 struct FakeRequest : HTTP_REQ_CONTEXT {
-    explicit FakeRequest(int32_t* deleted) : m_Deleted(deleted) {}
+    explicit FakeRequest(int32_t* deleted) : HTTP_REQ_CONTEXT(nullptr, 0, nullptr, nullptr, nullptr), m_Deleted(deleted) {}
     ~FakeRequest() override { ++*m_Deleted; }
     int32_t* m_Deleted;
 };
@@ -298,22 +298,18 @@ TEST_F(FrameTest, AFinishedRequestRaisesItsAsynchronousEventWithItsMap)
     TakeNotes();
 
     int32_t deleted = 0, http = 62, iap = 66;
+    ASSERT_EQ(nullptr, g_pHttpRequests);
+    // Each record joins the head of the list: finished, waiting, refused.
+    auto* refused = new FakeRequest(&deleted); // 66 is not among the raised subtypes
+    refused->m_State = HTTP_STATE_FINISHED;
+    refused->m_pCompletion = CompleteWithMap;
+    refused->m_pUser = &iap;
+    auto* waiting = new FakeRequest(&deleted); // active but not finished: stays
     auto* finished = new FakeRequest(&deleted);
-    finished->m_Completed = 1;
     finished->m_State = HTTP_STATE_FINISHED;
     finished->m_pCompletion = CompleteWithMap;
     finished->m_pCleanup = CleanUp;
     finished->m_pUser = &http;
-    auto* refused = new FakeRequest(&deleted); // 66 is not among the raised subtypes
-    refused->m_Completed = 1;
-    refused->m_State = HTTP_STATE_FINISHED;
-    refused->m_pCompletion = CompleteWithMap;
-    refused->m_pUser = &iap;
-    auto* waiting = new FakeRequest(&deleted);
-    waiting->m_Completed = 1; // completed but not finished: stays
-    finished->m_pNext = waiting;
-    waiting->m_pNext = refused;
-    g_pHttpRequests = finished;
     g_CleanedUp = 0;
 
     Tick();
@@ -344,11 +340,10 @@ TEST_F(FrameTest, TheMapOfAnAsynchronousEventIsGoneAfterTheEventAndItsIndexIsReu
     ASSERT_TRUE(Play(OneRoomGame({web}, {Placed(0)}))) << m_Log.Text();
     TakeNotes();
     int32_t deleted = 0;
+    ASSERT_EQ(nullptr, g_pHttpRequests);
     auto* finished = new FakeRequest(&deleted);
-    finished->m_Completed = 1;
     finished->m_State = HTTP_STATE_FINISHED;
     finished->m_pCompletion = CompleteWithRealMap;
-    g_pHttpRequests = finished;
     int32_t expected = DS_NewMap(); // the lowest free index, handed back at once
     CDS_Map_Destroy(expected);
 

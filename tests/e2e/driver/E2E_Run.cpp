@@ -19,6 +19,9 @@
 #include <tuple>
 #include <vector>
 
+#include <json-c/json.h>
+
+#include "../../TestSupport_HttpServer.h"
 #include "graphics/Graphics_Image.h"
 
 extern char** environ;
@@ -1198,6 +1201,66 @@ void FontText(Context& context)
         Fail(context, "the four-colour D is not red at the top and blue at the bottom");
 }
 
+
+// ---- HTTP ----------------------------------------------------------------------------------------
+
+// A game built here with the port of a server this driver runs: its create event GETs /data, and
+// its HTTP event (other 62) posts json_encode(async_load) to /back, then ends the game when that
+// reply arrives. The server must receive the first event's map whole.
+void HttpPostBack(Context& context)
+{
+    testsupport::TestHttpServer server;
+    server.Route("/data", {200, "{\"answer\": 42}"});
+    server.Route("/back", {200, "thanks"});
+    fs::path folder = context.work / "game";
+    fs::create_directories(folder);
+    std::string data = server.Url("/data"), back = server.Url("/back");
+    std::ofstream(folder / "create.gml") << "http_get(\"" << data << "\");\n";
+    std::ofstream(folder / "async.gml")
+        << "if (ds_map_find_value(async_load, \"url\") == \"" << data << "\") {\n"
+        << "    http_post_string(\"" << back << "\", json_encode(async_load));\n"
+        << "} else {\n"
+        << "    show_debug_message(\"posted back: \" + ds_map_find_value(async_load, \"result\"));\n"
+        << "    game_end();\n"
+        << "}\n";
+    std::ofstream(folder / "game.json") << R"({
+  "header": {"windowWidth": 64, "windowHeight": 64, "displayName": "HTTP", "roomOrder": [0]},
+  "objects": [{"name": "obj_web", "events": [
+    {"type": "create", "file": "create.gml"}, {"type": "other", "subtype": 62, "file": "async.gml"}]}],
+  "rooms": [{"name": "room_web", "width": 64, "height": 64,
+             "instances": [{"object": "obj_web", "x": 0, "y": 0, "source": ""}]}]
+})";
+    fs::path game = context.work / "http.win";
+    fs::path gamebuild = fs::path(context.kelvaro).parent_path() / "tools" / "gamebuild";
+    RunResult built = Run(context, gamebuild.string(), {folder.string(), "-o", game.string()}, {});
+    if (built.exitCode != 0) return Fail(context, "gamebuild failed on the HTTP game");
+    fs::path trace = context.work / "trace.txt";
+    // The game ends itself once both replies are in; the frame limit only bounds a failing run.
+    RunResult run = Run(context, context.kelvaro, {"-game", game.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=20000", "KELVARO_NO_WAIT=1",
+                         "KELVARO_TRACE=" + trace.string()});
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"posted back: thanks"});
+    int events = 0;
+    for (const std::string& line : ReadLines(trace))
+        if (line.find("\tobj_web\t7\t62") != std::string::npos) ++events;
+    if (events != 2) Fail(context, "the trace shows " + std::to_string(events) + " HTTP events, expected 2");
+    std::string posted;
+    for (const testsupport::HttpSeen& seen : server.Seen())
+        if (seen.target == "/back" && seen.method == "POST") posted = seen.body;
+    json_object* map = json_tokener_parse(posted.c_str());
+    auto member = [&](const char* key) {
+        json_object* value = nullptr;
+        return map != nullptr && json_object_object_get_ex(map, key, &value) ? value : nullptr;
+    };
+    auto text = [&](const char* key) { return member(key) ? std::string(json_object_get_string(member(key))) : ""; };
+    auto number = [&](const char* key) { return member(key) ? json_object_get_double(member(key)) : -99.0; };
+    if (text("url") != data || text("result") != "{\"answer\": 42}" || number("http_status") != 200 ||
+        number("status") != 0 || member("id") == nullptr)
+        Fail(context, "the server received \"" + posted + "\"");
+    json_object_put(map);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1244,6 +1307,7 @@ int main(int argc, char** argv)
         {"graphics-drawing-compiled", GraphicsDrawing},
         {"backgrounds", Backgrounds},
         {"font-text", FontText},
+        {"http-post-back", HttpPostBack},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
