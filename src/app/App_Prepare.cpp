@@ -18,7 +18,7 @@
 #include "script/Script_Table.h"
 #include "sound/Sound_Placeholders.h"
 #include "sprite/Sprite_Table.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 
 namespace {
 

@@ -23,12 +23,8 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 void Sound_Reset() {}
 // Stand in until the background table is loaded.
 void Background_Reset() {}
-// Stand in until the path table is loaded.
-void Path_Reset() {}
 // Stand in until the font table is loaded.
 void Font_Clear() {}
-// Stand in until the time-line table is loaded.
-void TimeLine_Reset() {}
 
 // Chunk readers that stand in until their areas read the chunk.
 
@@ -62,11 +58,6 @@ bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
     return SkipChunk(file, body, length, "BGND", "backgrounds");
 }
 
-bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "PATH", "paths");
-}
-
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "SHDR", "shaders");
@@ -75,11 +66,6 @@ bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 bool Font_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "FONT", "fonts");
-}
-
-bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "TMLN", "time lines");
 }
 
 // Stands in until virtual buttons are read from "options.ini".

@@ -72,19 +72,19 @@ TEST_F(LoaderTest, ChunksOfAreasNotLoadedYetAreLoggedOnceEachWhenTheyHoldAnythin
         return bytes;
     };
     gamebuild::GameDesc game = SmallGame();
-    game.rawChunks = {{"PATH", table(3)}, {"SOND", table(2)}, {"AUDO", table(1)},
-                      {"BGND", table(0)}, {"FONT", table(1)}, {"TMLN", {}}};
+    game.rawChunks = {{"SHDR", table(3)}, {"SOND", table(2)}, {"AUDO", table(1)},
+                      {"BGND", table(0)}, {"FONT", table(1)}, {"EXTN", {}}};
     EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
     const struct {
         const char* line;
         size_t count;
     } expected[] = {
-        {"Chunk PATH skipped: 3 paths not loaded yet\n", 1},
+        {"Chunk SHDR skipped: 3 shaders not loaded yet\n", 1},
         {"Chunk SOND skipped: 2 sounds not loaded yet\n", 1},
         {"Chunk AUDO skipped: 1 audio files not loaded yet\n", 1},
         {"Chunk FONT skipped: 1 fonts not loaded yet\n", 1},
         {"Chunk BGND skipped", 0}, // an empty table skips nothing
-        {"Chunk TMLN skipped", 0}, // nor does an empty chunk
+        {"Chunk EXTN skipped", 0}, // nor does an empty chunk
         {"skipped", 4},
     };
     for (const auto& e : expected) EXPECT_EQ(e.count, m_Log.Count(e.line)) << e.line << m_Log.Text();
