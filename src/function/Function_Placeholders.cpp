@@ -22,9 +22,7 @@ void InitWexoFunctions()
 // functions.
 void Function_ResourceBackgrounds_Register() {}
 void Function_ResourceObjects_Register() {}
-void Function_ResourceScripts_Register() {}
 void Function_ResourceSounds_Register() {}
-void Function_ResourcePaths_Register() {}
 void Function_ResourceFonts_Register() {}
 void Function_ResourceRooms_Register() {}
 
