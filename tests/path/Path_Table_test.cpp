@@ -5,6 +5,7 @@
 #include "../gamefile/GameFileTestSupport.h"
 #include "code/Code_Error.h"
 #include "gamefile/GameFile_Options.h"
+#include "instance/Instance_Resources.h"
 #include "path/Path_Table.h"
 
 namespace {
@@ -48,6 +49,13 @@ TEST_F(PathTable, TheChunkFillsTheTableWithHolesAndStoredFields)
     EXPECT_EQ(2, Path_Find("pth_odd"));
     EXPECT_EQ(7, Path_Data(2)->GetKind());
     EXPECT_EQ(40, Path_Data(2)->GetPrecision());
+    // Instances following a path read it through the table.
+    float length = 0, x = 0, y = 0, speed = 0;
+    ASSERT_TRUE(Instance_Paths()->Length(0, &length));
+    EXPECT_EQ(50.0f, length);
+    Instance_Paths()->PositionAt(0, 0.5f, &x, &y, &speed);
+    EXPECT_EQ((std::vector<float>{15, 20, 75}), (std::vector<float>{x, y, speed}));
+    EXPECT_FALSE(Instance_Paths()->Length(1, &length));
 
     EXPECT_EQ(3, Path_Add());
     EXPECT_STREQ("__newpath3", Path_Name(3));
