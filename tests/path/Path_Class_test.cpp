@@ -110,12 +110,8 @@ TEST(PathGeometry, EditsKeepTheirBoundsAndRebuild)
     EXPECT_NEAR(5.0, path.GetPoint(0).x, 1e-5);
     EXPECT_NEAR(5.0, path.GetPoint(0).y, 1e-5);
     EXPECT_NEAR(-5.0, path.GetPoint(1).y, 1e-5);
-    path.Rescale(2, 1);
-    path.Mirror();
-    path.Flip();
-    path.Shift(1, 1);
-    EXPECT_NEAR(6.0, path.GetPoint(0).x, 1e-5);
-    EXPECT_NEAR(-4.0, path.GetPoint(0).y, 1e-5);
+    path.Flip(); // about the centre (5, 0)
+    EXPECT_NEAR(-5.0, path.GetPoint(0).y, 1e-5);
 }
 
 class PathDraw : public capture::DrawTest {};

@@ -1,5 +1,6 @@
-// Time lines: finding moments, clearing them, the time-line chunk in both code forms, its
-// preparation, deletion moving later time lines down, and malformed chunks.
+// Time lines: finding moments, clearing them, the time-line chunk with a hole, a moment that does
+// not compile, and malformed chunks (loading both code forms and deleting are played in
+// Timeline_Stage_test.cpp).
 #include <gtest/gtest.h>
 
 #include "../gamefile/GameFileTestSupport.h"
@@ -34,10 +35,9 @@ TEST(TimeLineMoments, FindsAndClearsByTime)
     EXPECT_EQ(-1, TimeLine_Add());
 }
 
-gamebuild::GameDesc TwoTimeLines(bool compiled, const std::string& code = "x = 1;")
+gamebuild::GameDesc TwoTimeLines(const std::string& code = "x = 1;")
 {
     gamebuild::GameDesc game;
-    game.compiledCode = compiled;
     game.timeLines.resize(3);
     game.timeLines[0].name = "tl_a";
     game.timeLines[0].moments = {{0, {code, "", false}}, {30, {"y = 2;", "", false}}};
@@ -66,37 +66,20 @@ protected:
     CapturedLog m_Log;
 };
 
-TEST_F(TimeLineTable, BothCodeFormsLoadAndPrepareAndDeletingMovesLaterOnesDown)
-{
-    for (bool compiled : {false, true}) {
-        ASSERT_TRUE(Load(BuildBytes(TwoTimeLines(compiled)))) << m_Log.Text();
-        ASSERT_TRUE(TimeLine_Prepare()) << g_ErrorLast;
-        ASSERT_EQ(3, TimeLine_Count());
-        CTimeLine* a = TimeLine_Get(0);
-        ASSERT_EQ(2, a->GetMomentCount());
-        EXPECT_EQ(30, a->GetMoment(1));
-        ASSERT_NE(nullptr, a->GetEvent(0));
-        EXPECT_NE(nullptr, a->GetEvent(0)->m_pCode);
-        EXPECT_FALSE(TimeLine_Exists(1));
-        EXPECT_STREQ("<undefined>", TimeLine_Name(1));
-        EXPECT_EQ(2, TimeLine_Find("tl_b"));
-        EXPECT_FALSE(TimeLine_Delete(1));
-        EXPECT_TRUE(TimeLine_Delete(0));
-        EXPECT_EQ(1, TimeLine_Find("tl_b"));
-        EXPECT_EQ(2, TimeLine_Count());
-    }
-}
-
 TEST_F(TimeLineTable, AMomentThatDoesNotCompileStopsPreparation)
 {
-    ASSERT_TRUE(Load(BuildBytes(TwoTimeLines(false, "x = ;"))));
+    ASSERT_TRUE(Load(BuildBytes(TwoTimeLines("x = ;"))));
     EXPECT_FALSE(TimeLine_Prepare());
     EXPECT_NE(std::string::npos, g_ErrorLast.find("COMPILATION ERROR in code action")) << g_ErrorLast;
 }
 
 TEST_F(TimeLineTable, MalformedRecordsAreRefusedWithALogLine)
 {
-    std::vector<uint8_t> good = BuildBytes(TwoTimeLines(false));
+    std::vector<uint8_t> good = BuildBytes(TwoTimeLines());
+    ASSERT_TRUE(Load(good)) << m_Log.Text();
+    EXPECT_EQ(3, TimeLine_Count());
+    EXPECT_STREQ("<undefined>", TimeLine_Name(1)); // a hole
+    EXPECT_EQ(2, TimeLine_Find("tl_b"));
     size_t chunk = FindChunk(good, "TMLN") + 8;
     uint32_t record = ReadWord(good, chunk + 4);
     auto size = uint32_t(good.size());
