@@ -19,7 +19,7 @@
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 
 namespace {
 

@@ -37,7 +37,7 @@
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
 #include "particle/Particle_Placeholders.h"
-#include "path/Path_Placeholders.h"
+#include "path/Path_Table.h"
 #include "platform/Platform_EmbeddedImages.h"
 #include "platform/Platform_TestSwitches.h"
 #include "room/Room_Table.h"

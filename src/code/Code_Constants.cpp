@@ -12,7 +12,7 @@
 #include "gamefile/GameFile_Options.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
-#include "path/Path_Placeholders.h"
+#include "path/Path_Table.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
 #include "room/Room_Table.h"
@@ -22,7 +22,7 @@
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 
 ConstantResourceLookup g_ConstantResourceLookups[CONSTANT_RESOURCE_KINDS] = {
     {"object", Object_Find}, {"sprite", Sprite_Find},         {"sound", Sound_Find},

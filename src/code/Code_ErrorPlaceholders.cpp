@@ -7,9 +7,6 @@
 const char* g_CurrentShaderName = nullptr;
 uint8_t g_CurrentShaderIsFragment = 0;
 
-// Until time lines are loaded: none is.
-const char* TimeLine_Name(int32_t) { return "<undefined>"; }
-
 // Until the remote debugger exists: never evaluating.
 uint8_t Debug_EvaluatingExpression = 0;
 

@@ -21,8 +21,8 @@ struct tagIConsole;
 extern const char* g_CurrentShaderName;
 extern uint8_t g_CurrentShaderIsFragment;
 
-// Names for the error header: time lines (until they are loaded).
-const char* TimeLine_Name(int32_t index);
+// Names for the error header: the time lines'.
+#include "timeline/Timeline_Table.h"
 
 // The remote debugger (until it exists): set while it evaluates an expression.
 extern uint8_t Debug_EvaluatingExpression;

@@ -7,7 +7,7 @@
 #include "function/Function_Families.h"
 #include "function/Function_Registry.h"
 #include "graphics/Graphics_Draw.h"
-#include "path/Path_Placeholders.h"
+#include "path/Path_Table.h"
 #include "support/Support_Hash.h"
 
 namespace {

@@ -14,11 +14,6 @@ void InitWexoFunctions()
     Function_WexoHash_Register();
 }
 
-// The resource family's groups not written yet (see Function_Resource.cpp): each registers no
-// functions.
-void Function_ResourceScripts_Register() {}
-void Function_ResourcePaths_Register() {}
-
 // The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
 // none until 3D drawing is built.
 void Function_D3DScene_Register() {}

@@ -12,13 +12,13 @@
 #include "object/Object_Class.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
-#include "path/Path_Placeholders.h"
+#include "path/Path_Table.h"
 #include "room/Room_Table.h"
 #include "script/Script_Table.h"
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 
 namespace {
 

@@ -19,11 +19,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 } // namespace
 
-// Stand in until the path table is loaded.
-void Path_Reset() {}
-// Stand in until the time-line table is loaded.
-void TimeLine_Reset() {}
-
 // Chunk readers that stand in until their areas read the chunk.
 
 bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
@@ -31,19 +26,9 @@ bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
     return SkipChunk(file, body, length, "EXTN", "extension packages");
 }
 
-bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "PATH", "paths");
-}
-
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "SHDR", "shaders");
-}
-
-bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "TMLN", "time lines");
 }
 
 // Stands in until the platform services exist; screen orientation has no meaning on this platform.

@@ -1,6 +1,6 @@
 #include "instance/Instance_Resources.h"
 
-#include "path/Path_Placeholders.h"
+#include "path/Path_Table.h"
 #include "sprite/Sprite_Table.h"
 
 namespace {

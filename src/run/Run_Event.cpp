@@ -12,7 +12,7 @@
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 #include "variable/Variable_Access.h"
 
 int32_t g_CurrentEventObject = 0;
@@ -135,7 +135,9 @@ void Perform_TimeLineMoment(CInstance* self, CInstance* other, int32_t timeLine,
     CEvent* event = line != nullptr ? line->GetEvent(moment) : nullptr;
     if (event == nullptr) return;
     SavedEvent saved;
-    SetCurrentEvent(timeLine, EVENT_TYPE_TIMELINE, line->GetMoment(moment));
+    int32_t time = line->GetMoment(moment);
+    SetCurrentEvent(timeLine, EVENT_TYPE_TIMELINE, time);
+    Trace(self, self != nullptr ? self->GetObjectIndex() : -1, EVENT_TYPE_TIMELINE, time);
     event->Execute(self, other);
     saved.Restore();
 }

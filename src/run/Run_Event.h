@@ -34,7 +34,8 @@ void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t 
 // Performs the event on every instance of the current room that is neither marked nor deactivated,
 // each being its own other; instances the walk reaches after they were created get it too.
 void Perform_Event_All(int32_t type, int32_t subtype);
-// Runs a time-line moment's code (not counted in the nesting).
+// Runs a time-line moment's code (not counted in the nesting); its trace line names the instance's
+// object, type 100000 and the moment's time.
 void Perform_TimeLineMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t moment);
 
 // The KELVARO_TRACE file: one tab-separated line per performed event (frame, instance id, the name

@@ -14,7 +14,7 @@
 #include "run/Run_Game.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
-#include "timeline/Timeline_Placeholders.h"
+#include "timeline/Timeline_Table.h"
 
 namespace {
 
@@ -229,21 +229,12 @@ void Run_CollisionStage()
 
 namespace {
 
-// The first moment at or after the position; the count when there is none.
-int32_t MomentAtOrAfter(const CTimeLine& line, double position)
+// Whether a moment just performed changed the instance's time line: deleted it (later ones moved
+// down), cleared one of its moments or gave the instance another one. The instance's pass then ends,
+// so that no moment of another time line, or one that moved, is performed in its place.
+bool TimeLineChanged(const CInstance* instance, const CTimeLine& line, uint32_t changes)
 {
-    int32_t count = line.GetMomentCount();
-    for (int32_t m = 0; m < count; ++m)
-        if (line.GetMoment(m) >= position) return m;
-    return count;
-}
-
-// The last moment at or before the position; -1 when there is none.
-int32_t MomentAtOrBefore(const CTimeLine& line, double position)
-{
-    for (int32_t m = line.GetMomentCount() - 1; m >= 0; --m)
-        if (line.GetMoment(m) <= position) return m;
-    return -1;
+    return TimeLine_Get(instance->i_timelineindex) != &line || line.GetChangeCount() != changes;
 }
 
 void AdvanceTimeLine(CInstance* instance, const CTimeLine& line)
@@ -251,21 +242,26 @@ void AdvanceTimeLine(CInstance* instance, const CTimeLine& line)
     int32_t index = instance->i_timelineindex;
     double speed = instance->i_timelinespeed;
     double last = line.GetMoment(line.GetMomentCount() - 1);
+    uint32_t changes = line.GetChangeCount();
     if (speed > 0.0) {
-        int32_t a = MomentAtOrAfter(line, instance->i_timelineposition);
+        int32_t a = line.FindMomentAtOrAfter(instance->i_timelineposition);
         instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
-        int32_t b = MomentAtOrAfter(line, instance->i_timelineposition);
-        for (int32_t m = a; m < b; ++m)
+        int32_t b = line.FindMomentAtOrAfter(instance->i_timelineposition);
+        for (int32_t m = a; m < b; ++m) {
             Perform_TimeLineMoment(instance, instance, index, m);
+            if (TimeLineChanged(instance, line, changes)) return;
+        }
         if (instance->i_timelineloop != 0 && instance->i_timelineposition > last)
             instance->i_timelineposition = 0.0f;
         return;
     }
-    int32_t a = MomentAtOrBefore(line, instance->i_timelineposition);
+    int32_t a = line.FindMomentAtOrBefore(instance->i_timelineposition);
     instance->i_timelineposition = static_cast<float>(instance->i_timelineposition + speed);
-    int32_t b = MomentAtOrBefore(line, instance->i_timelineposition);
-    for (int32_t m = a; m > b; --m)
+    int32_t b = line.FindMomentAtOrBefore(instance->i_timelineposition);
+    for (int32_t m = a; m > b; --m) {
         Perform_TimeLineMoment(instance, instance, index, m);
+        if (TimeLineChanged(instance, line, changes)) return;
+    }
     if (instance->i_timelineloop != 0 && instance->i_timelineposition < 0.0f)
         instance->i_timelineposition = static_cast<float>(last);
 }
@@ -277,6 +273,8 @@ void Run_TimeLineStage()
     CInstanceList* list = Room_CurrentActiveList();
     if (list == nullptr) return;
     uint64_t stamp = frame::TakeStamp();
+    // Moments may clear themselves or delete their time line: those are freed when the stage ends.
+    TimeLine_BeginStage();
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
         if (frame::Eligible(instance, stamp) && instance->i_timelinerunning != 0 &&
@@ -286,4 +284,5 @@ void Run_TimeLineStage()
         }
         instance = next;
     }
+    TimeLine_EndStage();
 }

@@ -1,6 +1,5 @@
 #include "script/Script_Table.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -80,9 +79,9 @@ bool CScript::Compile()
         return true;
     }
     m_pCode = new CCode(GetText(), false);
-    char name[256];
-    std::snprintf(name, sizeof name, "Script.%s", m_pName != nullptr ? m_pName : "");
-    return m_pCode->Compile(name);
+    // The whole name, however long: errors and the debugger name the code by it.
+    std::string name = std::string("Script.") + (m_pName != nullptr ? m_pName : "");
+    return m_pCode->Compile(name.c_str());
 }
 
 bool Script_Load(GameFile& file, uint32_t body, uint32_t length)

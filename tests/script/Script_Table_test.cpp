@@ -180,6 +180,16 @@ TEST_F(ScriptTest, AFailedRunPrefixesTheErrorAndStillRestoresTheArguments)
     g_CodeErrorFlag = false;
 }
 
+TEST_F(ScriptTest, ALongNameNamesTheCodeWhole)
+{
+    std::string name(300, 'n');
+    gamebuild::GameDesc game;
+    game.scripts = {Script(name, "return 1;")};
+    ASSERT_TRUE(Load(game));
+    ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
+    EXPECT_EQ("Script." + name, Script_Get(0)->GetCode()->GetName());
+}
+
 TEST_F(ScriptTest, ACompileErrorStopsPreparationWithAFatalError)
 {
     gamebuild::GameDesc game;

@@ -42,6 +42,7 @@ struct GameCode {
     std::vector<std::vector<int32_t>> eventEntry; // per object, per event: its entry
     std::vector<int32_t> roomEntry;                  // per room: its creation code's entry, or -1
     std::vector<std::vector<int32_t>> instanceEntry; // per room, per placed instance: entry or -1
+    std::vector<std::vector<int32_t>> momentEntry;   // per time line, per moment: its entry
     bool codeWritten = false;
 };
 
@@ -80,6 +81,14 @@ std::vector<int32_t> AddFontPictures(GameDesc& game);
 
 // "SCPT": one record per script (name, then its code entry or the offset of its source text).
 void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
+// "PATH": one record per path (name, kind, closed flag, precision, points).
+void WritePathsChunk(ImageWriter& image, const GameDesc& game);
+// "TMLN": one record per time line (name, moment count, then each moment's time and event entry).
+void WriteTimeLinesChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
+// An event entry as objects and time lines hold them: the subtype (a moment's time), one action,
+// and the action record of 16 words (the code entry in word 8 for compiled code, the source text's
+// offset in word 15 otherwise).
+void WriteEventEntry(ImageWriter& image, const GameDesc& game, int32_t subtype, const CodeDesc& code, int32_t entry);
 // "OBJT": one record per object, with its physics block from header version 6 on and its 12 event
 // lists; each event has one action record (code entry in word 8, source text in word 15).
 void WriteObjectsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);

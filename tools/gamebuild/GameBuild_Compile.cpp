@@ -14,6 +14,7 @@
 #include "code/Code_Object.h"
 #include "function/Function_Registry.h"
 #include "gamebuild/GameBuild_Chunks.h"
+#include "run/Run_Event.h"
 #include "run/Run_EventNames.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Names.h"
@@ -34,6 +35,8 @@ template <typename T> int32_t FindByName(const std::vector<T>& list, const char*
 int32_t FindScript(const char* name) { return FindByName(g_pGame->scripts, name); }
 int32_t FindObject(const char* name) { return FindByName(g_pGame->objects, name); }
 int32_t FindRoom(const char* name) { return FindByName(g_pGame->rooms, name); }
+int32_t FindPath(const char* name) { return FindByName(g_pGame->paths, name); }
+int32_t FindTimeLine(const char* name) { return FindByName(g_pGame->timeLines, name); }
 int32_t NoExtension(const char*) { return -1; }
 
 // Installs the game's names for the compiler and the assembler, and puts back what was there.
@@ -49,6 +52,8 @@ public:
             if (std::strcmp(g_ConstantResourceLookups[i].kind, "object") == 0) g_ConstantResourceLookups[i].find = FindObject;
             if (std::strcmp(g_ConstantResourceLookups[i].kind, "script") == 0) g_ConstantResourceLookups[i].find = FindScript;
             if (std::strcmp(g_ConstantResourceLookups[i].kind, "room") == 0) g_ConstantResourceLookups[i].find = FindRoom;
+            if (std::strcmp(g_ConstantResourceLookups[i].kind, "path") == 0) g_ConstantResourceLookups[i].find = FindPath;
+            if (std::strcmp(g_ConstantResourceLookups[i].kind, "timeline") == 0) g_ConstantResourceLookups[i].find = FindTimeLine;
         }
         g_UseBytecode = 1;
     }
@@ -190,6 +195,25 @@ void CompileRoomCode(const GameDesc& game, ImageWriter& image, GameCode& code)
     }
 }
 
+// The moments' code, named as the run-time names a moment compiled from source: the event compiler
+// names it after the object whose index is the time line's, with the name of an unknown event.
+void CompileMomentCode(const GameDesc& game, ImageWriter& image, GameCode& code)
+{
+    code.momentEntry.assign(game.timeLines.size(), {});
+    for (size_t i = 0; i < game.timeLines.size(); ++i) {
+        const TimeLineDesc& line = game.timeLines[i];
+        if (!line.present) continue;
+        bool named = i < game.objects.size() && game.objects[i].present;
+        std::string prefix = "Object." + (named ? game.objects[i].name : std::string("<undefined>")) + ".";
+        for (size_t k = 0; k < line.moments.size(); ++k) {
+            const MomentDesc& moment = line.moments[k];
+            std::string name = prefix + Event_GetShortName(EVENT_TYPE_TIMELINE, moment.time) + ".0";
+            std::string where = "timelines[" + std::to_string(i) + "].moments[" + std::to_string(k) + "]";
+            code.momentEntry[i].push_back(AddEntry(name, moment.code, where, image, code));
+        }
+    }
+}
+
 } // namespace
 
 void PrepareCompiler()
@@ -229,6 +253,7 @@ void CompileGameCode(const GameDesc& game, ImageWriter& image, GameCode& code)
         }
     }
     CompileRoomCode(game, image, code);
+    CompileMomentCode(game, image, code);
 }
 
 } // namespace gamebuild

@@ -17,7 +17,9 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     if (!game.backgrounds.empty()) order.push_back("BGND");
     if (!game.fonts.empty()) order.push_back("FONT");
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
+    if (!game.paths.empty()) order.push_back("PATH");
     if (!game.scripts.empty()) order.push_back("SCPT");
+    if (!game.timeLines.empty()) order.push_back("TMLN");
     if (!game.objects.empty()) order.push_back("OBJT");
     if (!game.rooms.empty()) order.push_back("ROOM");
     if (game.compiledCode) order.insert(order.end(), {"CODE", "VARI", "FUNC"});
@@ -42,6 +44,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     if (done.count(tag) != 0) return false;
     done.insert(tag);
     if (tag == "SCPT" && !game.scripts.empty()) WriteScriptsChunk(image, game, code);
+    else if (tag == "PATH" && !game.paths.empty()) WritePathsChunk(image, game);
+    else if (tag == "TMLN" && !game.timeLines.empty()) WriteTimeLinesChunk(image, game, code);
     else if (tag == "OBJT" && !game.objects.empty()) WriteObjectsChunk(image, game, code);
     else if (tag == "ROOM" && !game.rooms.empty()) WriteRoomsChunk(image, game, code);
     else if (tag == "CODE" && game.compiledCode) WriteCodeChunk(image, code);
@@ -76,6 +80,10 @@ void CheckCodeForms(const GameDesc& game, ImageWriter& image)
         for (size_t k = 0; k < game.objects[i].events.size(); ++k)
             if (game.objects[i].events[k].code.isAssembly)
                 image.Error("objects[" + std::to_string(i) + "].events[" + std::to_string(k) + "]: assembly needs a game of compiled code");
+    for (size_t i = 0; i < game.timeLines.size(); ++i)
+        for (size_t k = 0; k < game.timeLines[i].moments.size(); ++k)
+            if (game.timeLines[i].moments[k].code.isAssembly)
+                image.Error("timelines[" + std::to_string(i) + "].moments[" + std::to_string(k) + "]: assembly needs a game of compiled code");
 }
 
 // Writes the next raw chunk with the tag that has not been written yet; false when there is none.

@@ -2,6 +2,7 @@
 // fills it; tests may fill it directly. Defaults give a small valid game.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -279,6 +280,29 @@ struct FontDesc {
     std::vector<FontGlyphDesc> glyphs;
 };
 
+// A path: its control points (x, y, speed factor); kind 1 smooths them, any other number (written as
+// given) joins them by straight lines.
+struct PathDesc {
+    bool present = true; // false: no path at this index
+    std::string name;
+    int32_t kind = 0;
+    bool closed = true;
+    int32_t precision = 4;
+    std::vector<std::array<float, 3>> points;
+};
+
+// A moment of a time line: its step and the code that runs then (an event of one action).
+struct MomentDesc {
+    int32_t time = 0;
+    CodeDesc code;
+};
+
+struct TimeLineDesc {
+    bool present = true; // false: no time line at this index
+    std::string name;
+    std::vector<MomentDesc> moments; // written in the order given (the run-time expects ascending times)
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -291,7 +315,9 @@ struct GameDesc {
     std::vector<FontDesc> fonts;
     // The 256 character codes at the end of the fonts chunk; entry i is i unless given here.
     std::vector<int32_t> fontCharacters;
+    std::vector<PathDesc> paths;
     std::vector<ScriptDesc> scripts;
+    std::vector<TimeLineDesc> timeLines;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;
     std::vector<SoundDesc> sounds; // "SOND" and "AUDO" when not empty
@@ -302,7 +328,8 @@ struct GameDesc {
     // Pictures packed into texture pages ("TPAG" and "TXTR", after the raw chunks).
     TexturesDesc textures;
     // The order of the chunks by tag; empty gives the usual order (header, options, raw chunks,
-    // scripts, objects, then code, variables and functions for compiled code, strings last). A tag
+    // sprites and textures, paths, scripts, time lines, objects, rooms, then code, variables and
+    // functions for compiled code, strings last). A tag
     // named here that the game does not hold is an error.
     std::vector<std::string> chunkOrder;
 };

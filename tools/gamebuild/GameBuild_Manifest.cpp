@@ -505,6 +505,82 @@ public:
 
     // Rooms are read after the objects and backgrounds, so that placed instances, layers and tiles
     // may name them.
+    // An array of resources indexed by position; null leaves a hole. `fields` reads one object.
+    template <typename Desc, typename Fields>
+    void Resources(json_object* value, const char* what, std::vector<Desc>& out, Fields fields)
+    {
+        if (!Array(value, what)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = std::string(what) + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            Desc desc;
+            desc.present = item != nullptr && json_object_get_type(item) != json_type_null;
+            if (desc.present && Object(item, at)) fields(item, at, desc);
+            out.push_back(desc);
+        }
+    }
+
+    void Paths(json_object* value, std::vector<PathDesc>& paths)
+    {
+        Resources(value, "paths", paths, [this](json_object* item, const std::string& at, PathDesc& path) {
+            json_object_object_foreach(item, key, field)
+            {
+                std::string where = at + "." + key;
+                if (std::strcmp(key, "name") == 0) Text(field, where, path.name);
+                else if (std::strcmp(key, "kind") == 0) Number(field, where, path.kind);
+                else if (std::strcmp(key, "closed") == 0) Flag(field, where, path.closed);
+                else if (std::strcmp(key, "precision") == 0) Number(field, where, path.precision);
+                else if (std::strcmp(key, "points") == 0) PathPoints(field, where, path.points);
+                else Fail(where, "unknown key");
+            }
+        });
+    }
+
+    void PathPoints(json_object* value, const std::string& where, std::vector<std::array<float, 3>>& points)
+    {
+        if (!Array(value, where)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = where + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            std::array<float, 3> point = {0.0f, 0.0f, 100.0f};
+            if (!Array(item, at)) continue;
+            if (json_object_array_length(item) != 3) Fail(at, "expected [x, y, speed]");
+            for (size_t k = 0; k < 3 && k < json_object_array_length(item); ++k)
+                Real(json_object_array_get_idx(item, k), at + "[" + std::to_string(k) + "]", point[k]);
+            points.push_back(point);
+        }
+    }
+
+    void TimeLines(json_object* value, std::vector<TimeLineDesc>& lines)
+    {
+        Resources(value, "timelines", lines, [this](json_object* item, const std::string& at, TimeLineDesc& line) {
+            json_object_object_foreach(item, key, field)
+            {
+                std::string where = at + "." + key;
+                if (std::strcmp(key, "name") == 0) Text(field, where, line.name);
+                else if (std::strcmp(key, "moments") == 0) Moments(field, where, line.moments);
+                else Fail(where, "unknown key");
+            }
+        });
+    }
+
+    void Moments(json_object* value, const std::string& where, std::vector<MomentDesc>& moments)
+    {
+        if (!Array(value, where)) return;
+        for (size_t i = 0; i < json_object_array_length(value); ++i) {
+            std::string at = where + "[" + std::to_string(i) + "]";
+            json_object* item = json_object_array_get_idx(value, i);
+            if (!Object(item, at)) continue;
+            MomentDesc moment;
+            json_object_object_foreach(item, key, field)
+            {
+                if (std::strcmp(key, "time") == 0) Number(field, at + ".time", moment.time);
+                else if (!Code(key, field, at, moment.code)) Fail(at + "." + key, "unknown key");
+            }
+            moments.push_back(moment);
+        }
+    }
+
     void Rooms(json_object* value, GameDesc& game)
     {
         if (!Array(value, "rooms")) return;
@@ -796,6 +872,8 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "chunkOrder") == 0) reader.ChunkOrder(value, game.chunkOrder);
             else if (std::strcmp(key, "codeForm") == 0) reader.CodeForm(value, game);
             else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
+            else if (std::strcmp(key, "paths") == 0) reader.Paths(value, game.paths);
+            else if (std::strcmp(key, "timelines") == 0) reader.TimeLines(value, game.timeLines);
             else if (std::strcmp(key, "objects") == 0) reader.Objects(value, game.objects);
             else if (std::strcmp(key, "backgrounds") == 0) reader.Backgrounds(value, game.backgrounds);
             else if (std::strcmp(key, "rooms") == 0) rooms = value;

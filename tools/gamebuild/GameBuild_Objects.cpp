@@ -33,15 +33,6 @@ void WritePhysics(ImageWriter& image, const PhysicsDesc& physics, int32_t versio
     }
 }
 
-void WriteAction(ImageWriter& image, const GameDesc& game, const EventDesc& event, int32_t entry)
-{
-    for (uint32_t word = 0; word < ACTION_WORDS; ++word) {
-        if (word == 8) image.I32(game.compiledCode ? entry : 0);
-        else if (word == 15 && !game.compiledCode) image.StringRef(event.code.source);
-        else image.U32(0);
-    }
-}
-
 void WriteEvents(ImageWriter& image, const GameDesc& game, const GameCode& code, size_t objectIndex, uint32_t lists)
 {
     const ObjectDesc& object = game.objects[objectIndex];
@@ -56,13 +47,10 @@ void WriteEvents(ImageWriter& image, const GameDesc& game, const GameCode& code,
         for (size_t n = 0; n < events.size(); ++n) {
             const EventDesc& event = object.events[events[n]];
             image.PatchU32(entries + 4 * static_cast<uint32_t>(n), image.Position());
-            image.I32(event.subtype);
-            image.U32(1);
-            image.U32(image.Position() + 4);
             int32_t entry = objectIndex < code.eventEntry.size() && events[n] < code.eventEntry[objectIndex].size()
                                 ? code.eventEntry[objectIndex][events[n]]
                                 : -1;
-            WriteAction(image, game, event, entry);
+            WriteEventEntry(image, game, event.subtype, event.code, entry);
         }
     }
 }
@@ -91,6 +79,18 @@ void WriteObject(ImageWriter& image, const GameDesc& game, const GameCode& code,
 }
 
 } // namespace
+
+void WriteEventEntry(ImageWriter& image, const GameDesc& game, int32_t subtype, const CodeDesc& code, int32_t entry)
+{
+    image.I32(subtype);
+    image.U32(1);
+    image.U32(image.Position() + 4);
+    for (uint32_t word = 0; word < ACTION_WORDS; ++word) {
+        if (word == 8) image.I32(game.compiledCode ? entry : 0);
+        else if (word == 15 && !game.compiledCode) image.StringRef(code.source);
+        else image.U32(0);
+    }
+}
 
 void WriteObjectsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code)
 {

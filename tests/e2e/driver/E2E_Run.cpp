@@ -1261,6 +1261,33 @@ void HttpPostBack(Context& context)
     json_object_put(map);
 }
 
+// Time lines in their instances: moments at their steps, at speed 2, looping, backwards, and those
+// of a time line that moved down when an earlier one was deleted; then the checks of script_execute
+// and of the file's path edited by the path built-ins, which ring alarm 0 when they all pass. Only
+// moments (type 100000) and alarms are compared, in the order of the trace.
+void TimeLines(Context& context)
+{
+    fs::path output = context.work / "out.log";
+    std::vector<std::string> trace;
+    RunResult run = RunTraced(context, trace, {"-output", output.string()}, 7);
+    ExpectExit(context, run, 0);
+    std::vector<std::string> timed;
+    for (const std::string& line : trace)
+        if (line.find(" 100000 ") != std::string::npos || line.find(" 2 ") != std::string::npos) timed.push_back(line);
+    ExpectTrace(context, timed,
+                {"0 100002 obj_fast 100000 1", "0 100003 obj_loop 100000 0", "0 100004 obj_back 100000 4",
+                 "0 100006 obj_checker 2 0",
+                 "1 100001 obj_steps 100000 1", "1 100002 obj_fast 100000 2", "1 100005 obj_deleter 100000 1",
+                 "2 100002 obj_fast 100000 5", "2 100003 obj_loop 100000 2", "2 100004 obj_back 100000 2",
+                 "3 100001 obj_steps 100000 3", "3 100003 obj_loop 100000 0",
+                 "4 100004 obj_back 100000 0",
+                 "5 100003 obj_loop 100000 2",
+                 "6 100003 obj_loop 100000 0"});
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log, {"tl_late", "0"});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1308,6 +1335,8 @@ int main(int argc, char** argv)
         {"backgrounds", Backgrounds},
         {"font-text", FontText},
         {"http-post-back", HttpPostBack},
+        {"time-lines", TimeLines},
+        {"time-lines-compiled", TimeLines},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {

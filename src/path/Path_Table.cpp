@@ -1,0 +1,182 @@
+#include "path/Path_Table.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "base/Base_Text.h"
+#include "code/Code_Error.h"
+#include "gamefile/GameFile_View.h"
+#include "platform/Platform_MemoryManager.h"
+
+namespace {
+
+std::vector<CPath*> g_Paths; // null for an empty slot
+std::vector<char*> g_Names;  // the table's copies; null for an empty slot or a path without a name
+
+constexpr uint32_t RECORD_FIXED_SIZE = 20;
+constexpr uint32_t POINT_SIZE = 12;
+
+bool Valid(int32_t index)
+{
+    return index >= 0 && size_t(index) < g_Paths.size();
+}
+
+void FreeSlot(size_t slot)
+{
+    delete g_Paths[slot];
+    MemoryManager::Free(g_Names[slot]);
+    g_Paths[slot] = nullptr;
+    g_Names[slot] = nullptr;
+}
+
+int32_t Append(CPath* path)
+{
+    auto index = int32_t(g_Paths.size());
+    std::string name = "__newpath" + std::to_string(index);
+    g_Paths.push_back(path);
+    g_Names.push_back(String_Copy(name.c_str()));
+    return index;
+}
+
+// ---- the path chunk ------------------------------------------------------------------------------
+
+bool Refuse(uint32_t slot, const char* why)
+{
+    MainConsole->Output("PATH: path %u %s\n", slot, why);
+    return false;
+}
+
+// Name, kind, closed flag, precision, point count, then the points (x, y, speed as 32-bit reals).
+bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CPath& path, const char*& name)
+{
+    uint32_t nameOffset = 0, closed = 0;
+    int32_t kind = 0, precision = 0, count = 0;
+    if (!file.Contains(at, RECORD_FIXED_SIZE)) return Refuse(slot, "runs past the end of the file");
+    file.U32(at, nameOffset);
+    file.I32(at + 4, kind);
+    file.U32(at + 8, closed);
+    file.I32(at + 12, precision);
+    file.I32(at + 16, count);
+    if (!file.String(nameOffset, name)) return Refuse(slot, "has a name outside the file");
+    uint64_t pointsAt = uint64_t(at) + RECORD_FIXED_SIZE;
+    if (count < 0 || uint64_t(count) * POINT_SIZE > file.Size() - pointsAt)
+        return Refuse(slot, "has more points than the file holds");
+    std::vector<PathPoint> points(static_cast<size_t>(count));
+    for (size_t i = 0; i < points.size(); ++i) {
+        auto point = uint32_t(pointsAt + i * POINT_SIZE);
+        file.F32(point, points[i].x);
+        file.F32(point + 4, points[i].y);
+        file.F32(point + 8, points[i].speed);
+    }
+    path.SetFromFile(kind, closed != 0, precision, std::move(points));
+    return true;
+}
+
+} // namespace
+
+// ---- lookups -------------------------------------------------------------------------------------
+
+void Path_Init()
+{
+    Path_Reset();
+}
+
+int32_t Path_Count()
+{
+    return int32_t(g_Paths.size());
+}
+
+bool Path_Exists(int32_t index)
+{
+    return Path_Data(index) != nullptr;
+}
+
+CPath* Path_Data(int32_t index)
+{
+    return Valid(index) ? g_Paths[size_t(index)] : nullptr;
+}
+
+const char* Path_Name(int32_t index)
+{
+    if (!Path_Exists(index)) return "<undefined>";
+    const char* name = g_Names[size_t(index)];
+    return name != nullptr ? name : "";
+}
+
+int32_t Path_Find(const char* name)
+{
+    if (name == nullptr) return -1;
+    for (size_t i = 0; i < g_Paths.size(); ++i)
+        if (g_Paths[i] != nullptr && g_Names[i] != nullptr && std::strcmp(g_Names[i], name) == 0) return int32_t(i);
+    return -1;
+}
+
+// ---- the table's life ----------------------------------------------------------------------------
+
+void Path_Reset()
+{
+    for (size_t i = 0; i < g_Paths.size(); ++i) FreeSlot(i);
+    g_Paths.clear();
+    g_Names.clear();
+}
+
+bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
+{
+    GameFileCountTable table;
+    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    Path_Reset();
+    g_Paths.assign(table.count, nullptr);
+    g_Names.assign(table.count, nullptr);
+    for (uint32_t i = 0; i < table.count; ++i) {
+        uint32_t at = table.Entry(file, i);
+        if (at == 0) continue;
+        auto* path = new CPath();
+        const char* name = nullptr;
+        if (!LoadRecord(file, at, i, *path, name)) {
+            delete path;
+            return false;
+        }
+        g_Paths[i] = path;
+        g_Names[i] = String_Copy(name != nullptr ? name : "");
+    }
+    return true;
+}
+
+// ---- changes while the game runs -----------------------------------------------------------------
+
+int32_t Path_Add()
+{
+    return Append(new CPath());
+}
+
+int32_t Path_Duplicate(int32_t index)
+{
+    const CPath* source = Path_Data(index);
+    if (source == nullptr) return -1;
+    auto* copy = new CPath();
+    copy->AssignFrom(*source);
+    return Append(copy);
+}
+
+bool Path_Assign(int32_t target, int32_t source)
+{
+    const CPath* from = Path_Data(source);
+    if (from == nullptr || !Valid(target)) return false;
+    if (target == source) {
+        Error_Show_Action("ERROR: Can not assign a path to itself!", false);
+        return false;
+    }
+    CPath*& slot = g_Paths[size_t(target)];
+    if (slot == nullptr) slot = new CPath();
+    slot->AssignFrom(*from);
+    return true;
+}
+
+bool Path_Delete(int32_t index)
+{
+    if (!Path_Exists(index)) return false;
+    FreeSlot(size_t(index));
+    return true;
+}

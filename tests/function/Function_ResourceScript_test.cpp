@@ -1,0 +1,165 @@
+// The resource family's script, time-line and path groups, called by script name: their rows,
+// script_execute's arguments and results, and the messages of misuse.
+#include <gtest/gtest.h>
+
+#include "../TestSupport_Console.h"
+#include "../object/ObjectTestSupport.h"
+#include "Function_TestCases.h"
+#include "app/App_CommandLine.h"
+#include "code/Code_Constants.h"
+#include "code/Code_Interpreter.h"
+#include "path/Path_Table.h"
+#include "script/Script_Table.h"
+#include "timeline/Timeline_Table.h"
+#include "variable/Variable_BuiltIn.h"
+
+using testsupport::BuiltinResult;
+using testsupport::CallBuiltin;
+
+namespace {
+
+TEST(ScriptPathRows, NamesAndCountsInTheirOrder)
+{
+    functiontest::ExpectRegisteredRun(
+        "script_exists 1,script_get_name 1,script_name 1,script_get_text 1,script_execute -1,timeline_exists 1,"
+        "timeline_get_name 1,timeline_name 1,timeline_add 0,timeline_delete 1,timeline_moment_clear 2,"
+        "timeline_moment_add 3");
+    functiontest::ExpectRegisteredRun(
+        "path_exists 1,path_get_name 1,path_name 1,path_get_length 1,path_get_kind 1,path_get_closed 1,"
+        "path_get_precision 1,path_get_number 1,path_get_point_x 2,path_get_point_y 2,path_get_point_speed 2,"
+        "path_get_x 2,path_get_y 2,path_get_speed 2,path_set_kind 2,path_set_closed 2,path_set_precision 2,"
+        "path_add 0,path_duplicate 1,path_assign 2,path_append 2,path_delete 1,path_add_point 4,"
+        "path_insert_point 5,path_change_point 5,path_delete_point 2,path_clear_points 1,path_reverse 1,"
+        "path_mirror 1,path_flip 1,path_rotate 2,path_rescale 3,path_shift 3");
+}
+
+class ResourceBuiltins : public objecttest::ObjectTest {
+protected:
+    void SetUp() override
+    {
+        testsupport::RegisterBuiltins();
+        objecttest::ObjectTest::SetUp();
+        if (Constant_Count() == 0) Constant_Init();
+        if (g_BuiltinVariableCount == 0) Variable_BuiltIn_Init();
+        Script_Reset();
+        Path_Reset();
+        TimeLine_Reset();
+        for (const char* source : {"return argument_count;", "return argument0 + argument14 + argument15;",
+                                   "var s; s = \"made\"; return s + \"here\";", "var s; s = \"text\"; return s - 1;"}) {
+            auto* script = new CScript();
+            script->SetText(source);
+            Script_Append(script, source[7] == 'a' ? "scr_count" : "scr_bad");
+            EXPECT_TRUE(script->Compile()) << g_CodeErrorText;
+        }
+        m_Self = MakeInstance(AddObject());
+    }
+    void TearDown() override
+    {
+        Script_Reset();
+        Path_Reset();
+        TimeLine_Reset();
+        g_UseBytecode = 1;
+        objecttest::ObjectTest::TearDown();
+    }
+    BuiltinResult Call(const char* name, const std::vector<testsupport::TestArg>& args)
+    {
+        return CallBuiltin(name, args, m_Self, m_Self);
+    }
+    std::string TakeError()
+    {
+        std::string last = g_ErrorLast;
+        g_ErrorLast.clear();
+        return last;
+    }
+    CInstance* m_Self = nullptr;
+};
+
+TEST_F(ResourceBuiltins, ScriptExecutePassesFifteenArgumentsAndKeepsTheCallersCount)
+{
+    std::vector<testsupport::TestArg> args = {0};
+    for (int32_t i = 1; i <= 19; ++i) args.push_back(i);
+    g_ScriptArgumentCount = 4;
+    EXPECT_EQ(15.0, Call("script_execute", args).real);
+    EXPECT_EQ(4, g_ScriptArgumentCount);
+    args[0] = 1;
+    EXPECT_EQ(1.0 + 15.0 + 0.0, Call("script_execute", args).real); // argument15 stays 0
+    BuiltinResult text = Call("script_execute", {2});
+    EXPECT_TRUE(text.IsText());
+    EXPECT_EQ("madehere", text.text);
+    EXPECT_EQ(0.0, Call("script_execute", {9}).real);
+    EXPECT_NE(std::string::npos, TakeError().find("Trying to execute non-existing script."));
+
+    g_UseBytecode = 0; // the tree walker's errors come back to the caller
+    ASSERT_TRUE(Script_Get(3)->Compile());
+    Call("script_execute", {3});
+    std::string error = TakeError();
+    EXPECT_NE(std::string::npos, error.find("In script scr_bad:\n")) << error;
+    EXPECT_FALSE(g_ErrorQuitting);
+    EXPECT_FALSE(g_CodeErrorFlag);
+}
+
+TEST_F(ResourceBuiltins, ScriptAndTimeLineQueriesAndMisuse)
+{
+    auto* line = new CTimeLine();
+    line->AddMoment(4, nullptr);
+    line->AddMoment(8, nullptr);
+    TimeLine_Append(line, "tl_a");
+    TimeLine_Append(new CTimeLine(), "tl_b");
+    functiontest::ExpectCases({
+        {"script_exists", {3}, 1}, {"script_exists", {4}, 0}, {"script_get_name", {0}, "scr_count"},
+        {"script_name", {-1}, "<undefined>"}, {"script_get_text", {0}, "return argument_count;"},
+        {"script_get_text", {7}, ""}, {"timeline_exists", {1}, 1}, {"timeline_get_name", {1}, "tl_b"},
+        {"timeline_name", {2}, "<undefined>"}, {"timeline_add", {}, -1}, {"timeline_moment_clear", {0, 4.4}, 0},
+    });
+    EXPECT_EQ(1, line->GetMomentCount());
+    testsupport::LogCapture log;
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(0.0, Call("timeline_moment_add", {0, 1, "x = 1"}).real);
+    EXPECT_EQ(1, line->GetMomentCount());
+    const std::string logged = "timeline_moment_add :: deprecated function\n";
+    EXPECT_EQ(logged + logged, log.Text());
+    EXPECT_EQ(1.0, Call("timeline_delete", {0}).real);
+    EXPECT_EQ("tl_b", Call("timeline_get_name", {0}).text);
+    EXPECT_EQ(0.0, Call("timeline_delete", {1}).real);
+    EXPECT_NE(std::string::npos, TakeError().find("Trying to delete non-existing timeline."));
+}
+
+TEST_F(ResourceBuiltins, PathBuiltinsEditQueryAndReportMisuse)
+{
+    EXPECT_EQ(0.0, Call("path_add", {}).real);
+    EXPECT_EQ(0.0, Call("path_add_point", {0, 10, 20, 50}).real); // the point's index is not returned
+    functiontest::ExpectCases({
+        {"path_get_x", {0, 0.5}, 10}, {"path_get_speed", {0, 0.5}, 50}, {"path_get_name", {0}, "__newpath0"},
+        {"path_get_point_speed", {0, 3}, 1}, {"path_get_point_speed", {1, 0}, -1}, {"path_get_number", {0}, 1},
+        {"path_get_closed", {0}, 1}, {"path_get_precision", {0}, 4}, {"path_get_length", {5}, -1},
+    });
+    Call("path_clear_points", {0});
+    EXPECT_EQ(0.0, Call("path_get_x", {0, 0.5}).real);
+    EXPECT_EQ(100.0, Call("path_get_speed", {0, 0.5}).real);
+    Call("path_set_precision", {0, 12});
+    EXPECT_EQ(8.0, Call("path_get_precision", {0}).real);
+
+    struct Misuse {
+        const char* name;
+        std::vector<testsupport::TestArg> args;
+        const char* message;
+    } misuses[] = {
+        {"path_duplicate", {3}, "Trying to duplicate non-existing path."},
+        {"path_append", {3, 0}, "Appending to non-existing path."},
+        {"path_append", {0, 3}, "Appending a non-existing path."},
+        {"path_delete", {3}, "Trying to delete non-existing path."},
+        {"path_assign", {3, 0}, "Error assigning a path."},
+    };
+    for (const Misuse& m : misuses) {
+        EXPECT_EQ(0.0, Call(m.name, m.args).real);
+        EXPECT_NE(std::string::npos, TakeError().find(m.message)) << m.name;
+    }
+    testsupport::LogCapture log(ScriptConsole);
+    Call("path_assign", {0, 0});
+    size_t self = log.Text().find("ERROR: Can not assign a path to itself!");
+    EXPECT_NE(std::string::npos, self);
+    EXPECT_NE(std::string::npos, log.Text().find("Error assigning a path.", self));
+    EXPECT_EQ(1.0, Call("path_duplicate", {0}).real);
+    EXPECT_EQ(1.0, Call("path_delete", {1}).real);
+}
+
+} // namespace

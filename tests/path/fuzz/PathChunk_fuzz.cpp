@@ -1,0 +1,50 @@
+// The path chunk's reader over arbitrary bodies, then places and drawing-free edits of every path it
+// accepted: nothing may be read outside the file, and no precision may make smoothing run away.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "base/Base_Console.h"
+#include "gamefile/GameFile_View.h"
+#include "path/Path_Table.h"
+
+namespace {
+
+struct SilentConsole : tagIConsole {
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char*, ...) override {}
+};
+
+void PutWord(std::vector<uint8_t>& bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
+}
+
+} // namespace
+
+// The input is the chunk's body; it sits at file offset 16, after the container and chunk headers.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SilentConsole silent;
+    MainConsole = &silent;
+    if (size > 1 << 20) return 0;
+    std::vector<uint8_t> bytes = {'F', 'O', 'R', 'M'};
+    PutWord(bytes, uint32_t(size + 8));
+    bytes.insert(bytes.end(), {'P', 'A', 'T', 'H'});
+    PutWord(bytes, uint32_t(size));
+    bytes.insert(bytes.end(), data, data + size);
+    GameFile file;
+    if (!file.CopyFrom(bytes.data(), bytes.size())) return 0;
+    Path_Load(file, 16, uint32_t(size));
+    for (int32_t i = 0; i < Path_Count(); ++i) {
+        CPath* path = Path_Data(i);
+        if (path == nullptr) continue;
+        float x, y, speed;
+        for (float at : {-1.0f, 0.0f, 0.3f, 1.0f}) path->GetPositionAt(at, &x, &y, &speed);
+        path->Reverse();
+        path->Append(path);
+        path->Rotate(33);
+    }
+    Path_Reset();
+    return 0;
+}

@@ -1,0 +1,78 @@
+// Triggers: the record read from a stream, refused records, and the table's lookups.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/Support_Stream.h"
+#include "trigger/Trigger_Class.h"
+
+namespace {
+
+// A record of the version with the texts; `lengths` replaces a text's length word when not -2.
+void WriteRecord(CStream& stream, int32_t version, int32_t nameLength = -2)
+{
+    stream.WriteInteger(version);
+    if (nameLength == -2) {
+        stream.WriteString("trg_door");
+    } else {
+        stream.WriteInteger(nameLength);
+        stream.WriteBuffer("trg", 3);
+    }
+    stream.WriteString("x > 10");
+    stream.WriteInteger(2);
+    stream.WriteString("TRG_DOOR");
+    stream.SetPosition(0);
+}
+
+TEST(TriggerRecord, AVersion800RecordIsReadAndOthersLeaveTheTriggerCleared)
+{
+    struct Case {
+        int32_t version, nameLength;
+        bool read;
+    } cases[] = {{800, -2, true}, {700, -2, false}, {800, -1, false}, {800, 1 << 30, false}, {800, 3, true}};
+    for (const Case& c : cases) {
+        CStream stream;
+        WriteRecord(stream, c.version, c.nameLength);
+        CTrigger trigger(5);
+        trigger.SetName("before");
+        EXPECT_EQ(c.read, trigger.LoadFromStream(stream)) << c.version << " " << c.nameLength;
+        EXPECT_EQ(c.read ? 2 : 1, trigger.GetMoment());
+        if (!c.read) {
+            EXPECT_EQ(nullptr, trigger.GetName());
+        }
+    }
+    CStream stream;
+    WriteRecord(stream, 800);
+    CTrigger trigger(5);
+    ASSERT_TRUE(trigger.LoadFromStream(stream));
+    EXPECT_STREQ("trg_door", trigger.GetName());
+    EXPECT_STREQ("x > 10", trigger.GetCondition());
+    EXPECT_STREQ("TRG_DOOR", trigger.GetConstantName());
+    // A record cut short is refused too.
+    CStream cut;
+    cut.WriteInteger(800);
+    cut.WriteInteger(8);
+    cut.SetPosition(0);
+    EXPECT_FALSE(trigger.LoadFromStream(cut));
+}
+
+TEST(TriggerTable, LookupsByIndexAndConstantName)
+{
+    EXPECT_EQ(-1, Trigger_FindByConstant("TRG_DOOR"));
+    EXPECT_FALSE(Trigger_Exists(0));
+    for (int32_t index : {3, 67, 131}) { // one bucket of 64
+        auto* trigger = new CTrigger(index);
+        trigger->SetName(("trg" + std::to_string(index)).c_str());
+        trigger->SetConstantName(index == 3 ? "OTHER" : "SHARED");
+        Trigger_Insert(index, trigger);
+    }
+    EXPECT_EQ(3, Trigger_Count());
+    EXPECT_STREQ("trg67", Trigger_Name(67));
+    EXPECT_EQ(nullptr, Trigger_Name(4));
+    EXPECT_EQ(131, Trigger_FindByConstant("SHARED")); // the bucket's head is the latest insertion
+    Trigger_Clear();
+    EXPECT_EQ(0, Trigger_Count());
+    EXPECT_FALSE(Trigger_Exists(3));
+}
+
+} // namespace
