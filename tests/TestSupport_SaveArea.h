@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "app/App_Paths.h"
 #include "gamefile/GameFile_Header.h"
 
@@ -18,7 +20,9 @@ class ScopedSaveArea {
 public:
     explicit ScopedSaveArea(const std::string& tag)
     {
-        m_Root = std::filesystem::path(testing::TempDir()) / ("savearea_" + tag);
+        // Tests of one binary run as parallel processes: each gets a folder of its own.
+        m_Root = std::filesystem::path(testing::TempDir()) /
+                 ("savearea_" + tag + "_" + std::to_string(static_cast<long>(getpid())));
         std::filesystem::remove_all(m_Root);
         std::filesystem::create_directories(m_Root);
         const char* old = std::getenv("XDG_DATA_HOME");
