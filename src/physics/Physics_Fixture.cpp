@@ -6,12 +6,11 @@
 
 #include "code/Code_Error.h"
 #include "instance/Instance_Class.h"
+#include "instance/Instance_Resources.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
 #include "physics/Physics_Check.h"
 #include "physics/Physics_World.h"
-#include "sprite/Sprite_Class.h"
-#include "sprite/Sprite_Table.h"
 
 namespace {
 
@@ -181,16 +180,15 @@ void PhysicsFixture_DeleteAll()
 namespace {
 
 void CircleForInstance(CPhysicsFixture* fixture, const ObjectPhysics& physics, const char* name, float scale,
-                       CInstance* instance)
+                       CInstance* instance, const InstanceSpriteShape& sprite)
 {
     float radius;
     if (physics.pointCount >= 2) {
         radius = physics.points[2] * scale;
     } else {
         Error_Show((std::string("Corrupt shape data for ") + name + "\n").c_str(), false);
-        // Without a second point there is no radius: half the sprite's width stands in.
-        CSprite* sprite = Sprite_Get(instance->i_spriteindex);
-        radius = static_cast<float>(sprite != nullptr ? sprite->GetWidth() : 0) * 0.5f * scale;
+        // Without a second point there is no radius: half the width of the sprite's box stands in.
+        radius = static_cast<float>(sprite.box.right - sprite.box.left + 1) * 0.5f * scale;
     }
     if (std::fabs(instance->i_imagescalex - instance->i_imagescaley) >= CIRCLE_SCALE_TOLERANCE)
         Error_Show((std::string("Image scale for physics object using circle collision should not vary across axes: ") +
@@ -220,10 +218,11 @@ void PhysicsFixture_ForNewInstance(CPhysicsWorld* world, CInstance* instance)
 {
     CObject* object = Object_Data(instance->GetObjectIndex());
     if (world == nullptr || object == nullptr || !object->m_Physics.enabled) return;
-    if (!Sprite_Exists(instance->i_spriteindex)) return;
+    InstanceSpriteShape sprite;
+    if (!Instance_Sprites()->Shape(instance->i_spriteindex, &sprite)) return;
     const ObjectPhysics& physics = object->m_Physics;
     CPhysicsFixture fixture;
-    if (physics.shape == 0) CircleForInstance(&fixture, physics, object->GetName(), world->m_Scale, instance);
+    if (physics.shape == 0) CircleForInstance(&fixture, physics, object->GetName(), world->m_Scale, instance, sprite);
     else PolygonForInstance(&fixture, physics, world->m_Scale, instance);
     fixture.m_Def.density = physics.density;
     fixture.m_Def.restitution = physics.restitution;
