@@ -3,6 +3,7 @@
 // pixels and become metres (times the world's scale); angles in degrees become radians.
 #include <string>
 
+#include "base/Base_Numbers.h"
 #include "code/Code_Error.h"
 #include "function/Function_Args.h"
 #include "function/Function_Families.h"
@@ -50,12 +51,12 @@ CPhysicsWorld* WorldOrReport(bool roomFirst)
 
 float Pixels(const ScriptValue& value, const CPhysicsWorld* world)
 {
-    return static_cast<float>(Arg_Real(value) * world->m_Scale);
+    return Numbers_ToFloat(Arg_Real(value) * world->m_Scale);
 }
 
 float Degrees(const ScriptValue& value)
 {
-    return static_cast<float>(Arg_Real(value) * RADIANS_PER_DEGREE);
+    return Numbers_ToFloat(Arg_Real(value) * RADIANS_PER_DEGREE);
 }
 
 bool JointFlag(const ScriptValue& value)
