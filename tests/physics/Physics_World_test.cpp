@@ -134,6 +134,7 @@ TEST_F(PhysicsTest, BodiesAndJointsLetGoOfTheirOwnWorld)
     // A body carried out of its room is destroyed through the world that holds it.
     auto* elsewhere = new CPhysicsWorld(0.1f, 30);
     CInstance* carried = Run_CurrentRoom()->AddInstance(5, 5, 0);
+    carried->m_pPhysicsObject->Destroy();
     delete carried->m_pPhysicsObject;
     carried->m_pPhysicsObject = nullptr;
     CPhysicsFixture* fixture = PhysicsFixture_Create();

@@ -397,6 +397,7 @@ TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
     EXPECT_NEAR(2, RealOf(instance, "phy_speed_x"), 1e-6);
     EXPECT_EQ(0, RealOf(instance, "phy_collision_points"));
     EXPECT_TRUE(std::isnan(RealOf(instance, "phy_collision_x", 0))) << "no such contact point";
+    PhysicsFixture_DeleteAll();
 }
 
 } // namespace

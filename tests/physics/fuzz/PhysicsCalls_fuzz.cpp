@@ -17,6 +17,7 @@
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Services.h"
 #include "instance/Instance_Class.h"
+#include "instance/Instance_List.h"
 #include "object/Object_Table.h"
 #include "physics/Physics_Fixture.h"
 #include "physics/Physics_World.h"
@@ -94,6 +95,8 @@ bool Prepare()
         if (!Code_Function_Find(name, &id)) std::abort();
         g_Rows.push_back(id);
     }
+    // The instance hash frees what it holds at exit: it must be made first, so that it goes last.
+    Instance_FindById(0);
     std::atexit(Finish);
     return true;
 }

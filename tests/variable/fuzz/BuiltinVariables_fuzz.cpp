@@ -64,6 +64,7 @@ bool Prepare()
     box->SetBoxShape(1.0f, 1.0f);
     box->m_Def.density = 1.0f;
     if (!room->m_pPhysicsWorld->BindFixture(box, g_Self)) std::abort();
+    PhysicsFixture_Delete(box->m_Id);
     room->AddInstance(7.0f, 8.0f, object);
     std::atexit(Finish);
     return true;
