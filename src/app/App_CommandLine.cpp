@@ -4,7 +4,7 @@
 
 #include "base/Base_Console.h"
 #include "gamefile/GameFile_Options.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 
 char g_CommandLine[COMMAND_LINE_SIZE];
 char g_CommandToken[COMMAND_TOKEN_SIZE];

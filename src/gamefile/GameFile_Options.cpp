@@ -9,7 +9,7 @@
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_View.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "platform/Platform_MemoryManager.h"
 
 GameOptions g_GameOptions;

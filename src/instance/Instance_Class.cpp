@@ -9,7 +9,7 @@
 #include "instance/Instance_Resources.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "platform/Platform_MemoryManager.h"
 #include "variable/Variable_List.h"
 

@@ -11,7 +11,7 @@
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_View.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "room/Room_Definition.h"
 

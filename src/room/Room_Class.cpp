@@ -6,7 +6,8 @@
 #include "instance/Instance_Class.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_Fixture.h"
+#include "physics/Physics_World.h"
 #include "platform/Platform_MemoryManager.h"
 #include "room/Room_Definition.h"
 #include "room/Room_Table.h"
@@ -166,6 +167,7 @@ void CRoom::InstancesFromDefinition()
         instance->SetImageAngle(entry.rotation);
         m_Active.AddByDepth(instance);
         Instance_AddToHash(instance);
+        PhysicsFixture_ForNewInstance(m_pPhysicsWorld, instance);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "graphics/Graphics_RenderState.h"
 #include "instance/Instance_List.h"
 #include "object/Object_Table.h"
+#include "physics/Physics_Fixture.h"
 #include "room/Room_Class.h"
 #include "room/Room_Definition.h"
 #include "room/Room_Table.h"
@@ -42,6 +43,7 @@ CInstance* CRoom::AddInstance(float x, float y, int32_t object)
 {
     auto* instance = new CInstance(x, y, ++g_InstanceIdCounter, object, true);
     AddExisting(instance);
+    PhysicsFixture_ForNewInstance(m_pPhysicsWorld, instance);
     return instance;
 }
 

@@ -6,7 +6,7 @@
 #include "function/Function_Families.h"
 #include "http/Http_Request.h"
 #include "instance/Instance_List.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "run/Run_Event.h"
 #include "run/Run_Frame.h"

@@ -4,7 +4,7 @@
 // world. Positions and velocities are divided by the world's scale when read and multiplied by it
 // when written.
 #include "instance/Instance_Class.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "run/Run_Game.h"
 #include "variable/Variable_BuiltInFamilies.h"

@@ -2,8 +2,10 @@
 // before and after the physics words, and files whose rooms point outside themselves.
 #include "RoomTestSupport.h"
 
+#include <box2d/b2_world.h>
+
 #include "code/Code_Object.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Definition.h"
 
 using namespace roomtest;
@@ -113,8 +115,8 @@ TEST_F(RoomTest, ARoomsSettingsLayersViewsAndPhysicsAreRead)
     EXPECT_EQ(9, room->m_GravityY);
     EXPECT_FLOAT_EQ(0.05f, room->m_PhysicsScale);
     ASSERT_NE(nullptr, room->m_pPhysicsWorld);
-    EXPECT_EQ(9.0f, room->m_pPhysicsWorld->m_GravityY);
-    EXPECT_EQ(45, room->m_pPhysicsWorld->m_RoomSpeed);
+    EXPECT_EQ(9.0f, room->m_pPhysicsWorld->m_pWorld->GetGravity().y);
+    EXPECT_EQ(45, room->m_pPhysicsWorld->m_UpdateSpeed);
 
     // The lists stay in the definition until the room starts; the record holds no tiles yet.
     ASSERT_NE(nullptr, room->m_pDefinition);

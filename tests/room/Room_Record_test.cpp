@@ -4,7 +4,7 @@
 
 #include "code/Code_Object.h"
 #include "object/Object_Class.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Definition.h"
 
 using namespace roomtest;

@@ -17,7 +17,8 @@
 #include "gamefile/GameFile_Services.h"
 #include "graphics/Graphics_Device.h"
 #include "instance/Instance_List.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_Fixture.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
@@ -356,46 +357,47 @@ TEST_F(GameVariables, TheClockAndTheCalendar)
 
 TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
 {
-    CInstance* instance = new CInstance(0, 0, 100500, -1, false);
-    m_Instances.push_back(instance);
+    CRoom* room = StartRoom();
+    ASSERT_NE(nullptr, room);
+    CInstance* instance = room->AddInstance(0, 0, -1);
     const char* all[] = {"phy_mass", "phy_rotation", "phy_position_x", "phy_sleeping",
                          "phy_collision_points"};
     for (const char* name : all)
         EXPECT_TRUE(std::isnan(RealOf(instance, name))) << name << " without a body";
     EXPECT_FALSE(SetReal(instance, "phy_rotation", 45));
 
-    auto* body = new CPhysicsObject();
-    instance->m_pPhysicsObject = body;
-    body->m_Mass = 2;
-    body->m_Inertia = 3;
-    body->m_CentreX = 1;
-    body->m_CentreY = 2;
-    EXPECT_EQ(2, RealOf(instance, "phy_mass"));
-    EXPECT_EQ(13, RealOf(instance, "phy_inertia")) << "about the origin: 3 + 2 * (1 + 4)";
+    // A 2 m by 1 m box of density 1 at the origin: mass 2, inertia about its centre 2 * (4 + 1) / 12.
+    room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
+    CPhysicsFixture* box = PhysicsFixture_Create();
+    box->SetBoxShape(1.0f, 0.5f);
+    box->m_Def.density = 1.0f;
+    ASSERT_TRUE(room->m_pPhysicsWorld->BindFixture(box, instance));
+    CPhysicsObject* body = instance->m_pPhysicsObject;
+    EXPECT_FLOAT_EQ(2.0f, static_cast<float>(RealOf(instance, "phy_mass")));
+    EXPECT_NEAR(10.0 / 12.0, RealOf(instance, "phy_inertia"), 1e-5);
     ASSERT_TRUE(SetReal(instance, "phy_rotation", 45));
-    EXPECT_EQ(45, RealOf(instance, "phy_rotation"));
+    EXPECT_NEAR(45, RealOf(instance, "phy_rotation"), 1e-4);
     ASSERT_TRUE(SetReal(instance, "phy_bullet", 0.5));
     EXPECT_EQ(0, RealOf(instance, "phy_bullet"));
     ASSERT_TRUE(SetReal(instance, "phy_bullet", 0.6));
     EXPECT_EQ(1, RealOf(instance, "phy_bullet"));
     EXPECT_EQ(0, RealOf(instance, "phy_sleeping"));
-    EXPECT_TRUE(std::isnan(RealOf(instance, "phy_position_x"))) << "no world: no scale";
-    EXPECT_FALSE(SetReal(instance, "phy_speed_x", 1));
 
-    CRoom* room = StartRoom();
-    ASSERT_NE(nullptr, room);
-    room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
     ASSERT_TRUE(SetReal(instance, "phy_position_x", 50));
-    EXPECT_FLOAT_EQ(5.0f, body->m_X);
+    float x, y;
+    body->GetPosition(&x, &y);
+    EXPECT_FLOAT_EQ(5.0f, x);
     EXPECT_NEAR(50, RealOf(instance, "phy_position_x"), 1e-5);
     EXPECT_EQ(0, RealOf(instance, "phy_position_y")) << "the other coordinate is kept";
-    EXPECT_NEAR(60, RealOf(instance, "phy_com_x"), 1e-5);
+    EXPECT_NEAR(50, RealOf(instance, "phy_com_x"), 1e-4);
     ASSERT_TRUE(SetReal(instance, "phy_speed_x", 2));
-    EXPECT_FLOAT_EQ(6.0f, body->m_VelocityX) << "2 pixels a step at 30 steps a second, scaled";
+    body->GetLinearVelocity(&x, &y);
+    EXPECT_FLOAT_EQ(6.0f, x) << "2 pixels a step at 30 steps a second, scaled";
     EXPECT_NEAR(60, RealOf(instance, "phy_linear_velocity_x"), 1e-4);
     EXPECT_NEAR(2, RealOf(instance, "phy_speed_x"), 1e-6);
     EXPECT_EQ(0, RealOf(instance, "phy_collision_points"));
     EXPECT_TRUE(std::isnan(RealOf(instance, "phy_collision_x", 0))) << "no such contact point";
+    PhysicsFixture_DeleteAll();
 }
 
 } // namespace

@@ -1290,6 +1290,33 @@ void TimeLines(Context& context)
 
 } // namespace
 
+// A box bound in its creation code falls 9.2 m on a floor that the room placed with its object's
+// physics settings: both collision events in one frame about 1.36 s in, the box's reading the
+// contact points on the floor's top; the world's debug drawing captured (static green, dynamic red).
+void PhysicsFall(Context& context)
+{
+    fs::path trace = context.work / "trace.txt";
+    fs::path output = context.work / "out.log";
+    fs::path shotFile = context.work / "shot10.png";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game, "-output", output.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=45", "KELVARO_NO_WAIT=1",
+                         "KELVARO_CAPTURE=10:" + shotFile.string(), "KELVARO_TRACE=" + trace.string()});
+    ExpectExit(context, run, 0);
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log, {"bound 2.56", "floor hit by 100002", "box hit 2 at 200"});
+    int floorHit = -1, boxHit = -1;
+    for (const std::string& line : ReadLines(trace)) {
+        if (floorHit < 0 && line.find("\tobj_floor\t4\t1") != std::string::npos) floorHit = std::stoi(line);
+        if (boxHit < 0 && line.find("\tobj_box\t4\t0") != std::string::npos) boxHit = std::stoi(line);
+    }
+    if (floorHit != boxHit || floorHit < 36 || floorHit > 44)
+        Fail(context, "collision events at frames " + std::to_string(floorHit) + " and " + std::to_string(boxHit));
+    Shot shot = ReadShot(shotFile);
+    ExpectPixels(context, shot, {{"the falling box", 160, 105, "230,179,179"}, {"the floor", 100, 204, "128,230,128"},
+                                 {"empty room", 10, 10, "0,0,0"}, {"above the box", 160, 95, "0,0,0"}});
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 5) {
@@ -1328,6 +1355,8 @@ int main(int argc, char** argv)
         {"files-compiled", Files},
         {"sprite-drawing", SpriteDrawing},
         {"sprite-collisions", SpriteCollisions},
+        {"physics-fall", PhysicsFall},
+        {"physics-fall-compiled", PhysicsFall},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
         {"graphics-drawing", GraphicsDrawing},

@@ -16,7 +16,8 @@
 #include "instance/Instance_Class.h"
 #include "instance/Instance_List.h"
 #include "object/Object_Table.h"
-#include "physics/Physics_Placeholders.h"
+#include "physics/Physics_Fixture.h"
+#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
@@ -58,7 +59,12 @@ bool Prepare()
     if (room == nullptr) std::abort();
     room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
     g_Self = room->AddInstance(5.0f, 6.0f, object);
-    g_Self->m_pPhysicsObject = new CPhysicsObject();
+    // A real body, so that script values reach the physics library through the checks.
+    CPhysicsFixture* box = PhysicsFixture_Create();
+    box->SetBoxShape(1.0f, 1.0f);
+    box->m_Def.density = 1.0f;
+    if (!room->m_pPhysicsWorld->BindFixture(box, g_Self)) std::abort();
+    PhysicsFixture_Delete(box->m_Id);
     room->AddInstance(7.0f, 8.0f, object);
     std::atexit(Finish);
     return true;

@@ -1,0 +1,234 @@
+// The Physics family: its rows, its messages on misuse, the checks that keep script values from the
+// physics library's own (process-ending) checks, and the unit conversions of its edge cases.
+#include <box2d/b2_revolute_joint.h>
+
+#include <cmath>
+#include <functional>
+
+#include "../physics/PhysicsTestSupport.h"
+
+namespace physicstest {
+namespace {
+
+const char* const NO_WORLD = "The current room does not have a physics world representation";
+
+TEST(PhysicsFamily, RegistersItsFortyNamesInOrder)
+{
+    const std::pair<const char*, int32_t> rows[] = {
+        {"physics_world_create", 1}, {"physics_world_gravity", 2}, {"physics_world_update_speed", 1},
+        {"physics_world_update_iterations", 1}, {"physics_world_draw_debug", 1}, {"physics_pause_enable", 1},
+        {"physics_fixture_create", 0}, {"physics_fixture_set_kinematic", 1}, {"physics_fixture_set_awake", 2},
+        {"physics_fixture_set_density", 2}, {"physics_fixture_set_restitution", 2}, {"physics_fixture_set_friction", 2},
+        {"physics_fixture_set_collision_group", 2}, {"physics_fixture_set_sensor", 2},
+        {"physics_fixture_set_linear_damping", 2}, {"physics_fixture_set_angular_damping", 2},
+        {"physics_fixture_set_circle_shape", 2}, {"physics_fixture_set_box_shape", 3},
+        {"physics_fixture_set_polygon_shape", 1}, {"physics_fixture_set_edge_shape", 5},
+        {"physics_fixture_add_point", 3}, {"physics_fixture_bind", 2}, {"physics_fixture_delete", 1},
+        {"physics_apply_force", 4}, {"physics_apply_impulse", 4}, {"physics_apply_local_force", 4},
+        {"physics_apply_local_impulse", 4}, {"physics_apply_torque", 1}, {"physics_mass_properties", 4},
+        {"physics_draw_debug", 0}, {"physics_test_overlap", 4}, {"physics_joint_distance_create", 7},
+        {"physics_joint_revolute_create", 11}, {"physics_joint_prismatic_create", 13},
+        {"physics_joint_pulley_create", 14}, {"physics_joint_gear_create", 5}, {"physics_joint_enable_motor", 2},
+        {"physics_joint_get_value", 2}, {"physics_joint_set_value", 3}, {"physics_joint_delete", 1},
+    };
+    testsupport::RegisterBuiltins();
+    int32_t previous = -1;
+    for (const auto& [name, count] : rows) {
+        int32_t id = -1;
+        ASSERT_TRUE(Code_Function_Find(name, &id)) << name;
+        EXPECT_EQ(count, Function_Get(id)->argCount) << name;
+        if (previous >= 0) {
+            EXPECT_EQ(previous + 1, id) << name << " follows the row before it";
+        }
+        previous = id;
+    }
+}
+
+// Instances: 100001 and 100003 with dynamic boxes, 100002 of an object without physics.
+class PhysicsFunctions : public PhysicsTest {
+protected:
+    void SetUp() override
+    {
+        PhysicsTest::SetUp();
+        PlayPhysics({PhysicsObject("obj_a", 1.0f), ObjectWith("obj_plain", {})},
+                    {Placed(0, 100, 100), Placed(1, 200, 100), Placed(0, 300, 100)});
+        m_Log.Clear();
+    }
+    // Runs a call with instance 100001 (or the given id) as self; the log holds what it reported.
+    double Run(const char* name, const std::vector<testsupport::TestArg>& args, int32_t self = 100001)
+    {
+        m_Log.Clear();
+        return Call(name, args, ById(self));
+    }
+};
+
+TEST_F(PhysicsFunctions, MisuseReportsItsMessageAndChangesNothing)
+{
+    int32_t box = static_cast<int32_t>(Call("physics_fixture_create", {}));
+    struct Case {
+        const char* name;
+        std::vector<testsupport::TestArg> args;
+        int32_t self;
+        const char* message;
+        double result;
+    } cases[] = {
+        {"physics_fixture_set_density", {99, 1}, 100001, "The physics fixture does not exist", 0},
+        {"physics_fixture_add_point", {box, 1, 1}, 100001,
+         "The fixture must be a polygon shape, convex, ordered clockwise and have no more than 8 points", 0},
+        {"physics_fixture_bind", {box, 100999}, 100001, "  is not valid.", 0},
+        {"physics_apply_force", {0, 0, 1, 1}, 100002, "The instance does not have an associated physics representation", 0},
+        {"physics_test_overlap", {0, 0, 0, 100999}, 100001, "physics_test_overlap:   is not valid.", 0},
+        {"physics_joint_distance_create", {100999, 100001, 0, 0, 0, 0, 0}, 100001, "Unable to find instance: 100999", -1},
+        {"physics_joint_distance_create", {100001, 100002, 0, 0, 0, 0, 0}, 100001,
+         "physics_joint_distance_create: An instance does not have an associated physics representation", -1},
+        {"physics_joint_gear_create", {100001, 100003, 98, 99, 1}, 100001, "A joint does not exist", -1},
+        {"physics_joint_enable_motor", {99, 1}, 100001, "A joint does not exist", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.result, Run(c.name, c.args, c.self)) << c.name;
+        EXPECT_TRUE(m_Log.Has(c.message)) << c.name << "\n" << m_Log.Text();
+    }
+    EXPECT_EQ(nullptr, ById(100002)->m_pPhysicsObject);
+    EXPECT_EQ(0, PhysicsJoint_Count());
+}
+
+TEST_F(PhysicsFunctions, WithoutAWorldEveryWorldUserSaysSo)
+{
+    int32_t box = static_cast<int32_t>(Call("physics_fixture_create", {}));
+    CPhysicsWorld* world = World();
+    Run_CurrentRoom()->m_pPhysicsWorld = nullptr;
+    const std::pair<const char*, std::vector<testsupport::TestArg>> cases[] = {
+        {"physics_world_gravity", {0, 1}},        {"physics_world_update_speed", {60}},
+        {"physics_world_draw_debug", {1}},        {"physics_fixture_set_circle_shape", {box, 4}},
+        {"physics_apply_impulse", {0, 0, 1, 1}}, {"physics_joint_delete", {1}},
+        {"physics_joint_revolute_create", {100001, 100003, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& [name, args] : cases) {
+        Run(name, args);
+        EXPECT_TRUE(m_Log.Has(NO_WORLD)) << name;
+    }
+    Run("physics_pause_enable", {1});
+    EXPECT_TRUE(m_Log.Has("physics_pause_enable() " + std::string(NO_WORLD)));
+    Run("physics_fixture_bind", {box, -1});
+    EXPECT_TRUE(m_Log.Has("Cannot bind a fixture if no physics world exists for the current room"));
+    Run_CurrentRoom()->m_pPhysicsWorld = world;
+}
+
+// Values the physics library would end the process on: each is reported as its failed check and
+// the operation is skipped (or the value clamped); the game goes on.
+TEST_F(PhysicsFunctions, ValuesTheLibraryRefusesAreReportedAndSurvived)
+{
+    auto bindFresh = [this](const std::function<void(int32_t)>& shape) {
+        int32_t f = static_cast<int32_t>(Call("physics_fixture_create", {}));
+        Call("physics_fixture_set_density", {f, 1});
+        shape(f);
+        CInstance* instance = Run_CurrentRoom()->AddInstance(0, 0, 1);
+        m_Log.Clear();
+        Call("physics_fixture_bind", {f, instance->GetId()});
+        return instance->m_pPhysicsObject != nullptr;
+    };
+    auto points = [](std::vector<std::pair<double, double>> list) {
+        return [list](int32_t f) {
+            Call("physics_fixture_set_polygon_shape", {f});
+            for (auto [x, y] : list) Call("physics_fixture_add_point", {f, x, y});
+        };
+    };
+    struct Shape {
+        const char* what;
+        std::function<void(int32_t)> shape;
+        const char* check;
+    } shapes[] = {
+        {"an empty box", [](int32_t f) { Call("physics_fixture_set_box_shape", {f, 0, 4}); }, "area > b2_epsilon"},
+        {"a NaN box", [](int32_t f) { Call("physics_fixture_set_box_shape", {f, NAN, 4}); }, "b2IsValid(hx)"},
+        {"collinear points", points({{0, 0}, {10, 0}, {20, 0}}), "count >= 3"},
+        {"points closer than the weld distance", points({{0, 0}, {0.01, 0}, {0.01, 0.01}}), "count >= 3"},
+        {"no shape", [](int32_t) {}, "def->shape != nullptr"},
+    };
+    for (const Shape& s : shapes) {
+        EXPECT_FALSE(bindFresh(s.shape)) << s.what;
+        EXPECT_TRUE(m_Log.Has(s.check)) << s.what << "\n" << m_Log.Text();
+    }
+    EXPECT_TRUE(bindFresh(points({{0, 0}, {10, 0}}))) << "two points bind as the edge between them";
+    EXPECT_TRUE(bindFresh([](int32_t f) {
+        Call("physics_fixture_set_circle_shape", {f, 4});
+        Call("physics_fixture_set_linear_damping", {f, -1});
+    })) << "a negative damping is clamped";
+    EXPECT_TRUE(m_Log.Has("bd->linearDamping >= 0.0f"));
+
+    struct Joint {
+        const char* name;
+        std::vector<testsupport::TestArg> args;
+        const char* check;
+    } joints[] = {
+        {"physics_joint_revolute_create", {100001, 100001, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "def->bodyA != def->bodyB"},
+        {"physics_joint_prismatic_create", {100001, 100003, 0, 0, 1, 0, 10, -10, 1, 0, 0, 0, 0},
+         "lowerTranslation <= def->upperTranslation"},
+        {"physics_joint_pulley_create", {100001, 100003, 0, 0, 10, 0, 0, 0, 0, 0, 0, 100, 100, 0},
+         "ratio > b2_epsilon"},
+        {"physics_joint_distance_create", {100001, 100003, NAN, 0, 0, 0, 0}, "anchorA.IsValid()"},
+    };
+    for (const Joint& j : joints) {
+        EXPECT_EQ(-1, Run(j.name, j.args)) << j.name;
+        EXPECT_TRUE(m_Log.Has(j.check)) << j.name << "\n" << m_Log.Text();
+    }
+
+    int32_t hinge = static_cast<int32_t>(Run("physics_joint_revolute_create",
+                                            {100001, 100003, 200, 100, -45, 45, 1, 0, 0, 0, 0}));
+    Run("physics_joint_set_value", {hinge, 19, 90});
+    EXPECT_TRUE(m_Log.Has("lower <= upper"));
+    EXPECT_NEAR(-45, Call("physics_joint_get_value", {hinge, 19}), 1e-4) << "the limit is kept";
+
+    Run("physics_mass_properties", {2, 100, 0, 1});
+    EXPECT_TRUE(m_Log.Has("m_I > 0.0f")) << "an inertia of 1 about a centre 10 m away";
+    Run("physics_apply_force", {NAN, 0, 1, 1});
+    EXPECT_TRUE(m_Log.Has("point.IsValid()"));
+    Run("physics_world_gravity", {INFINITY, 0});
+    EXPECT_TRUE(m_Log.Has("gravity.IsValid()"));
+    Tick(2);
+    EXPECT_EQ(1, g_RunState) << "the game plays on";
+}
+
+TEST_F(PhysicsFunctions, ConversionsAndIdsOfTheEdgeCases)
+{
+    int32_t first = static_cast<int32_t>(Call("physics_fixture_create", {}));
+    Call("physics_fixture_delete", {first});
+    int32_t box = static_cast<int32_t>(Call("physics_fixture_create", {}));
+    EXPECT_EQ((std::vector<int32_t>{1, 2}), (std::vector<int32_t>{first, box}));
+    Call("physics_fixture_set_box_shape", {box, 16, 8});
+    EXPECT_FLOAT_EQ(1.6f, PhysicsFixture_Find(box)->m_HalfWidth);
+    EXPECT_FLOAT_EQ(0.8f, PhysicsFixture_Find(box)->m_HalfHeight);
+
+    int32_t hinge = static_cast<int32_t>(Run("physics_joint_revolute_create",
+                                            {100001, 100003, 200, 100, -45, 45, 1, 0, 0, 0, 0}));
+    auto* revolute = static_cast<b2RevoluteJoint*>(PhysicsJoint_Find(hinge)->m_pJoint);
+    EXPECT_NEAR(-PHYSICS_PI / 4, revolute->GetLowerLimit(), 1e-6);
+    EXPECT_NEAR(PHYSICS_PI / 4, revolute->GetUpperLimit(), 1e-6);
+    Call("physics_joint_set_value", {hinge, 19, 30});
+    EXPECT_NEAR(30, Call("physics_joint_get_value", {hinge, 19}), 1e-4);
+    EXPECT_NEAR(PHYSICS_PI / 6, revolute->GetLowerLimit(), 1e-6);
+    Call("physics_joint_set_value", {hinge, 15, 7});
+    EXPECT_EQ(0, Call("physics_joint_get_value", {hinge, 15})) << "a length does not apply to a hinge";
+    int32_t other = static_cast<int32_t>(Run("physics_joint_revolute_create",
+                                            {100003, 100001, 200, 100, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(3, Run("physics_joint_gear_create", {100001, 100003, hinge, other, 1}));
+    EXPECT_EQ(2, other);
+
+    // A body at 5 m moving at 3 m/s, scale 0.1, room speed 30.
+    CPhysicsObject* body = ById(100001)->m_pPhysicsObject;
+    body->SetPosition(5.0f, 10.0f);
+    body->SetLinearVelocity(3.0f, 0.0f);
+    CInstance* self = ById(100001);
+    EXPECT_NEAR(50, Call("execute_string", {"return phy_position_x;"}, self), 1e-4);
+    EXPECT_NEAR(30, Call("execute_string", {"return phy_linear_velocity_x;"}, self), 1e-4);
+    EXPECT_NEAR(1, Call("execute_string", {"return phy_speed_x;"}, self), 1e-6);
+
+    EXPECT_EQ(1, Run("physics_test_overlap", {300, 100, 0, -3})) << "over instance 100003";
+    EXPECT_EQ(0, Run("physics_test_overlap", {300, 400, 0, 0}));
+    CPhysicsWorld* world = World();
+    Call("physics_world_create", {0.2});
+    EXPECT_EQ(world, World()) << "no second world";
+    EXPECT_FLOAT_EQ(0.2f, world->m_Scale);
+}
+
+} // namespace
+} // namespace physicstest

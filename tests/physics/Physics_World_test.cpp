@@ -1,0 +1,192 @@
+// The world's frame: step lengths, write-back, paths while paused, collision categories, contact
+// records and their collision events, and the release of bodies and joints with their worlds.
+#include "PhysicsTestSupport.h"
+
+#include "../instance/Instance_TestDoubles.h"
+
+namespace physicstest {
+namespace {
+
+TEST_F(PhysicsTest, AFrameStepsUpdateSpeedOverRoomSpeedTimes)
+{
+    // Under gravity 10 and no damping the fall speed after one frame tells the time stepped.
+    struct Case {
+        int32_t update, room;
+        float seconds;
+    } cases[] = {{60, 60, 1.0f / 60}, {30, 60, 1.0f / 60}, {60, 30, 2.0f / 60}, {60, 45, 4.0f / 180}, {60, 0, 0.0f}};
+    PlayPhysics({PhysicsObject("obj_ball", 1.0f, {}, true)}, {Placed(0, 100, 100)});
+    for (const Case& c : cases) {
+        b2Body* body = Body(100001);
+        ASSERT_NE(nullptr, body);
+        body->SetLinearVelocity(b2Vec2(0, 0));
+        World()->m_UpdateSpeed = c.update;
+        World()->Update(c.room, false);
+        EXPECT_NEAR(10.0f * c.seconds, body->GetLinearVelocity().y, 1e-5f) << c.update << "/" << c.room;
+    }
+}
+
+TEST_F(PhysicsTest, WriteBackScalesPositionsAndNegatesTheAngle)
+{
+    PlayPhysics({PhysicsObject("obj_wall", 0.0f)}, {Placed(0, 0, 0)});
+    CInstance* wall = ById(100001);
+    wall->m_pPhysicsObject->SetPosition(2.0f, 3.0f);
+    wall->m_pPhysicsObject->SetRotation(90.0f);
+    Tick();
+    EXPECT_FLOAT_EQ(20.0f, wall->i_x);
+    EXPECT_FLOAT_EQ(30.0f, wall->i_y);
+    EXPECT_NEAR(-90.0f, wall->i_imageangle, 1e-4f);
+}
+
+TEST_F(PhysicsTest, APausedWorldStillMovesPathInstancesAndTheirBodies)
+{
+    TestPaths paths;
+    paths.paths[0] = {{0, 100}, {0, 0}};
+    PlayPhysics({PhysicsObject("obj_lift", 0.0f), PhysicsObject("obj_ball", 1.0f)}, {Placed(0), Placed(1, 50, 50)});
+    CInstance* lift = ById(100001);
+    lift->PathStart(0, 10.0f, 1.0f, 0.0f, true, 0);
+    World()->m_Paused = true;
+    World()->Update(30, true);
+    EXPECT_FLOAT_EQ(10.0f, lift->i_x);
+    EXPECT_FLOAT_EQ(1.0f, Body(100001)->GetPosition().x) << "a body that is not dynamic follows its instance";
+    EXPECT_EQ(0.0f, Body(100002)->GetLinearVelocity().y) << "nothing stepped";
+}
+
+TEST_F(PhysicsTest, CategoriesFollowCollisionEventsAndParents)
+{
+    gamebuild::ObjectDesc a = PhysicsObject("obj_a", 1.0f, {{4, 1, ""}});
+    gamebuild::ObjectDesc child = PhysicsObject("obj_child", 1.0f);
+    child.parent = 0;
+    PlayPhysics({a, PhysicsObject("obj_b", 1.0f), PhysicsObject("obj_c", 1.0f), child}, {});
+    int32_t slotA = World()->CategorySlot(0);
+    int32_t slotB = World()->CategorySlot(1);
+    ASSERT_GE(slotA, 0);
+    ASSERT_GE(slotB, 0);
+    EXPECT_EQ(-1, World()->CategorySlot(2)) << "no collision event: no category";
+    EXPECT_EQ(slotA, World()->CategorySlot(3)) << "inherited collisions share the parent's slot";
+    EXPECT_EQ(World()->Slot(slotB).category, World()->Slot(slotA).mask);
+    EXPECT_EQ(World()->Slot(slotA).category, World()->Slot(slotB).mask);
+}
+
+TEST_F(PhysicsTest, The33rdFamilyGetsNoCategoryAndTheMessage)
+{
+    std::vector<gamebuild::ObjectDesc> objects;
+    for (int32_t i = 0; i < 33; ++i)
+        objects.push_back(PhysicsObject("obj_" + std::to_string(i), 1.0f, {{4, i, ""}}));
+    PlayPhysics(objects, {});
+    for (int32_t i = 0; i < 32; ++i) EXPECT_EQ(i, World()->CategorySlot(i));
+    EXPECT_EQ(-1, World()->CategorySlot(32));
+    EXPECT_EQ(1u, m_Log.Count("Unable to assign a collision category for object obj_32.\nConsider using parenting "
+                              "to reduce collision overheads where possible."));
+}
+
+// A box resting on a static floor, both with collision events with each other.
+class ContactTest : public PhysicsTest {
+protected:
+    void PlayBoxOnFloor(int32_t updateSpeed, bool sensor = false)
+    {
+        // A sensor's contact has no points to read.
+        std::string report = "show_debug_message(\"points \" + string(phy_collision_points)";
+        report += sensor ? ");" : " + \" \" + string(round(phy_collision_y[0])) + \" \" + string(phy_col_normal_y[0]));";
+        gamebuild::ObjectDesc box = PhysicsObject("obj_box", 1.0f, {{4, 1, report}});
+        box.physics.sensor = sensor;
+        PlayPhysics({box, PhysicsObject("obj_floor", 0.0f, {{4, 0, ""}})}, {Placed(0, 100, 84), Placed(1, 100, 100)});
+        World()->m_UpdateSpeed = updateSpeed;
+        NewTrace();
+        m_Log.Clear();
+        Tick();
+    }
+};
+
+TEST_F(ContactTest, EachSubStepAddsAManifoldToThePairsRecord)
+{
+    PlayBoxOnFloor(60);
+    EXPECT_EQ((std::vector<std::string>{"100001 obj_box 4 1", "100002 obj_floor 4 0"}), NewTrace())
+        << "one record, the first instance's event first";
+    EXPECT_TRUE(m_Log.Has("points 4 100 1")) << "two manifolds of two points each, on the floor's top\n"
+                                               << m_Log.Text();
+    EXPECT_FALSE(m_Log.Has("Too many manifolds"));
+}
+
+TEST_F(ContactTest, ANinthManifoldIsDroppedWithTheWarning)
+{
+    PlayBoxOnFloor(270);
+    EXPECT_EQ(1u, m_Log.Count("WARNING: Too many manifolds in collision\n"));
+    EXPECT_TRUE(m_Log.Has("points 16 ")) << m_Log.Text();
+}
+
+TEST_F(ContactTest, ASensorIsHeardWhenItBeginsToTouch)
+{
+    PlayBoxOnFloor(30, true);
+    EXPECT_EQ(2u, NewTrace().size());
+    EXPECT_TRUE(m_Log.Has("points 0")) << m_Log.Text();
+    Tick();
+    EXPECT_EQ(0u, NewTrace().size()) << "a sensor is not solved: no contact after it began";
+}
+
+TEST_F(PhysicsTest, BodiesAndJointsLetGoOfTheirOwnWorld)
+{
+    PlayPhysics({PhysicsObject("obj_a", 1.0f), PhysicsObject("obj_b", 1.0f)}, {Placed(0, 0, 0), Placed(1, 40, 0)});
+    CInstance* a = ById(100001);
+    CInstance* b = ById(100002);
+    int32_t joint = World()->CreateDistanceJoint(a->m_pPhysicsObject, b->m_pPhysicsObject, 0, 0, 4, 0, false);
+    ASSERT_EQ(1, joint);
+
+    // A body carried out of its room is destroyed through the world that holds it.
+    auto* elsewhere = new CPhysicsWorld(0.1f, 30);
+    CInstance* carried = Run_CurrentRoom()->AddInstance(5, 5, 0);
+    carried->m_pPhysicsObject->Destroy();
+    delete carried->m_pPhysicsObject;
+    carried->m_pPhysicsObject = nullptr;
+    CPhysicsFixture* fixture = PhysicsFixture_Create();
+    fixture->SetCircleShape(1.0f);
+    ASSERT_TRUE(elsewhere->BindFixture(fixture, carried));
+    Run_CurrentRoom()->RemoveInstance(carried);
+    EXPECT_EQ(nullptr, elsewhere->m_pWorld->GetBodyList());
+
+    // A world freed while its room is not current detaches its instances and joint records.
+    CInstance* other = Run_CurrentRoom()->AddInstance(5, 5, 0);
+    CPhysicsObject* own = other->m_pPhysicsObject;
+    other->m_pPhysicsObject = nullptr;
+    ASSERT_TRUE(elsewhere->BindFixture(fixture, other));
+    CInstance* third = Run_CurrentRoom()->AddInstance(9, 9, 1);
+    CPhysicsObject* thirdOwn = third->m_pPhysicsObject;
+    third->m_pPhysicsObject = nullptr;
+    ASSERT_TRUE(elsewhere->BindFixture(fixture, third));
+    int32_t away = elsewhere->CreateDistanceJoint(other->m_pPhysicsObject, third->m_pPhysicsObject, 0, 0, 1, 0, false);
+    delete elsewhere;
+    EXPECT_EQ(nullptr, other->m_pPhysicsObject);
+    EXPECT_EQ(nullptr, PhysicsJoint_Find(away));
+    other->m_pPhysicsObject = own;
+    third->m_pPhysicsObject = thirdOwn;
+
+    // Destroying a jointed instance deletes the joint.
+    Run_CurrentRoom()->RemoveInstance(a);
+    EXPECT_EQ(nullptr, PhysicsJoint_Find(joint));
+    EXPECT_EQ(nullptr, b->m_pPhysicsObject->m_pBody->GetJointList());
+}
+
+TEST_F(PhysicsTest, GearsGoBeforeTheJointsTheyLink)
+{
+    PlayPhysics({PhysicsObject("obj_a", 1.0f), PhysicsObject("obj_b", 0.0f)},
+                {Placed(0, 0, 0), Placed(0, 40, 0), Placed(1, 20, 40)});
+    CPhysicsObject* a = ById(100001)->m_pPhysicsObject;
+    CPhysicsObject* b = ById(100002)->m_pPhysicsObject;
+    CPhysicsObject* ground = ById(100003)->m_pPhysicsObject;
+    int32_t first = World()->CreateRevoluteJoint(ground, a, 0, 0, 0, 0, false, 0, 0, false, false);
+    int32_t second = World()->CreateRevoluteJoint(ground, b, 4, 0, 0, 0, false, 0, 0, false, false);
+    int32_t distance = World()->CreateDistanceJoint(a, b, 0, 0, 4, 0, false);
+    int32_t gear = World()->CreateGearJoint(a, b, first, second, 2.0f);
+    EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 4}), (std::vector<int32_t>{first, second, distance, gear}));
+    EXPECT_EQ(-1, World()->CreateGearJoint(a, b, first, distance, 1.0f)) << "a distance joint cannot be geared";
+
+    ASSERT_TRUE(World()->DeleteJoint(first));
+    EXPECT_EQ(nullptr, PhysicsJoint_Find(gear));
+    EXPECT_FALSE(World()->DeleteJoint(first));
+    gear = World()->CreateGearJoint(a, b, second, second, 1.0f);
+    Run_CurrentRoom()->RemoveInstance(ById(100003));
+    EXPECT_EQ(nullptr, PhysicsJoint_Find(gear)) << "with the body of a joint it links";
+    EXPECT_EQ(1, PhysicsJoint_Count());
+}
+
+} // namespace
+} // namespace physicstest
