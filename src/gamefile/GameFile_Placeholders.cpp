@@ -30,11 +30,6 @@ void TimeLine_Reset() {}
 
 // Chunk readers that stand in until their areas read the chunk.
 
-bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "EXTN", "extension packages");
-}
-
 bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "BGND", "backgrounds");
