@@ -1,6 +1,7 @@
 #include "support/Support_DLL.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -40,7 +41,11 @@ class ExternalCalls : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_Folder = fs::path(testing::TempDir()) / "dll_calls";
+        // A folder per test and process: overwriting a library another test has loaded would
+        // pull the pages from under it.
+        m_Folder = fs::path(testing::TempDir()) /
+                   ("dll_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                    std::to_string(getpid()));
         m_Library = testsupport::CopyTestLibrary(m_Folder, "calls.so");
         g_DLLLoader = COUNTING_LOADER;
         g_Counts = LoaderCounts();
@@ -51,6 +56,7 @@ protected:
         DLL_Clear();
         g_DLLLoader = DLL_SYSTEM_LOADER;
         g_ExtCallFlag = 0;
+        fs::remove_all(m_Folder);
     }
     int32_t Define(const char* function, std::vector<int32_t> types, int32_t result, const std::string& library = "")
     {
