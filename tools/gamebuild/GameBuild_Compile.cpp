@@ -14,6 +14,7 @@
 #include "code/Code_Object.h"
 #include "function/Function_Registry.h"
 #include "gamebuild/GameBuild_Chunks.h"
+#include "gamebuild/GameBuild_Extensions.h"
 #include "run/Run_EventNames.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Names.h"
@@ -34,7 +35,8 @@ template <typename T> int32_t FindByName(const std::vector<T>& list, const char*
 int32_t FindScript(const char* name) { return FindByName(g_pGame->scripts, name); }
 int32_t FindObject(const char* name) { return FindByName(g_pGame->objects, name); }
 int32_t FindRoom(const char* name) { return FindByName(g_pGame->rooms, name); }
-int32_t NoExtension(const char*) { return -1; }
+int32_t FindExtension(const char* name) { return ExtensionFunctionId(g_pGame->extensions, name); }
+int32_t ExtensionArgCount(int32_t id) { return ExtensionFunctionArgCount(g_pGame->extensions, id); }
 
 // Installs the game's names for the compiler and the assembler, and puts back what was there.
 class LookupScope {
@@ -43,7 +45,8 @@ public:
     {
         g_pGame = &game;
         g_CallableLookup.findScript = FindScript;
-        g_CallableLookup.findExtension = NoExtension;
+        g_CallableLookup.findExtension = FindExtension;
+        g_CallableLookup.extensionArgCount = ExtensionArgCount;
         for (int32_t i = 0; i < CONSTANT_RESOURCE_KINDS; ++i) {
             m_Resources[i] = g_ConstantResourceLookups[i];
             if (std::strcmp(g_ConstantResourceLookups[i].kind, "object") == 0) g_ConstantResourceLookups[i].find = FindObject;
@@ -75,6 +78,7 @@ std::string CallableName(int32_t id)
         const FunctionEntry* row = Function_Get(id);
         return row != nullptr ? row->name : "";
     }
+    if (id >= CALLABLE_EXTENSION_BASE) return ExtensionFunctionName(g_pGame->extensions, id - CALLABLE_EXTENSION_BASE);
     int32_t script = id - CALLABLE_SCRIPT_BASE;
     if (id < CALLABLE_EXTENSION_BASE && script < static_cast<int32_t>(g_pGame->scripts.size()) &&
         g_pGame->scripts[static_cast<size_t>(script)].present)

@@ -2,6 +2,7 @@
 
 #include "gamebuild/GameBuild_Sprites.h"
 #include "gamebuild/GameBuild_Chunks.h"
+#include "gamebuild/GameBuild_Extensions.h"
 
 #include <json.h>
 
@@ -757,6 +758,9 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
                 ReadSpritesManifest(value, folder, game.sprites,
                                     [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "sounds") == 0) reader.Sounds(value, game.sounds);
+            else if (std::strcmp(key, "extensions") == 0)
+                ReadExtensionsManifest(value, game.extensions,
+                                       [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "textures") == 0)
                 ReadTexturesManifest(value, folder, game.textures,
                                      [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });

@@ -538,6 +538,23 @@ void MiscEvents(Context& context)
     ExpectInOrder(context, run, {"StartGame()", "Windows8 functionality not supported", "Entering main loop."});
 }
 
+// An extension package naming the test library as "testext.dll" (it lies beside the game as
+// "testext.so"): its init function runs before the first room, a script calls its functions with
+// reals and strings, and its final function leaves a marker in the current folder at game end.
+void Extensions(Context& context)
+{
+    fs::path marker = context.work / "testext_final.txt";
+    fs::remove(marker);
+    fs::path output = context.work / "out.log";
+    RunResult run = Run(context, context.kelvaro, {"-output", output.string(), "-game", context.game});
+    ExpectExit(context, run, 0);
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log, {"describe: init=1 r=2.5 s=abc", "empty: init=1 r=1 s=", "init calls: 1", "absent: 0"});
+    std::vector<std::string> left = ReadLines(marker);
+    if (left != std::vector<std::string>{"final after 1 init"}) Fail(context, "the final function left no marker");
+}
+
 // The text, maths and date built-ins checked by the game itself, from source or from bytecode, in
 // UTC: alarm 0 rings when every check passed (alarm 1 when one failed, naming it in the log). The
 // checker's create event runs its grandparent's through event_inherited (its parent has none, so
@@ -1156,6 +1173,8 @@ int main(int argc, char** argv)
         {"sprite-collisions", SpriteCollisions},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
+        {"extensions", Extensions},
+        {"extensions-compiled", Extensions},
         {"graphics-drawing", GraphicsDrawing},
         {"graphics-drawing-compiled", GraphicsDrawing},
     };
