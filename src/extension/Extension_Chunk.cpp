@@ -111,7 +111,8 @@ bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
 {
     Extension_Clear();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadCountTable(file, body, length, table))
+        return Fail("the package table", "runs past the chunk or points outside the file");
     Budget budget = {file.Size() / 4};
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t record = table.Entry(file, i);
