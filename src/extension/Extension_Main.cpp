@@ -103,6 +103,8 @@ bool RunScriptFunction(int32_t id, CInstance* self, CInstance* other, int32_t ar
     for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
         saved[i] = ScriptValue{VALUE_REAL, 0, 0.0};
         Value_Copy(&saved[i], &g_ScriptArguments[i]);
+    }
+    for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
         if (i < argc) Value_Copy(&g_ScriptArguments[i], &args[i]);
         else Value_SetReal(&g_ScriptArguments[i], 0.0);
     }

@@ -1,5 +1,5 @@
-// Preparing extension packages and calling their functions: library functions through the test
-// library, script functions with their argument slots, and the init and final passes.
+// Preparing extension packages and calling their functions: library functions of the test library,
+// script functions with their argument slots, and the init and final passes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,16 +14,11 @@
 #include "extension/Extension_Class.h"
 #include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Options.h"
-#include "gamefile/GameFile_View.h"
 #include "instance/Instance_Class.h"
 #include "run/Run_Globals.h"
 #include "variable/Variable_BuiltIn.h"
 
 namespace fs = std::filesystem;
-using extensiontest::ChunkBuilder;
-using extensiontest::FileBytes;
-using extensiontest::FunctionBytes;
-using extensiontest::PackageBytes;
 using testsupport::TestArg;
 
 namespace {
@@ -57,14 +52,11 @@ protected:
         for (ScriptValue& slot : g_ScriptArguments) Value_SetReal(&slot, 0.0);
         fs::remove_all(m_Game);
     }
-    bool LoadAndPrepare(const std::vector<PackageBytes>& packages)
+    bool LoadAndPrepare(const std::string& packages)
     {
-        std::vector<uint8_t> bytes = ChunkBuilder().Build(packages);
-        m_File.CopyFrom(bytes.data(), bytes.size());
-        return Extension_LoadChunk(m_File, extensiontest::EXTN_BODY, m_File.Size() - extensiontest::EXTN_BODY) &&
-               Extension_Prepare();
+        return extensiontest::LoadExtensions(m_File, extensiontest::BuildExtensions(packages)) && Extension_Prepare();
     }
-    // A script function of its own package (the game file carries no script text).
+    // A script function in a package of its own (the game file carries no script text).
     static void AddScriptFunction(const char* name, int32_t id, const char* text)
     {
         auto* package = new CExtensionPackage();
@@ -78,6 +70,7 @@ protected:
         f->scriptText = text;
         Extension_AddPackage(package);
     }
+    // Extension_CallFunction (the tree executor's call) or Extension_CallDll (the interpreter's).
     static testsupport::CallAnswer Call(int32_t id, const std::vector<TestArg>& arguments, bool* done = nullptr,
                                         bool tree = true)
     {
@@ -98,7 +91,7 @@ protected:
 
 TEST_F(ExtensionPackages, AnEmptyChunkPreparesTablesOfOneEntry)
 {
-    ASSERT_TRUE(LoadAndPrepare({}));
+    ASSERT_TRUE(LoadAndPrepare("[]"));
     EXPECT_EQ(0, Extension_HighestId());
     bool done = false;
     EXPECT_EQ(0.0, Call(0, {}, &done, false).real);
@@ -107,45 +100,43 @@ TEST_F(ExtensionPackages, AnEmptyChunkPreparesTablesOfOneEntry)
     EXPECT_FALSE(done);
 }
 
-// Library functions defined from the game's folder (a relative name keeps its subfolders, "\" and
-// ".dll" read for this platform); a package in the folder "WexoGames" takes no part.
+// Library functions defined from the game's folder (a relative name keeps its subfolders; "\" and
+// ".dll" are read for this platform); a package in the folder "WexoGames" takes no part.
 TEST_F(ExtensionPackages, LibraryFunctionsAreDefinedAndCalledById)
 {
-    FileBytes file{"libs\\testext.dll", EXTENSION_FILE_LIBRARY, "", "", {}};
-    file.functions = {{"ext_rs", 1, 12, 1, "f_rs_s", {2, 1}},
-                      {"ext_ss", 2, 11, 2, "f_ss_r", {1, 1}},
-                      {"ext_gone", 4, 12, 2, "no_such_export", {}},
-                      {"ext_many", 6, 12, 2, "sum16", std::vector<int32_t>(17, 2)}};
-    FileBytes dropped{"libs\\testext.dll", EXTENSION_FILE_LIBRARY, "", "", {{"ext_dropped", 9, 12, 2, "f__r", {}}}};
-    ASSERT_TRUE(LoadAndPrepare({PackageBytes{"Folder", "Pkg", {file}}, PackageBytes{"WexoGames", "W", {dropped}}}));
+    ASSERT_TRUE(LoadAndPrepare(R"([{"folder": "Dir", "files": [{"name": "libs\\testext.dll", "functions": [
+        {"name": "ext_rs", "external": "f_rs_s", "id": 1, "arguments": ["real", "string"], "returns": "string"},
+        {"name": "ext_ss", "external": "f_ss_r", "id": 2, "convention": "stdcall", "arguments": ["string", "string"]},
+        {"name": "ext_gone", "external": "no_such_export", "id": 4},
+        {"name": "ext_many", "external": "sum16", "id": 6, "arguments": ["real", "real", "real", "real", "real", "real",
+         "real", "real", "real", "real", "real", "real", "real", "real", "real", "real", "real"]}]}]},
+      {"folder": "WexoGames", "files": [{"name": "libs/testext.dll", "functions": [
+        {"name": "ext_dropped", "external": "f__r", "id": 9}]}]}])"));
     EXPECT_EQ(6, Extension_HighestId());
     EXPECT_EQ(-1, Extension_FindFunction("ext_dropped"));
-    EXPECT_EQ(nullptr, Extension_GetPackage(1));
     EXPECT_EQ(2, DLL_Count()) << "17 arguments and a missing export are refused";
-
     const struct {
         int32_t id;
         std::vector<TestArg> args;
-        uint32_t kind;
         double real;
         std::string text;
         bool done;
     } cases[] = {
-        {1, {1.5, "ab"}, VALUE_STRING, 0, "r1.5,sab,", true},
-        {2, {"a", "bcd"}, VALUE_REAL, 700, "", true},
-        {2, {"a"}, VALUE_REAL, 0, "", true},  // the wrong count calls nothing
-        {4, {}, VALUE_REAL, 0, "", true},     // refused definition: index -1
-        {6, {}, VALUE_REAL, 0, "", true},
-        {3, {}, VALUE_REAL, 0, "", true},     // inside the table, no function
-        {7, {}, VALUE_REAL, 0, "", false},    // above the highest id
-        {-1, {}, VALUE_REAL, 0, "", false},
+        {1, {1.5, "ab"}, 0, "r1.5,sab,", true},
+        {2, {"a", "bcd"}, 700, "", true},
+        {2, {"a"}, 0, "", true}, // the wrong count calls nothing
+        {4, {}, 0, "", true},    // a refused definition: index -1
+        {6, {}, 0, "", true},
+        {3, {}, 0, "", true},    // inside the table, no function
+        {7, {}, 0, "", false},   // above the highest id
+        {-1, {}, 0, "", false},
     };
     for (const auto& c : cases) {
         for (bool tree : {true, false}) {
             bool done = false;
             testsupport::CallAnswer answer = Call(c.id, c.args, &done, tree);
             EXPECT_EQ(c.done, done) << c.id;
-            EXPECT_EQ(c.kind, answer.kind) << c.id;
+            EXPECT_EQ(c.text.empty() ? VALUE_REAL : VALUE_STRING, answer.kind) << c.id;
             EXPECT_EQ(c.real, answer.real) << c.id;
             EXPECT_EQ(c.text, answer.text) << c.id;
         }
@@ -153,7 +144,7 @@ TEST_F(ExtensionPackages, LibraryFunctionsAreDefinedAndCalledById)
 }
 
 // Called with 3 arguments, a script function sees argument3 to argument15 as 0; the caller's slots
-// are put back afterwards.
+// are put back afterwards, in both executors.
 TEST_F(ExtensionPackages, ScriptFunctionsRunWithTheirOwnArgumentSlots)
 {
     AddScriptFunction("ext_sum", 2, "return argument0 + argument1 + argument2 + argument3 + argument15;");
@@ -172,47 +163,40 @@ TEST_F(ExtensionPackages, ScriptFunctionsRunWithTheirOwnArgumentSlots)
         EXPECT_STREQ("caller's", Value_GetText(&g_ScriptArguments[3]));
         EXPECT_EQ(1000.0, g_ScriptArguments[15].real);
     }
-    // The bytecode interpreter's call reaches library functions only.
     bool done = true;
     Call(2, {1.0, 2.0, 4.0}, &done, false);
-    EXPECT_FALSE(done);
+    EXPECT_FALSE(done) << "the interpreter's call reaches library functions only";
     // Only 16 slots can take arguments.
-    std::vector<TestArg> seventeen(17, TestArg(1.0));
-    testsupport::CallAnswer answer = Call(2, seventeen, &done);
+    testsupport::CallAnswer answer = Call(2, std::vector<TestArg>(17, TestArg(1.0)), &done);
     EXPECT_FALSE(done);
     EXPECT_EQ("ERROR", answer.text);
     EXPECT_EQ(1000.0, g_ScriptArguments[15].real);
 }
 
-TEST_F(ExtensionPackages, AFailingScriptFunctionNamesItselfInTheError)
+TEST_F(ExtensionPackages, FailingScriptFunctions)
 {
     AddScriptFunction("ext_bad", 1, "return argument0 - 1;");
     ASSERT_TRUE(Extension_Prepare());
     g_UseBytecode = 0;
     bool done = true;
-    testsupport::CallAnswer answer = Call(1, {"text"}, &done);
+    EXPECT_EQ("ERROR", Call(1, {"text"}, &done).text);
     EXPECT_FALSE(done);
-    EXPECT_EQ("ERROR", answer.text);
     EXPECT_EQ(0u, g_CodeErrorText.find("In extension function ext_bad: \n")) << g_CodeErrorText;
-}
 
-TEST_F(ExtensionPackages, ACompileErrorStopsPreparation)
-{
-    AddScriptFunction("ext_broken", 1, "return +;");
+    AddScriptFunction("ext_broken", 2, "return +;");
     EXPECT_FALSE(Extension_Prepare());
     EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in extension package Pkg\n")) << g_ErrorLast;
 }
 
-// The init pass calls library functions of the package by name and stops at the first file whose
+// The init pass calls the package's library functions by name and stops at the first file whose
 // function cannot be found: the files after it are not visited.
 TEST_F(ExtensionPackages, InitAndFinalPassesStopAtAMissingFunction)
 {
-    std::vector<FunctionBytes> functions = {{"testext_init", 1, 12, 2, "testext_init", {}},
-                                            {"init_calls", 2, 12, 2, "init_calls", {}}};
-    FileBytes first{"libs/testext.dll", EXTENSION_FILE_LIBRARY, "testext_init", "", functions};
-    FileBytes missing{"other.dll", EXTENSION_FILE_LIBRARY, "nope", "gone_final", {}};
-    FileBytes after{"other.dll", EXTENSION_FILE_LIBRARY, "testext_init", "", {}};
-    ASSERT_TRUE(LoadAndPrepare({PackageBytes{"Folder", "Pkg", {first, missing, after}}}));
+    ASSERT_TRUE(LoadAndPrepare(R"([{"files": [
+        {"name": "libs/testext.dll", "init": "testext_init", "functions": [
+          {"name": "testext_init", "id": 1}, {"name": "init_calls", "id": 2}]},
+        {"name": "other.dll", "init": "nope", "final": "gone_final"},
+        {"name": "other.dll", "init": "testext_init"}]}])"));
     double before = Call(2, {}).real;
     EXPECT_FALSE(Extension_CallInitFunctions());
     EXPECT_EQ("Could not locate initialization function nope", g_ErrorLast);
