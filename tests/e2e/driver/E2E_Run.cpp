@@ -254,18 +254,24 @@ void DebugServer(Context& context)
     ExpectInOrder(context, run, {"Start Server", "Create Score Form", "Entering main loop."});
 }
 
-void UnknownChunk(Context& context)
+// A chunk of an unknown tag, or a malformed one, fails the load after naming it.
+void RefusedChunk(Context& context, const std::string& named)
 {
     RunResult run = Run(context, context.kelvaro, {"-game", context.game});
     ExpectExit(context, run, 1);
     ExpectInOrder(context, run, {"Do The Work", "LoadGameData()"});
-    size_t unknown = Find(run.lines, "unknown Chunk ZZZZ:", 0, true);
+    size_t unknown = Find(run.lines, named, 0, true);
     if (unknown == std::string::npos ||
         Find(run.lines, "Failed to load the game", unknown) == std::string::npos)
-        Fail(context, "the unknown chunk does not fail the load");
+        Fail(context, "the chunk does not fail the load");
     ExpectAbsent(context, run, "PrepareGame()");
     ExpectAbsent(context, run, "Entering main loop.");
 }
+
+void UnknownChunk(Context& context) { RefusedChunk(context, "unknown Chunk ZZZZ:"); }
+
+// An extension chunk whose package offset points outside the file.
+void MalformedExtensions(Context& context) { RefusedChunk(context, "Malformed Chunk EXTN"); }
 
 void NoGame(Context& context)
 {
@@ -1175,6 +1181,7 @@ int main(int argc, char** argv)
         {"input-playback", InputPlayback},
         {"extensions", Extensions},
         {"extensions-compiled", Extensions},
+        {"malformed-extensions", MalformedExtensions},
         {"graphics-drawing", GraphicsDrawing},
         {"graphics-drawing-compiled", GraphicsDrawing},
     };
