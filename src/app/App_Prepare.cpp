@@ -3,7 +3,7 @@
 #include "background/Background_Table.h"
 #include "base/Base_Console.h"
 #include "code/Code_Constants.h"
-#include "extension/Extension_Placeholders.h"
+#include "extension/Extension_Main.h"
 #include "font/Font_Table.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"

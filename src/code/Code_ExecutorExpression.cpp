@@ -6,7 +6,7 @@
 #include "code/Code_Interpreter.h"
 #include "code/Code_Operators.h"
 #include "code/Code_Tree.h"
-#include "extension/Extension_Placeholders.h"
+#include "extension/Extension_Main.h"
 #include "script/Script_Table.h"
 
 namespace {

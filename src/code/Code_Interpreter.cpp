@@ -20,7 +20,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_InterpreterState.h"
 #include "code/Code_Object.h"
-#include "extension/Extension_Placeholders.h"
+#include "extension/Extension_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "run/Run_Window.h"

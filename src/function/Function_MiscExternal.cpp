@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "code/Code_Error.h"
-#include "extension/Extension_Placeholders.h"
 #include "function/Function_Args.h"
 #include "function/Function_MiscEvents.h"
+#include "support/Support_DLL.h"
 
 ExternalCallLayer g_ExternalCalls = {DLL_Define, DLL_Call, DLL_Free};
 

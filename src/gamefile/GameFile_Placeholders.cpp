@@ -21,11 +21,6 @@ bool SkipChunk(GameFile& file, uint32_t body, uint32_t length, const char* tag, 
 
 // Chunk readers that stand in until their areas read the chunk.
 
-bool Extension_LoadChunk(GameFile& file, uint32_t body, uint32_t length)
-{
-    return SkipChunk(file, body, length, "EXTN", "extension packages");
-}
-
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "SHDR", "shaders");

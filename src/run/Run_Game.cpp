@@ -10,7 +10,7 @@
 #include "code/Code_Value.h"
 #include "debug/Debug_Form.h"
 #include "debug/Debug_Placeholders.h"
-#include "extension/Extension_Placeholders.h"
+#include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "instance/Instance_List.h"

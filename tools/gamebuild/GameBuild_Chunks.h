@@ -108,6 +108,9 @@ void WriteAudioChunk(ImageWriter& image, const GameDesc& game);
 // A 16-bit mono PCM WAV image of a sine tone.
 std::vector<uint8_t> MakeToneWav(const ToneDesc& tone);
 
+// "EXTN": the packages, their files and functions (GameBuild_Extensions.cpp).
+void WriteExtensionsChunk(ImageWriter& image, const GameDesc& game);
+
 // "CODE": the entries (name, length, bytecode); records where each entry's bytecode lies.
 void WriteCodeChunk(ImageWriter& image, GameCode& code);
 // "VARI" and "FUNC": one record per name (name, reference count, first reference), the references

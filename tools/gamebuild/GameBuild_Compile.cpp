@@ -15,6 +15,7 @@
 #include "function/Function_Registry.h"
 #include "gamebuild/GameBuild_Chunks.h"
 #include "run/Run_Event.h"
+#include "gamebuild/GameBuild_Extensions.h"
 #include "run/Run_EventNames.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Names.h"
@@ -37,7 +38,8 @@ int32_t FindObject(const char* name) { return FindByName(g_pGame->objects, name)
 int32_t FindRoom(const char* name) { return FindByName(g_pGame->rooms, name); }
 int32_t FindPath(const char* name) { return FindByName(g_pGame->paths, name); }
 int32_t FindTimeLine(const char* name) { return FindByName(g_pGame->timeLines, name); }
-int32_t NoExtension(const char*) { return -1; }
+int32_t FindExtension(const char* name) { return ExtensionFunctionId(g_pGame->extensions, name); }
+int32_t ExtensionArgCount(int32_t id) { return ExtensionFunctionArgCount(g_pGame->extensions, id); }
 
 // Installs the game's names for the compiler and the assembler, and puts back what was there.
 class LookupScope {
@@ -46,7 +48,8 @@ public:
     {
         g_pGame = &game;
         g_CallableLookup.findScript = FindScript;
-        g_CallableLookup.findExtension = NoExtension;
+        g_CallableLookup.findExtension = FindExtension;
+        g_CallableLookup.extensionArgCount = ExtensionArgCount;
         for (int32_t i = 0; i < CONSTANT_RESOURCE_KINDS; ++i) {
             m_Resources[i] = g_ConstantResourceLookups[i];
             if (std::strcmp(g_ConstantResourceLookups[i].kind, "object") == 0) g_ConstantResourceLookups[i].find = FindObject;
@@ -80,6 +83,7 @@ std::string CallableName(int32_t id)
         const FunctionEntry* row = Function_Get(id);
         return row != nullptr ? row->name : "";
     }
+    if (id >= CALLABLE_EXTENSION_BASE) return ExtensionFunctionName(g_pGame->extensions, id - CALLABLE_EXTENSION_BASE);
     int32_t script = id - CALLABLE_SCRIPT_BASE;
     if (id < CALLABLE_EXTENSION_BASE && script < static_cast<int32_t>(g_pGame->scripts.size()) &&
         g_pGame->scripts[static_cast<size_t>(script)].present)

@@ -11,6 +11,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
 {
     std::vector<std::string> order = {game.header.tag};
     if (game.hasOptions) order.push_back("OPTN");
+    if (!game.extensions.empty()) order.push_back("EXTN");
     for (const RawChunkDesc& chunk : game.rawChunks) order.push_back(chunk.tag);
     if (!game.sprites.empty()) order.push_back("SPRT");
     if (!game.sounds.empty()) order.insert(order.end(), {"SOND", "AUDO"});
@@ -61,6 +62,7 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
         sprites.pageRecords = WriteTexturePagesChunk(image, game.textures);
         sprites.pagesWritten = true;
     }
+    else if (tag == "EXTN" && !game.extensions.empty()) WriteExtensionsChunk(image, game);
     else if (tag == "SOND" && !game.sounds.empty()) WriteSoundsChunk(image, game);
     else if (tag == "AUDO" && !game.sounds.empty()) WriteAudioChunk(image, game);
     else if (tag == "TXTR" && !game.textures.Empty()) WriteTexturesChunk(image, game.textures);

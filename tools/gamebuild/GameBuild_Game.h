@@ -303,6 +303,32 @@ struct TimeLineDesc {
     std::vector<MomentDesc> moments; // written in the order given (the run-time expects ascending times)
 };
 
+// Extension packages ("EXTN"): files of library or script functions that scripts call as
+// 500000 + id. Argument and return types: 1 string, 2 real; a function's kind 12 is cdecl.
+struct ExtensionFunctionDesc {
+    std::string name;
+    std::string externalName; // empty: the name
+    int32_t id = 0;
+    int32_t kind = 12;
+    std::vector<int32_t> argTypes;
+    int32_t returnType = 2;
+};
+
+struct ExtensionFileDesc {
+    std::string fileName;
+    int32_t kind = 1; // 1 a dynamic library, 2 script code
+    std::string initName;
+    std::string finalName;
+    std::vector<ExtensionFunctionDesc> functions;
+};
+
+struct ExtensionPackageDesc {
+    bool present = true; // false: an empty slot
+    std::string name;
+    std::string folder;
+    std::vector<ExtensionFileDesc> files;
+};
+
 struct GameDesc {
     HeaderDesc header;
     // True: the game carries compiled code (code, variables and functions chunks); false: the
@@ -321,6 +347,7 @@ struct GameDesc {
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;
     std::vector<SoundDesc> sounds; // "SOND" and "AUDO" when not empty
+    std::vector<ExtensionPackageDesc> extensions; // "EXTN" when not empty
     bool hasOptions = true;
     OptionsDesc options;
     std::vector<std::string> extraStrings; // strings for the string table beyond those referred to

@@ -3,6 +3,7 @@
 #include "gamebuild/GameBuild_Fonts.h"
 #include "gamebuild/GameBuild_Sprites.h"
 #include "gamebuild/GameBuild_Chunks.h"
+#include "gamebuild/GameBuild_Extensions.h"
 
 #include <json.h>
 
@@ -887,6 +888,9 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "fontCharacters") == 0)
                 ReadFontCharactersManifest(value, game.fontCharacters,
                                            [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
+            else if (std::strcmp(key, "extensions") == 0)
+                ReadExtensionsManifest(value, game.extensions,
+                                       [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });
             else if (std::strcmp(key, "textures") == 0)
                 ReadTexturesManifest(value, folder, game.textures,
                                      [&](const std::string& where, const std::string& what) { reader.Fail(where, what); });

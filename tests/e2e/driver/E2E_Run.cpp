@@ -257,18 +257,24 @@ void DebugServer(Context& context)
     ExpectInOrder(context, run, {"Start Server", "Create Score Form", "Entering main loop."});
 }
 
-void UnknownChunk(Context& context)
+// A chunk of an unknown tag, or a malformed one, fails the load after naming it.
+void RefusedChunk(Context& context, const std::string& named)
 {
     RunResult run = Run(context, context.kelvaro, {"-game", context.game});
     ExpectExit(context, run, 1);
     ExpectInOrder(context, run, {"Do The Work", "LoadGameData()"});
-    size_t unknown = Find(run.lines, "unknown Chunk ZZZZ:", 0, true);
+    size_t unknown = Find(run.lines, named, 0, true);
     if (unknown == std::string::npos ||
         Find(run.lines, "Failed to load the game", unknown) == std::string::npos)
-        Fail(context, "the unknown chunk does not fail the load");
+        Fail(context, "the chunk does not fail the load");
     ExpectAbsent(context, run, "PrepareGame()");
     ExpectAbsent(context, run, "Entering main loop.");
 }
+
+void UnknownChunk(Context& context) { RefusedChunk(context, "unknown Chunk ZZZZ:"); }
+
+// An extension chunk whose package offset points outside the file.
+void MalformedExtensions(Context& context) { RefusedChunk(context, "Malformed Chunk EXTN"); }
 
 void NoGame(Context& context)
 {
@@ -539,6 +545,23 @@ void MiscEvents(Context& context)
     ExpectTrace(context, trace,
                 {"0 100001 obj_main 0 0", "0 100001 obj_main 7 13", "0 100001 obj_main 7 0", "0 100001 obj_other 7 11"});
     ExpectInOrder(context, run, {"StartGame()", "Windows8 functionality not supported", "Entering main loop."});
+}
+
+// An extension package naming the test library as "testext.dll" (it lies beside the game as
+// "testext.so"): its init function runs before the first room, a script calls its functions with
+// reals and strings, and its final function leaves a marker in the current folder at game end.
+void Extensions(Context& context)
+{
+    fs::path marker = context.work / "testext_final.txt";
+    fs::remove(marker);
+    fs::path output = context.work / "out.log";
+    RunResult run = Run(context, context.kelvaro, {"-output", output.string(), "-game", context.game});
+    ExpectExit(context, run, 0);
+    RunResult log;
+    log.lines = ReadLines(output);
+    ExpectInOrder(context, log, {"describe: init=1 r=2.5 s=abc", "empty: init=1 r=1 s=", "init calls: 1", "absent: 0"});
+    std::vector<std::string> left = ReadLines(marker);
+    if (left != std::vector<std::string>{"final after 1 init"}) Fail(context, "the final function left no marker");
 }
 
 // The text, maths and date built-ins checked by the game itself, from source or from bytecode, in
@@ -1359,6 +1382,9 @@ int main(int argc, char** argv)
         {"physics-fall-compiled", PhysicsFall},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
+        {"extensions", Extensions},
+        {"extensions-compiled", Extensions},
+        {"malformed-extensions", MalformedExtensions},
         {"graphics-drawing", GraphicsDrawing},
         {"graphics-drawing-compiled", GraphicsDrawing},
         {"backgrounds", Backgrounds},
