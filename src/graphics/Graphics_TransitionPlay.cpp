@@ -16,10 +16,10 @@ namespace {
 
 int32_t g_OldSurface = -1;
 int32_t g_NewSurface = -1;
-// The surfaces' textures when made: a device reset frees the surfaces, and a slot a script then
+// The surfaces' creation numbers: a device reset frees the surfaces, and a slot a script then
 // takes again must not be drawn or freed as the transition's.
-int32_t g_OldTexture = -1;
-int32_t g_NewTexture = -1;
+uint32_t g_OldSerial = 0;
+uint32_t g_NewSerial = 0;
 
 constexpr uint32_t WHITE = 0xFFFFFF;
 constexpr double PI = 3.14159265358979323846;
@@ -37,38 +37,38 @@ int32_t Round(double v)
 }
 
 // The surface when it is still the one the transition made, else -1.
-int32_t Own(int32_t index, int32_t texture)
+int32_t Own(int32_t index, uint32_t serial)
 {
-    return index >= 0 && Surface_GetTexture(index) == texture ? index : -1;
+    return index >= 0 && Surface_GetSerial(index) == serial ? index : -1;
 }
 
-int32_t Make(int32_t w, int32_t h, int32_t* texture)
+int32_t Make(int32_t w, int32_t h, uint32_t* serial)
 {
     int32_t index = Surface_Create(w, h);
-    *texture = Surface_GetTexture(index);
+    *serial = Surface_GetSerial(index);
     return index;
 }
 
-void FreeSurface(int32_t* index, int32_t texture)
+void FreeSurface(int32_t* index, uint32_t serial)
 {
-    if (Own(*index, texture) >= 0) Surface_Free(*index);
+    if (Own(*index, serial) >= 0) Surface_Free(*index);
     *index = -1;
 }
 
 void DrawOld(float x = 0, float y = 0)
 {
-    GR_Surface_Draw(Own(g_OldSurface, g_OldTexture), x, y);
+    GR_Surface_Draw(Own(g_OldSurface, g_OldSerial), x, y);
 }
 
 void DrawNew(float x = 0, float y = 0)
 {
-    GR_Surface_Draw(Own(g_NewSurface, g_NewTexture), x, y);
+    GR_Surface_Draw(Own(g_NewSurface, g_NewSerial), x, y);
 }
 
 // A part of the new picture drawn where it lies in the picture.
 void NewPart(int32_t left, int32_t top, int32_t width, int32_t height)
 {
-    GR_Surface_DrawPart(Own(g_NewSurface, g_NewTexture), float(left), float(top), float(width), float(height), float(left),
+    GR_Surface_DrawPart(Own(g_NewSurface, g_NewSerial), float(left), float(top), float(width), float(height), float(left),
                         float(top), 1, 1, WHITE, 1.0);
 }
 
@@ -150,23 +150,23 @@ void Spin(const Frame& fr, int32_t way)
     double x = hw - s * hh - c * hw;
     double y = hh - c * hh + s * hw;
     DrawOld();
-    GR_Surface_DrawExt(Own(g_NewSurface, g_NewTexture), float(x), float(y), float(fr.f), float(fr.f), a * 180.0 / PI,
+    GR_Surface_DrawExt(Own(g_NewSurface, g_NewSerial), float(x), float(y), float(fr.f), float(fr.f), a * 180.0 / PI,
                        WHITE, 1.0);
 }
 
 void Blend(const Frame& fr)
 {
     DrawOld();
-    GR_Surface_DrawExt(Own(g_NewSurface, g_NewTexture), 0, 0, 1, 1, 0, WHITE, fr.f);
+    GR_Surface_DrawExt(Own(g_NewSurface, g_NewSerial), 0, 0, 1, 1, 0, WHITE, fr.f);
 }
 
 void Fade(const Frame& fr)
 {
     GR_Draw_Clear(0);
     if (fr.f > 0.5)
-        GR_Surface_DrawExt(Own(g_NewSurface, g_NewTexture), 0, 0, 1, 1, 0, WHITE, 2 * fr.f - 1);
+        GR_Surface_DrawExt(Own(g_NewSurface, g_NewSerial), 0, 0, 1, 1, 0, WHITE, 2 * fr.f - 1);
     else
-        GR_Surface_DrawExt(Own(g_OldSurface, g_OldTexture), 0, 0, 1, 1, 0, WHITE, 1 - 2 * fr.f);
+        GR_Surface_DrawExt(Own(g_OldSurface, g_OldSerial), 0, 0, 1, 1, 0, WHITE, 1 - 2 * fr.f);
 }
 
 // Kinds 1 to 17 by their drawing and direction.
@@ -192,12 +192,12 @@ void Log(const char* line)
 
 int32_t GR_Transition_OldSurface()
 {
-    return Own(g_OldSurface, g_OldTexture);
+    return Own(g_OldSurface, g_OldSerial);
 }
 
 int32_t GR_Transition_NewSurface()
 {
-    return Own(g_NewSurface, g_NewTexture);
+    return Own(g_NewSurface, g_NewSerial);
 }
 
 void GR_Transition_DrawStep(int32_t kind, double f)
@@ -226,8 +226,8 @@ bool GR_Transition_Start(int32_t kind)
     if (!TransFunctionExists(kind)) return true;
     int32_t w = 0, h = 0;
     GR_GetScreenSize(&w, &h);
-    FreeSurface(&g_OldSurface, g_OldTexture);
-    g_OldSurface = Make(w, h, &g_OldTexture);
+    FreeSurface(&g_OldSurface, g_OldSerial);
+    g_OldSurface = Make(w, h, &g_OldSerial);
     if (g_OldSurface < 0) {
         g_TransitionKind = -1;
         return true;
@@ -237,15 +237,15 @@ bool GR_Transition_Start(int32_t kind)
     g_RunRequest = RUN_REQUEST_NONE;
     Room_Draw();
     g_RunRequest = request;
-    FreeSurface(&g_NewSurface, g_NewTexture);
-    g_NewSurface = Make(w, h, &g_NewTexture);
+    FreeSurface(&g_NewSurface, g_NewSerial);
+    g_NewSurface = Make(w, h, &g_NewSerial);
     if (g_NewSurface >= 0) {
         Surface_SetTarget(g_NewSurface);
         return true;
     }
     g_TransitionKind = -1;
     Surface_ResetTarget();
-    FreeSurface(&g_OldSurface, g_OldTexture);
+    FreeSurface(&g_OldSurface, g_OldSerial);
     return true;
 }
 
@@ -274,9 +274,9 @@ bool GR_Transition_Finish()
         GR_EndFrame(true);
     }
     Log("TF: 3");
-    FreeSurface(&g_OldSurface, g_OldTexture);
+    FreeSurface(&g_OldSurface, g_OldSerial);
     Log("TF: 4");
-    FreeSurface(&g_NewSurface, g_NewTexture);
+    FreeSurface(&g_NewSurface, g_NewSerial);
     Log("TF: 5");
     return false;
 }
