@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/Base_Console.h"
+#include "graphics/Graphics_DeviceServices.h" // the device-facing half: start, overlay, timer, fonts
 
 struct DeviceTexture;
 
