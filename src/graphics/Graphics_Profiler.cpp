@@ -147,8 +147,9 @@ void DrawBars()
     Quad(v, 0, 10, BarX(start + REFERENCE_BAR_MICROSECONDS, width), 20, 0.5f, WHITE);
     for (int32_t i = 0; i < g_Profiler.count; ++i) {
         const ProfilerBar& bar = g_Profiler.bars[i];
+        // Bars are opaque: their colours are 24-bit as the frame's stages give them.
         Quad(v + 6 * (i + 1), BarX(bar.start, width), 10, BarX(bar.end, width), 20, 0.5f,
-             DeviceColour(bar.colour));
+             DeviceColour(bar.colour) | 0xFF000000u);
     }
 }
 
