@@ -30,7 +30,7 @@ namespace {
 // The program's own version, shown on the overlay panel.
 constexpr int32_t VERSION_MAJOR = 1;
 constexpr int32_t VERSION_MINOR = 0;
-constexpr int32_t VERSION_BUILD = 43;
+constexpr int32_t VERSION_BUILD = 1;
 constexpr const char* VERSION_PLATFORM = "linux-x64";
 
 constexpr int32_t STATISTICS_WARM_UP_FRAMES = 100;

@@ -24,7 +24,7 @@ bool GR_Transition_Define(int32_t kind, const char* name);
 int32_t GR_Transition_DefinedCount();
 int32_t GR_Transition_DefinedFunction(int32_t kind);
 const char* GR_Transition_DefinedName(int32_t kind);
-// Forgets every definition and the steps setting (shut-down).
+// Frees every texture and forgets every definition and the steps setting (shut-down).
 void GR_Transition_Free();
 
 // ---- capture and play ----
