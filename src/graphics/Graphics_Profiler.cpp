@@ -116,11 +116,6 @@ void OverlayMouse(int32_t* x, int32_t* y)
     }
 }
 
-uint32_t DeviceColour(uint32_t colour)
-{
-    return (colour & 0xFF00FF00u) | (colour & 0xFFu) << 16 | (colour >> 16 & 0xFFu);
-}
-
 void Quad(TexturedVertex* v, float left, float top, float right, float bottom, float z, uint32_t colour)
 {
     v[0] = {left, top, z, colour, 0, 0};
@@ -149,7 +144,7 @@ void DrawBars()
         const ProfilerBar& bar = g_Profiler.bars[i];
         // Bars are opaque: their colours are 24-bit as the frame's stages give them.
         Quad(v + 6 * (i + 1), BarX(bar.start, width), 10, BarX(bar.end, width), 20, 0.5f,
-             DeviceColour(bar.colour) | 0xFF000000u);
+             GR_VertexColourFromByte(bar.colour, 255));
     }
 }
 

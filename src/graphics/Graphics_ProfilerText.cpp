@@ -19,9 +19,10 @@ constexpr float TEXT_Z = 0.7f;
 constexpr int32_t DIGIT_WIDTH = 8;
 constexpr int32_t DIGIT_HEIGHT = 11;
 
+// Overlay colours carry their alpha in the top byte.
 uint32_t DeviceColour(uint32_t colour)
 {
-    return (colour & 0xFF00FF00u) | (colour & 0xFFu) << 16 | (colour >> 16 & 0xFFu);
+    return GR_VertexColourFromByte(colour, colour >> 24);
 }
 
 // Only codes that have ink draw: a space, a control code or a code of 137 and more takes no vertices.
