@@ -76,7 +76,7 @@ void Profiler_TimerTick(int64_t now);
 void Profiler_OverlayRelease(int32_t x, int32_t y);
 // The overlay's font texture (built-in image 15), made when the profiler is reset.
 DeviceTexture* Profiler_OverlayTexture();
-// Bars, statistics, timer, overlay sequences and textures back to their start (tests; shut-down).
+// Bars, statistics, timer, overlay sequences and the overlay texture back to their start.
 void Profiler_Clear();
 
 // Text in the overlay font. `x` = DEBUG_TEXT_CENTRED centres each line within the wrap width (the

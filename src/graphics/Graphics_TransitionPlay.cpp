@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "base/Base_Console.h"
-#include "base/Base_Maths.h"
 #include "base/Base_Numbers.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_RenderState.h"
