@@ -1,6 +1,5 @@
 // The device layer's entry points as start-up, the main loop, message boxes and errors include
-// them, and the placeholders the device layer keeps for routines of other areas
-// (Graphics_DeviceServices.h).
+// them, with the routines of other areas the device layer calls (Graphics_DeviceServices.h).
 #pragma once
 
 #include "graphics/Graphics_Batch.h"

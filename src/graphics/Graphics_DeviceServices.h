@@ -1,6 +1,6 @@
 // What the device layer calls in other parts of the graphics and room areas: the rooms' current
 // view, the window layer's sizes and colour, the surface and texture tables, the profiler and the
-// 3D mode. Until those land, Graphics_DevicePlaceholders.cpp holds their default behaviour.
+// 3D mode.
 #pragma once
 
 #include <cstdint>

@@ -21,6 +21,7 @@ struct SurfaceTable {
     int32_t capacity = 0;
 };
 SurfaceTable g_Surfaces;
+uint32_t g_SurfaceSerial = 0;
 
 // The target state: the surface drawn into and what the screen had when it became the target.
 struct TargetState {
@@ -65,7 +66,7 @@ int32_t Surface_Create(int32_t width, int32_t height)
     int32_t slot = TakeSlot();
     int32_t texture = Texture_CreateEmpty(width, height, true);
     if (texture < 0) return -1;
-    g_Surfaces.records[slot] = SurfaceRecord{texture, width, height, 1};
+    g_Surfaces.records[slot] = SurfaceRecord{texture, width, height, 1, ++g_SurfaceSerial};
     return slot;
 }
 
@@ -90,6 +91,12 @@ int32_t Surface_GetTexture(int32_t index)
 {
     SurfaceRecord* record = Live(index);
     return record != nullptr ? record->texture : -1;
+}
+
+uint32_t Surface_GetSerial(int32_t index)
+{
+    SurfaceRecord* record = Live(index);
+    return record != nullptr ? record->serial : 0;
 }
 
 void Surface_Free(int32_t index)

@@ -13,6 +13,7 @@ struct SurfaceRecord {
     int32_t width = 0;
     int32_t height = 0;
     uint8_t inUse = 0;
+    uint32_t serial = 0; // counts every creation, so a reused slot is told from the surface it held
 };
 
 int32_t Surface_Count();
@@ -21,6 +22,8 @@ bool Surface_Exists(int32_t index);
 int32_t Surface_GetWidth(int32_t index);
 int32_t Surface_GetHeight(int32_t index);
 int32_t Surface_GetTexture(int32_t index);
+// The creation number of a live surface, 0 for any other index.
+uint32_t Surface_GetSerial(int32_t index);
 void Surface_Free(int32_t index);
 // Every surface freed, in ascending order (device reset).
 void Surface_FreeAll();

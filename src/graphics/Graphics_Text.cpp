@@ -9,7 +9,7 @@
 #include "font/Font_Table.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Draw.h"
-#include "graphics/Graphics_ProfilerPlaceholders.h"
+#include "graphics/Graphics_Profiler.h"
 #include "graphics/Graphics_Texture.h"
 #include "support/Support_Stream.h"
 

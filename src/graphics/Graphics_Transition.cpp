@@ -3,6 +3,7 @@
 #include "base/Base_Console.h"
 #include "base/Base_Text.h"
 #include "code/Code_Function.h"
+#include "graphics/Graphics_Texture.h"
 #include "platform/Platform_MemoryManager.h"
 
 namespace {
@@ -83,6 +84,8 @@ const char* GR_Transition_DefinedName(int32_t kind)
 
 void GR_Transition_Free()
 {
+    Texture_FreeAll(); // the captured pictures with every other texture
+
     for (int32_t i = 0; i < g_DefinedCount; ++i)
         MemoryManager::Free(g_DefinedNames[i]);
     MemoryManager::Free(g_DefinedNames);

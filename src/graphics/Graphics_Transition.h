@@ -24,5 +24,22 @@ bool GR_Transition_Define(int32_t kind, const char* name);
 int32_t GR_Transition_DefinedCount();
 int32_t GR_Transition_DefinedFunction(int32_t kind);
 const char* GR_Transition_DefinedName(int32_t kind);
-// Forgets every definition and the steps setting (shut-down).
+// Frees every texture and forgets every definition and the steps setting (shut-down).
 void GR_Transition_Free();
+
+// ---- capture and play ----
+// Nothing in the room change calls these yet (`transition_kind` stays 0); they serve a caller that
+// captures before the old room is left and plays after the new room's first frame is drawn.
+
+// Stores the kind in the run's transition kind. For kinds 1 to 21 the current room is drawn into
+// the old-room surface and the new-room surface becomes the drawing target; a surface that cannot
+// be made cancels the transition (kind -1). Always true.
+bool GR_Transition_Start(int32_t kind);
+// Plays steps + 1 presented frames of the kind, then frees both surfaces; false. Any other kind
+// only ends and presents the frame, giving that result.
+bool GR_Transition_Finish();
+// One picture of a kind at the fraction f (0 to 1) into the current target.
+void GR_Transition_DrawStep(int32_t kind, double f);
+// The surfaces holding the two pictures (-1 none).
+int32_t GR_Transition_OldSurface();
+int32_t GR_Transition_NewSurface();

@@ -13,7 +13,7 @@
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"
-#include "graphics/Graphics_ProfilerPlaceholders.h"
+#include "graphics/Graphics_Profiler.h"
 #include "instance/Instance_List.h"
 #include "instance/Instance_Resources.h"
 #include "io/IO_Main.h"

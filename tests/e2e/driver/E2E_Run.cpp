@@ -1102,6 +1102,42 @@ bool SameRegion(const Shot& whole, const Shot& part, int32_t x, int32_t y)
 // primitives of every kind, a surface's texture on a primitive, and each draw_surface* form. The
 // saves of one frame equal the captured picture; an unsupported display size answers 0 and frees
 // the surfaces; after draw_enable_drawevent(0) no draw event runs.
+// A headless run with -debug: the captured picture shows the profiler's bar row (y 10 to 20, the
+// white reference bar under the frame's bars) and the frame-rate text in white outlined in black at
+// (0, 0); the frame statistics close the log.
+void ProfilerOverlay(Context& context)
+{
+    fs::path shotFile = context.work / "shot3.png";
+    RunResult run = Run(context, context.kelvaro, {"-debug", "-game", context.game},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=5", "KELVARO_NO_WAIT=1",
+                         "KELVARO_CAPTURE=3:" + shotFile.string()});
+    ExpectExit(context, run, 0);
+    std::string dashes(63, '-');
+    // Fewer than 100 frames leave the statistics at their start values.
+    ExpectInOrder(context, run, {dashes, "minFPS, maxFPS, avgFPS", "2147483647, -2147483648, 30", dashes});
+    Shot shot = ReadShot(shotFile);
+    if (shot.width != 320 || shot.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    const std::string background = shot.At(200, 120);
+    int white = 0, outlined = 0;
+    for (int32_t x = 0; x < 80; ++x) {
+        if (shot.At(x, 15) == background) Fail(context, "no bar at (" + std::to_string(x) + ", 15)");
+        if (shot.At(x, 21) != background) Fail(context, "the bar row reaches y 21 at x " + std::to_string(x));
+    }
+    for (int32_t y = 1; y < 10; ++y)
+        for (int32_t x = 1; x < 100; ++x) {
+            if (shot.At(x, y) != "255,255,255") continue;
+            ++white;
+            if (shot.At(x - 1, y) == "0,0,0" || shot.At(x + 1, y) == "0,0,0") ++outlined;
+        }
+    if (white < 10 || outlined < 5)
+        Fail(context, "no white text outlined in black at the top left (" + std::to_string(white) + " white, " +
+                          std::to_string(outlined) + " beside black)");
+    if (shot.At(200, 5) != background) Fail(context, "the text reaches x 200");
+}
+
 void GraphicsDrawing(Context& context)
 {
     fs::create_directories(context.work / "xdg" / "Game");
@@ -1392,6 +1428,7 @@ int main(int argc, char** argv)
         {"http-post-back", HttpPostBack},
         {"time-lines", TimeLines},
         {"time-lines-compiled", TimeLines},
+        {"profiler-overlay", ProfilerOverlay},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
