@@ -2,15 +2,15 @@
 
 #include <vector>
 
-#include "networking/Networking_Framing.h"
+#include "Networking_TestPeer.h"
 
 namespace {
 
+// The words, then `extra` filler bytes.
 std::vector<uint8_t> Words(std::initializer_list<uint32_t> words, size_t extra = 0)
 {
-    std::vector<uint8_t> bytes(words.size() * 4 + extra, 0xAB);
-    size_t at = 0;
-    for (uint32_t word : words) Net_WriteU32(bytes.data() + 4 * at++, word);
+    std::vector<uint8_t> bytes = nettest::Words(words);
+    bytes.resize(bytes.size() + extra, 0xAB);
     return bytes;
 }
 
