@@ -104,6 +104,9 @@ void Network_ResetSlots()
 void Network_CloseAll()
 {
     Network_ResetSlots();
+    // No event can follow, so the map they shared goes too.
+    CDS_Map_Destroy(g_NetworkEventMap);
+    g_NetworkEventMap = -1;
 }
 
 int32_t Network_AllocSlot()

@@ -31,7 +31,7 @@ extern int32_t g_NetworkEventMap;
 // Sees each event's map just before the game does (tests).
 extern void (*g_NetworkEventHook)(int32_t map);
 
-// Empties the table (registration) and closes every slot (shut-down).
+// Empties the table (registration); closing all (shut-down) also frees the event map.
 void Network_ResetSlots();
 void Network_CloseAll();
 void Network_ProcessSockets();
