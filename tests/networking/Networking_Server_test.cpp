@@ -128,6 +128,8 @@ TEST_F(NetworkTest, ClientLimitAndIllegalClientCount)
     EXPECT_NE(capture.console.text.find("Illegal number of clients for server"), std::string::npos);
     EXPECT_EQ(Network_SlotServer(0), nullptr) << "no slot was taken";
     StartServer(1);
+    EXPECT_EQ(CallReal("network_create_server", {0, port, 4}), -1) << "the port is taken";
+    EXPECT_NE(capture.console.text.find("cannot bind port \n"), std::string::npos);
     int first = HandshakenPeer();
     int second = Peer();
     EXPECT_TRUE(PeerSeesClose(second));
@@ -276,6 +278,7 @@ TEST_F(NetworkTest, UdpServersReceiveDatagrams)
     port = FreePort(SOCK_DGRAM);
     int server = static_cast<int>(CallReal("network_create_server", {1, port, 4}));
     ASSERT_GE(server, 0);
+    EXPECT_EQ(CallReal("network_create_server", {1, port, 4}), -1) << "one UDP server per port";
     int client = static_cast<int>(CallReal("network_create_socket", {1}));
     int buffer = MakeBuffer(Text("datagram"));
     EXPECT_EQ(CallReal("network_send_udp", {client, "127.0.0.1", port, buffer, 8}), 0);

@@ -132,8 +132,14 @@ int32_t Net_SetTimeout(int32_t handle, bool read, int32_t milliseconds)
 
 int32_t Net_Bind(int32_t handle, const NetAddress& where)
 {
-    int on = 1;
-    setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // A restarted server may listen again beside old connections; UDP keeps one owner per port,
+    // since there the option would let a second socket share it.
+    int type = 0;
+    socklen_t size = sizeof type;
+    if (getsockopt(handle, SOL_SOCKET, SO_TYPE, &type, &size) == 0 && type == SOCK_STREAM) {
+        int on = 1;
+        setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
     sockaddr_in address = ToSockaddr(where);
     return Checked(bind(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address));
 }
