@@ -246,6 +246,10 @@ TEST_F(NetworkTest, ConnectingWithoutAGreetingIsAPlainConnection)
     ASSERT_EQ(Count(NETWORK_EVENT_DATA), 1);
     EXPECT_EQ(g_Events[0].payload, Text("hi"));
     EXPECT_EQ(g_Events[0].id, client);
+    // A server that never speaks: the wait ends after its bound, as a plain connection.
+    int silent = static_cast<int>(CallReal("network_create_socket", {0}));
+    EXPECT_EQ(CallReal("network_connect", {silent, "127.0.0.1", port}), 0);
+    EXPECT_NE(Network_SlotSocket(silent)->m_Handle, NET_INVALID_HANDLE);
 }
 
 TEST_F(NetworkTest, RefusedConnectsAndDeadPeers)
