@@ -39,8 +39,9 @@ inline void RegisterBuiltins()
     if (g_FunctionCount == 0) RegisterAllFunctionFamilies();
 }
 
+// `prepared` is the real the result holds before the call, to tell a result left unchanged.
 inline BuiltinResult CallBuiltin(const char* name, const std::vector<TestArg>& arguments, CInstance* self = nullptr,
-                                 CInstance* other = nullptr)
+                                 CInstance* other = nullptr, double prepared = 0.0)
 {
     RegisterBuiltins();
     BuiltinResult answer;
@@ -60,7 +61,7 @@ inline BuiltinResult CallBuiltin(const char* name, const std::vector<TestArg>& a
         if (arguments[i].isText) Value_SetText(&values[i], arguments[i].text.c_str());
         else values[i].real = arguments[i].real;
     }
-    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    ScriptValue result = {VALUE_REAL, 0, prepared};
     row->routine(&result, self, other, count, values.data());
     answer.kind = Value_GetKind(&result);
     answer.real = result.real;

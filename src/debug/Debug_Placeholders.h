@@ -1,6 +1,8 @@
 // Remote-debugger and debug-form services of start-up and the main loop, standing in until they exist.
 #pragma once
 
+#include <cstdint>
+
 struct CDebugForm;
 
 void Debugger_InitRemoteInterface();
@@ -13,3 +15,10 @@ CDebugForm* DebugForm_Create();
 void DebugForm_SaveAndClose(CDebugForm* form);
 // Destroys the form's record.
 void DebugForm_Delete(CDebugForm* form);
+
+class qzSocket;
+
+// A debugger request cut from a debugger connection (at least 44 bytes, or the length it announces).
+void Debugger_HandleCommand(qzSocket* connection, const uint8_t* request, uint32_t length);
+// The Pause and Resume commands' effect; also what a lost debugger connection does.
+int32_t Debugger_SetPaused(bool paused);

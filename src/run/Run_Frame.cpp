@@ -17,7 +17,7 @@
 #include "instance/Instance_List.h"
 #include "instance/Instance_Resources.h"
 #include "io/IO_Main.h"
-#include "networking/Networking_Placeholders.h"
+#include "networking/Networking_Manager.h"
 #include "particle/Particle_Placeholders.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"

@@ -1,9 +1,13 @@
 // Plays one end-to-end scenario: runs the kelvaro executable headless on a built game file in a
 // folder of its own and checks the log, the files and the exit code.
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1347,6 +1351,86 @@ void TimeLines(Context& context)
     ExpectInOrder(context, log, {"tl_late", "0"});
 }
 
+
+// ---- Sockets -------------------------------------------------------------------------------------
+
+// A game built here with a free port: its create event starts a server, connects its own client
+// (greeting and handshake in one call) and sends "ping"; its network event (other 68) logs the map
+// and answers "pong" from the server's side, and the client's "pong" ends the game. Both code forms.
+void NetworkLoopback(Context& context)
+{
+    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    close(probe);
+    std::string port = std::to_string(ntohs(address.sin_port));
+    fs::path folder = context.work / "game";
+    fs::create_directories(folder);
+    std::ofstream(folder / "create.gml")
+        << "var b;\nserver = network_create_server(0, " << port << ", 4);\n"
+        << "client = network_create_socket(0);\n"
+        << "show_debug_message(\"connect \" + string(network_connect(client, \"127.0.0.1\", " << port << ")));\n"
+        << "b = buffer_create(16, 1, 1);\nbuffer_write(b, 11, \"ping\");\n"
+        << "show_debug_message(\"sent \" + string(network_send_packet(client, b, buffer_tell(b))));\n"
+        << "buffer_delete(b);\n";
+    std::ofstream(folder / "async.gml") << R"(var t, n, b, r, text;
+t = ds_map_find_value(async_load, "type");
+n = ds_map_size(async_load);
+if (t == 1) {
+    show_debug_message("connect keys " + string(n) + " id=" + string(ds_map_find_value(async_load, "id")) + " socket=" + string(ds_map_find_value(async_load, "socket")) + " ip=" + ds_map_find_value(async_load, "ip"));
+}
+if (t == 3) {
+    b = ds_map_find_value(async_load, "buffer");
+    text = buffer_read(b, 11);
+    show_debug_message("data keys " + string(n) + " id=" + string(ds_map_find_value(async_load, "id")) + " size=" + string(ds_map_find_value(async_load, "size")) + " ip=" + ds_map_find_value(async_load, "ip") + " text=" + text);
+    if (text == "ping") {
+        r = buffer_create(16, 1, 1);
+        buffer_write(r, 11, "pong");
+        network_send_packet(ds_map_find_value(async_load, "id"), r, buffer_tell(r));
+        buffer_delete(r);
+    } else {
+        network_destroy(client);
+        game_end();
+    }
+}
+)";
+    for (const char* form : {"source", "compiled"}) {
+        std::ofstream(folder / "game.json") << R"({
+  "header": {"windowWidth": 64, "windowHeight": 64, "displayName": "Sockets", "roomOrder": [0]},
+  "codeForm": ")" << form << R"(",
+  "objects": [{"name": "obj_net", "events": [
+    {"type": "create", "file": "create.gml"}, {"type": "other", "subtype": 68, "file": "async.gml"}]}],
+  "rooms": [{"name": "room_net", "width": 64, "height": 64,
+             "instances": [{"object": "obj_net", "x": 0, "y": 0, "source": ""}]}]
+})";
+        fs::path game = context.work / (std::string(form) + ".win");
+        fs::path gamebuild = fs::path(context.kelvaro).parent_path() / "tools" / "gamebuild";
+        RunResult built = Run(context, gamebuild.string(), {folder.string(), "-o", game.string()}, {});
+        if (built.exitCode != 0) return Fail(context, std::string("gamebuild failed on the ") + form + " game");
+        fs::path trace = context.work / (std::string(form) + "-trace.txt");
+        fs::path output = context.work / (std::string(form) + ".log");
+        // The game ends itself at the pong; the frame limit only bounds a failing run.
+        RunResult run = Run(context, context.kelvaro, {"-game", game.string(), "-output", output.string()},
+                            {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=600", "KELVARO_NO_WAIT=1",
+                             "KELVARO_TRACE=" + trace.string()});
+        ExpectExit(context, run, 0);
+        RunResult log;
+        log.lines = ReadLines(output);
+        ExpectInOrder(context, log,
+                      {"connect keys 4 id=0 socket=2 ip=127.0.0.1", "connect 0", "sent 17",
+                       "data keys 5 id=2 size=5 ip=127.0.0.1 text=ping",
+                       "data keys 5 id=1 size=5 ip=127.0.0.1 text=pong"});
+        int events = 0;
+        for (const std::string& line : ReadLines(trace))
+            if (line.find("\tobj_net\t7\t68") != std::string::npos) ++events;
+        if (events != 3) Fail(context, std::string(form) + ": the trace shows " + std::to_string(events) + " network events, expected 3");
+    }
+}
+
 } // namespace
 
 // A box bound in its creation code falls 9.2 m on a floor that the room placed with its object's
@@ -1429,6 +1513,7 @@ int main(int argc, char** argv)
         {"time-lines", TimeLines},
         {"time-lines-compiled", TimeLines},
         {"profiler-overlay", ProfilerOverlay},
+        {"network-loopback", NetworkLoopback},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {
