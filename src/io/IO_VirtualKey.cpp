@@ -243,8 +243,6 @@ bool IO_VirtualKey_Load(IBuffer* buffer)
     // A count beyond the table comes from a damaged or foreign save: refuse it rather than overrun.
     int32_t count = ReadNumber(buffer, eBuffer_S32);
     if (count < 0 || count > IO_VIRTUAL_KEY_COUNT) return false;
-    // A cut stream would read its missing keys as the past-the-end value.
-    if (!ValueStreamReader(buffer).CanHold(count, 2 + 2 + 4 * SAVED_FIELDS)) return false;
     for (int32_t i = 0; i < count; ++i) {
         IOVirtualKey& key = g_Keys[i];
         key.flags = static_cast<uint16_t>(ReadNumber(buffer, eBuffer_S16));

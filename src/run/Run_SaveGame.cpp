@@ -177,12 +177,27 @@ bool StagedGameValid(const StagedGame& game)
     return true;
 }
 
+// Whether the stream holds the whole key table it announces: the table's own reader reads a cut one
+// as far as it goes. A record's size is that of the running table's saved form.
+bool KeysComplete(IBuffer* buffer, const Buffer_Standard& running)
+{
+    int32_t start = buffer->m_Position;
+    ValueStreamReader reader(buffer);
+    int32_t version = 0;
+    int32_t count = 0;
+    bool read = reader.ReadInt32(&version) && reader.ReadInt32(&count);
+    buffer->m_Position = start;
+    int64_t recordBytes = (running.m_Position - 8) / IO_VIRTUAL_KEY_COUNT;
+    return read && version == IO_VIRTUAL_KEY_VERSION && recordBytes > 0 && reader.CanHold(count, recordBytes);
+}
+
 // The virtual keys come last and are read straight into their table: the old table is kept aside
 // and put back when they do not read.
 bool LoadVirtualKeys(IBuffer* buffer)
 {
     Buffer_Standard kept(1024, eBuffer_Grow, 1);
     IO_VirtualKey_Save(&kept);
+    if (!KeysComplete(buffer, kept)) return false;
     kept.m_Position = 0;
     if (IO_VirtualKey_Load(buffer)) return true;
     IO_VirtualKey_Load(&kept);
