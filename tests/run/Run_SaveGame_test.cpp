@@ -252,4 +252,16 @@ TEST_F(SaveGame, QueueRulesAndFiles)
     EXPECT_EQ(78, g_Score);
 }
 
+TEST_F(SaveGame, ARoomUsingPhysicsCannotBeSaved)
+{
+    ASSERT_NO_FATAL_FAILURE(PlayTwoRooms());
+    Run_RoomState(1)->m_UsesPhysics = 1;
+    int32_t id = Buffer_Create(16, eBuffer_Grow, 1);
+    EXPECT_FALSE(Run_SaveGameBuffer(id));
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("ERROR: game_save unavailable for rooms using physics"));
+    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
+    g_RunRequest = RUN_REQUEST_NONE;
+    Run_RoomState(1)->m_UsesPhysics = 0;
+}
+
 } // namespace
