@@ -107,9 +107,11 @@ std::string Score_Encode()
     std::string out = MAGIC;
     PutU32(out, 0);
     for (const ScorePlace& place : g_Places) {
-        uint32_t length = place.name ? static_cast<uint32_t>(place.name->size()) : 0;
+        // A longer name would end the reading of the file, losing the places after it.
+        std::string name = place.name ? place.name->substr(0, SCORE_NAME_LIMIT) : "";
+        auto length = static_cast<uint32_t>(name.size());
         PutU32(out, length);
-        if (length > 0) out += *place.name;
+        out += name;
         PutU32(out, length > 0 ? static_cast<uint32_t>(place.value) : 0);
     }
     uint32_t total = static_cast<uint32_t>(out.size());

@@ -93,11 +93,15 @@ TEST(Highscore, FileIsWrittenWhenChangedAndReadBack)
     std::string bytes = FileBytes(path);
     ASSERT_EQ(165u, bytes.size());
     EXPECT_EQ("HISC" + U32(165) + U32(5) + "Alice" + U32(100) + U32(8) + "<nobody>", bytes.substr(0, 33));
+    // A name too long for the file is cut rather than ending the reading of the places after it.
+    Score_Add(std::string(300, 'n').c_str(), 200);
+    Score_Save();
     Score_Clear();
     ASSERT_TRUE(Score_Load());
-    EXPECT_EQ("Alice", Name(1));
-    EXPECT_EQ(100, Score_GetValue(1));
-    EXPECT_EQ("<nobody>", Name(2));
+    EXPECT_EQ(std::string(256, 'n'), Name(1));
+    EXPECT_EQ("Alice", Name(2));
+    EXPECT_EQ(100, Score_GetValue(2));
+    EXPECT_EQ("<nobody>", Name(3));
 }
 
 struct LoadCase {
