@@ -25,6 +25,15 @@ class QuietConsole : public tagIConsole {
     void Output(const char*, ...) override {}
 };
 
+void Cleanup()
+{
+    Run_FreeRoomStates();
+    RoomTables_Free();
+    Object_ResetTable();
+    Buffer_DeleteAll();
+    Variable_Shutdown();
+}
+
 // Two rooms in the table and a run-time state for the first, with one instance.
 bool Prepare()
 {
@@ -40,6 +49,7 @@ bool Prepare()
     std::vector<CRoom*> rooms = {new CRoom(), nullptr};
     Run_InstallRoomStates(rooms, 0);
     Run_CurrentRoom()->AddInstance(4.0f, 8.0f, 0);
+    std::atexit(Cleanup);
     return true;
 }
 
