@@ -221,6 +221,11 @@ int32_t GetLoginAsync(const char* userName, const char* password)
     return Start(DIALOG_LOGIN, userName, password, nullptr);
 }
 
+void Dialog_Poll()
+{
+    if (g_pDialogQueue != nullptr) Dialog_Backend().Poll();
+}
+
 int32_t Dialog_QueuedCount()
 {
     int32_t count = 0;

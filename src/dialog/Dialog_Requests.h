@@ -68,5 +68,7 @@ void DialogRequest_CompleteLogin(int32_t id, bool ok, const char* userName, cons
 DialogView Dialog_ViewOf(const DIALOG_REQ_CONTEXT& request);
 // An answer to a dialog of that kind, the way the dialog's buttons turn it into a completion.
 void Dialog_Answer(int32_t id, DialogKind kind, const DialogAnswer& answer);
+// Lets the back end serve an open modeless dialog; the frame's asynchronous stage calls it.
+void Dialog_Poll();
 // Requests queued, the open one included (tests).
 int32_t Dialog_QueuedCount();

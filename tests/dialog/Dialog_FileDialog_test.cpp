@@ -1,11 +1,14 @@
 // The file dialogs: how a filter reads, and the arguments the desktop's chooser is started with (a
-// fake zenity on PATH records them and answers with a path).
+// fake zenity on PATH records them and answers). The text dialogs of the desktop back end run the
+// same fake: an asynchronous one leaves the frames going until it answers.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
+#include "dialog/Dialog_Backend.h"
 #include "dialog/Dialog_FileDialog.h"
 
 namespace {
@@ -42,7 +45,9 @@ class FakeChooser : public testing::Test {
         m_Log = m_Folder / "arguments.txt";
         std::ofstream script(m_Folder / "zenity");
         script << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '" << m_Log.string() << "'; done\n"
-               << "echo --- >> '" << m_Log.string() << "'\necho /picked/name\n";
+               << "echo --- >> '" << m_Log.string() << "'\n"
+               << "case \"$1\" in --entry) sleep 0.2; echo 'typed text';; --password) echo 'bob|pw';;"
+               << " *) echo /picked/name;; esac\n";
         script.close();
         std::filesystem::permissions(m_Folder / "zenity", std::filesystem::perms::owner_all);
         m_OldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
@@ -85,6 +90,68 @@ TEST_F(FakeChooser, OpenAndSaveDialogsPassTheirSettings)
                                         "--confirm-overwrite", "--filename=notes", "--file-filter=Text | *.txt",
                                         "---"}),
               Recorded());
+}
+
+// The request of that id in the request list.
+HTTP_REQ_CONTEXT* Request(int32_t id)
+{
+    for (HTTP_REQ_CONTEXT* request = g_pHttpRequests; request != nullptr; request = request->m_pNext)
+        if (request->m_Id == id) return request;
+    return nullptr;
+}
+
+// Polls as frames would until the request is answered; the number of polls it took.
+int32_t PollUntilAnswered(int32_t id)
+{
+    int32_t polls = 0;
+    for (; polls < 500 && Request(id)->m_State != HTTP_STATE_FINISHED; ++polls) {
+        Dialog_Poll();
+        usleep(10000);
+    }
+    return polls;
+}
+
+void Forget(int32_t id)
+{
+    HTTP_REQ_CONTEXT* request = Request(id);
+    HTTP_Unlink(request);
+    delete request;
+}
+
+TEST_F(FakeChooser, DesktopTextDialogsModalAndAsynchronous)
+{
+    Dialog_SetBackend(&Dialog_DesktopBackend());
+    std::string typed;
+    EXPECT_TRUE(InputQuery("Game", "Name?", "anon", typed));
+    EXPECT_EQ("typed text", typed);
+
+    int32_t id = GetStringAsync("Game", "Name?", "anon");
+    ASSERT_NE(nullptr, Request(id));
+    EXPECT_NE(HTTP_STATE_FINISHED, Request(id)->m_State) << "the call does not wait for the answer";
+    EXPECT_GT(PollUntilAnswered(id), 1) << "frames run on while the dialog is open";
+    EXPECT_STREQ("typed text", reinterpret_cast<const char*>(Request(id)->m_pData));
+    EXPECT_EQ(1, Request(id)->m_HttpStatus);
+    Forget(id);
+
+    id = GetLoginAsync("user", "pass");
+    PollUntilAnswered(id);
+    const char* data = reinterpret_cast<const char*>(Request(id)->m_pData);
+    EXPECT_STREQ("bob", data);
+    EXPECT_STREQ("pw", data + Request(id)->m_DataLength + 1);
+    Forget(id);
+    std::vector<std::string> recorded = Recorded();
+    recorded.resize(5);
+    EXPECT_EQ((std::vector<std::string>{"--entry", "--title=Game", "--text=Name?", "--entry-text=anon", "---"}),
+              recorded);
+
+    // With neither program on PATH the dialog is cancelled at once.
+    setenv("PATH", "/nonexistent", 1);
+    id = GetStringAsync("Game", "Name?", "anon");
+    EXPECT_EQ(HTTP_STATE_FINISHED, Request(id)->m_State);
+    EXPECT_EQ(0, Request(id)->m_HttpStatus);
+    Forget(id);
+    Dialog_SetBackend(nullptr);
+    EXPECT_EQ(0, Dialog_QueuedCount());
 }
 
 } // namespace
