@@ -17,8 +17,6 @@ void InitWexoFunctions()
 // none until 3D drawing is built.
 void Function_D3DScene_Register() {}
 
-// The Interaction family's dialogs group, not written yet: registers no functions.
-void Function_InteractionDialogs_Register() {}
 
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}

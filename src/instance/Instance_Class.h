@@ -65,8 +65,9 @@ public:
 
     bool Serialise(IBuffer* buffer);
     // Reads the saved form. A stream that is cut short or holds impossible values is refused: false,
-    // and the instance is left as it was.
-    bool Deserialise(IBuffer* buffer);
+    // and the instance is left as it was. An active instance joins its object's lists only when
+    // `registerInObject` says so.
+    bool Deserialise(IBuffer* buffer, bool registerInObject = true);
     void DebugDump();
 
     // Motion and the bounding box (Instance_Motion.cpp). Setters store what they are given and

@@ -144,7 +144,7 @@ bool CInstance::Serialise(IBuffer* buffer)
     return none.Serialise(buffer);
 }
 
-bool CInstance::Deserialise(IBuffer* buffer)
+bool CInstance::Deserialise(IBuffer* buffer, bool registerInObject)
 {
     SavedInstance s = {};
     Reader reader(buffer);
@@ -157,7 +157,7 @@ bool CInstance::Deserialise(IBuffer* buffer)
     }
 
     i_deactivated = Flag(s.deactivated != 0 ? 1 : 0);
-    SetObjectIndex(s.objindex, i_deactivated == 0);
+    SetObjectIndex(s.objindex, registerInObject && i_deactivated == 0);
     i_id = s.id;
     i_spriteindex = s.spriteindex;
     i_imageindex = s.imageindex;

@@ -14,6 +14,7 @@ class CCode;
 class CInstance;
 class CPhysicsWorld;
 class GameFile;
+class IBuffer;
 struct RoomDefinition;
 
 constexpr int32_t ROOM_LAYERS = 8;
@@ -96,6 +97,12 @@ public:
     // definition, then its instances and tiles made from that definition (`fromDefinition`) or
     // copied from its running ones, then copies of its running instances.
     void CopyFrom(const CRoom* source, bool fromDefinition);
+
+    // The running state as a saved game holds it (Room_State.cpp). Saving a room that uses physics
+    // is a fatal error. Loading fills a new record; its instances stay outside the id hash and
+    // their objects' lists, for the saved game to place them. False when the stream falls short.
+    bool SaveState(IBuffer* buffer);
+    bool LoadState(IBuffer* buffer);
 
     // A room added at run time gets a definition of its own.
     void InitDefinition();

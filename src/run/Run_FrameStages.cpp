@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "datastructure/DataStructure_Map.h"
+#include "dialog/Dialog_Requests.h"
 #include "function/Function_Families.h"
 #include "http/Http_Request.h"
 #include "instance/Instance_List.h"
@@ -170,6 +171,7 @@ void Run_AsyncStage()
     Async_ProcessIapEvents();
     Async_ProcessCallbacks();
     HTTP_PollRequests();
+    Dialog_Poll();
     HTTP_REQ_CONTEXT** link = &g_pHttpRequests;
     while (*link != nullptr) {
         HTTP_REQ_CONTEXT* request = *link;

@@ -189,6 +189,25 @@ CRoom* Run_RoomState(int32_t index)
     return g_RoomStates[static_cast<size_t>(index)];
 }
 
+int32_t Run_RoomStateCount() { return static_cast<int32_t>(g_RoomStates.size()); }
+
+void Run_InstallRoomStates(std::vector<CRoom*>& rooms, int32_t current)
+{
+    Run_FreeRoomStates();
+    // Pending changes name instances that no longer exist.
+    Run_EmptyChangeLists();
+    g_RoomStates.swap(rooms);
+    for (size_t i = 0; i < g_RoomStates.size(); ++i) {
+        CRoom* room = g_RoomStates[i];
+        if (room == nullptr) continue;
+        for (CInstance* instance = room->m_Deactivated.m_pHead; instance != nullptr; instance = instance->m_pNext)
+            Instance_AddToHash(instance);
+        if (static_cast<int32_t>(i) == current) ResumeRoom(*room);
+    }
+    g_CurrentRoomIndex = current;
+    g_pCurrentRoom = Run_RoomState(current);
+}
+
 int32_t Run_CarriedCount() { return static_cast<int32_t>(g_Carried.size()); }
 
 void Run_FreeRoomStates()

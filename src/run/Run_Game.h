@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CInstanceList;
 class CRoom;
@@ -19,6 +20,14 @@ int32_t* Run_CurrentRoomSpeed();
 CInstanceList* Room_CurrentActiveList();
 // The run-time room of a room index (kept while the room is persistent), or null.
 CRoom* Run_RoomState(int32_t index);
+
+// The size of the run-time room table.
+int32_t Run_RoomStateCount();
+// A loaded saved game's rooms take the place of every run-time room (destroyed without events);
+// `current` (an index holding a room) becomes the current room. Each room comes with its instances
+// outside the id hash and their objects' lists: the current room's all join, another room's
+// deactivated ones join the hash only, as when that room was left.
+void Run_InstallRoomStates(std::vector<CRoom*>& rooms, int32_t current);
 
 // Starts the game in the first room of the room order. A game without rooms, or whose first room
 // does not exist, is ended (run request -100) with a message instead.

@@ -71,19 +71,40 @@ bool Variable_SaveGame(IBuffer* buffer)
     return true;
 }
 
-bool Variable_LoadGame(IBuffer* buffer)
+StagedGlobals::~StagedGlobals() { delete list; }
+
+bool Variable_ReadGlobals(IBuffer* buffer, StagedGlobals* staged)
 {
-    if (!Variable_GlobalList()->LoadFromStream(buffer)) return false;
+    delete staged->list;
+    staged->list = new CVariableList();
+    if (!staged->list->LoadFromStream(buffer)) return false;
     ValueStreamReader reader(buffer);
     int32_t count = 0;
     if (!reader.ReadInt32(&count) || !reader.CanHold(count, 4)) return false;
-    std::vector<uint8_t> flags(static_cast<size_t>(count), 0);
-    for (uint8_t& flag : flags) {
+    staged->flags.assign(static_cast<size_t>(count), 0);
+    for (uint8_t& flag : staged->flags) {
         int32_t value = 0;
         if (!reader.ReadInt32(&value)) return false;
         flag = value != 0 ? 1 : 0;
     }
-    g_GlobalVarFlags.swap(flags);
+    return true;
+}
+
+void Variable_CommitGlobals(StagedGlobals* staged)
+{
+    if (staged->list == nullptr) return;
+    // The list object stays: others may hold its address.
+    Variable_GlobalList()->CopyFrom(*staged->list);
+    delete staged->list;
+    staged->list = nullptr;
+    g_GlobalVarFlags.swap(staged->flags);
+}
+
+bool Variable_LoadGame(IBuffer* buffer)
+{
+    StagedGlobals staged;
+    if (!Variable_ReadGlobals(buffer, &staged)) return false;
+    Variable_CommitGlobals(&staged);
     return true;
 }
 

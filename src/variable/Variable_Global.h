@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "code/Code_Value.h"
 
@@ -31,5 +32,17 @@ void Variable_Init();
 bool Variable_SaveGame(IBuffer* buffer);
 // Reads that form back; a malformed stream is refused (false).
 bool Variable_LoadGame(IBuffer* buffer);
+// The same in two steps, for a saved game that is applied only when all of it is valid: the read
+// leaves the running globals alone, the commit puts what was read in their place.
+struct StagedGlobals {
+    CVariableList* list = nullptr; // owned until committed
+    std::vector<uint8_t> flags;
+    StagedGlobals() = default;
+    StagedGlobals(const StagedGlobals&) = delete;
+    StagedGlobals& operator=(const StagedGlobals&) = delete;
+    ~StagedGlobals();
+};
+bool Variable_ReadGlobals(IBuffer* buffer, StagedGlobals* staged);
+void Variable_CommitGlobals(StagedGlobals* staged);
 // Frees the built-in variable names, the global list and the flag table.
 void Variable_Shutdown();

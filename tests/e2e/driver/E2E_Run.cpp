@@ -1431,6 +1431,37 @@ if (t == 3) {
     }
 }
 
+// ---- saved games, highscores and dialogs ----------------------------------------------------------
+
+// The game saves in its first step and loads in its second; the load lands at the next frame without
+// a second create event. Its dialogs take scripted answers and their events log the maps. The
+// highscore it adds is written at shut-down, and a second run reads it.
+void SavedGames(Context& context)
+{
+    fs::path share = context.work / "share";
+    fs::path answers = context.work / "answers.txt";
+    std::ofstream(answers) << "7.5\nAlice\nyes\nbob\tpw\n";
+    fs::path traceFile = context.work / "trace.txt";
+    std::vector<std::string> switches = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=10", "KELVARO_NO_WAIT=1",
+                                         "KELVARO_TRACE=" + traceFile.string(), "XDG_DATA_HOME=" + share.string(),
+                                         "KELVARO_ANSWERS=" + answers.string()};
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game}, switches);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"best <nobody> 0", "typed 7.50", "saved", "load asked, score 99",
+                                 "loaded: score 11 x 50"});
+    ExpectInOrder(context, run, {"answer \"Alice\" 1", "answer \"1\" 1", "login bob/pw 1"});
+    int creates = 0;
+    for (const std::string& line : ReadLines(traceFile))
+        if (line.find("\tobj_keeper\t0\t0") != std::string::npos) ++creates;
+    if (creates != 1) Fail(context, "the trace shows " + std::to_string(creates) + " create events, expected 1");
+    fs::path saves = share / "SavesGame";
+    std::string saved = ReadBytes(saves / "mid.sav");
+    if (saved.compare(0, 4, std::string("\x53\x03\x00\x00", 4)) != 0) Fail(context, "mid.sav does not begin with 851");
+    if (!fs::exists(saves / "hiscore.dat")) return Fail(context, "no hiscore.dat after the run");
+    RunResult second = Run(context, context.kelvaro, {"-game", context.game}, switches);
+    ExpectInOrder(context, second, {"best Winner 500"});
+}
+
 } // namespace
 
 // A box bound in its creation code falls 9.2 m on a floor that the room placed with its object's
@@ -1486,6 +1517,7 @@ int main(int argc, char** argv)
         {"game-family", GameFamily},
         {"game-family-bytecode", GameFamily},
         {"data-structures", DataStructures},
+        {"saved-games", SavedGames},
         {"data-structures-compiled", DataStructures},
         {"sound-capture", SoundCaptureNewer},
         {"sound-capture-older", SoundCaptureOlder},

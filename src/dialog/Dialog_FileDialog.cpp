@@ -1,0 +1,66 @@
+#include "dialog/Dialog_FileDialog.h"
+
+#include "base/Base_Console.h"
+#include "platform/Platform_TestSwitches.h"
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+bool HeadlessFileDialog(const FileDialogSpec& spec, std::string& path)
+{
+    MainConsole->Output("Dialog %s file \"%s\": filter \"%s\" name \"%s\" folder \"%s\"\n", spec.save ? "save" : "open",
+                        spec.title.c_str(), spec.filter.c_str(), spec.defaultName.c_str(), spec.folder.c_str());
+    std::string answer;
+    if (!TestSwitches_NextAnswer(answer) || answer == "<cancel>") {
+        MainConsole->Output("Dialog answer: Cancel\n");
+        return false;
+    }
+    MainConsole->Output("Dialog answer: OK \"%s\"\n", answer.c_str());
+    path = answer;
+    return true;
+}
+
+} // namespace
+
+std::vector<FileFilter> Dialog_ParseFilter(const std::string& filter)
+{
+    std::vector<FileFilter> filters;
+    if (filter.empty()) return filters;
+    std::vector<std::string> parts = Split(filter, '|');
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        FileFilter entry{parts[i], {}};
+        for (const std::string& pattern : Split(parts[i + 1], ';'))
+            if (!pattern.empty()) entry.patterns.push_back(pattern);
+        if (!entry.patterns.empty()) filters.push_back(entry);
+    }
+    return filters;
+}
+
+std::string Dialog_DefaultExtension(const std::string& filter)
+{
+    size_t bar = filter.find('|');
+    if (bar == std::string::npos) return "";
+    size_t point = filter.find('.', bar + 1);
+    if (point == std::string::npos) return "";
+    size_t end = filter.find_first_of("|;", point + 1);
+    return filter.substr(point + 1, end == std::string::npos ? std::string::npos : end - point - 1);
+}
+
+bool Dialog_RunFileDialog(const FileDialogSpec& spec, std::string& path)
+{
+    if (spec.save) {
+        std::string extension = Dialog_DefaultExtension(spec.filter);
+        if (!extension.empty()) MainConsole->Output("pDefExt = %s\n", extension.c_str());
+    }
+    if (TestSwitches_Get().headless) return HeadlessFileDialog(spec, path);
+    return Dialog_RunDesktopFileDialog(spec, path);
+}

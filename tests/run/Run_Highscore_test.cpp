@@ -1,0 +1,137 @@
+// The highscore table: where an entry lands, and "hiscore.dat" written and read back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../TestSupport_SaveArea.h"
+#include "run/Run_Highscore.h"
+
+namespace {
+
+std::vector<int32_t> Values()
+{
+    std::vector<int32_t> values;
+    for (int32_t place = 1; place <= SCORE_PLACES; ++place) values.push_back(Score_GetValue(place));
+    return values;
+}
+
+std::string Name(int32_t place)
+{
+    const char* name = Score_GetName(place);
+    return name != nullptr ? name : "(none)";
+}
+
+struct AddCase {
+    const char* what;
+    std::vector<int32_t> before; // added in order to a cleared table
+    int32_t value;
+    int32_t place; // where it lands, 0: nowhere
+};
+
+const AddCase ADD_CASES[] = {
+    {"best of ten zeros", {}, 100, 1},
+    {"equal goes after", {50, 40, 30}, 30, 4},
+    {"zero to a cleared table", {}, 0, 0},
+    {"negative", {}, -5, 0},
+    {"below a full table", {9, 9, 9, 9, 9, 9, 9, 9, 9, 9}, 9, 0},
+    {"tenth", {9, 9, 9, 9, 9, 9, 9, 9, 9}, 1, 10},
+};
+
+TEST(Highscore, EntriesLandAfterEveryEqualOrBetterOne)
+{
+    for (const AddCase& c : ADD_CASES) {
+        Score_SetNoName("<nobody>");
+        Score_Clear();
+        for (int32_t value : c.before) Score_Add("x", value);
+        std::vector<int32_t> expected = Values();
+        Score_Add("new", c.value);
+        if (c.place > 0) {
+            expected.insert(expected.begin() + (c.place - 1), c.value);
+            expected.pop_back();
+            EXPECT_EQ("new", Name(c.place)) << c.what;
+            EXPECT_EQ(c.place - 1, Score_LastPlace()) << c.what;
+        }
+        EXPECT_EQ(expected, Values()) << c.what;
+    }
+    Score_Clear();
+    Score_Add(nullptr, 3);
+    EXPECT_EQ("(none)", Name(1));
+    EXPECT_EQ("<nobody>", Name(10));
+    EXPECT_EQ("(none)", Name(0));
+    EXPECT_EQ("(none)", Name(11));
+    EXPECT_EQ(0, Score_GetValue(11));
+    Score_SetNoName("-");
+    Score_Clear();
+    EXPECT_EQ("-", Name(7));
+    Score_SetNoName("<nobody>");
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string U32(uint32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); }
+
+TEST(Highscore, FileIsWrittenWhenChangedAndReadBack)
+{
+    testsupport::ScopedSaveArea area("highscore_file");
+    std::string path = area.Path("hiscore.dat");
+    Score_Clear();
+    EXPECT_FALSE(Score_Load()) << "no file yet";
+    Score_Save();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "an unchanged table is not written";
+    Score_Add("Alice", 100);
+    Score_Save();
+    std::string bytes = FileBytes(path);
+    ASSERT_EQ(165u, bytes.size());
+    EXPECT_EQ("HISC" + U32(165) + U32(5) + "Alice" + U32(100) + U32(8) + "<nobody>", bytes.substr(0, 33));
+    // A name too long for the file is cut rather than ending the reading of the places after it.
+    Score_Add(std::string(300, 'n').c_str(), 200);
+    Score_Save();
+    Score_Clear();
+    ASSERT_TRUE(Score_Load());
+    EXPECT_EQ(std::string(256, 'n'), Name(1));
+    EXPECT_EQ("Alice", Name(2));
+    EXPECT_EQ(100, Score_GetValue(2));
+    EXPECT_EQ("<nobody>", Name(3));
+}
+
+struct LoadCase {
+    const char* what;
+    std::string bytes;
+    std::string first; // place 1 afterwards
+    std::string second;
+};
+
+TEST(Highscore, MalformedFilesChangeOnlyWhatTheyHoldValidly)
+{
+    testsupport::ScopedSaveArea area("highscore_bad");
+    std::string two = U32(3) + "Ann" + U32(7) + U32(0) + U32(0);
+    std::string body = two + U32(300) + std::string(300, 'x');
+    const LoadCase cases[] = {
+        {"foreign magic", "HISX" + U32(8), "<nobody>", "<nobody>"},
+        {"length beyond the file", "HISC" + U32(999) + two, "<nobody>", "<nobody>"},
+        {"name over 256 ends the reading", "HISC" + U32(8) + body, "Ann", "(none)"},
+        {"cut inside a name", "HISC" + U32(8) + U32(3) + "An", "<nobody>", "<nobody>"},
+        {"cut before a value", "HISC" + U32(8) + U32(3) + "Ann", "<nobody>", "<nobody>"},
+        {"empty", "", "<nobody>", "<nobody>"},
+    };
+    for (const LoadCase& c : cases) {
+        Score_Clear();
+        WriteFile(area.Path("hiscore.dat"), c.bytes);
+        Score_Load();
+        EXPECT_EQ(c.first, Name(1)) << c.what;
+        EXPECT_EQ(c.second, Name(2)) << c.what;
+        EXPECT_EQ("<nobody>", Name(3)) << c.what;
+    }
+}
+
+} // namespace
