@@ -6,7 +6,6 @@
 // Registrars of the families not written yet: each registers no functions.
 void InitActionFunctions() {}
 void InitD3DFunctions() {}
-void Function_Particle_Init() {}
 void Function_Physics_Init() {}
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()
