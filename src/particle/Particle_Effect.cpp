@@ -215,30 +215,43 @@ void CreateKind(const Call& c, int32_t kind, int32_t size)
 
 } // namespace
 
+float Effect_ScaleFor(int32_t roomSpeed, int32_t frameRate)
+{
+    if (roomSpeed <= 30 || frameRate <= 30) return 1.0f;
+    float r = float(roomSpeed) / float(frameRate);
+    return r < 1.2f ? 30.0f / float(roomSpeed) : 30.0f / float(frameRate);
+}
+
 float Effect_Scale()
 {
     CRoom* room = Run_CurrentRoom();
-    int32_t speed = room != nullptr ? room->m_Speed : 30;
-    int32_t fps = Run_GetFrameRate();
-    if (speed <= 30 || fps <= 30) return 1.0f;
-    float r = float(speed) / float(fps);
-    return r < 1.2f ? 30.0f / float(speed) : 30.0f / float(fps);
+    return Effect_ScaleFor(room != nullptr ? room->m_Speed : 30, Run_GetFrameRate());
+}
+
+EffectSetting Effect_CurrentSetting()
+{
+    EffectSetting setting;
+    setting.scale = Effect_Scale();
+    if (CRoom* room = Run_CurrentRoom()) {
+        setting.roomWidth = room->m_Width;
+        setting.roomHeight = room->m_Height;
+    }
+    return setting;
 }
 
 void Effect_Create(bool below, int32_t kind, double x, float y, int32_t size, uint32_t colour)
+{
+    Effect_CreateIn(Effect_CurrentSetting(), below, kind, x, y, size, colour);
+}
+
+void Effect_CreateIn(const EffectSetting& setting, bool below, int32_t kind, double x, float y, int32_t size,
+                     uint32_t colour)
 {
     MakeSystem(&g_BelowSystem, EFFECT_DEPTH_BELOW);
     MakeSystem(&g_AboveSystem, EFFECT_DEPTH_ABOVE);
     MakeTypes();
     if (kind < 0 || kind >= EF_KIND_COUNT) return;
-    CRoom* room = Run_CurrentRoom();
-    Call c{below ? g_BelowSystem : g_AboveSystem,
-           Effect_Scale(),
-           x,
-           y,
-           colour,
-           room != nullptr ? room->m_Width : 640,
-           room != nullptr ? room->m_Height : 480};
+    Call c{below ? g_BelowSystem : g_AboveSystem, setting.scale, x, y, colour, setting.roomWidth, setting.roomHeight};
     CreateKind(c, kind, size == 0 || size == 2 ? size : 1);
 }
 

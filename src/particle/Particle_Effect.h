@@ -25,9 +25,23 @@ constexpr float EFFECT_DEPTH_BELOW = 100000.0f;
 constexpr float EFFECT_DEPTH_ABOVE = -100000.0f;
 
 // The time scale: 1 unless the room speed and the measured frame rate both exceed 30, so that
-// effects look alike at any room speed.
+// effects look alike at any room speed. Effect_Scale reads the current room (speed 30 without one)
+// and the measured frame rate.
+float Effect_ScaleFor(int32_t roomSpeed, int32_t frameRate);
 float Effect_Scale();
+
+// What an effect depends on beyond its arguments: the time scale and the room's size.
+struct EffectSetting {
+    float scale = 1.0f;
+    int32_t roomWidth = 640;
+    int32_t roomHeight = 480;
+};
+// The setting of the current room and frame rate.
+EffectSetting Effect_CurrentSetting();
+
 void Effect_Create(bool below, int32_t kind, double x, float y, int32_t size, uint32_t colour);
+void Effect_CreateIn(const EffectSetting& setting, bool below, int32_t kind, double x, float y, int32_t size,
+                     uint32_t colour);
 // Removes the particles of both effect systems (every room start, effect_clear).
 void Effect_Clear();
 // Forgets the effect systems and types (the tables were emptied).
