@@ -115,12 +115,24 @@ void SetFromVector(Particle& p, float vx, float vy)
     p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
 }
 
-void MoveParticle(const ParticleSystem& system, const ParticleType& t, Particle& p)
+// A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
+struct Gravity {
+    const ParticleType* type = nullptr;
+    float x = 0.0f, y = 0.0f;
+    void For(const ParticleType& t)
+    {
+        if (type == &t) return;
+        type = &t;
+        x = std::cos(Radians(t.gravityDirection)) * t.gravityAmount;
+        y = -std::sin(Radians(t.gravityDirection)) * t.gravityAmount;
+    }
+};
+
+void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p)
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
     p.speed = std::fmax(p.speed + t.speedIncrement, 0.0f);
-    if (std::isnan(p.speed)) p.speed = 0.0f;
     p.direction += t.directionIncrement;
     p.angle += t.orientationIncrement;
     float ox = 0.0f, oy = 0.0f;
@@ -128,8 +140,9 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Particle&
         float vx = std::cos(Radians(p.direction)) * p.speed;
         float vy = -std::sin(Radians(p.direction)) * p.speed;
         if (t.gravityAmount != 0.0f) {
-            vx += std::cos(Radians(t.gravityDirection)) * t.gravityAmount;
-            vy += -std::sin(Radians(t.gravityDirection)) * t.gravityAmount;
+            gravity.For(t);
+            vx += gravity.x;
+            vy += gravity.y;
         }
         Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
         SetFromVector(p, vx, vy);
@@ -143,9 +156,10 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Particle&
 
 void UpdateMotion(ParticleSystem* system)
 {
+    Gravity gravity;
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
-        if (const ParticleType* t = ParticleType_Record(p.type)) MoveParticle(*system, *t, p);
+        if (const ParticleType* t = ParticleType_Record(p.type)) MoveParticle(*system, *t, gravity, p);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/Base_Numbers.h"
 #include "base/Base_Random.h"
 #include "support/Support_Hash.h"
 
@@ -24,7 +25,8 @@ void ApplyDefaults(ParticleType* type)
 // The linear draw between two whole numbers, cut to a whole number.
 int32_t WholeDraw(int32_t minimum, int32_t maximum)
 {
-    return static_cast<int32_t>(Particle_Random(float(minimum), float(maximum), PS_DISTR_LINEAR));
+    // A float near the int32 limits may round past them: the cut keeps the x86 result there.
+    return Numbers_TruncToInt32(double(Particle_Random(float(minimum), float(maximum), PS_DISTR_LINEAR)));
 }
 
 // x of the gaussian's rejection loop, from -3 to 3.
