@@ -5,12 +5,12 @@
 // twice with different frame counts, so start-up cancels out of the milliseconds per frame; the
 // ratio kelvaro / LOVE is printed last.
 //     bench_sprites KELVARO [short long]
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Bench_Timing.h"
 #include "gamebuild/GameBuild_Game.h"
 
 namespace {
@@ -55,43 +55,19 @@ gamebuild::GameDesc SpriteScene()
     return game;
 }
 
-double Seconds(const std::string& command)
-{
-    auto start = std::chrono::steady_clock::now();
-    int status = std::system(command.c_str());
-    auto end = std::chrono::steady_clock::now();
-    if (status != 0) {
-        std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
-        return -1;
-    }
-    return std::chrono::duration<double>(end - start).count();
-}
-
-// Milliseconds per frame from two runs of different lengths.
-double PerFrame(const std::string& (*command)(int32_t, std::string&), int32_t shortRun, int32_t longRun)
-{
-    std::string text;
-    double a = Seconds(command(shortRun, text));
-    double b = Seconds(command(longRun, text));
-    if (a < 0 || b < 0) return -1;
-    return (b - a) * 1000.0 / double(longRun - shortRun);
-}
-
 std::string g_Kelvaro;
 std::string g_Game = "bench_sprites.win";
 std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love";
 
-const std::string& KelvaroCommand(int32_t frames, std::string& text)
+std::string KelvaroCommand(int32_t frames)
 {
-    text = "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + g_Kelvaro +
+    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + g_Kelvaro +
            " -game " + g_Game + " > /dev/null 2>&1";
-    return text;
 }
 
-const std::string& LoveCommand(int32_t frames, std::string& text)
+std::string LoveCommand(int32_t frames)
 {
-    text = "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(frames) + " > /dev/null 2>&1";
-    return text;
+    return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(frames) + " > /dev/null 2>&1";
 }
 
 } // namespace
@@ -114,8 +90,8 @@ int main(int argc, char** argv)
     FILE* file = std::fopen(g_Game.c_str(), "wb");
     if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) return 1;
     std::fclose(file);
-    double ours = PerFrame(KelvaroCommand, shortRun, longRun);
-    double peer = PerFrame(LoveCommand, shortRun, longRun);
+    double ours = bench::PerFrame(KelvaroCommand, shortRun, longRun);
+    double peer = bench::PerFrame(LoveCommand, shortRun, longRun);
     std::printf("instances            %d\n", INSTANCES);
     std::printf("kelvaro ms per frame %.2f\n", ours);
     std::printf("LOVE ms per frame    %.2f\n", peer);

@@ -36,7 +36,7 @@
 #include "networking/Networking_Manager.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
-#include "particle/Particle_Placeholders.h"
+#include "particle/Particle_System.h"
 #include "path/Path_Table.h"
 #include "platform/Platform_EmbeddedImages.h"
 #include "platform/Platform_TestSwitches.h"

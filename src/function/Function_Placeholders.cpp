@@ -5,7 +5,6 @@
 
 // Registrars of the families not written yet: each registers no functions.
 void InitActionFunctions() {}
-void Function_Particle_Init() {}
 
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()

@@ -16,7 +16,7 @@
 #include "instance/Instance_List.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
-#include "particle/Particle_Placeholders.h"
+#include "particle/Particle_System.h"
 #include "room/Room_Class.h"
 #include "run/Run_Event.h"
 #include "run/Run_Frame.h"

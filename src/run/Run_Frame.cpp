@@ -18,7 +18,7 @@
 #include "instance/Instance_Resources.h"
 #include "io/IO_Main.h"
 #include "networking/Networking_Manager.h"
-#include "particle/Particle_Placeholders.h"
+#include "particle/Particle_System.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "room/Room_Draw.h"

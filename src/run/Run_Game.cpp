@@ -17,7 +17,7 @@
 #include "io/IO_Main.h"
 #include "io/IO_VirtualKey.h"
 #include "object/Object_Lists.h"
-#include "particle/Particle_Placeholders.h"
+#include "particle/Particle_Effect.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
 #include "room/Room_Class.h"

@@ -1068,6 +1068,43 @@ void Backgrounds(Context& context)
     if (fs::exists(SavedFile(context, "orig.png"))) Fail(context, "the game-file background was saved");
 }
 
+// Pixels of the box (x0, y0)-(x1, y1), inclusive, that are not the colour.
+int CountOther(const Shot& shot, int x0, int y0, int x1, int y1, const std::string& colour)
+{
+    int count = 0;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) count += shot.At(x, y) != colour ? 1 : 0;
+    return count;
+}
+
+// Still shape particles: a red disk burst, blue over red additive and normal, new-to-old order, a
+// system between two instances by depth, and explosions below and above a white instance; the
+// effects are gone in the next room, and the two missing-creation lines are logged.
+void Particles(Context& context)
+{
+    RunResult run = RunCaptured(context, 3, 10);
+    ExpectExit(context, run, 0);
+    ExpectInOrder(context, run, {"part_particles_create :: particle type does not exist!",
+                                 "part_particles_create :: particle system does not exist!", "particles: 10 2",
+                                 "effects before: *", "effects after: 0 of 2 systems"});
+    ExpectAbsent(context, run, "effects before: 0");
+    Shot shot = ReadShot(context.work / "shot3.png");
+    if (shot.width != 320 || shot.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    ExpectPixels(context, shot,
+                 {{"disk centre", 40, 40, "255,0,0"}, {"outside the disk", 40, 60, "0,0,0"},
+                  {"additive blue over red", 100, 40, "255,0,255"}, {"newest on top", 140, 40, "0,0,255"},
+                  {"new-to-old: oldest on top", 180, 40, "255,0,0"}, {"square edge", 146, 40, "0,0,255"},
+                  {"past the square", 149, 40, "0,0,0"}, {"instance in front", 240, 40, "255,0,0"},
+                  {"particles over the instance behind", 246, 40, "0,255,0"},
+                  {"instance behind", 255, 40, "255,255,255"}});
+    if (CountOther(shot, 41, 131, 78, 168, "255,255,255") != 0)
+        Fail(context, "the explosion below shows through the instance");
+    if (CountOther(shot, 140, 130, 180, 170, "0,0,0") < 50) Fail(context, "the explosion above is not drawn");
+}
+
 // A mover reaches a diagonal line of pixels: with precise masks the first collision comes four
 // frames after the boxes first overlap, which is when the same pair without masks collides; a
 // block whose box overlaps the line but whose pixels never meet it never collides.
@@ -1532,6 +1569,8 @@ int main(int argc, char** argv)
         {"sprite-collisions", SpriteCollisions},
         {"physics-fall", PhysicsFall},
         {"physics-fall-compiled", PhysicsFall},
+        {"particles", Particles},
+        {"particles-compiled", Particles},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
         {"extensions", Extensions},

@@ -1,0 +1,362 @@
+#include "particle/Particle_System.h"
+
+#include <cmath>
+#include <memory>
+
+#include "base/Base_Console.h"
+#include "base/Base_Random.h"
+#include "particle/Particle_Effect.h"
+#include "particle/Particle_Elements.h"
+
+namespace {
+
+std::vector<std::unique_ptr<ParticleSystem>> g_Systems;
+
+// Creations left in the current life pass; the pass logs once when they run out.
+int32_t g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
+bool g_PassLimitLogged = false;
+
+void ResetSystem(ParticleSystem* system)
+{
+    uint8_t inUse = system->inUse;
+    *system = ParticleSystem();
+    system->inUse = inUse;
+}
+
+// Appends n particles of an existing type at (x, y); the new ones are the last n.
+void AddParticles(ParticleSystem* system, float x, float y, int32_t typeIndex, const ParticleType& type, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i) {
+        if (int32_t(system->particles.size()) <= system->count) system->particles.resize(size_t(system->count) + 100);
+        system->particles[size_t(system->count)] = Particle_Born(type, typeIndex, x, y);
+        ++system->count;
+    }
+}
+
+// The type of a creation, or null with the console line for a type that does not exist.
+const ParticleType* CreationType(int32_t type)
+{
+    const ParticleType* record = ParticleType_Get(type);
+    if (record == nullptr) MainConsole->Output("part_particles_create :: particle type does not exist!\n");
+    return record;
+}
+
+ParticleSystem* CreationSystem(int32_t index)
+{
+    ParticleSystem* system = ParticleSystem_Get(index);
+    if (system == nullptr) MainConsole->Output("part_particles_create :: particle system does not exist!\n");
+    return system;
+}
+
+// Death or step particles: n of them, or for a negative n one with a chance of 1 in -n. Within a
+// life pass the creations are counted against the pass's limit.
+void Spawn(ParticleSystem* system, int32_t number, int32_t type, float x, float y)
+{
+    if (number == 0) return;
+    if (number < 0) number = int32_t(Random_Real(1.0) * -double(number)) == 0 ? 1 : 0;
+    if (number == 0) return;
+    const ParticleType* record = CreationType(type);
+    if (record == nullptr) return;
+    if (number > g_PassCreationsLeft) {
+        number = g_PassCreationsLeft;
+        if (!g_PassLimitLogged)
+            MainConsole->Output("part_system_update :: more than %d particles created in one step, the rest "
+                                "are not created\n",
+                                PARTICLE_PASS_CREATION_LIMIT);
+        g_PassLimitLogged = true;
+    }
+    g_PassCreationsLeft -= number;
+    AddParticles(system, x, y, type, *record, number);
+}
+
+void UpdateLife(ParticleSystem* system)
+{
+    g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
+    g_PassLimitLogged = false;
+    // The count grows as particles are spawned: those are aged in the same pass.
+    for (int32_t i = 0; i < system->count; ++i) {
+        Particle& p = system->particles[size_t(i)];
+        const ParticleType* type = ParticleType_Record(p.type);
+        ++p.age;
+        float x = p.x, y = p.y;
+        bool dies = p.age >= p.life;
+        if (dies) p.alive = 0;
+        if (type == nullptr) continue;
+        // Spawning may move the array: p is not used after it.
+        int32_t stepNumber = type->stepNumber, stepType = type->stepType;
+        if (dies) Spawn(system, type->deathNumber, type->deathType, x, y);
+        else Spawn(system, stepNumber, stepType, x, y);
+    }
+}
+
+// The triangle wave of a period: from -1 to 1 and back.
+float Wave(int64_t phase, int32_t period)
+{
+    float w = float(phase % period) / float(period / 4);
+    if (w > 2.0f) w = 4.0f - w;
+    return w - 1.0f;
+}
+
+float Radians(float degrees)
+{
+    return degrees * PARTICLE_PI / 180.0f;
+}
+
+// The motion vector turned back into a speed and a direction.
+void SetFromVector(Particle& p, float vx, float vy)
+{
+    p.speed = std::sqrt(vx * vx + vy * vy);
+    if (vx == 0.0f && vy > 0.0f) p.direction = 270.0f;
+    else if (vx == 0.0f && vy < 0.0f) p.direction = 90.0f;
+    else if (vx != 0.0f || vy != 0.0f) {
+        float d = std::atan2(vy, vx) * 180.0f / PARTICLE_PI;
+        p.direction = d > 0.0f ? 360.0f - d : -d;
+    }
+    p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
+}
+
+// A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
+struct Gravity {
+    const ParticleType* type = nullptr;
+    float x = 0.0f, y = 0.0f;
+    void For(const ParticleType& t)
+    {
+        if (type == &t) return;
+        type = &t;
+        x = std::cos(Radians(t.gravityDirection)) * t.gravityAmount;
+        y = -std::sin(Radians(t.gravityDirection)) * t.gravityAmount;
+    }
+};
+
+void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p)
+{
+    p.xPrevious = p.x;
+    p.yPrevious = p.y;
+    p.speed = std::fmax(p.speed + t.speedIncrement, 0.0f);
+    p.direction += t.directionIncrement;
+    p.angle += t.orientationIncrement;
+    float ox = 0.0f, oy = 0.0f;
+    if (t.gravityAmount != 0.0f || !system.attractors.empty()) {
+        float vx = std::cos(Radians(p.direction)) * p.speed;
+        float vy = -std::sin(Radians(p.direction)) * p.speed;
+        if (t.gravityAmount != 0.0f) {
+            gravity.For(t);
+            vx += gravity.x;
+            vy += gravity.y;
+        }
+        Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
+        SetFromVector(p, vx, vy);
+    }
+    int64_t age = p.age, seed = p.seed;
+    float speed = p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
+    float direction = p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
+    p.x += std::cos(Radians(direction)) * speed + ox;
+    p.y += -std::sin(Radians(direction)) * speed + oy;
+}
+
+void UpdateMotion(ParticleSystem* system)
+{
+    Gravity gravity;
+    for (int32_t i = 0; i < system->count; ++i) {
+        Particle& p = system->particles[size_t(i)];
+        if (const ParticleType* t = ParticleType_Record(p.type)) MoveParticle(*system, *t, gravity, p);
+    }
+}
+
+void UpdateAppearance(ParticleSystem* system)
+{
+    for (int32_t i = 0; i < system->count; ++i) {
+        Particle& p = system->particles[size_t(i)];
+        const ParticleType* t = ParticleType_Record(p.type);
+        if (t == nullptr) continue;
+        p.size = std::fmax(p.size + t->sizeIncrement, 0.0f);
+        p.colour = Particle_Colour(*t, p);
+        p.alpha = Particle_Alpha(*t, p);
+    }
+}
+
+// Removes the dead particles, keeping the order of the others.
+void RemoveDead(ParticleSystem* system)
+{
+    int32_t kept = 0;
+    for (int32_t i = 0; i < system->count; ++i) {
+        if (!system->particles[size_t(i)].alive) continue;
+        if (kept != i) system->particles[size_t(kept)] = system->particles[size_t(i)];
+        ++kept;
+    }
+    system->count = kept;
+}
+
+bool DrawnAutomatically(const std::unique_ptr<ParticleSystem>& system)
+{
+    return system != nullptr && system->inUse && system->automaticDraw;
+}
+
+} // namespace
+
+ParticleSystem* ParticleSystem_Get(int32_t index)
+{
+    if (index < 0 || index >= int32_t(g_Systems.size())) return nullptr;
+    ParticleSystem* system = g_Systems[size_t(index)].get();
+    return system != nullptr && system->inUse ? system : nullptr;
+}
+
+int32_t ParticleSystem_Create()
+{
+    size_t slot = 0;
+    while (slot < g_Systems.size() && g_Systems[slot] != nullptr && g_Systems[slot]->inUse) ++slot;
+    if (slot == g_Systems.size()) g_Systems.push_back(nullptr);
+    if (g_Systems[slot] == nullptr) g_Systems[slot] = std::make_unique<ParticleSystem>();
+    g_Systems[slot]->inUse = 1;
+    ResetSystem(g_Systems[slot].get());
+    return int32_t(slot);
+}
+
+void ParticleSystem_Destroy(int32_t index)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) {
+        ResetSystem(system);
+        system->inUse = 0;
+    }
+}
+
+bool ParticleSystem_Exists(int32_t index)
+{
+    return ParticleSystem_Get(index) != nullptr;
+}
+
+void ParticleSystem_Clear(int32_t index)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) ResetSystem(system);
+}
+
+void ParticleSystem_SetDrawOrder(int32_t index, bool oldToNew)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) system->oldToNew = oldToNew;
+}
+
+void ParticleSystem_SetDepth(int32_t index, float depth)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) system->depth = depth;
+}
+
+void ParticleSystem_SetPosition(int32_t index, float x, float y)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) {
+        system->x = x;
+        system->y = y;
+    }
+}
+
+void ParticleSystem_SetAutomaticUpdate(int32_t index, bool automatic)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) system->automaticUpdate = automatic;
+}
+
+void ParticleSystem_SetAutomaticDraw(int32_t index, bool automatic)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) system->automaticDraw = automatic;
+}
+
+void ParticleSystem_Reserve(ParticleSystem* system, int32_t extra)
+{
+    int64_t wanted = int64_t(system->count) + extra;
+    if (int64_t(system->particles.size()) <= wanted) system->particles.resize(size_t(wanted));
+}
+
+void ParticleSystem_CreateParticles(int32_t index, float x, float y, int32_t type, int32_t number)
+{
+    const ParticleType* record = CreationType(type);
+    if (record == nullptr) return;
+    ParticleSystem* system = CreationSystem(index);
+    if (system == nullptr || number < 1) return;
+    AddParticles(system, x, y, type, *record, number);
+}
+
+void ParticleSystem_CreateParticlesColor(int32_t index, float x, float y, int32_t type, uint32_t colour,
+                                         int32_t number)
+{
+    const ParticleType* record = CreationType(type);
+    if (record == nullptr) return;
+    ParticleSystem* system = CreationSystem(index);
+    if (system == nullptr || number < 1) return;
+    AddParticles(system, x, y, type, *record, number);
+    for (int32_t i = system->count - number; i < system->count; ++i) system->particles[size_t(i)].colour = colour;
+}
+
+void ParticleSystem_ClearParticles(int32_t index)
+{
+    if (ParticleSystem* system = ParticleSystem_Get(index)) {
+        system->particles.clear();
+        system->particles.shrink_to_fit();
+        system->count = 0;
+    }
+}
+
+int32_t ParticleSystem_ParticleCount(int32_t index)
+{
+    ParticleSystem* system = ParticleSystem_Get(index);
+    return system != nullptr ? system->count : 0;
+}
+
+void ParticleSystem_Update(int32_t index)
+{
+    ParticleSystem* system = ParticleSystem_Get(index);
+    if (system == nullptr) return;
+    UpdateLife(system);
+    RemoveDead(system);
+    UpdateMotion(system);
+    if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
+    if (!system->changers.empty()) Particle_ApplyChangers(*system);
+    if (!system->destroyers.empty()) {
+        Particle_ApplyDestroyers(*system);
+        RemoveDead(system);
+    }
+    UpdateAppearance(system);
+    Particle_RunEmitters(*system, index);
+}
+
+void ParticleSystem_UpdateAll()
+{
+    for (size_t i = 0; i < g_Systems.size(); ++i) {
+        ParticleSystem* system = g_Systems[i].get();
+        if (system != nullptr && system->inUse && system->automaticUpdate) ParticleSystem_Update(int32_t(i));
+    }
+}
+
+double ParticleSystem_MaxDepth()
+{
+    return ParticleSystem_NextDepthBelow(INFINITY);
+}
+
+double ParticleSystem_NextDepthBelow(double depth)
+{
+    double best = PARTICLE_NO_DEPTH;
+    for (const auto& system : g_Systems) {
+        if (!DrawnAutomatically(system)) continue;
+        double d = system->depth;
+        if (d < depth && d > best) best = d;
+    }
+    return best;
+}
+
+void ParticleSystem_DrawAtDepth(double depth)
+{
+    for (size_t i = 0; i < g_Systems.size(); ++i) {
+        if (DrawnAutomatically(g_Systems[i]) && std::fabs(double(g_Systems[i]->depth) - depth) < 0.01)
+            ParticleSystem_Draw(int32_t(i));
+    }
+}
+
+void Particle_Init()
+{
+    g_Systems.clear();
+    ParticleType_FreeAll();
+    Effect_Forget();
+}
+
+void Particle_Shutdown()
+{
+    Particle_Init();
+    Particle_FreeShapeImages();
+}
