@@ -24,3 +24,11 @@ void CBackground::DrawPart(float, float, float, float, float, float, float, floa
 void CBackground::DrawTiled(float, float, float, float, bool, bool, float, float, float, float, uint32_t, float) {}
 // PLACEHOLDER until backgrounds are loaded: the background table is empty.
 bool Background_Exists(int32_t) { return false; }
+// PLACEHOLDER until backgrounds are loaded: no background exists, so none keeps flags.
+bool CBackground::GetTransparent() const { return false; }
+// PLACEHOLDER until backgrounds are loaded.
+bool CBackground::GetSmooth() const { return false; }
+// PLACEHOLDER until backgrounds are loaded.
+bool CBackground::GetPreload() const { return false; }
+// PLACEHOLDER until backgrounds are loaded: no background exists to replace.
+bool Background_Replace(int32_t, const char*, bool, bool, bool) { return false; }

@@ -20,7 +20,13 @@ public:
     // The background at (x, y), repeated across and/or down over the area when tiled.
     void DrawTiled(float x, float y, float xscale, float yscale, bool htiled, bool vtiled, float areaLeft,
                    float areaTop, float areaWidth, float areaHeight, uint32_t blend, float alpha);
+    // The flags a replaced background keeps.
+    bool GetTransparent() const;
+    bool GetSmooth() const;
+    bool GetPreload() const;
 };
 bool Background_Exists(int32_t index);
 // The background at the index, or null (the table is empty until backgrounds are loaded).
 CBackground* Background_Data(int32_t index);
+// Replaces the background's picture from an image file; true on success.
+bool Background_Replace(int32_t index, const char* file, bool removeBackground, bool smooth, bool preload);

@@ -4,7 +4,6 @@
 #include "function/Function_File.h"
 
 // Registrars of the families not written yet: each registers no functions.
-void InitActionFunctions() {}
 void InitD3DFunctions() {}
 void Function_Particle_Init() {}
 void Function_Physics_Init() {}
@@ -59,8 +58,3 @@ void Function_FileHttp_Register() {}
 // Until the platform services exist: adds no operating-system constants.
 void InitOsConstants() {}
 
-// Until the drag-and-drop actions exist: no action has set the relative flag.
-uint8_t Action_Relative = 0;
-
-// Until the drag-and-drop actions exist (action_set_caption raises it too).
-uint8_t g_CaptionSettingsChanged = 0;
