@@ -199,7 +199,7 @@ void Builtin_ActionMessage(ScriptValue* result, CInstance*, CInstance*, int32_t,
     Result_Real(result, 1);
     if (Arg_IsReal(args[0])) {
         ShowMessage(Numbers_Format("%e", args[0].real).c_str());
-    } else if (const char* text = Arg_Text(args[0])) {
+    } else if (const char* text = Arg_Text(args[0]); text != nullptr && text[0] != '\0') {
         ShowMessage(text);
     }
     IO_Clear();

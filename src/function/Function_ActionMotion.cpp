@@ -30,6 +30,10 @@ constexpr int32_t RANDOM_OBJECTS = 4;
 constexpr int32_t WRAP_HORIZONTAL = 0, WRAP_VERTICAL = 1, WRAP_BOTH = 2;
 constexpr int32_t AGAINST_ALL = 1;
 constexpr int32_t PLAN_TARGET_ALL = -3;
+// The draws until a marked direction or an existing object comes up are bounded: a generator that
+// was never seeded repeats one value for ever. Past the bound (about 1e-51 likely for one choice in
+// nine when the generator works) the first qualifying choice is taken.
+constexpr int32_t DRAW_LIMIT = 1000;
 
 // A speed and direction that the motion variant gives the new instance before its create event.
 struct StartMotion {
@@ -56,11 +60,16 @@ void CreateForAction(int32_t object, float x, float y, StartMotion motion)
     made->m_CreatedMark = 1;
 }
 
-bool HasMoveMark(const char* text)
+// A random index below `count` for which `fits` holds, or -1 when none does.
+template <typename Fits> int32_t DrawUntil(int32_t count, Fits&& fits)
 {
-    for (int32_t i = 0; i < MOVE_DIRECTIONS; ++i)
-        if (text[i] == '1') return true;
-    return false;
+    for (int32_t draw = 0; draw < DRAW_LIMIT; ++draw) {
+        auto index = static_cast<int32_t>(Random_Int(count));
+        if (fits(index)) return index;
+    }
+    for (int32_t index = 0; index < count; ++index)
+        if (fits(index)) return index;
+    return -1;
 }
 
 // ---- motion and paths ----------------------------------------------------------------------------
@@ -77,12 +86,13 @@ void Builtin_ActionMove(ScriptValue*, CInstance* self, CInstance*, int32_t, Scri
         Error_Show_Action("Wrong argument to action_move().", false);
         return;
     }
-    if (self == nullptr || !HasMoveMark(text)) return;
+    auto marked = [text](int32_t position) { return text[position] == '1'; };
+    bool any = false;
+    for (int32_t i = 0; i < MOVE_DIRECTIONS; ++i)
+        any = any || marked(i);
+    if (self == nullptr || !any) return;
     self->SetSpeed(static_cast<float>(Action_Quantity(self->i_speed, args[1])));
-    int32_t position = 0;
-    do {
-        position = static_cast<int32_t>(Random_Int(MOVE_DIRECTIONS));
-    } while (text[position] != '1');
+    int32_t position = DrawUntil(MOVE_DIRECTIONS, marked);
     self->SetDirection(MOVE_DEGREES[position]);
     if (position == MOVE_STOP) self->SetSpeed(0.0f);
 }
@@ -244,11 +254,8 @@ void Builtin_ActionCreateObjectRandom(ScriptValue*, CInstance*, CInstance*, int3
         any = any || Object_Exists(objects[i]);
     }
     if (!any) return;
-    int32_t object = -1;
-    do {
-        object = objects[Random_Int(RANDOM_OBJECTS)];
-    } while (!Object_Exists(object));
-    CreateForAction(object, Arg_Float(args[4]), Arg_Float(args[5]), {});
+    int32_t chosen = DrawUntil(RANDOM_OBJECTS, [&objects](int32_t i) { return Object_Exists(objects[i]); });
+    CreateForAction(objects[chosen], Arg_Float(args[4]), Arg_Float(args[5]), {});
 }
 
 void Builtin_ActionChangeObject(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
