@@ -1,15 +1,9 @@
 // The action family's questions, scripts, score, lives and health, particle slots, and the
 // messages of its drawing and resource actions.
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <limits>
-
 #include "Function_GameTestSupport.h"
 #include "base/Base_Random.h"
 #include "function/Function_Action.h"
 #include "function/Function_Families.h"
-#include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
 #include "sprite/Sprite_Table.h"
 
@@ -239,7 +233,7 @@ TEST_F(ActionRules, MissingResourcesAreReported)
     }
 }
 
-TEST_F(ActionRules, MouseAndQuestionAnswers)
+TEST_F(ActionRules, MouseButtonsDownOrJustReleased)
 {
     struct Case {
         int pressed, released; // 0: none
@@ -258,17 +252,4 @@ TEST_F(ActionRules, MouseAndQuestionAnswers)
             got.push_back(Call("action_if_mouse", {button}));
         EXPECT_EQ(c.want, got) << c.pressed << " " << c.released;
     }
-    std::filesystem::path answers = std::filesystem::temp_directory_path() /
-                                    ("kelvaro_action_answers_" + std::to_string(getpid()) + ".txt");
-    std::ofstream(answers) << "yes\nno\n";
-    setenv("KELVARO_ANSWERS", answers.c_str(), 1);
-    TestSwitches_Reload();
-    std::vector<double> got;
-    for (int i = 0; i < 3; ++i)
-        got.push_back(Call("action_if_question", {"Go on?#Really?"}));
-    unsetenv("KELVARO_ANSWERS");
-    TestSwitches_Reload();
-    std::filesystem::remove(answers);
-    EXPECT_EQ((std::vector<double>{1, 0, 0}), got); // no answer left: No
-    EXPECT_EQ(1u, m_Log.Count("Go on?\rReally? -> Yes")) << m_Log.Text();
 }
