@@ -231,6 +231,7 @@ TEST_F(ActionRules, MissingResourcesAreReported)
         size_t want = c.message != nullptr ? 1 : 0;
         EXPECT_EQ(want, m_Log.Count(c.message != nullptr ? c.message : "ERROR")) << c.name << "\n" << m_Log.Text();
     }
+    Sprite_Delete(sprite);
 }
 
 TEST_F(ActionRules, MouseButtonsDownOrJustReleased)
