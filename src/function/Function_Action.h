@@ -36,7 +36,8 @@ int32_t Action_ParticleType(int32_t slot);
 int32_t Action_ParticleEmitter(int32_t slot);
 
 // The obsolete actions: they do nothing.
-void Builtin_ActionPathOld(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_ActionPathOld(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
+                           ScriptValue* args);
 
 // The groups, registered in this order: motion, paths, instances and sprites; sounds, rooms,
 // timing, information and resources; questions, code, score, lives and health; particles; CD,

@@ -135,7 +135,8 @@ void Builtin_ActionDrawBackground(ScriptValue*, CInstance*, CInstance*, int32_t,
 
 void Builtin_ActionDrawText(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    GR_Text_Draw(Arg_Float(args[1]), Arg_Float(args[2]), Arg_TextOrEmpty(args[0]), TEXT_DEFAULT, TEXT_DEFAULT);
+    GR_Text_Draw(Arg_Float(args[1]), Arg_Float(args[2]), Arg_TextOrEmpty(args[0]), TEXT_DEFAULT,
+                 TEXT_DEFAULT);
 }
 
 void Builtin_ActionDrawTextTransformed(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -153,15 +154,15 @@ void Builtin_ActionDrawRectangle(ScriptValue*, CInstance*, CInstance*, int32_t, 
 void Builtin_ActionDrawGradientHor(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     uint32_t left = Action_Colour(args[4]), right = Action_Colour(args[5]);
-    GR_Draw_RectangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]), left,
-                            right, right, left, 0);
+    GR_Draw_RectangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
+                            left, right, right, left, 0);
 }
 
 void Builtin_ActionDrawGradientVert(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     uint32_t top = Action_Colour(args[4]), bottom = Action_Colour(args[5]);
-    GR_Draw_RectangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]), top,
-                            top, bottom, bottom, 0);
+    GR_Draw_RectangleColour(Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]), Arg_Float(args[3]),
+                            top, top, bottom, bottom, 0);
 }
 
 void Builtin_ActionDrawEllipse(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)

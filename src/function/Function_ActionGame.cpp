@@ -51,8 +51,10 @@ void Builtin_ActionSound(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVa
     bool loop = Arg_Flag(args[1]);
     if (Audio_IsNewSystem()) {
         int32_t asset = Arg_Int(args[0]);
-        if (IsStreamed(asset)) Audio_PlayMusic(asset, loop);
-        else Audio_PlaySound(asset, 1.0, loop ? 1 : 0);
+        if (IsStreamed(asset))
+            Audio_PlayMusic(asset, loop);
+        else
+            Audio_PlaySound(asset, 1.0, loop ? 1 : 0);
         return;
     }
     CSound* sound = LegacySound(args[0], "Trying to play non-existing sound.");
@@ -65,8 +67,10 @@ void Builtin_ActionEndSound(ScriptValue*, CInstance*, CInstance*, int32_t, Scrip
 {
     if (Audio_IsNewSystem()) {
         int32_t asset = Arg_Int(args[0]);
-        if (IsStreamed(asset)) Audio_StopMusic();
-        else Audio_StopSound(asset);
+        if (IsStreamed(asset))
+            Audio_StopMusic();
+        else
+            Audio_StopSound(asset);
         return;
     }
     CSound* sound = LegacySound(args[0], "Trying to stop non-existing sound.");
@@ -260,7 +264,8 @@ void Builtin_ActionReplaceSprite(ScriptValue*, CInstance*, CInstance*, int32_t, 
     if (file == nullptr) return;
     const CSprite* sprite = Sprite_Get(index);
     Sprite_Replace(index, file, Arg_Int(args[2]), sprite->GetPrecise() != 0, sprite->GetTransparent() != 0,
-                   sprite->GetSmooth() != 0, sprite->GetPreload() != 0, sprite->GetXOrigin(), sprite->GetYOrigin());
+                   sprite->GetSmooth() != 0, sprite->GetPreload() != 0, sprite->GetXOrigin(),
+                   sprite->GetYOrigin());
 }
 
 void Builtin_ActionReplaceSound(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)

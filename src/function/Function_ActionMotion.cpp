@@ -222,8 +222,8 @@ void Builtin_ActionLinearStep(ScriptValue*, CInstance* self, CInstance*, int32_t
 void Builtin_ActionPotentialStep(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {
     if (self == nullptr) return;
-    MP_PotentialStep(self, Action_X(self, args[0]), Action_Y(self, args[1]), Arg_Float(args[2]), PLAN_TARGET_ALL,
-                     Arg_Flag(args[3]));
+    MP_PotentialStep(self, Action_X(self, args[0]), Action_Y(self, args[1]), Arg_Float(args[2]),
+                     PLAN_TARGET_ALL, Arg_Flag(args[3]));
 }
 
 // ---- instances -----------------------------------------------------------------------------------

@@ -107,8 +107,10 @@ void Builtin_ActionParttypeColor(ScriptValue*, CInstance*, CInstance*, int32_t, 
     int32_t type = TypeOfSlot(args[0]);
     if (type == EMPTY) return;
     uint32_t first = Action_Colour(args[2]), second = Action_Colour(args[3]);
-    if (Arg_Int(args[1]) == COLOUR_MIXED) ParticleType_SetColorMix(type, first, second);
-    else ParticleType_SetColor2(type, first, second);
+    if (Arg_Int(args[1]) == COLOUR_MIXED)
+        ParticleType_SetColorMix(type, first, second);
+    else
+        ParticleType_SetColor2(type, first, second);
     ParticleType_SetAlpha2(type, Arg_Float(args[4]), Arg_Float(args[5]));
 }
 
@@ -148,8 +150,8 @@ void Builtin_ActionPartemitCreate(ScriptValue*, CInstance*, CInstance*, int32_t,
     int32_t slot = Slot(args[0]);
     if (slot == EMPTY) return;
     if (g_Emitters[slot] == EMPTY) g_Emitters[slot] = ParticleEmitter_Create(system);
-    ParticleEmitter_SetRegion(system, g_Emitters[slot], Arg_Float(args[2]), Arg_Float(args[3]), Arg_Float(args[4]),
-                              Arg_Float(args[5]), Arg_Int(args[1]), DISTRIBUTION_LINEAR);
+    ParticleEmitter_SetRegion(system, g_Emitters[slot], Arg_Float(args[2]), Arg_Float(args[3]),
+                              Arg_Float(args[4]), Arg_Float(args[5]), Arg_Int(args[1]), DISTRIBUTION_LINEAR);
 }
 
 // The slot keeps the destroyed emitter's id.

@@ -18,4 +18,5 @@ bool Video_Show(const char* file, bool loop);
 int32_t ShowQuestion(const char* first, const char* question);
 
 // Draws the highscore table in the box args[0..3] (x1, y1, x2, y2).
-void Builtin_DrawHighscore(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+void Builtin_DrawHighscore(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
+                           ScriptValue* args);

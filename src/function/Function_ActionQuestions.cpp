@@ -78,7 +78,8 @@ void Builtin_ActionIfNumber(ScriptValue* result, CInstance*, CInstance*, int32_t
 void Builtin_ActionIfObject(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {
     if (self == nullptr) return;
-    Result_Bool(result, Run_PlaceMeeting(self, Arg_Int(args[0]), Action_X(self, args[1]), Action_Y(self, args[2])));
+    Result_Bool(result,
+                Run_PlaceMeeting(self, Arg_Int(args[0]), Action_X(self, args[1]), Action_Y(self, args[2])));
 }
 
 void Builtin_ActionIfQuestion(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -118,7 +119,8 @@ void Builtin_ActionIfMouse(ScriptValue* result, CInstance*, CInstance*, int32_t,
 }
 
 // The same test as place_snapped.
-void Builtin_ActionIfAligned(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
+void Builtin_ActionIfAligned(ScriptValue* result, CInstance* self, CInstance* other, int32_t,
+                             ScriptValue* args)
 {
     Builtin_PlaceSnapped(result, self, other, 2, args);
 }
@@ -164,11 +166,21 @@ void Builtin_ActionIfVariable(ScriptValue* result, CInstance*, CInstance*, int32
     }
     int32_t order = Comparison(args[0], args[1]);
     switch (Arg_Int(args[2])) {
-    case 1: Result_Bool(result, order < 0); break;
-    case 2: Result_Bool(result, order > 0); break;
-    case 3: Result_Bool(result, order <= 0); break;
-    case 4: Result_Bool(result, order >= 0); break;
-    default: Result_Bool(result, order == 0); break;
+    case 1:
+        Result_Bool(result, order < 0);
+        break;
+    case 2:
+        Result_Bool(result, order > 0);
+        break;
+    case 3:
+        Result_Bool(result, order <= 0);
+        break;
+    case 4:
+        Result_Bool(result, order >= 0);
+        break;
+    default:
+        Result_Bool(result, order == 0);
+        break;
     }
 }
 
@@ -202,7 +214,8 @@ void Builtin_ActionDrawScore(ScriptValue*, CInstance* self, CInstance*, int32_t,
 }
 
 // The table in a box of 200 by 200 centred in the room; the action's own arguments are not used.
-void Builtin_ActionHighscoreShow(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue*)
+void Builtin_ActionHighscoreShow(ScriptValue* result, CInstance* self, CInstance* other, int32_t,
+                                 ScriptValue*)
 {
     CRoom* room = Run_CurrentRoom();
     if (room == nullptr) return;
@@ -260,16 +273,28 @@ void Builtin_ActionIfHealth(ScriptValue* result, CInstance*, CInstance*, int32_t
 }
 
 // Back colours by index (0 draws none); bar colours from index 2 on are one colour each.
-constexpr uint32_t HEALTH_BACK[] = {BLACK,    BLACK,    0x808080, 0xC0C0C0, 0xFFFFFF, 128,
-                                    32768,    32896,    0x800000, 0x800080, 0x808000, 255,
-                                    65280,    65535,    0xFF0000, 0xFF00FF, 0xFFFF00, BLACK};
+constexpr uint32_t HEALTH_BACK[] = {BLACK, BLACK, 0x808080, 0xC0C0C0, 0xFFFFFF, 128,
+                                    32768, 32896, 0x800000, 0x800080, 0x808000, 255,
+                                    65280, 65535, 0xFF0000, 0xFF00FF, 0xFFFF00, BLACK};
 constexpr uint32_t HEALTH_BAR[][3] = {
-    {255, 65535, 65280},        {BLACK, 0x808080, 0xFFFFFF}, {BLACK, BLACK, BLACK},
-    {0x808080, 0x808080, 0x808080}, {0xC0C0C0, 0xC0C0C0, 0xC0C0C0}, {0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
-    {128, 128, 128},            {32768, 32768, 32768},       {32896, 32896, 32896},
-    {0x800000, 0x800000, 0x800000}, {0x800080, 0x800080, 0x800080}, {0x808000, 0x808000, 0x808000},
-    {255, 255, 255},            {65280, 65280, 65280},       {65535, 65535, 65535},
-    {0xFF0000, 0xFF0000, 0xFF0000}, {0xFF00FF, 0xFF00FF, 0xFF00FF}, {0xFFFF00, 0xFFFF00, 0xFFFF00},
+    {255, 65535, 65280},
+    {BLACK, 0x808080, 0xFFFFFF},
+    {BLACK, BLACK, BLACK},
+    {0x808080, 0x808080, 0x808080},
+    {0xC0C0C0, 0xC0C0C0, 0xC0C0C0},
+    {0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
+    {128, 128, 128},
+    {32768, 32768, 32768},
+    {32896, 32896, 32896},
+    {0x800000, 0x800000, 0x800000},
+    {0x800080, 0x800080, 0x800080},
+    {0x808000, 0x808000, 0x808000},
+    {255, 255, 255},
+    {65280, 65280, 65280},
+    {65535, 65535, 65535},
+    {0xFF0000, 0xFF0000, 0xFF0000},
+    {0xFF00FF, 0xFF00FF, 0xFF00FF},
+    {0xFFFF00, 0xFFFF00, 0xFFFF00},
 };
 constexpr int32_t HEALTH_COLOURS = static_cast<int32_t>(sizeof(HEALTH_BACK) / sizeof(HEALTH_BACK[0]));
 
@@ -285,8 +310,8 @@ void Builtin_ActionDrawHealth(ScriptValue*, CInstance* self, CInstance*, int32_t
     const uint32_t black[3] = {BLACK, BLACK, BLACK};
     const uint32_t* barColours = HealthIndexKnown(bar) ? HEALTH_BAR[bar] : black;
     GR_Draw_HealthBar(Action_X(self, args[0]), Action_Y(self, args[1]), Action_X(self, args[2]),
-                      Action_Y(self, args[3]), g_Health, backColour, barColours[0], barColours[1], barColours[2],
-                      0, Arg_Flag(args[4]), true);
+                      Action_Y(self, args[3]), g_Health, backColour, barColours[0], barColours[1],
+                      barColours[2], 0, Arg_Flag(args[4]), true);
 }
 
 // Each shown flag is on at 1 only.

@@ -10,5 +10,5 @@ void GR_Text_SetFont(int32_t font);
 void GR_Text_SetHAlign(int32_t align);
 // Text at (x, y), "#" breaking lines; a separation or width below 0 takes the default.
 void GR_Text_Draw(float x, float y, const char* text, int32_t separation, int32_t width);
-void GR_Text_DrawTransformed(float x, float y, const char* text, int32_t separation, int32_t width, float xscale,
-                             float yscale, float angle);
+void GR_Text_DrawTransformed(float x, float y, const char* text, int32_t separation, int32_t width,
+                             float xscale, float yscale, float angle);

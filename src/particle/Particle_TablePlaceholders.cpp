@@ -37,8 +37,14 @@ Slots* EmittersOf(int32_t system)
 
 } // namespace
 
-int32_t ParticleType_Create() { return g_Types.Take(); }
-bool ParticleType_Exists(int32_t type) { return g_Types.Has(type); }
+int32_t ParticleType_Create()
+{
+    return g_Types.Take();
+}
+bool ParticleType_Exists(int32_t type)
+{
+    return g_Types.Has(type);
+}
 // PLACEHOLDER until particle types exist: the settings are not kept.
 void ParticleType_SetShape(int32_t, int32_t) {}
 void ParticleType_SetSprite(int32_t, int32_t, bool, bool, bool) {}
@@ -60,7 +66,10 @@ int32_t ParticleSystem_Create()
     g_Emitters[system] = Slots();
     return system;
 }
-bool ParticleSystem_Exists(int32_t system) { return g_Systems.Has(system); }
+bool ParticleSystem_Exists(int32_t system)
+{
+    return g_Systems.Has(system);
+}
 void ParticleSystem_Destroy(int32_t system)
 {
     ParticleSystem_Clear(system);

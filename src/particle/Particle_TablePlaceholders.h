@@ -33,8 +33,8 @@ void ParticleSystem_SetDepth(int32_t system, float depth);
 int32_t ParticleEmitter_Create(int32_t system);
 bool ParticleEmitter_Exists(int32_t system, int32_t emitter);
 void ParticleEmitter_Destroy(int32_t system, int32_t emitter);
-void ParticleEmitter_SetRegion(int32_t system, int32_t emitter, float xmin, float xmax, float ymin, float ymax,
-                               int32_t shape, int32_t distribution);
+void ParticleEmitter_SetRegion(int32_t system, int32_t emitter, float xmin, float xmax, float ymin,
+                               float ymax, int32_t shape, int32_t distribution);
 void ParticleEmitter_Burst(int32_t system, int32_t emitter, int32_t type, int32_t number);
 void ParticleEmitter_SetStream(int32_t system, int32_t emitter, int32_t type, int32_t number);
 

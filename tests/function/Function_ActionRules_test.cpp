@@ -19,12 +19,13 @@ class ActionRules : public GameFamilyTest {
     void SetUp() override
     {
         GameFamilyTest::SetUp();
-        gamebuild::ObjectDesc child = ObjectWith("obj_child", {{7, 10, "test_note(\"child\"); action_inherited();"},
-                                                               {7, 6, "test_note(\"no lives\");"},
-                                                               {7, 9, "test_note(\"no health\");"}});
+        gamebuild::ObjectDesc child =
+            ObjectWith("obj_child", {{7, 10, "test_note(\"child\"); action_inherited();"},
+                                     {7, 6, "test_note(\"no lives\");"},
+                                     {7, 9, "test_note(\"no health\");"}});
         child.parent = 0;
-        gamebuild::GameDesc game =
-            OneRoomGame({ObjectWith("obj_parent", {{7, 10, "test_note(\"parent\");"}}), child}, {Placed(1, 10, 10)});
+        gamebuild::GameDesc game = OneRoomGame(
+            {ObjectWith("obj_parent", {{7, 10, "test_note(\"parent\");"}}), child}, {Placed(1, 10, 10)});
         for (auto [name, source] : {std::pair{"scr_sum", "return argument0 + argument1 + argument4;"},
                                     {"scr_none", "return -1;"},
                                     {"scr_text", "return argument0 + \"!\";"}}) {
@@ -69,9 +70,13 @@ TEST_F(ActionRules, DiceComeUpAboutOnceInTheirSides)
         double sides;
         int draws, lowest, highest; // how many of the draws may be 1
     } cases[] = {
-        {1, 50, 50, 50}, {0, 50, 50, 50}, {-3, 50, 50, 50}, {6, 6000, 850, 1150},
+        {1, 50, 50, 50},
+        {0, 50, 50, 50},
+        {-3, 50, 50, 50},
+        {6, 6000, 850, 1150},
         // A thousand times the sides passes 32 bits: the range stays at the largest one.
-        {4294968, 300, 0, 0}, {2147484, 300, 0, 0},
+        {4294968, 300, 0, 0},
+        {2147484, 300, 0, 0},
     };
     for (const Case& c : cases) {
         int ones = 0;
@@ -118,9 +123,9 @@ TEST_F(ActionRules, ScoreLivesAndHealthRaiseTheirEventsOnCrossing)
         Action_Relative = 0;
         std::string name = s.name;
         double got = name.find("_if_") != std::string::npos ? answer
-                     : name == "action_set_life"           ? g_Lives
-                     : name == "action_set_health"         ? g_Health
-                                                           : g_Score;
+                     : name == "action_set_life"            ? g_Lives
+                     : name == "action_set_health"          ? g_Health
+                                                            : g_Score;
         EXPECT_EQ(s.want, got) << s.name << " " << s.args[0].real;
         EXPECT_EQ(s.notes, TakeNotes()) << s.name << " " << s.args[0].real;
     }
@@ -130,8 +135,8 @@ TEST_F(ActionRules, CaptionFlagsAreOnAtOneOnly)
 {
     g_CaptionSettingsChanged = 0;
     Call("action_set_caption", {1, "Score: ", 2, "Lives: ", 0.9, "Health: "});
-    EXPECT_EQ((std::vector<int>{1, 0, 1, 1}), (std::vector<int>{g_ShowScore, g_ShowLives, g_ShowHealth,
-                                                               g_CaptionSettingsChanged}));
+    EXPECT_EQ((std::vector<int>{1, 0, 1, 1}),
+              (std::vector<int>{g_ShowScore, g_ShowLives, g_ShowHealth, g_CaptionSettingsChanged}));
     EXPECT_EQ("Score: Lives: Health: ", g_CaptionScore + g_CaptionLives + g_CaptionHealth);
 }
 
@@ -141,8 +146,13 @@ TEST_F(ActionRules, VariablesDrawAsWholeOrFixedText)
     struct Case {
         double real;
         const char* want;
-    } reals[] = {{7, "7"},     {2.5, "      2.50"}, {7.25, "      7.25"}, {-3, "-3"},
-                 {1e10, "10000000000.00"}, {-0.125, "     -0.13"}, {-2147483648.0, "-2147483648"}};
+    } reals[] = {{7, "7"},
+                 {2.5, "      2.50"},
+                 {7.25, "      7.25"},
+                 {-3, "-3"},
+                 {1e10, "10000000000.00"},
+                 {-0.125, "     -0.13"},
+                 {-2147483648.0, "-2147483648"}};
     for (const Case& c : reals) {
         value.real = c.real;
         EXPECT_EQ(c.want, Action_VariableText(value)) << c.real;
@@ -176,12 +186,18 @@ TEST_F(ActionRules, ParticleSlotsMakeTheirTypesAndEmitters)
         std::vector<TestArg> args;
         bool message; // "The particle emitter must first be created."
     } steps[] = {
-        {"action_partsyst_destroy", {}, false},           {"action_partsyst_clear", {}, false},
-        {"action_partemit_burst", {3, 0, 10}, true},      {"action_partemit_stream", {3, 0, 10}, true},
-        {"action_partemit_burst", {16, 0, 10}, false},    {"action_partemit_burst", {3, 16, 10}, false},
-        {"action_partemit_create", {3, 0, 0, 10, 0, 10}, false}, {"action_partemit_burst", {3, 0, 10}, false},
-        {"action_partemit_destroy", {3}, false},          {"action_partemit_burst", {3, 0, 10}, false},
-        {"action_parttype_life", {2, 10, 20}, false},     {"action_parttype_life", {16, 10, 20}, false},
+        {"action_partsyst_destroy", {}, false},
+        {"action_partsyst_clear", {}, false},
+        {"action_partemit_burst", {3, 0, 10}, true},
+        {"action_partemit_stream", {3, 0, 10}, true},
+        {"action_partemit_burst", {16, 0, 10}, false},
+        {"action_partemit_burst", {3, 16, 10}, false},
+        {"action_partemit_create", {3, 0, 0, 10, 0, 10}, false},
+        {"action_partemit_burst", {3, 0, 10}, false},
+        {"action_partemit_destroy", {3}, false},
+        {"action_partemit_burst", {3, 0, 10}, false},
+        {"action_parttype_life", {2, 10, 20}, false},
+        {"action_parttype_life", {16, 10, 20}, false},
         {"action_parttype_secondary", {4, 2, 1, -1, 1}, false},
     };
     EXPECT_EQ(-1, Action_ParticleSystem());
@@ -199,7 +215,8 @@ TEST_F(ActionRules, ParticleSlotsMakeTheirTypesAndEmitters)
     EXPECT_EQ(-1, Action_ParticleType(4)); // its secondary slot -1 is refused
     EXPECT_EQ(-1, Action_ParticleType(16));
     Call("action_partsyst_create", {5});
-    EXPECT_EQ((std::vector<int32_t>{-1, -1}), (std::vector<int32_t>{Action_ParticleType(2), Action_ParticleEmitter(3)}));
+    EXPECT_EQ((std::vector<int32_t>{-1, -1}),
+              (std::vector<int32_t>{Action_ParticleType(2), Action_ParticleEmitter(3)}));
     Call("action_partsyst_destroy", {});
     EXPECT_EQ(-1, Action_ParticleSystem());
 }
@@ -229,7 +246,8 @@ TEST_F(ActionRules, MissingResourcesAreReported)
         m_Log.Clear();
         EXPECT_EQ(0, Call(c.name, c.args, self)) << c.name;
         size_t want = c.message != nullptr ? 1 : 0;
-        EXPECT_EQ(want, m_Log.Count(c.message != nullptr ? c.message : "ERROR")) << c.name << "\n" << m_Log.Text();
+        EXPECT_EQ(want, m_Log.Count(c.message != nullptr ? c.message : "ERROR")) << c.name << "\n"
+                                                                                 << m_Log.Text();
     }
     Sprite_Delete(sprite);
 }
@@ -237,7 +255,7 @@ TEST_F(ActionRules, MissingResourcesAreReported)
 TEST_F(ActionRules, MouseButtonsDownOrJustReleased)
 {
     struct Case {
-        int pressed, released; // 0: none
+        int pressed, released;    // 0: none
         std::vector<double> want; // if_mouse of 1, 2, 3, 0
     } cases[] = {{0, 0, {0, 0, 0, 1}}, {1, 0, {1, 0, 0, 0}}, {0, 1, {1, 0, 0, 1}}, {3, 0, {0, 0, 1, 0}}};
     for (const Case& c : cases) {

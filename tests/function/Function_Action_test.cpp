@@ -24,14 +24,16 @@ const char* const ACTION_TABLE =
     "action_sprite_transform 4 action_sprite_color 2 action_sound 2 action_end_sound 1 action_if_sound 1 "
     "action_another_room 2 action_current_room 1 action_previous_room 1 action_next_room 1 "
     "action_if_previous_room 0 action_if_next_room 0 action_set_alarm 2 action_sleep 2 action_set_timeline 2 "
-    "action_set_timeline_position 1 action_set_timeline_speed 1 action_timeline_set 4 action_timeline_start 0 "
+    "action_set_timeline_position 1 action_set_timeline_speed 1 action_timeline_set 4 action_timeline_start "
+    "0 "
     "action_timeline_pause 0 action_timeline_stop 0 action_message 1 action_show_info 0 action_show_video 3 "
     "action_end_game 0 action_restart_game 0 action_save_game 1 action_load_game 1 action_replace_sprite 3 "
     "action_replace_sound 2 action_replace_background 2 "
     "action_if_empty 3 action_if_collision 3 action_if 1 action_if_number 3 action_if_object 3 "
     "action_if_question 1 action_if_dice 1 action_if_mouse 1 action_if_aligned 2 action_execute_script 6 "
     "action_inherited 0 action_if_variable 3 action_draw_variable 3 action_highscore 0 action_set_score 1 "
-    "action_if_score 2 action_draw_score 3 action_highscore_show 11 action_highscore_clear 0 action_set_life 1 "
+    "action_if_score 2 action_draw_score 3 action_highscore_show 11 action_highscore_clear 0 action_set_life "
+    "1 "
     "action_if_life 2 action_draw_life 3 action_draw_life_images 3 action_set_health 1 action_if_health 2 "
     "action_draw_health 6 action_set_caption 6 action_partsyst_create 1 action_partsyst_destroy 0 "
     "action_partsyst_clear 0 action_parttype_create_old 6 action_parttype_create 6 action_parttype_color 6 "
@@ -44,8 +46,8 @@ const char* const ACTION_TABLE =
     "action_draw_rectangle 5 action_draw_gradient_hor 6 action_draw_gradient_vert 6 action_draw_ellipse 5 "
     "action_draw_ellipse_gradient 6 action_draw_line 4 action_draw_arrow 5 action_color 1 action_font 2";
 
-const char* const OBSOLETE[] = {"action_highscore", "action_draw_font", "action_draw_font_old", "action_fill_color",
-                                "action_line_color"};
+const char* const OBSOLETE[] = {"action_highscore", "action_draw_font", "action_draw_font_old",
+                                "action_fill_color", "action_line_color"};
 
 } // namespace
 
@@ -81,12 +83,14 @@ class Actions : public GameFamilyTest {
         GameFamilyTest::SetUp();
         AddSquareSprite();
         PlayRooms({ObjectWith("obj_mover",
-                              {{0, 0, "test_note(\"create\", speed, direction, argument_relative);"
-                                      "action_set_relative(1);"},
+                              {{0, 0,
+                                "test_note(\"create\", speed, direction, argument_relative);"
+                                "action_set_relative(1);"},
                                {1, 0, "test_note(\"destroy\");"},
                                {2, 0, "test_note(\"alarm\", argument_relative); action_move_to(50, 60);"}},
                               0),
-                   ObjectWith("obj_wall", {}, 0, true), ObjectWith("obj_extra", {{0, 0, "test_note(\"extra\");"}})},
+                   ObjectWith("obj_wall", {}, 0, true),
+                   ObjectWith("obj_extra", {{0, 0, "test_note(\"extra\");"}})},
                   {Placed(0, 100, 100), Placed(1, 300, 300)});
         mover = ById(100001);
         Random_Seed(1);
@@ -125,8 +129,9 @@ TEST_F(Actions, MoveReadsNineMarksAsAKeypad)
         float wantSpeed, wantDirection;
         bool error;
     } cases[] = {
-        {"100000000", 4, 4, 225, false}, {"000000001", 4, 4, 45, false}, {"010000000", 2, 2, 270, false},
-        {"000010000", 4, 0, 0, false},   {"000000000", 4, 3, 90, false}, {"00001000", 4, 3, 90, true},
+        {"100000000", 4, 4, 225, false}, {"000000001", 4, 4, 45, false},
+        {"010000000", 2, 2, 270, false}, {"000010000", 4, 0, 0, false},
+        {"000000000", 4, 3, 90, false},  {"00001000", 4, 3, 90, true},
         {"0000100000", 4, 3, 90, true},  {5, 4, 3, 90, true},
     };
     for (const Case& c : cases) {
@@ -158,25 +163,94 @@ TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
         Field read;
         double absolute, relative;
     } cases[] = {
-        {"action_move_to", {10, 0}, [](CInstance* i) { i->SetPosition(100, 100); }, [](CInstance* i) { return i->i_x; }, 10, 110},
-        {"action_set_hspeed", {2}, [](CInstance* i) { i->SetHSpeed(3); }, [](CInstance* i) { return i->i_hspeed; }, 2, 5},
-        {"action_set_vspeed", {-2}, [](CInstance* i) { i->SetVSpeed(3); }, [](CInstance* i) { return i->i_vspeed; }, -2, 1},
-        {"action_set_friction", {0.5}, [](CInstance* i) { i->SetFriction(0.25f); }, [](CInstance* i) { return i->i_friction; }, 0.5, 0.75},
-        {"action_set_gravity", {90, 1}, [](CInstance* i) { i->SetGravity(2); i->SetGravityDirection(270); },
-         [](CInstance* i) { return i->i_gravity * 1000 + i->i_gravitydir; }, 1090, 3360},
-        {"action_path_speed", {2}, [](CInstance* i) { i->SetPathSpeed(1); }, [](CInstance* i) { return i->i_pathspeed; }, 2, 3},
-        {"action_set_timeline_position", {2.6}, [](CInstance* i) { i->SetTimelinePosition(5); },
-         [](CInstance* i) { return i->i_timelineposition; }, 3, 8},
-        {"action_set_timeline_speed", {0.5}, [](CInstance* i) { i->SetTimelineSpeed(1); },
-         [](CInstance* i) { return i->i_timelinespeed; }, 0.5, 1.5},
+        {"action_move_to",
+         {10, 0},
+         [](CInstance* i) { i->SetPosition(100, 100); },
+         [](CInstance* i) { return i->i_x; },
+         10,
+         110},
+        {"action_set_hspeed",
+         {2},
+         [](CInstance* i) { i->SetHSpeed(3); },
+         [](CInstance* i) { return i->i_hspeed; },
+         2,
+         5},
+        {"action_set_vspeed",
+         {-2},
+         [](CInstance* i) { i->SetVSpeed(3); },
+         [](CInstance* i) { return i->i_vspeed; },
+         -2,
+         1},
+        {"action_set_friction",
+         {0.5},
+         [](CInstance* i) { i->SetFriction(0.25f); },
+         [](CInstance* i) { return i->i_friction; },
+         0.5,
+         0.75},
+        {"action_set_gravity",
+         {90, 1},
+         [](CInstance* i) {
+             i->SetGravity(2);
+             i->SetGravityDirection(270);
+         },
+         [](CInstance* i) { return i->i_gravity * 1000 + i->i_gravitydir; },
+         1090,
+         3360},
+        {"action_path_speed",
+         {2},
+         [](CInstance* i) { i->SetPathSpeed(1); },
+         [](CInstance* i) { return i->i_pathspeed; },
+         2,
+         3},
+        {"action_set_timeline_position",
+         {2.6},
+         [](CInstance* i) { i->SetTimelinePosition(5); },
+         [](CInstance* i) { return i->i_timelineposition; },
+         3,
+         8},
+        {"action_set_timeline_speed",
+         {0.5},
+         [](CInstance* i) { i->SetTimelineSpeed(1); },
+         [](CInstance* i) { return i->i_timelinespeed; },
+         0.5,
+         1.5},
         // A stopped alarm is set, a running one added to; alarm 12 does not exist.
-        {"action_set_alarm", {30, 0}, [](CInstance* i) { i->SetAlarm(0, -1); }, [](CInstance* i) { return i->GetAlarm(0); }, 30, 30},
-        {"action_set_alarm", {30, 0}, [](CInstance* i) { i->SetAlarm(0, 10); }, [](CInstance* i) { return i->GetAlarm(0); }, 30, 40},
-        {"action_set_alarm", {30, 12}, [](CInstance*) {}, [](CInstance* i) { return i->GetAlarm(12); }, -1, -1},
-        {"action_set_motion", {0, 2}, [](CInstance* i) { i->SetDirection(90); i->SetSpeed(2); },
-         [](CInstance* i) { return std::round(i->i_hspeed * 100) + std::round(i->i_vspeed); }, 200, 198},
-        {"action_move_point", {10, 0, 5}, [](CInstance* i) { i->SetPosition(100, 100); i->SetSpeed(0); },
-         [](CInstance* i) { return std::round(i->i_direction); }, 132, 0},
+        {"action_set_alarm",
+         {30, 0},
+         [](CInstance* i) { i->SetAlarm(0, -1); },
+         [](CInstance* i) { return i->GetAlarm(0); },
+         30,
+         30},
+        {"action_set_alarm",
+         {30, 0},
+         [](CInstance* i) { i->SetAlarm(0, 10); },
+         [](CInstance* i) { return i->GetAlarm(0); },
+         30,
+         40},
+        {"action_set_alarm",
+         {30, 12},
+         [](CInstance*) {},
+         [](CInstance* i) { return i->GetAlarm(12); },
+         -1,
+         -1},
+        {"action_set_motion",
+         {0, 2},
+         [](CInstance* i) {
+             i->SetDirection(90);
+             i->SetSpeed(2);
+         },
+         [](CInstance* i) { return std::round(i->i_hspeed * 100) + std::round(i->i_vspeed); },
+         200,
+         198},
+        {"action_move_point",
+         {10, 0, 5},
+         [](CInstance* i) {
+             i->SetPosition(100, 100);
+             i->SetSpeed(0);
+         },
+         [](CInstance* i) { return std::round(i->i_direction); },
+         132,
+         0},
     };
     for (const Case& c : cases) {
         for (uint8_t relative : {0, 1}) {
@@ -184,7 +258,8 @@ TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
             Action_Relative = relative;
             Call(c.name, c.args, mover);
             Action_Relative = 0;
-            EXPECT_DOUBLE_EQ(relative ? c.relative : c.absolute, c.read(mover)) << c.name << " relative " << int(relative);
+            EXPECT_DOUBLE_EQ(relative ? c.relative : c.absolute, c.read(mover))
+                << c.name << " relative " << int(relative);
         }
     }
 }
@@ -204,7 +279,13 @@ TEST_F(Actions, CreatedInstancesRunTheirCreateEventMarked)
         // The motion is in place before the create event runs.
         {"action_create_object_motion", {0, 5, 6, 4, 90}, 0, {"$ create 4 90 0"}, 5, 6, nullptr},
         {"action_create_object", {7, 0, 0}, 0, {}, 0, 0, "Creating instance for non-existing object: 7"},
-        {"action_create_object_motion", {-1, 0, 0, 1, 1}, 0, {}, 0, 0, "Creating instance for non-existing object: -1"},
+        {"action_create_object_motion",
+         {-1, 0, 0, 1, 1},
+         0,
+         {},
+         0,
+         0,
+         "Creating instance for non-existing object: -1"},
         // Only the third of the four exists: always that one; none existing: nothing, silently.
         {"action_create_object_random", {7, 8, 2, 9, 30, 40}, 0, {"$ extra"}, 30, 40, nullptr},
         {"action_create_object_random", {7, 8, 2, 9, 30, 40}, 1, {"$ extra"}, 30, 40, nullptr},
@@ -228,7 +309,8 @@ TEST_F(Actions, CreatedInstancesRunTheirCreateEventMarked)
             EXPECT_EQ(c.x, made->i_x) << c.name;
             EXPECT_EQ(c.y, made->i_y) << c.name;
         }
-        EXPECT_EQ(c.error != nullptr ? 1u : 0u, m_Log.Count(c.error != nullptr ? c.error : "non-existing")) << c.name;
+        EXPECT_EQ(c.error != nullptr ? 1u : 0u, m_Log.Count(c.error != nullptr ? c.error : "non-existing"))
+            << c.name;
     }
 }
 
@@ -255,33 +337,51 @@ TEST_F(Actions, TimeLinesAndSpritesTakeTheirSettings)
         std::vector<testsupport::TestArg> args;
         std::vector<std::pair<Field, double>> want;
     } cases[] = {
-        {"action_timeline_set", {3, 2.5, 1, 1}, {{[](CInstance* i) { return i->i_timelineindex; }, 3},
-                                                {[](CInstance* i) { return i->i_timelineposition; }, 2},
-                                                {[](CInstance* i) { return i->i_timelinerunning; }, 0},
-                                                {[](CInstance* i) { return i->i_timelineloop; }, 1}}},
+        {"action_timeline_set",
+         {3, 2.5, 1, 1},
+         {{[](CInstance* i) { return i->i_timelineindex; }, 3},
+          {[](CInstance* i) { return i->i_timelineposition; }, 2},
+          {[](CInstance* i) { return i->i_timelinerunning; }, 0},
+          {[](CInstance* i) { return i->i_timelineloop; }, 1}}},
         {"action_timeline_start", {}, {{[](CInstance* i) { return i->i_timelinerunning; }, 1}}},
-        {"action_timeline_set", {3, 7.5, 0, 2}, {{[](CInstance* i) { return i->i_timelineposition; }, 8},
-                                                {[](CInstance* i) { return i->i_timelinerunning; }, 1},
-                                                {[](CInstance* i) { return i->i_timelineloop; }, 0}}},
-        {"action_timeline_pause", {}, {{[](CInstance* i) { return i->i_timelinerunning; }, 0},
-                                       {[](CInstance* i) { return i->i_timelineposition; }, 8}}},
+        {"action_timeline_set",
+         {3, 7.5, 0, 2},
+         {{[](CInstance* i) { return i->i_timelineposition; }, 8},
+          {[](CInstance* i) { return i->i_timelinerunning; }, 1},
+          {[](CInstance* i) { return i->i_timelineloop; }, 0}}},
+        {"action_timeline_pause",
+         {},
+         {{[](CInstance* i) { return i->i_timelinerunning; }, 0},
+          {[](CInstance* i) { return i->i_timelineposition; }, 8}}},
         {"action_timeline_stop", {}, {{[](CInstance* i) { return i->i_timelineposition; }, 0}}},
-        {"action_set_timeline", {4, 1.4}, {{[](CInstance* i) { return i->i_timelineindex; }, 4},
-                                          {[](CInstance* i) { return i->i_timelineposition; }, 1},
-                                          {[](CInstance* i) { return i->i_timelinerunning; }, 1}}},
-        {"action_set_sprite", {0, 2}, {{[](CInstance* i) { return i->i_imagescalex + i->i_imagescaley; }, 4}}},
+        {"action_set_timeline",
+         {4, 1.4},
+         {{[](CInstance* i) { return i->i_timelineindex; }, 4},
+          {[](CInstance* i) { return i->i_timelineposition; }, 1},
+          {[](CInstance* i) { return i->i_timelinerunning; }, 1}}},
+        {"action_set_sprite",
+         {0, 2},
+         {{[](CInstance* i) { return i->i_imagescalex + i->i_imagescaley; }, 4}}},
         {"action_set_sprite", {0, 0}, {{[](CInstance* i) { return i->i_imagescalex; }, 2}}},
         {"action_sprite_set", {0, -1, 0.5}, {{[](CInstance* i) { return i->i_imagespeed; }, 0.5}}},
         {"action_sprite_set", {0, 3, 1}, {{[](CInstance* i) { return i->i_imageindex; }, 3}}},
-        {"action_sprite_transform", {2, 3, 45, 3}, {{[](CInstance* i) { return i->i_imagescalex; }, -2},
-                                                   {[](CInstance* i) { return i->i_imagescaley; }, -3},
-                                                   {[](CInstance* i) { return i->i_imageangle; }, 45}}},
-        {"action_sprite_transform", {2, 3, 0, 1}, {{[](CInstance* i) { return i->i_imagescalex; }, -2},
-                                                  {[](CInstance* i) { return i->i_imagescaley; }, 3}}},
-        {"action_sprite_color", {255, 0.5}, {{[](CInstance* i) { return i->i_imageblend; }, 255},
-                                            {[](CInstance* i) { return i->i_imagealpha; }, 0.5}}},
-        {"action_path_end", {}, {{[](CInstance* i) { return i->i_pathindex; }, -1},
-                                 {[](CInstance* i) { return i->i_pathspeed; }, 0}}},
+        {"action_sprite_transform",
+         {2, 3, 45, 3},
+         {{[](CInstance* i) { return i->i_imagescalex; }, -2},
+          {[](CInstance* i) { return i->i_imagescaley; }, -3},
+          {[](CInstance* i) { return i->i_imageangle; }, 45}}},
+        {"action_sprite_transform",
+         {2, 3, 0, 1},
+         {{[](CInstance* i) { return i->i_imagescalex; }, -2},
+          {[](CInstance* i) { return i->i_imagescaley; }, 3}}},
+        {"action_sprite_color",
+         {255, 0.5},
+         {{[](CInstance* i) { return i->i_imageblend; }, 255},
+          {[](CInstance* i) { return i->i_imagealpha; }, 0.5}}},
+        {"action_path_end",
+         {},
+         {{[](CInstance* i) { return i->i_pathindex; }, -1},
+          {[](CInstance* i) { return i->i_pathspeed; }, 0}}},
     };
     for (const Case& c : cases) {
         Call(c.name, c.args, mover);
@@ -299,8 +399,8 @@ TEST_F(Actions, WrapAndRandomMovesKeepToTheRoom)
         float hspeed, vspeed, x, y;
         float wantX, wantY;
     } cases[] = {
-        {0, 2, 2, 645, 490, 5, 490},   {1, 2, 2, 645, 490, 645, 10}, {2, -2, -2, -5, -5, 635, 475},
-        {2, 2, 2, -5, -5, -5, -5},     {5, 2, 2, 645, 490, 645, 490},
+        {0, 2, 2, 645, 490, 5, 490}, {1, 2, 2, 645, 490, 645, 10},  {2, -2, -2, -5, -5, 635, 475},
+        {2, 2, 2, -5, -5, -5, -5},   {5, 2, 2, 645, 490, 645, 490},
     };
     for (const Case& c : cases) {
         mover->SetHSpeed(c.hspeed);
@@ -330,14 +430,22 @@ TEST_F(Actions, QuestionsOnPlacesRoomsAndAlignment)
         uint8_t relative;
         double want;
     } cases[] = {
-        {"action_if_empty", {300, 300, 0}, 0, 0},     {"action_if_empty", {300, 300, 1}, 0, 0},
-        {"action_if_empty", {200, 200, 0}, 0, 1},     {"action_if_collision", {300, 300, 0.3}, 0, 1},
-        {"action_if_collision", {268, 236, 0}, 1, 1}, {"action_if_object", {1, 290, 290}, 0, 1},
-        {"action_if_object", {1, 0, 0}, 0, 0},        {"action_if_number", {1, 1, 0}, 0, 1},
-        {"action_if_number", {1, 2, 1}, 0, 1},        {"action_if_number", {1, 1, 2}, 0, 0},
-        {"action_if_aligned", {32, 32}, 0, 1},        {"action_if_aligned", {0, 32}, 0, 1},
-        {"action_if_aligned", {32, 48}, 0, 0},        {"action_if_previous_room", {}, 0, 0},
-        {"action_if_next_room", {}, 0, 0},            {"action_if", {"yes"}, 0, 0},
+        {"action_if_empty", {300, 300, 0}, 0, 0},
+        {"action_if_empty", {300, 300, 1}, 0, 0},
+        {"action_if_empty", {200, 200, 0}, 0, 1},
+        {"action_if_collision", {300, 300, 0.3}, 0, 1},
+        {"action_if_collision", {268, 236, 0}, 1, 1},
+        {"action_if_object", {1, 290, 290}, 0, 1},
+        {"action_if_object", {1, 0, 0}, 0, 0},
+        {"action_if_number", {1, 1, 0}, 0, 1},
+        {"action_if_number", {1, 2, 1}, 0, 1},
+        {"action_if_number", {1, 1, 2}, 0, 0},
+        {"action_if_aligned", {32, 32}, 0, 1},
+        {"action_if_aligned", {0, 32}, 0, 1},
+        {"action_if_aligned", {32, 48}, 0, 0},
+        {"action_if_previous_room", {}, 0, 0},
+        {"action_if_next_room", {}, 0, 0},
+        {"action_if", {"yes"}, 0, 0},
         {"action_if", {2.5}, 0, 2.5},
     };
     for (const Case& c : cases) {
@@ -355,11 +463,16 @@ TEST_F(Actions, MessagesShowTheTextAndAnswerOne)
     struct Case {
         testsupport::TestArg text;
         const char* shown; // null: nothing
-    } cases[] = {{3, ": 3.000000e+000\n"}, {"hello#there", ": hello#there\n"}, {"", nullptr}, {-0.5, ": -5.000000e-001\n"}};
+    } cases[] = {{3, ": 3.000000e+000\n"},
+                 {"hello#there", ": hello#there\n"},
+                 {"", nullptr},
+                 {-0.5, ": -5.000000e-001\n"}};
     for (const Case& c : cases) {
         m_Log.Clear();
         EXPECT_EQ(1, Call("action_message", {c.text}));
-        if (c.shown != nullptr) EXPECT_EQ(1u, m_Log.Count(c.shown)) << m_Log.Text();
-        else EXPECT_EQ("", m_Log.Text());
+        if (c.shown != nullptr)
+            EXPECT_EQ(1u, m_Log.Count(c.shown)) << m_Log.Text();
+        else
+            EXPECT_EQ("", m_Log.Text());
     }
 }
