@@ -1,12 +1,13 @@
 // The action family's table, and its motion, instance, sprite, timing and information actions on a
 // played room.
-#include <functional>
 #include <set>
 #include <sstream>
 
 #include "Function_GameTestSupport.h"
 #include "base/Base_Random.h"
 #include "function/Function_Families.h"
+#include "variable/Variable_Access.h"
+#include "variable/Variable_Names.h"
 
 using namespace gametest;
 
@@ -155,111 +156,44 @@ TEST_F(Actions, MoveReadsNineMarksAsAKeypad)
 
 TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
 {
-    using Field = std::function<double(CInstance*)>;
+    // Each case starts at (100, 100) moving up at speed 2, with the variable at `before`.
     struct Case {
         const char* name;
         std::vector<testsupport::TestArg> args;
-        std::function<void(CInstance*)> before;
-        Field read;
-        double absolute, relative;
+        const char* variable;
+        int32_t index;
+        double before, absolute, relative;
     } cases[] = {
-        {"action_move_to",
-         {10, 0},
-         [](CInstance* i) { i->SetPosition(100, 100); },
-         [](CInstance* i) { return i->i_x; },
-         10,
-         110},
-        {"action_set_hspeed",
-         {2},
-         [](CInstance* i) { i->SetHSpeed(3); },
-         [](CInstance* i) { return i->i_hspeed; },
-         2,
-         5},
-        {"action_set_vspeed",
-         {-2},
-         [](CInstance* i) { i->SetVSpeed(3); },
-         [](CInstance* i) { return i->i_vspeed; },
-         -2,
-         1},
-        {"action_set_friction",
-         {0.5},
-         [](CInstance* i) { i->SetFriction(0.25f); },
-         [](CInstance* i) { return i->i_friction; },
-         0.5,
-         0.75},
-        {"action_set_gravity",
-         {90, 1},
-         [](CInstance* i) {
-             i->SetGravity(2);
-             i->SetGravityDirection(270);
-         },
-         [](CInstance* i) { return i->i_gravity * 1000 + i->i_gravitydir; },
-         1090,
-         3360},
-        {"action_path_speed",
-         {2},
-         [](CInstance* i) { i->SetPathSpeed(1); },
-         [](CInstance* i) { return i->i_pathspeed; },
-         2,
-         3},
-        {"action_set_timeline_position",
-         {2.6},
-         [](CInstance* i) { i->SetTimelinePosition(5); },
-         [](CInstance* i) { return i->i_timelineposition; },
-         3,
-         8},
-        {"action_set_timeline_speed",
-         {0.5},
-         [](CInstance* i) { i->SetTimelineSpeed(1); },
-         [](CInstance* i) { return i->i_timelinespeed; },
-         0.5,
-         1.5},
+        {"action_move_to", {10, 0}, "x", 0, 100, 10, 110},
+        {"action_set_hspeed", {2}, "hspeed", 0, 3, 2, 5},
+        {"action_set_vspeed", {-2}, "vspeed", 0, 3, -2, 1},
+        {"action_set_friction", {0.5}, "friction", 0, 0.25, 0.5, 0.75},
+        {"action_set_gravity", {90, 1}, "gravity", 0, 2, 1, 3},
+        {"action_set_gravity", {90, 1}, "gravity_direction", 0, 270, 90, 360},
+        {"action_path_speed", {2}, "path_speed", 0, 1, 2, 3},
+        {"action_set_timeline_position", {2.6}, "timeline_position", 0, 5, 3, 8},
+        {"action_set_timeline_speed", {0.5}, "timeline_speed", 0, 1, 0.5, 1.5},
         // A stopped alarm is set, a running one added to; alarm 12 does not exist.
-        {"action_set_alarm",
-         {30, 0},
-         [](CInstance* i) { i->SetAlarm(0, -1); },
-         [](CInstance* i) { return i->GetAlarm(0); },
-         30,
-         30},
-        {"action_set_alarm",
-         {30, 0},
-         [](CInstance* i) { i->SetAlarm(0, 10); },
-         [](CInstance* i) { return i->GetAlarm(0); },
-         30,
-         40},
-        {"action_set_alarm",
-         {30, 12},
-         [](CInstance*) {},
-         [](CInstance* i) { return i->GetAlarm(12); },
-         -1,
-         -1},
-        {"action_set_motion",
-         {0, 2},
-         [](CInstance* i) {
-             i->SetDirection(90);
-             i->SetSpeed(2);
-         },
-         [](CInstance* i) { return std::round(i->i_hspeed * 100) + std::round(i->i_vspeed); },
-         200,
-         198},
-        {"action_move_point",
-         {10, 0, 5},
-         [](CInstance* i) {
-             i->SetPosition(100, 100);
-             i->SetSpeed(0);
-         },
-         [](CInstance* i) { return std::round(i->i_direction); },
-         132,
-         0},
+        {"action_set_alarm", {30, 0}, "alarm", 0, -1, 30, 30},
+        {"action_set_alarm", {30, 0}, "alarm", 0, 10, 30, 40},
+        {"action_set_alarm", {30, 12}, "alarm", 11, -1, -1, -1},
+        {"action_set_motion", {0, 2}, "vspeed", 0, -2, 0, -2},
+        {"action_move_point", {10, 0, 5}, "direction", 0, 90, 131.99, 0},
     };
     for (const Case& c : cases) {
         for (uint8_t relative : {0, 1}) {
-            c.before(mover);
+            mover->SetPosition(100, 100);
+            mover->SetDirection(90);
+            mover->SetSpeed(2);
+            int32_t id = Code_Variable_Find(c.variable);
+            ScriptValue value = {VALUE_REAL, 0, c.before};
+            Variable_SetValue_Direct(mover, id, c.index, &value);
             Action_Relative = relative;
             Call(c.name, c.args, mover);
             Action_Relative = 0;
-            EXPECT_DOUBLE_EQ(relative ? c.relative : c.absolute, c.read(mover))
-                << c.name << " relative " << int(relative);
+            Variable_GetValue_Direct(mover, id, c.index, &value);
+            EXPECT_NEAR(relative ? c.relative : c.absolute, value.real, 0.01)
+                << c.name << " " << c.variable << " relative " << int(relative);
         }
     }
 }
@@ -331,62 +265,42 @@ TEST_F(Actions, KillingSelfRunsTheDestroyEventOnce)
 
 TEST_F(Actions, TimeLinesAndSpritesTakeTheirSettings)
 {
-    using Field = std::function<double(CInstance*)>;
+    // Each call in turn, then the variables it must have set.
     struct Case {
         const char* name;
         std::vector<testsupport::TestArg> args;
-        std::vector<std::pair<Field, double>> want;
+        std::vector<std::pair<const char*, double>> want;
     } cases[] = {
         {"action_timeline_set",
          {3, 2.5, 1, 1},
-         {{[](CInstance* i) { return i->i_timelineindex; }, 3},
-          {[](CInstance* i) { return i->i_timelineposition; }, 2},
-          {[](CInstance* i) { return i->i_timelinerunning; }, 0},
-          {[](CInstance* i) { return i->i_timelineloop; }, 1}}},
-        {"action_timeline_start", {}, {{[](CInstance* i) { return i->i_timelinerunning; }, 1}}},
+         {{"timeline_index", 3}, {"timeline_position", 2}, {"timeline_running", 0}, {"timeline_loop", 1}}},
+        {"action_timeline_start", {}, {{"timeline_running", 1}}},
         {"action_timeline_set",
          {3, 7.5, 0, 2},
-         {{[](CInstance* i) { return i->i_timelineposition; }, 8},
-          {[](CInstance* i) { return i->i_timelinerunning; }, 1},
-          {[](CInstance* i) { return i->i_timelineloop; }, 0}}},
-        {"action_timeline_pause",
-         {},
-         {{[](CInstance* i) { return i->i_timelinerunning; }, 0},
-          {[](CInstance* i) { return i->i_timelineposition; }, 8}}},
-        {"action_timeline_stop", {}, {{[](CInstance* i) { return i->i_timelineposition; }, 0}}},
+         {{"timeline_position", 8}, {"timeline_running", 1}, {"timeline_loop", 0}}},
+        {"action_timeline_pause", {}, {{"timeline_running", 0}, {"timeline_position", 8}}},
+        {"action_timeline_stop", {}, {{"timeline_position", 0}}},
         {"action_set_timeline",
          {4, 1.4},
-         {{[](CInstance* i) { return i->i_timelineindex; }, 4},
-          {[](CInstance* i) { return i->i_timelineposition; }, 1},
-          {[](CInstance* i) { return i->i_timelinerunning; }, 1}}},
-        {"action_set_sprite",
-         {0, 2},
-         {{[](CInstance* i) { return i->i_imagescalex + i->i_imagescaley; }, 4}}},
-        {"action_set_sprite", {0, 0}, {{[](CInstance* i) { return i->i_imagescalex; }, 2}}},
-        {"action_sprite_set", {0, -1, 0.5}, {{[](CInstance* i) { return i->i_imagespeed; }, 0.5}}},
-        {"action_sprite_set", {0, 3, 1}, {{[](CInstance* i) { return i->i_imageindex; }, 3}}},
+         {{"timeline_index", 4}, {"timeline_position", 1}, {"timeline_running", 1}}},
+        {"action_set_sprite", {0, 2}, {{"image_xscale", 2}, {"image_yscale", 2}}},
+        {"action_set_sprite", {0, 0}, {{"image_xscale", 2}}},
+        {"action_sprite_set", {0, -1, 0.5}, {{"image_speed", 0.5}}},
+        {"action_sprite_set", {0, 3, 1}, {{"image_index", 3}}},
         {"action_sprite_transform",
          {2, 3, 45, 3},
-         {{[](CInstance* i) { return i->i_imagescalex; }, -2},
-          {[](CInstance* i) { return i->i_imagescaley; }, -3},
-          {[](CInstance* i) { return i->i_imageangle; }, 45}}},
-        {"action_sprite_transform",
-         {2, 3, 0, 1},
-         {{[](CInstance* i) { return i->i_imagescalex; }, -2},
-          {[](CInstance* i) { return i->i_imagescaley; }, 3}}},
-        {"action_sprite_color",
-         {255, 0.5},
-         {{[](CInstance* i) { return i->i_imageblend; }, 255},
-          {[](CInstance* i) { return i->i_imagealpha; }, 0.5}}},
-        {"action_path_end",
-         {},
-         {{[](CInstance* i) { return i->i_pathindex; }, -1},
-          {[](CInstance* i) { return i->i_pathspeed; }, 0}}},
+         {{"image_xscale", -2}, {"image_yscale", -3}, {"image_angle", 45}}},
+        {"action_sprite_transform", {2, 3, 0, 1}, {{"image_xscale", -2}, {"image_yscale", 3}}},
+        {"action_sprite_color", {255, 0.5}, {{"image_blend", 255}, {"image_alpha", 0.5}}},
+        {"action_path_end", {}, {{"path_index", -1}, {"path_speed", 0}}},
     };
     for (const Case& c : cases) {
         Call(c.name, c.args, mover);
-        for (size_t i = 0; i < c.want.size(); ++i)
-            EXPECT_DOUBLE_EQ(c.want[i].second, c.want[i].first(mover)) << c.name << " field " << i;
+        for (const auto& [variable, want] : c.want) {
+            ScriptValue value = {VALUE_REAL, 0, 0.0};
+            Variable_GetValue_Direct(mover, Code_Variable_Find(variable), 0, &value);
+            EXPECT_DOUBLE_EQ(want, value.real) << c.name << " " << variable;
+        }
     }
 }
 
