@@ -18,6 +18,10 @@ bool Game_IsLive(const CInstance* instance);
 // What a search answers: the instance's id, or noone (-4) for none.
 double Game_IdOrNoone(const CInstance* instance);
 
+// Jumps to a random place snapped to the grid (a snap of 0 or less is no grid) where self meets no
+// solid instance, keeping self's box inside the room; stays after `tries` failed draws.
+void Game_MoveRandom(CInstance* self, int32_t hsnap, int32_t vsnap, int32_t tries);
+
 // Motion, places, distances and paths (Function_GameMotion.cpp).
 void Builtin_MoveRandom(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
                         ScriptValue* args);

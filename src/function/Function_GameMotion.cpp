@@ -157,13 +157,12 @@ void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int3
 
 // ---- moves -------------------------------------------------------------------------------------
 
-void Builtin_MoveRandom(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+void Game_MoveRandom(CInstance* self, int32_t hsnap, int32_t vsnap, int32_t tries)
 {
     CRoom* room = Run_CurrentRoom();
     if (self == nullptr || room == nullptr) return;
     RandomRange range = RangeInRoom(self, *room);
-    int32_t hsnap = Arg_Int(args[0]), vsnap = Arg_Int(args[1]);
-    for (int32_t attempt = 0; attempt < RANDOM_PLACE_TRIES; ++attempt) {
+    for (int32_t attempt = 0; attempt < tries; ++attempt) {
         auto x = static_cast<float>(SnapDown(RandomIn(range.xmin, range.xmax), hsnap));
         auto y = static_cast<float>(SnapDown(RandomIn(range.ymin, range.ymax), vsnap));
         if (Run_PlaceFree(self, x, y)) {
@@ -171,6 +170,11 @@ void Builtin_MoveRandom(ScriptValue*, CInstance* self, CInstance*, int32_t, Scri
             return;
         }
     }
+}
+
+void Builtin_MoveRandom(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    Game_MoveRandom(self, Arg_Int(args[0]), Arg_Int(args[1]), RANDOM_PLACE_TRIES);
 }
 
 void Builtin_MoveSnap(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue* args)

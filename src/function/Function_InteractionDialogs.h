@@ -10,6 +10,9 @@ class CInstance;
 
 // Set by splash_set_fullscreen and splash_set_main, and by show_image, show_video and show_text.
 extern uint8_t g_SplashFullScreen;
+
+// Hands a video file to the player; true when it was taken.
+bool Video_Show(const char* file, bool loop);
 extern uint8_t g_SplashMain;
 
 // draw_highscore(x1, y1, x2, y2): the ten names left-aligned and the values right-aligned, one row

@@ -4,7 +4,6 @@
 #include "function/Function_File.h"
 
 // Registrars of the families not written yet: each registers no functions.
-void InitActionFunctions() {}
 
 // Until the platform services are written only their hashing and encoding rows register.
 void InitWexoFunctions()
@@ -35,8 +34,3 @@ void Async_ProcessCallbacks() {}
 // Until the platform services exist: adds no operating-system constants.
 void InitOsConstants() {}
 
-// Until the drag-and-drop actions exist: no action has set the relative flag.
-uint8_t Action_Relative = 0;
-
-// Until the drag-and-drop actions exist (action_set_caption raises it too).
-uint8_t g_CaptionSettingsChanged = 0;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -1105,6 +1106,59 @@ void Particles(Context& context)
     if (CountOther(shot, 140, 130, 180, 170, "0,0,0") < 50) Fail(context, "the explosion above is not drawn");
 }
 
+// A game played by actions alone: a ball created with motion bounces off a solid wall, relative
+// moves and alarms (the relative flag gone in the next event), lives and health running out in
+// turn, the next room asking a question answered "yes", a snapshot and the end of the game. The
+// draw event's shapes, gradients and health bars are probed in the picture of frame 2.
+void Actions(Context& context)
+{
+    fs::create_directories(context.work / "xdg" / "Game");
+    std::ofstream(context.work / "answers.txt") << "yes\n";
+    fs::path output = context.work / "output.log", trace = context.work / "trace.txt";
+    RunResult run = Run(context, context.kelvaro, {"-game", context.game, "-output", output.string()},
+                        {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=50", "KELVARO_NO_WAIT=1",
+                         "KELVARO_TRACE=" + trace.string(), "KELVARO_CAPTURE=2:" + (context.work / "shot2.png").string(),
+                         "KELVARO_ANSWERS=" + (context.work / "answers.txt").string(),
+                         "XDG_DATA_HOME=" + (context.work / "xdg").string()});
+    ExpectExit(context, run, 0);
+    RunResult log{0, ReadLines(output)};
+    ExpectInOrder(context, log,
+                  {"ball created with speed 4 direction 0", "controller at 15", "relative in the next event: 0",
+                   "alarm 1 set to 2", "bounced to -4", "no more lives 0", "no more health -50", "answered yes"});
+    std::vector<std::string> events;
+    for (std::string line : ReadLines(trace)) {
+        line = line.substr(line.find('\t') + 1);
+        for (char& c : line)
+            if (c == '\t') c = ' ';
+        if (line.find(" 8 0") == std::string::npos) events.push_back(line);
+    }
+    // No more lives and no more health come once each; the game ends in the second room's alarm.
+    ExpectTrace(context, events,
+                {"100001 obj_controller 0 0", "100004 obj_ball 0 0", "100001 obj_controller 2 0",
+                 "100004 obj_ball 4 2", "100001 obj_controller 2 1", "100001 obj_controller 7 6",
+                 "100001 obj_controller 7 9", "100003 obj_ender 0 0", "100003 obj_ender 2 0"});
+    Shot snap = ReadShot(context.work / "xdg" / "Game" / "snap.png");
+    if (snap.width != 320 || snap.height != 240) Fail(context, "action_snapshot wrote no 320x240 PNG");
+    Shot shot = ReadShot(context.work / "shot2.png");
+    auto near = [&](int x, int y, int r, int g, int b) {
+        int got[3] = {0, 0, 0};
+        std::sscanf(shot.At(x, y).c_str(), "%d,%d,%d", &got[0], &got[1], &got[2]);
+        return std::abs(got[0] - r) <= 12 && std::abs(got[1] - g) <= 12 && std::abs(got[2] - b) <= 12;
+    };
+    struct Probe {
+        const char* what;
+        int x, y, r, g, b;
+    } probes[] = {{"filled rectangle", 30, 30, 255, 0, 0},     {"gradient left", 61, 30, 0, 0, 255},
+                  {"gradient right", 99, 30, 0, 255, 0},      {"gradient top", 130, 11, 255, 255, 255},
+                  {"gradient bottom", 130, 49, 0, 0, 0},      {"ellipse", 180, 30, 255, 255, 0},
+                  {"half health, grey bar", 30, 70, 128, 128, 128}, {"white back", 100, 70, 255, 255, 255},
+                  {"half health, yellow bar", 30, 100, 255, 255, 0}, {"no back", 100, 100, 0, 0, 0}};
+    for (const Probe& p : probes)
+        if (!near(p.x, p.y, p.r, p.g, p.b))
+            Fail(context, std::string(p.what) + ": pixel (" + std::to_string(p.x) + "," + std::to_string(p.y) +
+                              ") is " + shot.At(p.x, p.y));
+}
+
 // A mover reaches a diagonal line of pixels: with precise masks the first collision comes four
 // frames after the boxes first overlap, which is when the same pair without masks collides; a
 // block whose box overlaps the line but whose pixels never meet it never collides.
@@ -1571,6 +1625,8 @@ int main(int argc, char** argv)
         {"physics-fall-compiled", PhysicsFall},
         {"particles", Particles},
         {"particles-compiled", Particles},
+        {"actions", Actions},
+        {"actions-bytecode", Actions},
         {"input-record", InputRecordAndReplay},
         {"input-playback", InputPlayback},
         {"extensions", Extensions},

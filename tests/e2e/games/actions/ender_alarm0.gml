@@ -1,0 +1,2 @@
+action_snapshot("snap.png");
+action_end_game();
