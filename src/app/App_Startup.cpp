@@ -10,6 +10,7 @@
 #include "app/App_Prepare.h"
 #include "background/Background_Table.h"
 #include "base/Base_Console.h"
+#include "base/Base_Random.h"
 #include "base/Base_Crc.h"
 #include "buffer/Buffer_Functions.h"
 #include "buffer/Buffer_Vertex.h"
@@ -179,6 +180,9 @@ bool InitAll()
     EmbeddedImage_SetTable(EmbeddedImage_BuiltInTable());
     GraphicsLibraries_Init();
     Crc32::BuildTable();
+    // An all-zero state draws 0 for ever (and loops that draw until a choice fits never end): start
+    // from seed 0's sequence, which random_get_seed reads as 0 like an unseeded generator.
+    Random_Seed(0);
     File_InitTempDirectory();
     GR_Draw_InitCirclePrecision();
     Constant_Init();

@@ -9,6 +9,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"
+#include "base/Base_Random.h"
 #include "run/Run_Globals.h"
 
 namespace fs = std::filesystem;
@@ -91,6 +92,11 @@ TEST_F(StartupTest, InitAllSetsTheRunGlobals)
     EXPECT_EQ(1, g_DrawEventEnabled);
     EXPECT_EQ("Health: ", g_CaptionHealth);
     EXPECT_EQ("", g_CaptionScore);
+    // The generator starts from seed 0's sequence, never from the all-zero state that draws 0.
+    uint32_t drawn = 0;
+    for (int i = 0; i < 4; ++i) drawn |= Random_Next();
+    EXPECT_NE(0u, drawn);
+    EXPECT_EQ(0u, Random_GetSeed());
 }
 
 TEST_F(StartupTest, AGameThatCannotBeLoadedIsNotStarted)
