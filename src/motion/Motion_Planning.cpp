@@ -127,6 +127,8 @@ const MotionSettings& MP_Settings()
 
 void MP_PotentialSettings(float maxRotation, float rotationStep, float lookAhead, bool onTheSpot)
 {
+    // A NaN counts as below 1: as the maximum rotation it would forbid every heading and turn the
+    // instance to NaN.
     auto atLeastOne = [](float value) { return value >= 1.0f ? value : 1.0f; };
     g_Settings = {atLeastOne(maxRotation), atLeastOne(rotationStep), atLeastOne(lookAhead), onTheSpot};
 }
