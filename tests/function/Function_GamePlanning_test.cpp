@@ -42,6 +42,7 @@ protected:
     {
         MP_PotentialSettings(30, 10, 3, true);
         CGrid_DestroyAll();
+        Path_Reset();
         GameFamilyTest::TearDown();
     }
     void Place(float x, float y, float direction)

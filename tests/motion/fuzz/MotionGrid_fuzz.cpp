@@ -32,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 4096) return 0;
     Words in{data, size};
-    if (Path_Count() == 0) Path_Add();
+    Path_Reset();
+    Path_Add();
     int32_t hcells = in.Next() % 64, vcells = in.Next() % 64;
     int32_t left = in.Next(), top = in.Next(), width = in.Next(), height = in.Next();
     int32_t grid = CGrid_Create(left, top, hcells, vcells, width, height);
-    if (grid < 0) return 0;
-    while (in.at < size) {
+    while (grid >= 0 && in.at < size) {
         int32_t op = in.Next(), a = in.Next(), b = in.Next(), c = in.Next(), d = in.Next();
         switch (uint32_t(op) % 7) {
         case 0: CGrid_AddCell(grid, a, b); break;
@@ -52,5 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (g->m_pCells[i] != GRID_CELL_FREE && g->m_pCells[i] != GRID_CELL_FORBIDDEN) std::abort();
     }
     CGrid_Destroy(grid);
+    Path_Reset();
     return 0;
 }
