@@ -33,7 +33,7 @@
 #include "graphics/Graphics_Text.h"
 #include "instance/Instance_List.h"
 #include "io/IO_Main.h"
-#include "motion/Motion_Placeholders.h"
+#include "motion/Motion_Grid.h"
 #include "networking/Networking_Manager.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"

@@ -11,7 +11,7 @@
 #include "function/Function_Game.h"
 #include "function/Function_Registry.h"
 #include "instance/Instance_Class.h"
-#include "motion/Motion_Placeholders.h"
+#include "motion/Motion_Planning.h"
 #include "object/Object_Table.h"
 #include "room/Room_Class.h"
 #include "run/Run_Commands.h"

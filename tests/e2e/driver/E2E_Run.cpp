@@ -1553,6 +1553,30 @@ void SavedGames(Context& context)
     ExpectInOrder(context, second, {"best Winner 500"});
 }
 
+// The game checks motion planning itself: grid paths read back with the path built-ins, the path
+// forms of both planners, a walker stopped by mp_linear_step before a solid wall and a seeker that
+// mp_potential_step takes round another; alarm 0 rings when all passed (alarm 1 names a failure in
+// the log). The grid drawn in the draw event shows its forbidden cell red and the free ones green.
+void MotionPlanning(Context& context)
+{
+    RunResult run = RunCaptured(context, 5, 150);
+    ExpectExit(context, run, 0);
+    std::vector<std::string> alarms;
+    for (const std::string& line : ReadLines(context.work / "trace.txt"))
+        if (line.find("\tobj_judge\t2\t") != std::string::npos) alarms.push_back(line);
+    if (alarms != std::vector<std::string>{"140\t100005\tobj_judge\t2\t0"})
+        Fail(context, "the checks did not all pass: " + (alarms.empty() ? std::string("no alarm") : alarms[0]));
+    Shot shot = ReadShot(context.work / "shot5.png");
+    if (shot.width != 320 || shot.height != 240) {
+        Fail(context, "the captured picture is missing or not 320x240");
+        return;
+    }
+    const char* green = "0,128,0";
+    ExpectPixels(context, shot,
+                 {{"free cell (0, 0)", 207, 17, green}, {"forbidden cell (1, 0)", 223, 17, "255,0,0"},
+                  {"free cell (3, 1)", 255, 33, green}, {"the room beside the grid", 266, 17, "192,192,192"}});
+}
+
 } // namespace
 
 // A box bound in its creation code falls 9.2 m on a floor that the room placed with its object's
@@ -1641,6 +1665,8 @@ int main(int argc, char** argv)
         {"time-lines-compiled", TimeLines},
         {"profiler-overlay", ProfilerOverlay},
         {"network-loopback", NetworkLoopback},
+        {"motion-planning", MotionPlanning},
+        {"motion-planning-compiled", MotionPlanning},
     };
     auto scenario = scenarios.find(argv[1]);
     if (scenario == scenarios.end()) {

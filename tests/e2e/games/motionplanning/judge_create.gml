@@ -1,0 +1,3 @@
+global.failures = 0;
+global.frame = 0;
+global.grid = -1;

@@ -1,0 +1,269 @@
+// Motion grids: the table, cell and rectangle edits (also near the 32-bit limits), the breadth-first
+// search into a path of the path table, and the drawing of a grid on the recording device.
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "../graphics/Graphics_DrawCapture.h"
+#include "../instance/Instance_TestSupport.h"
+#include "motion/Motion_Grid.h"
+#include "path/Path_Table.h"
+
+namespace {
+
+using Rows = std::vector<std::string>; // one string per row, '#' forbidden, '.' free
+
+// The path's points as "(x,y)" in whole numbers.
+std::string Points(int32_t path)
+{
+    std::string text;
+    const CPath* p = Path_Data(path);
+    for (int32_t i = 0; i < p->GetNumber(); ++i)
+        text += "(" + std::to_string(int64_t(p->GetPoint(i).x)) + "," + std::to_string(int64_t(p->GetPoint(i).y)) + ")";
+    return text;
+}
+
+// A grid at (0, 0) with cells of 10 x 10.
+int32_t GridOf(const Rows& rows)
+{
+    int32_t grid = CGrid_Create(0, 0, int32_t(rows[0].size()), int32_t(rows.size()), 10, 10);
+    for (size_t v = 0; v < rows.size(); ++v)
+        for (size_t h = 0; h < rows[v].size(); ++h)
+            if (rows[v][h] == '#') CGrid_AddCell(grid, int32_t(h), int32_t(v));
+    return grid;
+}
+
+// The cells back as rows; '?' for a value that is neither free nor forbidden (a search mark).
+Rows CellsOf(int32_t index)
+{
+    const CGrid* grid = CGrid_Data(index);
+    Rows rows(size_t(grid->m_VCells), std::string(size_t(grid->m_HCells), '?'));
+    for (int32_t h = 0; h < grid->m_HCells; ++h)
+        for (int32_t v = 0; v < grid->m_VCells; ++v) {
+            int32_t cell = grid->m_pCells[h * grid->m_VCells + v];
+            rows[size_t(v)][size_t(h)] = cell == GRID_CELL_FORBIDDEN ? '#' : cell == GRID_CELL_FREE ? '.' : '?';
+        }
+    return rows;
+}
+
+class MotionGrid : public InstanceTest {
+protected:
+    void SetUp() override
+    {
+        InstanceTest::SetUp();
+        CGrid_DestroyAll();
+        Path_Reset();
+        path = Path_Add();
+    }
+    void TearDown() override
+    {
+        CGrid_DestroyAll();
+        Path_Reset();
+        InstanceTest::TearDown();
+    }
+    int32_t path = -1;
+    TestSprites sprites;
+};
+
+} // namespace
+
+TEST_F(MotionGrid, CreationRefusesCountsThatAreNotPositiveOrTooManyAndReusesSlots)
+{
+    // 65536 x 65536 wraps to 0 in 32 bits, INT_MAX x INT_MAX to 1.
+    for (auto [h, v] : {std::pair{0, 5}, {5, -1}, {4096, 4097}, {65536, 65536}, {INT_MAX, INT_MAX}})
+        EXPECT_EQ(-1, CGrid_Create(0, 0, h, v, 1, 1)) << h << " x " << v;
+    EXPECT_EQ(0, CGrid_Create(0, 0, 4096, 4096, 1, 1));
+    EXPECT_EQ(1, CGrid_Create(0, 0, 1, 1, 1, 1));
+    CGrid_Destroy(0);
+    CGrid_Destroy(0);
+    CGrid_Destroy(99);
+    EXPECT_EQ(nullptr, CGrid_Data(0));
+    EXPECT_EQ(0, CGrid_Create(0, 0, 1, 1, 1, 1)) << "the emptied slot is taken again";
+    EXPECT_EQ(2, CGrid_Create(0, 0, 1, 1, 1, 1));
+}
+
+TEST_F(MotionGrid, CellAndRectangleEditsAreClippedToTheGrid)
+{
+    // 4 x 3 cells of 8 from (10, 20), whose middle row is forbidden first.
+    enum Op { ADD_CELL, CLEAR_CELL, ADD_RECT, CLEAR_RECT, CLEAR_ALL };
+    struct Case {
+        Op op;
+        int32_t a, b, c, d;
+        Rows rows;
+    } cases[] = {
+        {ADD_CELL, 3, 2, 0, 0, {"....", "####", "...#"}},
+        {ADD_CELL, 4, 0, 0, 0, {"....", "####", "...."}},
+        {CLEAR_CELL, 1, 1, 0, 0, {"....", "#.##", "...."}},
+        {ADD_RECT, 18, 20, 33, 27, {".##.", "####", "...."}},
+        {ADD_RECT, 33, 27, 18, 20, {".##.", "####", "...."}}, // corners the other way round
+        {ADD_RECT, -100, 40, 12, 1000, {"....", "####", "#..."}}, // partly outside
+        {ADD_RECT, 42, 0, 1000, 1000, {"....", "####", "...."}},  // wholly outside
+        {ADD_RECT, INT_MIN, INT_MIN, INT_MAX, INT_MAX, {"####", "####", "####"}},
+        {CLEAR_RECT, 26, 0, 1000, 30, {"....", "##..", "...."}},
+        {CLEAR_ALL, 0, 0, 0, 0, {"....", "....", "...."}},
+    };
+    for (const Case& c : cases) {
+        int32_t grid = CGrid_Create(10, 20, 4, 3, 8, 8);
+        CGrid_AddRectangle(grid, 10, 28, 41, 35);
+        switch (c.op) {
+        case ADD_CELL: CGrid_AddCell(grid, c.a, c.b); break;
+        case CLEAR_CELL: CGrid_ClearCell(grid, c.a, c.b); break;
+        case ADD_RECT: CGrid_AddRectangle(grid, c.a, c.b, c.c, c.d); break;
+        case CLEAR_RECT: CGrid_ClearRectangle(grid, c.a, c.b, c.c, c.d); break;
+        case CLEAR_ALL: CGrid_ClearAll(grid); break;
+        }
+        EXPECT_EQ(c.rows, CellsOf(grid)) << c.op << " " << c.a << " " << c.b << " " << c.c << " " << c.d;
+        CGrid_Destroy(grid);
+    }
+}
+
+TEST_F(MotionGrid, InstancesForbidTheCellsUnderTheirBoxOrTheirShape)
+{
+    sprites.Add(0, {0, 0, 15, 15}, 0, 0);
+    TestSprite& holed = sprites.Add(1, {0, 0, 15, 15}, 0, 0, 1, 1); // solid only at pixels 6..9
+    holed.width = 16;
+    holed.mask.assign(256, 0);
+    for (int32_t y = 6; y <= 9; ++y)
+        for (int32_t x = 6; x <= 9; ++x) holed.mask[size_t(y * 16 + x)] = 1;
+    struct Case {
+        float x, y;
+        int32_t sprite;
+        bool precise;
+        Rows rows; // on 5 x 5 cells of 8 whose cell (4, 0) is forbidden already
+    } cases[] = {
+        {12, 12, 1, false, {"....#", ".###.", ".###.", ".###.", "....."}},
+        {12, 12, 1, true, {"....#", ".....", "..#..", ".....", "....."}}, // pixels 18..21
+        {-8, 30, 0, false, {"....#", ".....", ".....", "#....", "#...."}},
+        {20, 20, -1, false, {"....#", ".....", "..#..", ".....", "....."}}, // no sprite: a point
+    };
+    for (const Case& c : cases) {
+        int32_t grid = CGrid_Create(0, 0, 5, 5, 8, 8);
+        CGrid_AddCell(grid, 4, 0);
+        CInstance* instance = Make(c.x, c.y, 100001 + int32_t(&c - cases));
+        instance->SetSpriteIndex(c.sprite);
+        CGrid_AddInstances(grid, instance, c.precise);
+        EXPECT_EQ(c.rows, CellsOf(grid)) << c.x << "," << c.y << " precise " << c.precise;
+        CGrid_Destroy(grid);
+    }
+}
+
+TEST_F(MotionGrid, CellSizesThatAreNotPositiveAreRefusedWhereTheyWouldDivide)
+{
+    sprites.Add(0, {0, 0, 15, 15}, 0, 0);
+    CInstance* instance = Make(0, 0, 100001);
+    instance->SetSpriteIndex(0);
+    for (auto [width, height] : {std::pair{0, 10}, {10, 0}, {-10, -10}}) {
+        int32_t grid = CGrid_Create(0, 0, 3, 3, width, height);
+        CGrid_AddRectangle(grid, -100, -100, 100, 100);
+        CGrid_AddInstances(grid, instance, false);
+        EXPECT_EQ(Rows(3, "..."), CellsOf(grid)) << width << " x " << height;
+        CGrid_AddCell(grid, 1, 1);
+        CGrid_ClearRectangle(grid, -100, -100, 100, 100);
+        EXPECT_EQ('#', CellsOf(grid)[1][1]);
+        EXPECT_FALSE(CGrid_Path(grid, path, 0, 0, 0, 0, true));
+        CGrid_Destroy(grid);
+    }
+}
+
+TEST_F(MotionGrid, SearchFindsTheShortestWayPreferringLeftRightUpDownWithoutCuttingCorners)
+{
+    const Rows open = {"...", "...", "..."};
+    struct Case {
+        Rows rows;
+        int32_t xs, ys, xg, yg;
+        bool diagonal;
+        const char* points; // empty: false, and the path is left as it was
+    } cases[] = {
+        {open, 3, 4, 7, 8, false, "(3,4)(7,8)"}, // one cell: the two points
+        {open, 5, 5, 25, 25, false, "(5,5)(5,15)(5,25)(15,25)(25,25)"},
+        {open, 25, 25, 5, 5, false, "(25,25)(25,15)(25,5)(15,5)(5,5)"},
+        {open, 5, 5, 25, 25, true, "(5,5)(15,15)(25,25)"},
+        {{".#.", "...", "..."}, 5, 5, 15, 15, true, "(5,5)(5,15)(15,15)"}, // no corner cut
+        {{".#.", ".#.", "..."}, 2, 2, 28, 1, false, "(2,2)(5,15)(5,25)(15,25)(25,25)(25,15)(28,1)"},
+        {{".#.", "##.", "..."}, 5, 5, 25, 25, true, ""},
+        {{"...", "...", "..#"}, 5, 5, 25, 25, true, ""}, // forbidden goal
+        {{"#..", "...", "..."}, 5, 5, 25, 25, true, ""},
+        {open, -1, 5, 25, 25, true, ""},
+        {open, 5, 5, 5, 30, true, ""},
+        // The first lower neighbour of (3, 3) walking back is (2, 4), diagonally past the forbidden
+        // (3, 4); the walk must take (2, 2), whence the search came.
+        {{"#.##.", "##.#.", ".....", ".#...", "...#."}, 5, 35, 45, 45, true,
+         "(5,35)(5,25)(15,25)(25,25)(35,35)(45,35)(45,45)"},
+    };
+    for (const Case& c : cases) {
+        int32_t grid = GridOf(c.rows);
+        Path_Data(path)->SetFromFile(1, true, 4, {{7, 7, 50}});
+        bool found = CGrid_Path(grid, path, c.xs, c.ys, c.xg, c.yg, c.diagonal);
+        EXPECT_EQ(*c.points != '\0', found) << c.points;
+        EXPECT_EQ(found ? c.points : "(7,7)", Points(path));
+        const CPath* p = Path_Data(path);
+        EXPECT_EQ(!found, p->GetKind() == 1 && p->GetClosed()) << c.points;
+        EXPECT_EQ(found ? 100.0f : 50.0f, p->GetPoint(0).speed) << c.points;
+        EXPECT_EQ(c.rows, CellsOf(grid)) << c.points << ": no marks are left";
+        CGrid_Destroy(grid);
+    }
+    EXPECT_FALSE(CGrid_Path(GridOf(open), path + 1, 5, 5, 5, 5, false)) << "no path";
+}
+
+TEST_F(MotionGrid, TheSharedQueueWrapsAndDoublesKeepingItsOrder)
+{
+    // 10000 cells pass through the 4096 slots.
+    int32_t grid = CGrid_Create(0, 0, 100, 100, 2, 2);
+    ASSERT_TRUE(CGrid_Path(grid, path, 0, 0, 199, 199, false));
+    EXPECT_EQ(GRID_QUEUE_START, CGrid_SearchQueueCapacity());
+    EXPECT_EQ(199, Path_Data(path)->GetNumber());
+    EXPECT_EQ("(0,0)(1,3)", Points(path).substr(0, 10)) << "left first, walking back: down the first column";
+    // From the middle of a wide open grid, with diagonals, one distance's ring outgrows 4096.
+    grid = CGrid_Create(0, 0, 1201, 1201, 1, 1);
+    ASSERT_TRUE(CGrid_Path(grid, path, 600, 600, 0, 1200, true));
+    EXPECT_EQ(2 * GRID_QUEUE_START, CGrid_SearchQueueCapacity());
+    EXPECT_EQ(601, Path_Data(path)->GetNumber());
+    EXPECT_EQ(Rows(1201, std::string(1201, '.')), CellsOf(grid));
+}
+
+TEST_F(MotionGrid, CoordinatesNearThe32BitLimitsDoNotWrap)
+{
+    // The last column starts at INT_MAX - 9 and reaches past INT_MAX.
+    int32_t grid = CGrid_Create(INT_MAX - 99, INT_MIN, 10, 10, 10, 10);
+    CGrid_AddRectangle(grid, INT_MAX, INT_MIN, INT_MAX, INT_MIN);
+    CGrid_AddRectangle(grid, INT_MIN, INT_MAX, INT_MIN, INT_MAX); // wholly outside
+    Rows rows(10, "..........");
+    rows[0][9] = '#';
+    EXPECT_EQ(rows, CellsOf(grid));
+    EXPECT_TRUE(CGrid_Path(grid, path, INT_MAX - 99, INT_MIN, INT_MAX, INT_MIN + 50, false));
+    EXPECT_FALSE(CGrid_Path(grid, path, INT_MAX - 99, INT_MIN, INT_MAX, INT_MIN + 9, false)) << "forbidden";
+    EXPECT_FALSE(CGrid_Path(grid, path, INT_MAX - 100, INT_MIN, INT_MAX - 1, INT_MIN + 99, false)) << "outside";
+}
+
+class MotionGridDraw : public capture::DrawTest {
+protected:
+    void TearDown() override
+    {
+        CGrid_DestroyAll();
+        Path_Reset();
+        capture::DrawTest::TearDown();
+    }
+};
+
+TEST_F(MotionGridDraw, ARectanglePerCellRedWhenForbiddenGreenWhenFreeAndNoSearchMarks)
+{
+    Path_Reset();
+    int32_t grid = CGrid_Create(4, 6, 3, 2, 10, 20);
+    CGrid_AddCell(grid, 1, 0);
+    ASSERT_TRUE(CGrid_Path(grid, Path_Add(), 4, 6, 33, 6, true));
+    GR_Draw_SetAlpha(0.5);
+    CGrid_Draw(grid);
+    CGrid_Draw(grid + 1);
+    std::vector<TexturedVertex> corners;
+    for (const capture::Drawn& d : capture::Draws()) corners.insert(corners.end(), d.v.begin(), d.v.end());
+    ASSERT_EQ(6u * 5u, corners.size()) << "a fan of 5 vertices per cell";
+    const uint32_t green = 0x7F008000u, red = 0x7FFF0000u; // at alpha 0.5
+    for (size_t cell = 0; cell < 6; ++cell) { // column by column
+        float left = 4.0f + 10.0f * float(cell / 2), top = 6.0f + 20.0f * float(cell % 2);
+        for (size_t i = 0; i < 5; ++i) EXPECT_EQ(cell == 2 ? red : green, corners[cell * 5 + i].colour) << cell;
+        EXPECT_NEAR(left, corners[cell * 5].x, 0.6) << cell;
+        EXPECT_NEAR(top, corners[cell * 5].y, 0.6) << cell;
+        EXPECT_NEAR(left + 10.0f, corners[cell * 5 + 2].x, 0.6) << cell;
+        EXPECT_NEAR(top + 20.0f, corners[cell * 5 + 2].y, 0.6) << cell;
+    }
+}
