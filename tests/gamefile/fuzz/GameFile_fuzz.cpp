@@ -5,8 +5,10 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Object.h"
+#include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Code.h"
 #include "gamefile/GameFile_DebugInfo.h"
+#include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
@@ -44,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DebugInfo_Clear();
     GameHeader_Clear();
     Options_FreeConstants();
+    Sound_Reset();
+    Sprite_Reset();
+    Background_Reset();
+    Path_Reset();
+    Font_Clear();
+    TimeLine_Reset();
+    Extension_Clear();
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "base/Base_Console.h"
 #include "code/Code_Function.h"
 #include "code/Code_Object.h"
+#include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Code.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
@@ -58,6 +59,14 @@ void Setup()
 
 void Clear()
 {
+    // Every table a load fills is emptied again, so nothing of the last input is held at exit.
+    Sound_Reset();
+    Sprite_Reset();
+    Background_Reset();
+    Path_Reset();
+    Font_Clear();
+    TimeLine_Reset();
+    Extension_Clear();
     Object_ResetTable();
     ObjectLists_Free();
     Script_Reset();
