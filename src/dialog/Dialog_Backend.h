@@ -1,7 +1,7 @@
 // Where dialogs are shown. Headless runs (KELVARO_HEADLESS=1) log each dialog and take the next
 // scripted answer; with a display, plain messages and the modal question are SDL message boxes and
-// the text dialogs run the desktop's entry dialog (zenity, else kdialog), which an asynchronous
-// dialog leaves running while the frames go on.
+// the text dialogs are ImGui windows (zenity or kdialog where SDL has no display), which an
+// asynchronous dialog leaves open while the frames go on.
 #pragma once
 
 #include <cstdint>

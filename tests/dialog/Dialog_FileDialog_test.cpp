@@ -52,6 +52,8 @@ class FakeChooser : public testing::Test {
         std::filesystem::permissions(m_Folder / "zenity", std::filesystem::perms::owner_all);
         m_OldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
         setenv("PATH", (m_Folder.string() + ":" + m_OldPath).c_str(), 1);
+        // Without a display the text dialogs fall back to the chooser program too.
+        for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
     }
     void TearDown() override
     {

@@ -1,8 +1,10 @@
-// Dialogs with a display: messages and questions are SDL message boxes; text and login dialogs run
-// the desktop's entry dialog (zenity, else kdialog). A modal one waits for it; an asynchronous one
-// leaves it running and takes its answer at the first frame after it closed.
+// Dialogs with a display: messages and questions are SDL message boxes; text and login dialogs are
+// ImGui windows of their own, or where SDL has no display, the desktop's entry dialog (zenity, else
+// kdialog). A modal one waits for its answer; an asynchronous one stays open while the frames go
+// on, and its answer is taken at the first frame after it closed.
 #include "base/Base_Console.h"
 #include "dialog/Dialog_Backend.h"
+#include "dialog/imgui/Dialog_ImGuiM.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/posix/Platform_ChildProcess.h"
 
@@ -52,6 +54,7 @@ class DesktopDialogs : public DialogBackend {
             answer.ok = Platform_AskYesNo(view.prompt.c_str(), view.caption.c_str(), false);
             return answer;
         }
+        if (DialogImGui_Available() && DialogImGui_RunModal(view, answer)) return answer;
         for (const std::vector<std::string>& program : TextPrograms(view)) {
             std::string output;
             ChildResult result = Platform_RunAndRead(program, output);
@@ -68,13 +71,20 @@ class DesktopDialogs : public DialogBackend {
             return;
         }
         m_Open = OpenDialog{id, view, 0, {}};
+        if (DialogImGui_Available() && DialogImGui_OpenModeless(view)) return;
         StartNextProgram();
     }
 
     void Poll() override
     {
+        if (m_Open.id < 0) return;
+        DialogAnswer answer;
+        if (DialogImGui_ModelessOpen()) {
+            if (DialogImGui_ServeModeless(answer)) Finish(answer);
+            return;
+        }
         ChildResult result = ChildResult::Failed;
-        if (m_Open.id < 0 || !Platform_PollChild(m_Open.child, result)) return;
+        if (!Platform_PollChild(m_Open.child, result)) return;
         if (result == ChildResult::NotStarted) {
             ++m_Open.program;
             StartNextProgram();
