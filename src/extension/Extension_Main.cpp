@@ -22,7 +22,16 @@ namespace {
 
 const char* const DROPPED_FOLDER = "WexoGames";
 
-std::vector<CExtensionPackage*> g_Packages; // owned; null slots are skipped everywhere
+// A list that deletes what it still holds when the program ends, so that what the last load left
+// is released rather than lost.
+template <typename T> struct OwnedList : std::vector<T*> {
+    ~OwnedList()
+    {
+        for (T* item : *this) delete item;
+    }
+};
+
+OwnedList<CExtensionPackage> g_Packages; // null slots are skipped everywhere
 int32_t g_HighestId = 0;
 // Indexed by function id, 0 to the highest id.
 std::vector<int32_t> g_ExternalIndex; // the external-call id, -1 for none
