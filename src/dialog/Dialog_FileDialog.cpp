@@ -15,10 +15,10 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-bool HeadlessFileDialog(const FileDialogSpec& spec, std::string& path)
+bool HeadlessFileDialog(const FileDialogRequest& request, std::string& path)
 {
-    MainConsole->Output("Dialog %s file \"%s\": filter \"%s\" name \"%s\" folder \"%s\"\n", spec.save ? "save" : "open",
-                        spec.title.c_str(), spec.filter.c_str(), spec.defaultName.c_str(), spec.folder.c_str());
+    MainConsole->Output("Dialog %s file \"%s\": filter \"%s\" name \"%s\" folder \"%s\"\n", request.save ? "save" : "open",
+                        request.title.c_str(), request.filter.c_str(), request.defaultName.c_str(), request.folder.c_str());
     std::string answer;
     if (!TestSwitches_NextAnswer(answer) || answer == "<cancel>") {
         MainConsole->Output("Dialog answer: Cancel\n");
@@ -55,12 +55,12 @@ std::string Dialog_DefaultExtension(const std::string& filter)
     return filter.substr(point + 1, end == std::string::npos ? std::string::npos : end - point - 1);
 }
 
-bool Dialog_RunFileDialog(const FileDialogSpec& spec, std::string& path)
+bool Dialog_RunFileDialog(const FileDialogRequest& request, std::string& path)
 {
-    if (spec.save) {
-        std::string extension = Dialog_DefaultExtension(spec.filter);
+    if (request.save) {
+        std::string extension = Dialog_DefaultExtension(request.filter);
         if (!extension.empty()) MainConsole->Output("pDefExt = %s\n", extension.c_str());
     }
-    if (TestSwitches_Get().headless) return HeadlessFileDialog(spec, path);
-    return Dialog_RunDesktopFileDialog(spec, path);
+    if (TestSwitches_Get().headless) return HeadlessFileDialog(request, path);
+    return Dialog_RunDesktopFileDialog(request, path);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     bool save = false;
     std::string filter;
     std::string defaultName;
@@ -25,6 +25,6 @@ std::vector<FileFilter> Dialog_ParseFilter(const std::string& filter);
 // next separator ("|" or ";"); empty when there is none.
 std::string Dialog_DefaultExtension(const std::string& filter);
 // The chosen path; false when cancelled or no dialog could be shown.
-bool Dialog_RunFileDialog(const FileDialogSpec& spec, std::string& path);
+bool Dialog_RunFileDialog(const FileDialogRequest& request, std::string& path);
 // The desktop's chooser alone (no headless answers).
-bool Dialog_RunDesktopFileDialog(const FileDialogSpec& spec, std::string& path);
+bool Dialog_RunDesktopFileDialog(const FileDialogRequest& request, std::string& path);

@@ -206,16 +206,16 @@ void FileDialog(ScriptValue* result, int32_t argc, ScriptValue* args, bool save)
     Result_Text(result, "");
     for (int32_t i = 0; i < argc; ++i)
         if (!Arg_IsString(args[i])) return;
-    FileDialogSpec spec;
-    spec.save = save;
-    spec.filter = Arg_TextOrEmpty(args[0]);
-    spec.defaultName = std::string(Arg_TextOrEmpty(args[1])).substr(0, FILE_NAME_LIMIT);
+    FileDialogRequest request;
+    request.save = save;
+    request.filter = Arg_TextOrEmpty(args[0]);
+    request.defaultName = std::string(Arg_TextOrEmpty(args[1])).substr(0, FILE_NAME_LIMIT);
     if (argc == 4) {
-        spec.folder = Arg_TextOrEmpty(args[2]);
-        spec.title = Arg_TextOrEmpty(args[3]);
+        request.folder = Arg_TextOrEmpty(args[2]);
+        request.title = Arg_TextOrEmpty(args[3]);
     }
     std::string path;
-    if (Dialog_RunFileDialog(spec, path)) {
+    if (Dialog_RunFileDialog(request, path)) {
         if (save) LoadSave_AllowWrite(path.c_str());
         else LoadSave_AllowRead(path.c_str());
         Result_Text(result, path.c_str());

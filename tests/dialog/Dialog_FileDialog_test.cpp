@@ -73,7 +73,7 @@ class FakeChooser : public testing::Test {
 
 TEST_F(FakeChooser, OpenAndSaveDialogsPassTheirSettings)
 {
-    FileDialogSpec open;
+    FileDialogRequest open;
     open.filter = "Levels|*.lvl;*.dat";
     open.defaultName = "start.lvl";
     open.folder = "/games";
@@ -81,7 +81,7 @@ TEST_F(FakeChooser, OpenAndSaveDialogsPassTheirSettings)
     std::string path;
     ASSERT_TRUE(Dialog_RunDesktopFileDialog(open, path));
     EXPECT_EQ("/picked/name", path);
-    FileDialogSpec save;
+    FileDialogRequest save;
     save.save = true;
     save.filter = "Text|*.txt";
     save.defaultName = "notes";

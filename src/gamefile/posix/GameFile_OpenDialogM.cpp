@@ -4,8 +4,8 @@
 
 bool GameFile_RunFileChooser(const char* title, std::string& path)
 {
-    FileDialogSpec spec;
-    spec.filter = "All Files (*.*)|*";
-    spec.title = title != nullptr ? title : "";
-    return Dialog_RunDesktopFileDialog(spec, path);
+    FileDialogRequest request;
+    request.filter = "All Files (*.*)|*";
+    request.title = title != nullptr ? title : "";
+    return Dialog_RunDesktopFileDialog(request, path);
 }
