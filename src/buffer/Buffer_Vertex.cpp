@@ -112,7 +112,7 @@ void WriteElement(const ElementWriter& writer, int32_t argc, const ScriptValue* 
 {
     static const Messages messages = {"VERTEX BUILDER: Illegal argument count",
                                       "VERTEX BUILDER: Illegal argument type",
-                                      "VERTEX BUILDER: Illegal vertex buffer specified."};
+                                      "VERTEX BUILDER: Illegal vertex buffer given."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, writer.argc, args);
     if (buffer == nullptr) return;
     if (buffer->current == nullptr) {
@@ -173,19 +173,19 @@ void Builtin_VertexDeleteBuffer(ScriptValue* result, CInstance*, CInstance*, int
         return;
     }
     if (!VertexBuilder_Delete(Arg_Int(args[0])))
-        Fatal("vertex_delete_buffer: Invalid vertex buffer specified");
+        Fatal("vertex_delete_buffer: Invalid vertex buffer given");
 }
 
 void Builtin_VertexBegin(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
     static const Messages messages = {"vertex_begin: Illegal argument count",
                                       "vertex_begin: Illegal argument type",
-                                      "vertex_begin: Illegal vertex buffer specified."};
+                                      "vertex_begin: Illegal vertex buffer given."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 2, args);
     if (buffer == nullptr) return;
     VertexFormat* format = VertexFormat_Get(Arg_Int(args[1]));
     if (format == nullptr) {
-        Fatal("vertex_create_buffer: Illegal vertex format specified");
+        Fatal("vertex_create_buffer: Illegal vertex format given");
         return;
     }
     buffer->writeOffset = 0;
@@ -198,7 +198,7 @@ void Builtin_VertexEnd(ScriptValue*, CInstance*, CInstance*, int32_t argc, Scrip
 {
     static const Messages messages = {"vertex_end: Illegal argument count",
                                       "vertex_end: Illegal argument type",
-                                      "vertex_end: Illegal vertex buffer specified."};
+                                      "vertex_end: Illegal vertex buffer given."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 1, args);
     if (buffer == nullptr) return;
     if (buffer->writtenMask != 0) {
@@ -214,7 +214,7 @@ void Builtin_VertexSubmit(ScriptValue* result, CInstance*, CInstance*, int32_t a
 {
     static const Messages messages = {"vertex_submit: Illegal argument count",
                                       "vertex_submit: Illegal argument type",
-                                      "vertex_submit: Illegal vertex buffer specified."};
+                                      "vertex_submit: Illegal vertex buffer given."};
     Result_Real(result, -1);
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 3, args);
     if (buffer == nullptr) return;
