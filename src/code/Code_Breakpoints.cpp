@@ -125,13 +125,6 @@ void WriteNumber(IBuffer* buffer, int32_t type, double number)
 void WriteU32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_U32, number); }
 void WriteF32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_F32, number); }
 
-void WriteSizedString(IBuffer* buffer, const char* text)
-{
-    if (text == nullptr) text = "";
-    WriteU32(buffer, static_cast<double>(std::strlen(text) + 1));
-    buffer->WriteString(text);
-}
-
 // A count written as 0 first and filled in when the list is done.
 void WriteVariables(IBuffer* buffer, const CVariableList* list)
 {
@@ -144,7 +137,7 @@ void WriteVariables(IBuffer* buffer, const CVariableList* list)
             WriteU32(buffer, node->id);
             WriteU32(buffer, kind);
             if (kind == VALUE_STRING)
-                WriteSizedString(buffer, Value_GetText(&node->value));
+                buffer->WriteSizedString(Value_GetText(&node->value));
             else
                 WriteNumber(buffer, eBuffer_F64, node->value.real);
             ++count;

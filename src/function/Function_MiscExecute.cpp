@@ -9,6 +9,9 @@
 #include "code/Code_Object.h"
 #include "function/Function_Args.h"
 #include "function/Function_MiscEvents.h"
+#include "platform/Platform_MemoryManager.h"
+#include "support/Support_File.h"
+#include "support/Support_SaveArea.h"
 #include "support/Support_TextFile.h"
 
 namespace {
@@ -93,11 +96,14 @@ void Builtin_ExecuteFile(ScriptValue* result, CInstance* self, CInstance* other,
     if (argc < 1) return;
     std::string path = Arg_TextOrEmpty(args[0]);
     std::replace(path.begin(), path.end(), '\\', '/');
-    std::string text;
-    if (!TextFile_IsPlainFile(path.c_str()) || !TextFile_ReadWhole(path.c_str(), &text)) {
+    int32_t size = 0;
+    uint8_t* bytes = File_Exists(path.c_str()) ? LoadSave_ReadWholeFile(path.c_str(), &size) : nullptr;
+    if (bytes == nullptr) {
         Error_Show_Action("Trying to execute non-existing file.", false);
         return;
     }
+    std::string text = TextFile_FromBytes(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    MemoryManager::Free(bytes);
     Execute(result, self, other, argc, args, JoinLines(text), "ExecuteFile.", &g_ExecuteFileCount,
             "COMPILATION ERROR in file to be executed\n");
 }

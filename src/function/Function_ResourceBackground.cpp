@@ -10,6 +10,7 @@
 #include "function/Function_Families.h"
 #include "function/Function_Registry.h"
 #include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_Capture.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_RenderState.h"
@@ -199,10 +200,7 @@ void Builtin_BackgroundSave(ScriptValue*, CInstance*, CInstance*, int32_t, Scrip
     bitmap->GetPixelBuffer(&bytes, &data);
     // Pictures hold blue, green, red, alpha; the PNG writer takes red, green, blue, alpha. A stored
     // size below 1 (a colour of width 0) names no picture the writer accepts, and it says so.
-    std::vector<uint32_t> pixels(data, data + bytes / 4);
-    for (uint32_t& p : pixels)
-        p = GR_SwapRedBlue(p);
-    write_png_file(name, pixels.data(), background->GetWidth(), background->GetHeight());
+    GR_Pixels_SavePng(name, data, bytes / 4, background->GetWidth(), background->GetHeight());
 }
 
 constexpr int32_t NOT_OLDER = FUNCTION_NOT_REGISTERED;

@@ -12,6 +12,7 @@
 #include "function/Function_Families.h"
 #include "function/Function_Registry.h"
 #include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_Capture.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_RenderState.h"
 #include "graphics/Graphics_Surface.h"
@@ -320,14 +321,6 @@ CSprite* SaveTarget(const ScriptValue& index, const char* name)
     return sprite;
 }
 
-// Pictures hold blue, green, red, alpha; the PNG writer takes red, green, blue, alpha.
-void WritePicturePNG(const char* name, std::vector<uint32_t>& pixels, int32_t width, int32_t height)
-{
-    for (uint32_t& p : pixels)
-        p = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
-    write_png_file(name, pixels.data(), width, height);
-}
-
 void Builtin_SpriteSave(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* name = Arg_Text(args[2]);
@@ -341,8 +334,7 @@ void Builtin_SpriteSave(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVal
     uint32_t* data = nullptr;
     uint32_t bytes = 0;
     bitmap->GetPixelBuffer(&bytes, &data);
-    std::vector<uint32_t> pixels(data, data + bytes / 4);
-    WritePicturePNG(name, pixels, bitmap->GetWidth(), bitmap->GetHeight());
+    GR_Pixels_SavePng(name, data, bytes / 4, bitmap->GetWidth(), bitmap->GetHeight());
 }
 
 void Builtin_SpriteSaveStrip(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -368,7 +360,7 @@ void Builtin_SpriteSaveStrip(ScriptValue*, CInstance*, CInstance*, int32_t, Scri
             std::memcpy(&strip[size_t(y) * size_t(stripWidth) + size_t(i) * size_t(width)],
                         data + size_t(y) * size_t(bitmap->GetWidth()), size_t(columns) * 4);
     }
-    WritePicturePNG(name, strip, int32_t(stripWidth), height);
+    GR_Pixels_SavePng(name, strip.data(), strip.size(), int32_t(stripWidth), height);
 }
 
 constexpr int32_t NOT_OLDER = FUNCTION_NOT_REGISTERED;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
@@ -33,6 +35,14 @@ bool WritePixels(const char* fileName, uint8_t* pixels, int32_t width, int32_t h
 }
 
 } // namespace
+
+bool GR_Pixels_SavePng(const char* fileName, const uint32_t* pixels, size_t count, int32_t width, int32_t height)
+{
+    if (pixels == nullptr || (width > 0 && height > 0 && size_t(width) * size_t(height) > count)) return false;
+    std::vector<uint32_t> copy(pixels, pixels + count);
+    for (uint32_t& pixel : copy) pixel = GR_SwapRedBlue(pixel);
+    return write_png_file(fileName, copy.data(), width, height);
+}
 
 void Graphics_SwapRedBlue(uint8_t* pixels, int32_t width, int32_t height)
 {
