@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "base/Base_Numbers.h"
 #include "code/Code_Error.h"
@@ -84,6 +85,16 @@ bool CollidesWithAny(CInstance* instance, bool solidOnly)
 }
 
 } // namespace
+
+std::vector<CInstance*> Run_TargetInstances(int32_t target)
+{
+    std::vector<CInstance*> found;
+    FindInTarget(target, [&](CInstance* candidate) {
+        found.push_back(candidate);
+        return false;
+    });
+    return found;
+}
 
 // ---- instances -----------------------------------------------------------------------------------
 

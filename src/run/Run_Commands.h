@@ -8,10 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CInstance;
 
 constexpr int32_t TARGET_ALL = -3;
+
+// The usable instances of the target in target order, gathered before the caller acts on them.
+std::vector<CInstance*> Run_TargetInstances(int32_t target);
 
 CInstance* Run_CreateInstance(int32_t object, float x, float y);
 void Run_DestroyInstance(CInstance* instance);
