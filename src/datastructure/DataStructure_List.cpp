@@ -176,13 +176,11 @@ void CDS_List::Copy(const CDS_List* source)
         Clear();
         return;
     }
-    m_Slots.Resize(m_Capacity, source->m_Capacity);
+    m_Slots.CopyFrom(m_Capacity, source->m_Slots, source->m_Capacity);
     m_Capacity = source->m_Capacity;
     m_Count = source->m_Count;
-    for (int32_t i = 0; i < m_Capacity; ++i) {
-        Value_Copy(&m_Slots[i], &source->m_Slots[i]);
-        m_Slots[i].kind &= VALUE_KIND_MASK;
-    }
+    // A copy owns no nested structure: the marks stay with the source.
+    for (int32_t i = 0; i < m_Capacity; ++i) m_Slots[i].kind &= VALUE_KIND_MASK;
 }
 
 std::string CDS_List::WriteToString() const

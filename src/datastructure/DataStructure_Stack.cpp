@@ -56,10 +56,9 @@ void CDS_Stack::Copy(const CDS_Stack* source)
         Clear();
         return;
     }
-    m_Slots.Resize(m_Capacity, source->m_Capacity);
+    m_Slots.CopyFrom(m_Capacity, source->m_Slots, source->m_Capacity);
     m_Capacity = source->m_Capacity;
     m_Count = source->m_Count;
-    for (int32_t i = 0; i < m_Capacity; ++i) Value_Copy(&m_Slots[i], &source->m_Slots[i]);
 }
 
 std::string CDS_Stack::WriteToString() const
@@ -141,11 +140,10 @@ void CDS_Queue::Copy(const CDS_Queue* source)
         Clear();
         return;
     }
-    m_Slots.Resize(m_Capacity, source->m_Capacity);
+    m_Slots.CopyFrom(m_Capacity, source->m_Slots, source->m_Capacity);
     m_Capacity = source->m_Capacity;
     m_Tail = source->m_Tail;
     m_Head = source->m_Head;
-    for (int32_t i = 0; i < m_Capacity; ++i) Value_Copy(&m_Slots[i], &source->m_Slots[i]);
 }
 
 std::string CDS_Queue::WriteToString() const

@@ -72,6 +72,12 @@ DS_Slots::~DS_Slots()
     FreeBlock();
 }
 
+void DS_Slots::CopyFrom(int64_t from, const DS_Slots& source, int64_t count)
+{
+    Resize(from, count);
+    for (int64_t i = 0; i < count; ++i) Value_Copy(&m_Data[i], &source.m_Data[i]);
+}
+
 void DS_Slots::Resize(int64_t from, int64_t to)
 {
     for (int64_t i = to; i < from; ++i) {

@@ -51,6 +51,8 @@ public:
 
     // Moves the capacity from `from` to `to` slots: slots given up are released, new ones are real 0.
     void Resize(int64_t from, int64_t to);
+    // Moves the capacity from `from` to `count` slots and fills them with copies of the source's.
+    void CopyFrom(int64_t from, const DS_Slots& source, int64_t count);
     // Releases slots [0, count) (they stay allocated, owning nothing).
     void Release(int64_t count);
     // Frees the block; its slots must own nothing.
