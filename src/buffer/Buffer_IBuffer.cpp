@@ -286,12 +286,28 @@ char* IBuffer::ReadString()
     return text;
 }
 
+int32_t IBuffer::WriteNumber(int32_t type, double number)
+{
+    ScriptValue item = {VALUE_REAL, 0, number};
+    return Write(type, &item);
+}
+
+bool IBuffer::ReadNumber(int32_t type, double* out)
+{
+    ScriptValue item = {VALUE_REAL, 0, 0.0};
+    int32_t before = m_Position;
+    int32_t result = Read(type, &item);
+    bool moved = m_Kind == eBuffer_Wrap || m_Position != before;
+    bool ok = result == 0 && moved && Value_GetKind(&item) == VALUE_REAL;
+    *out = item.real;
+    Value_Free(&item);
+    return ok;
+}
+
 int32_t IBuffer::WriteSizedString(const char* text)
 {
     if (text == nullptr) text = "";
-    Value_SetReal(&m_Scratch, static_cast<double>(std::strlen(text) + 1));
-    int32_t result = Write(eBuffer_U32, &m_Scratch);
-    m_Scratch = ScriptValue{};
+    int32_t result = WriteNumber(eBuffer_U32, static_cast<double>(std::strlen(text) + 1));
     if (result != 0) return result;
     return WriteString(text);
 }

@@ -101,6 +101,11 @@ class IBuffer {
     // The length with the terminator as unsigned 32-bit, then the string (null as the empty text);
     // the first failing write's result, else 0.
     int32_t WriteSizedString(const char* text);
+    // One number written as the type; Write's result.
+    int32_t WriteNumber(int32_t type, double number);
+    // One number read as the type: false when the read failed, did not move (but in a wrap buffer)
+    // or gave no real.
+    bool ReadNumber(int32_t type, double* out);
 
     // Copies a region of source bytes into the destination buffer, growing it when `grow` is set
     // (never past BUFFER_MAX_SIZE), else clipping or wrapping at its end; either side may wrap

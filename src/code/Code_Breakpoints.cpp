@@ -116,14 +116,8 @@ int32_t SourceLine(const VMBuffer* debugInfo, const char* text, int32_t pc)
 }
 
 // The debug block's numbers, through the buffer's typed writes.
-void WriteNumber(IBuffer* buffer, int32_t type, double number)
-{
-    ScriptValue value = {VALUE_REAL, 0, number};
-    buffer->Write(type, &value);
-}
-
-void WriteU32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_U32, number); }
-void WriteF32(IBuffer* buffer, double number) { WriteNumber(buffer, eBuffer_F32, number); }
+void WriteU32(IBuffer* buffer, double number) { buffer->WriteNumber(eBuffer_U32, number); }
+void WriteF32(IBuffer* buffer, double number) { buffer->WriteNumber(eBuffer_F32, number); }
 
 // A count written as 0 first and filled in when the list is done.
 void WriteVariables(IBuffer* buffer, const CVariableList* list)
@@ -139,7 +133,7 @@ void WriteVariables(IBuffer* buffer, const CVariableList* list)
             if (kind == VALUE_STRING)
                 buffer->WriteSizedString(Value_GetText(&node->value));
             else
-                WriteNumber(buffer, eBuffer_F64, node->value.real);
+                buffer->WriteNumber(eBuffer_F64, node->value.real);
             ++count;
         }
     }

@@ -200,9 +200,7 @@ struct StreamWriter {
 
     void Number(int32_t type, double number)
     {
-        if (!ok) return;
-        ScriptValue item = {VALUE_REAL, 0, number};
-        ok = buffer->Write(type, &item) == 0;
+        if (ok) ok = buffer->WriteNumber(type, number) == 0;
     }
     void Kind(const ScriptValue* value) { Number(eBuffer_S32, static_cast<int32_t>(value->kind)); }
     void Scalar(const ScriptValue* value)
@@ -442,24 +440,12 @@ bool ValueStreamReader::CanHold(int64_t count, int64_t itemBytes) const
 namespace {
 
 // One typed read that must deliver: a read past the end leaves the position where it was.
-bool ReadNumber(IBuffer* buffer, int32_t type, double* out)
-{
-    ScriptValue item = {VALUE_REAL, 0, 0.0};
-    int32_t before = buffer->m_Position;
-    int32_t result = buffer->Read(type, &item);
-    bool moved = buffer->m_Kind == eBuffer_Wrap || buffer->m_Position != before;
-    bool ok = result == 0 && moved && Value_GetKind(&item) == VALUE_REAL;
-    *out = item.real;
-    Value_Free(&item);
-    return ok;
-}
-
 } // namespace
 
 bool ValueStreamReader::ReadInt32(int32_t* out)
 {
     double number = 0;
-    if (budget < 4 || !ReadNumber(buffer, eBuffer_S32, &number)) return false;
+    if (budget < 4 || !buffer->ReadNumber(eBuffer_S32, &number)) return false;
     if (!(number >= INT32_MIN && number <= INT32_MAX)) return false;
     budget -= 4;
     *out = static_cast<int32_t>(number);
@@ -468,7 +454,7 @@ bool ValueStreamReader::ReadInt32(int32_t* out)
 
 bool ValueStreamReader::ReadReal(double* out)
 {
-    if (budget < 8 || !ReadNumber(buffer, eBuffer_F64, out)) return false;
+    if (budget < 8 || !buffer->ReadNumber(eBuffer_F64, out)) return false;
     budget -= 8;
     return true;
 }

@@ -58,8 +58,7 @@ struct Writer {
 
     void Put(int32_t type, double number)
     {
-        ScriptValue item = {VALUE_REAL, 0, number};
-        if (ok) ok = buffer->Write(type, &item) == 0;
+        if (ok) ok = buffer->WriteNumber(type, number) == 0;
     }
     void Int(int32_t& value) { Put(eBuffer_S32, value); }
     void UInt(uint32_t& value) { Put(eBuffer_U32, value); }
@@ -78,14 +77,7 @@ struct Reader {
     {
         *out = 0.0;
         if (!ok || stream.budget < 4) return ok = false;
-        IBuffer* buffer = stream.buffer;
-        ScriptValue item = {VALUE_REAL, 0, 0.0};
-        int32_t before = buffer->m_Position;
-        int32_t result = buffer->Read(type, &item);
-        bool moved = buffer->m_Kind == eBuffer_Wrap || buffer->m_Position != before;
-        ok = result == 0 && moved && Value_GetKind(&item) == VALUE_REAL;
-        *out = item.real;
-        Value_Free(&item);
+        ok = stream.buffer->ReadNumber(type, out);
         stream.budget -= 4;
         return ok;
     }

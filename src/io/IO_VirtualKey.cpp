@@ -123,25 +123,12 @@ void SetFlags(uint8_t* pressed, uint8_t* down, uint8_t* released, bool now, bool
     if (!now && changed) *released = 1;
 }
 
-void WriteS16(IBuffer* buffer, int32_t number)
-{
-    ScriptValue value{VALUE_REAL, 0, double(number)};
-    buffer->Write(eBuffer_S16, &value);
-}
-
-void WriteS32(IBuffer* buffer, int32_t number)
-{
-    ScriptValue value{VALUE_REAL, 0, double(number)};
-    buffer->Write(eBuffer_S32, &value);
-}
-
+// A field read as its type; a failed read gives 0 (the count and version checks refuse it).
 int32_t ReadNumber(IBuffer* buffer, int32_t type)
 {
-    ScriptValue value{VALUE_REAL, 0, 0.0};
-    buffer->Read(type, &value);
-    int32_t number = static_cast<int32_t>(value.real);
-    Value_Free(&value);
-    return number;
+    double number = 0.0;
+    buffer->ReadNumber(type, &number);
+    return static_cast<int32_t>(number);
 }
 
 // The ten 32-bit fields of an entry in their saved order.
@@ -227,13 +214,13 @@ void IO_VirtualKey_LoadConfig(IniFile* ini)
 
 void IO_VirtualKey_Save(IBuffer* buffer)
 {
-    WriteS32(buffer, IO_VIRTUAL_KEY_VERSION);
-    WriteS32(buffer, IO_VIRTUAL_KEY_COUNT);
+    buffer->WriteNumber(eBuffer_S32, IO_VIRTUAL_KEY_VERSION);
+    buffer->WriteNumber(eBuffer_S32, IO_VIRTUAL_KEY_COUNT);
     for (IOVirtualKey& key : g_Keys) {
-        WriteS16(buffer, key.flags);
-        WriteS16(buffer, key.index);
+        buffer->WriteNumber(eBuffer_S16, key.flags);
+        buffer->WriteNumber(eBuffer_S16, key.index);
         for (int32_t field = 0; field < SAVED_FIELDS; ++field)
-            WriteS32(buffer, *SavedFields(key, field));
+            buffer->WriteNumber(eBuffer_S32, *SavedFields(key, field));
     }
 }
 

@@ -24,8 +24,7 @@ struct StateWriter {
 
     void Put(int32_t type, double number)
     {
-        ScriptValue item = {VALUE_REAL, 0, number};
-        if (ok) ok = buffer->Write(type, &item) == 0;
+        if (ok) ok = buffer->WriteNumber(type, number) == 0;
     }
     void Int(int32_t& value) { Put(eBuffer_S32, value); }
     void Flag(uint8_t& value) { Put(eBuffer_S32, value != 0 ? 1 : 0); }
@@ -50,13 +49,8 @@ struct StateReader {
             ok = false;
             return 0.0;
         }
-        ScriptValue item = {VALUE_REAL, 0, 0.0};
-        int32_t before = buffer->m_Position;
-        int32_t result = buffer->Read(type, &item);
-        bool moved = buffer->m_Kind == eBuffer_Wrap || buffer->m_Position != before;
-        ok = result == 0 && moved && Value_GetKind(&item) == VALUE_REAL;
-        double number = item.real;
-        Value_Free(&item);
+        double number = 0.0;
+        ok = buffer->ReadNumber(type, &number);
         return ok ? number : 0.0;
     }
     void Int(int32_t& value) { value = static_cast<int32_t>(Take(eBuffer_S32)); }

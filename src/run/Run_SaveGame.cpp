@@ -38,8 +38,7 @@ struct SaveWriter {
 
     void Number(int32_t type, double number)
     {
-        ScriptValue item = {VALUE_REAL, 0, number};
-        if (ok) ok = buffer->Write(type, &item) == 0;
+        if (ok) ok = buffer->WriteNumber(type, number) == 0;
     }
     void Int(int32_t number) { Number(eBuffer_S32, number); }
     void Flag(uint8_t flag) { Int(flag != 0 ? 1 : 0); }

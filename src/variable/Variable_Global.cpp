@@ -15,8 +15,7 @@ std::vector<uint8_t> g_GlobalVarFlags;
 
 bool WriteInt32(IBuffer* buffer, int32_t number)
 {
-    ScriptValue item = {VALUE_REAL, 0, static_cast<double>(number)};
-    return buffer->Write(eBuffer_S32, &item) == 0;
+    return buffer->WriteNumber(eBuffer_S32, number) == 0;
 }
 
 } // namespace
