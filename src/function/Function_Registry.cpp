@@ -14,11 +14,6 @@ void Function_SetHeaderTag(const char* tag)
     g_Header = older ? FunctionHeader::Older : FunctionHeader::Current;
 }
 
-void Function_SetHeader(FunctionHeader header)
-{
-    g_Header = header;
-}
-
 FunctionHeader Function_Header()
 {
     return g_Header;

@@ -28,7 +28,6 @@ enum class FunctionHeader : uint8_t { Current, Older };
 // Chooses the header set from the header chunk's four-byte tag: "GEN7" and "GENL" are older, any
 // other tag current. Start-up calls it before the families register.
 void Function_SetHeaderTag(const char* tag);
-void Function_SetHeader(FunctionHeader header);
 FunctionHeader Function_Header();
 
 // The row's count under the header in force, or FUNCTION_NOT_REGISTERED.

@@ -7,6 +7,7 @@
 #include "app/App_Startup.h"
 #include "base/Base_Console.h"
 #include "base/Base_Ini.h"
+#include "extension/Extension_Main.h"
 #include "function/Function_Registry.h"
 #include "gamefile/GameFile_DebugInfo.h"
 #include "gamefile/GameFile_Header.h"
@@ -169,6 +170,7 @@ void ResetTables()
     Script_Reset();
     Font_Clear();
     TimeLine_Reset();
+    Extension_Clear();
     Object_ResetTable();
     RoomTables_Reset();
     Options_Reset();
