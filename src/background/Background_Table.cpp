@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_View.h"
@@ -13,43 +14,11 @@
 
 namespace {
 
-std::vector<CBackground*> g_Backgrounds; // null for an empty slot
-std::vector<char*> g_Names;              // the table's copies, null for an empty slot
+ResourceSlots<CBackground> g_Table{"__newbackground", {}, {}};
 
 constexpr uint32_t RECORD_SIZE = 20;
 // The frame's whole width and height are the entry's ninth and tenth 16-bit fields.
 constexpr uint32_t ENTRY_FRAME_SIZE_AT = 16;
-
-bool Valid(int32_t index)
-{
-    return index >= 0 && size_t(index) < g_Backgrounds.size();
-}
-
-void FreeSlot(size_t slot)
-{
-    delete g_Backgrounds[slot];
-    MemoryManager::Free(g_Names[slot]);
-    g_Backgrounds[slot] = nullptr;
-    g_Names[slot] = nullptr;
-}
-
-int32_t Append(CBackground* background)
-{
-    auto index = static_cast<int32_t>(g_Backgrounds.size());
-    std::string name = "__newbackground" + std::to_string(index);
-    g_Backgrounds.push_back(background);
-    g_Names.push_back(String_Copy(name.c_str()));
-    return index;
-}
-
-// A failed addition takes its slot back, background and name included.
-int32_t DropLast()
-{
-    FreeSlot(g_Backgrounds.size() - 1);
-    g_Backgrounds.pop_back();
-    g_Names.pop_back();
-    return -1;
-}
 
 bool FileExists(const char* name)
 {
@@ -93,43 +62,34 @@ bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CBackground& b
 
 bool Background_Exists(int32_t index)
 {
-    return Valid(index) && g_Backgrounds[size_t(index)] != nullptr;
+    return g_Table.Exists(index);
 }
 
 CBackground* Background_Data(int32_t index)
 {
-    return Valid(index) ? g_Backgrounds[size_t(index)] : nullptr;
+    return g_Table.Data(index);
 }
 
 const char* Background_Name(int32_t index)
 {
-    if (!Background_Exists(index)) return "<undefined>";
-    const char* name = g_Names[size_t(index)];
-    return name != nullptr ? name : "";
+    return g_Table.Name(index);
 }
 
 int32_t Background_Find(const char* name)
 {
-    if (name == nullptr) return -1;
-    for (size_t i = 0; i < g_Backgrounds.size(); ++i)
-        if (g_Backgrounds[i] != nullptr && g_Names[i] != nullptr && std::strcmp(g_Names[i], name) == 0)
-            return int32_t(i);
-    return -1;
+    return g_Table.Find(name);
 }
 
 int32_t Background_Count()
 {
-    return static_cast<int32_t>(g_Backgrounds.size());
+    return g_Table.Count();
 }
 
 // ---- the table's life ----------------------------------------------------------------------------
 
 void Background_Reset()
 {
-    for (size_t i = 0; i < g_Backgrounds.size(); ++i)
-        FreeSlot(i);
-    g_Backgrounds.clear();
-    g_Names.clear();
+    g_Table.Reset();
 }
 
 bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -137,8 +97,8 @@ bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
     GameFileCountTable table;
     if (!GameFile_ReadCountTable(file, body, length, table)) return false;
     Background_Reset();
-    g_Backgrounds.assign(table.count, nullptr);
-    g_Names.assign(table.count, nullptr);
+    g_Table.items.assign(table.count, nullptr);
+    g_Table.names.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t at = table.Entry(file, i);
         if (at == 0) continue;
@@ -148,25 +108,25 @@ bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
             delete background;
             return false;
         }
-        g_Backgrounds[i] = background;
-        g_Names[i] = String_Copy(name != nullptr ? name : "");
+        g_Table.items[i] = background;
+        g_Table.names[i] = String_Copy(name != nullptr ? name : "");
     }
     return true;
 }
 
 void Background_InitTextures()
 {
-    for (CBackground* background : g_Backgrounds)
+    for (CBackground* background : g_Table.items)
         if (background != nullptr) background->CreateTexture();
 }
 
 void Background_Clear()
 {
-    for (char*& name : g_Names) {
+    for (char*& name : g_Table.names) {
         MemoryManager::Free(name);
         name = nullptr;
     }
-    for (CBackground* background : g_Backgrounds)
+    for (CBackground* background : g_Table.items)
         if (background != nullptr) background->FreeTexture();
     Background_Free();
 }
@@ -180,23 +140,23 @@ void Background_Free()
 
 int32_t Background_AddEmpty()
 {
-    return Append(new CBackground());
+    return g_Table.Append(new CBackground());
 }
 
 int32_t Background_Add(const char* name, bool removeBackground, bool smooth, bool preload)
 {
     if (!FileExists(name)) return -1;
-    int32_t index = Append(new CBackground());
-    if (!g_Backgrounds[size_t(index)]->CreateFromFile(name, removeBackground, smooth, preload, !removeBackground))
-        return DropLast();
+    int32_t index = g_Table.Append(new CBackground());
+    if (!g_Table.items[size_t(index)]->CreateFromFile(name, removeBackground, smooth, preload, !removeBackground))
+        return g_Table.DropLast();
     return index;
 }
 
 int32_t Background_AddAlpha(const char* name, bool preload)
 {
     if (!FileExists(name)) return -1;
-    int32_t index = Append(new CBackground());
-    if (!g_Backgrounds[size_t(index)]->CreateFromFile(name, true, false, preload, true)) return DropLast();
+    int32_t index = g_Table.Append(new CBackground());
+    if (!g_Table.items[size_t(index)]->CreateFromFile(name, true, false, preload, true)) return g_Table.DropLast();
     return index;
 }
 
@@ -204,8 +164,8 @@ namespace {
 
 bool ReplaceFrom(int32_t index, const char* name, bool removeBackground, bool smooth, bool preload, bool keepAlpha)
 {
-    if (!Valid(index) || !FileExists(name)) return false;
-    CBackground*& background = g_Backgrounds[size_t(index)];
+    if (!g_Table.Valid(index) || !FileExists(name)) return false;
+    CBackground*& background = g_Table.items[size_t(index)];
     if (background == nullptr) background = new CBackground();
     return background->CreateFromFile(name, removeBackground, smooth, preload, keepAlpha);
 }
@@ -225,27 +185,27 @@ bool Background_ReplaceAlpha(int32_t index, const char* name, bool preload)
 bool Background_Delete(int32_t index)
 {
     if (!Background_Exists(index)) return false;
-    FreeSlot(size_t(index));
+    g_Table.FreeSlot(size_t(index));
     return true;
 }
 
 int32_t Background_Duplicate(int32_t index)
 {
     if (!Background_Exists(index)) return -1;
-    int32_t copy = Append(new CBackground());
-    CBackground* background = g_Backgrounds[size_t(copy)];
-    background->Assign(g_Backgrounds[size_t(index)]);
+    int32_t copy = g_Table.Append(new CBackground());
+    CBackground* background = g_Table.items[size_t(copy)];
+    background->Assign(g_Table.items[size_t(index)]);
     if (background->GetBitmap() == nullptr) background->LoadBitmapFromTexturePage();
     return copy;
 }
 
 bool Background_Assign(int32_t destination, int32_t source)
 {
-    if (!Valid(destination) || !Background_Exists(source)) return false;
+    if (!g_Table.Valid(destination) || !Background_Exists(source)) return false;
     // Onto itself: the copy would clear its own source first.
     if (destination == source) return true;
-    CBackground*& target = g_Backgrounds[size_t(destination)];
+    CBackground*& target = g_Table.items[size_t(destination)];
     if (target == nullptr) target = new CBackground();
-    target->Assign(g_Backgrounds[size_t(source)]);
+    target->Assign(g_Table.items[size_t(source)]);
     return true;
 }

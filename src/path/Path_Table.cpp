@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "gamefile/GameFile_View.h"
@@ -12,33 +13,10 @@
 
 namespace {
 
-std::vector<CPath*> g_Paths; // null for an empty slot
-std::vector<char*> g_Names;  // the table's copies; null for an empty slot or a path without a name
+ResourceSlots<CPath> g_Table{"__newpath", {}, {}};
 
 constexpr uint32_t RECORD_FIXED_SIZE = 20;
 constexpr uint32_t POINT_SIZE = 12;
-
-bool Valid(int32_t index)
-{
-    return index >= 0 && size_t(index) < g_Paths.size();
-}
-
-void FreeSlot(size_t slot)
-{
-    delete g_Paths[slot];
-    MemoryManager::Free(g_Names[slot]);
-    g_Paths[slot] = nullptr;
-    g_Names[slot] = nullptr;
-}
-
-int32_t Append(CPath* path)
-{
-    auto index = int32_t(g_Paths.size());
-    std::string name = "__newpath" + std::to_string(index);
-    g_Paths.push_back(path);
-    g_Names.push_back(String_Copy(name.c_str()));
-    return index;
-}
 
 // ---- the path chunk ------------------------------------------------------------------------------
 
@@ -85,7 +63,7 @@ void Path_Init()
 
 int32_t Path_Count()
 {
-    return int32_t(g_Paths.size());
+    return g_Table.Count();
 }
 
 bool Path_Exists(int32_t index)
@@ -95,31 +73,24 @@ bool Path_Exists(int32_t index)
 
 CPath* Path_Data(int32_t index)
 {
-    return Valid(index) ? g_Paths[size_t(index)] : nullptr;
+    return g_Table.Data(index);
 }
 
 const char* Path_Name(int32_t index)
 {
-    if (!Path_Exists(index)) return "<undefined>";
-    const char* name = g_Names[size_t(index)];
-    return name != nullptr ? name : "";
+    return g_Table.Name(index);
 }
 
 int32_t Path_Find(const char* name)
 {
-    if (name == nullptr) return -1;
-    for (size_t i = 0; i < g_Paths.size(); ++i)
-        if (g_Paths[i] != nullptr && g_Names[i] != nullptr && std::strcmp(g_Names[i], name) == 0) return int32_t(i);
-    return -1;
+    return g_Table.Find(name);
 }
 
 // ---- the table's life ----------------------------------------------------------------------------
 
 void Path_Reset()
 {
-    for (size_t i = 0; i < g_Paths.size(); ++i) FreeSlot(i);
-    g_Paths.clear();
-    g_Names.clear();
+    g_Table.Reset();
 }
 
 bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -127,8 +98,8 @@ bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
     GameFileCountTable table;
     if (!GameFile_ReadCountTable(file, body, length, table)) return false;
     Path_Reset();
-    g_Paths.assign(table.count, nullptr);
-    g_Names.assign(table.count, nullptr);
+    g_Table.items.assign(table.count, nullptr);
+    g_Table.names.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t at = table.Entry(file, i);
         if (at == 0) continue;
@@ -138,8 +109,8 @@ bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
             delete path;
             return false;
         }
-        g_Paths[i] = path;
-        g_Names[i] = String_Copy(name != nullptr ? name : "");
+        g_Table.items[i] = path;
+        g_Table.names[i] = String_Copy(name != nullptr ? name : "");
     }
     return true;
 }
@@ -148,7 +119,7 @@ bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
 
 int32_t Path_Add()
 {
-    return Append(new CPath());
+    return g_Table.Append(new CPath());
 }
 
 int32_t Path_Duplicate(int32_t index)
@@ -157,18 +128,18 @@ int32_t Path_Duplicate(int32_t index)
     if (source == nullptr) return -1;
     auto* copy = new CPath();
     copy->AssignFrom(*source);
-    return Append(copy);
+    return g_Table.Append(copy);
 }
 
 bool Path_Assign(int32_t target, int32_t source)
 {
     const CPath* from = Path_Data(source);
-    if (from == nullptr || !Valid(target)) return false;
+    if (from == nullptr || !g_Table.Valid(target)) return false;
     if (target == source) {
         Error_Show_Action("ERROR: Can not assign a path to itself!", false);
         return false;
     }
-    CPath*& slot = g_Paths[size_t(target)];
+    CPath*& slot = g_Table.items[size_t(target)];
     if (slot == nullptr) slot = new CPath();
     slot->AssignFrom(*from);
     return true;
@@ -177,6 +148,6 @@ bool Path_Assign(int32_t target, int32_t source)
 bool Path_Delete(int32_t index)
 {
     if (!Path_Exists(index)) return false;
-    FreeSlot(size_t(index));
+    g_Table.FreeSlot(size_t(index));
     return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_View.h"
@@ -18,46 +19,20 @@
 
 namespace {
 
-std::vector<CSprite*> g_Sprites; // null for an empty slot
-std::vector<char*> g_Names;      // the table's copies, null for an empty slot
+ResourceSlots<CSprite> g_Table{"__newsprite", {}, {}};
 
 constexpr uint32_t RECORD_FIXED_SIZE = 60;
 
-bool Valid(int32_t index)
-{
-    return index >= 0 && size_t(index) < g_Sprites.size();
-}
-
-void FreeSlot(size_t slot)
-{
-    delete g_Sprites[slot];
-    MemoryManager::Free(g_Names[slot]);
-    g_Sprites[slot] = nullptr;
-    g_Names[slot] = nullptr;
-}
-
 void Rebind(int32_t index)
 {
-    g_Sprites[size_t(index)]->SetNameAndIndex(g_Names[size_t(index)], index);
+    g_Table.items[size_t(index)]->SetNameAndIndex(g_Table.names[size_t(index)], index);
 }
 
 int32_t Append(CSprite* sprite)
 {
-    auto index = static_cast<int32_t>(g_Sprites.size());
-    std::string name = "__newsprite" + std::to_string(index);
-    g_Sprites.push_back(sprite);
-    g_Names.push_back(String_Copy(name.c_str()));
+    int32_t index = g_Table.Append(sprite);
     Rebind(index);
     return index;
-}
-
-// A failed addition takes its slot back, sprite and name included.
-int32_t DropLast()
-{
-    FreeSlot(g_Sprites.size() - 1);
-    g_Sprites.pop_back();
-    g_Names.pop_back();
-    return -1;
 }
 
 bool FileExists(const char* name)
@@ -155,43 +130,34 @@ bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CSprite& sprit
 
 bool Sprite_Exists(int32_t index)
 {
-    return Valid(index) && g_Sprites[size_t(index)] != nullptr;
+    return g_Table.Exists(index);
 }
 
 CSprite* Sprite_Get(int32_t index)
 {
-    return Valid(index) ? g_Sprites[size_t(index)] : nullptr;
+    return g_Table.Data(index);
 }
 
 const char* Sprite_GetName(int32_t index)
 {
-    if (!Sprite_Exists(index)) return "<undefined>";
-    const char* name = g_Names[size_t(index)];
-    return name != nullptr ? name : "";
+    return g_Table.Name(index);
 }
 
 int32_t Sprite_Find(const char* name)
 {
-    if (name == nullptr) return -1;
-    for (size_t i = 0; i < g_Sprites.size(); ++i)
-        if (g_Sprites[i] != nullptr && g_Names[i] != nullptr && std::strcmp(g_Names[i], name) == 0)
-            return int32_t(i);
-    return -1;
+    return g_Table.Find(name);
 }
 
 int32_t Sprite_Count()
 {
-    return static_cast<int32_t>(g_Sprites.size());
+    return g_Table.Count();
 }
 
 // ---- the table's life ----------------------------------------------------------------------------
 
 void Sprite_Reset()
 {
-    for (size_t i = 0; i < g_Sprites.size(); ++i)
-        FreeSlot(i);
-    g_Sprites.clear();
-    g_Names.clear();
+    g_Table.Reset();
 }
 
 bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -199,8 +165,8 @@ bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
     GameFileCountTable table;
     if (!GameFile_ReadCountTable(file, body, length, table)) return false;
     Sprite_Reset();
-    g_Sprites.assign(table.count, nullptr);
-    g_Names.assign(table.count, nullptr);
+    g_Table.items.assign(table.count, nullptr);
+    g_Table.names.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t at = table.Entry(file, i);
         if (at == 0) continue;
@@ -210,8 +176,8 @@ bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
             delete sprite;
             return false;
         }
-        g_Sprites[i] = sprite;
-        g_Names[i] = String_Copy(name != nullptr ? name : "");
+        g_Table.items[i] = sprite;
+        g_Table.names[i] = String_Copy(name != nullptr ? name : "");
         Rebind(int32_t(i));
     }
     return true;
@@ -219,7 +185,7 @@ bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
 
 void Sprite_InitTextures()
 {
-    for (CSprite* sprite : g_Sprites) {
+    for (CSprite* sprite : g_Table.items) {
         if (sprite == nullptr) continue;
         sprite->CreateTextures();
         sprite->InitLocalTPE();
@@ -228,11 +194,11 @@ void Sprite_InitTextures()
 
 void Sprite_Shutdown()
 {
-    for (char*& name : g_Names) {
+    for (char*& name : g_Table.names) {
         MemoryManager::Free(name);
         name = nullptr;
     }
-    for (CSprite* sprite : g_Sprites)
+    for (CSprite* sprite : g_Table.items)
         if (sprite != nullptr) sprite->FreeTextures();
     Sprite_Reset();
 }
@@ -253,11 +219,11 @@ int32_t Sprite_Add(const char* name, int32_t frames, bool precise, bool removeBa
         Sprite_StartUrlLoad(index, name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin);
         return index;
     }
-    CSprite* sprite = g_Sprites[size_t(index)];
+    CSprite* sprite = g_Table.items[size_t(index)];
     if (!FileExists(name) ||
         !sprite->LoadFromFile(name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin,
                               !removeBackground))
-        return DropLast();
+        return g_Table.DropLast();
     Rebind(index);
     return index;
 }
@@ -267,8 +233,8 @@ int32_t Sprite_AddAlpha(const char* name, int32_t frames, bool precise, bool pre
 {
     if (name == nullptr || !FileExists(name)) return -1;
     int32_t index = Append(new CSprite());
-    if (!g_Sprites[size_t(index)]->LoadFromFile(name, frames, precise, true, false, preload, xorigin, yorigin, true))
-        return DropLast();
+    if (!g_Table.items[size_t(index)]->LoadFromFile(name, frames, precise, true, false, preload, xorigin, yorigin, true))
+        return g_Table.DropLast();
     Rebind(index);
     return index;
 }
@@ -278,8 +244,8 @@ namespace {
 bool ReplaceFrom(int32_t index, const char* name, int32_t frames, bool precise, bool removeBackground, bool smooth,
                  bool preload, int32_t xorigin, int32_t yorigin, bool keepAlpha)
 {
-    if (!Valid(index) || name == nullptr || !FileExists(name)) return false;
-    CSprite*& sprite = g_Sprites[size_t(index)];
+    if (!g_Table.Valid(index) || name == nullptr || !FileExists(name)) return false;
+    CSprite*& sprite = g_Table.items[size_t(index)];
     if (sprite == nullptr) sprite = new CSprite();
     bool loaded =
         sprite->LoadFromFile(name, frames, precise, removeBackground, smooth, preload, xorigin, yorigin, keepAlpha);
@@ -305,7 +271,7 @@ bool Sprite_ReplaceAlpha(int32_t index, const char* name, int32_t frames, bool p
 bool Sprite_Delete(int32_t index)
 {
     if (!Sprite_Exists(index)) return false;
-    FreeSlot(size_t(index));
+    g_Table.FreeSlot(size_t(index));
     return true;
 }
 
@@ -313,8 +279,8 @@ int32_t Sprite_Duplicate(int32_t index)
 {
     if (!Sprite_Exists(index)) return -1;
     int32_t copy = Append(new CSprite());
-    CSprite* sprite = g_Sprites[size_t(copy)];
-    sprite->Assign(g_Sprites[size_t(index)]);
+    CSprite* sprite = g_Table.items[size_t(copy)];
+    sprite->Assign(g_Table.items[size_t(index)]);
     if (sprite->GetBitmapCount() == 0) sprite->OwnFramesFromPages();
     Rebind(copy);
     return copy;
@@ -322,12 +288,12 @@ int32_t Sprite_Duplicate(int32_t index)
 
 bool Sprite_Assign(int32_t destination, int32_t source)
 {
-    if (!Valid(destination) || !Sprite_Exists(source)) return false;
+    if (!g_Table.Valid(destination) || !Sprite_Exists(source)) return false;
     // Onto itself: the copy would clear its own source first.
     if (destination == source) return true;
-    CSprite*& target = g_Sprites[size_t(destination)];
+    CSprite*& target = g_Table.items[size_t(destination)];
     if (target == nullptr) target = new CSprite();
-    target->Assign(g_Sprites[size_t(source)]);
+    target->Assign(g_Table.items[size_t(source)]);
     Rebind(destination);
     return true;
 }
