@@ -87,12 +87,7 @@ TEST_F(BackgroundTable, MalformedRecordsAreRefusedWithALogLineNamingTheChunk)
 {
     uint32_t record = ChunkRecord(m_Bytes, "BGND", 0);
     uint32_t size = uint32_t(m_Bytes.size());
-    struct Case {
-        const char* what;
-        uint32_t at;
-        uint32_t value;
-        const char* line;
-    } cases[] = {
+    struct Case { const char* what; uint32_t at; uint32_t value; const char* line; } cases[] = {
         {"name past the file", record, size + 100, "BGND: background 0 has a name outside the file"},
         {"name without its terminator", record, size, "BGND: background 0 has a name outside the file"},
         {"entry past the file", record + 16, size - 4, "BGND: background 0 has a page entry outside the file"},

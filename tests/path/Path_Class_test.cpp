@@ -134,10 +134,7 @@ TEST_F(PathDraw, AStripOfAVertexPerFourPixelsUpTo1001)
     }
     // Moved so that it starts at the place given, or where it lies.
     Fill(path, 0, false, 4, {{10, 20, 100}, {110, 20, 100}});
-    struct Start {
-        bool absolute;
-        float x, y;
-    } starts[] = {{false, 50, 60}, {true, 60, 80}};
+    struct Start { bool absolute; float x, y; } starts[] = {{false, 50, 60}, {true, 60, 80}};
     for (const Start& s : starts) {
         path.Draw(50, 60, s.absolute);
         std::vector<capture::Drawn> drawn = capture::Draws();

@@ -82,11 +82,7 @@ TEST_F(PathTable, MalformedRecordsAreRefusedWithALogLine)
     size_t chunk = FindChunk(good, "PATH") + 8;
     uint32_t record = ReadWord(good, chunk + 4);
     auto size = uint32_t(good.size());
-    struct Case {
-        size_t at;
-        uint32_t value;
-        const char* line;
-    } cases[] = {
+    struct Case { size_t at; uint32_t value; const char* line; } cases[] = {
         {chunk, 0x40000000u, "Malformed Chunk PATH"},             // the count table runs past the chunk
         {chunk + 4, size - 8, "path 0 runs past the end"},         // a record cut off by the end
         {record, size + 100, "path 0 has a name outside the file"},

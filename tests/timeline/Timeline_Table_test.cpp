@@ -83,11 +83,7 @@ TEST_F(TimeLineTable, MalformedRecordsAreRefusedWithALogLine)
     size_t chunk = FindChunk(good, "TMLN") + 8;
     uint32_t record = ReadWord(good, chunk + 4);
     auto size = uint32_t(good.size());
-    struct Case {
-        size_t at;
-        uint32_t value;
-        const char* line;
-    } cases[] = {
+    struct Case { size_t at; uint32_t value; const char* line; } cases[] = {
         {chunk, 0x40000000u, "Malformed Chunk TMLN"},
         {chunk + 4, size - 4, "time line 0 runs past the end"},
         {record, size + 100, "time line 0 has a name outside the file"},
