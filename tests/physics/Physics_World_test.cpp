@@ -70,49 +70,44 @@ TEST_F(PhysicsTest, The33rdFamilyGetsNoCategoryAndTheMessage)
                               "to reduce collision overheads where possible."));
 }
 
-// A box resting on a static floor, both with collision events with each other.
-class ContactTest : public PhysicsTest {
-protected:
-    void PlayBoxOnFloor(int32_t updateSpeed, bool sensor = false)
-    {
-        // A sensor's contact has no points to read.
-        std::string report = "show_debug_message(\"points \" + string(phy_collision_points)";
-        report += sensor ? ");" : " + \" \" + string(round(phy_collision_y[0])) + \" \" + string(phy_col_normal_y[0]));";
-        gamebuild::ObjectDesc box = PhysicsObject("obj_box", 1.0f, {{4, 1, report}});
-        box.physics.sensor = sensor;
-        PlayPhysics({box, PhysicsObject("obj_floor", 0.0f, {{4, 0, ""}})}, {Placed(0, 100, 84), Placed(1, 100, 100)});
-        World()->m_UpdateSpeed = updateSpeed;
-        NewTrace();
-        m_Log.Clear();
-        Tick();
-    }
+// A box resting on a static floor, both with collision events with each other, stepped in sub-steps:
+// each adds a manifold to the pair's one record (the first instance's event first), up to eight; a
+// sensor is heard when it begins to touch, and has no points to read.
+struct ContactCase {
+    int32_t updateSpeed;
+    bool sensor;
+    const char* points;
+    uint32_t warnings;
 };
 
-TEST_F(ContactTest, EachSubStepAddsAManifoldToThePairsRecord)
-{
-    PlayBoxOnFloor(60);
-    EXPECT_EQ((std::vector<std::string>{"100001 obj_box 4 1", "100002 obj_floor 4 0"}), NewTrace())
-        << "one record, the first instance's event first";
-    EXPECT_TRUE(m_Log.Has("points 4 100 1")) << "two manifolds of two points each, on the floor's top\n"
-                                               << m_Log.Text();
-    EXPECT_FALSE(m_Log.Has("Too many manifolds"));
-}
+class ContactTest : public PhysicsTest, public testing::WithParamInterface<ContactCase> {};
 
-TEST_F(ContactTest, ANinthManifoldIsDroppedWithTheWarning)
+TEST_P(ContactTest, SubStepsAddManifoldsToThePairsRecord)
 {
-    PlayBoxOnFloor(270);
-    EXPECT_EQ(1u, m_Log.Count("WARNING: Too many manifolds in collision\n"));
-    EXPECT_TRUE(m_Log.Has("points 16 ")) << m_Log.Text();
-}
-
-TEST_F(ContactTest, ASensorIsHeardWhenItBeginsToTouch)
-{
-    PlayBoxOnFloor(30, true);
-    EXPECT_EQ(2u, NewTrace().size());
-    EXPECT_TRUE(m_Log.Has("points 0")) << m_Log.Text();
+    const ContactCase& c = GetParam();
+    std::string report = "show_debug_message(\"points \" + string(phy_collision_points)";
+    report += c.sensor ? ");" : " + \" \" + string(round(phy_collision_y[0])) + \" \" + string(phy_col_normal_y[0]));";
+    gamebuild::ObjectDesc box = PhysicsObject("obj_box", 1.0f, {{4, 1, report}});
+    box.physics.sensor = c.sensor;
+    PlayPhysics({box, PhysicsObject("obj_floor", 0.0f, {{4, 0, ""}})}, {Placed(0, 100, 84), Placed(1, 100, 100)});
+    World()->m_UpdateSpeed = c.updateSpeed;
+    NewTrace();
+    m_Log.Clear();
     Tick();
-    EXPECT_EQ(0u, NewTrace().size()) << "a sensor is not solved: no contact after it began";
+    EXPECT_EQ((std::vector<std::string>{"100001 obj_box 4 1", "100002 obj_floor 4 0"}), NewTrace());
+    EXPECT_TRUE(m_Log.Has(c.points)) << m_Log.Text();
+    EXPECT_EQ(c.warnings, m_Log.Count("WARNING: Too many manifolds in collision\n"));
+    Tick();
+    if (c.sensor) {
+        EXPECT_EQ(0u, NewTrace().size()) << "a sensor is not solved: no contact after it began";
+    }
 }
+
+// Two manifolds of two points each on the floor's top; a ninth manifold dropped with the warning.
+INSTANTIATE_TEST_SUITE_P(Steps, ContactTest,
+                         testing::Values(ContactCase{60, false, "points 4 100 1", 0}, ContactCase{270, false, "points 16 ", 1},
+                                         ContactCase{30, true, "points 0", 0}),
+                         [](const auto& info) { return "Speed" + std::to_string(info.param.updateSpeed) + (info.param.sensor ? "Sensor" : ""); });
 
 TEST_F(PhysicsTest, BodiesAndJointsLetGoOfTheirOwnWorld)
 {
