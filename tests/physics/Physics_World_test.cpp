@@ -79,6 +79,7 @@ struct ContactCase {
     const char* points;
     uint32_t warnings;
 };
+void PrintTo(const ContactCase& c, std::ostream* out) { *out << c.updateSpeed << (c.sensor ? " sensor" : ""); }
 
 class ContactTest : public PhysicsTest, public testing::WithParamInterface<ContactCase> {};
 
