@@ -47,56 +47,36 @@ TEST_F(FontDraw, CellsComeFromTheEntryWidenedByHalfATexelAndMissingCharactersLea
     ASSERT_EQ(1u, draws.size());
     const std::vector<TexturedVertex>& v = draws[0].v;
     ASSERT_EQ(18u, v.size());
-    EXPECT_FLOAT_EQ(99.5f, v[0].x);
-    EXPECT_FLOAT_EQ(49.5f, v[0].y);
-    EXPECT_FLOAT_EQ(9.5f / 256, v[0].u);
-    EXPECT_FLOAT_EQ(19.5f / 128, v[0].v);
-    EXPECT_FLOAT_EQ(104.5f, v[2].x);
-    EXPECT_FLOAT_EQ(56.5f, v[2].y);
-    EXPECT_FLOAT_EQ(14.5f / 256, v[2].u);
+    EXPECT_EQ((std::vector<float>{99.5f, 49.5f, 9.5f / 256, 19.5f / 128, 104.5f, 56.5f, 14.5f / 256}),
+              (std::vector<float>{v[0].x, v[0].y, v[0].u, v[0].v, v[2].x, v[2].y, v[2].u}));
     EXPECT_EQ(0xFFFF0000u, v[0].colour);
     for (int i = 6; i < 12; ++i) EXPECT_EQ(0.0f, v[size_t(i)].x + v[size_t(i)].y + v[size_t(i)].u) << i;
-    // B follows A directly: Z did not move the pen.
-    EXPECT_FLOAT_EQ(103.5f, v[12].x);
+    EXPECT_FLOAT_EQ(103.5f, v[12].x); // B follows A directly: Z did not move the pen
     m_Font->DrawText(0, 0, u"A", RED, 0.999f);
     EXPECT_EQ(254u, Draws()[0].v[0].colour >> 24);
     m_Font->DrawText(0, 0, u"", RED, 1);
     EXPECT_TRUE(Draws().empty());
 }
 
-TEST_F(FontDraw, TransformedLinesTurnPastAThousandthOfADegreeAndPackTheirQuads)
+TEST_F(FontDraw, TransformedLinesTurnPastAThousandthOfADegreeAndCornerColoursBlend)
 {
     m_Font->DrawTextTransformed(100, 50, u"AZB", 2, 1, 0.0005f, RED, 1);
-    std::vector<Drawn> upright = Draws();
-    ASSERT_EQ(18u, upright[0].v.size());
-    EXPECT_FLOAT_EQ(108.5f, upright[0].v[1].x); // 4 cells x 2 + 0.5
-    EXPECT_FLOAT_EQ(107.5f, upright[0].v[12].x); // B after an advance of 4 x 2
-
+    std::vector<TexturedVertex> v = Draws()[0].v;
+    ASSERT_EQ(18u, v.size());
+    EXPECT_FLOAT_EQ(108.5f, v[1].x);  // 4 cells x 2 + 0.5
+    EXPECT_FLOAT_EQ(107.5f, v[12].x); // B after an advance of 4 x 2
     m_Font->DrawTextTransformed(100, 50, u"AZB", 1, 1, 90, RED, 1);
-    std::vector<Drawn> turned = Draws();
-    ASSERT_EQ(12u, turned[0].v.size()); // Z took no vertices
-    const std::vector<TexturedVertex>& v = turned[0].v;
-    EXPECT_NEAR(99.5f, v[0].x, 1e-4);
-    EXPECT_NEAR(49.5f, v[0].y, 1e-4);
+    v = Draws()[0].v;
+    ASSERT_EQ(12u, v.size()); // Z took no vertices
     // The line runs upward: the top-right corner lies above the top-left, B further up.
-    EXPECT_NEAR(45.5f, v[1].y, 1e-4);
-    EXPECT_NEAR(106.5f, v[2].x, 1e-4);
-    EXPECT_NEAR(45.5f, v[6].y, 1e-4);
-}
-
-TEST_F(FontDraw, CornerColoursBlendAlongTheLine)
-{
-    m_Font->DrawTextColour(0, 0, u"AB", RED, BLUE, BLUE, RED, 1);
-    std::vector<Drawn> draws = Draws();
-    ASSERT_EQ(1u, draws.size());
-    const std::vector<TexturedVertex>& v = draws[0].v;
-    ASSERT_EQ(12u, v.size());
+    std::vector<float> expected = {99.5f, 49.5f, 45.5f, 106.5f, 45.5f}, got = {v[0].x, v[0].y, v[1].y, v[2].x, v[6].y};
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(expected[i], got[i], 1e-4) << i;
     // A spans 0 to 4 of the line's 6: its right edge is two thirds of the way.
-    EXPECT_EQ(0xFFFF0000u, v[0].colour);
-    EXPECT_EQ(0xFF5500AAu, v[1].colour);
-    EXPECT_EQ(0xFF5500AAu, v[2].colour);
-    EXPECT_EQ(0xFF5500AAu, v[6].colour);
-    EXPECT_EQ(0xFF0000FFu, v[7].colour);
+    m_Font->DrawTextColour(0, 0, u"AB", RED, BLUE, BLUE, RED, 1);
+    v = Draws()[0].v;
+    ASSERT_EQ(12u, v.size());
+    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF5500AAu, 0xFF5500AAu, 0xFF5500AAu, 0xFF0000FFu}),
+              (std::vector<uint32_t>{v[0].colour, v[1].colour, v[2].colour, v[6].colour, v[7].colour}));
 }
 
 TEST_F(FontDraw, SpriteFontsDrawFramesAndSkipSpacesAndMissingCharacters)
@@ -106,16 +86,12 @@ TEST_F(FontDraw, SpriteFontsDrawFramesAndSkipSpacesAndMissingCharacters)
     CFontKV font;
     font.BuildFromSprite(sprite, "xy", false, 1);
     font.DrawText(10, 20, u"x y?x", 0xFFFFFF, 1);
-    std::vector<Drawn> draws = Draws();
-    size_t quads = 0;
-    float lefts[3] = {};
-    for (const Drawn& d : draws)
-        for (size_t i = 0; i < d.Count(); i += d.Count() == 4 ? 4 : 6) lefts[quads++ % 3] = d.v[i].x;
-    EXPECT_EQ(3u, quads);
+    std::vector<float> lefts;
+    for (const Drawn& d : Draws())
+        for (size_t i = 0; i < d.Count(); i += d.Count() == 4 ? 4 : 6) lefts.push_back(d.v[i].x);
+    ASSERT_EQ(3u, lefts.size());
     // Advances of 5: x, space, y, (? skipped), x.
-    EXPECT_NEAR(10.0f, lefts[0], 0.51f);
-    EXPECT_NEAR(20.0f, lefts[1], 0.51f);
-    EXPECT_NEAR(25.0f, lefts[2], 0.51f);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NEAR((std::vector<float>{10, 20, 25})[i], lefts[i], 0.51f) << i;
     Sprite_Delete(sprite);
     font.DrawText(10, 20, u"x", 0xFFFFFF, 1);
     EXPECT_TRUE(Draws().empty());

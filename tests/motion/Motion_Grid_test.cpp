@@ -84,35 +84,27 @@ TEST_F(MotionGrid, CreationRefusesCountsThatAreNotPositiveOrTooManyAndReusesSlot
 
 TEST_F(MotionGrid, CellAndRectangleEditsAreClippedToTheGrid)
 {
-    // 4 x 3 cells of 8 from (10, 20), whose middle row is forbidden first.
-    enum Op { ADD_CELL, CLEAR_CELL, ADD_RECT, CLEAR_RECT, CLEAR_ALL };
-    struct Case {
-        Op op;
-        int32_t a, b, c, d;
-        Rows rows;
-    } cases[] = {
-        {ADD_CELL, 3, 2, 0, 0, {"....", "####", "...#"}},
-        {ADD_CELL, 4, 0, 0, 0, {"....", "####", "...."}},
-        {CLEAR_CELL, 1, 1, 0, 0, {"....", "#.##", "...."}},
-        {ADD_RECT, 18, 20, 33, 27, {".##.", "####", "...."}},
-        {ADD_RECT, 33, 27, 18, 20, {".##.", "####", "...."}}, // corners the other way round
-        {ADD_RECT, -100, 40, 12, 1000, {"....", "####", "#..."}}, // partly outside
-        {ADD_RECT, 42, 0, 1000, 1000, {"....", "####", "...."}},  // wholly outside
-        {ADD_RECT, INT_MIN, INT_MIN, INT_MAX, INT_MAX, {"####", "####", "####"}},
-        {CLEAR_RECT, 26, 0, 1000, 30, {"....", "##..", "...."}},
-        {CLEAR_ALL, 0, 0, 0, 0, {"....", "....", "...."}},
+    // 4 x 3 cells of 8 from (10, 20), whose middle row is forbidden first. Rectangles with four
+    // corners; cells with two; no corners clears all.
+    struct { void (*edit)(int32_t, int32_t, int32_t, int32_t, int32_t); std::vector<int32_t> at; Rows rows; } cases[] = {
+        {[](int32_t g, int32_t a, int32_t b, int32_t, int32_t) { CGrid_AddCell(g, a, b); }, {3, 2}, {"....", "####", "...#"}},
+        {[](int32_t g, int32_t a, int32_t b, int32_t, int32_t) { CGrid_AddCell(g, a, b); }, {4, 0}, {"....", "####", "...."}},
+        {[](int32_t g, int32_t a, int32_t b, int32_t, int32_t) { CGrid_ClearCell(g, a, b); }, {1, 1}, {"....", "#.##", "...."}},
+        {CGrid_AddRectangle, {18, 20, 33, 27}, {".##.", "####", "...."}},
+        {CGrid_AddRectangle, {33, 27, 18, 20}, {".##.", "####", "...."}},   // corners the other way round
+        {CGrid_AddRectangle, {-100, 40, 12, 1000}, {"....", "####", "#..."}}, // partly outside
+        {CGrid_AddRectangle, {42, 0, 1000, 1000}, {"....", "####", "...."}},  // wholly outside
+        {CGrid_AddRectangle, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {"####", "####", "####"}},
+        {CGrid_ClearRectangle, {26, 0, 1000, 30}, {"....", "##..", "...."}},
+        {[](int32_t g, int32_t, int32_t, int32_t, int32_t) { CGrid_ClearAll(g); }, {0, 0}, {"....", "....", "...."}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         int32_t grid = CGrid_Create(10, 20, 4, 3, 8, 8);
         CGrid_AddRectangle(grid, 10, 28, 41, 35);
-        switch (c.op) {
-        case ADD_CELL: CGrid_AddCell(grid, c.a, c.b); break;
-        case CLEAR_CELL: CGrid_ClearCell(grid, c.a, c.b); break;
-        case ADD_RECT: CGrid_AddRectangle(grid, c.a, c.b, c.c, c.d); break;
-        case CLEAR_RECT: CGrid_ClearRectangle(grid, c.a, c.b, c.c, c.d); break;
-        case CLEAR_ALL: CGrid_ClearAll(grid); break;
-        }
-        EXPECT_EQ(c.rows, CellsOf(grid)) << c.op << " " << c.a << " " << c.b << " " << c.c << " " << c.d;
+        std::vector<int32_t> at = c.at;
+        at.resize(4);
+        c.edit(grid, at[0], at[1], at[2], at[3]);
+        EXPECT_EQ(c.rows, CellsOf(grid)) << &c - cases;
         CGrid_Destroy(grid);
     }
 }
@@ -125,18 +117,14 @@ TEST_F(MotionGrid, InstancesForbidTheCellsUnderTheirBoxOrTheirShape)
     holed.mask.assign(256, 0);
     for (int32_t y = 6; y <= 9; ++y)
         for (int32_t x = 6; x <= 9; ++x) holed.mask[size_t(y * 16 + x)] = 1;
-    struct Case {
-        float x, y;
-        int32_t sprite;
-        bool precise;
-        Rows rows; // on 5 x 5 cells of 8 whose cell (4, 0) is forbidden already
-    } cases[] = {
+    // On 5 x 5 cells of 8 whose cell (4, 0) is forbidden already.
+    struct { float x, y; int32_t sprite; bool precise; Rows rows; } cases[] = {
         {12, 12, 1, false, {"....#", ".###.", ".###.", ".###.", "....."}},
         {12, 12, 1, true, {"....#", ".....", "..#..", ".....", "....."}}, // pixels 18..21
         {-8, 30, 0, false, {"....#", ".....", ".....", "#....", "#...."}},
         {20, 20, -1, false, {"....#", ".....", "..#..", ".....", "....."}}, // no sprite: a point
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         int32_t grid = CGrid_Create(0, 0, 5, 5, 8, 8);
         CGrid_AddCell(grid, 4, 0);
         CInstance* instance = Make(c.x, c.y, 100001 + int32_t(&c - cases));
@@ -168,12 +156,8 @@ TEST_F(MotionGrid, CellSizesThatAreNotPositiveAreRefusedWhereTheyWouldDivide)
 TEST_F(MotionGrid, SearchFindsTheShortestWayPreferringLeftRightUpDownWithoutCuttingCorners)
 {
     const Rows open = {"...", "...", "..."};
-    struct Case {
-        Rows rows;
-        int32_t xs, ys, xg, yg;
-        bool diagonal;
-        const char* points; // empty: false, and the path is left as it was
-    } cases[] = {
+    // No points: not found, and the path is left as it was.
+    struct { Rows rows; int32_t xs, ys, xg, yg; bool diagonal; const char* points; } cases[] = {
         {open, 3, 4, 7, 8, false, "(3,4)(7,8)"}, // one cell: the two points
         {open, 5, 5, 25, 25, false, "(5,5)(5,15)(5,25)(15,25)(25,25)"},
         {open, 25, 25, 5, 5, false, "(25,25)(25,15)(25,5)(15,5)(5,5)"},
@@ -190,7 +174,7 @@ TEST_F(MotionGrid, SearchFindsTheShortestWayPreferringLeftRightUpDownWithoutCutt
         {{"#.##.", "##.#.", ".....", ".#...", "...#."}, 5, 35, 45, 45, true,
          "(5,35)(5,25)(15,25)(25,25)(35,35)(45,35)(45,45)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         int32_t grid = GridOf(c.rows);
         Path_Data(path)->SetFromFile(1, true, 4, {{7, 7, 50}});
         bool found = CGrid_Path(grid, path, c.xs, c.ys, c.xg, c.yg, c.diagonal);
@@ -257,13 +241,11 @@ TEST_F(MotionGridDraw, ARectanglePerCellRedWhenForbiddenGreenWhenFreeAndNoSearch
     std::vector<TexturedVertex> corners;
     for (const capture::Drawn& d : capture::Draws()) corners.insert(corners.end(), d.v.begin(), d.v.end());
     ASSERT_EQ(6u * 5u, corners.size()) << "a fan of 5 vertices per cell";
-    const uint32_t green = 0x7F008000u, red = 0x7FFF0000u; // at alpha 0.5
-    for (size_t cell = 0; cell < 6; ++cell) { // column by column
+    for (size_t cell = 0; cell < 6; ++cell) { // column by column; at alpha 0.5
         float left = 4.0f + 10.0f * float(cell / 2), top = 6.0f + 20.0f * float(cell % 2);
-        for (size_t i = 0; i < 5; ++i) EXPECT_EQ(cell == 2 ? red : green, corners[cell * 5 + i].colour) << cell;
-        EXPECT_NEAR(left, corners[cell * 5].x, 0.6) << cell;
-        EXPECT_NEAR(top, corners[cell * 5].y, 0.6) << cell;
-        EXPECT_NEAR(left + 10.0f, corners[cell * 5 + 2].x, 0.6) << cell;
-        EXPECT_NEAR(top + 20.0f, corners[cell * 5 + 2].y, 0.6) << cell;
+        for (size_t i = 0; i < 5; ++i) EXPECT_EQ(cell == 2 ? 0x7FFF0000u : 0x7F008000u, corners[cell * 5 + i].colour) << cell;
+        std::vector<float> expected = {left, top, left + 10.0f, top + 20.0f},
+                           got = {corners[cell * 5].x, corners[cell * 5].y, corners[cell * 5 + 2].x, corners[cell * 5 + 2].y};
+        for (size_t i = 0; i < 4; ++i) EXPECT_NEAR(expected[i], got[i], 0.6) << cell << " " << i;
     }
 }

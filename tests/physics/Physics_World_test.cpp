@@ -7,28 +7,23 @@
 namespace physicstest {
 namespace {
 
-TEST_F(PhysicsTest, AFrameStepsUpdateSpeedOverRoomSpeedTimes)
+TEST_F(PhysicsTest, AFrameStepsUpdateSpeedOverRoomSpeedTimesAndWritesBack)
 {
     // Under gravity 10 and no damping the fall speed after one frame tells the time stepped.
-    struct Case {
-        int32_t update, room;
-        float seconds;
-    } cases[] = {{60, 60, 1.0f / 60}, {30, 60, 1.0f / 60}, {60, 30, 2.0f / 60}, {60, 45, 4.0f / 180}, {60, 0, 0.0f}};
-    PlayPhysics({PhysicsObject("obj_ball", 1.0f, {}, true)}, {Placed(0, 100, 100)});
-    for (const Case& c : cases) {
-        b2Body* body = Body(100001);
-        ASSERT_NE(nullptr, body);
+    struct { int32_t update, room; float seconds; } cases[] = {
+        {60, 60, 1.0f / 60}, {30, 60, 1.0f / 60}, {60, 30, 2.0f / 60}, {60, 45, 4.0f / 180}, {60, 0, 0.0f}};
+    PlayPhysics({PhysicsObject("obj_ball", 1.0f, {}, true), PhysicsObject("obj_wall", 0.0f)},
+                {Placed(0, 100, 100), Placed(1, 0, 0)});
+    b2Body* body = Body(100001);
+    ASSERT_NE(nullptr, body);
+    for (const auto& c : cases) {
         body->SetLinearVelocity(b2Vec2(0, 0));
         World()->m_UpdateSpeed = c.update;
         World()->Update(c.room, false);
         EXPECT_NEAR(10.0f * c.seconds, body->GetLinearVelocity().y, 1e-5f) << c.update << "/" << c.room;
     }
-}
-
-TEST_F(PhysicsTest, WriteBackScalesPositionsAndNegatesTheAngle)
-{
-    PlayPhysics({PhysicsObject("obj_wall", 0.0f)}, {Placed(0, 0, 0)});
-    CInstance* wall = ById(100001);
+    // Positions are scaled back and the angle negated.
+    CInstance* wall = ById(100002);
     wall->m_pPhysicsObject->SetPosition(2.0f, 3.0f);
     wall->m_pPhysicsObject->SetRotation(90.0f);
     Tick();
@@ -42,23 +37,20 @@ TEST_F(PhysicsTest, APausedWorldStillMovesPathInstancesAndTheirBodies)
     TestPaths paths;
     paths.paths[0] = {{0, 100}, {0, 0}};
     PlayPhysics({PhysicsObject("obj_lift", 0.0f), PhysicsObject("obj_ball", 1.0f)}, {Placed(0), Placed(1, 50, 50)});
-    CInstance* lift = ById(100001);
-    lift->PathStart(0, 10.0f, 1.0f, 0.0f, true, 0);
+    ById(100001)->PathStart(0, 10.0f, 1.0f, 0.0f, true, 0);
     World()->m_Paused = true;
     World()->Update(30, true);
-    EXPECT_FLOAT_EQ(10.0f, lift->i_x);
+    EXPECT_FLOAT_EQ(10.0f, ById(100001)->i_x);
     EXPECT_FLOAT_EQ(1.0f, Body(100001)->GetPosition().x) << "a body that is not dynamic follows its instance";
     EXPECT_EQ(0.0f, Body(100002)->GetLinearVelocity().y) << "nothing stepped";
 }
 
 TEST_F(PhysicsTest, CategoriesFollowCollisionEventsAndParents)
 {
-    gamebuild::ObjectDesc a = PhysicsObject("obj_a", 1.0f, {{4, 1, ""}});
     gamebuild::ObjectDesc child = PhysicsObject("obj_child", 1.0f);
     child.parent = 0;
-    PlayPhysics({a, PhysicsObject("obj_b", 1.0f), PhysicsObject("obj_c", 1.0f), child}, {});
-    int32_t slotA = World()->CategorySlot(0);
-    int32_t slotB = World()->CategorySlot(1);
+    PlayPhysics({PhysicsObject("obj_a", 1.0f, {{4, 1, ""}}), PhysicsObject("obj_b", 1.0f), PhysicsObject("obj_c", 1.0f), child}, {});
+    int32_t slotA = World()->CategorySlot(0), slotB = World()->CategorySlot(1);
     ASSERT_GE(slotA, 0);
     ASSERT_GE(slotB, 0);
     EXPECT_EQ(-1, World()->CategorySlot(2)) << "no collision event: no category";
@@ -70,8 +62,7 @@ TEST_F(PhysicsTest, CategoriesFollowCollisionEventsAndParents)
 TEST_F(PhysicsTest, The33rdFamilyGetsNoCategoryAndTheMessage)
 {
     std::vector<gamebuild::ObjectDesc> objects;
-    for (int32_t i = 0; i < 33; ++i)
-        objects.push_back(PhysicsObject("obj_" + std::to_string(i), 1.0f, {{4, i, ""}}));
+    for (int32_t i = 0; i < 33; ++i) objects.push_back(PhysicsObject("obj_" + std::to_string(i), 1.0f, {{4, i, ""}}));
     PlayPhysics(objects, {});
     for (int32_t i = 0; i < 32; ++i) EXPECT_EQ(i, World()->CategorySlot(i));
     EXPECT_EQ(-1, World()->CategorySlot(32));
@@ -79,49 +70,45 @@ TEST_F(PhysicsTest, The33rdFamilyGetsNoCategoryAndTheMessage)
                               "to reduce collision overheads where possible."));
 }
 
-// A box resting on a static floor, both with collision events with each other.
-class ContactTest : public PhysicsTest {
-protected:
-    void PlayBoxOnFloor(int32_t updateSpeed, bool sensor = false)
-    {
-        // A sensor's contact has no points to read.
-        std::string report = "show_debug_message(\"points \" + string(phy_collision_points)";
-        report += sensor ? ");" : " + \" \" + string(round(phy_collision_y[0])) + \" \" + string(phy_col_normal_y[0]));";
-        gamebuild::ObjectDesc box = PhysicsObject("obj_box", 1.0f, {{4, 1, report}});
-        box.physics.sensor = sensor;
-        PlayPhysics({box, PhysicsObject("obj_floor", 0.0f, {{4, 0, ""}})}, {Placed(0, 100, 84), Placed(1, 100, 100)});
-        World()->m_UpdateSpeed = updateSpeed;
-        NewTrace();
-        m_Log.Clear();
-        Tick();
-    }
+// A box resting on a static floor, both with collision events with each other, stepped in sub-steps:
+// each adds a manifold to the pair's one record (the first instance's event first), up to eight; a
+// sensor is heard when it begins to touch, and has no points to read.
+struct ContactCase {
+    int32_t updateSpeed;
+    bool sensor;
+    const char* points;
+    uint32_t warnings;
 };
+void PrintTo(const ContactCase& c, std::ostream* out) { *out << c.updateSpeed << (c.sensor ? " sensor" : ""); }
 
-TEST_F(ContactTest, EachSubStepAddsAManifoldToThePairsRecord)
-{
-    PlayBoxOnFloor(60);
-    EXPECT_EQ((std::vector<std::string>{"100001 obj_box 4 1", "100002 obj_floor 4 0"}), NewTrace())
-        << "one record, the first instance's event first";
-    EXPECT_TRUE(m_Log.Has("points 4 100 1")) << "two manifolds of two points each, on the floor's top\n"
-                                               << m_Log.Text();
-    EXPECT_FALSE(m_Log.Has("Too many manifolds"));
-}
+class ContactTest : public PhysicsTest, public testing::WithParamInterface<ContactCase> {};
 
-TEST_F(ContactTest, ANinthManifoldIsDroppedWithTheWarning)
+TEST_P(ContactTest, SubStepsAddManifoldsToThePairsRecord)
 {
-    PlayBoxOnFloor(270);
-    EXPECT_EQ(1u, m_Log.Count("WARNING: Too many manifolds in collision\n"));
-    EXPECT_TRUE(m_Log.Has("points 16 ")) << m_Log.Text();
-}
-
-TEST_F(ContactTest, ASensorIsHeardWhenItBeginsToTouch)
-{
-    PlayBoxOnFloor(30, true);
-    EXPECT_EQ(2u, NewTrace().size());
-    EXPECT_TRUE(m_Log.Has("points 0")) << m_Log.Text();
+    const ContactCase& c = GetParam();
+    std::string report = "show_debug_message(\"points \" + string(phy_collision_points)";
+    report += c.sensor ? ");" : " + \" \" + string(round(phy_collision_y[0])) + \" \" + string(phy_col_normal_y[0]));";
+    gamebuild::ObjectDesc box = PhysicsObject("obj_box", 1.0f, {{4, 1, report}});
+    box.physics.sensor = c.sensor;
+    PlayPhysics({box, PhysicsObject("obj_floor", 0.0f, {{4, 0, ""}})}, {Placed(0, 100, 84), Placed(1, 100, 100)});
+    World()->m_UpdateSpeed = c.updateSpeed;
+    NewTrace();
+    m_Log.Clear();
     Tick();
-    EXPECT_EQ(0u, NewTrace().size()) << "a sensor is not solved: no contact after it began";
+    EXPECT_EQ((std::vector<std::string>{"100001 obj_box 4 1", "100002 obj_floor 4 0"}), NewTrace());
+    EXPECT_TRUE(m_Log.Has(c.points)) << m_Log.Text();
+    EXPECT_EQ(c.warnings, m_Log.Count("WARNING: Too many manifolds in collision\n"));
+    Tick();
+    if (c.sensor) {
+        EXPECT_EQ(0u, NewTrace().size()) << "a sensor is not solved: no contact after it began";
+    }
 }
+
+// Two manifolds of two points each on the floor's top; a ninth manifold dropped with the warning.
+INSTANTIATE_TEST_SUITE_P(Steps, ContactTest,
+                         testing::Values(ContactCase{60, false, "points 4 100 1", 0}, ContactCase{270, false, "points 16 ", 1},
+                                         ContactCase{30, true, "points 0", 0}),
+                         [](const auto& info) { return "Speed" + std::to_string(info.param.updateSpeed) + (info.param.sensor ? "Sensor" : ""); });
 
 TEST_F(PhysicsTest, BodiesAndJointsLetGoOfTheirOwnWorld)
 {

@@ -9,8 +9,7 @@
 
 namespace spritetest {
 
-// A sprite whose frames are page entries (as read from the game file) with these masks, one row of
-// text per mask row.
+// A sprite whose frames are page entries (as read from the game file) with these masks.
 inline void MakeMaskSprite(CSprite& sprite, int32_t frames, const std::vector<std::vector<std::string>>& masks,
                            int32_t xorigin = 0, int32_t yorigin = 0)
 {
@@ -45,11 +44,6 @@ inline void MakePictureSprite(CSprite& sprite, const std::vector<std::string>& r
     std::vector<uint32_t> pixels = Picture(rows);
     sprite.LoadFromImage(pixels.data(), int32_t(rows[0].size()), int32_t(rows.size()), frames, true, true, false,
                          xorigin, yorigin, true);
-}
-
-inline InstanceBox Box(int32_t left, int32_t top, int32_t right, int32_t bottom)
-{
-    return InstanceBox{left, top, right, bottom};
 }
 
 } // namespace spritetest

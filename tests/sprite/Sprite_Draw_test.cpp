@@ -8,7 +8,6 @@
 #include "graphics/Graphics_Surface.h"
 #include "room/Room_Draw.h"
 
-using capture::Drawn;
 using capture::Draws;
 
 namespace {
@@ -30,20 +29,16 @@ protected:
     CSprite m_Sprite;
 };
 
-TEST_F(SpriteDraw, FramesFarOutsideTheViewAreSkippedByTheScaledRadius)
+TEST_F(SpriteDraw, FramesFarOutsideTheViewAreSkippedUnlessTheGameProjectsOrDrawsOnASurface)
 {
     // 40 x 1 about its left end: radius 41 (40.01 rounded up).
     spritetest::MakePictureSprite(m_Sprite, {std::string(40, '#')});
     ASSERT_EQ(41, m_Sprite.GetRadius());
-    struct Case {
-        float x, xscale, yscale;
-        bool custom;
-        size_t drawn;
-    } cases[] = {
+    struct { float x, xscale, yscale; bool custom; size_t drawn; } cases[] = {
         {-50, 1, 1, false, 0}, {-50, 2, 1, false, 1}, {-50, 1, -2, false, 1}, {-41, 1, 1, false, 1},
         {-50, 1, 1, true, 1},  {700, 1, 1, false, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         g_CustomProjection = c.custom;
         m_Sprite.Draw(0, c.x, 10, c.xscale, c.yscale, 0, 0xFFFFFF, 1);
         EXPECT_EQ(c.drawn, Draws().size()) << "x " << c.x << " scale " << c.xscale << "," << c.yscale;
@@ -53,54 +48,42 @@ TEST_F(SpriteDraw, FramesFarOutsideTheViewAreSkippedByTheScaledRadius)
     EXPECT_EQ(0u, Draws().size());
     m_Sprite.DrawGeneral(0, 0, 0, 40, 1, -50, 10, 2, 1, 0, 0, 0, 0, 0, 1);
     EXPECT_EQ(1u, Draws().size());
-}
-
-TEST_F(SpriteDraw, ASurfaceTargetOrAProjectionOfTheGamesOwnStopsTheCulling)
-{
-    spritetest::MakePictureSprite(m_Sprite, {"##", "##"});
+    // A surface target, and a projection of the game's own, set the flag that stops the culling.
     int32_t surface = Surface_Create(64, 64);
     ASSERT_TRUE(Surface_SetTarget(surface));
-    EXPECT_TRUE(g_CustomProjection);
     m_Sprite.DrawSimple(0, -100, -100);
     EXPECT_EQ(1u, Draws().size());
     ASSERT_TRUE(Surface_ResetTarget());
     EXPECT_FALSE(g_CustomProjection);
-    m_Sprite.DrawSimple(0, -100, -100);
-    EXPECT_EQ(0u, Draws().size());
     GR_3D_SetProjectionOrtho(0, 0, 640, 480, 0);
-    EXPECT_TRUE(g_CustomProjection);
     m_Sprite.Draw(0, -100, -100, 1, 1, 0, 0xFFFFFF, 1);
     EXPECT_EQ(1u, Draws().size());
     Surface_Free(surface);
     Surface_ClearTable();
 }
 
-TEST_F(SpriteDraw, FramesWrapAndStretchesOfNoSizeDrawNothing)
+TEST_F(SpriteDraw, FramesWrapStretchesOfNoSizeDrawNothingAndMissingFramesAreLogged)
 {
     spritetest::MakePictureSprite(m_Sprite, {"#.#.#."}, 3);
     m_Sprite.DrawSimple(7, 10, 10);
     m_Sprite.DrawSimple(1, 10, 10);
     m_Sprite.DrawSimple(-1, 10, 10);
     // Frames 7 and 1 share frame 1's texture in one batch; frame -1 is frame 2, another texture.
-    std::vector<Drawn> d = Draws();
+    std::vector<capture::Drawn> d = Draws();
     ASSERT_EQ(2u, d.size());
     EXPECT_EQ(12u, d[0].v.size());
     EXPECT_NE(d[0].texture, d[1].texture);
     testsupport::ConsoleCapture log;
     m_Sprite.DrawStretched(0, 10, 10, 0, 5, 0xFFFFFF, 1);
     EXPECT_EQ(0u, Draws().size());
-    EXPECT_EQ("", log.console.text);
     m_Sprite.DrawStretched(0, 10, 10, 8, 5, 0xFFFFFF, 1);
     d = Draws();
     ASSERT_EQ(1u, d.size());
-    EXPECT_FLOAT_EQ(18.0f, d[0].v[1].x); // 8 wide from x = 10;
-}
+    EXPECT_FLOAT_EQ(18.0f, d[0].v[1].x); // 8 wide from x = 10
+    EXPECT_EQ("", log.console.text);
 
-TEST_F(SpriteDraw, AFrameThatCannotBeDrawnIsLoggedWithTheSpritesName)
-{
     spritetest::MakeMaskSprite(m_Sprite, 1, {{"#"}});
     m_Sprite.SetNameAndIndex("spr_lost", 0);
-    testsupport::ConsoleCapture log;
     m_Sprite.DrawSimple(0, 10, 10);
     EXPECT_EQ("Error attempting to draw sprite spr_lost\n", log.console.text);
     log.console.text.clear();
