@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "Code_ExecutorSupport.h"
 #include "Code_InterpreterSupport.h"
 #include "app/App_CommandLine.h"
 #include "code/Code_Constants.h"
@@ -45,7 +44,7 @@ class ExecutorTest : public InterpreterTest {
         InterpreterTest::SetUp();
         if (Constant_Count() == 0) Constant_Init();
         RegisterExecutorFunctions();
-        exectest::RegisterArgumentVariables();
+        RegisterArgumentVariables();
         m_SavedExecutor = g_UseBytecode;
         m_SavedCompiled = g_CompiledCode;
         m_SavedUnset = g_GameOptions.unsetVariableIsError;
