@@ -124,6 +124,7 @@ TEST(OperatorTest, ResultsAndMessages)
     // Reports go to the given position.
     CCode code("x = 1\ny = 2 / 0", false);
     ScriptValue left = Real(2), right = Real(0);
+    g_CodeErrorFlag = false;
     EXPECT_FALSE(Operator_Binary(&code, 14, TOKEN_DIVIDE, &left, &right));
     EXPECT_EQ("Error in code at line 2:\n   y = 2 / 0\n\nat position 9: Division by 0.", g_CodeErrorText);
 }
