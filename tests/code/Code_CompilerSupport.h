@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,18 +24,8 @@
 namespace compiler_test {
 
 // Resource tables by kind, in the order of g_ConstantResourceLookups.
-enum ResourceKind {
-    RES_OBJECT,
-    RES_SPRITE,
-    RES_SOUND,
-    RES_AUDIO,
-    RES_BACKGROUND,
-    RES_PATH,
-    RES_FONT,
-    RES_TIMELINE,
-    RES_SCRIPT,
-    RES_ROOM
-};
+enum ResourceKind { RES_OBJECT, RES_SPRITE, RES_SOUND, RES_AUDIO, RES_BACKGROUND, RES_PATH, RES_FONT, RES_TIMELINE,
+                    RES_SCRIPT, RES_ROOM };
 
 inline std::map<std::string, int32_t>& Resources(int kind)
 {
@@ -50,19 +39,8 @@ template <int Kind> int32_t FindResource(const char* name)
     return found == Resources(Kind).end() ? -1 : found->second;
 }
 
-inline int32_t FindScript(const char* name)
-{
-    return FindResource<RES_SCRIPT>(name);
-}
-inline int32_t NoExtension(const char*)
-{
-    return -1;
-}
-inline int32_t NoExtensionArgs(int32_t)
-{
-    return -100;
-}
-
+inline int32_t NoExtension(const char*) { return -1; }
+inline int32_t NoExtensionArgs(int32_t) { return -100; }
 inline void NoRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
 
 inline int32_t FunctionId(const char* name)
@@ -72,39 +50,25 @@ inline int32_t FunctionId(const char* name)
     return id;
 }
 
+inline std::string Repeat(const std::string& piece, int count)
+{
+    std::string out;
+    out.reserve(piece.size() * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) out += piece;
+    return out;
+}
+
 inline const char* OperatorText(int32_t op)
 {
     static const std::map<int32_t, const char*> texts = {
-        {TOKEN_ASSIGN, "="},
-        {TOKEN_ASSIGN_PLUS, "+="},
-        {TOKEN_ASSIGN_MINUS, "-="},
-        {TOKEN_ASSIGN_TIMES, "*="},
-        {TOKEN_ASSIGN_DIVIDE, "/="},
-        {TOKEN_ASSIGN_OR, "|="},
-        {TOKEN_ASSIGN_AND, "&="},
-        {TOKEN_ASSIGN_XOR, "^="},
-        {TOKEN_AND, "&&"},
-        {TOKEN_OR, "||"},
-        {TOKEN_NOT, "!"},
-        {TOKEN_LESS, "<"},
-        {TOKEN_LESS_EQUAL, "<="},
-        {TOKEN_EQUAL, "=="},
-        {TOKEN_NOT_EQUAL, "!="},
-        {TOKEN_GREATER_EQUAL, ">="},
-        {TOKEN_GREATER, ">"},
-        {TOKEN_PLUS, "+"},
-        {TOKEN_MINUS, "-"},
-        {TOKEN_TIMES, "*"},
-        {TOKEN_DIVIDE, "/"},
-        {TOKEN_DIV, "div"},
-        {TOKEN_MOD, "mod"},
-        {TOKEN_XOR, "^^"},
-        {TOKEN_BIT_OR, "|"},
-        {TOKEN_BIT_AND, "&"},
-        {TOKEN_BIT_XOR, "^"},
-        {TOKEN_BIT_NOT, "~"},
-        {TOKEN_SHIFT_LEFT, "<<"},
-        {TOKEN_SHIFT_RIGHT, ">>"},
+        {TOKEN_ASSIGN, "="},       {TOKEN_ASSIGN_PLUS, "+="},   {TOKEN_ASSIGN_MINUS, "-="}, {TOKEN_ASSIGN_TIMES, "*="},
+        {TOKEN_ASSIGN_DIVIDE, "/="}, {TOKEN_ASSIGN_OR, "|="},   {TOKEN_ASSIGN_AND, "&="},   {TOKEN_ASSIGN_XOR, "^="},
+        {TOKEN_AND, "&&"},         {TOKEN_OR, "||"},            {TOKEN_NOT, "!"},           {TOKEN_LESS, "<"},
+        {TOKEN_LESS_EQUAL, "<="},  {TOKEN_EQUAL, "=="},         {TOKEN_NOT_EQUAL, "!="},    {TOKEN_GREATER_EQUAL, ">="},
+        {TOKEN_GREATER, ">"},      {TOKEN_PLUS, "+"},           {TOKEN_MINUS, "-"},         {TOKEN_TIMES, "*"},
+        {TOKEN_DIVIDE, "/"},       {TOKEN_DIV, "div"},          {TOKEN_MOD, "mod"},         {TOKEN_XOR, "^^"},
+        {TOKEN_BIT_OR, "|"},       {TOKEN_BIT_AND, "&"},        {TOKEN_BIT_XOR, "^"},       {TOKEN_BIT_NOT, "~"},
+        {TOKEN_SHIFT_LEFT, "<<"},  {TOKEN_SHIFT_RIGHT, ">>"},
     };
     auto found = texts.find(op);
     return found != texts.end() ? found->second : "?";
@@ -123,10 +87,9 @@ inline std::string ValueText(const ScriptValue& value)
 
 inline std::string CallableName(int32_t id)
 {
-    if (id >= CALLABLE_SCRIPT_BASE && id < CALLABLE_EXTENSION_BASE) {
+    if (id >= CALLABLE_SCRIPT_BASE && id < CALLABLE_EXTENSION_BASE)
         for (const auto& [name, index] : Resources(RES_SCRIPT))
             if (index + CALLABLE_SCRIPT_BASE == id) return name;
-    }
     if (const FunctionEntry* entry = Function_Get(id)) return entry->name;
     return "#" + std::to_string(id);
 }
@@ -136,57 +99,25 @@ inline std::string CallableName(int32_t id)
 inline std::string Dump(const CodeNode& node)
 {
     std::string children;
-    for (int32_t i = 0; i < node.childCount; ++i)
-        children += " " + Dump(node.children[i]);
+    for (int32_t i = 0; i < node.childCount; ++i) children += " " + Dump(node.children[i]);
     auto list = [&](const std::string& head) { return "(" + head + children + ")"; };
+    static const std::map<int32_t, const char*> heads = {
+        {NODE_BLOCK, "block"}, {NODE_IF, "if"},         {NODE_WHILE, "while"},   {NODE_DO, "do"},
+        {NODE_FOR, "for"},     {NODE_REPEAT, "repeat"}, {NODE_WITH, "with"},     {NODE_RETURN, "return"},
+        {NODE_SWITCH, "switch"}, {NODE_CASE, "case"},   {NODE_CONSTANT_CASE, "case!"}};
+    static const std::map<int32_t, const char*> leaves = {
+        {NODE_EMPTY_PROGRAM, "empty"}, {NODE_NONE, "nop"},         {NODE_EXIT, "exit"},
+        {NODE_BREAK, "break"},         {NODE_CONTINUE, "continue"}, {NODE_DEFAULT, "default"}};
+    if (heads.count(node.kind) != 0) return list(heads.at(node.kind));
+    if (leaves.count(node.kind) != 0) return leaves.at(node.kind);
     switch (node.kind) {
-    case NODE_EMPTY_PROGRAM:
-        return "empty";
-    case NODE_NONE:
-        return "nop";
-    case NODE_CONSTANT:
-        return ValueText(node.value);
-    case NODE_CALL:
-        return list("call " + CallableName(node.id));
-    case NODE_VARIABLE:
-        return list(std::string("var ") + Code_Variable_Find_Name(node.id));
-    case NODE_FIXED_VARIABLE:
-        return std::string(Code_Variable_Find_Name(node.id)) + "@" + std::to_string(node.scope);
-    case NODE_ASSIGN:
-        return list(std::string("assign") + OperatorText(node.id));
-    case NODE_BLOCK:
-        return list("block");
+    case NODE_CONSTANT: return ValueText(node.value);
+    case NODE_CALL: return list("call " + CallableName(node.id));
+    case NODE_VARIABLE: return list(std::string("var ") + Code_Variable_Find_Name(node.id));
+    case NODE_FIXED_VARIABLE: return std::string(Code_Variable_Find_Name(node.id)) + "@" + std::to_string(node.scope);
+    case NODE_ASSIGN: return list(std::string("assign") + OperatorText(node.id));
     case NODE_UNARY:
-    case NODE_BINARY:
-        return list(OperatorText(node.id));
-    case NODE_IF:
-        return list("if");
-    case NODE_WHILE:
-        return list("while");
-    case NODE_DO:
-        return list("do");
-    case NODE_FOR:
-        return list("for");
-    case NODE_REPEAT:
-        return list("repeat");
-    case NODE_EXIT:
-        return "exit";
-    case NODE_BREAK:
-        return "break";
-    case NODE_CONTINUE:
-        return "continue";
-    case NODE_WITH:
-        return list("with");
-    case NODE_RETURN:
-        return list("return");
-    case NODE_SWITCH:
-        return list("switch");
-    case NODE_CASE:
-        return list("case");
-    case NODE_CONSTANT_CASE:
-        return list("case!");
-    case NODE_DEFAULT:
-        return "default";
+    case NODE_BINARY: return list(OperatorText(node.id));
     case NODE_VAR:
     case NODE_GLOBALVAR: {
         std::string names = node.kind == NODE_VAR ? "(var-decl" : "(globalvar";
@@ -194,8 +125,7 @@ inline std::string Dump(const CodeNode& node)
             names += std::string(" ") + Code_Variable_Find_Name(node.children[i].id);
         return names + ")";
     }
-    default:
-        return "?" + std::to_string(node.kind);
+    default: return "?" + std::to_string(node.kind);
     }
 }
 
@@ -211,8 +141,7 @@ class CompilerTest : public testing::Test {
         Register("test_one", 1);
         Register("test_two", 2);
         Register("test_any", FUNCTION_ARGS_ANY);
-        for (auto& lookup : g_ConstantResourceLookups)
-            m_SavedResources.push_back(lookup);
+        for (auto& lookup : g_ConstantResourceLookups) m_SavedResources.push_back(lookup);
         static int32_t (*const fakes[CONSTANT_RESOURCE_KINDS])(const char*) = {
             FindResource<0>, FindResource<1>, FindResource<2>, FindResource<3>, FindResource<4>,
             FindResource<5>, FindResource<6>, FindResource<7>, FindResource<8>, FindResource<9>};
@@ -221,7 +150,7 @@ class CompilerTest : public testing::Test {
             Resources(i).clear();
         }
         m_SavedCallables = g_CallableLookup;
-        g_CallableLookup = {FindScript, NoExtension, NoExtensionArgs};
+        g_CallableLookup = {FindResource<RES_SCRIPT>, NoExtension, NoExtensionArgs};
         g_CodeErrorFlag = false;
         g_CodeErrorText.clear();
     }
@@ -255,8 +184,7 @@ class CompilerTest : public testing::Test {
         TokenArray tokens;
         ResolvedArray resolved;
         Node_Init(&m_Root, 0);
-        bool parsed = Lexer_Tokenise(m_Code.get(), &tokens) &&
-                      Resolve_Tokens(m_Code.get(), &tokens, &resolved) &&
+        bool parsed = Lexer_Tokenise(m_Code.get(), &tokens) && Resolve_Tokens(m_Code.get(), &tokens, &resolved) &&
                       (expression ? Parse_Expression(m_Code.get(), &resolved, &m_Root)
                                   : Parse_Program(m_Code.get(), &resolved, &m_Root));
         ResolvedArray_Free(&resolved);
@@ -267,20 +195,17 @@ class CompilerTest : public testing::Test {
     // The tree of a program that compiles; a failure shows the error text.
     std::string Tree(const std::string& text, bool expression = false)
     {
-        if (!Compile(text, expression)) return "FAILED: " + g_CodeErrorText;
-        return Dump(m_Root);
+        return Compile(text, expression) ? Dump(m_Root) : "FAILED: " + g_CodeErrorText;
     }
 
     // The error text of a program that fails to compile ("compiled" when it does not fail).
     std::string Failure(const std::string& text, bool expression = false)
     {
-        if (Compile(text, expression)) return "compiled";
-        return g_CodeErrorText;
+        return Compile(text, expression) ? "compiled" : g_CodeErrorText;
     }
 
     // The error text Code_Report_Error makes for a program, for comparison.
-    static std::string ProgramError(int32_t line, const std::string& lineText, int32_t column,
-                                    const std::string& message)
+    static std::string ProgramError(int32_t line, const std::string& lineText, int32_t column, const std::string& message)
     {
         return "Error in code at line " + std::to_string(line) + ":\n   " + lineText + "\n\nat position " +
                std::to_string(column) + ": " + message;

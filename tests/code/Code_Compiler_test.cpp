@@ -1,167 +1,578 @@
-// The compiler as a whole: CCode::Compile, and sources at the limits of nesting and size.
+// The compiler's phases (lexer, name resolution, parser, checks), its trees and constants, and
+// CCode::Compile with sources at the limits of nesting and size.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cmath>
+#include <cstdlib>
 
 #include "Code_CompilerSupport.h"
-#include "code/Code_Object.h"
+#include "Code_TestLog.h"
+#include "code/Code_Checks.h"
+#include "code/Code_Names.h"
+#include "gamefile/GameFile_Options.h"
 #include "platform/Platform_MemoryManager.h"
+#include "platform/Platform_TestSwitches.h"
 
 namespace {
 
-using compiler_test::CompilerTest;
+using namespace compiler_test;
 
-class CompilerLimitsTest : public CompilerTest {
-  protected:
-    static std::string Repeat(const std::string& piece, int count)
-    {
-        std::string out;
-        out.reserve(piece.size() * static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i)
-            out += piece;
-        return out;
+// The tokens of a text as "kind:text@position" items; the end token as "end@position".
+std::string Tokens(const std::string& text, bool withPositions = false, bool* ok = nullptr)
+{
+    CCode code(text.c_str(), false);
+    TokenArray tokens;
+    g_CodeErrorFlag = false;
+    bool done = Lexer_Tokenise(&code, &tokens);
+    if (ok != nullptr) *ok = done;
+    std::string out;
+    for (int32_t i = 0; i < tokens.count; ++i) {
+        const Token& token = tokens.tokens[i];
+        out += out.empty() ? "" : " ";
+        out += token.kind == TOKEN_END ? "end" : std::to_string(token.kind) + ":" + (token.text ? token.text : "<null>");
+        if (withPositions) out += "@" + std::to_string(token.position);
     }
+    TokenArray_Free(&tokens);
+    return out;
+}
 
-    // The message of the last report, without the text that places it.
-    static std::string Message()
+TEST(Lexer, TokensOfEveryKind)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        // Operators of two characters win over one; there is no "%=".
+        {"a<>b", "0:a 207:<> 0:b end"}, {"a<<b", "0:a 221:<< 0:b end"}, {"x=+1", "0:x 101:= 210:+ 1:1 end"},
+        {"x:=1", "0:x 101::= 1:1 end"}, {"a||b|c|=d", "0:a 202:|| 0:b 217:| 0:c 114:|= 0:d end"},
+        {"a^^b^c^=d", "0:a 216:^^ 0:b 219:^ 0:c 116:^= 0:d end"}, {"a%=2", "0:a 215:% 101:= 1:2 end"},
+        {"{[.:~]}", "11:{ 110:[ 112:. 113:: 220:~ 111:] 12:} end"},
+        // Keywords are case-sensitive whole words.
+        {"globalvar begin end and or not div mod xor",
+         "30:globalvar 11:begin 12:end 201:and 202:or 203:not 214:div 215:mod 216:xor end"},
+        {"ifx", "0:ifx end"}, {"IF", "0:IF end"}, {"globalvars", "0:globalvars end"}, {"_if2", "0:_if2 end"},
+        // Numbers take one point; hex keeps the dollar.
+        {"1.2.3", "1:1.2 1:.3 end"}, {"$FF", "1:$FF end"}, {"$g", "1:$ 0:g end"}, {"12abc", "1:12 0:abc end"},
+        {"1.", "1:1. end"}, {"a.b", "0:a 112:. 0:b end"}, {".5", "1:.5 end"},
+        // Strings take either quote, without escapes, keep non-ASCII bytes and may stay unclosed.
+        {"'a\\'", "2:a\\ end"}, {"\"line\nbreak\"", "2:line\nbreak end"}, {"''", "2: end"},
+        {"\"\xC3\xA9\"", "2:\xC3\xA9 end"}, {"x = \"abc def", "0:x 101:= 2:abc def end"},
+        // Comments and blanks are skipped; non-ASCII bytes outside strings separate words.
+        {"a // comment\nb", "0:a 0:b end"}, {"a // comment\rb", "0:a 0:b end"}, {"a/* c */b", "0:a 0:b end"},
+        {"a /* never closed", "0:a end"}, {"a // to the end", "0:a end"}, {"a\t\x01\x1F b", "0:a 0:b end"},
+        {"a\xC3\xA9"
+         "b",
+         "0:a 0:b end"},
+        // The working buffer is kept between runs: a short text after a long one must not see it.
+        {"b", "0:b end"}, {"7", "1:7 end"}, {"*", "212:* end"},
+    };
+    Tokens(std::string(5000, 'a'));
+    for (const auto& [text, tokens] : cases) {
+        bool ok = false;
+        std::string got = Tokens(text, false, &ok);
+        EXPECT_TRUE(ok) << text;
+        EXPECT_EQ(got, tokens) << text;
+    }
+    // Positions are byte offsets; the end lies past the padding.
+    EXPECT_EQ(Tokens("'it\"s'", true), "2:it\"s@1 end@9");
+    EXPECT_EQ(Tokens("\"it's\"", true), "2:it's@1 end@9");
+    EXPECT_EQ(Tokens("ab = 12", true), "0:ab@0 101:=@3 1:12@5 end@10");
+    EXPECT_EQ(Tokens("", true), "end@3");
+    std::string word(200000, 'w');
+    word[100000] = '7';
+    EXPECT_EQ(Tokens(word), "0:" + word + " end");
+    CCode none(nullptr, false);
+    TokenArray tokens;
+    EXPECT_TRUE(Lexer_Tokenise(&none, &tokens));
+    EXPECT_EQ(0, tokens.count);
+    TokenArray_Free(&tokens);
+}
+
+TEST(Lexer, UnknownCharacterIsReportedAtItsOffset)
+{
+    bool ok = true;
+    Tokens("x = 1;\n  y # 2", false, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ("Error in code at line 2:\n     y # 2\n\nat position 5: Unexpected symbol.", g_CodeErrorText);
+    for (const char* bad : {"#", "@", "`", "\\", "?", "\x7F", "\"a\" #"}) {
+        Tokens(bad, false, &ok);
+        EXPECT_FALSE(ok) << bad;
+    }
+}
+
+class NamesTest : public CompilerTest {
+  protected:
+    void TearDown() override
     {
-        size_t at = g_CodeErrorText.rfind(": ");
-        return at == std::string::npos ? g_CodeErrorText : g_CodeErrorText.substr(at + 2);
+        Free();
+        CompilerTest::TearDown();
+    }
+    void Free()
+    {
+        ResolvedArray_Free(&m_Resolved);
+        TokenArray_Free(&m_Tokens);
+    }
+    bool Resolve(const std::string& text)
+    {
+        Free();
+        m_Text = text;
+        m_Code = std::make_unique<CCode>(m_Text.c_str(), false);
+        return Lexer_Tokenise(m_Code.get(), &m_Tokens) && Resolve_Tokens(m_Code.get(), &m_Tokens, &m_Resolved);
+    }
+    const ResolvedToken& At(int32_t index) { return m_Resolved.tokens[index]; }
+
+    TokenArray m_Tokens;
+    ResolvedArray m_Resolved;
+};
+
+TEST_F(NamesTest, NumbersAndTokensCarryTheirValuesAndPositions)
+{
+    const std::pair<const char*, double> numbers[] = {
+        {"$1F", 31}, {"$fF", 255}, {"12.25", 12.25}, {".5", 0.5}, {"1.", 1}, {"$", 0}, {"", 0},
+        {"$FFFFFFFF", 4294967295.0}, {"100000000000000000000", 1e20}};
+    for (const auto& [text, value] : numbers) EXPECT_EQ(value, Resolve_NumberValue(text)) << text;
+    ASSERT_TRUE(Resolve("x = 'ab' + 2.5"));
+    ASSERT_EQ(6, m_Resolved.count);
+    EXPECT_EQ(TOKEN_VARIABLE, At(0).kind);
+    EXPECT_EQ(Variable_BuiltIn_Find("x"), At(0).id);
+    EXPECT_EQ(TOKEN_ASSIGN, At(1).kind);
+    EXPECT_EQ(2, At(1).position);
+    EXPECT_EQ(TOKEN_CONSTANT, At(2).kind);
+    EXPECT_STREQ("ab", Value_GetText(&At(2).value));
+    EXPECT_EQ(5, At(2).position);
+    EXPECT_EQ(TOKEN_PLUS, At(3).kind);
+    EXPECT_EQ(2.5, double(At(4).value.real));
+    EXPECT_EQ(TOKEN_END, At(5).kind);
+}
+
+TEST_F(NamesTest, VariablesCallablesAndResources)
+{
+    // New names become user variables even when only read, with the same identifier later.
+    ASSERT_TRUE(Resolve("y = never_assigned_name_4711"));
+    EXPECT_EQ(TOKEN_VARIABLE, At(2).kind);
+    EXPECT_GE(At(2).id, 100000);
+    EXPECT_EQ(At(2).id, Code_Variable_Lookup("never_assigned_name_4711"));
+    ASSERT_TRUE(Resolve("never_assigned_name_4711"));
+    EXPECT_EQ(Code_Variable_Lookup("never_assigned_name_4711"), At(0).id);
+    // A name followed by a parenthesis is a callable; without it the same word is a variable.
+    ASSERT_TRUE(Resolve("test_two(a, b)"));
+    EXPECT_EQ(TOKEN_FUNCTION, At(0).kind);
+    EXPECT_EQ(FunctionId("test_two"), At(0).id);
+    ASSERT_TRUE(Resolve("test_two = 1"));
+    EXPECT_EQ(TOKEN_VARIABLE, At(0).kind);
+    Resources(RES_SCRIPT)["scr_jump"] = 7;
+    ASSERT_TRUE(Resolve("scr_jump()"));
+    EXPECT_EQ(TOKEN_FUNCTION, At(0).kind);
+    EXPECT_EQ(100007, At(0).id);
+    EXPECT_FALSE(Resolve("a = 1;\nb = no_such_thing(2)"));
+    EXPECT_EQ(ProgramError(2, "b = no_such_thing(2)", 5, "Unknown function or script: no_such_thing"),
+              g_CodeErrorText);
+    EXPECT_EQ(TOKEN_UNRESOLVED_FUNCTION, At(6).kind);
+    // Resource names win over constants and variables; sprites are asked before rooms.
+    Resources(RES_SPRITE)["spr_player"] = 3;
+    Resources(RES_SPRITE)["c_red"] = 9;
+    Resources(RES_ROOM)["spr_player"] = 5;
+    Resources(RES_OBJECT)["obj_wall"] = 2;
+    ASSERT_TRUE(Resolve("spr_player c_red obj_wall c_blue"));
+    const double values[] = {3, 9, 2, 16711680};
+    for (int32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(TOKEN_CONSTANT, At(i).kind) << i;
+        EXPECT_EQ(values[i], double(At(i).value.real)) << i;
+    }
+}
+
+// The trees as the parser leaves them, before the checks fix owners and fold constants.
+class ParserTest : public CompilerTest {
+  protected:
+    void SetUp() override
+    {
+        CompilerTest::SetUp();
+        m_RunChecks = false;
     }
 };
 
-TEST_F(CompilerLimitsTest, ConstantExpressionBecomesAConstantCode)
+TEST_F(ParserTest, Trees)
 {
-    CCode code("2 * 3", true);
-    ASSERT_TRUE(code.Compile("my expression"));
-    EXPECT_EQ(CODE_KIND_CONSTANT, code.m_Kind);
-    EXPECT_EQ(1u, code.m_Compiled);
-    EXPECT_EQ(6.0, double(code.m_Constant.real));
-    EXPECT_EQ(nullptr, code.m_pCode);
-    EXPECT_STREQ("my_expression", code.GetName());
+    const std::string loop = "(block (for (assign= (var i -6) 0) (< (var i -6) 10) (assign+= (var i -6) 1) "
+                             "(assign+= (var s -6) (var i -6))))";
+    const std::pair<std::string, std::string> programs[] = {
+        // The value of an assignment takes the second '=' as a comparison.
+        {"a = b = c", "(block (assign= (var a -6) (= (var b -6) (var c -6))))"},
+        // Statements need no semicolons and skip any number.
+        {"x += 1;;;", "(block (assign+= (var x -6) 1))"},
+        {"a = 1 b = 2", "(block (assign= (var a -6) 1) (assign= (var b -6) 2))"},
+        {"; a = 1", "(block nop (assign= (var a -6) 1))"}, {"a := 1", "(block (assign= (var a -6) 1))"},
+        {"if a then b = 1 else b = 2", "(block (if (var a -6) (assign= (var b -6) 1) (assign= (var b -6) 2)))"},
+        {"if (a) {b = 1}", "(block (if (var a -6) (block (assign= (var b -6) 1))))"},
+        {"if a begin b = 1 end", "(block (if (var a -6) (block (assign= (var b -6) 1))))"},
+        {"for (i = 0; i < 10; i += 1) s += i", loop}, {"for (i = 0 i < 10 i += 1) s += i", loop},
+        {"while a do a = 0", "(block (while (var a -6) (assign= (var a -6) 0)))"},
+        {"while (a) a = 0", "(block (while (var a -6) (assign= (var a -6) 0)))"},
+        {"do n -= 1 until n <= 0", "(block (do (assign-= (var n -6) 1) (<= (var n -6) 0)))"},
+        {"repeat 3 test_none()", "(block (repeat 3 (call test_none)))"},
+        {"with o do x = 1", "(block (with (var o -6) (assign= (var x -6) 1)))"},
+        {"while 1 { break; continue; exit }", "(block (while 1 (block break continue exit)))"},
+        {"switch (a) { case 1: b = 1; break; case n: default: return 'x' }",
+         "(block (switch (var a -6) (case 1) (assign= (var b -6) 1) break (case (var n -6)) default (return 'x')))"},
+        {"other.x = 5", "(block (assign= (var x -2) 5))"},
+        // Declarations take names with optional commas and end at the first non-name.
+        {"var x1, y1 z1;", "(block (var-decl x1 y1 z1))"}, {"globalvar g1, g2", "(block (globalvar g1 g2))"},
+        {"var a; b = 1", "(block (var-decl a) (assign= (var b -6) 1))"},
+        {"test_two(1, a)", "(block (call test_two 1 (var a -6)))"}, {"test_none()", "(block (call test_none))"},
+        {"a[1,2] = 0", "(block (assign= (var a -6 1 2) 0))"},
+        {"", "empty"}, {"  // nothing but a comment", "empty"},
+        // The root block is a statement, and the ';' after it are skipped.
+        {"{ a = 1 };;", "(block (assign= (var a -6) 1))"},
+    };
+    for (const auto& [source, tree] : programs) EXPECT_EQ(tree, Tree(source)) << source;
+    const std::pair<const char*, const char*> expressions[] = {
+        {"a + b * c", "(+ (var a -6) (* (var b -6) (var c -6)))"}, {"a - b - c", "(- (- (var a -6) (var b -6)) (var c -6))"},
+        {"a < b | c", "(< (var a -6) (| (var b -6) (var c -6)))"}, {"a && b < c", "(&& (var a -6) (< (var b -6) (var c -6)))"},
+        {"a and b or c", "(|| (&& (var a -6) (var b -6)) (var c -6))"},
+        {"a << b + c", "(<< (var a -6) (+ (var b -6) (var c -6)))"}, {"a & b | c", "(| (& (var a -6) (var b -6)) (var c -6))"},
+        {"a div b mod c", "(mod (div (var a -6) (var b -6)) (var c -6))"}, {"-a*b", "(* (- (var a -6)) (var b -6))"},
+        {"!a == b", "(== (! (var a -6)) (var b -6))"}, {"(a + b) * c", "(* (+ (var a -6) (var b -6)) (var c -6))"},
+        {"not ~a", "(! (~ (var a -6)))"}, {"a.b.c", "(var c (var b (var a -6)))"},
+        {"a[1].y[2,3]", "(var y (var a -6 1) 2 3)"}, {"(test_one(3)).x", "(var x (call test_one 3))"}, {"", "0"},
+        {"a b c", "(var a -6)"}, // an expression ends where it ends; what follows is not examined
+    };
+    for (const auto& [source, tree] : expressions) EXPECT_EQ(tree, Tree(source, true)) << source;
 }
 
-TEST_F(CompilerLimitsTest, ExpressionThatIsNotConstantStaysAnExpression)
+TEST_F(ParserTest, EachMessageAtItsToken)
 {
-    CCode code("a + 1", true);
-    ASSERT_TRUE(code.Compile(nullptr));
-    EXPECT_EQ(CODE_KIND_EXPRESSION, code.m_Kind);
-    EXPECT_EQ(NODE_BINARY, code.m_Tree.kind);
-    EXPECT_STREQ("", code.GetName());
+    const std::string wrong = "Wrong number of arguments to function or script.";
+    std::string sixteen = "test_any(0";
+    for (int i = 1; i < 16; ++i) sixteen += ", " + std::to_string(i);
+    EXPECT_TRUE(Compile(sixteen + ")"));
+    EXPECT_EQ(16, Root().children[0].childCount);
+    Resources(RES_SCRIPT)["scr_move"] = 4;
+    EXPECT_EQ("(block (call scr_move 1 2 3))", Tree("scr_move(1, 2, 3)"));
+    const struct {
+        std::string source;
+        int32_t column;
+        std::string message;
+    } cases[] = {
+        {"test_two(1, 2, 3)", 1, wrong}, {"x = test_one()", 5, wrong}, {sixteen + ", 16)", 1, wrong},
+        {"scr_move(" + sixteen.substr(9) + ", 16)", 1, wrong},
+        {"a[1,2,3] = 0", 7, "Only 1- and 2-dimensional arrays are supported."},
+        {"{ a = 1 } b = 2", 11, "Program ends before end of the code."},
+        {"{ a = 1 }; b = 2", 12, "Program ends before end of the code."},
+        {"if a", 5, "Unexpected end of code reached."}, {"{ a = 1", 8, "Symbol  } expected."},
+        {"switch (a) { case 1: b = 1", 27, "Symbol  } expected."}, {"do a = 1 b = 2", 10, "Keyword until expected."},
+        {"for i = 0", 5, "Symbol ( expected."}, {"for (i = 0; i < 3; i += 1 a = 1", 27, "Symbol ) expected."},
+        {"switch a b = 1", 10, "Symbol {  expected."}, {"case 1 a = 1", 8, "Symbol : expected."},
+        {"default a = 1", 9, "Symbol : expected."}, {"var z; var x", 12, "Cannot redeclare a builtin variable."},
+        {"5 = 3", 1, "Variable name expected."}, {"a.5 = 3", 2, "Assignment operator expected."},
+        {"a = 1 + .", 9, "Unexpected symbol in expression."}, {"a b", 3, "Assignment operator expected."},
+        {"a = )", 5, "Unexpected symbol in expression."}, {"a = c_red.", 11, "Variable name expected."},
+        {"test_two(1 2)", 12, "Symbol , or ) expected."}, {"test_two(1,", 12, "Symbol ) expected."},
+        {"a = (1 + 2", 11, "Symbol ) expected."}, {"a[1 2] = 0", 5, "Symbol , or ] expected."},
+        {"a[1", 4, "Symbol ] expected."},
+        {"a = ) b = )", 5, "Unexpected symbol in expression."}, // only the first error is kept
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProgramError(1, c.source, c.column, c.message), Failure(c.source)) << c.source;
+    EXPECT_EQ(ProgramError(3, "\tb = ;", 6, "Unexpected symbol in expression."), Failure("x = 1\r\ny = 2\n\tb = ;\nz = 3"));
+    EXPECT_EQ("Error in expression: 1 +\n position 4: Unexpected symbol in expression.", Failure("1 +", true));
+
+    // Name resolution makes a callable only of a name before "(": only hand-made tokens get here.
+    ResolvedToken tokens[3] = {};
+    tokens[0] = {TOKEN_FUNCTION, FunctionId("test_one"), {}, 0};
+    tokens[1] = {TOKEN_CONSTANT, 0, {}, 9};
+    Value_SetReal(&tokens[1].value, 1);
+    tokens[2] = {TOKEN_END, 0, {}, 10};
+    ResolvedArray array;
+    array.count = 3;
+    array.tokens = tokens;
+    CCode code("test_one 1", false);
+    CodeNode root;
+    EXPECT_FALSE(Parse_Program(&code, &array, &root));
+    EXPECT_EQ(ProgramError(1, "test_one 1", 10, "Symbol ( expected."), g_CodeErrorText);
+    Node_Free(&root);
 }
 
-TEST_F(CompilerLimitsTest, CompilingTwiceIsAnInternalError)
+TEST_F(CompilerTest, ChecksFixOwnersFoldConstantsAndMarkCases)
 {
-    CCode code("x = 1", false);
-    ASSERT_TRUE(code.Compile("twice"));
-    EXPECT_FALSE(code.Compile("twice"));
+    Resources(RES_OBJECT)["obj_door"] = 12;
+    const std::pair<const char*, const char*> cases[] = {
+        // var makes later uses local, also from a nested block; an indexed local keeps its owner.
+        {"var i; i = 1", "(block (var-decl i) (assign= i@-7 1))"}, {"i = 1; var i;", "(block (assign= i@-6 1) (var-decl i))"},
+        {"if 1 { var j } j = 2", "(block (if 1 (block (var-decl j))) (assign= j@-7 2))"},
+        {"var k; k[0] = 1", "(block (var-decl k) (assign= (var k -7 0) 1))"},
+        {"globalvar g; g = 1", "(block (globalvar g) (assign= g@-6 1))"},
+        // Constant owners fix the variable; with an index it stays a variable node.
+        {"other.x = 5", "(block (assign= x@-2 5))"}, {"obj_door.x = global.y + 1", "(block (assign= x@12 (+ y@-5 1)))"},
+        {"(100003.6).x = 0", "(block (assign= x@100004 0))"}, {"self.a[3] = 0", "(block (assign= (var a -1 3) 0))"},
+        // Operators on constants fold; only the constant part of a mixed expression does.
+        {"x = 2 + 3 * 4", "(block (assign= x@-6 14))"}, {"x = \"a\" + 'b'", "(block (assign= x@-6 'ab'))"},
+        {"x = 7 div -2", "(block (assign= x@-6 -3))"}, {"x = 1 << 33", "(block (assign= x@-6 2))"},
+        {"x = 3 * 'ab'", "(block (assign= x@-6 'ababab'))"}, {"x = !(c_red == 254)", "(block (assign= x@-6 1))"},
+        {"x = ~5", "(block (assign= x@-6 -6))"}, {"x = y + (2 + 3)", "(block (assign= x@-6 (+ y@-6 5)))"},
+        {"x = y + 2 + 3", "(block (assign= x@-6 (+ (+ y@-6 2) 3)))"},
+        {"switch n { case 3: case 'x': case n: case 2 + 3: default: }",
+         "(block (switch n@-6 (case! 3) (case! 'x') (case n@-6) (case! 5) default))"},
+    };
+    for (const auto& [source, tree] : cases) EXPECT_EQ(tree, Tree(source)) << source;
+    EXPECT_EQ("12", Tree("2 * (3 + 3)", true));
+    // Local names are emptied for each code.
+    ASSERT_TRUE(Compile("var only_here; only_here = 1"));
+    EXPECT_TRUE(LocalNames_Contains(Code_Variable_Lookup("only_here")));
+    EXPECT_EQ("(block (assign= only_here@-6 2))", Tree("only_here = 2"));
+    EXPECT_FALSE(LocalNames_Contains(Code_Variable_Lookup("only_here")));
+    // Folding failures fail the compilation; the failed tree is released and compiling goes on.
+    const struct {
+        const char* source;
+        int32_t column;
+        const char* message;
+    } failures[] = {
+        {"\"abc\".x = 1", 2, "Left hand side must be a real value."}, {"y = 1 / 0", 9, "Division by 0."},
+        {"y = 5 mod 0", 11, "Modulo by 0."}, {"y = 'a' - 1", 11, "Wrong type of arguments to -."},
+        {"y = -'a'", 7, "Wrong type of arguments to unary operator."}, {"y = 1 < 'a'", 10, "Cannot compare arguments."},
+    };
+    for (const auto& f : failures) EXPECT_EQ(ProgramError(1, f.source, f.column, f.message), Failure(f.source));
+    EXPECT_EQ(NODE_NONE, Root().kind);
+    EXPECT_EQ(0, Root().childCount);
+    EXPECT_EQ("(block (assign= y@-6 0.5))", Tree("y = 1 / 2"));
+}
+
+TEST_F(CompilerTest, TreesCopyDeeplyFreeWithoutRecursionAndMeasureTheirHeight)
+{
+    ASSERT_TRUE(Compile("if a { s = 'text' + b } else t[1, 2] = test_two(1, 'x')"));
+    std::string expected = Dump(Root());
+    CodeNode copy;
+    Node_Copy(&copy, &Root());
+    Node_Free(&Root());
+    Node_Init(&Root(), 0);
+    EXPECT_EQ(expected, Dump(copy));
+    Node_Free(&copy);
+    // Far deeper than the parser allows: only Node_Free walks such a tree.
+    CodeNode root;
+    Node_Init(&root, 0);
+    CodeNode* at = &root;
+    for (int i = 0; i < 100000; ++i) {
+        at->kind = NODE_UNARY;
+        at->id = TOKEN_MINUS;
+        at = Node_AddChild(at, i);
+    }
+    Value_SetText(&at->value, "leaf");
+    at->kind = NODE_CONSTANT;
+    int32_t deepAt = -1;
+    EXPECT_EQ(CODE_TREE_HEIGHT_LIMIT + 1, Node_Height(&root, CODE_TREE_HEIGHT_LIMIT, &deepAt));
+    EXPECT_EQ(CODE_TREE_HEIGHT_LIMIT - 1, deepAt);
+    Node_Free(&root);
+    EXPECT_EQ(0, root.childCount);
+    EXPECT_EQ(nullptr, root.children);
+    // block, if, block, assignment, *, +, the variable e: the checks gave it no owner child.
+    ASSERT_TRUE(Compile("a = b; if c { d = (e + f) * g }"));
+    EXPECT_EQ(7, Node_Height(&Root(), CODE_TREE_HEIGHT_LIMIT, nullptr));
+    CodeNode leaf;
+    Node_Init(&leaf, 0);
+    EXPECT_EQ(1, Node_Height(&leaf, CODE_TREE_HEIGHT_LIMIT, nullptr));
+}
+
+// The message of the last report, without the text that places it.
+std::string Message()
+{
+    size_t at = g_CodeErrorText.rfind(": ");
+    return at == std::string::npos ? g_CodeErrorText : g_CodeErrorText.substr(at + 2);
+}
+
+TEST_F(CompilerTest, CompileMakesConstantsExpressionsAndPrograms)
+{
+    CCode constant("2 * 3", true);
+    ASSERT_TRUE(constant.Compile("my expression"));
+    EXPECT_EQ(CODE_KIND_CONSTANT, constant.m_Kind);
+    EXPECT_EQ(1u, constant.m_Compiled);
+    EXPECT_EQ(6.0, double(constant.m_Constant.real));
+    EXPECT_EQ(nullptr, constant.m_pCode);
+    EXPECT_STREQ("my_expression", constant.GetName());
+    CCode expression("a + 1", true);
+    ASSERT_TRUE(expression.Compile(nullptr));
+    EXPECT_EQ(CODE_KIND_EXPRESSION, expression.m_Kind);
+    EXPECT_EQ(NODE_BINARY, expression.m_Tree.kind);
+    EXPECT_STREQ("", expression.GetName());
+    CCode empty("", false);
+    ASSERT_TRUE(empty.Compile("empty"));
+    EXPECT_EQ(NODE_EMPTY_PROGRAM, empty.m_Tree.kind);
+    EXPECT_EQ(nullptr, empty.m_pCode);
+    CCode twice("x = 1", false);
+    ASSERT_TRUE(twice.Compile("twice"));
+    EXPECT_FALSE(twice.Compile("twice"));
     EXPECT_EQ(ProgramError(1, "x = 1", 1, "Internal Error: Recompiling compiled code."), g_CodeErrorText);
-}
-
-TEST_F(CompilerLimitsTest, EmptyProgramCompilesToNoCode)
-{
-    CCode code("", false);
-    ASSERT_TRUE(code.Compile("empty"));
-    EXPECT_EQ(NODE_EMPTY_PROGRAM, code.m_Tree.kind);
-    EXPECT_EQ(nullptr, code.m_pCode);
-}
-
-TEST_F(CompilerLimitsTest, FailedCompileLeavesNoTreeAndTheNewError)
-{
-    g_CodeErrorFlag = true; // a stale report of earlier code must not hide this one
+    // A stale report of earlier code must not hide a new one; a failed compile leaves no tree.
+    g_CodeErrorFlag = true;
     g_CodeErrorText = "old";
-    CCode code("x = (1 +", false);
-    EXPECT_FALSE(code.Compile("broken"));
-    EXPECT_EQ(0u, code.m_Compiled);
-    EXPECT_EQ(0, code.m_Tree.childCount);
+    CCode broken("x = (1 +", false);
+    EXPECT_FALSE(broken.Compile("broken"));
+    EXPECT_EQ(0u, broken.m_Compiled);
+    EXPECT_EQ(0, broken.m_Tree.childCount);
     EXPECT_EQ("Unexpected symbol in expression.", Message());
 }
 
-TEST_F(CompilerLimitsTest, EveryPhaseGivesBackWhatItAllocated)
+TEST_F(CompilerTest, EveryPhaseGivesBackWhatItAllocated)
 {
     // The first run of each text may add user variable names and grow the lexer's buffer; a second
     // run must end with exactly the blocks it started with, compiled or failed in any phase.
-    const char* sources[] = {
-        "s = 'a' + 'b'; t[1, 2] = 3 * 'xy'; if u { v = -w } else test_two(1, 'z')",
-        "s = 'a' # 'b'",                 // lexer
-        "s = 'a' + no_such_function(1)", // name resolution
-        "s = ('a' + 'b'",                // parser
-        "s = 'a' + 'b' - 1",             // checks
-    };
-    for (const char* source : sources) {
+    for (const char* source : {"s = 'a' + 'b'; t[1, 2] = 3 * 'xy'; if u { v = -w } else test_two(1, 'z')",
+                               "s = 'a' # 'b'", "s = 'a' + no_such_function(1)", "s = ('a' + 'b'", "s = 'a' + 'b' - 1"}) {
         for (int run = 0; run < 2; ++run) {
             uint32_t before = MemoryManager::BlockCount();
             Compile(source);
             Node_Free(&Root());
             Node_Init(&Root(), 0);
-            if (run == 1) {
-                EXPECT_EQ(before, MemoryManager::BlockCount()) << source;
-            }
-        }
-    }
-    for (bool expression : {false, true}) {
-        for (int run = 0; run < 2; ++run) {
-            uint32_t before = MemoryManager::BlockCount();
-            {
-                CCode code(expression ? "'a' + b" : "x = 'a' + 'b'", expression);
-                EXPECT_TRUE(code.Compile("name"));
-            }
-            if (run == 1) {
-                EXPECT_EQ(before, MemoryManager::BlockCount());
-            }
+            if (run == 1) { EXPECT_EQ(before, MemoryManager::BlockCount()) << source; }
         }
     }
 }
 
-TEST_F(CompilerLimitsTest, NestingWithinTheLimitCompiles)
+TEST_F(CompilerTest, NestingAndSizeLimits)
 {
-    EXPECT_TRUE(Compile("x = " + Repeat("(", 900) + "y" + Repeat(")", 900)));
-    EXPECT_TRUE(Compile(Repeat("{", 900) + Repeat("}", 900)));
-    EXPECT_TRUE(Compile(Repeat("if a x = 1 else ", 900) + "x = 2"));
-    EXPECT_TRUE(Compile("x = " + Repeat("y + ", 1500) + "y"));
-    EXPECT_TRUE(Compile("x = " + Repeat("- ", 900) + "y"));
-}
-
-TEST_F(CompilerLimitsTest, DeeperNestingFailsWithAMessage)
-{
-    const std::string sources[] = {
-        "x = " + Repeat("(", 100000) + "y" + Repeat(")", 100000),
-        Repeat("{", 100000) + Repeat("}", 100000),
-        Repeat("if a ", 100000) + "x = 1",
-        Repeat("while a ", 100000) + "x = 1",
-        "x = " + Repeat("- ", 100000) + "y",
-        "x = " + Repeat("!", 100000) + "y",
-        "x = " + Repeat("y + ", 100000) + "y",
-        "x = " + Repeat("y.", 100000) + "y",
+    for (const std::string& source : {"x = " + Repeat("(", 900) + "y" + Repeat(")", 900), Repeat("{", 900) + Repeat("}", 900),
+                                      Repeat("if a x = 1 else ", 900) + "x = 2", "x = " + Repeat("y + ", 1500) + "y",
+                                      "x = " + Repeat("- ", 900) + "y"})
+        EXPECT_TRUE(Compile(source)) << source.substr(0, 40);
+    const std::string deep[] = {
+        "x = " + Repeat("(", 100000) + "y" + Repeat(")", 100000), Repeat("{", 100000) + Repeat("}", 100000),
+        Repeat("if a ", 100000) + "x = 1", Repeat("while a ", 100000) + "x = 1", "x = " + Repeat("- ", 100000) + "y",
+        "x = " + Repeat("!", 100000) + "y", "x = " + Repeat("y + ", 100000) + "y", "x = " + Repeat("y.", 100000) + "y",
         "x = " + Repeat("test_one(", 100000) + "1" + Repeat(")", 100000),
-        "x = " + Repeat("a[", 100000) + "1" + Repeat("]", 100000),
-        Repeat("a.", 5000) + "b = 1",
+        "x = " + Repeat("a[", 100000) + "1" + Repeat("]", 100000), Repeat("a.", 5000) + "b = 1",
     };
-    for (const std::string& source : sources) {
+    for (const std::string& source : deep) {
         EXPECT_FALSE(Compile(source)) << source.substr(0, 40);
         EXPECT_EQ("Code is nested too deeply.", Message()) << source.substr(0, 40);
     }
     EXPECT_FALSE(Compile(Repeat("(", 100000) + "1" + Repeat(")", 100000), true));
     EXPECT_EQ("Code is nested too deeply.", Message());
-}
-
-TEST_F(CompilerLimitsTest, LongWordsAndLargeSourcesCompile)
-{
+    // Long words and large sources compile; an error late in one gives its line.
     std::string word(1 << 20, 'v');
     EXPECT_TRUE(Compile(word + " = 1; x = " + word));
     EXPECT_EQ(Code_Variable_Lookup(word.c_str()), Root().children[0].children[0].id);
-
     EXPECT_TRUE(Compile(Repeat("x = x + 1;\n", 200000)));
     EXPECT_EQ(200000, Root().childCount);
-
-    std::string text = "x = \"" + std::string(1 << 22, 's') + "\"";
-    EXPECT_TRUE(Compile(text));
-}
-
-TEST_F(CompilerLimitsTest, ErrorLateInALargeSourceGivesItsLine)
-{
+    EXPECT_TRUE(Compile("x = \"" + std::string(1 << 22, 's') + "\""));
     EXPECT_FALSE(Compile(Repeat("x = 1\n", 50000) + "x = )"));
     EXPECT_EQ(ProgramError(50001, "x = )", 5, "Unexpected symbol in expression."), g_CodeErrorText);
+}
+
+// Tests here add constants of their own: the table is rebuilt from the built-in list afterwards,
+// so that no test sees another's additions.
+class ConstantsTest : public CompilerTest {
+  protected:
+    void SetUp() override
+    {
+        CompilerTest::SetUp();
+        Constant_Clear();
+        Constant_Init();
+        setenv("KELVARO_HEADLESS", "1", 1);
+        TestSwitches_Reload();
+    }
+    void TearDown() override
+    {
+        Constant_Clear();
+        Constant_Init();
+        CompilerTest::TearDown();
+    }
+    // The value of a word as name resolution sees it, or NaN when nothing has the name.
+    static double Value(const char* name)
+    {
+        ScriptValue value{};
+        bool found = Constant_FindValue(name, &value);
+        double real = value.real;
+        Value_Free(&value);
+        return found ? real : std::nan("");
+    }
+};
+
+TEST_F(ConstantsTest, FamiliesAreRegisteredWithTheirValuesAndRanges)
+{
+    const std::pair<const char*, double> table[] = {
+        {"self", -1}, {"other", -2}, {"all", -3}, {"noone", -4}, {"global", -5}, {"local", -7}, {"true", 1},
+        {"false", 0}, {"pi", 3.1415927410125732}, {"pr_pointlist", 1}, {"pr_trianglefan", 6}, {"c_aqua", 16776960},
+        {"c_dkgray", 4210752}, {"c_orange", 4235519}, {"c_white", 16777215}, {"bm_subtract", 3},
+        {"bm_src_alpha_sat", 11}, {"se_equalizer", 64}, {"fa_center", 1}, {"fa_bottom", 2}, {"mb_any", -1},
+        {"mb_middle", 3}, {"vk_nokey", 0}, {"vk_printscreen", 44}, {"vk_f1", 112}, {"vk_f12", 123},
+        {"vk_numpad0", 96}, {"vk_numpad9", 105}, {"vk_lshift", 160}, {"vk_ralt", 165}, {"gp_face1", 32769},
+        {"gp_face4", 32772}, {"gp_padr", 32784}, {"gp_axisrv", 32788}, {"ev_create", 0}, {"ev_global_release", 13},
+        {"ev_joystick1_left", 16}, {"ev_joystick1_button8", 28}, {"ev_joystick2_button1", 36},
+        {"ev_global_middle_release", 58}, {"ev_mouse_wheel_down", 61}, {"ev_user0", 10}, {"ev_user15", 25},
+        {"ev_close_button", 30}, {"ev_gui", 64}, {"ty_string", 1}, {"fa_archive", 32}, {"cr_beam", -4},
+        {"cr_size_all", -22}, {"pt_shape_snow", 13}, {"ps_distr_invgaussian", 2}, {"ef_snow", 11},
+        {"phy_joint_angle", 8}, {"phy_debug_render_collision_pairs", 64}, {"audio_falloff_exponent_distance_clamped", 6},
+        {"ov_achievements", 5}, {"lb_disp_time_ms", 3},
+    };
+    for (const auto& [name, value] : table) EXPECT_EQ(value, Value(name)) << name;
+    for (const char* beyond : {"vk_f13", "ev_user16", "gp_face5", "no_such_word"}) EXPECT_TRUE(std::isnan(Value(beyond))) << beyond;
+    // Nothing found leaves the value alone.
+    ScriptValue value{};
+    Value_SetReal(&value, -1);
+    EXPECT_FALSE(Constant_FindValue("no_such_word", &value));
+    EXPECT_FALSE(Constant_FindValue(nullptr, &value));
+    EXPECT_EQ(-1.0, double(value.real));
+    // Clear empties the table.
+    EXPECT_GT(Constant_Count(), 300);
+    Constant_Clear();
+    EXPECT_EQ(0, Constant_Count());
+    EXPECT_TRUE(std::isnan(Value("c_red")));
+    EXPECT_EQ(nullptr, Constant_Find("c_red"));
+}
+
+TEST_F(ConstantsTest, GameConstantsResourcesAndVirtualButtons)
+{
+    // A game constant hides the built-in one, for name resolution too; a resource name wins.
+    EXPECT_EQ(255.0, Value("c_red"));
+    EXPECT_TRUE(Constant_Define("c_red"));
+    EXPECT_EQ(0.0, Value("c_red"));
+    EXPECT_EQ("(block (assign= x@-6 0))", Tree("x = c_red"));
+    Resources(RES_SPRITE)["c_blue"] = 4;
+    EXPECT_EQ(4.0, Value("c_blue"));
+    // The case-insensitive find is for virtual buttons only; the latest definition wins in both.
+    ASSERT_NE(nullptr, Constant_Find("VK_LEFT"));
+    EXPECT_EQ(37.0, double(Constant_Find("VK_LEFT")->real));
+    EXPECT_TRUE(std::isnan(Value("VK_LEFT")));
+    EXPECT_EQ(nullptr, Constant_Find("vk_nothing"));
+    Constant_AddReal("Vk_Left", 99);
+    EXPECT_EQ(99.0, double(Constant_Find("vk_left")->real));
+    EXPECT_EQ(37.0, Value("vk_left"));
+    // Values are copied in and out.
+    ScriptValue text{};
+    Value_SetText(&text, "hello");
+    Constant_Add("greeting", &text);
+    Value_SetText(&text, "changed");
+    ScriptValue out{};
+    ASSERT_TRUE(Constant_FindValue("greeting", &out));
+    EXPECT_STREQ("hello", Value_GetText(&out));
+    Value_SetText(&out, "also changed");
+    ScriptValue again{};
+    ASSERT_TRUE(Constant_FindValue("greeting", &again));
+    EXPECT_STREQ("hello", Value_GetText(&again));
+    for (ScriptValue* held : {&text, &out, &again}) Value_Free(held);
+}
+
+TEST_F(ConstantsTest, DefinedNamesAreTrimmedAndChecked)
+{
+    EXPECT_TRUE(Constant_Define("  my_const\t "));
+    EXPECT_EQ(0.0, Value("my_const"));
+    EXPECT_TRUE(Constant_Define("_under9"));
+    CapturedConsole log(MainConsole);
+    for (const char* bad : std::vector<const char*>{"9lives", "", "   ", nullptr, "has space", "dash-ed"}) EXPECT_FALSE(Constant_Define(bad));
+    EXPECT_TRUE(std::isnan(Value("9lives")));
+    for (const char* line : {"Constant name 9lives  is not valid.", "Constant name   is not valid.",
+                             "Constant name has space  is not valid."})
+        EXPECT_NE(std::string::npos, log.Text().find(line)) << log.Text();
+
+    // Preparing the game's constants stops at the first invalid one; a pair without a name is skipped.
+    std::vector<std::string> names = {"first_ok", "2bad", "never_defined"};
+    std::vector<char*> pointers = {names[0].data(), nullptr, names[1].data(), names[2].data()};
+    int32_t savedCount = g_ConstantCount;
+    char** savedNames = g_ConstantNames;
+    g_ConstantCount = static_cast<int32_t>(pointers.size());
+    g_ConstantNames = pointers.data();
+    CapturedConsole prepareLog(MainConsole);
+    bool prepared = Code_Constant_Prepare();
+    g_ConstantCount = savedCount;
+    g_ConstantNames = savedNames;
+    EXPECT_FALSE(prepared);
+    EXPECT_EQ(0.0, Value("first_ok"));
+    EXPECT_TRUE(std::isnan(Value("never_defined")));
+    EXPECT_NE(std::string::npos, prepareLog.Text().find("Constant name 2bad  is not valid."));
 }
 
 } // namespace

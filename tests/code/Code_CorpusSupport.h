@@ -61,76 +61,46 @@ struct CorpusProgram {
     std::string problem; // the first line the reader could not take, or a missing result
 };
 
-inline std::string CorpusUnescape(const std::string& quoted)
+// One directive; false when its line cannot be taken.
+inline bool CorpusParseDirective(const std::string& directive, const std::string& rest, CorpusProgram& program,
+                                 std::string*& section)
 {
-    std::string out;
-    for (size_t i = 0; i < quoted.size(); ++i) {
-        if (quoted[i] == '\\' && i + 1 < quoted.size()) {
-            char next = quoted[++i];
-            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        } else {
-            out += quoted[i];
-        }
-    }
-    return out;
-}
-
-inline bool CorpusParseResult(const std::string& value, CorpusProgram& program)
-{
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        program.expect = CorpusProgram::Expect::Text;
-        program.text = CorpusUnescape(value.substr(1, value.size() - 2));
-        return true;
-    }
-    char* end = nullptr;
-    program.real = std::strtod(value.c_str(), &end);
-    program.expect = CorpusProgram::Expect::Real;
-    return !value.empty() && end != nullptr && *end == '\0';
-}
-
-inline bool CorpusParseInstance(std::istringstream& words, CorpusProgram& program)
-{
-    CorpusInstance instance;
-    if (!(words >> instance.id >> instance.object)) return false;
-    std::string assignment;
-    while (words >> assignment) {
-        size_t equals = assignment.find('=');
-        if (equals == std::string::npos) return false;
-        std::string value = assignment.substr(equals + 1);
-        instance.variables.push_back({assignment.substr(0, equals), value, std::atof(value.c_str())});
-    }
-    program.instances.push_back(instance);
-    return true;
-}
-
-inline bool CorpusParseDirective(const std::string& directive, const std::string& rest,
-                                 CorpusProgram& program, std::string*& section)
-{
+    using Expect = CorpusProgram::Expect;
     if (directive == "@script") {
         program.scripts.emplace_back(rest, "");
         section = &program.scripts.back().second;
         return !rest.empty();
     }
-    if (directive == "@main") {
-        section = &program.main;
-        return true;
-    }
+    if (directive == "@main") return (section = &program.main), true;
+    if (directive == "@self") return (program.self = std::atoi(rest.c_str())), (program.selfGiven = true);
+    if (directive == "@error") return (program.expect = Expect::Error), (program.text = rest), !rest.empty();
     if (directive == "@instance") {
-        std::istringstream fields(rest);
-        return CorpusParseInstance(fields, program);
-    }
-    if (directive == "@self") {
-        program.self = std::atoi(rest.c_str());
-        program.selfGiven = true;
+        std::istringstream words(rest);
+        CorpusInstance instance;
+        if (!(words >> instance.id >> instance.object)) return false;
+        for (std::string assignment; words >> assignment;) {
+            size_t equals = assignment.find('=');
+            if (equals == std::string::npos) return false;
+            std::string value = assignment.substr(equals + 1);
+            instance.variables.push_back({assignment.substr(0, equals), value, std::atof(value.c_str())});
+        }
+        program.instances.push_back(instance);
         return true;
     }
-    if (directive == "@result") return CorpusParseResult(rest, program);
-    if (directive == "@error") {
-        program.expect = CorpusProgram::Expect::Error;
-        program.text = rest;
-        return !rest.empty();
+    if (directive != "@result") return false;
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        program.expect = Expect::Text;
+        for (size_t i = 1; i + 1 < rest.size(); ++i) {
+            char c = rest[i];
+            if (c == '\\' && i + 2 < rest.size()) c = rest[++i] == 'n' ? '\n' : rest[i] == 't' ? '\t' : rest[i];
+            program.text += c;
+        }
+        return true;
     }
-    return false;
+    char* end = nullptr;
+    program.real = std::strtod(rest.c_str(), &end);
+    program.expect = Expect::Real;
+    return !rest.empty() && end != nullptr && *end == '\0';
 }
 
 inline CorpusProgram ParseCorpus(const std::string& fileText)
@@ -139,9 +109,7 @@ inline CorpusProgram ParseCorpus(const std::string& fileText)
     std::string* section = &program.main;
     std::istringstream lines(fileText);
     std::string line;
-    int32_t number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
+    for (int32_t number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("##", 0) == 0) continue;
         if (line.empty() || line[0] != '@') {
@@ -149,27 +117,19 @@ inline CorpusProgram ParseCorpus(const std::string& fileText)
             continue;
         }
         std::istringstream words(line);
-        std::string directive;
+        std::string directive, rest;
         words >> directive;
-        std::string rest;
         std::getline(words >> std::ws, rest);
-        bool ok = CorpusParseDirective(directive, rest, program, section);
-        if (!ok && program.problem.empty()) program.problem = "line " + std::to_string(number) + ": " + line;
+        if (!CorpusParseDirective(directive, rest, program, section) && program.problem.empty())
+            program.problem = "line " + std::to_string(number) + ": " + line;
     }
     if (program.expect == CorpusProgram::Expect::Nothing && program.problem.empty())
         program.problem = "no @result or @error";
     return program;
 }
 
-inline std::filesystem::path CorpusFolder()
-{
-    return std::filesystem::path(KELVARO_SOURCE_DIR) / "tests" / "code" / "corpus";
-}
-
-inline std::filesystem::path CorpusPath(const std::string& name)
-{
-    return CorpusFolder() / (name + ".txt");
-}
+inline std::filesystem::path CorpusFolder() { return std::filesystem::path(KELVARO_SOURCE_DIR) / "tests/code/corpus"; }
+inline std::filesystem::path CorpusPath(const std::string& name) { return CorpusFolder() / (name + ".txt"); }
 
 // The programs' names, sorted, without the folder and the ".txt".
 inline std::vector<std::string> CorpusFiles()

@@ -1,19 +1,25 @@
+// Error reports: compile errors placed in their source, the error form and its answers, action
+// reports, the console that collects text, and the three ways an error ends the game (each in a
+// subprocess: a fatal error asks the main loop for a normal end, an interpreter error ends the
+// process with -1, a load error with 1).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
 #include "Code_TestLog.h"
+#include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
 #include "code/Code_ErrorPlaceholders.h"
-#include "code/Code_Emitter.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_Options.h"
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
+#include "run/Run_MainLoop.h"
 
 namespace {
 
@@ -31,12 +37,16 @@ void ResetErrorState()
     g_GameOptions.showErrors = true;
     g_GameOptions.abortOnError = false;
     Debug_EvaluatingExpression = 0;
-    g_CurrentEventObject = 0;
-    g_CurrentEventType = 0;
-    g_CurrentEventNumber = 0;
-    g_CurrentActionNumber = 0;
+    g_CurrentEventObject = g_CurrentEventType = g_CurrentEventNumber = g_CurrentActionNumber = 0;
     g_CurrentShaderName = nullptr;
     g_CurrentShaderIsFragment = 0;
+}
+
+// A file in the build folder named after the running test.
+std::string TestFile(const char* kind)
+{
+    return std::string(KELVARO_BINARY_DIR) + "/code_error_" + kind + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + std::to_string(getpid()) + ".txt";
 }
 
 class ErrorReporting : public ::testing::Test {
@@ -55,56 +65,47 @@ protected:
         unsetenv("KELVARO_ANSWERS");
         TestSwitches_Reload();
     }
-
     // The player's answers to the error form, one per line.
     void Answer(const std::string& lines)
     {
-        m_Answers = std::string(KELVARO_BINARY_DIR) + "/code_error_answers_" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                    std::to_string(getpid()) + ".txt";
+        ResetErrorState();
+        m_Answers = TestFile("answers");
         std::ofstream(m_Answers) << lines;
         setenv("KELVARO_ANSWERS", m_Answers.c_str(), 1);
         TestSwitches_Reload();
     }
-
     std::string m_Answers;
 };
 
-TEST_F(ErrorReporting, ProgramErrorNamesLineAndPosition)
+TEST_F(ErrorReporting, CompileErrorsNameLineAndPosition)
 {
-    CCode code("a = 1;\nb = = 2;", false);
-    Code_Report_Error(&code, 7, "unexpected symbol");
-    EXPECT_TRUE(g_CodeErrorFlag);
-    EXPECT_EQ(g_CodeErrorText, "Error in code at line 2:\n   b = = 2;\n\nat position 1: unexpected symbol");
-}
-
-TEST_F(ErrorReporting, ColumnsSkipCarriageReturnsButLinesKeepThem)
-{
-    CCode code("a;\r\nbc\rde;", false);
-    Code_Report_Error(&code, 8, "here"); // the "e"
-    EXPECT_EQ(g_CodeErrorText, "Error in code at line 2:\n   bc\rde;\n\nat position 4: here");
-}
-
-TEST_F(ErrorReporting, PositionsAreClampedToTheText)
-{
-    CCode code("ab\ncd", false);
-    Code_Report_Error(&code, 100, "past");
-    EXPECT_EQ(g_CodeErrorText, "Error in code at line 2:\n   cd\n\nat position 3: past");
-    g_CodeErrorFlag = false;
-    Code_Report_Error(&code, -5, nullptr);
-    EXPECT_EQ(g_CodeErrorText, "Error in code at line 1:\n   ab\n\nat position 1: ");
-}
-
-TEST_F(ErrorReporting, ExpressionErrorShowsTheWholeSource)
-{
-    CCode code("1 +\n* 2", true);
-    Code_Report_Error(&code, 4, "Unexpected symbol in expression.");
-    EXPECT_EQ(g_CodeErrorText, "Error in expression: 1 +\n* 2\n position 1: Unexpected symbol in expression.");
-}
-
-TEST_F(ErrorReporting, OnlyTheFirstErrorCounts)
-{
+    const struct {
+        const char* text;
+        bool expression;
+        int32_t position;
+        const char* message;
+        const char* report;
+    } cases[] = {
+        {"a = 1;\nb = = 2;", false, 7, "unexpected symbol", "Error in code at line 2:\n   b = = 2;\n\nat position 1: unexpected symbol"},
+        // Columns skip carriage returns, but lines keep them.
+        {"a;\r\nbc\rde;", false, 8, "here", "Error in code at line 2:\n   bc\rde;\n\nat position 4: here"},
+        // Positions are clamped to the text.
+        {"ab\ncd", false, 100, "past", "Error in code at line 2:\n   cd\n\nat position 3: past"},
+        {"ab\ncd", false, -5, nullptr, "Error in code at line 1:\n   ab\n\nat position 1: "},
+        // An expression's error shows the whole source.
+        {"1 +\n* 2", true, 4, "Unexpected symbol in expression.",
+         "Error in expression: 1 +\n* 2\n position 1: Unexpected symbol in expression."},
+    };
+    for (const auto& c : cases) {
+        CCode code(c.text, c.expression);
+        g_CodeErrorFlag = false;
+        Code_Report_Error(&code, c.position, c.message);
+        EXPECT_TRUE(g_CodeErrorFlag);
+        EXPECT_EQ(g_CodeErrorText, c.report);
+    }
+    // Only the first error counts until the flag is cleared.
     CCode code("x", false);
+    g_CodeErrorFlag = false;
     Code_Report_Error(&code, 0, "first");
     Code_Report_Error(&code, 1, "second");
     EXPECT_NE(g_CodeErrorText.find("first"), std::string::npos);
@@ -115,106 +116,89 @@ TEST_F(ErrorReporting, OnlyTheFirstErrorCounts)
     EXPECT_EQ(g_CodeErrorText.find("first"), std::string::npos);
 }
 
-TEST_F(ErrorReporting, FormTextEndsEveryLineWithCarriageReturnLineFeed)
+TEST_F(ErrorReporting, ShownErrorsAreLoggedRecordedAndMayEndTheGame)
 {
+    // The form's text ends every line with carriage return and line feed.
     EXPECT_EQ(ErrorForm_PrepareText("a\r\nb\rc\nd\te"), "\r\n" + std::string(43, '_') + "\r\na\r\nb\r\nc\r\nd       e");
     EXPECT_EQ(ErrorForm_PrepareText(nullptr), "\r\n" + std::string(43, '_') + "\r\n");
-}
-
-TEST_F(ErrorReporting, NonFatalErrorIsShownLoggedAndRecorded)
-{
-    CapturedConsole log(MainConsole);
+    {
+        CapturedConsole log(MainConsole), script(ScriptConsole);
+        Error_Show("Variable x not set", false);
+        EXPECT_EQ(script.Text(), "ERROR!!! :: Variable x not set\n");
+        EXPECT_NE(log.Text().find("Code Error...\n" + std::string(43, '_') + "\nVariable x not set\n"), std::string::npos);
+        EXPECT_NE(log.Text().find("Code Error... -> Ignore"), std::string::npos) << log.Text();
+        EXPECT_TRUE(g_ErrorForm.ignoreAllowed);
+        EXPECT_EQ(g_ErrorLast, "Variable x not set");
+        EXPECT_EQ(g_ErrorOccurred, 1);
+        EXPECT_EQ(g_RunRequest, RUN_REQUEST_NONE);
+        EXPECT_FALSE(g_ErrorQuitting);
+    }
+    {
+        // Without showErrors no form, but still logged and recorded.
+        ResetErrorState();
+        g_GameOptions.showErrors = false;
+        CapturedConsole log(MainConsole), script(ScriptConsole);
+        Error_Show("quiet", false);
+        EXPECT_EQ(log.Text().find("Code Error"), std::string::npos);
+        EXPECT_EQ(script.Text(), "ERROR!!! :: quiet\n");
+        EXPECT_EQ(g_ErrorOccurred, 1);
+        EXPECT_EQ(g_ErrorLast, "quiet");
+    }
+    {
+        // A fatal error ends the game once: while it ends nothing more is reported.
+        ResetErrorState();
+        CapturedConsole log(MainConsole), script(ScriptConsole);
+        Error_Show("fatal one", true);
+        EXPECT_FALSE(g_ErrorForm.ignoreAllowed);
+        EXPECT_NE(log.Text().find("Code Error... -> Abort"), std::string::npos);
+        EXPECT_TRUE(g_ErrorQuitting);
+        EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
+        Error_Show("fatal two", true);
+        EXPECT_EQ(g_ErrorLast, "fatal one");
+        EXPECT_EQ(script.Text(), "ERROR!!! :: fatal one\n");
+    }
+    {
+        // The abort-on-error option makes every error fatal.
+        ResetErrorState();
+        CapturedConsole script(ScriptConsole);
+        g_GameOptions.abortOnError = true;
+        Error_Show_Action("not fatal by itself", false);
+        EXPECT_TRUE(g_ErrorQuitting);
+        EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
+    }
     CapturedConsole script(ScriptConsole);
-    Error_Show("Variable x not set", false);
-    EXPECT_EQ(script.Text(), "ERROR!!! :: Variable x not set\n");
-    EXPECT_NE(log.Text().find("Code Error...\n" + std::string(43, '_') + "\nVariable x not set\n"), std::string::npos)
-        << log.Text();
-    EXPECT_NE(log.Text().find("Code Error... -> Ignore"), std::string::npos);
-    EXPECT_TRUE(g_ErrorForm.ignoreAllowed);
-    EXPECT_EQ(g_ErrorLast, "Variable x not set");
-    EXPECT_EQ(g_ErrorOccurred, 1);
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_NONE);
-    EXPECT_FALSE(g_ErrorQuitting);
-}
-
-TEST_F(ErrorReporting, WithoutShowErrorsNoFormButStillLoggedAndRecorded)
-{
-    g_GameOptions.showErrors = false;
-    CapturedConsole log(MainConsole);
-    CapturedConsole script(ScriptConsole);
-    Error_Show("quiet", false);
-    EXPECT_EQ(log.Text().find("Code Error"), std::string::npos);
-    EXPECT_EQ(script.Text(), "ERROR!!! :: quiet\n");
-    EXPECT_EQ(g_ErrorOccurred, 1);
-    EXPECT_EQ(g_ErrorLast, "quiet");
-}
-
-TEST_F(ErrorReporting, FatalErrorEndsTheGameOnce)
-{
-    CapturedConsole log(MainConsole);
-    CapturedConsole script(ScriptConsole);
-    Error_Show("fatal one", true);
-    EXPECT_FALSE(g_ErrorForm.ignoreAllowed);
-    EXPECT_NE(log.Text().find("Code Error... -> Abort"), std::string::npos);
-    EXPECT_TRUE(g_ErrorQuitting);
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
-    // While the game ends nothing more is reported.
-    Error_Show("fatal two", true);
-    EXPECT_EQ(g_ErrorLast, "fatal one");
-    EXPECT_EQ(script.Text(), "ERROR!!! :: fatal one\n");
-}
-
-TEST_F(ErrorReporting, AbortOnErrorOptionMakesEveryErrorFatal)
-{
-    g_GameOptions.abortOnError = true;
-    CapturedConsole script(ScriptConsole);
-    Error_Show_Action("not fatal by itself", false);
-    EXPECT_TRUE(g_ErrorQuitting);
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
-}
-
-TEST_F(ErrorReporting, PlayerMayAbortOrIgnore)
-{
-    CapturedConsole log(MainConsole);
-    CapturedConsole script(ScriptConsole);
-    // Ignore is not offered for a fatal error; Copy changes nothing without a display.
-    Answer("Ignore\nCopy\nabort\n");
-    Error_Show("first", true);
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
-
+    // A debugger evaluation writes no error line; an absent text clears the last error.
     ResetErrorState();
-    Answer("Clear\nIGNORE\n");
-    Error_Show("second", false);
-    EXPECT_TRUE(g_ErrorForm.message.empty());
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_NONE);
-
-    ResetErrorState();
-    Answer("Abort\n");
-    Error_Show("third", false);
-    EXPECT_TRUE(g_ErrorQuitting);
-    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
-}
-
-TEST_F(ErrorReporting, DebuggerEvaluationWritesNoErrorLine)
-{
     Debug_EvaluatingExpression = 1;
-    CapturedConsole script(ScriptConsole);
     Error_Show("while evaluating", false);
     EXPECT_EQ(script.Text(), "");
     EXPECT_EQ(g_ErrorLast, "while evaluating");
     EXPECT_EQ(g_ErrorOccurred, 1);
-}
-
-TEST_F(ErrorReporting, AbsentTextClearsErrorLast)
-{
-    CapturedConsole script(ScriptConsole);
+    ResetErrorState();
     g_ErrorLast = "old";
     Error_Show(nullptr, false);
     EXPECT_EQ(g_ErrorLast, "");
     EXPECT_EQ(script.Text(), "ERROR!!! :: \n");
 }
 
-TEST_F(ErrorReporting, ActionErrorNamesEventAndObject)
+TEST_F(ErrorReporting, PlayerMayAbortOrIgnore)
+{
+    CapturedConsole log(MainConsole), script(ScriptConsole);
+    // Ignore is not offered for a fatal error; Copy changes nothing without a display.
+    Answer("Ignore\nCopy\nabort\n");
+    Error_Show("first", true);
+    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
+    Answer("Clear\nIGNORE\n");
+    Error_Show("second", false);
+    EXPECT_TRUE(g_ErrorForm.message.empty());
+    EXPECT_EQ(g_RunRequest, RUN_REQUEST_NONE);
+    Answer("Abort\n");
+    Error_Show("third", false);
+    EXPECT_TRUE(g_ErrorQuitting);
+    EXPECT_EQ(g_RunRequest, RUN_REQUEST_FATAL);
+}
+
+TEST_F(ErrorReporting, ActionErrorsNameTheirEventObjectTimeLineOrShader)
 {
     CapturedConsole script(ScriptConsole);
     g_CurrentEventObject = 4;
@@ -222,27 +206,20 @@ TEST_F(ErrorReporting, ActionErrorNamesEventAndObject)
     g_CurrentEventNumber = 2;
     g_CurrentActionNumber = 1;
     Error_Show_Action("Unknown variable y", false);
-    std::string expected = HASHES + "\nERROR in\naction number 2\nof " + Event_GetName(3, 2) + "\nfor object " +
-                           Object_Name(4) + ":\n\n\nUnknown variable y\n" + HASHES + "\n";
-    EXPECT_EQ(g_ErrorLast, expected);
-
+    EXPECT_EQ(g_ErrorLast, HASHES + "\nERROR in\naction number 2\nof " + Event_GetName(3, 2) + "\nfor object " +
+                               Object_Name(4) + ":\n\n\nUnknown variable y\n" + HASHES + "\n");
     ResetErrorState();
     g_CurrentEventType = 3;
     Error_Show_Action(nullptr, true);
     EXPECT_EQ(g_ErrorLast.find(HASHES + "\nFATAL ERROR in\naction number 1\n"), 0u) << g_ErrorLast;
     EXPECT_NE(g_ErrorLast.find(":\n\n\n\n" + HASHES), std::string::npos);
-}
-
-TEST_F(ErrorReporting, ActionErrorOfTimeLinesAndShaders)
-{
-    CapturedConsole script(ScriptConsole);
+    ResetErrorState();
     g_CurrentEventType = 100000;
     g_CurrentEventObject = 1;
     g_CurrentEventNumber = 30;
     Error_Show_Action("boom", false);
     EXPECT_EQ(g_ErrorLast, HASHES + "\nERROR in\naction number 1\nat time step30\nof time line " + TimeLine_Name(1) +
                                ":\n\n\nboom\n" + HASHES + "\n");
-
     ResetErrorState();
     g_CurrentEventType = -1;
     g_CurrentShaderName = "shd_wave";
@@ -250,7 +227,6 @@ TEST_F(ErrorReporting, ActionErrorOfTimeLinesAndShaders)
     Error_Show_Action("syntax error", false);
     EXPECT_EQ(g_ErrorLast, HASHES + "\nFATAL ERROR in Fragment Shader compilation\n\nShaderName: shd_wave\n\n\n"
                                     "syntax error\n\n" + HASHES + "\n");
-    g_CurrentShaderIsFragment = 0;
     ResetErrorState();
     g_CurrentEventType = -1;
     Error_Show_Action("x", false);
@@ -268,23 +244,19 @@ TEST_F(ErrorReporting, ActionReportShowsTheInterpreterPlaceAndItsCallers)
         {"Object_o_Step_0", &outerTable, "inner();", 4},
         {"Script_outer", nullptr, "", 0},
     };
-    std::string report = Error_BuildActionReport("Unknown variable c", true, frames);
-    std::string expected = HASHES + "\nFATAL ERROR in\naction number 1\nof " + Event_GetName(0, 0) + "\nfor object " +
-                           Object_Name(0) + ":\n\n\nUnknown variable c\n" +
-                           " at Script_inner (line 1) - b = c;\n" + HASHES + "\n" + std::string(92, '-') +
-                           "\nstack frame is\nScript_inner (line 1)\n"
-                           "called from - Object_o_Step_0 (line 0) - inner();\n"
-                           "called from - Script_outer (line -1) - <unknown source line>\n";
-    EXPECT_EQ(report, expected);
-
+    EXPECT_EQ(Error_BuildActionReport("Unknown variable c", true, frames),
+              HASHES + "\nFATAL ERROR in\naction number 1\nof " + Event_GetName(0, 0) + "\nfor object " + Object_Name(0) +
+                  ":\n\n\nUnknown variable c\n at Script_inner (line 1) - b = c;\n" + HASHES + "\n" + std::string(92, '-') +
+                  "\nstack frame is\nScript_inner (line 1)\ncalled from - Object_o_Step_0 (line 0) - inner();\n"
+                  "called from - Script_outer (line -1) - <unknown source line>\n");
     // One level only: the place, but no stack frame section.
     frames.resize(1);
-    report = Error_BuildActionReport("x", false, frames);
+    std::string report = Error_BuildActionReport("x", false, frames);
     EXPECT_NE(report.find(" at Script_inner (line 1) - b = c;\n" + HASHES + "\n"), std::string::npos);
     EXPECT_EQ(report.find("stack frame is"), std::string::npos);
 }
 
-TEST(ErrStreamConsole, CollectsAndGrowsPastItsCapacity)
+TEST(ErrStreamConsole, CollectsGrowsPastItsCapacityAndCutsOnePieceToTheScratchArea)
 {
     TErrStreamConsole console;
     EXPECT_STREQ(console.Text(), "");
@@ -296,14 +268,52 @@ TEST(ErrStreamConsole, CollectsAndGrowsPastItsCapacity)
     EXPECT_EQ(text.substr(1000, 3), "000");
     EXPECT_EQ(text.substr(text.size() - 3), "199");
     EXPECT_GT(console.Capacity(), 102400u);
+    TErrStreamConsole cut;
+    cut.Output("%s", std::string(20000, 'y').c_str());
+    EXPECT_EQ(std::string(cut.Text()).size(), 16383u);
 }
 
-TEST(ErrStreamConsole, OnePieceIsCutToTheScratchArea)
+// In the child: headless, script messages to the log file.
+void StartChild(const std::string& log)
 {
-    TErrStreamConsole console;
-    std::string huge(20000, 'y');
-    console.Output("%s", huge.c_str());
-    EXPECT_EQ(std::string(console.Text()).size(), 16383u);
+    setenv("KELVARO_HEADLESS", "1", 1);
+    setenv("KELVARO_NO_WAIT", "1", 1);
+    unsetenv("KELVARO_ANSWERS");
+    TestSwitches_Reload();
+    Console_SetLogFile(CONSOLE_SCRIPT, log.c_str());
+}
+
+std::string ReadAndRemove(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::remove(path.c_str());
+    return text.str();
+}
+
+TEST(ErrorEndings, FatalErrorsEndThroughTheMainLoopInterpreterAndLoadErrorsEndTheProcess)
+{
+    const std::string log = TestFile("endings");
+    std::remove(log.c_str());
+    EXPECT_EXIT(
+        {
+            StartChild(log);
+            g_RunState = 1;
+            g_RunRequest = RUN_REQUEST_NONE;
+            Error_Show("Fatal thing", true);
+            // The error itself ends nothing: the frame's end sees the request and stops the loop.
+            bool requested = g_RunRequest == RUN_REQUEST_FATAL && g_ErrorQuitting && g_RunState == 1;
+            Run_MainLoopTick();
+            std::exit(requested && g_RunState == 0 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(ReadAndRemove(log).find("ERROR!!! :: Fatal thing\n"), std::string::npos);
+    EXPECT_EXIT((StartChild(log), Error_ShowAndExit("Stack overflow...", -1)), ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(ReadAndRemove(log), "ERROR!!! :: Stack overflow...\n");
+    EXPECT_EXIT((StartChild(log), Error_ShowAndExit("Error on load\nUnable to find variable speed_x\n", 1)),
+                ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(ReadAndRemove(log), "ERROR!!! :: Error on load\nUnable to find variable speed_x\n\n");
 }
 
 } // namespace

@@ -6,93 +6,23 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Code_FakeWorld.h"
 #include "code/Code_Assembler.h"
 #include "code/Code_ErrorPlaceholders.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "platform/Platform_ScriptHeap.h"
-#include "variable/Variable_Access.h"
+#include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Global.h"
-#include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
 namespace vmtest {
-
-// An instance as far as the interpreter can tell: an identifier, an object, two marks and a list.
-struct FakeInstance {
-    int32_t id = 0;
-    int32_t object = 0;
-    bool marked = false;
-    bool deactivated = false;
-    CVariableList variables;
-};
-
-inline CInstance* AsInstance(FakeInstance* fake) { return reinterpret_cast<CInstance*>(fake); }
-inline FakeInstance* AsFake(CInstance* instance) { return reinterpret_cast<FakeInstance*>(instance); }
-
-// Installed for its lifetime as the instances variable access and with blocks reach.
-class FakeWorld : public IVariableInstances {
-public:
-    FakeWorld() : m_Saved(Variable_Instances()) { Variable_SetInstances(this); }
-    ~FakeWorld() override { Variable_SetInstances(m_Saved == this ? nullptr : m_Saved); }
-    FakeWorld(const FakeWorld&) = delete;
-    FakeWorld& operator=(const FakeWorld&) = delete;
-
-    FakeInstance* Add(int32_t id, int32_t object)
-    {
-        m_Room.push_back(std::make_unique<FakeInstance>());
-        m_Room.back()->id = id;
-        m_Room.back()->object = object;
-        return m_Room.back().get();
-    }
-    // An instance that became `object` after the object lists were last brought up to date.
-    FakeInstance* AddChanged(int32_t id, int32_t object)
-    {
-        FakeInstance* instance = Add(id, object);
-        m_Changed.push_back(instance);
-        return instance;
-    }
-
-    CInstance* FindById(int32_t id) override
-    {
-        for (auto& instance : m_Room)
-            if (instance->id == id) return AsInstance(instance.get());
-        return nullptr;
-    }
-    void VisitRoom(InstanceVisit visit, void* context) override
-    {
-        for (auto& instance : m_Room)
-            if (!visit(AsInstance(instance.get()), context)) return;
-    }
-    void VisitObject(int32_t objectIndex, InstanceVisit visit, void* context) override
-    {
-        for (auto& instance : m_Room) {
-            bool changed = false;
-            for (FakeInstance* other : m_Changed) changed = changed || other == instance.get();
-            if (instance->object == objectIndex && !changed && !visit(AsInstance(instance.get()), context)) return;
-        }
-    }
-    void VisitObjectChanges(InstanceVisit visit, void* context) override
-    {
-        for (FakeInstance* instance : m_Changed)
-            if (!visit(AsInstance(instance), context)) return;
-    }
-    bool IsMarked(CInstance* instance) override { return AsFake(instance)->marked; }
-    bool IsDeactivated(CInstance* instance) override { return AsFake(instance)->deactivated; }
-    int32_t ObjectIndex(CInstance* instance) override { return AsFake(instance)->object; }
-    CVariableList* Variables(CInstance* instance) override { return &AsFake(instance)->variables; }
-
-private:
-    IVariableInstances* m_Saved;
-    std::vector<std::unique_ptr<FakeInstance>> m_Room;
-    std::vector<FakeInstance*> m_Changed;
-};
 
 inline double RealOf(CVariableList& list, const char* name)
 {
@@ -243,7 +173,7 @@ struct CallRecord {
     CInstance* self = nullptr;
     CInstance* other = nullptr;
     int32_t argumentCount = -1; // the script argument count at the call
-    std::vector<double> slots; // the 16 script argument slots at the call (reals)
+    std::vector<double> slots;  // the 16 script argument slots at the call (reals)
 };
 inline CallRecord& LastCall()
 {
@@ -255,44 +185,31 @@ inline CallRecord& LastCall()
 inline void RecordRoutine(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args)
 {
     CallRecord& record = LastCall();
-    ++record.calls;
-    record.argc = argc;
-    record.self = self;
-    record.other = other;
-    record.reals.clear();
-    record.texts.clear();
+    record = CallRecord{record.calls + 1, argc, {}, {}, self, other, g_ScriptArgumentCount, {}};
     double sum = 0;
     for (int32_t i = 0; i < argc; ++i) {
         record.reals.push_back(args[i].real);
         record.texts.push_back(TextOf(args[i]));
         sum += args[i].real;
     }
-    record.argumentCount = g_ScriptArgumentCount;
-    record.slots.clear();
     for (const ScriptValue& slot : g_ScriptArguments) record.slots.push_back(slot.real);
     result->real = sum;
 }
 
-// vmtest_arg(n): the script argument slot n, copied.
+// vmtest_arg(n): the script argument slot n, copied. vmtest_text(): a fresh string result.
+// vmtest_self() and vmtest_other(): the identifiers of the fake instances (-1 without one).
 inline void ArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    int32_t slot = static_cast<int32_t>(args[0].real);
-    Value_Copy(result, &g_ScriptArguments[slot]);
+    Value_Copy(result, &g_ScriptArguments[static_cast<int32_t>(args[0].real)]);
 }
-
-// vmtest_text(): a fresh string result.
 inline void TextRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
 {
     Value_SetText(result, "made by a routine");
 }
-
-// vmtest_self(): the identifier of the fake self instance (-1 without one).
 inline void SelfRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue*)
 {
     result->real = self != nullptr ? AsFake(self)->id : -1;
 }
-
-// vmtest_other(): the identifier of the fake other instance.
 inline void OtherRoutine(ScriptValue* result, CInstance*, CInstance* other, int32_t, ScriptValue*)
 {
     result->real = other != nullptr ? AsFake(other)->id : -1;
@@ -308,6 +225,42 @@ inline void RegisterTestFunctions()
     Function_Add("vmtest_text", TextRoutine, 0);
     Function_Add("vmtest_self", SelfRoutine, 0);
     Function_Add("vmtest_other", OtherRoutine, 0);
+}
+
+// The argument variables (argument0 to argument15, argument[] and argument_count) as rows of the
+// built-in variable table over the script argument slots, for test processes that do not register
+// the whole table. Only the rows that are missing are added.
+template <int Slot> bool GetArgument(CInstance*, int32_t index, ScriptValue* out)
+{
+    return Value_GetArrayElement(out, &g_ScriptArguments[Slot], index);
+}
+template <int Slot> bool SetArgument(CInstance*, int32_t index, const ScriptValue* value)
+{
+    Value_SetArrayElement(&g_ScriptArguments[Slot], value, index);
+    return true;
+}
+inline ScriptValue& ArgumentSlot(int32_t index)
+{
+    return g_ScriptArguments[index >= 0 && index < SCRIPT_ARGUMENT_COUNT ? index : 0];
+}
+template <int... Slots> void AddArgumentRows(std::integer_sequence<int, Slots...>)
+{
+    (Variable_BuiltIn_Add(("argument" + std::to_string(Slots)).c_str(), GetArgument<Slots>, SetArgument<Slots>, true),
+     ...);
+}
+inline void RegisterArgumentVariables()
+{
+    if (Variable_BuiltIn_Find("argument0") < 0) AddArgumentRows(std::make_integer_sequence<int, SCRIPT_ARGUMENT_COUNT>());
+    if (Variable_BuiltIn_Find("argument") < 0)
+        Variable_BuiltIn_Add(
+            "argument", [](CInstance*, int32_t i, ScriptValue* out) { return Value_Copy(out, &ArgumentSlot(i)), true; },
+            [](CInstance*, int32_t i, const ScriptValue* value) { return Value_Copy(&ArgumentSlot(i), value), true; },
+            true);
+    if (Variable_BuiltIn_Find("argument_count") < 0)
+        Variable_BuiltIn_Add(
+            "argument_count",
+            [](CInstance*, int32_t, ScriptValue* out) { return Value_SetReal(out, g_ScriptArgumentCount), true; },
+            nullptr, false);
 }
 
 // Every test starts from a clean slate of globals, arguments and recordings.

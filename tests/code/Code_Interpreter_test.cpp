@@ -1,10 +1,13 @@
 // The run loop: what a run hands back, built-in and script calls with their frames and argument
-// slots, deep recursion over a growing stack, the message pump, and the error routine in its quiet
-// and fatal forms.
+// slots, deep recursion over a growing stack, the message pump, the error routine in its quiet and
+// fatal forms, and the loop's handlers made for one opcode and pair of types.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "Code_InterpreterSupport.h"
@@ -23,14 +26,13 @@ std::string CallWithArguments(const std::string& callable, int32_t count)
     for (int32_t i = count - 1; i >= 0; --i) source += "push.i " + std::to_string(i + 1) + "\nconv.i.v\n";
     return source + "call.i " + callable + " " + std::to_string(count) + "\n";
 }
+std::string Call(int32_t script, int32_t count) { return "call.i " + std::to_string(script) + " " + std::to_string(count) + "\n"; }
 
 // argument0 of the running script as a variable on the stack.
-const char* const ARGUMENT0 = "push.e 0\nconv.i.v\ncall.i vmtest_arg 1\n";
+const std::string ARGUMENT0 = "push.e 0\nconv.i.v\ncall.i vmtest_arg 1\n";
 
 int32_t g_PumpCalls = 0;
 void CountPump() { ++g_PumpCalls; }
-
-} // namespace
 
 TEST_F(InterpreterTest, WhatARunHandsBack)
 {
@@ -39,27 +41,19 @@ TEST_F(InterpreterTest, WhatARunHandsBack)
     RunOutcome empty = RunProgram("push.e 1\npopz.i");
     EXPECT_TRUE(empty.Untouched());
     EXPECT_EQ(empty.leftOnStack, 0);
-
     // An expression's variable left on the stack becomes the result.
     RunOutcome expression = RunProgram("push.d 2.5\nconv.d.v");
     EXPECT_EQ(expression.Real(), 2.5);
     EXPECT_EQ(expression.leftOnStack, 0);
-
-    // ret at the outermost level ends the run with the value on top; nothing after it runs.
-    RunOutcome returned = RunProgram("push.e 7\nconv.i.v\nret.v\ncall.i vmtest_record 0");
-    EXPECT_EQ(returned.Real(), 7);
+    // ret at the outermost level ends the run with the value on top; nothing after it runs. A
+    // returned int32 reaches the caller as the real it holds, not as 16 bytes of stack.
+    EXPECT_EQ(RunProgram("push.e 7\nconv.i.v\nret.v\ncall.i vmtest_record 0").Real(), 7);
     EXPECT_EQ(LastCall().calls, 0);
-    // A returned int32 reaches the caller as the real it holds, not as 16 bytes of stack.
     EXPECT_EQ(RunProgram("push.i 41\nret.i").Real(), 41);
     EXPECT_EQ(RunProgram("push.s \"done\"\nret.s").Text(), "done");
-
     // exit inside a construct leaves its counter on the stack; the result is not made of it.
-    RunOutcome exited = RunProgram("push.e 3\nexit.i\n");
-    EXPECT_TRUE(exited.Untouched());
-}
-
-TEST_F(InterpreterTest, AResultThatHeldATextIsReleasedWhenReplaced)
-{
+    EXPECT_TRUE(RunProgram("push.e 3\nexit.i\n").Untouched());
+    // A result that held a text is released when replaced.
     Program program("push.d 4\nconv.d.v");
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     Value_SetText(&result, "an old text");
@@ -68,7 +62,7 @@ TEST_F(InterpreterTest, AResultThatHeldATextIsReleasedWhenReplaced)
     EXPECT_EQ(result.real, 4);
 }
 
-TEST_F(InterpreterTest, BuiltInCallsFromNoneToSixteenArguments)
+TEST_F(InterpreterTest, BuiltInCalls)
 {
     for (int32_t count = 0; count <= 16; ++count) {
         RunOutcome outcome = RunProgram(CallWithArguments("vmtest_record", count));
@@ -80,36 +74,28 @@ TEST_F(InterpreterTest, BuiltInCallsFromNoneToSixteenArguments)
         EXPECT_EQ(outcome.Real(), count * (count + 1) / 2.0);
         EXPECT_EQ(outcome.leftOnStack, 0) << count << " arguments";
     }
-}
-
-TEST_F(InterpreterTest, BuiltInsSeeSelfAndOtherAndMayAnswerTexts)
-{
     FakeWorld world;
-    FakeInstance* self = world.Add(100001, 0);
-    FakeInstance* other = world.Add(100002, 0);
-    RunProgram("call.i vmtest_record 0\npopz.v", AsInstance(self), AsInstance(other));
-    EXPECT_EQ(LastCall().self, AsInstance(self));
-    EXPECT_EQ(LastCall().other, AsInstance(other));
+    CInstance* self = AsInstance(world.Add(100001, 0));
+    CInstance* other = AsInstance(world.Add(100002, 0));
+    RunProgram("call.i vmtest_record 0\npopz.v", self, other);
+    EXPECT_EQ(LastCall().self, self);
+    EXPECT_EQ(LastCall().other, other);
     EXPECT_EQ(RunProgram("call.i vmtest_text 0").Text(), "made by a routine");
     // String arguments are released after the call (the leak checker of the sanitizer build sees it).
     RunProgram("push.s \"kept\"\nconv.s.v\ncall.i vmtest_record 1\npopz.v");
     EXPECT_EQ(LastCall().texts.at(0), "kept");
-}
-
-// Game bytecode is not held to the registered count by any compiler: the call itself refuses it, so
-// the routine never reads past its arguments.
-TEST_F(InterpreterTest, ABuiltInCalledWithAnotherCountThanItsOwnStopsWithTheCallError)
-{
-    RunOutcome noArgument = RunProgram("push.e 0\nconv.i.v\ncall.i vmtest_text 1");
-    EXPECT_TRUE(noArgument.failed);
-    EXPECT_EQ(noArgument.error, "Wrong number of arguments to function or script.");
-    RunOutcome twoArguments = RunProgram("push.e 0\nconv.i.v\npush.e 0\nconv.i.v\ncall.i vmtest_arg 2");
-    EXPECT_TRUE(twoArguments.failed);
-    EXPECT_EQ(twoArguments.error, "Wrong number of arguments to function or script.");
-    LastCall() = CallRecord();
-    EXPECT_FALSE(RunProgram("push.e 1\nconv.i.v\npush.e 2\nconv.i.v\ncall.i vmtest_record 2").failed)
-        << "any count stays any count";
+    // Game bytecode is not held to the registered count by any compiler: the call itself refuses
+    // another count, so the routine never reads past its arguments. Any count stays any count.
+    for (const char* wrong : {"push.e 0\nconv.i.v\ncall.i vmtest_text 1", "push.e 0\nconv.i.v\npush.e 0\nconv.i.v\ncall.i vmtest_arg 2"})
+        EXPECT_EQ(RunProgram(wrong).error, "Wrong number of arguments to function or script.");
+    EXPECT_FALSE(RunProgram("push.e 1\nconv.i.v\npush.e 2\nconv.i.v\ncall.i vmtest_record 2").failed);
     EXPECT_EQ(LastCall().argc, 2);
+    EXPECT_EQ(RunProgram("call.i 100999 0").error, "call to non-existent script\n");
+    EXPECT_EQ(RunProgram("call.i 99999 0").error, "call to non-existent function\n");
+    EXPECT_EQ(RunProgram("call.b 0 0").error, "DoCall :: Execution Engine type error");
+    LastCall() = CallRecord();
+    EXPECT_EQ(RunProgram("call.i vmtest_record 3").error, "Stack underflow..."); // more arguments than the stack holds
+    EXPECT_EQ(LastCall().calls, 0);
 }
 
 TEST_F(InterpreterTest, ScriptsSeeTheirArgumentsAndTheCallerGetsItsOwnBack)
@@ -120,88 +106,22 @@ TEST_F(InterpreterTest, ScriptsSeeTheirArgumentsAndTheCallerGetsItsOwnBack)
     g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 42.0};
     g_ScriptArguments[1] = ScriptValue{VALUE_REAL, 0, 43.0};
     g_ScriptArgumentCount = 2;
-
-    Program program(CallWithArguments(std::to_string(probe), 3) + "popz.v\ncall.i vmtest_record 0\npopz.v\n");
-    // The first recording is the script's: stop after it by running the call alone.
-    Program callOnly(CallWithArguments(std::to_string(probe), 3));
-    RunOutcome call = callOnly.Run();
+    RunOutcome call = RunProgram(CallWithArguments(std::to_string(probe), 3));
     ASSERT_FALSE(call.failed) << call.error;
     EXPECT_EQ(LastCall().argumentCount, 3);
-    ASSERT_EQ(LastCall().slots.size(), 16u);
-    EXPECT_EQ(LastCall().slots[0], 1);
-    EXPECT_EQ(LastCall().slots[1], 2);
-    EXPECT_EQ(LastCall().slots[2], 3);
-    for (int32_t i = 3; i < 16; ++i) EXPECT_EQ(LastCall().slots[i], 0) << "argument " << i;
-    // A script that ends without ret gives real 0.
-    EXPECT_EQ(call.Real(), 0);
-
-    program.Run();
+    EXPECT_EQ(LastCall().slots, (std::vector<double>{1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(call.Real(), 0); // a script that ends without ret gives real 0
+    RunProgram(CallWithArguments(std::to_string(probe), 3) + "popz.v\ncall.i vmtest_record 0\npopz.v\n");
     EXPECT_EQ(LastCall().argumentCount, 2);
     EXPECT_EQ(LastCall().slots[0], 42);
     EXPECT_EQ(LastCall().slots[1], 43);
     EXPECT_EQ(LastCall().slots[2], 0);
     EXPECT_EQ(g_ScriptArgumentCount, 2);
-}
 
-TEST_F(InterpreterTest, ScriptReturnsExitsAndScriptsWithoutCode)
-{
-    ScriptTable scripts;
-    int32_t twice = scripts.Add("twice", std::string(ARGUMENT0) + "push.e 2\nmul.i.v\nret.v\npush.e 9\nconv.i.v\n");
-    int32_t asInt = scripts.Add("as_int", "push.i 17\nret.i\n");
-    int32_t leaves = scripts.Add("leaves", "push.e 5\nexit.i\ncall.i vmtest_record 0\n");
-    int32_t empty = scripts.Add("empty", "");
-
-    EXPECT_EQ(RunProgram("push.e 21\nconv.i.v\ncall.i " + std::to_string(twice) + " 1").Real(), 42);
-    EXPECT_EQ(RunProgram("call.i " + std::to_string(asInt) + " 0").Real(), 17);
-    RunOutcome exited = RunProgram("call.i " + std::to_string(leaves) + " 0\ncall.i vmtest_record 0\npopz.v\n");
-    EXPECT_EQ(LastCall().calls, 1); // the caller's, not the script's
-    EXPECT_EQ(exited.leftOnStack, 0);
-    // Without bytecode the arguments are dropped and real 0 stands in their place.
-    RunOutcome none = RunProgram("push.s \"x\"\nconv.s.v\npush.e 1\nconv.i.v\ncall.i " + std::to_string(empty) + " 2");
-    EXPECT_EQ(none.Real(), 0);
-    EXPECT_EQ(none.leftOnStack, 0);
-}
-
-TEST_F(InterpreterTest, RecursionTenThousandDeepKeepsEveryValue)
-{
-    ScriptTable scripts;
-    // sum(n) = n + sum(n - 1), sum(0) = 0: every level's argument survives the stack growing under it.
-    int32_t id = CALLABLE_SCRIPT_BASE;
-    scripts.Add("sum", std::string(ARGUMENT0) + "push.e 0\nsgt.i.v\nbf zero\n" + ARGUMENT0 + "push.e 1\nsub.i.v\n" +
-                           "call.i " + std::to_string(id) + " 1\n" + ARGUMENT0 + "add.v.v\nret.v\n" +
-                           "zero:\npush.e 0\nconv.i.v\nret.v\n");
-    uint32_t before = VM_StackHighWater();
-    RunOutcome outcome = RunProgram("push.i 10000\nconv.i.v\ncall.i " + std::to_string(id) + " 1");
-    ASSERT_FALSE(outcome.failed) << outcome.error;
-    EXPECT_EQ(outcome.Real(), 10000.0 * 10001.0 / 2.0);
-    EXPECT_EQ(outcome.leftOnStack, 0);
-    EXPECT_GT(VM_StackHighWater(), before);
-    EXPECT_GT(VM_StackHighWater(), 10000u * 256u); // every frame holds the caller's 16 arguments
-}
-
-TEST_F(InterpreterTest, RunawayRecursionEndsInAStackOverflow)
-{
-    ScriptTable scripts;
-    int32_t id = scripts.Add("forever", "push.s \"held\"\nconv.s.v\ncall.i 100000 1\npopz.v\n");
-    g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 6.0};
-    g_ScriptArgumentCount = 1;
-    RunOutcome outcome = RunProgram("call.i " + std::to_string(id) + " 0\ncall.i vmtest_record 0");
-    EXPECT_EQ(outcome.error, "Stack overflow...");
-    EXPECT_EQ(LastCall().calls, 0);
-    // Every frame was unwound: the caller's arguments are back (each level's text released).
-    EXPECT_EQ(g_ScriptArguments[0].real, 6);
-    EXPECT_EQ(g_ScriptArgumentCount, 1);
-}
-
-TEST_F(InterpreterTest, MoreThanSixteenScriptArgumentsInstallSixteen)
-{
-    ScriptTable scripts;
-    int32_t probe = scripts.Add("probe", "call.i vmtest_record 0\npopz.v\n");
-    // 17 arguments, the deepest a text that is released rather than written past the slots.
+    // More than sixteen arguments install sixteen; the deepest, a text, is released rather than
+    // written past the slots.
     Program seventeen("push.s \"dropped\"\nconv.s.v\n" + CallWithArguments(std::to_string(probe), 16));
-    VMAssembly& assembly = seventeen.Assembly();
-    int32_t callAt = assembly.Size() - 8;
-    assembly.code->PatchWord(callAt, VM_MakeWord(VM_OP_CALL, VM_TYPE_INT, 0, 17));
+    seventeen.Assembly().code->PatchWord(seventeen.Assembly().Size() - 8, VM_MakeWord(VM_OP_CALL, VM_TYPE_INT, 0, 17));
     RunOutcome outcome = seventeen.Run();
     ASSERT_FALSE(outcome.failed) << outcome.error;
     EXPECT_EQ(LastCall().slots[0], 1);
@@ -209,24 +129,57 @@ TEST_F(InterpreterTest, MoreThanSixteenScriptArgumentsInstallSixteen)
     EXPECT_EQ(outcome.leftOnStack, 0);
 }
 
-TEST_F(InterpreterTest, CallErrors)
+TEST_F(InterpreterTest, ScriptReturnsExitsAndScriptsWithoutCode)
 {
-    EXPECT_EQ(RunProgram("call.i 100999 0").error, "call to non-existent script\n");
-    EXPECT_EQ(RunProgram("call.i 99999 0").error, "call to non-existent function\n");
-    EXPECT_EQ(RunProgram("call.b 0 0").error, "DoCall :: Execution Engine type error");
-    // More arguments than the stack holds.
-    EXPECT_EQ(RunProgram("call.i vmtest_record 3").error, "Stack underflow...");
-    EXPECT_EQ(LastCall().calls, 0);
+    ScriptTable scripts;
+    int32_t twice = scripts.Add("twice", ARGUMENT0 + "push.e 2\nmul.i.v\nret.v\npush.e 9\nconv.i.v\n");
+    int32_t asInt = scripts.Add("as_int", "push.i 17\nret.i\n");
+    int32_t leaves = scripts.Add("leaves", "push.e 5\nexit.i\ncall.i vmtest_record 0\n");
+    int32_t empty = scripts.Add("empty", "");
+    EXPECT_EQ(RunProgram("push.e 21\nconv.i.v\n" + Call(twice, 1)).Real(), 42);
+    EXPECT_EQ(RunProgram(Call(asInt, 0)).Real(), 17);
+    RunOutcome exited = RunProgram(Call(leaves, 0) + "call.i vmtest_record 0\npopz.v\n");
+    EXPECT_EQ(LastCall().calls, 1); // the caller's, not the script's
+    EXPECT_EQ(exited.leftOnStack, 0);
+    // Without bytecode the arguments are dropped and real 0 stands in their place.
+    RunOutcome none = RunProgram("push.s \"x\"\nconv.s.v\npush.e 1\nconv.i.v\n" + Call(empty, 2));
+    EXPECT_EQ(none.Real(), 0);
+    EXPECT_EQ(none.leftOnStack, 0);
 }
 
-TEST_F(InterpreterTest, AnErrorInAScriptStopsTheWholeRunAndUnwindsItsFrames)
+TEST_F(InterpreterTest, RecursionTenThousandDeepAndRunawayRecursion)
+{
+    ScriptTable scripts;
+    // sum(n) = n + sum(n - 1), sum(0) = 0: every level's argument survives the stack growing under it.
+    int32_t sum = scripts.Add("sum", ARGUMENT0 + "push.e 0\nsgt.i.v\nbf zero\n" + ARGUMENT0 + "push.e 1\nsub.i.v\n" +
+                                         Call(CALLABLE_SCRIPT_BASE, 1) + ARGUMENT0 + "add.v.v\nret.v\nzero:\npush.e 0\nconv.i.v\nret.v\n");
+    uint32_t before = VM_StackHighWater();
+    RunOutcome outcome = RunProgram("push.i 10000\nconv.i.v\n" + Call(sum, 1));
+    ASSERT_FALSE(outcome.failed) << outcome.error;
+    EXPECT_EQ(outcome.Real(), 10000.0 * 10001.0 / 2.0);
+    EXPECT_EQ(outcome.leftOnStack, 0);
+    EXPECT_GT(VM_StackHighWater(), before);
+    EXPECT_GT(VM_StackHighWater(), 10000u * 256u); // every frame holds the caller's 16 arguments
+
+    int32_t forever = scripts.Add("forever", "push.s \"held\"\nconv.s.v\n" + Call(CALLABLE_SCRIPT_BASE + 1, 1) + "popz.v\n");
+    g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 6.0};
+    g_ScriptArgumentCount = 1;
+    RunOutcome runaway = RunProgram(Call(forever, 0) + "call.i vmtest_record 0");
+    EXPECT_EQ(runaway.error, "Stack overflow...");
+    EXPECT_EQ(LastCall().calls, 0);
+    // Every frame was unwound: the caller's arguments are back (each level's text released).
+    EXPECT_EQ(g_ScriptArguments[0].real, 6);
+    EXPECT_EQ(g_ScriptArgumentCount, 1);
+}
+
+TEST_F(InterpreterTest, ErrorsStopTheWholeRunAndUnwindItsFrames)
 {
     ScriptTable scripts;
     int32_t inner = scripts.Add("inner", "push.d 1\npush.d 0\ndiv.d.d\npopz.d\ncall.i vmtest_record 0\n");
-    int32_t outer = scripts.Add("outer", "push.e 8\nconv.i.v\ncall.i " + std::to_string(inner) + " 1\npopz.v\n");
+    int32_t outer = scripts.Add("outer", "push.e 8\nconv.i.v\n" + Call(inner, 1) + "popz.v\n");
     g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 5.0};
     g_ScriptArgumentCount = 1;
-    RunOutcome outcome = RunProgram("push.e 9\nconv.i.v\ncall.i " + std::to_string(outer) + " 1\ncall.i vmtest_record 0");
+    RunOutcome outcome = RunProgram("push.e 9\nconv.i.v\n" + Call(outer, 1) + "call.i vmtest_record 0");
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.error, "DoDiv :: Divide by zero");
     EXPECT_EQ(LastCall().calls, 0);
@@ -235,44 +188,16 @@ TEST_F(InterpreterTest, AnErrorInAScriptStopsTheWholeRunAndUnwindsItsFrames)
     EXPECT_EQ(g_ScriptArguments[0].real, 5);
     EXPECT_EQ(g_ScriptArguments[1].real, 0);
     EXPECT_EQ(g_ScriptArgumentCount, 1);
-    // The next run starts from a clean state.
-    EXPECT_EQ(RunProgram("push.e 3\nconv.i.v").Real(), 3);
-}
-
-TEST_F(InterpreterTest, StackUnderflowAndCodeThatEndsInsideAnInstruction)
-{
-    EXPECT_EQ(RunProgram("popz.v").error, "Stack underflow...");
+    EXPECT_EQ(RunProgram("push.e 3\nconv.i.v").Real(), 3); // the next run starts from a clean state
     // A computation on an empty stack is caught before anything else runs.
-    RunOutcome add = RunProgram("add.i.i\ncall.i vmtest_record 0");
-    EXPECT_EQ(add.error, "Stack underflow...");
-    EXPECT_EQ(LastCall().calls, 0);
+    EXPECT_EQ(RunProgram("popz.v").error, "Stack underflow...");
+    EXPECT_EQ(RunProgram("add.i.i\ncall.i vmtest_record 0").error, "Stack underflow...");
     EXPECT_EQ(RunProgram(".word 0xC0000000").error, "Execution Error - Instruction runs past the end of the code");
     // Branches that leave the code end the run.
     EXPECT_FALSE(RunProgram("b 100\ncall.i vmtest_record 0").failed);
     EXPECT_FALSE(RunProgram("b -5").failed);
     EXPECT_EQ(LastCall().calls, 0);
 }
-
-TEST_F(InterpreterTest, MessagesArePumpedEvery4096Branches)
-{
-    void (*saved)() = g_VMMessagePump;
-    g_VMMessagePump = CountPump;
-    g_PumpCalls = 0;
-    uint32_t before = VM_BranchCount();
-    // A loop of a million rounds: a counter in a global, one bf and one b per round.
-    RunOutcome outcome = RunProgram("push.e 0\nconv.i.v\npop.v.v global.vmtest_i\n"
-                                    "top:\npush.v global.vmtest_i\npush.i 1000000\nslt.i.v\nbf end\n"
-                                    "push.v global.vmtest_i\npush.e 1\nadd.i.v\npop.v.v global.vmtest_i\nb top\nend:\n");
-    g_VMMessagePump = saved;
-    ASSERT_FALSE(outcome.failed) << outcome.error;
-    uint32_t after = VM_BranchCount();
-    EXPECT_EQ(after - before, 2000001u);
-    EXPECT_EQ(g_PumpCalls, static_cast<int32_t>(after / 4096 - before / 4096));
-    EXPECT_GE(g_PumpCalls, 488);
-    EXPECT_EQ(outcome.leftOnStack, 0);
-}
-
-namespace {
 
 std::vector<std::string> g_FrameNames;
 void FramesRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*)
@@ -283,23 +208,48 @@ void FramesRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*)
     for (const VMErrorFrame& frame : frames) g_FrameNames.push_back(frame.name != nullptr ? frame.name : "");
 }
 
-} // namespace
-
 TEST_F(InterpreterTest, ErrorFramesListTheRunningCodeThenItsCallers)
 {
     int32_t id = -1;
     if (!Code_Function_Find("vmtest_frames", &id)) Function_Add("vmtest_frames", FramesRoutine, 0);
     ScriptTable scripts;
     int32_t deep = scripts.Add("deep", "call.i vmtest_frames 0\npopz.v\n");
-    int32_t middle = scripts.Add("middle", "call.i " + std::to_string(deep) + " 0\npopz.v\n");
-    RunProgram("call.i " + std::to_string(middle) + " 0\npopz.v");
+    int32_t middle = scripts.Add("middle", Call(deep, 0) + "popz.v\n");
+    RunProgram(Call(middle, 0) + "popz.v");
     EXPECT_EQ(g_FrameNames, (std::vector<std::string>{"deep", "middle", "test"}));
     std::vector<VMErrorFrame> none;
     VM_GetErrorFrames(none);
     EXPECT_TRUE(none.empty());
 }
 
-namespace {
+// A loop of rounds with a counter: the comparison at the top (bf out of the loop) or at the bottom
+// (bt back), each branch counted and messages pumped every 4096 branches.
+TEST_F(InterpreterTest, MessagesArePumpedEvery4096Branches)
+{
+    const std::pair<std::string, uint32_t> loops[] = {
+        {"push.e 0\nconv.i.v\npop.v.v global.vmtest_i\ntop:\npush.v global.vmtest_i\npush.i 1000000\nslt.i.v\nbf end\n"
+         "push.v global.vmtest_i\npush.e 1\nadd.i.v\npop.v.v global.vmtest_i\nb top\nend:\npush.v global.vmtest_i\n", 2000001},
+        {"push.e 0\npop.v.i local.vmseq_n\ntop:\npush.v local.vmseq_n\npush.i 10000\nslt.i.v\nbf out\npush.v local.vmseq_n\n"
+         "push.e 1\nadd.i.v\npop.v.v local.vmseq_n\nb top\nout:\npush.v local.vmseq_n\n", 20001},
+        {"push.e 0\npop.v.i local.vmseq_n\ntop:\npush.v local.vmseq_n\npush.e 1\nadd.i.v\npop.v.v local.vmseq_n\n"
+         "push.v local.vmseq_n\npush.i 10000\nslt.i.v\nbt top\npush.v local.vmseq_n\n", 10000},
+    };
+    void (*saved)() = g_VMMessagePump;
+    g_VMMessagePump = CountPump;
+    for (const auto& [source, branches] : loops) {
+        g_PumpCalls = 0;
+        uint32_t before = VM_BranchCount();
+        RunOutcome outcome = RunProgram(source);
+        uint32_t after = VM_BranchCount();
+        ASSERT_FALSE(outcome.failed) << outcome.error;
+        EXPECT_EQ(outcome.Real(), branches == 2000001 ? 1000000 : 10000);
+        EXPECT_EQ(after - before, branches);
+        EXPECT_EQ(g_PumpCalls, static_cast<int32_t>(after / 4096 - before / 4096));
+        EXPECT_EQ(outcome.leftOnStack, 0);
+        if (branches == 2000001) { EXPECT_GE(g_PumpCalls, 488); }
+    }
+    g_VMMessagePump = saved;
+}
 
 // Writes what reaches it to the standard error, where the death test looks.
 class StderrConsole : public tagIConsole {
@@ -324,11 +274,347 @@ void RunFatally(const char* source)
     VM_Exec("fatal_code", nullptr, nullptr, program.Code(), nullptr, nullptr, "");
 }
 
-} // namespace
-
 TEST_F(InterpreterTest, OutsideTheDebuggerAnErrorEndsTheProcessWithMinusOne)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RunFatally("push.s \"a\"\nneg.s"), ::testing::ExitedWithCode(255),
                 "ERROR!!! :: .*FATAL ERROR in.*DoNeg :: Execution Engine - Cannot operate on string type.*at fatal_code");
 }
+
+// One argument slot as it was seen: its bits, and its text when it held one.
+struct SlotSeen {
+    uint32_t kind = 0, ref = 0;
+    uint64_t realBits = 0;
+    std::string text;
+    bool Empty() const { return kind == 0 && ref == 0 && realBits == 0; }
+    double Real() const
+    {
+        double value;
+        std::memcpy(&value, &realBits, sizeof value);
+        return value;
+    }
+};
+std::vector<std::vector<SlotSeen>> g_Snapshots;
+
+// vmfast_snapshot(): records every argument slot. vmfast_setslot(n, value): writes argument slot n,
+// as a script assigning argument[n] does.
+void SnapshotRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*)
+{
+    std::vector<SlotSeen> slots;
+    for (const ScriptValue& slot : g_ScriptArguments) {
+        SlotSeen seen{slot.kind, slot.ref, 0, Value_GetKind(&slot) == VALUE_STRING ? TextOf(slot) : ""};
+        std::memcpy(&seen.realBits, &slot.real, sizeof seen.realBits);
+        slots.push_back(seen);
+    }
+    g_Snapshots.push_back(slots);
+}
+void SetSlotRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    ScriptValue& slot = g_ScriptArguments[static_cast<int32_t>(args[0].real)];
+    Value_Free(&slot);
+    Value_Copy(&slot, &args[1]);
+}
+std::string SetSlot(int32_t slot, const std::string& valuePush)
+{
+    return valuePush + "push.i " + std::to_string(slot) + "\nconv.i.v\ncall.i vmfast_setslot 2\npopz.v\n";
+}
+const std::string SNAPSHOT = "call.i vmfast_snapshot 0\npopz.v\n";
+
+// Script frames keep only the argument slots in use: they must leave exactly what the general form
+// would.
+class FastPathTest : public InterpreterTest {
+protected:
+    void SetUp() override
+    {
+        InterpreterTest::SetUp();
+        int32_t id = -1;
+        if (!Code_Function_Find("vmfast_snapshot", &id)) {
+            Function_Add("vmfast_snapshot", SnapshotRoutine, 0);
+            Function_Add("vmfast_setslot", SetSlotRoutine, 2);
+        }
+        g_Snapshots.clear();
+    }
+};
+
+TEST_F(FastPathTest, ACallGivesTheCallerEverySlotBackBitForBit)
+{
+    ScriptTable scripts;
+    // The callee sees its one argument and empty slots, then writes slots past what it was given.
+    int32_t writer = scripts.Add("writer", SNAPSHOT + SetSlot(12, "push.s \"callee text\"\nconv.s.v\n") +
+                                               SetSlot(3, "push.d 7\nconv.d.v\n") + SNAPSHOT);
+    g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 42.0};
+    Value_SetText(&g_ScriptArguments[9], "kept");
+    g_ScriptArguments[15] = ScriptValue{VALUE_REAL, 0, -0.0}; // all but one bit zero: still a value to keep
+    g_ScriptArgumentCount = 3;
+    RunOutcome outcome = RunProgram("push.i 1\nconv.i.v\n" + Call(writer, 1) + "popz.v\n" + SNAPSHOT);
+    ASSERT_FALSE(outcome.failed) << outcome.error;
+    ASSERT_EQ(g_Snapshots.size(), 3u);
+    const auto& entered = g_Snapshots[0];
+    EXPECT_EQ(entered[0].Real(), 1);
+    for (int32_t i = 1; i < 16; ++i) EXPECT_TRUE(entered[i].Empty()) << "slot " << i << " inside the callee";
+    EXPECT_EQ(g_Snapshots[1][12].text, "callee text");
+    EXPECT_EQ(g_Snapshots[1][3].Real(), 7);
+    const auto& back = g_Snapshots[2];
+    EXPECT_EQ(back[0].Real(), 42);
+    EXPECT_EQ(back[9].text, "kept");
+    EXPECT_EQ(back[15].kind, uint32_t{VALUE_REAL});
+    EXPECT_TRUE(std::signbit(back[15].Real()));
+    for (int32_t i : {1, 2, 3, 4, 8, 10, 11, 12, 13, 14}) EXPECT_TRUE(back[i].Empty()) << "slot " << i << " after the call";
+    EXPECT_EQ(g_ScriptArgumentCount, 3);
+
+    // Nested calls restore each level's own slots.
+    g_Snapshots.clear();
+    Code_FreeScriptArguments();
+    int32_t inner = scripts.Add("inner", SetSlot(10, "push.d 100\nconv.d.v\n") + SNAPSHOT);
+    int32_t outer = scripts.Add("outer", SetSlot(6, "push.d 66\nconv.d.v\n") + "push.i 22\nconv.i.v\npush.i 11\nconv.i.v\n" +
+                                             Call(inner, 2) + "popz.v\n" + SNAPSHOT);
+    ASSERT_FALSE(RunProgram("push.i 5\nconv.i.v\n" + Call(outer, 1) + "popz.v\n" + SNAPSHOT).failed);
+    ASSERT_EQ(g_Snapshots.size(), 3u);
+    const auto& innermost = g_Snapshots[0];
+    EXPECT_EQ(innermost[0].Real(), 11);
+    EXPECT_EQ(innermost[1].Real(), 22);
+    EXPECT_TRUE(innermost[6].Empty()) << "the caller's slot is not the callee's";
+    EXPECT_EQ(innermost[10].Real(), 100);
+    const auto& outerBack = g_Snapshots[1];
+    EXPECT_EQ(outerBack[0].Real(), 5);
+    EXPECT_TRUE(outerBack[1].Empty());
+    EXPECT_EQ(outerBack[6].Real(), 66);
+    EXPECT_TRUE(outerBack[10].Empty());
+    for (const SlotSeen& slot : g_Snapshots[2]) EXPECT_TRUE(slot.Empty());
+}
+
+// Every opcode with its own handlers, on every pair of int32, double and variable, with operands
+// that tell left from right: a handler reached for the wrong pair reads the wrong sizes.
+TEST_F(FastPathTest, EveryTypedHandlerTakesItsOperandsInOrder)
+{
+    const std::pair<char, std::string> operands[] = {{'i', "push.i %d\n"}, {'d', "push.d %d\n"}, {'v', "push.d %d\nconv.d.v\n"}};
+    const struct {
+        const char* op;
+        double whole, real; // 7 op 2 on two int32, and otherwise
+        bool compare;
+    } rows[] = {{"add", 9, 9, false}, {"sub", 5, 5, false}, {"mul", 14, 14, false}, {"div", 3, 3.5, false},
+                {"rem", 3, 3, false}, {"mod", 1, 1, false}, {"slt", 0, 0, true},    {"sle", 0, 0, true},
+                {"seq", 0, 0, true},  {"sne", 1, 1, true},  {"sge", 1, 1, true},    {"sgt", 1, 1, true}};
+    for (const auto& row : rows) {
+        for (const auto& [left, leftPush] : operands) {
+            for (const auto& [right, rightPush] : operands) {
+                char source[160];
+                std::snprintf(source, sizeof source, (leftPush + rightPush + "%s.%c.%c\n").c_str(), 7, 2, row.op, right, left);
+                std::string code = source;
+                char result = row.compare ? 'b' : left == 'v' || right == 'v' ? 'v' : left == 'i' && right == 'i' ? 'i' : 'd';
+                if (result != 'v') code += std::string("conv.") + result + ".v\n";
+                RunOutcome outcome = RunProgram(code);
+                SCOPED_TRACE(code);
+                ASSERT_FALSE(outcome.failed) << outcome.error;
+                EXPECT_EQ(outcome.Real(), left == 'i' && right == 'i' ? row.whole : row.real);
+                EXPECT_EQ(outcome.leftOnStack, 0);
+            }
+        }
+    }
+    // A variable holding text, a zero divisor and an array reach the general routine's answers.
+    EXPECT_EQ(RunProgram("push.s \"a\"\nconv.s.v\npush.s \"b\"\nconv.s.v\nadd.v.v\n").Text(), "ab");
+    EXPECT_EQ(RunProgram("push.d 1\nconv.d.v\npush.i 0\ndiv.i.v\n").error, "DoDiv :: Divide by zero");
+    EXPECT_EQ(RunProgram("push.i 1\npush.i 0\nrem.i.i\nconv.i.v\n").error, "DoRem :: Divide by zero");
+    EXPECT_EQ(RunProgram("push.s \"c\"\nconv.s.v\npush.s \"b\"\nconv.s.v\nsgt.v.v\nconv.b.v\n").Real(), 1);
+    // A typed pop into a slot that held text frees it and takes the number.
+    RunOutcome popped = RunProgram("push.s \"old\"\nconv.s.v\npop.v.v global.vmfast_g\npush.i 3\npop.v.i global.vmfast_g\n"
+                                   "push.d 2.5\npop.v.d local.vmfast_l\npush.v local.vmfast_l\npush.v global.vmfast_g\nadd.v.v\n");
+    ASSERT_FALSE(popped.failed) << popped.error;
+    EXPECT_EQ(popped.Real(), 5.5);
+}
+
+TEST_F(FastPathTest, SelfVariablesFollowSelfIntoAndOutOfWithBlocks)
+{
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 3);
+    FakeInstance* other = world.Add(100002, 4);
+    SetReal(self->variables, "vmtest_x", 1);
+    SetReal(other->variables, "vmtest_x", 20);
+    // Read before, inside (self is the other instance there) and after the block.
+    RunOutcome outcome = RunProgram("push.v self.vmtest_x\npush.e -2\npushenv done\nstart:\npush.v self.vmtest_x\n"
+                                    "pop.v.v global.vmfast_inside\npush.i 5\npop.v.i self.vmtest_x\ndone:\npopenv start\n"
+                                    "push.v self.vmtest_x\nadd.v.v\npush.v global.vmfast_inside\nadd.v.v\n",
+                                    AsInstance(self), AsInstance(other));
+    ASSERT_FALSE(outcome.failed) << outcome.error;
+    EXPECT_EQ(outcome.Real(), 1 + 20 + 1);
+    EXPECT_EQ(RealOf(other->variables, "vmtest_x"), 5);
+    EXPECT_EQ(RealOf(self->variables, "vmtest_x"), 1);
+}
+
+// The loop's shortcuts for common sequences: a variable combined with an integer constant (and
+// stored straight back), argumentN read without its getter, and array elements read and written in
+// place. Each program runs twice, once as written and once with a branch to the next word after
+// every line marked "; split", which keeps the words from forming a sequence: both runs must leave
+// the same bits.
+std::string Separated(const std::string& source)
+{
+    std::string out;
+    int32_t label = 0;
+    for (size_t start = 0, end; start < source.size(); start = end + 1) {
+        end = std::min(source.find('\n', start), source.size());
+        std::string line = source.substr(start, end - start);
+        out += line + "\n";
+        if (line.find("; split") != std::string::npos) {
+            std::string name = "vmseq_next" + std::to_string(label++);
+            out += "b " + name + "\n" + name + ":\n";
+        }
+    }
+    return out;
+}
+
+struct Bits {
+    uint32_t kind;
+    uint64_t real;
+    std::string text, error;
+    bool failed;
+    int32_t leftOnStack;
+    double Real() const
+    {
+        double value;
+        std::memcpy(&value, &real, sizeof value);
+        return value;
+    }
+    bool operator==(const Bits&) const = default;
+};
+
+Bits BitsOf(const RunOutcome& outcome)
+{
+    Bits bits{Value_GetKind(&outcome.result), 0, outcome.Text(), outcome.error, outcome.failed, outcome.leftOnStack};
+    std::memcpy(&bits.real, &outcome.result.real, sizeof bits.real);
+    return bits;
+}
+
+// Runs the program as written and separated; both must agree in every bit. Answers the outcome.
+Bits RunBoth(const std::string& source, FakeInstance* self = nullptr)
+{
+    std::string split = Separated(source);
+    EXPECT_NE(split, source) << "nothing marked to split";
+    Bits joined = BitsOf(RunProgram(source, self != nullptr ? AsInstance(self) : nullptr));
+    Bits apart = BitsOf(RunProgram(split, self != nullptr ? AsInstance(self) : nullptr));
+    EXPECT_TRUE(joined == apart) << source << "\njoined: " << joined.Real() << " " << joined.error << "\napart: " << apart.Real()
+                                 << " " << apart.error;
+    return joined;
+}
+
+// Several rounds of a loop, so that the sequence also runs where the stack has been deeper before
+// (it runs whole only there).
+std::string Looped(const std::string& body)
+{
+    return "push.e 0\npop.v.i local.vmseq_n\nloop:\n" + body +
+           "push.v local.vmseq_n\npush.e 1\nadd.i.v\npop.v.v local.vmseq_n\npush.v local.vmseq_n\npush.e 3\nslt.i.v\nbt loop\n";
+}
+
+class SequenceTest : public InterpreterTest {};
+
+TEST_F(SequenceTest, AVariableAndAConstantGiveWhatTheSeparateWordsGive)
+{
+    const char* values[] = {"push.d 7\nconv.d.v\n", "push.d -7.5\nconv.d.v\n", "push.d 0.5\nconv.d.v\n",
+                            "push.d 2\nconv.d.v\n", "push.s \"t\"\nconv.s.v\n"};
+    for (std::string op : {"add", "sub", "mul", "div", "mod", "slt", "sle", "seq", "sne", "sge", "sgt", "rem"}) {
+        for (const char* value : values) {
+            for (std::string constant : {"push.e 2", "push.e -3", "push.i 70000", "push.e 0", "push.d 2"}) {
+                std::string body = std::string(value) + "pop.v.v local.vmseq_x\npush.v local.vmseq_x ; split\n" + constant +
+                                   "\n" + op + "." + (constant[5] == 'd' ? "d" : "i") + ".v\n" + (op[0] == 's' ? "conv.b.v\n" : "") + "pop.v.v global.vmseq_out\n";
+                Bits bits = RunBoth(Looped(body) + "push.v global.vmseq_out\n");
+                if (op == "add" && value == values[0] && constant == "push.e 2") { EXPECT_EQ(bits.Real(), 9); }
+            }
+        }
+    }
+    // The kind's high bits are carried by copies but not by arithmetic results.
+    Bits marked = RunBoth("push.e 0\npop.v.i local.vmseq_m\n" +
+                          Looped("push.v local.vmseq_m ; split\npush.e 1\nadd.i.v\npop.v.v local.vmseq_m\n") + "push.v local.vmseq_m\n");
+    EXPECT_EQ(marked.Real(), 3);
+    EXPECT_EQ(marked.kind, VALUE_REAL);
+}
+
+TEST_F(SequenceTest, AnIncrementStoresIntoTheVariableThePopNames)
+{
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 3);
+    // Into itself; into another variable; into the same name of another instance; a text variable.
+    const char* cases[] = {
+        "push.v local.vmseq_i ; split\npush.e 1\nadd.i.v\npop.v.v local.vmseq_i\n",
+        "push.v local.vmseq_i ; split\npush.e 5\nsub.i.v\npop.v.v local.vmseq_j\n",
+        "push.v local.vmseq_i ; split\npush.e 2\nmul.i.v\npop.v.v self.vmseq_i\n",
+        "push.v self.vmseq_i ; split\npush.i 40000\nadd.i.v\npop.v.v self.vmseq_i\n",
+        "push.v global.vmseq_i ; split\npush.e 1\nadd.i.v\npop.v.v global.vmseq_i\n",
+        "push.v local.vmseq_i ; split\npush.e 1\nadd.i.v\npop.v.i local.vmseq_i\n",
+    };
+    auto reset = [&] {
+        SetReal(self->variables, "vmseq_i", 10);
+        SetReal(*Variable_GlobalList(), "vmseq_i", 100);
+    };
+    for (const char* body : cases) {
+        std::string source = "push.e 3\npop.v.i local.vmseq_i\npush.e 0\npop.v.i local.vmseq_j\n" + Looped(body) +
+                             "push.v local.vmseq_i\npush.v local.vmseq_j\nadd.v.v\npush.v self.vmseq_i\nadd.v.v\n"
+                             "push.v global.vmseq_i\nadd.v.v\n";
+        reset();
+        Bits joined = BitsOf(RunProgram(source, AsInstance(self)));
+        double selfAfter = RealOf(self->variables, "vmseq_i"), globalAfter = Global("vmseq_i");
+        reset();
+        Bits apart = BitsOf(RunProgram(Separated(source), AsInstance(self)));
+        SCOPED_TRACE(body);
+        EXPECT_FALSE(joined.failed) << joined.error;
+        EXPECT_EQ(joined.real, apart.real);
+        EXPECT_EQ(joined.leftOnStack, apart.leftOnStack);
+        EXPECT_EQ(selfAfter, RealOf(self->variables, "vmseq_i"));
+        EXPECT_EQ(globalAfter, Global("vmseq_i"));
+    }
+    // The plain increment: 3 + 1 per round, three rounds.
+    reset();
+    EXPECT_EQ(RunProgram("push.e 3\npop.v.i local.vmseq_i\n" + Looped(cases[0]) + "push.v local.vmseq_i\n", AsInstance(self)).Real(), 6);
+}
+
+// An argument row whose getter the test can swap.
+bool CopyArgument0(CInstance*, int32_t index, ScriptValue* out) { return Value_GetArrayElement(out, &g_ScriptArguments[0], index); }
+bool FortyTwo(CInstance*, int32_t, ScriptValue* out) { return Value_SetReal(out, 42), true; }
+
+TEST_F(SequenceTest, Argument0ReadsTheSlotAsItsGetterWould)
+{
+    if (Variable_BuiltIn_Find("argument0") < 0) Variable_BuiltIn_Add("argument0", CopyArgument0, nullptr, false);
+    int32_t row = Variable_BuiltIn_Find("argument0");
+    BuiltinGetter saved = g_BuiltinVariables[row].getter;
+    ScriptTable scripts;
+    int32_t twice = scripts.Add("vmseq_twice", Looped("push.v self.argument0 ; split\npush.e 2\nmul.i.v\npop.v.v local.vmseq_r\n") +
+                                                   "push.v local.vmseq_r\npush.v self.argument0\nadd.v.v\nret.v\n");
+    EXPECT_EQ(RunBoth("push.d 2.5\nconv.d.v ; split\n" + Call(twice, 1)).Real(), 7.5);
+    // A text argument goes through the getter (the sequence falls back and the add joins texts).
+    int32_t echo = scripts.Add("vmseq_echo", "push.v self.argument0 ; split\npush.v self.argument0\nadd.v.v\nret.v\n");
+    EXPECT_EQ(RunBoth("push.s \"ab\"\nconv.s.v ; split\n" + Call(echo, 1)).text, "abab");
+    // A row that no longer has the getter it had is read through the one it has.
+    g_BuiltinVariables[row].getter = FortyTwo;
+    double swapped = RunBoth("push.d 2.5\nconv.d.v ; split\n" + Call(twice, 1)).Real();
+    g_BuiltinVariables[row].getter = saved;
+    EXPECT_EQ(swapped, 42 * 2 + 42);
+}
+
+TEST_F(SequenceTest, ArrayElementsWrittenInPlaceMatchTheGeneralWrite)
+{
+    // Fill 0..n-1 (appends into spare room and growth), overwrite, then sum; a second row; a copy
+    // taken before the writes must keep its own elements.
+    std::string fill = "push.e 0\npop.v.i local.vmseq_k\nfill:\npush.v local.vmseq_k\npush.e 3\nmul.i.v\npush.e -7\n"
+                       "push.v local.vmseq_k ; split\nconv.v.i\npop.v.v stack.vmseq_a[]\npush.v local.vmseq_k\npush.e 1\n"
+                       "add.i.v\npop.v.v local.vmseq_k\npush.v local.vmseq_k\npush.i 300\nslt.i.v\nbt fill\n";
+    std::string copyThenWrite = "push.v local.vmseq_a\npop.v.v local.vmseq_b\npush.d 0.25\npush.e -7\npush.i 5 ; split\n"
+                                "pop.v.d stack.vmseq_a[]\npush.d 9\npush.e -7\npush.i 32001 ; split\npop.v.d stack.vmseq_a[]\n"
+                                "push.d 8\npush.e -7\npush.i 310 ; split\npop.v.d stack.vmseq_a[]\n";
+    std::string sum = "push.e -7\npush.i 5\npush.v stack.vmseq_b[]\n";
+    for (int32_t index : {5, 299, 305, 310, 32001})
+        sum += "push.e -7\npush.i " + std::to_string(index) + "\npush.v stack.vmseq_a[]\nadd.v.v\n";
+    Bits bits = RunBoth(fill + copyThenWrite + sum);
+    ASSERT_FALSE(bits.failed) << bits.error;
+    EXPECT_EQ(bits.Real(), 15 + 0.25 + 897 + 0 + 8 + 9);
+    // A negative index reports; -1 stands for the whole variable.
+    EXPECT_EQ(RunBoth(fill + "push.d 1\npush.e -7\npush.i -5 ; split\npop.v.d stack.vmseq_a[]\n").error,
+              "Pop :: Execution Error - Variable index out of range vmseq_a");
+    Bits whole = RunBoth(fill + "push.d 1\npush.e -7\npush.i -1 ; split\npop.v.d stack.vmseq_a[]\npush.v local.vmseq_a\n");
+    EXPECT_EQ(whole.kind, VALUE_REAL);
+    EXPECT_EQ(whole.Real(), 1);
+    EXPECT_TRUE(RunBoth(fill + "push.e -7\npush.i 300 ; split\npush.v stack.vmseq_a[]\n").failed);
+    // An element holding text is replaced and freed.
+    EXPECT_EQ(RunBoth("push.s \"x\"\nconv.s.v\npush.e -7\npush.i 2\npop.v.v stack.vmseq_s[]\npush.d 4\npush.e -7\n"
+                      "push.i 2 ; split\npop.v.d stack.vmseq_s[]\npush.s \"y\"\nconv.s.v\npush.e -7\npush.i 1 ; split\n"
+                      "pop.v.v stack.vmseq_s[]\npush.e -7\npush.i 1\npush.v stack.vmseq_s[]\n").text, "y");
+}
+
+} // namespace

@@ -1,12 +1,18 @@
+// Code objects made from text and from loaded entries with their debug tables, and the table of
+// built-in functions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "../../tools/gamebuild/GameBuild_DebugInfo.h"
+#include "Code_TestLog.h"
 #include "code/Code_Assembler.h"
 #include "code/Code_Disassembler.h"
+#include "code/Code_Function.h"
 #include "code/Code_Object.h"
-#include "Code_TestLog.h"
 #include "gamefile/GameFile_View.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -21,10 +27,8 @@ struct DebugFile {
         EXPECT_TRUE(file.CopyFrom(bytes.data(), bytes.size()));
         GameFileChunkWalk walk(file);
         EXPECT_TRUE(walk.Start());
-        GameFileChunk chunk;
-        while (walk.Next(chunk)) chunks.push_back(chunk);
+        for (GameFileChunk chunk; walk.Next(chunk);) chunks.push_back(chunk);
     }
-
     const GameFileChunk& Chunk(const char* tag) const
     {
         for (const GameFileChunk& chunk : chunks)
@@ -32,7 +36,6 @@ struct DebugFile {
         static GameFileChunk none;
         return none;
     }
-
     // Reads the tables as the loader hands them over.
     void Load()
     {
@@ -63,11 +66,23 @@ protected:
         Code_ClearDebugInfo();
         Code_SetGameStrings(nullptr, 0);
     }
+    // The debug tables' sizes of entries "a" and "b" as loaded.
+    std::pair<int32_t, int32_t> LoadedSizes()
+    {
+        Code_AddEntry("a", nullptr, 0);
+        Code_AddEntry("b", nullptr, 0);
+        std::unique_ptr<CCode> first(CCode::CCode_Compiled(0, false)), second(CCode::CCode_Compiled(1, false));
+        EXPECT_EQ(VM_DebugInfo_FindLine(first->m_pDebugInfo, 100).sourcePosition, m_LastPosition);
+        EXPECT_STREQ(second->GetText(), m_SecondText);
+        return {first->m_pDebugInfo->m_Size, second->m_pDebugInfo->m_Size};
+    }
 
     const char* m_Strings[2] = {"zero", "one"};
+    int32_t m_LastPosition = 0;
+    const char* m_SecondText = "";
 };
 
-TEST_F(CodeObjects, MadeFromTextIsNotCompiledAndNotListed)
+TEST_F(CodeObjects, MadeFromTextIsNotCompiledAndNotListedAndNamesGiveWhiteSpaceAsUnderscores)
 {
     int32_t before = g_LoadedCodeCount;
     CCode program("x = 1;", false);
@@ -80,6 +95,18 @@ TEST_F(CodeObjects, MadeFromTextIsNotCompiledAndNotListed)
     EXPECT_EQ(program.m_MadeFromText, 1u);
     EXPECT_EQ(program.m_pCode, nullptr);
     EXPECT_EQ(g_LoadedCodeCount, before);
+    program.SetName("Object.obj a.Step\t0");
+    EXPECT_STREQ(program.GetName(), "Object.obj_a.Step_0");
+    program.SetName(nullptr);
+    EXPECT_STREQ(program.GetName(), "");
+    // Destroying releases the constant and the tree.
+    uint32_t blocks = MemoryManager::BlockCount();
+    CCode* code = new CCode("\"text\"", true);
+    code->SetName("constant expression");
+    Value_SetText(&code->m_Constant, "a folded string constant");
+    Node_SetReal(Node_AddChild(&code->m_Tree, 0), 2.0);
+    delete code;
+    EXPECT_EQ(MemoryManager::BlockCount(), blocks);
 }
 
 TEST_F(CodeObjects, LoadedCodeTakesItsEntryAndDebugTables)
@@ -88,17 +115,14 @@ TEST_F(CodeObjects, LoadedCodeTakesItsEntryAndDebugTables)
     ASSERT_TRUE(VM_Assemble("push.s #1\npopz.s\npush.e 3\npopz.i", assembly)) << assembly.error;
     ASSERT_TRUE(Code_AddEntry("Object_a_Create_0", assembly.Bytes(), assembly.Size()));
     ASSERT_TRUE(Code_AddEntry("Script_b", assembly.Bytes(), 8));
-
     DebugFile debug(DebugBytes({{true, "s = \"one\";\r\nn = 3;", true, {{0, 0}, {12, 12}}}, {false, "", false, {}}}));
     debug.Load();
-
     int32_t before = g_LoadedCodeCount;
     CCode* first = CCode::CCode_Compiled(0, false);
     CCode* second = CCode::CCode_Compiled(1, true);
     EXPECT_EQ(g_LoadedCodeCount, before + 2);
     EXPECT_EQ(g_pLoadedCodeHead, second);
     EXPECT_EQ(second->m_pNext, first);
-
     EXPECT_EQ(first->m_Compiled, 1u);
     EXPECT_EQ(first->m_MadeFromText, 0u);
     EXPECT_STREQ(first->GetName(), "Object_a_Create_0");
@@ -109,111 +133,47 @@ TEST_F(CodeObjects, LoadedCodeTakesItsEntryAndDebugTables)
     EXPECT_STREQ(first->m_pCode->m_pStrings->Get(1), "one");
     ASSERT_NE(first->m_pDebugInfo, nullptr);
     EXPECT_EQ(first->m_pDebugInfo->m_Size, 16);
-
     // Source-line lookup through the loaded line table and source text.
     VMDebugEntry entry = VM_DebugInfo_FindLine(first->m_pDebugInfo, 12);
     EXPECT_EQ(VM_DebugInfo_FindName(entry, first->GetText()), 1);
     EXPECT_STREQ(VM_DebugInfo_SourceLine(entry, first->GetText()), "n = 3;");
-    EXPECT_STREQ(VM_DebugInfo_SourceLine(VM_DebugInfo_FindLine(first->m_pDebugInfo, 8), first->GetText()),
-                 "s = \"one\";");
-
+    EXPECT_STREQ(VM_DebugInfo_SourceLine(VM_DebugInfo_FindLine(first->m_pDebugInfo, 8), first->GetText()), "s = \"one\";");
     // An entry without debug tables runs with the empty text and no line table.
     EXPECT_EQ(second->m_Kind, CODE_KIND_EXPRESSION);
     EXPECT_STREQ(second->GetText(), "");
     EXPECT_EQ(second->m_pDebugInfo, nullptr);
     EXPECT_EQ(second->m_pCode->m_Size, 8);
-
     delete first;
     EXPECT_EQ(g_LoadedCodeCount, before + 1);
     EXPECT_EQ(g_pLoadedCodeHead, second);
     EXPECT_EQ(second->m_pNext, nullptr);
     delete second;
     EXPECT_EQ(g_LoadedCodeCount, before);
-}
-
-TEST_F(CodeObjects, IndexBeyondTheEntriesRunsNothing)
-{
-    int32_t before = g_LoadedCodeCount;
+    // An index beyond the entries runs nothing; a code index of 0 or more is still listed.
     CCode* beyond = CCode::CCode_Compiled(7, false);
     EXPECT_EQ(beyond->m_pCode, nullptr);
     EXPECT_EQ(beyond->m_pDebugInfo, nullptr);
     EXPECT_STREQ(beyond->GetName(), "");
     EXPECT_STREQ(beyond->GetText(), "");
-    EXPECT_EQ(g_LoadedCodeCount, before + 1); // a code index of 0 or more is still listed
+    EXPECT_EQ(g_LoadedCodeCount, before + 1);
     delete beyond;
-    CCode* negative = CCode::CCode_Compiled(-1, false);
-    EXPECT_EQ(g_LoadedCodeCount, before);
-    delete negative;
+    delete CCode::CCode_Compiled(-1, false);
     EXPECT_EQ(g_LoadedCodeCount, before);
 }
 
-TEST_F(CodeObjects, EntryFailingTheCheckIsRefusedByName)
+TEST_F(CodeObjects, RefusedEntriesAndMalformedDebugTables)
 {
     VMAssembly assembly;
     ASSERT_TRUE(VM_Assemble("push.s #2", assembly)); // the table holds two strings
-    CapturedConsole log(MainConsole);
-    EXPECT_FALSE(Code_AddEntry("Script_bad", assembly.Bytes(), assembly.Size()));
-    EXPECT_EQ(Code_EntryCount(), 0);
-    EXPECT_NE(log.Text().find("Refused code entry 0 (Script_bad): string operand at 0x00000000 names string 2 of 2"),
-              std::string::npos)
-        << log.Text();
-}
-
-TEST_F(CodeObjects, LineTableCountIsTheNumberOfWords)
-{
-    // Three pairs are written with the count 6; read as pairs, the first table would take the
-    // second's words and run past the chunk.
-    DebugFile debug(DebugBytes({{true, "a\nb\nc", true, {{0, 0}, {4, 2}, {8, 4}}},
-                                {true, "d", true, {{0, 0}}}}));
-    debug.Load();
-    Code_AddEntry("a", nullptr, 0);
-    Code_AddEntry("b", nullptr, 0);
-    CCode* first = CCode::CCode_Compiled(0, false);
-    CCode* second = CCode::CCode_Compiled(1, false);
-    ASSERT_NE(first->m_pDebugInfo, nullptr);
-    EXPECT_EQ(first->m_pDebugInfo->m_Size, 24);
-    EXPECT_EQ(VM_DebugInfo_FindLine(first->m_pDebugInfo, 100).sourcePosition, 4);
-    EXPECT_EQ(second->m_pDebugInfo->m_Size, 8);
-    delete first;
-    delete second;
-}
-
-TEST_F(CodeObjects, LineTablesNeverRunPastTheirEntryOrTheChunk)
-{
-    std::vector<uint8_t> bytes = DebugBytes({{true, "a", true, {{0, 0}, {4, 1}}}, {true, "b", true, {{0, 0}}}});
-    DebugFile probe(bytes);
-    const GameFileChunk& lines = probe.Chunk("DBGI");
-    uint32_t firstEntry = 0;
-    uint32_t secondEntry = 0;
-    ASSERT_TRUE(probe.file.U32(lines.body + 4, firstEntry));
-    ASSERT_TRUE(probe.file.U32(lines.body + 8, secondEntry));
-
-    // The first table claims 40 words, the second 1000: each is cut where its room ends.
-    auto patch = [&bytes](uint32_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bytes[at + static_cast<uint32_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    patch(firstEntry, 40);
-    patch(secondEntry, 1000);
-    DebugFile debug(bytes);
-    CapturedConsole log(MainConsole);
-    debug.Load();
-    EXPECT_NE(log.Text().find("DBGI: line table 0 holds 20 pairs but has room for 2"), std::string::npos) << log.Text();
-    EXPECT_NE(log.Text().find("DBGI: line table 1 holds 500 pairs but has room for 1"), std::string::npos) << log.Text();
-
-    Code_AddEntry("a", nullptr, 0);
-    Code_AddEntry("b", nullptr, 0);
-    CCode* first = CCode::CCode_Compiled(0, false);
-    CCode* second = CCode::CCode_Compiled(1, false);
-    EXPECT_EQ(first->m_pDebugInfo->m_Size, 16);
-    EXPECT_EQ(second->m_pDebugInfo->m_Size, 8);
-    EXPECT_STREQ(second->GetText(), "b");
-    delete first;
-    delete second;
-}
-
-TEST_F(CodeObjects, MalformedDebugChunksAreRefused)
-{
-    std::vector<uint8_t> body = {0xFF, 0xFF, 0xFF, 0x7F}; // a count far beyond the chunk
+    {
+        CapturedConsole log(MainConsole);
+        EXPECT_FALSE(Code_AddEntry("Script_bad", assembly.Bytes(), assembly.Size()));
+        EXPECT_EQ(Code_EntryCount(), 0);
+        EXPECT_NE(log.Text().find("Refused code entry 0 (Script_bad): string operand at 0x00000000 names string 2 of 2"),
+                  std::string::npos) << log.Text();
+    }
+    // A count far beyond the chunk.
+    std::vector<uint8_t> body = {0xFF, 0xFF, 0xFF, 0x7F};
     GameFile file;
     ASSERT_TRUE(file.CopyFrom(body.data(), body.size()));
     CapturedConsole log(MainConsole);
@@ -222,24 +182,151 @@ TEST_F(CodeObjects, MalformedDebugChunksAreRefused)
     EXPECT_NE(log.Text().find("DBGI: malformed count table"), std::string::npos);
 }
 
-TEST_F(CodeObjects, DestroyingReleasesTheConstantAndTheTree)
+TEST_F(CodeObjects, LineTablesCountWordsAndNeverRunPastTheirEntryOrTheChunk)
 {
-    uint32_t before = MemoryManager::BlockCount();
-    CCode* code = new CCode("\"text\"", true);
-    code->SetName("constant expression");
-    Value_SetText(&code->m_Constant, "a folded string constant");
-    Node_SetReal(Node_AddChild(&code->m_Tree, 0), 2.0);
-    delete code;
-    EXPECT_EQ(MemoryManager::BlockCount(), before);
+    // Three pairs are written with the count 6; read as pairs, the first table would take the
+    // second's words and run past the chunk.
+    DebugFile pairs(DebugBytes({{true, "a\nb\nc", true, {{0, 0}, {4, 2}, {8, 4}}}, {true, "d", true, {{0, 0}}}}));
+    pairs.Load();
+    m_LastPosition = 4;
+    m_SecondText = "d";
+    EXPECT_EQ(LoadedSizes(), std::make_pair(24, 8));
+    Code_ClearEntries();
+    Code_ClearDebugInfo();
+
+    // The first table claims 40 words, the second 1000: each is cut where its room ends.
+    std::vector<uint8_t> bytes = DebugBytes({{true, "a", true, {{0, 0}, {4, 1}}}, {true, "b", true, {{0, 0}}}});
+    DebugFile probe(bytes);
+    uint32_t entries[2] = {0, 0};
+    ASSERT_TRUE(probe.file.U32(probe.Chunk("DBGI").body + 4, entries[0]));
+    ASSERT_TRUE(probe.file.U32(probe.Chunk("DBGI").body + 8, entries[1]));
+    const uint32_t claims[2] = {40, 1000};
+    for (int e = 0; e < 2; ++e)
+        for (int i = 0; i < 4; ++i) bytes[entries[e] + static_cast<uint32_t>(i)] = static_cast<uint8_t>(claims[e] >> (8 * i));
+    DebugFile debug(bytes);
+    CapturedConsole log(MainConsole);
+    debug.Load();
+    EXPECT_NE(log.Text().find("DBGI: line table 0 holds 20 pairs but has room for 2"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("DBGI: line table 1 holds 500 pairs but has room for 1"), std::string::npos) << log.Text();
+    m_LastPosition = 1;
+    m_SecondText = "b";
+    EXPECT_EQ(LoadedSizes(), std::make_pair(16, 8));
 }
 
-TEST_F(CodeObjects, NamesGiveWhiteSpaceAsUnderscores)
+void RoutineA(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
+void RoutineB(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
+
+// Stand-ins for the script and extension tables.
+int32_t FindScript(const char* name) { return std::strcmp(name, "shared_name") == 0 ? 4 : -1; }
+int32_t FindExtension(const char* name)
 {
-    CCode code("", false);
-    code.SetName("Object.obj a.Step\t0");
-    EXPECT_STREQ(code.GetName(), "Object.obj_a.Step_0");
-    code.SetName(nullptr);
-    EXPECT_STREQ(code.GetName(), "");
+    return std::strcmp(name, "shared_name") == 0 || std::strcmp(name, "ext_name") == 0 ? 2 : -1;
+}
+int32_t ExtensionArgs(int32_t id) { return id == 2 ? 3 : -100; }
+
+// The table is global and only grows while the program runs, so each test works with rows of its
+// own names and with indices relative to where the table stood.
+class FunctionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_Saved = g_CallableLookup;
+        g_CallableLookup = {FindScript, FindExtension, ExtensionArgs};
+        m_Base = g_FunctionCount;
+    }
+    void TearDown() override { g_CallableLookup = m_Saved; }
+    static int32_t Find(const std::string& name)
+    {
+        int32_t id = -5;
+        return Code_Function_Find(name.c_str(), &id) ? id : -1000 + id;
+    }
+    CallableLookup m_Saved{};
+    int32_t m_Base = 0;
+};
+
+TEST_F(FunctionTest, TableGrowsByFiveHundredRowsKeepingIndices)
+{
+    // Fill up to the capacity (at least 500 rows), then one more row.
+    Function_Add("grow_first", RoutineA, 0);
+    m_Base = g_FunctionCount;
+    int32_t toFill = g_FunctionCapacity - g_FunctionCount;
+    for (int32_t i = 0; i < toFill; ++i) Function_Add(("grow_" + std::to_string(i)).c_str(), RoutineA, i % 4);
+    int32_t capacity = g_FunctionCapacity;
+    EXPECT_EQ(0, capacity % FUNCTION_TABLE_STEP);
+    EXPECT_EQ(capacity, g_FunctionCount);
+    Function_Add(("grow_" + std::to_string(toFill)).c_str(), RoutineB, FUNCTION_ARGS_ANY);
+    EXPECT_EQ(capacity + 1, g_FunctionCount);
+    EXPECT_EQ(capacity + 500, g_FunctionCapacity);
+    for (int32_t i = 0; i <= toFill; ++i) ASSERT_EQ(m_Base + i, Find("grow_" + std::to_string(i)));
+    FunctionEntry* last = Function_Get(m_Base + toFill);
+    ASSERT_NE(nullptr, last);
+    EXPECT_EQ(RoutineB, last->routine);
+    EXPECT_EQ(0xFFFFFFFFu, last->usageCount);
+    EXPECT_EQ(FUNCTION_ARGS_ANY, Function_GetArgCount(m_Base + toFill));
+    if (toFill > 0) { EXPECT_EQ((toFill - 1) % 4, Function_GetArgCount(m_Base + toFill - 1)); }
+}
+
+TEST_F(FunctionTest, NamesLookupOrderAndArgumentCounts)
+{
+    // Names fit the 64-byte field: the cut name is what the row holds.
+    std::string longest(63, 'n');
+    Function_Add(longest.c_str(), RoutineA, 1);
+    Function_Add((std::string(63, 'm') + "overflow").c_str(), RoutineA, 2);
+    EXPECT_EQ(longest, Function_Get(m_Base)->name);
+    EXPECT_EQ(std::string(63, 'm'), Function_Get(m_Base + 1)->name);
+    EXPECT_EQ(m_Base, Find(longest));
+    EXPECT_EQ(-1001, Find(std::string(63, 'm') + "overflow"));
+    EXPECT_EQ(m_Base + 1, Find(std::string(63, 'm')));
+    // Scripts, then extensions, then rows; a name registered twice: the first row wins.
+    m_Base = g_FunctionCount;
+    Function_Add("plain_twice", RoutineA, 0);
+    Function_Add("plain_twice", RoutineB, 5);
+    Function_Add("shared_name", RoutineA, 0);
+    Function_Add("ext_name", RoutineA, 0);
+    EXPECT_EQ(m_Base, Find("plain_twice"));
+    EXPECT_EQ(RoutineB, Function_Get(m_Base + 1)->routine);
+    EXPECT_EQ(CALLABLE_SCRIPT_BASE + 4, Find("shared_name"));
+    EXPECT_EQ(CALLABLE_EXTENSION_BASE + 2, Find("ext_name"));
+    EXPECT_EQ(-1001, Find("Plain_twice")) << "names compare case-sensitively";
+    EXPECT_EQ(-1001, Find(""));
+    int32_t id = -5;
+    EXPECT_FALSE(Code_Function_Find(nullptr, &id));
+    // Argument counts by identifier range.
+    EXPECT_EQ(0, Function_GetArgCount(m_Base));
+    for (int32_t unknown : {g_FunctionCount, -1, 99999, CALLABLE_EXTENSION_BASE + 9})
+        EXPECT_EQ(FUNCTION_ARGS_UNKNOWN, Function_GetArgCount(unknown)) << unknown;
+    EXPECT_EQ(FUNCTION_ARGS_ANY, Function_GetArgCount(CALLABLE_SCRIPT_BASE));
+    EXPECT_EQ(FUNCTION_ARGS_ANY, Function_GetArgCount(CALLABLE_EXTENSION_BASE - 1));
+    EXPECT_EQ(3, Function_GetArgCount(CALLABLE_EXTENSION_BASE + 2));
+    EXPECT_EQ(nullptr, Function_Get(g_FunctionCount));
+    EXPECT_EQ(nullptr, Function_Get(-1));
+}
+
+TEST(FunctionDefaults, WithoutScriptsOrExtensionsOnlyRowsAreFound)
+{
+    int32_t base = g_FunctionCount;
+    Function_Add("only_builtin", RoutineA, 1);
+    int32_t id = -5;
+    EXPECT_TRUE(Code_Function_Find("only_builtin", &id));
+    EXPECT_EQ(base, id);
+    EXPECT_FALSE(Code_Function_Find("missing_everywhere", &id));
+    EXPECT_EQ(FUNCTION_ARGS_UNKNOWN, Function_GetArgCount(CALLABLE_EXTENSION_BASE));
+}
+
+// Freeing the table would take every other test's rows with it: it runs in a child process.
+TEST(FunctionDefaultsDeathTest, FreeTableEmptiesTheTableAndItsNames)
+{
+    EXPECT_EXIT(
+        {
+            Function_Add("freed_name", RoutineA, 1);
+            Function_FreeTable();
+            int32_t id = -5;
+            bool gone = g_FunctionCount == 0 && g_FunctionTable == nullptr && !Code_Function_Find("freed_name", &id);
+            Function_Add("after_free", RoutineB, 0);
+            bool fresh = Code_Function_Find("after_free", &id) && id == 0 && g_FunctionCapacity == 500;
+            std::exit(gone && fresh ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

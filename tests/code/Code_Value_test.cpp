@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -40,6 +39,35 @@ std::string TextForm(const ScriptValue& value, int32_t initialCapacity = 256)
 }
 
 ValueArray* ArrayOf(const ScriptValue& value) { return Value_GetArray(&value); }
+const ScriptValue& At(const ScriptValue& value, int32_t row, int32_t column) { return ArrayOf(value)->rows[row].elements[column]; }
+
+std::vector<uint8_t> Serialised(const ScriptValue& value)
+{
+    TestBuffer buffer;
+    EXPECT_TRUE(Value_Serialise(&value, &buffer));
+    return buffer.Bytes();
+}
+
+bool ReadBack(const std::vector<uint8_t>& bytes, ScriptValue* value)
+{
+    TestBuffer buffer(eBuffer_Fixed, bytes);
+    return Value_Deserialise(value, &buffer);
+}
+
+// A byte stream written by hand: 'i' an int32, 'r' a real, 't' a text, 'n' the "no text" mark.
+std::vector<uint8_t> Stream(const char* layout, std::initializer_list<double> numbers, std::initializer_list<const char*> texts = {})
+{
+    std::vector<uint8_t> out;
+    auto number = numbers.begin();
+    auto text = texts.begin();
+    for (const char* at = layout; *at != '\0'; ++at) {
+        if (*at == 'i') PutInt32(out, static_cast<int32_t>(*number++));
+        if (*at == 'r') PutReal(out, *number++);
+        if (*at == 't') PutText(out, *text++);
+        if (*at == 'n') PutNoText(out);
+    }
+    return out;
+}
 
 // Every test releases what it made: the block count comes back to where it started.
 class ValueTest : public ::testing::Test {
@@ -60,15 +88,13 @@ TEST_F(ValueTest, CopiesShareArraysUntilOneWrites)
     Value_Copy(&b, &a);
     ASSERT_EQ(ArrayOf(a), ArrayOf(b));
     EXPECT_EQ(2, ArrayOf(a)->refCount);
-
     SetElement(&b, 1, Real(20));
     ASSERT_NE(ArrayOf(a), ArrayOf(b));
     EXPECT_EQ(1, ArrayOf(a)->refCount);
     EXPECT_EQ(1, ArrayOf(b)->refCount);
-    EXPECT_EQ(2.0, ArrayOf(a)->rows[0].elements[1].real);
-    EXPECT_EQ(20.0, ArrayOf(b)->rows[0].elements[1].real);
-    EXPECT_EQ(1.0, ArrayOf(b)->rows[0].elements[0].real);
-
+    EXPECT_EQ(2.0, At(a, 0, 1).real);
+    EXPECT_EQ(20.0, At(b, 0, 1).real);
+    EXPECT_EQ(1.0, At(b, 0, 0).real);
     // Strings inside are duplicated by the private copy, nested arrays shared once more.
     ScriptValue nested = Real(0);
     SetElement(&nested, 0, Real(7));
@@ -76,8 +102,8 @@ TEST_F(ValueTest, CopiesShareArraysUntilOneWrites)
     Value_SetArrayElement(&a, &nested, 3);
     Value_Copy(&b, &a);
     SetElement(&b, 0, Real(5));
-    EXPECT_NE(Value_GetText(&ArrayOf(a)->rows[0].elements[2]), Value_GetText(&ArrayOf(b)->rows[0].elements[2]));
-    EXPECT_STREQ("str", Value_GetText(&ArrayOf(b)->rows[0].elements[2]));
+    EXPECT_NE(Value_GetText(&At(a, 0, 2)), Value_GetText(&At(b, 0, 2)));
+    EXPECT_STREQ("str", Value_GetText(&At(b, 0, 2)));
     EXPECT_EQ(3, ArrayOf(nested)->refCount);
     Value_Free(&a);
     Value_Free(&b);
@@ -85,7 +111,7 @@ TEST_F(ValueTest, CopiesShareArraysUntilOneWrites)
     Value_Free(&nested);
 }
 
-TEST_F(ValueTest, IndexBeyondARowGrowsRowsThenTheRow)
+TEST_F(ValueTest, IndicesBeyondARowGrowRowsThenTheRowAndFillingInOrderMovesBlocksRarely)
 {
     ScriptValue value = Text("not yet an array");
     SetElement(&value, 65000, Real(9));
@@ -106,25 +132,19 @@ TEST_F(ValueTest, IndexBeyondARowGrowsRowsThenTheRow)
     EXPECT_EQ(2999.0, array->rows[1].elements[2999].real);
     EXPECT_EQ(3, array->rowCount);
     Value_Free(&value);
-}
 
-TEST_F(ValueTest, FillingInOrderMovesBlocksOnlyLogarithmicallyOften)
-{
-    // Growing by exactly one element per write would copy the row on every write.
-    ScriptValue value = Real(0);
+    // Growing by exactly one element per write would copy the row (or the row table) every time.
     int32_t rowMoves = 0, tableMoves = 0;
-    const ScriptValue* lastElements = nullptr;
+    const void* last = nullptr;
     for (int32_t c = 0; c < ARRAY_ROW_SPAN; ++c) {
         SetElement(&value, c, Real(c));
-        const ScriptValue* elements = ArrayOf(value)->rows[0].elements;
-        if (elements != lastElements) ++rowMoves;
-        lastElements = elements;
+        rowMoves += ArrayOf(value)->rows[0].elements != last;
+        last = ArrayOf(value)->rows[0].elements;
     }
-    const ValueArrayRow* lastRows = nullptr;
     for (int32_t r = 1; r < 20000; ++r) {
         SetElement(&value, r * ARRAY_ROW_SPAN, Real(r));
-        if (ArrayOf(value)->rows != lastRows) ++tableMoves;
-        lastRows = ArrayOf(value)->rows;
+        tableMoves += ArrayOf(value)->rows != last;
+        last = ArrayOf(value)->rows;
     }
     EXPECT_LE(rowMoves, 20);
     EXPECT_LE(tableMoves, 20);
@@ -134,7 +154,7 @@ TEST_F(ValueTest, FillingInOrderMovesBlocksOnlyLogarithmicallyOften)
     Value_Free(&value);
 }
 
-TEST_F(ValueTest, ReadsOfWholeValuesAndElements)
+TEST_F(ValueTest, ReadsOfWholeValuesElementsAndOutsideTheRows)
 {
     ScriptValue array = Real(0);
     SetElement(&array, 2, Real(3));
@@ -143,12 +163,10 @@ TEST_F(ValueTest, ReadsOfWholeValuesAndElements)
     EXPECT_EQ(ArrayOf(array), ArrayOf(out));
     EXPECT_EQ(2, ArrayOf(array)->refCount);
     Value_Free(&out);
-
     ScriptValue text = Text("whole");
     EXPECT_TRUE(Value_GetArrayElement(&out, &text, 5));
     EXPECT_STREQ("whole", Value_GetText(&out));
     EXPECT_NE(Value_GetText(&text), Value_GetText(&out));
-
     // Outside the row: false, the empty value (the text `out` held released), the record filled.
     g_ArrayError = ArrayErrorRecord{0, 0, 0, 0, 0};
     EXPECT_FALSE(Value_GetArrayElement(&out, &array, 7));
@@ -160,30 +178,25 @@ TEST_F(ValueTest, ReadsOfWholeValuesAndElements)
     EXPECT_EQ(7, g_ArrayError.column);
     EXPECT_EQ(1, g_ArrayError.rowCount);
     EXPECT_EQ(3, g_ArrayError.rowLength);
-
     EXPECT_FALSE(Value_GetArrayElement(&out, &array, 32000 * 4));
     EXPECT_EQ(4, g_ArrayError.row);
     EXPECT_EQ(-1, g_ArrayError.rowLength);
-
-    EXPECT_EQ(&ArrayOf(array)->rows[0].elements[2], Value_GetElementPointer(&array, 2));
+    EXPECT_EQ(&At(array, 0, 2), Value_GetElementPointer(&array, 2));
     EXPECT_EQ(nullptr, Value_GetElementPointer(&array, 3));
     EXPECT_EQ(nullptr, Value_GetElementPointer(&array, -2));
     EXPECT_EQ(nullptr, Value_GetElementPointer(&text, 0));
     Value_Free(&array);
     Value_Free(&text);
-}
 
-TEST_F(ValueTest, NegativeIndicesStoreNothing)
-{
+    // Negative indices store nothing; row 0, column -5 still grows the row table.
     ScriptValue value = Real(0);
     g_ArrayError.flag = 0;
-    SetElement(&value, -5, Text("lost")); // row 0, column -5: the row table still grows
+    SetElement(&value, -5, Text("lost"));
     EXPECT_EQ(1, g_ArrayError.flag);
     EXPECT_EQ(0, g_ArrayError.row);
     EXPECT_EQ(-5, g_ArrayError.column);
     ASSERT_EQ(1, ArrayOf(value)->rowCount);
     EXPECT_EQ(0, ArrayOf(value)->rows[0].length);
-
     g_ArrayError.flag = 0;
     SetElement(&value, -64000, Real(1)); // row -2
     EXPECT_EQ(1, g_ArrayError.flag);
@@ -199,21 +212,21 @@ TEST_F(ValueTest, WritesWhoseSourceLiesInTheTarget)
     ScriptValue value = Real(0);
     SetElement(&value, 0, Text("first"));
     // The element itself is the source, and the row it sits in must grow.
-    Value_SetArrayElement(&value, &ArrayOf(value)->rows[0].elements[0], 500);
-    EXPECT_STREQ("first", Value_GetText(&ArrayOf(value)->rows[0].elements[500]));
-    Value_SetArrayElement(&value, &ArrayOf(value)->rows[0].elements[0], 0);
-    EXPECT_STREQ("first", Value_GetText(&ArrayOf(value)->rows[0].elements[0]));
+    Value_SetArrayElement(&value, &At(value, 0, 0), 500);
+    EXPECT_STREQ("first", Value_GetText(&At(value, 0, 500)));
+    Value_SetArrayElement(&value, &At(value, 0, 0), 0);
+    EXPECT_STREQ("first", Value_GetText(&At(value, 0, 0)));
     // The whole value written over itself.
     Value_SetArrayElement(&value, &value, -1);
     EXPECT_EQ(1, ArrayOf(value)->refCount);
     // The value's last array reference goes, and with it the element whose text is copied.
     ScriptValue holder = Real(0);
-    Value_Copy(&holder, &ArrayOf(value)->rows[0].elements[500]);
-    Value_Copy(&value, &ArrayOf(value)->rows[0].elements[0]);
+    Value_Copy(&holder, &At(value, 0, 500));
+    Value_Copy(&value, &At(value, 0, 0));
     EXPECT_STREQ("first", Value_GetText(&value));
     Value_SetReal(&value, 0);
     SetElement(&value, 1, Text("second"));
-    Value_SetText(&value, Value_GetText(&ArrayOf(value)->rows[0].elements[1]));
+    Value_SetText(&value, Value_GetText(&At(value, 0, 1)));
     EXPECT_STREQ("second", Value_GetText(&value));
     Value_Free(&holder);
     Value_Free(&value);
@@ -227,7 +240,6 @@ TEST_F(ValueTest, CopyAndFreeFollowTheKindWord)
     Value_Copy(&destination, &shorter);
     EXPECT_EQ(block, Value_GetText(&destination)) << "a large enough block is reused";
     EXPECT_STREQ("short", Value_GetText(&destination));
-
     // Markers in the high bits travel with a copy; the kind is the low 24 bits.
     ScriptValue marked = {0x80000000u | VALUE_REAL, 0, 4.5};
     Value_Copy(&destination, &marked); // the text is released
@@ -235,11 +247,9 @@ TEST_F(ValueTest, CopyAndFreeFollowTheKindWord)
     EXPECT_EQ(VALUE_REAL, Value_GetKind(&destination));
     EXPECT_EQ(0u, destination.ref);
     EXPECT_EQ(4.5, destination.real);
-
     Value_Free(&shorter);
     EXPECT_EQ(VALUE_STRING, shorter.kind) << "a freed string stays a string without text";
     EXPECT_EQ(nullptr, Value_GetText(&shorter));
-
     ScriptValue array = Real(0);
     SetElement(&array, 0, Real(1));
     array.real = 6;
@@ -251,19 +261,14 @@ TEST_F(ValueTest, CopyAndFreeFollowTheKindWord)
 
 TEST_F(ValueTest, TextForms)
 {
-    EXPECT_EQ("3", TextForm(Real(3)));
-    EXPECT_EQ("2.50", TextForm(Real(2.5)));
-    EXPECT_EQ("10000000000.00", TextForm(Real(1e10)));
-    EXPECT_EQ("-0.50", TextForm(Real(-0.5)));
-    EXPECT_EQ("-2147483648", TextForm(Real(-2147483648.0)));
-    EXPECT_EQ("2147483648.00", TextForm(Real(2147483648.0)));
-    EXPECT_EQ("0.13", TextForm(Real(0.125))) << "ties round away from zero";
-
+    const std::pair<double, const char*> reals[] = {
+        {3, "3"}, {2.5, "2.50"}, {1e10, "10000000000.00"}, {-0.5, "-0.50"}, {-2147483648.0, "-2147483648"},
+        {2147483648.0, "2147483648.00"}, {0.125, "0.13"}}; // ties round away from zero
+    for (const auto& [real, text] : reals) EXPECT_EQ(text, TextForm(Real(real))) << real;
     ScriptValue text = Text("words");
     EXPECT_EQ("words", TextForm(text));
     Value_Free(&text);
     EXPECT_EQ("", TextForm(text));
-
     ScriptValue array = Real(0);
     SetElement(&array, 0, Real(1));
     SetElement(&array, 1, Real(2));
@@ -273,10 +278,8 @@ TEST_F(ValueTest, TextForms)
     Value_SetArrayElement(&outer, &array, 1);
     SetElement(&outer, 0, Text("s"));
     EXPECT_EQ("{ s,{ 1,23 } }", TextForm(outer));
-    // A small starting block grows and keeps what was written.
-    EXPECT_EQ("{ s,{ 1,23 } }", TextForm(outer, 2));
-    ScriptValue empty = {VALUE_ARRAY, 0, 0};
-    EXPECT_EQ("{  }", TextForm(empty));
+    EXPECT_EQ("{ s,{ 1,23 } }", TextForm(outer, 2)); // a small starting block grows and keeps what was written
+    EXPECT_EQ("{  }", TextForm(ScriptValue{VALUE_ARRAY, 0, 0}));
     Value_Free(&array);
     Value_Free(&outer);
 }
@@ -284,22 +287,21 @@ TEST_F(ValueTest, TextForms)
 TEST_F(ValueTest, DeeplyNestedArraysNeverRecurse)
 {
     // Each level holds the previous one: far deeper than the native stack could recurse.
-    constexpr int32_t depth = 300000;
+    constexpr size_t depth = 300000;
     ScriptValue value = Real(1);
-    for (int32_t level = 0; level < depth; ++level) {
+    for (size_t level = 0; level < depth; ++level) {
         ScriptValue outer = Real(0);
         Value_SetArrayElement(&outer, &value, 0);
         Value_Free(&value);
         value = outer;
     }
     std::string text = TextForm(value);
-    EXPECT_EQ(static_cast<size_t>(depth) * 4 + 1, text.size());
-    EXPECT_EQ("{ { 1 } }", text.substr(static_cast<size_t>(depth) * 2 - 4, 9));
+    EXPECT_EQ(depth * 4 + 1, text.size());
+    EXPECT_EQ("{ { 1 } }", text.substr(depth * 2 - 4, 9));
     EXPECT_EQ("{ { ", text.substr(0, 4));
-
     TestBuffer buffer;
     ASSERT_TRUE(Value_Serialise(&value, &buffer));
-    EXPECT_EQ(static_cast<size_t>(depth) * 12 + 4 + 8 + 2, buffer.Bytes().size());
+    EXPECT_EQ(depth * 12 + 4 + 8 + 2, buffer.Bytes().size());
     buffer.Rewind();
     ScriptValue back = Real(0);
     ASSERT_TRUE(Value_Deserialise(&back, &buffer));
@@ -308,55 +310,19 @@ TEST_F(ValueTest, DeeplyNestedArraysNeverRecurse)
     Value_Free(&value);
 }
 
-namespace {
-
-std::vector<uint8_t> Serialised(const ScriptValue& value)
+TEST_F(ValueTest, ByteFormsAreExactAndReadBack)
 {
-    TestBuffer buffer;
-    EXPECT_TRUE(Value_Serialise(&value, &buffer));
-    return buffer.Bytes();
-}
-
-} // namespace
-
-TEST_F(ValueTest, ByteFormsAreExact)
-{
-    std::vector<uint8_t> expected;
-    PutInt32(expected, 0);
-    PutReal(expected, 1.5);
-    PutNoText(expected);
-    EXPECT_EQ(expected, Serialised(Real(1.5)));
-    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0x04, 0x00}), expected);
-
+    EXPECT_EQ(Stream("irn", {0, 1.5}), Serialised(Real(1.5)));
+    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0x04, 0x00}), Serialised(Real(1.5)));
     ScriptValue text = Text("hi");
     text.real = 2; // a string keeps whatever real it carries
-    expected.clear();
-    PutInt32(expected, 1);
-    PutReal(expected, 2);
-    PutText(expected, "hi");
-    EXPECT_EQ(expected, Serialised(text));
-
+    EXPECT_EQ(Stream("irt", {1, 2}, {"hi"}), Serialised(text));
     ScriptValue array = Real(0);
     SetElement(&array, 0, Real(7));
     Value_SetArrayElement(&array, &text, 32000 * 2 + 1);
-    expected.clear();
-    PutInt32(expected, 2);
-    PutInt32(expected, 3); // rows
-    PutInt32(expected, 1);
-    PutInt32(expected, 0);
-    PutReal(expected, 7);
-    PutNoText(expected);
-    PutInt32(expected, 0); // row 1 is empty
-    PutInt32(expected, 2);
-    PutInt32(expected, 0);
-    PutReal(expected, 0);
-    PutNoText(expected);
-    PutInt32(expected, 1);
-    PutReal(expected, 0); // a copied string carries real 0
-    PutText(expected, "hi");
+    // Three rows: one element, none, then a real 0 and the copied string (which carries real 0).
     std::vector<uint8_t> bytes = Serialised(array);
-    EXPECT_EQ(expected, bytes);
-
+    EXPECT_EQ(Stream("iiiirniiirnirt", {2, 3, 1, 0, 7, 0, 2, 0, 0, 1, 0}, {"hi"}), bytes);
     // And back: same text form, the string's text and real kept, a real without text.
     TestBuffer buffer(eBuffer_Fixed, bytes);
     ScriptValue back = Text("will be replaced");
@@ -364,74 +330,35 @@ TEST_F(ValueTest, ByteFormsAreExact)
     EXPECT_EQ(static_cast<int32_t>(bytes.size()), buffer.m_Position);
     EXPECT_EQ(TextForm(array), TextForm(back));
     EXPECT_EQ(1, ArrayOf(back)->refCount);
-    EXPECT_EQ(0u, ArrayOf(back)->rows[0].elements[0].ref);
+    EXPECT_EQ(0u, At(back, 0, 0).ref);
     Value_Free(&back);
-
-    TestBuffer single(eBuffer_Fixed, Serialised(text));
-    ASSERT_TRUE(Value_Deserialise(&back, &single));
+    ASSERT_TRUE(ReadBack(Serialised(text), &back));
     EXPECT_STREQ("hi", Value_GetText(&back));
     EXPECT_EQ(2.0, back.real);
     Value_Free(&back);
     Value_Free(&text);
     Value_Free(&array);
+    // A full fixed buffer reports the failed write: 14 bytes do not fit in 10.
+    TestBuffer full(eBuffer_Fixed, std::vector<uint8_t>(10, 0));
+    EXPECT_FALSE(Value_Serialise(&full.m_Scratch, &full));
 }
-
-TEST_F(ValueTest, FullFixedBufferReportsTheFailedWrite)
-{
-    TestBuffer buffer(eBuffer_Fixed, std::vector<uint8_t>(10, 0));
-    EXPECT_FALSE(Value_Serialise(&buffer.m_Scratch, &buffer)); // 14 bytes do not fit in 10
-}
-
-namespace {
-
-bool ReadBack(const std::vector<uint8_t>& bytes, ScriptValue* value)
-{
-    TestBuffer buffer(eBuffer_Fixed, bytes);
-    return Value_Deserialise(value, &buffer);
-}
-
-} // namespace
 
 TEST_F(ValueTest, MalformedStreamsAreRefused)
 {
     ScriptValue value = Real(0);
     uint32_t bytesBefore = MemoryManager::TotalBytes(0);
-
-    std::vector<uint8_t> huge;
-    PutInt32(huge, 2);
-    PutInt32(huge, 0x7FFFFFFF); // rows that the stream cannot hold
-    PutInt32(huge, 1);
-    EXPECT_FALSE(ReadBack(huge, &value));
-
-    std::vector<uint8_t> hugeRow;
-    PutInt32(hugeRow, 2);
-    PutInt32(hugeRow, 1);
-    PutInt32(hugeRow, 0x40000000); // elements
+    EXPECT_FALSE(ReadBack(Stream("iii", {2, 0x7FFFFFFF, 1}), &value)); // rows the stream cannot hold
+    std::vector<uint8_t> hugeRow = Stream("iii", {2, 1, 0x40000000});   // elements
     hugeRow.resize(hugeRow.size() + 64, 0);
     EXPECT_FALSE(ReadBack(hugeRow, &value));
     EXPECT_EQ(bytesBefore, MemoryManager::TotalBytes(0)) << "nothing sized from an impossible count stays";
-
-    std::vector<uint8_t> negative;
-    PutInt32(negative, 2);
-    PutInt32(negative, -1);
-    EXPECT_FALSE(ReadBack(negative, &value));
-
-    std::vector<uint8_t> unknown;
-    PutInt32(unknown, 7);
-    PutReal(unknown, 0);
-    PutNoText(unknown);
-    EXPECT_FALSE(ReadBack(unknown, &value));
+    EXPECT_FALSE(ReadBack(Stream("ii", {2, -1}), &value));
+    EXPECT_FALSE(ReadBack(Stream("irn", {7, 0}), &value)); // an unknown kind
     EXPECT_FALSE(ReadBack({}, &value));
-
     // A real never takes a text from the stream.
-    std::vector<uint8_t> realWithText;
-    PutInt32(realWithText, 0);
-    PutReal(realWithText, 3);
-    PutText(realWithText, "stray");
-    EXPECT_TRUE(ReadBack(realWithText, &value));
+    EXPECT_TRUE(ReadBack(Stream("irt", {0, 3}, {"stray"}), &value));
     EXPECT_EQ(0u, value.ref);
     EXPECT_EQ(3.0, value.real);
-
     // Every cut of a valid nested stream is refused and leaves nothing behind.
     ScriptValue source = Real(0);
     SetElement(&source, 0, Text("abc"));
@@ -440,8 +367,8 @@ TEST_F(ValueTest, MalformedStreamsAreRefused)
     Value_SetArrayElement(&source, &inner, 1);
     std::vector<uint8_t> whole = Serialised(source);
     for (size_t cut = 0; cut + 1 < whole.size(); ++cut) {
-        std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
-        ASSERT_FALSE(ReadBack(part, &value)) << "cut at " << cut;
+        ASSERT_FALSE(ReadBack(std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)), &value))
+            << "cut at " << cut;
         ASSERT_EQ(VALUE_REAL, value.kind);
         ASSERT_EQ(0u, value.ref);
     }

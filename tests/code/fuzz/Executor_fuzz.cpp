@@ -4,10 +4,9 @@
 // a failure always leaves its report. Loops that the text could make endless are compiled but not
 // run: a program runs only when its loops are repeats of a small constant count.
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
+#include "../Code_FakeWorld.h"
 #include "app/App_CommandLine.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
@@ -16,75 +15,15 @@
 #include "code/Code_Object.h"
 #include "code/Code_Tree.h"
 #include "platform/Platform_ScriptHeap.h"
-#include "variable/Variable_Access.h"
 #include "variable/Variable_Global.h"
-#include "variable/Variable_List.h"
 
 namespace {
 
-struct Fake {
-    int32_t id = 0;
-    int32_t object = 0;
-    bool marked = false;
-    bool deactivated = false;
-    CVariableList variables;
-};
+using vmtest::FakeWorld;
 
-CInstance* AsInstance(Fake* fake)
-{
-    return reinterpret_cast<CInstance*>(fake);
-}
-Fake* AsFake(CInstance* instance)
-{
-    return reinterpret_cast<Fake*>(instance);
-}
+// Four instances of objects 0 and 1; the third is marked for deletion, the fourth deactivated.
+FakeWorld* g_pWorld = nullptr;
 
-class World : public IVariableInstances {
-  public:
-    World()
-    {
-        for (int32_t i = 0; i < 4; ++i) {
-            m_All.push_back(std::make_unique<Fake>());
-            m_All.back()->id = 100001 + i;
-            m_All.back()->object = i % 2;
-        }
-        m_All[2]->marked = true;
-        m_All[3]->deactivated = true;
-    }
-    CInstance* At(size_t i) { return AsInstance(m_All[i].get()); }
-    void Clear()
-    {
-        for (auto& fake : m_All)
-            fake->variables.Clear();
-    }
-
-    CInstance* FindById(int32_t id) override
-    {
-        for (auto& fake : m_All)
-            if (fake->id == id) return AsInstance(fake.get());
-        return nullptr;
-    }
-    void VisitRoom(InstanceVisit visit, void* context) override
-    {
-        for (auto& fake : m_All)
-            if (!visit(AsInstance(fake.get()), context)) return;
-    }
-    void VisitObject(int32_t object, InstanceVisit visit, void* context) override
-    {
-        for (auto& fake : m_All)
-            if (fake->object == object && !visit(AsInstance(fake.get()), context)) return;
-    }
-    void VisitObjectChanges(InstanceVisit, void*) override {}
-    bool IsMarked(CInstance* instance) override { return AsFake(instance)->marked; }
-    bool IsDeactivated(CInstance* instance) override { return AsFake(instance)->deactivated; }
-    int32_t ObjectIndex(CInstance* instance) override { return AsFake(instance)->object; }
-    CVariableList* Variables(CInstance* instance) override { return &AsFake(instance)->variables; }
-
-  private:
-    std::vector<std::unique_ptr<Fake>> m_All;
-};
-
-World* g_pWorld = nullptr;
 
 void SumRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
@@ -111,8 +50,10 @@ void PrepareOnce()
     Function_Add("fn", SumRoutine, FUNCTION_ARGS_ANY);
     Function_Add("ftext", TextRoutine, 1);
     Function_Add("farray", ArrayRoutine, 1);
-    g_pWorld = new World();
-    Variable_SetInstances(g_pWorld);
+    g_pWorld = new FakeWorld();
+    for (int32_t i = 0; i < 4; ++i) g_pWorld->Add(100001 + i, i % 2);
+    g_pWorld->At(2)->marked = true;
+    g_pWorld->At(3)->deactivated = true;
     g_UseBytecode = 0;
 }
 
@@ -145,7 +86,7 @@ void RunOnce(const char* text, bool expression)
     Variable_Init();
     g_pWorld->Clear();
     ScriptValue result = {VALUE_REAL, 0, 0.0};
-    bool done = Code_Execute(g_pWorld->At(0), g_pWorld->At(1), &code, &result);
+    bool done = Code_Execute(vmtest::AsInstance(g_pWorld->At(0)), vmtest::AsInstance(g_pWorld->At(1)), &code, &result);
     if (!done && (!g_CodeErrorFlag || g_CodeErrorText.empty())) __builtin_trap(); // a failure always reports
     Value_Free(&result);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../Code_FakeWorld.h"
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
 #include "code/Code_Breakpoints.h"
@@ -18,66 +19,13 @@
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "platform/Platform_ScriptHeap.h"
-#include "variable/Variable_Access.h"
 #include "variable/Variable_Global.h"
-#include "variable/Variable_List.h"
 
 namespace {
 
 struct SilentConsole : tagIConsole {
     bool Setup(int32_t, int32_t) override { return true; }
     void Output(const char*, ...) override {}
-};
-
-struct Fake {
-    int32_t id;
-    int32_t object;
-    bool marked;
-    CVariableList variables;
-};
-
-// Three instances of objects 1 and 2 (one marked for deletion) and nothing else.
-class World : public IVariableInstances {
-public:
-    World()
-    {
-        for (int32_t i = 0; i < 3; ++i) {
-            m_All.push_back(std::make_unique<Fake>());
-            m_All.back()->id = 100001 + i;
-            m_All.back()->object = 1 + i % 2;
-            m_All.back()->marked = i == 2;
-        }
-    }
-    CInstance* At(int32_t i) { return reinterpret_cast<CInstance*>(m_All[static_cast<size_t>(i)].get()); }
-    void Clear()
-    {
-        for (auto& fake : m_All) fake->variables.Clear();
-    }
-    CInstance* FindById(int32_t id) override
-    {
-        for (auto& fake : m_All)
-            if (fake->id == id) return reinterpret_cast<CInstance*>(fake.get());
-        return nullptr;
-    }
-    void VisitRoom(InstanceVisit visit, void* context) override
-    {
-        for (auto& fake : m_All)
-            if (!visit(reinterpret_cast<CInstance*>(fake.get()), context)) return;
-    }
-    void VisitObject(int32_t object, InstanceVisit visit, void* context) override
-    {
-        for (auto& fake : m_All)
-            if (fake->object == object && !visit(reinterpret_cast<CInstance*>(fake.get()), context)) return;
-    }
-    void VisitObjectChanges(InstanceVisit, void*) override {}
-    bool IsMarked(CInstance* instance) override { return Of(instance)->marked; }
-    bool IsDeactivated(CInstance*) override { return false; }
-    int32_t ObjectIndex(CInstance* instance) override { return Of(instance)->object; }
-    CVariableList* Variables(CInstance* instance) override { return &Of(instance)->variables; }
-
-private:
-    static Fake* Of(CInstance* instance) { return reinterpret_cast<Fake*>(instance); }
-    std::vector<std::unique_ptr<Fake>> m_All;
 };
 
 void SumRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
@@ -344,7 +292,7 @@ private:
 };
 
 struct Setup {
-    World world;
+    vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
     VMAssembly script;
     std::unique_ptr<CCode> scriptCode;
 
@@ -355,7 +303,7 @@ struct Setup {
         ScriptConsole = &silent;
         ScriptHeap_Init();
         Variable_Init();
-        Variable_SetInstances(&world);
+        for (int32_t i = 0; i < 3; ++i) world.Add(100001 + i, 1 + i % 2)->marked = i == 2;
         Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_first", FirstArgumentRoutine, 0);
         VM_Assemble("call.i fz_first 0\npush.e 2\nmul.i.v\nret.v\n", script);
@@ -399,7 +347,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Debug_EvaluatingExpression = 1;
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
-    VM_Exec("fuzz", setup->world.At(0), setup->world.At(1), &view, &result, nullptr, "");
+    VM_Exec("fuzz", vmtest::AsInstance(setup->world.At(0)), vmtest::AsInstance(setup->world.At(1)), &view, &result, nullptr, "");
     Debug_EvaluatingExpression = 0;
 
     VM_RestoreBreakpoints();
