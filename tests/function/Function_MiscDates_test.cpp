@@ -22,16 +22,13 @@ double Date(double y, double m, double d, double h = 0, double mi = 0, double s 
 TEST(MiscDates, RegistersItsMembersInOrder)
 {
     functiontest::ExpectRegisteredRun(
-        "date_current_datetime 0,date_current_date 0,date_current_time 0,date_create_datetime 6,"
-        "date_create_date 3,date_create_time 3,date_valid_datetime 6,date_valid_date 3,date_valid_time 3,"
-        "date_inc_year 2,date_inc_month 2,date_inc_week 2,date_inc_day 2,date_inc_hour 2,date_inc_minute 2,"
-        "date_inc_second 2,date_get_year 1,date_get_month 1,date_get_week 1,date_get_day 1,date_get_hour 1,"
-        "date_get_minute 1,date_get_second 1,date_get_weekday 1,date_get_day_of_year 1,date_get_hour_of_year 1,"
-        "date_get_minute_of_year 1,date_get_second_of_year 1,date_year_span 2,date_month_span 2,"
-        "date_week_span 2,date_day_span 2,date_hour_span 2,date_minute_span 2,date_second_span 2,"
-        "date_compare_datetime 2,date_compare_date 2,date_compare_time 2,date_date_of 1,date_time_of 1,"
-        "date_datetime_string 1,date_date_string 1,date_time_string 1,date_days_in_month 1,date_days_in_year 1,"
-        "date_leap_year 1,date_is_today 1,event_inherited 0");
+        "date_* current_datetime:0 current_date:0 current_time:0 create_datetime:6 create_date:3 create_time:3 "
+        "valid_datetime:6 valid_date:3 valid_time:3 inc_year:2 inc_month:2 inc_week:2 inc_day:2 inc_hour:2 "
+        "inc_minute:2 inc_second:2 get_year:1 get_month:1 get_week:1 get_day:1 get_hour:1 get_minute:1 "
+        "get_second:1 get_weekday:1 get_day_of_year:1 get_hour_of_year:1 get_minute_of_year:1 "
+        "get_second_of_year:1 year_span:2 month_span:2 week_span:2 day_span:2 hour_span:2 minute_span:2 "
+        "second_span:2 compare_datetime:2 compare_date:2 compare_time:2 date_of:1 time_of:1 datetime_string:1 "
+        "date_string:1 time_string:1 days_in_month:1 days_in_year:1 leap_year:1 is_today:1 * event_inherited:0");
 }
 
 TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)

@@ -21,16 +21,13 @@ namespace {
 TEST(ScriptPathRows, NamesAndCountsInTheirOrder)
 {
     functiontest::ExpectRegisteredRun(
-        "script_exists 1,script_get_name 1,script_name 1,script_get_text 1,script_execute -1,timeline_exists 1,"
-        "timeline_get_name 1,timeline_name 1,timeline_add 0,timeline_delete 1,timeline_moment_clear 2,"
-        "timeline_moment_add 3");
+        "script_* exists:1 get_name:1 name:1 get_text:1 execute:-1 timeline_* exists:1 get_name:1 name:1 add:0 "
+        "delete:1 moment_clear:2 moment_add:3");
     functiontest::ExpectRegisteredRun(
-        "path_exists 1,path_get_name 1,path_name 1,path_get_length 1,path_get_kind 1,path_get_closed 1,"
-        "path_get_precision 1,path_get_number 1,path_get_point_x 2,path_get_point_y 2,path_get_point_speed 2,"
-        "path_get_x 2,path_get_y 2,path_get_speed 2,path_set_kind 2,path_set_closed 2,path_set_precision 2,"
-        "path_add 0,path_duplicate 1,path_assign 2,path_append 2,path_delete 1,path_add_point 4,"
-        "path_insert_point 5,path_change_point 5,path_delete_point 2,path_clear_points 1,path_reverse 1,"
-        "path_mirror 1,path_flip 1,path_rotate 2,path_rescale 3,path_shift 3");
+        "path_* exists:1 get_name:1 name:1 get_length:1 get_kind:1 get_closed:1 get_precision:1 get_number:1 "
+        "get_point_x:2 get_point_y:2 get_point_speed:2 get_x:2 get_y:2 get_speed:2 set_kind:2 set_closed:2 "
+        "set_precision:2 add:0 duplicate:1 assign:2 append:2 delete:1 add_point:4 insert_point:5 change_point:5 "
+        "delete_point:2 clear_points:1 reverse:1 mirror:1 flip:1 rotate:2 rescale:3 shift:3");
 }
 
 class ResourceBuiltins : public objecttest::ObjectTest {
@@ -138,20 +135,15 @@ TEST_F(ResourceBuiltins, PathBuiltinsEditQueryAndReportMisuse)
     Call("path_set_precision", {0, 12});
     EXPECT_EQ(8.0, Call("path_get_precision", {0}).real);
 
-    struct Misuse {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        const char* message;
-    } misuses[] = {
-        {"path_duplicate", {3}, "Trying to duplicate non-existing path."},
-        {"path_append", {3, 0}, "Appending to non-existing path."},
-        {"path_append", {0, 3}, "Appending a non-existing path."},
-        {"path_delete", {3}, "Trying to delete non-existing path."},
-        {"path_assign", {3, 0}, "Error assigning a path."},
-    };
-    for (const Misuse& m : misuses) {
-        EXPECT_EQ(0.0, Call(m.name, m.args).real);
-        EXPECT_NE(std::string::npos, TakeError().find(m.message)) << m.name;
+    for (auto [name, args, message] : {
+             std::tuple<const char*, std::vector<testsupport::TestArg>, const char*>{
+                 "path_duplicate", {3}, "Trying to duplicate non-existing path."},
+             {"path_append", {3, 0}, "Appending to non-existing path."},
+             {"path_append", {0, 3}, "Appending a non-existing path."},
+             {"path_delete", {3}, "Trying to delete non-existing path."},
+             {"path_assign", {3, 0}, "Error assigning a path."}}) {
+        EXPECT_EQ(0.0, Call(name, args).real);
+        EXPECT_NE(std::string::npos, TakeError().find(message)) << name;
     }
     testsupport::LogCapture log(ScriptConsole);
     Call("path_assign", {0, 0});
