@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "../physics/PhysicsTestSupport.h"
+#include "Function_TestCases.h"
 
 namespace physicstest {
 namespace {
@@ -14,34 +15,15 @@ const char* const NO_WORLD = "The current room does not have a physics world rep
 
 TEST(PhysicsFamily, RegistersItsFortyNamesInOrder)
 {
-    const std::pair<const char*, int32_t> rows[] = {
-        {"physics_world_create", 1}, {"physics_world_gravity", 2}, {"physics_world_update_speed", 1},
-        {"physics_world_update_iterations", 1}, {"physics_world_draw_debug", 1}, {"physics_pause_enable", 1},
-        {"physics_fixture_create", 0}, {"physics_fixture_set_kinematic", 1}, {"physics_fixture_set_awake", 2},
-        {"physics_fixture_set_density", 2}, {"physics_fixture_set_restitution", 2}, {"physics_fixture_set_friction", 2},
-        {"physics_fixture_set_collision_group", 2}, {"physics_fixture_set_sensor", 2},
-        {"physics_fixture_set_linear_damping", 2}, {"physics_fixture_set_angular_damping", 2},
-        {"physics_fixture_set_circle_shape", 2}, {"physics_fixture_set_box_shape", 3},
-        {"physics_fixture_set_polygon_shape", 1}, {"physics_fixture_set_edge_shape", 5},
-        {"physics_fixture_add_point", 3}, {"physics_fixture_bind", 2}, {"physics_fixture_delete", 1},
-        {"physics_apply_force", 4}, {"physics_apply_impulse", 4}, {"physics_apply_local_force", 4},
-        {"physics_apply_local_impulse", 4}, {"physics_apply_torque", 1}, {"physics_mass_properties", 4},
-        {"physics_draw_debug", 0}, {"physics_test_overlap", 4}, {"physics_joint_distance_create", 7},
-        {"physics_joint_revolute_create", 11}, {"physics_joint_prismatic_create", 13},
-        {"physics_joint_pulley_create", 14}, {"physics_joint_gear_create", 5}, {"physics_joint_enable_motor", 2},
-        {"physics_joint_get_value", 2}, {"physics_joint_set_value", 3}, {"physics_joint_delete", 1},
-    };
-    testsupport::RegisterBuiltins();
-    int32_t previous = -1;
-    for (const auto& [name, count] : rows) {
-        int32_t id = -1;
-        ASSERT_TRUE(Code_Function_Find(name, &id)) << name;
-        EXPECT_EQ(count, Function_Get(id)->argCount) << name;
-        if (previous >= 0) {
-            EXPECT_EQ(previous + 1, id) << name << " follows the row before it";
-        }
-        previous = id;
-    }
+    functiontest::ExpectRegisteredRun(
+        "physics_* world_create:1 world_gravity:2 world_update_speed:1 world_update_iterations:1 "
+        "world_draw_debug:1 pause_enable:1 physics_fixture_* create:0 set_kinematic:1 set_awake:2 set_density:2 "
+        "set_restitution:2 set_friction:2 set_collision_group:2 set_sensor:2 set_linear_damping:2 "
+        "set_angular_damping:2 set_circle_shape:2 set_box_shape:3 set_polygon_shape:1 set_edge_shape:5 "
+        "add_point:3 bind:2 delete:1 physics_* apply_force:4 apply_impulse:4 apply_local_force:4 "
+        "apply_local_impulse:4 apply_torque:1 mass_properties:4 draw_debug:0 test_overlap:4 physics_joint_* "
+        "distance_create:7 revolute_create:11 prismatic_create:13 pulley_create:14 gear_create:5 enable_motor:2 "
+        "get_value:2 set_value:3 delete:1");
 }
 
 // Instances: 100001 and 100003 with dynamic boxes, 100002 of an object without physics.
