@@ -36,41 +36,30 @@ class GameInstances : public GameFamilyTest {
 
 TEST_F(GameInstances, CreateCopyAndDestroy)
 {
-    struct Case {
-        std::vector<testsupport::TestArg> args;
-        const char* error; // null: made
-    } cases[] = {
-        {{10, 20, 0}, nullptr},
-        {{0, 0, 7}, "Creating instance for non-existing object: 7"},
-        {{"a", 0, 0}, "instance_create( ) error: Illegal type"},
-    };
-    for (const Case& c : cases) {
+    for (auto [args, error] : std::vector<std::pair<std::vector<testsupport::TestArg>, const char*>>{
+             {{10, 20, 0}, nullptr}, {{0, 0, 7}, "Creating instance for non-existing object: 7"},
+             {{"a", 0, 0}, "instance_create( ) error: Illegal type"}}) {
         m_Log.Clear();
         int32_t before = Run_InstanceNumber(TARGET_ALL);
-        double id = Call("instance_create", c.args);
-        EXPECT_EQ(before + (c.error == nullptr), Run_InstanceNumber(TARGET_ALL));
-        EXPECT_EQ(c.error == nullptr ? g_InstanceIdCounter : -1, id);
-        EXPECT_EQ(c.error != nullptr, m_Log.Count(c.error != nullptr ? c.error : "ERROR") == 1)
-            << m_Log.Text();
+        double id = Call("instance_create", args);
+        EXPECT_EQ(before + (error == nullptr), Run_InstanceNumber(TARGET_ALL));
+        EXPECT_EQ(error == nullptr ? g_InstanceIdCounter : -1, id);
+        EXPECT_EQ(error != nullptr, m_Log.Count(error != nullptr ? error : "ERROR") == 1) << m_Log.Text();
     }
     EXPECT_EQ((std::vector<std::string>{"100005 create"}), TakeNotes());
-
     pawn->SetPosition(30.5f, 40.0f);
     // 0.4999999999 is 0.5 as a single real: the create event runs.
-    for (auto [perform, created] :
-         {std::pair{0.0, false}, {1.0, true}, {0.4999999999, true}, {0.49, false}}) {
+    for (auto [perform, created] : {std::pair{0.0, false}, {1.0, true}, {0.4999999999, true}, {0.49, false}}) {
         auto id = static_cast<int32_t>(Call("instance_copy", {perform}, pawn));
         CInstance* copy = ById(id);
         ASSERT_NE(nullptr, copy);
-        EXPECT_NE(pawn->GetId(), id);
         ScriptValue hp = {VALUE_REAL, 0, 0.0};
         Variable_GetValue_Direct(copy, Code_Variable_Find("hp"), 0, &hp);
-        EXPECT_EQ(7.0, hp.real);
-        EXPECT_EQ(30.5f, copy->i_x);
-        EXPECT_EQ(created ? std::vector<std::string>{std::to_string(id) + " create"}
-                          : std::vector<std::string>{},
-                  TakeNotes())
-            << perform;
+        EXPECT_EQ(Reals(7, 30.5f), Reals(hp.real, copy->i_x));
+        EXPECT_NE(pawn->GetId(), id);
+        std::vector<std::string> notes;
+        if (created) notes.push_back(std::to_string(id) + " create");
+        EXPECT_EQ(notes, TakeNotes()) << perform;
     }
     pawn->SetDepth(-50); // in front of the others once the lists are brought up to date
     auto front = static_cast<int32_t>(Call("instance_copy", {0}, pawn));

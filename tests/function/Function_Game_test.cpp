@@ -1,7 +1,6 @@
 // The Game family's table, and its room, game-state, transition and sleep routines.
-#include <sstream>
-
 #include "Function_GameTestSupport.h"
+#include "Function_TestCases.h"
 #include "graphics/Graphics_Transition.h"
 #include "run/Run_SaveGame.h"
 #include "support/Support_File.h"
@@ -11,58 +10,30 @@ using namespace gametest;
 
 namespace {
 
-// The family's names and counts in registration order.
-const char* const GAME_TABLE =
-    "move_random 2 place_free 2 place_empty 2 place_meeting 3 place_snapped 2 move_snap 2 "
-    "move_towards_point 3 move_contact 1 move_contact_solid 2 move_contact_all 2 move_outside_solid 2 "
-    "move_outside_all 2 move_bounce 1 move_bounce_solid 1 move_bounce_all 1 move_wrap 3 motion_set 2 "
-    "motion_add 2 distance_to_point 2 distance_to_object 1 path_start 4 path_end 0 mp_linear_step 4 "
-    "mp_linear_path 5 mp_linear_step_object 4 mp_linear_path_object 5 mp_potential_settings 4 "
-    "mp_potential_step 4 mp_potential_path 6 mp_potential_step_object 4 mp_potential_path_object 6 "
-    "mp_grid_create 6 mp_grid_destroy 1 mp_grid_clear_all 1 mp_grid_clear_cell 3 mp_grid_clear_rectangle 5 "
-    "mp_grid_add_cell 3 mp_grid_add_rectangle 5 mp_grid_add_instances 3 mp_grid_path 7 mp_grid_draw 1 "
-    "collision_point 5 collision_rectangle 7 collision_circle 6 collision_ellipse 7 collision_line 7 "
-    "instance_find 2 instance_exists 1 instance_number 1 instance_position 3 instance_nearest 3 "
-    "instance_furthest 3 instance_place 3 instance_create 3 instance_copy 1 instance_change 2 "
-    "instance_destroy 0 instance_sprite 1 position_empty 2 position_meeting 3 position_destroy 2 "
-    "position_change 4 instance_deactivate_all 1 instance_deactivate_object 1 instance_deactivate_region 6 "
-    "instance_activate_all 0 instance_activate_object 1 instance_activate_region 5 room_goto 1 "
-    "room_goto_previous 0 room_goto_next 0 room_previous 1 room_next 1 room_restart 0 game_end 0 "
-    "game_restart 0 game_load 1 game_save 1 game_save_buffer 1 game_load_buffer 1 transition_define 2 "
-    "transition_exists 1 sleep 1";
-
+// Each look at the fake clock takes a microsecond; sleeping moves it on.
 int64_t g_FakeNow = 0;
-int64_t g_FakeSlept = 0;
-int64_t FakeNow()
-{
-    return ++g_FakeNow; // each look at the clock takes a microsecond
-}
-void FakeSleep(int64_t milliseconds)
-{
-    g_FakeSlept += milliseconds;
-    g_FakeNow += milliseconds * 1000;
-}
+int64_t FakeNow() { return ++g_FakeNow; }
+void FakeSleep(int64_t milliseconds) { g_FakeNow += milliseconds * 1000; }
 
 } // namespace
 
 TEST(GameFamily, RegistersItsNamesInOrderWithFixedCounts)
 {
-    testsupport::RegisterBuiltins();
-    int32_t first = -1;
-    ASSERT_TRUE(Code_Function_Find("move_random", &first));
-    std::istringstream table(GAME_TABLE);
-    int32_t row = first;
-    std::string name;
-    for (int32_t count = 0; table >> name >> count; ++row) {
-        ASSERT_LT(row, g_FunctionCount);
-        EXPECT_EQ(name, g_FunctionTable[row].name) << "row " << row - first;
-        EXPECT_EQ(count, g_FunctionTable[row].argCount) << name;
-    }
-    EXPECT_EQ(83, row - first);
-    int32_t bounce = -1, solid = -1;
-    ASSERT_TRUE(Code_Function_Find("move_bounce", &bounce) &&
-                Code_Function_Find("move_bounce_solid", &solid));
-    EXPECT_EQ(g_FunctionTable[bounce].routine, g_FunctionTable[solid].routine);
+    functiontest::ExpectRegisteredRun(
+        "move_random:2 place_free:2 place_empty:2 place_meeting:3 place_snapped:2 move_snap:2 "
+        "move_towards_point:3 move_contact:1 move_contact_solid:2 move_contact_all:2 move_outside_solid:2 "
+        "move_outside_all:2 move_bounce:1 move_bounce_solid:1 move_bounce_all:1 move_wrap:3 motion_set:2 "
+        "motion_add:2 distance_to_point:2 distance_to_object:1 path_start:4 path_end:0 mp_* linear_step:4 "
+        "linear_path:5 linear_step_object:4 linear_path_object:5 potential_settings:4 potential_step:4 "
+        "potential_path:6 potential_step_object:4 potential_path_object:6 grid_create:6 grid_destroy:1 "
+        "grid_clear_all:1 grid_clear_cell:3 grid_clear_rectangle:5 grid_add_cell:3 grid_add_rectangle:5 "
+        "grid_add_instances:3 grid_path:7 grid_draw:1 collision_* point:5 rectangle:7 circle:6 ellipse:7 line:7 "
+        "instance_* find:2 exists:1 number:1 position:3 nearest:3 furthest:3 place:3 create:3 copy:1 change:2 "
+        "destroy:0 sprite:1 * position_empty:2 position_meeting:3 position_destroy:2 position_change:4 "
+        "instance_* deactivate_all:1 deactivate_object:1 deactivate_region:6 activate_all:0 activate_object:1 "
+        "activate_region:5 room_* goto:1 goto_previous:0 goto_next:0 previous:1 next:1 restart:0 game_* end:0 "
+        "restart:0 load:1 save:1 save_buffer:1 load_buffer:1 * transition_define:2 transition_exists:1 sleep:1");
+    EXPECT_EQ(functiontest::RoutineOf("move_bounce"), functiontest::RoutineOf("move_bounce_solid"));
 }
 
 class GameRooms : public GameFamilyTest {
@@ -73,12 +44,7 @@ class GameRooms : public GameFamilyTest {
         GameFamilyTest::SetUp();
         PlayRooms({Object("obj_any")}, {}, 2);
     }
-    void ClearRequest()
-    {
-        g_RunRequest = RUN_REQUEST_NONE;
-        g_ErrorQuitting = false;
-        g_ErrorLast.clear();
-    }
+    void ClearRequest() { g_RunRequest = RUN_REQUEST_NONE; g_ErrorQuitting = false; g_ErrorLast.clear(); }
 };
 
 TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
@@ -87,10 +53,8 @@ TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
         const char* routine;
         double room;
         double expected;
-    } cases[] = {
-        {"room_next", 0, 1},     {"room_next", 0.5, 1},    {"room_next", 2, -1},     {"room_next", -5, -1},
-        {"room_previous", 2, 1}, {"room_previous", 0, -1}, {"room_previous", 9, -1}, {"room_next", 3, -1},
-    };
+    } cases[] = {{"room_next", 0, 1},     {"room_next", 0.5, 1},    {"room_next", 2, -1},     {"room_next", -5, -1},
+                 {"room_previous", 2, 1}, {"room_previous", 0, -1}, {"room_previous", 9, -1}, {"room_next", 3, -1}};
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, Call(c.routine, {c.room})) << c.routine << " " << c.room;
     EXPECT_TRUE(g_ErrorLast.empty()) << g_ErrorLast;
@@ -138,11 +102,9 @@ TEST_F(GameRooms, SavingAndLoadingAnswerMinusOneAndActOnlyOnTheirOwnKind)
         const char* routine;
         testsupport::TestArg arg;
         bool warned; // a buffer load that reached the buffer table
-    } cases[] = {
-        {"game_save", 3, false},          {"game_save", "slot.sav", false}, {"game_load", 3, false},
-        {"game_load", "slot.sav", false}, {"game_save_buffer", "3", false}, {"game_save_buffer", 3, false},
-        {"game_load_buffer", "3", false}, {"game_load_buffer", 3, true},
-    };
+    } cases[] = {{"game_save", 3, false},          {"game_save", "slot.sav", false}, {"game_load", 3, false},
+                 {"game_load", "slot.sav", false}, {"game_save_buffer", "3", false}, {"game_save_buffer", 3, false},
+                 {"game_load_buffer", "3", false}, {"game_load_buffer", 3, true}};
     for (const Case& c : cases) {
         m_Log.Clear();
         // A queued file load would turn the buffer load away before it looks for the buffer.
