@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Function_GameTestSupport.h"
+#include "Function_TestCases.h"
 #include "motion/Motion_Grid.h"
 #include "motion/Motion_Planning.h"
 #include "path/Path_Table.h"
@@ -60,16 +61,12 @@ protected:
     int32_t path = -1;
 };
 
-TEST_F(GamePlanning, DirectionsAreCounterClockwiseWithYDown)
-{
-    struct Case {
-        float x2, y2, expected;
-    } cases[] = {{0, 5, 270}, {0, -5, 90}, {0, 0, 0}, {-5, 0, 180}, {5, -5, 45}, {5, 5, 315}};
-    for (const Case& c : cases) EXPECT_FLOAT_EQ(c.expected, MP_Direction(0, 0, c.x2, c.y2)) << c.x2 << "," << c.y2;
-}
-
 TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
 {
+    // Directions are counter-clockwise with y down.
+    for (auto [x2, y2, expected] : {std::tuple{0.0f, 5.0f, 270.0f}, {0.0f, -5.0f, 90.0f}, {0.0f, 0.0f, 0.0f},
+                                    {-5.0f, 0.0f, 180.0f}, {5.0f, -5.0f, 45.0f}, {5.0f, 5.0f, 315.0f}})
+        EXPECT_FLOAT_EQ(expected, MP_Direction(0, 0, x2, y2)) << x2 << "," << y2;
     PlayWith({Placed(0, 0, 0), Placed(OBJ_WALL, 40, 0), Placed(OBJ_GHOST, 0, 40)});
     struct Case {
         float xg, yg;
@@ -79,11 +76,10 @@ TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
         bool reached;
         int32_t points; // of the path form: the start, the steps that moved, the goal
     } cases[] = {
-        {100, 0, TARGET_ALL, false, 20, 0, 0, false, 0}, // the solid wall from x 40
-        {30, 0, TARGET_ALL, false, 20, 0, 0, true, 4},   // a blocked goal within one step counts
+        {100, 0, TARGET_ALL, false, 20, 0, 0, false, 0},    // the solid wall from x 40
+        {30, 0, TARGET_ALL, false, 20, 0, 0, true, 4},      // a blocked goal within one step counts
         {0, 100, TARGET_ALL, false, 0, 100, 270, true, 11}, // the ghost is not solid
-        {0, 100, TARGET_ALL, true, 0, 20, 270, false, 0},
-        {0, 100, OBJ_GHOST, true, 0, 20, 270, false, 0},
+        {0, 100, TARGET_ALL, true, 0, 20, 270, false, 0},   {0, 100, OBJ_GHOST, true, 0, 20, 270, false, 0},
         {0, 100, OBJ_WALL, true, 0, 100, 270, true, 11},
     };
     for (const Case& c : cases) {
@@ -98,9 +94,8 @@ TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
         ExpectAt(0, 0, 45, what + ": the path form");
         const CPath* p = Path_Data(path);
         if (c.reached) {
-            EXPECT_EQ(c.points, p->GetNumber()) << what;
-            EXPECT_EQ(c.yg, p->GetPoint(p->GetNumber() - 1).y) << what;
-            EXPECT_EQ(100.0f, p->GetPoint(1).speed);
+            EXPECT_EQ(Reals(c.points, c.yg, 100), Reals(p->GetNumber(), p->GetPoint(p->GetNumber() - 1).y,
+                                                        p->GetPoint(1).speed)) << what;
         }
     }
 }
@@ -108,16 +103,15 @@ TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
 TEST_F(GamePlanning, PathFormsRefuseStepsGoalsAndFactorsThatCannotEnd)
 {
     PlayWith({Placed(0, 0, 0)});
-    struct Case {
-        float xg, yg, step, factor;
-    } cases[] = {{100, 0, 0, 2},     {100, 0, -1, 2},    {100, 0, NAN_F, 2}, {NAN_F, 0, 4, 2}, {0, INF_F, 4, 2},
-                 {100, 0, INF_F, 2}, {100, 0, 4, NAN_F}, {100, 0, 4, INF_F}, {100, 0, 4, 0.99f}};
-    for (const Case& c : cases) {
-        std::string what = std::to_string(c.xg) + " " + std::to_string(c.yg) + " " + std::to_string(c.step) + " " +
-                           std::to_string(c.factor);
+    // Goal, step, factor.
+    const float cases[][4] = {{100, 0, 0, 2},     {100, 0, -1, 2},    {100, 0, NAN_F, 2}, {NAN_F, 0, 4, 2}, {0, INF_F, 4, 2},
+                              {100, 0, INF_F, 2}, {100, 0, 4, NAN_F}, {100, 0, 4, INF_F}, {100, 0, 4, 0.99f}};
+    for (const auto& c : cases) {
+        std::string what = std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + " " +
+                           std::to_string(c[3]);
         Place(5, 5, 10);
-        EXPECT_EQ(false, c.factor == 2 && MP_LinearPath(mover, path, c.xg, c.yg, c.step, TARGET_ALL, false)) << what;
-        EXPECT_FALSE(MP_PotentialPath(mover, path, c.xg, c.yg, c.step, c.factor, TARGET_ALL, false)) << what;
+        EXPECT_FALSE(c[3] == 2 && MP_LinearPath(mover, path, c[0], c[1], c[2], TARGET_ALL, false)) << what;
+        EXPECT_FALSE(MP_PotentialPath(mover, path, c[0], c[1], c[2], c[3], TARGET_ALL, false)) << what;
         ExpectAt(5, 5, 10, what);
     }
     EXPECT_FALSE(MP_PotentialPath(mover, path + 1, 100, 0, 4, 2, TARGET_ALL, false)) << "no path";
@@ -183,11 +177,11 @@ TEST_F(GamePlanning, TheBuiltInsPassTheirArgumentsOn)
     PlayWith({Placed(0, 0, 0), Placed(OBJ_WALL, 40, 0)});
     Call("mp_potential_settings", {45, 0, 5, 0.4});
     EXPECT_EQ("45.000000 1.000000 5.000000 0", SettingsText());
-    EXPECT_EQ(0, Call("mp_linear_step", {100, 0, 10, 0}, mover));
-    EXPECT_EQ(1, Call("mp_linear_step_object", {10, 10, 20, OBJ_GHOST}, mover));
-    EXPECT_EQ(0, Call("mp_linear_path_object", {path, 200, 10, 10, OBJ_WALL}, mover));
-    EXPECT_EQ(1, Call("mp_potential_path_object", {path, 10, 200, 10, 1.5, OBJ_WALL}, mover));
-    EXPECT_EQ(1, Call("mp_potential_step_object", {10, 200, 400, OBJ_WALL}, mover));
+    functiontest::ExpectCases({{"mp_linear_step", {100, 0, 10, 0}, 0}, {"mp_linear_step_object", {10, 10, 20, OBJ_GHOST}, 1},
+                               {"mp_linear_path_object", {path, 200, 10, 10, OBJ_WALL}, 0},
+                               {"mp_potential_path_object", {path, 10, 200, 10, 1.5, OBJ_WALL}, 1},
+                               {"mp_potential_step_object", {10, 200, 400, OBJ_WALL}, 1}},
+                              mover);
     ExpectAt(10, 200, 270, "mp_potential_step_object");
     int32_t grid = int32_t(Call("mp_grid_create", {0, 0, 4, 3, 20, 20}));
     Call("mp_grid_add_instances", {grid, OBJ_WALL, 0}); // cell (2, 0)
@@ -196,9 +190,9 @@ TEST_F(GamePlanning, TheBuiltInsPassTheirArgumentsOn)
     Call("mp_grid_add_cell", {grid, 3, 1});
     Call("mp_grid_clear_cell", {grid, 3, 1});
     EXPECT_EQ(1, Call("mp_grid_path", {grid, path, 10, 10, 70, 50, 0}));
-    EXPECT_EQ(6, Path_Data(path)->GetNumber()); // (0, 0) down, along row 1 to column 2, then row 2
-    EXPECT_EQ(50.0f, Path_Data(path)->GetPoint(4).x);
-    EXPECT_EQ(50.0f, Path_Data(path)->GetPoint(4).y);
+    // (0, 0) down, along row 1 to column 2, then row 2.
+    const CPath* p = Path_Data(path);
+    EXPECT_EQ(Reals(6, 50, 50), Reals(p->GetNumber(), p->GetPoint(4).x, p->GetPoint(4).y));
     Call("mp_grid_clear_all", {grid});
     EXPECT_EQ(4, CGrid_Data(grid)->m_HCells);
     Call("mp_grid_destroy", {grid});
