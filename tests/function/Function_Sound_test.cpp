@@ -62,29 +62,18 @@ TEST(SoundFamily, RegistersItsMembersInOrder)
 TEST_F(SoundBuiltinTest, UnderTheNewerSystemTheOlderCallsAreSilentButThe3dNamesReport)
 {
     Start(true, {Tone("beep")});
-    struct Case {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        double result;
-        const char* error;
+    const char* missing = "Sound does not exist.";
+    const std::pair<functiontest::Case, const char*> cases[] = {
+        {{"sound_play", {5}, 0}, ""}, {{"sound_volume", {5, 0.5}, 0}, ""}, {{"sound_effect_echo", {5, 0, 0, 0, 0, 0}, 0}, ""},
+        {{"sound_3d_set_sound_position", {5, 0, 0, 0}, 0}, ""},
+        {{"sound_3d_set_sound_velocity", {5, 0, 0, 0}, 0}, missing},
+        {{"sound_3d_set_sound_cone", {5, 0, 0, 0, 0, 0, 0}, 0}, missing}, {{"sound_exists", {0}, 1}, ""},
+        {{"sound_add", {"/no/such.wav", 0, 1}, 0}, ""}, {{"sound_delete", {0}, 0}, ""}, {{"audio_system", {}, 1}, ""},
+        {{"audio_get_type", {0}, 0}, ""}, {{"audio_emitter_create", {}, 0}, ""},
     };
-    const Case cases[] = {
-        {"sound_play", {5}, 0, ""},
-        {"sound_volume", {5, 0.5}, 0, ""},
-        {"sound_effect_echo", {5, 0, 0, 0, 0, 0}, 0, ""},
-        {"sound_3d_set_sound_position", {5, 0, 0, 0}, 0, ""},
-        {"sound_3d_set_sound_velocity", {5, 0, 0, 0}, 0, "Sound does not exist."},
-        {"sound_3d_set_sound_cone", {5, 0, 0, 0, 0, 0, 0}, 0, "Sound does not exist."},
-        {"sound_exists", {0}, 1, ""},
-        {"sound_add", {"/no/such.wav", 0, 1}, 0, ""},
-        {"sound_delete", {0}, 0, ""},
-        {"audio_system", {}, 1, ""},
-        {"audio_get_type", {0}, 0, ""},
-        {"audio_emitter_create", {}, 0, ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(testsupport::CallBuiltin(c.name, c.args).real, c.result) << c.name;
-        EXPECT_EQ(TakeError(), c.error) << c.name;
+    for (const auto& [call, error] : cases) {
+        functiontest::ExpectCases({call});
+        EXPECT_EQ(TakeError(), error) << call.name;
     }
     double voice = CallReal("audio_play_sound", {0, 1, 0});
     EXPECT_GE(voice, AUDIO_FIRST_VOICE_ID);
@@ -95,13 +84,10 @@ TEST_F(SoundBuiltinTest, UnderTheNewerSystemTheOlderCallsAreSilentButThe3dNamesR
 TEST_F(SoundBuiltinTest, OlderSoundsPlayFadeAndChangeTheTable)
 {
     Start(false, {Tone("beep", 2000), Music("song", "song.mp3")});
-    EXPECT_EQ(CallReal("audio_emitter_create", {}), -1.0);
-    EXPECT_EQ(CallReal("audio_system", {}), 0.0);
-    EXPECT_EQ(CallReal("sound_isplaying", {9}), 0.0);
+    functiontest::ExpectCases({{"audio_emitter_create", {}, -1}, {"audio_system", {}, 0}, {"sound_isplaying", {9}, 0}});
     EXPECT_EQ(TakeError(), "");
     CallReal("sound_stop", {9});
     EXPECT_EQ(TakeError(), "Sound does not exist.");
-
     CallReal("sound_fade", {0, 0.5, 1000});
     EXPECT_DOUBLE_EQ(Sound_Get(0)->m_Volume, 1.0) << "a fade keeps the stored volume";
     CallReal("sound_volume", {0, 0.25});
@@ -110,19 +96,12 @@ TEST_F(SoundBuiltinTest, OlderSoundsPlayFadeAndChangeTheTable)
     EXPECT_EQ(CallReal("sound_isplaying", {0}), 1.0);
     Sound_Tick();
     EXPECT_FLOAT_EQ(Sound_ChannelSample(Sound_Get(0)->GetSoundId())->volume, 0.25f);
-    CallReal("sound_play", {1});
-    EXPECT_EQ(CallReal("audio_music_is_playing", {}), 1.0);
-    CallReal("sound_stop", {1});
-    EXPECT_EQ(CallReal("sound_isplaying", {1}), 0.0);
-
-    EXPECT_EQ(CallReal("sound_add", {"/no/such.wav", 0, 1}), -1.0);
+    functiontest::ExpectCases({{"sound_play", {1}, 0}, {"audio_music_is_playing", {}, 1}, {"sound_stop", {1}, 0},
+                               {"sound_isplaying", {1}, 0}, {"sound_add", {"/no/such.wav", 0, 1}, -1}});
     EXPECT_EQ(Sound_Count(), 3);
-    EXPECT_EQ(CallText("sound_get_name", {2}), "__newsound2");
-    EXPECT_EQ(CallReal("sound_get_kind", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_get_preload", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_delete", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_get_kind", {1}), -1.0);
-    EXPECT_EQ(CallReal("sound_delete", {1}), 0.0);
+    functiontest::ExpectCases({{"sound_get_name", {2}, "__newsound2"}, {"sound_get_kind", {1}, 1},
+                               {"sound_get_preload", {1}, 1}, {"sound_delete", {1}, 1}, {"sound_get_kind", {1}, -1},
+                               {"sound_delete", {1}, 0}});
     EXPECT_EQ(TakeError(), "Trying to delete non-existing sound.");
     EXPECT_EQ(CallReal("sound_replace", {1, "x.wav", 0, 0}), 0.0);
     EXPECT_EQ(TakeError(), "Trying to replace non-existing sound.");
@@ -141,10 +120,8 @@ TEST_F(SoundBuiltinTest, MusicLoopsOnlyForAWholeOneAndMediaCommandsAnswerText)
     CallReal("audio_play_music", {0, 1});
     EXPECT_EQ(plays, (std::vector<std::string>{"play MediaFile1", "play MediaFile2 repeat"}));
     Mci_SetDevice({});
-    EXPECT_EQ(CallText("MCI_command", {"status cdaudio mode"}), "not ready");
-    EXPECT_EQ(CallText("MCI_command", {"sing cdaudio"}), "");
-    EXPECT_EQ(CallReal("cd_present", {}), 0.0);
-    EXPECT_EQ(CallReal("cd_track_length", {0}), 0.0);
+    functiontest::ExpectCases({{"MCI_command", {"status cdaudio mode"}, "not ready"}, {"MCI_command", {"sing cdaudio"}, ""},
+                               {"cd_present", {}, 0}, {"cd_track_length", {0}, 0}});
 }
 
 } // namespace
