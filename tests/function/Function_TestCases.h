@@ -41,10 +41,11 @@ inline void ExpectCases(const std::vector<Case>& cases, CInstance* self = nullpt
 
 // A registration table, compactly: "name:count" items in registration order. An item "prefix*" puts
 // the prefix before the names after it ("*" alone drops it); a count "a/b" is a under the current
-// header and b under the older ones, "-" a row left out.
+// header and b under the older ones, "-" a row left out; "~" lets other rows come before the next.
 struct Row {
     std::string name;
     int32_t current, older;
+    bool gapBefore;
 };
 
 inline std::vector<Row> Rows(const std::string& text)
@@ -53,7 +54,12 @@ inline std::vector<Row> Rows(const std::string& text)
     std::vector<Row> rows;
     std::istringstream in(text);
     std::string prefix;
+    bool gap = false;
     for (std::string item; in >> item;) {
+        if (item == "~") {
+            gap = true;
+            continue;
+        }
         if (item.back() == '*') {
             prefix = item.substr(0, item.size() - 1);
             continue;
@@ -61,7 +67,8 @@ inline std::vector<Row> Rows(const std::string& text)
         size_t colon = item.find(':'), slash = item.find('/', colon);
         std::string current = item.substr(colon + 1, slash - colon - 1);
         rows.push_back({prefix + item.substr(0, colon), count(current),
-                        count(slash == std::string::npos ? current : item.substr(slash + 1))});
+                        count(slash == std::string::npos ? current : item.substr(slash + 1)), gap});
+        gap = false;
     }
     return rows;
 }
@@ -80,8 +87,9 @@ inline void ExpectRegisteredRun(const std::string& rows)
     }
 }
 
-// The counts under each header set; the table, test-only rows included, is put back afterwards.
-inline void ExpectCountsUnderHeaders(const std::string& rows)
+// The counts under each header set, and with `ordered` the order of the rows registered; the table,
+// test-only rows included, is put back afterwards.
+inline void ExpectCountsUnderHeaders(const std::string& rows, bool ordered = false)
 {
     testsupport::RegisterBuiltins();
     std::vector<FunctionEntry> saved(g_FunctionTable, g_FunctionTable + g_FunctionCount);
@@ -89,12 +97,17 @@ inline void ExpectCountsUnderHeaders(const std::string& rows)
         Function_FreeTable();
         Function_SetHeaderTag(tag);
         RegisterAllFunctionFamilies();
+        int32_t previous = -1;
         for (const Row& row : Rows(rows)) {
             int32_t id = -1;
             bool found = Code_Function_Find(row.name.c_str(), &id);
             EXPECT_EQ(found ? Function_Get(id)->argCount : FUNCTION_NOT_REGISTERED,
                       std::string(tag) == "GEN8" ? row.current : row.older)
                 << tag << " " << row.name;
+            if (ordered && found) {
+                EXPECT_TRUE(previous < 0 || (row.gapBefore ? id > previous : id == previous + 1)) << tag << " " << row.name;
+                previous = id;
+            }
         }
     }
     Function_FreeTable();
