@@ -48,28 +48,21 @@ TEST_F(GameMotion, MoveRandomStaysInTheRoomOnItsGridOrStaysPut)
     CInstance* wall = ById(100002);
     wall->SetImageXScale(50.0f); // covers the room when solid
     wall->SetImageYScale(40.0f);
-    struct Random {
-        int32_t width;
-        bool walled;
-        double hsnap;
-        float lowest, highest; // of the x reached
-    } cases[] = {
-        {640, false, 32, 0, 608}, {640, false, 0, 0, 624},
-        {640, true, 0, 5, 5},     {15, false, 0, 0, 0}, // the box just fills the room: one place
-        {10, false, 0, 0, 4},                           // narrower than the box
-    };
-    for (const Random& c : cases) {
-        Run_CurrentRoom()->m_Width = c.width;
-        wall->SetSolid(c.walled ? 1 : 0);
+    // Room width, walled, horizontal snap, the lowest and highest x reached. A room of 15 the box just
+    // fills has one place; one of 10 is narrower than the box.
+    const float cases[][5] = {{640, 0, 32, 0, 608}, {640, 0, 0, 0, 624}, {640, 1, 0, 5, 5}, {15, 0, 0, 0, 0}, {10, 0, 0, 0, 4}};
+    for (const auto& c : cases) {
+        Run_CurrentRoom()->m_Width = int32_t(c[0]);
+        wall->SetSolid(c[1] != 0);
         mover->SetPosition(5, 5);
         bool stayed = true;
         for (int32_t i = 0; i < 40; ++i) {
-            Call("move_random", {c.hsnap, 0}, mover);
-            EXPECT_TRUE(mover->i_x >= c.lowest && mover->i_x <= c.highest) << c.width << ": " << mover->i_x;
-            EXPECT_EQ(0.0f, c.hsnap > 0 ? std::fmod(mover->i_x, 32.0f) : 0.0f) << mover->i_x;
+            Call("move_random", {c[2], 0}, mover);
+            EXPECT_TRUE(mover->i_x >= c[3] && mover->i_x <= c[4]) << c[0] << ": " << mover->i_x;
+            EXPECT_EQ(0.0f, c[2] > 0 ? std::fmod(mover->i_x, 32.0f) : 0.0f) << mover->i_x;
             stayed = stayed && mover->i_x == 5.0f && mover->i_y == 5.0f;
         }
-        EXPECT_EQ(c.walled, stayed) << c.width;
+        EXPECT_EQ(c[1] != 0, stayed) << c[0];
     }
 }
 
@@ -79,15 +72,12 @@ TEST_F(GameMotion, PlaceTestsAndSnapping)
     Expect({{"place_free", {30, 0}, 0}, {"place_meeting", {0, 0, -1}, 0} /* self against itself */});
     Expect({{"place_meeting", {0, 30, -2}, 1}}, ById(100003));
     EXPECT_EQ(0.0f, mover->i_y) << "put back";
-    struct Snap {
-        double hsnap, vsnap;
-        float x;
-        double expected;
-    } snaps[] = {{0, 0, 3.7f, 1},   {16, 0, 32.0005f, 1}, {16, 0, 32.01f, 0}, {16, 0, 31.9995f, 1},
-                 {-16, 0, 3.3f, 1}, {0, 16, 3.3f, 1},     {16, 16, 48, 1}};
-    for (const Snap& s : snaps) {
-        mover->SetPosition(s.x, 0);
-        EXPECT_EQ(s.expected, Call("place_snapped", {s.hsnap, s.vsnap}, mover)) << s.hsnap << " " << s.x;
+    // Snaps, x, whether snapped.
+    const float snaps[][4] = {{0, 0, 3.7f, 1},   {16, 0, 32.0005f, 1}, {16, 0, 32.01f, 0}, {16, 0, 31.9995f, 1},
+                              {-16, 0, 3.3f, 1}, {0, 16, 3.3f, 1},     {16, 16, 48, 1}};
+    for (const auto& s : snaps) {
+        mover->SetPosition(s[2], 0);
+        EXPECT_EQ(s[3], Call("place_snapped", {s[0], s[1]}, mover)) << s[0] << " " << s[2];
     }
     EXPECT_EQ(0, Call("place_free", {30, 0})) << "no self: nothing";
 }
@@ -130,20 +120,13 @@ TEST_F(GameMotion, WrapGoesPastTheMargins)
 {
     PlayWith({Placed(0, 0, 0)});
     Run_CurrentRoom()->m_Height = 240;
-    struct Wrap {
-        float x, y;
-        double margin;
-        float wrappedX, wrappedY;
-    } wraps[] = {
-        // clang-format off
-        {-1, 5, 0, 639, 5}, {641, 241, 0, 1, 1}, {-5, -5, 10, -5, -5}, {-11, 251, 10, 649, -9}, {640, 240, 0, 640, 240},
-        // clang-format on
-    };
-    for (const Wrap& w : wraps) {
-        mover->SetPosition(w.x, w.y);
-        Call("move_wrap", {1, 1, w.margin}, mover);
-        EXPECT_EQ(w.wrappedX, mover->i_x) << w.x;
-        EXPECT_EQ(w.wrappedY, mover->i_y) << w.y;
+    // Position, margin, position wrapped.
+    const float wraps[][5] = {{-1, 5, 0, 639, 5}, {641, 241, 0, 1, 1}, {-5, -5, 10, -5, -5}, {-11, 251, 10, 649, -9},
+                              {640, 240, 0, 640, 240}};
+    for (const auto& w : wraps) {
+        mover->SetPosition(w[0], w[1]);
+        Call("move_wrap", {1, 1, w[2]}, mover);
+        EXPECT_EQ(Reals(w[3], w[4]), Reals(mover->i_x, mover->i_y)) << w[0] << "," << w[1];
     }
 }
 
@@ -151,21 +134,14 @@ TEST_F(GameMotion, PathsStartAtTheirEndForNegativeSpeedsAndPlannersNeedAPath)
 {
     m_Paths.paths[0] = {{10, 110}, {20, 20}};
     PlayWith({Placed(0, 0, 0)});
-    struct Start {
-        std::vector<testsupport::TestArg> args; // path, speed, end action, absolute
-        int32_t index;
-        float position, x;
-    } starts[] = {{{0, -2, 1, 1}, 0, 1, 110},
-                  {{0, 3, 0, 1}, 0, 0, 10},
-                  {{0, 3, 0, 0}, 0, 0, 50},
-                  {{5, 3, 0, 1}, -1, 0.5f, 50}};
-    for (const Start& s : starts) {
+    // Path, speed, end action, absolute; then the path index, position and x afterwards.
+    const float starts[][7] = {{0, -2, 1, 1, 0, 1, 110}, {0, 3, 0, 1, 0, 0, 10}, {0, 3, 0, 0, 0, 0, 50},
+                               {5, 3, 0, 1, -1, 0.5f, 50}};
+    for (const auto& s : starts) {
         mover->SetPosition(50, 50);
         mover->i_pathposition = 0.5f;
-        Call("path_start", s.args, mover);
-        EXPECT_EQ(s.index, mover->i_pathindex) << s.args[0].real << " " << s.args[1].real;
-        EXPECT_EQ(s.position, mover->i_pathposition) << s.args[1].real;
-        EXPECT_EQ(s.x, mover->i_x) << s.args[1].real;
+        Call("path_start", {s[0], s[1], s[2], s[3]}, mover);
+        EXPECT_EQ(Reals(s[4], s[5], s[6]), Reals(mover->i_pathindex, mover->i_pathposition, mover->i_x)) << s[0] << " " << s[1];
     }
     Call("path_end", {}, mover);
     EXPECT_EQ(-1, mover->i_pathindex);
