@@ -61,14 +61,9 @@ class GameRooms : public GameFamilyTest {
 
 TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
 {
-    struct Case {
-        const char* routine;
-        double room;
-        double expected;
-    } cases[] = {{"room_next", 0, 1},     {"room_next", 0.5, 1},    {"room_next", 2, -1},     {"room_next", -5, -1},
-                 {"room_previous", 2, 1}, {"room_previous", 0, -1}, {"room_previous", 9, -1}, {"room_next", 3, -1}};
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Call(c.routine, {c.room})) << c.routine << " " << c.room;
+    functiontest::ExpectCases({{"room_next", {0}, 1}, {"room_next", {0.5}, 1}, {"room_next", {2}, -1}, {"room_next", {-5}, -1},
+                               {"room_previous", {2}, 1}, {"room_previous", {0}, -1}, {"room_previous", {9}, -1},
+                               {"room_next", {3}, -1}});
     EXPECT_TRUE(g_ErrorLast.empty()) << g_ErrorLast;
 }
 
@@ -168,15 +163,11 @@ TEST(GameFamily, SleepWaitsRoundedMicrosecondsUpToThreeSeconds)
     const TimingClock fake = {FakeNow, FakeSleep};
     Timing_SetClock(&fake);
     Timing_Init();
-    struct Case {
-        double milliseconds;
-        int64_t waitedAtLeast, waitedAtMost; // microseconds of the fake clock
-    } cases[] = {{0.0004, 0, 2}, {-5, 0, 2}, {2.5, 2500, 2510}, {10000, 3000000, 3000010}};
-    for (const Case& c : cases) {
+    // Milliseconds asked; the least and most microseconds of the fake clock waited.
+    for (auto [milliseconds, least, most] : {std::tuple{0.0004, 0, 2}, {-5.0, 0, 2}, {2.5, 2500, 2510}, {10000.0, 3000000, 3000010}}) {
         int64_t before = g_FakeNow;
-        Call("sleep", {c.milliseconds});
-        EXPECT_GE(g_FakeNow - before, c.waitedAtLeast) << c.milliseconds;
-        EXPECT_LE(g_FakeNow - before, c.waitedAtMost) << c.milliseconds;
+        Call("sleep", {milliseconds});
+        EXPECT_TRUE(g_FakeNow - before >= least && g_FakeNow - before <= most) << milliseconds << ": " << g_FakeNow - before;
     }
     Timing_SetClock(nullptr);
 }
@@ -248,22 +239,13 @@ TEST_F(GameInstances, CreateCopyAndDestroy)
 
 TEST_F(GameInstances, CountsFindsAndTestsFollowTheTarget)
 {
-    struct Case {
-        const char* routine;
-        std::vector<testsupport::TestArg> args;
-        CInstance* self;
-        double expected;
-    } cases[] = {
-        // clang-format off
-        {"instance_number", {0}, nullptr, 3}, {"instance_number", {-1}, pawn, 1}, {"instance_exists", {-1}, nullptr, 0},
-        {"instance_find", {100002, 0}, nullptr, 100002}, {"instance_find", {100002, 1}, nullptr, -4},
-        {"instance_find", {-3, 3}, nullptr, 100004}, {"instance_nearest", {0, 0, -1}, pawn, -4},
-        {"instance_position", {5, 5, -1}, pawn, -4}, {"position_meeting", {5, 5, -1}, pawn, 1},
-        {"position_empty", {50, 50}, nullptr, 1}, {"instance_place", {290, 0, -3}, pawn, 100004},
-        // clang-format on
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Call(c.routine, c.args, c.self)) << c.routine << " " << c.args[0].real;
+    functiontest::ExpectCases({{"instance_number", {0}, 3}, {"instance_exists", {-1}, 0}, {"instance_find", {100002, 0}, 100002},
+                               {"instance_find", {100002, 1}, -4}, {"instance_find", {-3, 3}, 100004},
+                               {"position_empty", {50, 50}, 1}});
+    functiontest::ExpectCases({{"instance_number", {-1}, 1}, {"instance_nearest", {0, 0, -1}, -4},
+                               {"instance_position", {5, 5, -1}, -4}, {"position_meeting", {5, 5, -1}, 1},
+                               {"instance_place", {290, 0, -3}, 100004}},
+                              pawn);
     EXPECT_EQ(0.0f, pawn->i_x) << "instance_place puts self back";
 
     // Changed in this event: counted under its new object before the lists catch up.
@@ -321,15 +303,7 @@ TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
     EXPECT_TRUE(pawn->IsDeactivated()) << "without not-me the caller goes too";
 }
 
-namespace {
-
-struct Case {
-    const char* routine;
-    std::vector<testsupport::TestArg> args;
-    double expected;
-};
-
-} // namespace
+using functiontest::Case;
 
 class GameMotion : public GameFamilyTest {
   protected:
@@ -350,8 +324,7 @@ class GameMotion : public GameFamilyTest {
     void Expect(const std::vector<Case>& cases, CInstance* other = nullptr)
     {
         for (const Case& c : cases)
-            EXPECT_EQ(c.expected, Call(c.routine, c.args, mover, other))
-                << c.routine << " " << c.args[0].real;
+            EXPECT_EQ(c.expected.real, Call(c.name, c.args, mover, other)) << c.name << " " << c.args[0].real;
     }
     CInstance* mover = nullptr;
     TestPaths m_Paths;
