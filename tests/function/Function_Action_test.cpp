@@ -1,76 +1,47 @@
-// The action family's table, and its motion, instance, sprite, timing and information actions on a
-// played room.
+// The action family on played rooms: its table; its motion, instance, sprite, timing and
+// information actions; its questions, scripts, score, lives and health, particle slots, and the
+// messages of its drawing and resource actions.
 #include <set>
-#include <sstream>
 
 #include "Function_GameTestSupport.h"
+#include "Function_TestCases.h"
 #include "base/Base_Random.h"
+#include "function/Function_Action.h"
 #include "function/Function_Families.h"
+#include "run/Run_Globals.h"
+#include "sprite/Sprite_Table.h"
 #include "variable/Variable_Access.h"
 #include "variable/Variable_Names.h"
 
 using namespace gametest;
-
-namespace {
-
-// The family's names and counts in registration order.
-const char* const ACTION_TABLE =
-    "action_path_old 3 action_set_relative 1 action_move 2 action_set_motion 2 action_set_hspeed 1 "
-    "action_set_vspeed 1 action_set_gravity 2 action_set_friction 1 action_move_point 3 action_move_to 2 "
-    "action_move_start 0 action_move_random 2 action_snap 2 action_wrap 1 action_reverse_xdir 0 "
-    "action_reverse_ydir 0 action_move_contact 3 action_bounce 2 action_path 4 action_path_end 0 "
-    "action_path_position 1 action_path_speed 1 action_linear_step 4 action_potential_step 4 "
-    "action_kill_object 0 action_create_object 3 action_create_object_motion 5 action_create_object_random 6 "
-    "action_change_object 2 action_kill_position 2 action_set_sprite 2 action_sprite_set 3 "
-    "action_sprite_transform 4 action_sprite_color 2 action_sound 2 action_end_sound 1 action_if_sound 1 "
-    "action_another_room 2 action_current_room 1 action_previous_room 1 action_next_room 1 "
-    "action_if_previous_room 0 action_if_next_room 0 action_set_alarm 2 action_sleep 2 action_set_timeline 2 "
-    "action_set_timeline_position 1 action_set_timeline_speed 1 action_timeline_set 4 action_timeline_start "
-    "0 "
-    "action_timeline_pause 0 action_timeline_stop 0 action_message 1 action_show_info 0 action_show_video 3 "
-    "action_end_game 0 action_restart_game 0 action_save_game 1 action_load_game 1 action_replace_sprite 3 "
-    "action_replace_sound 2 action_replace_background 2 "
-    "action_if_empty 3 action_if_collision 3 action_if 1 action_if_number 3 action_if_object 3 "
-    "action_if_question 1 action_if_dice 1 action_if_mouse 1 action_if_aligned 2 action_execute_script 6 "
-    "action_inherited 0 action_if_variable 3 action_draw_variable 3 action_highscore 0 action_set_score 1 "
-    "action_if_score 2 action_draw_score 3 action_highscore_show 11 action_highscore_clear 0 action_set_life "
-    "1 "
-    "action_if_life 2 action_draw_life 3 action_draw_life_images 3 action_set_health 1 action_if_health 2 "
-    "action_draw_health 6 action_set_caption 6 action_partsyst_create 1 action_partsyst_destroy 0 "
-    "action_partsyst_clear 0 action_parttype_create_old 6 action_parttype_create 6 action_parttype_color 6 "
-    "action_parttype_life 3 action_parttype_speed 6 action_parttype_gravity 3 action_parttype_secondary 5 "
-    "action_partemit_create 6 action_partemit_destroy 1 action_partemit_burst 3 action_partemit_stream 3 "
-    "action_cd_play 2 action_cd_stop 0 action_cd_pause 0 action_cd_resume 0 action_cd_present 0 "
-    "action_cd_playing 0 action_set_cursor 2 action_webpage 1 action_fullscreen 1 action_snapshot 1 "
-    "action_effect 6 action_draw_font 1 action_draw_font_old 6 action_fill_color 1 action_line_color 1 "
-    "action_draw_sprite 4 action_draw_background 4 action_draw_text 3 action_draw_text_transformed 6 "
-    "action_draw_rectangle 5 action_draw_gradient_hor 6 action_draw_gradient_vert 6 action_draw_ellipse 5 "
-    "action_draw_ellipse_gradient 6 action_draw_line 4 action_draw_arrow 5 action_color 1 action_font 2";
-
-const char* const OBSOLETE[] = {"action_highscore", "action_draw_font", "action_draw_font_old",
-                                "action_fill_color", "action_line_color"};
-
-} // namespace
+using testsupport::TestArg;
 
 TEST(ActionFamily, RegistersItsNamesInOrderAndTheObsoleteOnesShareOneRoutine)
 {
-    testsupport::RegisterBuiltins();
-    int32_t first = -1;
-    ASSERT_TRUE(Code_Function_Find("action_path_old", &first));
-    std::istringstream table(ACTION_TABLE);
-    int32_t row = first;
-    std::string name;
-    for (int32_t count = 0; table >> name >> count; ++row) {
-        ASSERT_LT(row, g_FunctionCount);
-        EXPECT_EQ(name, g_FunctionTable[row].name) << "row " << row - first;
-        EXPECT_EQ(count, g_FunctionTable[row].argCount) << name;
-    }
-    EXPECT_EQ(131, row - first);
-    for (const char* obsolete : OBSOLETE) {
-        int32_t id = -1;
-        ASSERT_TRUE(Code_Function_Find(obsolete, &id));
-        EXPECT_EQ(g_FunctionTable[first].routine, g_FunctionTable[id].routine) << obsolete;
-    }
+    functiontest::ExpectRegisteredRun(
+        "action_* path_old:3 set_relative:1 move:2 set_motion:2 set_hspeed:1 set_vspeed:1 set_gravity:2 "
+        "set_friction:1 move_point:3 move_to:2 move_start:0 move_random:2 snap:2 wrap:1 reverse_xdir:0 "
+        "reverse_ydir:0 move_contact:3 bounce:2 path:4 path_end:0 path_position:1 path_speed:1 linear_step:4 "
+        "potential_step:4 kill_object:0 create_object:3 create_object_motion:5 create_object_random:6 "
+        "change_object:2 kill_position:2 set_sprite:2 sprite_set:3 sprite_transform:4 sprite_color:2 sound:2 "
+        "end_sound:1 if_sound:1 another_room:2 current_room:1 previous_room:1 next_room:1 if_previous_room:0 "
+        "if_next_room:0 set_alarm:2 sleep:2 set_timeline:2 set_timeline_position:1 set_timeline_speed:1 "
+        "timeline_set:4 timeline_start:0 timeline_pause:0 timeline_stop:0 message:1 show_info:0 show_video:3 "
+        "end_game:0 restart_game:0 save_game:1 load_game:1 replace_sprite:3 replace_sound:2 "
+        "replace_background:2 if_empty:3 if_collision:3 if:1 if_number:3 if_object:3 if_question:1 if_dice:1 "
+        "if_mouse:1 if_aligned:2 execute_script:6 inherited:0 if_variable:3 draw_variable:3 highscore:0 "
+        "set_score:1 if_score:2 draw_score:3 highscore_show:11 highscore_clear:0 set_life:1 if_life:2 "
+        "draw_life:3 draw_life_images:3 set_health:1 if_health:2 draw_health:6 set_caption:6 partsyst_create:1 "
+        "partsyst_destroy:0 partsyst_clear:0 parttype_create_old:6 parttype_create:6 parttype_color:6 "
+        "parttype_life:3 parttype_speed:6 parttype_gravity:3 parttype_secondary:5 partemit_create:6 "
+        "partemit_destroy:1 partemit_burst:3 partemit_stream:3 cd_play:2 cd_stop:0 cd_pause:0 cd_resume:0 "
+        "cd_present:0 cd_playing:0 set_cursor:2 webpage:1 fullscreen:1 snapshot:1 effect:6 draw_font:1 "
+        "draw_font_old:6 fill_color:1 line_color:1 draw_sprite:4 draw_background:4 draw_text:3 "
+        "draw_text_transformed:6 draw_rectangle:5 draw_gradient_hor:6 draw_gradient_vert:6 draw_ellipse:5 "
+        "draw_ellipse_gradient:6 draw_line:4 draw_arrow:5 color:1 font:2");
+    for (const char* obsolete :
+         {"action_highscore", "action_draw_font", "action_draw_font_old", "action_fill_color", "action_line_color"})
+        EXPECT_EQ(functiontest::RoutineOf("action_path_old"), functiontest::RoutineOf(obsolete)) << obsolete;
 }
 
 class Actions : public GameFamilyTest {
@@ -113,9 +84,7 @@ TEST_F(Actions, RelativeFlagHoldsWithinOneEventOnly)
     Call("action_set_alarm", {1, 0}, mover);
     Tick();
     EXPECT_EQ((std::vector<std::string>{"100001 alarm 0"}), TakeNotes());
-    EXPECT_EQ(50.0f, mover->i_x);
-    EXPECT_EQ(60.0f, mover->i_y);
-    EXPECT_EQ(0, Action_Relative);
+    EXPECT_EQ(Reals(50, 60, 0), Reals(mover->i_x, mover->i_y, Action_Relative));
     for (auto [flag, on] : {std::pair{0.5, 1}, {0.49, 0}, {7.0, 1}, {-1.0, 0}}) {
         Call("action_set_relative", {flag});
         EXPECT_EQ(on, Action_Relative) << flag;
@@ -129,12 +98,9 @@ TEST_F(Actions, MoveReadsNineMarksAsAKeypad)
         double speed;
         float wantSpeed, wantDirection;
         bool error;
-    } cases[] = {
-        {"100000000", 4, 4, 225, false}, {"000000001", 4, 4, 45, false},
-        {"010000000", 2, 2, 270, false}, {"000010000", 4, 0, 0, false},
-        {"000000000", 4, 3, 90, false},  {"00001000", 4, 3, 90, true},
-        {"0000100000", 4, 3, 90, true},  {5, 4, 3, 90, true},
-    };
+    } cases[] = {{"100000000", 4, 4, 225, false}, {"000000001", 4, 4, 45, false}, {"010000000", 2, 2, 270, false},
+                 {"000010000", 4, 0, 0, false},   {"000000000", 4, 3, 90, false}, {"00001000", 4, 3, 90, true},
+                 {"0000100000", 4, 3, 90, true},  {5, 4, 3, 90, true}};
     for (const Case& c : cases) {
         mover->SetDirection(90);
         mover->SetSpeed(3);
@@ -164,20 +130,16 @@ TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
         int32_t index;
         double before, absolute, relative;
     } cases[] = {
-        {"action_move_to", {10, 0}, "x", 0, 100, 10, 110},
-        {"action_set_hspeed", {2}, "hspeed", 0, 3, 2, 5},
-        {"action_set_vspeed", {-2}, "vspeed", 0, 3, -2, 1},
-        {"action_set_friction", {0.5}, "friction", 0, 0.25, 0.5, 0.75},
+        {"action_move_to", {10, 0}, "x", 0, 100, 10, 110}, {"action_set_hspeed", {2}, "hspeed", 0, 3, 2, 5},
+        {"action_set_vspeed", {-2}, "vspeed", 0, 3, -2, 1}, {"action_set_friction", {0.5}, "friction", 0, 0.25, 0.5, 0.75},
         {"action_set_gravity", {90, 1}, "gravity", 0, 2, 1, 3},
         {"action_set_gravity", {90, 1}, "gravity_direction", 0, 270, 90, 360},
         {"action_path_speed", {2}, "path_speed", 0, 1, 2, 3},
         {"action_set_timeline_position", {2.6}, "timeline_position", 0, 5, 3, 8},
         {"action_set_timeline_speed", {0.5}, "timeline_speed", 0, 1, 0.5, 1.5},
         // A stopped alarm is set, a running one added to; alarm 12 does not exist.
-        {"action_set_alarm", {30, 0}, "alarm", 0, -1, 30, 30},
-        {"action_set_alarm", {30, 0}, "alarm", 0, 10, 30, 40},
-        {"action_set_alarm", {30, 12}, "alarm", 11, -1, -1, -1},
-        {"action_set_motion", {0, 2}, "vspeed", 0, -2, 0, -2},
+        {"action_set_alarm", {30, 0}, "alarm", 0, -1, 30, 30}, {"action_set_alarm", {30, 0}, "alarm", 0, 10, 30, 40},
+        {"action_set_alarm", {30, 12}, "alarm", 11, -1, -1, -1}, {"action_set_motion", {0, 2}, "vspeed", 0, -2, 0, -2},
         {"action_move_point", {10, 0, 5}, "direction", 0, 90, 131.99, 0},
     };
     for (const Case& c : cases) {
@@ -200,6 +162,7 @@ TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
 
 TEST_F(Actions, CreatedInstancesRunTheirCreateEventMarked)
 {
+    const char* missing7 = "Creating instance for non-existing object: 7";
     struct Case {
         const char* name;
         std::vector<testsupport::TestArg> args;
@@ -212,14 +175,8 @@ TEST_F(Actions, CreatedInstancesRunTheirCreateEventMarked)
         {"action_create_object", {0, 10, 20}, 1, {"$ create 0 0 0"}, 110, 120, nullptr},
         // The motion is in place before the create event runs.
         {"action_create_object_motion", {0, 5, 6, 4, 90}, 0, {"$ create 4 90 0"}, 5, 6, nullptr},
-        {"action_create_object", {7, 0, 0}, 0, {}, 0, 0, "Creating instance for non-existing object: 7"},
-        {"action_create_object_motion",
-         {-1, 0, 0, 1, 1},
-         0,
-         {},
-         0,
-         0,
-         "Creating instance for non-existing object: -1"},
+        {"action_create_object", {7, 0, 0}, 0, {}, 0, 0, missing7},
+        {"action_create_object_motion", {-1, 0, 0, 1, 1}, 0, {}, 0, 0, "Creating instance for non-existing object: -1"},
         // Only the third of the four exists: always that one; none existing: nothing, silently.
         {"action_create_object_random", {7, 8, 2, 9, 30, 40}, 0, {"$ extra"}, 30, 40, nullptr},
         {"action_create_object_random", {7, 8, 2, 9, 30, 40}, 1, {"$ extra"}, 30, 40, nullptr},
@@ -231,20 +188,15 @@ TEST_F(Actions, CreatedInstancesRunTheirCreateEventMarked)
         Action_Relative = c.relative;
         Call(c.name, c.args, mover);
         Action_Relative = 0;
-        std::string id = std::to_string(before + 1);
         std::vector<std::string> want;
-        for (std::string note : c.notes)
-            want.push_back(note.replace(0, 1, id));
+        for (std::string note : c.notes) want.push_back(note.replace(0, 1, std::to_string(before + 1)));
         EXPECT_EQ(want, TakeNotes()) << c.name;
         CInstance* made = c.notes.empty() ? nullptr : ById(before + 1);
         EXPECT_EQ(c.notes.empty(), made == nullptr) << c.name;
         if (made != nullptr) {
-            EXPECT_EQ(1, made->m_CreatedMark) << c.name;
-            EXPECT_EQ(c.x, made->i_x) << c.name;
-            EXPECT_EQ(c.y, made->i_y) << c.name;
+            EXPECT_EQ(Reals(1, c.x, c.y), Reals(made->m_CreatedMark, made->i_x, made->i_y)) << c.name;
         }
-        EXPECT_EQ(c.error != nullptr ? 1u : 0u, m_Log.Count(c.error != nullptr ? c.error : "non-existing"))
-            << c.name;
+        EXPECT_EQ(c.error != nullptr ? 1u : 0u, m_Log.Count(c.error != nullptr ? c.error : "non-existing")) << c.name;
     }
 }
 
@@ -271,25 +223,17 @@ TEST_F(Actions, TimeLinesAndSpritesTakeTheirSettings)
         std::vector<testsupport::TestArg> args;
         std::vector<std::pair<const char*, double>> want;
     } cases[] = {
-        {"action_timeline_set",
-         {3, 2.5, 1, 1},
+        {"action_timeline_set", {3, 2.5, 1, 1},
          {{"timeline_index", 3}, {"timeline_position", 2}, {"timeline_running", 0}, {"timeline_loop", 1}}},
         {"action_timeline_start", {}, {{"timeline_running", 1}}},
-        {"action_timeline_set",
-         {3, 7.5, 0, 2},
-         {{"timeline_position", 8}, {"timeline_running", 1}, {"timeline_loop", 0}}},
+        {"action_timeline_set", {3, 7.5, 0, 2}, {{"timeline_position", 8}, {"timeline_running", 1}, {"timeline_loop", 0}}},
         {"action_timeline_pause", {}, {{"timeline_running", 0}, {"timeline_position", 8}}},
         {"action_timeline_stop", {}, {{"timeline_position", 0}}},
-        {"action_set_timeline",
-         {4, 1.4},
-         {{"timeline_index", 4}, {"timeline_position", 1}, {"timeline_running", 1}}},
+        {"action_set_timeline", {4, 1.4}, {{"timeline_index", 4}, {"timeline_position", 1}, {"timeline_running", 1}}},
         {"action_set_sprite", {0, 2}, {{"image_xscale", 2}, {"image_yscale", 2}}},
-        {"action_set_sprite", {0, 0}, {{"image_xscale", 2}}},
-        {"action_sprite_set", {0, -1, 0.5}, {{"image_speed", 0.5}}},
+        {"action_set_sprite", {0, 0}, {{"image_xscale", 2}}}, {"action_sprite_set", {0, -1, 0.5}, {{"image_speed", 0.5}}},
         {"action_sprite_set", {0, 3, 1}, {{"image_index", 3}}},
-        {"action_sprite_transform",
-         {2, 3, 45, 3},
-         {{"image_xscale", -2}, {"image_yscale", -3}, {"image_angle", 45}}},
+        {"action_sprite_transform", {2, 3, 45, 3}, {{"image_xscale", -2}, {"image_yscale", -3}, {"image_angle", 45}}},
         {"action_sprite_transform", {2, 3, 0, 1}, {{"image_xscale", -2}, {"image_yscale", 3}}},
         {"action_sprite_color", {255, 0.5}, {{"image_blend", 255}, {"image_alpha", 0.5}}},
         {"action_path_end", {}, {{"path_index", -1}, {"path_speed", 0}}},
@@ -307,29 +251,21 @@ TEST_F(Actions, TimeLinesAndSpritesTakeTheirSettings)
 TEST_F(Actions, WrapAndRandomMovesKeepToTheRoom)
 {
     // Wrapped by the room's size (the test sprite is not in the sprite table, so no sprite size is
-    // added), only in the direction of motion.
-    struct Case {
-        int mode;
-        float hspeed, vspeed, x, y;
-        float wantX, wantY;
-    } cases[] = {
-        {0, 2, 2, 645, 490, 5, 490}, {1, 2, 2, 645, 490, 645, 10},  {2, -2, -2, -5, -5, 635, 475},
-        {2, 2, 2, -5, -5, -5, -5},   {5, 2, 2, 645, 490, 645, 490},
-    };
-    for (const Case& c : cases) {
-        mover->SetHSpeed(c.hspeed);
-        mover->SetVSpeed(c.vspeed);
-        mover->SetPosition(c.x, c.y);
-        Call("action_wrap", {c.mode}, mover);
-        EXPECT_EQ(c.wantX, mover->i_x) << c.mode;
-        EXPECT_EQ(c.wantY, mover->i_y) << c.mode;
+    // added), only in the direction of motion: mode, speeds, position, then the position wrapped.
+    const float wraps[][7] = {{0, 2, 2, 645, 490, 5, 490},  {1, 2, 2, 645, 490, 645, 10}, {2, -2, -2, -5, -5, 635, 475},
+                              {2, 2, 2, -5, -5, -5, -5}, {5, 2, 2, 645, 490, 645, 490}};
+    for (const auto& w : wraps) {
+        mover->SetHSpeed(w[1]);
+        mover->SetVSpeed(w[2]);
+        mover->SetPosition(w[3], w[4]);
+        Call("action_wrap", {w[0]}, mover);
+        EXPECT_EQ(Reals(w[5], w[6]), Reals(mover->i_x, mover->i_y)) << w[0];
     }
     Random_Seed(3);
     for (int i = 0; i < 20; ++i) {
         Call("action_move_random", {32, 16}, mover);
         const InstanceBox& box = mover->GetBoundingBox();
-        EXPECT_EQ(0, int(mover->i_x) % 32);
-        EXPECT_EQ(0, int(mover->i_y) % 16);
+        EXPECT_EQ(0, int(mover->i_x) % 32 + int(mover->i_y) % 16);
         EXPECT_TRUE(box.left >= 0 && box.right < 640 && box.top >= 0 && box.bottom < 480);
         EXPECT_FALSE(Run_PlaceMeeting(mover, 1, mover->i_x, mover->i_y));
     }
@@ -338,55 +274,229 @@ TEST_F(Actions, WrapAndRandomMovesKeepToTheRoom)
 TEST_F(Actions, QuestionsOnPlacesRoomsAndAlignment)
 {
     mover->SetPosition(32.0005f, 64);
-    struct Case {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        uint8_t relative;
-        double want;
-    } cases[] = {
-        {"action_if_empty", {300, 300, 0}, 0, 0},
-        {"action_if_empty", {300, 300, 1}, 0, 0},
-        {"action_if_empty", {200, 200, 0}, 0, 1},
-        {"action_if_collision", {300, 300, 0.3}, 0, 1},
-        {"action_if_collision", {268, 236, 0}, 1, 1},
-        {"action_if_object", {1, 290, 290}, 0, 1},
-        {"action_if_object", {1, 0, 0}, 0, 0},
-        {"action_if_number", {1, 1, 0}, 0, 1},
-        {"action_if_number", {1, 2, 1}, 0, 1},
-        {"action_if_number", {1, 1, 2}, 0, 0},
-        {"action_if_aligned", {32, 32}, 0, 1},
-        {"action_if_aligned", {0, 32}, 0, 1},
-        {"action_if_aligned", {32, 48}, 0, 0},
-        {"action_if_previous_room", {}, 0, 0},
-        {"action_if_next_room", {}, 0, 0},
-        {"action_if", {"yes"}, 0, 0},
-        {"action_if", {2.5}, 0, 2.5},
-    };
-    for (const Case& c : cases) {
-        Action_Relative = c.relative;
-        EXPECT_EQ(c.want, Call(c.name, c.args, mover)) << c.name;
-        Action_Relative = 0;
-    }
+    functiontest::ExpectCases(
+        {{"action_if_empty", {300, 300, 0}, 0}, {"action_if_empty", {300, 300, 1}, 0}, {"action_if_empty", {200, 200, 0}, 1},
+         {"action_if_collision", {300, 300, 0.3}, 1}, {"action_if_object", {1, 290, 290}, 1},
+         {"action_if_object", {1, 0, 0}, 0}, {"action_if_number", {1, 1, 0}, 1}, {"action_if_number", {1, 2, 1}, 1},
+         {"action_if_number", {1, 1, 2}, 0}, {"action_if_aligned", {32, 32}, 1}, {"action_if_aligned", {0, 32}, 1},
+         {"action_if_aligned", {32, 48}, 0}, {"action_if_previous_room", {}, 0}, {"action_if_next_room", {}, 0},
+         {"action_if", {"yes"}, "yes"}, {"action_if", {2.5}, 2.5}},
+        mover);
+    Action_Relative = 1;
+    EXPECT_EQ(1, Call("action_if_collision", {268, 236, 0}, mover));
+    Action_Relative = 0;
     mover->SetPosition(33, 64);
     EXPECT_EQ(0, Call("action_if_aligned", {32, 32}, mover));
-    EXPECT_EQ("yes", testsupport::CallBuiltin("action_if", {"yes"}).text);
 }
 
 TEST_F(Actions, MessagesShowTheTextAndAnswerOne)
 {
+    for (auto [text, shown] : {std::pair<testsupport::TestArg, const char*>{3, ": 3.000000e+000\n"},
+                               {"hello#there", ": hello#there\n"}, {"", nullptr}, {-0.5, ": -5.000000e-001\n"}}) {
+        m_Log.Clear();
+        EXPECT_EQ(1, Call("action_message", {text}));
+        if (shown != nullptr) EXPECT_EQ(1u, m_Log.Count(shown)) << m_Log.Text();
+        else EXPECT_EQ("", m_Log.Text());
+    }
+}
+
+class ActionRules : public GameFamilyTest {
+  protected:
+    // Objects: 0 obj_parent (its user event 0 notes "parent"), 1 obj_child (parent obj_parent; its
+    // user event 0 notes "child" and runs the parent's; notes the no-more-lives and no-more-health
+    // events). Scripts: 0 scr_sum (argument0 + argument1 + argument4), 1 scr_none (-1), 2
+    // scr_text (argument0 and "!"). Placed: 100001 child at (10, 10).
+    void SetUp() override
+    {
+        GameFamilyTest::SetUp();
+        gamebuild::ObjectDesc child =
+            ObjectWith("obj_child", {{7, 10, "test_note(\"child\"); action_inherited();"},
+                                     {7, 6, "test_note(\"no lives\");"},
+                                     {7, 9, "test_note(\"no health\");"}});
+        child.parent = 0;
+        gamebuild::GameDesc game = OneRoomGame(
+            {ObjectWith("obj_parent", {{7, 10, "test_note(\"parent\");"}}), child}, {Placed(1, 10, 10)});
+        for (auto [name, source] : {std::pair{"scr_sum", "return argument0 + argument1 + argument4;"},
+                                    {"scr_none", "return -1;"},
+                                    {"scr_text", "return argument0 + \"!\";"}}) {
+            gamebuild::ScriptDesc script;
+            script.name = name;
+            script.code.source = source;
+            game.scripts.push_back(script);
+        }
+        ASSERT_TRUE(Play(game)) << m_Log.Text();
+        child = {};
+        self = ById(100001);
+        Random_Seed(5);
+        m_Log.Clear();
+        TakeNotes();
+    }
+    CInstance* self = nullptr;
+};
+
+TEST_F(ActionRules, CompareVariablesOfOneKindAndRollDice)
+{
     struct Case {
-        testsupport::TestArg text;
-        const char* shown; // null: nothing
-    } cases[] = {{3, ": 3.000000e+000\n"},
-                 {"hello#there", ": hello#there\n"},
-                 {"", nullptr},
-                 {-0.5, ": -5.000000e-001\n"}};
+        TestArg a, b;
+        double operation, want;
+        bool error;
+    } cases[] = {{"abc", "abd", 1, 1, false}, {"abc", "abd", 2, 0, false}, {"abd", "abc", 4, 1, false},
+                 {"abc", "abc", 3, 1, false}, {"abc", "abc", 7, 1, false}, {"\xC3\xA9", "z", 2, 1, false},
+                 {2, "2", 0, 0, true},        {"2", 2, 1, 0, true},        {2, 3, 1, 1, false},
+                 {3, 2, 4, 1, false},         {2, 3, 4, 0, false},         {2.5, 2.5, 0.4, 1, false}};
     for (const Case& c : cases) {
         m_Log.Clear();
-        EXPECT_EQ(1, Call("action_message", {c.text}));
-        if (c.shown != nullptr)
-            EXPECT_EQ(1u, m_Log.Count(c.shown)) << m_Log.Text();
-        else
-            EXPECT_EQ("", m_Log.Text());
+        EXPECT_EQ(c.want, Call("action_if_variable", {c.a, c.b, c.operation})) << c.a.text << " " << c.b.text;
+        EXPECT_EQ(c.error ? 1u : 0u, m_Log.Count("Cannot compare arguments.")) << c.a.text;
+    }
+    // Sides, draws, and the range of how many of them come up 1. A thousand times the sides passes 32
+    // bits: the range stays at the largest one.
+    const int dice[][4] = {{1, 50, 50, 50},     {0, 50, 50, 50},    {-3, 50, 50, 50},
+                           {6, 6000, 850, 1150}, {4294968, 300, 0, 0}, {2147484, 300, 0, 0}};
+    for (const auto& d : dice) {
+        int ones = 0;
+        for (int i = 0; i < d[1]; ++i) ones += static_cast<int>(Call("action_if_dice", {d[0]}));
+        EXPECT_TRUE(ones >= d[2] && ones <= d[3]) << d[0] << ": " << ones;
+    }
+}
+
+TEST_F(ActionRules, ScoreLivesAndHealthRaiseTheirEventsOnCrossing)
+{
+    struct Step {
+        const char* name;
+        std::vector<TestArg> args;
+        uint8_t relative;
+        double want; // the quantity afterwards, or the question's answer
+        const char* note;
+    } steps[] = {
+        {"action_set_life", {1}, 0, 1, nullptr},         {"action_set_life", {0}, 0, 0, "100001 no lives"},
+        {"action_set_life", {-1}, 0, -1, nullptr},       {"action_set_life", {3}, 1, 2, nullptr},
+        {"action_set_life", {-2}, 1, 0, "100001 no lives"}, {"action_if_life", {0, 0}, 0, 1, nullptr},
+        {"action_if_life", {1, 1}, 0, 1, nullptr},       {"action_set_health", {50}, 0, 50, nullptr},
+        {"action_set_health", {-100}, 1, -50, "100001 no health"}, {"action_set_health", {-10}, 1, -60, nullptr},
+        {"action_set_health", {0.5}, 0, 0.5, nullptr},   {"action_set_health", {0}, 0, 0, "100001 no health"},
+        {"action_if_health", {-1, 2}, 0, 1, nullptr},    {"action_set_score", {10.4}, 0, 10, nullptr},
+        {"action_set_score", {5}, 1, 15, nullptr},       {"action_if_score", {15, 0}, 0, 1, nullptr},
+        {"action_if_score", {20, 1}, 0, 1, nullptr},     {"action_if_score", {20, 2}, 0, 0, nullptr},
+        {"action_set_score", {2147483647}, 0, 2147483647, nullptr},
+        {"action_set_score", {1}, 1, -2147483648.0, nullptr},
+    };
+    for (const Step& s : steps) {
+        Action_Relative = s.relative;
+        double answer = Call(s.name, s.args, self);
+        Action_Relative = 0;
+        std::string name = s.name;
+        double got = name.find("_if_") != std::string::npos ? answer
+                     : name == "action_set_life"            ? g_Lives
+                     : name == "action_set_health"          ? g_Health
+                                                            : g_Score;
+        EXPECT_EQ(s.want, got) << s.name << " " << s.args[0].real;
+        EXPECT_EQ(s.note ? std::vector<std::string>{s.note} : std::vector<std::string>{}, TakeNotes()) << s.name;
+    }
+}
+
+TEST_F(ActionRules, CaptionsVariablesAndTheHighscoreBox)
+{
+    g_CaptionSettingsChanged = 0;
+    Call("action_set_caption", {1, "Score: ", 2, "Lives: ", 0.9, "Health: "}); // flags on at one only
+    EXPECT_EQ(Reals(1, 0, 1, 1), Reals(g_ShowScore, g_ShowLives, g_ShowHealth, g_CaptionSettingsChanged));
+    EXPECT_EQ("Score: Lives: Health: ", g_CaptionScore + g_CaptionLives + g_CaptionHealth);
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    for (auto [real, want] : {std::pair{7.0, "7"}, {2.5, "      2.50"}, {7.25, "      7.25"}, {-3.0, "-3"},
+                              {1e10, "10000000000.00"}, {-0.125, "     -0.13"}, {-2147483648.0, "-2147483648"}}) {
+        value.real = real;
+        EXPECT_EQ(want, Action_VariableText(value)) << real;
+    }
+    std::string longText(3000, 'x');
+    Value_SetText(&value, longText.c_str());
+    EXPECT_EQ(longText, Action_VariableText(value));
+    Value_Free(&value);
+    double box[4];
+    Action_HighscoreBox(640, 480, box);
+    EXPECT_EQ((std::vector<double>{220, 140, 420, 340}), std::vector<double>(box, box + 4));
+}
+
+TEST_F(ActionRules, ScriptsAndTheParentsEventRunForSelf)
+{
+    EXPECT_EQ(8, Call("action_execute_script", {0, 1, 2, 3, 4, 5}, self));
+    EXPECT_EQ("a!", testsupport::CallBuiltin("action_execute_script", {2, "a", 0, 0, 0, 0}, self).text);
+    EXPECT_EQ(0u, m_Log.Count("ERROR"));
+    EXPECT_EQ(Reals(-1, 0), Reals(Call("action_execute_script", {1, 0, 0, 0, 0, 0}, self),
+                                  Call("action_execute_script", {9, 0, 0, 0, 0, 0}, self)));
+    Perform_Event(self, self, 7, 10);
+    EXPECT_EQ((std::vector<std::string>{"100001 child", "100001 parent"}), TakeNotes());
+    Call("action_inherited", {}, nullptr); // without self: nothing
+    EXPECT_EQ(std::vector<std::string>{}, TakeNotes());
+}
+
+TEST_F(ActionRules, ParticleSlotsMakeTheirTypesAndEmitters)
+{
+    const char* first = "The particle emitter must first be created.";
+    EXPECT_EQ(-1, Action_ParticleSystem());
+    for (auto [name, args, message] : std::vector<std::tuple<const char*, std::vector<TestArg>, bool>>{
+             {"action_partsyst_destroy", {}, false}, {"action_partsyst_clear", {}, false},
+             {"action_partemit_burst", {3, 0, 10}, true}, {"action_partemit_stream", {3, 0, 10}, true},
+             {"action_partemit_burst", {16, 0, 10}, false}, {"action_partemit_burst", {3, 16, 10}, false},
+             {"action_partemit_create", {3, 0, 0, 10, 0, 10}, false}, {"action_partemit_burst", {3, 0, 10}, false},
+             {"action_partemit_destroy", {3}, false}, {"action_partemit_burst", {3, 0, 10}, false},
+             {"action_parttype_life", {2, 10, 20}, false}, {"action_parttype_life", {16, 10, 20}, false},
+             {"action_parttype_secondary", {4, 2, 1, -1, 1}, false}}) {
+        m_Log.Clear();
+        Call(name, args);
+        EXPECT_EQ(message ? 1u : 0u, m_Log.Count(first)) << name;
+        if (std::string(name) == "action_partsyst_clear") {
+            EXPECT_EQ(-1, Action_ParticleSystem());
+        }
+    }
+    EXPECT_NE(-1, Action_ParticleSystem());
+    EXPECT_NE(-1, Action_ParticleEmitter(3)); // destroyed, the slot keeps the id
+    EXPECT_NE(-1, Action_ParticleType(2));
+    EXPECT_EQ(-1, Action_ParticleType(4)); // its secondary slot -1 is refused
+    EXPECT_EQ(-1, Action_ParticleType(16));
+    Call("action_partsyst_create", {5});
+    EXPECT_EQ(Reals(-1, -1), Reals(Action_ParticleType(2), Action_ParticleEmitter(3)));
+    Call("action_partsyst_destroy", {});
+    EXPECT_EQ(-1, Action_ParticleSystem());
+}
+
+TEST_F(ActionRules, MissingResourcesAreReportedAndMouseButtonsAsked)
+{
+    int32_t sprite = Sprite_AddEmpty();
+    const char* replace = "Trying to replace non-existing resource.";
+    struct Case {
+        const char* name;
+        std::vector<TestArg> args;
+        const char* message; // null: silent
+    } cases[] = {
+        {"action_replace_sprite", {99, "x.png", 1}, replace},
+        {"action_replace_sprite", {sprite, "no_such_file.png", 1}, "File does not exist."},
+        {"action_replace_sound", {99, "x.wav"}, replace}, {"action_replace_background", {0, "x.png"}, replace},
+        {"action_sound", {99, 0}, "Trying to play non-existing sound."},
+        {"action_end_sound", {99}, "Trying to stop non-existing sound."}, {"action_if_sound", {99}, nullptr},
+        {"action_draw_sprite", {99, 0, 0, 0}, "Trying to draw a non-existing sprite."},
+        {"action_draw_background", {99, 0, 0, 1}, "Trying to draw a non-existing background."},
+        {"action_draw_life_images", {99, 0, 0}, nullptr}, {"action_cd_present", {}, nullptr},
+        {"action_cd_playing", {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        m_Log.Clear();
+        EXPECT_EQ(0, Call(c.name, c.args, self)) << c.name;
+        EXPECT_EQ(c.message != nullptr ? 1u : 0u, m_Log.Count(c.message != nullptr ? c.message : "ERROR"))
+            << c.name << "\n" << m_Log.Text();
+    }
+    Sprite_Delete(sprite);
+    // Pressed, released (0: none); then if_mouse of 1, 2, 3 and 0: a button down or just released.
+    const int mice[][6] = {{0, 0, 0, 0, 0, 1}, {1, 0, 1, 0, 0, 0}, {0, 1, 1, 0, 0, 1}, {3, 0, 0, 0, 1, 0}};
+    for (const auto& m : mice) {
+        IO_Clear();
+        if (m[0] != 0) IO_OnMouseDown(m[0], 0, 0);
+        if (m[1] != 0) {
+            IO_OnMouseDown(m[1], 0, 0);
+            IO_OnMouseUp(m[1], 0, 0);
+        }
+        IO_StartStep();
+        EXPECT_EQ(Reals(m[2], m[3], m[4], m[5]), Reals(Call("action_if_mouse", {1}), Call("action_if_mouse", {2}),
+                                                       Call("action_if_mouse", {3}), Call("action_if_mouse", {0})))
+            << m[0] << " " << m[1];
     }
 }

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "../TestSupport_Console.h"
+#include "Function_TestCases.h"
 #include "../datastructure/DataStructureTestSupport.h"
 #include "base/Base_Console.h"
 
 using dstest::DataStructureTest;
+using functiontest::Reals;
 using testsupport::CallBuiltin;
 using testsupport::CallReal;
 using testsupport::CallText;
@@ -21,68 +23,43 @@ const char* const MISSING = "Data structure with index does not exist.";
 
 TEST(DataStructureFamily, RegistersTheNamesInOrderWithTheirCounts)
 {
-    const char* const expected =
-        "ds_set_precision 1,ds_stack_create 0,ds_stack_destroy 1,ds_stack_clear 1,ds_stack_copy 2,ds_stack_size 1,"
-        "ds_stack_empty 1,ds_stack_push 2,ds_stack_pop 1,ds_stack_top 1,ds_stack_write 1,ds_stack_read 2,"
-        "ds_queue_create 0,ds_queue_destroy 1,ds_queue_clear 1,ds_queue_copy 2,ds_queue_size 1,ds_queue_empty 1,"
-        "ds_queue_enqueue 2,ds_queue_dequeue 1,ds_queue_head 1,ds_queue_tail 1,ds_queue_write 1,ds_queue_read 2,"
-        "ds_list_create 0,ds_list_destroy 1,ds_list_clear 1,ds_list_copy 2,ds_list_size 1,ds_list_empty 1,"
-        "ds_list_add 2,ds_list_insert 3,ds_list_replace 3,ds_list_delete 2,ds_list_find_index 2,"
-        "ds_list_find_value 2,ds_list_sort 2,ds_list_shuffle 1,ds_list_write 1,ds_list_read 2,ds_map_create 0,"
-        "ds_map_destroy 1,ds_map_clear 1,ds_map_copy 2,ds_map_size 1,ds_map_empty 1,ds_map_add 3,ds_map_replace 3,"
-        "ds_map_delete 2,ds_map_exists 2,ds_map_find_value 2,ds_map_find_previous 2,ds_map_find_next 2,"
-        "ds_map_find_first 1,ds_map_find_last 1,ds_map_write 1,ds_map_read 2,ds_priority_create 0,"
-        "ds_priority_destroy 1,ds_priority_clear 1,ds_priority_copy 2,ds_priority_size 1,ds_priority_empty 1,"
-        "ds_priority_add 3,ds_priority_change_priority 3,ds_priority_find_priority 2,ds_priority_delete_value 2,"
-        "ds_priority_delete_min 1,ds_priority_find_min 1,ds_priority_delete_max 1,ds_priority_find_max 1,"
-        "ds_priority_write 1,ds_priority_read 2,ds_grid_create 2,ds_grid_destroy 1,ds_grid_copy 2,ds_grid_resize 3,"
-        "ds_grid_width 1,ds_grid_height 1,ds_grid_clear 2,ds_grid_set 4,ds_grid_add 4,ds_grid_multiply 4,"
-        "ds_grid_set_region 6,ds_grid_add_region 6,ds_grid_multiply_region 6,ds_grid_set_disk 5,ds_grid_add_disk 5,"
-        "ds_grid_multiply_disk 5,ds_grid_set_grid_region 8,ds_grid_add_grid_region 8,"
-        "ds_grid_multiply_grid_region 8,ds_grid_get 3,ds_grid_get_sum 5,ds_grid_get_max 5,ds_grid_get_min 5,"
-        "ds_grid_get_mean 5,ds_grid_get_disk_sum 4,ds_grid_get_disk_max 4,ds_grid_get_disk_min 4,"
-        "ds_grid_get_disk_mean 4,ds_grid_value_exists 6,ds_grid_value_x 6,ds_grid_value_y 6,"
-        "ds_grid_value_disk_exists 5,ds_grid_value_disk_x 5,ds_grid_value_disk_y 5,ds_grid_shuffle 1,"
-        "ds_grid_write 1,ds_grid_read 2,ds_grid_sort 3,";
-    testsupport::RegisterBuiltins();
-    std::string registered;
-    int32_t names = 0;
-    for (int32_t i = 0; i < g_FunctionCount; ++i) {
-        std::string name = g_FunctionTable[i].name;
-        if (name.compare(0, 3, "ds_") != 0) continue;
-        registered += name + " " + std::to_string(g_FunctionTable[i].argCount) + ",";
-        ++names;
-    }
-    EXPECT_EQ(expected, registered);
+    functiontest::ExpectRegisteredRun(
+        "ds_set_precision:1 ds_stack_* create:0 destroy:1 clear:1 copy:2 size:1 empty:1 push:2 pop:1 top:1 "
+        "write:1 read:2 ds_queue_* create:0 destroy:1 clear:1 copy:2 size:1 empty:1 enqueue:2 dequeue:1 head:1 "
+        "tail:1 write:1 read:2 ds_list_* create:0 destroy:1 clear:1 copy:2 size:1 empty:1 add:2 insert:3 "
+        "replace:3 delete:2 find_index:2 find_value:2 sort:2 shuffle:1 write:1 read:2 ds_map_* create:0 "
+        "destroy:1 clear:1 copy:2 size:1 empty:1 add:3 replace:3 delete:2 exists:2 find_value:2 find_previous:2 "
+        "find_next:2 find_first:1 find_last:1 write:1 read:2 ds_priority_* create:0 destroy:1 clear:1 copy:2 "
+        "size:1 empty:1 add:3 change_priority:3 find_priority:2 delete_value:2 delete_min:1 find_min:1 "
+        "delete_max:1 find_max:1 write:1 read:2 ds_grid_* create:2 destroy:1 copy:2 resize:3 width:1 height:1 "
+        "clear:2 set:4 add:4 multiply:4 set_region:6 add_region:6 multiply_region:6 set_disk:5 add_disk:5 "
+        "multiply_disk:5 set_grid_region:8 add_grid_region:8 multiply_grid_region:8 get:3 get_sum:5 get_max:5 "
+        "get_min:5 get_mean:5 get_disk_sum:4 get_disk_max:4 get_disk_min:4 get_disk_mean:4 value_exists:6 "
+        "value_x:6 value_y:6 value_disk_exists:5 value_disk_x:5 value_disk_y:5 shuffle:1 write:1 read:2 sort:3");
+    int32_t names = 0; // and no other ds_ name
+    for (int32_t i = 0; i < g_FunctionCount; ++i) names += std::string(g_FunctionTable[i].name).rfind("ds_", 0) == 0;
     EXPECT_EQ(111, names);
 }
 
 TEST_F(DataStructureTest, BadIndicesAreReportedExceptWhereTheFamilySaysSilent)
 {
+    // A structure of the first kind is made and destroyed first: index 0 names nothing then.
     struct Case {
-        const char* setup; // a structure of this kind is made and destroyed first (index 0 then empty)
+        const char* kind;
         const char* call;
         std::vector<testsupport::TestArg> args;
         bool reported;
-    };
-    const Case cases[] = {
-        {"ds_stack", "ds_stack_pop", {0}, true},
-        {"ds_stack", "ds_stack_destroy", {0}, true},
-        {"ds_list", "ds_list_destroy", {0}, false},
-        {"ds_list", "ds_list_destroy", {1}, true}, // outside the table
-        {"ds_map", "ds_map_destroy", {0}, false},
-        {"ds_map", "ds_map_destroy", {-1}, true},
-        {"ds_queue", "ds_queue_size", {0}, true},
-        {"ds_priority", "ds_priority_find_min", {0}, true},
-        {"ds_map", "ds_map_add", {0, "k", 1}, true},
-        {"ds_list", "ds_list_copy", {0, 0}, true},
-        {"ds_stack", "ds_stack_size", {NAN}, true},
-        {"ds_stack", "ds_stack_size", {1e10}, true},
+    } cases[] = {
+        {"ds_stack", "ds_stack_pop", {0}, true}, {"ds_stack", "ds_stack_destroy", {0}, true},
+        {"ds_list", "ds_list_destroy", {0}, false}, {"ds_list", "ds_list_destroy", {1}, true}, // outside the table
+        {"ds_map", "ds_map_destroy", {0}, false}, {"ds_map", "ds_map_destroy", {-1}, true},
+        {"ds_queue", "ds_queue_size", {0}, true}, {"ds_priority", "ds_priority_find_min", {0}, true},
+        {"ds_map", "ds_map_add", {0, "k", 1}, true}, {"ds_list", "ds_list_copy", {0, 0}, true},
+        {"ds_stack", "ds_stack_size", {NAN}, true}, {"ds_stack", "ds_stack_size", {1e10}, true},
     };
     for (const Case& c : cases) {
-        std::string kind = c.setup;
-        int32_t index = static_cast<int32_t>(CallReal((kind + "_create").c_str(), {}));
-        CallBuiltin((kind + "_destroy").c_str(), {index});
+        std::string kind = c.kind;
+        CallBuiltin((kind + "_destroy").c_str(), {CallReal((kind + "_create").c_str(), {})});
         ClearErrors();
         testsupport::BuiltinResult result = CallBuiltin(c.call, c.args);
         EXPECT_EQ(c.reported, TakeReport(MISSING)) << c.call;
@@ -92,14 +69,10 @@ TEST_F(DataStructureTest, BadIndicesAreReportedExceptWhereTheFamilySaysSilent)
 
 TEST_F(DataStructureTest, EmptyStructuresAnswerRealZeroWithoutAnError)
 {
-    CallReal("ds_stack_create", {});
-    CallReal("ds_queue_create", {});
-    CallReal("ds_list_create", {});
-    CallReal("ds_map_create", {});
-    CallReal("ds_priority_create", {});
+    for (const char* kind : {"ds_stack_create", "ds_queue_create", "ds_list_create", "ds_map_create", "ds_priority_create"})
+        CallReal(kind, {});
     for (const char* call : {"ds_stack_pop", "ds_stack_top", "ds_queue_dequeue", "ds_queue_head", "ds_queue_tail",
-                             "ds_map_find_first", "ds_map_find_last", "ds_priority_delete_min",
-                             "ds_priority_find_max"}) {
+                             "ds_map_find_first", "ds_map_find_last", "ds_priority_delete_min", "ds_priority_find_max"}) {
         EXPECT_EQ("0", dstest::Show(CallBuiltin(call, {0}))) << call;
         EXPECT_EQ(0, g_ErrorOccurred) << call;
     }
@@ -107,104 +80,69 @@ TEST_F(DataStructureTest, EmptyStructuresAnswerRealZeroWithoutAnError)
     EXPECT_EQ(-1, CallReal("ds_list_find_index", {0, 3}));
 }
 
-TEST_F(DataStructureTest, IndicesRoundHalfToEvenAndTablesAreSeparate)
+TEST_F(DataStructureTest, IndicesRoundHalfToEvenTablesAreSeparateAndPrecisionDecidesEquality)
 {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(i, CallReal("ds_list_create", {}));
     CallBuiltin("ds_list_add", {2, "two"});
     CallBuiltin("ds_list_add", {0, "zero"});
-    struct Case {
-        double index;
-        const char* holds;
-    };
-    const Case cases[] = {{1.5, "\"two\""}, {2.5, "\"two\""}, {-0.4, "\"zero\""}, {0.5, "\"zero\""}};
-    for (const Case& c : cases) EXPECT_EQ(c.holds, dstest::Show(CallBuiltin("ds_list_find_value", {c.index, 0}))) << c.index;
+    for (auto [index, holds] : {std::pair{1.5, "\"two\""}, {2.5, "\"two\""}, {-0.4, "\"zero\""}, {0.5, "\"zero\""}})
+        EXPECT_EQ(holds, dstest::Show(CallBuiltin("ds_list_find_value", {index, 0}))) << index;
     CallBuiltin("ds_list_destroy", {1});
     EXPECT_EQ(0, CallReal("ds_map_create", {}));
     EXPECT_EQ(1, CallReal("ds_list_create", {}));
     EXPECT_EQ(3, CallReal("ds_list_create", {}));
-}
-
-TEST_F(DataStructureTest, PrecisionDecidesWhatFindingCallsEqual)
-{
-    struct Case {
-        double precision;
-        double stored;
-        double sought;
-        double found;
-    };
-    const Case cases[] = {
-        {1e-8, 3, 3, 0},     {0, 3, 3, -1},          {-0.5, 1.2, 1.6, 0}, {-0.5, 1.0, 1.5, -1},
-        {1e-8, 0.3, 0.1 + 0.2, 0}, {1e-8, 16777216, 16777217, 0},
-    };
-    for (const Case& c : cases) {
-        int32_t list = static_cast<int32_t>(CallReal("ds_list_create", {}));
-        CallBuiltin("ds_set_precision", {c.precision});
-        CallBuiltin("ds_list_add", {list, c.stored});
-        EXPECT_EQ(c.found, CallReal("ds_list_find_index", {list, c.sought})) << c.precision << " " << c.sought;
-        CallBuiltin("ds_list_destroy", {list});
+    // Precision, stored, sought, the index found.
+    const double cases[][4] = {{1e-8, 3, 3, 0},          {0, 3, 3, -1},          {-0.5, 1.2, 1.6, 0},
+                               {-0.5, 1.0, 1.5, -1},     {1e-8, 0.3, 0.1 + 0.2, 0}, {1e-8, 16777216, 16777217, 0}};
+    for (const auto& c : cases) {
+        CallBuiltin("ds_list_clear", {3});
+        CallBuiltin("ds_set_precision", {c[0]});
+        CallBuiltin("ds_list_add", {3, c[1]});
+        EXPECT_EQ(c[3], CallReal("ds_list_find_index", {3, c[2]})) << c[0] << " " << c[2];
     }
     CallBuiltin("ds_set_precision", {-0.25});
     EXPECT_DOUBLE_EQ(0.25, g_DSPrecision);
-}
-
-TEST_F(DataStructureTest, MapAddAndReplaceAnswerWhetherTheKeyWasThere)
-{
-    int32_t m = static_cast<int32_t>(CallReal("ds_map_create", {}));
-    EXPECT_EQ(1, CallReal("ds_map_add", {m, "k", 1}));
-    EXPECT_EQ(0, CallReal("ds_map_add", {m, "k", 2}));
-    EXPECT_EQ(1, CallReal("ds_map_find_value", {m, "k"}));
-    EXPECT_EQ(1, CallReal("ds_map_replace", {m, "k", 2}));
-    EXPECT_EQ(0, CallReal("ds_map_replace", {m, "new", 3}));
-    EXPECT_EQ(2, CallReal("ds_map_find_value", {m, "k"}));
-    EXPECT_EQ(1, CallReal("ds_map_exists", {m, "new"}));
-    CallBuiltin("ds_map_delete", {m, "new"});
-    EXPECT_EQ(0, CallReal("ds_map_exists", {m, "new"}));
-    EXPECT_EQ(1, CallReal("ds_map_size", {m}));
 }
 
 TEST_F(DataStructureTest, SortFlagsDifferBetweenListsAndGrids)
 {
     int32_t list = static_cast<int32_t>(CallReal("ds_list_create", {}));
     for (double v : {2.0, 3.0, 1.0}) CallBuiltin("ds_list_add", {list, v});
-    CallBuiltin("ds_list_sort", {list, 0.5});
-    EXPECT_EQ(1, CallReal("ds_list_find_value", {list, 0}));
-    CallBuiltin("ds_list_sort", {list, 0.4});
-    EXPECT_EQ(3, CallReal("ds_list_find_value", {list, 0}));
-
     int32_t grid = static_cast<int32_t>(CallReal("ds_grid_create", {1, 3}));
     for (int y = 0; y < 3; ++y) CallBuiltin("ds_grid_set", {grid, 0, y, 2 - y});
-    CallBuiltin("ds_grid_sort", {grid, 0, 1});
-    EXPECT_EQ(0, CallReal("ds_grid_get", {grid, 0, 0}));
-    CallBuiltin("ds_grid_sort", {grid, 0, 0.5});
-    EXPECT_EQ(2, CallReal("ds_grid_get", {grid, 0, 0}));
-    CallBuiltin("ds_grid_sort", {grid + 0.9, 0.9, 1}); // truncated: grid, column 0
-    EXPECT_EQ(0, CallReal("ds_grid_get", {grid, 0, 0}));
-    CallBuiltin("ds_grid_sort", {grid, "0", 0}); // not all reals: nothing, silently
-    EXPECT_EQ(0, CallReal("ds_grid_get", {grid, 0, 0}));
+    struct Case {
+        const char* sort;
+        std::vector<testsupport::TestArg> args;
+        const char* get;
+        std::vector<testsupport::TestArg> first;
+        double expected;
+    } cases[] = {
+        {"ds_list_sort", {list, 0.5}, "ds_list_find_value", {list, 0}, 1},
+        {"ds_list_sort", {list, 0.4}, "ds_list_find_value", {list, 0}, 3},
+        {"ds_grid_sort", {grid, 0, 1}, "ds_grid_get", {grid, 0, 0}, 0},
+        {"ds_grid_sort", {grid, 0, 0.5}, "ds_grid_get", {grid, 0, 0}, 2},
+        {"ds_grid_sort", {grid + 0.9, 0.9, 1}, "ds_grid_get", {grid, 0, 0}, 0}, // truncated: grid, column 0
+        {"ds_grid_sort", {grid, "0", 0}, "ds_grid_get", {grid, 0, 0}, 0},        // not all reals: nothing, silently
+    };
+    for (const Case& c : cases) {
+        CallBuiltin(c.sort, c.args);
+        EXPECT_EQ(c.expected, CallReal(c.get, c.first)) << c.sort << " " << c.args.back().real;
+    }
     EXPECT_EQ(0, g_ErrorOccurred);
 }
 
-TEST_F(DataStructureTest, GridResizeRefusesZeroSizesFatallyAndRoundsTheRest)
+TEST_F(DataStructureTest, GridResizeRefusesZeroSizesFatallyAndCellsOutsideAreLogged)
 {
-    struct Case {
-        double w, h;
-        bool fatal;
-        double width, height;
-    };
-    const Case cases[] = {{0, 5, true, 3, 3}, {2, -1, true, 3, 3}, {0.3, 5, false, 0, 5}, {4.5, 2.5, false, 4, 2}};
-    for (const Case& c : cases) {
+    // Width, height asked; whether refused; width, height afterwards.
+    const double cases[][5] = {{0, 5, 1, 3, 3}, {2, -1, 1, 3, 3}, {0.3, 5, 0, 0, 5}, {4.5, 2.5, 0, 4, 2}};
+    for (const auto& c : cases) {
         int32_t grid = static_cast<int32_t>(CallReal("ds_grid_create", {3, 3}));
-        CallBuiltin("ds_grid_resize", {grid, c.w, c.h});
-        EXPECT_EQ(c.fatal, g_ErrorQuitting) << c.w;
-        EXPECT_EQ(c.fatal, TakeReport("Error: Can not resize a grid with a dimension of 0")) << c.w;
-        EXPECT_EQ(c.width, CallReal("ds_grid_width", {grid})) << c.w;
-        EXPECT_EQ(c.height, CallReal("ds_grid_height", {grid})) << c.w;
+        CallBuiltin("ds_grid_resize", {grid, c[0], c[1]});
+        EXPECT_EQ(c[2] != 0, g_ErrorQuitting) << c[0];
+        EXPECT_EQ(c[2] != 0, TakeReport("Error: Can not resize a grid with a dimension of 0")) << c[0];
+        EXPECT_EQ(Reals(c[3], c[4]), Reals(CallReal("ds_grid_width", {grid}), CallReal("ds_grid_height", {grid})));
         CallBuiltin("ds_grid_destroy", {grid});
     }
-}
-
-TEST_F(DataStructureTest, GridCellsOutsideTheGridLogOnTheScriptConsole)
-{
     testsupport::LogCapture script(ScriptConsole);
     CallReal("ds_grid_create", {3, 3});
     EXPECT_EQ("0", dstest::Show(CallBuiltin("ds_grid_get", {0, 3, 0})));

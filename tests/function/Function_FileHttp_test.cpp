@@ -56,36 +56,25 @@ void Drop(int32_t index)
 
 TEST(JsonBuiltins, DecodeMakesMapsAndOwnedStructures)
 {
-    struct Case {
-        TestArg input;
-        const char* expected; // null: -1
-    };
-    const Case cases[] = {
-        {"42", "{default=\"42\"}"},
-        {42, "{default=\"42.00\"}"},
-        {2.125, "{default=\"2.13\"}"},
-        {"hello", "{default=\"hello\"}"},
-        {"", "{default=\"\"}"},
-        {"{", "{default=\"{\"}"},
+    const std::pair<TestArg, const char*> cases[] = { // null: -1
+        {"42", "{default=\"42\"}"}, {42, "{default=\"42.00\"}"}, {2.125, "{default=\"2.13\"}"},
+        {"hello", "{default=\"hello\"}"}, {"", "{default=\"\"}"}, {"{", "{default=\"{\"}"},
         {"  [1, \"a\", null, [2], {\"k\": true}]  ", "{default=list[1,\"a\",0,list[2],map{k=1}]}"},
-        {"[]", "{default=list[]}"},
-        {"{ not json }", "{default=\"{ not json }\"}"},
-        {"say \"hi\"", nullptr},
-        {"{ \"a\" : null, \"b\" : 1 }", "{b=1}"},
-        {"{\"a\": 1, \"a\": 2}", "{a=2}"},
+        {"[]", "{default=list[]}"}, {"{ not json }", "{default=\"{ not json }\"}"}, {"say \"hi\"", nullptr},
+        {"{ \"a\" : null, \"b\" : 1 }", "{b=1}"}, {"{\"a\": 1, \"a\": 2}", "{a=2}"},
         {"{\"big\": 4294967296123, \"neg\": -3000000000, \"huge\": 18446744073709551615}",
          "{big=4294967296123.00,huge=18446744073709552000.00,neg=-3000000000.00}"},
         {"{\"t\": true, \"f\": false, \"d\": 2.5, \"o\": {\"x\": \"y\", \"l\": [\"z\"]}}",
          "{d=2.50,f=0,o=map{l=list[\"z\"],x=\"y\"},t=1}"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input.isText ? c.input.text : std::to_string(c.input.real));
-        auto index = int32_t(CallReal("json_decode", {c.input}));
-        if (c.expected == nullptr) {
+    for (const auto& [input, expected] : cases) {
+        SCOPED_TRACE(input.isText ? input.text : std::to_string(input.real));
+        auto index = int32_t(CallReal("json_decode", {input}));
+        if (expected == nullptr) {
             EXPECT_EQ(-1, index);
             continue;
         }
-        EXPECT_EQ(c.expected, DescribeMap(index));
+        EXPECT_EQ(expected, DescribeMap(index));
         Drop(index);
     }
 }
@@ -104,19 +93,13 @@ TEST(JsonBuiltins, EncodeWritesEntriesWithNestedStructuresAsTheirIndices)
     auto reals = int32_t(CallReal("ds_map_create", {}));
     CallReal("ds_map_add", {reals, 1.9, "one"});
     CallReal("ds_map_add", {reals, -2.7, 7});
-    struct Case {
-        int32_t map;
-        std::string expected; // the encoded text decoded again
-    };
-    const Case cases[] = {
-        {nested, "{l=" + listIndex + ",m=" + mapIndex + ",r=2.50,s=\"text\"}"},
-        {reals, "{-2=7,1=\"one\"}"},
-    };
-    for (const Case& c : cases) {
-        std::string text = CallText("json_encode", {c.map});
-        SCOPED_TRACE(text);
+    // Each encoded text decoded again.
+    for (auto [map, expected] : {std::pair<int32_t, std::string>{nested, "{l=" + listIndex + ",m=" + mapIndex +
+                                                                              ",r=2.50,s=\"text\"}"},
+                                 {reals, "{-2=7,1=\"one\"}"}}) {
+        std::string text = CallText("json_encode", {map});
         auto again = int32_t(CallReal("json_decode", {text.c_str()}));
-        EXPECT_EQ(c.expected, DescribeMap(again));
+        EXPECT_EQ(expected, DescribeMap(again)) << text;
         Drop(again);
     }
     for (TestArg missing : {TestArg(-1), TestArg(99999)})

@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../TestSupport_Builtins.h"
+#include "Function_TestCases.h"
 #include "../TestSupport_Console.h"
+#include "../TestSupport_Requests.h"
 #include "code/Code_Function.h"
 #include "datastructure/DataStructure_Map.h"
 #include "platform/Platform_MemoryManager.h"
@@ -22,13 +23,6 @@ using testsupport::CallBuiltin;
 using testsupport::TestArg;
 
 namespace {
-
-// What the dialog event's map held.
-struct DialogEvent {
-    int32_t id;
-    std::string result, username, password;
-    double value, status;
-};
 
 class InteractionDialogs : public testing::Test {
   protected:
@@ -60,120 +54,66 @@ class InteractionDialogs : public testing::Test {
         TestSwitches_Reload();
     }
 
-    static std::string MapText(int32_t map, const char* key)
+    // The dialog events of the finished requests, each checked to be one: "id result value status"
+    // and, for a login, " username password".
+    static std::vector<std::string> Finished(bool all = true)
     {
-        return CallBuiltin("ds_map_find_value", {map, key}).text;
-    }
-    static double MapReal(int32_t map, const char* key) { return CallBuiltin("ds_map_find_value", {map, key}).real; }
-
-    // One pass of the asynchronous stage over the finished requests.
-    static std::vector<DialogEvent> FinishRound()
-    {
-        std::vector<DialogEvent> events;
-        HTTP_REQ_CONTEXT** link = &g_pHttpRequests;
-        while (*link != nullptr) {
-            HTTP_REQ_CONTEXT* request = *link;
-            if (request->m_State != HTTP_STATE_FINISHED) {
-                link = &request->m_pNext;
-                continue;
-            }
-            *link = request->m_pNext;
-            int32_t map = -1;
-            EXPECT_EQ(DIALOG_EVENT, request->m_pCompletion(request, request->m_pUser, &map));
-            events.push_back({static_cast<int32_t>(MapReal(map, "id")), MapText(map, "result"),
-                              MapText(map, "username"), MapText(map, "password"), MapReal(map, "value"),
-                              MapReal(map, "status")});
-            CDS_Map_Destroy(map);
-            delete request;
+        std::vector<std::string> events;
+        for (auto& f : all ? testsupport::FinishAll() : testsupport::FinishReady()) {
+            EXPECT_EQ(DIALOG_EVENT, f.subtype);
+            std::string login = f.map.count("username") ? " " + f.map["username"] + " " + f.map["password"] : "";
+            events.push_back(f.map["id"] + " " + f.map["result"] + " " + f.map["value"] + " " + f.map["status"] + login);
         }
         return events;
-    }
-
-    static std::vector<DialogEvent> FinishAll()
-    {
-        std::vector<DialogEvent> all;
-        for (int32_t round = 0; round < 10 && g_pHttpRequests != nullptr; ++round)
-            for (const DialogEvent& event : FinishRound()) all.push_back(event);
-        return all;
     }
 
     std::filesystem::path m_Answers;
 };
 
-// The family's names and counts, in registration order.
 TEST_F(InteractionDialogs, NamesAndCounts)
 {
-    const std::pair<const char*, int32_t> rows[] = {
-        {"show_message", 1}, {"show_message_async", 1}, {"show_message_ext", 4}, {"show_question", 1},
-        {"show_question_async", 1}, {"get_string", 2}, {"get_string_async", 2}, {"get_integer", 2},
-        {"get_integer_async", 2}, {"get_login_async", 2}, {"show_error", 2}, {"show_info", 0}, {"load_info", 1},
-        {"show_menu", 2}, {"show_menu_pos", 4}, {"get_color", 1}, {"get_directory", 1}, {"get_directory_alt", 2},
-        {"message_background", 1}, {"message_button", 1}, {"message_text_font", 4}, {"message_button_font", 4},
-        {"message_input_font", 4}, {"message_alpha", 1}, {"message_mouse_color", 1}, {"message_input_color", 1},
-        {"message_position", 2}, {"message_size", 2}, {"message_caption", 2}, {"get_open_filename", 2},
-        {"get_open_filename_ext", 4}, {"get_save_filename", 2}, {"get_save_filename_ext", 4},
-        {"splash_set_caption", 1}, {"splash_set_fullscreen", 1}, {"splash_set_size", 2}, {"splash_set_adapt", 1},
-        {"splash_set_border", 1}, {"splash_set_top", 1}, {"splash_set_color", 1}, {"splash_set_main", 1},
-        {"splash_set_scale", 1}, {"splash_set_cursor", 1}, {"splash_set_interrupt", 1}, {"splash_set_stop_key", 1},
-        {"splash_set_stop_mouse", 1}, {"splash_show_video", 2}, {"splash_show_image", 2}, {"splash_show_text", 2},
-        {"show_image", 3}, {"show_video", 3}, {"show_text", 4}, {"highscore_show", 1}, {"highscore_show_ext", 7},
-        {"highscore_set_background", 1}, {"highscore_set_border", 1}, {"highscore_set_colors", 3},
-        {"highscore_set_font", 3}, {"highscore_set_strings", 3}, {"highscore_clear", 0}, {"highscore_add", 2},
-        {"highscore_add_current", 0}, {"highscore_value", 1}, {"highscore_name", 1}, {"draw_highscore", 4},
-    };
-    ASSERT_EQ(65u, std::size(rows));
-    int32_t previous = -1;
-    for (const auto& [name, count] : rows) {
-        int32_t id = -1;
-        ASSERT_TRUE(Code_Function_Find(name, &id)) << name;
-        EXPECT_EQ(count, Function_Get(id)->argCount) << name;
-        EXPECT_GT(id, previous) << name << " is registered in table order";
-        previous = id;
-    }
+    functiontest::ExpectRegisteredRun(
+        "show_message:1 show_message_async:1 show_message_ext:4 show_question:1 show_question_async:1 "
+        "get_string:2 get_string_async:2 get_integer:2 get_integer_async:2 get_login_async:2 show_error:2 "
+        "show_info:0 load_info:1 show_menu:2 show_menu_pos:4 get_color:1 get_directory:1 get_directory_alt:2 "
+        "message_* background:1 button:1 text_font:4 button_font:4 input_font:4 alpha:1 mouse_color:1 "
+        "input_color:1 position:2 size:2 caption:2 * get_open_filename:2 get_open_filename_ext:4 "
+        "get_save_filename:2 get_save_filename_ext:4 splash_* set_caption:1 set_fullscreen:1 set_size:2 "
+        "set_adapt:1 set_border:1 set_top:1 set_color:1 set_main:1 set_scale:1 set_cursor:1 set_interrupt:1 "
+        "set_stop_key:1 set_stop_mouse:1 show_video:2 show_image:2 show_text:2 * show_image:3 show_video:3 "
+        "show_text:4 highscore_* show:1 show_ext:7 set_background:1 set_border:1 set_colors:3 set_font:3 "
+        "set_strings:3 clear:0 add:2 add_current:0 value:1 name:1 * draw_highscore:4");
 }
-
-struct ModalCase {
-    const char* name;
-    std::vector<TestArg> args;
-    std::vector<std::string> answers;
-    TestArg expected;
-    const char* logged; // a line the log holds ("" none)
-};
 
 TEST_F(InteractionDialogs, ModalDialogsAndMessages)
 {
-    const ModalCase cases[] = {
-        {"show_message", {3}, {}, 1, "Game: 3\n"},
-        {"show_message", {2.5}, {}, 1, "Game: 2.50\n"},
-        {"show_message", {1e10}, {}, 1, "Game: 10000000000\n"},
-        {"show_message", {"two#lines"}, {}, 1, "Game: two\rlines\n"},
+    struct Case {
+        const char* name;
+        std::vector<TestArg> args;
+        std::vector<std::string> answers;
+        TestArg expected;
+        const char* logged; // a line the log holds ("" none)
+    } cases[] = {
+        {"show_message", {3}, {}, 1, "Game: 3\n"}, {"show_message", {2.5}, {}, 1, "Game: 2.50\n"},
+        {"show_message", {1e10}, {}, 1, "Game: 10000000000\n"}, {"show_message", {"two#lines"}, {}, 1, "Game: two\rlines\n"},
         {"show_message", {"one\\#line"}, {}, 1, "Game: one#line\n"},
         {"show_message_ext", {"a", "b", "c", "d"}, {}, 1, "show_message_ext(str,but1,but2,but3) not impleneted\n"},
-        {"get_integer", {"n", 5}, {}, 5, "Dialog answer: Cancel\n"},
-        {"get_integer", {"n", 5}, {"7.5"}, 7.5, "[5]"},
-        {"get_integer", {"n", 5}, {"<cancel>"}, 5, ""},
-        {"get_integer", {"n", ""}, {"9"}, 0, ""},
-        {"get_string", {"name", "Ann"}, {"Bob"}, "Bob", "[Ann]"},
-        {"get_string", {"name", 2.5}, {"<ok>"}, "2.50", "[2.50]"},
-        {"get_string", {"name", "Ann"}, {"<cancel>"}, "", ""},
-        {"get_string", {"name", ""}, {"x"}, "", ""},
-        {"show_question", {"Quit?"}, {"yes"}, 1, "Dialog question (modal)"},
-        {"show_question", {"Quit?"}, {"no"}, 0, ""},
-        {"show_question", {"Quit?"}, {}, 0, ""},
-        {"message_size", {1, 2}, {}, 0, "message_size(w,h)not impleneted\n"},
+        {"get_integer", {"n", 5}, {}, 5, "Dialog answer: Cancel\n"}, {"get_integer", {"n", 5}, {"7.5"}, 7.5, "[5]"},
+        {"get_integer", {"n", 5}, {"<cancel>"}, 5, ""}, {"get_integer", {"n", ""}, {"9"}, 0, ""},
+        {"get_string", {"name", "Ann"}, {"Bob"}, "Bob", "[Ann]"}, {"get_string", {"name", 2.5}, {"<ok>"}, "2.50", "[2.50]"},
+        {"get_string", {"name", "Ann"}, {"<cancel>"}, "", ""}, {"get_string", {"name", ""}, {"x"}, "", ""},
+        {"show_question", {"Quit?"}, {"yes"}, 1, "Dialog question (modal)"}, {"show_question", {"Quit?"}, {"no"}, 0, ""},
+        {"show_question", {"Quit?"}, {}, 0, ""}, {"message_size", {1, 2}, {}, 0, "message_size(w,h)not impleneted\n"},
         {"message_caption", {1, "c"}, {}, 0, "message_caption(show,str) not impleneted\n"},
         {"get_directory", {"d"}, {}, "", "get_directory(dname) not implemented.\n"},
         {"show_menu", {"a|b", 0}, {}, 0, "show_menu(str,default) not implemented.\n"},
-        {"load_info", {"f"}, {}, 0, "load_info(str) not supported\n"},
-        {"get_open_filename", {3, ""}, {"/never"}, "", ""},
+        {"load_info", {"f"}, {}, 0, "load_info(str) not supported\n"}, {"get_open_filename", {3, ""}, {"/never"}, "", ""},
         {"get_save_filename", {"Text files|*.txt|All|*.*", "out"}, {"<cancel>"}, "", "pDefExt = txt\n"},
     };
-    for (const ModalCase& c : cases) {
+    for (const Case& c : cases) {
         Answers(c.answers);
         testsupport::ConsoleCapture console;
-        testsupport::BuiltinResult got = CallBuiltin(c.name, c.args);
-        if (c.expected.isText) EXPECT_EQ(c.expected.text, got.text) << c.name;
-        else EXPECT_EQ(c.expected.real, got.real) << c.name;
+        functiontest::ExpectCases({{c.name, c.args, c.expected}});
         EXPECT_NE(std::string::npos, console.console.text.find(c.logged)) << c.name << "\n" << console.console.text;
     }
 }
@@ -197,73 +137,44 @@ TEST_F(InteractionDialogs, ChosenFilesBecomeReadable)
 
 TEST_F(InteractionDialogs, HighscoreBuiltins)
 {
-    CallBuiltin("highscore_set_strings", {"Best", "-", "bye"});
-    CallBuiltin("highscore_clear", {});
-    EXPECT_EQ("-", CallBuiltin("highscore_name", {7}).text);
     g_Score = 10;
-    CallBuiltin("highscore_add_current", {});
-    EXPECT_EQ("DEFAULT", CallBuiltin("highscore_name", {1}).text);
-    CallBuiltin("highscore_add", {"Zed", 40.5});
-    EXPECT_EQ(40, CallBuiltin("highscore_value", {1}).real);
-    EXPECT_EQ(10, CallBuiltin("highscore_value", {2}).real);
-    EXPECT_EQ("", CallBuiltin("highscore_name", {0}).text);
-    EXPECT_EQ(0, CallBuiltin("highscore_value", {11}).real);
-    CallBuiltin("highscore_add", {3, 50});
-    EXPECT_EQ("", CallBuiltin("highscore_name", {1}).text) << "a real name is no name";
+    // A real name is no name.
+    functiontest::ExpectCases({
+        {"highscore_set_strings", {"Best", "-", "bye"}, 0}, {"highscore_clear", {}, 0}, {"highscore_name", {7}, "-"},
+        {"highscore_add_current", {}, 0}, {"highscore_name", {1}, "DEFAULT"}, {"highscore_add", {"Zed", 40.5}, 0},
+        {"highscore_value", {1}, 40}, {"highscore_value", {2}, 10}, {"highscore_name", {0}, ""},
+        {"highscore_value", {11}, 0}, {"highscore_add", {3, 50}, 0}, {"highscore_name", {1}, ""},
+    });
 }
 
-TEST_F(InteractionDialogs, AsyncRequestsOpenOneAtATimeAndAnswerInOrder)
-{
-    Answers({"first", "<cancel>", "third"});
-    testsupport::ConsoleCapture console;
-    int32_t a = static_cast<int32_t>(CallBuiltin("get_string_async", {"p", "d"}).real);
-    int32_t b = static_cast<int32_t>(CallBuiltin("get_integer_async", {"p", 4}).real);
-    int32_t c = static_cast<int32_t>(CallBuiltin("get_string_async", {"p", "d"}).real);
-    size_t opened = 0;
-    for (size_t at = 0; (at = console.console.text.find("Dialog input (async)", at)) != std::string::npos; ++at)
-        ++opened;
-    EXPECT_EQ(1u, opened) << "one dialog open at a time";
-    EXPECT_EQ(3, Dialog_QueuedCount());
-    std::vector<DialogEvent> events = FinishAll();
-    ASSERT_EQ(3u, events.size());
-    EXPECT_EQ((std::vector<int32_t>{a, b, c}), (std::vector<int32_t>{events[0].id, events[1].id, events[2].id}));
-    EXPECT_EQ("first", events[0].result);
-    EXPECT_EQ(1, events[0].status);
-    EXPECT_EQ("", events[1].result) << "cancelled";
-    EXPECT_EQ(0, events[1].value);
-    EXPECT_EQ(0, events[1].status);
-    EXPECT_EQ("third", events[2].result);
-    EXPECT_EQ(0, Dialog_QueuedCount());
-}
-
-TEST_F(InteractionDialogs, AsyncKindsAndCuts)
+TEST_F(InteractionDialogs, AsyncRequestsOpenOneAtATimeAnswerInOrderAndCut)
 {
     // The message takes no answer line; the rest take one each.
-    Answers({"yes", "bob\tsecret", "<cancel>", "<ok>", "42.5"});
+    Answers({"first", "<cancel>", "third", "yes", "bob\tsecret", "<cancel>", "<ok>", "42.5"});
     testsupport::ConsoleCapture console;
-    CallBuiltin("show_message_async", {"hi"});
-    CallBuiltin("show_question_async", {"ok?"});
-    CallBuiltin("get_login_async", {"u", "p"});
-    CallBuiltin("get_login_async", {"u", "p"});
-    CallBuiltin("get_string_async", {"p", std::string(3000, 'x').c_str()});
-    CallBuiltin("get_integer_async", {"p", 1});
+    std::vector<int32_t> ids;
+    for (auto [name, args] : std::vector<std::pair<const char*, std::vector<TestArg>>>{
+             {"get_string_async", {"p", "d"}}, {"get_integer_async", {"p", 4}}, {"get_string_async", {"p", "d"}},
+             {"show_message_async", {"hi"}}, {"show_question_async", {"ok?"}}, {"get_login_async", {"u", "p"}},
+             {"get_login_async", {"u", "p"}}, {"get_string_async", {"p", std::string(3000, 'x').c_str()}},
+             {"get_integer_async", {"p", 1}}})
+        ids.push_back(static_cast<int32_t>(CallBuiltin(name, args).real));
     EXPECT_EQ(0, CallBuiltin("get_login_async", {"u", 3}).real) << "two strings or nothing";
     EXPECT_EQ(0, CallBuiltin("get_string_async", {"p", ""}).real) << "no default text: no dialog";
-    std::vector<DialogEvent> e = FinishAll();
-    ASSERT_EQ(6u, e.size());
-    EXPECT_EQ(1, e[0].status);
-    EXPECT_EQ("1", e[1].result);
-    EXPECT_EQ(1, e[1].value);
-    EXPECT_EQ("bob", e[2].username);
-    EXPECT_EQ("secret", e[2].password);
-    EXPECT_EQ(1, e[2].status);
-    EXPECT_EQ("", e[3].username);
-    EXPECT_EQ("", e[3].password);
-    EXPECT_EQ(0, e[3].status);
+    size_t opened = 0;
+    for (size_t at = 0; (at = console.console.text.find("Dialog input (async)", at)) != std::string::npos; ++at) ++opened;
+    EXPECT_EQ(1u, opened) << "one dialog open at a time";
+    EXPECT_EQ(9, Dialog_QueuedCount());
     // The dialog shows the default cut to 2049 characters; OK keeps the first 1024 of them.
+    std::vector<std::string> events = Finished();
+    std::string kept(1024, 'x');
+    // The message and the logins carry no value; the second request and the second login were cancelled.
+    const std::vector<std::string> expected = {"first 0 1", " 0 0",   "third 0 1",     "  1",          "1 1 1",
+                                               "  1 bob secret", "  0  ", kept + " 0 1", "42.5 42.50 1"};
+    ASSERT_EQ(expected.size(), events.size());
+    for (size_t i = 0; i < events.size(); ++i) EXPECT_EQ(std::to_string(ids[i]) + " " + expected[i], events[i]) << i;
     EXPECT_NE(std::string::npos, console.console.text.find("[" + std::string(2049, 'x') + "]"));
-    EXPECT_EQ(std::string(1024, 'x'), e[4].result);
-    EXPECT_EQ(42.5, e[5].value);
+    EXPECT_EQ(0, Dialog_QueuedCount());
 }
 
 // Holds asynchronous dialogs open until the test answers them; modal ones answer "modal".
@@ -281,12 +192,10 @@ TEST_F(InteractionDialogs, AModalDialogUnderAnAsyncOneKeepsItsOwnAnswer)
     int32_t id = static_cast<int32_t>(CallBuiltin("get_string_async", {"p", "d"}).real);
     ASSERT_EQ(1u, held.open.size());
     EXPECT_EQ("modal", CallBuiltin("get_string", {"q", "e"}).text);
-    EXPECT_TRUE(FinishRound().empty()) << "the modal dialog completed no request";
+    EXPECT_TRUE(Finished(false).empty()) << "the modal dialog completed no request";
     Dialog_Answer(id, DIALOG_INPUT, {true, "async", ""});
     DialogRequest_Complete(id + 100, 1, "nobody's");
-    std::vector<DialogEvent> events = FinishRound();
-    ASSERT_EQ(1u, events.size());
-    EXPECT_EQ("async", events[0].result);
+    EXPECT_EQ(std::vector<std::string>{std::to_string(id) + " async 0 1"}, Finished(false));
 }
 
 } // namespace

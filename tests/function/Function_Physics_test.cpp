@@ -6,42 +6,26 @@
 #include <functional>
 
 #include "../physics/PhysicsTestSupport.h"
+#include "Function_TestCases.h"
 
 namespace physicstest {
 namespace {
+
+using functiontest::Reals;
 
 const char* const NO_WORLD = "The current room does not have a physics world representation";
 
 TEST(PhysicsFamily, RegistersItsFortyNamesInOrder)
 {
-    const std::pair<const char*, int32_t> rows[] = {
-        {"physics_world_create", 1}, {"physics_world_gravity", 2}, {"physics_world_update_speed", 1},
-        {"physics_world_update_iterations", 1}, {"physics_world_draw_debug", 1}, {"physics_pause_enable", 1},
-        {"physics_fixture_create", 0}, {"physics_fixture_set_kinematic", 1}, {"physics_fixture_set_awake", 2},
-        {"physics_fixture_set_density", 2}, {"physics_fixture_set_restitution", 2}, {"physics_fixture_set_friction", 2},
-        {"physics_fixture_set_collision_group", 2}, {"physics_fixture_set_sensor", 2},
-        {"physics_fixture_set_linear_damping", 2}, {"physics_fixture_set_angular_damping", 2},
-        {"physics_fixture_set_circle_shape", 2}, {"physics_fixture_set_box_shape", 3},
-        {"physics_fixture_set_polygon_shape", 1}, {"physics_fixture_set_edge_shape", 5},
-        {"physics_fixture_add_point", 3}, {"physics_fixture_bind", 2}, {"physics_fixture_delete", 1},
-        {"physics_apply_force", 4}, {"physics_apply_impulse", 4}, {"physics_apply_local_force", 4},
-        {"physics_apply_local_impulse", 4}, {"physics_apply_torque", 1}, {"physics_mass_properties", 4},
-        {"physics_draw_debug", 0}, {"physics_test_overlap", 4}, {"physics_joint_distance_create", 7},
-        {"physics_joint_revolute_create", 11}, {"physics_joint_prismatic_create", 13},
-        {"physics_joint_pulley_create", 14}, {"physics_joint_gear_create", 5}, {"physics_joint_enable_motor", 2},
-        {"physics_joint_get_value", 2}, {"physics_joint_set_value", 3}, {"physics_joint_delete", 1},
-    };
-    testsupport::RegisterBuiltins();
-    int32_t previous = -1;
-    for (const auto& [name, count] : rows) {
-        int32_t id = -1;
-        ASSERT_TRUE(Code_Function_Find(name, &id)) << name;
-        EXPECT_EQ(count, Function_Get(id)->argCount) << name;
-        if (previous >= 0) {
-            EXPECT_EQ(previous + 1, id) << name << " follows the row before it";
-        }
-        previous = id;
-    }
+    functiontest::ExpectRegisteredRun(
+        "physics_* world_create:1 world_gravity:2 world_update_speed:1 world_update_iterations:1 "
+        "world_draw_debug:1 pause_enable:1 physics_fixture_* create:0 set_kinematic:1 set_awake:2 set_density:2 "
+        "set_restitution:2 set_friction:2 set_collision_group:2 set_sensor:2 set_linear_damping:2 "
+        "set_angular_damping:2 set_circle_shape:2 set_box_shape:3 set_polygon_shape:1 set_edge_shape:5 "
+        "add_point:3 bind:2 delete:1 physics_* apply_force:4 apply_impulse:4 apply_local_force:4 "
+        "apply_local_impulse:4 apply_torque:1 mass_properties:4 draw_debug:0 test_overlap:4 physics_joint_* "
+        "distance_create:7 revolute_create:11 prismatic_create:13 pulley_create:14 gear_create:5 enable_motor:2 "
+        "get_value:2 set_value:3 delete:1");
 }
 
 // Instances: 100001 and 100003 with dynamic boxes, 100002 of an object without physics.
@@ -83,6 +67,14 @@ TEST_F(PhysicsFunctions, MisuseReportsItsMessageAndChangesNothing)
          "physics_joint_distance_create: An instance does not have an associated physics representation", -1},
         {"physics_joint_gear_create", {100001, 100003, 98, 99, 1}, 100001, "A joint does not exist", -1},
         {"physics_joint_enable_motor", {99, 1}, 100001, "A joint does not exist", 0},
+        // Joints the physics library would end the process on.
+        {"physics_joint_revolute_create", {100001, 100001, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 100001, "def->bodyA != def->bodyB",
+         -1},
+        {"physics_joint_prismatic_create", {100001, 100003, 0, 0, 1, 0, 10, -10, 1, 0, 0, 0, 0}, 100001,
+         "lowerTranslation <= def->upperTranslation", -1},
+        {"physics_joint_pulley_create", {100001, 100003, 0, 0, 10, 0, 0, 0, 0, 0, 0, 100, 100, 0}, 100001,
+         "ratio > b2_epsilon", -1},
+        {"physics_joint_distance_create", {100001, 100003, NAN, 0, 0, 0, 0}, 100001, "anchorA.IsValid()", -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.result, Run(c.name, c.args, c.self)) << c.name;
@@ -155,23 +147,6 @@ TEST_F(PhysicsFunctions, ValuesTheLibraryRefusesAreReportedAndSurvived)
     })) << "a negative damping is clamped";
     EXPECT_TRUE(m_Log.Has("bd->linearDamping >= 0.0f"));
 
-    struct Joint {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        const char* check;
-    } joints[] = {
-        {"physics_joint_revolute_create", {100001, 100001, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "def->bodyA != def->bodyB"},
-        {"physics_joint_prismatic_create", {100001, 100003, 0, 0, 1, 0, 10, -10, 1, 0, 0, 0, 0},
-         "lowerTranslation <= def->upperTranslation"},
-        {"physics_joint_pulley_create", {100001, 100003, 0, 0, 10, 0, 0, 0, 0, 0, 0, 100, 100, 0},
-         "ratio > b2_epsilon"},
-        {"physics_joint_distance_create", {100001, 100003, NAN, 0, 0, 0, 0}, "anchorA.IsValid()"},
-    };
-    for (const Joint& j : joints) {
-        EXPECT_EQ(-1, Run(j.name, j.args)) << j.name;
-        EXPECT_TRUE(m_Log.Has(j.check)) << j.name << "\n" << m_Log.Text();
-    }
-
     int32_t hinge = static_cast<int32_t>(Run("physics_joint_revolute_create",
                                             {100001, 100003, 200, 100, -45, 45, 1, 0, 0, 0, 0}));
     Run("physics_joint_set_value", {hinge, 19, 90});
@@ -195,8 +170,7 @@ TEST_F(PhysicsFunctions, ConversionsAndIdsOfTheEdgeCases)
     int32_t box = static_cast<int32_t>(Call("physics_fixture_create", {}));
     EXPECT_EQ((std::vector<int32_t>{1, 2}), (std::vector<int32_t>{first, box}));
     Call("physics_fixture_set_box_shape", {box, 16, 8});
-    EXPECT_FLOAT_EQ(1.6f, PhysicsFixture_Find(box)->m_HalfWidth);
-    EXPECT_FLOAT_EQ(0.8f, PhysicsFixture_Find(box)->m_HalfHeight);
+    EXPECT_EQ(Reals(1.6f, 0.8f), Reals(PhysicsFixture_Find(box)->m_HalfWidth, PhysicsFixture_Find(box)->m_HalfHeight));
 
     int32_t hinge = static_cast<int32_t>(Run("physics_joint_revolute_create",
                                             {100001, 100003, 200, 100, -45, 45, 1, 0, 0, 0, 0}));

@@ -16,46 +16,27 @@ namespace {
 
 void Nothing(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
 
-const FunctionRow HEADER_ROWS[] = {
-    {"t_same", Nothing, 2},
-    {"t_counts", Nothing, 3, 5},
-    {"t_any", Nothing, FUNCTION_ARGS_ANY, 1},
-    {"t_current_only", Nothing, 1, FUNCTION_NOT_REGISTERED},
-    {"t_older_only", Nothing, FUNCTION_NOT_REGISTERED, 4},
-};
-
-int32_t RegisteredCount(const char* name)
-{
-    for (int32_t i = 0; i < g_FunctionCount; ++i)
-        if (std::string(g_FunctionTable[i].name) == name) return g_FunctionTable[i].argCount;
-    return FUNCTION_NOT_REGISTERED;
-}
-
 TEST(FunctionRegistry, RowsFollowTheHeaderTag)
 {
-    struct Case {
-        const char* tag;
-        int32_t same, counts, any, currentOnly, olderOnly;
-    };
-    const Case cases[] = {
-        {"GEN8", 2, 3, FUNCTION_ARGS_ANY, 1, FUNCTION_NOT_REGISTERED},
-        {"GEN7", 2, 5, 1, FUNCTION_NOT_REGISTERED, 4},
-        {"GENL", 2, 5, 1, FUNCTION_NOT_REGISTERED, 4},
-        {"GEN9", 2, 3, FUNCTION_ARGS_ANY, 1, FUNCTION_NOT_REGISTERED},
-    };
+    const FunctionRow rows[] = {{"t_same", Nothing, 2},
+                                {"t_counts", Nothing, 3, 5},
+                                {"t_any", Nothing, FUNCTION_ARGS_ANY, 1},
+                                {"t_current_only", Nothing, 1, FUNCTION_NOT_REGISTERED},
+                                {"t_older_only", Nothing, FUNCTION_NOT_REGISTERED, 4}};
+    const int32_t current[] = {2, 3, FUNCTION_ARGS_ANY, 1, FUNCTION_NOT_REGISTERED};
+    const int32_t older[] = {2, 5, 1, FUNCTION_NOT_REGISTERED, 4};
     ScriptHeap_Init();
-    for (const Case& c : cases) {
+    for (const char* tag : {"GEN8", "GEN7", "GENL", "GEN9"}) {
         Function_FreeTable();
-        Function_SetHeaderTag(c.tag);
-        Function_AddRows(HEADER_ROWS);
-        EXPECT_EQ(RegisteredCount("t_same"), c.same) << c.tag;
-        EXPECT_EQ(RegisteredCount("t_counts"), c.counts) << c.tag;
-        EXPECT_EQ(RegisteredCount("t_any"), c.any) << c.tag;
-        EXPECT_EQ(RegisteredCount("t_current_only"), c.currentOnly) << c.tag;
-        EXPECT_EQ(RegisteredCount("t_older_only"), c.olderOnly) << c.tag;
-        int32_t id = -1;
-        bool olderOnlyKnown = Code_Function_Find("t_older_only", &id);
-        EXPECT_EQ(olderOnlyKnown, c.olderOnly != FUNCTION_NOT_REGISTERED) << c.tag;
+        Function_SetHeaderTag(tag);
+        Function_AddRows(rows);
+        bool isOlder = std::string(tag) == "GEN7" || std::string(tag) == "GENL";
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            int32_t id = -1;
+            bool found = Code_Function_Find(rows[i].name, &id);
+            EXPECT_EQ(found ? g_FunctionTable[id].argCount : FUNCTION_NOT_REGISTERED, (isOlder ? older : current)[i])
+                << tag << " " << rows[i].name;
+        }
     }
     Function_FreeTable();
     Function_SetHeaderTag("GEN8");
@@ -64,28 +45,20 @@ TEST(FunctionRegistry, RowsFollowTheHeaderTag)
 TEST(FunctionArgs, NumbersFlagsAndTexts)
 {
     ScriptHeap_Init();
-    struct Case {
-        double real;
-        int32_t rounded, truncated;
-        bool flag, flagAbove;
-    };
-    const Case cases[] = {
-        {2.5, 2, 2, true, true},      {3.5, 4, 3, true, true},   {-2.5, -2, -2, false, false},
-        {0.5, 0, 0, true, false},     {0.49, 0, 0, false, false}, {-0.7, -1, 0, false, false},
-        {NAN, INT_MIN, INT_MIN, false, false}, {1e12, INT_MIN, INT_MIN, true, true},
-    };
-    for (const Case& c : cases) {
-        ScriptValue value = {VALUE_REAL, 0, c.real};
-        EXPECT_EQ(Arg_Int(value), c.rounded) << c.real;
-        EXPECT_EQ(Arg_Trunc(value), c.truncated) << c.real;
-        EXPECT_EQ(Arg_Flag(value), c.flag) << c.real;
-        EXPECT_EQ(Arg_FlagAbove(value), c.flagAbove) << c.real;
+    // Real; rounded, truncated; flag at 0.5, flag above 0.5.
+    const double cases[][5] = {{2.5, 2, 2, 1, 1},   {3.5, 4, 3, 1, 1},   {-2.5, -2, -2, 0, 0},
+                               {0.5, 0, 0, 1, 0},   {0.49, 0, 0, 0, 0},  {-0.7, -1, 0, 0, 0},
+                               {NAN, INT_MIN, INT_MIN, 0, 0}, {1e12, INT_MIN, INT_MIN, 1, 1}};
+    for (const auto& c : cases) {
+        ScriptValue value = {VALUE_REAL, 0, c[0]};
+        EXPECT_EQ((std::vector<double>{c[1], c[2], c[3], c[4]}),
+                  (std::vector<double>{double(Arg_Int(value)), double(Arg_Trunc(value)), double(Arg_Flag(value)),
+                                       double(Arg_FlagAbove(value))}))
+            << c[0];
         EXPECT_EQ(Arg_Text(value), nullptr) << "a real has no text";
     }
-    ScriptValue big = {VALUE_REAL, 0, 1e300};
-    EXPECT_TRUE(std::isinf(Arg_Float(big)));
+    EXPECT_TRUE(std::isinf(Arg_Float(ScriptValue{VALUE_REAL, 0, 1e300})));
     EXPECT_EQ(Arg_Int64(ScriptValue{VALUE_REAL, 0, 5e9 + 0.5}), 5000000000);
-
     ScriptValue text = {VALUE_REAL, 0, 0.0};
     Value_SetText(&text, "7");
     text.kind |= 0x80000000u; // a marker bit above the kind
@@ -93,7 +66,6 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
     EXPECT_STREQ(Arg_Text(text), "7");
     EXPECT_EQ(Arg_Real(text), 0.0) << "a string has no number";
     Value_Free(&text);
-
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     Result_Text(&result, nullptr);
     EXPECT_STREQ(Value_GetText(&result), "");
@@ -104,82 +76,52 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
 
 TEST(FunctionTarget, SelfAndOtherBecomeIdentifiersOrNoone)
 {
-    struct Case {
-        int32_t target;
-        bool withInstances;
-        int32_t expected;
-    };
-    const Case cases[] = {
-        {FUNCTION_TARGET_SELF, false, FUNCTION_TARGET_NOONE},
-        {FUNCTION_TARGET_OTHER, false, FUNCTION_TARGET_NOONE},
-        {FUNCTION_TARGET_ALL, false, FUNCTION_TARGET_ALL},
-        {FUNCTION_TARGET_NOONE, true, FUNCTION_TARGET_NOONE},
-        {100004, true, 100004},
-        {3, true, 3},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Function_SubstituteTarget(c.target, nullptr, nullptr), c.expected) << c.target;
+    const int32_t cases[][2] = {{FUNCTION_TARGET_SELF, FUNCTION_TARGET_NOONE},  {FUNCTION_TARGET_OTHER, FUNCTION_TARGET_NOONE},
+                                {FUNCTION_TARGET_ALL, FUNCTION_TARGET_ALL},     {FUNCTION_TARGET_NOONE, FUNCTION_TARGET_NOONE},
+                                {100004, 100004},                               {3, 3}};
+    for (const auto& c : cases) EXPECT_EQ(Function_SubstituteTarget(c[0], nullptr, nullptr), c[1]) << c[0];
     EXPECT_TRUE(Function_TargetInstances(FUNCTION_TARGET_NOONE).empty());
     EXPECT_TRUE(Function_TargetInstances(123456).empty()) << "no such instance";
 }
 
-TEST(Utf8, DecodeEncodeAndCount)
+TEST(Utf8, DecodeEncodeCountAndCompare)
 {
     struct Case {
         const char* text;
         int32_t length;
         uint16_t first;
         size_t firstBytes;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a\xC3\xA9\xE2\x82\xAC", 3, 'a', 1}, // 'aé€'
-        {"\xC3\xA9", 1, 233, 2},
-        {"\xE2\x82\xAC", 1, 8364, 3},
+        {"\xC3\xA9", 1, 233, 2}, {"\xE2\x82\xAC", 1, 8364, 3},
         {"\xF0\x9F\x98\x80", 2, (0x1F << 6) | 0x18, 3}, // a four-byte lead reads as three
-        {"\xE2\x82", 1, 0x2080, 2},                               // cut short: stops at the end
-        {"\xE2", 1, 0x2000, 1},
-        {"\xC3", 1, 0xC0, 1},
-        {"", 0, 0, 0},
+        {"\xE2\x82", 1, 0x2080, 2},                      // cut short: stops at the end
+        {"\xE2", 1, 0x2000, 1}, {"\xC3", 1, 0xC0, 1}, {"", 0, 0, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(UTF8_Length(c.text), c.length) << c.text;
         const char* at = c.text;
+        EXPECT_EQ(UTF8_Length(c.text), c.length) << c.text;
         EXPECT_EQ(UTF8_ExtractChar(&at), c.first) << c.text;
         EXPECT_EQ(static_cast<size_t>(at - c.text), c.firstBytes) << c.text;
     }
     EXPECT_EQ(UTF8_Length(nullptr), 0);
-
-    struct Encoding {
-        uint16_t character;
-        const char* bytes;
-    };
-    const Encoding encodings[] = {{'A', "A"}, {233, "\xC3\xA9"}, {8364, "\xE2\x82\xAC"}, {0x7FF, "\xDF\xBF"},
-                                  {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}};
-    for (const Encoding& e : encodings) {
+    for (auto [character, bytes] : {std::pair<uint16_t, const char*>{'A', "A"}, {233, "\xC3\xA9"}, {8364, "\xE2\x82\xAC"},
+                                    {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}}) {
         char buffer[4] = {};
         char* end = buffer;
-        UTF8_AddChar(&end, e.character);
-        EXPECT_EQ(std::string(buffer, end), e.bytes) << e.character;
-        EXPECT_EQ(UTF8_CharSize(e.character), end - buffer);
+        UTF8_AddChar(&end, character);
+        EXPECT_EQ(std::string(buffer, end), bytes) << character;
+        EXPECT_EQ(UTF8_CharSize(character), end - buffer);
         const char* back = buffer;
-        EXPECT_EQ(UTF8_ExtractChar(&back), e.character);
+        EXPECT_EQ(UTF8_ExtractChar(&back), character);
     }
-}
-
-TEST(Utf8, CompareN)
-{
-    struct Case {
-        const char* a;
-        const char* b;
-        int32_t n;
-        int32_t expected;
-    };
-    const Case cases[] = {
-        {"abc", "abd", 2, 0},   {"abc", "abd", 3, 'c' - 'd'}, {"ab", "abc", 5, -'c'},
-        {"abc", "ab", 5, 'c'},  {"\xC3\xA9x", "\xC3\xA9y", 2, 'x' - 'y'}, {"a", "b", 0, 0},
-        {"\xE2\x82\xAC", "a", 1, 8364 - 'a'},
-    };
-    for (const Case& c : cases) EXPECT_EQ(UTF8_CompareN(c.a, c.b, c.n), c.expected) << c.a << " / " << c.b;
+    struct Compare {
+        const char *a, *b;
+        int32_t n, expected;
+    } compares[] = {{"abc", "abd", 2, 0},  {"abc", "abd", 3, 'c' - 'd'}, {"ab", "abc", 5, -'c'},
+                    {"abc", "ab", 5, 'c'}, {"\xC3\xA9x", "\xC3\xA9y", 2, 'x' - 'y'}, {"a", "b", 0, 0},
+                    {"\xE2\x82\xAC", "a", 1, 8364 - 'a'}};
+    for (const Compare& c : compares) EXPECT_EQ(UTF8_CompareN(c.a, c.b, c.n), c.expected) << c.a << " / " << c.b;
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // The resource family's registrar, and the object and asset built-ins on a played room.
-#include <sstream>
 #include <string>
 
 #include "Function_GameTestSupport.h"
-#include "function/Function_Registry.h"
+#include "Function_TestCases.h"
 #include "sprite/Sprite_Table.h"
 
 using namespace gametest;
@@ -12,42 +11,19 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// The object and asset group, then the room group, follow the sprite group, each row after row with
-// the same counts under every header ("name count" pairs in registration order).
+// The object and asset group, then the room group, come after the sprite group, each row after row
+// with the same counts under every header.
 TEST(ResourceRegistrar, ObjectAndRoomRowsInOrderAfterTheSprites)
 {
-    const char* expected =
-        "object_name 1 object_exists 1 object_get_name 1 object_get_sprite 1 object_get_solid 1 object_get_visible 1 "
-        "object_get_depth 1 object_get_persistent 1 object_get_mask 1 object_get_parent 1 object_is_ancestor 2 "
-        "object_set_sprite 2 object_set_solid 2 object_set_visible 2 object_set_depth 2 object_set_persistent 2 "
-        "object_set_mask 2 object_set_parent 2 object_add 0 object_delete 1 object_event_clear 3 object_event_add 4 "
-        "asset_get_index 1 asset_get_type 1 room_exists 1 room_get_name 1 room_name 1 room_set_width 2 "
-        "room_set_height 2 room_set_caption 2 room_set_persistent 2 room_set_code 2 room_set_background_color 3 "
-        "room_set_background 12 room_set_view 16 room_set_view_enabled 2 room_add 0 room_duplicate 1 room_assign 2 "
-        "room_instance_add 4 room_instance_clear 1 room_tile_add 9 room_tile_add_ext 12 room_tile_clear 1";
-    testsupport::RegisterBuiltins();
-    // Put back afterwards, test-only rows included, for the tests that run after this one.
-    std::vector<FunctionEntry> saved(g_FunctionTable, g_FunctionTable + g_FunctionCount);
-    for (const char* tag : {"GEN8", "GEN7"}) {
-        Function_FreeTable();
-        Function_SetHeaderTag(tag);
-        RegisterAllFunctionFamilies();
-        int32_t at = -1, rows = 0, count = 0;
-        ASSERT_TRUE(Code_Function_Find("sprite_duplicate", &at));
-        std::istringstream in(expected);
-        for (std::string name; in >> name >> count; ++rows) {
-            // Other groups may register between the two.
-            if (name == "object_name" || name == "room_exists")
-                while (at < g_FunctionCount && g_FunctionTable[at].name != name) ++at;
-            ASSERT_LT(at, g_FunctionCount) << tag << " " << name;
-            const FunctionEntry& row = g_FunctionTable[at++];
-            EXPECT_EQ(name + " " + std::to_string(count), std::string(row.name) + " " + std::to_string(row.argCount));
-        }
-        EXPECT_EQ(44, rows);
-    }
-    Function_FreeTable();
-    Function_SetHeaderTag("GEN8");
-    for (const FunctionEntry& row : saved) Function_Add(row.name, row.routine, row.argCount);
+    functiontest::ExpectCountsUnderHeaders(
+        "sprite_duplicate:1 ~ object_* name:1 exists:1 get_name:1 get_sprite:1 get_solid:1 get_visible:1 "
+        "get_depth:1 get_persistent:1 get_mask:1 get_parent:1 is_ancestor:2 set_sprite:2 set_solid:2 "
+        "set_visible:2 set_depth:2 set_persistent:2 set_mask:2 set_parent:2 add:0 delete:1 event_clear:3 "
+        "event_add:4 * asset_get_index:1 asset_get_type:1 ~ room_* exists:1 get_name:1 name:1 set_width:2 "
+        "set_height:2 set_caption:2 set_persistent:2 set_code:2 set_background_color:3 set_background:12 "
+        "set_view:16 set_view_enabled:2 add:0 duplicate:1 assign:2 instance_add:4 instance_clear:1 tile_add:9 "
+        "tile_add_ext:12 tile_clear:1",
+        true);
 }
 
 // Objects: 0 obj_pawn (notes its steps), 1 obj_base (notes its steps, no instance), 2 obj_kid (no
@@ -88,26 +64,19 @@ TEST_F(ObjectBuiltins, GettersAndSetters)
         std::vector<TestArg> read;
         double expected;
     } cases[] = {
-        {nullptr, {}, "object_exists", {-0.4}, 1},
-        {nullptr, {}, "object_exists", {4}, 0},
-        {nullptr, {}, "object_get_depth", {-5}, -1},
-        {nullptr, {}, "object_get_mask", {0}, -1},
-        {nullptr, {}, "object_is_ancestor", {7, 0}, -1},
-        {"object_set_depth", {0, -2.7}, "object_get_depth", {0}, -2},
+        {nullptr, {}, "object_exists", {-0.4}, 1}, {nullptr, {}, "object_exists", {4}, 0},
+        {nullptr, {}, "object_get_depth", {-5}, -1}, {nullptr, {}, "object_get_mask", {0}, -1},
+        {nullptr, {}, "object_is_ancestor", {7, 0}, -1}, {"object_set_depth", {0, -2.7}, "object_get_depth", {0}, -2},
         {"object_set_depth", {0.5, 9.9}, "object_get_depth", {0}, 9},
         {"object_set_sprite", {0, 1.5}, "object_get_sprite", {0}, 2},
-        {"object_set_mask", {0, 2.5}, "object_get_mask", {0}, 2},
-        {"object_set_solid", {0, 0.5}, "object_get_solid", {0}, 1},
+        {"object_set_mask", {0, 2.5}, "object_get_mask", {0}, 2}, {"object_set_solid", {0, 0.5}, "object_get_solid", {0}, 1},
         {"object_set_visible", {0, 0.49}, "object_get_visible", {0}, 0},
         {"object_set_persistent", {1.5, 1}, "object_get_persistent", {2}, 1},
         {"object_set_parent", {2.9, 1.9}, "object_get_parent", {2}, 1}, // both truncated
         {"object_set_parent", {1, 1}, "object_get_parent", {1}, -1},     // cycles, a missing parent
-        {"object_set_parent", {1, 2}, "object_get_parent", {1}, -1},
-        {"object_set_parent", {1, 7}, "object_get_parent", {1}, -1},
-        {nullptr, {}, "object_is_ancestor", {2, 1}, 1},
-        {nullptr, {}, "object_is_ancestor", {1, 2}, 0},
-        {nullptr, {}, "object_is_ancestor", {1, 1}, 0},
-        {"object_set_parent", {2, -1}, "object_get_parent", {2}, -1},
+        {"object_set_parent", {1, 2}, "object_get_parent", {1}, -1}, {"object_set_parent", {1, 7}, "object_get_parent", {1}, -1},
+        {nullptr, {}, "object_is_ancestor", {2, 1}, 1}, {nullptr, {}, "object_is_ancestor", {1, 2}, 0},
+        {nullptr, {}, "object_is_ancestor", {1, 1}, 0}, {"object_set_parent", {2, -1}, "object_get_parent", {2}, -1},
     };
     for (const Case& c : cases) {
         if (c.setter != nullptr) Call(c.setter, c.args);

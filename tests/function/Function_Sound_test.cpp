@@ -43,54 +43,37 @@ TEST(SoundFamily, RegistersItsMembersInOrder)
 {
     RegisterResourceSounds();
     functiontest::ExpectRegisteredRun(
-        "sound_play 1,sound_loop 1,sound_stop 1,sound_stop_all 0,sound_isplaying 1,sound_volume 2,sound_fade 3,"
-        "sound_pan 2,sound_background_tempo 1,sound_global_volume 1,sound_set_search_directory 1,"
-        "sound_effect_set 2,sound_effect_chorus 8,sound_effect_compressor 7,sound_effect_echo 6,"
-        "sound_effect_flanger 8,sound_effect_gargle 3,sound_effect_equalizer 4,sound_effect_reverb 5,"
-        "sound_3d_set_sound_position 4,sound_3d_set_sound_velocity 4,sound_3d_set_sound_distance 3,"
-        "sound_3d_set_sound_cone 7,audio_system 0,audio_listener_position 3,audio_listener_velocity 3,"
-        "audio_listener_orientation 6,audio_falloff_set_model 1,audio_master_gain 1,audio_channel_num 1,"
-        "audio_emitter_create 0,audio_emitter_free 1,audio_emitter_exists 1,audio_emitter_position 4,"
-        "audio_emitter_velocity 4,audio_emitter_gain 2,audio_emitter_pitch 2,audio_emitter_falloff 4,"
-        "audio_play_sound 3,audio_play_sound_on 4,audio_play_sound_at 9,audio_stop_sound 1,audio_pause_sound 1,"
-        "audio_resume_sound 1,audio_pause_all 0,audio_resume_all 0,audio_stop_all 0,audio_exists 1,"
-        "audio_is_playing 1,audio_get_type 1,audio_sound_gain 3,audio_sound_pitch 2,audio_sound_length 1,"
-        "audio_play_music 2,audio_stop_music 0,audio_pause_music 0,audio_resume_music 0,"
-        "audio_music_is_playing 0,audio_music_gain 2,cd_init 0,cd_present 0,cd_number 0,cd_playing 0,"
-        "cd_paused 0,cd_track 0,cd_length 0,cd_track_length 1,cd_position 0,cd_track_position 0,cd_play 2,"
-        "cd_stop 0,cd_pause 0,cd_resume 0,cd_set_position 1,cd_set_track_position 1,cd_open_door 0,"
-        "cd_close_door 0,MCI_command 1");
+        "sound_* play:1 loop:1 stop:1 stop_all:0 isplaying:1 volume:2 fade:3 pan:2 background_tempo:1 "
+        "global_volume:1 set_search_directory:1 effect_set:2 effect_chorus:8 effect_compressor:7 effect_echo:6 "
+        "effect_flanger:8 effect_gargle:3 effect_equalizer:4 effect_reverb:5 3d_set_sound_position:4 "
+        "3d_set_sound_velocity:4 3d_set_sound_distance:3 3d_set_sound_cone:7 audio_* system:0 "
+        "listener_position:3 listener_velocity:3 listener_orientation:6 falloff_set_model:1 master_gain:1 "
+        "channel_num:1 emitter_create:0 emitter_free:1 emitter_exists:1 emitter_position:4 emitter_velocity:4 "
+        "emitter_gain:2 emitter_pitch:2 emitter_falloff:4 play_sound:3 play_sound_on:4 play_sound_at:9 "
+        "stop_sound:1 pause_sound:1 resume_sound:1 pause_all:0 resume_all:0 stop_all:0 exists:1 is_playing:1 "
+        "get_type:1 sound_gain:3 sound_pitch:2 sound_length:1 play_music:2 stop_music:0 pause_music:0 "
+        "resume_music:0 music_is_playing:0 music_gain:2 cd_* init:0 present:0 number:0 playing:0 paused:0 "
+        "track:0 length:0 track_length:1 position:0 track_position:0 play:2 stop:0 pause:0 resume:0 "
+        "set_position:1 set_track_position:1 open_door:0 close_door:0 * MCI_command:1");
     functiontest::ExpectRegisteredRun(
-        "sound_exists 1,sound_get_name 1,sound_name 1,sound_get_kind 1,sound_get_preload 1,sound_discard 1,"
-        "sound_restore 1,sound_add 3,sound_replace 4,sound_delete 1");
+        "sound_* exists:1 get_name:1 name:1 get_kind:1 get_preload:1 discard:1 restore:1 add:3 replace:4 delete:1");
 }
 
 TEST_F(SoundBuiltinTest, UnderTheNewerSystemTheOlderCallsAreSilentButThe3dNamesReport)
 {
     Start(true, {Tone("beep")});
-    struct Case {
-        const char* name;
-        std::vector<testsupport::TestArg> args;
-        double result;
-        const char* error;
+    const char* missing = "Sound does not exist.";
+    const std::pair<functiontest::Case, const char*> cases[] = {
+        {{"sound_play", {5}, 0}, ""}, {{"sound_volume", {5, 0.5}, 0}, ""}, {{"sound_effect_echo", {5, 0, 0, 0, 0, 0}, 0}, ""},
+        {{"sound_3d_set_sound_position", {5, 0, 0, 0}, 0}, ""},
+        {{"sound_3d_set_sound_velocity", {5, 0, 0, 0}, 0}, missing},
+        {{"sound_3d_set_sound_cone", {5, 0, 0, 0, 0, 0, 0}, 0}, missing}, {{"sound_exists", {0}, 1}, ""},
+        {{"sound_add", {"/no/such.wav", 0, 1}, 0}, ""}, {{"sound_delete", {0}, 0}, ""}, {{"audio_system", {}, 1}, ""},
+        {{"audio_get_type", {0}, 0}, ""}, {{"audio_emitter_create", {}, 0}, ""},
     };
-    const Case cases[] = {
-        {"sound_play", {5}, 0, ""},
-        {"sound_volume", {5, 0.5}, 0, ""},
-        {"sound_effect_echo", {5, 0, 0, 0, 0, 0}, 0, ""},
-        {"sound_3d_set_sound_position", {5, 0, 0, 0}, 0, ""},
-        {"sound_3d_set_sound_velocity", {5, 0, 0, 0}, 0, "Sound does not exist."},
-        {"sound_3d_set_sound_cone", {5, 0, 0, 0, 0, 0, 0}, 0, "Sound does not exist."},
-        {"sound_exists", {0}, 1, ""},
-        {"sound_add", {"/no/such.wav", 0, 1}, 0, ""},
-        {"sound_delete", {0}, 0, ""},
-        {"audio_system", {}, 1, ""},
-        {"audio_get_type", {0}, 0, ""},
-        {"audio_emitter_create", {}, 0, ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(testsupport::CallBuiltin(c.name, c.args).real, c.result) << c.name;
-        EXPECT_EQ(TakeError(), c.error) << c.name;
+    for (const auto& [call, error] : cases) {
+        functiontest::ExpectCases({call});
+        EXPECT_EQ(TakeError(), error) << call.name;
     }
     double voice = CallReal("audio_play_sound", {0, 1, 0});
     EXPECT_GE(voice, AUDIO_FIRST_VOICE_ID);
@@ -101,13 +84,10 @@ TEST_F(SoundBuiltinTest, UnderTheNewerSystemTheOlderCallsAreSilentButThe3dNamesR
 TEST_F(SoundBuiltinTest, OlderSoundsPlayFadeAndChangeTheTable)
 {
     Start(false, {Tone("beep", 2000), Music("song", "song.mp3")});
-    EXPECT_EQ(CallReal("audio_emitter_create", {}), -1.0);
-    EXPECT_EQ(CallReal("audio_system", {}), 0.0);
-    EXPECT_EQ(CallReal("sound_isplaying", {9}), 0.0);
+    functiontest::ExpectCases({{"audio_emitter_create", {}, -1}, {"audio_system", {}, 0}, {"sound_isplaying", {9}, 0}});
     EXPECT_EQ(TakeError(), "");
     CallReal("sound_stop", {9});
     EXPECT_EQ(TakeError(), "Sound does not exist.");
-
     CallReal("sound_fade", {0, 0.5, 1000});
     EXPECT_DOUBLE_EQ(Sound_Get(0)->m_Volume, 1.0) << "a fade keeps the stored volume";
     CallReal("sound_volume", {0, 0.25});
@@ -116,19 +96,12 @@ TEST_F(SoundBuiltinTest, OlderSoundsPlayFadeAndChangeTheTable)
     EXPECT_EQ(CallReal("sound_isplaying", {0}), 1.0);
     Sound_Tick();
     EXPECT_FLOAT_EQ(Sound_ChannelSample(Sound_Get(0)->GetSoundId())->volume, 0.25f);
-    CallReal("sound_play", {1});
-    EXPECT_EQ(CallReal("audio_music_is_playing", {}), 1.0);
-    CallReal("sound_stop", {1});
-    EXPECT_EQ(CallReal("sound_isplaying", {1}), 0.0);
-
-    EXPECT_EQ(CallReal("sound_add", {"/no/such.wav", 0, 1}), -1.0);
+    functiontest::ExpectCases({{"sound_play", {1}, 0}, {"audio_music_is_playing", {}, 1}, {"sound_stop", {1}, 0},
+                               {"sound_isplaying", {1}, 0}, {"sound_add", {"/no/such.wav", 0, 1}, -1}});
     EXPECT_EQ(Sound_Count(), 3);
-    EXPECT_EQ(CallText("sound_get_name", {2}), "__newsound2");
-    EXPECT_EQ(CallReal("sound_get_kind", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_get_preload", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_delete", {1}), 1.0);
-    EXPECT_EQ(CallReal("sound_get_kind", {1}), -1.0);
-    EXPECT_EQ(CallReal("sound_delete", {1}), 0.0);
+    functiontest::ExpectCases({{"sound_get_name", {2}, "__newsound2"}, {"sound_get_kind", {1}, 1},
+                               {"sound_get_preload", {1}, 1}, {"sound_delete", {1}, 1}, {"sound_get_kind", {1}, -1},
+                               {"sound_delete", {1}, 0}});
     EXPECT_EQ(TakeError(), "Trying to delete non-existing sound.");
     EXPECT_EQ(CallReal("sound_replace", {1, "x.wav", 0, 0}), 0.0);
     EXPECT_EQ(TakeError(), "Trying to replace non-existing sound.");
@@ -147,10 +120,8 @@ TEST_F(SoundBuiltinTest, MusicLoopsOnlyForAWholeOneAndMediaCommandsAnswerText)
     CallReal("audio_play_music", {0, 1});
     EXPECT_EQ(plays, (std::vector<std::string>{"play MediaFile1", "play MediaFile2 repeat"}));
     Mci_SetDevice({});
-    EXPECT_EQ(CallText("MCI_command", {"status cdaudio mode"}), "not ready");
-    EXPECT_EQ(CallText("MCI_command", {"sing cdaudio"}), "");
-    EXPECT_EQ(CallReal("cd_present", {}), 0.0);
-    EXPECT_EQ(CallReal("cd_track_length", {0}), 0.0);
+    functiontest::ExpectCases({{"MCI_command", {"status cdaudio mode"}, "not ready"}, {"MCI_command", {"sing cdaudio"}, ""},
+                               {"cd_present", {}, 0}, {"cd_track_length", {0}, 0}});
 }
 
 } // namespace

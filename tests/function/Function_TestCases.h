@@ -12,6 +12,7 @@
 
 #include "../TestSupport_Builtins.h"
 #include "code/Code_Error.h"
+#include "function/Function_Registry.h"
 #include "gamefile/GameFile_Options.h"
 #include "run/Run_Globals.h"
 
@@ -23,40 +24,103 @@ struct Case {
     testsupport::TestArg expected;
 };
 
-inline void ExpectCases(const std::vector<Case>& cases)
+inline void ExpectCases(const std::vector<Case>& cases, CInstance* self = nullptr)
 {
     for (const Case& c : cases) {
-        testsupport::BuiltinResult got = testsupport::CallBuiltin(c.name, c.args);
+        testsupport::BuiltinResult got = testsupport::CallBuiltin(c.name, c.args, self, self);
         std::string call = std::string(c.name) + " with first argument '" +
                            (c.args.empty()     ? ""
                             : c.args[0].isText ? c.args[0].text
                                                : std::to_string(c.args[0].real)) +
                            "'";
         EXPECT_EQ(got.IsText(), c.expected.isText) << call;
-        if (c.expected.isText) {
-            EXPECT_EQ(got.text, c.expected.text) << call;
-        } else {
-            EXPECT_EQ(got.real, c.expected.real) << call;
-        }
+        if (c.expected.isText) EXPECT_EQ(got.text, c.expected.text) << call;
+        else EXPECT_EQ(got.real, c.expected.real) << call;
     }
 }
 
-// "name count,name count,...": the rows a registrar adds, one after another in this order.
+// A registration table, compactly: "name:count" items in registration order. An item "prefix*" puts
+// the prefix before the names after it ("*" alone drops it); a count "a/b" is a under the current
+// header and b under the older ones, "-" a row left out; "~" lets other rows come before the next.
+struct Row {
+    std::string name;
+    int32_t current, older;
+    bool gapBefore;
+};
+
+inline std::vector<Row> Rows(const std::string& text)
+{
+    auto count = [](const std::string& c) { return c == "-" ? FUNCTION_NOT_REGISTERED : std::stoi(c); };
+    std::vector<Row> rows;
+    std::istringstream in(text);
+    std::string prefix;
+    bool gap = false;
+    for (std::string item; in >> item;) {
+        if (item == "~") {
+            gap = true;
+            continue;
+        }
+        if (item.back() == '*') {
+            prefix = item.substr(0, item.size() - 1);
+            continue;
+        }
+        size_t colon = item.find(':'), slash = item.find('/', colon);
+        std::string current = item.substr(colon + 1, slash - colon - 1);
+        rows.push_back({prefix + item.substr(0, colon), count(current),
+                        count(slash == std::string::npos ? current : item.substr(slash + 1)), gap});
+        gap = false;
+    }
+    return rows;
+}
+
+// The rows one registrar adds, one after another in this order.
 inline void ExpectRegisteredRun(const std::string& rows)
 {
     testsupport::RegisterBuiltins();
-    std::istringstream list(rows);
     int32_t previous = -1;
-    for (std::string row; std::getline(list, row, ',');) {
-        std::istringstream fields(row);
-        std::string name;
-        int32_t count = 0, id = -1;
-        fields >> name >> count;
-        ASSERT_TRUE(Code_Function_Find(name.c_str(), &id)) << name;
-        EXPECT_EQ(Function_Get(id)->argCount, count) << name;
-        EXPECT_TRUE(previous < 0 || id == previous + 1) << name << " does not follow the row before it";
+    for (const Row& row : Rows(rows)) {
+        int32_t id = -1;
+        ASSERT_TRUE(Code_Function_Find(row.name.c_str(), &id)) << row.name;
+        EXPECT_EQ(Function_Get(id)->argCount, row.current) << row.name;
+        EXPECT_TRUE(previous < 0 || id == previous + 1) << row.name << " does not follow the row before it";
         previous = id;
     }
+}
+
+// The counts under each header set, and with `ordered` the order of the rows registered; the table,
+// test-only rows included, is put back afterwards.
+inline void ExpectCountsUnderHeaders(const std::string& rows, bool ordered = false)
+{
+    testsupport::RegisterBuiltins();
+    std::vector<FunctionEntry> saved(g_FunctionTable, g_FunctionTable + g_FunctionCount);
+    for (const char* tag : {"GEN8", "GEN7", "GENL"}) {
+        Function_FreeTable();
+        Function_SetHeaderTag(tag);
+        RegisterAllFunctionFamilies();
+        int32_t previous = -1;
+        for (const Row& row : Rows(rows)) {
+            int32_t id = -1;
+            bool found = Code_Function_Find(row.name.c_str(), &id);
+            EXPECT_EQ(found ? Function_Get(id)->argCount : FUNCTION_NOT_REGISTERED,
+                      std::string(tag) == "GEN8" ? row.current : row.older)
+                << tag << " " << row.name;
+            if (ordered && found) {
+                EXPECT_TRUE(previous < 0 || (row.gapBefore ? id > previous : id == previous + 1)) << tag << " " << row.name;
+                previous = id;
+            }
+        }
+    }
+    Function_FreeTable();
+    Function_SetHeaderTag("GEN8");
+    for (const FunctionEntry& row : saved) Function_Add(row.name, row.routine, row.argCount);
+}
+
+template <typename... T> std::vector<double> Reals(T... values) { return {static_cast<double>(values)...}; }
+
+inline BuiltinRoutine RoutineOf(const char* name)
+{
+    int32_t id = -1;
+    return Code_Function_Find(name, &id) ? Function_Get(id)->routine : nullptr;
 }
 
 class BuiltinTest : public ::testing::Test {
