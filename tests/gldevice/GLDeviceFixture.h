@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,12 +11,11 @@
 #include <vector>
 
 #include "../TestSupport_Console.h"
-#include "base/Base_Console.h"
-#include "code/Code_Error.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_RenderState.h"
+#include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_VertexFormat.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_TestSwitches.h"
@@ -25,9 +23,64 @@
 
 namespace gltest {
 
+constexpr uint32_t RED = 0xFFFF0000u, GREEN = 0xFF00FF00u, BLUE = 0xFF0000FFu, WHITE = 0xFFFFFFFFu,
+                   BLACK = 0xFF000000u, YELLOW = 0xFFFFFF00u, GREY = 0xFF808080u; // ARGB
+
 struct Pixel {
     uint8_t b, g, r, a;
 };
+
+inline uint32_t Argb(const Pixel& p) { return uint32_t(p.a) << 24 | uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | p.b; }
+
+// Pixels of the frame being drawn (the screen texture) on a screen of the given size, rows top first.
+inline std::vector<Pixel> ReadScreen(int32_t x, int32_t y, int32_t w, int32_t h, int32_t screenWidth = 640,
+                                     int32_t screenHeight = 480)
+{
+    uint8_t* block = GR_Screen_ReadPixels(screenWidth, screenHeight, x, y, w, h);
+    std::vector<Pixel> out;
+    if (block == nullptr) return out;
+    out.resize(size_t(w) * size_t(h));
+    std::memcpy(out.data(), block, out.size() * 4);
+    MemoryManager::Free(block);
+    return out;
+}
+
+inline Pixel ScreenPixel(int32_t x, int32_t y)
+{
+    std::vector<Pixel> p = ReadScreen(x, y, 1, 1);
+    return p.empty() ? Pixel{0, 0, 0, 0} : p[0];
+}
+
+inline uint32_t At(int32_t x, int32_t y) { return Argb(ScreenPixel(x, y)); }
+
+// A point of the screen and the colour expected there.
+struct Probe {
+    int32_t x, y;
+    uint32_t argb;
+};
+
+inline void ExpectProbes(const std::vector<Probe>& probes, const std::string& what = "")
+{
+    for (const Probe& p : probes) EXPECT_EQ(p.argb, At(p.x, p.y)) << what << " at " << p.x << ", " << p.y;
+}
+
+// An untextured rectangle through the batch (two triangles, 16-byte vertices, ARGB colour).
+inline void FillRect(float left, float top, float right, float bottom, uint32_t argb)
+{
+    auto* v = static_cast<ColouredVertex*>(Graphics::AllocVerts(4, nullptr, 16, 6));
+    const float corners[6][2] = {{left, top}, {right, top}, {right, bottom}, {right, bottom}, {left, bottom}, {left, top}};
+    for (int i = 0; i < 6; ++i) v[i] = {corners[i][0], corners[i][1], 0, argb};
+}
+
+// A textured rectangle through the batch (24-byte vertices).
+inline void DrawTexture(DeviceTexture* texture, float left, float top, float right, float bottom, float u0, float v0,
+                        float u1, float v1, uint32_t argb = 0xFFFFFFFFu)
+{
+    auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(4, texture, 24, 6));
+    const float corners[6][4] = {{left, top, u0, v0},     {right, top, u1, v0},   {right, bottom, u1, v1},
+                                 {right, bottom, u1, v1}, {left, bottom, u0, v1}, {left, top, u0, v0}};
+    for (int i = 0; i < 6; ++i) v[i] = {corners[i][0], corners[i][1], 0, argb, corners[i][2], corners[i][3]};
+}
 
 using testsupport::LogCapture;
 
@@ -54,63 +107,6 @@ class DeviceTest : public ::testing::Test {
         GR_D3D_Shutdown();
         MainWindow_Destroy();
     }
-
-    // Pixels of the frame being drawn (the screen texture), rows top first.
-    std::vector<Pixel> ReadScreen(int32_t x, int32_t y, int32_t w, int32_t h)
-    {
-        uint8_t* block = GR_Screen_ReadPixels(Width(), Height(), x, y, w, h);
-        std::vector<Pixel> out;
-        if (block == nullptr) return out;
-        out.resize(size_t(w) * size_t(h));
-        std::memcpy(out.data(), block, out.size() * 4);
-        MemoryManager::Free(block);
-        return out;
-    }
-
-    Pixel ScreenPixel(int32_t x, int32_t y)
-    {
-        std::vector<Pixel> p = ReadScreen(x, y, 1, 1);
-        return p.empty() ? Pixel{0, 0, 0, 0} : p[0];
-    }
-
-    // An untextured rectangle through the batch (two triangles, 16-byte vertices, ARGB colour).
-    static void FillRect(float left, float top, float right, float bottom, uint32_t argb)
-    {
-        struct V {
-            float x, y, z;
-            uint32_t c;
-        };
-        auto* v = static_cast<V*>(Graphics::AllocVerts(4, nullptr, 16, 6));
-        v[0] = {left, top, 0, argb};
-        v[1] = {right, top, 0, argb};
-        v[2] = {right, bottom, 0, argb};
-        v[3] = {right, bottom, 0, argb};
-        v[4] = {left, bottom, 0, argb};
-        v[5] = {left, top, 0, argb};
-    }
-
-    // A textured rectangle through the batch (24-byte vertices).
-    static void DrawTexture(DeviceTexture* texture, float left, float top, float right, float bottom,
-                            float u0, float v0, float u1, float v1, uint32_t argb = 0xFFFFFFFFu)
-    {
-        struct V {
-            float x, y, z;
-            uint32_t c;
-            float u, v;
-        };
-        auto* v = static_cast<V*>(Graphics::AllocVerts(4, texture, 24, 6));
-        v[0] = {left, top, 0, argb, u0, v0};
-        v[1] = {right, top, 0, argb, u1, v0};
-        v[2] = {right, bottom, 0, argb, u1, v1};
-        v[3] = {right, bottom, 0, argb, u1, v1};
-        v[4] = {left, bottom, 0, argb, u0, v1};
-        v[5] = {left, top, 0, argb, u0, v0};
-    }
 };
-
-inline uint32_t Argb(const Pixel& p)
-{
-    return uint32_t(p.a) << 24 | uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | p.b;
-}
 
 } // namespace gltest

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "gamebuild/GameBuild_Chunks.h"
 #include "gamebuild/GameBuild_Game.h"
@@ -11,6 +12,7 @@
 #include "gamebuild/GameBuild_Textures.h"
 
 using namespace gamebuild;
+using std::make_tuple;
 
 namespace {
 
@@ -32,62 +34,43 @@ size_t ChunkBody(const std::vector<uint8_t>& b, const char* tag)
     return 0;
 }
 
-TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirst)
+TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirstAndFullPagesStartNewOnes)
 {
     TexturesDesc t;
     t.pageSize = 64;
     PictureDesc framed = Solid(10, 10, 0);
     for (int32_t y = 3; y < 7; ++y)
-        for (int32_t x = 2; x < 5; ++x)
-            framed.pixels[size_t(y * 10 + x)] = 0xFF000000u | uint32_t(x * 16 + y);
+        for (int32_t x = 2; x < 5; ++x) framed.pixels[size_t(y * 10 + x)] = 0xFF000000u | uint32_t(x * 16 + y);
     t.pictures = {framed, Solid(5, 20, 0xFF112233u), Solid(4, 4, 0)};
     ImageWriter image;
     TextureLayout layout = PackTextures(t, image);
     ASSERT_EQ(3u, layout.entries.size());
     ASSERT_EQ(1u, layout.pages.size());
-
-    const PageEntryDesc& tall = layout.entries[1];
-    EXPECT_EQ(0, tall.x); // the tallest goes first
-    EXPECT_EQ(0, tall.y);
+    EXPECT_EQ(make_tuple(0, 0), make_tuple(layout.entries[1].x, layout.entries[1].y)); // the tallest goes first
     const PageEntryDesc& e = layout.entries[0];
-    EXPECT_EQ(6, e.x); // after the tall one and a pixel of padding
-    EXPECT_EQ(2, e.xOffset);
-    EXPECT_EQ(3, e.yOffset);
-    EXPECT_EQ(3, e.cropWidth);
-    EXPECT_EQ(4, e.cropHeight);
-    EXPECT_EQ(3, e.width);
-    EXPECT_EQ(10, e.frameWidth);
-    EXPECT_EQ(0, e.texture);
+    // After the tall one and a pixel of padding, cropped to its 3 x 4 of ink.
+    EXPECT_EQ(make_tuple(6, 2, 3, 3, 4, 3, 10, 0),
+              make_tuple(e.x, e.xOffset, e.yOffset, e.cropWidth, e.cropHeight, e.width, e.frameWidth, e.texture));
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(framed.pixels[size_t((y + 3) * 10 + x + 2)],
-                      layout.pages[0][size_t((e.y + y) * 64 + e.x + x)]);
+            EXPECT_EQ(framed.pixels[size_t((y + 3) * 10 + x + 2)], layout.pages[0][size_t((e.y + y) * 64 + e.x + x)]);
     // A wholly clear picture keeps one pixel.
-    EXPECT_EQ(1, layout.entries[2].cropWidth);
-    EXPECT_EQ(4, layout.entries[2].frameHeight);
-
+    EXPECT_EQ(make_tuple(1, 4), make_tuple(layout.entries[2].cropWidth, layout.entries[2].frameHeight));
     t.crop = false;
     layout = PackTextures(t, image);
-    EXPECT_EQ(0, layout.entries[0].xOffset);
-    EXPECT_EQ(10, layout.entries[0].cropWidth);
-}
+    EXPECT_EQ(make_tuple(0, 10), make_tuple(layout.entries[0].xOffset, layout.entries[0].cropWidth));
 
-TEST(TexturePacking, FullPagesStartNewOnesAndOversizedPicturesFail)
-{
-    TexturesDesc t;
-    t.pageSize = 64;
     t.pictures = {Solid(40, 40, 0xFFFFFFFFu), Solid(40, 40, 0xFFFFFFFFu), Solid(20, 20, 0xFFFFFFFFu)};
-    ImageWriter image;
-    TextureLayout layout = PackTextures(t, image);
+    ImageWriter second;
+    layout = PackTextures(t, second);
     ASSERT_EQ(2u, layout.pages.size());
-    EXPECT_EQ(0, layout.entries[0].texture);
-    EXPECT_EQ(1, layout.entries[1].texture);
-    EXPECT_EQ(41, layout.entries[2].x); // pages fill forwards: beside the second
-    EXPECT_EQ(1, layout.entries[2].texture);
+    // Pages fill forwards: the third beside the second.
+    EXPECT_EQ(make_tuple(0, 1, 41, 1), make_tuple(layout.entries[0].texture, layout.entries[1].texture,
+                                                  layout.entries[2].x, layout.entries[2].texture));
     std::vector<uint8_t> out;
     std::string errors;
-    EXPECT_TRUE(image.Finish(out, errors)) << errors;
-
+    EXPECT_TRUE(second.Finish(out, errors)) << errors;
+    // Oversized pictures and page sizes that are no power of two fail.
     GameDesc game;
     game.textures.pageSize = 64;
     game.textures.pictures = {Solid(65, 2, 0xFFFFFFFFu)};
@@ -113,12 +96,11 @@ TEST(TexturePacking, ChunksHoldTheRecordsAndOnePngPerPage)
     size_t textures = ChunkBody(bytes, "TXTR");
     ASSERT_NE(0u, pages);
     ASSERT_LT(pages, textures); // the loader wants the records first
-    EXPECT_EQ(2u, Word(bytes, pages));
     size_t extra = Word(bytes, pages + 8);
-    EXPECT_EQ(Word(bytes, pages + 4) + 22, extra);
-    EXPECT_EQ(0xFFFFu, Word(bytes, extra + 20) & 0xFFFFu); // texture -1 as written
-    EXPECT_EQ(7u, Word(bytes, extra + 12) & 0xFFFFu);
-
+    // Two records, the second 22 bytes after the first; texture -1 as written.
+    EXPECT_EQ(make_tuple(2u, Word(bytes, pages + 4) + 22, 0xFFFFu, 7u),
+              make_tuple(Word(bytes, pages), uint32_t(extra), Word(bytes, extra + 20) & 0xFFFFu,
+                         Word(bytes, extra + 12) & 0xFFFFu));
     EXPECT_EQ(1u, Word(bytes, textures));
     size_t entry = Word(bytes, textures + 4);
     EXPECT_EQ(1u, Word(bytes, entry));
@@ -127,9 +109,7 @@ TEST(TexturePacking, ChunksHoldTheRecordsAndOnePngPerPage)
     std::vector<uint8_t> png(bytes.begin() + std::ptrdiff_t(blob), bytes.begin() + std::ptrdiff_t(end));
     PictureDesc page;
     ASSERT_TRUE(DecodePng(png, page));
-    EXPECT_EQ(64, page.width);
-    EXPECT_EQ(0xFF00FF00u, page.pixels[0]);
-    EXPECT_EQ(0u, page.pixels[3]);
+    EXPECT_EQ(make_tuple(64, 0xFF00FF00u, 0u), make_tuple(page.width, page.pixels[0], page.pixels[3]));
     EXPECT_FALSE(DecodePng(std::vector<uint8_t>(png.begin(), png.begin() + 20), page));
 }
 
@@ -152,7 +132,7 @@ class TextureManifest : public ::testing::Test {
     std::filesystem::path m_Folder;
 };
 
-TEST_F(TextureManifest, PicturesComeFromFilesOrFills)
+TEST_F(TextureManifest, PicturesComeFromFilesOrFillsAndProblemsAreNamedByTheirPlace)
 {
     GameDesc game;
     std::string errors;
@@ -162,23 +142,13 @@ TEST_F(TextureManifest, PicturesComeFromFilesOrFills)
                      game, errors))
         << errors;
     const TexturesDesc& t = game.textures;
-    EXPECT_EQ(128, t.pageSize);
-    EXPECT_EQ(1u, t.flags);
-    EXPECT_FALSE(t.crop);
-    EXPECT_EQ(0, t.padding);
+    EXPECT_EQ(make_tuple(128, 1u, false, 0), make_tuple(t.pageSize, t.flags, t.crop, t.padding));
     ASSERT_EQ(2u, t.pictures.size());
-    EXPECT_EQ("b", t.pictures[0].name);
-    EXPECT_EQ(3, t.pictures[0].height);
-    EXPECT_EQ(0xFF0000FFu, t.pictures[0].pixels[5]);
-    EXPECT_EQ(0x80FFFFFFu, t.pictures[1].pixels[3]);
+    EXPECT_EQ(make_tuple(std::string("b"), 3, 0xFF0000FFu, 0x80FFFFFFu),
+              make_tuple(t.pictures[0].name, t.pictures[0].height, t.pictures[0].pixels[5], t.pictures[1].pixels[3]));
     ASSERT_EQ(1u, t.extraEntries.size());
     EXPECT_EQ(9, t.extraEntries[0].texture);
-}
 
-TEST_F(TextureManifest, ProblemsAreNamedByTheirPlace)
-{
-    GameDesc game;
-    std::string errors;
     EXPECT_FALSE(Read(R"({"pageSize": 48, "pictures": [{"file": "none.png"}, {"file": "blue.png", "fill": 1},
         {"width": 0, "height": 1, "fill": 0}, 7], "entries": [{"x": 40000}], "colour": 1})",
                       game, errors));

@@ -5,12 +5,15 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "Graphics_TestImages.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_Stream.h"
+
+using std::make_tuple;
 
 namespace {
 
@@ -36,55 +39,53 @@ CBitmap32 Made(int32_t width, int32_t height, const Pixels& pixels)
     return b;
 }
 
-struct BoxDeleter {
-    void operator()(BitmapBox* box) const { MemoryManager::Free(box); }
-};
-using Box = std::unique_ptr<BitmapBox, BoxDeleter>;
+// Writes the integers to the stream.
+CStream& Ints(CStream& s, std::initializer_list<int32_t> values)
+{
+    for (int32_t v : values) s.WriteInteger(v);
+    return s;
+}
 
-TEST(Bitmap32, StreamFormRoundTrips)
+// Whether reading the stream over a valid bitmap leaves anything of one.
+bool ReadsSomething(CStream& s)
+{
+    s.SetPosition(0);
+    CBitmap32 b;
+    b.ConstructFilled(1, 1, 0);
+    b.ConstructFromStream(&s);
+    return b.IsValid() || b.GetWidth() != 0;
+}
+
+TEST(Bitmap32, StreamFormsRoundTripAndTheOldFormIsRead)
 {
     CBitmap32 source = Made(3, 2, {0x01020304u, 0xFFFFFFFFu, 0, 0x80FF0000u, 0x7F00FF00u, 0x000000FFu});
     CStream stream;
     source.WriteToStream(&stream);
     stream.SetPosition(0);
-    EXPECT_EQ(stream.ReadInteger(), 540);
-    EXPECT_TRUE(stream.ReadBoolean());
-    EXPECT_EQ(stream.ReadInteger(), 3);
-    EXPECT_EQ(stream.ReadInteger(), 2);
-
+    // Braces read the fields in order.
+    std::tuple<int32_t, bool, int32_t, int32_t> head{stream.ReadInteger(), stream.ReadBoolean(), stream.ReadInteger(),
+                                                    stream.ReadInteger()};
+    EXPECT_EQ(make_tuple(540, true, 3, 2), head);
     testimages::LogCapture quiet;
     stream.SetPosition(0);
     CBitmap32 copy;
     copy.ConstructFromStream(&stream);
     ASSERT_TRUE(copy.IsValid());
-    EXPECT_EQ(copy.GetWidth(), 3);
-    EXPECT_EQ(copy.GetHeight(), 2);
-    EXPECT_EQ(PixelsOf(copy), PixelsOf(source));
+    EXPECT_EQ(make_tuple(3, 2, PixelsOf(source)), make_tuple(copy.GetWidth(), copy.GetHeight(), PixelsOf(copy)));
 
     // An invalid bitmap is written as the version and a false flag.
     CBitmap32 empty;
     CStream small;
     empty.WriteToStream(&small);
     EXPECT_EQ(small.GetPosition(), 8);
-    small.SetPosition(0);
-    CBitmap32 readEmpty = source;
-    readEmpty.ConstructFromStream(&small);
-    EXPECT_FALSE(readEmpty.IsValid());
-}
+    EXPECT_FALSE(ReadsSomething(small));
 
-TEST(Bitmap32, OldStreamFormIsRead)
-{
-    CStream stream;
-    stream.WriteInteger(800);
-    stream.WriteInteger(2);
-    stream.WriteInteger(1);
-    stream.WriteInteger(12); // block length: the pixels and four spare bytes
-    stream.WriteInteger(0x11223344);
-    stream.WriteInteger(0x55667788);
-    stream.WriteInteger(-1);
-    stream.SetPosition(0);
+    // The old form: version, sizes, a block of the pixels and four spare bytes.
+    CStream old;
+    Ints(old, {800, 2, 1, 12, 0x11223344, 0x55667788, -1});
+    old.SetPosition(0);
     CBitmap32 b;
-    b.ConstructFromStream(&stream);
+    b.ConstructFromStream(&old);
     ASSERT_TRUE(b.IsValid());
     EXPECT_EQ(PixelsOf(b), (Pixels{0x11223344u, 0x55667788u}));
 }
@@ -92,130 +93,81 @@ TEST(Bitmap32, OldStreamFormIsRead)
 TEST(Bitmap32, StreamFormsThatDoNotHoldTheirPixelsAreRefused)
 {
     testimages::LogCapture quiet;
-    auto read = [](CStream& s) {
-        s.SetPosition(0);
-        CBitmap32 b;
-        b.ConstructFilled(1, 1, 0);
-        b.ConstructFromStream(&s);
-        return b.IsValid() || b.GetWidth() != 0 ? 1 : 0;
-    };
-
-    CStream version;
-    version.WriteInteger(541);
-    version.WriteBoolean(1);
-    EXPECT_EQ(read(version), 0);
-
-    // An old form whose block is shorter than width x height x 4.
-    CStream shortOld;
-    shortOld.WriteInteger(800);
-    shortOld.WriteInteger(4);
-    shortOld.WriteInteger(4);
-    shortOld.WriteInteger(8);
-    shortOld.WriteInteger(1);
-    shortOld.WriteInteger(2);
-    EXPECT_EQ(read(shortOld), 0);
-
+    CStream version, truncatedFlag, shortOld, pixels, shortNew, huge, negative, zero;
+    Ints(version, {541}).WriteBoolean(1);
+    Ints(truncatedFlag, {540});
+    Ints(shortOld, {800, 4, 4, 8, 1, 2}); // a block shorter than width x height x 4
     // A written form whose compressed pixels are fewer than its size says.
-    CStream pixels;
-    pixels.WriteInteger(7);
-    CStream shortNew;
-    shortNew.WriteInteger(540);
-    shortNew.WriteBoolean(1);
-    shortNew.WriteInteger(2);
-    shortNew.WriteInteger(2);
-    shortNew.WriteCompressed(&pixels);
-    EXPECT_EQ(read(shortNew), 0);
-
+    Ints(pixels, {7});
+    Ints(shortNew, {540}).WriteBoolean(1);
+    Ints(shortNew, {2, 2}).WriteCompressed(&pixels);
     // Sizes that overflow or are negative.
-    for (auto size : {std::pair<int32_t, int32_t>{65536, 65536}, {-1, 4}, {0, 0}}) {
-        CStream odd;
-        odd.WriteInteger(800);
-        odd.WriteInteger(size.first);
-        odd.WriteInteger(size.second);
-        odd.WriteInteger(16);
-        for (int i = 0; i < 4; ++i) odd.WriteInteger(i);
-        EXPECT_EQ(read(odd), 0) << size.first;
-    }
-
-    CStream truncatedFlag;
-    truncatedFlag.WriteInteger(540);
-    EXPECT_EQ(read(truncatedFlag), 0);
+    Ints(huge, {800, 65536, 65536, 16, 0, 1, 2, 3});
+    Ints(negative, {800, -1, 4, 16, 0, 1, 2, 3});
+    Ints(zero, {800, 0, 0, 16, 0, 1, 2, 3});
+    int i = 0;
+    for (CStream* s : {&version, &truncatedFlag, &shortOld, &shortNew, &huge, &negative, &zero})
+        EXPECT_FALSE(ReadsSomething(*s)) << "case " << i++;
 }
 
-TEST(Bitmap32, FilledSizesAreRaisedToOneAndColoursMadeOpaque)
+TEST(Bitmap32, FilledPartsCopiesAndStretches)
 {
     CBitmap32 b;
-    b.ConstructFilled(0, 2, 0x00332211); // blue 0x33, green 0x22, red 0x11
+    b.ConstructFilled(0, 2, 0x00332211); // sizes raised to one, the colour made opaque
     ASSERT_TRUE(b.IsValid());
-    EXPECT_EQ(b.GetWidth(), 1);
-    EXPECT_EQ(b.GetHeight(), 2);
-    EXPECT_EQ(PixelsOf(b), (Pixels{0xFF112233u, 0xFF112233u}));
-
+    EXPECT_EQ(make_tuple(1, 2, Pixels{0xFF112233u, 0xFF112233u}), make_tuple(b.GetWidth(), b.GetHeight(), PixelsOf(b)));
     b.ConstructFilled(100000, 100000, 0);
     EXPECT_FALSE(b.IsValid());
-}
 
-TEST(Bitmap32, PartMustLieInside)
-{
     CBitmap32 source = Made(3, 2, {1, 2, 3, 4, 5, 6});
     CBitmap32 part;
     part.ConstructFromPart(&source, 1, 0, 2, 2);
     ASSERT_TRUE(part.IsValid());
     EXPECT_EQ(PixelsOf(part), (Pixels{2, 3, 5, 6}));
-
-    part.ConstructFromPart(&source, 2, 0, 2, 1); // one past the width
-    EXPECT_FALSE(part.IsValid());
-    part.ConstructFromPart(&source, -1, 0, 2, 1);
-    EXPECT_FALSE(part.IsValid());
-    part.ConstructFromPart(&source, 0, 0, 0, 1);
-    EXPECT_FALSE(part.IsValid());
-    part.ConstructFromPart(&source, 1, 1, 2147483647, 1);
-    EXPECT_FALSE(part.IsValid());
     CBitmap32 invalid;
-    part.ConstructFromPart(&invalid, 0, 0, 1, 1);
-    EXPECT_FALSE(part.IsValid());
-
+    // One past the width, a negative corner, no width, a width that overflows, an invalid source.
+    for (auto [from, x, y, w] : {make_tuple(&source, 2, 0, 2), make_tuple(&source, -1, 0, 2), make_tuple(&source, 0, 0, 0),
+                                 make_tuple(&source, 1, 1, 2147483647), make_tuple(&invalid, 0, 0, 1)}) {
+        part.ConstructFromPart(from, x, y, w, 1);
+        EXPECT_FALSE(part.IsValid()) << x << "," << y << " " << w;
+    }
     source.ConstructFromPart(&source, 0, 1, 2, 1);
     EXPECT_EQ(PixelsOf(source), (Pixels{4, 5}));
-}
 
-TEST(Bitmap32, CopyAndAssignmentTakeFreshPixels)
-{
-    CBitmap32 source = Made(2, 1, {7, 8});
+    // Copies and assignments take fresh pixels.
+    source = Made(2, 1, {7, 8});
     CBitmap32 copy(source);
     CBitmap32 assigned;
     assigned = source;
     source.SetAlpha(0x40);
-    EXPECT_EQ(PixelsOf(copy), (Pixels{7, 8}));
-    EXPECT_EQ(PixelsOf(assigned), (Pixels{7, 8}));
-    EXPECT_EQ(PixelsOf(source), (Pixels{0x40000007u, 0x40000008u}));
+    EXPECT_EQ(make_tuple(Pixels{7, 8}, Pixels{7, 8}, Pixels{0x40000007u, 0x40000008u}),
+              make_tuple(PixelsOf(copy), PixelsOf(assigned), PixelsOf(source)));
+
+    // Stretching repeats or drops pixels; no width keeps the size.
+    b = Made(2, 1, {0xA, 0xB});
+    b.Stretch(4, 1);
+    EXPECT_EQ(make_tuple(4, Pixels{0xA, 0xA, 0xB, 0xB}), make_tuple(b.GetWidth(), PixelsOf(b)));
+    b.Stretch(1, 3);
+    EXPECT_EQ(PixelsOf(b), (Pixels{0xA, 0xA, 0xA}));
+    b.Stretch(0, 5);
+    EXPECT_EQ(make_tuple(1, 3), make_tuple(b.GetWidth(), b.GetHeight()));
 }
 
-TEST(Bitmap32, RemovingTheBackgroundRecoloursFromOpaqueNeighbours)
+TEST(Bitmap32, RemovingTheBackgroundAndSmoothingEdges)
 {
-    const uint32_t M = 0xFFFF00FFu; // magenta
-    const uint32_t A = 0xFF102030u;
-    const uint32_t B = 0x80405060u;
-    CBitmap32 b = Made(3, 3, {M, A, M,
-                              B, M, M,
-                              M, M, M});
+    const uint32_t M = 0xFFFF00FFu, A = 0xFF102030u, B = 0x80405060u; // magenta, and two others
+    CBitmap32 b = Made(3, 3, {M, A, M, B, M, M, M, M, M});
     b.RemoveBackground();
-    // A transparent pixel with no opaque neighbour keeps its colour.
-    EXPECT_EQ(PixelsOf(b), (Pixels{0x00102030u, A, 0x00102030u,
-                                   B, 0x00405060u, 0x00FF00FFu,
-                                   0x00405060u, 0x00FF00FFu, 0x00FF00FFu}));
-}
+    // Transparent pixels take an opaque neighbour's colour; one with none keeps its own.
+    EXPECT_EQ(PixelsOf(b), (Pixels{0x00102030u, A, 0x00102030u, B, 0x00405060u, 0x00FF00FFu, 0x00405060u,
+                                   0x00FF00FFu, 0x00FF00FFu}));
 
-TEST(Bitmap32, SmoothingLowersAlphaAroundTransparentPixels)
-{
-    CBitmap32 b = Made(3, 2, {0x00000000u, 0xFF000001u, 0x1F000002u,
-                              0x20000003u, 0xFF000004u, 0xFF000005u});
+    b = Made(3, 2, {0x00000000u, 0xFF000001u, 0x1F000002u, 0x20000003u, 0xFF000004u, 0xFF000005u});
     b.SmoothEdges();
     // The pixel below the corner drops to alpha 0 and then smooths its own neighbours in turn.
-    EXPECT_EQ(PixelsOf(b), (Pixels{0x00000000u, 0xBF000001u, 0x1F000002u,
-                                   0x00000003u, 0xBF000004u, 0xFF000005u}));
+    EXPECT_EQ(PixelsOf(b), (Pixels{0x00000000u, 0xBF000001u, 0x1F000002u, 0x00000003u, 0xBF000004u, 0xFF000005u}));
 
-    // Platform bitmaps: removal and smoothing apply only together with removal.
+    // Platform bitmaps: smoothing applies only together with removal.
     TBitmap platform;
     platform.SetPixelFormat(BITMAP_FORMAT_24BIT);
     platform.SetWidth(2);
@@ -224,113 +176,61 @@ TEST(Bitmap32, SmoothingLowersAlphaAroundTransparentPixels)
     platform.GetScanline(0, &row, nullptr);
     const uint8_t bytes[6] = {1, 2, 3, 9, 9, 9};
     std::memcpy(row, bytes, 6);
-    CBitmap32 smoothOnly(&platform, false, true);
-    EXPECT_EQ(PixelsOf(smoothOnly), (Pixels{0xFF030201u, 0xFF090909u}));
-    CBitmap32 both(&platform, true, true);
-    EXPECT_EQ(PixelsOf(both), (Pixels{0x00090909u, 0xDF090909u}));
+    EXPECT_EQ(PixelsOf(CBitmap32(&platform, false, true)), (Pixels{0xFF030201u, 0xFF090909u}));
+    EXPECT_EQ(PixelsOf(CBitmap32(&platform, true, true)), (Pixels{0x00090909u, 0xDF090909u}));
 }
 
-TEST(Bitmap32, StretchRepeatsOrDropsPixels)
+TEST(Bitmap32, OpaqueBoundsAndAlphaFromAnotherBitmap)
 {
-    CBitmap32 b = Made(2, 1, {0xA, 0xB});
-    b.Stretch(4, 1);
-    EXPECT_EQ(b.GetWidth(), 4);
-    EXPECT_EQ(PixelsOf(b), (Pixels{0xA, 0xA, 0xB, 0xB}));
-    b.Stretch(1, 3);
-    EXPECT_EQ(PixelsOf(b), (Pixels{0xA, 0xA, 0xA}));
-    b.Stretch(0, 5);
-    EXPECT_EQ(b.GetWidth(), 1);
-    EXPECT_EQ(b.GetHeight(), 3);
-}
-
-TEST(Bitmap32, OpaqueBounds)
-{
-    CBitmap32 b = Made(4, 3, {0, 0, 0, 0,
-                              0, 0, 0x01000000u, 0,
-                              0, 0xFF000000u, 0, 0});
-    Box box(b.GetOpaqueBounds());
-    EXPECT_EQ(box->left, 1);
-    EXPECT_EQ(box->top, 1);
-    EXPECT_EQ(box->right, 2);
-    EXPECT_EQ(box->bottom, 2);
-
+    CBitmap32 b = Made(4, 3, {0, 0, 0, 0, 0, 0, 0x01000000u, 0, 0, 0xFF000000u, 0, 0});
+    auto bounds = [](const CBitmap32& bitmap) {
+        BitmapBox* box = bitmap.GetOpaqueBounds();
+        auto out = make_tuple(box->left, box->top, box->right, box->bottom);
+        MemoryManager::Free(box);
+        return out;
+    };
+    EXPECT_EQ(make_tuple(1, 1, 2, 2), bounds(b));
     b.SetAlpha(0);
-    Box none(b.GetOpaqueBounds());
-    EXPECT_EQ(none->left, 3);
-    EXPECT_EQ(none->top, 2);
-    EXPECT_EQ(none->right, 0);
-    EXPECT_EQ(none->bottom, 0);
+    EXPECT_EQ(make_tuple(3, 2, 0, 0), bounds(b));
+    EXPECT_EQ(make_tuple(0, 0, 0, 0), bounds(CBitmap32()));
 
-    CBitmap32 invalid;
-    Box zero(invalid.GetOpaqueBounds());
-    EXPECT_EQ(zero->left | zero->top | zero->right | zero->bottom, 0);
-}
-
-TEST(Bitmap32, AlphaFromAnotherBitmapsGreyLevel)
-{
-    CBitmap32 b = Made(2, 2, {0xFF000000u, 0x10000000u, 0xFF000000u, 0xFF000000u});
-    CBitmap32 mask = Made(1, 2, {0x00303030u, 0xFF010203u});
+    b = Made(2, 2, {0xFF000000u, 0x10000000u, 0xFF000000u, 0xFF000000u});
+    CBitmap32 mask = Made(1, 2, {0x00303030u, 0xFF010203u}); // the grey level of the mask's pixels
     b.SetAlphaFromBitmap(&mask);
     EXPECT_EQ(PixelsOf(b), (Pixels{0x30000000u, 0x10000000u, 0x02000000u, 0xFF000000u}));
 }
 
-// Colour at t of two BGR colours, as the expected opaque pixel.
-uint32_t Mix(uint32_t c1, uint32_t c2, double t)
+// The opaque pixel at t of the way from black to red 50, green 100, blue 200.
+uint32_t Towards(double t)
 {
-    uint32_t out = 0xFF000000u;
-    const int shifts[3] = {16, 8, 0}; // red, green, blue into the pixel
-    for (int i = 0; i < 3; ++i) {
-        double a = (c1 >> (8 * i)) & 0xFF;
-        double b = (c2 >> (8 * i)) & 0xFF;
-        out |= uint32_t(std::nearbyint(a * (1 - t) + b * t)) << shifts[i];
-    }
-    return out;
+    auto channel = [t](double full, int shift) { return uint32_t(std::nearbyint(full * t)) << shift; };
+    return 0xFF000000u | channel(50, 16) | channel(100, 8) | channel(200, 0);
 }
 
 TEST(Bitmap32, GradientKinds)
 {
-    const uint32_t c1 = 0x000000;
     const uint32_t c2 = 0xC86432; // blue 200, green 100, red 50
-    CBitmap32 b;
-    b.ConstructGradient(4, 2, c1, c2, 0);
-    Pixels p = PixelsOf(b);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(p[x], Mix(c1, c2, x / 4.0)) << x;
+    auto gradient = [&](int32_t w, int32_t h, int32_t kind) {
+        CBitmap32 b;
+        b.ConstructGradient(w, h, 0, c2, kind);
+        return PixelsOf(b);
+    };
+    Pixels p = gradient(4, 2, 0);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(p[size_t(x)], Towards(x / 4.0)) << x;
     EXPECT_EQ(p[4 + 3], p[3]);
-
-    b.ConstructGradient(2, 5, c1, c2, 1);
-    p = PixelsOf(b);
-    for (int y = 0; y < 5; ++y) EXPECT_EQ(p[y * 2 + 1], Mix(c1, c2, y / 5.0)) << y;
-
-    b.ConstructGradient(5, 5, c1, c2, 2);
-    p = PixelsOf(b);
-    EXPECT_EQ(p[0], Mix(c1, c2, 0));
-    EXPECT_EQ(p[1 * 5 + 2], Mix(c1, c2, 1 / 2.0));
-    EXPECT_EQ(p[2 * 5 + 2], Mix(c1, c2, 1.0));
-
-    b.ConstructGradient(6, 1, c1, c2, 4);
-    p = PixelsOf(b);
-    EXPECT_EQ(p[0], Mix(c1, c2, 0));
-    EXPECT_EQ(p[2], Mix(c1, c2, 2 / 3.0));
-    EXPECT_EQ(p[3], p[2]);
-    EXPECT_EQ(p[5], p[0]);
-
-    b.ConstructGradient(1, 4, c1, c2, 5);
-    p = PixelsOf(b);
-    EXPECT_EQ(p[1], Mix(c1, c2, 1 / 2.0));
-    EXPECT_EQ(p[2], p[1]);
-
-    b.ConstructGradient(9, 9, c1, c2, 3);
-    p = PixelsOf(b);
-    EXPECT_EQ(p[0], Mix(c1, c2, 0));         // a corner lies outside every ellipse
-    EXPECT_EQ(p[4 * 9 + 4], Mix(c1, c2, 3 / 4.0)); // the centre, in the innermost ring
-    EXPECT_EQ(p[4 * 9 + 0], Mix(c1, c2, 0)); // on the outer ring
-
-    b.ConstructGradient(3, 2, c1, c2, 6);
-    EXPECT_EQ(PixelsOf(b), Pixels(6, 0xFF000000u));
-}
-
-TEST(Bitmap32, GradientOnSidesOfOnePixelHasNoDivisionByZero)
-{
+    p = gradient(2, 5, 1);
+    for (int y = 0; y < 5; ++y) EXPECT_EQ(p[size_t(y) * 2 + 1], Towards(y / 5.0)) << y;
+    p = gradient(5, 5, 2);
+    EXPECT_EQ(make_tuple(Towards(0), Towards(0.5), Towards(1)), make_tuple(p[0], p[1 * 5 + 2], p[2 * 5 + 2]));
+    p = gradient(6, 1, 4);
+    EXPECT_EQ(make_tuple(Towards(0), Towards(2 / 3.0), p[2], p[0]), make_tuple(p[0], p[2], p[3], p[5]));
+    p = gradient(1, 4, 5);
+    EXPECT_EQ(make_tuple(Towards(0.5), p[1]), make_tuple(p[1], p[2]));
+    // A corner lies outside every ellipse, the centre in the innermost ring.
+    p = gradient(9, 9, 3);
+    EXPECT_EQ(make_tuple(Towards(0), Towards(0.75), Towards(0)), make_tuple(p[0], p[4 * 9 + 4], p[4 * 9 + 0]));
+    EXPECT_EQ(gradient(3, 2, 6), Pixels(6, 0xFF000000u));
+    // Sides of one pixel divide by nothing.
     for (int kind = 2; kind <= 5; ++kind) {
         CBitmap32 b;
         b.ConstructGradient(1, 1, 0x123456, 0xFFFFFF, kind);
@@ -348,11 +248,10 @@ TEST(Bitmap32, PlatformBitmapsInAndOut)
     wide->GetScanline(0, &row, nullptr);
     // Red and blue exchanged on the way out.
     EXPECT_EQ((Pixels{row[0], row[1], row[2], row[3]}), (Pixels{0x10, 0x20, 0x30, 0x80}));
-
-    CBitmap32 keptAlpha(wide.get(), false, false, 0);
-    EXPECT_EQ(PixelsOf(keptAlpha), (Pixels{0x80302010u, 0xFF605040u, 0x00908070u, 0x11C0B0A0u}));
-    CBitmap32 opaque(wide.get(), false, false);
-    EXPECT_EQ(PixelsOf(opaque), (Pixels{0xFF302010u, 0xFF605040u, 0xFF908070u, 0xFFC0B0A0u}));
+    EXPECT_EQ(PixelsOf(CBitmap32(wide.get(), false, false, 0)),
+              (Pixels{0x80302010u, 0xFF605040u, 0x00908070u, 0x11C0B0A0u}));
+    EXPECT_EQ(PixelsOf(CBitmap32(wide.get(), false, false)),
+              (Pixels{0xFF302010u, 0xFF605040u, 0xFF908070u, 0xFFC0B0A0u}));
 
     std::unique_ptr<IBitmap> narrow(source.CreateTBitmap24());
     ASSERT_TRUE(narrow);
@@ -360,27 +259,19 @@ TEST(Bitmap32, PlatformBitmapsInAndOut)
     CBitmap32 fromNarrow;
     fromNarrow.ConstructFromTBitmap(narrow.get(), false, false, false);
     EXPECT_EQ(PixelsOf(fromNarrow), (Pixels{0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u}));
-    // The alpha-keeping form takes 32-bit bitmaps only.
-    fromNarrow.ConstructFromTBitmap(narrow.get(), false, false, true);
+    fromNarrow.ConstructFromTBitmap(narrow.get(), false, false, true); // keeping alpha: 32-bit only
     EXPECT_FALSE(fromNarrow.IsValid());
 
-    CBitmap32 invalid;
-    EXPECT_EQ(invalid.CreateTBitmap24(), nullptr);
-    EXPECT_EQ(invalid.CreateTBitmap32(), nullptr);
-    CBitmap32 none(nullptr, true, true);
-    EXPECT_FALSE(none.IsValid());
-}
-
-TEST(Bitmap32, InvalidBitmapsIgnoreEveryOperation)
-{
+    // Invalid bitmaps make nothing and ignore every operation.
     CBitmap32 b;
+    EXPECT_EQ(make_tuple((IBitmap*)nullptr, (IBitmap*)nullptr), make_tuple(b.CreateTBitmap24(), b.CreateTBitmap32()));
+    EXPECT_FALSE(CBitmap32(nullptr, true, true).IsValid());
     b.SetAlpha(5);
     b.RemoveBackground();
     b.SmoothEdges();
     b.Stretch(4, 4);
     b.SetAlphaFromBitmap(&b);
-    EXPECT_FALSE(b.IsValid());
-    EXPECT_EQ(b.GetWidth(), 0);
+    EXPECT_EQ(make_tuple(false, 0), make_tuple(b.IsValid(), b.GetWidth()));
     EXPECT_FALSE(b.WritePNG("graphics_bitmap_invalid.png"));
 }
 

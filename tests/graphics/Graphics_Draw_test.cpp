@@ -1,52 +1,55 @@
+// Shapes, primitives, text and the 3D transforms, read back as the vertices the batch received.
 #include <cmath>
+#include <tuple>
 
 #include "Graphics_DrawCapture.h"
+#include "font/Font_Class.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_TexturePage.h"
 
 using capture::Drawn;
 using capture::Draws;
-using capture::DrawTest;
+using std::make_tuple;
 
 namespace {
 
-class Draw : public DrawTest {};
+template <typename V> auto XY(const V& v) { return make_tuple(v.x, v.y); }
+template <typename V> std::vector<uint32_t> Colours(const std::vector<V>& vs)
+{
+    std::vector<uint32_t> out;
+    for (const V& v : vs) out.push_back(v.colour);
+    return out;
+}
 
-TEST_F(Draw, AlphaIsClampedAndCutToAByte)
+class Draw : public capture::DrawTest {};
+
+TEST_F(Draw, AlphaIsClampedAndCutToAByteAndColoursKeepTheirChannels)
 {
     GR_Draw_Set_Colour(0x123456);
-    GR_Draw_SetAlpha(1.5);
-    EXPECT_EQ(255u, GR_Draw_GetAlphaByte());
-    GR_Draw_SetAlpha(-0.2);
-    EXPECT_EQ(0u, GR_Draw_GetAlphaByte());
-    GR_Draw_SetAlpha(0.5);
-    EXPECT_EQ(127u, GR_Draw_GetAlphaByte());
+    for (auto [alpha, byte] : {make_tuple(1.5, 255u), make_tuple(-0.2, 0u), make_tuple(0.5, 127u)}) {
+        GR_Draw_SetAlpha(alpha);
+        EXPECT_EQ(byte, GR_Draw_GetAlphaByte()) << alpha;
+    }
     EXPECT_FLOAT_EQ(127.0f / 255.0f, GR_Draw_Get_Alpha());
-    // The colour keeps its channels; the getters give it back red-low with the alpha on top.
-    EXPECT_EQ(0x7F563412u, GR_Draw_GetVertexColour());
-    EXPECT_EQ(0x7F123456u, GR_Draw_GetColour());
-    EXPECT_EQ(0x56, GR_Draw_GetRed());
-    EXPECT_EQ(0x34, GR_Draw_GetGreen());
-    EXPECT_EQ(0x12, GR_Draw_GetBlue());
+    // The getters give the colour back red-low with the alpha on top.
+    EXPECT_EQ(make_tuple(0x7F563412u, 0x7F123456u, 0x56, 0x34, 0x12),
+              make_tuple(GR_Draw_GetVertexColour(), GR_Draw_GetColour(), GR_Draw_GetRed(), GR_Draw_GetGreen(),
+                         GR_Draw_GetBlue()));
     GR_Draw_SetColourRGBA(1, 2, 3, 0.25);
     EXPECT_EQ(0x3F010203u, GR_Draw_GetVertexColour());
     GR_Draw_SetColourRGB(255, 0, 0);
     EXPECT_EQ(0x3FFF0000u, GR_Draw_GetVertexColour());
     EXPECT_EQ(0x00FF0000u | 0x80u << 8 | 0x40u, GR_Make_Colour(0x40, 0x80, 0xFF));
-}
-
-TEST_F(Draw, MergedColoursRoundEachChannel)
-{
-    EXPECT_EQ(0x000080u, GR_Draw_MergeColour(0x000000, 0x0000FF, 0.5)); // 127.5 gives 128
-    EXPECT_EQ(0x402010u, GR_Draw_MergeColour(0x000000, 0x804020, 0.5));
-    EXPECT_EQ(0xFF00FFu, GR_Draw_MergeColour(0xFF00FF, 0x00FF00, 0.0));
-    // An amount outside 0..1 reaches beyond the colours, but each channel stays a channel.
-    EXPECT_EQ(0xFF0000u, GR_Draw_MergeColour(0x808080, 0xFF0000, 3.0));
-}
-
-TEST_F(Draw, CirclePrecisionIsAMultipleOfFourFromFourToSixtyFour)
-{
-    const int32_t cases[][2] = {{3, 4}, {65, 64}, {30, 28}, {63, 60}, {-7, 4}, {24, 24}};
-    for (const auto& c : cases) {
+    // Merges round each channel (127.5 gives 128); beyond 0..1 each channel stays a channel.
+    const std::tuple<uint32_t, uint32_t, double, uint32_t> merges[] = {{0x000000, 0x0000FF, 0.5, 0x000080},
+                                                                       {0x000000, 0x804020, 0.5, 0x402010},
+                                                                       {0xFF00FF, 0x00FF00, 0.0, 0xFF00FF},
+                                                                       {0x808080, 0xFF0000, 3.0, 0xFF0000}};
+    for (auto [a, b, t, merged] : merges) EXPECT_EQ(merged, GR_Draw_MergeColour(a, b, t)) << t;
+    // Circle precision: a multiple of four from four to sixty-four.
+    const int32_t precisions[][2] = {{3, 4}, {65, 64}, {30, 28}, {63, 60}, {-7, 4}, {24, 24}};
+    for (const auto& c : precisions) {
         GR_Draw_SetCirclePrecision(c[0]);
         EXPECT_EQ(c[1], GR_Draw_GetCirclePrecision()) << c[0];
     }
@@ -62,10 +65,8 @@ TEST_F(Draw, CirclesAreFansOfTrianglesOrClosedStrips)
     ASSERT_EQ(1u, d.size());
     EXPECT_EQ(D3DPT_TRIANGLELIST, d[0].type);
     ASSERT_EQ(72u, d[0].v.size());
-    EXPECT_EQ(100.0f, d[0].v[0].x); // each triangle starts at the centre
-    EXPECT_FLOAT_EQ(110.0f, d[0].v[1].x);
+    EXPECT_EQ(make_tuple(100.0f, 110.0f, 0xFF00FF00u), make_tuple(d[0].v[0].x, d[0].v[1].x, d[0].v[5].colour));
     EXPECT_NEAR(60.0, d[0].v[19].y, 1e-4); // a quarter round: straight below
-    EXPECT_EQ(0xFF00FF00u, d[0].v[5].colour);
 
     GR_Draw_SetCirclePrecision(8);
     GR_Draw_EllipseColour(0, 0, 40, 20, 0x0000FF, 0xFF0000, 1);
@@ -79,55 +80,40 @@ TEST_F(Draw, CirclesAreFansOfTrianglesOrClosedStrips)
     EXPECT_EQ(0xFF0000FFu, d[0].v[3].colour); // the edge colour: blue
 }
 
-TEST_F(Draw, ColourRectanglesReachPastWholeEdges)
+TEST_F(Draw, RectanglesReachPastWholeEdgesAndOutlinesLightTheirCorners)
 {
     GR_Draw_RectangleColour(20, 20, 10, 10, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0);
     std::vector<Drawn> d = Draws();
     EXPECT_EQ(D3DPT_TRIANGLEFAN, d[0].type);
-    ASSERT_EQ(5u, d[0].v.size());
+    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
+              Colours(d[0].v));
     EXPECT_EQ(10.0f, d[0].v[0].x);
     EXPECT_FLOAT_EQ(20.01f, d[0].v[2].x);
     EXPECT_FLOAT_EQ(20.01f, d[0].v[2].y);
-    EXPECT_EQ(0xFFFF0000u, d[0].v[0].colour);
-    EXPECT_EQ(0xFF00FF00u, d[0].v[1].colour);
-    EXPECT_EQ(0xFF0000FFu, d[0].v[2].colour);
-    EXPECT_EQ(0xFFFFFFFFu, d[0].v[3].colour);
-    EXPECT_EQ(0xFFFF0000u, d[0].v[4].colour);
 
     GR_Draw_RectangleColour(10, 10, 20.5f, 20.5f, 0, 0, 0, 0, 1);
     d = Draws();
-    EXPECT_EQ(D3DPT_LINESTRIP, d[0].type);
-    EXPECT_EQ(20.5f, d[0].v[2].x);
-
+    EXPECT_EQ(make_tuple(D3DPT_LINESTRIP, 20.5f), make_tuple(d[0].type, d[0].v[2].x));
     // The drawing offset moves the second corner only.
     g_DrawOffsetX = 0.5f;
     GR_Draw_RectangleColour(10, 10, 20.25f, 20.25f, 0, 0, 0, 0, 0);
     d = Draws();
-    EXPECT_EQ(10.0f, d[0].v[0].x);
-    EXPECT_EQ(20.75f, d[0].v[2].x);
-}
+    EXPECT_EQ(make_tuple(10.0f, 20.75f), make_tuple(d[0].v[0].x, d[0].v[2].x));
+    g_DrawOffsetX = 0.0f;
 
-TEST_F(Draw, RectangleOutlinesLightTheirCorners)
-{
     GR_Draw_Rectangle(30, 40, 10, 20, 2); // any value but 0 outlines
-    std::vector<Drawn> d = Draws();
+    d = Draws();
     ASSERT_EQ(2u, d.size());
-    EXPECT_EQ(D3DPT_LINESTRIP, d[0].type);
-    ASSERT_EQ(5u, d[0].v.size());
-    EXPECT_EQ(D3DPT_POINTLIST, d[1].type);
-    ASSERT_EQ(4u, d[1].v.size());
-    EXPECT_EQ(10.0f, d[0].v[0].x);
-    EXPECT_EQ(20.0f, d[0].v[0].y);
-    EXPECT_EQ(30.0f, d[1].v[2].x);
-    EXPECT_EQ(40.0f, d[1].v[2].y);
-
+    EXPECT_EQ(make_tuple(D3DPT_LINESTRIP, size_t(5), D3DPT_POINTLIST, size_t(4)),
+              make_tuple(d[0].type, d[0].v.size(), d[1].type, d[1].v.size()));
+    EXPECT_EQ(make_tuple(10.0f, 20.0f), XY(d[0].v[0]));
+    EXPECT_EQ(make_tuple(30.0f, 40.0f), XY(d[1].v[2]));
     GR_Draw_Rectangle(0, 0, 5, 5, 0);
     d = Draws();
-    EXPECT_EQ(D3DPT_TRIANGLELIST, d[0].type);
-    EXPECT_EQ(6u, d[0].v.size());
+    EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, size_t(6)), make_tuple(d[0].type, d[0].v.size()));
 }
 
-TEST_F(Draw, LinesPointsAndWideLines)
+TEST_F(Draw, LinesPointsArrowsAndWideLines)
 {
     GR_Draw_SetAlpha(0.5);
     GR_Draw_Point(1, 2);
@@ -138,93 +124,65 @@ TEST_F(Draw, LinesPointsAndWideLines)
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(3u, d.size());
     EXPECT_EQ(0x42u, d[0].fvf); // the 16-byte vertex
-    ASSERT_EQ(2u, d[0].c.size());
-    EXPECT_EQ(0x7F000000u, d[0].c[0].colour);
-    EXPECT_EQ(0x7FFF0000u, d[0].c[1].colour);
+    EXPECT_EQ((std::vector<uint32_t>{0x7F000000u, 0x7FFF0000u}), Colours(d[0].c));
     EXPECT_EQ(0x7F00FF00u, d[1].c[1].colour);
     EXPECT_EQ(D3DPT_TRIANGLEFAN, d[2].type);
     ASSERT_EQ(4u, d[2].c.size());
-    EXPECT_FLOAT_EQ(0.0f, d[2].c[0].x);
-    EXPECT_FLOAT_EQ(2.0f, d[2].c[0].y);
-    EXPECT_FLOAT_EQ(10.0f, d[2].c[2].x);
-    EXPECT_FLOAT_EQ(-2.0f, d[2].c[2].y);
-}
+    EXPECT_EQ(make_tuple(0.0f, 2.0f), XY(d[2].c[0]));
+    EXPECT_EQ(make_tuple(10.0f, -2.0f), XY(d[2].c[2]));
 
-TEST_F(Draw, ArrowsHaveAShaftAndAHead)
-{
     GR_Draw_Arrow(0, 0, 0, 0, 5);
     EXPECT_TRUE(Draws().empty());
     GR_Draw_Arrow(0, 0, 30, 0, 60); // the head is at most as long as the arrow
-    std::vector<Drawn> d = Draws();
+    d = Draws();
     ASSERT_EQ(2u, d.size());
     EXPECT_EQ(D3DPT_LINELIST, d[0].type);
     ASSERT_EQ(3u, d[1].v.size());
-    EXPECT_FLOAT_EQ(0.0f, d[1].v[0].x);
-    EXPECT_FLOAT_EQ(10.0f, d[1].v[0].y);
-    EXPECT_FLOAT_EQ(30.0f, d[1].v[1].x);
-    EXPECT_FLOAT_EQ(-10.0f, d[1].v[2].y);
+    EXPECT_EQ(make_tuple(0.0f, 10.0f, 30.0f, -10.0f), make_tuple(d[1].v[0].x, d[1].v[0].y, d[1].v[1].x, d[1].v[2].y));
 }
 
-TEST_F(Draw, RoundedRectanglesHavePrecisionPlusSixVertices)
+TEST_F(Draw, RoundedRectanglesHealthBarsAndButtons)
 {
     GR_Draw_SetCirclePrecision(8);
     GR_Draw_RoundRectColour(0, 0, 40, 20, 10, 6, 0x0000FF, 0x00FF00, 0);
     std::vector<Drawn> d = Draws();
-    ASSERT_EQ(14u, d[0].v.size());
-    EXPECT_EQ(D3DPT_TRIANGLEFAN, d[0].type);
+    ASSERT_EQ(14u, d[0].v.size()); // the precision plus six
+    EXPECT_EQ(make_tuple(D3DPT_TRIANGLEFAN, 0xFFFF0000u), make_tuple(d[0].type, d[0].v[0].colour));
     EXPECT_FLOAT_EQ(20.005f, d[0].v[0].x); // the centre of a box reaching to 40.01
-    EXPECT_EQ(0xFFFF0000u, d[0].v[0].colour);
     EXPECT_FLOAT_EQ(d[0].v[1].x, d[0].v[13].x);
     EXPECT_FLOAT_EQ(40.01f, d[0].v[1].x); // the first arc starts at the right edge
     GR_Draw_RoundRect(0, 0, 40, 20, 10, 6, 1);
     d = Draws();
     EXPECT_EQ(D3DPT_LINESTRIP, d[0].type);
-    EXPECT_FLOAT_EQ(d[0].v[1].x, d[0].v[0].x);
-    EXPECT_FLOAT_EQ(d[0].v[1].y, d[0].v[0].y);
-}
+    EXPECT_EQ(XY(d[0].v[1]), XY(d[0].v[0]));
 
-TEST_F(Draw, HealthBarsFillByAmountAndDirection)
-{
     GR_Draw_HealthBar(0, 0, 100, 10, 75, 0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0, true, true);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(4u, d.size());                  // back, its border, the bar, its border
-    EXPECT_FLOAT_EQ(75.01f, d[2].v[1].x);     // a whole right edge reaches past itself
-    EXPECT_EQ(0xFF80FF00u, d[2].v[0].colour); // half way from yellow to green
-    EXPECT_EQ(0xFF000000u, d[3].v[0].colour);
-
+    d = Draws();
+    ASSERT_EQ(4u, d.size());              // back, its border, the bar, its border
+    EXPECT_FLOAT_EQ(75.01f, d[2].v[1].x); // a whole right edge reaches past itself
+    EXPECT_EQ(make_tuple(0xFF80FF00u, 0xFF000000u), make_tuple(d[2].v[0].colour, d[3].v[0].colour)); // yellow to green
     GR_Draw_HealthBar(0, 0, 100, 10, 150, 0, 0x0000FF, 0x00FFFF, 0x00FF00, 1, false, false);
     d = Draws();
     ASSERT_EQ(1u, d.size());
-    EXPECT_FLOAT_EQ(0.0f, d[0].v[0].x);
-    EXPECT_EQ(0xFF00FF00u, d[0].v[0].colour);
-
+    EXPECT_EQ(make_tuple(0.0f, 0xFF00FF00u), make_tuple(d[0].v[0].x, d[0].v[0].colour));
     GR_Draw_HealthBar(0, 0, 100, 10, 20, 0, 0x0000FF, 0x00FFFF, 0x00FF00, 3, false, false);
-    d = Draws();
-    EXPECT_FLOAT_EQ(8.0f, d[0].v[0].y);
-
+    EXPECT_FLOAT_EQ(8.0f, Draws()[0].v[0].y);
     GR_Draw_HealthBar(0, 0, 100, 10, std::nan(""), 0x112233, 0, 0, 0, 0, true, false);
     EXPECT_EQ(1u, Draws().size()); // the back only
-}
 
-TEST_F(Draw, ButtonsHaveTwoBevelsAndAFace)
-{
     GR_Draw_Set_Colour(0x0000FF);
     GR_Draw_Button(0, 0, 20, 10, 1);
-    std::vector<Drawn> d = Draws();
+    d = Draws();
     ASSERT_EQ(1u, d.size()); // both triangle lists share a batch
     ASSERT_EQ(12u, d[0].v.size());
-    EXPECT_EQ(0xFFFFFFFFu, d[0].v[0].colour);
-    EXPECT_EQ(0xFF808080u, d[0].v[3].colour);
-    EXPECT_EQ(2.0f, d[0].v[6].x);
-    EXPECT_EQ(18.0f, d[0].v[7].x);
-    EXPECT_EQ(0xFFFF0000u, d[0].v[6].colour);
+    EXPECT_EQ(make_tuple(0xFFFFFFFFu, 0xFF808080u, 2.0f, 18.0f, 0xFFFF0000u),
+              make_tuple(d[0].v[0].colour, d[0].v[3].colour, d[0].v[6].x, d[0].v[7].x, d[0].v[6].colour));
 }
 
-TEST_F(Draw, PrimitivesHoldAThousandAndOneVertices)
+TEST_F(Draw, PrimitivesHoldAThousandAndOneVerticesAndKeepWholeShapes)
 {
     GR_Draw_PrimitiveBegin(D3DPT_POINTLIST, -1);
-    for (int32_t i = 0; i < PRIMITIVE_VERTEX_LIMIT + 1; ++i)
-        GR_Draw_Vertex(float(i), 0);
+    for (int32_t i = 0; i < PRIMITIVE_VERTEX_LIMIT + 1; ++i) GR_Draw_Vertex(float(i), 0);
     EXPECT_EQ(PRIMITIVE_VERTEX_LIMIT, GR_Draw_PrimitiveCount());
     GR_Draw_PrimitiveEnd();
     std::vector<Drawn> d = Draws();
@@ -232,17 +190,30 @@ TEST_F(Draw, PrimitivesHoldAThousandAndOneVertices)
     ASSERT_EQ(1001u, d[0].v.size());
     EXPECT_EQ(1000.0f, d[0].v[1000].x);
 
+    // An unknown type, no vertices, or too few for one shape draw nothing.
     GR_Draw_PrimitiveBegin(7, -1);
     GR_Draw_Vertex(0, 0);
     GR_Draw_PrimitiveEnd();
     GR_Draw_PrimitiveBegin(0, -1);
     GR_Draw_PrimitiveEnd();
+    GR_Draw_PrimitiveBegin(D3DPT_TRIANGLELIST, -1);
+    GR_Draw_Vertex(0, 0);
+    GR_Draw_Vertex(1, 0);
+    GR_Draw_PrimitiveEnd();
     EXPECT_TRUE(Draws().empty());
+
+    GR_Draw_PrimitiveBegin(D3DPT_LINELIST, -1);
+    for (int32_t i = 0; i < 3; ++i) GR_Draw_Vertex(float(i), 0);
+    GR_Draw_PrimitiveEnd();
+    GR_Draw_Line(10, 10, 20, 20);
+    d = Draws();
+    ASSERT_EQ(2u, d.size()); // the primitive's layout differs from the line's
+    EXPECT_EQ(2u, d[0].v.size());
 }
 
-TEST_F(Draw, PrimitiveVerticesTakeTheirColourWhenAdded)
+TEST_F(Draw, PrimitiveVerticesTakeTheirColourWhenAddedAndNoOffset)
 {
-    g_DrawOffsetX = 0.5f; // primitives take no drawing offset
+    g_DrawOffsetX = 0.5f;
     GR_Draw_PrimitiveBegin(D3DPT_TRIANGLESTRIP, -1);
     GR_Draw_Vertex(1, 2);
     GR_Draw_Set_Colour(0x0000FF);
@@ -250,31 +221,10 @@ TEST_F(Draw, PrimitiveVerticesTakeTheirColourWhenAdded)
     GR_Draw_VertexColour(5, 6, 0x00FF00, 0.5);
     GR_Draw_PrimitiveEnd();
     std::vector<Drawn> d = Draws();
-    ASSERT_EQ(3u, d[0].v.size());
+    EXPECT_EQ((std::vector<uint32_t>{0xFF000000u, 0xFFFF0000u, 0x7F00FF00u}), Colours(d[0].v));
     EXPECT_EQ(1.0f, d[0].v[0].x);
-    EXPECT_EQ(0xFF000000u, d[0].v[0].colour);
-    EXPECT_EQ(0xFFFF0000u, d[0].v[1].colour);
-    EXPECT_EQ(0x7F00FF00u, d[0].v[2].colour);
-    // The list is kept until the next begin.
-    GR_Draw_PrimitiveEnd();
+    GR_Draw_PrimitiveEnd(); // the list is kept until the next begin
     EXPECT_EQ(1u, Draws().size());
-}
-
-TEST_F(Draw, ListPrimitivesKeepWholeShapesOnly)
-{
-    GR_Draw_PrimitiveBegin(D3DPT_LINELIST, -1);
-    for (int32_t i = 0; i < 3; ++i)
-        GR_Draw_Vertex(float(i), 0);
-    GR_Draw_PrimitiveEnd();
-    GR_Draw_Line(10, 10, 20, 20);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(2u, d.size()); // the primitive's layout differs from the line's
-    EXPECT_EQ(2u, d[0].v.size());
-    GR_Draw_PrimitiveBegin(D3DPT_TRIANGLELIST, -1);
-    GR_Draw_Vertex(0, 0);
-    GR_Draw_Vertex(1, 0);
-    GR_Draw_PrimitiveEnd();
-    EXPECT_TRUE(Draws().empty());
 }
 
 TEST_F(Draw, TexturedPrimitivesTakeATextureOrNone)
@@ -286,11 +236,9 @@ TEST_F(Draw, TexturedPrimitivesTakeATextureOrNone)
     GR_Draw_Vertex(0, 1);
     GR_Draw_PrimitiveEnd();
     std::vector<Drawn> d = Draws();
-    EXPECT_EQ(Texture_GetHandle(texture)->texture, d[0].texture);
-    EXPECT_EQ(0.25f, d[0].v[0].u); // without a page entry u and v stand as given
-    EXPECT_EQ(0.5f, d[0].v[0].v);
-    EXPECT_EQ(0xFFFFFFFFu, d[0].v[1].colour);
-
+    // Without a page entry u and v stand as given.
+    EXPECT_EQ(make_tuple(Texture_GetHandle(texture)->texture, 0.25f, 0.5f, 0xFFFFFFFFu),
+              make_tuple(d[0].texture, d[0].v[0].u, d[0].v[0].v, d[0].v[1].colour));
     // A value that is neither a texture nor the handle of a page entry gives no texture.
     for (int32_t value : {12345, TPAGE_HANDLE_BASE, TPAGE_HANDLE_BASE + 7, -5}) {
         GR_Draw_PrimitiveBegin(D3DPT_TRIANGLELIST, value);
@@ -300,27 +248,22 @@ TEST_F(Draw, TexturedPrimitivesTakeATextureOrNone)
         GR_Draw_PrimitiveEnd();
         d = Draws();
         ASSERT_EQ(1u, d.size());
-        EXPECT_EQ(nullptr, d[0].texture) << value;
-        EXPECT_EQ(0.25f, d[0].v[0].u);
+        EXPECT_EQ(make_tuple((const void*)nullptr, 0.25f), make_tuple(d[0].texture, d[0].v[0].u)) << value;
     }
     EXPECT_EQ(nullptr, TPage_FromHandle(TPAGE_HANDLE_BASE));
     TPageEntry loose{};
-    EXPECT_EQ(-1, TPage_Handle(&loose));
-    EXPECT_EQ(-1, TPage_Handle(nullptr));
+    EXPECT_EQ(make_tuple(-1, -1), make_tuple(TPage_Handle(&loose), TPage_Handle(nullptr)));
 }
 
-TEST_F(Draw, ClearsTakeTheColourWithAlphaZeroOrTheGivenAlpha)
+TEST_F(Draw, ClearsAndShapesInThreeD)
 {
+    // Clears take the colour with alpha zero, or the alpha given.
     GR_Draw_Clear(0xFF0000FF);
     GR_Draw_ClearAlpha(0x00FF00, 0.5);
-    ASSERT_EQ(2u, fake::Recorded().clears.size());
-    EXPECT_EQ(7u, fake::Recorded().clears[0][0]);
-    EXPECT_EQ(0x00FF0000u, fake::Recorded().clears[0][1]);
-    EXPECT_EQ(0x7F00FF00u, fake::Recorded().clears[1][1]);
-}
+    EXPECT_EQ((std::vector<std::vector<uint32_t>>{{7, 0x00FF0000u}, {7, 0x7F00FF00u}}), fake::Recorded().clears);
+    GR_3D_ClearDepth(); // leaves the colour alone
+    EXPECT_EQ(uint32_t(D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL), fake::Recorded().clears.back()[0]);
 
-TEST_F(Draw, ShapesTakeTheDrawingDepth)
-{
     GR_3D_Start(true);
     GR_3D_SetDepth(-40.0f);
     GR_Draw_Triangle(0, 0, 10, 0, 0, 10, 1);
@@ -328,9 +271,226 @@ TEST_F(Draw, ShapesTakeTheDrawingDepth)
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(2u, d.size());
     ASSERT_EQ(4u, d[0].v.size()); // an outline comes back to its start
-    EXPECT_EQ(-40.0f, d[0].v[3].z);
-    EXPECT_EQ(d[0].v[0].x, d[0].v[3].x);
-    EXPECT_EQ(-40.0f, d[1].c[0].z);
+    EXPECT_EQ(make_tuple(-40.0f, d[0].v[0].x, -40.0f), make_tuple(d[0].v[3].z, d[0].v[3].x, d[1].c[0].z));
+}
+
+// ---- 3D ----
+
+struct Point4 {
+    double x, y, z, w;
+};
+
+// A row vector times a matrix.
+Point4 Transform(const D3DMatrix& m, double x, double y, double z)
+{
+    const float* a = m.m;
+    return Point4{x * a[0] + y * a[4] + z * a[8] + a[12], x * a[1] + y * a[5] + z * a[9] + a[13],
+                  x * a[2] + y * a[6] + z * a[10] + a[14], x * a[3] + y * a[7] + z * a[11] + a[15]};
+}
+
+D3DMatrix Get(int32_t index)
+{
+    D3DMatrix m;
+    GR_D3D_GetTransform(index, &m);
+    return m;
+}
+
+// Expects a world point on the 640 x 480 screen at (sx, sy), pixel centres on whole numbers.
+void ExpectOnScreen(double x, double y, double z, double sx, double sy, double within)
+{
+    Point4 p = Transform(Get(MATRIX_WORLD_VIEW_PROJECTION), x, y, z);
+    EXPECT_NEAR(sx, (p.x / p.w + 1.0) * 640.0 / 2.0, within) << x << ", " << y << ", " << z;
+    EXPECT_NEAR(sy, (1.0 - p.y / p.w) * 480.0 / 2.0, within) << x << ", " << y << ", " << z;
+}
+
+class ThreeD : public capture::DrawTest {
+  protected:
+    void SetUp() override
+    {
+        DrawTest::SetUp();
+        GR_3D_TransformStackClear();
+        GR_3D_TransformSetIdentity();
+    }
+};
+
+TEST_F(ThreeD, DepthIsClampedInThreeDModeAndStartingFlushesOnlyOnTheChange)
+{
+    const std::tuple<bool, float, float> depths[] = {
+        {false, 500.0f, 0.0f}, {true, 20000.0f, 16000.0f}, {true, -20000.0f, -16000.0f}, {true, 12.5f, 12.5f},
+        {false, 12.5f, 0.0f}};
+    for (auto [mode, asked, kept] : depths) {
+        GR_3D_Start(mode);
+        GR_3D_SetDepth(asked);
+        EXPECT_EQ(kept, g_DrawDepth) << mode << " " << asked;
+    }
+    fake::Recorded().draws.clear();
+    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
+    EXPECT_TRUE(GR_3D_Start(true));
+    EXPECT_EQ(1u, fake::Recorded().draws.size()); // the change drew what was queued
+    EXPECT_TRUE(g_3DMode && g_RenderSettings.perspective);
+    EXPECT_EQ(1u, g_RenderStateCache.wanted[RS_DEPTH_TEST]); // hidden surfaces on in 3D mode
+    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
+    EXPECT_TRUE(GR_3D_Start(true));
+    EXPECT_EQ(1u, fake::Recorded().draws.size());
+    GR_3D_Start(false);
+    EXPECT_EQ(2u, fake::Recorded().draws.size());
+    EXPECT_FALSE(g_RenderSettings.perspective);
+    EXPECT_EQ(0u, g_RenderStateCache.wanted[RS_DEPTH_TEST]);
+}
+
+TEST_F(ThreeD, StackHoldsFiftyOneMatricesAndAddedTransformsApplyAfterTheWorld)
+{
+    EXPECT_TRUE(GR_3D_TransformStackEmpty());
+    EXPECT_FALSE(GR_3D_TransformStackPop() || GR_3D_TransformStackTop() || GR_3D_TransformStackDiscard());
+    GR_3D_TransformSetTranslation(5, 6, 7);
+    EXPECT_TRUE(GR_3D_TransformStackPush());
+    GR_3D_TransformSetScaling(3, 3, 3);
+    EXPECT_TRUE(GR_3D_TransformStackTop()); // the world comes back, the stack keeps it
+    EXPECT_EQ(5.0f, Get(MATRIX_WORLD).m[12]);
+    GR_3D_TransformSetScaling(3, 3, 3);
+    EXPECT_TRUE(GR_3D_TransformStackPop());
+    Point4 p = Transform(Get(MATRIX_WORLD), 1, 1, 1);
+    EXPECT_EQ(make_tuple(6.0, 8.0), make_tuple(p.x, p.z));
+    EXPECT_TRUE(GR_3D_TransformStackEmpty());
+    for (int32_t i = 0; i < TRANSFORM_STACK_SIZE; ++i) ASSERT_TRUE(GR_3D_TransformStackPush()) << "push " << i;
+    EXPECT_FALSE(GR_3D_TransformStackPush());
+    EXPECT_TRUE(GR_3D_TransformStackDiscard());
+    EXPECT_TRUE(GR_3D_TransformStackPush());
+    GR_3D_TransformStackClear();
+    EXPECT_TRUE(GR_3D_TransformStackEmpty());
+
+    GR_3D_TransformSetScaling(2, 2, 2);
+    GR_3D_TransformAddTranslation(10, 0, 0);
+    p = Transform(Get(MATRIX_WORLD), 1, 0, 0);
+    EXPECT_EQ(make_tuple(12.0, 0.0), make_tuple(p.x, p.y));
+    GR_3D_TransformSetTranslation(10, 0, 0);
+    GR_3D_TransformAddRotationZ(90);
+    p = Transform(Get(MATRIX_WORLD), 1, 0, 0);
+    EXPECT_NEAR(0.0, p.x, 1e-5);
+    EXPECT_NEAR(-11.0, p.y, 1e-5);
+    // The axis form turns the opposite way to its maths routine: about z it matches the z form.
+    GR_3D_TransformSetRotationAxis(0, 0, 1, 90);
+    D3DMatrix axis = Get(MATRIX_WORLD);
+    GR_3D_TransformSetRotationZ(90);
+    D3DMatrix z = Get(MATRIX_WORLD);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(z.m[i], axis.m[i], 1e-6) << "entry " << i;
+}
+
+TEST_F(ThreeD, ProjectionsPutTheViewOnTheScreen)
+{
+    GR_3D_SetProjectionOrtho(0, 0, 640, 480, 0);
+    EXPECT_TRUE(g_3DOrthographic);
+    D3DMatrix p = Get(MATRIX_PROJECTION);
+    EXPECT_FLOAT_EQ(-1.0f / 640.0f, p.m[12]); // half a pixel left
+    EXPECT_FLOAT_EQ(1.0f / 480.0f, p.m[13]);  // and half a pixel up
+    for (double x : {0.0, 17.0, 639.0}) ExpectOnScreen(x, 100.0, 0.0, x - 0.5, 99.5, 1e-3);
+    // A view of 320 x 240 at (100, 50) fills the screen, each world pixel two screen pixels.
+    GR_3D_SetProjectionOrtho(100, 50, 320, 240, 0);
+    ExpectOnScreen(420, 290, 0, 639.5, 479.5, 1e-3);
+    ExpectOnScreen(101, 51, 0, 1.5, 1.5, 1e-3);
+    // Turned by 90 degrees the camera's up is the world's -x: the world's left lies at the bottom.
+    GR_3D_SetProjectionOrtho(0, 0, 640, 480, 90);
+    ExpectOnScreen(320 - 240, 240, 0, 319.5, 479.5, 1e-2);
+
+    // The perspective camera keeps the world's y pointing up the screen; the centre stays at any depth.
+    GR_3D_SetProjectionPerspective(0, 0, 640, 480, 0);
+    EXPECT_FALSE(g_3DOrthographic);
+    ExpectOnScreen(0, 0, 0, 0.0, 480.0, 0.01);
+    ExpectOnScreen(640, 480, 0, 640.0, 0.0, 0.01);
+    ExpectOnScreen(320, 240, 1000, 320.0, 240.0, 0.01);
+    GR_3D_SetProjectionExt(0, 0, -100, 0, 0, 0, 0, 1, 0, 90, 1, 1, 1000);
+    EXPECT_FALSE(g_3DOrthographic);
+    EXPECT_NEAR(100.0, Transform(Get(MATRIX_VIEW), 0, 0, 0).z, 1e-4);
+    p = Get(MATRIX_PROJECTION);
+    EXPECT_NEAR(1.0, p.m[0], 1e-6); // a 90 degree field of view and aspect 1
+    EXPECT_NEAR(1.0, p.m[5], 1e-6);
+}
+
+// ---- text ----
+
+// Every character from space to 'z' two wide and five high.
+CFontKV& NarrowFont()
+{
+    static CFontKV* font = [] {
+        std::vector<uint8_t> table;
+        for (int32_t c = ' '; c <= 'z'; ++c) table.insert(table.end(), {0, 0, 2, 5});
+        return new CFontKV(table.data(), ' ', 'z', -1);
+    }();
+    return *font;
+}
+
+TEST(TextLines, HashSignsLineEndsAndWrapping)
+{
+    const std::tuple<const char*, int32_t, std::vector<std::u16string>> cases[] = {
+        {"A#B", -1, {u"A", u"B"}},       {"A\\#B", -1, {u"A#B"}},
+        {"A\r\nB", -1, {u"A", u"", u"B"}}, {"A\r\nB", 100, {u"A", u"\nB"}},
+        {"AB", 1, {}},                   {"AA LONGWORD B", 6, {u"AA", u"LONGWORD", u"B"}},
+        {"  AB CD", 8, {u"  AB", u"CD"}}, {"AB##C", 100, {u"AB", u"", u"C"}},
+        {"AB CD", 4, {u"AB", u"CD"}},     {nullptr, -1, {}},
+    };
+    for (const auto& [text, width, expected] : cases) {
+        TextLineList lines;
+        lines.Split(NarrowFont(), text, width);
+        std::vector<std::u16string> got;
+        for (size_t i = 0; i < lines.Count(); ++i) got.emplace_back(lines.Line(i));
+        EXPECT_EQ(expected, got) << (text != nullptr ? text : "null") << " at " << width;
+    }
+}
+
+class TextLayer : public capture::DrawTest {
+  protected:
+    void SetUp() override
+    {
+        DrawTest::SetUp();
+        GR_Text_SetFont(-1);
+        GR_Draw_Set_Colour(0xFFFFFF);
+    }
+    void TearDown() override
+    {
+        GR_Text_SetHAlign(0);
+        GR_Text_SetVAlign(0);
+        GR_Text_FreeDefaultFont();
+        DrawTest::TearDown();
+    }
+};
+
+TEST_F(TextLayer, TheDefaultFontMeasuresByItsCellsAndAligns)
+{
+    // "I" is three columns of ink and a blank: 4 wide; every cell is 10 high.
+    EXPECT_EQ(make_tuple(4, 1, 10, 50, 1),
+              make_tuple(GR_Text_StringWidth("I", -1, -1), GR_Text_StringWidth(nullptr, -1, -1),
+                         GR_Text_StringHeight("a", -1, -1), GR_Text_StringHeight("a#b#c", 20, -1),
+                         GR_Text_StringHeight("", -1, -1)));
+    // The left and top of the first glyph drawn.
+    const std::tuple<int32_t, int32_t, float, float> cases[] = {
+        {0, 0, 99.5f, 99.5f}, {5, 7, 99.5f, 99.5f}, {1, 0, 97.5f, 99.5f},
+        {2, 0, 95.5f, 99.5f}, {0, 1, 99.5f, 89.5f}, {0, 2, 99.5f, 79.5f}};
+    for (auto [h, v, x, y] : cases) {
+        GR_Text_SetHAlign(h);
+        GR_Text_SetVAlign(v);
+        GR_Text_Draw(100, 100, "I#I", -1, -1);
+        std::vector<Drawn> d = Draws();
+        ASSERT_FALSE(d.empty() || d[0].v.empty());
+        EXPECT_EQ(make_tuple(x, y), XY(d[0].v[0])) << h << "," << v;
+    }
+}
+
+TEST_F(TextLayer, AMissingFontFallsBackToTheDefaultOneAndItsArt)
+{
+    GR_Text_SetFont(12345);
+    GR_Text_Draw(0, 0, "I", -1, -1);
+    std::vector<Drawn> draws = Draws();
+    ASSERT_EQ(1u, draws.size());
+    ASSERT_EQ(6u, draws[0].v.size());
+    uint8_t table[4 * (DEFAULT_FONT_LAST - DEFAULT_FONT_FIRST + 1)];
+    std::vector<uint8_t> coverage(size_t(DEFAULT_FONT_WIDTH) * DEFAULT_FONT_HEIGHT);
+    GR_Text_DrawDefaultFont(table, coverage.data());
+    // "I": ink at the cell's first three columns of its top row, the spacing column blank.
+    const uint8_t* cell = &table[4 * ('I' - DEFAULT_FONT_FIRST)];
+    const uint8_t* top = &coverage[size_t(cell[1]) * DEFAULT_FONT_WIDTH + cell[0]];
+    EXPECT_EQ((std::vector<uint8_t>{255, 255, 255, 0}), std::vector<uint8_t>(top, top + 4));
+    EXPECT_EQ(make_tuple(4, 10), make_tuple(int(cell[2]), int(cell[3])));
+    EXPECT_FLOAT_EQ((cell[0] - 0.5f) / DEFAULT_FONT_WIDTH, draws[0].v[0].u);
 }
 
 } // namespace

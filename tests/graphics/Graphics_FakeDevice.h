@@ -27,10 +27,7 @@ namespace fake {
 
 struct Draw {
     int32_t type;
-    uint32_t primitives;
-    uint32_t streamOffset;
-    uint32_t stride;
-    uint32_t fvf;
+    uint32_t primitives, streamOffset, stride, fvf;
     const void* declaration;
     const void* texture; // on stage 0
     bool userPointer;
@@ -41,8 +38,7 @@ struct Log {
     std::vector<std::vector<uint32_t>> samplerStates; // stage, type, value
     std::vector<std::vector<uint32_t>> stageStates;   // stage, type, value
     std::vector<Draw> draws;
-    std::vector<uint32_t> bufferLengths;
-    std::vector<uint32_t> bufferUsages;
+    std::vector<uint32_t> bufferLengths, bufferUsages;
     std::vector<std::vector<int32_t>> renderTargets; // width, height, lockable
     std::vector<std::vector<int32_t>> textures;      // width, height, format, pool, usage
     std::vector<std::vector<uint32_t>> clears;       // flags, colour
@@ -55,17 +51,15 @@ struct Log {
 
     bool Sent(int32_t state) const
     {
-        for (const auto& s : renderStates) {
+        for (const auto& s : renderStates)
             if (s.first == state) return true;
-        }
         return false;
     }
     uint32_t LastValue(int32_t state) const
     {
         uint32_t value = 0xDEADBEEFu;
-        for (const auto& s : renderStates) {
+        for (const auto& s : renderStates)
             if (s.first == state) value = s.second;
-        }
         return value;
     }
 };
@@ -88,36 +82,35 @@ Log& Recorded();
 // Interface factory for GR_D3D_SetInterfaceFactory.
 D3DInterface* CreateInterface();
 
+// Hands out bytes at the given pitch through a locked rectangle.
+inline D3DResult Lock(D3DLockedRect* locked, int32_t pitch, std::vector<uint8_t>& bytes)
+{
+    locked->pitch = pitch;
+    locked->bits = bytes.data();
+    return D3D_OK;
+}
+
 class Surface : public D3DSurface {
   public:
     Surface(int32_t w, int32_t h, int32_t format)
-        : width(w), height(h), format(format), bytes(size_t(w) * size_t(h) * 4)
-    {
-    }
+        : width(w), height(h), format(format), bytes(size_t(w) * size_t(h) * 4) {}
     D3DResult GetDesc(D3DSurfaceDesc* d) override
     {
         *d = D3DSurfaceDesc{format, 0, D3DPOOL_DEFAULT, 0, width, height};
         return D3D_OK;
     }
-    D3DResult LockRect(D3DLockedRect* locked, const D3DRect*, uint32_t) override
-    {
-        locked->pitch = width * 4;
-        locked->bits = bytes.data();
-        return D3D_OK;
-    }
+    D3DResult LockRect(D3DLockedRect* l, const D3DRect*, uint32_t) override { return Lock(l, width * 4, bytes); }
     D3DResult UnlockRect() override { return D3D_OK; }
-    int32_t width;
-    int32_t height;
-    int32_t format;
+    int32_t width, height, format;
     std::vector<uint8_t> bytes;
 };
 
 class Texture : public D3DTexture {
   public:
     Texture(int32_t w, int32_t h, int32_t format, int32_t pool)
-        : width(w), height(h), format(format), pool(pool)
+        : width(w), height(h), format(format), pool(pool),
+          bytes(size_t(D3D_FormatPitch(format, w)) * size_t(D3D_FormatRows(format, h)))
     {
-        bytes.resize(size_t(D3D_FormatPitch(format, w)) * size_t(D3D_FormatRows(format, h)));
     }
     int32_t GetLevelCount() override { return 1; }
     D3DResult GetLevelDesc(int32_t, D3DSurfaceDesc* d) override
@@ -130,20 +123,15 @@ class Texture : public D3DTexture {
         *s = new Surface(width, height, format);
         return D3D_OK;
     }
-    D3DResult LockRect(int32_t, D3DLockedRect* locked, const D3DRect*, uint32_t) override
+    D3DResult LockRect(int32_t, D3DLockedRect* l, const D3DRect*, uint32_t) override
     {
-        locked->pitch = D3D_FormatPitch(format, width);
-        locked->bits = bytes.data();
-        return D3D_OK;
+        return Lock(l, D3D_FormatPitch(format, width), bytes);
     }
     D3DResult UnlockRect(int32_t) override { return D3D_OK; }
     D3DResult AddDirtyRect(const D3DRect*) override { return D3D_OK; }
     void PreLoad() override {}
     uint32_t SetPriority(uint32_t) override { return 0; }
-    int32_t width;
-    int32_t height;
-    int32_t format;
-    int32_t pool;
+    int32_t width, height, format, pool;
     std::vector<uint8_t> bytes;
 };
 
@@ -163,45 +151,34 @@ class Buffer : public D3DVertexBuffer {
 
 class Declaration : public D3DVertexDeclaration {};
 
+// Replaces what `slot` holds by `next`, keeping the reference counts.
+inline void Swap(D3DSurface*& slot, D3DSurface* next)
+{
+    if (next != nullptr) next->AddRef();
+    if (slot != nullptr) slot->Release();
+    slot = next;
+}
+
 class Device : public D3DDevice {
   public:
     Device();
-    D3DResult TestCooperativeLevel() override
-    {
-        D3DResult r = Settings().cooperativeLevel;
-        Settings().cooperativeLevel = D3D_OK;
-        return r;
-    }
+    D3DResult TestCooperativeLevel() override { return std::exchange(Settings().cooperativeLevel, D3D_OK); }
     D3DResult Reset(D3DPresentParameters* p) override;
     D3DResult BeginScene() override { return D3D_OK; }
     D3DResult EndScene() override { return D3D_OK; }
-    D3DResult Present() override
-    {
-        ++Recorded().presents;
-        return D3D_OK;
-    }
+    D3DResult Present() override { return ++Recorded().presents, D3D_OK; }
     D3DResult GetDeviceCaps(D3DCaps* caps) override
     {
         *caps = D3DCaps{};
         caps->rasterCaps = Settings().rasterCaps;
         return D3D_OK;
     }
-    D3DResult GetBackBuffer(D3DSurface** s) override
-    {
-        m_Back->AddRef();
-        *s = m_Back;
-        return D3D_OK;
-    }
+    D3DResult GetBackBuffer(D3DSurface** s) override { return Hand(m_Back, s); }
     D3DResult Clear(uint32_t flags, uint32_t colour, float, uint32_t) override
     {
-        Recorded().clears.push_back({flags, colour});
-        return D3D_OK;
+        return Recorded().clears.push_back({flags, colour}), D3D_OK;
     }
-    D3DResult SetViewport(const D3DViewport* v) override
-    {
-        Recorded().viewports.push_back(*v);
-        return D3D_OK;
-    }
+    D3DResult SetViewport(const D3DViewport* v) override { return Recorded().viewports.push_back(*v), D3D_OK; }
     D3DResult GetViewport(D3DViewport* v) override
     {
         *v = Recorded().viewports.empty() ? D3DViewport{} : Recorded().viewports.back();
@@ -218,20 +195,14 @@ class Device : public D3DDevice {
         m_States[state] = value;
         return D3D_OK;
     }
-    D3DResult GetRenderState(int32_t state, uint32_t* value) override
-    {
-        *value = m_States[state];
-        return D3D_OK;
-    }
+    D3DResult GetRenderState(int32_t state, uint32_t* value) override { return *value = m_States[state], D3D_OK; }
     D3DResult SetSamplerState(int32_t sampler, int32_t type, uint32_t value) override
     {
-        Recorded().samplerStates.push_back({uint32_t(sampler), uint32_t(type), value});
-        return D3D_OK;
+        return Recorded().samplerStates.push_back({uint32_t(sampler), uint32_t(type), value}), D3D_OK;
     }
     D3DResult SetTextureStageState(int32_t stage, int32_t type, uint32_t value) override
     {
-        Recorded().stageStates.push_back({uint32_t(stage), uint32_t(type), value});
-        return D3D_OK;
+        return Recorded().stageStates.push_back({uint32_t(stage), uint32_t(type), value}), D3D_OK;
     }
     D3DResult SetTexture(int32_t stage, D3DTexture* texture) override
     {
@@ -266,35 +237,12 @@ class Device : public D3DDevice {
     D3DResult StretchRect(D3DSurface* source, const D3DRect*, D3DSurface* destination, const D3DRect*,
                           uint32_t) override
     {
-        Recorded().stretches.push_back({source, destination});
-        return D3D_OK;
+        return Recorded().stretches.push_back({source, destination}), D3D_OK;
     }
-    D3DResult GetRenderTarget(int32_t, D3DSurface** s) override
-    {
-        m_Target->AddRef();
-        *s = m_Target;
-        return D3D_OK;
-    }
-    D3DResult SetRenderTarget(int32_t, D3DSurface* s) override
-    {
-        s->AddRef();
-        m_Target->Release();
-        m_Target = s;
-        return D3D_OK;
-    }
-    D3DResult GetDepthStencilSurface(D3DSurface** s) override
-    {
-        if (m_Depth != nullptr) m_Depth->AddRef();
-        *s = m_Depth;
-        return D3D_OK;
-    }
-    D3DResult SetDepthStencilSurface(D3DSurface* s) override
-    {
-        if (s != nullptr) s->AddRef();
-        if (m_Depth != nullptr) m_Depth->Release();
-        m_Depth = s;
-        return D3D_OK;
-    }
+    D3DResult GetRenderTarget(int32_t, D3DSurface** s) override { return Hand(m_Target, s); }
+    D3DResult SetRenderTarget(int32_t, D3DSurface* s) override { return Swap(m_Target, s), D3D_OK; }
+    D3DResult GetDepthStencilSurface(D3DSurface** s) override { return Hand(m_Depth, s); }
+    D3DResult SetDepthStencilSurface(D3DSurface* s) override { return Swap(m_Depth, s), D3D_OK; }
     D3DResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t, int32_t,
                                  D3DVertexBuffer** b) override
     {
@@ -307,22 +255,13 @@ class Device : public D3DDevice {
     D3DResult CreateVertexDeclaration(const D3DVertexElement* elements, D3DVertexDeclaration** d) override
     {
         std::vector<D3DVertexElement> list;
-        for (const D3DVertexElement* e = elements; e->stream != 0xFF; ++e)
-            list.push_back(*e);
+        for (const D3DVertexElement* e = elements; e->stream != 0xFF; ++e) list.push_back(*e);
         Recorded().declarations.push_back(list);
         *d = new Declaration();
         return D3D_OK;
     }
-    D3DResult SetFVF(uint32_t fvf) override
-    {
-        m_FVF = fvf;
-        return D3D_OK;
-    }
-    D3DResult SetVertexDeclaration(D3DVertexDeclaration* d) override
-    {
-        m_Declaration = d;
-        return D3D_OK;
-    }
+    D3DResult SetFVF(uint32_t fvf) override { return m_FVF = fvf, D3D_OK; }
+    D3DResult SetVertexDeclaration(D3DVertexDeclaration* d) override { return m_Declaration = d, D3D_OK; }
     D3DResult SetStreamSource(int32_t, D3DVertexBuffer*, uint32_t offset, uint32_t stride) override
     {
         m_Offset = offset;
@@ -351,25 +290,30 @@ class Device : public D3DDevice {
     }
 
   private:
+    static D3DResult Hand(D3DSurface* held, D3DSurface** s)
+    {
+        if (held != nullptr) held->AddRef();
+        *s = held;
+        return D3D_OK;
+    }
     Surface* m_Back;
     D3DSurface* m_Target;
     D3DSurface* m_Depth;
     uint32_t m_States[D3D_RENDER_STATE_COUNT] = {};
     const void* m_Texture = nullptr;
     const void* m_Declaration = nullptr;
-    uint32_t m_FVF = 0;
-    uint32_t m_Offset = 0;
-    uint32_t m_Stride = 0;
+    uint32_t m_FVF = 0, m_Offset = 0, m_Stride = 0;
 };
 
 using testsupport::LogCapture;
 
 // A recording device made through the layer's own creation; the display comes from the offscreen
-// video driver (1024 x 768, 32 bits).
+// video driver (1024 x 768, 32 bits). With Create() false the device is left for the test to make.
 class DeviceTest : public ::testing::Test {
   protected:
     virtual void Configure(Config&) {}
     virtual uint32_t Flags() const { return 0; }
+    virtual bool Create() const { return true; }
 
     void SetUp() override
     {
@@ -381,6 +325,7 @@ class DeviceTest : public ::testing::Test {
         Recorded() = Log{};
         GR_RenderState_Init();
         GR_D3D_SetInterfaceFactory(CreateInterface);
+        if (!Create()) return;
         ASSERT_TRUE(GR_InitDevice(640, 480, Flags()));
         Recorded() = Log{};
     }

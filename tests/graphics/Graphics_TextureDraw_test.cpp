@@ -1,17 +1,28 @@
+// The texture table, page entries and textures drawn as quads, and script vertex formats, on the
+// recording device.
 #include <cmath>
+#include <tuple>
 
 #include "Graphics_DrawCapture.h"
+#include "Graphics_TestImages.h"
+#include "code/Code_Function.h"
+#include "code/Code_Value.h"
+#include "gamefile/GameFile_Options.h"
+#include "graphics/Graphics_Bitmap32.h"
 #include "graphics/Graphics_TextureDraw.h"
+#include "graphics/Graphics_VertexFormat.h"
 
 using capture::Drawn;
 using capture::Draws;
-using capture::DrawTest;
+using std::make_tuple;
 
 namespace {
 
 constexpr float TEXEL = 1.0f / 64.0f; // the textures here live on 64 x 64 device textures
 
-class TextureDraw : public DrawTest {
+auto XYUV(const TexturedVertex& v) { return make_tuple(v.x, v.y, v.u, v.v); }
+
+class TextureDraw : public capture::DrawTest {
   protected:
     void SetUp() override
     {
@@ -21,18 +32,21 @@ class TextureDraw : public DrawTest {
     }
     // A frame of 20 x 20 whose non-empty 10 x 8 part lies at (4, 6) in it and at (8, 16) on the page.
     TPageEntry Entry() const { return TPageEntry{8, 16, 10, 8, 4, 6, 10, 8, 20, 20, int16_t(m_Texture)}; }
-    const void* DeviceObject() const { return Texture_GetHandle(m_Texture)->texture; }
-
+    // Expects one draw whose top-left and bottom-right corners lie at (x0, y0) and (x1, y1) with
+    // texture coordinates from texel (s0, t0) to (s1, t1).
+    static void ExpectQuad(float x0, float y0, float s0, float t0, float x1, float y1, float s1, float t1)
+    {
+        std::vector<Drawn> d = Draws();
+        ASSERT_EQ(1u, d.size());
+        EXPECT_EQ(make_tuple(x0, y0, s0 * TEXEL, t0 * TEXEL), XYUV(d[0].v[0]));
+        EXPECT_EQ(make_tuple(x1, y1, s1 * TEXEL, t1 * TEXEL), XYUV(d[0].v[2]));
+    }
+    static const std::vector<uint8_t>& DeviceBytes(int32_t index)
+    {
+        return static_cast<fake::Texture*>(Texture_GetHandle(index)->texture)->bytes;
+    }
     int32_t m_Texture = -1;
 };
-
-void ExpectCorner(const TexturedVertex& v, float x, float y, float u, float vv)
-{
-    EXPECT_FLOAT_EQ(x, v.x);
-    EXPECT_FLOAT_EQ(y, v.y);
-    EXPECT_FLOAT_EQ(u, v.u);
-    EXPECT_FLOAT_EQ(vv, v.v);
-}
 
 TEST_F(TextureDraw, PageEntryIsDrawnAtItsCropOffsetWithThePageRectangle)
 {
@@ -43,68 +57,63 @@ TEST_F(TextureDraw, PageEntryIsDrawnAtItsCropOffsetWithThePageRectangle)
     ASSERT_TRUE(GR_TPage_Draw(&e, 100, 50));
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(D3DPT_TRIANGLELIST, d[0].type);
-    EXPECT_EQ(DeviceObject(), d[0].texture);
+    EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, Texture_GetHandle(m_Texture)->texture), make_tuple(d[0].type, d[0].texture));
     ASSERT_EQ(6u, d[0].v.size());
-    ExpectCorner(d[0].v[0], 104, 56, 8 * TEXEL, 16 * TEXEL);
-    ExpectCorner(d[0].v[1], 114, 56, 18 * TEXEL, 16 * TEXEL);
-    ExpectCorner(d[0].v[2], 114, 64, 18 * TEXEL, 24 * TEXEL);
-    ExpectCorner(d[0].v[4], 104, 64, 8 * TEXEL, 24 * TEXEL);
-    EXPECT_FLOAT_EQ(d[0].v[2].x, d[0].v[3].x);
-    EXPECT_FLOAT_EQ(d[0].v[0].y, d[0].v[5].y);
-    for (const TexturedVertex& v : d[0].v) {
-        EXPECT_EQ(0x7FFFFFFFu, v.colour); // white with the drawing alpha
-        EXPECT_EQ(5.0f, v.z);
+    const std::tuple<float, float, float, float> corners[6] = {
+        {104, 56, 8 * TEXEL, 16 * TEXEL}, {114, 56, 18 * TEXEL, 16 * TEXEL}, {114, 64, 18 * TEXEL, 24 * TEXEL},
+        {114, 64, 18 * TEXEL, 24 * TEXEL}, {104, 64, 8 * TEXEL, 24 * TEXEL}, {104, 56, 8 * TEXEL, 16 * TEXEL}};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(corners[i], XYUV(d[0].v[i])) << i;
+        EXPECT_EQ(make_tuple(0x7FFFFFFFu, 5.0f), make_tuple(d[0].v[i].colour, d[0].v[i].z)); // the drawing alpha
     }
-}
-
-TEST_F(TextureDraw, CropSizeZeroDrawsOnePixelAndIsWrittenBack)
-{
-    TPageEntry e = Entry();
-    e.cropWidth = 0;
-    e.cropHeight = 0;
+    // A crop size of zero draws one pixel and is written back.
+    e.cropWidth = e.cropHeight = 0;
     ASSERT_TRUE(GR_TPage_Draw(&e, 0, 0));
-    EXPECT_EQ(1, e.cropWidth);
-    EXPECT_EQ(1, e.cropHeight);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_FLOAT_EQ(1.0f, d[0].v[2].x - d[0].v[0].x);
-    EXPECT_FLOAT_EQ(1.0f, d[0].v[2].y - d[0].v[0].y);
+    EXPECT_EQ(make_tuple(1, 1), make_tuple(e.cropWidth, e.cropHeight));
+    ExpectQuad(4, 6, 8, 16, 5, 7, 18, 24);
 }
 
-TEST_F(TextureDraw, TinyTurnsAreIgnoredAndPositiveTurnsGoAnticlockwise)
+TEST_F(TextureDraw, TurnsScalesAndCornerColours)
 {
     TPageEntry e = Entry();
-    e.xOffset = 0;
-    e.yOffset = 0;
+    e.xOffset = e.yOffset = 0;
+    // Tiny turns are ignored; positive turns go anticlockwise.
     for (double angle : {0.0, 0.0005, -0.0005}) {
         ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, angle, 0xFFFFFF, 1.0));
-        std::vector<Drawn> d = Draws();
-        EXPECT_EQ(110.0f, d[0].v[1].x) << angle;
-        EXPECT_EQ(100.0f, d[0].v[1].y) << angle;
+        TexturedVertex corner = Draws()[0].v[1];
+        EXPECT_EQ(make_tuple(110.0f, 100.0f), make_tuple(corner.x, corner.y)) << angle;
     }
     ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, 0.002, 0xFFFFFF, 1.0));
     EXPECT_NE(100.0f, Draws()[0].v[1].y);
-    // A quarter turn: the top edge, which ran right, runs up the screen.
+    // A quarter turn: the top edge, which ran right, runs up the screen; the bottom lies to the right.
     ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 2, 1, std::acos(0.0), 0xFFFFFF, 1.0));
     std::vector<Drawn> d = Draws();
     EXPECT_NEAR(100.0, d[0].v[1].x, 1e-4);
     EXPECT_NEAR(80.0, d[0].v[1].y, 1e-4);
-    EXPECT_NEAR(108.0, d[0].v[2].x, 1e-4); // the bottom edge lies to the right
-}
+    EXPECT_NEAR(108.0, d[0].v[2].x, 1e-4);
 
-TEST_F(TextureDraw, ScaledEntryKeepsItsOriginInPlace)
-{
-    TPageEntry e = Entry();
+    // Scaled about the origin: left = (4 - 10) x 2, top = (6 - 10) x -1.
+    e = Entry();
     ASSERT_TRUE(GR_TPage_DrawExt(&e, 10, 10, 200, 100, 2, -1, 0.0, 0x0000FF, 1.0));
-    std::vector<Drawn> d = Draws();
-    // left = (4 - 10) x 2, top = (6 - 10) x -1.
-    ExpectCorner(d[0].v[0], 188, 104, 8 * TEXEL, 16 * TEXEL);
-    ExpectCorner(d[0].v[2], 208, 96, 18 * TEXEL, 24 * TEXEL);
-    EXPECT_EQ(0xFFFF0000u, d[0].v[0].colour);
+    d = Draws();
+    EXPECT_EQ(make_tuple(188.0f, 104.0f, 8 * TEXEL, 16 * TEXEL, 0xFFFF0000u),
+              make_tuple(d[0].v[0].x, d[0].v[0].y, d[0].v[0].u, d[0].v[0].v, d[0].v[0].colour));
+    EXPECT_EQ(make_tuple(208.0f, 96.0f, 18 * TEXEL, 24 * TEXEL), XYUV(d[0].v[2]));
+
+    // The general form colours each corner and ignores turns below 0.01; the part form turns at 0.005.
+    ASSERT_TRUE(GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
+    d = Draws();
+    ASSERT_EQ(6u, d[0].v.size());
+    std::vector<uint32_t> colours;
+    for (const TexturedVertex& v : d[0].v) colours.push_back(v.colour);
+    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
+              colours);
+    EXPECT_EQ(make_tuple(10.0f, 0.0f), make_tuple(d[0].v[1].x, d[0].v[1].y));
+    ASSERT_TRUE(GR_TPage_DrawPart(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0, 1));
+    EXPECT_NE(0.0f, Draws()[0].v[1].y);
 }
 
-TEST_F(TextureDraw, NothingIsDrawnWithoutAValidTexture)
+TEST_F(TextureDraw, NothingIsDrawnWithoutAValidTextureOrBelowOnePixel)
 {
     TPageEntry e = Entry();
     EXPECT_FALSE(GR_TPage_Draw(nullptr, 0, 0));
@@ -115,6 +124,9 @@ TEST_F(TextureDraw, NothingIsDrawnWithoutAValidTexture)
         EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, 0, 0, 100, 100, 0, 1));
     }
     e = Entry();
+    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 0.04f, 1, true, true, 0, 0, 100, 100, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, -1, 1, true, true, 0, 0, 100, 100, 0, 1));
     Texture_Free(m_Texture);
     EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 5, 5, 0, 0, 1, 1, 0, 0, 1));
     EXPECT_FALSE(GR_Texture_Draw(m_Texture, 0, 0));
@@ -127,63 +139,22 @@ TEST_F(TextureDraw, PartsOfAFrameMapOntoTheCroppedPicture)
     TPageEntry e = Entry();
     // The whole frame: only the cropped part is drawn, where it lies in the frame.
     ASSERT_TRUE(GR_TPage_DrawPart(&e, 0, 0, 20, 20, 100, 50, 1, 1, 0, 0xFFFFFF, 1));
-    std::vector<Drawn> d = Draws();
-    ExpectCorner(d[0].v[0], 104, 56, 8 * TEXEL, 16 * TEXEL);
-    ExpectCorner(d[0].v[2], 114, 64, 18 * TEXEL, 24 * TEXEL);
-
+    ExpectQuad(104, 56, 8, 16, 114, 64, 18, 24);
     // A rectangle inside the cropped part.
     ASSERT_TRUE(GR_TPage_DrawPart(&e, 6, 8, 4, 3, 100, 50, 2, 1, 0, 0xFFFFFF, 1));
-    d = Draws();
-    ExpectCorner(d[0].v[0], 100, 50, 10 * TEXEL, 18 * TEXEL);
-    ExpectCorner(d[0].v[2], 108, 53, 14 * TEXEL, 21 * TEXEL);
-
+    ExpectQuad(100, 50, 10, 18, 108, 53, 14, 21);
     // One reaching past the crop's right edge stops at it instead of showing the page beyond.
     ASSERT_TRUE(GR_TPage_DrawPart(&e, 10, 6, 10, 8, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    d = Draws();
-    ExpectCorner(d[0].v[2], 4, 8, 18 * TEXEL, 24 * TEXEL);
-
+    ExpectQuad(0, 0, 14, 16, 4, 8, 18, 24);
     // A rectangle wholly in the empty border draws nothing.
     EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 3, 20, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
     EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 14, 20, 6, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
     EXPECT_TRUE(Draws().empty());
-}
-
-TEST_F(TextureDraw, PageHeldAtAnotherSizeScalesTheSourceRectangle)
-{
-    TPageEntry e = Entry();
-    e.width = 20; // the page holds the picture at twice its drawn size
+    // A page holding the picture at twice its drawn size scales the source rectangle.
+    e.width = 20;
     e.height = 16;
     ASSERT_TRUE(GR_TPage_DrawPart(&e, 6, 8, 4, 3, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    std::vector<Drawn> d = Draws();
-    ExpectCorner(d[0].v[0], 0, 0, 12 * TEXEL, 20 * TEXEL);
-    ExpectCorner(d[0].v[2], 4, 3, 20 * TEXEL, 26 * TEXEL);
-}
-
-TEST_F(TextureDraw, GeneralDrawColoursEachCornerAndIgnoresSmallerTurns)
-{
-    TPageEntry e = Entry();
-    ASSERT_TRUE(
-        GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(6u, d[0].v.size());
-    const uint32_t expect[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u};
-    for (size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(expect[i], d[0].v[i].colour) << "vertex " << i;
-    EXPECT_EQ(10.0f, d[0].v[1].x); // 0.005 is below this form's threshold
-    EXPECT_EQ(0.0f, d[0].v[1].y);
-    // The part form turns at 0.005.
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0, 1));
-    EXPECT_NE(0.0f, Draws()[0].v[1].y);
-}
-
-TEST_F(TextureDraw, TilesBelowOnePixelDrawNothing)
-{
-    EXPECT_FALSE(
-        GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
-    TPageEntry e = Entry();
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 0.04f, 1, true, true, 0, 0, 100, 100, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, -1, 1, true, true, 0, 0, 100, 100, 0, 1));
-    EXPECT_TRUE(Draws().empty());
+    ExpectQuad(0, 0, 12, 20, 4, 3, 20, 26);
 }
 
 TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
@@ -194,78 +165,278 @@ TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(16u, d.size());
     EXPECT_EQ(D3DPT_TRIANGLEFAN, d[0].type);
-    ExpectCorner(d[0].v[0], -24, -27, 0, 0);
-    ExpectCorner(d[0].v[2], 8, 5, 32 * TEXEL, 32 * TEXEL);
-    EXPECT_EQ(-24.0f, d[3].v[0].x);
-    EXPECT_EQ(69.0f, d[3].v[0].y);
-    EXPECT_EQ(72.0f, d[15].v[0].x);
-    EXPECT_EQ(69.0f, d[15].v[0].y);
+    EXPECT_EQ(make_tuple(-24.0f, -27.0f, 0.0f, 0.0f), XYUV(d[0].v[0]));
+    EXPECT_EQ(make_tuple(8.0f, 5.0f, 32 * TEXEL, 32 * TEXEL), XYUV(d[0].v[2]));
+    EXPECT_EQ(make_tuple(-24.0f, 69.0f, 72.0f, 69.0f), make_tuple(d[3].v[0].x, d[3].v[0].y, d[15].v[0].x, d[15].v[0].y));
     EXPECT_EQ(0x80FFFFFFu, d[0].v[0].colour); // the tiled form rounds its alpha
-
     // Across only: one row at y.
     ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 5, 1, 1, true, false, 0, 0, 100, 70, 0, 1));
     d = Draws();
-    ASSERT_EQ(4u, d.size());
-    EXPECT_EQ(5.0f, d[0].v[0].y);
-}
+    EXPECT_EQ(make_tuple(size_t(4), 5.0f), make_tuple(d.size(), d[0].v[0].y));
 
-TEST_F(TextureDraw, PageEntriesTileFromOneFrameFurtherBack)
-{
+    // Page entries tile from one frame further back, as lists sharing a batch.
     TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
     ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 5, 1, 1, true, false, 0, 0, 100, 70, 0xFFFFFF, 1));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size()); // page tiles are lists, so they share a batch
+    d = Draws();
+    ASSERT_EQ(1u, d.size());
     ASSERT_EQ(30u, d[0].v.size());
-    const float columns[5] = {-54, -22, 10, 42, 74};
-    for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(columns[i], d[0].v[6 * i].x);
-        EXPECT_EQ(5.0f, d[0].v[6 * i].y);
-    }
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(make_tuple(-54.0f + 32 * i, 5.0f), make_tuple(d[0].v[6 * i].x, d[0].v[6 * i].y));
     EXPECT_EQ(32 * TEXEL, d[0].v[2].u);
-}
 
-TEST_F(TextureDraw, FarClipsTileAsQuicklyAsNearOnesAndEndlessOnesNotAtAll)
-{
+    // Far clips tile as quickly as near ones, and endless ones not at all.
     ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 0, 1, 1, true, false, 1e9f, 0, 64, 10, 0, 1));
     EXPECT_EQ(3u, Draws().size());
-    TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
     ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 0, 1, 1, true, false, -1000, 0, 10, 10, 0, 1));
-    std::vector<Drawn> d = Draws();
+    d = Draws();
     ASSERT_EQ(12u, d[0].v.size());
-    EXPECT_EQ(-1046.0f, d[0].v[0].x);
-    EXPECT_EQ(-1014.0f, d[0].v[6].x);
-    const float endless = INFINITY;
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, endless, 10, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, -endless, 0, 10, 10, 0, 1));
+    EXPECT_EQ(make_tuple(-1046.0f, -1014.0f), make_tuple(d[0].v[0].x, d[0].v[6].x));
+    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, INFINITY, 10, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, -INFINITY, 0, 10, 10, 0, 1));
     EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, NAN, 0, 1, 1, true, true, 0, 0, 10, 10, 0, 1));
     EXPECT_TRUE(Draws().empty());
 }
 
-TEST_F(TextureDraw, EmptyTextureIsDrawnAsAnEightPixelSquare)
-{
-    DeviceTexture* device = GR_Texture_Create(16, 16, 1, false, TEXTURE_FORMAT_A8R8G8B8);
-    int32_t index = Texture_Wrap(device, 0, 0);
-    ASSERT_TRUE(GR_Texture_DrawExt(index, 0, 0, 10, 10, 1, 1, 0, 0xFFFFFF, 1));
-    EXPECT_EQ(8, Texture_Get(index)->width);
-    EXPECT_EQ(0.125f, Texture_Get(index)->reciprocalWidth);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(4u, d[0].v.size());
-    ExpectCorner(d[0].v[2], 18, 18, 1, 1);
-}
-
-TEST_F(TextureDraw, TexturePartsAndStretchesUseTheWholeRecord)
+TEST_F(TextureDraw, TexturePartsStretchesAndEmptyTextures)
 {
     ASSERT_TRUE(GR_Texture_DrawPart(m_Texture, 4, 8, 16, 8, 50, 60, 2, 1, 0, 0xFFFFFF, 1));
-    std::vector<Drawn> d = Draws();
-    ExpectCorner(d[0].v[0], 50, 60, 4 * TEXEL, 8 * TEXEL);
-    ExpectCorner(d[0].v[2], 82, 68, 20 * TEXEL, 16 * TEXEL);
+    ExpectQuad(50, 60, 4, 8, 82, 68, 20, 16);
     ASSERT_TRUE(GR_Texture_DrawStretched(m_Texture, 0, 0, 100, 10, 0xFFFFFF, 1));
-    d = Draws();
-    ExpectCorner(d[0].v[2], 100, 10, 0.5f, 0.5f); // 32 of 64 texels
+    EXPECT_EQ(make_tuple(100.0f, 10.0f, 0.5f, 0.5f), XYUV(Draws()[0].v[2])); // 32 of 64 texels
     ASSERT_TRUE(GR_Texture_Draw(m_Texture, 1, 2));
-    d = Draws();
+    std::vector<Drawn> d = Draws();
     ASSERT_EQ(6u, d[0].v.size());
-    ExpectCorner(d[0].v[2], 33, 34, 0.5f, 0.5f);
+    EXPECT_EQ(make_tuple(33.0f, 34.0f, 0.5f, 0.5f), XYUV(d[0].v[2]));
+
+    // A texture of no picture is drawn as an eight-pixel square.
+    int32_t index = Texture_Wrap(GR_Texture_Create(16, 16, 1, false, TEXTURE_FORMAT_A8R8G8B8), 0, 0);
+    ASSERT_TRUE(GR_Texture_DrawExt(index, 0, 0, 10, 10, 1, 1, 0, 0xFFFFFF, 1));
+    EXPECT_EQ(make_tuple(8, 0.125f), make_tuple(Texture_Get(index)->width, Texture_Get(index)->reciprocalWidth));
+    d = Draws();
+    ASSERT_EQ(4u, d[0].v.size());
+    EXPECT_EQ(make_tuple(18.0f, 18.0f, 1.0f, 1.0f), XYUV(d[0].v[2]));
+}
+
+// ---- the texture table ----
+
+bool Listed(const DeviceTexture* texture)
+{
+    for (DeviceTexture* t = g_DeviceTextures; t != nullptr; t = t->next)
+        if (t == texture) return true;
+    return false;
+}
+
+TEST_F(TextureDraw, FreedSlotsAreTakenAgainAndInvalidIndicesIgnored)
+{
+    for (int32_t i = 1; i < 5; ++i) EXPECT_EQ(i, Texture_CreateEmpty(8, 8, false));
+    DeviceTexture* third = Texture_GetHandle(3);
+    Texture_Free(3);
+    EXPECT_FALSE(Listed(third) || Texture_Exists(3));
+    EXPECT_EQ(make_tuple((DeviceTexture*)nullptr, 5), make_tuple(Texture_GetHandle(3), Texture_Count())); // the record stays
+    Texture_Free(3); // freeing a free slot, or one beyond the table, does nothing
+    Texture_Free(-1);
+    Texture_Free(99);
+    EXPECT_EQ(3, Texture_CreateEmpty(8, 8, false));
+    EXPECT_NE(nullptr, Texture_GetHandle(3));
+    EXPECT_EQ(5, Texture_CreateEmpty(8, 8, false));
+    DeviceTexture* first = Texture_GetHandle(0);
+    Texture_FreeAll();
+    EXPECT_EQ(0, Texture_Count());
+    EXPECT_FALSE(Listed(first));
+
+    // Resetting forgets the records but leaves the device textures, which go with the device.
+    int32_t index = Texture_CreateEmpty(8, 8, false);
+    DeviceTexture* device = Texture_GetHandle(index);
+    Texture_ResetTable();
+    EXPECT_FALSE(Texture_Exists(index));
+    EXPECT_TRUE(Listed(device));
+    GR_Texture_Free(device);
+}
+
+TEST_F(TextureDraw, UsedSizeIsThePictureOverTheDeviceTextureAndFilesFillTheirTexture)
+{
+    std::vector<uint32_t> pixels(100 * 33, 0xFF00FF00u);
+    int32_t raw = Texture_CreateFromPixels(100, 33, reinterpret_cast<const uint8_t*>(pixels.data()), 100 * 33 * 4);
+    ASSERT_GE(raw, 0);
+    EXPECT_FLOAT_EQ(0.78125f, Texture_GetUsedWidth(raw));
+    EXPECT_FLOAT_EQ(33.0f / 64.0f, Texture_GetUsedHeight(raw));
+    EXPECT_EQ(make_tuple(1.0f, 1.0f), make_tuple(Texture_GetUsedWidth(-1), Texture_GetUsedHeight(77)));
+    int32_t empty = Texture_CreateEmpty(100, 20, false);
+    EXPECT_FLOAT_EQ(0.78125f, Texture_GetUsedWidth(empty));
+    EXPECT_EQ(100, Texture_Get(empty)->width);
+
+    // Image file data is stretched over the whole texture, also when given as pixels whose size is
+    // not width x height x 4.
+    testimages::Bytes png = testimages::MakeRgbaPng(100, 20, testimages::Bytes(size_t(100) * 20 * 4, 0xFF));
+    int32_t blob = Texture_CreateFromBlob(png.data(), int32_t(png.size()), 0);
+    ASSERT_GE(blob, 0);
+    EXPECT_EQ(make_tuple(100, 1.0f / 100.0f), make_tuple(Texture_Get(blob)->width, Texture_Get(blob)->reciprocalWidth));
+    EXPECT_FLOAT_EQ(1.0f, Texture_GetUsedWidth(blob));
+    int32_t file = Texture_CreateFromPixels(7, 7, png.data(), int32_t(png.size()));
+    ASSERT_GE(file, 0);
+    EXPECT_EQ(make_tuple(7, 1.0f / 100.0f), make_tuple(Texture_Get(file)->width, Texture_Get(file)->reciprocalWidth));
+    const uint8_t junk[] = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
+    int32_t count = Texture_Count();
+    EXPECT_EQ(-1, Texture_CreateFromBlob(junk, int32_t(sizeof junk), 0));
+    EXPECT_EQ(-1, Texture_CreateFromBlob(png.data(), 0, 0));
+    EXPECT_EQ(count, Texture_Count()); // no slot taken by a failure
+}
+
+TEST_F(TextureDraw, AlphaMapsAndBitmapsKeepTheirPixels)
+{
+    const uint8_t map[4] = {0, 0x40, 0x80, 0xFF};
+    int32_t index = Texture_CreateFromAlphaMap(2, 2, map); // white pixels with that alpha
+    ASSERT_GE(index, 0);
+    const std::vector<uint8_t>& bytes = DeviceBytes(index);
+    const size_t pitch = size_t(DeviceTexture_Width(Texture_GetHandle(index))) * 4;
+    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x40}), std::vector<uint8_t>(&bytes[0], &bytes[8]));
+    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0xFF, 0xFF, 0xFF}),
+              std::vector<uint8_t>(&bytes[pitch], &bytes[pitch + 8]));
+    EXPECT_EQ(-1, Texture_CreateFromAlphaMap(0, 2, map));
+
+    CBitmap32 bitmap;
+    bitmap.ConstructFilled(3, 2, 0x0000FF); // red, opaque
+    index = Texture_CreateFromBitmap(&bitmap);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(3, Texture_Get(index)->width);
+    EXPECT_EQ((std::vector<uint8_t>{0x00, 0x00, 0xFF, 0xFF}), std::vector<uint8_t>(&DeviceBytes(index)[8], &DeviceBytes(index)[12]));
+    CBitmap32 invalid;
+    EXPECT_EQ(-1, Texture_CreateFromBitmap(&invalid));
+
+    int32_t before = g_BatchStatistics.textureSwitches;
+    Texture_SetStage(index); // the stage takes the texture, or none
+    Texture_SetStage(-1);
+    EXPECT_EQ(before + 2, g_BatchStatistics.textureSwitches);
+}
+
+TEST(VertexColour, SwapsRedAndBlueAndCutsTheAlpha)
+{
+    const std::tuple<uint32_t, double, uint32_t> cases[] = {
+        {0x0000FF, 0.5, 0x7FFF0000u}, {0xFF0000, 0.999, 0xFE0000FFu}, {0x563412, 1.0, 0xFF123456u},
+        {0x00FF00, 7.0, 0xFF00FF00u}, {0x00FF00, -0.5, 0x0000FF00u}, {0x00FF00, std::nan(""), 0x0000FF00u}};
+    for (auto [colour, alpha, vertex] : cases) EXPECT_EQ(vertex, GR_MakeVertexColour(colour, alpha)) << alpha;
+}
+
+// ---- script vertex formats ----
+
+class VertexFormats : public fake::DeviceTest {
+  protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        VertexFormat_FreeAll();
+        static bool registered = false;
+        if (!registered) VertexFormat_RegisterFunctions();
+        registered = true;
+        g_ErrorQuitting = false;
+        g_GameOptions.showErrors = false;
+    }
+    void TearDown() override
+    {
+        VertexFormat_FreeAll();
+        g_GameOptions.showErrors = true;
+        DeviceTest::TearDown();
+    }
+    // Calls a built-in by name with no check of the argument count; the result's real.
+    static double Call(const char* name, std::vector<ScriptValue> args = {})
+    {
+        g_ErrorLast.clear();
+        ScriptValue result{VALUE_REAL, 0, 0.0};
+        int32_t id = -1;
+        EXPECT_TRUE(Code_Function_Find(name, &id)) << name;
+        if (id < 0) return 0.0;
+        Function_Get(id)->routine(&result, nullptr, nullptr, int32_t(args.size()), args.data());
+        double real = result.real;
+        Value_Free(&result);
+        return real;
+    }
+    static ScriptValue Real(double v) { return ScriptValue{VALUE_REAL, 0, v}; }
+    // Expects the message the last call reported ("" for none).
+    static void ExpectReported(const std::string& message)
+    {
+        if (message.empty()) EXPECT_EQ("", g_ErrorLast);
+        else EXPECT_NE(std::string::npos, g_ErrorLast.find(message)) << g_ErrorLast;
+    }
+};
+
+TEST_F(VertexFormats, ElementsLieOneAfterAnotherAndTheHandleCarriesBit24)
+{
+    for (const char* step : {"vertex_format_begin", "vertex_format_add_position_3d", "vertex_format_add_colour",
+                             "vertex_format_add_textcoord", "vertex_format_add_textcoord"})
+        Call(step);
+    double handle = Call("vertex_format_end");
+    EXPECT_EQ(16777216.0, handle);
+    VertexFormat* f = VertexFormat_Get(int32_t(handle));
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(4, f->elementCount);
+    EXPECT_EQ(make_tuple(0, 12, 16, 24, 32, 0xFu, 8u, 32),
+              make_tuple(f->elements[0].offset, f->elements[1].offset, f->elements[2].offset, f->elements[3].offset,
+                         f->stride, f->usageMask, f->elements[3].bit, Batch_LayoutStride(int32_t(handle))));
+    // The declaration numbers elements of one usage from 0.
+    ASSERT_EQ(1u, fake::Recorded().declarations.size());
+    const std::vector<D3DVertexElement>& d = fake::Recorded().declarations[0];
+    ASSERT_EQ(4u, d.size());
+    EXPECT_EQ(make_tuple(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR),
+              make_tuple(d[0].type, d[0].usage, d[1].type, d[1].usage));
+    EXPECT_EQ(make_tuple(D3DDECLUSAGE_TEXCOORD, 0, 1, 24), make_tuple(d[2].usage, d[2].usageIndex, d[3].usageIndex, d[3].offset));
+    for (int32_t other : {int32_t(handle) + 1, int32_t(0x81000000u), -1}) EXPECT_EQ(nullptr, VertexFormat_Get(other));
+}
+
+TEST_F(VertexFormats, BuilderMessages)
+{
+    const std::pair<const char*, const char*> steps[] = {
+        {"vertex_format_end", "vertex_format_end(): Can't end format, you haven't started one yet."},
+        {"vertex_format_add_normal", "vertex_format_add_normal(): haven't started a new format."},
+        {"vertex_format_begin", ""},
+        {"vertex_format_begin", "vertex_format_begin(): Can't start a new format, still creating another one."}};
+    for (auto [name, message] : steps) {
+        double result = Call(name);
+        ExpectReported(message);
+        if (std::string(name) == "vertex_format_end") {
+            EXPECT_EQ(-1.0, result);
+        }
+    }
+    Call("vertex_format_add_colour", {Real(1)});
+    ExpectReported("vertex_format_add_colour(): Illegal argument count");
+    for (int i = 0; i < 32; ++i) Call("vertex_format_add_custom", {Real(1), Real(12)});
+    ExpectReported("");
+    Call("vertex_format_add_position");
+    ExpectReported("vertex_format_add_position(): Too many elements");
+    VertexFormat* format = VertexFormat_Get(int32_t(Call("vertex_format_end")));
+    ASSERT_NE(nullptr, format);
+    EXPECT_EQ(make_tuple(32, 0x80000000u, 128), make_tuple(format->elementCount, format->elements[31].bit, format->stride));
+}
+
+TEST_F(VertexFormats, CustomElementsAreChecked)
+{
+    Call("vertex_format_begin");
+    const std::tuple<std::vector<ScriptValue>, const char*> cases[] = {
+        {{Real(7), Real(1)}, "vertex_format_add_custom(): illegal types"},
+        {{Real(6), Real(15)}, "vertex_format_add_custom(): illegal usage"},
+        {{Real(6)}, "vertex_format_add_custom(): Illegal argument count"}};
+    for (const auto& [args, message] : cases) {
+        Call("vertex_format_add_custom", args);
+        ExpectReported(message);
+    }
+    // A string is reported, then read as the number it holds (none: 0, an illegal type).
+    ScriptValue text{VALUE_REAL, 0, 0.0};
+    Value_SetText(&text, "x");
+    std::string log;
+    {
+        fake::LogCapture capture(ScriptConsole);
+        Call("vertex_format_add_custom", {text, Real(2)});
+        log = capture.Text();
+    }
+    size_t formats = log.find("vertex_format_add_custom(): incorrect formats.");
+    ASSERT_NE(std::string::npos, formats) << log;
+    EXPECT_NE(std::string::npos, log.find("vertex_format_add_custom(): illegal types", formats));
+    Value_Free(&text);
+    Call("vertex_format_add_custom", {Real(6), Real(14)});
+    VertexFormat* format = VertexFormat_Get(int32_t(Call("vertex_format_end")));
+    ASSERT_NE(nullptr, format);
+    // Only the last call added an element.
+    EXPECT_EQ(make_tuple(1, 6, 4), make_tuple(format->elementCount, format->elements[0].type, format->stride));
+    const D3DVertexElement& e = fake::Recorded().declarations.back()[0];
+    EXPECT_EQ(make_tuple(D3DDECLTYPE_UBYTE4, D3DDECLUSAGE_SAMPLE), make_tuple(e.type, e.usage));
 }
 
 } // namespace

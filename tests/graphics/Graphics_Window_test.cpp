@@ -1,11 +1,21 @@
-// The window layer without a window: caption, colour, requests, cursor constants, the view slots and
-// the conversions between window and room points.
+// Parts of the graphics layer with no device: the window layer (caption, colour, requests, cursors,
+// view slots and point conversions), the profiler's bars, rates and hidden sequences, and the
+// recorder's lists.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
+#include <tuple>
+#include <vector>
 
+#include "../TestSupport_Console.h"
+#include "app/App_CommandLine.h"
+#include "graphics/Graphics_DeviceApi.h"
+#include "graphics/Graphics_Profiler.h"
+#include "graphics/Graphics_Recorder.h"
 #include "graphics/Graphics_Window.h"
 #include "run/Run_Window.h"
+
+using std::make_tuple;
 
 namespace {
 
@@ -15,8 +25,10 @@ class Window : public testing::Test {
     {
         GR_Window_SetWindowSize(640, 480);
         GR_Window_Init();
+        Profiler_Clear();
+        g_DebugOverlayFlags = 0;
     }
-    void TearDown() override { GR_Window_Init(); }
+    void TearDown() override { SetUp(); }
 
     static WindowMetrics Metrics(int32_t clientWidth, int32_t clientHeight, int32_t bx = 0, int32_t by = 0)
     {
@@ -29,156 +41,274 @@ class Window : public testing::Test {
         m.borderY = by;
         return m;
     }
-
-    static void Convert(const WindowMetrics& m, int32_t x, int32_t y, int32_t expectedX, int32_t expectedY)
+    static auto ToRoom(const WindowMetrics& m, int32_t x, int32_t y)
     {
-        int32_t rx = -12345;
-        int32_t ry = -12345;
+        int32_t rx = -12345, ry = -12345;
         GR_Window_WindowToRoomWith(m, x, y, &rx, &ry);
-        EXPECT_EQ(expectedX, rx) << "from " << x << "," << y;
-        EXPECT_EQ(expectedY, ry) << "from " << x << "," << y;
+        return make_tuple(rx, ry);
+    }
+    static auto ToWindow(int32_t slot, double x, double y)
+    {
+        int32_t wx = -12345, wy = -12345;
+        GR_Window_RoomToWindow(slot, x, y, &wx, &wy);
+        return make_tuple(wx, wy);
     }
 };
 
-TEST_F(Window, CaptionColourAndRequestsAreKept)
+TEST_F(Window, CaptionColourRequestsAndMice)
 {
     GR_Window_SetCaption("Level one");
     EXPECT_STREQ("Level one", GR_Window_GetCaption());
     GR_Window_SetCaption(nullptr);
     EXPECT_STREQ("", GR_Window_GetCaption());
-
     GR_Window_SetColour(0xAB123456u);
     EXPECT_EQ(0x123456u, GR_Window_GetColour());
-
     EXPECT_FALSE(g_WindowRequests.update);
     GR_Window_SetFullscreen(true);
-    EXPECT_TRUE(GR_Window_GetFullscreen());
-    EXPECT_TRUE(g_WindowRequests.update);
-    EXPECT_FALSE(g_WindowRequests.size);
+    EXPECT_EQ(make_tuple(true, true, false),
+              make_tuple(GR_Window_GetFullscreen(), g_WindowRequests.update, g_WindowRequests.size));
     GR_Window_SetSize(800, 600);
-    EXPECT_TRUE(g_WindowRequests.size);
-    EXPECT_EQ(800, g_WindowRequests.width);
-    EXPECT_EQ(600, g_WindowRequests.height);
+    EXPECT_EQ(make_tuple(true, 800, 600), make_tuple(g_WindowRequests.size, g_WindowRequests.width, g_WindowRequests.height));
+    // The mouse of devices beyond five is zero.
+    EXPECT_EQ(make_tuple(0, 0), make_tuple(GR_Window_GetMouseX(6), GR_Window_GetMouseY(-1)));
 }
 
 TEST_F(Window, CursorConstantsPickTheirShapeAndOthersOnlyStoreTheConstant)
 {
-    const struct {
-        int32_t constant;
-        int32_t index;
-    } cases[] = {{0, 0},    {-2, 0},   {-1, -1},  {-5, -1},  {-3, 2},   {-4, 3},   {-9, 7},   {-10, 8},
-                 {-12, 10}, {-21, 10}, {-13, 11}, {-15, 11}, {-18, 11}, {-19, 12}, {-20, 13}, {-22, 14}};
+    const int32_t cases[][2] = {{0, 0},   {-2, 0},   {-1, -1},  {-5, -1},  {-3, 2},   {-4, 3},   {-9, 7},   {-10, 8},
+                                {-12, 10}, {-21, 10}, {-13, 11}, {-15, 11}, {-18, 11}, {-19, 12}, {-20, 13}, {-22, 14},
+                                {5, 14},  {1, 14},   {-23, 14}}; // the last three keep the shape before them
     for (const auto& c : cases) {
-        GR_Window_SetCursor(c.constant);
-        EXPECT_EQ(c.index, g_WindowCursorIndex) << c.constant;
-        EXPECT_EQ(c.constant, GR_Window_GetCursor());
-    }
-    GR_Window_SetCursor(-3);
-    for (int32_t other : {5, 1, -23}) {
-        GR_Window_SetCursor(other);
-        EXPECT_EQ(other, GR_Window_GetCursor());
-        EXPECT_EQ(2, g_WindowCursorIndex) << other;
+        GR_Window_SetCursor(c[0]);
+        EXPECT_EQ(make_tuple(c[1], c[0]), make_tuple(g_WindowCursorIndex, GR_Window_GetCursor())) << c[0];
     }
 }
 
 TEST_F(Window, SlotsAreCountedOnceAndOutOfRangeSlotsIgnored)
 {
-    GR_Window_SetViewMapping(3, 0, 0, 10, 10, 0, 0, 10, 10, 0);
+    for (int32_t slot : {3, 3, 31, 32, -1}) GR_Window_SetViewMapping(slot, 0, 0, 10, 10, 0, 0, 10, 10, 0);
     GR_Window_SetViewMapping(3, 0, 0, 20, 20, 0, 0, 20, 20, 0);
-    GR_Window_SetViewMapping(31, 0, 0, 10, 10, 0, 0, 10, 10, 0);
-    GR_Window_SetViewMapping(32, 0, 0, 10, 10, 0, 0, 10, 10, 0);
-    GR_Window_SetViewMapping(-1, 0, 0, 10, 10, 0, 0, 10, 10, 0);
     EXPECT_EQ(2, GR_Window_ViewSlotsInUse());
     EXPECT_FLOAT_EQ(20, GR_Window_GetViewSlot(3)->portWidth);
-    GR_Window_ClearViewMapping(3);
-    GR_Window_ClearViewMapping(3);
-    GR_Window_ClearViewMapping(40);
+    for (int32_t slot : {3, 3, 40}) GR_Window_ClearViewMapping(slot);
     EXPECT_EQ(1, GR_Window_ViewSlotsInUse());
     GR_Window_ResetViewMappings();
     EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
     EXPECT_EQ(nullptr, GR_Window_GetViewSlot(32));
 }
 
-TEST_F(Window, WithoutViewsTheClientAreaScalesToTheGameSize)
+TEST_F(Window, WindowPointsBecomeRoomPoints)
 {
-    Convert(Metrics(1280, 960), 100, 50, 50, 25);
-    Convert(Metrics(640, 480), 100, 50, 100, 50);
-    Convert(Metrics(1280, 960), 3, 3, 1, 1); // cut, not rounded
-    // Letterboxed: bars of 160 each side of a 960 x 480 client around the 640 x 480 picture.
-    Convert(Metrics(960, 480, 160, 0), 160, 10, 0, 10);
-    Convert(Metrics(960, 480, 160, 0), 480, 240, 320, 240);
-    // A client area all borders leaves the point unscaled rather than dividing by zero.
-    Convert(Metrics(100, 100, 50, 50), 70, 60, 20, 10);
-}
+    // Without views the client area scales to the game size, cutting rather than rounding; bars of 160
+    // each side of a 960 x 480 client letterbox the picture; a client area all borders leaves the point
+    // unscaled rather than dividing by zero.
+    const std::tuple<WindowMetrics, int32_t, int32_t, int32_t, int32_t> cases[] = {
+        {Metrics(1280, 960), 100, 50, 50, 25},        {Metrics(640, 480), 100, 50, 100, 50},
+        {Metrics(1280, 960), 3, 3, 1, 1},             {Metrics(960, 480, 160, 0), 160, 10, 0, 10},
+        {Metrics(960, 480, 160, 0), 480, 240, 320, 240}, {Metrics(100, 100, 50, 50), 70, 60, 20, 10}};
+    for (const auto& [m, x, y, rx, ry] : cases) EXPECT_EQ(make_tuple(rx, ry), ToRoom(m, x, y)) << x << "," << y;
 
-TEST_F(Window, OverlappingViewsConvertThroughTheHigherSlot)
-{
-    // Slot 0 shows room 0..640 in the whole window; slot 1 room 1000..1160 x 2000..2120 in the
-    // top-left quarter.
+    // Slot 0 shows room 0..640 in the whole window; slot 1 room 1000..1160 x 2000..2120 in the top-left
+    // quarter: the higher slot converts where it covers, slot 0 elsewhere.
     GR_Window_SetViewMapping(0, 0, 0, 640, 480, 0, 0, 640, 480, 0);
     GR_Window_SetViewMapping(1, 0, 0, 320, 240, 1000, 2000, 160, 120, 0);
     WindowMetrics m = Metrics(640, 480);
-    Convert(m, 100, 60, 1050, 2030);
-    Convert(m, 400, 300, 400, 300); // outside slot 1's room rectangle: slot 0
-    // A point in no slot's room stands as slot 0 converted it.
+    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
+    EXPECT_EQ(make_tuple(400, 300), ToRoom(m, 400, 300));
+    // A point in no slot's room stands as slot 0 converted it; a zero-sized port is passed over.
     GR_Window_ClearViewMapping(0);
     GR_Window_SetViewMapping(2, 0, 0, 640, 480, 5000, 5000, 640, 480, 0);
     GR_Window_ClearViewMapping(2);
-    Convert(m, 400, 300, 1200, 2150);
-    // A slot with a zero-sized port is passed over.
+    EXPECT_EQ(make_tuple(1200, 2150), ToRoom(m, 400, 300));
     GR_Window_SetViewMapping(5, 0, 0, 0, 240, 0, 0, 100, 100, 0);
-    Convert(m, 100, 60, 1050, 2030);
-}
+    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
 
-TEST_F(Window, DisplayScaleAndTurnedViews)
-{
-    WindowMetrics m = Metrics(640, 480);
-    m.scaleX = 2.0;
-    m.scaleY = 2.0;
-    GR_Window_SetViewMapping(0, 0, 0, 320, 240, 0, 0, 320, 240, 0);
-    Convert(m, 100, 60, 50, 30);
-
-    // A view turned by 90 degrees: the middle of the port's right edge shows the middle of the
-    // room rectangle's bottom.
+    // The display scale divides first.
     GR_Window_ResetViewMappings();
+    m.scaleX = m.scaleY = 2.0;
+    GR_Window_SetViewMapping(0, 0, 0, 320, 240, 0, 0, 320, 240, 0);
+    EXPECT_EQ(make_tuple(50, 30), ToRoom(m, 100, 60));
+}
+
+TEST_F(Window, RoomPointsBecomeWindowPointsThroughAUsableSlotOnly)
+{
+    // A view turned by 90 degrees: the middle of the port's right edge shows the middle of the room
+    // rectangle's bottom, and back again.
     GR_Window_SetViewMapping(0, 0, 0, 200, 200, 100, 100, 200, 200, 90);
-    m = Metrics(640, 480);
-    int32_t rx = 0;
-    int32_t ry = 0;
-    ASSERT_TRUE(GR_Window_ThroughSlot(m, 0, 200, 100, &rx, &ry));
-    EXPECT_EQ(200, rx);
-    EXPECT_EQ(300, ry);
-    // And back again.
-    int32_t wx = 0;
-    int32_t wy = 0;
-    GR_Window_RoomToWindow(0, rx, ry, &wx, &wy);
-    EXPECT_EQ(200, wx);
-    EXPECT_EQ(100, wy);
-}
+    int32_t rx = 0, ry = 0;
+    ASSERT_TRUE(GR_Window_ThroughSlot(Metrics(640, 480), 0, 200, 100, &rx, &ry));
+    EXPECT_EQ(make_tuple(200, 300), make_tuple(rx, ry));
+    EXPECT_EQ(make_tuple(200, 100), ToWindow(0, rx, ry));
 
-TEST_F(Window, RoomToWindowMapsThroughAUsableSlotOnly)
-{
     GR_Window_SetViewMapping(2, 100, 50, 320, 240, 1000, 2000, 160, 120, 0);
-    int32_t x = 0;
-    int32_t y = 0;
-    GR_Window_RoomToWindow(2, 1080, 2060, &x, &y);
-    EXPECT_EQ(260, x);
-    EXPECT_EQ(170, y);
-    GR_Window_RoomToWindow(3, 10.6, 20.2, &x, &y); // not in use
-    EXPECT_EQ(11, x);
-    EXPECT_EQ(20, y);
-    GR_Window_RoomToWindow(99, 1.0, 2.0, &x, &y);
-    EXPECT_EQ(1, x);
     GR_Window_SetViewMapping(4, 0, 0, 10, 10, 0, 0, 0, 10, 0); // zero-wide room
-    GR_Window_RoomToWindow(4, 7.0, 8.0, &x, &y);
-    EXPECT_EQ(7, x);
-    EXPECT_EQ(8, y);
+    const std::tuple<int32_t, double, double, int32_t, int32_t> cases[] = {
+        {2, 1080, 2060, 260, 170}, {3, 10.6, 20.2, 11, 20}, {99, 1.0, 2.0, 1, 2}, {4, 7.0, 8.0, 7, 8}};
+    for (const auto& [slot, x, y, wx, wy] : cases) EXPECT_EQ(make_tuple(wx, wy), ToWindow(slot, x, y)) << slot;
 }
 
-TEST_F(Window, MouseOfDevicesBeyondFiveIsZero)
+// ---- the profiler ----
+
+TEST_F(Window, ProfilerBarsNestUpToTheirLimitAndUnmatchedClosesAreIgnored)
 {
-    EXPECT_EQ(0, GR_Window_GetMouseX(6));
-    EXPECT_EQ(0, GR_Window_GetMouseY(-1));
+    Profiler_Begin(0xFF, "outer"); // starts the frame, which opens "Total" first
+    ASSERT_EQ(2, g_Profiler.count);
+    EXPECT_STREQ("Total", g_Profiler.bars[0].name);
+    while (g_Profiler.count < PROFILER_MAX_BARS) Profiler_Begin(0xFF00, "filler");
+    int32_t depth = g_Profiler.depth;
+    Profiler_Begin(0xFF0000, "the 1025th"); // ignored, and so is its close
+    Profiler_End();
+    EXPECT_EQ(make_tuple(PROFILER_MAX_BARS, depth), make_tuple(g_Profiler.count, g_Profiler.depth));
+    EXPECT_STREQ("filler", g_Profiler.bars[PROFILER_MAX_BARS - 1].name);
+    for (int32_t i = 0; i < depth + 3; ++i) Profiler_End(); // three more than are open
+    EXPECT_EQ(0, g_Profiler.depth);
+    Profiler_StartFrame();
+    Profiler_Begin(1, "fresh");
+    Profiler_End();
+    EXPECT_EQ(make_tuple(2, 1), make_tuple(g_Profiler.count, g_Profiler.depth)); // "Total" still open
+}
+
+TEST_F(Window, ProfilerFrameRatesStatisticsTimerAndTheShutDownLines)
+{
+    const std::pair<int64_t, int32_t> rates[] = {{16667, 60}, {0, 1000000}, {-5, 1000000}, {3, 333333},
+                                                 {1000000, 1}, {2000001, 0}, {33333, 30}};
+    for (auto [microseconds, rate] : rates) EXPECT_EQ(rate, Profiler_FrameRate(microseconds)) << microseconds;
+
+    for (int32_t i = 0; i < 100; ++i) Profiler_CountFrame(i % 2 == 0 ? 5 : 500);
+    auto stats = [] { return make_tuple(g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps); };
+    EXPECT_EQ(make_tuple(2147483647, -2147483647 - 1, 30), stats());
+    // Rate, then minimum, maximum and average after it.
+    const int32_t steps[][4] = {{60, 60, 60, 45}, {20, 20, 60, 32}, {90, 20, 90, 61}};
+    for (const auto& s : steps) {
+        Profiler_CountFrame(s[0]);
+        EXPECT_EQ(make_tuple(s[1], s[2], s[3]), stats()) << s[0];
+    }
+    testsupport::LogCapture log;
+    Profiler_WriteStatistics();
+    std::string dashes(63, '-');
+    EXPECT_EQ(dashes + "\nminFPS, maxFPS, avgFPS\n20, 90, 61\n" + dashes + "\n", log.Text());
+
+    // The timer counts the frames of each whole second: exactly one second is not past it.
+    Profiler_TimerStart(1000);
+    for (int32_t i = 1; i <= 4; ++i) Profiler_TimerTick(1000 + 250000 * i);
+    EXPECT_EQ(make_tuple(0, 250.0), make_tuple(g_FrameTimer.fps, g_FrameTimer.milliseconds));
+    Profiler_TimerTick(1000 + 1250000);
+    EXPECT_EQ(make_tuple(5, int64_t(250000)), make_tuple(g_FrameTimer.fps, int64_t(g_FrameTimer.accumulator)));
+}
+
+TEST_F(Window, HiddenSequencesShowThePanelAndOfferTheFrameRateSwitch)
+{
+    // Grid cells of 10 x 10 over 640 x 480, and the points released at (their centres).
+    using Points = std::vector<std::pair<int32_t, int32_t>>;
+    auto cells = [](Points list) {
+        for (auto& [x, y] : list) x = x * 64 + 32, y = y * 48 + 24;
+        return list;
+    };
+    Points panel = cells({{0, 0}, {9, 0}, {9, 9}, {0, 9}, {0, 0}, {5, 5}, {0, 0}});
+    Points offer = cells({{9, 9}, {0, 9}, {9, 9}, {0, 9}, {5, 5}, {9, 0}, {0, 0}, {5, 5}});
+    Points wrongFirst = cells({{0, 0}, {9, 0}, {4, 4}});
+    wrongFirst.insert(wrongFirst.end(), panel.begin(), panel.end());
+    Points offerAndSwitch = offer;
+    offerAndSwitch.push_back({40, 18});
+    const int32_t P = OVERLAY_PANEL, S = OVERLAY_SWITCH_OFFERED, F = OVERLAY_FRAME_RATE;
+    const std::tuple<const char*, Points, int32_t, int32_t> cases[] = {
+        {"the panel's sequence", panel, 0, P},
+        {"one release short", {panel.begin(), panel.end() - 1}, 0, 0},
+        {"a wrong cell restarts the sequence", wrongFirst, 0, P},
+        {"CLOSE hides the panel and the switch", {{600, 88}}, P | S | F, F},
+        {"just below CLOSE", {{600, 96}}, P, P},
+        {"the second sequence offers the switch", offer, P, P | S},
+        {"the offered switch toggles the frame rate", offerAndSwitch, P, P | S | F},
+        {"the switch before it is offered", {{40, 18}}, P, P},
+        {"CLOSE while the panel is hidden", {{600, 88}}, F, F},
+    };
+    for (const auto& [name, points, before, after] : cases) {
+        Profiler_Clear();
+        g_DebugOverlayFlags = before;
+        for (auto [x, y] : points) Profiler_OverlayRelease(x, y);
+        EXPECT_EQ(after, g_DebugOverlayFlags) << name;
+    }
+}
+
+// ---- the recorder ----
+
+// Vertices told apart by x (their index), all of one colour.
+std::vector<RecorderVertex> Numbered(int32_t count, uint32_t colour = 0xFF102030u)
+{
+    std::vector<RecorderVertex> v(size_t(count), RecorderVertex{});
+    for (int32_t i = 0; i < count; ++i) v[size_t(i)].x = float(i), v[size_t(i)].colour = colour;
+    return v;
+}
+
+std::vector<int32_t> Order(const RecorderList& list)
+{
+    std::vector<int32_t> order;
+    for (int32_t i = 0; i < list.count; ++i) order.push_back(int32_t(list.vertices[i].x));
+    return order;
+}
+
+TEST(Recorder, EachPrimitiveTypeLandsInItsListAsLists)
+{
+    const std::tuple<int32_t, int32_t, int32_t, std::vector<int32_t>> cases[] = {
+        {D3DPT_TRIANGLESTRIP, 5, RECORDER_TRIANGLES, {0, 1, 2, 3, 2, 1, 2, 3, 4}}, // the middle one reversed
+        {D3DPT_TRIANGLEFAN, 4, RECORDER_TRIANGLES, {0, 1, 2, 0, 2, 3}},
+        {D3DPT_TRIANGLELIST, 3, RECORDER_TRIANGLES, {0, 1, 2}},
+        {D3DPT_LINESTRIP, 4, RECORDER_LINES, {0, 1, 1, 2, 2, 3}},
+        {D3DPT_LINELIST, 4, RECORDER_LINES, {0, 1, 2, 3}},
+        {D3DPT_POINTLIST, 2, RECORDER_POINTS, {0, 1}},
+        {9, 3, RECORDER_POINTS, {0, 1, 2}}, // any other type: points
+        {D3DPT_TRIANGLESTRIP, 2, RECORDER_TRIANGLES, {}},
+        {D3DPT_LINESTRIP, 1, RECORDER_LINES, {}},
+    };
+    for (const auto& [type, count, list, order] : cases) {
+        GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, 0);
+        std::vector<RecorderVertex> v = Numbered(count);
+        GraphicsRecorder_AddPrimitive(recorder, type, count, v.data());
+        int32_t total = 0;
+        for (const RecorderList& l : recorder->lists) total += l.count;
+        EXPECT_EQ(order, Order(recorder->lists[list])) << type << " x " << count;
+        EXPECT_EQ(int32_t(order.size()), total) << type << " x " << count;
+        GraphicsRecorder_Destroy(recorder);
+    }
+}
+
+TEST(Recorder, ListsDoubleTheirCapacityAndShrinkToTheirCount)
+{
+    GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, 0);
+    RecorderList& points = recorder->lists[RECORDER_POINTS];
+    // Points added (-1: shrink), then the count and capacity.
+    const int32_t steps[][3] = {{0, 0, 0}, {3, 3, 3}, {3, 6, 6}, {1, 7, 12}, {20, 27, 48}, {-1, 27, 27}, {2, 29, 54}};
+    std::vector<int32_t> expected;
+    for (const auto& s : steps) {
+        std::vector<RecorderVertex> v = Numbered(s[0] > 0 ? s[0] : 0);
+        if (s[0] >= 0) GraphicsRecorder_AddPrimitive(recorder, D3DPT_POINTLIST, s[0], v.data());
+        else GraphicsRecorder_Grow(&points, -1);
+        for (int32_t i = 0; i < s[0]; ++i) expected.push_back(i);
+        EXPECT_EQ(make_tuple(s[1], s[2]), make_tuple(points.count, points.capacity)) << s[0];
+    }
+    EXPECT_EQ(expected, Order(points)); // the contents survive every move
+    GraphicsRecorder_Destroy(recorder);
+}
+
+TEST(Recorder, RecolouringChangesOnlyTheMarkerColour)
+{
+    const uint32_t marker = 0xFF0000FEu, other = 0xFF00FF00u;
+    // Marker, colour given, what the marker's vertices become, the marker after.
+    const uint32_t cases[][4] = {{marker, 0xFF123457u, 0xFF123456u, 0xFF123456u},
+                                 {marker | 1u, 0xFF123456u, marker, marker | 1u}};
+    for (const auto& c : cases) {
+        GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, c[0]);
+        std::vector<RecorderVertex> v = Numbered(3, marker);
+        v[1].colour = other;
+        GraphicsRecorder_AddPrimitive(recorder, D3DPT_TRIANGLELIST, 3, v.data());
+        GraphicsRecorder_AddPrimitive(recorder, D3DPT_LINELIST, 2, v.data());
+        GraphicsRecorder_Recolour(recorder, c[1]);
+        const RecorderVertex* t = recorder->lists[RECORDER_TRIANGLES].vertices;
+        EXPECT_EQ(make_tuple(c[2], other, c[2], c[2], c[3]),
+                  make_tuple(t[0].colour, t[1].colour, t[2].colour, recorder->lists[RECORDER_LINES].vertices[0].colour,
+                             recorder->marker));
+        GraphicsRecorder_Destroy(recorder);
+    }
 }
 
 } // namespace

@@ -1,0 +1,491 @@
+// The image decoders (PNG, JPEG, GIF) on files made by the image libraries, their refusals of broken
+// files, and the PNG and BMP writers.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <tuple>
+
+#include "../TestSupport_SaveArea.h"
+#include "Graphics_TestImages.h"
+#include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_Image.h"
+#include "support/Support_SaveArea.h"
+
+using namespace testimages;
+using std::make_tuple;
+
+namespace {
+
+struct Picture {
+    bool ok = false;
+    int32_t width = -7, height = -7;
+    Bytes pixels; // blue, green, red, alpha
+    uint32_t At(int32_t x, int32_t y) const
+    {
+        uint32_t p;
+        std::memcpy(&p, &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4], 4);
+        return p;
+    }
+};
+
+Picture LoadPng(const Bytes& file, bool half = false)
+{
+    Picture p;
+    uint8_t* block = GR_Image_LoadPNG(file.data(), int32_t(file.size()), &p.width, &p.height, half);
+    p.ok = block != nullptr;
+    if (block != nullptr) p.pixels.assign(block, block + size_t(p.width) * p.height * 4);
+    GR_Image_FreePNG();
+    return p;
+}
+
+template <typename Decoder> Picture Decode(Decoder decoder, const Bytes& file)
+{
+    Picture p;
+    uint8_t* block = decoder(file.data(), int32_t(file.size()), &p.width, &p.height);
+    p.ok = block != nullptr;
+    if (block != nullptr) p.pixels = TakeBlock(block, size_t(p.width) * p.height * 4);
+    return p;
+}
+Picture Jpeg(const Bytes& file) { return Decode(JPEG_Decode, file); }
+Picture Gif(const Bytes& file) { return Decode(GIF_Decode, file); }
+
+Bytes Bgra(std::initializer_list<uint32_t> words)
+{
+    Bytes out;
+    for (uint32_t w : words)
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(w >> (8 * i)));
+    return out;
+}
+
+// Rewrites the IHDR size of a PNG and its CRC, so that only the size is wrong.
+void SetHeaderSize(Bytes& png, uint32_t width, uint32_t height)
+{
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = uint8_t(width >> (24 - 8 * i));
+        png[20 + i] = uint8_t(height >> (24 - 8 * i));
+    }
+    uint32_t crc = uint32_t(crc32(0, png.data() + 12, 17));
+    for (int i = 0; i < 4; ++i) png[29 + i] = uint8_t(crc >> (24 - 8 * i));
+}
+
+class TextureScale {
+  public:
+    explicit TextureScale(int32_t scale) : m_Saved(g_TextureScale) { g_TextureScale = scale; }
+    ~TextureScale() { g_TextureScale = m_Saved; }
+
+  private:
+    int32_t m_Saved;
+};
+
+TEST(ImagePng, EveryColourTypeBecomesBlueGreenRedAlpha)
+{
+    const Bytes rgba = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 8, 7}};
+    const Bytes opaquePalette = Bgra({0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF090807u});
+    const int GREY = PNG_COLOR_TYPE_GRAY, RGB = PNG_COLOR_TYPE_RGB, PALETTE = PNG_COLOR_TYPE_PALETTE;
+    const std::tuple<const char*, PngDescription, Bytes> cases[] = {
+        {"RGBA", {.width = 3, .height = 2, .rows = rgba},
+         Bgra({0x280A141Eu, 0x50323C46u, 0x785A646Eu, 0x04010203u, 0x08050607u, 0x0C090A0Bu})},
+        {"palette with alpha",
+         {.width = 4, .colourType = PALETTE, .rows = {0, 1, 2, 3}, .palette = palette, .paletteAlpha = {0, 128}},
+         Bgra({0x00FF0000u, 0x8000FF00u, 0xFF0000FFu, 0xFF090807u})},
+        {"opaque palette", {.width = 4, .colourType = PALETTE, .rows = {0, 1, 2, 3}, .palette = palette},
+         opaquePalette},
+        {"two-bit palette", {.width = 4, .colourType = PALETTE, .bitDepth = 2, .rows = {0x1B}, .palette = palette},
+         opaquePalette},
+        {"grey", {.width = 3, .colourType = GREY, .rows = {0, 100, 255}},
+         Bgra({0xFF000000u, 0xFF646464u, 0xFFFFFFFFu})},
+        {"one-bit grey", {.width = 3, .colourType = GREY, .bitDepth = 1, .rows = {0x40}},
+         Bgra({0xFF000000u, 0xFFFFFFFFu, 0xFF000000u})},
+        {"grey and alpha", {.width = 2, .colourType = PNG_COLOR_TYPE_GRAY_ALPHA, .rows = {50, 7, 200, 255}},
+         Bgra({0x07323232u, 0xFFC8C8C8u})},
+        {"16-bit RGB",
+         {.width = 2, .colourType = RGB, .bitDepth = 16, .rows = {0, 0x12, 0, 0x34, 0, 0x56, 0xFF, 0xFF, 0, 0x80, 0, 0}},
+         Bgra({0xFF123456u, 0xFFFF8000u})},
+        {"16-bit grey key",
+         {.width = 2, .colourType = GREY, .bitDepth = 16, .rows = {0, 0x40, 0, 0x80}, .colourKey = true,
+          .key = {0, 0, 0, 0, 0x4000}},
+         Bgra({0x00404040u, 0xFF808080u})},
+        {"RGB key",
+         {.width = 2, .colourType = RGB, .rows = {1, 2, 3, 4, 5, 6}, .colourKey = true,
+          .key = {0, 4, 5, 6, 0}},
+         Bgra({0xFF010203u, 0x00040506u})},
+    };
+    for (const auto& [name, desc, pixels] : cases) {
+        Picture p = LoadPng(MakePng(desc));
+        EXPECT_EQ(make_tuple(desc.width, desc.height), make_tuple(p.width, p.height)) << name;
+        EXPECT_EQ(pixels, p.pixels) << name;
+    }
+    // Interlaced pictures decode alike.
+    PngDescription desc{.width = 9, .height = 11};
+    for (int i = 0; i < 9 * 11 * 4; ++i) desc.rows.push_back(uint8_t(i * 37 + 11));
+    Picture plain = LoadPng(MakePng(desc));
+    desc.interlaced = true;
+    Picture interlaced = LoadPng(MakePng(desc));
+    ASSERT_TRUE(interlaced.ok);
+    EXPECT_EQ(plain.pixels, interlaced.pixels);
+}
+
+TEST(ImagePng, HalfSizeAveragesSquaresWhenTheScaleAsks)
+{
+    Bytes rgba;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x) rgba.insert(rgba.end(), {uint8_t(x * 4), uint8_t(y * 8), uint8_t(x * y), uint8_t(255 - x)});
+    Bytes file = MakeRgbaPng(64, 32, rgba);
+    Picture whole = LoadPng(file);
+    {
+        TextureScale scale(2);
+        Picture half = LoadPng(file, true);
+        ASSERT_EQ(make_tuple(32, 16), make_tuple(half.width, half.height));
+        for (size_t y = 0; y < 16; ++y)
+            for (size_t x = 0; x < 32; ++x)
+                for (size_t c = 0; c < 4; ++c) {
+                    auto at = [&](size_t sx, size_t sy) { return whole.pixels[(sy * 64 + sx) * 4 + c]; };
+                    int sum = at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1);
+                    ASSERT_EQ(half.pixels[(y * 32 + x) * 4 + c], sum >> 2) << x << "," << y << " " << c;
+                }
+        EXPECT_EQ(64, LoadPng(file, false).width); // without the half flag the scale does not matter
+        // A side of one is kept; an odd size halves downwards, the block matching the sizes reported.
+        Picture thin = LoadPng(MakeRgbaPng(1, 7, Bytes(1 * 7 * 4, 0x55)), true);
+        EXPECT_EQ(make_tuple(true, 1, 7), make_tuple(thin.ok, thin.width, thin.height));
+        Bytes odd(3 * 3 * 4);
+        for (size_t i = 0; i < odd.size(); ++i) odd[i] = uint8_t(i * 5);
+        const Bytes o = LoadPng(MakeRgbaPng(3, 3, odd)).pixels;
+        Picture oddHalf = LoadPng(MakeRgbaPng(3, 3, odd), true);
+        ASSERT_EQ(make_tuple(1, 1), make_tuple(oddHalf.width, oddHalf.height));
+        for (size_t c = 0; c < 4; ++c) EXPECT_EQ(oddHalf.pixels[c], (o[c] + o[4 + c] + o[12 + c] + o[16 + c]) >> 2);
+    }
+    TextureScale one(1);
+    Picture unscaled = LoadPng(file, true);
+    EXPECT_EQ(64, unscaled.width);
+    EXPECT_EQ(unscaled.pixels, whole.pixels);
+}
+
+TEST(ImagePng, BrokenFilesFailWithTheirMessageBeforeAnyBlockIsMade)
+{
+    Bytes good = MakeRgbaPng(4, 4, Bytes(64, 0x77));
+    Bytes badCrc = good, zeroWidth = good, square = good, long1 = good, huge = good;
+    badCrc[30] ^= 0x01;
+    SetHeaderSize(zeroWidth, 0, 4);
+    SetHeaderSize(square, 16000, 16000);
+    SetHeaderSize(long1, 100000, 1);
+    SetHeaderSize(huge, 0x7FFFFFFF, 0x7FFFFFFF);
+    const std::string notPng = "Not a PNG\n", error = "ReadPNG :: a PNG error occured\n";
+    const std::pair<Bytes, std::string> cases[] = {
+        {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, notPng}, {{0x89, 'P', 'N', 'G', 13, 10, 26}, notPng},
+        {{}, notPng}, {Bytes(good.begin(), good.begin() + 40), error}, // cut inside the image data
+        {badCrc, error}, {zeroWidth, error}, {square, error}, {long1, error}, {huge, error}};
+    for (const auto& [data, message] : cases) {
+        LogCapture log;
+        uint32_t blocks = MemoryManager::BlockCount();
+        uint32_t bytes = MemoryManager::TotalBytes(0);
+        int32_t width = 5, height = 5;
+        EXPECT_EQ(nullptr, GR_Image_LoadPNG(data.data(), int32_t(data.size()), &width, &height, false));
+        EXPECT_EQ(make_tuple(-1, -1, message), make_tuple(width, height, log.Text())) << data.size();
+        // Failures release what they made, and sizes are checked before anything is sized from them.
+        EXPECT_EQ(make_tuple(blocks, bytes), make_tuple(MemoryManager::BlockCount(), MemoryManager::TotalBytes(0)))
+            << data.size();
+    }
+}
+
+TEST(ImagePng, EachLoadDecodesItsOwnDataAndFreeReleasesIt)
+{
+    uint32_t blocks = MemoryManager::BlockCount();
+    Bytes red = MakeRgbaPng(1, 1, {255, 0, 0, 255});
+    Bytes blue = MakeRgbaPng(2, 1, {0, 0, 255, 255, 0, 0, 255, 255});
+    int32_t width = 0, height = 0;
+    uint8_t* first = GR_Image_LoadPNG(red.data(), int32_t(red.size()), &width, &height, false);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first[2], 255);
+    uint8_t* second = GR_Image_LoadPNG(blue.data(), int32_t(blue.size()), &width, &height, false);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(make_tuple(2, 255, 0), make_tuple(width, int(second[0]), int(second[2])));
+    GR_Image_FreePNG();
+    EXPECT_EQ(MemoryManager::BlockCount(), blocks);
+    GR_Image_FreePNG();
+}
+
+// JPEG is lossy: each channel within a few steps of what was written.
+void ExpectNear(uint32_t expected, uint32_t pixel)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        EXPECT_LE(std::abs(int((pixel >> shift) & 0xFF) - int((expected >> shift) & 0xFF)), 6)
+            << std::hex << pixel << " vs " << expected;
+}
+
+Bytes SolidRgb(int32_t width, int32_t height, uint8_t r, uint8_t g, uint8_t b)
+{
+    Bytes samples;
+    for (int32_t i = 0; i < width * height; ++i) samples.insert(samples.end(), {r, g, b});
+    return samples;
+}
+
+// The offset of the first marker `second` after 0xFF, or 0.
+size_t Marker(const Bytes& file, uint8_t second)
+{
+    for (size_t i = 2; i + 9 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == second) return i;
+    return 0;
+}
+
+TEST(ImageJpeg, ColourAndGreyPicturesAreOpaqueBlueGreenRed)
+{
+    Bytes samples;
+    for (int i = 0; i < 24 * 16; ++i) samples.insert(samples.end(), {uint8_t(i % 24 < 8 ? 200 : 20), uint8_t(i % 24 < 8 ? 40 : 180), 90});
+    for (bool progressive : {false, true}) {
+        Picture p = Jpeg(MakeJpeg(24, 16, 3, samples, progressive));
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(make_tuple(24, 16), make_tuple(p.width, p.height));
+        ExpectNear(0xFFC8285Au, p.At(2, 3));
+        ExpectNear(0xFF14B45Au, p.At(20, 12));
+    }
+    Bytes grey;
+    for (int i = 0; i < 16 * 8; ++i) grey.push_back(i < 64 ? 30 : 220);
+    Picture p = Jpeg(MakeJpeg(16, 8, 1, grey));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.width, 16);
+    ExpectNear(0xFF1E1E1Eu, p.At(1, 1));
+    ExpectNear(0xFFDCDCDCu, p.At(14, 6));
+}
+
+TEST(ImageJpeg, CorruptOrOversizedPicturesFailWithoutEndingTheProcess)
+{
+    Bytes good = MakeJpeg(32, 32, 3, SolidRgb(32, 32, 10, 20, 30));
+    Bytes badTables = good, badFrame = good, oversized = MakeJpeg(8, 8, 3, SolidRgb(8, 8, 1, 2, 3));
+    for (size_t i = 20; i < 120 && i < badTables.size(); ++i) badTables[i] = 0xFF; // tables destroyed
+    badFrame[Marker(badFrame, 0xC0) + 9] = 0; // a component count the decoder refuses
+    size_t frame = Marker(oversized, 0xC0);
+    for (size_t i = 5; i < 9; ++i) oversized[frame + i] = i % 2 ? 0xEA : 0x60; // 60000 x 60000
+    uint32_t blocks = MemoryManager::BlockCount();
+    for (const Bytes& data : {Bytes{0xFF, 0xD8, 0xFF, 0xD9}, Bytes{'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'},
+                              badTables, badFrame, oversized}) {
+        Picture p = Jpeg(data);
+        EXPECT_EQ(make_tuple(false, -7), make_tuple(p.ok, p.width));
+    }
+    EXPECT_EQ(MemoryManager::BlockCount(), blocks);
+    EXPECT_FALSE(JPEG_Decode(nullptr, 10, nullptr, nullptr));
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(JPEG_Decode(good.data(), 0, &w, &h), nullptr);
+}
+
+TEST(ImageJpeg, TruncatedPictureDecodesWhatIsThere)
+{
+    Bytes samples = SolidRgb(64, 64, 250, 250, 250);
+    for (size_t i = 64 * 3 * 32; i < samples.size(); ++i) samples[i] = uint8_t(i * 7919 % 251);
+    Bytes good = MakeJpeg(64, 64, 3, samples);
+    // Cut halfway through the scan: the top rows are there, the rest is missing.
+    size_t scan = 0;
+    for (size_t i = 2; i + 1 < good.size(); ++i)
+        if (good[i] == 0xFF && good[i + 1] == 0xDA) scan = i;
+    ASSERT_GT(scan, 0u);
+    Picture p = Jpeg(Bytes(good.begin(), good.begin() + std::ptrdiff_t(scan + (good.size() - scan) / 2)));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(make_tuple(64, 64), make_tuple(p.width, p.height));
+    ExpectNear(0xFFFAFAFAu, p.At(0, 0));
+}
+
+const uint32_t BLACK = 0xFF000000u, RED = 0xFFFF0000u, GREEN = 0xFF00FF00u, BLUE = 0xFF0000FFu;
+
+GifDescription FourColourGif(int32_t width, int32_t height)
+{
+    GifDescription desc{.screenWidth = width, .screenHeight = height, .width = width, .height = height,
+                        .globalMap = {Rgb(0, 0, 0), Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255)}};
+    for (int32_t i = 0; i < width * height; ++i) desc.indices.push_back(uint8_t(i % 4));
+    return desc;
+}
+
+TEST(ImageGif, ColoursComeFromTheColourMapsAndTheTransparentIndexHasNoAlpha)
+{
+    Picture p = Gif(MakeGif(FourColourGif(4, 2)));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(make_tuple(4, 2, BLACK, RED, GREEN, BLUE),
+              make_tuple(p.width, p.height, p.At(0, 0), p.At(1, 0), p.At(2, 0), p.At(3, 1)));
+
+    GifDescription desc = FourColourGif(4, 4);
+    desc.globalMap.resize(8, Rgb(1, 2, 3));
+    desc.indices = {5, 1, 5, 2, 3, 5, 0, 5, 5, 5, 5, 5, 1, 1, 1, 1};
+    desc.transparent = 5;
+    p = Gif(MakeGif(desc));
+    ASSERT_TRUE(p.ok);
+    for (int i = 0; i < 16; ++i) {
+        uint32_t pixel = p.At(i % 4, i / 4);
+        bool clear = desc.indices[size_t(i)] == 5;
+        EXPECT_EQ(clear ? 0x00010203u : 0xFFu, clear ? pixel : pixel >> 24) << i;
+    }
+
+    // A local map alone is used; beside a global map it holds the image's colours.
+    desc = FourColourGif(2, 1);
+    desc.localMap = {Rgb(9, 9, 9), Rgb(7, 8, 9)};
+    desc.globalMap.clear();
+    desc.indices = {1, 0};
+    p = Gif(MakeGif(desc));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(make_tuple(0xFF070809u, 0xFF090909u), make_tuple(p.At(0, 0), p.At(1, 0)));
+    desc.globalMap = {Rgb(100, 100, 100), Rgb(200, 200, 200)};
+    EXPECT_EQ(0xFF070809u, Gif(MakeGif(desc)).At(0, 0));
+}
+
+TEST(ImageGif, InterlacedRowsAndSmallerImagesLandInPlace)
+{
+    GifDescription desc = FourColourGif(3, 10);
+    for (int32_t i = 0; i < 30; ++i) desc.indices[size_t(i)] = uint8_t(i / 3 % 4);
+    desc.interlaced = true;
+    Picture p = Gif(MakeGif(desc));
+    ASSERT_TRUE(p.ok);
+    const uint32_t colours[4] = {BLACK, RED, GREEN, BLUE};
+    for (int32_t y = 0; y < 10; ++y) EXPECT_EQ(p.At(1, y), colours[y % 4]) << y;
+
+    // A first image smaller than the screen is placed at its offset; one reaching past it is clipped.
+    desc = FourColourGif(2, 2);
+    desc.screenWidth = 5;
+    desc.screenHeight = 4;
+    desc.left = 2;
+    desc.top = 1;
+    desc.indices = {1, 2, 3, 1};
+    p = Gif(MakeGif(desc));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(make_tuple(5, 4, RED, GREEN, BLUE, 0u, 0u),
+              make_tuple(p.width, p.height, p.At(2, 1), p.At(3, 1), p.At(2, 2), p.At(0, 0), p.At(4, 3)));
+    desc.left = 4;
+    desc.top = 3;
+    p = Gif(MakeGif(desc));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(RED, p.At(4, 3));
+}
+
+TEST(ImageGif, BrokenFilesFail)
+{
+    GifDescription desc = FourColourGif(8, 8);
+    desc.extraImages = 2;
+    Bytes good = MakeGif(desc);
+    ASSERT_TRUE(Gif(good).ok);
+    EXPECT_FALSE(Gif(Bytes(good.begin(), good.end() - 8)).ok);    // cut in the later images
+    EXPECT_FALSE(Gif(Bytes(good.begin(), good.begin() + 20)).ok); // cut in the first
+    EXPECT_FALSE(Gif(Bytes{'G', 'I', 'F', '8', '9', 'a', 1}).ok); // no screen
+    EXPECT_FALSE(Gif(Bytes{'P', 'N', 'G', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'}).ok);
+    // A screen with no image at all has no picture.
+    EXPECT_FALSE(Gif(Bytes{'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255, ';'}).ok);
+    // No colour map: its flag cleared and its 12 bytes cut out.
+    Bytes noMap = MakeGif(FourColourGif(2, 2));
+    noMap[10] &= 0x7F;
+    noMap.erase(noMap.begin() + 13, noMap.begin() + 13 + 12);
+    EXPECT_FALSE(Gif(noMap).ok);
+    // Sizes from the file are checked before anything is sized from them.
+    Bytes wide = MakeGif(FourColourGif(2, 2));
+    std::fill(wide.begin() + 6, wide.begin() + 10, 0xFF);
+    uint32_t blocks = MemoryManager::BlockCount();
+    EXPECT_FALSE(Gif(wide).ok);
+    EXPECT_EQ(MemoryManager::BlockCount(), blocks);
+
+    // Indices beyond the colour map stay transparent: a map of 2 declared, the other 254 cut out.
+    desc = FourColourGif(2, 1);
+    desc.globalMap.assign(256, Rgb(50, 60, 70));
+    desc.indices = {200, 1};
+    Bytes file = MakeGif(desc);
+    file[10] = uint8_t(file[10] & 0xF8);
+    file.erase(file.begin() + 13 + 6, file.begin() + 13 + 768);
+    Picture p = Gif(file);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(make_tuple(0u, 0xFF323C46u), make_tuple(p.At(0, 0), p.At(1, 0)));
+}
+
+// ---- writers ----
+
+std::string SaveAreaPath(const std::string& name)
+{
+    char path[2048];
+    LoadSave_SaveAreaPath(path, sizeof path, name.c_str());
+    return path;
+}
+
+Bytes SwapRedBlue(Bytes pixels)
+{
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4) std::swap(pixels[i], pixels[i + 2]);
+    return pixels;
+}
+
+TEST(ImageSave, PngIsWrittenAsTheBytesLieAndReadsBackEqual)
+{
+    testsupport::ScopedSaveArea area("pngiswrittenasthebyteslieandreadsbackequal");
+    const std::string name = "graphics_image_save_roundtrip.png";
+    for (auto [w, h] : {make_tuple(3, 2), make_tuple(97, 61)}) {
+        Bytes rgba;
+        for (uint32_t i = 0; i < uint32_t(w * h * 4); ++i) rgba.push_back(uint8_t((i * 2654435761u) >> 13));
+        LogCapture log;
+        ASSERT_TRUE(write_png_file(name.c_str(), rgba.data(), w, h));
+        EXPECT_EQ(log.Text(), "");
+        Picture back = LoadPng(ReadFileBytes(SaveAreaPath(name)));
+        ASSERT_TRUE(back.ok);
+        EXPECT_EQ(make_tuple(w, h), make_tuple(back.width, back.height));
+        // The decoder gives blue, green, red, alpha: the file holds red, green, blue, alpha.
+        EXPECT_EQ(SwapRedBlue(back.pixels), rgba);
+    }
+    // An unopenable file fails quietly; an impossible size fails in the header phase.
+    Bytes rgba(16, 0);
+    {
+        LogCapture log;
+        EXPECT_FALSE(write_png_file("graphics_no_such_folder/sub/picture.png", rgba.data(), 2, 2));
+        EXPECT_FALSE(write_png_file(nullptr, rgba.data(), 2, 2));
+        EXPECT_EQ(log.Text(), "");
+    }
+    for (auto [w, h] : {make_tuple(0, 2), make_tuple(2, -1), make_tuple(100000, 100000)}) {
+        LogCapture log;
+        EXPECT_FALSE(write_png_file(name.c_str(), rgba.data(), w, h));
+        EXPECT_EQ(log.Text(), "[write_png_file] Error during writing header\n");
+    }
+    std::remove(SaveAreaPath(name).c_str());
+}
+
+TEST(ImageSave, BitmapWriterKeepsItsColoursAndReportsAFailedOpen)
+{
+    CBitmap32 bitmap;
+    bitmap.ConstructGradient(5, 3, 0x0000FF, 0xFF8000, 0);
+    bitmap.SetAlpha(0x80);
+    const std::string path = "graphics_image_save_bitmap.png";
+    ASSERT_TRUE(bitmap.WritePNG(path.c_str()));
+    Picture back = LoadPng(ReadFileBytes(path));
+    ASSERT_TRUE(back.ok);
+    uint32_t byteSize = 0;
+    uint32_t* pixels = nullptr;
+    bitmap.GetPixelBuffer(&byteSize, &pixels);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(pixels);
+    EXPECT_EQ(back.pixels, Bytes(bytes, bytes + byteSize));
+    std::remove(path.c_str());
+    LogCapture log;
+    EXPECT_FALSE(bitmap.WritePNG("graphics_no_such_folder/x.png"));
+    EXPECT_EQ(log.Text(), "[write_png_file] File graphics_no_such_folder/x.png could not be opened for writing\n");
+}
+
+TEST(ImageSave, InMemoryBmpHasItsHeaderAndPaddedRowsBottomFirst)
+{
+    const uint32_t pixels[3] = {0xAA112233u, 0xBB445566u, 0xCC778899u};
+    int32_t size = 0;
+    uint8_t* block = GR_Image_MakeBMP(pixels, 3, 1, &size, 4);
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(size, 54 + 12);
+    Bytes bmp = TakeBlock(block, size_t(size));
+    // "BM", file size, reserved, pixel offset; header size, width, height, planes and bits, no
+    // compression, the pixel bytes, then zeros.
+    Bytes header = {'B', 'M'};
+    for (uint32_t w : {66u, 0u, 54u, 40u, 3u, 1u, 1u | 24u << 16, 0u, 12u, 0u, 0u, 0u, 0u}) {
+        Bytes word = Bgra({w});
+        header.insert(header.end(), word.begin(), word.end());
+    }
+    EXPECT_EQ(header, Bytes(bmp.begin(), bmp.begin() + 54));
+    EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end()), (Bytes{0x33, 0x22, 0x11, 0x66, 0x55, 0x44, 0x99, 0x88, 0x77, 0, 0, 0}));
+
+    // Two rows of two packed three-byte pixels.
+    const uint8_t packed[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    block = GR_Image_MakeBMP(packed, 2, 2, &size, 3);
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(size, 54 + 2 * 8);
+    bmp = TakeBlock(block, size_t(size));
+    EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end()), (Bytes{7, 8, 9, 10, 11, 12, 0, 0, 1, 2, 3, 4, 5, 6, 0, 0}));
+    EXPECT_EQ(GR_Image_MakeBMP(packed, 2, 2, &size, 2), nullptr);
+    EXPECT_EQ(GR_Image_MakeBMP(packed, 0, 2, &size, 4), nullptr);
+    EXPECT_EQ(GR_Image_MakeBMP(nullptr, 2, 2, &size, 4), nullptr);
+}
+
+} // namespace
