@@ -1,2 +1,1 @@
-action_bounce(0, 0);
-show_debug_message("bounced to " + string(hspeed));
+action_bounce(0, 0); show_debug_message("bounced to " + string(hspeed));

@@ -1,2 +1,1 @@
-action_snapshot("snap.png");
-action_end_game();
+action_snapshot("snap.png"); action_end_game();

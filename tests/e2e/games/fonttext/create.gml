@@ -1,5 +1,4 @@
-draw_set_font(fnt_cells);
-show_debug_message("width AB " + string(string_width("AB")));
+draw_set_font(fnt_cells); show_debug_message("width AB " + string(string_width("AB")));
 show_debug_message("width ACB " + string(string_width("ACB")));
 show_debug_message("height " + string(string_height("A#B")) + " " + string(string_height_ext("A#B", 20, -1)));
 show_debug_message("wrapped " + string(string_height_ext("DD DD", -1, 12)));
@@ -8,8 +7,5 @@ fs = font_add_sprite_ext(spr_letters, "XY", 0, 1);
 show_debug_message("sprite font " + string(fs) + " " + font_get_name(fs) + " " + string(font_get_first(fs)) + " " + string(font_get_last(fs)));
 fa = font_add("Arial", 12, 0, 0, -5, 300);
 show_debug_message("system font " + string(font_get_first(fa)) + " " + string(font_get_last(fa)) + " " + string(font_exists(99)) + " " + string(font_get_size(99)));
-draw_set_font(fa);
-show_debug_message("glyphless " + string(string_width("abc")));
-font_delete(fa);
-font_delete(fa);
-show_debug_message("fonts done");
+draw_set_font(fa); show_debug_message("glyphless " + string(string_width("abc"))); font_delete(fa);
+font_delete(fa); show_debug_message("fonts done");

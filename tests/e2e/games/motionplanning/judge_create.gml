@@ -1,3 +1,1 @@
-global.failures = 0;
-global.frame = 0;
-global.grid = -1;
+global.failures = 0; global.frame = 0; global.grid = -1;
