@@ -139,22 +139,6 @@ TEST_F(InstanceCollision, PreciseQuestionsAskTheMaskWithRoundedCoordinates)
     Expect(holed, {{'l', 0, 10.5f, 100, 10.5f, 1, false}});
 }
 
-TEST_F(InstanceCollision, EllipseOfZeroWidthIsTheRectangleTest)
-{
-    CInstance* plain = At10(0);
-    CInstance* holed = At10(1, 100002);
-    for (CInstance* instance : {plain, holed})
-        for (float y1 : {0.0f, 12.0f, 19.9f, 20.0f})
-            for (float x : {9.6f, 10.0f, 13.2f, 19.3f, 20.0f})
-                for (int32_t precise : {0, 1}) {
-                    EXPECT_EQ(instance->CollisionEllipse(x, y1, x + 0.1f, y1 + 8, precise),
-                              instance->CollisionRectangle(x, y1, x + 0.1f, y1 + 8, precise))
-                        << x << " " << y1 << " " << precise;
-                    EXPECT_EQ(instance->CollisionEllipse(y1, x, y1 + 8, x, precise),
-                              instance->CollisionRectangle(y1, x, y1 + 8, x, precise));
-                }
-}
-
 TEST_F(InstanceCollision, PointInEllipseIncludesTheRimAndHandlesThinAndExtremeEllipses)
 {
     const struct {

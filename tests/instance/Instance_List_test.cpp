@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "Instance_TestSupport.h"
-#include "variable/Variable_List.h"
-#include "variable/Variable_Names.h"
 
 namespace {
 
@@ -185,124 +183,6 @@ TEST_F(InstanceList, TheHashFindsSharedBucketsCopiesAndNewIdentifiers)
     Instance_ClearHash();
     EXPECT_EQ(Instance_Hash().Count(), 0);
     EXPECT_EQ(object->m_Instances.count, 0) << "clearing releases every instance";
-}
-
-TEST_F(InstanceList, IteratorWalksBucketsInOrderAndEndsWithMinusOne)
-{
-    Hash<CInstance> empty(8);
-    HashIterator<CInstance> none(empty);
-    EXPECT_EQ(none.Start(), nullptr);
-    EXPECT_EQ(none.BucketIndex(), -1);
-    EXPECT_EQ(none.Next(), nullptr);
-
-    Hash<CInstance> small(8);
-    CInstance* a = Make(0, 0, 17); // bucket 1
-    CInstance* b = Make(0, 0, 9);  // bucket 1, after a
-    CInstance* c = Make(0, 0, 6);
-    CInstance* d = Make(0, 0, 0);
-    for (CInstance* instance : {a, b, c, d}) small.Insert(static_cast<uint32_t>(instance->i_id), instance);
-    HashIterator<CInstance> walk(small);
-    std::vector<CInstance*> seen;
-    for (CInstance* at = walk.Start(); at != nullptr; at = walk.Next()) seen.push_back(at);
-    EXPECT_EQ(seen, (std::vector<CInstance*>{d, a, b, c}));
-    EXPECT_EQ(walk.BucketIndex(), -1);
-    small.Clear(HASH_KEEP);
-}
-
-// ---- variable access by target -------------------------------------------------------------------
-
-CInstanceList g_TestRoom;
-CInstanceList* TestRoom() { return &g_TestRoom; }
-
-// Instances 100001 and 100002 of `tree`, 100003 and 100004 of its child `leaf`; the room lists them
-// from the last made.
-class InstanceAccess : public InstanceTest {
-protected:
-    void SetUp() override
-    {
-        InstanceTest::SetUp();
-        Variable_SetInstances(&access);
-        id = Code_Variable_Add("instance_access_test_value");
-        tree = MakeObject();
-        leaf = MakeObject();
-        leaf->m_ParentIndex = tree->m_Index;
-        Object_LinkParents();
-        for (int32_t i = 0; i < 4; ++i) {
-            CInstance* instance = Make(0, 0, 100001 + i, i < 2 ? tree->m_Index : leaf->m_Index);
-            instance->i_depth = static_cast<float>(-i);
-            g_TestRoom.AddByDepth(instance);
-            Instance_AddToHash(instance);
-            made.push_back(instance);
-        }
-    }
-    void TearDown() override
-    {
-        while (g_TestRoom.m_pHead != nullptr) g_TestRoom.Remove(g_TestRoom.m_pHead);
-        Variable_SetInstances(nullptr);
-        InstanceTest::TearDown();
-    }
-    std::vector<double> ReadAll()
-    {
-        std::vector<double> values;
-        for (CInstance* instance : made) {
-            ScriptValue value = {};
-            instance->GetVariables()->GetVar(id, -1, &value);
-            values.push_back(value.real);
-        }
-        return values;
-    }
-    bool Write(int32_t target, double number)
-    {
-        ScriptValue value = {VALUE_REAL, 0, number};
-        return Variable_SetValue(target, id, -1, &value);
-    }
-    bool Read(int32_t target, double* number)
-    {
-        ScriptValue value = {};
-        bool found = Variable_GetValue(target, id, -1, &value);
-        *number = value.real;
-        return found;
-    }
-
-    InstanceVariableAccess access{TestRoom};
-    int32_t id = 0;
-    CObject* tree = nullptr;
-    CObject* leaf = nullptr;
-    std::vector<CInstance*> made;
-};
-
-TEST_F(InstanceAccess, AllObjectAndIdentifierTargetsReachTheirInstances)
-{
-    made[1]->i_marked = 1;
-    made[2]->i_deactivated = 1;
-    EXPECT_TRUE(Write(VARIABLE_TARGET_ALL, 5));
-    EXPECT_EQ(ReadAll(), (std::vector<double>{5, 0, 0, 5}));
-    ScriptValue first = {VALUE_REAL, 0, 1.0};
-    made[3]->GetVariables()->SetVar(id, -1, &first); // made[3] heads the room
-    double read = 0;
-    EXPECT_TRUE(Read(VARIABLE_TARGET_ALL, &read));
-    EXPECT_EQ(read, 1.0);
-    made[1]->i_marked = 0;
-    made[2]->i_deactivated = 0;
-
-    EXPECT_TRUE(Write(leaf->m_Index, 7));
-    EXPECT_EQ(ReadAll(), (std::vector<double>{5, 0, 7, 7}));
-    EXPECT_TRUE(Write(tree->m_Index, 8)); // the parent's list holds its children's instances
-    EXPECT_EQ(ReadAll(), (std::vector<double>{8, 8, 8, 8}));
-    // An instance that became a leaf this frame is reached before the frame relinks it.
-    made[0]->ChangeObject(leaf->m_Index);
-    EXPECT_TRUE(Write(leaf->m_Index, 9));
-    EXPECT_EQ(ReadAll(), (std::vector<double>{9, 8, 9, 9}));
-
-    EXPECT_TRUE(Write(100003, 4));
-    EXPECT_EQ(ReadAll()[2], 4);
-    made[2]->i_deactivated = 1; // still read by its identifier
-    EXPECT_TRUE(Read(100003, &read));
-    EXPECT_EQ(read, 4.0);
-    made[2]->i_marked = 1;
-    EXPECT_FALSE(Read(100003, &read));
-    EXPECT_FALSE(Read(100999, &read));
-    EXPECT_TRUE(Write(100999, 1)); // nothing to write is no failure
 }
 
 } // namespace

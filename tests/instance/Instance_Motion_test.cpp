@@ -46,22 +46,6 @@ TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistent)
     EXPECT_TRUE(std::isnan(instance->i_direction));
 }
 
-TEST_F(InstanceMotion, UnchangedValuesDoNotRecompute)
-{
-    CInstance* instance = Make(0, 0, 100001);
-    instance->SetSpeed(2.0f);
-    instance->i_hspeed = 9.0f; // out of step on purpose
-    instance->SetSpeed(2.0f);
-    EXPECT_EQ(instance->i_hspeed, 9.0f);
-    instance->m_BBoxDirty = 0;
-    instance->SetPosition(0.0f, 0.0f);
-    instance->SetImageXScale(1.0f);
-    instance->SetMaskIndex(-1);
-    EXPECT_EQ(instance->m_BBoxDirty, 0);
-    instance->SetImageAngle(std::numeric_limits<float>::quiet_NaN()); // NaN always differs
-    EXPECT_EQ(instance->m_BBoxDirty, 1);
-}
-
 TEST_F(InstanceMotion, FrictionStopsAtZeroAndGravityAccumulatesAlongItsDirection)
 {
     CInstance* instance = Make(0, 0, 100001);

@@ -37,41 +37,28 @@ protected:
     CInstance* Busy()
     {
         CInstance* instance = Make(40.25f, 30.5f, 100123, object->m_Index);
-        instance->i_imageindex = 3.25f;
-        instance->i_imagespeed = 0.5f;
-        instance->SetImageXScale(2.0f);
-        instance->SetImageYScale(-1.5f);
-        instance->SetImageAngle(30.0f);
-        instance->i_imagealpha = 0.75f;
+        const std::pair<float CInstance::*, float> floats[] = {
+            {&CInstance::i_imageindex, 3.25f}, {&CInstance::i_imagespeed, 0.5f}, {&CInstance::i_imagescalex, 2.0f},
+            {&CInstance::i_imagescaley, -1.5f}, {&CInstance::i_imageangle, 30.0f}, {&CInstance::i_imagealpha, 0.75f},
+            {&CInstance::i_depth, -12.5f}, {&CInstance::i_xstart, 1.0f}, {&CInstance::i_ystart, 2.0f},
+            {&CInstance::i_xprevious, 39.0f}, {&CInstance::i_yprevious, 29.0f}, {&CInstance::i_friction, 0.125f},
+            {&CInstance::i_gravitydir, 180.0f}, {&CInstance::i_gravity, 0.25f}, {&CInstance::i_pathposition, 0.4f},
+            {&CInstance::i_pathpositionprevious, 0.35f}, {&CInstance::i_pathspeed, -2.0f},
+            {&CInstance::i_pathscale, 1.5f}, {&CInstance::i_pathorientation, 45.0f}, {&CInstance::i_pathxstart, 7.0f},
+            {&CInstance::i_pathystart, 8.0f}, {&CInstance::i_timelineposition, 12.0f},
+            {&CInstance::i_timelinespeed, 2.0f}};
+        for (auto [field, value] : floats) instance->*field = value;
+        instance->i_persistent = instance->i_marked = 1;
+        instance->i_timelinerunning = instance->i_timelineloop = 1;
+        instance->i_pathindex = 3;
+        instance->i_pathend = 2;
+        instance->i_timelineindex = 4;
         instance->i_imageblend = 0xABCDEF;
         instance->SetMaskIndex(2);
-        instance->i_depth = -12.5f;
-        instance->i_xstart = 1.0f;
-        instance->i_ystart = 2.0f;
-        instance->i_xprevious = 39.0f;
-        instance->i_yprevious = 29.0f;
         instance->SetDirection(135.0f);
         instance->SetSpeed(3.0f);
-        instance->i_friction = 0.125f;
-        instance->i_gravitydir = 180.0f;
-        instance->i_gravity = 0.25f;
-        instance->i_persistent = 1;
+        instance->m_BBoxDirty = 1;
         for (int32_t n = 0; n < INSTANCE_ALARM_COUNT; ++n) instance->SetAlarm(n, n * 10 - 1);
-        instance->i_marked = 1;
-        instance->i_pathindex = 3;
-        instance->i_pathposition = 0.4f;
-        instance->i_pathpositionprevious = 0.35f;
-        instance->i_pathspeed = -2.0f;
-        instance->i_pathscale = 1.5f;
-        instance->i_pathorientation = 45.0f;
-        instance->i_pathend = 2;
-        instance->i_pathxstart = 7.0f;
-        instance->i_pathystart = 8.0f;
-        instance->i_timelineindex = 4;
-        instance->i_timelineposition = 12.0f;
-        instance->i_timelinespeed = 2.0f;
-        instance->i_timelinerunning = 1;
-        instance->i_timelineloop = 1;
         ScriptValue value = {VALUE_REAL, 0, 42.5};
         instance->GetVariables()->SetVar(score, -1, &value);
         Value_SetText(&value, "hello");
