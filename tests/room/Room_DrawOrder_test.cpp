@@ -270,7 +270,14 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
 }
 
-TEST_F(RoomViews, AnInstanceIdIsFollowedDirectly)
+// Keeps the drawing rectangle each instance is drawn with.
+class RectDrawer : public RoomContentDrawer {
+  public:
+    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
+    std::vector<RoomDrawRect> rects;
+};
+
+TEST_F(RoomViews, AnInstanceIdIsFollowedDirectlyAndATurnedViewCullsWithTheEnlargedRectangle)
 {
     CRoom* room = Start(1500, 500);
     ASSERT_NE(nullptr, room);
@@ -279,31 +286,13 @@ TEST_F(RoomViews, AnInstanceIdIsFollowedDirectly)
     view.hborder = 320;
     view.vborder = 240;
     Room_UpdateViews();
-    EXPECT_EQ(1500 - 320, view.xview);
-    EXPECT_EQ(500 - 240, view.yview);
+    EXPECT_EQ(std::make_pair(1500 - 320, 500 - 240), std::make_pair(view.xview, view.yview));
     view.object = 100099; // no such instance: the view stays
     Room_UpdateViews();
     EXPECT_EQ(1180, view.xview);
-}
 
-} // namespace
-
-namespace {
-
-// Keeps the drawing rectangle each instance is drawn with.
-class RectDrawer : public RoomContentDrawer {
-  public:
-    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
-    std::vector<RoomDrawRect> rects;
-};
-
-TEST_F(RoomViews, ATurnedViewCullsWithTheEnlargedRectangle)
-{
-    CRoom* room = Start(1000, 500);
-    ASSERT_NE(nullptr, room);
     RectDrawer rects;
     Room_SetContentDrawer(&rects);
-    RoomView& view = room->m_Views[0];
     view.object = -1;
     view.xview = 100;
     view.yview = 50;
@@ -313,34 +302,20 @@ TEST_F(RoomViews, ATurnedViewCullsWithTheEnlargedRectangle)
     view.angle = 90.0f;
     Room_Draw();
     ASSERT_EQ(2u, rects.rects.size());
-    const RoomDrawRect& plain = rects.rects[0];
-    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}),
-              (std::vector<int32_t>{plain.left, plain.top, plain.right, plain.bottom}));
-    const RoomDrawRect& turned = rects.rects[1];
-    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}),
-              (std::vector<int32_t>{turned.left, turned.top, turned.right, turned.bottom}));
+    auto sides = [](const RoomDrawRect& r) { return std::vector<int32_t>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}), sides(rects.rects[0]));
+    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}), sides(rects.rects[1]));
     Room_SetContentDrawer(nullptr);
-}
 
-} // namespace
-
-namespace {
-
-TEST_F(RoomViews, TheDeviceReadsTheRoomAndTheViewBeingDrawn)
-{
-    CRoom* room = Start(0, 0);
-    ASSERT_NE(nullptr, room);
+    // The device reads the room and the view being drawn.
     room->m_Views[1].visible = 1;
     room->m_Views[1].wview = 100;
     room->m_Views[1].wport = 300;
     g_CurrentView = 1;
     DeviceRoomView seen;
     Room_CurrentViewForDevice(&seen);
-    EXPECT_TRUE(seen.hasRoom);
-    EXPECT_EQ(2000, seen.width);
-    EXPECT_TRUE(seen.viewVisible);
-    EXPECT_EQ(100, seen.viewWidth);
-    EXPECT_EQ(300, seen.portWidth);
+    EXPECT_EQ((std::vector<int32_t>{1, 2000, 1, 100, 300}),
+              (std::vector<int32_t>{seen.hasRoom, seen.width, seen.viewVisible, seen.viewWidth, seen.portWidth}));
     room->m_EnableViews = 0;
     Room_CurrentViewForDevice(&seen);
     EXPECT_TRUE(seen.hasRoom);
