@@ -20,22 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CorpusInstance {
-    int32_t id = 0;
-    int32_t object = 0;
-    std::string code; // the variables, set by the instance's creation code
-};
-
-struct CorpusGame {
-    std::string main;
-    std::vector<std::pair<std::string, std::string>> scripts;
-    std::vector<CorpusInstance> instances;
-    int32_t self = 0; // 0: the room creation code's own scratch instance
-    bool expectError = false;
-    std::string expected; // "real N" (%.17g), "string TEXT", or the error's first words
-    std::string problem;
-};
-
 std::string RealText(double value)
 {
     char number[64];
@@ -43,49 +27,32 @@ std::string RealText(double value)
     return number;
 }
 
-// The program as a game: instance variables become creation code, the expected result the text
-// test_result() records.
-CorpusGame ToGame(const corpustest::CorpusProgram& program)
+using Program = corpustest::CorpusProgram;
+
+// What test_result() records for the program: "real N" (%.17g), "string TEXT", or for a program
+// that must fail the error's first words.
+std::string Expected(const Program& program)
 {
-    CorpusGame game;
-    game.main = program.main;
-    game.scripts = program.scripts;
-    game.self = program.selfGiven ? program.self : 0;
-    for (const corpustest::CorpusInstance& placed : program.instances) {
-        CorpusInstance instance;
-        instance.id = placed.id;
-        instance.object = placed.object;
-        for (const corpustest::CorpusVariable& variable : placed.variables)
-            instance.code += variable.name + " = " + variable.text + ";\n";
-        game.instances.push_back(instance);
+    if (program.expect == Program::Expect::Real) return RealText(program.real);
+    if (program.expect == Program::Expect::Text) return "string " + program.text;
+    return program.expect == Program::Expect::Error ? program.text : "";
+}
+
+// A room numbers its instances from 100001 in placement order and has only the objects the game
+// defines; programs that name other ids or far object indices cannot be a room.
+bool Placeable(const Program& program)
+{
+    for (size_t i = 0; i < program.instances.size(); ++i) {
+        const corpustest::CorpusInstance& placed = program.instances[i];
+        if (placed.id != INSTANCE_FIRST_ID + 1 + static_cast<int32_t>(i) || placed.object < 0 || placed.object > 15)
+            return false;
     }
-    switch (program.expect) {
-    case corpustest::CorpusProgram::Expect::Real:
-        game.expected = RealText(program.real);
-        break;
-    case corpustest::CorpusProgram::Expect::Text:
-        game.expected = "string " + program.text;
-        break;
-    case corpustest::CorpusProgram::Expect::Error:
-        game.expectError = true;
-        game.expected = program.text;
-        break;
-    case corpustest::CorpusProgram::Expect::Nothing:
-        break;
-    }
-    // A room numbers its instances from 100001 in placement order and has only the objects the
-    // game defines; programs that name other ids or far object indices cannot be a room.
-    for (size_t i = 0; i < game.instances.size(); ++i) {
-        if (game.instances[i].id != INSTANCE_FIRST_ID + 1 + static_cast<int32_t>(i) ||
-            game.instances[i].object < 0 || game.instances[i].object > 15)
-            game.problem = "its instances cannot be placed in a room";
-    }
-    return game;
+    return true;
 }
 
 const char* const MAIN_SCRIPT = "corpus_main_program";
 
-// What test_result() received last, as "real N" or "string TEXT".
+// What test_result() received last.
 std::string& Recorded()
 {
     static std::string recorded;
@@ -103,41 +70,35 @@ void RecordResult(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValu
     Recorded() = Value_GetKind(&args[0]) == VALUE_REAL ? RealText(args[0].real) : "other kind";
 }
 
-// The room creation code: the program's result recorded, or for a program that must fail only the
-// call (the real executable, which has no test built-ins, plays those).
-std::string RoomCode(const CorpusGame& corpus)
-{
-    std::string call = corpus.expectError ? std::string(MAIN_SCRIPT) + "();"
-                                          : std::string("test_result(") + MAIN_SCRIPT + "());";
-    return corpus.self != 0 ? "with (" + std::to_string(corpus.self) + ") " + call : call;
-}
-
-gamebuild::GameDesc BuildGame(const CorpusGame& corpus, bool compiled)
+// The program as a game: its scripts and a main script, its instances placed with their variables
+// set by creation code, and room creation code that records the result (for a program that must
+// fail, only the call: the real executable, which has no test built-ins, plays those).
+gamebuild::GameDesc BuildGame(const Program& program, bool compiled)
 {
     gamebuild::GameDesc game;
     game.compiledCode = compiled;
-    for (const auto& [name, source] : corpus.scripts) {
+    auto scripts = program.scripts;
+    scripts.emplace_back(MAIN_SCRIPT, program.main);
+    for (const auto& [name, source] : scripts) {
         gamebuild::ScriptDesc script;
         script.name = name;
         script.code.source = source;
         game.scripts.push_back(script);
     }
-    gamebuild::ScriptDesc main;
-    main.name = MAIN_SCRIPT;
-    main.code.source = corpus.main;
-    game.scripts.push_back(main);
-
-    int32_t objects = 1;
-    for (const CorpusInstance& instance : corpus.instances)
-        objects = std::max(objects, instance.object + 1);
-    for (int32_t i = 0; i < objects; ++i)
-        game.objects.push_back(Object("corpus_object_" + std::to_string(i)));
-
     gamebuild::RoomDesc room = Room("corpus_room");
-    for (const CorpusInstance& instance : corpus.instances)
-        room.instances.push_back(Placed(instance.object, 0, 0, instance.code));
+    int32_t objects = 1;
+    for (const corpustest::CorpusInstance& placed : program.instances) {
+        std::string code;
+        for (const corpustest::CorpusVariable& variable : placed.variables)
+            code += variable.name + " = " + variable.text + ";\n";
+        room.instances.push_back(Placed(placed.object, 0, 0, code));
+        objects = std::max(objects, placed.object + 1);
+    }
+    for (int32_t i = 0; i < objects; ++i) game.objects.push_back(Object("corpus_object_" + std::to_string(i)));
+    std::string call = program.expect == Program::Expect::Error ? std::string(MAIN_SCRIPT) + "();"
+                                                                 : std::string("test_result(") + MAIN_SCRIPT + "());";
     room.hasCode = true;
-    room.code.source = RoomCode(corpus);
+    room.code.source = program.selfGiven && program.self != 0 ? "with (" + std::to_string(program.self) + ") " + call : call;
     game.rooms = {room};
     game.header.roomOrder = {0};
     return game;
@@ -155,7 +116,7 @@ class CorpusGames : public FrameTest, public testing::WithParamInterface<std::st
 
     // Plays the game with the kelvaro executable, headless, in a folder of this test's own: an
     // interpreter error ends the process. The outcome is "exit N" and the log.
-    std::string PlayExecutable(const CorpusGame& corpus, bool compiled)
+    std::string PlayExecutable(const Program& corpus, bool compiled)
     {
         fs::path kelvaro = fs::path(KELVARO_BINARY_DIR) / "kelvaro";
         if (!fs::exists(kelvaro)) return "no executable at " + kelvaro.string();
@@ -185,7 +146,7 @@ class CorpusGames : public FrameTest, public testing::WithParamInterface<std::st
     }
 
     // Plays the game for a few frames; the recorded result, or "error: " and the last error text.
-    std::string PlayOnce(const CorpusGame& corpus, bool compiled)
+    std::string PlayOnce(const Program& corpus, bool compiled)
     {
         Recorded().clear();
         g_ErrorLast.clear();
@@ -204,22 +165,21 @@ class CorpusGames : public FrameTest, public testing::WithParamInterface<std::st
 
 TEST_P(CorpusGames, BothCodeFormsPlayToTheProgramsResult)
 {
-    CorpusGame corpus = ToGame(corpustest::ReadCorpus(GetParam()));
-    if (!corpus.problem.empty()) GTEST_SKIP() << corpus.problem;
-
-    if (corpus.expectError) {
+    Program program = corpustest::ReadCorpus(GetParam());
+    if (!Placeable(program)) GTEST_SKIP() << "its instances cannot be placed in a room";
+    if (program.expect == Program::Expect::Error) {
         // An interpreter error is fatal: the process ends with -1 after reporting it.
         for (bool compiled : {false, true}) {
-            std::string outcome = PlayExecutable(corpus, compiled);
+            std::string outcome = PlayExecutable(program, compiled);
             EXPECT_EQ(0u, outcome.rfind("exit 255\n", 0)) << outcome;
-            EXPECT_NE(std::string::npos, outcome.find(corpus.expected)) << outcome;
+            EXPECT_NE(std::string::npos, outcome.find(program.text)) << outcome;
         }
         return;
     }
-    std::string fromSource = PlayOnce(corpus, false);
-    std::string fromBytecode = PlayOnce(corpus, true);
+    std::string fromSource = PlayOnce(program, false);
+    std::string fromBytecode = PlayOnce(program, true);
     EXPECT_EQ(fromSource, fromBytecode);
-    EXPECT_EQ(corpus.expected, fromSource);
+    EXPECT_EQ(Expected(program), fromSource);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, CorpusGames, testing::ValuesIn(corpustest::CorpusFiles()),
