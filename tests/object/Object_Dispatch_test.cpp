@@ -2,12 +2,7 @@
 // the nesting limit, pending room changes and the event trace.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
 #include "ObjectTestSupport.h"
-#include "platform/Platform_TestSwitches.h"
 #include "variable/Variable_Access.h"
 
 using namespace objecttest;
@@ -115,27 +110,6 @@ TEST_F(DispatchTest, CollisionHandlersAreFoundThroughTheOtherObjectsAncestors)
     EXPECT_EQ(base, foundIn);
     // No collision event for an object outside the chain.
     EXPECT_EQ(nullptr, Event_FindHandler(object, 4, base, nullptr));
-}
-
-TEST_F(DispatchTest, APerformedEventWritesOneTraceLine)
-{
-    std::string path = (std::filesystem::path(testing::TempDir()) / "object_dispatch_trace.txt").string();
-    setenv("KELVARO_TRACE", path.c_str(), 1);
-    TestSwitches_Reload();
-    int32_t parent = AddObject();
-    int32_t child = AddObject(parent);
-    Object_Data(child)->SetName("obj_child");
-    SetHandler(parent, 2, 3, "");
-    CInstance* self = MakeInstance(child);
-    PerformEvent(self, self, child, 2, 3);
-    PerformEvent(self, self, child, 2, 4); // no handler: no line
-    EventTrace_Close();
-    unsetenv("KELVARO_TRACE");
-    TestSwitches_Reload();
-
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ("0\t100000\tobj_child\t2\t3\n", text);
 }
 
 TEST_F(DispatchTest, EveryRoomInstanceThatIsNeitherMarkedNorDeactivatedGetsTheEventAsItsOwnOther)

@@ -1,8 +1,6 @@
 // The object table, the objects chunk and the lookups through parents.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "ObjectLoadSupport.h"
 
 using namespace objecttest;
@@ -210,37 +208,6 @@ TEST_F(ObjectTableTest, PreparationCompilesEveryEventUnderItsNameAndStopsAtTheFi
     EXPECT_NE(std::string::npos, g_ErrorLast.find("Alarm Event for alarm 3")) << g_ErrorLast;
     EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
     EXPECT_EQ(0u, Object_Data(0)->GetEvent(3, 0)->m_pCode->m_Compiled) << "the step event after it is left";
-}
-
-TEST_F(ObjectTableTest, InstancesJoinTheListsOfTheirObjectAndEveryAncestor)
-{
-    int32_t grand = AddObject();
-    int32_t parent = AddObject(grand);
-    int32_t child = AddObject(parent);
-    CInstance* one = reinterpret_cast<CInstance*>(0x100);
-    CInstance* two = reinterpret_cast<CInstance*>(0x200);
-    Object_Data(child)->AddInstance(one);
-    Object_Data(parent)->AddInstance(two);
-    auto counts = [&](int32_t object) {
-        return std::make_pair(Object_Data(object)->m_Instances.count, Object_Data(object)->m_AllInstances.count);
-    };
-    EXPECT_EQ(std::make_pair(1, 1), counts(child));
-    EXPECT_EQ(std::make_pair(1, 2), counts(parent));
-    EXPECT_EQ(std::make_pair(0, 2), counts(grand));
-    EXPECT_EQ(one, Object_Data(grand)->m_AllInstances.head->instance);
-    EXPECT_EQ(two, Object_Data(grand)->m_AllInstances.tail->instance);
-    EXPECT_TRUE(Object_Data(child)->RemoveInstance(one));
-    EXPECT_EQ(std::make_pair(0, 1), counts(grand));
-    EXPECT_EQ(two, Object_Data(grand)->m_AllInstances.head->instance);
-    EXPECT_EQ(nullptr, Object_Data(grand)->m_AllInstances.head->previous);
-
-    // Reset empties both lists and forgets events, name and settings.
-    SetHandler(parent, 0, 0, "");
-    Object_Data(parent)->Reset();
-    EXPECT_EQ(std::make_pair(0, 0), counts(parent));
-    EXPECT_EQ(nullptr, Object_Data(parent)->GetEvent(0, 0));
-    EXPECT_EQ(nullptr, Object_Data(parent)->GetName());
-    EXPECT_EQ(-1, Object_Data(parent)->m_ParentIndex);
 }
 
 } // namespace

@@ -218,31 +218,24 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     CRoom* room = Start(50, 60);
     ASSERT_NE(nullptr, room);
     RoomView& view = room->m_Views[0];
-    Room_UpdateViews();
-    EXPECT_EQ(0, view.xview); // near the left edge: clamped
-    EXPECT_EQ(0, view.yview);
-
     CInstance* player = Instance_FindById(100001);
-    player->SetPosition(700.4f, 300);
-    Room_UpdateViews();
-    EXPECT_EQ(700 + 100 - 640, view.xview);
-    EXPECT_EQ(0, view.yview);
-
-    player->SetPosition(1990, 990);
-    Room_UpdateViews();
-    EXPECT_EQ(2000 - 640, view.xview); // clamped at the right and bottom edges
-    EXPECT_EQ(1000 - 480, view.yview);
-
-    // A border of at least half the view centres it; a speed limit holds the step.
-    view.hborder = 400;
-    view.hspeed = 25;
-    player->SetPosition(1000, 990);
-    Room_UpdateViews();
-    EXPECT_EQ(1360 - 25, view.xview);
-    view.hspeed = -1;
-    Room_UpdateViews();
-    EXPECT_EQ(1000 - 320, view.xview);
-
+    const struct {
+        float x, y;
+        int32_t hborder, hspeed, xview, yview;
+    } steps[] = {
+        {50, 60, 100, -1, 0, 0},                 // near the left edge: clamped
+        {700.4f, 300, 100, -1, 700 + 100 - 640, 0},
+        {1990, 990, 100, -1, 2000 - 640, 1000 - 480}, // clamped at the right and bottom edges
+        {1000, 990, 400, 25, 1360 - 25, 520},    // a border of at least half the view centres it; a speed limit holds the step
+        {1000, 990, 400, -1, 1000 - 320, 520},
+    };
+    for (const auto& step : steps) {
+        player->SetPosition(step.x, step.y);
+        view.hborder = step.hborder;
+        view.hspeed = step.hspeed;
+        Room_UpdateViews();
+        EXPECT_EQ(std::make_pair(step.xview, step.yview), std::make_pair(view.xview, view.yview)) << step.x;
+    }
     // The mapping registered is the view's, and the ports' extent gives the scale.
     const WindowViewSlot* slot = GR_Window_GetViewSlot(0);
     ASSERT_TRUE(slot->inUse);
@@ -252,15 +245,13 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     view.wport = 320;
     Room_UpdateViews();
     EXPECT_DOUBLE_EQ(2.0, g_RoomPortScaleX);
-
     // Without a visible port there is no extent to scale by.
     view.visible = 0;
     Room_UpdateViews();
     EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
     EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
-    view.visible = 1;
-
     // A followed instance that is marked is no longer followed; views off clear the mappings.
+    view.visible = 1;
     player->SetMarked(1);
     player->SetPosition(0, 0);
     Room_UpdateViews();

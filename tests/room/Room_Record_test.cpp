@@ -141,29 +141,6 @@ protected:
     CRoom m_Room;
 };
 
-TEST_F(RoomListTest, InstancesOfEqualDepthKeepTheirOrderAndRemovalCleansUp)
-{
-    CInstance* first = m_Room.AddInstance(0, 0, m_Object);
-    CInstance* second = m_Room.AddInstance(0, 0, m_Object);
-    EXPECT_EQ(100001, first->GetId());
-    EXPECT_EQ(100002, second->GetId());
-    EXPECT_EQ(first, m_Room.m_Active.m_pHead);
-    EXPECT_EQ(second, m_Room.m_Active.m_pTail);
-    EXPECT_EQ(2, Object_Data(m_Object)->m_Instances.count);
-
-    second->SetMarked(1);
-    m_Room.RemoveDeleted();
-    EXPECT_EQ(1, m_Room.m_Active.m_Count);
-    EXPECT_EQ(nullptr, Instance_FindById(100002));
-    EXPECT_EQ(1, Object_Data(m_Object)->m_Instances.count);
-
-    first->SetDeactivated(1);
-    m_Room.UpdateActivation();
-    m_Room.RemoveInstance(first);
-    EXPECT_EQ(0, m_Room.m_Deactivated.m_Count);
-    EXPECT_EQ(nullptr, Instance_FindById(100001));
-}
-
 // Destroyed while its deactivation waits for the lists: it is still in the active list, and leaves
 // that list before it is freed.
 TEST_F(RoomListTest, RemovingAnInstanceWhoseDeactivationIsPendingTakesItFromTheActiveList)
@@ -180,39 +157,6 @@ TEST_F(RoomListTest, RemovingAnInstanceWhoseDeactivationIsPendingTakesItFromTheA
     EXPECT_EQ(std::vector<int32_t>{}, ListIds(m_Room.m_Active));
     EXPECT_EQ(std::vector<int32_t>{stays->GetId()}, ListIds(m_Room.m_Deactivated));
     EXPECT_EQ(nullptr, Instance_FindById(100002));
-}
-
-TEST_F(RoomListTest, DeactivationMovesInstancesToTheTailOfTheOtherListAndBackByDepth)
-{
-    CInstance* low = m_Room.AddInstance(0, 0, m_Object);
-    CInstance* mid = m_Room.AddInstance(0, 0, m_Object);
-    CInstance* high = m_Room.AddInstance(0, 0, m_Object);
-    low->SetDepth(-10);
-    mid->SetDepth(0);
-    high->SetDepth(10);
-    mid->SetDeactivated(1);
-    low->SetDeactivated(1);
-    m_Room.UpdateActivation();
-    EXPECT_EQ(1, m_Room.m_Active.m_Count);
-    ASSERT_EQ(2, m_Room.m_Deactivated.m_Count);
-    EXPECT_EQ(low, m_Room.m_Deactivated.m_pHead) << "in the order of the active list's walk";
-    EXPECT_EQ(1, Object_Data(m_Object)->m_Instances.count);
-    EXPECT_EQ(mid, Instance_FindById(mid->GetId())) << "still found by id";
-
-    // Reactivated after its depth changed: back in the active list at its new place.
-    mid->SetDepth(20);
-    mid->SetDeactivated(0);
-    m_Room.UpdateActivation();
-    EXPECT_EQ(high, m_Room.m_Active.m_pHead);
-    EXPECT_EQ(mid, m_Room.m_Active.m_pTail);
-    EXPECT_EQ(low, m_Room.m_Deactivated.m_pHead);
-    EXPECT_EQ(2, Object_Data(m_Object)->m_Instances.count);
-
-    // Deactivated and reactivated between two updates: it never left.
-    high->SetDeactivated(1);
-    high->SetDeactivated(0);
-    m_Room.UpdateActivation();
-    EXPECT_EQ(2, m_Room.m_Active.m_Count);
 }
 
 TEST_F(RoomListTest, TheDumpShowsAtMostAThousandInstancesAndLayersScrollByTheirSpeeds)
