@@ -9,7 +9,7 @@ namespace {
 
 using InstanceMotion = InstanceTest;
 
-TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistent)
+TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistentAndDirectionsAreNormalised)
 {
     CInstance* instance = Make(0, 0, 100001);
     instance->SetHSpeed(3.0f);
@@ -17,8 +17,7 @@ TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistent)
     instance->SetVSpeed(-2.0f);
     EXPECT_NEAR(instance->i_direction, 33.690067, 1e-5);
     EXPECT_FLOAT_EQ(instance->i_speed, 3.6055512f);
-    // Straight up and straight down, with hspeed exactly 0.
-    instance->SetHSpeed(0.0f);
+    instance->SetHSpeed(0.0f); // straight up, then down, with hspeed exactly 0
     EXPECT_EQ(instance->i_direction, 90.0f);
     instance->SetVSpeed(5.0f);
     EXPECT_EQ(Fields(instance->i_direction, instance->i_speed), Fields(270, 5));
@@ -31,15 +30,11 @@ TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistent)
     EXPECT_FLOAT_EQ(instance->i_vspeed, 2.828427f);
     EXPECT_EQ(instance->m_BBoxDirty, 1);
 
-    const struct {
-        float given, kept;
-    } directions[] = {{-30.0f, 330.0f}, {720.0f, 0.0f}, {360.0f, 0.0f}, {-1080.5f, 359.5f}};
-    for (const auto& d : directions) {
-        instance->SetDirection(d.given);
-        EXPECT_EQ(instance->i_direction, d.kept) << d.given;
+    for (auto [given, kept] : {std::pair{-30.0f, 330.0f}, {720.0f, 0.0f}, {360.0f, 0.0f}, {-1080.5f, 359.5f}}) {
+        instance->SetDirection(given);
+        EXPECT_EQ(instance->i_direction, kept) << given;
     }
-    // Angles no loop of 360 steps could reduce are reduced at once.
-    instance->SetDirection(1e30f);
+    instance->SetDirection(1e30f); // beyond what a loop of 360 steps could reduce
     EXPECT_GE(instance->i_direction, 0.0f);
     EXPECT_LT(instance->i_direction, 360.0f);
     instance->SetDirection(-std::numeric_limits<float>::infinity());
@@ -125,25 +120,6 @@ TEST_F(InstanceMotion, BoundingBoxFollowsOriginScaleRotationAndMask)
     EXPECT_LE(box.top, box.bottom);
 }
 
-TEST_F(InstanceMotion, SpriteChangeResetsAnImageIndexBeyondItsFrames)
-{
-    TestSprites sprites;
-    sprites.Add(0, {0, 0, 1, 1}, 0, 0, /*frames*/ 3);
-    CInstance* instance = Make(0, 0, 100001);
-    const struct {
-        float index;
-        int32_t sprite;
-        float kept;
-        int32_t frames;
-    } changes[] = {{2.9f, 0, 2.9f, 3}, {3.0f, 0, 0.0f, 3}, {1.0f, 8, 0.0f, 0}}; // no sprite 8: 0 frames
-    for (const auto& c : changes) {
-        instance->i_imageindex = c.index;
-        instance->SetSpriteIndex(c.sprite);
-        EXPECT_EQ(instance->i_imageindex, c.kept) << c.index << " " << c.sprite;
-        EXPECT_EQ(instance->GetImageNumber(), c.frames);
-    }
-}
-
 // ---- paths ---------------------------------------------------------------------------------------
 
 class InstancePath : public InstanceTest {
@@ -157,24 +133,6 @@ protected:
     }
     TestPaths paths;
 };
-
-TEST_F(InstancePath, StartChecksThePathAndTheScale)
-{
-    CInstance* instance = Make(10, 20, 100001);
-    instance->PathStart(-3, 4.0f, 1.0f, 0.0f, true, 0);
-    EXPECT_EQ(instance->i_pathindex, -3);
-    for (int32_t path : {7, 1}) {
-        instance->PathStart(path, 4.0f, 1.0f, 0.0f, true, 0);
-        EXPECT_EQ(instance->i_pathindex, -1) << path;
-    }
-    instance->PathStart(0, 4.0f, -1.0f, 0.0f, true, 0);
-    EXPECT_EQ(Fields(instance->i_pathindex, instance->i_pathspeed), Fields(-1, 4));
-    // Backwards from the end, moved onto the path's end point.
-    instance->PathStart(0, -2.0f, 1.0f, 0.0f, false, 3);
-    EXPECT_EQ(Fields(instance->i_pathindex, instance->i_pathposition, instance->i_pathpositionprevious, instance->i_x,
-                     instance->i_y, instance->i_pathxstart, instance->i_pathend),
-              Fields(0, 1, 1, 100, 0, 100, 3));
-}
 
 constexpr float X = std::numeric_limits<float>::quiet_NaN(); // not looked at
 
