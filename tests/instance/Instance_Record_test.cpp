@@ -12,86 +12,63 @@ namespace {
 
 using InstanceRecord = InstanceTest;
 
-TEST_F(InstanceRecord, NewInstanceHasTheRecordDefaults)
+std::vector<double> Alarms(const CInstance* instance)
+{
+    std::vector<double> alarms;
+    for (int32_t n = 0; n < INSTANCE_ALARM_COUNT; ++n) alarms.push_back(instance->GetAlarm(n));
+    return alarms;
+}
+
+TEST_F(InstanceRecord, NewInstancesHaveTheRecordDefaultsAndTakeOverTheirObject)
 {
     g_EventStamp = 77;
-    CInstance* instance = Make(3.5f, -2.0f, 100001);
-    for (int32_t n = 0; n < INSTANCE_ALARM_COUNT; ++n) EXPECT_EQ(instance->GetAlarm(n), -1);
-    EXPECT_EQ(instance->i_pathindex, -1);
-    EXPECT_EQ(instance->i_timelineindex, -1);
-    EXPECT_EQ(instance->i_gravitydir, 270.0f);
-    EXPECT_EQ(instance->i_imagespeed, 1.0f);
-    EXPECT_EQ(instance->i_imagescalex, 1.0f);
-    EXPECT_EQ(instance->i_imagescaley, 1.0f);
-    EXPECT_EQ(instance->i_imagealpha, 1.0f);
-    EXPECT_EQ(instance->i_timelinespeed, 1.0f);
-    EXPECT_EQ(instance->i_pathscale, 1.0f);
-    EXPECT_EQ(instance->i_imageblend, 0xFFFFFFu);
-    EXPECT_EQ(instance->m_CreationStamp, 77u);
-    EXPECT_EQ(instance->m_BBoxDirty, 1);
-    EXPECT_EQ(instance->i_xstart, 3.5f);
-    EXPECT_EQ(instance->i_yprevious, -2.0f);
-    // Without declared slots every instance keeps a variable list, and only that.
-    EXPECT_NE(instance->GetVariables(), nullptr);
-    EXPECT_EQ(instance->GetSlots(), nullptr);
+    CInstance* plain = Make(3.5f, -2.0f, 100001);
     g_EventStamp = 0;
-}
+    EXPECT_EQ(Alarms(plain), std::vector<double>(INSTANCE_ALARM_COUNT, -1));
+    EXPECT_EQ(Fields(plain->i_pathindex, plain->i_timelineindex, plain->i_gravitydir, plain->i_imagespeed,
+                     plain->i_imagescalex, plain->i_imagescaley, plain->i_imagealpha, plain->i_timelinespeed,
+                     plain->i_pathscale, plain->i_imageblend, plain->m_CreationStamp, plain->m_BBoxDirty,
+                     plain->i_xstart, plain->i_yprevious),
+              Fields(-1, -1, 270, 1, 1, 1, 1, 1, 1, 0xFFFFFF, 77, 1, 3.5, -2));
+    // Without declared slots every instance keeps a variable list, and only that.
+    EXPECT_NE(plain->GetVariables(), nullptr);
+    EXPECT_EQ(plain->GetSlots(), nullptr);
 
-TEST_F(InstanceRecord, InstanceOfAMissingObjectIsVisibleWithoutSpriteMaskOrObject)
-{
-    MakeObject(4, 10, OBJECT_FLAG_SOLID); // object 0 exists, 7 does not
-    CInstance* instance = Make(0, 0, 100001, 7);
-    EXPECT_EQ(instance->GetObject(), nullptr);
-    EXPECT_EQ(instance->i_objindex, 7);
-    EXPECT_EQ(instance->i_spriteindex, -1);
-    EXPECT_EQ(instance->i_maskindex, -1);
-    EXPECT_EQ(instance->i_visible, 1);
-    EXPECT_EQ(instance->i_solid, 0);
-    EXPECT_EQ(instance->i_persistent, 0);
-    EXPECT_EQ(instance->i_depth, 0.0f);
-    EXPECT_FALSE(ListHolds(Object_Data(0)->m_Instances, instance));
-
+    // Object 0 exists, 7 does not: an instance of 7 is visible without sprite, mask or object.
+    MakeObject(4, 10, OBJECT_FLAG_SOLID);
+    CInstance* missing = Make(0, 0, 100002, 7);
+    EXPECT_EQ(missing->GetObject(), nullptr);
+    EXPECT_EQ(Fields(missing->i_objindex, missing->i_spriteindex, missing->i_maskindex, missing->i_visible,
+                     missing->i_solid, missing->i_persistent, missing->i_depth),
+              Fields(7, -1, -1, 1, 0, 0, 0));
+    EXPECT_FALSE(ListHolds(Object_Data(0)->m_Instances, missing));
     // -1 is stored as 0 but looked up as -1: the instance does not join object 0.
-    CInstance* none = Make(0, 0, 100002, -1);
-    EXPECT_EQ(none->i_objindex, 0);
+    CInstance* none = Make(0, 0, 100003, -1);
+    EXPECT_EQ(Fields(none->i_objindex, none->i_spriteindex), Fields(0, -1));
     EXPECT_EQ(none->GetObject(), nullptr);
-    EXPECT_EQ(none->i_spriteindex, -1);
-}
 
-TEST_F(InstanceRecord, BindingTakesOverTheObjectAndJoinsItsLists)
-{
     TestSprites sprites;
     sprites.Add(3, {0, 0, 7, 7}, 0, 0, /*frames*/ 3);
     CObject* parent = MakeObject();
     CObject* child = MakeObject(3, -25, OBJECT_FLAG_SOLID | OBJECT_FLAG_PERSISTENT, 9);
     child->m_ParentIndex = parent->m_Index;
     Object_LinkParents();
-
-    CInstance* instance = Make(1, 2, 100001, child->m_Index);
-    EXPECT_EQ(instance->GetObject(), child);
-    EXPECT_EQ(instance->i_spriteindex, 3);
-    EXPECT_EQ(instance->i_maskindex, 9);
-    EXPECT_EQ(instance->i_depth, -25.0f);
-    EXPECT_EQ(instance->i_solid, 1);
-    EXPECT_EQ(instance->i_visible, 0);
-    EXPECT_EQ(instance->i_persistent, 1);
-    EXPECT_TRUE(ListHolds(child->m_Instances, instance));
-    EXPECT_TRUE(ListHolds(child->m_AllInstances, instance));
-    EXPECT_TRUE(ListHolds(parent->m_AllInstances, instance));
-    EXPECT_FALSE(ListHolds(parent->m_Instances, instance));
-
-    // An image index the sprite has no frame for starts again at 0; one it has stays.
-    instance->i_imageindex = 5.0f;
-    instance->SetObjectIndex(child->m_Index, true);
-    EXPECT_EQ(instance->i_imageindex, 0.0f);
-    instance->i_imageindex = 2.5f;
-    instance->SetObjectIndex(child->m_Index, true);
-    EXPECT_EQ(instance->i_imageindex, 2.5f);
-    // Rebinding left exactly one entry in each list.
+    CInstance* bound = Make(1, 2, 100004, child->m_Index);
+    EXPECT_EQ(bound->GetObject(), child);
+    EXPECT_EQ(Fields(bound->i_spriteindex, bound->i_maskindex, bound->i_depth, bound->i_solid, bound->i_visible,
+                     bound->i_persistent),
+              Fields(3, 9, -25, 1, 0, 1));
+    EXPECT_TRUE(ListHolds(child->m_Instances, bound));
+    EXPECT_TRUE(ListHolds(child->m_AllInstances, bound));
+    EXPECT_TRUE(ListHolds(parent->m_AllInstances, bound));
+    EXPECT_FALSE(ListHolds(parent->m_Instances, bound));
+    // Rebinding leaves one entry in each list, and an image index past the sprite's frames at 0.
+    bound->i_imageindex = 5.0f;
+    bound->SetObjectIndex(child->m_Index, true);
+    EXPECT_EQ(bound->i_imageindex, 0.0f);
     EXPECT_EQ(child->m_Instances.count, 1);
     EXPECT_EQ(parent->m_AllInstances.count, 1);
-
-    CInstance* quiet = Make(0, 0, 100002, child->m_Index, /*register*/ false);
+    CInstance* quiet = Make(0, 0, 100005, child->m_Index, /*register*/ false);
     EXPECT_EQ(quiet->GetObject(), child);
     EXPECT_FALSE(ListHolds(child->m_Instances, quiet));
 }
@@ -99,7 +76,6 @@ TEST_F(InstanceRecord, BindingTakesOverTheObjectAndJoinsItsLists)
 TEST_F(InstanceRecord, CopyTakesTheStateButNotTheLinksStampOrBody)
 {
     CObject* object = MakeObject(-1, 3);
-    g_EventStamp = 5;
     CInstance* source = Make(10, 20, 100001, object->m_Index);
     source->SetSpeed(2.0f);
     source->SetAlarm(4, 30);
@@ -116,27 +92,20 @@ TEST_F(InstanceRecord, CopyTakesTheStateButNotTheLinksStampOrBody)
 
     g_EventStamp = 9;
     CInstance* copy = Make(0, 0, 100002);
+    g_EventStamp = 0;
     copy->m_CarriedMark = 1;
     copy->m_DepthKey = -7.0f;
     copy->CopyFrom(*source, true);
-    EXPECT_EQ(copy->i_id, 100001);
-    EXPECT_EQ(copy->i_x, 10.0f);
-    EXPECT_EQ(copy->i_speed, 2.0f);
-    EXPECT_EQ(copy->i_hspeed, 2.0f);
-    EXPECT_EQ(copy->GetAlarm(4), 30);
-    EXPECT_EQ(copy->i_imageblend, 0x123456u);
-    EXPECT_EQ(copy->i_depth, 3.0f);
-    EXPECT_EQ(copy->i_pathindex, 2);
-    EXPECT_EQ(copy->i_pathxstart, 0.0f); // the path start position is not copied
-    EXPECT_EQ(copy->i_timelinerunning, 1);
+    // The path start position is not copied, nor the carried mark, stamp and depth key.
+    EXPECT_EQ(Fields(copy->i_id, copy->i_x, copy->i_speed, copy->i_hspeed, copy->GetAlarm(4), copy->i_imageblend,
+                     copy->i_depth, copy->i_pathindex, copy->i_pathxstart, copy->i_timelinerunning,
+                     copy->m_CarriedMark, copy->m_CreationStamp, copy->m_DepthKey),
+              Fields(100001, 10, 2, 2, 30, 0x123456, 3, 2, 0, 1, 0, 9, -7));
     EXPECT_EQ(copy->m_pSpare, source);
-    EXPECT_EQ(copy->m_CarriedMark, 0);
-    EXPECT_EQ(copy->m_CreationStamp, 9u);
-    EXPECT_EQ(copy->m_DepthKey, -7.0f);
     EXPECT_EQ(copy->GetObject(), object);
     EXPECT_EQ(object->m_Instances.count, 2);
 
-    // The copy's variables are its own.
+    // The copy's variables are copied, and then its own.
     ScriptValue read = {};
     ASSERT_TRUE(copy->GetVariables()->GetVar(name, -1, &read));
     EXPECT_STREQ(Value_GetText(&read), "kept");
@@ -146,7 +115,6 @@ TEST_F(InstanceRecord, CopyTakesTheStateButNotTheLinksStampOrBody)
     ASSERT_TRUE(source->GetVariables()->GetVar(name, -1, &read));
     EXPECT_STREQ(Value_GetText(&read), "kept");
     Value_Free(&read);
-    g_EventStamp = 0;
 }
 
 TEST_F(InstanceRecord, ChangeOfObjectWaitsForRelink)
@@ -155,7 +123,6 @@ TEST_F(InstanceRecord, ChangeOfObjectWaitsForRelink)
     CObject* second = MakeObject(-1, -5, OBJECT_FLAG_SOLID);
     CObject* third = MakeObject(-1, 50);
     CInstance* instance = Make(0, 0, 100001, first->m_Index);
-
     instance->ChangeObject(second->m_Index);
     instance->ChangeObject(third->m_Index);
     instance->ChangeObject(second->m_Index);
@@ -164,8 +131,7 @@ TEST_F(InstanceRecord, ChangeOfObjectWaitsForRelink)
     EXPECT_EQ(g_InstanceDepthChanges.count, 1);
     EXPECT_EQ(instance->m_pFormerObject, first);
     EXPECT_EQ(instance->GetObject(), second);
-    EXPECT_EQ(instance->i_depth, -5.0f);
-    EXPECT_EQ(instance->i_solid, 1);
+    EXPECT_EQ(Fields(instance->i_depth, instance->i_solid), Fields(-5, 1));
     EXPECT_TRUE(ListHolds(first->m_Instances, instance));
     EXPECT_FALSE(ListHolds(second->m_Instances, instance));
 
@@ -182,16 +148,13 @@ TEST_F(InstanceRecord, ChangeOfObjectWaitsForRelink)
     EXPECT_EQ(active.m_Count, 2);
     active.Remove(deep);
     active.Remove(instance);
-}
 
-TEST_F(InstanceRecord, ChangeToAMissingObjectKeepsEverythingElse)
-{
-    CObject* first = MakeObject(-1, 10);
-    CInstance* instance = Make(0, 0, 100001, first->m_Index);
+    // A change to a missing object keeps the depth and asks for no re-sort.
+    g_InstanceObjectChanges.Clear();
+    g_InstanceDepthChanges.Clear();
     instance->ChangeObject(42);
-    EXPECT_EQ(instance->i_objindex, 42);
+    EXPECT_EQ(Fields(instance->i_objindex, instance->i_depth), Fields(42, -5));
     EXPECT_EQ(instance->GetObject(), nullptr);
-    EXPECT_EQ(instance->i_depth, 10.0f);
     EXPECT_EQ(g_InstanceObjectChanges.count, 1);
     EXPECT_EQ(g_InstanceDepthChanges.count, 0);
 }
@@ -210,31 +173,24 @@ TEST_F(InstanceRecord, ReleaseLeavesNoListHoldingTheInstance)
     EXPECT_EQ(g_InstanceDepthChanges.count, 0);
     EXPECT_EQ(instance->GetVariables(), nullptr);
     instance->Release(); // a second release has nothing left to free
-}
 
-TEST_F(InstanceRecord, ReleaseAfterTheObjectWasDeletedDoesNotTouchIt)
-{
-    CObject* object = MakeObject();
-    int32_t index = object->m_Index;
-    CInstance* instance = Make(0, 0, 100001, index);
-    Object_Delete(index); // its lists are emptied, the instance keeps a stale binding
-    instance->Release();  // under the sanitizer a touch of the deleted object would fail here
-    EXPECT_EQ(instance->GetObject(), nullptr);
+    // Released after its object was deleted: under the sanitizer a touch of the object would fail.
+    CObject* doomed = MakeObject();
+    CInstance* stale = Make(0, 0, 100002, doomed->m_Index);
+    Object_Delete(doomed->m_Index);
+    stale->Release();
+    EXPECT_EQ(stale->GetObject(), nullptr);
 }
 
 TEST_F(InstanceRecord, AlarmsOutsideTheTwelveReadMinusOneAndWriteNothing)
 {
     CInstance* instance = Make(0, 0, 100001);
     EXPECT_EQ(instance->SetAlarm(11, 7), 7);
-    EXPECT_EQ(instance->GetAlarm(11), 7);
     EXPECT_EQ(instance->SetAlarm(0, 3), 3);
     instance->SetAlarm(12, 9);
     instance->SetAlarm(-1, 9);
-    EXPECT_EQ(instance->GetAlarm(12), -1);
-    EXPECT_EQ(instance->GetAlarm(-1), -1);
-    EXPECT_EQ(instance->GetAlarm(INT32_MIN), -1);
-    for (int32_t n = 1; n < 11; ++n) EXPECT_EQ(instance->GetAlarm(n), -1) << n;
-    EXPECT_EQ(instance->GetAlarm(0), 3);
+    EXPECT_EQ(Fields(instance->GetAlarm(12), instance->GetAlarm(-1), instance->GetAlarm(INT32_MIN)), Fields(-1, -1, -1));
+    EXPECT_EQ(Alarms(instance), Fields(3, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 7));
 }
 
 TEST_F(InstanceRecord, DebugDumpPadsNamesToTwentyThreeCharacters)

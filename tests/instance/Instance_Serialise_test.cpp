@@ -37,41 +37,28 @@ protected:
     CInstance* Busy()
     {
         CInstance* instance = Make(40.25f, 30.5f, 100123, object->m_Index);
-        instance->i_imageindex = 3.25f;
-        instance->i_imagespeed = 0.5f;
-        instance->SetImageXScale(2.0f);
-        instance->SetImageYScale(-1.5f);
-        instance->SetImageAngle(30.0f);
-        instance->i_imagealpha = 0.75f;
+        const std::pair<float CInstance::*, float> floats[] = {
+            {&CInstance::i_imageindex, 3.25f}, {&CInstance::i_imagespeed, 0.5f}, {&CInstance::i_imagescalex, 2.0f},
+            {&CInstance::i_imagescaley, -1.5f}, {&CInstance::i_imageangle, 30.0f}, {&CInstance::i_imagealpha, 0.75f},
+            {&CInstance::i_depth, -12.5f}, {&CInstance::i_xstart, 1.0f}, {&CInstance::i_ystart, 2.0f},
+            {&CInstance::i_xprevious, 39.0f}, {&CInstance::i_yprevious, 29.0f}, {&CInstance::i_friction, 0.125f},
+            {&CInstance::i_gravitydir, 180.0f}, {&CInstance::i_gravity, 0.25f}, {&CInstance::i_pathposition, 0.4f},
+            {&CInstance::i_pathpositionprevious, 0.35f}, {&CInstance::i_pathspeed, -2.0f},
+            {&CInstance::i_pathscale, 1.5f}, {&CInstance::i_pathorientation, 45.0f}, {&CInstance::i_pathxstart, 7.0f},
+            {&CInstance::i_pathystart, 8.0f}, {&CInstance::i_timelineposition, 12.0f},
+            {&CInstance::i_timelinespeed, 2.0f}};
+        for (auto [field, value] : floats) instance->*field = value;
+        instance->i_persistent = instance->i_marked = 1;
+        instance->i_timelinerunning = instance->i_timelineloop = 1;
+        instance->i_pathindex = 3;
+        instance->i_pathend = 2;
+        instance->i_timelineindex = 4;
         instance->i_imageblend = 0xABCDEF;
         instance->SetMaskIndex(2);
-        instance->i_depth = -12.5f;
-        instance->i_xstart = 1.0f;
-        instance->i_ystart = 2.0f;
-        instance->i_xprevious = 39.0f;
-        instance->i_yprevious = 29.0f;
         instance->SetDirection(135.0f);
         instance->SetSpeed(3.0f);
-        instance->i_friction = 0.125f;
-        instance->i_gravitydir = 180.0f;
-        instance->i_gravity = 0.25f;
-        instance->i_persistent = 1;
+        instance->m_BBoxDirty = 1;
         for (int32_t n = 0; n < INSTANCE_ALARM_COUNT; ++n) instance->SetAlarm(n, n * 10 - 1);
-        instance->i_marked = 1;
-        instance->i_pathindex = 3;
-        instance->i_pathposition = 0.4f;
-        instance->i_pathpositionprevious = 0.35f;
-        instance->i_pathspeed = -2.0f;
-        instance->i_pathscale = 1.5f;
-        instance->i_pathorientation = 45.0f;
-        instance->i_pathend = 2;
-        instance->i_pathxstart = 7.0f;
-        instance->i_pathystart = 8.0f;
-        instance->i_timelineindex = 4;
-        instance->i_timelineposition = 12.0f;
-        instance->i_timelinespeed = 2.0f;
-        instance->i_timelinerunning = 1;
-        instance->i_timelineloop = 1;
         ScriptValue value = {VALUE_REAL, 0, 42.5};
         instance->GetVariables()->SetVar(score, -1, &value);
         Value_SetText(&value, "hello");
@@ -93,62 +80,35 @@ protected:
     int32_t title = 0;
 };
 
-void ExpectSameSavedFields(const CInstance& a, const CInstance& b)
-{
-    EXPECT_EQ(a.i_id, b.i_id);
-    EXPECT_EQ(a.i_deactivated, b.i_deactivated);
-    EXPECT_EQ(a.i_objindex, b.i_objindex);
-    EXPECT_EQ(a.i_spriteindex, b.i_spriteindex);
-    EXPECT_EQ(a.i_imageindex, b.i_imageindex);
-    EXPECT_EQ(a.i_imagespeed, b.i_imagespeed);
-    EXPECT_EQ(a.i_imagescalex, b.i_imagescalex);
-    EXPECT_EQ(a.i_imagescaley, b.i_imagescaley);
-    EXPECT_EQ(a.i_imageangle, b.i_imageangle);
-    EXPECT_EQ(a.i_imagealpha, b.i_imagealpha);
-    EXPECT_EQ(a.i_imageblend, b.i_imageblend);
-    EXPECT_EQ(a.i_maskindex, b.i_maskindex);
-    EXPECT_EQ(a.i_depth, b.i_depth);
-    EXPECT_EQ(a.i_precise, b.i_precise);
-    for (float CInstance::*field : {&CInstance::i_x, &CInstance::i_y, &CInstance::i_xstart, &CInstance::i_ystart,
-                                    &CInstance::i_xprevious, &CInstance::i_yprevious, &CInstance::i_direction,
-                                    &CInstance::i_speed, &CInstance::i_friction, &CInstance::i_gravitydir,
-                                    &CInstance::i_gravity, &CInstance::i_hspeed, &CInstance::i_vspeed,
-                                    &CInstance::i_pathposition, &CInstance::i_pathpositionprevious,
-                                    &CInstance::i_pathspeed, &CInstance::i_pathscale, &CInstance::i_pathorientation,
-                                    &CInstance::i_pathxstart, &CInstance::i_pathystart,
-                                    &CInstance::i_timelineposition, &CInstance::i_timelinespeed}) {
-        EXPECT_EQ(a.*field, b.*field);
-    }
-    EXPECT_EQ(a.i_bbox.left, b.i_bbox.left);
-    EXPECT_EQ(a.i_bbox.top, b.i_bbox.top);
-    EXPECT_EQ(a.i_bbox.right, b.i_bbox.right);
-    EXPECT_EQ(a.i_bbox.bottom, b.i_bbox.bottom);
-    EXPECT_EQ(a.i_visible, b.i_visible);
-    EXPECT_EQ(a.i_solid, b.i_solid);
-    EXPECT_EQ(a.i_persistent, b.i_persistent);
-    for (int32_t n = 0; n < INSTANCE_ALARM_COUNT; ++n) EXPECT_EQ(a.GetAlarm(n), b.GetAlarm(n));
-    EXPECT_EQ(a.i_marked, b.i_marked);
-    EXPECT_EQ(a.i_pathindex, b.i_pathindex);
-    EXPECT_EQ(a.i_pathend, b.i_pathend);
-    EXPECT_EQ(a.i_timelineindex, b.i_timelineindex);
-    EXPECT_EQ(a.i_timelinerunning, b.i_timelinerunning);
-    EXPECT_EQ(a.i_timelineloop, b.i_timelineloop);
-}
-
-TEST_F(InstanceSerialise, RoundTripGivesAnEqualInstance)
+TEST_F(InstanceSerialise, RoundTripGivesAnEqualInstanceInTheSavedLayout)
 {
     CInstance* source = Busy();
     std::vector<uint8_t> bytes = Saved(source);
     EXPECT_EQ(source->m_BBoxDirty, 0); // the box went out freshly computed
+    ASSERT_GT(bytes.size(), FIXED_BYTES);
+    float imageindex;
+    std::memcpy(&imageindex, bytes.data() + 16, 4);
+    EXPECT_EQ(Fields(WordAt(bytes, 0), WordAt(bytes, 8), WordAt(bytes, 12), imageindex,
+                     static_cast<uint32_t>(WordAt(bytes, 40))),
+              Fields(100123, object->m_Index, 2, 3.25, 0xABCDEF));
+    // The box as left, right, top, bottom; the time line loop last, then the variable count.
+    EXPECT_EQ(Fields(WordAt(bytes, BOX_OFFSET), WordAt(bytes, BOX_OFFSET + 4), WordAt(bytes, BOX_OFFSET + 8),
+                     WordAt(bytes, BOX_OFFSET + 12), WordAt(bytes, FIXED_BYTES - 4), WordAt(bytes, FIXED_BYTES)),
+              Fields(source->i_bbox.left, source->i_bbox.right, source->i_bbox.top, source->i_bbox.bottom, 1, 2));
 
     CInstance* loaded = Make(0, 0, 0, -1, false);
     InstanceTestBuffer buffer(bytes);
     ASSERT_TRUE(loaded->Deserialise(&buffer));
     EXPECT_EQ(static_cast<size_t>(buffer.m_Position), bytes.size());
-    ExpectSameSavedFields(*source, *loaded);
+    // Saving the loaded instance gives the same bytes: every saved field came back where it was.
+    EXPECT_EQ(Saved(loaded), bytes);
+    EXPECT_EQ(Fields(loaded->i_id, loaded->i_x, loaded->i_depth, loaded->i_marked, loaded->GetAlarm(11),
+                     loaded->i_pathystart, loaded->i_timelineloop),
+              Fields(100123, 40.25, -12.5, 1, 109, 8, 1));
+    EXPECT_EQ(Fields(loaded->i_bbox.left, loaded->i_bbox.top, loaded->i_bbox.right, loaded->i_bbox.bottom),
+              Fields(source->i_bbox.left, source->i_bbox.top, source->i_bbox.right, source->i_bbox.bottom));
     EXPECT_EQ(loaded->GetObject(), object);
     EXPECT_TRUE(ListHolds(object->m_Instances, loaded));
-
     ScriptValue value = {};
     ASSERT_TRUE(loaded->GetVariables()->GetVar(score, -1, &value));
     EXPECT_EQ(value.real, 42.5);
@@ -157,42 +117,15 @@ TEST_F(InstanceSerialise, RoundTripGivesAnEqualInstance)
     Value_Free(&value);
     EXPECT_EQ(loaded->GetVariables()->Count(), 2);
 
-    // Saving the loaded instance gives the same bytes.
-    EXPECT_EQ(Saved(loaded), bytes);
-}
-
-TEST_F(InstanceSerialise, FieldsGoOutInTheSavedOrder)
-{
-    CInstance* source = Busy();
-    std::vector<uint8_t> bytes = Saved(source);
-    ASSERT_GT(bytes.size(), FIXED_BYTES);
-    EXPECT_EQ(WordAt(bytes, 0), 100123);
-    EXPECT_EQ(WordAt(bytes, 8), object->m_Index);
-    EXPECT_EQ(WordAt(bytes, 12), 2);
-    float imageindex;
-    std::memcpy(&imageindex, bytes.data() + 16, 4);
-    EXPECT_EQ(imageindex, 3.25f);
-    EXPECT_EQ(static_cast<uint32_t>(WordAt(bytes, 40)), 0xABCDEFu);
-    // The box as left, right, top, bottom.
-    EXPECT_EQ(WordAt(bytes, BOX_OFFSET), source->i_bbox.left);
-    EXPECT_EQ(WordAt(bytes, BOX_OFFSET + 4), source->i_bbox.right);
-    EXPECT_EQ(WordAt(bytes, BOX_OFFSET + 8), source->i_bbox.top);
-    EXPECT_EQ(WordAt(bytes, BOX_OFFSET + 12), source->i_bbox.bottom);
-    EXPECT_EQ(WordAt(bytes, FIXED_BYTES - 4), 1); // time line loop
-    EXPECT_EQ(WordAt(bytes, FIXED_BYTES), 2);     // the variable count
-}
-
-TEST_F(InstanceSerialise, DeactivatedInstancesLoadOutsideTheirObjectsLists)
-{
-    CInstance* source = Busy();
+    // A deactivated instance loads outside its object's lists.
     source->i_deactivated = 5;
-    std::vector<uint8_t> bytes = Saved(source);
-    CInstance* loaded = Make(0, 0, 0, -1, false);
-    InstanceTestBuffer buffer(bytes);
-    ASSERT_TRUE(loaded->Deserialise(&buffer));
-    EXPECT_EQ(loaded->i_deactivated, 1);
-    EXPECT_EQ(loaded->GetObject(), object);
-    EXPECT_FALSE(ListHolds(object->m_Instances, loaded));
+    bytes = Saved(source);
+    CInstance* asleep = Make(0, 0, 0, -1, false);
+    InstanceTestBuffer again(bytes);
+    ASSERT_TRUE(asleep->Deserialise(&again));
+    EXPECT_EQ(asleep->i_deactivated, 1);
+    EXPECT_EQ(asleep->GetObject(), object);
+    EXPECT_FALSE(ListHolds(object->m_Instances, asleep));
 }
 
 TEST_F(InstanceSerialise, CutOrCorruptStreamsAreRefusedAndChangeNothing)
@@ -201,35 +134,27 @@ TEST_F(InstanceSerialise, CutOrCorruptStreamsAreRefusedAndChangeNothing)
     CInstance* target = Make(5, 6, 100900);
     ScriptValue kept = {VALUE_REAL, 0, 1.0};
     target->GetVariables()->SetVar(score, -1, &kept);
-    auto unchanged = [&]() {
-        EXPECT_EQ(target->i_id, 100900);
-        EXPECT_EQ(target->i_x, 5.0f);
-        EXPECT_EQ(target->GetObject(), nullptr);
-        EXPECT_EQ(target->GetVariables()->Count(), 1);
-    };
     for (size_t length = 0; length < bytes.size(); ++length) {
         InstanceTestBuffer cut(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(length)),
                                eBuffer_Fixed);
         EXPECT_FALSE(target->Deserialise(&cut)) << length;
     }
-    unchanged();
-
-    // A variable count the stream cannot hold.
+    // A variable count the stream cannot hold, and a value of an unknown kind.
     std::vector<uint8_t> huge = bytes;
     int32_t count = 0x7FFFFFFF;
     std::memcpy(huge.data() + FIXED_BYTES, &count, 4);
-    InstanceTestBuffer hugeBuffer(huge, eBuffer_Fixed);
-    EXPECT_FALSE(target->Deserialise(&hugeBuffer));
-    // A value of an unknown kind.
     std::vector<uint8_t> kind = bytes;
     size_t firstName = FIXED_BYTES + 4;
     size_t firstValue = firstName + std::strlen(reinterpret_cast<const char*>(kind.data() + firstName)) + 1;
     int32_t strange = 7;
     ASSERT_LT(firstValue + 4, kind.size());
     std::memcpy(kind.data() + firstValue, &strange, 4);
-    InstanceTestBuffer kindBuffer(kind, eBuffer_Fixed);
-    EXPECT_FALSE(target->Deserialise(&kindBuffer));
-    unchanged();
+    for (const std::vector<uint8_t>& bad : {huge, kind}) {
+        InstanceTestBuffer buffer(bad, eBuffer_Fixed);
+        EXPECT_FALSE(target->Deserialise(&buffer));
+    }
+    EXPECT_EQ(Fields(target->i_id, target->i_x, target->GetVariables()->Count()), Fields(100900, 5, 1));
+    EXPECT_EQ(target->GetObject(), nullptr);
 }
 
 // A saved instance written by hand from the layout table, not by Serialise.
@@ -243,29 +168,15 @@ TEST_F(InstanceSerialise, HandWrittenStreamLoadsIntoTheRightFields)
     CInstance* loaded = Make(0, 0, 0, -1, false);
     InstanceTestBuffer buffer(bytes, eBuffer_Fixed);
     ASSERT_TRUE(loaded->Deserialise(&buffer));
-    EXPECT_EQ(loaded->i_id, 100001);
     EXPECT_EQ(loaded->GetObject(), object); // object 0
-    EXPECT_EQ(loaded->i_spriteindex, -1);
-    EXPECT_EQ(loaded->i_imageindex, 1.5f);
-    EXPECT_EQ(loaded->i_imageangle, 30.0f);
-    EXPECT_EQ(loaded->i_imageblend, 0xFFFFFFu);
-    EXPECT_EQ(loaded->i_depth, -10.0f);
-    EXPECT_EQ(loaded->i_precise, 1);
-    EXPECT_EQ(loaded->i_x, 12.5f);
-    EXPECT_EQ(loaded->i_direction, 90.0f);
-    EXPECT_EQ(loaded->i_vspeed, -3.0f);
-    EXPECT_EQ(loaded->i_bbox.left, 12);
-    EXPECT_EQ(loaded->i_bbox.right, 13);
-    EXPECT_EQ(loaded->i_bbox.top, 8);
-    EXPECT_EQ(loaded->i_bbox.bottom, 9);
-    EXPECT_EQ(loaded->i_visible, 1);
-    EXPECT_EQ(loaded->i_solid, 0);
-    EXPECT_EQ(loaded->GetAlarm(11), 54);
-    EXPECT_EQ(loaded->i_pathindex, 2);
-    EXPECT_EQ(loaded->i_pathend, 1);
-    EXPECT_EQ(loaded->i_pathystart, 6.0f);
-    EXPECT_EQ(loaded->i_timelineindex, -1);
-    EXPECT_EQ(loaded->GetVariables()->Count(), 3);
+    EXPECT_EQ(Fields(loaded->i_id, loaded->i_spriteindex, loaded->i_imageindex, loaded->i_imageangle,
+                     loaded->i_imageblend, loaded->i_depth, loaded->i_precise, loaded->i_x, loaded->i_direction,
+                     loaded->i_vspeed, loaded->i_visible, loaded->i_solid, loaded->GetAlarm(11)),
+              Fields(100001, -1, 1.5, 30, 0xFFFFFF, -10, 1, 12.5, 90, -3, 1, 0, 54));
+    EXPECT_EQ(Fields(loaded->i_bbox.left, loaded->i_bbox.right, loaded->i_bbox.top, loaded->i_bbox.bottom,
+                     loaded->i_pathindex, loaded->i_pathend, loaded->i_pathystart, loaded->i_timelineindex,
+                     loaded->GetVariables()->Count()),
+              Fields(12, 13, 8, 9, 2, 1, 6, -1, 3));
     EXPECT_EQ(static_cast<size_t>(buffer.m_Position), bytes.size());
 }
 

@@ -73,3 +73,6 @@ inline bool ListHolds(const ObjectInstanceList& list, const CInstance* instance)
     }
     return false;
 }
+
+// Fields of different types as one list, so that a record is compared in one line.
+template <typename... T> std::vector<double> Fields(T... values) { return {static_cast<double>(values)...}; }

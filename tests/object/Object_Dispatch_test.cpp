@@ -2,12 +2,7 @@
 // the nesting limit, pending room changes and the event trace.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
 #include "ObjectTestSupport.h"
-#include "platform/Platform_TestSwitches.h"
 #include "variable/Variable_Access.h"
 
 using namespace objecttest;
@@ -47,33 +42,23 @@ TEST_F(DispatchTest, AChildWithoutItsOwnHandlerRunsItsParentsAndTheEventNamesThe
 TEST_F(DispatchTest, NothingRunsWithoutAHandlerOrWhileARoomChangeIsPending)
 {
     int32_t object = AddObject();
-    SetHandler(object, 0, 0, "test_record();");
+    SetHandler(object, 0, 0, "test_record(); test_goto();");
     CInstance* self = MakeInstance(object);
-
-    PerformEvent(self, self, object, 1, 0);   // no destroy handler
-    PerformEvent(self, self, object, 0, 1);   // no such subtype
-    PerformEvent(self, self, 999, 0, 0);      // no such object
-    Perform_Event(nullptr, self, 0, 0);       // no instance
+    CInstance* second = MakeInstance(object);
+    PerformEvent(self, self, object, 1, 0); // no destroy handler
+    PerformEvent(self, self, object, 0, 1); // no such subtype
+    PerformEvent(self, self, 999, 0, 0);    // no such object
+    Perform_Event(nullptr, self, 0, 0);     // no instance
     EXPECT_TRUE(Records().empty());
-
     g_RunRequest = 2;
     PerformEvent(self, self, object, 0, 0);
     EXPECT_TRUE(Records().empty());
+
+    // A room change asked for in an event drops the events that follow.
     g_RunRequest = RUN_REQUEST_NONE;
     Perform_Event(self, self, 0, 0);
-    EXPECT_EQ(1u, Records().size());
-}
-
-TEST_F(DispatchTest, ARoomChangeAskedForInAnEventDropsTheEventsThatFollow)
-{
-    int32_t object = AddObject();
-    SetHandler(object, 0, 0, "test_record(); test_goto();");
-    CInstance* first = MakeInstance(object);
-    CInstance* second = MakeInstance(object);
-    Perform_Event(first, first, 0, 0);
     Perform_Event(second, second, 0, 0);
-    ASSERT_EQ(1u, Records().size());
-    EXPECT_EQ("0 0 0 100000 100000", Records()[0]);
+    EXPECT_EQ((std::vector<std::string>{"0 0 0 100000 100000"}), Records());
 }
 
 TEST_F(DispatchTest, AnEventThatPerformsItselfStopsAtTheThirtyThirdLevelWithAFatalError)
@@ -127,37 +112,15 @@ TEST_F(DispatchTest, CollisionHandlersAreFoundThroughTheOtherObjectsAncestors)
     EXPECT_EQ(nullptr, Event_FindHandler(object, 4, base, nullptr));
 }
 
-TEST_F(DispatchTest, APerformedEventWritesOneTraceLine)
-{
-    std::string path = (std::filesystem::path(testing::TempDir()) / "object_dispatch_trace.txt").string();
-    setenv("KELVARO_TRACE", path.c_str(), 1);
-    TestSwitches_Reload();
-    int32_t parent = AddObject();
-    int32_t child = AddObject(parent);
-    Object_Data(child)->SetName("obj_child");
-    SetHandler(parent, 2, 3, "");
-    CInstance* self = MakeInstance(child);
-    PerformEvent(self, self, child, 2, 3);
-    PerformEvent(self, self, child, 2, 4); // no handler: no line
-    EventTrace_Close();
-    unsetenv("KELVARO_TRACE");
-    TestSwitches_Reload();
-
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ("0\t100000\tobj_child\t2\t3\n", text);
-}
-
 TEST_F(DispatchTest, EveryRoomInstanceThatIsNeitherMarkedNorDeactivatedGetsTheEventAsItsOwnOther)
 {
-    class Room : public IVariableInstances {
-    public:
+    struct Room : IVariableInstances {
         std::vector<CInstance*> list;
         CInstance* FindById(int32_t) override { return nullptr; }
         void VisitRoom(InstanceVisit visit, void* context) override
         {
-            for (size_t i = 0; i < list.size(); ++i)
-                if (!visit(list[i], context)) return;
+            for (CInstance* instance : list)
+                if (!visit(instance, context)) return;
         }
         void VisitObject(int32_t, InstanceVisit, void*) override {}
         void VisitObjectChanges(InstanceVisit, void*) override {}
@@ -180,9 +143,7 @@ TEST_F(DispatchTest, EveryRoomInstanceThatIsNeitherMarkedNorDeactivatedGetsTheEv
     Perform_Event_All(7, 4);
     Variable_SetInstances(previous);
 
-    ASSERT_EQ(2u, Records().size());
-    EXPECT_EQ("0 7 4 100000 100000", Records()[0]);
-    EXPECT_EQ("0 7 4 100004 100004", Records()[1]);
+    EXPECT_EQ((std::vector<std::string>{"0 7 4 100000 100000", "0 7 4 100004 100004"}), Records());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The event object lists and the collision pairs.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ObjectTestSupport.h"
 
 using namespace objecttest;
@@ -22,46 +24,28 @@ std::vector<std::pair<int32_t, int32_t>> Pairs()
     return pairs;
 }
 
-TEST_F(ObjectListsTest, ListsHoldEveryObjectThatHandlesTheEventItselfOrThroughAParent)
+TEST_F(ObjectListsTest, ListsHoldTheObjectsHandlingABuiltSubtypeItselfOrThroughAParent)
 {
     int32_t parent = AddObject();
     int32_t loner = AddObject();
     int32_t child = AddObject(parent);
-    SetHandler(parent, 0, 0, "");
-    SetHandler(loner, 3, 2, "");
-    SetHandler(child, 2, 11, "");
-    SetHandler(parent, 7, 25, "");
+    for (auto [object, type, subtype] : {std::tuple{parent, 0, 0}, {loner, 3, 2}, {child, 2, 11}, {parent, 7, 25},
+                                         {loner, 5, 200}, {loner, 5, 128}, {loner, 3, 17}, {loner, 2, 13},
+                                         {loner, 8, 64}, {loner, 11, 0}})
+        SetHandler(object, type, subtype, "");
     ObjectLists_Build();
     EXPECT_EQ((std::vector<int32_t>{parent, child}), List(0, 0));
     EXPECT_EQ((std::vector<int32_t>{loner}), List(3, 2));
     EXPECT_EQ((std::vector<int32_t>{child}), List(2, 11));
     EXPECT_EQ((std::vector<int32_t>{parent, child}), List(7, 25));
-    EXPECT_EQ(0, ObjectLists_Count(1, 0));
-    EXPECT_EQ(0, ObjectLists_Count(12, 0));
-    EXPECT_EQ(0, ObjectLists_Count(0, 256));
-
+    EXPECT_EQ((std::vector<int32_t>{loner}), List(5, 128));
+    // Subtypes past each type's built range, and types past the last, have no list.
+    for (auto [type, subtype] : {std::pair{1, 0}, {12, 0}, {0, 256}, {5, 200}, {3, 17}, {2, 13}, {8, 64}, {11, 0}})
+        EXPECT_EQ(0, ObjectLists_Count(type, subtype)) << type << " " << subtype;
     // Removing the last create handler takes both objects out of the list on the next build.
     EXPECT_TRUE(Object_Data(parent)->ClearEvent(0, 0));
     ObjectLists_Build();
     EXPECT_EQ(0, ObjectLists_Count(0, 0));
-}
-
-TEST_F(ObjectListsTest, OnlyTheBuiltSubtypesOfEachTypeAreListed)
-{
-    int32_t object = AddObject();
-    SetHandler(object, 5, 200, "");
-    SetHandler(object, 5, 128, "");
-    SetHandler(object, 3, 17, "");
-    SetHandler(object, 2, 13, "");
-    SetHandler(object, 8, 64, "");
-    SetHandler(object, 11, 0, "");
-    ObjectLists_Build();
-    EXPECT_EQ(0, ObjectLists_Count(5, 200));
-    EXPECT_EQ(1, ObjectLists_Count(5, 128));
-    EXPECT_EQ(0, ObjectLists_Count(3, 17));
-    EXPECT_EQ(0, ObjectLists_Count(2, 13));
-    EXPECT_EQ(0, ObjectLists_Count(8, 64));
-    EXPECT_EQ(0, ObjectLists_Count(11, 0));
 }
 
 TEST_F(ObjectListsTest, ListsGrowPastTheirCapacityAndKeepAscendingOrder)
@@ -71,14 +55,12 @@ TEST_F(ObjectListsTest, ListsGrowPastTheirCapacityAndKeepAscendingOrder)
         SetHandler(i, 3, 0, "");
     }
     Object_Delete(4);
-    ObjectLists_Build();
     std::vector<int32_t> expected = {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11};
-    EXPECT_EQ(expected, List(3, 0));
-    EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
-    // A rebuild keeps the arrays and only resets the counts.
-    ObjectLists_Build();
-    EXPECT_EQ(expected, List(3, 0));
-    EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
+    for (int32_t build = 0; build < 2; ++build) { // a rebuild keeps the arrays and resets the counts
+        ObjectLists_Build();
+        EXPECT_EQ(expected, List(3, 0));
+        EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
+    }
     ObjectLists_Free();
     EXPECT_EQ(0, g_EventObjectLists[3][0].capacity);
     EXPECT_EQ(nullptr, g_EventObjectLists[3][0].objects);

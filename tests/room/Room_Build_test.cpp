@@ -37,32 +37,22 @@ TEST_F(RoomTest, AManifestsRoomsAreBuiltAndRead)
     CRoom* room = Room_Get(0);
     ASSERT_NE(nullptr, room);
     EXPECT_EQ(nullptr, room->m_pCaption);
-    EXPECT_EQ(320, room->m_Width);
-    EXPECT_EQ(60, room->m_Speed);
-    EXPECT_EQ(0x00FF00u, room->m_Colour);
-    EXPECT_EQ(0u, room->m_ShowColour);
-    EXPECT_EQ(-3, room->m_GravityY);
-    EXPECT_EQ(-1, room->m_Backgrounds[0].index);
-    EXPECT_EQ(4, room->m_Backgrounds[1].index);
-    EXPECT_EQ(8.0f, room->m_Backgrounds[1].x);
-    EXPECT_EQ(100, room->m_Views[0].wport);
-    EXPECT_EQ(2, room->m_Views[0].object);
+    EXPECT_EQ(Reals(room->m_Width, room->m_Speed, room->m_Colour, room->m_ShowColour, room->m_GravityY,
+                    room->m_Backgrounds[0].index, room->m_Backgrounds[1].index, room->m_Backgrounds[1].x,
+                    room->m_Views[0].wport, room->m_Views[0].object),
+              Reals(320, 60, 0x00FF00, 0, -3, -1, 4, 8, 100, 2));
     ASSERT_NE(nullptr, room->m_pCreationCode);
-
     const RoomDefinition& definition = *room->m_pDefinition;
     ASSERT_EQ(3u, definition.instances.size());
-    EXPECT_EQ(100001, definition.instances[0].id) << "the next id after the header's counter";
-    EXPECT_EQ(2.5f, definition.instances[0].xscale);
-    EXPECT_EQ(0x80112233u, definition.instances[0].colour);
-    EXPECT_NE(nullptr, definition.instances[0].code);
+    const RoomInstanceDef& first = definition.instances[0];
+    EXPECT_EQ(Reals(first.id, first.xscale, first.colour), Reals(100001, 2.5, 0x80112233)) << "ids follow the header's counter";
+    EXPECT_NE(nullptr, first.code);
     EXPECT_FALSE(definition.instances[1].present);
     EXPECT_EQ(100500, definition.instances[2].id);
     EXPECT_EQ(nullptr, definition.instances[2].code);
     EXPECT_EQ(100001, g_InstanceIdCounter) << "the header's counter covers the ids given";
     ASSERT_EQ(1u, definition.tiles.size());
-    EXPECT_EQ(-4, definition.tiles[0].depth);
-    EXPECT_EQ(0.5f, definition.tiles[0].yscale);
-    EXPECT_EQ(10000001, definition.tiles[0].id);
+    EXPECT_EQ(Reals(definition.tiles[0].depth, definition.tiles[0].yscale, definition.tiles[0].id), Reals(-4, 0.5, 10000001));
     EXPECT_EQ(1, Room_First());
 }
 

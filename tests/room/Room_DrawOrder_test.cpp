@@ -218,31 +218,24 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     CRoom* room = Start(50, 60);
     ASSERT_NE(nullptr, room);
     RoomView& view = room->m_Views[0];
-    Room_UpdateViews();
-    EXPECT_EQ(0, view.xview); // near the left edge: clamped
-    EXPECT_EQ(0, view.yview);
-
     CInstance* player = Instance_FindById(100001);
-    player->SetPosition(700.4f, 300);
-    Room_UpdateViews();
-    EXPECT_EQ(700 + 100 - 640, view.xview);
-    EXPECT_EQ(0, view.yview);
-
-    player->SetPosition(1990, 990);
-    Room_UpdateViews();
-    EXPECT_EQ(2000 - 640, view.xview); // clamped at the right and bottom edges
-    EXPECT_EQ(1000 - 480, view.yview);
-
-    // A border of at least half the view centres it; a speed limit holds the step.
-    view.hborder = 400;
-    view.hspeed = 25;
-    player->SetPosition(1000, 990);
-    Room_UpdateViews();
-    EXPECT_EQ(1360 - 25, view.xview);
-    view.hspeed = -1;
-    Room_UpdateViews();
-    EXPECT_EQ(1000 - 320, view.xview);
-
+    const struct {
+        float x, y;
+        int32_t hborder, hspeed, xview, yview;
+    } steps[] = {
+        {50, 60, 100, -1, 0, 0},                 // near the left edge: clamped
+        {700.4f, 300, 100, -1, 700 + 100 - 640, 0},
+        {1990, 990, 100, -1, 2000 - 640, 1000 - 480}, // clamped at the right and bottom edges
+        {1000, 990, 400, 25, 1360 - 25, 520},    // a border of at least half the view centres it; a speed limit holds the step
+        {1000, 990, 400, -1, 1000 - 320, 520},
+    };
+    for (const auto& step : steps) {
+        player->SetPosition(step.x, step.y);
+        view.hborder = step.hborder;
+        view.hspeed = step.hspeed;
+        Room_UpdateViews();
+        EXPECT_EQ(std::make_pair(step.xview, step.yview), std::make_pair(view.xview, view.yview)) << step.x;
+    }
     // The mapping registered is the view's, and the ports' extent gives the scale.
     const WindowViewSlot* slot = GR_Window_GetViewSlot(0);
     ASSERT_TRUE(slot->inUse);
@@ -252,15 +245,13 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     view.wport = 320;
     Room_UpdateViews();
     EXPECT_DOUBLE_EQ(2.0, g_RoomPortScaleX);
-
     // Without a visible port there is no extent to scale by.
     view.visible = 0;
     Room_UpdateViews();
     EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
     EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
-    view.visible = 1;
-
     // A followed instance that is marked is no longer followed; views off clear the mappings.
+    view.visible = 1;
     player->SetMarked(1);
     player->SetPosition(0, 0);
     Room_UpdateViews();
@@ -270,7 +261,14 @@ TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
     EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
 }
 
-TEST_F(RoomViews, AnInstanceIdIsFollowedDirectly)
+// Keeps the drawing rectangle each instance is drawn with.
+class RectDrawer : public RoomContentDrawer {
+  public:
+    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
+    std::vector<RoomDrawRect> rects;
+};
+
+TEST_F(RoomViews, AnInstanceIdIsFollowedDirectlyAndATurnedViewCullsWithTheEnlargedRectangle)
 {
     CRoom* room = Start(1500, 500);
     ASSERT_NE(nullptr, room);
@@ -279,31 +277,13 @@ TEST_F(RoomViews, AnInstanceIdIsFollowedDirectly)
     view.hborder = 320;
     view.vborder = 240;
     Room_UpdateViews();
-    EXPECT_EQ(1500 - 320, view.xview);
-    EXPECT_EQ(500 - 240, view.yview);
+    EXPECT_EQ(std::make_pair(1500 - 320, 500 - 240), std::make_pair(view.xview, view.yview));
     view.object = 100099; // no such instance: the view stays
     Room_UpdateViews();
     EXPECT_EQ(1180, view.xview);
-}
 
-} // namespace
-
-namespace {
-
-// Keeps the drawing rectangle each instance is drawn with.
-class RectDrawer : public RoomContentDrawer {
-  public:
-    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
-    std::vector<RoomDrawRect> rects;
-};
-
-TEST_F(RoomViews, ATurnedViewCullsWithTheEnlargedRectangle)
-{
-    CRoom* room = Start(1000, 500);
-    ASSERT_NE(nullptr, room);
     RectDrawer rects;
     Room_SetContentDrawer(&rects);
-    RoomView& view = room->m_Views[0];
     view.object = -1;
     view.xview = 100;
     view.yview = 50;
@@ -313,34 +293,20 @@ TEST_F(RoomViews, ATurnedViewCullsWithTheEnlargedRectangle)
     view.angle = 90.0f;
     Room_Draw();
     ASSERT_EQ(2u, rects.rects.size());
-    const RoomDrawRect& plain = rects.rects[0];
-    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}),
-              (std::vector<int32_t>{plain.left, plain.top, plain.right, plain.bottom}));
-    const RoomDrawRect& turned = rects.rects[1];
-    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}),
-              (std::vector<int32_t>{turned.left, turned.top, turned.right, turned.bottom}));
+    auto sides = [](const RoomDrawRect& r) { return std::vector<int32_t>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}), sides(rects.rects[0]));
+    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}), sides(rects.rects[1]));
     Room_SetContentDrawer(nullptr);
-}
 
-} // namespace
-
-namespace {
-
-TEST_F(RoomViews, TheDeviceReadsTheRoomAndTheViewBeingDrawn)
-{
-    CRoom* room = Start(0, 0);
-    ASSERT_NE(nullptr, room);
+    // The device reads the room and the view being drawn.
     room->m_Views[1].visible = 1;
     room->m_Views[1].wview = 100;
     room->m_Views[1].wport = 300;
     g_CurrentView = 1;
     DeviceRoomView seen;
     Room_CurrentViewForDevice(&seen);
-    EXPECT_TRUE(seen.hasRoom);
-    EXPECT_EQ(2000, seen.width);
-    EXPECT_TRUE(seen.viewVisible);
-    EXPECT_EQ(100, seen.viewWidth);
-    EXPECT_EQ(300, seen.portWidth);
+    EXPECT_EQ((std::vector<int32_t>{1, 2000, 1, 100, 300}),
+              (std::vector<int32_t>{seen.hasRoom, seen.width, seen.viewVisible, seen.viewWidth, seen.portWidth}));
     room->m_EnableViews = 0;
     Room_CurrentViewForDevice(&seen);
     EXPECT_TRUE(seen.hasRoom);

@@ -48,26 +48,21 @@ TEST_F(RoomPrepareTest, EveryRoomAndInstanceCodeIsCompiledUnderItsName)
     EXPECT_EQ(0u, m_Log.Count("COMPILATION ERROR"));
 }
 
-TEST_F(RoomPrepareTest, AFailingRoomCodeStopsAtOnce)
+// A failure stops the room it is in; the result is the last compilation's.
+TEST_F(RoomPrepareTest, AFailureStopsItsRoomAndTheResultIsTheLastCompilations)
 {
     EXPECT_FALSE(Prepare({CodedRoom("room_a", BAD, {GOOD}), CodedRoom("room_b", GOOD, {GOOD})}));
     EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
     EXPECT_EQ(0u, InstanceCode(0, 0)->m_Compiled);
-    EXPECT_EQ(0u, Room_Get(1)->m_pCreationCode->m_Compiled) << "later rooms are not compiled";
-}
+    EXPECT_EQ(0u, Room_Get(1)->m_pCreationCode->m_Compiled) << "a failing room code stops everything";
 
-TEST_F(RoomPrepareTest, TheResultIsTheLastCompilationsResult)
-{
-    // A failure in the last room with code: false.
     EXPECT_FALSE(Prepare({CodedRoom("room_a", GOOD, {GOOD}), CodedRoom("room_b", nullptr, {GOOD, BAD, GOOD})}));
     EXPECT_EQ(0u, InstanceCode(1, 2)->m_Compiled) << "the rest of that room is left";
 
-    // A failure in an earlier room, then a compilation that succeeds: true, after the message.
     EXPECT_TRUE(Prepare({CodedRoom("room_a", nullptr, {BAD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
     EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
     EXPECT_EQ(0u, InstanceCode(0, 1)->m_Compiled);
     EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
-
     // An empty room text needs no compilation; without any code the result stays true.
     EXPECT_TRUE(Prepare({CodedRoom("room_a", "", {}), CodedRoom("room_b", nullptr, {})}));
 }
@@ -91,44 +86,28 @@ protected:
     }
 };
 
-TEST_F(WindowSizeTest, EnabledViewsThatAreAllInvisibleGiveEightByEight)
-{
-    gamebuild::RoomDesc room = Room("room_views");
-    room.enableViews = true;
-    room.views = {gamebuild::RoomViewDesc(), gamebuild::RoomViewDesc()};
-    Start(room);
-    EXPECT_EQ(std::make_pair(8, 8), ScreenSize());
-}
-
 TEST_F(WindowSizeTest, VisibleViewsGiveTheExtentOfTheirPortsAndNoViewsTheRoomSize)
 {
-    gamebuild::RoomDesc room = Room("room_ports");
-    room.enableViews = true;
-    gamebuild::RoomViewDesc left;
-    left.visible = 1;
-    left.xport = 0;
-    left.wport = 300;
-    left.yport = 100;
-    left.hport = 200;
-    gamebuild::RoomViewDesc right = left;
-    right.xport = 300;
-    right.wport = 120;
-    right.yport = 0;
-    right.hport = 50;
-    gamebuild::RoomViewDesc hidden = left;
-    hidden.visible = 0;
-    hidden.wport = 5000;
-    room.views = {left, right, hidden};
-    Start(room);
-    EXPECT_EQ(std::make_pair(420, 300), ScreenSize());
-
-    Run_EndGame();
-    RoomTables_Reset();
+    gamebuild::RoomViewDesc left{.visible = 1, .xport = 0, .yport = 100, .wport = 300, .hport = 200};
+    gamebuild::RoomViewDesc right{.visible = 1, .xport = 300, .yport = 0, .wport = 120, .hport = 50};
+    gamebuild::RoomViewDesc hidden{.visible = 0, .wport = 5000};
+    gamebuild::RoomDesc ports = Room("room_ports");
+    ports.enableViews = true;
+    ports.views = {left, right, hidden};
+    gamebuild::RoomDesc invisible = Room("room_views");
+    invisible.enableViews = true;
+    invisible.views = {{}, {}};
     gamebuild::RoomDesc plain = Room("room_plain");
     plain.width = 320;
     plain.height = 200;
-    Start(plain);
-    EXPECT_EQ(std::make_pair(320, 200), ScreenSize());
+    const std::pair<gamebuild::RoomDesc, std::pair<int32_t, int32_t>> rooms[] = {
+        {ports, {420, 300}}, {invisible, {8, 8}}, {plain, {320, 200}}};
+    for (const auto& [room, size] : rooms) {
+        Start(room);
+        EXPECT_EQ(size, ScreenSize()) << room.name;
+        Run_EndGame();
+        RoomTables_Reset();
+    }
 }
 
 } // namespace

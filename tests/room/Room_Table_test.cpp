@@ -8,6 +8,7 @@ using namespace roomtest;
 
 namespace {
 
+// Room 2 is a hole; "Room_D" and "room_d" differ only in case.
 gamebuild::GameDesc FiveRooms(std::vector<int32_t> order)
 {
     gamebuild::GameDesc game;
@@ -22,15 +23,9 @@ gamebuild::GameDesc FiveRooms(std::vector<int32_t> order)
 TEST_F(RoomTest, TheOrderIsWalkedForwardAndBackward)
 {
     ASSERT_TRUE(Load(FiveRooms({3, 1, 4})));
-    EXPECT_EQ(3, Room_First());
-    EXPECT_EQ(4, Room_Last());
-    EXPECT_EQ(4, Room_Next(1));
-    EXPECT_EQ(3, Room_Previous(1));
-    EXPECT_EQ(-1, Room_Next(4));
-    EXPECT_EQ(-1, Room_Previous(3));
-    EXPECT_EQ(-1, Room_Next(0)) << "not in the order";
-    EXPECT_EQ(-1, Room_Previous(0));
-
+    EXPECT_EQ((std::vector<int32_t>{3, 4, 4, 3, -1, -1, -1, -1}),
+              (std::vector<int32_t>{Room_First(), Room_Last(), Room_Next(1), Room_Previous(1), Room_Next(4),
+                                    Room_Previous(3), Room_Next(0), Room_Previous(0)})); // 0 is not in the order
     // Rooms added at run time join the table but not the order.
     int32_t added = Room_Add();
     EXPECT_EQ(5, added);
@@ -39,50 +34,29 @@ TEST_F(RoomTest, TheOrderIsWalkedForwardAndBackward)
     EXPECT_EQ(-1, Room_Next(added));
     EXPECT_EQ(-1, Room_Previous(added));
     EXPECT_EQ(3, Room_OrderCount());
-}
+    ASSERT_NE(nullptr, Room_Get(added)->m_pDefinition) << "a definition of its own";
+    EXPECT_EQ("NewRoom", Room_Get(added)->m_pDefinition->name);
+    EXPECT_EQ(30, Room_Get(added)->m_pDefinition->speed);
+    EXPECT_EQ(8u, Room_Get(added)->m_pDefinition->backgrounds.size());
+    EXPECT_NE(Room_Get(Room_Add())->m_pDefinition, Room_Get(added)->m_pDefinition);
 
-TEST_F(RoomTest, AnEmptyOrderHasNoFirstOrLastRoom)
-{
     ASSERT_TRUE(Load(FiveRooms({})));
-    EXPECT_EQ(-1, Room_First());
-    EXPECT_EQ(-1, Room_Last());
-    EXPECT_EQ(-1, Room_Next(-1));
-    EXPECT_EQ(-1, Room_Previous(-1));
+    EXPECT_EQ((std::vector<int32_t>{-1, -1, -1, -1}),
+              (std::vector<int32_t>{Room_First(), Room_Last(), Room_Next(-1), Room_Previous(-1)}));
 }
 
-TEST_F(RoomTest, NamesAreFoundExactlyAndEmptyEntriesHaveNone)
+TEST_F(RoomTest, NamesAreFoundExactlyAndDuplicatesShareTheDefinition)
 {
     ASSERT_TRUE(Load(FiveRooms({0})));
     EXPECT_EQ(5, Room_Count());
     EXPECT_FALSE(Room_Exists(2));
     EXPECT_EQ(nullptr, Room_Get(2));
-    EXPECT_STREQ("<undefined>", Room_GetName(2));
-    EXPECT_STREQ("<undefined>", Room_GetName(-1));
-    EXPECT_STREQ("<undefined>", Room_GetName(5));
+    for (int32_t index : {2, -1, 5}) EXPECT_STREQ("<undefined>", Room_GetName(index)) << index;
     EXPECT_STREQ("room_b", Room_GetName(1));
-    EXPECT_EQ(3, Room_Find("Room_D"));
-    EXPECT_EQ(4, Room_Find("room_d"));
-    EXPECT_EQ(-1, Room_Find("ROOM_A"));
-    EXPECT_EQ(-1, Room_Find(""));
-    EXPECT_EQ(-1, Room_Find(nullptr));
-}
+    EXPECT_EQ((std::vector<int32_t>{3, 4, -1, -1, -1}),
+              (std::vector<int32_t>{Room_Find("Room_D"), Room_Find("room_d"), Room_Find("ROOM_A"), Room_Find(""),
+                                    Room_Find(nullptr)}));
 
-TEST_F(RoomTest, FindSkipsAnIndexWithoutARoom)
-{
-    // Index 1 is empty although a name is asked for that a later room has.
-    gamebuild::GameDesc game;
-    gamebuild::RoomDesc hole;
-    hole.present = false;
-    game.rooms = {Room("room_x"), hole, Room("room_y")};
-    ASSERT_TRUE(Load(game));
-    EXPECT_EQ(2, Room_Find("room_y"));
-    Room_Assign(0, 2);
-    EXPECT_EQ(0, Room_Find("room_x")) << "the table keeps the destination's name";
-}
-
-TEST_F(RoomTest, ADuplicateCopiesTheRoomAndSharesItsDefinition)
-{
-    ASSERT_TRUE(Load(FiveRooms({0})));
     Room_Get(0)->m_Width = 1234;
     int32_t copy = Room_Duplicate(0);
     EXPECT_EQ(5, copy);
@@ -93,41 +67,36 @@ TEST_F(RoomTest, ADuplicateCopiesTheRoomAndSharesItsDefinition)
     EXPECT_EQ(-1, Room_Duplicate(2));
     EXPECT_EQ(-1, Room_Duplicate(99));
     EXPECT_EQ(6, Room_Count());
-}
 
-TEST_F(RoomTest, AssignNeedsBothRoomsAndMakesTheInstancesOnlyWhenTheRoomStarts)
-{
-    ASSERT_TRUE(Load(FiveRooms({1})));
+    // Find skips an index without a room; an assigned room keeps its name in the table.
     EXPECT_FALSE(Room_Assign(2, 0));
     EXPECT_FALSE(Room_Assign(1, 2));
     EXPECT_FALSE(Room_Assign(1, -1));
+    ASSERT_TRUE(Room_Assign(1, 4));
+    EXPECT_EQ(4, Room_Find("room_d"));
+    EXPECT_EQ(1, Room_Find("room_b"));
+}
+
+TEST_F(RoomTest, AnAssignedRoomMakesItsInstancesOnlyWhenItStartsAndFreeingEmptiesEverything)
+{
+    ASSERT_TRUE(Load(FiveRooms({1, 0})));
     ASSERT_TRUE(Room_Assign(1, 0));
     CRoom* assigned = Room_Get(1);
     EXPECT_EQ(Room_Get(0)->m_pDefinition, assigned->m_pDefinition);
     EXPECT_EQ(0, assigned->m_Active.m_Count);
     EXPECT_EQ(nullptr, Instance_FindById(100001)) << "a record that does not run holds no instance";
     EXPECT_EQ(0, Object_Data(0)->m_Instances.count);
-
     StartGame();
     EXPECT_EQ(1, g_CurrentRoomIndex);
     ASSERT_NE(nullptr, Run_CurrentRoom());
     EXPECT_EQ(1, Run_CurrentRoom()->m_Active.m_Count);
     EXPECT_NE(nullptr, Instance_FindById(100001));
-}
 
-TEST_F(RoomTest, ResetAndFreeEmptyEverything)
-{
-    ASSERT_TRUE(Load(FiveRooms({0, 1})));
-    StartGame();
-    ASSERT_NE(nullptr, Run_CurrentRoom());
-    ASSERT_NE(nullptr, Instance_FindById(100001));
     RoomTables_Free();
     EXPECT_EQ(nullptr, Run_CurrentRoom());
-    EXPECT_EQ(nullptr, Run_RoomState(0));
+    EXPECT_EQ(nullptr, Run_RoomState(1));
     EXPECT_EQ(nullptr, Instance_FindById(100001));
-    EXPECT_EQ(0, Room_Count());
-    EXPECT_EQ(0, Room_OrderCount());
-    EXPECT_EQ(-1, Room_First());
+    EXPECT_EQ((std::vector<int32_t>{0, 0, -1}), (std::vector<int32_t>{Room_Count(), Room_OrderCount(), Room_First()}));
 }
 
 } // namespace

@@ -87,57 +87,43 @@ TEST_F(Tiles, PointLookupsUseHalfOpenOrInclusiveEdgesAndTheLayerSide)
     EXPECT_EQ((std::vector<int32_t>{5002, 5003}), Ids());
 }
 
-TEST_F(Tiles, DeletingAtAPointSparesTheOtherSideButNotDepthZero)
+TEST_F(Tiles, DeletionsKeepTheOrderAndLayerOperationsTouchOnlyTilesOfExactlyThatDepth)
 {
-    room.AddTile(Tile(0, 0, 3));
-    room.AddTile(Tile(0, 0, 0));
-    room.AddTile(Tile(0, 0, -3));
+    // Deleting at a point spares the other side of depth 0, but not depth 0 itself.
+    for (float depth : {3.0f, 0.0f, -3.0f}) room.AddTile(Tile(0, 0, depth));
     room.AddTile(Tile(50, 50, -3));
     room.DeleteTileAt(4, 4, true);
     EXPECT_EQ((std::vector<int32_t>{5001, 5004}), Ids());
-
     room.AddTile(Tile(0, 0, 0));  // 5005
     room.AddTile(Tile(0, 0, -1)); // 5006
     room.DeleteTileAt(0, 0, false);
     EXPECT_EQ((std::vector<int32_t>{5004, 5006}), Ids());
-}
-
-TEST_F(Tiles, SingleDeletionMovesTheRestDownAndIgnoresBadIndices)
-{
-    for (int32_t i = 0; i < 4; ++i)
-        room.AddTile(Tile(0, 0, 0));
-    room.DeleteTile(4);
+    // A single deletion moves the rest down and ignores bad indices.
+    room.AddTile(Tile(0, 0, 0)); // 5007
+    room.DeleteTile(3);
     room.DeleteTile(-1);
-    EXPECT_EQ(4, room.m_TileCount);
-    room.DeleteTile(1);
-    EXPECT_EQ((std::vector<int32_t>{5001, 5003, 5004}), Ids());
-}
+    room.DeleteTile(0);
+    EXPECT_EQ((std::vector<int32_t>{5006, 5007}), Ids());
 
-TEST_F(Tiles, LayerOperationsTouchOnlyTilesOfExactlyThatDepth)
-{
-    room.AddTile(Tile(0, 0, 7));    // 5001
-    room.AddTile(Tile(0, 0, 7.5f)); // 5002
-    room.AddTile(Tile(40, 0, 7));   // 5003
-    room.AddTile(Tile(0, 0, 8));    // 5004
-
+    room.DeleteTileLayer(-1);
+    room.DeleteTileLayer(0);
+    ASSERT_EQ(0, room.m_TileCount);
+    room.AddTile(Tile(0, 0, 7));    // 5008
+    room.AddTile(Tile(0, 0, 7.5f)); // 5009
+    room.AddTile(Tile(40, 0, 7));   // 5010
+    room.AddTile(Tile(0, 0, 8));    // 5011
     room.HideTileLayer(7);
-    EXPECT_EQ(0, room.m_pTiles[0].visible);
-    EXPECT_EQ(1, room.m_pTiles[1].visible);
-    EXPECT_EQ(0, room.m_pTiles[2].visible);
+    EXPECT_EQ((std::vector<int32_t>{0, 1, 0}), (std::vector<int32_t>{room.m_pTiles[0].visible, room.m_pTiles[1].visible,
+                                                                      room.m_pTiles[2].visible}));
     room.ShowTileLayer(7);
     EXPECT_EQ(1, room.m_pTiles[2].visible);
-
     room.ShiftTileLayer(7, 5, -2);
-    EXPECT_FLOAT_EQ(45, room.m_pTiles[2].x);
-    EXPECT_FLOAT_EQ(-2, room.m_pTiles[2].y);
-    EXPECT_FLOAT_EQ(0, room.m_pTiles[1].x);
-
+    EXPECT_EQ((std::vector<float>{45, -2, 0}), (std::vector<float>{room.m_pTiles[2].x, room.m_pTiles[2].y, room.m_pTiles[1].x}));
     room.DeleteTileInLayerAt(7, 50, 0);
-    EXPECT_EQ((std::vector<int32_t>{5001, 5002, 5004}), Ids());
-
+    EXPECT_EQ((std::vector<int32_t>{5008, 5009, 5011}), Ids());
     room.SetTileLayerDepth(7.5f, 8);
     room.DeleteTileLayer(8);
-    EXPECT_EQ((std::vector<int32_t>{5001}), Ids());
+    EXPECT_EQ((std::vector<int32_t>{5008}), Ids());
 }
 
 TEST_F(Tiles, SortPutsGreaterDepthsFirstKeepingEqualDepthsInOrder)

@@ -2,6 +2,8 @@
 // test-only built-ins that reach the run-layer commands, and objects written in one line.
 #pragma once
 
+#include <SDL.h>
+
 #include <string>
 #include <vector>
 
@@ -96,6 +98,8 @@ class FrameTest : public PlayedGameTest {
     void TearDown() override
     {
         PlayedGameTest::TearDown();
+        // A fatal error posts a quit to the window's queue: the next game of this process must not end on it.
+        if (SDL_WasInit(SDL_INIT_EVENTS) != 0) SDL_FlushEvent(SDL_QUIT);
         Variable_SetInstances(m_SavedInstances);
         IO_Clear();
         IO_StartStep();

@@ -98,102 +98,93 @@ TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
     EXPECT_EQ(0.0f, mover->i_x);
 }
 
-TEST_F(CommandTest, SnapRoundsHalvesToEvenAndLeavesAZeroGridAlone)
+TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)
 {
     PlayWith({Placed(0)});
     CInstance* mover = ById(100001);
-    mover->SetPosition(2.5f, 7.3f);
-    Run_MoveSnap(mover, 1, 0);
-    EXPECT_EQ(2.0f, mover->i_x);
-    EXPECT_EQ(7.3f, mover->i_y);
-    mover->SetPosition(3.5f, 25.0f);
-    Run_MoveSnap(mover, 1, 10);
-    EXPECT_EQ(4.0f, mover->i_x);
-    EXPECT_EQ(20.0f, mover->i_y) << "2.5 grid cells snap to 2";
-    mover->SetPosition(-7.0f, 35.0f);
-    Run_MoveSnap(mover, -4, 10);
-    EXPECT_EQ(-7.0f, mover->i_x);
-    EXPECT_EQ(40.0f, mover->i_y);
+    // Snap rounds halves to even and leaves a zero or negative grid alone.
+    const struct {
+        float x, y;
+        int32_t hsnap, vsnap;
+        float snappedX, snappedY;
+    } snaps[] = {{2.5f, 7.3f, 1, 0, 2, 7.3f}, {3.5f, 25, 1, 10, 4, 20}, {-7, 35, -4, 10, -7, 40}};
+    for (const auto& s : snaps) {
+        mover->SetPosition(s.x, s.y);
+        Run_MoveSnap(mover, s.hsnap, s.vsnap);
+        EXPECT_EQ(Reals(s.snappedX, s.snappedY), Reals(mover->i_x, mover->i_y)) << s.x << " " << s.y;
+    }
+    mover->SetPosition(0, 0);
+    Run_MoveTowardsPoint(mover, 0, -10, 3);
+    EXPECT_NEAR(90.0f, mover->i_direction, 0.001f);
+    EXPECT_NEAR(-3.0f, mover->i_vspeed, 0.001f);
+    // Without a sprite of the sprite table the wrap adds nothing to the room's size.
+    mover->SetHSpeed(-2);
+    mover->SetPosition(-1, 5);
+    Run_MoveWrap(mover, true, true);
+    EXPECT_EQ(Reals(Run_CurrentRoom()->m_Width - 1, 5), Reals(mover->i_x, mover->i_y));
 }
 
-TEST_F(CommandTest, MoveContactStopsBeforeTheObstacleAndNotAtAllFromInsideIt)
+TEST_F(CommandTest, MoveContactAndOutsideStopAtTheObstaclesEdge)
 {
     PlayWith({Placed(0, 0, 0), Placed(1, 32, 0), Placed(2, 0, 64)});
     CInstance* mover = ById(100001);
-    Run_MoveContact(mover, 0, 0, false);
-    EXPECT_EQ(16.0f, mover->i_x) << "the last free place before the wall";
-
-    mover->SetPosition(0, 0);
-    Run_MoveContact(mover, 0, 5, false);
-    EXPECT_EQ(5.0f, mover->i_x) << "at most the maximum";
-
-    mover->SetPosition(36, 0);
-    Run_MoveContact(mover, 180, 0, false);
-    EXPECT_EQ(36.0f, mover->i_x) << "inside the wall: no move";
-
-    // Against solid instances only the ghost is no obstacle; against all it is.
-    mover->SetPosition(0, 100);
-    Run_MoveContact(mover, 90, 0, false);
-    EXPECT_NEAR(-900.0f, mover->i_y, 0.01f) << "1000 steps up with a maximum of 0";
-    mover->SetPosition(0, 100);
-    Run_MoveContact(mover, 90, 0, true);
-    EXPECT_NEAR(80.0f, mover->i_y, 0.01f);
+    const struct {
+        float x, y, direction, maximum;
+        bool all, outside;
+        float endX, endY;
+        const char* why;
+    } moves[] = {
+        {0, 0, 0, 0, false, false, 16, 0, "the last free place before the wall"},
+        {0, 0, 0, 5, false, false, 5, 0, "at most the maximum"},
+        {36, 0, 180, 0, false, false, 36, 0, "inside the wall: no move"},
+        {0, 100, 90, 0, false, false, 0, -900, "the ghost is no obstacle: 1000 steps up with a maximum of 0"},
+        {0, 100, 90, 0, true, false, 0, 80, "against all instances the ghost is one"},
+        {30, 0, 180, 0, false, true, 16, 0, "out of the wall"},
+        {16, 0, 180, 0, false, true, 16, 0, "already free: no move"},
+        {40, 0, 180, 3, false, true, 37, 0, "the step count ran out inside"},
+    };
+    for (const auto& m : moves) {
+        mover->SetPosition(m.x, m.y);
+        if (m.outside) Run_MoveOutside(mover, m.direction, m.maximum, m.all);
+        else Run_MoveContact(mover, m.direction, m.maximum, m.all);
+        // Along the axis of travel: across, steps land exactly; up, sin and cos leave a little rounding.
+        if (m.direction == 90) {
+            EXPECT_NEAR(m.endY, mover->i_y, 0.01f) << m.why;
+        } else {
+            EXPECT_EQ(m.endX, mover->i_x) << m.why;
+        }
+    }
 }
 
-TEST_F(CommandTest, MoveOutsideStepsUntilThePlaceIsFree)
-{
-    PlayWith({Placed(0, 30, 0), Placed(1, 32, 0)});
-    CInstance* mover = ById(100001);
-    Run_MoveOutside(mover, 180, 0, false);
-    EXPECT_EQ(16.0f, mover->i_x);
-    Run_MoveOutside(mover, 180, 0, false);
-    EXPECT_EQ(16.0f, mover->i_x) << "already free: no move";
-    mover->SetPosition(40, 0);
-    Run_MoveOutside(mover, 180, 3, false);
-    EXPECT_EQ(37.0f, mover->i_x) << "the step count ran out inside";
-}
-
-TEST_F(CommandTest, SimpleBounceReversesOnlyTheBlockedAxis)
+TEST_F(CommandTest, BouncesReverseTheBlockedAxesOrTurnAwayFromAWall)
 {
     PlayWith({Placed(0, 16, 0), Placed(1, 32, 0)});
     CInstance* mover = ById(100001);
     mover->SetHSpeed(4);
     mover->SetVSpeed(2);
     Run_MoveBounce(mover, false, false);
-    EXPECT_EQ(-4.0f, mover->i_hspeed);
-    EXPECT_EQ(2.0f, mover->i_vspeed);
-
+    EXPECT_EQ(Reals(-4, 2), Reals(mover->i_hspeed, mover->i_vspeed));
     // Free along each axis but blocked on the diagonal: both reverse.
     mover->SetPosition(16, -16);
     mover->SetHSpeed(4);
     mover->SetVSpeed(4);
     Run_MoveBounce(mover, false, false);
-    EXPECT_EQ(-4.0f, mover->i_hspeed);
-    EXPECT_EQ(-4.0f, mover->i_vspeed);
-}
-
-TEST_F(CommandTest, BounceFromInsideGoesBackToThePreviousPlaceFirst)
-{
-    PlayWith({Placed(0, 20, 0), Placed(1, 32, 0)});
-    CInstance* mover = ById(100001);
+    EXPECT_EQ(Reals(-4, -4), Reals(mover->i_hspeed, mover->i_vspeed));
+    // From inside it goes back to the previous place first.
+    mover->SetPosition(20, 0);
     mover->SetXPrevious(10);
     mover->SetYPrevious(0);
     mover->SetHSpeed(10);
+    mover->SetVSpeed(0);
     Run_MoveBounce(mover, false, false);
-    EXPECT_EQ(10.0f, mover->i_x);
-    EXPECT_EQ(-10.0f, mover->i_hspeed);
-}
+    EXPECT_EQ(Reals(10, -10), Reals(mover->i_x, mover->i_hspeed));
 
-TEST_F(CommandTest, AdvancedBounceTurnsAwayFromAWall)
-{
-    PlayWith({Placed(0, 16, 0), Placed(1, 32, 0)});
-    CInstance* mover = ById(100001);
+    // Every direction from -10 to -80 and from 10 to 80 still meets the wall; -90 and 90 are free.
+    mover->SetPosition(16, 0);
     mover->SetDirection(0);
     mover->SetSpeed(4);
-    // Every direction from -10 to -80 and from 10 to 80 still meets the wall; -90 and 90 are free.
     Run_MoveBounce(mover, true, false);
     EXPECT_NEAR(180.0f, mover->i_direction, 0.001f);
-
     // In the open nothing fails, so the direction stays.
     mover->SetPosition(200, 200);
     mover->SetDirection(30);
@@ -201,59 +192,27 @@ TEST_F(CommandTest, AdvancedBounceTurnsAwayFromAWall)
     EXPECT_NEAR(30.0f, mover->i_direction, 0.001f);
 }
 
-TEST_F(CommandTest, MoveTowardsAndWrap)
+TEST_F(CommandTest, RoomMovesPastTheEndsAndUnknownRoomsAndObjectsAreReported)
 {
     PlayWith({Placed(0)});
-    CInstance* mover = ById(100001);
-    Run_MoveTowardsPoint(mover, 0, -10, 3);
-    EXPECT_NEAR(90.0f, mover->i_direction, 0.001f);
-    EXPECT_NEAR(-3.0f, mover->i_vspeed, 0.001f);
-
-    // Without a sprite of the sprite table the wrap adds nothing to the room's size.
-    mover->SetHSpeed(-2);
-    mover->SetPosition(-1, 5);
-    Run_MoveWrap(mover, true, true);
-    EXPECT_EQ(static_cast<float>(Run_CurrentRoom()->m_Width) - 1.0f, mover->i_x);
-    EXPECT_EQ(5.0f, mover->i_y);
-}
-
-TEST_F(CommandTest, RoomMovesPastTheEndsAreFatal)
-{
-    PlayWith({Placed(0)});
+    auto fatal = [](const char* message) {
+        EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest) << message;
+        EXPECT_NE(std::string::npos, g_ErrorLast.find(message)) << g_ErrorLast;
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+    };
     Run_GotoPreviousRoom();
-    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
-    EXPECT_NE(std::string::npos, g_ErrorLast.find("Moving to previous room before the first room."));
-
-    g_RunRequest = RUN_REQUEST_NONE;
-    g_ErrorQuitting = false;
-    Run_GotoNextRoom();
-    EXPECT_EQ(1, g_RunRequest);
-    Tick();
-    ASSERT_EQ(1, g_CurrentRoomIndex);
-    Run_GotoNextRoom();
-    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
-    EXPECT_NE(std::string::npos, g_ErrorLast.find("Moving to next room after the last room."));
-}
-
-TEST_F(CommandTest, GotoAnUnknownRoomAndTheGameRequests)
-{
-    PlayWith({Placed(0)});
+    fatal("Moving to previous room before the first room.");
     Run_GotoRoom(5);
-    EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
-    EXPECT_NE(std::string::npos, g_ErrorLast.find("Unexisting room number: 5"));
-    g_RunRequest = RUN_REQUEST_NONE;
-    g_ErrorQuitting = false;
+    fatal("Unexisting room number: 5");
     Run_RestartRoom();
     EXPECT_EQ(0, g_RunRequest);
     Run_RequestGameRestart();
     EXPECT_EQ(RUN_REQUEST_RESTART, g_RunRequest);
     Run_RequestGameEnd();
     EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
-}
+    g_RunRequest = RUN_REQUEST_NONE;
 
-TEST_F(CommandTest, CreatingAnUnknownObjectAndSavingToNoNameAreReported)
-{
-    PlayWith({});
     EXPECT_EQ(nullptr, Run_CreateInstance(12, 0, 0));
     EXPECT_NE(std::string::npos, g_ErrorLast.find("Creating instance for non-existing object: 12"));
     Run_SaveScreenToPng("");
@@ -262,6 +221,13 @@ TEST_F(CommandTest, CreatingAnUnknownObjectAndSavingToNoNameAreReported)
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(1, made->m_CreatedMark);
     EXPECT_EQ(made, ById(made->GetId()));
+
+    Run_GotoNextRoom();
+    EXPECT_EQ(1, g_RunRequest);
+    Tick();
+    ASSERT_EQ(1, g_CurrentRoomIndex);
+    Run_GotoNextRoom();
+    fatal("Moving to next room after the last room.");
 }
 
 TEST_F(CommandTest, PositionDestroyAndChangeActOnEveryInstanceAtThePoint)

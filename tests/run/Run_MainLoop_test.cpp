@@ -75,173 +75,107 @@ class FakeClockTest : public testing::Test {
 
 } // namespace
 
-TEST(FrameWaitTest, RestOfThePeriodBetweenZeroAndOneSecond)
+TEST(FrameWaitTest, RestOfThePeriodBetweenZeroAndOneSecondAndRoomSpeedsOfAtLeastOne)
 {
-    EXPECT_EQ(23333, Run_FrameWait(30, 10000));
-    EXPECT_EQ(33333, Run_FrameWait(30, 0));
-    EXPECT_EQ(16666, Run_FrameWait(60, 0));
-    EXPECT_EQ(0, Run_FrameWait(30, 40000));  // the frame took longer than its period
-    EXPECT_EQ(1000000, Run_FrameWait(1, 0)); // room speed 1: a whole second, never more
-    EXPECT_EQ(1, Run_FrameWait(1000000, 0));
-    EXPECT_EQ(0, Run_FrameWait(3000000, 0));
-}
-
-TEST(FrameWaitTest, RoomSpeedZeroOrLessBecomesOneInTheRoom)
-{
-    int32_t speed = 0;
-    EXPECT_EQ(1, Run_CorrectRoomSpeed(&speed));
-    EXPECT_EQ(1, speed);
-    speed = -30;
-    EXPECT_EQ(1, Run_CorrectRoomSpeed(&speed));
-    EXPECT_EQ(1, speed);
-    speed = 30;
-    EXPECT_EQ(30, Run_CorrectRoomSpeed(&speed));
+    const struct {
+        int32_t speed, taken, wait;
+    } waits[] = {{30, 10000, 23333}, {30, 0, 33333}, {60, 0, 16666},
+                 {30, 40000, 0},  // the frame took longer than its period
+                 {1, 0, 1000000}, // room speed 1: a whole second, never more
+                 {1000000, 0, 1}, {3000000, 0, 0}};
+    for (const auto& w : waits) EXPECT_EQ(w.wait, Run_FrameWait(w.speed, w.taken)) << w.speed << " " << w.taken;
+    for (auto [given, kept] : {std::pair{0, 1}, {-30, 1}, {30, 30}}) {
+        int32_t speed = given;
+        EXPECT_EQ(kept, Run_CorrectRoomSpeed(&speed));
+        EXPECT_EQ(kept, speed);
+    }
     EXPECT_EQ(60, Run_CorrectRoomSpeed(nullptr));
 }
 
-TEST_F(FakeClockTest, WaitSleepsWholeMillisecondsThenSpinsToTheEnd)
+TEST_F(FakeClockTest, WaitSleepsWholeMillisecondsThenSpinsForAtMostThreeSeconds)
 {
     int64_t start = Timing_Time();
     Timing_Wait(23333);
-    ASSERT_EQ(1u, g_Sleeps.size());
-    EXPECT_EQ(22, g_Sleeps[0]);
-    int64_t end = Timing_Time();
-    EXPECT_GE(end - start, 23333);
-    EXPECT_LE(end - start, 23333 + 3);
-}
-
-TEST_F(FakeClockTest, ShortWaitOnlySpins)
-{
-    int64_t start = Timing_Time();
+    EXPECT_EQ(std::vector<int64_t>{22}, g_Sleeps);
+    EXPECT_GE(Timing_Time() - start, 23333);
+    EXPECT_LE(Timing_Time() - start, 23333 + 3);
+    // A short wait only spins; nothing for zero or less.
+    g_Sleeps.clear();
+    start = Timing_Time();
     Timing_Wait(1500);
-    EXPECT_TRUE(g_Sleeps.empty());
     EXPECT_GE(Timing_Time() - start, 1500);
-}
-
-TEST_F(FakeClockTest, NothingForZeroOrLessAndAtMostThreeSeconds)
-{
-    int64_t start = Timing_Time();
+    start = Timing_Time();
     Timing_Wait(0);
     Timing_Wait(-5000);
-    EXPECT_TRUE(g_Sleeps.empty());
     EXPECT_LE(Timing_Time() - start, 2);
-
+    EXPECT_TRUE(g_Sleeps.empty());
     Timing_Wait(10000000);
-    ASSERT_EQ(1u, g_Sleeps.size());
-    EXPECT_EQ(2999, g_Sleeps[0]);
+    EXPECT_EQ(std::vector<int64_t>{2999}, g_Sleeps);
     EXPECT_LE(Timing_Time() - start, 3000000 + 5);
-}
-
-TEST_F(FakeClockTest, ClockGoingBackEndsTheWait)
-{
+    // A clock going back ends the wait: it would spin for ever otherwise.
+    g_Sleeps.clear();
     g_FakeStep = -1;
-    Timing_Wait(1500); // would spin for ever if the backward clock were not noticed
+    Timing_Wait(1500);
     EXPECT_TRUE(g_Sleeps.empty());
 }
 
-TEST_F(FakeClockTest, AGameWithoutARoomPlaysNoFrame)
-{
-    Run_InitGlobals();
-    RoomTables_Reset();
-    Run_Start();
-    EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
-    int32_t frames = g_RoomFrameCounter;
-    Run_MainLoopTick();
-    EXPECT_EQ(0, g_RunState);
-    EXPECT_EQ(frames, g_RoomFrameCounter);
-}
-
-TEST_F(FakeClockTest, TickWaitsForTheFrameAtTheRoomSpeed)
+TEST_F(FakeClockTest, TicksWaitForTheFrameAtTheRoomSpeedAndCountTheRate)
 {
     StartRunning();
     EXPECT_EQ(60, Run_MainLoopTick());
-    ASSERT_EQ(1u, g_Sleeps.size());
-    EXPECT_EQ(15, g_Sleeps[0]); // about 16,666 microseconds: 15 whole milliseconds, then the spin
+    EXPECT_EQ(std::vector<int64_t>{15}, g_Sleeps); // about 16,666 microseconds: 15 whole milliseconds, then a spin
     EXPECT_EQ(1, g_RunState);
-}
-
-TEST_F(FakeClockTest, LateFrameStartsTheNextAtOnce)
-{
-    StartRunning();
-    Run_MainLoopTick();
-    g_Sleeps.clear();
-    g_FakeNow += 50000; // the frame took three periods
-    Run_MainLoopTick();
-    EXPECT_TRUE(g_Sleeps.empty());
-    // The target is now the late tick's start, so the next frame waits a whole period again.
-    Run_MainLoopTick();
-    ASSERT_EQ(1u, g_Sleeps.size());
-    EXPECT_EQ(15, g_Sleeps[0]);
-}
-
-TEST_F(FakeClockTest, FrameRateChangesWhenTheTargetCrossesAWholeSecond)
-{
-    StartRunning();
-    for (int i = 0; i < 60; ++i)
-        Run_MainLoopTick();
+    // The frame rate changes when the target crosses a whole second.
+    for (int i = 1; i < 60; ++i) Run_MainLoopTick();
     EXPECT_EQ(0, Run_GetFrameRate());
     Run_MainLoopTick();
     EXPECT_EQ(60, Run_GetFrameRate());
-}
-
-TEST_F(FakeClockTest, DeltaTimeIsTheTimeBetweenFrameStarts)
-{
-    StartRunning();
+    // A late frame starts the next at once; that one is the target, so the next waits a whole period.
+    g_Sleeps.clear();
+    g_FakeNow += 50000;
     Run_MainLoopTick();
+    EXPECT_TRUE(g_Sleeps.empty());
     Run_MainLoopTick();
+    EXPECT_EQ(std::vector<int64_t>{15}, g_Sleeps);
     EXPECT_GE(Run_GetDeltaTime(), 16666);
     EXPECT_LE(Run_GetDeltaTime(), 16666 + 10);
 }
 
-TEST_F(FakeClockTest, PausedTicksCountFramesButRunNone)
+TEST_F(FakeClockTest, PausedTicksCountFramesButRunNoneUntilStepped)
 {
     StartRunning();
     int32_t frames = g_RoomFrameCounter;
     Run_SetPaused();
-    for (int i = 0; i < 61; ++i)
-        Run_MainLoopTick();
+    for (int i = 0; i < 61; ++i) Run_MainLoopTick();
     EXPECT_EQ(frames, g_RoomFrameCounter);
     EXPECT_EQ(60, Run_GetFrameRate());
     EXPECT_EQ(61u, g_Sleeps.size());
-
     Run_StepPaused();
     EXPECT_EQ(frames + 1, g_RoomFrameCounter);
+    Run_QuitGame(); // stops the loop and the pause
+    EXPECT_EQ(0, g_RunState);
+    EXPECT_EQ(0, g_Paused);
 }
 
-TEST_F(FakeClockTest, EndRequestsStopTheLoop)
+TEST_F(FakeClockTest, RequestsEndRestartOrChangeTheRoom)
 {
-    for (int32_t request : {RUN_REQUEST_END, RUN_REQUEST_FATAL}) {
+    for (int32_t request : {int32_t(RUN_REQUEST_END), int32_t(RUN_REQUEST_FATAL), int32_t(RUN_REQUEST_RESTART), 3}) {
         StartRunning();
+        g_Score = 7;
+        g_Lives = 2;
         g_RunRequest = request;
         Run_MainLoopTick();
-        EXPECT_EQ(0, g_RunState) << request;
+        bool ends = request == RUN_REQUEST_END || request == RUN_REQUEST_FATAL;
+        EXPECT_EQ(ends ? 0 : 1, g_RunState) << request;
+        if (ends) continue;
+        EXPECT_EQ(RUN_REQUEST_NONE, g_RunRequest);
+        EXPECT_EQ(request == 3 ? 3 : 0, g_CurrentRoomIndex);
+        // A restart starts the game again with the score and lives of a new game.
+        EXPECT_EQ((request == 3 ? std::pair{7, 2} : std::pair{0, -1}), std::pair(g_Score, g_Lives));
     }
 }
 
-TEST_F(FakeClockTest, RestartRequestStartsTheGameAgain)
-{
-    StartRunning();
-    g_Score = 7;
-    g_Lives = 2;
-    g_RunRequest = RUN_REQUEST_RESTART;
-    Run_MainLoopTick();
-    EXPECT_EQ(1, g_RunState);
-    EXPECT_EQ(0, g_Score);
-    EXPECT_EQ(-1, g_Lives);
-    EXPECT_EQ(RUN_REQUEST_NONE, g_RunRequest);
-}
-
-TEST_F(FakeClockTest, RoomRequestChangesTheRoom)
-{
-    StartRunning();
-    g_RunRequest = 3;
-    Run_MainLoopTick();
-    EXPECT_EQ(1, g_RunState);
-    EXPECT_EQ(3, g_CurrentRoomIndex);
-    EXPECT_EQ(RUN_REQUEST_NONE, g_RunRequest);
-}
-
-TEST_F(FakeClockTest, MaxFramesEndsTheGameAfterThatManyFrames)
+TEST_F(FakeClockTest, MaxFramesEndsTheGameAndNoWaitSkipsTheSleepButKeepsThePace)
 {
     setenv("KELVARO_MAX_FRAMES", "3", 1);
     TestSwitches_Reload();
@@ -252,26 +186,14 @@ TEST_F(FakeClockTest, MaxFramesEndsTheGameAfterThatManyFrames)
     Run_MainLoopTick();
     EXPECT_EQ(0, g_RunState);
     EXPECT_EQ(3, Run_FramesRun());
-}
 
-TEST_F(FakeClockTest, NoWaitSkipsTheSleepButTheClockKeepsThePace)
-{
+    unsetenv("KELVARO_MAX_FRAMES");
     setenv("KELVARO_NO_WAIT", "1", 1);
     TestSwitches_Reload();
     StartRunning();
-    for (int i = 0; i < 61; ++i)
-        Run_MainLoopTick();
+    for (int i = 0; i < 61; ++i) Run_MainLoopTick();
     EXPECT_TRUE(g_Sleeps.empty());
     EXPECT_EQ(60, Run_GetFrameRate());
     EXPECT_GE(Run_GetDeltaTime(), 16666);
     EXPECT_LE(Run_GetDeltaTime(), 16666 + 10);
-}
-
-TEST_F(FakeClockTest, QuitCommandStopsTheLoopAndThePause)
-{
-    StartRunning();
-    Run_SetPaused();
-    Run_QuitGame();
-    EXPECT_EQ(0, g_RunState);
-    EXPECT_EQ(0, g_Paused);
 }

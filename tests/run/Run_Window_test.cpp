@@ -67,81 +67,54 @@ class WindowTest : public testing::Test {
         SDL_PushEvent(&event);
     }
 
-    static void PushWindowEvent(Uint8 what)
-    {
-        SDL_Event event;
-        SDL_zero(event);
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = SDL_GetWindowID(MainWindow_Handle());
-        event.window.event = what;
-        SDL_PushEvent(&event);
-    }
-
-    static void PushButton(Uint32 type, Uint8 button)
+    // Any other event of the main window: `fill` sets its fields.
+    template <typename Fill> static void Push(Uint32 type, Fill fill)
     {
         SDL_Event event;
         SDL_zero(event);
         event.type = type;
-        event.button.windowID = SDL_GetWindowID(MainWindow_Handle());
-        event.button.button = button;
-        event.button.x = 10;
-        event.button.y = 20;
+        event.window.windowID = SDL_GetWindowID(MainWindow_Handle()); // the same place in every kind
+        fill(event);
         SDL_PushEvent(&event);
     }
-
-    static void PushWheel(Sint32 y, Uint32 direction = SDL_MOUSEWHEEL_NORMAL)
+    static void PushWindowEvent(Uint8 what)
     {
-        SDL_Event event;
-        SDL_zero(event);
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.windowID = SDL_GetWindowID(MainWindow_Handle());
-        event.wheel.y = y;
-        event.wheel.direction = direction;
-        SDL_PushEvent(&event);
+        Push(SDL_WINDOWEVENT, [&](SDL_Event& e) { e.window.event = what; });
     }
 };
 
 } // namespace
 
-TEST(WindowStyleTest, InfoFlagsChooseTheStyle)
+TEST(WindowStyleTest, InfoFlagsChooseTheStyleAndUtf8BecomesSixteenBitCharacters)
 {
     EXPECT_EQ(WINDOW_STYLE_FIXED, MainWindow_StyleFor(0));
     EXPECT_EQ(WINDOW_STYLE_OVERLAPPED, MainWindow_StyleFor(0x40));
     EXPECT_EQ(WINDOW_STYLE_POPUP, MainWindow_StyleFor(0x1));
     EXPECT_EQ(WINDOW_STYLE_POPUP, MainWindow_StyleFor(0x41)); // full screen wins over resizable
     EXPECT_EQ(WINDOW_STYLE_FIXED, MainWindow_StyleFor(0x20 | 0x2000));
-}
 
-TEST(WindowTextTest, Utf8BecomesSixteenBitCharacters)
-{
     EXPECT_EQ(u"A\u00e9\u20ac", MainWindow_TextToCharacters("A\xc3\xa9\xe2\x82\xac"));
-    // Beyond 0xFFFF: a surrogate pair.
-    EXPECT_EQ(std::u16string(u"\xd83d\xde00"), MainWindow_TextToCharacters("\xf0\x9f\x98\x80"));
+    EXPECT_EQ(std::u16string(u"\xd83d\xde00"), MainWindow_TextToCharacters("\xf0\x9f\x98\x80")); // a surrogate pair
     // Stray continuation bytes and cut sequences are dropped.
-    EXPECT_EQ(u"AB", MainWindow_TextToCharacters("\x80"
-                                                 "A\xe2\x82"
-                                                 "B\xc3"));
+    EXPECT_EQ(u"AB", MainWindow_TextToCharacters("\x80" "A\xe2\x82" "B\xc3"));
     EXPECT_EQ(u"", MainWindow_TextToCharacters(nullptr));
 }
 
-TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionAndCursor)
+TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionCursorAndAClampedSize)
 {
     Create(0x20, "My Game");
     Uint32 flags = SDL_GetWindowFlags(MainWindow_Handle());
     EXPECT_NE(0u, flags & SDL_WINDOW_OPENGL);
     EXPECT_NE(0u, flags & SDL_WINDOW_HIDDEN); // shown by the device with its first picture
-    EXPECT_EQ(0u, flags & SDL_WINDOW_BORDERLESS);
-    EXPECT_EQ(0u, flags & SDL_WINDOW_RESIZABLE);
+    EXPECT_EQ(0u, flags & (SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE));
     EXPECT_STREQ("My Game", SDL_GetWindowTitle(MainWindow_Handle()));
     EXPECT_EQ(0, g_WindowCursorIndex);
     int w = 0, h = 0;
     SDL_GetWindowSize(MainWindow_Handle(), &w, &h);
-    EXPECT_EQ(320, w);
-    EXPECT_EQ(240, h);
-}
+    EXPECT_EQ(std::make_pair(320, 240), std::make_pair(w, h));
+    MainWindow_Destroy();
 
-TEST_F(WindowTest, FullScreenFlagGivesABorderlessWindowAndNoCaptionTheDefault)
-{
+    // Full screen: borderless; no caption: the default.
     Create(0x1);
     EXPECT_NE(0u, SDL_GetWindowFlags(MainWindow_Handle()) & SDL_WINDOW_BORDERLESS);
     EXPECT_STREQ("Kelvaro:Vostra", SDL_GetWindowTitle(MainWindow_Handle()));
@@ -149,49 +122,39 @@ TEST_F(WindowTest, FullScreenFlagGivesABorderlessWindowAndNoCaptionTheDefault)
     MainWindow_Destroy();
     Create(0x40);
     EXPECT_NE(0u, SDL_GetWindowFlags(MainWindow_Handle()) & SDL_WINDOW_RESIZABLE);
-}
+    MainWindow_Destroy();
 
-TEST_F(WindowTest, SizeIsClampedToTheScreen)
-{
     g_GameHeader.infoFlags = 0;
     ASSERT_TRUE(CreateMainWindow(100000, 100000));
     SDL_DisplayMode screen;
     ASSERT_EQ(0, SDL_GetDesktopDisplayMode(0, &screen));
-    EXPECT_EQ(screen.w, g_WindowRequestedWidth);
-    EXPECT_EQ(screen.h, g_WindowRequestedHeight);
+    EXPECT_EQ(std::make_pair(screen.w, screen.h), std::make_pair(g_WindowRequestedWidth, g_WindowRequestedHeight));
 }
 
-TEST_F(WindowTest, RightShiftReportsSixteenAndOneSixtyOne)
+// The sided modifiers report both the shared key and their own: shift 16 with 160 and 161, ctrl 17
+// with 162 and 163, alt 18 with 164 and 165.
+TEST_F(WindowTest, SidedModifierKeysReportTheSharedKeyAndTheirOwn)
 {
     Create();
+    auto down = [](std::vector<int> keys) {
+        std::vector<int> states;
+        for (int key : keys) states.push_back(IO_RawKeyDown[key]);
+        return states;
+    };
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT);
     ProcessMessages();
-    EXPECT_EQ(1, IO_RawKeyDown[16]);
-    EXPECT_EQ(1, IO_RawKeyDown[161]);
+    EXPECT_EQ((std::vector<int>{1, 1, 0}), down({16, 161, 160}));
     EXPECT_EQ(1, IO_RawKeyPressed[161]);
-    EXPECT_EQ(0, IO_RawKeyDown[160]);
-
     PushKey(SDL_KEYUP, SDL_SCANCODE_RSHIFT);
     ProcessMessages();
-    EXPECT_EQ(0, IO_RawKeyDown[16]);
-    EXPECT_EQ(0, IO_RawKeyDown[161]);
-    EXPECT_EQ(1, IO_RawKeyReleased[16]);
-    EXPECT_EQ(1, IO_RawKeyReleased[161]);
-    EXPECT_EQ(0, IO_RawKeyReleased[160]);
-}
+    EXPECT_EQ((std::vector<int>{0, 0}), down({16, 161}));
+    EXPECT_EQ((std::vector<int>{1, 1, 0}), (std::vector<int>{IO_RawKeyReleased[16], IO_RawKeyReleased[161], IO_RawKeyReleased[160]}));
 
-TEST_F(WindowTest, LeftShiftAndTheSidedCtrlAndAltKeys)
-{
-    Create();
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_LSHIFT, KMOD_LSHIFT);
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_RCTRL, KMOD_RCTRL);
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_LALT, KMOD_LALT);
     ProcessMessages();
-    for (int key : {16, 160, 17, 163, 18, 164})
-        EXPECT_EQ(1, IO_RawKeyDown[key]) << key;
-    for (int key : {161, 162, 165})
-        EXPECT_EQ(0, IO_RawKeyDown[key]) << key;
-
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 1, 1, 1, 0, 0, 0}), down({16, 160, 17, 163, 18, 164, 161, 162, 165}));
     PushKey(SDL_KEYUP, SDL_SCANCODE_LSHIFT);
     PushKey(SDL_KEYUP, SDL_SCANCODE_RCTRL);
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_RALT, KMOD_RALT);
@@ -201,7 +164,7 @@ TEST_F(WindowTest, LeftShiftAndTheSidedCtrlAndAltKeys)
     EXPECT_EQ(1, IO_RawKeyDown[165]);
 }
 
-TEST_F(WindowTest, AutoRepeatIsNoNewPress)
+TEST_F(WindowTest, AutoRepeatIsNoNewPressAndControlKeysAndTextReachTheCharacterInput)
 {
     Create();
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_A);
@@ -209,81 +172,66 @@ TEST_F(WindowTest, AutoRepeatIsNoNewPress)
     EXPECT_EQ(1, IO_RawKeyPressed[65]);
     IO_StartStep(); // the frame took the press
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, KMOD_NONE, 1);
-    ProcessMessages();
-    EXPECT_EQ(0, IO_RawKeyPressed[65]);
-    EXPECT_EQ(1, IO_RawKeyDown[65]);
-    EXPECT_EQ(65, IO_RawCurrentKey);
-
     // A repeat seen without its first press (the press went to another window) still is none.
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_B, KMOD_NONE, 1);
     ProcessMessages();
-    EXPECT_EQ(0, IO_RawKeyPressed[66]);
-    EXPECT_EQ(1, IO_RawKeyDown[66]);
-}
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 1}), (std::vector<int>{IO_RawKeyPressed[65], IO_RawKeyDown[65],
+                                                                 IO_RawKeyPressed[66], IO_RawKeyDown[66]}));
+    EXPECT_EQ(66, IO_RawCurrentKey);
 
-TEST_F(WindowTest, ControlKeysAndTextReachTheCharacterInput)
-{
-    Create();
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE);
-    ProcessMessages();
-    EXPECT_EQ(8, IO_RawLastChar);
-
-    SDL_Event text;
-    SDL_zero(text);
-    text.type = SDL_TEXTINPUT;
-    text.text.windowID = SDL_GetWindowID(MainWindow_Handle());
-    SDL_strlcpy(text.text.text, "hZ", sizeof text.text.text);
-    SDL_PushEvent(&text);
-    ProcessMessages();
-    EXPECT_EQ('Z', IO_RawLastChar);
-
-    // With Alt the key is a system key and types nothing.
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, KMOD_LALT);
-    ProcessMessages();
-    EXPECT_EQ('Z', IO_RawLastChar);
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE);
-    ProcessMessages();
-    EXPECT_EQ(27, IO_RawLastChar);
+    const struct {
+        SDL_Scancode scancode; // SDL_SCANCODE_UNKNOWN: the text "hZ" typed
+        Uint16 mod;
+        int lastChar;
+    } typed[] = {{SDL_SCANCODE_BACKSPACE, KMOD_NONE, 8}, {SDL_SCANCODE_UNKNOWN, KMOD_NONE, 'Z'},
+                 {SDL_SCANCODE_ESCAPE, KMOD_LALT, 'Z'}, // with Alt a system key, which types nothing
+                 {SDL_SCANCODE_ESCAPE, KMOD_NONE, 27}};
+    for (const auto& t : typed) {
+        if (t.scancode != SDL_SCANCODE_UNKNOWN) PushKey(SDL_KEYDOWN, t.scancode, t.mod);
+        else Push(SDL_TEXTINPUT, [](SDL_Event& e) { SDL_strlcpy(e.text.text, "hZ", sizeof e.text.text); });
+        ProcessMessages();
+        EXPECT_EQ(t.lastChar, IO_RawLastChar) << t.scancode;
+    }
 }
 
 TEST_F(WindowTest, MouseMovesButtonsAndWheel)
 {
     Create();
-    SDL_Event motion;
-    SDL_zero(motion);
-    motion.type = SDL_MOUSEMOTION;
-    motion.motion.windowID = SDL_GetWindowID(MainWindow_Handle());
-    motion.motion.x = 123;
-    motion.motion.y = 45;
-    SDL_PushEvent(&motion);
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
-    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1);
+    Push(SDL_MOUSEMOTION, [](SDL_Event& e) {
+        e.motion.x = 123;
+        e.motion.y = 45;
+    });
+    for (auto [type, button] : {std::pair{Uint32(SDL_MOUSEBUTTONDOWN), SDL_BUTTON_LEFT}, {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT},
+                                {SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT}, {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1}})
+        Push(type, [button = button](SDL_Event& e) { e.button.button = static_cast<Uint8>(button); });
     ProcessMessages();
-    EXPECT_EQ(123, IO_RawMouseX);
-    EXPECT_EQ(45, IO_RawMouseY);
-    EXPECT_EQ(1, IO_RawButtonDown[0]);
-    EXPECT_EQ(0, IO_RawButtonDown[1]);
-    EXPECT_EQ(1, IO_RawButtonReleased[1]);
+    EXPECT_EQ((std::vector<int>{123, 45, 1, 0, 1, 2}), (std::vector<int>{IO_RawMouseX, IO_RawMouseY, IO_RawButtonDown[0],
+                                                                          IO_RawButtonDown[1], IO_RawButtonReleased[1],
+                                                                          IO_RawLastButton}));
     EXPECT_EQ(0, IO_RawCurrentButton); // releasing any button clears the current one
-    EXPECT_EQ(2, IO_RawLastButton);
-
-    PushWheel(1);
+    Push(SDL_MOUSEWHEEL, [](SDL_Event& e) { e.wheel.y = 1; });
     ProcessMessages();
-    EXPECT_EQ(1, IO_RawWheelUp);
-    EXPECT_EQ(0, IO_RawWheelDown);
-    PushWheel(1, SDL_MOUSEWHEEL_FLIPPED);
+    EXPECT_EQ(std::make_pair(1, 0), std::make_pair(int(IO_RawWheelUp), int(IO_RawWheelDown)));
+    Push(SDL_MOUSEWHEEL, [](SDL_Event& e) {
+        e.wheel.y = 1;
+        e.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    });
     ProcessMessages();
     EXPECT_EQ(1, IO_RawWheelDown);
 }
 
-TEST_F(WindowTest, InputOfAnotherWindowIsNotTheGames)
+TEST_F(WindowTest, InputOfAnotherWindowIsNotTheGamesAndFocusFollowsTheWindow)
 {
     Create();
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_C, KMOD_NONE, 0, SDL_GetWindowID(MainWindow_Handle()) + 100);
     ProcessMessages();
     EXPECT_EQ(0, IO_RawKeyDown[67]);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    ProcessMessages();
+    EXPECT_EQ(1, g_WindowHasFocus);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    ProcessMessages();
+    EXPECT_EQ(0, g_WindowHasFocus);
 }
 
 TEST_F(WindowTest, ClosingTheWindowEndsTheLoop)
@@ -319,20 +267,8 @@ TEST_F(WindowTest, AltEnterSwitchesFullScreenOnlyWhenTheGameAllowsIt)
     ProcessMessages();
     EXPECT_FALSE(GR_Window_GetFullscreen());
     EXPECT_EQ(1, IO_RawKeyDown[13]); // the key itself still reaches the game
-
     g_GameOptions.altEnterSwitches = true;
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
     ProcessMessages();
     EXPECT_TRUE(GR_Window_GetFullscreen());
-}
-
-TEST_F(WindowTest, FocusFollowsTheWindow)
-{
-    Create();
-    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    ProcessMessages();
-    EXPECT_EQ(1, g_WindowHasFocus);
-    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    ProcessMessages();
-    EXPECT_EQ(0, g_WindowHasFocus);
 }
