@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,33 +27,26 @@ uint32_t Pixel32(const uint8_t* row, int32_t x)
 // A BMP file: rows given top first and unpadded; the file holds them bottom first unless the height
 // is negative, each padded to 4 bytes.
 struct BmpFile {
-    int32_t width = 0;
-    int32_t height = 0;
+    int32_t width = 0, height = 0;
     uint16_t bits = 24;
-    uint32_t compression = 0;
-    uint32_t coloursUsed = 0;
-    uint32_t infoSize = 40;
+    uint32_t compression = 0, coloursUsed = 0, infoSize = 40;
     std::vector<uint32_t> palette; // 0x00RRGGBB
     std::vector<Bytes> rows;
 
     Bytes Build() const
     {
-        uint32_t paletteBytes = static_cast<uint32_t>(palette.size() * 4);
         uint32_t paletteStart = 14 + infoSize;
-        uint32_t pixelOffset = paletteStart + paletteBytes;
+        uint32_t pixelOffset = paletteStart + static_cast<uint32_t>(palette.size() * 4);
         size_t stride = (size_t(width) * bits + 31) / 32 * 4;
         Bytes out(pixelOffset + stride * rows.size(), 0);
         out[0] = 'B';
         out[1] = 'M';
-        Put32(out, 2, static_cast<uint32_t>(out.size()));
-        Put32(out, 10, pixelOffset);
-        Put32(out, 14, infoSize);
-        Put32(out, 18, static_cast<uint32_t>(width));
-        Put32(out, 22, static_cast<uint32_t>(height));
+        for (auto [at, value] : {std::pair<size_t, uint32_t>{2, static_cast<uint32_t>(out.size())},
+                                 {10, pixelOffset}, {14, infoSize}, {18, static_cast<uint32_t>(width)},
+                                 {22, static_cast<uint32_t>(height)}, {30, compression}, {46, coloursUsed}})
+            Put32(out, at, value);
         Put16(out, 26, 1);
         Put16(out, 28, bits);
-        Put32(out, 30, compression);
-        Put32(out, 46, coloursUsed);
         for (size_t i = 0; i < palette.size(); ++i) Put32(out, paletteStart + i * 4, palette[i]);
         for (size_t r = 0; r < rows.size(); ++r) {
             size_t fileRow = height > 0 ? rows.size() - 1 - r : r;
@@ -63,27 +57,8 @@ struct BmpFile {
 };
 
 // 3 x 2 pixels, 24-bit: rows of 9 bytes padded to 12 in the file.
-BmpFile Small24()
-{
-    BmpFile bmp;
-    bmp.width = 3;
-    bmp.height = 2;
-    bmp.bits = 24;
-    bmp.rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {11, 12, 13, 14, 15, 16, 17, 18, 19}};
-    return bmp;
-}
-
-BmpFile Small8()
-{
-    BmpFile bmp;
-    bmp.width = 2;
-    bmp.height = 2;
-    bmp.bits = 8;
-    bmp.coloursUsed = 3;
-    bmp.palette = {0x00102030, 0x00A0B0C0, 0x00FFFFFF};
-    bmp.rows = {{0, 1}, {2, 0}};
-    return bmp;
-}
+BmpFile Small24() { return {3, 2, 24, 0, 0, 40, {}, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {11, 12, 13, 14, 15, 16, 17, 18, 19}}}; }
+BmpFile Small8() { return {2, 2, 8, 0, 3, 40, {0x00102030, 0x00A0B0C0, 0x00FFFFFF}, {{0, 1}, {2, 0}}}; }
 
 std::unique_ptr<TBitmap> Load(const Bytes& file)
 {
@@ -100,72 +75,55 @@ const uint8_t* Row(TBitmap& bitmap, int32_t row)
     return pixels;
 }
 
-void ExpectRefused(const Bytes& file, const char* why)
-{
-    auto bitmap = Load(file);
-    EXPECT_EQ(nullptr, bitmap->Block()) << why;
-    EXPECT_EQ(0, bitmap->GetWidth()) << why;
-    EXPECT_EQ(0, bitmap->GetHeight()) << why;
-}
-
 } // namespace
 
-TEST(BmpRead, PaddedBottomUpRowsComeOutTopFirstAndUnpadded)
+TEST(BmpRead, RowsComeOutTopFirstAndUnpaddedWhicheverWayTheFileHoldsThem)
 {
-    auto bitmap = Load(Small24().Build());
-    ASSERT_NE(nullptr, bitmap->Block());
-    EXPECT_EQ(3, bitmap->GetWidth());
-    EXPECT_EQ(2, bitmap->GetHeight());
-    EXPECT_EQ(BITMAP_FORMAT_24BIT, bitmap->GetPixelFormat());
-    EXPECT_EQ(9, bitmap->Stride());
-    EXPECT_EQ(0, std::memcmp(Row(*bitmap, 0), Small24().rows[0].data(), 9));
-    EXPECT_EQ(0, std::memcmp(Row(*bitmap, 1), Small24().rows[1].data(), 9));
+    for (int32_t height : {2, -2}) {
+        BmpFile bmp = Small24();
+        bmp.height = height;
+        Bytes file = bmp.Build();
+        // The last row may lack its padding.
+        for (Bytes bytes : {file, Bytes(file.begin(), file.end() - 3)}) {
+            auto bitmap = Load(bytes);
+            ASSERT_NE(nullptr, bitmap->Block()) << height;
+            EXPECT_EQ(3, bitmap->GetWidth());
+            EXPECT_EQ(2, bitmap->GetHeight());
+            EXPECT_EQ(BITMAP_FORMAT_24BIT, bitmap->GetPixelFormat());
+            EXPECT_EQ(9, bitmap->Stride());
+            EXPECT_EQ(0, std::memcmp(Row(*bitmap, 0), bmp.rows[0].data(), 9));
+            EXPECT_EQ(0, std::memcmp(Row(*bitmap, 1), bmp.rows[1].data(), 9));
+        }
+    }
 }
 
-TEST(BmpRead, TopDownRowsGiveTheSamePicture)
+TEST(BmpRead, ThirtyTwoBitPixelsKeepTheirAlphaAndEightBitOnesBecomeOpaqueColours)
 {
-    BmpFile topDown = Small24();
-    topDown.height = -2;
-    auto bitmap = Load(topDown.Build());
-    ASSERT_NE(nullptr, bitmap->Block());
-    EXPECT_EQ(2, bitmap->GetHeight());
-    EXPECT_EQ(0, std::memcmp(Row(*bitmap, 0), topDown.rows[0].data(), 9));
-    EXPECT_EQ(0, std::memcmp(Row(*bitmap, 1), topDown.rows[1].data(), 9));
-}
-
-TEST(BmpRead, ThirtyTwoBitPixelsKeepTheirAlpha)
-{
-    BmpFile bmp;
-    bmp.width = 1;
-    bmp.height = 2;
-    bmp.bits = 32;
-    bmp.rows = {{0x10, 0x20, 0x30, 0x40}, {0x50, 0x60, 0x70, 0x00}};
+    BmpFile bmp{1, 2, 32, 0, 0, 40, {}, {{0x10, 0x20, 0x30, 0x40}, {0x50, 0x60, 0x70, 0x00}}};
     auto bitmap = Load(bmp.Build());
     ASSERT_NE(nullptr, bitmap->Block());
     EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap->GetPixelFormat());
     EXPECT_EQ(4, bitmap->Stride());
     EXPECT_EQ(0x40302010u, Pixel32(Row(*bitmap, 0), 0));
     EXPECT_EQ(0x00706050u, Pixel32(Row(*bitmap, 1), 0));
+    // Bit fields in the plain order read the same.
+    bmp.compression = 3;
+    bmp.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    EXPECT_EQ(0x40302010u, Pixel32(Row(*Load(bmp.Build()), 0), 0));
 
-    // Bit fields in the plain order read the same; any other order is refused.
-    BmpFile fields = bmp;
-    fields.compression = 3;
-    fields.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    EXPECT_EQ(0x40302010u, Pixel32(Row(*Load(fields.Build()), 0), 0));
-    fields.palette = {0x000000FF, 0x0000FF00, 0x00FF0000};
-    ExpectRefused(fields.Build(), "swapped bit fields");
-}
-
-TEST(BmpRead, EightBitPixelsBecomeOpaque32BitColoursOfThePalette)
-{
-    auto bitmap = Load(Small8().Build());
-    ASSERT_NE(nullptr, bitmap->Block());
-    EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap->GetPixelFormat());
-    EXPECT_EQ(8, bitmap->Stride());
-    EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 0), 0));
-    EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(*bitmap, 0), 1));
-    EXPECT_EQ(0xFFFFFFFFu, Pixel32(Row(*bitmap, 1), 0));
-    EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 1), 1));
+    // The palette follows the info header, whatever its size.
+    for (uint32_t infoSize : {40u, 124u}) {
+        BmpFile paletted = Small8();
+        paletted.infoSize = infoSize;
+        bitmap = Load(paletted.Build());
+        ASSERT_NE(nullptr, bitmap->Block()) << infoSize;
+        EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap->GetPixelFormat());
+        EXPECT_EQ(8, bitmap->Stride());
+        EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 0), 0));
+        EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(*bitmap, 0), 1));
+        EXPECT_EQ(0xFFFFFFFFu, Pixel32(Row(*bitmap, 1), 0));
+        EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 1), 1));
+    }
     // The block is an in-memory one: 52-byte header, 32 bits, pixels at 52.
     uint16_t bits;
     std::memcpy(&bits, bitmap->Block() + 26, 2);
@@ -173,61 +131,34 @@ TEST(BmpRead, EightBitPixelsBecomeOpaque32BitColoursOfThePalette)
     EXPECT_EQ(Row(*bitmap, 0), bitmap->Block() + 52);
 }
 
-TEST(BmpRead, ThePaletteFollowsALargerInfoHeader)
-{
-    BmpFile bmp = Small8();
-    bmp.infoSize = 124;
-    auto bitmap = Load(bmp.Build());
-    ASSERT_NE(nullptr, bitmap->Block());
-    EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 0), 0));
-    EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(*bitmap, 0), 1));
-}
-
 TEST(BmpRead, BadFilesLeaveTheBitmapEmpty)
 {
-    Bytes good = Small24().Build();
-    ExpectRefused(Bytes(good.begin(), good.end() - 4), "last row cut short");
-    ExpectRefused(Bytes(good.begin(), good.begin() + 40), "headers cut short");
-
-    Bytes offset = good;
-    Put32(offset, 10, static_cast<uint32_t>(good.size() + 1));
-    ExpectRefused(offset, "pixel offset past the end");
-    Bytes info = good;
-    Put32(info, 14, 0x7FFFFFFF);
-    ExpectRefused(info, "info header larger than the file");
-    Bytes huge = good;
-    Put32(huge, 18, 0x7FFFFFFF);
-    Put32(huge, 22, 0x7FFFFFFF);
-    ExpectRefused(huge, "pixel count overflowing");
-    Bytes minHeight = good;
-    Put32(minHeight, 22, 0x80000000u);
-    ExpectRefused(minHeight, "the most negative height");
-    Bytes noWidth = good;
-    Put32(noWidth, 18, 0);
-    ExpectRefused(noWidth, "width 0");
-    Bytes sixteen = good;
-    Put16(sixteen, 28, 16);
-    ExpectRefused(sixteen, "16 bits per pixel");
-    Bytes rle = good;
-    Put32(rle, 30, 1);
-    ExpectRefused(rle, "run-length compression");
-
-    BmpFile badIndex = Small8();
-    badIndex.rows[1][1] = 3; // the palette holds 3 colours
-    ExpectRefused(badIndex.Build(), "index past the palette");
-    BmpFile bigPalette = Small8();
-    bigPalette.coloursUsed = 257;
-    ExpectRefused(bigPalette.Build(), "more than 256 colours");
-    Bytes cutPalette = Small8().Build();
-    Put32(cutPalette, 46, 200); // 800 bytes of palette in a file of 74
-    ExpectRefused(cutPalette, "palette past the end");
-}
-
-TEST(BmpRead, TheLastRowMayLackItsPadding)
-{
-    Bytes good = Small24().Build();
-    auto bitmap = Load(Bytes(good.begin(), good.end() - 3));
-    EXPECT_NE(nullptr, bitmap->Block());
+    const Bytes good = Small24().Build();
+    const struct {
+        const char* why;
+        std::function<Bytes()> file;
+    } cases[] = {
+        {"last row cut short", [&] { return Bytes(good.begin(), good.end() - 4); }},
+        {"headers cut short", [&] { return Bytes(good.begin(), good.begin() + 40); }},
+        {"pixel offset past the end", [&] { Bytes b = good; Put32(b, 10, static_cast<uint32_t>(good.size() + 1)); return b; }},
+        {"info header larger than the file", [&] { Bytes b = good; Put32(b, 14, 0x7FFFFFFF); return b; }},
+        {"pixel count overflowing", [&] { Bytes b = good; Put32(b, 18, 0x7FFFFFFF); Put32(b, 22, 0x7FFFFFFF); return b; }},
+        {"the most negative height", [&] { Bytes b = good; Put32(b, 22, 0x80000000u); return b; }},
+        {"width 0", [&] { Bytes b = good; Put32(b, 18, 0); return b; }},
+        {"16 bits per pixel", [&] { Bytes b = good; Put16(b, 28, 16); return b; }},
+        {"run-length compression", [&] { Bytes b = good; Put32(b, 30, 1); return b; }},
+        {"swapped bit fields", [] { return BmpFile{1, 1, 32, 3, 0, 40, {0xFF, 0xFF00, 0xFF0000}, {{1, 2, 3, 4}}}.Build(); }},
+        {"index past the palette", [] { BmpFile b = Small8(); b.rows[1][1] = 3; return b.Build(); }},
+        {"more than 256 colours", [] { BmpFile b = Small8(); b.coloursUsed = 257; return b.Build(); }},
+        // 800 bytes of palette in a file of 74.
+        {"palette past the end", [] { Bytes b = Small8().Build(); Put32(b, 46, 200); return b; }},
+    };
+    for (const auto& c : cases) {
+        auto bitmap = Load(c.file());
+        EXPECT_EQ(nullptr, bitmap->Block()) << c.why;
+        EXPECT_EQ(0, bitmap->GetWidth()) << c.why;
+        EXPECT_EQ(0, bitmap->GetHeight()) << c.why;
+    }
 }
 
 TEST(BmpRead, StreamsAreReadFromTheirPositionToTheirEnd)
@@ -275,17 +206,23 @@ TEST(TBitmapTest, ScanlinesMakeAClearedBlockForTheSizeAndFormat)
     EXPECT_EQ(first + 30, row);
     EXPECT_EQ(first, bitmap.Block() + 52);
     EXPECT_EQ(52u + 45u, bitmap.BlockSize());
-    for (uint32_t i = 0; i < 45; ++i) EXPECT_EQ(0, first[i]);
-    bitmap.GetScanline(3, &row, &stride);
-    EXPECT_EQ(nullptr, row);
-    bitmap.GetScanline(-1, &row, &stride);
-    EXPECT_EQ(nullptr, row);
-
+    EXPECT_EQ(Bytes(45, 0), Bytes(first, first + 45));
+    for (int32_t outside : {3, -1}) {
+        bitmap.GetScanline(outside, &row, &stride);
+        EXPECT_EQ(nullptr, row) << outside;
+    }
     // A larger size than the block holds gets a new block.
     bitmap.SetHeight(10);
     bitmap.GetScanline(9, &row, &stride);
     ASSERT_NE(nullptr, row);
     EXPECT_EQ(52u + 150u, bitmap.BlockSize());
+
+    // Attaching refuses a header larger than its block: 24 bytes of pixels in a block of 16.
+    auto* block = static_cast<uint8_t*>(MEM_ALLOC(52 + 16, true));
+    Bitmap_WriteHeader(block, 2, 3, 32);
+    TBitmap attached;
+    attached.Attach(block, 52 + 16);
+    EXPECT_EQ(nullptr, attached.Block());
 }
 
 TEST(TBitmapTest, AssignCopiesPixelsAndFormat)
@@ -315,15 +252,6 @@ TEST(TBitmapTest, AssignCopiesPixelsAndFormat)
     EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(copy, 0), 1));
 }
 
-TEST(TBitmapTest, AttachRefusesAHeaderLargerThanItsBlock)
-{
-    auto* block = static_cast<uint8_t*>(MEM_ALLOC(52 + 16, true));
-    Bitmap_WriteHeader(block, 2, 3, 32); // 24 bytes of pixels in a block of 16
-    TBitmap bitmap;
-    bitmap.Attach(block, 52 + 16);
-    EXPECT_EQ(nullptr, bitmap.Block());
-}
-
 TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
 {
     const uint32_t pixels[4] = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0x80FFFFFFu};
@@ -344,7 +272,6 @@ TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
     EXPECT_EQ(8, stride);
     EXPECT_EQ(0xFFFF0000u, Pixel32(row, 0));
     EXPECT_EQ(0x80FFFFFFu, Pixel32(row, 1));
-
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0, 2));
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0x10000, 0x10000));
 }
