@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "platform/Platform_TestSwitches.h"
 #include "variable/Variable_BuiltIn.h"
@@ -39,6 +40,32 @@ TEST(BuiltinVariables, RowsAreFoundByExactNameInRegistrationOrder)
     Variable_BuiltIn_FreeNames();
     Variable_BuiltIn_Add("speed", GetNothing, SetNothing, true);
     EXPECT_EQ(0, Variable_BuiltIn_Find("speed"));
+}
+
+TEST(BuiltinVariables, TheSystemsRowsAreUniqueReadableAndReadOnlyExactlyWithoutASetter)
+{
+    Variable_BuiltIn_Init();
+    ASSERT_EQ(184, g_BuiltinVariableCount); // 78 per instance, then 106 global
+    int32_t readOnly = 0;
+    for (int32_t row = 0; row < g_BuiltinVariableCount; ++row) {
+        const BuiltinVariableEntry& entry = g_BuiltinVariables[row];
+        EXPECT_EQ(row, Variable_BuiltIn_Find(entry.name)) << entry.name;
+        EXPECT_NE(nullptr, entry.getter) << entry.name;
+        EXPECT_EQ(entry.canSet == 0, entry.setter == nullptr) << entry.name;
+        readOnly += entry.canSet == 0;
+    }
+    EXPECT_EQ(61, readOnly);
+    // Compiled game code names variables by row: rows at the ends of both groups and between.
+    for (auto [name, row, canSet] : {std::tuple{"x", 0, 1}, {"alarm", 15, 1}, {"phy_speed_x", 58, 1},
+                                     {"webgl_enabled", 77, 0}, {"argument_relative", 78, 0}, {"argument15", 95, 1},
+                                     {"room", 98, 1}, {"mouse_x", 153, 0}, {"error_last", 183, 1}}) {
+        EXPECT_EQ(row, Variable_BuiltIn_Find(name)) << name;
+        EXPECT_EQ(canSet, g_BuiltinVariables[row].canSet) << name;
+    }
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("argument16"));
+    // A second start-up registers the same rows again.
+    Variable_BuiltIn_Init();
+    EXPECT_EQ(184, g_BuiltinVariableCount);
 }
 
 TEST(BuiltinVariables, AFullTableRefusesTheFiveHundredAndFirst)
