@@ -164,37 +164,32 @@ class MovingGame : public testing::TestWithParam<bool> {
     IVariableInstances* m_SavedInstances = nullptr;
 };
 
+// What the mover's variables read: x, y, hspeed, vspeed, speed, direction, alarm[0], alarm[1].
+std::vector<double> Motion(CInstance* mover)
+{
+    std::vector<double> values;
+    for (const char* name : {"x", "y", "hspeed", "vspeed", "speed", "direction"}) values.push_back(RealOf(mover, name));
+    for (int32_t alarm : {0, 1}) values.push_back(RealOf(mover, "alarm", alarm));
+    return values;
+}
+
 TEST_P(MovingGame, EventCodeMovesTheInstanceAndRingsItsAlarms)
 {
     Start(MoverGame(GetParam()));
     CInstance* mover = Room_CurrentActiveList()->m_pHead;
     ASSERT_NE(nullptr, mover);
     EXPECT_EQ(100001, mover->GetId());
-    // The create event placed it and set it moving right.
-    EXPECT_EQ(10, RealOf(mover, "x"));
-    EXPECT_EQ(20, RealOf(mover, "y"));
-    EXPECT_EQ(2, RealOf(mover, "hspeed"));
-    EXPECT_EQ(3, RealOf(mover, "alarm", 0));
-
-    Frame();
-    Frame();
-    EXPECT_EQ(14, RealOf(mover, "x"));
-    EXPECT_EQ(20, RealOf(mover, "y"));
-    Frame(); // alarm 0 rings: it turns down and sets alarm 1, which this frame's alarm stage lowers
-    EXPECT_EQ(270, RealOf(mover, "direction"));
-    EXPECT_EQ(0, RealOf(mover, "hspeed"));
-    EXPECT_EQ(14, RealOf(mover, "x"));
-    EXPECT_EQ(22, RealOf(mover, "y"));
-    EXPECT_EQ(1, RealOf(mover, "alarm", 1));
-    Frame(); // alarm 1 rings: it stops at y = 100
-    EXPECT_EQ(0, RealOf(mover, "speed"));
-    EXPECT_EQ(0, RealOf(mover, "vspeed"));
-    EXPECT_EQ(100, RealOf(mover, "y"));
-    EXPECT_EQ(14, RealOf(mover, "x"));
-    EXPECT_EQ(-1, RealOf(mover, "alarm", 0)) << "a rung alarm counts on to -1 without ringing again";
-    Frame();
-    EXPECT_EQ(100, RealOf(mover, "y"));
-    EXPECT_EQ(-1, RealOf(mover, "alarm", 1));
+    // The create event placed it and set it moving right. In the third frame alarm 0 rings: it turns
+    // down and sets alarm 1, which that frame's alarm stage lowers; in the fourth alarm 1 stops it at
+    // y = 100. A rung alarm counts on to -1 without ringing again.
+    const std::vector<std::vector<double>> frames = {
+        {10, 20, 2, 0, 2, 0, 3, -1},    {12, 20, 2, 0, 2, 0, 2, -1},  {14, 20, 2, 0, 2, 0, 1, -1},
+        {14, 22, 0, 2, 2, 270, 0, 1},   {14, 100, 0, 0, 0, 270, -1, 0}, {14, 100, 0, 0, 0, 270, -1, -1},
+    };
+    for (size_t frame = 0; frame < frames.size(); ++frame) {
+        if (frame > 0) Frame();
+        EXPECT_EQ(frames[frame], Motion(mover)) << "after frame " << frame;
+    }
     ScriptValue steps = {VALUE_REAL, 0, 0.0};
     ASSERT_TRUE(Variable_GetValue_Direct(mover, Code_Variable_Lookup("steps"), -1, &steps));
     EXPECT_EQ(5, steps.real) << "one step event a frame";

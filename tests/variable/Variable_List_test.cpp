@@ -153,6 +153,15 @@ std::vector<uint8_t> TextBytes(const char* text)
     return bytes;
 }
 
+// A saved list: the count, then each variable's name and value.
+std::vector<uint8_t> Saved(std::initializer_list<std::pair<int32_t, std::vector<uint8_t>>> variables)
+{
+    std::vector<uint8_t> bytes;
+    PutInt32(bytes, static_cast<int32_t>(variables.size()));
+    for (const auto& [id, value] : variables) PutVariable(bytes, id, value);
+    return bytes;
+}
+
 std::vector<uint8_t> Serialised(const CVariableList& list)
 {
     TestBuffer buffer;
@@ -175,23 +184,16 @@ TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
     Set(list, ids.second, -1, Text("y"));
 
     // Bucket 0, then bucket 1 from its head: the later variable first.
-    std::vector<uint8_t> expected;
-    PutInt32(expected, 3);
-    PutVariable(expected, ids.other, RealBytes(5));
-    PutVariable(expected, ids.second, TextBytes("y"));
-    PutVariable(expected, ids.first, RealBytes(1));
+    std::vector<uint8_t> expected =
+        Saved({{ids.other, RealBytes(5)}, {ids.second, TextBytes("y")}, {ids.first, RealBytes(1)}});
     EXPECT_EQ(expected, Serialised(list));
 
     // A copy inserts in that order, so its chain in bucket 1 runs the other way.
     CVariableList copy;
     Set(copy, ids.first + 2, -1, Real(99)); // emptied by the copy
     copy.CopyFrom(list);
-    std::vector<uint8_t> copied;
-    PutInt32(copied, 3);
-    PutVariable(copied, ids.other, RealBytes(5));
-    PutVariable(copied, ids.first, RealBytes(1));
-    PutVariable(copied, ids.second, TextBytes("y"));
-    EXPECT_EQ(copied, Serialised(copy));
+    EXPECT_EQ(Saved({{ids.other, RealBytes(5)}, {ids.first, RealBytes(1)}, {ids.second, TextBytes("y")}}),
+              Serialised(copy));
     EXPECT_FALSE(copy.Has(ids.first + 2));
 
     // Values are copies: a write to the copy leaves the original.
@@ -237,24 +239,13 @@ TEST(VariableList, LoadingRestoresValuesAndSkipsLostNames)
     Value_Free(&out);
 
     // Each loaded variable goes to the head of its chain, so a chain comes back reversed.
+    // An array: its kind, two rows, the first empty, the second of two elements.
     std::vector<uint8_t> arrayBytes;
-    PutInt32(arrayBytes, 2);
-    PutInt32(arrayBytes, 2);
-    PutInt32(arrayBytes, 0);
-    PutInt32(arrayBytes, 2);
-    std::vector<uint8_t> zero = RealBytes(0), inArray = TextBytes("in array");
-    arrayBytes.insert(arrayBytes.end(), zero.begin(), zero.end());
-    arrayBytes.insert(arrayBytes.end(), inArray.begin(), inArray.end());
-    std::vector<uint8_t> saved;
-    PutInt32(saved, 2);
-    PutVariable(saved, ids.second, arrayBytes);
-    PutVariable(saved, ids.first, RealBytes(1.5));
-    EXPECT_EQ(saved, bytes);
-    std::vector<uint8_t> reloaded;
-    PutInt32(reloaded, 2);
-    PutVariable(reloaded, ids.first, RealBytes(1.5));
-    PutVariable(reloaded, ids.second, arrayBytes);
-    EXPECT_EQ(reloaded, Serialised(loaded));
+    for (int32_t word : {2, 2, 0, 2}) PutInt32(arrayBytes, word);
+    for (const auto& element : {RealBytes(0), TextBytes("in array")})
+        arrayBytes.insert(arrayBytes.end(), element.begin(), element.end());
+    EXPECT_EQ(Saved({{ids.second, arrayBytes}, {ids.first, RealBytes(1.5)}}), bytes);
+    EXPECT_EQ(Saved({{ids.first, RealBytes(1.5)}, {ids.second, arrayBytes}}), Serialised(loaded));
 }
 
 TEST(VariableList, MalformedStreamsLeaveTheListEmpty)
@@ -273,26 +264,18 @@ TEST(VariableList, MalformedStreamsLeaveTheListEmpty)
         ASSERT_EQ(0, list.Count());
     }
 
-    std::vector<uint8_t> huge;
+    // A count no stream holds, a negative count, and a value of an unknown kind.
+    std::vector<uint8_t> huge, negative, unknownKind = RealBytes(0);
     PutInt32(huge, 0x7FFFFFFF);
     PutText(huge, "x");
-    TestBuffer hugeBuffer(eBuffer_Fixed, huge);
-    EXPECT_FALSE(list.LoadFromStream(&hugeBuffer));
-
-    std::vector<uint8_t> negative;
     PutInt32(negative, -4);
-    TestBuffer negativeBuffer(eBuffer_Fixed, negative);
-    EXPECT_FALSE(list.LoadFromStream(&negativeBuffer));
-
-    std::vector<uint8_t> unknownKind;
-    PutInt32(unknownKind, 1);
-    PutText(unknownKind, Code_Variable_Find_Name(ids.first));
-    PutInt32(unknownKind, 9);
-    PutReal(unknownKind, 0);
-    PutNoText(unknownKind);
-    TestBuffer unknownBuffer(eBuffer_Fixed, unknownKind);
-    EXPECT_FALSE(list.LoadFromStream(&unknownBuffer));
-    EXPECT_EQ(0, list.Count());
+    unknownKind[0] = 9;
+    for (const auto& bytes : {huge, negative, Saved({{ids.first, unknownKind}})}) {
+        Set(list, ids.other, -1, Real(3));
+        TestBuffer buffer(eBuffer_Fixed, bytes);
+        EXPECT_FALSE(list.LoadFromStream(&buffer));
+        EXPECT_EQ(0, list.Count());
+    }
 }
 
 TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
