@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <tuple>
 
 #include "GameFileTestSupport.h"
 #include "code/Code_Object.h"
@@ -106,22 +107,17 @@ TEST_F(GameBuild, AManifestBuildsAFileTheLoaderReadsBack)
     EXPECT_EQ(4u, ReadWord(bytes, help + 4));
     EXPECT_EQ(0xEFBEADDEu, ReadWord(bytes, help + 8));
     ASSERT_TRUE(Load(bytes)) << m_Log.Text();
-    EXPECT_EQ(12, g_GameHeader.version);
-    EXPECT_EQ(0, g_GameHeader.debugByte);
-    EXPECT_STREQ("Crates", g_GameHeader.name);
-    EXPECT_EQ("CratesSave", g_GameHeader.saveFolder);
-    EXPECT_EQ(77u, g_GameHeader.gameId);
-    EXPECT_EQ(320, g_GameHeader.windowWidth);
-    EXPECT_EQ(HEADER_FLAG_FULLSCREEN | HEADER_FLAG_ROAMING_SAVE, g_GameHeader.infoFlags);
-    EXPECT_STREQ("Crates!", g_GameHeader.displayName);
+    const GameHeader& h = g_GameHeader;
+    EXPECT_EQ(std::tuple(12, 0, std::string("Crates"), std::string("CratesSave"), 77u, 320),
+              std::tuple(h.version, h.debugByte, std::string(h.name), h.saveFolder, h.gameId, h.windowWidth));
+    EXPECT_EQ(HEADER_FLAG_FULLSCREEN | HEADER_FLAG_ROAMING_SAVE, h.infoFlags);
+    EXPECT_STREQ("Crates!", h.displayName);
     EXPECT_EQ(HEADER_OPTION_GAMEPADS, GameHeader_OptionFlags());
-    EXPECT_EQ((std::vector<int32_t>{2, 0}), g_GameHeader.roomOrder);
-    EXPECT_TRUE(g_GameOptions.freezeWhenInactive);
-    EXPECT_EQ(0x00FF00u, g_GameOptions.windowColour);
-    EXPECT_EQ(42u, g_GameOptions.kept5);
+    EXPECT_EQ((std::vector<int32_t>{2, 0}), h.roomOrder);
+    const GameOptions& o = g_GameOptions;
+    EXPECT_EQ(std::tuple(true, 0x00FF00u, 42u, 1), std::tuple(o.freezeWhenInactive, o.windowColour, o.kept5, o.versionMajor));
     ASSERT_EQ(2, g_ConstantCount);
     EXPECT_EQ(nullptr, g_ConstantValues[1]);
-    EXPECT_EQ(1, g_GameOptions.versionMajor);
     EXPECT_STREQ("extra", StringTable_Get(m_File, 0));
 }
 
@@ -130,16 +126,13 @@ TEST_F(GameBuild, AManifestDescribesScriptsObjectsAndEvents)
     gamebuild::GameDesc game = Read(WORLD);
     EXPECT_TRUE(game.compiledCode);
     ASSERT_EQ(4u, game.scripts.size());
-    EXPECT_FALSE(game.scripts[1].present);
-    EXPECT_EQ("var a; a = 5; return a;", game.scripts[2].code.source);
-    EXPECT_TRUE(game.scripts[3].code.isAssembly);
     ASSERT_EQ(3u, game.objects.size());
-    EXPECT_EQ(0, game.objects[1].parent);
-    EXPECT_EQ(4, game.objects[1].events[0].type);
-    EXPECT_EQ(0, game.objects[1].events[0].subtype);
-    EXPECT_EQ(9, game.objects[1].events[1].type);
+    EXPECT_EQ(std::tuple(false, std::string("var a; a = 5; return a;"), true, false),
+              std::tuple(game.scripts[1].present, game.scripts[2].code.source, game.scripts[3].code.isAssembly,
+                         game.objects[2].present));
+    const auto& events = game.objects[1].events;
+    EXPECT_EQ(std::tuple(0, 4, 0, 9), std::tuple(game.objects[1].parent, events[0].type, events[0].subtype, events[1].type));
     EXPECT_FLOAT_EQ(3.5f, game.objects[0].physics.points[1].first);
-    EXPECT_FALSE(game.objects[2].present);
 
     // Chunks come in the order the loader needs.
     std::vector<uint8_t> bytes = BuildBytes(game);
@@ -160,11 +153,8 @@ TEST_F(GameBuild, AManifestDescribesScriptsObjectsAndEvents)
     const CObject* ball = Object_Data(1);
     ASSERT_NE(nullptr, ball);
     EXPECT_EQ(Object_Data(0), ball->m_pParentObject);
-    EXPECT_FALSE(ball->IsVisible());
-    EXPECT_EQ(2, ball->m_MaskIndex);
-    EXPECT_EQ(7, Object_Data(0)->m_SpriteIndex);
-    EXPECT_EQ(2, Object_Data(0)->m_Physics.pointCount);
-    EXPECT_FALSE(Object_Exists(2));
+    EXPECT_EQ(std::tuple(false, 2, 7, 2, false), std::tuple(ball->IsVisible(), ball->m_MaskIndex, Object_Data(0)->m_SpriteIndex,
+                                                           Object_Data(0)->m_Physics.pointCount, Object_Exists(2)));
     ASSERT_NE(nullptr, ball->GetEvent(9, 65));
     EXPECT_STREQ("Object.obj_ball.press_A-key.0", ball->GetEvent(9, 65)->m_pCode->GetName());
     EXPECT_STREQ("Object.obj_ball.obj_wall.0", ball->GetEvent(4, 0)->m_pCode->GetName());

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "GameFileTestSupport.h"
 #include "code/Code_Function.h"
@@ -129,54 +130,50 @@ TEST_F(CodeChunkTest, FunctionChainsOverwriteTheWholeOperand)
     }
 }
 
-TEST_F(CodeChunkTest, AChainThatLeavesTheCodeIsRefusedWithoutWritingThere)
+TEST_F(CodeChunkTest, LinksAndEntriesThatWouldLeaveOrBreakTheCodeAreRefused)
 {
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({VARIABLES}));
-    size_t vari = FindChunk(bytes, "VARI");
-    size_t strings = FindChunk(bytes, "STRG");
-    // The first record's first reference into the strings chunk.
-    WriteWord(bytes, vari + 8 + 8, static_cast<uint32_t>(strings + 8));
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("VARI: entry 0: a reference lies outside the code")) << m_Log.Text();
-    uint32_t before = ReadWord(bytes, strings + 12);
-    uint32_t after = 0;
-    m_File.U32(static_cast<uint32_t>(strings + 12), after);
-    EXPECT_EQ(before, after);
+    using Patch = std::function<void(std::vector<uint8_t>&)>;
+    auto vari = [](uint32_t at, std::function<uint32_t(const std::vector<uint8_t>&)> value) {
+        return Patch([=](std::vector<uint8_t>& b) { WriteWord(b, FindChunk(b, "VARI") + 8 + at, value(b)); });
+    };
+    const struct {
+        const char* assembly;
+        Patch patch;
+        const char* message;
+    } cases[] = {
+        // The first record's first reference into the strings chunk: nothing is written there.
+        {VARIABLES, vari(8, [](const auto& b) { return static_cast<uint32_t>(FindChunk(b, "STRG") + 8); }),
+         "VARI: entry 0: a reference lies outside the code"},
+        // A distance that walks off the entry after the first link.
+        {VARIABLES, [](auto& b) { WriteWord(b, EntryCode(b, 0) + 4, 0xA0000000u | 0x0FFFFFF0u); },
+         "a reference lies outside the code"},
+        {VARIABLES, vari(4, [](const auto&) { return 1000u; }), "it counts more references than the code holds"},
+        // The reference moved onto the word before the last push.i, whose word then takes the
+        // built-in's small identifier: a push of a double, whose operand would run past the code.
+        {"push.v self.link_builtin\npopz.v\npush.i 7\n", vari(8, [](const auto& b) { return EntryCode(b, 0) + 8; }),
+         "Refused code entry 0 (Script.scr_0)"},
+        {".word 0xB7000064\n", [](auto&) {}, "Refused code entry 0 (Script.scr_0)"},
+        {"push.e 1\npopz.i\n", [](auto& b) { WriteWord(b, EntryCode(b, 0) - 4, 4000); },
+         "CODE: entry 0: its bytecode runs past the chunk"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = BuildBytes(Assembled({c.assembly}));
+        c.patch(bytes);
+        size_t strings = FindChunk(bytes, "STRG");
+        EXPECT_FALSE(Load(bytes)) << c.message;
+        EXPECT_TRUE(m_Log.Has(c.message)) << c.message << "\n" << m_Log.Text();
+        EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read")) << c.message;
+        uint32_t after = 0;
+        m_File.U32(static_cast<uint32_t>(strings + 12), after);
+        EXPECT_EQ(ReadWord(bytes, strings + 12), after) << c.message;
+    }
 
-    // A distance that walks off the entry after the first link.
-    bytes = BuildBytes(Assembled({VARIABLES}));
-    uint32_t code = EntryCode(bytes, 0);
-    WriteWord(bytes, code + 4, 0xA0000000u | 0x0FFFFFF0u);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("a reference lies outside the code")) << m_Log.Text();
-
-    // More references than the code could hold.
-    bytes = BuildBytes(Assembled({VARIABLES}));
-    WriteWord(bytes, FindChunk(bytes, "VARI") + 8 + 4, 1000);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("it counts more references than the code holds")) << m_Log.Text();
-}
-
-TEST_F(CodeChunkTest, LinkingThatWouldBreakCheckedCodeIsRefused)
-{
-    // The reference is moved onto the word before the last push.i, whose word then takes the
-    // built-in's small identifier: a push of a double, whose operand would run past the code.
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.v self.link_builtin\npopz.v\npush.i 7\n"}));
-    uint32_t code = EntryCode(bytes, 0);
-    size_t vari = FindChunk(bytes, "VARI");
-    WriteWord(bytes, vari + 8 + 8, code + 8);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
-}
-
-TEST_F(CodeChunkTest, LinkRecordsWithoutNameOrPastTheLastWholeRecord)
-{
+    // Link records without a name, or past the last whole record.
     gamebuild::GameDesc game = Assembled({"push.e 1\npopz.i\n"});
     game.rawChunks = {{"VARI", Words({0, 0, 0, 0x11223344})}};
     game.chunkOrder = {"GEN8", "OPTN", "SCPT", "CODE", "VARI", "FUNC", "STRG"};
     EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
     EXPECT_TRUE(m_Log.Has("VARI: the 4 bytes after the last whole record are left out\n"));
-
     game.rawChunks = {{"VARI", Words({0, 1, 0})}};
     EXPECT_FALSE(Load(BuildBytes(game)));
     EXPECT_TRUE(m_Log.Has("VARI: entry 0: it has references but no name")) << m_Log.Text();
@@ -209,7 +206,7 @@ TEST_F(CodeChunkTest, AnUnknownFunctionNameEndsTheLoadWithExitCode1)
         testing::ExitedWithCode(1), "ERROR!!! :: Error on load\nUnable to find function link_xther_fn\n");
 }
 
-TEST_F(CodeChunkTest, EntriesAreCheckedAndMayBeEmpty)
+TEST_F(CodeChunkTest, EntriesMayBeEmpty)
 {
     ASSERT_TRUE(Load(BuildBytes(Assembled({"", "push.s \"hello\"\npopz.s\n"})))) << m_Log.Text();
     ASSERT_EQ(2, Code_EntryCount());
@@ -217,15 +214,6 @@ TEST_F(CodeChunkTest, EntriesAreCheckedAndMayBeEmpty)
     EXPECT_STREQ("Script.scr_0", Code_GetEntry(0)->name);
     // The strings chunk follows the code chunk; the operand is an index into its table.
     EXPECT_STREQ("hello", StringTable_Get(m_File, static_cast<int32_t>(LoadedWord(1, 4))));
-
-    EXPECT_FALSE(Load(BuildBytes(Assembled({".word 0xB7000064\n"}))));
-    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
-    EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read"));
-
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.e 1\npopz.i\n"}));
-    WriteWord(bytes, EntryCode(bytes, 0) - 4, 4000);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("CODE: entry 0: its bytecode runs past the chunk")) << m_Log.Text();
 }
 
 TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "GameFileTestSupport.h"
 #include "gamefile/GameFile_Loader.h"
@@ -65,31 +66,19 @@ TEST_F(HeaderTest, EveryVersionReadsBackTheFieldsItHolds)
         Load(BuildBytes(game));
         ASSERT_TRUE(m_Loaded) << m_Log.Text();
         const GameHeader& h = g_GameHeader;
-        EXPECT_EQ(version, h.version);
-        EXPECT_EQ(0, h.debugByte);
-        EXPECT_STREQ("Tunnel Run", h.name);
-        EXPECT_STREQ("Release", h.configName);
-        EXPECT_EQ(0xCAFE01u, h.gameId);
-        EXPECT_EQ(100123u, h.lastInstanceId);
-        EXPECT_EQ(10000456u, h.lastTileId);
-        EXPECT_EQ(100123, g_InstanceIdCounter);
-        EXPECT_EQ(10000456, g_TileIdCounter);
+        EXPECT_EQ(std::tuple(version, 0, std::string("Tunnel Run"), std::string("Release"), 0xCAFE01u, 100123u, 10000456u),
+                  std::tuple(h.version, h.debugByte, std::string(h.name), std::string(h.configName), h.gameId,
+                             h.lastInstanceId, h.lastTileId));
+        EXPECT_EQ(std::tuple(100123, 10000456, 800), std::tuple(g_InstanceIdCounter, g_TileIdCounter, g_FormatVersion));
         EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), h.roomOrder);
-        EXPECT_EQ(800, g_FormatVersion);
-        if (version >= 8) {
+        // Before version 8 no save folder, window size or flags: a default room's size.
+        bool eight = version >= 8;
+        EXPECT_EQ(std::tuple(eight ? "TunnelRun" : "", eight ? 800 : 640, eight ? 600 : 480,
+                             eight ? HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM : 0u, eight),
+                  std::tuple(h.saveFolder, h.windowWidth, h.windowHeight, h.infoFlags, h.steamFlag));
+        if (eight) {
             EXPECT_EQ(0x1111222233334444ull, h.keptWords[0]);
             EXPECT_EQ(0x5555666677778888ull, h.keptWords[1]);
-            EXPECT_EQ("TunnelRun", h.saveFolder);
-            EXPECT_EQ(800, h.windowWidth);
-            EXPECT_EQ(600, h.windowHeight);
-            EXPECT_EQ(HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM, h.infoFlags);
-            EXPECT_TRUE(h.steamFlag);
-        } else {
-            EXPECT_EQ("", h.saveFolder);
-            EXPECT_EQ(640, h.windowWidth); // no size in the header: a default room's
-            EXPECT_EQ(480, h.windowHeight);
-            EXPECT_EQ(0u, h.infoFlags);
-            EXPECT_FALSE(h.steamFlag);
         }
         if (version >= 10) EXPECT_STREQ("Tunnel Run Deluxe", h.displayName);
         else EXPECT_EQ(nullptr, h.displayName);
