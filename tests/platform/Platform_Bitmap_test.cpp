@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform_MemoryManager.h"
@@ -16,13 +17,6 @@ using Bytes = std::vector<uint8_t>;
 
 void Put32(Bytes& out, size_t at, uint32_t v) { std::memcpy(out.data() + at, &v, 4); }
 void Put16(Bytes& out, size_t at, uint16_t v) { std::memcpy(out.data() + at, &v, 2); }
-
-uint32_t Pixel32(const uint8_t* row, int32_t x)
-{
-    uint32_t v;
-    std::memcpy(&v, row + x * 4, 4);
-    return v;
-}
 
 // A BMP file: rows given top first and unpadded; the file holds them bottom first unless the height
 // is negative, each padded to 4 bytes.
@@ -75,56 +69,52 @@ const uint8_t* Row(TBitmap& bitmap, int32_t row)
     return pixels;
 }
 
-} // namespace
-
-TEST(BmpRead, RowsComeOutTopFirstAndUnpaddedWhicheverWayTheFileHoldsThem)
+// "width x height, bits, stride: each row's bytes in hex", or "empty" when nothing was loaded.
+std::string Picture(IBitmap& bitmap)
 {
-    for (int32_t height : {2, -2}) {
-        BmpFile bmp = Small24();
-        bmp.height = height;
-        Bytes file = bmp.Build();
-        // The last row may lack its padding.
-        for (Bytes bytes : {file, Bytes(file.begin(), file.end() - 3)}) {
-            auto bitmap = Load(bytes);
-            ASSERT_NE(nullptr, bitmap->Block()) << height;
-            EXPECT_EQ(3, bitmap->GetWidth());
-            EXPECT_EQ(2, bitmap->GetHeight());
-            EXPECT_EQ(BITMAP_FORMAT_24BIT, bitmap->GetPixelFormat());
-            EXPECT_EQ(9, bitmap->Stride());
-            EXPECT_EQ(0, std::memcmp(Row(*bitmap, 0), bmp.rows[0].data(), 9));
-            EXPECT_EQ(0, std::memcmp(Row(*bitmap, 1), bmp.rows[1].data(), 9));
-        }
+    auto* loaded = dynamic_cast<TBitmap*>(&bitmap);
+    std::string size = std::to_string(bitmap.GetWidth()) + "x" + std::to_string(bitmap.GetHeight());
+    if (loaded != nullptr && loaded->Block() == nullptr) return "empty " + size;
+    uint8_t* row = nullptr;
+    int32_t stride = 0;
+    bitmap.GetScanline(0, &row, &stride);
+    std::string text = size + (bitmap.GetPixelFormat() == BITMAP_FORMAT_32BIT ? " 32" : " 24") + " stride " +
+                       std::to_string(stride) + ":";
+    for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+        bitmap.GetScanline(y, &row, &stride);
+        text += " ";
+        for (int32_t x = 0; x < stride; ++x) text += "0123456789abcdef"[row[x] >> 4], text += "0123456789abcdef"[row[x] & 15];
     }
+    return text;
 }
 
-TEST(BmpRead, ThirtyTwoBitPixelsKeepTheirAlphaAndEightBitOnesBecomeOpaqueColours)
-{
-    BmpFile bmp{1, 2, 32, 0, 0, 40, {}, {{0x10, 0x20, 0x30, 0x40}, {0x50, 0x60, 0x70, 0x00}}};
-    auto bitmap = Load(bmp.Build());
-    ASSERT_NE(nullptr, bitmap->Block());
-    EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap->GetPixelFormat());
-    EXPECT_EQ(4, bitmap->Stride());
-    EXPECT_EQ(0x40302010u, Pixel32(Row(*bitmap, 0), 0));
-    EXPECT_EQ(0x00706050u, Pixel32(Row(*bitmap, 1), 0));
-    // Bit fields in the plain order read the same.
-    bmp.compression = 3;
-    bmp.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    EXPECT_EQ(0x40302010u, Pixel32(Row(*Load(bmp.Build()), 0), 0));
+std::string Picture(const Bytes& file) { return Picture(*Load(file)); }
 
-    // The palette follows the info header, whatever its size.
-    for (uint32_t infoSize : {40u, 124u}) {
-        BmpFile paletted = Small8();
-        paletted.infoSize = infoSize;
-        bitmap = Load(paletted.Build());
-        ASSERT_NE(nullptr, bitmap->Block()) << infoSize;
-        EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap->GetPixelFormat());
-        EXPECT_EQ(8, bitmap->Stride());
-        EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 0), 0));
-        EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(*bitmap, 0), 1));
-        EXPECT_EQ(0xFFFFFFFFu, Pixel32(Row(*bitmap, 1), 0));
-        EXPECT_EQ(0xFF102030u, Pixel32(Row(*bitmap, 1), 1));
-    }
+} // namespace
+
+TEST(BmpRead, FormatsAndRowOrdersGiveTopFirstUnpaddedRows)
+{
+    const std::string small24 = "3x2 24 stride 9: 010203040506070809 0b0c0d0e0f10111213";
+    BmpFile topDown = Small24();
+    topDown.height = -2;
+    BmpFile thirtyTwo{1, 2, 32, 0, 0, 40, {}, {{0x10, 0x20, 0x30, 0x40}, {0x50, 0x60, 0x70, 0x00}}};
+    BmpFile bitFields = thirtyTwo; // in the plain order they read the same
+    bitFields.compression = 3;
+    bitFields.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    BmpFile largerInfo = Small8(); // the palette follows the info header, whatever its size
+    largerInfo.infoSize = 124;
+    const Bytes file = Small24().Build();
+    const std::string eightBit = "2x2 32 stride 8: 302010ffc0b0a0ff ffffffff302010ff"; // opaque palette colours
+    const std::pair<Bytes, std::string> cases[] = {
+        {file, small24}, {topDown.Build(), small24},
+        {Bytes(file.begin(), file.end() - 3), small24}, // the last row may lack its padding
+        {thirtyTwo.Build(), "1x2 32 stride 4: 10203040 50607000"}, {bitFields.Build(), "1x2 32 stride 4: 10203040 50607000"},
+        {Small8().Build(), eightBit}, {largerInfo.Build(), eightBit},
+    };
+    for (const auto& [bytes, picture] : cases) EXPECT_EQ(picture, Picture(bytes));
+
     // The block is an in-memory one: 52-byte header, 32 bits, pixels at 52.
+    auto bitmap = Load(Small8().Build());
     uint16_t bits;
     std::memcpy(&bits, bitmap->Block() + 26, 2);
     EXPECT_EQ(32, bits);
@@ -134,31 +124,35 @@ TEST(BmpRead, ThirtyTwoBitPixelsKeepTheirAlphaAndEightBitOnesBecomeOpaqueColours
 TEST(BmpRead, BadFilesLeaveTheBitmapEmpty)
 {
     const Bytes good = Small24().Build();
-    const struct {
-        const char* why;
-        std::function<Bytes()> file;
-    } cases[] = {
-        {"last row cut short", [&] { return Bytes(good.begin(), good.end() - 4); }},
-        {"headers cut short", [&] { return Bytes(good.begin(), good.begin() + 40); }},
-        {"pixel offset past the end", [&] { Bytes b = good; Put32(b, 10, static_cast<uint32_t>(good.size() + 1)); return b; }},
-        {"info header larger than the file", [&] { Bytes b = good; Put32(b, 14, 0x7FFFFFFF); return b; }},
-        {"pixel count overflowing", [&] { Bytes b = good; Put32(b, 18, 0x7FFFFFFF); Put32(b, 22, 0x7FFFFFFF); return b; }},
-        {"the most negative height", [&] { Bytes b = good; Put32(b, 22, 0x80000000u); return b; }},
-        {"width 0", [&] { Bytes b = good; Put32(b, 18, 0); return b; }},
-        {"16 bits per pixel", [&] { Bytes b = good; Put16(b, 28, 16); return b; }},
-        {"run-length compression", [&] { Bytes b = good; Put32(b, 30, 1); return b; }},
-        {"swapped bit fields", [] { return BmpFile{1, 1, 32, 3, 0, 40, {0xFF, 0xFF00, 0xFF0000}, {{1, 2, 3, 4}}}.Build(); }},
-        {"index past the palette", [] { BmpFile b = Small8(); b.rows[1][1] = 3; return b.Build(); }},
-        {"more than 256 colours", [] { BmpFile b = Small8(); b.coloursUsed = 257; return b.Build(); }},
-        // 800 bytes of palette in a file of 74.
-        {"palette past the end", [] { Bytes b = Small8().Build(); Put32(b, 46, 200); return b; }},
+    auto patched = [&](size_t at, uint32_t value, size_t at2 = 0, uint32_t value2 = 0) {
+        Bytes b = good;
+        Put32(b, at, value);
+        if (at2 != 0) Put32(b, at2, value2);
+        return b;
     };
-    for (const auto& c : cases) {
-        auto bitmap = Load(c.file());
-        EXPECT_EQ(nullptr, bitmap->Block()) << c.why;
-        EXPECT_EQ(0, bitmap->GetWidth()) << c.why;
-        EXPECT_EQ(0, bitmap->GetHeight()) << c.why;
-    }
+    BmpFile swapped{1, 1, 32, 3, 0, 40, {0xFF, 0xFF00, 0xFF0000}, {{1, 2, 3, 4}}};
+    BmpFile badIndex = Small8(), bigPalette = Small8();
+    badIndex.rows[1][1] = 3; // the palette holds 3 colours
+    bigPalette.coloursUsed = 257;
+    Bytes sixteen = good, cutPalette = Small8().Build();
+    Put16(sixteen, 28, 16);
+    Put32(cutPalette, 46, 200); // 800 bytes of palette in a file of 74
+    const std::pair<const char*, Bytes> cases[] = {
+        {"last row cut short", Bytes(good.begin(), good.end() - 4)},
+        {"headers cut short", Bytes(good.begin(), good.begin() + 40)},
+        {"pixel offset past the end", patched(10, static_cast<uint32_t>(good.size() + 1))},
+        {"info header larger than the file", patched(14, 0x7FFFFFFF)},
+        {"pixel count overflowing", patched(18, 0x7FFFFFFF, 22, 0x7FFFFFFF)},
+        {"the most negative height", patched(22, 0x80000000u)},
+        {"width 0", patched(18, 0)},
+        {"16 bits per pixel", sixteen},
+        {"run-length compression", patched(30, 1)},
+        {"swapped bit fields", swapped.Build()},
+        {"index past the palette", badIndex.Build()},
+        {"more than 256 colours", bigPalette.Build()},
+        {"palette past the end", cutPalette},
+    };
+    for (const auto& [why, bytes] : cases) EXPECT_EQ("empty 0x0", Picture(bytes)) << why;
 }
 
 TEST(BmpRead, StreamsAreReadFromTheirPositionToTheirEnd)
@@ -171,20 +165,14 @@ TEST(BmpRead, StreamsAreReadFromTheirPositionToTheirEnd)
     stream.SetPosition(3);
     TBitmap bitmap;
     bitmap.LoadFromStream(&stream);
-    EXPECT_EQ(3, bitmap.GetWidth());
+    EXPECT_EQ("3x2 24 stride 9: 010203040506070809 0b0c0d0e0f10111213", Picture(bitmap));
     EXPECT_EQ(stream.GetSize(), stream.GetPosition());
-    EXPECT_EQ(0, std::memcmp(Row(bitmap, 1), Small24().rows[1].data(), 9));
-
     // Anything that is not "BM" leaves the loaded bitmap empty again.
-    stream.SetPosition(0);
-    bitmap.LoadFromStream(&stream);
-    EXPECT_EQ(nullptr, bitmap.Block());
-    EXPECT_EQ(0, bitmap.GetWidth());
-    stream.SetPosition(stream.GetSize());
-    bitmap.LoadFromStream(&stream);
-    EXPECT_EQ(nullptr, bitmap.Block());
-    bitmap.LoadFromStream(nullptr);
-    EXPECT_EQ(nullptr, bitmap.Block());
+    for (int64_t at : {int64_t(0), stream.GetSize(), int64_t(-1)}) {
+        if (at >= 0) stream.SetPosition(at);
+        bitmap.LoadFromStream(at >= 0 ? &stream : nullptr);
+        EXPECT_EQ("empty 0x0", Picture(bitmap)) << at;
+    }
 }
 
 TEST(TBitmapTest, ScanlinesMakeAClearedBlockForTheSizeAndFormat)
@@ -240,16 +228,11 @@ TEST(TBitmapTest, AssignCopiesPixelsAndFormat)
     int32_t changes = copy.ChangeCount();
     copy.Assign(&source);
     EXPECT_GT(copy.ChangeCount(), changes);
-    EXPECT_EQ(2, copy.GetWidth());
-    EXPECT_EQ(BITMAP_FORMAT_24BIT, copy.GetPixelFormat());
-    EXPECT_EQ(6, copy.Stride());
+    EXPECT_EQ("2x2 24 stride 6: 000000000000 00000000005a", Picture(copy));
     EXPECT_NE(source.Block(), copy.Block());
-    EXPECT_EQ(0x5A, Row(copy, 1)[5]);
-
     auto loaded = Load(Small8().Build());
     copy.Assign(loaded.get());
-    EXPECT_EQ(BITMAP_FORMAT_32BIT, copy.GetPixelFormat());
-    EXPECT_EQ(0xFFA0B0C0u, Pixel32(Row(copy, 0), 1));
+    EXPECT_EQ("2x2 32 stride 8: 302010ffc0b0a0ff ffffffff302010ff", Picture(copy));
 }
 
 TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
@@ -263,15 +246,7 @@ TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
     EXPECT_EQ(nullptr, loader->GetFrame(-1));
     std::unique_ptr<IBitmap> frame(loader->GetFrame(0));
     ASSERT_NE(nullptr, frame);
-    EXPECT_EQ(2, frame->GetWidth());
-    EXPECT_EQ(2, frame->GetHeight());
-    EXPECT_EQ(BITMAP_FORMAT_32BIT, frame->GetPixelFormat());
-    uint8_t* row = nullptr;
-    int32_t stride = 0;
-    frame->GetScanline(1, &row, &stride);
-    EXPECT_EQ(8, stride);
-    EXPECT_EQ(0xFFFF0000u, Pixel32(row, 0));
-    EXPECT_EQ(0x80FFFFFFu, Pixel32(row, 1));
+    EXPECT_EQ("2x2 32 stride 8: ff0000ff00ff00ff 0000ffffffffff80", Picture(*frame));
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0, 2));
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0x10000, 0x10000));
 }
