@@ -135,15 +135,10 @@ TEST(IniRead, NumbersAreDecimalAndLocaleFree)
 {
     IniFile ini;
     ini.Parse("[n]\ni=12abc\nhex=0x10\nneg= -7\nreal=-3.5e2\nhalf=.5\nword=abc\nw=  640\r\n");
-    EXPECT_EQ(12, ini.ReadInt("n", "i", -1));
-    EXPECT_EQ(0, ini.ReadInt("n", "hex", -1));
-    EXPECT_EQ(-7, ini.ReadInt("n", "neg", 0));
-    EXPECT_EQ(640, ini.ReadInt("n", "w", -1));
-    EXPECT_FLOAT_EQ(-350.0f, ini.ReadReal("n", "real", 1.0f));
-    EXPECT_FLOAT_EQ(0.5f, ini.ReadReal("n", "half", 1.0f));
-    EXPECT_FLOAT_EQ(0.0f, ini.ReadReal("n", "hex", 1.0f));
-    EXPECT_EQ(0, ini.ReadInt("n", "word", 5));
-    EXPECT_EQ(5, ini.ReadInt("n", "missing", 5));
+    for (auto [key, value] : {std::pair{"i", 12}, {"hex", 0}, {"neg", -7}, {"w", 640}, {"word", 0}, {"missing", 5}})
+        EXPECT_EQ(value, ini.ReadInt("n", key, 5)) << key;
+    for (auto [key, value] : {std::pair{"real", -350.0f}, {"half", 0.5f}, {"hex", 0.0f}})
+        EXPECT_FLOAT_EQ(value, ini.ReadReal("n", key, 1.0f)) << key;
     EXPECT_FLOAT_EQ(2.5f, ini.ReadReal("none", "real", 2.5f));
     const char* fallback = "fallback";
     EXPECT_EQ(fallback, ini.ReadString("n", "missing", fallback));
@@ -237,11 +232,12 @@ TEST_F(IniFileTest, AFullDiskKeepsTheOldFileWholeAndTheChangesMarked)
     EXPECT_EQ(static_cast<size_t>(ini.TextSize()), ReadFileBytes(path).size());
 }
 
-TEST_F(IniFileTest, FlushCommandWritesTheFileAndStoresNothing)
+TEST_F(IniFileTest, AMissingFileOpensEmptyAndTheFlushCommandWritesItIntoNewFolders)
 {
-    std::string path = Path("flush.ini");
+    std::string path = Path("new/deeper/flush.ini");
     IniFile ini;
     ini.Open(path.c_str(), false);
+    EXPECT_EQ(0, ini.TextSize());
     EXPECT_EQ(nullptr, ini.FirstSection());
     ini.WriteString("a", "k", "v");
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -253,17 +249,6 @@ TEST_F(IniFileTest, FlushCommandWritesTheFileAndStoresNothing)
     EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "INI_FILE_FLUSH", "LATER"));
     EXPECT_FALSE(ini.SectionExists("SYSTEM_COMMAND"));
     EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(IniFileTest, AMissingFileOpensEmptyAndIsWrittenIntoNewFolders)
-{
-    std::string path = Path("new/deeper/fresh.ini");
-    IniFile ini;
-    ini.Open(path.c_str(), false);
-    EXPECT_EQ(0, ini.TextSize());
-    ini.WriteString("s", "k", "v");
-    MemoryManager::Free(ini.GetText());
-    EXPECT_EQ("[s]\r\nk=v\r\n", ReadFileBytes(path));
 }
 
 TEST_F(IniFileTest, TheLogFlagLogsTheFileTextAndReadFileGivesTheBytes)
