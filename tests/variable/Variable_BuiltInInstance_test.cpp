@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "../code/Code_InterpreterSupport.h"
 #include "VariableBuiltInSupport.h"
@@ -105,37 +106,27 @@ TEST_F(InstanceVariables, PositionMotionAndAlarmsGoThroughTheInstance)
 
 TEST_F(InstanceVariables, FlagsRoundedNonZeroVersusRoundedAtLeastOne)
 {
-    struct Case {
-        double value;
-        int visible; // rounded != 0
-        int running; // rounded >= 1
-    };
-    const Case cases[] = {{-1, 1, 0},  {0.4, 0, 0}, {0.5, 0, 0},  {0.6, 1, 1},
-                          {1.5, 1, 1}, {2.5, 1, 1}, {-0.6, 1, 0}, {std::nan(""), 1, 0}};
-    for (const Case& c : cases) {
-        ASSERT_TRUE(SetReal(m_Instance, "visible", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "solid", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "persistent", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "timeline_running", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "timeline_loop", c.value));
-        EXPECT_EQ(c.visible, m_Instance->i_visible) << c.value;
-        EXPECT_EQ(c.visible, m_Instance->i_solid) << c.value;
-        EXPECT_EQ(c.visible, m_Instance->i_persistent) << c.value;
-        EXPECT_EQ(c.running, m_Instance->i_timelinerunning) << c.value;
-        EXPECT_EQ(c.running, m_Instance->i_timelineloop) << c.value;
-        EXPECT_EQ(c.visible, RealOf(m_Instance, "visible"));
+    // visible, solid and persistent are on when the rounded value is not 0; the timeline's flags
+    // when it is at least 1.
+    for (auto [value, on, running] : {std::tuple{-1.0, 1, 0}, {0.4, 0, 0}, {0.5, 0, 0}, {0.6, 1, 1}, {1.5, 1, 1},
+                                      {2.5, 1, 1}, {-0.6, 1, 0}, {std::nan(""), 1, 0}}) {
+        for (const char* name : {"visible", "solid", "persistent", "timeline_running", "timeline_loop"})
+            ASSERT_TRUE(SetReal(m_Instance, name, value)) << name;
+        const CInstance* i = m_Instance;
+        EXPECT_EQ(std::tuple(on, on, on, running, running),
+                  std::tuple(i->i_visible, i->i_solid, i->i_persistent, i->i_timelinerunning, i->i_timelineloop))
+            << value;
+        EXPECT_EQ(on, RealOf(m_Instance, "visible"));
     }
 }
 
 TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
 {
     CInstance* self = m_Instance;
-    const char* floats[] = {
-        "xprevious",        "yprevious",         "xstart",         "ystart",       "friction",
-        "gravity",          "gravity_direction", "image_index",    "image_xscale", "image_yscale",
-        "image_angle",      "image_alpha",       "image_speed",    "path_speed",   "path_scale",
-        "path_orientation", "timeline_position", "timeline_speed", "depth"};
-    for (const char* name : floats) {
+    for (const char* name : {"xprevious", "yprevious", "xstart", "ystart", "friction", "gravity", "gravity_direction",
+                             "image_index", "image_xscale", "image_yscale", "image_angle", "image_alpha", "image_speed",
+                             "path_speed", "path_scale", "path_orientation", "timeline_position", "timeline_speed",
+                             "depth"}) {
         ASSERT_TRUE(SetReal(self, name, 0.1)) << name;
         EXPECT_EQ(AsFloat(0.1), RealOf(self, name)) << name;
         EXPECT_NE(0.1, RealOf(self, name)) << name;
@@ -148,11 +139,9 @@ TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
 
     // Integer fields round halves to even; NaN gives INT_MIN as the 32-bit run-time did.
     ASSERT_TRUE(SetReal(self, "sprite_index", 2.5));
-    EXPECT_EQ(2, self->i_spriteindex);
     ASSERT_TRUE(SetReal(self, "path_endaction", 3.5));
-    EXPECT_EQ(4, self->i_pathend);
     ASSERT_TRUE(SetReal(self, "timeline_index", std::nan("")));
-    EXPECT_EQ(INT_MIN, self->i_timelineindex);
+    EXPECT_EQ(std::tuple(2, 4, INT_MIN), std::tuple(self->i_spriteindex, self->i_pathend, self->i_timelineindex));
     // Path positions stay within 0 to 1; colours read as unsigned numbers.
     EXPECT_EQ(16777215, RealOf(self, "image_blend"));
     ExpectSetRead(self, {{"path_position", -1, 1.5, 1}, {"path_positionprevious", -1, -2, 0},
@@ -214,9 +203,7 @@ TEST_F(InstanceVariables, SpriteMeasuresFollowTheScales)
 
 TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
 {
-    const char* readOnly[] = {"id",           "object_index", "bbox_left",
-                              "image_number", "sprite_width", "path_index"};
-    for (const char* name : readOnly) {
+    for (const char* name : {"id", "object_index", "bbox_left", "image_number", "sprite_width", "path_index"}) {
         double before = RealOf(m_Instance, name);
         EXPECT_FALSE(SetReal(m_Instance, name, 77)) << name;
         EXPECT_EQ(before, RealOf(m_Instance, name)) << name;
