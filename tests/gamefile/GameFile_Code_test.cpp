@@ -242,23 +242,13 @@ TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)
 
 // ---- textures and texture pages ------------------------------------------------------------------
 
-struct BlobCall {
-    int32_t size;
-    int32_t flag;
-};
-std::vector<BlobCall> g_BlobCalls;
+// The size and flag of each blob a texture was made from.
+std::vector<std::pair<int32_t, int32_t>> g_BlobCalls;
 
 int32_t FakeTexture(const uint8_t*, int32_t size, int32_t flag)
 {
     g_BlobCalls.push_back({size, flag});
     return 40 + static_cast<int32_t>(g_BlobCalls.size());
-}
-
-// A page record: x, y, width, height, offsets, crop size, frame size, texture.
-void Page(gamebuild::ImageWriter& image, int16_t texture)
-{
-    for (int16_t field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) image.U16(static_cast<uint16_t>(field));
-    image.U16(static_cast<uint16_t>(texture));
 }
 
 TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
@@ -273,18 +263,14 @@ TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
     for (int16_t texture : {1, 0, -1, 5}) {
         pages.push_back(image.Position());
         image.PatchU32(table + 4 * static_cast<uint32_t>(pages.size() - 1), image.Position());
-        Page(image, texture);
+        // A page record: x, y, width, height, offsets, crop size, frame size, texture.
+        for (int field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, int(texture)}) image.U16(static_cast<uint16_t>(field));
     }
     image.EndChunk();
     image.BeginChunk("TXTR");
     uint32_t txtrBody = image.Position();
-    image.U32(2);
-    image.U32(txtrBody + 12);
-    image.U32(txtrBody + 20);
-    image.U32(1);                // entry 0: flags, blob
-    image.U32(txtrBody + 28);
-    image.U32(2);                // entry 1: bit 0 clear
-    image.U32(txtrBody + 32);
+    // Two entries of flags and blob offset; entry 1's flag has bit 0 clear.
+    for (uint32_t word : {2u, txtrBody + 12, txtrBody + 20, 1u, txtrBody + 28, 2u, txtrBody + 32}) image.U32(word);
     image.Bytes({'P', 'N', 'G', '0', 'J', 'P', 'G', '1', '2', '3'});
     uint32_t txtrEnd = image.Position();
     image.EndChunk();
@@ -296,19 +282,15 @@ TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
     g_BlobCalls.clear();
     g_TextureFromBlob = FakeTexture;
     ASSERT_TRUE(Load(bytes)) << m_Log.Text();
-    ASSERT_EQ(2u, g_BlobCalls.size());
     // Each blob runs to the end of its chunk, not past it.
-    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 28)), g_BlobCalls[0].size);
-    EXPECT_EQ(1, g_BlobCalls[0].flag);
-    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 32)), g_BlobCalls[1].size);
-    EXPECT_EQ(0, g_BlobCalls[1].flag);
+    int32_t first = static_cast<int32_t>(txtrEnd - (txtrBody + 28));
+    EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{first, 1}, {first - 4, 0}}), g_BlobCalls);
     EXPECT_EQ(41, TextureChunk_Id(0));
-
     ASSERT_EQ(4, TexturePage_Count());
-    EXPECT_EQ(42, TexturePage_AtOffset(pages[0])->texture);
-    EXPECT_EQ(41, TexturePage_AtOffset(pages[1])->texture);
-    EXPECT_EQ(-1, TexturePage_AtOffset(pages[2])->texture);
-    EXPECT_EQ(-1, TexturePage_AtOffset(pages[3])->texture); // index 5 names no entry: draws nothing
+    // Page texture 5 names no entry: it draws nothing.
+    std::vector<int32_t> textures;
+    for (uint32_t page : pages) textures.push_back(TexturePage_AtOffset(page)->texture);
+    EXPECT_EQ((std::vector<int32_t>{42, 41, -1, -1}), textures);
     EXPECT_EQ(2u, m_Log.Count("what!!!!\n"));
     EXPECT_EQ(3, TexturePage_AtOffset(pages[0])->width);
     EXPECT_EQ(10, TexturePage_AtOffset(pages[0])->frameHeight);
