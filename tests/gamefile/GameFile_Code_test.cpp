@@ -98,35 +98,30 @@ const char* const VARIABLES = "push.v self.x\n"          // operand: x with bits
                               "pop.v.v global.x\n"
                               "push.v self.link_builtin\n";
 
-TEST_F(CodeChunkTest, VariableChainsAreLinkedForwardsAndBackwardsKeepingTheTopBits)
+TEST_F(CodeChunkTest, ChainsAreLinkedForwardsAndBackwards)
 {
+    gamebuild::GameDesc variables = Assembled({VARIABLES, "push.v other.x\npopz.v\n"});
+    gamebuild::GameDesc functions =
+        Assembled({"call.i link_fn 0\npopz.v\ncall.i scr_1 2\npopz.v\n", "call.i link_fn 1\n"});
     for (bool backward : {false, true}) {
-        gamebuild::GameDesc game = Assembled({VARIABLES, "push.v other.x\npopz.v\n"});
-        game.backwardChains = backward;
-        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
-        uint32_t x = static_cast<uint32_t>(Code_Variable_Find("x"));
+        // Variable references keep the operand's top bits.
+        variables.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(variables))) << m_Log.Text();
+        uint32_t x = 0xA0000000u | static_cast<uint32_t>(Code_Variable_Find("x"));
         uint32_t y = static_cast<uint32_t>(Code_Variable_Find("y"));
-        uint32_t builtin = static_cast<uint32_t>(Variable_BuiltIn_Find("link_builtin"));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 4)) << backward;
-        EXPECT_EQ(y, LoadedWord(0, 12));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 20));
-        EXPECT_EQ(0xA0000000u | builtin, LoadedWord(0, 28));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(1, 4));
-    }
-}
-
-TEST_F(CodeChunkTest, FunctionChainsOverwriteTheWholeOperand)
-{
-    gamebuild::GameDesc game = Assembled({"call.i link_fn 0\npopz.v\ncall.i scr_1 2\npopz.v\n", "call.i link_fn 1\n"});
-    for (bool backward : {false, true}) {
-        game.backwardChains = backward;
-        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+        uint32_t builtin = 0xA0000000u | static_cast<uint32_t>(Variable_BuiltIn_Find("link_builtin"));
+        EXPECT_EQ((std::vector<uint32_t>{x, y, x, builtin, x}),
+                  (std::vector<uint32_t>{LoadedWord(0, 4), LoadedWord(0, 12), LoadedWord(0, 20), LoadedWord(0, 28),
+                                         LoadedWord(1, 4)}))
+            << backward;
+        // Function references overwrite the whole operand; scripts resolve first, 100000 + their index.
+        functions.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(functions))) << m_Log.Text();
         int32_t id = -1;
         ASSERT_TRUE(Code_Function_Find("link_fn", &id));
-        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(0, 4));
-        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(1, 4));
-        EXPECT_EQ(100001u, LoadedWord(0, 16)); // scripts resolve first, 100000 + their index
-        EXPECT_EQ(0xDA020002u, LoadedWord(0, 12));
+        EXPECT_EQ((std::vector<uint32_t>{static_cast<uint32_t>(id), static_cast<uint32_t>(id), 100001u, 0xDA020002u}),
+                  (std::vector<uint32_t>{LoadedWord(0, 4), LoadedWord(1, 4), LoadedWord(0, 16), LoadedWord(0, 12)}))
+            << backward;
     }
 }
 
