@@ -1,7 +1,6 @@
 // The per-instance built-in variables on a real instance: motion through its setters, the alarm
 // index rule, the two flag conversions, 32-bit float fields, depth changes, image_single, the
-// sprite measures under scaling, and read-only variables refusing assignment (also through the
-// interpreter).
+// sprite measures under scaling, and read-only variables refusing assignment.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,7 +8,6 @@
 #include <map>
 #include <tuple>
 
-#include "../code/Code_InterpreterSupport.h"
 #include "VariableBuiltInSupport.h"
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Resources.h"
@@ -213,21 +211,6 @@ TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
     EXPECT_TRUE(std::isnan(RealOf(nullptr, "x")));
     EXPECT_FALSE(SetReal(nullptr, "alarm", 3, 1));
     EXPECT_FALSE(SetReal(nullptr, "depth", 3));
-}
-
-TEST_F(InstanceVariables, TheInterpreterReportsAnAssignmentToAReadOnlyVariable)
-{
-    vmtest::RunOutcome write = vmtest::RunProgram("push.e 5\npush.e 12\npop.v.i self.alarm[]\n"
-                                                  "push.e 0\npush.v self.alarm[]",
-                                                  m_Instance);
-    EXPECT_FALSE(write.failed) << write.error;
-    EXPECT_EQ(5, write.Real());
-    EXPECT_EQ(5, m_Instance->i_timer[0]);
-
-    vmtest::RunOutcome refused = vmtest::RunProgram("push.e 5\npop.v.i self.id", m_Instance);
-    EXPECT_TRUE(refused.failed);
-    EXPECT_EQ("Pop :: Execution Error - Variable set problem id", refused.error);
-    EXPECT_EQ(100001, m_Instance->GetId());
 }
 
 } // namespace
