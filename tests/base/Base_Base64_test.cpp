@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,23 +17,27 @@ std::string Encode(const std::string& bytes)
     return std::string(out.data(), length);
 }
 
-TEST(Base64, EncodesGroupsAndPads)
+std::string Decode(const char* text, uint32_t size)
 {
-    const struct {
-        const char* bytes;
-        const char* text;
-    } cases[] = {
-        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"Man", "TWFu"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.bytes;
-    EXPECT_EQ(Encode(std::string("\xFF\xFE\xFD", 3)), "//79");
-    EXPECT_EQ(Encode(std::string("\0\0\0", 3)), "AAAA");
-    EXPECT_EQ(Encode(std::string("\xFB\xEF", 2)), "++8=");
+    std::vector<char> out(size + 8, 'x');
+    uint32_t written = Base64_Decode(text, out.data(), size, false);
+    EXPECT_LE(written + 1, size == 0 ? 1u : size);
+    for (size_t i = size; i < out.size(); ++i) EXPECT_EQ(out[i], 'x') << "wrote past the destination";
+    return std::string(out.data(), written);
 }
 
-TEST(Base64, RoundTripsEveryByteValue)
+TEST(Base64, EncodesGroupsAndPadsAndRoundTripsEveryByte)
 {
+    const struct {
+        std::string bytes;
+        const char* text;
+    } cases[] = {
+        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"}, {"Man", "TWFu"}, {std::string("\xFF\xFE\xFD", 3), "//79"},
+        {std::string("\0\0\0", 3), "AAAA"}, {std::string("\xFB\xEF", 2), "++8="},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.bytes;
+
     std::string all;
     for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
     for (size_t length = 0; length <= all.size(); length += 37) {
@@ -42,39 +45,25 @@ TEST(Base64, RoundTripsEveryByteValue)
         std::string text = Encode(bytes);
         std::vector<char> back(bytes.size() + 1, 'x');
         EXPECT_EQ(Base64_Decode(text.c_str(), back.data(), static_cast<uint32_t>(back.size()), true), bytes.size());
-        EXPECT_EQ(std::string(back.data(), bytes.size()), bytes);
-        EXPECT_EQ(back[bytes.size()], '\0');
+        EXPECT_EQ(std::string(back.data(), bytes.size() + 1), bytes + '\0');
     }
 }
 
-std::string Decode(const char* text, uint32_t size, bool terminate = false)
+TEST(Base64, DecodingStopsOutsideTheAlphabetAndKeepsTheLastByteFromData)
 {
-    std::vector<char> out(size + 8, 'x');
-    uint32_t written = Base64_Decode(text, out.data(), size, terminate);
-    EXPECT_LE(written + 1, size == 0 ? 1u : size);
-    for (size_t i = size; i < out.size(); ++i) EXPECT_EQ(out[i], 'x') << "wrote past the destination";
-    return std::string(out.data(), written);
-}
-
-TEST(Base64, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet)
-{
-    EXPECT_EQ(Decode("Zm9v\nYmFy", 64), "foo"); // only the first line
-    EXPECT_EQ(Decode("Zm9v YmFy", 64), "foo");
-    EXPECT_EQ(Decode("Zg==Zm9v", 64), "f");     // nothing after the padding
-    EXPECT_EQ(Decode("Zm9v\xC3\xA9YmFy", 64), "foo");
-    EXPECT_EQ(Decode("Zm9vYg", 64), "foob");    // a short last group
-    EXPECT_EQ(Decode("Zm9vYmE", 64), "fooba");
-    EXPECT_EQ(Decode("Zm9vY", 64), "foo");      // one character makes no byte
-    EXPECT_EQ(Decode("", 64), "");
-    EXPECT_EQ(Decode(nullptr, 64), "");
-    EXPECT_EQ(Decode("====", 64), "");
-}
-
-TEST(Base64, TheLastDestinationByteIsKeptFromData)
-{
-    EXPECT_EQ(Decode("Zm9v", 3), "fo");
-    EXPECT_EQ(Decode("Zm9v", 1), "");
-    EXPECT_EQ(Decode("Zm9vYmFy", 0), "");
+    const struct {
+        const char* text;
+        uint32_t size;
+        const char* bytes;
+    } cases[] = {
+        {"Zm9v\nYmFy", 64, "foo"}, // only the first line
+        {"Zm9v YmFy", 64, "foo"}, {"Zg==Zm9v", 64, "f"}, // nothing after the padding
+        {"Zm9v\xC3\xA9YmFy", 64, "foo"}, {"Zm9vYg", 64, "foob"}, // a short last group
+        {"Zm9vYmE", 64, "fooba"}, {"Zm9vY", 64, "foo"},           // one character makes no byte
+        {"", 64, ""}, {nullptr, 64, ""}, {"====", 64, ""},
+        {"Zm9v", 3, "fo"}, {"Zm9v", 1, ""}, {"Zm9vYmFy", 0, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Decode(c.text, c.size), c.bytes) << (c.text ? c.text : "null");
 
     char out[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(Base64_Decode("Zm9v", out, 4, true), 3u);
@@ -90,15 +79,13 @@ TEST(Base64, TheLastDestinationByteIsKeptFromData)
     EXPECT_EQ(open[3], 'x'); // no terminator unless asked
 }
 
-TEST(Base64, AlphabetTest)
+TEST(Base64, AlphabetAndEncodedSizes)
 {
     for (char c : std::string("AZaz09+/")) EXPECT_TRUE(Base64_IsChar(c)) << c;
     for (char c : std::string("=-_ \n\0@[`{", 10)) EXPECT_FALSE(Base64_IsChar(c)) << int(c);
     for (int byte = 128; byte < 256; ++byte) EXPECT_FALSE(Base64_IsChar(static_cast<char>(byte))) << byte;
-    EXPECT_EQ(Base64_EncodedSize(0), 1u);
-    EXPECT_EQ(Base64_EncodedSize(1), 5u);
-    EXPECT_EQ(Base64_EncodedSize(3), 5u);
-    EXPECT_EQ(Base64_EncodedSize(4), 9u);
+    for (auto [bytes, size] : {std::pair{0u, 1u}, {1u, 5u}, {3u, 5u}, {4u, 9u}})
+        EXPECT_EQ(Base64_EncodedSize(bytes), size) << bytes;
 }
 
 } // namespace

@@ -33,11 +33,31 @@ protected:
         Console_SetLogFile(CONSOLE_MAIN, nullptr);
         Console_SetLogFile(CONSOLE_SCRIPT, nullptr);
     }
+    // Prints through the console and gives what reached standard output.
+    template <typename... Args> static std::string Printed(tagIConsole* console, Args... args)
+    {
+        testing::internal::CaptureStdout();
+        console->Output(args...);
+        return testing::internal::GetCapturedStdout();
+    }
     std::string m_Main;
     std::string m_Script;
 };
 
 } // namespace
+
+TEST_F(ConsoleTest, TextReachesStdoutAndTheLogFileAlike)
+{
+    Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
+    // A percent sign from an argument is written unchanged.
+    EXPECT_EQ("rate 100%d done\n", Printed(MainConsole, "rate %s\n", "100%d done"));
+    // More arguments than fit in registers, of mixed kinds, so the second walk of the list would
+    // read garbage if it reused the first.
+    std::string expected = "1 two 3.000 4 5 6 seven 8.5 9 10 k\n";
+    EXPECT_EQ(expected, Printed(MainConsole, "%d %s %.3f %d %d %lld %s %.1f %d %d %c\n", 1, "two", 3.0, 4, 5,
+                                6LL, "seven", 8.5, 9, 10, 'k'));
+    EXPECT_EQ("rate 100%d done\n" + expected, ReadFile(m_Main));
+}
 
 TEST_F(ConsoleTest, LongLineReachesStdoutWholeButTheLogFileCut)
 {
@@ -45,44 +65,26 @@ TEST_F(ConsoleTest, LongLineReachesStdoutWholeButTheLogFileCut)
     std::string text(5000, 'x');
     text[4094] = 'y';
     text[4095] = 'z';
-    testing::internal::CaptureStdout();
-    MainConsole->Output("%s", text.c_str());
-    EXPECT_EQ(text, testing::internal::GetCapturedStdout());
-    std::string logged = ReadFile(m_Main);
-    EXPECT_EQ(4095u, logged.size());
-    EXPECT_EQ(text.substr(0, 4095), logged);
-}
-
-TEST_F(ConsoleTest, PercentFromAnArgumentIsWrittenUnchanged)
-{
-    Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
-    testing::internal::CaptureStdout();
-    MainConsole->Output("rate %s\n", "100%d done");
-    MainConsole->Output("second\n");
-    EXPECT_EQ("rate 100%d done\nsecond\n", testing::internal::GetCapturedStdout());
-    EXPECT_EQ("rate 100%d done\nsecond\n", ReadFile(m_Main));
+    EXPECT_EQ(text, Printed(MainConsole, "%s", text.c_str()));
+    EXPECT_EQ(text.substr(0, 4095), ReadFile(m_Main));
 }
 
 TEST_F(ConsoleTest, EachConsoleWritesOnlyItsOwnFile)
 {
     // "-output" given, "-debugoutput" not.
     Console_SetLogFile(CONSOLE_SCRIPT, m_Script.c_str());
-    testing::internal::CaptureStdout();
-    MainConsole->Output("engine line\n");
-    ScriptConsole->Output("script line %d\n", 7);
-    EXPECT_EQ("engine line\nscript line 7\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("engine line\n", Printed(MainConsole, "engine line\n"));
+    EXPECT_EQ("script line 7\n", Printed(ScriptConsole, "script line %d\n", 7));
     EXPECT_EQ("script line 7\n", ReadFile(m_Script));
     EXPECT_FALSE(std::ifstream(m_Main).good());
 
     Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
-    testing::internal::CaptureStdout();
-    MainConsole->Output("engine again\n");
-    testing::internal::GetCapturedStdout();
+    Printed(MainConsole, "engine again\n");
     EXPECT_EQ("engine again\n", ReadFile(m_Main));
     EXPECT_EQ("script line 7\n", ReadFile(m_Script));
 }
 
-TEST_F(ConsoleTest, NullFormatPrintsNothingAnywhere)
+TEST_F(ConsoleTest, NullFormatPrintsNothingAndAnUnwritableLogIsSkipped)
 {
     Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
     const char* none = nullptr;
@@ -94,25 +96,7 @@ TEST_F(ConsoleTest, NullFormatPrintsNothingAnywhere)
 #pragma GCC diagnostic pop
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
     EXPECT_FALSE(std::ifstream(m_Main).good());
-}
 
-TEST_F(ConsoleTest, ArgumentsAreFormattedTheSameBothTimes)
-{
-    // More arguments than fit in registers, of mixed kinds, so the second walk of the list would
-    // read garbage if it reused the first.
-    Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
-    testing::internal::CaptureStdout();
-    MainConsole->Output("%d %s %.3f %d %d %lld %s %.1f %d %d %c\n", 1, "two", 3.0, 4, 5, 6LL, "seven", 8.5, 9,
-                        10, 'k');
-    std::string expected = "1 two 3.000 4 5 6 seven 8.5 9 10 k\n";
-    EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
-    EXPECT_EQ(expected, ReadFile(m_Main));
-}
-
-TEST_F(ConsoleTest, UnwritableLogFileIsSkippedSilently)
-{
     Console_SetLogFile(CONSOLE_MAIN, "/nonexistent-folder/x.log");
-    testing::internal::CaptureStdout();
-    MainConsole->Output("still printed\n");
-    EXPECT_EQ("still printed\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("still printed\n", Printed(MainConsole, "still printed\n"));
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
 TEST(Crc32, CheckValueIsTheComplementOfTheUsualOne)
@@ -15,10 +13,7 @@ TEST(Crc32, CheckValueIsTheComplementOfTheUsualOne)
     EXPECT_EQ(g_Crc32Table[255], 0x2D02EF8Du);
     // One byte 0xFF: table[0] is 0, so the register is just shifted.
     EXPECT_EQ(Crc32::String("\xFF"), 0x00FFFFFFu);
-}
-
-TEST(Crc32, NothingToHashGivesTheStartValue)
-{
+    // Nothing to hash gives the start value.
     EXPECT_EQ(Crc32::String(""), 0xFFFFFFFFu);
     EXPECT_EQ(Crc32::String(nullptr), 0xFFFFFFFFu);
     EXPECT_EQ(Crc32::Buffer("abc", 0), 0xFFFFFFFFu);
@@ -28,8 +23,7 @@ TEST(Crc32, NothingToHashGivesTheStartValue)
 
 TEST(Crc32, ContinuingEqualsHashingTheWhole)
 {
-    uint32_t part = Crc32::String("1234");
-    EXPECT_EQ(Crc32::StringFrom("56789", part), 0x340BC6D9u);
+    EXPECT_EQ(Crc32::StringFrom("56789", Crc32::String("1234")), 0x340BC6D9u);
     const unsigned char bytes[] = {0x00, 0x80, 0xFF, 0x10, 0x00, 0x7F};
     uint32_t whole = Crc32::Buffer(bytes, sizeof bytes);
     EXPECT_EQ(Crc32::BufferFrom(bytes + 2, 4, Crc32::Buffer(bytes, 2)), whole);

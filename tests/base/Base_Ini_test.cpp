@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "../TestSupport_Console.h"
 #include "../TestSupport_DiskFull.h"
@@ -44,8 +46,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
-// Each test works in a folder of its own: ctest runs tests side by side.
-// Files of these tests lie in a save area of their own, where the INI file maps to itself.
+// Files of these tests lie in a save area of their own (ctest runs tests side by side), where the
+// INI file maps to itself.
 class IniFileTest : public testing::Test {
 protected:
     void SetUp() override
@@ -55,7 +57,6 @@ protected:
         m_Folder = m_SaveArea->Folder() + "ini";
         std::filesystem::create_directories(m_Folder);
     }
-    void TearDown() override { m_SaveArea.reset(); }
     std::string Path(const std::string& file) const { return m_Folder + "/" + file; }
     std::unique_ptr<testsupport::ScopedSaveArea> m_SaveArea;
     std::string m_Folder;
@@ -63,91 +64,61 @@ protected:
 
 } // namespace
 
-TEST(IniParse, CommentsEndPlainValuesAndQuotesEndQuotedOnes)
-{
-    IniFile ini;
-    ini.Parse("[a]\nx = 1 ; note\ny= \"two words\" trailing\nz='semi;colon # hash'\nw = tab\t \t# c\n");
-    EXPECT_EQ("1", Value(ini, "a", "x"));
-    EXPECT_EQ("two words", Value(ini, "a", "y"));
-    EXPECT_EQ("semi;colon # hash", Value(ini, "a", "z"));
-    EXPECT_EQ("tab", Value(ini, "a", "w"));
-}
-
-TEST(IniParse, AValueOnALaterLineDropsTheKey)
-{
-    IniFile ini;
-    ini.Parse("[s]\nk=\nm=2\nc=   ; only a comment\nn=3\nlast=");
-    EXPECT_EQ("<absent>", Value(ini, "s", "k"));
-    EXPECT_EQ("2", Value(ini, "s", "m"));
-    EXPECT_EQ("<absent>", Value(ini, "s", "c"));
-    EXPECT_EQ("3", Value(ini, "s", "n"));
-    // At the very end no line break follows: the key stays, empty.
-    EXPECT_EQ("", Value(ini, "s", "last"));
-}
-
-TEST(IniParse, KeysBeforeTheFirstSectionAreIgnored)
-{
-    IniFile ini;
-    ini.Parse("; [commented out]\nearly=1\n[first]\nlate=2\n");
-    EXPECT_FALSE(ini.SectionExists("commented out"));
-    EXPECT_EQ(nullptr, ini.GetKey("first", "early"));
-    EXPECT_EQ("2", Value(ini, "first", "late"));
-    EXPECT_EQ("[first]\r\nlate=2\r\n", TextOf(ini));
-}
-
-TEST(IniParse, CrLfTextByteOrderMarkAndBlanksAroundNames)
-{
-    IniFile ini;
-    ini.Parse("\xEF\xBB\xBF[Window]\r\n  width  =  640\r\n\theight=480\r\n");
-    EXPECT_EQ("640", Value(ini, "Window", "width"));
-    EXPECT_EQ("480", Value(ini, "Window", "height"));
-    EXPECT_EQ(640, ini.ReadInt("Window", "width", -1));
-}
-
-TEST(IniParse, NamesAreCaseSensitiveAndTheLaterDuplicateWins)
-{
-    IniFile ini;
-    ini.Parse("[S]\nk=upper\n[s]\nk=lower\nk=again\n");
-    EXPECT_EQ("upper", Value(ini, "S", "k"));
-    // Later keys stand in front of earlier ones.
-    EXPECT_EQ("again", Value(ini, "s", "k"));
-    EXPECT_EQ("<absent>", Value(ini, "s", "K"));
-}
-
-TEST(IniParse, ALineWithoutEqualsRunsIntoTheNextOne)
-{
-    IniFile ini;
-    ini.Parse("[s]\nstray\nkey=1\n");
-    EXPECT_EQ("1", Value(ini, "s", "stray\nkey"));
-    EXPECT_EQ(nullptr, ini.GetKey("s", "key"));
-}
-
-TEST(IniParse, MalformedTextsKeepWhatIsSound)
+TEST(IniParse, ValuesAndTheTextWrittenBack)
 {
     struct Case {
         std::string text;
-        std::string written;
+        std::vector<std::array<const char*, 3>> reads; // section, key, value
+        const char* written;                           // nullptr: not checked
     };
     const Case cases[] = {
-        {"", ""},
-        {"no sections at all\nk=v\n", ""},
-        {"[unterminated\nk=v\n", ""},
-        {"[a]\nk=v\n[broken\nx=1", "[a]\r\nk=v\r\n"},
-        {"[a]\nk=\"open quote\nnext=1\n", "[a]\r\nnext=1\r\nk=open quote\r\n"},
-        {"[a]\n=\n", "[a]\r\n"},
-        {"[a]\n=x\n", "[a]\r\n=x\r\n"},
-        {"[]\nk=v", "[]\r\nk=v\r\n"},
-        {"[a]\nk=v\n[", "[a]\r\nk=v\r\n"},
-        {"[a]\n;", "[a]\r\n"},
-        {"\xEF\xBB", ""},
-        {"\xEF\xBB\xBF", ""},
+        // Comments end plain values; quotes end quoted ones.
+        {"[a]\nx = 1 ; note\ny= \"two words\" trailing\nz='semi;colon # hash'\nw = tab\t \t# c\n",
+         {{"a", "x", "1"}, {"a", "y", "two words"}, {"a", "z", "semi;colon # hash"}, {"a", "w", "tab"}},
+         nullptr},
+        // A value on a later line drops the key; at the very end no line break follows, so the key
+        // stays, empty.
+        {"[s]\nk=\nm=2\nc=   ; only a comment\nn=3\nlast=",
+         {{"s", "k", "<absent>"}, {"s", "m", "2"}, {"s", "c", "<absent>"}, {"s", "n", "3"}, {"s", "last", ""}},
+         nullptr},
+        // Keys before the first section are ignored.
+        {"; [commented out]\nearly=1\n[first]\nlate=2\n", {{"first", "early", "<absent>"}, {"first", "late", "2"}},
+         "[first]\r\nlate=2\r\n"},
+        // CR LF, a byte order mark and blanks around the names.
+        {"\xEF\xBB\xBF[Window]\r\n  width  =  640\r\n\theight=480\r\n",
+         {{"Window", "width", "640"}, {"Window", "height", "480"}}, nullptr},
+        // Names are case-sensitive and later keys stand in front of earlier ones.
+        {"[S]\nk=upper\n[s]\nk=lower\nk=again\n", {{"S", "k", "upper"}, {"s", "k", "again"}, {"s", "K", "<absent>"}},
+         nullptr},
+        // A line without '=' runs into the next one.
+        {"[s]\nstray\nkey=1\n", {{"s", "stray\nkey", "1"}, {"s", "key", "<absent>"}}, nullptr},
+        // Malformed texts keep what is sound.
+        {"", {}, ""},
+        {"no sections at all\nk=v\n", {}, ""},
+        {"[unterminated\nk=v\n", {}, ""},
+        {"[a]\nk=v\n[broken\nx=1", {}, "[a]\r\nk=v\r\n"},
+        {"[a]\nk=\"open quote\nnext=1\n", {}, "[a]\r\nnext=1\r\nk=open quote\r\n"},
+        {"[a]\n=\n", {}, "[a]\r\n"},
+        {"[a]\n=x\n", {}, "[a]\r\n=x\r\n"},
+        {"[]\nk=v", {}, "[]\r\nk=v\r\n"},
+        {"[a]\nk=v\n[", {}, "[a]\r\nk=v\r\n"},
+        {"[a]\n;", {}, "[a]\r\n"},
+        {"\xEF\xBB", {}, ""},
+        {"\xEF\xBB\xBF", {}, ""},
         // A plain value runs to the line's end, brackets and all.
-        {"[a]k=1[b]j=2", "[a]\r\nk=1[b]j=2\r\n"},
+        {"[a]k=1[b]j=2", {}, "[a]\r\nk=1[b]j=2\r\n"},
+        // Sections and keys are written in reverse order.
+        {"[a]\nx=1\ny=2\n[b]\nz=3\n", {}, "[b]\r\nz=3\r\n[a]\r\ny=2\r\nx=1\r\n"},
+        {"[b]\r\nz=3\r\n[a]\r\ny=2\r\nx=1\r\n", {}, "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE("text: " + c.text);
         IniFile ini;
         ini.Parse(c.text.c_str());
-        EXPECT_EQ(c.written, TextOf(ini)) << "text: " << c.text;
+        for (const auto& read : c.reads) EXPECT_EQ(read[2], Value(ini, read[0], read[1])) << read[1];
+        if (c.written == nullptr) continue;
+        EXPECT_EQ(c.written, TextOf(ini));
+        EXPECT_EQ(static_cast<int32_t>(std::strlen(c.written)), ini.TextSize());
     }
 }
 
@@ -163,34 +134,17 @@ TEST(IniParse, BytesWithZerosAreReadWithinTheirLength)
 TEST(IniRead, NumbersAreDecimalAndLocaleFree)
 {
     IniFile ini;
-    ini.Parse("[n]\ni=12abc\nhex=0x10\nneg= -7\nreal=-3.5e2\nhalf=.5\nword=abc\n");
-    EXPECT_EQ(12, ini.ReadInt("n", "i", -1));
-    EXPECT_EQ(0, ini.ReadInt("n", "hex", -1));
-    EXPECT_EQ(-7, ini.ReadInt("n", "neg", 0));
-    EXPECT_FLOAT_EQ(-350.0f, ini.ReadReal("n", "real", 1.0f));
-    EXPECT_FLOAT_EQ(0.5f, ini.ReadReal("n", "half", 1.0f));
-    EXPECT_FLOAT_EQ(0.0f, ini.ReadReal("n", "hex", 1.0f));
-    EXPECT_EQ(0, ini.ReadInt("n", "word", 5));
-    EXPECT_EQ(5, ini.ReadInt("n", "missing", 5));
+    ini.Parse("[n]\ni=12abc\nhex=0x10\nneg= -7\nreal=-3.5e2\nhalf=.5\nword=abc\nw=  640\r\n");
+    for (auto [key, value] : {std::pair{"i", 12}, {"hex", 0}, {"neg", -7}, {"w", 640}, {"word", 0}, {"missing", 5}})
+        EXPECT_EQ(value, ini.ReadInt("n", key, 5)) << key;
+    for (auto [key, value] : {std::pair{"real", -350.0f}, {"half", 0.5f}, {"hex", 0.0f}})
+        EXPECT_FLOAT_EQ(value, ini.ReadReal("n", key, 1.0f)) << key;
     EXPECT_FLOAT_EQ(2.5f, ini.ReadReal("none", "real", 2.5f));
     const char* fallback = "fallback";
     EXPECT_EQ(fallback, ini.ReadString("n", "missing", fallback));
 }
 
-TEST(IniWrite, TheTextListsSectionsAndKeysInReverseOrder)
-{
-    IniFile ini;
-    ini.Parse("[a]\nx=1\ny=2\n[b]\nz=3\n");
-    std::string text = TextOf(ini);
-    EXPECT_EQ("[b]\r\nz=3\r\n[a]\r\ny=2\r\nx=1\r\n", text);
-    EXPECT_EQ(static_cast<int32_t>(text.size()), ini.TextSize());
-    // Written back and read again, the order turns round once more.
-    IniFile again;
-    again.Parse(text.c_str());
-    EXPECT_EQ("[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n", TextOf(again));
-}
-
-TEST(IniWrite, WriteStringAddsInFrontAndReplacesInPlace)
+TEST(IniWrite, WritingAddsInFrontReplacesInPlaceAndDeletingReportsWhatWasThere)
 {
     IniFile ini;
     EXPECT_FALSE(ini.IsDirty());
@@ -204,21 +158,17 @@ TEST(IniWrite, WriteStringAddsInFrontAndReplacesInPlace)
     EXPECT_FALSE(ini.WriteString("s", nullptr, "v"));
     EXPECT_TRUE(ini.WriteString("s", "empty", nullptr));
     EXPECT_EQ("", Value(ini, "s", "empty"));
-}
 
-TEST(IniWrite, DeletingReportsWhetherAnythingWasThere)
-{
-    IniFile ini;
-    ini.Parse("[a]\nx=1\ny=2\n[b]\nz=3\n");
-    EXPECT_FALSE(ini.IsDirty());
-    EXPECT_FALSE(ini.DeleteKey("a", "missing"));
-    EXPECT_FALSE(ini.DeleteSection("missing"));
-    EXPECT_FALSE(ini.IsDirty());
-    EXPECT_TRUE(ini.DeleteKey("a", "y"));
-    EXPECT_TRUE(ini.IsDirty());
-    EXPECT_TRUE(ini.DeleteSection("b"));
-    EXPECT_FALSE(ini.SectionExists("b"));
-    EXPECT_EQ("[a]\r\nx=1\r\n", TextOf(ini));
+    IniFile parsed;
+    parsed.Parse("[a]\nx=1\ny=2\n[b]\nz=3\n");
+    EXPECT_FALSE(parsed.DeleteKey("a", "missing"));
+    EXPECT_FALSE(parsed.DeleteSection("missing"));
+    EXPECT_FALSE(parsed.IsDirty());
+    EXPECT_TRUE(parsed.DeleteKey("a", "y"));
+    EXPECT_TRUE(parsed.IsDirty());
+    EXPECT_TRUE(parsed.DeleteSection("b"));
+    EXPECT_FALSE(parsed.SectionExists("b"));
+    EXPECT_EQ("[a]\r\nx=1\r\n", TextOf(parsed));
 }
 
 TEST(IniWrite, ClearFreesEveryBlock)
@@ -238,7 +188,7 @@ TEST(IniWrite, ClearFreesEveryBlock)
     EXPECT_EQ(before, MemoryManager::BlockCount());
 }
 
-TEST_F(IniFileTest, OpenReadsTheFileAndAChangeWritesItBackWithCrLf)
+TEST_F(IniFileTest, OpenReadsTheFileAndOnlyAChangeWritesItBackWithCrLf)
 {
     std::string path = Path("settings.ini");
     WriteFileBytes(path, "[game]\r\nlevel=3\r\nname=\"Ann\"\r\n");
@@ -250,6 +200,13 @@ TEST_F(IniFileTest, OpenReadsTheFileAndAChangeWritesItBackWithCrLf)
     MemoryManager::Free(ini.GetText());
     EXPECT_FALSE(ini.IsDirty());
     EXPECT_EQ("[game]\r\nname=Ann\r\nlevel=4\r\n", ReadFileBytes(path));
+
+    // An unchanged object writes nothing.
+    IniFile unchanged;
+    unchanged.Open(path.c_str(), false);
+    std::filesystem::remove(path);
+    MemoryManager::Free(unchanged.GetText());
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(IniFileTest, AFullDiskKeepsTheOldFileWholeAndTheChangesMarked)
@@ -275,22 +232,12 @@ TEST_F(IniFileTest, AFullDiskKeepsTheOldFileWholeAndTheChangesMarked)
     EXPECT_EQ(static_cast<size_t>(ini.TextSize()), ReadFileBytes(path).size());
 }
 
-TEST_F(IniFileTest, AnUnchangedObjectWritesNothing)
+TEST_F(IniFileTest, AMissingFileOpensEmptyAndTheFlushCommandWritesItIntoNewFolders)
 {
-    std::string path = Path("kept.ini");
-    WriteFileBytes(path, "[a]\nx=1\n");
+    std::string path = Path("new/deeper/flush.ini");
     IniFile ini;
     ini.Open(path.c_str(), false);
-    std::filesystem::remove(path);
-    MemoryManager::Free(ini.GetText());
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(IniFileTest, FlushCommandWritesTheFileAndStoresNothing)
-{
-    std::string path = Path("flush.ini");
-    IniFile ini;
-    ini.Open(path.c_str(), false);
+    EXPECT_EQ(0, ini.TextSize());
     EXPECT_EQ(nullptr, ini.FirstSection());
     ini.WriteString("a", "k", "v");
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -304,39 +251,22 @@ TEST_F(IniFileTest, FlushCommandWritesTheFileAndStoresNothing)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(IniFileTest, AMissingFileOpensEmptyAndIsWrittenIntoNewFolders)
-{
-    std::string path = Path("new/deeper/fresh.ini");
-    IniFile ini;
-    ini.Open(path.c_str(), false);
-    EXPECT_EQ(0, ini.TextSize());
-    ini.WriteString("s", "k", "v");
-    MemoryManager::Free(ini.GetText());
-    EXPECT_EQ("[s]\r\nk=v\r\n", ReadFileBytes(path));
-}
-
-TEST_F(IniFileTest, TheLogFlagLogsTheFileText)
+TEST_F(IniFileTest, TheLogFlagLogsTheFileTextAndReadFileGivesTheBytes)
 {
     std::string path = Path("logged.ini");
     WriteFileBytes(path, "[a]\nk=v\n");
     IniFile ini;
     testing::internal::CaptureStdout();
     ini.Open(path.c_str(), true);
-    std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(path + " file contents: [a]\nk=v\n\n", log);
+    EXPECT_EQ(path + " file contents: [a]\nk=v\n\n", testing::internal::GetCapturedStdout());
     EXPECT_EQ("v", Value(ini, "a", "k"));
-}
 
-TEST_F(IniFileTest, ReadFileGivesTheBytesAndTheirCount)
-{
-    std::string path = Path("raw.ini");
     WriteFileBytes(path, std::string("a\r\n\x1A" "b", 5));
     int32_t length = -1;
     char* text = Ini_ReadFile(path.c_str(), &length);
     ASSERT_NE(nullptr, text);
     EXPECT_EQ(5, length);
-    EXPECT_EQ(std::string("a\r\n\x1A" "b", 5), std::string(text, 5));
-    EXPECT_EQ('\0', text[5]);
+    EXPECT_EQ(std::string("a\r\n\x1A" "b", 6), std::string(text, 6)); // and a terminator
     MemoryManager::Free(text);
     EXPECT_EQ(nullptr, Ini_ReadFile(Path("absent.ini").c_str(), &length));
     EXPECT_EQ(0, length);

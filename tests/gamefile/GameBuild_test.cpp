@@ -1,17 +1,25 @@
-// The builder: manifests read into descriptions, descriptions into files the loader reads back.
+// The builder: manifests read into descriptions, descriptions (scripts, objects and events in source
+// form or as compiled code with its link chunks) into files the loader reads back, and the tool.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <tuple>
 
 #include "GameFileTestSupport.h"
+#include "code/Code_Object.h"
 #include "gamebuild/GameBuild_Manifest.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Strings.h"
+#include "object/Object_Class.h"
+#include "object/Object_Event.h"
+#include "object/Object_Table.h"
+#include "script/Script_Table.h"
 
 namespace {
 
@@ -30,131 +38,239 @@ const char* const MANIFEST = R"({
   "rawChunks": [{"tag": "HELP", "hex": "de ad be ef"}]
 })";
 
+const char* const WORLD = R"({
+  "codeForm": "compiled",
+  "scripts": [
+    {"name": "scr_double", "source": "return 2 * 21;"},
+    null,
+    {"name": "scr_file", "file": "scr_file.txt"},
+    {"name": "scr_asm", "asm": "push.i 70000\nret.i\n"}
+  ],
+  "objects": [
+    {"name": "obj_wall", "solid": true, "depth": 10, "sprite": 7, "spriteMarker": true,
+     "physics": {"enabled": 1, "shape": 1, "density": 1.5, "points": [[1, 2], [3.5, 4]]}},
+    {"name": "obj_ball", "parent": "obj_wall", "mask": 2, "visible": false, "events": [
+      {"type": "collision", "subtype": "obj_wall", "source": "global.hits = scr_double();"},
+      {"type": "keypress", "subtype": 65, "source": "global.hits += 1;"},
+      {"type": 7, "subtype": 10, "asm": "push.e 1\npopz.i\n"}
+    ]},
+    null
+  ]
+})";
+
+class GameBuild : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        GameHeader_Clear();
+        g_GameOptions = GameOptions();
+        m_Folder = std::filesystem::path(testing::TempDir()) /
+                   ("gamebuild_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(m_Folder);
+        std::filesystem::create_directories(m_Folder);
+        std::ofstream(m_Folder / "scr_file.txt") << "var a; a = 5; return a;";
+    }
+    void TearDown() override
+    {
+        Object_ResetTable();
+        Script_Reset();
+        Options_FreeConstants();
+        std::filesystem::remove_all(m_Folder);
+    }
+    bool Load(const std::vector<uint8_t>& bytes)
+    {
+        g_CompiledCode = false;
+        LoadInto(m_File, bytes);
+        LoadGameCode(m_File);
+        return LoadGameChunks(m_File);
+    }
+    gamebuild::GameDesc Read(const char* manifest)
+    {
+        gamebuild::GameDesc game;
+        std::string errors;
+        EXPECT_TRUE(gamebuild::ReadManifest(manifest, m_Folder.string(), game, errors)) << errors;
+        return game;
+    }
+
+    std::filesystem::path m_Folder;
+    GameFile m_File;
+    CapturedLog m_Log;
+};
+
 } // namespace
 
-TEST(GameBuild, AManifestBuildsAFileTheLoaderReadsBack)
+TEST_F(GameBuild, AManifestBuildsAFileTheLoaderReadsBack)
 {
-    gamebuild::GameDesc game;
-    std::string errors;
-    ASSERT_TRUE(gamebuild::ReadManifest(MANIFEST, ".", game, errors)) << errors;
-    std::vector<uint8_t> bytes = BuildBytes(game);
+    std::vector<uint8_t> bytes = BuildBytes(Read(MANIFEST));
     size_t help = FindChunk(bytes, "HELP");
     ASSERT_NE(0u, help);
     EXPECT_EQ(4u, ReadWord(bytes, help + 4));
     EXPECT_EQ(0xEFBEADDEu, ReadWord(bytes, help + 8));
-
-    CapturedLog log;
-    GameHeader_Clear();
-    g_GameOptions = GameOptions();
-    GameFile file;
-    LoadInto(file, bytes);
-    LoadGameCode(file);
-    ASSERT_TRUE(LoadGameChunks(file)) << log.Text();
-    EXPECT_EQ(12, g_GameHeader.version);
-    EXPECT_EQ(0, g_GameHeader.debugByte);
-    EXPECT_STREQ("Crates", g_GameHeader.name);
-    EXPECT_EQ("CratesSave", g_GameHeader.saveFolder);
-    EXPECT_EQ(77u, g_GameHeader.gameId);
-    EXPECT_EQ(320, g_GameHeader.windowWidth);
-    EXPECT_EQ(HEADER_FLAG_FULLSCREEN | HEADER_FLAG_ROAMING_SAVE, g_GameHeader.infoFlags);
-    EXPECT_STREQ("Crates!", g_GameHeader.displayName);
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    const GameHeader& h = g_GameHeader;
+    EXPECT_EQ(std::tuple(12, 0, std::string("Crates"), std::string("CratesSave"), 77u, 320),
+              std::tuple(h.version, h.debugByte, std::string(h.name), h.saveFolder, h.gameId, h.windowWidth));
+    EXPECT_EQ(HEADER_FLAG_FULLSCREEN | HEADER_FLAG_ROAMING_SAVE, h.infoFlags);
+    EXPECT_STREQ("Crates!", h.displayName);
     EXPECT_EQ(HEADER_OPTION_GAMEPADS, GameHeader_OptionFlags());
-    EXPECT_EQ((std::vector<int32_t>{2, 0}), g_GameHeader.roomOrder);
-    EXPECT_TRUE(g_GameOptions.freezeWhenInactive);
-    EXPECT_EQ(0x00FF00u, g_GameOptions.windowColour);
-    EXPECT_EQ(42u, g_GameOptions.kept5);
+    EXPECT_EQ((std::vector<int32_t>{2, 0}), h.roomOrder);
+    const GameOptions& o = g_GameOptions;
+    EXPECT_EQ(std::tuple(true, 0x00FF00u, 42u, 1), std::tuple(o.freezeWhenInactive, o.windowColour, o.kept5, o.versionMajor));
     ASSERT_EQ(2, g_ConstantCount);
     EXPECT_EQ(nullptr, g_ConstantValues[1]);
-    EXPECT_EQ(1, g_GameOptions.versionMajor);
-    EXPECT_STREQ("extra", StringTable_Get(file, 0));
-    Options_FreeConstants();
+    EXPECT_STREQ("extra", StringTable_Get(m_File, 0));
 }
 
-TEST(GameBuild, ManifestMistakesAreAllReportedWithTheirPlace)
+TEST_F(GameBuild, AManifestDescribesScriptsObjectsAndEvents)
 {
-    const char* text = R"({
-      "header": {"versio": 3, "version": "twelve", "roomOrder": [1, "x"], "infoFlags": ["wide"]},
-      "options": {"words": {"35": 1, "a": 2}, "showCursor": 1.5},
-      "rawChunks": [{"tag": "TOOLONG", "hex": "abc"}],
-      "extra": 1
-    })";
-    gamebuild::GameDesc game;
-    std::string errors;
-    EXPECT_FALSE(gamebuild::ReadManifest(text, ".", game, errors));
-    for (const char* expected : {"header.versio: unknown key\n", "header.version: expected a whole number",
-                                 "header.roomOrder[1]: expected a whole number", "header.infoFlags[0]: not an info flag name\n",
-                                 "options.words.35: not a word number from 0 to 34\n", "options.words.a: not a word",
-                                 "options.showCursor: expected a whole number", "rawChunks[0].hex: an odd number of hex digits\n",
-                                 "rawChunks[0].tag: expected four characters\n", "extra: unknown key\n"})
-        EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\nin:\n" << errors;
+    gamebuild::GameDesc game = Read(WORLD);
+    EXPECT_TRUE(game.compiledCode);
+    ASSERT_EQ(4u, game.scripts.size());
+    ASSERT_EQ(3u, game.objects.size());
+    EXPECT_EQ(std::tuple(false, std::string("var a; a = 5; return a;"), true, false),
+              std::tuple(game.scripts[1].present, game.scripts[2].code.source, game.scripts[3].code.isAssembly,
+                         game.objects[2].present));
+    const auto& events = game.objects[1].events;
+    EXPECT_EQ(std::tuple(0, 4, 0, 9), std::tuple(game.objects[1].parent, events[0].type, events[0].subtype, events[1].type));
+    EXPECT_FLOAT_EQ(3.5f, game.objects[0].physics.points[1].first);
 
-    EXPECT_FALSE(gamebuild::ReadManifest("{\"header\": ", ".", game, errors));
-    EXPECT_NE(std::string::npos, errors.find("manifest: not JSON")) << errors;
-    EXPECT_FALSE(gamebuild::ReadManifest(R"({"header": {"gameId": -1, "debug": 256}})", ".", game, errors));
-    EXPECT_NE(std::string::npos, errors.find("header.gameId: out of range")) << errors;
-    EXPECT_NE(std::string::npos, errors.find("header.debug: out of range")) << errors;
+    // Chunks come in the order the loader needs.
+    std::vector<uint8_t> bytes = BuildBytes(game);
+    std::vector<size_t> order;
+    for (const char* tag : {"SCPT", "OBJT", "CODE", "VARI", "FUNC", "STRG"}) order.push_back(FindChunk(bytes, tag));
+    EXPECT_LT(order[0], order[4]);
+    EXPECT_LT(order[2], order[3]);
+    EXPECT_LT(order[3], order[4]);
+    EXPECT_LT(order[1], order[5]);
+    EXPECT_LT(order[4], order[5]);
+
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    EXPECT_TRUE(g_CompiledCode);
+    EXPECT_EQ(4, Script_Count());
+    EXPECT_EQ(3, Script_Find("scr_asm"));
+    ASSERT_TRUE(Script_Prepare());
+    EXPECT_STREQ("Script.scr_file", Script_GetCode(2)->GetName());
+    const CObject* ball = Object_Data(1);
+    ASSERT_NE(nullptr, ball);
+    EXPECT_EQ(Object_Data(0), ball->m_pParentObject);
+    EXPECT_EQ(std::tuple(false, 2, 7, 2, false), std::tuple(ball->IsVisible(), ball->m_MaskIndex, Object_Data(0)->m_SpriteIndex,
+                                                           Object_Data(0)->m_Physics.pointCount, Object_Exists(2)));
+    ASSERT_NE(nullptr, ball->GetEvent(9, 65));
+    EXPECT_STREQ("Object.obj_ball.press_A-key.0", ball->GetEvent(9, 65)->m_pCode->GetName());
+    EXPECT_STREQ("Object.obj_ball.obj_wall.0", ball->GetEvent(4, 0)->m_pCode->GetName());
+
+    // In source form the records carry text and there is no code.
+    Object_ResetTable();
+    Script_Reset();
+    game.compiledCode = false;
+    game.scripts[3].code = gamebuild::CodeDesc();
+    game.objects[1].events.pop_back();
+    bytes = BuildBytes(game);
+    EXPECT_EQ(0u, FindChunk(bytes, "CODE"));
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    EXPECT_FALSE(g_CompiledCode);
+    EXPECT_STREQ("return 2 * 21;", Script_Get(0)->GetText());
+    EXPECT_STREQ("global.hits += 1;", Object_Data(1)->GetEvent(9, 65)->m_pText);
 }
 
-TEST(GameBuild, DescriptionsTheFormatCannotHoldAreRefused)
+TEST_F(GameBuild, ManifestMistakesAreAllReportedWithTheirPlace)
 {
-    std::vector<uint8_t> bytes;
-    std::string errors;
-
-    gamebuild::GameDesc old;
-    old.header.version = 7;
-    old.header.roomOrder = {0};
-    EXPECT_FALSE(gamebuild::BuildGame(old, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("give no save folder")) << errors;
-
-    gamebuild::GameDesc later;
-    later.header.version = 14;
-    EXPECT_FALSE(gamebuild::BuildGame(later, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("shares offset 100")) << errors;
-
-    gamebuild::GameDesc lateStrings;
-    lateStrings.options.constants = {{"K", "V"}};
-    lateStrings.chunkOrder = {"GEN8", "STRG", "OPTN"};
-    EXPECT_FALSE(gamebuild::BuildGame(lateStrings, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("the string \"K\" is not in the strings chunk")) << errors;
-
-    gamebuild::GameDesc missing;
-    missing.chunkOrder = {"GEN8", "SPRT", "STRG"};
-    EXPECT_FALSE(gamebuild::BuildGame(missing, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("names SPRT")) << errors;
-
-    gamebuild::GameDesc badTag;
-    badTag.header.tag = "GEN9";
-    EXPECT_FALSE(gamebuild::BuildGame(badTag, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("none of GEN8, GEN7, GENL")) << errors;
-}
-
-TEST(GameBuild, TheToolWritesWhatTheWritersBuild)
-{
-    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "gamebuild_tool_game";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    {
-        std::ofstream manifest(folder / "game.json");
-        manifest << MANIFEST;
+    const struct {
+        const char* text;
+        std::vector<const char*> messages;
+    } cases[] = {
+        {R"({
+          "header": {"versio": 3, "version": "twelve", "roomOrder": [1, "x"], "infoFlags": ["wide"]},
+          "options": {"words": {"35": 1, "a": 2}, "showCursor": 1.5},
+          "rawChunks": [{"tag": "TOOLONG", "hex": "abc"}],
+          "extra": 1})",
+         {"header.versio: unknown key\n", "header.version: expected a whole number",
+          "header.roomOrder[1]: expected a whole number", "header.infoFlags[0]: not an info flag name\n",
+          "options.words.35: not a word number from 0 to 34\n", "options.words.a: not a word",
+          "options.showCursor: expected a whole number", "rawChunks[0].hex: an odd number of hex digits\n",
+          "rawChunks[0].tag: expected four characters\n", "extra: unknown key\n"}},
+        {"{\"header\": ", {"manifest: not JSON"}},
+        {R"({"header": {"gameId": -1, "debug": 256}})", {"header.gameId: out of range", "header.debug: out of range"}},
+        {R"({
+          "codeForm": "bytes",
+          "scripts": [{"name": "s", "sauce": "x"}],
+          "objects": [{"name": "a", "parent": "nobody", "events": [{"type": "jump"}, {"type": 3, "subtype": "ghost"}],
+                       "physics": {"points": [[1]]}, "colour": 3}]})",
+         {"codeForm: expected \"source\" or \"compiled\"", "scripts[0].sauce: unknown key",
+          "objects[0].parent: no object is named nobody", "objects[0].events[0].type: not an event type: jump",
+          "objects[0].events[1].subtype: no object is named ghost", "objects[0].physics.points[0]: expected [x, y]",
+          "objects[0].colour: unknown key"}},
+    };
+    for (const auto& c : cases) {
+        gamebuild::GameDesc game;
+        std::string errors;
+        EXPECT_FALSE(gamebuild::ReadManifest(c.text, ".", game, errors));
+        for (const char* expected : c.messages)
+            EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\nin:\n" << errors;
     }
-    std::filesystem::path output = folder / "data.win";
-    std::string command = std::string(GAMEBUILD_EXECUTABLE) + " " + folder.string() + " -o " + output.string();
+}
+
+TEST_F(GameBuild, DescriptionsTheFormatCannotHoldAreRefused)
+{
+    using Change = std::function<void(gamebuild::GameDesc&)>;
+    auto event = [](int32_t type, const char* source) {
+        return Change([=](gamebuild::GameDesc& g) {
+            g.compiledCode = true;
+            g.objects.resize(1);
+            g.objects[0].name = "o";
+            g.objects[0].events.resize(1);
+            g.objects[0].events[0].type = type;
+            g.objects[0].events[0].code.source = source;
+        });
+    };
+    const struct {
+        Change change;
+        const char* message;
+    } cases[] = {
+        {[](auto& g) { g.header.version = 7; g.header.roomOrder = {0}; }, "give no save folder"},
+        {[](auto& g) { g.header.version = 14; }, "shares offset 100"},
+        {[](auto& g) { g.options.constants = {{"K", "V"}}; g.chunkOrder = {"GEN8", "STRG", "OPTN"}; },
+         "the string \"K\" is not in the strings chunk"},
+        {[](auto& g) { g.chunkOrder = {"GEN8", "SPRT", "STRG"}; }, "names SPRT"},
+        {[](auto& g) { g.header.tag = "GEN9"; }, "none of GEN8, GEN7, GENL"},
+        {[](auto& g) { g.scripts.resize(1); g.scripts[0].name = "s"; g.scripts[0].code.isAssembly = true; },
+         "scripts[0]: assembly needs a game of compiled code"},
+        {event(0, "x = ;"), "objects[0].events[0]: Error in code at line 1"},
+        {event(0, "no_such_function();"), "objects[0].events[0]: "},
+        {event(12, ""), "event type 12 is not 0 to 11"},
+        {[](auto& g) { g.compiledCode = true; g.chunkOrder = {"GEN8", "VARI", "CODE", "FUNC", "STRG"}; },
+         "the VARI chunk must follow the CODE chunk"},
+    };
+    for (const auto& c : cases) {
+        gamebuild::GameDesc game;
+        c.change(game);
+        std::vector<uint8_t> bytes;
+        std::string errors;
+        EXPECT_FALSE(gamebuild::BuildGame(game, bytes, errors)) << c.message;
+        EXPECT_NE(std::string::npos, errors.find(c.message)) << c.message << "\nin:\n" << errors;
+    }
+}
+
+TEST_F(GameBuild, TheToolWritesWhatTheWritersBuildAndTheLoaderLinks)
+{
+    const char* manifest = R"({"codeForm": "compiled", "scripts": [
+        {"name": "scr_fact", "source": "if (argument0 <= 1) return 1; return argument0 * scr_fact(argument0 - 1);"},
+        {"name": "scr_main", "file": "scr_file.txt"}]})";
+    std::ofstream(m_Folder / "game.json") << manifest;
+    std::filesystem::path output = m_Folder / "data.win";
+    std::string command = std::string(GAMEBUILD_EXECUTABLE) + " " + m_Folder.string() + " -o " + output.string();
     ASSERT_EQ(0, std::system(command.c_str()));
     std::ifstream in(output, std::ios::binary);
     std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
-    gamebuild::GameDesc game;
-    std::string errors;
-    ASSERT_TRUE(gamebuild::ReadManifest(MANIFEST, folder.string(), game, errors)) << errors;
-    EXPECT_EQ(BuildBytes(game), written);
+    EXPECT_EQ(BuildBytes(Read(manifest)), written);
+    ASSERT_TRUE(Load(written)) << m_Log.Text();
+    EXPECT_EQ(2, Script_Count());
+    EXPECT_NE(0u, FindChunk(written, "VARI"));
+    EXPECT_NE(0u, FindChunk(written, "FUNC"));
 
     // A broken manifest: exit code 1 and no file.
-    {
-        std::ofstream manifest(folder / "game.json");
-        manifest << R"({"header": {"version": true, "nope": 1}})";
-    }
+    std::ofstream(m_Folder / "game.json") << R"({"header": {"version": true, "nope": 1}})";
     std::filesystem::remove(output);
     EXPECT_NE(0, std::system((command + " 2>/dev/null").c_str()));
     EXPECT_FALSE(std::filesystem::exists(output));
-    std::filesystem::remove_all(folder);
 }

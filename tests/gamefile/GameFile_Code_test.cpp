@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "GameFileTestSupport.h"
 #include "code/Code_Function.h"
@@ -97,86 +98,77 @@ const char* const VARIABLES = "push.v self.x\n"          // operand: x with bits
                               "pop.v.v global.x\n"
                               "push.v self.link_builtin\n";
 
-TEST_F(CodeChunkTest, VariableChainsAreLinkedForwardsAndBackwardsKeepingTheTopBits)
+TEST_F(CodeChunkTest, ChainsAreLinkedForwardsAndBackwards)
 {
+    gamebuild::GameDesc variables = Assembled({VARIABLES, "push.v other.x\npopz.v\n"});
+    gamebuild::GameDesc functions =
+        Assembled({"call.i link_fn 0\npopz.v\ncall.i scr_1 2\npopz.v\n", "call.i link_fn 1\n"});
     for (bool backward : {false, true}) {
-        gamebuild::GameDesc game = Assembled({VARIABLES, "push.v other.x\npopz.v\n"});
-        game.backwardChains = backward;
-        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
-        uint32_t x = static_cast<uint32_t>(Code_Variable_Find("x"));
+        // Variable references keep the operand's top bits.
+        variables.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(variables))) << m_Log.Text();
+        uint32_t x = 0xA0000000u | static_cast<uint32_t>(Code_Variable_Find("x"));
         uint32_t y = static_cast<uint32_t>(Code_Variable_Find("y"));
-        uint32_t builtin = static_cast<uint32_t>(Variable_BuiltIn_Find("link_builtin"));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 4)) << backward;
-        EXPECT_EQ(y, LoadedWord(0, 12));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(0, 20));
-        EXPECT_EQ(0xA0000000u | builtin, LoadedWord(0, 28));
-        EXPECT_EQ(0xA0000000u | x, LoadedWord(1, 4));
-    }
-}
-
-TEST_F(CodeChunkTest, FunctionChainsOverwriteTheWholeOperand)
-{
-    gamebuild::GameDesc game = Assembled({"call.i link_fn 0\npopz.v\ncall.i scr_1 2\npopz.v\n", "call.i link_fn 1\n"});
-    for (bool backward : {false, true}) {
-        game.backwardChains = backward;
-        ASSERT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
+        uint32_t builtin = 0xA0000000u | static_cast<uint32_t>(Variable_BuiltIn_Find("link_builtin"));
+        EXPECT_EQ((std::vector<uint32_t>{x, y, x, builtin, x}),
+                  (std::vector<uint32_t>{LoadedWord(0, 4), LoadedWord(0, 12), LoadedWord(0, 20), LoadedWord(0, 28),
+                                         LoadedWord(1, 4)}))
+            << backward;
+        // Function references overwrite the whole operand; scripts resolve first, 100000 + their index.
+        functions.backwardChains = backward;
+        ASSERT_TRUE(Load(BuildBytes(functions))) << m_Log.Text();
         int32_t id = -1;
         ASSERT_TRUE(Code_Function_Find("link_fn", &id));
-        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(0, 4));
-        EXPECT_EQ(static_cast<uint32_t>(id), LoadedWord(1, 4));
-        EXPECT_EQ(100001u, LoadedWord(0, 16)); // scripts resolve first, 100000 + their index
-        EXPECT_EQ(0xDA020002u, LoadedWord(0, 12));
+        EXPECT_EQ((std::vector<uint32_t>{static_cast<uint32_t>(id), static_cast<uint32_t>(id), 100001u, 0xDA020002u}),
+                  (std::vector<uint32_t>{LoadedWord(0, 4), LoadedWord(1, 4), LoadedWord(0, 16), LoadedWord(0, 12)}))
+            << backward;
     }
 }
 
-TEST_F(CodeChunkTest, AChainThatLeavesTheCodeIsRefusedWithoutWritingThere)
+TEST_F(CodeChunkTest, LinksAndEntriesThatWouldLeaveOrBreakTheCodeAreRefused)
 {
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({VARIABLES}));
-    size_t vari = FindChunk(bytes, "VARI");
-    size_t strings = FindChunk(bytes, "STRG");
-    // The first record's first reference into the strings chunk.
-    WriteWord(bytes, vari + 8 + 8, static_cast<uint32_t>(strings + 8));
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("VARI: entry 0: a reference lies outside the code")) << m_Log.Text();
-    uint32_t before = ReadWord(bytes, strings + 12);
-    uint32_t after = 0;
-    m_File.U32(static_cast<uint32_t>(strings + 12), after);
-    EXPECT_EQ(before, after);
+    using Patch = std::function<void(std::vector<uint8_t>&)>;
+    auto vari = [](uint32_t at, std::function<uint32_t(const std::vector<uint8_t>&)> value) {
+        return Patch([=](std::vector<uint8_t>& b) { WriteWord(b, FindChunk(b, "VARI") + 8 + at, value(b)); });
+    };
+    const struct {
+        const char* assembly;
+        Patch patch;
+        const char* message;
+    } cases[] = {
+        // The first record's first reference into the strings chunk: nothing is written there.
+        {VARIABLES, vari(8, [](const auto& b) { return static_cast<uint32_t>(FindChunk(b, "STRG") + 8); }),
+         "VARI: entry 0: a reference lies outside the code"},
+        // A distance that walks off the entry after the first link.
+        {VARIABLES, [](auto& b) { WriteWord(b, EntryCode(b, 0) + 4, 0xA0000000u | 0x0FFFFFF0u); },
+         "a reference lies outside the code"},
+        {VARIABLES, vari(4, [](const auto&) { return 1000u; }), "it counts more references than the code holds"},
+        // The reference moved onto the word before the last push.i, whose word then takes the
+        // built-in's small identifier: a push of a double, whose operand would run past the code.
+        {"push.v self.link_builtin\npopz.v\npush.i 7\n", vari(8, [](const auto& b) { return EntryCode(b, 0) + 8; }),
+         "Refused code entry 0 (Script.scr_0)"},
+        {".word 0xB7000064\n", [](auto&) {}, "Refused code entry 0 (Script.scr_0)"},
+        {"push.e 1\npopz.i\n", [](auto& b) { WriteWord(b, EntryCode(b, 0) - 4, 4000); },
+         "CODE: entry 0: its bytecode runs past the chunk"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = BuildBytes(Assembled({c.assembly}));
+        c.patch(bytes);
+        size_t strings = FindChunk(bytes, "STRG");
+        EXPECT_FALSE(Load(bytes)) << c.message;
+        EXPECT_TRUE(m_Log.Has(c.message)) << c.message << "\n" << m_Log.Text();
+        EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read")) << c.message;
+        uint32_t after = 0;
+        m_File.U32(static_cast<uint32_t>(strings + 12), after);
+        EXPECT_EQ(ReadWord(bytes, strings + 12), after) << c.message;
+    }
 
-    // A distance that walks off the entry after the first link.
-    bytes = BuildBytes(Assembled({VARIABLES}));
-    uint32_t code = EntryCode(bytes, 0);
-    WriteWord(bytes, code + 4, 0xA0000000u | 0x0FFFFFF0u);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("a reference lies outside the code")) << m_Log.Text();
-
-    // More references than the code could hold.
-    bytes = BuildBytes(Assembled({VARIABLES}));
-    WriteWord(bytes, FindChunk(bytes, "VARI") + 8 + 4, 1000);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("it counts more references than the code holds")) << m_Log.Text();
-}
-
-TEST_F(CodeChunkTest, LinkingThatWouldBreakCheckedCodeIsRefused)
-{
-    // The reference is moved onto the word before the last push.i, whose word then takes the
-    // built-in's small identifier: a push of a double, whose operand would run past the code.
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.v self.link_builtin\npopz.v\npush.i 7\n"}));
-    uint32_t code = EntryCode(bytes, 0);
-    size_t vari = FindChunk(bytes, "VARI");
-    WriteWord(bytes, vari + 8 + 8, code + 8);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
-}
-
-TEST_F(CodeChunkTest, LinkRecordsWithoutNameOrPastTheLastWholeRecord)
-{
+    // Link records without a name, or past the last whole record.
     gamebuild::GameDesc game = Assembled({"push.e 1\npopz.i\n"});
     game.rawChunks = {{"VARI", Words({0, 0, 0, 0x11223344})}};
     game.chunkOrder = {"GEN8", "OPTN", "SCPT", "CODE", "VARI", "FUNC", "STRG"};
     EXPECT_TRUE(Load(BuildBytes(game))) << m_Log.Text();
     EXPECT_TRUE(m_Log.Has("VARI: the 4 bytes after the last whole record are left out\n"));
-
     game.rawChunks = {{"VARI", Words({0, 1, 0})}};
     EXPECT_FALSE(Load(BuildBytes(game)));
     EXPECT_TRUE(m_Log.Has("VARI: entry 0: it has references but no name")) << m_Log.Text();
@@ -209,7 +201,7 @@ TEST_F(CodeChunkTest, AnUnknownFunctionNameEndsTheLoadWithExitCode1)
         testing::ExitedWithCode(1), "ERROR!!! :: Error on load\nUnable to find function link_xther_fn\n");
 }
 
-TEST_F(CodeChunkTest, EntriesAreCheckedAndMayBeEmpty)
+TEST_F(CodeChunkTest, EntriesMayBeEmpty)
 {
     ASSERT_TRUE(Load(BuildBytes(Assembled({"", "push.s \"hello\"\npopz.s\n"})))) << m_Log.Text();
     ASSERT_EQ(2, Code_EntryCount());
@@ -217,15 +209,6 @@ TEST_F(CodeChunkTest, EntriesAreCheckedAndMayBeEmpty)
     EXPECT_STREQ("Script.scr_0", Code_GetEntry(0)->name);
     // The strings chunk follows the code chunk; the operand is an index into its table.
     EXPECT_STREQ("hello", StringTable_Get(m_File, static_cast<int32_t>(LoadedWord(1, 4))));
-
-    EXPECT_FALSE(Load(BuildBytes(Assembled({".word 0xB7000064\n"}))));
-    EXPECT_TRUE(m_Log.Has("Refused code entry 0 (Script.scr_0)")) << m_Log.Text();
-    EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read"));
-
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({"push.e 1\npopz.i\n"}));
-    WriteWord(bytes, EntryCode(bytes, 0) - 4, 4000);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("CODE: entry 0: its bytecode runs past the chunk")) << m_Log.Text();
 }
 
 TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)
@@ -254,23 +237,13 @@ TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)
 
 // ---- textures and texture pages ------------------------------------------------------------------
 
-struct BlobCall {
-    int32_t size;
-    int32_t flag;
-};
-std::vector<BlobCall> g_BlobCalls;
+// The size and flag of each blob a texture was made from.
+std::vector<std::pair<int32_t, int32_t>> g_BlobCalls;
 
 int32_t FakeTexture(const uint8_t*, int32_t size, int32_t flag)
 {
     g_BlobCalls.push_back({size, flag});
     return 40 + static_cast<int32_t>(g_BlobCalls.size());
-}
-
-// A page record: x, y, width, height, offsets, crop size, frame size, texture.
-void Page(gamebuild::ImageWriter& image, int16_t texture)
-{
-    for (int16_t field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) image.U16(static_cast<uint16_t>(field));
-    image.U16(static_cast<uint16_t>(texture));
 }
 
 TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
@@ -285,18 +258,14 @@ TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
     for (int16_t texture : {1, 0, -1, 5}) {
         pages.push_back(image.Position());
         image.PatchU32(table + 4 * static_cast<uint32_t>(pages.size() - 1), image.Position());
-        Page(image, texture);
+        // A page record: x, y, width, height, offsets, crop size, frame size, texture.
+        for (int field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, int(texture)}) image.U16(static_cast<uint16_t>(field));
     }
     image.EndChunk();
     image.BeginChunk("TXTR");
     uint32_t txtrBody = image.Position();
-    image.U32(2);
-    image.U32(txtrBody + 12);
-    image.U32(txtrBody + 20);
-    image.U32(1);                // entry 0: flags, blob
-    image.U32(txtrBody + 28);
-    image.U32(2);                // entry 1: bit 0 clear
-    image.U32(txtrBody + 32);
+    // Two entries of flags and blob offset; entry 1's flag has bit 0 clear.
+    for (uint32_t word : {2u, txtrBody + 12, txtrBody + 20, 1u, txtrBody + 28, 2u, txtrBody + 32}) image.U32(word);
     image.Bytes({'P', 'N', 'G', '0', 'J', 'P', 'G', '1', '2', '3'});
     uint32_t txtrEnd = image.Position();
     image.EndChunk();
@@ -308,19 +277,15 @@ TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
     g_BlobCalls.clear();
     g_TextureFromBlob = FakeTexture;
     ASSERT_TRUE(Load(bytes)) << m_Log.Text();
-    ASSERT_EQ(2u, g_BlobCalls.size());
     // Each blob runs to the end of its chunk, not past it.
-    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 28)), g_BlobCalls[0].size);
-    EXPECT_EQ(1, g_BlobCalls[0].flag);
-    EXPECT_EQ(static_cast<int32_t>(txtrEnd - (txtrBody + 32)), g_BlobCalls[1].size);
-    EXPECT_EQ(0, g_BlobCalls[1].flag);
+    int32_t first = static_cast<int32_t>(txtrEnd - (txtrBody + 28));
+    EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{first, 1}, {first - 4, 0}}), g_BlobCalls);
     EXPECT_EQ(41, TextureChunk_Id(0));
-
     ASSERT_EQ(4, TexturePage_Count());
-    EXPECT_EQ(42, TexturePage_AtOffset(pages[0])->texture);
-    EXPECT_EQ(41, TexturePage_AtOffset(pages[1])->texture);
-    EXPECT_EQ(-1, TexturePage_AtOffset(pages[2])->texture);
-    EXPECT_EQ(-1, TexturePage_AtOffset(pages[3])->texture); // index 5 names no entry: draws nothing
+    // Page texture 5 names no entry: it draws nothing.
+    std::vector<int32_t> textures;
+    for (uint32_t page : pages) textures.push_back(TexturePage_AtOffset(page)->texture);
+    EXPECT_EQ((std::vector<int32_t>{42, 41, -1, -1}), textures);
     EXPECT_EQ(2u, m_Log.Count("what!!!!\n"));
     EXPECT_EQ(3, TexturePage_AtOffset(pages[0])->width);
     EXPECT_EQ(10, TexturePage_AtOffset(pages[0])->frameHeight);

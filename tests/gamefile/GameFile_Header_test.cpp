@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <tuple>
+
 #include "GameFileTestSupport.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Services.h"
@@ -62,31 +66,19 @@ TEST_F(HeaderTest, EveryVersionReadsBackTheFieldsItHolds)
         Load(BuildBytes(game));
         ASSERT_TRUE(m_Loaded) << m_Log.Text();
         const GameHeader& h = g_GameHeader;
-        EXPECT_EQ(version, h.version);
-        EXPECT_EQ(0, h.debugByte);
-        EXPECT_STREQ("Tunnel Run", h.name);
-        EXPECT_STREQ("Release", h.configName);
-        EXPECT_EQ(0xCAFE01u, h.gameId);
-        EXPECT_EQ(100123u, h.lastInstanceId);
-        EXPECT_EQ(10000456u, h.lastTileId);
-        EXPECT_EQ(100123, g_InstanceIdCounter);
-        EXPECT_EQ(10000456, g_TileIdCounter);
+        EXPECT_EQ(std::tuple(version, 0, std::string("Tunnel Run"), std::string("Release"), 0xCAFE01u, 100123u, 10000456u),
+                  std::tuple(h.version, h.debugByte, std::string(h.name), std::string(h.configName), h.gameId,
+                             h.lastInstanceId, h.lastTileId));
+        EXPECT_EQ(std::tuple(100123, 10000456, 800), std::tuple(g_InstanceIdCounter, g_TileIdCounter, g_FormatVersion));
         EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), h.roomOrder);
-        EXPECT_EQ(800, g_FormatVersion);
-        if (version >= 8) {
+        // Before version 8 no save folder, window size or flags: a default room's size.
+        bool eight = version >= 8;
+        EXPECT_EQ(std::tuple(eight ? "TunnelRun" : "", eight ? 800 : 640, eight ? 600 : 480,
+                             eight ? HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM : 0u, eight),
+                  std::tuple(h.saveFolder, h.windowWidth, h.windowHeight, h.infoFlags, h.steamFlag));
+        if (eight) {
             EXPECT_EQ(0x1111222233334444ull, h.keptWords[0]);
             EXPECT_EQ(0x5555666677778888ull, h.keptWords[1]);
-            EXPECT_EQ("TunnelRun", h.saveFolder);
-            EXPECT_EQ(800, h.windowWidth);
-            EXPECT_EQ(600, h.windowHeight);
-            EXPECT_EQ(HEADER_FLAG_RESIZABLE | HEADER_FLAG_SHOW_CURSOR | HEADER_FLAG_STEAM, h.infoFlags);
-            EXPECT_TRUE(h.steamFlag);
-        } else {
-            EXPECT_EQ("", h.saveFolder);
-            EXPECT_EQ(640, h.windowWidth); // no size in the header: a default room's
-            EXPECT_EQ(480, h.windowHeight);
-            EXPECT_EQ(0u, h.infoFlags);
-            EXPECT_FALSE(h.steamFlag);
         }
         if (version >= 10) EXPECT_STREQ("Tunnel Run Deluxe", h.displayName);
         else EXPECT_EQ(nullptr, h.displayName);
@@ -98,17 +90,9 @@ TEST_F(HeaderTest, EveryVersionReadsBackTheFieldsItHolds)
 
 TEST_F(HeaderTest, RoomOrderCountLiesWhereTheVersionSays)
 {
-    EXPECT_EQ(36u, GameHeader_RoomOrderOffset(-1));
-    EXPECT_EQ(36u, GameHeader_RoomOrderOffset(7));
-    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(8));
-    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(9));
-    EXPECT_EQ(104u, GameHeader_RoomOrderOffset(10));
-    EXPECT_EQ(112u, GameHeader_RoomOrderOffset(11));
-    EXPECT_EQ(120u, GameHeader_RoomOrderOffset(12));
-    EXPECT_EQ(124u, GameHeader_RoomOrderOffset(13));
-    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(14));
-    EXPECT_EQ(100u, GameHeader_RoomOrderOffset(127));
-
+    for (auto [version, offset] : {std::pair{-1, 36u}, {7, 36u}, {8, 100u}, {9, 100u}, {10, 104u}, {11, 112u},
+                                   {12, 120u}, {13, 124u}, {14, 100u}, {127, 100u}})
+        EXPECT_EQ(offset, GameHeader_RoomOrderOffset(version)) << version;
     // In the file: version 13's count is the word at 124 of the body.
     std::vector<uint8_t> bytes = BuildBytes(Described(13));
     size_t body = FindChunk(bytes, "GEN8") + 8;
@@ -116,73 +100,58 @@ TEST_F(HeaderTest, RoomOrderCountLiesWhereTheVersionSays)
     EXPECT_EQ(480u, ReadWord(bytes, body + 120));
 }
 
-TEST_F(HeaderTest, OlderTagsGiveFormatVersion700)
+// The fields whose place depends on the version and tag.
+std::string Summary()
 {
-    for (const char* tag : {"GEN7", "GENL"}) {
-        SCOPED_TRACE(tag);
+    const GameHeader& h = g_GameHeader;
+    std::string rooms;
+    for (int32_t room : h.roomOrder) rooms += std::to_string(room) + ",";
+    return "v" + std::to_string(h.version) + " format " + std::to_string(g_FormatVersion) + " rooms " + rooms +
+           " save '" + h.saveFolder + "' width " + std::to_string(h.windowWidth) + " app " +
+           std::to_string(h.steamAppId);
+}
+
+TEST_F(HeaderTest, TagsAndVersionsPlaceTheFields)
+{
+    auto with = [](int32_t version, const char* tag, std::function<void(gamebuild::HeaderDesc&)> change) {
+        gamebuild::GameDesc game = Described(version, tag);
+        change(game.header);
+        return game;
+    };
+    const struct {
+        gamebuild::GameDesc game;
+        const char* summary;
+    } cases[] = {
+        // Older tags give format version 700; "GENL" with a version 13 layout is read like "GEN8".
+        {Described(7, "GEN7"), "v7 format 700 rooms 3,1,2, save '' width 640 app 0"},
+        {Described(7, "GENL"), "v7 format 700 rooms 3,1,2, save '' width 640 app 0"},
+        {Described(13, "GENL"), "v13 format 700 rooms 3,1,2, save 'TunnelRun' width 800 app 480"},
+        // The version byte is signed: 200 is -56, below 8, so the count lies at 36 and no window size.
+        {Described(-56), "v-56 format 800 rooms 3,1,2, save '' width 640 app 0"},
+        // Before version 8 the save folder is read only without a room order: with rooms, the word
+        // at 40 is room 5, not the file offset of a name.
+        {with(7, "GEN8", [](auto& h) { h.roomOrder.clear(); h.hasSaveFolder = true; }),
+         "v7 format 800 rooms  save 'TunnelRun' width 640 app 0"},
+        {with(7, "GEN8", [](auto& h) { h.roomOrder = {5}; }), "v7 format 800 rooms 5, save '' width 640 app 0"},
+        // Versions above 13 read the room order at 100.
+        {with(14, "GEN8", [](auto& h) { h.roomOrder.clear(); h.hasDisplayName = false; }),
+         "v14 format 800 rooms  save 'TunnelRun' width 800 app 480"},
+    };
+    for (const auto& c : cases) {
         GameHeader_Clear();
-        Load(BuildBytes(Described(7, tag)));
-        ASSERT_TRUE(m_Loaded) << m_Log.Text();
-        EXPECT_EQ(700, g_FormatVersion);
-        EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), g_GameHeader.roomOrder);
+        m_Log.Clear();
+        Load(BuildBytes(c.game));
+        ASSERT_TRUE(m_Loaded) << c.summary << m_Log.Text();
+        EXPECT_EQ(c.summary, Summary());
         EXPECT_TRUE(m_Log.Has("Get Header Information\n"));
-        EXPECT_TRUE(m_Log.Has(std::string("Process Chunk: ") + tag + "   "));
+        EXPECT_TRUE(m_Log.Has("Process Chunk: " + c.game.header.tag + "   "));
     }
-    // "GENL" with a version 13 layout is read like "GEN8".
-    GameHeader_Clear();
-    Load(BuildBytes(Described(13, "GENL")));
-    ASSERT_TRUE(m_Loaded);
-    EXPECT_EQ(700, g_FormatVersion);
-    EXPECT_EQ(480u, g_GameHeader.steamAppId);
-}
-
-TEST_F(HeaderTest, TheVersionByteIsSigned)
-{
-    // Byte 200 is version -56: below 8, so the room order's count lies at 36 and no window size.
-    gamebuild::GameDesc game = Described(-56);
-    Load(BuildBytes(game));
-    ASSERT_TRUE(m_Loaded) << m_Log.Text();
-    EXPECT_EQ(-56, g_GameHeader.version);
-    EXPECT_EQ((std::vector<int32_t>{3, 1, 2}), g_GameHeader.roomOrder);
-    EXPECT_EQ(640, g_GameHeader.windowWidth);
-}
-
-TEST_F(HeaderTest, BeforeVersion8TheSaveFolderIsReadOnlyWithoutARoomOrder)
-{
-    gamebuild::GameDesc game = Described(7);
-    game.header.roomOrder.clear();
-    game.header.hasSaveFolder = true;
-    Load(BuildBytes(game));
-    ASSERT_TRUE(m_Loaded) << m_Log.Text();
-    EXPECT_EQ("TunnelRun", g_GameHeader.saveFolder);
-    EXPECT_TRUE(g_GameHeader.roomOrder.empty());
-
-    // With rooms, the word at 40 is room 5: not read as a file offset of a name.
-    GameHeader_Clear();
-    game.header.hasSaveFolder = false;
-    game.header.roomOrder = {5};
-    Load(BuildBytes(game));
-    ASSERT_TRUE(m_Loaded) << m_Log.Text();
-    EXPECT_EQ("", g_GameHeader.saveFolder);
-    EXPECT_EQ((std::vector<int32_t>{5}), g_GameHeader.roomOrder);
-}
-
-TEST_F(HeaderTest, VersionsAbove13ReadTheRoomOrderAt100)
-{
-    gamebuild::GameDesc game = Described(14);
-    game.header.roomOrder.clear();
-    game.header.hasDisplayName = false;
-    Load(BuildBytes(game));
-    ASSERT_TRUE(m_Loaded) << m_Log.Text();
-    EXPECT_TRUE(g_GameHeader.roomOrder.empty());
-    EXPECT_EQ(480u, g_GameHeader.steamAppId);
 
     // A version 13 file relabelled 14: the display name's offset is taken as the room count, far
     // more rooms than the chunk holds, and the header is refused.
     GameHeader_Clear();
     std::vector<uint8_t> bytes = BuildBytes(Described(13));
-    size_t body = FindChunk(bytes, "GEN8") + 8;
-    bytes[body + 1] = 14;
+    bytes[FindChunk(bytes, "GEN8") + 8 + 1] = 14;
     m_Log.Clear();
     Load(bytes);
     EXPECT_FALSE(m_Loaded);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <tuple>
+
 #include "GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
 #include "base/Base_Ini.h"
@@ -43,67 +47,51 @@ protected:
 
 } // namespace
 
+// The options the words set, in word order.
+std::string Summary(const GameOptions& o)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "full %d audio %d cursor %d kept5 %u colour %06x mode %d depth %d res %d freq %d altenter %d "
+                  "kept16-23 %d freeze %d kept28 %d kept29 %d abort %d unset %d create %d errors %d",
+                  o.fullScreen, o.newAudio, o.CursorShown, o.kept5, o.windowColour, o.setDisplayMode,
+                  o.colourDepthCode, o.resolutionCode, o.frequencyCode, o.altEnterSwitches,
+                  o.kept16 && o.kept17 && o.kept18 && o.kept19 && o.kept20 && o.kept23, o.freezeWhenInactive,
+                  o.kept28, o.kept29, o.abortOnError, o.unsetVariableIsError, o.createEventBeforeCode, o.showErrors);
+    return text;
+}
+
 TEST_F(OptionsTest, TheWordsReachTheirOptions)
 {
     gamebuild::GameDesc game = Game();
-    uint32_t* w = game.options.words;
-    w[0] = 1;          // full screen
-    w[2] = 1;          // newer audio
-    w[4] = 0;          // no cursor
-    w[8] = 0x336699;   // window colour
-    w[9] = 1;
-    w[10] = 2;
-    w[11] = 4;
-    w[12] = 5;
-    w[15] = 0;         // no Alt+Enter
-    w[22] = 7;         // any non-zero word is on
-    w[28] = 0;
-    w[32] = 1;
-    w[33] = 1;
-    w[34] = 1;
+    // Any non-zero word is on (word 22 is 7).
+    for (auto [word, value] : {std::pair{0, 1u}, {2, 1u}, {4, 0u}, {8, 0x336699u}, {9, 1u}, {10, 2u}, {11, 4u},
+                               {12, 5u}, {15, 0u}, {22, 7u}, {28, 0u}, {32, 1u}, {33, 1u}, {34, 1u}})
+        game.options.words[word] = value;
     ASSERT_TRUE(Load(game)) << m_Log.Text();
-    const GameOptions& o = g_GameOptions;
-    EXPECT_TRUE(o.fullScreen);
-    EXPECT_TRUE(o.newAudio);
-    EXPECT_EQ(0, o.CursorShown);
-    EXPECT_EQ(0x336699u, o.windowColour);
-    EXPECT_TRUE(o.setDisplayMode);
-    EXPECT_EQ(2, o.colourDepthCode);
-    EXPECT_EQ(4, o.resolutionCode);
-    EXPECT_EQ(5, o.frequencyCode);
-    EXPECT_FALSE(o.altEnterSwitches);
-    EXPECT_TRUE(o.freezeWhenInactive);
-    EXPECT_EQ(0, o.kept28);
-    EXPECT_TRUE(o.abortOnError);
-    EXPECT_TRUE(o.unsetVariableIsError);
-    EXPECT_TRUE(o.createEventBeforeCode);
+    EXPECT_EQ("full 1 audio 1 cursor 0 kept5 100 colour 336699 mode 1 depth 2 res 4 freq 5 altenter 0 "
+              "kept16-23 1 freeze 1 kept28 0 kept29 1 abort 1 unset 1 create 1 errors 1",
+              Summary(g_GameOptions));
+    // "-inawindow" forces full screen off.
+    g_OptionInAWindow = true;
+    ASSERT_TRUE(Load(game));
+    EXPECT_FALSE(g_GameOptions.fullScreen);
 }
 
 TEST_F(OptionsTest, TheResetRestoresTheDefaultsButKeepsAudioOrderAndShowErrors)
 {
-    g_GameOptions.fullScreen = true;
-    g_GameOptions.CursorShown = 0;
-    g_GameOptions.windowColour = 0;
-    g_GameOptions.kept5 = 1;
-    g_GameOptions.kept28 = 0;
-    g_GameOptions.freezeWhenInactive = true;
-    g_GameOptions.newAudio = true;
-    g_GameOptions.createEventBeforeCode = true;
-    g_GameOptions.showErrors = false; // "-noerrors"
+    GameOptions& o = g_GameOptions;
+    o.fullScreen = o.freezeWhenInactive = o.newAudio = o.createEventBeforeCode = true;
+    o.CursorShown = 0;
+    o.windowColour = 0;
+    o.kept5 = 1;
+    o.kept28 = 0;
+    o.kept16 = o.kept23 = o.kept29 = o.altEnterSwitches = false;
+    o.showErrors = false; // "-noerrors"
     Options_Reset();
-    const GameOptions& o = g_GameOptions;
-    EXPECT_FALSE(o.fullScreen);
-    EXPECT_EQ(1, o.CursorShown);
-    EXPECT_EQ(0xFFFFFFu, o.windowColour);
-    EXPECT_EQ(100u, o.kept5);
-    EXPECT_EQ(255, o.kept28);
-    EXPECT_TRUE(o.altEnterSwitches);
-    EXPECT_TRUE(o.kept16 && o.kept17 && o.kept18 && o.kept19 && o.kept20 && o.kept23 && o.kept29);
-    EXPECT_FALSE(o.freezeWhenInactive);
-    EXPECT_TRUE(o.newAudio);
-    EXPECT_TRUE(o.createEventBeforeCode);
-    EXPECT_FALSE(o.showErrors);
-
+    EXPECT_EQ("full 0 audio 1 cursor 1 kept5 100 colour ffffff mode 0 depth 0 res 0 freq 0 altenter 1 "
+              "kept16-23 1 freeze 0 kept28 255 kept29 1 abort 0 unset 0 create 1 errors 0",
+              Summary(o));
     // And so through a whole load: "-noerrors" survives the main pass.
     ASSERT_TRUE(Load(Game()));
     EXPECT_FALSE(g_GameOptions.showErrors);
@@ -111,31 +99,14 @@ TEST_F(OptionsTest, TheResetRestoresTheDefaultsButKeepsAudioOrderAndShowErrors)
 
 TEST_F(OptionsTest, BeforeHeaderVersion5TheCreateEventOrderKeepsItsValue)
 {
-    gamebuild::GameDesc game = Game(4);
-    game.options.words[34] = 1;
-    g_GameOptions.createEventBeforeCode = false;
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    EXPECT_FALSE(g_GameOptions.createEventBeforeCode);
-
-    g_GameOptions.createEventBeforeCode = true;
-    game.options.words[34] = 0;
-    ASSERT_TRUE(Load(game));
-    EXPECT_TRUE(g_GameOptions.createEventBeforeCode);
-
-    game = Game(5);
-    game.options.words[34] = 1;
-    g_GameOptions.createEventBeforeCode = false;
-    ASSERT_TRUE(Load(game));
-    EXPECT_TRUE(g_GameOptions.createEventBeforeCode);
-}
-
-TEST_F(OptionsTest, InAWindowForcesFullScreenOff)
-{
-    gamebuild::GameDesc game = Game();
-    game.options.words[0] = 1;
-    g_OptionInAWindow = true;
-    ASSERT_TRUE(Load(game));
-    EXPECT_FALSE(g_GameOptions.fullScreen);
+    for (auto [version, word, before, after] : {std::tuple{4, 1u, false, false}, {4, 0u, true, true},
+                                                {5, 1u, false, true}}) {
+        gamebuild::GameDesc game = Game(version);
+        game.options.words[34] = word;
+        g_GameOptions.createEventBeforeCode = before;
+        ASSERT_TRUE(Load(game)) << m_Log.Text();
+        EXPECT_EQ(after, g_GameOptions.createEventBeforeCode) << version << " " << word;
+    }
 }
 
 TEST_F(OptionsTest, ConstantsAreCopiedAndTheVersionIsTakenFromThem)

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <functional>
+#include <string>
 
 #include "GameFileTestSupport.h"
 
@@ -12,6 +13,24 @@ GameFile& Holding(GameFile& file, const std::vector<uint8_t>& bytes)
 {
     EXPECT_TRUE(file.CopyFrom(bytes.data(), bytes.size()));
     return file;
+}
+
+// The chunks a walk yields as "TAG@body+length" words, then "broken TAG+length" or "end", or
+// "no start".
+std::string Walked(const std::vector<uint8_t>& bytes)
+{
+    GameFile file;
+    Holding(file, bytes);
+    GameFileChunkWalk walk(file);
+    GameFileChunk seen;
+    if (!walk.Start()) return walk.Next(seen) || walk.Broken() ? "no start, yet more" : "no start";
+    std::string text;
+    while (walk.Next(seen)) {
+        EXPECT_EQ(std::string(seen.tag), std::string(reinterpret_cast<const char*>(&seen.tagWord), 4));
+        text += std::string(seen.tag) + "@" + std::to_string(seen.body) + "+" + std::to_string(seen.length) + " ";
+    }
+    if (!walk.Broken()) return text + "end";
+    return text + "broken " + walk.BrokenChunk().tag + "+" + std::to_string(walk.BrokenChunk().length);
 }
 
 } // namespace
@@ -24,7 +43,6 @@ TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
     uint16_t half = 0;
     uint64_t wide = 0;
     float real = 0;
-    int32_t whole = 0;
     EXPECT_TRUE(file.U32(0, word));
     EXPECT_EQ(0x04030201u, word);
     EXPECT_TRUE(file.U16(6, half));
@@ -34,23 +52,32 @@ TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
     EXPECT_TRUE(file.F32(8, real));
     EXPECT_EQ(1.0f, real);
     EXPECT_TRUE(file.U32(8, word));
-
-    // One byte short, past the end, and offsets that wrap around 32 bits.
+    // One byte short, past the end, and offsets that wrap around 32 bits; a refused read leaves
+    // its output alone.
     word = 7;
     EXPECT_FALSE(file.U32(9, word));
     EXPECT_EQ(7u, word);
     uint8_t byte;
-    EXPECT_FALSE(file.U8(12, byte));
-    EXPECT_FALSE(file.I32(0xFFFFFFFEu, whole));
-    EXPECT_FALSE(file.U64(5, wide));
+    int32_t whole;
     double precise;
-    EXPECT_FALSE(file.F64(8, precise));
     const uint8_t* span;
+    const std::pair<const char*, std::function<bool()>> reads[] = {
+        {"u8 12", [&] { return file.U8(12, byte); }},
+        {"i32 wrapping", [&] { return file.I32(0xFFFFFFFEu, whole); }},
+        {"u64 5", [&] { return file.U64(5, wide); }},
+        {"f64 8", [&] { return file.F64(8, precise); }},
+        {"span 4+9", [&] { return file.Span(4, 9, span); }},
+        {"span wrapping", [&] { return file.Span(0xFFFFFFF0u, 0x20, span); }},
+        {"contains 13+0", [&] { return file.Contains(13, 0); }},
+        {"write 9", [&] { return file.WriteU32(9, 1); }},
+    };
+    for (const auto& [name, read] : reads) EXPECT_FALSE(read()) << name;
     EXPECT_TRUE(file.Span(4, 8, span));
-    EXPECT_FALSE(file.Span(4, 9, span));
-    EXPECT_FALSE(file.Span(0xFFFFFFF0u, 0x20, span));
     EXPECT_TRUE(file.Span(12, 0, span));
-    EXPECT_FALSE(file.Contains(13, 0));
+    // Linking writes inside the file.
+    EXPECT_TRUE(file.WriteU32(4, 0xA1B2C3D4u));
+    file.U32(4, word);
+    EXPECT_EQ(0xA1B2C3D4u, word);
 }
 
 TEST(GameFileView, StringsNeedATerminatorInsideTheFile)
@@ -67,109 +94,48 @@ TEST(GameFileView, StringsNeedATerminatorInsideTheFile)
     EXPECT_FALSE(file.String(7, text)); // "cd" runs to the end of the file
     EXPECT_FALSE(file.String(9, text));
     EXPECT_FALSE(file.String(0xFFFFFFFFu, text));
-}
 
-TEST(GameFileView, AnUnloadedViewRefusesEverything)
-{
-    GameFile file;
+    // An unloaded view refuses everything; an empty file is loaded but holds nothing.
+    GameFile unloaded;
     uint8_t byte;
-    const char* text;
-    EXPECT_FALSE(file.IsLoaded());
-    EXPECT_FALSE(file.U8(0, byte));
-    EXPECT_FALSE(file.String(1, text));
-    EXPECT_FALSE(file.WriteU32(0, 1));
-
-    // An empty file is loaded but holds nothing.
-    Holding(file, {});
-    EXPECT_TRUE(file.IsLoaded());
-    EXPECT_EQ(0u, file.Size());
-    EXPECT_FALSE(file.U8(0, byte));
-}
-
-TEST(GameFileView, LinkingWritesOnlyInsideTheFile)
-{
-    GameFile file;
-    Holding(file, std::vector<uint8_t>(8, 0));
-    EXPECT_TRUE(file.WriteU32(4, 0xA1B2C3D4u));
-    uint32_t word;
-    file.U32(4, word);
-    EXPECT_EQ(0xA1B2C3D4u, word);
-    EXPECT_FALSE(file.WriteU32(5, 1));
+    EXPECT_FALSE(unloaded.IsLoaded());
+    EXPECT_FALSE(unloaded.U8(0, byte));
+    EXPECT_FALSE(unloaded.String(1, text));
+    EXPECT_FALSE(unloaded.WriteU32(0, 1));
+    Holding(unloaded, {});
+    EXPECT_TRUE(unloaded.IsLoaded());
+    EXPECT_EQ(0u, unloaded.Size());
+    EXPECT_FALSE(unloaded.U8(0, byte));
 }
 
 TEST(GameFileChunkWalk, YieldsEveryChunkAndStopsAtOneThatRunsPastTheEnd)
 {
-    std::vector<uint8_t> bytes = {'F', 'O', 'R', 'M', 0, 0, 0, 0};
-    auto chunk = [&](const char* tag, std::vector<uint8_t> body) {
-        bytes.insert(bytes.end(), tag, tag + 4);
+    std::vector<uint8_t> form = {'F', 'O', 'R', 'M', 0, 0, 0, 0};
+    std::vector<uint8_t> chunks = form;
+    for (auto [tag, body] : {std::pair<const char*, std::vector<uint8_t>>{"AAAA", {1, 2, 3}}, {"BBBB", {}}, {"CCCC", {9}}}) {
+        chunks.insert(chunks.end(), tag, tag + 4);
         std::vector<uint8_t> length = Words({static_cast<uint32_t>(body.size())});
-        bytes.insert(bytes.end(), length.begin(), length.end());
-        bytes.insert(bytes.end(), body.begin(), body.end());
+        chunks.insert(chunks.end(), length.begin(), length.end());
+        chunks.insert(chunks.end(), body.begin(), body.end());
+    }
+    WriteWord(chunks, 4, static_cast<uint32_t>(chunks.size() - 8));
+    std::vector<uint8_t> cut = chunks;
+    WriteWord(cut, cut.size() - 5, 2); // the last chunk claims one byte more than the file holds
+
+    const struct {
+        std::vector<uint8_t> bytes;
+        const char* walked;
+    } cases[] = {
+        {chunks, "AAAA@16+3 BBBB@27+0 CCCC@35+1 end"},
+        {cut, "AAAA@16+3 BBBB@27+0 broken CCCC+2"},
+        // A chunk header cut short after its tag.
+        {{'F', 'O', 'R', 'M', 6, 0, 0, 0, 'D', 'D', 'D', 'D', 1, 0}, "broken DDDD+0"},
+        // A container of exactly 8 bytes, one whose length word is one too large, one of 3 bytes.
+        {form, "no start"},
+        {{'F', 'O', 'R', 'M', 9, 0, 0, 0, 'A', 'A', 'A', 'A', 0, 0, 0, 0}, "no start"},
+        {{'F', 'O', 'R'}, "no start"},
     };
-    chunk("AAAA", {1, 2, 3});
-    chunk("BBBB", {});
-    chunk("CCCC", {9});
-    WriteWord(bytes, 4, static_cast<uint32_t>(bytes.size() - 8));
-
-    GameFile file;
-    Holding(file, bytes);
-    GameFileChunkWalk walk(file);
-    ASSERT_TRUE(walk.Start());
-    GameFileChunk seen;
-    ASSERT_TRUE(walk.Next(seen));
-    EXPECT_STREQ("AAAA", seen.tag);
-    EXPECT_EQ(16u, seen.body);
-    EXPECT_EQ(3u, seen.length);
-    ASSERT_TRUE(walk.Next(seen));
-    EXPECT_STREQ("BBBB", seen.tag);
-    EXPECT_EQ(0u, seen.length);
-    ASSERT_TRUE(walk.Next(seen));
-    EXPECT_STREQ("CCCC", seen.tag);
-    EXPECT_EQ(0x43434343u, seen.tagWord);
-    EXPECT_FALSE(walk.Next(seen));
-    EXPECT_FALSE(walk.Broken());
-
-    // The last chunk claims one byte more than the file holds.
-    WriteWord(bytes, bytes.size() - 5, 2);
-    Holding(file, bytes);
-    GameFileChunkWalk cut(file);
-    ASSERT_TRUE(cut.Start());
-    ASSERT_TRUE(cut.Next(seen));
-    ASSERT_TRUE(cut.Next(seen));
-    EXPECT_FALSE(cut.Next(seen));
-    EXPECT_TRUE(cut.Broken());
-    EXPECT_STREQ("CCCC", cut.BrokenChunk().tag);
-    EXPECT_EQ(2u, cut.BrokenChunk().length);
-
-    // A chunk header cut short after its tag.
-    bytes = {'F', 'O', 'R', 'M', 6, 0, 0, 0, 'D', 'D', 'D', 'D', 1, 0};
-    Holding(file, bytes);
-    GameFileChunkWalk shortHeader(file);
-    ASSERT_TRUE(shortHeader.Start());
-    EXPECT_FALSE(shortHeader.Next(seen));
-    EXPECT_TRUE(shortHeader.Broken());
-    EXPECT_STREQ("DDDD", shortHeader.BrokenChunk().tag);
-}
-
-TEST(GameFileChunkWalk, AContainerWhoseLengthWordIsWrongOrWhichIsTinyHasNothingToWalk)
-{
-    GameFile file;
-    GameFileChunk seen;
-    // Exactly 8 bytes with a length word of 0.
-    Holding(file, {'F', 'O', 'R', 'M', 0, 0, 0, 0});
-    GameFileChunkWalk empty(file);
-    EXPECT_FALSE(empty.Start());
-    EXPECT_FALSE(empty.Next(seen));
-    EXPECT_FALSE(empty.Broken());
-    // A length word one too large.
-    Holding(file, {'F', 'O', 'R', 'M', 9, 0, 0, 0, 'A', 'A', 'A', 'A', 0, 0, 0, 0});
-    GameFileChunkWalk wrong(file);
-    EXPECT_FALSE(wrong.Start());
-    EXPECT_FALSE(wrong.Next(seen));
-    // Fewer than 8 bytes.
-    Holding(file, {'F', 'O', 'R'});
-    GameFileChunkWalk tiny(file);
-    EXPECT_FALSE(tiny.Start());
+    for (const auto& c : cases) EXPECT_EQ(c.walked, Walked(c.bytes));
 }
 
 TEST(GameFileCountTable, MustFitItsChunkAndPointIntoTheFile)
@@ -194,14 +160,9 @@ TEST(GameFileCountTable, MustFitItsChunkAndPointIntoTheFile)
     WriteWord(bytes, 16, 24); // an entry at the end of the file
     Holding(file, bytes);
     EXPECT_FALSE(GameFile_ReadCountTable(file, 8, 16, table));
-}
 
-TEST(GameFileCountTable, ChunkHoldsTestsRangesWithoutWrapping)
-{
-    EXPECT_TRUE(GameFile_ChunkHolds(100, 10, 100, 10));
-    EXPECT_TRUE(GameFile_ChunkHolds(100, 10, 110, 0));
-    EXPECT_FALSE(GameFile_ChunkHolds(100, 10, 99, 1));
-    EXPECT_FALSE(GameFile_ChunkHolds(100, 10, 105, 6));
-    EXPECT_FALSE(GameFile_ChunkHolds(100, 10, 105, 0xFFFFFFFFu));
-    EXPECT_FALSE(GameFile_ChunkHolds(100, 10, 0xFFFFFFFFu, 2));
+    // Chunk ranges are tested without wrapping.
+    for (auto [at, length, holds] : {std::tuple{100u, 10u, true}, {110u, 0u, true}, {99u, 1u, false},
+                                     {105u, 6u, false}, {105u, 0xFFFFFFFFu, false}, {0xFFFFFFFFu, 2u, false}})
+        EXPECT_EQ(holds, GameFile_ChunkHolds(100, 10, at, length)) << at << "+" << length;
 }

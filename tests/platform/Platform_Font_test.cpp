@@ -2,32 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/Platform_MemoryManager.h"
 
 TEST(TFontTest, StyleBitsChooseWeightAndDecorations)
 {
+    const struct {
+        int32_t style, weight, italic, underline, strikeOut;
+    } cases[] = {{FONT_STYLE_BOLD | FONT_STYLE_ITALIC, 700, 1, 0, 0},
+                 {FONT_STYLE_UNDERLINE | FONT_STYLE_STRIKEOUT, 400, 0, 1, 1}};
     TFont font;
-    font.SetStyle(FONT_STYLE_BOLD | FONT_STYLE_ITALIC);
-    EXPECT_EQ(700, font.Description().weight);
-    EXPECT_EQ(1, font.Description().italic);
-    EXPECT_EQ(0, font.Description().underline);
-    EXPECT_EQ(0, font.Description().strikeOut);
-    EXPECT_EQ(32, font.Description().pitchAndFamily);
-
-    font.SetStyle(FONT_STYLE_UNDERLINE | FONT_STYLE_STRIKEOUT);
-    EXPECT_EQ(400, font.Description().weight);
-    EXPECT_EQ(0, font.Description().italic);
-    EXPECT_EQ(1, font.Description().underline);
-    EXPECT_EQ(1, font.Description().strikeOut);
-
+    for (const auto& c : cases) {
+        font.SetStyle(c.style);
+        EXPECT_EQ(c.weight, font.Description().weight) << c.style;
+        EXPECT_EQ(c.italic, font.Description().italic) << c.style;
+        EXPECT_EQ(c.underline, font.Description().underline) << c.style;
+        EXPECT_EQ(c.strikeOut, font.Description().strikeOut) << c.style;
+        EXPECT_EQ(32, font.Description().pitchAndFamily);
+    }
     font.SetHeight(-12);
     EXPECT_EQ(-12, font.Description().height);
     EXPECT_EQ(nullptr, font.GetHandle());
 }
 
-TEST(TFontTest, NamesAreCopiedInAndOut)
+TEST(TFontTest, NamesAreCopiedInAndOutAndAssignTakesTheRest)
 {
     TFont font;
     EXPECT_EQ(nullptr, font.GetName());
@@ -39,7 +36,6 @@ TEST(TFontTest, NamesAreCopiedInAndOut)
     EXPECT_STREQ("Serif Bold", copy);
     EXPECT_STREQ("Serif Bold", font.Description().faceName);
     MemoryManager::Free(copy);
-
     // A shorter name reuses the buffer; a longer one gets a new one.
     const char* buffer = font.Description().faceName;
     font.SetName("Mono");
@@ -48,27 +44,22 @@ TEST(TFontTest, NamesAreCopiedInAndOut)
     copy = font.GetName();
     EXPECT_STREQ("A considerably longer face name", copy);
     MemoryManager::Free(copy);
-
     font.SetName(nullptr);
     EXPECT_EQ(nullptr, font.GetName());
     EXPECT_EQ(nullptr, font.Description().faceName);
-}
 
-TEST(TFontTest, AssignTakesValueNameHeightAndStyle)
-{
     TFont source;
     source.SetValue(7);
     source.SetName("Sans");
     source.SetHeight(20);
     source.SetStyle(FONT_STYLE_ITALIC);
-    TFont target;
-    target.SetName("Old");
-    target.Assign(&source);
-    EXPECT_EQ(7, target.GetValue());
-    EXPECT_EQ(20, target.GetHeight());
-    EXPECT_EQ(FONT_STYLE_ITALIC, target.GetStyle());
-    EXPECT_STREQ("Sans", target.Description().faceName);
-    EXPECT_NE(source.Description().faceName, target.Description().faceName);
-    EXPECT_EQ(20, target.Description().height);
-    EXPECT_EQ(1, target.Description().italic);
+    font.SetName("Old");
+    font.Assign(&source);
+    EXPECT_EQ(7, font.GetValue());
+    EXPECT_EQ(20, font.GetHeight());
+    EXPECT_EQ(FONT_STYLE_ITALIC, font.GetStyle());
+    EXPECT_STREQ("Sans", font.Description().faceName);
+    EXPECT_NE(source.Description().faceName, font.Description().faceName);
+    EXPECT_EQ(20, font.Description().height);
+    EXPECT_EQ(1, font.Description().italic);
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/Base_Console.h"
 #include "platform/Platform_ScriptHeap.h"
@@ -29,23 +30,17 @@ TEST_NO_ASAN uint32_t HeaderWord(const void* block, int index)
     return word;
 }
 
-struct Totals {
-    uint32_t bytes[3];
-    uint32_t blocks;
-    static Totals Now()
-    {
-        return {{MemoryManager::TotalBytes(0), MemoryManager::TotalBytes(1), MemoryManager::TotalBytes(2)},
-                MemoryManager::BlockCount()};
-    }
-};
-
-void ExpectTotalsMoved(const Totals& before, int64_t bytes, int64_t blocks)
+// The three bands' byte totals and the block count.
+using Totals = std::vector<uint32_t>;
+Totals Now()
 {
-    Totals now = Totals::Now();
-    for (int band = 0; band < 3; ++band) {
-        EXPECT_EQ(static_cast<uint32_t>(before.bytes[band] + bytes), now.bytes[band]) << "band " << band;
-    }
-    EXPECT_EQ(static_cast<uint32_t>(before.blocks + blocks), now.blocks);
+    return {MemoryManager::TotalBytes(0), MemoryManager::TotalBytes(1), MemoryManager::TotalBytes(2),
+            MemoryManager::BlockCount()};
+}
+Totals Moved(const Totals& before, int64_t bytes, int64_t blocks)
+{
+    return {static_cast<uint32_t>(before[0] + bytes), static_cast<uint32_t>(before[1] + bytes),
+            static_cast<uint32_t>(before[2] + bytes), static_cast<uint32_t>(before[3] + blocks)};
 }
 
 std::string ReadFile(const std::string& path)
@@ -58,84 +53,51 @@ std::string ReadFile(const std::string& path)
 
 } // namespace
 
-TEST(MemoryManager, ZeroSizeYieldsNullAndChangesNothing)
+TEST(MemoryManager, HeaderTotalsSizesAndZeroRequests)
 {
-    Totals before = Totals::Now();
+    Totals before = Now();
     EXPECT_EQ(nullptr, MEM_ALLOC(0, true));
     EXPECT_EQ(nullptr, MemoryManager::AllocAligned(0, 64, __FILE__, __LINE__, false));
     EXPECT_EQ(nullptr, MEM_REALLOC(nullptr, 0));
-    ExpectTotalsMoved(before, 0, 0);
-}
+    EXPECT_EQ(Moved(before, 0, 0), Now());
 
-TEST(MemoryManager, HeaderAndTotalsFollowEachBlock)
-{
-    Totals before = Totals::Now();
     void* block = MEM_ALLOC(100, false);
     ASSERT_NE(nullptr, block);
-    EXPECT_EQ(100u, HeaderWord(block, 0));
-    EXPECT_EQ(0xDEADC0DEu, HeaderWord(block, 1));
-    EXPECT_EQ(0xBAADB00Bu, HeaderWord(block, 2));
-    EXPECT_EQ(0u, HeaderWord(block, 3));
-    ExpectTotalsMoved(before, 100, 1);
-    MemoryManager::Free(block);
-    ExpectTotalsMoved(before, 0, 0);
-}
-
-TEST(MemoryManager, ClearFlagZeroFills)
-{
-    auto* block = static_cast<unsigned char*>(MEM_ALLOC(4096, true));
-    for (int i = 0; i < 4096; ++i) ASSERT_EQ(0, block[i]) << i;
-    MemoryManager::Free(block);
-}
-
-TEST(MemoryManager, GetSize)
-{
-    void* block = MEM_ALLOC(37, false);
-    EXPECT_EQ(37u, MemoryManager::GetSize(block));
+    EXPECT_EQ((Totals{100, 0xDEADC0DEu, 0xBAADB00Bu, 0}),
+              (Totals{HeaderWord(block, 0), HeaderWord(block, 1), HeaderWord(block, 2), HeaderWord(block, 3)}));
+    EXPECT_EQ(100u, MemoryManager::GetSize(block));
     EXPECT_EQ(0u, MemoryManager::GetSize(nullptr));
-    MemoryManager::Free(block);
+    EXPECT_EQ(Moved(before, 100, 1), Now());
+    EXPECT_EQ(block, MEM_REALLOC(block, 100)); // the same size keeps the block
+    EXPECT_EQ(Moved(before, 100, 1), Now());
+    EXPECT_EQ(nullptr, MEM_REALLOC(block, 0)); // size 0 frees
+    EXPECT_EQ(Moved(before, 0, 0), Now());
+
+    auto* cleared = static_cast<unsigned char*>(MEM_ALLOC(4096, true));
+    EXPECT_EQ(std::string(4096, '\0'), std::string(reinterpret_cast<char*>(cleared), 4096));
+    MemoryManager::Free(cleared);
+    EXPECT_EQ(Moved(before, 0, 0), Now());
 }
 
-TEST(MemoryManager, ReAllocSameSizeKeepsTheBlock)
-{
-    void* block = MEM_ALLOC(24, false);
-    Totals before = Totals::Now();
-    EXPECT_EQ(block, MEM_REALLOC(block, 24));
-    ExpectTotalsMoved(before, 0, 0);
-    MemoryManager::Free(block);
-}
-
-TEST(MemoryManager, ReAllocToZeroFrees)
-{
-    Totals before = Totals::Now();
-    void* block = MEM_ALLOC(24, false);
-    EXPECT_EQ(nullptr, MEM_REALLOC(block, 0));
-    ExpectTotalsMoved(before, 0, 0);
-}
-
-TEST(MemoryManager, ReAllocGrowKeepsBytesAndZeroFillsTheTail)
+TEST(MemoryManager, ReAllocKeepsBytesAndZeroFillsTheTail)
 {
     auto* block = static_cast<unsigned char*>(MEM_ALLOC(10, false));
     for (int i = 0; i < 10; ++i) block[i] = static_cast<unsigned char>(0xA0 + i);
-    Totals before = Totals::Now();
+    Totals before = Now();
     auto* grown = static_cast<unsigned char*>(MEM_REALLOC(block, 20));
-    ExpectTotalsMoved(before, 10, 0);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(0xA0 + i, grown[i]);
-    for (int i = 10; i < 20; ++i) EXPECT_EQ(0, grown[i]);
+    EXPECT_EQ(Moved(before, 10, 0), Now());
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(i < 10 ? 0xA0 + i : 0, grown[i]) << i;
     EXPECT_EQ(20u, MemoryManager::GetSize(grown));
-
     auto* shrunk = static_cast<unsigned char*>(MEM_REALLOC(grown, 5));
     for (int i = 0; i < 5; ++i) EXPECT_EQ(0xA0 + i, shrunk[i]);
     EXPECT_EQ(5u, MemoryManager::GetSize(shrunk));
     MemoryManager::Free(shrunk);
-}
 
-TEST(MemoryManager, ReAllocNullAllocatesCleared)
-{
-    auto* block = static_cast<unsigned char*>(MEM_REALLOC(nullptr, 64));
-    ASSERT_NE(nullptr, block);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(0, block[i]);
-    void* address = block;
+    // Null allocates cleared.
+    auto* fresh = static_cast<unsigned char*>(MEM_REALLOC(nullptr, 64));
+    ASSERT_NE(nullptr, fresh);
+    EXPECT_EQ(std::string(64, '\0'), std::string(reinterpret_cast<char*>(fresh), 64));
+    void* address = fresh;
     EXPECT_EQ(address, MemoryManager::ReAllocInPlace(&address, 128, __FILE__, __LINE__));
     EXPECT_EQ(128u, MemoryManager::GetSize(address));
     MemoryManager::Free(address);
@@ -143,30 +105,30 @@ TEST(MemoryManager, ReAllocNullAllocatesCleared)
 
 TEST(MemoryManager, ForeignPointerGoesBackToTheRuntimeHeap)
 {
-    Totals before = Totals::Now();
+    Totals before = Now();
     void* foreign = std::malloc(48);
     EXPECT_FALSE(ScriptHeap_Contains(foreign));
     EXPECT_EQ(0u, MemoryManager::GetSize(foreign));
     MemoryManager::Free(foreign); // the sanitizer build reports a leak or a bad free if this is wrong
-    ExpectTotalsMoved(before, 0, 0);
+    EXPECT_EQ(Moved(before, 0, 0), Now());
 }
 
 TEST(MemoryManager, AlignedBlocksAndTheirMarker)
 {
     bool sawMoved = false;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        Totals before = Totals::Now();
+        Totals before = Now();
         auto* block = static_cast<unsigned char*>(
             MemoryManager::AllocAligned(100, 64, __FILE__, __LINE__, true));
         ASSERT_EQ(0u, reinterpret_cast<uintptr_t>(block) % 64);
-        ExpectTotalsMoved(before, 100 + 64 - 1, 1);
+        EXPECT_EQ(Moved(before, 100 + 64 - 1, 1), Now());
         for (int i = 0; i < 100; ++i) block[i] = 7; // the whole area is usable
         uint32_t marker;
         std::memcpy(&marker, block - 4, sizeof marker);
         if (HeaderWord(block, 1) == 0xDEADC0DEu && HeaderWord(block, 2) == 0xBAADB00Bu) {
             // Not moved: an ordinary block that Free releases.
             MemoryManager::Free(block);
-            ExpectTotalsMoved(before, 0, 0);
+            EXPECT_EQ(Moved(before, 0, 0), Now());
             continue;
         }
         sawMoved = true;
@@ -176,7 +138,7 @@ TEST(MemoryManager, AlignedBlocksAndTheirMarker)
         EXPECT_LT(offset, 64u);
         EXPECT_EQ(100u + 63u, HeaderWord(block - offset, 0));
         MemoryManager::Free(block); // left alone, totals and all
-        ExpectTotalsMoved(before, 100 + 64 - 1, 1);
+        EXPECT_EQ(Moved(before, 100 + 64 - 1, 1), Now());
     }
     EXPECT_TRUE(sawMoved);
 }
@@ -211,10 +173,7 @@ TEST(MemoryManager, AllocPoolStartsWithItsHeader)
 {
     auto* pool = static_cast<uint32_t*>(MemoryManager::AllocPool());
     ASSERT_NE(nullptr, pool);
-    EXPECT_EQ(0u, pool[0]);
-    EXPECT_EQ(0u, pool[1]);
-    EXPECT_EQ(0u, pool[2]);
-    EXPECT_EQ(0x4000000u - 16u, pool[3]);
+    EXPECT_EQ((std::vector<uint32_t>{0, 0, 0, 0x4000000u - 16u}), std::vector<uint32_t>(pool, pool + 4));
     std::free(pool);
 }
 

@@ -40,27 +40,18 @@ protected:
 
 } // namespace
 
-TEST_F(MessageBoxTest, ScriptMessagesAreLoggedUnderTheDisplayName)
+TEST_F(MessageBoxTest, MessagesAreLoggedUnderTheDisplayNameOrTheirCaption)
 {
     Answers("");
     Platform_SetDisplayName("My Game");
     testing::internal::CaptureStdout();
     ShowMessage("Hello, world");
-    EXPECT_EQ("My Game: Hello, world\n", testing::internal::GetCapturedStdout());
-
     Platform_SetDisplayName(nullptr);
-    testing::internal::CaptureStdout();
     ShowMessage("No caption");
     ShowMessage(nullptr);
-    EXPECT_EQ("No caption\n\n", testing::internal::GetCapturedStdout());
-}
-
-TEST_F(MessageBoxTest, FatalMessagesKeepTheirCaption)
-{
-    Answers("");
-    testing::internal::CaptureStdout();
     Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
-    EXPECT_EQ("Fatal Memory Error: Out of Memory!\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("My Game: Hello, world\nNo caption\n\nFatal Memory Error: Out of Memory!\n",
+              testing::internal::GetCapturedStdout());
 }
 
 TEST_F(MessageBoxTest, QuestionsTakeScriptedAnswersThenTheDefault)

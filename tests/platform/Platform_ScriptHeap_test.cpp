@@ -5,15 +5,11 @@
 #include <cstdlib>
 #include <vector>
 
-TEST(ScriptHeap, RangeIsFourGigabytes)
+TEST(ScriptHeap, AFourGigabyteRangeWhoseReferencesDecodeBackToTheirBlocks)
 {
     ASSERT_TRUE(ScriptHeap_Init());
     EXPECT_EQ(size_t(4) << 30, ScriptHeap_Size());
     EXPECT_NE(0u, ScriptHeap_Base());
-}
-
-TEST(ScriptHeap, ReferencesDecodeBackToTheirBlocks)
-{
     std::vector<void*> blocks;
     for (size_t size : {1u, 16u, 100u, 4096u, 70000u, 3u << 20}) blocks.push_back(ScriptHeap_Malloc(size));
     for (void* block : blocks) {
@@ -25,12 +21,9 @@ TEST(ScriptHeap, ReferencesDecodeBackToTheirBlocks)
         EXPECT_EQ(block, ScriptHeap_Get<char>(ref));
     }
     for (void* block : blocks) ScriptHeap_Free(block);
-}
-
-TEST(ScriptHeap, NullIsReferenceZero)
-{
     EXPECT_EQ(0u, ScriptHeap_Ref(nullptr));
     EXPECT_EQ(nullptr, ScriptHeap_Ptr(0));
+    EXPECT_EQ(nullptr, ScriptHeap_Malloc(size_t(5) << 30)); // larger than the range
 }
 
 TEST(ScriptHeap, ForeignMemoryIsOutside)
@@ -42,9 +35,4 @@ TEST(ScriptHeap, ForeignMemoryIsOutside)
     EXPECT_FALSE(ScriptHeap_Contains(&onStack));
     EXPECT_FALSE(ScriptHeap_Contains(reinterpret_cast<void*>(ScriptHeap_Base() + ScriptHeap_Size())));
     std::free(foreign);
-}
-
-TEST(ScriptHeap, RequestLargerThanTheRangeFails)
-{
-    EXPECT_EQ(nullptr, ScriptHeap_Malloc(size_t(5) << 30));
 }

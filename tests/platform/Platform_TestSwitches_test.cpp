@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,33 +27,43 @@ protected:
 
 } // namespace
 
-TEST_F(TestSwitchesTest, DefaultsWhenNothingIsSet)
+TEST_F(TestSwitchesTest, ValuesAreReadAndMalformedOnesLeaveSwitchesOff)
 {
-    TestSwitches_Reload();
-    const TestSwitches& s = TestSwitches_Get();
-    EXPECT_FALSE(s.headless);
-    EXPECT_EQ(-1, s.maxFrames);
-    EXPECT_FALSE(s.noWait);
-    EXPECT_TRUE(s.traceFile.empty());
-    EXPECT_EQ(-1, s.captureFrame);
-    EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER"));
-}
-
-TEST_F(TestSwitchesTest, ValuesAreRead)
-{
-    setenv("KELVARO_HEADLESS", "1", 1);
-    setenv("KELVARO_MAX_FRAMES", "120", 1);
-    setenv("KELVARO_NO_WAIT", "1", 1);
-    setenv("KELVARO_TRACE", "/tmp/trace.txt", 1);
-    setenv("KELVARO_CAPTURE", "30:/tmp/shot.png", 1);
-    TestSwitches_Reload();
-    const TestSwitches& s = TestSwitches_Get();
-    EXPECT_TRUE(s.headless);
-    EXPECT_EQ(120, s.maxFrames);
-    EXPECT_TRUE(s.noWait);
-    EXPECT_EQ("/tmp/trace.txt", s.traceFile);
-    EXPECT_EQ(30, s.captureFrame);
-    EXPECT_EQ("/tmp/shot.png", s.captureFile);
+    const struct {
+        std::vector<std::pair<const char*, const char*>> environment;
+        bool headless;
+        int32_t maxFrames;
+        bool noWait;
+        const char* trace;
+        int32_t captureFrame;
+        const char* captureFile;
+    } cases[] = {
+        {{}, false, -1, false, "", -1, ""},
+        {{{"KELVARO_HEADLESS", "1"}, {"KELVARO_MAX_FRAMES", "120"}, {"KELVARO_NO_WAIT", "1"},
+          {"KELVARO_TRACE", "/tmp/trace.txt"}, {"KELVARO_CAPTURE", "30:/tmp/shot.png"}},
+         true, 120, true, "/tmp/trace.txt", 30, "/tmp/shot.png"},
+        {{{"KELVARO_HEADLESS", "0"}, {"KELVARO_MAX_FRAMES", "lots"}, {"KELVARO_CAPTURE", "x:/tmp/a.png"}},
+         false, -1, false, "", -1, nullptr},
+        {{{"KELVARO_CAPTURE", "12:"}}, false, -1, false, "", -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        for (auto [name, value] : c.environment) setenv(name, value, 1);
+        TestSwitches_Reload();
+        const TestSwitches& s = TestSwitches_Get();
+        SCOPED_TRACE(c.environment.size());
+        EXPECT_EQ(c.headless, s.headless);
+        EXPECT_EQ(c.maxFrames, s.maxFrames);
+        EXPECT_EQ(c.noWait, s.noWait);
+        EXPECT_EQ(c.trace, s.traceFile);
+        EXPECT_EQ(c.captureFrame, s.captureFrame);
+        if (c.captureFile != nullptr) {
+            EXPECT_EQ(c.captureFile, s.captureFile);
+        }
+        if (!c.headless) {
+            EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER"));
+        }
+    }
 }
 
 TEST_F(TestSwitchesTest, HeadlessPicksOffscreenVideoAndNullAudioUnlessSet)
@@ -62,20 +75,6 @@ TEST_F(TestSwitchesTest, HeadlessPicksOffscreenVideoAndNullAudioUnlessSet)
     EXPECT_STREQ("wave", std::getenv("ALSOFT_DRIVERS"));
 }
 
-TEST_F(TestSwitchesTest, MalformedValuesLeaveSwitchesOff)
-{
-    setenv("KELVARO_HEADLESS", "0", 1);
-    setenv("KELVARO_MAX_FRAMES", "lots", 1);
-    setenv("KELVARO_CAPTURE", "x:/tmp/a.png", 1);
-    TestSwitches_Reload();
-    EXPECT_FALSE(TestSwitches_Get().headless);
-    EXPECT_EQ(-1, TestSwitches_Get().maxFrames);
-    EXPECT_EQ(-1, TestSwitches_Get().captureFrame);
-    setenv("KELVARO_CAPTURE", "12:", 1);
-    TestSwitches_Reload();
-    EXPECT_EQ(-1, TestSwitches_Get().captureFrame);
-}
-
 TEST_F(TestSwitchesTest, AnswersComeOneLineAtATime)
 {
     std::string path = testing::TempDir() + "answers.txt";
@@ -83,9 +82,9 @@ TEST_F(TestSwitchesTest, AnswersComeOneLineAtATime)
     setenv("KELVARO_ANSWERS", path.c_str(), 1);
     TestSwitches_Reload();
     std::string answer;
-    ASSERT_TRUE(TestSwitches_NextAnswer(answer));
-    EXPECT_EQ("yes", answer);
-    ASSERT_TRUE(TestSwitches_NextAnswer(answer));
-    EXPECT_EQ("Jane", answer);
+    for (const char* expected : {"yes", "Jane"}) {
+        ASSERT_TRUE(TestSwitches_NextAnswer(answer));
+        EXPECT_EQ(expected, answer);
+    }
     EXPECT_FALSE(TestSwitches_NextAnswer(answer));
 }

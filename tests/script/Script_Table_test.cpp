@@ -75,14 +75,6 @@ protected:
 
     bool Load(const gamebuild::GameDesc& game) { return LoadBothPasses(m_File, BuildBytes(game)); }
 
-    static gamebuild::ScriptDesc Script(const std::string& name, const std::string& source)
-    {
-        gamebuild::ScriptDesc script;
-        script.name = name;
-        script.code.source = source;
-        return script;
-    }
-
     // Runs the script with the arguments and describes its result.
     static std::string RunScript(int32_t index, std::vector<ScriptValue> arguments)
     {
@@ -98,6 +90,14 @@ protected:
     CapturedLog m_Log;
 };
 
+gamebuild::ScriptDesc Script(const std::string& name, const std::string& source)
+{
+    gamebuild::ScriptDesc script;
+    script.name = name;
+    script.code.source = source;
+    return script;
+}
+
 gamebuild::GameDesc Library(bool compiled)
 {
     gamebuild::ScriptDesc hole;
@@ -106,19 +106,11 @@ gamebuild::GameDesc Library(bool compiled)
     game.compiledCode = compiled;
     game.scripts = {
         hole,
-        gamebuild::ScriptDesc(),
-        gamebuild::ScriptDesc(),
-        gamebuild::ScriptDesc(),
-        gamebuild::ScriptDesc(),
+        Script("scr_sum", "return script_arg(0) + script_arg(1) + script_arg(2) + script_arg(3);"),
+        Script("scr_outer", "var inner; inner = scr_sum(100, 20, 3); return inner * 10 + script_arg(0);"),
+        Script("scr_nested", "script_run(4, \"inner\"); return script_arg(0) + script_arg(1);"),
+        Script("scr_sum", "return script_arg(0);"),
     };
-    game.scripts[1].name = "scr_sum";
-    game.scripts[1].code.source = "return script_arg(0) + script_arg(1) + script_arg(2) + script_arg(3);";
-    game.scripts[2].name = "scr_outer";
-    game.scripts[2].code.source = "var inner; inner = scr_sum(100, 20, 3); return inner * 10 + script_arg(0);";
-    game.scripts[3].name = "scr_nested";
-    game.scripts[3].code.source = "script_run(4, \"inner\"); return script_arg(0) + script_arg(1);";
-    game.scripts[4].name = "scr_sum";
-    game.scripts[4].code.source = "return script_arg(0);";
     return game;
 }
 
@@ -131,9 +123,8 @@ TEST_P(BothForms, ScriptsAreFoundByNameAndIndexAndRunWithTheirArguments)
     EXPECT_EQ(5, Script_Count());
     EXPECT_FALSE(Script_Exists(0));
     EXPECT_EQ(nullptr, Script_Get(0));
-    EXPECT_STREQ("<undefined>", Script_Name(0));
-    EXPECT_STREQ("<undefined>", Script_Name(5));
-    EXPECT_STREQ("scr_outer", Script_Name(2));
+    for (auto [index, name] : {std::pair{0, "<undefined>"}, {5, "<undefined>"}, {2, "scr_outer"}})
+        EXPECT_STREQ(name, Script_Name(index)) << index;
     EXPECT_EQ(1, Script_Find("scr_sum")); // the lower of two of that name
     EXPECT_EQ(-1, Script_Find("SCR_SUM"));
     EXPECT_EQ(GetParam() ? "" : "return script_arg(0);", std::string(Script_Get(4)->GetText()));
@@ -157,9 +148,9 @@ TEST_F(ScriptTest, TheCallersArgumentSlotsAreBackAfterARun)
     ASSERT_TRUE(Script_Prepare());
     Value_SetText(&g_ScriptArguments[0], "kept");
     Value_SetReal(&g_ScriptArguments[15], 15.0);
-    std::vector<ScriptValue> many;
+    std::vector<ScriptValue> many; // at most 16 are installed
     for (int32_t i = 0; i < 20; ++i) many.push_back(Real(i));
-    EXPECT_EQ("6", RunScript(1, many)); // at most 16 are installed
+    EXPECT_EQ("6", RunScript(1, many));
     EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[0]));
     EXPECT_EQ(15.0, g_ScriptArguments[15].real);
 }

@@ -90,3 +90,27 @@ inline double AsFloat(double real)
 }
 
 } // namespace bvtest
+
+namespace bvtest {
+
+// One write and the read that follows it: `read` is what the variable then reads as (NaN: the
+// read fails), `written` whether the write is accepted.
+struct SetRead {
+    const char* name;
+    int32_t index;
+    double value;
+    double read;
+    bool written = true;
+};
+
+inline void ExpectSetRead(CInstance* instance, std::initializer_list<SetRead> rows)
+{
+    for (const SetRead& row : rows) {
+        EXPECT_EQ(row.written, SetReal(instance, row.name, row.value, row.index)) << row.name << " = " << row.value;
+        double read = RealOf(instance, row.name, row.index);
+        EXPECT_TRUE(std::isnan(row.read) ? std::isnan(read) : row.read == read)
+            << row.name << "[" << row.index << "] after " << row.value << " reads " << read << ", not " << row.read;
+    }
+}
+
+} // namespace bvtest

@@ -1,14 +1,13 @@
 // The per-instance built-in variables on a real instance: motion through its setters, the alarm
 // index rule, the two flag conversions, 32-bit float fields, depth changes, image_single, the
-// sprite measures under scaling, and read-only variables refusing assignment (also through the
-// interpreter).
+// sprite measures under scaling, and read-only variables refusing assignment.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <map>
+#include <tuple>
 
-#include "../code/Code_InterpreterSupport.h"
 #include "VariableBuiltInSupport.h"
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Resources.h"
@@ -65,88 +64,67 @@ class InstanceVariables : public testing::Test {
     CInstance* m_Instance = nullptr;
 };
 
-TEST_F(InstanceVariables, PositionAndMotionGoThroughTheInstanceSetters)
+TEST_F(InstanceVariables, PositionMotionAndAlarmsGoThroughTheInstance)
 {
     CInstance* self = m_Instance;
     EXPECT_EQ(10.0, RealOf(self, "x"));
     EXPECT_EQ(20.0, RealOf(self, "ystart"));
     // Without a sprite the box is the position; a moved instance's box is brought up to date on read.
     EXPECT_EQ(10, RealOf(self, "bbox_left"));
-    ASSERT_TRUE(SetReal(self, "x", 30.7));
-    EXPECT_EQ(AsFloat(30.7), RealOf(self, "x"));
-    EXPECT_EQ(20.0, RealOf(self, "y")) << "the other coordinate is kept";
+    ExpectSetRead(self, {{"x", -1, 30.7, AsFloat(30.7)}, {"y", -1, -5, -5}});
+    EXPECT_EQ(AsFloat(30.7), RealOf(self, "x")) << "the other coordinate is kept";
     EXPECT_EQ(30, RealOf(self, "bbox_left"));
     EXPECT_EQ(30, RealOf(self, "bbox_right"));
-    ASSERT_TRUE(SetReal(self, "y", -5));
     EXPECT_EQ(-5, RealOf(self, "bbox_top"));
 
-    ASSERT_TRUE(SetReal(self, "hspeed", 3));
-    ASSERT_TRUE(SetReal(self, "vspeed", -4));
+    ExpectSetRead(self, {{"hspeed", -1, 3, 3}, {"vspeed", -1, -4, -4}});
     EXPECT_EQ(5, RealOf(self, "speed"));
     EXPECT_NEAR(53.1301, RealOf(self, "direction"), 1e-3);
-    ASSERT_TRUE(SetReal(self, "direction", 180));
+    ExpectSetRead(self, {{"direction", -1, 180, 180}});
     EXPECT_EQ(-5, RealOf(self, "hspeed"));
     EXPECT_EQ(0, RealOf(self, "vspeed"));
-    ASSERT_TRUE(SetReal(self, "speed", 2));
+    ExpectSetRead(self, {{"speed", -1, 2, 2}});
     EXPECT_EQ(-2, RealOf(self, "hspeed"));
-    ASSERT_TRUE(SetReal(self, "direction", -90)); // kept within 0 to 360
-    EXPECT_EQ(270, RealOf(self, "direction"));
+    ExpectSetRead(self, {{"direction", -1, -90, 270}}); // kept within 0 to 360
     EXPECT_EQ(2, RealOf(self, "vspeed")) << "direction 270 points down";
-}
 
-TEST_F(InstanceVariables, AlarmsOutsideZeroToElevenAddressAlarmZero)
-{
-    CInstance* self = m_Instance;
-    ASSERT_TRUE(SetReal(self, "alarm", 5, 12));
-    EXPECT_EQ(5, self->i_timer[0]);
-    ASSERT_TRUE(SetReal(self, "alarm", 7, 11));
-    EXPECT_EQ(7, self->i_timer[11]);
-    ASSERT_TRUE(SetReal(self, "alarm", 8, At(1, 2)));
-    EXPECT_EQ(8, self->i_timer[0]);
-    ASSERT_TRUE(SetReal(self, "alarm", 9)); // no index written
-    EXPECT_EQ(9, self->i_timer[0]);
+    // Alarms outside 0 to 11 address alarm 0; the count is an integer, halves going to the even one.
+    const struct {
+        int32_t index;
+        double value;
+        int32_t alarm, count;
+    } alarms[] = {{12, 5, 0, 5}, {11, 7, 11, 7}, {At(1, 2), 8, 0, 8}, {-1, 9, 0, 9}, {1, 2.5, 1, 2}, {1, 3.5, 1, 4}};
+    for (const auto& a : alarms) {
+        ASSERT_TRUE(SetReal(self, "alarm", a.value, a.index));
+        EXPECT_EQ(a.count, self->i_timer[a.alarm]) << a.index << " = " << a.value;
+    }
     EXPECT_EQ(9, RealOf(self, "alarm", 40));
     EXPECT_EQ(-1, RealOf(self, "alarm", 3));
-    // The count is an integer: halves go to the even neighbour.
-    ASSERT_TRUE(SetReal(self, "alarm", 2.5, 1));
-    EXPECT_EQ(2, self->i_timer[1]);
-    ASSERT_TRUE(SetReal(self, "alarm", 3.5, 1));
-    EXPECT_EQ(4, self->i_timer[1]);
 }
 
 TEST_F(InstanceVariables, FlagsRoundedNonZeroVersusRoundedAtLeastOne)
 {
-    struct Case {
-        double value;
-        int visible; // rounded != 0
-        int running; // rounded >= 1
-    };
-    const Case cases[] = {{-1, 1, 0},  {0.4, 0, 0}, {0.5, 0, 0},  {0.6, 1, 1},
-                          {1.5, 1, 1}, {2.5, 1, 1}, {-0.6, 1, 0}, {std::nan(""), 1, 0}};
-    for (const Case& c : cases) {
-        ASSERT_TRUE(SetReal(m_Instance, "visible", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "solid", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "persistent", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "timeline_running", c.value));
-        ASSERT_TRUE(SetReal(m_Instance, "timeline_loop", c.value));
-        EXPECT_EQ(c.visible, m_Instance->i_visible) << c.value;
-        EXPECT_EQ(c.visible, m_Instance->i_solid) << c.value;
-        EXPECT_EQ(c.visible, m_Instance->i_persistent) << c.value;
-        EXPECT_EQ(c.running, m_Instance->i_timelinerunning) << c.value;
-        EXPECT_EQ(c.running, m_Instance->i_timelineloop) << c.value;
-        EXPECT_EQ(c.visible, RealOf(m_Instance, "visible"));
+    // visible, solid and persistent are on when the rounded value is not 0; the timeline's flags
+    // when it is at least 1.
+    for (auto [value, on, running] : {std::tuple{-1.0, 1, 0}, {0.4, 0, 0}, {0.5, 0, 0}, {0.6, 1, 1}, {1.5, 1, 1},
+                                      {2.5, 1, 1}, {-0.6, 1, 0}, {std::nan(""), 1, 0}}) {
+        for (const char* name : {"visible", "solid", "persistent", "timeline_running", "timeline_loop"})
+            ASSERT_TRUE(SetReal(m_Instance, name, value)) << name;
+        const CInstance* i = m_Instance;
+        EXPECT_EQ(std::tuple(on, on, on, running, running),
+                  std::tuple(i->i_visible, i->i_solid, i->i_persistent, i->i_timelinerunning, i->i_timelineloop))
+            << value;
+        EXPECT_EQ(on, RealOf(m_Instance, "visible"));
     }
 }
 
 TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
 {
     CInstance* self = m_Instance;
-    const char* floats[] = {
-        "xprevious",        "yprevious",         "xstart",         "ystart",       "friction",
-        "gravity",          "gravity_direction", "image_index",    "image_xscale", "image_yscale",
-        "image_angle",      "image_alpha",       "image_speed",    "path_speed",   "path_scale",
-        "path_orientation", "timeline_position", "timeline_speed", "depth"};
-    for (const char* name : floats) {
+    for (const char* name : {"xprevious", "yprevious", "xstart", "ystart", "friction", "gravity", "gravity_direction",
+                             "image_index", "image_xscale", "image_yscale", "image_angle", "image_alpha", "image_speed",
+                             "path_speed", "path_scale", "path_orientation", "timeline_position", "timeline_speed",
+                             "depth"}) {
         ASSERT_TRUE(SetReal(self, name, 0.1)) << name;
         EXPECT_EQ(AsFloat(0.1), RealOf(self, name)) << name;
         EXPECT_NE(0.1, RealOf(self, name)) << name;
@@ -159,24 +137,14 @@ TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
 
     // Integer fields round halves to even; NaN gives INT_MIN as the 32-bit run-time did.
     ASSERT_TRUE(SetReal(self, "sprite_index", 2.5));
-    EXPECT_EQ(2, self->i_spriteindex);
     ASSERT_TRUE(SetReal(self, "path_endaction", 3.5));
-    EXPECT_EQ(4, self->i_pathend);
     ASSERT_TRUE(SetReal(self, "timeline_index", std::nan("")));
-    EXPECT_EQ(INT_MIN, self->i_timelineindex);
-    // Path positions stay within 0 to 1.
-    ASSERT_TRUE(SetReal(self, "path_position", 1.5));
-    EXPECT_EQ(1, RealOf(self, "path_position"));
-    ASSERT_TRUE(SetReal(self, "path_positionprevious", -2));
-    EXPECT_EQ(0, RealOf(self, "path_positionprevious"));
-}
-
-TEST_F(InstanceVariables, ColoursReadAsUnsignedNumbers)
-{
-    EXPECT_EQ(16777215, RealOf(m_Instance, "image_blend"));
-    ASSERT_TRUE(SetReal(m_Instance, "image_blend", -1));
-    EXPECT_EQ(0xFFFFFFFFu, m_Instance->i_imageblend);
-    EXPECT_EQ(4294967295.0, RealOf(m_Instance, "image_blend"));
+    EXPECT_EQ(std::tuple(2, 4, INT_MIN), std::tuple(self->i_spriteindex, self->i_pathend, self->i_timelineindex));
+    // Path positions stay within 0 to 1; colours read as unsigned numbers.
+    EXPECT_EQ(16777215, RealOf(self, "image_blend"));
+    ExpectSetRead(self, {{"path_position", -1, 1.5, 1}, {"path_positionprevious", -1, -2, 0},
+                         {"image_blend", -1, -1, 4294967295.0}});
+    EXPECT_EQ(0xFFFFFFFFu, self->i_imageblend);
 }
 
 TEST_F(InstanceVariables, ADepthChangeIsListedOnceForTheFrame)
@@ -196,25 +164,22 @@ TEST_F(InstanceVariables, ImageSingleStopsOrRestartsTheAnimation)
 {
     CInstance* self = m_Instance;
     EXPECT_EQ(-1, RealOf(self, "image_single")) << "an animating instance";
-    ASSERT_TRUE(SetReal(self, "image_single", 3));
-    EXPECT_EQ(3, self->i_imageindex);
-    EXPECT_EQ(0, self->i_imagespeed);
-    EXPECT_EQ(3, RealOf(self, "image_single"));
-    ASSERT_TRUE(SetReal(self, "image_single", -1));
-    EXPECT_EQ(1, self->i_imagespeed);
-    EXPECT_EQ(3, self->i_imageindex) << "the frame stays";
-    EXPECT_EQ(-1, RealOf(self, "image_single"));
-    ASSERT_TRUE(SetReal(self, "image_single", 0));
-    EXPECT_EQ(0, self->i_imageindex);
-    EXPECT_EQ(0, self->i_imagespeed);
+    // The frame stays when the animation restarts.
+    const struct {
+        double value;
+        float index, speed;
+    } cases[] = {{3, 3, 0}, {-1, 3, 1}, {0, 0, 0}};
+    for (const auto& c : cases) {
+        ExpectSetRead(self, {{"image_single", -1, c.value, c.value}});
+        EXPECT_EQ(c.index, self->i_imageindex) << c.value;
+        EXPECT_EQ(c.speed, self->i_imagespeed) << c.value;
+    }
 }
 
 TEST_F(InstanceVariables, SpriteMeasuresFollowTheScales)
 {
     CInstance* self = m_Instance;
-    const char* measures[] = {"sprite_width", "sprite_height", "sprite_xoffset", "sprite_yoffset",
-                              "image_number"};
-    for (const char* name : measures)
+    for (const char* name : {"sprite_width", "sprite_height", "sprite_xoffset", "sprite_yoffset", "image_number"})
         EXPECT_EQ(0, RealOf(self, name)) << name << " without a sprite";
 
     Variable_BuiltIn_SetSpriteLookup(SizeOfSpriteFour);
@@ -226,10 +191,9 @@ TEST_F(InstanceVariables, SpriteMeasuresFollowTheScales)
     EXPECT_EQ(6, RealOf(self, "image_number"));
     ASSERT_TRUE(SetReal(self, "image_xscale", 2));
     ASSERT_TRUE(SetReal(self, "image_yscale", -0.5));
-    EXPECT_EQ(64, RealOf(self, "sprite_width"));
-    EXPECT_EQ(-8, RealOf(self, "sprite_height"));
-    EXPECT_EQ(16, RealOf(self, "sprite_xoffset"));
-    EXPECT_EQ(-2, RealOf(self, "sprite_yoffset"));
+    for (auto [name, value] : {std::pair{"sprite_width", 64}, {"sprite_height", -8}, {"sprite_xoffset", 16},
+                               {"sprite_yoffset", -2}})
+        EXPECT_EQ(value, RealOf(self, name)) << name;
     ASSERT_TRUE(SetReal(self, "sprite_index", 5)); // not a sprite
     EXPECT_EQ(0, RealOf(self, "sprite_width"));
     EXPECT_EQ(0, RealOf(self, "image_number"));
@@ -237,9 +201,7 @@ TEST_F(InstanceVariables, SpriteMeasuresFollowTheScales)
 
 TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
 {
-    const char* readOnly[] = {"id",           "object_index", "bbox_left",
-                              "image_number", "sprite_width", "path_index"};
-    for (const char* name : readOnly) {
+    for (const char* name : {"id", "object_index", "bbox_left", "image_number", "sprite_width", "path_index"}) {
         double before = RealOf(m_Instance, name);
         EXPECT_FALSE(SetReal(m_Instance, name, 77)) << name;
         EXPECT_EQ(before, RealOf(m_Instance, name)) << name;
@@ -249,21 +211,6 @@ TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
     EXPECT_TRUE(std::isnan(RealOf(nullptr, "x")));
     EXPECT_FALSE(SetReal(nullptr, "alarm", 3, 1));
     EXPECT_FALSE(SetReal(nullptr, "depth", 3));
-}
-
-TEST_F(InstanceVariables, TheInterpreterReportsAnAssignmentToAReadOnlyVariable)
-{
-    vmtest::RunOutcome write = vmtest::RunProgram("push.e 5\npush.e 12\npop.v.i self.alarm[]\n"
-                                                  "push.e 0\npush.v self.alarm[]",
-                                                  m_Instance);
-    EXPECT_FALSE(write.failed) << write.error;
-    EXPECT_EQ(5, write.Real());
-    EXPECT_EQ(5, m_Instance->i_timer[0]);
-
-    vmtest::RunOutcome refused = vmtest::RunProgram("push.e 5\npop.v.i self.id", m_Instance);
-    EXPECT_TRUE(refused.failed);
-    EXPECT_EQ("Pop :: Execution Error - Variable set problem id", refused.error);
-    EXPECT_EQ(100001, m_Instance->GetId());
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../TestSupport_Console.h"
@@ -48,14 +47,10 @@ struct BucketIds {
 
 BucketIds MakeBucketIds(const char* prefix)
 {
-    std::vector<int32_t> ids;
-    for (int32_t i = 0; i < 130; ++i) ids.push_back(Code_Variable_Add((std::string(prefix) + std::to_string(i)).c_str()));
     int32_t first = -1;
-    for (int32_t id : ids) {
-        if (Variable_Bucket(id) == 1) {
-            first = id;
-            break;
-        }
+    for (int32_t i = 0; i < 130; ++i) {
+        int32_t id = Code_Variable_Add((std::string(prefix) + std::to_string(i)).c_str());
+        if (first < 0 && Variable_Bucket(id) == 1) first = id;
     }
     return BucketIds{first, first + 64, first + 63};
 }
@@ -64,7 +59,7 @@ using CaptureConsole = testsupport::RecordingConsole;
 
 } // namespace
 
-TEST(VariableList, UnsetVariablesReadByTheGameOption)
+TEST(VariableList, UnsetVariablesElementWritesAndClearing)
 {
     CVariableList list;
     int32_t id = Code_Variable_Add("unset_probe");
@@ -79,23 +74,19 @@ TEST(VariableList, UnsetVariablesReadByTheGameOption)
     g_GameOptions.unsetVariableIsError = false;
     EXPECT_FALSE(list.Has(id)) << "reading never adds";
     EXPECT_EQ(0, list.Count());
-}
 
-TEST(VariableList, ElementWritesCreateTheVariableAsAnArray)
-{
-    CVariableList list;
-    int32_t id = Code_Variable_Add("element_probe");
+    // Element writes create the variable as an array.
+    id = Code_Variable_Add("element_probe");
     Set(list, id, 3, Real(8));
     ASSERT_TRUE(list.Has(id));
     const ScriptValue& value = list.Find(id)->value;
     ASSERT_EQ(VALUE_ARRAY, Value_GetKind(&value));
-    ASSERT_EQ(1, Value_GetArray(&value)->rowCount);
-    EXPECT_EQ(4, Value_GetArray(&value)->rows[0].length);
+    EXPECT_EQ(std::pair(1, 4), std::pair(Value_GetArray(&value)->rowCount, Value_GetArray(&value)->rows[0].length));
     EXPECT_EQ(8.0, ReadReal(list, id, 3));
     EXPECT_EQ(0.0, ReadReal(list, id, 0));
 
     g_ArrayError.flag = 1;
-    ScriptValue out = Real(0);
+    out = Real(0);
     EXPECT_FALSE(list.GetVar(id, 9, &out)) << "a read outside the array fails";
     EXPECT_EQ(1, g_ArrayError.flag);
     EXPECT_EQ(8.0, ReadReal(list, id, 3));
@@ -107,14 +98,9 @@ TEST(VariableList, ElementWritesCreateTheVariableAsAnArray)
     list.Declare(declared);
     EXPECT_EQ(2, list.Count());
     EXPECT_EQ(0.0, ReadReal(list, declared));
-}
 
-TEST(VariableList, ClearedNodesAreReused)
-{
-    CVariableList list;
-    int32_t id = Code_Variable_Add("reuse_probe");
+    // Cleared nodes are reused.
     Set(list, id, -1, Text("text"));
-    Set(list, id + 1, -1, Real(1));
     int32_t freeBefore = Variable_FreeNodeCount();
     uint32_t blocks = MemoryManager::BlockCount();
     list.Clear();
@@ -153,6 +139,15 @@ std::vector<uint8_t> TextBytes(const char* text)
     return bytes;
 }
 
+// A saved list: the count, then each variable's name and value.
+std::vector<uint8_t> Saved(std::initializer_list<std::pair<int32_t, std::vector<uint8_t>>> variables)
+{
+    std::vector<uint8_t> bytes;
+    PutInt32(bytes, static_cast<int32_t>(variables.size()));
+    for (const auto& [id, value] : variables) PutVariable(bytes, id, value);
+    return bytes;
+}
+
 std::vector<uint8_t> Serialised(const CVariableList& list)
 {
     TestBuffer buffer;
@@ -175,23 +170,16 @@ TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
     Set(list, ids.second, -1, Text("y"));
 
     // Bucket 0, then bucket 1 from its head: the later variable first.
-    std::vector<uint8_t> expected;
-    PutInt32(expected, 3);
-    PutVariable(expected, ids.other, RealBytes(5));
-    PutVariable(expected, ids.second, TextBytes("y"));
-    PutVariable(expected, ids.first, RealBytes(1));
+    std::vector<uint8_t> expected =
+        Saved({{ids.other, RealBytes(5)}, {ids.second, TextBytes("y")}, {ids.first, RealBytes(1)}});
     EXPECT_EQ(expected, Serialised(list));
 
     // A copy inserts in that order, so its chain in bucket 1 runs the other way.
     CVariableList copy;
     Set(copy, ids.first + 2, -1, Real(99)); // emptied by the copy
     copy.CopyFrom(list);
-    std::vector<uint8_t> copied;
-    PutInt32(copied, 3);
-    PutVariable(copied, ids.other, RealBytes(5));
-    PutVariable(copied, ids.first, RealBytes(1));
-    PutVariable(copied, ids.second, TextBytes("y"));
-    EXPECT_EQ(copied, Serialised(copy));
+    EXPECT_EQ(Saved({{ids.other, RealBytes(5)}, {ids.first, RealBytes(1)}, {ids.second, TextBytes("y")}}),
+              Serialised(copy));
     EXPECT_FALSE(copy.Has(ids.first + 2));
 
     // Values are copies: a write to the copy leaves the original.
@@ -237,24 +225,13 @@ TEST(VariableList, LoadingRestoresValuesAndSkipsLostNames)
     Value_Free(&out);
 
     // Each loaded variable goes to the head of its chain, so a chain comes back reversed.
+    // An array: its kind, two rows, the first empty, the second of two elements.
     std::vector<uint8_t> arrayBytes;
-    PutInt32(arrayBytes, 2);
-    PutInt32(arrayBytes, 2);
-    PutInt32(arrayBytes, 0);
-    PutInt32(arrayBytes, 2);
-    std::vector<uint8_t> zero = RealBytes(0), inArray = TextBytes("in array");
-    arrayBytes.insert(arrayBytes.end(), zero.begin(), zero.end());
-    arrayBytes.insert(arrayBytes.end(), inArray.begin(), inArray.end());
-    std::vector<uint8_t> saved;
-    PutInt32(saved, 2);
-    PutVariable(saved, ids.second, arrayBytes);
-    PutVariable(saved, ids.first, RealBytes(1.5));
-    EXPECT_EQ(saved, bytes);
-    std::vector<uint8_t> reloaded;
-    PutInt32(reloaded, 2);
-    PutVariable(reloaded, ids.first, RealBytes(1.5));
-    PutVariable(reloaded, ids.second, arrayBytes);
-    EXPECT_EQ(reloaded, Serialised(loaded));
+    for (int32_t word : {2, 2, 0, 2}) PutInt32(arrayBytes, word);
+    for (const auto& element : {RealBytes(0), TextBytes("in array")})
+        arrayBytes.insert(arrayBytes.end(), element.begin(), element.end());
+    EXPECT_EQ(Saved({{ids.second, arrayBytes}, {ids.first, RealBytes(1.5)}}), bytes);
+    EXPECT_EQ(Saved({{ids.first, RealBytes(1.5)}, {ids.second, arrayBytes}}), Serialised(loaded));
 }
 
 TEST(VariableList, MalformedStreamsLeaveTheListEmpty)
@@ -273,66 +250,52 @@ TEST(VariableList, MalformedStreamsLeaveTheListEmpty)
         ASSERT_EQ(0, list.Count());
     }
 
-    std::vector<uint8_t> huge;
+    // A count no stream holds, a negative count, and a value of an unknown kind.
+    std::vector<uint8_t> huge, negative, unknownKind = RealBytes(0);
     PutInt32(huge, 0x7FFFFFFF);
     PutText(huge, "x");
-    TestBuffer hugeBuffer(eBuffer_Fixed, huge);
-    EXPECT_FALSE(list.LoadFromStream(&hugeBuffer));
-
-    std::vector<uint8_t> negative;
     PutInt32(negative, -4);
-    TestBuffer negativeBuffer(eBuffer_Fixed, negative);
-    EXPECT_FALSE(list.LoadFromStream(&negativeBuffer));
-
-    std::vector<uint8_t> unknownKind;
-    PutInt32(unknownKind, 1);
-    PutText(unknownKind, Code_Variable_Find_Name(ids.first));
-    PutInt32(unknownKind, 9);
-    PutReal(unknownKind, 0);
-    PutNoText(unknownKind);
-    TestBuffer unknownBuffer(eBuffer_Fixed, unknownKind);
-    EXPECT_FALSE(list.LoadFromStream(&unknownBuffer));
-    EXPECT_EQ(0, list.Count());
+    unknownKind[0] = 9;
+    for (const auto& bytes : {huge, negative, Saved({{ids.first, unknownKind}})}) {
+        Set(list, ids.other, -1, Real(3));
+        TestBuffer buffer(eBuffer_Fixed, bytes);
+        EXPECT_FALSE(list.LoadFromStream(&buffer));
+        EXPECT_EQ(0, list.Count());
+    }
 }
 
 TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
 {
     BucketIds ids = MakeBucketIds("dump_");
+    auto line = [](int32_t id, const std::string& form) {
+        return Code_Variable_Find_Name(id) + std::string("(") + std::to_string(id) + ") = " + form + "\n";
+    };
     CVariableList list;
     Set(list, ids.other, -1, Real(2.5));
     Set(list, ids.first, -1, Real(3));
+    // 31 rows, the first of 31 elements: both cut after 30.
     ScriptValue array = Real(0);
-    for (int32_t c = 0; c < 31; ++c) {
-        ScriptValue element = Real(c);
-        Value_SetArrayElement(&array, &element, c);
-    }
-    for (int32_t r = 1; r < 31; ++r) {
-        ScriptValue element = Real(r);
-        Value_SetArrayElement(&array, &element, r * 32000);
+    for (int32_t i = 0; i < 31; ++i) {
+        ScriptValue element = Real(i);
+        Value_SetArrayElement(&array, &element, i);
+        if (i > 0) Value_SetArrayElement(&array, &element, i * 32000);
     }
     list.SetVar(ids.second, -1, &array);
     Value_Free(&array);
-
-    CaptureConsole console;
-    list.DebugDump(&console);
-    std::string expected = Code_Variable_Find_Name(ids.other) + std::string("(") + std::to_string(ids.other) + ") = 2.500000\n";
     std::string rows = "{ { 0";
     for (int32_t c = 1; c < 30; ++c) rows += " ," + std::to_string(c);
     rows += " ... },  ";
     for (int32_t r = 1; r < 30; ++r) rows += "{ " + std::to_string(r) + "},  ";
-    rows += " ...  }";
-    expected += Code_Variable_Find_Name(ids.second) + std::string("(") + std::to_string(ids.second) + ") = " + rows + "\n";
-    expected += Code_Variable_Find_Name(ids.first) + std::string("(") + std::to_string(ids.first) + ") = 3\n";
-    EXPECT_EQ(expected, console.text);
+    CaptureConsole console;
+    list.DebugDump(&console);
+    EXPECT_EQ(line(ids.other, "2.500000") + line(ids.second, rows + " ...  }") + line(ids.first, "3"), console.text);
 
     CVariableList small;
     Set(small, ids.first, -1, Text("quoted"));
     Set(small, ids.other, 32000, Real(3));
     console.text.clear();
     small.DebugDump(&console);
-    EXPECT_EQ(Code_Variable_Find_Name(ids.other) + std::string("(") + std::to_string(ids.other) + ") = { { },  { 3},   }\n" +
-                  Code_Variable_Find_Name(ids.first) + "(" + std::to_string(ids.first) + ") = \"quoted\"\n",
-              console.text);
+    EXPECT_EQ(line(ids.other, "{ { },  { 3},   }") + line(ids.first, "\"quoted\""), console.text);
 }
 
 TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
@@ -342,23 +305,16 @@ TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
     int32_t far = VARIABLE_USER_BASE + 12000;
     EXPECT_FALSE(Variable_IsGlobalVar(far));
     Variable_DeclareGlobalVar(far);
-    EXPECT_TRUE(Variable_IsGlobalVar(far));
-    EXPECT_FALSE(Variable_IsGlobalVar(far - 1));
-    EXPECT_EQ(12001, Variable_GlobalVarFlagCount());
-    EXPECT_TRUE(Variable_GlobalList()->Has(far));
-
+    EXPECT_EQ(std::tuple(true, false, 12001, true), std::tuple(Variable_IsGlobalVar(far), Variable_IsGlobalVar(far - 1),
+                                                             Variable_GlobalVarFlagCount(), Variable_GlobalList()->Has(far)));
     Variable_DeclareGlobalVar(5); // built-in identifiers are ignored
-    EXPECT_FALSE(Variable_GlobalList()->Has(5));
-    EXPECT_FALSE(Variable_IsGlobalVar(5));
-    EXPECT_FALSE(Variable_IsGlobalVar(-1));
-
-    ScriptValue value = Real(4);
+    EXPECT_EQ(std::tuple(false, false, false),
+              std::tuple(Variable_GlobalList()->Has(5), Variable_IsGlobalVar(5), Variable_IsGlobalVar(-1)));
+    ScriptValue value = Real(4), out = Real(0);
     Variable_SetGlobal(far, -1, &value);
     Variable_DeclareGlobalVar(far); // keeps the value
-    ScriptValue out = Real(0);
     EXPECT_TRUE(Variable_GetGlobal(far, -1, &out));
     EXPECT_EQ(4.0, out.real);
-
     Variable_Init();
     EXPECT_FALSE(Variable_IsGlobalVar(far));
     EXPECT_EQ(0, Variable_GlobalList()->Count());
@@ -369,14 +325,11 @@ TEST(GlobalVariables, SavedFormAndItsMalformedVariants)
     Variable_Init();
     int32_t id = Code_Variable_Add("saved_global");
     Variable_DeclareGlobalVar(id);
-    ScriptValue value = Real(2);
+    ScriptValue value = Real(2), out = Real(0);
     Variable_SetGlobal(id, -1, &value);
-
-    std::vector<uint8_t> expected;
-    PutInt32(expected, 1);
-    PutVariable(expected, id, RealBytes(2));
+    std::vector<uint8_t> expected = Saved({{id, RealBytes(2)}});
     PutInt32(expected, GLOBALVAR_INITIAL_FLAGS);
-    for (int32_t slot = 0; slot < GLOBALVAR_INITIAL_FLAGS; ++slot) PutInt32(expected, slot == id - VARIABLE_USER_BASE ? 1 : 0);
+    for (int32_t slot = 0; slot < GLOBALVAR_INITIAL_FLAGS; ++slot) PutInt32(expected, slot == id - VARIABLE_USER_BASE);
     TestBuffer saved;
     ASSERT_TRUE(Variable_SaveGame(&saved));
     EXPECT_EQ(expected, saved.Bytes());
@@ -385,18 +338,16 @@ TEST(GlobalVariables, SavedFormAndItsMalformedVariants)
     TestBuffer load(eBuffer_Fixed, expected);
     ASSERT_TRUE(Variable_LoadGame(&load));
     EXPECT_TRUE(Variable_IsGlobalVar(id));
-    ScriptValue out = Real(0);
     EXPECT_TRUE(Variable_GetGlobal(id, -1, &out));
     EXPECT_EQ(2.0, out.real);
 
     // A flag count the stream cannot hold, and flags cut short.
-    std::vector<uint8_t> huge(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(expected.size() - 4 * (GLOBALVAR_INITIAL_FLAGS + 1)));
+    std::vector<uint8_t> huge(expected.begin(), expected.end() - 4 * (GLOBALVAR_INITIAL_FLAGS + 1));
     PutInt32(huge, 0x10000000);
-    TestBuffer hugeBuffer(eBuffer_Fixed, huge);
-    EXPECT_FALSE(Variable_LoadGame(&hugeBuffer));
-    std::vector<uint8_t> cut(expected.begin(), expected.end() - 2);
-    TestBuffer cutBuffer(eBuffer_Fixed, cut);
-    EXPECT_FALSE(Variable_LoadGame(&cutBuffer));
+    for (const auto& bytes : {huge, std::vector<uint8_t>(expected.begin(), expected.end() - 2)}) {
+        TestBuffer buffer(eBuffer_Fixed, bytes);
+        EXPECT_FALSE(Variable_LoadGame(&buffer));
+    }
     Variable_Shutdown();
     EXPECT_EQ(0, Variable_GlobalVarFlagCount());
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "platform/Platform_TestSwitches.h"
 #include "variable/Variable_BuiltIn.h"
@@ -21,10 +22,9 @@ TEST(BuiltinVariables, RowsAreFoundByExactNameInRegistrationOrder)
     Variable_BuiltIn_Add("x", GetNothing, SetNothing, true);
     Variable_BuiltIn_Add("object_index", GetNothing, nullptr, false);
     Variable_BuiltIn_Add("x", GetNothing, nullptr, false); // a second row of the same name
-    EXPECT_EQ(0, Variable_BuiltIn_Find("x"));
-    EXPECT_EQ(1, Variable_BuiltIn_Find("object_index"));
-    EXPECT_EQ(-1, Variable_BuiltIn_Find("X")) << "case matters";
-    EXPECT_EQ(-1, Variable_BuiltIn_Find("unknown"));
+    // Case matters.
+    for (auto [name, row] : {std::pair{"x", 0}, {"object_index", 1}, {"X", -1}, {"unknown", -1}})
+        EXPECT_EQ(row, Variable_BuiltIn_Find(name)) << name;
     EXPECT_EQ(-1, Variable_BuiltIn_Find(nullptr));
     EXPECT_STREQ("object_index", Variable_BuiltIn_Name(1));
     EXPECT_STREQ("<unknown built-in variable>", Variable_BuiltIn_Name(3));
@@ -32,10 +32,30 @@ TEST(BuiltinVariables, RowsAreFoundByExactNameInRegistrationOrder)
     EXPECT_EQ(1, g_BuiltinVariables[0].canSet);
     EXPECT_EQ(0, g_BuiltinVariables[1].canSet);
 
-    // Init starts over with the system's own rows: the rows added here are gone.
+    // Init starts over with the system's own rows: the rows added here are gone. Every row is
+    // unique and readable, and read-only exactly when it has no setter.
     Variable_BuiltIn_Init();
-    EXPECT_EQ(13, Variable_BuiltIn_Find("object_index"));
-    EXPECT_EQ(1, g_BuiltinVariables[Variable_BuiltIn_Find("x")].canSet);
+    ASSERT_EQ(184, g_BuiltinVariableCount); // 78 per instance, then 106 global
+    int32_t readOnly = 0;
+    for (int32_t row = 0; row < g_BuiltinVariableCount; ++row) {
+        const BuiltinVariableEntry& entry = g_BuiltinVariables[row];
+        EXPECT_EQ(row, Variable_BuiltIn_Find(entry.name)) << entry.name;
+        EXPECT_NE(nullptr, entry.getter) << entry.name;
+        EXPECT_EQ(entry.canSet == 0, entry.setter == nullptr) << entry.name;
+        readOnly += entry.canSet == 0;
+    }
+    EXPECT_EQ(61, readOnly);
+    // Compiled game code names variables by row: rows at the ends of both groups and between.
+    for (auto [name, row, canSet] : {std::tuple{"x", 0, 1}, {"object_index", 13, 0}, {"alarm", 15, 1}, {"phy_speed_x", 58, 1},
+                                     {"webgl_enabled", 77, 0}, {"argument_relative", 78, 0}, {"argument15", 95, 1},
+                                     {"room", 98, 1}, {"mouse_x", 153, 0}, {"error_last", 183, 1}}) {
+        EXPECT_EQ(row, Variable_BuiltIn_Find(name)) << name;
+        EXPECT_EQ(canSet, g_BuiltinVariables[row].canSet) << name;
+    }
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("argument16"));
+    // A second start-up registers the same rows again.
+    Variable_BuiltIn_Init();
+    EXPECT_EQ(184, g_BuiltinVariableCount);
     Variable_BuiltIn_FreeNames();
     Variable_BuiltIn_Add("speed", GetNothing, SetNothing, true);
     EXPECT_EQ(0, Variable_BuiltIn_Find("speed"));
@@ -79,11 +99,10 @@ TEST(VariableNames, UserIdentifiersFromOneHundredThousand)
     EXPECT_EQ(0, Code_Variable_Find("x"));
     EXPECT_EQ(before + 2, Code_Variable_UserCount());
 
-    EXPECT_STREQ("names_second", Code_Variable_Find_Name(second));
+    for (auto [id, name] : {std::pair{second, "names_second"}, {0, "x"}, {99999, "<unknown built-in variable>"},
+                            {second + 1000, "<unknown variable>"}})
+        EXPECT_STREQ(name, Code_Variable_Find_Name(id)) << id;
     EXPECT_STREQ("names_second", Code_Variable_UserName(second));
-    EXPECT_STREQ("x", Code_Variable_Find_Name(0));
-    EXPECT_STREQ("<unknown built-in variable>", Code_Variable_Find_Name(99999));
-    EXPECT_STREQ("<unknown variable>", Code_Variable_Find_Name(second + 1000));
     EXPECT_STREQ("<unknown variable>", Code_Variable_UserName(5));
 
     // A null name gets an entry of its own without text, and never equals anything.
