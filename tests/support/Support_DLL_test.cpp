@@ -20,8 +20,7 @@ namespace {
 
 // The system loader, counting what it is asked to do.
 struct LoaderCounts {
-    int opens = 0;
-    int closes = 0;
+    int opens = 0, closes = 0;
 };
 LoaderCounts g_Counts;
 
@@ -87,14 +86,10 @@ TEST_F(ExternalCalls, EveryMixOfUpToFourArgumentsReachesTheLibraryInPlace)
                 weight += place * (text ? 100.0 * (i + 1) : i + 0.5);
             }
             SCOPED_TRACE(pattern);
-            int32_t described = Define(("f_" + pattern + "_s").c_str(), types, DLL_TYPE_STRING);
-            int32_t weighed = Define(("f_" + pattern + "_r").c_str(), types, DLL_TYPE_REAL);
-            ASSERT_GE(described, 0);
-            ASSERT_GE(weighed, 0);
-            testsupport::CallAnswer text = CallDll(described, args);
+            testsupport::CallAnswer text = CallDll(Define(("f_" + pattern + "_s").c_str(), types, DLL_TYPE_STRING), args);
             EXPECT_EQ(VALUE_STRING, text.kind);
             EXPECT_EQ(description, text.text);
-            testsupport::CallAnswer real = CallDll(weighed, args);
+            testsupport::CallAnswer real = CallDll(Define(("f_" + pattern + "_r").c_str(), types, DLL_TYPE_REAL), args);
             EXPECT_EQ(VALUE_REAL, real.kind);
             EXPECT_DOUBLE_EQ(weight, real.real);
         }
@@ -146,8 +141,7 @@ TEST_F(ExternalCalls, CallsThatCannotBeMadeGiveRealZero)
     EXPECT_DOUBLE_EQ(5.0, CallDll(id, {1.0, 2.0}).real);
     const struct {
         const char* what;
-        int32_t id;
-        int32_t argc;
+        int32_t id, argc;
     } cases[] = {{"one argument fewer", id, 1}, {"one more", id, 3}, {"id -1", -1, 2}, {"id beyond the count", 1, 2}};
     for (const auto& c : cases) {
         testsupport::CallAnswer answer = CallDll(c.id, {1.0, 2.0, 3.0}, c.argc);
@@ -194,31 +188,23 @@ TEST_F(ExternalCalls, DefinitionsShareALoadAndUnloadTogether)
     EXPECT_EQ(2, g_Counts.opens);
     EXPECT_EQ(4.0, CallDll(again, {4.0}).real);
     EXPECT_EQ(0.0, CallDll(first, {4.0}).real);
-}
-
-// Names that differ in letter case are different libraries, when loading and when unloading.
-TEST_F(ExternalCalls, LetterCaseNamesAnotherLibrary)
-{
-    std::string upper = testsupport::CopyTestLibrary(m_Folder, "CALLS.so");
-    int32_t lower = Define("f_r_r", {0}, DLL_TYPE_REAL);
-    int32_t other = Define("f_r_r", {0}, DLL_TYPE_REAL, upper);
-    EXPECT_EQ(2, g_Counts.opens);
+    // Names that differ in letter case are different libraries, when loading and when unloading.
+    int32_t upper = Define("f_r_r", {0}, DLL_TYPE_REAL, testsupport::CopyTestLibrary(m_Folder, "CALLS.so"));
+    EXPECT_EQ(3, g_Counts.opens);
     DLL_Free(m_Library.c_str());
-    EXPECT_EQ(0.0, CallDll(lower, {2.0}).real);
-    EXPECT_EQ(2.0, CallDll(other, {2.0}).real);
+    EXPECT_EQ(0.0, CallDll(again, {2.0}).real);
+    EXPECT_EQ(2.0, CallDll(upper, {2.0}).real);
 }
 
 TEST(ExternalCallNames, LibraryNamesAreMappedForThisPlatform)
 {
-    const struct {
-        const char* given;
-        const char* mapped;
-    } cases[] = {{"dir\\sub\\ext.dll", "dir/sub/ext.so"}, {"EXT.DLL", "EXT.so"}, {"ext.Dll", "ext.so"},
-                 {"ext.dllx", "ext.dllx"}, {"ext.so", "ext.so"}, {"dll", "dll"}, {".dll", ".so"}};
-    for (const auto& c : cases) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"dir\\sub\\ext.dll", "dir/sub/ext.so"}, {"EXT.DLL", "EXT.so"}, {"ext.Dll", "ext.so"}, {"ext.dllx", "ext.dllx"},
+        {"ext.so", "ext.so"}, {"dll", "dll"}, {".dll", ".so"}};
+    for (const auto& [given, mapped] : cases) {
         char path[DLL_PATH_SIZE];
-        ASSERT_TRUE(DLL_MapLibraryName(c.given, path, sizeof path)) << c.given;
-        EXPECT_STREQ(c.mapped, path) << c.given;
+        ASSERT_TRUE(DLL_MapLibraryName(given, path, sizeof path)) << given;
+        EXPECT_STREQ(mapped, path) << given;
     }
     char small[8];
     EXPECT_FALSE(DLL_MapLibraryName("longer.so", small, sizeof small));
@@ -245,16 +231,12 @@ TEST(ExternalCallNames, DecoratedNamesAreTheFallback)
     int32_t realAndString[] = {0, 1};
     const struct {
         const char* function;
-        int32_t convention;
-        int32_t argc;
+        int32_t convention, argc;
         bool found;
         std::vector<std::string> looked;
     } cases[] = {
-        {"f", 1, 2, true, {"f", "_f@12"}},
-        {"f", 0, 2, true, {"f", "_f@12"}},
-        {"g", 0, 0, true, {"g", "_g@0"}},
-        {"plain", 1, 2, true, {"plain"}},
-        {"h", 1, 2, false, {"h", "_h@12"}},
+        {"f", 1, 2, true, {"f", "_f@12"}}, {"f", 0, 2, true, {"f", "_f@12"}}, {"g", 0, 0, true, {"g", "_g@0"}},
+        {"plain", 1, 2, true, {"plain"}},  {"h", 1, 2, false, {"h", "_h@12"}},
     };
     for (const auto& c : cases) {
         g_Looked.clear();
