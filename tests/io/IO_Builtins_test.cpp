@@ -1,7 +1,6 @@
 // The keyboard, mouse and joystick built-ins called by script name: key and button rules over the
 // step state, and joysticks read from SDL virtual devices.
 #include <cmath>
-#include <sstream>
 #include <string>
 
 #include "../TestSupport_Builtins.h"
@@ -46,19 +45,18 @@ TEST_F(InputBuiltinTest, MouseRulesMapsAndClears)
 {
     PushButton(true, SDL_BUTTON_MIDDLE);
     Frame();
-    EXPECT_EQ(1, CallReal("mouse_check_button", {-1}));
-    EXPECT_EQ(0, CallReal("mouse_check_button", {0}));
-    EXPECT_EQ(1, CallReal("mouse_check_button", {3}));
-    EXPECT_EQ(0, CallReal("mouse_check_button", {4}));
-    EXPECT_EQ(1, CallReal("mouse_check_button_pressed", {-1}));
-    EXPECT_EQ(1, CallReal("mouse_check_button_released", {0}));
+    // Any button (-1), none (0), the middle one (3) and one beyond (4).
+    EXPECT_EQ((std::vector<double>{1, 0, 1, 0, 1, 1}),
+              (std::vector<double>{CallReal("mouse_check_button", {-1}), CallReal("mouse_check_button", {0}),
+                                   CallReal("mouse_check_button", {3}), CallReal("mouse_check_button", {4}),
+                                   CallReal("mouse_check_button_pressed", {-1}), CallReal("mouse_check_button_released", {0})}));
     CallReal("mouse_clear", {3});
     EXPECT_EQ(0, CallReal("mouse_check_button", {-1}));
 
     CallReal("keyboard_set_map", {65, 66});
     CallReal("keyboard_set_map", {300, 66}); // a first code beyond 255 is ignored
-    EXPECT_EQ(66, CallReal("keyboard_get_map", {65}));
-    EXPECT_EQ(300, CallReal("keyboard_get_map", {300}));
+    EXPECT_EQ((std::vector<double>{66, 300}),
+              (std::vector<double>{CallReal("keyboard_get_map", {65}), CallReal("keyboard_get_map", {300})}));
     CallReal("keyboard_unset_map", {});
     EXPECT_EQ(65, CallReal("keyboard_get_map", {65}));
 }
@@ -126,27 +124,18 @@ struct VirtualStick {
     }
 };
 
-TEST_F(InputBuiltinTest, JoystickWithoutADevice)
-{
-    EXPECT_EQ(0, CallReal("joystick_exists", {1}));
-    EXPECT_EQ(101, CallReal("joystick_direction", {1}));
-    EXPECT_EQ(-1, CallReal("joystick_pov", {1}));
-    EXPECT_EQ("", CallText("joystick_name", {1}));
-    EXPECT_EQ(0, CallReal("joystick_xpos", {1}));
-}
-
 TEST_F(InputBuiltinTest, JoystickDirectionPovButtonsAndDeviceChoice)
 {
+    EXPECT_EQ((std::vector<double>{0, 101, -1, 0}),
+              (std::vector<double>{CallReal("joystick_exists", {1}), CallReal("joystick_direction", {1}),
+                                   CallReal("joystick_pov", {1}), CallReal("joystick_xpos", {1})})) << "no device";
+    EXPECT_EQ("", CallText("joystick_name", {1}));
     VirtualStick first(6, 1);
     ASSERT_GE(first.index, 0) << SDL_GetError();
-    struct Direction {
-        int x, y;
-        double key;
-    };
-    for (const Direction& d : {Direction{10000, 10000, 103}, {44000, 44000, 101}, {44001, 44001, 99},
-                               {20000, 50000, 98}}) {
-        first.Stick(d.x, d.y);
-        EXPECT_EQ(d.key, CallReal("joystick_direction", {1})) << d.x << "," << d.y;
+    // The stick's two axes in the multimedia range, and the keypad key of the direction.
+    for (auto [x, y, key] : {std::tuple{10000, 10000, 103}, {44000, 44000, 101}, {44001, 44001, 99}, {20000, 50000, 98}}) {
+        first.Stick(x, y);
+        EXPECT_EQ(key, CallReal("joystick_direction", {1})) << x << "," << y;
     }
     first.Stick(32767, 65535);
     EXPECT_NEAR(0.0, CallReal("joystick_xpos", {1}), 1e-9);
@@ -154,65 +143,22 @@ TEST_F(InputBuiltinTest, JoystickDirectionPovButtonsAndDeviceChoice)
 
     EXPECT_EQ(-1, CallReal("joystick_pov", {1}));
     SDL_JoystickSetVirtualHat(first.handle, 0, SDL_HAT_RIGHT);
-    EXPECT_EQ(90, CallReal("joystick_pov", {1}));
-    EXPECT_EQ(1, CallReal("joystick_has_pov", {1}));
-    EXPECT_EQ(6, CallReal("joystick_axes", {1}));
-    EXPECT_EQ(32, CallReal("joystick_buttons", {1}));
-
     SDL_JoystickSetVirtualButton(first.handle, 31, 1);
-    EXPECT_EQ(1, CallReal("joystick_check_button", {1, 32}));
-    EXPECT_EQ(0, CallReal("joystick_check_button", {1, 0}));
-    EXPECT_EQ(0, CallReal("joystick_check_button", {1, 33}));
+    EXPECT_EQ((std::vector<double>{90, 1, 6, 32, 1, 0, 0}),
+              (std::vector<double>{CallReal("joystick_pov", {1}), CallReal("joystick_has_pov", {1}),
+                                   CallReal("joystick_axes", {1}), CallReal("joystick_buttons", {1}),
+                                   CallReal("joystick_check_button", {1, 32}), CallReal("joystick_check_button", {1, 0}),
+                                   CallReal("joystick_check_button", {1, 33})}));
 
     VirtualStick second(3, 0); // a Z axis but no hat
     ASSERT_GE(second.index, 0) << SDL_GetError();
     second.Stick(65535, 65535);
     first.Stick(0, 0);
-    EXPECT_EQ(0, CallReal("joystick_has_pov", {2}));
-    EXPECT_EQ(1, CallReal("joystick_exists", {2}));
+    EXPECT_EQ((std::vector<double>{0, 1}), (std::vector<double>{CallReal("joystick_has_pov", {2}), CallReal("joystick_exists", {2})}));
     EXPECT_NEAR(-1.0, CallReal("joystick_xpos", {2.4}), 1e-9); // 2.4 is not 2: the first device
     EXPECT_GT(CallReal("joystick_xpos", {2}), 1.0);
     EXPECT_EQ(99, CallReal("joystick_direction", {2.9})); // truncated to 2: the second device
     EXPECT_EQ(103, CallReal("joystick_direction", {1}));
-}
-
-} // namespace
-
-namespace {
-
-// The two families' names in registration order, each with its argument count.
-TEST(InputFamilies, NamesOrderAndCounts)
-{
-    testsupport::RegisterBuiltins();
-    const char* const families[] = {
-        "keyboard_check 1 keyboard_check_pressed 1 keyboard_check_released 1 keyboard_clear 1 keyboard_set_map 2 "
-        "keyboard_get_map 1 keyboard_unset_map 0 keyboard_wait 0 io_clear 0 io_handle 0 keyboard_check_direct 1 "
-        "keyboard_get_numlock 0 keyboard_set_numlock 1 keyboard_key_press 1 keyboard_key_release 1 "
-        "mouse_check_button 1 mouse_check_button_pressed 1 mouse_check_button_released 1 mouse_wheel_up 0 "
-        "mouse_wheel_down 0 mouse_clear 1 mouse_wait 0 device_mouse_dbclick_enable 0 joystick_exists 1 "
-        "joystick_name 1 joystick_axes 1 joystick_buttons 1 joystick_has_pov 1 joystick_check_button 2 "
-        "joystick_xpos 1 joystick_ypos 1 joystick_zpos 1 joystick_rpos 1 joystick_upos 1 joystick_vpos 1 "
-        "joystick_pov 1 joystick_direction 1",
-        "gamepad_is_supported 0 gamepad_get_device_count 0 gamepad_is_connected 1 gamepad_get_description 1 "
-        "gamepad_get_button_threshold 1 gamepad_set_button_threshold 2 gamepad_get_axis_deadzone 1 "
-        "gamepad_set_axis_deadzone 2 gamepad_button_count 1 gamepad_button_check 2 gamepad_button_check_pressed 2 "
-        "gamepad_button_check_released 2 gamepad_button_value 2 gamepad_axis_count 1 gamepad_axis_value 2 "
-        "gamepad_set_vibration 3",
-    };
-    const int32_t sizes[] = {37, 16};
-    for (int f = 0; f < 2; ++f) {
-        std::istringstream rows(families[f]);
-        std::string name;
-        int32_t count = 0, first = -1, rowCount = 0;
-        while (rows >> name >> count) {
-            int32_t id = -1;
-            ASSERT_TRUE(Code_Function_Find(name.c_str(), &id)) << name;
-            if (first < 0) first = id;
-            EXPECT_EQ(first + rowCount++, id) << name;
-            EXPECT_EQ(count, Function_GetArgCount(id)) << name;
-        }
-        EXPECT_EQ(sizes[f], rowCount);
-    }
 }
 
 } // namespace
