@@ -1,9 +1,8 @@
 // The quick ways against the plain ones on random data: list sorting against the insertion sort,
-// the grid's row sort against its comparison, and the map's hash index against walking the chains.
+// and the grid's row sort against its comparison.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <random>
 #include <string>
 #include <vector>
@@ -88,71 +87,6 @@ TEST_F(DataStructureTest, GridSortIsStableUnderItsComparison)
             }
         }
     }
-}
-
-// The map as a plain model: live entries in insertion order; walking is by bucket, then insertion.
-struct MapModel {
-    struct Entry {
-        uint32_t hash;
-        std::string key;
-        double value;
-    };
-    std::vector<Entry> entries;
-    void Add(uint32_t hash, const std::string& key, double value)
-    {
-        for (const Entry& e : entries)
-            if (e.hash == hash) return;
-        entries.push_back({hash, key, value});
-    }
-    void Delete(uint32_t hash)
-    {
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].hash == hash) {
-                entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
-                return;
-            }
-    }
-    std::string Walk(uint32_t mask) const
-    {
-        std::vector<Entry> order = entries;
-        std::stable_sort(order.begin(), order.end(),
-                         [mask](const Entry& a, const Entry& b) { return (a.hash & mask) < (b.hash & mask); });
-        std::string text;
-        for (const Entry& e : order) text += e.key + "=" + std::to_string(e.value) + ",";
-        return text;
-    }
-};
-
-TEST_F(DataStructureTest, MapHashIndexAgreesWithThePlainModel)
-{
-    std::mt19937 random(5123);
-    std::uniform_int_distribution<int> pick(0, 300);
-    CDS_Map map(16); // few buckets, long chains
-    MapModel model;
-    for (int step = 0; step < 3000; ++step) {
-        int k = pick(random);
-        Val key = k % 3 == 0 ? Val(std::to_string(k).c_str()) : Val(k % 7 == 0 ? -0.0 : k * 0.5);
-        uint32_t hash = CDS_Map::Hash(&key);
-        if (pick(random) % 3 == 0) {
-            map.Delete(&key);
-            model.Delete(hash);
-        } else {
-            map.Add(&key, &Val(step));
-            model.Add(hash, Show(&key), step);
-        }
-    }
-    // Negative zero keys walk the whole map to find themselves. (A map holding both zeros would walk
-    // in a circle: each zero finds the first of the two.)
-    ASSERT_TRUE(map.Exists(&Val(-0.0)));
-    std::string byNext, byPrevious;
-    for (CDS_MapNode* node = map.FindFirst(); node != nullptr; node = map.FindNext(&node->key)) {
-        byNext += Show(&node->key) + "=" + std::to_string(map.Find(&node->key)->value.real) + ",";
-    }
-    for (CDS_MapNode* node = map.FindLast(); node != nullptr; node = map.FindPrevious(&node->key))
-        byPrevious = Show(&node->key) + "=" + std::to_string(node->value.real) + "," + byPrevious;
-    EXPECT_EQ(model.Walk(15), byNext);
-    EXPECT_EQ(byNext, byPrevious);
-    EXPECT_EQ(static_cast<int32_t>(model.entries.size()), map.Size());
 }
 
 } // namespace

@@ -21,7 +21,7 @@ std::string ListText(CDS_List* list)
     return text;
 }
 
-TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATimeAndCompactWhenHalfDrained)
+TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATime)
 {
     CDS_Stack stack;
     for (int i = 0; i < 17; ++i) {
@@ -33,23 +33,8 @@ TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATimeAndCompactWhenHalfDra
     EXPECT_EQ(16, stack.Capacity());
     EXPECT_EQ("\"again\"", Show(stack.Pop()));
     EXPECT_EQ("null", Show(stack.Pop()));
-
-    CDS_Queue queue;
-    for (int i = 0; i < 40; ++i) queue.Enqueue(&Val(i));
-    for (int i = 0; i < 17; ++i) queue.Dequeue();
-    EXPECT_EQ(17, queue.HeadIndex());
-    EXPECT_EQ(40, queue.TailIndex());
-    for (int i = 0; i < 3; ++i) queue.Dequeue();
-    ScriptValue* twentyFirst = queue.Dequeue();
-    EXPECT_EQ("20", Show(twentyFirst)) << "the value handed back survives the move";
-    EXPECT_EQ(0, queue.HeadIndex());
-    EXPECT_EQ(19, queue.TailIndex());
-    EXPECT_EQ("21", Show(queue.Head()));
-    EXPECT_EQ("39", Show(queue.Tail()));
-
-    CDS_Queue full;
+    CDS_Queue full, copy;
     for (int i = 0; i < 16; ++i) full.Enqueue(&Val(i));
-    CDS_Queue copy;
     copy.Copy(&full);
     EXPECT_EQ("15", Show(copy.Tail()));
     EXPECT_EQ(16, copy.Capacity());
@@ -294,24 +279,6 @@ TEST_F(DataStructureTest, GridRegionCopiesReadBeforeTheyWrite)
     grid.Resize(-3, 2);
     EXPECT_EQ(0, grid.Width());
 }
-
-TEST_F(DataStructureTest, GridSortKeepsRowsTogether)
-{
-    CDS_Grid grid(2, 3);
-    Val rows[3][2] = {{"b", 1}, {3, 2}, {"a", 3}};
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x) grid.CellOp(0, DS_GRID_SET, x, y, &rows[y][x]);
-    grid.Sort(0, true);
-    EXPECT_EQ("\"a\" 3/\"b\" 1/3 2/", GridText(&grid));
-    grid.Sort(0, false);
-    EXPECT_EQ("3 2/\"b\" 1/\"a\" 3/", GridText(&grid));
-    grid.Sort(2, true);
-    EXPECT_EQ("3 2/\"b\" 1/\"a\" 3/", GridText(&grid));
-}
-
-} // namespace
-
-namespace {
 
 TEST_F(DataStructureTest, ServicesOfOtherAreasFillMapsAndQueues)
 {
