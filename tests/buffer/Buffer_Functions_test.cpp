@@ -1,4 +1,4 @@
-// The buffer_ built-ins as scripts call them: the rows, the table's slots, results and messages.
+// The buffer_ built-ins as scripts call them: the table's slots, results and messages.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,28 +13,6 @@
 using namespace testsupport;
 
 namespace {
-
-TEST(BufferFunctions, RowsCarryTheirCountsInRegistrationOrder)
-{
-    RegisterBuiltins();
-    const std::pair<const char*, int32_t> rows[] = {
-        {"buffer_create", 3},        {"buffer_delete", 1},        {"buffer_write", 3},
-        {"buffer_read", 2},          {"buffer_peek", 3},          {"buffer_poke", 4},
-        {"buffer_seek", 3},          {"buffer_save", 2},          {"buffer_save_ext", 4},
-        {"buffer_load", 1},          {"buffer_load_ext", 3},      {"buffer_copy", 5},
-        {"buffer_fill", 5},          {"buffer_get_size", 1},      {"buffer_tell", 1},
-        {"buffer_resize", 2},        {"buffer_md5", 3},           {"buffer_sha1", 3},
-        {"buffer_base64_encode", 3}, {"buffer_base64_decode", 1}, {"buffer_base64_decode_ext", 3},
-        {"buffer_sizeof", 1},        {"buffer_get_surface", 5},   {"buffer_set_surface", 5},
-    };
-    int32_t first = -1;
-    ASSERT_TRUE(Code_Function_Find("buffer_create", &first));
-    for (const auto& [name, count] : rows) {
-        int32_t id = -1;
-        EXPECT_TRUE(Code_Function_Find(name, &id) && id == first++) << name;
-        EXPECT_EQ(Function_GetArgCount(id), count) << name;
-    }
-}
 
 // Calls run in order on one table; each answers a real or a text and may report a message.
 struct Call {

@@ -73,16 +73,14 @@ TEST_F(VertexBuilder, ElementsGoWhereTheFormatPutsThemInEitherOrderAndTheBufferG
     CallReal("vertex_end", {b});
     EXPECT_EQ("", g_ErrorLast);
     const VertexBuilderBuffer* buffer = VertexBuilder_Get(b);
-    EXPECT_EQ(30u, buffer->vertexCount);
-    EXPECT_EQ(360u, buffer->writeOffset);
-    EXPECT_EQ(256u + 128u + 12u, buffer->capacity); // grown once, by half plus a vertex
-    EXPECT_EQ(1.5f, At<float>(buffer, 0));
-    EXPECT_EQ(-2.0f, At<float>(buffer, 4));
-    EXPECT_EQ(0x7FFF0000u, At<uint32_t>(buffer, 8)); // red at half alpha, as ARGB
-    EXPECT_EQ(3.0f, At<float>(buffer, 12));
-    EXPECT_EQ(0xFFFFFFFFu, At<uint32_t>(buffer, 20));
-    EXPECT_EQ(-29.0f, At<float>(buffer, 29 * 12 + 4));
-    EXPECT_EQ(29u, At<uint32_t>(buffer, 29 * 12 + 8));
+    // Grown once, by half plus a vertex.
+    EXPECT_EQ((std::vector<uint32_t>{30, 360, 256 + 128 + 12}),
+              (std::vector<uint32_t>{buffer->vertexCount, buffer->writeOffset, buffer->capacity}));
+    // Red at half alpha, as ARGB.
+    EXPECT_EQ((std::vector<uint32_t>{0x7FFF0000u, 0xFFFFFFFFu, 29}),
+              (std::vector<uint32_t>{At<uint32_t>(buffer, 8), At<uint32_t>(buffer, 20), At<uint32_t>(buffer, 29 * 12 + 8)}));
+    EXPECT_EQ((std::vector<float>{1.5f, -2, 3, -29}), (std::vector<float>{At<float>(buffer, 0), At<float>(buffer, 4),
+                                                                        At<float>(buffer, 12), At<float>(buffer, 29 * 12 + 4)}));
     EXPECT_EQ(VertexFormat_Get(m_Coloured), buffer->finished);
     EXPECT_TRUE(VertexBuilder_Delete(negative));
     EXPECT_EQ(negative, CallReal("vertex_create_buffer", {}));
@@ -106,10 +104,8 @@ TEST_F(VertexBuilder, FloatAndByteWritersTakeTheFirstElementOfTheirTypeWhateverI
     const VertexBuilderBuffer* buffer = VertexBuilder_Get(b);
     EXPECT_EQ(1u, buffer->vertexCount);
     EXPECT_EQ(0x03FF0201u, At<uint32_t>(buffer, 0));
-    EXPECT_EQ(5.0f, At<float>(buffer, 4));
-    EXPECT_EQ(8.0f, At<float>(buffer, 16));
-    EXPECT_EQ(4.0f, At<float>(buffer, 32));
-    EXPECT_EQ(9.0f, At<float>(buffer, 36));
+    EXPECT_EQ((std::vector<float>{5, 8, 4, 9}), (std::vector<float>{At<float>(buffer, 4), At<float>(buffer, 16),
+                                                                  At<float>(buffer, 32), At<float>(buffer, 36)}));
 }
 
 // Each misuse in a process of its own: the report must end the game.
