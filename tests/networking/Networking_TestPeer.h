@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../TestSupport_Builtins.h"
@@ -151,6 +152,9 @@ inline std::string EntryText(int32_t map, const char* key)
     const char* text = node != nullptr ? Value_GetText(&node->value) : nullptr;
     return text != nullptr ? text : "";
 }
+
+// An event's kind, slot, size (data only) and address, to compare at once.
+inline std::tuple<int, int, int, std::string> Fields(const Event& e) { return {e.type, e.id, e.size, e.ip}; }
 
 // The events seen, and what a test does inside each (after it is recorded).
 inline std::vector<Event> g_Events;
