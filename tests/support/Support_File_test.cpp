@@ -48,17 +48,17 @@ TEST(Folders, CreateTestAndDeleteTrees)
 {
     fs::path root = Fresh("folders");
     std::string deep = (root / "a" / "b" / "c").string() + "/";
-    EXPECT_TRUE(Directory_Create(deep.c_str()));
-    EXPECT_TRUE(Directory_Exists(deep.c_str()));
-    EXPECT_TRUE(Directory_Create(deep.c_str()));
-    EXPECT_FALSE(Directory_Create(""));
+    // Made, found, made again; then refused for an empty name and below a file.
     Touch(root / "file");
-    EXPECT_FALSE(Directory_Create((root / "file" / "sub").c_str()));
+    EXPECT_EQ((std::vector<bool>{true, true, true, false, false}),
+              (std::vector<bool>{Directory_Create(deep.c_str()), Directory_Exists(deep.c_str()),
+                                 Directory_Create(deep.c_str()), Directory_Create(""),
+                                 Directory_Create((root / "file" / "sub").c_str())}));
     EXPECT_FALSE(fs::exists(root / "file" / "sub"));
-    EXPECT_TRUE(File_Exists((root / "file").c_str()));
-    EXPECT_FALSE(File_Exists(deep.c_str()));
-    EXPECT_FALSE(Directory_Exists((root / "file").c_str()));
-    EXPECT_FALSE(File_Exists("/dev/null"));
+    // Files are neither folders nor devices.
+    EXPECT_EQ((std::vector<bool>{true, false, false, false}),
+              (std::vector<bool>{File_Exists((root / "file").c_str()), File_Exists(deep.c_str()),
+                                 Directory_Exists((root / "file").c_str()), File_Exists("/dev/null")}));
     File_CreatePathFolders((root / "x" / "y" / "z.txt").c_str());
     EXPECT_TRUE(fs::is_directory(root / "x" / "y"));
 
