@@ -55,19 +55,13 @@ struct VirtualPad {
     void Button(SDL_GameControllerButton button, bool down) { SDL_JoystickSetVirtualButton(handle, button, down); }
 };
 
-class GamepadTest : public testing::Test {
+class GamepadTest : public InputTest {
   protected:
-    static void SetUpTestSuite()
-    {
-        StartSdl();
-        testsupport::RegisterBuiltins(); // the Gamepad family makes the pads
-    }
     void SetUp() override
     {
-        FreshState();
-        for (Gamepad* pad : g_Gamepads) {
-            *pad = Gamepad();
-        }
+        testsupport::RegisterBuiltins(); // the Gamepad family makes the pads
+        InputTest::SetUp();
+        for (Gamepad* pad : g_Gamepads) *pad = Gamepad();
     }
     // Polls until a slot has claimed the controller (a free slot asks once in four polls); the
     // index of that pad.

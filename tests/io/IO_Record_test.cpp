@@ -15,12 +15,11 @@ using namespace iotest;
 
 namespace {
 
-class RecordTest : public testing::Test {
+class RecordTest : public InputTest {
   protected:
-    static void SetUpTestSuite() { StartSdl(); }
     void SetUp() override
     {
-        FreshState();
+        InputTest::SetUp();
         m_Path = std::filesystem::temp_directory_path() / ("kelvaro_record_" + std::to_string(getpid()));
         g_RecordFileName = m_Path.string();
     }

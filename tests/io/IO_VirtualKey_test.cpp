@@ -12,22 +12,15 @@ using namespace iotest;
 
 namespace {
 
-class VirtualKeyTest : public testing::Test {
+class VirtualKeyTest : public InputTest {
   protected:
-    static void SetUpTestSuite()
-    {
-        StartSdl();
-        if (Constant_Find("vk_space") == nullptr) Constant_Init();
-    }
     void SetUp() override
     {
-        FreshState();
+        if (Constant_Find("vk_space") == nullptr) Constant_Init();
+        InputTest::SetUp();
         GR_Window_SetWindowSize(640, 480);
     }
-    static void Touch(int32_t x, int32_t y)
-    {
-        IO_TouchPoints[0] = IOTouchPoint{IO_TOUCH_ACTIVE, x, y, {0, 0}};
-    }
+    static void Touch(int32_t x, int32_t y) { IO_TouchPoints[0] = IOTouchPoint{IO_TOUCH_ACTIVE, x, y, {0, 0}}; }
 };
 
 TEST_F(VirtualKeyTest, ConfigurationKeysAndButtons)
