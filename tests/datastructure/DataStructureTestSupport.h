@@ -52,6 +52,14 @@ inline std::string Show(const ScriptValue* value)
     return number;
 }
 
+inline std::string Show(const testsupport::BuiltinResult& result)
+{
+    if (result.IsText()) return "\"" + result.text + "\"";
+    char number[64];
+    std::snprintf(number, sizeof number, "%.17g", result.real);
+    return number;
+}
+
 class DataStructureTest : public ::testing::Test {
 protected:
     void SetUp() override

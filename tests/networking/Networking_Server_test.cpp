@@ -1,7 +1,9 @@
+// The engine's sockets against plain loopback peers: the greeting and handshake, frames however
+// they are cut, closes, limits, bad arguments, datagrams, and many peers at once.
 #include <gtest/gtest.h>
 
-#include <netdb.h>
 #include <fcntl.h>
+#include <netdb.h>
 
 #include <csignal>
 #include <random>
