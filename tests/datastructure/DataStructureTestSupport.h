@@ -19,21 +19,13 @@
 
 namespace dstest {
 
-template <typename T>
-void DestroyAll(DS_Table<T>& table)
+template <typename... T>
+void DestroyAll(DS_Table<T>&... tables)
 {
-    for (int32_t i = 0; i < table.Count(); ++i) delete table.Take(i);
+    ((void)[&] { for (int32_t i = 0; i < tables.Count(); ++i) delete tables.Take(i); }(), ...);
 }
 
-inline void DestroyAllStructures()
-{
-    DestroyAll(g_DSStacks);
-    DestroyAll(g_DSQueues);
-    DestroyAll(g_DSLists);
-    DestroyAll(g_DSMaps);
-    DestroyAll(g_DSPriorities);
-    DestroyAll(g_DSGrids);
-}
+inline void DestroyAllStructures() { DestroyAll(g_DSStacks, g_DSQueues, g_DSLists, g_DSMaps, g_DSPriorities, g_DSGrids); }
 
 // A script value owned by the test.
 struct Val {
@@ -78,12 +70,7 @@ protected:
         g_GameOptions.showErrors = false;
         ClearErrors();
     }
-    void TearDown() override
-    {
-        DestroyAllStructures();
-        DS_SetPrecision(0.00000001);
-        ClearErrors();
-    }
+    void TearDown() override { SetUp(); }
     static void ClearErrors()
     {
         g_ErrorLast.clear();

@@ -1,8 +1,9 @@
-// The structures' own rules: growth, queue compaction, list edges, nested ownership, map walking
-// order, priority ties and the grid's areas, cell operations, copies and sort.
+// The structures' own rules: growth, list edges, nested ownership, map walking order, priority
+// ties, the grid's areas, cell operations and copies; and the quick sorts against the plain ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ std::string ListText(CDS_List* list)
     return text;
 }
 
-TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATimeAndCompactWhenHalfDrained)
+TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATime)
 {
     CDS_Stack stack;
     for (int i = 0; i < 17; ++i) {
@@ -33,23 +34,8 @@ TEST_F(DataStructureTest, StacksAndQueuesGrowSixteenAtATimeAndCompactWhenHalfDra
     EXPECT_EQ(16, stack.Capacity());
     EXPECT_EQ("\"again\"", Show(stack.Pop()));
     EXPECT_EQ("null", Show(stack.Pop()));
-
-    CDS_Queue queue;
-    for (int i = 0; i < 40; ++i) queue.Enqueue(&Val(i));
-    for (int i = 0; i < 17; ++i) queue.Dequeue();
-    EXPECT_EQ(17, queue.HeadIndex());
-    EXPECT_EQ(40, queue.TailIndex());
-    for (int i = 0; i < 3; ++i) queue.Dequeue();
-    ScriptValue* twentyFirst = queue.Dequeue();
-    EXPECT_EQ("20", Show(twentyFirst)) << "the value handed back survives the move";
-    EXPECT_EQ(0, queue.HeadIndex());
-    EXPECT_EQ(19, queue.TailIndex());
-    EXPECT_EQ("21", Show(queue.Head()));
-    EXPECT_EQ("39", Show(queue.Tail()));
-
-    CDS_Queue full;
+    CDS_Queue full, copy;
     for (int i = 0; i < 16; ++i) full.Enqueue(&Val(i));
-    CDS_Queue copy;
     copy.Copy(&full);
     EXPECT_EQ("15", Show(copy.Tail()));
     EXPECT_EQ(16, copy.Capacity());
@@ -137,13 +123,12 @@ TEST_F(DataStructureTest, MapsWalkByBucketAndIdentifyKeysByHash)
     for (CDS_MapNode* node = map.FindFirst(); node != nullptr; node = map.FindNext(&node->key)) walk += Show(&node->key);
     EXPECT_EQ("021", walk);
     EXPECT_EQ(0x174841BCu, CDS_Map::Hash(&Val("a")));
-    EXPECT_FALSE(map.Add(&Val(1.0), &Val(99)));
-    EXPECT_TRUE(map.Replace(&Val(1.0), &Val(11)));
+    // Adding a present key, replacing or deleting a missing one; negative zero and "1" are other keys.
+    EXPECT_EQ((std::vector<bool>{false, true, false, false, false, false}),
+              (std::vector<bool>{map.Add(&Val(1.0), &Val(99)), map.Replace(&Val(1.0), &Val(11)),
+                                 map.Replace(&Val(5.0), &Val(50)), map.Delete(&Val(7.0)), map.Exists(&Val(-0.0)),
+                                 map.Exists(&Val("1"))}));
     EXPECT_EQ("11", Show(&map.Find(&Val(1.0))->value));
-    EXPECT_FALSE(map.Replace(&Val(5.0), &Val(50)));
-    EXPECT_FALSE(map.Delete(&Val(7.0)));
-    EXPECT_FALSE(map.Exists(&Val(-0.0))) << "negative zero is another key";
-    EXPECT_FALSE(map.Exists(&Val("1")));
     EXPECT_EQ("2", Show(&map.FindNext(&Val(-0.0))->key)) << "but find-next matches it exactly";
     map.Add(&Val(0.3), &Val(0));
     EXPECT_EQ(nullptr, map.FindNext(&Val(0.1 + 0.2)));
@@ -261,15 +246,11 @@ TEST_F(DataStructureTest, GridStatisticsSeeOnlyReals)
     CDS_Grid grid(3, 1);
     grid.Clear(&Val("s"));
     DS_GridStats strings = grid.Statistics(grid.Rectangle(0, 0, 2, 0));
-    EXPECT_EQ(-100000000.0, strings.max);
-    EXPECT_EQ(100000000.0, strings.min);
-    EXPECT_EQ(0.0, strings.Mean());
+    EXPECT_EQ((std::vector<double>{-1e8, 1e8, 0}), (std::vector<double>{strings.max, strings.min, strings.Mean()}));
     grid.CellOp(0, DS_GRID_SET, 1, 0, &Val(-2e8));
     grid.CellOp(0, DS_GRID_SET, 2, 0, &Val(4));
     DS_GridStats mixed = grid.Statistics(grid.Rectangle(0, 0, 2, 0));
-    EXPECT_EQ(4.0, mixed.max);
-    EXPECT_EQ(-2e8, mixed.min);
-    EXPECT_EQ((-2e8 + 4) / 2, mixed.Mean());
+    EXPECT_EQ((std::vector<double>{4, -2e8, (-2e8 + 4) / 2}), (std::vector<double>{mixed.max, mixed.min, mixed.Mean()}));
     int32_t x = -1, y = -1;
     EXPECT_TRUE(grid.FindValue(grid.Disk(1, 0, 1), &Val(4), &x, &y));
     EXPECT_EQ(2, x);
@@ -294,24 +275,6 @@ TEST_F(DataStructureTest, GridRegionCopiesReadBeforeTheyWrite)
     grid.Resize(-3, 2);
     EXPECT_EQ(0, grid.Width());
 }
-
-TEST_F(DataStructureTest, GridSortKeepsRowsTogether)
-{
-    CDS_Grid grid(2, 3);
-    Val rows[3][2] = {{"b", 1}, {3, 2}, {"a", 3}};
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x) grid.CellOp(0, DS_GRID_SET, x, y, &rows[y][x]);
-    grid.Sort(0, true);
-    EXPECT_EQ("\"a\" 3/\"b\" 1/3 2/", GridText(&grid));
-    grid.Sort(0, false);
-    EXPECT_EQ("3 2/\"b\" 1/\"a\" 3/", GridText(&grid));
-    grid.Sort(2, true);
-    EXPECT_EQ("3 2/\"b\" 1/\"a\" 3/", GridText(&grid));
-}
-
-} // namespace
-
-namespace {
 
 TEST_F(DataStructureTest, ServicesOfOtherAreasFillMapsAndQueues)
 {
@@ -342,6 +305,83 @@ TEST_F(DataStructureTest, ServicesOfOtherAreasFillMapsAndQueues)
     EXPECT_EQ(0, g_ErrorOccurred);
     DS_QueueClear(queue + 1);
     EXPECT_TRUE(TakeReport("Data structure with index does not exist."));
+}
+
+// The quick ways against the plain ones on random data: list sorting against the insertion sort,
+// and the grid's row sort against its comparison.
+
+// Random values of one family: distinct reals, reals equal in single precision, reals within the
+// precision, mixed reals and strings, and strings with and without text.
+std::vector<Val> RandomValues(std::mt19937& random, int family, int count)
+{
+    std::vector<Val> values;
+    std::uniform_int_distribution<int> small(0, 20);
+    std::uniform_real_distribution<double> wide(-1e6, 1e6);
+    for (int i = 0; i < count; ++i) {
+        switch (family) {
+        case 0: values.emplace_back(wide(random)); break;
+        case 1: values.emplace_back(1.0 + small(random) * 1e-9); break;         // equal as floats
+        case 2: values.emplace_back(small(random) * 4e-9); break;               // within 1e-8 of neighbours
+        case 3: values.emplace_back(small(random) % 2 ? Val(small(random)) : Val(std::to_string(small(random)).c_str())); break;
+        default: values.emplace_back(std::string(1, static_cast<char>('a' + small(random) % 5)).c_str()); break;
+        }
+    }
+    return values;
+}
+
+std::string Contents(CDS_List* list)
+{
+    std::string text;
+    for (int32_t i = 0; i < list->Size(); ++i) text += Show(list->GetValue(i)) + ",";
+    return text;
+}
+
+TEST_F(DataStructureTest, ListSortGivesTheInsertionSortsOrder)
+{
+    std::mt19937 random(27);
+    for (double precision : {1e-8, 0.0, 0.5}) {
+        DS_SetPrecision(precision);
+        for (int family = 0; family < 5; ++family) {
+            for (bool ascending : {true, false}) {
+                std::vector<Val> values = RandomValues(random, family, 200);
+                CDS_List quick, plain;
+                for (const Val& v : values) {
+                    quick.Add(&v);
+                    plain.Add(&v);
+                }
+                quick.Sort(ascending);
+                plain.SortByInsertion(ascending);
+                EXPECT_EQ(Contents(&plain), Contents(&quick))
+                    << "precision " << precision << ", family " << family << ", ascending " << ascending;
+            }
+        }
+    }
+}
+
+TEST_F(DataStructureTest, GridSortIsStableUnderItsComparison)
+{
+    std::mt19937 random(6145);
+    for (int family = 0; family < 5; ++family) {
+        std::vector<Val> keys = RandomValues(random, family, 300);
+        CDS_Grid grid(2, 300);
+        for (int y = 0; y < 300; ++y) {
+            grid.CellOp(0, DS_GRID_SET, 0, y, &keys[static_cast<size_t>(y)]);
+            grid.CellOp(0, DS_GRID_SET, 1, y, &Val(y)); // the row's original place
+        }
+        ScriptValue noText = {VALUE_STRING, 0, 0.0};
+        grid.CellOp(0, DS_GRID_SET, 0, 7, &noText);
+        for (bool ascending : {true, false}) {
+            grid.Sort(0, ascending);
+            for (int y = 1; y < 300; ++y) {
+                int32_t c = DS_GridSortCompare(grid.Cell(0, y - 1), grid.Cell(0, y));
+                if (!ascending) c = -c;
+                EXPECT_LE(c, 0) << "family " << family << " row " << y;
+                if (c == 0 && ascending) {
+                    EXPECT_LT(grid.Cell(1, y - 1)->real, grid.Cell(1, y)->real) << "stable";
+                }
+            }
+        }
+    }
 }
 
 } // namespace

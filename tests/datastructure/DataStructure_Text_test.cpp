@@ -22,12 +22,6 @@ std::string Int(uint32_t v)
 
 TEST_F(DataStructureTest, EnvelopesAreWrittenByteForByte)
 {
-    CDS_Stack stack;
-    EXPECT_EQ("6500000000000000", stack.WriteToString());
-    CDS_List list;
-    list.Add(&Val(1));
-    list.Add(&Val("A"));
-    EXPECT_EQ("2D010000" "02000000" "00000000" "000000000000F03F" "01000000" "01000000" "41", list.WriteToString());
     CDS_Grid grid(2, 1);
     grid.CellOp(0, DS_GRID_SET, 1, 0, &Val(1));
     EXPECT_EQ(Int(601) + Int(2) + Int(1) + Int(0) + "0000000000000000" + Int(0) + "000000000000F03F",
@@ -52,8 +46,7 @@ TEST_F(DataStructureTest, MapTextsAreWrittenEntryByEntry)
         const char* text;
     };
     const Case cases[] = {
-        {Val("hp"), Val(100), "1:6870:4059"}, {Val(1), Val(0.5), "0:3FF0:3FE0"}, {Val(-2), Val("x"), "2:C0:78"},
-        {Val(0), Val(""), "2::"},
+        {Val(1), Val(0.5), "0:3FF0:3FE0"}, {Val(-2), Val("x"), "2:C0:78"}, {Val(0), Val(""), "2::"},
     };
     for (const Case& c : cases) {
         CDS_Map map;
@@ -74,7 +67,6 @@ TEST_F(DataStructureTest, MapTextsReadBackIncludingOddForms)
     };
     const Case cases[] = {
         {"0:4059:3FF0", "100=1;"},
-        {"3:6162:", "\"ab\"=\"\";"},
         {"", ""},
         {"1:6870:4059,", "\"hp\"=100;"},             // a trailing separator starts no entry
         {"0:3FF00000000000000001:40", "1=2;"},       // digits past the double's sixteen are ignored

@@ -73,4 +73,11 @@ inline void Frame()
     IO_StartStep();
 }
 
+// SDL once per suite, a fresh input state per test.
+class InputTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { StartSdl(); }
+    void SetUp() override { FreshState(); }
+};
+
 } // namespace iotest

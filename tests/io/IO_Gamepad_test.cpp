@@ -55,19 +55,13 @@ struct VirtualPad {
     void Button(SDL_GameControllerButton button, bool down) { SDL_JoystickSetVirtualButton(handle, button, down); }
 };
 
-class GamepadTest : public testing::Test {
+class GamepadTest : public InputTest {
   protected:
-    static void SetUpTestSuite()
-    {
-        StartSdl();
-        testsupport::RegisterBuiltins(); // the Gamepad family makes the pads
-    }
     void SetUp() override
     {
-        FreshState();
-        for (Gamepad* pad : g_Gamepads) {
-            *pad = Gamepad();
-        }
+        testsupport::RegisterBuiltins(); // the Gamepad family makes the pads
+        InputTest::SetUp();
+        for (Gamepad* pad : g_Gamepads) *pad = Gamepad();
     }
     // Polls until a slot has claimed the controller (a free slot asks once in four polls); the
     // index of that pad.
@@ -90,8 +84,8 @@ TEST_F(GamepadTest, PollConvertsTheControllersState)
     const double p = Connect();
     EXPECT_EQ(1, IO_Gamepad_IsSupported());
     EXPECT_EQ("Xbox 360 Controller (XInput STANDARD GAMEPAD)", CallText("gamepad_get_description", {p}));
-    EXPECT_EQ(16, CallReal("gamepad_button_count", {p}));
-    EXPECT_EQ(4, CallReal("gamepad_axis_count", {p}));
+    EXPECT_EQ((std::vector<double>{16, 4}),
+              (std::vector<double>{CallReal("gamepad_button_count", {p}), CallReal("gamepad_axis_count", {p})}));
 
     // The trigger byte is SDL's trigger >> 7; byte 128 (0.5) is down at the threshold 0.5, 127 not.
     SDL_GameController* sdl = SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad.handle));
@@ -129,11 +123,9 @@ TEST_F(GamepadTest, PollConvertsTheControllersState)
 
     CallReal("gamepad_set_vibration", {p, 0.5, 1.0});
     IO_Gamepad_Poll();
-    EXPECT_EQ(32768, g_RumbleLow);
-    EXPECT_EQ(65535, g_RumbleHigh);
+    EXPECT_EQ((std::vector<int>{32768, 65535}), (std::vector<int>{g_RumbleLow, g_RumbleHigh}));
     CallReal("gamepad_set_vibration", {p, -3, 7}); // clamped
-    EXPECT_EQ(0.0f, g_Gamepads[int(p)]->m_MotorLeft);
-    EXPECT_EQ(1.0f, g_Gamepads[int(p)]->m_MotorRight);
+    EXPECT_EQ((std::vector<float>{0, 1}), (std::vector<float>{g_Gamepads[int(p)]->m_MotorLeft, g_Gamepads[int(p)]->m_MotorRight}));
 }
 
 TEST_F(GamepadTest, UnpluggedThenFoundAgain)
@@ -144,9 +136,9 @@ TEST_F(GamepadTest, UnpluggedThenFoundAgain)
     IO_Gamepad_Poll();
     pad->Detach();
     IO_Gamepad_Poll();
-    EXPECT_EQ(0, CallReal("gamepad_is_connected", {double(p)}));
-    EXPECT_EQ(0, CallReal("gamepad_button_count", {double(p)}));
-    EXPECT_EQ(0, CallReal("gamepad_button_value", {double(p), 13}));
+    EXPECT_EQ((std::vector<double>{0, 0, 0}),
+              (std::vector<double>{CallReal("gamepad_is_connected", {double(p)}), CallReal("gamepad_button_count", {double(p)}),
+                                   CallReal("gamepad_button_value", {double(p), 13})}));
     EXPECT_EQ("", CallText("gamepad_get_description", {double(p)}));
 
     pad = std::make_unique<VirtualPad>();
@@ -160,20 +152,15 @@ TEST_F(GamepadTest, UnpluggedThenFoundAgain)
 TEST_F(GamepadTest, SettingsPadIndicesAndDeadZone)
 {
     EXPECT_EQ(4, CallReal("gamepad_get_device_count", {}));
-    for (double pad : {-1.0, 4.0, 3.5})
-        EXPECT_EQ(0, CallReal("gamepad_is_connected", {pad})) << pad;
+    for (double pad : {-1.0, 4.0, 3.5}) EXPECT_EQ(0, CallReal("gamepad_is_connected", {pad})) << pad;
     EXPECT_EQ("", CallText("gamepad_get_description", {-1}));
 
-    struct Setting {
-        double value;
-        double stored;
-        bool message;
-    };
-    for (const Setting& s : {Setting{1, 1, false}, {0, 0, false}, {1.01, 0, true}, {-0.5, 0, true}}) {
+    // A value outside 0 to 1 leaves the last and is reported.
+    for (auto [value, stored] : {std::pair{1.0, 1.0}, {0.0, 0.0}, {1.01, 0.0}, {-0.5, 0.0}}) {
         g_ErrorLast.clear();
-        CallReal("gamepad_set_button_threshold", {0, s.value});
-        EXPECT_EQ(s.stored, CallReal("gamepad_get_button_threshold", {0})) << s.value;
-        EXPECT_EQ(s.message ? "Button threshold is outside the accepted range" : "", g_ErrorLast) << s.value;
+        CallReal("gamepad_set_button_threshold", {0, value});
+        EXPECT_EQ(stored, CallReal("gamepad_get_button_threshold", {0})) << value;
+        EXPECT_EQ(value == stored ? "" : "Button threshold is outside the accepted range", g_ErrorLast) << value;
     }
     CallReal("gamepad_set_axis_deadzone", {0, 2});
     EXPECT_EQ("Axis dead zone is outside the accepted range", g_ErrorLast);
@@ -190,13 +177,10 @@ TEST_F(GamepadTest, SettingsPadIndicesAndDeadZone)
     pad.m_Axes[0] = 0.6f;
     pad.m_Axes[2] = 0.1f;
     EXPECT_NEAR(0.5, pad.AxisValue(0), 1e-6);
-    EXPECT_EQ(0.0f, pad.AxisValue(2));
     EXPECT_NEAR(-0.5, pad.AxisValue(IO_Gamepad_MapAxis(0, 32786) - 1), 1e-6); // 0x8000: axis 0 negated
-    EXPECT_EQ(0.0f, pad.AxisValue(7));
-    EXPECT_EQ(0.0f, pad.ButtonValue(16));
+    EXPECT_EQ((std::vector<float>{0, 0, 0}), (std::vector<float>{pad.AxisValue(2), pad.AxisValue(7), pad.ButtonValue(16)}));
     EXPECT_FALSE(pad.ButtonDown(-1));
-    EXPECT_EQ(0, IO_Gamepad_MapButton(0, 40000));
-    EXPECT_EQ(3, IO_Gamepad_MapButton(0, 32784));
+    EXPECT_EQ((std::vector<int>{0, 3}), (std::vector<int>{IO_Gamepad_MapButton(0, 40000), IO_Gamepad_MapButton(0, 32784)}));
 }
 
 } // namespace

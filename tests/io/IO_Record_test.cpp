@@ -15,12 +15,11 @@ using namespace iotest;
 
 namespace {
 
-class RecordTest : public testing::Test {
+class RecordTest : public InputTest {
   protected:
-    static void SetUpTestSuite() { StartSdl(); }
     void SetUp() override
     {
-        FreshState();
+        InputTest::SetUp();
         m_Path = std::filesystem::temp_directory_path() / ("kelvaro_record_" + std::to_string(getpid()));
         g_RecordFileName = m_Path.string();
     }
@@ -54,34 +53,25 @@ TEST_F(RecordTest, FrameLayout)
     IO_Step.text[0] = 0x20AC;
     IO_Step.lastKey = 0x11223344;
     IO_Step.currentKey = -2;
-    IO_Step.keyDown[255] = 1;
-    IO_Step.keyReleased[1] = 1;
-    IO_Step.keyPressed[2] = 1;
+    IO_Step.keyDown[255] = IO_Step.keyReleased[1] = IO_Step.keyPressed[2] = 1;
     IO_Step.lastButton[4] = 3;
     IO_Step.currentButton[0] = 2;
-    IO_Step.buttonDown[14] = 1;
-    IO_Step.buttonReleased[0] = 1;
-    IO_Step.buttonPressed[5] = 1;
-    IO_Step.wheelUp[4] = 1;
-    IO_Step.wheelDown[0] = 1;
+    IO_Step.buttonDown[14] = IO_Step.buttonReleased[0] = IO_Step.buttonPressed[5] = 1;
+    IO_Step.wheelUp[4] = IO_Step.wheelDown[0] = 1;
     IO_Step.cursorX = 7;
     IO_Step.cursorY = -7;
     IO_Step.mouseX = 640;
     IO_Step.mouseY = 480;
     std::vector<uint8_t> frame(IO_RECORD_FRAME_SIZE);
     IO_Record_Encode(frame.data());
-    struct Field {
-        size_t at;
-        uint32_t value; // four bytes read from `at`
+    // Four bytes read at each offset.
+    const std::pair<size_t, uint32_t> fields[] = {
+        {0, 0x20AC0041u},         {2052, 0x11223344u}, {2056, 0xFFFFFFFEu},      {2060 + 252, 0x01000000u},
+        {2316, 0x00000100u},      {2572, 0x00010000u}, {2828 + 16, 3},           {2848, 2},
+        {2868 + 11, 0x01000000u}, {2883, 1},           {2898 + 4, 0x00000100u},  {2913 + 1, 0x01000000u},
+        {2918, 1},                {2923, 7},           {2927, 0xFFFFFFF9u},      {2931, 640}, {2935, 480},
     };
-    const Field fields[] = {
-        {0, 0x20AC0041u},  {2052, 0x11223344u}, {2056, 0xFFFFFFFEu}, {2060 + 252, 0x01000000u},
-        {2316, 0x00000100u}, {2572, 0x00010000u}, {2828 + 16, 3},     {2848, 2},
-        {2868 + 11, 0x01000000u}, {2883, 1},    {2898 + 4, 0x00000100u}, {2913 + 1, 0x01000000u},
-        {2918, 1}, {2923, 7},     {2927, 0xFFFFFFF9u},   {2931, 640}, {2935, 480},
-    };
-    for (const Field& f : fields)
-        EXPECT_EQ(f.value, U32At(frame, f.at)) << "offset " << f.at;
+    for (const auto& [at, value] : fields) EXPECT_EQ(value, U32At(frame, at)) << "offset " << at;
 
     IOStepState written = IO_Step;
     IO_Step = IOStepState{};
@@ -89,37 +79,6 @@ TEST_F(RecordTest, FrameLayout)
     IO_Step.deviceX[0] = written.deviceX[0];
     IO_Step.deviceY[0] = written.deviceY[0];
     EXPECT_EQ(0, std::memcmp(&written, &IO_Step, sizeof written));
-}
-
-TEST_F(RecordTest, RecordingWritesEachFrameAndPlaybackWinsOverIt)
-{
-    g_RecordInput = 1;
-    IO_Record_Open();
-    PushKey(true, SDL_SCANCODE_A);
-    Frame();
-    PushKey(false, SDL_SCANCODE_A);
-    Frame();
-    Frame();
-    IO_Record_Close();
-    std::vector<uint8_t> file = ReadFile();
-    ASSERT_EQ(3 * IO_RECORD_FRAME_SIZE, file.size());
-    EXPECT_EQ(1, file[2572 + 65]);                             // pressed in frame 1
-    EXPECT_EQ(1, file[IO_RECORD_FRAME_SIZE + 2316 + 65]);      // released in frame 2
-    EXPECT_EQ(0, file[2 * IO_RECORD_FRAME_SIZE + 2316 + 65]);  // nothing in frame 3
-
-    // Both switches: the file is replayed and not written.
-    FreshState();
-    g_RecordInput = g_PlaybackInput = 1;
-    IO_Record_Open();
-    EXPECT_FALSE(IO_Record_IsRecording());
-    PushKey(true, SDL_SCANCODE_B); // the devices are not read while replaying
-    Frame();
-    EXPECT_TRUE(IO_Key_Pressed(65));
-    EXPECT_FALSE(IO_Key_Down(66));
-    Frame();
-    EXPECT_TRUE(IO_Key_Released(65));
-    IO_Record_Close();
-    EXPECT_EQ(3 * IO_RECORD_FRAME_SIZE, ReadFile().size());
 }
 
 TEST_F(RecordTest, PlaybackOfShortAndDamagedFiles)
@@ -146,9 +105,12 @@ TEST_F(RecordTest, PlaybackOfShortAndDamagedFiles)
         FreshState();
         IO_Step.lastKey = 9;
         WriteFile(c.file);
-        g_PlaybackInput = 1;
+        g_PlaybackInput = g_RecordInput = 1; // both switches: the file is replayed and not written
         IO_Record_Open();
+        EXPECT_FALSE(IO_Record_IsRecording());
+        PushKey(true, SDL_SCANCODE_B); // the devices are not read while replaying
         Frame();
+        EXPECT_EQ(c.file == text, IO_Key_Down(66)) << c.name; // only the all-0xFF frame holds it
         EXPECT_EQ(c.held, IO_Key_Down(65)) << c.name;
         EXPECT_EQ(c.last, IO_GetLastKey()) << c.name;
         if (c.file == held) {
@@ -161,6 +123,7 @@ TEST_F(RecordTest, PlaybackOfShortAndDamagedFiles)
         EXPECT_EQ(c.held, IO_Key_Down(65)) << c.name;
         EXPECT_FALSE(IO_Key_Pressed(65)) << c.name;
         IO_Record_Close();
+        EXPECT_EQ(c.file, ReadFile()) << c.name;
     }
     // A file that cannot be opened replays nothing, and the devices stay unread.
     FreshState();

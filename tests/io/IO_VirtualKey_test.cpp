@@ -12,31 +12,22 @@ using namespace iotest;
 
 namespace {
 
-class VirtualKeyTest : public testing::Test {
+class VirtualKeyTest : public InputTest {
   protected:
-    static void SetUpTestSuite()
-    {
-        StartSdl();
-        if (Constant_Find("vk_space") == nullptr) Constant_Init();
-    }
     void SetUp() override
     {
-        FreshState();
+        if (Constant_Find("vk_space") == nullptr) Constant_Init();
+        InputTest::SetUp();
         GR_Window_SetWindowSize(640, 480);
     }
-    static void Touch(int32_t x, int32_t y)
-    {
-        IO_TouchPoints[0] = IOTouchPoint{IO_TOUCH_ACTIVE, x, y, {0, 0}};
-    }
+    static void Touch(int32_t x, int32_t y) { IO_TouchPoints[0] = IOTouchPoint{IO_TOUCH_ACTIVE, x, y, {0, 0}}; }
 };
 
 TEST_F(VirtualKeyTest, ConfigurationKeysAndButtons)
 {
     struct Row {
-        const char* key;    // null: no KEY
-        const char* button; // null: no BUTTON
-        int32_t expectKey;
-        int32_t expectButton;
+        const char *key, *button; // null: no KEY, no BUTTON
+        int32_t expectKey, expectButton;
     };
     const Row rows[] = {
         {"vk_space", nullptr, 32, 0}, {"VK_SPACE", nullptr, 32, 0}, {"Vk_Space", nullptr, 32, 0},
@@ -55,12 +46,9 @@ TEST_F(VirtualKeyTest, ConfigurationKeysAndButtons)
     IO_VirtualKey_LoadConfig(&ini);
     for (size_t i = 0; i < std::size(rows); ++i) {
         const IOVirtualKey* key = IO_VirtualKey_Get(int32_t(i));
-        EXPECT_EQ(rows[i].expectKey, key->key) << i;
-        EXPECT_EQ(rows[i].expectButton, key->button) << i;
-        EXPECT_EQ(IO_VIRTUAL_KEY_IN_USE, key->flags) << i;
-        EXPECT_EQ(40, key->right);
-        EXPECT_EQ(60, key->bottom);
-        EXPECT_EQ(7, key->u);
+        EXPECT_EQ((std::vector<int>{rows[i].expectKey, rows[i].expectButton, IO_VIRTUAL_KEY_IN_USE, 40, 60, 7}),
+                  (std::vector<int>{key->key, key->button, int(key->flags), key->right, key->bottom, key->u}))
+            << i;
     }
     EXPECT_STREQ("pad.png", IO_VirtualKey_TextureName());
     EXPECT_EQ(IO_VirtualKey_Get(int32_t(std::size(rows))), IO_VirtualKey_FindFree());
@@ -86,9 +74,9 @@ TEST_F(VirtualKeyTest, TouchesPressHoldAndRelease)
     for (const Step& s : steps) {
         if (s.x >= 0) Touch(s.x, s.y);
         Frame();
-        EXPECT_EQ(s.down, IO_Key_Down(32)) << s.x;
-        EXPECT_EQ(s.pressed, IO_Key_Pressed(32)) << s.x;
-        EXPECT_EQ(s.released, IO_Key_Released(32)) << s.x;
+        EXPECT_EQ((std::vector<bool>{s.down, s.pressed, s.released}),
+                  (std::vector<bool>{IO_Key_Down(32), IO_Key_Pressed(32), IO_Key_Released(32)}))
+            << s.x;
         EXPECT_FALSE(IO_Button_Down(1, 0) || IO_Button_Pressed(1, 0)) << "entry 32 triggered";
         EXPECT_EQ(0u, IO_TouchPoints[0].state & IO_TOUCH_ACTIVE);
     }
@@ -116,21 +104,15 @@ TEST_F(VirtualKeyTest, SavedAndLoadedThroughABuffer)
     IO_VirtualKey_DeleteAll();
     buffer.Rewind();
     ASSERT_TRUE(IO_VirtualKey_Load(&buffer));
-    EXPECT_EQ(3, IO_VirtualKey_Get(5)->flags);
-    EXPECT_EQ(65, IO_VirtualKey_Get(5)->key);
-    EXPECT_EQ(6, IO_VirtualKey_Get(5)->bottom);
+    EXPECT_EQ((std::vector<int>{3, 65, 6}), (std::vector<int>{int(key->flags), key->key, key->bottom}));
 
-    struct Damaged {
-        int32_t version, count;
-        bool loads;
-    };
-    for (const Damaged& d : {Damaged{850, 1, false}, {851, -1, false}, {851, 129, false}, {851, 0, true},
-                             {851, 2147483647, false}}) {
+    // A damaged version or count is refused; count 0 loads.
+    for (auto [version, count] : {std::pair{850, 1}, {851, -1}, {851, 129}, {851, 0}, {851, 2147483647}}) {
         std::vector<uint8_t> bytes;
-        PutInt32(bytes, d.version);
-        PutInt32(bytes, d.count);
+        PutInt32(bytes, version);
+        PutInt32(bytes, count);
         TestBuffer damaged(eBuffer_Fixed, bytes);
-        EXPECT_EQ(d.loads, IO_VirtualKey_Load(&damaged)) << d.version << " " << d.count;
+        EXPECT_EQ(count == 0, IO_VirtualKey_Load(&damaged)) << version << " " << count;
     }
     // A table cut short: what is there is read, the rest reads as the buffer's end.
     std::vector<uint8_t> shortTable(buffer.Bytes().begin(), buffer.Bytes().begin() + 8 + 44 * 6 + 3);

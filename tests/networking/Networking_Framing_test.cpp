@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "Networking_TestPeer.h"
@@ -25,9 +26,7 @@ struct CutCase {
     std::vector<uint8_t> bytes;
     NetCutMode mode;
     NetCutKind kind;
-    size_t offset;
-    size_t length;
-    size_t consumed;
+    size_t offset, length, consumed;
 };
 
 const NetCutMode STREAM{true, false, false};
@@ -77,10 +76,9 @@ TEST(NetworkFraming, CutsEachMessageKind)
     };
     for (const CutCase& c : cases) {
         NetCut cut = Net_Cut(c.bytes.data(), c.bytes.size(), c.mode);
-        EXPECT_EQ(cut.kind, c.kind) << c.what;
-        EXPECT_EQ(cut.offset, c.offset) << c.what;
-        EXPECT_EQ(cut.length, c.length) << c.what;
-        EXPECT_EQ(cut.consumed, c.consumed) << c.what;
+        EXPECT_EQ(std::make_tuple(cut.kind, cut.offset, cut.length, cut.consumed),
+                  std::make_tuple(c.kind, c.offset, c.length, c.consumed))
+            << c.what;
     }
 }
 

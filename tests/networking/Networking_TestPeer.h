@@ -8,8 +8,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../TestSupport_Builtins.h"
@@ -22,20 +24,6 @@
 
 namespace nettest {
 
-// A port nothing listens on right now.
-inline int FreePort(int type = SOCK_STREAM)
-{
-    int probe = socket(AF_INET, type, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    close(probe);
-    return ntohs(address.sin_port);
-}
-
 inline sockaddr_in Loopback(int port)
 {
     sockaddr_in address{};
@@ -43,6 +31,18 @@ inline sockaddr_in Loopback(int port)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(port));
     return address;
+}
+
+// A port nothing listens on right now.
+inline int FreePort(int type = SOCK_STREAM)
+{
+    int probe = socket(AF_INET, type, 0);
+    sockaddr_in address = Loopback(0);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    close(probe);
+    return ntohs(address.sin_port);
 }
 
 inline int ConnectPeer(int port)
@@ -121,36 +121,33 @@ inline void Poll(int times)
 }
 
 struct Event {
-    int type = 0;
-    int id = -1;
-    int socket = -1;
+    int type = 0, id = -1, socket = -1;
     std::string ip;
     std::vector<uint8_t> payload;
     int size = -1;
 };
 
-inline const CDS_MapNode* Entry(int32_t map, const char* key)
+// An entry of the event map: its value, or null.
+inline const ScriptValue* Entry(int32_t map, const char* key)
 {
     ScriptValue name = {VALUE_REAL, 0, 0.0};
     Value_SetText(&name, key);
     CDS_Map* table = g_DSMaps.Get(map);
     const CDS_MapNode* node = table != nullptr ? table->Find(&name) : nullptr;
     Value_Free(&name);
-    return node;
+    return node != nullptr ? &node->value : nullptr;
 }
 
-inline double EntryReal(int32_t map, const char* key)
-{
-    const CDS_MapNode* node = Entry(map, key);
-    return node != nullptr ? node->value.real : -99;
-}
+inline double EntryReal(int32_t map, const char* key) { return Entry(map, key) ? Entry(map, key)->real : -99; }
 
 inline std::string EntryText(int32_t map, const char* key)
 {
-    const CDS_MapNode* node = Entry(map, key);
-    const char* text = node != nullptr ? Value_GetText(&node->value) : nullptr;
+    const char* text = Entry(map, key) ? Value_GetText(Entry(map, key)) : nullptr;
     return text != nullptr ? text : "";
 }
+
+// An event's kind, slot, size (data only) and address, to compare at once.
+inline std::tuple<int, int, int, std::string> Fields(const Event& e) { return {e.type, e.id, e.size, e.ip}; }
 
 // The events seen, and what a test does inside each (after it is recorded).
 inline std::vector<Event> g_Events;
@@ -214,9 +211,7 @@ class NetworkTest : public ::testing::Test {
     }
     int Count(int type) const
     {
-        int n = 0;
-        for (const Event& event : g_Events) n += event.type == type;
-        return n;
+        return int(std::count_if(g_Events.begin(), g_Events.end(), [type](const Event& e) { return e.type == type; }));
     }
     int port = 0;
     std::vector<int> peers;

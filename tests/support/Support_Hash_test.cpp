@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -76,9 +77,7 @@ TEST(Colours, HsvBothWaysAndMerging)
     for (const Case& c : toHsv) {
         uint8_t hsv[3];
         Colour_ToHSV(c.colour, hsv);
-        EXPECT_EQ(hsv[0], c.hue) << c.colour;
-        EXPECT_EQ(hsv[1], c.saturation) << c.colour;
-        EXPECT_EQ(hsv[2], c.value) << c.colour;
+        EXPECT_EQ((std::vector<int>{hsv[0], hsv[1], hsv[2]}), (std::vector<int>{c.hue, c.saturation, c.value})) << c.colour;
     }
     const Case fromHsv[] = {
         {255, 255, 255, 255}, {255, 0, 255, 255}, {0x808080, 7, 0, 128}, {16711680, 170, 255, 255}, {0xFC00FF, 213, 255, 255}, // hue 213 lies just past magenta
@@ -91,8 +90,8 @@ TEST(Colours, HsvBothWaysAndMerging)
     uint8_t rgb[3];
     Colour_MakeRGBTriple(rgb, 1, 2, 3);
     EXPECT_EQ(Colour_TripleToInt(rgb), 0x030201);
-    EXPECT_EQ(Colour_Merge(0, 0xFFFFFF, 0.5f), 0x808080); // 127.5 rounds to even
-    EXPECT_EQ(Colour_Merge(0x0000FF, 0xFF0000, 0.0f), 0x0000FF);
-    EXPECT_EQ(Colour_Merge(0, 0x000001, 300.0f), 0x00002C); // 300 wraps to its low byte
-    EXPECT_EQ(Colour_Merge(0, 0xFFFFFF, 1e30f), 0);
+    // 127.5 rounds to even; an amount of 300 wraps to its low byte.
+    EXPECT_EQ((std::vector<int32_t>{0x808080, 0x0000FF, 0x00002C, 0}),
+              (std::vector<int32_t>{Colour_Merge(0, 0xFFFFFF, 0.5f), Colour_Merge(0x0000FF, 0xFF0000, 0.0f),
+                                    Colour_Merge(0, 0x000001, 300.0f), Colour_Merge(0, 0xFFFFFF, 1e30f)}));
 }
