@@ -1,0 +1,1 @@
+path_start(pth_loop, 3, 1, false);
