@@ -3,6 +3,7 @@
 // functions by name when it is loaded, and its string operands index the game's string table.
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "app/App_CommandLine.h"
 #include "app/App_Startup.h"
@@ -23,7 +24,7 @@
 namespace gamebuild {
 namespace {
 
-// The game whose code is being compiled: its scripts and objects answer the compiler's lookups.
+// The game whose code is being compiled: its resources answer the compiler's lookups.
 const GameDesc* g_pGame = nullptr;
 
 template <typename T> int32_t FindByName(const std::vector<T>& list, const char* name)
@@ -38,6 +39,11 @@ int32_t FindObject(const char* name) { return FindByName(g_pGame->objects, name)
 int32_t FindRoom(const char* name) { return FindByName(g_pGame->rooms, name); }
 int32_t FindPath(const char* name) { return FindByName(g_pGame->paths, name); }
 int32_t FindTimeLine(const char* name) { return FindByName(g_pGame->timeLines, name); }
+int32_t FindSprite(const char* name) { return FindByName(g_pGame->sprites, name); }
+int32_t FindBackground(const char* name) { return FindByName(g_pGame->backgrounds, name); }
+int32_t FindFont(const char* name) { return FindByName(g_pGame->fonts, name); }
+// A sound's index is also its audio asset's, so either system's calls take it.
+int32_t FindSound(const char* name) { return FindByName(g_pGame->sounds, name); }
 int32_t FindExtension(const char* name) { return ExtensionFunctionId(g_pGame->extensions, name); }
 int32_t ExtensionArgCount(int32_t id) { return ExtensionFunctionArgCount(g_pGame->extensions, id); }
 
@@ -50,13 +56,14 @@ public:
         g_CallableLookup.findScript = FindScript;
         g_CallableLookup.findExtension = FindExtension;
         g_CallableLookup.extensionArgCount = ExtensionArgCount;
+        const std::pair<const char*, int32_t (*)(const char*)> finders[] = {
+            {"object", FindObject}, {"script", FindScript},         {"room", FindRoom},
+            {"path", FindPath},     {"timeline", FindTimeLine},     {"sprite", FindSprite},
+            {"font", FindFont},     {"background", FindBackground}, {"sound", FindSound}};
         for (int32_t i = 0; i < CONSTANT_RESOURCE_KINDS; ++i) {
             m_Resources[i] = g_ConstantResourceLookups[i];
-            if (std::strcmp(g_ConstantResourceLookups[i].kind, "object") == 0) g_ConstantResourceLookups[i].find = FindObject;
-            if (std::strcmp(g_ConstantResourceLookups[i].kind, "script") == 0) g_ConstantResourceLookups[i].find = FindScript;
-            if (std::strcmp(g_ConstantResourceLookups[i].kind, "room") == 0) g_ConstantResourceLookups[i].find = FindRoom;
-            if (std::strcmp(g_ConstantResourceLookups[i].kind, "path") == 0) g_ConstantResourceLookups[i].find = FindPath;
-            if (std::strcmp(g_ConstantResourceLookups[i].kind, "timeline") == 0) g_ConstantResourceLookups[i].find = FindTimeLine;
+            for (const auto& [kind, find] : finders)
+                if (std::strcmp(g_ConstantResourceLookups[i].kind, kind) == 0) g_ConstantResourceLookups[i].find = find;
         }
         g_UseBytecode = 1;
     }
