@@ -142,6 +142,18 @@ void ExpectPixels(const Shot& shot, const Probes& probes, int tolerance = 0)
     }
 }
 
+// At least `least` pixels of the picture have each colour ("r,g,b") exactly.
+void ExpectColours(const Shot& shot, const std::vector<std::pair<const char*, const char*>>& colours, int least = 20)
+{
+    if (!ExpectSize(shot, 640, 480)) return;
+    for (const auto& [what, colour] : colours) {
+        int count = 0;
+        for (int32_t y = 0; y < shot.height; ++y)
+            for (int32_t x = 0; x < shot.width; ++x) count += shot.At(x, y) == colour ? 1 : 0;
+        Expect(count >= least, std::string(what) + ": " + std::to_string(count) + " pixels of " + colour);
+    }
+}
+
 // How one scenario runs the game: headless, without waiting, for `frames` frames, its events traced
 // and its save area under the work folder.
 struct Setup {
@@ -667,17 +679,69 @@ std::map<std::string, Scenario> Scenarios()
         Expect(ReadBytes(saves + "out.bin") == written,
                "out.bin is missing or holds other bytes than were written");
     }};
-    // The demo walks the background round the colour wheel, two steps of hue a frame: the picture
-    // presented at frame 20 is one of the colours of steps 19 to 21 (the first frame's number is the frame
-    // counter's business, not the demo's).
-    s["demo"] = {.setup = {.frames = 30, .capture = 20}, .absent = {"ERROR"}, .more = [](Run& run) {
-        if (!ExpectSize(run.shot, 640, 480)) return;
-        const uint8_t* centre = run.shot.Pixel(320, 240); // B, G, R, A
-        bool matched = false;
-        for (int hue = 38; hue <= 42; hue += 2) // below 256: red falls as green rises, no blue
-            matched = matched || (centre[2] == 255 - hue && centre[1] == hue && centre[0] == 0);
-        Expect(matched, "centre pixel is " + run.shot.At(320, 240) + ", not a colour of steps 19 to 21");
-    }};
+    // The bundled demo, played from a hand-made recording: Enter on the title, a flight round the field
+    // with F5 on the way and F6 later, then no keys while the enemies take every ship; the name asked at
+    // game over is scripted, and Enter goes back to the title. Two more runs replay it up to the pictures
+    // of the game-over room and of the title, whose table now comes from the save area.
+    s["demo"] = {
+        .before = [=] {
+            const size_t FRAME = 2939, HELD = 2060, RELEASED = 2316, PRESSED = 2572;
+            std::string file(900 * FRAME, '\0');
+            const std::tuple<size_t, size_t, size_t> keys[] = { // key, first and last frame held
+                {13, 40, 41}, {39, 60, 119}, {38, 120, 159}, {37, 160, 239}, {40, 240, 279},
+                {116, 300, 300}, {39, 301, 360}, {117, 400, 400}, {13, 780, 781}};
+            for (auto [key, first, last] : keys) {
+                file[first * FRAME + PRESSED + key] = 1;
+                for (size_t frame = first; frame <= last; ++frame) file[frame * FRAME + HELD + key] = 1;
+                file[(last + 1) * FRAME + RELEASED + key] = 1;
+            }
+            std::ofstream(work + "/demo.rec", std::ios::binary) << file;
+            std::ofstream(work + "/answers.txt") << "TESTER\n";
+        },
+        .setup = {.frames = 1800, .args = {"-playback", "demo.rec"}, .env = {"KELVARO_ANSWERS=" + work + "/answers.txt"},
+                  .output = true, .capture = 250},
+        .output = {"title, best <nobody> 0", "play", "music playing 1", "enemy hit, score 10, sound playing 1",
+                   "saved, player at *", "player hit, ships 2", "loaded, player at *", "game over, score *",
+                   "highscore added: TESTER *", "title, best TESTER *"},
+        .absent = {"ERROR", "WARNING"},
+        .more = [=](Run& run) {
+            std::vector<int> titles;
+            for (const std::string& line : run.trace)
+                if (line.ends_with(" obj_title 0 0")) titles.push_back(std::stoi(line));
+            int play = FirstFrame(run.trace, " obj_control 0 0"), over = FirstFrame(run.trace, " obj_over 0 0");
+            Expect(titles.size() == 2 && titles[0] == 0 && play > 0 && over > play && titles[1] > over,
+                   "title, play, game-over and title rooms not entered in order (play " + std::to_string(play) +
+                       ", game over " + std::to_string(over) + ")");
+            // A collision's subtype in the trace is the object met: 5 a chaser, 6 a patrol.
+            Expect(Has(run.trace, " obj_shot 4 5") || Has(run.trace, " obj_shot 4 6"), "no shot met an enemy");
+            Expect(Has(run.trace, " obj_player 4 5") || Has(run.trace, " obj_player 4 6"), "no enemy met the ship");
+            for (const char* key : {" obj_control 9 116", " obj_control 9 117"})
+                Expect(Has(run.trace, key), std::string("no event") + key + " (F5, F6) in the trace");
+            // Each burst makes 24 particles, and the count is the particle system's own.
+            int bursts = 0;
+            for (const std::string& line : run.output)
+                if (line.starts_with("burst, particles ")) bursts += std::stoi(line.substr(17)) >= 24 ? 1 : 0;
+            Expect(bursts >= 4, "the log shows " + std::to_string(bursts) + " bursts of 24 particles or more");
+            auto after = [&](const std::string& start) {
+                size_t at = InOrder(run.output, {start + "*"}, "the script log");
+                return at == std::string::npos ? std::string("none") : run.output[at - 1].substr(start.size());
+            };
+            std::string saved = after("saved, player at "), loaded = after("loaded, player at ");
+            Expect(saved == loaded, "saved at " + saved + " but loaded at " + loaded);
+            const std::string area = work + "/xdg/kelvaro-demo/";
+            Expect(fs::exists(area + "demo.sav") && fs::exists(area + "hiscore.dat"), "no saved game or score table");
+            Expect(Has(ReadLines(area + "settings.ini"), "name=TESTER"), "settings.ini does not keep the name given");
+            ExpectColours(run.shot, {{"tile", "16,48,32"}, {"tile edge", "30,90,60"}, {"player ship", "40,220,255"},
+                                     {"chaser", "230,40,40"}, {"wall", "130,130,150"}, {"score line", "255,200,40"}});
+            Run ending = Play({.frames = over + 40, .args = {"-playback", "demo.rec"},
+                               .env = {"KELVARO_ANSWERS=" + work + "/answers.txt"}, .output = true, .capture = over + 30});
+            Expect(Find(ending.output, "title, best TESTER " + after("highscore added: TESTER ")) == 0,
+                   "the next run's title does not read the score written");
+            ExpectColours(ending.shot, {{"game-over room", "80,16,16"}, {"sprite-font text", "255,200,40"}});
+            ExpectColours(Play({.frames = 30, .capture = 20}).shot,
+                          {{"title room", "16,32,64"}, {"sprite-font title", "255,200,40"},
+                           {"its shadow", "200,90,20"}, {"default-font text", "255,255,255"}});
+        }};
     const char *red = "255,0,0", *white = "255,255,255", *black = "0,0,0", *blue = "0,0,255", *lime = "0,255,0",
                *yellow = "255,255,0", *gray = "128,128,128", *olive = "128,128,0";
     // Sprites of the game file drawn by default (a cropped page entry about its origin, mirrored, scaled
