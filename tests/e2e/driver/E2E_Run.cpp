@@ -726,6 +726,9 @@ std::map<std::string, Scenario> Scenarios()
                 size_t at = InOrder(run.output, {start + "*"}, "the script log");
                 return at == std::string::npos ? std::string("none") : run.output[at - 1].substr(start.size());
             };
+            std::string points = after("highscore added: TESTER ");
+            Expect(after("game over, score ") == points + ", caption kelvaro demo - score " + points,
+                   "the score and caption at game over disagree with the score added");
             std::string saved = after("saved, player at "), loaded = after("loaded, player at ");
             Expect(saved == loaded, "saved at " + saved + " but loaded at " + loaded);
             const std::string area = work + "/xdg/kelvaro-demo/";
@@ -735,7 +738,7 @@ std::map<std::string, Scenario> Scenarios()
                                      {"chaser", "230,40,40"}, {"wall", "130,130,150"}, {"score line", "255,200,40"}});
             Run ending = Play({.frames = over + 40, .args = {"-playback", "demo.rec"},
                                .env = {"KELVARO_ANSWERS=" + work + "/answers.txt"}, .output = true, .capture = over + 30});
-            Expect(Find(ending.output, "title, best TESTER " + after("highscore added: TESTER ")) == 0,
+            Expect(Find(ending.output, "title, best TESTER " + points) == 0,
                    "the next run's title does not read the score written");
             ExpectColours(ending.shot, {{"game-over room", "80,16,16"}, {"sprite-font text", "255,200,40"}});
             ExpectColours(Play({.frames = 30, .capture = 20}).shot,
