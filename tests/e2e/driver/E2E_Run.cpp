@@ -681,15 +681,17 @@ std::map<std::string, Scenario> Scenarios()
     }};
     // The bundled demo, played from a hand-made recording: Enter on the title, a flight round the field
     // with F5 on the way and F6 later, then no keys while the enemies take every ship; the name asked at
-    // game over is scripted, and Enter goes back to the title. Two more runs replay it up to the pictures
+    // game over is scripted, Enter goes back to the title, F4 twice goes to full screen and back, and
+    // Escape ends the game. Two more runs replay it up to the pictures
     // of the game-over room and of the title, whose table now comes from the save area.
     s["demo"] = {
         .before = [=] {
             const size_t FRAME = 2939, HELD = 2060, RELEASED = 2316, PRESSED = 2572;
-            std::string file(900 * FRAME, '\0');
+            std::string file(1801 * FRAME, '\0');
             const std::tuple<size_t, size_t, size_t> keys[] = { // key, first and last frame held
                 {13, 40, 41}, {39, 60, 119}, {38, 120, 159}, {37, 160, 239}, {40, 240, 279},
-                {116, 300, 300}, {39, 301, 360}, {117, 400, 400}, {13, 780, 781}};
+                {116, 300, 300}, {39, 301, 360}, {117, 400, 400}, {13, 780, 781}, {115, 800, 800}, {115, 820, 820},
+                {27, 1799, 1799}};
             for (auto [key, first, last] : keys) {
                 file[first * FRAME + PRESSED + key] = 1;
                 for (size_t frame = first; frame <= last; ++frame) file[frame * FRAME + HELD + key] = 1;
@@ -702,9 +704,12 @@ std::map<std::string, Scenario> Scenarios()
                   .output = true, .capture = 250},
         .output = {"title, best <nobody> 0", "play", "music playing 1", "enemy hit, score 10, sound playing 1",
                    "saved, player at *", "player hit, ships 2", "loaded, player at *", "game over, score *",
-                   "highscore added: TESTER *", "title, best TESTER *"},
+                   "highscore added: TESTER *", "title, best TESTER *", "full screen 1", "full screen 0"},
         .absent = {"ERROR", "WARNING"},
         .more = [=](Run& run) {
+            // Escape in the last frame ends the game there: its key press is the last event.
+            Expect(run.trace.back().starts_with("1799 ") && run.trace.back().ends_with(" obj_game 9 27"),
+                   "the last event is not Escape in frame 1799: " + run.trace.back());
             std::vector<int> titles;
             for (const std::string& line : run.trace)
                 if (line.ends_with(" obj_title 0 0")) titles.push_back(std::stoi(line));
