@@ -274,3 +274,25 @@ TEST_F(GameBuild, TheToolWritesWhatTheWritersBuildAndTheLoaderLinks)
     EXPECT_NE(0, std::system((command + " 2>/dev/null").c_str()));
     EXPECT_FALSE(std::filesystem::exists(output));
 }
+
+// Compiled code names every kind of resource by its index: a name compiles as its index would. Sounds
+// go by name, or with the newer audio system by their file name without the extension.
+TEST_F(GameBuild, CompiledCodeNamesResourcesByIndex)
+{
+    const char* resources = R"("sprites": [{"name": "spr_a"}, {"name": "spr_b"}], "fonts": [null, {"name": "fnt_b"}],
+      "backgrounds": [{"name": "bg_a"}, {"name": "bg_b"}],
+      "sounds": [{"name": "snd_a", "fileName": "tune_a.wav"}, {"name": "snd_b", "fileName": "tune_b.mp3"}],
+      "scripts": [{"name": "by_name", "source": "return NAME;"}, {"name": "by_index", "source": "return 1;"}]})";
+    const struct {
+        const char *name, *options;
+    } cases[] = {{"spr_b", "{}"}, {"fnt_b", "{}"}, {"bg_b", "{}"}, {"snd_b", "{}"}, {"tune_b", R"({"newAudio": 1})"}};
+    for (const auto& c : cases) {
+        std::string manifest = std::string(R"({"codeForm": "compiled", "options": )") + c.options + ", " + resources;
+        manifest.replace(manifest.find("NAME"), 4, c.name);
+        gamebuild::ImageWriter image;
+        gamebuild::GameCode code;
+        gamebuild::CompileGameCode(Read(manifest.c_str()), image, code);
+        ASSERT_EQ(2u, code.entries.size()) << c.name;
+        EXPECT_EQ(code.entries[1].bytes, code.entries[0].bytes) << c.name;
+    }
+}

@@ -42,8 +42,16 @@ int32_t FindTimeLine(const char* name) { return FindByName(g_pGame->timeLines, n
 int32_t FindSprite(const char* name) { return FindByName(g_pGame->sprites, name); }
 int32_t FindBackground(const char* name) { return FindByName(g_pGame->backgrounds, name); }
 int32_t FindFont(const char* name) { return FindByName(g_pGame->fonts, name); }
-// A sound's index is also its audio asset's, so either system's calls take it.
-int32_t FindSound(const char* name) { return FindByName(g_pGame->sounds, name); }
+// As the run-time names sounds: the older system by the sound's name, the newer one (option word 2)
+// by its file name without the extension. A sound's index is also its audio asset's.
+int32_t FindSound(const char* name)
+{
+    if (g_pGame->options.words[2] == 0) return FindByName(g_pGame->sounds, name);
+    const std::string base = std::string(name) + ".";
+    for (size_t i = 0; i < g_pGame->sounds.size(); ++i)
+        if (g_pGame->sounds[i].present && g_pGame->sounds[i].fileName.starts_with(base)) return static_cast<int32_t>(i);
+    return -1;
+}
 int32_t FindExtension(const char* name) { return ExtensionFunctionId(g_pGame->extensions, name); }
 int32_t ExtensionArgCount(int32_t id) { return ExtensionFunctionArgCount(g_pGame->extensions, id); }
 
