@@ -33,10 +33,6 @@ def write_png(path, width, height, pixels):
                 chunk(b"IEND", b""))
 
 
-def canvas(width, height, colour=(0, 0, 0, 0)):
-    return [[colour] * width for _ in range(height)]
-
-
 def paint(width, height, shade):
     """A picture whose pixel (x, y) is shade(x, y), a colour or None for clear."""
     clear = (0, 0, 0, 0)
@@ -197,7 +193,8 @@ def make_sounds(out):
     oggenc = shutil.which("oggenc")
     if oggenc is None:
         sys.exit("make_assets: oggenc is missing (Debian package vorbis-tools; scripts/setup.sh installs it)")
-    subprocess.run([oggenc, "-Q", "-q", "2", "-o", os.path.join(out, "snd_music.ogg"), song], check=True)
+    # A fixed stream serial number, so every build writes the same bytes.
+    subprocess.run([oggenc, "-Q", "-q", "2", "-s", "1", "-o", os.path.join(out, "snd_music.ogg"), song], check=True)
 
 
 # ---- the game folder ------------------------------------------------------------------------------

@@ -8,7 +8,7 @@ ini_write_real("audio", "volume", global.volume);
 ini_write_real("game", "ships", global.start_ships);
 ini_write_string("game", "name", global.player_name);
 ini_close();
-audio_music_gain(global.volume, 0);
+audio_master_gain(global.volume);
 
 // The score and the counters live in a map; the caption and the score table read it.
 global.stats = ds_map_create();
