@@ -1,4 +1,5 @@
-// The one object that lives through every room: settings, the score table and the global keys.
+// The one object that lives through every room: settings, the score map, the sprite font and the
+// keys that work everywhere.
 // Settings come from an INI file in the save area; the first run writes the defaults there.
 ini_open("settings.ini");
 global.volume = ini_read_real("audio", "volume", 0.6);
