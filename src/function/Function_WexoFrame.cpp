@@ -7,6 +7,7 @@
 #include "base/Base_Numbers.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
+#include "code/Code_Interpreter.h"
 #include "datastructure/DataStructure_Stack.h"
 #include "datastructure/DataStructure_Tables.h"
 #include "function/Function_Families.h"
@@ -55,7 +56,10 @@ void RunCallback(int32_t script)
         arguments.push_back(value);
     }
     ScriptValue result = {VALUE_REAL, 0, 0.0};
-    Script_Run(script, nullptr, nullptr, static_cast<int32_t>(arguments.size()), &result, arguments.data());
+    int32_t callerCount = g_ScriptArgumentCount;
+    g_ScriptArgumentCount = static_cast<int32_t>(arguments.size());
+    Script_Run(script, nullptr, nullptr, g_ScriptArgumentCount, &result, arguments.data());
+    g_ScriptArgumentCount = callerCount;
     Value_Free(&result);
     for (ScriptValue& value : arguments) Value_Free(&value);
     if (g_CodeErrorFlag) {
