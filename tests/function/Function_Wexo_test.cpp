@@ -324,6 +324,7 @@ TEST_F(WexoBuiltins, PurchasesKeepTheStructuresAStoreWouldFill)
     int32_t status = int32_t(CallReal("iap_status", {}));
     EXPECT_EQ("Not Available", CallText("ds_map_find_value", {status, "status"}));
     EXPECT_NE(files, status);
+    CDS_Map_Destroy(status);
 }
 
 TEST_F(WexoBuiltins, APauseSignalHoldsForExactlyOneStep)

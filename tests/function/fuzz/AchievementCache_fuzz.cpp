@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t loaded = AchievementQueue_Parse(bytes.data(), bytes.size());
     if (loaded != AchievementQueue_Count()) __builtin_trap();
     std::vector<uint8_t> written = AchievementQueue_Bytes();
-    if (written.size() > size || (size > 0 && std::memcmp(written.data(), bytes.data(), written.size()) != 0))
+    if (written.size() > size || (!written.empty() && std::memcmp(written.data(), bytes.data(), written.size()) != 0))
         __builtin_trap();
     AchievementQueue_Clear();
     return 0;
