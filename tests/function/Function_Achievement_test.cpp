@@ -131,6 +131,9 @@ TEST_F(AchievementQueue, APlatformsAnswersMoveTheQueueOn)
         {ACHIEVEMENT_SUCCEEDED, 1, ACHIEVEMENT_IDLE, "", {"unknown", "first"}},
         {-1, 1, ACHIEVEMENT_WAITING, "", {"first"}}, // a kind with no post is dropped unposted
         {-1, 600, ACHIEVEMENT_IDLE, "", {"first"}},
+        // An answer with nothing posted removes and moves nothing.
+        {ACHIEVEMENT_SUCCEEDED, 1, ACHIEVEMENT_IDLE, "", {"first"}},
+        {ACHIEVEMENT_FAILED, 601, ACHIEVEMENT_IDLE, "", {"first"}},
         {-1, 1, ACHIEVEMENT_POSTED, "first", {"first"}},
         {ACHIEVEMENT_SUCCEEDED, 1, ACHIEVEMENT_IDLE, "", {}},
     };
