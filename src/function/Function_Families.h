@@ -82,6 +82,9 @@ void File_CloseAll();
 
 // The operating-system constants (os_, device_, browser_, ...), added at the end of Constant_Init.
 void InitOsConstants();
+// The six read-only operating-system variables (os_type ... browser_height), added after the global
+// built-in variables.
+void InitOsVariables();
 
 // The relative flag of the drag-and-drop action being performed; events run with it clear.
 extern uint8_t Action_Relative;

@@ -5,32 +5,8 @@
 
 // Registrars of the families not written yet: each registers no functions.
 
-// Until the platform services are written only their hashing and encoding rows register.
-void InitWexoFunctions()
-{
-    Function_WexoHash_Register();
-}
-
 // The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
 // none until 3D drawing is built.
 void Function_D3DScene_Register() {}
 
-
-// Until the platform services exist: there is no pause event to raise.
-void Wexo_OSPauseEventRaised() {}
-
-// Until achievements exist: there is no cache to save.
-void Wexo_FunctionsSaveCache() {}
-
-// Until the platform services exist: none has work each frame.
-void Wexo_FunctionsStep() {}
-
-// Until purchases exist: none can be pending.
-void Async_ProcessIapEvents() {}
-
-// Until scripts can queue callbacks: there are none.
-void Async_ProcessCallbacks() {}
-
-// Until the platform services exist: adds no operating-system constants.
-void InitOsConstants() {}
 

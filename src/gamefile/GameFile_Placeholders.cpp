@@ -25,6 +25,3 @@ bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     return SkipChunk(file, body, length, "SHDR", "shaders");
 }
-
-// Stands in until the platform services exist; screen orientation has no meaning on this platform.
-void Wexo_PlatformStepNop(bool, bool, bool, bool) {}

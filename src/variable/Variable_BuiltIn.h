@@ -40,7 +40,7 @@ void Variable_BuiltIn_Init();
 void Variable_BuiltIn_FreeNames();
 
 // The registrars of the built-in variables, in registration order: the 78 per-instance variables,
-// then the 106 global ones.
+// then the 106 global ones and the six operating-system variables.
 void Variable_BuiltIn_RegisterInstance();
 void Variable_BuiltIn_RegisterGlobal();
 

@@ -374,6 +374,7 @@ const BuiltinVariableRow GLOBAL_VARIABLES[] = {
 void Variable_BuiltIn_RegisterGlobal()
 {
     Variable_BuiltIn_AddRows(GLOBAL_VARIABLES, sizeof GLOBAL_VARIABLES / sizeof GLOBAL_VARIABLES[0]);
+    InitOsVariables();
 }
 
 void Variable_InitWorkingDirectory(const char* gameFileName)

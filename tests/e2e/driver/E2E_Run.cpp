@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -1139,6 +1140,22 @@ if (t == 3) {
             ExpectPixels(run.shot, {{"the falling box", 160, 105, "230,179,179"},
                                     {"the floor", 100, 204, "128,230,128"}, {"empty room", 10, 10, black},
                                     {"above the box", 160, 95, black}});
+        }};
+    // The platform services under a Danish locale: the system variables, the language, achievements
+    // available from the start, and an achievement cache left empty at exit (this platform posts nothing).
+    s["platform-services"] = {
+        .setup = {.env = {"LC_ALL=", "LC_MESSAGES=", "LANG=da_DK.UTF-8"}, .output = true},
+        .output = {"os_type 0 windows 0", "+os_version *", "+language da", "+achievements 1",
+                   "+config WEXO_PAID domain localhost", "+browser -1 320x240"},
+        .more = [=](Run& run) {
+            struct utsname name;
+            uname(&name);
+            int major = 0, minor = 0;
+            std::sscanf(name.release, "%d.%d", &major, &minor);
+            Expect(Has(run.output, "os_version " + std::to_string(major * 65536 + minor)), "os_version of " +
+                   std::string(name.release));
+            fs::path cache = saves + "playerachievementcache.dat";
+            Expect(fs::exists(cache) && fs::file_size(cache) == 0, "no empty " + cache.string());
         }};
     return s;
 }
