@@ -11,11 +11,6 @@ void InitWexoFunctions()
     Function_WexoHash_Register();
 }
 
-// The 3D family's own d3d_ names, registered before its three 2D rows (see Function_D3D.cpp):
-// none until 3D drawing is built.
-void Function_D3DScene_Register() {}
-
-
 // Until the platform services exist: there is no pause event to raise.
 void Wexo_OSPauseEventRaised() {}
 
