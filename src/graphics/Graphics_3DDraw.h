@@ -101,6 +101,8 @@ int32_t GR_3D_ModelCommandCount(int32_t index);
 // The command at `n`, or null.
 const ModelCommand* GR_3D_ModelCommand(int32_t index, int32_t n);
 int32_t GR_3D_ModelRecordingCount(int32_t index);
+// The model's n-th recording (one per texture drawn with), or null.
+GraphicsRecorder* GR_3D_ModelRecording(int32_t index, int32_t n);
 // Frees every model (game end and tests).
 void GR_3D_ModelFreeAll();
 

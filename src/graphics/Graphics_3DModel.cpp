@@ -208,6 +208,13 @@ int32_t GR_3D_ModelRecordingCount(int32_t index)
     return m != nullptr ? int32_t(m->recordings.size()) : 0;
 }
 
+GraphicsRecorder* GR_3D_ModelRecording(int32_t index, int32_t n)
+{
+    Model* m = Find(index);
+    if (m == nullptr || n < 0 || size_t(n) >= m->recordings.size()) return nullptr;
+    return m->recordings[size_t(n)].recorder;
+}
+
 void GR_3D_ModelFreeAll()
 {
     for (size_t i = 0; i < g_Models.size(); ++i)
