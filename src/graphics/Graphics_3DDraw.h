@@ -14,7 +14,6 @@
 // Vertices a primitive collects before it is drawn and continued: 999 for a triangle list (whole
 // triangles), 1000 for the other kinds 1..6, none for any other kind.
 constexpr int32_t PRIMITIVE_3D_LIMIT = 1000;
-int32_t GR_3D_PrimitiveLimit(int32_t kind);
 
 void GR_3D_PrimitiveBegin(int32_t kind, int32_t texture);
 void GR_3D_PrimitiveEnd();

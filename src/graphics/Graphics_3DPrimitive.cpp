@@ -91,10 +91,16 @@ void Split()
     }
 }
 
+int32_t Limit(int32_t kind)
+{
+    if (kind == D3DPT_TRIANGLELIST) return PRIMITIVE_3D_LIMIT - 1;
+    return DrawnKind(kind) ? PRIMITIVE_3D_LIMIT : 0;
+}
+
 void Append(float x, float y, float z, float nx, float ny, float nz, float u, float v, uint32_t colour)
 {
     Primitive3D& p = g_Primitive3D;
-    if (p.count >= GR_3D_PrimitiveLimit(p.kind)) Split();
+    if (p.count >= Limit(p.kind)) Split();
     if (p.page != nullptr) {
         u = (float(p.page->x) + u * float(p.page->cropWidth)) / p.pageWidth;
         v = (float(p.page->y) + v * float(p.page->cropHeight)) / p.pageHeight;
@@ -114,12 +120,6 @@ uint32_t OwnColour(uint32_t colour, double alpha)
 }
 
 } // namespace
-
-int32_t GR_3D_PrimitiveLimit(int32_t kind)
-{
-    if (kind == D3DPT_TRIANGLELIST) return PRIMITIVE_3D_LIMIT - 1;
-    return DrawnKind(kind) ? PRIMITIVE_3D_LIMIT : 0;
-}
 
 void GR_3D_PrimitiveBegin(int32_t kind, int32_t texture)
 {

@@ -66,6 +66,12 @@ TEST_F(Lighting, LightsAndFogFollowTheFixedFunctionRules)
              GR_3D_LightEnable(3, true);
          },
          Grey(40)},
+        {"a light switched on before it was set: white along +z", 310,
+         [] {
+             GR_3D_LightDefineAmbient(0x282828);
+             GR_3D_LightEnable(5, true);
+         },
+         Grey(40 + 200)},
         {"vertex fog on the eye distance (range fog)", 560,
          [&] {
              GR_3D_SetLighting(false);
@@ -112,6 +118,7 @@ TEST_F(Lighting, LightsAndFogFollowTheFixedFunctionRules)
         GR_D3D_SetDeviceRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
         GR_D3D_SetDeviceRenderState(D3DRS_RANGEFOGENABLE, 0);
         GR_3D_LightEnable(3, false);
+        GR_3D_LightEnable(5, false);
     }
 }
 

@@ -262,6 +262,7 @@ class GLDevice : public D3DDevice {
 
     D3DLight m_Lights[D3D_LIGHT_COUNT] = {};
     bool m_LightOn[D3D_LIGHT_COUNT] = {};
+    bool m_LightSet[D3D_LIGHT_COUNT] = {};
     D3DMaterial m_Material;
 
     uint32_t m_FVF = 0;

@@ -60,12 +60,22 @@ D3DResult GLDevice::SetLight(int32_t index, const D3DLight* light)
 {
     if (index < 0 || index >= D3D_LIGHT_COUNT || light == nullptr) return D3DERR_INVALIDCALL;
     m_Lights[index] = *light;
+    m_LightSet[index] = true;
     return D3D_OK;
 }
 
 D3DResult GLDevice::LightEnable(int32_t index, bool on)
 {
     if (index < 0 || index >= D3D_LIGHT_COUNT) return D3DERR_INVALIDCALL;
+    // As Direct3D: a light switched on before it was set is white, shining along +z.
+    if (!m_LightSet[index]) {
+        D3DLight white;
+        white.type = D3DLIGHT_DIRECTIONAL;
+        white.diffuse = D3DColourValue{1.0f, 1.0f, 1.0f, 0.0f};
+        white.direction = D3DVector{0.0f, 0.0f, 1.0f};
+        m_Lights[index] = white;
+        m_LightSet[index] = true;
+    }
     m_LightOn[index] = on;
     return D3D_OK;
 }
