@@ -258,6 +258,32 @@ struct D3DMatrix {
     float m[16]; // row-major, points as row vectors on the left
 };
 
+struct D3DColourValue {
+    float r, g, b, a;
+};
+
+struct D3DVector {
+    float x, y, z;
+};
+
+enum : int32_t { D3DLIGHT_POINT = 1, D3DLIGHT_SPOT = 2, D3DLIGHT_DIRECTIONAL = 3 };
+constexpr int32_t D3D_LIGHT_COUNT = 8;
+
+// Lights are given in world space. Attenuation is 1 / (a0 + a1 d + a2 d^2), nothing beyond the range.
+struct D3DLight {
+    int32_t type = D3DLIGHT_POINT;
+    D3DColourValue diffuse = {}, specular = {}, ambient = {};
+    D3DVector position = {}, direction = {};
+    float range = 0.0f, falloff = 0.0f;
+    float attenuation0 = 0.0f, attenuation1 = 0.0f, attenuation2 = 0.0f;
+    float theta = 0.0f, phi = 0.0f;
+};
+
+struct D3DMaterial {
+    D3DColourValue diffuse = {}, ambient = {}, specular = {}, emissive = {};
+    float power = 0.0f;
+};
+
 struct D3DRect {
     int32_t left;
     int32_t top;
@@ -404,6 +430,11 @@ class D3DDevice : public D3DObject {
     virtual D3DResult SetSamplerState(int32_t sampler, int32_t type, uint32_t value) = 0;
     virtual D3DResult SetTextureStageState(int32_t stage, int32_t type, uint32_t value) = 0;
     virtual D3DResult SetTexture(int32_t stage, D3DTexture* texture) = 0;
+    // Fixed-function lighting: lights 0..7, lit per vertex in view space with the vertex colour as
+    // the diffuse material (the material gives the ambient one).
+    virtual D3DResult SetLight(int32_t index, const D3DLight* light) = 0;
+    virtual D3DResult LightEnable(int32_t index, bool on) = 0;
+    virtual D3DResult SetMaterial(const D3DMaterial* material) = 0;
 
     virtual D3DResult CreateTexture(int32_t width, int32_t height, int32_t levels, uint32_t usage,
                                     int32_t format, int32_t pool, D3DTexture** texture) = 0;

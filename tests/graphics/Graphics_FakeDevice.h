@@ -47,6 +47,9 @@ struct Log {
     std::vector<std::pair<const void*, const void*>> stretches; // source, destination
     std::vector<D3DMatrix> projections;
     std::vector<D3DViewport> viewports;
+    std::vector<std::pair<int32_t, D3DLight>> lights;
+    std::vector<std::pair<int32_t, bool>> lightSwitches;
+    std::vector<D3DMaterial> materials;
     int32_t presents = 0;
 
     bool Sent(int32_t state) const
@@ -209,6 +212,15 @@ class Device : public D3DDevice {
         if (stage == 0) m_Texture = texture;
         return D3D_OK;
     }
+    D3DResult SetLight(int32_t index, const D3DLight* l) override
+    {
+        return Recorded().lights.push_back({index, *l}), D3D_OK;
+    }
+    D3DResult LightEnable(int32_t index, bool on) override
+    {
+        return Recorded().lightSwitches.push_back({index, on}), D3D_OK;
+    }
+    D3DResult SetMaterial(const D3DMaterial* m) override { return Recorded().materials.push_back(*m), D3D_OK; }
     D3DResult CreateTexture(int32_t w, int32_t h, int32_t, uint32_t usage, int32_t format, int32_t pool,
                             D3DTexture** t) override
     {

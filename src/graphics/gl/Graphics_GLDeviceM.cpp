@@ -224,6 +224,9 @@ void GLDevice::SetDefaultStates()
     Identity(m_World);
     Identity(m_View);
     Identity(m_Projection);
+    for (int32_t i = 0; i < D3D_LIGHT_COUNT; ++i)
+        m_Lights[i] = D3DLight{}, m_LightOn[i] = m_LightSet[i] = false;
+    m_Material = D3DMaterial{};
     m_TransformsDirty = true;
     Assign<GLVertexBuffer>(m_Stream, nullptr);
     Assign<GLVertexDeclaration>(m_Declaration, nullptr);

@@ -137,6 +137,16 @@ struct GLProgram {
     GLint pixelFix = -1;
     GLint alphaTest = -1;
     GLint viewportSize = -1;
+    // Lighting and fog.
+    GLint worldView = -1;
+    GLint ambient = -1;
+    GLint materialDiffuse = -1;
+    GLint lightKind = -1;
+    GLint lightColour = -1;
+    GLint lightVector = -1;
+    GLint lightRange = -1;
+    GLint fog = -1;
+    GLint fogColour = -1;
 };
 
 class GLDevice : public D3DDevice {
@@ -160,6 +170,9 @@ class GLDevice : public D3DDevice {
     D3DResult SetSamplerState(int32_t sampler, int32_t type, uint32_t value) override;
     D3DResult SetTextureStageState(int32_t stage, int32_t type, uint32_t value) override;
     D3DResult SetTexture(int32_t stage, D3DTexture* texture) override;
+    D3DResult SetLight(int32_t index, const D3DLight* light) override;
+    D3DResult LightEnable(int32_t index, bool on) override;
+    D3DResult SetMaterial(const D3DMaterial* material) override;
     D3DResult CreateTexture(int32_t width, int32_t height, int32_t levels, uint32_t usage, int32_t format,
                             int32_t pool, D3DTexture** texture) override;
     D3DResult CreateRenderTarget(int32_t width, int32_t height, int32_t format, int32_t multiSample,
@@ -209,6 +222,7 @@ class GLDevice : public D3DDevice {
     const GLProgram* ProgramFor(uint32_t key);
     uint32_t ProgramKey() const;
     void UploadTransforms(const GLProgram& program);
+    void UploadLighting(const GLProgram& program, uint32_t key);
     void SetViewportToTarget();
 
     SDL_Window* m_Window;
@@ -245,6 +259,11 @@ class GLDevice : public D3DDevice {
     D3DMatrix m_Projection;
     D3DMatrix m_WorldViewProjection;
     bool m_TransformsDirty = true;
+
+    D3DLight m_Lights[D3D_LIGHT_COUNT] = {};
+    bool m_LightOn[D3D_LIGHT_COUNT] = {};
+    bool m_LightSet[D3D_LIGHT_COUNT] = {};
+    D3DMaterial m_Material;
 
     uint32_t m_FVF = 0;
     GLVertexDeclaration* m_Declaration = nullptr;
@@ -300,9 +319,16 @@ enum : uint32_t {
     KEY_TEXTURED = 1u << 3,
     KEY_FLAT = 1u << 4,
     KEY_ALPHA_TEST = 1u << 5,
+    KEY_HAS_NORMAL = 1u << 6,
+    KEY_LIGHTING = 1u << 7,  // never for screen-space vertices
     KEY_COLOUR_OP_SHIFT = 8, // 2 bits op, 2 bits arg1, 2 bits arg2
     KEY_ALPHA_OP_SHIFT = 14, // likewise
+    KEY_FOG_SHIFT = 20,      // 2 bits: the fog mode (D3DFOG_*), 0 without fog
+    KEY_FOG_TABLE = 1u << 22, // per pixel on eye depth, else per vertex
+    KEY_FOG_RANGE = 1u << 23, // per-vertex fog on the eye distance
 };
+// The fog part of a program key for the device's fog states (screen-space vertices get none).
+uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);
 bool GL_BuildProgram(uint32_t key, GLProgram* program);
 
 // Generic vertex attribute locations by declaration usage (and usage index).

@@ -276,6 +276,9 @@ uint32_t GLDevice::ProgramKey() const
     if (m_Textures[0] != nullptr) key |= KEY_TEXTURED;
     if (m_RenderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT) key |= KEY_FLAT;
     if (m_RenderStates[D3DRS_ALPHATESTENABLE] != 0) key |= KEY_ALPHA_TEST;
+    bool transformed = (key & KEY_TRANSFORMED) != 0;
+    if (m_RenderStates[D3DRS_LIGHTING] != 0 && !transformed) key |= KEY_LIGHTING;
+    key |= GL_FogKey(m_RenderStates, transformed);
     key |= KeyOperation(m_StageStates[D3DTSS_COLOROP], m_StageStates[D3DTSS_COLORARG1],
                         m_StageStates[D3DTSS_COLORARG2])
            << KEY_COLOUR_OP_SHIFT;
@@ -320,13 +323,15 @@ bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte)
     ApplyRenderStates();
     ApplySamplers();
     ApplyTextures();
-    const GLProgram* program = ProgramFor(ProgramKey());
+    uint32_t key = ProgramKey();
+    const GLProgram* program = ProgramFor(key);
     if (program == nullptr) return false;
     if (program != m_CurrentProgram) {
         glUseProgram(program->name);
         m_CurrentProgram = program;
     }
     UploadTransforms(*program);
+    UploadLighting(*program, key);
 
     glBindVertexArray(m_VertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);

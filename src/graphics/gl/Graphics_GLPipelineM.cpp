@@ -1,6 +1,6 @@
 // The fixed-function pipeline as generated GLSL programs, one per state key: the vertex layout's
-// attributes, whether stage 0 has a texture, its colour and alpha operations, flat shading and the
-// alpha test.
+// attributes, whether stage 0 has a texture, its colour and alpha operations, flat shading, the
+// alpha test, lighting and fog.
 #include <string>
 
 #include "base/Base_Console.h"
@@ -47,17 +47,75 @@ std::string Operation(uint32_t key, uint32_t shift, const char* swizzle)
     }
 }
 
+bool Fogged(uint32_t key)
+{
+    return (key & 3u << KEY_FOG_SHIFT) != 0;
+}
+
+// The fog factor (1 clear, 0 all fog) of a distance d, for the key's fog mode.
+std::string FogFactor(uint32_t key, const char* d)
+{
+    std::string x(d);
+    switch ((key >> KEY_FOG_SHIFT) & 3u) {
+    case D3DFOG_EXP:
+        return "clamp(exp(-uFog.z * " + x + "), 0.0, 1.0)";
+    case D3DFOG_EXP2:
+        return "clamp(exp(-(uFog.z * " + x + ") * (uFog.z * " + x + ")), 0.0, 1.0)";
+    default:
+        return "(uFog.y != uFog.x ? clamp((uFog.y - " + x + ") / (uFog.y - uFog.x), 0.0, 1.0) : (" + x +
+               " < uFog.y ? 1.0 : 0.0))";
+    }
+}
+
+// Per-vertex lighting in view space: ambient plus, for each light, the diffuse colour (the vertex
+// colour, else the material's) x the light's colour x N.L, attenuated; nothing beyond a point
+// light's range. Without a normal in the layout the normal is (0, 0, 0).
+std::string Lighting(uint32_t key)
+{
+    std::string s = (key & KEY_HAS_NORMAL) != 0
+                        ? "  vec3 n = transpose(inverse(mat3(uWorldView))) * aNormal;\n"
+                        : "  vec3 n = vec3(0.0);\n";
+    s += (key & KEY_HAS_COLOUR) != 0 ? "  vec4 material = aColour;\n" : "  vec4 material = uMaterialDiffuse;\n";
+    s += "  vec3 lit = uAmbient.rgb;\n"
+         "  for (int i = 0; i < 8; ++i) {\n"
+         "    if (uLightKind[i] == 0) continue;\n"
+         "    vec3 l = uLightVector[i].xyz;\n"
+         "    float attenuation = 1.0;\n"
+         "    if (uLightKind[i] == 1) {\n"
+         "      vec3 d = uLightVector[i].xyz - eye.xyz;\n"
+         "      float dist = length(d);\n"
+         "      if (dist > uLightRange[i].x) continue;\n"
+         "      l = dist > 0.0 ? d / dist : vec3(0.0);\n"
+         "      float a = uLightRange[i].y + uLightRange[i].z * dist + uLightRange[i].w * dist * dist;\n"
+         "      attenuation = a > 0.0 ? 1.0 / a : 1.0;\n"
+         "    }\n"
+         "    lit += material.rgb * uLightColour[i].rgb * max(dot(n, l), 0.0) * attenuation;\n"
+         "  }\n"
+         "  vColour = vec4(clamp(lit, 0.0, 1.0), material.a);\n";
+    return s;
+}
+
 std::string VertexSource(uint32_t key)
 {
     const char* interpolation = (key & KEY_FLAT) != 0 ? "flat " : "";
+    bool lighting = (key & KEY_LIGHTING) != 0;
     std::string s = "#version 330 core\n"
                     "layout(location = 0) in vec4 aPosition;\n"
+                    "layout(location = 1) in vec3 aNormal;\n"
                     "layout(location = 2) in vec4 aColour;\n"
                     "layout(location = 4) in vec2 aTexCoord;\n"
                     "uniform mat4 uWorldViewProjection;\n"
+                    "uniform mat4 uWorldView;\n"
                     "uniform vec2 uPixelFix;\n"
-                    "uniform vec4 uViewport;\n";
-    s += std::string(interpolation) + "out vec4 vColour;\nout vec2 vTexCoord;\n";
+                    "uniform vec4 uViewport;\n"
+                    "uniform vec4 uAmbient;\n"
+                    "uniform vec4 uMaterialDiffuse;\n"
+                    "uniform int uLightKind[8];\n"
+                    "uniform vec4 uLightColour[8];\n"
+                    "uniform vec4 uLightVector[8];\n"
+                    "uniform vec4 uLightRange[8];\n"
+                    "uniform vec4 uFog;\n";
+    s += std::string(interpolation) + "out vec4 vColour;\nout vec2 vTexCoord;\nout float vFog;\n";
     s += "void main() {\n";
     if ((key & KEY_TRANSFORMED) != 0) {
         // Screen coordinates: pixel centres on whole numbers, y down, z as given.
@@ -69,12 +127,23 @@ std::string VertexSource(uint32_t key)
              "  p.x += p.w * uPixelFix.x;\n"
              "  p.y -= p.w * uPixelFix.y;\n";
     }
+    if (lighting || Fogged(key)) s += "  vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);\n";
     // Depth 0..w becomes -w..w; the picture is stored with its top row first.
     s += "  p.z = 2.0 * p.z - p.w;\n"
          "  p.y = -p.y;\n"
          "  gl_Position = p;\n";
-    s += (key & KEY_HAS_COLOUR) != 0 ? "  vColour = aColour;\n" : "  vColour = vec4(1.0);\n";
+    if (lighting)
+        s += Lighting(key);
+    else
+        s += (key & KEY_HAS_COLOUR) != 0 ? "  vColour = aColour;\n" : "  vColour = vec4(1.0);\n";
     s += (key & KEY_HAS_TEXCOORD) != 0 ? "  vTexCoord = aTexCoord;\n" : "  vTexCoord = vec2(0.0);\n";
+    // Table fog passes the eye depth on; vertex fog its factor, on depth or (range fog) distance.
+    if ((key & KEY_FOG_TABLE) != 0)
+        s += "  vFog = eye.z;\n";
+    else if (Fogged(key))
+        s += "  vFog = " + FogFactor(key, (key & KEY_FOG_RANGE) != 0 ? "length(eye.xyz)" : "eye.z") + ";\n";
+    else
+        s += "  vFog = 1.0;\n";
     s += "}\n";
     return s;
 }
@@ -83,9 +152,11 @@ std::string FragmentSource(uint32_t key)
 {
     const char* interpolation = (key & KEY_FLAT) != 0 ? "flat " : "";
     std::string s = "#version 330 core\n";
-    s += std::string(interpolation) + "in vec4 vColour;\nin vec2 vTexCoord;\n";
+    s += std::string(interpolation) + "in vec4 vColour;\nin vec2 vTexCoord;\nin float vFog;\n";
     s += "uniform sampler2D uTexture0;\n"
          "uniform ivec2 uAlphaTest;\n"
+         "uniform vec4 uFog;\n"
+         "uniform vec4 uFogColour;\n"
          "out vec4 fragColour;\n"
          "void main() {\n";
     s += (key & KEY_TEXTURED) != 0 ? "  vec4 tex = texture(uTexture0, vTexCoord);\n"
@@ -109,6 +180,10 @@ std::string FragmentSource(uint32_t key)
              "  }\n"
              "  if (!pass) discard;\n";
     }
+    if ((key & KEY_FOG_TABLE) != 0)
+        s += "  c.rgb = mix(uFogColour.rgb, c.rgb, " + FogFactor(key, "vFog") + ");\n";
+    else if (Fogged(key))
+        s += "  c.rgb = mix(uFogColour.rgb, c.rgb, vFog);\n";
     s += "  fragColour = c;\n}\n";
     return s;
 }
@@ -162,6 +237,15 @@ bool GL_BuildProgram(uint32_t key, GLProgram* program)
     program->pixelFix = glGetUniformLocation(name, "uPixelFix");
     program->alphaTest = glGetUniformLocation(name, "uAlphaTest");
     program->viewportSize = glGetUniformLocation(name, "uViewport");
+    program->worldView = glGetUniformLocation(name, "uWorldView");
+    program->ambient = glGetUniformLocation(name, "uAmbient");
+    program->materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
+    program->lightKind = glGetUniformLocation(name, "uLightKind");
+    program->lightColour = glGetUniformLocation(name, "uLightColour");
+    program->lightVector = glGetUniformLocation(name, "uLightVector");
+    program->lightRange = glGetUniformLocation(name, "uLightRange");
+    program->fog = glGetUniformLocation(name, "uFog");
+    program->fogColour = glGetUniformLocation(name, "uFogColour");
     glUseProgram(name);
     glUniform1i(glGetUniformLocation(name, "uTexture0"), 0);
     return true;

@@ -333,6 +333,7 @@ GLVertexDeclaration::GLVertexDeclaration(const D3DVertexElement* elements)
         m_Elements.push_back(*e);
         if (e->usageIndex != 0) continue;
         if (e->usage == D3DDECLUSAGE_COLOR) m_Signature |= KEY_HAS_COLOUR;
+        if (e->usage == D3DDECLUSAGE_NORMAL) m_Signature |= KEY_HAS_NORMAL;
         if (e->usage == D3DDECLUSAGE_TEXCOORD) m_Signature |= KEY_HAS_TEXCOORD;
         if (e->usage == D3DDECLUSAGE_POSITIONT) m_Signature |= KEY_TRANSFORMED;
     }
