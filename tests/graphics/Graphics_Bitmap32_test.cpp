@@ -112,9 +112,11 @@ TEST(Bitmap32, FilledPartsCopiesAndStretches)
     CBitmap32 part;
     part.ConstructFromPart(&source, 1, 0, 2, 2);
     EXPECT_EQ(PixelsOf(part), (Pixels{2, 3, 5, 6}));
-    // One past the width, a negative corner, a width that overflows.
-    for (auto [x, y, w] : {make_tuple(2, 0, 2), make_tuple(-1, 0, 2), make_tuple(1, 1, 2147483647)}) {
-        part.ConstructFromPart(&source, x, y, w, 1);
+    CBitmap32 invalid;
+    // One past the width, a negative corner, no width, a width that overflows, an invalid source.
+    for (auto [from, x, y, w] : {make_tuple(&source, 2, 0, 2), make_tuple(&source, -1, 0, 2), make_tuple(&source, 0, 0, 0),
+                                 make_tuple(&source, 1, 1, 2147483647), make_tuple(&invalid, 0, 0, 1)}) {
+        part.ConstructFromPart(from, x, y, w, 1);
         EXPECT_FALSE(part.IsValid()) << x << "," << y << " " << w;
     }
     source.ConstructFromPart(&source, 0, 1, 2, 1);

@@ -514,6 +514,7 @@ TEST_F(Device, RawBlocksBecomeTexturesWithTheirChannelsReordered)
     ASSERT_NE(nullptr, t);
     EXPECT_EQ(make_tuple(4096, size_t(4096u * 64u * 4u)), make_tuple(info.width, Bytes(t).size()));
     EXPECT_EQ(0xFF, Bytes(t)[4096 * 4 + 4095 * 4 + 3]);
+    EXPECT_EQ(0x00, Bytes(t)[4096 * 4 * 2]); // the third row was never written
     GR_Texture_Free(t);
 }
 

@@ -206,6 +206,8 @@ TEST_F(Window, HiddenSequencesShowThePanelAndOfferTheFrameRateSwitch)
         {"one release short", {panel.begin(), panel.end() - 1}, 0, 0},
         {"a wrong cell restarts the sequence", wrongFirst, 0, P},
         {"CLOSE hides the panel and the switch", {{600, 88}}, P | S | F, F},
+        {"just below CLOSE", {{600, 96}}, P, P},
+        {"CLOSE while the panel is hidden", {{600, 88}}, F, F},
         {"the second sequence offers the switch", offer, P, P | S},
         {"the offered switch toggles the frame rate", offerAndSwitch, P, P | S | F},
         {"the switch before it is offered", {{40, 18}}, P, P},
