@@ -62,6 +62,7 @@ TEST_F(Surfaces, SurfacesAreDrawnIntoAndBackOntoTheScreen)
 {
     GR_Texture_SetInterpolation(false);
     int32_t a = Surface_Create(16, 16), b = Surface_Create(16, 16), s = Surface_Create(20, 10);
+    EXPECT_EQ(3, Surface_Count());
     ASSERT_TRUE(Surface_SetTarget(b));
     GR_Draw_ClearAlpha(0x00FF00, 1.0);
     ASSERT_TRUE(Surface_SetTarget(s));

@@ -72,10 +72,13 @@ TEST_F(Device, MultisampleRequestsWaitForTheResetAndLostDevicesAreReset)
     ASSERT_TRUE(GR_Reset());
     EXPECT_EQ(make_tuple(0, D3DSWAPEFFECT_COPY),
               make_tuple(Recorded().resets.back().multiSampleType, Recorded().resets.back().swapEffect));
+    Display_SetVSync(true); // taken at the reset too
+    ASSERT_TRUE(GR_Reset());
+    EXPECT_EQ(D3DPRESENT_INTERVAL_DEFAULT, Recorded().resets.back().presentationInterval);
 
     Settings().cooperativeLevel = D3DERR_DEVICENOTRESET;
     ASSERT_TRUE(GR_StartFrame());
-    EXPECT_EQ(make_tuple(size_t(3), 1), make_tuple(Recorded().resets.size(), g_D3D.sceneDepth));
+    EXPECT_EQ(make_tuple(size_t(4), 1), make_tuple(Recorded().resets.size(), g_D3D.sceneDepth));
     EXPECT_FALSE(GR_StartFrame()); // already open
 }
 
@@ -468,7 +471,7 @@ TEST_F(Device, OrdinaryTexturesAreRoundedToPowersOfTwoAndTargetsAreNot)
 {
     DeviceTexture* t = GR_Texture_Create(100, 33, 1, false, TEXTURE_FORMAT_A8R8G8B8);
     ASSERT_NE(nullptr, t);
-    EXPECT_EQ(make_tuple(128, 64), make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t)));
+    EXPECT_EQ(make_tuple(128, 64, 1), make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t), DeviceTexture_Levels(t)));
     EXPECT_EQ(t, g_DeviceTextures); // new ones go to the head of the list
     EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(t->systemPixels) & 15u);
     GR_Texture_Free(t);

@@ -24,8 +24,11 @@ template <typename V> std::vector<uint32_t> Colours(const std::vector<V>& vs)
 
 class Draw : public capture::DrawTest {};
 
-TEST_F(Draw, MergesKeepEachChannelAChannelBeyondTheEnds)
+TEST_F(Draw, ColoursKeepTheirChannelsAndMergesStayChannelsBeyondTheEnds)
 {
+    GR_Draw_SetColourRGBA(1, 2, 3, 0.25); // red in the high byte of the vertex colour
+    EXPECT_EQ(make_tuple(0x3F010203u, 1, 3), make_tuple(GR_Draw_GetVertexColour(), GR_Draw_GetRed(), GR_Draw_GetBlue()));
+    EXPECT_EQ(0x00FF0000u | 0x80u << 8 | 0x40u, GR_Make_Colour(0x40, 0x80, 0xFF));
     const std::tuple<uint32_t, uint32_t, double, uint32_t> merges[] = {{0x000000, 0x804020, 0.5, 0x402010},
                                                                        {0x808080, 0xFF0000, 3.0, 0xFF0000}};
     for (auto [a, b, t, merged] : merges) EXPECT_EQ(merged, GR_Draw_MergeColour(a, b, t)) << t;
@@ -240,7 +243,12 @@ TEST_F(ThreeD, StackHoldsFiftyOneMatricesAndAddedTransformsApplyAfterTheWorld)
     EXPECT_TRUE(GR_3D_TransformStackEmpty());
     for (int32_t i = 0; i < TRANSFORM_STACK_SIZE; ++i) ASSERT_TRUE(GR_3D_TransformStackPush()) << "push " << i;
     EXPECT_FALSE(GR_3D_TransformStackPush());
+    EXPECT_TRUE(GR_3D_TransformStackDiscard());
+    EXPECT_TRUE(GR_3D_TransformStackPush());
 
+    GR_3D_TransformSetScaling(2, 2, 2);
+    GR_3D_TransformAddTranslation(10, 0, 0);
+    EXPECT_EQ(12.0, Transform(Get(MATRIX_WORLD), 1, 0, 0).x);
     GR_3D_TransformSetTranslation(10, 0, 0);
     GR_3D_TransformAddRotationZ(90);
     Point4 p = Transform(Get(MATRIX_WORLD), 1, 0, 0);

@@ -177,6 +177,8 @@ TEST_F(TextureDraw, TexturePartsAndEmptyTextures)
 {
     ASSERT_TRUE(GR_Texture_DrawPart(m_Texture, 4, 8, 16, 8, 50, 60, 2, 1, 0, 0xFFFFFF, 1));
     ExpectQuad(50, 60, 4, 8, 82, 68, 20, 16);
+    ASSERT_TRUE(GR_Texture_DrawStretched(m_Texture, 0, 0, 100, 10, 0xFFFFFF, 1));
+    EXPECT_EQ(make_tuple(100.0f, 10.0f, 0.5f, 0.5f), XYUV(Draws()[0].v[2])); // 32 of 64 texels
     // A texture of no picture is drawn as an eight-pixel square.
     int32_t index = Texture_Wrap(GR_Texture_Create(16, 16, 1, false, TEXTURE_FORMAT_A8R8G8B8), 0, 0);
     ASSERT_TRUE(GR_Texture_DrawExt(index, 0, 0, 10, 10, 1, 1, 0, 0xFFFFFF, 1));
@@ -252,6 +254,10 @@ TEST_F(TextureDraw, AlphaMapsAndBitmapsKeepTheirPixels)
     EXPECT_EQ((std::vector<uint8_t>{0x00, 0x00, 0xFF, 0xFF}), std::vector<uint8_t>(&DeviceBytes(index)[8], &DeviceBytes(index)[12]));
     CBitmap32 invalid;
     EXPECT_EQ(-1, Texture_CreateFromBitmap(&invalid));
+    int32_t before = g_BatchStatistics.textureSwitches;
+    Texture_SetStage(index); // the stage takes the texture, or none
+    Texture_SetStage(-1);
+    EXPECT_EQ(before + 2, g_BatchStatistics.textureSwitches);
 }
 
 TEST(VertexColour, SwapsRedAndBlueAndCutsTheAlpha)
