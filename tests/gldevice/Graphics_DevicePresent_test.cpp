@@ -1,6 +1,8 @@
 // Creation, presenting (with the capture switch and letterboxing), resets and read-backs of the
 // OpenGL device.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include <SDL.h>
@@ -83,11 +85,8 @@ class Capture : public DeviceTest {
         draw();
         ASSERT_TRUE(GR_EndFrame(true));
         EXPECT_EQ(1, g_D3D.presentedFrames);
-        std::vector<uint8_t> file;
-        std::FILE* in = std::fopen(m_Path.c_str(), "rb");
-        ASSERT_NE(nullptr, in);
-        for (int c; (c = std::fgetc(in)) != EOF;) file.push_back(uint8_t(c));
-        std::fclose(in);
+        std::ifstream in(m_Path, std::ios::binary);
+        std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         int32_t w = 0, h = 0;
         const uint8_t* pixels = GR_Image_LoadPNG(file.data(), int32_t(file.size()), &w, &h, false);
         ASSERT_NE(nullptr, pixels);
