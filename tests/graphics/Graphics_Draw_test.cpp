@@ -28,7 +28,8 @@ class Draw : public capture::DrawTest {};
 TEST_F(Draw, ColoursKeepTheirChannelsAndMergesStayChannelsBeyondTheEnds)
 {
     GR_Draw_SetColourRGBA(1, 2, 3, 0.25); // red in the high byte of the vertex colour
-    EXPECT_EQ(make_tuple(0x3F010203u, 1, 3), make_tuple(GR_Draw_GetVertexColour(), GR_Draw_GetRed(), GR_Draw_GetBlue()));
+    EXPECT_EQ(make_tuple(0x3F010203u, 1, 2, 3),
+              make_tuple(GR_Draw_GetVertexColour(), GR_Draw_GetRed(), GR_Draw_GetGreen(), GR_Draw_GetBlue()));
     EXPECT_EQ(0x00FF0000u | 0x80u << 8 | 0x40u, GR_Make_Colour(0x40, 0x80, 0xFF));
     const std::tuple<uint32_t, uint32_t, double, uint32_t> merges[] = {{0x000000, 0x804020, 0.5, 0x402010},
                                                                        {0x808080, 0xFF0000, 3.0, 0xFF0000}};
