@@ -1,7 +1,7 @@
-// The game builder's texture pages: packing, the two chunks and the manifest's "textures" key.
+// The game builder's texture pages: packing and the manifest's "textures" key (the two chunks are read
+// back by the drawing scene, which loads them into textures and probes their pixels).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -19,19 +19,6 @@ namespace {
 PictureDesc Solid(int32_t w, int32_t h, uint32_t argb)
 {
     return PictureDesc{"solid", w, h, std::vector<uint32_t>(size_t(w) * size_t(h), argb)};
-}
-
-uint32_t Word(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-// The body offset of the first chunk with the tag, or 0.
-size_t ChunkBody(const std::vector<uint8_t>& b, const char* tag)
-{
-    for (size_t at = 8; at + 8 <= b.size(); at += 8 + Word(b, at + 4))
-        if (std::memcmp(&b[at], tag, 4) == 0) return at + 8;
-    return 0;
 }
 
 TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirstAndFullPagesStartNewOnes)
@@ -80,37 +67,6 @@ TEST(TexturePacking, PicturesAreCroppedAndPlacedTallestFirstAndFullPagesStartNew
     }
 }
 
-TEST(TexturePacking, ChunksHoldTheRecordsAndOnePngPerPage)
-{
-    GameDesc game;
-    game.textures.pageSize = 64;
-    game.textures.flags = 1;
-    game.textures.pictures = {Solid(3, 2, 0xFF00FF00u)};
-    game.textures.extraEntries.push_back(PageEntryDesc{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, -1});
-    std::vector<uint8_t> bytes;
-    std::string errors;
-    ASSERT_TRUE(BuildGame(game, bytes, errors)) << errors;
-    size_t pages = ChunkBody(bytes, "TPAG");
-    size_t textures = ChunkBody(bytes, "TXTR");
-    ASSERT_NE(0u, pages);
-    ASSERT_LT(pages, textures); // the loader wants the records first
-    size_t extra = Word(bytes, pages + 8);
-    // Two records, the second 22 bytes after the first; texture -1 as written.
-    EXPECT_EQ(make_tuple(2u, Word(bytes, pages + 4) + 22, 0xFFFFu, 7u),
-              make_tuple(Word(bytes, pages), uint32_t(extra), Word(bytes, extra + 20) & 0xFFFFu,
-                         Word(bytes, extra + 12) & 0xFFFFu));
-    EXPECT_EQ(1u, Word(bytes, textures));
-    size_t entry = Word(bytes, textures + 4);
-    EXPECT_EQ(1u, Word(bytes, entry));
-    size_t blob = Word(bytes, entry + 4);
-    size_t end = textures + Word(bytes, textures - 4);
-    std::vector<uint8_t> png(bytes.begin() + std::ptrdiff_t(blob), bytes.begin() + std::ptrdiff_t(end));
-    PictureDesc page;
-    ASSERT_TRUE(DecodePng(png, page));
-    EXPECT_EQ(make_tuple(64, 0xFF00FF00u, 0u), make_tuple(page.width, page.pixels[0], page.pixels[3]));
-    EXPECT_FALSE(DecodePng(std::vector<uint8_t>(png.begin(), png.begin() + 20), page));
-}
-
 class TextureManifest : public ::testing::Test {
   protected:
     void SetUp() override
@@ -121,6 +77,7 @@ class TextureManifest : public ::testing::Test {
         std::vector<uint8_t> png = EncodePng(Solid(2, 3, 0xFF0000FFu));
         std::ofstream(m_Folder / "blue.png", std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+        std::ofstream(m_Folder / "cut.png", std::ios::binary).write(reinterpret_cast<const char*>(png.data()), 20);
     }
     void TearDown() override { std::filesystem::remove_all(m_Folder); }
     bool Read(const std::string& textures, GameDesc& game, std::string& errors)
@@ -148,11 +105,12 @@ TEST_F(TextureManifest, PicturesComeFromFilesOrFillsAndProblemsAreNamedByTheirPl
     EXPECT_EQ(9, t.extraEntries[0].texture);
 
     EXPECT_FALSE(Read(R"({"pageSize": 48, "pictures": [{"file": "none.png"}, {"file": "blue.png", "fill": 1},
-        {"width": 0, "height": 1, "fill": 0}, 7], "entries": [{"x": 40000}], "colour": 1})",
+        {"width": 0, "height": 1, "fill": 0}, 7, {"file": "cut.png"}], "entries": [{"x": 40000}], "colour": 1})",
                       game, errors));
     for (const char* place : {"textures.pageSize", "textures.pictures[0].file: cannot read none.png",
                               "textures.pictures[1]: give either", "textures.pictures[2]: a filled picture",
-                              "textures.pictures[3]: expected an object", "textures.entries[0].x",
+                              "textures.pictures[3]: expected an object",
+                              "textures.pictures[4].file: cut.png is not a PNG file", "textures.entries[0].x",
                               "textures.colour: unknown key"})
         EXPECT_NE(std::string::npos, errors.find(place)) << place << "\n" << errors;
     EXPECT_FALSE(Read("[]", game, errors));
