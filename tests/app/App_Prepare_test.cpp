@@ -58,7 +58,8 @@ TEST(DisplayTest, DecisionsAndTheQuestionAsked)
         EXPECT_EQ(c[6], int32_t(decision)) << &c - cases;
         EXPECT_EQ(c[7], g_Asked) << &c - cases;
         if (decision == DisplayDecision::Change) {
-            EXPECT_EQ(std::vector(c + 8, c + 12), (std::vector{change.depth, change.width, change.height, change.frequency}))
+            EXPECT_EQ(std::vector(c + 8, c + 12),
+                      (std::vector{change.depth, change.width, change.height, change.frequency}))
                 << &c - cases;
         }
     }

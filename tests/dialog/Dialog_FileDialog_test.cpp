@@ -111,7 +111,8 @@ TEST_F(FakeChooser, DesktopTextDialogsModalAndAsynchronous)
     // With neither program on PATH the dialog is cancelled at once.
     setenv("PATH", "/nonexistent", 1);
     id = GetStringAsync("Game", "Name?", "anon");
-    EXPECT_EQ(std::make_tuple(HTTP_STATE_FINISHED, 0), std::make_tuple(request(id)->m_State, request(id)->m_HttpStatus));
+    EXPECT_EQ(std::make_tuple(HTTP_STATE_FINISHED, 0),
+              std::make_tuple(request(id)->m_State, request(id)->m_HttpStatus));
     forget(id);
     Dialog_SetBackend(nullptr);
     EXPECT_EQ(0, Dialog_QueuedCount());

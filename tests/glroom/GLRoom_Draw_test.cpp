@@ -57,7 +57,8 @@ TEST_F(RoomScene, ViewFollowsAnInstanceAndStopsAtTheRoomEdge)
 {
     gamebuild::RoomViewDesc view = View(0, 640, 480, 0, 640, 480);
     view.object = 0;
-    PlayAndDraw({Drawer("obj_player", 0, SquareAround(CODE_GREEN))}, Room({Placed(0, 1990, 240)}, 0x0000FF, 2000, {view}));
+    PlayAndDraw({Drawer("obj_player", 0, SquareAround(CODE_GREEN))},
+                Room({Placed(0, 1990, 240)}, 0x0000FF, 2000, {view}));
     EXPECT_EQ(1360, Run_CurrentRoom()->m_Views[0].xview);
     ExpectProbes({{630, 240, GREEN}, {620, 240, RED}, {100, 240, RED}});
 }

@@ -32,7 +32,8 @@ class Surfaces : public RoomScene {
         uint8_t* row = nullptr;
         int32_t stride = 0;
         bitmap->GetScanline(y, &row, &stride);
-        std::vector<uint8_t> out = row != nullptr ? std::vector<uint8_t>(row + 4 * x, row + 4 * x + 4) : std::vector<uint8_t>();
+        std::vector<uint8_t> out;
+        if (row != nullptr) out.assign(row + 4 * x, row + 4 * x + 4);
         bitmap->Unlock();
         delete bitmap;
         return out;
@@ -81,7 +82,8 @@ TEST_F(Surfaces, SurfacesAreDrawnIntoAndBackOntoTheScreen)
     Graphics::Flush();
     // Twice the size when stretched.
     ExpectProbes({{505, 105, RED}, {102, 102, RED}, {110, 102, GREEN}, {119, 109, GREEN}, {120, 110, BLUE},
-                  {208, 108, RED}, {212, 108, GREEN}, {301, 101, BLUE}, {400, 100, GREEN}, {411, 100, BLUE}, {1, 1, BLUE}});
+                  {208, 108, RED}, {212, 108, GREEN}, {301, 101, BLUE}, {400, 100, GREEN}, {411, 100, BLUE},
+                  {1, 1, BLUE}});
     EXPECT_EQ((std::vector<uint8_t>{0, 255, 0, 255}), SurfacePixel(b, 3, 3));
     EXPECT_EQ(nullptr, Surface_CreateBitmap(s + 7, 0, 0, 4, 4));
     EXPECT_EQ(nullptr, Surface_CreateBitmap(a, 0, 0, 0, 4));

@@ -103,7 +103,8 @@ TEST_F(Transitions, APlayedTransitionPresentsStepsPlusOneFramesAndLogsItsSteps)
         EXPECT_EQ(-1, GR_Transition_NewSurface());
         ExpectProbes({{20, 20, GREEN}, {620, 460, BLUE}}); // the last frame, f = 1, shows the new picture whole
         std::string expected = "GR_Transition_Finish\nTF: 1\nTF: 2  - " + std::to_string(frames - 1) + "\n";
-        for (int32_t i = 0; i < frames; ++i) expected += "TF: 2.1\nTF: 2.2\nTransFunctionExists()\nTF: 2.3 -2\nTF: 2.4\n";
+        for (int32_t i = 0; i < frames; ++i)
+            expected += "TF: 2.1\nTF: 2.2\nTransFunctionExists()\nTF: 2.3 -2\nTF: 2.4\n";
         EXPECT_EQ(expected + "TF: 3\nTF: 4\nTF: 5\n", m_Log.Text().substr(logStart));
     }
 }

@@ -187,8 +187,9 @@ TEST_F(Device, StateSetAndSetBackSendsNothingAndDirtySlotsWaitForTheBatch)
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 16, 3);
     ASSERT_EQ(1u, Recorded().draws.size());
     // Ascending slot order: the destination factor (7) before the cull mode (8).
-    EXPECT_EQ((std::vector<std::pair<int32_t, uint32_t>>{{D3DRS_DESTBLEND, D3DBLEND_ONE}, {D3DRS_CULLMODE, D3DCULL_CCW}}),
-              Recorded().renderStates);
+    const std::vector<std::pair<int32_t, uint32_t>> sent = {{D3DRS_DESTBLEND, D3DBLEND_ONE},
+                                                            {D3DRS_CULLMODE, D3DCULL_CCW}};
+    EXPECT_EQ(sent, Recorded().renderStates);
 
     // Created without the interpolation flag, the stage starts with point filtering.
     GR_Texture_SetInterpolation(true);
@@ -402,7 +403,8 @@ TEST_F(Batch, FirstLockOfAFrameDiscardsAndBuffersRestThreeFramesAfterTheirLastUs
     // Frames 0 to 3 each need a buffer of their own; frame 4 takes frame 0's again, frame 5 frame 1's.
     EXPECT_EQ((std::vector<size_t>{1, 2, 3, 4, 4, 4}), created);
     std::vector<int64_t> stamps;
-    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) stamps.push_back(r->frameStamp - firstFrame);
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next)
+        stamps.push_back(r->frameStamp - firstFrame);
     EXPECT_EQ((std::vector<int64_t>{4, 5, 2, 3}), stamps);
     // A request larger than the usual buffer gets one of its own size.
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 20000);
@@ -431,7 +433,8 @@ TEST_F(Batch, ReturnedVerticesFreedTexturesAndFormatHandles)
     Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 16, 2); // too small for one primitive
     Graphics::Flush();
     ASSERT_EQ(1u, Recorded().draws.size());
-    EXPECT_EQ(make_tuple(2u, (const void*)nullptr), make_tuple(Recorded().draws[0].primitives, Recorded().draws[0].texture));
+    const Draw& returned = Recorded().draws[0];
+    EXPECT_EQ(make_tuple(2u, (const void*)nullptr), make_tuple(returned.primitives, returned.texture));
 
     // A vertex-format handle always starts a new batch, drawn with its declaration.
     VertexFormat_FreeAll();
@@ -539,8 +542,9 @@ TEST_F(Device, MalformedTextureDataIsRefused)
     DeviceTextureInfo info;
     DeviceTexture* t = FromData(png, &info);
     ASSERT_NE(nullptr, t);
-    EXPECT_EQ(make_tuple(4, 8, 3, 5, 3, uint8_t(200)), make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t),
-                                                                 info.width, info.height, info.resourceType, Bytes(t)[0]));
+    EXPECT_EQ(make_tuple(4, 8, 3, 5, 3, uint8_t(200)),
+              make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t), info.width, info.height, info.resourceType,
+                         Bytes(t)[0]));
     GR_Texture_Free(t);
 }
 

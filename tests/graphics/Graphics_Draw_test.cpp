@@ -210,7 +210,8 @@ TEST_F(ThreeD, DepthIsClampedInThreeDModeAndStartingFlushesOnlyOnTheChange)
     EXPECT_EQ(0u, fake::Recorded().draws.size());
     GR_3D_Start(false);
     EXPECT_EQ(1u, fake::Recorded().draws.size()); // the change drew what was queued
-    EXPECT_EQ(make_tuple(false, 0u), make_tuple(g_RenderSettings.perspective, g_RenderStateCache.wanted[RS_DEPTH_TEST]));
+    EXPECT_FALSE(g_RenderSettings.perspective);
+    EXPECT_EQ(0u, g_RenderStateCache.wanted[RS_DEPTH_TEST]);
 }
 
 TEST_F(ThreeD, StackHoldsFiftyOneMatricesAndAddedTransformsApplyAfterTheWorld)
