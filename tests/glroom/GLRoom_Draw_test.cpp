@@ -1,143 +1,90 @@
 // Rooms drawn on a device and probed at chosen pixels: the background colour, draw events in depth
-// order, the GUI layer, views that follow and views side by side, the window colour around them, and
-// window points converted back to room points through the views just drawn.
+// order, the GUI layer, views that follow and views side by side, the window colour around them,
+// window points converted back to room points through the views just drawn, and virtual keys.
 #include "GLRoomFixture.h"
+#include "io/IO_VirtualKey.h"
 
 using namespace glroom;
 using roomtest::Placed;
-using roomtest::Room;
+using std::make_tuple;
 
 namespace {
 
-// Colours as game code writes them (ARGB in decimal).
-const std::string CODE_RED = "4294901760";
-const std::string CODE_GREEN = "4278255360";
-const std::string CODE_BLUE = "4278190335";
-const std::string CODE_YELLOW = "4294967040";
+// Colours as game code writes them (ARGB in decimal); room and window colours have red in the low byte.
+const std::string CODE_RED = "4294901760", CODE_GREEN = "4278255360", CODE_BLUE = "4278190335",
+                  CODE_YELLOW = "4294967040";
 
-std::string SquareAround(const std::string& colour)
+std::string SquareAround(const std::string& colour) { return "test_rect(x - 5, y - 5, x + 5, y + 5, " + colour + ");"; }
+
+gamebuild::RoomViewDesc View(int32_t xview, int32_t wview, int32_t hview, int32_t xport, int32_t wport, int32_t hport)
 {
-    return "test_rect(x - 5, y - 5, x + 5, y + 5, " + colour + ");";
+    gamebuild::RoomViewDesc view;
+    view.visible = 1;
+    view.xview = xview, view.wview = wview, view.hview = hview;
+    view.xport = xport, view.wport = wport, view.hport = hport;
+    return view;
 }
 
 TEST_F(RoomScene, BackgroundColourDrawEventsByDepthAndTheGuiOnTop)
 {
-    gamebuild::GameDesc game;
-    game.objects = {Drawer("obj_front", 0, "test_rect(30, 30, 80, 80, " + CODE_BLUE + ");",
-                           "test_rect(35, 35, 45, 45, " + CODE_YELLOW + ");"),
-                    Drawer("obj_back", 10, "test_rect(10, 10, 60, 60, " + CODE_GREEN + ");")};
-    gamebuild::RoomDesc room = Room("room", {Placed(0), Placed(1)}); // the front one placed first
-    room.colour = 0x0000FF;                                          // red, low byte
-    game.rooms = {room};
-    game.header.roomOrder = {0};
-    PlayAndDraw(game);
+    // The front one is placed first.
+    PlayAndDraw({Drawer("obj_front", 0, "test_rect(30, 30, 80, 80, " + CODE_BLUE + ");",
+                        "test_rect(35, 35, 45, 45, " + CODE_YELLOW + ");"),
+                 Drawer("obj_back", 10, "test_rect(10, 10, 60, 60, " + CODE_GREEN + ");")},
+                Room({Placed(0), Placed(1)}, 0x0000FF));
+    // The smaller depth over the greater, the GUI pass after everything.
+    ExpectProbes({{20, 20, GREEN}, {50, 50, BLUE}, {70, 70, BLUE}, {40, 40, YELLOW}, {200, 200, RED}, {639, 479, RED}});
 
-    EXPECT_EQ(GREEN, At(20, 20));
-    EXPECT_EQ(BLUE, At(50, 50)); // the smaller depth over the greater
-    EXPECT_EQ(BLUE, At(70, 70));
-    EXPECT_EQ(YELLOW, At(40, 40)); // the GUI pass after everything
-    EXPECT_EQ(RED, At(200, 200));
-    EXPECT_EQ(RED, At(639, 479));
+    // Visible virtual keys are white rectangles in window pixels, scaled from the GUI size; hidden
+    // ones and a GUI size of 0 draw nothing.
+    *IO_VirtualKey_Get(0) =
+        IOVirtualKey{IO_VIRTUAL_KEY_IN_USE | IO_VIRTUAL_KEY_VISIBLE, 0, 100, 100, 150, 150, 50, 50, 0, 0, 32, 0};
+    *IO_VirtualKey_Get(1) = IOVirtualKey{IO_VIRTUAL_KEY_IN_USE, 1, 300, 300, 350, 350, 50, 50, 0, 0, 33, 0};
+    g_GUIWidth = 320; // half the window: the key covers window pixels 200 to 299
+    g_GUIHeight = 240;
+    IO_VirtualKey_DrawAll();
+    // Key 1 is in use but hidden.
+    ExpectProbes({{210, 210, WHITE}, {299, 299, WHITE}, {301, 301, RED}, {120, 120, RED}, {320, 320, RED}});
+    g_GUIWidth = 0; // no scale: nothing drawn, nothing divided by zero
+    IO_VirtualKey_Get(0)->x = 0;
+    IO_VirtualKey_DrawAll();
+    EXPECT_EQ(GREEN, At(10, 10));
+    g_GUIWidth = g_GUIHeight = -1;
+    IO_VirtualKey_DeleteAll();
 }
 
 TEST_F(RoomScene, ViewFollowsAnInstanceAndStopsAtTheRoomEdge)
 {
-    gamebuild::GameDesc game;
-    game.objects = {Drawer("obj_player", 0, SquareAround(CODE_GREEN))};
-    gamebuild::RoomDesc room = Room("room", {Placed(0, 1990, 240)});
-    room.width = 2000;
-    room.colour = 0x0000FF;
-    room.enableViews = true;
-    gamebuild::RoomViewDesc view;
-    view.visible = 1;
+    gamebuild::RoomViewDesc view = View(0, 640, 480, 0, 640, 480);
     view.object = 0;
-    room.views = {view};
-    game.rooms = {room};
-    game.header.roomOrder = {0};
-    PlayAndDraw(game);
-
+    PlayAndDraw({Drawer("obj_player", 0, SquareAround(CODE_GREEN))},
+                Room({Placed(0, 1990, 240)}, 0x0000FF, 2000, {view}));
     EXPECT_EQ(1360, Run_CurrentRoom()->m_Views[0].xview);
-    EXPECT_EQ(GREEN, At(630, 240));
-    EXPECT_EQ(RED, At(620, 240));
-    EXPECT_EQ(RED, At(100, 240));
+    ExpectProbes({{630, 240, GREEN}, {620, 240, RED}, {100, 240, RED}});
 }
 
 TEST_F(RoomScene, TwoViewsSideBySideWithTheWindowColourAroundThem)
 {
-    gamebuild::GameDesc game;
-    game.objects = {Drawer("obj_red", 0, SquareAround(CODE_RED)),
-                    Drawer("obj_green", 0, SquareAround(CODE_GREEN))};
-    gamebuild::RoomDesc room = Room("room", {Placed(0, 100, 100), Placed(1, 1100, 100)});
-    room.width = 2000;
-    room.colour = 0xFF0000; // blue, high byte
-    room.enableViews = true;
-    gamebuild::RoomViewDesc left;
-    left.visible = 1;
-    left.wview = 320;
-    left.wport = 320;
-    gamebuild::RoomViewDesc right = left;
-    right.xview = 1000;
-    right.hview = 240;
-    right.xport = 320;
-    right.hport = 240;
-    room.views = {left, right};
-    game.rooms = {room};
-    game.header.roomOrder = {0};
-    ASSERT_TRUE(Play(game)) << m_Log.Text();
-    GR_Window_SetColour(0x00FFFF); // yellow
-    DrawFrame();
-
-    EXPECT_EQ(RED, At(100, 100));
-    EXPECT_EQ(GREEN, At(420, 100));
-    EXPECT_EQ(BLUE, At(200, 300));
-    EXPECT_EQ(BLUE, At(500, 200));
-    EXPECT_EQ(YELLOW, At(500, 400)); // below the right port nothing is drawn
-
-    int32_t x = 0;
-    int32_t y = 0;
-    GR_Window_WindowToRoom(420, 100, &x, &y);
-    EXPECT_EQ(1100, x);
-    EXPECT_EQ(100, y);
-    GR_Window_WindowToRoom(100, 300, &x, &y);
-    EXPECT_EQ(100, x);
-    EXPECT_EQ(300, y);
+    PlayAndDraw({Drawer("obj_red", 0, SquareAround(CODE_RED)), Drawer("obj_green", 0, SquareAround(CODE_GREEN))},
+                Room({Placed(0, 100, 100), Placed(1, 1100, 100)}, 0xFF0000, 2000,
+                     {View(0, 320, 480, 0, 320, 480), View(1000, 320, 240, 320, 320, 240)}),
+                0x00FFFF);
+    // Below the right port nothing is drawn: the window's yellow.
+    ExpectProbes({{100, 100, RED}, {420, 100, GREEN}, {200, 300, BLUE}, {500, 200, BLUE}, {500, 400, YELLOW}});
+    EXPECT_EQ(make_tuple(1100, 100), ToRoom(420, 100));
+    EXPECT_EQ(make_tuple(100, 300), ToRoom(100, 300));
 }
 
 TEST_F(RoomScene, OverlappingViewsDrawInOrderAndConvertThroughTheHigherOne)
 {
-    gamebuild::GameDesc game;
-    game.objects = {Drawer("obj_green", 0, SquareAround(CODE_GREEN))};
-    gamebuild::RoomDesc room = Room("room", {Placed(0, 1040, 40)});
-    room.width = 2000;
-    room.colour = 0xFF0000;
-    room.enableViews = true;
-    gamebuild::RoomViewDesc whole;
-    whole.visible = 1;
-    gamebuild::RoomViewDesc zoom; // room 1000..1160 x 0..120 twice as large in the top-left quarter
-    zoom.visible = 1;
-    zoom.xview = 1000;
-    zoom.wview = 160;
-    zoom.hview = 120;
-    zoom.wport = 320;
-    zoom.hport = 240;
+    // Room 1000..1160 x 0..120 twice as large in the top-left quarter over the whole room.
+    gamebuild::RoomViewDesc zoom = View(1000, 160, 120, 0, 320, 240);
     zoom.hborder = 0;
-    room.views = {whole, zoom};
-    game.rooms = {room};
-    game.header.roomOrder = {0};
-    PlayAndDraw(game);
-
-    EXPECT_EQ(GREEN, At(80, 80));
-    EXPECT_EQ(GREEN, At(71, 71)); // the square is drawn at twice its size
-    EXPECT_EQ(BLUE, At(100, 100));
-
-    int32_t x = 0;
-    int32_t y = 0;
-    GR_Window_WindowToRoom(80, 80, &x, &y);
-    EXPECT_EQ(1040, x);
-    EXPECT_EQ(40, y);
-    GR_Window_WindowToRoom(400, 300, &x, &y);
-    EXPECT_EQ(400, x);
-    EXPECT_EQ(300, y);
+    PlayAndDraw({Drawer("obj_green", 0, SquareAround(CODE_GREEN))},
+                Room({Placed(0, 1040, 40)}, 0xFF0000, 2000, {View(0, 640, 480, 0, 640, 480), zoom}));
+    ExpectProbes({{80, 80, GREEN}, {71, 71, GREEN}, {100, 100, BLUE}}); // the square drawn at twice its size
+    EXPECT_EQ(make_tuple(1040, 40), ToRoom(80, 80));
+    EXPECT_EQ(make_tuple(400, 300), ToRoom(400, 300));
 }
 
 } // namespace

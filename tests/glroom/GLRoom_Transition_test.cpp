@@ -12,8 +12,6 @@ using namespace glroom;
 
 namespace {
 
-constexpr uint32_t BLACK = 0xFF000000u;
-
 class Transitions : public RoomScene {
   protected:
     void SetUp() override
@@ -21,8 +19,7 @@ class Transitions : public RoomScene {
         RoomScene::SetUp();
         gamebuild::GameDesc game;
         game.objects = {Drawer("obj_corner", 0, "test_rect(600, 440, 640, 480, 4294967040);")};
-        game.rooms = {roomtest::Room("room", {roomtest::Placed(0)})};
-        game.rooms[0].colour = 0x0000FF; // red, low byte
+        game.rooms = {Room({roomtest::Placed(0)}, 0x0000FF)}; // red, low byte
         game.header.roomOrder = {0};
         ASSERT_TRUE(Play(game)) << m_Log.Text();
         ASSERT_TRUE(GR_StartFrame());
@@ -34,7 +31,7 @@ class Transitions : public RoomScene {
         RoomScene::TearDown();
     }
     // Captures the room for `kind` and draws the new picture into the new-room surface.
-    void Capture(int32_t kind)
+    static void Capture(int32_t kind)
     {
         if (g_D3D.sceneDepth == 0) GR_StartFrame();
         ASSERT_TRUE(GR_Transition_Start(kind));
@@ -52,55 +49,44 @@ class Transitions : public RoomScene {
     }
 };
 
-struct Probe {
-    int32_t x, y;
-    uint32_t colour;
-};
-struct StepCase {
-    int32_t kind;
-    double f;
-    std::vector<Probe> probes;
-};
-const StepCase STEP_CASES[] = {
-    {1, 0.0, {{20, 20, RED}, {620, 460, YELLOW}}}, // a reveal at 0: the old room only
-    {1, 0.5, {{20, 20, GREEN}, {300, 240, BLUE}, {340, 240, RED}, {620, 460, YELLOW}}},
-    {1, 1.0, {{20, 20, GREEN}, {620, 460, BLUE}}}, // at 1: the new picture whole
-    {2, 0.5, {{20, 20, RED}, {300, 240, RED}, {340, 240, BLUE}, {620, 460, BLUE}}},
-    {3, 0.5, {{20, 20, GREEN}, {320, 230, BLUE}, {320, 250, RED}, {620, 460, YELLOW}}},
-    {4, 0.5, {{20, 20, RED}, {320, 230, RED}, {320, 250, BLUE}, {620, 460, BLUE}}},
-    {5, 0.5, {{165, 125, BLUE}, {155, 115, RED}, {475, 355, BLUE}, {485, 365, RED}, {20, 20, RED}}},
-    {6, 0.5, {{20, 20, BLUE}, {300, 20, BLUE}, {340, 20, RED}, {620, 460, YELLOW}}}, // slides
-    {7, 0.5, {{340, 20, GREEN}, {20, 20, RED}, {620, 460, BLUE}}},
-    {8, 0.5, {{20, 20, BLUE}, {20, 230, BLUE}, {20, 250, RED}, {620, 460, YELLOW}}},
-    {9, 0.5, {{20, 260, GREEN}, {20, 20, RED}, {620, 460, BLUE}}},
-    {10, 0.5, {{4, 20, GREEN}, {4, 240, BLUE}, {12, 240, RED}, {620, 460, YELLOW}, {628, 460, BLUE}}}, // bands
-    {11, 0.5, {{4, 240, BLUE}, {12, 240, RED}, {628, 240, BLUE}}},
-    {12, 0.5, {{240, 3, BLUE}, {240, 9, RED}, {620, 465, YELLOW}, {620, 470, BLUE}}},
-    {13, 0.5, {{240, 3, BLUE}, {240, 9, RED}}},
-    {14, 0.5, {{20, 20, BLUE}, {340, 20, RED}, {620, 460, RED}, {300, 460, BLUE}}}, // pushes
-    {15, 0.5, {{340, 20, GREEN}, {300, 460, YELLOW}, {20, 20, RED}}},
-    {16, 0.5, {{20, 20, BLUE}, {620, 460, RED}, {20, 260, RED}}},
-    {17, 0.5, {{20, 260, GREEN}, {620, 220, YELLOW}, {20, 20, RED}}},
-    {18, 0.5, {{320, 240, BLUE}, {20, 20, RED}, {620, 460, YELLOW}}}, // spins about the centre
-    {19, 0.5, {{320, 240, BLUE}, {20, 20, RED}, {620, 460, YELLOW}}},
-    {18, 1.0, {{20, 20, GREEN}, {45, 45, BLUE}, {620, 460, BLUE}}}, // upright and unscaled
-    {20, 0.5, {{320, 240, 0xFF7F0080u}, {20, 20, 0xFF7F7F00u}}},  // cross-fade
-    {21, 0.5, {{320, 240, BLACK}, {20, 20, BLACK}, {620, 460, BLACK}}},
-    {21, 0.75, {{320, 240, 0xFF00007Fu}}},
-};
-
 TEST_F(Transitions, EachKindDrawsItsRule)
 {
-    for (const StepCase& c : STEP_CASES) {
-        Capture(c.kind);
+    const std::tuple<int32_t, double, std::vector<Probe>> cases[] = {
+        {1, 0.0, {{20, 20, RED}, {620, 460, YELLOW}}}, // a reveal at 0: the old room only
+        {1, 0.5, {{20, 20, GREEN}, {300, 240, BLUE}, {340, 240, RED}, {620, 460, YELLOW}}},
+        {1, 1.0, {{20, 20, GREEN}, {620, 460, BLUE}}}, // at 1: the new picture whole
+        {2, 0.5, {{20, 20, RED}, {300, 240, RED}, {340, 240, BLUE}, {620, 460, BLUE}}},
+        {3, 0.5, {{20, 20, GREEN}, {320, 230, BLUE}, {320, 250, RED}, {620, 460, YELLOW}}},
+        {4, 0.5, {{20, 20, RED}, {320, 230, RED}, {320, 250, BLUE}, {620, 460, BLUE}}},
+        {5, 0.5, {{165, 125, BLUE}, {155, 115, RED}, {475, 355, BLUE}, {485, 365, RED}, {20, 20, RED}}},
+        {6, 0.5, {{20, 20, BLUE}, {300, 20, BLUE}, {340, 20, RED}, {620, 460, YELLOW}}}, // slides
+        {7, 0.5, {{340, 20, GREEN}, {20, 20, RED}, {620, 460, BLUE}}},
+        {8, 0.5, {{20, 20, BLUE}, {20, 230, BLUE}, {20, 250, RED}, {620, 460, YELLOW}}},
+        {9, 0.5, {{20, 260, GREEN}, {20, 20, RED}, {620, 460, BLUE}}},
+        {10, 0.5, {{4, 20, GREEN}, {4, 240, BLUE}, {12, 240, RED}, {620, 460, YELLOW}, {628, 460, BLUE}}}, // bands
+        {11, 0.5, {{4, 240, BLUE}, {12, 240, RED}, {628, 240, BLUE}}},
+        {12, 0.5, {{240, 3, BLUE}, {240, 9, RED}, {620, 465, YELLOW}, {620, 470, BLUE}}},
+        {13, 0.5, {{240, 3, BLUE}, {240, 9, RED}}},
+        {14, 0.5, {{20, 20, BLUE}, {340, 20, RED}, {620, 460, RED}, {300, 460, BLUE}}}, // pushes
+        {15, 0.5, {{340, 20, GREEN}, {300, 460, YELLOW}, {20, 20, RED}}},
+        {16, 0.5, {{20, 20, BLUE}, {620, 460, RED}, {20, 260, RED}}},
+        {17, 0.5, {{20, 260, GREEN}, {620, 220, YELLOW}, {20, 20, RED}}},
+        {18, 0.5, {{320, 240, BLUE}, {20, 20, RED}, {620, 460, YELLOW}}}, // spins about the centre
+        {19, 0.5, {{320, 240, BLUE}, {20, 20, RED}, {620, 460, YELLOW}}},
+        {18, 1.0, {{20, 20, GREEN}, {45, 45, BLUE}, {620, 460, BLUE}}}, // upright and unscaled
+        {20, 0.5, {{320, 240, 0xFF7F0080u}, {20, 20, 0xFF7F7F00u}}},  // cross-fade
+        {21, 0.5, {{320, 240, BLACK}, {20, 20, BLACK}, {620, 460, BLACK}}},
+        {21, 0.75, {{320, 240, 0xFF00007Fu}}},
+    };
+    for (const auto& [kind, f, probes] : cases) {
+        Capture(kind);
         ASSERT_TRUE(Surface_ResetTarget());
         GR_Draw_ClearAlpha(0xFFFFFF, 1.0); // white: whatever the step leaves uncovered shows
-        GR_Transition_DrawStep(c.kind, c.f);
+        GR_Transition_DrawStep(kind, f);
         Graphics::Flush();
-        for (const Probe& p : c.probes)
-            EXPECT_TRUE(Near(p.colour, At(p.x, p.y)))
-                << "kind " << c.kind << " at " << c.f << ": (" << p.x << ", " << p.y << ") is " << std::hex
-                << At(p.x, p.y) << ", not " << p.colour;
+        for (const Probe& p : probes)
+            EXPECT_TRUE(Near(p.argb, At(p.x, p.y))) << "kind " << kind << " at " << f << ": (" << p.x << ", " << p.y
+                                                    << ") is " << std::hex << At(p.x, p.y) << ", not " << p.argb;
     }
 }
 
@@ -115,8 +101,7 @@ TEST_F(Transitions, APlayedTransitionPresentsStepsPlusOneFramesAndLogsItsSteps)
         EXPECT_EQ(frames, g_D3D.presentedFrames - before) << steps;
         EXPECT_EQ(-1, GR_Transition_OldSurface());
         EXPECT_EQ(-1, GR_Transition_NewSurface());
-        EXPECT_EQ(GREEN, At(20, 20)); // the last frame, f = 1, shows the new picture whole
-        EXPECT_EQ(BLUE, At(620, 460));
+        ExpectProbes({{20, 20, GREEN}, {620, 460, BLUE}}); // the last frame, f = 1, shows the new picture whole
         std::string expected = "GR_Transition_Finish\nTF: 1\nTF: 2  - " + std::to_string(frames - 1) + "\n";
         for (int32_t i = 0; i < frames; ++i)
             expected += "TF: 2.1\nTF: 2.2\nTransFunctionExists()\nTF: 2.3 -2\nTF: 2.4\n";
@@ -156,8 +141,7 @@ TEST_F(Transitions, ADeviceResetBetweenStartAndFinishLeavesNothingToDrawOrFree)
     EXPECT_FALSE(Surface_Exists(old));
     // A surface the game makes now takes the freed slot: the transition must leave it alone.
     int32_t mine = Surface_Create(16, 16);
-    EXPECT_EQ(old, mine);
-    EXPECT_EQ(-1, GR_Transition_OldSurface());
+    EXPECT_EQ(std::make_tuple(old, -1), std::make_tuple(mine, GR_Transition_OldSurface()));
     FillRect(0, 0, 640, 480, YELLOW);
     Graphics::Flush();
     EXPECT_FALSE(GR_Transition_Finish());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <tuple>
@@ -62,32 +61,23 @@ TEST(Bitmap32, StreamFormsRoundTripAndTheOldFormIsRead)
     CStream stream;
     source.WriteToStream(&stream);
     stream.SetPosition(0);
-    // Braces read the fields in order.
-    std::tuple<int32_t, bool, int32_t, int32_t> head{stream.ReadInteger(), stream.ReadBoolean(), stream.ReadInteger(),
-                                                    stream.ReadInteger()};
-    EXPECT_EQ(make_tuple(540, true, 3, 2), head);
     testimages::LogCapture quiet;
-    stream.SetPosition(0);
     CBitmap32 copy;
     copy.ConstructFromStream(&stream);
     ASSERT_TRUE(copy.IsValid());
     EXPECT_EQ(make_tuple(3, 2, PixelsOf(source)), make_tuple(copy.GetWidth(), copy.GetHeight(), PixelsOf(copy)));
-
     // An invalid bitmap is written as the version and a false flag.
     CBitmap32 empty;
     CStream small;
     empty.WriteToStream(&small);
     EXPECT_EQ(small.GetPosition(), 8);
     EXPECT_FALSE(ReadsSomething(small));
-
     // The old form: version, sizes, a block of the pixels and four spare bytes.
     CStream old;
     Ints(old, {800, 2, 1, 12, 0x11223344, 0x55667788, -1});
     old.SetPosition(0);
-    CBitmap32 b;
-    b.ConstructFromStream(&old);
-    ASSERT_TRUE(b.IsValid());
-    EXPECT_EQ(PixelsOf(b), (Pixels{0x11223344u, 0x55667788u}));
+    copy.ConstructFromStream(&old);
+    EXPECT_EQ(PixelsOf(copy), (Pixels{0x11223344u, 0x55667788u}));
 }
 
 TEST(Bitmap32, StreamFormsThatDoNotHoldTheirPixelsAreRefused)
@@ -114,7 +104,6 @@ TEST(Bitmap32, FilledPartsCopiesAndStretches)
 {
     CBitmap32 b;
     b.ConstructFilled(0, 2, 0x00332211); // sizes raised to one, the colour made opaque
-    ASSERT_TRUE(b.IsValid());
     EXPECT_EQ(make_tuple(1, 2, Pixels{0xFF112233u, 0xFF112233u}), make_tuple(b.GetWidth(), b.GetHeight(), PixelsOf(b)));
     b.ConstructFilled(100000, 100000, 0);
     EXPECT_FALSE(b.IsValid());
@@ -122,7 +111,6 @@ TEST(Bitmap32, FilledPartsCopiesAndStretches)
     CBitmap32 source = Made(3, 2, {1, 2, 3, 4, 5, 6});
     CBitmap32 part;
     part.ConstructFromPart(&source, 1, 0, 2, 2);
-    ASSERT_TRUE(part.IsValid());
     EXPECT_EQ(PixelsOf(part), (Pixels{2, 3, 5, 6}));
     CBitmap32 invalid;
     // One past the width, a negative corner, no width, a width that overflows, an invalid source.
@@ -133,24 +121,16 @@ TEST(Bitmap32, FilledPartsCopiesAndStretches)
     }
     source.ConstructFromPart(&source, 0, 1, 2, 1);
     EXPECT_EQ(PixelsOf(source), (Pixels{4, 5}));
-
-    // Copies and assignments take fresh pixels.
-    source = Made(2, 1, {7, 8});
+    // Copies take fresh pixels.
     CBitmap32 copy(source);
-    CBitmap32 assigned;
-    assigned = source;
     source.SetAlpha(0x40);
-    EXPECT_EQ(make_tuple(Pixels{7, 8}, Pixels{7, 8}, Pixels{0x40000007u, 0x40000008u}),
-              make_tuple(PixelsOf(copy), PixelsOf(assigned), PixelsOf(source)));
-
+    EXPECT_EQ(make_tuple(Pixels{4, 5}, Pixels{0x40000004u, 0x40000005u}), make_tuple(PixelsOf(copy), PixelsOf(source)));
     // Stretching repeats or drops pixels; no width keeps the size.
     b = Made(2, 1, {0xA, 0xB});
     b.Stretch(4, 1);
     EXPECT_EQ(make_tuple(4, Pixels{0xA, 0xA, 0xB, 0xB}), make_tuple(b.GetWidth(), PixelsOf(b)));
-    b.Stretch(1, 3);
-    EXPECT_EQ(PixelsOf(b), (Pixels{0xA, 0xA, 0xA}));
     b.Stretch(0, 5);
-    EXPECT_EQ(make_tuple(1, 3), make_tuple(b.GetWidth(), b.GetHeight()));
+    EXPECT_EQ(make_tuple(4, 1), make_tuple(b.GetWidth(), b.GetHeight()));
 }
 
 TEST(Bitmap32, RemovingTheBackgroundAndSmoothingEdges)
@@ -200,35 +180,19 @@ TEST(Bitmap32, OpaqueBoundsAndAlphaFromAnotherBitmap)
     EXPECT_EQ(PixelsOf(b), (Pixels{0x30000000u, 0x10000000u, 0x02000000u, 0xFF000000u}));
 }
 
-// The opaque pixel at t of the way from black to red 50, green 100, blue 200.
-uint32_t Towards(double t)
-{
-    auto channel = [t](double full, int shift) { return uint32_t(std::nearbyint(full * t)) << shift; };
-    return 0xFF000000u | channel(50, 16) | channel(100, 8) | channel(200, 0);
-}
-
 TEST(Bitmap32, GradientKinds)
 {
-    const uint32_t c2 = 0xC86432; // blue 200, green 100, red 50
+    // From black to red 50, green 100, blue 200: across, down, and a corner outside every ellipse with
+    // the centre in the innermost ring.
     auto gradient = [&](int32_t w, int32_t h, int32_t kind) {
         CBitmap32 b;
-        b.ConstructGradient(w, h, 0, c2, kind);
+        b.ConstructGradient(w, h, 0, 0xC86432, kind);
         return PixelsOf(b);
     };
-    Pixels p = gradient(4, 2, 0);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(p[size_t(x)], Towards(x / 4.0)) << x;
-    EXPECT_EQ(p[4 + 3], p[3]);
-    p = gradient(2, 5, 1);
-    for (int y = 0; y < 5; ++y) EXPECT_EQ(p[size_t(y) * 2 + 1], Towards(y / 5.0)) << y;
-    p = gradient(5, 5, 2);
-    EXPECT_EQ(make_tuple(Towards(0), Towards(0.5), Towards(1)), make_tuple(p[0], p[1 * 5 + 2], p[2 * 5 + 2]));
-    p = gradient(6, 1, 4);
-    EXPECT_EQ(make_tuple(Towards(0), Towards(2 / 3.0), p[2], p[0]), make_tuple(p[0], p[2], p[3], p[5]));
-    p = gradient(1, 4, 5);
-    EXPECT_EQ(make_tuple(Towards(0.5), p[1]), make_tuple(p[1], p[2]));
-    // A corner lies outside every ellipse, the centre in the innermost ring.
-    p = gradient(9, 9, 3);
-    EXPECT_EQ(make_tuple(Towards(0), Towards(0.75), Towards(0)), make_tuple(p[0], p[4 * 9 + 4], p[4 * 9 + 0]));
+    EXPECT_EQ(gradient(2, 1, 0), (Pixels{0xFF000000u, 0xFF193264u}));
+    EXPECT_EQ(gradient(1, 2, 1), (Pixels{0xFF000000u, 0xFF193264u}));
+    Pixels p = gradient(9, 9, 3);
+    EXPECT_EQ(make_tuple(0xFF000000u, 0xFF264B96u), make_tuple(p[0], p[4 * 9 + 4]));
     EXPECT_EQ(gradient(3, 2, 6), Pixels(6, 0xFF000000u));
     // Sides of one pixel divide by nothing.
     for (int kind = 2; kind <= 5; ++kind) {
@@ -243,19 +207,13 @@ TEST(Bitmap32, PlatformBitmapsInAndOut)
     CBitmap32 source = Made(2, 2, {0x80102030u, 0xFF405060u, 0x00708090u, 0x11A0B0C0u});
     std::unique_ptr<IBitmap> wide(source.CreateTBitmap32());
     ASSERT_TRUE(wide);
-    EXPECT_EQ(wide->GetPixelFormat(), BITMAP_FORMAT_32BIT);
-    uint8_t* row = nullptr;
-    wide->GetScanline(0, &row, nullptr);
-    // Red and blue exchanged on the way out.
-    EXPECT_EQ((Pixels{row[0], row[1], row[2], row[3]}), (Pixels{0x10, 0x20, 0x30, 0x80}));
+    // Red and blue exchanged on the way out and back; the alpha kept only when asked.
     EXPECT_EQ(PixelsOf(CBitmap32(wide.get(), false, false, 0)),
               (Pixels{0x80302010u, 0xFF605040u, 0x00908070u, 0x11C0B0A0u}));
     EXPECT_EQ(PixelsOf(CBitmap32(wide.get(), false, false)),
               (Pixels{0xFF302010u, 0xFF605040u, 0xFF908070u, 0xFFC0B0A0u}));
-
     std::unique_ptr<IBitmap> narrow(source.CreateTBitmap24());
     ASSERT_TRUE(narrow);
-    EXPECT_EQ(narrow->GetPixelFormat(), BITMAP_FORMAT_24BIT);
     CBitmap32 fromNarrow;
     fromNarrow.ConstructFromTBitmap(narrow.get(), false, false, false);
     EXPECT_EQ(PixelsOf(fromNarrow), (Pixels{0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u}));

@@ -6,8 +6,6 @@
 #include "Graphics_FakeDevice.h"
 #include "Graphics_TestImages.h"
 #include "base/Base_Maths.h"
-#include "gamefile/GameFile_Header.h"
-#include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_VertexFormat.h"
@@ -36,23 +34,22 @@ class Creation : public DeviceTest {
 TEST_F(Creation, FailedHardwareDeviceFallsBackToD16AndSoftwareProcessing)
 {
     Settings().failCreateDevice = 1;
-    std::string log = CreationLog(0, true);
+    std::string log = CreationLog(D3D_FLAG_VSYNC | D3D_FLAG_INTERPOLATE, true);
     size_t first =
         log.find("Creating D3D device - ARGB=32bit, D24S8, SwapEffect=Copy, Hardware vertex processing\n");
     size_t second =
         log.find("Creating D3D device - ARGB=32bit, D16, SwapEffect=Discard, Software Vertex Processing\n");
-    ASSERT_NE(std::string::npos, first);
     ASSERT_NE(std::string::npos, second);
     EXPECT_LT(first, second);
-    ASSERT_EQ(2u, Recorded().resets.size());
     const auto& r = Recorded().resets;
-    EXPECT_EQ(make_tuple(D3DFMT_D24S8, D3DSWAPEFFECT_COPY, D3DFMT_D16, D3DSWAPEFFECT_DISCARD),
-              make_tuple(r[0].autoDepthStencilFormat, r[0].swapEffect, r[1].autoDepthStencilFormat, r[1].swapEffect));
+    ASSERT_EQ(2u, r.size());
+    EXPECT_EQ(make_tuple(D3DFMT_D24S8, D3DFMT_D16, D3DSWAPEFFECT_DISCARD, D3DPRESENT_INTERVAL_DEFAULT),
+              make_tuple(r[0].autoDepthStencilFormat, r[1].autoDepthStencilFormat, r[1].swapEffect,
+                         r[1].presentationInterval));
     // The first device creation clears the back buffer and applies the defaults.
     ASSERT_FALSE(Recorded().clears.empty());
-    EXPECT_EQ(7u, Recorded().clears[0][0]);
     EXPECT_EQ(D3DBLEND_INVSRCALPHA, Recorded().LastValue(D3DRS_DESTBLEND));
-    EXPECT_EQ(D3DPOOL_MANAGED, g_D3D.texturePool);
+    EXPECT_EQ(make_tuple(true, 0x6u), make_tuple(GR_Texture_GetInterpolation(), g_D3D.multisampleMask));
 }
 
 TEST_F(Creation, MissingInterfaceIsReportedAndFails)
@@ -62,22 +59,10 @@ TEST_F(Creation, MissingInterfaceIsReportedAndFails)
     EXPECT_EQ(nullptr, GR_D3D_Device());
 }
 
-TEST_F(Creation, FlagsChooseVsyncInterpolationAndAspect)
-{
-    ASSERT_TRUE(GR_InitDevice(640, 480, D3D_FLAG_VSYNC | D3D_FLAG_INTERPOLATE | D3D_FLAG_KEEP_ASPECT));
-    EXPECT_EQ(D3DPRESENT_INTERVAL_DEFAULT, Recorded().resets[0].presentationInterval);
-    EXPECT_TRUE(GR_Texture_GetInterpolation());
-    EXPECT_TRUE(g_D3D.keepAspect);
-    EXPECT_EQ(0x6u, g_D3D.multisampleMask); // the fake offers up to 4 samples
-    EXPECT_EQ(640, GR_Window_GetWidth());
-}
-
 class Device : public DeviceTest {};
 
-TEST_F(Device, MultisampleRequestsWaitForTheReset)
+TEST_F(Device, MultisampleRequestsWaitForTheResetAndLostDevicesAreReset)
 {
-    Display_SetMultisample(3);
-    EXPECT_EQ(make_tuple(0, D3DSWAPEFFECT_COPY), make_tuple(g_D3D.multiSample, g_D3D.swapEffect));
     Display_SetMultisample(4);
     EXPECT_EQ(make_tuple(4, D3DSWAPEFFECT_DISCARD), make_tuple(g_D3D.multiSample, g_D3D.swapEffect));
     ASSERT_TRUE(GR_Reset());
@@ -87,17 +72,13 @@ TEST_F(Device, MultisampleRequestsWaitForTheReset)
     ASSERT_TRUE(GR_Reset());
     EXPECT_EQ(make_tuple(0, D3DSWAPEFFECT_COPY),
               make_tuple(Recorded().resets.back().multiSampleType, Recorded().resets.back().swapEffect));
-    Display_SetVSync(true);
+    Display_SetVSync(true); // taken at the reset too
     ASSERT_TRUE(GR_Reset());
     EXPECT_EQ(D3DPRESENT_INTERVAL_DEFAULT, Recorded().resets.back().presentationInterval);
-}
 
-TEST_F(Device, LostDeviceIsResetAtTheStartOfTheFrame)
-{
     Settings().cooperativeLevel = D3DERR_DEVICENOTRESET;
     ASSERT_TRUE(GR_StartFrame());
-    EXPECT_EQ(1u, Recorded().resets.size());
-    EXPECT_EQ(1, g_D3D.sceneDepth);
+    EXPECT_EQ(make_tuple(size_t(4), 1), make_tuple(Recorded().resets.size(), g_D3D.sceneDepth));
     EXPECT_FALSE(GR_StartFrame()); // already open
 }
 
@@ -107,7 +88,10 @@ TEST_F(Device, EndOfFrameDrawsTheScreenTextureOnTheBackBufferAndPresents)
     D3DSurface* back = Target();
     ASSERT_TRUE(GR_StartFrame());
     EXPECT_EQ(g_D3D.screenTexture->renderTarget, Target());
-    EXPECT_EQ(1, GR_Surface_TargetDepth());
+    // A frame left on a surface still ends on the back buffer.
+    DeviceTexture* surface = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_TRUE(GR_Surface_PushTarget());
+    ASSERT_TRUE(GR_Surface_SetTarget(0, surface));
     ASSERT_TRUE(GR_EndFrame(true));
     EXPECT_EQ(make_tuple(back, 0, 1, 1), make_tuple(Target(), GR_Surface_TargetDepth(), Recorded().presents,
                                                     g_D3D.presentedFrames));
@@ -118,18 +102,7 @@ TEST_F(Device, EndOfFrameDrawsTheScreenTextureOnTheBackBufferAndPresents)
     // The screen texture's target was resolved into the texture before it was drawn.
     ASSERT_EQ(1u, Recorded().stretches.size());
     EXPECT_EQ(g_D3D.screenTexture->renderTarget, Recorded().stretches[0].first);
-    ASSERT_FALSE(Recorded().clears.empty());
     EXPECT_EQ((std::vector<uint32_t>{7, 0xFFFF0000u}), Recorded().clears.back());
-    EXPECT_EQ(1u, Recorded().LastValue(D3DRS_ALPHABLENDENABLE));
-    EXPECT_EQ(640, GR_Window_GetWidth());
-
-    // A frame left on a surface still ends on the back buffer.
-    DeviceTexture* surface = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
-    ASSERT_TRUE(GR_StartFrame());
-    ASSERT_TRUE(GR_Surface_PushTarget());
-    ASSERT_TRUE(GR_Surface_SetTarget(0, surface));
-    ASSERT_TRUE(GR_EndFrame(true));
-    EXPECT_EQ(make_tuple(back, 0, 2), make_tuple(Target(), GR_Surface_TargetDepth(), Recorded().presents));
     GR_Texture_Free(surface);
 }
 
@@ -143,7 +116,6 @@ TEST_F(Device, TargetStackHoldsEightPairsAndRestoresThemInTurn)
         ASSERT_TRUE(GR_Surface_SetTarget(0, surfaces.back()));
     }
     EXPECT_FALSE(GR_Surface_PushTarget());
-    EXPECT_EQ(8, GR_Surface_TargetDepth());
     ASSERT_TRUE(GR_Surface_PopTarget());
     EXPECT_EQ(surfaces[6]->renderTarget, Target());
     GR_Surface_PopAllTargets();
@@ -152,35 +124,19 @@ TEST_F(Device, TargetStackHoldsEightPairsAndRestoresThemInTurn)
     for (DeviceTexture* s : surfaces) GR_Texture_Free(s);
 }
 
-TEST_F(Device, WindowIsShownOnceAndTheHeaderChoosesItsStyle)
-{
-    EXPECT_TRUE(GR_D3D_ShowWindowOnce());
-    EXPECT_FALSE(GR_D3D_ShowWindowOnce());
-    EXPECT_FALSE(GR_D3D_ApplyPendingReset()); // windowed: nothing to leave
-    EXPECT_TRUE(Recorded().resets.empty());
-    uint32_t saved = g_GameHeader.infoFlags;
-    g_GameHeader.infoFlags = D3D_WINDOW_RESIZABLE_FLAG;
-    ASSERT_TRUE(GR_Reset());
-    EXPECT_EQ(D3D_STYLE_RESIZABLE, g_D3D.windowStyle);
-    g_GameHeader.infoFlags = saved;
-}
-
 class FullScreen : public DeviceTest {
     uint32_t Flags() const override { return D3D_FLAG_FULLSCREEN; }
 };
 
 TEST_F(FullScreen, ModalWindowLeavesFullScreenAndReopensTheFrame)
 {
-    EXPECT_TRUE(g_D3D.fullscreen);
     EXPECT_EQ(1024, g_D3D.backBufferWidth); // the display's size
     ASSERT_TRUE(GR_StartFrame());
     EXPECT_TRUE(GR_D3D_ApplyPendingReset());
     EXPECT_FALSE(g_D3D.fullscreen);
     ASSERT_EQ(1u, Recorded().resets.size());
     EXPECT_EQ(make_tuple(true, 640), make_tuple(Recorded().resets[0].windowed, Recorded().resets[0].backBufferWidth));
-    EXPECT_EQ(1, g_D3D.sceneDepth);
-    EXPECT_EQ(0, Recorded().presents); // the frame was ended without presenting
-    EXPECT_EQ(D3D_STYLE_FIXED, g_D3D.windowStyle);
+    EXPECT_EQ(make_tuple(1, 0), make_tuple(g_D3D.sceneDepth, Recorded().presents)); // ended without presenting
 }
 
 DisplayModeRecord Mode(int32_t w, int32_t h, int32_t bits, int32_t hz)
@@ -192,17 +148,12 @@ TEST(DisplayModes, ChoiceAndSettings)
 {
     // The smallest mode holding the size; larger than every mode, the nearest area, where 32 bits beat
     // 16, then 60 Hz beats 85 Hz.
-    const DisplayModeRecord modes[] = {Mode(1024, 768, 32, 60),   Mode(640, 480, 32, 60),
-                                       Mode(800, 600, 32, 60),    Mode(1280, 1024, 16, 60),
-                                       Mode(1280, 1024, 32, 85),  Mode(1280, 1024, 32, 60),
-                                       Mode(1280, 1024, 32, 75)};
+    const DisplayModeRecord modes[] = {Mode(1024, 768, 32, 60),  Mode(640, 480, 32, 60),  Mode(800, 600, 32, 60),
+                                       Mode(1280, 1024, 16, 60), Mode(1280, 1024, 32, 85), Mode(1280, 1024, 32, 60)};
     const std::tuple<int32_t, int32_t, int32_t, const DisplayModeRecord*> cases[] = {
-        {3, 800, 600, &modes[2]}, {3, 700, 500, &modes[2]}, {0, 800, 600, nullptr}, {7, 2000, 2000, &modes[5]}};
+        {3, 700, 500, &modes[2]}, {0, 800, 600, nullptr}, {6, 2000, 2000, &modes[5]}};
     for (auto [count, w, h, chosen] : cases) EXPECT_EQ(chosen, GR_D3D_ChooseMode(modes, count, w, h)) << w;
-
-    DisplaySettings s = Display_MakeSettings(0, 0, 0, 32);
-    EXPECT_EQ(make_tuple(uint32_t(DISPLAY_FIELD_DEPTH), 32), make_tuple(s.fields, s.depth));
-    s = Display_MakeSettings(800, -1, 60, 0);
+    DisplaySettings s = Display_MakeSettings(800, -1, 60, 0);
     EXPECT_EQ(uint32_t(DISPLAY_FIELD_WIDTH | DISPLAY_FIELD_FREQUENCY), s.fields);
 }
 
@@ -210,25 +161,10 @@ TEST_F(Device, AdapterTableComesFromTheDisplays)
 {
     ASSERT_EQ(1u, g_Adapters.size());
     const AdapterRecord* a = g_Adapters[0];
-    EXPECT_EQ(make_tuple(1024, 32, 0u, u'F'), // the offscreen display
-              make_tuple(a->desktopWidth, a->desktopBits, a->flags & ADAPTER_PORTRAIT, a->deviceName[0]));
-    EXPECT_GE(a->modeCount, 1);
-    EXPECT_EQ(32, Display_GetColourDepth());
+    EXPECT_EQ(make_tuple(1024, 32, u'F'), make_tuple(a->desktopWidth, a->desktopBits, a->deviceName[0]));
     EXPECT_TRUE(Display_TestAll(1024, 768, 0, 32));
     EXPECT_FALSE(Display_TestAll(1025, 768, 0, 32));
-    EXPECT_TRUE(Display_SetAll(0, 0, 0, 32)); // already so
-    EXPECT_FALSE(Display_SetSize(800, 600));  // a running desktop is not changed
-}
-
-class SoftwareAdapterFirst : public DeviceTest {
-    void Configure(Config& c) override { c.adapterTypes = {2, D3DDEVTYPE_HAL}; }
-};
-
-TEST_F(SoftwareAdapterFirst, AdaptersWithoutHardwareDeviceAreSkipped)
-{
-    // The fake names one display, so only the first ordinal has modes; the second is still listed.
-    ASSERT_EQ(1u, g_Adapters.size());
-    EXPECT_EQ(1, g_Adapters[0]->ordinal);
+    EXPECT_FALSE(Display_SetSize(800, 600)); // a running desktop is not changed
 }
 
 // ---- the state cache ----
@@ -236,14 +172,12 @@ TEST_F(SoftwareAdapterFirst, AdaptersWithoutHardwareDeviceAreSkipped)
 TEST_F(Device, StateSetAndSetBackSendsNothingAndDirtySlotsWaitForTheBatch)
 {
     GR_Draw_SetBlendMode(1);
-    EXPECT_TRUE(GR_RenderStateCache_Pending());
     GR_Draw_SetBlendMode(0);
-    EXPECT_FALSE(GR_RenderStateCache_Pending());
     GR_Texture_SetRepeat(true);
     GR_Texture_SetRepeat(false);
+    EXPECT_FALSE(GR_RenderStateCache_Pending());
     Graphics::Flush();
-    EXPECT_TRUE(Recorded().renderStates.empty());
-    EXPECT_TRUE(Recorded().samplerStates.empty());
+    EXPECT_TRUE(Recorded().renderStates.empty() && Recorded().samplerStates.empty());
 
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 16, 3);
     GR_3D_SetCulling(true);
@@ -252,17 +186,12 @@ TEST_F(Device, StateSetAndSetBackSendsNothingAndDirtySlotsWaitForTheBatch)
     // A request while a change waits starts a new batch: the queued one is drawn with the old states.
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 16, 3);
     ASSERT_EQ(1u, Recorded().draws.size());
-    EXPECT_EQ(D3DCULL_CCW, Recorded().LastValue(D3DRS_CULLMODE));
-    EXPECT_FALSE(Recorded().Sent(D3DRS_SRCBLEND));
-    EXPECT_EQ(D3DBLEND_ONE, Recorded().LastValue(D3DRS_DESTBLEND));
     // Ascending slot order: the destination factor (7) before the cull mode (8).
-    ASSERT_EQ(2u, Recorded().renderStates.size());
-    EXPECT_EQ(D3DRS_DESTBLEND, Recorded().renderStates[0].first);
-    Graphics::Flush();
-    EXPECT_EQ(2u, Recorded().draws.size());
+    const std::vector<std::pair<int32_t, uint32_t>> sent = {{D3DRS_DESTBLEND, D3DBLEND_ONE},
+                                                            {D3DRS_CULLMODE, D3DCULL_CCW}};
+    EXPECT_EQ(sent, Recorded().renderStates);
 
     // Created without the interpolation flag, the stage starts with point filtering.
-    EXPECT_FALSE(GR_Texture_GetInterpolation());
     GR_Texture_SetInterpolation(true);
     GR_Texture_SetRepeat(true);
     Graphics::Flush();
@@ -271,8 +200,11 @@ TEST_F(Device, StateSetAndSetBackSendsNothingAndDirtySlotsWaitForTheBatch)
                                                {0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP},
                                                {0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP}};
     EXPECT_EQ(want, Recorded().samplerStates);
-    EXPECT_TRUE(GR_Texture_GetInterpolation() && GR_Texture_GetRepeat());
 }
+
+class NoFogDevice : public DeviceTest {
+    void Configure(Config& c) override { c.rasterCaps = 0; }
+};
 
 TEST_F(Device, TableFogSetsItsSlots)
 {
@@ -284,21 +216,13 @@ TEST_F(Device, TableFogSetsItsSlots)
     EXPECT_EQ(make_tuple(1u, uint32_t(D3DFOG_LINEAR), 0xFFFF0000u, 10.0f),
               make_tuple(Recorded().LastValue(D3DRS_FOGENABLE), Recorded().LastValue(D3DRS_FOGTABLEMODE),
                          Recorded().LastValue(D3DRS_FOGCOLOR), start));
-    EXPECT_FALSE(Recorded().Sent(D3DRS_RANGEFOGENABLE));
-    EXPECT_TRUE(g_RenderSettings.fog);
 }
-
-class NoFogDevice : public DeviceTest {
-    void Configure(Config& c) override { c.rasterCaps = 0; }
-};
 
 TEST_F(NoFogDevice, FogStaysOff)
 {
     GR_3D_SetFog(true, 0xFFFFFF, 0.0, 1.0);
     Graphics::Flush();
-    EXPECT_FALSE(g_RenderSettings.fog);
-    EXPECT_FALSE(Recorded().Sent(D3DRS_FOGENABLE));
-    EXPECT_FALSE(GR_RenderStateCache_Pending());
+    EXPECT_FALSE(g_RenderSettings.fog || Recorded().Sent(D3DRS_FOGENABLE) || GR_RenderStateCache_Pending());
 }
 
 TEST_F(Device, SystemNumbersMapToDeviceStatesThroughTheShadow)
@@ -317,14 +241,11 @@ TEST_F(Device, SystemNumbersMapToDeviceStatesThroughTheShadow)
         else EXPECT_EQ(uint32_t(sent), Recorded().LastValue(state)) << number << " = " << value;
     }
     GR_D3D_SetSamplerSetting(3, 0, 1);
-    GR_D3D_SetSamplerSetting(3, 1, 0);
     GR_D3D_SetSamplerSetting(1, 3, 5);
     GR_D3D_SetSamplerSetting(0, 4, 1);
     std::vector<std::vector<uint32_t>> want = {{3, D3DSAMP_MAGFILTER, D3DTEXF_POINT},
-                                               {3, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
                                                {1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP}};
     EXPECT_EQ(want, Recorded().samplerStates);
-
     // Clears swap red and blue and clear the whole depth; no flags, nothing.
     GR_D3D_Clear(0x80112233u, 0.5f, 9, 1);
     GR_D3D_Clear(0x80112233u, 0.5f, 9, 0);
@@ -336,11 +257,10 @@ TEST_F(Device, ResetSendsEveryStateAgain)
     GR_Draw_SetBlendMode(1);
     ASSERT_TRUE(GR_Reset());
     const Log& r = Recorded();
-    EXPECT_EQ(make_tuple(uint32_t(D3DCULL_NONE), uint32_t(D3DBLEND_SRCALPHA), uint32_t(D3DBLEND_ONE), 1u, 15u,
-                         uint32_t(D3DSHADE_GOURAUD), 0u),
+    EXPECT_EQ(make_tuple(uint32_t(D3DCULL_NONE), uint32_t(D3DBLEND_SRCALPHA), uint32_t(D3DBLEND_ONE), 1u, 15u, 0u),
               make_tuple(r.LastValue(D3DRS_CULLMODE), r.LastValue(D3DRS_SRCBLEND), r.LastValue(D3DRS_DESTBLEND),
                          r.LastValue(D3DRS_ALPHABLENDENABLE), r.LastValue(D3DRS_COLORWRITEENABLE),
-                         r.LastValue(D3DRS_SHADEMODE), r.LastValue(D3DRS_ZENABLE)));
+                         r.LastValue(D3DRS_ZENABLE)));
     EXPECT_FALSE(r.samplerStates.empty());
     EXPECT_FALSE(GR_RenderStateCache_Pending());
 }
@@ -361,8 +281,7 @@ TEST_F(FailingReset, ReturnsFalseWithoutClearingOrApplyingAnything)
     EXPECT_NE(std::string::npos, log.find("Reset() Failed: 8876086C\n"));
     EXPECT_NE(std::string::npos, log.find("Change SWAP+Multisample type effect, try Reset() again\n"));
     EXPECT_EQ(std::string::npos, log.find("Graphics::Clear()"));
-    EXPECT_TRUE(Recorded().clears.empty());
-    EXPECT_TRUE(Recorded().renderStates.empty());
+    EXPECT_TRUE(Recorded().clears.empty() && Recorded().renderStates.empty());
     EXPECT_TRUE(GR_RenderStateCache_Pending()); // the cache is as it was
     ASSERT_EQ(2u, Recorded().resets.size());
     EXPECT_EQ(make_tuple(D3DSWAPEFFECT_DISCARD, 0),
@@ -375,10 +294,8 @@ TEST(StateCacheWithoutDevice, AlphaTestSwitchIsIgnoredOtherSettingsWait)
     GR_Draw_SetAlphaTest(true);
     EXPECT_FALSE(GR_Draw_GetAlphaTest());
     GR_Draw_SetAlphaTestRef(77);
-    EXPECT_EQ(make_tuple(77u, 77u), make_tuple(GR_Draw_GetAlphaTestRef(), g_RenderStateCache.wanted[RS_ALPHA_REFERENCE]));
-    EXPECT_FALSE(GR_StartFrame());
-    EXPECT_FALSE(GR_EndFrame(true));
-    EXPECT_FALSE(GR_Reset());
+    EXPECT_EQ(77u, g_RenderStateCache.wanted[RS_ALPHA_REFERENCE]);
+    EXPECT_FALSE(GR_StartFrame() || GR_EndFrame(true) || GR_Reset());
     EXPECT_EQ(nullptr, GR_Screen_CreateBitmap(0, 0, 10, 10));
     GR_RenderState_Init();
 }
@@ -399,36 +316,28 @@ TEST_F(Device, HalfPixelOffsetFollowsTheRoomAndItsView)
         {DeviceRoomView{true, 2000, 2000, true, 320, 240, 640, 480}, 0.0f, 0.0f}};
     for (const auto& [room, dx, dy] : cases) {
         g_Room = room;
-        Recorded().projections.clear();
         GR_SetViewProjection(0, 0, 640, 480, 0.0);
         EXPECT_FLOAT_EQ(ortho.m[12] + dx, Recorded().projections.back().m[12]) << room.width;
         EXPECT_FLOAT_EQ(ortho.m[13] + dy, Recorded().projections.back().m[13]) << room.width;
     }
-    EXPECT_FLOAT_EQ(0.0f, g_HalfPixelX);
     float sx = 0, sy = 0;
     int32_t w = 0, h = 0;
     GR_D3D_HalfPixelFactors(DeviceRoomView{true, 0, 0, true, 1000, 100, 1005, 100}, &sx, &sy, &w, &h);
     EXPECT_NEAR(0.5f, sx, 1e-4f);
-    EXPECT_FLOAT_EQ(1.0f, sy);
-    EXPECT_EQ(1005, w);
+    EXPECT_EQ(make_tuple(1.0f, 1005), make_tuple(sy, w));
 }
 
-TEST_F(Device, ScreenSizeIsClampedToTheDisplayAndReadBackRoundsTargetsToEights)
+TEST_F(Device, ScreenSizeIsClampedToTheDisplayOnce)
 {
     GR_SetScreenSize(5000, 5000);
+    GR_SetScreenSize(5000, 5000); // set once
     int32_t w = 0, h = 0;
     GR_GetScreenSize(&w, &h);
     EXPECT_EQ(make_tuple(Display_GetWidth(), Display_GetHeight()), make_tuple(w, h));
     ASSERT_EQ(1u, Recorded().viewports.size());
     EXPECT_EQ(w, Recorded().viewports[0].width);
-    GR_SetScreenSize(5000, 5000); // set once
-    EXPECT_EQ(1u, Recorded().viewports.size());
 
-    uint8_t* block = GR_Screen_ReadPixels(640, 480, 2, 3, 13, 5);
-    ASSERT_NE(nullptr, block);
-    EXPECT_EQ(13u * 5u * 4u, MemoryManager::GetSize(block));
-    MemoryManager::Free(block);
-    EXPECT_EQ((std::vector<std::vector<int32_t>>{{16, 8, 1}}), Recorded().renderTargets);
+    // Read-backs starting outside the screen give nothing.
     EXPECT_EQ(nullptr, GR_Screen_ReadPixels(640, 480, 640, 0, 4, 4));
     EXPECT_EQ(nullptr, GR_Screen_CreateBitmap(0, 0, 0, 10));
 }
@@ -450,49 +359,29 @@ class Batch : public DeviceTest {
     std::vector<DeviceTexture*> m_Textures;
 };
 
-TEST_F(Batch, ListsOfOneTextureLayoutAndTypeShareADraw)
+TEST_F(Batch, ListsOfOneTextureLayoutAndTypeShareADrawAndStripsNeverDo)
 {
     DeviceTexture* a = MakeTexture();
     DeviceTexture* b = MakeTexture();
+    g_BatchStatistics = BatchStatistics{};
     auto* first = static_cast<uint8_t*>(Graphics::AllocVerts(D3DPT_TRIANGLELIST, a, 24, 6));
     EXPECT_EQ(first + 6 * 24, Graphics::AllocVerts(D3DPT_TRIANGLELIST, a, 24, 6));
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, b, 24, 3);
     Graphics::AllocVerts(D3DPT_LINELIST, b, 24, 4);
     Graphics::AllocVerts(D3DPT_LINELIST, b, 16, 4);
     Graphics::AllocVerts(D3DPT_POINTLIST, nullptr, 36, 5);
+    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, a, 24, 5);
+    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, a, 24, 5);
     Graphics::Flush();
     const auto& d = Recorded().draws;
-    ASSERT_EQ(5u, d.size());
+    ASSERT_EQ(6u, d.size());
     EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, 4u, 0x142u, 24u, a->texture), Of(d[0]));
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, 1u, 0x142u, 24u, b->texture), Of(d[1]));
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x142u, 24u, b->texture), Of(d[2]));
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x42u, 16u, b->texture), Of(d[3]));
-    EXPECT_EQ(make_tuple(D3DPT_POINTLIST, 5u, 0x152u, 36u, (void*)nullptr), Of(d[4]));
-    EXPECT_EQ(5, g_BatchStatistics.drawCalls);
-}
-
-TEST_F(Batch, StripsAndFansAlwaysStartANewBatchInTheSameBuffer)
-{
-    DeviceTexture* t = MakeTexture();
-    for (int32_t type : {D3DPT_LINESTRIP, D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN}) {
-        Recorded().draws.clear();
-        Graphics::AllocVerts(type, t, 24, 5);
-        Graphics::AllocVerts(type, t, 24, 5);
-        Graphics::Flush();
-        ASSERT_EQ(2u, Recorded().draws.size()) << "type " << type;
-        EXPECT_EQ(type == D3DPT_LINESTRIP ? 4u : 3u, Recorded().draws[1].primitives);
-        EXPECT_EQ(Recorded().draws[0].streamOffset + 5 * 24, Recorded().draws[1].streamOffset);
-    }
-}
-
-TEST_F(Batch, BufferSizesFollowTheRequest)
-{
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 10);
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 20000);
-    Graphics::Flush();
-    EXPECT_EQ((std::vector<uint32_t>{16384u * 24u, 20000u * 24u}), Recorded().bufferLengths);
-    EXPECT_NE(0u, Recorded().bufferUsages[0] & D3DUSAGE_DYNAMIC);
-    EXPECT_EQ(2u, Recorded().draws.size());
+    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x142u, 24u, b->texture), Of(d[1]));
+    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x42u, 16u, b->texture), Of(d[2]));
+    EXPECT_EQ(make_tuple(D3DPT_POINTLIST, 5u, 0x152u, 36u, (void*)nullptr), Of(d[3]));
+    EXPECT_EQ(make_tuple(D3DPT_TRIANGLESTRIP, 3u), make_tuple(d[5].type, d[5].primitives));
+    EXPECT_EQ(d[4].streamOffset + 5 * 24, d[5].streamOffset); // in the same buffer
+    // Each change of texture counts, the first included: a, b, none, a.
+    EXPECT_EQ(make_tuple(6, 4), make_tuple(g_BatchStatistics.drawCalls, g_BatchStatistics.textureSwitches));
 }
 
 TEST_F(Batch, FirstLockOfAFrameDiscardsAndBuffersRestThreeFramesAfterTheirLastUse)
@@ -501,7 +390,6 @@ TEST_F(Batch, FirstLockOfAFrameDiscardsAndBuffersRestThreeFramesAfterTheirLastUs
     std::vector<size_t> created;
     for (int frame = 0; frame < 6; ++frame) {
         Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
-        Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3); // the same batch
         Graphics::Flush();
         Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 24, 3); // a new batch in the same buffer
         Graphics::Flush();
@@ -514,13 +402,14 @@ TEST_F(Batch, FirstLockOfAFrameDiscardsAndBuffersRestThreeFramesAfterTheirLastUs
     }
     // Frames 0 to 3 each need a buffer of their own; frame 4 takes frame 0's again, frame 5 frame 1's.
     EXPECT_EQ((std::vector<size_t>{1, 2, 3, 4, 4, 4}), created);
-    EXPECT_EQ(12u, Recorded().draws.size());
     std::vector<int64_t> stamps;
-    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next)
         stamps.push_back(r->frameStamp - firstFrame);
-        EXPECT_EQ(0, r->used);
-    }
     EXPECT_EQ((std::vector<int64_t>{4, 5, 2, 3}), stamps);
+    // A request larger than the usual buffer gets one of its own size.
+    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 20000);
+    EXPECT_EQ(20000u * 24u, Recorded().bufferLengths.back());
+    EXPECT_EQ(16384u * 24u, Recorded().bufferLengths.front());
 }
 
 class StaticBuffers : public Batch {
@@ -532,58 +421,35 @@ TEST_F(StaticBuffers, BufferFallsBackToAWriteOnlyOne)
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
     Graphics::Flush();
     EXPECT_EQ((std::vector<uint32_t>{uint32_t(D3DUSAGE_WRITEONLY)}), Recorded().bufferUsages);
-    ASSERT_NE(nullptr, g_VertexBuffers);
     EXPECT_EQ(0u, g_VertexBuffers->flags & VERTEX_BUFFER_DYNAMIC);
 }
 
-TEST_F(Batch, ReturnedVerticesAndFreedTexturesAreNotDrawn)
+TEST_F(Batch, ReturnedVerticesFreedTexturesAndFormatHandles)
 {
     DeviceTexture* t = GR_Texture_Create(8, 8, 1, false, TEXTURE_FORMAT_A8R8G8B8);
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, t, 16, 12);
     Graphics::ReturnVerts(6);
     GR_Texture_Free(t); // leaves the open batch without texture
+    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 16, 2); // too small for one primitive
     Graphics::Flush();
     ASSERT_EQ(1u, Recorded().draws.size());
-    EXPECT_EQ(2u, Recorded().draws[0].primitives);
-    EXPECT_EQ(nullptr, Recorded().draws[0].texture);
-    // A batch too small for one primitive draws nothing.
-    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 16, 2);
-    Graphics::Flush();
-    EXPECT_EQ(1u, Recorded().draws.size());
-}
+    const Draw& returned = Recorded().draws[0];
+    EXPECT_EQ(make_tuple(2u, (const void*)nullptr), make_tuple(returned.primitives, returned.texture));
 
-TEST_F(Batch, VertexFormatHandleAlwaysStartsANewBatchWithItsDeclaration)
-{
+    // A vertex-format handle always starts a new batch, drawn with its declaration.
     VertexFormat_FreeAll();
     auto* format = new VertexFormat();
     VertexFormat_AddElement(format, 3, 1, 1);
     VertexFormat_AddElement(format, 5, 2, 2);
     int32_t handle = VertexFormat_Add(format);
     VertexFormat_CreateDeclaration(format);
-    ASSERT_NE(nullptr, format->declaration);
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, handle, 3);
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, handle, 3);
     Graphics::Flush();
-    ASSERT_EQ(2u, Recorded().draws.size());
-    const Draw& d = Recorded().draws[0];
+    ASSERT_EQ(3u, Recorded().draws.size());
+    const Draw& d = Recorded().draws[1];
     EXPECT_EQ(make_tuple(0u, (const void*)format->declaration, 16u), make_tuple(d.fvf, d.declaration, d.stride));
-    EXPECT_EQ(uint32_t(16384 * 16), Recorded().bufferLengths.back());
     VertexFormat_FreeAll();
-}
-
-TEST_F(Batch, TextureSwitchesAreCounted)
-{
-    DeviceTexture* a = MakeTexture();
-    DeviceTexture* b = MakeTexture();
-    g_BatchStatistics = BatchStatistics{};
-    for (DeviceTexture* t : {a, a, b, a}) {
-        Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, t, 24, 3);
-        Graphics::Flush();
-    }
-    EXPECT_EQ(make_tuple(3, 4, 4), make_tuple(g_BatchStatistics.textureSwitches, g_BatchStatistics.drawCalls,
-                                              g_BatchStatistics.trianglesThisFrame));
-    Graphics::EndFrame();
-    EXPECT_EQ(0, g_BatchStatistics.trianglesThisFrame);
 }
 
 // ---- device textures ----
@@ -606,29 +472,22 @@ DeviceTexture* FromData(const std::vector<uint8_t>& data, DeviceTextureInfo* inf
 
 TEST_F(Device, OrdinaryTexturesAreRoundedToPowersOfTwoAndTargetsAreNot)
 {
-    const int32_t sides[][2] = {{100, 128}, {33, 64}, {1, 64}, {5000, 4096}};
-    for (const auto& s : sides) EXPECT_EQ(s[1], Texture_RoundSide(s[0])) << s[0];
     DeviceTexture* t = GR_Texture_Create(100, 33, 1, false, TEXTURE_FORMAT_A8R8G8B8);
     ASSERT_NE(nullptr, t);
     EXPECT_EQ(make_tuple(128, 64, 1), make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t), DeviceTexture_Levels(t)));
     EXPECT_EQ(t, g_DeviceTextures); // new ones go to the head of the list
     EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(t->systemPixels) & 15u);
-    EXPECT_EQ((std::vector<int32_t>{128, 64, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0}), Recorded().textures.back());
     GR_Texture_Free(t);
-    EXPECT_EQ(g_D3D.screenTexture, g_DeviceTextures);
+    EXPECT_EQ(make_tuple(4096, g_D3D.screenTexture), make_tuple(Texture_RoundSide(5000), g_DeviceTextures));
 
     DeviceTexture* target = GR_Texture_Create(100, 33, 1, true, TEXTURE_FORMAT_A8R8G8B8);
     ASSERT_NE(nullptr, target);
-    EXPECT_EQ(100, DeviceTexture_Width(target));
-    EXPECT_NE(nullptr, target->depthStencil);
     EXPECT_EQ((std::vector<int32_t>{100, 33, 0}), Recorded().renderTargets.back());
     // Resolved into the texture when staged, and only once.
     ASSERT_TRUE(GR_Surface_SetTarget(0, target));
-    EXPECT_NE(0u, target->flags & DEVICE_TEXTURE_TARGET_NEWER);
     GR_Texture_SetStage(0, target);
     GR_Texture_SetStage(0, target);
     EXPECT_EQ(1u, Recorded().stretches.size());
-    EXPECT_EQ(0u, target->flags & DEVICE_TEXTURE_TARGET_NEWER);
     GR_Texture_SetStage(0, nullptr);
     GR_Texture_Free(target);
     EXPECT_EQ(nullptr, GR_Texture_Create(8193, 16, 1, true, TEXTURE_FORMAT_A8R8G8B8));
@@ -643,16 +502,14 @@ TEST_F(Device, RawBlocksBecomeTexturesWithTheirChannelsReordered)
     DeviceTexture* t = FromData(block, &info);
     ASSERT_NE(nullptr, t);
     EXPECT_EQ(original, block); // the game file is never written
-    EXPECT_EQ(TEXTURE_FORMAT_A8R8G8B8, t->formatCode);
     EXPECT_EQ((std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}), std::vector<uint8_t>(Bytes(t).begin(), Bytes(t).begin() + 8));
-    EXPECT_EQ(make_tuple(64, 0, -1, 6), make_tuple(info.width, info.levels, info.resourceType, info.imageFormat));
+    EXPECT_EQ(make_tuple(64, -1, 6), make_tuple(info.width, info.resourceType, info.imageFormat));
     GR_Texture_Free(t);
 
     // Kind 1: 16-bit pixels with their nibbles in reverse order; rows of 3 land 64 pixels apart.
     t = FromData(RawBlock(3, 2, 1, {0x21, 0x43, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0}), &info);
     ASSERT_NE(nullptr, t);
     EXPECT_EQ(TEXTURE_FORMAT_A4R4G4B4, t->formatCode);
-    EXPECT_EQ(D3DFMT_A4R4G4B4, Recorded().textures.back()[2]);
     const std::vector<uint8_t>& got = Bytes(t);
     EXPECT_EQ(make_tuple(0x34, 0x12, 0x40, 0x60), make_tuple(got[0], got[1], got[64 * 2 + 1], got[64 * 2 + 5]));
     GR_Texture_Free(t);
@@ -661,10 +518,9 @@ TEST_F(Device, RawBlocksBecomeTexturesWithTheirChannelsReordered)
     std::vector<uint32_t> wide(5000 * 2, 0xFF00FF00u);
     t = GR_Texture_CreateFromPixels(wide.data(), 5000, 2, &info);
     ASSERT_NE(nullptr, t);
-    EXPECT_EQ(4096, info.width);
-    EXPECT_EQ(4096u * 64u * 4u, Bytes(t).size());
-    EXPECT_EQ(0x00, Bytes(t)[4096 * 4 * 2]); // the third row was never written
+    EXPECT_EQ(make_tuple(4096, size_t(4096u * 64u * 4u)), make_tuple(info.width, Bytes(t).size()));
     EXPECT_EQ(0xFF, Bytes(t)[4096 * 4 + 4095 * 4 + 3]);
+    EXPECT_EQ(0x00, Bytes(t)[4096 * 4 * 2]); // the third row was never written
     GR_Texture_Free(t);
 }
 
@@ -686,9 +542,9 @@ TEST_F(Device, MalformedTextureDataIsRefused)
     DeviceTextureInfo info;
     DeviceTexture* t = FromData(png, &info);
     ASSERT_NE(nullptr, t);
-    EXPECT_EQ(make_tuple(4, 8, 3, 5, 3, 3, uint8_t(200)),
+    EXPECT_EQ(make_tuple(4, 8, 3, 5, 3, uint8_t(200)),
               make_tuple(DeviceTexture_Width(t), DeviceTexture_Height(t), info.width, info.height, info.resourceType,
-                         info.imageFormat, Bytes(t)[0]));
+                         Bytes(t)[0]));
     GR_Texture_Free(t);
 }
 

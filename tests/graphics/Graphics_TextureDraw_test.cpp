@@ -1,5 +1,6 @@
 // The texture table, page entries and textures drawn as quads, and script vertex formats, on the
-// recording device.
+// recording device: the edges of each drawing rule (sprites and backgrounds drawn whole are probed by
+// their end-to-end games).
 #include <cmath>
 #include <tuple>
 
@@ -21,6 +22,7 @@ namespace {
 constexpr float TEXEL = 1.0f / 64.0f; // the textures here live on 64 x 64 device textures
 
 auto XYUV(const TexturedVertex& v) { return make_tuple(v.x, v.y, v.u, v.v); }
+auto XY(const TexturedVertex& v) { return make_tuple(v.x, v.y); }
 
 class TextureDraw : public capture::DrawTest {
   protected:
@@ -48,67 +50,43 @@ class TextureDraw : public capture::DrawTest {
     int32_t m_Texture = -1;
 };
 
-TEST_F(TextureDraw, PageEntryIsDrawnAtItsCropOffsetWithThePageRectangle)
+TEST_F(TextureDraw, PageEntryTakesTheDepthAndAlphaAndACropOfZeroDrawsOnePixel)
 {
     GR_3D_Start(true);
     GR_3D_SetDepth(5.0f);
     GR_Draw_SetAlpha(0.5);
     TPageEntry e = Entry();
-    ASSERT_TRUE(GR_TPage_Draw(&e, 100, 50));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, Texture_GetHandle(m_Texture)->texture), make_tuple(d[0].type, d[0].texture));
-    ASSERT_EQ(6u, d[0].v.size());
-    const std::tuple<float, float, float, float> corners[6] = {
-        {104, 56, 8 * TEXEL, 16 * TEXEL}, {114, 56, 18 * TEXEL, 16 * TEXEL}, {114, 64, 18 * TEXEL, 24 * TEXEL},
-        {114, 64, 18 * TEXEL, 24 * TEXEL}, {104, 64, 8 * TEXEL, 24 * TEXEL}, {104, 56, 8 * TEXEL, 16 * TEXEL}};
-    for (size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(corners[i], XYUV(d[0].v[i])) << i;
-        EXPECT_EQ(make_tuple(0x7FFFFFFFu, 5.0f), make_tuple(d[0].v[i].colour, d[0].v[i].z)); // the drawing alpha
-    }
-    // A crop size of zero draws one pixel and is written back.
     e.cropWidth = e.cropHeight = 0;
     ASSERT_TRUE(GR_TPage_Draw(&e, 0, 0));
-    EXPECT_EQ(make_tuple(1, 1), make_tuple(e.cropWidth, e.cropHeight));
-    ExpectQuad(4, 6, 8, 16, 5, 7, 18, 24);
+    EXPECT_EQ(make_tuple(1, 1), make_tuple(e.cropWidth, e.cropHeight)); // written back
+    std::vector<Drawn> d = Draws();
+    ASSERT_EQ(1u, d.size());
+    EXPECT_EQ(make_tuple(4.0f, 6.0f, 8 * TEXEL, 16 * TEXEL), XYUV(d[0].v[0]));
+    EXPECT_EQ(make_tuple(5.0f, 7.0f, 18 * TEXEL, 24 * TEXEL), XYUV(d[0].v[2]));
+    EXPECT_EQ(make_tuple(0x7FFFFFFFu, 5.0f), make_tuple(d[0].v[4].colour, d[0].v[4].z));
 }
 
-TEST_F(TextureDraw, TurnsScalesAndCornerColours)
+TEST_F(TextureDraw, TurnThresholdsAndCornerColours)
 {
     TPageEntry e = Entry();
     e.xOffset = e.yOffset = 0;
-    // Tiny turns are ignored; positive turns go anticlockwise.
-    for (double angle : {0.0, 0.0005, -0.0005}) {
-        ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, angle, 0xFFFFFF, 1.0));
-        TexturedVertex corner = Draws()[0].v[1];
-        EXPECT_EQ(make_tuple(110.0f, 100.0f), make_tuple(corner.x, corner.y)) << angle;
-    }
-    ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, 0.002, 0xFFFFFF, 1.0));
-    EXPECT_NE(100.0f, Draws()[0].v[1].y);
-    // A quarter turn: the top edge, which ran right, runs up the screen; the bottom lies to the right.
+    // Tiny turns are ignored; a quarter turn makes the top edge, which ran right, run up the screen.
+    ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, 0.0005, 0xFFFFFF, 1.0));
+    EXPECT_EQ(make_tuple(110.0f, 100.0f), XY(Draws()[0].v[1]));
     ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 2, 1, std::acos(0.0), 0xFFFFFF, 1.0));
     std::vector<Drawn> d = Draws();
     EXPECT_NEAR(100.0, d[0].v[1].x, 1e-4);
     EXPECT_NEAR(80.0, d[0].v[1].y, 1e-4);
-    EXPECT_NEAR(108.0, d[0].v[2].x, 1e-4);
 
-    // Scaled about the origin: left = (4 - 10) x 2, top = (6 - 10) x -1.
     e = Entry();
-    ASSERT_TRUE(GR_TPage_DrawExt(&e, 10, 10, 200, 100, 2, -1, 0.0, 0x0000FF, 1.0));
-    d = Draws();
-    EXPECT_EQ(make_tuple(188.0f, 104.0f, 8 * TEXEL, 16 * TEXEL, 0xFFFF0000u),
-              make_tuple(d[0].v[0].x, d[0].v[0].y, d[0].v[0].u, d[0].v[0].v, d[0].v[0].colour));
-    EXPECT_EQ(make_tuple(208.0f, 96.0f, 18 * TEXEL, 24 * TEXEL), XYUV(d[0].v[2]));
-
     // The general form colours each corner and ignores turns below 0.01; the part form turns at 0.005.
     ASSERT_TRUE(GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
     d = Draws();
-    ASSERT_EQ(6u, d[0].v.size());
     std::vector<uint32_t> colours;
     for (const TexturedVertex& v : d[0].v) colours.push_back(v.colour);
     EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
               colours);
-    EXPECT_EQ(make_tuple(10.0f, 0.0f), make_tuple(d[0].v[1].x, d[0].v[1].y));
+    EXPECT_EQ(make_tuple(10.0f, 0.0f), XY(d[0].v[1]));
     ASSERT_TRUE(GR_TPage_DrawPart(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0, 1));
     EXPECT_NE(0.0f, Draws()[0].v[1].y);
 }
@@ -119,18 +97,14 @@ TEST_F(TextureDraw, NothingIsDrawnWithoutAValidTextureOrBelowOnePixel)
     EXPECT_FALSE(GR_TPage_Draw(nullptr, 0, 0));
     for (int16_t texture : {int16_t(-1), int16_t(99)}) {
         e.texture = texture;
-        EXPECT_FALSE(GR_TPage_Draw(&e, 0, 0));
-        EXPECT_FALSE(GR_TPage_DrawExt(&e, 0, 0, 0, 0, 1, 1, 0, 0, 1));
-        EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, 0, 0, 100, 100, 0, 1));
+        EXPECT_FALSE(GR_TPage_Draw(&e, 0, 0) || GR_TPage_DrawExt(&e, 0, 0, 0, 0, 1, 1, 0, 0, 1) ||
+                     GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, 0, 0, 100, 100, 0, 1));
     }
     e = Entry();
     EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 0.04f, 1, true, true, 0, 0, 100, 100, 0, 1));
     EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, -1, 1, true, true, 0, 0, 100, 100, 0, 1));
     Texture_Free(m_Texture);
-    EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 5, 5, 0, 0, 1, 1, 0, 0, 1));
-    EXPECT_FALSE(GR_Texture_Draw(m_Texture, 0, 0));
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, 9, 9, 0, 1));
+    EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 5, 5, 0, 0, 1, 1, 0, 0, 1) || GR_Texture_Draw(m_Texture, 0, 0));
     EXPECT_TRUE(Draws().empty());
 }
 
@@ -164,15 +138,10 @@ TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
     ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 2, 0, 10, 5, 1, 1, true, true, 0, 0, 100, 70, 0xFFFFFF, 0.5));
     std::vector<Drawn> d = Draws();
     ASSERT_EQ(16u, d.size());
-    EXPECT_EQ(D3DPT_TRIANGLEFAN, d[0].type);
     EXPECT_EQ(make_tuple(-24.0f, -27.0f, 0.0f, 0.0f), XYUV(d[0].v[0]));
     EXPECT_EQ(make_tuple(8.0f, 5.0f, 32 * TEXEL, 32 * TEXEL), XYUV(d[0].v[2]));
-    EXPECT_EQ(make_tuple(-24.0f, 69.0f, 72.0f, 69.0f), make_tuple(d[3].v[0].x, d[3].v[0].y, d[15].v[0].x, d[15].v[0].y));
+    EXPECT_EQ(make_tuple(72.0f, 69.0f), XY(d[15].v[0]));
     EXPECT_EQ(0x80FFFFFFu, d[0].v[0].colour); // the tiled form rounds its alpha
-    // Across only: one row at y.
-    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 5, 1, 1, true, false, 0, 0, 100, 70, 0, 1));
-    d = Draws();
-    EXPECT_EQ(make_tuple(size_t(4), 5.0f), make_tuple(d.size(), d[0].v[0].y));
 
     // Page entries tile from one frame further back, as lists sharing a batch.
     TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
@@ -180,8 +149,7 @@ TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
     d = Draws();
     ASSERT_EQ(1u, d.size());
     ASSERT_EQ(30u, d[0].v.size());
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(make_tuple(-54.0f + 32 * i, 5.0f), make_tuple(d[0].v[6 * i].x, d[0].v[6 * i].y));
-    EXPECT_EQ(32 * TEXEL, d[0].v[2].u);
+    EXPECT_EQ(make_tuple(-54.0f, 5.0f, 74.0f), make_tuple(d[0].v[0].x, d[0].v[0].y, d[0].v[24].x));
 
     // Far clips tile as quickly as near ones, and endless ones not at all.
     ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 0, 1, 1, true, false, 1e9f, 0, 64, 10, 0, 1));
@@ -191,27 +159,20 @@ TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
     ASSERT_EQ(12u, d[0].v.size());
     EXPECT_EQ(make_tuple(-1046.0f, -1014.0f), make_tuple(d[0].v[0].x, d[0].v[6].x));
     EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, INFINITY, 10, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, -INFINITY, 0, 10, 10, 0, 1));
     EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, NAN, 0, 1, 1, true, true, 0, 0, 10, 10, 0, 1));
     EXPECT_TRUE(Draws().empty());
 }
 
-TEST_F(TextureDraw, TexturePartsStretchesAndEmptyTextures)
+TEST_F(TextureDraw, TexturePartsAndEmptyTextures)
 {
     ASSERT_TRUE(GR_Texture_DrawPart(m_Texture, 4, 8, 16, 8, 50, 60, 2, 1, 0, 0xFFFFFF, 1));
     ExpectQuad(50, 60, 4, 8, 82, 68, 20, 16);
     ASSERT_TRUE(GR_Texture_DrawStretched(m_Texture, 0, 0, 100, 10, 0xFFFFFF, 1));
     EXPECT_EQ(make_tuple(100.0f, 10.0f, 0.5f, 0.5f), XYUV(Draws()[0].v[2])); // 32 of 64 texels
-    ASSERT_TRUE(GR_Texture_Draw(m_Texture, 1, 2));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(6u, d[0].v.size());
-    EXPECT_EQ(make_tuple(33.0f, 34.0f, 0.5f, 0.5f), XYUV(d[0].v[2]));
-
     // A texture of no picture is drawn as an eight-pixel square.
     int32_t index = Texture_Wrap(GR_Texture_Create(16, 16, 1, false, TEXTURE_FORMAT_A8R8G8B8), 0, 0);
     ASSERT_TRUE(GR_Texture_DrawExt(index, 0, 0, 10, 10, 1, 1, 0, 0xFFFFFF, 1));
-    EXPECT_EQ(make_tuple(8, 0.125f), make_tuple(Texture_Get(index)->width, Texture_Get(index)->reciprocalWidth));
-    d = Draws();
+    std::vector<Drawn> d = Draws();
     ASSERT_EQ(4u, d[0].v.size());
     EXPECT_EQ(make_tuple(18.0f, 18.0f, 1.0f, 1.0f), XYUV(d[0].v[2]));
 }
@@ -227,27 +188,18 @@ bool Listed(const DeviceTexture* texture)
 
 TEST_F(TextureDraw, FreedSlotsAreTakenAgainAndInvalidIndicesIgnored)
 {
-    for (int32_t i = 1; i < 5; ++i) EXPECT_EQ(i, Texture_CreateEmpty(8, 8, false));
+    for (int32_t i = 1; i < 4; ++i) EXPECT_EQ(i, Texture_CreateEmpty(8, 8, false));
     DeviceTexture* third = Texture_GetHandle(3);
     Texture_Free(3);
     EXPECT_FALSE(Listed(third) || Texture_Exists(3));
-    EXPECT_EQ(make_tuple((DeviceTexture*)nullptr, 5), make_tuple(Texture_GetHandle(3), Texture_Count())); // the record stays
     Texture_Free(3); // freeing a free slot, or one beyond the table, does nothing
     Texture_Free(-1);
     Texture_Free(99);
-    EXPECT_EQ(3, Texture_CreateEmpty(8, 8, false));
-    EXPECT_NE(nullptr, Texture_GetHandle(3));
-    EXPECT_EQ(5, Texture_CreateEmpty(8, 8, false));
-    DeviceTexture* first = Texture_GetHandle(0);
-    Texture_FreeAll();
-    EXPECT_EQ(0, Texture_Count());
-    EXPECT_FALSE(Listed(first));
-
+    EXPECT_EQ(make_tuple(3, 4), make_tuple(Texture_CreateEmpty(8, 8, false), Texture_Count()));
     // Resetting forgets the records but leaves the device textures, which go with the device.
-    int32_t index = Texture_CreateEmpty(8, 8, false);
-    DeviceTexture* device = Texture_GetHandle(index);
+    DeviceTexture* device = Texture_GetHandle(3);
     Texture_ResetTable();
-    EXPECT_FALSE(Texture_Exists(index));
+    EXPECT_FALSE(Texture_Exists(3));
     EXPECT_TRUE(Listed(device));
     GR_Texture_Free(device);
 }
@@ -257,23 +209,17 @@ TEST_F(TextureDraw, UsedSizeIsThePictureOverTheDeviceTextureAndFilesFillTheirTex
     std::vector<uint32_t> pixels(100 * 33, 0xFF00FF00u);
     int32_t raw = Texture_CreateFromPixels(100, 33, reinterpret_cast<const uint8_t*>(pixels.data()), 100 * 33 * 4);
     ASSERT_GE(raw, 0);
-    EXPECT_FLOAT_EQ(0.78125f, Texture_GetUsedWidth(raw));
-    EXPECT_FLOAT_EQ(33.0f / 64.0f, Texture_GetUsedHeight(raw));
+    EXPECT_EQ(make_tuple(0.78125f, 33.0f / 64.0f), make_tuple(Texture_GetUsedWidth(raw), Texture_GetUsedHeight(raw)));
     EXPECT_EQ(make_tuple(1.0f, 1.0f), make_tuple(Texture_GetUsedWidth(-1), Texture_GetUsedHeight(77)));
-    int32_t empty = Texture_CreateEmpty(100, 20, false);
-    EXPECT_FLOAT_EQ(0.78125f, Texture_GetUsedWidth(empty));
-    EXPECT_EQ(100, Texture_Get(empty)->width);
-
     // Image file data is stretched over the whole texture, also when given as pixels whose size is
     // not width x height x 4.
     testimages::Bytes png = testimages::MakeRgbaPng(100, 20, testimages::Bytes(size_t(100) * 20 * 4, 0xFF));
-    int32_t blob = Texture_CreateFromBlob(png.data(), int32_t(png.size()), 0);
-    ASSERT_GE(blob, 0);
-    EXPECT_EQ(make_tuple(100, 1.0f / 100.0f), make_tuple(Texture_Get(blob)->width, Texture_Get(blob)->reciprocalWidth));
-    EXPECT_FLOAT_EQ(1.0f, Texture_GetUsedWidth(blob));
     int32_t file = Texture_CreateFromPixels(7, 7, png.data(), int32_t(png.size()));
     ASSERT_GE(file, 0);
     EXPECT_EQ(make_tuple(7, 1.0f / 100.0f), make_tuple(Texture_Get(file)->width, Texture_Get(file)->reciprocalWidth));
+    int32_t blob = Texture_CreateFromBlob(png.data(), int32_t(png.size()), 0);
+    ASSERT_GE(blob, 0);
+    EXPECT_EQ(make_tuple(100, 1.0f), make_tuple(Texture_Get(blob)->width, Texture_GetUsedWidth(blob)));
     const uint8_t junk[] = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
     int32_t count = Texture_Count();
     EXPECT_EQ(-1, Texture_CreateFromBlob(junk, int32_t(sizeof junk), 0));
@@ -288,20 +234,16 @@ TEST_F(TextureDraw, AlphaMapsAndBitmapsKeepTheirPixels)
     ASSERT_GE(index, 0);
     const std::vector<uint8_t>& bytes = DeviceBytes(index);
     const size_t pitch = size_t(DeviceTexture_Width(Texture_GetHandle(index))) * 4;
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x40}), std::vector<uint8_t>(&bytes[0], &bytes[8]));
     EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0xFF, 0xFF, 0xFF}),
               std::vector<uint8_t>(&bytes[pitch], &bytes[pitch + 8]));
     EXPECT_EQ(-1, Texture_CreateFromAlphaMap(0, 2, map));
-
     CBitmap32 bitmap;
     bitmap.ConstructFilled(3, 2, 0x0000FF); // red, opaque
     index = Texture_CreateFromBitmap(&bitmap);
     ASSERT_GE(index, 0);
-    EXPECT_EQ(3, Texture_Get(index)->width);
     EXPECT_EQ((std::vector<uint8_t>{0x00, 0x00, 0xFF, 0xFF}), std::vector<uint8_t>(&DeviceBytes(index)[8], &DeviceBytes(index)[12]));
     CBitmap32 invalid;
     EXPECT_EQ(-1, Texture_CreateFromBitmap(&invalid));
-
     int32_t before = g_BatchStatistics.textureSwitches;
     Texture_SetStage(index); // the stage takes the texture, or none
     Texture_SetStage(-1);
@@ -367,17 +309,14 @@ TEST_F(VertexFormats, ElementsLieOneAfterAnotherAndTheHandleCarriesBit24)
     EXPECT_EQ(16777216.0, handle);
     VertexFormat* f = VertexFormat_Get(int32_t(handle));
     ASSERT_NE(nullptr, f);
-    ASSERT_EQ(4, f->elementCount);
-    EXPECT_EQ(make_tuple(0, 12, 16, 24, 32, 0xFu, 8u, 32),
-              make_tuple(f->elements[0].offset, f->elements[1].offset, f->elements[2].offset, f->elements[3].offset,
-                         f->stride, f->usageMask, f->elements[3].bit, Batch_LayoutStride(int32_t(handle))));
+    EXPECT_EQ(make_tuple(4, 24, 32, 0xFu), make_tuple(f->elementCount, f->elements[3].offset, f->stride, f->usageMask));
     // The declaration numbers elements of one usage from 0.
     ASSERT_EQ(1u, fake::Recorded().declarations.size());
     const std::vector<D3DVertexElement>& d = fake::Recorded().declarations[0];
     ASSERT_EQ(4u, d.size());
-    EXPECT_EQ(make_tuple(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR),
-              make_tuple(d[0].type, d[0].usage, d[1].type, d[1].usage));
-    EXPECT_EQ(make_tuple(D3DDECLUSAGE_TEXCOORD, 0, 1, 24), make_tuple(d[2].usage, d[2].usageIndex, d[3].usageIndex, d[3].offset));
+    EXPECT_EQ(make_tuple(D3DDECLTYPE_FLOAT3, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR),
+              make_tuple(d[0].type, d[1].type, d[1].usage));
+    EXPECT_EQ(make_tuple(D3DDECLUSAGE_TEXCOORD, 0, 1), make_tuple(d[2].usage, d[2].usageIndex, d[3].usageIndex));
     for (int32_t other : {int32_t(handle) + 1, int32_t(0x81000000u), -1}) EXPECT_EQ(nullptr, VertexFormat_Get(other));
 }
 
