@@ -1,0 +1,89 @@
+// The Steam tests' fixture: the stand-in client library loaded from its build folder, steered through
+// its command entry point, and the Steam layer started against it with application id 12.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "../TestSupport_Console.h"
+#include "../function/Function_TestCases.h"
+#include "gamefile/GameFile_Header.h"
+#include "steam/Steam_Layer.h"
+#include "steam/Steam_Leaderboards.h"
+#include "steam/Steam_UserStats.h"
+
+namespace steamtest {
+
+inline std::string FakeFolder(const char* variant)
+{
+    return std::string(FAKE_STEAM_FOLDER) + "/" + variant;
+}
+
+class FakeSteam : public functiontest::BuiltinTest {
+  protected:
+    void SetUp() override
+    {
+        BuiltinTest::SetUp();
+        testsupport::RegisterBuiltins();
+        m_Library = dlopen((FakeFolder("full") + "/libsteam_api.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(nullptr, m_Library) << dlerror();
+        m_Command = reinterpret_cast<void (*)(const char*)>(dlsym(m_Library, "FakeSteam_Command"));
+        m_CallLog = reinterpret_cast<const char* (*)()>(dlsym(m_Library, "FakeSteam_CallLog"));
+        Command("reset");
+        Command("appid 12");
+    }
+    void TearDown() override
+    {
+        {
+            testsupport::ConsoleCapture quiet;
+            Steam_Shutdown();
+        }
+        Steam_ResetStartFailed();
+        Steam_SetLibraryFolder(nullptr);
+        Leaderboard_ClearTable();
+        g_GameHeader.steamAppId = 0;
+        if (m_Library != nullptr) dlclose(m_Library);
+        BuiltinTest::TearDown();
+    }
+    // Starts Steam against the named build of the library; the log of the start.
+    std::string Start(const char* variant = "full", uint32_t appId = 12)
+    {
+        testsupport::ConsoleCapture log;
+        g_GameHeader.steamAppId = appId;
+        Steam_SetLibraryFolder(FakeFolder(variant).c_str());
+        Steam_Init();
+        return log.console.text;
+    }
+    // Starts Steam with the user's stats delivered.
+    void StartReady()
+    {
+        Start();
+        Command("post_stats_received 12 1");
+        Frame();
+        ASSERT_EQ(1, Steam_StatsReady());
+    }
+    // One frame's Steam stage; its log.
+    std::string Frame()
+    {
+        testsupport::ConsoleCapture log;
+        Steam_Process();
+        return log.console.text;
+    }
+    void Command(const std::string& line) { m_Command(line.c_str()); }
+    std::string Calls() const { return m_CallLog(); }
+    // How often the part occurs in the library's call log, or in a text.
+    size_t Count(const std::string& part) const { return CountIn(Calls(), part); }
+    static size_t CountIn(const std::string& text, const std::string& part)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+        return count;
+    }
+
+    void* m_Library = nullptr;
+    void (*m_Command)(const char*) = nullptr;
+    const char* (*m_CallLog)() = nullptr;
+};
+
+} // namespace steamtest
