@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../TestSupport_SaveArea.h"
 #include "Steam_FakeSupport.h"
 #include "app/App_Paths.h"
 #include "steam/Steam_Functions.h"
@@ -308,6 +309,27 @@ TEST_F(SteamLayer, SharingAndWorkshopPublishing)
     std::string calls = Calls();
     EXPECT_EQ(2, CountIn(calls, "PublishWorkshopFile level.dat shot.png 12 T D 0 0\n") +
                      CountIn(calls, "PublishWorkshopFile level.dat  12 T D 0 0\n"));
+}
+
+TEST_F(SteamLayer, LocalFilesComeFromTheSaveAreaBeforeTheProgramFolder)
+{
+    Start();
+    testsupport::ScopedSaveArea area("steam");
+    std::ofstream(area.Path("pick.txt")) << "saved";
+    std::ofstream("pick.txt") << "bundled";
+    std::ofstream("shot.png") << "png";
+    EXPECT_EQ(1, CallBuiltin("steam_file_write_file", {"cloud", "pick.txt"}).real);
+    EXPECT_EQ("saved", CallBuiltin("steam_file_read", {"cloud"}).text);
+    fs::remove(area.Path("pick.txt"));
+    EXPECT_EQ(1, CallBuiltin("steam_file_write_file", {"cloud", "pick.txt"}).real);
+    EXPECT_EQ("bundled", CallBuiltin("steam_file_read", {"cloud"}).text);
+    EXPECT_EQ(7, CallBuiltin("steam_send_screenshot", {"shot.png", 10.5, 20}).real);
+    EXPECT_EQ(1, Count("shot.png 10 20\n"));
+    testsupport::ConsoleCapture log;
+    EXPECT_EQ(0, CallBuiltin("steam_file_write_file", {"cloud", "nope.txt"}).real);
+    EXPECT_EQ("Failed to find local file nope.txt\n", log.console.text);
+    fs::remove("pick.txt");
+    fs::remove("shot.png");
 }
 
 TEST_F(SteamLayer, ScreenshotsArePolledAndSentFromTheSaveAreaOrProgramFolder)

@@ -447,6 +447,17 @@ std::map<std::string, Scenario> Scenarios()
             Expect(ReadBytes(work + "/bin/steam_appid.txt") == "12", "steam_appid.txt does not hold 12");
             Expect(Has(run.trace, " 100001 obj_steam 7 69"), "no leaderboard event in the trace");
         }};
+    // Without the library beside it the program says why Steam did not start and plays on without it.
+    s["steam-missing"] = {
+        .before = [=] {
+            fs::create_directories(work + "/bin");
+            fs::copy_file(g_Kelvaro, work + "/bin/kelvaro");
+        },
+        .setup = {.output = true, .program = work + "/bin/kelvaro"},
+        .log = {"Steam_Init", "ERROR: Failed to load steam_api.dll error *",
+                "SteamInit failed: Error loading steam_api.dll", "Entering main loop."},
+        .output = {"steam_initialised 0", "request -1"},
+        .absent = {"Steam_Shutdown"}};
 #endif
     // A data.win beside the program is played whatever the command line says.
     s["data-win-beside"] = {
