@@ -213,6 +213,7 @@ TEST_F(SteamLayer, StatsWaitForSteamAndAreStoredOnceAFrame)
 
     // A refused store is tried again every frame until accepted.
     Command("store_refuse 2");
+    Command("reset_fails 1");
     EXPECT_EQ(-1, CallBuiltin("steam_reset_all_stats", {}).real);
     for (int frame = 0; frame < 3; ++frame) EXPECT_EQ("StoreStats called\n", Frame()) << frame;
     EXPECT_EQ("", Frame());
@@ -250,6 +251,7 @@ TEST_F(SteamLayer, CloudFiles)
     EXPECT_EQ(0, CallBuiltin("steam_file_write", {"save", "x", 1}).real);
     EXPECT_EQ(2, Count("SetSyncPlatforms"));
     Command("cloud short abc");
+    Command("short_read short");
     Command("cloud empty");
     EXPECT_EQ("", CallBuiltin("steam_file_read", {"short"}).text);
     EXPECT_EQ("", CallBuiltin("steam_file_read", {"empty"}).text);
@@ -282,6 +284,9 @@ TEST_F(SteamLayer, SharingAndWorkshopPublishing)
          "File share failed : IO Failure\n"},
         {"zero_handles 1", {"steam_file_share", "level.dat"}, 0,
          "Uploading level.dat to cloud...\nFile share failed: Steam refused to share level.dat\n", ""},
+        // A share Steam refuses at once ends the publish there and then.
+        {"", {"steam_publish_workshop_file", "level.dat", "", "T"}, 0,
+         "workshop publish - uploading to cloud...\nFile share failed: Steam refused to share level.dat\n", ""},
         {"zero_handles 0", {"steam_publish_workshop_file", "level.dat", "nope.png", "T"}, 0,
          "Write file \"nope.png\" to remote storage first\n", ""},
         {"share_result 1 0", {"steam_publish_workshop_file", "level.dat", "shot.png", "T"}, 1,
@@ -306,8 +311,15 @@ TEST_F(SteamLayer, SharingAndWorkshopPublishing)
         EXPECT_EQ(step.log, log.console.text) << step.call[0] << " " << step.command;
         EXPECT_EQ(step.frame, Frame()) << step.call[0] << " " << step.command;
     }
+    // The publish call itself refused: the publish ends at the share's answer.
+    Command("loggedon 1");
+    EXPECT_EQ(1, CallBuiltin("steam_publish_workshop_file", {"level.dat", "", "T", "D"}).real);
+    Command("zero_handles 1");
+    EXPECT_EQ("File share success\nError publishing to workshop - Steam refused the call\n", Frame());
+    Command("zero_handles 0");
+    EXPECT_EQ(1, CallBuiltin("steam_publish_workshop_file", {"level.dat", "", "T", "D"}).real);
     std::string calls = Calls();
-    EXPECT_EQ(2, CountIn(calls, "PublishWorkshopFile level.dat shot.png 12 T D 0 0\n") +
+    EXPECT_EQ(3, CountIn(calls, "PublishWorkshopFile level.dat shot.png 12 T D 0 0\n") +
                      CountIn(calls, "PublishWorkshopFile level.dat  12 T D 0 0\n"));
 }
 

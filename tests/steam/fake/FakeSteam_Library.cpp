@@ -57,6 +57,8 @@ struct FakeState {
     int32_t uploadFailures = 0;
     int32_t downloadIo = 0;
     ScreenshotHandle screenshot = 7;
+    std::string shortRead; // this file reads one byte short
+    bool resetFails = false;
 };
 
 FakeState g_State;
@@ -186,6 +188,8 @@ void Command(const std::string& line)
     else if (verb == "upload_fail") in >> s.uploadFailures;
     else if (verb == "download_io") in >> s.downloadIo;
     else if (verb == "screenshot_handle") in >> s.screenshot;
+    else if (verb == "short_read") in >> s.shortRead;
+    else if (verb == "reset_fails") in >> s.resetFails;
 }
 
 void ReadScenario()
@@ -264,8 +268,7 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
         Log("FileRead %s %d", name, size);
         auto found = g_State.files.find(name);
         if (found == g_State.files.end()) return 0;
-        // A file named "short..." reads one byte less than it holds.
-        int32_t count = std::min<int32_t>(size, int32_t(found->second.size()) - (std::strncmp(name, "short", 5) == 0));
+        int32_t count = std::min<int32_t>(size, int32_t(found->second.size()) - (g_State.shortRead == name));
         std::memcpy(data, found->second.data(), size_t(count));
         return count;
     }
@@ -390,7 +393,7 @@ class FakeUserStats : public ISteamUserStats {
     bool ResetAllStats(bool achievementsToo) override
     {
         Log("ResetAllStats %d", achievementsToo);
-        return false;
+        return !g_State.resetFails;
     }
     SteamAPICall_t FindOrCreateLeaderboard(const char* name, ELeaderboardSortMethod sort,
                                            ELeaderboardDisplayType display) override
