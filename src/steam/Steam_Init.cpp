@@ -57,15 +57,15 @@ struct SteamState {
     CSteamFriendsCallbacks* overlay = nullptr;
 };
 SteamState g_Steam;
-std::string g_LibraryFolder; // empty: the executable's folder
+std::string g_ProgramFolder; // empty: the executable's own
 
 constexpr const char* LIBRARY_NAME = "libsteam_api.so";
 constexpr const char* OVERLAY_DIALOGS[] = {"Friends", "Community", "Players", "Settings", "OfficialGameGroup",
                                            "Achievements"};
 
-std::string LibraryFolder()
+std::string ProgramFolder()
 {
-    if (!g_LibraryFolder.empty()) return g_LibraryFolder;
+    if (!g_ProgramFolder.empty()) return g_ProgramFolder;
     char* folder = File_GetDirectory(GetProgramDirectory());
     std::string text = folder != nullptr ? folder : "";
     MemoryManager::Free(folder);
@@ -75,9 +75,7 @@ std::string LibraryFolder()
 void WriteAppIdFile()
 {
     char path[1024];
-    char* folder = File_GetDirectory(GetProgramDirectory());
-    std::snprintf(path, sizeof path, "%s/steam_appid.txt", folder != nullptr ? folder : "");
-    MemoryManager::Free(folder);
+    std::snprintf(path, sizeof path, "%s/steam_appid.txt", ProgramFolder().c_str());
     MainConsole->Output("steamfile:%s\n", path);
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {
@@ -92,7 +90,7 @@ void WriteAppIdFile()
 bool LoadLibrary()
 {
     errno = 0;
-    std::string beside = LibraryFolder() + "/" + LIBRARY_NAME;
+    std::string beside = ProgramFolder() + "/" + LIBRARY_NAME;
     g_Steam.library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (g_Steam.library == nullptr) g_Steam.library = dlopen(LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
     if (g_Steam.library != nullptr) return true;
@@ -210,9 +208,9 @@ void Steam_Shutdown()
     ReleaseLibrary();
 }
 
-void Steam_SetLibraryFolder(const char* folder)
+void Steam_SetProgramFolder(const char* folder)
 {
-    g_LibraryFolder = folder != nullptr ? folder : "";
+    g_ProgramFolder = folder != nullptr ? folder : "";
 }
 
 void Steam_ResetStartFailed()

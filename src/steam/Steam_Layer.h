@@ -15,9 +15,9 @@ bool Steam_IsInitialised();
 void Steam_Process();
 void Steam_Shutdown();
 
-// Where the library is looked for before the usual search: the executable's folder unless a folder
-// is set (null restores it). Tests load their stand-in library this way.
-void Steam_SetLibraryFolder(const char* folder);
+// The folder that stands for the executable's: the id file is written there and the library looked
+// for there before the usual search. Null restores the executable's own (tests set their own).
+void Steam_SetProgramFolder(const char* folder);
 // Forgets a failed start so that the next Steam_Init tries again (a test, or a new game file).
 void Steam_ResetStartFailed();
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "../TestSupport_Console.h"
@@ -43,18 +45,25 @@ class FakeSteam : public functiontest::BuiltinTest {
             Steam_Shutdown();
         }
         Steam_ResetStartFailed();
-        Steam_SetLibraryFolder(nullptr);
+        Steam_SetProgramFolder(nullptr);
+        std::filesystem::remove_all(m_Folder);
         Leaderboard_ClearTable();
         g_GameHeader.steamAppId = 0;
         if (m_Library != nullptr) dlclose(m_Library);
         BuiltinTest::TearDown();
     }
-    // Starts Steam against the named build of the library; the log of the start.
+    // Starts Steam with a program folder of this test's own holding a link to the named build of the
+    // library ("none": no library); the log of the start.
     std::string Start(const char* variant = "full", uint32_t appId = 12)
     {
+        std::filesystem::path folder = m_Folder / variant;
+        std::filesystem::create_directories(folder);
+        std::filesystem::path library = folder / "libsteam_api.so";
+        if (std::string(variant) != "none" && !std::filesystem::exists(library))
+            std::filesystem::create_symlink(FakeFolder(variant) + "/libsteam_api.so", library);
         testsupport::ConsoleCapture log;
         g_GameHeader.steamAppId = appId;
-        Steam_SetLibraryFolder(FakeFolder(variant).c_str());
+        Steam_SetProgramFolder(folder.c_str());
         Steam_Init();
         return log.console.text;
     }
@@ -84,6 +93,11 @@ class FakeSteam : public functiontest::BuiltinTest {
         return count;
     }
 
+    // The id file of the last start.
+    std::string AppIdFile(const char* variant = "full") const { return (m_Folder / variant / "steam_appid.txt").string(); }
+
+    std::filesystem::path m_Folder =
+        std::filesystem::path(testing::TempDir()) / ("steam_" + std::to_string(static_cast<long>(getpid())));
     void* m_Library = nullptr;
     void (*m_Command)(const char*) = nullptr;
     const char* (*m_CallLog)() = nullptr;

@@ -8,7 +8,6 @@
 
 #include "../TestSupport_SaveArea.h"
 #include "Steam_FakeSupport.h"
-#include "app/App_Paths.h"
 #include "steam/Steam_Functions.h"
 #include "steam/Steam_RemoteStorage.h"
 #include "steam/Steam_UserStats.h"
@@ -21,11 +20,6 @@ using testsupport::TestArg;
 namespace {
 
 class SteamLayer : public steamtest::FakeSteam {};
-
-std::string AppIdFile()
-{
-    return (fs::path(GetProgramDirectory()).parent_path() / "steam_appid.txt").string();
-}
 
 std::string ReadFile(const std::string& path)
 {
@@ -104,7 +98,7 @@ TEST_F(SteamLayer, WithoutSteamEveryBuiltinAnswersItsDefaultButStillChecksArgume
 
 TEST_F(SteamLayer, StartUpWritesTheIdFileAndReportsEachFailure)
 {
-    std::string steamfile = "steamfile:" + AppIdFile() + "\n";
+    auto steamfile = [&](const char* variant) { return "steamfile:" + AppIdFile(variant) + "\n"; };
     struct Row {
         const char* variant;
         uint32_t appId;
@@ -113,20 +107,20 @@ TEST_F(SteamLayer, StartUpWritesTheIdFileAndReportsEachFailure)
         bool initialised;
     } rows[] = {
         {"full", 0, "", "", false},
-        {"full", 12, "", steamfile + "Steam_Init\nfake steam warning hook installed\n", true},
-        {"full", 12, "init 0", steamfile + "Steam_Init\nSteamAPI_Init() failed\nSteamInit failed: Steam must be running "
+        {"full", 12, "", steamfile("full") + "Steam_Init\nfake steam warning hook installed\n", true},
+        {"full", 12, "init 0", steamfile("full") + "Steam_Init\nSteamAPI_Init() failed\nSteamInit failed: Steam must be running "
                                            "to play this game (SteamAPI_Init() failed)\n", false},
-        {"partial", 12, "", steamfile + "Steam_Init\nERROR: Failed to find function SteamAPI_RegisterCallResult error 0\n"
+        {"partial", 12, "", steamfile("partial") + "Steam_Init\nERROR: Failed to find function SteamAPI_RegisterCallResult error 0\n"
                                          "ERROR: Failed to find function SteamAPI_UnregisterCallResult error 0\n"
                                          "SteamInit failed: Failed to find steam api functions\n", false},
     };
     for (const Row& row : rows) {
-        fs::remove(AppIdFile());
-        { std::ofstream(AppIdFile()) << "123456"; }
+        fs::create_directories(fs::path(AppIdFile(row.variant)).parent_path());
+        std::ofstream(AppIdFile(row.variant)) << "123456";
         Command(row.command);
         EXPECT_EQ(row.log, Start(row.variant, row.appId)) << row.variant << " " << row.command;
         EXPECT_EQ(row.initialised, Steam_IsInitialised());
-        EXPECT_EQ(row.appId == 0 ? "123456" : "12", ReadFile(AppIdFile()));
+        EXPECT_EQ(row.appId == 0 ? "123456" : "12", ReadFile(AppIdFile(row.variant)));
         // A second start, after success or failure alike, does nothing but say so.
         if (row.appId != 0) {
             EXPECT_EQ("Steam already initialised\n", Start(row.variant, row.appId));
@@ -136,13 +130,11 @@ TEST_F(SteamLayer, StartUpWritesTheIdFileAndReportsEachFailure)
         Steam_ResetStartFailed();
         Command("init 1");
     }
-    fs::remove(AppIdFile());
     std::string missing = Start("none");
     EXPECT_NE(std::string::npos, missing.find("Steam_Init\nERROR: Failed to load steam_api.dll error "));
     EXPECT_NE(std::string::npos, missing.find("SteamInit failed: Error loading steam_api.dll\n"));
     EXPECT_FALSE(Steam_IsInitialised());
     EXPECT_EQ(-1, CallBuiltin("steam_is_user_logged_on", {}).real);
-    fs::remove(AppIdFile());
 }
 
 TEST_F(SteamLayer, OverlayPersonaAndShutDown)
