@@ -51,7 +51,8 @@
 #include "script/Script_Table.h"
 #include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"
-#include "steam/Steam_Placeholders.h"
+#include "steam/Steam_Functions.h"
+#include "steam/Steam_Layer.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
 #include "variable/Variable_BuiltIn.h"
@@ -75,6 +76,7 @@ struct FunctionFamily {
     const char* name;
     void (*first)();
     void (*second)();
+    void (*third)() = nullptr;
 };
 
 void LoadHighscores()
@@ -101,7 +103,7 @@ const FunctionFamily FUNCTION_FAMILIES[] = {
     {"Gamepad..", Function_Gamepad_Init, nullptr},
     {"Buffers..", Buffer_RegisterFunctions, VertexBuilder_RegisterFunctions},
     {"Networking..", Network_RegisterFunctions, nullptr},
-    {"Shaders..", Shader_RegisterFunctions, VertexFormat_RegisterFunctions},
+    {"Shaders..", Shader_RegisterFunctions, VertexFormat_RegisterFunctions, InitSteamFunctions},
     {"Wexo..", InitWexoFunctions, Function_Win8_Init},
 };
 
@@ -204,6 +206,7 @@ void RegisterAllFunctionFamilies()
         MainConsole->Output("%s", family.name);
         family.first();
         if (family.second != nullptr) family.second();
+        if (family.third != nullptr) family.third();
     }
     MainConsole->Output("Fini\n");
 }

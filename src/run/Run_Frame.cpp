@@ -29,7 +29,7 @@
 #include "run/Run_MainLoop.h"
 #include "run/Run_Placeholders.h"
 #include "run/Run_Window.h"
-#include "steam/Steam_Placeholders.h"
+#include "steam/Steam_Layer.h"
 
 uint8_t g_InstanceActivationChanged = 0;
 int32_t g_FrameMouseX = 0;

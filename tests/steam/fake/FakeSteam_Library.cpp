@@ -1,0 +1,568 @@
+// A stand-in client library for the tests: the fifteen entry points over an in-memory user, cloud,
+// stats and leaderboards. Callbacks and call results are delivered only inside
+// SteamAPI_RunCallbacks, as the real library does. Tests steer it with FakeSteam_Command; a run of
+// the executable reads its commands from the file named by FAKE_STEAM_SCENARIO. Every call it gets
+// is logged (FakeSteam_CallLog, and the file named by FAKE_STEAM_LOG when set).
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "steam/Steam_Api.h"
+
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+struct Board {
+    SteamLeaderboard_t handle = 0;
+    std::string name;
+    int32_t entries = 0;
+};
+
+struct Completed {
+    SteamAPICall_t call;
+    std::vector<uint8_t> record;
+    bool ioFailure;
+};
+
+struct FakeState {
+    bool initResult = true;
+    AppId_t appId = 0;
+    bool loggedOn = true;
+    CSteamID steamId = 76561197960287930ull;
+    std::string persona = "Player";
+    std::map<CSteamID, std::string> friends;
+    bool overlayEnabled = true;
+    std::map<std::string, std::string> files;
+    bool cloudWrite = true;
+    int32_t quotaTotal = 1000;
+    int32_t quotaFree = 600;
+    bool setOk = true;
+    int32_t storeRefusals = 0;
+    std::map<std::string, int32_t> intStats;
+    std::map<std::string, float> floatStats;
+    std::map<std::string, bool> achievements;
+    int32_t shareResult = k_EResultOK;
+    bool shareIo = false;
+    int32_t publishResult = k_EResultOK;
+    bool zeroHandles = false;
+    std::map<std::string, Board> boards;
+    int32_t findIo = 0;
+    int32_t uploadFailures = 0;
+    int32_t downloadIo = 0;
+    ScreenshotHandle screenshot = 7;
+    std::string shortRead; // this file reads one byte short
+    bool resetFails = false;
+};
+
+FakeState g_State;
+std::multimap<int, CCallbackBase*> g_Callbacks;
+std::map<SteamAPICall_t, CCallbackBase*> g_CallResults;
+std::vector<std::pair<int, std::vector<uint8_t>>> g_Posted;
+std::vector<Completed> g_Completed;
+SteamAPICall_t g_NextCall = 1;
+std::string g_Log;
+
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...)
+{
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    g_Log += line;
+    g_Log += "\n";
+    if (const char* path = std::getenv("FAKE_STEAM_LOG")) {
+        if (FILE* file = std::fopen(path, "ab")) {
+            std::fprintf(file, "%s\n", line);
+            std::fclose(file);
+        }
+    }
+}
+
+template <class Record> std::vector<uint8_t> Bytes(const Record& record)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(&record);
+    return std::vector<uint8_t>(data, data + sizeof record);
+}
+
+template <class Record> void Post(const Record& record)
+{
+    g_Posted.push_back({Record::k_iCallback, Bytes(record)});
+}
+
+// A new call whose answer comes at the next SteamAPI_RunCallbacks; 0 when told to refuse calls.
+template <class Record> SteamAPICall_t Answer(const Record& record, bool ioFailure = false)
+{
+    if (g_State.zeroHandles) return k_uAPICallInvalid;
+    SteamAPICall_t call = g_NextCall++;
+    g_Completed.push_back({call, Bytes(record), ioFailure});
+    return call;
+}
+
+// "\\n" in a command stands for a line break.
+std::string Unescape(const std::string& text)
+{
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool lineBreak = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
+        plain.push_back(lineBreak ? '\n' : text[i]);
+        i += lineBreak ? 1 : 0;
+    }
+    return plain;
+}
+
+std::string Rest(std::istringstream& in)
+{
+    std::string rest;
+    std::getline(in >> std::ws, rest);
+    return Unescape(rest);
+}
+
+void Command(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    FakeState& s = g_State;
+    if (verb == "reset") s = FakeState(), g_Posted.clear(), g_Completed.clear(), g_Log.clear();
+    else if (verb == "reset_log") g_Log.clear();
+    else if (verb == "init") in >> s.initResult;
+    else if (verb == "appid") in >> s.appId;
+    else if (verb == "loggedon") in >> s.loggedOn;
+    else if (verb == "steamid") in >> s.steamId;
+    else if (verb == "persona") s.persona = Rest(in);
+    else if (verb == "friend") {
+        CSteamID id = 0;
+        in >> id;
+        s.friends[id] = Rest(in);
+    } else if (verb == "overlay_enabled") in >> s.overlayEnabled;
+    else if (verb == "post_overlay") {
+        int active = 0;
+        in >> active;
+        Post(GameOverlayActivated_t{uint8_t(active)});
+    } else if (verb == "post_screenshot") Post(ScreenshotRequested_t{});
+    else if (verb == "post_stats_received" || verb == "post_stats_stored" || verb == "post_achievement_stored") {
+        uint64_t game = 0;
+        int32_t result = 0;
+        in >> game >> result;
+        if (verb == "post_stats_received") Post(UserStatsReceived_t{game, result, s.steamId});
+        else if (verb == "post_stats_stored") Post(UserStatsStored_t{game, result});
+        else Post(UserAchievementStored_t{game, false, {}, 0, 0});
+    } else if (verb == "store_refuse") in >> s.storeRefusals;
+    else if (verb == "set_ok") in >> s.setOk;
+    else if (verb == "stat_int") {
+        std::string name;
+        in >> name;
+        in >> s.intStats[name];
+    } else if (verb == "stat_float") {
+        std::string name;
+        in >> name;
+        in >> s.floatStats[name];
+    } else if (verb == "achievement") {
+        std::string name;
+        in >> name;
+        in >> s.achievements[name];
+    } else if (verb == "cloud") {
+        std::string name;
+        in >> name;
+        s.files[name] = Rest(in);
+    } else if (verb == "cloud_write") in >> s.cloudWrite;
+    else if (verb == "quota") in >> s.quotaTotal >> s.quotaFree;
+    else if (verb == "share_result") in >> s.shareResult >> s.shareIo;
+    else if (verb == "publish_result") in >> s.publishResult;
+    else if (verb == "zero_handles") in >> s.zeroHandles;
+    else if (verb == "board") {
+        Board board;
+        in >> board.name >> board.entries;
+        board.handle = 500 + s.boards.size();
+        s.boards[board.name] = board;
+    } else if (verb == "find_io") in >> s.findIo;
+    else if (verb == "upload_fail") in >> s.uploadFailures;
+    else if (verb == "download_io") in >> s.downloadIo;
+    else if (verb == "screenshot_handle") in >> s.screenshot;
+    else if (verb == "short_read") in >> s.shortRead;
+    else if (verb == "reset_fails") in >> s.resetFails;
+}
+
+void ReadScenario()
+{
+    const char* path = std::getenv("FAKE_STEAM_SCENARIO");
+    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) return;
+    char line[1024];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        line[std::strcspn(line, "\r\n")] = 0;
+        Command(line);
+    }
+    std::fclose(file);
+}
+
+Board* BoardOf(SteamLeaderboard_t handle)
+{
+    for (auto& [name, board] : g_State.boards)
+        if (board.handle == handle) return &board;
+    return nullptr;
+}
+
+class FakeApps : public ISteamApps {
+  public:
+    bool BIsSubscribed() override { return true; }
+};
+
+class FakeClient : public ISteamClient {
+  public:
+    void SetWarningMessageHook(SteamAPIWarningMessageHook_t hook) override
+    {
+        Log("SetWarningMessageHook");
+        if (hook != nullptr) hook(0, "fake steam warning hook installed");
+    }
+};
+
+class FakeFriends : public ISteamFriends {
+  public:
+    const char* GetPersonaName() override
+    {
+        Log("GetPersonaName");
+        return g_State.persona.c_str();
+    }
+    const char* GetFriendPersonaName(CSteamID user) override
+    {
+        Log("GetFriendPersonaName %llu", static_cast<unsigned long long>(user));
+        auto found = g_State.friends.find(user);
+        return found != g_State.friends.end() ? found->second.c_str() : "";
+    }
+    void ActivateGameOverlay(const char* dialog) override { Log("ActivateGameOverlay %s", dialog); }
+};
+
+class FakeUtils : public ISteamUtils {
+  public:
+    AppId_t GetAppID() override { return g_State.appId; }
+    bool IsOverlayEnabled() override { return g_State.overlayEnabled; }
+};
+
+class FakeUser : public ISteamUser {
+  public:
+    bool BLoggedOn() override { return g_State.loggedOn; }
+    CSteamID GetSteamID() override { return g_State.steamId; }
+};
+
+class FakeRemoteStorage : public ISteamRemoteStorage {
+  public:
+    bool FileWrite(const char* name, const void* data, int32_t size) override
+    {
+        Log("FileWrite %s %d", name, size);
+        if (!g_State.cloudWrite || size < 0 || size > g_State.quotaFree) return false;
+        g_State.files[name] = std::string(static_cast<const char*>(data), size_t(size));
+        return true;
+    }
+    int32_t FileRead(const char* name, void* data, int32_t size) override
+    {
+        Log("FileRead %s %d", name, size);
+        auto found = g_State.files.find(name);
+        if (found == g_State.files.end()) return 0;
+        int32_t count = std::min<int32_t>(size, int32_t(found->second.size()) - (g_State.shortRead == name));
+        std::memcpy(data, found->second.data(), size_t(count));
+        return count;
+    }
+    SteamAPICall_t FileShare(const char* name) override
+    {
+        Log("FileShare %s", name);
+        return Answer(RemoteStorageFileShareResult_t{g_State.shareResult, 9}, g_State.shareIo);
+    }
+    bool SetSyncPlatforms(const char* name, uint32_t platforms) override
+    {
+        Log("SetSyncPlatforms %s %x", name, platforms);
+        return true;
+    }
+    bool FileForget(const char* name) override
+    {
+        Log("FileForget %s", name);
+        return true;
+    }
+    bool FileDelete(const char* name) override
+    {
+        Log("FileDelete %s", name);
+        return g_State.files.erase(name) == 1;
+    }
+    bool FileExists(const char* name) override { return g_State.files.count(name) == 1; }
+    bool FilePersisted(const char* name) override { return g_State.files.count(name) == 1; }
+    int32_t GetFileSize(const char* name) override
+    {
+        auto found = g_State.files.find(name);
+        return found != g_State.files.end() ? int32_t(found->second.size()) : 0;
+    }
+    bool GetQuota(int32_t* total, int32_t* available) override
+    {
+        *total = g_State.quotaTotal;
+        *available = g_State.quotaFree;
+        return true;
+    }
+    bool IsCloudEnabledForAccount() override { return true; }
+    bool IsCloudEnabledForApp() override { return g_State.cloudWrite; }
+    SteamAPICall_t PublishWorkshopFile(const char* file, const char* preview, AppId_t consumer, const char* title,
+                                       const char* description, int32_t visibility, const void*, int32_t type) override
+    {
+        Log("PublishWorkshopFile %s %s %u %s %s %d %d", file, preview != nullptr ? preview : "(null)", consumer,
+            title != nullptr ? title : "(null)", description != nullptr ? description : "(null)", visibility, type);
+        return Answer(RemoteStoragePublishFileResult_t{g_State.publishResult, 77});
+    }
+};
+
+class FakeScreenshots : public ISteamScreenshots {
+  public:
+    ScreenshotHandle AddScreenshotToLibrary(const char* file, const char*, int width, int height) override
+    {
+        Log("AddScreenshotToLibrary %s %d %d", file, width, height);
+        return g_State.screenshot;
+    }
+    void HookScreenshots(bool hook) override { Log("HookScreenshots %d", hook); }
+};
+
+class FakeUserStats : public ISteamUserStats {
+  public:
+    bool RequestCurrentStats() override
+    {
+        Log("RequestCurrentStats");
+        return true;
+    }
+    bool GetStat(const char* name, int32_t* value) override
+    {
+        auto found = g_State.intStats.find(name);
+        if (found == g_State.intStats.end()) return false;
+        *value = found->second;
+        return true;
+    }
+    bool GetStat(const char* name, float* value) override
+    {
+        auto found = g_State.floatStats.find(name);
+        if (found == g_State.floatStats.end()) return false;
+        *value = found->second;
+        return true;
+    }
+    bool SetStat(const char* name, int32_t value) override
+    {
+        Log("SetStat(int) %s %d", name, value);
+        if (g_State.setOk) g_State.intStats[name] = value;
+        return g_State.setOk;
+    }
+    bool SetStat(const char* name, float value) override
+    {
+        Log("SetStat(float) %s %.9g", name, double(value));
+        if (g_State.setOk) g_State.floatStats[name] = value;
+        return g_State.setOk;
+    }
+    bool UpdateAvgRateStat(const char* name, float count, double length) override
+    {
+        Log("UpdateAvgRateStat %s %.9g %.17g", name, double(count), length);
+        return g_State.setOk;
+    }
+    bool GetAchievement(const char* name, bool* achieved) override
+    {
+        auto found = g_State.achievements.find(name);
+        if (found == g_State.achievements.end()) return false;
+        *achieved = found->second;
+        return true;
+    }
+    bool SetAchievement(const char* name) override
+    {
+        Log("SetAchievement %s", name);
+        if (g_State.setOk) g_State.achievements[name] = true;
+        return g_State.setOk;
+    }
+    bool ClearAchievement(const char* name) override
+    {
+        Log("ClearAchievement %s", name);
+        if (g_State.setOk) g_State.achievements[name] = false;
+        return g_State.setOk;
+    }
+    bool StoreStats() override
+    {
+        Log("StoreStats");
+        if (g_State.storeRefusals <= 0) return true;
+        --g_State.storeRefusals;
+        return false;
+    }
+    bool ResetAllStats(bool achievementsToo) override
+    {
+        Log("ResetAllStats %d", achievementsToo);
+        return !g_State.resetFails;
+    }
+    SteamAPICall_t FindOrCreateLeaderboard(const char* name, ELeaderboardSortMethod sort,
+                                           ELeaderboardDisplayType display) override
+    {
+        Log("FindOrCreateLeaderboard %s %d %d", name, int(sort), int(display));
+        if (g_State.boards.count(name) == 0) Command(std::string("board ") + name + " 0");
+        return FindAnswer(name);
+    }
+    SteamAPICall_t FindLeaderboard(const char* name) override
+    {
+        Log("FindLeaderboard %s", name);
+        return FindAnswer(name);
+    }
+    const char* GetLeaderboardName(SteamLeaderboard_t handle) override
+    {
+        Board* board = BoardOf(handle);
+        return board != nullptr ? board->name.c_str() : "";
+    }
+    SteamAPICall_t DownloadLeaderboardEntries(SteamLeaderboard_t handle, ELeaderboardDataRequest kind, int start,
+                                              int end) override
+    {
+        Log("DownloadLeaderboardEntries %llu %d %d %d", static_cast<unsigned long long>(handle), int(kind), start, end);
+        Board* board = BoardOf(handle);
+        bool io = g_State.downloadIo > 0 && g_State.downloadIo--;
+        return Answer(LeaderboardScoresDownloaded_t{handle, handle, board != nullptr ? board->entries : 0}, io);
+    }
+    bool GetDownloadedLeaderboardEntry(SteamLeaderboardEntries_t, int index, LeaderboardEntry_t* entry, int32_t*,
+                                       int) override
+    {
+        *entry = {};
+        entry->m_steamIDUser = 1000 + CSteamID(index);
+        entry->m_nGlobalRank = index + 1;
+        entry->m_nScore = 1000 - 10 * index;
+        return true;
+    }
+    SteamAPICall_t UploadLeaderboardScore(SteamLeaderboard_t handle, ELeaderboardUploadScoreMethod method,
+                                          int32_t score, const int32_t*, int count) override
+    {
+        Log("UploadLeaderboardScore %llu %d %d %d", static_cast<unsigned long long>(handle), int(method), score, count);
+        bool fail = g_State.uploadFailures > 0 && g_State.uploadFailures--;
+        return Answer(LeaderboardScoreUploaded_t{uint8_t(fail ? 0 : 1), handle, score, 1, 1, 0});
+    }
+
+  private:
+    SteamAPICall_t FindAnswer(const char* name)
+    {
+        auto found = g_State.boards.find(name);
+        bool io = g_State.findIo > 0 && g_State.findIo--;
+        LeaderboardFindResult_t record = {found != g_State.boards.end() ? found->second.handle : 0,
+                                          uint8_t(found != g_State.boards.end())};
+        return Answer(record, io);
+    }
+};
+
+FakeApps g_Apps;
+FakeClient g_Client;
+FakeFriends g_Friends;
+FakeUtils g_Utils;
+FakeUser g_User;
+FakeRemoteStorage g_RemoteStorage;
+FakeScreenshots g_Screenshots;
+FakeUserStats g_UserStats;
+
+} // namespace
+
+FAKE_EXPORT bool SteamAPI_Init()
+{
+    ReadScenario();
+    Log("SteamAPI_Init");
+    return g_State.initResult;
+}
+
+// Every posted callback to each listener of its id, then every finished call to its result object.
+FAKE_EXPORT void SteamAPI_RunCallbacks()
+{
+    Log("SteamAPI_RunCallbacks");
+    auto posted = std::move(g_Posted);
+    g_Posted.clear();
+    for (auto& [id, record] : posted) {
+        std::vector<CCallbackBase*> listeners;
+        for (auto [at, end] = g_Callbacks.equal_range(id); at != end; ++at) listeners.push_back(at->second);
+        for (CCallbackBase* listener : listeners) listener->Run(record.data());
+    }
+    auto completed = std::move(g_Completed);
+    g_Completed.clear();
+    for (Completed& answer : completed) {
+        auto found = g_CallResults.find(answer.call);
+        if (found == g_CallResults.end()) continue;
+        CCallbackBase* target = found->second;
+        g_CallResults.erase(found);
+        target->Run(answer.record.data(), answer.ioFailure, answer.call);
+    }
+}
+
+FAKE_EXPORT void SteamAPI_Shutdown()
+{
+    Log("SteamAPI_Shutdown");
+}
+
+FAKE_EXPORT ISteamApps* SteamApps()
+{
+    return &g_Apps;
+}
+FAKE_EXPORT ISteamClient* SteamClient()
+{
+    return &g_Client;
+}
+FAKE_EXPORT ISteamFriends* SteamFriends()
+{
+    return &g_Friends;
+}
+FAKE_EXPORT ISteamRemoteStorage* SteamRemoteStorage()
+{
+    return &g_RemoteStorage;
+}
+FAKE_EXPORT ISteamScreenshots* SteamScreenshots()
+{
+    return &g_Screenshots;
+}
+FAKE_EXPORT ISteamUser* SteamUser()
+{
+    return &g_User;
+}
+FAKE_EXPORT ISteamUserStats* SteamUserStats()
+{
+    return &g_UserStats;
+}
+FAKE_EXPORT ISteamUtils* SteamUtils()
+{
+    return &g_Utils;
+}
+
+FAKE_EXPORT void SteamAPI_RegisterCallback(CCallbackBase* callback, int id)
+{
+    Log("RegisterCallback %d", id);
+    callback->m_nCallbackFlags |= CCallbackBase::k_ECallbackFlagsRegistered;
+    callback->m_iCallback = id;
+    g_Callbacks.insert({id, callback});
+}
+
+FAKE_EXPORT void SteamAPI_UnregisterCallback(CCallbackBase* callback)
+{
+    Log("UnregisterCallback %d", callback->m_iCallback);
+    callback->m_nCallbackFlags &= uint8_t(~CCallbackBase::k_ECallbackFlagsRegistered);
+    for (auto at = g_Callbacks.begin(); at != g_Callbacks.end();)
+        at = at->second == callback ? g_Callbacks.erase(at) : std::next(at);
+}
+
+#ifndef FAKE_STEAM_PARTIAL
+FAKE_EXPORT void SteamAPI_RegisterCallResult(CCallbackBase* callback, SteamAPICall_t call)
+{
+    Log("RegisterCallResult %llu", static_cast<unsigned long long>(call));
+    g_CallResults[call] = callback;
+}
+
+FAKE_EXPORT void SteamAPI_UnregisterCallResult(CCallbackBase* callback, SteamAPICall_t call)
+{
+    Log("UnregisterCallResult %llu", static_cast<unsigned long long>(call));
+    auto found = g_CallResults.find(call);
+    if (found != g_CallResults.end() && found->second == callback) g_CallResults.erase(found);
+}
+#endif
+
+FAKE_EXPORT void FakeSteam_Command(const char* line)
+{
+    Command(line != nullptr ? line : "");
+}
+
+FAKE_EXPORT const char* FakeSteam_CallLog()
+{
+    return g_Log.c_str();
+}
