@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <concepts>
 #include <functional>
-#include <map>
 #include <tuple>
 
 #include "GameFileTestSupport.h"
@@ -22,54 +22,51 @@
 
 namespace {
 
-// A game file written word by word. Strings are referenced by the offset of their characters and
-// gathered in a strings chunk written last, when every reference is patched.
+struct Text {
+    const char* text;
+};
+
+// One word of a record: a whole number, a float, or the offset of a string's characters.
+struct Item {
+    template <std::integral T> Item(T value) : word(static_cast<uint32_t>(value)) {}
+    Item(float value) { std::memcpy(&word, &value, 4); }
+    Item(Text string) : text(string.text) {}
+    uint32_t word = 0;
+    const char* text = nullptr;
+};
+
+// A game file written word by word. Strings are gathered in a strings chunk written last, when
+// every reference to them is patched.
 class ChunkWriter {
   public:
-    ChunkWriter()
-    {
-        Tag("FORM");
-        U32(0);
-    }
+    ChunkWriter() { Put({Tag("FORM"), 0}); }
     size_t Here() const { return m_Bytes.size(); }
-    void U32(uint32_t word)
+    void Put(std::initializer_list<Item> items)
     {
-        for (int i = 0; i < 4; ++i) m_Bytes.push_back(static_cast<uint8_t>(word >> (8 * i)));
+        for (const Item& item : items) {
+            if (item.text != nullptr) m_Refs.push_back({Here(), item.text});
+            for (int i = 0; i < 4; ++i) m_Bytes.push_back(static_cast<uint8_t>(item.word >> (8 * i)));
+        }
     }
-    void Words(std::initializer_list<int64_t> words)
-    {
-        for (int64_t word : words) U32(static_cast<uint32_t>(word));
-    }
-    void F32(float value)
-    {
-        uint32_t word = 0;
-        std::memcpy(&word, &value, 4);
-        U32(word);
-    }
-    void Str(const std::string& text)
-    {
-        m_Refs.push_back({Here(), text});
-        U32(0);
-    }
-    void Put(size_t at, uint32_t word) { WriteWord(m_Bytes, at, word); }
+    void Patch(size_t at, size_t word) { WriteWord(m_Bytes, at, static_cast<uint32_t>(word)); }
 
     void Begin(const char* tag)
     {
-        Tag(tag);
+        Put({Tag(tag)});
         m_Length = Here();
-        U32(0);
+        Put({0});
     }
-    void End() { Put(m_Length, static_cast<uint32_t>(Here() - m_Length - 4)); }
+    void End() { Patch(m_Length, Here() - m_Length - 4); }
 
-    // A count table of n slots; Mark(table, i) points slot i at the current place.
+    // A count table of n slots, each pointing at the place where the writer stood when Mark was called.
     size_t Table(uint32_t n)
     {
-        U32(n);
+        Put({n});
         size_t slots = Here();
-        for (uint32_t i = 0; i < n; ++i) U32(0);
+        for (uint32_t i = 0; i < n; ++i) Put({0});
         return slots;
     }
-    void Mark(size_t table, uint32_t i) { Put(table + 4 * i, static_cast<uint32_t>(Here())); }
+    void Mark(size_t table, uint32_t i) { Patch(table + 4 * i, Here()); }
 
     std::vector<uint8_t> Finish()
     {
@@ -77,42 +74,32 @@ class ChunkWriter {
         size_t table = Table(static_cast<uint32_t>(m_Refs.size()));
         for (uint32_t i = 0; i < m_Refs.size(); ++i) {
             Mark(table, i);
-            U32(static_cast<uint32_t>(m_Refs[i].second.size()));
-            Put(m_Refs[i].first, static_cast<uint32_t>(Here()));
+            Put({m_Refs[i].second.size()});
+            Patch(m_Refs[i].first, Here());
             for (char c : m_Refs[i].second) m_Bytes.push_back(static_cast<uint8_t>(c));
             do m_Bytes.push_back(0);
             while (m_Bytes.size() % 4 != 0);
         }
         End();
-        Put(4, static_cast<uint32_t>(Here() - 8));
+        Patch(4, Here() - 8);
         return m_Bytes;
     }
 
   private:
-    void Tag(const char* tag)
-    {
-        for (int i = 0; i < 4; ++i) m_Bytes.push_back(static_cast<uint8_t>(tag[i]));
-    }
+    static uint32_t Tag(const char* tag) { return ReadWord(std::vector<uint8_t>(tag, tag + 4), 0); }
 
     std::vector<uint8_t> m_Bytes;
     std::vector<std::pair<size_t, std::string>> m_Refs;
     size_t m_Length = 0;
 };
 
-// A version-13 header: debug byte 0, strings at 4, 8, 40 and 100, ids at 12 to 20, the window at 60
-// to 68, the 64-bit words at 104 and 112, the Steam id at 120 and the room order at 124.
+// A version-13 header: debug byte 0 and version 13, strings at 4, 8, 40 and 100, ids at 12 to 20,
+// the window at 60 to 68, the 64-bit words at 104 and 112, the Steam id at 120, the room order at 124.
 void WriteHeader(ChunkWriter& w)
 {
     w.Begin("GEN8");
-    w.U32(13 << 8);
-    w.Str("Game Name");
-    w.Str("Config");
-    w.Words({100050, 10000070, 4242, 1, 2, 3, 4});
-    w.Str("SaveFolder");
-    w.Words({0, 0, 0, 0, 800, 600, 0x61});
-    for (int i = 0; i < 7; ++i) w.U32(0);
-    w.Str("Display Name");
-    w.Words({5, 1, 0x4, 0, 480, 1, 0});
+    w.Put({13 << 8, Text{"Game Name"}, Text{"Config"}, 100050, 10000070, 4242, 1, 2, 3, 4, Text{"SaveFolder"}, 0, 0,
+           0, 0, 800, 600, 0x61, 0, 0, 0, 0, 0, 0, 0, Text{"Display Name"}, 5, 1, 0x4, 0, 480, 1, 0});
     w.End();
 }
 
@@ -126,99 +113,65 @@ struct ChunkCase {
 
 void PrintTo(const ChunkCase& c, std::ostream* out) { *out << c.name; }
 
-// The objects chunk: entry 0 empty, entry 1 with its physics block (version 9 on: real 5 and flags
-// 3 and 4 after the point count) and two event types holding a handler each.
+// The objects chunk: entry 0 empty; entry 1 with its physics block (from version 9 real 5 and flags
+// 3 and 4 follow the point count) and two event types holding a handler each (action word 15: text).
 void WriteObjects(ChunkWriter& w)
 {
     w.Begin("OBJT");
     size_t table = w.Table(2);
     w.Mark(table, 1);
-    w.Str("obj_b");
-    w.Words({0x80000005, 0, 1, -7, 1, -1, 3});
-    w.Words({1, 0, 2});
-    w.F32(0.5f);
-    w.F32(0.25f);
-    w.U32(4);
-    w.F32(0.125f);
-    w.F32(2.0f);
-    w.U32(1);
-    w.F32(0.75f);
-    w.Words({0, 1});
-    w.F32(3.0f);
-    w.F32(4.0f);
+    w.Put({Text{"obj_b"}, 0x80000005, 0, 1, -7, 1, -1, 3, 1, 0, 2, 0.5f, 0.25f, 4, 0.125f, 2.0f, 1, 0.75f, 0, 1, 3.0f,
+           4.0f});
     size_t types = w.Table(12);
-    size_t none = w.Here();
-    w.U32(0);
-    for (uint32_t type = 0; type < 12; ++type) w.Put(types + 4 * type, static_cast<uint32_t>(none));
+    for (uint32_t type = 0; type < 12; ++type) w.Patch(types + 4 * type, w.Here());
+    w.Put({0});
     for (auto [type, subtype, text] : {std::tuple{0u, 0u, "a = 1;"}, {3u, 2u, "b = 2;"}}) {
         w.Mark(types, type);
-        size_t list = w.Table(1);
-        w.Mark(list, 0);
-        w.Words({subtype, 1, static_cast<int64_t>(w.Here() + 12)});
-        for (int word = 0; word < 15; ++word) w.U32(word == 8 ? 77 : 0);
-        w.Str(text);
+        w.Put({1, w.Here() + 8, subtype, 1, w.Here() + 20, 0, 0, 0, 0, 0, 0, 0, 0, 77, 0, 0, 0, 0, 0, 0, Text{text}});
     }
     w.End();
 }
 
-// The rooms chunk: one room of 22 words, its four lists of one entry each.
+// The rooms chunk: one room of 22 words and its four lists of one entry each.
 void WriteRooms(ChunkWriter& w)
 {
     w.Begin("ROOM");
     size_t table = w.Table(1);
     w.Mark(table, 0);
     size_t room = w.Here();
-    w.Str("room_main");
-    w.Str("The Caption");
-    w.Words({800, 600, 45, 1, 0x123456, 0});
-    w.Str("room code;");
-    w.Words({1, 0, 0, 0, 0, 1, 0, 0, 0, 0});
-    w.F32(-0.5f);
-    w.F32(9.8f);
-    w.F32(0.05f);
-    const std::vector<std::vector<int64_t>> lists = {
+    w.Put({Text{"room_main"}, Text{"The Caption"}, 800, 600, 45, 1, 0x123456, 0, Text{"room code;"}, 1, 0, 0, 0, 0, 1,
+           0, 0, 0, 0, -0.5f, 9.8f, 0.05f});
+    const std::vector<std::vector<Item>> lists = {
         {1, 0, 3, 5, -6, 0, 1, 2, -3, 0},
         {1, 10, 20, 300, 200, 1, 2, 600, 400, 64, 48, 4, 5, 0},
-        {12, 34, 0, 100007, -1, 0x40000000, 0xBF000000, 0x80FF0000, 0x42340000},
-        {3, 4, 2, 16, 32, 8, 9, -100, 10000001, 0x3FC00000, 0x3F800000, 0x40123456}};
+        {12, 34, 0, 100007, Text{"inst code;"}, 2.0f, -0.5f, 0x80FF0000, 45.0f},
+        {3, 4, 2, 16, 32, 8, 9, -100, 10000001, 1.5f, 1.0f, 0x40123456}};
     for (size_t i = 0; i < lists.size(); ++i) {
-        w.Put(room + 40 + 4 * i, static_cast<uint32_t>(w.Here()));
-        size_t list = w.Table(1);
-        w.Mark(list, 0);
-        for (int64_t word : lists[i]) {
-            if (i == 2 && word == -1) w.Str("inst code;");
-            else w.U32(static_cast<uint32_t>(word));
-        }
+        w.Patch(room + 40 + 4 * i, w.Here());
+        w.Put({1, w.Here() + 8});
+        for (const Item& item : lists[i]) w.Put({item});
     }
     w.End();
 }
 
-// Compiled code: two pushes of self.x (bits 29 and 31 of the operand set, the low 29 bits the
-// distance to the next reference: 8 bytes, then 0), a call of scr_a (operand: distance 0) and an
-// exit; the variables and functions chunks name them; the script takes code index 0.
+// Compiled code: two pushes of self.x (bits 29 and 31 of the operand set and the low 29 bits the
+// distance to the next reference, 8 bytes; the second also with bit 30), a call of scr_a (operand:
+// distance 0) and an exit; the variables and functions chunks name them; the script takes entry 0.
 void WriteCode(ChunkWriter& w)
 {
     w.Begin("CODE");
-    size_t table = w.Table(1);
-    w.Mark(table, 0);
-    w.Str("gml_Script_scr_a");
-    w.U32(28);
-    size_t code = w.Here();
-    w.Words({0xC005FFFF, 0xA0000008, 0xC005FFFF, 0xE0000000, 0xDA020000, 0, 0x9E000000});
+    size_t code = w.Here() + 16;
+    w.Put({1, w.Here() + 8, Text{"gml_Script_scr_a"}, 28, 0xC005FFFF, 0xA0000008, 0xC005FFFF, 0xE0000000, 0xDA020000,
+           0, 0x9E000000});
     w.End();
     w.Begin("VARI");
-    w.Str("x");
-    w.Words({2, static_cast<int64_t>(code)});
+    w.Put({Text{"x"}, 2, code});
     w.End();
     w.Begin("SCPT");
-    table = w.Table(1);
-    w.Mark(table, 0);
-    w.Str("scr_a");
-    w.U32(0);
+    w.Put({1, w.Here() + 8, Text{"scr_a"}, 0});
     w.End();
     w.Begin("FUNC");
-    w.Str("scr_a");
-    w.Words({1, static_cast<int64_t>(code + 16)});
+    w.Put({Text{"scr_a"}, 1, code + 16});
     w.End();
 }
 
@@ -246,12 +199,11 @@ std::vector<ChunkCase> Cases()
          }},
         {"Options",
          [](ChunkWriter& w) {
-             const std::map<uint32_t, uint32_t> set = {{4, 0},  {8, 0x123456}, {11, 3}, {15, 0},
-                                                       {22, 1}, {32, 1},        {33, 1}, {34, 1}};
+             // Words 0 to 34 (4 cursor, 8 colour, 11 resolution, 15 Alt+Enter, 22 freeze, 32 abort,
+             // 33 unset variables, 34 create event first), then two constants.
              w.Begin("OPTN");
-             for (uint32_t word = 0; word < 35; ++word) w.U32(set.count(word) != 0 ? set.at(word) : 0);
-             w.U32(2);
-             for (const char* text : {"VersionMajor", "3", "VersionMinor", "7"}) w.Str(text);
+             w.Put({0, 0, 0, 0, 0, 0, 0, 0, 0x123456, 0, 0, 3, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 1, 1, 0, 0, 0, 0, 255, 1,
+                    0, 0, 1, 1, 1, 2, Text{"VersionMajor"}, Text{"3"}, Text{"VersionMinor"}, Text{"7"}});
              w.End();
          },
          [] {
@@ -318,10 +270,7 @@ std::vector<ChunkCase> Cases()
         {"SourceScripts",
          [](ChunkWriter& w) {
              w.Begin("SCPT");
-             size_t table = w.Table(2);
-             w.Mark(table, 0);
-             w.Str("scr_a");
-             w.Str("return 1;");
+             w.Put({2, w.Here() + 12, 0, Text{"scr_a"}, Text{"return 1;"}});
              w.End();
          },
          [] {
