@@ -24,12 +24,6 @@ struct OtherCase {
     std::vector<std::string> expected;
 };
 
-gamebuild::ObjectDesc Child(gamebuild::ObjectDesc object, int32_t parent)
-{
-    object.parent = parent;
-    return object;
-}
-
 const std::vector<OtherCase>& OtherCases()
 {
     static const std::vector<OtherCase> cases = {
@@ -45,39 +39,12 @@ const std::vector<OtherCase>& OtherCases()
          {Placed(0, 4, 2), Placed(1, 36, 7)},
          "",
          {"100001 36 7 7 100002 1 0", "100002 4 2 3 100001 20"}},
-        // The mover writes the wall's variables, in plain and compound assignments and a test.
-        {"NonSolidCollisionWrites",
-         {ObjectWith("obj_mover",
-                     {{0, 0, "hspeed = 20; hits = 5;"},
-                      {4, 1,
-                       "test_note(other.x, other.id); other.seen = x; other.hits += 1; "
-                       "if (other.hits > 0) other.hits *= 10;"}},
-                     0),
-          ObjectWith("obj_wall", {{0, 0, "hits = 0;"}, {4, 0, "test_note(other.x, other.id, seen, hits, other.hits);"}},
-                     0)},
-         {Placed(0, 0, 0), Placed(1, 32, 0)},
-         "",
-         {"100001 32 100002", "100002 20 100001 20 10 5"}},
-        // The mover's handler sits in its parent and names the wall's parent.
-        {"InheritedHandler",
-         {ObjectWith("obj_mover_parent", {{4, 1, "test_note(other.x, other.object_index, other.tag);"}}),
-          ObjectWith("obj_wall_parent", {}), Child(ObjectWith("obj_mover", {{0, 0, "hspeed = 20;"}}, 0), 0),
-          Child(ObjectWith("obj_wall", {{0, 0, "tag = 9;"}}, 0), 1)},
-         {Placed(2, 0, 0), Placed(3, 32, 0)},
-         "",
-         {"100001 32 3 9"}},
         {"ScriptCalledFromACollision",
          {ObjectWith("obj_mover", {{0, 0, "hspeed = 20;"}, {4, 1, "scr_report(other.x + 1);"}}, 0, true),
           ObjectWith("obj_wall", {}, 0, true)},
          {Placed(0, 0, 0), Placed(1, 32, 4)},
          "test_note(other.x, other.y, argument0); with (other) test_note(x, other.id);",
          {"100001 32 4 33", "100002 32 100001"}},
-        // The pair (ball, ball) meets each instance of the list against each other one.
-        {"TwoInstancesOfOneObject",
-         {ObjectWith("obj_ball", {{4, 0, "test_note(other.id, other.x);"}}, 0)},
-         {Placed(0, 0, 0), Placed(0, 8, 0)},
-         "",
-         {"100001 100002 8", "100002 100001 0", "100002 100001 0", "100001 100002 8"}},
         // Space and the left button are down: keyboard and global mouse events reach every instance.
         {"InputEventsAreTheirOwnOther",
          {ObjectWith("obj_target", {{5, 32, "test_note(\"key\", other.id);"}, {9, 32, "test_note(\"press\", other.id);"},
