@@ -69,13 +69,13 @@ TEST_F(ConsoleTest, EachConsoleWritesOnlyItsOwnFileAndNothingForANullFormat)
 {
     // "-output" given, "-debugoutput" not.
     Console_SetLogFile(CONSOLE_SCRIPT, m_Script.c_str());
-    EXPECT_EQ("engine line\n", Printed(MainConsole, "engine line\n"));
+    EXPECT_EQ("engine line\n", Printed(MainConsole, "%s", "engine line\n"));
     EXPECT_EQ("script line 7\n", Printed(ScriptConsole, "script line %d\n", 7));
     EXPECT_EQ("script line 7\n", ReadFile(m_Script));
     EXPECT_FALSE(std::ifstream(m_Main).good());
 
     Console_SetLogFile(CONSOLE_MAIN, m_Main.c_str());
-    Printed(MainConsole, "engine again\n");
+    Printed(MainConsole, "%s", "engine again\n");
     EXPECT_EQ("engine again\n", ReadFile(m_Main));
     EXPECT_EQ("script line 7\n", ReadFile(m_Script));
 
@@ -91,5 +91,5 @@ TEST_F(ConsoleTest, EachConsoleWritesOnlyItsOwnFileAndNothingForANullFormat)
     EXPECT_EQ("engine again\n", ReadFile(m_Main));
 
     Console_SetLogFile(CONSOLE_MAIN, "/nonexistent-folder/x.log");
-    EXPECT_EQ("still printed\n", Printed(MainConsole, "still printed\n"));
+    EXPECT_EQ("still printed\n", Printed(MainConsole, "%s", "still printed\n"));
 }
