@@ -60,7 +60,7 @@ TEST(StringWidenNarrow, ConvertByteForByte)
     EXPECT_EQ(String_Narrow(nullptr), nullptr);
 }
 
-TEST(Trim, RemovesBlanksFromBothEnds)
+TEST(Trim, RemovesBlanksFromBothEndsIntoTheOwnedBlock)
 {
     const struct {
         const char* source;
@@ -77,10 +77,8 @@ TEST(Trim, RemovesBlanksFromBothEnds)
         EXPECT_STREQ(owned, c.expected) << c.source;
         MemoryManager::Free(owned);
     }
-}
 
-TEST(Trim, ReusesALargeEnoughBlockAndAcceptsItsOwnText)
-{
+    // A large enough block is reused, and the source may lie inside it.
     char* owned = Owned("a long text that leaves room");
     char* block = owned;
     Trim(&owned, "  short ");

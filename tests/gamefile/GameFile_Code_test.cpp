@@ -1,5 +1,5 @@
-// The code, variables, functions, texture and texture-page chunks: entries checked, identifiers
-// linked along their chains and never written outside the code, pages tied to textures.
+// The code, variables and functions chunks: entries checked, identifiers linked along their chains
+// (forwards and backwards) and never written outside the code.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,15 +9,11 @@
 #include "GameFileTestSupport.h"
 #include "code/Code_Function.h"
 #include "code/Code_Object.h"
-#include "gamebuild/GameBuild_DebugInfo.h"
 #include "gamefile/GameFile_Code.h"
-#include "gamefile/GameFile_DebugInfo.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Strings.h"
-#include "gamefile/GameFile_Textures.h"
-#include "graphics/Graphics_Texture.h"
 #include "script/Script_Table.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Names.h"
@@ -44,7 +40,6 @@ protected:
     }
     void TearDown() override
     {
-        g_TextureFromBlob = Texture_CreateFromBlob;
         Script_Reset();
         Code_ClearEntries();
         Code_ClearFileRanges();
@@ -209,88 +204,6 @@ TEST_F(CodeChunkTest, EntriesMayBeEmpty)
     EXPECT_STREQ("Script.scr_0", Code_GetEntry(0)->name);
     // The strings chunk follows the code chunk; the operand is an index into its table.
     EXPECT_STREQ("hello", StringTable_Get(m_File, static_cast<int32_t>(LoadedWord(1, 4))));
-}
-
-TEST_F(CodeChunkTest, CodeObjectsTakeTheirSourceAndLineTablesFromTheDebugFile)
-{
-    ASSERT_TRUE(Load(BuildBytes(Assembled({"push.e 1\npopz.i\npush.e 2\npopz.i\n"}))));
-    std::vector<gamebuild::DebugCodeDesc> entries(1);
-    entries[0].source = "a = 1;\nb = 2;";
-    entries[0].lines = {{0, 0}, {8, 7}};
-    std::vector<uint8_t> debugBytes;
-    std::string errors;
-    ASSERT_TRUE(gamebuild::BuildDebugInfoFile(entries, debugBytes, errors)) << errors;
-    GameFile debug;
-    LoadInto(debug, debugBytes);
-    LoadDebugInfo(debug);
-    CCode* code = CCode::CCode_Compiled(0, false);
-    EXPECT_STREQ("a = 1;\nb = 2;", code->GetText());
-    ASSERT_NE(nullptr, code->m_pDebugInfo);
-    EXPECT_EQ(16, code->m_pDebugInfo->m_Size); // two pairs: the table's count is of words
-    delete code;
-    DebugInfo_Clear();
-    code = CCode::CCode_Compiled(0, false);
-    EXPECT_STREQ("", code->GetText());
-    EXPECT_EQ(nullptr, code->m_pDebugInfo);
-    delete code;
-}
-
-// ---- textures and texture pages ------------------------------------------------------------------
-
-// The size and flag of each blob a texture was made from.
-std::vector<std::pair<int32_t, int32_t>> g_BlobCalls;
-
-int32_t FakeTexture(const uint8_t*, int32_t size, int32_t flag)
-{
-    g_BlobCalls.push_back({size, flag});
-    return 40 + static_cast<int32_t>(g_BlobCalls.size());
-}
-
-TEST_F(CodeChunkTest, TexturePagesNameTheTexturesMadeFromTheChunkOrNone)
-{
-    gamebuild::ImageWriter image;
-    gamebuild::WriteHeaderChunk(image, gamebuild::HeaderDesc());
-    image.BeginChunk("TPAG");
-    image.U32(4);
-    uint32_t table = image.Position();
-    image.Zeros(16);
-    std::vector<uint32_t> pages;
-    for (int16_t texture : {1, 0, -1, 5}) {
-        pages.push_back(image.Position());
-        image.PatchU32(table + 4 * static_cast<uint32_t>(pages.size() - 1), image.Position());
-        // A page record: x, y, width, height, offsets, crop size, frame size, texture.
-        for (int field : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, int(texture)}) image.U16(static_cast<uint16_t>(field));
-    }
-    image.EndChunk();
-    image.BeginChunk("TXTR");
-    uint32_t txtrBody = image.Position();
-    // Two entries of flags and blob offset; entry 1's flag has bit 0 clear.
-    for (uint32_t word : {2u, txtrBody + 12, txtrBody + 20, 1u, txtrBody + 28, 2u, txtrBody + 32}) image.U32(word);
-    image.Bytes({'P', 'N', 'G', '0', 'J', 'P', 'G', '1', '2', '3'});
-    uint32_t txtrEnd = image.Position();
-    image.EndChunk();
-    gamebuild::WriteStringsChunk(image);
-    std::vector<uint8_t> bytes;
-    std::string errors;
-    ASSERT_TRUE(image.Finish(bytes, errors)) << errors;
-
-    g_BlobCalls.clear();
-    g_TextureFromBlob = FakeTexture;
-    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
-    // Each blob runs to the end of its chunk, not past it.
-    int32_t first = static_cast<int32_t>(txtrEnd - (txtrBody + 28));
-    EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{first, 1}, {first - 4, 0}}), g_BlobCalls);
-    EXPECT_EQ(41, TextureChunk_Id(0));
-    ASSERT_EQ(4, TexturePage_Count());
-    // Page texture 5 names no entry: it draws nothing.
-    std::vector<int32_t> textures;
-    for (uint32_t page : pages) textures.push_back(TexturePage_AtOffset(page)->texture);
-    EXPECT_EQ((std::vector<int32_t>{42, 41, -1, -1}), textures);
-    EXPECT_EQ(2u, m_Log.Count("what!!!!\n"));
-    EXPECT_EQ(3, TexturePage_AtOffset(pages[0])->width);
-    EXPECT_EQ(10, TexturePage_AtOffset(pages[0])->frameHeight);
-    EXPECT_EQ(-1, TexturePage_IndexAt(pages[0] + 2));
-    EXPECT_EQ(nullptr, TexturePage_Get(4));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ protected:
 
 } // namespace
 
-// The options the words set, in word order.
+// The options, in word order.
 std::string Summary(const GameOptions& o)
 {
     char text[256];
@@ -59,23 +59,6 @@ std::string Summary(const GameOptions& o)
                   o.kept16 && o.kept17 && o.kept18 && o.kept19 && o.kept20 && o.kept23, o.freezeWhenInactive,
                   o.kept28, o.kept29, o.abortOnError, o.unsetVariableIsError, o.createEventBeforeCode, o.showErrors);
     return text;
-}
-
-TEST_F(OptionsTest, TheWordsReachTheirOptions)
-{
-    gamebuild::GameDesc game = Game();
-    // Any non-zero word is on (word 22 is 7).
-    for (auto [word, value] : {std::pair{0, 1u}, {2, 1u}, {4, 0u}, {8, 0x336699u}, {9, 1u}, {10, 2u}, {11, 4u},
-                               {12, 5u}, {15, 0u}, {22, 7u}, {28, 0u}, {32, 1u}, {33, 1u}, {34, 1u}})
-        game.options.words[word] = value;
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    EXPECT_EQ("full 1 audio 1 cursor 0 kept5 100 colour 336699 mode 1 depth 2 res 4 freq 5 altenter 0 "
-              "kept16-23 1 freeze 1 kept28 0 kept29 1 abort 1 unset 1 create 1 errors 1",
-              Summary(g_GameOptions));
-    // "-inawindow" forces full screen off.
-    g_OptionInAWindow = true;
-    ASSERT_TRUE(Load(game));
-    EXPECT_FALSE(g_GameOptions.fullScreen);
 }
 
 TEST_F(OptionsTest, TheResetRestoresTheDefaultsButKeepsAudioOrderAndShowErrors)
@@ -92,9 +75,14 @@ TEST_F(OptionsTest, TheResetRestoresTheDefaultsButKeepsAudioOrderAndShowErrors)
     EXPECT_EQ("full 0 audio 1 cursor 1 kept5 100 colour ffffff mode 0 depth 0 res 0 freq 0 altenter 1 "
               "kept16-23 1 freeze 0 kept28 255 kept29 1 abort 0 unset 0 create 1 errors 0",
               Summary(o));
-    // And so through a whole load: "-noerrors" survives the main pass.
-    ASSERT_TRUE(Load(Game()));
+    // And so through a whole load: "-noerrors" survives the main pass; "-inawindow" forces full
+    // screen off.
+    gamebuild::GameDesc game = Game();
+    game.options.words[0] = 1;
+    g_OptionInAWindow = true;
+    ASSERT_TRUE(Load(game));
     EXPECT_FALSE(g_GameOptions.showErrors);
+    EXPECT_FALSE(g_GameOptions.fullScreen);
 }
 
 TEST_F(OptionsTest, BeforeHeaderVersion5TheCreateEventOrderKeepsItsValue)
@@ -109,6 +97,7 @@ TEST_F(OptionsTest, BeforeHeaderVersion5TheCreateEventOrderKeepsItsValue)
     }
 }
 
+// A later chunk reuses the blocks large enough for its texts and drops surplus entries.
 TEST_F(OptionsTest, ConstantsAreCopiedAndTheVersionIsTakenFromThem)
 {
     gamebuild::GameDesc game = Game();
@@ -128,23 +117,16 @@ TEST_F(OptionsTest, ConstantsAreCopiedAndTheVersionIsTakenFromThem)
     EXPECT_EQ(nullptr, g_ConstantValues[4]);
     EXPECT_EQ(3, g_GameOptions.versionMajor);
     EXPECT_EQ(14, g_GameOptions.versionMinor);
-}
 
-TEST_F(OptionsTest, ALaterChunkReusesBlocksLargeEnoughAndDropsSurplusEntries)
-{
-    gamebuild::GameDesc game = Game();
-    game.options.constants = {{"ALongConstantName", "a long value text"}, {"B", "2"}, {"C", "3"}};
-    ASSERT_TRUE(Load(game));
     char* longName = g_ConstantNames[0];
     char* shortName = g_ConstantNames[1];
-
-    game.options.constants = {{"Short", "v"}, {"MuchLongerThanB", "2"}};
+    game.options.constants = {{"Short", "v"}, {"MuchLongerThanVersionMinor", "2"}};
     ASSERT_TRUE(Load(game));
     ASSERT_EQ(2, g_ConstantCount);
-    EXPECT_EQ(longName, g_ConstantNames[0]); // reused: large enough
+    EXPECT_EQ(longName, g_ConstantNames[0]);
     EXPECT_STREQ("Short", g_ConstantNames[0]);
-    EXPECT_NE(shortName, g_ConstantNames[1]); // "B" was too small for the new name
-    EXPECT_STREQ("MuchLongerThanB", g_ConstantNames[1]);
+    EXPECT_NE(shortName, g_ConstantNames[1]);
+    EXPECT_STREQ("MuchLongerThanVersionMinor", g_ConstantNames[1]);
 }
 
 TEST_F(OptionsTest, AMalformedChunkIsRefusedAndChangesNothing)
@@ -176,35 +158,29 @@ TEST_F(OptionsTest, AMalformedChunkIsRefusedAndChangesNothing)
     EXPECT_TRUE(m_Log.Has("Options: a body of 140 bytes is shorter than the 144 the option words take\n"));
 }
 
+// Debug=0 turns debugging off but leaves the overlay; absent keys and other sections change nothing.
 TEST_F(OptionsTest, OptionsIniOrientationDebugAndTrace)
 {
     g_DebugMode = 0;
     g_DebugOverlayFlags = 0;
     g_TraceFlag = 0;
-    IniFile ini;
-    ini.Parse("[DEFAULT]\nOrientPortrait=0\nOrientLandscapeFlipped=-1\nDebug=7\nTrace=1\n");
-    Options_ReadIni(&ini);
-    EXPECT_FALSE(g_IniOptions.orientPortrait);
-    EXPECT_TRUE(g_IniOptions.orientLandscapeFlipped);
-    EXPECT_TRUE(g_IniOptions.orientLandscape); // missing: allowed
-    EXPECT_TRUE(g_IniOptions.orientPortraitFlipped);
-    EXPECT_EQ(1, g_DebugMode);
-    EXPECT_EQ(2, g_DebugOverlayFlags);
-    EXPECT_EQ(1, g_TraceFlag);
-
-    // Debug=0 turns debugging off but leaves the overlay; absent keys change nothing.
-    IniFile off;
-    off.Parse("[DEFAULT]\nDebug=0\n");
-    Options_ReadIni(&off);
-    EXPECT_EQ(0, g_DebugMode);
-    EXPECT_EQ(2, g_DebugOverlayFlags);
-    EXPECT_EQ(1, g_TraceFlag);
-    IniFile other;
-    other.Parse("[OTHER]\nDebug=1\nTrace=0\nOrientPortrait=0\n");
-    Options_ReadIni(&other);
-    EXPECT_EQ(0, g_DebugMode);
-    EXPECT_EQ(1, g_TraceFlag);
-    EXPECT_TRUE(g_IniOptions.orientPortrait);
+    const struct {
+        const char* text;
+        std::vector<int32_t> expected; // debug, overlay, trace, portrait, landscape flipped, landscape
+    } cases[] = {
+        {"[DEFAULT]\nOrientPortrait=0\nOrientLandscapeFlipped=-1\nDebug=7\nTrace=1\n", {1, 2, 1, 0, 1, 1}},
+        {"[DEFAULT]\nDebug=0\n", {0, 2, 1, 1, 1, 1}},
+        {"[OTHER]\nDebug=1\nTrace=0\nOrientPortrait=0\n", {0, 2, 1, 1, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        IniFile ini;
+        ini.Parse(c.text);
+        Options_ReadIni(&ini);
+        const IniOptions& o = g_IniOptions;
+        EXPECT_EQ(c.expected, (std::vector<int32_t>{g_DebugMode, g_DebugOverlayFlags, g_TraceFlag, o.orientPortrait,
+                                                    o.orientLandscapeFlipped, o.orientLandscape}))
+            << c.text;
+    }
     g_DebugOverlayFlags = 0;
     g_TraceFlag = 0;
 }

@@ -68,9 +68,6 @@ TEST_F(InstanceRecord, NewInstancesHaveTheRecordDefaultsAndTakeOverTheirObject)
     EXPECT_EQ(bound->i_imageindex, 0.0f);
     EXPECT_EQ(child->m_Instances.count, 1);
     EXPECT_EQ(parent->m_AllInstances.count, 1);
-    CInstance* quiet = Make(0, 0, 100005, child->m_Index, /*register*/ false);
-    EXPECT_EQ(quiet->GetObject(), child);
-    EXPECT_FALSE(ListHolds(child->m_Instances, quiet));
 }
 
 TEST_F(InstanceRecord, CopyTakesTheStateButNotTheLinksStampOrBody)

@@ -52,13 +52,6 @@ inline void Perform(ScriptValue*, CInstance* self, CInstance* other, int32_t arg
 // test_goto(): asks for a room change, as room_goto would.
 inline void Goto(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { g_RunRequest = 3; }
 
-// test_arg(n): the value of argument slot n.
-inline void Arg(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
-{
-    int32_t n = argc > 0 ? static_cast<int32_t>(args[0].real) : 0;
-    if (n >= 0 && n < SCRIPT_ARGUMENT_COUNT) Value_Copy(result, &g_ScriptArguments[n]);
-}
-
 inline void RegisterFunctions()
 {
     static bool registered = false;
@@ -67,7 +60,6 @@ inline void RegisterFunctions()
     Function_Add("test_record", Record, 0);
     Function_Add("test_perform", Perform, 2);
     Function_Add("test_goto", Goto, 0);
-    Function_Add("test_arg", Arg, 1);
 }
 
 // Texts of compiled code live as long as the test program: code objects keep pointers to them.

@@ -1,9 +1,8 @@
 // Performing events: the handler found through the parent chain, the current event while it runs,
-// the nesting limit, pending room changes and the event trace.
+// the nesting limit and pending room changes.
 #include <gtest/gtest.h>
 
 #include "ObjectTestSupport.h"
-#include "variable/Variable_Access.h"
 
 using namespace objecttest;
 
@@ -33,10 +32,8 @@ TEST_F(DispatchTest, AChildWithoutItsOwnHandlerRunsItsParentsAndTheEventNamesThe
     g_CurrentEventType = 7;
     g_CurrentEventNumber = 4;
     PerformEvent(self, self, child, 3, 0);
-    EXPECT_EQ(77, g_CurrentEventObject);
-    EXPECT_EQ(7, g_CurrentEventType);
-    EXPECT_EQ(4, g_CurrentEventNumber);
-    EXPECT_EQ(0, g_EventDepth);
+    EXPECT_EQ((std::vector<int32_t>{77, 7, 4, 0}),
+              (std::vector<int32_t>{g_CurrentEventObject, g_CurrentEventType, g_CurrentEventNumber, g_EventDepth}));
 }
 
 TEST_F(DispatchTest, NothingRunsWithoutAHandlerOrWhileARoomChangeIsPending)
@@ -110,40 +107,6 @@ TEST_F(DispatchTest, CollisionHandlersAreFoundThroughTheOtherObjectsAncestors)
     EXPECT_EQ(base, foundIn);
     // No collision event for an object outside the chain.
     EXPECT_EQ(nullptr, Event_FindHandler(object, 4, base, nullptr));
-}
-
-TEST_F(DispatchTest, EveryRoomInstanceThatIsNeitherMarkedNorDeactivatedGetsTheEventAsItsOwnOther)
-{
-    struct Room : IVariableInstances {
-        std::vector<CInstance*> list;
-        CInstance* FindById(int32_t) override { return nullptr; }
-        void VisitRoom(InstanceVisit visit, void* context) override
-        {
-            for (CInstance* instance : list)
-                if (!visit(instance, context)) return;
-        }
-        void VisitObject(int32_t, InstanceVisit, void*) override {}
-        void VisitObjectChanges(InstanceVisit, void*) override {}
-        bool IsMarked(CInstance* instance) override { return instance->IsMarked(); }
-        bool IsDeactivated(CInstance* instance) override { return instance->IsDeactivated(); }
-        int32_t ObjectIndex(CInstance* instance) override { return instance->GetObjectIndex(); }
-        CVariableList* Variables(CInstance*) override { return nullptr; }
-    } room;
-    IVariableInstances* previous = Variable_Instances();
-    Variable_SetInstances(&room);
-
-    int32_t object = AddObject();
-    int32_t silent = AddObject();
-    SetHandler(object, 7, 4, "test_record();");
-    room.list = {MakeInstance(object), MakeInstance(silent), MakeInstance(object), MakeInstance(object), MakeInstance(object)};
-    room.list[2]->SetMarked(1);
-    room.list[3]->SetDeactivated(1);
-    Perform_Event_All(7, 4);
-    g_RunRequest = 5;
-    Perform_Event_All(7, 4);
-    Variable_SetInstances(previous);
-
-    EXPECT_EQ((std::vector<std::string>{"0 7 4 100000 100000", "0 7 4 100004 100004"}), Records());
 }
 
 } // namespace

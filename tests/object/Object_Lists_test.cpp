@@ -34,11 +34,9 @@ TEST_F(ObjectListsTest, ListsHoldTheObjectsHandlingABuiltSubtypeItselfOrThroughA
                                          {loner, 8, 64}, {loner, 11, 0}})
         SetHandler(object, type, subtype, "");
     ObjectLists_Build();
-    EXPECT_EQ((std::vector<int32_t>{parent, child}), List(0, 0));
-    EXPECT_EQ((std::vector<int32_t>{loner}), List(3, 2));
-    EXPECT_EQ((std::vector<int32_t>{child}), List(2, 11));
-    EXPECT_EQ((std::vector<int32_t>{parent, child}), List(7, 25));
-    EXPECT_EQ((std::vector<int32_t>{loner}), List(5, 128));
+    for (auto [type, subtype, objects] : {std::tuple{0, 0, std::vector<int32_t>{parent, child}}, {3, 2, {loner}},
+                                          {2, 11, {child}}, {7, 25, {parent, child}}, {5, 128, {loner}}})
+        EXPECT_EQ(objects, List(type, subtype)) << type << " " << subtype;
     // Subtypes past each type's built range, and types past the last, have no list.
     for (auto [type, subtype] : {std::pair{1, 0}, {12, 0}, {0, 256}, {5, 200}, {3, 17}, {2, 13}, {8, 64}, {11, 0}})
         EXPECT_EQ(0, ObjectLists_Count(type, subtype)) << type << " " << subtype;

@@ -1,13 +1,51 @@
 // The object table, the objects chunk and the lookups through parents.
 #include <gtest/gtest.h>
 
-#include "ObjectLoadSupport.h"
+#include "../gamefile/GameFileTestSupport.h"
+#include "ObjectTestSupport.h"
+#include "gamefile/GameFile_Header.h"
 
 using namespace objecttest;
 
 namespace {
 
-class ObjectTableTest : public LoadedGameTest {};
+gamebuild::EventDesc SourceEvent(int32_t type, int32_t subtype, const std::string& source)
+{
+    gamebuild::EventDesc event;
+    event.type = type;
+    event.subtype = subtype;
+    event.code.source = source;
+    return event;
+}
+
+gamebuild::ObjectDesc NamedObject(const std::string& name, int32_t parent = -1)
+{
+    gamebuild::ObjectDesc object;
+    object.name = name;
+    object.parent = parent;
+    return object;
+}
+
+// Games built with the builder and loaded through both chunk passes.
+class ObjectTableTest : public ObjectTest {
+  protected:
+    void SetUp() override
+    {
+        ObjectTest::SetUp();
+        GameHeader_Clear();
+        g_GameOptions = GameOptions();
+        g_GameOptions.showErrors = false;
+    }
+    bool Load(const std::vector<uint8_t>& bytes)
+    {
+        m_Log.Clear();
+        return LoadBothPasses(m_File, bytes);
+    }
+    bool Load(const gamebuild::GameDesc& game) { return Load(BuildBytes(game)); }
+
+    GameFile m_File;
+    CapturedLog m_Log;
+};
 
 // Words of an object record after the eight fixed ones: the physics block of header version 13
 // (12 words, no points), then the event-type count.
@@ -40,49 +78,23 @@ TEST_F(ObjectTableTest, NamesAreFoundInTableOrderAndNewObjectsTakeTheNextIndex)
     EXPECT_EQ(514, Object_Add());
 }
 
-TEST_F(ObjectTableTest, TheObjectsChunkGivesEveryFieldAndLinksParents)
+// Empty entries leave no object, parents are linked after the load, and older headers carry less
+// of the physics block: version 8 has no friction or awake flag, version 5 none.
+TEST_F(ObjectTableTest, TheObjectsChunkLinksParentsAndFollowsTheHeaderVersion)
 {
     gamebuild::GameDesc game;
-    gamebuild::ObjectDesc wall = NamedObject("obj_wall");
-    wall.sprite = 5;
-    wall.spriteMarker = true;
-    wall.solid = true;
-    wall.visible = false;
-    wall.depth = -20;
-    wall.persistent = true;
-    wall.mask = 3;
-    wall.physics.enabled = 1;
-    wall.physics.shape = 2;
-    wall.physics.group = -4;
-    wall.physics.density = 2.5f;
-    wall.physics.friction = 0.75f;
-    wall.physics.kinematic = 1;
-    wall.physics.points = {{1.0f, 2.0f}, {3.0f, -4.0f}};
     gamebuild::ObjectDesc hole;
     hole.present = false;
-    game.objects = {wall, NamedObject("obj_brick", 0), hole};
-    for (int32_t i = 3; i < 10; ++i) game.objects.push_back(NamedObject("obj_" + std::to_string(i)));
+    game.objects = {NamedObject("obj_brick", 2), hole, NamedObject("obj_wall")};
     ASSERT_TRUE(Load(game)) << m_Log.Text();
+    EXPECT_EQ(3, Object_Count());
+    EXPECT_FALSE(Object_Exists(1));
+    EXPECT_EQ(Object_Data(2), Object_Data(0)->m_pParentObject);
+    EXPECT_TRUE(Object_Data(0)->IsDescendantOf(2));
+    EXPECT_FALSE(Object_Data(2)->IsDescendantOf(0));
+    EXPECT_EQ(3, Object_Add());
+    EXPECT_STREQ("__newobject3", Object_Name(3));
 
-    EXPECT_EQ(10, Object_Count());
-    const CObject* first = Object_Data(0);
-    EXPECT_STREQ("obj_wall", first->GetName());
-    const ObjectPhysics& p = first->m_Physics;
-    EXPECT_EQ((std::vector<double>{5, 1, 0, 1, -20, 3, 1, 2, -4, 2.5, 0.75, 1, 2, -4}),
-              (std::vector<double>{double(first->m_SpriteIndex), double(first->IsSolid()), double(first->IsVisible()),
-                                   double(first->IsPersistent()), double(first->m_Depth), double(first->m_MaskIndex),
-                                   double(p.enabled), double(p.shape), double(p.group), p.density, p.friction,
-                                   double(p.kinematic), double(p.pointCount), p.points[3]}));
-    EXPECT_EQ(0x80000000u, g_ObjectSpriteMarker);
-    EXPECT_EQ(first, Object_Data(1)->m_pParentObject);
-    EXPECT_TRUE(Object_Data(1)->IsDescendantOf(0));
-    EXPECT_FALSE(Object_Data(0)->IsDescendantOf(1));
-    EXPECT_FALSE(Object_Exists(2));
-    EXPECT_EQ(-1, Object_Data(3)->m_SpriteIndex);
-    EXPECT_EQ(10, Object_Add());
-    EXPECT_STREQ("__newobject10", Object_Name(10));
-
-    // Older headers carry less of the physics block: version 8 has no friction or awake flag, 5 none.
     gamebuild::ObjectDesc old = NamedObject("obj");
     old.physics.enabled = 1;
     old.physics.friction = 0.9f;
@@ -91,14 +103,15 @@ TEST_F(ObjectTableTest, TheObjectsChunkGivesEveryFieldAndLinksParents)
     game.objects = {old};
     game.header.version = 8;
     ASSERT_TRUE(Load(game)) << m_Log.Text();
-    EXPECT_EQ((std::vector<double>{1, 0.2f, 1, -1}),
-              (std::vector<double>{double(Object_Data(0)->m_Physics.enabled), Object_Data(0)->m_Physics.friction,
-                                   double(Object_Data(0)->m_Physics.awake), double(Object_Data(0)->m_SpriteIndex)}));
+    const CObject* loaded = Object_Data(0);
+    EXPECT_EQ((std::vector<double>{1, 0.2f, 1, -1}), (std::vector<double>{double(loaded->m_Physics.enabled),
+                                                                         loaded->m_Physics.friction,
+                                                                         double(loaded->m_Physics.awake),
+                                                                         double(loaded->m_SpriteIndex)}));
     EXPECT_EQ(0u, g_ObjectSpriteMarker);
     game.header.version = 5;
     ASSERT_TRUE(Load(game)) << m_Log.Text();
     EXPECT_EQ(0, Object_Data(0)->m_Physics.enabled);
-    EXPECT_STREQ("obj", Object_Name(0));
 }
 
 TEST_F(ObjectTableTest, ParentCyclesAreRefusedAtLoadAndNeverHangALookupMadeAtRunTime)
@@ -155,7 +168,7 @@ TEST_F(ObjectTableTest, MalformedEventTablesAndOffsetsOutsideTheFileAreRefused)
     game.objects = {NamedObject("a")};
     game.objects[0].events = {SourceEvent(3, 0, "")};
     const std::vector<uint8_t> good = BuildBytes(game);
-    const uint32_t record = ObjectRecord(good, 0);
+    const uint32_t record = ChunkRecord(good, "OBJT", 0);
     const uint32_t stepList = ReadWord(good, record + TYPE_COUNT_AT + 4 + 4 * 3);
     const uint32_t entry = ReadWord(good, stepList + 4);
     const uint32_t size = static_cast<uint32_t>(good.size());

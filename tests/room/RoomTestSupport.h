@@ -57,13 +57,11 @@ inline void Note(ScriptValue*, CInstance* self, CInstance*, int32_t argc, Script
     Notes().push_back(line);
 }
 
-// test_goto(room), test_restart(): the run requests room_goto and game_restart leave.
+// test_goto(room): the run request room_goto leaves.
 inline void Goto(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
     if (argc > 0) g_RunRequest = static_cast<int32_t>(args[0].real);
 }
-
-inline void Restart(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { g_RunRequest = RUN_REQUEST_RESTART; }
 
 // test_mark(): marks self for deletion, as instance_destroy does.
 inline void Mark(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue*)
@@ -85,7 +83,6 @@ inline void RegisterFunctions()
     registered = true;
     Function_Add("test_note", Note, -1);
     Function_Add("test_goto", Goto, 1);
-    Function_Add("test_restart", Restart, 0);
     Function_Add("test_mark", Mark, 0);
     Function_Add("test_deactivate", Deactivate, 0);
 }
@@ -254,15 +251,15 @@ protected:
         for (int32_t i = 0; i < count && g_RunState == 1; ++i) Run_MainLoopTick();
     }
 
-    // The trace's lines as "instance object type subtype" (the frame dropped), or with the frame.
-    std::vector<std::string> Trace(bool withFrame = false) const
+    // The trace's lines as "instance object type subtype" (the frame dropped).
+    std::vector<std::string> Trace() const
     {
         std::vector<std::string> lines;
         std::ifstream in(m_TracePath);
         for (std::string line; std::getline(in, line);) {
             std::string text;
             size_t tab = line.find('\t');
-            if (!withFrame && tab != std::string::npos) line = line.substr(tab + 1);
+            if (tab != std::string::npos) line = line.substr(tab + 1);
             for (char c : line) text += c == '\t' ? ' ' : c;
             lines.push_back(text);
         }

@@ -32,28 +32,21 @@ TEST_F(RoomTest, AManifestsRoomsAreBuiltAndRead)
     ASSERT_TRUE(gamebuild::ReadManifest(MANIFEST, ".", game, errors)) << errors;
     ASSERT_EQ(2u, game.rooms.size());
     EXPECT_EQ(1, game.rooms[0].instances[0].object) << "objects named before or after the rooms";
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    const gamebuild::RoomDesc& room = game.rooms[0];
+    EXPECT_EQ(Reals(room.hasCaption, room.colour, room.showColour, room.usesPhysics, room.gravityY,
+                    room.backgrounds[0].present, room.backgrounds[1].background, room.views[0].object),
+              Reals(0, 0x00FF00, 0, 1, -3.5, 0, 4, 2));
+    EXPECT_EQ(Reals(room.instances[0].xscale, room.instances[0].colour, room.instances[1].present,
+                    room.instances[2].id, room.tiles[0].yscale),
+              Reals(2.5, 0x80112233, 0, 100500, 0.5));
 
-    CRoom* room = Room_Get(0);
-    ASSERT_NE(nullptr, room);
-    EXPECT_EQ(nullptr, room->m_pCaption);
-    EXPECT_EQ(Reals(room->m_Width, room->m_Speed, room->m_Colour, room->m_ShowColour, room->m_GravityY,
-                    room->m_Backgrounds[0].index, room->m_Backgrounds[1].index, room->m_Backgrounds[1].x,
-                    room->m_Views[0].wport, room->m_Views[0].object),
-              Reals(320, 60, 0x00FF00, 0, -3, -1, 4, 8, 100, 2));
-    ASSERT_NE(nullptr, room->m_pCreationCode);
-    const RoomDefinition& definition = *room->m_pDefinition;
-    ASSERT_EQ(3u, definition.instances.size());
-    const RoomInstanceDef& first = definition.instances[0];
-    EXPECT_EQ(Reals(first.id, first.xscale, first.colour), Reals(100001, 2.5, 0x80112233)) << "ids follow the header's counter";
-    EXPECT_NE(nullptr, first.code);
-    EXPECT_FALSE(definition.instances[1].present);
-    EXPECT_EQ(100500, definition.instances[2].id);
-    EXPECT_EQ(nullptr, definition.instances[2].code);
-    EXPECT_EQ(100001, g_InstanceIdCounter) << "the header's counter covers the ids given";
-    ASSERT_EQ(1u, definition.tiles.size());
-    EXPECT_EQ(Reals(definition.tiles[0].depth, definition.tiles[0].yscale, definition.tiles[0].id), Reals(-4, 0.5, 10000001));
-    EXPECT_EQ(1, Room_First());
+    // Loaded, the file's ids follow the header's counter, which covers the ids given.
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    const RoomDefinition& definition = *Room_Get(0)->m_pDefinition;
+    EXPECT_EQ(Reals(definition.instances[0].id, definition.instances[2].id, g_InstanceIdCounter,
+                    definition.tiles[0].id, Room_First()),
+              Reals(100001, 100500, 100001, 10000001, 1));
+    EXPECT_NE(nullptr, definition.instances[0].code);
 }
 
 TEST_F(RoomTest, ManifestMistakesInRoomsAreNamedByTheirPlace)

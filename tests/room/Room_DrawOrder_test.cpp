@@ -103,31 +103,42 @@ class RoomDraw : public PlayedGameTest {
     RecordingDrawer drawer;
 };
 
-TEST_F(RoomDraw, GreatestDepthFirstWithInstancesBeforeTilesAndParticlesBeforeTiles)
+// Greatest depth first, instances before tiles of their depth and particles before tiles but after
+// instances of theirs; hidden, marked and deactivated instances and hidden tiles skipped; particles
+// at or below -1e8 are none; depths above 11000 draw at it in their place (kept only in 3D mode).
+TEST_F(RoomDraw, TheMergeDrawsTilesInstancesAndParticlesByDepth)
 {
-    // Instances 100001 (depth 10), 100002 (0); tiles at 10, 0 and 5 (sorted to 10, 5, 0).
-    PlayRoom({10, 0}, {TileAt(10, 7), TileAt(0, 8), TileAt(5, 9)});
-    EXPECT_EQ((std::vector<std::string>{"I100001", "T7", "T9", "I100002", "T8"}), Merge());
-
-    // Particles at a tile's depth go before it, at an instance's depth after it.
-    drawer.particles = {10, 5, -3};
-    EXPECT_EQ((std::vector<std::string>{"I100001", "P10", "T7", "P5", "T9", "I100002", "T8", "P-3"}),
-              Merge());
-    drawer.particles = {20, 0};
-    EXPECT_EQ((std::vector<std::string>{"P20", "I100001", "T7", "T9", "I100002", "P0", "T8"}), Merge());
-}
-
-TEST_F(RoomDraw, SkippedItemsAndParticleDepthsAtTheEnd)
-{
-    PlayRoom({3, 2, 1, 0}, {TileAt(2, 7), TileAt(1, 8)});
-    CRoom* room = Run_CurrentRoom();
-    Instance_FindById(100001)->SetVisible(0);
-    Instance_FindById(100002)->SetMarked(1);
-    Instance_FindById(100003)->i_deactivated = 1;
-    room->m_pTiles[0].visible = 0;
-    drawer.particles = {-1e8, -2e8}; // at or below -1e8: no more particles
-    EXPECT_EQ((std::vector<std::string>{"T8", "I100004"}), Merge());
-    Instance_FindById(100003)->i_deactivated = 0;
+    const struct {
+        std::vector<int32_t> depths;
+        std::vector<gamebuild::RoomTileDesc> tiles;
+        std::vector<double> particles;
+        bool hide; // instance 1 invisible, 2 marked, 3 deactivated, tile 0 hidden
+        bool in3D;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {{10, 0}, {TileAt(10, 7), TileAt(0, 8), TileAt(5, 9)}, {}, false, false, {"I100001", "T7", "T9", "I100002", "T8"}},
+        {{10, 0}, {TileAt(10, 7), TileAt(0, 8), TileAt(5, 9)}, {10, 5, -3}, false, false,
+         {"I100001", "P10", "T7", "P5", "T9", "I100002", "T8", "P-3"}},
+        {{10, 0}, {TileAt(10, 7), TileAt(0, 8), TileAt(5, 9)}, {20, 0}, false, false,
+         {"P20", "I100001", "T7", "T9", "I100002", "P0", "T8"}},
+        {{3, 2, 1, 0}, {TileAt(2, 7), TileAt(1, 8)}, {-1e8, -2e8}, true, false, {"T8", "I100004"}},
+        {{20000, 5}, {TileAt(15000, 7)}, {12000}, false, true, {"I100001@11000", "T7@11000", "P12000@11000", "I100002@5"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NO_FATAL_FAILURE(PlayRoom(c.depths, c.tiles));
+        drawer.particles = c.particles;
+        drawer.withDepth = g_3DMode = c.in3D;
+        if (c.hide) {
+            Instance_FindById(100001)->SetVisible(0);
+            Instance_FindById(100002)->SetMarked(1);
+            Instance_FindById(100003)->i_deactivated = 1;
+            Run_CurrentRoom()->m_pTiles[0].visible = 0;
+        }
+        EXPECT_EQ(c.expected, Merge());
+        if (c.hide) Instance_FindById(100003)->i_deactivated = 0;
+        TearDown();
+        SetUp();
+    }
 }
 
 TEST_F(RoomDraw, TilesAddedWhileDrawingAreDrawnInTheSameWalk)
@@ -155,15 +166,6 @@ TEST_F(RoomDraw, AParticleDepthThatDoesNotGoDownEndsTheParticles)
     Room_SetContentDrawer(&stuck);
     Room_DrawContents(RoomDrawRect{0, 0, 640, 480});
     EXPECT_EQ((std::vector<std::string>{"P4", "I100001"}), stuck.items);
-}
-
-TEST_F(RoomDraw, DepthsAboveTheLimitDrawAtItInTheirPlace)
-{
-    PlayRoom({20000, 5}, {TileAt(15000, 7)});
-    g_3DMode = true; // the drawing depth is kept only in 3D mode
-    drawer.withDepth = true;
-    drawer.particles = {12000};
-    EXPECT_EQ((std::vector<std::string>{"I100001@11000", "T7@11000", "P12000@11000", "I100002@5"}), Merge());
 }
 
 TEST_F(RoomDraw, DrawEventsRunFromTheGreatestDepthThenTheGuiPass)

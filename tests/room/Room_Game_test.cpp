@@ -1,8 +1,7 @@
-// Builder-made games played through the main loop: the order of events when a room starts, room
-// changes, persistent rooms and instances, restarts, and games that have no room to start in.
+// Builder-made games played through the main loop: room changes, persistent rooms and instances,
+// restarts, and a move to a room that does not exist.
 #include "RoomTestSupport.h"
 
-#include "app/App_CommandLine.h"
 #include "instance/Instance_List.h"
 #include "object/Object_Class.h"
 
@@ -31,60 +30,6 @@ gamebuild::RoomDesc WithCode(gamebuild::RoomDesc room, const std::string& code)
     room.code.source = code;
     return room;
 }
-
-class RoomStartOrder : public PlayedGameTest, public testing::WithParamInterface<std::pair<bool, bool>> {};
-
-// Three placed instances: two of depth 0 and one of depth 10 between them. The room is entered from
-// its greatest depth down, equal depths from the last placed.
-TEST_P(RoomStartOrder, CreateEventsAndCreationCodeThenGameStartRoomCodeAndRoomStart)
-{
-    auto [eventFirst, compiled] = GetParam();
-    gamebuild::GameDesc game;
-    game.compiledCode = compiled;
-    game.options.words[34] = eventFirst ? 1 : 0;
-    game.objects = {NotingObject("obj_a", 0), NotingObject("obj_b", 10)};
-    const std::string code = "test_note(\"code\");";
-    game.rooms = {WithCode(Room("room_first", {Placed(0, 0, 0, code), Placed(1, 0, 0, code), Placed(0, 0, 0, code)}),
-                           "test_note(\"room code\");")};
-    game.header.roomOrder = {0};
-    ASSERT_TRUE(Play(game)) << m_Log.Text();
-    ASSERT_TRUE(m_Prepared);
-
-    Lines expected;
-    for (const char* id : {"100002", "100003", "100001"}) {
-        expected.push_back(std::string(id) + (eventFirst ? " create" : " code"));
-        expected.push_back(std::string(id) + (eventFirst ? " code" : " create"));
-    }
-    for (const char* id : {"100001", "100003", "100002"}) expected.push_back(std::string(id) + " game start");
-    expected.push_back("0 room code"); // run for a scratch instance of id 0
-    for (const char* id : {"100001", "100003", "100002"}) expected.push_back(std::string(id) + " room start");
-    EXPECT_EQ(expected, TakeNotes());
-    Lines trace = Trace();
-    ASSERT_EQ(9u, trace.size());
-    EXPECT_EQ((Lines{"100002 obj_b 0 0", "100001 obj_a 0 0", "100001 obj_a 7 2", "100002 obj_b 7 4"}),
-              (Lines{trace[0], trace[2], trace[3], trace[8]}));
-    for (CInstance* instance = Room_CurrentActiveList()->m_pHead; instance != nullptr; instance = instance->m_pNext)
-        EXPECT_EQ(1, instance->m_CreatedMark);
-
-    // Frames run no more room events; the end of the game runs room end, then game end.
-    Tick(3);
-    EXPECT_TRUE(TakeNotes().empty());
-    Run_EndGame();
-    EXPECT_EQ((Lines{"100001 room end", "100003 room end", "100002 room end", "100001 game end", "100003 game end",
-                     "100002 game end"}),
-              TakeNotes());
-    EXPECT_EQ(nullptr, Run_CurrentRoom());
-    Run_EndGame(); // a second end finds no room
-    EXPECT_TRUE(TakeNotes().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Options, RoomStartOrder,
-                         testing::Values(std::pair{true, false}, std::pair{false, false}, std::pair{true, true},
-                                         std::pair{false, true}),
-                         [](const testing::TestParamInfo<std::pair<bool, bool>>& info) {
-                             return std::string(info.param.first ? "CreateEventFirst" : "CodeFirst") +
-                                    (info.param.second ? "Compiled" : "Source");
-                         });
 
 // Room 0 counts its room starts in an instance variable, and holds an instance that destroys itself
 // at room end; room 1 is not persistent.
@@ -229,98 +174,26 @@ TEST_F(PlayedGameTest, ARoomChangeAskedForDuringRoomStartStopsTheEventsButNotThe
     EXPECT_EQ((Lines{"100001 room end", "100003 create", "100003 room start"}), TakeNotes());
 }
 
-TEST_F(PlayedGameTest, AGameWithoutARoomToPlayEndsWithAMessage)
-{
-    gamebuild::RoomDesc hole;
-    hole.present = false;
-    const struct {
-        std::vector<gamebuild::RoomDesc> rooms;
-        std::vector<int32_t> order;
-        int32_t request; // a room change asked for once the game runs; -1: none
-        const char* message;
-        Lines notes;
-    } cases[] = {
-        {{Room("room_unplayed", {Placed(0)})}, {}, -1, "The game has no room to start in.", {}},
-        {{hole, Room("room_later", {Placed(0)})}, {0, 1}, -1, "The game's first room (room 0) does not exist.", {}},
-        {{Room("room_only", {Placed(0)})}, {0}, 7, "Unexisting room number: 7", {"100001 room end"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        m_Log.Clear();
-        gamebuild::GameDesc game;
-        game.objects = {NotingObject("obj", 0)};
-        game.rooms = c.rooms;
-        game.header.roomOrder = c.order;
-        ASSERT_TRUE(Play(game));
-        size_t traced = Trace().size();
-        if (c.request >= 0) {
-            TakeNotes();
-            g_RunRequest = c.request;
-            Tick();
-            ++traced; // the room end event
-        } else {
-            EXPECT_EQ(0u, traced);
-            EXPECT_FALSE(m_Log.Has("StartGame() - DONE"));
-            EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
-        }
-        EXPECT_TRUE(m_Log.Has(c.message)) << m_Log.Text();
-        EXPECT_EQ(nullptr, Run_CurrentRoom());
-        int32_t frames = g_RoomFrameCounter;
-        Tick();
-        EXPECT_EQ(0, g_RunState);
-        EXPECT_EQ(frames, g_RoomFrameCounter) << "no frame without a current room";
-        EXPECT_EQ(traced, Trace().size());
-        EXPECT_EQ(c.notes, TakeNotes());
-        TearDown();
-        SetUp();
-    }
-}
-
-// Creation code that failed to compile is reported while the game is prepared and never runs, with
-// either executor.
-class FailedCreationCode : public PlayedGameTest, public testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override
-    {
-        PlayedGameTest::SetUp();
-        m_Executor = g_UseBytecode;
-        g_UseBytecode = GetParam() ? 1 : 0;
-    }
-    void TearDown() override
-    {
-        PlayedGameTest::TearDown();
-        g_UseBytecode = m_Executor;
-    }
-    uint8_t m_Executor = 1;
-};
-
-TEST_P(FailedCreationCode, IsNeverRun)
+// A room change to a room that does not exist ends the game after the room end; no frame follows.
+TEST_F(PlayedGameTest, AMoveToAMissingRoomEndsTheGame)
 {
     gamebuild::GameDesc game;
-    gamebuild::ObjectDesc object = Object("obj");
-    object.events = {Event(CREATE, 0, "test_note(\"create\");")};
-    game.objects = {object};
-    // Room 0: the first instance's code does not compile, so the second's is never compiled either;
-    // room 1 compiles and is the last, so preparation answers true.
-    game.rooms = {Room("room_bad", {Placed(0, 0, 0, "test_note(\"bad\""), Placed(0, 0, 0, "test_note(\"skipped\");")}),
-                  Room("room_good", {Placed(0, 0, 0, "test_note(\"good\");")})};
-    game.header.roomOrder = {0, 1};
+    game.objects = {NotingObject("obj", 0)};
+    game.rooms = {Room("room_only", {Placed(0)})};
+    game.header.roomOrder = {0};
     ASSERT_TRUE(Play(game));
-    EXPECT_TRUE(m_Prepared);
-    EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
-    Lines inFirstRoom = TakeNotes();
-    g_RunRequest = 1;
+    TakeNotes();
+    g_RunRequest = 7;
     Tick();
-    EXPECT_EQ(1, g_CurrentRoomIndex);
-    // Run, code that never compiled would be reported as such by either executor.
-    EXPECT_EQ(0u, m_Log.Count("non-compiled")) << m_Log.Text();
-    if (GetParam()) {
-        EXPECT_EQ((Lines{"100002 create", "100001 create"}), inFirstRoom);
-        EXPECT_EQ((Lines{"100003 good", "100003 create"}), TakeNotes());
-    }
+    EXPECT_TRUE(m_Log.Has("Unexisting room number: 7")) << m_Log.Text();
+    EXPECT_EQ(nullptr, Run_CurrentRoom());
+    size_t traced = Trace().size();
+    int32_t frames = g_RoomFrameCounter;
+    Tick();
+    EXPECT_EQ(0, g_RunState);
+    EXPECT_EQ(frames, g_RoomFrameCounter) << "no frame without a current room";
+    EXPECT_EQ(traced, Trace().size());
+    EXPECT_EQ(Lines{"100001 room end"}, TakeNotes());
 }
-
-INSTANTIATE_TEST_SUITE_P(Executors, FailedCreationCode, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Bytecode" : "Tree"; });
 
 } // namespace

@@ -1,5 +1,5 @@
 // The run-layer commands on the instances of a running room: queries by target, place tests, the
-// motion commands, instance commands and the room moves.
+// motion commands and the instance commands.
 #include "RunFrameTestSupport.h"
 
 using namespace frametest;
@@ -25,8 +25,6 @@ class CommandTest : public FrameTest {
                          ObjectWith("obj_wall", {{1, 0, "test_note(\"destroyed\");"}}, 0, true),
                          ObjectWith("obj_ghost", {}, 0)},
                         std::move(placed));
-        game.rooms.push_back(Room("room_last"));
-        game.header.roomOrder = {0, 1};
         ASSERT_TRUE(Play(game)) << m_Log.Text();
         TakeNotes();
     }
@@ -64,16 +62,6 @@ TEST_F(CommandTest, InstanceNumberCountsAChangedInstanceBeforeTheListsCatchUp)
     Run_ChangeInstance(ById(100002), 9, false);
     EXPECT_NE(std::string::npos, g_ErrorLast.find("Asking to change into non-existing object: 9"));
     EXPECT_EQ(1, ById(100002)->GetObjectIndex());
-}
-
-TEST_F(CommandTest, DestroyingTwicePerformsTheDestroyEventOnce)
-{
-    PlayWith({Placed(1, 100, 0)});
-    Run_DestroyInstance(ById(100001));
-    Run_DestroyInstance(ById(100001));
-    EXPECT_EQ((std::vector<std::string>{"100001 destroyed"}), TakeNotes());
-    EXPECT_TRUE(ById(100001)->IsMarked());
-    EXPECT_EQ(0, Run_InstanceNumber(1));
 }
 
 TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
@@ -192,49 +180,18 @@ TEST_F(CommandTest, BouncesReverseTheBlockedAxesOrTurnAwayFromAWall)
     EXPECT_NEAR(30.0f, mover->i_direction, 0.001f);
 }
 
-TEST_F(CommandTest, RoomMovesPastTheEndsAndUnknownRoomsAndObjectsAreReported)
+TEST_F(CommandTest, DestroyAndChangeActOnceOnEveryInstanceAtThePoint)
 {
-    PlayWith({Placed(0)});
-    auto fatal = [](const char* message) {
-        EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest) << message;
-        EXPECT_NE(std::string::npos, g_ErrorLast.find(message)) << g_ErrorLast;
-        g_RunRequest = RUN_REQUEST_NONE;
-        g_ErrorQuitting = false;
-    };
-    Run_GotoPreviousRoom();
-    fatal("Moving to previous room before the first room.");
-    Run_GotoRoom(5);
-    fatal("Unexisting room number: 5");
-    Run_RestartRoom();
-    EXPECT_EQ(0, g_RunRequest);
-    Run_RequestGameRestart();
-    EXPECT_EQ(RUN_REQUEST_RESTART, g_RunRequest);
-    Run_RequestGameEnd();
-    EXPECT_EQ(RUN_REQUEST_END, g_RunRequest);
-    g_RunRequest = RUN_REQUEST_NONE;
-
-    EXPECT_EQ(nullptr, Run_CreateInstance(12, 0, 0));
-    EXPECT_NE(std::string::npos, g_ErrorLast.find("Creating instance for non-existing object: 12"));
-    Run_SaveScreenToPng("");
-    EXPECT_NE(std::string::npos, g_ErrorLast.find("Trying to save screen to empty image file name."));
+    PlayWith({Placed(1, 0, 0), Placed(1, 8, 8), Placed(1, 100, 100)});
+    Run_PositionDestroy(10, 10);
+    Run_DestroyInstance(ById(100001));
+    EXPECT_EQ((std::vector<std::string>{"100001 destroyed", "100002 destroyed"}), TakeNotes()) << "once each";
+    EXPECT_TRUE(ById(100001)->IsMarked());
+    EXPECT_EQ(1, Run_InstanceNumber(1));
+    Run_PositionChange(105, 105, 2, false);
+    EXPECT_EQ(2, ById(100003)->GetObjectIndex());
     CInstance* made = Run_CreateInstance(1, 3, 4);
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(1, made->m_CreatedMark);
     EXPECT_EQ(made, ById(made->GetId()));
-
-    Run_GotoNextRoom();
-    EXPECT_EQ(1, g_RunRequest);
-    Tick();
-    ASSERT_EQ(1, g_CurrentRoomIndex);
-    Run_GotoNextRoom();
-    fatal("Moving to next room after the last room.");
-}
-
-TEST_F(CommandTest, PositionDestroyAndChangeActOnEveryInstanceAtThePoint)
-{
-    PlayWith({Placed(1, 0, 0), Placed(1, 8, 8), Placed(1, 100, 100)});
-    Run_PositionDestroy(10, 10);
-    EXPECT_EQ((std::vector<std::string>{"100001 destroyed", "100002 destroyed"}), TakeNotes());
-    Run_PositionChange(105, 105, 2, false);
-    EXPECT_EQ(2, ById(100003)->GetObjectIndex());
 }

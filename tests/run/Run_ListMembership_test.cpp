@@ -1,5 +1,5 @@
-// Each instance stays in the lists of the room that holds it: depth and activation changes made
-// while a persistent room ends are applied to that room, and one made while an instance moves
+// Each instance stays in the lists of the room that holds it: an activation change made while a
+// persistent room ends is applied to that room, and a depth change made while an instance moves
 // between the active and the deactivated list lands in the list it ends up in.
 #include "RunFrameTestSupport.h"
 
@@ -13,60 +13,6 @@ constexpr int32_t OTHER = 7;
 constexpr int32_t ROOM_END = 5;
 
 using ListMembership = FrameTest;
-
-struct EndDepthCase {
-    const char* name;
-    int32_t mover; // object index and placement of the instance whose room end changes its depth
-    int32_t newDepth;
-    std::vector<int32_t> order; // the persistent room's list afterwards
-};
-
-const EndDepthCase END_DEPTH_CASES[] = {
-    {"Head", 0, 15, {100002, 100001, 100003}},
-    {"Middle", 1, 25, {100001, 100003, 100002}},
-    {"Tail", 2, -5, {100003, 100001, 100002}},
-};
-
-class DepthChangedAtRoomEnd : public FrameTest, public testing::WithParamInterface<EndDepthCase> {};
-
-// Room 0 is persistent and holds three instances at depths 0, 10 and 20; room 1 holds a visitor.
-TEST_P(DepthChangedAtRoomEnd, IsAppliedToTheRoomThatIsLeft)
-{
-    const EndDepthCase& c = GetParam();
-    gamebuild::GameDesc game;
-    for (int32_t i = 0; i < 3; ++i) {
-        gamebuild::ObjectDesc piece = Object("obj_piece" + std::to_string(i), i * 10);
-        if (i == c.mover) piece.events = {Event(OTHER, ROOM_END, "depth = " + std::to_string(c.newDepth) + ";")};
-        game.objects.push_back(piece);
-    }
-    game.objects.push_back(Object("obj_visitor"));
-    gamebuild::RoomDesc kept = Room("room_kept", {Placed(0), Placed(1), Placed(2)});
-    kept.persistent = true;
-    game.rooms = {kept, Room("room_visited", {Placed(3)})};
-    game.header.roomOrder = {0, 1};
-    ASSERT_TRUE(Play(game));
-    EXPECT_EQ((std::vector<int32_t>{100001, 100002, 100003}), ListIds(Run_CurrentRoom()->m_Active));
-
-    g_RunRequest = 1;
-    Tick();
-    ASSERT_EQ(1, g_CurrentRoomIndex);
-    EXPECT_EQ(c.order, ListIds(Run_RoomState(0)->m_Active)) << "re-sorted in the room it is in";
-    EXPECT_EQ(0, g_InstanceDepthChanges.count);
-    Tick(2);
-    EXPECT_EQ(std::vector<int32_t>{100004}, ListIds(Run_CurrentRoom()->m_Active)) << "the next room never sees it";
-    EXPECT_EQ(c.order, ListIds(Run_RoomState(0)->m_Active));
-
-    g_RunRequest = 0;
-    Tick();
-    ASSERT_EQ(0, g_CurrentRoomIndex);
-    EXPECT_EQ(c.order, ListIds(Run_CurrentRoom()->m_Active));
-    for (int32_t id : c.order) EXPECT_NE(nullptr, Instance_FindById(id)) << id;
-    for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(1, Object_Data(i)->m_Instances.count) << i;
-    EXPECT_EQ(static_cast<float>(c.newDepth), Instance_FindById(100001 + c.mover)->i_depth);
-}
-
-INSTANTIATE_TEST_SUITE_P(Positions, DepthChangedAtRoomEnd, testing::ValuesIn(END_DEPTH_CASES),
-                         [](const testing::TestParamInfo<EndDepthCase>& info) { return info.param.name; });
 
 // Deactivated and destroyed by its own room end event, at the head of a persistent room's list: it
 // leaves the active list before anything frees it (under the sanitizer build, no use after free).

@@ -87,11 +87,11 @@ class WindowTest : public testing::Test {
 
 TEST(WindowStyleTest, InfoFlagsChooseTheStyleAndUtf8BecomesSixteenBitCharacters)
 {
-    EXPECT_EQ(WINDOW_STYLE_FIXED, MainWindow_StyleFor(0));
-    EXPECT_EQ(WINDOW_STYLE_OVERLAPPED, MainWindow_StyleFor(0x40));
-    EXPECT_EQ(WINDOW_STYLE_POPUP, MainWindow_StyleFor(0x1));
-    EXPECT_EQ(WINDOW_STYLE_POPUP, MainWindow_StyleFor(0x41)); // full screen wins over resizable
-    EXPECT_EQ(WINDOW_STYLE_FIXED, MainWindow_StyleFor(0x20 | 0x2000));
+    // Full screen wins over resizable; other flags choose nothing.
+    const std::pair<uint32_t, uint32_t> styles[] = {{0, WINDOW_STYLE_FIXED}, {0x40, WINDOW_STYLE_OVERLAPPED},
+                                                   {0x1, WINDOW_STYLE_POPUP}, {0x41, WINDOW_STYLE_POPUP},
+                                                   {0x20 | 0x2000, WINDOW_STYLE_FIXED}};
+    for (auto [flags, style] : styles) EXPECT_EQ(style, MainWindow_StyleFor(flags)) << flags;
 
     EXPECT_EQ(u"A\u00e9\u20ac", MainWindow_TextToCharacters("A\xc3\xa9\xe2\x82\xac"));
     EXPECT_EQ(std::u16string(u"\xd83d\xde00"), MainWindow_TextToCharacters("\xf0\x9f\x98\x80")); // a surrogate pair
@@ -102,28 +102,28 @@ TEST(WindowStyleTest, InfoFlagsChooseTheStyleAndUtf8BecomesSixteenBitCharacters)
 
 TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionCursorAndAClampedSize)
 {
-    Create(0x20, "My Game");
-    Uint32 flags = SDL_GetWindowFlags(MainWindow_Handle());
-    EXPECT_NE(0u, flags & SDL_WINDOW_OPENGL);
-    EXPECT_NE(0u, flags & SDL_WINDOW_HIDDEN); // shown by the device with its first picture
-    EXPECT_EQ(0u, flags & (SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE));
-    EXPECT_STREQ("My Game", SDL_GetWindowTitle(MainWindow_Handle()));
-    EXPECT_EQ(0, g_WindowCursorIndex);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(MainWindow_Handle(), &w, &h);
-    EXPECT_EQ(std::make_pair(320, 240), std::make_pair(w, h));
-    MainWindow_Destroy();
-
-    // Full screen: borderless; no caption: the default.
-    Create(0x1);
-    EXPECT_NE(0u, SDL_GetWindowFlags(MainWindow_Handle()) & SDL_WINDOW_BORDERLESS);
-    EXPECT_STREQ("Kelvaro:Vostra", SDL_GetWindowTitle(MainWindow_Handle()));
-    EXPECT_EQ(-1, g_WindowCursorIndex);
-    MainWindow_Destroy();
-    Create(0x40);
-    EXPECT_NE(0u, SDL_GetWindowFlags(MainWindow_Handle()) & SDL_WINDOW_RESIZABLE);
-    MainWindow_Destroy();
-
+    // Hidden until the device shows its first picture; full screen is borderless; no caption: the default.
+    const struct {
+        uint32_t infoFlags;
+        const char* caption;
+        Uint32 style;
+        const char* title;
+        int32_t cursor;
+    } windows[] = {{0x20, "My Game", 0, "My Game", 0},
+                   {0x1, nullptr, SDL_WINDOW_BORDERLESS, "Kelvaro:Vostra", -1},
+                   {0x40, nullptr, SDL_WINDOW_RESIZABLE, "Kelvaro:Vostra", -1}};
+    for (const auto& w : windows) {
+        Create(w.infoFlags, w.caption);
+        Uint32 flags = SDL_GetWindowFlags(MainWindow_Handle());
+        Uint32 expected = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | w.style;
+        EXPECT_EQ(expected, flags & (SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE));
+        EXPECT_STREQ(w.title, SDL_GetWindowTitle(MainWindow_Handle()));
+        EXPECT_EQ(w.cursor, g_WindowCursorIndex) << w.infoFlags;
+        int width = 0, height = 0;
+        SDL_GetWindowSize(MainWindow_Handle(), &width, &height);
+        EXPECT_EQ(std::make_pair(320, 240), std::make_pair(width, height));
+        MainWindow_Destroy();
+    }
     g_GameHeader.infoFlags = 0;
     ASSERT_TRUE(CreateMainWindow(100000, 100000));
     SDL_DisplayMode screen;
@@ -220,41 +220,26 @@ TEST_F(WindowTest, MouseMovesButtonsAndWheel)
     EXPECT_EQ(1, IO_RawWheelDown);
 }
 
-TEST_F(WindowTest, InputOfAnotherWindowIsNotTheGamesAndFocusFollowsTheWindow)
+TEST_F(WindowTest, OtherWindowsFocusClosingAndQuit)
 {
     Create();
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_C, KMOD_NONE, 0, SDL_GetWindowID(MainWindow_Handle()) + 100);
-    ProcessMessages();
-    EXPECT_EQ(0, IO_RawKeyDown[67]);
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     ProcessMessages();
+    EXPECT_EQ(0, IO_RawKeyDown[67]) << "input of another window is not the game's";
     EXPECT_EQ(1, g_WindowHasFocus);
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    ProcessMessages();
-    EXPECT_EQ(0, g_WindowHasFocus);
-}
-
-TEST_F(WindowTest, ClosingTheWindowEndsTheLoop)
-{
-    Create();
     PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
     ProcessMessages();
-    // The quit message posted while the queue was being emptied is seen at the next pump (SDL
-    // returns events pushed during a poll loop in the following one).
+    EXPECT_EQ(0, g_WindowHasFocus);
+    // The quit posted while the queue was being emptied is seen at the next pump (SDL returns events
+    // pushed during a poll loop in the following one); it stops the pump before later events.
     EXPECT_EQ(1, g_RunState);
-    ProcessMessages();
-    EXPECT_EQ(0, g_RunState);
-    EXPECT_TRUE(MainWindow_Exists()); // kept, hidden, for the device until shut-down
-}
-
-TEST_F(WindowTest, QuitStopsThePumpAndLeavesLaterEventsQueued)
-{
-    Create();
-    PostQuitToMainWindow();
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_D);
     ProcessMessages();
     EXPECT_EQ(0, g_RunState);
     EXPECT_EQ(0, IO_RawKeyDown[68]);
+    EXPECT_TRUE(MainWindow_Exists()); // kept, hidden, for the device until shut-down
     ProcessMessages();
     EXPECT_EQ(1, IO_RawKeyDown[68]);
 }

@@ -5,13 +5,10 @@
 #include "../gamefile/GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
 #include "code/Code_Error.h"
-#include "code/Code_Execute.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_Header.h"
-#include "gamefile/GameFile_Loader.h"
-#include "gamefile/GameFile_Options.h"
 #include "run/Run_Globals.h"
 #include "script/Script_Table.h"
 
@@ -25,6 +22,7 @@ ScriptValue Text(const char* text)
     Value_SetText(&value, text);
     return value;
 }
+
 
 std::string Describe(const ScriptValue& value)
 {
@@ -122,9 +120,8 @@ TEST_P(BothForms, ScriptsAreFoundByNameAndIndexAndRunWithTheirArguments)
     ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
     EXPECT_EQ(5, Script_Count());
     EXPECT_FALSE(Script_Exists(0));
-    EXPECT_EQ(nullptr, Script_Get(0));
-    for (auto [index, name] : {std::pair{0, "<undefined>"}, {5, "<undefined>"}, {2, "scr_outer"}})
-        EXPECT_STREQ(name, Script_Name(index)) << index;
+    EXPECT_STREQ("<undefined>", Script_Name(5));
+    EXPECT_STREQ("scr_outer", Script_Name(2));
     EXPECT_EQ(1, Script_Find("scr_sum")); // the lower of two of that name
     EXPECT_EQ(-1, Script_Find("SCR_SUM"));
     EXPECT_EQ(GetParam() ? "" : "return script_arg(0);", std::string(Script_Get(4)->GetText()));
@@ -137,62 +134,47 @@ TEST_P(BothForms, ScriptsAreFoundByNameAndIndexAndRunWithTheirArguments)
     EXPECT_EQ("\"ab\"", RunScript(3, {Text("a"), Text("b")}));
     EXPECT_EQ("failed -1", RunScript(0, {}));
     EXPECT_EQ("failed -1", RunScript(9, {}));
-}
 
-INSTANTIATE_TEST_SUITE_P(CodeForms, BothForms, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Source"; });
-
-TEST_F(ScriptTest, TheCallersArgumentSlotsAreBackAfterARun)
-{
-    ASSERT_TRUE(Load(Library(false)));
-    ASSERT_TRUE(Script_Prepare());
+    // At most 16 arguments are installed; the caller's slots are back afterwards.
     Value_SetText(&g_ScriptArguments[0], "kept");
     Value_SetReal(&g_ScriptArguments[15], 15.0);
-    std::vector<ScriptValue> many; // at most 16 are installed
+    std::vector<ScriptValue> many;
     for (int32_t i = 0; i < 20; ++i) many.push_back(Real(i));
     EXPECT_EQ("6", RunScript(1, many));
     EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[0]));
     EXPECT_EQ(15.0, g_ScriptArguments[15].real);
 }
 
-TEST_F(ScriptTest, AFailedRunPrefixesTheErrorAndStillRestoresTheArguments)
-{
-    gamebuild::GameDesc game;
-    game.scripts = {Script("scr_bad", "var s; s = \"text\"; return s - script_arg(0);")};
-    g_UseBytecode = 0; // the tree walker's errors come back to the caller
-    ASSERT_TRUE(Load(game));
-    ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
-    Value_SetText(&g_ScriptArguments[1], "kept");
-    g_CodeErrorFlag = false;
-    EXPECT_EQ("failed \"ERROR\"", RunScript(0, {Real(1)}));
-    EXPECT_EQ(0u, g_CodeErrorText.find("In script scr_bad:\n")) << g_CodeErrorText;
-    EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[1]));
-    EXPECT_EQ(0.0, g_ScriptArguments[0].real);
-    g_CodeErrorFlag = false;
-}
+INSTANTIATE_TEST_SUITE_P(CodeForms, BothForms, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Compiled" : "Source"; });
 
-TEST_F(ScriptTest, ALongNameNamesTheCodeWhole)
+// Preparation stops at the first script that does not compile; the ones before it run, and a failed
+// run prefixes its error with the script's name and restores the caller's arguments. A long name
+// names the code whole.
+TEST_F(ScriptTest, ACompileErrorStopsPreparationAndAFailedRunIsPrefixed)
 {
     std::string name(300, 'n');
     gamebuild::GameDesc game;
-    game.scripts = {Script(name, "return 1;")};
-    ASSERT_TRUE(Load(game));
-    ASSERT_TRUE(Script_Prepare()) << g_ErrorLast;
-    EXPECT_EQ("Script." + name, Script_Get(0)->GetCode()->GetName());
-}
-
-TEST_F(ScriptTest, ACompileErrorStopsPreparationWithAFatalError)
-{
-    gamebuild::GameDesc game;
-    game.scripts = {Script("scr_fine", "return 1;"), Script("scr_broken", "return ;;("), Script("scr_after", "return 2;")};
+    game.scripts = {Script(name, "return 1;"), Script("scr_bad", "var s; s = \"text\"; return s - script_arg(0);"),
+                    Script("scr_broken", "return ;;("), Script("scr_after", "return 2;")};
+    g_UseBytecode = 0; // the tree walker's errors come back to the caller
     ASSERT_TRUE(Load(game));
     g_GameOptions.showErrors = false;
     EXPECT_FALSE(Script_Prepare());
     EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in Script: scr_broken\n")) << g_ErrorLast;
     EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
-    EXPECT_NE(nullptr, Script_Get(0)->GetCode());
-    EXPECT_EQ(nullptr, Script_Get(2)->GetCode());
-    EXPECT_EQ("failed -1", RunScript(2, {}));
+    ASSERT_NE(nullptr, Script_Get(0)->GetCode());
+    EXPECT_EQ("Script." + name, Script_Get(0)->GetCode()->GetName());
+    EXPECT_EQ(nullptr, Script_Get(3)->GetCode());
+    EXPECT_EQ("failed -1", RunScript(3, {}));
+
+    Value_SetText(&g_ScriptArguments[1], "kept");
+    g_CodeErrorFlag = false;
+    EXPECT_EQ("failed \"ERROR\"", RunScript(1, {Real(1)}));
+    EXPECT_EQ(0u, g_CodeErrorText.find("In script scr_bad:\n")) << g_CodeErrorText;
+    EXPECT_STREQ("kept", Value_GetText(&g_ScriptArguments[1]));
+    EXPECT_EQ(0.0, g_ScriptArguments[0].real);
+    g_CodeErrorFlag = false;
 }
 
 TEST_F(ScriptTest, RecordsOutsideTheFileAreRefused)
@@ -203,10 +185,7 @@ TEST_F(ScriptTest, RecordsOutsideTheFileAreRefused)
     size_t chunk = FindChunk(bytes, "SCPT");
     uint32_t record = ReadWord(bytes, chunk + 12);
     WriteWord(bytes, record + 4, static_cast<uint32_t>(bytes.size()) + 10);
-    g_CompiledCode = false;
-    LoadInto(m_File, bytes);
-    LoadGameCode(m_File);
-    EXPECT_FALSE(LoadGameChunks(m_File));
+    EXPECT_FALSE(LoadBothPasses(m_File, bytes));
     EXPECT_TRUE(m_Log.Has("SCPT: script 0: its text lies outside the file")) << m_Log.Text();
     EXPECT_TRUE(m_Log.Has("Malformed Chunk SCPT"));
 }

@@ -1,10 +1,10 @@
 // The global built-in variables: the current room with its layers and views (index rule, flags,
 // the room speed's refusal, room moves), lives and health events, transitions, script arguments,
-// captions, the error state, the folders, the clock and the physics variables.
+// captions, the error state, the folders, the clock and the physics variables. Variables that only
+// hand over a field, with no rule of their own, are not checked one by one.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ctime>
 #include <string>
 #include <tuple>
 
@@ -131,14 +131,11 @@ TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
                             {"room_persistent", -1, -2, 0},
                             {"background_color", -1, -1, 4294967295.0},
                             {"background_visible", 2, 0.6, 1}});
-    EXPECT_EQ(100, room->m_Views[3].xview);
-    EXPECT_EQ(55, room->m_Views[0].xview);
-    EXPECT_EQ(55, RealOf(nullptr, "view_xview"));
-    EXPECT_EQ(2, room->m_Views[0].wport);
-    EXPECT_EQ(12.5f, room->m_Backgrounds[0].x);
-    EXPECT_EQ(3, room->m_Backgrounds[0].index);
-    EXPECT_EQ(1, room->m_Backgrounds[2].visible);
-    EXPECT_EQ(1u, room->m_EnableViews);
+    EXPECT_EQ((std::vector<double>{100, 55, 2, 12.5, 3, 1, 1}),
+              (std::vector<double>{double(room->m_Views[3].xview), double(room->m_Views[0].xview),
+                                   double(room->m_Views[0].wport), room->m_Backgrounds[0].x,
+                                   double(room->m_Backgrounds[0].index), double(room->m_Backgrounds[2].visible),
+                                   double(room->m_EnableViews)}));
     EXPECT_EQ(0, RealOf(nullptr, "background_width", 0)) << "no such background";
     EXPECT_EQ(0, RealOf(nullptr, "background_height", 5));
     ASSERT_TRUE(SetText(nullptr, "room_caption", "Level 2"));
@@ -256,33 +253,21 @@ TEST_F(GameVariables, TheGameFoldersAndIdentity)
         EXPECT_EQ(folder, TextOf(nullptr, "working_directory"));
     }
     Variable_ResetWorkingDirectory();
-
     std::string program = TextOf(nullptr, "program_directory");
-    ASSERT_FALSE(program.empty());
-    EXPECT_NE('/', program.back());
-    EXPECT_EQ(0u, std::string(GetProgramDirectory()).rfind(program + "/", 0));
-    EXPECT_EQ("", TextOf(nullptr, "game_guid"));
-    EXPECT_EQ(0, RealOf(nullptr, "secure_mode"));
-    EXPECT_EQ(1, RealOf(nullptr, "webgl_enabled"));
+    EXPECT_EQ(0u, std::string(GetProgramDirectory()).rfind(program + "/", 0)) << "without its last '/'";
 
     for (auto [debugByte, debugMode] : {std::pair{0, 1}, {2, 1} /* only bit 0 counts */, {1, 0}}) {
         g_GameHeader.debugByte = static_cast<uint8_t>(debugByte);
         EXPECT_EQ(debugMode, RealOf(nullptr, "debug_mode")) << debugByte;
     }
-    g_GameHeader.gameId = 4711;
-    EXPECT_EQ(4711, RealOf(nullptr, "game_id"));
     GameHeader_Clear();
-
-    g_D3D.multisampleMask = 2 | 4 | 8;
-    EXPECT_EQ(14, RealOf(nullptr, "display_aa"));
-    g_D3D.multisampleMask = 0;
 }
 
 int64_t g_FakeNow = 0;
 int64_t FakeNow() { return g_FakeNow; }
 void NoSleep(int64_t) {}
 
-TEST_F(GameVariables, TheClockAndTheCalendar)
+TEST_F(GameVariables, TheClockCountsWholeMillisecondsFromStartUp)
 {
     const TimingClock fake = {FakeNow, NoSleep};
     Timing_SetClock(&fake);
@@ -293,15 +278,6 @@ TEST_F(GameVariables, TheClockAndTheCalendar)
     Timing_SetClock(nullptr);
     Timing_Init();
 
-    std::time_t now = std::time(nullptr);
-    std::tm local = *std::localtime(&now);
-    double year = RealOf(nullptr, "current_year");
-    EXPECT_TRUE(year == local.tm_year + 1900 || year == local.tm_year + 1901);
-    for (auto [name, low, high] : {std::tuple{"current_month", 1, 12}, {"current_day", 1, 31},
-                                   {"current_weekday", 0, 6}, {"current_hour", 0, 23}, {"current_second", 0, 60}}) {
-        EXPECT_GE(RealOf(nullptr, name), low) << name;
-        EXPECT_LE(RealOf(nullptr, name), high) << name;
-    }
 }
 
 TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
