@@ -231,20 +231,6 @@ TEST_F(ErrorReporting, ActionReportShowsTheInterpreterPlaceAndItsCallers)
     EXPECT_EQ(Error_BuildActionReport("x", false, frames).find("stack frame is"), std::string::npos);
 }
 
-TEST(ErrStreamConsole, CollectsGrowsPastItsCapacityAndCutsOnePieceToTheScratchArea)
-{
-    TErrStreamConsole console;
-    std::string chunk(1000, 'x');
-    for (int i = 0; i < 200; ++i) console.Output("%s%03d", chunk.c_str(), i);
-    std::string text = console.Text();
-    ASSERT_EQ(text.size(), 200u * 1003u);
-    EXPECT_EQ(text.substr(1000, 3), "000");
-    EXPECT_EQ(text.substr(text.size() - 3), "199");
-    EXPECT_GT(console.Capacity(), 102400u);
-    TErrStreamConsole cut;
-    cut.Output("%s", std::string(20000, 'y').c_str());
-    EXPECT_EQ(std::string(cut.Text()).size(), 16383u);
-}
 
 // In the child: headless, script messages to the log file.
 void StartChild(const std::string& log)

@@ -232,74 +232,9 @@ TEST_F(GeneratorTest, LiteralWords)
     EXPECT_EQ(WordsFor("return p"), (Words{0xC005FFFA, Operand("p"), 0x9D050000}));
 }
 
-TEST_F(GeneratorTest, GlobalvarMarksItsNamesAtCompileTime)
-{
-    int32_t first = Code_Variable_Find("gen_declared_first");
-    ASSERT_FALSE(Variable_IsGlobalVar(first));
-    EXPECT_TRUE(WordsFor("globalvar gen_declared_first, gen_declared_second;").empty());
-    EXPECT_TRUE(Variable_IsGlobalVar(first));
-    EXPECT_TRUE(Variable_IsGlobalVar(Code_Variable_Find("gen_declared_second")));
-    // Uses keep the unnamed instance; the interpreter resolves it through the flag.
-    ExpectCode("gen_declared_first = 1", "push.e 1\npop.v.i gen_declared_first");
-}
 
-TEST_F(GeneratorTest, StringsAreOwnedByTheCodeOnceEach)
-{
-    std::unique_ptr<VMGeneratedCode> code = Generate("s = 'hello'; t = 'hello'; u = ''; w = 'other'");
-    ASSERT_EQ(code->StringCount(), 3u);
-    EXPECT_STREQ(code->m_pStrings->Get(0), "hello");
-    EXPECT_STREQ(code->m_pStrings->Get(1), "");
-    EXPECT_STREQ(code->m_pStrings->Get(2), "other");
-    Words words = WordsOf(*code);
-    EXPECT_EQ(words[1], 0u);
-    EXPECT_EQ(words[5], 0u);
-    EXPECT_EQ(words[9], 1u);
-    // The texts outlive the tree they came from.
-    CCode object("s = 'kept'", false);
-    ASSERT_TRUE(object.Compile("strings"));
-    Node_Free(&object.m_Tree);
-    ASSERT_NE(object.m_pCode, nullptr);
-    EXPECT_STREQ(object.m_pCode->m_pStrings->Get(0), "kept");
-}
 
-TEST_F(GeneratorTest, CompileHandsTheWordsToTheCodeObject)
-{
-    CCode code("v = 1", false);
-    ASSERT_TRUE(code.Compile("program"));
-    ASSERT_NE(code.m_pCode, nullptr);
-    EXPECT_EQ(code.m_pCode->m_Size, 12);
-    EXPECT_TRUE(code.m_pCode->m_OwnsWords);
-    EXPECT_STREQ(code.m_pTextCopy, "v = 1");
-    // Code that generates nothing keeps no buffer; without the bytecode interpreter nothing is
-    // generated.
-    CCode empty("var a; globalvar gen_nothing;", false);
-    ASSERT_TRUE(empty.Compile("empty"));
-    EXPECT_EQ(empty.m_pCode, nullptr);
-    g_UseBytecode = 0;
-    CCode walked("v = 1", false);
-    bool compiled = walked.Compile("walked");
-    g_UseBytecode = 1;
-    ASSERT_TRUE(compiled);
-    EXPECT_EQ(walked.m_pCode, nullptr);
-}
 
-TEST_F(GeneratorTest, CompilingAndGeneratingGiveBackEveryBlock)
-{
-    // The first run may add user variable names; the second must end with the blocks it began with.
-    const std::pair<const char*, bool> sources[] = {
-        {"s = 'a' + t; repeat (3) switch (s) { case 'x': continue; default: u[1, 2] = 'y' } with (p) break", false},
-        {"'a' + b", true}};
-    for (const auto& [source, expression] : sources) {
-        for (int run = 0; run < 2; ++run) {
-            uint32_t before = MemoryManager::BlockCount();
-            {
-                CCode code(source, expression);
-                EXPECT_TRUE(code.Compile("blocks"));
-            }
-            if (run == 1) { EXPECT_EQ(before, MemoryManager::BlockCount()) << source; }
-        }
-    }
-}
 
 TEST_F(GeneratorTest, DeepCodeWithinTheCompilerLimitsGeneratesAndTooLongCodeFails)
 {

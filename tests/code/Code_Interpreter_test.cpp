@@ -459,26 +459,6 @@ std::string Looped(const std::string& body)
 
 class SequenceTest : public InterpreterTest {};
 
-TEST_F(SequenceTest, AVariableAndAConstantGiveWhatTheSeparateWordsGive)
-{
-    const char* values[] = {"push.d 7\nconv.d.v\n", "push.d -7.5\nconv.d.v\n", "push.d 0.5\nconv.d.v\n",
-                            "push.d 2\nconv.d.v\n", "push.s \"t\"\nconv.s.v\n"};
-    for (std::string op : {"add", "sub", "mul", "div", "mod", "slt", "sle", "seq", "sne", "sge", "sgt", "rem"}) {
-        for (const char* value : values) {
-            for (std::string constant : {"push.e 2", "push.e -3", "push.i 70000", "push.e 0", "push.d 2"}) {
-                std::string body = std::string(value) + "pop.v.v local.vmseq_x\npush.v local.vmseq_x ; split\n" + constant +
-                                   "\n" + op + "." + (constant[5] == 'd' ? "d" : "i") + ".v\n" + (op[0] == 's' ? "conv.b.v\n" : "") + "pop.v.v global.vmseq_out\n";
-                Bits bits = RunBoth(Looped(body) + "push.v global.vmseq_out\n");
-                if (op == "add" && value == values[0] && constant == "push.e 2") { EXPECT_EQ(bits.Real(), 9); }
-            }
-        }
-    }
-    // The kind's high bits are carried by copies but not by arithmetic results.
-    Bits marked = RunBoth("push.e 0\npop.v.i local.vmseq_m\n" +
-                          Looped("push.v local.vmseq_m ; split\npush.e 1\nadd.i.v\npop.v.v local.vmseq_m\n") + "push.v local.vmseq_m\n");
-    EXPECT_EQ(marked.Real(), 3);
-    EXPECT_EQ(marked.kind, VALUE_REAL);
-}
 
 TEST_F(SequenceTest, AnIncrementStoresIntoTheVariableThePopNames)
 {
@@ -516,28 +496,7 @@ TEST_F(SequenceTest, AnIncrementStoresIntoTheVariableThePopNames)
     EXPECT_EQ(RunProgram("push.e 3\npop.v.i local.vmseq_i\n" + Looped(cases[0]) + "push.v local.vmseq_i\n", AsInstance(self)).Real(), 6);
 }
 
-// An argument row whose getter the test can swap.
-bool CopyArgument0(CInstance*, int32_t index, ScriptValue* out) { return Value_GetArrayElement(out, &g_ScriptArguments[0], index); }
-bool FortyTwo(CInstance*, int32_t, ScriptValue* out) { return Value_SetReal(out, 42), true; }
 
-TEST_F(SequenceTest, Argument0ReadsTheSlotAsItsGetterWould)
-{
-    if (Variable_BuiltIn_Find("argument0") < 0) Variable_BuiltIn_Add("argument0", CopyArgument0, nullptr, false);
-    int32_t row = Variable_BuiltIn_Find("argument0");
-    BuiltinGetter saved = g_BuiltinVariables[row].getter;
-    ScriptTable scripts;
-    int32_t twice = scripts.Add("vmseq_twice", Looped("push.v self.argument0 ; split\npush.e 2\nmul.i.v\npop.v.v local.vmseq_r\n") +
-                                                   "push.v local.vmseq_r\npush.v self.argument0\nadd.v.v\nret.v\n");
-    EXPECT_EQ(RunBoth("push.d 2.5\nconv.d.v ; split\n" + Call(twice, 1)).Real(), 7.5);
-    // A text argument goes through the getter (the sequence falls back and the add joins texts).
-    int32_t echo = scripts.Add("vmseq_echo", "push.v self.argument0 ; split\npush.v self.argument0\nadd.v.v\nret.v\n");
-    EXPECT_EQ(RunBoth("push.s \"ab\"\nconv.s.v ; split\n" + Call(echo, 1)).text, "abab");
-    // A row that no longer has the getter it had is read through the one it has.
-    g_BuiltinVariables[row].getter = FortyTwo;
-    double swapped = RunBoth("push.d 2.5\nconv.d.v ; split\n" + Call(twice, 1)).Real();
-    g_BuiltinVariables[row].getter = saved;
-    EXPECT_EQ(swapped, 42 * 2 + 42);
-}
 
 TEST_F(SequenceTest, ArrayElementsWrittenInPlaceMatchTheGeneralWrite)
 {

@@ -229,27 +229,6 @@ protected:
     int32_t m_Base = 0;
 };
 
-TEST_F(FunctionTest, TableGrowsByFiveHundredRowsKeepingIndices)
-{
-    // Fill up to the capacity (at least 500 rows), then one more row.
-    Function_Add("grow_first", RoutineA, 0);
-    m_Base = g_FunctionCount;
-    int32_t toFill = g_FunctionCapacity - g_FunctionCount;
-    for (int32_t i = 0; i < toFill; ++i) Function_Add(("grow_" + std::to_string(i)).c_str(), RoutineA, i % 4);
-    int32_t capacity = g_FunctionCapacity;
-    EXPECT_EQ(0, capacity % FUNCTION_TABLE_STEP);
-    EXPECT_EQ(capacity, g_FunctionCount);
-    Function_Add(("grow_" + std::to_string(toFill)).c_str(), RoutineB, FUNCTION_ARGS_ANY);
-    EXPECT_EQ(capacity + 1, g_FunctionCount);
-    EXPECT_EQ(capacity + 500, g_FunctionCapacity);
-    for (int32_t i = 0; i <= toFill; ++i) ASSERT_EQ(m_Base + i, Find("grow_" + std::to_string(i)));
-    FunctionEntry* last = Function_Get(m_Base + toFill);
-    ASSERT_NE(nullptr, last);
-    EXPECT_EQ(RoutineB, last->routine);
-    EXPECT_EQ(0xFFFFFFFFu, last->usageCount);
-    EXPECT_EQ(FUNCTION_ARGS_ANY, Function_GetArgCount(m_Base + toFill));
-    if (toFill > 0) { EXPECT_EQ((toFill - 1) % 4, Function_GetArgCount(m_Base + toFill - 1)); }
-}
 
 TEST_F(FunctionTest, NamesLookupOrderAndArgumentCounts)
 {
@@ -289,19 +268,5 @@ TEST_F(FunctionTest, NamesLookupOrderAndArgumentCounts)
 
 
 // Freeing the table would take every other test's rows with it: it runs in a child process.
-TEST(FunctionDefaultsDeathTest, FreeTableEmptiesTheTableAndItsNames)
-{
-    EXPECT_EXIT(
-        {
-            Function_Add("freed_name", RoutineA, 1);
-            Function_FreeTable();
-            int32_t id = -5;
-            bool gone = g_FunctionCount == 0 && g_FunctionTable == nullptr && !Code_Function_Find("freed_name", &id);
-            Function_Add("after_free", RoutineB, 0);
-            bool fresh = Code_Function_Find("after_free", &id) && id == 0 && g_FunctionCapacity == 500;
-            std::exit(gone && fresh ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
 
 } // namespace

@@ -215,57 +215,7 @@ TEST_F(ValueTest, WritesWhoseSourceLiesInTheTarget)
     Value_Free(&value);
 }
 
-TEST_F(ValueTest, CopyAndFreeFollowTheKindWord)
-{
-    ScriptValue destination = Text("a long text that needs a large block");
-    const char* block = Value_GetText(&destination);
-    ScriptValue shorter = Text("short");
-    Value_Copy(&destination, &shorter);
-    EXPECT_EQ(block, Value_GetText(&destination)) << "a large enough block is reused";
-    EXPECT_STREQ("short", Value_GetText(&destination));
-    // Markers in the high bits travel with a copy; the kind is the low 24 bits.
-    ScriptValue marked = {0x80000000u | VALUE_REAL, 0, 4.5};
-    Value_Copy(&destination, &marked); // the text is released
-    EXPECT_EQ(0x80000000u, destination.kind);
-    EXPECT_EQ(VALUE_REAL, Value_GetKind(&destination));
-    EXPECT_EQ(0u, destination.ref);
-    EXPECT_EQ(4.5, destination.real);
-    Value_Free(&shorter);
-    EXPECT_EQ(VALUE_STRING, shorter.kind) << "a freed string stays a string without text";
-    EXPECT_EQ(nullptr, Value_GetText(&shorter));
-    ScriptValue array = Real(0);
-    SetElement(&array, 0, Real(1));
-    array.real = 6;
-    Value_Free(&array);
-    EXPECT_EQ(VALUE_REAL, array.kind);
-    EXPECT_EQ(0u, array.ref);
-    EXPECT_EQ(6.0, array.real) << "the real field is left as it was";
-}
 
-TEST_F(ValueTest, TextForms)
-{
-    const std::pair<double, const char*> reals[] = {
-        {3, "3"}, {2.5, "2.50"}, {1e10, "10000000000.00"}, {-0.5, "-0.50"}, {-2147483648.0, "-2147483648"},
-        {2147483648.0, "2147483648.00"}, {0.125, "0.13"}}; // ties round away from zero
-    for (const auto& [real, text] : reals) EXPECT_EQ(text, TextForm(Real(real))) << real;
-    ScriptValue text = Text("words");
-    EXPECT_EQ("words", TextForm(text));
-    Value_Free(&text);
-    EXPECT_EQ("", TextForm(text));
-    ScriptValue array = Real(0);
-    SetElement(&array, 0, Real(1));
-    SetElement(&array, 1, Real(2));
-    SetElement(&array, 32000, Real(3));
-    EXPECT_EQ("{ 1,23 }", TextForm(array));
-    ScriptValue outer = Real(0);
-    Value_SetArrayElement(&outer, &array, 1);
-    SetElement(&outer, 0, Text("s"));
-    EXPECT_EQ("{ s,{ 1,23 } }", TextForm(outer));
-    EXPECT_EQ("{ s,{ 1,23 } }", TextForm(outer, 2)); // a small starting block grows and keeps what was written
-    EXPECT_EQ("{  }", TextForm(ScriptValue{VALUE_ARRAY, 0, 0}));
-    Value_Free(&array);
-    Value_Free(&outer);
-}
 
 TEST_F(ValueTest, DeeplyNestedArraysNeverRecurse)
 {
