@@ -157,49 +157,6 @@ class ParserTest : public CompilerTest {
     }
 };
 
-TEST_F(ParserTest, Trees)
-{
-    const std::string loop = "(block (for (assign= (var i -6) 0) (< (var i -6) 10) (assign+= (var i -6) 1) "
-                             "(assign+= (var s -6) (var i -6))))";
-    const std::pair<std::string, std::string> programs[] = {
-        // The value of an assignment takes the second '=' as a comparison.
-        {"a = b = c", "(block (assign= (var a -6) (= (var b -6) (var c -6))))"},
-        // Statements need no semicolons and skip any number.
-        {"x += 1;;;", "(block (assign+= (var x -6) 1))"},
-        {"a = 1 b = 2", "(block (assign= (var a -6) 1) (assign= (var b -6) 2))"},
-        {"; a = 1", "(block nop (assign= (var a -6) 1))"},
-        {"if a then b = 1 else b = 2", "(block (if (var a -6) (assign= (var b -6) 1) (assign= (var b -6) 2)))"},
-        {"if a begin b = 1 end", "(block (if (var a -6) (block (assign= (var b -6) 1))))"},
-        {"for (i = 0; i < 10; i += 1) s += i", loop}, {"for (i = 0 i < 10 i += 1) s += i", loop},
-        {"while a do a = 0", "(block (while (var a -6) (assign= (var a -6) 0)))"},
-        {"do n -= 1 until n <= 0", "(block (do (assign-= (var n -6) 1) (<= (var n -6) 0)))"},
-        {"repeat 3 test_none()", "(block (repeat 3 (call test_none)))"},
-        {"with o do x = 1", "(block (with (var o -6) (assign= (var x -6) 1)))"},
-        {"while 1 { break; continue; exit }", "(block (while 1 (block break continue exit)))"},
-        {"switch (a) { case 1: b = 1; break; case n: default: return 'x' }",
-         "(block (switch (var a -6) (case 1) (assign= (var b -6) 1) break (case (var n -6)) default (return 'x')))"},
-        // Declarations take names with optional commas and end at the first non-name.
-        {"var x1, y1 z1;", "(block (var-decl x1 y1 z1))"}, {"globalvar g1, g2", "(block (globalvar g1 g2))"},
-        {"test_two(1, a)", "(block (call test_two 1 (var a -6)))"}, {"a[1,2] = 0", "(block (assign= (var a -6 1 2) 0))"},
-        {"  // nothing but a comment", "empty"},
-        // The root block is a statement, and the ';' after it are skipped.
-        {"{ a = 1 };;", "(block (assign= (var a -6) 1))"},
-    };
-    for (const auto& [source, tree] : programs) EXPECT_EQ(tree, Tree(source)) << source;
-    const std::pair<const char*, const char*> expressions[] = {
-        {"a + b * c", "(+ (var a -6) (* (var b -6) (var c -6)))"}, {"a - b - c", "(- (- (var a -6) (var b -6)) (var c -6))"},
-        {"a < b | c", "(< (var a -6) (| (var b -6) (var c -6)))"}, {"a && b < c", "(&& (var a -6) (< (var b -6) (var c -6)))"},
-        {"a and b or c", "(|| (&& (var a -6) (var b -6)) (var c -6))"},
-        {"a & b | c", "(| (& (var a -6) (var b -6)) (var c -6))"},
-        {"a div b mod c", "(mod (div (var a -6) (var b -6)) (var c -6))"}, {"-a*b", "(* (- (var a -6)) (var b -6))"},
-        {"!a == b", "(== (! (var a -6)) (var b -6))"}, {"(a + b) * c", "(* (+ (var a -6) (var b -6)) (var c -6))"},
-        {"a.b.c", "(var c (var b (var a -6)))"},
-        {"a[1].y[2,3]", "(var y (var a -6 1) 2 3)"}, {"(test_one(3)).x", "(var x (call test_one 3))"}, {"", "0"},
-        {"a b c", "(var a -6)"}, // an expression ends where it ends; what follows is not examined
-    };
-    for (const auto& [source, tree] : expressions) EXPECT_EQ(tree, Tree(source, true)) << source;
-}
-
 TEST_F(ParserTest, EachMessageAtItsToken)
 {
     const std::string wrong = "Wrong number of arguments to function or script.";

@@ -74,62 +74,48 @@ TEST_F(MathTest, BinaryOperations)
         double real;
         const char* text = nullptr; // a text result, or "!" and the error
     } rows[] = {
-        {"add", D(1.5), D(2.25), 'd', 3.75}, {"add", D(0.5), L(5000000000), 'd', 5000000000.5},
-        {"add", L(5000000000), D(0.5), 'd', 5000000000.5}, {"add", I(2147483647), I(1), 'i', INT_MIN32}, // wraps
-        {"add", S("ab"), S("cd"), 's', 0, "abcd"}, {"add", VS("ab"), VS("cd"), 'v', 0, "abcd"},
-        {"add", Missing(), S("cd"), 's', 0, "cd"}, {"add", S("ab"), D(1), 'v', 0, "!DoAdd :: Execution Error"},
-        {"add", L(1), L(2), 'v', 0, "!DoAdd :: Execution Error"}, {"add", VA(), VR(1), 'v', 0, "!illegal array use"},
-        {"sub", D(5), D(1.5), 'd', 3.5}, {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", I(INT_MIN32), I(1), 'i', 2147483647},
-        {"sub", VR(5), I(7), 'v', -2}, {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
+        {"add", D(0.5), L(5000000000), 'd', 5000000000.5}, {"add", I(2147483647), I(1), 'i', INT_MIN32}, // wraps
+        {"add", VS("ab"), VS("cd"), 'v', 0, "abcd"}, {"add", Missing(), S("cd"), 's', 0, "cd"},
+        {"add", S("ab"), D(1), 'v', 0, "!DoAdd :: Execution Error"}, {"add", VA(), VR(1), 'v', 0, "!illegal array use"},
+        {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", VR(5), I(7), 'v', -2}, {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
         {"sub", S("a"), S("b"), 'v', 0, "!DoSub :: Execution Engine - Cannot operate on string type"},
         // mul repeats a text by a count that is truncated.
-        {"mul", D(1.5), D(4), 'd', 6}, {"mul", I(65536), I(65536), 'i', 0}, {"mul", VR(3), VR(-2), 'v', -6},
-        {"mul", I(3), S("ab"), 's', 0, "ababab"}, {"mul", D(2.9), S("ab"), 's', 0, "abab"},
-        {"mul", I(-2), S("ab"), 's', 0, ""}, {"mul", VR(3), VS("xy"), 'v', 0, "xyxyxy"},
+        {"mul", I(65536), I(65536), 'i', 0}, {"mul", D(2.9), S("ab"), 's', 0, "abab"}, {"mul", I(-2), S("ab"), 's', 0, ""},
         {"mul", S("ab"), I(3), 'v', 0, "!DoMul :: Execution Error"}, {"mul", VA(), VR(3), 'v', 0, "!Variable is malformed"},
-        {"div", D(1), D(4), 'd', 0.25}, {"div", D(1), D(1e-9), 'd', 1 / 1e-9}, {"div", I(7), I(2), 'i', 3},
         {"div", I(-7), I(2), 'i', -3}, {"div", I(INT_MIN32), I(-1), 'i', INT_MIN32}, // no trap
-        {"div", D(1), D(1e-11), 'v', 0, "!DoDiv :: Divide by zero"}, {"div", I(1), I(0), 'v', 0, "!DoDiv :: Divide by zero"},
+        {"div", D(1), D(1e-11), 'v', 0, "!DoDiv :: Divide by zero"},
         {"div", S("a"), I(1), 'v', 0, "!DoDiv :: Execution Engine - Cannot operate on string type"},
         {"div", L(1), D(1), 'v', 0, "!DoDiv :: Execution Error"},
-        {"rem", D(7.9), D(2.9), 'd', 3}, {"rem", D(-7.9), I(2), 'd', -3}, {"rem", I(7), D(2.5), 'd', 3},
-        {"rem", I(INT_MIN32), I(-1), 'i', INT_MIN32}, {"rem", D(-2147483648.0), D(-1), 'd', INT_MIN32},
-        {"rem", I(5), D(0.5), 'v', 0, "!DoRem :: Divide by zero"}, {"rem", I(5), I(0), 'v', 0, "!DoRem :: Divide by zero"},
+        {"rem", D(-7.9), I(2), 'd', -3}, {"rem", D(-2147483648.0), D(-1), 'd', INT_MIN32},
+        {"rem", I(5), D(0.5), 'v', 0, "!DoRem :: Divide by zero"},
         {"rem", VS("5"), VR(2), 'v', 0, "!DoRem :: Execution Engine - Cannot operate on string type"},
+        {"rem", L(5), I(2), 'v', 0, "!DoRem :: Execution Error"},
         // Whole numbers of every size give fmod's answer, the sign of a zero included.
-        {"mod", D(-7.5), D(2), 'd', -1.5}, {"mod", D(7.5), I(2), 'd', 1.5}, {"mod", I(-7), D(3), 'd', -1},
-        {"mod", I(-7), I(3), 'i', -1}, {"mod", I(INT_MIN32), I(-1), 'i', 0}, {"mod", VR(-7), I(3), 'v', -1},
-        {"mod", VR(5000000000.0), VR(7), 'v', std::fmod(5000000000.0, 7)}, {"mod", VR(1e20), VR(3), 'v', std::fmod(1e20, 3)},
-        {"mod", VR(-2147483648.0), VR(-1), 'v', -0.0}, {"mod", VR(-6), I(3), 'v', -0.0},
-        {"mod", I(7), I(0), 'v', 0, "!DoMod :: Divide by zero"}, {"mod", D(7), D(1e-11), 'v', 0, "!DoMod :: Divide by zero"},
+        {"mod", I(-7), I(3), 'i', -1}, {"mod", I(INT_MIN32), I(-1), 'i', 0}, {"mod", VR(1e20), VR(3), 'v', std::fmod(1e20, 3)},
+        {"mod", VR(-6), I(3), 'v', -0.0}, {"mod", D(7), D(1e-11), 'v', 0, "!DoMod :: Divide by zero"},
         {"mod", S("7"), I(2), 'v', 0, "!DoMod :: Execution Engine - Cannot operate on string type"},
         {"mod", B(true), B(true), 'v', 0, "!DoMod :: Execution Error"},
-        {"and", D(6.9), D(3.2), 'd', 2}, {"and", D(6.9), I(3), 'd', 2}, {"or", I(4), D(3.7), 'd', 7},
-        {"xor", D(-1), D(5000000000.0), 'd', -5000000001.0}, // 64-bit
-        {"or", I(6), I(3), 'i', 7}, {"xor", B(true), B(true), 'b', 0},
-        {"or", I(1), B(true), 'v', 0, "!DoOr :: Execution Error"},
+        {"and", D(6.9), I(3), 'd', 2}, {"xor", D(-1), D(5000000000.0), 'd', -5000000001.0}, // 64-bit
+        {"or", I(6), I(3), 'i', 7}, {"xor", B(true), B(true), 'b', 0}, {"or", I(1), B(true), 'v', 0, "!DoOr :: Execution Error"},
+        {"and", D(1), L(1), 'v', 0, "!DoAnd :: Execution Error"},
+        {"and", VS("a"), I(1), 'v', 0, "!DoAnd :: Execution Engine - Cannot operate on string type"},
         {"xor", S("a"), S("b"), 'v', 0, "!DoXor :: Execution Engine - Cannot operate on string type"},
         // A double shifts in 64 bits by the count's lowest byte (64 or more fills with the sign); an
         // int32 shifts modulo 32, pushed as a double when the count is one.
-        {"shl", D(1), D(3), 'd', 8}, {"shl", D(1), I(40), 'd', 1099511627776.0}, {"shl", D(1), I(64), 'd', 0},
-        {"shl", D(1), I(259), 'd', 8}, {"shl", I(1), D(33), 'd', 2}, {"shl", I(1), I(33), 'i', 2},
-        {"shr", D(-16), D(2), 'd', -4}, {"shr", D(-1), I(64), 'd', -1}, {"shr", D(16), I(64), 'd', 0},
-        {"shr", I(-16), I(2), 'i', -4}, {"shr", I(64), D(70), 'd', 1}, {"shl", VR(3), VR(2), 'v', 12},
+        {"shl", D(1), I(40), 'd', 1099511627776.0}, {"shl", D(1), I(259), 'd', 8}, {"shl", I(1), D(33), 'd', 2},
+        {"shl", I(1), I(33), 'i', 2}, {"shr", D(-1), I(64), 'd', -1}, {"shr", I(64), D(70), 'd', 1},
         {"shl", I(1), L(2), 'v', 0, "!DoShl :: Execution Error"}, {"shr", I(1), F(2), 'v', 0, "!DoShr :: Execution Error"},
         {"shr", S("a"), I(2), 'v', 0, "!DoShr :: Execution Engine - Cannot operate on string type"},
         // Comparisons push a bool. The tolerance hides rounding but not a difference of 2e-5.
         {"seq", {D(0.1).push + D(0.2).push + "add.d.d\n", 'd'}, D(0.3), 'b', 1}, {"seq", D(1.0), D(1.00002), 'b', 0},
-        {"seq", D(2), L(2), 'b', 1}, {"slt", I(1), D(1.5), 'b', 1},
+        {"seq", D(2), L(2), 'b', 1},
         // Against a bool the difference is truncated first: 0.5 counts as true.
-        {"seq", D(0.5), B(true), 'b', 1}, {"seq", B(true), D(1.9), 'b', 1}, {"slt", D(-0.5), B(true), 'b', 1},
+        {"seq", D(0.5), B(true), 'b', 1}, {"slt", D(-0.5), B(true), 'b', 1},
         // int32 and bool differences wrap as 32-bit integers.
-        {"slt", I(INT_MIN32), I(1), 'b', 0}, {"seq", I(1), B(true), 'b', 1}, {"sgt", B(true), I(0), 'b', 1},
+        {"slt", I(INT_MIN32), I(1), 'b', 0},
         // Texts compare by unsigned bytes; a missing text is greater than any other, on either side.
-        {"slt", S("apple"), S("banana"), 'b', 1}, {"slt", S("ab"), S("abc"), 'b', 1},
-        {"sgt", S("\xC3\xA9"), S("z"), 'b', 1}, {"seq", S(""), Missing(), 'b', 1}, {"seq", Missing(), Missing(), 'b', 1},
-        {"sgt", S("a"), Missing(), 'b', 1},
-        {"seq", L(1), D(1), 'v', 0, "!DoSet :: Invalid comparison type"},
-        {"slt", VA(), VR(1), 'v', 0, "!illegal array use"},
+        {"sgt", S("\xC3\xA9"), S("z"), 'b', 1}, {"seq", S(""), Missing(), 'b', 1}, {"sgt", S("a"), Missing(), 'b', 1},
+        {"seq", L(1), D(1), 'v', 0, "!DoSet :: Invalid comparison type"}, {"slt", VA(), VR(1), 'v', 0, "!illegal array use"},
     };
     for (const auto& row : rows) {
         std::string source = row.left.push + row.right.push + row.op + "." + row.right.type + "." + row.left.type + "\n";
