@@ -9,15 +9,9 @@
 #include <vector>
 
 #include "Code_InterpreterSupport.h"
-#include "app/App_CommandLine.h"
-#include "code/Code_Constants.h"
-#include "code/Code_Error.h"
 #include "code/Code_Execute.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Tree.h"
-#include "gamefile/GameFile_Loader.h"
-#include "gamefile/GameFile_Options.h"
-#include "script/Script_Table.h"
 
 using namespace vmtest;
 
@@ -30,48 +24,17 @@ void MarkRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* arg
         AsFake(instance)->marked = true;
 }
 
-class ExecutorTest : public InterpreterTest {
+class ExecutorTest : public SourceRunTest {
   protected:
     void SetUp() override
     {
-        InterpreterTest::SetUp();
-        if (Constant_Count() == 0) Constant_Init();
+        SourceRunTest::SetUp();
         int32_t id = -1;
         if (!Code_Function_Find("exectest_mark", &id)) Function_Add("exectest_mark", MarkRoutine, 1);
-        RegisterArgumentVariables();
-        m_SavedExecutor = g_UseBytecode;
-        m_SavedCompiled = g_CompiledCode;
-        m_SavedUnset = g_GameOptions.unsetVariableIsError;
-        m_SavedShowErrors = g_GameOptions.showErrors;
-        g_CompiledCode = false;
-        g_GameOptions.unsetVariableIsError = false;
-        g_GameOptions.showErrors = false;
         g_UseBytecode = 0;
         g_ErrorLast.clear();
-        Script_Reset();
         m_Self = m_World.Add(100100, 50);
         m_Other = m_World.Add(100101, 51);
-    }
-    void TearDown() override
-    {
-        Script_Reset();
-        g_UseBytecode = m_SavedExecutor;
-        g_CompiledCode = m_SavedCompiled;
-        g_GameOptions.unsetVariableIsError = m_SavedUnset;
-        g_GameOptions.showErrors = m_SavedShowErrors;
-        InterpreterTest::TearDown();
-    }
-
-    // Scripts are compiled with the executor switch as it stands at CompileScripts().
-    void AddScript(const char* name, const char* source)
-    {
-        CScript* script = new CScript();
-        script->SetText(source);
-        Script_Append(script, name);
-    }
-    void CompileScripts()
-    {
-        for (int32_t i = 0; i < Script_Count(); ++i) ASSERT_TRUE(Script_Get(i)->Compile()) << g_CodeErrorText;
     }
 
     CCode* Compile(const std::string& source, bool expression = false)
@@ -130,13 +93,10 @@ class ExecutorTest : public InterpreterTest {
         }
     }
 
-    FakeWorld m_World;
     FakeInstance* m_Self = nullptr;
     FakeInstance* m_Other = nullptr;
     std::vector<std::unique_ptr<std::string>> m_Texts;
     std::vector<std::unique_ptr<CCode>> m_Code;
-    uint8_t m_SavedExecutor = 1;
-    bool m_SavedCompiled = false, m_SavedUnset = false, m_SavedShowErrors = true;
 };
 
 } // namespace
