@@ -163,9 +163,12 @@ TEST(Checker, AcceptsWhatTheInterpreterCanRun)
         // branch to itself and one to the end: all the interpreter's business.
         ".word 0x01000000 0x7F070000 0xC00E0000\n.word 0x50020000 0x12345678\n.word 0x41000000 1 2\n"
         "call.i 499999 0\nself: b 0\nb 1",
+        "push.l 1\npush.i 2\nadd.i.l" + forged, "push.s \"a\"\nneg.s" + forged, ".word 0x41070000 0x80000000" + forged,
+        "push.i 1\npush.s \"a\"\nsub.s.i" + forged,
         "push.i 1\n.word 0x0D070000 0x9F080000\npopz.i", // unused type codes take and push nothing
         "push.i 1\npush.d 3", // fewer than 16 bytes at the end: none taken as the result
         // Reading a string's or a variable's bytes as a number only loses them.
+        "push.s \"a\"\npopz.i\npush.v self.x\nbt 1\npopz.d\npopz.i",
         // A double and two ints are the same bytes: numbers may differ where paths meet.
         "push.b true\nbf other\npush.d 1\nb join\nother: push.i 1\npush.i 2\njoin: popz.d",
         // Rotations, dups, conversions and with blocks are followed.
