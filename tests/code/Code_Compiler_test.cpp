@@ -117,6 +117,8 @@ class NamesTest : public CompilerTest {
 
 TEST_F(NamesTest, VariablesCallablesAndResources)
 {
+    for (const auto& [text, value] : {std::pair<const char*, double>{"$1F", 31}, {"$fF", 255}, {"$", 0}, {"1.", 1}})
+        EXPECT_EQ(value, Resolve_NumberValue(text)) << text;
     // New names become user variables even when only read, with the same identifier later.
     ASSERT_TRUE(Resolve("y = never_assigned_name_4711"));
     EXPECT_EQ(TOKEN_VARIABLE, At(2).kind);

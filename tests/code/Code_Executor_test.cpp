@@ -129,7 +129,8 @@ TEST_F(ExecutorTest, ConditionsWithTargetsIndexesAndTheirMessages)
         {"(100099).y += 1", "Unknown variable y"}, {"noone.y = 1", "Cannot assign to the variable"},
         {"(100099).y = 1; return 2", "2"}, // nobody to write to
         // Locals live for the code; globalvar takes effect when the statement runs.
-        {"var i; i = 1; with (100101) i += 10; return i", "11"},
+        {"var t; return t", "0"}, {"var i; i = 1; with (100101) i += 10; return i", "11"},
+        {"with (100101) self.q = 1; return other.n * 10 + other.q + self.q", "71"},
         {"g = 1; globalvar g; g = 2; return self.g * 10 + global.g", "12"},
     });
     EXPECT_EQ(RealOf(m_Other->variables, "got"), 0);

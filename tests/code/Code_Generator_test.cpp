@@ -108,7 +108,10 @@ const struct {
     {"a[i] += 2", "push.e -6\npush.v i\nconv.v.i\npush.v stack.a[]\npush.e 2\nadd.i.v\npush.e -6\npush.v i\n"
                   "conv.v.i\npop.v.v stack.a[]"},
     {"v += (p < q)", "push.v v\npush.v p\npush.v q\nslt.v.v\nconv.b.i\nadd.i.v\npop.v.v v"},
+    {"v -= 1.5", "push.v v\npush.d 1.5\nsub.d.v\npop.v.v v"}, {"v *= p", "push.v v\npush.v p\nmul.v.v\npop.v.v v"},
+    {"v /= 2", "push.v v\npush.e 2\ndiv.i.v\npop.v.v v"},
     {"v |= 2.5", "push.v v\npush.d 2.5\nconv.d.i\nor.i.v\npop.v.v v"},
+    {"v &= p", "push.v v\npush.v p\nconv.v.i\nand.i.v\npop.v.v v"}, {"v ^= 6", "push.v v\npush.e 6\nxor.i.v\npop.v.v v"},
     {"v |= 3000000000", "push.v v\npush.l 3000000000\nconv.l.d\nor.d.v\npop.v.v v"},
     // Calls pass their arguments last first, as variables.
     {"test_two(p, 1)", "push.e 1\nconv.i.v\npush.v p\ncall.i test_two 2\npopz.v"},

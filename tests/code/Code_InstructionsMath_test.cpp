@@ -77,7 +77,7 @@ TEST_F(MathTest, BinaryOperations)
         {"add", D(0.5), L(5000000000), 'd', 5000000000.5}, {"add", I(2147483647), I(1), 'i', INT_MIN32}, // wraps
         {"add", VS("ab"), VS("cd"), 'v', 0, "abcd"}, {"add", Missing(), S("cd"), 's', 0, "cd"},
         {"add", S("ab"), D(1), 'v', 0, "!DoAdd :: Execution Error"}, {"add", VA(), VR(1), 'v', 0, "!illegal array use"},
-        {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", VR(5), I(7), 'v', -2}, {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
+        {"sub", D(5), D(1.5), 'd', 3.5}, {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", VR(5), I(7), 'v', -2}, {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
         {"sub", S("a"), S("b"), 'v', 0, "!DoSub :: Execution Engine - Cannot operate on string type"},
         // mul repeats a text by a count that is truncated.
         {"mul", I(65536), I(65536), 'i', 0}, {"mul", D(2.9), S("ab"), 's', 0, "abab"}, {"mul", I(-2), S("ab"), 's', 0, ""},
@@ -92,6 +92,7 @@ TEST_F(MathTest, BinaryOperations)
         {"rem", L(5), I(2), 'v', 0, "!DoRem :: Execution Error"},
         // Whole numbers of every size give fmod's answer, the sign of a zero included.
         {"mod", I(-7), I(3), 'i', -1}, {"mod", I(INT_MIN32), I(-1), 'i', 0}, {"mod", VR(1e20), VR(3), 'v', std::fmod(1e20, 3)},
+        {"mod", VR(5000000000.0), VR(7), 'v', std::fmod(5000000000.0, 7)},
         {"mod", VR(-6), I(3), 'v', -0.0}, {"mod", D(7), D(1e-11), 'v', 0, "!DoMod :: Divide by zero"},
         {"mod", S("7"), I(2), 'v', 0, "!DoMod :: Execution Engine - Cannot operate on string type"},
         {"mod", B(true), B(true), 'v', 0, "!DoMod :: Execution Error"},
@@ -158,7 +159,8 @@ TEST_F(MathTest, ConversionsNegationAndNot)
         {L(4294967296), 'b', 1}, {L(5000000000), 's', 0, "5000000000"}, {B(true), 'f', 1}, {B(true), 's', 0, "true"},
         // Texts convert by their leading decimal number; "true" is the only true bool.
         {S("12abc"), 'i', 12}, {S("  -3.5e1x"), 'd', -35}, {S("0x10"), 'd', 0}, {S("true"), 'b', 1}, {S("True"), 'b', 0},
-        {Missing(), 'i', 0}, {S("kept"), 'v', 0, "kept"},
+        {S("-12abc"), 'l', -12}, {F(7.9f), 'l', 7}, {Missing(), 'i', 0}, {S("kept"), 'v', 0, "kept"},
+        {S("a"), 's', 0, "!DoConv :: Execution Error"},
         // A variable converts as the double or the text it holds.
         {VR(-2.7), 'i', -2}, {VR(0.6), 'b', 1}, {VR(0.25), 's', 0, "0.25"}, {VS("42"), 'i', 42}, {VS("true"), 'b', 1},
         {D(1), 'd', 0, "!DoConv :: Execution Error"}, {VR(1), 'v', 0, "!DoConv :: Execution Error"},

@@ -86,6 +86,8 @@ TEST_F(ValueTest, WritesWhoseSourceLiesInTheTarget)
     // The element itself is the source, and the row it sits in must grow.
     Value_SetArrayElement(&value, &At(value, 0, 0), 500);
     EXPECT_STREQ("first", Value_GetText(&At(value, 0, 500)));
+    EXPECT_EQ(&At(value, 0, 500), Value_GetElementPointer(&value, 500));
+    EXPECT_EQ(nullptr, Value_GetElementPointer(&value, 501));
     Value_SetArrayElement(&value, &At(value, 0, 0), 0);
     EXPECT_STREQ("first", Value_GetText(&At(value, 0, 0)));
     // The whole value written over itself.

@@ -111,6 +111,9 @@ TEST_F(Actions, RelativeOffsetsPositionsAndAddsQuantities)
         double before, absolute, relative;
     } cases[] = {
         {"action_move_to", {10, 0}, "x", 0, 100, 10, 110}, {"action_set_hspeed", {2}, "hspeed", 0, 3, 2, 5},
+        {"action_set_vspeed", {-2}, "vspeed", 0, 3, -2, 1}, {"action_set_friction", {0.5}, "friction", 0, 0.25, 0.5, 0.75},
+        {"action_path_speed", {2}, "path_speed", 0, 1, 2, 3},
+        {"action_set_timeline_speed", {0.5}, "timeline_speed", 0, 1, 0.5, 1.5},
         {"action_set_gravity", {90, 1}, "gravity_direction", 0, 270, 90, 360},
         {"action_set_timeline_position", {2.6}, "timeline_position", 0, 5, 3, 8},
         // A stopped alarm is set, a running one added to; alarm 12 does not exist.
@@ -190,6 +193,36 @@ TEST_F(Actions, KillingSelfRunsTheDestroyEventOnce)
 }
 
 
+TEST_F(Actions, TimeLinesAndSpritesTakeTheirSettings)
+{
+    // Each call in turn, then the variables it must have set.
+    struct Case {
+        const char* name;
+        std::vector<testsupport::TestArg> args;
+        std::vector<std::pair<const char*, double>> want;
+    } cases[] = {
+        {"action_timeline_set", {3, 2.5, 1, 1},
+         {{"timeline_index", 3}, {"timeline_position", 2}, {"timeline_running", 0}, {"timeline_loop", 1}}},
+        {"action_timeline_start", {}, {{"timeline_running", 1}}},
+        {"action_timeline_pause", {}, {{"timeline_running", 0}, {"timeline_position", 2}}},
+        {"action_timeline_stop", {}, {{"timeline_position", 0}}},
+        {"action_set_timeline", {4, 1.4}, {{"timeline_index", 4}, {"timeline_position", 1}, {"timeline_running", 1}}},
+        {"action_set_sprite", {0, 2}, {{"image_xscale", 2}}}, {"action_set_sprite", {0, 0}, {{"image_yscale", 2}}},
+        {"action_sprite_set", {0, -1, 0.5}, {{"image_speed", 0.5}}},
+        {"action_sprite_transform", {2, 3, 45, 3}, {{"image_xscale", -2}, {"image_yscale", -3}, {"image_angle", 45}}},
+        {"action_sprite_color", {255, 0.5}, {{"image_blend", 255}, {"image_alpha", 0.5}}},
+        {"action_path_end", {}, {{"path_index", -1}, {"path_speed", 0}}},
+    };
+    for (const Case& c : cases) {
+        Call(c.name, c.args, mover);
+        for (const auto& [variable, want] : c.want) {
+            ScriptValue value = {VALUE_REAL, 0, 0.0};
+            Variable_GetValue_Direct(mover, Code_Variable_Find(variable), 0, &value);
+            EXPECT_DOUBLE_EQ(want, value.real) << c.name << " " << variable;
+        }
+    }
+}
+
 TEST_F(Actions, WrapAndRandomMovesKeepToTheRoom)
 {
     // Wrapped by the room's size (the test sprite is not in the sprite table, so no sprite size is
@@ -220,6 +253,7 @@ TEST_F(Actions, QuestionsOnPlacesRoomsAndAlignment)
         {{"action_if_empty", {300, 300, 1}, 0}, {"action_if_empty", {200, 200, 0}, 1},
          {"action_if_collision", {300, 300, 0.3}, 1}, {"action_if_object", {1, 290, 290}, 1},
          {"action_if_number", {1, 1, 2}, 0}, {"action_if_aligned", {32, 32}, 1}, {"action_if_aligned", {0, 32}, 1},
+         {"action_if_previous_room", {}, 0}, {"action_if_next_room", {}, 0},
          {"action_if", {"yes"}, "yes"}, {"action_if", {2.5}, 2.5}},
         mover);
     Action_Relative = 1;
@@ -403,10 +437,12 @@ TEST_F(ActionRules, MissingResourcesAreReportedAndMouseButtonsAsked)
     } cases[] = {
         {"action_replace_sprite", {99, "x.png", 1}, replace},
         {"action_replace_sprite", {sprite, "no_such_file.png", 1}, "File does not exist."},
+        {"action_replace_sound", {99, "x.wav"}, replace}, {"action_replace_background", {0, "x.png"}, replace},
         {"action_sound", {99, 0}, "Trying to play non-existing sound."},
         {"action_end_sound", {99}, "Trying to stop non-existing sound."}, {"action_if_sound", {99}, nullptr},
         {"action_draw_sprite", {99, 0, 0, 0}, "Trying to draw a non-existing sprite."},
         {"action_draw_background", {99, 0, 0, 1}, "Trying to draw a non-existing background."},
+        {"action_draw_life_images", {99, 0, 0}, nullptr}, {"action_cd_present", {}, nullptr},
         {"action_cd_playing", {}, nullptr},
     };
     for (const Case& c : cases) {

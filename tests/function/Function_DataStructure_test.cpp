@@ -40,7 +40,8 @@ TEST_F(DataStructureTest, BadIndicesAreReportedExceptWhereTheFamilySaysSilent)
         bool reported;
     } cases[] = {
         {"ds_list", "ds_list_destroy", {0}, false}, {"ds_list", "ds_list_destroy", {1}, true}, // outside the table
-        {"ds_map", "ds_map_destroy", {-1}, true},
+        {"ds_map", "ds_map_destroy", {-1}, true}, {"ds_queue", "ds_queue_size", {0}, true},
+        {"ds_priority", "ds_priority_find_min", {0}, true},
         {"ds_map", "ds_map_add", {0, "k", 1}, true}, {"ds_list", "ds_list_copy", {0, 0}, true},
         {"ds_stack", "ds_stack_size", {NAN}, true}, {"ds_stack", "ds_stack_size", {1e10}, true},
     };
@@ -58,7 +59,8 @@ TEST_F(DataStructureTest, EmptyStructuresAnswerRealZeroWithoutAnError)
 {
     for (const char* kind : {"ds_stack_create", "ds_queue_create", "ds_list_create", "ds_map_create", "ds_priority_create"})
         CallReal(kind, {});
-    for (const char* call : {"ds_stack_pop", "ds_queue_tail", "ds_map_find_last", "ds_priority_delete_min"}) {
+    for (const char* call : {"ds_stack_pop", "ds_stack_top", "ds_queue_dequeue", "ds_queue_head", "ds_queue_tail",
+                             "ds_map_find_first", "ds_map_find_last", "ds_priority_delete_min", "ds_priority_find_max"}) {
         EXPECT_EQ("0", dstest::Show(CallBuiltin(call, {0}))) << call;
         EXPECT_EQ(0, g_ErrorOccurred) << call;
     }

@@ -262,7 +262,8 @@ TEST_F(FileBuiltins, IniFilesAndTheRegistry)
 
     CallBuiltin("registry_write_string", {"Score", "10"});
     CallBuiltin("registry_write_real", {"SCORE", 2});
-    ExpectCases({{"registry_read_string", {"score"}, "2.000000"}, {"registry_exists", {"Scores"}, 0},
+    ExpectCases({{"registry_read_string", {"score"}, "2.000000"}, {"registry_read_real", {"sCoRe"}, 2},
+                 {"registry_exists", {"Scores"}, 0}, {"registry_read_string_ext", {"k", "Score"}, ""},
                  {"registry_exists_ext", {"k", "Score"}, 0}});
 }
 

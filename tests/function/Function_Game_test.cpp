@@ -68,7 +68,8 @@ TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
         {"room_goto_next", {}, 1, 2, ""},
         {"room_goto_next", {}, 2, RUN_REQUEST_FATAL, "Moving to next room after the last room."},
         {"room_goto_previous", {}, 0, RUN_REQUEST_FATAL, "Moving to previous room before the first room."},
-        {"room_restart", {}, 1, 1, ""}, {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
+        {"room_restart", {}, 1, 1, ""}, {"game_end", {}, 0, RUN_REQUEST_END, ""},
+        {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -95,8 +96,9 @@ TEST_F(GameRooms, SavingAndLoadingAnswerMinusOneAndActOnlyOnTheirOwnKind)
         const char* routine;
         testsupport::TestArg arg;
         bool warned; // a buffer load that reached the buffer table
-    } cases[] = {{"game_save", 3, false}, {"game_load", "slot.sav", false}, {"game_load_buffer", "3", false},
-                 {"game_load_buffer", 3, true}};
+    } cases[] = {{"game_save", 3, false},          {"game_save", "slot.sav", false}, {"game_load", 3, false},
+                 {"game_load", "slot.sav", false}, {"game_save_buffer", "3", false}, {"game_save_buffer", 3, false},
+                 {"game_load_buffer", "3", false}, {"game_load_buffer", 3, true}};
     for (const Case& c : cases) {
         m_Log.Clear();
         // A queued file load would turn the buffer load away before it looks for the buffer.

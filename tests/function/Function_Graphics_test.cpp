@@ -16,6 +16,7 @@
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Window.h"
 
+using functiontest::Reals;
 using functiontest::RoutineOf;
 using testsupport::CallBuiltin;
 using testsupport::CallReal;
@@ -40,7 +41,8 @@ TEST_F(BuiltinTest, ColoursAreMadeAndTakenApart)
         {"make_color_rgb", {-1, 0, 0}, -1},
         {"make_color_hsv", {341, 255, 255}, 65280}, // hue 341 kept as the byte 85
         {"color_get_red", {-1}, -1},                // the remainder keeps the sign
-        {"color_get_blue", {-65536}, -1}, {"color_get_hue", {65280}, 85},
+        {"color_get_blue", {-65536}, -1}, {"color_get_hue", {65280}, 85}, {"color_get_saturation", {8421504}, 0},
+        {"color_get_value", {128}, 128},
         {"merge_color", {0, 255, 0.5}, 128}, // 127.5 to the even neighbour
     });
 }
@@ -105,7 +107,8 @@ TEST_F(GraphicBuiltins, StateSettersClampRoundAndReadBack)
         {"draw_set_color_write_enable", {0.5, 1, 0.6, 0}, "write mask", 6},
         {"draw_set_blend_mode", {1.5}, "destination", 4}, // maximum
         {"draw_set_blend_mode", {7}, "destination", 6}, {"draw_set_blend_mode_ext", {9, 2.5}, "destination", 2},
-        {"window_set_cursor", {-1}, "cursor shown", 0}, {"window_set_cursor", {0}, "cursor shown", 1},
+        {"window_set_color", {255}, "window_get_color", 255}, {"window_set_cursor", {-1}, "cursor shown", 0},
+        {"window_set_cursor", {0}, "cursor shown", 1},
         {"window_set_fullscreen", {0.5}, "window_get_fullscreen", 1},
     };
     for (const Case& c : cases) {
@@ -182,8 +185,10 @@ TEST_F(GraphicBuiltins, MisusesAreReportedWithTheirMessages)
         {"surface_create", {0, 10}, "Invalid surface dimensions"}, // -1, not 0, which may name a live surface
         {"surface_create", {10, -0.5}, "Invalid surface dimensions"}, {"surface_create", {16, 8}, ""},
         {"draw_path", {99, 0, 0, 1}, "Trying to drawn non-existing path."}, {"draw_surface", {-1, 0, 0}, missing},
+        {"draw_surface_tiled", {1.5, 0, 0}, missing}, {"surface_getpixel", {5, 0, 0}, missing},
         {"surface_save", {-1, ""}, missing}, // the surface is checked first
-        {"surface_copy", {0, 0, 0, 7}, missing}, {"surface_save", {0, ""}, noName},
+        {"surface_copy", {0, 0, 0, 7}, missing}, {"surface_copy_part", {0, 0, 0, 7, 0, 0, 1, 1}, missing},
+        {"surface_save", {0, ""}, noName},
         {"surface_save_part", {0, 3, 0, 0, 1, 1}, noName}, {"screen_save", {""}, noScreenName},
         {"screen_save_part", {3, 0, 0, 5, 5}, noScreenName},
         {"screen_save_part", {"outside.png", 700, 0, 20, 20}, ""}, // nothing to save, nothing said
@@ -211,6 +216,7 @@ TEST_F(GraphicBuiltins, SurfaceSlotsAreReusedTargetsDoNotNestAndTheTextureFlushF
 {
     int32_t a = int32_t(CallReal("surface_create", {8, 8}));
     int32_t b = int32_t(CallReal("surface_create", {8.4, 8}));
+    EXPECT_EQ(Reals(8, -1), Reals(CallReal("surface_get_width", {b}), CallReal("surface_get_width", {-1})));
     CallBuiltin("surface_free", {a});
     EXPECT_EQ(0, CallReal("surface_exists", {a}));
     EXPECT_EQ(a, CallReal("surface_create", {4, 4})); // the freed slot again

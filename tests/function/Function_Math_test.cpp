@@ -33,7 +33,8 @@ TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 {
     ExpectCases({
         {"sin", {PI_F}, 0}, {"sin", {0.5}, 0.47942554950714111}, {"arctan2", {1, 0}, 1.5707963705062866},
-        {"radtodeg", {PI_F}, 180}, {"abs", {16777217}, 16777216}, {"round", {-2.5}, -2}, {"round", {3.5}, 4},
+        {"arctan", {1}, 0.78539818525314331}, {"degtorad", {180}, PI_F}, {"radtodeg", {PI_F}, 180},
+        {"abs", {16777217}, 16777216}, {"log2", {8}, 3}, {"log10", {1000}, 3}, {"round", {-2.5}, -2}, {"round", {3.5}, 4},
         {"floor", {-0.5}, -1}, {"ceil", {1e10}, INT_MIN}, {"floor", {NAN}, INT_MIN}, {"sign", {NAN}, -1},
         {"frac", {-1.25}, -0.25}, {"logn", {8, 2}, 3}, {"power", {2, 10}, 1024},
     });
@@ -45,12 +46,13 @@ TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 TEST_F(BuiltinTest, AggregatesPointsAndVectors)
 {
     ExpectCases({
-        {"min", {}, 0}, {"max3", {1, 5, 5}, 5}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
+        {"min", {}, 0}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5}, {"dot_product", {1, 2, 3, 4}, 11}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
         {"median", {3e9, 1, 4e9}, 3e9}, {"clamp", {5, 10, 0}, 0}, {"lerp", {2, 4, 0.5}, 3}, {"choose", {"only"}, "only"},
         {"point_distance_3d", {0, 0, 0, 1, 2, 2}, 3}, {"point_direction", {0, 0, 1, -1}, 45},
         {"point_direction", {5, 5, 5, 5}, 0}, {"point_direction", {0, 0, 0, 1}, 270}, {"lengthdir_y", {10, 90}, -10},
         {"dot_product_3d", {1, 2, 3, 4, 5, 6}, 32}, {"dot_product_3d_normalised", {0, 0, 2, 0, 0, -4}, -1},
-        {"is_real", {"1"}, 0}, {"is_string", {"1"}, 1}, {"array_length_2d", {1, 0}, 0},
+        {"is_real", {"1"}, 0}, {"is_string", {"1"}, 1}, {"is_array", {1}, 0}, {"array_length_1d", {1}, 0},
+        {"array_height_2d", {"a"}, 0}, {"array_length_2d", {1, 0}, 0},
     });
     EXPECT_TRUE(std::signbit(CallReal("lengthdir_x", {10, 90})) == false) << "a snapped 0 is +0";
     EXPECT_TRUE(std::isnan(CallReal("dot_product_normalised", {0, 0, 0, 0})));
@@ -232,6 +234,7 @@ TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
     double clock = Date(1970, 1, 2, 1, 2, 3);
     ExpectCases({
         {"date_get_second", {epoch}, 0}, {"date_get_weekday", {epoch}, 4},
+        {"date_time_string", {Date(2013, 3, 5, 7, 8, 9)}, "07:08:09"},
         {"date_datetime_string", {Date(2013, 3, 5, 7, 8, 9)}, "05/03/2013 07:08:09"},
         {"date_date_string", {CallReal("date_inc_month", {Date(2013, 1, 31), 1})}, "03/03/2013"},
         {"date_date_string", {CallReal("date_inc_year", {Date(2012, 2, 29), 1})}, "01/03/2013"},
@@ -239,10 +242,12 @@ TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
         {"date_date_string", {Date(2013, 13, 1)}, "01/01/2014"},
         {"date_get_day", {CallReal("date_inc_day", {march, 1.9})}, 6},
         {"date_get_hour", {CallReal("date_inc_hour", {morning, 2.5})}, 12},
+        {"date_get_minute", {CallReal("date_inc_minute", {morning, 61})}, 1},
         {"date_get_second", {CallReal("date_inc_second", {morning, -1})}, 59},
         {"date_get_week", {Date(2013, 1, 7)}, 0}, {"date_get_week", {Date(2013, 1, 8)}, 1},
+        {"date_get_hour_of_year", {clock}, 25}, {"date_get_minute_of_year", {clock}, 1502},
         {"date_get_second_of_year", {clock}, 90123}, {"date_days_in_month", {Date(2012, 2, 10)}, 29},
-        {"date_leap_year", {Date(1900, 6, 1)}, 0},
+        {"date_days_in_year", {Date(2012, 5, 1)}, 366}, {"date_leap_year", {Date(1900, 6, 1)}, 0},
         {"date_get_year", {Date(1800, 6, 1)}, 1900},
     });
 }
@@ -252,8 +257,9 @@ TEST_F(BuiltinTest, ValidationSpansAndComparisons)
     ExpectCases({
         {"date_valid_date", {1900, 2, 29}, 0}, {"date_valid_date", {2000, 2, 29}, 1}, {"date_valid_date", {2012, 2.5, 1}, 0},
         {"date_valid_date", {NAN, 1, 1}, 0}, {"date_valid_date", {2012, 1, "1"}, 0}, {"date_valid_time", {24, 0, 0}, 0},
-        {"date_valid_datetime", {2012, 2, 29, 23, 60, 0}, 0}, {"date_month_span", {365.25, 0}, 12},
-        {"date_hour_span", {1, 0.5}, 12}, {"date_compare_datetime", {NAN, 1}, 0}, {"date_compare_date", {1.2, 1.9}, 0},
+        {"date_valid_datetime", {2012, 2, 29, 23, 60, 0}, 0}, {"date_year_span", {0, 365.25}, 1},
+        {"date_month_span", {365.25, 0}, 12}, {"date_week_span", {0, 14}, 2}, {"date_day_span", {3, 1}, 2},
+        {"date_hour_span", {1, 0.5}, 12}, {"date_minute_span", {0, 0.5}, 720}, {"date_second_span", {0, 1}, 86400}, {"date_compare_datetime", {NAN, 1}, 0}, {"date_compare_date", {1.2, 1.9}, 0},
         {"date_compare_time", {1.5, 7.5}, 0},
         {"date_date_of", {25569.75}, 25569}, {"date_time_of", {25569.75}, 0.75}, {"date_date_of", {1e300}, INT_MIN},
     });

@@ -161,12 +161,14 @@ TEST_F(MiscEventsTest, ExternalDefinesCheckInOrderAndCallsHandTheLayerTheirArgum
         {"external_define", {"a.dll", "f", 1, 1, 4, 1, 0, 2, 1}, 3, 3, "", "define a.dll f 1 4 [1001] 1"},
         {"external_define", {"a.dll", "f", 0, 0, 1, 0}, -1, -1, failed, "define a.dll f 0 1 [0] 0"},
         {"external_define0", {"b.dll", "g", 1}, 4, 4, "", "define b.dll g 0 0 [] 1"},
+        {"external_define1", {"b.dll", "g", 1, 1}, 5, 5, "", "define b.dll g 0 1 [1] 1"},
         {"external_define4", {"b.dll", "g", 0, 1, 1, 0, 0}, 6, 6, "", "define b.dll g 0 4 [0110] 0"},
+        {"external_define5", {"b.dll", "g", 1}, 7, 7, "", "define b.dll g 0 5 [00000] 1"},
         {"external_define8", {"b.dll", "g", 0}, -1, -1, failed, "define b.dll g 0 8 [00000000] 0"},
         {"external_call", {2, 7, "s"}, 0, "answer", "", "call 2 2 7 \"s\""},
         {"external_call", {}, 0, 0, "", ""},
         {"external_call", {1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 0, 0, "", ""},
-        {"external_call2", {4.4, "x", 9}, 0, "answer", "", "call 4 2 \"x\" 9"},
+        {"external_call0", {4}, 0, "answer", "", "call 4 0"}, {"external_call2", {4.4, "x", 9}, 0, "answer", "", "call 4 2 \"x\" 9"},
         {"external_call8", {1, 1, 2, 3, 4, 5, 6, 7, "8"}, 0, "answer", "", "call 1 8 1 2 3 4 5 6 7 \"8\""},
         {"external_free", {"a.dll"}, 0, 0, "", "free a.dll"},
     };
@@ -263,6 +265,7 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
         {"variable_global_set", {"vbn_plain", 4}, 0, ""}, {"variable_global_array_set", {"vbn_s", -1, 6}, 0, ""},
         {"variable_global_get", {"vbn_s"}, 6, ""}, {"variable_global_array2_set", {"vbn_w", -70000, 5, 8}, 0, ""},
         {"variable_global_array2_get", {"vbn_w", -70000, 5}, 0, ""}, {"variable_local_set", {"vbn_l", 3}, 0, ""},
+        {"variable_local_array_set", {"vbn_l", 4, 5}, 0, ""}, {"variable_local_array_get", {"vbn_l", 4}, 5, ""},
         {"variable_local_array2_set", {"vbn_l", 1, 2, 6}, 0, ""}, {"variable_local_array2_get", {"vbn_l", 1, 2}, 6, ""},
         {"variable_local_set", {"x", 12}, 0, ""},
         {"variable_local_set", {"id", 5}, 0, ""}, // read-only: nothing changes

@@ -70,7 +70,8 @@ TEST_F(BackgroundBuiltins, MisuseIsReportedWithItsMessageAndDefaultResult)
     ASSERT_EQ(nullptr, Run_CurrentRoom());
     ExpectCases({{"draw_background", {0.9, 0, 0}, 0}, {"tile_add", {1, 0, 0, 4, 4, 0, 0, 0}, -1},
                  {"background_get_width", {0}, -1}, {"background_get_name", {0}, "<undefined>"},
-                 {"background_name", {1}, "__newbackground1"}, {"background_add_background", {"x"}, -1}});
+                 {"background_name", {1}, "__newbackground1"}, {"background_exists", {0}, 0},
+                 {"background_add_background", {"x"}, -1}});
     EXPECT_EQ("", errors.Text());
 }
 
@@ -112,10 +113,13 @@ TEST_F(TileBuiltins, AddedTilesReadBackTheirFieldsAndDefaultsMissingOnesAreRepor
     EXPECT_EQ(0, Run_CurrentRoom()->m_TileCount);
     double id = gametest::Call("tile_add", {0, 1.5, 2, 3, 4, 10.25, 20, -5});
     ASSERT_GT(id, 0);
-    ExpectCases({{"tile_get_left", {id}, 2}, {"tile_get_x", {id}, 10.25}, {"tile_get_depth", {id}, -5},
-                 {"tile_get_blend", {id}, 16777215}, {"tile_set_background", {id, 999}, 0},
-                 {"tile_set_region", {id, 1, 1, 2.5, 2}, 0}, {"tile_set_visible", {id, 0.5}, 0},
-                 {"tile_get_background", {id}, 999}, {"tile_get_width", {id}, 2}, {"tile_get_visible", {id}, 1}});
+    ExpectCases({{"tile_get_left", {id}, 2}, {"tile_get_top", {id}, 2}, {"tile_get_height", {id}, 4},
+                 {"tile_get_x", {id}, 10.25}, {"tile_get_y", {id}, 20}, {"tile_get_depth", {id}, -5},
+                 {"tile_get_xscale", {id}, 1}, {"tile_get_alpha", {id}, 1}, {"tile_get_blend", {id}, 16777215},
+                 {"tile_set_background", {id, 999}, 0}, {"tile_set_region", {id, 1, 1, 2.5, 2}, 0},
+                 {"tile_set_scale", {id, 2, 0.5}, 0}, {"tile_set_blend", {id, 255}, 0}, {"tile_set_visible", {id, 0.5}, 0},
+                 {"tile_get_background", {id}, 999}, {"tile_get_width", {id}, 2}, {"tile_get_yscale", {id}, 0.5},
+                 {"tile_get_visible", {id}, 1}});
     testsupport::LogCapture errors(ScriptConsole);
     EXPECT_EQ(0, gametest::Call("tile_exists", {id + 1}));
     EXPECT_EQ("", errors.Text());

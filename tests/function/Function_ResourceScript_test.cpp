@@ -94,8 +94,9 @@ TEST_F(ResourceBuiltins, ScriptAndTimeLineQueriesAndMisuse)
     TimeLine_Append(line, "tl_a");
     TimeLine_Append(new CTimeLine(), "tl_b");
     functiontest::ExpectCases({
-        {"script_exists", {4}, 0}, {"script_name", {-1}, "<undefined>"}, {"script_get_text", {0}, "return argument_count;"},
-        {"script_get_text", {7}, ""}, {"timeline_name", {2}, "<undefined>"}, {"timeline_add", {}, -1},
+        {"script_exists", {4}, 0}, {"script_get_name", {0}, "scr_count"}, {"script_name", {-1}, "<undefined>"},
+        {"script_get_text", {0}, "return argument_count;"}, {"script_get_text", {7}, ""}, {"timeline_exists", {1}, 1},
+        {"timeline_name", {2}, "<undefined>"}, {"timeline_add", {}, -1},
         {"timeline_moment_clear", {0, 4.4}, 0},
     });
     EXPECT_EQ(1, line->GetMomentCount());
@@ -113,7 +114,8 @@ TEST_F(ResourceBuiltins, PathBuiltinsEditQueryAndReportMisuse)
     functiontest::ExpectCases({
         {"path_add", {}, 0}, {"path_add_point", {0, 10, 20, 50}, 0}, {"path_get_x", {0, 0.5}, 10},
         {"path_get_name", {0}, "__newpath0"}, {"path_get_point_speed", {0, 3}, 1}, {"path_get_point_speed", {1, 0}, -1},
-        {"path_get_length", {5}, -1}, {"path_clear_points", {0}, 0}, {"path_get_speed", {0, 0.5}, 100},
+        {"path_get_number", {0}, 1}, {"path_get_closed", {0}, 1}, {"path_get_length", {5}, -1},
+        {"path_clear_points", {0}, 0}, {"path_get_speed", {0, 0.5}, 100},
         {"path_set_precision", {0, 12}, 0}, {"path_get_precision", {0}, 8},
     });
     for (auto [name, args, message] : std::vector<std::tuple<const char*, std::vector<testsupport::TestArg>, const char*>>{
