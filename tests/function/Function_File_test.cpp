@@ -116,6 +116,7 @@ TEST_F(FileBuiltins, TextLinesNumbersAndTheEnd)
     ExpectCases({{"file_text_read_string", {1}, "abc"}, {"file_text_read_string", {1}, ""}, {"file_text_eoln", {1}, 1},
                  {"file_text_readln", {1}, "\r\n"}, {"file_text_read_real", {1}, 2.5}, {"file_text_readln", {1}, " x\r\n"},
                  {"file_text_eof", {1}, 1}, {"file_text_readln", {1}, ""}, {"file_text_close", {1}, 0},
+                 {"file_text_open_from_string", {"7 8\nnext"}, 1}, {"file_text_read_real", {1}, 7},
                  {"file_text_open_from_string", {5}, -1}});
     ExpectReports({{"file_text_readln", {32}, "File is not opened for reading."},
                    {"file_text_write_string", {0, "x"}, "File not opened for writing."},
@@ -273,7 +274,7 @@ TEST_F(FileBuiltins, HashesBase64PrioritiesAndTheClipboard)
         {"md5_string_utf8", {"abc"}, "900150983cd24fb0d6963f7d28e17f72"},
         {"md5_string_unicode", {"abc"}, "ce1473cf80c6b3fda8e3dfc006adc315"}, // 61 00 62 00 63 00
         {"sha1_string_unicode", {"abc"}, "9f04f41a848514162050e3d68c1a7abb441dc2b5"}, {"md5_string_utf8", {5}, ""},
-        {"base64_encode", {"hello"}, "aGVsbG8="},
+        {"base64_encode", {"hello"}, "aGVsbG8="}, {"base64_decode", {"aGVsbG8="}, "hello"},
         {"base64_decode", {"YQBi"}, "a"}, // cut at the zero byte
         {"md5_file", {"nowhere.bin"}, ""},
     });

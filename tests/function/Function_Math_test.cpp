@@ -32,7 +32,9 @@ TEST(MathFamily, RegistersItsMembersInOrder)
 TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 {
     ExpectCases({
-        {"sin", {PI_F}, 0}, {"sin", {0.5}, 0.47942554950714111}, {"arctan2", {1, 0}, 1.5707963705062866},
+        {"sin", {PI_F}, 0}, {"cos", {0}, 1}, {"tan", {PI_F}, 0}, {"sin", {0.5}, 0.47942554950714111},
+        {"arcsin", {1}, 1.5707963705062866}, {"arccos", {1}, 0}, {"arctan2", {1, 0}, 1.5707963705062866},
+        {"sqr", {3}, 9}, {"exp", {0}, 1},
         {"arctan", {1}, 0.78539818525314331}, {"degtorad", {180}, PI_F}, {"radtodeg", {PI_F}, 180},
         {"abs", {16777217}, 16777216}, {"log2", {8}, 3}, {"log10", {1000}, 3}, {"round", {-2.5}, -2}, {"round", {3.5}, 4},
         {"floor", {-0.5}, -1}, {"ceil", {1e10}, INT_MIN}, {"floor", {NAN}, INT_MIN}, {"sign", {NAN}, -1},
@@ -46,7 +48,7 @@ TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 TEST_F(BuiltinTest, AggregatesPointsAndVectors)
 {
     ExpectCases({
-        {"min", {}, 0}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5}, {"dot_product", {1, 2, 3, 4}, 11}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
+        {"min", {}, 0}, {"max", {3, 1, 2}, 3}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5}, {"dot_product", {1, 2, 3, 4}, 11}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
         {"median", {3e9, 1, 4e9}, 3e9}, {"clamp", {5, 10, 0}, 0}, {"lerp", {2, 4, 0.5}, 3}, {"choose", {"only"}, "only"},
         {"point_distance_3d", {0, 0, 0, 1, 2, 2}, 3}, {"point_direction", {0, 0, 1, -1}, 45},
         {"point_direction", {5, 5, 5, 5}, 0}, {"point_direction", {0, 0, 0, 1}, 270}, {"lengthdir_y", {10, 90}, -10},
@@ -152,6 +154,7 @@ TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
 {
     ExpectCases({
         {"string_lower", {"AbC\xC3\x89-z"}, "abc\xC3\x89-z"}, {"string_upper", {"AbC\xC3\xA9-z"}, "ABC\xC3\xA9-Z"},
+        {"string_upper", {3}, ""}, {"string_letters", {"a1-B2\xC3\xA9"}, "aB"}, {"string_digits", {"a1-B2\xC3\xA9"}, "12"},
         {"string_lettersdigits", {"a1-B2\xC3\xA9"}, "a1B2"}, {"string_repeat", {"ab", 2.5}, "abab"},
         {"string_repeat", {"abcd", 20000000}, ""}, // 80 MB: beyond what the value operators build
         {"string_replace_all", {"aaa", "a", "aa"}, "aaaaaa"}, {"string_replace", {"aaa", "a", "aa"}, "aaaa"},
