@@ -9,6 +9,7 @@
 #include "Code_TestLog.h"
 #include "code/Code_Checks.h"
 #include "code/Code_Names.h"
+#include "code/Code_Operators.h"
 #include "gamefile/GameFile_Options.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_TestSwitches.h"
@@ -225,6 +226,18 @@ TEST_F(CompilerTest, ChecksFixOwnersFoldConstantsAndMarkCases)
         {"x = 7 div -2", "(block (assign= x@-6 -3))"}, {"x = 1 << 33", "(block (assign= x@-6 2))"},
         {"x = 3 * 'ab'", "(block (assign= x@-6 'ababab'))"}, {"x = y + (2 + 3)", "(block (assign= x@-6 (+ y@-6 5)))"},
         {"x = y + 2 + 3", "(block (assign= x@-6 (+ (+ y@-6 2) 3)))"},
+        // Folding goes through the value operators: a text repeats by a whole count (ties to even, none
+        // below one or beyond 32 bits), div and mod keep the sign of the left, shifts count modulo 32,
+        // bitwise operands out of range are INT_MIN, logic takes a half as true, texts compare by bytes.
+        {"x = 2.5 * 'ab'", "(block (assign= x@-6 'abab'))"}, {"x = -2 * 'ab'", "(block (assign= x@-6 ''))"},
+        {"x = 1000000000000 * 'ab'", "(block (assign= x@-6 ''))"}, {"x = 7.9 div 2.9", "(block (assign= x@-6 3))"},
+        {"x = -2147483648 div -1", "(block (assign= x@-6 -2147483648))"}, {"x = -7 mod 3", "(block (assign= x@-6 -1))"},
+        {"x = 7.5 mod 2", "(block (assign= x@-6 1.5))"}, {"x = 10000000000 mod 3", "(block (assign= x@-6 1))"},
+        {"x = 1 << -1", "(block (assign= x@-6 -2147483648))"}, {"x = -8 >> 63", "(block (assign= x@-6 -1))"},
+        {"x = 3.5 | 0", "(block (assign= x@-6 4))"}, {"x = ~100000000000000000000", "(block (assign= x@-6 2147483647))"},
+        {"x = 0.49 && 1", "(block (assign= x@-6 0))"}, {"x = 1 ^^ 2", "(block (assign= x@-6 0))"},
+        {"x = 0.2 || 7", "(block (assign= x@-6 1))"}, {"x = !0.5", "(block (assign= x@-6 0))"},
+        {"x = 1 == 1.000001", "(block (assign= x@-6 0))"}, {"x = '\xC3\xA9' > 'z'", "(block (assign= x@-6 1))"},
         {"switch n { case 3: case 'x': case n: case 2 + 3: default: }",
          "(block (switch n@-6 (case! 3) (case! 'x') (case n@-6) (case! 5) default))"},
     };
@@ -244,11 +257,27 @@ TEST_F(CompilerTest, ChecksFixOwnersFoldConstantsAndMarkCases)
         {"\"abc\".x = 1", 2, "Left hand side must be a real value."}, {"y = 1 / 0", 9, "Division by 0."},
         {"y = 5 mod 0", 11, "Modulo by 0."}, {"y = 'a' - 1", 11, "Wrong type of arguments to -."},
         {"y = -'a'", 7, "Wrong type of arguments to unary operator."}, {"y = 1 < 'a'", 10, "Cannot compare arguments."},
+        {"y = 'a' * 2", 11, "Wrong type of arguments to *."}, {"y = 1 / 'a'", 10, "Wrong type of arguments to /."},
+        {"y = 1 div 'a'", 12, "Wrong type of arguments to div."}, {"y = 1 mod 'a'", 12, "Wrong type of arguments to mod."},
+        {"y = 1 << 'a'", 11, "Wrong type of arguments for <<."}, {"y = 1 >> 'a'", 11, "Wrong type of arguments for >>."},
+        {"y = 1 && 'a'", 11, "Wrong type of arguments for &&."}, {"y = 1 || 'a'", 11, "Wrong type of arguments for ||."},
+        {"y = 1 ^^ 'a'", 11, "Wrong type of arguments for ^^."}, {"y = 1 | 'a'", 10, "Wrong type of arguments for |."},
+        {"y = 1 & 'a'", 10, "Wrong type of arguments for &."}, {"y = 1 ^ 'a'", 10, "Wrong type of arguments for ^."},
+        {"y = 2147483647 * 'abcd'", 19, "String result too long."}, {"y = 5 div 0.5", 11, "Division by 0."},
     };
     for (const auto& f : failures) EXPECT_EQ(ProgramError(1, f.source, f.column, f.message), Failure(f.source));
     EXPECT_EQ(NODE_NONE, Root().kind);
     EXPECT_EQ(0, Root().childCount);
     EXPECT_EQ("(block (assign= y@-6 0.5))", Tree("y = 1 / 2"));
+    // Operators the parser never makes are internal errors.
+    CCode code("x", true);
+    ScriptValue left = {VALUE_REAL, 0, 1.0}, right = {VALUE_REAL, 0, 2.0};
+    g_CodeErrorFlag = false;
+    EXPECT_FALSE(Operator_Binary(&code, 0, TOKEN_COMMA, &left, &right));
+    EXPECT_NE(g_CodeErrorText.find("Internal error: unknown binary operator."), std::string::npos) << g_CodeErrorText;
+    g_CodeErrorFlag = false;
+    EXPECT_FALSE(Operator_Unary(&code, 0, TOKEN_TIMES, &left));
+    EXPECT_NE(g_CodeErrorText.find("Internal error: unknown unary operator."), std::string::npos) << g_CodeErrorText;
 }
 
 TEST_F(CompilerTest, TreesFreeWithoutRecursionAndMeasureTheirHeight)
