@@ -1,4 +1,4 @@
-// Bytecode words, the write buffer, the disassembler, source-line lookup and the load-time checker.
+// The disassembler, source-line lookup and the load-time checker.
 #include <gtest/gtest.h>
 
 #include <cstring>

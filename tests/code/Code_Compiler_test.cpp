@@ -1,5 +1,5 @@
-// The compiler's phases (lexer, name resolution, parser, checks), its trees and constants, and
-// CCode::Compile with sources at the limits of nesting and size.
+// The compiler's phases (lexer, name resolution, parser, checks with the value operators' folding),
+// its trees and constants, and CCode::Compile with sources at the limits of nesting and size.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // Error reports: compile errors placed in their source, the error form and its answers, action
-// reports, the console that collects text, and the three ways an error ends the game (each in a
+// reports, and the three ways an error ends the game (each in a
 // subprocess: a fatal error asks the main loop for a normal end, an interpreter error ends the
 // process with -1, a load error with 1).
 #include <gtest/gtest.h>

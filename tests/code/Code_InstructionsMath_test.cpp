@@ -77,7 +77,8 @@ TEST_F(MathTest, BinaryOperations)
         {"add", D(0.5), L(5000000000), 'd', 5000000000.5}, {"add", I(2147483647), I(1), 'i', INT_MIN32}, // wraps
         {"add", VS("ab"), VS("cd"), 'v', 0, "abcd"}, {"add", Missing(), S("cd"), 's', 0, "cd"},
         {"add", S("ab"), D(1), 'v', 0, "!DoAdd :: Execution Error"}, {"add", VA(), VR(1), 'v', 0, "!illegal array use"},
-        {"sub", D(5), D(1.5), 'd', 3.5}, {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", VR(5), I(7), 'v', -2}, {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
+        {"sub", D(5), D(1.5), 'd', 3.5}, {"sub", I(5), D(0.5), 'd', 4.5}, {"sub", VR(5), I(7), 'v', -2},
+        {"sub", L(5), I(1), 'v', 0, "!DoSub:: Execution Error"},
         {"sub", S("a"), S("b"), 'v', 0, "!DoSub :: Execution Engine - Cannot operate on string type"},
         // mul repeats a text by a count that is truncated.
         {"mul", I(65536), I(65536), 'i', 0}, {"mul", D(2.9), S("ab"), 's', 0, "abab"}, {"mul", I(-2), S("ab"), 's', 0, ""},

@@ -519,7 +519,8 @@ TEST_F(GamePlanning, PathFormsRefuseStepsGoalsAndFactorsThatCannotEnd)
 {
     PlayWith({Placed(0, 0, 0)});
     // Goal, step, factor.
-    const float cases[][4] = {{100, 0, -1, 2}, {100, 0, NAN_F, 2}, {0, INF_F, 4, 2}, {100, 0, 4, INF_F}, {100, 0, 4, 0.99f}};
+    const float cases[][4] = {{100, 0, 0, 2},     {100, 0, -1, 2},    {100, 0, NAN_F, 2}, {NAN_F, 0, 4, 2}, {0, INF_F, 4, 2},
+                              {100, 0, INF_F, 2}, {100, 0, 4, NAN_F}, {100, 0, 4, INF_F}, {100, 0, 4, 0.99f}};
     for (const auto& c : cases) {
         std::string what = std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + " " +
                            std::to_string(c[3]);
