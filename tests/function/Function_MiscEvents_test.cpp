@@ -109,11 +109,8 @@ class MiscEventsTest : public objecttest::ObjectTest {
 TEST_F(MiscEventsTest, RowsCarryTheirCountsInRegistrationOrder)
 {
     functiontest::ExpectRegisteredRun(
-        "event_perform:2 event_user:1 event_perform_object:3 external_* define:-1 call:-1 free:1 define0:3 call0:1 "
-        "define1:4 call1:2 define2:5 call2:3 define3:6 call3:4 define4:7 call4:5 define5:3 call5:6 define6:3 "
-        "call6:7 define7:3 call7:8 define8:3 call8:9 * execute_string:-1 execute_file:-1 show_debug_message:1 "
-        "variable_global_* exists:1 get:1 array_get:2 array2_get:3 set:2 array_set:3 array2_set:4 "
-        "variable_local_* exists:1 get:1 array_get:2 array2_get:3 set:2 array_set:3 array2_set:4");
+        "event_perform:2 event_user:1 event_perform_object:3 external_* define:-1 ~ variable_local_* "
+        "array_set:3 array2_set:4");
 }
 
 TEST_F(MiscEventsTest, EventsReachTheHandlerOnlyForTypesZeroToElevenAndSubtypesFromZero)
@@ -131,12 +128,9 @@ TEST_F(MiscEventsTest, EventsReachTheHandlerOnlyForTypesZeroToElevenAndSubtypesF
         const char* record; // "" when nothing is performed
     } cases[] = {
         {"event_user", {3}, self, "0 7 13"}, {"event_user", {-10}, self, "0 7 0"}, {"event_user", {-11}, self, ""},
-        {"event_user", {3}, nullptr, ""}, {"event_perform", {7, 13}, self, "0 7 13"},
-        {"event_perform", {7, 1000000000}, self, ""}, {"event_perform", {7, -1}, self, ""},
-        {"event_perform", {12, 0}, self, ""}, {"event_perform", {-1, 0}, self, ""},
+        {"event_user", {3}, nullptr, ""}, {"event_perform", {7, -1}, self, ""}, {"event_perform", {12, 0}, self, ""},
         {"event_perform_object", {elsewhere, 2, 4}, self, "1 2 4"},
-        {"event_perform_object", {elsewhere, 2, 4}, nullptr, ""}, {"event_perform_object", {99, 2, 4}, self, ""},
-        {"event_perform_object", {elsewhere, 12, 4}, self, ""},
+        {"event_perform_object", {99, 2, 4}, self, ""},
     };
     for (const Case& c : cases) {
         objecttest::Records().clear();
@@ -160,25 +154,21 @@ TEST_F(MiscEventsTest, ExternalDefinesCheckInOrderAndCallsHandTheLayerTheirArgum
         const char* layer;   // "" when the layer is not reached
     } cases[] = {
         {"external_define", {"a.dll", "f", 0, 0}, 3, 0, count, ""},
-        {"external_define", {"a.dll", "f", 0, 0, 2, 0}, 3, 0, count, ""},
         {"external_define", {"a.dll", "f", 0, 0, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 3, 0,
          "DLL functions can have at most 16 arguments", ""},
         {"external_define", {"a.dll", "f", 0, 0, 5, 0, 0, 1, 0, 0}, 3, 0,
          "DLL functions with more than 4 arguments cannot have string arguments", ""},
         {"external_define", {"a.dll", "f", 1, 1, 4, 1, 0, 2, 1}, 3, 3, "", "define a.dll f 1 4 [1001] 1"},
-        {"external_define", {"a.dll", "f", 0, 2, 0}, 0, 0, "", "define a.dll f 0 0 [] 0"},
         {"external_define", {"a.dll", "f", 0, 0, 1, 0}, -1, -1, failed, "define a.dll f 0 1 [0] 0"},
         {"external_define0", {"b.dll", "g", 1}, 4, 4, "", "define b.dll g 0 0 [] 1"},
         {"external_define1", {"b.dll", "g", 1, 1}, 5, 5, "", "define b.dll g 0 1 [1] 1"},
         {"external_define4", {"b.dll", "g", 0, 1, 1, 0, 0}, 6, 6, "", "define b.dll g 0 4 [0110] 0"},
         {"external_define5", {"b.dll", "g", 1}, 7, 7, "", "define b.dll g 0 5 [00000] 1"},
         {"external_define8", {"b.dll", "g", 0}, -1, -1, failed, "define b.dll g 0 8 [00000000] 0"},
-        {"external_call", {2}, 0, "answer", "", "call 2 0"},
         {"external_call", {2, 7, "s"}, 0, "answer", "", "call 2 2 7 \"s\""},
         {"external_call", {}, 0, 0, "", ""},
         {"external_call", {1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 0, 0, "", ""},
-        {"external_call0", {4}, 0, "answer", "", "call 4 0"},
-        {"external_call2", {4.4, "x", 9}, 0, "answer", "", "call 4 2 \"x\" 9"},
+        {"external_call0", {4}, 0, "answer", "", "call 4 0"}, {"external_call2", {4.4, "x", 9}, 0, "answer", "", "call 4 2 \"x\" 9"},
         {"external_call8", {1, 1, 2, 3, 4, 5, 6, 7, "8"}, 0, "answer", "", "call 1 8 1 2 3 4 5 6 7 \"8\""},
         {"external_free", {"a.dll"}, 0, 0, "", "free a.dll"},
     };
@@ -204,9 +194,8 @@ TEST_F(MiscEventsTest, ExecuteLendsTheArgumentSlotsAndPutsTheCallersBack)
         TestArg result;
         const char* message;
     } cases[] = {
-        {{"return 5"}, 1, 5, ""}, {{"return argument0 + argument1", 2, 3}, 1, 5, ""},
         {{"return argument0 + argument1", 2, 3}, 0, 5, ""}, {{"return argument_count", "a", "b", "c"}, 1, 3, ""},
-        {{TestArg("return argument0 + \"!\""), "hi"}, 1, "hi!", ""}, {{"x = 1"}, 1, 0, ""},
+        {{TestArg("return argument0 + \"!\""), "hi"}, 1, "hi!", ""},
         {{"return argument14 * 100 + argument15", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20},
          1, 1500, ""},
         {{"return execute_string(\"return argument0 * 10\", argument0 + 1) + argument0", 4}, 1, 54, ""},
@@ -270,19 +259,15 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
     const char* limit = "Array index >= 32000";
     const Step steps[] = {
         {"variable_global_exists", {"vbn_g"}, 0, ""}, {"variable_global_array_set", {"vbn_g", 31999, 7}, 0, ""},
-        {"variable_global_array_get", {"vbn_g", 31999}, 7, ""}, {"variable_global_array_get", {"vbn_g", 32000}, 0, limit},
-        {"variable_global_exists", {"vbn_g"}, 1, ""}, {"variable_global_array2_set", {"vbn_g2", 2, 5, 9}, 0, ""},
-        {"variable_global_array2_get", {"vbn_g2", 2, 5}, 9, ""},
-        {"variable_global_array2_get", {"vbn_g2", 1, 32000}, 0, limit},
+        {"variable_global_array_get", {"vbn_g", 32000}, 0, limit}, {"variable_global_exists", {"vbn_g"}, 1, ""},
+        {"variable_global_array2_set", {"vbn_g2", 2, 5, 9}, 0, ""},
         {"variable_global_array2_set", {"vbn_g2", 32000, 0, 1}, 0, limit},
         {"variable_global_set", {"vbn_plain", 4}, 0, ""}, {"variable_global_array_set", {"vbn_s", -1, 6}, 0, ""},
         {"variable_global_get", {"vbn_s"}, 6, ""}, {"variable_global_array2_set", {"vbn_w", -70000, 5, 8}, 0, ""},
-        {"variable_global_array2_get", {"vbn_w", -70000, 5}, 0, ""}, {"variable_global_get", {"vbn_never"}, 0, ""},
-        {"variable_local_set", {"vbn_l", 3}, 0, ""}, {"variable_local_get", {"vbn_l"}, 3, ""},
+        {"variable_global_array2_get", {"vbn_w", -70000, 5}, 0, ""}, {"variable_local_set", {"vbn_l", 3}, 0, ""},
         {"variable_local_array_set", {"vbn_l", 4, 5}, 0, ""}, {"variable_local_array_get", {"vbn_l", 4}, 5, ""},
         {"variable_local_array2_set", {"vbn_l", 1, 2, 6}, 0, ""}, {"variable_local_array2_get", {"vbn_l", 1, 2}, 6, ""},
-        {"variable_local_exists", {"vbn_l"}, 1, ""}, {"variable_local_set", {"x", 12}, 0, ""},
-        {"variable_local_get", {"x"}, 12, ""}, {"variable_local_exists", {"x"}, 1, ""},
+        {"variable_local_set", {"x", 12}, 0, ""},
         {"variable_local_set", {"id", 5}, 0, ""}, // read-only: nothing changes
         {"variable_local_get", {"id"}, 100000, ""},
     };
@@ -309,8 +294,7 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
 
 TEST_F(MiscEventsTest, TheScriptLogAndTheTabletStub)
 {
-    for (auto [argument, line] : {std::pair<TestArg, const char*>{"hello", "hello\n"}, {"50% %s %d", "50% %s %d\n"},
-                                  {"", "\n"}, {5, "5\n"}, {2.5, "2.50\n"}, {-0.125, "-0.13\n"}}) {
+    for (auto [argument, line] : {std::pair<TestArg, const char*>{"50% %s %d", "50% %s %d\n"}, {5, "5\n"}, {-0.125, "-0.13\n"}}) {
         LogCapture log(ScriptConsole);
         EXPECT_EQ(Call("show_debug_message", {argument}).real, 0);
         EXPECT_EQ(log.Text(), line);

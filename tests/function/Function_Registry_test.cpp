@@ -46,8 +46,7 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
 {
     ScriptHeap_Init();
     // Real; rounded, truncated; flag at 0.5, flag above 0.5.
-    const double cases[][5] = {{2.5, 2, 2, 1, 1},   {3.5, 4, 3, 1, 1},   {-2.5, -2, -2, 0, 0},
-                               {0.5, 0, 0, 1, 0},   {0.49, 0, 0, 0, 0},  {-0.7, -1, 0, 0, 0},
+    const double cases[][5] = {{3.5, 4, 3, 1, 1}, {-2.5, -2, -2, 0, 0}, {0.5, 0, 0, 1, 0}, {-0.7, -1, 0, 0, 0},
                                {NAN, INT_MIN, INT_MIN, 0, 0}, {1e12, INT_MIN, INT_MIN, 1, 1}};
     for (const auto& c : cases) {
         ScriptValue value = {VALUE_REAL, 0, c[0]};
@@ -76,9 +75,8 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
 
 TEST(FunctionTarget, SelfAndOtherBecomeIdentifiersOrNoone)
 {
-    const int32_t cases[][2] = {{FUNCTION_TARGET_SELF, FUNCTION_TARGET_NOONE},  {FUNCTION_TARGET_OTHER, FUNCTION_TARGET_NOONE},
-                                {FUNCTION_TARGET_ALL, FUNCTION_TARGET_ALL},     {FUNCTION_TARGET_NOONE, FUNCTION_TARGET_NOONE},
-                                {100004, 100004},                               {3, 3}};
+    const int32_t cases[][2] = {{FUNCTION_TARGET_SELF, FUNCTION_TARGET_NOONE}, {FUNCTION_TARGET_OTHER, FUNCTION_TARGET_NOONE},
+                                {FUNCTION_TARGET_ALL, FUNCTION_TARGET_ALL}, {100004, 100004}};
     for (const auto& c : cases) EXPECT_EQ(Function_SubstituteTarget(c[0], nullptr, nullptr), c[1]) << c[0];
     EXPECT_TRUE(Function_TargetInstances(FUNCTION_TARGET_NOONE).empty());
     EXPECT_TRUE(Function_TargetInstances(123456).empty()) << "no such instance";
@@ -93,10 +91,9 @@ TEST(Utf8, DecodeEncodeCountAndCompare)
         size_t firstBytes;
     } cases[] = {
         {"a\xC3\xA9\xE2\x82\xAC", 3, 'a', 1}, // 'aé€'
-        {"\xC3\xA9", 1, 233, 2}, {"\xE2\x82\xAC", 1, 8364, 3},
         {"\xF0\x9F\x98\x80", 2, (0x1F << 6) | 0x18, 3}, // a four-byte lead reads as three
         {"\xE2\x82", 1, 0x2080, 2},                      // cut short: stops at the end
-        {"\xE2", 1, 0x2000, 1}, {"\xC3", 1, 0xC0, 1}, {"", 0, 0, 0},
+        {"\xC3", 1, 0xC0, 1}, {"", 0, 0, 0},
     };
     for (const Case& c : cases) {
         const char* at = c.text;
@@ -105,8 +102,8 @@ TEST(Utf8, DecodeEncodeCountAndCompare)
         EXPECT_EQ(static_cast<size_t>(at - c.text), c.firstBytes) << c.text;
     }
     EXPECT_EQ(UTF8_Length(nullptr), 0);
-    for (auto [character, bytes] : {std::pair<uint16_t, const char*>{'A', "A"}, {233, "\xC3\xA9"}, {8364, "\xE2\x82\xAC"},
-                                    {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"}}) {
+    for (auto [character, bytes] : {std::pair<uint16_t, const char*>{'A', "A"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"},
+                                    {0xFFFF, "\xEF\xBF\xBF"}}) {
         char buffer[4] = {};
         char* end = buffer;
         UTF8_AddChar(&end, character);
@@ -118,8 +115,7 @@ TEST(Utf8, DecodeEncodeCountAndCompare)
     struct Compare {
         const char *a, *b;
         int32_t n, expected;
-    } compares[] = {{"abc", "abd", 2, 0},  {"abc", "abd", 3, 'c' - 'd'}, {"ab", "abc", 5, -'c'},
-                    {"abc", "ab", 5, 'c'}, {"\xC3\xA9x", "\xC3\xA9y", 2, 'x' - 'y'}, {"a", "b", 0, 0},
+    } compares[] = {{"abc", "abd", 2, 0}, {"ab", "abc", 5, -'c'}, {"\xC3\xA9x", "\xC3\xA9y", 2, 'x' - 'y'},
                     {"\xE2\x82\xAC", "a", 1, 8364 - 'a'}};
     for (const Compare& c : compares) EXPECT_EQ(UTF8_CompareN(c.a, c.b, c.n), c.expected) << c.a << " / " << c.b;
 }
