@@ -136,6 +136,7 @@ void MatrixValues(const CShader* shader, const D3DMatrix& matrix, double* out)
 
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length)
 {
+    Shader_FreeAll();
     std::vector<ShaderChunkSlot> slots;
     if (!ShaderChunk_Read(file, body, length, slots)) return false;
     for (const ShaderChunkSlot& slot : slots) {

@@ -113,11 +113,6 @@ TEST_F(ShaderFamily, SelectingWritingAndStages)
     CallReal("shader_set", {0});
     EXPECT_EQ(shader, Shader_Current());
     EXPECT_EQ(2, g_BatchTextureStage);
-    Call("shader_set_uniform_f", {Real(2), Real(1)});
-    float tint[4];
-    std::memcpy(tint, shader->program->constants[1].data() + shader->program->uniforms[2].registerIndex, 16);
-    EXPECT_EQ(1.0f, tint[0]);
-    EXPECT_EQ(0.0f, tint[1] + tint[2] + tint[3]);
     // The world matrix, transposed for kind 1, lands on the first of the five.
     for (int k = 0; k < 16; ++k) g_D3DMatrices[MATRIX_WORLD].m[k] = float(k);
     CallReal("shader_set_uniform_matrix", {0});

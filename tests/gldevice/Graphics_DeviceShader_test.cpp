@@ -79,12 +79,6 @@ TEST_F(Shaders, PassThroughMatchesTheGeneratedProgramsAndTintChangesPixels)
     Graphics::Flush();
     EXPECT_EQ(0xFF78004Bu, At(320, 40));
 
-    // Back to no shader: the generated programs draw again.
-    Shader_SetPending(nullptr);
-    Shader_ApplyCurrent();
-    EXPECT_EQ(0, g_BatchTextureStage);
-    std::vector<Pixel> again = DrawScaled(texture, 400, colour);
-    for (size_t i = 0; i < fixed.size(); ++i) EXPECT_EQ(Argb(fixed[i]), Argb(again[i])) << "pixel " << i;
 }
 
 } // namespace
