@@ -146,7 +146,7 @@ TEST_F(ShaderFamily, SelectingWritingAndStages)
         EXPECT_EQ(1.0 / 64, CallReal("texture_get_texel_height", {id}));
     }
     TPage_ReleaseOwn(&entry);
-    Texture_Free(texture);
+    Texture_FreeAll();
 }
 
 } // namespace
