@@ -13,6 +13,15 @@ foreach(mod ${KELVARO_PKG_MODULES})
   list(APPEND KELVARO_DEP_TARGETS PkgConfig::DEP_${id})
 endforeach()
 
+# glslang's HLSL front end: its CMake package needs glslangValidator, so the libraries are named here,
+# in the order their symbols depend on each other; ENABLE_HLSL shows the HLSL setters.
+pkg_check_modules(DEP_glslang REQUIRED glslang)
+add_library(kelvaro_glslang INTERFACE)
+target_compile_definitions(kelvaro_glslang INTERFACE ENABLE_HLSL)
+target_link_libraries(kelvaro_glslang INTERFACE SPIRV glslang-default-resource-limits ${DEP_glslang_LIBRARIES}
+  SPIRV-Tools-opt SPIRV-Tools)
+list(APPEND KELVARO_DEP_TARGETS kelvaro_glslang)
+
 find_library(GIF_LIBRARY NAMES gif REQUIRED)
 list(APPEND KELVARO_DEP_TARGETS ${GIF_LIBRARY} mimalloc Threads::Threads ${CMAKE_DL_LIBS})
 

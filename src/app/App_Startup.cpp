@@ -29,6 +29,7 @@
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Services.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_Shader.h"
 #include "graphics/Graphics_Placeholders.h"
 #include "graphics/Graphics_Text.h"
 #include "instance/Instance_List.h"
@@ -158,9 +159,16 @@ const StartupStep SHUTDOWN_STEPS[] = {
 };
 const int32_t SHUTDOWN_STEP_COUNT = static_cast<int32_t>(sizeof SHUTDOWN_STEPS / sizeof SHUTDOWN_STEPS[0]);
 
-void GraphicsLibraries_Init() {}
+void GraphicsLibraries_Init()
+{
+    ShaderTranslate_Init();
+}
 
-void GraphicsLibraries_Shutdown() {}
+void GraphicsLibraries_Shutdown()
+{
+    Shader_FreeAll();
+    ShaderTranslate_Shutdown();
+}
 
 bool App_ChooseGameFile(const char* programPath, const char* commandLine)
 {

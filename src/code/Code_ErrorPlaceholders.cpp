@@ -3,10 +3,6 @@
 
 #include "code/Code_Error.h"
 
-// Until shaders are loaded: no shader is being compiled.
-const char* g_CurrentShaderName = nullptr;
-uint8_t g_CurrentShaderIsFragment = 0;
-
 // Until the remote debugger exists: never evaluating.
 uint8_t Debug_EvaluatingExpression = 0;
 

@@ -17,9 +17,8 @@ struct tagIConsole;
 #include "run/Run_Event.h"
 #include "run/Run_EventNames.h"
 
-// The shader being compiled, for the error header (until shaders are loaded).
-extern const char* g_CurrentShaderName;
-extern uint8_t g_CurrentShaderIsFragment;
+// The shader being compiled, for the error header, is the shaders'.
+#include "graphics/Graphics_Shader.h"
 
 // Names for the error header: the time lines'.
 #include "timeline/Timeline_Table.h"

@@ -55,3 +55,28 @@ int32_t D3D_FormatRows(int32_t format, int32_t height)
     if (height <= 0) return 0;
     return IsCompressed(format) ? (height + 3) / 4 : height;
 }
+
+int32_t D3D_AttributeLocation(uint8_t usage, uint8_t usageIndex)
+{
+    switch (usage) {
+    case D3DDECLUSAGE_POSITION:
+    case D3DDECLUSAGE_POSITIONT:
+        return usageIndex == 0 ? 0 : -1;
+    case D3DDECLUSAGE_NORMAL:
+        return usageIndex == 0 ? 1 : -1;
+    case D3DDECLUSAGE_COLOR:
+        return usageIndex < 2 ? 2 + usageIndex : -1;
+    case D3DDECLUSAGE_TEXCOORD:
+        return usageIndex < 8 ? 4 + usageIndex : -1;
+    case D3DDECLUSAGE_BLENDWEIGHT:
+        return usageIndex == 0 ? 12 : -1;
+    case D3DDECLUSAGE_BLENDINDICES:
+        return usageIndex == 0 ? 13 : -1;
+    case D3DDECLUSAGE_TANGENT:
+        return usageIndex == 0 ? 14 : -1;
+    case D3DDECLUSAGE_BINORMAL:
+        return usageIndex == 0 ? 15 : -1;
+    default:
+        return -1;
+    }
+}

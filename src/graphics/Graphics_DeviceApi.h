@@ -410,6 +410,15 @@ class D3DVertexBuffer : public D3DObject {
 
 class D3DVertexDeclaration : public D3DObject {};
 
+// A game shader's linked program (GLSL from the shader translator).
+class D3DShaderProgram : public D3DObject {};
+
+// A sampler of a game shader and the texture stage it reads.
+struct D3DShaderSampler {
+    const char* name;
+    int32_t stage;
+};
+
 class D3DDevice : public D3DObject {
   public:
     virtual D3DResult TestCooperativeLevel() = 0;
@@ -463,6 +472,22 @@ class D3DDevice : public D3DObject {
     virtual D3DResult DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t primitiveCount) = 0;
     virtual D3DResult DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, const void* vertices,
                                       uint32_t stride) = 0;
+
+    // Game shaders. A set program replaces the generated ones until it is set to null; each stage's
+    // constant block (0 vertex, 1 fragment) is copied and reaches the program at the next draw.
+    // Devices without shaders (test devices) keep these defaults.
+    virtual D3DResult CreateShaderProgram(const char* /*vertexSource*/, const char* /*fragmentSource*/,
+                                          const D3DShaderSampler* /*samplers*/, int32_t /*samplerCount*/,
+                                          D3DShaderProgram** program)
+    {
+        *program = nullptr;
+        return D3DERR_NOTAVAILABLE;
+    }
+    virtual D3DResult SetShaderProgram(D3DShaderProgram* /*program*/) { return D3D_OK; }
+    virtual D3DResult SetShaderConstants(int32_t /*stage*/, const void* /*data*/, uint32_t /*size*/)
+    {
+        return D3D_OK;
+    }
 };
 
 class D3DInterface : public D3DObject {
@@ -487,6 +512,10 @@ uint32_t D3D_FVFStride(uint32_t fvf);
 // the number of such rows in `height` pixels; 0 for a format without pixels in memory.
 int32_t D3D_FormatPitch(int32_t format, int32_t width);
 int32_t D3D_FormatRows(int32_t format, int32_t height);
+
+// The generic vertex attribute location of a declaration usage and usage index (-1: none), shared
+// by the fixed-function programs and the translated game shaders.
+int32_t D3D_AttributeLocation(uint8_t usage, uint8_t usageIndex);
 
 // Creates the OpenGL device's interface (graphics/gl/); null when no OpenGL can be had.
 D3DInterface* Direct3D_CreateGL();

@@ -16,7 +16,7 @@
 int32_t Display_GetColourDepth();
 bool Display_SetAll(int32_t width, int32_t height, int32_t frequency, int32_t depth);
 
-// The shader and vertex-format families of built-in functions.
+// The shader (src/function/Function_Shader.cpp) and vertex-format families of built-in functions.
 void Shader_RegisterFunctions();
 void VertexFormat_RegisterFunctions();
 

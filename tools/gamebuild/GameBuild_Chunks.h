@@ -83,6 +83,8 @@ std::vector<int32_t> AddFontPictures(GameDesc& game);
 void WriteScriptsChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
 // "PATH": one record per path (name, kind, closed flag, precision, points).
 void WritePathsChunk(ImageWriter& image, const GameDesc& game);
+// "SHDR": one record per shader (name, kind, eight source-text offsets; 0 for a missing source).
+void WriteShadersChunk(ImageWriter& image, const GameDesc& game);
 // "TMLN": one record per time line (name, moment count, then each moment's time and event entry).
 void WriteTimeLinesChunk(ImageWriter& image, const GameDesc& game, const GameCode& code);
 // An event entry as objects and time lines hold them: the subtype (a moment's time), one action,

@@ -20,6 +20,7 @@ std::vector<std::string> UsualOrder(const GameDesc& game)
     if (!game.textures.Empty()) order.insert(order.end(), {"TPAG", "TXTR"});
     if (!game.paths.empty()) order.push_back("PATH");
     if (!game.scripts.empty()) order.push_back("SCPT");
+    if (!game.shaders.empty()) order.push_back("SHDR");
     if (!game.timeLines.empty()) order.push_back("TMLN");
     if (!game.objects.empty()) order.push_back("OBJT");
     if (!game.rooms.empty()) order.push_back("ROOM");
@@ -46,6 +47,7 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     done.insert(tag);
     if (tag == "SCPT" && !game.scripts.empty()) WriteScriptsChunk(image, game, code);
     else if (tag == "PATH" && !game.paths.empty()) WritePathsChunk(image, game);
+    else if (tag == "SHDR" && !game.shaders.empty()) WriteShadersChunk(image, game);
     else if (tag == "TMLN" && !game.timeLines.empty()) WriteTimeLinesChunk(image, game, code);
     else if (tag == "OBJT" && !game.objects.empty()) WriteObjectsChunk(image, game, code);
     else if (tag == "ROOM" && !game.rooms.empty()) WriteRoomsChunk(image, game, code);

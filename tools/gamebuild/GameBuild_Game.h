@@ -291,6 +291,16 @@ struct PathDesc {
     std::vector<std::array<float, 3>> points;
 };
 
+// One entry of the shader chunk: its name, kind and eight source texts (source 5 the vertex
+// shader, source 6 the fragment shader); a source that is not present has file offset 0.
+struct ShaderDesc {
+    bool present = true; // false: no shader at this index
+    std::string name;
+    int32_t kind = 0;
+    std::array<bool, 8> hasSource = {};
+    std::array<std::string, 8> sources;
+};
+
 // A moment of a time line: its step and the code that runs then (an event of one action).
 struct MomentDesc {
     int32_t time = 0;
@@ -343,6 +353,7 @@ struct GameDesc {
     std::vector<int32_t> fontCharacters;
     std::vector<PathDesc> paths;
     std::vector<ScriptDesc> scripts;
+    std::vector<ShaderDesc> shaders; // "SHDR" when not empty
     std::vector<TimeLineDesc> timeLines;
     std::vector<ObjectDesc> objects;
     std::vector<RoomDesc> rooms;

@@ -537,6 +537,34 @@ public:
         });
     }
 
+    // "shaders": name, kind and "sources", eight texts or nulls (index 4 the vertex shader, 5 the
+    // fragment shader).
+    void Shaders(json_object* value, std::vector<ShaderDesc>& shaders)
+    {
+        Resources(value, "shaders", shaders, [this](json_object* item, const std::string& at, ShaderDesc& shader) {
+            json_object_object_foreach(item, key, field)
+            {
+                std::string where = at + "." + key;
+                if (std::strcmp(key, "name") == 0) Text(field, where, shader.name);
+                else if (std::strcmp(key, "kind") == 0) Number(field, where, shader.kind);
+                else if (std::strcmp(key, "sources") == 0) ShaderSources(field, where, shader);
+                else Fail(where, "unknown key");
+            }
+        });
+    }
+
+    void ShaderSources(json_object* value, const std::string& where, ShaderDesc& shader)
+    {
+        if (!Array(value, where)) return;
+        if (json_object_array_length(value) > 8) Fail(where, "at most eight sources");
+        for (size_t i = 0; i < 8 && i < json_object_array_length(value); ++i) {
+            json_object* item = json_object_array_get_idx(value, i);
+            if (item == nullptr || json_object_get_type(item) == json_type_null) continue;
+            shader.hasSource[i] = true;
+            Text(item, where + "[" + std::to_string(i) + "]", shader.sources[i]);
+        }
+    }
+
     void PathPoints(json_object* value, const std::string& where, std::vector<std::array<float, 3>>& points)
     {
         if (!Array(value, where)) return;
@@ -874,6 +902,7 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "codeForm") == 0) reader.CodeForm(value, game);
             else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
             else if (std::strcmp(key, "paths") == 0) reader.Paths(value, game.paths);
+            else if (std::strcmp(key, "shaders") == 0) reader.Shaders(value, game.shaders);
             else if (std::strcmp(key, "timelines") == 0) reader.TimeLines(value, game.timeLines);
             else if (std::strcmp(key, "objects") == 0) reader.Objects(value, game.objects);
             else if (std::strcmp(key, "backgrounds") == 0) reader.Backgrounds(value, game.backgrounds);

@@ -98,6 +98,7 @@ GLDevice::~GLDevice()
     ReleaseBackBuffer();
     for (auto& entry : m_Programs)
         glDeleteProgram(entry.second.name);
+    ReleaseShaderObjects();
     glDeleteSamplers(D3D_SAMPLER_COUNT, m_Samplers);
     GLuint framebuffers[] = {m_DrawFramebuffer, m_ReadFramebuffer, m_CopyFramebuffer};
     glDeleteFramebuffers(3, framebuffers);

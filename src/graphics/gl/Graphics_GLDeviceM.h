@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "graphics/Graphics_DeviceApi.h"
@@ -130,6 +131,17 @@ class GLVertexDeclaration : public D3DVertexDeclaration {
     uint32_t m_Signature = 0; // the attributes present, for the program key
 };
 
+// A game shader's program and where the device's own uniforms live in it.
+class GLShaderProgram : public D3DShaderProgram {
+  public:
+    GLuint m_Name = 0;
+    GLint m_PixelFix = -1;
+    GLint m_AlphaTest = -1;
+
+  protected:
+    ~GLShaderProgram() override;
+};
+
 // A fixed-function program and where its uniforms live.
 struct GLProgram {
     GLuint name = 0;
@@ -197,6 +209,11 @@ class GLDevice : public D3DDevice {
     D3DResult DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t primitiveCount) override;
     D3DResult DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, const void* vertices,
                               uint32_t stride) override;
+    D3DResult CreateShaderProgram(const char* vertexSource, const char* fragmentSource,
+                                  const D3DShaderSampler* samplers, int32_t samplerCount,
+                                  D3DShaderProgram** program) override;
+    D3DResult SetShaderProgram(D3DShaderProgram* program) override;
+    D3DResult SetShaderConstants(int32_t stage, const void* data, uint32_t size) override;
 
     // Helpers for the objects: the scratch framebuffers of copies and read-backs.
     GLuint ReadFramebuffer() const { return m_ReadFramebuffer; }
@@ -224,6 +241,9 @@ class GLDevice : public D3DDevice {
     void UploadTransforms(const GLProgram& program);
     void UploadLighting(const GLProgram& program, uint32_t key);
     void SetViewportToTarget();
+    // The game shader's program with its uniforms and constant blocks (Graphics_GLShaderM.cpp).
+    void UseShaderProgram();
+    void ReleaseShaderObjects();
 
     SDL_Window* m_Window;
     bool m_OwnWindow;
@@ -274,6 +294,11 @@ class GLDevice : public D3DDevice {
     GLuint m_VertexArray = 0;
     GLuint m_ScratchBuffer = 0;
     uint32_t m_ScratchSize = 0;
+
+    GLShaderProgram* m_ShaderProgram = nullptr;
+    std::vector<uint8_t> m_ShaderConstants[2];
+    bool m_ShaderConstantsDirty[2] = {false, false};
+    GLuint m_ShaderBuffers[2] = {0, 0};
 
     std::map<uint32_t, GLProgram> m_Programs;
     const GLProgram* m_CurrentProgram = nullptr;
@@ -330,6 +355,8 @@ enum : uint32_t {
 // The fog part of a program key for the device's fog states (screen-space vertices get none).
 uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);
 bool GL_BuildProgram(uint32_t key, GLProgram* program);
+// Compiles and links a vertex and fragment pair; 0 (and the log on the console) when it fails.
+GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource);
 
 // Generic vertex attribute locations by declaration usage (and usage index).
 GLint GL_AttributeLocation(uint8_t usage, uint8_t usageIndex);

@@ -323,15 +323,19 @@ bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte)
     ApplyRenderStates();
     ApplySamplers();
     ApplyTextures();
-    uint32_t key = ProgramKey();
-    const GLProgram* program = ProgramFor(key);
-    if (program == nullptr) return false;
-    if (program != m_CurrentProgram) {
-        glUseProgram(program->name);
-        m_CurrentProgram = program;
+    if (m_ShaderProgram != nullptr) {
+        UseShaderProgram();
+    } else {
+        uint32_t key = ProgramKey();
+        const GLProgram* program = ProgramFor(key);
+        if (program == nullptr) return false;
+        if (program != m_CurrentProgram) {
+            glUseProgram(program->name);
+            m_CurrentProgram = program;
+        }
+        UploadTransforms(*program);
+        UploadLighting(*program, key);
     }
-    UploadTransforms(*program);
-    UploadLighting(*program, key);
 
     glBindVertexArray(m_VertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);

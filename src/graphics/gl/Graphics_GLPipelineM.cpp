@@ -208,14 +208,14 @@ GLuint Compile(GLenum kind, const std::string& source)
 
 } // namespace
 
-bool GL_BuildProgram(uint32_t key, GLProgram* program)
+GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource)
 {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, VertexSource(key));
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentSource(key));
+    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource);
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource);
     if (vertex == 0 || fragment == 0) {
         if (vertex != 0) glDeleteShader(vertex);
         if (fragment != 0) glDeleteShader(fragment);
-        return false;
+        return 0;
     }
     GLuint name = glCreateProgram();
     glAttachShader(name, vertex);
@@ -230,8 +230,15 @@ bool GL_BuildProgram(uint32_t key, GLProgram* program)
         glGetProgramInfoLog(name, sizeof(log), nullptr, log);
         MainConsole->Output("OpenGL: program failed to link: %s\n", log);
         glDeleteProgram(name);
-        return false;
+        return 0;
     }
+    return name;
+}
+
+bool GL_BuildProgram(uint32_t key, GLProgram* program)
+{
+    GLuint name = GL_LinkProgram(VertexSource(key), FragmentSource(key));
+    if (name == 0) return false;
     program->name = name;
     program->worldViewProjection = glGetUniformLocation(name, "uWorldViewProjection");
     program->pixelFix = glGetUniformLocation(name, "uPixelFix");
@@ -253,27 +260,7 @@ bool GL_BuildProgram(uint32_t key, GLProgram* program)
 
 GLint GL_AttributeLocation(uint8_t usage, uint8_t usageIndex)
 {
-    switch (usage) {
-    case D3DDECLUSAGE_POSITION:
-    case D3DDECLUSAGE_POSITIONT:
-        return usageIndex == 0 ? 0 : -1;
-    case D3DDECLUSAGE_NORMAL:
-        return usageIndex == 0 ? 1 : -1;
-    case D3DDECLUSAGE_COLOR:
-        return usageIndex < 2 ? 2 + usageIndex : -1;
-    case D3DDECLUSAGE_TEXCOORD:
-        return usageIndex < 8 ? 4 + usageIndex : -1;
-    case D3DDECLUSAGE_BLENDWEIGHT:
-        return usageIndex == 0 ? 12 : -1;
-    case D3DDECLUSAGE_BLENDINDICES:
-        return usageIndex == 0 ? 13 : -1;
-    case D3DDECLUSAGE_TANGENT:
-        return usageIndex == 0 ? 14 : -1;
-    case D3DDECLUSAGE_BINORMAL:
-        return usageIndex == 0 ? 15 : -1;
-    default:
-        return -1;
-    }
+    return D3D_AttributeLocation(usage, usageIndex);
 }
 
 } // namespace gldevice

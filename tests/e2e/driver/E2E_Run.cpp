@@ -1216,6 +1216,22 @@ if (t == 3) {
             Expect(file.rfind("100\r\n6\r\n10     0.0000     0.0000     0.0000    30.0000", 0) == 0,
                    "the model file begins \"" + file.substr(0, 40) + "\"");
         }};
+    // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
+    // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
+    // keeps only red; after shader_reset the generated programs draw again.
+    s["shaders"] = {
+        .setup = {.frames = 5, .output = true, .capture = 3},
+        .output = {"uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
+        .absent = {"ERROR!!!"},
+        .more = [=](Run& run) {
+            const char *red = "255,0,0", *white = "255,255,255", *black = "0,0,0";
+            ExpectPixels(run.shot, {{"no shader", 30, 30, white}, {"no shader: top left", 10, 10, white},
+                                    {"no shader: left of it", 9, 10, black}, {"no shader: bottom right", 49, 49, white},
+                                    {"no shader: beyond it", 50, 50, black}, {"tinted", 80, 30, red},
+                                    {"tinted: top left", 60, 10, red}, {"tinted: left of it", 59, 10, black},
+                                    {"tinted: bottom right", 99, 49, red}, {"tinted: beyond it", 100, 50, black},
+                                    {"after the reset", 130, 30, white}});
+        }};
     return s;
 }
 

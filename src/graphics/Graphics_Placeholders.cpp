@@ -1,5 +1,0 @@
-#include "graphics/Graphics_Placeholders.h"
-
-// PLACEHOLDER until shaders are loaded: registers no functions.
-void Shader_RegisterFunctions() {}
-

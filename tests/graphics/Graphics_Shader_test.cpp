@@ -1,0 +1,219 @@
+// The shader chunk, the uniform table and writes, the matrices by kind, and compile failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../TestSupport_ChunkFuzz.h"
+#include "../TestSupport_Console.h"
+#include "code/Code_Error.h"
+#include "graphics/Graphics_Batch.h"
+#include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Shader.h"
+#include "run/Run_Globals.h"
+
+namespace {
+
+// A chunk body at file offset 16 (as ChunkFuzzFile places it): words, then texts.
+struct Body {
+    std::vector<uint8_t> bytes;
+    uint32_t Here() const { return 16 + uint32_t(bytes.size()); }
+    uint32_t Word(uint32_t value) { return Put(&value, 4); }
+    void Patch(uint32_t at, uint32_t value) { std::memcpy(&bytes[at - 16], &value, 4); }
+    uint32_t Text(const char* text) { return Put(text, std::strlen(text) + 1); }
+    uint32_t Put(const void* data, size_t size)
+    {
+        uint32_t at = Here();
+        bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+        return at;
+    }
+};
+
+// Two shaders around an empty slot; each entry's words are patched once the texts are placed.
+Body GoodChunk()
+{
+    Body body;
+    body.Word(3);
+    uint32_t slots[3] = {body.Word(0), body.Word(0), body.Word(0)};
+    for (uint32_t s : {0u, 2u}) {
+        uint32_t entry = body.Here();
+        body.Patch(slots[s], entry);
+        for (int w = 0; w < 10; ++w) body.Word(0);
+        body.Patch(entry, body.Text(s == 0 ? "sh_a" : "sh_b"));
+        body.Patch(entry + 4, 2 + s);
+        body.Patch(entry + 8 + 4 * 4, body.Text("vertex text"));
+        body.Patch(entry + 8 + 5 * 4, body.Text("fragment text"));
+    }
+    return body;
+}
+
+bool g_Translated = false;
+bool RecordTranslation(const char* vertex, const char* fragment, ShaderTranslation& out)
+{
+    g_Translated = std::strcmp(vertex, "vertex text") == 0 && std::strcmp(fragment, "fragment text") == 0;
+    out = ShaderTranslation();
+    return true;
+}
+
+TEST(ShaderChunk, ReadsEntriesAndRefusesMalformedOnes)
+{
+    GameFile file;
+    Body good = GoodChunk();
+    ASSERT_TRUE(testsupport::ChunkFuzzFile(file, "SHDR", good.bytes.data(), good.bytes.size()));
+    std::vector<ShaderChunkSlot> slots;
+    ASSERT_TRUE(ShaderChunk_Read(file, 16, uint32_t(good.bytes.size()), slots));
+    ASSERT_EQ(3u, slots.size());
+    EXPECT_TRUE(slots[1].empty);
+    EXPECT_STREQ("sh_b", slots[2].entry.name);
+    EXPECT_EQ(4, slots[2].entry.kind);
+    EXPECT_EQ(nullptr, slots[2].entry.sources[0]);
+    EXPECT_STREQ("fragment text", slots[2].entry.sources[5]);
+    Shader_SetTranslator(RecordTranslation);
+    EXPECT_TRUE(Shader_Load(file, 16, uint32_t(good.bytes.size())));
+    EXPECT_TRUE(g_Translated);
+    EXPECT_EQ(2, Shader_Count());
+    EXPECT_EQ("sh_b", Shader_Get(1)->name);
+    Shader_FreeAll();
+
+    const uint32_t end = 16 + uint32_t(good.bytes.size());
+    struct Case {
+        const char* what;
+        uint32_t word; // body offset of the word to change
+        uint32_t value;
+        bool cutTerminator;
+    } cases[] = {
+        {"entry past the end", 4, end, false},
+        {"entry running over the end", 4, end - 20, false},
+        {"name past the end", 16, end + 100, false},
+        {"huge count", 0, 0xFFFFFFFFu, false},
+        {"last text without its terminator", 0, 3, true},
+    };
+    testsupport::ConsoleCapture quiet;
+    for (const Case& c : cases) {
+        Body body = GoodChunk();
+        body.Patch(16 + c.word, c.value);
+        if (c.cutTerminator) body.bytes.pop_back();
+        ASSERT_TRUE(testsupport::ChunkFuzzFile(file, "SHDR", body.bytes.data(), body.bytes.size()));
+        EXPECT_FALSE(ShaderChunk_Read(file, 16, uint32_t(body.bytes.size()), slots)) << c.what;
+        EXPECT_FALSE(Shader_Load(file, 16, uint32_t(body.bytes.size()))) << c.what;
+        EXPECT_EQ(0, Shader_Count()) << c.what;
+    }
+    Shader_SetTranslator(nullptr);
+}
+
+const char* const VERTEX = R"(
+float4x4 kv_Matrices[5];
+float4 spare;
+float4 main(float4 pos : POSITION) : POSITION { return mul(kv_Matrices[4], pos) + spare; }
+)";
+const char* const FRAGMENT = R"(
+sampler2D kv_BaseTexture : register(s0);
+sampler2D other : register(s3);
+float4 tint; float4 _tint; int4 counts; float one; float after;
+float4 main(float2 uv : TEXCOORD0) : COLOR0 {
+    return tex2D(kv_BaseTexture, uv) * tint * _tint * tex2D(other, uv) + counts.x * one * after;
+}
+)";
+
+CShader* Compiled(const char* vertex, const char* fragment, int32_t kind = 0)
+{
+    const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, vertex, fragment, nullptr, nullptr};
+    CShader* shader = Shader_Create("sh_test", kind, sources);
+    Shader_Compile(shader);
+    return shader;
+}
+
+// The first `count` values a uniform holds in its block.
+template <typename T = float> std::vector<T> Values(const CShader* shader, const char* name, int count)
+{
+    const ShaderUniform& u = shader->program->uniforms[size_t(Shader_GetUniform(shader, name))];
+    std::vector<T> out(static_cast<size_t>(count));
+    std::memcpy(out.data(), shader->program->constants[u.vertex ? 0 : 1].data() + u.registerIndex, size_t(count) * 4);
+    return out;
+}
+
+TEST(ShaderUniforms, UniformTableLookupsAndWrites)
+{
+    CShader* shader = Compiled(VERTEX, FRAGMENT);
+    ASSERT_NE(nullptr, shader->program);
+    const std::vector<ShaderUniform>& table = shader->program->uniforms;
+    ASSERT_GE(table.size(), 2u);
+    EXPECT_EQ("kv_Matrices", table[0].name); // vertex constants first
+    EXPECT_EQ(0, shader->matricesUniform);
+    EXPECT_EQ(0, shader->baseTextureRegister);
+    EXPECT_EQ(3, Shader_GetSamplerIndex(shader, "other"));
+    EXPECT_EQ("_tint", table[size_t(Shader_GetUniform(shader, "tint"))].name); // the underscore wins
+    EXPECT_EQ(-1, Shader_GetUniform(shader, "missing"));
+
+    int32_t tint = Shader_GetUniform(shader, "tint");
+    EXPECT_FALSE(Shader_SetUniformF(tint, 1, 1, 2, 3, 4)) << "no current shader";
+    Shader_SetPending(shader);
+    Shader_ApplyCurrent();
+    EXPECT_EQ(shader, Shader_Current());
+    ASSERT_TRUE(Shader_SetUniformF(tint, 4, 5, 6, 7, 8));
+    ASSERT_TRUE(Shader_SetUniformF(tint, 1, 1, 2, 3, 4));
+    EXPECT_EQ((std::vector<float>{1, 0, 0, 0}), Values(shader, "_tint", 4));
+    // An int4 written with reals takes integers; a float written with four values takes one.
+    ASSERT_TRUE(Shader_SetUniformF(Shader_GetUniform(shader, "counts"), 3, 2.75f, -1.5f, 7, 9));
+    EXPECT_EQ((std::vector<int32_t>{2, -1, 7, 0}), Values<int32_t>(shader, "counts", 4));
+    ASSERT_TRUE(Shader_SetUniformI(Shader_GetUniform(shader, "one"), 4, 3, 4, 5, 6));
+    EXPECT_EQ((std::vector<float>{3, 0}), Values(shader, "one", 2)) << "cut to the member";
+    EXPECT_FALSE(Shader_SetUniformF(int32_t(table.size()), 1, 1, 0, 0, 0));
+    Shader_FreeAll();
+}
+
+TEST(ShaderUniforms, KindsOneAndTwoTransposeTheMatrices)
+{
+    for (int32_t m = 0; m < MATRIX_COUNT; ++m)
+        for (int k = 0; k < 16; ++k) g_D3DMatrices[m].m[k] = float(m * 100 + k);
+    for (int32_t kind : {0, 1, 2, 3}) {
+        CShader* shader = Compiled(VERTEX, FRAGMENT, kind);
+        Shader_SetPending(shader);
+        Shader_ApplyCurrent();
+        std::vector<float> got = Values(shader, "kv_Matrices", 80);
+        bool transposed = kind == 1 || kind == 2;
+        for (int m = 0; m < MATRIX_COUNT; ++m)
+            for (int r = 0; r < 4; ++r)
+                for (int col = 0; col < 4; ++col)
+                    EXPECT_EQ(float(m * 100 + (transposed ? col * 4 + r : r * 4 + col)), got[size_t(m * 16 + r * 4 + col)])
+                        << "kind " << kind << " matrix " << m;
+        Shader_FreeAll();
+    }
+}
+
+TEST(ShaderUniforms, CompileFailuresAreFatalAndLeaveNoProgram)
+{
+    struct Case {
+        const char* vertex;
+        const char* fragment;
+        const char* log; // the start of the log line
+        const char* header;
+    } cases[] = {
+        {"float4 main( : POSITION {", FRAGMENT, "Error in vertex shader \"sh_test\":\n\n ",
+         "FATAL ERROR in Vertex Shader compilation\n\nShaderName: sh_test"},
+        {VERTEX, "float4 main() : COLOR0 { return undefined; }", "Error in fragment shader \"sh_test\"\n\n ",
+         "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_test"},
+        {"", "", "Error in vertex shader", "Vertex Shader"},
+        {"\x01\xff}}}}", VERTEX, "Error in vertex shader", "Vertex Shader"},
+        {"sampler s = sampler_state { Texture = <t>; };", FRAGMENT, "Error in vertex shader", "Vertex Shader"},
+    };
+    for (const Case& c : cases) {
+        testsupport::ConsoleCapture log;
+        g_ErrorQuitting = false;
+        g_ErrorLast.clear();
+        CShader* shader = Compiled(c.vertex, c.fragment);
+        EXPECT_EQ(nullptr, shader->program) << c.log;
+        EXPECT_NE(std::string::npos, log.console.text.find(c.log)) << log.console.text;
+        EXPECT_NE(std::string::npos, g_ErrorLast.find(c.header)) << g_ErrorLast;
+        EXPECT_TRUE(g_ErrorQuitting) << "fatal";
+        // A shader whose compile failed draws as no shader.
+        Shader_SetPending(shader);
+        Shader_ApplyCurrent();
+        EXPECT_EQ(0, g_BatchTextureStage);
+        EXPECT_FALSE(Shader_WriteWorldMatrix());
+        Shader_FreeAll();
+    }
+    g_ErrorQuitting = false;
+    g_RunRequest = 0;
+}
+
+} // namespace
