@@ -3,8 +3,7 @@
 // accessors of GameFile_View.h, and answers false (after a log line saying what is wrong) when the
 // chunk is malformed; the loader then names the chunk and fails the load.
 //
-// The definitions live in the owning areas; those not built yet stand in GameFile_Placeholders.cpp
-// until their areas read their chunks.
+// The definitions live in the areas that own the chunks.
 #pragma once
 
 #include <cstdint>
