@@ -59,10 +59,7 @@
 
 namespace {
 
-constexpr uint16_t DEBUGGER_PORT = 6502;
 constexpr unsigned RANDOM_SEED = 2101988;
-
-qzServer* g_pDebugServer = nullptr;
 
 void Log(const char* line)
 {

@@ -24,10 +24,11 @@ extern uint8_t g_CurrentShaderIsFragment;
 // Names for the error header: the time lines'.
 #include "timeline/Timeline_Table.h"
 
-// The remote debugger (until it exists): set while it evaluates an expression.
-extern uint8_t Debug_EvaluatingExpression;
 // The debug form (until it exists): refreshes its status lines.
 void DebugForm_UpdateStats(CDebugForm* form);
+
+// The remote debugger's flag, set while it evaluates an expression, is the debugger's.
+#include "debug/Debug_Remote.h"
 
 // The running bytecode interpreter's levels (VM_GetErrorFrames) and its variable dump
 // (VM_ReportVariables) are the interpreter's.

@@ -1,12 +1,11 @@
-// Remote-debugger and debug-form services of start-up and the main loop, standing in until they exist.
+// Debug-form services of start-up and the main loop, standing in until the form exists; the remote
+// debugger's services are declared with it.
 #pragma once
 
 #include <cstdint>
 
 struct CDebugForm;
 
-void Debugger_InitRemoteInterface();
-void Debugger_SendUpdate();
 void DebugForm_Show(CDebugForm* form, bool show);
 // The game's start in debug mode: makes the form's record (with its 10 watch entries) and creates
 // its dialogs; null when no form could be made.
@@ -16,9 +15,4 @@ void DebugForm_SaveAndClose(CDebugForm* form);
 // Destroys the form's record.
 void DebugForm_Delete(CDebugForm* form);
 
-class qzSocket;
-
-// A debugger request cut from a debugger connection (at least 44 bytes, or the length it announces).
-void Debugger_HandleCommand(qzSocket* connection, const uint8_t* request, uint32_t length);
-// The Pause and Resume commands' effect; also what a lost debugger connection does.
-int32_t Debugger_SetPaused(bool paused);
+#include "debug/Debug_Remote.h"
