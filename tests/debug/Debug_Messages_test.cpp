@@ -120,6 +120,7 @@ TEST_F(DebugMessages, EvaluationRepliesCarryRealsStringsAndFailures)
         {"1/4", {0, 0, 0, 0, 0, 0, 0, 0xD0, 0x3F}},
         {"\"abc\"", {1, 4, 0, 0, 0, 0x61, 0x62, 0x63, 0}},
         {"1 +", unable},
+        {"\"a\" - debugtest_one", unable},
         {"debugtest_nothing_by_this_name()", unable},
     };
     for (const Case& c : cases) {
