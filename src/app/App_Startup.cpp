@@ -20,7 +20,7 @@
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Interpreter.h"
-#include "debug/Debug_Placeholders.h"
+#include "debug/Debug_Remote.h"
 #include "dplay/DPlay_Functions.h"
 #include "font/Font_Table.h"
 #include "function/Function_Families.h"

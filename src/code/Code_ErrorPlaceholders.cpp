@@ -7,5 +7,3 @@
 const char* g_CurrentShaderName = nullptr;
 uint8_t g_CurrentShaderIsFragment = 0;
 
-// Until the debug form exists: no form ever opens, so there is nothing to refresh.
-void DebugForm_UpdateStats(CDebugForm*) {}

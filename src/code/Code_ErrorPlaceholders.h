@@ -24,10 +24,9 @@ extern uint8_t g_CurrentShaderIsFragment;
 // Names for the error header: the time lines'.
 #include "timeline/Timeline_Table.h"
 
-// The debug form (until it exists): refreshes its status lines.
-void DebugForm_UpdateStats(CDebugForm* form);
 
-// The remote debugger's flag, set while it evaluates an expression, is the debugger's.
+// The remote debugger's flag, set while it evaluates an expression, and the debug form's refresh.
+#include "debug/Debug_Form.h"
 #include "debug/Debug_Remote.h"
 
 // The running bytecode interpreter's levels (VM_GetErrorFrames) and its variable dump

@@ -38,13 +38,13 @@ uint32_t RequestWord(const uint8_t* request, uint32_t at)
 
 enum class Outcome { NotCompiled, Failed, Done };
 
-Outcome Evaluate(const char* text, bool expression, ScriptValue* result)
+Outcome Evaluate(const char* text, const char* name, bool expression, CInstance* instance, ScriptValue* result)
 {
     CCode code(text, expression);
     g_CodeErrorFlag = false;
-    if (!code.Compile("execute_debug_script")) return Outcome::NotCompiled;
+    if (!code.Compile(name)) return Outcome::NotCompiled;
     g_VMEvaluationFailed = 0;
-    bool done = Code_Execute_Value(g_pEvaluationInstance, g_pEvaluationInstance, &code, result);
+    bool done = Code_Execute_Value(instance, instance, &code, result);
     return done && g_VMEvaluationFailed == 0 ? Outcome::Done : Outcome::Failed;
 }
 
@@ -162,22 +162,30 @@ bool Debugger_SetBreakpoint(uint32_t address, bool set)
     return VM_RemoveBreakpoint(address) != VM_BREAKPOINT_FULL;
 }
 
-void Debugger_ExecuteScript(const char* text, ScriptValue* result)
+bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance, ScriptValue* result)
 {
-    if (g_pEvaluationInstance == nullptr) g_pEvaluationInstance = new CInstance(0, 0, 0, 0, false);
     Value_Free(result);
     Value_SetReal(result, 0);
     bool showErrors = g_GameOptions.showErrors;
     g_GameOptions.showErrors = false;
+    uint8_t evaluating = Debug_EvaluatingExpression;
     Debug_EvaluatingExpression = 1;
     // A program first, so "x = 5" assigns; a text that is no program ("1/4") as an expression. A
     // program that ran and failed is not run again.
-    Outcome outcome = Evaluate(text, false, result);
-    if (outcome == Outcome::NotCompiled) outcome = Evaluate(text, true, result);
-    if (outcome != Outcome::Done) Value_SetText(result, UNABLE_TO_EVALUATE);
-    else if (Value_GetKind(result) == VALUE_ARRAY) Value_SetText(result, "<array>");
+    Outcome outcome = Evaluate(text, name, false, instance, result);
+    if (outcome == Outcome::NotCompiled) outcome = Evaluate(text, name, true, instance, result);
     g_CodeErrorFlag = false;
     g_VMEvaluationFailed = 0;
     g_GameOptions.showErrors = showErrors;
-    Debug_EvaluatingExpression = 0;
+    Debug_EvaluatingExpression = evaluating;
+    return outcome == Outcome::Done;
+}
+
+void Debugger_ExecuteScript(const char* text, ScriptValue* result)
+{
+    if (g_pEvaluationInstance == nullptr) g_pEvaluationInstance = new CInstance(0, 0, 0, 0, false);
+    if (!Debug_EvaluateText(text, "execute_debug_script", g_pEvaluationInstance, result))
+        Value_SetText(result, UNABLE_TO_EVALUATE);
+    else if (Value_GetKind(result) == VALUE_ARRAY)
+        Value_SetText(result, "<array>");
 }

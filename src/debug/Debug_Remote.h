@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class CInstance;
 class IBuffer;
 class qzServer;
 class qzSocket;
@@ -49,6 +50,10 @@ int32_t Debugger_SetPaused(bool paused);
 void Debugger_BreakOrStep(bool step);
 // Only an instruction word of live code is accepted; false, nothing written, for any other address.
 bool Debugger_SetBreakpoint(uint32_t address, bool set);
+// Evaluates a text quietly for self and other = `instance`, under the code name given: as a program,
+// else as an expression; false when neither compiles or the run fails. Errors are neither shown nor
+// logged.
+bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance, ScriptValue* result);
 // Evaluates one text for the debugger: as a program, else as an expression; "Unable to evaluate"
 // when neither compiles or the run fails, "<array>" for an array.
 void Debugger_ExecuteScript(const char* text, ScriptValue* result);
