@@ -96,9 +96,12 @@ void WriteNumber(IniFile* settings, const char* section, const char* key, int32_
     settings->WriteString(section, key, std::to_string(number).c_str());
 }
 
-void WriteSettings(CDebugForm* form)
+} // namespace
+
+void DebugForm_WriteSettings(CDebugForm* form)
 {
     IniFile* settings = form->settings;
+    if (settings == nullptr) return;
     bool fps = (g_DebugOverlayFlags & OVERLAY_FRAME_RATE) != 0;
     settings->WriteString(DEBUG_FORM_SECTION, "FPSVisible", fps ? "true" : "false");
     int32_t written = 0;
@@ -118,11 +121,7 @@ void WriteSettings(CDebugForm* form)
         WriteNumber(settings, section, "right", record.saved.right);
         WriteNumber(settings, section, "InstanceID", record.instanceId);
     }
-    // Building the text writes the file when anything changed.
-    MemoryManager::Free(settings->GetText());
 }
-
-} // namespace
 
 void Value_ToDisplayString(std::string* slot, const ScriptValue* value)
 {
@@ -302,7 +301,9 @@ void DebugForm_SaveAndClose(CDebugForm* form)
         g_RunState = 1;
     }
     if (form->settings != nullptr) {
-        WriteSettings(form);
+        DebugForm_WriteSettings(form);
+        // Building the text writes the file when anything changed.
+        MemoryManager::Free(form->settings->GetText());
         delete form->settings;
         form->settings = nullptr;
     }

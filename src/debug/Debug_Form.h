@@ -69,6 +69,8 @@ void DebugForm_Initialise(CDebugForm* form);
 void DebugForm_UpdateStats(CDebugForm* form);
 // Resumes a paused game, writes "Debug.ini" and hides the windows.
 void DebugForm_SaveAndClose(CDebugForm* form);
+// Puts the form's settings into its "Debug.ini" object (not yet on disk).
+void DebugForm_WriteSettings(CDebugForm* form);
 void DebugForm_Delete(CDebugForm* form);
 // Puts a console line on top of the messages window.
 void DebugForm_Output(const char* line);

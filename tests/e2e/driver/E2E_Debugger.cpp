@@ -246,10 +246,11 @@ struct Game {
     }
 };
 
-bool Start(Game& game, const std::string& kelvaro, const std::string& file)
+bool Start(Game& game, const std::string& kelvaro, const std::string& file, bool debugForm = false, int frames = 9000)
 {
     std::vector<std::string> texts = {kelvaro, "-output", (game.work / "out.log").string(), "-game", file};
-    std::vector<std::string> env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=9000",
+    if (debugForm) texts.insert(texts.begin() + 1, "-debug");
+    std::vector<std::string> env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames),
                                     "XDG_DATA_HOME=" + (game.work / "xdg").string()};
     for (char** e = environ; *e != nullptr; ++e)
         if (std::strncmp(*e, "KELVARO_", 8) != 0) env.push_back(*e);
@@ -365,6 +366,53 @@ std::map<std::string, Scenario> Scenarios()
     return s;
 }
 
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Runs the game with -debug to its end; the "Debug.ini" of its save area, or an empty path.
+fs::path PlayWithForm(const std::string& kelvaro, const std::string& file, const fs::path& work)
+{
+    {
+        Game game;
+        game.work = work;
+        if (!Start(game, kelvaro, file, true, 10)) return {};
+        int status = 0;
+        waitpid(game.pid, &status, 0);
+        game.pid = 0;
+        Expect(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the -debug run did not end cleanly");
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(work / "xdg"))
+        if (entry.path().filename() == "Debug.ini") return entry.path();
+    return {};
+}
+
+bool Holds(const std::string& text, const std::vector<std::string>& lines)
+{
+    bool all = true;
+    for (const std::string& line : lines) all &= Expect(text.find(line + "\r\n") != std::string::npos, "Debug.ini lacks " + line);
+    return all;
+}
+
+// "Debug.ini" is written at the game's end and read by the next run, which writes its watches again
+// (a huge watch count costs the start nothing).
+void FormSettings(const std::string& kelvaro, const std::string& file, const fs::path& work)
+{
+    fs::path settings = PlayWithForm(kelvaro, file, work);
+    if (!Expect(!settings.empty(), "no Debug.ini was written")) return;
+    Holds(ReadFile(settings), {"[DebugForm]", "NumWatches=0", "[GlobalsWindow]", "[MessagesWindow]", "[LocalsWindow8]",
+                               "Visible=false"});
+    std::ofstream(settings, std::ios::binary) << "[DebugForm]\r\nFPSVisible=false\r\nWatch0=1/4\r\n"
+                                                 "Watch5=global.frames\r\nNumWatches=2147483647\r\n"
+                                                 "[GlobalsWindow]\r\nVisible=true\r\nleft=5\r\ntop=6\r\n"
+                                                 "right=200\r\nbottom=300\r\n";
+    if (PlayWithForm(kelvaro, file, work) != settings) return;
+    Holds(ReadFile(settings), {"FPSVisible=false", "Watch0=1/4", "Watch1=global.frames", "NumWatches=2", "Visible=true",
+                               "left=5", "top=6", "right=200", "bottom=300", "InstanceID=-1"});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -372,6 +420,14 @@ int main(int argc, char** argv)
     if (argc != 5) {
         std::fprintf(stderr, "usage: e2e_debugger SCENARIO KELVARO GAME_FILE WORK_FOLDER\n");
         return 2;
+    }
+    if (std::string(argv[1]) == "form-settings") {
+        fs::remove_all(argv[4]);
+        fs::create_directories(argv[4]);
+        FormSettings(argv[2], argv[3], argv[4]);
+        if (g_Failures > 0) return 1;
+        std::printf("form-settings: passed\n");
+        return 0;
     }
     std::map<std::string, Scenario> scenarios = Scenarios();
     auto found = scenarios.find(argv[1]);
