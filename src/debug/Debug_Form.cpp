@@ -195,9 +195,15 @@ void DebugForm_Initialise(CDebugForm* form)
         g_DebugOverlayFlags &= ~OVERLAY_FRAME_RATE;
     if (form->evaluationInstance == nullptr) form->evaluationInstance = new CInstance(0, 0, 0, 0, false);
     for (DebugWindowRecord& record : form->records) ReadRecord(*form->settings, &record);
-    // PLACEHOLDER until instance-variable windows open on an instance: a shown one stays hidden,
-    // as one restored without its instance does.
-    for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) form->records[i].visible = 0;
+    // An instance-variable window comes back only on an instance of the room.
+    for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) {
+        DebugWindowRecord& record = form->records[i];
+        if (!record.visible) continue;
+        record.visible = 0;
+        const char* section = record.section.c_str();
+        if (form->settings->GetKey(section, "InstanceID") != nullptr)
+            DebugWindow_OpenLocalsByText(form, form->settings->ReadString(section, "InstanceID", ""), i);
+    }
     ReadWatches(form);
 }
 
@@ -206,6 +212,7 @@ void DebugForm_UpdateStats(CDebugForm* form)
     if (g_RunState == 0 || Run_CurrentRoom() == nullptr || form == nullptr || g_DebugMode == 0) return;
     if (!form->initialised) DebugForm_Initialise(form);
     if (form->mainShown) DebugForm_EvaluateWatches(form);
+    DebugWindow_RefreshShown(form);
 }
 
 void DebugForm_AddWatch(CDebugForm* form, const char* text)

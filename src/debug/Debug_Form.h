@@ -31,6 +31,7 @@ struct DebugRect {
 struct DebugWindowRecord {
     DebugRect saved;      // the normal position from "Debug.ini"; all 0 when it gave none
     std::string section;  // its "Debug.ini" section
+    std::string caption;
     std::vector<std::string> rows[3];
     int32_t lists = 1;
     int32_t instanceId = -1;
@@ -97,3 +98,17 @@ void Value_ToDisplayString(std::string* slot, const ScriptValue* value);
 void DebugWindow_SetRow(DebugWindowRecord* record, std::vector<std::string>& list, size_t row, const std::string& text);
 void DebugWindow_TrimRows(DebugWindowRecord* record, std::vector<std::string>& list, size_t count);
 void DebugWindow_Show(DebugWindowRecord* record);
+
+// The information windows' contents (lists of name and value rows).
+void DebugWindow_FillGlobals(CDebugForm* form);
+void DebugWindow_FillInstances(CDebugForm* form);
+// Both lists empty when the record's instance is no longer in the room.
+void DebugWindow_FillLocals(CDebugForm* form, DebugWindowRecord* record);
+// The instance-variable record already on the instance, else the first hidden one, else the last.
+int32_t DebugWindow_ChooseLocalsRecord(CDebugForm* form, CInstance* instance);
+void DebugWindow_OpenLocals(CDebugForm* form, CInstance* instance, int32_t record);
+// Opens the record (a chosen one when -1) on the first instance whose id the text gives, or whose
+// object the text names; false when the room has none.
+bool DebugWindow_OpenLocalsByText(CDebugForm* form, const char* text, int32_t record);
+// Refreshes every shown window but the messages.
+void DebugWindow_RefreshShown(CDebugForm* form);

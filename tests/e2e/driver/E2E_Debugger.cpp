@@ -272,6 +272,22 @@ bool Start(Game& game, const std::string& kelvaro, const std::string& file, bool
 }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Other test runs on this machine may hold the port for a while: a game that could not bind it is
+// stopped and started again, so the client never talks to someone else's game.
+bool StartOwningPort(Game& game, const std::string& kelvaro, const std::string& file)
+{
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (!Start(game, kelvaro, file)) return false;
+        for (int wait = 0; wait < 200 && game.Log().find("Create Score Form") == std::string::npos; ++wait) Sleep(50);
+        if (game.Log().find("Can't bind port") == std::string::npos) return true;
+        kill(game.pid, SIGTERM);
+        waitpid(game.pid, nullptr, 0);
+        game.pid = 0;
+        Sleep(500);
+    }
+    return Expect(false, "port 6502 stayed taken");
+}
 double Number(const std::string& text) { return std::atof(text.c_str()); }
 
 using Scenario = std::function<void(Client&, Game&)>;
@@ -439,7 +455,7 @@ int main(int argc, char** argv)
     game.work = argv[4];
     fs::remove_all(game.work);
     fs::create_directories(game.work);
-    if (Start(game, argv[2], argv[3])) {
+    if (StartOwningPort(game, argv[2], argv[3])) {
         Client client;
         if (Expect(client.Connect(), "no debugger server on 6502") && client.Handshake()) found->second(client, game);
     }
