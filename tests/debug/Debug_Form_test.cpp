@@ -124,6 +124,19 @@ TEST(DebugWindowRows, RowsAreRewrittenOnlyWhenTheyDifferAndLayoutFollowsTheCount
     EXPECT_EQ(record.layoutPending, 1);
 }
 
+TEST(DebugWindowRows, LocalsRecordIsTheFirstHiddenElseTheLast)
+{
+    CDebugForm* form = FormWith("");
+    const std::pair<std::vector<int32_t>, int32_t> cases[] = {
+        {{}, 3}, {{3, 4}, 5}, {{3, 4, 5, 6, 7, 8}, 8}, {{3, 5, 6, 7, 8}, 4}};
+    for (const auto& [shown, chosen] : cases) {
+        for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) form->records[i].visible = 0;
+        for (int32_t i : shown) form->records[i].visible = 1;
+        EXPECT_EQ(DebugWindow_ChooseLocalsRecord(form, nullptr), chosen) << shown.size() << " shown";
+    }
+    DebugForm_Delete(form);
+}
+
 TEST(DebugMessagesWindow, NewestOnTopAndCopiesTheSelectionOrAll)
 {
     CDebugForm* form = FormWith("");

@@ -423,10 +423,23 @@ void FormSettings(const std::string& kelvaro, const std::string& file, const fs:
     std::ofstream(settings, std::ios::binary) << "[DebugForm]\r\nFPSVisible=false\r\nWatch0=1/4\r\n"
                                                  "Watch5=global.frames\r\nNumWatches=2147483647\r\n"
                                                  "[GlobalsWindow]\r\nVisible=true\r\nleft=5\r\ntop=6\r\n"
-                                                 "right=200\r\nbottom=300\r\n";
+                                                 "right=200\r\nbottom=300\r\n[InstancesWindow]\r\nVisible=true\r\n"
+                                                 "[LocalsWindow3]\r\nVisible=true\r\nInstanceID=obj_counter\r\n"
+                                                 "[LocalsWindow4]\r\nVisible=true\r\nInstanceID=0\r\n";
     if (PlayWithForm(kelvaro, file, work) != settings) return;
-    Holds(ReadFile(settings), {"FPSVisible=false", "Watch0=1/4", "Watch1=global.frames", "NumWatches=2", "Visible=true",
-                               "left=5", "top=6", "right=200", "bottom=300", "InstanceID=-1"});
+    std::string text = ReadFile(settings);
+    Holds(text, {"FPSVisible=false", "Watch0=1/4", "Watch1=global.frames", "NumWatches=2", "left=5", "top=6",
+                 "right=200", "bottom=300"});
+    // A section's lines, up to the next section.
+    auto section = [&](const std::string& name) {
+        size_t at = text.find("[" + name + "]");
+        return at == std::string::npos ? std::string() : text.substr(at, text.find('[', at + 1) - at);
+    };
+    Expect(section("InstancesWindow").find("Visible=true") != std::string::npos, "the instances window was closed");
+    std::string opened = section("LocalsWindow3");
+    Expect(opened.find("Visible=true") != std::string::npos && opened.find("InstanceID=1") != std::string::npos,
+           "the window on obj_counter was not reopened: " + opened);
+    Expect(section("LocalsWindow4").find("Visible=false") != std::string::npos, "a window opened on id 0");
 }
 
 } // namespace
