@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "../TestSupport_Builtins.h"
 #include "buffer/Buffer_IBuffer.h"
 #include "buffer/Buffer_Table.h"
 #include "code/Code_Breakpoints.h"
@@ -24,13 +23,6 @@ using Bytes = std::vector<uint8_t>;
 void PutWord(Bytes& bytes, uint32_t word)
 {
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(word >> (8 * i)));
-}
-
-uint32_t WordAt(const Bytes& bytes, size_t at)
-{
-    uint32_t word = 0;
-    std::memcpy(&word, bytes.data() + at, 4);
-    return word;
 }
 
 constexpr uint32_t TRUE_SIZE = 0xFFFFFFFF;
@@ -96,16 +88,6 @@ TEST_F(DebugMessages, WritersGiveTheWireForms)
     }
 }
 
-TEST_F(DebugMessages, StatusIsTwelveBytesRunningAndEndsInTheEmptyBlockPaused)
-{
-    Debugger_WriteStatus(m_Buffer);
-    EXPECT_EQ(Written(), (Bytes{0xDE, 0xC0, 0x11, 0xBE, 44, 0, 0, 0, 0, 0, 0, 0}));
-    m_Buffer->Seek(0, 0);
-    g_Paused = 1;
-    Debugger_WriteStatus(m_Buffer);
-    EXPECT_EQ(Written(), (Bytes{0xDE, 0xC0, 0x11, 0xBE, 44, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
-}
-
 TEST_F(DebugMessages, EvaluationRepliesCarryRealsStringsAndFailures)
 {
     struct Case {
@@ -135,25 +117,6 @@ TEST_F(DebugMessages, EvaluationRepliesCarryRealsStringsAndFailures)
         expected.insert(expected.end(), c.result.begin(), c.result.end());
         EXPECT_EQ(reply, expected) << c.text;
     }
-}
-
-TEST_F(DebugMessages, ProgramsAssignAndLoneCallsGiveZero)
-{
-    testsupport::RegisterBuiltins();
-    Bytes request = Request({{1, Text("debugtest_x = 5")}, {2, Text("debugtest_x")}, {3, Text("abs(-3)")}}, 3);
-    m_Buffer->Seek(0, 0);
-    Debugger_WriteEvaluation(m_Buffer, request.data(), static_cast<uint32_t>(request.size()));
-    Bytes reply = Written();
-    ASSERT_EQ(reply.size(), 20u + 3 * 13);
-    double values[3];
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(WordAt(reply, 20 + 13 * i), uint32_t(i + 1));
-        EXPECT_EQ(reply[24 + 13 * i], 0);
-        std::memcpy(&values[i], reply.data() + 25 + 13 * i, 8);
-    }
-    EXPECT_EQ(values[0], 0.0);
-    EXPECT_EQ(values[1], 5.0);
-    EXPECT_EQ(values[2], 0.0);
 }
 
 TEST(DebugRequestReader, LengthsFromTheNetworkAreBounded)
