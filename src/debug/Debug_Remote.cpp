@@ -1,5 +1,6 @@
 #include "debug/Debug_Remote.h"
 
+#include <string>
 #include <vector>
 
 #include "buffer/Buffer_IBuffer.h"
@@ -166,6 +167,11 @@ bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance,
 {
     Value_Free(result);
     Value_SetReal(result, 0);
+    // The form evaluates its watches also while an error of running code is being shown: that
+    // error's state is put back afterwards.
+    bool errorFlag = g_CodeErrorFlag;
+    std::string errorText = g_CodeErrorText;
+    uint8_t vmFailed = g_VMEvaluationFailed;
     bool showErrors = g_GameOptions.showErrors;
     g_GameOptions.showErrors = false;
     uint8_t evaluating = Debug_EvaluatingExpression;
@@ -174,8 +180,9 @@ bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance,
     // program that ran and failed is not run again.
     Outcome outcome = Evaluate(text, name, false, instance, result);
     if (outcome == Outcome::NotCompiled) outcome = Evaluate(text, name, true, instance, result);
-    g_CodeErrorFlag = false;
-    g_VMEvaluationFailed = 0;
+    g_CodeErrorFlag = errorFlag;
+    g_CodeErrorText = errorText;
+    g_VMEvaluationFailed = vmFailed;
     g_GameOptions.showErrors = showErrors;
     Debug_EvaluatingExpression = evaluating;
     return outcome == Outcome::Done;
