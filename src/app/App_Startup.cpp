@@ -113,6 +113,7 @@ void FreeDebugServer()
 {
     delete g_pDebugServer;
     g_pDebugServer = nullptr;
+    Debugger_FreeEvaluationInstance();
 }
 
 } // namespace

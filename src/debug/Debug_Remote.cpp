@@ -188,6 +188,12 @@ bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance,
     return outcome == Outcome::Done;
 }
 
+void Debugger_FreeEvaluationInstance()
+{
+    delete g_pEvaluationInstance;
+    g_pEvaluationInstance = nullptr;
+}
+
 void Debugger_ExecuteScript(const char* text, ScriptValue* result)
 {
     if (g_pEvaluationInstance == nullptr) g_pEvaluationInstance = new CInstance(0, 0, 0, 0, false);

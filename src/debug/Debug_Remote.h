@@ -50,6 +50,8 @@ int32_t Debugger_SetPaused(bool paused);
 void Debugger_BreakOrStep(bool step);
 // Only an instruction word of live code is accepted; false, nothing written, for any other address.
 bool Debugger_SetBreakpoint(uint32_t address, bool set);
+// Frees the instance the debugger's expressions run for (program end).
+void Debugger_FreeEvaluationInstance();
 // Evaluates a text quietly for self and other = `instance`, under the code name given: as a program,
 // else as an expression; false when neither compiles or the run fails. Errors are neither shown nor
 // logged.

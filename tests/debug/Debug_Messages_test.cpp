@@ -55,6 +55,7 @@ protected:
     void TearDown() override
     {
         Buffer_Delete(m_Slot);
+        Debugger_FreeEvaluationInstance();
         g_Paused = 0;
     }
     Bytes Written() const { return Bytes(m_Buffer->m_pData, m_Buffer->m_pData + m_Buffer->m_Position); }
