@@ -9,6 +9,7 @@
 #include "base/Base_Ini.h"
 #include "base/Base_Numbers.h"
 #include "code/Code_Value.h"
+#include "debug/Debug_FormView.h"
 #include "debug/Debug_Remote.h"
 #include "function/Function_MiscWindow.h"
 #include "graphics/Graphics_Profiler.h"
@@ -180,6 +181,7 @@ CDebugForm* DebugForm_Create()
         record.lists = locals ? 2 : RECORD_KINDS[i].lists;
         record.multiSelect = i == DEBUG_WINDOW_MESSAGES;
     }
+    DebugFormView_Open(form);
     return form;
 }
 
@@ -213,6 +215,7 @@ void DebugForm_UpdateStats(CDebugForm* form)
     if (!form->initialised) DebugForm_Initialise(form);
     if (form->mainShown) DebugForm_EvaluateWatches(form);
     DebugWindow_RefreshShown(form);
+    DebugFormView_Draw(form);
 }
 
 void DebugForm_AddWatch(CDebugForm* form, const char* text)
@@ -307,6 +310,7 @@ void DebugForm_SaveAndClose(CDebugForm* form)
         g_Paused = 0;
         g_RunState = 1;
     }
+    DebugFormView_StoreRects(form);
     if (form->settings != nullptr) {
         DebugForm_WriteSettings(form);
         // Building the text writes the file when anything changed.
@@ -315,11 +319,13 @@ void DebugForm_SaveAndClose(CDebugForm* form)
         form->settings = nullptr;
     }
     for (DebugWindowRecord& record : form->records) record.visible = 0;
+    DebugFormView_Close();
 }
 
 void DebugForm_Delete(CDebugForm* form)
 {
     if (form == nullptr) return;
+    DebugFormView_Close();
     delete form->evaluationInstance;
     delete form->settings;
     delete form;

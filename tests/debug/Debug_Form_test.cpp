@@ -1,6 +1,7 @@
 // The debug form's model: display texts, watches, the row rule, messages and "Debug.ini".
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "debug/Debug_Form.h"
 #include "graphics/Graphics_Profiler.h"
 #include "platform/Platform_MemoryManager.h"
+#include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
 
 namespace {
@@ -18,8 +20,11 @@ namespace {
 using Rows = std::vector<std::string>;
 
 // A form whose settings come from the text instead of a file.
+// Headless, so the model runs without windows.
 CDebugForm* FormWith(const char* settings)
 {
+    setenv("KELVARO_HEADLESS", "1", 1);
+    TestSwitches_Reload();
     CDebugForm* form = DebugForm_Create();
     delete form->settings;
     form->settings = new IniFile();
