@@ -20,7 +20,7 @@
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Interpreter.h"
-#include "debug/Debug_Placeholders.h"
+#include "debug/Debug_Remote.h"
 #include "dplay/DPlay_Functions.h"
 #include "font/Font_Table.h"
 #include "function/Function_Families.h"
@@ -61,10 +61,7 @@
 
 namespace {
 
-constexpr uint16_t DEBUGGER_PORT = 6502;
 constexpr unsigned RANDOM_SEED = 2101988;
-
-qzServer* g_pDebugServer = nullptr;
 
 void Log(const char* line)
 {
@@ -119,6 +116,7 @@ void FreeDebugServer()
 {
     delete g_pDebugServer;
     g_pDebugServer = nullptr;
+    Debugger_FreeEvaluationInstance();
 }
 
 } // namespace

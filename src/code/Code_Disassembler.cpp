@@ -11,7 +11,7 @@
 #include "base/Base_Utf8.h"
 #include "code/Code_Bytecode.h"
 #include "code/Code_Emitter.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Function.h"
 #include "variable/Variable_Names.h"
 

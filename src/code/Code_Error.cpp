@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "code/Code_Disassembler.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Object.h"
 #include "debug/Debug_Form.h"
 #include "gamefile/GameFile_Options.h"

@@ -16,7 +16,7 @@
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Function.h"
 #include "code/Code_InterpreterState.h"
 #include "code/Code_Object.h"

@@ -1,7 +1,332 @@
-// PLACEHOLDER until the debug form exists: the form is never created, so the console never calls
-// DebugForm_Output. The real form replaces this file.
 #include "debug/Debug_Form.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <set>
+
+#include "app/App_CommandLine.h"
+#include "base/Base_Ini.h"
+#include "base/Base_Numbers.h"
+#include "code/Code_Value.h"
+#include "debug/Debug_FormView.h"
+#include "debug/Debug_Remote.h"
+#include "function/Function_MiscWindow.h"
+#include "graphics/Graphics_Profiler.h"
+#include "instance/Instance_Class.h"
+#include "platform/Platform_MemoryManager.h"
+#include "run/Run_Game.h"
+#include "run/Run_Globals.h"
 
 CDebugForm* g_pDebugForm = nullptr;
 
-void DebugForm_Output(const char* /*line*/) {}
+namespace {
+
+constexpr size_t COPY_ROW_LIMIT = 512;
+constexpr const char* WATCH_KEY = "Watch";
+
+struct RecordKind {
+    const char* section;
+    int32_t lists;
+};
+constexpr RecordKind RECORD_KINDS[DEBUG_WINDOW_FIRST_LOCALS] = {
+    {"GlobalsWindow", 2}, {"InstancesWindow", 3}, {"MessagesWindow", 1}};
+
+// The scaled value is a whole 32-bit number, as near as the display cares.
+bool WholeAt(double x, double scale)
+{
+    double scaled = x * scale;
+    if (!(std::fabs(scaled) <= 2147483647.0)) return false;
+    return std::fabs(scaled - std::nearbyint(scaled)) < 1e-12;
+}
+
+// At most `limit` characters of UTF-8 text, never cutting one in two.
+std::string Cut(const std::string& text, size_t limit)
+{
+    size_t characters = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<uint8_t>(text[at]) & 0xC0) == 0x80) continue;
+        if (characters++ == limit) return text.substr(0, at);
+    }
+    return text;
+}
+
+// "Watch" followed by the canonical decimal form of a non-negative index.
+int32_t WatchIndex(const char* key)
+{
+    std::string name = key != nullptr ? key : "";
+    if (name.rfind(WATCH_KEY, 0) != 0) return -1;
+    std::string digits = name.substr(5);
+    if (digits.empty() || digits.size() > 10 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return -1;
+    int64_t index = std::stoll(digits);
+    if (index > INT32_MAX || std::to_string(index) != digits) return -1;
+    return static_cast<int32_t>(index);
+}
+
+// The watches the file holds below its count, in index order: only keys present are visited, so a
+// huge count costs nothing.
+void ReadWatches(CDebugForm* form)
+{
+    int32_t count = form->settings->ReadInt(DEBUG_FORM_SECTION, "NumWatches", 0);
+    std::set<int32_t> indices;
+    for (IniSection* section = form->settings->FirstSection(); section != nullptr; section = section->next) {
+        if (std::string(section->name != nullptr ? section->name : "") != DEBUG_FORM_SECTION) continue;
+        for (IniKey* key = section->firstKey; key != nullptr; key = key->next) {
+            int32_t index = WatchIndex(key->name);
+            if (index >= 0 && index < count) indices.insert(index);
+        }
+    }
+    for (int32_t index : indices) {
+        std::string key = WATCH_KEY + std::to_string(index);
+        DebugForm_AddWatch(form, form->settings->ReadString(DEBUG_FORM_SECTION, key.c_str(), ""));
+    }
+}
+
+void ReadRecord(const IniFile& settings, DebugWindowRecord* record)
+{
+    const char* section = record->section.c_str();
+    record->visible = std::string(settings.ReadString(section, "Visible", "")) == "true";
+    if (settings.GetKey(section, "bottom") && settings.GetKey(section, "top") && settings.GetKey(section, "left") &&
+        settings.GetKey(section, "right"))
+        record->saved = {settings.ReadInt(section, "left", 0), settings.ReadInt(section, "top", 0),
+                         settings.ReadInt(section, "right", 0), settings.ReadInt(section, "bottom", 0)};
+}
+
+void WriteNumber(IniFile* settings, const char* section, const char* key, int32_t number)
+{
+    settings->WriteString(section, key, std::to_string(number).c_str());
+}
+
+} // namespace
+
+void DebugForm_WriteSettings(CDebugForm* form)
+{
+    IniFile* settings = form->settings;
+    if (settings == nullptr) return;
+    bool fps = (g_DebugOverlayFlags & OVERLAY_FRAME_RATE) != 0;
+    settings->WriteString(DEBUG_FORM_SECTION, "FPSVisible", fps ? "true" : "false");
+    int32_t written = 0;
+    for (const DebugWatch& watch : form->watches) {
+        if (watch.expression.empty()) continue;
+        std::string key = WATCH_KEY + std::to_string(written++);
+        settings->WriteString(DEBUG_FORM_SECTION, key.c_str(), watch.expression.c_str());
+    }
+    WriteNumber(settings, DEBUG_FORM_SECTION, "NumWatches", written);
+    for (const DebugWindowRecord& record : form->records) {
+        const char* section = record.section.c_str();
+        settings->WriteString(section, "Visible", record.visible ? "true" : "false");
+        if (!record.visible) continue;
+        WriteNumber(settings, section, "bottom", record.saved.bottom);
+        WriteNumber(settings, section, "top", record.saved.top);
+        WriteNumber(settings, section, "left", record.saved.left);
+        WriteNumber(settings, section, "right", record.saved.right);
+        WriteNumber(settings, section, "InstanceID", record.instanceId);
+    }
+}
+
+void Value_ToDisplayString(std::string* slot, const ScriptValue* value)
+{
+    switch (Value_GetKind(value)) {
+    case VALUE_STRING: *slot = Value_GetText(value) != nullptr ? Value_GetText(value) : ""; return;
+    case VALUE_ARRAY: *slot = "<array>"; return;
+    default: break;
+    }
+    double x = value->real;
+    static constexpr struct {
+        double scale;
+        const char* format;
+    } FORMS[] = {{100, "%.2f"}, {10000, "%.4f"}, {1000000, "%.6f"}, {100000000, "%.8f"}};
+    if (WholeAt(x, 1)) {
+        *slot = std::to_string(static_cast<int32_t>(std::nearbyint(x)));
+        return;
+    }
+    for (const auto& form : FORMS)
+        if (WholeAt(x, form.scale)) {
+            *slot = Numbers_Format(form.format, x);
+            return;
+        }
+    // Sized to fit: a huge real prints hundreds of digits.
+    *slot = Numbers_Format("%10.10f", x);
+}
+
+void DebugWindow_SetRow(DebugWindowRecord* record, std::vector<std::string>& list, size_t row, const std::string& text)
+{
+    if (row < list.size()) {
+        if (list[row] != text) list[row] = text;
+        return;
+    }
+    list.push_back(text);
+    if (record != nullptr) record->layoutPending = 1;
+}
+
+void DebugWindow_TrimRows(DebugWindowRecord* record, std::vector<std::string>& list, size_t count)
+{
+    if (list.size() <= count) return;
+    list.resize(count);
+    if (record != nullptr) record->layoutPending = 1;
+}
+
+// Headless there is no window to place: the record keeps its saved place for "Debug.ini".
+void DebugWindow_Show(DebugWindowRecord* record) { record->visible = 1; }
+
+CDebugForm* DebugForm_Create()
+{
+    CDebugForm* form = new CDebugForm();
+    form->settings = new IniFile();
+    form->settings->Open(DEBUG_SETTINGS_FILE, false);
+    for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) {
+        DebugWindowRecord& record = form->records[i];
+        bool locals = i >= DEBUG_WINDOW_FIRST_LOCALS;
+        record.section = locals ? "LocalsWindow" + std::to_string(i) : RECORD_KINDS[i].section;
+        record.lists = locals ? 2 : RECORD_KINDS[i].lists;
+        record.multiSelect = i == DEBUG_WINDOW_MESSAGES;
+    }
+    DebugFormView_Open(form);
+    return form;
+}
+
+// Headless there is no main window to show or hide.
+void DebugForm_Show(CDebugForm* /*form*/, bool /*show*/) {}
+
+void DebugForm_Initialise(CDebugForm* form)
+{
+    form->initialised = 1;
+    form->mainShown = 1;
+    if (form->settings == nullptr) return;
+    if (std::string(form->settings->ReadString(DEBUG_FORM_SECTION, "FPSVisible", "")) == "false")
+        g_DebugOverlayFlags &= ~OVERLAY_FRAME_RATE;
+    if (form->evaluationInstance == nullptr) form->evaluationInstance = new CInstance(0, 0, 0, 0, false);
+    for (DebugWindowRecord& record : form->records) ReadRecord(*form->settings, &record);
+    // An instance-variable window comes back only on an instance of the room.
+    for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) {
+        DebugWindowRecord& record = form->records[i];
+        if (!record.visible) continue;
+        record.visible = 0;
+        const char* section = record.section.c_str();
+        if (form->settings->GetKey(section, "InstanceID") != nullptr)
+            DebugWindow_OpenLocalsByText(form, form->settings->ReadString(section, "InstanceID", ""), i);
+    }
+    ReadWatches(form);
+}
+
+void DebugForm_UpdateStats(CDebugForm* form)
+{
+    if (g_RunState == 0 || Run_CurrentRoom() == nullptr || form == nullptr || g_DebugMode == 0) return;
+    if (!form->initialised) DebugForm_Initialise(form);
+    if (form->mainShown) DebugForm_EvaluateWatches(form);
+    DebugWindow_RefreshShown(form);
+    DebugFormView_Draw(form);
+}
+
+void DebugForm_AddWatch(CDebugForm* form, const char* text)
+{
+    form->watches.push_back({text != nullptr ? text : "", ""});
+}
+
+bool DebugForm_ChangeWatch(CDebugForm* form, const char* text)
+{
+    if (form->selectedWatch < 0 || static_cast<size_t>(form->selectedWatch) >= form->watches.size()) return false;
+    form->watches[static_cast<size_t>(form->selectedWatch)].expression = text != nullptr ? text : "";
+    return true;
+}
+
+bool DebugForm_DeleteWatch(CDebugForm* form)
+{
+    if (form->selectedWatch < 0 || static_cast<size_t>(form->selectedWatch) >= form->watches.size()) return false;
+    form->watches.erase(form->watches.begin() + form->selectedWatch);
+    return true;
+}
+
+void DebugForm_ClearWatches(CDebugForm* form)
+{
+    form->watches.clear();
+    form->selectedWatch = 0;
+}
+
+void DebugForm_EvaluateWatches(CDebugForm* form)
+{
+    if (form->evaluationInstance == nullptr) form->evaluationInstance = new CInstance(0, 0, 0, 0, false);
+    for (DebugWatch& watch : form->watches) {
+        ScriptValue result{};
+        if (Debug_EvaluateText(watch.expression.c_str(), "watch", form->evaluationInstance, &result))
+            Value_ToDisplayString(&watch.value, &result);
+        else
+            watch.value = DEBUG_UNABLE_TO_EVALUATE;
+        Value_Free(&result);
+    }
+    DebugForm_FillWatchRows(form);
+}
+
+void DebugForm_FillWatchRows(CDebugForm* form)
+{
+    size_t count = form->watches.size();
+    for (size_t i = 0; i < count; ++i) {
+        DebugWindow_SetRow(nullptr, form->expressionRows, i, Cut(form->watches[i].expression, DEBUG_WATCH_ROW_LIMIT));
+        DebugWindow_SetRow(nullptr, form->valueRows, i, Cut(form->watches[i].value, DEBUG_WATCH_ROW_LIMIT));
+    }
+    DebugWindow_TrimRows(nullptr, form->expressionRows, count);
+    DebugWindow_TrimRows(nullptr, form->valueRows, count);
+}
+
+void DebugForm_Output(const char* line)
+{
+    CDebugForm* form = g_pDebugForm;
+    if (form == nullptr) return;
+    DebugWindowRecord& messages = form->records[DEBUG_WINDOW_MESSAGES];
+    messages.rows[0].insert(messages.rows[0].begin(), Cut(line != nullptr ? line : "", DEBUG_MESSAGE_ROW_LIMIT));
+    form->messageSelected.insert(form->messageSelected.begin(), 0);
+    messages.layoutPending = 1;
+}
+
+std::string DebugForm_CopyMessages(CDebugForm* form)
+{
+    const std::vector<std::string>& rows = form->records[DEBUG_WINDOW_MESSAGES].rows[0];
+    bool any = std::find(form->messageSelected.begin(), form->messageSelected.end(), 1) != form->messageSelected.end();
+    std::string text;
+    size_t taken = 0;
+    for (size_t i = 0; i < rows.size() && (!any || taken < COPY_ROW_LIMIT); ++i) {
+        if (any && (i >= form->messageSelected.size() || form->messageSelected[i] == 0)) continue;
+        text += rows[i] + "\n";
+        ++taken;
+    }
+    MiscWindow_SetClipboard(text.c_str());
+    return text;
+}
+
+void DebugForm_Pause()
+{
+    if (g_RunState == 1 && g_Paused == 0) g_Paused = 1;
+}
+
+void DebugForm_Run()
+{
+    if (g_RunState == 1 && g_Paused != 0) g_Paused = 0;
+}
+
+void DebugForm_SaveAndClose(CDebugForm* form)
+{
+    form->mainShown = 0;
+    if (g_Paused != 0) {
+        g_Paused = 0;
+        g_RunState = 1;
+    }
+    DebugFormView_StoreRects(form);
+    if (form->settings != nullptr) {
+        DebugForm_WriteSettings(form);
+        // Building the text writes the file when anything changed.
+        MemoryManager::Free(form->settings->GetText());
+        delete form->settings;
+        form->settings = nullptr;
+    }
+    for (DebugWindowRecord& record : form->records) record.visible = 0;
+    DebugFormView_Close();
+}
+
+void DebugForm_Delete(CDebugForm* form)
+{
+    if (form == nullptr) return;
+    DebugFormView_Close();
+    delete form->evaluationInstance;
+    delete form->settings;
+    delete form;
+}

@@ -1,10 +1,114 @@
-// The debug form as the rest of the engine sees it.
+// The debug form's model: watches evaluated every frame, the console messages, the nine information
+// window records and their "Debug.ini" settings. Headless runs keep the model and its file without
+// any window.
 #pragma once
 
-struct CDebugForm;
+#include <cstdint>
+#include <string>
+#include <vector>
 
-// The open debug form, or null. Placeholder until the debug form is built: no form ever opens.
+class CInstance;
+class IniFile;
+struct ScriptValue;
+
+constexpr int32_t DEBUG_WINDOW_RECORDS = 9;
+enum : int32_t {
+    DEBUG_WINDOW_GLOBALS = 0,
+    DEBUG_WINDOW_INSTANCES = 1,
+    DEBUG_WINDOW_MESSAGES = 2,
+    DEBUG_WINDOW_FIRST_LOCALS = 3,
+};
+constexpr const char* DEBUG_SETTINGS_FILE = "Debug.ini";
+constexpr const char* DEBUG_FORM_SECTION = "DebugForm";
+constexpr const char* DEBUG_UNABLE_TO_EVALUATE = "Unable to evaluate";
+constexpr size_t DEBUG_MESSAGE_ROW_LIMIT = 4096;
+constexpr size_t DEBUG_WATCH_ROW_LIMIT = 512;
+
+struct DebugRect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct DebugWindowRecord {
+    DebugRect saved;      // the normal position from "Debug.ini"; all 0 when it gave none
+    std::string section;  // its "Debug.ini" section
+    std::string caption;
+    std::vector<std::string> rows[3];
+    int32_t lists = 1;
+    int32_t instanceId = -1;
+    int32_t selectedRow = -1;
+    uint8_t visible = 0;
+    uint8_t layoutPending = 0;
+    uint8_t multiSelect = 0;
+};
+
+struct DebugWatch {
+    std::string expression;
+    std::string value; // empty until evaluated
+};
+
+struct CDebugForm {
+    std::vector<DebugWatch> watches; // in the order they were added
+    std::vector<std::string> expressionRows{"Expressions"};
+    std::vector<std::string> valueRows;
+    int32_t selectedWatch = 0;
+    DebugWindowRecord records[DEBUG_WINDOW_RECORDS];
+    std::vector<uint8_t> messageSelected; // parallel to the messages window's rows
+    IniFile* settings = nullptr;
+    CInstance* evaluationInstance = nullptr;
+    uint8_t initialised = 0;
+    uint8_t mainShown = 0;
+};
+
+// The open debug form, or null.
 extern CDebugForm* g_pDebugForm;
 
-// Appends a formatted log line to the form's output list; called only while a form exists.
+CDebugForm* DebugForm_Create();
+void DebugForm_Show(CDebugForm* form, bool show);
+// The first refresh's reading of "Debug.ini".
+void DebugForm_Initialise(CDebugForm* form);
+// The per-frame refresh; only while the game runs in a room with the debug option on.
+void DebugForm_UpdateStats(CDebugForm* form);
+// Resumes a paused game, writes "Debug.ini" and hides the windows.
+void DebugForm_SaveAndClose(CDebugForm* form);
+// Puts the form's settings into its "Debug.ini" object (not yet on disk).
+void DebugForm_WriteSettings(CDebugForm* form);
+void DebugForm_Delete(CDebugForm* form);
+// Puts a console line on top of the messages window.
 void DebugForm_Output(const char* line);
+
+void DebugForm_AddWatch(CDebugForm* form, const char* text);
+// The watch at the selected row; false when the row has none.
+bool DebugForm_ChangeWatch(CDebugForm* form, const char* text);
+bool DebugForm_DeleteWatch(CDebugForm* form);
+void DebugForm_ClearWatches(CDebugForm* form);
+void DebugForm_EvaluateWatches(CDebugForm* form);
+void DebugForm_FillWatchRows(CDebugForm* form);
+// The selected message rows (all when none is selected), each ending in a line feed, as UTF-8; also
+// put on the clipboard.
+std::string DebugForm_CopyMessages(CDebugForm* form);
+// The run controls; each acts only while the game runs.
+void DebugForm_Pause();
+void DebugForm_Run();
+
+// The display text of a value: reals in the shortest of the fixed forms that holds them, strings as
+// they are, arrays as "<array>".
+void Value_ToDisplayString(std::string* slot, const ScriptValue* value);
+// Writes row `row` of the list when its text differs; marks the record's layout when the count
+// changes. Rows from `count` on are dropped by DebugWindow_TrimRows.
+void DebugWindow_SetRow(DebugWindowRecord* record, std::vector<std::string>& list, size_t row, const std::string& text);
+void DebugWindow_TrimRows(DebugWindowRecord* record, std::vector<std::string>& list, size_t count);
+void DebugWindow_Show(DebugWindowRecord* record);
+
+// The information windows' contents (lists of name and value rows).
+void DebugWindow_FillGlobals(CDebugForm* form);
+void DebugWindow_FillInstances(CDebugForm* form);
+// Both lists empty when the record's instance is no longer in the room.
+void DebugWindow_FillLocals(CDebugForm* form, DebugWindowRecord* record);
+// The instance-variable record already on the instance, else the first hidden one, else the last.
+int32_t DebugWindow_ChooseLocalsRecord(CDebugForm* form, CInstance* instance);
+void DebugWindow_OpenLocals(CDebugForm* form, CInstance* instance, int32_t record);
+// Opens the record (a chosen one when -1) on the first instance whose id the text gives, or whose
+// object the text names; false when the room has none.
+bool DebugWindow_OpenLocalsByText(CDebugForm* form, const char* text, int32_t record);
+// Refreshes every shown window but the messages.
+void DebugWindow_RefreshShown(CDebugForm* form);

@@ -6,7 +6,7 @@
 #include "buffer/Buffer_IBuffer.h"
 #include "buffer/Buffer_Standard.h"
 #include "code/Code_Breakpoints.h"
-#include "debug/Debug_Placeholders.h"
+#include "debug/Debug_Remote.h"
 #include "networking/Networking_Manager.h"
 #include "networking/Networking_Winsock.h"
 

@@ -8,7 +8,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Numbers.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "debug/Debug_Form.h"
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Options.h"

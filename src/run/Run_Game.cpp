@@ -9,7 +9,7 @@
 #include "code/Code_Object.h"
 #include "code/Code_Value.h"
 #include "debug/Debug_Form.h"
-#include "debug/Debug_Placeholders.h"
+#include "debug/Debug_Remote.h"
 #include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_Placeholders.h"

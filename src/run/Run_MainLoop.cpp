@@ -3,7 +3,7 @@
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"
 #include "debug/Debug_Form.h"
-#include "debug/Debug_Placeholders.h"
+#include "debug/Debug_Remote.h"
 #include "graphics/Graphics_DevicePlaceholders.h"
 #include "io/IO_Main.h"
 #include "io/IO_VirtualKey.h"

@@ -14,7 +14,7 @@
 #include "Code_TestLog.h"
 #include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_Options.h"
 #include "platform/Platform_TestSwitches.h"

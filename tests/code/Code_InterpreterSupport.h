@@ -16,7 +16,7 @@
 #include "code/Code_Assembler.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"

@@ -12,7 +12,7 @@
 
 #include "Code_InterpreterSupport.h"
 #include "code/Code_Error.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "gamefile/GameFile_Options.h"
 
 using namespace vmtest;

@@ -123,6 +123,11 @@ bool ImGuiHost::Feed(const SDL_Event& event)
 {
     if (m_Window == nullptr || EventWindowId(event) != m_WindowId) return false;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) m_CloseRequested = true;
+    if (event.type == SDL_MOUSEMOTION) {
+        m_PointerX = static_cast<float>(event.motion.x), m_PointerY = static_cast<float>(event.motion.y);
+        m_HasPointer = true;
+    }
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_LEAVE) m_HasPointer = false;
     ImGuiContext* previous = ImGui::GetCurrentContext();
     ImGui::SetCurrentContext(m_Context);
     ImGui_ImplSDL2_ProcessEvent(&event);
@@ -144,6 +149,8 @@ void ImGuiHost::Frame(const std::function<void()>& draw)
     ContextSwap swap(m_Window, m_GL, m_Context);
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // Without mouse focus the back end leaves the pointer nowhere; the window's own events know it.
+    if (m_HasPointer && !ImGui::IsMousePosValid()) ImGui::GetIO().MousePos = ImVec2(m_PointerX, m_PointerY);
     ImGui::NewFrame();
     draw();
     ImGui::Render();

@@ -37,6 +37,9 @@ class ImGuiHost {
     struct ImGuiContext* m_Context = nullptr;
     Uint32 m_WindowId = 0;
     bool m_CloseRequested = false;
+    // The pointer as this window's motion events gave it, for drivers that report no mouse focus.
+    float m_PointerX = 0, m_PointerY = 0;
+    bool m_HasPointer = false;
 };
 
 // Sees each host's window as a frame begins; events it pushes reach the next frame (tests type

@@ -14,7 +14,7 @@
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
 #include "code/Code_Breakpoints.h"
-#include "code/Code_ErrorPlaceholders.h"
+#include "code/Code_ErrorSources.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"

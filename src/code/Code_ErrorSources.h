@@ -1,6 +1,5 @@
-// What the error reporter reads of areas that are not built yet. Each declaration is a PLACEHOLDER
-// until the area named beside it is built, which moves it to its own header and replaces its
-// definition in Code_ErrorPlaceholders.cpp.
+// What the error reporter reads of other areas, gathered in one header: the current action, event
+// and object names, the shader being compiled, time-line names, the debugger and the interpreter.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +22,9 @@ struct tagIConsole;
 // Names for the error header: the time lines'.
 #include "timeline/Timeline_Table.h"
 
-// The remote debugger (until it exists): set while it evaluates an expression.
-extern uint8_t Debug_EvaluatingExpression;
-// The debug form (until it exists): refreshes its status lines.
-void DebugForm_UpdateStats(CDebugForm* form);
+// The remote debugger's flag, set while it evaluates an expression, and the debug form's refresh.
+#include "debug/Debug_Form.h"
+#include "debug/Debug_Remote.h"
 
 // The running bytecode interpreter's levels (VM_GetErrorFrames) and its variable dump
 // (VM_ReportVariables) are the interpreter's.

@@ -1,0 +1,191 @@
+#include "debug/Debug_FormView.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <string>
+
+#include "debug/Debug_Form.h"
+#include "dialog/Dialog_Requests.h"
+#include "dialog/imgui/Dialog_ImGuiM.h"
+#include "graphics/Graphics_Profiler.h"
+#include "app/App_CommandLine.h"
+#include "platform/imgui/Platform_ImGuiHost.h"
+#include "run/sdl/Run_WindowM.h"
+
+namespace {
+
+constexpr int32_t MAIN_WIDTH = 580;
+constexpr int32_t MAIN_HEIGHT = 560;
+constexpr int32_t INFO_WIDTH = 360;
+constexpr int32_t INFO_HEIGHT = 300;
+const ImVec2 BUTTON_SIZE(64, 22);
+
+const char* const CAPTIONS[DEBUG_WINDOW_FIRST_LOCALS] = {"Globals", "Instances", "Messages"};
+
+ImGuiHost g_Main;
+ImGuiHost g_Windows[DEBUG_WINDOW_RECORDS];
+
+// Watch commands need a modal dialog, which may not run inside another window's frame.
+enum class WatchCommand { None, Add, Change };
+WatchCommand g_Pending = WatchCommand::None;
+
+void FullWindow(const char* id)
+{
+    ImGui::SetNextWindowPos(ImVec2(0, 0));
+    ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
+    ImGui::Begin(id, nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoSavedSettings);
+}
+
+// The buttons sit at fixed places, so a click can be aimed at them.
+bool ButtonAt(const char* label, int32_t column)
+{
+    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8));
+    return ImGui::Button(label, BUTTON_SIZE);
+}
+
+void DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected)
+{
+    if (!ImGui::BeginTable("##rows", count, ImGuiTableFlags_Borders | ImGuiTableFlags_ScrollY)) return;
+    size_t rows = lists[0].size();
+    for (size_t row = 0; row < rows; ++row) {
+        ImGui::TableNextRow();
+        for (int32_t list = 0; list < count; ++list) {
+            ImGui::TableSetColumnIndex(list);
+            const std::string& text = row < lists[list].size() ? lists[list][row] : std::string();
+            ImGui::PushID(static_cast<int>(row * 4 + list));
+            if (ImGui::Selectable(text.c_str(), static_cast<int32_t>(row) == *selected)) *selected = static_cast<int32_t>(row);
+            ImGui::PopID();
+        }
+    }
+    ImGui::EndTable();
+}
+
+void DrawMain(CDebugForm* form)
+{
+    FullWindow("##debugform");
+    if (ButtonAt("Run", 0)) DebugForm_Run();
+    if (ButtonAt("Pause", 1)) DebugForm_Pause();
+    if (ButtonAt("Add", 2)) g_Pending = WatchCommand::Add;
+    if (ButtonAt("Change", 3)) g_Pending = WatchCommand::Change;
+    if (ButtonAt("Delete", 4)) DebugForm_DeleteWatch(form);
+    if (ButtonAt("Clear", 5)) DebugForm_ClearWatches(form);
+    ImGui::SetCursorPos(ImVec2(8, 40));
+    bool fps = (g_DebugOverlayFlags & OVERLAY_FRAME_RATE) != 0;
+    if (ImGui::Checkbox("Display FPS", &fps))
+        g_DebugOverlayFlags = fps ? (g_DebugOverlayFlags | OVERLAY_FRAME_RATE) : (g_DebugOverlayFlags & ~OVERLAY_FRAME_RATE);
+    for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) {
+        if (i < DEBUG_WINDOW_FIRST_LOCALS) ImGui::SameLine();
+        if (i < DEBUG_WINDOW_FIRST_LOCALS && ImGui::SmallButton(CAPTIONS[i])) DebugWindow_Show(&form->records[i]);
+    }
+    const std::vector<std::string> lists[2] = {form->expressionRows, form->valueRows};
+    DrawRows(lists, 2, &form->selectedWatch);
+    ImGui::End();
+}
+
+void RunPendingCommand(CDebugForm* form)
+{
+    WatchCommand command = g_Pending;
+    g_Pending = WatchCommand::None;
+    std::string answer;
+    if (command == WatchCommand::Add &&
+        InputQuery("Provide an expression", "Please type in the expression", "", answer))
+        DebugForm_AddWatch(form, answer.c_str());
+    bool selected = form->selectedWatch >= 0 && static_cast<size_t>(form->selectedWatch) < form->watches.size();
+    if (command == WatchCommand::Change && selected &&
+        InputQuery("Provide an expression.", "Please type in the expression",
+                   form->watches[static_cast<size_t>(form->selectedWatch)].expression.c_str(), answer))
+        DebugForm_ChangeWatch(form, answer.c_str());
+    if (command != WatchCommand::None) DebugForm_EvaluateWatches(form);
+}
+
+// A saved place is taken as it is; otherwise the window cascades from the main window.
+void Place(CDebugForm* form, int32_t index)
+{
+    SDL_Window* window = g_Windows[index].Window();
+    const DebugRect& saved = form->records[index].saved;
+    if (saved.right - saved.left >= 1) {
+        SDL_SetWindowPosition(window, saved.left, saved.top);
+        SDL_SetWindowSize(window, saved.right - saved.left, std::max(1, saved.bottom - saved.top));
+        return;
+    }
+    int32_t shown = 1;
+    for (const DebugWindowRecord& record : form->records) shown += record.visible;
+    int32_t x = 0, y = 0;
+    SDL_GetWindowPosition(g_Main.Window(), &x, &y);
+    SDL_SetWindowPosition(window, x + 8 * shown, y + 32 * shown);
+}
+
+void DrawRecord(CDebugForm* form, int32_t index)
+{
+    DebugWindowRecord& record = form->records[index];
+    ImGuiHost& host = g_Windows[index];
+    if (!record.visible) {
+        host.Close();
+        return;
+    }
+    if (!host.IsOpen()) {
+        std::string caption = index < DEBUG_WINDOW_FIRST_LOCALS ? CAPTIONS[index] : record.caption;
+        if (!host.Open(caption.empty() ? "Locals" : caption.c_str(), INFO_WIDTH, INFO_HEIGHT)) return;
+        Place(form, index);
+    }
+    if (host.CloseRequested()) {
+        record.visible = 0;
+        host.Close();
+        return;
+    }
+    host.Frame([&] {
+        FullWindow("##record");
+        DrawRows(record.rows, record.lists, &record.selectedRow);
+        ImGui::End();
+    });
+}
+
+} // namespace
+
+bool DebugFormView_Open(CDebugForm* /*form*/)
+{
+    if (!DialogImGui_Available() || !g_Main.Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
+    MainWindow_SetDebugFormObserver(DebugFormView_Feed);
+    return true;
+}
+
+void DebugFormView_Feed(const SDL_Event& event)
+{
+    if (g_Main.Feed(event)) return;
+    for (ImGuiHost& host : g_Windows)
+        if (host.Feed(event)) return;
+}
+
+void DebugFormView_Draw(CDebugForm* form)
+{
+    if (!g_Main.IsOpen()) return;
+    g_Main.Frame([&] { DrawMain(form); });
+    RunPendingCommand(form);
+    for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) DrawRecord(form, i);
+}
+
+void DebugFormView_StoreRects(CDebugForm* form)
+{
+    for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) {
+        SDL_Window* window = g_Windows[i].Window();
+        if (window == nullptr) continue;
+        int32_t x = 0, y = 0, width = 0, height = 0;
+        SDL_GetWindowPosition(window, &x, &y);
+        SDL_GetWindowSize(window, &width, &height);
+        form->records[i].saved = {x, y, x + width, y + height};
+    }
+}
+
+void DebugFormView_Close()
+{
+    MainWindow_SetDebugFormObserver(nullptr);
+    for (ImGuiHost& host : g_Windows) host.Close();
+    g_Main.Close();
+}
+
+SDL_Window* DebugFormView_Window(int32_t record)
+{
+    if (record == DEBUG_VIEW_MAIN) return g_Main.Window();
+    return record >= 0 && record < DEBUG_WINDOW_RECORDS ? g_Windows[record].Window() : nullptr;
+}

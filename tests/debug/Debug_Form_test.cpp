@@ -1,0 +1,212 @@
+// The debug form's model: display texts, watches, the row rule, messages and "Debug.ini".
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../TestSupport_Builtins.h"
+#include "app/App_CommandLine.h"
+#include "base/Base_Ini.h"
+#include "code/Code_Value.h"
+#include "debug/Debug_Form.h"
+#include "graphics/Graphics_Profiler.h"
+#include "platform/Platform_MemoryManager.h"
+#include "platform/Platform_TestSwitches.h"
+#include "run/Run_Globals.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// A form whose settings come from the text instead of a file.
+// Headless, so the model runs without windows.
+CDebugForm* FormWith(const char* settings)
+{
+    setenv("KELVARO_HEADLESS", "1", 1);
+    TestSwitches_Reload();
+    CDebugForm* form = DebugForm_Create();
+    delete form->settings;
+    form->settings = new IniFile();
+    form->settings->Parse(settings);
+    return form;
+}
+
+std::string SettingsText(CDebugForm* form)
+{
+    char* text = form->settings->GetText();
+    std::string copy = text != nullptr ? text : "";
+    MemoryManager::Free(text);
+    return copy;
+}
+
+TEST(DebugDisplayText, RealsTakeTheShortestFixedFormThatHoldsThem)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.25, "0.25"}, {1.0 / 3.0, "0.3333333333"}, {7, "7"}, {-2.5, "-2.50"}, {0.0001, "0.0001"},
+        {1e-9, "0.0000000010"}, {2147483648.0, "2147483648.0000000000"}, {-0.0, "0"},
+    };
+    for (const auto& [real, text] : cases) {
+        ScriptValue value{VALUE_REAL, 0, real};
+        std::string slot = "left over from a much longer earlier text";
+        Value_ToDisplayString(&slot, &value);
+        EXPECT_EQ(slot, text) << real;
+    }
+    ScriptValue huge{VALUE_REAL, 0, 1e300};
+    std::string slot;
+    Value_ToDisplayString(&slot, &huge);
+    EXPECT_EQ(slot.size(), 301u + 11u) << "1e300 is printed in full";
+    EXPECT_EQ(slot.substr(slot.size() - 11), ".0000000000");
+}
+
+TEST(DebugDisplayText, StringsShowBareAndArraysByKind)
+{
+    ScriptValue text{};
+    Value_SetText(&text, "abc");
+    std::string slot = "x";
+    Value_ToDisplayString(&slot, &text);
+    EXPECT_EQ(slot, "abc");
+    Value_SetText(&text, "");
+    Value_ToDisplayString(&slot, &text);
+    EXPECT_EQ(slot, "");
+    Value_Free(&text);
+    ScriptValue array{};
+    Value_SetArrayElement(&array, &text, 2);
+    Value_ToDisplayString(&slot, &array);
+    EXPECT_EQ(slot, "<array>");
+    Value_Free(&array);
+}
+
+TEST(DebugWatches, EvaluateIntoRowsThatFollowTheList)
+{
+    testsupport::RegisterBuiltins();
+    CDebugForm* form = FormWith("");
+    DebugForm_FillWatchRows(form);
+    EXPECT_EQ(form->expressionRows, Rows{}) << "the row \"Expressions\" goes at the first fill";
+    for (const char* text : {"1/4", "1/3", "7", "\"abc\"", "1 +", "debugtest_w = 3", "debugtest_w"})
+        DebugForm_AddWatch(form, text);
+    DebugForm_EvaluateWatches(form);
+    EXPECT_EQ(form->valueRows, (Rows{"0.25", "0.3333333333", "7", "abc", "Unable to evaluate", "0", "3"}));
+    EXPECT_EQ(form->expressionRows[3], "\"abc\"");
+
+    struct Step {
+        int32_t selected;
+        bool (*command)(CDebugForm*);
+        bool acted;
+        size_t rows;
+    };
+    const Step steps[] = {
+        {6, DebugForm_DeleteWatch, true, 6}, {6, DebugForm_DeleteWatch, false, 6}, {0, DebugForm_DeleteWatch, true, 5},
+        {9, [](CDebugForm* f) { return DebugForm_ChangeWatch(f, "2"); }, false, 5},
+        {0, [](CDebugForm* f) { return DebugForm_ChangeWatch(f, "2"); }, true, 5},
+    };
+    for (const Step& step : steps) {
+        form->selectedWatch = step.selected;
+        EXPECT_EQ(step.command(form), step.acted) << "row " << step.selected;
+        DebugForm_EvaluateWatches(form);
+        EXPECT_EQ(form->valueRows.size(), step.rows);
+    }
+    EXPECT_EQ(form->valueRows[0], "2");
+    DebugForm_ClearWatches(form);
+    DebugForm_FillWatchRows(form);
+    EXPECT_TRUE(form->expressionRows.empty() && form->valueRows.empty());
+    DebugForm_Delete(form);
+}
+
+TEST(DebugWindowRows, RowsAreRewrittenOnlyWhenTheyDifferAndLayoutFollowsTheCount)
+{
+    DebugWindowRecord record;
+    Rows list = {"a", "b"};
+    DebugWindow_SetRow(&record, list, 0, "a");
+    DebugWindow_SetRow(&record, list, 1, "B");
+    EXPECT_EQ(list, (Rows{"a", "B"}));
+    EXPECT_EQ(record.layoutPending, 0) << "same count, no layout";
+    DebugWindow_SetRow(&record, list, 2, "c");
+    EXPECT_EQ(record.layoutPending, 1);
+    record.layoutPending = 0;
+    DebugWindow_TrimRows(&record, list, 1);
+    EXPECT_EQ(list, Rows{"a"});
+    EXPECT_EQ(record.layoutPending, 1);
+}
+
+TEST(DebugWindowRows, LocalsRecordIsTheFirstHiddenElseTheLast)
+{
+    CDebugForm* form = FormWith("");
+    const std::pair<std::vector<int32_t>, int32_t> cases[] = {
+        {{}, 3}, {{3, 4}, 5}, {{3, 4, 5, 6, 7, 8}, 8}, {{3, 5, 6, 7, 8}, 4}};
+    for (const auto& [shown, chosen] : cases) {
+        for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) form->records[i].visible = 0;
+        for (int32_t i : shown) form->records[i].visible = 1;
+        EXPECT_EQ(DebugWindow_ChooseLocalsRecord(form, nullptr), chosen) << shown.size() << " shown";
+    }
+    DebugForm_Delete(form);
+}
+
+TEST(DebugMessagesWindow, NewestOnTopAndCopiesTheSelectionOrAll)
+{
+    CDebugForm* form = FormWith("");
+    g_pDebugForm = form;
+    for (const char* line : {"one", "two", "three \xC3\xA9"}) DebugForm_Output(line);
+    g_pDebugForm = nullptr;
+    EXPECT_EQ(form->records[DEBUG_WINDOW_MESSAGES].rows[0], (Rows{"three \xC3\xA9", "two", "one"}));
+    EXPECT_EQ(DebugForm_CopyMessages(form), "three \xC3\xA9\ntwo\none\n");
+    form->messageSelected = {1, 0, 1};
+    EXPECT_EQ(DebugForm_CopyMessages(form), "three \xC3\xA9\none\n") << "the UTF-8 text, not low bytes";
+    DebugForm_Delete(form);
+}
+
+TEST(DebugSettings, WatchesAndWindowsAreReadAsTheFileHasThem)
+{
+    struct Case {
+        const char* file;
+        Rows watches;
+    };
+    const Case cases[] = {
+        {"[DebugForm]\nNumWatches=2\nWatch0=a\n", {"a"}},
+        {"[DebugForm]\nNumWatches=2147483647\nWatch3=d\nWatch1=b\nWatch007=x\nWatch-1=y\n", {"b", "d"}},
+        {"[DebugForm]\nNumWatches=1\nWatch0=a\nWatch1=b\n", {"a"}},
+        {"[DebugForm]\nWatch0=a\n", {}},
+    };
+    for (const Case& c : cases) {
+        CDebugForm* form = FormWith(c.file);
+        DebugForm_Initialise(form);
+        Rows watches;
+        for (const DebugWatch& watch : form->watches) watches.push_back(watch.expression);
+        EXPECT_EQ(watches, c.watches) << c.file;
+        DebugForm_Delete(form);
+    }
+}
+
+TEST(DebugSettings, SavedSettingsAreReadBackAndSavingResumes)
+{
+    g_DebugOverlayFlags |= OVERLAY_FRAME_RATE;
+    CDebugForm* form = FormWith("[DebugForm]\nFPSVisible=false\n[GlobalsWindow]\nVisible=true\nleft=10\ntop=20\n"
+                                "right=300\nbottom=400\n[InstancesWindow]\nVisible=true\nleft=1\n");
+    DebugForm_Initialise(form);
+    EXPECT_EQ(g_DebugOverlayFlags & OVERLAY_FRAME_RATE, 0);
+    EXPECT_EQ(form->records[DEBUG_WINDOW_GLOBALS].saved.right, 300);
+    EXPECT_EQ(form->records[DEBUG_WINDOW_INSTANCES].saved.right, 0) << "a rectangle needs all four keys";
+    for (const char* text : {"1/4", "", "x"}) DebugForm_AddWatch(form, text);
+    DebugForm_WriteSettings(form);
+    std::string text = SettingsText(form);
+
+    CDebugForm* next = FormWith(text.c_str());
+    DebugForm_Initialise(next);
+    ASSERT_EQ(next->watches.size(), 2u) << text;
+    EXPECT_EQ(next->watches[0].expression, "1/4");
+    EXPECT_EQ(next->watches[1].expression, "x");
+    EXPECT_TRUE(next->records[DEBUG_WINDOW_GLOBALS].visible && next->records[DEBUG_WINDOW_INSTANCES].visible);
+    EXPECT_EQ(next->records[DEBUG_WINDOW_GLOBALS].saved.bottom, 400);
+    EXPECT_FALSE(next->records[DEBUG_WINDOW_MESSAGES].visible);
+    EXPECT_NE(text.find("FPSVisible=false"), std::string::npos);
+
+    g_RunState = 1;
+    g_Paused = 1;
+    DebugForm_SaveAndClose(next);
+    EXPECT_EQ(g_Paused, 0) << "closing lets a paused game run on";
+    EXPECT_EQ(next->settings, nullptr);
+    DebugForm_Delete(next);
+    DebugForm_Delete(form);
+}
+
+} // namespace
