@@ -12,7 +12,7 @@
 #include "code/Code_Object.h"
 #include "debug/Debug_Form.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_DeviceAll.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"

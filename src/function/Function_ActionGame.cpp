@@ -20,7 +20,7 @@
 #include "room/Room_Table.h"
 #include "run/Run_Commands.h"
 #include "run/Run_Game.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Main.h"
 #include "sprite/Sprite_Table.h"

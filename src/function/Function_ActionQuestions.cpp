@@ -27,7 +27,7 @@
 #include "run/Run_Frame.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "script/Script_Table.h"
 #include "sprite/Sprite_Table.h"
 #include "support/Support_Stream.h"

@@ -5,7 +5,7 @@
 #include "graphics/Graphics_Transition.h"
 #include "room/Room_Table.h"
 #include "run/Run_Commands.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
 

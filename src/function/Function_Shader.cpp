@@ -4,7 +4,7 @@
 #include "function/Function_Args.h"
 #include "function/Function_Registry.h"
 #include "graphics/Graphics_Batch.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 #include "graphics/Graphics_Shader.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_TexturePage.h"

@@ -5,7 +5,7 @@
 #include "base/Base_Console.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 
 namespace {
 

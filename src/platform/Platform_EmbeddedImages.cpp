@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_DeviceAll.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
-#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_DeviceAll.h"
 #include "platform/Platform_DisplayName.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/sdl/Platform_MessageBoxM.h"

@@ -12,7 +12,7 @@
 #include "debug/Debug_Form.h"
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 #include "graphics/Graphics_Profiler.h"
 #include "instance/Instance_List.h"
 #include "instance/Instance_Resources.h"
@@ -27,7 +27,7 @@
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "run/Run_Window.h"
 #include "steam/Steam_Layer.h"
 

@@ -12,7 +12,7 @@
 #include "debug/Debug_Remote.h"
 #include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 #include "instance/Instance_List.h"
 #include "io/IO_Main.h"
 #include "io/IO_VirtualKey.h"

@@ -9,7 +9,7 @@
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "variable/Variable_BuiltInFamilies.h"
 
 using namespace builtin;

@@ -9,7 +9,7 @@
 #include "datastructure/DataStructure_Map.h"
 #include "function/Function_Families.h"
 #include "graphics/Graphics_Device.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "run/Run_Globals.h"

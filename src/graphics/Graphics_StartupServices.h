@@ -1,5 +1,5 @@
 // Window, display, texture and text services of the graphics area that start-up, the main window
-// and shut-down call, standing in until those services are built.
+// and shut-down call.
 #pragma once
 
 #include <cstdint>
