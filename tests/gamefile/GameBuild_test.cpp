@@ -1,23 +1,16 @@
 // The builder: manifests read into descriptions, descriptions (scripts, objects and events in source
-// form or as compiled code with its link chunks) into files the loader reads back, and the tool.
+// form or as compiled code with its link chunks) into files the loader reads back.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <tuple>
 
 #include "GameFileTestSupport.h"
-#include "code/Code_Object.h"
 #include "gamebuild/GameBuild_Manifest.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Strings.h"
-#include "object/Object_Class.h"
-#include "object/Object_Event.h"
 #include "object/Object_Table.h"
 #include "script/Script_Table.h"
 
@@ -44,35 +37,21 @@ protected:
     {
         GameHeader_Clear();
         g_GameOptions = GameOptions();
-        m_Folder = std::filesystem::path(testing::TempDir()) /
-                   ("gamebuild_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_Folder);
-        std::filesystem::create_directories(m_Folder);
-        std::ofstream(m_Folder / "scr_file.txt") << "var a; a = 5; return a;";
     }
     void TearDown() override
     {
         Object_ResetTable();
         Script_Reset();
         Options_FreeConstants();
-        std::filesystem::remove_all(m_Folder);
     }
-    bool Load(const std::vector<uint8_t>& bytes)
-    {
-        g_CompiledCode = false;
-        LoadInto(m_File, bytes);
-        LoadGameCode(m_File);
-        return LoadGameChunks(m_File);
-    }
-    gamebuild::GameDesc Read(const char* manifest)
+    static gamebuild::GameDesc Read(const char* manifest)
     {
         gamebuild::GameDesc game;
         std::string errors;
-        EXPECT_TRUE(gamebuild::ReadManifest(manifest, m_Folder.string(), game, errors)) << errors;
+        EXPECT_TRUE(gamebuild::ReadManifest(manifest, ".", game, errors)) << errors;
         return game;
     }
 
-    std::filesystem::path m_Folder;
     GameFile m_File;
     CapturedLog m_Log;
 };
@@ -91,7 +70,7 @@ TEST_F(GameBuild, AManifestBuildsAFileTheLoaderReadsBack)
     size_t help = FindChunk(bytes, "HELP");
     ASSERT_NE(0u, help);
     EXPECT_EQ(0xEFBEADDEu, ReadWord(bytes, help + 8));
-    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    ASSERT_TRUE(LoadBothPasses(m_File, bytes)) << m_Log.Text();
     EXPECT_EQ((std::vector<int32_t>{2, 0}), g_GameHeader.roomOrder);
     EXPECT_EQ(std::tuple(true, 0x00FF00u, 1), std::tuple(g_GameOptions.freezeWhenInactive, g_GameOptions.windowColour,
                                                         g_GameOptions.versionMajor));
@@ -161,28 +140,6 @@ TEST_F(GameBuild, DescriptionsTheFormatCannotHoldAreRefused)
         EXPECT_FALSE(gamebuild::BuildGame(game, bytes, errors)) << c.message;
         EXPECT_NE(std::string::npos, errors.find(c.message)) << c.message << "\nin:\n" << errors;
     }
-}
-
-TEST_F(GameBuild, TheToolWritesWhatTheWritersBuildAndTheLoaderLinks)
-{
-    const char* manifest = R"({"codeForm": "compiled", "scripts": [
-        {"name": "scr_fact", "source": "if (argument0 <= 1) return 1; return argument0 * scr_fact(argument0 - 1);"},
-        {"name": "scr_main", "file": "scr_file.txt"}]})";
-    std::ofstream(m_Folder / "game.json") << manifest;
-    std::filesystem::path output = m_Folder / "data.win";
-    std::string command = std::string(GAMEBUILD_EXECUTABLE) + " " + m_Folder.string() + " -o " + output.string();
-    ASSERT_EQ(0, std::system(command.c_str()));
-    std::ifstream in(output, std::ios::binary);
-    std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(BuildBytes(Read(manifest)), written);
-    ASSERT_TRUE(Load(written)) << m_Log.Text();
-    EXPECT_EQ(2, Script_Count());
-
-    // A broken manifest: exit code 1 and no file.
-    std::ofstream(m_Folder / "game.json") << R"({"header": {"version": true, "nope": 1}})";
-    std::filesystem::remove(output);
-    EXPECT_NE(0, std::system((command + " 2>/dev/null").c_str()));
-    EXPECT_FALSE(std::filesystem::exists(output));
 }
 
 // Compiled code names every kind of resource by its index: a name compiles as its index would. Sounds
