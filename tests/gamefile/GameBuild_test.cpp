@@ -84,9 +84,9 @@ TEST_F(GameBuild, ManifestMistakesAreAllReportedWithTheirPlace)
         std::vector<const char*> messages;
     } cases[] = {
         {R"({"header": {"versio": 3, "roomOrder": [1, "x"], "infoFlags": ["wide"]},
-             "options": {"words": {"35": 1}}, "rawChunks": [{"tag": "TOOLONG", "hex": "abc"}]})",
+             "options": {"words": {"35": 1, "a": 2}}, "rawChunks": [{"tag": "TOOLONG", "hex": "abc"}]})",
          {"header.versio: unknown key\n", "header.roomOrder[1]: expected a whole number",
-          "header.infoFlags[0]: not an info flag name\n", "options.words.35: not a word number from 0 to 34\n",
+          "header.infoFlags[0]: not an info flag name\n", "options.words.35: not a word number from 0 to 34\n", "options.words.a: not a word",
           "rawChunks[0].hex: an odd number of hex digits\n", "rawChunks[0].tag: expected four characters\n"}},
         {"{\"header\": ", {"manifest: not JSON"}},
         {R"({"header": {"gameId": -1}})", {"header.gameId: out of range"}},
@@ -124,6 +124,8 @@ TEST_F(GameBuild, DescriptionsTheFormatCannotHoldAreRefused)
         {[](auto& g) { g.header.version = 7; g.header.roomOrder = {0}; }, "give no save folder"},
         {[](auto& g) { g.options.constants = {{"K", "V"}}; g.chunkOrder = {"GEN8", "STRG", "OPTN"}; },
          "the string \"K\" is not in the strings chunk"},
+        {[](auto& g) { g.header.version = 14; }, "shares offset 100"},
+        {[](auto& g) { g.chunkOrder = {"GEN8", "SPRT", "STRG"}; }, "names SPRT"},
         {[](auto& g) { g.header.tag = "GEN9"; }, "none of GEN8, GEN7, GENL"},
         {[](auto& g) { g.scripts.resize(1); g.scripts[0].name = "s"; g.scripts[0].code.isAssembly = true; },
          "scripts[0]: assembly needs a game of compiled code"},

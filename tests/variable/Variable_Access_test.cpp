@@ -116,17 +116,8 @@ protected:
         ScriptValue value = Real(real);
         return Variable_SetValue_Direct(AsInstance(fake), variable, -1, &value);
     }
-    double UserValue(FakeInstance* fake)
-    {
-        ScriptValue out = Real(-1);
-        fake->variables->GetVar(m_User, -1, &out);
-        return out.real;
-    }
-    void SetUser(FakeInstance* fake, double real)
-    {
-        ScriptValue value = Real(real);
-        fake->variables->SetVar(m_User, -1, &value);
-    }
+    double UserValue(FakeInstance* fake) { return GetDirect(fake, m_User); }
+    void SetUser(FakeInstance* fake, double real) { PutDirect(fake, m_User, real); }
 
     FakeInstances world;
     int32_t m_Field = -1, m_ReadOnly = -1, m_User = -1;
