@@ -15,24 +15,6 @@ GameFile& Holding(GameFile& file, const std::vector<uint8_t>& bytes)
     return file;
 }
 
-// The chunks a walk yields as "TAG@body+length" words, then "broken TAG+length" or "end", or
-// "no start".
-std::string Walked(const std::vector<uint8_t>& bytes)
-{
-    GameFile file;
-    Holding(file, bytes);
-    GameFileChunkWalk walk(file);
-    GameFileChunk seen;
-    if (!walk.Start()) return walk.Next(seen) || walk.Broken() ? "no start, yet more" : "no start";
-    std::string text;
-    while (walk.Next(seen)) {
-        EXPECT_EQ(std::string(seen.tag), std::string(reinterpret_cast<const char*>(&seen.tagWord), 4));
-        text += std::string(seen.tag) + "@" + std::to_string(seen.body) + "+" + std::to_string(seen.length) + " ";
-    }
-    if (!walk.Broken()) return text + "end";
-    return text + "broken " + walk.BrokenChunk().tag + "+" + std::to_string(walk.BrokenChunk().length);
-}
-
 } // namespace
 
 TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
@@ -89,35 +71,6 @@ TEST(GameFileView, StringsNeedATerminatorInsideTheFile)
     Holding(unloaded, {});
     EXPECT_TRUE(unloaded.IsLoaded());
     EXPECT_FALSE(unloaded.U8(0, byte));
-}
-
-TEST(GameFileChunkWalk, YieldsEveryChunkAndStopsAtOneThatRunsPastTheEnd)
-{
-    std::vector<uint8_t> form = {'F', 'O', 'R', 'M', 0, 0, 0, 0};
-    std::vector<uint8_t> chunks = form;
-    for (auto [tag, body] : {std::pair<const char*, std::vector<uint8_t>>{"AAAA", {1, 2, 3}}, {"BBBB", {}}, {"CCCC", {9}}}) {
-        chunks.insert(chunks.end(), tag, tag + 4);
-        std::vector<uint8_t> length = Words({static_cast<uint32_t>(body.size())});
-        chunks.insert(chunks.end(), length.begin(), length.end());
-        chunks.insert(chunks.end(), body.begin(), body.end());
-    }
-    WriteWord(chunks, 4, static_cast<uint32_t>(chunks.size() - 8));
-    std::vector<uint8_t> cut = chunks;
-    WriteWord(cut, cut.size() - 5, 2); // the last chunk claims one byte more than the file holds
-
-    const struct {
-        std::vector<uint8_t> bytes;
-        const char* walked;
-    } cases[] = {
-        {chunks, "AAAA@16+3 BBBB@27+0 CCCC@35+1 end"},
-        {cut, "AAAA@16+3 BBBB@27+0 broken CCCC+2"},
-        // A chunk header cut short after its tag.
-        {{'F', 'O', 'R', 'M', 6, 0, 0, 0, 'D', 'D', 'D', 'D', 1, 0}, "broken DDDD+0"},
-        // A container of exactly 8 bytes, one whose length word is one too large, one of 3 bytes.
-        {form, "no start"},
-        {{'F', 'O', 'R', 'M', 9, 0, 0, 0, 'A', 'A', 'A', 'A', 0, 0, 0, 0}, "no start"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.walked, Walked(c.bytes));
 }
 
 TEST(GameFileCountTable, MustFitItsChunkAndPointIntoTheFile)
