@@ -1,6 +1,6 @@
 // The per-instance built-in variables on a real instance: motion through its setters, the alarm
-// index rule, the two flag conversions, 32-bit float fields, depth changes, image_single, the
-// sprite measures under scaling, and read-only variables refusing assignment.
+// index rule, the two flag conversions, 32-bit float fields, image_single, the sprite measures
+// under scaling, and read-only variables refusing assignment.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -50,13 +50,11 @@ class InstanceVariables : public testing::Test {
     {
         Variable_BuiltIn_Init();
         Object_ResetTable();
-        g_InstanceDepthChanges.Clear();
         m_Instance = new CInstance(10.0f, 20.0f, 100001, -1, false);
     }
     void TearDown() override
     {
         delete m_Instance;
-        g_InstanceDepthChanges.Clear();
         Instance_SetSprites(nullptr);
         Variable_BuiltIn_SetSpriteLookup(nullptr);
     }
@@ -124,15 +122,6 @@ TEST_F(InstanceVariables, RealsAreStoredAsThirtyTwoBitFloats)
     // Path positions stay within 0 to 1; colours read as unsigned numbers.
     ExpectSetRead(self, {{"path_position", -1, 1.5, 1}, {"path_positionprevious", -1, -2, 0},
                          {"image_blend", -1, -1, 4294967295.0}});
-}
-
-TEST_F(InstanceVariables, ADepthChangeIsListedOnceForTheFrame)
-{
-    for (auto [depth, listed] : {std::pair{0, 0} /* unchanged */, {-10, 1}, {25, 1}}) {
-        ExpectSetRead(m_Instance, {{"depth", -1, double(depth), double(depth)}});
-        EXPECT_EQ(listed, g_InstanceDepthChanges.count) << depth;
-    }
-    EXPECT_EQ(m_Instance, g_InstanceDepthChanges.items[0]);
 }
 
 TEST_F(InstanceVariables, ImageSingleStopsOrRestartsTheAnimation)
