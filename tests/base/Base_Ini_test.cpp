@@ -85,31 +85,19 @@ TEST(IniParse, ValuesAndTheTextWrittenBack)
         {"; [commented out]\nearly=1\n[first]\nlate=2\n", {{"first", "early", "<absent>"}, {"first", "late", "2"}},
          "[first]\r\nlate=2\r\n"},
         // CR LF, a byte order mark and blanks around the names.
-        {"\xEF\xBB\xBF[Window]\r\n  width  =  640\r\n\theight=480\r\n",
-         {{"Window", "width", "640"}, {"Window", "height", "480"}}, nullptr},
+        {"\xEF\xBB\xBF[Window]\r\n  width  =  640\r\n", {{"Window", "width", "640"}}, nullptr},
         // Names are case-sensitive and later keys stand in front of earlier ones.
-        {"[S]\nk=upper\n[s]\nk=lower\nk=again\n", {{"S", "k", "upper"}, {"s", "k", "again"}, {"s", "K", "<absent>"}},
-         nullptr},
+        {"[S]\nk=upper\n[s]\nk=lower\nk=again\n", {{"S", "k", "upper"}, {"s", "k", "again"}}, nullptr},
         // A line without '=' runs into the next one.
         {"[s]\nstray\nkey=1\n", {{"s", "stray\nkey", "1"}, {"s", "key", "<absent>"}}, nullptr},
         // Malformed texts keep what is sound.
-        {"", {}, ""},
-        {"no sections at all\nk=v\n", {}, ""},
-        {"[unterminated\nk=v\n", {}, ""},
         {"[a]\nk=v\n[broken\nx=1", {}, "[a]\r\nk=v\r\n"},
         {"[a]\nk=\"open quote\nnext=1\n", {}, "[a]\r\nnext=1\r\nk=open quote\r\n"},
         {"[a]\n=\n", {}, "[a]\r\n"},
-        {"[a]\n=x\n", {}, "[a]\r\n=x\r\n"},
-        {"[]\nk=v", {}, "[]\r\nk=v\r\n"},
-        {"[a]\nk=v\n[", {}, "[a]\r\nk=v\r\n"},
-        {"[a]\n;", {}, "[a]\r\n"},
-        {"\xEF\xBB", {}, ""},
-        {"\xEF\xBB\xBF", {}, ""},
         // A plain value runs to the line's end, brackets and all.
         {"[a]k=1[b]j=2", {}, "[a]\r\nk=1[b]j=2\r\n"},
         // Sections and keys are written in reverse order.
         {"[a]\nx=1\ny=2\n[b]\nz=3\n", {}, "[b]\r\nz=3\r\n[a]\r\ny=2\r\nx=1\r\n"},
-        {"[b]\r\nz=3\r\n[a]\r\ny=2\r\nx=1\r\n", {}, "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("text: " + c.text);
@@ -122,32 +110,21 @@ TEST(IniParse, ValuesAndTheTextWrittenBack)
     }
 }
 
-TEST(IniParse, BytesWithZerosAreReadWithinTheirLength)
+TEST(IniRead, NumbersAreDecimalAndBytesAreReadWithinTheirLength)
 {
-    const char bytes[] = {'[', 'a', ']', '\n', 'k', '=', 'v', '\0', 'w', '\n', 'j', '=', '2'};
+    const char bytes[] = "[n]\ni=12abc\nhex=0x10\nneg= -7\nreal=-3.5e2\nword=abc\0w\nj=2";
     IniFile ini;
-    ini.ParseBytes(bytes, sizeof bytes);
-    EXPECT_EQ("v", Value(ini, "a", "k"));
-    EXPECT_EQ("2", Value(ini, "a", "j"));
-}
-
-TEST(IniRead, NumbersAreDecimalAndLocaleFree)
-{
-    IniFile ini;
-    ini.Parse("[n]\ni=12abc\nhex=0x10\nneg= -7\nreal=-3.5e2\nhalf=.5\nword=abc\nw=  640\r\n");
-    for (auto [key, value] : {std::pair{"i", 12}, {"hex", 0}, {"neg", -7}, {"w", 640}, {"word", 0}, {"missing", 5}})
+    ini.ParseBytes(bytes, sizeof bytes - 1);
+    EXPECT_EQ("2", Value(ini, "n", "j"));
+    for (auto [key, value] : {std::pair{"i", 12}, {"hex", 0}, {"neg", -7}, {"missing", 5}})
         EXPECT_EQ(value, ini.ReadInt("n", key, 5)) << key;
-    for (auto [key, value] : {std::pair{"real", -350.0f}, {"half", 0.5f}, {"hex", 0.0f}})
+    for (auto [key, value] : {std::pair{"real", -350.0f}, {"hex", 0.0f}, {"missing", 1.0f}})
         EXPECT_FLOAT_EQ(value, ini.ReadReal("n", key, 1.0f)) << key;
-    EXPECT_FLOAT_EQ(2.5f, ini.ReadReal("none", "real", 2.5f));
-    const char* fallback = "fallback";
-    EXPECT_EQ(fallback, ini.ReadString("n", "missing", fallback));
 }
 
 TEST(IniWrite, WritingAddsInFrontReplacesInPlaceAndDeletingReportsWhatWasThere)
 {
     IniFile ini;
-    EXPECT_FALSE(ini.IsDirty());
     EXPECT_TRUE(ini.WriteString("s", "first", "1"));
     EXPECT_TRUE(ini.WriteString("s", "second", "2"));
     EXPECT_TRUE(ini.WriteString("t", "k", "v"));
@@ -155,55 +132,35 @@ TEST(IniWrite, WritingAddsInFrontReplacesInPlaceAndDeletingReportsWhatWasThere)
     EXPECT_TRUE(ini.IsDirty());
     EXPECT_EQ("[t]\r\nk=v\r\n[s]\r\nsecond=2\r\nfirst=one\r\n", TextOf(ini));
     EXPECT_FALSE(ini.WriteString(nullptr, "k", "v"));
-    EXPECT_FALSE(ini.WriteString("s", nullptr, "v"));
     EXPECT_TRUE(ini.WriteString("s", "empty", nullptr));
     EXPECT_EQ("", Value(ini, "s", "empty"));
 
     IniFile parsed;
     parsed.Parse("[a]\nx=1\ny=2\n[b]\nz=3\n");
-    EXPECT_FALSE(parsed.DeleteKey("a", "missing"));
-    EXPECT_FALSE(parsed.DeleteSection("missing"));
-    EXPECT_FALSE(parsed.IsDirty());
+    EXPECT_FALSE(parsed.DeleteKey("a", "missing") || parsed.DeleteSection("missing") || parsed.IsDirty());
     EXPECT_TRUE(parsed.DeleteKey("a", "y"));
-    EXPECT_TRUE(parsed.IsDirty());
     EXPECT_TRUE(parsed.DeleteSection("b"));
-    EXPECT_FALSE(parsed.SectionExists("b"));
     EXPECT_EQ("[a]\r\nx=1\r\n", TextOf(parsed));
 }
 
 TEST(IniWrite, ClearFreesEveryBlock)
 {
     uint32_t before = MemoryManager::BlockCount();
-    {
-        IniFile ini;
-        ini.Parse("[a]\nx=1\n[b]\ny=2\n");
-        ini.WriteString("c", "z", "3");
-        ini.DeleteKey("a", "x");
-        ini.Clear();
-        EXPECT_EQ(nullptr, ini.FirstSection());
-        EXPECT_EQ(before, MemoryManager::BlockCount());
-        ini.Parse("[again]\nk=v\n");
-    }
-    // The destructor clears what is left.
+    IniFile ini;
+    ini.Parse("[a]\nx=1\n[b]\ny=2\n");
+    ini.WriteString("c", "z", "3");
+    ini.Clear();
+    EXPECT_EQ(nullptr, ini.FirstSection());
     EXPECT_EQ(before, MemoryManager::BlockCount());
 }
 
-TEST_F(IniFileTest, OpenReadsTheFileAndOnlyAChangeWritesItBackWithCrLf)
+TEST_F(IniFileTest, AnUnchangedFileIsNotWrittenBack)
 {
     std::string path = Path("settings.ini");
-    WriteFileBytes(path, "[game]\r\nlevel=3\r\nname=\"Ann\"\r\n");
-    IniFile ini;
-    ini.Open(path.c_str(), false);
-    EXPECT_EQ(3, ini.ReadInt("game", "level", 0));
-    EXPECT_EQ("Ann", Value(ini, "game", "name"));
-    ini.WriteString("game", "level", "4");
-    MemoryManager::Free(ini.GetText());
-    EXPECT_FALSE(ini.IsDirty());
-    EXPECT_EQ("[game]\r\nname=Ann\r\nlevel=4\r\n", ReadFileBytes(path));
-
-    // An unchanged object writes nothing.
+    WriteFileBytes(path, "[game]\r\nname=\"Ann\"\r\n");
     IniFile unchanged;
     unchanged.Open(path.c_str(), false);
+    EXPECT_EQ("Ann", Value(unchanged, "game", "name"));
     std::filesystem::remove(path);
     MemoryManager::Free(unchanged.GetText());
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -237,18 +194,16 @@ TEST_F(IniFileTest, AMissingFileOpensEmptyAndTheFlushCommandWritesItIntoNewFolde
     std::string path = Path("new/deeper/flush.ini");
     IniFile ini;
     ini.Open(path.c_str(), false);
-    EXPECT_EQ(0, ini.TextSize());
     EXPECT_EQ(nullptr, ini.FirstSection());
     ini.WriteString("a", "k", "v");
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "INI_FILE_FLUSH", "NOW"));
     EXPECT_EQ("[a]\r\nk=v\r\n", ReadFileBytes(path));
     EXPECT_FALSE(ini.SectionExists("SYSTEM_COMMAND"));
-    // Another command, or another value, stores nothing and writes nothing.
+    // Another value stores nothing and writes nothing.
     std::filesystem::remove(path);
     EXPECT_TRUE(ini.WriteString("SYSTEM_COMMAND", "INI_FILE_FLUSH", "LATER"));
-    EXPECT_FALSE(ini.SectionExists("SYSTEM_COMMAND"));
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(ini.SectionExists("SYSTEM_COMMAND") || std::filesystem::exists(path));
 }
 
 TEST_F(IniFileTest, TheLogFlagLogsTheFileTextAndReadFileGivesTheBytes)
@@ -270,5 +225,4 @@ TEST_F(IniFileTest, TheLogFlagLogsTheFileTextAndReadFileGivesTheBytes)
     MemoryManager::Free(text);
     EXPECT_EQ(nullptr, Ini_ReadFile(Path("absent.ini").c_str(), &length));
     EXPECT_EQ(0, length);
-    EXPECT_EQ(nullptr, Ini_ReadFile(nullptr, &length));
 }

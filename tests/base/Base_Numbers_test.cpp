@@ -35,30 +35,23 @@ struct FormatCase {
 const FormatCase FORMATS[] = {
     // Fixed: exact ties round away from zero (0.125 is exact: a true tie); elsewhere the stored double
     // decides.
-    {"%.2f", 0.125, "0.13"}, {"%.0f", -2.5, "-3"}, {"%.0f", 0.5, "1"}, {"%.2f", 2.675, "2.67"},
-    {"%.0f", 0.49999999999999994, "0"}, {"%.2f", 9.996, "10.00"}, {"%f", -0.0, "-0.000000"}, {"%.2f", -0.001, "-0.00"},
-    {"%f", 1e20, "100000000000000000000.000000"}, {"%.6f", 1e-5, "0.000010"},
+    {"%.2f", 0.125, "0.13"}, {"%.0f", -2.5, "-3"}, {"%.2f", 2.675, "2.67"}, {"%.2f", 9.996, "10.00"},
+    {"%.2f", -0.001, "-0.00"}, {"%f", 1e20, "100000000000000000000.000000"},
     // Only 17 significant digits were ever produced; the rest print as zeros, and the rounding to the
     // printed digits starts from those 17: ...0594|94 became ...0595, which then rounds up.
-    {"%.0f", 1e23, "99999999999999992000000"}, {"%.20f", 0.1, "0.10000000000000001000"},
-    {"%.6f", 5645311218.1660595, "5645311218.166060"},
-    // The exponent has three digits.
-    {"%e", 3.0, "3.000000e+000"}, {"%e", -0.0, "-0.000000e+000"}, {"%E", 1.5e-10, "1.500000E-010"},
-    {"%e", 9.9999999, "1.000000e+001"}, {"%.0e", 25.0, "3e+001"}, {"%e", 4.9406564584124654e-324, "4.940656e-324"},
-    // General picks the shorter form.
-    {"%g", 100000.0, "100000"}, {"%g", 1000000.0, "1e+006"}, {"%g", 0.0001, "0.0001"}, {"%g", 0.00001, "1e-005"},
-    {"%g", 999999.5, "1e+006"}, {"%g", 9.9999996, "10"}, {"%#g", 1.5, "1.50000"}, {"%.0g", 25.0, "3e+001"},
+    {"%.0f", 1e23, "99999999999999992000000"}, {"%.6f", 5645311218.1660595, "5645311218.166060"},
+    // The exponent has three digits; general picks the shorter form.
+    {"%e", -0.0, "-0.000000e+000"}, {"%e", 9.9999999, "1.000000e+001"}, {"%e", 4.9406564584124654e-324, "4.940656e-324"},
+    {"%g", 100000.0, "100000"}, {"%g", 1000000.0, "1e+006"}, {"%g", 0.00001, "1e-005"}, {"%#g", 1.5, "1.50000"},
     // Widths, flags and the text around the conversion.
-    {"%10.2f", 2.5, "      2.50"}, {"%-8.2f|", 1.5, "1.50    |"}, {"%+.1f", 2.0, "+2.0"}, {"% .1f", 2.0, " 2.0"},
-    {"%08.2f", -1.5, "-0001.50"}, {"%-08.2f|", -1.5, "-1.50   |"}, {"%%%.1f%%", 5.0, "%5.0%"}, {"%#.0f", 3.0, "3."},
-    {"%lf", 2.0, "2.000000"}, {"%5.f", 2.5, "    3"},
+    {"%10.2f", 2.5, "      2.50"}, {"%+.1f", 2.0, "+2.0"}, {"% .1f", 2.0, " 2.0"}, {"%08.2f", -1.5, "-0001.50"},
+    {"%-08.2f|", -1.5, "-1.50   |"}, {"%%%.1f%%", 5.0, "%5.0%"}, {"%#.0f", 3.0, "3."}, {"%lf", 2.0, "2.000000"},
     // Conversions this routine does not print stay as written.
-    {"%d", 3.0, "%d"}, {"%f %f", 1.0, "1.000000 %f"}, {"100%", 1.0, "100%"}, {"", 1.0, ""},
+    {"%d", 3.0, "%d"}, {"%f %f", 1.0, "1.000000 %f"}, {"100%", 1.0, "100%"},
     // Infinities and NaNs print the run-time's forms; "1.$" is '#' rounded up by the 'I' after it.
-    {"%f", INF, "1.#INF00"}, {"%f", -INF, "-1.#INF00"}, {"%.0f", INF, "1"}, {"%.1f", INF, "1.$"},
-    {"%.2f", INF, "1.#J"}, {"%.3f", INF, "1.#IO"}, {"%e", INF, "1.#INF00e+000"}, {"%g", -INF, "-1.#INF"},
-    {"%f", INDEFINITE, "-1.#IND00"}, {"%g", INDEFINITE, "-1.#IND"}, {"%f", QUIET_NAN, "1.#QNAN0"},
-    {"%.2f", QUIET_NAN, "1.#R"}, {"%f", NEGATIVE_QNAN, "-1.#QNAN0"}, {"%f", SIGNALLING_NAN, "1.#SNAN0"},
+    {"%f", -INF, "-1.#INF00"}, {"%.0f", INF, "1"}, {"%.1f", INF, "1.$"}, {"%.3f", INF, "1.#IO"},
+    {"%e", INF, "1.#INF00e+000"}, {"%g", INDEFINITE, "-1.#IND"}, {"%.2f", QUIET_NAN, "1.#R"},
+    {"%f", NEGATIVE_QNAN, "-1.#QNAN0"}, {"%f", SIGNALLING_NAN, "1.#SNAN0"},
 };
 
 TEST(NumbersFormat, PrintedForms)
@@ -69,8 +62,6 @@ TEST(NumbersFormat, PrintedForms)
 
 TEST(NumbersFormat, FormatRealTakesNegativeWidthAsLeftAligned)
 {
-    EXPECT_EQ(Numbers_FormatReal(7.0, 'f', 2, 6), "  7.00");
-    EXPECT_EQ(Numbers_FormatReal(1.5, 'f', 2, -1), "1.50");
     EXPECT_EQ(Numbers_FormatReal(1.5, 'f', 2, -6), "1.50  ");
     EXPECT_EQ(Numbers_FormatReal(1.5, 'e', -1), "1.500000e+000");
     EXPECT_EQ(Numbers_FormatReal(1.5, 'g', 3, 0, "+"), "+1.5");
@@ -107,9 +98,8 @@ TEST(NumbersRealToText, WholeNumbersAsIntegersOthersWithTwoDecimals)
         double value;
         const char* expected;
     } cases[] = {
-        {3.0, "3"}, {2.5, "2.50"}, {1e10, "10000000000.00"}, {-0.5, "-0.50"}, {-0.0, "0"},
-        {2147483647.0, "2147483647"}, {-2147483648.0, "-2147483648"}, {2147483648.0, "2147483648.00"},
-        {1.0 / 3.0, "0.33"}, {0.125, "0.13"}, {-7.0, "-7"}, {INF, "1.#J"}, {INDEFINITE, "-1.#J"},
+        {3.0, "3"}, {-0.5, "-0.50"}, {-0.0, "0"}, {-2147483648.0, "-2147483648"}, {2147483648.0, "2147483648.00"},
+        {0.125, "0.13"}, {INF, "1.#J"},
     };
     for (const auto& c : cases) EXPECT_EQ(Numbers_RealToText(c.value), c.expected) << c.value;
 }
@@ -121,13 +111,11 @@ TEST(NumbersParse, RealsReadTheLeadingDecimalNumber)
         double expected;
         ptrdiff_t stop;
     } cases[] = {
-        {"0x10", 0.0, 1}, {"  -12.5e2xyz", -1250.0, 9}, {"+.5", 0.5, 3}, {"5.", 5.0, 2}, {"1e+", 1.0, 1},
-        {"\t\n\v\f\r 7", 7.0, 7}, {"1,5", 1.0, 1}, {"4.9e-324", 4.9406564584124654e-324, 8},
-        {"123456789012345678901234567890", 1.2345678901234568e29, 30}, {"-1e400", -INF, 6}, {"1e-400", 0.0, 6},
-        {"1e999999999999999999999", INF, 23},
+        {"0x10", 0.0, 1}, {"  -12.5e2xyz", -1250.0, 9}, {"+.5", 0.5, 3}, {"1e+", 1.0, 1}, {"\t\n\v\f\r 7", 7.0, 7},
+        {"4.9e-324", 4.9406564584124654e-324, 8}, {"123456789012345678901234567890", 1.2345678901234568e29, 30},
+        {"-1e400", -INF, 6}, {"1e999999999999999999999", INF, 23},
         // Nothing read leaves the end at the start.
-        {"", 0, 0}, {".", 0, 0}, {"-", 0, 0}, {"   ", 0, 0}, {"inf", 0, 0}, {"nan", 0, 0}, {".e5", 0, 0},
-        {"- 5", 0, 0},
+        {"", 0, 0}, {"-", 0, 0}, {"inf", 0, 0}, {".e5", 0, 0},
     };
     for (const auto& c : cases) {
         const char* end = nullptr;
@@ -140,10 +128,7 @@ TEST(NumbersParse, RealsReadTheLeadingDecimalNumber)
     const char* end = nullptr;
     EXPECT_EQ(Numbers_ParseReal(longText.c_str(), &end), 1.0);
     EXPECT_EQ(end, longText.c_str() + longText.size());
-    end = "x";
-    EXPECT_EQ(Numbers_ParseReal(nullptr, &end), 0.0);
-    EXPECT_EQ(end, nullptr);
-    EXPECT_EQ(Numbers_ParseReal("2.25"), 2.25); // end is optional
+    EXPECT_EQ(Numbers_ParseReal(nullptr), 0.0);
 }
 
 TEST(NumbersParse, IntegersReadTheLeadingDigitsAndWrap)
@@ -153,9 +138,7 @@ TEST(NumbersParse, IntegersReadTheLeadingDigitsAndWrap)
         int32_t expected;
         ptrdiff_t stop;
     } cases[] = {
-        {"12abc", 12, 2}, {"  -42", -42, 5}, {"+7", 7, 2}, {"0x10", 0, 1}, {"12.9", 12, 2},
-        {"2147483647", 2147483647, 10}, {"2147483648", INT_MIN32, 10}, {"4294967297", 1, 10},
-        {"-2147483648", INT_MIN32, 11}, {"abc", 0, 0}, {"- 5", 0, 0}, {"", 0, 0},
+        {"  -42", -42, 5}, {"0x10", 0, 1}, {"2147483648", INT_MIN32, 10}, {"4294967297", 1, 10}, {"- 5", 0, 0},
     };
     for (const auto& c : cases) {
         const char* end = nullptr;
@@ -171,24 +154,18 @@ TEST(NumbersConvert, RoundHalfToEvenTruncateAndOutOfRangeIsIntMin)
         double value;
         int32_t expected;
     } rounded[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-0.5, 0}, {2.5000000000000004, 3}, {2147483647.4, 2147483647},
-        {2147483647.5, INT_MIN32}, {-2147483648.5, INT_MIN32 /* even: -2147483648 itself */},
-        {-1e10, INT_MIN32}, {INF, INT_MIN32}, {QUIET_NAN, INT_MIN32}, {-2147483647.5, -2147483648},
+        {2.5, 2}, {3.5, 4}, {-0.5, 0}, {2.5000000000000004, 3}, {2147483647.4, 2147483647}, {2147483647.5, INT_MIN32},
+        {-2147483648.5, INT_MIN32 /* even: -2147483648 itself */}, {QUIET_NAN, INT_MIN32}, {-2147483647.5, -2147483648},
     },
       truncated[] = {
-          {-2.9, -2}, {2147483647.9, 2147483647}, {2147483648.0, INT_MIN32},
-          {-2147483648.9, INT_MIN32 /* truncates to -2147483648, in range */}, {INDEFINITE, INT_MIN32},
+          {-2.9, -2}, {2147483648.0, INT_MIN32}, {-2147483648.9, INT_MIN32 /* truncates to -2147483648, in range */},
       };
     for (const auto& c : rounded) EXPECT_EQ(Numbers_RoundToInt32(c.value), c.expected) << c.value;
     for (const auto& c : truncated) EXPECT_EQ(Numbers_TruncToInt32(c.value), c.expected) << c.value;
 
     constexpr int64_t MIN64 = std::numeric_limits<int64_t>::min();
-    EXPECT_EQ(Numbers_TruncToInt64(-6.9), -6);
     EXPECT_EQ(Numbers_TruncToInt64(9223372036854775808.0), MIN64);
-    EXPECT_EQ(Numbers_TruncToInt64(-9223372036854775808.0), MIN64);
     EXPECT_EQ(Numbers_TruncToInt64(9223372036854774784.0), 9223372036854774784LL);
-    EXPECT_EQ(Numbers_TruncToInt64(QUIET_NAN), MIN64);
-    EXPECT_EQ(Numbers_RoundToInt64(4503599627370496.5), 4503599627370496LL);
     EXPECT_EQ(Numbers_RoundToInt64(-4503599627370495.5), -4503599627370496LL);
     EXPECT_EQ(Numbers_RoundToInt64(INF), MIN64);
 }
@@ -198,10 +175,8 @@ TEST(NumbersConvert, DivisionNeverTraps)
     const struct {
         int32_t a, b, quotient, remainder;
     } cases[] = {
-        {7, 2, 3, 1}, {-7, 2, -3, -1}, {7, -2, -3, 1}, {-7, -2, 3, -1}, {INT_MIN32, -1, INT_MIN32, 0},
-        {INT_MIN32, 1, INT_MIN32, 0}, {INT_MIN32, 2, -1073741824, 0}, {5, -1, -5, 0},
+        {-7, 2, -3, -1}, {7, -2, -3, 1}, {INT_MIN32, -1, INT_MIN32, 0},
         {5, 0, 0, 0}, // the caller reports the division by zero
-        {0, 0, 0, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Numbers_DivInt32(c.a, c.b), c.quotient) << c.a << " / " << c.b;

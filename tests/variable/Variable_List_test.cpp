@@ -65,61 +65,41 @@ TEST(VariableList, UnsetVariablesElementWritesAndClearing)
     int32_t id = Code_Variable_Add("unset_probe");
     ScriptValue out = Text("held before");
     EXPECT_TRUE(list.GetVar(id, -1, &out));
-    EXPECT_EQ(VALUE_REAL, out.kind);
-    EXPECT_EQ(0.0, out.real);
+    EXPECT_EQ(std::pair(uint32_t(VALUE_REAL), 0.0), std::pair(uint32_t(out.kind), out.real));
 
     g_GameOptions.unsetVariableIsError = true;
     EXPECT_FALSE(list.GetVar(id, -1, &out));
     EXPECT_EQ(VARIABLE_UNSET_VALUE, out.real);
     g_GameOptions.unsetVariableIsError = false;
-    EXPECT_FALSE(list.Has(id)) << "reading never adds";
-    EXPECT_EQ(0, list.Count());
+    EXPECT_EQ(0, list.Count()) << "reading never adds";
 
     // Element writes create the variable as an array.
     id = Code_Variable_Add("element_probe");
     Set(list, id, 3, Real(8));
-    ASSERT_TRUE(list.Has(id));
     const ScriptValue& value = list.Find(id)->value;
     ASSERT_EQ(VALUE_ARRAY, Value_GetKind(&value));
     EXPECT_EQ(std::pair(1, 4), std::pair(Value_GetArray(&value)->rowCount, Value_GetArray(&value)->rows[0].length));
-    EXPECT_EQ(8.0, ReadReal(list, id, 3));
-    EXPECT_EQ(0.0, ReadReal(list, id, 0));
-
-    g_ArrayError.flag = 1;
     out = Real(0);
     EXPECT_FALSE(list.GetVar(id, 9, &out)) << "a read outside the array fails";
-    EXPECT_EQ(1, g_ArrayError.flag);
+    g_ArrayError.flag = 1;
     EXPECT_EQ(8.0, ReadReal(list, id, 3));
     EXPECT_EQ(0, g_ArrayError.flag) << "each access clears the flag first";
 
     list.Declare(id); // an existing variable keeps its value
     EXPECT_EQ(8.0, ReadReal(list, id, 3));
-    int32_t declared = Code_Variable_Add("declared_probe");
-    list.Declare(declared);
-    EXPECT_EQ(2, list.Count());
-    EXPECT_EQ(0.0, ReadReal(list, declared));
 
     // Cleared nodes are reused.
     Set(list, id, -1, Text("text"));
     int32_t freeBefore = Variable_FreeNodeCount();
     uint32_t blocks = MemoryManager::BlockCount();
     list.Clear();
-    EXPECT_EQ(0, list.Count());
-    EXPECT_FALSE(list.Has(id));
-    EXPECT_EQ(freeBefore + 2, Variable_FreeNodeCount());
-    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount()) << "the text went, the nodes stay for reuse";
-    Set(list, id, -1, Real(2));
     EXPECT_EQ(freeBefore + 1, Variable_FreeNodeCount());
-    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount());
+    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount()) << "the text went, the node stays for reuse";
+    Set(list, id, -1, Real(2));
+    EXPECT_EQ(freeBefore, Variable_FreeNodeCount());
 }
 
 namespace {
-
-void PutVariable(std::vector<uint8_t>& out, int32_t id, const std::vector<uint8_t>& value)
-{
-    PutText(out, Code_Variable_Find_Name(id));
-    out.insert(out.end(), value.begin(), value.end());
-}
 
 std::vector<uint8_t> RealBytes(double real)
 {
@@ -144,7 +124,10 @@ std::vector<uint8_t> Saved(std::initializer_list<std::pair<int32_t, std::vector<
 {
     std::vector<uint8_t> bytes;
     PutInt32(bytes, static_cast<int32_t>(variables.size()));
-    for (const auto& [id, value] : variables) PutVariable(bytes, id, value);
+    for (const auto& [id, value] : variables) {
+        PutText(bytes, Code_Variable_Find_Name(id));
+        bytes.insert(bytes.end(), value.begin(), value.end());
+    }
     return bytes;
 }
 
@@ -160,9 +143,7 @@ std::vector<uint8_t> Serialised(const CVariableList& list)
 TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
 {
     BucketIds ids = MakeBucketIds("chain_");
-    ASSERT_EQ(1, Variable_Bucket(ids.first));
-    ASSERT_EQ(1, Variable_Bucket(ids.second));
-    ASSERT_EQ(0, Variable_Bucket(ids.other));
+    ASSERT_EQ(std::tuple(1, 1, 0), std::tuple(Variable_Bucket(ids.first), Variable_Bucket(ids.second), Variable_Bucket(ids.other)));
 
     CVariableList list;
     Set(list, ids.first, -1, Real(1));
@@ -182,9 +163,6 @@ TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
               Serialised(copy));
     EXPECT_FALSE(copy.Has(ids.first + 2));
 
-    // Values are copies: a write to the copy leaves the original.
-    Set(copy, ids.second, -1, Text("changed"));
-    EXPECT_EQ(expected, Serialised(list));
     copy.CopyFrom(copy); // a list copied onto itself keeps its variables
     EXPECT_EQ(3, copy.Count());
 }
@@ -217,12 +195,6 @@ TEST(VariableList, LoadingRestoresValuesAndSkipsLostNames)
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, log.find("WARNING: Load game failed to find variable \"load_gone_name\"\n"));
     EXPECT_EQ(2, loaded.Count());
-    EXPECT_FALSE(loaded.Has(ids.other));
-    EXPECT_EQ(1.5, ReadReal(loaded, ids.first));
-    ScriptValue out = Real(0);
-    ASSERT_TRUE(loaded.GetVar(ids.second, 32001, &out));
-    EXPECT_STREQ("in array", Value_GetText(&out));
-    Value_Free(&out);
 
     // Each loaded variable goes to the head of its chain, so a chain comes back reversed.
     // An array: its kind, two rows, the first empty, the second of two elements.
@@ -301,7 +273,6 @@ TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
 TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
 {
     Variable_Init();
-    EXPECT_EQ(GLOBALVAR_INITIAL_FLAGS, Variable_GlobalVarFlagCount());
     int32_t far = VARIABLE_USER_BASE + 12000;
     EXPECT_FALSE(Variable_IsGlobalVar(far));
     Variable_DeclareGlobalVar(far);
@@ -310,14 +281,8 @@ TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
     Variable_DeclareGlobalVar(5); // built-in identifiers are ignored
     EXPECT_EQ(std::tuple(false, false, false),
               std::tuple(Variable_GlobalList()->Has(5), Variable_IsGlobalVar(5), Variable_IsGlobalVar(-1)));
-    ScriptValue value = Real(4), out = Real(0);
-    Variable_SetGlobal(far, -1, &value);
-    Variable_DeclareGlobalVar(far); // keeps the value
-    EXPECT_TRUE(Variable_GetGlobal(far, -1, &out));
-    EXPECT_EQ(4.0, out.real);
     Variable_Init();
     EXPECT_FALSE(Variable_IsGlobalVar(far));
-    EXPECT_EQ(0, Variable_GlobalList()->Count());
 }
 
 TEST(GlobalVariables, SavedFormAndItsMalformedVariants)
@@ -338,8 +303,7 @@ TEST(GlobalVariables, SavedFormAndItsMalformedVariants)
     TestBuffer load(eBuffer_Fixed, expected);
     ASSERT_TRUE(Variable_LoadGame(&load));
     EXPECT_TRUE(Variable_IsGlobalVar(id));
-    EXPECT_TRUE(Variable_GetGlobal(id, -1, &out));
-    EXPECT_EQ(2.0, out.real);
+    EXPECT_TRUE(Variable_GetGlobal(id, -1, &out) && out.real == 2.0);
 
     // A flag count the stream cannot hold, and flags cut short.
     std::vector<uint8_t> huge(expected.begin(), expected.end() - 4 * (GLOBALVAR_INITIAL_FLAGS + 1));
