@@ -9,7 +9,7 @@
 
 #include "GLDeviceFixture.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_Window.h"

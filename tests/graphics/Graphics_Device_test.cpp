@@ -6,7 +6,7 @@
 #include "Graphics_FakeDevice.h"
 #include "Graphics_TestImages.h"
 #include "base/Base_Maths.h"
-#include "graphics/Graphics_DevicePlaceholders.h"
+#include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_VertexFormat.h"
 #include "graphics/Graphics_Window.h"

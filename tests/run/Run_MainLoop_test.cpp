@@ -9,7 +9,7 @@
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Globals.h"
-#include "run/Run_Placeholders.h"
+#include "run/Run_Layer.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
 

@@ -7,7 +7,7 @@
 
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_Placeholders.h"
+#include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
