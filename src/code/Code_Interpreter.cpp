@@ -70,36 +70,25 @@ struct VMRegion {
     uint32_t size;
 };
 
-// By run depth: the stack region and the with table of each nested run, kept for the next run. By
-// nesting level (runs and script calls): the local variable lists. They live as long as the
-// program, so the tables are never destroyed.
+// By run depth: the stack region and the with table of each nested run, kept for the next run. The
+// local variable lists not in use, emptied, for the next level that declares one. They live as
+// long as the program, so the tables are never destroyed.
 std::vector<VMRegion>& g_Regions = *new std::vector<VMRegion>();
 std::vector<std::vector<VMWithEnv>*>& g_EnvTables = *new std::vector<std::vector<VMWithEnv>*>();
-std::vector<CVariableList*>& g_LocalPool = *new std::vector<CVariableList*>();
+std::vector<CVariableList*>& g_SpareLocals = *new std::vector<CVariableList*>();
 int32_t g_RunDepth = 0;
-int32_t g_NestingLevel = 0;
 
 uint32_t g_BranchCounter = 0;
 uint32_t g_StackHighWater = 0;
 int32_t g_LastRunStackBytes = 0;
 
-CVariableList* TakeLocalList()
+// A level's local list is made when its code first reaches a local variable: most scripts
+// declare none, and their calls then cost no list at all.
+void DropLocalList(CVariableList* list)
 {
-    ++g_NestingLevel;
-    if (static_cast<size_t>(g_NestingLevel) >= g_LocalPool.size()) g_LocalPool.resize(static_cast<size_t>(g_NestingLevel) + 1, nullptr);
-    CVariableList*& list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
-    if (list == nullptr)
-        list = new CVariableList();
-    else if (list->Count() > 0)
-        list->Clear();
-    return list;
-}
-
-void DropLocalList()
-{
-    CVariableList* list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
+    if (list == nullptr) return;
     if (list->Count() > 0) list->Clear();
-    --g_NestingLevel;
+    g_SpareLocals.push_back(list);
 }
 
 uint8_t* RegionEnd(const VMRunState& run) { return run.base + run.size; }
@@ -204,6 +193,43 @@ private:
     std::vector<ScriptValue> m_Heap;
 };
 
+// A slot's 16 bytes as one vector, so that testing it takes one load.
+typedef uint64_t SlotVector __attribute__((vector_size(16)));
+
+inline SlotVector SlotBits(const ScriptValue& slot)
+{
+    SlotVector bits;
+    std::memcpy(&bits, &slot, sizeof bits);
+    return bits;
+}
+
+inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
+
+// The argument slots up to the last one that holds anything but real 0 (all of its bits zero).
+// Scripts rarely use more than a few, so a call saves and restores only those.
+[[gnu::noinline]] uint32_t ArgumentSlotsInUse()
+{
+    constexpr uint32_t FEW = 4;
+    // Most calls leave the upper slots empty: they are tested as one block.
+    SlotVector upper = {0, 0};
+    for (uint32_t i = FEW; i < SCRIPT_ARGUMENT_COUNT; ++i) upper |= SlotBits(g_ScriptArguments[i]);
+    uint32_t used = SlotEmpty(upper) ? FEW : SCRIPT_ARGUMENT_COUNT;
+    while (used > 0 && SlotEmpty(SlotBits(g_ScriptArguments[used - 1]))) --used;
+    return used;
+}
+
+// A bound on the argument slots in use (every slot from it on is real 0), kept by calls and returns
+// so that they need not look; -1 when code that may write the slots directly (built-ins, the
+// general instructions, the debugger, anything between runs) has run since.
+int32_t g_ArgumentSlotBound = -1;
+
+inline void ForgetArgumentSlots() { g_ArgumentSlotBound = -1; }
+
+inline uint32_t ArgumentSlotBound()
+{
+    return g_ArgumentSlotBound >= 0 ? static_cast<uint32_t>(g_ArgumentSlotBound) : ArgumentSlotsInUse();
+}
+
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
 {
     FunctionEntry* entry = Function_Get(id);
@@ -221,6 +247,7 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
+    ForgetArgumentSlots();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -230,33 +257,9 @@ void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
+    ForgetArgumentSlots();
     args.FreeAll();
     PlaceResult(run, argc, result);
-}
-
-// A slot's 16 bytes as one vector, so that testing it takes one load.
-typedef uint64_t SlotVector __attribute__((vector_size(16)));
-
-inline SlotVector SlotBits(const ScriptValue& slot)
-{
-    SlotVector bits;
-    std::memcpy(&bits, &slot, sizeof bits);
-    return bits;
-}
-
-inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
-
-// The argument slots up to the last one that holds anything but real 0 (all of its bits zero).
-// Scripts rarely use more than a few, so a call saves and restores only those.
-uint32_t ArgumentSlotsInUse()
-{
-    constexpr uint32_t FEW = 4;
-    // Most calls leave the upper slots empty: they are tested as one block.
-    SlotVector upper = {0, 0};
-    for (uint32_t i = FEW; i < SCRIPT_ARGUMENT_COUNT; ++i) upper |= SlotBits(g_ScriptArguments[i]);
-    uint32_t used = SlotEmpty(upper) ? FEW : SCRIPT_ARGUMENT_COUNT;
-    while (used > 0 && SlotEmpty(SlotBits(g_ScriptArguments[used - 1]))) --used;
-    return used;
 }
 
 template <typename T>
@@ -281,7 +284,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     }
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
-    uint32_t savedSlots = ArgumentSlotsInUse();
+    uint32_t savedSlots = ArgumentSlotBound();
     uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
 
     // The arguments are read first: the frame's end reuses their place. A call installs at most 16
@@ -312,6 +315,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
     // Slots from savedSlots on hold real 0 already.
     for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    g_ArgumentSlotBound = static_cast<int32_t>(installed);
     run.top = run.fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
@@ -324,7 +328,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     run.text = code->GetText();
     run.name = code->GetName();
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
-    run.locals = TakeLocalList();
+    run.locals = nullptr;
     ++run.callDepth;
     MarkLowWater(run);
 }
@@ -357,9 +361,9 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
     std::memcpy(&frame, run.fp, FRAME_HEADER_SIZE);
     uint8_t* frameEnd = run.fp + FRAME_SIZE;
     --run.callDepth;
-    DropLocalList();
+    DropLocalList(run.locals);
     // Slots past both what the callee holds and what the caller had are real 0 on both sides.
-    uint32_t end = std::max(ArgumentSlotsInUse(), frame.savedSlots);
+    uint32_t end = std::max(ArgumentSlotBound(), frame.savedSlots);
     for (uint32_t i = 0; i < end; ++i) {
         ScriptValue& slot = g_ScriptArguments[i];
         if (Value_GetKind(&slot) != VALUE_REAL) Value_Free(&slot);
@@ -367,6 +371,7 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
                                     : ScriptValue{VALUE_REAL, 0, 0.0};
     }
     g_ScriptArgumentCount = frame.callerArgCount;
+    g_ArgumentSlotBound = static_cast<int32_t>(frame.savedSlots);
 
     run.pc = frame.returnPc;
     run.self = frame.self;
@@ -938,14 +943,17 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
     pc += OPERAND_SIZES[VM_WordFirstType(word)];                                                                     \
     if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
 
-// Runs an instruction outside the loop on the saved state, then carries on.
-#define VM_CALL_OUT(statement)                                                                                       \
+// Runs a call, return or exit outside the loop on the saved state, then carries on.
+#define VM_CALL_FRAME(statement)                                                                                     \
     do {                                                                                                             \
         VM_SAVE();                                                                                                   \
         statement;                                                                                                   \
         VM_LOAD();                                                                                                   \
         VM_NEXT();                                                                                                   \
     } while (0)
+
+// Runs any other instruction outside the loop; it may have written argument slots.
+#define VM_CALL_OUT(statement) VM_CALL_FRAME(statement; ForgetArgumentSlots())
 
 void RunLoop(VMRunState& run)
 {
@@ -1017,7 +1025,7 @@ void RunLoop(VMRunState& run)
 endOfCode:
     if (run.callDepth == 0) goto done;
     // A called script that runs off its end returns real 0.
-    VM_CALL_OUT(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
+    VM_CALL_FRAME(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
 
 checkStack:
     VM_CALL_OUT(CheckStack(run));
@@ -1028,6 +1036,7 @@ operandPastEnd:
 attend:
     run.pc = at;
     word = VM_AttendAndFetch(run);
+    ForgetArgumentSlots();
     run.selfListOf = nullptr;
     VM_SET_DISPATCH();
     goto* s_Wide[word >> 16];
@@ -1242,6 +1251,7 @@ opBranch: {
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
         VM_SAVE();
         g_VMMessagePump();
+        ForgetArgumentSlots();
         run.selfListOf = nullptr;
     }
     uint8_t opcode = VM_WordOpcode(word);
@@ -1276,14 +1286,14 @@ opPopz: {
 
 opCall: {
     VM_OPERAND();
-    VM_CALL_OUT(DoCall(run, word, operand));
+    VM_CALL_FRAME(DoCall(run, word, operand));
 }
 
 opRet:
-    VM_CALL_OUT(DoReturn(run, word));
+    VM_CALL_FRAME(DoReturn(run, word));
 
 opExit:
-    VM_CALL_OUT(DoExit(run));
+    VM_CALL_FRAME(DoExit(run));
 
 opPushEnv:
     VM_CALL_OUT(VM_DoPushEnv(run, word, at));
@@ -1301,6 +1311,7 @@ opBreak: {
         pc = at;
         VM_SAVE();
         word = VM_BreakpointHit(run);
+        ForgetArgumentSlots();
         run.selfListOf = nullptr;
         dispatch = s_Attention;
         pc = at + 4;
@@ -1321,6 +1332,7 @@ done:
 #undef VM_NEXT
 #undef VM_OPERAND
 #undef VM_CALL_OUT
+#undef VM_CALL_FRAME
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)
@@ -1352,6 +1364,18 @@ void ReleaseLargeRegion(int32_t depth)
 }
 
 } // namespace
+
+CVariableList* VM_Locals(VMRunState& run)
+{
+    if (run.locals != nullptr) return run.locals;
+    if (g_SpareLocals.empty()) {
+        run.locals = new CVariableList();
+    } else {
+        run.locals = g_SpareLocals.back();
+        g_SpareLocals.pop_back();
+    }
+    return run.locals;
+}
 
 void VM_Error(VMRunState& run, const char* format, ...)
 {
@@ -1428,7 +1452,8 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.savedArgCount = g_ScriptArgumentCount;
     run.previous = g_pVMRun;
     g_pVMRun = &run;
-    run.locals = TakeLocalList();
+    run.locals = nullptr;
+    ForgetArgumentSlots();
 
     RunLoop(run);
     VM_FinishBreaks();
@@ -1436,7 +1461,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     g_ScriptArgumentCount = run.savedArgCount;
     uint32_t taken = TakeResult(run, result);
     g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
-    DropLocalList();
+    DropLocalList(run.locals);
     g_pVMRun = run.previous;
     --g_RunDepth;
     ReleaseLargeRegion(run.runDepth);
