@@ -49,10 +49,7 @@ struct VMFrameHeader {
     int32_t callerArgCount;
     CInstance* self;
     CInstance* other;
-    const VMBuffer* code;
-    const VMBuffer* debugInfo;
-    const char* text;
-    const char* name;
+    const CCode* callerScript; // null for the run's own code
     CVariableList* callerLocals;
     uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
     uint32_t envCount;
@@ -225,6 +222,34 @@ int32_t g_ArgumentSlotBound = -1;
 
 inline void ForgetArgumentSlots() { g_ArgumentSlotBound = -1; }
 
+// Scripts' code objects as calls last found them, by script index (a few share an entry). The
+// table of scripts can change only between runs or inside a built-in, and both move the epoch on,
+// which drops every entry.
+struct ResolvedScript {
+    uint32_t epoch;
+    int32_t index;
+    CCode* code;
+};
+constexpr uint32_t RESOLVED_SCRIPTS = 64;
+ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
+uint32_t g_ScriptEpoch = 1;
+
+inline void ForgetResolvedScripts() { ++g_ScriptEpoch; }
+
+// The code object of script `index`, or false when the table has no such script.
+inline bool ResolveScript(int32_t index, CCode** code)
+{
+    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    if (entry.epoch == g_ScriptEpoch && entry.index == index) {
+        *code = entry.code;
+        return true;
+    }
+    if (!g_VMScripts.exists(index)) return false;
+    *code = g_VMScripts.code(index);
+    entry = ResolvedScript{g_ScriptEpoch, index, *code};
+    return true;
+}
+
 inline uint32_t ArgumentSlotBound()
 {
     return g_ArgumentSlotBound >= 0 ? static_cast<uint32_t>(g_ArgumentSlotBound) : ArgumentSlotsInUse();
@@ -248,6 +273,7 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
     ArgumentBlock args(run.sp, argc);
     entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
     ForgetArgumentSlots();
+    ForgetResolvedScripts();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -258,6 +284,7 @@ void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
     ArgumentBlock args(run.sp, argc);
     Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
     ForgetArgumentSlots();
+    ForgetResolvedScripts();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -268,14 +295,45 @@ inline void StoreFrameField(uint8_t* frame, size_t offset, const T& value)
     std::memcpy(frame + offset, &value, sizeof value);
 }
 
+// The caller's argument slots go to the frame's `saved` area and the first `installed` of the
+// `argc` arguments from `args` take their place. The area ends where the arguments end: where the
+// two overlap, the arguments are read first.
+[[gnu::always_inline]] inline void InstallArguments(uint8_t* saved, const uint8_t* args, uint32_t argc,
+                                                    uint32_t installed, uint32_t savedSlots)
+{
+    if (savedSlots + argc <= SCRIPT_ARGUMENT_COUNT) {
+        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
+        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(args + 16 * i);
+    } else {
+        ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
+        for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(args + 16 * i);
+        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
+        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
+    }
+    // Slots from savedSlots on hold real 0 already.
+    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    g_ArgumentSlotBound = static_cast<int32_t>(installed);
+}
+
+inline void EnterCode(VMRunState& run, const VMBuffer* code, const VMBuffer* debugInfo, const char* text,
+                      const char* name)
+{
+    run.code = code;
+    run.words = code->m_pWords;
+    run.codeSize = code->m_Size;
+    run.debugInfo = debugInfo;
+    run.text = text;
+    run.name = name;
+}
+
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
-    if (!g_VMScripts.exists(index)) {
+    CCode* code = nullptr;
+    if (!ResolveScript(index, &code)) {
         VM_Error(run, "call to non-existent script\n");
         return;
     }
-    CCode* code = g_VMScripts.code(index);
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     if (buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) {
         FreeStackValues(run.sp, argc);
@@ -285,48 +343,33 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
     uint32_t savedSlots = ArgumentSlotBound();
-    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
-
-    // The arguments are read first: the frame's end reuses their place. A call installs at most 16
-    // (argument 0 lies on top).
     uint32_t installed = argc < SCRIPT_ARGUMENT_COUNT ? argc : SCRIPT_ARGUMENT_COUNT;
-    ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
-    for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(run.sp + 16 * i);
     FreeStackValues(run.sp + 16 * installed, argc - installed);
 
     // The frame ends where the arguments ended; the callee's empty stack lies a guard below it.
     uint8_t* frameEnd = run.sp + 16 * argc;
-    run.fp = frameEnd - FRAME_SIZE;
+    uint8_t* fp = frameEnd - FRAME_SIZE;
+    // Beyond 16 arguments the header's place holds some of them: they are taken first.
+    InstallArguments(fp + FRAME_HEADER_SIZE, run.sp, argc, installed, savedSlots);
     // Field by field: a header built elsewhere and copied as a block would be read back before its
-    // separate stores have drained.
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, returnPc), run.pc);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, self), run.self);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, other), run.other);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, code), run.code);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, debugInfo), run.debugInfo);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, text), run.text);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, name), run.name);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerLocals), run.locals);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, envCount), run.envCount);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
-    for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
-    for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
-    // Slots from savedSlots on hold real 0 already.
-    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    g_ArgumentSlotBound = static_cast<int32_t>(installed);
-    run.top = run.fp - VM_STACK_GUARD;
+    // separate stores have drained. What the callee's code object gives again is not kept.
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), run.pc);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, self), run.self);
+    StoreFrameField(fp, offsetof(VMFrameHeader, other), run.other);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), run.script);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), run.locals);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), static_cast<uint32_t>(RegionEnd(run) - run.fp));
+    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), run.envCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
+    run.fp = fp;
+    run.top = fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
 
     run.pc = 0;
-    run.code = buffer;
-    run.words = buffer->m_pWords;
-    run.codeSize = buffer->m_Size;
-    run.debugInfo = code->m_pDebugInfo;
-    run.text = code->GetText();
-    run.name = code->GetName();
+    run.script = code;
+    EnterCode(run, buffer, code->m_pDebugInfo, code->GetText(), code->GetName());
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     ++run.callDepth;
@@ -364,24 +407,22 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
     DropLocalList(run.locals);
     // Slots past both what the callee holds and what the caller had are real 0 on both sides.
     uint32_t end = std::max(ArgumentSlotBound(), frame.savedSlots);
-    for (uint32_t i = 0; i < end; ++i) {
-        ScriptValue& slot = g_ScriptArguments[i];
-        if (Value_GetKind(&slot) != VALUE_REAL) Value_Free(&slot);
-        slot = i < frame.savedSlots ? VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i)
-                                    : ScriptValue{VALUE_REAL, 0, 0.0};
-    }
+    for (uint32_t i = 0; i < end; ++i)
+        if (Value_GetKind(&g_ScriptArguments[i]) != VALUE_REAL) Value_Free(&g_ScriptArguments[i]);
+    for (uint32_t i = 0; i < frame.savedSlots; ++i)
+        g_ScriptArguments[i] = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
+    for (uint32_t i = frame.savedSlots; i < end; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     g_ScriptArgumentCount = frame.callerArgCount;
     g_ArgumentSlotBound = static_cast<int32_t>(frame.savedSlots);
 
     run.pc = frame.returnPc;
     run.self = frame.self;
     run.other = frame.other;
-    run.code = frame.code;
-    run.words = frame.code->m_pWords;
-    run.codeSize = frame.code->m_Size;
-    run.debugInfo = frame.debugInfo;
-    run.text = frame.text;
-    run.name = frame.name;
+    run.script = frame.callerScript;
+    if (const CCode* script = frame.callerScript)
+        EnterCode(run, script->m_pCode, script->m_pDebugInfo, script->GetText(), script->GetName());
+    else
+        EnterCode(run, run.runCode, run.runDebugInfo, run.runText, run.runName);
     run.locals = frame.callerLocals;
     run.envCount = frame.envCount;
     run.fp = RegionEnd(run) - frame.callerFrameDistance;
@@ -1441,12 +1482,11 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.sp = run.fp = run.top = run.lowWater = run.initialTop;
     run.self = self;
     run.other = other;
-    run.code = code;
-    run.words = code->m_pWords;
-    run.codeSize = code->m_Size;
-    run.name = name;
-    run.debugInfo = debugInfo;
-    run.text = text;
+    run.runCode = code;
+    run.runDebugInfo = debugInfo;
+    run.runText = text;
+    run.runName = name;
+    EnterCode(run, code, debugInfo, text, name);
     run.instances = Variable_Instances();
     run.envs = EnvTableFor(run.runDepth);
     run.savedArgCount = g_ScriptArgumentCount;
@@ -1454,6 +1494,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     g_pVMRun = &run;
     run.locals = nullptr;
     ForgetArgumentSlots();
+    ForgetResolvedScripts();
 
     RunLoop(run);
     VM_FinishBreaks();
@@ -1477,8 +1518,10 @@ void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
     for (int32_t depth = run->callDepth; depth > 0; --depth) {
         VMFrameHeader frame;
         std::memcpy(&frame, fp, FRAME_HEADER_SIZE);
-        if (frame.code == nullptr) break;
-        frames.push_back(VMErrorFrame{frame.name, frame.debugInfo, frame.text, frame.returnPc});
+        if (const CCode* script = frame.callerScript)
+            frames.push_back(VMErrorFrame{script->GetName(), script->m_pDebugInfo, script->GetText(), frame.returnPc});
+        else
+            frames.push_back(VMErrorFrame{run->runName, run->runDebugInfo, run->runText, frame.returnPc});
         fp = run->base + run->size - frame.callerFrameDistance;
     }
 }

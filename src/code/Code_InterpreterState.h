@@ -12,6 +12,7 @@
 #include "code/Code_Interpreter.h"
 #include "code/Code_Value.h"
 
+class CCode;
 class CInstance;
 class CVariableList;
 class IVariableInstances;
@@ -103,6 +104,7 @@ struct VMRunState {
     const char* name;
     const VMBuffer* debugInfo;
     const char* text;
+    const CCode* script; // the script whose code runs; null for the run's own code
     CVariableList* locals;
     IVariableInstances* instances; // the game's instances, as variable access reaches them
     int32_t runDepth;              // which nested run this is (its stack region and with table)
@@ -114,6 +116,12 @@ struct VMRunState {
     // loop forgets it whenever code outside the loop has run.
     CInstance* selfListOf;
     CVariableList* selfList;
+
+    // The run's own code, which the outermost level returns to.
+    const VMBuffer* runCode;
+    const VMBuffer* runDebugInfo;
+    const char* runText;
+    const char* runName;
 
     int32_t savedArgCount;
     uint8_t returned; // ret at level 0: the value on top is the result
