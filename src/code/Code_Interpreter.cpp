@@ -81,11 +81,15 @@ int32_t g_LastRunStackBytes = 0;
 
 // A level's local list is made when its code first reaches a local variable: most scripts
 // declare none, and their calls then cost no list at all.
-void DropLocalList(CVariableList* list)
+[[gnu::noinline]] void SpareLocalList(CVariableList* list)
 {
-    if (list == nullptr) return;
     if (list->Count() > 0) list->Clear();
     g_SpareLocals.push_back(list);
+}
+
+inline void DropLocalList(CVariableList* list)
+{
+    if (list != nullptr) SpareLocalList(list);
 }
 
 uint8_t* RegionEnd(const VMRunState& run) { return run.base + run.size; }
