@@ -95,14 +95,18 @@ for game in "${workloads[@]}"; do
   [ "$(echo "$answerOurs == $answerLua" | bc -l)" = 1 ] && agree=agree
   netOurs=$(echo "$timeOurs - $emptyOurs" | bc -l)
   netLua=$(echo "$timeLua - $emptyLua" | bc -l)
-  ratio=$(echo "if ($netLua > 0.001) $netOurs / $netLua else 0" | bc -l)
+  # Below 5 ms of work on either side the start-up's noise decides: no ratio.
+  ratio=-
+  if [ "$(echo "$netOurs > 0.005 && $netLua > 0.005" | bc -l)" = 1 ]; then
+    ratio=$(printf '%.2f' "$(echo "$netOurs / $netLua" | bc -l)")
+  fi
   irOurs=- irLua=- irRatio=-
   if [ $counting = 1 ]; then
     irOurs=$(($(count ours) - emptyOursCount))
     irLua=$(($(count lua) - emptyLuaCount))
     irRatio=$(printf '%.2f' "$(echo "$irOurs / $irLua" | bc -l)")
   fi
-  printf '%-8s %9.3fs %9.3fs %14s %14s %7.2fx %7sx  %s (%s)\n' "$game" "$netOurs" "$netLua" "$irOurs" "$irLua" \
+  printf '%-8s %9.3fs %9.3fs %14s %14s %7sx %7sx  %s (%s)\n' "$game" "$netOurs" "$netLua" "$irOurs" "$irLua" \
     "$ratio" "$irRatio" "$agree" "$answerOurs"
 done
 echo "(times: best of $rounds whole runs less the empty game's or program's start-up:" \

@@ -219,44 +219,52 @@ inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
     return used;
 }
 
-// A bound on the argument slots in use (every slot from it on is real 0), kept by calls and returns
-// so that they need not look; -1 when code that may write the slots directly (built-ins, the
-// general instructions, the debugger, anything between runs) has run since.
-int32_t g_ArgumentSlotBound = -1;
+// Moves on whenever code that the loop's own calls and returns do not account for may have run:
+// built-ins and extensions, the general variable instructions (whose getters and setters are
+// built-in code), the debugger, the message pump and anything between runs. The facts below are
+// trusted only within the epoch they were learned in; 64 bits never wrap.
+uint64_t g_OutsideEpoch = 1;
 
-inline void ForgetArgumentSlots() { g_ArgumentSlotBound = -1; }
+inline void NoteOutsideCode() { ++g_OutsideEpoch; }
+
+// A bound on the argument slots in use (every slot from it on is real 0), kept by calls and returns
+// so that they need not look.
+uint32_t g_ArgumentSlotBound = 0;
+uint64_t g_ArgumentSlotEpoch = 0;
+
+inline uint32_t ArgumentSlotBound()
+{
+    return g_ArgumentSlotEpoch == g_OutsideEpoch ? g_ArgumentSlotBound : ArgumentSlotsInUse();
+}
+
+inline void SetArgumentSlotBound(uint32_t bound)
+{
+    g_ArgumentSlotBound = bound;
+    g_ArgumentSlotEpoch = g_OutsideEpoch;
+}
 
 // Scripts' code objects as calls last found them, by script index (a few share an entry). The
-// table of scripts can change only between runs or inside a built-in, and both move the epoch on,
-// which drops every entry.
+// table of scripts changes only outside the loop's own work.
 struct ResolvedScript {
-    uint32_t epoch;
+    uint64_t epoch;
     int32_t index;
     CCode* code;
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
-uint32_t g_ScriptEpoch = 1;
-
-inline void ForgetResolvedScripts() { ++g_ScriptEpoch; }
 
 // The code object of script `index`, or false when the table has no such script.
 inline bool ResolveScript(int32_t index, CCode** code)
 {
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    if (entry.epoch == g_ScriptEpoch && entry.index == index) {
+    if (entry.epoch == g_OutsideEpoch && entry.index == index) {
         *code = entry.code;
         return true;
     }
     if (!g_VMScripts.exists(index)) return false;
     *code = g_VMScripts.code(index);
-    entry = ResolvedScript{g_ScriptEpoch, index, *code};
+    entry = ResolvedScript{g_OutsideEpoch, index, *code};
     return true;
-}
-
-inline uint32_t ArgumentSlotBound()
-{
-    return g_ArgumentSlotBound >= 0 ? static_cast<uint32_t>(g_ArgumentSlotBound) : ArgumentSlotsInUse();
 }
 
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
@@ -276,8 +284,7 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
-    ForgetArgumentSlots();
-    ForgetResolvedScripts();
+    NoteOutsideCode();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -287,8 +294,7 @@ void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
-    ForgetArgumentSlots();
-    ForgetResolvedScripts();
+    NoteOutsideCode();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -316,7 +322,7 @@ inline void StoreFrameField(uint8_t* frame, size_t offset, const T& value)
     }
     // Slots from savedSlots on hold real 0 already.
     for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    g_ArgumentSlotBound = static_cast<int32_t>(installed);
+    SetArgumentSlotBound(installed);
 }
 
 inline void EnterCode(VMRunState& run, const VMBuffer* code, const VMBuffer* debugInfo, const char* text,
@@ -417,7 +423,7 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
         g_ScriptArguments[i] = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
     for (uint32_t i = frame.savedSlots; i < end; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     g_ScriptArgumentCount = frame.callerArgCount;
-    g_ArgumentSlotBound = static_cast<int32_t>(frame.savedSlots);
+    SetArgumentSlotBound(frame.savedSlots);
 
     run.pc = frame.returnPc;
     run.self = frame.self;
@@ -988,8 +994,8 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
     pc += OPERAND_SIZES[VM_WordFirstType(word)];                                                                     \
     if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
 
-// Runs a call, return or exit outside the loop on the saved state, then carries on.
-#define VM_CALL_FRAME(statement)                                                                                     \
+// Runs an instruction outside the loop on the saved state, then carries on.
+#define VM_CALL_OUT(statement)                                                                                     \
     do {                                                                                                             \
         VM_SAVE();                                                                                                   \
         statement;                                                                                                   \
@@ -997,8 +1003,8 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
         VM_NEXT();                                                                                                   \
     } while (0)
 
-// Runs any other instruction outside the loop; it may have written argument slots.
-#define VM_CALL_OUT(statement) VM_CALL_FRAME(statement; ForgetArgumentSlots())
+// The same for the general variable instructions, which may run built-in code.
+#define VM_CALL_OUT_VARIABLE(statement) VM_CALL_OUT(statement; NoteOutsideCode())
 
 void RunLoop(VMRunState& run)
 {
@@ -1070,7 +1076,7 @@ void RunLoop(VMRunState& run)
 endOfCode:
     if (run.callDepth == 0) goto done;
     // A called script that runs off its end returns real 0.
-    VM_CALL_FRAME(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
+    VM_CALL_OUT(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
 
 checkStack:
     VM_CALL_OUT(CheckStack(run));
@@ -1081,7 +1087,7 @@ operandPastEnd:
 attend:
     run.pc = at;
     word = VM_AttendAndFetch(run);
-    ForgetArgumentSlots();
+    NoteOutsideCode();
     run.selfListOf = nullptr;
     VM_SET_DISPATCH();
     goto* s_Wide[word >> 16];
@@ -1172,7 +1178,7 @@ pushVariable: {
             }
         }
     }
-    VM_CALL_OUT(VM_DoPush(run, word, operand));
+    VM_CALL_OUT_VARIABLE(VM_DoPush(run, word, operand));
 }
 
 pushOther: {
@@ -1184,7 +1190,7 @@ pushOther: {
 opPop: {
     // The plain forms go to the handlers by value type below.
     VM_OPERAND();
-    VM_CALL_OUT(VM_DoPop(run, word, operand));
+    VM_CALL_OUT_VARIABLE(VM_DoPop(run, word, operand));
 }
 
 #define VM_POP_HANDLER(TYPE)                                                                                         \
@@ -1195,7 +1201,7 @@ opPop: {
             sp = next;                                                                                               \
             VM_NEXT();                                                                                               \
         }                                                                                                            \
-        VM_CALL_OUT(VM_DoPop(run, word, operand));                                                                   \
+        VM_CALL_OUT_VARIABLE(VM_DoPop(run, word, operand));                                                          \
     }
     VM_POP_HANDLER(VARIABLE)
     VM_POP_HANDLER(DOUBLE)
@@ -1296,7 +1302,7 @@ opBranch: {
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
         VM_SAVE();
         g_VMMessagePump();
-        ForgetArgumentSlots();
+        NoteOutsideCode();
         run.selfListOf = nullptr;
     }
     uint8_t opcode = VM_WordOpcode(word);
@@ -1331,14 +1337,14 @@ opPopz: {
 
 opCall: {
     VM_OPERAND();
-    VM_CALL_FRAME(DoCall(run, word, operand));
+    VM_CALL_OUT(DoCall(run, word, operand));
 }
 
 opRet:
-    VM_CALL_FRAME(DoReturn(run, word));
+    VM_CALL_OUT(DoReturn(run, word));
 
 opExit:
-    VM_CALL_FRAME(DoExit(run));
+    VM_CALL_OUT(DoExit(run));
 
 opPushEnv:
     VM_CALL_OUT(VM_DoPushEnv(run, word, at));
@@ -1356,7 +1362,7 @@ opBreak: {
         pc = at;
         VM_SAVE();
         word = VM_BreakpointHit(run);
-        ForgetArgumentSlots();
+        NoteOutsideCode();
         run.selfListOf = nullptr;
         dispatch = s_Attention;
         pc = at + 4;
@@ -1377,7 +1383,7 @@ done:
 #undef VM_NEXT
 #undef VM_OPERAND
 #undef VM_CALL_OUT
-#undef VM_CALL_FRAME
+#undef VM_CALL_OUT_VARIABLE
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)
@@ -1497,8 +1503,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.previous = g_pVMRun;
     g_pVMRun = &run;
     run.locals = nullptr;
-    ForgetArgumentSlots();
-    ForgetResolvedScripts();
+    NoteOutsideCode();
 
     RunLoop(run);
     VM_FinishBreaks();
