@@ -1416,9 +1416,8 @@ void ReleaseLargeRegion(int32_t depth)
 
 } // namespace
 
-CVariableList* VM_Locals(VMRunState& run)
+CVariableList* VM_MakeLocals(VMRunState& run)
 {
-    if (run.locals != nullptr) return run.locals;
     if (g_SpareLocals.empty()) {
         run.locals = new CVariableList();
     } else {

@@ -171,7 +171,8 @@ bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t inde
 bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value);
 
 // The level's local variable list, made on first use.
-CVariableList* VM_Locals(VMRunState& run);
+CVariableList* VM_MakeLocals(VMRunState& run);
+inline CVariableList* VM_Locals(VMRunState& run) { return run.locals != nullptr ? run.locals : VM_MakeLocals(run); }
 
 // The value of a stack item of the type as a script value (the item's text moves into it).
 ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type);
