@@ -146,7 +146,7 @@ void CollectWith(VMRunState& run, int32_t target, std::vector<CInstance*>& found
 bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* out)
 {
     switch (instance) {
-    case VM_INSTANCE_LOCAL: return run.locals != nullptr && run.locals->GetVar(id, index, out);
+    case VM_INSTANCE_LOCAL: return VM_Locals(run)->GetVar(id, index, out);
     case VM_INSTANCE_UNNAMED:
         if (Variable_IsGlobalVar(id)) return Variable_GetGlobal(id, index, out);
         return Variable_GetValue_Direct(run.self, id, index, out);
@@ -161,10 +161,7 @@ bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t inde
 bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value)
 {
     switch (instance) {
-    case VM_INSTANCE_LOCAL:
-        if (run.locals == nullptr) return false;
-        run.locals->SetVar(id, index, value);
-        return true;
+    case VM_INSTANCE_LOCAL: VM_Locals(run)->SetVar(id, index, value); return true;
     case VM_INSTANCE_UNNAMED:
         if (!Variable_IsGlobalVar(id)) return Variable_SetValue_Direct(run.self, id, index, value);
         Variable_SetGlobal(id, index, value);

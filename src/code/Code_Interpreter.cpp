@@ -49,10 +49,7 @@ struct VMFrameHeader {
     int32_t callerArgCount;
     CInstance* self;
     CInstance* other;
-    const VMBuffer* code;
-    const VMBuffer* debugInfo;
-    const char* text;
-    const char* name;
+    const CCode* callerScript; // null for the run's own code
     CVariableList* callerLocals;
     uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
     uint32_t envCount;
@@ -70,36 +67,29 @@ struct VMRegion {
     uint32_t size;
 };
 
-// By run depth: the stack region and the with table of each nested run, kept for the next run. By
-// nesting level (runs and script calls): the local variable lists. They live as long as the
-// program, so the tables are never destroyed.
+// By run depth: the stack region and the with table of each nested run, kept for the next run. The
+// local variable lists not in use, emptied, for the next level that declares one. They live as
+// long as the program, so the tables are never destroyed.
 std::vector<VMRegion>& g_Regions = *new std::vector<VMRegion>();
 std::vector<std::vector<VMWithEnv>*>& g_EnvTables = *new std::vector<std::vector<VMWithEnv>*>();
-std::vector<CVariableList*>& g_LocalPool = *new std::vector<CVariableList*>();
+std::vector<CVariableList*>& g_SpareLocals = *new std::vector<CVariableList*>();
 int32_t g_RunDepth = 0;
-int32_t g_NestingLevel = 0;
 
 uint32_t g_BranchCounter = 0;
 uint32_t g_StackHighWater = 0;
 int32_t g_LastRunStackBytes = 0;
 
-CVariableList* TakeLocalList()
+// A level's local list is made when its code first reaches a local variable: most scripts
+// declare none, and their calls then cost no list at all.
+[[gnu::noinline]] void SpareLocalList(CVariableList* list)
 {
-    ++g_NestingLevel;
-    if (static_cast<size_t>(g_NestingLevel) >= g_LocalPool.size()) g_LocalPool.resize(static_cast<size_t>(g_NestingLevel) + 1, nullptr);
-    CVariableList*& list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
-    if (list == nullptr)
-        list = new CVariableList();
-    else if (list->Count() > 0)
-        list->Clear();
-    return list;
+    if (list->Count() > 0) list->Clear();
+    g_SpareLocals.push_back(list);
 }
 
-void DropLocalList()
+inline void DropLocalList(CVariableList* list)
 {
-    CVariableList* list = g_LocalPool[static_cast<size_t>(g_NestingLevel)];
-    if (list->Count() > 0) list->Clear();
-    --g_NestingLevel;
+    if (list != nullptr) SpareLocalList(list);
 }
 
 uint8_t* RegionEnd(const VMRunState& run) { return run.base + run.size; }
@@ -204,6 +194,79 @@ private:
     std::vector<ScriptValue> m_Heap;
 };
 
+// A slot's 16 bytes as one vector, so that testing it takes one load.
+typedef uint64_t SlotVector __attribute__((vector_size(16)));
+
+inline SlotVector SlotBits(const ScriptValue& slot)
+{
+    SlotVector bits;
+    std::memcpy(&bits, &slot, sizeof bits);
+    return bits;
+}
+
+inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
+
+// The argument slots up to the last one that holds anything but real 0 (all of its bits zero).
+// Scripts rarely use more than a few, so a call saves and restores only those.
+[[gnu::noinline]] uint32_t ArgumentSlotsInUse()
+{
+    constexpr uint32_t FEW = 4;
+    // Most calls leave the upper slots empty: they are tested as one block.
+    SlotVector upper = {0, 0};
+    for (uint32_t i = FEW; i < SCRIPT_ARGUMENT_COUNT; ++i) upper |= SlotBits(g_ScriptArguments[i]);
+    uint32_t used = SlotEmpty(upper) ? FEW : SCRIPT_ARGUMENT_COUNT;
+    while (used > 0 && SlotEmpty(SlotBits(g_ScriptArguments[used - 1]))) --used;
+    return used;
+}
+
+// Moves on whenever code that the loop's own calls and returns do not account for may have run:
+// built-ins and extensions, the general variable instructions (whose getters and setters are
+// built-in code), the debugger, the message pump and anything between runs. The facts below are
+// trusted only within the epoch they were learned in; 64 bits never wrap.
+uint64_t g_OutsideEpoch = 1;
+
+inline void NoteOutsideCode() { ++g_OutsideEpoch; }
+
+// A bound on the argument slots in use (every slot from it on is real 0), kept by calls and returns
+// so that they need not look.
+uint32_t g_ArgumentSlotBound = 0;
+uint64_t g_ArgumentSlotEpoch = 0;
+
+inline uint32_t ArgumentSlotBound()
+{
+    return g_ArgumentSlotEpoch == g_OutsideEpoch ? g_ArgumentSlotBound : ArgumentSlotsInUse();
+}
+
+inline void SetArgumentSlotBound(uint32_t bound)
+{
+    g_ArgumentSlotBound = bound;
+    g_ArgumentSlotEpoch = g_OutsideEpoch;
+}
+
+// Scripts' code objects as calls last found them, by script index (a few share an entry). The
+// table of scripts changes only outside the loop's own work.
+struct ResolvedScript {
+    uint64_t epoch;
+    int32_t index;
+    CCode* code;
+};
+constexpr uint32_t RESOLVED_SCRIPTS = 64;
+ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
+
+// The code object of script `index`, or false when the table has no such script.
+inline bool ResolveScript(int32_t index, CCode** code)
+{
+    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    if (entry.epoch == g_OutsideEpoch && entry.index == index) {
+        *code = entry.code;
+        return true;
+    }
+    if (!g_VMScripts.exists(index)) return false;
+    *code = g_VMScripts.code(index);
+    entry = ResolvedScript{g_OutsideEpoch, index, *code};
+    return true;
+}
+
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
 {
     FunctionEntry* entry = Function_Get(id);
@@ -221,6 +284,7 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
+    NoteOutsideCode();
     args.FreeAll();
     PlaceResult(run, argc, result);
 }
@@ -230,33 +294,9 @@ void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
+    NoteOutsideCode();
     args.FreeAll();
     PlaceResult(run, argc, result);
-}
-
-// A slot's 16 bytes as one vector, so that testing it takes one load.
-typedef uint64_t SlotVector __attribute__((vector_size(16)));
-
-inline SlotVector SlotBits(const ScriptValue& slot)
-{
-    SlotVector bits;
-    std::memcpy(&bits, &slot, sizeof bits);
-    return bits;
-}
-
-inline bool SlotEmpty(SlotVector bits) { return (bits[0] | bits[1]) == 0; }
-
-// The argument slots up to the last one that holds anything but real 0 (all of its bits zero).
-// Scripts rarely use more than a few, so a call saves and restores only those.
-uint32_t ArgumentSlotsInUse()
-{
-    constexpr uint32_t FEW = 4;
-    // Most calls leave the upper slots empty: they are tested as one block.
-    SlotVector upper = {0, 0};
-    for (uint32_t i = FEW; i < SCRIPT_ARGUMENT_COUNT; ++i) upper |= SlotBits(g_ScriptArguments[i]);
-    uint32_t used = SlotEmpty(upper) ? FEW : SCRIPT_ARGUMENT_COUNT;
-    while (used > 0 && SlotEmpty(SlotBits(g_ScriptArguments[used - 1]))) --used;
-    return used;
 }
 
 template <typename T>
@@ -265,14 +305,45 @@ inline void StoreFrameField(uint8_t* frame, size_t offset, const T& value)
     std::memcpy(frame + offset, &value, sizeof value);
 }
 
+// The caller's argument slots go to the frame's `saved` area and the first `installed` of the
+// `argc` arguments from `args` take their place. The area ends where the arguments end: where the
+// two overlap, the arguments are read first.
+[[gnu::always_inline]] inline void InstallArguments(uint8_t* saved, const uint8_t* args, uint32_t argc,
+                                                    uint32_t installed, uint32_t savedSlots)
+{
+    if (savedSlots + argc <= SCRIPT_ARGUMENT_COUNT) {
+        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
+        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(args + 16 * i);
+    } else {
+        ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
+        for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(args + 16 * i);
+        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
+        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
+    }
+    // Slots from savedSlots on hold real 0 already.
+    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    SetArgumentSlotBound(installed);
+}
+
+inline void EnterCode(VMRunState& run, const VMBuffer* code, const VMBuffer* debugInfo, const char* text,
+                      const char* name)
+{
+    run.code = code;
+    run.words = code->m_pWords;
+    run.codeSize = code->m_Size;
+    run.debugInfo = debugInfo;
+    run.text = text;
+    run.name = name;
+}
+
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
-    if (!g_VMScripts.exists(index)) {
+    CCode* code = nullptr;
+    if (!ResolveScript(index, &code)) {
         VM_Error(run, "call to non-existent script\n");
         return;
     }
-    CCode* code = g_VMScripts.code(index);
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     if (buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) {
         FreeStackValues(run.sp, argc);
@@ -281,50 +352,36 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     }
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
-    uint32_t savedSlots = ArgumentSlotsInUse();
-    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
-
-    // The arguments are read first: the frame's end reuses their place. A call installs at most 16
-    // (argument 0 lies on top).
+    uint32_t savedSlots = ArgumentSlotBound();
     uint32_t installed = argc < SCRIPT_ARGUMENT_COUNT ? argc : SCRIPT_ARGUMENT_COUNT;
-    ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
-    for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(run.sp + 16 * i);
     FreeStackValues(run.sp + 16 * installed, argc - installed);
 
     // The frame ends where the arguments ended; the callee's empty stack lies a guard below it.
     uint8_t* frameEnd = run.sp + 16 * argc;
-    run.fp = frameEnd - FRAME_SIZE;
+    uint8_t* fp = frameEnd - FRAME_SIZE;
+    // Beyond 16 arguments the header's place holds some of them: they are taken first.
+    InstallArguments(fp + FRAME_HEADER_SIZE, run.sp, argc, installed, savedSlots);
     // Field by field: a header built elsewhere and copied as a block would be read back before its
-    // separate stores have drained.
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, returnPc), run.pc);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, self), run.self);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, other), run.other);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, code), run.code);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, debugInfo), run.debugInfo);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, text), run.text);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, name), run.name);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerLocals), run.locals);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, envCount), run.envCount);
-    StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
-    for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(run.fp + FRAME_HEADER_SIZE + 16 * i, g_ScriptArguments[i]);
-    for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
-    // Slots from savedSlots on hold real 0 already.
-    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    run.top = run.fp - VM_STACK_GUARD;
+    // separate stores have drained. What the callee's code object gives again is not kept.
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), run.pc);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, self), run.self);
+    StoreFrameField(fp, offsetof(VMFrameHeader, other), run.other);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), run.script);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), run.locals);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), static_cast<uint32_t>(RegionEnd(run) - run.fp));
+    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), run.envCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
+    run.fp = fp;
+    run.top = fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
 
     run.pc = 0;
-    run.code = buffer;
-    run.words = buffer->m_pWords;
-    run.codeSize = buffer->m_Size;
-    run.debugInfo = code->m_pDebugInfo;
-    run.text = code->GetText();
-    run.name = code->GetName();
+    run.script = code;
+    EnterCode(run, buffer, code->m_pDebugInfo, code->GetText(), code->GetName());
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
-    run.locals = TakeLocalList();
+    run.locals = nullptr;
     ++run.callDepth;
     MarkLowWater(run);
 }
@@ -357,26 +414,25 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
     std::memcpy(&frame, run.fp, FRAME_HEADER_SIZE);
     uint8_t* frameEnd = run.fp + FRAME_SIZE;
     --run.callDepth;
-    DropLocalList();
+    DropLocalList(run.locals);
     // Slots past both what the callee holds and what the caller had are real 0 on both sides.
-    uint32_t end = std::max(ArgumentSlotsInUse(), frame.savedSlots);
-    for (uint32_t i = 0; i < end; ++i) {
-        ScriptValue& slot = g_ScriptArguments[i];
-        if (Value_GetKind(&slot) != VALUE_REAL) Value_Free(&slot);
-        slot = i < frame.savedSlots ? VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i)
-                                    : ScriptValue{VALUE_REAL, 0, 0.0};
-    }
+    uint32_t end = std::max(ArgumentSlotBound(), frame.savedSlots);
+    for (uint32_t i = 0; i < end; ++i)
+        if (Value_GetKind(&g_ScriptArguments[i]) != VALUE_REAL) Value_Free(&g_ScriptArguments[i]);
+    for (uint32_t i = 0; i < frame.savedSlots; ++i)
+        g_ScriptArguments[i] = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
+    for (uint32_t i = frame.savedSlots; i < end; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     g_ScriptArgumentCount = frame.callerArgCount;
+    SetArgumentSlotBound(frame.savedSlots);
 
     run.pc = frame.returnPc;
     run.self = frame.self;
     run.other = frame.other;
-    run.code = frame.code;
-    run.words = frame.code->m_pWords;
-    run.codeSize = frame.code->m_Size;
-    run.debugInfo = frame.debugInfo;
-    run.text = frame.text;
-    run.name = frame.name;
+    run.script = frame.callerScript;
+    if (const CCode* script = frame.callerScript)
+        EnterCode(run, script->m_pCode, script->m_pDebugInfo, script->GetText(), script->GetName());
+    else
+        EnterCode(run, run.runCode, run.runDebugInfo, run.runText, run.runName);
     run.locals = frame.callerLocals;
     run.envCount = frame.envCount;
     run.fp = RegionEnd(run) - frame.callerFrameDistance;
@@ -939,13 +995,16 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
     if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
 
 // Runs an instruction outside the loop on the saved state, then carries on.
-#define VM_CALL_OUT(statement)                                                                                       \
+#define VM_CALL_OUT(statement)                                                                                     \
     do {                                                                                                             \
         VM_SAVE();                                                                                                   \
         statement;                                                                                                   \
         VM_LOAD();                                                                                                   \
         VM_NEXT();                                                                                                   \
     } while (0)
+
+// The same for the general variable instructions, which may run built-in code.
+#define VM_CALL_OUT_VARIABLE(statement) VM_CALL_OUT(statement; NoteOutsideCode())
 
 void RunLoop(VMRunState& run)
 {
@@ -1028,6 +1087,7 @@ operandPastEnd:
 attend:
     run.pc = at;
     word = VM_AttendAndFetch(run);
+    NoteOutsideCode();
     run.selfListOf = nullptr;
     VM_SET_DISPATCH();
     goto* s_Wide[word >> 16];
@@ -1118,7 +1178,7 @@ pushVariable: {
             }
         }
     }
-    VM_CALL_OUT(VM_DoPush(run, word, operand));
+    VM_CALL_OUT_VARIABLE(VM_DoPush(run, word, operand));
 }
 
 pushOther: {
@@ -1130,7 +1190,7 @@ pushOther: {
 opPop: {
     // The plain forms go to the handlers by value type below.
     VM_OPERAND();
-    VM_CALL_OUT(VM_DoPop(run, word, operand));
+    VM_CALL_OUT_VARIABLE(VM_DoPop(run, word, operand));
 }
 
 #define VM_POP_HANDLER(TYPE)                                                                                         \
@@ -1141,7 +1201,7 @@ opPop: {
             sp = next;                                                                                               \
             VM_NEXT();                                                                                               \
         }                                                                                                            \
-        VM_CALL_OUT(VM_DoPop(run, word, operand));                                                                   \
+        VM_CALL_OUT_VARIABLE(VM_DoPop(run, word, operand));                                                          \
     }
     VM_POP_HANDLER(VARIABLE)
     VM_POP_HANDLER(DOUBLE)
@@ -1242,6 +1302,7 @@ opBranch: {
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
         VM_SAVE();
         g_VMMessagePump();
+        NoteOutsideCode();
         run.selfListOf = nullptr;
     }
     uint8_t opcode = VM_WordOpcode(word);
@@ -1301,6 +1362,7 @@ opBreak: {
         pc = at;
         VM_SAVE();
         word = VM_BreakpointHit(run);
+        NoteOutsideCode();
         run.selfListOf = nullptr;
         dispatch = s_Attention;
         pc = at + 4;
@@ -1321,6 +1383,7 @@ done:
 #undef VM_NEXT
 #undef VM_OPERAND
 #undef VM_CALL_OUT
+#undef VM_CALL_OUT_VARIABLE
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)
@@ -1352,6 +1415,17 @@ void ReleaseLargeRegion(int32_t depth)
 }
 
 } // namespace
+
+CVariableList* VM_MakeLocals(VMRunState& run)
+{
+    if (g_SpareLocals.empty()) {
+        run.locals = new CVariableList();
+    } else {
+        run.locals = g_SpareLocals.back();
+        g_SpareLocals.pop_back();
+    }
+    return run.locals;
+}
 
 void VM_Error(VMRunState& run, const char* format, ...)
 {
@@ -1417,18 +1491,18 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.sp = run.fp = run.top = run.lowWater = run.initialTop;
     run.self = self;
     run.other = other;
-    run.code = code;
-    run.words = code->m_pWords;
-    run.codeSize = code->m_Size;
-    run.name = name;
-    run.debugInfo = debugInfo;
-    run.text = text;
+    run.runCode = code;
+    run.runDebugInfo = debugInfo;
+    run.runText = text;
+    run.runName = name;
+    EnterCode(run, code, debugInfo, text, name);
     run.instances = Variable_Instances();
     run.envs = EnvTableFor(run.runDepth);
     run.savedArgCount = g_ScriptArgumentCount;
     run.previous = g_pVMRun;
     g_pVMRun = &run;
-    run.locals = TakeLocalList();
+    run.locals = nullptr;
+    NoteOutsideCode();
 
     RunLoop(run);
     VM_FinishBreaks();
@@ -1436,7 +1510,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     g_ScriptArgumentCount = run.savedArgCount;
     uint32_t taken = TakeResult(run, result);
     g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
-    DropLocalList();
+    DropLocalList(run.locals);
     g_pVMRun = run.previous;
     --g_RunDepth;
     ReleaseLargeRegion(run.runDepth);
@@ -1452,8 +1526,10 @@ void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
     for (int32_t depth = run->callDepth; depth > 0; --depth) {
         VMFrameHeader frame;
         std::memcpy(&frame, fp, FRAME_HEADER_SIZE);
-        if (frame.code == nullptr) break;
-        frames.push_back(VMErrorFrame{frame.name, frame.debugInfo, frame.text, frame.returnPc});
+        if (const CCode* script = frame.callerScript)
+            frames.push_back(VMErrorFrame{script->GetName(), script->m_pDebugInfo, script->GetText(), frame.returnPc});
+        else
+            frames.push_back(VMErrorFrame{run->runName, run->runDebugInfo, run->runText, frame.returnPc});
         fp = run->base + run->size - frame.callerFrameDistance;
     }
 }

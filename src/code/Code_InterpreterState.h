@@ -12,6 +12,7 @@
 #include "code/Code_Interpreter.h"
 #include "code/Code_Value.h"
 
+class CCode;
 class CInstance;
 class CVariableList;
 class IVariableInstances;
@@ -103,6 +104,7 @@ struct VMRunState {
     const char* name;
     const VMBuffer* debugInfo;
     const char* text;
+    const CCode* script; // the script whose code runs; null for the run's own code
     CVariableList* locals;
     IVariableInstances* instances; // the game's instances, as variable access reaches them
     int32_t runDepth;              // which nested run this is (its stack region and with table)
@@ -114,6 +116,12 @@ struct VMRunState {
     // loop forgets it whenever code outside the loop has run.
     CInstance* selfListOf;
     CVariableList* selfList;
+
+    // The run's own code, which the outermost level returns to.
+    const VMBuffer* runCode;
+    const VMBuffer* runDebugInfo;
+    const char* runText;
+    const char* runName;
 
     int32_t savedArgCount;
     uint8_t returned; // ret at level 0: the value on top is the result
@@ -161,6 +169,10 @@ void VM_DoBreakCheck(VMRunState& run, uint32_t word);
 // entry; `value` is owned by the caller.
 bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* out);
 bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value);
+
+// The level's local variable list, made on first use.
+CVariableList* VM_MakeLocals(VMRunState& run);
+inline CVariableList* VM_Locals(VMRunState& run) { return run.locals != nullptr ? run.locals : VM_MakeLocals(run); }
 
 // The value of a stack item of the type as a script value (the item's text moves into it).
 ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type);
