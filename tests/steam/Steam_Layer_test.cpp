@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "../TestSupport_SaveArea.h"
 #include "Steam_FakeSupport.h"
@@ -24,9 +24,7 @@ class SteamLayer : public steamtest::FakeSteam {};
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST_F(SteamLayer, RegistersTheFamilyInOrder)
@@ -293,8 +291,7 @@ TEST_F(SteamLayer, SharingAndWorkshopPublishing)
         {"loggedon 0", {"steam_file_share", "level.dat"}, 0, "File share failed: must be logged on\n", ""},
     };
     for (const Step& step : steps) {
-        std::istringstream commands(step.command);
-        for (std::string command; std::getline(commands, command, ';');) Command(command);
+        Command(step.command);
         std::vector<TestArg> args;
         for (int i = 1; i < 4 && step.call[i] != nullptr; ++i) args.emplace_back(step.call[i]);
         if (std::string(step.call[0]) == "steam_publish_workshop_file") args.emplace_back("D");
@@ -315,9 +312,15 @@ TEST_F(SteamLayer, SharingAndWorkshopPublishing)
                      CountIn(calls, "PublishWorkshopFile level.dat  12 T D 0 0\n"));
 }
 
-TEST_F(SteamLayer, LocalFilesComeFromTheSaveAreaBeforeTheProgramFolder)
+TEST_F(SteamLayer, LocalFilesAndScreenshotsComeFromTheSaveAreaBeforeTheProgramFolder)
 {
     Start();
+    EXPECT_NE(std::string::npos, Calls().find("HookScreenshots 1\n"));
+    Command("post_screenshot");
+    Command("post_screenshot");
+    Frame();
+    EXPECT_EQ(1, CallBuiltin("steam_is_screenshot_requested", {}).real);
+    EXPECT_EQ(0, CallBuiltin("steam_is_screenshot_requested", {}).real);
     testsupport::ScopedSaveArea area("steam");
     std::ofstream(area.Path("pick.txt")) << "saved";
     std::ofstream("pick.txt") << "bundled";
@@ -331,24 +334,12 @@ TEST_F(SteamLayer, LocalFilesComeFromTheSaveAreaBeforeTheProgramFolder)
     EXPECT_EQ(1, Count("shot.png 10 20\n"));
     testsupport::ConsoleCapture log;
     EXPECT_EQ(0, CallBuiltin("steam_file_write_file", {"cloud", "nope.txt"}).real);
-    EXPECT_EQ("Failed to find local file nope.txt\n", log.console.text);
+    EXPECT_EQ(-1, CallBuiltin("steam_send_screenshot", {"nowhere.png", 10, 10}).real);
+    EXPECT_EQ("Failed to find local file nope.txt\nsteam_send_screenshot: failed to find file nowhere.png\n",
+              log.console.text);
+    EXPECT_EQ(1, Count("AddScreenshotToLibrary"));
     fs::remove("pick.txt");
     fs::remove("shot.png");
-}
-
-TEST_F(SteamLayer, ScreenshotsArePolledAndSentFromTheSaveAreaOrProgramFolder)
-{
-    Start();
-    EXPECT_NE(std::string::npos, Calls().find("HookScreenshots 1\n"));
-    Command("post_screenshot");
-    Command("post_screenshot");
-    Frame();
-    EXPECT_EQ(1, CallBuiltin("steam_is_screenshot_requested", {}).real);
-    EXPECT_EQ(0, CallBuiltin("steam_is_screenshot_requested", {}).real);
-    testsupport::ConsoleCapture log;
-    EXPECT_EQ(-1, CallBuiltin("steam_send_screenshot", {"nowhere.png", 10, 10}).real);
-    EXPECT_EQ("steam_send_screenshot: failed to find file nowhere.png\n", log.console.text);
-    EXPECT_EQ(0, Count("AddScreenshotToLibrary"));
 }
 
 } // namespace
