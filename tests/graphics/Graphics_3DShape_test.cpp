@@ -197,6 +197,7 @@ TEST_F(Shapes3D, ShapesDrawTheirPrimitivesWithRepeatOnAndRestoreIt)
     }
 }
 
+// The cylinder's repeats are pinned by the end-to-end scene's capture; a wall's are checked here.
 TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
 {
     GR_3D_DrawWall(Box3D{0, 0, 0, 3, 4, 1}, -1, 2, 3);
@@ -205,12 +206,6 @@ TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
     const RecorderVertex& v = d[0].v[2]; // (x2, y2, z2)
     EXPECT_EQ(std::make_tuple(0.8f, -0.6f, 0.0f, 2.0f, 3.0f, 0xFFFF0000u),
               std::make_tuple(v.nx, v.ny, v.nz, v.u, v.v, v.colour));
-    GR_3D_DrawCylinder(Box3D{-1, -1, 0, 1, 1, 2}, -1, 4, 1, false, 4);
-    d = LitDraws();
-    ASSERT_EQ(1u, d.size());
-    const RecorderVertex& top = d[0].v[8]; // i = steps at z2: back at angle 0 with u = hrepeat
-    EXPECT_NEAR(1.0f, top.x, 1e-6);
-    EXPECT_EQ(std::make_tuple(2.0f, 4.0f, 1.0f, 1.0f), std::make_tuple(top.z, top.u, top.v, top.nx));
 }
 
 } // namespace

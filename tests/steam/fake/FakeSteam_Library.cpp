@@ -186,6 +186,13 @@ template <class Value> bool Lookup(const std::map<std::string, Value>& values, c
     return found != values.end();
 }
 
+// A stat or achievement set, unless the library is told to refuse.
+template <class Value> bool Store(std::map<std::string, Value>& values, const char* name, Value value)
+{
+    if (g_State.setOk) values[name] = value;
+    return g_State.setOk;
+}
+
 Board* BoardOf(SteamLeaderboard_t handle)
 {
     for (auto& [name, board] : g_State.boards)
@@ -202,7 +209,6 @@ class FakeClient : public ISteamClient {
   public:
     void SetWarningMessageHook(SteamAPIWarningMessageHook_t hook) override
     {
-        Log("SetWarningMessageHook");
         if (hook != nullptr) hook(0, "fake steam warning hook installed");
     }
 };
@@ -304,15 +310,9 @@ class FakeUserStats : public ISteamUserStats {
     bool SetStat(const char* name, int32_t value) override
     {
         Log("SetStat(int) %s %d", name, value);
-        if (g_State.setOk) g_State.intStats[name] = value;
-        return g_State.setOk;
+        return Store(g_State.intStats, name, value);
     }
-    bool SetStat(const char* name, float value) override
-    {
-        Log("SetStat(float) %s %.9g", name, double(value));
-        if (g_State.setOk) g_State.floatStats[name] = value;
-        return g_State.setOk;
-    }
+    bool SetStat(const char* name, float value) override { return Store(g_State.floatStats, name, value); }
     bool UpdateAvgRateStat(const char* name, float count, double length) override
     {
         Log("UpdateAvgRateStat %s %.9g %.17g", name, double(count), length);
@@ -325,15 +325,9 @@ class FakeUserStats : public ISteamUserStats {
     bool SetAchievement(const char* name) override
     {
         Log("SetAchievement %s", name);
-        if (g_State.setOk) g_State.achievements[name] = true;
-        return g_State.setOk;
+        return Store(g_State.achievements, name, true);
     }
-    bool ClearAchievement(const char* name) override
-    {
-        Log("ClearAchievement %s", name);
-        if (g_State.setOk) g_State.achievements[name] = false;
-        return g_State.setOk;
-    }
+    bool ClearAchievement(const char* name) override { return Store(g_State.achievements, name, false); }
     bool StoreStats() override
     {
         Log("StoreStats");
