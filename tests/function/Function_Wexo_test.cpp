@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -388,11 +387,19 @@ TEST_F(WexoBuiltins, OperatingSystemVariablesAndConstants)
 
 TEST(WexoPlatform, LanguageVersionAndUrlRules)
 {
-    // Each row sets LC_ALL, LC_MESSAGES and LANG ("" unset); the first one set wins.
-    for (auto [all, messages, lang, code] : std::initializer_list<std::array<const char*, 4>>{
-             {"", "", "da_DK.UTF-8", "da"}, {"", "", "en_US", "en"}, {"", "", "C", "en"}, {"", "", "", "en"},
-             {"", "", "fa_IR.UTF-8", "--"}, {"", "", "sr_RS@latin", "hr"}, {"", "", "hsb_DE", "dsb"},
-             {"", "", "ZH_cn", "zh"}, {"de_DE", "fr_FR", "da", "de"}, {"", "fr_FR", "da", "fr"}}) {
+    // LC_ALL, LC_MESSAGES and LANG ("" unset): the first one set wins.
+    struct Locale {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        const char* code;
+    } locales[] = {
+        {"", "", "da_DK.UTF-8", "da"}, {"", "", "en_US", "en"},       {"", "", "C", "en"},
+        {"", "", "", "en"},            {"", "", "fa_IR.UTF-8", "--"}, {"", "", "sr_RS@latin", "hr"},
+        {"", "", "hsb_DE", "dsb"},     {"", "", "ZH_cn", "zh"},       {"de_DE", "fr_FR", "da", "de"},
+        {"", "fr_FR", "da", "fr"},
+    };
+    for (auto [all, messages, lang, code] : locales) {
         for (auto [name, value] : {std::pair{"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}})
             if (value[0] != '\0') setenv(name, value, 1);
             else unsetenv(name);

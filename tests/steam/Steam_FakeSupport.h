@@ -79,7 +79,8 @@ class FakeSteam : public functiontest::BuiltinTest {
     void Command(const std::string& lines)
     {
         std::istringstream commands(lines);
-        for (std::string line; std::getline(commands, line, ';');) m_Command(line.c_str());
+        for (std::string line; std::getline(commands, line, ';');)
+            m_Command(line.c_str());
     }
     std::string Calls() const { return m_CallLog(); }
     // How often the part occurs in the library's call log, or in a text.
