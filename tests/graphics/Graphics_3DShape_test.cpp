@@ -39,13 +39,6 @@ std::vector<Lit> LitDraws()
     return out;
 }
 
-std::vector<size_t> Sizes(const std::vector<Lit>& draws)
-{
-    std::vector<size_t> sizes;
-    for (const Lit& d : draws) sizes.push_back(d.v.size());
-    return sizes;
-}
-
 using Triangle = std::array<int, 3>;
 
 // The triangles of a strip or fan whose vertices carry their index as x, each in the winding of
@@ -97,7 +90,9 @@ TEST_F(Shapes3D, LongPrimitivesAreDrawnInPiecesThatContinueEachOther)
     };
     for (const Row& r : rows) {
         std::vector<Lit> d = Primitive(r.kind, r.count);
-        EXPECT_EQ(r.pieces, Sizes(d)) << "kind " << r.kind << ", " << r.count << " vertices";
+        std::vector<size_t> sizes;
+        for (const Lit& piece : d) sizes.push_back(piece.v.size());
+        EXPECT_EQ(r.pieces, sizes) << "kind " << r.kind << ", " << r.count << " vertices";
         if (r.kind != D3DPT_TRIANGLESTRIP && r.kind != D3DPT_TRIANGLEFAN) continue;
         // The pieces together make exactly the triangles of the whole primitive, in order.
         std::vector<Triangle> drawn, whole;
