@@ -33,8 +33,7 @@ class FakeSteam : public functiontest::BuiltinTest {
         ASSERT_NE(nullptr, m_Library) << dlerror();
         m_Command = reinterpret_cast<void (*)(const char*)>(dlsym(m_Library, "FakeSteam_Command"));
         m_CallLog = reinterpret_cast<const char* (*)()>(dlsym(m_Library, "FakeSteam_CallLog"));
-        Command("reset");
-        Command("appid 12");
+        Command("reset;appid 12");
     }
     void TearDown() override
     {
