@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -98,23 +99,16 @@ template <class Record> SteamAPICall_t Answer(const Record& record, bool ioFailu
     return call;
 }
 
-// "\\n" in a command stands for a line break.
-std::string Unescape(const std::string& text)
-{
-    std::string plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        bool lineBreak = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
-        plain.push_back(lineBreak ? '\n' : text[i]);
-        i += lineBreak ? 1 : 0;
-    }
-    return plain;
-}
-
+// The rest of a command, where "\\n" stands for a line break.
 std::string Rest(std::istringstream& in)
 {
     std::string rest;
     std::getline(in >> std::ws, rest);
-    return Unescape(rest);
+    for (size_t at = rest.find("\\n"); at != std::string::npos; at = rest.find("\\n", at + 1)) {
+        rest[at] = '\n';
+        rest.erase(at + 1, 1);
+    }
+    return rest;
 }
 
 void Command(const std::string& line)
@@ -169,14 +163,8 @@ void Command(const std::string& line)
 void ReadScenario()
 {
     const char* path = std::getenv("FAKE_STEAM_SCENARIO");
-    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (file == nullptr) return;
-    char line[1024];
-    while (std::fgets(line, sizeof line, file) != nullptr) {
-        line[std::strcspn(line, "\r\n")] = 0;
-        Command(line);
-    }
-    std::fclose(file);
+    std::ifstream in(path != nullptr ? path : "");
+    for (std::string line; std::getline(in, line);) Command(line.substr(0, line.find('\r')));
 }
 
 template <class Value> bool Lookup(const std::map<std::string, Value>& values, const char* name, Value* value)
@@ -389,15 +377,6 @@ class FakeUserStats : public ISteamUserStats {
     }
 };
 
-FakeApps g_Apps;
-FakeClient g_Client;
-FakeFriends g_Friends;
-FakeUtils g_Utils;
-FakeUser g_User;
-FakeRemoteStorage g_RemoteStorage;
-FakeScreenshots g_Screenshots;
-FakeUserStats g_UserStats;
-
 } // namespace
 
 FAKE_EXPORT bool SteamAPI_Init()
@@ -435,16 +414,20 @@ FAKE_EXPORT void SteamAPI_Shutdown()
 }
 
 // Each interface accessor hands out its one instance.
-#define FAKE_INTERFACE(Name, instance)                                                                      \
-    FAKE_EXPORT I##Name* Name() { return &instance; }
-FAKE_INTERFACE(SteamApps, g_Apps)
-FAKE_INTERFACE(SteamClient, g_Client)
-FAKE_INTERFACE(SteamFriends, g_Friends)
-FAKE_INTERFACE(SteamRemoteStorage, g_RemoteStorage)
-FAKE_INTERFACE(SteamScreenshots, g_Screenshots)
-FAKE_INTERFACE(SteamUser, g_User)
-FAKE_INTERFACE(SteamUserStats, g_UserStats)
-FAKE_INTERFACE(SteamUtils, g_Utils)
+#define FAKE_INTERFACE(Name)                                                                                \
+    FAKE_EXPORT ISteam##Name* Steam##Name()                                                                 \
+    {                                                                                                       \
+        static Fake##Name instance;                                                                         \
+        return &instance;                                                                                   \
+    }
+FAKE_INTERFACE(Apps)
+FAKE_INTERFACE(Client)
+FAKE_INTERFACE(Friends)
+FAKE_INTERFACE(RemoteStorage)
+FAKE_INTERFACE(Screenshots)
+FAKE_INTERFACE(User)
+FAKE_INTERFACE(UserStats)
+FAKE_INTERFACE(Utils)
 
 FAKE_EXPORT void SteamAPI_RegisterCallback(CCallbackBase* callback, int id)
 {
