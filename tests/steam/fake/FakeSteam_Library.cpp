@@ -67,8 +67,9 @@ std::vector<Completed> g_Completed;
 SteamAPICall_t g_NextCall = 1;
 std::string g_Log;
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...)
+// Always true, so that calls that cannot fail answer with their log line.
+bool Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+bool Log(const char* format, ...)
 {
     char line[1024];
     va_list args;
@@ -77,6 +78,7 @@ void Log(const char* format, ...)
     va_end(args);
     g_Log += line;
     g_Log += "\n";
+    return true;
 }
 
 template <class Record> std::vector<uint8_t> Bytes(const Record& record)
@@ -247,14 +249,9 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
     }
     bool SetSyncPlatforms(const char* name, uint32_t platforms) override
     {
-        Log("SetSyncPlatforms %s %x", name, platforms);
-        return true;
+        return Log("SetSyncPlatforms %s %x", name, platforms);
     }
-    bool FileForget(const char* name) override
-    {
-        Log("FileForget %s", name);
-        return true;
-    }
+    bool FileForget(const char* name) override { return Log("FileForget %s", name); }
     bool FileDelete(const char* name) override { return g_State.files.erase(name) == 1; }
     bool FileExists(const char* name) override { return g_State.files.count(name) == 1; }
     bool FilePersisted(const char* name) override { return g_State.files.count(name) == 1; }
