@@ -2,6 +2,7 @@
 // the transform stack, fog and depth conversions, lights, and model files through the save area.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -88,21 +89,17 @@ TEST_F(D3DBuiltins, TheStackHoldsFiftyOneMatricesAndRefusesWhenEmpty)
 TEST_F(D3DBuiltins, FogKeepsSixteenBitsAndDepthIsClampedInThreeDimensions)
 {
     CallBuiltin("d3d_start", {});
-    CallBuiltin("d3d_set_fog", {1, 0xFFFFFF, 70000, 10});
-    Graphics::Flush();
-    EXPECT_EQ(4464.0f, FloatOf(fake::Recorded().LastValue(D3DRS_FOGSTART)));
-    EXPECT_EQ(10.0f, FloatOf(fake::Recorded().LastValue(D3DRS_FOGEND)));
-    CallBuiltin("d3d_set_fog", {1, 0, -1.9, 65536.5});
-    Graphics::Flush();
-    EXPECT_EQ(65535.0f, FloatOf(fake::Recorded().LastValue(D3DRS_FOGSTART))) << "-1 truncated is 65535";
-    EXPECT_EQ(0.0f, FloatOf(fake::Recorded().LastValue(D3DRS_FOGEND)));
-    struct Row {
-        double depth;
-        float kept;
-    };
-    for (Row r : {Row{20000, 16000}, Row{-20000, -16000}, Row{12.5, 12.5f}}) {
-        CallBuiltin("d3d_set_depth", {r.depth});
-        EXPECT_EQ(r.kept, g_DrawDepth) << r.depth;
+    // Start and end as given, then as kept: -1 truncated is 65535.
+    for (auto [start, end, keptStart, keptEnd] :
+         {std::array{70000.0, 10.0, 4464.0, 10.0}, {-1.9, 65536.5, 65535.0, 0.0}}) {
+        CallBuiltin("d3d_set_fog", {1, 0xFFFFFF, start, end});
+        Graphics::Flush();
+        EXPECT_EQ(float(keptStart), FloatOf(fake::Recorded().LastValue(D3DRS_FOGSTART))) << start;
+        EXPECT_EQ(float(keptEnd), FloatOf(fake::Recorded().LastValue(D3DRS_FOGEND))) << end;
+    }
+    for (auto [depth, kept] : {std::pair{20000.0, 16000.0f}, {-20000.0, -16000.0f}, {12.5, 12.5f}}) {
+        CallBuiltin("d3d_set_depth", {depth});
+        EXPECT_EQ(kept, g_DrawDepth) << depth;
     }
     CallBuiltin("d3d_end", {});
     CallBuiltin("d3d_set_depth", {20000});

@@ -36,9 +36,7 @@ class Models3D : public capture::DrawTest {
 
 TEST_F(Models3D, TheTableReusesTheLowestEmptySlotAndIgnoresOthers)
 {
-    EXPECT_EQ(0, GR_3D_ModelCreate());
-    EXPECT_EQ(1, GR_3D_ModelCreate());
-    EXPECT_EQ(2, GR_3D_ModelCreate());
+    for (int32_t slot = 0; slot < 3; ++slot) EXPECT_EQ(slot, GR_3D_ModelCreate());
     GR_3D_ModelVertex(1, 1, 2, 3);
     GR_3D_ModelDestroy(1);
     GR_3D_ModelDestroy(0);

@@ -39,13 +39,6 @@ std::vector<Lit> LitDraws()
     return out;
 }
 
-std::vector<size_t> Sizes(const std::vector<Lit>& draws)
-{
-    std::vector<size_t> sizes;
-    for (const Lit& d : draws) sizes.push_back(d.v.size());
-    return sizes;
-}
-
 using Triangle = std::array<int, 3>;
 
 // The triangles of a strip or fan whose vertices carry their index as x, each in the winding of
@@ -97,7 +90,9 @@ TEST_F(Shapes3D, LongPrimitivesAreDrawnInPiecesThatContinueEachOther)
     };
     for (const Row& r : rows) {
         std::vector<Lit> d = Primitive(r.kind, r.count);
-        EXPECT_EQ(r.pieces, Sizes(d)) << "kind " << r.kind << ", " << r.count << " vertices";
+        std::vector<size_t> sizes;
+        for (const Lit& piece : d) sizes.push_back(piece.v.size());
+        EXPECT_EQ(r.pieces, sizes) << "kind " << r.kind << ", " << r.count << " vertices";
         if (r.kind != D3DPT_TRIANGLESTRIP && r.kind != D3DPT_TRIANGLEFAN) continue;
         // The pieces together make exactly the triangles of the whole primitive, in order.
         std::vector<Triangle> drawn, whole;
@@ -197,6 +192,7 @@ TEST_F(Shapes3D, ShapesDrawTheirPrimitivesWithRepeatOnAndRestoreIt)
     }
 }
 
+// The cylinder's repeats are pinned by the end-to-end scene's capture; a wall's are checked here.
 TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
 {
     GR_3D_DrawWall(Box3D{0, 0, 0, 3, 4, 1}, -1, 2, 3);
@@ -205,12 +201,6 @@ TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
     const RecorderVertex& v = d[0].v[2]; // (x2, y2, z2)
     EXPECT_EQ(std::make_tuple(0.8f, -0.6f, 0.0f, 2.0f, 3.0f, 0xFFFF0000u),
               std::make_tuple(v.nx, v.ny, v.nz, v.u, v.v, v.colour));
-    GR_3D_DrawCylinder(Box3D{-1, -1, 0, 1, 1, 2}, -1, 4, 1, false, 4);
-    d = LitDraws();
-    ASSERT_EQ(1u, d.size());
-    const RecorderVertex& top = d[0].v[8]; // i = steps at z2: back at angle 0 with u = hrepeat
-    EXPECT_NEAR(1.0f, top.x, 1e-6);
-    EXPECT_EQ(std::make_tuple(2.0f, 4.0f, 1.0f, 1.0f), std::make_tuple(top.z, top.u, top.v, top.nx));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "../TestSupport_Console.h"
@@ -32,8 +33,7 @@ class FakeSteam : public functiontest::BuiltinTest {
         ASSERT_NE(nullptr, m_Library) << dlerror();
         m_Command = reinterpret_cast<void (*)(const char*)>(dlsym(m_Library, "FakeSteam_Command"));
         m_CallLog = reinterpret_cast<const char* (*)()>(dlsym(m_Library, "FakeSteam_CallLog"));
-        Command("reset");
-        Command("appid 12");
+        Command("reset;appid 12");
     }
     void TearDown() override
     {
@@ -67,14 +67,6 @@ class FakeSteam : public functiontest::BuiltinTest {
         Steam_Init();
         return log.console.text;
     }
-    // Starts Steam with the user's stats delivered.
-    void StartReady()
-    {
-        Start();
-        Command("post_stats_received 12 1");
-        Frame();
-        ASSERT_EQ(1, Steam_StatsReady());
-    }
     // One frame's Steam stage; its log.
     std::string Frame()
     {
@@ -82,7 +74,13 @@ class FakeSteam : public functiontest::BuiltinTest {
         Steam_Process();
         return log.console.text;
     }
-    void Command(const std::string& line) { m_Command(line.c_str()); }
+    // Commands to the library, separated by ';'.
+    void Command(const std::string& lines)
+    {
+        std::istringstream commands(lines);
+        for (std::string line; std::getline(commands, line, ';');)
+            m_Command(line.c_str());
+    }
     std::string Calls() const { return m_CallLog(); }
     // How often the part occurs in the library's call log, or in a text.
     size_t Count(const std::string& part) const { return CountIn(Calls(), part); }

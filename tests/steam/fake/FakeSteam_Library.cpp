@@ -2,12 +2,13 @@
 // stats and leaderboards. Callbacks and call results are delivered only inside
 // SteamAPI_RunCallbacks, as the real library does. Tests steer it with FakeSteam_Command; a run of
 // the executable reads its commands from the file named by FAKE_STEAM_SCENARIO. Every call it gets
-// is logged (FakeSteam_CallLog, and the file named by FAKE_STEAM_LOG when set).
+// worth checking is logged (FakeSteam_CallLog).
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -38,10 +39,8 @@ struct FakeState {
     CSteamID steamId = 76561197960287930ull;
     std::string persona = "Player";
     std::map<CSteamID, std::string> friends;
-    bool overlayEnabled = true;
     std::map<std::string, std::string> files;
     bool cloudWrite = true;
-    int32_t quotaTotal = 1000;
     int32_t quotaFree = 600;
     bool setOk = true;
     int32_t storeRefusals = 0;
@@ -56,7 +55,6 @@ struct FakeState {
     int32_t findIo = 0;
     int32_t uploadFailures = 0;
     int32_t downloadIo = 0;
-    ScreenshotHandle screenshot = 7;
     std::string shortRead; // this file reads one byte short
     bool resetFails = false;
 };
@@ -69,8 +67,9 @@ std::vector<Completed> g_Completed;
 SteamAPICall_t g_NextCall = 1;
 std::string g_Log;
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...)
+// Always true, so that calls that cannot fail answer with their log line.
+bool Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+bool Log(const char* format, ...)
 {
     char line[1024];
     va_list args;
@@ -79,12 +78,7 @@ void Log(const char* format, ...)
     va_end(args);
     g_Log += line;
     g_Log += "\n";
-    if (const char* path = std::getenv("FAKE_STEAM_LOG")) {
-        if (FILE* file = std::fopen(path, "ab")) {
-            std::fprintf(file, "%s\n", line);
-            std::fclose(file);
-        }
-    }
+    return true;
 }
 
 template <class Record> std::vector<uint8_t> Bytes(const Record& record)
@@ -107,23 +101,16 @@ template <class Record> SteamAPICall_t Answer(const Record& record, bool ioFailu
     return call;
 }
 
-// "\\n" in a command stands for a line break.
-std::string Unescape(const std::string& text)
-{
-    std::string plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        bool lineBreak = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
-        plain.push_back(lineBreak ? '\n' : text[i]);
-        i += lineBreak ? 1 : 0;
-    }
-    return plain;
-}
-
+// The rest of a command, where "\\n" stands for a line break.
 std::string Rest(std::istringstream& in)
 {
     std::string rest;
     std::getline(in >> std::ws, rest);
-    return Unescape(rest);
+    for (size_t at = rest.find("\\n"); at != std::string::npos; at = rest.find("\\n", at + 1)) {
+        rest[at] = '\n';
+        rest.erase(at + 1, 1);
+    }
+    return rest;
 }
 
 void Command(const std::string& line)
@@ -133,18 +120,15 @@ void Command(const std::string& line)
     in >> verb;
     FakeState& s = g_State;
     if (verb == "reset") s = FakeState(), g_Posted.clear(), g_Completed.clear(), g_Log.clear();
-    else if (verb == "reset_log") g_Log.clear();
     else if (verb == "init") in >> s.initResult;
     else if (verb == "appid") in >> s.appId;
     else if (verb == "loggedon") in >> s.loggedOn;
-    else if (verb == "steamid") in >> s.steamId;
     else if (verb == "persona") s.persona = Rest(in);
     else if (verb == "friend") {
         CSteamID id = 0;
         in >> id;
         s.friends[id] = Rest(in);
-    } else if (verb == "overlay_enabled") in >> s.overlayEnabled;
-    else if (verb == "post_overlay") {
+    } else if (verb == "post_overlay") {
         int active = 0;
         in >> active;
         Post(GameOverlayActivated_t{uint8_t(active)});
@@ -158,24 +142,11 @@ void Command(const std::string& line)
         else Post(UserAchievementStored_t{game, false, {}, 0, 0});
     } else if (verb == "store_refuse") in >> s.storeRefusals;
     else if (verb == "set_ok") in >> s.setOk;
-    else if (verb == "stat_int") {
-        std::string name;
-        in >> name;
-        in >> s.intStats[name];
-    } else if (verb == "stat_float") {
-        std::string name;
-        in >> name;
-        in >> s.floatStats[name];
-    } else if (verb == "achievement") {
-        std::string name;
-        in >> name;
-        in >> s.achievements[name];
-    } else if (verb == "cloud") {
+    else if (verb == "cloud") {
         std::string name;
         in >> name;
         s.files[name] = Rest(in);
     } else if (verb == "cloud_write") in >> s.cloudWrite;
-    else if (verb == "quota") in >> s.quotaTotal >> s.quotaFree;
     else if (verb == "share_result") in >> s.shareResult >> s.shareIo;
     else if (verb == "publish_result") in >> s.publishResult;
     else if (verb == "zero_handles") in >> s.zeroHandles;
@@ -187,7 +158,6 @@ void Command(const std::string& line)
     } else if (verb == "find_io") in >> s.findIo;
     else if (verb == "upload_fail") in >> s.uploadFailures;
     else if (verb == "download_io") in >> s.downloadIo;
-    else if (verb == "screenshot_handle") in >> s.screenshot;
     else if (verb == "short_read") in >> s.shortRead;
     else if (verb == "reset_fails") in >> s.resetFails;
 }
@@ -195,14 +165,22 @@ void Command(const std::string& line)
 void ReadScenario()
 {
     const char* path = std::getenv("FAKE_STEAM_SCENARIO");
-    FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
-    if (file == nullptr) return;
-    char line[1024];
-    while (std::fgets(line, sizeof line, file) != nullptr) {
-        line[std::strcspn(line, "\r\n")] = 0;
-        Command(line);
-    }
-    std::fclose(file);
+    std::ifstream in(path != nullptr ? path : "");
+    for (std::string line; std::getline(in, line);) Command(line.substr(0, line.find('\r')));
+}
+
+template <class Value> bool Lookup(const std::map<std::string, Value>& values, const char* name, Value* value)
+{
+    auto found = values.find(name);
+    if (found != values.end()) *value = found->second;
+    return found != values.end();
+}
+
+// A stat or achievement set, unless the library is told to refuse.
+template <class Value> bool Store(std::map<std::string, Value>& values, const char* name, Value value)
+{
+    if (g_State.setOk) values[name] = value;
+    return g_State.setOk;
 }
 
 Board* BoardOf(SteamLeaderboard_t handle)
@@ -221,21 +199,15 @@ class FakeClient : public ISteamClient {
   public:
     void SetWarningMessageHook(SteamAPIWarningMessageHook_t hook) override
     {
-        Log("SetWarningMessageHook");
         if (hook != nullptr) hook(0, "fake steam warning hook installed");
     }
 };
 
 class FakeFriends : public ISteamFriends {
   public:
-    const char* GetPersonaName() override
-    {
-        Log("GetPersonaName");
-        return g_State.persona.c_str();
-    }
+    const char* GetPersonaName() override { return g_State.persona.c_str(); }
     const char* GetFriendPersonaName(CSteamID user) override
     {
-        Log("GetFriendPersonaName %llu", static_cast<unsigned long long>(user));
         auto found = g_State.friends.find(user);
         return found != g_State.friends.end() ? found->second.c_str() : "";
     }
@@ -245,7 +217,7 @@ class FakeFriends : public ISteamFriends {
 class FakeUtils : public ISteamUtils {
   public:
     AppId_t GetAppID() override { return g_State.appId; }
-    bool IsOverlayEnabled() override { return g_State.overlayEnabled; }
+    bool IsOverlayEnabled() override { return true; }
 };
 
 class FakeUser : public ISteamUser {
@@ -265,33 +237,22 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
     }
     int32_t FileRead(const char* name, void* data, int32_t size) override
     {
-        Log("FileRead %s %d", name, size);
         auto found = g_State.files.find(name);
         if (found == g_State.files.end()) return 0;
         int32_t count = std::min<int32_t>(size, int32_t(found->second.size()) - (g_State.shortRead == name));
         std::memcpy(data, found->second.data(), size_t(count));
         return count;
     }
-    SteamAPICall_t FileShare(const char* name) override
+    SteamAPICall_t FileShare(const char*) override
     {
-        Log("FileShare %s", name);
         return Answer(RemoteStorageFileShareResult_t{g_State.shareResult, 9}, g_State.shareIo);
     }
     bool SetSyncPlatforms(const char* name, uint32_t platforms) override
     {
-        Log("SetSyncPlatforms %s %x", name, platforms);
-        return true;
+        return Log("SetSyncPlatforms %s %x", name, platforms);
     }
-    bool FileForget(const char* name) override
-    {
-        Log("FileForget %s", name);
-        return true;
-    }
-    bool FileDelete(const char* name) override
-    {
-        Log("FileDelete %s", name);
-        return g_State.files.erase(name) == 1;
-    }
+    bool FileForget(const char* name) override { return Log("FileForget %s", name); }
+    bool FileDelete(const char* name) override { return g_State.files.erase(name) == 1; }
     bool FileExists(const char* name) override { return g_State.files.count(name) == 1; }
     bool FilePersisted(const char* name) override { return g_State.files.count(name) == 1; }
     int32_t GetFileSize(const char* name) override
@@ -301,7 +262,7 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
     }
     bool GetQuota(int32_t* total, int32_t* available) override
     {
-        *total = g_State.quotaTotal;
+        *total = 1000;
         *available = g_State.quotaFree;
         return true;
     }
@@ -321,44 +282,22 @@ class FakeScreenshots : public ISteamScreenshots {
     ScreenshotHandle AddScreenshotToLibrary(const char* file, const char*, int width, int height) override
     {
         Log("AddScreenshotToLibrary %s %d %d", file, width, height);
-        return g_State.screenshot;
+        return 7;
     }
     void HookScreenshots(bool hook) override { Log("HookScreenshots %d", hook); }
 };
 
 class FakeUserStats : public ISteamUserStats {
   public:
-    bool RequestCurrentStats() override
-    {
-        Log("RequestCurrentStats");
-        return true;
-    }
-    bool GetStat(const char* name, int32_t* value) override
-    {
-        auto found = g_State.intStats.find(name);
-        if (found == g_State.intStats.end()) return false;
-        *value = found->second;
-        return true;
-    }
-    bool GetStat(const char* name, float* value) override
-    {
-        auto found = g_State.floatStats.find(name);
-        if (found == g_State.floatStats.end()) return false;
-        *value = found->second;
-        return true;
-    }
+    bool RequestCurrentStats() override { return true; }
+    bool GetStat(const char* name, int32_t* value) override { return Lookup(g_State.intStats, name, value); }
+    bool GetStat(const char* name, float* value) override { return Lookup(g_State.floatStats, name, value); }
     bool SetStat(const char* name, int32_t value) override
     {
         Log("SetStat(int) %s %d", name, value);
-        if (g_State.setOk) g_State.intStats[name] = value;
-        return g_State.setOk;
+        return Store(g_State.intStats, name, value);
     }
-    bool SetStat(const char* name, float value) override
-    {
-        Log("SetStat(float) %s %.9g", name, double(value));
-        if (g_State.setOk) g_State.floatStats[name] = value;
-        return g_State.setOk;
-    }
+    bool SetStat(const char* name, float value) override { return Store(g_State.floatStats, name, value); }
     bool UpdateAvgRateStat(const char* name, float count, double length) override
     {
         Log("UpdateAvgRateStat %s %.9g %.17g", name, double(count), length);
@@ -366,23 +305,14 @@ class FakeUserStats : public ISteamUserStats {
     }
     bool GetAchievement(const char* name, bool* achieved) override
     {
-        auto found = g_State.achievements.find(name);
-        if (found == g_State.achievements.end()) return false;
-        *achieved = found->second;
-        return true;
+        return Lookup(g_State.achievements, name, achieved);
     }
     bool SetAchievement(const char* name) override
     {
         Log("SetAchievement %s", name);
-        if (g_State.setOk) g_State.achievements[name] = true;
-        return g_State.setOk;
+        return Store(g_State.achievements, name, true);
     }
-    bool ClearAchievement(const char* name) override
-    {
-        Log("ClearAchievement %s", name);
-        if (g_State.setOk) g_State.achievements[name] = false;
-        return g_State.setOk;
-    }
+    bool ClearAchievement(const char* name) override { return Store(g_State.achievements, name, false); }
     bool StoreStats() override
     {
         Log("StoreStats");
@@ -390,11 +320,7 @@ class FakeUserStats : public ISteamUserStats {
         --g_State.storeRefusals;
         return false;
     }
-    bool ResetAllStats(bool achievementsToo) override
-    {
-        Log("ResetAllStats %d", achievementsToo);
-        return !g_State.resetFails;
-    }
+    bool ResetAllStats(bool) override { return !g_State.resetFails; }
     SteamAPICall_t FindOrCreateLeaderboard(const char* name, ELeaderboardSortMethod sort,
                                            ELeaderboardDisplayType display) override
     {
@@ -448,15 +374,6 @@ class FakeUserStats : public ISteamUserStats {
     }
 };
 
-FakeApps g_Apps;
-FakeClient g_Client;
-FakeFriends g_Friends;
-FakeUtils g_Utils;
-FakeUser g_User;
-FakeRemoteStorage g_RemoteStorage;
-FakeScreenshots g_Screenshots;
-FakeUserStats g_UserStats;
-
 } // namespace
 
 FAKE_EXPORT bool SteamAPI_Init()
@@ -493,38 +410,21 @@ FAKE_EXPORT void SteamAPI_Shutdown()
     Log("SteamAPI_Shutdown");
 }
 
-FAKE_EXPORT ISteamApps* SteamApps()
-{
-    return &g_Apps;
-}
-FAKE_EXPORT ISteamClient* SteamClient()
-{
-    return &g_Client;
-}
-FAKE_EXPORT ISteamFriends* SteamFriends()
-{
-    return &g_Friends;
-}
-FAKE_EXPORT ISteamRemoteStorage* SteamRemoteStorage()
-{
-    return &g_RemoteStorage;
-}
-FAKE_EXPORT ISteamScreenshots* SteamScreenshots()
-{
-    return &g_Screenshots;
-}
-FAKE_EXPORT ISteamUser* SteamUser()
-{
-    return &g_User;
-}
-FAKE_EXPORT ISteamUserStats* SteamUserStats()
-{
-    return &g_UserStats;
-}
-FAKE_EXPORT ISteamUtils* SteamUtils()
-{
-    return &g_Utils;
-}
+// Each interface accessor hands out its one instance.
+#define FAKE_INTERFACE(Name)                                                                                \
+    FAKE_EXPORT ISteam##Name* Steam##Name()                                                                 \
+    {                                                                                                       \
+        static Fake##Name instance;                                                                         \
+        return &instance;                                                                                   \
+    }
+FAKE_INTERFACE(Apps)
+FAKE_INTERFACE(Client)
+FAKE_INTERFACE(Friends)
+FAKE_INTERFACE(RemoteStorage)
+FAKE_INTERFACE(Screenshots)
+FAKE_INTERFACE(User)
+FAKE_INTERFACE(UserStats)
+FAKE_INTERFACE(Utils)
 
 FAKE_EXPORT void SteamAPI_RegisterCallback(CCallbackBase* callback, int id)
 {
