@@ -46,24 +46,6 @@ TEST_F(ObjectListsTest, ListsHoldTheObjectsHandlingABuiltSubtypeItselfOrThroughA
     EXPECT_EQ(0, ObjectLists_Count(0, 0));
 }
 
-TEST_F(ObjectListsTest, ListsGrowPastTheirCapacityAndKeepAscendingOrder)
-{
-    for (int32_t i = 0; i < 12; ++i) {
-        AddObject();
-        SetHandler(i, 3, 0, "");
-    }
-    Object_Delete(4);
-    std::vector<int32_t> expected = {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11};
-    for (int32_t build = 0; build < 2; ++build) { // a rebuild keeps the arrays and resets the counts
-        ObjectLists_Build();
-        EXPECT_EQ(expected, List(3, 0));
-        EXPECT_EQ(15, g_EventObjectLists[3][0].capacity);
-    }
-    ObjectLists_Free();
-    EXPECT_EQ(0, g_EventObjectLists[3][0].capacity);
-    EXPECT_EQ(nullptr, g_EventObjectLists[3][0].objects);
-}
-
 TEST_F(ObjectListsTest, CollisionPairsAreRecordedOnceWithTheLowerIndexFirst)
 {
     for (int32_t i = 0; i < 9; ++i) AddObject();
