@@ -9,32 +9,6 @@ namespace {
 
 using InstanceMotion = InstanceTest;
 
-TEST_F(InstanceMotion, CartesianAndPolarSpeedsStayConsistentAndDirectionsAreNormalised)
-{
-    CInstance* instance = Make(0, 0, 100001);
-    instance->SetHSpeed(3.0f);
-    EXPECT_EQ(Fields(instance->i_direction, instance->i_speed), Fields(0, 3));
-    instance->SetVSpeed(-2.0f);
-    EXPECT_NEAR(instance->i_direction, 33.690067, 1e-5);
-    EXPECT_FLOAT_EQ(instance->i_speed, 3.6055512f);
-    // Up at speed 4: cos(90 degrees) leaves -1.7484555e-7, which snaps to 0.
-    instance->SetSpeed(4.0f);
-    instance->SetDirection(90.0f);
-    EXPECT_EQ(Fields(instance->i_hspeed, instance->i_vspeed), Fields(0, -4));
-    instance->SetDirection(225.0f);
-    EXPECT_FLOAT_EQ(instance->i_hspeed, -2.828427f);
-
-    for (auto [given, kept] : {std::pair{-30.0f, 330.0f}, {720.0f, 0.0f}, {360.0f, 0.0f}, {-1080.5f, 359.5f}}) {
-        instance->SetDirection(given);
-        EXPECT_EQ(instance->i_direction, kept) << given;
-    }
-    instance->SetDirection(1e30f); // beyond what a loop of 360 steps could reduce
-    EXPECT_GE(instance->i_direction, 0.0f);
-    EXPECT_LT(instance->i_direction, 360.0f);
-    instance->SetDirection(-std::numeric_limits<float>::infinity());
-    EXPECT_TRUE(std::isnan(instance->i_direction));
-}
-
 TEST_F(InstanceMotion, FrictionStopsAtZeroAndGravityAccumulatesAlongItsDirection)
 {
     CInstance* instance = Make(0, 0, 100001);
@@ -61,50 +35,6 @@ TEST_F(InstanceMotion, FrictionStopsAtZeroAndGravityAccumulatesAlongItsDirection
     thrown->i_gravitydir = 0.0f;
     thrown->ApplyFrictionGravity();
     EXPECT_EQ(Fields(thrown->i_hspeed, thrown->i_direction), Fields(2, 45));
-}
-
-std::vector<double> Box(CInstance* instance)
-{
-    InstanceBox box = instance->GetBoundingBox();
-    return Fields(box.left, box.top, box.right, box.bottom);
-}
-
-TEST_F(InstanceMotion, BoundingBoxFollowsOriginScaleRotationAndMask)
-{
-    TestSprites sprites;
-    sprites.Add(0, {0, 0, 31, 31}, 16, 16, 1, /*precise*/ 1);
-    CInstance* instance = Make(100, 50, 100001);
-    instance->SetSpriteIndex(0);
-    const struct {
-        float xscale, yscale, angle;
-        std::vector<double> box; // left, top, right, bottom
-    } placements[] = {
-        {1, 1, 0, {84, 34, 115, 65}},
-        {-1, 1, 0, {83, 34, 116, 65}}, // mirrored: the computed left 116 and right 83 are swapped
-        {1, -2, 0, {84, 17, 115, 82}},
-        {1, 1, 45, {77, 28, 121, 72}},
-    };
-    for (const auto& p : placements) {
-        instance->SetImageXScale(p.xscale);
-        instance->SetImageYScale(p.yscale);
-        instance->SetImageAngle(p.angle);
-        EXPECT_EQ(Box(instance), p.box) << p.xscale << " " << p.yscale << " " << p.angle;
-    }
-
-    // Without a shape the box is the position's point; a mask wins over the sprite.
-    sprites.Add(1, {2, 3, 4, 5}, 0, 0);
-    CInstance* other = Make(10.7f, 20.2f, 100002);
-    EXPECT_EQ(Box(other), Fields(10, 20, 10, 20));
-    other->SetPosition(10.0f, 20.0f);
-    other->SetSpriteIndex(0);
-    other->SetMaskIndex(1);
-    EXPECT_EQ(Box(other), Fields(12, 23, 14, 25));
-    // A sprite whose box and origin are extreme still gives a box (no overflow).
-    sprites.Add(2, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, INT32_MAX, INT32_MAX);
-    other->SetMaskIndex(2);
-    InstanceBox box = other->GetBoundingBox();
-    EXPECT_LE(box.left, box.right);
-    EXPECT_LE(box.top, box.bottom);
 }
 
 // ---- paths ---------------------------------------------------------------------------------------
