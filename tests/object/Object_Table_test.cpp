@@ -51,60 +51,6 @@ class ObjectTableTest : public ObjectTest {
 // (12 words, no points), then the event-type count.
 constexpr uint32_t TYPE_COUNT_AT = 32 + 48;
 
-TEST_F(ObjectTableTest, NamesAreFoundInTableOrderAndNewObjectsTakeTheNextIndex)
-{
-    for (int32_t i = 0; i < 514; ++i) AddObject();
-    Object_Data(2)->SetName("twin");
-    Object_Data(513)->SetName("twin");
-    // Index 513 shares bucket 1 with index 1, which the walk visits before bucket 2.
-    EXPECT_EQ(513, Object_Find("twin"));
-    EXPECT_STREQ("<undefined>", Object_Name(514));
-    std::vector<int32_t> order;
-    Object_TableOrder(order);
-    ASSERT_EQ(514u, order.size());
-    EXPECT_EQ((std::vector<int32_t>{0, 512, 1, 513, 2}), std::vector<int32_t>(order.begin(), order.begin() + 5));
-
-    // A deleted object leaves its slot empty and its children without a parent object.
-    Object_Data(5)->m_ParentIndex = 4;
-    Object_LinkParents();
-    ASSERT_EQ(Object_Data(4), Object_Data(5)->m_pParentObject);
-    EXPECT_TRUE(Object_Delete(4));
-    EXPECT_FALSE(Object_Exists(4));
-    EXPECT_EQ(nullptr, Object_Data(5)->m_pParentObject);
-}
-
-// Empty entries leave no object, parents are linked after the load, and older headers carry less
-// of the physics block: version 8 has no friction or awake flag, version 5 none.
-TEST_F(ObjectTableTest, TheObjectsChunkLinksParentsAndFollowsTheHeaderVersion)
-{
-    gamebuild::GameDesc game;
-    gamebuild::ObjectDesc hole;
-    hole.present = false;
-    game.objects = {NamedObject("obj_brick", 2), hole, NamedObject("obj_wall")};
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    EXPECT_EQ(3, Object_Count());
-    EXPECT_FALSE(Object_Exists(1));
-    EXPECT_EQ(Object_Data(2), Object_Data(0)->m_pParentObject);
-    EXPECT_FALSE(Object_Data(2)->IsDescendantOf(0));
-    EXPECT_EQ(3, Object_Add());
-    EXPECT_STREQ("__newobject3", Object_Name(3));
-
-    gamebuild::ObjectDesc old = NamedObject("obj");
-    old.physics.enabled = 1;
-    old.physics.friction = 0.9f;
-    old.physics.awake = 0;
-    old.spriteMarker = true; // ignored: bits 28 to 30 of the sprite word -1 are set
-    game.objects = {old};
-    game.header.version = 8;
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    const CObject* loaded = Object_Data(0);
-    EXPECT_EQ((std::vector<double>{1, 0.2f, 1, -1}), (std::vector<double>{double(loaded->m_Physics.enabled),
-                                                                         loaded->m_Physics.friction,
-                                                                         double(loaded->m_Physics.awake),
-                                                                         double(loaded->m_SpriteIndex)}));
-    EXPECT_EQ(0u, g_ObjectSpriteMarker);
-}
-
 TEST_F(ObjectTableTest, ParentCyclesAreRefusedAtLoadAndNeverHangALookupMadeAtRunTime)
 {
     gamebuild::GameDesc game;
