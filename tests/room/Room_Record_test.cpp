@@ -1,5 +1,5 @@
-// The room record: copying a room from its definition or from its running state, the edits of the
-// definition, and the instance lists of a running room.
+// The room record: copying a room from its running state, the edits of the definition, and the
+// instance lists of a running room.
 #include "RoomTestSupport.h"
 
 #include "code/Code_Object.h"
@@ -27,37 +27,6 @@ gamebuild::GameDesc PlacedGame()
     game.rooms = {room};
     game.header.roomOrder = {0};
     return game;
-}
-
-TEST_F(RoomTest, ARoomMadeFromItsDefinitionPlacesItsInstancesAndTiles)
-{
-    ASSERT_TRUE(Load(PlacedGame())) << m_Log.Text();
-    CRoom running;
-    running.CopyFrom(Room_Get(0), true);
-    EXPECT_STREQ("room_placed", running.m_pName);
-    ASSERT_EQ(2, running.m_Active.m_Count) << "an entry with a negative object makes no instance";
-    // The list runs from the least depth: obj_b (-5) before obj_a (5).
-    CInstance* b = running.m_Active.m_pHead;
-    EXPECT_EQ(Reals(b->GetId(), b->i_x, b->i_y, b->i_imagescalex, b->i_imagescaley, b->i_imageblend, b->i_imageangle),
-              Reals(100002, 30, 40, 2, -0.5, 0xFF0000, 45));
-    EXPECT_EQ(1, Object_Data(1)->m_Instances.count);
-
-    ASSERT_EQ(1, running.m_TileCount);
-    const RoomTile& t = running.m_pTiles[0];
-    EXPECT_EQ((std::vector<double>{3, 4, 2, 16, 32, 8, 9, -100, 10000001, 1.5, 1, 0x123456, 1}),
-              Reals(t.x, t.y, t.background, t.left, t.top, t.width, t.height, t.depth, t.id, t.xscale, t.yscale,
-                    t.blend, t.visible));
-
-    ASSERT_NE(nullptr, running.m_pPhysicsWorld) << "a copied room copies the world";
-
-    // Its defaults drop the instances from the hash and their objects, and keep the view surfaces.
-    running.m_Views[3].surface = 7;
-    running.SetDefaults();
-    EXPECT_EQ(0, running.m_Active.m_Count);
-    EXPECT_EQ(nullptr, Instance_FindById(100002));
-    EXPECT_EQ(0, Object_Data(1)->m_Instances.count);
-    EXPECT_EQ(7, running.m_Views[3].surface);
-    EXPECT_EQ(nullptr, running.m_pPhysicsWorld);
 }
 
 TEST_F(RoomTest, ACopyOfTheRunningStateKeepsItsTilesAndInstances)

@@ -1,5 +1,5 @@
 // The running room's tile array: adding with ids and growth, lookups with their covering rules,
-// removals that keep the order, layer operations and the stable depth sort.
+// removals that keep the order, and layer operations.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -105,13 +105,6 @@ TEST_F(Tiles, DeletionsKeepTheOrderAndLayerOperationsTouchOnlyTilesOfExactlyThat
     room.SetTileLayerDepth(7.5f, 8);
     room.DeleteTileLayer(8);
     EXPECT_EQ((std::vector<int32_t>{5008}), Ids());
-}
-
-TEST_F(Tiles, SortPutsGreaterDepthsFirstKeepingEqualDepthsInOrder)
-{
-    for (float depth : {10, 20, 10, 30, 20, -1, 10}) room.AddTile(Tile(0, 0, depth));
-    room.SortTiles();
-    EXPECT_EQ((std::vector<int32_t>{5004, 5002, 5005, 5001, 5003, 5007, 5006}), Ids());
 }
 
 } // namespace
