@@ -96,8 +96,10 @@ TEST_F(Tiles, DeletionsKeepTheOrderAndLayerOperationsTouchOnlyTilesOfExactlyThat
     room.AddTile(Tile(40, 0, 7));   // 5010
     room.AddTile(Tile(0, 0, 8));    // 5011
     room.HideTileLayer(7);
-    EXPECT_EQ((std::vector<int32_t>{0, 1, 0}), (std::vector<int32_t>{room.m_pTiles[0].visible, room.m_pTiles[1].visible,
-                                                                      room.m_pTiles[2].visible}));
+    room.HideTileLayer(8);
+    room.ShowTileLayer(8);
+    EXPECT_EQ((std::vector<int32_t>{0, 1, 0, 1}), (std::vector<int32_t>{room.m_pTiles[0].visible, room.m_pTiles[1].visible,
+                                                                         room.m_pTiles[2].visible, room.m_pTiles[3].visible}));
     room.ShiftTileLayer(7, 5, -2);
     EXPECT_EQ((std::vector<float>{45, -2, 0}), (std::vector<float>{room.m_pTiles[2].x, room.m_pTiles[2].y, room.m_pTiles[1].x}));
     room.DeleteTileInLayerAt(7, 50, 0);
