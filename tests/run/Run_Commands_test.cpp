@@ -30,20 +30,6 @@ class CommandTest : public FrameTest {
     }
 };
 
-TEST_F(CommandTest, NearestTakesTheFirstOfEqualsAndNothingBeyondTenThousand)
-{
-    PlayWith({Placed(1, 10, 0), Placed(1, -10, 0), Placed(1, 20000, 0)});
-    // Equally near: the first in the object's list wins, for nearest and furthest alike.
-    EXPECT_EQ(ById(100001), Run_InstanceNearest(0, 0, 1));
-    EXPECT_EQ(ById(100003), Run_InstanceFurthest(0, 0, 1));
-    // From far away every candidate is beyond 10,000 units except the one at 20,000.
-    EXPECT_EQ(ById(100003), Run_InstanceNearest(19000, 0, 1));
-    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 50000, 1));
-    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 0, 100001)) << "an id is no target for these";
-    ById(100001)->SetMarked(1);
-    EXPECT_EQ(ById(100002), Run_InstanceNearest(0, 0, 1)) << "marked instances are skipped";
-}
-
 TEST_F(CommandTest, InstanceNumberCountsAChangedInstanceBeforeTheListsCatchUp)
 {
     PlayWith({Placed(0), Placed(1, 100, 0), Placed(1, 200, 0)});
@@ -101,36 +87,6 @@ TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)
     mover->SetPosition(-1, 5);
     Run_MoveWrap(mover, true, true);
     EXPECT_EQ(Reals(Run_CurrentRoom()->m_Width - 1, 5), Reals(mover->i_x, mover->i_y));
-}
-
-TEST_F(CommandTest, MoveContactAndOutsideStopAtTheObstaclesEdge)
-{
-    PlayWith({Placed(0, 0, 0), Placed(1, 32, 0), Placed(2, 0, 64)});
-    CInstance* mover = ById(100001);
-    const struct {
-        float x, y, direction, maximum;
-        bool all, outside;
-        float endX, endY;
-        const char* why;
-    } moves[] = {
-        {0, 0, 0, 0, false, false, 16, 0, "the last free place before the wall"},
-        {36, 0, 180, 0, false, false, 36, 0, "inside the wall: no move"},
-        {0, 100, 90, 0, false, false, 0, -900, "the ghost is no obstacle: 1000 steps up with a maximum of 0"},
-        {0, 100, 90, 0, true, false, 0, 80, "against all instances the ghost is one"},
-        {30, 0, 180, 0, false, true, 16, 0, "out of the wall"},
-        {40, 0, 180, 3, false, true, 37, 0, "the step count ran out inside"},
-    };
-    for (const auto& m : moves) {
-        mover->SetPosition(m.x, m.y);
-        if (m.outside) Run_MoveOutside(mover, m.direction, m.maximum, m.all);
-        else Run_MoveContact(mover, m.direction, m.maximum, m.all);
-        // Along the axis of travel: across, steps land exactly; up, sin and cos leave a little rounding.
-        if (m.direction == 90) {
-            EXPECT_NEAR(m.endY, mover->i_y, 0.01f) << m.why;
-        } else {
-            EXPECT_EQ(m.endX, mover->i_x) << m.why;
-        }
-    }
 }
 
 TEST_F(CommandTest, BouncesReverseTheBlockedAxesOrTurnAwayFromAWall)
