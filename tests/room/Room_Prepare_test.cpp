@@ -45,11 +45,13 @@ TEST_F(RoomPrepareTest, AFailureStopsItsRoomAndTheResultIsTheLastCompilations)
 
     EXPECT_FALSE(Prepare({CodedRoom("room_a", GOOD, {GOOD}), CodedRoom("room_b", nullptr, {GOOD, BAD, GOOD})}));
     EXPECT_EQ(0u, InstanceCode(1, 2)->m_Compiled) << "the rest of that room is left";
+    EXPECT_STREQ("Room.room_a", Room_Get(0)->m_pCreationCode->GetName());
 
     EXPECT_TRUE(Prepare({CodedRoom("room_a", nullptr, {BAD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
     EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
     EXPECT_EQ(0u, InstanceCode(0, 1)->m_Compiled);
     EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
+    EXPECT_STREQ("Instance.room_b.0", InstanceCode(1, 0)->GetName());
     // An empty room text needs no compilation; without any code the result stays true.
     EXPECT_TRUE(Prepare({CodedRoom("room_a", "", {}), CodedRoom("room_b", nullptr, {})}));
 }
