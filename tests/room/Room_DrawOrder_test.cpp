@@ -11,8 +11,6 @@ using namespace roomtest;
 
 namespace {
 
-constexpr int32_t DRAW = 8;
-
 // Notes each item as the merge hands it over: "P<depth>", "I<id>", "T<id>", with the drawing depth
 // after "@" when asked for.
 class RecordingDrawer : public RoomContentDrawer {
