@@ -52,27 +52,10 @@ protected:
         m_Owned.push_back(instance);
         return instance;
     }
-    void Forget(CInstance* instance)
-    {
-        for (auto it = m_Owned.begin(); it != m_Owned.end(); ++it) {
-            if (*it == instance) {
-                m_Owned.erase(it);
-                return;
-            }
-        }
-    }
 
     std::vector<CInstance*> m_Owned;
 };
 
-// Whether the object's own list (or its all-instances list) holds the instance.
-inline bool ListHolds(const ObjectInstanceList& list, const CInstance* instance)
-{
-    for (ObjectInstanceNode* node = list.head; node != nullptr; node = node->next) {
-        if (node->instance == instance) return true;
-    }
-    return false;
-}
 
 // Fields of different types as one list, so that a record is compared in one line.
 template <typename... T> std::vector<double> Fields(T... values) { return {static_cast<double>(values)...}; }

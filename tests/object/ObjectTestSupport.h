@@ -49,9 +49,6 @@ inline void Perform(ScriptValue*, CInstance* self, CInstance* other, int32_t arg
     Perform_Event(self, other, static_cast<int32_t>(args[0].real), static_cast<int32_t>(args[1].real));
 }
 
-// test_goto(): asks for a room change, as room_goto would.
-inline void Goto(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { g_RunRequest = 3; }
-
 inline void RegisterFunctions()
 {
     static bool registered = false;
@@ -59,7 +56,6 @@ inline void RegisterFunctions()
     registered = true;
     Function_Add("test_record", Record, 0);
     Function_Add("test_perform", Perform, 2);
-    Function_Add("test_goto", Goto, 0);
 }
 
 // Texts of compiled code live as long as the test program: code objects keep pointers to them.

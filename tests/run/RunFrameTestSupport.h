@@ -21,32 +21,12 @@ namespace frametest {
 
 using namespace roomtest;
 
-// test_create(object, x, y): instance_create through the run layer.
-inline void Create(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
-{
-    if (argc < 3) return;
-    CInstance* made = Run_CreateInstance(static_cast<int32_t>(args[0].real), static_cast<float>(args[1].real),
-                                         static_cast<float>(args[2].real));
-    Value_SetReal(result, made != nullptr ? made->GetId() : -4);
-}
-
-// test_destroy_object(object): destroys every instance of the object's list.
-inline void DestroyObject(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
-{
-    CObject* object = argc > 0 ? Object_Data(static_cast<int32_t>(args[0].real)) : nullptr;
-    if (object == nullptr) return;
-    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
-        Run_DestroyInstance(node->instance);
-}
-
 inline void RegisterFrameFunctions()
 {
     static bool registered = false;
     if (registered) return;
     registered = true;
     RegisterFunctions();
-    Function_Add("test_create", Create, 3);
-    Function_Add("test_destroy_object", DestroyObject, 1);
 }
 
 // An object with its events given as (type, subtype, source).

