@@ -92,13 +92,13 @@ TEST_F(BackgroundTable, RunTimeChangesAppendEmptyAndCopySlots)
     ASSERT_TRUE(LoadBackgrounds(HandWrittenChunk()));
     EXPECT_EQ(3, Background_AddEmpty());
     // A missing file takes its slot back.
-    EXPECT_EQ(std::make_pair(-1, 4), std::make_pair(Background_Add("background_test_missing.png", false, false, false), Background_Count()));
+    EXPECT_EQ(std::make_pair(-1, 4), (std::pair{Background_Add("background_test_missing.png", false, false, false), Background_Count()}));
     // Onto itself nothing is cleared; an empty slot gets a copy of the file's background.
     EXPECT_EQ((std::vector<bool>{true, true, false}),
               (std::vector<bool>{Background_Assign(0, 0), Background_Assign(1, 0), Background_Assign(9, 0)}));
     EXPECT_EQ(std::make_pair(6, 6), std::make_pair(Background_Data(0)->GetWidth(), Background_Data(1)->GetWidth()));
     EXPECT_TRUE(Background_Delete(2));
-    EXPECT_EQ(std::make_pair(4, 6), std::make_pair(Background_Duplicate(0), Background_Data(4)->GetWidth()));
+    EXPECT_EQ(std::make_pair(4, 6), (std::pair{Background_Duplicate(0), Background_Data(4)->GetWidth()}));
 }
 
 TEST_F(BackgroundTable, FilesComeFromTheSaveAreaFirstAndOnesThatDoNotDecodeTakeNoSlot)
@@ -113,7 +113,7 @@ TEST_F(BackgroundTable, FilesComeFromTheSaveAreaFirstAndOnesThatDoNotDecodeTakeN
     EXPECT_TRUE(Background_ReplaceAlpha(0, name, true));
     EXPECT_EQ(std::make_pair(5, 1), std::make_pair(Background_Data(0)->GetWidth(), int32_t(Background_Data(0)->GetTransparent())));
     std::ofstream(name, std::ios::binary) << "not a png";
-    EXPECT_EQ(std::make_pair(-1, 1), std::make_pair(Background_AddAlpha(name, false), Background_Count()));
+    EXPECT_EQ(std::make_pair(-1, 1), (std::pair{Background_AddAlpha(name, false), Background_Count()}));
     EXPECT_FALSE(Background_Replace(0, name, false, false, false)); // leaves the background as it was
     EXPECT_EQ(5, Background_Data(0)->GetWidth());
     std::remove(name);
