@@ -283,6 +283,34 @@ TEST_F(NetworkTest, BadIdsAndSizesGiveTheDefaults)
     Buffer_Delete(buffer);
 }
 
+TEST_F(NetworkTest, UdpServersReceiveDatagrams)
+{
+    port = FreePort(SOCK_DGRAM);
+    int server = static_cast<int>(CallReal("network_create_server", {1, port, 4}));
+    ASSERT_GE(server, 0);
+    EXPECT_EQ(CallReal("network_create_server", {1, port, 4}), -1) << "one UDP server per port";
+    int client = static_cast<int>(CallReal("network_create_socket", {1}));
+    int buffer = Buffer_Create(8, eBuffer_Fixed, 1);
+    std::memcpy(Buffer_Get(buffer)->m_pData, "datagram", 8);
+    EXPECT_EQ(CallReal("network_send_udp", {client, "127.0.0.1", port, buffer, 8}), 0);
+    EXPECT_EQ(CallReal("network_send_udp", {client, "127.0.0.1", port, buffer, 0}), 0);
+    // A datagram whose frame claims more than it holds is raw bytes.
+    int peer = socket(AF_INET, SOCK_DGRAM, 0);
+    peers.push_back(peer);
+    std::vector<uint8_t> lying = Words({NET_FRAME_MAGIC, 12, 100});
+    sockaddr_in address = Loopback(port);
+    sendto(peer, lying.data(), lying.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    for (int i = 0; i < 100 && g_Events.size() < 3; ++i) {
+        Network_ProcessSockets();
+        usleep(1000);
+    }
+    ASSERT_EQ(g_Events.size(), 3u);
+    EXPECT_EQ(Fields(g_Events[0]), std::make_tuple(NETWORK_EVENT_DATA, server, 8, "127.0.0.1"s));
+    EXPECT_EQ((std::vector<std::vector<uint8_t>>{Text("datagram"), {}, lying}),
+              (std::vector<std::vector<uint8_t>>{g_Events[0].payload, g_Events[1].payload, g_Events[2].payload}));
+    Buffer_Delete(buffer);
+}
+
 // A server that never speaks: the wait for a greeting ends after its bound, as a plain connection.
 TEST_F(NetworkTest, ConnectingWithoutAGreetingIsAPlainConnection)
 {

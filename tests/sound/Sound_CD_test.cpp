@@ -39,6 +39,11 @@ TEST(CdAudio, CommandsAndAnswers)
         {[] { CD_Play(3, 10); }, {tmsf, "play cdaudio from 3"}},
         {[] { CD_SetTrackPosition(95000); },
          {tmsf, "status cdaudio position", tmsf, "play cdaudio from 4:1:35", "set cdaudio time format tmsf"}},
+        {[] { CD_SetPosition(5000); },
+         {"set cdaudio time format milliseconds wait", "play cdaudio from 5000", "set cdaudio time format tmsf"}},
+        {[] { CD_Stop(), CD_Pause(), CD_Resume(); }, {"stop cdaudio", "pause cdaudio", "play cdaudio"}},
+        {[] { CD_OpenDoor(), CD_CloseDoor(); }, {"set cdaudio door open", "set cdaudio door closed"}},
+        {[] { CD_Init(); }, {"close cdaudio"}},
     };
     for (const auto& [run, controls] : cases) {
         Drive drive;
@@ -46,8 +51,18 @@ TEST(CdAudio, CommandsAndAnswers)
         EXPECT_EQ(drive.controls, controls);
     }
     Drive drive; // the answers read as numbers
-    EXPECT_EQ((std::vector<int>{1, 10, 4, 155000, 181000, 0}),
-              (std::vector<int>{CD_Playing(), CD_Number(), CD_Track(), CD_TrackPosition(), CD_TrackLength(3), CD_TrackLength(11)}));
+    EXPECT_EQ((std::vector<int>{1, 0, 10, 4, 155000, 2400000, 181000, 0}),
+              (std::vector<int>{CD_Playing(), CD_Paused(), CD_Number(), CD_Track(), CD_TrackPosition(), CD_Length(),
+                                CD_TrackLength(3), CD_TrackLength(11)}));
+    drive.answers["status cdaudio mode"] = "stopped";
+    EXPECT_TRUE(CD_Paused());
+    // Without a disc (the compare is exact) nothing is read or played.
+    drive.answers["status cdaudio media present"] = "TRUE";
+    drive.controls.clear();
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0}), (std::vector<int>{CD_Present(), CD_Number(), CD_Track(), CD_Position()}));
+    CD_Play(1, 2);
+    CD_SetTrackPosition(1000);
+    EXPECT_EQ(drive.controls, (Commands{"set cdaudio time format tmsf wait", "set cdaudio time format milliseconds wait"}));
 }
 
 } // namespace

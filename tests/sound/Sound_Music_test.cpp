@@ -1,6 +1,6 @@
 // The music player: Ogg files streamed in place of MP3 and MIDI names, the media command sequence
-// when there is none, and streams ending by themselves (the media command interpreter answers the
-// built-ins' tests).
+// when there is none, streams ending by themselves, and the media command interpreter with its MP3
+// and CD devices.
 #include <unistd.h>
 
 #include "SoundTestSupport.h"
@@ -63,6 +63,34 @@ TEST_F(MusicTest, AnOggOfTheSameBaseNameIsStreamedForMp3AndMidiNames)
         usleep(20000);
     }
     EXPECT_FALSE(Audio_MusicIsPlaying());
+}
+
+
+TEST_F(MusicTest, TheInterpreterPlaysMp3DevicesAndKnowsADriveWithoutADisc)
+{
+    Start(false, {});
+    const std::string open = "open \"" + soundtest::DATA + "song.mp3\" type mpegvideo alias MediaFile7";
+    // The second open fails: the alias is taken.
+    const struct { std::string command; bool done; const char* answer; } steps[] = {
+        {open, true, ""},                                 {open, false, ""},
+        {"status MediaFile7 mode", true, "stopped"},      {"play MediaFile7", true, ""},
+        {"status mediafile7 mode", true, "playing"},      {"setaudio MediaFile7 volume to 250", true, ""},
+        {"pause MediaFile7", true, ""},                   {"status MediaFile7 mode", true, "paused"},
+        {"resume MediaFile7", true, ""},                  {"stop MediaFile7", true, ""},
+        {"close MediaFile7", true, ""},                   {"status MediaFile7 mode", false, ""},
+        {"open \"/no/such.mp3\" type mpegvideo alias A", false, ""}, {"status cdaudio media present", true, "false"},
+        {"status cdaudio mode", true, "not ready"},       {"play cdaudio from 1", false, ""},
+        {"fly me to the moon", false, ""},                {"", false, ""},
+    };
+    for (const auto& step : steps) {
+        char answer[32] = "junk";
+        EXPECT_EQ(Mci_SendString(step.command.c_str(), answer, sizeof answer), step.done) << step.command;
+        EXPECT_STREQ(answer, step.answer) << step.command;
+        EXPECT_EQ(*Mci_ErrorText() == '\0', step.done) << step.command;
+    }
+    char small[4];
+    Mci_SendString("status cdaudio mode", small, sizeof small);
+    EXPECT_STREQ(small, "not");
 }
 
 } // namespace

@@ -154,6 +154,29 @@ TEST(Stream, GrowingAViewCopiesIt)
     EXPECT_EQ(Written(view), (Bytes{2, 3, 4, 5, 6, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
+TEST(Stream, SubstitutionIsUndoneOnlyInsideItsRange)
+{
+    uint8_t forward[256], inverse[256];
+    for (int32_t seed : {0, 7, 123456, -1, -999, 2147483647}) {
+        CStream s;
+        Bytes plain(300);
+        for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<uint8_t>(i * 31 + 5); // every byte
+        CStream::BuildSubstitution(seed, forward, inverse);
+        for (uint8_t byte : plain) Put(s, {forward[byte]});
+        s.UnscrambleRange(seed, 0, 0);
+        EXPECT_EQ(Written(s), plain) << seed;
+    }
+    CStream::BuildSubstitution(42, forward, inverse);
+    CStream s;
+    Put(s, {1, 2, 3, 4, 5, 6});
+    s.UnscrambleRange(42, 2, 2);
+    EXPECT_EQ(Whole(s), (Bytes{1, 2, inverse[3], inverse[4], 5, 6}));
+    s.UnscrambleRange(42, 4, 1000);
+    s.UnscrambleRange(42, 1000, 4);
+    s.UnscrambleRange(42, -50, 1);
+    EXPECT_EQ(Whole(s), (Bytes{1, 2, inverse[3], inverse[4], inverse[5], inverse[6]}));
+}
+
 TEST(Stream, HashToNewline)
 {
     // A lead byte that claims more bytes than the text has stops at the terminator.
