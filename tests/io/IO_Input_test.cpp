@@ -51,6 +51,18 @@ TEST_F(InputTest, KeysThroughTheWindowProcedure)
         }
         EXPECT_EQ(currentKey, IO_GetCurrentKey()) << name;
     }
+    // Live keys, before the map: a press is seen once after its release; num lock counts while not held.
+    FreshState();
+    IO_LiveKey_SetNumLock(false);
+    PushKey(true, SDL_SCANCODE_A);
+    PushKey(false, SDL_SCANCODE_A);
+    PushKey(true, SDL_SCANCODE_NUMLOCKCLEAR);
+    Frame();
+    EXPECT_EQ((std::vector<bool>{true, false, true, false}),
+              (std::vector<bool>{IO_LiveKey_Check(65), IO_LiveKey_Check(65), IO_LiveKey_NumLockToggled(), IO_LiveKey_NumLock()}));
+    PushKey(false, SDL_SCANCODE_NUMLOCKCLEAR);
+    Frame();
+    EXPECT_TRUE(IO_LiveKey_NumLock());
     // Typed text: backspace typed by the window procedure, the 1023rd character restarting the
     // text, and a cap on text set by a script.
     FreshState();
