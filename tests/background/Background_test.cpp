@@ -1,5 +1,6 @@
-// The background chunk as the builder writes it, malformed records, the table's run-time changes,
-// and pictures made while the game runs, read from the quads they queue on the recording device.
+// The background chunk written out word by word from its layout, malformed records, the table's
+// run-time changes, and pictures made while the game runs, read from the quads they queue on the
+// recording device.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,10 +11,8 @@
 #include "../gamefile/GameFileTestSupport.h"
 #include "../graphics/Graphics_DrawCapture.h"
 #include "background/Background_Table.h"
-#include "gamebuild/GameBuild_Manifest.h"
 #include "gamebuild/GameBuild_Textures.h"
 #include "graphics/Graphics_Bitmap32.h"
-#include "graphics/Graphics_TexturePage.h"
 
 namespace {
 
@@ -30,93 +29,76 @@ uint32_t Pixel(const CBackground& b, size_t at)
     return pixels[at];
 }
 
+// Three slots, the middle one empty: a record with its flags and a page entry cropped to 1 x 1 of
+// a 6 x 4 frame, and a record without an entry; then the names. The entry's eleven 16-bit fields
+// go two to a word: x and y, the size, the crop offset, the crop size, the frame size, the texture.
+const uint32_t RECORD = 16, ENTRY = RECORD + 40, NAME = ENTRY + 24;
+std::vector<uint8_t> HandWrittenChunk()
+{
+    std::vector<uint8_t> bytes = Words({3, RECORD, 0, RECORD + 20, NAME, 1, 0, 1, ENTRY, NAME + 8, 0, 1, 0, 0,
+                                        0, 1 | 1 << 16, 2 | 3 << 16, 1 | 1 << 16, 6 | 4 << 16, 0});
+    for (char c : std::string("bg_hand\0bg_bare\0", 16)) bytes.push_back(uint8_t(c));
+    return bytes;
+}
+
 class BackgroundTable : public ::testing::Test {
 protected:
-    // Background 0: 6 x 4 and wholly clear, so its entry is cropped to one pixel; slot 1 empty;
-    // background 2: no picture, the same name as background 0.
-    void SetUp() override
-    {
-        Background_Reset();
-        gamebuild::GameDesc game;
-        std::string errors;
-        ASSERT_TRUE(gamebuild::ReadManifest(R"({"textures": {"pageSize": 64}, "backgrounds": [
-            {"name": "bg_same", "picture": {"width": 6, "height": 4, "fill": 0}}, null,
-            {"name": "bg_same", "transparent": 1, "smooth": true, "preload": 0}]})", ".", game, errors)) << errors;
-        m_Bytes = BuildBytes(game);
-    }
+    void SetUp() override { Background_Reset(); }
     void TearDown() override { Background_Reset(); }
     bool LoadBackgrounds(const std::vector<uint8_t>& bytes)
     {
         LoadInto(m_File, bytes);
-        size_t chunk = FindChunk(bytes, "BGND");
-        return Background_Load(m_File, uint32_t(chunk + 8), ReadWord(bytes, chunk + 4));
+        return Background_Load(m_File, 0, RECORD);
     }
-    std::vector<uint8_t> m_Bytes;
     GameFile m_File;
 };
 
-TEST_F(BackgroundTable, ChunkGivesSlotsNamesWholeSizesFlagsAndEntries)
+TEST_F(BackgroundTable, HandWrittenRecordsGiveSlotsNamesWholeSizesAndFlags)
 {
-    ASSERT_TRUE(LoadBothPasses(m_File, m_Bytes));
-    ASSERT_EQ(3, Background_Count());
-    EXPECT_FALSE(Background_Exists(1));
-    EXPECT_STREQ("<undefined>", Background_Name(1));
-    EXPECT_STREQ("<undefined>", Background_Name(3));
-    EXPECT_EQ(0, Background_Find("bg_same"));
-    EXPECT_EQ(-1, Background_Find("BG_SAME"));
-    const CBackground* cropped = Background_Data(0);
-    TPageEntry* entry = cropped->GetEntry();
-    ASSERT_NE(nullptr, entry);
-    // The size is the entry's whole frame, not its cropped part.
-    EXPECT_EQ((std::vector<int32_t>{6, 4, 1}), (std::vector<int32_t>{cropped->GetWidth(), cropped->GetHeight(), entry->width}));
-    EXPECT_EQ(TPage_Handle(entry), cropped->GetTexture());
-    EXPECT_GE(cropped->GetTexture(), TPAGE_HANDLE_BASE);
-    const CBackground* bare = Background_Data(2);
-    EXPECT_EQ(nullptr, bare->GetEntry());
-    EXPECT_EQ((std::vector<int32_t>{0, 0, -1, 1, 1, 0}), (std::vector<int32_t>{bare->GetWidth(), bare->GetHeight(), bare->GetTexture(),
-                                                          bare->GetTransparent(), bare->GetSmooth(), bare->GetPreload()}));
+    ASSERT_TRUE(LoadBackgrounds(HandWrittenChunk()));
+    EXPECT_EQ((std::vector<std::string>{"3", "0", "<undefined>", "bg_hand", "bg_bare"}),
+              (std::vector<std::string>{std::to_string(Background_Count()), std::to_string(Background_Exists(1)),
+                                        Background_Name(1), Background_Name(0), Background_Name(2)}));
+    // The size is the entry's whole frame, not its cropped part; no entry, no size.
+    const CBackground *hand = Background_Data(0), *bare = Background_Data(2);
+    EXPECT_EQ((std::vector<int32_t>{6, 4, 1, 0, 1, 0, 0, 0, 1, 0}),
+              (std::vector<int32_t>{hand->GetWidth(), hand->GetHeight(), hand->GetTransparent(), hand->GetSmooth(),
+                                    hand->GetPreload(), bare->GetWidth(), bare->GetHeight(), bare->GetTransparent(),
+                                    bare->GetSmooth(), bare->GetPreload()}));
 }
 
 TEST_F(BackgroundTable, MalformedRecordsAreRefusedWithALogLineNamingTheChunk)
 {
-    uint32_t record = ChunkRecord(m_Bytes, "BGND", 0);
-    uint32_t size = uint32_t(m_Bytes.size());
+    std::vector<uint8_t> good = HandWrittenChunk();
+    good.insert(good.end(), {'a', 'b', 'c'}); // a name that runs to the end of the file
+    uint32_t size = uint32_t(good.size());
     struct { uint32_t at, value; const char* line; } cases[] = {
-        {record, size + 100, "BGND: background 0 has a name outside the file"},
-        {record, size, "BGND: background 0 has a name outside the file"}, // no terminator before the end
-        {record + 16, size - 4, "BGND: background 0 has a page entry outside the file"},
-        {uint32_t(FindChunk(m_Bytes, "BGND")) + 12, size - 8, "BGND: background 0 runs past the end of the file"},
+        {RECORD, size - 3, "BGND: background 0 has a name outside the file"}, // no terminator before the end
+        {RECORD + 16, size - 4, "BGND: background 0 has a page entry outside the file"},
+        {4, size - 8, "BGND: background 0 runs past the end of the file"},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> bytes = m_Bytes;
-        bytes.insert(bytes.end(), {'a', 'b', 'c'}); // a name that runs to the end of the file
+        std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         CapturedLog log;
         EXPECT_FALSE(LoadBackgrounds(bytes)) << c.line;
         EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
         Background_Reset();
     }
-    EXPECT_TRUE(LoadBackgrounds(m_Bytes));
 }
 
 TEST_F(BackgroundTable, RunTimeChangesAppendEmptyAndCopySlots)
 {
-    ASSERT_TRUE(LoadBothPasses(m_File, m_Bytes));
-    int32_t handle = Background_Data(0)->GetTexture();
+    ASSERT_TRUE(LoadBackgrounds(HandWrittenChunk()));
     EXPECT_EQ(3, Background_AddEmpty());
-    EXPECT_EQ(-1, Background_Add(nullptr, false, false, false));
-    EXPECT_EQ(-1, Background_Add("background_test_missing.png", false, false, false));
-    EXPECT_EQ(4, Background_Count());
-    EXPECT_TRUE(Background_Assign(0, 0)); // onto itself: nothing is cleared
-    EXPECT_EQ(handle, Background_Data(0)->GetTexture());
-    EXPECT_TRUE(Background_Assign(1, 0)); // an empty slot gets a background sharing the file's entry
-    EXPECT_EQ(handle, Background_Data(1)->GetTexture());
-    EXPECT_FALSE(Background_Assign(9, 0));
+    // A missing file takes its slot back.
+    EXPECT_EQ(std::make_pair(-1, 4), (std::pair{Background_Add("background_test_missing.png", false, false, false), Background_Count()}));
+    // Onto itself nothing is cleared; an empty slot gets a copy of the file's background.
+    EXPECT_EQ((std::vector<bool>{true, true, false}),
+              (std::vector<bool>{Background_Assign(0, 0), Background_Assign(1, 0), Background_Assign(9, 0)}));
+    EXPECT_EQ(std::make_pair(6, 6), std::make_pair(Background_Data(0)->GetWidth(), Background_Data(1)->GetWidth()));
     EXPECT_TRUE(Background_Delete(2));
-    EXPECT_FALSE(Background_Delete(2));
-    EXPECT_EQ(-1, Background_Duplicate(2));
-    EXPECT_EQ(4, Background_Duplicate(0));
-    EXPECT_EQ(6, Background_Data(4)->GetWidth());
+    EXPECT_EQ(std::make_pair(4, 6), (std::pair{Background_Duplicate(0), Background_Data(4)->GetWidth()}));
 }
 
 TEST_F(BackgroundTable, FilesComeFromTheSaveAreaFirstAndOnesThatDoNotDecodeTakeNoSlot)
@@ -126,74 +108,44 @@ TEST_F(BackgroundTable, FilesComeFromTheSaveAreaFirstAndOnesThatDoNotDecodeTakeN
     WritePng(area.Path(name), 3, 2);
     WritePng(name, 5, 5);
     ASSERT_EQ(0, Background_Add(name, false, true, false));
-    ASSERT_NE(nullptr, Background_Data(0)->GetBitmap());
-    EXPECT_EQ((std::vector<int32_t>{3, 2, 1, 0}), (std::vector<int32_t>{Background_Data(0)->GetWidth(), Background_Data(0)->GetBitmap()->GetHeight(),
-                                                    Background_Data(0)->GetSmooth(), Background_Data(0)->GetTransparent()}));
+    EXPECT_EQ(3, Background_Data(0)->GetBitmap()->GetWidth());
     std::remove(area.Path(name).c_str());
     EXPECT_TRUE(Background_ReplaceAlpha(0, name, true));
-    EXPECT_EQ((std::vector<int32_t>{5, 1, 1}), (std::vector<int32_t>{Background_Data(0)->GetWidth(), Background_Data(0)->GetTransparent(),
-                                                 Background_Data(0)->GetPreload()}));
+    EXPECT_EQ(std::make_pair(5, 1), std::make_pair(Background_Data(0)->GetWidth(), int32_t(Background_Data(0)->GetTransparent())));
     std::ofstream(name, std::ios::binary) << "not a png";
-    EXPECT_EQ(-1, Background_Add(name, false, false, false));
-    EXPECT_EQ(-1, Background_AddAlpha(name, false));
-    EXPECT_EQ(1, Background_Count());
+    EXPECT_EQ(std::make_pair(-1, 1), (std::pair{Background_AddAlpha(name, false), Background_Count()}));
     EXPECT_FALSE(Background_Replace(0, name, false, false, false)); // leaves the background as it was
     EXPECT_EQ(5, Background_Data(0)->GetWidth());
     std::remove(name);
 }
 
-TEST(BackgroundManifest, LayersAndTilesNameBackgroundsAndMistakesAreReported)
-{
-    const char* text = R"({"backgrounds": [{"name": "bg_a", "colour": 1}], "rooms": [{"backgrounds": [{"background": "bg_a"}],
-        "tiles": [{"background": "bg_b"}]}]})";
-    gamebuild::GameDesc game;
-    std::string errors;
-    EXPECT_FALSE(gamebuild::ReadManifest(text, ".", game, errors));
-    EXPECT_EQ(0, game.rooms[0].backgrounds[0].background);
-    EXPECT_EQ("backgrounds[0].colour: unknown key\nrooms[0].tiles[0].background: no background is named bg_b\n", errors);
-}
+using BackgroundDraw = capture::DrawTest;
 
-class BackgroundDraw : public capture::DrawTest {
-protected:
-    void TearDown() override
-    {
-        m_Background.Clear();
-        m_Other.Clear();
-        DrawTest::TearDown();
-    }
-    CBackground m_Background, m_Other;
-};
-
-TEST_F(BackgroundDraw, AColourOfNoSizeKeepsItsSizeYetDrawsOnePixel)
+TEST_F(BackgroundDraw, AColourOfNoSizeDrawsOnePixelAndAlphaNeedsTwoPictures)
 {
-    m_Background.CreateColour(0, 0, 0x0000FF, true);
-    EXPECT_EQ(0, m_Background.GetWidth());
-    ASSERT_EQ(1, m_Background.GetBitmap()->GetWidth());
-    EXPECT_EQ(0xFFFF0000u, Pixel(m_Background, 0)); // red, opaque
-    EXPECT_TRUE(Texture_Exists(m_Background.GetTexture()));
-    m_Background.Draw(10, 20);
+    CBackground colour, other;
+    colour.CreateColour(0, 0, 0x0000FF, true);
+    ASSERT_EQ(std::make_pair(0, 1), std::make_pair(colour.GetWidth(), colour.GetBitmap()->GetWidth()));
+    EXPECT_EQ(0xFFFF0000u, Pixel(colour, 0)); // red, opaque
+    colour.Draw(10, 20);
     std::vector<capture::Drawn> d = capture::Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_FLOAT_EQ(11.0f, d[0].v[1].x);
-    m_Background.DrawStretched(0, 0, 8, 8, 0xFFFFFF, 1); // by the stored size, which is 0: nothing
+    EXPECT_TRUE(d.size() == 1 && d[0].v[1].x == 11.0f); // one pixel wide
+    colour.DrawStretched(0, 0, 8, 8, 0xFFFFFF, 1); // by the stored size, which is 0: nothing
     EXPECT_EQ(0u, capture::Draws().size());
-}
 
-TEST_F(BackgroundDraw, AlphaFromAnotherBackgroundNeedsTwoPictures)
-{
-    m_Other.SetFromFile(0, 4, 4, false, false, false);
-    m_Background.CreateColour(2, 1, 0xFFFFFF, false);
+    other.SetFromFile(0, 4, 4, false, false, false);
+    colour.CreateColour(2, 1, 0xFFFFFF, false);
     testsupport::ConsoleCapture log;
-    m_Background.SetAlphaFromBackground(&m_Other);
+    colour.SetAlphaFromBackground(&other);
     EXPECT_EQ("Both bitmaps need to be duplicated first\n", log.console.text);
-    EXPECT_EQ(0xFFFFFFFFu, Pixel(m_Background, 0));
-    m_Other.CreateGradient(2, 1, 0x000000, 0xFFFFFF, 0, false);
-    m_Background.SetAlphaFromBackground(&m_Other);
+    EXPECT_EQ(0xFFFFFFFFu, Pixel(colour, 0));
+    other.CreateGradient(2, 1, 0x000000, 0xFFFFFF, 0, false);
+    colour.SetAlphaFromBackground(&other);
     // Alpha becomes the source's grey level: none over black, the grey's over the lighter pixel.
-    EXPECT_EQ(0x00FFFFFFu, Pixel(m_Background, 0));
-    uint32_t grey = Pixel(m_Other, 1) & 0xFFu;
-    EXPECT_GT(grey, 0u);
-    EXPECT_EQ(grey << 24 | 0xFFFFFFu, Pixel(m_Background, 1));
+    EXPECT_EQ(0x00FFFFFFu, Pixel(colour, 0));
+    EXPECT_EQ((Pixel(other, 1) & 0xFFu) << 24 | 0xFFFFFFu, Pixel(colour, 1));
+    colour.Clear();
+    other.Clear();
 }
 
 } // namespace

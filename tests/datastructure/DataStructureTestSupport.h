@@ -25,8 +25,6 @@ void DestroyAll(DS_Table<T>&... tables)
     ((void)[&] { for (int32_t i = 0; i < tables.Count(); ++i) delete tables.Take(i); }(), ...);
 }
 
-inline void DestroyAllStructures() { DestroyAll(g_DSStacks, g_DSQueues, g_DSLists, g_DSMaps, g_DSPriorities, g_DSGrids); }
-
 // A script value owned by the test.
 struct Val {
     Val(double real) { value.real = real; }
@@ -54,10 +52,8 @@ inline std::string Show(const ScriptValue* value)
 
 inline std::string Show(const testsupport::BuiltinResult& result)
 {
-    if (result.IsText()) return "\"" + result.text + "\"";
-    char number[64];
-    std::snprintf(number, sizeof number, "%.17g", result.real);
-    return number;
+    ScriptValue real = {VALUE_REAL, 0, result.real};
+    return result.IsText() ? "\"" + result.text + "\"" : Show(&real);
 }
 
 class DataStructureTest : public ::testing::Test {
@@ -65,7 +61,7 @@ protected:
     void SetUp() override
     {
         testsupport::RegisterBuiltins();
-        DestroyAllStructures();
+        DestroyAll(g_DSStacks, g_DSQueues, g_DSLists, g_DSMaps, g_DSPriorities, g_DSGrids);
         DS_SetPrecision(0.00000001);
         g_GameOptions.showErrors = false;
         ClearErrors();

@@ -17,13 +17,6 @@
 
 namespace iotest {
 
-inline void StartSdl()
-{
-    setenv("KELVARO_HEADLESS", "1", 1);
-    TestSwitches_Reload();
-    ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER)) << SDL_GetError();
-}
-
 inline void FreshState()
 {
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -38,8 +31,7 @@ inline void FreshState()
 
 inline void PushKey(bool down, SDL_Scancode scancode, Uint16 mod = KMOD_NONE, Uint8 repeat = 0)
 {
-    SDL_Event event;
-    SDL_zero(event);
+    SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat;
@@ -50,8 +42,7 @@ inline void PushKey(bool down, SDL_Scancode scancode, Uint16 mod = KMOD_NONE, Ui
 
 inline void PushButton(bool down, Uint8 button)
 {
-    SDL_Event event;
-    SDL_zero(event);
+    SDL_Event event{};
     event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     event.button.button = button;
     SDL_PushEvent(&event);
@@ -59,8 +50,7 @@ inline void PushButton(bool down, Uint8 button)
 
 inline void PushText(const char* text)
 {
-    SDL_Event event;
-    SDL_zero(event);
+    SDL_Event event{};
     event.type = SDL_TEXTINPUT;
     SDL_strlcpy(event.text.text, text, sizeof event.text.text);
     SDL_PushEvent(&event);
@@ -76,7 +66,12 @@ inline void Frame()
 // SDL once per suite, a fresh input state per test.
 class InputTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() { StartSdl(); }
+    static void SetUpTestSuite()
+    {
+        setenv("KELVARO_HEADLESS", "1", 1);
+        TestSwitches_Reload();
+        ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER)) << SDL_GetError();
+    }
     void SetUp() override { FreshState(); }
 };
 

@@ -1,11 +1,12 @@
 // Paths: the interpolated list (straight and smoothed), places along it, the edits, the line strip
-// drawing queues, and the path table read from the path chunk.
+// drawing queues, and the path table read from a path chunk written out word by word.
 #include <gtest/gtest.h>
+
+#include <bit>
 
 #include "../gamefile/GameFileTestSupport.h"
 #include "../graphics/Graphics_DrawCapture.h"
 #include "code/Code_Error.h"
-#include "gamebuild/GameBuild_Manifest.h"
 #include "gamefile/GameFile_Options.h"
 #include "instance/Instance_Resources.h"
 #include "path/Path_Class.h"
@@ -22,181 +23,134 @@ std::string Place(const CPath& path, float position)
     return text;
 }
 
-const std::vector<PathPoint> LEG = {{0, 0, 100}, {30, 40, 50}};
 const std::vector<PathPoint> SQUARE = {{0, 0, 100}, {100, 0, 100}, {100, 100, 100}, {0, 100, 100}};
 
-TEST(PathGeometry, StraightAndSmoothedPathsHaveTheirLengthAndPlaces)
+TEST(PathGeometry, LengthsPlacesSmoothingAndEdits)
 {
     CPath path;
-    path.SetFromFile(0, false, 4, LEG);
-    EXPECT_EQ(50.0f, path.Interpolated().back().l);
+    path.SetFromFile(0, false, 4, {{0, 0, 100}, {30, 40, 50}});
     EXPECT_EQ((std::vector<std::string>{"15,20,75", "30,40,50", "0,0,100"}),
               (std::vector<std::string>{Place(path, 0.5f), Place(path, 1.5f), Place(path, -0.2f)}));
-    path.SetClosed(true);
-    ASSERT_EQ(3u, path.Interpolated().size());
-    EXPECT_EQ(100.0f, path.GetLength());
-    EXPECT_EQ("0,0,100", Place(path, 1.0f));
+    path.SetClosed(true); // three points: back to the start
+    EXPECT_EQ(std::make_tuple(size_t(3), 100.0f, std::string("0,0,100")),
+              std::make_tuple(path.Interpolated().size(), path.GetLength(), Place(path, 1.0f)));
     // Smoothed: four corners of 15 points each (every leg is longer than 4 pixels down to depth 4),
-    // then the first point again.
+    // then the first point again; the middle of the curve round the corner (100, 0).
     path.SetFromFile(1, true, 4, SQUARE);
     const std::vector<PathInterpolated>& list = path.Interpolated();
     ASSERT_EQ(61u, list.size());
-    EXPECT_EQ(list.front().x, list.back().x);
-    EXPECT_EQ(list.front().y, list.back().y);
-    EXPECT_EQ(87.5f, list[7].x); // the middle of the curve round the corner (100, 0)
-    EXPECT_EQ(12.5f, list[7].y);
-    // The depth is clamped; the file's value is stored as it is.
-    struct { bool closed; int32_t precision; size_t points; } cases[] = {
-        {false, 0, 2}, {true, 0, 0}, {true, -5, 0}, {true, 1000, 125}, {true, 8, 125}};
+    EXPECT_EQ(std::make_pair(list.front().x, list.front().y), std::make_pair(list.back().x, list.back().y));
+    EXPECT_EQ(std::make_pair(87.5f, 12.5f), std::make_pair(list[7].x, list[7].y));
+    // The depth is clamped; the file's value is stored as it is. No points: no length, and places
+    // at the first point.
+    struct { bool closed; int32_t precision; size_t points; } cases[] = {{false, 0, 2}, {true, 1000, 125}, {true, -5, 0}};
     for (const auto& c : cases) {
         path.SetFromFile(1, c.closed, c.precision, SQUARE);
-        EXPECT_EQ(c.points, path.Interpolated().size()) << c.precision;
-        EXPECT_EQ(c.precision, path.GetPrecision());
+        EXPECT_EQ(std::make_pair(c.points, c.precision), std::make_pair(path.Interpolated().size(), path.GetPrecision()));
     }
-    path.SetFromFile(1, true, 0, SQUARE);
-    EXPECT_EQ(0.0f, path.GetLength());
-    EXPECT_EQ("0,0,100", Place(path, 0.5f));
-    path.SetFromFile(1, false, 4, LEG); // an open path of two points gets no curve at all
-    EXPECT_EQ(2u, path.Interpolated().size());
-}
+    EXPECT_EQ(std::make_pair(0.0f, std::string("0,0,100")), std::make_pair(path.GetLength(), Place(path, 0.5f)));
 
-TEST(PathGeometry, EditsKeepTheirBoundsAndRebuild)
-{
-    CPath path;
-    struct { int32_t set, kind, precision; } cases[] = {{5, 0, 5}, {-1, 0, 0}, {1, 1, 1}, {12, 0, 8}, {-3, 0, 0}};
-    for (const auto& c : cases) {
-        path.SetKind(c.set);
-        path.SetPrecision(c.set);
-        EXPECT_EQ(c.kind, path.GetKind()) << c.set;
-        EXPECT_EQ(c.precision, path.GetPrecision()) << c.set;
-    }
-    path.SetKind(0);
-    path.AddPoint(1, 2, 3);
-    path.InsertPoint(1, 4, 5, 6); // at the count: appended
-    path.InsertPoint(3, 7, 8, 9); // past the count: nothing
-    path.InsertPoint(-1, 7, 8, 9);
-    path.ChangePoint(2, 0, 0, 0);
-    path.DeletePoint(-1);
-    ASSERT_EQ(2, path.GetNumber());
-    EXPECT_EQ(4.0f, path.GetPoint(1).x);
-    EXPECT_EQ(1.0f, path.GetPoint(5).speed);
-    path.Append(&path); // its own points, doubled
-    ASSERT_EQ(4, path.GetNumber());
-    EXPECT_EQ(1.0f, path.GetPoint(2).x);
-    path.Reverse();
-    EXPECT_EQ(4.0f, path.GetPoint(0).x);
+    // Edits keep their bounds: an insert at the count appends, one below 0 does nothing; a path
+    // appended to itself doubles.
     path.Clear();
-    EXPECT_EQ(0, path.GetNumber());
-    EXPECT_EQ(0.0f, path.GetLength());
+    path.AddPoint(1, 2, 3);
+    path.InsertPoint(1, 4, 5, 6);
+    path.InsertPoint(-1, 7, 8, 9);
+    ASSERT_EQ(2, path.GetNumber());
+    EXPECT_EQ(std::make_pair(4.0f, 1.0f), std::make_pair(path.GetPoint(1).x, path.GetPoint(5).speed));
+    path.Append(&path);
+    EXPECT_EQ(std::make_pair(4, 1.0f), std::make_pair(path.GetNumber(), path.GetPoint(2).x));
+    // Turned and flipped about the centre (5, 0).
     path.SetFromFile(0, false, 4, {{0, 0, 1}, {10, 0, 1}});
     path.Rotate(90);
-    EXPECT_NEAR(5.0, path.GetPoint(0).x, 1e-5);
-    EXPECT_NEAR(5.0, path.GetPoint(0).y, 1e-5);
     EXPECT_NEAR(-5.0, path.GetPoint(1).y, 1e-5);
-    path.Flip(); // about the centre (5, 0)
+    path.Flip();
     EXPECT_NEAR(-5.0, path.GetPoint(0).y, 1e-5);
 }
 
-class PathDraw : public capture::DrawTest {};
+// A strip of a vertex per four pixels, steps rounded half to even, up to 1001 (offsets are read back
+// on the OpenGL device).
+using PathDraw = capture::DrawTest;
 
-TEST_F(PathDraw, AStripOfAVertexPerFourPixelsUpTo1001)
+TEST_F(PathDraw, StripsHaveAVertexPerFourPixelsUpTo1001)
 {
     CPath path;
-    // Steps rounded half to even.
     struct { float length; size_t vertices; } cases[] = {{2, 0}, {6, 3}, {10, 3}, {100, 26}, {40000, 1001}};
     for (const auto& c : cases) {
         path.SetFromFile(0, false, 4, {{0, 0, 100}, {c.length, 0, 100}});
         path.Draw(0, 0, true);
         std::vector<capture::Drawn> drawn = capture::Draws();
-        ASSERT_EQ(c.vertices == 0 ? 0u : 1u, drawn.size()) << c.length;
-        if (drawn.empty()) continue;
-        EXPECT_EQ(D3DPT_LINESTRIP, drawn[0].type);
-        EXPECT_EQ(c.vertices, drawn[0].Count()) << c.length;
-    }
-    // Moved so that it starts at the place given, or where it lies.
-    path.SetFromFile(0, false, 4, {{10, 20, 100}, {110, 20, 100}});
-    for (auto [absolute, x, y] : {std::tuple{false, 50.0f, 60.0f}, {true, 60.0f, 80.0f}}) {
-        path.Draw(50, 60, absolute);
-        std::vector<capture::Drawn> drawn = capture::Draws();
-        ASSERT_EQ(1u, drawn.size());
-        EXPECT_NEAR(x, drawn[0].v[0].x, 0.6) << absolute;
-        EXPECT_NEAR(y, drawn[0].v[0].y, 0.6) << absolute;
+        EXPECT_EQ(c.vertices, drawn.empty() ? 0 : drawn[0].Count()) << c.length;
+        EXPECT_TRUE(drawn.size() == (c.vertices != 0) && (drawn.empty() || drawn[0].type == D3DPT_LINESTRIP)) << c.length;
     }
 }
 
-class PathTable : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        Path_Reset();
-        g_GameOptions.showErrors = false;
-        g_ErrorLast.clear();
-        gamebuild::GameDesc game;
-        std::string errors;
-        ASSERT_TRUE(gamebuild::ReadManifest(R"({"paths": [{"name": "pth_leg", "closed": false, "points": [[0, 0, 100], [30, 40, 50]]},
-            null,
-            {"name": "pth_odd", "kind": 7, "precision": 40}]})", ".", game, errors)) << errors;
-        m_Bytes = BuildBytes(game);
-    }
-    void TearDown() override { Path_Reset(); }
-    bool Load(const std::vector<uint8_t>& bytes) { return LoadBothPasses(m_File, bytes); }
-    std::vector<uint8_t> m_Bytes;
-    GameFile m_File;
-    CapturedLog m_Log;
-};
-
-TEST_F(PathTable, TheChunkFillsTheTableWithHolesAndStoredFields)
+// Three slots, the middle one empty: an open straight path of two points (x, y, speed as f32),
+// and a closed one of kind 7, precision 40 and no points; then the names.
+const uint32_t RECORD = 16, ODD = RECORD + 44, NAMES = ODD + 20;
+std::vector<uint8_t> HandWrittenChunk()
 {
-    ASSERT_TRUE(Load(m_Bytes)) << m_Log.Text();
-    EXPECT_EQ(3, Path_Count());
-    EXPECT_FALSE(Path_Exists(1));
-    EXPECT_STREQ("<undefined>", Path_Name(1));
-    EXPECT_EQ(2, Path_Find("pth_odd"));
-    EXPECT_EQ(7, Path_Data(2)->GetKind());
-    EXPECT_EQ(40, Path_Data(2)->GetPrecision());
-    // Instances following a path read it through the table.
-    float length = 0, x = 0, y = 0, speed = 0;
-    ASSERT_TRUE(Instance_Paths()->Length(0, &length));
-    EXPECT_EQ(50.0f, length);
-    Instance_Paths()->PositionAt(0, 0.5f, &x, &y, &speed);
-    EXPECT_EQ((std::vector<float>{15, 20, 75}), (std::vector<float>{x, y, speed}));
-    EXPECT_FALSE(Instance_Paths()->Length(1, &length));
+    auto f = [](float value) { return std::bit_cast<uint32_t>(value); };
+    std::vector<uint8_t> bytes = Words({3, RECORD, 0, ODD, NAMES, 0, 0, 4, 2, f(0), f(0), f(100), f(30), f(40), f(50),
+                                        NAMES + 8, 7, 1, 40, 0});
+    for (char c : std::string("pth_leg\0pth_odd\0", 16)) bytes.push_back(uint8_t(c));
+    return bytes;
+}
+
+bool Load(GameFile& file, const std::vector<uint8_t>& bytes)
+{
+    Path_Reset();
+    LoadInto(file, bytes);
+    return Path_Load(file, 0, RECORD);
+}
+
+// Slots with a hole and the stored fields; instances following a path read it through the table
+// (places along it are played end to end);
+// run-time additions never reuse slots (duplicates and deletions are played end to end).
+TEST(PathTable, HandWrittenRecordsFillTheTableAndAdditionsAppend)
+{
+    GameFile file;
+    ASSERT_TRUE(Load(file, HandWrittenChunk()));
+    EXPECT_EQ((std::vector<std::string>{"3", "0", "<undefined>", "pth_leg", "2"}),
+              (std::vector<std::string>{std::to_string(Path_Count()), std::to_string(Path_Exists(1)), Path_Name(1), Path_Name(0),
+                                        std::to_string(Path_Find("pth_odd"))}));
+    EXPECT_EQ((std::vector<int32_t>{7, 1, 40, 0, 0, 0, 4, 2}),
+              (std::vector<int32_t>{Path_Data(2)->GetKind(), Path_Data(2)->GetClosed(), Path_Data(2)->GetPrecision(),
+                                    Path_Data(2)->GetNumber(), Path_Data(0)->GetKind(), Path_Data(0)->GetClosed(),
+                                    Path_Data(0)->GetPrecision(), Path_Data(0)->GetNumber()}));
+    float length = 0;
+    EXPECT_TRUE(Instance_Paths()->Length(0, &length) && length == 50.0f && !Instance_Paths()->Length(1, &length));
+
+    g_GameOptions.showErrors = false;
     EXPECT_EQ(3, Path_Add());
     EXPECT_STREQ("__newpath3", Path_Name(3));
-    EXPECT_EQ(4, Path_Duplicate(0));
-    EXPECT_EQ(50.0f, Path_Data(4)->GetLength());
-    EXPECT_EQ(-1, Path_Duplicate(1));
     EXPECT_TRUE(Path_Delete(0));
-    EXPECT_FALSE(Path_Delete(0));
-    EXPECT_EQ(5, Path_Add()); // slots are not reused
-    EXPECT_EQ(6, Path_Count());
+    EXPECT_EQ(4, Path_Add());
     EXPECT_FALSE(Path_Assign(2, 2));
     EXPECT_NE(std::string::npos, g_ErrorLast.find("ERROR: Can not assign a path to itself!"));
-    EXPECT_TRUE(Path_Assign(1, 4)); // fills the hole; its name stays empty
-    EXPECT_STREQ("", Path_Name(1));
-    EXPECT_EQ(50.0f, Path_Data(1)->GetLength());
-    EXPECT_FALSE(Path_Assign(9, 4));
-    EXPECT_FALSE(Path_Assign(1, 0));
+    EXPECT_TRUE(Path_Assign(1, 2)); // fills the hole; its name stays empty
+    EXPECT_EQ(std::make_pair(std::string(""), 1), std::make_pair(std::string(Path_Name(1)), int(Path_Data(1)->GetClosed())));
+    EXPECT_FALSE(Path_Assign(9, 2) || Path_Assign(1, 0));
 }
 
-TEST_F(PathTable, MalformedRecordsAreRefusedWithALogLine)
+TEST(PathTable, MalformedRecordsAreRefusedWithALogLine)
 {
-    size_t chunk = FindChunk(m_Bytes, "PATH") + 8;
-    uint32_t record = ReadWord(m_Bytes, chunk + 4);
-    auto size = uint32_t(m_Bytes.size());
+    GameFile file;
+    CapturedLog log;
+    const std::vector<uint8_t> good = HandWrittenChunk();
+    auto size = uint32_t(good.size());
     struct { size_t at; uint32_t value; const char* line; } cases[] = {
-        {chunk, 0x40000000u, "Malformed Chunk PATH"},     // the count table runs past the chunk
-        {chunk + 4, size - 8, "path 0 runs past the end"}, // a record cut off by the end
-        {record, size + 100, "path 0 has a name outside the file"},
-        {record + 16, 0x7FFFFFFFu, "path 0 has more points than the file holds"},
-        {record + 16, 0xFFFFFFFFu, "path 0 has more points than the file holds"},
+        {4, size - 8, "PATH: path 0 runs past the end"}, // a record cut off by the end
+        {RECORD, size + 100, "PATH: path 0 has a name outside the file"},
+        {RECORD + 16, 0x7FFFFFFFu, "PATH: path 0 has more points than the file holds"},
+        {0, 0x40000000u, ""}, // the count table runs past the chunk
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> bytes = m_Bytes;
+        std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
-        m_Log.Clear();
-        EXPECT_FALSE(Load(bytes)) << c.line;
-        EXPECT_TRUE(m_Log.Has(c.line)) << m_Log.Text();
+        log.Clear();
+        EXPECT_FALSE(Load(file, bytes)) << c.line;
+        EXPECT_TRUE(log.Has(c.line)) << log.Text();
     }
 }
 

@@ -10,7 +10,6 @@
 
 #include "../gamefile/GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
-#include "code/Code_Error.h"
 #include "gamebuild/GameBuild_Chunks.h"
 #include "gamefile/GameFile_Services.h"
 #include "sound/Sound_Audio.h"
@@ -21,11 +20,10 @@ namespace soundtest {
 
 inline const std::string DATA = KELVARO_SOURCE_DIR "/tests/sound/data/";
 
-inline gamebuild::SoundDesc Tone(const std::string& name, int32_t milliseconds = 300, int32_t kind = 0)
+inline gamebuild::SoundDesc Tone(const std::string& name, int32_t milliseconds = 300)
 {
     gamebuild::SoundDesc sound;
     sound.name = name;
-    sound.kind = kind;
     sound.fileName = name + ".wav";
     gamebuild::ToneDesc tone;
     tone.milliseconds = milliseconds;
@@ -49,7 +47,6 @@ protected:
     {
         setenv("ALSOFT_DRIVERS", "null", 1);
         g_NoAudio = 0;
-        g_ErrorLast.clear();
         Music_SetFolder(DATA.c_str());
     }
     void TearDown() override
@@ -76,16 +73,6 @@ protected:
         Audio_PrepareBuffers();
         Sound_PrepareAll();
     }
-    // Ticks until `done` holds, a frame of about 20 ms at a time, for at most about three seconds.
-    template <typename Done> bool TickUntil(Done done)
-    {
-        for (int i = 0; i < 150 && !done(); ++i) {
-            Sound_Tick();
-            usleep(20000);
-        }
-        return done();
-    }
-
     GameFile m_File;
     CapturedLog m_Log;
 };

@@ -1,88 +1,79 @@
-// The sound chunks as the game file holds them, for both systems, and malformed ones refused with a
-// line that names the entry.
+// The sound chunks written out word by word from their layouts and read by both systems' readers,
+// and malformed ones refused with a line that names the entry.
+#include <bit>
+
 #include "SoundTestSupport.h"
 #include "sound/Sound_Chunks.h"
 
 namespace {
 
-std::vector<uint8_t> Bytes(bool newAudio)
+// SOND: three slots, the last empty; a sound kept in memory (name, kind 0, extension, file name,
+// effects, volume 1, pan, preload, audio index 0) and a music of volume 0.25 without data. AUDO at
+// 88: one entry of four bytes. Then the texts.
+const uint32_t BEEP = 16, THEME = BEEP + 36, AUDO = THEME + 36, TEXT = AUDO + 16;
+std::vector<uint8_t> HandWrittenChunks()
 {
-    gamebuild::GameDesc game;
-    game.options.words[2] = newAudio ? 1 : 0;
-    gamebuild::SoundDesc music = soundtest::Music("theme", "theme.mp3");
-    music.volume = 0.25f;
-    game.sounds = {soundtest::Tone("beep"), music, gamebuild::SoundDesc()};
-    game.sounds.back().present = false;
-    return BuildBytes(game);
+    auto f = [](float value) { return std::bit_cast<uint32_t>(value); };
+    std::vector<uint8_t> bytes = Words({3, BEEP, THEME, 0, TEXT, 0, TEXT + 5, TEXT + 10, 0, f(1), f(0), 1, 0, TEXT + 19, 1,
+                                        TEXT + 25, TEXT + 30, 0, f(0.25f), f(0), 0, 0xFFFFFFFF, 1, AUDO + 8, 4});
+    for (char c : std::string("RIFFbeep\0.wav\0beep.wav\0theme\0.mp3\0theme.mp3\0", 44)) bytes.push_back(uint8_t(c));
+    return bytes;
 }
 
-uint32_t Body(const std::vector<uint8_t>& bytes, const char* tag) { return uint32_t(FindChunk(bytes, tag)) + 8; }
-
-class SoundChunksTest : public testing::Test {
-protected:
-    void TearDown() override
-    {
-        Sound_Reset();
-        g_GameOptions = GameOptions();
-    }
-    GameFile m_File;
-    CapturedLog m_Log;
-};
-
-TEST_F(SoundChunksTest, BothSystemsReadTheEntries)
+// Both chunks through the readers of the system the option names.
+bool Read(GameFile& file, const std::vector<uint8_t>& bytes, bool newAudio)
 {
-    ASSERT_TRUE(LoadBothPasses(m_File, Bytes(false)));
-    EXPECT_TRUE(m_Log.Has("Sound_Init()\n") && m_Log.Has("Wave_Init()\n"));
-    ASSERT_EQ(Sound_Count(), 3);
-    EXPECT_STREQ(Sound_Get(1)->m_pFileName, "theme.mp3");
-    EXPECT_STREQ(Sound_Get(1)->m_pExtension, ".mp3");
-    EXPECT_EQ(Sound_Get(1)->m_Kind, 1);
-    EXPECT_DOUBLE_EQ(Sound_Get(1)->m_Volume, 0.25);
-    EXPECT_EQ(Sound_Get(2), nullptr);
+    LoadInto(file, bytes);
+    Sound_Reset();
+    g_GameOptions.newAudio = newAudio;
+    return newAudio ? Audio_Load(file, 0, BEEP) && Audio_WAVs(file, AUDO, 8) : Sound_Init(file, 0, BEEP) && Wave_Init(file, AUDO, 8);
+}
+
+TEST(SoundChunks, BothSystemsReadTheHandWrittenEntriesAndRefuseMalformedOnes)
+{
+    GameFile file;
+    CapturedLog log;
+    ASSERT_TRUE(Read(file, HandWrittenChunks(), false));
+    EXPECT_TRUE(log.Has("Sound_Init()\n") && log.Has("Wave_Init()\n"));
+    const CSound* theme = Sound_Get(1);
+    EXPECT_EQ((std::vector<std::string>{"3", "theme.mp3", ".mp3", "1", "0.250000", "0"}),
+              (std::vector<std::string>{std::to_string(Sound_Count()), theme->m_pFileName, theme->m_pExtension,
+                                        std::to_string(theme->m_Kind), std::to_string(theme->m_Volume), std::to_string(Sound_Exists(2))}));
     const uint8_t* data = nullptr;
     uint32_t size = 0;
-    EXPECT_TRUE(SoundChunk_AudioData(Sound_Get(0)->m_AudioIndex, data, size));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), 4), "RIFF");
+    ASSERT_TRUE(SoundChunk_AudioData(Sound_Get(0)->m_AudioIndex, data, size));
+    EXPECT_EQ(std::string("RIFF"), std::string(reinterpret_cast<const char*>(data), size));
     EXPECT_FALSE(SoundChunk_AudioData(1, data, size) || SoundChunk_AudioData(-1, data, size));
 
-    Sound_Reset();
-    ASSERT_TRUE(LoadBothPasses(m_File, Bytes(true)));
-    EXPECT_TRUE(m_Log.Has("Audio_Load()\n") && m_Log.Has("Audio_WAVs()\n"));
-    EXPECT_EQ((std::vector<int>{0, 1, -1, 1}),
-              (std::vector<int>{Audio_IsStreamed(0), Audio_IsStreamed(1), Audio_IsStreamed(2), Audio_Find("theme")}));
-    EXPECT_FLOAT_EQ(Audio_GetAsset(1)->gain, 0.25f);
-}
+    ASSERT_TRUE(Read(file, HandWrittenChunks(), true));
+    EXPECT_TRUE(log.Has("Audio_Load()\n") && log.Has("Audio_WAVs()\n"));
+    EXPECT_EQ((std::vector<double>{0, 1, -1, 1, 0.25}),
+              (std::vector<double>{double(Audio_IsStreamed(0)), double(Audio_IsStreamed(1)), double(Audio_IsStreamed(2)),
+                                   double(Audio_Find("theme")), Audio_GetAsset(1)->gain}));
 
-TEST_F(SoundChunksTest, MalformedChunksAreRefused)
-{
-    using Damage = void (*)(std::vector<uint8_t>&);
-    const std::pair<Damage, const char*> cases[] = {
-        {[](std::vector<uint8_t>& b) { WriteWord(b, ReadWord(b, Body(b, "SOND") + 4), 0x7FFFFFF0u); },
-         "SOND: entry 0: a text lies outside the file"},
-        {[](std::vector<uint8_t>& b) { WriteWord(b, ReadWord(b, Body(b, "SOND") + 8) + 12, 0xFFFFFFFFu); },
-         "SOND: entry 1: a text lies outside the file"},
-        {[](std::vector<uint8_t>& b) { WriteWord(b, Body(b, "SOND") + 4, static_cast<uint32_t>(b.size() - 20)); },
-         "SOND: entry 0: its record runs past the end of the file"},
-        {[](std::vector<uint8_t>& b) { WriteWord(b, ReadWord(b, Body(b, "AUDO") + 4), 0xFFFFFFF0u); },
-         "AUDO: entry 0: its image runs past the end of the file"},
-    };
+    const std::vector<uint8_t> good = HandWrittenChunks();
+    const auto end = static_cast<uint32_t>(good.size());
+    const std::tuple<uint32_t, uint32_t, const char*> cases[] = {
+        {BEEP, 0x7FFFFFF0u, "SOND: entry 0: a text lies outside the file"},
+        {THEME + 12, 0xFFFFFFFFu, "SOND: entry 1: a text lies outside the file"},
+        {4, end - 20, "SOND: entry 0: its record runs past the end of the file"},
+        {AUDO + 8, 0xFFFFFFF0u, "AUDO: entry 0: its image runs past the end of the file"}};
     for (bool newAudio : {false, true}) {
-        for (const auto& [damage, line] : cases) {
-            std::vector<uint8_t> bytes = Bytes(newAudio);
-            damage(bytes);
-            m_Log.Clear();
-            EXPECT_FALSE(LoadBothPasses(m_File, bytes)) << line;
-            EXPECT_TRUE(m_Log.Has(line)) << line << "\n" << m_Log.Text();
-            Sound_Reset();
+        for (const auto& [at, value, line] : cases) {
+            std::vector<uint8_t> bytes = good;
+            WriteWord(bytes, at, value);
+            log.Clear();
+            EXPECT_FALSE(Read(file, bytes, newAudio)) << line;
+            EXPECT_TRUE(log.Has(line)) << line << "\n" << log.Text();
         }
     }
     // An audio index beyond the table (and negative as a signed word) means no data.
-    std::vector<uint8_t> bytes = Bytes(false);
-    WriteWord(bytes, ReadWord(bytes, Body(bytes, "SOND") + 4) + 32, 0x80000000u);
-    ASSERT_TRUE(LoadBothPasses(m_File, bytes));
-    const uint8_t* data = nullptr;
-    uint32_t size = 0;
+    std::vector<uint8_t> bytes = good;
+    WriteWord(bytes, BEEP + 32, 0x80000000u);
+    ASSERT_TRUE(Read(file, bytes, false));
     EXPECT_FALSE(SoundChunk_AudioData(Sound_Get(0)->m_AudioIndex, data, size));
+    Sound_Reset();
+    g_GameOptions = GameOptions();
 }
 
 } // namespace

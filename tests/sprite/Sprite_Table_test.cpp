@@ -1,148 +1,160 @@
-// The sprite chunk as the builder writes it, malformed records, the table's run-time changes, and the
-// builder's manifest section.
+// The sprite chunk written out word by word from its layout, its fields, malformed records refused
+// with their log lines, the table's run-time changes, and sprites loaded from addresses.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
+#include "../TestSupport_HttpServer.h"
+#include "../TestSupport_Requests.h"
 #include "../gamefile/GameFileTestSupport.h"
-#include "gamebuild/GameBuild_Manifest.h"
 #include "gamebuild/GameBuild_Textures.h"
+#include "platform/Platform_ScriptHeap.h"
 #include "sprite/Sprite_Table.h"
 
 namespace {
 
-// Sprite 0: 10 x 2, only its last two columns opaque, origin (1, 2); slot 1 empty; sprite 2: four
-// frames, one mask, a manual box, the same name as sprite 0.
-const char* const SPRITES = R"({"textures": {"pageSize": 64}, "sprites": [
-    {"name": "spr_same", "xorigin": 1, "yorigin": 2, "frames": [{"width": 10, "height": 2, "fill": 0}]}, null,
-    {"name": "spr_same", "masks": "one", "bboxMode": 2, "bbox": {"left": 1, "top": 2, "right": 3, "bottom": 4},
-     "frames": [{"width": 3, "height": 3, "fill": "0xFFFFFFFF"}, {"width": 3, "height": 3, "fill": "0xFFFFFFFF"},
-                {"width": 3, "height": 3, "fill": "0xFFFFFFFF"}, {"width": 3, "height": 3, "fill": "0xFFFFFFFF"}]}]})";
+// Three slots, the middle one empty, the others sharing one record: a 10 x 2 sprite with its box
+// fields in their file order (left, right, bottom, top), one frame and one mask whose rows take
+// two bytes each; then its name.
+const uint32_t RECORD = 16, NAME = RECORD + 72;
+std::vector<uint8_t> HandWrittenChunk()
+{
+    std::vector<uint8_t> bytes =
+        Words({3, RECORD, 0, RECORD, NAME, 10, 2, 8, 9, 1, 0, 1, 0, 1, 2, 1, 3, 4, 1, RECORD, 1});
+    for (uint8_t maskByte : {0x00, 0xC0, 0x80, 0x7F}) bytes.push_back(maskByte);
+    for (char c : std::string("spr_hand")) bytes.push_back(uint8_t(c));
+    bytes.push_back(0);
+    return bytes;
+}
 
 class SpriteTable : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Sprite_Reset();
-        gamebuild::GameDesc game;
-        std::string errors;
-        ASSERT_TRUE(gamebuild::ReadManifest(SPRITES, ".", game, errors)) << errors;
-        auto& pixels = game.sprites[0].frames[0].pixels;
-        for (size_t y = 0; y < 2; ++y) pixels[y * 10 + 8] = pixels[y * 10 + 9] = 0xFF00FF00u;
-        m_Bytes = BuildBytes(game);
-    }
+    void SetUp() override { Sprite_Reset(); }
     void TearDown() override { Sprite_Reset(); }
     bool LoadSprites(const std::vector<uint8_t>& bytes)
     {
         LoadInto(m_File, bytes);
-        size_t chunk = FindChunk(bytes, "SPRT");
-        return Sprite_Load(m_File, uint32_t(chunk + 8), ReadWord(bytes, chunk + 4));
+        return Sprite_Load(m_File, 0, RECORD);
     }
-    std::vector<uint8_t> m_Bytes;
     GameFile m_File;
 };
 
-TEST_F(SpriteTable, ChunkGivesSlotsNamesFieldsAndMasks)
+TEST_F(SpriteTable, HandWrittenRecordsAreReadFieldByField)
 {
-    ASSERT_TRUE(LoadBothPasses(m_File, m_Bytes));
+    ASSERT_TRUE(LoadSprites(HandWrittenChunk()));
     ASSERT_EQ(3, Sprite_Count());
-    EXPECT_FALSE(Sprite_Exists(1));
-    EXPECT_STREQ("<undefined>", Sprite_GetName(1));
-    EXPECT_STREQ("<undefined>", Sprite_GetName(3));
-    EXPECT_EQ(0, Sprite_Find("spr_same"));
-    EXPECT_EQ(-1, Sprite_Find("SPR_SAME"));
-    const CSprite* edge = Sprite_Get(0);
-    EXPECT_EQ((std::vector<int32_t>{10, 8, 1, 1}),
-              (std::vector<int32_t>{edge->GetWidth(), edge->GetBBoxLeft(), edge->GetXOrigin(), edge->GetMaskCount()}));
-    // Ten pixels a row take two bytes; pixels 8 and 9 are the second byte's top bits.
-    EXPECT_EQ((std::vector<int>{0, 1, 1}), (std::vector<int>{edge->GetMask(0)[7], edge->GetMask(0)[9], edge->GetMask(0)[18]}));
-    // The frame was read before the page records and is found through them now.
-    ASSERT_NE(nullptr, edge->GetEntry(0));
-    EXPECT_EQ(10, edge->GetEntry(0)->frameWidth);
-    const CSprite* four = Sprite_Get(2);
-    EXPECT_EQ((std::vector<int32_t>{4, 1, 1, 2, 3, 4}),
-              (std::vector<int32_t>{four->GetFrameCount(), four->GetMaskCount(), four->GetBBoxLeft(), four->GetBBoxTop(),
-                                    four->GetBBoxRight(), four->GetBBoxBottom()}));
+    EXPECT_EQ((std::vector<std::string>{"0", "<undefined>", "spr_hand"}),
+              (std::vector<std::string>{std::to_string(Sprite_Exists(1)), Sprite_GetName(1), Sprite_GetName(2)}));
+    EXPECT_EQ(0, Sprite_Find("spr_hand"));
+    const CSprite* s = Sprite_Get(0);
+    EXPECT_EQ((std::vector<int32_t>{10, 2, 8, 9, 1, 0, 1, 0, 1, 2, 1, 3, 4, 1, 1}),
+              (std::vector<int32_t>{s->GetWidth(), s->GetHeight(), s->GetBBoxLeft(), s->GetBBoxRight(), s->GetBBoxBottom(),
+                                    s->GetBBoxTop(), s->GetTransparent(), s->GetSmooth(), s->GetPreload(), s->GetBBoxMode(),
+                                    s->GetPrecise(), s->GetXOrigin(), s->GetYOrigin(), s->GetFrameCount(), s->GetMaskCount()}));
+    // Row 0: pixels 8 and 9 (the second byte's top bits); row 1: pixel 0 and, from 0x7F, only pixel 9.
+    std::vector<int> mask(s->GetMask(0), s->GetMask(0) + 20), expected(20, 0);
+    expected[8] = expected[9] = expected[10] = expected[19] = 1;
+    EXPECT_EQ(expected, mask);
 }
 
 TEST_F(SpriteTable, MalformedRecordsAreRefusedWithALogLine)
 {
-    uint32_t record = ChunkRecord(m_Bytes, "SPRT", 0);
-    uint32_t size = uint32_t(m_Bytes.size());
+    const std::vector<uint8_t> good = HandWrittenChunk();
+    uint32_t size = uint32_t(good.size());
     struct { uint32_t at, value; const char* line; } cases[] = {
-        {record, size + 100, "SPRT: sprite 0 has a name outside the file"},
-        {record + 56, 0x7FFFFFFF, "SPRT: sprite 0 has more frames than the file holds"},
-        {record + 56, 0xFFFFFFFF, "SPRT: sprite 0 has more frames than the file holds"},
-        {record + 60, size - 4, "SPRT: sprite 0 has a frame outside the file"},
-        {record + 64, 0x10000000, "SPRT: sprite 0 has more masks than the file holds"},
-        {record + 64, 0x80000000, "SPRT: sprite 0 has masks of an impossible size"},
-        {record + 4, 0x40000000, "SPRT: sprite 0 has masks of an impossible size"}, // width x height overflows
-        {uint32_t(FindChunk(m_Bytes, "SPRT")) + 12, size - 8, "SPRT: sprite 0 runs past the end of the file"},
+        {RECORD, size + 100, "SPRT: sprite 0 has a name outside the file"},
+        {RECORD + 56, 0x7FFFFFFF, "SPRT: sprite 0 has more frames than the file holds"},
+        {RECORD + 60, size - 4, "SPRT: sprite 0 has a frame outside the file"},
+        {RECORD + 64, 0x10000000, "SPRT: sprite 0 has more masks than the file holds"},
+        {RECORD + 4, 0x40000000, "SPRT: sprite 0 has masks of an impossible size"}, // width x height overflows
+        {4, size - 8, "SPRT: sprite 0 runs past the end of the file"},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> bytes = m_Bytes;
+        std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         CapturedLog log;
         EXPECT_FALSE(LoadSprites(bytes)) << c.line;
         EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
         Sprite_Reset();
     }
-    EXPECT_TRUE(LoadSprites(m_Bytes));
 }
 
-TEST_F(SpriteTable, RunTimeChangesAppendAndEmptySlotsAndFilesLoadAsStrips)
+TEST_F(SpriteTable, RunTimeChangesAppendAndEmptySlots)
 {
-    ASSERT_TRUE(LoadSprites(m_Bytes));
+    ASSERT_TRUE(LoadSprites(HandWrittenChunk()));
     EXPECT_TRUE(Sprite_Delete(2));
-    EXPECT_FALSE(Sprite_Delete(2));
     EXPECT_EQ(3, Sprite_AddEmpty());
     EXPECT_STREQ("__newsprite3", Sprite_GetName(3));
     // A scheme in capitals is a file name; a missing file takes its slot back.
     EXPECT_EQ(-1, Sprite_Add("HTTP://example.invalid/a.png", 1, false, false, false, false, 0, 0));
-    EXPECT_EQ(-1, Sprite_Add(nullptr, 1, false, false, false, false, 0, 0));
     EXPECT_EQ(4, Sprite_Count());
-    EXPECT_TRUE(Sprite_Assign(0, 0)); // onto itself: nothing changes
-    EXPECT_EQ(1, Sprite_Get(0)->GetMaskCount());
-    EXPECT_TRUE(Sprite_Assign(2, 0)); // an empty slot gets a sprite, without masks
-    EXPECT_EQ(10, Sprite_Get(2)->GetWidth());
-    EXPECT_EQ(0, Sprite_Get(2)->GetMaskCount());
-    EXPECT_FALSE(Sprite_Assign(0, 1));
-    EXPECT_FALSE(Sprite_Assign(9, 0));
+    // Onto itself nothing changes; an empty slot gets a sprite, without masks.
+    EXPECT_EQ((std::vector<bool>{true, true, false}), (std::vector<bool>{Sprite_Assign(0, 0), Sprite_Assign(2, 0), Sprite_Assign(0, 1)}));
+    EXPECT_EQ(std::make_pair(1, 0), std::make_pair(Sprite_Get(0)->GetMaskCount(), Sprite_Get(2)->GetMaskCount()));
     EXPECT_EQ(4, Sprite_Duplicate(0));
-    EXPECT_STREQ("__newsprite4", Sprite_GetName(4));
-    EXPECT_EQ(-1, Sprite_Duplicate(1));
 
-    Sprite_Reset();
-    const char* name = "sprite_table_test_strip.png";
-    std::vector<uint8_t> png = gamebuild::EncodePng({"", 6, 2, std::vector<uint32_t>(12, 0xFF0000FFu)});
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-    ASSERT_EQ(0, Sprite_Add(name, 3, false, false, false, false, 1, 1));
-    EXPECT_EQ(3, Sprite_Get(0)->GetFrameCount());
-    EXPECT_EQ(2, Sprite_Get(0)->GetWidth());
-    EXPECT_TRUE(Sprite_Replace(0, name, 2, false, false, false, false, 0, 0));
-    EXPECT_EQ(3, Sprite_Get(0)->GetWidth());
-    EXPECT_FALSE(Sprite_Replace(5, name, 2, false, false, false, false, 0, 0));
+    // A file that is no picture takes its slot back (files that are pictures load through the
+    // built-ins' tests).
+    const char* name = "sprite_table_test_bad.png";
     std::ofstream(name, std::ios::binary) << "not a picture";
     EXPECT_EQ(-1, Sprite_Add(name, 1, false, false, false, false, 0, 0));
-    EXPECT_EQ(1, Sprite_Count());
+    EXPECT_EQ(5, Sprite_Count());
     std::remove(name);
 }
 
-TEST(SpriteManifest, MistakesAreReported)
+// Sprites added from an address on a loopback server: the decoder the extension picks, failed
+// requests leaving the sprite empty, and the image-loaded event's map.
+class SpriteUrl : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScriptHeap_Init();
+        Sprite_Reset();
+        std::vector<uint8_t> png = gamebuild::EncodePng({"", 4, 2, std::vector<uint32_t>(8, 0xFF808080u)});
+        m_Png.assign(png.begin(), png.end());
+        std::ifstream in(KELVARO_SOURCE_DIR "/tests/graphics/fuzz/ImageDecode_corpus/jpeg_colour.jpg", std::ios::binary);
+        m_Jpeg.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    void TearDown() override { Sprite_Reset(); }
+    std::string m_Png, m_Jpeg;
+    testsupport::TestHttpServer m_Server;
+};
+
+TEST_F(SpriteUrl, TheExtensionPicksTheDecoderAndFailuresLeaveTheSpriteEmpty)
 {
-    const char* bad = R"({"sprites": [{"masks": "all", "bbox": {"middle": 1}, "smooth": 2, "colour": 1,
-        "frames": [{"width": 2, "height": 2, "fill": 0}, {"width": 3, "height": 2, "fill": 0}]}]})";
-    gamebuild::GameDesc broken;
-    std::string errors;
-    EXPECT_FALSE(gamebuild::ReadManifest(bad, ".", broken, errors));
-    for (const char* expected : {"sprites[0].masks: expected \"frame\", \"one\" or \"none\"\n",
-                                 "sprites[0].bbox.middle: unknown key\n", "sprites[0].smooth: out of range\n",
-                                 "sprites[0].colour: unknown key or wrong type\n"})
-        EXPECT_NE(std::string::npos, errors.find(expected)) << expected << "\n" << errors;
-    std::vector<uint8_t> bytes;
-    EXPECT_FALSE(gamebuild::BuildGame(broken, bytes, errors));
-    EXPECT_NE(std::string::npos, errors.find("sprites[0].frames[1]: every frame has the first frame's size"));
+    // The extension picks the decoder (a PNG named .gif falls back to PNG); a 404 and an empty
+    // body leave the sprite empty.
+    struct { const char* path; testsupport::HttpReply reply; bool loaded; const char* httpStatus, *status; } cases[] = {
+        {"/photo.JPG", {200, m_Jpeg}, true, "200", "0"}, {"/photo.png", {200, m_Jpeg}, false, "200", "0"},
+        {"/anim.gif", {200, m_Png}, true, "200", "0"},   {"/gone.png", {404, m_Png}, false, "404", "0"},
+        {"/empty.png", {200, ""}, false, "200", "-1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        m_Server.Route(c.path, c.reply);
+        std::string url = m_Server.Url(c.path);
+        int32_t index = Sprite_Add(url.c_str(), 2, true, false, false, false, 1, 0);
+        ASSERT_GE(index, 0);
+        EXPECT_EQ(0, Sprite_Get(index)->GetFrameCount()) << "the sprite is empty until the data arrives";
+        auto done = testsupport::FinishAll();
+        ASSERT_EQ(1u, done.size());
+        EXPECT_EQ(60, done[0].subtype);
+        auto& map = done[0].map;
+        EXPECT_EQ((std::vector<std::string>{url, std::to_string(index), c.httpStatus, c.status}),
+                  (std::vector<std::string>{map["filename"], map["id"], map["http_status"], map["status"]}));
+        EXPECT_EQ(c.loaded ? 2 : 0, Sprite_Get(index)->GetFrameCount());
+        EXPECT_EQ(c.loaded ? 1 : 0, Sprite_Get(index)->GetXOrigin());
+    }
+    // The slot emptied while the request ran: the event still comes, nothing is decoded.
+    m_Server.Route("/late.png", {200, m_Png, true, 30});
+    std::string url = m_Server.Url("/late.png");
+    int32_t index = Sprite_Add(url.c_str(), 1, true, false, false, false, 0, 0);
+    ASSERT_TRUE(Sprite_Delete(index));
+    auto done = testsupport::FinishAll();
+    ASSERT_EQ(1u, done.size());
+    EXPECT_EQ("200", done[0].map["http_status"]);
+    EXPECT_EQ(nullptr, Sprite_Get(index));
 }
 
 } // namespace

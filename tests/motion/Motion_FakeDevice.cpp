@@ -1,3 +1,0 @@
-// The recording device of the graphics tests, built into this area's tests too: grid drawing is
-// checked by the vertices it queues.
-#include "../graphics/Graphics_FakeDevice.cpp"
