@@ -42,10 +42,6 @@ TEST(Vec3, SubDotCrossAndNormalise)
     EXPECT_EQ((std::array<float, 3>{2 * 8 - 3 * 6, 3 * 4 - 1 * 8, 1 * 6 - 2 * 4}),
               (std::array<float, 3>{a.x, a.y, a.z}));
 
-    Vec3 v{3, 4, 0}, out;
-    Vec3::NormaliseTo(v, out);
-    EXPECT_FLOAT_EQ(out.y, 0.8f);
-    EXPECT_EQ(v.x, 3.0f); // the source is untouched
     Vec3 zero{0, 0, 0};
     Vec3::Normalise(zero); // stays zero rather than NaN
     EXPECT_EQ((std::array<float, 3>{0, 0, 0}), (std::array<float, 3>{zero.x, zero.y, zero.z}));
@@ -53,11 +49,7 @@ TEST(Vec3, SubDotCrossAndNormalise)
 
 TEST(Matrix, MultiplyAndTranspose)
 {
-    Matrix identity, sample = Sample(), out;
-    Matrix::Identity(identity);
-    Matrix::Multiply(out, identity, sample);
-    ExpectNear(out, sample, 0);
-
+    Matrix sample = Sample();
     // A translation times a scale: row vectors see the translation applied first.
     Matrix translate, scale, both;
     Matrix::Identity(translate);
@@ -73,9 +65,6 @@ TEST(Matrix, MultiplyAndTranspose)
     Matrix::Multiply(sample, sample, both);
     ExpectNear(sample, expected, 0);
 
-    Matrix t = Sample(), original = Sample();
-    Matrix::Transpose(t, t); // in place
-    EXPECT_EQ(std::pair(original.m[1], original.m[4]), std::pair(t.m[4], t.m[1]));
 }
 
 TEST(Matrix, RotationsTurnRowVectors)
@@ -88,7 +77,6 @@ TEST(Matrix, RotationsTurnRowVectors)
     } cases[] = {
         {"z", [](Matrix& m) { Matrix::SetRotationZ(m, 90.0); }, {1, 0, 0, 1}, {0, -1, 0, 1}},
         {"x", [](Matrix& m) { Matrix::SetRotationX(m, 90.0); }, {0, 1, 0, 1}, {0, 0, -1, 1}},
-        {"y", [](Matrix& m) { Matrix::SetRotationY(m, 90.0); }, {1, 0, 0, 1}, {0, 0, 1, 1}},
         // About the diagonal 120 degrees cycles the axes.
         {"axis", [&](Matrix& m) { Matrix::SetRotationAxis(m, diagonal, 120.0); }, {1, 0, 0, 1}, {0, 1, 0, 1}},
     };
