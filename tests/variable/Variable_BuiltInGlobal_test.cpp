@@ -1,7 +1,8 @@
 // The global built-in variables: the current room with its layers and views (index rule, flags,
 // the room speed's refusal, room moves), lives and health events, transitions, script arguments,
-// captions, the error state, the folders and the physics variables. Variables that only
-// hand over a field, with no rule of their own, are not checked one by one.
+// captions, the error state and the folders; the physics variables are checked with the physics
+// routines. Variables that only hand over a field, with no rule of their own, are not checked one
+// by one.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,8 +19,6 @@
 #include "gamefile/GameFile_Services.h"
 #include "graphics/Graphics_Device.h"
 #include "instance/Instance_List.h"
-#include "physics/Physics_Fixture.h"
-#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
@@ -219,35 +218,6 @@ TEST_F(GameVariables, TheGameFoldersAndIdentity)
         EXPECT_EQ(debugMode, RealOf(nullptr, "debug_mode")) << debugByte;
     }
     GameHeader_Clear();
-}
-
-TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
-{
-    CRoom* room = StartRoom();
-    ASSERT_NE(nullptr, room);
-    CInstance* instance = room->AddInstance(0, 0, -1);
-    for (const char* name : {"phy_mass", "phy_position_x", "phy_collision_points"})
-        EXPECT_TRUE(std::isnan(RealOf(instance, name))) << name << " without a body";
-    EXPECT_FALSE(SetReal(instance, "phy_rotation", 45));
-
-    // A 2 m by 1 m box at the origin; writes are scaled to the world.
-    room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
-    CPhysicsFixture* box = PhysicsFixture_Create();
-    box->SetBoxShape(1.0f, 0.5f);
-    box->m_Def.density = 1.0f;
-    ASSERT_TRUE(room->m_pPhysicsWorld->BindFixture(box, instance));
-    CPhysicsObject* body = instance->m_pPhysicsObject;
-    ASSERT_TRUE(SetReal(instance, "phy_position_x", 50));
-    float x, y;
-    body->GetPosition(&x, &y);
-    EXPECT_FLOAT_EQ(5.0f, x);
-    EXPECT_NEAR(50, RealOf(instance, "phy_position_x"), 1e-5);
-    ASSERT_TRUE(SetReal(instance, "phy_speed_x", 2));
-    body->GetLinearVelocity(&x, &y);
-    EXPECT_FLOAT_EQ(6.0f, x) << "2 pixels a step at 30 steps a second, scaled";
-    EXPECT_NEAR(60, RealOf(instance, "phy_linear_velocity_x"), 1e-4);
-    EXPECT_TRUE(std::isnan(RealOf(instance, "phy_collision_x", 0))) << "no such contact point";
-    PhysicsFixture_DeleteAll();
 }
 
 } // namespace
