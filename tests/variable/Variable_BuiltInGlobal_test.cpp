@@ -1,8 +1,8 @@
 // The global built-in variables: the current room with its layers and views (index rule, flags,
-// the room speed's refusal, room moves), lives and health events, transitions, script arguments,
-// captions, the error state and the folders; the physics variables are checked with the physics
-// routines. Variables that only hand over a field, with no rule of their own, are not checked one
-// by one.
+// the room speed's refusal, room moves), transitions, script arguments, captions, the error state
+// and the folders. Lives and health running out are played by the end-to-end action game, the
+// physics variables checked with the physics routines; variables that only hand over a field are
+// not checked one by one.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,8 +27,6 @@
 using namespace bvtest;
 
 namespace {
-
-constexpr int32_t OTHER = 7;
 
 // A game state with one room running; globals ignore the instance they are given.
 class GameVariables : public objecttest::ObjectTest {
@@ -65,34 +63,6 @@ class GameVariables : public objecttest::ObjectTest {
     InstanceVariableAccess m_GameInstances{Room_CurrentActiveList};
     IVariableInstances* m_SavedInstances = nullptr;
 };
-
-TEST_F(GameVariables, LivesAndHealthAnnounceRunningOutOnce)
-{
-    CRoom* room = StartRoom();
-    ASSERT_NE(nullptr, room);
-    int32_t object = AddObject();
-    objecttest::SetHandler(object, OTHER, 6, "test_record();");
-    objecttest::SetHandler(object, OTHER, 9, "test_record();");
-    CInstance* first = room->AddInstance(0, 0, object);
-    room->AddInstance(0, 0, object);
-    std::string id = std::to_string(first->GetId());
-
-    // Running out is announced to every instance of the room, once: not when there were none
-    // before. Health is a real: 0.25 is still alive.
-    const struct {
-        const char* name;
-        double value, read;
-        size_t records;
-    } steps[] = {{"lives", 3, 3, 0},         {"lives", 0, 0, 2},  {"lives", -1, -1, 2}, {"lives", 0.6, 1, 2},
-                 {"health", 0.25, 0.25, 2}, {"health", 0, 0, 4}, {"health", -3, -3, 4}};
-    for (const auto& step : steps) {
-        ASSERT_TRUE(SetReal(nullptr, step.name, step.value));
-        EXPECT_EQ(step.read, RealOf(nullptr, step.name)) << step.name << " = " << step.value;
-        ASSERT_EQ(step.records, objecttest::Records().size()) << step.name << " = " << step.value;
-    }
-    EXPECT_EQ("0 7 6 " + id + " " + id, objecttest::Records()[0]);
-    EXPECT_EQ("0 7 9 " + id + " " + id, objecttest::Records()[2]);
-}
 
 TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
 {
