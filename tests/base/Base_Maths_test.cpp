@@ -32,20 +32,14 @@ void ExpectNear(const Matrix& a, const Matrix& b, double tolerance)
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], tolerance) << "entry " << i;
 }
 
-TEST(Vec3, SubDotCrossAndNormalise)
+TEST(Vec3, DotCrossAndNormalise)
 {
-    Vec3 a{1, 2, 3}, b{4, 6, 8}, d;
-    Vec3::Sub(d, b, a);
-    EXPECT_EQ((std::array<float, 3>{3, 4, 5}), (std::array<float, 3>{d.x, d.y, d.z}));
+    Vec3 a{1, 2, 3}, b{4, 6, 8};
     EXPECT_EQ(Vec3::Dot(a, b), 40.0);
     Vec3::Cross(a, a, b); // the result may overwrite an operand
     EXPECT_EQ((std::array<float, 3>{2 * 8 - 3 * 6, 3 * 4 - 1 * 8, 1 * 6 - 2 * 4}),
               (std::array<float, 3>{a.x, a.y, a.z}));
 
-    Vec3 v{3, 4, 0}, out;
-    Vec3::NormaliseTo(v, out);
-    EXPECT_FLOAT_EQ(out.y, 0.8f);
-    EXPECT_EQ(v.x, 3.0f); // the source is untouched
     Vec3 zero{0, 0, 0};
     Vec3::Normalise(zero); // stays zero rather than NaN
     EXPECT_EQ((std::array<float, 3>{0, 0, 0}), (std::array<float, 3>{zero.x, zero.y, zero.z}));
@@ -53,11 +47,7 @@ TEST(Vec3, SubDotCrossAndNormalise)
 
 TEST(Matrix, MultiplyAndTranspose)
 {
-    Matrix identity, sample = Sample(), out;
-    Matrix::Identity(identity);
-    Matrix::Multiply(out, identity, sample);
-    ExpectNear(out, sample, 0);
-
+    Matrix sample = Sample();
     // A translation times a scale: row vectors see the translation applied first.
     Matrix translate, scale, both;
     Matrix::Identity(translate);
@@ -73,9 +63,6 @@ TEST(Matrix, MultiplyAndTranspose)
     Matrix::Multiply(sample, sample, both);
     ExpectNear(sample, expected, 0);
 
-    Matrix t = Sample(), original = Sample();
-    Matrix::Transpose(t, t); // in place
-    EXPECT_EQ(std::pair(original.m[1], original.m[4]), std::pair(t.m[4], t.m[1]));
 }
 
 TEST(Matrix, RotationsTurnRowVectors)
@@ -88,7 +75,6 @@ TEST(Matrix, RotationsTurnRowVectors)
     } cases[] = {
         {"z", [](Matrix& m) { Matrix::SetRotationZ(m, 90.0); }, {1, 0, 0, 1}, {0, -1, 0, 1}},
         {"x", [](Matrix& m) { Matrix::SetRotationX(m, 90.0); }, {0, 1, 0, 1}, {0, 0, -1, 1}},
-        {"y", [](Matrix& m) { Matrix::SetRotationY(m, 90.0); }, {1, 0, 0, 1}, {0, 0, 1, 1}},
         // About the diagonal 120 degrees cycles the axes.
         {"axis", [&](Matrix& m) { Matrix::SetRotationAxis(m, diagonal, 120.0); }, {1, 0, 0, 1}, {0, 1, 0, 1}},
     };

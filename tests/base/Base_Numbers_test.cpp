@@ -4,10 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <random>
 #include <string>
 
 namespace {
@@ -35,17 +33,16 @@ struct FormatCase {
 const FormatCase FORMATS[] = {
     // Fixed: exact ties round away from zero (0.125 is exact: a true tie); elsewhere the stored double
     // decides.
-    {"%.2f", 0.125, "0.13"}, {"%.0f", -2.5, "-3"}, {"%.2f", 2.675, "2.67"}, {"%.2f", 9.996, "10.00"},
-    {"%.2f", -0.001, "-0.00"}, {"%f", 1e20, "100000000000000000000.000000"},
+    {"%.2f", 0.125, "0.13"}, {"%.2f", 2.675, "2.67"}, {"%.2f", 9.996, "10.00"}, {"%.2f", -0.001, "-0.00"},
     // Only 17 significant digits were ever produced; the rest print as zeros, and the rounding to the
     // printed digits starts from those 17: ...0594|94 became ...0595, which then rounds up.
     {"%.0f", 1e23, "99999999999999992000000"}, {"%.6f", 5645311218.1660595, "5645311218.166060"},
     // The exponent has three digits; general picks the shorter form.
-    {"%e", -0.0, "-0.000000e+000"}, {"%e", 9.9999999, "1.000000e+001"}, {"%e", 4.9406564584124654e-324, "4.940656e-324"},
-    {"%g", 100000.0, "100000"}, {"%g", 1000000.0, "1e+006"}, {"%g", 0.00001, "1e-005"}, {"%#g", 1.5, "1.50000"},
+    {"%e", 9.9999999, "1.000000e+001"}, {"%e", 4.9406564584124654e-324, "4.940656e-324"},
+    {"%g", 100000.0, "100000"}, {"%g", 1000000.0, "1e+006"}, {"%#g", 1.5, "1.50000"},
     // Widths, flags and the text around the conversion.
-    {"%10.2f", 2.5, "      2.50"}, {"%+.1f", 2.0, "+2.0"}, {"% .1f", 2.0, " 2.0"}, {"%08.2f", -1.5, "-0001.50"},
-    {"%-08.2f|", -1.5, "-1.50   |"}, {"%%%.1f%%", 5.0, "%5.0%"}, {"%#.0f", 3.0, "3."}, {"%lf", 2.0, "2.000000"},
+    {"%10.2f", 2.5, "      2.50"}, {"% .1f", 2.0, " 2.0"}, {"%08.2f", -1.5, "-0001.50"}, {"%-08.2f|", -1.5, "-1.50   |"},
+    {"%%%.1f%%", 5.0, "%5.0%"}, {"%#.0f", 3.0, "3."},
     // Conversions this routine does not print stay as written.
     {"%d", 3.0, "%d"}, {"%f %f", 1.0, "1.000000 %f"}, {"100%", 1.0, "100%"},
     // Infinities and NaNs print the run-time's forms; "1.$" is '#' rounded up by the 'I' after it.
@@ -69,29 +66,6 @@ TEST(NumbersFormat, FormatRealTakesNegativeWidthAsLeftAligned)
     EXPECT_EQ(Numbers_FormatReal(1.0, 'f', 0, 2000000000).size(), 65535u);
 }
 
-// Away from ties, the host's printf and ours must agree digit for digit. Twelve significant digits
-// keep the samples clear of the double rounding through 17 digits shown above.
-TEST(NumbersFormat, AgreesWithExactDigitsAwayFromTies)
-{
-    std::mt19937_64 generator(20240611);
-    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-30, 30);
-    std::uniform_int_distribution<int> fixedExponent(-30, 5); // at most 12 significant digits
-    for (int i = 0; i < 3000; ++i) {
-        double value = mantissa(generator) * std::pow(10.0, exponent(generator));
-        if (i % 2) value = -value;
-        char expected[512];
-        std::snprintf(expected, sizeof expected, "%.11e", value);
-        std::string withThreeDigits = expected;
-        size_t e = withThreeDigits.find('e');
-        if (e != std::string::npos && withThreeDigits.size() - e == 4) withThreeDigits.insert(e + 2, "0");
-        ASSERT_EQ(Numbers_Format("%.11e", value), withThreeDigits) << value;
-        double fixed = mantissa(generator) * std::pow(10.0, fixedExponent(generator));
-        std::snprintf(expected, sizeof expected, "%.6f", fixed);
-        ASSERT_EQ(Numbers_Format("%.6f", fixed), expected) << fixed;
-    }
-}
-
 TEST(NumbersRealToText, WholeNumbersAsIntegersOthersWithTwoDecimals)
 {
     const struct {
@@ -111,9 +85,8 @@ TEST(NumbersParse, RealsReadTheLeadingDecimalNumber)
         double expected;
         ptrdiff_t stop;
     } cases[] = {
-        {"0x10", 0.0, 1}, {"  -12.5e2xyz", -1250.0, 9}, {"+.5", 0.5, 3}, {"1e+", 1.0, 1}, {"\t\n\v\f\r 7", 7.0, 7},
-        {"4.9e-324", 4.9406564584124654e-324, 8}, {"123456789012345678901234567890", 1.2345678901234568e29, 30},
-        {"-1e400", -INF, 6}, {"1e999999999999999999999", INF, 23},
+        {"0x10", 0.0, 1}, {"  -12.5e2xyz", -1250.0, 9}, {"+.5", 0.5, 3}, {"1e+", 1.0, 1},
+        {"4.9e-324", 4.9406564584124654e-324, 8}, {"-1e400", -INF, 6}, {"1e999999999999999999999", INF, 23},
         // Nothing read leaves the end at the start.
         {"", 0, 0}, {"-", 0, 0}, {"inf", 0, 0}, {".e5", 0, 0},
     };

@@ -57,7 +57,7 @@ protected:
 
 TEST_F(HeaderTest, EveryVersionReadsBackTheFieldsItHolds)
 {
-    for (int32_t version : {7, 8, 10, 11, 12, 13}) {
+    for (int32_t version : {7, 10, 11, 12, 13}) {
         SCOPED_TRACE("header version " + std::to_string(version));
         GameHeader_Clear();
         Platform_SetDisplayName("before");
@@ -114,9 +114,6 @@ TEST_F(HeaderTest, TagsAndVersionsPlaceTheFields)
         {with(7, "GEN8", [](auto& h) { h.roomOrder.clear(); h.hasSaveFolder = true; }),
          "v7 format 800 rooms  save 'TunnelRun' width 640 app 0"},
         {with(7, "GEN8", [](auto& h) { h.roomOrder = {5}; }), "v7 format 800 rooms 5, save '' width 640 app 0"},
-        // Versions above 13 read the room order at 100.
-        {with(14, "GEN8", [](auto& h) { h.roomOrder.clear(); h.hasDisplayName = false; }),
-         "v14 format 800 rooms  save 'TunnelRun' width 800 app 480"},
     };
     for (const auto& c : cases) {
         GameHeader_Clear();

