@@ -46,17 +46,24 @@ struct DebugWatch {
     std::string value; // empty until evaluated
 };
 
+// The main window's status lines, as shown.
+struct DebugStatusLines {
+    std::string roomSpeed, fps, instances, mouse, textureSwaps, vertexBatches;
+};
+
 struct CDebugForm {
     std::vector<DebugWatch> watches; // in the order they were added
     std::vector<std::string> expressionRows{"Expressions"};
     std::vector<std::string> valueRows;
     int32_t selectedWatch = 0;
+    DebugStatusLines status;
     DebugWindowRecord records[DEBUG_WINDOW_RECORDS];
     std::vector<uint8_t> messageSelected; // parallel to the messages window's rows
     IniFile* settings = nullptr;
     CInstance* evaluationInstance = nullptr;
     uint8_t initialised = 0;
     uint8_t mainShown = 0;
+    uint8_t windowShown = 1; // the main window on screen (Restart and quitting hide it)
 };
 
 // The open debug form, or null.
@@ -89,6 +96,21 @@ std::string DebugForm_CopyMessages(CDebugForm* form);
 // The run controls; each acts only while the game runs.
 void DebugForm_Pause();
 void DebugForm_Run();
+// One frame of the paused game.
+void DebugForm_Step();
+// Hides the main window and asks for a restart; a paused game runs on to act on it.
+void DebugForm_Restart(CDebugForm* form);
+void DebugForm_Stop();
+
+// The prefix followed by the number in decimal.
+std::string DebugForm_FormatNumberLine(const char* prefix, int64_t number);
+// Room speed, frame rate, instance count and the last frame's texture swaps and vertex batches.
+void DebugForm_UpdateStatusLines(CDebugForm* form);
+// The first live instance under the mouse (room coordinates); with a mouse button and Ctrl down its
+// instance-variable window is opened.
+void DebugForm_UpdateMouseLine(CDebugForm* form);
+// The same at a room point, opening the window when `open` is set.
+void DebugForm_MouseLineAt(CDebugForm* form, float x, float y, bool open);
 
 // The display text of a value: reals in the shortest of the fixed forms that holds them, strings as
 // they are, arrays as "<array>".

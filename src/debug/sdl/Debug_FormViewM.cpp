@@ -27,7 +27,7 @@ ImGuiHost g_Main;
 ImGuiHost g_Windows[DEBUG_WINDOW_RECORDS];
 
 // Watch commands need a modal dialog, which may not run inside another window's frame.
-enum class WatchCommand { None, Add, Change };
+enum class WatchCommand { None, Add, Change, ShowLocals };
 WatchCommand g_Pending = WatchCommand::None;
 
 void FullWindow(const char* id)
@@ -38,10 +38,16 @@ void FullWindow(const char* id)
 }
 
 // The buttons sit at fixed places, so a click can be aimed at them.
-bool ButtonAt(const char* label, int32_t column)
+bool ButtonAt(const char* label, int32_t column, int32_t row = 0)
 {
-    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8));
+    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8.0f + row * (BUTTON_SIZE.y + 6)));
     return ImGui::Button(label, BUTTON_SIZE);
+}
+
+void StatusLine(const std::string& text, int32_t column, int32_t row)
+{
+    ImGui::SetCursorPos(ImVec2(8.0f + column * 190.0f, 92.0f + row * 18.0f));
+    ImGui::TextUnformatted(text.c_str());
 }
 
 void DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected)
@@ -70,7 +76,18 @@ void DrawMain(CDebugForm* form)
     if (ButtonAt("Change", 3)) g_Pending = WatchCommand::Change;
     if (ButtonAt("Delete", 4)) DebugForm_DeleteWatch(form);
     if (ButtonAt("Clear", 5)) DebugForm_ClearWatches(form);
-    ImGui::SetCursorPos(ImVec2(8, 40));
+    if (ButtonAt("Step", 0, 1)) DebugForm_Step();
+    if (ButtonAt("Restart", 1, 1)) DebugForm_Restart(form);
+    if (ButtonAt("Stop", 2, 1)) DebugForm_Stop();
+    if (ButtonAt("Inst Vars", 3, 1)) g_Pending = WatchCommand::ShowLocals;
+    const DebugStatusLines& lines = form->status;
+    StatusLine(lines.roomSpeed, 0, 0);
+    StatusLine(lines.fps, 1, 0);
+    StatusLine(lines.instances, 2, 0);
+    StatusLine(lines.mouse, 0, 1);
+    StatusLine(lines.textureSwaps, 1, 1);
+    StatusLine(lines.vertexBatches, 2, 1);
+    ImGui::SetCursorPos(ImVec2(8, 64));
     bool fps = (g_DebugOverlayFlags & OVERLAY_FRAME_RATE) != 0;
     if (ImGui::Checkbox("Display FPS", &fps))
         g_DebugOverlayFlags = fps ? (g_DebugOverlayFlags | OVERLAY_FRAME_RATE) : (g_DebugOverlayFlags & ~OVERLAY_FRAME_RATE);
@@ -78,6 +95,7 @@ void DrawMain(CDebugForm* form)
         if (i < DEBUG_WINDOW_FIRST_LOCALS) ImGui::SameLine();
         if (i < DEBUG_WINDOW_FIRST_LOCALS && ImGui::SmallButton(CAPTIONS[i])) DebugWindow_Show(&form->records[i]);
     }
+    ImGui::SetCursorPos(ImVec2(8, 132));
     const std::vector<std::string> lists[2] = {form->expressionRows, form->valueRows};
     DrawRows(lists, 2, &form->selectedWatch);
     ImGui::End();
@@ -96,7 +114,10 @@ void RunPendingCommand(CDebugForm* form)
         InputQuery("Provide an expression.", "Please type in the expression",
                    form->watches[static_cast<size_t>(form->selectedWatch)].expression.c_str(), answer))
         DebugForm_ChangeWatch(form, answer.c_str());
-    if (command != WatchCommand::None) DebugForm_EvaluateWatches(form);
+    if (command == WatchCommand::ShowLocals &&
+        InputQuery("Showing Local Variables.", "Please provide the instance id or object name.", "", answer))
+        DebugWindow_OpenLocalsByText(form, answer.c_str(), -1);
+    if (command == WatchCommand::Add || command == WatchCommand::Change) DebugForm_EvaluateWatches(form);
 }
 
 // A saved place is taken as it is; otherwise the window cascades from the main window.
@@ -160,6 +181,8 @@ void DebugFormView_Feed(const SDL_Event& event)
 void DebugFormView_Draw(CDebugForm* form)
 {
     if (!g_Main.IsOpen()) return;
+    bool onScreen = (SDL_GetWindowFlags(g_Main.Window()) & SDL_WINDOW_HIDDEN) == 0;
+    if (onScreen != (form->windowShown != 0)) (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(g_Main.Window());
     g_Main.Frame([&] { DrawMain(form); });
     RunPendingCommand(form);
     for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) DrawRecord(form, i);
