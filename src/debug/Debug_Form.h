@@ -132,5 +132,13 @@ void DebugWindow_OpenLocals(CDebugForm* form, CInstance* instance, int32_t recor
 // Opens the record (a chosen one when -1) on the first instance whose id the text gives, or whose
 // object the text names; false when the room has none.
 bool DebugWindow_OpenLocalsByText(CDebugForm* form, const char* text, int32_t record);
+// A double click on a row: the globals window adds the name as a watch, the instances window opens
+// the instance's variables, an instance-variable window adds the watch "(id).name".
+void DebugWindow_DoubleClick(CDebugForm* form, int32_t index, int32_t row);
+// A wheel turn in a window: forward (positive) one row up, backward one row down. The messages
+// window moves its first selected row and never past its last.
+void DebugWindow_Wheel(CDebugForm* form, int32_t index, int32_t delta);
+// A wheel turn on the watch lists: forward one row down, kept between 0 and the row count.
+void DebugForm_WheelWatches(CDebugForm* form, int32_t delta);
 // Refreshes every shown window but the messages.
 void DebugWindow_RefreshShown(CDebugForm* form);

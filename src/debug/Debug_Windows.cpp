@@ -1,4 +1,5 @@
 // The information windows' contents: globals, the room's instances, one instance's variables.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -202,4 +203,50 @@ void DebugForm_MouseLineAt(CDebugForm* form, float x, float y, bool open)
     int32_t index = DebugWindow_ChooseLocalsRecord(form, under);
     DebugWindow_OpenLocals(form, under, index);
     DebugWindow_Show(&form->records[index]);
+}
+
+void DebugWindow_DoubleClick(CDebugForm* form, int32_t index, int32_t row)
+{
+    DebugWindowRecord& record = form->records[index];
+    if (row < 0 || static_cast<size_t>(row) >= record.rows[0].size()) return;
+    const std::string& first = record.rows[0][static_cast<size_t>(row)];
+    if (index == DEBUG_WINDOW_GLOBALS) {
+        DebugForm_AddWatch(form, first.c_str());
+    } else if (index == DEBUG_WINDOW_INSTANCES) {
+        int32_t seen = 0;
+        CInstance* instance = FindInRoom([&](CInstance*) { return seen++ == row; });
+        if (instance == nullptr) return;
+        int32_t chosen = DebugWindow_ChooseLocalsRecord(form, instance);
+        DebugWindow_OpenLocals(form, instance, chosen);
+        DebugWindow_Show(&form->records[chosen]);
+    } else if (index >= DEBUG_WINDOW_FIRST_LOCALS) {
+        std::string watch = "(" + std::to_string(record.instanceId) + ")." + first;
+        DebugForm_AddWatch(form, watch.c_str());
+    }
+}
+
+void DebugWindow_Wheel(CDebugForm* form, int32_t index, int32_t delta)
+{
+    DebugWindowRecord& record = form->records[index];
+    int32_t step = delta > 0 ? -1 : 1;
+    int32_t rows = static_cast<int32_t>(record.rows[0].size());
+    if (record.multiSelect) {
+        std::vector<uint8_t>& selected = form->messageSelected;
+        auto first = std::find(selected.begin(), selected.end(), 1);
+        if (first == selected.end()) return;
+        int32_t row = static_cast<int32_t>(first - selected.begin()) + step;
+        // Neither past the last row nor above the first: a row that is not there is not selected.
+        if (row < 0 || row >= rows || static_cast<size_t>(row) >= selected.size()) return;
+        *first = 0;
+        selected[static_cast<size_t>(row)] = 1;
+        record.selectedRow = row;
+        return;
+    }
+    record.selectedRow = std::clamp(record.selectedRow + step, 0, rows);
+}
+
+void DebugForm_WheelWatches(CDebugForm* form, int32_t delta)
+{
+    int32_t rows = static_cast<int32_t>(form->expressionRows.size());
+    form->selectedWatch = std::clamp(form->selectedWatch + (delta > 0 ? 1 : -1), 0, rows);
 }

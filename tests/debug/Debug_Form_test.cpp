@@ -357,3 +357,48 @@ TEST_F(DebugFormRoom, RunControlsActOnlyWhileTheGameRuns)
     EXPECT_EQ(m_Form->windowShown, 0);
     g_DebugMode = 0;
 }
+
+TEST_F(DebugFormRoom, DoubleClicksAndWheelTurns)
+{
+    DebugWindow_RefreshShown(m_Form);
+    DebugWindow_FillGlobals(m_Form);
+    Instance(100001)->SetDeactivated(1);
+    DebugWindow_FillInstances(m_Form);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_GLOBALS, 0);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_GLOBALS, 999);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_INSTANCES, 1); // the second live instance
+    const DebugWindowRecord& locals = m_Form->records[DEBUG_WINDOW_FIRST_LOCALS];
+    EXPECT_EQ(locals.instanceId, 100003);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_FIRST_LOCALS, 0);
+    ASSERT_EQ(m_Form->watches.size(), 2u);
+    EXPECT_EQ(m_Form->watches[0].expression, "mouse_x");
+    EXPECT_EQ(m_Form->watches[1].expression, "(100003).x");
+
+    // Watch lists: forward goes down; both ends hold (the row count selects nothing).
+    DebugForm_FillWatchRows(m_Form);
+    const std::pair<int32_t, int32_t> watchTurns[] = {{120, 1}, {120, 2}, {120, 2}, {-120, 1}, {-120, 0}, {-120, 0}};
+    m_Form->selectedWatch = 0;
+    for (const auto& [delta, row] : watchTurns) {
+        DebugForm_WheelWatches(m_Form, delta);
+        EXPECT_EQ(m_Form->selectedWatch, row) << delta;
+    }
+    // Information windows: forward goes up.
+    DebugWindowRecord& instances = m_Form->records[DEBUG_WINDOW_INSTANCES];
+    instances.selectedRow = 0;
+    const std::pair<int32_t, int32_t> turns[] = {{120, 0}, {-120, 1}, {-120, 2}, {120, 1}};
+    for (const auto& [delta, row] : turns) {
+        DebugWindow_Wheel(m_Form, DEBUG_WINDOW_INSTANCES, delta);
+        EXPECT_EQ(instances.selectedRow, row) << delta;
+    }
+    // Messages: the first selected row moves, never past the last row.
+    g_pDebugForm = m_Form;
+    for (const char* line : {"a", "b", "c"}) DebugForm_Output(line);
+    g_pDebugForm = nullptr;
+    m_Form->messageSelected = {0, 1, 1};
+    const std::pair<int32_t, std::vector<uint8_t>> moves[] = {
+        {-120, {0, 0, 1}}, {-120, {0, 0, 1}}, {120, {0, 1, 0}}, {120, {1, 0, 0}}, {120, {1, 0, 0}}};
+    for (const auto& [delta, selection] : moves) {
+        DebugWindow_Wheel(m_Form, DEBUG_WINDOW_MESSAGES, delta);
+        EXPECT_EQ(m_Form->messageSelected, selection) << delta;
+    }
+}
