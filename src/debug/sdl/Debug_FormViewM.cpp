@@ -50,21 +50,42 @@ void StatusLine(const std::string& text, int32_t column, int32_t row)
     ImGui::TextUnformatted(text.c_str());
 }
 
-void DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected)
+// A wheel turn moved the selection: the list scrolls to it at its next drawing.
+bool g_Follow[DEBUG_WINDOW_RECORDS + 1];
+
+bool& Follow(int32_t record) { return g_Follow[record == DEBUG_VIEW_MAIN ? DEBUG_WINDOW_RECORDS : record]; }
+
+// Draws the rows; a click selects (with Ctrl, toggles a row of a multi-selection). Answers the row
+// double-clicked, or -1.
+int32_t DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected, std::vector<uint8_t>* multi,
+                 bool& follow)
 {
-    if (!ImGui::BeginTable("##rows", count, ImGuiTableFlags_Borders | ImGuiTableFlags_ScrollY)) return;
+    if (!ImGui::BeginTable("##rows", count, ImGuiTableFlags_Borders | ImGuiTableFlags_ScrollY)) return -1;
+    int32_t doubleClicked = -1;
     size_t rows = lists[0].size();
     for (size_t row = 0; row < rows; ++row) {
         ImGui::TableNextRow();
+        int32_t at = static_cast<int32_t>(row);
+        bool on = multi != nullptr ? row < multi->size() && (*multi)[row] != 0 : at == *selected;
         for (int32_t list = 0; list < count; ++list) {
             ImGui::TableSetColumnIndex(list);
             const std::string& text = row < lists[list].size() ? lists[list][row] : std::string();
             ImGui::PushID(static_cast<int>(row * 4 + list));
-            if (ImGui::Selectable(text.c_str(), static_cast<int32_t>(row) == *selected)) *selected = static_cast<int32_t>(row);
+            if (ImGui::Selectable(text.c_str(), on, ImGuiSelectableFlags_AllowDoubleClick)) {
+                *selected = at;
+                if (multi != nullptr && row < multi->size()) {
+                    if (!ImGui::GetIO().KeyCtrl) std::fill(multi->begin(), multi->end(), 0);
+                    (*multi)[row] = !on;
+                }
+                if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) doubleClicked = at;
+            }
+            if (follow && list == 0 && at == *selected) ImGui::SetScrollHereY();
             ImGui::PopID();
         }
     }
+    follow = false;
     ImGui::EndTable();
+    return doubleClicked;
 }
 
 void DrawMain(CDebugForm* form)
@@ -97,7 +118,7 @@ void DrawMain(CDebugForm* form)
     }
     ImGui::SetCursorPos(ImVec2(8, 132));
     const std::vector<std::string> lists[2] = {form->expressionRows, form->valueRows};
-    DrawRows(lists, 2, &form->selectedWatch);
+    DrawRows(lists, 2, &form->selectedWatch, nullptr, Follow(DEBUG_VIEW_MAIN));
     ImGui::End();
 }
 
@@ -157,7 +178,9 @@ void DrawRecord(CDebugForm* form, int32_t index)
     }
     host.Frame([&] {
         FullWindow("##record");
-        DrawRows(record.rows, record.lists, &record.selectedRow);
+        std::vector<uint8_t>* multi = record.multiSelect ? &form->messageSelected : nullptr;
+        int32_t clicked = DrawRows(record.rows, record.lists, &record.selectedRow, multi, Follow(index));
+        if (clicked >= 0) DebugWindow_DoubleClick(form, index, clicked);
         ImGui::End();
     });
 }
@@ -171,8 +194,48 @@ bool DebugFormView_Open(CDebugForm* /*form*/)
     return true;
 }
 
+namespace {
+
+bool InWindow(const ImGuiHost& host, Uint32 windowId)
+{
+    return host.Window() != nullptr && SDL_GetWindowID(host.Window()) == windowId;
+}
+
+// The form's own keys and wheel turns, seen before ImGui; true when the event was used up.
+bool TakeFormInput(CDebugForm* form, const SDL_Event& event)
+{
+    if (event.type == SDL_MOUSEWHEEL && event.wheel.y != 0) {
+        if (InWindow(g_Main, event.wheel.windowID)) {
+            DebugForm_WheelWatches(form, event.wheel.y);
+            return Follow(DEBUG_VIEW_MAIN) = true;
+        }
+        for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i)
+            if (InWindow(g_Windows[i], event.wheel.windowID)) {
+                DebugWindow_Wheel(form, i, event.wheel.y);
+                return Follow(i) = true;
+            }
+        return false;
+    }
+    if (event.type != SDL_KEYDOWN) return false;
+    const SDL_KeyboardEvent& key = event.key;
+    if (key.keysym.sym == SDLK_DELETE && key.repeat == 0 && InWindow(g_Main, key.windowID)) {
+        DebugForm_DeleteWatch(form);
+        DebugForm_FillWatchRows(form);
+        return true;
+    }
+    if (key.keysym.sym == SDLK_c && (key.keysym.mod & KMOD_CTRL) != 0 &&
+        InWindow(g_Windows[DEBUG_WINDOW_MESSAGES], key.windowID)) {
+        DebugForm_CopyMessages(form);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void DebugFormView_Feed(const SDL_Event& event)
 {
+    if (g_pDebugForm != nullptr && TakeFormInput(g_pDebugForm, event)) return;
     if (g_Main.Feed(event)) return;
     for (ImGuiHost& host : g_Windows)
         if (host.Feed(event)) return;
