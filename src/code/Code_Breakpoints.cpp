@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "buffer/Buffer_IBuffer.h"
@@ -43,6 +44,19 @@ struct CodeMap {
 };
 CodeMap g_Map;
 
+// Code compiled from source text, by first address. Ranges are handed out first-fit, so a range
+// freed with its code is reused rather than the space running out over a long run.
+struct TextRange {
+    CCode* code;
+    uint32_t length; // rounded up to whole words, at least one
+};
+std::map<uint32_t, TextRange> g_TextRanges;
+
+// Slots in text code carry this generation: they live until the code is forgotten.
+constexpr uint32_t TEXT_GENERATION = 0;
+
+uint32_t RoundedLength(int32_t size) { return (static_cast<uint32_t>(std::max(size, 1)) + 3u) & ~3u; }
+
 const CodeMap& Map()
 {
     int32_t count = Code_EntryCount();
@@ -57,7 +71,7 @@ const CodeMap& Map()
     uint64_t next = VM_CODE_ADDRESS_BASE;
     for (int32_t i = 0; i < count; ++i) {
         uint64_t length = static_cast<uint64_t>(std::max(Code_GetEntry(i)->length, 0));
-        if (next + length >= VM_NO_ADDRESS) break;
+        if (next + length >= VM_TEXT_CODE_ADDRESS_BASE) break;
         g_Map.bases[static_cast<size_t>(i)] = static_cast<uint32_t>(next);
         next += (length + 3) & ~uint64_t{3};
     }
@@ -71,27 +85,48 @@ uint32_t SavedWordAt(uint32_t address)
     return VM_BREAKPOINT_WORD;
 }
 
-// The code word at the address when it starts an instruction of a code entry (instructions are
-// counted from the entry's first word, through any breakpoint standing in for one).
-uint8_t* ResolveWord(uint32_t address)
+// The word at `offset` of code at `base` when it starts an instruction (instructions are counted from
+// the first word, through any breakpoint standing in for one).
+uint8_t* InstructionAt(uint8_t* words, int32_t length, uint32_t base, uint32_t offset)
 {
+    if (words == nullptr || length < 4 || offset > static_cast<uint32_t>(length) - 4) return nullptr;
+    uint32_t at = 0;
+    while (at < offset) {
+        uint32_t word = VM_ReadWord(words, at);
+        if (word == VM_BREAKPOINT_WORD) word = SavedWordAt(base + at);
+        at += static_cast<uint32_t>(VM_InstructionSize(word));
+    }
+    return at == offset ? words + offset : nullptr;
+}
+
+// The registered text code whose range holds the address.
+const std::pair<const uint32_t, TextRange>* TextRangeAt(uint32_t address)
+{
+    auto after = g_TextRanges.upper_bound(address);
+    if (after == g_TextRanges.begin()) return nullptr;
+    --after;
+    return address - after->first < after->second.length ? &*after : nullptr;
+}
+
+// The code word at the address when it starts an instruction of a code entry or of text code, and
+// the generation its slot keeps.
+uint8_t* ResolveWord(uint32_t address, uint32_t* generation)
+{
+    if (const auto* text = TextRangeAt(address)) {
+        *generation = TEXT_GENERATION;
+        const VMBuffer* words = text->second.code->m_pCode;
+        return InstructionAt(words->m_pWords, words->m_Size, text->first, address - text->first);
+    }
     const CodeMap& map = Map();
+    *generation = map.generation;
     auto after = std::upper_bound(map.bases.begin(), map.bases.end(), address);
     if (after == map.bases.begin()) return nullptr;
     int32_t index = static_cast<int32_t>(after - map.bases.begin()) - 1;
     uint32_t base = map.bases[static_cast<size_t>(index)];
     const CodeEntry* entry = Code_GetEntry(index);
-    if (base == 0 || entry == nullptr || entry->words == nullptr) return nullptr;
-    uint32_t offset = address - base;
-    if (entry->length < 4 || offset > static_cast<uint32_t>(entry->length) - 4) return nullptr;
-    uint32_t at = 0;
-    while (at < offset) {
-        uint32_t word = VM_ReadWord(entry->words, at);
-        if (word == VM_BREAKPOINT_WORD) word = SavedWordAt(base + at);
-        at += static_cast<uint32_t>(VM_InstructionSize(word));
-    }
+    if (base == 0 || entry == nullptr) return nullptr;
     // Loaded words lie in the game file image, which stays writable for exactly this.
-    return at == offset ? const_cast<uint8_t*>(entry->words) + offset : nullptr;
+    return InstructionAt(const_cast<uint8_t*>(entry->words), entry->length, base, address - base);
 }
 
 void FreeSlot(int32_t slot)
@@ -103,7 +138,8 @@ void FreeSlot(int32_t slot)
 // The word of a filled slot, or null (and the slot freed) when the code it named is gone.
 uint8_t* PlaceOf(int32_t slot)
 {
-    if (g_Places[slot].generation != Map().generation) {
+    uint32_t generation = g_Places[slot].generation;
+    if (generation != TEXT_GENERATION && generation != Map().generation) {
         FreeSlot(slot);
         return nullptr;
     }
@@ -207,12 +243,13 @@ int32_t VM_AddBreakpoint(uint32_t address)
 {
     for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot)
         if (g_VMBreakpoints[slot].address == address && address != VM_NO_ADDRESS) return slot;
-    uint8_t* word = ResolveWord(address);
+    uint32_t generation = 0;
+    uint8_t* word = ResolveWord(address, &generation);
     if (word == nullptr) return VM_BREAKPOINT_FULL;
     for (int32_t slot = 0; slot < VM_BREAKPOINT_FULL; ++slot) {
         if (g_VMBreakpoints[slot].address != VM_NO_ADDRESS) continue;
         g_VMBreakpoints[slot] = VMBreakpoint{VM_ReadWord(word, 0), address};
-        g_Places[slot] = SlotPlace{word, Map().generation};
+        g_Places[slot] = SlotPlace{word, generation};
         return slot;
     }
     return VM_BREAKPOINT_FULL;
@@ -262,7 +299,45 @@ uint32_t VM_CodeWordsAddress(const uint8_t* words)
     const CodeMap& map = Map();
     for (int32_t i = 0; i < map.count; ++i)
         if (Code_GetEntry(i)->words == words) return map.bases[static_cast<size_t>(i)];
+    for (const auto& [base, range] : g_TextRanges)
+        if (range.code->m_pCode->m_pWords == words) return base;
     return 0;
+}
+
+uint32_t VM_CodeAddress(const CCode* code)
+{
+    if (code == nullptr) return 0;
+    return code->m_CodeIndex >= 0 && !code->m_MadeFromText ? VM_CodeEntryAddress(code->m_CodeIndex) : code->m_Address;
+}
+
+void VM_RegisterTextCode(CCode* code)
+{
+    if (code->m_Address != 0 || code->m_pCode == nullptr || code->m_pCode->m_pWords == nullptr) return;
+    uint32_t length = RoundedLength(code->m_pCode->m_Size);
+    uint64_t candidate = VM_TEXT_CODE_ADDRESS_BASE;
+    for (const auto& [base, range] : g_TextRanges) {
+        if (candidate + length <= base) break;
+        candidate = uint64_t{base} + range.length;
+    }
+    if (candidate + length >= VM_NO_ADDRESS) return; // the space is full: this code has no address
+    g_TextRanges[static_cast<uint32_t>(candidate)] = TextRange{code, length};
+    code->m_Address = static_cast<uint32_t>(candidate);
+}
+
+void VM_ForgetTextCode(CCode* code)
+{
+    auto found = g_TextRanges.find(code->m_Address);
+    if (code->m_Address == 0 || found == g_TextRanges.end() || found->second.code != code) return;
+    for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot)
+        if (g_VMBreakpoints[slot].address - code->m_Address < found->second.length) FreeSlot(slot);
+    g_TextRanges.erase(found);
+    code->m_Address = 0;
+}
+
+const CCode* VM_TextCodeFrom(uint32_t address)
+{
+    auto found = g_TextRanges.lower_bound(address);
+    return found != g_TextRanges.end() ? found->second.code : nullptr;
 }
 
 void VM_RequestBreak()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class CCode;
 class IBuffer;
 struct VMRunState;
 
@@ -15,6 +16,8 @@ constexpr uint32_t VM_BREAKPOINT_WORD = 0xFFFF0000u;
 constexpr uint32_t VM_NO_ADDRESS = 0xFFFFFFFFu;
 // Where the first code entry's words start in the debugger's address space.
 constexpr uint32_t VM_CODE_ADDRESS_BASE = 0x10000000u;
+// Code compiled from source text takes its ranges from here on (the code entries stop below).
+constexpr uint32_t VM_TEXT_CODE_ADDRESS_BASE = 0x80000000u;
 
 struct VMBreakpoint {
     uint32_t savedWord;
@@ -37,8 +40,17 @@ void VM_RestoreBreakpoints();
 
 // The address of the first word of code entry `index`, or 0 when it has none.
 uint32_t VM_CodeEntryAddress(int32_t index);
-// The address of words that are a code entry's, or 0 (code compiled at run time has none).
+// The address of words that are a code entry's or registered text code's, or 0.
 uint32_t VM_CodeWordsAddress(const uint8_t* words);
+// The address of a code object's first word: its entry's, or the range it was registered under.
+uint32_t VM_CodeAddress(const CCode* code);
+// Code compiled from source text into bytecode gets a range of its own (stored in the code object),
+// and gives it back when the code is deleted: breakpoints in it are freed then, never written to.
+void VM_RegisterTextCode(CCode* code);
+void VM_ForgetTextCode(CCode* code);
+// The registered text code whose range starts at or after the address, or null: walks the registry
+// in address order.
+const CCode* VM_TextCodeFrom(uint32_t address);
 
 // Requests. The loop looks at all of them through one flag, so they are set through these.
 void VM_RequestBreak();
@@ -69,3 +81,4 @@ uint32_t VM_BreakpointHit(VMRunState& run);
 // For the end of a run: breakpoints that a break took out are put back now if no later instruction
 // did it.
 void VM_FinishBreaks();
+

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/App_CommandLine.h"
+#include "code/Code_Breakpoints.h"
 #include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
 #include "code/Code_Generator.h"
@@ -35,6 +36,7 @@ bool GenerateBytecode(CCode* code)
     }
     code->m_pCode = words;
     code->m_pDebugInfo = companion;
+    if (generated) VM_RegisterTextCode(code);
     return generated;
 }
 

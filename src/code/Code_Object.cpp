@@ -8,6 +8,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Text.h"
+#include "code/Code_Breakpoints.h"
 #include "code/Code_Checker.h"
 #include "gamefile/GameFile_Strings.h"
 #include "gamefile/GameFile_View.h"
@@ -96,6 +97,7 @@ CCode* CCode::CCode_Compiled(int32_t codeIndex, bool isExpression)
 CCode::~CCode()
 {
     if (m_CodeIndex >= 0 && !m_MadeFromText) Unlink(this);
+    VM_ForgetTextCode(this);
     // A constant expression keeps its value beside the tree, so both are released.
     Node_Free(&m_Tree);
     Value_Free(&m_Constant);

@@ -46,6 +46,7 @@ public:
     char* m_pTextCopy = nullptr;       // owned; kept for the debugger when bytecode is generated
     char* m_pName = nullptr;           // owned
     int32_t m_CodeIndex = -1;
+    uint32_t m_Address = 0;            // text code's debugger address range, 0 when it has none
     uint32_t m_MadeFromText = 1;
 
 private:

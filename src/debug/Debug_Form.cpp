@@ -12,9 +12,12 @@
 #include "debug/Debug_FormView.h"
 #include "debug/Debug_Remote.h"
 #include "function/Function_MiscWindow.h"
+#include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Profiler.h"
 #include "instance/Instance_Class.h"
 #include "platform/Platform_MemoryManager.h"
+#include "room/Room_Class.h"
+#include "run/Run_MainLoop.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
 
@@ -185,8 +188,11 @@ CDebugForm* DebugForm_Create()
     return form;
 }
 
-// Headless there is no main window to show or hide.
-void DebugForm_Show(CDebugForm* /*form*/, bool /*show*/) {}
+// The view follows the flag at its next drawing; headless only the flag changes.
+void DebugForm_Show(CDebugForm* form, bool show)
+{
+    if (form != nullptr) form->windowShown = show ? 1 : 0;
+}
 
 void DebugForm_Initialise(CDebugForm* form)
 {
@@ -213,7 +219,11 @@ void DebugForm_UpdateStats(CDebugForm* form)
 {
     if (g_RunState == 0 || Run_CurrentRoom() == nullptr || form == nullptr || g_DebugMode == 0) return;
     if (!form->initialised) DebugForm_Initialise(form);
-    if (form->mainShown) DebugForm_EvaluateWatches(form);
+    if (form->mainShown) {
+        DebugForm_UpdateStatusLines(form);
+        DebugForm_UpdateMouseLine(form);
+        DebugForm_EvaluateWatches(form);
+    }
     DebugWindow_RefreshShown(form);
     DebugFormView_Draw(form);
 }
@@ -301,6 +311,44 @@ void DebugForm_Pause()
 void DebugForm_Run()
 {
     if (g_RunState == 1 && g_Paused != 0) g_Paused = 0;
+}
+
+void DebugForm_Step()
+{
+    if (g_RunState == 1 && g_Paused != 0) Run_StepPaused();
+}
+
+// The main loop is already running: a paused game is let go so its next tick acts on the request.
+void DebugForm_Restart(CDebugForm* form)
+{
+    if (g_RunState != 1) return;
+    DebugForm_Show(form, false);
+    g_RunRequest = RUN_REQUEST_RESTART;
+    g_Paused = 0;
+}
+
+void DebugForm_Stop()
+{
+    if (g_RunState == 1) Run_QuitGame();
+}
+
+std::string DebugForm_FormatNumberLine(const char* prefix, int64_t number)
+{
+    return std::string(prefix != nullptr ? prefix : "") + std::to_string(number);
+}
+
+void DebugForm_UpdateStatusLines(CDebugForm* form)
+{
+    // A frame timed at next to nothing would overflow the line's integer.
+    double seconds = g_FrameTimer.seconds;
+    int64_t rate = seconds > 0 ? static_cast<int64_t>(std::min(1.0 / seconds, 1e9)) : 0;
+    CRoom* room = Run_CurrentRoom();
+    DebugStatusLines& lines = form->status;
+    lines.roomSpeed = DebugForm_FormatNumberLine("Room Speed: ", Run_GetFrameRate());
+    lines.fps = DebugForm_FormatNumberLine("FPS: ", rate);
+    lines.textureSwaps = DebugForm_FormatNumberLine("Num Tex Swaps: ", g_BatchStatistics.lastTextureSwitches);
+    lines.vertexBatches = DebugForm_FormatNumberLine("Num Vertex Batches: ", g_BatchStatistics.lastDrawCalls);
+    lines.instances = DebugForm_FormatNumberLine("inst: ", room != nullptr ? room->m_Active.m_Count : 0);
 }
 
 void DebugForm_SaveAndClose(CDebugForm* form)

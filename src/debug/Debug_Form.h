@@ -46,17 +46,24 @@ struct DebugWatch {
     std::string value; // empty until evaluated
 };
 
+// The main window's status lines, as shown.
+struct DebugStatusLines {
+    std::string roomSpeed, fps, instances, mouse, textureSwaps, vertexBatches;
+};
+
 struct CDebugForm {
     std::vector<DebugWatch> watches; // in the order they were added
     std::vector<std::string> expressionRows{"Expressions"};
     std::vector<std::string> valueRows;
     int32_t selectedWatch = 0;
+    DebugStatusLines status;
     DebugWindowRecord records[DEBUG_WINDOW_RECORDS];
     std::vector<uint8_t> messageSelected; // parallel to the messages window's rows
     IniFile* settings = nullptr;
     CInstance* evaluationInstance = nullptr;
     uint8_t initialised = 0;
     uint8_t mainShown = 0;
+    uint8_t windowShown = 1; // the main window on screen (Restart and quitting hide it)
 };
 
 // The open debug form, or null.
@@ -89,6 +96,21 @@ std::string DebugForm_CopyMessages(CDebugForm* form);
 // The run controls; each acts only while the game runs.
 void DebugForm_Pause();
 void DebugForm_Run();
+// One frame of the paused game.
+void DebugForm_Step();
+// Hides the main window and asks for a restart; a paused game runs on to act on it.
+void DebugForm_Restart(CDebugForm* form);
+void DebugForm_Stop();
+
+// The prefix followed by the number in decimal.
+std::string DebugForm_FormatNumberLine(const char* prefix, int64_t number);
+// Room speed, frame rate, instance count and the last frame's texture swaps and vertex batches.
+void DebugForm_UpdateStatusLines(CDebugForm* form);
+// The first live instance under the mouse (room coordinates); with a mouse button and Ctrl down its
+// instance-variable window is opened.
+void DebugForm_UpdateMouseLine(CDebugForm* form);
+// The same at a room point, opening the window when `open` is set.
+void DebugForm_MouseLineAt(CDebugForm* form, float x, float y, bool open);
 
 // The display text of a value: reals in the shortest of the fixed forms that holds them, strings as
 // they are, arrays as "<array>".
@@ -110,5 +132,13 @@ void DebugWindow_OpenLocals(CDebugForm* form, CInstance* instance, int32_t recor
 // Opens the record (a chosen one when -1) on the first instance whose id the text gives, or whose
 // object the text names; false when the room has none.
 bool DebugWindow_OpenLocalsByText(CDebugForm* form, const char* text, int32_t record);
+// A double click on a row: the globals window adds the name as a watch, the instances window opens
+// the instance's variables, an instance-variable window adds the watch "(id).name".
+void DebugWindow_DoubleClick(CDebugForm* form, int32_t index, int32_t row);
+// A wheel turn in a window: forward (positive) one row up, backward one row down. The messages
+// window moves its first selected row and never past its last.
+void DebugWindow_Wheel(CDebugForm* form, int32_t index, int32_t delta);
+// A wheel turn on the watch lists: forward one row down, kept between 0 and the row count.
+void DebugForm_WheelWatches(CDebugForm* form, int32_t delta);
 // Refreshes every shown window but the messages.
 void DebugWindow_RefreshShown(CDebugForm* form);

@@ -20,9 +20,17 @@ namespace {
 
 int64_t Remaining(const IBuffer* buffer) { return int64_t(buffer->m_Size) - buffer->m_Position; }
 
-uint32_t CodeAddress(const CCode* code)
+uint32_t CodeAddress(const CCode* code) { return VM_CodeAddress(code); }
+
+// Loaded code is named by its entry; code compiled from text by its place after the entries in the
+// code section, so events and scripts name the bytes the section lists.
+int64_t CodeIndex(const CCode* code)
 {
-    return code != nullptr && code->m_CodeIndex >= 0 ? VM_CodeEntryAddress(code->m_CodeIndex) : 0;
+    if (code == nullptr || code->m_CodeIndex >= 0 || code->m_Address == 0) return code != nullptr ? code->m_CodeIndex : -1;
+    int64_t index = Code_EntryCount();
+    for (const CCode* text = VM_TextCodeFrom(0); text != nullptr && text != code; text = VM_TextCodeFrom(text->m_Address + 1))
+        ++index;
+    return index;
 }
 
 bool Named(const char* name) { return name != nullptr && name[0] != '\0'; }
@@ -39,7 +47,7 @@ void WriteEvents(IBuffer* buffer, const CObject& object)
             if (event == nullptr) continue;
             const CCode* code = event->m_pCode;
             Debugger_WriteU32(buffer, subtype);
-            Debugger_WriteU32(buffer, code != nullptr ? code->m_CodeIndex : -1);
+            Debugger_WriteU32(buffer, CodeIndex(code));
             Debugger_WriteU32(buffer, CodeAddress(code));
             buffer->WriteSizedString(code != nullptr ? code->GetName() : "");
         }
@@ -133,6 +141,13 @@ void Debugger_WriteCode(IBuffer* buffer)
         else
             Debugger_WriteBytesPadded(buffer, nullptr, 0);
     }
+    // Code compiled from source text follows, numbered on from the entries.
+    int64_t index = Code_EntryCount();
+    for (const CCode* code = VM_TextCodeFrom(0); code != nullptr; code = VM_TextCodeFrom(code->m_Address + 1), ++written) {
+        Debugger_WriteU32(buffer, index++);
+        buffer->WriteSizedString(code->GetName());
+        Debugger_WriteBytesPadded(buffer, code->m_pCode->m_pWords, static_cast<uint32_t>(std::max(code->m_pCode->m_Size, 0)));
+    }
     count.Fill(written);
 }
 
@@ -157,8 +172,8 @@ void Debugger_WriteScripts(IBuffer* buffer)
     uint32_t written = 0;
     for (int32_t index = 0; index < Script_Count(); ++index) {
         const CCode* code = Script_GetCode(index);
-        if (code == nullptr || code->m_CodeIndex < 0) continue;
-        Debugger_WriteU32(buffer, code->m_CodeIndex);
+        if (code == nullptr || CodeAddress(code) == 0) continue;
+        Debugger_WriteU32(buffer, CodeIndex(code));
         Debugger_WriteU32(buffer, CodeAddress(code));
         buffer->WriteSizedString(Script_Name(index));
         ++written;

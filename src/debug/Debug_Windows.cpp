@@ -1,9 +1,11 @@
 // The information windows' contents: globals, the room's instances, one instance's variables.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "debug/Debug_Form.h"
 #include "instance/Instance_Class.h"
+#include "io/IO_Main.h"
 #include "object/Object_Table.h"
 #include "room/Room_Class.h"
 #include "run/Run_Game.h"
@@ -17,6 +19,7 @@ namespace {
 
 constexpr size_t GLOBALS_ROW_LIMIT = 256;
 constexpr size_t LOCALS_ROW_LIMIT = 1024;
+constexpr int32_t CONTROL_KEY = 17; // the virtual key of either Ctrl
 
 const char* const GLOBAL_NAMES[] = {
     "mouse_x", "mouse_y", "mouse_button", "mouse_button", "mouse_lastbutton", "keyboard_key", "keyboard_lastkey",
@@ -45,12 +48,28 @@ std::string Limited(std::string text, size_t limit)
     return text;
 }
 
-std::string BuiltinText(const char* name, CInstance* instance)
+// A built-in variable read through its getter; false when it has none.
+bool ReadBuiltin(const char* name, CInstance* instance, ScriptValue* value)
 {
     BuiltinVariableEntry* row = Variable_BuiltIn_Get(Variable_BuiltIn_Find(name));
-    if (row == nullptr || row->getter == nullptr) return "0";
+    if (row == nullptr || row->getter == nullptr) return false;
+    row->getter(instance, 0, value);
+    return true;
+}
+
+double BuiltinReal(const char* name, CInstance* instance)
+{
     ScriptValue value{};
-    row->getter(instance, 0, &value);
+    ReadBuiltin(name, instance, &value);
+    double real = Value_GetKind(&value) == VALUE_REAL ? value.real : 0;
+    Value_Free(&value);
+    return real;
+}
+
+std::string BuiltinText(const char* name, CInstance* instance)
+{
+    ScriptValue value{};
+    if (!ReadBuiltin(name, instance, &value)) return "0";
     std::string text;
     Value_ToDisplayString(&text, &value);
     Value_Free(&value);
@@ -166,4 +185,68 @@ void DebugWindow_RefreshShown(CDebugForm* form)
     if (form->records[DEBUG_WINDOW_INSTANCES].visible) DebugWindow_FillInstances(form);
     for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i)
         if (form->records[i].visible) DebugWindow_FillLocals(form, &form->records[i]);
+}
+
+void DebugForm_UpdateMouseLine(CDebugForm* form)
+{
+    float x = static_cast<float>(BuiltinReal("mouse_x", form->evaluationInstance));
+    float y = static_cast<float>(BuiltinReal("mouse_y", form->evaluationInstance));
+    bool open = BuiltinReal("mouse_button", form->evaluationInstance) > 0 && IO_RawKeyDown[CONTROL_KEY] != 0;
+    DebugForm_MouseLineAt(form, x, y, open);
+}
+
+void DebugForm_MouseLineAt(CDebugForm* form, float x, float y, bool open)
+{
+    CInstance* under = FindInRoom([&](CInstance* i) { return i->CollisionPoint(x, y, 1); });
+    form->status.mouse = under != nullptr ? DebugForm_FormatNumberLine("mouse id: ", under->GetId()) : "mouse id: ";
+    if (under == nullptr || !open) return;
+    int32_t index = DebugWindow_ChooseLocalsRecord(form, under);
+    DebugWindow_OpenLocals(form, under, index);
+    DebugWindow_Show(&form->records[index]);
+}
+
+void DebugWindow_DoubleClick(CDebugForm* form, int32_t index, int32_t row)
+{
+    DebugWindowRecord& record = form->records[index];
+    if (row < 0 || static_cast<size_t>(row) >= record.rows[0].size()) return;
+    const std::string& first = record.rows[0][static_cast<size_t>(row)];
+    if (index == DEBUG_WINDOW_GLOBALS) {
+        DebugForm_AddWatch(form, first.c_str());
+    } else if (index == DEBUG_WINDOW_INSTANCES) {
+        int32_t seen = 0;
+        CInstance* instance = FindInRoom([&](CInstance*) { return seen++ == row; });
+        if (instance == nullptr) return;
+        int32_t chosen = DebugWindow_ChooseLocalsRecord(form, instance);
+        DebugWindow_OpenLocals(form, instance, chosen);
+        DebugWindow_Show(&form->records[chosen]);
+    } else if (index >= DEBUG_WINDOW_FIRST_LOCALS) {
+        std::string watch = "(" + std::to_string(record.instanceId) + ")." + first;
+        DebugForm_AddWatch(form, watch.c_str());
+    }
+}
+
+void DebugWindow_Wheel(CDebugForm* form, int32_t index, int32_t delta)
+{
+    DebugWindowRecord& record = form->records[index];
+    int32_t step = delta > 0 ? -1 : 1;
+    int32_t rows = static_cast<int32_t>(record.rows[0].size());
+    if (record.multiSelect) {
+        std::vector<uint8_t>& selected = form->messageSelected;
+        auto first = std::find(selected.begin(), selected.end(), 1);
+        if (first == selected.end()) return;
+        int32_t row = static_cast<int32_t>(first - selected.begin()) + step;
+        // Neither past the last row nor above the first: a row that is not there is not selected.
+        if (row < 0 || row >= rows || static_cast<size_t>(row) >= selected.size()) return;
+        *first = 0;
+        selected[static_cast<size_t>(row)] = 1;
+        record.selectedRow = row;
+        return;
+    }
+    record.selectedRow = std::clamp(record.selectedRow + step, 0, rows);
+}
+
+void DebugForm_WheelWatches(CDebugForm* form, int32_t delta)
+{
+    int32_t rows = static_cast<int32_t>(form->expressionRows.size());
+    form->selectedWatch = std::clamp(form->selectedWatch + (delta > 0 ? 1 : -1), 0, rows);
 }

@@ -139,6 +139,9 @@ struct BatchStatistics {
     int32_t drawCalls = 0;
     int32_t textureSwitches = 0;
     int32_t largestBatch = 0;
+    // The counts of the frame before the current one, kept when a frame starts.
+    int32_t lastTextureSwitches = 0;
+    int32_t lastDrawCalls = 0;
 };
 extern BatchStatistics g_BatchStatistics;
 

@@ -209,6 +209,8 @@ void Profiler_StartFrame()
     g_Profiler.ignored = 0;
     g_Profiler.frameStart = Now();
     g_Profiler.started = true;
+    g_BatchStatistics.lastTextureSwitches = g_BatchStatistics.textureSwitches;
+    g_BatchStatistics.lastDrawCalls = g_BatchStatistics.drawCalls;
     g_BatchStatistics.textureSwitches = 0;
     g_BatchStatistics.drawCalls = 0;
     Profiler_Begin(PROFILER_TOTAL_COLOUR, "Total");

@@ -12,6 +12,7 @@
 #include "Code_TestBuffer.h"
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Emitter.h"
+#include "code/Code_Object.h"
 
 using namespace vmtest;
 
@@ -126,6 +127,34 @@ TEST_F(BreakpointTest, EntriesHaveTheirOwnAddressesAndOnlyInstructionWordsTakeBr
     EXPECT_EQ(VM_RemoveBreakpoint(table + 4 * 7), 7);
     EXPECT_EQ(VM_RemoveBreakpoint(table + 4 * 7), VM_BREAKPOINT_FULL);
     EXPECT_EQ(VM_AddBreakpoint(table + 4 * 255), 7);
+}
+
+TEST_F(BreakpointTest, TextCodeHasARangeUntilItIsDeleted)
+{
+    AddEntry("push.d 1\npopz.d\n");
+    auto first = std::make_unique<CCode>("vmtest_t = 1.5;", false);
+    auto second = std::make_unique<CCode>("vmtest_u = 2;", false);
+    ASSERT_TRUE(first->Compile("first"));
+    ASSERT_TRUE(second->Compile("second"));
+    uint32_t a = VM_CodeAddress(first.get()), b = VM_CodeAddress(second.get());
+    EXPECT_EQ(a, VM_TEXT_CODE_ADDRESS_BASE);
+    EXPECT_EQ(b, a + static_cast<uint32_t>((first->m_pCode->m_Size + 3) & ~3));
+    EXPECT_EQ(VM_CodeWordsAddress(second->m_pCode->m_pWords), b);
+    EXPECT_EQ(VM_TextCodeFrom(a + 1), second.get());
+    // The push.d operand is no instruction; the word after it is, and takes the break word.
+    EXPECT_EQ(VM_AddBreakpoint(a + 4), VM_BREAKPOINT_FULL);
+    ASSERT_EQ(VM_AddBreakpoint(a + 12), 0);
+    ASSERT_EQ(VM_AddBreakpoint(b), 1);
+    VM_InsertBreakpoints();
+    EXPECT_EQ(VM_ReadWord(first->m_pCode->m_pWords, 12), VM_BREAKPOINT_WORD);
+    VM_RestoreBreakpoints();
+    // Deleting the code frees its slots and its range, which the next code reuses.
+    first.reset();
+    EXPECT_EQ(FilledSlots(), 1);
+    EXPECT_EQ(VM_AddBreakpoint(a + 12), VM_BREAKPOINT_FULL);
+    auto third = std::make_unique<CCode>("vmtest_t = 3;", false);
+    ASSERT_TRUE(third->Compile("third"));
+    EXPECT_EQ(VM_CodeAddress(third.get()), a);
 }
 
 TEST_F(BreakpointTest, InsertAndRestorePatchTheCodeWords)

@@ -1,4 +1,6 @@
 // The debug form's model: display texts, watches, the row rule, messages and "Debug.ini".
+#include "../run/RunFrameTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,10 +12,12 @@
 #include "base/Base_Ini.h"
 #include "code/Code_Value.h"
 #include "debug/Debug_Form.h"
+#include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Profiler.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_Globals.h"
+#include "run/Run_MainLoop.h"
 
 namespace {
 
@@ -210,3 +214,176 @@ TEST(DebugSettings, SavedSettingsAreReadBackAndSavingResumes)
 }
 
 } // namespace
+
+using namespace frametest;
+
+// The form over a played room: objects 0 obj_a and 1 obj_b (16 x 16 boxes), seven instances,
+// ids 100001 to 100007.
+class DebugFormRoom : public FrameTest {
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        AddSquareSprite();
+        gamebuild::GameDesc game = OneRoomGame({ObjectWith("obj_a", {}, 0), ObjectWith("obj_b", {}, 0)},
+                                               {Placed(0, 0, 0), Placed(0, 0, 0), Placed(1, 40, 0), Placed(1, 40, 40),
+                                                Placed(0, 80, 0), Placed(0, 80, 40), Placed(0, 120, 0)});
+        ASSERT_TRUE(Play(game)) << m_Log.Text();
+        m_Form = DebugForm_Create();
+        DebugForm_Initialise(m_Form);
+    }
+    void TearDown() override
+    {
+        DebugForm_Delete(m_Form);
+        g_RunRequest = RUN_REQUEST_NONE;
+        FrameTest::TearDown();
+    }
+    CInstance* Instance(int32_t id) { return Instance_FindById(id); }
+    CDebugForm* m_Form = nullptr;
+};
+
+TEST_F(DebugFormRoom, MouseLineAndInstancesSkipDeletedAndDeactivated)
+{
+    struct Case {
+        float x, y;
+        std::vector<int32_t> deactivated, marked;
+        const char* line;
+    };
+    const Case cases[] = {
+        {5, 5, {}, {}, "mouse id: 100001"},  {5, 5, {100001}, {}, "mouse id: 100002"},
+        {5, 5, {100002}, {100001}, "mouse id: "}, {45, 45, {}, {}, "mouse id: 100004"},
+        {300, 300, {}, {}, "mouse id: "},
+    };
+    for (const Case& c : cases) {
+        for (int32_t id = 100001; id <= 100007; ++id) Instance(id)->SetDeactivated(0), Instance(id)->SetMarked(0);
+        for (int32_t id : c.deactivated) Instance(id)->SetDeactivated(1);
+        for (int32_t id : c.marked) Instance(id)->SetMarked(1);
+        DebugForm_MouseLineAt(m_Form, c.x, c.y, false);
+        EXPECT_EQ(m_Form->status.mouse, c.line) << c.x << "," << c.y;
+    }
+    Instance(100001)->SetMarked(1);
+    Instance(100002)->SetDeactivated(1);
+    DebugWindow_FillInstances(m_Form);
+    EXPECT_EQ(m_Form->records[DEBUG_WINDOW_INSTANCES].rows[0], (Rows{"100003", "100004", "100005", "100006", "100007"})) << "the deactivated are left out";
+    EXPECT_FALSE(m_Form->records[DEBUG_WINDOW_FIRST_LOCALS].visible) << "a plain hover opens nothing";
+    Instance(100002)->SetDeactivated(0);
+    DebugForm_MouseLineAt(m_Form, 45, 5, true);
+    const DebugWindowRecord& opened = m_Form->records[DEBUG_WINDOW_FIRST_LOCALS];
+    EXPECT_TRUE(opened.visible);
+    EXPECT_EQ(opened.caption, "Instance Var: obj_b (100003)");
+}
+
+TEST_F(DebugFormRoom, InstanceVariableWindowsByTextReuseAndOutliveTheirInstance)
+{
+    DebugWindow_FillGlobals(m_Form);
+    const Rows& globals = m_Form->records[DEBUG_WINDOW_GLOBALS].rows[0];
+    ASSERT_GE(globals.size(), 4u);
+    EXPECT_EQ(globals[2], "mouse_button");
+    EXPECT_EQ(globals[3], "mouse_button");
+
+    const std::pair<const char*, int32_t> texts[] = {{"0", -1}, {"obj_none", -1}, {"obj_b", 100003}, {"100005", 100005}};
+    for (const auto& [text, id] : texts) {
+        EXPECT_EQ(DebugWindow_OpenLocalsByText(m_Form, text, -1), id >= 0) << text;
+        int32_t record = DEBUG_WINDOW_FIRST_LOCALS + (id == 100005);
+        if (id >= 0) {
+            EXPECT_EQ(m_Form->records[record].instanceId, id) << text;
+        }
+    }
+    // Six windows in use: a seventh instance takes the last one.
+    for (int32_t id = 100001; id <= 100007; ++id) DebugWindow_OpenLocalsByText(m_Form, std::to_string(id).c_str(), -1);
+    std::vector<int32_t> shown;
+    for (int32_t i = DEBUG_WINDOW_FIRST_LOCALS; i < DEBUG_WINDOW_RECORDS; ++i) shown.push_back(m_Form->records[i].instanceId);
+    EXPECT_EQ(shown, (std::vector<int32_t>{100003, 100005, 100001, 100002, 100004, 100007}));
+
+    DebugWindowRecord& last = m_Form->records[DEBUG_WINDOW_RECORDS - 1];
+    EXPECT_FALSE(last.rows[0].empty());
+    Instance(100007)->SetMarked(1);
+    DebugWindow_RefreshShown(m_Form);
+    EXPECT_TRUE(last.rows[0].empty() && last.rows[1].empty());
+    EXPECT_EQ(last.caption, "Instance Var: obj_a (100007)");
+}
+
+TEST_F(DebugFormRoom, StatusLinesCountTheLastFrame)
+{
+    g_BatchStatistics.textureSwitches = 3;
+    g_BatchStatistics.drawCalls = 5;
+    Profiler_StartFrame();
+    g_BatchStatistics.textureSwitches = 9;
+    const std::pair<double, const char*> rates[] = {{0.02, "FPS: 50"}, {0.0, "FPS: 0"}, {1e-300, "FPS: 1000000000"}};
+    for (const auto& [seconds, line] : rates) {
+        g_FrameTimer.seconds = seconds;
+        DebugForm_UpdateStatusLines(m_Form);
+        EXPECT_EQ(m_Form->status.fps, line);
+    }
+    EXPECT_EQ(m_Form->status.textureSwaps, "Num Tex Swaps: 3");
+    EXPECT_EQ(m_Form->status.vertexBatches, "Num Vertex Batches: 5");
+    EXPECT_EQ(m_Form->status.instances, "inst: 7");
+}
+
+TEST_F(DebugFormRoom, RunControlsActOnlyWhileTheGameRuns)
+{
+    g_DebugMode = 1; // Stop then leaves the game to the main loop
+    struct Case {
+        uint8_t running, paused;
+        void (*control)();
+        uint8_t runningAfter, pausedAfter;
+        int32_t framesAdded;
+    };
+    const Case cases[] = {
+        {1, 1, DebugForm_Step, 1, 1, 1}, {1, 0, DebugForm_Step, 1, 0, 0}, {0, 1, DebugForm_Step, 0, 1, 0},
+        {1, 0, DebugForm_Pause, 1, 1, 0}, {1, 1, DebugForm_Run, 1, 0, 0}, {1, 1, DebugForm_Stop, 0, 0, 0},
+        {0, 1, DebugForm_Stop, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        g_RunState = c.running;
+        g_Paused = c.paused;
+        int32_t frames = g_RoomFrameCounter;
+        c.control();
+        EXPECT_EQ(g_RunState, c.runningAfter);
+        EXPECT_EQ(g_Paused, c.pausedAfter);
+        EXPECT_EQ(g_RoomFrameCounter - frames, c.framesAdded);
+    }
+    g_RunState = 1;
+    g_Paused = 1;
+    DebugForm_Restart(m_Form);
+    EXPECT_EQ(g_RunRequest, RUN_REQUEST_RESTART);
+    EXPECT_EQ(g_Paused, 0);
+    EXPECT_EQ(m_Form->windowShown, 0);
+    g_DebugMode = 0;
+}
+
+TEST_F(DebugFormRoom, DoubleClicksAndWheelTurns)
+{
+    DebugWindow_FillGlobals(m_Form);
+    Instance(100001)->SetDeactivated(1);
+    DebugWindow_FillInstances(m_Form);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_GLOBALS, 0);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_GLOBALS, 999);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_INSTANCES, 1); // the second live instance
+    const DebugWindowRecord& locals = m_Form->records[DEBUG_WINDOW_FIRST_LOCALS];
+    EXPECT_EQ(locals.instanceId, 100003);
+    DebugWindow_DoubleClick(m_Form, DEBUG_WINDOW_FIRST_LOCALS, 0);
+    ASSERT_EQ(m_Form->watches.size(), 2u);
+    EXPECT_EQ(m_Form->watches[0].expression, "mouse_x");
+    EXPECT_EQ(m_Form->watches[1].expression, "(100003).x");
+
+    // Information windows: forward goes up.
+    DebugWindowRecord& instances = m_Form->records[DEBUG_WINDOW_INSTANCES];
+    instances.selectedRow = 0;
+    const std::pair<int32_t, int32_t> turns[] = {{120, 0}, {-120, 1}, {-120, 2}, {120, 1}};
+    for (const auto& [delta, row] : turns) {
+        DebugWindow_Wheel(m_Form, DEBUG_WINDOW_INSTANCES, delta);
+        EXPECT_EQ(instances.selectedRow, row) << delta;
+    }
+    // Messages: the first selected row moves, never past the last row.
+    g_pDebugForm = m_Form;
+    for (const char* line : {"a", "b", "c"}) DebugForm_Output(line);
+    g_pDebugForm = nullptr;
+    m_Form->messageSelected = {0, 1, 1};
+    const std::pair<int32_t, std::vector<uint8_t>> moves[] = {
+        {-120, {0, 0, 1}}, {-120, {0, 0, 1}}, {120, {0, 1, 0}}, {120, {1, 0, 0}}, {120, {1, 0, 0}}};
+    for (const auto& [delta, selection] : moves) {
+        DebugWindow_Wheel(m_Form, DEBUG_WINDOW_MESSAGES, delta);
+        EXPECT_EQ(m_Form->messageSelected, selection) << delta;
+    }
+}

@@ -68,6 +68,36 @@ TEST(DebugFormView, WindowsOpenAndAClickOnPauseHoldsTheGame)
     EXPECT_EQ(height, 300);
     DebugFormView_StoreRects(form);
     EXPECT_EQ(form->records[DEBUG_WINDOW_MESSAGES].saved.right - form->records[DEBUG_WINDOW_MESSAGES].saved.left, 200);
+
+    // The form's own input: forward wheel turns on the watches go down; Delete removes the selected
+    // watch, an auto-repeated one nothing.
+    g_pDebugForm = form;
+    for (const char* text : {"1", "2", "3"}) DebugForm_AddWatch(form, text);
+    DebugForm_FillWatchRows(form);
+    form->selectedWatch = 0;
+    Uint32 main = SDL_GetWindowID(DebugFormView_Window(DEBUG_VIEW_MAIN));
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.windowID = main;
+    for (int32_t turn : {1, 1, 1, -1}) {
+        wheel.wheel.y = turn;
+        DebugFormView_Feed(wheel);
+    }
+    EXPECT_EQ(form->selectedWatch, 2) << "three down, kept at the row count, one up";
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = main;
+    key.key.keysym.sym = SDLK_DELETE;
+    for (uint8_t repeat : {1, 0}) {
+        key.key.repeat = repeat;
+        DebugFormView_Feed(key);
+    }
+    ASSERT_EQ(form->watches.size(), 2u);
+    EXPECT_EQ(form->watches[1].expression, "2");
+    DebugForm_Show(form, false);
+    DebugFormView_Draw(form);
+    EXPECT_NE(SDL_GetWindowFlags(DebugFormView_Window(DEBUG_VIEW_MAIN)) & SDL_WINDOW_HIDDEN, 0u);
+    g_pDebugForm = nullptr;
     DebugFormView_Close();
     ImGuiHost_SetFrameObserver(nullptr);
     g_Paused = 0;

@@ -27,7 +27,7 @@ ImGuiHost g_Main;
 ImGuiHost g_Windows[DEBUG_WINDOW_RECORDS];
 
 // Watch commands need a modal dialog, which may not run inside another window's frame.
-enum class WatchCommand { None, Add, Change };
+enum class WatchCommand { None, Add, Change, ShowLocals };
 WatchCommand g_Pending = WatchCommand::None;
 
 void FullWindow(const char* id)
@@ -38,27 +38,54 @@ void FullWindow(const char* id)
 }
 
 // The buttons sit at fixed places, so a click can be aimed at them.
-bool ButtonAt(const char* label, int32_t column)
+bool ButtonAt(const char* label, int32_t column, int32_t row = 0)
 {
-    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8));
+    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8.0f + row * (BUTTON_SIZE.y + 6)));
     return ImGui::Button(label, BUTTON_SIZE);
 }
 
-void DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected)
+void StatusLine(const std::string& text, int32_t column, int32_t row)
 {
-    if (!ImGui::BeginTable("##rows", count, ImGuiTableFlags_Borders | ImGuiTableFlags_ScrollY)) return;
+    ImGui::SetCursorPos(ImVec2(8.0f + column * 190.0f, 92.0f + row * 18.0f));
+    ImGui::TextUnformatted(text.c_str());
+}
+
+// A wheel turn moved the selection: the list scrolls to it at its next drawing.
+bool g_Follow[DEBUG_WINDOW_RECORDS + 1];
+
+bool& Follow(int32_t record) { return g_Follow[record == DEBUG_VIEW_MAIN ? DEBUG_WINDOW_RECORDS : record]; }
+
+// Draws the rows; a click selects (with Ctrl, toggles a row of a multi-selection). Answers the row
+// double-clicked, or -1.
+int32_t DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* selected, std::vector<uint8_t>* multi,
+                 bool& follow)
+{
+    if (!ImGui::BeginTable("##rows", count, ImGuiTableFlags_Borders | ImGuiTableFlags_ScrollY)) return -1;
+    int32_t doubleClicked = -1;
     size_t rows = lists[0].size();
     for (size_t row = 0; row < rows; ++row) {
         ImGui::TableNextRow();
+        int32_t at = static_cast<int32_t>(row);
+        bool on = multi != nullptr ? row < multi->size() && (*multi)[row] != 0 : at == *selected;
         for (int32_t list = 0; list < count; ++list) {
             ImGui::TableSetColumnIndex(list);
             const std::string& text = row < lists[list].size() ? lists[list][row] : std::string();
             ImGui::PushID(static_cast<int>(row * 4 + list));
-            if (ImGui::Selectable(text.c_str(), static_cast<int32_t>(row) == *selected)) *selected = static_cast<int32_t>(row);
+            if (ImGui::Selectable(text.c_str(), on, ImGuiSelectableFlags_AllowDoubleClick)) {
+                *selected = at;
+                if (multi != nullptr && row < multi->size()) {
+                    if (!ImGui::GetIO().KeyCtrl) std::fill(multi->begin(), multi->end(), 0);
+                    (*multi)[row] = !on;
+                }
+                if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) doubleClicked = at;
+            }
+            if (follow && list == 0 && at == *selected) ImGui::SetScrollHereY();
             ImGui::PopID();
         }
     }
+    follow = false;
     ImGui::EndTable();
+    return doubleClicked;
 }
 
 void DrawMain(CDebugForm* form)
@@ -70,7 +97,18 @@ void DrawMain(CDebugForm* form)
     if (ButtonAt("Change", 3)) g_Pending = WatchCommand::Change;
     if (ButtonAt("Delete", 4)) DebugForm_DeleteWatch(form);
     if (ButtonAt("Clear", 5)) DebugForm_ClearWatches(form);
-    ImGui::SetCursorPos(ImVec2(8, 40));
+    if (ButtonAt("Step", 0, 1)) DebugForm_Step();
+    if (ButtonAt("Restart", 1, 1)) DebugForm_Restart(form);
+    if (ButtonAt("Stop", 2, 1)) DebugForm_Stop();
+    if (ButtonAt("Inst Vars", 3, 1)) g_Pending = WatchCommand::ShowLocals;
+    const DebugStatusLines& lines = form->status;
+    StatusLine(lines.roomSpeed, 0, 0);
+    StatusLine(lines.fps, 1, 0);
+    StatusLine(lines.instances, 2, 0);
+    StatusLine(lines.mouse, 0, 1);
+    StatusLine(lines.textureSwaps, 1, 1);
+    StatusLine(lines.vertexBatches, 2, 1);
+    ImGui::SetCursorPos(ImVec2(8, 64));
     bool fps = (g_DebugOverlayFlags & OVERLAY_FRAME_RATE) != 0;
     if (ImGui::Checkbox("Display FPS", &fps))
         g_DebugOverlayFlags = fps ? (g_DebugOverlayFlags | OVERLAY_FRAME_RATE) : (g_DebugOverlayFlags & ~OVERLAY_FRAME_RATE);
@@ -78,8 +116,9 @@ void DrawMain(CDebugForm* form)
         if (i < DEBUG_WINDOW_FIRST_LOCALS) ImGui::SameLine();
         if (i < DEBUG_WINDOW_FIRST_LOCALS && ImGui::SmallButton(CAPTIONS[i])) DebugWindow_Show(&form->records[i]);
     }
+    ImGui::SetCursorPos(ImVec2(8, 132));
     const std::vector<std::string> lists[2] = {form->expressionRows, form->valueRows};
-    DrawRows(lists, 2, &form->selectedWatch);
+    DrawRows(lists, 2, &form->selectedWatch, nullptr, Follow(DEBUG_VIEW_MAIN));
     ImGui::End();
 }
 
@@ -96,7 +135,10 @@ void RunPendingCommand(CDebugForm* form)
         InputQuery("Provide an expression.", "Please type in the expression",
                    form->watches[static_cast<size_t>(form->selectedWatch)].expression.c_str(), answer))
         DebugForm_ChangeWatch(form, answer.c_str());
-    if (command != WatchCommand::None) DebugForm_EvaluateWatches(form);
+    if (command == WatchCommand::ShowLocals &&
+        InputQuery("Showing Local Variables.", "Please provide the instance id or object name.", "", answer))
+        DebugWindow_OpenLocalsByText(form, answer.c_str(), -1);
+    if (command == WatchCommand::Add || command == WatchCommand::Change) DebugForm_EvaluateWatches(form);
 }
 
 // A saved place is taken as it is; otherwise the window cascades from the main window.
@@ -136,7 +178,9 @@ void DrawRecord(CDebugForm* form, int32_t index)
     }
     host.Frame([&] {
         FullWindow("##record");
-        DrawRows(record.rows, record.lists, &record.selectedRow);
+        std::vector<uint8_t>* multi = record.multiSelect ? &form->messageSelected : nullptr;
+        int32_t clicked = DrawRows(record.rows, record.lists, &record.selectedRow, multi, Follow(index));
+        if (clicked >= 0) DebugWindow_DoubleClick(form, index, clicked);
         ImGui::End();
     });
 }
@@ -150,8 +194,48 @@ bool DebugFormView_Open(CDebugForm* /*form*/)
     return true;
 }
 
+namespace {
+
+bool InWindow(const ImGuiHost& host, Uint32 windowId)
+{
+    return host.Window() != nullptr && SDL_GetWindowID(host.Window()) == windowId;
+}
+
+// The form's own keys and wheel turns, seen before ImGui; true when the event was used up.
+bool TakeFormInput(CDebugForm* form, const SDL_Event& event)
+{
+    if (event.type == SDL_MOUSEWHEEL && event.wheel.y != 0) {
+        if (InWindow(g_Main, event.wheel.windowID)) {
+            DebugForm_WheelWatches(form, event.wheel.y);
+            return Follow(DEBUG_VIEW_MAIN) = true;
+        }
+        for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i)
+            if (InWindow(g_Windows[i], event.wheel.windowID)) {
+                DebugWindow_Wheel(form, i, event.wheel.y);
+                return Follow(i) = true;
+            }
+        return false;
+    }
+    if (event.type != SDL_KEYDOWN) return false;
+    const SDL_KeyboardEvent& key = event.key;
+    if (key.keysym.sym == SDLK_DELETE && key.repeat == 0 && InWindow(g_Main, key.windowID)) {
+        DebugForm_DeleteWatch(form);
+        DebugForm_FillWatchRows(form);
+        return true;
+    }
+    if (key.keysym.sym == SDLK_c && (key.keysym.mod & KMOD_CTRL) != 0 &&
+        InWindow(g_Windows[DEBUG_WINDOW_MESSAGES], key.windowID)) {
+        DebugForm_CopyMessages(form);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void DebugFormView_Feed(const SDL_Event& event)
 {
+    if (g_pDebugForm != nullptr && TakeFormInput(g_pDebugForm, event)) return;
     if (g_Main.Feed(event)) return;
     for (ImGuiHost& host : g_Windows)
         if (host.Feed(event)) return;
@@ -160,6 +244,8 @@ void DebugFormView_Feed(const SDL_Event& event)
 void DebugFormView_Draw(CDebugForm* form)
 {
     if (!g_Main.IsOpen()) return;
+    bool onScreen = (SDL_GetWindowFlags(g_Main.Window()) & SDL_WINDOW_HIDDEN) == 0;
+    if (onScreen != (form->windowShown != 0)) (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(g_Main.Window());
     g_Main.Frame([&] { DrawMain(form); });
     RunPendingCommand(form);
     for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) DrawRecord(form, i);
