@@ -181,22 +181,6 @@ TEST_F(ExecutorTest, FailedReadsInBothExecutors)
     }
 }
 
-TEST_F(ExecutorTest, CallsSeeTheirInstancesAndCountBuiltinUses)
-{
-    int32_t row = -1;
-    ASSERT_TRUE(Code_Function_Find("vmtest_record", &row));
-    uint32_t uses = Function_Get(row)->usageCount;
-    ExpectRuns({{"return vmtest_record(2, 3) + vmtest_record(4)", "9"}});
-    EXPECT_EQ(Function_Get(row)->usageCount, uses + 2);
-    EXPECT_EQ(LastCall().self, AsInstance(m_Self));
-    EXPECT_EQ(LastCall().other, AsInstance(m_Other));
-    // An empty text constant holds no text; an expression gives its value.
-    RunOutcome empty = Run("s = ''; return s");
-    EXPECT_EQ(Value_GetKind(&empty.result), VALUE_STRING);
-    EXPECT_EQ(Value_GetText(&empty.result), nullptr);
-    EXPECT_EQ(RunTree(Compile("vmtest_record(2, 5) * 3", true)).Real(), 21);
-}
-
 TEST_F(ExecutorTest, ARunawayRecursionUnwindsWithOnePrefixPerLevel)
 {
     AddScript("runaway", "vmtest_record(1); return runaway()");
