@@ -47,13 +47,6 @@ class GameRooms : public GameFamilyTest {
     void ClearRequest() { g_RunRequest = RUN_REQUEST_NONE; g_ErrorQuitting = false; g_ErrorLast.clear(); }
 };
 
-TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
-{
-    functiontest::ExpectCases({{"room_next", {0.5}, 1}, {"room_next", {2}, -1}, {"room_next", {-5}, -1},
-                               {"room_previous", {2}, 1}, {"room_previous", {9}, -1}});
-    EXPECT_TRUE(g_ErrorLast.empty()) << g_ErrorLast;
-}
-
 TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
 {
     struct Case {
@@ -188,17 +181,6 @@ class GameInstances : public GameFamilyTest {
 
 TEST_F(GameInstances, CreateCopyAndDestroy)
 {
-    for (auto [args, error] : std::vector<std::pair<std::vector<testsupport::TestArg>, const char*>>{
-             {{10, 20, 0}, nullptr}, {{0, 0, 7}, "Creating instance for non-existing object: 7"},
-             {{"a", 0, 0}, "instance_create( ) error: Illegal type"}}) {
-        m_Log.Clear();
-        int32_t before = Run_InstanceNumber(TARGET_ALL);
-        double id = Call("instance_create", args);
-        EXPECT_EQ(before + (error == nullptr), Run_InstanceNumber(TARGET_ALL));
-        EXPECT_EQ(error == nullptr ? g_InstanceIdCounter : -1, id);
-        EXPECT_EQ(error != nullptr, m_Log.Count(error != nullptr ? error : "ERROR") == 1) << m_Log.Text();
-    }
-    EXPECT_EQ((std::vector<std::string>{"100005 create"}), TakeNotes());
     pawn->SetPosition(30.5f, 40.0f);
     // 0.4999999999 is 0.5 as a single real: the create event runs.
     for (auto [perform, created] : {std::pair{0.0, false}, {1.0, true}, {0.4999999999, true}, {0.49, false}}) {
@@ -238,29 +220,6 @@ TEST_F(GameInstances, CountsFindsAndTestsFollowTheTarget)
     Call("instance_change", {1, 1}, pawn);
     EXPECT_EQ((std::vector<std::string>{"100001 destroy", "100001 knight"}), TakeNotes());
     EXPECT_EQ(2, Call("instance_number", {1}));
-}
-
-TEST_F(GameInstances, DeactivationHidesAtOnceAndTheListsFollowAtTheUpdate)
-{
-    Call("instance_deactivate_object", {2});
-    EXPECT_EQ(0, Call("instance_exists", {2}));
-    EXPECT_EQ(2, Call("instance_number", {0}));
-    Call("instance_activate_object", {2});
-    Call("instance_deactivate_object", {-4});
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(3, Call("instance_number", {0})) << "deactivated and activated in one step";
-
-    Call("instance_deactivate_all", {1}, pawn);
-    EXPECT_EQ(100001, Call("instance_find", {-3, 0}));
-    EXPECT_EQ(-4, Call("instance_find", {-3, 1}));
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(3, Run_CurrentRoom()->m_Deactivated.m_Count);
-    Call("instance_activate_object", {-4});
-    Call("instance_activate_object", {0}); // pawns and the squire, by descent
-    EXPECT_EQ((std::vector<int32_t>{100004}), Deactivated({100002, 100003, 100004}));
-    Call("instance_activate_all", {});
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(4, Call("instance_number", {-3}));
 }
 
 TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
@@ -558,33 +517,6 @@ TEST_F(GamePlanning, PotentialStepsTurnAtMostTheMaximumAndOnTheSpotWhenBoxedIn)
         ExpectAt(400, 300, 10, "boxed-in path");
         EXPECT_EQ(1 + 13, Path_Data(path)->GetNumber());
     }
-}
-
-TEST_F(GamePlanning, PotentialPathsWithinTheFactorOfTheStraightDistance)
-{
-    PlayWith({Placed(0, 100, 100), Placed(OBJ_WALL, 200, 92)});
-    struct Case {
-        float yg, factor;
-        bool written;
-    } cases[] = {{100, 1, false}, {100, 2, true}, {20, 1, true} /* straight, above the wall */};
-    for (const Case& c : cases) {
-        float facing = MP_Direction(100, 100, 300, c.yg);
-        Place(100, 100, facing);
-        EXPECT_EQ(c.written, MP_PotentialPath(mover, path, 300, c.yg, 4, c.factor, TARGET_ALL, false)) << c.yg;
-        ExpectAt(100, 100, facing, "potential path");
-        const CPath* p = Path_Data(path);
-        // Written up to the goal within the factor, or given up once past it.
-        EXPECT_EQ(c.written, p->GetLength() <= std::hypot(200.0f, 100.0f - c.yg) * c.factor) << c.yg;
-        EXPECT_EQ(c.written, p->GetPoint(p->GetNumber() - 1).x == 300.0f) << c.yg;
-    }
-    // Step by step round the wall, never turning more than 30 degrees at a time.
-    Place(100, 100, 0);
-    float before = 0.0f;
-    for (int32_t i = 0; i < 100 && !MP_PotentialStep(mover, 300, 100, 4, TARGET_ALL, false); ++i) {
-        EXPECT_LE(std::fabs(std::remainder(mover->i_direction - before, 360.0f)), 30.001f) << i;
-        before = mover->i_direction;
-    }
-    ExpectAt(300, 100, mover->i_direction, "round the wall");
 }
 
 TEST_F(GamePlanning, TheBuiltInsPassTheirArgumentsOn)

@@ -61,22 +61,6 @@ TEST_F(BuiltinTest, AggregatesPointsAndVectors)
     EXPECT_TRUE(std::isnan(CallReal("point_distance", {INFINITY, 0, INFINITY, 0})));
 }
 
-TEST_F(BuiltinTest, RandomMembersStayInTheirRanges)
-{
-    CallReal("random_set_seed", {42});
-    EXPECT_EQ(CallReal("random_get_seed", {}), 42);
-    std::set<double> seen;
-    for (int i = 0; i < 200; ++i) {
-        double value = CallReal("irandom", {-5}), ranged = CallReal("random_range", {4, 2});
-        double whole = CallReal("irandom_range", {1.5, 3.7});
-        EXPECT_TRUE(value >= -5 && value <= 0 && ranged >= 2 && ranged < 4 && whole >= 1 && whole <= 3) << value;
-        EXPECT_TRUE(CallReal("irandom", {0}) == 0 && CallReal("irandom", {0.9}) == 0 &&
-                    CallReal("irandom_range", {2, 2}) == 2);
-        seen.insert(value);
-    }
-    EXPECT_EQ(seen.size(), 6u) << "irandom(-5) reaches every value from -5 to 0";
-}
-
 // Seeds keep the low 32 bits of the truncated real; NaN and values beyond 64 bits convert through
 // the numbers module (to INT64_MIN), never through undefined behaviour.
 TEST_F(BuiltinTest, RandomSeedsAndRangesFromAnyReal)
