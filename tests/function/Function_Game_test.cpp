@@ -346,19 +346,6 @@ TEST_F(GameMotion, DistancesAreBoxGapsInWholeNumbers)
     Expect({{"distance_to_object", {-3}, 1000000}}); // alone among live instances
 }
 
-TEST_F(GameMotion, WrapGoesPastTheMargins)
-{
-    PlayWith({Placed(0, 0, 0)});
-    Run_CurrentRoom()->m_Height = 240;
-    // Position, margin, position wrapped.
-    const float wraps[][5] = {{-1, 5, 0, 639, 5}, {-5, -5, 10, -5, -5}, {-11, 251, 10, 649, -9}, {640, 240, 0, 640, 240}};
-    for (const auto& w : wraps) {
-        mover->SetPosition(w[0], w[1]);
-        Call("move_wrap", {1, 1, w[2]}, mover);
-        EXPECT_EQ(Reals(w[3], w[4]), Reals(mover->i_x, mover->i_y)) << w[0] << "," << w[1];
-    }
-}
-
 TEST_F(GameMotion, PathsStartAtTheirEndForNegativeSpeedsAndPlannersNeedAPath)
 {
     m_Paths.paths[0] = {{10, 110}, {20, 20}};
@@ -435,44 +422,6 @@ protected:
     CInstance* mover = nullptr;
     int32_t path = -1;
 };
-
-TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
-{
-    // Directions are counter-clockwise with y down.
-    for (auto [x2, y2, expected] : {std::tuple{0.0f, 5.0f, 270.0f}, {0.0f, 0.0f, 0.0f}, {5.0f, -5.0f, 45.0f}})
-        EXPECT_FLOAT_EQ(expected, MP_Direction(0, 0, x2, y2)) << x2 << "," << y2;
-    PlayWith({Placed(0, 0, 0), Placed(OBJ_WALL, 40, 0), Placed(OBJ_GHOST, 0, 40)});
-    struct Case {
-        float xg, yg;
-        int32_t obj;
-        bool all;
-        float stopX, stopY, direction; // after ten steps of 10
-        bool reached;
-        int32_t points; // of the path form: the start, the steps that moved, the goal
-    } cases[] = {
-        {100, 0, TARGET_ALL, false, 20, 0, 0, false, 0},    // the solid wall from x 40
-        {30, 0, TARGET_ALL, false, 20, 0, 0, true, 4},      // a blocked goal within one step counts
-        {0, 100, TARGET_ALL, false, 0, 100, 270, true, 11}, // the ghost is not solid
-        {0, 100, OBJ_GHOST, true, 0, 20, 270, false, 0},
-        {0, 100, OBJ_WALL, true, 0, 100, 270, true, 11},
-    };
-    for (const Case& c : cases) {
-        std::string what = std::to_string(c.xg) + "," + std::to_string(c.yg) + " obj " + std::to_string(c.obj);
-        Place(0, 0, 45);
-        bool reached = false;
-        for (int32_t i = 0; i < 10; ++i) reached = MP_LinearStep(mover, c.xg, c.yg, 10, c.obj, c.all);
-        EXPECT_EQ(c.reached, reached) << what;
-        ExpectAt(c.stopX, c.stopY, c.direction, what);
-        Place(0, 0, 45);
-        EXPECT_EQ(c.reached, MP_LinearPath(mover, path, c.xg, c.yg, 10, c.obj, c.all)) << what;
-        ExpectAt(0, 0, 45, what + ": the path form");
-        const CPath* p = Path_Data(path);
-        if (c.reached) {
-            EXPECT_EQ(Reals(c.points, c.yg, 100), Reals(p->GetNumber(), p->GetPoint(p->GetNumber() - 1).y,
-                                                        p->GetPoint(1).speed)) << what;
-        }
-    }
-}
 
 TEST_F(GamePlanning, PathFormsRefuseStepsGoalsAndFactorsThatCannotEnd)
 {
