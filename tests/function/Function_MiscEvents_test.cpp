@@ -291,3 +291,12 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
     EXPECT_NE(Code_Variable_Lookup("vbn_fresh"), -1);
     EXPECT_EQ(Call("variable_local_get", {"vbn_l"}, nullptr).real, 0);
 }
+
+TEST_F(MiscEventsTest, TheScriptLogPrintsTextsAsTheyStandAndRealsAsStringDoes)
+{
+    for (auto [argument, line] : {std::pair<TestArg, const char*>{"50% %s %d", "50% %s %d\n"}, {-0.125, "-0.13\n"}}) {
+        LogCapture log(ScriptConsole);
+        EXPECT_EQ(Call("show_debug_message", {argument}).real, 0);
+        EXPECT_EQ(log.Text(), line);
+    }
+}
