@@ -245,6 +245,8 @@ TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
     }
     Call("instance_deactivate_region", {1000, 1000, 1, 1, 0, 0}, pawn);
     EXPECT_TRUE(pawn->IsDeactivated()) << "without not-me the caller goes too";
+    Call("instance_deactivate_all", {1}, ById(100002));
+    EXPECT_EQ((std::vector<int32_t>{100001, 100003, 100004, bare}), Deactivated(all)) << "all but the caller";
 }
 
 using functiontest::Case;

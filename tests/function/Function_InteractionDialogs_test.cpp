@@ -126,6 +126,17 @@ TEST_F(InteractionDialogs, ChosenFilesBecomeReadable)
     std::filesystem::remove_all(outside.parent_path());
 }
 
+TEST_F(InteractionDialogs, HighscoreBuiltins)
+{
+    g_Score = 10;
+    // A real name is no name.
+    functiontest::ExpectCases({
+        {"highscore_set_strings", {"Best", "-", "bye"}, 0}, {"highscore_clear", {}, 0}, {"highscore_name", {7}, "-"},
+        {"highscore_add_current", {}, 0}, {"highscore_name", {1}, "DEFAULT"}, {"highscore_add", {"Zed", 40.5}, 0},
+        {"highscore_value", {1}, 40}, {"highscore_value", {11}, 0}, {"highscore_add", {3, 50}, 0}, {"highscore_name", {1}, ""},
+    });
+}
+
 TEST_F(InteractionDialogs, AsyncRequestsOpenOneAtATimeAnswerInOrderAndCut)
 {
     // The message takes no answer line; the rest take one each.

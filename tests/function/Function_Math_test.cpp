@@ -49,7 +49,7 @@ TEST_F(BuiltinTest, AggregatesPointsAndVectors)
 {
     ExpectCases({
         {"min", {}, 0}, {"max", {3, 1, 2}, 3}, {"min3", {2, 1, 1}, 1}, {"max3", {1, 5, 5}, 5}, {"dot_product", {1, 2, 3, 4}, 11}, {"mean", {1, 2, 3, 4}, 2.5}, {"median", {5, 1, 4, 2}, 4},
-        {"median", {3e9, 1, 4e9}, 3e9}, {"clamp", {5, 10, 0}, 0}, {"lerp", {2, 4, 0.5}, 3}, {"choose", {"only"}, "only"},
+        {"median", {3e9, 1, 4e9}, 3e9}, {"clamp", {5, 10, 0}, 0}, {"random_range", {3, 3}, 3}, {"lerp", {2, 4, 0.5}, 3}, {"choose", {"only"}, "only"},
         {"point_distance_3d", {0, 0, 0, 1, 2, 2}, 3}, {"point_direction", {0, 0, 1, -1}, 45},
         {"point_direction", {5, 5, 5, 5}, 0}, {"point_direction", {0, 0, 0, 1}, 270}, {"lengthdir_y", {10, 90}, -10},
         {"dot_product_3d", {1, 2, 3, 4, 5, 6}, 32}, {"dot_product_3d_normalised", {0, 0, 2, 0, 0, -4}, -1},
