@@ -55,19 +55,6 @@ TEST_F(DataStructureTest, BadIndicesAreReportedExceptWhereTheFamilySaysSilent)
     }
 }
 
-TEST_F(DataStructureTest, EmptyStructuresAnswerRealZeroWithoutAnError)
-{
-    for (const char* kind : {"ds_stack_create", "ds_queue_create", "ds_list_create", "ds_map_create", "ds_priority_create"})
-        CallReal(kind, {});
-    for (const char* call : {"ds_stack_pop", "ds_stack_top", "ds_queue_dequeue", "ds_queue_head", "ds_queue_tail",
-                             "ds_map_find_first", "ds_map_find_last", "ds_priority_delete_min", "ds_priority_find_max"}) {
-        EXPECT_EQ("0", dstest::Show(CallBuiltin(call, {0}))) << call;
-        EXPECT_EQ(0, g_ErrorOccurred) << call;
-    }
-    EXPECT_EQ("0", dstest::Show(CallBuiltin("ds_list_find_value", {0, 3})));
-    EXPECT_EQ(-1, CallReal("ds_list_find_index", {0, 3}));
-}
-
 TEST_F(DataStructureTest, IndicesRoundHalfToEvenTablesAreSeparateAndPrecisionDecidesEquality)
 {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(i, CallReal("ds_list_create", {}));

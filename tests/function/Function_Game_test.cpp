@@ -47,13 +47,6 @@ class GameRooms : public GameFamilyTest {
     void ClearRequest() { g_RunRequest = RUN_REQUEST_NONE; g_ErrorQuitting = false; g_ErrorLast.clear(); }
 };
 
-TEST_F(GameRooms, NeighboursOfRoomsAnswerMinusOneAtTheEndsAndForNoRoom)
-{
-    functiontest::ExpectCases({{"room_next", {0.5}, 1}, {"room_next", {2}, -1}, {"room_next", {-5}, -1},
-                               {"room_previous", {2}, 1}, {"room_previous", {9}, -1}});
-    EXPECT_TRUE(g_ErrorLast.empty()) << g_ErrorLast;
-}
-
 TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
 {
     struct Case {
@@ -188,17 +181,6 @@ class GameInstances : public GameFamilyTest {
 
 TEST_F(GameInstances, CreateCopyAndDestroy)
 {
-    for (auto [args, error] : std::vector<std::pair<std::vector<testsupport::TestArg>, const char*>>{
-             {{10, 20, 0}, nullptr}, {{0, 0, 7}, "Creating instance for non-existing object: 7"},
-             {{"a", 0, 0}, "instance_create( ) error: Illegal type"}}) {
-        m_Log.Clear();
-        int32_t before = Run_InstanceNumber(TARGET_ALL);
-        double id = Call("instance_create", args);
-        EXPECT_EQ(before + (error == nullptr), Run_InstanceNumber(TARGET_ALL));
-        EXPECT_EQ(error == nullptr ? g_InstanceIdCounter : -1, id);
-        EXPECT_EQ(error != nullptr, m_Log.Count(error != nullptr ? error : "ERROR") == 1) << m_Log.Text();
-    }
-    EXPECT_EQ((std::vector<std::string>{"100005 create"}), TakeNotes());
     pawn->SetPosition(30.5f, 40.0f);
     // 0.4999999999 is 0.5 as a single real: the create event runs.
     for (auto [perform, created] : {std::pair{0.0, false}, {1.0, true}, {0.4999999999, true}, {0.49, false}}) {
@@ -240,29 +222,6 @@ TEST_F(GameInstances, CountsFindsAndTestsFollowTheTarget)
     EXPECT_EQ(2, Call("instance_number", {1}));
 }
 
-TEST_F(GameInstances, DeactivationHidesAtOnceAndTheListsFollowAtTheUpdate)
-{
-    Call("instance_deactivate_object", {2});
-    EXPECT_EQ(0, Call("instance_exists", {2}));
-    EXPECT_EQ(2, Call("instance_number", {0}));
-    Call("instance_activate_object", {2});
-    Call("instance_deactivate_object", {-4});
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(3, Call("instance_number", {0})) << "deactivated and activated in one step";
-
-    Call("instance_deactivate_all", {1}, pawn);
-    EXPECT_EQ(100001, Call("instance_find", {-3, 0}));
-    EXPECT_EQ(-4, Call("instance_find", {-3, 1}));
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(3, Run_CurrentRoom()->m_Deactivated.m_Count);
-    Call("instance_activate_object", {-4});
-    Call("instance_activate_object", {0}); // pawns and the squire, by descent
-    EXPECT_EQ((std::vector<int32_t>{100004}), Deactivated({100002, 100003, 100004}));
-    Call("instance_activate_all", {});
-    Run_UpdateInstanceLists();
-    EXPECT_EQ(4, Call("instance_number", {-3}));
-}
-
 TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
 {
     auto bare = static_cast<int32_t>(Call("instance_create", {150, 50, 0}));
@@ -286,6 +245,8 @@ TEST_F(GameInstances, RegionsTestTheBoxOrTheBarePosition)
     }
     Call("instance_deactivate_region", {1000, 1000, 1, 1, 0, 0}, pawn);
     EXPECT_TRUE(pawn->IsDeactivated()) << "without not-me the caller goes too";
+    Call("instance_deactivate_all", {1}, ById(100002));
+    EXPECT_EQ((std::vector<int32_t>{100001, 100003, 100004, bare}), Deactivated(all)) << "all but the caller";
 }
 
 using functiontest::Case;
@@ -387,19 +348,6 @@ TEST_F(GameMotion, DistancesAreBoxGapsInWholeNumbers)
     Expect({{"distance_to_object", {-3}, 1000000}}); // alone among live instances
 }
 
-TEST_F(GameMotion, WrapGoesPastTheMargins)
-{
-    PlayWith({Placed(0, 0, 0)});
-    Run_CurrentRoom()->m_Height = 240;
-    // Position, margin, position wrapped.
-    const float wraps[][5] = {{-1, 5, 0, 639, 5}, {-5, -5, 10, -5, -5}, {-11, 251, 10, 649, -9}, {640, 240, 0, 640, 240}};
-    for (const auto& w : wraps) {
-        mover->SetPosition(w[0], w[1]);
-        Call("move_wrap", {1, 1, w[2]}, mover);
-        EXPECT_EQ(Reals(w[3], w[4]), Reals(mover->i_x, mover->i_y)) << w[0] << "," << w[1];
-    }
-}
-
 TEST_F(GameMotion, PathsStartAtTheirEndForNegativeSpeedsAndPlannersNeedAPath)
 {
     m_Paths.paths[0] = {{10, 110}, {20, 20}};
@@ -477,44 +425,6 @@ protected:
     int32_t path = -1;
 };
 
-TEST_F(GamePlanning, LinearStepsStopBeforeAWallAndThePathFormLeavesTheInstance)
-{
-    // Directions are counter-clockwise with y down.
-    for (auto [x2, y2, expected] : {std::tuple{0.0f, 5.0f, 270.0f}, {0.0f, 0.0f, 0.0f}, {5.0f, -5.0f, 45.0f}})
-        EXPECT_FLOAT_EQ(expected, MP_Direction(0, 0, x2, y2)) << x2 << "," << y2;
-    PlayWith({Placed(0, 0, 0), Placed(OBJ_WALL, 40, 0), Placed(OBJ_GHOST, 0, 40)});
-    struct Case {
-        float xg, yg;
-        int32_t obj;
-        bool all;
-        float stopX, stopY, direction; // after ten steps of 10
-        bool reached;
-        int32_t points; // of the path form: the start, the steps that moved, the goal
-    } cases[] = {
-        {100, 0, TARGET_ALL, false, 20, 0, 0, false, 0},    // the solid wall from x 40
-        {30, 0, TARGET_ALL, false, 20, 0, 0, true, 4},      // a blocked goal within one step counts
-        {0, 100, TARGET_ALL, false, 0, 100, 270, true, 11}, // the ghost is not solid
-        {0, 100, OBJ_GHOST, true, 0, 20, 270, false, 0},
-        {0, 100, OBJ_WALL, true, 0, 100, 270, true, 11},
-    };
-    for (const Case& c : cases) {
-        std::string what = std::to_string(c.xg) + "," + std::to_string(c.yg) + " obj " + std::to_string(c.obj);
-        Place(0, 0, 45);
-        bool reached = false;
-        for (int32_t i = 0; i < 10; ++i) reached = MP_LinearStep(mover, c.xg, c.yg, 10, c.obj, c.all);
-        EXPECT_EQ(c.reached, reached) << what;
-        ExpectAt(c.stopX, c.stopY, c.direction, what);
-        Place(0, 0, 45);
-        EXPECT_EQ(c.reached, MP_LinearPath(mover, path, c.xg, c.yg, 10, c.obj, c.all)) << what;
-        ExpectAt(0, 0, 45, what + ": the path form");
-        const CPath* p = Path_Data(path);
-        if (c.reached) {
-            EXPECT_EQ(Reals(c.points, c.yg, 100), Reals(p->GetNumber(), p->GetPoint(p->GetNumber() - 1).y,
-                                                        p->GetPoint(1).speed)) << what;
-        }
-    }
-}
-
 TEST_F(GamePlanning, PathFormsRefuseStepsGoalsAndFactorsThatCannotEnd)
 {
     PlayWith({Placed(0, 0, 0)});
@@ -558,33 +468,6 @@ TEST_F(GamePlanning, PotentialStepsTurnAtMostTheMaximumAndOnTheSpotWhenBoxedIn)
         ExpectAt(400, 300, 10, "boxed-in path");
         EXPECT_EQ(1 + 13, Path_Data(path)->GetNumber());
     }
-}
-
-TEST_F(GamePlanning, PotentialPathsWithinTheFactorOfTheStraightDistance)
-{
-    PlayWith({Placed(0, 100, 100), Placed(OBJ_WALL, 200, 92)});
-    struct Case {
-        float yg, factor;
-        bool written;
-    } cases[] = {{100, 1, false}, {100, 2, true}, {20, 1, true} /* straight, above the wall */};
-    for (const Case& c : cases) {
-        float facing = MP_Direction(100, 100, 300, c.yg);
-        Place(100, 100, facing);
-        EXPECT_EQ(c.written, MP_PotentialPath(mover, path, 300, c.yg, 4, c.factor, TARGET_ALL, false)) << c.yg;
-        ExpectAt(100, 100, facing, "potential path");
-        const CPath* p = Path_Data(path);
-        // Written up to the goal within the factor, or given up once past it.
-        EXPECT_EQ(c.written, p->GetLength() <= std::hypot(200.0f, 100.0f - c.yg) * c.factor) << c.yg;
-        EXPECT_EQ(c.written, p->GetPoint(p->GetNumber() - 1).x == 300.0f) << c.yg;
-    }
-    // Step by step round the wall, never turning more than 30 degrees at a time.
-    Place(100, 100, 0);
-    float before = 0.0f;
-    for (int32_t i = 0; i < 100 && !MP_PotentialStep(mover, 300, 100, 4, TARGET_ALL, false); ++i) {
-        EXPECT_LE(std::fabs(std::remainder(mover->i_direction - before, 360.0f)), 30.001f) << i;
-        before = mover->i_direction;
-    }
-    ExpectAt(300, 100, mover->i_direction, "round the wall");
 }
 
 TEST_F(GamePlanning, TheBuiltInsPassTheirArgumentsOn)

@@ -235,16 +235,4 @@ TEST_F(GraphicBuiltins, SurfaceSlotsAreReusedTargetsDoNotNestAndTheTextureFlushF
     EXPECT_EQ(0, CallReal("surface_reset_target", {}));
 }
 
-// display_set_size of an unsupported size is played end to end (the graphics-drawing game).
-TEST_F(GraphicBuiltins, DisplayResetTakesTheSampleCountAndLeavesVerticalSyncAlone)
-{
-    bool vsync = g_D3D.vsync;
-    CallBuiltin("display_reset", {260.9}); // the low byte of 260: 4 samples
-    EXPECT_EQ(4, g_D3D.multiSample);
-    EXPECT_EQ(1, g_DeviceResetPending);
-    EXPECT_EQ(vsync, g_D3D.vsync);
-    CallBuiltin("display_reset", {3});
-    EXPECT_EQ(0, g_D3D.multiSample);
-}
-
 } // namespace

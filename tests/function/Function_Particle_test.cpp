@@ -27,20 +27,6 @@ class ParticleBuiltinTest : public ::testing::Test {
     void TearDown() override { Particle_Init(); }
 };
 
-TEST_F(ParticleBuiltinTest, ArgumentsAreRoundedAndFlagsComparedWithAHalf)
-{
-    int32_t t = int32_t(CallReal("part_type_create", {}));
-    CallReal("part_type_life", {t, 10.5, 11.5});
-    CallReal("part_type_sprite", {t, 3, 0.5, 0.4, 1});
-    CallReal("part_type_alpha", {t, 0.25, 0.5, 0.75});
-    CallReal("part_type_color", {t, 1, 2, 3});
-    const ParticleType& type = *ParticleType_Get(t);
-    EXPECT_EQ(Reals(10, 12, 3, 1, 0, 1, 0.5f, PT_COLOUR_THREE, 3),
-              Reals(type.lifeMin, type.lifeMax, type.sprite, type.animate, type.stretch, type.randomFrame,
-                    type.alphaMiddle, type.colourMode, type.colour[2]));
-    EXPECT_EQ(Reals(1, 0), Reals(CallReal("part_type_exists", {t}), CallReal("part_type_exists", {t + 1})));
-}
-
 TEST_F(ParticleBuiltinTest, SystemsElementsCountsAndEffects)
 {
     int32_t s = int32_t(CallReal("part_system_create", {}));

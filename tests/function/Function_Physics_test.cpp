@@ -83,8 +83,7 @@ TEST_F(PhysicsFunctions, WithoutAWorldEveryWorldUserSaysSo)
     CPhysicsWorld* world = World();
     Run_CurrentRoom()->m_pPhysicsWorld = nullptr;
     const std::pair<const char*, std::vector<testsupport::TestArg>> cases[] = {
-        {"physics_world_gravity", {0, 1}},        {"physics_world_update_speed", {60}},
-        {"physics_world_draw_debug", {1}},        {"physics_fixture_set_circle_shape", {box, 4}},
+        {"physics_world_gravity", {0, 1}},       {"physics_fixture_set_circle_shape", {box, 4}},
         {"physics_apply_impulse", {0, 0, 1, 1}}, {"physics_joint_delete", {1}},
         {"physics_joint_revolute_create", {100001, 100003, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };

@@ -73,15 +73,6 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
     EXPECT_EQ(result.real, 4);
 }
 
-TEST(FunctionTarget, SelfAndOtherBecomeIdentifiersOrNoone)
-{
-    const int32_t cases[][2] = {{FUNCTION_TARGET_SELF, FUNCTION_TARGET_NOONE}, {FUNCTION_TARGET_OTHER, FUNCTION_TARGET_NOONE},
-                                {FUNCTION_TARGET_ALL, FUNCTION_TARGET_ALL}, {100004, 100004}};
-    for (const auto& c : cases) EXPECT_EQ(Function_SubstituteTarget(c[0], nullptr, nullptr), c[1]) << c[0];
-    EXPECT_TRUE(Function_TargetInstances(FUNCTION_TARGET_NOONE).empty());
-    EXPECT_TRUE(Function_TargetInstances(123456).empty()) << "no such instance";
-}
-
 TEST(Utf8, DecodeEncodeCountAndCompare)
 {
     struct Case {

@@ -64,8 +64,7 @@ TEST_F(ObjectBuiltins, GettersAndSetters)
         {nullptr, {}, "object_is_ancestor", {7, 0}, -1}, {"object_set_depth", {0, -2.7}, "object_get_depth", {0}, -2},
         {"object_set_depth", {0.5, 9.9}, "object_get_depth", {0}, 9},
         {"object_set_sprite", {0, 1.5}, "object_get_sprite", {0}, 2},
-        {"object_set_mask", {0, 2.5}, "object_get_mask", {0}, 2}, {"object_set_solid", {0, 0.5}, "object_get_solid", {0}, 1},
-        {"object_set_visible", {0, 0.49}, "object_get_visible", {0}, 0},
+        {"object_set_solid", {0, 0.5}, "object_get_solid", {0}, 1},
         {"object_set_persistent", {1.5, 1}, "object_get_persistent", {2}, 1},
         {"object_set_parent", {2.9, 1.9}, "object_get_parent", {2}, 1}, // both truncated
         {"object_set_parent", {1, 1}, "object_get_parent", {1}, -1},     // cycles, a missing parent
