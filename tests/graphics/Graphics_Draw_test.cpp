@@ -194,15 +194,9 @@ class ThreeD : public capture::DrawTest {
     }
 };
 
-TEST_F(ThreeD, DepthIsClampedInThreeDModeAndStartingFlushesOnlyOnTheChange)
+TEST_F(ThreeD, StartingFlushesOnlyOnTheChangeAndSwitchesTheDepthTest)
 {
-    const std::tuple<bool, float, float> depths[] = {
-        {false, 500.0f, 0.0f}, {true, 20000.0f, 16000.0f}, {true, -20000.0f, -16000.0f}, {true, 12.5f, 12.5f}};
-    for (auto [mode, asked, kept] : depths) {
-        GR_3D_Start(mode);
-        GR_3D_SetDepth(asked);
-        EXPECT_EQ(kept, g_DrawDepth) << mode << " " << asked;
-    }
+    GR_3D_Start(true);
     EXPECT_EQ(1u, g_RenderStateCache.wanted[RS_DEPTH_TEST]); // hidden surfaces on in 3D mode
     fake::Recorded().draws.clear();
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
@@ -214,21 +208,8 @@ TEST_F(ThreeD, DepthIsClampedInThreeDModeAndStartingFlushesOnlyOnTheChange)
     EXPECT_EQ(0u, g_RenderStateCache.wanted[RS_DEPTH_TEST]);
 }
 
-TEST_F(ThreeD, StackHoldsFiftyOneMatricesAndAddedTransformsApplyAfterTheWorld)
+TEST_F(ThreeD, AddedTransformsApplyAfterTheWorld)
 {
-    EXPECT_FALSE(GR_3D_TransformStackPop() || GR_3D_TransformStackTop() || GR_3D_TransformStackDiscard());
-    GR_3D_TransformSetTranslation(5, 6, 7);
-    EXPECT_TRUE(GR_3D_TransformStackPush());
-    GR_3D_TransformSetScaling(3, 3, 3);
-    EXPECT_TRUE(GR_3D_TransformStackTop()); // the world comes back, the stack keeps it
-    EXPECT_EQ(5.0f, Get(MATRIX_WORLD).m[12]);
-    EXPECT_TRUE(GR_3D_TransformStackPop());
-    EXPECT_TRUE(GR_3D_TransformStackEmpty());
-    for (int32_t i = 0; i < TRANSFORM_STACK_SIZE; ++i) ASSERT_TRUE(GR_3D_TransformStackPush()) << "push " << i;
-    EXPECT_FALSE(GR_3D_TransformStackPush());
-    EXPECT_TRUE(GR_3D_TransformStackDiscard());
-    EXPECT_TRUE(GR_3D_TransformStackPush());
-
     GR_3D_TransformSetScaling(2, 2, 2);
     GR_3D_TransformAddTranslation(10, 0, 0);
     EXPECT_EQ(12.0, Transform(Get(MATRIX_WORLD), 1, 0, 0).x);

