@@ -436,14 +436,6 @@ TEST_F(Device, RawBlocksBecomeTexturesWithTheirChannelsReordered)
     EXPECT_EQ(make_tuple(64, -1, 6), make_tuple(info.width, info.resourceType, info.imageFormat));
     GR_Texture_Free(t);
 
-    // Kind 1: 16-bit pixels with their nibbles in reverse order; rows of 3 land 64 pixels apart.
-    t = FromData(RawBlock(3, 2, 1, {0x21, 0x43, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0}), &info);
-    ASSERT_NE(nullptr, t);
-    EXPECT_EQ(TEXTURE_FORMAT_A4R4G4B4, t->formatCode);
-    const std::vector<uint8_t>& got = Bytes(t);
-    EXPECT_EQ(make_tuple(0x34, 0x12, 0x40, 0x60), make_tuple(got[0], got[1], got[64 * 2 + 1], got[64 * 2 + 5]));
-    GR_Texture_Free(t);
-
     // Pictures wider than the largest texture keep what fits.
     std::vector<uint32_t> wide(5000 * 2, 0xFF00FF00u);
     t = GR_Texture_CreateFromPixels(wide.data(), 5000, 2, &info);
