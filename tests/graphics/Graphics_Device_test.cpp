@@ -8,7 +8,6 @@
 #include "base/Base_Maths.h"
 #include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_DisplayModes.h"
-#include "graphics/Graphics_VertexFormat.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -356,7 +355,7 @@ TEST_F(StaticBuffers, BufferFallsBackToAWriteOnlyOne)
     EXPECT_EQ(0u, g_VertexBuffers->flags & VERTEX_BUFFER_DYNAMIC);
 }
 
-TEST_F(Batch, ReturnedVerticesFreedTexturesAndFormatHandles)
+TEST_F(Batch, ReturnedVerticesAndFreedTextures)
 {
     DeviceTexture* t = GR_Texture_Create(8, 8, 1, false, TEXTURE_FORMAT_A8R8G8B8);
     Graphics::AllocVerts(D3DPT_TRIANGLELIST, t, 16, 12);
@@ -367,21 +366,6 @@ TEST_F(Batch, ReturnedVerticesFreedTexturesAndFormatHandles)
     ASSERT_EQ(1u, Recorded().draws.size());
     const Draw& returned = Recorded().draws[0];
     EXPECT_EQ(make_tuple(2u, (const void*)nullptr), make_tuple(returned.primitives, returned.texture));
-
-    // A vertex-format handle always starts a new batch, drawn with its declaration.
-    VertexFormat_FreeAll();
-    auto* format = new VertexFormat();
-    VertexFormat_AddElement(format, 3, 1, 1);
-    VertexFormat_AddElement(format, 5, 2, 2);
-    int32_t handle = VertexFormat_Add(format);
-    VertexFormat_CreateDeclaration(format);
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, handle, 3);
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, handle, 3);
-    Graphics::Flush();
-    ASSERT_EQ(3u, Recorded().draws.size());
-    const Draw& d = Recorded().draws[1];
-    EXPECT_EQ(make_tuple(0u, (const void*)format->declaration, 16u), make_tuple(d.fvf, d.declaration, d.stride));
-    VertexFormat_FreeAll();
 }
 
 // ---- device textures ----

@@ -256,22 +256,4 @@ TEST(Recorder, EachPrimitiveTypeLandsInItsListAsLists)
     }
 }
 
-TEST(Recorder, ListsDoubleTheirCapacityAndShrinkToTheirCount)
-{
-    GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, 0);
-    RecorderList& points = recorder->lists[RECORDER_POINTS];
-    // Points added (-1: shrink), then the count and capacity.
-    const int32_t steps[][3] = {{0, 0, 0}, {3, 3, 3}, {3, 6, 6}, {1, 7, 12}, {20, 27, 48}, {-1, 27, 27}, {2, 29, 54}};
-    std::vector<int32_t> expected;
-    for (const auto& s : steps) {
-        std::vector<RecorderVertex> v = Numbered(s[0] > 0 ? s[0] : 0);
-        if (s[0] >= 0) GraphicsRecorder_AddPrimitive(recorder, D3DPT_POINTLIST, s[0], v.data());
-        else GraphicsRecorder_Grow(&points, -1);
-        for (int32_t i = 0; i < s[0]; ++i) expected.push_back(i);
-        EXPECT_EQ(make_tuple(s[1], s[2]), make_tuple(points.count, points.capacity)) << s[0];
-    }
-    EXPECT_EQ(expected, Order(points)); // the contents survive every move
-    GraphicsRecorder_Destroy(recorder);
-}
-
 } // namespace
