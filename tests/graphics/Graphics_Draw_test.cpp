@@ -36,27 +36,6 @@ TEST_F(Draw, ColoursKeepTheirChannelsAndMergesStayChannelsBeyondTheEnds)
     for (auto [a, b, t, merged] : merges) EXPECT_EQ(merged, GR_Draw_MergeColour(a, b, t)) << t;
 }
 
-TEST_F(Draw, RectanglesReachPastWholeEdgesAndOutlinesLightTheirCorners)
-{
-    GR_Draw_RectangleColour(20, 20, 10, 10, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0);
-    std::vector<Drawn> d = Draws();
-    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
-              Colours(d[0].v));
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLEFAN, 10.0f, 20.01f), make_tuple(d[0].type, d[0].v[0].x, d[0].v[2].y));
-    // The drawing offset moves the second corner only; a fractional edge is not widened.
-    g_DrawOffsetX = 0.5f;
-    GR_Draw_RectangleColour(10, 10, 20.25f, 20.25f, 0, 0, 0, 0, 0);
-    d = Draws();
-    EXPECT_EQ(make_tuple(10.0f, 20.75f, 20.25f), make_tuple(d[0].v[0].x, d[0].v[2].x, d[0].v[2].y));
-    g_DrawOffsetX = 0.0f;
-    GR_Draw_Rectangle(30, 40, 10, 20, 2); // any value but 0 outlines
-    d = Draws();
-    ASSERT_EQ(2u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_LINESTRIP, size_t(5), D3DPT_POINTLIST, size_t(4)),
-              make_tuple(d[0].type, d[0].v.size(), d[1].type, d[1].v.size()));
-    EXPECT_EQ(make_tuple(30.0f, 40.0f), XY(d[1].v[2]));
-}
-
 TEST_F(Draw, LinesPointsArrowsAndWideLines)
 {
     GR_Draw_SetAlpha(0.5);
