@@ -290,59 +290,6 @@ class Batch : public DeviceTest {
     std::vector<DeviceTexture*> m_Textures;
 };
 
-TEST_F(Batch, ListsOfOneTextureLayoutAndTypeShareADrawAndStripsNeverDo)
-{
-    DeviceTexture* a = MakeTexture();
-    DeviceTexture* b = MakeTexture();
-    g_BatchStatistics = BatchStatistics{};
-    auto* first = static_cast<uint8_t*>(Graphics::AllocVerts(D3DPT_TRIANGLELIST, a, 24, 6));
-    EXPECT_EQ(first + 6 * 24, Graphics::AllocVerts(D3DPT_TRIANGLELIST, a, 24, 6));
-    Graphics::AllocVerts(D3DPT_LINELIST, b, 24, 4);
-    Graphics::AllocVerts(D3DPT_LINELIST, b, 16, 4);
-    Graphics::AllocVerts(D3DPT_POINTLIST, nullptr, 36, 5);
-    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, a, 24, 5);
-    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, a, 24, 5);
-    Graphics::Flush();
-    const auto& d = Recorded().draws;
-    ASSERT_EQ(6u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLELIST, 4u, 0x142u, 24u, a->texture), Of(d[0]));
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x142u, 24u, b->texture), Of(d[1]));
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, 2u, 0x42u, 16u, b->texture), Of(d[2]));
-    EXPECT_EQ(make_tuple(D3DPT_POINTLIST, 5u, 0x152u, 36u, (void*)nullptr), Of(d[3]));
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLESTRIP, 3u), make_tuple(d[5].type, d[5].primitives));
-    EXPECT_EQ(d[4].streamOffset + 5 * 24, d[5].streamOffset); // in the same buffer
-    // Each change of texture counts, the first included: a, b, none, a.
-    EXPECT_EQ(make_tuple(6, 4), make_tuple(g_BatchStatistics.drawCalls, g_BatchStatistics.textureSwitches));
-}
-
-TEST_F(Batch, FirstLockOfAFrameDiscardsAndBuffersRestThreeFramesAfterTheirLastUse)
-{
-    int64_t firstFrame = g_BatchFrameCounter;
-    std::vector<size_t> created;
-    for (int frame = 0; frame < 6; ++frame) {
-        Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
-        Graphics::Flush();
-        Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 24, 3); // a new batch in the same buffer
-        Graphics::Flush();
-        if (frame == 0) {
-            auto* buffer = static_cast<Buffer*>(g_VertexBuffers->buffer);
-            EXPECT_EQ((std::vector<uint32_t>{uint32_t(D3DLOCK_DISCARD), 0}), buffer->lockFlags);
-        }
-        created.push_back(Recorded().bufferLengths.size());
-        Graphics::EndFrame();
-    }
-    // Frames 0 to 3 each need a buffer of their own; frame 4 takes frame 0's again, frame 5 frame 1's.
-    EXPECT_EQ((std::vector<size_t>{1, 2, 3, 4, 4, 4}), created);
-    std::vector<int64_t> stamps;
-    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next)
-        stamps.push_back(r->frameStamp - firstFrame);
-    EXPECT_EQ((std::vector<int64_t>{4, 5, 2, 3}), stamps);
-    // A request larger than the usual buffer gets one of its own size.
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 20000);
-    EXPECT_EQ(20000u * 24u, Recorded().bufferLengths.back());
-    EXPECT_EQ(16384u * 24u, Recorded().bufferLengths.front());
-}
-
 class StaticBuffers : public Batch {
     void Configure(Config& c) override { c.failDynamicBuffers = true; }
 };

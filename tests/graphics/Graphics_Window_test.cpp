@@ -55,13 +55,6 @@ class Window : public testing::Test {
     }
 };
 
-TEST_F(Window, NoCaptionIsEmptyAndMiceBeyondFiveAreZero)
-{
-    GR_Window_SetCaption(nullptr);
-    EXPECT_STREQ("", GR_Window_GetCaption());
-    EXPECT_EQ(make_tuple(0, 0), make_tuple(GR_Window_GetMouseX(6), GR_Window_GetMouseY(-1)));
-}
-
 TEST_F(Window, CursorConstantsPickTheirShapeAndOthersOnlyStoreTheConstant)
 {
     // The ends of the table, a hidden cursor, shapes shared by several constants; outside the table the
@@ -81,39 +74,6 @@ TEST_F(Window, SlotsAreCountedOnceAndOutOfRangeSlotsIgnored)
     for (int32_t slot : {3, 3, 40}) GR_Window_ClearViewMapping(slot);
     EXPECT_EQ(1, GR_Window_ViewSlotsInUse());
     EXPECT_EQ(nullptr, GR_Window_GetViewSlot(32));
-}
-
-TEST_F(Window, WindowPointsBecomeRoomPoints)
-{
-    // Without views the client area scales to the game size, cutting rather than rounding; bars of 160
-    // each side of a 960 x 480 client letterbox the picture; a client area all borders leaves the point
-    // unscaled rather than dividing by zero.
-    const std::tuple<WindowMetrics, int32_t, int32_t, int32_t, int32_t> cases[] = {
-        {Metrics(1280, 960), 100, 50, 50, 25},        {Metrics(640, 480), 100, 50, 100, 50},
-        {Metrics(1280, 960), 3, 3, 1, 1},             {Metrics(960, 480, 160, 0), 160, 10, 0, 10},
-        {Metrics(960, 480, 160, 0), 480, 240, 320, 240}, {Metrics(100, 100, 50, 50), 70, 60, 20, 10}};
-    for (const auto& [m, x, y, rx, ry] : cases) EXPECT_EQ(make_tuple(rx, ry), ToRoom(m, x, y)) << x << "," << y;
-
-    // Slot 0 shows room 0..640 in the whole window; slot 1 room 1000..1160 x 2000..2120 in the top-left
-    // quarter: the higher slot converts where it covers, slot 0 elsewhere.
-    GR_Window_SetViewMapping(0, 0, 0, 640, 480, 0, 0, 640, 480, 0);
-    GR_Window_SetViewMapping(1, 0, 0, 320, 240, 1000, 2000, 160, 120, 0);
-    WindowMetrics m = Metrics(640, 480);
-    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
-    EXPECT_EQ(make_tuple(400, 300), ToRoom(m, 400, 300));
-    // A point in no slot's room stands as slot 0 converted it; a zero-sized port is passed over.
-    GR_Window_ClearViewMapping(0);
-    GR_Window_SetViewMapping(2, 0, 0, 640, 480, 5000, 5000, 640, 480, 0);
-    GR_Window_ClearViewMapping(2);
-    EXPECT_EQ(make_tuple(1200, 2150), ToRoom(m, 400, 300));
-    GR_Window_SetViewMapping(5, 0, 0, 0, 240, 0, 0, 100, 100, 0);
-    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
-
-    // The display scale divides first.
-    GR_Window_ResetViewMappings();
-    m.scaleX = m.scaleY = 2.0;
-    GR_Window_SetViewMapping(0, 0, 0, 320, 240, 0, 0, 320, 240, 0);
-    EXPECT_EQ(make_tuple(50, 30), ToRoom(m, 100, 60));
 }
 
 TEST_F(Window, RoomPointsBecomeWindowPointsThroughAUsableSlotOnly)
