@@ -75,25 +75,6 @@ TEST_F(Draw, PrimitivesHoldAThousandAndOneVerticesAndKeepWholeShapes)
     EXPECT_EQ(make_tuple(D3DPT_LINELIST, size_t(2)), make_tuple(d[0].type, d[0].v.size()));
 }
 
-TEST_F(Draw, TexturedPrimitivesTakeATextureOrNone)
-{
-    int32_t texture = Texture_CreateEmpty(16, 16, false);
-    // A value that is neither a texture nor the handle of a page entry gives no texture; without a page
-    // entry u and v stand as given.
-    for (int32_t value : {texture, 12345, TPAGE_HANDLE_BASE, TPAGE_HANDLE_BASE + 7, -5}) {
-        GR_Draw_PrimitiveBegin(D3DPT_TRIANGLELIST, value);
-        GR_Draw_VertexTexture(0, 0, 0.25f, 0.5f);
-        GR_Draw_VertexTextureColour(1, 0, 1, 0, 0xFFFFFF, 1);
-        GR_Draw_Vertex(0, 1);
-        GR_Draw_PrimitiveEnd();
-        std::vector<Drawn> d = Draws();
-        ASSERT_EQ(1u, d.size());
-        const void* expected = value == texture ? Texture_GetHandle(texture)->texture : nullptr;
-        EXPECT_EQ(make_tuple(expected, 0.25f, 0.5f, 0xFFFFFFFFu),
-                  make_tuple(d[0].texture, d[0].v[0].u, d[0].v[0].v, d[0].v[1].colour)) << value;
-    }
-}
-
 // ---- 3D ----
 
 struct Point4 {

@@ -132,7 +132,6 @@ TEST(ImageJpeg, CorruptOrOversizedPicturesFailWithoutEndingTheProcess)
     EXPECT_EQ(JPEG_Decode(good.data(), 0, &w, &h), nullptr);
 }
 
-const uint32_t RED = 0xFFFF0000u, GREEN = 0xFF00FF00u, BLUE = 0xFF0000FFu;
 
 GifDescription FourColourGif(int32_t width, int32_t height)
 {
