@@ -167,15 +167,4 @@ TEST_F(Shapes3D, ShapesDrawTheirPrimitivesWithRepeatOnAndRestoreIt)
     }
 }
 
-// The cylinder's repeats are pinned by the end-to-end scene's capture; a wall's are checked here.
-TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
-{
-    GR_3D_DrawWall(Box3D{0, 0, 0, 3, 4, 1}, -1, 2, 3);
-    std::vector<Drawn> d = capture::Draws();
-    ASSERT_EQ(1u, d.size());
-    const RecorderVertex& v = d[0].lit[2]; // (x2, y2, z2)
-    EXPECT_EQ(std::make_tuple(0.8f, -0.6f, 0.0f, 2.0f, 3.0f, 0xFFFF0000u),
-              std::make_tuple(v.nx, v.ny, v.nz, v.u, v.v, v.colour));
-}
-
 } // namespace

@@ -1,11 +1,9 @@
 // The device layer on the recording device: creation and its fall-backs, frames, targets, display
 // modes, the state cache, the vertex batch and device textures.
-#include <cmath>
 #include <tuple>
 
 #include "Graphics_FakeDevice.h"
 #include "Graphics_TestImages.h"
-#include "base/Base_Maths.h"
 #include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_Window.h"
@@ -140,39 +138,6 @@ TEST_F(Device, ModesAreTestedAgainstTheDisplays)
 
 // ---- the state cache ----
 
-TEST_F(Device, StateSetAndSetBackSendsNothingAndDirtySlotsWaitForTheBatch)
-{
-    GR_Draw_SetBlendMode(1);
-    GR_Draw_SetBlendMode(0);
-    GR_Texture_SetRepeat(true);
-    GR_Texture_SetRepeat(false);
-    EXPECT_FALSE(GR_RenderStateCache_Pending());
-    Graphics::Flush();
-    EXPECT_TRUE(Recorded().renderStates.empty() && Recorded().samplerStates.empty());
-
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 16, 3);
-    GR_3D_SetCulling(true);
-    GR_Draw_SetBlendMode(1); // source alpha stays, the destination factor becomes one
-    EXPECT_FALSE(Recorded().Sent(D3DRS_CULLMODE));
-    // A request while a change waits starts a new batch: the queued one is drawn with the old states.
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 16, 3);
-    ASSERT_EQ(1u, Recorded().draws.size());
-    // Ascending slot order: the destination factor (7) before the cull mode (8).
-    const std::vector<std::pair<int32_t, uint32_t>> sent = {{D3DRS_DESTBLEND, D3DBLEND_ONE},
-                                                            {D3DRS_CULLMODE, D3DCULL_CCW}};
-    EXPECT_EQ(sent, Recorded().renderStates);
-
-    // Created without the interpolation flag, the stage starts with point filtering.
-    GR_Texture_SetInterpolation(true);
-    GR_Texture_SetRepeat(true);
-    Graphics::Flush();
-    std::vector<std::vector<uint32_t>> want = {{0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
-                                               {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
-                                               {0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP},
-                                               {0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP}};
-    EXPECT_EQ(want, Recorded().samplerStates);
-}
-
 class NoFogDevice : public DeviceTest {
     void Configure(Config& c) override { c.rasterCaps = 0; }
 };
@@ -234,45 +199,6 @@ TEST_F(FailingReset, ReturnsFalseWithoutClearingOrApplyingAnything)
               make_tuple(Recorded().resets[1].swapEffect, Recorded().resets[1].multiSampleType));
 }
 
-TEST(StateCacheWithoutDevice, AlphaTestSwitchIsIgnoredOtherSettingsWait)
-{
-    GR_RenderState_Init();
-    GR_Draw_SetAlphaTest(true);
-    EXPECT_FALSE(GR_Draw_GetAlphaTest());
-    GR_Draw_SetAlphaTestRef(77);
-    EXPECT_EQ(77u, g_RenderStateCache.wanted[RS_ALPHA_REFERENCE]);
-    EXPECT_FALSE(GR_StartFrame() || GR_EndFrame(true) || GR_Reset());
-    EXPECT_EQ(nullptr, GR_Screen_CreateBitmap(0, 0, 10, 10));
-    GR_RenderState_Init();
-}
-
-// The projection of a 640 x 480 view with the room a test names.
-DeviceRoomView g_Room;
-void ReadRoom(DeviceRoomView* view) { *view = g_Room; }
-
-TEST_F(Device, HalfPixelOffsetFollowsTheRoomAndItsView)
-{
-    Matrix ortho;
-    Matrix::Ortho(ortho, 640.0, -480.0, 1.0, 32000.0);
-    GR_D3D_SetRoomReader(ReadRoom);
-    // A 320 x 240 view shown in a 640 x 480 port scales by 2: no offset at all.
-    const std::tuple<DeviceRoomView, float, float> cases[] = {
-        {DeviceRoomView{}, -1.0f / 640.0f, 1.0f / 480.0f},
-        {DeviceRoomView{true, 800, 600}, -1.0f / 800.0f, 1.0f / 600.0f},
-        {DeviceRoomView{true, 2000, 2000, true, 320, 240, 640, 480}, 0.0f, 0.0f}};
-    for (const auto& [room, dx, dy] : cases) {
-        g_Room = room;
-        GR_SetViewProjection(0, 0, 640, 480, 0.0);
-        EXPECT_FLOAT_EQ(ortho.m[12] + dx, Recorded().projections.back().m[12]) << room.width;
-        EXPECT_FLOAT_EQ(ortho.m[13] + dy, Recorded().projections.back().m[13]) << room.width;
-    }
-    float sx = 0, sy = 0;
-    int32_t w = 0, h = 0;
-    GR_D3D_HalfPixelFactors(DeviceRoomView{true, 0, 0, true, 1000, 100, 1005, 100}, &sx, &sy, &w, &h);
-    EXPECT_NEAR(0.5f, sx, 1e-4f);
-    EXPECT_EQ(make_tuple(1.0f, 1005), make_tuple(sy, w));
-}
-
 // ---- the batch ----
 
 class Batch : public DeviceTest {
@@ -300,19 +226,6 @@ TEST_F(StaticBuffers, BufferFallsBackToAWriteOnlyOne)
     Graphics::Flush();
     EXPECT_EQ((std::vector<uint32_t>{uint32_t(D3DUSAGE_WRITEONLY)}), Recorded().bufferUsages);
     EXPECT_EQ(0u, g_VertexBuffers->flags & VERTEX_BUFFER_DYNAMIC);
-}
-
-TEST_F(Batch, ReturnedVerticesAndFreedTextures)
-{
-    DeviceTexture* t = GR_Texture_Create(8, 8, 1, false, TEXTURE_FORMAT_A8R8G8B8);
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, t, 16, 12);
-    Graphics::ReturnVerts(6);
-    GR_Texture_Free(t); // leaves the open batch without texture
-    Graphics::AllocVerts(D3DPT_TRIANGLESTRIP, nullptr, 16, 2); // too small for one primitive
-    Graphics::Flush();
-    ASSERT_EQ(1u, Recorded().draws.size());
-    const Draw& returned = Recorded().draws[0];
-    EXPECT_EQ(make_tuple(2u, (const void*)nullptr), make_tuple(returned.primitives, returned.texture));
 }
 
 // ---- device textures ----

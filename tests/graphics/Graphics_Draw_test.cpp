@@ -55,26 +55,6 @@ TEST_F(Draw, LinesPointsArrowsAndWideLines)
     EXPECT_EQ(make_tuple(0.0f, 10.0f, 30.0f, -10.0f), make_tuple(d[1].v[0].x, d[1].v[0].y, d[1].v[1].x, d[1].v[2].y));
 }
 
-TEST_F(Draw, PrimitivesHoldAThousandAndOneVerticesAndKeepWholeShapes)
-{
-    GR_Draw_PrimitiveBegin(D3DPT_POINTLIST, -1);
-    for (int32_t i = 0; i < PRIMITIVE_VERTEX_LIMIT + 1; ++i) GR_Draw_Vertex(float(i), 0);
-    EXPECT_EQ(PRIMITIVE_VERTEX_LIMIT, GR_Draw_PrimitiveCount());
-    GR_Draw_PrimitiveEnd();
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(size_t(1001), 1000.0f), make_tuple(d[0].v.size(), d[0].v[1000].x));
-    // An unknown type, or too few vertices for one shape, draw nothing; a line list keeps whole lines.
-    for (int32_t type : {7, int32_t(D3DPT_TRIANGLELIST), int32_t(D3DPT_LINELIST)}) {
-        GR_Draw_PrimitiveBegin(type, -1);
-        for (int32_t i = 0; i < 3 - (type == D3DPT_TRIANGLELIST); ++i) GR_Draw_Vertex(float(i), 0);
-        GR_Draw_PrimitiveEnd();
-    }
-    d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, size_t(2)), make_tuple(d[0].type, d[0].v.size()));
-}
-
 // ---- 3D ----
 
 struct Point4 {

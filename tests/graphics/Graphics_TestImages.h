@@ -109,7 +109,6 @@ struct GifDescription {
     int32_t screenWidth = 1, screenHeight = 1;
     int32_t width = 1, height = 1;
     std::vector<GifColorType> globalMap{}; // empty: none (a power of two in size otherwise)
-    int transparent = -1; // graphics-control block with this index
     Bytes indices{};        // width x height, rows from the top
     int extraImages = 0;  // further 1 x 1 images after the first
 };
@@ -128,10 +127,6 @@ inline Bytes MakeGif(const GifDescription& desc)
     ColorMapObject* global =
         desc.globalMap.empty() ? nullptr : GifMakeMapObject(int(desc.globalMap.size()), desc.globalMap.data());
     EGifPutScreenDesc(gif, desc.screenWidth, desc.screenHeight, global ? global->BitsPerPixel : 8, 0, global);
-    if (desc.transparent >= 0) {
-        GifByteType control[4] = {1, 0, 0, GifByteType(desc.transparent)};
-        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
-    }
     EGifPutImageDesc(gif, 0, 0, desc.width, desc.height, false, nullptr);
     Bytes indices = desc.indices;
     EGifPutLine(gif, indices.data(), desc.width * desc.height);

@@ -22,7 +22,6 @@ namespace {
 constexpr float TEXEL = 1.0f / 64.0f; // the textures here live on 64 x 64 device textures
 
 auto XYUV(const TexturedVertex& v) { return make_tuple(v.x, v.y, v.u, v.v); }
-auto XY(const TexturedVertex& v) { return make_tuple(v.x, v.y); }
 
 class TextureDraw : public capture::DrawTest {
   protected:
@@ -49,38 +48,6 @@ class TextureDraw : public capture::DrawTest {
     }
     int32_t m_Texture = -1;
 };
-
-TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
-{
-    // 32-pixel tiles from x = 10, y = 5 over (0, 0, 100, 70): columns -22, 10, 42, 74 and rows
-    // -27, 5, 37, 69, each tile moved left by the origin.
-    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 2, 0, 10, 5, 1, 1, true, true, 0, 0, 100, 70, 0xFFFFFF, 0.5));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(16u, d.size());
-    EXPECT_EQ(make_tuple(-24.0f, -27.0f, 0.0f, 0.0f), XYUV(d[0].v[0]));
-    EXPECT_EQ(make_tuple(8.0f, 5.0f, 32 * TEXEL, 32 * TEXEL), XYUV(d[0].v[2]));
-    EXPECT_EQ(make_tuple(72.0f, 69.0f), XY(d[15].v[0]));
-    EXPECT_EQ(0x80FFFFFFu, d[0].v[0].colour); // the tiled form rounds its alpha
-
-    // Page entries tile from one frame further back, as lists sharing a batch.
-    TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
-    ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 5, 1, 1, true, false, 0, 0, 100, 70, 0xFFFFFF, 1));
-    d = Draws();
-    ASSERT_EQ(1u, d.size());
-    ASSERT_EQ(30u, d[0].v.size());
-    EXPECT_EQ(make_tuple(-54.0f, 5.0f, 74.0f), make_tuple(d[0].v[0].x, d[0].v[0].y, d[0].v[24].x));
-
-    // Far clips tile as quickly as near ones, and endless ones not at all.
-    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 0, 1, 1, true, false, 1e9f, 0, 64, 10, 0, 1));
-    EXPECT_EQ(3u, Draws().size());
-    ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 0, 1, 1, true, false, -1000, 0, 10, 10, 0, 1));
-    d = Draws();
-    ASSERT_EQ(12u, d[0].v.size());
-    EXPECT_EQ(make_tuple(-1046.0f, -1014.0f), make_tuple(d[0].v[0].x, d[0].v[6].x));
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, INFINITY, 10, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, NAN, 0, 1, 1, true, true, 0, 0, 10, 10, 0, 1));
-    EXPECT_TRUE(Draws().empty());
-}
 
 TEST_F(TextureDraw, TexturePartsAndEmptyTextures)
 {
@@ -185,24 +152,6 @@ class VertexFormats : public fake::DeviceTest {
         else EXPECT_NE(std::string::npos, g_ErrorLast.find(message)) << g_ErrorLast;
     }
 };
-
-TEST_F(VertexFormats, ElementsLieOneAfterAnotherAndTheHandleCarriesBit24)
-{
-    for (const char* step : {"vertex_format_begin", "vertex_format_add_position_3d", "vertex_format_add_colour",
-                             "vertex_format_add_textcoord", "vertex_format_add_textcoord"})
-        Call(step);
-    double handle = Call("vertex_format_end");
-    EXPECT_EQ(16777216.0, handle);
-    VertexFormat* f = VertexFormat_Get(int32_t(handle));
-    ASSERT_NE(nullptr, f);
-    EXPECT_EQ(make_tuple(4, 24, 32, 0xFu), make_tuple(f->elementCount, f->elements[3].offset, f->stride, f->usageMask));
-    // The declaration numbers elements of one usage from 0.
-    ASSERT_EQ(1u, fake::Recorded().declarations.size());
-    const std::vector<D3DVertexElement>& d = fake::Recorded().declarations[0];
-    ASSERT_EQ(4u, d.size());
-    EXPECT_EQ(make_tuple(0, 1), make_tuple(d[2].usageIndex, d[3].usageIndex));
-    for (int32_t other : {int32_t(handle) + 1, int32_t(0x81000000u), -1}) EXPECT_EQ(nullptr, VertexFormat_Get(other));
-}
 
 TEST_F(VertexFormats, BuilderMessages)
 {
