@@ -34,27 +34,6 @@ class Models3D : public capture::DrawTest {
     }
 };
 
-TEST_F(Models3D, TheTableReusesTheLowestEmptySlotAndIgnoresOthers)
-{
-    for (int32_t slot = 0; slot < 3; ++slot) EXPECT_EQ(slot, GR_3D_ModelCreate());
-    GR_3D_ModelVertex(1, 1, 2, 3);
-    GR_3D_ModelDestroy(1);
-    GR_3D_ModelDestroy(0);
-    EXPECT_FALSE(GR_3D_ModelExists(1));
-    EXPECT_EQ(0, GR_3D_ModelCreate());
-    EXPECT_EQ(1, GR_3D_ModelCreate());
-    EXPECT_EQ(0, GR_3D_ModelCommandCount(1)) << "a reused slot starts empty";
-    for (int32_t bad : {-1, 3, 1000}) {
-        GR_3D_ModelVertex(bad, 1, 2, 3);
-        GR_3D_ModelDraw(bad, 0, 0, 0, -1);
-        GR_3D_ModelClear(bad);
-        EXPECT_FALSE(GR_3D_ModelSave(bad, "x.d3d")) << bad;
-        EXPECT_FALSE(GR_3D_ModelLoad(bad, "x.d3d")) << bad;
-        EXPECT_EQ(0, GR_3D_ModelCommandCount(bad)) << bad;
-    }
-    EXPECT_TRUE(fake::Recorded().draws.empty());
-}
-
 TEST_F(Models3D, SavedModelsLoadBackWithEveryFieldKept)
 {
     testsupport::ScopedSaveArea area("model3d");

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -13,31 +12,7 @@
 
 namespace {
 
-struct Lit {
-    int32_t type;
-    const void* texture;
-    std::vector<RecorderVertex> v;
-};
-
-// The 36-byte draws since the log was last cleared, read back from the batch's buffers.
-std::vector<Lit> LitDraws()
-{
-    Graphics::Flush();
-    std::vector<Lit> out;
-    for (const fake::Draw& d : fake::Recorded().draws) {
-        Lit lit{d.type, d.texture, {}};
-        uint32_t count = capture::VertexCount(d.type, d.primitives);
-        for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr && d.stride == 36; r = r->next) {
-            if (uint32_t(r->layout) != d.fvf || d.streamOffset / 36 + count > uint32_t(r->capacity)) continue;
-            lit.v.resize(count);
-            std::memcpy(lit.v.data(), static_cast<fake::Buffer*>(r->buffer)->bytes.data() + d.streamOffset, count * 36);
-            break;
-        }
-        out.push_back(lit);
-    }
-    fake::Recorded().draws.clear();
-    return out;
-}
+using capture::Drawn;
 
 using Triangle = std::array<int, 3>;
 
@@ -64,13 +39,13 @@ class Shapes3D : public capture::DrawTest {
     }
     // A primitive of `count` vertices whose x is their index: what was drawn before its end, then
     // at its end (the batch joins list pieces that meet in it).
-    static std::vector<Lit> Primitive(int32_t kind, int count)
+    static std::vector<Drawn> Primitive(int32_t kind, int count)
     {
         GR_3D_PrimitiveBegin(kind, -1);
         for (int i = 0; i < count; ++i) GR_3D_Vertex(float(i), 0, 0);
-        std::vector<Lit> d = LitDraws();
+        std::vector<Drawn> d = capture::Draws();
         GR_3D_PrimitiveEnd();
-        for (Lit& last : LitDraws()) d.push_back(last);
+        for (Drawn& last : capture::Draws()) d.push_back(last);
         return d;
     }
 };
@@ -89,16 +64,16 @@ TEST_F(Shapes3D, LongPrimitivesAreDrawnInPiecesThatContinueEachOther)
         {D3DPT_TRIANGLEFAN, 1200, {1000, 202}}, {0, 1500, {}}, {7, 5, {}},
     };
     for (const Row& r : rows) {
-        std::vector<Lit> d = Primitive(r.kind, r.count);
+        std::vector<Drawn> d = Primitive(r.kind, r.count);
         std::vector<size_t> sizes;
-        for (const Lit& piece : d) sizes.push_back(piece.v.size());
+        for (const Drawn& piece : d) sizes.push_back(piece.lit.size());
         EXPECT_EQ(r.pieces, sizes) << "kind " << r.kind << ", " << r.count << " vertices";
         if (r.kind != D3DPT_TRIANGLESTRIP && r.kind != D3DPT_TRIANGLEFAN) continue;
         // The pieces together make exactly the triangles of the whole primitive, in order.
         std::vector<Triangle> drawn, whole;
-        for (const Lit& piece : d) {
+        for (const Drawn& piece : d) {
             std::vector<int> ids;
-            for (const RecorderVertex& v : piece.v) ids.push_back(int(v.x));
+            for (const RecorderVertex& v : piece.lit) ids.push_back(int(v.x));
             if (r.kind == D3DPT_TRIANGLEFAN) {
                 EXPECT_EQ(0, ids[0]) << "the fan's centre";
             }
@@ -122,14 +97,14 @@ TEST_F(Shapes3D, VerticesMarkTheDrawingColourApartFromTheirOwn)
     GR_Draw_Set_Colour(0xFF0001);
     GR_3D_Vertex(0, 0, 0);
     GR_3D_PrimitiveEnd();
-    std::vector<Lit> d = LitDraws();
+    std::vector<Drawn> d = capture::Draws();
     ASSERT_EQ(1u, d.size());
     std::vector<uint32_t> colours;
-    for (const RecorderVertex& v : d[0].v) colours.push_back(v.colour);
+    for (const RecorderVertex& v : d[0].lit) colours.push_back(v.colour);
     EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFFFF0000u, 0x7F01FF00u, 0xFF0100FFu, 0xFF0100FEu}), colours);
     EXPECT_EQ(std::make_tuple(1.0f, 2.0f, 3.0f, 0.5f, 0.25f),
-              std::make_tuple(d[0].v[1].nx, d[0].v[1].ny, d[0].v[1].nz, d[0].v[1].u, d[0].v[1].v));
-    EXPECT_EQ(std::make_tuple(0.0f, 0.0f, 0.0f), std::make_tuple(d[0].v[0].nx, d[0].v[0].ny, d[0].v[0].nz));
+              std::make_tuple(d[0].lit[1].nx, d[0].lit[1].ny, d[0].lit[1].nz, d[0].lit[1].u, d[0].lit[1].v));
+    EXPECT_EQ(std::make_tuple(0.0f, 0.0f, 0.0f), std::make_tuple(d[0].lit[0].nx, d[0].lit[0].ny, d[0].lit[0].nz));
 }
 
 TEST_F(Shapes3D, PageEntriesMapTextureCoordinatesOntoTheirCrop)
@@ -151,9 +126,9 @@ TEST_F(Shapes3D, PageEntriesMapTextureCoordinatesOntoTheirCrop)
         GR_3D_PrimitiveBegin(D3DPT_POINTLIST, r.texture);
         GR_3D_VertexTexture(0, 0, 0, 1.0f, 0.5f);
         GR_3D_PrimitiveEnd();
-        std::vector<Lit> d = LitDraws();
+        std::vector<Drawn> d = capture::Draws();
         ASSERT_EQ(1u, d.size());
-        EXPECT_EQ(std::make_tuple(r.u, r.v, r.textured), std::make_tuple(d[0].v[0].u, d[0].v[0].v, d[0].texture != nullptr))
+        EXPECT_EQ(std::make_tuple(r.u, r.v, r.textured), std::make_tuple(d[0].lit[0].u, d[0].lit[0].v, d[0].texture != nullptr))
             << "texture " << r.texture;
     }
     TPage_ReleaseOwn(&entry);
@@ -183,24 +158,13 @@ TEST_F(Shapes3D, ShapesDrawTheirPrimitivesWithRepeatOnAndRestoreIt)
         size_t samplerChanges = fake::Recorded().samplerStates.size();
         r.draw();
         std::vector<std::pair<int32_t, size_t>> got;
-        for (const Lit& d : LitDraws()) got.push_back({d.type, d.v.size()});
+        for (const Drawn& d : capture::Draws()) got.push_back({d.type, d.lit.size()});
         EXPECT_EQ(r.draws, got) << r.shape;
         EXPECT_FALSE(GR_Texture_GetRepeat()) << r.shape;
         if (r.draws.empty()) {
             EXPECT_EQ(samplerChanges, fake::Recorded().samplerStates.size()) << "the zero wall touched the settings";
         }
     }
-}
-
-// The cylinder's repeats are pinned by the end-to-end scene's capture; a wall's are checked here.
-TEST_F(Shapes3D, ShapeVerticesCarryTheirNormalsRepeatsAndTheDrawingColour)
-{
-    GR_3D_DrawWall(Box3D{0, 0, 0, 3, 4, 1}, -1, 2, 3);
-    std::vector<Lit> d = LitDraws();
-    ASSERT_EQ(1u, d.size());
-    const RecorderVertex& v = d[0].v[2]; // (x2, y2, z2)
-    EXPECT_EQ(std::make_tuple(0.8f, -0.6f, 0.0f, 2.0f, 3.0f, 0xFFFF0000u),
-              std::make_tuple(v.nx, v.ny, v.nz, v.u, v.v, v.colour));
 }
 
 } // namespace

@@ -160,26 +160,6 @@ TEST(Bitmap32, RemovingTheBackgroundAndSmoothingEdges)
     EXPECT_EQ(PixelsOf(CBitmap32(&platform, true, true)), (Pixels{0x00090909u, 0xDF090909u}));
 }
 
-TEST(Bitmap32, OpaqueBoundsAndAlphaFromAnotherBitmap)
-{
-    CBitmap32 b = Made(4, 3, {0, 0, 0, 0, 0, 0, 0x01000000u, 0, 0, 0xFF000000u, 0, 0});
-    auto bounds = [](const CBitmap32& bitmap) {
-        BitmapBox* box = bitmap.GetOpaqueBounds();
-        auto out = make_tuple(box->left, box->top, box->right, box->bottom);
-        MemoryManager::Free(box);
-        return out;
-    };
-    EXPECT_EQ(make_tuple(1, 1, 2, 2), bounds(b));
-    b.SetAlpha(0);
-    EXPECT_EQ(make_tuple(3, 2, 0, 0), bounds(b));
-    EXPECT_EQ(make_tuple(0, 0, 0, 0), bounds(CBitmap32()));
-
-    b = Made(2, 2, {0xFF000000u, 0x10000000u, 0xFF000000u, 0xFF000000u});
-    CBitmap32 mask = Made(1, 2, {0x00303030u, 0xFF010203u}); // the grey level of the mask's pixels
-    b.SetAlphaFromBitmap(&mask);
-    EXPECT_EQ(PixelsOf(b), (Pixels{0x30000000u, 0x10000000u, 0x02000000u, 0xFF000000u}));
-}
-
 TEST(Bitmap32, GradientKinds)
 {
     // From black to red 50, green 100, blue 200: across, down, and a corner outside every ellipse with

@@ -10,6 +10,7 @@
 #include "Graphics_FakeDevice.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Recorder.h"
 #include "graphics/Graphics_Texture.h"
 
 namespace capture {
@@ -20,6 +21,7 @@ struct Drawn {
     const void* texture = nullptr; // the device's texture object on stage 0
     std::vector<TexturedVertex> v; // 24-byte layout
     std::vector<ColouredVertex> c; // 16-byte layout
+    std::vector<RecorderVertex> lit; // 36-byte layout (3D vertices with normals)
     size_t Count() const { return fvf == 0x42 ? c.size() : v.size(); }
 };
 
@@ -57,6 +59,9 @@ inline std::vector<Drawn> Draws()
             if (d.stride == 24) {
                 drawn.v.resize(count);
                 std::memcpy(drawn.v.data(), bytes, count * 24);
+            } else if (d.stride == 36) {
+                drawn.lit.resize(count);
+                std::memcpy(drawn.lit.data(), bytes, count * 36);
             } else {
                 drawn.c.resize(count);
                 std::memcpy(drawn.c.data(), bytes, count * 16);

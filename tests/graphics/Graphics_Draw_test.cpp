@@ -36,27 +36,6 @@ TEST_F(Draw, ColoursKeepTheirChannelsAndMergesStayChannelsBeyondTheEnds)
     for (auto [a, b, t, merged] : merges) EXPECT_EQ(merged, GR_Draw_MergeColour(a, b, t)) << t;
 }
 
-TEST_F(Draw, RectanglesReachPastWholeEdgesAndOutlinesLightTheirCorners)
-{
-    GR_Draw_RectangleColour(20, 20, 10, 10, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0);
-    std::vector<Drawn> d = Draws();
-    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
-              Colours(d[0].v));
-    EXPECT_EQ(make_tuple(D3DPT_TRIANGLEFAN, 10.0f, 20.01f), make_tuple(d[0].type, d[0].v[0].x, d[0].v[2].y));
-    // The drawing offset moves the second corner only; a fractional edge is not widened.
-    g_DrawOffsetX = 0.5f;
-    GR_Draw_RectangleColour(10, 10, 20.25f, 20.25f, 0, 0, 0, 0, 0);
-    d = Draws();
-    EXPECT_EQ(make_tuple(10.0f, 20.75f, 20.25f), make_tuple(d[0].v[0].x, d[0].v[2].x, d[0].v[2].y));
-    g_DrawOffsetX = 0.0f;
-    GR_Draw_Rectangle(30, 40, 10, 20, 2); // any value but 0 outlines
-    d = Draws();
-    ASSERT_EQ(2u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_LINESTRIP, size_t(5), D3DPT_POINTLIST, size_t(4)),
-              make_tuple(d[0].type, d[0].v.size(), d[1].type, d[1].v.size()));
-    EXPECT_EQ(make_tuple(30.0f, 40.0f), XY(d[1].v[2]));
-}
-
 TEST_F(Draw, LinesPointsArrowsAndWideLines)
 {
     GR_Draw_SetAlpha(0.5);
@@ -74,85 +53,6 @@ TEST_F(Draw, LinesPointsArrowsAndWideLines)
     d = Draws();
     ASSERT_EQ(3u, d[1].v.size());
     EXPECT_EQ(make_tuple(0.0f, 10.0f, 30.0f, -10.0f), make_tuple(d[1].v[0].x, d[1].v[0].y, d[1].v[1].x, d[1].v[2].y));
-}
-
-TEST_F(Draw, HealthBarsAboveAHundredAreFullAndNotANumberDrawsTheBackOnly)
-{
-    GR_Draw_HealthBar(0, 0, 100, 10, 150, 0, 0x0000FF, 0x00FFFF, 0x00FF00, 1, false, false);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(0.0f, 0xFF00FF00u), make_tuple(d[0].v[0].x, d[0].v[0].colour));
-    GR_Draw_HealthBar(0, 0, 100, 10, std::nan(""), 0x112233, 0, 0, 0, 0, true, false);
-    EXPECT_EQ(1u, Draws().size());
-}
-
-TEST_F(Draw, PrimitivesHoldAThousandAndOneVerticesAndKeepWholeShapes)
-{
-    GR_Draw_PrimitiveBegin(D3DPT_POINTLIST, -1);
-    for (int32_t i = 0; i < PRIMITIVE_VERTEX_LIMIT + 1; ++i) GR_Draw_Vertex(float(i), 0);
-    EXPECT_EQ(PRIMITIVE_VERTEX_LIMIT, GR_Draw_PrimitiveCount());
-    GR_Draw_PrimitiveEnd();
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(size_t(1001), 1000.0f), make_tuple(d[0].v.size(), d[0].v[1000].x));
-    // An unknown type, or too few vertices for one shape, draw nothing; a line list keeps whole lines.
-    for (int32_t type : {7, int32_t(D3DPT_TRIANGLELIST), int32_t(D3DPT_LINELIST)}) {
-        GR_Draw_PrimitiveBegin(type, -1);
-        for (int32_t i = 0; i < 3 - (type == D3DPT_TRIANGLELIST); ++i) GR_Draw_Vertex(float(i), 0);
-        GR_Draw_PrimitiveEnd();
-    }
-    d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(D3DPT_LINELIST, size_t(2)), make_tuple(d[0].type, d[0].v.size()));
-}
-
-TEST_F(Draw, PrimitiveVerticesTakeTheirColourWhenAddedAndNoOffset)
-{
-    g_DrawOffsetX = 0.5f;
-    GR_Draw_PrimitiveBegin(D3DPT_TRIANGLESTRIP, -1);
-    GR_Draw_Vertex(1, 2);
-    GR_Draw_Set_Colour(0x0000FF);
-    GR_Draw_Vertex(3, 4);
-    GR_Draw_VertexColour(5, 6, 0x00FF00, 0.5);
-    GR_Draw_PrimitiveEnd();
-    std::vector<Drawn> d = Draws();
-    EXPECT_EQ((std::vector<uint32_t>{0xFF000000u, 0xFFFF0000u, 0x7F00FF00u}), Colours(d[0].v));
-    EXPECT_EQ(1.0f, d[0].v[0].x);
-    GR_Draw_PrimitiveEnd(); // the list is kept until the next begin
-    EXPECT_EQ(1u, Draws().size());
-}
-
-TEST_F(Draw, TexturedPrimitivesTakeATextureOrNone)
-{
-    int32_t texture = Texture_CreateEmpty(16, 16, false);
-    // A value that is neither a texture nor the handle of a page entry gives no texture; without a page
-    // entry u and v stand as given.
-    for (int32_t value : {texture, 12345, TPAGE_HANDLE_BASE, TPAGE_HANDLE_BASE + 7, -5}) {
-        GR_Draw_PrimitiveBegin(D3DPT_TRIANGLELIST, value);
-        GR_Draw_VertexTexture(0, 0, 0.25f, 0.5f);
-        GR_Draw_VertexTextureColour(1, 0, 1, 0, 0xFFFFFF, 1);
-        GR_Draw_Vertex(0, 1);
-        GR_Draw_PrimitiveEnd();
-        std::vector<Drawn> d = Draws();
-        ASSERT_EQ(1u, d.size());
-        const void* expected = value == texture ? Texture_GetHandle(texture)->texture : nullptr;
-        EXPECT_EQ(make_tuple(expected, 0.25f, 0.5f, 0xFFFFFFFFu),
-                  make_tuple(d[0].texture, d[0].v[0].u, d[0].v[0].v, d[0].v[1].colour)) << value;
-    }
-}
-
-TEST_F(Draw, ClearsAndShapesInThreeD)
-{
-    // Clears take the colour with alpha zero, or the alpha given.
-    GR_Draw_Clear(0xFF0000FF);
-    GR_Draw_ClearAlpha(0x00FF00, 0.5);
-    EXPECT_EQ((std::vector<std::vector<uint32_t>>{{7, 0x00FF0000u}, {7, 0x7F00FF00u}}), fake::Recorded().clears);
-    GR_3D_Start(true);
-    GR_3D_SetDepth(-40.0f);
-    GR_Draw_Triangle(0, 0, 10, 0, 0, 10, 1);
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(4u, d[0].v.size()); // an outline comes back to its start
-    EXPECT_EQ(make_tuple(-40.0f, d[0].v[0].x), make_tuple(d[0].v[3].z, d[0].v[3].x));
 }
 
 // ---- 3D ----
@@ -194,41 +94,8 @@ class ThreeD : public capture::DrawTest {
     }
 };
 
-TEST_F(ThreeD, DepthIsClampedInThreeDModeAndStartingFlushesOnlyOnTheChange)
+TEST_F(ThreeD, AddedTransformsApplyAfterTheWorld)
 {
-    const std::tuple<bool, float, float> depths[] = {
-        {false, 500.0f, 0.0f}, {true, 20000.0f, 16000.0f}, {true, -20000.0f, -16000.0f}, {true, 12.5f, 12.5f}};
-    for (auto [mode, asked, kept] : depths) {
-        GR_3D_Start(mode);
-        GR_3D_SetDepth(asked);
-        EXPECT_EQ(kept, g_DrawDepth) << mode << " " << asked;
-    }
-    EXPECT_EQ(1u, g_RenderStateCache.wanted[RS_DEPTH_TEST]); // hidden surfaces on in 3D mode
-    fake::Recorded().draws.clear();
-    Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 3);
-    EXPECT_TRUE(GR_3D_Start(true));
-    EXPECT_EQ(0u, fake::Recorded().draws.size());
-    GR_3D_Start(false);
-    EXPECT_EQ(1u, fake::Recorded().draws.size()); // the change drew what was queued
-    EXPECT_FALSE(g_RenderSettings.perspective);
-    EXPECT_EQ(0u, g_RenderStateCache.wanted[RS_DEPTH_TEST]);
-}
-
-TEST_F(ThreeD, StackHoldsFiftyOneMatricesAndAddedTransformsApplyAfterTheWorld)
-{
-    EXPECT_FALSE(GR_3D_TransformStackPop() || GR_3D_TransformStackTop() || GR_3D_TransformStackDiscard());
-    GR_3D_TransformSetTranslation(5, 6, 7);
-    EXPECT_TRUE(GR_3D_TransformStackPush());
-    GR_3D_TransformSetScaling(3, 3, 3);
-    EXPECT_TRUE(GR_3D_TransformStackTop()); // the world comes back, the stack keeps it
-    EXPECT_EQ(5.0f, Get(MATRIX_WORLD).m[12]);
-    EXPECT_TRUE(GR_3D_TransformStackPop());
-    EXPECT_TRUE(GR_3D_TransformStackEmpty());
-    for (int32_t i = 0; i < TRANSFORM_STACK_SIZE; ++i) ASSERT_TRUE(GR_3D_TransformStackPush()) << "push " << i;
-    EXPECT_FALSE(GR_3D_TransformStackPush());
-    EXPECT_TRUE(GR_3D_TransformStackDiscard());
-    EXPECT_TRUE(GR_3D_TransformStackPush());
-
     GR_3D_TransformSetScaling(2, 2, 2);
     GR_3D_TransformAddTranslation(10, 0, 0);
     EXPECT_EQ(12.0, Transform(Get(MATRIX_WORLD), 1, 0, 0).x);
@@ -294,62 +161,6 @@ TEST(TextLines, HashSignsLineEndsAndWrapping)
         for (size_t i = 0; i < lines.Count(); ++i) got.emplace_back(lines.Line(i));
         EXPECT_EQ(expected, got) << (text != nullptr ? text : "null") << " at " << width;
     }
-}
-
-class TextLayer : public capture::DrawTest {
-  protected:
-    void SetUp() override
-    {
-        DrawTest::SetUp();
-        GR_Text_SetFont(-1);
-        GR_Draw_Set_Colour(0xFFFFFF);
-    }
-    void TearDown() override
-    {
-        GR_Text_SetHAlign(0);
-        GR_Text_SetVAlign(0);
-        GR_Text_FreeDefaultFont();
-        DrawTest::TearDown();
-    }
-};
-
-TEST_F(TextLayer, TheDefaultFontMeasuresByItsCellsAndAligns)
-{
-    // "I" is three columns of ink and a blank: 4 wide; every cell is 10 high.
-    EXPECT_EQ(make_tuple(4, 1, 10, 50, 1),
-              make_tuple(GR_Text_StringWidth("I", -1, -1), GR_Text_StringWidth(nullptr, -1, -1),
-                         GR_Text_StringHeight("a", -1, -1), GR_Text_StringHeight("a#b#c", 20, -1),
-                         GR_Text_StringHeight("", -1, -1)));
-    // The left and top of the first glyph drawn.
-    const std::tuple<int32_t, int32_t, float, float> cases[] = {
-        {0, 0, 99.5f, 99.5f}, {5, 7, 99.5f, 99.5f}, {1, 0, 97.5f, 99.5f},
-        {2, 0, 95.5f, 99.5f}, {0, 1, 99.5f, 89.5f}, {0, 2, 99.5f, 79.5f}};
-    for (auto [h, v, x, y] : cases) {
-        GR_Text_SetHAlign(h);
-        GR_Text_SetVAlign(v);
-        GR_Text_Draw(100, 100, "I#I", -1, -1);
-        std::vector<Drawn> d = Draws();
-        ASSERT_FALSE(d.empty() || d[0].v.empty());
-        EXPECT_EQ(make_tuple(x, y), XY(d[0].v[0])) << h << "," << v;
-    }
-}
-
-TEST_F(TextLayer, AMissingFontFallsBackToTheDefaultOneAndItsArt)
-{
-    GR_Text_SetFont(12345);
-    GR_Text_Draw(0, 0, "I", -1, -1);
-    std::vector<Drawn> draws = Draws();
-    ASSERT_EQ(1u, draws.size());
-    ASSERT_EQ(6u, draws[0].v.size());
-    uint8_t table[4 * (DEFAULT_FONT_LAST - DEFAULT_FONT_FIRST + 1)];
-    std::vector<uint8_t> coverage(size_t(DEFAULT_FONT_WIDTH) * DEFAULT_FONT_HEIGHT);
-    GR_Text_DrawDefaultFont(table, coverage.data());
-    // "I": ink at the cell's first three columns of its top row, the spacing column blank.
-    const uint8_t* cell = &table[4 * ('I' - DEFAULT_FONT_FIRST)];
-    const uint8_t* top = &coverage[size_t(cell[1]) * DEFAULT_FONT_WIDTH + cell[0]];
-    EXPECT_EQ((std::vector<uint8_t>{255, 255, 255, 0}), std::vector<uint8_t>(top, top + 4));
-    EXPECT_EQ(make_tuple(4, 10), make_tuple(int(cell[2]), int(cell[3])));
-    EXPECT_FLOAT_EQ((cell[0] - 0.5f) / DEFAULT_FONT_WIDTH, draws[0].v[0].u);
 }
 
 } // namespace

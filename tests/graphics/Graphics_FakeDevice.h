@@ -36,7 +36,6 @@ struct Draw {
 struct Log {
     std::vector<std::pair<int32_t, uint32_t>> renderStates;
     std::vector<std::vector<uint32_t>> samplerStates; // stage, type, value
-    std::vector<std::vector<uint32_t>> stageStates;   // stage, type, value
     std::vector<Draw> draws;
     std::vector<uint32_t> bufferLengths, bufferUsages;
     std::vector<std::vector<int32_t>> renderTargets; // width, height, lockable
@@ -203,10 +202,7 @@ class Device : public D3DDevice {
     {
         return Recorded().samplerStates.push_back({uint32_t(sampler), uint32_t(type), value}), D3D_OK;
     }
-    D3DResult SetTextureStageState(int32_t stage, int32_t type, uint32_t value) override
-    {
-        return Recorded().stageStates.push_back({uint32_t(stage), uint32_t(type), value}), D3D_OK;
-    }
+    D3DResult SetTextureStageState(int32_t, int32_t, uint32_t) override { return D3D_OK; }
     D3DResult SetTexture(int32_t stage, D3DTexture* texture) override
     {
         if (stage == 0) m_Texture = texture;

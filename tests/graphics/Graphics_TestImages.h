@@ -30,7 +30,6 @@ struct PngDescription {
     int32_t height = 1;
     int colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     int bitDepth = 8;
-    bool interlaced = false;
     Bytes rows{}; // packed rows as the file's colour type and depth hold them
     std::vector<png_color> palette{};
     Bytes paletteAlpha{};     // tRNS entries for a palette image
@@ -53,7 +52,7 @@ inline Bytes MakePng(const PngDescription& desc)
     };
     png_set_write_fn(png, &out, append, [](png_structp) {});
     png_set_IHDR(png, info, desc.width, desc.height, desc.bitDepth, desc.colourType,
-                 desc.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!desc.palette.empty()) png_set_PLTE(png, info, desc.palette.data(), int(desc.palette.size()));
     if (!desc.paletteAlpha.empty())
@@ -108,11 +107,8 @@ inline Bytes MakeJpeg(int32_t width, int32_t height, int components, const Bytes
 
 struct GifDescription {
     int32_t screenWidth = 1, screenHeight = 1;
-    int32_t left = 0, top = 0, width = 1, height = 1;
+    int32_t width = 1, height = 1;
     std::vector<GifColorType> globalMap{}; // empty: none (a power of two in size otherwise)
-    std::vector<GifColorType> localMap{};
-    int transparent = -1; // graphics-control block with this index
-    bool interlaced = false;
     Bytes indices{};        // width x height, rows from the top
     int extraImages = 0;  // further 1 x 1 images after the first
 };
@@ -128,27 +124,12 @@ inline Bytes MakeGif(const GifDescription& desc)
     };
     GifFileType* gif = EGifOpen(&out, write, &error);
     EGifSetGifVersion(gif, true);
-    auto map = [](const std::vector<GifColorType>& c) {
-        return c.empty() ? nullptr : GifMakeMapObject(int(c.size()), c.data());
-    };
-    ColorMapObject* global = map(desc.globalMap);
-    ColorMapObject* local = map(desc.localMap);
-    EGifPutScreenDesc(gif, desc.screenWidth, desc.screenHeight,
-                      global ? global->BitsPerPixel : (local ? local->BitsPerPixel : 8), 0, global);
-    if (desc.transparent >= 0) {
-        GifByteType control[4] = {1, 0, 0, GifByteType(desc.transparent)};
-        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
-    }
-    EGifPutImageDesc(gif, desc.left, desc.top, desc.width, desc.height, desc.interlaced, local);
+    ColorMapObject* global =
+        desc.globalMap.empty() ? nullptr : GifMakeMapObject(int(desc.globalMap.size()), desc.globalMap.data());
+    EGifPutScreenDesc(gif, desc.screenWidth, desc.screenHeight, global ? global->BitsPerPixel : 8, 0, global);
+    EGifPutImageDesc(gif, 0, 0, desc.width, desc.height, false, nullptr);
     Bytes indices = desc.indices;
-    if (desc.interlaced) {
-        const int offsets[4] = {0, 4, 2, 1}, jumps[4] = {8, 8, 4, 2};
-        for (int pass = 0; pass < 4; ++pass)
-            for (int32_t y = offsets[pass]; y < desc.height; y += jumps[pass])
-                EGifPutLine(gif, indices.data() + size_t(y) * desc.width, desc.width);
-    } else {
-        EGifPutLine(gif, indices.data(), desc.width * desc.height);
-    }
+    EGifPutLine(gif, indices.data(), desc.width * desc.height);
     for (int i = 0; i < desc.extraImages; ++i) {
         GifPixelType pixel = 0;
         EGifPutImageDesc(gif, 0, 0, 1, 1, false, nullptr);
@@ -156,7 +137,6 @@ inline Bytes MakeGif(const GifDescription& desc)
     }
     EGifCloseFile(gif, &error);
     if (global) GifFreeMapObject(global);
-    if (local) GifFreeMapObject(local);
     return out;
 }
 

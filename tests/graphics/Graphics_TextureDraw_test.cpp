@@ -22,7 +22,6 @@ namespace {
 constexpr float TEXEL = 1.0f / 64.0f; // the textures here live on 64 x 64 device textures
 
 auto XYUV(const TexturedVertex& v) { return make_tuple(v.x, v.y, v.u, v.v); }
-auto XY(const TexturedVertex& v) { return make_tuple(v.x, v.y); }
 
 class TextureDraw : public capture::DrawTest {
   protected:
@@ -50,119 +49,6 @@ class TextureDraw : public capture::DrawTest {
     int32_t m_Texture = -1;
 };
 
-TEST_F(TextureDraw, PageEntryTakesTheDepthAndAlphaAndACropOfZeroDrawsOnePixel)
-{
-    GR_3D_Start(true);
-    GR_3D_SetDepth(5.0f);
-    GR_Draw_SetAlpha(0.5);
-    TPageEntry e = Entry();
-    e.cropWidth = e.cropHeight = 0;
-    ASSERT_TRUE(GR_TPage_Draw(&e, 0, 0));
-    EXPECT_EQ(make_tuple(1, 1), make_tuple(e.cropWidth, e.cropHeight)); // written back
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(1u, d.size());
-    EXPECT_EQ(make_tuple(4.0f, 6.0f, 8 * TEXEL, 16 * TEXEL), XYUV(d[0].v[0]));
-    EXPECT_EQ(make_tuple(5.0f, 7.0f, 18 * TEXEL, 24 * TEXEL), XYUV(d[0].v[2]));
-    EXPECT_EQ(make_tuple(0x7FFFFFFFu, 5.0f), make_tuple(d[0].v[4].colour, d[0].v[4].z));
-}
-
-TEST_F(TextureDraw, TurnThresholdsAndCornerColours)
-{
-    TPageEntry e = Entry();
-    e.xOffset = e.yOffset = 0;
-    // Tiny turns are ignored; a quarter turn makes the top edge, which ran right, run up the screen.
-    ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 1, 1, 0.0005, 0xFFFFFF, 1.0));
-    EXPECT_EQ(make_tuple(110.0f, 100.0f), XY(Draws()[0].v[1]));
-    ASSERT_TRUE(GR_TPage_DrawExt(&e, 0, 0, 100, 100, 2, 1, std::acos(0.0), 0xFFFFFF, 1.0));
-    std::vector<Drawn> d = Draws();
-    EXPECT_NEAR(100.0, d[0].v[1].x, 1e-4);
-    EXPECT_NEAR(80.0, d[0].v[1].y, 1e-4);
-
-    e = Entry();
-    // The general form colours each corner and ignores turns below 0.01; the part form turns at 0.005.
-    ASSERT_TRUE(GR_TPage_DrawGeneral(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 1));
-    d = Draws();
-    std::vector<uint32_t> colours;
-    for (const TexturedVertex& v : d[0].v) colours.push_back(v.colour);
-    EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u}),
-              colours);
-    EXPECT_EQ(make_tuple(10.0f, 0.0f), XY(d[0].v[1]));
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 4, 6, 10, 8, 0, 0, 1, 1, 0.005, 0, 1));
-    EXPECT_NE(0.0f, Draws()[0].v[1].y);
-}
-
-TEST_F(TextureDraw, NothingIsDrawnWithoutAValidTextureOrBelowOnePixel)
-{
-    TPageEntry e = Entry();
-    EXPECT_FALSE(GR_TPage_Draw(nullptr, 0, 0));
-    for (int16_t texture : {int16_t(-1), int16_t(99)}) {
-        e.texture = texture;
-        EXPECT_FALSE(GR_TPage_Draw(&e, 0, 0) || GR_TPage_DrawExt(&e, 0, 0, 0, 0, 1, 1, 0, 0, 1) ||
-                     GR_TPage_DrawTiled(&e, 0, 0, 0, 0, 1, 1, true, true, 0, 0, 100, 100, 0, 1));
-    }
-    e = Entry();
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1.0f / 64.0f, 1, true, true, 0, 0, 100, 100, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, 0, 0, -1, 1, true, true, 0, 0, 100, 100, 0, 1));
-    Texture_Free(m_Texture);
-    EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 5, 5, 0, 0, 1, 1, 0, 0, 1) || GR_Texture_Draw(m_Texture, 0, 0));
-    EXPECT_TRUE(Draws().empty());
-}
-
-TEST_F(TextureDraw, PartsOfAFrameMapOntoTheCroppedPicture)
-{
-    TPageEntry e = Entry();
-    // The whole frame: only the cropped part is drawn, where it lies in the frame.
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 0, 0, 20, 20, 100, 50, 1, 1, 0, 0xFFFFFF, 1));
-    ExpectQuad(104, 56, 8, 16, 114, 64, 18, 24);
-    // A rectangle inside the cropped part.
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 6, 8, 4, 3, 100, 50, 2, 1, 0, 0xFFFFFF, 1));
-    ExpectQuad(100, 50, 10, 18, 108, 53, 14, 21);
-    // One reaching past the crop's right edge stops at it instead of showing the page beyond.
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 10, 6, 10, 8, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    ExpectQuad(0, 0, 14, 16, 4, 8, 18, 24);
-    // A rectangle wholly in the empty border draws nothing.
-    EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 0, 3, 20, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    EXPECT_FALSE(GR_TPage_DrawPart(&e, 0, 14, 20, 6, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    EXPECT_TRUE(Draws().empty());
-    // A page holding the picture at twice its drawn size scales the source rectangle.
-    e.width = 20;
-    e.height = 16;
-    ASSERT_TRUE(GR_TPage_DrawPart(&e, 6, 8, 4, 3, 0, 0, 1, 1, 0, 0xFFFFFF, 1));
-    ExpectQuad(0, 0, 12, 20, 4, 3, 20, 26);
-}
-
-TEST_F(TextureDraw, TexturesTileOverTheClipFromTheFirstEdgeBeforeIt)
-{
-    // 32-pixel tiles from x = 10, y = 5 over (0, 0, 100, 70): columns -22, 10, 42, 74 and rows
-    // -27, 5, 37, 69, each tile moved left by the origin.
-    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 2, 0, 10, 5, 1, 1, true, true, 0, 0, 100, 70, 0xFFFFFF, 0.5));
-    std::vector<Drawn> d = Draws();
-    ASSERT_EQ(16u, d.size());
-    EXPECT_EQ(make_tuple(-24.0f, -27.0f, 0.0f, 0.0f), XYUV(d[0].v[0]));
-    EXPECT_EQ(make_tuple(8.0f, 5.0f, 32 * TEXEL, 32 * TEXEL), XYUV(d[0].v[2]));
-    EXPECT_EQ(make_tuple(72.0f, 69.0f), XY(d[15].v[0]));
-    EXPECT_EQ(0x80FFFFFFu, d[0].v[0].colour); // the tiled form rounds its alpha
-
-    // Page entries tile from one frame further back, as lists sharing a batch.
-    TPageEntry e{0, 0, 32, 32, 0, 0, 32, 32, 32, 32, int16_t(m_Texture)};
-    ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 5, 1, 1, true, false, 0, 0, 100, 70, 0xFFFFFF, 1));
-    d = Draws();
-    ASSERT_EQ(1u, d.size());
-    ASSERT_EQ(30u, d[0].v.size());
-    EXPECT_EQ(make_tuple(-54.0f, 5.0f, 74.0f), make_tuple(d[0].v[0].x, d[0].v[0].y, d[0].v[24].x));
-
-    // Far clips tile as quickly as near ones, and endless ones not at all.
-    ASSERT_TRUE(GR_Texture_DrawTiled(m_Texture, 0, 0, 10, 0, 1, 1, true, false, 1e9f, 0, 64, 10, 0, 1));
-    EXPECT_EQ(3u, Draws().size());
-    ASSERT_TRUE(GR_TPage_DrawTiled(&e, 0, 0, 10, 0, 1, 1, true, false, -1000, 0, 10, 10, 0, 1));
-    d = Draws();
-    ASSERT_EQ(12u, d[0].v.size());
-    EXPECT_EQ(make_tuple(-1046.0f, -1014.0f), make_tuple(d[0].v[0].x, d[0].v[6].x));
-    EXPECT_FALSE(GR_Texture_DrawTiled(m_Texture, 0, 0, 0, 0, 1, 1, true, true, 0, 0, INFINITY, 10, 0, 1));
-    EXPECT_FALSE(GR_TPage_DrawTiled(&e, 0, 0, NAN, 0, 1, 1, true, true, 0, 0, 10, 10, 0, 1));
-    EXPECT_TRUE(Draws().empty());
-}
-
 TEST_F(TextureDraw, TexturePartsAndEmptyTextures)
 {
     ASSERT_TRUE(GR_Texture_DrawPart(m_Texture, 4, 8, 16, 8, 50, 60, 2, 1, 0, 0xFFFFFF, 1));
@@ -178,31 +64,6 @@ TEST_F(TextureDraw, TexturePartsAndEmptyTextures)
 }
 
 // ---- the texture table ----
-
-bool Listed(const DeviceTexture* texture)
-{
-    for (DeviceTexture* t = g_DeviceTextures; t != nullptr; t = t->next)
-        if (t == texture) return true;
-    return false;
-}
-
-TEST_F(TextureDraw, FreedSlotsAreTakenAgainAndInvalidIndicesIgnored)
-{
-    for (int32_t i = 1; i < 4; ++i) EXPECT_EQ(i, Texture_CreateEmpty(8, 8, false));
-    DeviceTexture* third = Texture_GetHandle(3);
-    Texture_Free(3);
-    EXPECT_FALSE(Listed(third) || Texture_Exists(3));
-    Texture_Free(3); // freeing a free slot, or one beyond the table, does nothing
-    Texture_Free(-1);
-    Texture_Free(99);
-    EXPECT_EQ(make_tuple(3, 4), make_tuple(Texture_CreateEmpty(8, 8, false), Texture_Count()));
-    // Resetting forgets the records but leaves the device textures, which go with the device.
-    DeviceTexture* device = Texture_GetHandle(3);
-    Texture_ResetTable();
-    EXPECT_FALSE(Texture_Exists(3));
-    EXPECT_TRUE(Listed(device));
-    GR_Texture_Free(device);
-}
 
 TEST_F(TextureDraw, UsedSizeIsThePictureOverTheDeviceTextureAndFilesFillTheirTexture)
 {
@@ -250,14 +111,6 @@ TEST_F(TextureDraw, AlphaMapsAndBitmapsKeepTheirPixels)
     EXPECT_EQ(before + 2, g_BatchStatistics.textureSwitches);
 }
 
-TEST(VertexColour, SwapsRedAndBlueAndCutsTheAlpha)
-{
-    const std::tuple<uint32_t, double, uint32_t> cases[] = {
-        {0x0000FF, 0.5, 0x7FFF0000u}, {0xFF0000, 0.999, 0xFE0000FFu}, {0x563412, 1.0, 0xFF123456u},
-        {0x00FF00, 7.0, 0xFF00FF00u}, {0x00FF00, -0.5, 0x0000FF00u}, {0x00FF00, std::nan(""), 0x0000FF00u}};
-    for (auto [colour, alpha, vertex] : cases) EXPECT_EQ(vertex, GR_MakeVertexColour(colour, alpha)) << alpha;
-}
-
 // ---- script vertex formats ----
 
 class VertexFormats : public fake::DeviceTest {
@@ -299,26 +152,6 @@ class VertexFormats : public fake::DeviceTest {
         else EXPECT_NE(std::string::npos, g_ErrorLast.find(message)) << g_ErrorLast;
     }
 };
-
-TEST_F(VertexFormats, ElementsLieOneAfterAnotherAndTheHandleCarriesBit24)
-{
-    for (const char* step : {"vertex_format_begin", "vertex_format_add_position_3d", "vertex_format_add_colour",
-                             "vertex_format_add_textcoord", "vertex_format_add_textcoord"})
-        Call(step);
-    double handle = Call("vertex_format_end");
-    EXPECT_EQ(16777216.0, handle);
-    VertexFormat* f = VertexFormat_Get(int32_t(handle));
-    ASSERT_NE(nullptr, f);
-    EXPECT_EQ(make_tuple(4, 24, 32, 0xFu), make_tuple(f->elementCount, f->elements[3].offset, f->stride, f->usageMask));
-    // The declaration numbers elements of one usage from 0.
-    ASSERT_EQ(1u, fake::Recorded().declarations.size());
-    const std::vector<D3DVertexElement>& d = fake::Recorded().declarations[0];
-    ASSERT_EQ(4u, d.size());
-    EXPECT_EQ(make_tuple(D3DDECLTYPE_FLOAT3, D3DDECLTYPE_D3DCOLOR, D3DDECLUSAGE_COLOR),
-              make_tuple(d[0].type, d[1].type, d[1].usage));
-    EXPECT_EQ(make_tuple(D3DDECLUSAGE_TEXCOORD, 0, 1), make_tuple(d[2].usage, d[2].usageIndex, d[3].usageIndex));
-    for (int32_t other : {int32_t(handle) + 1, int32_t(0x81000000u), -1}) EXPECT_EQ(nullptr, VertexFormat_Get(other));
-}
 
 TEST_F(VertexFormats, BuilderMessages)
 {

@@ -55,20 +55,6 @@ class Window : public testing::Test {
     }
 };
 
-TEST_F(Window, CaptionColourRequestsAndMice)
-{
-    GR_Window_SetCaption(nullptr);
-    EXPECT_STREQ("", GR_Window_GetCaption());
-    GR_Window_SetColour(0xAB123456u);
-    EXPECT_EQ(0x123456u, GR_Window_GetColour());
-    GR_Window_SetFullscreen(true);
-    EXPECT_EQ(make_tuple(true, false), make_tuple(g_WindowRequests.update, g_WindowRequests.size));
-    GR_Window_SetSize(800, 600);
-    EXPECT_EQ(make_tuple(true, 800, 600), make_tuple(g_WindowRequests.size, g_WindowRequests.width, g_WindowRequests.height));
-    // The mouse of devices beyond five is zero.
-    EXPECT_EQ(make_tuple(0, 0), make_tuple(GR_Window_GetMouseX(6), GR_Window_GetMouseY(-1)));
-}
-
 TEST_F(Window, CursorConstantsPickTheirShapeAndOthersOnlyStoreTheConstant)
 {
     // The ends of the table, a hidden cursor, shapes shared by several constants; outside the table the
@@ -88,39 +74,6 @@ TEST_F(Window, SlotsAreCountedOnceAndOutOfRangeSlotsIgnored)
     for (int32_t slot : {3, 3, 40}) GR_Window_ClearViewMapping(slot);
     EXPECT_EQ(1, GR_Window_ViewSlotsInUse());
     EXPECT_EQ(nullptr, GR_Window_GetViewSlot(32));
-}
-
-TEST_F(Window, WindowPointsBecomeRoomPoints)
-{
-    // Without views the client area scales to the game size, cutting rather than rounding; bars of 160
-    // each side of a 960 x 480 client letterbox the picture; a client area all borders leaves the point
-    // unscaled rather than dividing by zero.
-    const std::tuple<WindowMetrics, int32_t, int32_t, int32_t, int32_t> cases[] = {
-        {Metrics(1280, 960), 100, 50, 50, 25},        {Metrics(640, 480), 100, 50, 100, 50},
-        {Metrics(1280, 960), 3, 3, 1, 1},             {Metrics(960, 480, 160, 0), 160, 10, 0, 10},
-        {Metrics(960, 480, 160, 0), 480, 240, 320, 240}, {Metrics(100, 100, 50, 50), 70, 60, 20, 10}};
-    for (const auto& [m, x, y, rx, ry] : cases) EXPECT_EQ(make_tuple(rx, ry), ToRoom(m, x, y)) << x << "," << y;
-
-    // Slot 0 shows room 0..640 in the whole window; slot 1 room 1000..1160 x 2000..2120 in the top-left
-    // quarter: the higher slot converts where it covers, slot 0 elsewhere.
-    GR_Window_SetViewMapping(0, 0, 0, 640, 480, 0, 0, 640, 480, 0);
-    GR_Window_SetViewMapping(1, 0, 0, 320, 240, 1000, 2000, 160, 120, 0);
-    WindowMetrics m = Metrics(640, 480);
-    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
-    EXPECT_EQ(make_tuple(400, 300), ToRoom(m, 400, 300));
-    // A point in no slot's room stands as slot 0 converted it; a zero-sized port is passed over.
-    GR_Window_ClearViewMapping(0);
-    GR_Window_SetViewMapping(2, 0, 0, 640, 480, 5000, 5000, 640, 480, 0);
-    GR_Window_ClearViewMapping(2);
-    EXPECT_EQ(make_tuple(1200, 2150), ToRoom(m, 400, 300));
-    GR_Window_SetViewMapping(5, 0, 0, 0, 240, 0, 0, 100, 100, 0);
-    EXPECT_EQ(make_tuple(1050, 2030), ToRoom(m, 100, 60));
-
-    // The display scale divides first.
-    GR_Window_ResetViewMappings();
-    m.scaleX = m.scaleY = 2.0;
-    GR_Window_SetViewMapping(0, 0, 0, 320, 240, 0, 0, 320, 240, 0);
-    EXPECT_EQ(make_tuple(50, 30), ToRoom(m, 100, 60));
 }
 
 TEST_F(Window, RoomPointsBecomeWindowPointsThroughAUsableSlotOnly)
@@ -261,38 +214,6 @@ TEST(Recorder, EachPrimitiveTypeLandsInItsListAsLists)
         EXPECT_EQ(int32_t(order.size()), total) << type << " x " << count;
         GraphicsRecorder_Destroy(recorder);
     }
-}
-
-TEST(Recorder, ListsDoubleTheirCapacityAndShrinkToTheirCount)
-{
-    GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, 0);
-    RecorderList& points = recorder->lists[RECORDER_POINTS];
-    // Points added (-1: shrink), then the count and capacity.
-    const int32_t steps[][3] = {{0, 0, 0}, {3, 3, 3}, {3, 6, 6}, {1, 7, 12}, {20, 27, 48}, {-1, 27, 27}, {2, 29, 54}};
-    std::vector<int32_t> expected;
-    for (const auto& s : steps) {
-        std::vector<RecorderVertex> v = Numbered(s[0] > 0 ? s[0] : 0);
-        if (s[0] >= 0) GraphicsRecorder_AddPrimitive(recorder, D3DPT_POINTLIST, s[0], v.data());
-        else GraphicsRecorder_Grow(&points, -1);
-        for (int32_t i = 0; i < s[0]; ++i) expected.push_back(i);
-        EXPECT_EQ(make_tuple(s[1], s[2]), make_tuple(points.count, points.capacity)) << s[0];
-    }
-    EXPECT_EQ(expected, Order(points)); // the contents survive every move
-    GraphicsRecorder_Destroy(recorder);
-}
-
-TEST(Recorder, RecolouringChangesOnlyTheMarkerColour)
-{
-    const uint32_t marker = 0xFF0000FEu, other = 0xFF00FF00u;
-    GraphicsRecorder* recorder = GraphicsRecorder_Create(-1, marker);
-    std::vector<RecorderVertex> v = Numbered(3, marker);
-    v[1].colour = other;
-    GraphicsRecorder_AddPrimitive(recorder, D3DPT_TRIANGLELIST, 3, v.data());
-    GraphicsRecorder_Recolour(recorder, 0xFF123457u); // the low bit of the new colour is cleared
-    const RecorderVertex* t = recorder->lists[RECORDER_TRIANGLES].vertices;
-    EXPECT_EQ(make_tuple(0xFF123456u, other, 0xFF123456u, 0xFF123456u),
-              make_tuple(t[0].colour, t[1].colour, t[2].colour, recorder->marker));
-    GraphicsRecorder_Destroy(recorder);
 }
 
 } // namespace
