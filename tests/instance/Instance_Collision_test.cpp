@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include "Instance_TestSupport.h"
+
+namespace {
+
+// A question to an instance: 'p' the point (a, b), 'r' the rectangle, 'e' the ellipse and 'l' the
+// line from (a, b) to (c, d).
+struct Ask {
+    char kind;
+    float a, b, c, d;
+    int32_t precise;
+    bool hit;
+};
+
+bool Answer(CInstance* instance, const Ask& q)
+{
+    switch (q.kind) {
+    case 'p': return instance->CollisionPoint(q.a, q.b, q.precise);
+    case 'r': return instance->CollisionRectangle(q.a, q.b, q.c, q.d, q.precise);
+    case 'e': return instance->CollisionEllipse(q.a, q.b, q.c, q.d, q.precise);
+    default: return instance->CollisionLine(q.a, q.b, q.c, q.d, q.precise);
+    }
+}
+
+// Sprite 0: a plain 10 x 10 box. Sprite 1: the same, precise, with only its middle 4 x 4 solid.
+class InstanceCollision : public InstanceTest {
+protected:
+    void SetUp() override
+    {
+        InstanceTest::SetUp();
+        sprites.Add(0, {0, 0, 9, 9}, 0, 0);
+        TestSprite& holed = sprites.Add(1, {0, 0, 9, 9}, 0, 0, 1, /*precise*/ 1);
+        holed.width = 10;
+        holed.mask.assign(100, 0);
+        for (int32_t y = 3; y <= 6; ++y)
+            for (int32_t x = 3; x <= 6; ++x) holed.mask[static_cast<size_t>(y * 10 + x)] = 1;
+    }
+    // An instance showing `sprite` with its box at 10..19 x 10..19.
+    CInstance* At10(int32_t sprite, int32_t id = 100001)
+    {
+        CInstance* instance = Make(10, 10, id);
+        instance->SetSpriteIndex(sprite);
+        return instance;
+    }
+    static void Expect(CInstance* instance, std::initializer_list<Ask> asks)
+    {
+        for (const Ask& q : asks)
+            EXPECT_EQ(Answer(instance, q), q.hit) << q.kind << " " << q.a << " " << q.b << " " << q.c << " " << q.d
+                                                  << " precise " << q.precise;
+    }
+    TestSprites sprites;
+};
+
+TEST_F(InstanceCollision, RoughShapesAgainstTheBox)
+{
+    CInstance* instance = At10(0);
+    Expect(instance, {
+        // A point covers the box up to, not including, its far edges.
+        {'p', 19.9f, 19.9f, 0, 0, 0, true}, {'p', 10, 10, 0, 0, 1, true}, {'p', 20, 10, 0, 0, 0, false},
+        {'p', 9.9f, 10, 0, 0, 0, false}, {'p', 15, 20, 0, 0, 0, false},
+        // Rectangle corners come in any order.
+        {'r', 0, 0, 10, 10, 0, true}, {'r', 10, 10, 0, 0, 0, true}, {'r', 20, 10, 30, 15, 0, false},
+        {'r', 0, 0, 9.99f, 30, 0, false}, {'r', 19.5f, 19.5f, 40, 40, 0, true},
+        // An ellipse whose bounding rectangle overlaps the box's corner but whose rim does not.
+        {'r', 0, 0, 11, 11, 0, true}, {'e', 0, 0, 11, 11, 0, false}, {'e', 0, 0, 12, 12, 0, true},
+        {'e', 17, 17, 30, 30, 0, true}, {'e', 19, 19, 30, 30, 0, false},
+        {'e', 12, 0, 16, 10.5f, 0, true}, // a centre within the box's columns always overlaps
+        // Lines are clipped to the box's columns.
+        {'l', 0, 15, 100, 15, 0, true}, {'l', 100, 15, 0, 15, 0, true}, {'l', 0, 0, 100, 5, 0, false},
+        {'l', 15, 0, 15, 100, 0, true}, {'l', 0, 25, 25, 0, 0, true}, {'l', 0, 21, 30, 19.9f, 0, false},
+        {'l', 20, 0, 40, 20, 0, false},
+    });
+    EXPECT_TRUE(sprites.asked.empty()) << "a sprite without precise checking is never asked";
+}
+
+TEST_F(InstanceCollision, MarkedInstancesSelfAndShapelessInstances)
+{
+    CInstance* instance = At10(0);
+    CInstance* other = At10(0, 100002);
+    EXPECT_FALSE(instance->CollisionInstance(instance, 0));
+    EXPECT_TRUE(instance->CollisionInstance(other, 0));
+    other->i_marked = 1;
+    EXPECT_FALSE(instance->CollisionInstance(other, 0));
+    EXPECT_FALSE(other->CollisionInstance(instance, 0));
+    Expect(other, {{'p', 15, 15, 0, 0, 0, false}, {'r', 0, 0, 30, 30, 0, false}, {'e', 0, 0, 30, 30, 0, false},
+                   {'l', 0, 15, 30, 15, 0, false}});
+
+    // Without a shape the box is the point (10, 20), which only the rough shapes hit (i_precise 0).
+    CInstance* bare = Make(10.5f, 20.7f, 100003);
+    Expect(bare, {{'p', 10.5f, 20.5f, 0, 0, 0, false}, {'r', 5, 15, 15, 25, 0, true}, {'r', 5, 15, 15, 25, 1, true},
+                  {'e', 0, 10, 20, 30, 0, true}, {'l', 0, 20.5f, 20, 20.5f, 0, true}, {'r', 11, 15, 15, 25, 0, false}});
+    CInstance* solid = Make(5, 15, 100004);
+    solid->SetSpriteIndex(0); // box 5..14 x 15..24 covers the point
+    EXPECT_FALSE(solid->CollisionInstance(bare, 0));
+    EXPECT_FALSE(bare->CollisionInstance(solid, 0));
+    // A sprite without frames cannot collide either.
+    sprites.Add(5, {0, 0, 9, 9}, 0, 0, /*frames*/ 0);
+    solid->SetSpriteIndex(5);
+    EXPECT_FALSE(solid->CollisionPoint(6, 16, 0));
+}
+
+TEST_F(InstanceCollision, PreciseQuestionsAskTheMaskWithRoundedCoordinates)
+{
+    CInstance* instance = At10(1);
+    instance->i_imageindex = 2.7f;
+    // The transparent corner: a hit without precise checking (only 1 asks for it), a miss with it.
+    Expect(instance, {{'r', 10, 10, 11, 11, 0, true}, {'r', 10, 10, 11, 11, 2, true}});
+    EXPECT_TRUE(sprites.asked.empty());
+    Expect(instance, {{'r', 10, 10, 11, 11, 1, false}, {'r', 12.5f, 12.4f, 14, 14, 1, true}});
+    ASSERT_EQ(sprites.asked.size(), 2u);
+    const TestSprites::Question& last = sprites.asked[1];
+    EXPECT_EQ(last.kind, 'r');
+    EXPECT_EQ(Fields(last.at.sprite, last.at.frame, last.at.x, last.at.box.right), Fields(1, 2, 10, 19));
+    EXPECT_EQ(Fields(last.args.left, last.args.top, last.args.right), Fields(12, 12, 14)); // 12.5 rounds to even
+
+    // A point asks the sprite's flag, copied when the box is computed.
+    instance->GetBoundingBox();
+    Expect(instance, {{'p', 10.2f, 10.2f, 0, 0, 1, false}, {'p', 14.5f, 13.5f, 0, 0, 1, true}});
+    EXPECT_EQ(Fields(sprites.asked.back().args.left, sprites.asked.back().args.top), Fields(14, 14));
+    // The sprite stops wanting precision while the box is not recomputed: the point no longer asks,
+    // the shapes still ask the instance's flag.
+    sprites.sprites[1].shape.precise = 0;
+    sprites.asked.clear();
+    Expect(instance, {{'p', 10.2f, 10.2f, 0, 0, 1, true}});
+    EXPECT_TRUE(sprites.asked.empty());
+    Expect(instance, {{'r', 10, 10, 11, 11, 1, false}});
+    EXPECT_EQ(sprites.asked.size(), 1u);
+
+    sprites.sprites[1].shape.precise = 1;
+    CInstance* holed = At10(1, 100002);
+    Expect(holed, {{'e', 8, 8, 12.4f, 12.4f, 1, false}});
+    EXPECT_EQ(sprites.asked.back().kind, 'e');
+    EXPECT_EQ(sprites.asked.back().args.right, 12);
+    Expect(holed, {{'e', 8, 8, 16, 16, 1, true}, {'l', 100, 15, 0, 15, 1, true}});
+    const TestSprites::Question& line = sprites.asked.back();
+    EXPECT_EQ(line.kind, 'l');
+    EXPECT_EQ(Fields(line.args.left, line.args.top, line.args.right, line.args.bottom), Fields(10, 15, 20, 15));
+    Expect(holed, {{'l', 0, 10.5f, 100, 10.5f, 1, false}});
+}
+
+TEST_F(InstanceCollision, PointInEllipseIncludesTheRimAndHandlesThinAndExtremeEllipses)
+{
+    const struct {
+        InstanceBox rect;
+        int32_t x, y;
+        bool inside;
+    } points[] = {
+        {{0, 0, 10, 10}, 5, 0, true}, {{0, 0, 10, 10}, 5, 5, true}, {{0, 0, 10, 10}, 0, 0, false},
+        {{0, 0, 10, 10}, 9, 9, false},
+        {{4, 0, 5, 10}, 4, 5, true}, {{4, 0, 5, 10}, 5, 5, false}, // half-width 0: the centre column
+        {{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}, 0, 0, false},
+        {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 0, 0, true},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(PointInEllipse(p.rect, p.x, p.y), p.inside) << p.rect.left << " " << p.x << " " << p.y;
+}
+
+TEST_F(InstanceCollision, InstancesCollideWhenTheirBoxesShareAPixel)
+{
+    CInstance* first = At10(0);
+    CInstance* beside = Make(20, 10, 100002);
+    beside->SetSpriteIndex(0);
+    EXPECT_FALSE(first->CollisionInstance(beside, 0));
+    beside->SetPosition(19, 19);
+    EXPECT_TRUE(first->CollisionInstance(beside, 0));
+    EXPECT_TRUE(first->CollisionInstance(beside, 1)); // neither sprite wants precision
+    EXPECT_TRUE(sprites.asked.empty());
+
+    // One precise sprite is enough to ask the masks.
+    beside->SetSpriteIndex(1);
+    sprites.spriteAnswer = false;
+    EXPECT_FALSE(first->CollisionInstance(beside, 1));
+    ASSERT_EQ(sprites.asked.size(), 1u);
+    const TestSprites::Question& asked = sprites.asked[0];
+    EXPECT_EQ(asked.kind, 's');
+    EXPECT_EQ(Fields(asked.at.sprite, asked.args.left, asked.args.right), Fields(0, 1, 19)); // the second sprite
+    EXPECT_TRUE(first->CollisionInstance(beside, 0));
+}
+
+} // namespace
