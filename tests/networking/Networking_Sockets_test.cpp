@@ -407,8 +407,9 @@ TEST(NetworkFraming, CutsEachMessageKind)
     auto evaluate = Words({NET_COMMAND_MAGIC, 44, 9, 60}, 44);
     // Streams: a whole frame, an empty one, a frame missing its last byte or cut in its header
     // waits, a size at the limit waits, above it or wrapping 32 bits closes, bytes that begin no
-    // frame or a wrong header size are raw. Datagrams: a frame, and one claiming more is raw. A
-    // handshake where it is due, and a frame there refuses. Debugger connections: a command, an
+    // frame or a wrong header size are raw. Datagrams: a frame, and one claiming more (also by a size
+    // that would wrap 32 bits) is raw. A handshake where it is due, and a frame there refuses.
+    // Debugger connections: a command, an
     // evaluation of its own length, of length 0 (ending the data), above 1 MiB (closes), game data
     // (dropped); a command on a game connection is raw.
     const CutCase cases[] = {
@@ -421,6 +422,7 @@ TEST(NetworkFraming, CutsEachMessageKind)
         {{1, 2, 3, 4, 5}, STREAM, NetCutKind::Raw, 0, 5, 5},
         {Words({NET_FRAME_MAGIC, 16, 0}), STREAM, NetCutKind::Raw, 0, 12, 12},
         {frame5, DATAGRAM, NetCutKind::Frame, 12, 5, 17}, {Cut(frame5, 16), DATAGRAM, NetCutKind::Raw, 0, 16, 16},
+        {Words({NET_FRAME_MAGIC, 12, 0xFFFFFFFFu}), DATAGRAM, NetCutKind::Raw, 0, 12, 12},
         {handshake, GREETED, NetCutKind::Handshake, 0, 16, 16}, {Cut(handshake, 5), GREETED, NetCutKind::Wait, 0, 0, 0},
         {frame5, GREETED, NetCutKind::Refused, 0, 17, 17}, {command, DEBUGGER, NetCutKind::Command, 0, 44, 44},
         {evaluate, DEBUGGER, NetCutKind::Command, 0, 60, 60},
