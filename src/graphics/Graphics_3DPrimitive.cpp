@@ -18,10 +18,7 @@ struct Primitive3D {
     RecorderVertex vertices[PRIMITIVE_3D_LIMIT];
     int32_t count = 0;
     int32_t kind = 0;
-    int32_t texture = -1;
-    const TPageEntry* page = nullptr;
-    float pageWidth = 1.0f; // the whole device texture of the page entry
-    float pageHeight = 1.0f;
+    PrimitiveTexture texture;
     GraphicsRecorder* target = nullptr;
     bool drawColourUsed = false;
 };
@@ -33,24 +30,16 @@ bool DrawnKind(int32_t kind)
     return kind >= D3DPT_POINTLIST && kind <= D3DPT_TRIANGLEFAN;
 }
 
-// A list keeps whole primitives only: a left-over vertex would pair with the next list queued.
-int32_t WholePrimitives(int32_t kind, int32_t count)
-{
-    if (kind == D3DPT_LINELIST) return count - count % 2;
-    if (kind == D3DPT_TRIANGLELIST) return count - count % 3;
-    return count;
-}
-
 void Submit()
 {
     Primitive3D& p = g_Primitive3D;
-    int32_t count = WholePrimitives(p.kind, p.count);
+    int32_t count = GR_WholePrimitives(p.kind, p.count);
     if (!DrawnKind(p.kind) || count <= 0) return;
     if (p.target != nullptr) {
         GraphicsRecorder_AddPrimitive(p.target, p.kind, count, p.vertices);
         return;
     }
-    void* room = Graphics::AllocVerts(p.kind, Texture_GetHandle(p.texture), VERTEX_SIZE_LIT, count);
+    void* room = Graphics::AllocVerts(p.kind, Texture_GetHandle(p.texture.texture), VERTEX_SIZE_LIT, count);
     if (room != nullptr) std::memcpy(room, p.vertices, size_t(count) * sizeof(RecorderVertex));
 }
 
@@ -101,10 +90,7 @@ void Append(float x, float y, float z, float nx, float ny, float nz, float u, fl
 {
     Primitive3D& p = g_Primitive3D;
     if (p.count >= Limit(p.kind)) Split();
-    if (p.page != nullptr) {
-        u = (float(p.page->x) + u * float(p.page->cropWidth)) / p.pageWidth;
-        v = (float(p.page->y) + v * float(p.page->cropHeight)) / p.pageHeight;
-    }
+    p.texture.MapUV(u, v);
     p.vertices[p.count++] = RecorderVertex{x, y, z, nx, ny, nz, colour, u, v};
 }
 
@@ -126,21 +112,7 @@ void GR_3D_PrimitiveBegin(int32_t kind, int32_t texture)
     Primitive3D& p = g_Primitive3D;
     p.count = 0;
     p.kind = kind;
-    p.texture = -1;
-    p.page = nullptr;
-    if (Texture_Exists(texture)) {
-        p.texture = texture;
-        return;
-    }
-    if (texture == -1) return;
-    // Any other number must be a page entry's handle; an unknown one draws untextured.
-    const TPageEntry* entry = TPage_FromHandle(texture);
-    DeviceTexture* device = entry != nullptr ? Texture_GetHandle(entry->texture) : nullptr;
-    if (device == nullptr) return;
-    p.texture = entry->texture;
-    p.page = entry;
-    p.pageWidth = float(DeviceTexture_Width(device));
-    p.pageHeight = float(DeviceTexture_Height(device));
+    p.texture = GR_PrimitiveTexture(texture);
 }
 
 void GR_3D_PrimitiveEnd()

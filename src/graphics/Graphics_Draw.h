@@ -86,6 +86,19 @@ void GR_Draw_HealthBar(float x1, float y1, float x2, float y2, double amount, ui
 // texture: -1 none, a texture index, or a page-entry handle (whose u and v then run 0..1 over the
 // frame).
 void GR_Draw_PrimitiveBegin(int32_t kind, int32_t texture);
+// What a primitive's texture argument names, for the 2D and the 3D primitives alike: a texture in
+// use, nothing (-1), or a checked page entry, whose u and v MapUV carries into the page; an
+// unknown value draws untextured.
+struct PrimitiveTexture {
+    int32_t texture = -1;
+    const struct TPageEntry* page = nullptr;
+    float pageWidth = 1.0f; // the whole device texture of the page entry
+    float pageHeight = 1.0f;
+    void MapUV(float& u, float& v) const;
+};
+PrimitiveTexture GR_PrimitiveTexture(int32_t texture);
+// A list keeps whole primitives only: a left-over vertex would pair with the next list queued.
+int32_t GR_WholePrimitives(int32_t kind, int32_t count);
 void GR_Draw_Vertex(float x, float y);
 void GR_Draw_VertexColour(float x, float y, uint32_t colour, double alpha);
 void GR_Draw_VertexTexture(float x, float y, float u, float v);

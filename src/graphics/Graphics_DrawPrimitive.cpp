@@ -14,10 +14,7 @@ struct Primitive {
     TexturedVertex vertices[PRIMITIVE_VERTEX_LIMIT];
     int32_t count = 0;
     int32_t kind = 0;
-    int32_t texture = -1;
-    const TPageEntry* page = nullptr;
-    float pageWidth = 1.0f; // the real size of the page's device texture
-    float pageHeight = 1.0f;
+    PrimitiveTexture texture;
 };
 
 Primitive g_Primitive;
@@ -32,45 +29,50 @@ void Append(float x, float y, uint32_t colour, float u, float v)
 // With a page entry, u and v run 0..1 over the frame and are mapped into the page.
 void AppendTextured(float x, float y, float u, float v, uint32_t colour)
 {
-    const Primitive& p = g_Primitive;
-    if (p.page != nullptr) {
-        u = (float(p.page->cropWidth) * u + float(p.page->x)) / p.pageWidth;
-        v = (float(p.page->cropHeight) * v + float(p.page->y)) / p.pageHeight;
-    }
+    g_Primitive.texture.MapUV(u, v);
     Append(x, y, colour, u, v);
 }
 
-// A list keeps whole primitives only: a left-over vertex would pair with the next shape queued
-// into the same batch.
-int32_t WholePrimitives(int32_t kind, int32_t count)
+} // namespace
+
+void PrimitiveTexture::MapUV(float& u, float& v) const
+{
+    if (page == nullptr) return;
+    u = (float(page->cropWidth) * u + float(page->x)) / pageWidth;
+    v = (float(page->cropHeight) * v + float(page->y)) / pageHeight;
+}
+
+PrimitiveTexture GR_PrimitiveTexture(int32_t texture)
+{
+    PrimitiveTexture chosen;
+    if (Texture_Exists(texture)) {
+        chosen.texture = texture;
+        return chosen;
+    }
+    if (texture == -1) return chosen;
+    const TPageEntry* entry = TPage_FromHandle(texture);
+    DeviceTexture* device = entry != nullptr ? Texture_GetHandle(entry->texture) : nullptr;
+    if (device == nullptr) return chosen;
+    chosen.texture = entry->texture;
+    chosen.page = entry;
+    chosen.pageWidth = float(DeviceTexture_Width(device));
+    chosen.pageHeight = float(DeviceTexture_Height(device));
+    return chosen;
+}
+
+int32_t GR_WholePrimitives(int32_t kind, int32_t count)
 {
     if (kind == D3DPT_LINELIST) return count - count % 2;
     if (kind == D3DPT_TRIANGLELIST) return count - count % 3;
     return count;
 }
 
-} // namespace
-
 void GR_Draw_PrimitiveBegin(int32_t kind, int32_t texture)
 {
     Primitive& p = g_Primitive;
     p.count = 0;
     p.kind = kind;
-    p.texture = -1;
-    p.page = nullptr;
-    if (Texture_Exists(texture)) {
-        p.texture = texture;
-        return;
-    }
-    if (texture == -1) return;
-    // Anything else must be a page entry's handle; an unknown value gives no texture.
-    const TPageEntry* entry = TPage_FromHandle(texture);
-    DeviceTexture* device = entry != nullptr ? Texture_GetHandle(entry->texture) : nullptr;
-    if (device == nullptr) return;
-    p.texture = entry->texture;
-    p.page = entry;
-    p.pageWidth = float(DeviceTexture_Width(device));
-    p.pageHeight = float(DeviceTexture_Height(device));
+    p.texture = GR_PrimitiveTexture(texture);
 }
 
 void GR_Draw_Vertex(float x, float y)
@@ -97,9 +99,9 @@ void GR_Draw_PrimitiveEnd()
 {
     const Primitive& p = g_Primitive;
     if (p.kind < D3DPT_POINTLIST || p.kind > D3DPT_TRIANGLEFAN) return;
-    int32_t count = WholePrimitives(p.kind, p.count);
+    int32_t count = GR_WholePrimitives(p.kind, p.count);
     if (count <= 0) return;
-    void* room = Graphics::AllocVerts(p.kind, Texture_GetHandle(p.texture), VERTEX_SIZE_TEXTURED, count);
+    void* room = Graphics::AllocVerts(p.kind, Texture_GetHandle(p.texture.texture), VERTEX_SIZE_TEXTURED, count);
     if (room != nullptr) std::memcpy(room, p.vertices, sizeof(TexturedVertex) * size_t(count));
 }
 
