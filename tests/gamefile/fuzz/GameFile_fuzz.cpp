@@ -13,6 +13,7 @@
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_View.h"
+#include "graphics/Graphics_Shader.h"
 #include "GameFile_FuzzSupport.h"
 
 namespace {
@@ -53,5 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Font_Clear();
     TimeLine_Reset();
     Extension_Clear();
+    Shader_FreeAll();
     return 0;
 }

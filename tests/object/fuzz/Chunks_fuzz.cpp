@@ -20,6 +20,7 @@
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_Textures.h"
 #include "gamefile/GameFile_View.h"
+#include "graphics/Graphics_Shader.h"
 #include "object/Object_Class.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
@@ -67,6 +68,7 @@ void Clear()
     Font_Clear();
     TimeLine_Reset();
     Extension_Clear();
+    Shader_FreeAll();
     Object_ResetTable();
     ObjectLists_Free();
     Script_Reset();

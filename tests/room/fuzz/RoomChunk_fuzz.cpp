@@ -10,11 +10,15 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Object.h"
+#include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Code.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "gamefile/GameFile_Textures.h"
 #include "gamefile/GameFile_View.h"
+#include "graphics/Graphics_Shader.h"
 #include "object/Object_Table.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
@@ -86,5 +90,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Code_ClearFileRanges();
     GameHeader_Clear();
     Options_FreeConstants();
+    // The resource chunks a mutated input may carry fill their own tables.
+    Sound_Reset();
+    Sprite_Reset();
+    Background_Reset();
+    Path_Reset();
+    Font_Clear();
+    TimeLine_Reset();
+    Extension_Clear();
+    TexturePage_Clear();
+    Shader_FreeAll();
     return 0;
 }
