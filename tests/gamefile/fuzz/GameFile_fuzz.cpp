@@ -14,6 +14,8 @@
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_View.h"
 #include "graphics/Graphics_Shader.h"
+#include "object/Object_Table.h"
+#include "script/Script_Table.h"
 #include "GameFile_FuzzSupport.h"
 
 namespace {
@@ -55,5 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TimeLine_Reset();
     Extension_Clear();
     Shader_FreeAll();
+    Object_ResetTable();
+    Script_Reset();
     return 0;
 }
