@@ -43,7 +43,8 @@ ninja -C build/gcc
 phase_end
 
 phase_start "g++ tests"
-run_ctest build/gcc
+# Random play looks for memory faults, which only the sanitizer build shows.
+run_ctest build/gcc -LE randomplay
 phase_end
 
 phase_start "clang sanitizer build"
