@@ -192,12 +192,15 @@ bool StartApi()
     return api.initVersions(versions.c_str(), &reason) == k_ESteamAPIInitResult_OK;
 }
 
+// A library with the client factory is asked for the client version of Steam_Api.h. Its SteamClient
+// export hands out a later version, whose warning hook may sit in another slot, so it serves only the
+// older libraries, whose clients all keep the hook in the declared slot.
 ISteamClient* ObtainClient()
 {
     const SteamEntryPoints& api = g_Steam.api;
     void* client = nullptr;
     if (g_Steam.throughClient && api.createInterface != nullptr) client = api.createInterface(STEAMCLIENT_INTERFACE_VERSION);
-    if (client == nullptr && api.client != nullptr) client = api.client();
+    else if (api.client != nullptr) client = api.client();
     return static_cast<ISteamClient*>(client);
 }
 

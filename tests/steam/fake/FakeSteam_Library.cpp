@@ -574,10 +574,11 @@ FAKE_EXPORT bool SteamAPI_Init()
     return Start("SteamAPI_Init");
 }
 
-// Each unversioned accessor hands out its one instance.
+// Each unversioned accessor hands out its one instance, and says it was asked.
 #define FAKE_INTERFACE(Name)                                                                                \
     FAKE_EXPORT ISteam##Name* Steam##Name()                                                                 \
     {                                                                                                       \
+        Log("accessor Steam" #Name);                                                                        \
         return &g_##Name;                                                                                   \
     }
 FAKE_INTERFACE(Apps)
