@@ -141,9 +141,9 @@ template <class T> void Require(T* slot, const char* name)
 }
 
 // The client hands out the versions asked for whatever the library's generation, while the unversioned
-// accessors hand out the versions their library was built with, which differ in most generations that
-// export them. So the client is the way wherever the library offers it, and the accessors serve only
-// a library that does not.
+// accessors hand out the versions their library was built with, which are the declared ones only in the
+// first libraries that export them (later ones moved methods the engine calls). So the client is the
+// way wherever the library offers it, and the accessors serve only a library that does not.
 void FindInterfaceWay()
 {
     SteamEntryPoints& api = g_Steam.api;
@@ -204,7 +204,7 @@ ISteamClient* ObtainClient()
     return static_cast<ISteamClient*>(client);
 }
 
-// Asked anew at every use, as the library may hand out another object after a reconnection.
+// Asked anew at every use, as the accessors are: no interface is kept past the call that needed it.
 void* InterfaceOf(SteamInterface which)
 {
     const SteamEntryPoints& api = g_Steam.api;

@@ -431,8 +431,9 @@ std::map<std::string, Scenario> Scenarios()
     // game's application id, the id file is written there, and a leaderboard download reaches the game.
     // The same with a library of the newer generation, which exports neither SteamAPI_Init nor the
     // unversioned accessors.
-    for (auto [name, library] : {std::pair{"steam-leaderboard", FAKE_STEAM_LIBRARY},
-                                 {"steam-current-library", FAKE_STEAM_CURRENT_LIBRARY}}) {
+    for (const auto& [name, built] : {std::pair{"steam-leaderboard", FAKE_STEAM_LIBRARY},
+                                       {"steam-current-library", FAKE_STEAM_CURRENT_LIBRARY}}) {
+        const std::string library = built; // a copy the lambda can hold
         s[name] = {
             .before = [=] {
                 fs::create_directories(work + "/bin");

@@ -460,7 +460,7 @@ class FakeUserStats : public ISteamUserStats {
     }
 };
 
-FakeApps g_Apps;
+[[maybe_unused]] FakeApps g_Apps; // handed out by the older generation's accessor only
 FakeFriends g_Friends;
 FakeRemoteStorage g_RemoteStorage;
 FakeScreenshots g_Screenshots;
