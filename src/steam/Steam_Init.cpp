@@ -16,18 +16,38 @@
 
 namespace {
 
+// The interfaces the engine reaches: the older generation's unversioned accessor of each, and the
+// version the client is asked for.
+enum SteamInterface { IFACE_FRIENDS, IFACE_REMOTE_STORAGE, IFACE_SCREENSHOTS, IFACE_USER, IFACE_USER_STATS, IFACE_UTILS,
+                      IFACE_COUNT };
+struct InterfaceRow {
+    const char* accessor;
+    const char* version;
+};
+constexpr InterfaceRow INTERFACES[IFACE_COUNT] = {
+    {"SteamFriends", STEAMFRIENDS_INTERFACE_VERSION},
+    {"SteamRemoteStorage", STEAMREMOTESTORAGE_INTERFACE_VERSION},
+    {"SteamScreenshots", STEAMSCREENSHOTS_INTERFACE_VERSION},
+    {"SteamUser", STEAMUSER_INTERFACE_VERSION},
+    {"SteamUserStats", STEAMUSERSTATS_INTERFACE_VERSION},
+    {"SteamUtils", STEAMUTILS_INTERFACE_VERSION},
+};
+
 struct SteamEntryPoints {
+    // Start-up: the older generation's export, else the newer one's.
     SteamAPI_Init_t init;
+    SteamInternal_SteamAPI_Init_t initVersions;
     SteamAPI_RunCallbacks_t runCallbacks;
     SteamAPI_Shutdown_t shutdown;
-    SteamApps_t apps;
-    SteamClient_t client;
-    SteamFriends_t friends;
-    SteamRemoteStorage_t remoteStorage;
-    SteamScreenshots_t screenshots;
-    SteamUser_t user;
-    SteamUserStats_t userStats;
-    SteamUtils_t utils;
+    // The way to the versioned interfaces.
+    SteamAPI_GetHSteamUser_t user;
+    SteamAPI_GetHSteamPipe_t pipe;
+    SteamInternal_CreateInterface_t createInterface;
+    SteamInterfaceAccessor_t client;
+    // The older generation's unversioned accessors; SteamApps is part of that set though nothing of it
+    // is called.
+    SteamInterfaceAccessor_t apps;
+    SteamInterfaceAccessor_t accessors[IFACE_COUNT];
     SteamAPI_RegisterCallback_t registerCallback;
     SteamAPI_UnregisterCallback_t unregisterCallback;
     SteamAPI_RegisterCallResult_t registerCallResult;
@@ -50,6 +70,9 @@ class CSteamFriendsCallbacks {
 struct SteamState {
     void* library = nullptr;
     SteamEntryPoints api = {};
+    // Interfaces through the client at the versions of Steam_Api.h, else through the accessors.
+    bool throughClient = false;
+    ISteamClient* client = nullptr; // from start-up to shut-down
     bool missingEntry = false;
     bool initialised = false;
     bool startFailed = false;
@@ -99,36 +122,116 @@ bool LoadLibrary()
     return false;
 }
 
-template <class T> void FindEntry(T* slot, const char* name)
+template <class T> bool Find(T* slot, const char* name)
 {
     errno = 0;
     *slot = reinterpret_cast<T>(dlsym(g_Steam.library, name));
-    if (*slot != nullptr) return;
+    return *slot != nullptr;
+}
+
+void Missing(const char* name)
+{
     MainConsole->Output("ERROR: Failed to find function %s error %d\n", name, errno);
     g_Steam.missingEntry = true;
+}
+
+template <class T> void Require(T* slot, const char* name)
+{
+    if (!Find(slot, name)) Missing(name);
+}
+
+// The client hands out the versions asked for whatever the library's generation, while the unversioned
+// accessors hand out the versions their library was built with, which are the declared ones only in the
+// first libraries that export them (later ones moved methods the engine calls). So the client is the
+// way wherever the library offers it, and the accessors serve only a library that does not.
+void FindInterfaceWay()
+{
+    SteamEntryPoints& api = g_Steam.api;
+    bool handles = Find(&api.user, "SteamAPI_GetHSteamUser");
+    handles = Find(&api.pipe, "SteamAPI_GetHSteamPipe") && handles;
+    bool client = Find(&api.createInterface, "SteamInternal_CreateInterface");
+    client = Find(&api.client, "SteamClient") || client;
+    bool accessors = Find(&api.apps, "SteamApps") && api.client != nullptr;
+    for (int32_t i = 0; i < IFACE_COUNT; ++i) accessors = Find(&api.accessors[i], INTERFACES[i].accessor) && accessors;
+    g_Steam.throughClient = handles && client;
+    if (g_Steam.throughClient || accessors) return;
+    if (api.apps == nullptr) Missing("SteamApps");
+    if (api.client == nullptr) Missing("SteamClient");
+    for (int32_t i = 0; i < IFACE_COUNT; ++i)
+        if (api.accessors[i] == nullptr) Missing(INTERFACES[i].accessor);
+    if (api.user == nullptr) Missing("SteamAPI_GetHSteamUser");
+    if (api.pipe == nullptr) Missing("SteamAPI_GetHSteamPipe");
 }
 
 bool FindEntryPoints()
 {
     SteamEntryPoints& api = g_Steam.api;
-    FindEntry(&api.init, "SteamAPI_Init");
-    FindEntry(&api.runCallbacks, "SteamAPI_RunCallbacks");
-    FindEntry(&api.shutdown, "SteamAPI_Shutdown");
-    FindEntry(&api.apps, "SteamApps");
-    FindEntry(&api.client, "SteamClient");
-    FindEntry(&api.friends, "SteamFriends");
-    FindEntry(&api.remoteStorage, "SteamRemoteStorage");
-    FindEntry(&api.screenshots, "SteamScreenshots");
-    FindEntry(&api.user, "SteamUser");
-    FindEntry(&api.userStats, "SteamUserStats");
-    FindEntry(&api.utils, "SteamUtils");
-    FindEntry(&api.registerCallback, "SteamAPI_RegisterCallback");
-    FindEntry(&api.unregisterCallback, "SteamAPI_UnregisterCallback");
-    FindEntry(&api.registerCallResult, "SteamAPI_RegisterCallResult");
-    FindEntry(&api.unregisterCallResult, "SteamAPI_UnregisterCallResult");
+    if (!Find(&api.init, "SteamAPI_Init") && !Find(&api.initVersions, "SteamInternal_SteamAPI_Init"))
+        Missing("SteamAPI_Init");
+    Require(&api.runCallbacks, "SteamAPI_RunCallbacks");
+    Require(&api.shutdown, "SteamAPI_Shutdown");
+    FindInterfaceWay();
+    Require(&api.registerCallback, "SteamAPI_RegisterCallback");
+    Require(&api.unregisterCallback, "SteamAPI_UnregisterCallback");
+    Require(&api.registerCallResult, "SteamAPI_RegisterCallResult");
+    Require(&api.unregisterCallResult, "SteamAPI_UnregisterCallResult");
     if (!g_Steam.missingEntry) return true;
     g_Steam.failure = "Failed to find steam api functions";
     return false;
+}
+
+// The newer start-up is told every version the engine will ask for.
+bool StartApi()
+{
+    const SteamEntryPoints& api = g_Steam.api;
+    if (api.init != nullptr) return api.init();
+    std::string versions = STEAMCLIENT_INTERFACE_VERSION;
+    versions.push_back(0);
+    for (const InterfaceRow& row : INTERFACES) versions.append(row.version).push_back(0);
+    SteamErrMsg reason = {};
+    return api.initVersions(versions.c_str(), &reason) == k_ESteamAPIInitResult_OK;
+}
+
+// A library with the client factory is asked for the client version of Steam_Api.h. Its SteamClient
+// export hands out a later version, whose warning hook may sit in another slot, so it serves only the
+// older libraries, whose clients all keep the hook in the declared slot.
+ISteamClient* ObtainClient()
+{
+    const SteamEntryPoints& api = g_Steam.api;
+    void* client = nullptr;
+    if (g_Steam.throughClient && api.createInterface != nullptr) client = api.createInterface(STEAMCLIENT_INTERFACE_VERSION);
+    else if (api.client != nullptr) client = api.client();
+    return static_cast<ISteamClient*>(client);
+}
+
+// Asked anew at every use, as the accessors are: no interface is kept past the call that needed it.
+void* InterfaceOf(SteamInterface which)
+{
+    const SteamEntryPoints& api = g_Steam.api;
+    if (!g_Steam.throughClient) return api.accessors[which] != nullptr ? api.accessors[which]() : nullptr;
+    ISteamClient* client = g_Steam.client;
+    if (client == nullptr) return nullptr;
+    HSteamUser user = api.user();
+    HSteamPipe pipe = api.pipe();
+    const char* version = INTERFACES[which].version;
+    switch (which) {
+    case IFACE_FRIENDS: return client->GetISteamFriends(user, pipe, version);
+    case IFACE_REMOTE_STORAGE: return client->GetISteamRemoteStorage(user, pipe, version);
+    case IFACE_SCREENSHOTS: return client->GetISteamScreenshots(user, pipe, version);
+    case IFACE_USER: return client->GetISteamUser(user, pipe, version);
+    case IFACE_USER_STATS: return client->GetISteamUserStats(user, pipe, version);
+    case IFACE_UTILS: return client->GetISteamUtils(pipe, version);
+    case IFACE_COUNT: break;
+    }
+    return nullptr;
+}
+
+// Names each version the client would not hand out; the operations on it answer their defaults.
+void ReportMissingInterfaces()
+{
+    for (int32_t i = 0; i < IFACE_COUNT; ++i)
+        if (InterfaceOf(SteamInterface(i)) == nullptr)
+            MainConsole->Output("ERROR: Failed to get steam interface %s\n", INTERFACES[i].version);
 }
 
 void Steam_WarningHook(int, const char* text)
@@ -141,6 +244,8 @@ void ReleaseLibrary()
     if (g_Steam.library != nullptr) dlclose(g_Steam.library);
     g_Steam.library = nullptr;
     g_Steam.api = {};
+    g_Steam.throughClient = false;
+    g_Steam.client = nullptr;
 }
 
 void FailStart()
@@ -148,11 +253,6 @@ void FailStart()
     g_Steam.startFailed = true;
     if (g_Steam.failure != nullptr) MainConsole->Output("SteamInit failed: %s\n", g_Steam.failure);
     ReleaseLibrary();
-}
-
-template <class T, class F> T* Interface(F accessor)
-{
-    return accessor != nullptr ? accessor() : nullptr;
 }
 
 } // namespace
@@ -169,12 +269,21 @@ void Steam_Init()
     g_Steam.missingEntry = false;
     g_Steam.failure = nullptr;
     if (!LoadLibrary() || !FindEntryPoints()) return FailStart();
-    if (!g_Steam.api.init()) {
+    if (!StartApi()) {
         MainConsole->Output("SteamAPI_Init() failed\n");
         g_Steam.failure = "Steam must be running to play this game (SteamAPI_Init() failed)";
         return FailStart();
     }
-    if (ISteamClient* client = g_Steam.api.client()) client->SetWarningMessageHook(Steam_WarningHook);
+    g_Steam.client = ObtainClient();
+    if (g_Steam.throughClient && g_Steam.client == nullptr) {
+        // Steam started, so it is stopped again before the library goes.
+        MainConsole->Output("ERROR: Failed to get steam interface %s\n", STEAMCLIENT_INTERFACE_VERSION);
+        g_Steam.failure = "Failed to find steam api functions";
+        g_Steam.api.shutdown();
+        return FailStart();
+    }
+    ReportMissingInterfaces();
+    if (g_Steam.client != nullptr) g_Steam.client->SetWarningMessageHook(Steam_WarningHook);
     Steam_InitStats();
     RemoteStorage_Init();
     Screenshots_Init();
@@ -240,27 +349,27 @@ void Steam_UnregisterCallResult(CCallbackBase* callback, SteamAPICall_t call)
 
 ISteamFriends* Steam_Friends()
 {
-    return Interface<ISteamFriends>(g_Steam.api.friends);
+    return static_cast<ISteamFriends*>(InterfaceOf(IFACE_FRIENDS));
 }
 ISteamRemoteStorage* Steam_RemoteStorage()
 {
-    return Interface<ISteamRemoteStorage>(g_Steam.api.remoteStorage);
+    return static_cast<ISteamRemoteStorage*>(InterfaceOf(IFACE_REMOTE_STORAGE));
 }
 ISteamScreenshots* Steam_Screenshots()
 {
-    return Interface<ISteamScreenshots>(g_Steam.api.screenshots);
+    return static_cast<ISteamScreenshots*>(InterfaceOf(IFACE_SCREENSHOTS));
 }
 ISteamUser* Steam_User()
 {
-    return Interface<ISteamUser>(g_Steam.api.user);
+    return static_cast<ISteamUser*>(InterfaceOf(IFACE_USER));
 }
 ISteamUserStats* Steam_UserStats()
 {
-    return Interface<ISteamUserStats>(g_Steam.api.userStats);
+    return static_cast<ISteamUserStats*>(InterfaceOf(IFACE_USER_STATS));
 }
 ISteamUtils* Steam_Utils()
 {
-    return Interface<ISteamUtils>(g_Steam.api.utils);
+    return static_cast<ISteamUtils*>(InterfaceOf(IFACE_UTILS));
 }
 
 double Steam_ActivateOverlay(int32_t type)

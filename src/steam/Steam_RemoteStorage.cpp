@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint32_t ALL_PLATFORMS = 0xFFFFFFFFu;
 constexpr int32_t PATH_SIZE = 1024;
 
 class RemoteStorageCallbacks {
@@ -99,7 +98,9 @@ void Publish()
     SteamAPICall_t call = storage != nullptr && g_Publish.call != nullptr
                               ? storage->PublishWorkshopFile(g_Publish.file, g_Publish.preview,
                                                              utils != nullptr ? utils->GetAppID() : 0, g_Publish.title,
-                                                             g_Publish.description, 0, nullptr, 0)
+                                                             g_Publish.description,
+                                                             k_ERemoteStoragePublishedFileVisibilityPublic, nullptr,
+                                                             k_EWorkshopFileTypeCommunity)
                               : k_uAPICallInvalid;
     if (call == k_uAPICallInvalid) {
         MainConsole->Output("Error publishing to workshop - Steam refused the call\n");
@@ -217,7 +218,7 @@ double Steam_FileWrite(const char* name, const void* data, int32_t available, do
     int32_t bytes = std::min(Numbers_TruncToInt32(size), std::max(available, 0));
     storage->FileForget(name);
     if (!storage->FileWrite(name, data, bytes)) return 0;
-    storage->SetSyncPlatforms(name, ALL_PLATFORMS);
+    storage->SetSyncPlatforms(name, k_ERemoteStoragePlatformAll);
     return 1;
 }
 

@@ -1,11 +1,13 @@
-// The Steam tests' fixture: the stand-in client library loaded from its build folder, steered through
-// its command entry point, and the Steam layer started against it with application id 12.
+// The Steam tests' fixture: a build of the stand-in client library loaded from its build folder,
+// steered through its command entry point, and the Steam layer started against it with application
+// id 12.
 #pragma once
 
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -29,11 +31,7 @@ class FakeSteam : public functiontest::BuiltinTest {
     {
         BuiltinTest::SetUp();
         testsupport::RegisterBuiltins();
-        m_Library = dlopen((FakeFolder("full") + "/libsteam_api.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(nullptr, m_Library) << dlerror();
-        m_Command = reinterpret_cast<void (*)(const char*)>(dlsym(m_Library, "FakeSteam_Command"));
-        m_CallLog = reinterpret_cast<const char* (*)()>(dlsym(m_Library, "FakeSteam_CallLog"));
-        Command("reset;appid 12");
+        Use("full");
     }
     void TearDown() override
     {
@@ -49,8 +47,24 @@ class FakeSteam : public functiontest::BuiltinTest {
         std::filesystem::remove_all(m_Folder);
         Leaderboard_ClearTable();
         g_GameHeader.steamAppId = 0;
-        if (m_Library != nullptr) dlclose(m_Library);
+        for (auto& [variant, library] : m_Libraries) {
+            // No build was asked for a method the engine has no use for.
+            auto log = reinterpret_cast<const char* (*)()>(dlsym(library, "FakeSteam_CallLog"));
+            EXPECT_EQ(std::string::npos, std::string(log()).find("unexpected")) << variant << ":\n" << log();
+            dlclose(library);
+        }
         BuiltinTest::TearDown();
+    }
+    // Steers the named build of the library from now on, reset to application id 12; the build stays
+    // loaded until the test ends, so what it was told outlives a shut-down.
+    void Use(const std::string& variant)
+    {
+        void*& library = m_Libraries[variant];
+        if (library == nullptr) library = dlopen((FakeFolder(variant.c_str()) + "/libsteam_api.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(nullptr, library) << dlerror();
+        m_Command = reinterpret_cast<void (*)(const char*)>(dlsym(library, "FakeSteam_Command"));
+        m_CallLog = reinterpret_cast<const char* (*)()>(dlsym(library, "FakeSteam_CallLog"));
+        Command("reset;appid 12");
     }
     // Starts Steam with a program folder of this test's own holding a link to the named build of the
     // library ("none": no library); the log of the start.
@@ -96,7 +110,7 @@ class FakeSteam : public functiontest::BuiltinTest {
 
     std::filesystem::path m_Folder =
         std::filesystem::path(testing::TempDir()) / ("steam_" + std::to_string(static_cast<long>(getpid())));
-    void* m_Library = nullptr;
+    std::map<std::string, void*> m_Libraries;
     void (*m_Command)(const char*) = nullptr;
     const char* (*m_CallLog)() = nullptr;
 };

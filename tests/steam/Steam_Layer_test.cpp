@@ -88,28 +88,58 @@ TEST_F(SteamLayer, WithoutSteamEveryBuiltinAnswersItsDefaultButStillChecksArgume
 TEST_F(SteamLayer, StartUpWritesTheIdFileAndReportsEachFailure)
 {
     auto steamfile = [&](const char* variant) { return "steamfile:" + AppIdFile(variant) + "\n"; };
+    auto missing = [](std::initializer_list<const char*> names) {
+        std::string lines;
+        for (const char* name : names) lines += "ERROR: Failed to find function " + std::string(name) + " error 0\n";
+        return lines + "SteamInit failed: Failed to find steam api functions\n";
+    };
+    const std::string started = "Steam_Init\nfake steam warning hook installed\n";
+    const std::string refused = "Steam_Init\nSteamAPI_Init() failed\nSteamInit failed: Steam must be running to play "
+                                "this game (SteamAPI_Init() failed)\n";
     struct Row {
         const char* variant;
         uint32_t appId;
         const char* command;
         std::string log;
         bool initialised;
+        const char* calls;   // part of the library's call log
+        bool accessors;      // whether the unversioned accessors were asked
     } rows[] = {
-        {"full", 0, "", "", false},
-        {"full", 12, "", steamfile("full") + "Steam_Init\nfake steam warning hook installed\n", true},
-        {"full", 12, "init 0", steamfile("full") + "Steam_Init\nSteamAPI_Init() failed\nSteamInit failed: Steam must be running "
-                                           "to play this game (SteamAPI_Init() failed)\n", false},
-        {"partial", 12, "", steamfile("partial") + "Steam_Init\nERROR: Failed to find function SteamAPI_RegisterCallResult error 0\n"
-                                         "ERROR: Failed to find function SteamAPI_UnregisterCallResult error 0\n"
-                                         "SteamInit failed: Failed to find steam api functions\n", false},
+        {"full", 0, "", "", false, "", false},
+        // The older generation is reached through its client too.
+        {"full", 12, "", steamfile("full") + started, true, "SteamAPI_Init\n", false},
+        {"full", 12, "init 0", steamfile("full") + refused, false, "SteamAPI_Init\n", false},
+        {"partial", 12, "", steamfile("partial") + "Steam_Init\n" +
+                                missing({"SteamAPI_RegisterCallResult", "SteamAPI_UnregisterCallResult"}),
+         false, "", false},
+        {"accessors", 12, "", steamfile("accessors") + started, true, "accessor SteamUserStats\n", true},
+        {"current", 12, "", steamfile("current") + started, true,
+         "SteamInternal_SteamAPI_Init SteamClient012,SteamFriends014,STEAMREMOTESTORAGE_INTERFACE_VERSION012,"
+         "STEAMSCREENSHOTS_INTERFACE_VERSION002,SteamUser017,STEAMUSERSTATS_INTERFACE_VERSION011,SteamUtils006\n",
+         false},
+        {"current", 12, "init 0", steamfile("current") + refused, false, "SteamInternal_SteamAPI_Init ", false},
+        // Steam started but hands out no client: it is stopped again.
+        {"current", 12, "refuse SteamClient012", steamfile("current") + "Steam_Init\nERROR: Failed to get steam "
+         "interface SteamClient012\nSteamInit failed: Failed to find steam api functions\n", false,
+         "refused SteamClient012 for user 3 pipe 5\nSteamAPI_Shutdown\n", false},
+        {"current", 12, "refuse SteamFriends014", steamfile("current") + "Steam_Init\nERROR: Failed to get steam "
+         "interface SteamFriends014\nfake steam warning hook installed\n", true, "", false},
+        {"bare", 12, "", steamfile("bare") + "Steam_Init\n" +
+                             missing({"SteamApps", "SteamFriends", "SteamRemoteStorage", "SteamScreenshots",
+                                      "SteamUser", "SteamUserStats", "SteamUtils", "SteamAPI_GetHSteamUser",
+                                      "SteamAPI_GetHSteamPipe"}),
+         false, "", false},
     };
     for (const Row& row : rows) {
         fs::create_directories(fs::path(AppIdFile(row.variant)).parent_path());
         std::ofstream(AppIdFile(row.variant)) << "123456";
+        Use(row.variant);
         Command(row.command);
         EXPECT_EQ(row.log, Start(row.variant, row.appId)) << row.variant << " " << row.command;
-        EXPECT_EQ(row.initialised, Steam_IsInitialised());
+        EXPECT_EQ(row.initialised, Steam_IsInitialised()) << row.variant << " " << row.command;
         EXPECT_EQ(row.appId == 0 ? "123456" : "12", ReadFile(AppIdFile(row.variant)));
+        EXPECT_NE(std::string::npos, Calls().find(row.calls)) << row.variant << " " << row.command << ":\n" << Calls();
+        EXPECT_EQ(row.accessors, Count("accessor ") > 0) << row.variant;
         // A second start, after success or failure alike, does nothing but say so.
         if (row.appId != 0) {
             EXPECT_EQ("Steam already initialised\n", Start(row.variant, row.appId));
@@ -117,12 +147,23 @@ TEST_F(SteamLayer, StartUpWritesTheIdFileAndReportsEachFailure)
         testsupport::ConsoleCapture quiet;
         Steam_Shutdown();
         Steam_ResetStartFailed();
-        Command("init 1");
     }
     // Without the library at all (the end-to-end run checks its lines) the game plays on without Steam.
     Start("none");
     EXPECT_FALSE(Steam_IsInitialised());
     EXPECT_EQ(-1, CallBuiltin("steam_is_user_logged_on", {}).real);
+}
+
+TEST_F(SteamLayer, AnInterfaceTheClientRefusesAnswersItsDefaults)
+{
+    Use("current");
+    Command("refuse SteamFriends014");
+    Start("current");
+    ASSERT_TRUE(Steam_IsInitialised());
+    EXPECT_EQ("Unknown", CallBuiltin("steam_get_persona_name", {}).text);
+    EXPECT_EQ(0, CallBuiltin("steam_activate_overlay", {0}).real);
+    EXPECT_EQ(1, CallBuiltin("steam_is_user_logged_on", {}).real);
+    EXPECT_EQ(0, Count("ActivateGameOverlay"));
 }
 
 TEST_F(SteamLayer, OverlayPersonaAndShutDown)

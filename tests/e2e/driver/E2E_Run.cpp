@@ -429,24 +429,32 @@ std::map<std::string, Scenario> Scenarios()
 #ifdef FAKE_STEAM_LIBRARY
     // The program copied into a folder with the stand-in Steam library beside it: Steam starts for the
     // game's application id, the id file is written there, and a leaderboard download reaches the game.
-    s["steam-leaderboard"] = {
-        .before = [=] {
-            fs::create_directories(work + "/bin");
-            fs::copy_file(g_Kelvaro, work + "/bin/kelvaro");
-            fs::copy_file(FAKE_STEAM_LIBRARY, work + "/bin/libsteam_api.so");
-            std::ofstream(work + "/scenario.txt") << "appid 12\nboard hi 2\nfriend 1000 Al\nfriend 1001 Bo\n";
-        },
-        .setup = {.env = {"FAKE_STEAM_SCENARIO=" + work + "/scenario.txt"}, .output = true,
-                  .program = work + "/bin/kelvaro"},
-        .log = {"Buffers..Networking..Shaders..steamfile:" + work + "/bin/steam_appid.txt", "Steam_Init", "found leaderboard: hi",
-                "got scores for lb:hi 2 entries", "Steam_Shutdown"},
-        .output = {"steam_initialised 1", "request 0", "lb 1 0 hi 2", "{", "\"entries\": [",
-                   "{ \"name\":\"Al\" , \"score\":1000 , \"rank\":1 },", "{ \"name\":\"Bo\" , \"score\":990 , \"rank\":2 }",
-                   "]}"},
-        .more = [=](Run& run) {
-            Expect(ReadBytes(work + "/bin/steam_appid.txt") == "12", "steam_appid.txt does not hold 12");
-            Expect(Has(run.trace, " 100001 obj_steam 7 69"), "no leaderboard event in the trace");
-        }};
+    // The same with a library of the newer generation, which exports neither SteamAPI_Init nor the
+    // unversioned accessors.
+    for (const auto& [name, built] : {std::pair{"steam-leaderboard", FAKE_STEAM_LIBRARY},
+                                       {"steam-current-library", FAKE_STEAM_CURRENT_LIBRARY}}) {
+        const std::string library = built; // a copy the lambda can hold
+        s[name] = {
+            .before = [=] {
+                fs::create_directories(work + "/bin");
+                fs::copy_file(g_Kelvaro, work + "/bin/kelvaro");
+                fs::copy_file(library, work + "/bin/libsteam_api.so");
+                std::ofstream(work + "/scenario.txt") << "appid 12\nboard hi 2\nfriend 1000 Al\nfriend 1001 Bo\n";
+            },
+            .setup = {.env = {"FAKE_STEAM_SCENARIO=" + work + "/scenario.txt"}, .output = true,
+                      .program = work + "/bin/kelvaro"},
+            .log = {"Buffers..Networking..Shaders..steamfile:" + work + "/bin/steam_appid.txt", "Steam_Init",
+                    "fake steam warning hook installed", "found leaderboard: hi", "got scores for lb:hi 2 entries",
+                    "Steam_Shutdown"},
+            .output = {"steam_initialised 1", "request 0", "lb 1 0 hi 2", "{", "\"entries\": [",
+                       "{ \"name\":\"Al\" , \"score\":1000 , \"rank\":1 },",
+                       "{ \"name\":\"Bo\" , \"score\":990 , \"rank\":2 }", "]}"},
+            .absent = {"ERROR: Failed to find function", "ERROR: Failed to get steam interface"},
+            .more = [=](Run& run) {
+                Expect(ReadBytes(work + "/bin/steam_appid.txt") == "12", "steam_appid.txt does not hold 12");
+                Expect(Has(run.trace, " 100001 obj_steam 7 69"), "no leaderboard event in the trace");
+            }};
+    }
     // Without the library beside it the program says why Steam did not start and plays on without it.
     s["steam-missing"] = {
         .before = [=] {

@@ -1,8 +1,13 @@
-// A stand-in client library for the tests: the fifteen entry points over an in-memory user, cloud,
-// stats and leaderboards. Callbacks and call results are delivered only inside
-// SteamAPI_RunCallbacks, as the real library does. Tests steer it with FakeSteam_Command; a run of
-// the executable reads its commands from the file named by FAKE_STEAM_SCENARIO. Every call it gets
-// worth checking is logged (FakeSteam_CallLog).
+// A stand-in client library for the tests over an in-memory user, cloud, stats and leaderboards.
+// Callbacks and call results are delivered only inside SteamAPI_RunCallbacks, as the real library
+// does. Tests steer it with FakeSteam_Command; a run of the executable reads its commands from the
+// file named by FAKE_STEAM_SCENARIO. Every call it gets worth checking is logged (FakeSteam_CallLog),
+// and so is every call of a method the engine has no business calling ("unexpected ...").
+//
+// Which entry points it exports follows the library generation it stands for (CMakeLists.txt):
+// FAKE_STEAM_OLDER (SteamAPI_Init and the unversioned accessors), FAKE_STEAM_NEWER (the SteamInternal_
+// start-up and client factory), FAKE_STEAM_HANDLES (the user and pipe handles) and
+// FAKE_STEAM_CALL_RESULTS (call-result registration).
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -11,7 +16,9 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "steam/Steam_Api.h"
@@ -57,6 +64,7 @@ struct FakeState {
     int32_t downloadIo = 0;
     std::string shortRead; // this file reads one byte short
     bool resetFails = false;
+    std::set<std::string> refused; // versions the client will not hand out
 };
 
 FakeState g_State;
@@ -66,6 +74,8 @@ std::vector<std::pair<int, std::vector<uint8_t>>> g_Posted;
 std::vector<Completed> g_Completed;
 SteamAPICall_t g_NextCall = 1;
 std::string g_Log;
+constexpr HSteamUser USER = 3;
+constexpr HSteamPipe PIPE = 5;
 
 // Always true, so that calls that cannot fail answer with their log line.
 bool Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -80,6 +90,18 @@ bool Log(const char* format, ...)
     g_Log += "\n";
     return true;
 }
+
+// What a method the engine never calls answers, after logging the call.
+template <class T> T Nothing()
+{
+    if constexpr (!std::is_void_v<T>) return T{};
+}
+#define UNCALLED(Return, Name, ...)                                                                          \
+    Return Name(__VA_ARGS__) override                                                                        \
+    {                                                                                                        \
+        Log("unexpected %s", #Name);                                                                         \
+        return Nothing<Return>();                                                                            \
+    }
 
 template <class Record> std::vector<uint8_t> Bytes(const Record& record)
 {
@@ -160,6 +182,7 @@ void Command(const std::string& line)
     else if (verb == "download_io") in >> s.downloadIo;
     else if (verb == "short_read") in >> s.shortRead;
     else if (verb == "reset_fails") in >> s.resetFails;
+    else if (verb == "refuse") s.refused.insert(Rest(in));
 }
 
 void ReadScenario()
@@ -192,36 +215,65 @@ Board* BoardOf(SteamLeaderboard_t handle)
 
 class FakeApps : public ISteamApps {
   public:
-    bool BIsSubscribed() override { return true; }
-};
-
-class FakeClient : public ISteamClient {
-  public:
-    void SetWarningMessageHook(SteamAPIWarningMessageHook_t hook) override
-    {
-        if (hook != nullptr) hook(0, "fake steam warning hook installed");
-    }
+    UNCALLED(bool, BIsSubscribed)
 };
 
 class FakeFriends : public ISteamFriends {
   public:
     const char* GetPersonaName() override { return g_State.persona.c_str(); }
+    UNCALLED(SteamAPICall_t, SetPersonaName, const char*)
+    UNCALLED(EPersonaState, GetPersonaState)
+    UNCALLED(int, GetFriendCount, int)
+    UNCALLED(CSteamID, GetFriendByIndex, int, int)
+    UNCALLED(EFriendRelationship, GetFriendRelationship, CSteamID)
+    UNCALLED(EPersonaState, GetFriendPersonaState, CSteamID)
     const char* GetFriendPersonaName(CSteamID user) override
     {
         auto found = g_State.friends.find(user);
         return found != g_State.friends.end() ? found->second.c_str() : "";
     }
+    UNCALLED(bool, GetFriendGamePlayed, CSteamID, FriendGameInfo_t*)
+    UNCALLED(const char*, GetFriendPersonaNameHistory, CSteamID, int)
+    UNCALLED(const char*, GetPlayerNickname, CSteamID)
+    UNCALLED(bool, HasFriend, CSteamID, int)
+    UNCALLED(int, GetClanCount)
+    UNCALLED(CSteamID, GetClanByIndex, int)
+    UNCALLED(const char*, GetClanName, CSteamID)
+    UNCALLED(const char*, GetClanTag, CSteamID)
+    UNCALLED(bool, GetClanActivityCounts, CSteamID, int*, int*, int*)
+    UNCALLED(SteamAPICall_t, DownloadClanActivityCounts, CSteamID*, int)
+    UNCALLED(int, GetFriendCountFromSource, CSteamID)
+    UNCALLED(CSteamID, GetFriendFromSourceByIndex, CSteamID, int)
+    UNCALLED(bool, IsUserInSource, CSteamID, CSteamID)
+    UNCALLED(void, SetInGameVoiceSpeaking, CSteamID, bool)
     void ActivateGameOverlay(const char* dialog) override { Log("ActivateGameOverlay %s", dialog); }
 };
 
 class FakeUtils : public ISteamUtils {
   public:
+    UNCALLED(uint32_t, GetSecondsSinceAppActive)
+    UNCALLED(uint32_t, GetSecondsSinceComputerActive)
+    UNCALLED(EUniverse, GetConnectedUniverse)
+    UNCALLED(uint32_t, GetServerRealTime)
+    UNCALLED(const char*, GetIPCountry)
+    UNCALLED(bool, GetImageSize, int, uint32_t*, uint32_t*)
+    UNCALLED(bool, GetImageRGBA, int, uint8_t*, int)
+    UNCALLED(bool, GetCSERIPPort, uint32_t*, uint16_t*)
+    UNCALLED(uint8_t, GetCurrentBatteryPower)
     AppId_t GetAppID() override { return g_State.appId; }
+    UNCALLED(void, SetOverlayNotificationPosition, ENotificationPosition)
+    UNCALLED(bool, IsAPICallCompleted, SteamAPICall_t, bool*)
+    UNCALLED(ESteamAPICallFailure, GetAPICallFailureReason, SteamAPICall_t)
+    UNCALLED(bool, GetAPICallResult, SteamAPICall_t, void*, int, int, bool*)
+    UNCALLED(void, RunFrame)
+    UNCALLED(uint32_t, GetIPCCallCount)
+    UNCALLED(void, SetWarningMessageHook, SteamAPIWarningMessageHook_t)
     bool IsOverlayEnabled() override { return true; }
 };
 
 class FakeUser : public ISteamUser {
   public:
+    UNCALLED(HSteamUser, GetHSteamUser)
     bool BLoggedOn() override { return g_State.loggedOn; }
     CSteamID GetSteamID() override { return g_State.steamId; }
 };
@@ -243,16 +295,20 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
         std::memcpy(data, found->second.data(), size_t(count));
         return count;
     }
+    bool FileForget(const char* name) override { return Log("FileForget %s", name); }
+    bool FileDelete(const char* name) override { return g_State.files.erase(name) == 1; }
     SteamAPICall_t FileShare(const char*) override
     {
         return Answer(RemoteStorageFileShareResult_t{g_State.shareResult, 9}, g_State.shareIo);
     }
-    bool SetSyncPlatforms(const char* name, uint32_t platforms) override
+    bool SetSyncPlatforms(const char* name, ERemoteStoragePlatform platforms) override
     {
-        return Log("SetSyncPlatforms %s %x", name, platforms);
+        return Log("SetSyncPlatforms %s %x", name, unsigned(platforms));
     }
-    bool FileForget(const char* name) override { return Log("FileForget %s", name); }
-    bool FileDelete(const char* name) override { return g_State.files.erase(name) == 1; }
+    UNCALLED(UGCFileWriteStreamHandle_t, FileWriteStreamOpen, const char*)
+    UNCALLED(bool, FileWriteStreamWriteChunk, UGCFileWriteStreamHandle_t, const void*, int32_t)
+    UNCALLED(bool, FileWriteStreamClose, UGCFileWriteStreamHandle_t)
+    UNCALLED(bool, FileWriteStreamCancel, UGCFileWriteStreamHandle_t)
     bool FileExists(const char* name) override { return g_State.files.count(name) == 1; }
     bool FilePersisted(const char* name) override { return g_State.files.count(name) == 1; }
     int32_t GetFileSize(const char* name) override
@@ -260,6 +316,10 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
         auto found = g_State.files.find(name);
         return found != g_State.files.end() ? int32_t(found->second.size()) : 0;
     }
+    UNCALLED(int64_t, GetFileTimestamp, const char*)
+    UNCALLED(ERemoteStoragePlatform, GetSyncPlatforms, const char*)
+    UNCALLED(int32_t, GetFileCount)
+    UNCALLED(const char*, GetFileNameAndSize, int, int32_t*)
     bool GetQuota(int32_t* total, int32_t* available) override
     {
         *total = 1000;
@@ -268,22 +328,33 @@ class FakeRemoteStorage : public ISteamRemoteStorage {
     }
     bool IsCloudEnabledForAccount() override { return true; }
     bool IsCloudEnabledForApp() override { return g_State.cloudWrite; }
+    UNCALLED(void, SetCloudEnabledForApp, bool)
+    UNCALLED(SteamAPICall_t, UGCDownload, UGCHandle_t, uint32_t)
+    UNCALLED(bool, GetUGCDownloadProgress, UGCHandle_t, int32_t*, int32_t*)
+    UNCALLED(bool, GetUGCDetails, UGCHandle_t, AppId_t*, char**, int32_t*, CSteamID*)
+    UNCALLED(int32_t, UGCRead, UGCHandle_t, void*, int32_t, uint32_t, EUGCReadAction)
+    UNCALLED(int32_t, GetCachedUGCCount)
+    UNCALLED(UGCHandle_t, GetCachedUGCHandle, int32_t)
     SteamAPICall_t PublishWorkshopFile(const char* file, const char* preview, AppId_t consumer, const char* title,
-                                       const char* description, int32_t visibility, const void*, int32_t type) override
+                                       const char* description, ERemoteStoragePublishedFileVisibility visibility,
+                                       SteamParamStringArray_t*, EWorkshopFileType type) override
     {
         Log("PublishWorkshopFile %s %s %u %s %s %d %d", file, preview != nullptr ? preview : "(null)", consumer,
-            title != nullptr ? title : "(null)", description != nullptr ? description : "(null)", visibility, type);
-        return Answer(RemoteStoragePublishFileResult_t{g_State.publishResult, 77});
+            title != nullptr ? title : "(null)", description != nullptr ? description : "(null)", int(visibility),
+            int(type));
+        return Answer(RemoteStoragePublishFileResult_t{g_State.publishResult, 77, false});
     }
 };
 
 class FakeScreenshots : public ISteamScreenshots {
   public:
+    UNCALLED(ScreenshotHandle, WriteScreenshot, void*, uint32_t, int, int)
     ScreenshotHandle AddScreenshotToLibrary(const char* file, const char*, int width, int height) override
     {
         Log("AddScreenshotToLibrary %s %d %d", file, width, height);
         return 7;
     }
+    UNCALLED(void, TriggerScreenshot)
     void HookScreenshots(bool hook) override { Log("HookScreenshots %d", hook); }
 };
 
@@ -313,6 +384,7 @@ class FakeUserStats : public ISteamUserStats {
         return Store(g_State.achievements, name, true);
     }
     bool ClearAchievement(const char* name) override { return Store(g_State.achievements, name, false); }
+    UNCALLED(bool, GetAchievementAndUnlockTime, const char*, bool*, uint32_t*)
     bool StoreStats() override
     {
         Log("StoreStats");
@@ -320,6 +392,16 @@ class FakeUserStats : public ISteamUserStats {
         --g_State.storeRefusals;
         return false;
     }
+    UNCALLED(int, GetAchievementIcon, const char*)
+    UNCALLED(const char*, GetAchievementDisplayAttribute, const char*, const char*)
+    UNCALLED(bool, IndicateAchievementProgress, const char*, uint32_t, uint32_t)
+    UNCALLED(uint32_t, GetNumAchievements)
+    UNCALLED(const char*, GetAchievementName, uint32_t)
+    UNCALLED(SteamAPICall_t, RequestUserStats, CSteamID)
+    UNCALLED(bool, GetUserStat, CSteamID, const char*, int32_t*)
+    UNCALLED(bool, GetUserStat, CSteamID, const char*, float*)
+    UNCALLED(bool, GetUserAchievement, CSteamID, const char*, bool*)
+    UNCALLED(bool, GetUserAchievementAndUnlockTime, CSteamID, const char*, bool*, uint32_t*)
     bool ResetAllStats(bool) override { return !g_State.resetFails; }
     SteamAPICall_t FindOrCreateLeaderboard(const char* name, ELeaderboardSortMethod sort,
                                            ELeaderboardDisplayType display) override
@@ -338,6 +420,9 @@ class FakeUserStats : public ISteamUserStats {
         Board* board = BoardOf(handle);
         return board != nullptr ? board->name.c_str() : "";
     }
+    UNCALLED(int, GetLeaderboardEntryCount, SteamLeaderboard_t)
+    UNCALLED(ELeaderboardSortMethod, GetLeaderboardSortMethod, SteamLeaderboard_t)
+    UNCALLED(ELeaderboardDisplayType, GetLeaderboardDisplayType, SteamLeaderboard_t)
     SteamAPICall_t DownloadLeaderboardEntries(SteamLeaderboard_t handle, ELeaderboardDataRequest kind, int start,
                                               int end) override
     {
@@ -346,6 +431,7 @@ class FakeUserStats : public ISteamUserStats {
         bool io = g_State.downloadIo > 0 && g_State.downloadIo--;
         return Answer(LeaderboardScoresDownloaded_t{handle, handle, board != nullptr ? board->entries : 0}, io);
     }
+    UNCALLED(SteamAPICall_t, DownloadLeaderboardEntriesForUsers, SteamLeaderboard_t, CSteamID*, int)
     bool GetDownloadedLeaderboardEntry(SteamLeaderboardEntries_t, int index, LeaderboardEntry_t* entry, int32_t*,
                                        int) override
     {
@@ -374,14 +460,81 @@ class FakeUserStats : public ISteamUserStats {
     }
 };
 
-} // namespace
+[[maybe_unused]] FakeApps g_Apps; // handed out by the older generation's accessor only
+FakeFriends g_Friends;
+FakeRemoteStorage g_RemoteStorage;
+FakeScreenshots g_Screenshots;
+FakeUser g_User;
+FakeUserStats g_UserStats;
+FakeUtils g_Utils;
 
-FAKE_EXPORT bool SteamAPI_Init()
+// An interface for the library's user and pipe at the one version the client serves, unless told to
+// refuse that version.
+template <class Interface>
+Interface* Serve(Interface* instance, HSteamUser user, HSteamPipe pipe, const char* version, const char* served)
+{
+    bool ok = user == USER && pipe == PIPE && std::strcmp(version, served) == 0 && g_State.refused.count(version) == 0;
+    if (!ok) Log("refused %s for user %d pipe %d", version, user, pipe);
+    return ok ? instance : nullptr;
+}
+
+class FakeClient : public ISteamClient {
+  public:
+    UNCALLED(HSteamPipe, CreateSteamPipe)
+    UNCALLED(bool, BReleaseSteamPipe, HSteamPipe)
+    UNCALLED(HSteamUser, ConnectToGlobalUser, HSteamPipe)
+    UNCALLED(HSteamUser, CreateLocalUser, HSteamPipe*, EAccountType)
+    UNCALLED(void, ReleaseUser, HSteamPipe, HSteamUser)
+    ISteamUser* GetISteamUser(HSteamUser user, HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_User, user, pipe, version, "SteamUser017");
+    }
+    UNCALLED(ISteamGameServer*, GetISteamGameServer, HSteamUser, HSteamPipe, const char*)
+    UNCALLED(void, SetLocalIPBinding, uint32_t, uint16_t)
+    ISteamFriends* GetISteamFriends(HSteamUser user, HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_Friends, user, pipe, version, "SteamFriends014");
+    }
+    ISteamUtils* GetISteamUtils(HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_Utils, USER, pipe, version, "SteamUtils006");
+    }
+    UNCALLED(ISteamMatchmaking*, GetISteamMatchmaking, HSteamUser, HSteamPipe, const char*)
+    UNCALLED(ISteamMatchmakingServers*, GetISteamMatchmakingServers, HSteamUser, HSteamPipe, const char*)
+    UNCALLED(void*, GetISteamGenericInterface, HSteamUser, HSteamPipe, const char*)
+    ISteamUserStats* GetISteamUserStats(HSteamUser user, HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_UserStats, user, pipe, version, "STEAMUSERSTATS_INTERFACE_VERSION011");
+    }
+    UNCALLED(ISteamGameServerStats*, GetISteamGameServerStats, HSteamUser, HSteamPipe, const char*)
+    UNCALLED(ISteamApps*, GetISteamApps, HSteamUser, HSteamPipe, const char*)
+    UNCALLED(ISteamNetworking*, GetISteamNetworking, HSteamUser, HSteamPipe, const char*)
+    ISteamRemoteStorage* GetISteamRemoteStorage(HSteamUser user, HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_RemoteStorage, user, pipe, version, "STEAMREMOTESTORAGE_INTERFACE_VERSION012");
+    }
+    ISteamScreenshots* GetISteamScreenshots(HSteamUser user, HSteamPipe pipe, const char* version) override
+    {
+        return Serve(&g_Screenshots, user, pipe, version, "STEAMSCREENSHOTS_INTERFACE_VERSION002");
+    }
+    UNCALLED(void, RunFrame)
+    UNCALLED(uint32_t, GetIPCCallCount)
+    void SetWarningMessageHook(SteamAPIWarningMessageHook_t hook) override
+    {
+        if (hook != nullptr) hook(0, "fake steam warning hook installed");
+    }
+};
+FakeClient g_Client;
+
+// The start-up's answer, after the scenario file of a run is read.
+bool Start(const char* how)
 {
     ReadScenario();
-    Log("SteamAPI_Init");
+    Log("%s", how);
     return g_State.initResult;
 }
+
+} // namespace
 
 // Every posted callback to each listener of its id, then every finished call to its result object.
 FAKE_EXPORT void SteamAPI_RunCallbacks()
@@ -410,21 +563,62 @@ FAKE_EXPORT void SteamAPI_Shutdown()
     Log("SteamAPI_Shutdown");
 }
 
-// Each interface accessor hands out its one instance.
+FAKE_EXPORT ISteamClient* SteamClient()
+{
+    return &g_Client;
+}
+
+#ifdef FAKE_STEAM_OLDER
+FAKE_EXPORT bool SteamAPI_Init()
+{
+    return Start("SteamAPI_Init");
+}
+
+// Each unversioned accessor hands out its one instance, and says it was asked.
 #define FAKE_INTERFACE(Name)                                                                                \
     FAKE_EXPORT ISteam##Name* Steam##Name()                                                                 \
     {                                                                                                       \
-        static Fake##Name instance;                                                                         \
-        return &instance;                                                                                   \
+        Log("accessor Steam" #Name);                                                                        \
+        return &g_##Name;                                                                                   \
     }
 FAKE_INTERFACE(Apps)
-FAKE_INTERFACE(Client)
 FAKE_INTERFACE(Friends)
 FAKE_INTERFACE(RemoteStorage)
 FAKE_INTERFACE(Screenshots)
 FAKE_INTERFACE(User)
 FAKE_INTERFACE(UserStats)
 FAKE_INTERFACE(Utils)
+#endif
+
+#ifdef FAKE_STEAM_NEWER
+// Logs the versions the program said it will ask for.
+FAKE_EXPORT int32_t SteamInternal_SteamAPI_Init(const char* versions, SteamErrMsg* reason)
+{
+    std::string list;
+    for (const char* version = versions; *version != 0; version += std::strlen(version) + 1)
+        list += (list.empty() ? "" : ",") + std::string(version);
+    if (Start(("SteamInternal_SteamAPI_Init " + list).c_str())) return k_ESteamAPIInitResult_OK;
+    std::snprintf(*reason, sizeof *reason, "fake steam refused to start");
+    return 1;
+}
+
+FAKE_EXPORT void* SteamInternal_CreateInterface(const char* version)
+{
+    return Serve(&g_Client, USER, PIPE, version, "SteamClient012");
+}
+#endif
+
+#ifdef FAKE_STEAM_HANDLES
+FAKE_EXPORT HSteamUser SteamAPI_GetHSteamUser()
+{
+    return USER;
+}
+
+FAKE_EXPORT HSteamPipe SteamAPI_GetHSteamPipe()
+{
+    return PIPE;
+}
+#endif
 
 FAKE_EXPORT void SteamAPI_RegisterCallback(CCallbackBase* callback, int id)
 {
@@ -442,7 +636,7 @@ FAKE_EXPORT void SteamAPI_UnregisterCallback(CCallbackBase* callback)
         at = at->second == callback ? g_Callbacks.erase(at) : std::next(at);
 }
 
-#ifndef FAKE_STEAM_PARTIAL
+#ifdef FAKE_STEAM_CALL_RESULTS
 FAKE_EXPORT void SteamAPI_RegisterCallResult(CCallbackBase* callback, SteamAPICall_t call)
 {
     Log("RegisterCallResult %llu", static_cast<unsigned long long>(call));
