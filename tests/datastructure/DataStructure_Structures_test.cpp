@@ -100,7 +100,9 @@ TEST_F(DataStructureTest, DeepNestingIsDestroyedWithoutRecursion)
         {"maps", [](int32_t) { return true; }},
         {"both", [](int32_t i) { return i % 2 == 1; }},
     };
-    for (const auto& [name, isMap] : chains) {
+    for (const auto& chain : chains) {
+        const char* name = chain.first;
+        bool (*isMap)(int32_t) = chain.second;
         int32_t bystander = g_DSLists.Add(new CDS_List());
         std::vector<ScriptValue> marks(CHAIN);
         for (int32_t i = 0; i < CHAIN; ++i) {
