@@ -93,6 +93,18 @@ TEST_F(MusicTest, TracksThatEndByThemselvesGiveTheirSourcesBack)
     }
     Sound_StopFile("tune.mp3", Sound_Get(0)->GetSoundId());
     EXPECT_EQ(inUse, soundtest::SourcesInUse());
+
+    // Stopping a track that ended by itself sends its device only the close.
+    std::vector<std::string> commands;
+    Mci_SetDevice([&commands](const std::string& command, std::string& answer, std::string&) {
+        commands.push_back(command);
+        if (command.find(" mode") != std::string::npos) answer = "stopped";
+        return true;
+    });
+    Sound_PlayFile("tune.mp3", Sound_Get(0)->GetSoundId(), false);
+    commands.clear();
+    Sound_StopFile("tune.mp3", Sound_Get(0)->GetSoundId());
+    EXPECT_EQ(commands, (std::vector<std::string>{"status MediaFile1 mode", "close MediaFile1"}));
 }
 
 TEST_F(MusicTest, TheInterpreterPlaysMp3DevicesAndKnowsADriveWithoutADisc)
