@@ -112,7 +112,7 @@ void WriteElement(const ElementWriter& writer, int32_t argc, const ScriptValue* 
 {
     static const Messages messages = {"VERTEX BUILDER: Illegal argument count",
                                       "VERTEX BUILDER: Illegal argument type",
-                                      "VERTEX BUILDER: Illegal vertex buffer given."};
+                                      "VERTEX BUILDER: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, writer.argc, args);
     if (buffer == nullptr) return;
     if (buffer->current == nullptr) {
@@ -173,19 +173,19 @@ void Builtin_VertexDeleteBuffer(ScriptValue* result, CInstance*, CInstance*, int
         return;
     }
     if (!VertexBuilder_Delete(Arg_Int(args[0])))
-        Fatal("vertex_delete_buffer: Invalid vertex buffer given");
+        Fatal("vertex_delete_buffer: Invalid vertex buffer specified");
 }
 
 void Builtin_VertexBegin(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
 {
     static const Messages messages = {"vertex_begin: Illegal argument count",
                                       "vertex_begin: Illegal argument type",
-                                      "vertex_begin: Illegal vertex buffer given."};
+                                      "vertex_begin: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 2, args);
     if (buffer == nullptr) return;
     VertexFormat* format = VertexFormat_Get(Arg_Int(args[1]));
     if (format == nullptr) {
-        Fatal("vertex_create_buffer: Illegal vertex format given");
+        Fatal("vertex_create_buffer: Illegal vertex format specified");
         return;
     }
     buffer->writeOffset = 0;
@@ -198,7 +198,7 @@ void Builtin_VertexEnd(ScriptValue*, CInstance*, CInstance*, int32_t argc, Scrip
 {
     static const Messages messages = {"vertex_end: Illegal argument count",
                                       "vertex_end: Illegal argument type",
-                                      "vertex_end: Illegal vertex buffer given."};
+                                      "vertex_end: Illegal vertex buffer specified."};
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 1, args);
     if (buffer == nullptr) return;
     if (buffer->writtenMask != 0) {
@@ -214,11 +214,13 @@ void Builtin_VertexSubmit(ScriptValue* result, CInstance*, CInstance*, int32_t a
 {
     static const Messages messages = {"vertex_submit: Illegal argument count",
                                       "vertex_submit: Illegal argument type",
-                                      "vertex_submit: Illegal vertex buffer given."};
+                                      "vertex_submit: Illegal vertex buffer specified."};
     Result_Real(result, -1);
     VertexBuilderBuffer* buffer = CheckedBuffer(messages, argc, 3, args);
     if (buffer == nullptr) return;
-    if (buffer->finished == nullptr) {
+    // Between a new begin and its end the bytes are laid out for the new format while the finished
+    // one would size the batch's room, so that state is refused like a buffer never ended.
+    if (buffer->finished == nullptr || buffer->current != nullptr) {
         Fatal("vertex_submit: Must finish with vertex_end() before submitting.");
         return;
     }
@@ -230,7 +232,9 @@ void Builtin_VertexSubmit(ScriptValue* result, CInstance*, CInstance*, int32_t a
     if (buffer->vertexCount == 0) return;
     void* room = Graphics::AllocVerts(primitive, SubmitTexture(Arg_Int(args[2])), buffer->finished->handle,
                                       static_cast<int32_t>(buffer->vertexCount));
-    if (room != nullptr) std::memcpy(room, buffer->data, buffer->writeOffset);
+    // The room holds the vertex count in the finished format's stride, never more.
+    uint64_t roomBytes = uint64_t(buffer->vertexCount) * uint64_t(std::max(buffer->finished->stride, 0));
+    if (room != nullptr) std::memcpy(room, buffer->data, std::min<uint64_t>(buffer->writeOffset, roomBytes));
 }
 
 void Builtin_VertexPosition(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)

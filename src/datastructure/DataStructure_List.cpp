@@ -169,6 +169,13 @@ void CDS_List::Clear()
     m_Count = 0;
 }
 
+void CDS_List::CollectNested(std::vector<DS_Nested>& out) const
+{
+    DS_Nested nested;
+    for (int32_t i = 0; i < m_Capacity; ++i)
+        if (DS_NestedOf(&m_Slots[i], nested)) out.push_back(nested);
+}
+
 void CDS_List::Copy(const CDS_List* source)
 {
     if (source == this) return;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "datastructure/DataStructure_Values.h"
 
@@ -33,6 +34,8 @@ public:
     void Clear();
     // The copy carries no nested marks: only the source owns its nested structures.
     void Copy(const CDS_List* source);
+    // Appends the structures that marked slots own, in slot order.
+    void CollectNested(std::vector<DS_Nested>& out) const;
     std::string WriteToString() const;
     bool ReadFromString(const char* text);
 

@@ -206,6 +206,13 @@ void CDS_Map::Destroy()
     m_BucketCount = 0;
 }
 
+void CDS_Map::CollectNested(std::vector<DS_Nested>& out) const
+{
+    DS_Nested nested;
+    for (CDS_MapNode* node = FindFirst(); node != nullptr; node = After(node))
+        if (DS_NestedOf(&node->value, nested)) out.push_back(nested);
+}
+
 void CDS_Map::Copy(const CDS_Map* source)
 {
     // Copying a map onto itself would empty it first and then find nothing to copy.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "datastructure/DataStructure_Values.h"
 
@@ -57,6 +58,8 @@ public:
     void Clear();
     // Clear, and the buckets are freed; the map is then only fit for deleting.
     void Destroy();
+    // Appends the structures that marked values own, in walking order.
+    void CollectNested(std::vector<DS_Nested>& out) const;
     // Entries copied in the source's walking order with their kinds unmarked; this map's own entries
     // are released first (their nested structures are left alone).
     void Copy(const CDS_Map* source);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "base/Base_Numbers.h"
 #include "code/Code_Error.h"
@@ -49,12 +50,55 @@ bool DS_IsNestedMark(uint32_t kind)
     return (kind & LOW_KIND_BITS) == 0 && (kind & (DS_MARK_MAP | DS_MARK_LIST)) != 0;
 }
 
+bool DS_NestedOf(const ScriptValue* element, DS_Nested& nested)
+{
+    if (!DS_IsNestedMark(element->kind)) return false;
+    nested = DS_Nested{(element->kind & DS_MARK_MAP) != 0, Numbers_TruncToInt32(element->real)};
+    return true;
+}
+
+namespace {
+
+// A structure on the way out: what it owns, and how much of that is already destroyed.
+struct Unwinding {
+    CDS_List* list;
+    CDS_Map* map;
+    std::vector<DS_Nested> owned;
+    size_t next;
+};
+
+// Takes the structure out of its table onto the work list; nothing when the slot is empty.
+void TakeForUnwinding(const DS_Nested& nested, std::vector<Unwinding>& work)
+{
+    Unwinding entry{nullptr, nullptr, {}, 0};
+    if (nested.map) entry.map = g_DSMaps.Take(nested.index);
+    else entry.list = g_DSLists.Take(nested.index);
+    if (entry.map == nullptr && entry.list == nullptr) return;
+    if (entry.map != nullptr) entry.map->CollectNested(entry.owned);
+    else entry.list->CollectNested(entry.owned);
+    work.push_back(std::move(entry));
+}
+
+} // namespace
+
 void DS_DestroyNested(const ScriptValue* element)
 {
-    if (!DS_IsNestedMark(element->kind)) return;
-    int32_t index = Numbers_TruncToInt32(element->real);
-    if ((element->kind & DS_MARK_MAP) != 0) delete g_DSMaps.Take(index);
-    else delete g_DSLists.Take(index);
+    DS_Nested first;
+    if (!DS_NestedOf(element, first)) return;
+    std::vector<Unwinding> work;
+    TakeForUnwinding(first, work);
+    while (!work.empty()) {
+        Unwinding& top = work.back();
+        if (top.next < top.owned.size()) {
+            DS_Nested nested = top.owned[top.next++];
+            TakeForUnwinding(nested, work);
+            continue;
+        }
+        // Whatever it owned has left its table, so its own clearing destroys nothing more.
+        delete top.map;
+        delete top.list;
+        work.pop_back();
+    }
 }
 
 void* DS_Object::operator new(size_t size)

@@ -22,7 +22,17 @@ void DS_SetPrecision(double x);
 
 // True when the kind word marks a real owning a nested structure (low 16 bits 0, bit 31 or 30 set).
 bool DS_IsNestedMark(uint32_t kind);
-// Destroys the map or list a marked element owns, when its index (the real truncated) names one.
+// The structure a marked element owns: a map or a list, and its index (the real truncated).
+struct DS_Nested {
+    bool map;
+    int32_t index;
+};
+// False for an element that owns nothing.
+bool DS_NestedOf(const ScriptValue* element, DS_Nested& nested);
+// Destroys the map or list a marked element owns, when its index names one, and every structure
+// nested in it, depth first in element order. Each is taken out of its table before its own
+// elements are looked at, so a structure reached twice is destroyed once; the nesting is walked
+// from a work list, so any depth fits the stack.
 void DS_DestroyNested(const ScriptValue* element);
 
 // Data structures and their nodes are memory-manager blocks.

@@ -391,19 +391,27 @@ void GR_Surface_CopyRegion(DeviceTexture* destination, int32_t dx, int32_t dy, D
 
 IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height)
 {
+    return GR_BitmapFromReadBack(pixels, width, height, ReadBackPart{0, 0, width, height});
+}
+
+IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height, const ReadBackPart& part)
+{
     TBitmap* bitmap = TBitmap_Create();
     bitmap->SetPixelFormat(BITMAP_FORMAT_32BIT);
     bitmap->SetWidth(width);
     bitmap->SetHeight(height);
-    if (pixels == nullptr) return bitmap;
-    size_t rowBytes = size_t(width) * 4;
-    for (int32_t row = 0; row < height; ++row) {
-        uint8_t* line = nullptr;
-        int32_t stride = 0;
-        bitmap->GetScanline(row, &line, &stride);
-        if (line != nullptr) std::memcpy(line, pixels + size_t(row) * rowBytes, rowBytes);
+    bool fits = part.x >= 0 && part.y >= 0 && part.width > 0 && part.height > 0 && part.width <= width - part.x &&
+                part.height <= height - part.y;
+    if (pixels != nullptr && fits) {
+        size_t rowBytes = size_t(part.width) * 4;
+        for (int32_t row = 0; row < part.height; ++row) {
+            uint8_t* line = nullptr;
+            int32_t stride = 0;
+            bitmap->GetScanline(part.y + row, &line, &stride);
+            if (line != nullptr) std::memcpy(line + size_t(part.x) * 4, pixels + size_t(row) * rowBytes, rowBytes);
+        }
+        bitmap->Unlock();
     }
-    bitmap->Unlock();
     MemoryManager::Free(pixels);
     return bitmap;
 }

@@ -74,5 +74,12 @@ uint8_t* GR_Surface_ReadPixels(DeviceTexture* texture, int32_t x, int32_t y, int
 // A new 32-bit bitmap of width x height holding a read-back's pixels, which it frees; with no
 // pixels the bitmap is left as made.
 IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height);
+// Where a read-back of part of a rectangle lies in it.
+struct ReadBackPart {
+    int32_t x, y, width, height;
+};
+// The same with pixels of part.width x part.height put in place at (part.x, part.y); the rest of the
+// bitmap is transparent black. A part that does not fit leaves the bitmap as made.
+IBitmap* GR_BitmapFromReadBack(uint8_t* pixels, int32_t width, int32_t height, const ReadBackPart& part);
 void GR_Surface_CopyRegion(DeviceTexture* destination, int32_t dx, int32_t dy, DeviceTexture* source,
                            int32_t sx, int32_t sy, int32_t width, int32_t height);

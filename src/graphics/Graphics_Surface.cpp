@@ -1,5 +1,6 @@
 #include "graphics/Graphics_Surface.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/Base_Maths.h"
@@ -225,5 +226,13 @@ IBitmap* Surface_CreateBitmap(int32_t index, int32_t x, int32_t y, int32_t width
     DeviceTexture* texture = Texture_GetHandle(record->texture);
     if (texture == nullptr || width < 1 || height < 1) return nullptr;
     Graphics::Flush();
-    return GR_BitmapFromReadBack(GR_Surface_ReadPixels(texture, x, y, width, height), width, height);
+    // Only the part of the rectangle on the surface is read back; the bitmap keeps the size asked
+    // for, and what lies off the surface stays transparent black.
+    int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    int64_t right = std::min<int64_t>(int64_t(x) + width, DeviceTexture_Width(texture));
+    int64_t bottom = std::min<int64_t>(int64_t(y) + height, DeviceTexture_Height(texture));
+    if (right <= left || bottom <= top) return GR_BitmapFromReadBack(nullptr, width, height);
+    ReadBackPart part{int32_t(left - x), int32_t(top - y), int32_t(right - left), int32_t(bottom - top)};
+    uint8_t* pixels = GR_Surface_ReadPixels(texture, int32_t(left), int32_t(top), part.width, part.height);
+    return GR_BitmapFromReadBack(pixels, width, height, part);
 }

@@ -48,6 +48,16 @@ int32_t TakeChannel(int32_t kind)
     return static_cast<int32_t>(g_Channels.size() - 1);
 }
 
+// The channel's entry is free for the next sound; a sample stops and its OpenAL objects go.
+void ReleaseChannel(int32_t channel)
+{
+    SoundChannel* entry = Channel(channel);
+    if (entry == nullptr) return;
+    if (g_pSoundHardware != nullptr) g_pSoundHardware->FreeSample(entry->sample);
+    else delete entry->sample;
+    *entry = SoundChannel{};
+}
+
 void FreeChannels()
 {
     for (SoundChannel& channel : g_Channels)
@@ -67,6 +77,7 @@ void DeleteSlot(size_t index)
 
 CSound::~CSound()
 {
+    ReleaseChannel(m_Channel);
     MemoryManager::Free(m_pExtension);
     MemoryManager::Free(m_pFileName);
     CStream::Delete(m_pData);
@@ -78,8 +89,15 @@ int32_t CSound::GetSoundId()
     return m_Channel;
 }
 
+void CSound::Discard()
+{
+    ReleaseChannel(m_Channel);
+    m_Channel = -1;
+}
+
 void CSound::Restore()
 {
+    Discard();
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     bool hasData = SoundChunk_AudioData(m_AudioIndex, data, size);

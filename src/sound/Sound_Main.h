@@ -15,9 +15,11 @@ public:
 
     // The channel, loading the sound into one first when it has none.
     int32_t GetSoundId();
+    // Loads the sound into a new channel, giving back the one it had.
     void Restore();
-    // Forgets the channel; the channel and its sample stay allocated.
-    void Discard() { m_Channel = -1; }
+    // Gives the channel back, with its sample's OpenAL buffer and sources; the next use loads the
+    // sound into a channel again.
+    void Discard();
     // False when the file does not exist.
     bool LoadFromFile(const char* file, int32_t kind, bool preload);
 

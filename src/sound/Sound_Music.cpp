@@ -162,16 +162,22 @@ void ApplyMusicVolume()
                             Mci_ErrorText());
 }
 
-bool MciMode(const char* wanted)
+// The current device's mode ("" without one, or when the query fails, which is logged).
+std::string MciModeText()
 {
-    if (g_MediaCounter == 0) return false;
+    if (g_MediaCounter == 0) return "";
     char answer[1024];
     std::string command = "status " + Alias() + " mode";
     if (!Mci_SendString(command.c_str(), answer, sizeof answer)) {
         MainConsole->Output("error getting mp3 status - %s\n", Mci_ErrorText());
-        return false;
+        return "";
     }
-    return strcasecmp(answer, wanted) == 0;
+    return answer;
+}
+
+bool MciMode(const char* wanted)
+{
+    return strcasecmp(MciModeText().c_str(), wanted) == 0;
 }
 
 void PlayName(const std::string& name, bool loop)
@@ -248,10 +254,16 @@ void SoundHardware::StopMusic()
         g_OggStream->Stop();
         return;
     }
-    if (g_MediaCounter == 0 || !(MciMode("playing") || MciMode("paused"))) return;
+    std::string mode = MciModeText();
     std::string alias = Alias();
-    SendLogged("seek " + alias + " to start", "error stopping mp3 file seeking - %s", "");
-    SendLogged("stop " + alias, "error stopping mp3 - %s", "");
+    if (strcasecmp(mode.c_str(), "playing") == 0 || strcasecmp(mode.c_str(), "paused") == 0) {
+        SendLogged("seek " + alias + " to start", "error stopping mp3 file seeking - %s", "");
+        SendLogged("stop " + alias, "error stopping mp3 - %s", "");
+    } else if (strcasecmp(mode.c_str(), "stopped") != 0) {
+        return;
+    }
+    // A track that ended by itself is closed too: its device holds an output source until then, and
+    // every later track opens a device of its own.
     SendLogged("close " + alias, "error closing mp3 - %s", "");
     g_MediaCounter = 0;
 }

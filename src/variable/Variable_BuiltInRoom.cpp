@@ -179,9 +179,11 @@ bool GV_RoomSpeed(CInstance*, int32_t, ScriptValue* out)
 bool SV_RoomSpeed(CInstance*, int32_t, const ScriptValue* value)
 {
     int32_t speed = Integer(value);
+    // The refusal is reported here and the old speed kept; answering false would have the
+    // interpreter end the game with an error of its own on top of this one.
     if (speed <= 0) {
         Error_Show_Action("Trying to set the room speed to a value <= 0.", false);
-        return false;
+        return true;
     }
     CRoom* room = Run_CurrentRoom();
     if (room != nullptr) room->m_Speed = speed;

@@ -83,6 +83,49 @@ TEST_F(DataStructureTest, MarkedElementsOwnTheirNestedStructuresAndCopiesOwnNoth
     EXPECT_EQ(nullptr, g_DSMaps.Get(1));
 }
 
+// A chain of 150,000 structures, each owning the next, is destroyed with its first without running
+// out of stack: lists, maps (of one bucket, to keep the test small) or both in turn. A structure
+// reached twice, or one whose slot is already empty, is destroyed once.
+TEST_F(DataStructureTest, DeepNestingIsDestroyedWithoutRecursion)
+{
+    constexpr int32_t CHAIN = 150000;
+    auto live = [](auto& table) {
+        int32_t count = 0;
+        for (int32_t i = 0; i < table.Count(); ++i) count += table.Get(i) != nullptr ? 1 : 0;
+        return count;
+    };
+    // Which kind link i of the chain is: a map or a list.
+    const std::pair<const char*, bool (*)(int32_t)> chains[] = {
+        {"lists", [](int32_t) { return false; }},
+        {"maps", [](int32_t) { return true; }},
+        {"both", [](int32_t i) { return i % 2 == 1; }},
+    };
+    for (const auto& chain : chains) {
+        const char* name = chain.first;
+        bool (*isMap)(int32_t) = chain.second;
+        int32_t bystander = g_DSLists.Add(new CDS_List());
+        std::vector<ScriptValue> marks(CHAIN);
+        for (int32_t i = 0; i < CHAIN; ++i) {
+            int32_t index = isMap(i) ? g_DSMaps.Add(new CDS_Map(1)) : g_DSLists.Add(new CDS_List());
+            marks[size_t(i)] = ScriptValue{isMap(i) ? DS_MARK_MAP : DS_MARK_LIST, 0, double(index)};
+        }
+        auto own = [&](int32_t owner, int32_t owned, int32_t key) {
+            int32_t index = int32_t(marks[size_t(owner)].real);
+            if (isMap(owner)) g_DSMaps.Get(index)->Add(&Val(key), &marks[size_t(owned)]);
+            else g_DSLists.Get(index)->Add(&marks[size_t(owned)]);
+        };
+        for (int32_t i = 0; i + 1 < CHAIN; ++i) own(i, i + 1, 0);
+        // The last link owns the second one again and the first, whose slots are empty by then.
+        own(CHAIN - 1, 1, 1);
+        own(CHAIN - 1, 0, 2);
+        ASSERT_EQ(CHAIN + 1, live(g_DSLists) + live(g_DSMaps)) << name;
+        DS_DestroyNested(&marks[0]);
+        EXPECT_EQ(1, live(g_DSLists) + live(g_DSMaps)) << name;
+        EXPECT_NE(nullptr, g_DSLists.Get(bystander)) << name;
+        delete g_DSLists.Take(bystander);
+    }
+}
+
 TEST_F(DataStructureTest, MapKeysAreExactAndACopyOntoItselfKeepsThem)
 {
     CDS_Map map; // the walking order by bucket is played end to end

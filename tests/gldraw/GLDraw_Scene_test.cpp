@@ -6,6 +6,7 @@
 #include "../TestSupport_Builtins.h"
 #include "../gldevice/GLDeviceFixture.h"
 #include "buffer/Buffer_Vertex.h"
+#include "code/Code_Error.h"
 #include "gamebuild/GameBuild_Game.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Loader.h"
@@ -16,6 +17,7 @@
 #include "graphics/Graphics_TextureDraw.h"
 #include "graphics/Graphics_TexturePage.h"
 #include "path/Path_Class.h"
+#include "run/Run_Globals.h"
 
 using namespace gltest;
 using std::make_tuple;
@@ -221,6 +223,52 @@ TEST_F(Scene, ScriptVertexBuffersDrawColouredOrTexturedThroughAHandleAnIndexOrNo
         x += 50;
     }
     EXPECT_EQ("", g_ErrorLast);
+}
+
+// A buffer ended with a small format and begun again with a large one is refused until it ends,
+// and once ended it submits in the new format: many vertices in either format never write past the
+// batch's room (the sanitizer build reports that overrun).
+TEST_F(Scene, ASubmitBetweenANewBeginAndItsEndIsRefused)
+{
+    CallReal("vertex_format_begin", {});
+    CallReal("vertex_format_add_position", {});
+    double small = CallReal("vertex_format_end", {}); // 8 bytes a vertex
+    CallReal("vertex_format_begin", {});
+    for (const char* element : {"vertex_format_add_position_3d", "vertex_format_add_colour",
+                                "vertex_format_add_normal", "vertex_format_add_textcoord"})
+        CallReal(element, {});
+    double large = CallReal("vertex_format_end", {}); // 36 bytes a vertex
+    constexpr int32_t VERTICES = 20000;
+    double b = CallReal("vertex_create_buffer", {});
+    CallReal("vertex_begin", {b, small});
+    for (int32_t i = 0; i < VERTICES; ++i) CallReal("vertex_position", {b, 1, 1});
+    CallReal("vertex_end", {b});
+    CallReal("vertex_begin", {b, large});
+    auto writeLarge = [b](float x, float y) {
+        CallReal("vertex_position_3d", {b, x, y, 0});
+        CallReal("vertex_colour", {b, 0x00FF00, 1});
+        CallReal("vertex_normal", {b, 0, 0, 1});
+        CallReal("vertex_texcoord", {b, 0, 0});
+    };
+    for (int32_t i = 0; i < VERTICES; ++i) writeLarge(0, 0);
+    g_ErrorLast.clear();
+    EXPECT_EQ(-1, CallReal("vertex_submit", {b, 4, -1}));
+    Graphics::Flush();
+    EXPECT_TRUE(g_ErrorQuitting);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("vertex_submit: Must finish with vertex_end() before submitting."))
+        << g_ErrorLast;
+    g_ErrorQuitting = false; // the game would end here; the test goes on
+    g_RunRequest = RUN_REQUEST_NONE;
+
+    // Ended, the same buffer draws a green triangle laid out in the large format.
+    g_ErrorLast.clear();
+    CallReal("vertex_begin", {b, large});
+    for (const auto& [x, y] : {std::pair{300.0f, 300.0f}, {340.0f, 300.0f}, {300.0f, 340.0f}}) writeLarge(x, y);
+    CallReal("vertex_end", {b});
+    CallReal("vertex_submit", {b, 4, -1});
+    Graphics::Flush();
+    EXPECT_EQ("", g_ErrorLast);
+    ExpectProbes({{305, 305, GREEN}, {335, 335, CLEAR}});
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // Surfaces on a device: the drawing target and its saved viewport, drawing into a surface and
 // drawing it back, a view drawn into a surface, read-backs, and the device reset that frees them all
 // (the table's slots and targets without a device are the surface built-ins' tests).
+#include <cstring>
+
+#include "../TestSupport_Builtins.h"
 #include "GLRoomFixture.h"
 #include "graphics/Graphics_Draw.h"
 #include "platform/Platform_Bitmap.h"
@@ -110,6 +113,57 @@ TEST_F(Surfaces, AViewWithASurfaceIsDrawnIntoIt)
     EXPECT_EQ(make_tuple(GREEN, -1), make_tuple(At(5, 5), Surface_CurrentTarget())); // the window colour only
     EXPECT_EQ((std::vector<uint8_t>{0, 0, 255, 255}), SurfacePixel(s, 5, 5));   // red
     EXPECT_EQ((std::vector<uint8_t>{255, 0, 0, 255}), SurfacePixel(s, 15, 5));  // blue
+}
+
+// A rectangle reaching past a surface, or starting left of or above it, gives a bitmap of the size
+// asked for: what lies on the surface in its place, the rest transparent black. The sprite and
+// background built-ins grab through the same copy.
+TEST_F(Surfaces, ABitmapOfARectangleOffTheSurfaceKeepsItsSizeAndIsClearOutside)
+{
+    GR_Texture_SetInterpolation(false);
+    int32_t s = Surface_Create(16, 16);
+    ASSERT_TRUE(Surface_SetTarget(s));
+    GR_Draw_ClearAlpha(0x00FF00, 1.0); // green with a red corner of 5 x 5
+    FillRect(0, 0, 5, 5, RED);
+    ASSERT_TRUE(Surface_ResetTarget());
+    using Probe = std::tuple<int32_t, int32_t, uint32_t>;
+    const struct {
+        int32_t x, y, width, height;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {0, 0, 200, 200, {{2, 2, RED}, {15, 15, GREEN}, {16, 0, 0}, {0, 16, 0}, {199, 199, 0}}},
+        {-4, -4, 8, 8, {{0, 0, 0}, {3, 7, 0}, {4, 4, RED}, {7, 7, RED}}},
+        {12, -2, 8, 8, {{0, 1, 0}, {0, 2, GREEN}, {3, 7, GREEN}, {4, 2, 0}}},
+        {20, 20, 4, 4, {{0, 0, 0}, {3, 3, 0}}},
+        {-100, 0, 50, 50, {{49, 0, 0}}},
+    };
+    for (const auto& c : cases) {
+        std::string where = std::to_string(c.x) + "," + std::to_string(c.y);
+        IBitmap* bitmap = Surface_CreateBitmap(s, c.x, c.y, c.width, c.height);
+        ASSERT_NE(nullptr, bitmap) << where;
+        EXPECT_EQ(make_tuple(c.width, c.height), make_tuple(bitmap->GetWidth(), bitmap->GetHeight())) << where;
+        for (const auto& [px, py, argb] : c.probes) {
+            uint8_t* row = nullptr;
+            int32_t stride = 0;
+            bitmap->GetScanline(py, &row, &stride);
+            uint32_t pixel = 1;
+            if (row != nullptr) std::memcpy(&pixel, row + 4 * px, 4);
+            EXPECT_EQ(argb, pixel) << where << " at " << px << "," << py;
+        }
+        bitmap->Unlock();
+        delete bitmap;
+    }
+
+    // The room tests' own functions fill the table first, so the families are added here.
+    int32_t id = -1;
+    if (!Code_Function_Find("sprite_create_from_surface", &id)) RegisterAllFunctionFamilies();
+    double sprite = testsupport::CallReal("sprite_create_from_surface", {s, 0, 0, 200, 200, 0, 0, 0, 0});
+    testsupport::CallReal("sprite_add_from_surface", {sprite, s, -30, -30, 200, 200, 0, 0});
+    double background = testsupport::CallReal("background_create_from_surface", {s, 10, 10, 200, 200, 0, 0});
+    EXPECT_EQ((std::vector<double>{200, 2, 200}),
+              (std::vector<double>{testsupport::CallReal("sprite_get_width", {sprite}),
+                                   testsupport::CallReal("sprite_get_number", {sprite}),
+                                   testsupport::CallReal("background_get_width", {background})}));
 }
 
 } // namespace

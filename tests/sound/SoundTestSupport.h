@@ -2,9 +2,12 @@
 // made as game preparation makes it, over OpenAL's silent back end.
 #pragma once
 
+#include <AL/al.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,29 @@ inline gamebuild::SoundDesc Music(const std::string& name, const std::string& fi
     sound.extension = fileName.substr(fileName.find_last_of('.'));
     sound.fileName = fileName;
     return sound;
+}
+
+// OpenAL Soft numbers sources from 1 and gives freed names out again, and its silent back end has
+// 256 of them: the sources in use are the live names below that.
+inline int32_t SourcesInUse(ALint state = 0)
+{
+    int32_t count = 0;
+    for (ALuint source = 1; source <= 1024; ++source) {
+        if (!alIsSource(source)) continue;
+        ALint now = 0;
+        alGetSourcei(source, AL_SOURCE_STATE, &now);
+        count += state == 0 || now == state ? 1 : 0;
+    }
+    return count;
+}
+
+// A folder of the test's own, made afresh.
+inline std::string FreshFolder(const std::string& name)
+{
+    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / (name + "_" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string() + "/";
 }
 
 class SoundTest : public testing::Test {

@@ -4,6 +4,11 @@
 #include <AL/alc.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <functional>
+
+#include "../TestSupport_Builtins.h"
+#include "../TestSupport_SaveArea.h"
 #include "SoundTestSupport.h"
 
 namespace {
@@ -132,8 +137,8 @@ TEST_F(LegacyTest, FourSourcesAndVolumesAFrameLate)
     EXPECT_FLOAT_EQ(gain, 0.4f);
 }
 
-// Only a preloaded sound with data takes a channel at start; a discarded sound loads into a new
-// one (sounds added from files are the built-ins' tests).
+// Only a preloaded sound with data takes a channel at start; a discarded sound gives its channel
+// back and loads into the first free one (sounds added from files are the built-ins' tests).
 TEST_F(LegacyTest, ChannelsAndTheTable)
 {
     gamebuild::SoundDesc orphan = Tone("orphan");
@@ -143,9 +148,48 @@ TEST_F(LegacyTest, ChannelsAndTheTable)
     Start(false, {Tone("beep"), orphan, lazy});
     EXPECT_EQ((std::vector<int>{1, -1, 1}), (std::vector<int>{Sound_ChannelCount(), Sound_Get(1)->GetSoundId(), Sound_Get(2)->GetSoundId()}));
     Sound_Get(2)->Discard();
-    EXPECT_EQ(Sound_Get(2)->GetSoundId(), 2);
+    EXPECT_EQ(nullptr, Sound_ChannelSample(1));
+    EXPECT_EQ(Sound_Get(2)->GetSoundId(), 1);
     EXPECT_EQ((std::vector<int>{2, -1}), (std::vector<int>{Sound_Find("lazy"), Sound_Find("Lazy")}));
 
+}
+
+// Discarding, restoring, replacing and deleting a sound give its sample's four sources back, so 300
+// rounds of each still play; the silent back end's 256 sources ran out after 63 before.
+TEST_F(LegacyTest, SoundsGiveTheirSourcesBack)
+{
+    using testsupport::CallReal;
+    Start(false, {Tone("beep", 2000)});
+    // Sounds are read from files in the save area.
+    testsupport::ScopedSaveArea area("legacy_sources");
+    std::string wav = area.Path("tone.wav");
+    std::vector<uint8_t> tone = gamebuild::MakeToneWav(gamebuild::ToneDesc{});
+    std::ofstream(wav, std::ios::binary).write(reinterpret_cast<const char*>(tone.data()), std::streamsize(tone.size()));
+    testsupport::RegisterBuiltins();
+    const int32_t inUse = soundtest::SourcesInUse();
+    ASSERT_GE(inUse, 4);
+    // Each round's step, and the sound it gives to play; a sound added is deleted after its play.
+    const std::pair<const char*, std::function<double()>> rounds[] = {
+        {"discard", [] { return CallReal("sound_discard", {0}); }},
+        {"restore", [] { return CallReal("sound_restore", {0}); }},
+        {"replace", [&] { return CallReal("sound_replace", {0, wav.c_str(), 0, 1}) - 1; }},
+        {"delete", [&] { return CallReal("sound_add", {wav.c_str(), 0, 1}); }},
+    };
+    for (const auto& [name, step] : rounds) {
+        for (int32_t round = 0; round < 300; ++round) {
+            double sound = step();
+            CallReal("sound_play", {sound});
+            bool playing = CallReal("sound_isplaying", {sound}) == 1;
+            if (sound != 0) CallReal("sound_delete", {sound});
+            int32_t now = soundtest::SourcesInUse();
+            if (!playing || now != inUse) {
+                ADD_FAILURE() << name << " round " << round << ": playing " << playing << ", " << now
+                              << " sources in use, " << inUse << " before";
+                break;
+            }
+        }
+    }
+    EXPECT_EQ("", g_ErrorLast);
 }
 
 } // namespace

@@ -65,6 +65,47 @@ TEST_F(MusicTest, AnOggOfTheSameBaseNameIsStreamedForMp3AndMidiNames)
     EXPECT_FALSE(Audio_MusicIsPlaying());
 }
 
+// 300 MP3 tracks, each run out before the next begins, all play: the device of a track that ended by
+// itself is closed at the next track, and its source with it (the silent back end's 256 sources ran
+// out before). The folder holds no Ogg of the name, so the media commands play each track.
+TEST_F(MusicTest, TracksThatEndByThemselvesGiveTheirSourcesBack)
+{
+    std::string folder = soundtest::FreshFolder("mp3_sources");
+    std::filesystem::copy_file(soundtest::DATA + "song.mp3", folder + "tune.mp3");
+    Start(false, {soundtest::Music("tune", "tune.mp3")});
+    Music_SetFolder(folder.c_str());
+    const int32_t inUse = soundtest::SourcesInUse();
+    for (int32_t round = 0; round < 300; ++round) {
+        Sound_PlayFile("tune.mp3", Sound_Get(0)->GetSoundId(), false);
+        bool playing = g_pSoundHardware->PlayingMP3() && soundtest::SourcesInUse(AL_PLAYING) == 1;
+        int32_t sources = soundtest::SourcesInUse();
+        // The track runs out at once: a stopped source has played all its buffers, as one that
+        // reached the end of its queue, and the next tick ends the stream.
+        for (ALuint source = 1; source <= 1024; ++source)
+            if (alIsSource(source)) alSourceStop(source);
+        Sound_Tick();
+        bool ended = !g_pSoundHardware->PlayingMP3();
+        if (!playing || !ended || sources != inUse + 1) {
+            ADD_FAILURE() << "track " << round << ": playing " << playing << ", ended " << ended << ", " << sources
+                          << " sources in use, " << inUse << " before";
+            break;
+        }
+    }
+    Sound_StopFile("tune.mp3", Sound_Get(0)->GetSoundId());
+    EXPECT_EQ(inUse, soundtest::SourcesInUse());
+
+    // Stopping a track that ended by itself sends its device only the close.
+    std::vector<std::string> commands;
+    Mci_SetDevice([&commands](const std::string& command, std::string& answer, std::string&) {
+        commands.push_back(command);
+        if (command.find(" mode") != std::string::npos) answer = "stopped";
+        return true;
+    });
+    Sound_PlayFile("tune.mp3", Sound_Get(0)->GetSoundId(), false);
+    commands.clear();
+    Sound_StopFile("tune.mp3", Sound_Get(0)->GetSoundId());
+    EXPECT_EQ(commands, (std::vector<std::string>{"status MediaFile1 mode", "close MediaFile1"}));
+}
 
 TEST_F(MusicTest, TheInterpreterPlaysMp3DevicesAndKnowsADriveWithoutADisc)
 {

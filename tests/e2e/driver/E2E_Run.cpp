@@ -1095,6 +1095,27 @@ std::map<std::string, Scenario> Scenarios()
                "4 100004 obj_back 100000 0", "5 100003 obj_loop 100000 2", "6 100003 obj_loop 100000 0"},
               "the moments and alarms");
     }};
+    // A room speed of 0 or below is refused with one non-fatal error and the old speed kept, by the
+    // bytecode interpreter (code compiled from source or shipped compiled) and by the tree executor:
+    // neither adds a fatal error of its own, and the game plays on to its frame limit (exit code 0).
+    s["room-speed-zero"] = {.play = false, .more = [](Run&) {
+        const std::string create = "room_speed = 45;\nroom_speed = 0;\nshow_debug_message(\"zero \" + string(room_speed));\n"
+                                   "room_speed = -3.5;\nshow_debug_message(\"negative \" + string(room_speed));\n";
+        const std::tuple<const char*, Lines> runs[] = {{"source", {}}, {"source", {"-oldexec"}}, {"compiled", {}}};
+        for (const auto& [form, args] : runs) {
+            std::string what = std::string(form) + (args.empty() ? "" : " -oldexec");
+            Run run = Play({.frames = 3, .args = args, .output = true, .game = BuildGame("speed", 10, form, create, "")});
+            InOrder(run.output, {"zero 45", "negative 45"}, what);
+            // Each report shows the error form (answered Ignore) and the console line, both with the text.
+            int errors = Count(run.log, "ERROR!!! :: "), ignored = Count(run.log, "Code Error... -> Ignore");
+            int refusals = Count(run.log, "Trying to set the room speed to a value <= 0.");
+            Expect(errors == 2 && ignored == 2 && refusals == 4,
+                   what + ": " + std::to_string(errors) + " errors, " + std::to_string(ignored) + " ignored, " +
+                       std::to_string(refusals) + " lines of the refusal; expected 2, 2 and 4");
+            for (const char* fatal : {"Variable set problem", "Cannot assign to the variable"})
+                Expect(!Has(run.log, fatal), what + ": the log holds \"" + fatal + "\"");
+        }
+    }};
     // A game built here with a free port, in both code forms: its create event starts a server, connects
     // its own client (greeting and handshake in one call) and sends "ping"; its network event (other 68)
     // logs the map and answers "pong" from the server's side, and the client's "pong" ends the game.
