@@ -97,6 +97,16 @@ void PhysicsJoint_ForgetWorld(const CPhysicsWorld* world)
 
 int32_t PhysicsJoint_Count() { return static_cast<int32_t>(g_Joints.size()); }
 
+bool PhysicsJoint_GearReadsThrough(const b2Body* body)
+{
+    for (CPhysicsJoint* record : g_Joints) {
+        auto* gear = As<b2GearJoint>(record->m_pJoint, e_gearJoint);
+        if (gear != nullptr && (gear->GetJoint1()->GetBodyA() == body || gear->GetJoint2()->GetBodyA() == body))
+            return true;
+    }
+    return false;
+}
+
 void PhysicsJoint_ResetIds()
 {
     for (CPhysicsJoint* record : g_Joints) delete record;
@@ -233,6 +243,9 @@ int32_t CPhysicsWorld::CreateGearJoint(CPhysicsObject* a, CPhysicsObject* b, int
     if (first->m_pJoint->GetBodyB()->GetType() != b2_dynamicBody) return FailedJoint("m_bodyA->m_type == b2_dynamicBody");
     if (second->m_pJoint->GetBodyB()->GetType() != b2_dynamicBody)
         return FailedJoint("m_bodyB->m_type == b2_dynamicBody");
+    // See CPhysicsObject::SetActive.
+    if (!first->m_pJoint->GetBodyA()->IsEnabled() || !second->m_pJoint->GetBodyA()->IsEnabled())
+        return FailedJoint("joint->GetBodyA()->IsEnabled()");
     b2GearJointDef def;
     def.bodyA = a->m_pBody;
     def.bodyB = b->m_pBody;

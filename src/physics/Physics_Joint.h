@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class b2Body;
 class b2Joint;
 class CPhysicsWorld;
 
@@ -64,5 +65,7 @@ bool PhysicsJoint_Delete(int32_t id);
 // Forgets every record of the world without touching the library (the world is being freed).
 void PhysicsJoint_ForgetWorld(const CPhysicsWorld* world);
 int32_t PhysicsJoint_Count();
+// Whether a gear links a joint whose first body this is.
+bool PhysicsJoint_GearReadsThrough(const b2Body* body);
 // Frees every record and restarts the ids (tests).
 void PhysicsJoint_ResetIds();

@@ -125,7 +125,18 @@ void CPhysicsObject::ResetMassData()
     if (Physics_CheckMass(m_pBody, m_pBody->IsFixedRotation())) m_pBody->ResetMassData();
 }
 bool CPhysicsObject::IsActive() const { return m_pBody->IsEnabled(); }
-void CPhysicsObject::SetActive(bool on) { m_pBody->SetEnabled(on); }
+
+// A gear moves the first body of each joint it links along with the joint; the library leaves an
+// inactive body out of the step but not the gear, which then reads and writes another body's slot
+// of the step's arrays, or past their end. Such a body stays active.
+void CPhysicsObject::SetActive(bool on)
+{
+    if (!on && PhysicsJoint_GearReadsThrough(m_pBody)) {
+        Physics_Fail("joint->GetBodyA()->IsEnabled()");
+        return;
+    }
+    m_pBody->SetEnabled(on);
+}
 
 void CPhysicsObject::ApplyForce(float px, float py, float fx, float fy)
 {

@@ -158,7 +158,8 @@ TEST_F(PhysicsFunctions, ValuesTheLibraryRefusesAreReportedAndSurvived)
     EXPECT_EQ(1, g_RunState) << "the game plays on";
 }
 
-// The library's checks on the bodies a gear turns and on the inertia a freed rotation recomputes.
+// The library's checks on the bodies a gear turns (and our own on the ones it reads) and on the
+// inertia a freed rotation recomputes.
 TEST_F(PhysicsFunctions, GearsAndFreedRotationsMeetTheLibrarysBodyChecks)
 {
     auto fixtureWith = [](double density, const std::function<void(int32_t)>& shape) {
@@ -172,28 +173,47 @@ TEST_F(PhysicsFunctions, GearsAndFreedRotationsMeetTheLibrarysBodyChecks)
         Call("physics_fixture_bind", {fixture, instance->GetId()});
         return instance->GetId();
     };
-    int32_t ground = bindNew(fixtureWith(0, [](int32_t f) { Call("physics_fixture_set_circle_shape", {f, 4}); }));
+    auto staticBody = [&]() { return bindNew(fixtureWith(0, [](int32_t f) { Call("physics_fixture_set_circle_shape", {f, 4}); })); };
+    int32_t ground = staticBody();
+    int32_t inactive = staticBody();
+    Call("execute_string", {"phy_active = false;"}, ById(inactive));
     auto hinge = [this](double first, double second) {
         return Run("physics_joint_revolute_create", {first, second, 100, 100, 0, 0, 0, 0, 0, 0, 0});
     };
+    // Each joint's bodies in creation order; the gear turns 100001 and 100003.
     struct GearCase {
         const char* what;
-        bool wheelFirst1, wheelFirst2;
+        int32_t first[2], second[2];
         const char* check; // null: made
     } gears[] = {
-        {"ground first", false, false, nullptr},
-        {"first joint wheel-first", true, false, "m_bodyA->m_type == b2_dynamicBody"},
-        {"second joint wheel-first", false, true, "m_bodyB->m_type == b2_dynamicBody"},
+        {"ground first", {ground, 100001}, {ground, 100003}, nullptr},
+        {"first joint wheel-first", {100001, ground}, {ground, 100003}, "m_bodyA->m_type == b2_dynamicBody"},
+        {"second joint wheel-first", {ground, 100001}, {100003, ground}, "m_bodyB->m_type == b2_dynamicBody"},
+        {"an inactive ground", {inactive, 100001}, {ground, 100003}, "joint->GetBodyA()->IsEnabled()"},
     };
     for (const GearCase& c : gears) {
-        double first = c.wheelFirst1 ? hinge(100001, ground) : hinge(ground, 100001);
-        double second = c.wheelFirst2 ? hinge(100003, ground) : hinge(ground, 100003);
+        double first = hinge(c.first[0], c.first[1]);
+        double second = hinge(c.second[0], c.second[1]);
         int32_t before = PhysicsJoint_Count();
         double gear = Run("physics_joint_gear_create", {100001, 100003, first, second, 1});
         EXPECT_EQ(c.check == nullptr, gear > 0) << c.what;
         EXPECT_EQ(before + (c.check == nullptr ? 1 : 0), PhysicsJoint_Count()) << c.what;
         EXPECT_TRUE(c.check == nullptr || m_Log.Has(c.check)) << c.what << "\n" << m_Log.Text();
     }
+
+    // The step would leave an inactive ground out but not the gear that reads it: the ground of
+    // the gear made above stays active; a geared wheel may rest.
+    struct ActiveCase {
+        int32_t id;
+        double activeAfter;
+    } actives[] = {{ground, 1}, {100001, 0}};
+    for (const ActiveCase& c : actives) {
+        m_Log.Clear();
+        Call("execute_string", {"phy_active = false;"}, ById(c.id));
+        EXPECT_EQ(c.activeAfter, Call("execute_string", {"return phy_active;"}, ById(c.id))) << c.id;
+        EXPECT_EQ(c.activeAfter == 1, m_Log.Has("joint->GetBodyA()->IsEnabled()")) << c.id;
+    }
+    Call("execute_string", {"phy_active = true;"}, ById(100001));
 
     // A dynamic body of no mass (an edge), its rotation fixed, then a small dense triangle far out:
     // freeing the rotation would leave no inertia, so it stays fixed. An ordinary body's is freed.
