@@ -108,8 +108,10 @@ bool CPhysicsFixture::FinishShape(const char* objectName)
     case PHYSICS_SHAPE_BOX: {
         if (!Physics_CheckFinite2(m_HalfWidth, m_HalfHeight, "b2IsValid(hx) && b2IsValid(hy)")) return false;
         // A body's mass needs an area; a static box may be empty.
-        bool solid = m_HalfWidth > 0.0f && m_HalfHeight > 0.0f && 4.0f * m_HalfWidth * m_HalfHeight > b2_epsilon;
-        if (m_Def.density > 0.0f && !solid) return Physics_Fail("area > b2_epsilon");
+        if (m_Def.density > 0.0f) {
+            if (!(m_HalfWidth > 0.0f && m_HalfHeight > 0.0f)) return Physics_Fail("area > b2_epsilon");
+            if (!Physics_CheckBoxArea(m_HalfWidth, m_HalfHeight)) return false;
+        }
         m_Polygon.SetAsBox(m_HalfWidth, m_HalfHeight);
         return true;
     }

@@ -77,7 +77,10 @@ bool PhysicsJoint_Delete(int32_t id)
     for (int32_t gear : gears) PhysicsJoint_Delete(gear);
     for (size_t i = 0; i < g_Joints.size(); ++i)
         if (g_Joints[i] == record) g_Joints.erase(g_Joints.begin() + static_cast<std::ptrdiff_t>(i));
-    record->m_pWorld->m_pWorld->DestroyJoint(record->m_pJoint);
+    b2World* world = record->m_pWorld->m_pWorld;
+    for (b2Joint* rope : record->m_pRopes)
+        if (rope != nullptr) world->DestroyJoint(rope);
+    world->DestroyJoint(record->m_pJoint);
     delete record;
     return true;
 }
@@ -93,6 +96,16 @@ void PhysicsJoint_ForgetWorld(const CPhysicsWorld* world)
 }
 
 int32_t PhysicsJoint_Count() { return static_cast<int32_t>(g_Joints.size()); }
+
+bool PhysicsJoint_GearReadsThrough(const b2Body* body)
+{
+    for (CPhysicsJoint* record : g_Joints) {
+        auto* gear = As<b2GearJoint>(record->m_pJoint, e_gearJoint);
+        if (gear != nullptr && (gear->GetJoint1()->GetBodyA() == body || gear->GetJoint2()->GetBodyA() == body))
+            return true;
+    }
+    return false;
+}
 
 void PhysicsJoint_ResetIds()
 {
@@ -179,19 +192,37 @@ int32_t CPhysicsWorld::CreatePulleyJoint(CPhysicsObject* a, CPhysicsObject* b, f
     if (!Physics_CheckFinite2(groundAX, groundAY, "groundAnchorA.IsValid()") ||
         !Physics_CheckFinite2(groundBX, groundBY, "groundAnchorB.IsValid()") ||
         !Physics_CheckFinite2(localAX, localAY, "anchorA.IsValid()") ||
-        !Physics_CheckFinite2(localBX, localBY, "anchorB.IsValid()"))
+        !Physics_CheckFinite2(localBX, localBY, "anchorB.IsValid()") ||
+        !Physics_CheckFinite2(maxLengthA, maxLengthB, "b2IsValid(maxLength)"))
         return -1;
     if (!(ratio > b2_epsilon) || !std::isfinite(ratio)) return FailedJoint("ratio > b2_epsilon");
+    b2Vec2 groundA(groundAX, groundAY);
+    b2Vec2 groundB(groundBX, groundBY);
+    b2Vec2 anchorA = a->m_pBody->GetWorldPoint(b2Vec2(localAX, localAY));
+    b2Vec2 anchorB = b->m_pBody->GetWorldPoint(b2Vec2(localBX, localBY));
     b2PulleyJointDef def;
-    def.Initialize(a->m_pBody, b->m_pBody, b2Vec2(groundAX, groundAY), b2Vec2(groundBX, groundBY),
-                   a->m_pBody->GetWorldPoint(b2Vec2(localAX, localAY)),
-                   b->m_pBody->GetWorldPoint(b2Vec2(localBX, localBY)), ratio);
+    def.Initialize(a->m_pBody, b->m_pBody, groundA, groundB, anchorA, anchorB, ratio);
     def.collideConnected = collide;
     int32_t id = AddJoint(m_pWorld->CreateJoint(&def));
     CPhysicsJoint* record = PhysicsJoint_Find(id);
     record->m_MaxLengthA = maxLengthA;
     record->m_MaxLengthB = maxLengthB;
+    record->m_pRopes[0] = CreateRope(a->m_pBody, groundA, anchorA, maxLengthA);
+    record->m_pRopes[1] = CreateRope(b->m_pBody, groundB, anchorB, maxLengthB);
     return id;
+}
+
+// Only a maximum length: the library keeps its minimum at its linear slop, with no spring, so the
+// rope goes slack below the maximum. A maximum at or below the slop holds the body at the anchor.
+b2Joint* CPhysicsWorld::CreateRope(b2Body* body, const b2Vec2& ground, const b2Vec2& anchor, float maxLength)
+{
+    b2DistanceJointDef def;
+    def.Initialize(Ground(), body, ground, anchor);
+    def.minLength = 0.0f;
+    def.maxLength = maxLength;
+    def.stiffness = 0.0f;
+    def.damping = 0.0f;
+    return m_pWorld->CreateJoint(&def);
 }
 
 int32_t CPhysicsWorld::CreateGearJoint(CPhysicsObject* a, CPhysicsObject* b, int32_t joint1, int32_t joint2,
@@ -207,6 +238,14 @@ int32_t CPhysicsWorld::CreateGearJoint(CPhysicsObject* a, CPhysicsObject* b, int
     if (!CheckPair(a, b)) return -1;
     if (first->m_pWorld != this || second->m_pWorld != this) return FailedJoint("joint->GetWorld() == world");
     if (!Physics_CheckFinite(ratio, "b2IsValid(ratio)")) return -1;
+    // The gear turns the second body of each joint (a revolute joint made wheel-first has the
+    // ground there), and the library needs it dynamic.
+    if (first->m_pJoint->GetBodyB()->GetType() != b2_dynamicBody) return FailedJoint("m_bodyA->m_type == b2_dynamicBody");
+    if (second->m_pJoint->GetBodyB()->GetType() != b2_dynamicBody)
+        return FailedJoint("m_bodyB->m_type == b2_dynamicBody");
+    // See CPhysicsObject::SetActive.
+    if (!first->m_pJoint->GetBodyA()->IsEnabled() || !second->m_pJoint->GetBodyA()->IsEnabled())
+        return FailedJoint("joint->GetBodyA()->IsEnabled()");
     b2GearJointDef def;
     def.bodyA = a->m_pBody;
     def.bodyB = b->m_pBody;

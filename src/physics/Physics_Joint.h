@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class b2Body;
 class b2Joint;
 class CPhysicsWorld;
 
@@ -44,9 +45,12 @@ public:
     // A distance joint's spring as scripts set it (0 Hz: rigid).
     float m_Frequency = 0.0f;
     float m_DampingRatio = 0.0f;
-    // A pulley's maximum lengths, kept but not enforced: the library has no such limits.
+    // A pulley's maximum lengths. The library's pulley has no limits: each side is held by a rope
+    // of its own, a distance joint from the ground anchor to the body with only a maximum length,
+    // which goes with the pulley.
     float m_MaxLengthA = 0.0f;
     float m_MaxLengthB = 0.0f;
+    b2Joint* m_pRopes[2] = {nullptr, nullptr};
 
 private:
     void ApplySpring();
@@ -55,10 +59,13 @@ private:
 CPhysicsJoint* PhysicsJoint_Find(int32_t id);
 // Adds a record with the next id (the first is 1; never reused).
 CPhysicsJoint* PhysicsJoint_Add(CPhysicsWorld* world, b2Joint* joint);
-// Removes and frees the record and destroys its joint (gears over it first). False when none.
+// Removes and frees the record and destroys its joint (gears over it first, a pulley's ropes with
+// it). False when none.
 bool PhysicsJoint_Delete(int32_t id);
 // Forgets every record of the world without touching the library (the world is being freed).
 void PhysicsJoint_ForgetWorld(const CPhysicsWorld* world);
 int32_t PhysicsJoint_Count();
+// Whether a gear links a joint whose first body this is.
+bool PhysicsJoint_GearReadsThrough(const b2Body* body);
 // Frees every record and restarts the ids (tests).
 void PhysicsJoint_ResetIds();

@@ -112,10 +112,31 @@ bool CPhysicsObject::IsAwake() const { return m_pBody->IsAwake(); }
 bool CPhysicsObject::IsBullet() const { return m_pBody->IsBullet(); }
 void CPhysicsObject::SetBullet(bool on) { m_pBody->SetBullet(on); }
 bool CPhysicsObject::IsFixedRotation() const { return m_pBody->IsFixedRotation(); }
-void CPhysicsObject::SetFixedRotation(bool on) { m_pBody->SetFixedRotation(on); }
-void CPhysicsObject::ResetMassData() { m_pBody->ResetMassData(); }
+// Freeing the rotation recomputes the mass with the inertia, which may round to nothing: the
+// rotation then stays fixed.
+void CPhysicsObject::SetFixedRotation(bool on)
+{
+    if (!on && m_pBody->IsFixedRotation() && !Physics_CheckMass(m_pBody, false)) return;
+    m_pBody->SetFixedRotation(on);
+}
+
+void CPhysicsObject::ResetMassData()
+{
+    if (Physics_CheckMass(m_pBody, m_pBody->IsFixedRotation())) m_pBody->ResetMassData();
+}
 bool CPhysicsObject::IsActive() const { return m_pBody->IsEnabled(); }
-void CPhysicsObject::SetActive(bool on) { m_pBody->SetEnabled(on); }
+
+// A gear moves the first body of each joint it links along with the joint; the library leaves an
+// inactive body out of the step but not the gear, which then reads and writes another body's slot
+// of the step's arrays, or past their end. Such a body stays active.
+void CPhysicsObject::SetActive(bool on)
+{
+    if (!on && PhysicsJoint_GearReadsThrough(m_pBody)) {
+        Physics_Fail("joint->GetBodyA()->IsEnabled()");
+        return;
+    }
+    m_pBody->SetEnabled(on);
+}
 
 void CPhysicsObject::ApplyForce(float px, float py, float fx, float fy)
 {
@@ -229,6 +250,7 @@ void CPhysicsObject::DrawDebug(float inverseScale) const
 {
     for (const b2Fixture* fixture = m_pBody->GetFixtureList(); fixture != nullptr; fixture = fixture->GetNext())
         DrawFixture(m_pBody, fixture, inverseScale);
+    // A pulley's ropes (joints without an id) are drawn as the pulley.
     for (b2JointEdge* edge = const_cast<b2Body*>(m_pBody)->GetJointList(); edge != nullptr; edge = edge->next)
-        DrawJoint(m_pBody, edge->joint, inverseScale);
+        if (edge->joint->GetUserData().pointer != 0) DrawJoint(m_pBody, edge->joint, inverseScale);
 }

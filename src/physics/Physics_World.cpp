@@ -302,6 +302,12 @@ bool CPhysicsWorld::BindFixture(CPhysicsFixture* fixture, CInstance* instance)
     if (!CheckMaterial(fixture)) return false;
     CPhysicsObject* physics = instance->m_pPhysicsObject;
     if (physics != nullptr && physics->m_pWorld != this) return Physics_Fail("body->GetWorld() == world");
+    // The body's mass is recomputed with the new fixture; a new body is dynamic with a density.
+    b2Body* existing = physics != nullptr ? physics->m_pBody : nullptr;
+    if (fixture->m_Def.density > 0.0f &&
+        !Physics_CheckMass(existing, existing != nullptr && existing->IsFixedRotation(), fixture->Shape(),
+                           fixture->m_Def.density))
+        return false;
     int32_t slot = CategorySlot(instance->GetObjectIndex());
     b2FixtureDef def = fixture->m_Def;
     def.shape = fixture->Shape();
@@ -322,6 +328,16 @@ bool CPhysicsWorld::BindFixture(CPhysicsFixture* fixture, CInstance* instance)
     made->Refilter();
     Refilter();
     return true;
+}
+
+b2Body* CPhysicsWorld::Ground()
+{
+    if (m_pGround == nullptr) {
+        b2BodyDef def;
+        def.type = b2_staticBody;
+        m_pGround = m_pWorld->CreateBody(&def);
+    }
+    return m_pGround;
 }
 
 // ---- overlap, contacts ----

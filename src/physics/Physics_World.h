@@ -12,6 +12,7 @@
 
 class b2Body;
 class b2Fixture;
+class b2Joint;
 class b2World;
 class CInstance;
 class CPhysicsFixture;
@@ -97,12 +98,17 @@ private:
     void SetFilter(b2Fixture* fixture, uint32_t category, uint32_t mask);
     b2Body* MakeBody(CPhysicsFixture* fixture, CInstance* instance);
     int32_t AddJoint(b2Joint* joint);
+    b2Joint* CreateRope(b2Body* body, const b2Vec2& ground, const b2Vec2& anchor, float maxLength);
+    // A static body without fixtures at the origin, made when first needed, that the ropes of
+    // pulleys hang from. It belongs to no instance.
+    b2Body* Ground();
     bool CheckPair(CPhysicsObject* a, CPhysicsObject* b);
 
     CKirranContactListener m_Listener;
     CPhysicsContactFilter m_ContactFilter;
     CPhysicsDebugRender m_DebugRender;
     PhysicsCategorySlot m_Categories[PHYSICS_CATEGORY_SLOTS];
+    b2Body* m_pGround = nullptr;
     std::unordered_map<const b2Fixture*, PhysicsFilter> m_Filters;
 };
 

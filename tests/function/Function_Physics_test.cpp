@@ -126,6 +126,10 @@ TEST_F(PhysicsFunctions, ValuesTheLibraryRefusesAreReportedAndSurvived)
         {"a NaN box", [](int32_t f) { Call("physics_fixture_set_box_shape", {f, NAN, 4}); }, "b2IsValid(hx)"},
         {"collinear points", points({{0, 0}, {10, 0}, {20, 0}}), "count >= 3"},
         {"no shape", [](int32_t) {}, "def->shape != nullptr"},
+        // Rounding (here an overflow to infinity) sends the library's hull walk round a cycle.
+        {"a hull that never closes", points({{90, 100}, {5000, -16}, {-1e30, 3e19}}), "m < b2_maxPolygonVertices"},
+        // Its inertia about its centre is lost to rounding against its distance from the origin.
+        {"a small dense triangle far out", points({{5000, 5000}, {5002, 5000}, {5002, 5002}}), "m_I > 0.0f"},
     };
     for (const Shape& s : shapes) {
         EXPECT_FALSE(bindFresh(s.shape)) << s.what;
@@ -150,6 +154,89 @@ TEST_F(PhysicsFunctions, ValuesTheLibraryRefusesAreReportedAndSurvived)
     EXPECT_TRUE(m_Log.Has("point.IsValid()"));
     Run("physics_world_gravity", {INFINITY, 0});
     EXPECT_TRUE(m_Log.Has("gravity.IsValid()"));
+    Tick(2);
+    EXPECT_EQ(1, g_RunState) << "the game plays on";
+}
+
+// The library's checks on the bodies a gear turns (and our own on the ones it reads) and on the
+// inertia a freed rotation recomputes.
+TEST_F(PhysicsFunctions, GearsAndFreedRotationsMeetTheLibrarysBodyChecks)
+{
+    auto fixtureWith = [](double density, const std::function<void(int32_t)>& shape) {
+        int32_t f = static_cast<int32_t>(Call("physics_fixture_create", {}));
+        Call("physics_fixture_set_density", {f, density});
+        shape(f);
+        return f;
+    };
+    auto bindNew = [](int32_t fixture) {
+        CInstance* instance = Run_CurrentRoom()->AddInstance(0, 0, 1);
+        Call("physics_fixture_bind", {fixture, instance->GetId()});
+        return instance->GetId();
+    };
+    auto staticBody = [&]() { return bindNew(fixtureWith(0, [](int32_t f) { Call("physics_fixture_set_circle_shape", {f, 4}); })); };
+    int32_t ground = staticBody();
+    int32_t inactive = staticBody();
+    Call("execute_string", {"phy_active = false;"}, ById(inactive));
+    auto hinge = [this](double first, double second) {
+        return Run("physics_joint_revolute_create", {first, second, 100, 100, 0, 0, 0, 0, 0, 0, 0});
+    };
+    // Each joint's bodies in creation order; the gear turns 100001 and 100003.
+    struct GearCase {
+        const char* what;
+        int32_t first[2], second[2];
+        const char* check; // null: made
+    } gears[] = {
+        {"ground first", {ground, 100001}, {ground, 100003}, nullptr},
+        {"first joint wheel-first", {100001, ground}, {ground, 100003}, "m_bodyA->m_type == b2_dynamicBody"},
+        {"second joint wheel-first", {ground, 100001}, {100003, ground}, "m_bodyB->m_type == b2_dynamicBody"},
+        {"an inactive ground", {inactive, 100001}, {ground, 100003}, "joint->GetBodyA()->IsEnabled()"},
+    };
+    for (const GearCase& c : gears) {
+        double first = hinge(c.first[0], c.first[1]);
+        double second = hinge(c.second[0], c.second[1]);
+        int32_t before = PhysicsJoint_Count();
+        double gear = Run("physics_joint_gear_create", {100001, 100003, first, second, 1});
+        EXPECT_EQ(c.check == nullptr, gear > 0) << c.what;
+        EXPECT_EQ(before + (c.check == nullptr ? 1 : 0), PhysicsJoint_Count()) << c.what;
+        EXPECT_TRUE(c.check == nullptr || m_Log.Has(c.check)) << c.what << "\n" << m_Log.Text();
+    }
+
+    // The step would leave an inactive ground out but not the gear that reads it: the ground of
+    // the gear made above stays active; a geared wheel may rest.
+    struct ActiveCase {
+        int32_t id;
+        double activeAfter;
+    } actives[] = {{ground, 1}, {100001, 0}};
+    for (const ActiveCase& c : actives) {
+        m_Log.Clear();
+        Call("execute_string", {"phy_active = false;"}, ById(c.id));
+        EXPECT_EQ(c.activeAfter, Call("execute_string", {"return phy_active;"}, ById(c.id))) << c.id;
+        EXPECT_EQ(c.activeAfter == 1, m_Log.Has("joint->GetBodyA()->IsEnabled()")) << c.id;
+    }
+    Call("execute_string", {"phy_active = true;"}, ById(100001));
+
+    // A dynamic body of no mass (an edge), its rotation fixed, then a small dense triangle far out:
+    // freeing the rotation would leave no inertia, so it stays fixed. An ordinary body's is freed.
+    CInstance* far = ById(bindNew(fixtureWith(1, [](int32_t f) { Call("physics_fixture_set_edge_shape", {f, 0, 0, 8, 0}); })));
+    Call("execute_string", {"phy_fixed_rotation = true;"}, far);
+    int32_t triangle = fixtureWith(1, [](int32_t f) {
+        Call("physics_fixture_set_polygon_shape", {f});
+        for (auto [x, y] : {std::pair{5000, 5000}, {5002, 5000}, {5002, 5002}}) Call("physics_fixture_add_point", {f, x, y});
+    });
+    Call("physics_fixture_bind", {triangle, far->GetId()});
+    ASSERT_NE(nullptr, far->m_pPhysicsObject->m_pBody->GetFixtureList()->GetNext()) << "bound while fixed";
+    struct RotationCase {
+        CInstance* instance;
+        double fixedAfter;
+        bool reported;
+    } rotations[] = {{far, 1, true}, {ById(100001), 0, false}};
+    for (const RotationCase& c : rotations) {
+        Call("execute_string", {"phy_fixed_rotation = true;"}, c.instance);
+        m_Log.Clear();
+        Call("execute_string", {"phy_fixed_rotation = false;"}, c.instance);
+        EXPECT_EQ(c.fixedAfter, Call("execute_string", {"return phy_fixed_rotation;"}, c.instance)) << c.instance->GetId();
+        EXPECT_EQ(c.reported, m_Log.Has("m_I > 0.0f")) << c.instance->GetId();
+    }
     Tick(2);
     EXPECT_EQ(1, g_RunState) << "the game plays on";
 }

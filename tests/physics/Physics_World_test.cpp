@@ -1,5 +1,7 @@
 // The world's frame: step lengths, collision categories, contact records and their collision
 // events, and the release of bodies and joints with their worlds.
+#include <cmath>
+
 #include "PhysicsTestSupport.h"
 
 namespace physicstest {
@@ -138,6 +140,41 @@ TEST_F(PhysicsTest, GearsGoBeforeTheJointsTheyLink)
     Run_CurrentRoom()->RemoveInstance(ById(100003));
     EXPECT_EQ(nullptr, PhysicsJoint_Find(gear)) << "with the body of a joint it links";
     EXPECT_EQ(1, PhysicsJoint_Count());
+}
+
+// A heavy box and a light one over a pulley, both hanging 100 px under their ground anchors: the
+// heavy side falls until its rope is at its maximum length and holds there, the light side's rope
+// goes slack as it rises. The ropes go with the pulley, whether deleted or with an instance.
+TEST_F(PhysicsTest, PulleyRopesHoldEachSideAtItsMaximumLength)
+{
+    PlayPhysics({PhysicsObject("obj_heavy", 4.0f), PhysicsObject("obj_light", 1.0f)},
+                {Placed(0, 100, 100), Placed(1, 300, 100), Placed(0, 500, 100), Placed(1, 700, 100)});
+    auto pulley = [](int32_t a, int32_t b, double maxA, double maxB) {
+        double x = ById(a)->i_x;
+        return static_cast<int32_t>(Call("physics_joint_pulley_create",
+                                         {a, b, x, 0, x + 200, 0, 0, 0, 0, 0, 1, maxA, maxB, 0}, ById(a)));
+    };
+    auto side = [](int32_t id, double groundX) {
+        b2Vec2 p = Body(id)->GetPosition();
+        return std::hypot(p.x * 10.0 - groundX, p.y * 10.0);
+    };
+    int32_t held = pulley(100001, 100002, 150, 400);
+    int32_t loose = pulley(100003, 100004, 400, 400);
+    ASSERT_EQ((std::vector<int32_t>{1, 2}), (std::vector<int32_t>{held, loose}));
+    Tick(90);
+    struct { int32_t id; double ground, length, tolerance; } sides[] = {
+        {100001, 100, 150, 1.0}, {100002, 300, 50, 1.0}, // held at its maximum; the other at the rest
+        {100003, 500, 170, -1},                          // falls on past the first's 150
+    };
+    for (const auto& c : sides) {
+        if (c.tolerance > 0) EXPECT_NEAR(c.length, side(c.id, c.ground), c.tolerance) << c.id;
+        else EXPECT_GT(side(c.id, c.ground), c.length) << c.id;
+    }
+    EXPECT_EQ(6, World()->m_pWorld->GetJointCount()) << "two pulleys and their four ropes";
+    ASSERT_TRUE(World()->DeleteJoint(held));
+    Run_CurrentRoom()->RemoveInstance(ById(100004));
+    EXPECT_EQ(0, World()->m_pWorld->GetJointCount());
+    EXPECT_EQ(0, PhysicsJoint_Count());
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // Script-chosen calls of the physics built-ins with any values (NaN, infinities, huge, negative,
-// instance ids and object indices), between steps of the world and the destruction of jointed
-// instances. The physics library ends the process on a failed check of its own, so every value must
-// be checked before it gets there: nothing may abort, crash or read freed memory.
+// far out, instance ids and object indices), between steps of the world and the destruction of
+// jointed instances; bodies of every shape given to every instance at once, joints of every kind
+// between chosen bodies, and the body variables (rotation, fixed rotation, activity, position,
+// velocity) set and read. The physics library ends the process on a failed check of its own, so
+// every value must be checked before it gets there: nothing may abort, crash or read freed memory.
 // Each input is a run of 16-byte records: the operation, the self instance, then 14 argument choices.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -56,11 +59,26 @@ constexpr int32_t OBJECTS = 2;
 constexpr int32_t INSTANCES = 4;
 
 const double INF = std::numeric_limits<double>::infinity();
-const double VALUES[] = {0, 1, -1, 0.5, 2, 3, 8, 16, -16, 45, -45, 90, 100, 1e-9, 1e30, -1e30, NAN, INF, -INF,
-                         100001, 100002, 100003, 100004, 100999, -3, -2, 0.1, 1e-3, 7, 15, 19, 21};
+const double VALUES[] = {0,     1,     -1,   0.5, 2,   3,   8,   16,   -16, 45,    -45,  90,    100,  1e-9,
+                         1e30,  -1e30, NAN,  INF, -INF, 100001, 100002, 100003, 100004, 100999, -3, -2, 0.1,
+                         1e-3,  7,     15,   19,  21,  5000, 5002, -5000, 1e5, 3e19, 2.5, 1e-7};
+
+// The joint creators by kind, and the body variables that scripts set (then every one is read).
+const char* const JOINTS[] = {"physics_joint_distance_create", "physics_joint_revolute_create",
+                              "physics_joint_prismatic_create", "physics_joint_pulley_create",
+                              "physics_joint_gear_create"};
+constexpr int32_t JOINT_KINDS = sizeof JOINTS / sizeof JOINTS[0];
+const char* const SETTABLE[] = {"phy_fixed_rotation", "phy_rotation",          "phy_active",
+                                "phy_bullet",         "phy_position_x",        "phy_position_y",
+                                "phy_angular_velocity", "phy_linear_velocity_x", "phy_linear_velocity_y",
+                                "phy_speed_x",        "phy_speed_y",           "image_angle"};
+constexpr int32_t SETTABLE_COUNT = sizeof SETTABLE / sizeof SETTABLE[0];
 constexpr int32_t VALUE_COUNT = sizeof VALUES / sizeof VALUES[0];
 
 std::vector<int32_t> g_Rows;
+std::vector<int32_t> g_JointRows;
+std::vector<int32_t> g_SetRows;
+std::vector<int32_t> g_ReadRows; // every phy_ variable
 CRoom* g_Room = nullptr;
 
 double Pick(uint8_t choice)
@@ -90,11 +108,20 @@ bool Prepare()
     Run_StartRoom(Room_Add(), true);
     g_Room = Run_CurrentRoom();
     if (g_Room == nullptr) std::abort();
-    for (const char* name : NAMES) {
+    auto rowOf = [](const char* name) {
         int32_t id = -1;
         if (!Code_Function_Find(name, &id)) std::abort();
-        g_Rows.push_back(id);
+        return id;
+    };
+    for (const char* name : NAMES) g_Rows.push_back(rowOf(name));
+    for (const char* name : JOINTS) g_JointRows.push_back(rowOf(name));
+    for (const char* name : SETTABLE) {
+        int32_t row = Variable_BuiltIn_Find(name);
+        if (row < 0 || Variable_BuiltIn_Get(row)->setter == nullptr) std::abort();
+        g_SetRows.push_back(row);
     }
+    for (int32_t row = 0; row < g_BuiltinVariableCount; ++row)
+        if (std::strncmp(Variable_BuiltIn_Name(row), "phy_", 4) == 0) g_ReadRows.push_back(row);
     // The instance hash frees what it holds at exit: it must be made first, so that it goes last.
     Instance_FindById(0);
     std::atexit(Finish);
@@ -124,6 +151,78 @@ CInstance* InstanceAt(uint8_t choice)
     return i; // null: no calling instance
 }
 
+void CallRow(int32_t rowIndex, CInstance* self, std::vector<ScriptValue>& args)
+{
+    FunctionEntry* row = Function_Get(rowIndex);
+    args.resize(static_cast<size_t>(row->argCount), ScriptValue{VALUE_REAL, 0, 0.0});
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    row->routine(&result, self, self, row->argCount, args.data());
+    Value_Free(&result);
+}
+
+double IdOf(uint8_t choice)
+{
+    CInstance* instance = InstanceAt(choice);
+    return instance != nullptr ? instance->GetId() : Pick(choice);
+}
+
+// A fixture of the chosen shape, density and offset (far out when the offset says so) bound to
+// every instance without a body, so that joints have bodies to join.
+void GiveBodies(const uint8_t* record)
+{
+    float scale = g_Room->m_pPhysicsWorld->m_Scale;
+    auto metres = [scale](uint8_t choice) { return static_cast<float>(Pick(choice) * scale); };
+    CPhysicsFixture fixture;
+    float dx = metres(record[4]);
+    float dy = metres(record[5]);
+    switch (record[2] % 4) {
+    case 0: fixture.SetCircleShape(metres(record[6])); break;
+    case 1: fixture.SetBoxShape(metres(record[6]), metres(record[7])); break;
+    case 2:
+        fixture.SetPolygonShape();
+        // Three chosen points, then up to five more as their multiples.
+        for (int32_t p = 0; p < 3 + record[13] % 6; ++p) {
+            float times = static_cast<float>(1 + p / 3);
+            fixture.AddPoint(dx + times * metres(record[6 + (2 * p) % 6]), dy + times * metres(record[7 + (2 * p) % 6]));
+        }
+        break;
+    default: fixture.SetEdgeShape(dx, dy, dx + metres(record[6]), dy + metres(record[7])); break;
+    }
+    fixture.m_Def.density = static_cast<float>(Pick(record[3]));
+    fixture.m_Kinematic = record[12] & 1;
+    for (CInstance* i = g_Room->m_Active.m_pHead; i != nullptr; i = i->m_pNext)
+        if (i->m_pPhysicsObject == nullptr || (record[12] & 2) != 0) g_Room->m_pPhysicsWorld->BindFixture(&fixture, i);
+}
+
+// A joint of the chosen kind between two chosen instances; a gear over two recent joints.
+void MakeJoint(const uint8_t* record)
+{
+    int32_t kind = record[2] % JOINT_KINDS;
+    std::vector<ScriptValue> args(14, ScriptValue{VALUE_REAL, 0, 0.0});
+    args[0].real = IdOf(record[3]);
+    args[1].real = IdOf(record[4]);
+    for (size_t a = 2; a < args.size(); ++a) args[a].real = Pick(record[a + 3 < 16 ? a + 3 : 15]);
+    if (kind == JOINT_KINDS - 1) {
+        args[2].real = 1 + record[5] % 12;
+        args[3].real = 1 + record[6] % 12;
+    }
+    CallRow(g_JointRows[static_cast<size_t>(kind)], InstanceAt(record[1]), args);
+}
+
+// A body variable set on the chosen instance, then every physics variable read from it.
+void SetVariable(const uint8_t* record)
+{
+    CInstance* self = InstanceAt(record[1]);
+    if (self == nullptr) return;
+    ScriptValue value = {VALUE_REAL, 0, Pick(record[3])};
+    Variable_BuiltIn_Get(g_SetRows[static_cast<size_t>(record[2] % SETTABLE_COUNT)])->setter(self, -1, &value);
+    for (int32_t row : g_ReadRows) {
+        ScriptValue out = {VALUE_REAL, 0, 0.0};
+        Variable_BuiltIn_Get(row)->getter(self, record[4] % 4, &out);
+        Value_Free(&out);
+    }
+}
+
 void Operate(const uint8_t* record)
 {
     uint8_t op = record[0];
@@ -133,14 +232,15 @@ void Operate(const uint8_t* record)
         else if (CInstance* gone = InstanceAt(record[1])) g_Room->RemoveInstance(gone);
         return;
     }
-    FunctionEntry* row = Function_Get(g_Rows[static_cast<size_t>(op % NAME_COUNT)]);
-    int32_t count = row->argCount;
-    std::vector<ScriptValue> args(static_cast<size_t>(count), ScriptValue{VALUE_REAL, 0, 0.0});
-    for (int32_t a = 0; a < count; ++a) args[static_cast<size_t>(a)].real = Pick(record[2 + a]);
-    ScriptValue result = {VALUE_REAL, 0, 0.0};
-    CInstance* self = InstanceAt(record[1]);
-    row->routine(&result, self, self, count, args.data());
-    Value_Free(&result);
+    if (op >= 0xF0) {
+        if (op < 0xF2) GiveBodies(record);
+        else if (op < 0xF5) MakeJoint(record);
+        else SetVariable(record);
+        return;
+    }
+    std::vector<ScriptValue> args(14, ScriptValue{VALUE_REAL, 0, 0.0});
+    for (size_t a = 0; a < args.size(); ++a) args[a].real = Pick(record[2 + a]);
+    CallRow(g_Rows[static_cast<size_t>(op % NAME_COUNT)], InstanceAt(record[1]), args);
     if (g_Room->m_pPhysicsWorld == nullptr) std::abort();
 }
 
