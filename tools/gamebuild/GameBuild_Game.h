@@ -184,7 +184,7 @@ struct RoomDesc {
     bool showColour = true;
     bool hasCode = false; // creation code
     CodeDesc code;
-    bool enableViews = false;
+    uint32_t enableViews = 0; // the views word as written: real files carry 2 (views off) and 3 (on)
     bool usesPhysics = false; // the physics words are written from header version 6 on
     float gravityX = 0.0f;
     float gravityY = 10.0f;

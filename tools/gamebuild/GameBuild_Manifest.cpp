@@ -637,7 +637,7 @@ public:
             else if (std::strcmp(key, "persistent") == 0) Flag(field, where, room.persistent);
             else if (std::strcmp(key, "colour") == 0) Number(field, where, room.colour);
             else if (std::strcmp(key, "showColour") == 0) Flag(field, where, room.showColour);
-            else if (std::strcmp(key, "enableViews") == 0) Flag(field, where, room.enableViews);
+            else if (std::strcmp(key, "enableViews") == 0) Number(field, where, room.enableViews);
             else if (std::strcmp(key, "physics") == 0) Flag(field, where, room.usesPhysics);
             else if (std::strcmp(key, "gravityX") == 0) Real(field, where, room.gravityX);
             else if (std::strcmp(key, "gravityY") == 0) Real(field, where, room.gravityY);
