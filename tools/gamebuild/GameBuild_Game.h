@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -346,6 +347,9 @@ struct GameDesc {
     bool compiledCode = false;
     // Tests: each reference chain runs from the last reference back to the first.
     bool backwardChains = false;
+    // Compiled form: the name the variables and functions chunks write for a name the code uses,
+    // by the name the compiler knows it by (real files spell some built-ins "colour").
+    std::map<std::string, std::string> linkNames;
     std::vector<SpriteDesc> sprites;
     std::vector<BackgroundDesc> backgrounds;
     std::vector<FontDesc> fonts;
