@@ -544,18 +544,6 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
     }
 }
 
-[[gnu::always_inline]] inline bool TestDifference(uint8_t opcode, double d, double e)
-{
-    switch (opcode) {
-    case VM_OP_SLT: return d < -e;
-    case VM_OP_SLE: return d <= e;
-    case VM_OP_SEQ: return d > -e && d < e;
-    case VM_OP_SNE: return d < -e || d > e;
-    case VM_OP_SGE: return d >= -e;
-    default: return d > e;
-    }
-}
-
 // The int32 forms of the arithmetic fast path; false when the generic routine must report.
 [[gnu::always_inline]] inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* out)
 {
@@ -672,7 +660,7 @@ inline uint8_t* FastCompare(uint8_t* sp)
         difference = left - right;
     }
     sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
-    VM_Store<int32_t>(sp, TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
+    VM_Store<int32_t>(sp, VM_TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
     return sp;
 }
 
@@ -848,7 +836,7 @@ struct FusedSource {
     case VM_OP_SNE:
     case VM_OP_SGE:
     case VM_OP_SGT: {
-        bool result = TestDifference(opcode, left - right, Code_CompareEpsilon);
+        bool result = VM_TestDifference(opcode, left - right, Code_CompareEpsilon);
         if (at + 4 <= end) {
             uint32_t branch = VM_ReadWord(words, at);
             uint8_t kind = VM_WordOpcode(branch);
@@ -1258,7 +1246,7 @@ opCompare: {
         VM_CALL_OUT(VM_DoCompare(run, word));
     }
     sp += rightSize + VM_StackSize(leftType) - 4;
-    VM_Store<int32_t>(sp, TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
+    VM_Store<int32_t>(sp, VM_TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
     VM_NEXT();
 }
 
