@@ -121,3 +121,13 @@ int32_t String_Find(const char* pattern, const char* text)
     const char* found = std::strstr(text, pattern);
     return found ? static_cast<int32_t>(found - text) + 1 : 0;
 }
+
+bool String_ColorSpelling(const char* name, std::string& color)
+{
+    if (name == nullptr || std::strstr(name, "colour") == nullptr) return false;
+    std::string respelled = name;
+    for (size_t at = respelled.find("colour"); at != std::string::npos; at = respelled.find("colour", at))
+        respelled.erase(at + 4, 1); // "colour" less its "u"
+    color = respelled;
+    return true;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Joins up to ten strings (null and empty ones skipped) into the block of *destination, resized
 // through the memory manager, and returns it. Nothing to join: returns null and leaves the
@@ -35,3 +36,8 @@ int32_t Real_ToInt(double value);
 // The 1-based byte position of the first occurrence of pattern in text; 0 when absent or when
 // either is null.
 int32_t String_Find(const char* pattern, const char* text);
+
+// Game files name built-ins with the "colour" spelling, which the authoring tools accept for the
+// "color" names: `color` becomes the name with every "colour" read as "color". False, and `color`
+// untouched, when the name holds no "colour".
+bool String_ColorSpelling(const char* name, std::string& color);

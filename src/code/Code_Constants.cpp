@@ -166,6 +166,25 @@ bool IsValidName(const char* name)
     return true;
 }
 
+bool IsBuiltinName(const std::string& name)
+{
+    for (const BuiltinConstant& constant : BUILTIN_CONSTANTS)
+        if (constant.count == 0 && name == constant.name) return true;
+    return false;
+}
+
+// The latest constant of exactly the name; a built-in under its "colour" spelling (bm_src_colour)
+// is the "color" constant.
+int32_t LatestOf(const char* name)
+{
+    auto found = g_LatestByName.find(name);
+    if (found != g_LatestByName.end()) return found->second;
+    std::string color;
+    if (!String_ColorSpelling(name, color) || !IsBuiltinName(color)) return -1;
+    found = g_LatestByName.find(color);
+    return found != g_LatestByName.end() ? found->second : -1;
+}
+
 bool EqualIgnoringCase(const char* a, const char* b)
 {
     for (;; ++a, ++b) {
@@ -248,10 +267,10 @@ bool Constant_FindValue(const char* name, ScriptValue* value)
             return true;
         }
     }
-    auto found = g_LatestByName.find(name);
-    if (found == g_LatestByName.end()) return false;
+    int32_t latest = LatestOf(name);
+    if (latest < 0) return false;
     Value_Free(value);
-    Value_Copy(value, &g_Values[found->second]);
+    Value_Copy(value, &g_Values[latest]);
     return true;
 }
 

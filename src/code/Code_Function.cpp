@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/Base_Text.h"
 #include "platform/Platform_MemoryManager.h"
 #include "script/Script_Table.h"
 
@@ -69,6 +70,9 @@ bool Code_Function_Find(const char* name, int32_t* id)
         return true;
     }
     int32_t row = FindRow(name);
+    // A built-in under its "colour" spelling is the "color" row itself: nothing is added.
+    std::string color;
+    if (row < 0 && String_ColorSpelling(name, color)) row = FindRow(color.c_str());
     if (row < 0) return false;
     *id = row;
     return true;

@@ -362,18 +362,6 @@ int32_t CompareTexts(const char* left, const char* right)
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
-bool Test(uint8_t opcode, double d, double e)
-{
-    switch (opcode) {
-    case VM_OP_SLT: return d < -e;
-    case VM_OP_SLE: return d <= e;
-    case VM_OP_SEQ: return d > -e && d < e;
-    case VM_OP_SNE: return d < -e || d > e;
-    case VM_OP_SGE: return d >= -e;
-    default: return d > e;
-    }
-}
-
 bool IsIntOrBool(uint32_t type) { return type == VM_TYPE_INT || type == VM_TYPE_BOOL; }
 
 // The difference the comparison tests, or false for a pair that cannot be compared.
@@ -504,9 +492,9 @@ void VM_DoCompare(VMRunState& run, uint32_t word)
     double d = 0;
     if (left.type == VM_TYPE_STRING && right.type == VM_TYPE_STRING) {
         // -1, 0 and 1 tested as differences, whatever the tolerance.
-        result = Test(opcode, CompareTexts(TextOf(left.text), TextOf(right.text)), 0.5);
+        result = VM_TestDifference(opcode, CompareTexts(TextOf(left.text), TextOf(right.text)), 0.5);
     } else if (Difference(left, right, &d)) {
-        result = Test(opcode, d, Code_CompareEpsilon);
+        result = VM_TestDifference(opcode, d, Code_CompareEpsilon);
     } else {
         valid = false;
     }

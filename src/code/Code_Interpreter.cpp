@@ -167,20 +167,24 @@ void FreeStackValues(uint8_t* at, uint32_t count)
     }
 }
 
-// The arguments of a routine as an aligned array: in place when the stack allows it, else a copy
-// that owns what the stack items owned.
+// The arguments of a routine as an aligned array of at least `handed` values: in place when the
+// stack allows it, else a copy that owns what the stack items owned, the values beyond the stack's
+// `count` real 0.
 class ArgumentBlock {
 public:
-    ArgumentBlock(uint8_t* at, uint32_t count) : m_Count(count)
+    ArgumentBlock(uint8_t* at, uint32_t count, uint32_t handed) : m_Count(count)
     {
-        if (reinterpret_cast<uintptr_t>(at) % alignof(ScriptValue) == 0) {
+        if (handed <= count && reinterpret_cast<uintptr_t>(at) % alignof(ScriptValue) == 0) {
             m_Values = reinterpret_cast<ScriptValue*>(at);
             return;
         }
-        if (count > SCRIPT_ARGUMENT_COUNT) m_Heap.resize(count);
-        m_Values = count > SCRIPT_ARGUMENT_COUNT ? m_Heap.data() : m_Local;
+        uint32_t size = std::max(count, handed);
+        if (size > SCRIPT_ARGUMENT_COUNT) m_Heap.resize(size);
+        m_Values = size > SCRIPT_ARGUMENT_COUNT ? m_Heap.data() : m_Local;
         if (count > 0) std::memcpy(static_cast<void*>(m_Values), at, 16 * static_cast<size_t>(count));
+        for (uint32_t i = count; i < size; ++i) m_Values[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     }
+    ArgumentBlock(uint8_t* at, uint32_t count) : ArgumentBlock(at, count, count) {}
     ScriptValue* Values() { return m_Values; }
     void FreeAll()
     {
@@ -274,16 +278,14 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
         VM_Error(run, "call to non-existent function\n");
         return;
     }
-    // Only the compiler checks counts; game bytecode can call with any, and the routine would read
-    // past its arguments.
-    if (entry->argCount != FUNCTION_ARGS_ANY && entry->argCount != static_cast<int32_t>(argc)) {
-        VM_Error(run, "Wrong number of arguments to function or script.");
-        return;
-    }
+    // Only the compiler checks counts: game files call rows with other counts. A fixed-count routine
+    // gets its row's count (missing arguments real 0, extra ones only freed), so it never reads past
+    // what it was given; an any-count routine gets the count of the call.
+    uint32_t handed = entry->argCount >= 0 ? static_cast<uint32_t>(entry->argCount) : argc;
     if (g_TraceFlag) MainConsole->Output("func call = %s\n", entry->name);
     ScriptValue result = {VALUE_REAL, 0, 0.0};
-    ArgumentBlock args(run.sp, argc);
-    entry->routine(&result, run.self, run.other, static_cast<int32_t>(argc), args.Values());
+    ArgumentBlock args(run.sp, argc, handed);
+    entry->routine(&result, run.self, run.other, static_cast<int32_t>(handed), args.Values());
     NoteOutsideCode();
     args.FreeAll();
     PlaceResult(run, argc, result);
@@ -542,18 +544,6 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
     }
 }
 
-[[gnu::always_inline]] inline bool TestDifference(uint8_t opcode, double d, double e)
-{
-    switch (opcode) {
-    case VM_OP_SLT: return d < -e;
-    case VM_OP_SLE: return d <= e;
-    case VM_OP_SEQ: return d > -e && d < e;
-    case VM_OP_SNE: return d < -e || d > e;
-    case VM_OP_SGE: return d >= -e;
-    default: return d > e;
-    }
-}
-
 // The int32 forms of the arithmetic fast path; false when the generic routine must report.
 [[gnu::always_inline]] inline bool IntArithmetic(uint8_t opcode, int32_t left, int32_t right, int32_t* out)
 {
@@ -670,7 +660,7 @@ inline uint8_t* FastCompare(uint8_t* sp)
         difference = left - right;
     }
     sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
-    VM_Store<int32_t>(sp, TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
+    VM_Store<int32_t>(sp, VM_TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
     return sp;
 }
 
@@ -846,7 +836,7 @@ struct FusedSource {
     case VM_OP_SNE:
     case VM_OP_SGE:
     case VM_OP_SGT: {
-        bool result = TestDifference(opcode, left - right, Code_CompareEpsilon);
+        bool result = VM_TestDifference(opcode, left - right, Code_CompareEpsilon);
         if (at + 4 <= end) {
             uint32_t branch = VM_ReadWord(words, at);
             uint8_t kind = VM_WordOpcode(branch);
@@ -1256,7 +1246,7 @@ opCompare: {
         VM_CALL_OUT(VM_DoCompare(run, word));
     }
     sp += rightSize + VM_StackSize(leftType) - 4;
-    VM_Store<int32_t>(sp, TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
+    VM_Store<int32_t>(sp, VM_TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
     VM_NEXT();
 }
 

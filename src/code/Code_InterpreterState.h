@@ -29,6 +29,20 @@ constexpr uint32_t VM_STACK_GUARD = 64;
 
 constexpr uint32_t VM_WORD_BREAK_NOW = 0xFF0F0000u;
 
+// A comparison's test of the difference d against the tolerance e. A difference of exactly 0 is
+// equal at any tolerance, so that at tolerance 0 a value still equals itself.
+[[gnu::always_inline]] inline bool VM_TestDifference(uint8_t opcode, double d, double e)
+{
+    switch (opcode) {
+    case VM_OP_SLT: return d < -e;
+    case VM_OP_SLE: return d <= e;
+    case VM_OP_SEQ: return d == 0 || (d > -e && d < e);
+    case VM_OP_SNE: return d < -e || d > e;
+    case VM_OP_SGE: return d >= -e;
+    default: return d > e;
+    }
+}
+
 // Stack sizes of the data types (variable 16, string a 4-byte reference); unused codes take none.
 inline uint32_t VM_StackSize(uint32_t type)
 {

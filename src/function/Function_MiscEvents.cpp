@@ -32,7 +32,8 @@ bool IsPerformable(int32_t type, int32_t subtype)
 
 // ---- variables by name ---------------------------------------------------------------------------
 
-// The element the plain getters read; the setters store the whole value, as an assignment does.
+// The element the plain getters read; the local setter stores the whole value, as an assignment
+// does, and the global one element 0 of an array.
 constexpr int32_t VARIABLE_FIRST_ELEMENT = 0;
 constexpr int32_t VARIABLE_WHOLE = -1;
 // An index beyond the 32-bit range: negative, and not -1, so that it stores and reads nothing.
@@ -127,9 +128,15 @@ void Builtin_VariableGlobalArray2Get(ScriptValue* result, CInstance*, CInstance*
     if (DoubleIndex(args[1], args[2], &index)) GetGlobal(result, args[0], index);
 }
 
+// Stores into element 0: an array the variable holds keeps its other elements. A variable without
+// an array takes the value whole, as an assignment does, rather than becoming an array of one.
 void Builtin_VariableGlobalSet(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    SetGlobal(args[0], VARIABLE_WHOLE, args[1]);
+    int32_t id = VariableId(args[0]);
+    if (id < 0) return;
+    const VariableNode* node = Variable_GlobalList()->Find(id);
+    bool holdsArray = node != nullptr && Value_GetKind(&node->value) == VALUE_ARRAY;
+    Variable_SetGlobal(id, holdsArray ? VARIABLE_FIRST_ELEMENT : VARIABLE_WHOLE, &args[1]);
 }
 
 void Builtin_VariableGlobalArraySet(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)

@@ -123,7 +123,12 @@ private:
     {
         uint32_t types = 0;
         if (!Word(at, types)) return Fail(object, "its event table runs past the end of the file");
-        if (types > static_cast<uint32_t>(OBJECT_EVENT_TYPES)) return Fail(object, "it has more than 12 event types");
+        // Files from newer tools carry more event types than the record has arrays: those are left
+        // out rather than the game refused.
+        if (types > static_cast<uint32_t>(OBJECT_EVENT_TYPES)) {
+            MainConsole->Output("OBJT: object %d: event types 12 to %u are left out\n", object.m_Index, types - 1);
+            types = static_cast<uint32_t>(OBJECT_EVENT_TYPES);
+        }
         for (uint32_t type = 0; type < types; ++type) {
             uint32_t list = 0;
             if (!Word(at, list)) return Fail(object, "its event table runs past the end of the file");

@@ -40,8 +40,9 @@ void Object_LinkParents();
 bool Object_ParentChainLoops(int32_t index);
 
 // The objects chunk. False, with a log line, for a malformed chunk: an entry, event list or action
-// record outside the file, more than 12 event types, a subtype beyond its bound (255, or the
-// object count for collisions), a physics point list that does not fit, or a parent cycle.
+// record outside the file, a subtype beyond its bound (255, or the object count for collisions), a
+// physics point list that does not fit, or a parent cycle. Event types past the twelfth are left
+// out with a log line.
 bool OBJT_Load(GameFile& file, uint32_t body, uint32_t length);
 
 // Deletes every object and starts an empty table (before a game file is read, and at shut-down).

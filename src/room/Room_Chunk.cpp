@@ -329,7 +329,8 @@ bool CRoom::LoadFromChunk(const GameFile& file, uint32_t entry)
     m_ShowColour = definition->showColour;
     SetCreationText(definition->creationText.c_str());
     m_pCreationCode = definition->creationCode;
-    m_EnableViews = definition->enableViews;
+    // Real files carry a flag word here (2 with views off, 3 with views on): bit 0 is the flag.
+    m_EnableViews = definition->enableViews & 1u;
     m_UsesPhysics = Flag(definition->usesPhysics);
     m_GravityX = Numbers_TruncToInt32(definition->gravityX);
     m_GravityY = Numbers_TruncToInt32(definition->gravityY);

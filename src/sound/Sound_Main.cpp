@@ -147,6 +147,8 @@ void Sound_FreeAll()
     g_Sounds.clear();
     g_SoundNames.clear();
     FreeChannels();
+    // The newer system's assets too: shut-down frees sounds only here.
+    Audio_Reset();
 }
 
 bool Sound_Init(GameFile& file, uint32_t body, uint32_t length)

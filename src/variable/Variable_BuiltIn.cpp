@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/Base_Text.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
 
@@ -46,6 +47,9 @@ int32_t Variable_BuiltIn_Find(const char* name)
 {
     if (name == nullptr) return -1;
     auto found = NameIndex().find(name);
+    // A built-in under its "colour" spelling (background_colour) is the "color" row.
+    std::string color;
+    if (found == NameIndex().end() && String_ColorSpelling(name, color)) found = NameIndex().find(color);
     return found != NameIndex().end() ? found->second : -1;
 }
 

@@ -243,6 +243,30 @@ TEST_F(ExecutorTest, DifferencesFromTheInterpreter)
     EXPECT_NE(tree.error.find("Statement expected."), std::string::npos);
 }
 
+// math_set_epsilon(0): both executors compare exactly, so a value equals itself and differs from
+// nothing it equals (the constant compare with its branch is one fused step in bytecode).
+TEST_F(ExecutorTest, AtToleranceZeroAValueEqualsItself)
+{
+    const std::pair<const char*, double> runs[] = {
+        {"a = 0.1; return a == a", 1}, {"a = 0.1; return a != a", 0}, {"a = 1.0000001; return a == 1", 0},
+        {"a = 7; return a == 7", 1},   {"a = 7; if (a == 7) return 1; return 2", 1},
+        {"a = 0.1; b = a; return a <= b && a >= b && !(a < b) && !(a > b)", 1},
+    };
+    double saved = Code_CompareEpsilon;
+    Code_CompareEpsilon = 0;
+    for (const auto& [source, expected] : runs) {
+        g_UseBytecode = 1;
+        CCode* code = Compile(source);
+        RunOutcome bytecode = RunBytecode(code);
+        EXPECT_FALSE(bytecode.failed) << source << "\n" << bytecode.error;
+        EXPECT_EQ(bytecode.Real(), expected) << "bytecode: " << source;
+        RunOutcome tree = RunTree(code);
+        EXPECT_FALSE(tree.failed) << source << "\n" << tree.error;
+        EXPECT_EQ(tree.Real(), expected) << "tree: " << source;
+    }
+    Code_CompareEpsilon = saved;
+}
+
 TEST_F(ExecutorTest, EntryPointsConstantsEmptyCodeAndTheInterpreter)
 {
     ScriptValue result = {VALUE_REAL, 0, 0.0};

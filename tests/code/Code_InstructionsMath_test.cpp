@@ -137,6 +137,20 @@ TEST_F(MathTest, BinaryOperations)
     double saved = Code_CompareEpsilon;
     Code_CompareEpsilon = 0.001;
     ExpectOutcome(D(1.0).push + D(1.00002).push + "seq.d.d\nconv.b.v", 1, nullptr);
+    // At tolerance 0 equality is a difference of exactly 0, in the typed handlers and the generic
+    // routine (int64 and bool pairs) alike: a value still equals itself.
+    Code_CompareEpsilon = 0;
+    const struct {
+        Item left, right;
+        double equal;
+    } exact[] = {{D(0.1), D(0.1), 1}, {VR(0.1), VR(0.1), 1}, {I(7), I(7), 1}, {I(7), D(7), 1}, {D(2), L(2), 1},
+                 {D(0.5), B(true), 1}, {D(1.0), D(1.0000001), 0}, {VR(-3), I(-2), 0}};
+    for (const auto& row : exact) {
+        for (const char* op : {"seq", "sne"}) {
+            std::string source = row.left.push + row.right.push + op + "." + row.right.type + "." + row.left.type + "\n";
+            ExpectOutcome(source + "conv.b.v\n", std::string(op) == "seq" ? row.equal : 1 - row.equal, nullptr);
+        }
+    }
     Code_CompareEpsilon = saved;
 }
 

@@ -187,7 +187,8 @@ inline CallRecord& LastCall()
     return record;
 }
 
-// vmtest_record(...): records its arguments and answers the sum of the reals.
+// vmtest_record(...): records its arguments and answers the sum of the reals. vmtest_pair(a, b) does
+// the same as a row of two arguments.
 inline void RecordRoutine(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args)
 {
     CallRecord& record = LastCall();
@@ -231,6 +232,7 @@ inline void RegisterTestFunctions()
     Function_Add("vmtest_text", TextRoutine, 0);
     Function_Add("vmtest_self", SelfRoutine, 0);
     Function_Add("vmtest_other", OtherRoutine, 0);
+    Function_Add("vmtest_pair", RecordRoutine, 2);
 }
 
 // The argument variables (argument0 to argument15, argument[] and argument_count) as rows of the

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <set>
 
+#include "code/Code_Constants.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "function/Function_MathText.h"
@@ -194,6 +195,41 @@ TEST_F(BuiltinTest, ACallInSourceWithTheWrongCountDoesNotCompile)
     EXPECT_FALSE(code.Compile("test"));
     EXPECT_NE(g_CodeErrorText.find("Wrong number of arguments to function or script."), std::string::npos)
         << g_CodeErrorText;
+    g_CodeErrorFlag = false;
+}
+
+// Game files spell built-ins with "colour": such a name is the "color" row itself (nothing is added),
+// in the function chunk's linking and in source code alike; a name that fits neither way is unknown.
+TEST_F(BuiltinTest, TheColourSpellingIsTheColorRow)
+{
+    testsupport::RegisterBuiltins();
+    int32_t rows = g_FunctionCount;
+    const std::pair<const char*, const char*> spellings[] = {
+        {"make_colour_rgb", "make_color_rgb"}, {"draw_set_colour", "draw_set_color"},
+        {"colour_get_red", "color_get_red"},   {"draw_text_ext_transformed_colour", "draw_text_ext_transformed_color"},
+        {"part_type_colour_mix", "part_type_color_mix"},
+    };
+    for (const auto& [colour, color] : spellings) {
+        int32_t found = -1, row = -1;
+        ASSERT_TRUE(Code_Function_Find(color, &row)) << color;
+        EXPECT_TRUE(Code_Function_Find(colour, &found)) << colour;
+        EXPECT_EQ(found, row) << colour;
+    }
+    int32_t id = -1, own = -1;
+    EXPECT_FALSE(Code_Function_Find("make_colourx_rgb", &id));
+    EXPECT_EQ(id, -1);
+    // A row named with "colour" is found as written.
+    ASSERT_TRUE(Code_Function_Find("vertex_format_add_colour", &own));
+    EXPECT_STREQ(Function_Get(own)->name, "vertex_format_add_colour");
+    EXPECT_EQ(g_FunctionCount, rows) << "no row was added";
+
+    EXPECT_EQ(testsupport::CallReal("execute_string", {"return make_colour_rgb(1, 2, 3)"}), 197121);
+    if (Constant_Count() == 0) Constant_Init();
+    EXPECT_EQ(testsupport::CallReal("execute_string", {"return bm_inv_dest_colour + bm_src_colour"}), 13);
+    g_CodeErrorFlag = false;
+    CCode unknown("x = make_colourx_rgb(1, 2, 3);", false);
+    EXPECT_FALSE(unknown.Compile("test"));
+    EXPECT_NE(g_CodeErrorText.find("make_colourx_rgb"), std::string::npos) << g_CodeErrorText;
     g_CodeErrorFlag = false;
 }
 

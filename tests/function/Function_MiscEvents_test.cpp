@@ -268,6 +268,9 @@ TEST_F(MiscEventsTest, VariablesByNameRefuseIndicesFrom32000AndLeaveNegativeOnes
         {"variable_local_array_set", {"vbn_l", 4, 5}, 0, ""}, {"variable_local_array_get", {"vbn_l", 4}, 5, ""},
         {"variable_local_array2_set", {"vbn_l", 1, 2, 6}, 0, ""}, {"variable_local_array2_get", {"vbn_l", 1, 2}, 6, ""},
         {"variable_local_set", {"x", 12}, 0, ""},
+        // On an array the global setter stores element 0 and keeps the rest.
+        {"variable_global_array_set", {"vbn_arr", 2, 30}, 0, ""}, {"variable_global_set", {"vbn_arr", "first"}, 0, ""},
+        {"variable_global_get", {"vbn_arr"}, "first", ""}, {"variable_global_array_get", {"vbn_arr", 2}, 30, ""},
         {"variable_local_set", {"id", 5}, 0, ""}, // read-only: nothing changes
         {"variable_local_get", {"id"}, 100000, ""},
     };

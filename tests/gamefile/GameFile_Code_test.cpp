@@ -31,7 +31,9 @@ protected:
         if (!registered) {
             Function_Add("link_fn", Nothing, FUNCTION_ARGS_ANY);
             Function_Add("link_other_fn", Nothing, FUNCTION_ARGS_ANY);
+            Function_Add("link_color_fn", Nothing, 1);
             Variable_BuiltIn_Add("link_builtin", ReadNothing, nullptr, false);
+            Variable_BuiltIn_Add("link_color_var", ReadNothing, nullptr, false);
             registered = true;
         }
         GameHeader_Clear();
@@ -165,13 +167,34 @@ TEST_F(CodeChunkTest, LinksAndEntriesThatWouldLeaveOrBreakTheCodeAreRefused)
     EXPECT_TRUE(m_Log.Has("VARI: entry 0: it has references but no name")) << m_Log.Text();
 }
 
-TEST_F(CodeChunkTest, AnUnknownFunctionNameEndsTheLoadWithExitCode1)
+// Files name built-ins with "colour" for "color": linked to the "color" row and variable, nothing added.
+TEST_F(CodeChunkTest, TheColourSpellingLinksToTheColorRow)
 {
-    std::vector<uint8_t> bytes = BuildBytes(Assembled({"call.i link_other_fn 0\n"}));
+    gamebuild::GameDesc game = Assembled({"push.v self.link_color_var\ncall.i link_color_fn 1\n"});
+    game.linkNames = {{"link_color_fn", "link_colour_fn"}, {"link_color_var", "link_colour_var"}};
+    std::vector<uint8_t> bytes = BuildBytes(game);
     std::string text(bytes.begin(), bytes.end());
-    size_t name = text.find("link_other_fn");
-    ASSERT_NE(std::string::npos, name);
-    bytes[name + 5] = 'x'; // "link_xther_fn" names nothing
+    ASSERT_NE(std::string::npos, text.find("link_colour_fn"));
+    ASSERT_EQ(std::string::npos, text.find("link_color_fn"));
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text(); // the first load registers the families
+    int32_t rows = g_FunctionCount, variables = g_BuiltinVariableCount;
+    ASSERT_TRUE(Load(bytes)) << m_Log.Text();
+    int32_t id = -1;
+    ASSERT_TRUE(Code_Function_Find("link_color_fn", &id));
+    uint32_t variable = 0xA0000000u | static_cast<uint32_t>(Variable_BuiltIn_Find("link_color_var"));
+    EXPECT_EQ((std::vector<uint32_t>{variable, static_cast<uint32_t>(id)}),
+              (std::vector<uint32_t>{LoadedWord(0, 4), LoadedWord(0, 12)}));
+    EXPECT_EQ(std::make_pair(rows, variables), std::make_pair(g_FunctionCount, g_BuiltinVariableCount));
+}
+
+class UnknownFunctionName : public CodeChunkTest, public testing::WithParamInterface<const char*> {};
+
+// A name that resolves neither as written nor with "colour" read as "color" stays fatal.
+TEST_P(UnknownFunctionName, EndsTheLoadWithExitCode1)
+{
+    gamebuild::GameDesc game = Assembled({"call.i link_other_fn 0\n"});
+    game.linkNames = {{"link_other_fn", GetParam()}};
+    std::vector<uint8_t> bytes = BuildBytes(game);
     struct ToStandardError : tagIConsole {
         bool Setup(int32_t, int32_t) override { return true; }
         void Output(const char* format, ...) override
@@ -189,8 +212,10 @@ TEST_F(CodeChunkTest, AnUnknownFunctionNameEndsTheLoadWithExitCode1)
             g_GameOptions.showErrors = false;
             Load(bytes);
         },
-        testing::ExitedWithCode(1), "ERROR!!! :: Error on load\nUnable to find function link_xther_fn\n");
+        testing::ExitedWithCode(1), std::string("ERROR!!! :: Error on load\nUnable to find function ") + GetParam() + "\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, UnknownFunctionName, testing::Values("link_xther_fn", "link_colourx_fn"));
 
 TEST_F(CodeChunkTest, EntriesMayBeEmpty)
 {

@@ -90,4 +90,21 @@ TEST_F(MalformedRoom, EveryOffsetAndCountIsCheckedAgainstTheFile)
     EXPECT_TRUE(Load(good)) << "the unpatched file loads";
 }
 
+// The views word is a flag word in real files (2 views off, 3 on): bit 0 enables the views, and the
+// definition keeps the word as written.
+TEST_F(RoomTest, TheViewsWordEnablesViewsByItsLowBit)
+{
+    const std::pair<uint32_t, uint32_t> words[] = {{0, 0}, {1, 1}, {2, 0}, {3, 1}, {0xFFFFFFFEu, 0}, {0x80000001u, 1}};
+    for (const auto& [word, enabled] : words) {
+        gamebuild::GameDesc game = DetailedGame();
+        game.rooms[0].enableViews = word;
+        ASSERT_TRUE(Load(game)) << word;
+        CRoom* room = Room_Get(0);
+        ASSERT_NE(room, nullptr);
+        EXPECT_EQ(room->m_EnableViews, enabled) << "views word " << word;
+        ASSERT_NE(room->m_pDefinition, nullptr);
+        EXPECT_EQ(room->m_pDefinition->enableViews, word);
+    }
+}
+
 } // namespace

@@ -103,6 +103,17 @@ TEST_F(AudioTest, WithTheOptionClearOnlyMusicPlaysAndNoAudioPlaysNothing)
     EXPECT_FALSE(Audio_MusicIsPlaying() || alcGetCurrentContext() != nullptr);
 }
 
+// Shut-down's "Free Sounds" step (after the sound hardware quit) also frees the newer system's assets,
+// which nothing else would free before the process ends.
+TEST_F(AudioTest, FreeingTheSoundsFreesTheAudioAssets)
+{
+    StartSounds();
+    ASSERT_NE(Audio_GetAsset(0), nullptr);
+    Sound_Quit();
+    Sound_FreeAll();
+    for (int32_t index : {0, 1, 2, 3}) EXPECT_EQ(Audio_GetAsset(index), nullptr) << "asset " << index;
+}
+
 using LegacyTest = SoundTest;
 
 ALint State(ALuint source)

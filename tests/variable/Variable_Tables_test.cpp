@@ -40,6 +40,13 @@ TEST(BuiltinVariables, RowsAreFoundByExactNameInRegistrationOrder)
     for (auto [name, row] : {std::pair{"x", 0}, {"webgl_enabled", 77}, {"argument_relative", 78}, {"error_last", 183}})
         EXPECT_EQ(row, Variable_BuiltIn_Find(name)) << name;
     EXPECT_EQ(-1, Variable_BuiltIn_Find("argument16"));
+    // Game files spell the "color" variables with "colour": the same rows, nothing added.
+    for (auto [colour, color] : {std::pair{"background_colour", "background_color"}, {"background_showcolour", "background_showcolor"}}) {
+        ASSERT_GE(Variable_BuiltIn_Find(color), 0) << color;
+        EXPECT_EQ(Variable_BuiltIn_Find(color), Variable_BuiltIn_Find(colour)) << colour;
+    }
+    EXPECT_EQ(-1, Variable_BuiltIn_Find("background_colours"));
+    EXPECT_EQ(190, g_BuiltinVariableCount);
 }
 
 TEST(BuiltinVariables, AFullTableRefusesTheFiveHundredAndFirst)

@@ -116,8 +116,9 @@ void WriteExtensionsChunk(ImageWriter& image, const GameDesc& game);
 // "CODE": the entries (name, length, bytecode); records where each entry's bytecode lies.
 void WriteCodeChunk(ImageWriter& image, GameCode& code);
 // "VARI" and "FUNC": one record per name (name, reference count, first reference), the references
-// chained through their operands. They must follow the code chunk.
-void WriteVariablesChunk(ImageWriter& image, const GameCode& code, bool backward);
-void WriteFunctionsChunk(ImageWriter& image, const GameCode& code, bool backward);
+// chained through their operands, each name as the game's `linkNames` spell it. They must follow the
+// code chunk.
+void WriteVariablesChunk(ImageWriter& image, const GameCode& code, const GameDesc& game);
+void WriteFunctionsChunk(ImageWriter& image, const GameCode& code, const GameDesc& game);
 
 } // namespace gamebuild

@@ -42,15 +42,23 @@ uint32_t OriginalOperand(const GameCode& code, uint32_t fileOffset)
     return 0;
 }
 
-void WriteLinkChunk(ImageWriter& image, const GameCode& code, bool variables, bool backward)
+// The name a record is written under: the game may spell a built-in another way.
+const std::string& WrittenName(const GameDesc& game, const std::string& name)
 {
+    auto spelt = game.linkNames.find(name);
+    return spelt != game.linkNames.end() ? spelt->second : name;
+}
+
+void WriteLinkChunk(ImageWriter& image, const GameCode& code, bool variables, const GameDesc& game)
+{
+    bool backward = game.backwardChains;
     const char* tag = variables ? "VARI" : "FUNC";
     if (!code.codeWritten) image.Error(std::string("the ") + tag + " chunk must follow the CODE chunk");
     image.BeginChunk(tag);
     for (auto& [name, references] : Collect(code, variables)) {
         std::vector<uint32_t> chain = references;
         if (backward) chain.assign(references.rbegin(), references.rend());
-        image.StringRef(name);
+        image.StringRef(WrittenName(game, name));
         image.U32(static_cast<uint32_t>(chain.size()));
         image.U32(chain.front());
         for (size_t i = 0; i < chain.size(); ++i) {
@@ -88,14 +96,14 @@ void WriteCodeChunk(ImageWriter& image, GameCode& code)
     code.codeWritten = true;
 }
 
-void WriteVariablesChunk(ImageWriter& image, const GameCode& code, bool backward)
+void WriteVariablesChunk(ImageWriter& image, const GameCode& code, const GameDesc& game)
 {
-    WriteLinkChunk(image, code, true, backward);
+    WriteLinkChunk(image, code, true, game);
 }
 
-void WriteFunctionsChunk(ImageWriter& image, const GameCode& code, bool backward)
+void WriteFunctionsChunk(ImageWriter& image, const GameCode& code, const GameDesc& game)
 {
-    WriteLinkChunk(image, code, false, backward);
+    WriteLinkChunk(image, code, false, game);
 }
 
 } // namespace gamebuild

@@ -52,8 +52,8 @@ bool WriteDescribedChunk(ImageWriter& image, const GameDesc& game, GameCode& cod
     else if (tag == "OBJT" && !game.objects.empty()) WriteObjectsChunk(image, game, code);
     else if (tag == "ROOM" && !game.rooms.empty()) WriteRoomsChunk(image, game, code);
     else if (tag == "CODE" && game.compiledCode) WriteCodeChunk(image, code);
-    else if (tag == "VARI" && game.compiledCode) WriteVariablesChunk(image, code, game.backwardChains);
-    else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game.backwardChains);
+    else if (tag == "VARI" && game.compiledCode) WriteVariablesChunk(image, code, game);
+    else if (tag == "FUNC" && game.compiledCode) WriteFunctionsChunk(image, code, game);
     else if (tag == "SPRT" && !game.sprites.empty())
         WriteSpritesChunk(image, game, sprites.framePictures, sprites.frameWords);
     else if (tag == "BGND" && !game.backgrounds.empty())

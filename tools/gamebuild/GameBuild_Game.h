@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -184,7 +185,7 @@ struct RoomDesc {
     bool showColour = true;
     bool hasCode = false; // creation code
     CodeDesc code;
-    bool enableViews = false;
+    uint32_t enableViews = 0; // the views word as written: real files carry 2 (views off) and 3 (on)
     bool usesPhysics = false; // the physics words are written from header version 6 on
     float gravityX = 0.0f;
     float gravityY = 10.0f;
@@ -346,6 +347,9 @@ struct GameDesc {
     bool compiledCode = false;
     // Tests: each reference chain runs from the last reference back to the first.
     bool backwardChains = false;
+    // Compiled form: the name the variables and functions chunks write for a name the code uses,
+    // by the name the compiler knows it by (real files spell some built-ins "colour").
+    std::map<std::string, std::string> linkNames;
     std::vector<SpriteDesc> sprites;
     std::vector<BackgroundDesc> backgrounds;
     std::vector<FontDesc> fonts;

@@ -265,6 +265,12 @@ public:
         }
     }
 
+    void LinkNames(json_object* value, std::map<std::string, std::string>& names)
+    {
+        if (!Object(value, "linkNames")) return;
+        json_object_object_foreach(value, key, field) Text(field, std::string("linkNames.") + key, names[key]);
+    }
+
     void ChunkOrder(json_object* value, std::vector<std::string>& order)
     {
         Strings(value, order);
@@ -637,7 +643,7 @@ public:
             else if (std::strcmp(key, "persistent") == 0) Flag(field, where, room.persistent);
             else if (std::strcmp(key, "colour") == 0) Number(field, where, room.colour);
             else if (std::strcmp(key, "showColour") == 0) Flag(field, where, room.showColour);
-            else if (std::strcmp(key, "enableViews") == 0) Flag(field, where, room.enableViews);
+            else if (std::strcmp(key, "enableViews") == 0) Number(field, where, room.enableViews);
             else if (std::strcmp(key, "physics") == 0) Flag(field, where, room.usesPhysics);
             else if (std::strcmp(key, "gravityX") == 0) Real(field, where, room.gravityX);
             else if (std::strcmp(key, "gravityY") == 0) Real(field, where, room.gravityY);
@@ -900,6 +906,7 @@ bool ReadManifest(const std::string& text, const std::string& folder, GameDesc& 
             else if (std::strcmp(key, "rawChunks") == 0) reader.RawChunks(value, game.rawChunks);
             else if (std::strcmp(key, "chunkOrder") == 0) reader.ChunkOrder(value, game.chunkOrder);
             else if (std::strcmp(key, "codeForm") == 0) reader.CodeForm(value, game);
+            else if (std::strcmp(key, "linkNames") == 0) reader.LinkNames(value, game.linkNames);
             else if (std::strcmp(key, "scripts") == 0) reader.Scripts(value, game.scripts);
             else if (std::strcmp(key, "paths") == 0) reader.Paths(value, game.paths);
             else if (std::strcmp(key, "shaders") == 0) reader.Shaders(value, game.shaders);

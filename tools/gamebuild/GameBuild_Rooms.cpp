@@ -110,7 +110,7 @@ void WriteRoom(ImageWriter& image, const GameDesc& game, const GameCode& code, s
     image.U32(room.showColour ? 1 : 0);
     int32_t entry = index < code.roomEntry.size() ? code.roomEntry[index] : -1;
     WriteCodeWord(image, game, room.hasCode, room.code, entry);
-    image.U32(room.enableViews ? 1 : 0);
+    image.U32(room.enableViews);
     uint32_t lists = image.Position();
     image.Zeros(16);
     if (game.header.version >= PHYSICS_VERSION) {

@@ -1248,6 +1248,26 @@ if (t == 3) {
     // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
     // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
     // keeps only red; after shader_reset the generated programs draw again.
+    // What the authoring tools write, in bytecode: a placed instance calls power with three arguments
+    // (the two-argument result, the third freed) and with one (the second real 0); the splash's alarm
+    // calls action_another_room with one argument and the arena starts. The splash's views word is 2
+    // (views off), so the green that its create event set through background_colour covers the window;
+    // the arena's is 3, and its view doubles the yellow square at (120, 20). The "-color" variant names
+    // the same built-ins with "color" and gives the same results.
+    s["real-files"] = {
+        .setup = {.frames = 8, .output = true, .capture = 1},
+        .output = {"8", "1", "rgb 197121", "drawing 1971210", "background 65280", "second room, views 1"},
+        .absent = {"ERROR", "Wrong number of arguments"},
+        .more = [=](Run& run) {
+            int splash = FirstFrame(run.trace, " obj_splash 2 0"), arena = FirstFrame(run.trace, " obj_viewed 0 0");
+            Expect(splash == 3 && arena == 4, "the alarm rang at frame " + std::to_string(splash) +
+                                                  " and the arena started at " + std::to_string(arena));
+            ExpectPixels(run.shot, {{"splash: top left", 0, 0, lime}, {"splash: middle", 160, 120, lime},
+                                    {"splash: bottom right", 319, 239, lime}});
+            ExpectPixels(Play({.frames = 8, .capture = 6}).shot,
+                         {{"arena: the square through the view", 60, 60, yellow}, {"arena: its top left", 40, 40, yellow},
+                          {"arena: left of it", 38, 60, black}, {"arena: below it", 60, 81, black}});
+        }};
     s["shaders"] = {
         .setup = {.frames = 5, .output = true, .capture = 3},
         .output = {"uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
@@ -1273,9 +1293,10 @@ int main(int argc, char** argv)
         return 2;
     }
     g_Kelvaro = argv[2], g_Game = argv[3], g_Work = argv[4];
-    // A game's compiled form plays the scenario of its source form.
+    // A game's compiled form plays the scenario of its source form (a variant spelt "color" that of
+    // its base).
     std::string name = argv[1];
-    for (const std::string suffix : {"-compiled", "-bytecode"})
+    for (const std::string suffix : {"-compiled", "-bytecode", "-color"})
         if (name.size() > suffix.size() && name.ends_with(suffix)) name.resize(name.size() - suffix.size());
     std::map<std::string, Scenario> scenarios = Scenarios();
     auto found = scenarios.find(name);
