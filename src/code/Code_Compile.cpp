@@ -40,23 +40,47 @@ bool GenerateBytecode(CCode* code)
     return generated;
 }
 
+// A program of one call statement becomes the expression of that call, so that running it gives
+// the call's value whichever executor runs it.
+void KeepSingleCall(CCode* code)
+{
+    CodeNode* root = &code->m_Tree;
+    if (root->kind != NODE_BLOCK || root->childCount != 1 || root->children[0].kind != NODE_CALL) return;
+    CodeNode call;
+    Node_Copy(&call, &root->children[0]);
+    Node_Free(root);
+    *root = call;
+    code->m_Kind = CODE_KIND_EXPRESSION;
+}
+
+bool CompileSource(CCode* code, const char* name, bool callValue)
+{
+    code->SetName(name);
+    if (code->m_Compiled) {
+        Code_Report_Error(code, 0, "Internal Error: Recompiling compiled code.");
+        return false;
+    }
+    bool expression = code->m_Kind == CODE_KIND_EXPRESSION;
+    Node_Free(&code->m_Tree);
+    if (!Code_CompileTree(code, expression, &code->m_Tree)) return false;
+    if (callValue && !expression) KeepSingleCall(code);
+    if (expression && code->m_Tree.kind == NODE_CONSTANT) {
+        code->m_Kind = CODE_KIND_CONSTANT;
+        Value_Free(&code->m_Constant);
+        Value_Copy(&code->m_Constant, &code->m_Tree.value);
+    }
+    code->m_Compiled = 1;
+    return !g_UseBytecode || GenerateBytecode(code);
+}
+
 } // namespace
 
 bool CCode::Compile(const char* name)
 {
-    SetName(name);
-    if (m_Compiled) {
-        Code_Report_Error(this, 0, "Internal Error: Recompiling compiled code.");
-        return false;
-    }
-    bool expression = m_Kind == CODE_KIND_EXPRESSION;
-    Node_Free(&m_Tree);
-    if (!Code_CompileTree(this, expression, &m_Tree)) return false;
-    if (expression && m_Tree.kind == NODE_CONSTANT) {
-        m_Kind = CODE_KIND_CONSTANT;
-        Value_Free(&m_Constant);
-        Value_Copy(&m_Constant, &m_Tree.value);
-    }
-    m_Compiled = 1;
-    return !g_UseBytecode || GenerateBytecode(this);
+    return CompileSource(this, name, false);
+}
+
+bool Code_CompileForValue(CCode* code, const char* name)
+{
+    return CompileSource(code, name, true);
 }

@@ -53,6 +53,10 @@ private:
     CCode();
 };
 
+// Compiles a program as Compile does, except that a program of one call statement gives the call's
+// value when run (the debugger's evaluations: "abs(-3)" answers 3, "x = 5" still assigns).
+bool Code_CompileForValue(CCode* code, const char* name);
+
 // Every code object made from loaded bytecode with a code index of 0 or more, newest first.
 extern CCode* g_pLoadedCodeHead;
 extern int32_t g_LoadedCodeCount;

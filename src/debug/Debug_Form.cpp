@@ -226,6 +226,53 @@ void DebugForm_UpdateStats(CDebugForm* form)
     }
     DebugWindow_RefreshShown(form);
     DebugFormView_Draw(form);
+    form->servedThisTick = 1;
+}
+
+void DebugForm_Request(CDebugForm* form, DebugCommand command)
+{
+    if (std::find(form->commands.begin(), form->commands.end(), command) == form->commands.end())
+        form->commands.push_back(command);
+}
+
+namespace {
+
+void Carry(CDebugForm* form, DebugCommand command)
+{
+    switch (command) {
+    case DebugCommand::Run: DebugForm_Run(); break;
+    case DebugCommand::Pause: DebugForm_Pause(); break;
+    case DebugCommand::Step: DebugForm_Step(); break;
+    case DebugCommand::Restart: DebugForm_Restart(form); break;
+    case DebugCommand::Stop: DebugForm_Stop(); break;
+    case DebugCommand::Close: DebugForm_CloseMainWindow(form); break;
+    }
+}
+
+} // namespace
+
+void DebugForm_Tick()
+{
+    CDebugForm* form = g_pDebugForm;
+    if (form == nullptr || g_DebugMode == 0) return;
+    // No frame drew the windows (a paused or frozen game): they are served alone, so that the
+    // player can still Run, Step or close them.
+    if (!form->servedThisTick) DebugFormView_Draw(form);
+    form->servedThisTick = 0;
+    std::vector<DebugCommand> commands;
+    commands.swap(form->commands);
+    for (DebugCommand command : commands) {
+        Carry(form, command);
+        // A step may end or restart the game, and closing frees the form: the rest is dropped.
+        if (g_pDebugForm != form) return;
+    }
+}
+
+void DebugForm_CloseMainWindow(CDebugForm* form)
+{
+    DebugForm_SaveAndClose(form);
+    DebugForm_Delete(form);
+    if (g_pDebugForm == form) g_pDebugForm = nullptr;
 }
 
 void DebugForm_AddWatch(CDebugForm* form, const char* text)

@@ -51,6 +51,10 @@ struct DebugStatusLines {
     std::string roomSpeed, fps, instances, mouse, textureSwaps, vertexBatches;
 };
 
+// What the main window asks of the game. The main loop carries it out between frames, never while
+// the form draws: a step runs a frame that draws the form again, and closing frees the form.
+enum class DebugCommand : int32_t { Run, Pause, Step, Restart, Stop, Close };
+
 struct CDebugForm {
     std::vector<DebugWatch> watches; // in the order they were added
     std::vector<std::string> expressionRows{"Expressions"};
@@ -64,6 +68,8 @@ struct CDebugForm {
     uint8_t initialised = 0;
     uint8_t mainShown = 0;
     uint8_t windowShown = 1; // the main window on screen (Restart and quitting hide it)
+    uint8_t servedThisTick = 0; // a frame refreshed the windows since the last tick
+    std::vector<DebugCommand> commands; // asked for since the last tick, in order
 };
 
 // The open debug form, or null.
@@ -93,6 +99,14 @@ void DebugForm_FillWatchRows(CDebugForm* form);
 // The selected message rows (all when none is selected), each ending in a line feed, as UTF-8; also
 // put on the clipboard.
 std::string DebugForm_CopyMessages(CDebugForm* form);
+// Queues a command of the main window for the next tick (once, however often it is asked).
+void DebugForm_Request(CDebugForm* form, DebugCommand command);
+// Once per main-loop tick: windows that no frame refreshed (the game is paused) are served without
+// their status lines, then the commands asked for are carried out.
+void DebugForm_Tick();
+// Closing the main window: "Debug.ini" written, a paused game resumed, the windows closed and the
+// form freed.
+void DebugForm_CloseMainWindow(CDebugForm* form);
 // The run controls; each acts only while the game runs.
 void DebugForm_Pause();
 void DebugForm_Run();

@@ -6,8 +6,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 
 struct CDebugForm;
+class ImGuiSurface;
 
 constexpr int32_t DEBUG_VIEW_MAIN = -1;
 
@@ -23,3 +25,11 @@ void DebugFormView_Close();
 void DebugFormView_Feed(const SDL_Event& event);
 // The main window (DEBUG_VIEW_MAIN) or a record's window; null when it is not open.
 SDL_Window* DebugFormView_Window(int32_t record);
+
+// What makes the windows' hosts: null for SDL windows of their own; tests give hosts without a
+// display. With a maker set the windows open in headless runs too.
+using DebugFormHostMaker = std::unique_ptr<ImGuiSurface> (*)();
+void DebugFormView_SetHostMaker(DebugFormHostMaker maker);
+// The centre of a main-window button in window pixels ("Run", "Pause", "Step", "Restart", "Stop",
+// "Add", "Change", "Delete", "Clear", "Inst Vars"); false for another label.
+bool DebugFormView_ButtonCentre(const char* label, float* x, float* y);

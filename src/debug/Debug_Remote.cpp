@@ -43,7 +43,8 @@ Outcome Evaluate(const char* text, const char* name, bool expression, CInstance*
 {
     CCode code(text, expression);
     g_CodeErrorFlag = false;
-    if (!code.Compile(name)) return Outcome::NotCompiled;
+    bool compiled = expression ? code.Compile(name) : Code_CompileForValue(&code, name);
+    if (!compiled) return Outcome::NotCompiled;
     g_VMEvaluationFailed = 0;
     bool done = Code_Execute_Value(instance, instance, &code, result);
     return done && g_VMEvaluationFailed == 0 ? Outcome::Done : Outcome::Failed;
@@ -176,8 +177,8 @@ bool Debug_EvaluateText(const char* text, const char* name, CInstance* instance,
     g_GameOptions.showErrors = false;
     uint8_t evaluating = Debug_EvaluatingExpression;
     Debug_EvaluatingExpression = 1;
-    // A program first, so "x = 5" assigns; a text that is no program ("1/4") as an expression. A
-    // program that ran and failed is not run again.
+    // A program first, so "x = 5" assigns and "abs(-3)" gives the call's value; a text that is no
+    // program ("1/4") as an expression. A program that ran and failed is not run again.
     Outcome outcome = Evaluate(text, name, false, instance, result);
     if (outcome == Outcome::NotCompiled) outcome = Evaluate(text, name, true, instance, result);
     g_CodeErrorFlag = errorFlag;

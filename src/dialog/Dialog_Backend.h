@@ -1,7 +1,8 @@
 // Where dialogs are shown. Headless runs (KELVARO_HEADLESS=1) log each dialog and take the next
-// scripted answer; with a display, plain messages and the modal question are SDL message boxes and
-// the text dialogs are ImGui windows (zenity or kdialog where SDL has no display), which an
-// asynchronous dialog leaves open while the frames go on.
+// scripted answer; with a display, the modal message and question are SDL message boxes and the
+// text dialogs and the asynchronous message and question are ImGui windows (zenity, kdialog or a
+// message box where SDL has no display), which an asynchronous dialog leaves open while the frames
+// go on.
 #pragma once
 
 #include <cstdint>

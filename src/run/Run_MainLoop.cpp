@@ -155,6 +155,7 @@ int32_t Run_MainLoopTick()
         GR_EndFrame(g_RunRequest < 0 && g_DrawEventEnabled != 0);
         if (ActOnRunRequest()) return roomSpeed;
     }
+    DebugForm_Tick();
     Debugger_SendUpdate();
     int32_t* speed = Run_CurrentRoomSpeed();
     return speed != nullptr ? *speed : SPEED_WITHOUT_ROOM;

@@ -54,10 +54,14 @@ TEST(DebugFormView, WindowsOpenAndAClickOnPauseHoldsTheGame)
     form->records[DEBUG_WINDOW_MESSAGES].visible = 1;
     g_RunState = 1;
     g_Paused = 0;
+    g_pDebugForm = form;
+    g_DebugMode = 1;
+    // The main loop's tick: no frame runs here, so each tick serves the windows itself and then
+    // carries out what was clicked.
     for (int i = 0; i < 10; ++i) {
         SDL_Event event;
         while (SDL_PollEvent(&event)) DebugFormView_Feed(event);
-        DebugFormView_Draw(form);
+        DebugForm_Tick();
     }
     EXPECT_EQ(g_Paused, 1) << "the click on Pause";
     EXPECT_NE(DebugFormView_Window(DEBUG_WINDOW_GLOBALS), nullptr);
@@ -71,7 +75,6 @@ TEST(DebugFormView, WindowsOpenAndAClickOnPauseHoldsTheGame)
 
     // The form's own input: forward wheel turns on the watches go down; Delete removes the selected
     // watch, an auto-repeated one nothing.
-    g_pDebugForm = form;
     for (const char* text : {"1", "2", "3"}) DebugForm_AddWatch(form, text);
     DebugForm_FillWatchRows(form);
     form->selectedWatch = 0;
@@ -98,6 +101,7 @@ TEST(DebugFormView, WindowsOpenAndAClickOnPauseHoldsTheGame)
     DebugFormView_Draw(form);
     EXPECT_NE(SDL_GetWindowFlags(DebugFormView_Window(DEBUG_VIEW_MAIN)) & SDL_WINDOW_HIDDEN, 0u);
     g_pDebugForm = nullptr;
+    g_DebugMode = 0;
     DebugFormView_Close();
     ImGuiHost_SetFrameObserver(nullptr);
     g_Paused = 0;

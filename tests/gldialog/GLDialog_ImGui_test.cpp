@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../TestSupport_Builtins.h"
+#include "../TestSupport_Requests.h"
 #include "dialog/Dialog_Backend.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/imgui/Platform_ImGuiHost.h"
@@ -151,6 +152,38 @@ TEST_F(ImGuiDialogs, ModelessDialogLetsFramesRunUntilAnswered)
         HTTP_Unlink(request);
         delete request;
     }
+    EXPECT_EQ(0, Dialog_QueuedCount());
+}
+
+TEST_F(ImGuiDialogs, AsyncMessageAndQuestionAreModelessAndAnsweredInRequestOrder)
+{
+    // Enter on the message; Escape on the question, which opens only once the message's event ran.
+    Script({{4, SDL_KEYDOWN, nullptr, SDL_SCANCODE_RETURN},
+            {5, SDL_KEYUP, nullptr, SDL_SCANCODE_RETURN},
+            {14, SDL_KEYDOWN, nullptr, SDL_SCANCODE_ESCAPE},
+            {15, SDL_KEYUP, nullptr, SDL_SCANCODE_ESCAPE}});
+    int32_t message = ShowMessageAsync("Game", "Saved.");
+    int32_t question = ShowQuestionAsync("Game", "Again?");
+    ASSERT_NE(nullptr, Request(message));
+    ASSERT_NE(nullptr, Request(question));
+    EXPECT_NE(HTTP_STATE_FINISHED, Request(message)->m_State) << "the call returned before any answer";
+    EXPECT_EQ(2, Dialog_QueuedCount());
+    std::vector<std::string> events;
+    int32_t framesOpen = 0;
+    for (int32_t frame = 0; frame < 100 && events.size() < 2; ++frame) {
+        ProcessMessages();
+        Dialog_Poll();
+        ASSERT_TRUE(GameContextCurrent()) << "frame " << frame;
+        for (const testsupport::FinishedRequest& done : testsupport::FinishReady()) {
+            EXPECT_EQ(DIALOG_EVENT, done.subtype);
+            std::map<std::string, std::string> map = done.map;
+            events.push_back(map["id"] + " status " + map["status"] + " result \"" + map["result"] + "\"");
+        }
+        if (events.empty()) ++framesOpen;
+    }
+    EXPECT_GE(framesOpen, 4) << "the game's frames ran while the message was open";
+    EXPECT_EQ(events, (std::vector<std::string>{std::to_string(message) + " status 1 result \"\"",
+                                                std::to_string(question) + " status 0 result \"\""}));
     EXPECT_EQ(0, Dialog_QueuedCount());
 }
 

@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "debug/Debug_Form.h"
@@ -23,8 +24,22 @@ const ImVec2 BUTTON_SIZE(64, 22);
 
 const char* const CAPTIONS[DEBUG_WINDOW_FIRST_LOCALS] = {"Globals", "Instances", "Messages"};
 
-ImGuiHost g_Main;
-ImGuiHost g_Windows[DEBUG_WINDOW_RECORDS];
+std::unique_ptr<ImGuiSurface> MakeHost() { return std::make_unique<ImGuiHost>(); }
+
+DebugFormHostMaker g_MakeHost = nullptr;
+std::unique_ptr<ImGuiSurface> g_Main;
+std::unique_ptr<ImGuiSurface> g_Windows[DEBUG_WINDOW_RECORDS];
+
+// The window's host, made on first use.
+ImGuiSurface& Host(std::unique_ptr<ImGuiSurface>& slot)
+{
+    if (slot == nullptr) slot = g_MakeHost != nullptr ? g_MakeHost() : MakeHost();
+    return *slot;
+}
+
+bool IsOpen(const std::unique_ptr<ImGuiSurface>& slot) { return slot != nullptr && slot->IsOpen(); }
+
+SDL_Window* WindowOf(const std::unique_ptr<ImGuiSurface>& slot) { return slot != nullptr ? slot->Window() : nullptr; }
 
 // Watch commands need a modal dialog, which may not run inside another window's frame.
 enum class WatchCommand { None, Add, Change, ShowLocals };
@@ -38,10 +53,30 @@ void FullWindow(const char* id)
 }
 
 // The buttons sit at fixed places, so a click can be aimed at them.
-bool ButtonAt(const char* label, int32_t column, int32_t row = 0)
+struct FormButton {
+    const char* label;
+    int32_t column, row;
+    void (*press)(CDebugForm* form);
+};
+
+template <DebugCommand command> void Ask(CDebugForm* form) { DebugForm_Request(form, command); }
+
+const FormButton BUTTONS[] = {
+    {"Run", 0, 0, Ask<DebugCommand::Run>},
+    {"Pause", 1, 0, Ask<DebugCommand::Pause>},
+    {"Add", 2, 0, [](CDebugForm*) { g_Pending = WatchCommand::Add; }},
+    {"Change", 3, 0, [](CDebugForm*) { g_Pending = WatchCommand::Change; }},
+    {"Delete", 4, 0, [](CDebugForm* form) { DebugForm_DeleteWatch(form); }},
+    {"Clear", 5, 0, DebugForm_ClearWatches},
+    {"Step", 0, 1, Ask<DebugCommand::Step>},
+    {"Restart", 1, 1, Ask<DebugCommand::Restart>},
+    {"Stop", 2, 1, Ask<DebugCommand::Stop>},
+    {"Inst Vars", 3, 1, [](CDebugForm*) { g_Pending = WatchCommand::ShowLocals; }},
+};
+
+ImVec2 ButtonCorner(const FormButton& button)
 {
-    ImGui::SetCursorPos(ImVec2(8.0f + column * (BUTTON_SIZE.x + 6), 8.0f + row * (BUTTON_SIZE.y + 6)));
-    return ImGui::Button(label, BUTTON_SIZE);
+    return ImVec2(8.0f + button.column * (BUTTON_SIZE.x + 6), 8.0f + button.row * (BUTTON_SIZE.y + 6));
 }
 
 void StatusLine(const std::string& text, int32_t column, int32_t row)
@@ -91,16 +126,10 @@ int32_t DrawRows(const std::vector<std::string>* lists, int32_t count, int32_t* 
 void DrawMain(CDebugForm* form)
 {
     FullWindow("##debugform");
-    if (ButtonAt("Run", 0)) DebugForm_Run();
-    if (ButtonAt("Pause", 1)) DebugForm_Pause();
-    if (ButtonAt("Add", 2)) g_Pending = WatchCommand::Add;
-    if (ButtonAt("Change", 3)) g_Pending = WatchCommand::Change;
-    if (ButtonAt("Delete", 4)) DebugForm_DeleteWatch(form);
-    if (ButtonAt("Clear", 5)) DebugForm_ClearWatches(form);
-    if (ButtonAt("Step", 0, 1)) DebugForm_Step();
-    if (ButtonAt("Restart", 1, 1)) DebugForm_Restart(form);
-    if (ButtonAt("Stop", 2, 1)) DebugForm_Stop();
-    if (ButtonAt("Inst Vars", 3, 1)) g_Pending = WatchCommand::ShowLocals;
+    for (const FormButton& button : BUTTONS) {
+        ImGui::SetCursorPos(ButtonCorner(button));
+        if (ImGui::Button(button.label, BUTTON_SIZE)) button.press(form);
+    }
     const DebugStatusLines& lines = form->status;
     StatusLine(lines.roomSpeed, 0, 0);
     StatusLine(lines.fps, 1, 0);
@@ -144,7 +173,8 @@ void RunPendingCommand(CDebugForm* form)
 // A saved place is taken as it is; otherwise the window cascades from the main window.
 void Place(CDebugForm* form, int32_t index)
 {
-    SDL_Window* window = g_Windows[index].Window();
+    SDL_Window* window = WindowOf(g_Windows[index]);
+    if (window == nullptr) return;
     const DebugRect& saved = form->records[index].saved;
     if (saved.right - saved.left >= 1) {
         SDL_SetWindowPosition(window, saved.left, saved.top);
@@ -154,18 +184,18 @@ void Place(CDebugForm* form, int32_t index)
     int32_t shown = 1;
     for (const DebugWindowRecord& record : form->records) shown += record.visible;
     int32_t x = 0, y = 0;
-    SDL_GetWindowPosition(g_Main.Window(), &x, &y);
+    if (WindowOf(g_Main) != nullptr) SDL_GetWindowPosition(WindowOf(g_Main), &x, &y);
     SDL_SetWindowPosition(window, x + 8 * shown, y + 32 * shown);
 }
 
 void DrawRecord(CDebugForm* form, int32_t index)
 {
     DebugWindowRecord& record = form->records[index];
-    ImGuiHost& host = g_Windows[index];
     if (!record.visible) {
-        host.Close();
+        if (g_Windows[index] != nullptr) g_Windows[index]->Close();
         return;
     }
+    ImGuiSurface& host = Host(g_Windows[index]);
     if (!host.IsOpen()) {
         std::string caption = index < DEBUG_WINDOW_FIRST_LOCALS ? CAPTIONS[index] : record.caption;
         if (!host.Open(caption.empty() ? "Locals" : caption.c_str(), INFO_WIDTH, INFO_HEIGHT)) return;
@@ -189,16 +219,18 @@ void DrawRecord(CDebugForm* form, int32_t index)
 
 bool DebugFormView_Open(CDebugForm* /*form*/)
 {
-    if (!DialogImGui_Available() || !g_Main.Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
+    if (g_MakeHost == nullptr && !DialogImGui_Available()) return false;
+    if (!Host(g_Main).Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
     MainWindow_SetDebugFormObserver(DebugFormView_Feed);
     return true;
 }
 
 namespace {
 
-bool InWindow(const ImGuiHost& host, Uint32 windowId)
+bool InWindow(const std::unique_ptr<ImGuiSurface>& host, Uint32 windowId)
 {
-    return host.Window() != nullptr && SDL_GetWindowID(host.Window()) == windowId;
+    SDL_Window* window = WindowOf(host);
+    return window != nullptr && SDL_GetWindowID(window) == windowId;
 }
 
 // The form's own keys and wheel turns, seen before ImGui; true when the event was used up.
@@ -236,17 +268,20 @@ bool TakeFormInput(CDebugForm* form, const SDL_Event& event)
 void DebugFormView_Feed(const SDL_Event& event)
 {
     if (g_pDebugForm != nullptr && TakeFormInput(g_pDebugForm, event)) return;
-    if (g_Main.Feed(event)) return;
-    for (ImGuiHost& host : g_Windows)
-        if (host.Feed(event)) return;
+    if (g_Main != nullptr && g_Main->Feed(event)) return;
+    for (std::unique_ptr<ImGuiSurface>& host : g_Windows)
+        if (host != nullptr && host->Feed(event)) return;
 }
 
 void DebugFormView_Draw(CDebugForm* form)
 {
-    if (!g_Main.IsOpen()) return;
-    bool onScreen = (SDL_GetWindowFlags(g_Main.Window()) & SDL_WINDOW_HIDDEN) == 0;
-    if (onScreen != (form->windowShown != 0)) (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(g_Main.Window());
-    g_Main.Frame([&] { DrawMain(form); });
+    if (!IsOpen(g_Main)) return;
+    SDL_Window* window = g_Main->Window();
+    bool onScreen = window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) == 0;
+    if (window != nullptr && onScreen != (form->windowShown != 0))
+        (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(window);
+    g_Main->Frame([&] { DrawMain(form); });
+    if (g_Main->CloseRequested()) DebugForm_Request(form, DebugCommand::Close);
     RunPendingCommand(form);
     for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) DrawRecord(form, i);
 }
@@ -254,7 +289,7 @@ void DebugFormView_Draw(CDebugForm* form)
 void DebugFormView_StoreRects(CDebugForm* form)
 {
     for (int32_t i = 0; i < DEBUG_WINDOW_RECORDS; ++i) {
-        SDL_Window* window = g_Windows[i].Window();
+        SDL_Window* window = WindowOf(g_Windows[i]);
         if (window == nullptr) continue;
         int32_t x = 0, y = 0, width = 0, height = 0;
         SDL_GetWindowPosition(window, &x, &y);
@@ -266,12 +301,29 @@ void DebugFormView_StoreRects(CDebugForm* form)
 void DebugFormView_Close()
 {
     MainWindow_SetDebugFormObserver(nullptr);
-    for (ImGuiHost& host : g_Windows) host.Close();
-    g_Main.Close();
+    for (std::unique_ptr<ImGuiSurface>& host : g_Windows) host.reset();
+    g_Main.reset();
 }
 
 SDL_Window* DebugFormView_Window(int32_t record)
 {
-    if (record == DEBUG_VIEW_MAIN) return g_Main.Window();
-    return record >= 0 && record < DEBUG_WINDOW_RECORDS ? g_Windows[record].Window() : nullptr;
+    if (record == DEBUG_VIEW_MAIN) return WindowOf(g_Main);
+    return record >= 0 && record < DEBUG_WINDOW_RECORDS ? WindowOf(g_Windows[record]) : nullptr;
+}
+
+void DebugFormView_SetHostMaker(DebugFormHostMaker maker)
+{
+    g_MakeHost = maker;
+}
+
+bool DebugFormView_ButtonCentre(const char* label, float* x, float* y)
+{
+    for (const FormButton& button : BUTTONS) {
+        if (std::string(button.label) != (label != nullptr ? label : "")) continue;
+        ImVec2 corner = ButtonCorner(button);
+        *x = corner.x + BUTTON_SIZE.x / 2;
+        *y = corner.y + BUTTON_SIZE.y / 2;
+        return true;
+    }
+    return false;
 }

@@ -33,15 +33,11 @@ class TextDialog {
         ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
         ImGui::Begin("##dialog", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoSavedSettings);
         if (!m_View.prompt.empty()) ImGui::TextWrapped("%s", m_View.prompt.c_str());
-        bool accepted = m_View.kind == DIALOG_LOGIN ? DrawLogin() : DrawField("##text", m_Text, 0);
+        DialogState state = m_View.kind == DIALOG_MESSAGE || m_View.kind == DIALOG_QUESTION ? DrawButtons(closeRequested)
+                                                                                            : DrawText(closeRequested);
         m_FirstFrame = false;
-        accepted |= ImGui::Button("OK");
-        ImGui::SameLine();
-        bool cancelled = ImGui::Button("Cancel") || closeRequested ||
-                         ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false);
         ImGui::End();
-        if (cancelled) return DialogState::Cancelled;
-        return accepted ? DialogState::Accepted : DialogState::Open;
+        return state;
     }
 
     DialogAnswer Answer(DialogState state) const
@@ -79,6 +75,33 @@ class TextDialog {
         ImGui::TextUnformatted("Password");
         accepted |= DrawField("##password", m_Password, ImGuiInputTextFlags_Password);
         return accepted;
+    }
+
+    static bool KeyPressed(ImGuiKey_ key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false); }
+
+    DialogState DrawText(bool closeRequested)
+    {
+        bool accepted = m_View.kind == DIALOG_LOGIN ? DrawLogin() : DrawField("##text", m_Text, 0);
+        accepted |= ImGui::Button("OK");
+        ImGui::SameLine();
+        bool cancelled = ImGui::Button("Cancel") || closeRequested || KeyPressed(ImGuiKey_Escape);
+        if (cancelled) return DialogState::Cancelled;
+        return accepted ? DialogState::Accepted : DialogState::Open;
+    }
+
+    // A message has only OK, which also answers its close box and Escape; a question's Yes is its
+    // default button (Enter), and closing it answers No.
+    DialogState DrawButtons(bool closeRequested)
+    {
+        bool message = m_View.kind == DIALOG_MESSAGE;
+        bool accepted = ImGui::Button(message ? "OK" : "Yes") || KeyPressed(ImGuiKey_Enter);
+        bool cancelled = closeRequested || KeyPressed(ImGuiKey_Escape);
+        if (!message) {
+            ImGui::SameLine();
+            cancelled |= ImGui::Button("No");
+        }
+        if (accepted || (message && cancelled)) return DialogState::Accepted;
+        return cancelled ? DialogState::Cancelled : DialogState::Open;
     }
 
     DialogView m_View;

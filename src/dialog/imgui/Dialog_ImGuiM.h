@@ -1,5 +1,5 @@
-// The text and login dialogs drawn with Dear ImGui in a window of their own. A modal one runs its
-// own loop; the modeless one takes its window's events from the main window's message pump and
+// The text and login dialogs, and the asynchronous message and question, drawn with Dear ImGui in a
+// window of their own. A modal one runs its own loop; the modeless one takes its window's events from the main window's message pump and
 // draws a frame each time it is served.
 #pragma once
 

@@ -1,7 +1,8 @@
-// Dialogs with a display: messages and questions are SDL message boxes; text and login dialogs are
-// ImGui windows of their own, or where SDL has no display, the desktop's entry dialog (zenity, else
-// kdialog). A modal one waits for its answer; an asynchronous one stays open while the frames go
-// on, and its answer is taken at the first frame after it closed.
+// Dialogs with a display: the modal message and question are SDL message boxes; text and login
+// dialogs, and the asynchronous message and question, are ImGui windows of their own. Where SDL has
+// no display a text dialog is the desktop's entry dialog (zenity, else kdialog) and a message or
+// question a message box. A modal one waits for its answer; an asynchronous one stays open while
+// the frames go on, and its answer is taken at the first frame after it closed.
 #include "base/Base_Console.h"
 #include "dialog/Dialog_Backend.h"
 #include "dialog/imgui/Dialog_ImGuiM.h"
@@ -66,12 +67,14 @@ class DesktopDialogs : public DialogBackend {
 
     void OpenAsync(int32_t id, const DialogView& view) override
     {
+        m_Open = OpenDialog{id, view, 0, {}};
+        if (DialogImGui_Available() && DialogImGui_OpenModeless(view)) return;
         if (view.kind == DIALOG_MESSAGE || view.kind == DIALOG_QUESTION) {
+            // No window of our own: the message box waits, as the modal form does.
+            m_Open = OpenDialog{};
             Dialog_Answer(id, view.kind, RunModal(view));
             return;
         }
-        m_Open = OpenDialog{id, view, 0, {}};
-        if (DialogImGui_Available() && DialogImGui_OpenModeless(view)) return;
         StartNextProgram();
     }
 

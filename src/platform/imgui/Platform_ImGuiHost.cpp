@@ -149,8 +149,10 @@ void ImGuiHost::Frame(const std::function<void()>& draw)
     ContextSwap swap(m_Window, m_GL, m_Context);
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
-    // Without mouse focus the back end leaves the pointer nowhere; the window's own events know it.
-    if (m_HasPointer && !ImGui::IsMousePosValid()) ImGui::GetIO().MousePos = ImVec2(m_PointerX, m_PointerY);
+    // The back end reads the desktop's pointer less the window's position, which is stale once the
+    // window was moved without a window manager, and nowhere without mouse focus; the window's own
+    // motion events always know where the pointer is in it.
+    if (m_HasPointer) ImGui::GetIO().MousePos = ImVec2(m_PointerX, m_PointerY);
     ImGui::NewFrame();
     draw();
     ImGui::Render();

@@ -5,31 +5,45 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
-class ImGuiHost {
+// What a window drawn with Dear ImGui offers the code that draws in it. ImGuiHost is the SDL one;
+// tests put a window of their own in its place.
+class ImGuiSurface {
+  public:
+    virtual ~ImGuiSurface() = default;
+    virtual bool Open(const char* title, int32_t width, int32_t height) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // The SDL window; null while closed, and for a window that has none.
+    virtual SDL_Window* Window() const = 0;
+    // Takes the event when it belongs to this window; true if taken.
+    virtual bool Feed(const SDL_Event& event) = 0;
+    // The window's close button was pressed since it opened.
+    virtual bool CloseRequested() const = 0;
+    // One ImGui frame: `draw` issues the widgets, then the frame is presented.
+    virtual void Frame(const std::function<void()>& draw) = 0;
+};
+
+class ImGuiHost : public ImGuiSurface {
   public:
     ImGuiHost() = default;
     ImGuiHost(const ImGuiHost&) = delete;
     ImGuiHost& operator=(const ImGuiHost&) = delete;
-    ~ImGuiHost() { Close(); }
+    ~ImGuiHost() override { ImGuiHost::Close(); }
 
     // False (with a console line) when SDL video, the window or its GL context cannot be had.
-    bool Open(const char* title, int32_t width, int32_t height);
-    void Close();
-    bool IsOpen() const { return m_Window != nullptr; }
-    SDL_Window* Window() const { return m_Window; }
-
-    // Takes the event when it belongs to this window; true if taken.
-    bool Feed(const SDL_Event& event);
+    bool Open(const char* title, int32_t width, int32_t height) override;
+    void Close() override;
+    bool IsOpen() const override { return m_Window != nullptr; }
+    SDL_Window* Window() const override { return m_Window; }
+    bool Feed(const SDL_Event& event) override;
     // Removes every waiting event, feeding this window's; the others are returned.
     void PumpEvents(std::vector<SDL_Event>& others);
-    // The window's close button was pressed since it opened.
-    bool CloseRequested() const { return m_CloseRequested; }
-
-    // One ImGui frame: `draw` issues the widgets, then the frame is presented.
-    void Frame(const std::function<void()>& draw);
+    bool CloseRequested() const override { return m_CloseRequested; }
+    void Frame(const std::function<void()>& draw) override;
 
   private:
     SDL_Window* m_Window = nullptr;

@@ -345,7 +345,7 @@ std::map<std::string, Scenario> Scenarios()
         Expect(c.Value("\"a\" - debugtest_one") == "Unable to evaluate", "an expression that fails to run");
         Expect(c.Value("1/4") == "0.25", "1/4");
         Expect(c.Value("debugtest_x = 5") == "0" && c.Value("debugtest_x") == "5", "a program assigns");
-        Expect(c.Value("abs(-3)") == "0", "a lone call runs as a statement");
+        Expect(c.Value("abs(-3)") == "3", "a lone call gives its value");
         Bytes two = Evaluate({"2"});
         Bytes second = Evaluate({"3"});
         two.insert(two.end(), second.begin(), second.end());
