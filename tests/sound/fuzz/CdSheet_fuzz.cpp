@@ -1,0 +1,57 @@
+// CUE sheets of any content over a small BIN image: whatever table of contents libcdio reads from
+// the sheet, the disc that comes of it must hold only tracks inside the image, and reading each
+// track's first and last sector and asking for the track at every start must stay inside it too.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sound/Sound_CdDisc.h"
+
+namespace {
+
+constexpr int32_t IMAGE_SECTORS = 12;
+
+// A folder of our own with the BIN the sheet's base name leads to; made once per process.
+const std::string& Folder()
+{
+    static std::string folder = [] {
+        char name[] = "/tmp/kelvaro_cdfuzz_XXXXXX";
+        std::string made = mkdtemp(name) != nullptr ? name : "/tmp";
+        std::vector<uint8_t> bin(size_t(IMAGE_SECTORS) * CD_SECTOR_BYTES + 100, 0x5A);
+        if (FILE* file = std::fopen((made + "/disc.bin").c_str(), "wb")) {
+            std::fwrite(bin.data(), 1, bin.size(), file);
+            std::fclose(file);
+        }
+        return made;
+    }();
+    return folder;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string sheet = Folder() + "/disc.cue";
+    FILE* file = std::fopen(sheet.c_str(), "wb");
+    if (file == nullptr) return 0;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+    std::unique_ptr<CdDisc> disc = Cd_OpenImage(sheet);
+    if (disc == nullptr) return 0;
+    if (disc->LeadOut() > IMAGE_SECTORS) std::abort();
+    std::vector<uint8_t> sector(CD_SECTOR_BYTES);
+    for (const CdTrack& track : disc->Tracks()) {
+        if (track.start < 0 || track.frames < 1 || disc->TrackAt(track.start) != &track) std::abort();
+        disc->ReadAudio(track.start, 1, sector.data());
+        disc->ReadAudio(track.start + track.frames - 1, 1, sector.data());
+    }
+    // Out of the disc: refused, never read.
+    if (disc->ReadAudio(disc->LeadOut(), 1, sector.data()) || disc->ReadAudio(-1, 1, sector.data())) std::abort();
+    return 0;
+}
