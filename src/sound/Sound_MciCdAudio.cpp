@@ -179,7 +179,7 @@ int32_t ParsePosition(const Drive& d, const std::string& text)
         int64_t minutes = f.size() > 1 ? f[1] : 0, seconds = f.size() > 2 ? f[2] : 0, frames = f.size() > 3 ? f[3] : 0;
         sector = track->start + (minutes * 60 + seconds) * CD_FRAMES_PER_SECOND + frames;
     }
-    return sector >= 0 && sector <= d.disc->LeadOut() ? int32_t(sector) : -1;
+    return sector >= d.disc->Tracks().front().start && sector <= d.disc->LeadOut() ? int32_t(sector) : -1;
 }
 
 bool Fail(std::string& error, const char* text)
@@ -299,7 +299,11 @@ bool MciCdAudio_Command(const std::vector<std::string>& words, std::string& answ
     const std::string& verb = w[0];
     std::string rest = Rest(w);
     if (verb == "open") {
-        if (d.disc == nullptr && !d.doorOpen) d.disc = Cd_OpenDisc();
+        if (d.disc != nullptr || d.doorOpen) return true;
+        // A disc put in starts stopped at its first track.
+        d.disc = Cd_OpenDisc();
+        d.mode = Mode::Stopped;
+        if (d.disc != nullptr) d.position = d.disc->Tracks().front().start;
         return true;
     }
     if (verb == "close" && rest.empty()) {

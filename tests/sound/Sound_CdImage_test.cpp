@@ -220,6 +220,7 @@ TEST_F(CdImage, MalformedSheetsGiveNoDisc)
         {"track 100", file + "  TRACK 100 AUDIO\n    INDEX 01 00:00:00\n", 0, 0},
         {"bad frame", file + "  TRACK 01 AUDIO\n    INDEX 01 00:00:99\n", 0, 0},
         {"another bin named", "FILE \"gone.bin\" BINARY\n" + audioAt0, 1, 1},
+        {"first track late", file + "  TRACK 01 AUDIO\n    INDEX 01 00:00:05\n", 1, 1},
         {"data track first", file + "  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:04\n", 1, 2},
     };
     for (const auto& [name, sheet, present, tracks] : sheets) {
@@ -229,11 +230,15 @@ TEST_F(CdImage, MalformedSheetsGiveNoDisc)
         m_Heard.clear();
         EXPECT_EQ((std::vector<double>{present, tracks}), (std::vector<double>{CallReal("cd_present", {}), CallReal("cd_number", {})}))
             << name;
+        EXPECT_EQ(present, CallReal("cd_track", {})) << name; // a disc starts at its first track
         CallReal("cd_play", {1, 1});
-        EXPECT_EQ(present, CallReal("cd_playing", {})) << name;
-        std::vector<uint8_t> heard = std::string(name) == "data track first" ? std::vector<uint8_t>(size_t(4) * CD_SECTOR_BYTES, 0)
-                                     : present != 0 ? bin
-                                                    : std::vector<uint8_t>();
+        EXPECT_EQ((std::vector<double>{present, present}), (std::vector<double>{CallReal("cd_playing", {}), CallReal("cd_track", {})}))
+            << name;
+        const std::string kind = name;
+        std::vector<uint8_t> heard = kind == "data track first"   ? std::vector<uint8_t>(size_t(4) * CD_SECTOR_BYTES, 0)
+                                     : kind == "first track late" ? std::vector<uint8_t>(size_t(5) * CD_SECTOR_BYTES, 0x11)
+                                     : present != 0               ? bin
+                                                                  : std::vector<uint8_t>();
         heard.resize(present != 0 ? heard.size() - (heard.size() % CD_SECTOR_BYTES) : 0);
         EXPECT_EQ(heard, m_Heard) << name;
     }
