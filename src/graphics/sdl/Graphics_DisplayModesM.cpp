@@ -86,8 +86,7 @@ public:
             if (m.width != wanted.width || m.height != wanted.height || m.bitsPerPixel != wanted.bitsPerPixel ||
                 m.refreshRate != wanted.refreshRate)
                 continue;
-            // The window leaves desktop-sized full screen first, so SDL applies the new mode.
-            SDL_SetWindowFullscreen(window, 0);
+            // SDL applies the mode at once to a window in exclusive full screen, and when it enters it.
             return SDL_SetWindowDisplayMode(window, &mode) == 0 &&
                    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
         }
