@@ -4,6 +4,7 @@
 // no disc, never a read outside the image.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <tuple>
 #include <fstream>
 #include <unistd.h>
@@ -77,7 +78,7 @@ protected:
         SoundTest::TearDown(); // lets the drive go with the other media devices
         unsetenv("KELVARO_CD_IMAGE");
         TestSwitches_Reload();
-        std::system(("rm -rf " + m_Folder).c_str());
+        std::filesystem::remove_all(m_Folder);
     }
     template <class Bytes> void Write(const std::string& name, const Bytes& bytes)
     {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,20 +26,23 @@ namespace {
 
 constexpr int32_t IMAGE_SECTORS = 12;
 
-// A folder of our own with the BIN the sheet's base name leads to; made once per process.
-const std::string& Folder()
+char g_Folder[] = "/tmp/kelvaro_cdfuzz_XXXXXX"; // a plain array: still there when the exit handler runs
+
+// A folder of our own with the BIN the sheet's base name leads to; made once per process and
+// removed at its exit.
+std::string Folder()
 {
-    static std::string folder = [] {
-        char name[] = "/tmp/kelvaro_cdfuzz_XXXXXX";
-        std::string made = mkdtemp(name) != nullptr ? name : "/tmp";
+    static bool made = [] {
+        if (mkdtemp(g_Folder) == nullptr) std::abort();
+        std::atexit([] { std::filesystem::remove_all(g_Folder); });
         std::vector<uint8_t> bin(size_t(IMAGE_SECTORS) * CD_SECTOR_BYTES + 100, 0x5A);
-        if (FILE* file = std::fopen((made + "/disc.bin").c_str(), "wb")) {
+        if (FILE* file = std::fopen((std::string(g_Folder) + "/disc.bin").c_str(), "wb")) {
             std::fwrite(bin.data(), 1, bin.size(), file);
             std::fclose(file);
         }
-        return made;
+        return true;
     }();
-    return folder;
+    return made ? g_Folder : "";
 }
 
 } // namespace
