@@ -74,6 +74,7 @@ public:
         m_ParanoiaNext = sector + count;
         return true;
     }
+    bool Changed() override { return !m_Image && cdio_get_media_changed(m_Cdio) == 1; }
     void OpenDoor() override
     {
         if (!m_Image && !m_Device.empty()) cdio_eject_media_drive(m_Device.c_str());

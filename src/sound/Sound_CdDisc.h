@@ -43,6 +43,8 @@ public:
     // Reads `count` sectors of audio from `sector` into `out` (count * CD_SECTOR_BYTES bytes, 16-bit
     // little-endian stereo); false when the drive cannot.
     virtual bool ReadAudio(int32_t sector, int32_t count, uint8_t* out) = 0;
+    // Whether the drive reports another disc (or none) since the last ask; an image never changes.
+    virtual bool Changed() = 0;
     virtual void OpenDoor() = 0;
     virtual void CloseDoor() = 0;
 

@@ -299,6 +299,10 @@ bool MciCdAudio_Command(const std::vector<std::string>& words, std::string& answ
     const std::string& verb = w[0];
     std::string rest = Rest(w);
     if (verb == "open") {
+        if (d.disc != nullptr && d.disc->Changed()) {
+            Halt(d);
+            d.disc.reset();
+        }
         if (d.disc != nullptr || d.doorOpen) return true;
         // A disc put in starts stopped at its first track.
         d.disc = Cd_OpenDisc();
