@@ -5,7 +5,7 @@ find_package(mimalloc REQUIRED)
 
 set(KELVARO_PKG_MODULES
   sdl2 epoxy egl gl openal freealut ogg vorbisidec libmpg123 libpng libjpeg zlib json-c box2d
-  libcurl libffi spirv-cross-c-shared imgui stb)
+  libcurl libffi spirv-cross-c-shared imgui stb libcdio libcdio_cdda libcdio_paranoia)
 set(KELVARO_DEP_TARGETS)
 foreach(mod ${KELVARO_PKG_MODULES})
   string(MAKE_C_IDENTIFIER ${mod} id)

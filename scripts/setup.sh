@@ -9,7 +9,7 @@ packages=(
   libopenal-dev libalut-dev libogg-dev libvorbisidec-dev libmpg123-dev
   libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev libjson-c-dev libbox2d-dev
   libcurl4-openssl-dev libffi-dev glslang-dev libspirv-cross-c-shared-dev
-  libimgui-dev libstb-dev libmimalloc-dev python3 vorbis-tools
+  libimgui-dev libstb-dev libmimalloc-dev libcdio-dev libcdio-paranoia-dev python3 vorbis-tools
 )
 
 missing=()

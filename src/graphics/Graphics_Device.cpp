@@ -306,6 +306,7 @@ bool GR_D3D_Reset()
             backHeight = Display_GetHeight();
         }
     } else {
+        Display_RestoreDesktopMode();
         p.windowed = true;
         g_D3D.windowStyle =
             (g_GameHeader.infoFlags & D3D_WINDOW_RESIZABLE_FLAG) != 0 ? D3D_STYLE_RESIZABLE : D3D_STYLE_FIXED;
@@ -512,6 +513,7 @@ void GR_ShutdownDisplay()
 
 void GR_D3D_Shutdown()
 {
+    Display_RestoreDesktopMode();
     GR_Surface_PopAllTargets();
     GR_Surface_DropAllTargets();
     Profiler_ReleaseDebugFont();

@@ -1,6 +1,9 @@
 #include "graphics/Graphics_DisplayModes.h"
 
 #include <cmath>
+#include <utility>
+
+#include "base/Base_Console.h"
 
 #include "graphics/Graphics_Device.h"
 #include "platform/Platform_MemoryManager.h"
@@ -9,6 +12,52 @@
 std::vector<AdapterRecord*> g_Adapters;
 
 namespace {
+
+DisplayPlatform* g_Replacement = nullptr;
+bool g_ModeSwitched = false; // the game put the display in a mode of its own
+
+DisplayPlatform& Platform()
+{
+    return DisplayPlatform_Get();
+}
+
+// A given refresh rate needs a mode that reports that rate.
+bool Matches(const DisplaySettings& s, const PlatformDisplayMode& m)
+{
+    return ((s.fields & DISPLAY_FIELD_WIDTH) == 0 || s.width == m.width) &&
+           ((s.fields & DISPLAY_FIELD_HEIGHT) == 0 || s.height == m.height) &&
+           ((s.fields & DISPLAY_FIELD_FREQUENCY) == 0 || s.frequency == m.refreshRate) &&
+           ((s.fields & DISPLAY_FIELD_DEPTH) == 0 || s.depth == m.bitsPerPixel);
+}
+
+// The settings with the fields they leave out taken from the current mode.
+DisplaySettings Completed(DisplaySettings s, const PlatformDisplayMode& current)
+{
+    const std::pair<uint32_t, std::pair<int32_t*, int32_t>> fields[] = {
+        {DISPLAY_FIELD_WIDTH, {&s.width, current.width}},
+        {DISPLAY_FIELD_HEIGHT, {&s.height, current.height}},
+        {DISPLAY_FIELD_FREQUENCY, {&s.frequency, current.refreshRate}},
+        {DISPLAY_FIELD_DEPTH, {&s.depth, current.bitsPerPixel}}};
+    for (const auto& [field, value] : fields) {
+        if ((s.fields & field) != 0) continue;
+        s.fields |= field;
+        *value.first = value.second;
+    }
+    return s;
+}
+
+// The listed mode a change goes to: the one keeping the most of the current mode, else the first the
+// settings match; null when none does.
+const PlatformDisplayMode* ChooseListedMode(const std::vector<PlatformDisplayMode>& modes, const DisplaySettings& s,
+                                            const PlatformDisplayMode& current)
+{
+    DisplaySettings whole = Completed(s, current);
+    for (const PlatformDisplayMode& m : modes)
+        if (Matches(whole, m)) return &m;
+    for (const PlatformDisplayMode& m : modes)
+        if (Matches(s, m)) return &m;
+    return nullptr;
+}
 
 AdapterRecord* FindAdapter(int32_t ordinal)
 {
@@ -28,7 +77,7 @@ void ReadAdapter(D3DInterface* d3d, int32_t ordinal, const D3DCaps& caps)
     for (size_t i = 0; i + 1 < 32 && a->identifier.deviceName[i] != 0; ++i)
         a->deviceName[i] = char16_t(uint8_t(a->identifier.deviceName[i]));
     PlatformDesktop desktop;
-    if (DisplayPlatform_Desktop(ordinal, &desktop)) {
+    if (Platform().Desktop(ordinal, &desktop)) {
         a->desktopX = desktop.x;
         a->desktopY = desktop.y;
         a->desktopWidth = desktop.mode.width;
@@ -37,7 +86,7 @@ void ReadAdapter(D3DInterface* d3d, int32_t ordinal, const D3DCaps& caps)
         a->desktopRefresh = desktop.mode.refreshRate;
     }
     a->monitor = ordinal;
-    std::vector<PlatformDisplayMode> all = DisplayPlatform_Modes(ordinal);
+    std::vector<PlatformDisplayMode> all = Platform().Modes(ordinal);
     int32_t usable = 0;
     for (const PlatformDisplayMode& m : all)
         usable += (m.bitsPerPixel == 16 || m.bitsPerPixel == 32) ? 1 : 0;
@@ -136,25 +185,26 @@ const DisplayModeRecord* GR_D3D_FindMode(int32_t width, int32_t height)
 int32_t Display_GetWidth()
 {
     PlatformDesktop desktop;
-    return DisplayPlatform_Desktop(0, &desktop) ? desktop.mode.width : 0;
+    return Platform().Desktop(0, &desktop) ? desktop.mode.width : 0;
 }
 
 int32_t Display_GetHeight()
 {
     PlatformDesktop desktop;
-    return DisplayPlatform_Desktop(0, &desktop) ? desktop.mode.height : 0;
+    return Platform().Desktop(0, &desktop) ? desktop.mode.height : 0;
 }
 
 int32_t Display_GetFrequency()
 {
     PlatformDesktop desktop;
-    return DisplayPlatform_Desktop(0, &desktop) ? desktop.mode.refreshRate : -1;
+    if (!Platform().Desktop(0, &desktop) || desktop.mode.refreshRate <= 0) return -1;
+    return desktop.mode.refreshRate;
 }
 
 int32_t Display_GetColourDepth()
 {
     PlatformDesktop desktop;
-    return DisplayPlatform_Desktop(0, &desktop) ? desktop.mode.bitsPerPixel : -1;
+    return Platform().Desktop(0, &desktop) ? desktop.mode.bitsPerPixel : -1;
 }
 
 DisplaySettings Display_MakeSettings(int32_t width, int32_t height, int32_t frequency, int32_t depth)
@@ -181,12 +231,53 @@ DisplaySettings Display_MakeSettings(int32_t width, int32_t height, int32_t freq
 
 bool Display_TestAll(int32_t width, int32_t height, int32_t frequency, int32_t depth)
 {
-    return DisplayPlatform_Change(Display_MakeSettings(width, height, frequency, depth), true);
+    return Display_Change(Display_MakeSettings(width, height, frequency, depth), true);
 }
 
 bool Display_SetAll(int32_t width, int32_t height, int32_t frequency, int32_t depth)
 {
-    return DisplayPlatform_Change(Display_MakeSettings(width, height, frequency, depth), false);
+    return Display_Change(Display_MakeSettings(width, height, frequency, depth), false);
+}
+
+bool Display_Change(const DisplaySettings& settings, bool testOnly)
+{
+    DisplayPlatform& platform = Platform();
+    std::vector<PlatformDisplayMode> modes = platform.Modes(0);
+    PlatformDesktop desktop;
+    bool known = platform.Desktop(0, &desktop);
+    if (testOnly) {
+        for (const PlatformDisplayMode& m : modes)
+            if (Matches(settings, m)) return true;
+        return false;
+    }
+    if (known && Matches(settings, desktop.mode)) return true;
+    if (!known || !g_D3D.fullscreen || !platform.CanSwitchModes()) {
+        MainConsole->Output("The display settings cannot be changed here; they stay as they are\n");
+        return false;
+    }
+    const PlatformDisplayMode* mode = ChooseListedMode(modes, settings, desktop.mode);
+    if (mode == nullptr || !platform.SwitchMode(*mode)) return false;
+    g_ModeSwitched = true;
+    return true;
+}
+
+void Display_RestoreDesktopMode()
+{
+    if (!g_ModeSwitched) return;
+    g_ModeSwitched = false;
+    Platform().RestoreMode();
+}
+
+DisplayPlatform& DisplayPlatform_Get()
+{
+    static DisplayPlatform* sdl = DisplayPlatform_CreateSDL();
+    return g_Replacement != nullptr ? *g_Replacement : *sdl;
+}
+
+void DisplayPlatform_Replace(DisplayPlatform* platform)
+{
+    g_Replacement = platform;
+    g_ModeSwitched = false;
 }
 
 bool Display_SetSize(int32_t width, int32_t height)
@@ -206,7 +297,7 @@ int32_t Display_MouseGetX()
 {
     int32_t x = 0;
     int32_t y = 0;
-    DisplayPlatform_MousePosition(&x, &y);
+    Platform().MousePosition(&x, &y);
     return x;
 }
 
@@ -214,11 +305,11 @@ int32_t Display_MouseGetY()
 {
     int32_t x = 0;
     int32_t y = 0;
-    DisplayPlatform_MousePosition(&x, &y);
+    Platform().MousePosition(&x, &y);
     return y;
 }
 
 void Display_MouseSet(int32_t x, int32_t y)
 {
-    if (g_WindowHasFocus != 0) DisplayPlatform_MoveMouse(x, y);
+    if (g_WindowHasFocus != 0) Platform().MoveMouse(x, y);
 }

@@ -82,23 +82,46 @@ struct DisplaySettings {
 };
 DisplaySettings Display_MakeSettings(int32_t width, int32_t height, int32_t frequency, int32_t depth);
 
+// Applies a change: in a window (or where modes cannot be switched) true only when the display
+// already is in such a mode; in full screen the listed mode that Display_TestAll would accept, the
+// rest of the current mode kept where possible, is switched to.
+bool Display_Change(const DisplaySettings& settings, bool testOnly);
+// Gives the display back its desktop mode when the game switched it (leaving full screen, shut-down).
+void Display_RestoreDesktopMode();
+
 // ---- the platform half ----
 
 struct PlatformDisplayMode {
     int32_t width = 0;
     int32_t height = 0;
     int32_t bitsPerPixel = 0; // 32 for every mode of 4-byte pixels
-    int32_t refreshRate = 0;
+    int32_t refreshRate = 0;  // 0 when the display does not say
 };
 struct PlatformDesktop {
     int32_t x = 0;
     int32_t y = 0;
-    PlatformDisplayMode mode;
+    PlatformDisplayMode mode; // the mode on screen now
 };
-int32_t DisplayPlatform_Count();
-bool DisplayPlatform_Desktop(int32_t display, PlatformDesktop* desktop);
-std::vector<PlatformDisplayMode> DisplayPlatform_Modes(int32_t display);
-// Asks the platform to apply (or, when testOnly, only to test) settings for the current session.
-bool DisplayPlatform_Change(const DisplaySettings& settings, bool testOnly);
-bool DisplayPlatform_MousePosition(int32_t* x, int32_t* y);
-void DisplayPlatform_MoveMouse(int32_t x, int32_t y);
+
+// The displays as the platform reports them, and the one switch of a display's mode: exclusive full
+// screen for the game's window. SDL's is the default; tests put a display of their own in its place.
+class DisplayPlatform {
+public:
+    virtual ~DisplayPlatform() = default;
+    virtual int32_t Count() = 0;
+    virtual bool Desktop(int32_t display, PlatformDesktop* desktop) = 0;
+    virtual std::vector<PlatformDisplayMode> Modes(int32_t display) = 0;
+    // Whether the primary display's mode can be switched at all.
+    virtual bool CanSwitchModes() = 0;
+    // Puts the game's window in exclusive full screen in this mode of the primary display.
+    virtual bool SwitchMode(const PlatformDisplayMode& mode) = 0;
+    // The primary display back in its desktop mode.
+    virtual void RestoreMode() = 0;
+    virtual bool MousePosition(int32_t* x, int32_t* y) = 0;
+    virtual void MoveMouse(int32_t x, int32_t y) = 0;
+};
+
+DisplayPlatform& DisplayPlatform_Get();
+// Null puts SDL's back.
+void DisplayPlatform_Replace(DisplayPlatform* platform);
+DisplayPlatform* DisplayPlatform_CreateSDL();

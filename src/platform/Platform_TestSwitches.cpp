@@ -54,6 +54,7 @@ void TestSwitches_Reload()
     if (const char* trace = Env("KELVARO_TRACE")) g_Switches.traceFile = trace;
     ParseCapture(Env("KELVARO_CAPTURE"));
     if (const char* answers = Env("KELVARO_ANSWERS")) g_Switches.answersFile = answers;
+    if (const char* image = Env("KELVARO_CD_IMAGE")) g_Switches.cdImage = image;
 
     if (g_Switches.headless) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);

@@ -13,6 +13,7 @@ struct TestSwitches {
     int64_t captureFrame = -1;    // KELVARO_CAPTURE=N:FILE: picture presented at frame N ...
     std::string captureFile;      // ... written to this PNG file
     std::string answersFile;      // KELVARO_ANSWERS=FILE: scripted dialog answers
+    std::string cdImage;          // KELVARO_CD_IMAGE=FILE: a CUE sheet is the disc in the CD drive
 };
 
 // The switches as read from the environment at the first call.

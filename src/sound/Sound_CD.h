@@ -1,6 +1,6 @@
-// CD audio through the media control interface's "cdaudio" device. This platform's interpreter has a
-// drive without a disc, so every query answers 0 or false and every control does nothing; the
-// command strings are still the ones a drive with a disc would get.
+// CD audio through the media control interface's "cdaudio" device: these operations build its
+// commands and read its answers. Without a drive or a disc every query answers 0 or false and every
+// control does nothing.
 #pragma once
 
 #include <cstdint>

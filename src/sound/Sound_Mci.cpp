@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Base_Numbers.h"
+#include "sound/Sound_MciCdAudio.h"
 #include "sound/Sound_Stream.h"
 
 namespace {
@@ -79,8 +80,6 @@ std::map<std::string, std::unique_ptr<MpegDevice>> g_Devices; // by lower-cased 
 MciDevice g_Replacement;
 std::string g_Error;
 
-const char* const NO_DISC = "there is no disc in the drive";
-
 std::string Lower(std::string text)
 {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -141,18 +140,6 @@ bool OpenMpeg(const std::vector<std::string>& w)
     return true;
 }
 
-bool CdAudio(const std::vector<std::string>& w, std::string& answer)
-{
-    std::string verb = Lower(w[0]);
-    if (verb == "open" || verb == "close" || verb == "set") return true;
-    if (verb != "status" || w.size() < 3) return Fail(NO_DISC);
-    std::string what = Lower(w[2]);
-    if (what == "media" && w.size() == 4 && Lower(w[3]) == "present") answer = "false";
-    else if (what == "mode" && w.size() == 3) answer = "not ready";
-    else return Fail(NO_DISC);
-    return true;
-}
-
 bool Mpeg(MpegDevice& device, const std::string& alias, const std::vector<std::string>& w, std::string& answer)
 {
     std::string verb = Lower(w[0]);
@@ -205,7 +192,10 @@ bool Interpret(const char* command, std::string& answer)
     std::vector<std::string> w = Words(command);
     if (w.size() < 2) return Fail("the command is not understood");
     std::string target = Lower(w[1]);
-    if (target == "cdaudio") return CdAudio(w, answer);
+    if (target == "cdaudio") {
+        for (std::string& word : w) word = Lower(word);
+        return MciCdAudio_Command(w, answer, g_Error);
+    }
     if (Lower(w[0]) == "open") return OpenMpeg(w);
     auto found = g_Devices.find(target);
     if (found == g_Devices.end()) return Fail("the device is not open");
@@ -242,9 +232,11 @@ void Mci_SetDevice(MciDevice device)
 void Mci_Tick(int64_t elapsed)
 {
     for (auto& [alias, device] : g_Devices) device->stream.Tick(elapsed);
+    MciCdAudio_Tick(elapsed);
 }
 
 void Mci_CloseAll()
 {
     g_Devices.clear();
+    MciCdAudio_Release();
 }

@@ -1,7 +1,7 @@
 // The media control interface: a small interpreter of the string commands the music player and the
 // CD layer send. An "mpegvideo" device (opened under an alias) decodes an MP3 file with libmpg123 onto
-// a two-buffer OpenAL stream; "cdaudio" is a drive without a disc. Any other command fails with an
-// error text of our own and an empty answer.
+// a two-buffer OpenAL stream; "cdaudio" is the CD drive (Sound_MciCdAudio.h). Any other command fails
+// with an error text of our own and an empty answer.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,7 @@ const char* Mci_ErrorText();
 using MciDevice = std::function<bool(const std::string& command, std::string& answer, std::string& error)>;
 void Mci_SetDevice(MciDevice device);
 
-// The frame tick of the open MP3 devices (refills their streams), and their release at shut-down.
+// The frame tick of the open MP3 devices and the CD drive (refills their streams), and their release
+// at shut-down.
 void Mci_Tick(int64_t elapsedMilliseconds);
 void Mci_CloseAll();

@@ -1,9 +1,13 @@
 #include "sound/Sound_Stream.h"
 
+#include <utility>
+
 #include "base/Base_Console.h"
 #include "sound/Sound_AL.h"
 
 namespace {
+
+StreamWatcher g_Watcher;
 
 void LogOpenAL()
 {
@@ -84,6 +88,7 @@ bool SoundStream::Fill(ALuint buffer)
     if (!DecodeUntil(STREAM_AREA_SIZE, ended) || m_Waiting == 0) return false;
     alBufferData(buffer, m_Format, m_Area, m_Waiting, m_Decoder->Rate());
     LogOpenAL();
+    if (g_Watcher) g_Watcher(m_Source, m_Area, m_Waiting);
     m_Waiting = 0;
     return true;
 }
@@ -101,6 +106,9 @@ void SoundStream::Tick(int64_t elapsed)
     while (processed-- > 0) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(m_Source, 1, &buffer);
+        ALint size = 0;
+        alGetBufferi(buffer, AL_SIZE, &size);
+        m_Unqueued += size;
         m_Queued = Fill(buffer);
         if (m_Queued) alSourceQueueBuffers(m_Source, 1, &buffer);
         LogOpenAL();
@@ -127,6 +135,20 @@ void SoundStream::Stop()
     m_Playing = false;
     m_Queued = false;
     m_Waiting = 0;
+    m_Unqueued = 0;
+}
+
+int64_t SoundStream::PlayedBytes() const
+{
+    if (!m_Made || !m_Playing) return 0;
+    ALint offset = 0;
+    alGetSourcei(m_Source, AL_BYTE_OFFSET, &offset);
+    return m_Unqueued + (offset > 0 ? offset : 0);
+}
+
+void SoundStream_SetWatcher(StreamWatcher watcher)
+{
+    g_Watcher = std::move(watcher);
 }
 
 bool SoundStream::IsPaused() const

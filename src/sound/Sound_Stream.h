@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include <AL/al.h>
 
@@ -24,6 +25,10 @@ public:
 
 constexpr int32_t STREAM_AREA_SIZE = 32768;
 
+// Tests watch the samples handed to the audio library: the source, the bytes and their count.
+using StreamWatcher = std::function<void(ALuint source, const uint8_t* data, int32_t size)>;
+void SoundStream_SetWatcher(StreamWatcher watcher);
+
 class SoundStream {
 public:
     ~SoundStream() { Release(); }
@@ -41,6 +46,10 @@ public:
     void SetGain(float gain);
     // Deletes the source and buffers (shut-down).
     void Release();
+
+    // The bytes the source has played since the stream was opened (a position that follows what is
+    // heard, not what is decoded ahead).
+    int64_t PlayedBytes() const;
 
     bool IsPlaying() const { return m_Playing; }
     bool IsPaused() const;
@@ -63,5 +72,6 @@ private:
     bool m_Loop = false;
     float m_Gain = 1.0f;
     int32_t m_Waiting = 0;
+    int64_t m_Unqueued = 0; // bytes of the played buffers taken off the source
     uint8_t m_Area[STREAM_AREA_SIZE];
 };

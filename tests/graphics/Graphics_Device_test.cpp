@@ -2,6 +2,7 @@
 // modes, the state cache, the vertex batch and device textures.
 #include <tuple>
 
+#include "../TestSupport_Builtins.h"
 #include "Graphics_FakeDevice.h"
 #include "Graphics_TestImages.h"
 #include "graphics/Graphics_DeviceAll.h"
@@ -134,6 +135,123 @@ TEST_F(Device, ModesAreTestedAgainstTheDisplays)
 {
     EXPECT_TRUE(Display_TestAll(1024, 768, 0, 32));
     EXPECT_FALSE(Display_TestAll(1025, 768, 0, 32));
+    // The offscreen display reports no refresh rate: it reads as -1, and no rate is taken as its own.
+    EXPECT_EQ(-1, Display_GetFrequency());
+    EXPECT_FALSE(Display_SetFrequency(75) || Display_TestAll(0, 0, 75, 0));
+}
+
+// A display with several modes whose switches are recorded; whether it may switch at all is set.
+class FakeDisplay : public DisplayPlatform {
+public:
+    std::vector<PlatformDisplayMode> modes = {
+        {1024, 768, 32, 60}, {800, 600, 32, 60}, {800, 600, 16, 60}, {800, 600, 32, 75}, {640, 480, 32, 60}};
+    PlatformDisplayMode current = modes[0];
+    bool canSwitch = true;
+    int32_t restores = 0;
+
+    int32_t Count() override { return 1; }
+    bool Desktop(int32_t, PlatformDesktop* desktop) override
+    {
+        desktop->mode = current;
+        return true;
+    }
+    std::vector<PlatformDisplayMode> Modes(int32_t) override { return modes; }
+    bool CanSwitchModes() override { return canSwitch; }
+    bool SwitchMode(const PlatformDisplayMode& mode) override
+    {
+        current = mode;
+        return true;
+    }
+    void RestoreMode() override
+    {
+        current = modes[0];
+        ++restores;
+    }
+    bool MousePosition(int32_t*, int32_t*) override { return false; }
+    void MoveMouse(int32_t, int32_t) override {}
+};
+
+class ModeSwitch : public DeviceTest {
+protected:
+    void SetUp() override
+    {
+        DeviceTest::SetUp();
+        DisplayPlatform_Replace(&m_Display);
+    }
+    void TearDown() override
+    {
+        DeviceTest::TearDown();
+        DisplayPlatform_Replace(nullptr);
+        GR_Window_SetFullscreen(false);
+        GR_D3D_TakeWindowRequests();
+    }
+    // As the next frame takes a script's full-screen request.
+    void FullScreen(bool on)
+    {
+        GR_Window_SetFullscreen(on);
+        GR_D3D_TakeWindowRequests();
+        GR_Reset();
+    }
+    std::tuple<int32_t, int32_t, int32_t, int32_t> Current() const
+    {
+        const PlatformDisplayMode& m = m_Display.current;
+        return {m.width, m.height, m.bitsPerPixel, m.refreshRate};
+    }
+    FakeDisplay m_Display;
+};
+
+TEST_F(ModeSwitch, ListedModesAreSwitchedToInFullScreenOnlyAndTheDesktopComesBack)
+{
+    using testsupport::CallReal;
+    // In a window only the mode on screen is accepted.
+    EXPECT_EQ((std::vector<double>{0, 1, 1}),
+              (std::vector<double>{CallReal("display_set_size", {800, 600}), CallReal("display_set_size", {1024, 768}),
+                                   CallReal("display_test_all", {800, 600, 75, 32})}));
+    EXPECT_EQ(make_tuple(1024, 768, 32, 60), Current());
+
+    FullScreen(true);
+    // Each call answers, switches and resets the device; what a call leaves out is kept from the
+    // current mode where the list allows it.
+    const std::tuple<const char*, std::vector<testsupport::TestArg>, double, std::tuple<int32_t, int32_t, int32_t, int32_t>>
+        steps[] = {
+            {"display_set_size", {800, 600}, 1, {800, 600, 32, 60}},
+            {"display_set_colordepth", {16}, 1, {800, 600, 16, 60}},
+            {"display_set_frequency", {75}, 1, {800, 600, 32, 75}},
+            {"display_set_size", {1000, 1000}, 0, {800, 600, 32, 75}},
+            {"display_set_all", {640, 480, 0, 32}, 1, {640, 480, 32, 60}},
+            {"display_set_frequency", {85}, 0, {640, 480, 32, 60}},
+        };
+    for (const auto& [name, args, answer, mode] : steps) {
+        size_t resets = Recorded().resets.size();
+        EXPECT_EQ(answer, CallReal(name, args)) << name;
+        EXPECT_EQ(mode, Current()) << name;
+        ASSERT_EQ(resets + 1, Recorded().resets.size()) << name;
+        EXPECT_EQ(std::get<0>(mode), Recorded().resets.back().backBufferWidth) << name;
+    }
+    EXPECT_EQ(0, m_Display.restores);
+    FullScreen(false);
+    EXPECT_EQ(make_tuple(1024, 768, 32, 60, 1), std::tuple_cat(Current(), std::tuple(m_Display.restores)));
+
+    // A display that refuses switches (Wayland) answers as a window does; a switched mode is
+    // given back at shut-down too.
+    FullScreen(true);
+    m_Display.canSwitch = false;
+    EXPECT_EQ(0, CallReal("display_set_size", {800, 600}));
+    m_Display.canSwitch = true;
+    EXPECT_EQ(1, CallReal("display_set_size", {800, 600}));
+    GR_D3D_Shutdown();
+    EXPECT_EQ(make_tuple(1024, 768, 32, 60, 2), std::tuple_cat(Current(), std::tuple(m_Display.restores)));
+}
+
+// A display that reports no refresh rate reads as -1, and no rate is taken as the one asked for.
+TEST_F(ModeSwitch, AnUnknownRefreshRateMatchesNoFrequency)
+{
+    m_Display.modes = {{1024, 768, 32, 0}};
+    m_Display.current = m_Display.modes[0];
+    FullScreen(true);
+    EXPECT_EQ(make_tuple(-1, false, false, true),
+              make_tuple(Display_GetFrequency(), Display_SetFrequency(75), Display_TestAll(0, 0, 75, 0),
+                         Display_SetAll(1024, 768, 0, 32)));
 }
 
 // ---- the state cache ----

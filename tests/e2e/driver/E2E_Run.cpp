@@ -711,6 +711,26 @@ std::map<std::string, Scenario> Scenarios()
         }};
     s["sound-capture"] = {.play = false, .more = [](Run&) { SoundCapture("LsL", {"voice 1 playing 1", "stopped 0", "music 1"}); }};
     s["sound-capture-older"] = {.play = false, .more = [](Run&) { SoundCapture("Ls", {"playing 1", "stopped 0"}); }};
+    // The CD drive holds a disc image of three tracks the run writes (the second 187 sectors long): the
+    // game asks for it, plays the second track and pauses through a drag-and-drop action. Without the
+    // image's files the drive has no disc and nothing plays.
+    const std::string cue = work + "/disc.cue";
+    s["cd-audio"] = {
+        .before = [=] {
+            std::string bin;
+            for (auto [sectors, step] : {std::pair{40, 3}, std::pair{187, 7}, std::pair{30, 11}})
+                for (int i = 0; i < sectors * 588; ++i) bin += std::string(2, char(i * step)) + std::string(2, char(i * step));
+            std::ofstream(work + "/disc.bin", std::ios::binary) << bin;
+            std::ofstream(cue) << "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                                  "    INDEX 01 00:00:40\n  TRACK 03 AUDIO\n    INDEX 01 00:03:02\n";
+        },
+        .setup = {.frames = 5, .env = {"KELVARO_CD_IMAGE=" + cue}, .output = true},
+        .output = {"cd 1 3 2493", "playing 1 track 2", "paused 1 track 2 playing 0"},
+        .more = [=](Run&) {
+            fs::remove(cue);
+            Run none = Play({.frames = 5, .env = {"KELVARO_CD_IMAGE=" + cue}, .output = true});
+            InOrder(none.output, {"cd 0 0 0", "playing 0 track 0", "paused 0 track 0 playing 0"}, "the run without a disc");
+        }};
     // Buffers written, read, hashed, encoded, saved and loaded again, in either code form: the script log
     // holds the values, and the saved file holds exactly the bytes written.
     s["buffers"] = {.setup = {.frames = 3, .output = true}, .more = [=](Run& run) {
