@@ -134,6 +134,23 @@ TEST_F(BuiltinTest, LengthsSearchesAndPieces)
     });
 }
 
+// Positions and counts are taken by their real value: beyond 32 bits they stay far beyond the text
+// (or far before it), never wrapping to its start.
+TEST_F(BuiltinTest, PositionsAndCountsBeyondThirtyTwoBits)
+{
+    ExpectCases({
+        {"string_char_at", {"abc", 1e12}, ""}, {"string_char_at", {"abc", -1e12}, "a"},
+        {"string_char_at", {"abc", NAN}, "a"}, {"string_char_at", {"abc", 1e300}, ""},
+        {"string_insert", {"x", "abc", 1e12}, "abcx"}, {"string_insert", {"x", "abc", -1e12}, "xabc"},
+        {"string_copy", {"hello", 2, 1e12}, "ello"}, {"string_copy", {"hello", -1e12, 2}, "he"},
+        {"string_delete", {"abcdef", 2, 1e12}, "a"}, {"string_delete", {"abcdef", 1e12, 1}, "abcdef"},
+        {"string_byte_at", {"abc", 1e12}, 'c'}, {"string_byte_at", {"abc", -1e12}, 'a'},
+        {"string_set_byte_at", {"abc", -1e12, 65}, "abc"}, {"string_repeat", {"ab", 1e12}, ""},
+        {"string_repeat", {"ab", 4294967299.0}, ""},
+    });
+    EXPECT_EQ(1002u, testsupport::CallText("string_format", {1, 4, 1e12}).size()) << "a thousand decimals";
+}
+
 TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
 {
     ExpectCases({
@@ -167,6 +184,8 @@ TEST_F(BuiltinTest, MisusedPositionsAreReportedAndLeaveTheText)
     const char* const BEYOND = "string_set_byte_at : index beyond end of string";
     const std::vector<std::pair<Case, const char*>> misuses = {
         {{"string_copy", {"hello", 7, 1}, ""}, "string_copy(hello, 7, 1): Index is out of bounds"},
+        {{"string_copy", {"hello", 1e12, 1}, ""}, "string_copy(hello, 1000000000000, 1): Index is out of bounds"},
+        {{"string_set_byte_at", {"abc", 1e12, 100}, "abc"}, BEYOND},
         {{"string_set_byte_at", {"abc", 5, 100}, "abc"}, BEYOND}, {{"string_set_byte_at", {"abc", 0, 100}, "abc"}, BEYOND},
         {{"string_set_byte_at", {5, 1, 65}, ""}, ""}, // a wrong kind is silent
     };
