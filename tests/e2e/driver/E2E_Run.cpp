@@ -400,7 +400,7 @@ std::map<std::string, Scenario> Scenarios()
                 "Free Functions", "Free Script Arguments", "Free Motion Grids", "Free Rooms", "Free Instances",
                 "Free Carried Instances", "Free Event Lists", "Free Objects", "Free Particles", "Free Sprites",
                 "Delete Temp Folder", "Shutdown Display", "Free Backgrounds", "Free Textures", "Free Scripts",
-                "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
+                "Free Triggers", "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
                 "Shutdown Direct3D", "Shutdown Graphics Libraries"},
         .absent = {"Start Server"},
         .more = [=](Run& run) { InOrder(run.log, {"KirranLoadGame: " + game}); }};
