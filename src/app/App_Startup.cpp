@@ -56,6 +56,7 @@
 #include "steam/Steam_Layer.h"
 #include "support/Support_File.h"
 #include "support/Support_Timing.h"
+#include "trigger/Trigger_Class.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Global.h"
 
@@ -145,6 +146,7 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Free Textures", Texture_FreeAll},
     {"Free Transitions", GR_Transition_Free},
     {"Free Scripts", Script_Clear},
+    {"Free Triggers", Trigger_Shutdown},
     {"Free Variables", Variable_Shutdown},
     {"Free Fonts", Font_Shutdown},
     {"Free Default Font", GR_Text_FreeDefaultFont},

@@ -3,6 +3,7 @@
 
 #include "function/Function_Families.h"
 #include "support/Support_SaveArea.h"
+#include "support/Support_SaveAreaWrite.h"
 
 namespace {
 
@@ -14,6 +15,13 @@ std::string FileFamily_SaveAreaPath(const char* name)
 {
     char path[PATH_CAPACITY];
     LoadSave_SaveAreaPath(path, PATH_CAPACITY, name);
+    return path;
+}
+
+std::string FileFamily_SaveAreaWritePath(const char* name)
+{
+    char path[PATH_CAPACITY];
+    LoadSave_SaveAreaWritePath(path, PATH_CAPACITY, name);
     return path;
 }
 

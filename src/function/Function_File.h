@@ -28,6 +28,8 @@ void Function_FileSystem_Reset();
 // The save-area and bundle paths of a script's file name ("" when it maps to nothing).
 std::string FileFamily_SaveAreaPath(const char* name);
 std::string FileFamily_BundlePath(const char* name);
+// The save-area path for a writer, with the folders in front of the file made.
+std::string FileFamily_SaveAreaWritePath(const char* name);
 
 // Walks the first pattern, then the second ("folder/wildcard" full paths), adding each entry that
 // passes the attribute rule and is not listed yet: a folder only when the mask has 16; a file when

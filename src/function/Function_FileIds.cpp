@@ -310,8 +310,7 @@ void OpenForWriting(ScriptValue* result, const ScriptValue& name, const char* ho
     Result_Real(result, -1);
     int32_t id = FreeTextId();
     if (id < 0) return;
-    std::string path = FileFamily_SaveAreaPath(Arg_TextOrEmpty(name));
-    File_CreatePathFolders(path.c_str());
+    std::string path = FileFamily_SaveAreaWritePath(Arg_TextOrEmpty(name));
     if (log) MainConsole->Output("Output file is %s\n", path.c_str());
     std::FILE* stream = path.empty() ? nullptr : std::fopen(path.c_str(), how);
     if (stream == nullptr) return;

@@ -47,8 +47,9 @@ void Builtin_FileDelete(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVal
 void Builtin_FileRename(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     const char* from = Arg_TextOrEmpty(args[0]);
-    std::string to = FileFamily_SaveAreaPath(Arg_TextOrEmpty(args[1]));
-    if (LoadSave_FileExistsSaveArea(from) && !to.empty()) std::rename(FileFamily_SaveAreaPath(from).c_str(), to.c_str());
+    if (!LoadSave_FileExistsSaveArea(from)) return;
+    std::string to = FileFamily_SaveAreaWritePath(Arg_TextOrEmpty(args[1]));
+    if (!to.empty()) std::rename(FileFamily_SaveAreaPath(from).c_str(), to.c_str());
 }
 
 bool CopyStream(std::FILE* from, std::FILE* to)
@@ -70,7 +71,7 @@ void Builtin_FileCopy(ScriptValue* result, CInstance*, CInstance*, int32_t, Scri
         Result_Real(result, -1);
         return;
     }
-    std::string to = FileFamily_SaveAreaPath(Arg_TextOrEmpty(args[1]));
+    std::string to = FileFamily_SaveAreaWritePath(Arg_TextOrEmpty(args[1]));
     std::FILE* out = to.empty() ? nullptr : std::fopen(to.c_str(), "wb");
     bool copied = out != nullptr && CopyStream(in, out);
     if (out != nullptr && std::fclose(out) != 0) copied = false;

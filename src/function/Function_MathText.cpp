@@ -1,6 +1,7 @@
 #include "function/Function_MathText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/Base_Text.h"
@@ -40,11 +41,22 @@ bool HasText(const char* text)
     return text != nullptr && *text != '\0';
 }
 
-// The position a script gives (counted from 1, rounded) as a 0-based one; 64 bits, so that INT_MIN
-// from a NaN cannot overflow.
+// A position or count as a script gives it, taken by its real value: one far beyond any text stays
+// beyond it rather than wrapping. Kept within 2^62 either way, so that the arithmetic on it cannot
+// overflow; NaN counts as below every position.
+int64_t TextNumber(const ScriptValue& value, bool truncate = false)
+{
+    constexpr double LIMIT = 4611686018427387904.0; // 2^62
+    double real = Arg_Real(value);
+    if (std::isnan(real)) return -static_cast<int64_t>(LIMIT);
+    real = std::clamp(real, -LIMIT, LIMIT);
+    return truncate ? Numbers_TruncToInt64(real) : Numbers_RoundToInt64(real);
+}
+
+// The position a script gives (counted from 1, rounded) as a 0-based one.
 int64_t ZeroBased(const ScriptValue& value)
 {
-    return static_cast<int64_t>(Arg_Int(value)) - 1;
+    return TextNumber(value) - 1;
 }
 
 void Result_String(ScriptValue* result, const std::string& text)
@@ -91,8 +103,8 @@ void Builtin_StringFormat(ScriptValue* result, CInstance*, CInstance*, int32_t, 
         return;
     }
     // The width counts the decimals; a total below them left-aligns, as a negative printf width does.
-    int64_t decimals = std::clamp<int64_t>(Arg_Trunc(args[2]), 0, FORMAT_LIMIT);
-    int64_t width = std::clamp<int64_t>(Arg_Trunc(args[1]) - decimals, -FORMAT_LIMIT, FORMAT_LIMIT);
+    int64_t decimals = std::clamp<int64_t>(TextNumber(args[2], true), 0, FORMAT_LIMIT);
+    int64_t width = std::clamp<int64_t>(TextNumber(args[1], true) - decimals, -FORMAT_LIMIT, FORMAT_LIMIT);
     Result_String(result, Numbers_FormatReal(Arg_Real(args[0]), 'f', static_cast<int32_t>(decimals),
                                              static_cast<int32_t>(width)));
 }
@@ -163,8 +175,8 @@ void Builtin_StringCopy(ScriptValue* result, CInstance*, CInstance*, int32_t, Sc
     Result_Text(result, "");
     if (!Arg_IsString(args[0]) || !Arg_IsReal(args[1]) || !Arg_IsReal(args[2])) return;
     const char* text = Arg_TextOrEmpty(args[0]);
-    int32_t index = Arg_Int(args[1]);
-    int32_t count = Arg_Int(args[2]);
+    int64_t index = TextNumber(args[1]);
+    int64_t count = TextNumber(args[2]);
     int64_t start = std::max<int64_t>(index, 1) - 1;
     int64_t left = UTF8_Length(text) - start;
     if (left < 0) {
@@ -173,7 +185,7 @@ void Builtin_StringCopy(ScriptValue* result, CInstance*, CInstance*, int32_t, Sc
         Error_Show_Action(message.c_str(), false);
         return;
     }
-    Result_String(result, UTF8_SubString(text, start, std::min<int64_t>(std::max(count, 0), left)));
+    Result_String(result, UTF8_SubString(text, start, std::min<int64_t>(std::max<int64_t>(count, 0), left)));
 }
 
 void Builtin_StringCharAt(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
@@ -214,7 +226,7 @@ void Builtin_StringSetByteAt(ScriptValue* result, CInstance*, CInstance*, int32_
 void Builtin_StringDelete(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     std::string text = Arg_TextOrEmpty(args[0]);
-    UTF8_DeleteChars(text, Arg_Int(args[1]), Arg_Int(args[2]));
+    UTF8_DeleteChars(text, TextNumber(args[1]), TextNumber(args[2]));
     Result_String(result, text);
 }
 
@@ -286,13 +298,13 @@ void Builtin_StringRepeat(ScriptValue* result, CInstance*, CInstance*, int32_t, 
 {
     Result_Text(result, "");
     const char* text = Arg_Text(args[0]);
-    int32_t count = Arg_Int(args[1]);
+    int64_t count = TextNumber(args[1]);
     if (!HasText(text) || count <= 0) return;
     uint64_t length = std::strlen(text);
-    if (length * static_cast<uint64_t>(count) > OPERATOR_MAX_TEXT) return;
+    if (static_cast<uint64_t>(count) > OPERATOR_MAX_TEXT / length) return;
     std::string repeated;
     repeated.reserve(length * static_cast<uint64_t>(count));
-    for (int32_t i = 0; i < count; ++i)
+    for (int64_t i = 0; i < count; ++i)
         repeated.append(text, length);
     Result_String(result, repeated);
 }

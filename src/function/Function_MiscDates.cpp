@@ -73,12 +73,10 @@ bool FitsInt(int64_t value)
 
 // ---- creating ------------------------------------------------------------------------------------
 
-// Local time, normalised by the library (month 13 is January of the next year). Years before 1900
-// count as 1900. Fields beyond the library's range leave the result 0.
-void CreateLocal(ScriptValue* result, int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
-                 int64_t second)
+// Broken-down local time (years since 1900, months from 0) to a date, normalised by the library
+// (month 13 is January of the next year). Fields beyond the library's range leave the result 0.
+void DateFromLocalFields(ScriptValue* result, const int64_t (&fields)[6])
 {
-    int64_t fields[6] = {year - 1900 < 0 ? 0 : year - 1900, month - 1, day, hour, minute, second};
     for (int64_t field : fields)
         if (!FitsInt(field)) return;
     tm parts{};
@@ -95,6 +93,13 @@ void CreateLocal(ScriptValue* result, int64_t year, int64_t month, int64_t day, 
     Result_Real(result, DateFromSeconds(seconds));
 }
 
+// Years before 1900 count as 1900.
+void CreateLocal(ScriptValue* result, int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
+                 int64_t second)
+{
+    DateFromLocalFields(result, {year - 1900 < 0 ? 0 : year - 1900, month - 1, day, hour, minute, second});
+}
+
 void Builtin_DateCreateDatetime(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     CreateLocal(result, Arg_Int(args[0]), Arg_Trunc(args[1]), Arg_Trunc(args[2]), Arg_Trunc(args[3]),
@@ -106,12 +111,11 @@ void Builtin_DateCreateDate(ScriptValue* result, CInstance*, CInstance*, int32_t
     CreateLocal(result, Arg_Int(args[0]), Arg_Int(args[1]), Arg_Int(args[2]), 0, 0, 0);
 }
 
-// Day 0 plus the time of day: no calendar can place a time on 30 December 1899 reliably, and the
-// time-of-day members read only the fraction.
+// The time of day on day 0 (30 December 1899) in local time, as every other date is made: the
+// members that take a date apart read local time, so the time given reads back in any zone.
 void Builtin_DateCreateTime(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    int64_t seconds = Arg_Int(args[0]) * 3600LL + Arg_Int(args[1]) * 60LL + Arg_Int(args[2]);
-    Result_Real(result, (static_cast<double>(seconds) + 0.5) / SECONDS_PER_DAY);
+    DateFromLocalFields(result, {-1, 11, 30, Arg_Int(args[0]), Arg_Int(args[1]), Arg_Int(args[2])});
 }
 
 // ---- validating ----------------------------------------------------------------------------------

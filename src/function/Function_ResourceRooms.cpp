@@ -134,28 +134,18 @@ void Builtin_RoomTileAdd(ScriptValue* result, CInstance*, CInstance*, int32_t, S
                                          1.0f, 0xFFFFFFFFu));
 }
 
-// (room, background, left, top, width, height, x, y, depth, xscale, yscale, alpha): a tile of the
-// room's record itself.
+// (room, background, left, top, width, height, x, y, depth, xscale, yscale, alpha): a tile entry of
+// the room's definition, as room_tile_add makes, keeping its scales and its alpha as given.
 void Builtin_RoomTileAddExt(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     if (BackgroundMissing(args[1])) return;
-    RoomTile tile{};
-    tile.x = Arg_Float(args[6]);
-    tile.y = Arg_Float(args[7]);
-    tile.background = Arg_Int(args[1]);
-    tile.left = Arg_Int(args[2]);
-    tile.top = Arg_Int(args[3]);
-    tile.width = Arg_Int(args[4]);
-    tile.height = Arg_Int(args[5]);
-    tile.depth = Arg_Float(args[8]);
-    tile.xscale = Arg_Float(args[9]);
-    tile.yscale = Arg_Float(args[10]);
-    tile.blend = 0xFFFFFFFFu;
-    tile.alpha = Arg_Float(args[11]);
-    tile.visible = 1;
     CRoom* room = Existing(args[0]);
     if (room == nullptr) return;
-    Result_Real(result, room->GetTile(room->AddTile(tile))->id);
+    int32_t v[5];
+    for (int32_t i = 0; i < 5; ++i) v[i] = Arg_Int(args[i + 1]);
+    Result_Real(result, room->AddTileDef(v[0], v[1], v[2], v[3], v[4], Arg_Float(args[6]), Arg_Float(args[7]),
+                                         Arg_Float(args[8]), Arg_Float(args[9]), Arg_Float(args[10]), 0xFFFFFFFFu,
+                                         Arg_Float(args[11])));
 }
 
 const FunctionRow ROOM_ROWS[] = {

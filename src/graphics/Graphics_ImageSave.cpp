@@ -7,7 +7,7 @@
 #include "base/Base_Console.h"
 #include "graphics/Graphics_Image.h"
 #include "platform/Platform_MemoryManager.h"
-#include "support/Support_SaveArea.h"
+#include "support/Support_SaveAreaWrite.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ bool GR_Image_WritePNGToPath(const char* path, const void* pixels, int32_t width
 bool write_png_file(const char* fileName, const void* pixels, int32_t width, int32_t height)
 {
     char path[PATH_CAPACITY];
-    LoadSave_SaveAreaPath(path, PATH_CAPACITY, fileName);
+    if (!LoadSave_SaveAreaWritePath(path, PATH_CAPACITY, fileName)) return false;
     return GR_Image_WritePNGToPath(path, pixels, width, height, false, false);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/Base_Numbers.h"
 #include "code/Code_Object.h"
 #include "instance/Instance_Class.h"
 #include "object/Object_Class.h"
@@ -193,7 +194,7 @@ void CRoom::TilesFromDefinition()
         tile.xscale = entry.xscale;
         tile.yscale = entry.yscale;
         tile.blend = entry.colour & 0xFFFFFFu;
-        tile.alpha = AlphaOf(entry.colour);
+        tile.alpha = entry.alpha.value_or(AlphaOf(entry.colour));
         tile.visible = 1;
     }
 }
@@ -238,44 +239,57 @@ void CRoom::InitDefinition()
     SetName(definition->name.c_str());
 }
 
-int32_t CRoom::AddInstanceDef(float x, float y, int32_t object)
+RoomDefinition& CRoom::EditableDefinition()
 {
     if (m_pDefinition == nullptr) InitDefinition();
+    else if (Room_SharesDefinition(this)) m_pDefinition = RoomDefinitions_Copy(*m_pDefinition);
+    return *m_pDefinition;
+}
+
+int32_t CRoom::AddInstanceDef(float x, float y, int32_t object)
+{
+    RoomDefinition& definition = EditableDefinition();
     RoomInstanceDef entry;
-    entry.x = static_cast<int32_t>(x);
-    entry.y = static_cast<int32_t>(y);
+    entry.x = Numbers_TruncToInt32(x);
+    entry.y = Numbers_TruncToInt32(y);
     entry.object = object;
     entry.id = ++g_InstanceIdCounter;
-    m_pDefinition->instances.push_back(entry);
+    definition.instances.push_back(entry);
     return entry.id;
 }
 
 void CRoom::ClearInstanceDefs()
 {
     if (m_pDefinition == nullptr) return;
-    for (RoomInstanceDef& entry : m_pDefinition->instances)
-        if (entry.code != nullptr) m_pDefinition->retiredCode.push_back(entry.code);
-    m_pDefinition->instances.clear();
+    RoomDefinition& definition = EditableDefinition();
+    // A room being started, or a copy of this room, may still hold the code of a cleared entry.
+    if (!definition.borrowsCode) {
+        for (RoomInstanceDef& entry : definition.instances)
+            if (entry.code != nullptr) definition.retiredCode.push_back(entry.code);
+    }
+    definition.instances.clear();
 }
 
 int32_t CRoom::AddTileDef(int32_t background, int32_t left, int32_t top, int32_t width, int32_t height, float x,
-                          float y, float depth, float xscale, float yscale, uint32_t blend)
+                          float y, float depth, float xscale, float yscale, uint32_t blend,
+                          std::optional<float> alpha)
 {
-    if (m_pDefinition == nullptr) InitDefinition();
+    RoomDefinition& definition = EditableDefinition();
     RoomTileDef entry;
-    entry.x = static_cast<int32_t>(x);
-    entry.y = static_cast<int32_t>(y);
+    entry.x = Numbers_TruncToInt32(x);
+    entry.y = Numbers_TruncToInt32(y);
     entry.background = background;
     entry.left = left;
     entry.top = top;
     entry.width = width;
     entry.height = height;
-    entry.depth = static_cast<int32_t>(depth);
+    entry.depth = Numbers_TruncToInt32(depth);
     entry.id = ++g_TileIdCounter;
     entry.xscale = xscale;
     entry.yscale = yscale;
     entry.colour = blend;
-    m_pDefinition->tiles.push_back(entry);
+    entry.alpha = alpha;
+    definition.tiles.push_back(entry);
     return entry.id;
 }
 
@@ -283,4 +297,5 @@ void CRoom::ClearTileDefs()
 {
     FreeTiles();
     m_CachedTile = -1;
+    if (m_pDefinition != nullptr) EditableDefinition().tiles.clear();
 }

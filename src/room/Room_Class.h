@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 #include "instance/Instance_List.h"
@@ -106,11 +107,16 @@ public:
 
     // A room added at run time gets a definition of its own.
     void InitDefinition();
-    // Edits of the definition, for the room built-ins. Each returns the new entry's id.
+    // Edits of the definition, for the room built-ins; they show when the room next starts. A room
+    // that shares its definition with another room of the table edits a copy of it from its first
+    // edit on. The adds return the new entry's id.
     int32_t AddInstanceDef(float x, float y, int32_t object);
     void ClearInstanceDefs();
+    // `blend` holds the alpha in its top byte unless `alpha` is given.
     int32_t AddTileDef(int32_t background, int32_t left, int32_t top, int32_t width, int32_t height, float x,
-                       float y, float depth, float xscale, float yscale, uint32_t blend);
+                       float y, float depth, float xscale, float yscale, uint32_t blend,
+                       std::optional<float> alpha = std::nullopt);
+    // The definition's tiles and the record's own running tiles.
     void ClearTileDefs();
 
     // The instance lists (Room_Instances.cpp). Every instance of either list is in the id hash.
@@ -184,6 +190,7 @@ public:
     char* m_pName = nullptr;      // owned; a copy of the definition's name
 
 private:
+    RoomDefinition& EditableDefinition();
     void InstancesFromDefinition();
     void TilesFromDefinition();
     void CopyTiles(const CRoom& source);

@@ -12,8 +12,10 @@ std::vector<RoomDefinition*> g_Definitions;
 
 RoomDefinition::~RoomDefinition()
 {
-    delete creationCode;
-    for (RoomInstanceDef& entry : instances) delete entry.code;
+    if (!borrowsCode) {
+        delete creationCode;
+        for (RoomInstanceDef& entry : instances) delete entry.code;
+    }
     for (CCode* code : retiredCode) delete code;
 }
 
@@ -21,6 +23,16 @@ RoomDefinition* RoomDefinitions_New()
 {
     g_Definitions.push_back(new RoomDefinition());
     return g_Definitions.back();
+}
+
+RoomDefinition* RoomDefinitions_Copy(const RoomDefinition& source)
+{
+    auto* copy = new RoomDefinition(source);
+    copy->borrowsCode = true;
+    copy->retiredCode.clear();
+    copy->scriptTexts.clear();
+    g_Definitions.push_back(copy);
+    return copy;
 }
 
 void RoomDefinitions_Clear()

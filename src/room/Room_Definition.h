@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,12 +73,13 @@ struct RoomTileDef {
     float xscale = 1.0f;
     float yscale = 1.0f;
     uint32_t colour = 0xFFFFFFFFu;
+    // A tile a script added with its own alpha keeps it exactly; otherwise the colour's top byte.
+    std::optional<float> alpha;
 };
 
 struct RoomDefinition {
     RoomDefinition() = default;
-    ~RoomDefinition(); // deletes the code objects
-    RoomDefinition(const RoomDefinition&) = delete;
+    ~RoomDefinition(); // deletes the code objects it owns
     RoomDefinition& operator=(const RoomDefinition&) = delete;
 
     std::string name;
@@ -106,9 +108,19 @@ struct RoomDefinition {
     // texts it was compiled from: a room being started, or a copy of a room, may still hold it.
     std::vector<CCode*> retiredCode;
     std::deque<std::string> scriptTexts;
+    // A copy uses the creation code of the definition it was copied from, which owns it and lives
+    // as long (the store keeps both).
+    bool borrowsCode = false;
+
+private:
+    friend RoomDefinition* RoomDefinitions_Copy(const RoomDefinition& source);
+    RoomDefinition(const RoomDefinition&) = default;
 };
 
 // A new, empty definition kept by the store.
 RoomDefinition* RoomDefinitions_New();
+// A new definition kept by the store, equal to `source` and borrowing its code objects: a room
+// that shared `source` edits this one instead.
+RoomDefinition* RoomDefinitions_Copy(const RoomDefinition& source);
 // Destroys every definition (the room table is being emptied).
 void RoomDefinitions_Clear();

@@ -172,6 +172,14 @@ int32_t Room_Duplicate(int32_t source)
     return Append(room);
 }
 
+bool Room_SharesDefinition(const CRoom* room)
+{
+    if (room == nullptr || room->m_pDefinition == nullptr) return false;
+    for (const CRoom* other : g_Rooms)
+        if (other != nullptr && other != room && other->m_pDefinition == room->m_pDefinition) return true;
+    return false;
+}
+
 bool Room_Assign(int32_t destination, int32_t source)
 {
     CRoom* from = Room_Get(source);

@@ -37,6 +37,9 @@ int32_t Room_Duplicate(int32_t source);
 // The destination becomes a copy of the source, made from the source's definition; false unless
 // both exist.
 bool Room_Assign(int32_t destination, int32_t source);
+// Whether another room of the table uses the same definition as this record (a duplicate, an
+// assigned room or their source).
+bool Room_SharesDefinition(const CRoom* room);
 
 // Compiles the creation code of every room and of every instance placed in one (source form).
 // False after a room's code failed (reported); otherwise the result of the last compilation.

@@ -224,14 +224,18 @@ double SquaredDistance(const CInstance* instance, float x, float y)
 }
 
 // Nearest or furthest of -3 and object targets; strictly better values only, so the first of
-// equals wins. The nearest search starts at 10,000 squared: nothing farther is ever returned.
+// equals wins. The nearest search starts at 10,000 squared: nothing farther is ever returned. For
+// an object each distance is rounded to a single real first, so distances that round alike are
+// equals there; -3 compares them in double precision.
 CInstance* Extreme(float x, float y, int32_t target, bool nearest)
 {
     if (target >= INSTANCE_FIRST_ID) return nullptr;
     double best = nearest ? static_cast<double>(100000000.0f) : -1.0;
+    bool single = target != TARGET_ALL;
     CInstance* found = nullptr;
     FindInTarget(target, [&](CInstance* c) {
         double d = SquaredDistance(c, x, y);
+        if (single) d = Numbers_ToFloat(d);
         if (nearest ? d < best : d > best) {
             best = d;
             found = c;

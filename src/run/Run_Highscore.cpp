@@ -112,7 +112,8 @@ std::string Score_Encode()
         auto length = static_cast<uint32_t>(name.size());
         PutU32(out, length);
         out += name;
-        PutU32(out, length > 0 ? static_cast<uint32_t>(place.value) : 0);
+        // Only a place without a name loses its value; an empty name keeps it.
+        PutU32(out, place.name ? static_cast<uint32_t>(place.value) : 0);
     }
     uint32_t total = static_cast<uint32_t>(out.size());
     for (int32_t i = 0; i < 4; ++i) out[4 + i] = static_cast<char>((total >> (8 * i)) & 0xFFu);

@@ -59,6 +59,8 @@ bool ActOnRunRequest()
         return true;
     }
     if (request == RUN_REQUEST_RESTART) {
+        // The global variables and the globalvar declarations stay: the code is not compiled again,
+        // and compiling is what declared those names.
         Run_EndGame();
         StartGame();
     } else if (request >= 0) {

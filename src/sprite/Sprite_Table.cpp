@@ -205,6 +205,11 @@ void Sprite_Shutdown()
 
 // ---- changes while the game runs -----------------------------------------------------------------
 
+void Sprite_RebindSlot(int32_t index)
+{
+    if (g_Table.Exists(index)) Rebind(index);
+}
+
 int32_t Sprite_AddEmpty()
 {
     return Append(new CSprite());

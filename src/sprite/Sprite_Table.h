@@ -36,6 +36,10 @@ bool Sprite_Delete(int32_t index);
 int32_t Sprite_Duplicate(int32_t index);
 bool Sprite_Assign(int32_t destination, int32_t source);
 
+// The sprite's own name and index point at its slot again, after a load that cleared the sprite
+// (one that arrived from an address).
+void Sprite_RebindSlot(int32_t index);
+
 // Every instance of the current room (active or deactivated) showing the sprite recomputes its
 // box when next asked.
 void Sprite_MarkInstanceBoxesDirty(int32_t index);

@@ -74,6 +74,8 @@ int32_t Sprite_AsyncLoadDone(HTTP_REQ_CONTEXT* request, void* user, int32_t* map
     CSprite* sprite = Sprite_Get(record->sprite);
     if (request->m_HttpStatus == HTTP_OK && arrived && sprite != nullptr) {
         Decode(sprite, request, *record);
+        // Decoding starts from a cleared sprite, which forgets the name and index of its slot.
+        Sprite_RebindSlot(record->sprite);
         Sprite_MarkInstanceBoxesDirty(record->sprite);
     }
     return EVENT_IMAGE_LOADED;

@@ -172,3 +172,9 @@ void Trigger_Clear()
     }
     g_Count = 0;
 }
+
+void Trigger_Shutdown()
+{
+    Trigger_Clear();
+    for (std::vector<TriggerNode>& bucket : g_Buckets) std::vector<TriggerNode>().swap(bucket);
+}

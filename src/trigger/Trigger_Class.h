@@ -62,3 +62,6 @@ int32_t Trigger_FindByConstant(const char* name);
 int32_t Trigger_Count();
 // Deletes every trigger.
 void Trigger_Clear();
+// Program exit: every trigger deleted, their code with them, and the buckets' storage freed while
+// the memory manager still stands.
+void Trigger_Shutdown();

@@ -135,6 +135,23 @@ TEST_F(BuiltinTest, LengthsSearchesAndPieces)
     });
 }
 
+// Positions and counts are taken by their real value: beyond 32 bits they stay far beyond the text
+// (or far before it), never wrapping to its start.
+TEST_F(BuiltinTest, PositionsAndCountsBeyondThirtyTwoBits)
+{
+    ExpectCases({
+        {"string_char_at", {"abc", 1e12}, ""}, {"string_char_at", {"abc", -1e12}, "a"},
+        {"string_char_at", {"abc", NAN}, "a"}, {"string_char_at", {"abc", 1e300}, ""},
+        {"string_insert", {"x", "abc", 1e12}, "abcx"}, {"string_insert", {"x", "abc", -1e12}, "xabc"},
+        {"string_copy", {"hello", 2, 1e12}, "ello"}, {"string_copy", {"hello", -1e12, 2}, "he"},
+        {"string_delete", {"abcdef", 2, 1e12}, "a"}, {"string_delete", {"abcdef", 1e12, 1}, "abcdef"},
+        {"string_byte_at", {"abc", 1e12}, 'c'}, {"string_byte_at", {"abc", -1e12}, 'a'},
+        {"string_set_byte_at", {"abc", -1e12, 65}, "abc"}, {"string_repeat", {"ab", 1e12}, ""},
+        {"string_repeat", {"ab", 4294967299.0}, ""},
+    });
+    EXPECT_EQ(1002u, testsupport::CallText("string_format", {1, 4, 1e12}).size()) << "a thousand decimals";
+}
+
 TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
 {
     ExpectCases({
@@ -168,6 +185,8 @@ TEST_F(BuiltinTest, MisusedPositionsAreReportedAndLeaveTheText)
     const char* const BEYOND = "string_set_byte_at : index beyond end of string";
     const std::vector<std::pair<Case, const char*>> misuses = {
         {{"string_copy", {"hello", 7, 1}, ""}, "string_copy(hello, 7, 1): Index is out of bounds"},
+        {{"string_copy", {"hello", 1e12, 1}, ""}, "string_copy(hello, 1000000000000, 1): Index is out of bounds"},
+        {{"string_set_byte_at", {"abc", 1e12, 100}, "abc"}, BEYOND},
         {{"string_set_byte_at", {"abc", 5, 100}, "abc"}, BEYOND}, {{"string_set_byte_at", {"abc", 0, 100}, "abc"}, BEYOND},
         {{"string_set_byte_at", {5, 1, 65}, ""}, ""}, // a wrong kind is silent
     };
@@ -317,16 +336,34 @@ TEST_F(BuiltinTest, LocalTimeWithDaylightSaving)
     ExpectCases({{"date_get_hour", {dayAfter}, 13}, {"date_date_string", {dayAfter}, "31/03/2013"}});
 }
 
+// A time made on its own reads back as given in any zone, east or west of UTC.
+TEST_F(BuiltinTest, ATimeOfDayReadsBackAsGivenInEveryZone)
+{
+    for (const char* rule : {"UTC", "XST5", "YST-9", CENTRAL_EUROPE}) {
+        Zone(rule);
+        for (const auto& [h, m, s] : {std::tuple{13, 14, 15}, {0, 30, 0}, {23, 59, 59}}) {
+            double time = CallReal("date_create_time", {h, m, s});
+            SCOPED_TRACE(std::string(rule) + " " + std::to_string(h));
+            ExpectCases({{"date_get_hour", {time}, h},
+                         {"date_get_minute", {time}, m},
+                         {"date_get_second", {time}, s}});
+            EXPECT_LT(std::fabs(time), 1.5) << "on day 0, give or take the zone's offset";
+        }
+    }
+}
+
 TEST_F(BuiltinTest, TimesNowAndDatesBeyondTheCalendar)
 {
     Zone("UTC");
     double time = CallReal("date_create_time", {10, 30, 15});
     double now = CallReal("date_current_datetime", {});
+    // Made by way of the seconds since 1970, as every date is: equal to the last few bits.
+    EXPECT_NEAR(CallReal("date_time_of", {time}), 37815.5 / 86400, 1e-9);
     EXPECT_NEAR(now, (static_cast<double>(std::time(nullptr)) + 0.5) / 86400 + 25569, 3.0 / 86400);
     for (const char* name : {"date_current_date", "date_current_time"})
         EXPECT_NEAR(CallReal(name, {}), now, 3.0 / 86400) << name;
     ExpectCases({
-        {"date_time_of", {time}, 37815.5 / 86400}, {"date_date_of", {time}, 0}, {"date_get_hour", {time}, 10},
+        {"date_date_of", {time}, 0}, {"date_get_hour", {time}, 10},
         {"date_get_second", {time}, 15}, {"date_is_today", {now}, 1}, {"date_is_today", {now - 1}, 0},
         {"date_get_year", {1e300}, 0}, {"date_get_month", {NAN}, 0}, {"date_inc_day", {1e300, 1}, 0},
         {"date_inc_year", {25569, 2147483600}, 0}, {"date_date_string", {NAN}, ""}, {"date_is_today", {-1e300}, 0},

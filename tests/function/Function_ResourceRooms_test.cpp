@@ -3,6 +3,7 @@
 
 #include "../TestSupport_Builtins.h"
 #include "../room/RoomTestSupport.h"
+#include "background/Background_Table.h"
 #include "code/Code_Object.h"
 #include "room/Room_Definition.h"
 
@@ -108,6 +109,61 @@ TEST_F(RoomBuiltins, EntriesCopiesAndMessages)
         EXPECT_TRUE(Reported(c.message)) << c.name;
     }
     EXPECT_EQ(123, At(1).m_Width);
+}
+
+// What room `index` holds when it next starts: its tiles' ids, scales and alphas, and its instances.
+struct Started {
+    std::vector<int32_t> tiles;
+    std::vector<double> lastTile; // its xscale, yscale and alpha
+    int32_t instances = 0;
+};
+
+Started StartOf(int32_t index)
+{
+    CRoom running;
+    running.CopyFrom(Room_Get(index), true);
+    Started started;
+    for (int32_t i = 0; i < running.m_TileCount; ++i) started.tiles.push_back(running.m_pTiles[i].id);
+    if (running.m_TileCount > 0) {
+        const RoomTile& last = running.m_pTiles[running.m_TileCount - 1];
+        started.lastTile = Reals(last.xscale, last.yscale, last.alpha);
+    }
+    started.instances = running.m_Active.m_Count;
+    running.ClearActive();
+    return started;
+}
+
+// Edits go to the room named and show when it next starts; a duplicate and an assigned room edit
+// copies of the definition they share with their source.
+TEST_F(RoomBuiltins, DefinitionEditsReachOnlyTheRoomNamed)
+{
+    int32_t background = Background_AddEmpty();
+    int32_t object = Object_Add();
+    std::vector<testsupport::TestArg> tile = {0, background, 0, 0, 16, 16, 32, 48, 5};
+    int32_t a = int32_t(CallReal("room_tile_add", tile));
+    int32_t b = int32_t(CallReal("room_tile_add", tile));
+    CallReal("room_instance_add", {0, 1, 2, object});
+    EXPECT_EQ(4, CallReal("room_duplicate", {0}));
+    CallReal("room_assign", {1, 0});
+    CallReal("room_tile_clear", {0});
+    int32_t e = int32_t(CallReal("room_tile_add_ext", {4, background, 0, 0, 16, 16, 8, 8, 5, 2, 3, 0.25}));
+    CallReal("room_instance_clear", {1});
+    CallReal("room_tile_add_ext", {2, background, 0, 0, 16, 16, 8, 8, 5, 1, 1, 0.5});
+    const Started expected[] = {
+        {{}, {}, 1},                              // room 0: tiles cleared
+        {{a, b}, Reals(1, 1, 1), 0},              // assigned from room 0: instances cleared
+        {{e + 1}, Reals(1, 1, 0.5), 0},           // added at run time, a tile with its own alpha
+        {{}, {}, 0},                              // untouched
+        {{a, b, e}, Reals(2, 3, 0.25), 1},        // duplicate of room 0: a tile with scale and alpha
+    };
+    for (int32_t i = 0; i < 5; ++i) {
+        Started started = StartOf(i);
+        EXPECT_EQ(expected[i].tiles, started.tiles) << "room " << i;
+        EXPECT_EQ(expected[i].lastTile, started.lastTile) << "room " << i;
+        EXPECT_EQ(expected[i].instances, started.instances) << "room " << i;
+    }
+    EXPECT_TRUE(Reported(nullptr));
+    Background_Reset();
 }
 
 TEST_F(RoomBuiltins, CreationCodeIsCompiledWhenSet)

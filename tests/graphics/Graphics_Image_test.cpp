@@ -181,9 +181,15 @@ TEST(ImageSave, PngIsWrittenAsTheBytesLieAndReadsBackEqual)
     EXPECT_EQ(make_tuple(97, 61), make_tuple(back.width, back.height));
     // The decoder gives blue, green, red, alpha: the file holds red, green, blue, alpha.
     EXPECT_EQ(SwapRedBlue(back.pixels), rgba);
-    // An unopenable file fails quietly; an impossible size fails in the header phase.
+    // Missing folders of the save area are made; a file that cannot be opened (a folder in its
+    // place) and a name outside the save area fail quietly; an impossible size fails in the header
+    // phase.
     LogCapture log;
-    EXPECT_FALSE(write_png_file("graphics_no_such_folder/sub/picture.png", rgba.data(), 2, 2));
+    EXPECT_TRUE(write_png_file("graphics_no_such_folder/sub/picture.png", rgba.data(), 2, 2));
+    EXPECT_EQ(2, LoadPng(ReadFileBytes(SaveAreaPath("graphics_no_such_folder/sub/picture.png"))).width);
+    EXPECT_FALSE(write_png_file("graphics_no_such_folder", rgba.data(), 2, 2));
+    EXPECT_FALSE(write_png_file("/graphics_outside_the_save_area/picture.png", rgba.data(), 2, 2));
+    EXPECT_FALSE(std::filesystem::exists("/graphics_outside_the_save_area"));
     EXPECT_FALSE(write_png_file(nullptr, rgba.data(), 2, 2));
     EXPECT_EQ(log.Text(), "");
     EXPECT_FALSE(write_png_file(name.c_str(), rgba.data(), 100000, 100000));

@@ -2,6 +2,7 @@
 // Persistent rooms and instances are played end to end (persistent-depth, saved-games).
 #include "RoomTestSupport.h"
 
+#include "code/Code_Constants.h"
 #include "instance/Instance_List.h"
 #include "object/Object_Class.h"
 
@@ -41,6 +42,32 @@ TEST_F(PlayedGameTest, AMoveToAMissingRoomEndsTheGame)
     EXPECT_EQ(0, g_RunState);
     EXPECT_EQ(frames, g_RoomFrameCounter) << "no frame without a current room";
     EXPECT_EQ(Lines{"100001 room end"}, TakeNotes());
+}
+
+} // namespace
+
+namespace {
+
+// A restart keeps the global variables and the globalvar declarations: the game starts again from
+// its first room with the values the scripts left, and a name declared globalvar still reads the
+// global list, never the instance's own variable (the code is not compiled again, and compiling is
+// what declared it).
+TEST_F(PlayedGameTest, ARestartKeepsGlobalVariablesAndGlobalvarNames)
+{
+    gamebuild::GameDesc game;
+    gamebuild::ObjectDesc counter = Object("obj_counter");
+    counter.events = {Event(CREATE, 0, "globalvar gv; gv += 1; global.total += 10; test_note(gv, global.total, self.gv);")};
+    game.objects = {counter};
+    game.rooms = {Room("room_only", {Placed(0)})};
+    game.header.roomOrder = {0};
+    if (Constant_Find("global") == nullptr) Constant_Init();
+    ASSERT_TRUE(Play(game));
+    EXPECT_EQ(Lines{"100001 1 10 0"}, TakeNotes());
+    for (const char* expected : {"100001 2 20 0", "100001 3 30 0"}) {
+        g_RunRequest = RUN_REQUEST_RESTART;
+        Tick();
+        EXPECT_EQ(Lines{expected}, TakeNotes());
+    }
 }
 
 } // namespace

@@ -133,3 +133,21 @@ TEST_F(CommandTest, DestroyAndChangeActOnceOnEveryInstanceAtThePoint)
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(1, made->m_CreatedMark);
 }
+
+// Squared distances 16777216 and 16777217 are one single real: for an object the first of the two
+// in its list wins as an equal, for all instances the truly nearer or farther one.
+TEST_F(CommandTest, NearestAndFurthestRoundEachDistanceToASingleRealForAnObject)
+{
+    // Ghosts: the farther first; walls: the nearer first.
+    PlayWith({Placed(2, 4096, 1), Placed(2, 4096, 0), Placed(1, 4096, 0), Placed(1, 4096, 1)});
+    struct {
+        bool nearest;
+        int32_t target;
+        float y; // of the instance found
+    } cases[] = {{true, 2, 1}, {false, 1, 0}, {true, TARGET_ALL, 0}, {false, TARGET_ALL, 1}};
+    for (const auto& c : cases) {
+        CInstance* found = c.nearest ? Run_InstanceNearest(0, 0, c.target) : Run_InstanceFurthest(0, 0, c.target);
+        ASSERT_NE(nullptr, found) << c.nearest << " " << c.target;
+        EXPECT_EQ(c.y, found->i_y) << c.nearest << " " << c.target;
+    }
+}

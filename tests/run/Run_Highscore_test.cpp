@@ -51,6 +51,28 @@ TEST(Highscore, FileIsWrittenWhenChangedAndReadBack)
     EXPECT_EQ("<nobody>", Name(3));
 }
 
+// The first place's length and value words as written, after one entry added to a table of empty names.
+TEST(Highscore, AnEmptyNameKeepsItsValueAndOnlyNoNameIsWrittenAsZero)
+{
+    struct Case {
+        const char* name; // null: no name
+        int32_t value;
+        std::string entry;
+    } cases[] = {
+        {"", 70, U32(0) + U32(70)},
+        {nullptr, 60, U32(0) + U32(0)},
+        {"Bo", 5, U32(2) + "Bo" + U32(5)},
+    };
+    for (const Case& c : cases) {
+        Score_SetNoName(nullptr);
+        Score_Clear(); // ten places of "" and 0
+        Score_SetNoName("<nobody>");
+        Score_Add(c.name, c.value);
+        std::string bytes = Score_Encode();
+        EXPECT_EQ(c.entry, bytes.substr(8, c.entry.size())) << (c.name ? c.name : "(none)");
+    }
+}
+
 struct LoadCase {
     const char* what;
     std::string bytes;

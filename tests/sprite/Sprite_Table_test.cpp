@@ -145,6 +145,7 @@ TEST_F(SpriteUrl, TheExtensionPicksTheDecoderAndFailuresLeaveTheSpriteEmpty)
                   (std::vector<std::string>{map["filename"], map["id"], map["http_status"], map["status"]}));
         EXPECT_EQ(c.loaded ? 2 : 0, Sprite_Get(index)->GetFrameCount());
         EXPECT_EQ(c.loaded ? 1 : 0, Sprite_Get(index)->GetXOrigin());
+        EXPECT_STREQ(Sprite_GetName(index), Sprite_Get(index)->GetName()) << "the slot's name, loaded or not";
     }
     // The slot emptied while the request ran: the event still comes, nothing is decoded.
     m_Server.Route("/late.png", {200, m_Png, true, 30});

@@ -216,6 +216,28 @@ TEST(FileReplace, WritesReplaceTheFileWholeOrNotAtAll)
     EXPECT_EQ("x", ReadBytes(folder + "/made/here/file"));
 }
 
+// Every writer's path: the folders of a name inside the save area are made, even the save folder
+// itself on a first run; a name mapped outside it is refused and makes nothing.
+TEST(FileReplace, TheWritePathMakesFoldersOnlyInsideTheSaveArea)
+{
+    testsupport::ScopedSaveArea area("writepath");
+    fs::remove_all(area.Folder());
+    const std::string outside = (area.Root() / "outside").string();
+    const std::tuple<std::string, std::string, bool> cases[] = { // name, folder made or not, allowed
+        {"shots/one.png", area.Path("shots"), true},
+        {area.Path("deep/er/two.png"), area.Path("deep/er"), true},
+        {outside + "/three.png", outside, false},
+        {"", outside, false}};
+    for (const auto& [name, folder, allowed] : cases) {
+        char path[512] = "stale";
+        EXPECT_EQ(allowed, LoadSave_SaveAreaWritePath(path, sizeof path, name.c_str())) << name;
+        EXPECT_EQ(allowed, fs::is_directory(folder)) << name;
+        if (!allowed) {
+            EXPECT_STREQ("", path) << name;
+        }
+    }
+}
+
 TEST(WriteFile, TrueOnlyWhenEveryByteIsWritten)
 {
     testing::internal::CaptureStderr();

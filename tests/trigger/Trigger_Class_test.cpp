@@ -54,6 +54,14 @@ TEST(TriggerTable, LookupsByIndexAndConstantName)
     Trigger_Clear();
     EXPECT_EQ(0, Trigger_Count());
     EXPECT_FALSE(Trigger_Exists(3));
+    // The exit's clean-up empties the table too, and leaves it usable.
+    Trigger_Insert(7, new CTrigger(7));
+    Trigger_Shutdown();
+    EXPECT_EQ(0, Trigger_Count());
+    EXPECT_FALSE(Trigger_Exists(7));
+    Trigger_Insert(7, new CTrigger(7));
+    EXPECT_TRUE(Trigger_Exists(7));
+    Trigger_Shutdown();
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 // x, y, object, id, creation code, xscale, yscale, colour, rotation) and tiles (12).
 #include "gamebuild/GameBuild_Chunks.h"
 
+#include <set>
+
 namespace gamebuild {
 namespace {
 
@@ -144,14 +146,52 @@ void WriteRoomsChunk(ImageWriter& image, const GameDesc& game, const GameCode& c
     image.EndChunk();
 }
 
+namespace {
+
+// The ids of one kind: those the manifest gives are kept, the others take the next ids after the
+// header's counter that no entry was given, and the counter ends at the greatest id, so that the
+// ids the run-time makes (tile_add, instance_create) are new.
+class IdAssigner {
+public:
+    explicit IdAssigner(uint32_t& counter) : m_Counter(counter) {}
+    void Note(bool present, int32_t id)
+    {
+        if (present && id != 0) m_Given.insert(id);
+    }
+    void Assign(bool present, int32_t& id)
+    {
+        if (!present || id != 0) return;
+        do {
+            ++m_Counter;
+        } while (m_Given.count(static_cast<int32_t>(m_Counter)) != 0);
+        id = static_cast<int32_t>(m_Counter);
+    }
+    void RaiseCounter()
+    {
+        if (!m_Given.empty() && *m_Given.rbegin() > static_cast<int64_t>(m_Counter))
+            m_Counter = static_cast<uint32_t>(*m_Given.rbegin());
+    }
+
+private:
+    uint32_t& m_Counter;
+    std::set<int32_t> m_Given;
+};
+
+} // namespace
+
 void AssignRoomIds(GameDesc& game)
 {
-    for (RoomDesc& room : game.rooms) {
-        for (RoomInstanceDesc& instance : room.instances)
-            if (instance.present && instance.id == 0) instance.id = static_cast<int32_t>(++game.header.lastInstanceId);
-        for (RoomTileDesc& tile : room.tiles)
-            if (tile.present && tile.id == 0) tile.id = static_cast<int32_t>(++game.header.lastTileId);
+    IdAssigner instances(game.header.lastInstanceId), tiles(game.header.lastTileId);
+    for (const RoomDesc& room : game.rooms) {
+        for (const RoomInstanceDesc& instance : room.instances) instances.Note(instance.present, instance.id);
+        for (const RoomTileDesc& tile : room.tiles) tiles.Note(tile.present, tile.id);
     }
+    for (RoomDesc& room : game.rooms) {
+        for (RoomInstanceDesc& instance : room.instances) instances.Assign(instance.present, instance.id);
+        for (RoomTileDesc& tile : room.tiles) tiles.Assign(tile.present, tile.id);
+    }
+    instances.RaiseCounter();
+    tiles.RaiseCounter();
 }
 
 void CheckRooms(const GameDesc& game, ImageWriter& image)

@@ -400,7 +400,7 @@ std::map<std::string, Scenario> Scenarios()
                 "Free Functions", "Free Script Arguments", "Free Motion Grids", "Free Rooms", "Free Instances",
                 "Free Carried Instances", "Free Event Lists", "Free Objects", "Free Particles", "Free Sprites",
                 "Delete Temp Folder", "Shutdown Display", "Free Backgrounds", "Free Textures", "Free Scripts",
-                "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
+                "Free Triggers", "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
                 "Shutdown Direct3D", "Shutdown Graphics Libraries"},
         .absent = {"Start Server"},
         .more = [=](Run& run) { InOrder(run.log, {"KirranLoadGame: " + game}); }};
@@ -643,9 +643,12 @@ std::map<std::string, Scenario> Scenarios()
                        "1 100001 obj_ctrl 3 0", "1 100002 obj_child 3 0", "2 100001 obj_ctrl 3 0",
                        "2 100002 obj_child 3 0", "3 100001 obj_ctrl 3 0", "3 100002 obj_child 3 0",
                        "4 100001 obj_ctrl 3 0", "5 100004 obj_guest 0 0"}};
-    // The game writes a text, a binary and an INI file, reads each back and reads a file shipped beside
-    // it under another letter case; it rings its alarm only when all matched. The files land in the
-    // save area, byte for byte, and the temporary folder is gone after the run.
+    // On its first run, before the save area exists, the game saves a screen, a surface, a sprite and
+    // a background and copies a shipped file, each into a folder the save area does not have yet; then
+    // it writes a text, a binary and an INI file, reads each back and reads a file shipped beside it
+    // under another letter case; it rings its alarm only when all matched and it found every saved
+    // file. The files land in the save area, byte for byte, and the temporary folder is gone after
+    // the run.
     s["files"] = {
         .before = [=] {
             fs::create_directories(work + "/game");
@@ -665,6 +668,18 @@ std::map<std::string, Scenario> Scenarios()
             Expect(used.rfind(work + "/tmp/kv_ttt_", 0) == 0, "the temporary folder was " + used);
             Expect(fs::is_empty(work + "/tmp"), "the temporary folder is left after the run");
             Expect(!fs::exists(work + "/game/notes"), "a file was written beside the game");
+            // Written before anything else made the save area, each into a folder of its own.
+            for (const auto& [name, width, height] :
+                 {std::tuple<std::string, int32_t, int32_t>{"screen/whole.png", 320, 240}, {"screen_part/part.png", 16, 8},
+                  {"surface/whole.png", 8, 4}, {"surface_part/part.png", 4, 2}, {"sprite/frame.png", 8, 4},
+                  {"sprite_strip/strip.png", 16, 4}, {"background/blue.png", 6, 5}}) {
+                Shot shot = ReadShot(files + "first/" + name);
+                Expect(shot.width == width && shot.height == height,
+                       name + " is " + std::to_string(shot.width) + "x" + std::to_string(shot.height));
+            }
+            Shot background = ReadShot(files + "first/background/blue.png");
+            Expect(background.width > 0 && background.At(0, 0) == "0,0,255", "the background saved is not blue");
+            Expect(ReadBytes(files + "first/copy/shipped.txt") == "from the bundle", "the shipped file was not copied");
         }};
     // The game checks the ds_ functions itself: alarm 0 is its pass, alarm 1 its fail; its last call
     // destroys a stack twice, which is reported.
