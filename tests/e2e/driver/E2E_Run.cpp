@@ -1218,11 +1218,13 @@ if (t == 3) {
         }};
     // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
     // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
-    // keeps only red; after shader_reset the generated programs draw again.
+    // keeps only red; after shader_reset the generated programs draw again. A pass-through shader in
+    // the authoring tools' form, read from the game file's shader chunk, compiles on the driver and
+    // draws a textured scene as the generated programs do.
     s["shaders"] = {
         .setup = {.frames = 5, .output = true, .capture = 3},
         .output = {"uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
-        .absent = {"ERROR!!!"},
+        .absent = {"ERROR!!!", "OpenGL: "},
         .more = [=](Run& run) {
             const char *red = "255,0,0", *white = "255,255,255", *black = "0,0,0";
             ExpectPixels(run.shot, {{"no shader", 30, 30, white}, {"no shader: top left", 10, 10, white},
@@ -1231,6 +1233,16 @@ if (t == 3) {
                                     {"tinted: top left", 60, 10, red}, {"tinted: left of it", 59, 10, black},
                                     {"tinted: bottom right", 99, 49, red}, {"tinted: beyond it", 100, 50, black},
                                     {"after the reset", 130, 30, white}});
+            // The pass-through shader's half equals the half drawn without a shader, pixel for pixel.
+            if (!ExpectSize(run.shot, 320, 240)) return;
+            int differ = 0, drawn = 0;
+            for (int32_t y = 60; y < 240; ++y)
+                for (int32_t x = 0; x < 160; ++x) {
+                    differ += run.shot.At(x, y) != run.shot.At(x + 160, y) ? 1 : 0;
+                    drawn += run.shot.At(x, y) != black ? 1 : 0;
+                }
+            Expect(differ == 0, std::to_string(differ) + " pixels of the pass-through shader's half differ");
+            Expect(drawn > 2000, "the scene without a shader covers only " + std::to_string(drawn) + " pixels");
         }};
     return s;
 }
