@@ -91,7 +91,11 @@ void GR_D3D_PopWindowOrtho()
     g_DrawOffsetX = g_Saved.drawOffsetX;
     g_DrawOffsetY = g_Saved.drawOffsetY;
     RestoreTransform(MATRIX_VIEW, g_Saved.view);
+    // The pass ends every presented frame: the script's interpolation choice outlives it, as the
+    // present's own save and restore of the flag mean it to.
+    bool interpolation = GR_Texture_GetInterpolation();
     GR_ApplyDefaults();
+    GR_Texture_SetInterpolation(interpolation);
 }
 
 void GR_D3D_DrawTexturedQuad(DeviceTexture* texture, float left, float top, float right, float bottom,
