@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
 #include "../TestSupport_ChunkFuzz.h"
 #include "../TestSupport_Console.h"
@@ -177,42 +176,6 @@ TEST(ShaderUniforms, KindsOneAndTwoTransposeTheMatrices)
                     EXPECT_EQ(float(m * 100 + (transposed ? col * 4 + r : r * 4 + col)), got[size_t(m * 16 + r * 4 + col)])
                         << "kind " << kind << " matrix " << m;
         Shader_FreeAll();
-    }
-}
-
-// The translator's own declarations go after every leading preprocessor line: GLSL refuses an
-// #extension line after a declaration, and constants at registers of their own make the cross
-// compiler write one (explicit member offsets need it below GLSL 4.40).
-TEST(ShaderTranslation, DeclarationsFollowTheExtensionLines)
-{
-    std::string registeredVertex = VERTEX;
-    registeredVertex.insert(registeredVertex.find("kv_Matrices[5]") + 14, " : register(c4)");
-    const char* const registeredFragment = R"(
-sampler2D kv_BaseTexture : register(s0);
-bool on; float4 tint : register(c3);
-float4 main(float2 uv : TEXCOORD0) : COLOR0 { float4 c = tex2D(kv_BaseTexture, uv) * tint; if (on) { discard; } return c; }
-)";
-    struct Case {
-        const char* what;
-        std::string vertex, fragment;
-        bool vertexExtension, fragmentExtension;
-    } cases[] = {{"natural offsets", VERTEX, FRAGMENT, false, false},
-                 {"the matrices at c4", registeredVertex, FRAGMENT, true, false},
-                 {"a fragment constant at c3", VERTEX, registeredFragment, false, true}};
-    for (const Case& c : cases) {
-        ShaderTranslation out;
-        ASSERT_TRUE(ShaderTranslate(c.vertex.c_str(), c.fragment.c_str(), out)) << c.what << ": " << out.log;
-        for (auto [source, extension, declaration] :
-             {std::tuple<const std::string&, bool, const char*>{out.vertexSource, c.vertexExtension, "uniform vec2 kv_PixelFix;"},
-              {out.fragmentSource, c.fragmentExtension, "uniform ivec2 kv_AlphaTest;"}}) {
-            size_t declared = source.find(declaration);
-            ASSERT_NE(std::string::npos, declared) << c.what;
-            EXPECT_EQ(extension, source.find("\n#extension ") != std::string::npos) << c.what << "\n" << source;
-            // Nothing but preprocessor lines before the declaration, and none after it.
-            for (size_t line = 0; line < declared; line = source.find('\n', line) + 1)
-                EXPECT_EQ('#', source[line]) << c.what << "\n" << source;
-            EXPECT_EQ(std::string::npos, source.find("\n#", declared)) << c.what << "\n" << source;
-        }
     }
 }
 
