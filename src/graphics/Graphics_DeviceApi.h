@@ -419,6 +419,13 @@ struct D3DShaderSampler {
     int32_t stage;
 };
 
+// Why a device refused a game shader's program: the stage (0 the vertex source, 1 the fragment
+// source or the link of the two) and the driver's message.
+struct D3DShaderError {
+    int32_t stage = -1;
+    char message[1024] = {};
+};
+
 class D3DDevice : public D3DObject {
   public:
     virtual D3DResult TestCooperativeLevel() = 0;
@@ -475,10 +482,11 @@ class D3DDevice : public D3DObject {
 
     // Game shaders. A set program replaces the generated ones until it is set to null; each stage's
     // constant block (0 vertex, 1 fragment) is copied and reaches the program at the next draw.
-    // Devices without shaders (test devices) keep these defaults.
+    // A program the driver refuses answers D3DERR_INVALIDCALL with `error` filled. Devices without
+    // shaders (test devices) keep these defaults: D3DERR_NOTAVAILABLE, and no error.
     virtual D3DResult CreateShaderProgram(const char* /*vertexSource*/, const char* /*fragmentSource*/,
                                           const D3DShaderSampler* /*samplers*/, int32_t /*samplerCount*/,
-                                          D3DShaderProgram** program)
+                                          D3DShaderProgram** program, D3DShaderError* /*error*/)
     {
         *program = nullptr;
         return D3DERR_NOTAVAILABLE;

@@ -68,6 +68,16 @@ uint32_t FogModeValue(uint32_t value)
     return value <= 2 ? value : D3DFOG_LINEAR;
 }
 
+// The drawing offset for a projection that has just taken the half-pixel shift (x and y in clip
+// units): the same shift back in drawing units, so that points, lines and outlines at whole
+// coordinates land on pixel centres. A perspective projection has no single such amount: none.
+void SetDrawOffset(const D3DMatrix& projection, float shiftX, float shiftY)
+{
+    bool orthographic = projection.m[15] != 0.0f && projection.m[3] == 0.0f && projection.m[7] == 0.0f;
+    g_DrawOffsetX = orthographic && projection.m[0] != 0.0f ? shiftX / projection.m[0] : 0.0f;
+    g_DrawOffsetY = orthographic && projection.m[5] != 0.0f ? -shiftY / projection.m[5] : 0.0f;
+}
+
 } // namespace
 
 void GR_D3D_SetRoomReader(DeviceRoomReader reader)
@@ -110,8 +120,11 @@ void GR_D3D_SetTransform(int32_t index, const D3DMatrix* matrix)
         int32_t height = 0;
         GR_D3D_HalfPixelFactors(room, &g_HalfPixelX, &g_HalfPixelY, &width, &height);
         // A zero-sized port gives no offset rather than an infinite one.
-        if (width > 0) m.m[12] -= g_HalfPixelX / float(width);
-        if (height > 0) m.m[13] += g_HalfPixelY / float(height);
+        float shiftX = width > 0 ? g_HalfPixelX / float(width) : 0.0f;
+        float shiftY = height > 0 ? g_HalfPixelY / float(height) : 0.0f;
+        m.m[12] -= shiftX;
+        m.m[13] += shiftY;
+        SetDrawOffset(m, shiftX, shiftY);
     }
     g_D3DMatrices[index] = m;
     MatrixProduct(g_D3DMatrices[MATRIX_WORLD_VIEW], g_D3DMatrices[MATRIX_WORLD], g_D3DMatrices[MATRIX_VIEW]);

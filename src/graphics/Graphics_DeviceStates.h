@@ -50,6 +50,7 @@ void GR_D3D_HalfPixelFactors(const DeviceRoomView& room, float* sx, float* sy, i
                              int32_t* height);
 
 void GR_D3D_GetTransform(int32_t index, D3DMatrix* matrix);
+// A projection takes the half-pixel shift, and sets the drawing offset (Graphics_Draw.h) with it.
 void GR_D3D_SetTransform(int32_t index, const D3DMatrix* matrix);
 void GR_D3D_Clear(uint32_t colour, float depth, uint32_t stencil, uint32_t flags);
 

@@ -7,6 +7,7 @@
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceServices.h"
 #include "graphics/Graphics_DeviceStates.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_RenderState.h"
 
 namespace {
@@ -14,6 +15,8 @@ namespace {
 struct WindowPassState {
     D3DMatrix view;
     D3DMatrix projection;
+    float drawOffsetX; // set with the projection, so kept with it
+    float drawOffsetY;
     bool depth;
     bool lighting;
     bool fog;
@@ -50,6 +53,8 @@ void GR_D3D_PushWindowOrtho()
 {
     g_Saved = WindowPassState{g_D3DMatrices[MATRIX_VIEW],
                               g_D3DMatrices[MATRIX_PROJECTION],
+                              g_DrawOffsetX,
+                              g_DrawOffsetY,
                               g_D3DDepthFlag,
                               g_D3DLightingFlag,
                               g_D3DFogFlag,
@@ -83,8 +88,14 @@ void GR_D3D_PopWindowOrtho()
     GR_D3D_SetRenderState(RS_LIGHTING, g_Saved.lighting ? 1 : 0);
     GR_D3D_SetRenderState(RS_FOG, g_Saved.fog ? 1 : 0);
     RestoreTransform(MATRIX_PROJECTION, g_Saved.projection);
+    g_DrawOffsetX = g_Saved.drawOffsetX;
+    g_DrawOffsetY = g_Saved.drawOffsetY;
     RestoreTransform(MATRIX_VIEW, g_Saved.view);
+    // The pass ends every presented frame: the script's interpolation choice outlives it, as the
+    // present's own save and restore of the flag mean it to.
+    bool interpolation = GR_Texture_GetInterpolation();
     GR_ApplyDefaults();
+    GR_Texture_SetInterpolation(interpolation);
 }
 
 void GR_D3D_DrawTexturedQuad(DeviceTexture* texture, float left, float top, float right, float bottom,

@@ -13,8 +13,8 @@ constexpr int32_t CIRCLE_PRECISION_MAX = 64;
 constexpr int32_t PRIMITIVE_VERTEX_LIMIT = 1001;
 
 // Added to the coordinates of most shapes so that they land on pixel centres for the current
-// projection. The device folds the half-pixel offset into the projection, so it stays 0 unless a
-// projection asks for more.
+// projection: setting a projection folds the half-pixel shift into it and sets these to the same
+// shift in drawing units (half a pixel at scale 1, none once a view scales the room).
 extern float g_DrawOffsetX;
 extern float g_DrawOffsetY;
 

@@ -300,7 +300,8 @@ void GR_ApplyDefaults()
     GR_3D_SetHidden(s.hiddenSurfaces);
     GR_3D_SetFog(s.fog, g_FogColourBGR, s.fogStart, s.fogEnd);
     GR_Texture_SetStage(0, nullptr);
-    GR_Texture_SetInterpolation(s.textureInterpolation);
+    // The game's option (the screen-interpolation creation flag), not the script's last choice.
+    GR_Texture_SetInterpolation(g_D3D.screenInterpolation);
     GR_Texture_SetBlending(s.textureBlending);
     GR_Texture_SetRepeat(s.textureRepeat);
     GR_RenderStateCache_Set(RS_COLOUR_WRITE, s.colourWriteMask);

@@ -114,7 +114,8 @@ void GR_Texture_SetBlending(bool on);
 void GR_Texture_SetRepeat(bool on);
 bool GR_Texture_GetRepeat();
 
-// Re-applies every setting to the device ("D3D Settings Init").
+// Re-applies every setting to the device ("D3D Settings Init"); texture interpolation goes back
+// to the game's option.
 void GR_ApplyDefaults();
 
 bool GR_InitDevice(int32_t width, int32_t height, uint32_t flags);

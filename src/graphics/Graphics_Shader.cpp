@@ -33,7 +33,9 @@ void FreeProgram(ShaderProgram* program)
     delete program;
 }
 
-ShaderProgram* MakeProgram(const ShaderTranslation& translation)
+// The program of a translation, linked on the device when there is one; `refused` gets the stage
+// and the driver's message when the driver refuses the translated sources.
+ShaderProgram* MakeProgram(const ShaderTranslation& translation, D3DShaderError& refused)
 {
     auto* program = new ShaderProgram();
     program->constants[0].assign(translation.blockSize[0], 0);
@@ -56,19 +58,20 @@ ShaderProgram* MakeProgram(const ShaderTranslation& translation)
         if (uniform.sampler) samplers.push_back({uniform.name.c_str(), uniform.registerIndex});
     if (D3DDevice* device = GR_D3D_Device())
         device->CreateShaderProgram(translation.vertexSource.c_str(), translation.fragmentSource.c_str(),
-                                    samplers.data(), int32_t(samplers.size()), &program->device);
+                                    samplers.data(), int32_t(samplers.size()), &program->device, &refused);
     return program;
 }
 
-void ReportCompileError(const CShader* shader, const ShaderTranslation& translation)
+// A failed compile of either stage is fatal and names the shader and the stage.
+void ReportCompileError(const CShader* shader, int32_t stage, const char* log)
 {
-    bool fragment = translation.failedStage == 1;
+    bool fragment = stage == 1;
     MainConsole->Output(fragment ? "Error in fragment shader \"%s\"\n\n %s\n" : "Error in vertex shader \"%s\":\n\n %s\n",
-                        shader->name.c_str(), translation.log.c_str());
+                        shader->name.c_str(), log);
     g_CurrentShaderName = shader->name.c_str();
     g_CurrentShaderIsFragment = fragment ? 1 : 0;
     g_CurrentEventType = SHADER_COMPILE_EVENT;
-    Error_Show_Action(translation.log.c_str(), true);
+    Error_Show_Action(log, true);
 }
 
 int32_t FindByName(const CShader* shader, const std::string& name)
@@ -168,10 +171,18 @@ bool Shader_Compile(CShader* shader)
     shader->program = nullptr;
     ShaderTranslation translation;
     if (!g_Translator(shader->sources[4].text.c_str(), shader->sources[5].text.c_str(), translation)) {
-        ReportCompileError(shader, translation);
+        ReportCompileError(shader, translation.failedStage, translation.log.c_str());
         return false;
     }
-    shader->program = MakeProgram(translation);
+    // The driver compiles the translated text again; its refusal is the shader's failed compile.
+    D3DShaderError refused;
+    ShaderProgram* program = MakeProgram(translation, refused);
+    if (refused.stage >= 0) {
+        FreeProgram(program);
+        ReportCompileError(shader, refused.stage, refused.message);
+        return false;
+    }
+    shader->program = program;
     shader->baseTextureRegister = Shader_GetSamplerIndex(shader, "kv_BaseTexture");
     shader->matricesUniform = FindUniform(shader, "kv_Matrices");
     return true;

@@ -64,6 +64,8 @@ bool ShaderChunk_Read(const GameFile& file, uint32_t body, uint32_t length, std:
 
 bool Shader_Load(GameFile& file, uint32_t body, uint32_t length);
 CShader* Shader_Create(const char* name, int32_t kind, const char* const sources[8]);
+// False, with no program, when the translator or the device's driver refuses either stage; the
+// failure is a fatal error naming the shader and the stage.
 bool Shader_Compile(CShader* shader);
 bool Shader_Exists(int32_t index);
 CShader* Shader_Get(int32_t index);

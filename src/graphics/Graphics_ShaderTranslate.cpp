@@ -239,11 +239,21 @@ bool CrossCompile(const std::vector<uint32_t>& spirv, bool vertex, ShaderTransla
     return true;
 }
 
-// Inserts `text` after the first line (the version line).
+// Inserts `text` after the leading preprocessor lines: the cross compiler follows `#version` with
+// the `#extension` lines (and any guards around them) the program needs, and GLSL refuses an
+// `#extension` after a declaration.
 void AfterVersion(std::string& glsl, const char* text)
 {
-    size_t end = glsl.find('\n');
-    glsl.insert(end == std::string::npos ? glsl.size() : end + 1, text);
+    size_t at = 0;
+    while (at < glsl.size() && glsl[at] == '#') {
+        size_t end = glsl.find('\n', at);
+        at = end == std::string::npos ? glsl.size() : end + 1;
+    }
+    if (at == glsl.size() && !glsl.empty() && glsl.back() != '\n') {
+        glsl += '\n';
+        at = glsl.size();
+    }
+    glsl.insert(at, text);
 }
 
 // The pixel fix goes in before the flip the cross compiler ends the vertex program with.

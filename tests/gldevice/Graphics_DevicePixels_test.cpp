@@ -1,8 +1,10 @@
 // Pixels drawn on the OpenGL device and read back: textures one to one, render states, render
-// targets, blend factors, texture formats and script vertex formats.
+// targets, blend factors, texture formats, script vertex formats, and where points, lines and
+// outlines land.
 #include <tuple>
 
 #include "GLDeviceFixture.h"
+#include "graphics/Graphics_Draw.h"
 
 using namespace gltest;
 using std::make_tuple;
@@ -176,6 +178,51 @@ TEST_F(Pixels, BlendFactorsApplyToColourAndAlpha)
         const int got[4] = {p.r, p.g, p.b, p.a}, want[4] = {c.r, c.g, c.b, c.a};
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(want[i], got[i], 1.01) << c.source << ", " << c.destination << " channel " << i;
     }
+}
+
+DeviceRoomView g_Room;
+void ReadRoom(DeviceRoomView* view) { *view = g_Room; }
+
+// Points, lines and outlines at whole coordinates light the pixels they name: the drawing offset
+// set with the projection undoes its half-pixel shift, and once a view scales the room there is
+// none to undo.
+TEST_F(Pixels, PointsLinesAndOutlinesLandOnTheirPixels)
+{
+    struct Case {
+        const char* what;
+        DeviceRoomView room;
+        int32_t scale;
+        bool windowPass; // the overlay's pass in between, which sets a projection of its own
+    } cases[] = {
+        {"no room", {}, 1, false},
+        {"a view at the port's size", {true, 640, 480, true, 640, 480, 640, 480}, 1, false},
+        {"after the window-space pass", {}, 1, true},
+        {"a view shown twice as large", {true, 640, 480, true, 320, 240, 640, 480}, 2, false},
+    };
+    GR_D3D_SetRoomReader(ReadRoom);
+    GR_Draw_SetAlpha(1.0);
+    for (const Case& c : cases) {
+        g_Room = c.room;
+        ASSERT_TRUE(GR_StartFrame());
+        GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+        GR_SetViewProjection(0, 0, 640 / c.scale, 480 / c.scale, 0);
+        if (c.windowPass) {
+            GR_D3D_PushWindowOrtho();
+            GR_D3D_PopWindowOrtho();
+        }
+        GR_Draw_Set_Colour(0xFFFFFF);
+        GR_Draw_Point(50, 50);
+        GR_Draw_Line(20, 100, 60, 100);
+        GR_Draw_Rectangle(150, 150, 170, 170, 1);
+        Graphics::Flush();
+        const int32_t s = c.scale;
+        ExpectProbes({{50 * s, 50 * s, WHITE}, {50 * s - 1, 50 * s - 1, BLACK}, {40 * s, 100 * s, WHITE},
+                      {40 * s, 100 * s - 1, BLACK}, {40 * s, 100 * s + 1, BLACK}, {150 * s, 160 * s, WHITE},
+                      {150 * s - 1, 160 * s, BLACK}, {160 * s, 150 * s, WHITE}, {160 * s, 150 * s - 1, BLACK}},
+                     c.what);
+        ASSERT_TRUE(GR_EndFrame(false));
+    }
+    GR_D3D_SetRoomReader(nullptr);
 }
 
 } // namespace

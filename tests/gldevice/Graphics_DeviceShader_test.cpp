@@ -1,7 +1,13 @@
 // Game shaders on the OpenGL device: a pass-through shader draws what the generated programs draw,
-// pixel for pixel, and a uniform reaches the fragment program.
+// pixel for pixel, and a uniform reaches the fragment program; shaders in the authoring tools' form
+// compile on the driver, and a translated program the driver refuses is a failed compile.
+#include <fstream>
+#include <sstream>
+
 #include "GLDeviceFixture.h"
+#include "code/Code_Error.h"
 #include "graphics/Graphics_Shader.h"
+#include "run/Run_Globals.h"
 
 using namespace gltest;
 
@@ -79,6 +85,109 @@ TEST_F(Shaders, PassThroughMatchesTheGeneratedProgramsAndTintChangesPixels)
     Graphics::Flush();
     EXPECT_EQ(0xFF78004Bu, At(320, 40));
 
+}
+
+// The pass-through pair of the shaders game, written in the authoring tools' form.
+std::string GameShader(const char* file)
+{
+    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/tests/e2e/games/shaders/" + file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// Constants at registers of their own make the cross compiler write explicit offsets, and with them
+// an #extension line, in the stage that holds them.
+TEST_F(Shaders, ToolsFormShadersCompileOnTheDriverAndDrawAsTheGeneratedPrograms)
+{
+    const std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
+    const std::string registered =
+        Replaced(fragment, "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);");
+    struct Case {
+        const char* what;
+        std::string vertex, fragment;
+        bool vertexExtension, fragmentExtension;
+    } cases[] = {{"matrices at c4", vertex, fragment, true, false},
+                 {"a fragment constant at c2", vertex, registered, true, true}};
+    std::vector<uint32_t> texels(16);
+    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
+    DeviceTextureInfo info;
+    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_Texture_SetInterpolation(true);
+    const uint32_t colour = 0xFFC0A080u;
+    for (const Case& c : cases) {
+        ShaderTranslation translation;
+        ASSERT_TRUE(ShaderTranslate(c.vertex.c_str(), c.fragment.c_str(), translation)) << translation.log;
+        EXPECT_EQ(c.vertexExtension, translation.vertexSource.find("\n#extension") != std::string::npos) << c.what;
+        EXPECT_EQ(c.fragmentExtension, translation.fragmentSource.find("\n#extension") != std::string::npos) << c.what;
+
+        GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+        std::vector<Pixel> fixed = DrawScaled(texture, 100, colour);
+        const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, c.vertex.c_str(), c.fragment.c_str(), nullptr, nullptr};
+        CShader* shader = Shader_Create("sh_tools", 3, sources);
+        ASSERT_TRUE(Shader_Compile(shader)) << c.what;
+        ASSERT_NE(nullptr, shader->program->device) << c.what;
+        Shader_SetPending(shader);
+        Shader_ApplyCurrent();
+        std::vector<Pixel> shaded = DrawScaled(texture, 200, colour);
+        Shader_SetPending(nullptr);
+        Shader_ApplyCurrent();
+        ASSERT_EQ(fixed.size(), shaded.size());
+        for (size_t i = 0; i < fixed.size(); ++i) EXPECT_EQ(Argb(fixed[i]), Argb(shaded[i])) << c.what << ", pixel " << i;
+        Shader_FreeAll();
+    }
+}
+
+// Texts that translate but that the driver refuses: the compile fails as a translation failure
+// does, fatally, naming the shader and the stage, and leaves no program.
+TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
+{
+    const std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
+    struct Case {
+        const char* what;
+        std::string vertex, fragment;
+        const char* log, *header;
+    } cases[] = {
+        {"a vertex constant over the matrices",
+         Replaced(vertex, "uniform float4 dx_ViewAdjust;", "uniform float4 dx_ViewAdjust : register(c4);"), fragment,
+         "Error in vertex shader \"sh_refused\":\n\n ", "FATAL ERROR in Vertex Shader compilation\n\nShaderName: sh_refused"},
+        {"a fragment constant over another",
+         vertex, Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c0);"),
+         "Error in fragment shader \"sh_refused\"\n\n ", "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_refused"},
+        // Each stage compiles; the link finds the varying's types differ, and counts as the fragment
+        // stage.
+        {"a varying of another type in each stage", vertex,
+         Replaced(Replaced(fragment, "float2 texcoord : TEXCOORD1;", "float4 texcoord : TEXCOORD1;"),
+                  "v_vTexcoord = input.texcoord;", "v_vTexcoord = input.texcoord.xy;"),
+         "Error in fragment shader \"sh_refused\"\n\n ", "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_refused"},
+    };
+    for (const Case& c : cases) {
+        ShaderTranslation translation;
+        ASSERT_TRUE(ShaderTranslate(c.vertex.c_str(), c.fragment.c_str(), translation)) << c.what;
+        LogCapture log;
+        g_ErrorQuitting = false;
+        g_ErrorLast.clear();
+        const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, c.vertex.c_str(), c.fragment.c_str(), nullptr, nullptr};
+        CShader* shader = Shader_Create("sh_refused", 3, sources);
+        EXPECT_FALSE(Shader_Compile(shader)) << c.what;
+        EXPECT_EQ(nullptr, shader->program) << c.what;
+        EXPECT_NE(std::string::npos, log.Text().find(c.log)) << c.what << "\n" << log.Text();
+        EXPECT_NE(std::string::npos, g_ErrorLast.find(c.header)) << c.what << "\n" << g_ErrorLast;
+        EXPECT_TRUE(g_ErrorQuitting) << c.what;
+        Shader_FreeAll();
+    }
+    g_ErrorQuitting = false;
+    g_RunRequest = 0;
 }
 
 } // namespace

@@ -294,6 +294,35 @@ TEST_F(Device, SystemNumbersMapToDeviceStatesThroughTheShadow)
     EXPECT_EQ((std::vector<std::vector<uint32_t>>{{1u, 0x80332211u}}), Recorded().clears);
 }
 
+// The magnification filter last sent for stage 0: linear or point.
+uint32_t StageZeroFilter()
+{
+    uint32_t filter = 0;
+    for (const std::vector<uint32_t>& s : Recorded().samplerStates)
+        if (s[0] == 0 && s[1] == D3DSAMP_MAGFILTER) filter = s[2];
+    return filter;
+}
+
+// A device reset re-applies the game's interpolation option over the script's last choice; the
+// window-space pass that ends each presented frame keeps the script's choice.
+TEST_F(Creation, ResetReappliesTheGamesInterpolationOption)
+{
+    for (bool option : {false, true}) {
+        ASSERT_TRUE(GR_InitDevice(640, 480, option ? uint32_t(D3D_FLAG_INTERPOLATE) : 0u));
+        Recorded() = Log{};
+        GR_Texture_SetInterpolation(!option);
+        GR_D3D_PushWindowOrtho();
+        GR_D3D_PopWindowOrtho();
+        Graphics::Flush();
+        EXPECT_EQ(!option, GR_Texture_GetInterpolation()) << "option " << option;
+        EXPECT_EQ(option ? D3DTEXF_POINT : D3DTEXF_LINEAR, StageZeroFilter()) << "option " << option;
+        ASSERT_TRUE(GR_Reset());
+        EXPECT_EQ(option, GR_Texture_GetInterpolation()) << "option " << option;
+        EXPECT_EQ(option ? D3DTEXF_LINEAR : D3DTEXF_POINT, StageZeroFilter()) << "option " << option;
+        GR_D3D_Shutdown();
+    }
+}
+
 class FailingReset : public DeviceTest {
     void Configure(Config& c) override { c.resetResults = {D3DERR_INVALIDCALL, D3DERR_INVALIDCALL}; }
 };

@@ -543,8 +543,8 @@ public:
         });
     }
 
-    // "shaders": name, kind and "sources", eight texts or nulls (index 4 the vertex shader, 5 the
-    // fragment shader).
+    // "shaders": name, kind and "sources", eight texts, {"file": ...} objects or nulls (index 4 the
+    // vertex shader, 5 the fragment shader).
     void Shaders(json_object* value, std::vector<ShaderDesc>& shaders)
     {
         Resources(value, "shaders", shaders, [this](json_object* item, const std::string& at, ShaderDesc& shader) {
@@ -567,7 +567,12 @@ public:
             json_object* item = json_object_array_get_idx(value, i);
             if (item == nullptr || json_object_get_type(item) == json_type_null) continue;
             shader.hasSource[i] = true;
-            Text(item, where + "[" + std::to_string(i) + "]", shader.sources[i]);
+            std::string at = where + "[" + std::to_string(i) + "]";
+            json_object* file = nullptr;
+            if (json_object_get_type(item) == json_type_object && json_object_object_get_ex(item, "file", &file))
+                TextFile(file, at + ".file", shader.sources[i]);
+            else
+                Text(item, at, shader.sources[i]);
         }
     }
 

@@ -211,7 +211,7 @@ class GLDevice : public D3DDevice {
                               uint32_t stride) override;
     D3DResult CreateShaderProgram(const char* vertexSource, const char* fragmentSource,
                                   const D3DShaderSampler* samplers, int32_t samplerCount,
-                                  D3DShaderProgram** program) override;
+                                  D3DShaderProgram** program, D3DShaderError* error) override;
     D3DResult SetShaderProgram(D3DShaderProgram* program) override;
     D3DResult SetShaderConstants(int32_t stage, const void* data, uint32_t size) override;
 
@@ -355,8 +355,10 @@ enum : uint32_t {
 // The fog part of a program key for the device's fog states (screen-space vertices get none).
 uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);
 bool GL_BuildProgram(uint32_t key, GLProgram* program);
-// Compiles and links a vertex and fragment pair; 0 (and the log on the console) when it fails.
-GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource);
+// Compiles and links a vertex and fragment pair; 0 (and the log on the console) when it fails,
+// with the failing stage and the driver's message in `error` when one is given.
+GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                      D3DShaderError* error = nullptr);
 
 // Generic vertex attribute locations by declaration usage (and usage index).
 GLint GL_AttributeLocation(uint8_t usage, uint8_t usageIndex);

@@ -1,6 +1,7 @@
 // The fixed-function pipeline as generated GLSL programs, one per state key: the vertex layout's
 // attributes, whether stage 0 has a texture, its colour and alpha operations, flat shading, the
 // alpha test, lighting and fog.
+#include <cstdio>
 #include <string>
 
 #include "base/Base_Console.h"
@@ -188,7 +189,15 @@ std::string FragmentSource(uint32_t key)
     return s;
 }
 
-GLuint Compile(GLenum kind, const std::string& source)
+// Keeps the first failure's stage and message for the caller that asked for them.
+void Report(D3DShaderError* error, int32_t stage, const char* log)
+{
+    if (error == nullptr || error->stage >= 0) return;
+    error->stage = stage;
+    std::snprintf(error->message, sizeof(error->message), "%s", log);
+}
+
+GLuint Compile(GLenum kind, const std::string& source, D3DShaderError* error)
 {
     GLuint shader = glCreateShader(kind);
     const char* text = source.c_str();
@@ -200,6 +209,7 @@ GLuint Compile(GLenum kind, const std::string& source)
         char log[1024] = {};
         glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
         MainConsole->Output("OpenGL: shader failed to compile: %s\n", log);
+        Report(error, kind == GL_VERTEX_SHADER ? 0 : 1, log);
         glDeleteShader(shader);
         return 0;
     }
@@ -208,10 +218,10 @@ GLuint Compile(GLenum kind, const std::string& source)
 
 } // namespace
 
-GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource)
+GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, D3DShaderError* error)
 {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource, error);
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource, error);
     if (vertex == 0 || fragment == 0) {
         if (vertex != 0) glDeleteShader(vertex);
         if (fragment != 0) glDeleteShader(fragment);
@@ -229,6 +239,7 @@ GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragme
         char log[1024] = {};
         glGetProgramInfoLog(name, sizeof(log), nullptr, log);
         MainConsole->Output("OpenGL: program failed to link: %s\n", log);
+        Report(error, 1, log);
         glDeleteProgram(name);
         return 0;
     }

@@ -13,11 +13,11 @@ GLShaderProgram::~GLShaderProgram()
 
 D3DResult GLDevice::CreateShaderProgram(const char* vertexSource, const char* fragmentSource,
                                         const D3DShaderSampler* samplers, int32_t samplerCount,
-                                        D3DShaderProgram** program)
+                                        D3DShaderProgram** program, D3DShaderError* error)
 {
     *program = nullptr;
     if (vertexSource == nullptr || fragmentSource == nullptr) return D3DERR_INVALIDCALL;
-    GLuint name = GL_LinkProgram(vertexSource, fragmentSource);
+    GLuint name = GL_LinkProgram(vertexSource, fragmentSource, error);
     if (name == 0) return D3DERR_INVALIDCALL;
     auto* made = new GLShaderProgram();
     made->m_Name = name;

@@ -1003,9 +1003,11 @@ std::map<std::string, Scenario> Scenarios()
                  {"beside the triangle", 135, 15, black}, {"draw_triangle_color", 145, 5, lime},
                  {"draw_roundrect", 170, 10, red}, {"draw_roundrect_color", 190, 10, blue},
                  {"draw_line_width", 210, 10, red}, {"above the wide line", 210, 3, black},
-                 {"draw_line_width_color", 230, 10, lime}, {"draw_line", 250, 9, red},
-                 {"draw_line_color", 270, 9, lime}, {"draw_point", 289, 9, red}, {"draw_point_color", 299, 9, lime},
-                 {"outline rectangle: edge", 1, 30, red}, {"outline rectangle: inside", 10, 30, black},
+                 {"draw_line_width_color", 230, 10, lime}, {"draw_line", 250, 10, red},
+                 {"above draw_line", 250, 9, black}, {"draw_line_color", 270, 10, lime}, {"draw_point", 290, 10, red},
+                 {"up and left of draw_point", 289, 9, black}, {"draw_point_color", 300, 10, lime},
+                 {"outline rectangle: edge", 2, 30, red}, {"outline rectangle: left of the edge", 1, 30, black},
+                 {"outline rectangle: top edge", 10, 22, red}, {"outline rectangle: inside", 10, 30, black},
                  {"outline circle: edge", 23, 30, red}, {"outline circle: inside", 30, 30, black},
                  {"health bar from the left: filled", 5, 46, olive}, {"health bar from the left: back", 38, 46, gray},
                  {"health bar from the right: back", 53, 46, gray},
@@ -1015,7 +1017,7 @@ std::map<std::string, Scenario> Scenarios()
                  {"health bar from the bottom: filled", 124, 78, olive}, {"button up: light edge", 141, 50, white},
                  {"button up: dark edge", 158, 50, gray}, {"button up: face", 150, 52, blue},
                  {"button pressed: dark edge", 171, 50, gray}, {"button pressed: light edge", 188, 50, white},
-                 {"arrow: shaft", 225, 49, red}, {"arrow: head", 236, 50, red}, {"bm_add", 10, 117, yellow},
+                 {"arrow: shaft", 225, 50, red}, {"arrow: head", 236, 50, red}, {"bm_add", 10, 117, yellow},
                  {"bm_subtract", 30, 117, "0,255,255"}, {"bm_max", 50, 117, "255,0,255"},
                  {"draw_set_blend_mode_ext(bm_one, bm_one)", 70, 117, "0,255,255"},
                  {"colour mask: red only", 90, 117, red}, {"alpha test: below the reference", 110, 117, black},
@@ -1280,9 +1282,6 @@ if (t == 3) {
             Expect(file.rfind("100\r\n6\r\n10     0.0000     0.0000     0.0000    30.0000", 0) == 0,
                    "the model file begins \"" + file.substr(0, 40) + "\"");
         }};
-    // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
-    // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
-    // keeps only red; after shader_reset the generated programs draw again.
     // What the authoring tools write, in bytecode: a placed instance calls power with three arguments
     // (the two-argument result, the third freed) and with one (the second real 0); the splash's alarm
     // calls action_another_room with one argument and the arena starts. The splash's views word is 2
@@ -1303,10 +1302,15 @@ if (t == 3) {
                          {{"arena: the square through the view", 60, 60, yellow}, {"arena: its top left", 40, 40, yellow},
                           {"arena: left of it", 38, 60, black}, {"arena: below it", 60, 81, black}});
         }};
+    // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
+    // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
+    // keeps only red; after shader_reset the generated programs draw again. A pass-through shader in
+    // the authoring tools' form, read from the game file's shader chunk, compiles on the driver and
+    // draws a textured scene as the generated programs do.
     s["shaders"] = {
         .setup = {.frames = 5, .output = true, .capture = 3},
         .output = {"uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
-        .absent = {"ERROR!!!"},
+        .absent = {"ERROR!!!", "OpenGL: "},
         .more = [=](Run& run) {
             const char *red = "255,0,0", *white = "255,255,255", *black = "0,0,0";
             ExpectPixels(run.shot, {{"no shader", 30, 30, white}, {"no shader: top left", 10, 10, white},
@@ -1315,6 +1319,16 @@ if (t == 3) {
                                     {"tinted: top left", 60, 10, red}, {"tinted: left of it", 59, 10, black},
                                     {"tinted: bottom right", 99, 49, red}, {"tinted: beyond it", 100, 50, black},
                                     {"after the reset", 130, 30, white}});
+            // The pass-through shader's half equals the half drawn without a shader, pixel for pixel.
+            if (!ExpectSize(run.shot, 320, 240)) return;
+            int differ = 0, drawn = 0;
+            for (int32_t y = 60; y < 240; ++y)
+                for (int32_t x = 0; x < 160; ++x) {
+                    differ += run.shot.At(x, y) != run.shot.At(x + 160, y) ? 1 : 0;
+                    drawn += run.shot.At(x, y) != black ? 1 : 0;
+                }
+            Expect(differ == 0, std::to_string(differ) + " pixels of the pass-through shader's half differ");
+            Expect(drawn > 2000, "the scene without a shader covers only " + std::to_string(drawn) + " pixels");
         }};
     return s;
 }

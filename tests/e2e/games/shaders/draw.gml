@@ -8,3 +8,21 @@ draw_rectangle(60, 10, 100, 50, false);
 shader_reset();
 draw_rectangle(110, 10, 150, 50, false);
 show_debug_message("uniform " + string(u) + " texel " + string(texture_get_texel_width(-1)));
+// A textured scene below y 60 on the left, and the same scene 160 further right through the
+// pass-through shader: scaled with filtering, turned, tinted and half transparent over another.
+if (!surface_exists(pic)) { pic = surface_create(16, 16); }
+surface_set_target(pic);
+draw_clear(c_red);
+draw_rectangle_color(0, 0, 7, 7, c_lime, c_blue, c_yellow, c_white, false);
+draw_rectangle_color(8, 8, 15, 15, c_blue, c_blue, c_aqua, c_aqua, false);
+surface_reset_target();
+texture_set_interpolation(true);
+for (i = 0; i < 2; i += 1) {
+    if (i == 1) { shader_set(1); }
+    draw_surface_ext(pic, 10 + 160 * i, 70, 3, 2.5, 0, c_white, 1);
+    draw_surface_ext(pic, 90 + 160 * i, 120, 2, 2, 30, c_orange, 1);
+    draw_surface_ext(pic, 40 + 160 * i, 150, 4, 4, 0, c_white, 0.5);
+    draw_surface_stretched(pic, 100 + 160 * i, 180, 37, 23);
+    shader_reset();
+}
+texture_set_interpolation(false);
