@@ -104,19 +104,20 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// Constants at registers of their own make the cross compiler write explicit offsets, and with them
-// an #extension line, in the stage that holds them.
+// Every constant gets a register of its own; where that differs from the block's natural packing
+// (scalars a register apart) the cross compiler writes explicit offsets, and with them an #extension
+// line. The fragment constants' registers match the natural packing.
 TEST_F(Shaders, ToolsFormShadersCompileOnTheDriverAndDrawAsTheGeneratedPrograms)
 {
     const std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
     const std::string registered =
-        Replaced(fragment, "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);");
+        Replaced(fragment, "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c3);");
     struct Case {
         const char* what;
         std::string vertex, fragment;
         bool vertexExtension, fragmentExtension;
     } cases[] = {{"matrices at c4", vertex, fragment, true, false},
-                 {"a fragment constant at c2", vertex, registered, true, true}};
+                 {"a fragment constant at c3, past a free register", vertex, registered, true, true}};
     std::vector<uint32_t> texels(16);
     for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
     DeviceTextureInfo info;
@@ -161,8 +162,9 @@ TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
         {"a vertex constant over the matrices",
          Replaced(vertex, "uniform float4 dx_ViewAdjust;", "uniform float4 dx_ViewAdjust : register(c4);"), fragment,
          "Error in vertex shader \"sh_refused\":\n\n ", "FATAL ERROR in Vertex Shader compilation\n\nShaderName: sh_refused"},
-        {"a fragment constant over another",
-         vertex, Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c0);"),
+        {"two fragment constants at one register", vertex,
+         Replaced(Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c2);"),
+                  "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);"),
          "Error in fragment shader \"sh_refused\"\n\n ", "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_refused"},
         // Each stage compiles; the link finds the varying's types differ, and counts as the fragment
         // stage.

@@ -126,7 +126,7 @@ template <typename T = float> std::vector<T> Values(const CShader* shader, const
 {
     const ShaderUniform& u = shader->program->uniforms[size_t(Shader_GetUniform(shader, name))];
     std::vector<T> out(static_cast<size_t>(count));
-    std::memcpy(out.data(), shader->program->constants[u.vertex ? 0 : 1].data() + u.registerIndex, size_t(count) * 4);
+    std::memcpy(out.data(), shader->program->constants[u.vertex ? 0 : 1].data() + u.offset, size_t(count) * 4);
     return out;
 }
 
