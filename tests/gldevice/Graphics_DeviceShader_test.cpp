@@ -192,4 +192,82 @@ TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
     g_RunRequest = 0;
 }
 
+// The tools' form with the bound matrices declared after other constants and inside the light
+// arrays' natural registers, and a fragment tint bound inside the alpha reference's: every constant
+// sits where the shaders' target puts it, the driver takes both stages, the picture is the
+// generated programs', and writes through the uniform table reach the constants the programs read.
+TEST_F(Shaders, BoundConstantsAmongOthersLandAtTheirRegistersAndTakeWrites)
+{
+    std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
+    vertex = Replaced(vertex, "uniform float4x4 kv_Matrices[5] : register(c4);\n", "");
+    vertex = Replaced(vertex, "uniform float4 dx_ViewAdjust;",
+                      "uniform float4x4 kv_Matrices[5] : register(c4);\nuniform float4 dx_ViewAdjust;");
+    vertex = Replaced(vertex, "kv_LightColour[7].rgb", "kv_LightColour[0].rgb");
+    fragment = Replaced(fragment, "uniform float4 kv_FogColour;",
+                        "uniform float4 kv_FogColour;\nuniform float4 kv_Tint : register(c1);");
+    fragment = Replaced(fragment, "texture2D(kv_BaseTexture, v_vTexcoord);", "texture2D(kv_BaseTexture, v_vTexcoord) * kv_Tint;");
+    const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, vertex.c_str(), fragment.c_str(), nullptr, nullptr};
+    CShader* shader = Shader_Create("sh_bound", 3, sources);
+    ASSERT_TRUE(Shader_Compile(shader)) << g_ErrorLast;
+    ASSERT_NE(nullptr, shader->program->device);
+    struct Register {
+        const char* name;
+        int32_t first, count;
+    } registers[] = {{"kv_LightingEnabled", 0, 1}, {"kv_FogEnabled", 1, 1}, {"kv_FogStart", 2, 1},
+                     {"kv_FogRange", 3, 1},        {"kv_Matrices", 4, 20},  {"kv_LightDirection", 24, 8},
+                     {"kv_LightColour", 32, 8},    {"dx_ViewAdjust", 40, 1}, {"kv_AlphaTestEnabled", 0, 1},
+                     {"kv_AlphaTestRef", 2, 1},    {"kv_FogColour", 3, 1},  {"kv_Tint", 1, 1}};
+    for (const Register& r : registers) {
+        int32_t index = Shader_GetUniform(shader, r.name);
+        ASSERT_GE(index, 0) << r.name;
+        EXPECT_EQ(r.first, shader->program->uniforms[size_t(index)].registerIndex) << r.name;
+        EXPECT_EQ(r.count, shader->program->uniforms[size_t(index)].registerCount) << r.name;
+    }
+
+    std::vector<uint32_t> texels(16);
+    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
+    DeviceTextureInfo info;
+    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+    GR_Texture_SetInterpolation(true);
+    const uint32_t colour = 0xFFC0A080u;
+    std::vector<Pixel> fixed = DrawScaled(texture, 100, colour);
+    Shader_SetPending(shader);
+    Shader_ApplyCurrent();
+    ASSERT_TRUE(Shader_SetUniformF(Shader_GetUniform(shader, "kv_Tint"), 4, 1, 1, 1, 1));
+    std::vector<Pixel> shaded = DrawScaled(texture, 200, colour);
+    ASSERT_EQ(fixed.size(), shaded.size());
+    for (size_t i = 0; i < fixed.size(); ++i) EXPECT_EQ(Argb(fixed[i]), Argb(shaded[i])) << "pixel " << i;
+
+    // Texel 15 (240, 15, 75) at its centre, drawn white: the tint halves the red and takes the
+    // green; then the vertex fog term takes the rest of the red through four vertex constants.
+    const float centre = 3.5f / 64;
+    struct Write {
+        const char* name;
+        float x, y, z, w;
+    };
+    struct Step {
+        std::vector<Write> writes;
+        uint32_t expected;
+    } steps[] = {
+        {{{"kv_Tint", 0.5f, 0, 1, 1}}, 0xFF78004Bu},
+        {{{"kv_FogEnabled", 1, 0, 0, 0}, {"kv_FogStart", 1, 0, 0, 0}, {"kv_FogRange", 1, 0, 0, 0},
+          {"kv_LightColour", -1, 0, 0, 0}},
+         0xFF00004Bu},
+    };
+    int32_t x = 320;
+    for (const Step& step : steps) {
+        for (const Write& w : step.writes)
+            ASSERT_TRUE(Shader_SetUniformF(Shader_GetUniform(shader, w.name), 4, w.x, w.y, w.z, w.w)) << w.name;
+        DrawTexture(texture, float(x), 40, float(x + 1), 41, centre, centre, centre, centre, 0xFFFFFFFFu);
+        Graphics::Flush();
+        EXPECT_EQ(step.expected, At(x, 40)) << "at " << x;
+        x += 10;
+    }
+    Shader_SetPending(nullptr);
+    Shader_ApplyCurrent();
+}
+
 } // namespace
