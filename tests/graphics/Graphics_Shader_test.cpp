@@ -270,6 +270,10 @@ TEST(ShaderRegisters, DeclarationsGetTheTargetsRegisters)
          {{"v", 4, 8}, {"w", 3, 1}, {"s", 0, 1}}},
         {false, "sampler2D tex : register(s1); float4 t; float4 u : register(c0); float2 k[2];",
          "tex2D(tex, k[1]) * t + u", {{"tex", 1, 1}, {"t", 1, 1}, {"u", 0, 1}, {"k", 2, 2}}},
+        {false, "float4 a : register(c1); float4 b : register(c0); float4 far : register(c300); float4 c;",
+         "a + b + far + c", {{"a", 1, 1}, {"b", 0, 1}, {"far", 300, 1}, {"c", 2, 1}}},
+        // Beyond any target's registers the front end's own packing stands, and the driver judges.
+        {true, "float4 huge : register(c5000); float4 other;", "huge + other", {{"huge", 5000, 1}}},
         // Two constants bound to one register keep it: the driver refuses them.
         {false, "float4 x : register(c2); float4 y : register(c2);", "x + y", {{"x", 2, 1}, {"y", 2, 1}}},
     };
