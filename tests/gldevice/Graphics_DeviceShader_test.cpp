@@ -43,6 +43,15 @@ CShader* MakeShader(int32_t kind)
     return shader;
 }
 
+// A 4 x 4 texture of distinct texels; texel i is (i * 16, 255 - i * 16, i * 5).
+DeviceTexture* GradientTexture()
+{
+    std::vector<uint32_t> texels(16);
+    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
+    DeviceTextureInfo info;
+    return GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+}
+
 // A 4 x 4 texture drawn 3:1 with filtering, so a half-pixel error in either program shows.
 std::vector<Pixel> DrawScaled(DeviceTexture* texture, float left, uint32_t colour)
 {
@@ -53,10 +62,7 @@ std::vector<Pixel> DrawScaled(DeviceTexture* texture, float left, uint32_t colou
 
 TEST_F(Shaders, PassThroughMatchesTheGeneratedProgramsAndTintChangesPixels)
 {
-    std::vector<uint32_t> texels(16);
-    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
-    DeviceTextureInfo info;
-    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    DeviceTexture* texture = GradientTexture();
     ASSERT_NE(nullptr, texture);
     CShader* shader = MakeShader(0);
     ASSERT_NE(nullptr, shader->program);
@@ -118,10 +124,7 @@ TEST_F(Shaders, ToolsFormShadersCompileOnTheDriverAndDrawAsTheGeneratedPrograms)
         bool vertexExtension, fragmentExtension;
     } cases[] = {{"matrices at c4", vertex, fragment, true, false},
                  {"a fragment constant at c3, past a free register", vertex, registered, true, true}};
-    std::vector<uint32_t> texels(16);
-    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
-    DeviceTextureInfo info;
-    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    DeviceTexture* texture = GradientTexture();
     ASSERT_NE(nullptr, texture);
     ASSERT_TRUE(GR_StartFrame());
     GR_Texture_SetInterpolation(true);
@@ -224,10 +227,7 @@ TEST_F(Shaders, BoundConstantsAmongOthersLandAtTheirRegistersAndTakeWrites)
         EXPECT_EQ(r.count, shader->program->uniforms[size_t(index)].registerCount) << r.name;
     }
 
-    std::vector<uint32_t> texels(16);
-    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
-    DeviceTextureInfo info;
-    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    DeviceTexture* texture = GradientTexture();
     ASSERT_NE(nullptr, texture);
     ASSERT_TRUE(GR_StartFrame());
     GR_D3D_Clear(BLACK, 1.0f, 0, 1);
