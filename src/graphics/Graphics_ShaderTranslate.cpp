@@ -1,7 +1,8 @@
 // HLSL to GLSL 330: glslang's HLSL front end (Direct3D 9 forms) to SPIR-V, then SPIRV-Cross to GLSL,
-// with the changes the device needs: varyings named by semantic (GLSL 330 links them by name),
-// vertex inputs at the device's attribute locations, the constant blocks renamed, and the fix-ups
-// and alpha test the generated programs also carry.
+// with the changes the device needs: constants at the registers the shaders' target assigns,
+// varyings named by semantic (GLSL 330 links them by name), vertex inputs at the device's attribute
+// locations, the constant blocks renamed, and the fix-ups and alpha test the generated programs
+// also carry.
 #include "graphics/Graphics_ShaderTranslate.h"
 
 #include <glslang/MachineIndependent/localintermediate.h>
@@ -93,38 +94,44 @@ int32_t RegisterCount(const glslang::TType& type, bool blockRowMajor)
     return std::max(1, (size + REGISTER_BYTES - 1) / REGISTER_BYTES);
 }
 
-// The lowest register of a free run of `count`; `used` grows as needed.
-int32_t FreeRun(std::vector<bool>& used, int32_t count)
+// The lowest register of a free run of `count`.
+int32_t FreeRun(const std::vector<bool>& used, int32_t count)
 {
     for (int32_t first = 0;; ++first) {
-        if (size_t(first + count) > used.size()) used.resize(size_t(first + count), false);
         bool free = true;
-        for (int32_t r = first; r < first + count && free; ++r) free = !used[size_t(r)];
+        for (int32_t r = first; r < first + count && free; ++r) free = size_t(r) >= used.size() || !used[size_t(r)];
         if (free) return first;
     }
 }
 
-// Assigns registers; false (nothing changed) when a binding or the total is out of reach.
+void MarkUsed(std::vector<bool>& used, int32_t first, int32_t count)
+{
+    if (size_t(first + count) > used.size()) used.resize(size_t(first + count), false);
+    for (int32_t r = first; r < first + count; ++r) used[size_t(r)] = true;
+}
+
+// Assigns registers; false (the block left as the front end laid it out) when a binding or the
+// total is out of reach.
 bool AssignRegisters(std::vector<PlacedMember>& members)
 {
     std::vector<bool> used;
-    int32_t total = 0;
+    int64_t total = 0;
     for (PlacedMember& placed : members) {
         total += placed.count;
         const glslang::TQualifier& qualifier = placed.member.type->getQualifier();
+        if (placed.count > MOST_REGISTERS) return false;
         if (!qualifier.hasOffset()) continue;
         if (qualifier.layoutOffset < 0 || qualifier.layoutOffset % REGISTER_BYTES != 0 ||
             qualifier.layoutOffset / REGISTER_BYTES + placed.count > MOST_REGISTERS)
             return false;
         placed.first = int32_t(qualifier.layoutOffset / REGISTER_BYTES);
-        if (size_t(placed.first + placed.count) > used.size()) used.resize(size_t(placed.first + placed.count), false);
-        for (int32_t r = placed.first; r < placed.first + placed.count; ++r) used[size_t(r)] = true;
+        MarkUsed(used, placed.first, placed.count);
     }
     if (total > MOST_REGISTERS) return false;
     for (PlacedMember& placed : members) {
         if (placed.first >= 0) continue;
         placed.first = FreeRun(used, placed.count);
-        for (int32_t r = placed.first; r < placed.first + placed.count; ++r) used[size_t(r)] = true;
+        MarkUsed(used, placed.first, placed.count);
     }
     return true;
 }

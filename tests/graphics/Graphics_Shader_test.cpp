@@ -274,6 +274,7 @@ TEST(ShaderRegisters, DeclarationsGetTheTargetsRegisters)
          "a + b + far + c", {{"a", 1, 1}, {"b", 0, 1}, {"far", 300, 1}, {"c", 2, 1}}},
         // Beyond any target's registers the front end's own packing stands, and the driver judges.
         {true, "float4 huge : register(c5000); float4 other;", "huge + other", {{"huge", 5000, 1}}},
+        {true, "float4 x : register(c1); float4 big[5000];", "x + big[4999]", {{"x", 1, 1}}},
         // Two constants bound to one register keep it: the driver refuses them.
         {false, "float4 x : register(c2); float4 y : register(c2);", "x + y", {{"x", 2, 1}, {"y", 2, 1}}},
     };
