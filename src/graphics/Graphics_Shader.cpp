@@ -47,7 +47,8 @@ ShaderProgram* MakeProgram(const ShaderTranslation& translation, D3DShaderError&
         uniform.handle = int32_t(program->uniforms.size());
         uniform.vertex = info.vertex;
         uniform.sampler = info.sampler;
-        uniform.registerIndex = info.offset;
+        uniform.offset = info.sampler ? 0 : info.offset;
+        uniform.registerIndex = info.sampler ? info.offset : info.offset / 16;
         uniform.registerCount = info.sampler ? 1 : (info.size + 15) / 16;
         uniform.valueClass = info.columns;
         uniform.valueType = info.valueKind;
@@ -62,16 +63,24 @@ ShaderProgram* MakeProgram(const ShaderTranslation& translation, D3DShaderError&
     return program;
 }
 
-// A failed compile of either stage is fatal and names the shader and the stage.
+// The failing shader's name as the error header reads it: a copy, so that freeing or recompiling
+// the shader never leaves the header pointing at freed text.
+std::string g_FailedShaderName;
+
+// A failed compile of either stage is fatal and names the shader and the stage. The shader event
+// lasts only for this report; a later error is reported for the event that raises it.
 void ReportCompileError(const CShader* shader, int32_t stage, const char* log)
 {
     bool fragment = stage == 1;
     MainConsole->Output(fragment ? "Error in fragment shader \"%s\"\n\n %s\n" : "Error in vertex shader \"%s\":\n\n %s\n",
                         shader->name.c_str(), log);
-    g_CurrentShaderName = shader->name.c_str();
+    g_FailedShaderName = shader->name;
+    g_CurrentShaderName = g_FailedShaderName.c_str();
     g_CurrentShaderIsFragment = fragment ? 1 : 0;
+    int32_t eventType = g_CurrentEventType;
     g_CurrentEventType = SHADER_COMPILE_EVENT;
     Error_Show_Action(log, true);
+    g_CurrentEventType = eventType;
 }
 
 int32_t FindByName(const CShader* shader, const std::string& name)
@@ -118,7 +127,7 @@ bool WriteValues(int32_t index, const double* values, size_t count)
     std::vector<uint8_t>& block = program.constants[uniform.vertex ? 0 : 1];
     for (size_t i = 0; i < count; ++i) {
         size_t within = (i / 4) * 16 + (i % 4) * 4;
-        size_t at = size_t(uniform.registerIndex) + within;
+        size_t at = size_t(uniform.offset) + within;
         if (within + 4 > size_t(uniform.size) || at + 4 > block.size()) break;
         PutValue(block.data() + at, uniform.valueType, values[i]);
     }

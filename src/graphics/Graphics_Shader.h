@@ -11,15 +11,16 @@
 class D3DShaderProgram;
 class GameFile;
 
-// One constant of a compiled program. For a block member the register is its byte offset in the
-// stage's block and the count its size in 16-byte vectors; for a sampler the register is its
-// texture stage and the count 1.
+// One constant of a compiled program. For a block member the register is its constant register
+// (its byte offset in the stage's block over 16) and the count its size in registers; for a sampler
+// the register is its texture stage and the count 1.
 struct ShaderUniform {
     std::string name;
     int32_t handle = 0; // its index in the table
     bool vertex = true; // vertex constants, else fragment constants
     int32_t registerIndex = 0;
     int32_t registerCount = 0;
+    int32_t offset = 0; // bytes into the stage's block, where writes go
     int32_t valueClass = 0; // columns: 1 a vector or scalar, more a matrix
     int32_t valueType = SHADER_VALUE_FLOAT;
     int32_t size = 0; // bytes (0 for a sampler)

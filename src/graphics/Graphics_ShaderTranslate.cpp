@@ -1,15 +1,19 @@
 // HLSL to GLSL 330: glslang's HLSL front end (Direct3D 9 forms) to SPIR-V, then SPIRV-Cross to GLSL,
-// with the changes the device needs: varyings named by semantic (GLSL 330 links them by name),
-// vertex inputs at the device's attribute locations, the constant blocks renamed, and the fix-ups
-// and alpha test the generated programs also carry.
+// with the changes the device needs: constants at the registers the shaders' target assigns,
+// varyings named by semantic (GLSL 330 links them by name), vertex inputs at the device's attribute
+// locations, the constant blocks renamed, and the fix-ups and alpha test the generated programs
+// also carry.
 #include "graphics/Graphics_ShaderTranslate.h"
 
+#include <glslang/MachineIndependent/localintermediate.h>
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <algorithm>
 #include <cctype>
+#include <map>
 #include <memory>
 
 #include "graphics/Graphics_DeviceApi.h"
@@ -62,6 +66,164 @@ int32_t InputLocation(const std::string& semantic)
     return -1;
 }
 
+// Constant registers as the shaders' own target assigns them. The front end puts a constant bound
+// with register(cN) at N * 16 of the global block but packs the others in declaration order from 0,
+// over the bound ones' ranges, which the driver refuses. So before the block is laid out every
+// member gets an explicit offset: bound ones at their register, the others at the lowest free run
+// of registers in declaration order; the members are then put in register order, as GLSL wants
+// explicit offsets to increase, and the member indices of the accesses follow them.
+constexpr int32_t REGISTER_BYTES = 16;
+constexpr int32_t MOST_REGISTERS = 4096; // far beyond any target; larger bindings are left to the driver
+
+struct PlacedMember {
+    glslang::TTypeLoc member;
+    int32_t first = -1; // register
+    int32_t count = 1;  // registers
+    int32_t declared = 0;
+};
+
+// Registers a member takes: its std140 size in 16-byte vectors, which is one per scalar or vector,
+// one per column (or row when row-major) of a matrix, and that times the element count of an array.
+int32_t RegisterCount(const glslang::TType& type, bool blockRowMajor)
+{
+    glslang::TLayoutMatrix layout = type.getQualifier().layoutMatrix;
+    bool rowMajor = layout == glslang::ElmNone ? blockRowMajor : layout == glslang::ElmRowMajor;
+    int size = 0;
+    int stride = 0;
+    glslang::TIntermediate::getMemberAlignment(type, size, stride, glslang::ElpStd140, rowMajor);
+    return std::max(1, (size + REGISTER_BYTES - 1) / REGISTER_BYTES);
+}
+
+// The lowest register of a free run of `count`.
+int32_t FreeRun(const std::vector<bool>& used, int32_t count)
+{
+    for (int32_t first = 0;; ++first) {
+        bool free = true;
+        for (int32_t r = first; r < first + count && free; ++r) free = size_t(r) >= used.size() || !used[size_t(r)];
+        if (free) return first;
+    }
+}
+
+void MarkUsed(std::vector<bool>& used, int32_t first, int32_t count)
+{
+    if (size_t(first + count) > used.size()) used.resize(size_t(first + count), false);
+    for (int32_t r = first; r < first + count; ++r) used[size_t(r)] = true;
+}
+
+// Assigns registers; false (the block left as the front end laid it out) when a binding or the
+// total is out of reach.
+bool AssignRegisters(std::vector<PlacedMember>& members)
+{
+    std::vector<bool> used;
+    int64_t total = 0;
+    for (PlacedMember& placed : members) {
+        total += placed.count;
+        const glslang::TQualifier& qualifier = placed.member.type->getQualifier();
+        if (placed.count > MOST_REGISTERS) return false;
+        if (!qualifier.hasOffset()) continue;
+        if (qualifier.layoutOffset < 0 || qualifier.layoutOffset % REGISTER_BYTES != 0 ||
+            qualifier.layoutOffset / REGISTER_BYTES + placed.count > MOST_REGISTERS)
+            return false;
+        placed.first = int32_t(qualifier.layoutOffset / REGISTER_BYTES);
+        MarkUsed(used, placed.first, placed.count);
+    }
+    if (total > MOST_REGISTERS) return false;
+    for (PlacedMember& placed : members) {
+        if (placed.first >= 0) continue;
+        placed.first = FreeRun(used, placed.count);
+        MarkUsed(used, placed.first, placed.count);
+    }
+    return true;
+}
+
+// Every access to a member of the block (`block` is its member list), with the index it names.
+void FindMemberAccesses(TIntermNode* node, const glslang::TTypeList* block,
+                        std::vector<glslang::TIntermConstantUnion*>& out)
+{
+    if (node == nullptr) return;
+    if (glslang::TIntermBinary* binary = node->getAsBinaryNode()) {
+        glslang::TIntermConstantUnion* index = binary->getRight()->getAsConstantUnion();
+        if (binary->getOp() == glslang::EOpIndexDirectStruct && binary->getLeft()->getType().getStruct() == block &&
+            index != nullptr)
+            out.push_back(index);
+        FindMemberAccesses(binary->getLeft(), block, out);
+        FindMemberAccesses(binary->getRight(), block, out);
+    } else if (glslang::TIntermAggregate* aggregate = node->getAsAggregate()) {
+        for (TIntermNode* child : aggregate->getSequence()) FindMemberAccesses(child, block, out);
+    } else if (glslang::TIntermUnary* unary = node->getAsUnaryNode()) {
+        FindMemberAccesses(unary->getOperand(), block, out);
+    } else if (glslang::TIntermSelection* selection = node->getAsSelectionNode()) {
+        FindMemberAccesses(selection->getCondition(), block, out);
+        FindMemberAccesses(selection->getTrueBlock(), block, out);
+        FindMemberAccesses(selection->getFalseBlock(), block, out);
+    } else if (glslang::TIntermLoop* loop = node->getAsLoopNode()) {
+        FindMemberAccesses(loop->getBody(), block, out);
+        FindMemberAccesses(loop->getTest(), block, out);
+        FindMemberAccesses(loop->getTerminal(), block, out);
+    } else if (glslang::TIntermBranch* branch = node->getAsBranchNode()) {
+        FindMemberAccesses(branch->getExpression(), block, out);
+    } else if (glslang::TIntermSwitch* choice = node->getAsSwitchNode()) {
+        FindMemberAccesses(choice->getCondition(), block, out);
+        FindMemberAccesses(choice->getBody(), block, out);
+    }
+}
+
+// The global constant block's declaration among the linker objects, or null.
+glslang::TType* GlobalBlock(glslang::TIntermediate& intermediate)
+{
+    // The front end names the block "$Global" unless told otherwise.
+    std::string name = intermediate.getGlobalUniformBlockName();
+    if (name.empty()) name = "$Global";
+    glslang::TIntermAggregate* root = intermediate.getTreeRoot() != nullptr ? intermediate.getTreeRoot()->getAsAggregate() : nullptr;
+    if (root == nullptr) return nullptr;
+    for (TIntermNode* child : root->getSequence()) {
+        glslang::TIntermAggregate* objects = child->getAsAggregate();
+        if (objects == nullptr || objects->getOp() != glslang::EOpLinkerObjects) continue;
+        for (TIntermNode* object : objects->getSequence()) {
+            glslang::TIntermSymbol* symbol = object->getAsSymbolNode();
+            if (symbol != nullptr && symbol->getBasicType() == glslang::EbtBlock &&
+                symbol->getType().getTypeName().c_str() == name)
+                return &symbol->getWritableType();
+        }
+    }
+    return nullptr;
+}
+
+void PlaceConstants(glslang::TIntermediate& intermediate)
+{
+    glslang::TType* block = GlobalBlock(intermediate);
+    if (block == nullptr || block->getStruct() == nullptr) return;
+    glslang::TTypeList& list = *block->getWritableStruct();
+    bool rowMajor = block->getQualifier().layoutMatrix == glslang::ElmRowMajor;
+    std::vector<PlacedMember> members(list.size());
+    for (size_t m = 0; m < list.size(); ++m) {
+        members[m].member = list[m];
+        members[m].count = RegisterCount(*list[m].type, rowMajor);
+        members[m].declared = int32_t(m);
+    }
+    if (!AssignRegisters(members)) return;
+    // Bound constants that overlap keep their order, and the driver refuses them as it should.
+    std::stable_sort(members.begin(), members.end(),
+                     [](const PlacedMember& a, const PlacedMember& b) { return a.first < b.first; });
+    std::map<int, int> moved;
+    for (size_t m = 0; m < members.size(); ++m) {
+        list[m] = members[m].member;
+        list[m].type->getQualifier().layoutOffset = members[m].first * REGISTER_BYTES;
+        moved[members[m].declared] = int(m);
+    }
+    std::vector<glslang::TIntermConstantUnion*> accesses;
+    FindMemberAccesses(intermediate.getTreeRoot(), &list, accesses);
+    std::sort(accesses.begin(), accesses.end());
+    accesses.erase(std::unique(accesses.begin(), accesses.end()), accesses.end());
+    std::vector<int> declared;
+    for (glslang::TIntermConstantUnion* access : accesses) declared.push_back(access->getConstArray()[0].getIConst());
+    for (size_t a = 0; a < accesses.size(); ++a) {
+        auto found = moved.find(declared[a]);
+        if (found != moved.end())
+            const_cast<glslang::TConstUnionArray&>(accesses[a]->getConstArray())[0].setIConst(found->second);
+    }
+}
+
 // glslang to SPIR-V for one stage; false with the info log on errors.
 bool CompileStage(EShLanguage stage, const char* source, std::vector<uint32_t>& spirv, std::string& log)
 {
@@ -91,6 +253,7 @@ bool CompileStage(EShLanguage stage, const char* source, std::vector<uint32_t>& 
         log = "no code";
         return false;
     }
+    PlaceConstants(*intermediate);
     glslang::GlslangToSpv(*intermediate, spirv);
     return !spirv.empty();
 }

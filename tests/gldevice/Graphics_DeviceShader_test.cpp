@@ -43,6 +43,15 @@ CShader* MakeShader(int32_t kind)
     return shader;
 }
 
+// A 4 x 4 texture of distinct texels; texel i is (i * 16, 255 - i * 16, i * 5).
+DeviceTexture* GradientTexture()
+{
+    std::vector<uint32_t> texels(16);
+    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
+    DeviceTextureInfo info;
+    return GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+}
+
 // A 4 x 4 texture drawn 3:1 with filtering, so a half-pixel error in either program shows.
 std::vector<Pixel> DrawScaled(DeviceTexture* texture, float left, uint32_t colour)
 {
@@ -53,10 +62,7 @@ std::vector<Pixel> DrawScaled(DeviceTexture* texture, float left, uint32_t colou
 
 TEST_F(Shaders, PassThroughMatchesTheGeneratedProgramsAndTintChangesPixels)
 {
-    std::vector<uint32_t> texels(16);
-    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
-    DeviceTextureInfo info;
-    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+    DeviceTexture* texture = GradientTexture();
     ASSERT_NE(nullptr, texture);
     CShader* shader = MakeShader(0);
     ASSERT_NE(nullptr, shader->program);
@@ -104,23 +110,21 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// Constants at registers of their own make the cross compiler write explicit offsets, and with them
-// an #extension line, in the stage that holds them.
+// Every constant gets a register of its own; where that differs from the block's natural packing
+// (scalars a register apart) the cross compiler writes explicit offsets, and with them an #extension
+// line. The fragment constants' registers match the natural packing.
 TEST_F(Shaders, ToolsFormShadersCompileOnTheDriverAndDrawAsTheGeneratedPrograms)
 {
     const std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
     const std::string registered =
-        Replaced(fragment, "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);");
+        Replaced(fragment, "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c3);");
     struct Case {
         const char* what;
         std::string vertex, fragment;
         bool vertexExtension, fragmentExtension;
     } cases[] = {{"matrices at c4", vertex, fragment, true, false},
-                 {"a fragment constant at c2", vertex, registered, true, true}};
-    std::vector<uint32_t> texels(16);
-    for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 16u) << 16 | (255u - i * 16u) << 8 | (i * 5u);
-    DeviceTextureInfo info;
-    DeviceTexture* texture = GR_Texture_CreateFromPixels(texels.data(), 4, 4, &info);
+                 {"a fragment constant at c3, past a free register", vertex, registered, true, true}};
+    DeviceTexture* texture = GradientTexture();
     ASSERT_NE(nullptr, texture);
     ASSERT_TRUE(GR_StartFrame());
     GR_Texture_SetInterpolation(true);
@@ -161,8 +165,9 @@ TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
         {"a vertex constant over the matrices",
          Replaced(vertex, "uniform float4 dx_ViewAdjust;", "uniform float4 dx_ViewAdjust : register(c4);"), fragment,
          "Error in vertex shader \"sh_refused\":\n\n ", "FATAL ERROR in Vertex Shader compilation\n\nShaderName: sh_refused"},
-        {"a fragment constant over another",
-         vertex, Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c0);"),
+        {"two fragment constants at one register", vertex,
+         Replaced(Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c2);"),
+                  "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);"),
          "Error in fragment shader \"sh_refused\"\n\n ", "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_refused"},
         // Each stage compiles; the link finds the varying's types differ, and counts as the fragment
         // stage.
@@ -188,6 +193,81 @@ TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
     }
     g_ErrorQuitting = false;
     g_RunRequest = 0;
+}
+
+// The tools' form with the bound matrices declared after other constants and inside the light
+// arrays' natural registers, and a fragment tint bound inside the alpha reference's: every constant
+// sits where the shaders' target puts it, the driver takes both stages, the picture is the
+// generated programs', and writes through the uniform table reach the constants the programs read.
+TEST_F(Shaders, BoundConstantsAmongOthersLandAtTheirRegistersAndTakeWrites)
+{
+    std::string vertex = GameShader("pass_vertex.hlsl"), fragment = GameShader("pass_fragment.hlsl");
+    vertex = Replaced(vertex, "uniform float4x4 kv_Matrices[5] : register(c4);\n", "");
+    vertex = Replaced(vertex, "uniform float4 dx_ViewAdjust;",
+                      "uniform float4x4 kv_Matrices[5] : register(c4);\nuniform float4 dx_ViewAdjust;");
+    vertex = Replaced(vertex, "kv_LightColour[7].rgb", "kv_LightColour[0].rgb");
+    fragment = Replaced(fragment, "uniform float4 kv_FogColour;",
+                        "uniform float4 kv_FogColour;\nuniform float4 kv_Tint : register(c1);");
+    fragment = Replaced(fragment, "texture2D(kv_BaseTexture, v_vTexcoord);", "texture2D(kv_BaseTexture, v_vTexcoord) * kv_Tint;");
+    const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, vertex.c_str(), fragment.c_str(), nullptr, nullptr};
+    CShader* shader = Shader_Create("sh_bound", 3, sources);
+    ASSERT_TRUE(Shader_Compile(shader)) << g_ErrorLast;
+    ASSERT_NE(nullptr, shader->program->device);
+    struct Register {
+        const char* name;
+        int32_t first, count;
+    } registers[] = {{"kv_LightingEnabled", 0, 1}, {"kv_FogEnabled", 1, 1}, {"kv_FogStart", 2, 1},
+                     {"kv_FogRange", 3, 1},        {"kv_Matrices", 4, 20},  {"kv_LightDirection", 24, 8},
+                     {"kv_LightColour", 32, 8},    {"dx_ViewAdjust", 40, 1}, {"kv_AlphaTestEnabled", 0, 1},
+                     {"kv_AlphaTestRef", 2, 1},    {"kv_FogColour", 3, 1},  {"kv_Tint", 1, 1}};
+    for (const Register& r : registers) {
+        int32_t index = Shader_GetUniform(shader, r.name);
+        ASSERT_GE(index, 0) << r.name;
+        EXPECT_EQ(r.first, shader->program->uniforms[size_t(index)].registerIndex) << r.name;
+        EXPECT_EQ(r.count, shader->program->uniforms[size_t(index)].registerCount) << r.name;
+    }
+
+    DeviceTexture* texture = GradientTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+    GR_Texture_SetInterpolation(true);
+    const uint32_t colour = 0xFFC0A080u;
+    std::vector<Pixel> fixed = DrawScaled(texture, 100, colour);
+    Shader_SetPending(shader);
+    Shader_ApplyCurrent();
+    ASSERT_TRUE(Shader_SetUniformF(Shader_GetUniform(shader, "kv_Tint"), 4, 1, 1, 1, 1));
+    std::vector<Pixel> shaded = DrawScaled(texture, 200, colour);
+    ASSERT_EQ(fixed.size(), shaded.size());
+    for (size_t i = 0; i < fixed.size(); ++i) EXPECT_EQ(Argb(fixed[i]), Argb(shaded[i])) << "pixel " << i;
+
+    // Texel 15 (240, 15, 75) at its centre, drawn white: the tint halves the red and takes the
+    // green; then the vertex fog term takes the rest of the red through four vertex constants.
+    const float centre = 3.5f / 64;
+    struct Write {
+        const char* name;
+        float x, y, z, w;
+    };
+    struct Step {
+        std::vector<Write> writes;
+        uint32_t expected;
+    } steps[] = {
+        {{{"kv_Tint", 0.5f, 0, 1, 1}}, 0xFF78004Bu},
+        {{{"kv_FogEnabled", 1, 0, 0, 0}, {"kv_FogStart", 1, 0, 0, 0}, {"kv_FogRange", 1, 0, 0, 0},
+          {"kv_LightColour", -1, 0, 0, 0}},
+         0xFF00004Bu},
+    };
+    int32_t x = 320;
+    for (const Step& step : steps) {
+        for (const Write& w : step.writes)
+            ASSERT_TRUE(Shader_SetUniformF(Shader_GetUniform(shader, w.name), 4, w.x, w.y, w.z, w.w)) << w.name;
+        DrawTexture(texture, float(x), 40, float(x + 1), 41, centre, centre, centre, centre, 0xFFFFFFFFu);
+        Graphics::Flush();
+        EXPECT_EQ(step.expected, At(x, 40)) << "at " << x;
+        x += 10;
+    }
+    Shader_SetPending(nullptr);
+    Shader_ApplyCurrent();
 }
 
 } // namespace

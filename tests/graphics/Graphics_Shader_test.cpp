@@ -9,6 +9,7 @@
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_Shader.h"
+#include "run/Run_Event.h"
 #include "run/Run_Globals.h"
 
 namespace {
@@ -126,7 +127,7 @@ template <typename T = float> std::vector<T> Values(const CShader* shader, const
 {
     const ShaderUniform& u = shader->program->uniforms[size_t(Shader_GetUniform(shader, name))];
     std::vector<T> out(static_cast<size_t>(count));
-    std::memcpy(out.data(), shader->program->constants[u.vertex ? 0 : 1].data() + u.registerIndex, size_t(count) * 4);
+    std::memcpy(out.data(), shader->program->constants[u.vertex ? 0 : 1].data() + u.offset, size_t(count) * 4);
     return out;
 }
 
@@ -213,6 +214,101 @@ TEST(ShaderUniforms, CompileFailuresAreFatalAndLeaveNoProgram)
     }
     g_ErrorQuitting = false;
     g_RunRequest = 0;
+}
+
+// A failed compile's report ends with it: the shaders freed afterwards, a later error is reported
+// for its own event and never reads the freed shader's name.
+TEST(ShaderUniforms, ErrorsAfterAFailedCompileAndFreeAreTheirOwn)
+{
+    g_CurrentEventType = 3;
+    g_ErrorQuitting = false;
+    CShader* shader = Compiled("float4 main( : POSITION {", FRAGMENT);
+    EXPECT_EQ(nullptr, shader->program);
+    EXPECT_EQ(3, g_CurrentEventType) << "the interrupted event comes back";
+    Shader_FreeAll();
+    g_ErrorQuitting = false;
+    g_ErrorLast.clear();
+    Error_Show_Action("later", false);
+    EXPECT_EQ(std::string::npos, g_ErrorLast.find("Shader compilation")) << g_ErrorLast;
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("later")) << g_ErrorLast;
+    // Should a report still take the shader header, it names the shader from a text of its own.
+    g_CurrentEventType = -1;
+    g_ErrorLast.clear();
+    Error_Show_Action("again", false);
+    EXPECT_NE(std::string::npos, g_ErrorLast.find("ShaderName: sh_test")) << g_ErrorLast;
+    g_CurrentEventType = 0;
+    g_ErrorQuitting = false;
+    g_RunRequest = 0;
+}
+
+// Constants land in the registers the shaders' target gives them: bound ones at their register,
+// the others at the lowest free run in declaration order around them; a matrix takes a register per
+// column (per row when row-major), an array that times its elements; samplers keep their stage.
+TEST(ShaderRegisters, DeclarationsGetTheTargetsRegisters)
+{
+    struct Expected {
+        const char* name;
+        int32_t first, count;
+    };
+    struct Case {
+        bool vertex;
+        const char* declarations;
+        const char* use; // a float4 expression using every constant
+        std::vector<Expected> registers;
+    } cases[] = {
+        {true, "bool a; float b; float4 c[3]; float4x4 m; int i;", "(a ? c[1] : c[2]) * b + m[0] + i",
+         {{"a", 0, 1}, {"b", 1, 1}, {"c", 2, 3}, {"m", 5, 4}, {"i", 9, 1}}},
+        {true, "bool lit; float start; float4 dirs[8]; float4x4 mats[5] : register(c4); float4 adjust;",
+         "mul(mats[4], dirs[7]) * start + adjust * (lit ? 1 : 0)",
+         {{"lit", 0, 1}, {"start", 1, 1}, {"dirs", 24, 8}, {"mats", 4, 20}, {"adjust", 2, 1}}},
+        {true, "float4x4 mats[5] : register(c4); bool lit; float4 adjust;", "mats[2][1] * (lit ? 1 : 0) + adjust",
+         {{"mats", 4, 20}, {"lit", 0, 1}, {"adjust", 1, 1}}},
+        {true, "float4x3 cm; row_major float4x3 rm; float3x3 sq; row_major float2x4 wide[2];",
+         "mul(cm, sq[0]) + mul(rm, sq[1]) + wide[1][0]",
+         {{"cm", 0, 3}, {"rm", 3, 4}, {"sq", 7, 3}, {"wide", 10, 4}}},
+        {false, "float4 v[8]; float4 w : register(c3); float s;", "v[7] * s + w",
+         {{"v", 4, 8}, {"w", 3, 1}, {"s", 0, 1}}},
+        {false, "sampler2D tex : register(s1); float4 t; float4 u : register(c0); float2 k[2];",
+         "tex2D(tex, k[1]) * t + u", {{"tex", 1, 1}, {"t", 1, 1}, {"u", 0, 1}, {"k", 2, 2}}},
+        {false, "float4 a : register(c1); float4 b : register(c0); float4 far : register(c300); float4 c;",
+         "a + b + far + c", {{"a", 1, 1}, {"b", 0, 1}, {"far", 300, 1}, {"c", 2, 1}}},
+        // Beyond any target's registers the front end's own packing stands, and the driver judges.
+        {true, "float4 huge : register(c5000); float4 other;", "huge + other", {{"huge", 5000, 1}}},
+        {true, "float4 x : register(c1); float4 big[5000];", "x + big[4999]", {{"x", 1, 1}}},
+        // Two constants bound to one register keep it: the driver refuses them.
+        {false, "float4 x : register(c2); float4 y : register(c2);", "x + y", {{"x", 2, 1}, {"y", 2, 1}}},
+    };
+    for (const Case& c : cases) {
+        std::string vertex = VERTEX, fragment = FRAGMENT;
+        (c.vertex ? vertex : fragment) =
+            std::string(c.declarations) +
+            (c.vertex ? "\nfloat4 main(float4 p : POSITION) : POSITION { return p * (" : "\nfloat4 main(float2 uv : TEXCOORD0) : COLOR0 { return (") +
+            c.use + "); }\n";
+        CShader* shader = Compiled(vertex.c_str(), fragment.c_str());
+        ASSERT_NE(nullptr, shader->program) << c.declarations << "\n" << g_ErrorLast;
+        for (const Expected& e : c.registers) {
+            int32_t index = Shader_GetUniform(shader, e.name);
+            ASSERT_GE(index, 0) << e.name;
+            const ShaderUniform& u = shader->program->uniforms[size_t(index)];
+            EXPECT_EQ(c.vertex, u.vertex) << e.name;
+            EXPECT_EQ(e.first, u.registerIndex) << c.declarations << ": " << e.name;
+            EXPECT_EQ(e.count, u.registerCount) << c.declarations << ": " << e.name;
+            if (!u.sampler) {
+                EXPECT_EQ(u.registerIndex * 16, u.offset) << e.name;
+            }
+        }
+        // A write reaches the first named constant's register in its block.
+        const ShaderUniform& first = shader->program->uniforms[size_t(Shader_GetUniform(shader, c.registers[0].name))];
+        if (!first.sampler && first.valueType == SHADER_VALUE_FLOAT) {
+            Shader_SetPending(shader);
+            Shader_ApplyCurrent();
+            ASSERT_TRUE(Shader_SetUniformF(first.handle, 1, 2.5f, 0, 0, 0));
+            float got = 0;
+            std::memcpy(&got, shader->program->constants[c.vertex ? 0 : 1].data() + first.registerIndex * 16, 4);
+            EXPECT_EQ(2.5f, got) << c.declarations;
+        }
+        Shader_FreeAll();
+    }
 }
 
 } // namespace
