@@ -64,6 +64,9 @@ bool ReadPlace(ScoreReader& in, ScorePlace* place)
     }
     uint32_t value = 0;
     if (!in.U32(&value)) return false;
+    // A place without a name is written with the value 0, so a length of 0 with a value is an empty
+    // name that kept its score: read it back as one, or the next save would lose the score.
+    if (length == 0 && value != 0) name.emplace();
     place->name = std::move(name);
     place->value = static_cast<int32_t>(value);
     return true;

@@ -70,6 +70,10 @@ TEST(Highscore, AnEmptyNameKeepsItsValueAndOnlyNoNameIsWrittenAsZero)
         Score_Add(c.name, c.value);
         std::string bytes = Score_Encode();
         EXPECT_EQ(c.entry, bytes.substr(8, c.entry.size())) << (c.name ? c.name : "(none)");
+        // Read back and written again, the place keeps its name (or none) and its score.
+        ASSERT_TRUE(Score_Decode(reinterpret_cast<const uint8_t*>(bytes.data()), int32_t(bytes.size())));
+        EXPECT_EQ(c.name ? c.name : "(none)", Name(1));
+        EXPECT_EQ(bytes, Score_Encode()) << (c.name ? c.name : "(none)");
     }
 }
 
