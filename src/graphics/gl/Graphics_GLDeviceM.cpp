@@ -564,7 +564,14 @@ D3DResult GLDevice::StretchRect(D3DSurface* source, const D3DRect* sourceRect, D
         GLenum buffer = GL_COLOR_ATTACHMENT0;
         glDrawBuffers(1, &buffer);
     }
-    glDisable(GL_SCISSOR_TEST);
+    if (from->IsDepth() || from->m_Samples > 0) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        // A scissor at the destination cuts nothing, yet it makes the driver copy by drawing, in
+        // order with the drawing before it, where a plain copy would first wait for that drawing.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(d.left, d.top, d.right - d.left, d.bottom - d.top);
+    }
     GLenum glFilter = filter == D3DTEXF_LINEAR && !from->IsDepth() && !sameSize ? GL_LINEAR : GL_NEAREST;
     glBlitFramebuffer(s.left, s.top, s.right, s.bottom, d.left, d.top, d.right, d.bottom, mask, glFilter);
     m_TargetsDirty = true;
