@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Bench_GameFile.h"
 #include "Bench_Timing.h"
 #include "gamebuild/GameBuild_Game.h"
 #include "graphics/Graphics_Image.h"
@@ -79,20 +80,6 @@ gamebuild::GameDesc SpriteScene(int32_t instances)
     }
     game.rooms = {room};
     return game;
-}
-
-bool Write(const gamebuild::GameDesc& game, const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    std::string errors;
-    if (!gamebuild::BuildGame(game, bytes, errors)) {
-        std::fprintf(stderr, "%s", errors.c_str());
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file != nullptr) std::fclose(file);
-    return written;
 }
 
 // Which pixels the sprites cover after `steps` steps: each step the step event turns a ball that is
@@ -185,7 +172,7 @@ int main(int argc, char** argv)
     bool allDrawn = true;
     for (int32_t instances : {1000, 10000, 50000}) {
         std::string game = "bench_sprites_" + std::to_string(instances) + ".win";
-        if (!Write(SpriteScene(instances), game)) return 1;
+        if (!bench::WriteGame(SpriteScene(instances), game)) return 1;
         if (!CaptureMatches(game, instances)) {
             std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", instances, CAPTURE_FRAME);
             allDrawn = false;
