@@ -36,8 +36,8 @@ struct Ball {
 Ball StartOf(int32_t i)
 {
     int32_t id = FIRST_ID + i;
-    return {(i * 7919) % (ROOM_WIDTH - SPRITE_WIDTH), (i * 104729) % (ROOM_HEIGHT - SPRITE_HEIGHT), (id % 5) - 2,
-            ((id / 5) % 5) - 2};
+    return {(i * 7919) % (ROOM_WIDTH - SPRITE_WIDTH), (i * 104729) % (ROOM_HEIGHT - SPRITE_HEIGHT),
+            (id % 5) - 2, ((id / 5) % 5) - 2};
 }
 
 gamebuild::GameDesc SpriteScene(int32_t instances)
@@ -107,8 +107,8 @@ std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love";
 
 std::string KelvaroCommand(const std::string& game, int32_t frames, const std::string& extra = "")
 {
-    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra + " " +
-           g_Kelvaro + " -game " + game + " > /dev/null 2>&1";
+    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra +
+           " " + g_Kelvaro + " -game " + game + " > /dev/null 2>&1";
 }
 
 // Plays a few frames with a capture and compares it with the expected cover: sprite colour on the
@@ -137,12 +137,14 @@ bool CaptureMatches(const std::string& game, int32_t instances)
     std::vector<bool> cover = ExpectedCover(instances, CAPTURE_FRAME);
     for (int32_t y = 0; same && y < height; ++y) {
         for (int32_t x = 0; same && x < width; ++x) {
-            const uint8_t* p = pixels + (size_t(y) * size_t(width) + size_t(x)) * 4; // blue, green, red, alpha
+            const uint8_t* p =
+                pixels + (size_t(y) * size_t(width) + size_t(x)) * 4; // blue, green, red, alpha
             bool covered = cover[size_t(y) * ROOM_WIDTH + size_t(x)];
-            same = covered ? p[2] == 0xE0 && p[1] == 0x80 && p[0] == 0x20 : p[0] == 0 && p[1] == 0 && p[2] == 0;
+            same =
+                covered ? p[2] == 0xE0 && p[1] == 0x80 && p[0] == 0x20 : p[0] == 0 && p[1] == 0 && p[2] == 0;
             if (!same)
-                std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %s was expected\n", x, y, p[2], p[1],
-                             p[0], covered ? "the sprite" : "the room");
+                std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %s was expected\n", x, y, p[2],
+                             p[1], p[0], covered ? "the sprite" : "the room");
         }
     }
     GR_Image_FreePNG();
@@ -174,23 +176,28 @@ int main(int argc, char** argv)
         std::string game = "bench_sprites_" + std::to_string(instances) + ".win";
         if (!bench::WriteGame(SpriteScene(instances), game)) return 1;
         if (!CaptureMatches(game, instances)) {
-            std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", instances, CAPTURE_FRAME);
+            std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", instances,
+                        CAPTURE_FRAME);
             allDrawn = false;
             continue;
         }
         double ours = -1, peer = -1;
         for (int32_t t = 0; t < tries; ++t) {
-            ours = Best(ours, bench::PerFrame([&](int32_t n) { return KelvaroCommand(game, n); }, shortRun, longRun));
+            ours = Best(
+                ours, bench::PerFrame([&](int32_t n) { return KelvaroCommand(game, n); }, shortRun, longRun));
             peer = Best(peer, bench::PerFrame(
                                   [&](int32_t n) {
-                                      return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(n) +
-                                             " " + std::to_string(instances) + " > /dev/null 2>&1";
+                                      return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " +
+                                             std::to_string(n) + " " + std::to_string(instances) +
+                                             " > /dev/null 2>&1";
                                   },
                                   shortRun, longRun));
         }
         std::printf("%-10d %12.2f %12.2f ", instances, ours, peer);
-        if (ours > 0 && peer > 0) std::printf("%8.2f\n", ours / peer);
-        else std::printf("%8s\n", "unavailable (is `love` installed?)");
+        if (ours > 0 && peer > 0)
+            std::printf("%8.2f\n", ours / peer);
+        else
+            std::printf("%8s\n", "unavailable (is `love` installed?)");
     }
     return allDrawn ? 0 : 1;
 }
