@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Bench_GameFile.h"
 #include "Bench_Timing.h"
 #include "gamebuild/GameBuild_Game.h"
 
@@ -53,20 +54,6 @@ gamebuild::GameDesc ParticleScene(bool drawn)
     return game;
 }
 
-bool Write(const gamebuild::GameDesc& game, const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    std::string errors;
-    if (!gamebuild::BuildGame(game, bytes, errors)) {
-        std::fprintf(stderr, "%s", errors.c_str());
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file != nullptr) std::fclose(file);
-    return written;
-}
-
 std::string g_Kelvaro;
 std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love_particles";
 
@@ -88,7 +75,8 @@ int main(int argc, char** argv)
     g_Kelvaro = argv[1];
     int32_t shortRun = argc > 3 ? std::atoi(argv[2]) : 150;
     int32_t longRun = argc > 3 ? std::atoi(argv[3]) : 450;
-    if (!Write(ParticleScene(false), "bench_particles_update.win") || !Write(ParticleScene(true), "bench_particles_draw.win"))
+    if (!bench::WriteGame(ParticleScene(false), "bench_particles_update.win") ||
+        !bench::WriteGame(ParticleScene(true), "bench_particles_draw.win"))
         return 1;
     std::printf("live particles %d (after %d steps)\n", PER_STEP * 100, 100);
     for (bool drawn : {false, true}) {

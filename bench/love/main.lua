@@ -1,14 +1,14 @@
--- The same scene as bench_sprites' game: 10,000 opaque 26 x 37 sprites (origin top-left) whose
--- speeds in -2..2 reverse when they leave the 640 x 480 room, drawn each frame. Quits after the
--- number of frames given on the command line.
-local INSTANCES = 10000
+-- The same scene as bench_sprites' game: opaque 26 x 37 sprites (origin top-left) whose speeds in
+-- -2..2 reverse when they leave the 640 x 480 room, drawn each frame. Arguments: the number of
+-- frames to play before quitting, then the number of sprites (10,000 without it).
 local frames = tonumber(arg[2]) or 300
+local INSTANCES = tonumber(arg[3]) or 10000
 local balls = {}
 local image
 
 function love.load()
     local data = love.image.newImageData(26, 37)
-    data:mapPixel(function() return 0x20 / 255, 0x80 / 255, 0xE0 / 255, 1 end)
+    data:mapPixel(function() return 0xE0 / 255, 0x80 / 255, 0x20 / 255, 1 end)
     image = love.graphics.newImage(data)
     for i = 0, INSTANCES - 1 do
         local id = 100001 + i

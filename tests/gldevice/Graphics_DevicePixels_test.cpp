@@ -225,4 +225,64 @@ TEST_F(Pixels, PointsLinesAndOutlinesLandOnTheirPixels)
     GR_D3D_SetRoomReader(nullptr);
 }
 
+// Triangles reaching past the viewport stop at its edge, whether the device widens the viewport for
+// them (even sides) or not (odd sides), and a rectangle past the screen's edge keeps its last
+// column. Each row: the viewport, then the colour just inside and just outside each of its edges.
+TEST_F(Pixels, TrianglesPastTheViewportStopAtItsEdges)
+{
+    struct Row {
+        int32_t x, y, w, h;
+    };
+    const Row rows[] = {{10, 20, 30, 40}, {11, 21, 31, 41}, {0, 0, 640, 480}, {600, 400, 40, 80}};
+    ASSERT_TRUE(GR_StartFrame());
+    for (const Row& r : rows) {
+        GR_SetViewport(0, 0, 640, 480);
+        GR_D3D_Clear(RED, 1.0f, 0, 1); // clears take red in the low byte: blue
+        GR_SetViewport(r.x, r.y, r.w, r.h);
+        GR_SetViewProjection(r.x, r.y, r.w, r.h, 0);
+        FillRect(float(r.x - 7), float(r.y - 9), float(r.x + r.w + 5), float(r.y + r.h + 3), GREEN);
+        Graphics::Flush();
+        GR_SetViewport(0, 0, 640, 480);
+        std::string what = std::to_string(r.w) + " x " + std::to_string(r.h) + " viewport";
+        int32_t right = r.x + r.w - 1, bottom = r.y + r.h - 1;
+        ExpectProbes({{r.x, r.y, GREEN}, {right, bottom, GREEN}, {r.x, bottom, GREEN}, {right, r.y, GREEN}}, what);
+        std::vector<Probe> outside;
+        for (Probe p : std::vector<Probe>{{r.x - 1, r.y, BLUE}, {r.x, r.y - 1, BLUE}, {right + 1, r.y, BLUE},
+                                          {r.x, bottom + 1, BLUE}})
+            if (p.x >= 0 && p.y >= 0 && p.x < 640 && p.y < 480) outside.push_back(p);
+        ExpectProbes(outside, what);
+    }
+}
+
+// A surface copied whole after drawing with a small viewport is copied whole: the copy does not
+// keep the drawing's scissor.
+TEST_F(Pixels, AWholeSurfaceCopyAfterASmallViewportCopiesEverything)
+{
+    DeviceTexture* source = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
+    DeviceTexture* copy = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_TRUE(source != nullptr && copy != nullptr);
+    ASSERT_TRUE(GR_StartFrame());
+    ASSERT_TRUE(GR_Surface_PushTarget());
+    ASSERT_TRUE(GR_Surface_SetTarget(0, source));
+    GR_SetViewProjection(0, 0, 32, 32, 0);
+    GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+    FillRect(0, 0, 32, 32, RED);
+    Graphics::Flush(); // a viewport change does not end the batch
+    GR_SetViewport(4, 4, 8, 8);
+    GR_SetViewProjection(4, 4, 8, 8, 0);
+    FillRect(0, 0, 32, 32, GREEN);
+    Graphics::Flush();
+    ASSERT_TRUE(GR_Surface_PopTarget());
+    GR_Surface_CopyRegion(copy, 0, 0, source, 0, 0, 32, 32);
+    uint8_t* block = GR_Surface_ReadPixels(copy, 0, 0, 32, 32);
+    ASSERT_NE(nullptr, block);
+    auto* pixels = reinterpret_cast<const Pixel*>(block);
+    EXPECT_EQ(make_tuple(RED, GREEN, GREEN, RED, RED),
+              make_tuple(Argb(pixels[3 * 32 + 3]), Argb(pixels[4 * 32 + 4]), Argb(pixels[11 * 32 + 11]),
+                         Argb(pixels[12 * 32 + 12]), Argb(pixels[31 * 32 + 31])));
+    MemoryManager::Free(block);
+    GR_Texture_Free(source);
+    GR_Texture_Free(copy);
+}
+
 } // namespace

@@ -115,6 +115,7 @@ bool GLDevice::Start(D3DPresentParameters* parameters)
 {
     glGetIntegerv(GL_MAX_SAMPLES, &m_MaxSamples);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m_MaxTextureSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, m_MaxViewport);
     g_MaxSamples = m_MaxSamples;
     GLuint framebuffers[3];
     glGenFramebuffers(3, framebuffers);
@@ -268,6 +269,7 @@ D3DResult GLDevice::Present()
     int32_t width = m_BackBuffer->m_Width;
     int32_t height = m_BackBuffer->m_Height;
     const GLSurface* source = m_BackBuffer;
+    glDisable(GL_SCISSOR_TEST); // left on by guard-band draws; the copies below take whole pictures
     if (m_BackBuffer->m_Samples > 0) {
         // A multisampled picture is resolved at its own size before it is turned and stretched.
         if (m_ResolveRenderbuffer == 0 || m_ResolveWidth != width || m_ResolveHeight != height) {
@@ -294,7 +296,6 @@ D3DResult GLDevice::Present()
     int32_t drawableHeight = height;
     SDL_GL_GetDrawableSize(m_Window, &drawableWidth, &drawableHeight);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glDisable(GL_SCISSOR_TEST);
     bool stretched = drawableWidth != width || drawableHeight != height;
     // The window shows the whole back buffer, stretched to its client area, top row at the top.
     glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
@@ -336,8 +337,29 @@ void GLDevice::BindTargets()
         m_DepthTarget->Attach(GL_DRAW_FRAMEBUFFER);
     GLenum buffer = GL_COLOR_ATTACHMENT0;
     glDrawBuffers(1, &buffer);
-    glViewport(m_Viewport.x, m_Viewport.y, m_Viewport.width, m_Viewport.height);
+    m_ViewportMode = -1;
     glDepthRange(m_Viewport.minZ, m_Viewport.maxZ);
+}
+
+void GLDevice::ApplyViewport(bool guardBand)
+{
+    const D3DViewport& v = m_Viewport;
+    // Doubling keeps the centre on whole pixels only for even sides; a factor of exactly 1/2 in clip
+    // space gives the same window coordinates to the last bit, so no pixel moves.
+    guardBand = guardBand && v.width % 2 == 0 && v.height % 2 == 0 && 2 * v.width <= m_MaxViewport[0] &&
+                2 * v.height <= m_MaxViewport[1];
+    int32_t mode = guardBand ? 1 : 0;
+    if (mode == m_ViewportMode) return;
+    m_ViewportMode = mode;
+    m_GuardScale = guardBand ? 0.5f : 1.0f;
+    if (guardBand) {
+        glViewport(v.x - v.width / 2, v.y - v.height / 2, 2 * v.width, 2 * v.height);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(v.x, v.y, v.width, v.height);
+    } else {
+        glViewport(v.x, v.y, v.width, v.height);
+        glDisable(GL_SCISSOR_TEST);
+    }
 }
 
 D3DResult GLDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil)
@@ -361,6 +383,7 @@ D3DResult GLDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t ste
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
     m_RenderStatesDirty = true;
+    m_ViewportMode = -1;
     return D3D_OK;
 }
 
@@ -368,7 +391,8 @@ D3DResult GLDevice::SetViewport(const D3DViewport* viewport)
 {
     if (viewport == nullptr || viewport->width <= 0 || viewport->height <= 0) return D3DERR_INVALIDCALL;
     m_Viewport = *viewport;
-    glViewport(m_Viewport.x, m_Viewport.y, m_Viewport.width, m_Viewport.height);
+    m_ViewportMode = -1;
+    ApplyViewport(false);
     glDepthRange(m_Viewport.minZ, m_Viewport.maxZ);
     return D3D_OK;
 }
@@ -540,7 +564,14 @@ D3DResult GLDevice::StretchRect(D3DSurface* source, const D3DRect* sourceRect, D
         GLenum buffer = GL_COLOR_ATTACHMENT0;
         glDrawBuffers(1, &buffer);
     }
-    glDisable(GL_SCISSOR_TEST);
+    if (from->IsDepth() || from->m_Samples > 0) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        // A scissor at the destination cuts nothing, yet it makes the driver copy by drawing, in
+        // order with the drawing before it, where a plain copy would first wait for that drawing.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(d.left, d.top, d.right - d.left, d.bottom - d.top);
+    }
     GLenum glFilter = filter == D3DTEXF_LINEAR && !from->IsDepth() && !sameSize ? GL_LINEAR : GL_NEAREST;
     glBlitFramebuffer(s.left, s.top, s.right, s.bottom, d.left, d.top, d.right, d.bottom, mask, glFilter);
     m_TargetsDirty = true;

@@ -149,6 +149,7 @@ struct GLProgram {
     GLint pixelFix = -1;
     GLint alphaTest = -1;
     GLint viewportSize = -1;
+    GLint guardScale = -1;
     // Lighting and fog.
     GLint worldView = -1;
     GLint ambient = -1;
@@ -235,12 +236,16 @@ class GLDevice : public D3DDevice {
     void ApplyRenderStates();
     void ApplySamplers();
     void ApplyTextures();
-    bool PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte);
+    bool PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles);
     const GLProgram* ProgramFor(uint32_t key);
     uint32_t ProgramKey() const;
     void UploadTransforms(const GLProgram& program);
     void UploadLighting(const GLProgram& program, uint32_t key);
     void SetViewportToTarget();
+    // The viewport as OpenGL gets it: the device's, or for triangles of the fixed-function programs
+    // twice its size about the same centre with the scissor at the device's viewport, so that
+    // geometry a little outside is cut by the scissor rather than the driver's clipper.
+    void ApplyViewport(bool guardBand);
     // The game shader's program with its uniforms and constant blocks (Graphics_GLShaderM.cpp).
     void UseShaderProgram();
     void ReleaseShaderObjects();
@@ -265,6 +270,9 @@ class GLDevice : public D3DDevice {
     int32_t m_ResolveHeight = 0;
 
     D3DViewport m_Viewport = {0, 0, 0, 0, 0.0f, 1.0f};
+    int32_t m_ViewportMode = -1; // as applied: -1 unknown, 0 the viewport, 1 with the guard band
+    float m_GuardScale = 1.0f;   // clip-space x and y factor of the applied mode
+    GLint m_MaxViewport[2] = {0, 0};
     uint32_t m_RenderStates[D3D_RENDER_STATE_COUNT] = {};
     bool m_RenderStatesDirty = true;
     uint32_t m_SamplerStates[D3D_SAMPLER_COUNT][D3D_SAMPLER_STATE_COUNT] = {};

@@ -312,14 +312,17 @@ void GLDevice::UploadTransforms(const GLProgram& program)
     glUniform2f(program.pixelFix, 1.0f / float(m_Viewport.width), 1.0f / float(m_Viewport.height));
     glUniform4f(program.viewportSize, float(m_Viewport.x), float(m_Viewport.y), float(m_Viewport.width),
                 float(m_Viewport.height));
+    glUniform1f(program.guardScale, m_GuardScale);
     glUniform2i(program.alphaTest, GLint(m_RenderStates[D3DRS_ALPHAFUNC]),
                 GLint(m_RenderStates[D3DRS_ALPHAREF] & 0xFF));
 }
 
-bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte)
+bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles)
 {
     if (m_Target == nullptr || m_Declaration == nullptr) return false;
     BindTargets();
+    // Game shaders place their vertices themselves; points and lines keep the driver's clipping.
+    ApplyViewport(triangles && m_ShaderProgram == nullptr);
     ApplyRenderStates();
     ApplySamplers();
     ApplyTextures();
@@ -371,7 +374,8 @@ D3DResult GLDevice::DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t p
     uint64_t last = first + uint64_t(count) * m_StreamStride;
     if (last > m_Stream->m_Length) return D3DERR_INVALIDCALL;
     m_Stream->Upload(uint32_t(first), uint32_t(last));
-    if (!PrepareDraw(m_Stream->m_Name, m_StreamStride, uint32_t(first))) return D3DERR_INVALIDCALL;
+    if (!PrepareDraw(m_Stream->m_Name, m_StreamStride, uint32_t(first), type >= D3DPT_TRIANGLELIST))
+        return D3DERR_INVALIDCALL;
     glDrawArrays(PrimitiveMode(type), 0, GLsizei(count));
     return D3D_OK;
 }
@@ -389,7 +393,7 @@ D3DResult GLDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, const
     if (bytes > m_ScratchSize) m_ScratchSize = bytes;
     glBufferData(GL_ARRAY_BUFFER, m_ScratchSize, nullptr, GL_STREAM_DRAW);
     glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
-    if (!PrepareDraw(m_ScratchBuffer, stride, 0)) return D3DERR_INVALIDCALL;
+    if (!PrepareDraw(m_ScratchBuffer, stride, 0, type >= D3DPT_TRIANGLELIST)) return D3DERR_INVALIDCALL;
     glDrawArrays(PrimitiveMode(type), 0, GLsizei(count));
     return D3D_OK;
 }

@@ -109,6 +109,7 @@ std::string VertexSource(uint32_t key)
                     "uniform mat4 uWorldView;\n"
                     "uniform vec2 uPixelFix;\n"
                     "uniform vec4 uViewport;\n"
+                    "uniform float uGuardScale;\n"
                     "uniform vec4 uAmbient;\n"
                     "uniform vec4 uMaterialDiffuse;\n"
                     "uniform int uLightKind[8];\n"
@@ -129,8 +130,10 @@ std::string VertexSource(uint32_t key)
              "  p.y -= p.w * uPixelFix.y;\n";
     }
     if (lighting || Fogged(key)) s += "  vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);\n";
-    // Depth 0..w becomes -w..w; the picture is stored with its top row first.
-    s += "  p.z = 2.0 * p.z - p.w;\n"
+    // Depth 0..w becomes -w..w; the picture is stored with its top row first; the viewport may be
+    // doubled about its centre (GLDevice::ApplyViewport).
+    s += "  p.xy *= uGuardScale;\n"
+         "  p.z = 2.0 * p.z - p.w;\n"
          "  p.y = -p.y;\n"
          "  gl_Position = p;\n";
     if (lighting)
@@ -255,6 +258,7 @@ bool GL_BuildProgram(uint32_t key, GLProgram* program)
     program->pixelFix = glGetUniformLocation(name, "uPixelFix");
     program->alphaTest = glGetUniformLocation(name, "uAlphaTest");
     program->viewportSize = glGetUniformLocation(name, "uViewport");
+    program->guardScale = glGetUniformLocation(name, "uGuardScale");
     program->worldView = glGetUniformLocation(name, "uWorldView");
     program->ambient = glGetUniformLocation(name, "uAmbient");
     program->materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
