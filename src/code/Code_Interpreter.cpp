@@ -912,8 +912,9 @@ struct FusedSource {
 // or an element with both on the stack) of a list this file reaches; false when the general
 // routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
 // the new stack pointer, or null.
+// Inline: a call costs the loop its registers, more than the body's size.
 template <uint32_t VALUE_TYPE>
-inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
+[[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
                         uintptr_t limit)
 {
     constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
@@ -982,6 +983,12 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
 #define VM_OPERAND()                                                                                                 \
     const uint8_t* operand = words + pc;                                                                             \
     pc += OPERAND_SIZES[VM_WordFirstType(word)];                                                                     \
+    if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
+
+// The same for handlers reached only by words of one type, whose operand size is known.
+#define VM_OPERAND_OF(TYPE)                                                                                          \
+    const uint8_t* operand = words + pc;                                                                             \
+    pc += OPERAND_SIZES[TYPE];                                                                                       \
     if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
 
 // Runs an instruction outside the loop on the saved state, then carries on.
@@ -1110,7 +1117,7 @@ pushEight: {
 }
 
 pushVariable: {
-    VM_OPERAND();
+    VM_OPERAND_OF(VM_TYPE_VARIABLE);
     uint32_t variable = VM_Load<uint32_t>(operand);
     uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
@@ -1185,7 +1192,7 @@ opPop: {
 
 #define VM_POP_HANDLER(TYPE)                                                                                         \
     pop##TYPE : {                                                                                                    \
-        VM_OPERAND();                                                                                                \
+        VM_OPERAND_OF(VM_TYPE_VARIABLE);                                                                             \
         uint32_t variable = VM_Load<uint32_t>(operand);                                                              \
         if (uint8_t* next = FastPop<VM_TYPE_##TYPE>(run, locals, sp, word, variable, lowWater + span)) {             \
             sp = next;                                                                                               \
@@ -1372,6 +1379,7 @@ done:
 #undef VM_SET_DISPATCH
 #undef VM_NEXT
 #undef VM_OPERAND
+#undef VM_OPERAND_OF
 #undef VM_CALL_OUT
 #undef VM_CALL_OUT_VARIABLE
 
