@@ -589,6 +589,20 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
     return std::fmod(left, right);
 }
 
+// The same for a divisor known to be a whole int32 other than 0 (an int32 item or constant): only
+// the dividend's form needs testing.
+[[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
+{
+    if (left > -2147483648.0 && left < 2147483648.0) {
+        int32_t l = static_cast<int32_t>(left);
+        if (static_cast<double>(l) == left) {
+            double remainder = static_cast<double>(l % right);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
+    }
+    return Remainder(left, right);
+}
+
 [[gnu::always_inline]] inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right,
                                                   double* out)
 {
@@ -602,7 +616,7 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
         return true;
     case VM_OP_MOD:
         if (std::fabs(right) < VM_DIVISOR_EPSILON) return false;
-        *out = Remainder(left, right);
+        *out = rightType == VM_TYPE_INT ? RemainderByWhole(left, static_cast<int32_t>(right)) : Remainder(left, right);
         return true;
     case VM_OP_REM: {
         int32_t divisor = rightType == VM_TYPE_INT ? static_cast<int32_t>(right) : Numbers_TruncToInt32(right);
@@ -825,7 +839,7 @@ struct FusedSource {
     if (at + 4 > end) return -1;
     uint32_t combine = VM_ReadWord(words, at);
     at += 4;
-    if (VM_WordFirstType(combine) != VM_TYPE_INT || VM_WordSecondType(combine) != VM_TYPE_VARIABLE) return -1;
+    if (((combine >> 16) & 0xFF) != (VM_TYPE_VARIABLE << 4 | VM_TYPE_INT)) return -1;
     uint8_t opcode = VM_WordOpcode(combine);
     double right = constant;
     double value;
