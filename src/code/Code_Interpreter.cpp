@@ -850,7 +850,10 @@ struct FusedSource {
     case VM_OP_SNE:
     case VM_OP_SGE:
     case VM_OP_SGT: {
-        bool result = VM_TestDifference(opcode, left - right, Code_CompareEpsilon);
+        // A counting loop's test, the commonest by far, skips the choice among the six.
+        double difference = left - right;
+        bool result = opcode == VM_OP_SLT ? difference < -Code_CompareEpsilon
+                                          : VM_TestDifference(opcode, difference, Code_CompareEpsilon);
         if (at + 4 <= end) {
             uint32_t branch = VM_ReadWord(words, at);
             uint8_t kind = VM_WordOpcode(branch);
