@@ -873,7 +873,11 @@ struct FusedSource {
     case VM_OP_MUL:
     case VM_OP_DIV:
     case VM_OP_MOD:
-        if (!RealArithmetic(opcode, VM_TYPE_INT, left, right, &value)) return -1;
+        // A counting loop's step, likewise.
+        if (opcode == VM_OP_ADD)
+            value = left + right;
+        else if (!RealArithmetic(opcode, VM_TYPE_INT, left, right, &value))
+            return -1;
         break;
     default: return -1;
     }
