@@ -223,13 +223,20 @@ Outcome Computed(const Operand& result)
     return out;
 }
 
+// The joined text is written once, straight into its own allocation.
 Outcome Concatenate(const Operand& left, const Operand& right)
 {
-    std::string text = TextOf(left.text) != nullptr ? TextOf(left.text) : "";
-    if (const char* tail = TextOf(right.text)) text += tail;
+    const char* head = TextOf(left.text);
+    const char* tail = TextOf(right.text);
+    size_t headLength = head != nullptr ? std::strlen(head) : 0;
+    size_t tailLength = tail != nullptr ? std::strlen(tail) : 0;
+    char* joined = static_cast<char*>(MEM_ALLOC(headLength + tailLength + 1, false));
+    if (headLength > 0) std::memcpy(joined, head, headLength);
+    if (tailLength > 0) std::memcpy(joined + headLength, tail, tailLength);
+    joined[headLength + tailLength] = '\0';
     Operand out;
     out.type = VM_TYPE_STRING;
-    out.text = NewText(text);
+    out.text = ScriptHeap_Ref(joined);
     return Computed(out);
 }
 

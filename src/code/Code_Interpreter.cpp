@@ -589,6 +589,20 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
     return std::fmod(left, right);
 }
 
+// The same for a divisor known to be a whole int32 other than 0 (an int32 item or constant): only
+// the dividend's form needs testing.
+[[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
+{
+    if (left > -2147483648.0 && left < 2147483648.0) {
+        int32_t l = static_cast<int32_t>(left);
+        if (static_cast<double>(l) == left) {
+            double remainder = static_cast<double>(l % right);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
+    }
+    return Remainder(left, right);
+}
+
 [[gnu::always_inline]] inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right,
                                                   double* out)
 {
@@ -602,7 +616,7 @@ inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t
         return true;
     case VM_OP_MOD:
         if (std::fabs(right) < VM_DIVISOR_EPSILON) return false;
-        *out = Remainder(left, right);
+        *out = rightType == VM_TYPE_INT ? RemainderByWhole(left, static_cast<int32_t>(right)) : Remainder(left, right);
         return true;
     case VM_OP_REM: {
         int32_t divisor = rightType == VM_TYPE_INT ? static_cast<int32_t>(right) : Numbers_TruncToInt32(right);
@@ -825,7 +839,7 @@ struct FusedSource {
     if (at + 4 > end) return -1;
     uint32_t combine = VM_ReadWord(words, at);
     at += 4;
-    if (VM_WordFirstType(combine) != VM_TYPE_INT || VM_WordSecondType(combine) != VM_TYPE_VARIABLE) return -1;
+    if (((combine >> 16) & 0xFF) != (VM_TYPE_VARIABLE << 4 | VM_TYPE_INT)) return -1;
     uint8_t opcode = VM_WordOpcode(combine);
     double right = constant;
     double value;
@@ -836,7 +850,10 @@ struct FusedSource {
     case VM_OP_SNE:
     case VM_OP_SGE:
     case VM_OP_SGT: {
-        bool result = VM_TestDifference(opcode, left - right, Code_CompareEpsilon);
+        // A counting loop's test, the commonest by far, skips the choice among the six.
+        double difference = left - right;
+        bool result = opcode == VM_OP_SLT ? difference < -Code_CompareEpsilon
+                                          : VM_TestDifference(opcode, difference, Code_CompareEpsilon);
         if (at + 4 <= end) {
             uint32_t branch = VM_ReadWord(words, at);
             uint8_t kind = VM_WordOpcode(branch);
@@ -856,7 +873,11 @@ struct FusedSource {
     case VM_OP_MUL:
     case VM_OP_DIV:
     case VM_OP_MOD:
-        if (!RealArithmetic(opcode, VM_TYPE_INT, left, right, &value)) return -1;
+        // A counting loop's step, likewise.
+        if (opcode == VM_OP_ADD)
+            value = left + right;
+        else if (!RealArithmetic(opcode, VM_TYPE_INT, left, right, &value))
+            return -1;
         break;
     default: return -1;
     }
@@ -912,8 +933,9 @@ struct FusedSource {
 // or an element with both on the stack) of a list this file reaches; false when the general
 // routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
 // the new stack pointer, or null.
+// Inline: a call costs the loop its registers, more than the body's size.
 template <uint32_t VALUE_TYPE>
-inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
+[[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
                         uintptr_t limit)
 {
     constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
@@ -982,6 +1004,12 @@ inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uin
 #define VM_OPERAND()                                                                                                 \
     const uint8_t* operand = words + pc;                                                                             \
     pc += OPERAND_SIZES[VM_WordFirstType(word)];                                                                     \
+    if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
+
+// The same for handlers reached only by words of one type, whose operand size is known.
+#define VM_OPERAND_OF(TYPE)                                                                                          \
+    const uint8_t* operand = words + pc;                                                                             \
+    pc += OPERAND_SIZES[TYPE];                                                                                       \
     if (static_cast<uint32_t>(pc) > static_cast<uint32_t>(size)) goto operandPastEnd
 
 // Runs an instruction outside the loop on the saved state, then carries on.
@@ -1110,7 +1138,7 @@ pushEight: {
 }
 
 pushVariable: {
-    VM_OPERAND();
+    VM_OPERAND_OF(VM_TYPE_VARIABLE);
     uint32_t variable = VM_Load<uint32_t>(operand);
     uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
@@ -1185,7 +1213,7 @@ opPop: {
 
 #define VM_POP_HANDLER(TYPE)                                                                                         \
     pop##TYPE : {                                                                                                    \
-        VM_OPERAND();                                                                                                \
+        VM_OPERAND_OF(VM_TYPE_VARIABLE);                                                                             \
         uint32_t variable = VM_Load<uint32_t>(operand);                                                              \
         if (uint8_t* next = FastPop<VM_TYPE_##TYPE>(run, locals, sp, word, variable, lowWater + span)) {             \
             sp = next;                                                                                               \
@@ -1372,6 +1400,7 @@ done:
 #undef VM_SET_DISPATCH
 #undef VM_NEXT
 #undef VM_OPERAND
+#undef VM_OPERAND_OF
 #undef VM_CALL_OUT
 #undef VM_CALL_OUT_VARIABLE
 

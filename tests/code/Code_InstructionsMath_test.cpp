@@ -94,6 +94,10 @@ TEST_F(MathTest, BinaryOperations)
         {"mod", I(-7), I(3), 'i', -1}, {"mod", I(INT_MIN32), I(-1), 'i', 0}, {"mod", VR(1e20), VR(3), 'v', std::fmod(1e20, 3)},
         {"mod", VR(5000000000.0), VR(7), 'v', std::fmod(5000000000.0, 7)},
         {"mod", VR(-6), I(3), 'v', -0.0}, {"mod", D(7), D(1e-11), 'v', 0, "!DoMod :: Divide by zero"},
+        // A whole int32 divisor: fractional, large and -0 dividends, and the int32 extremes.
+        {"mod", D(-7.5), I(2), 'd', -1.5}, {"mod", VR(-0.0), I(5), 'v', -0.0}, {"mod", D(-2147483648.0), I(-1), 'd', -0.0},
+        {"mod", VR(5000000000.0), I(-7), 'v', std::fmod(5000000000.0, -7)}, {"mod", D(7), I(INT_MIN32), 'd', 7},
+        {"mod", VR(-2147483647.0), I(2), 'v', -1}, {"mod", D(1), I(0), 'v', 0, "!DoMod :: Divide by zero"},
         {"mod", S("7"), I(2), 'v', 0, "!DoMod :: Execution Engine - Cannot operate on string type"},
         {"mod", B(true), B(true), 'v', 0, "!DoMod :: Execution Error"},
         {"and", D(6.9), I(3), 'd', 2}, {"xor", D(-1), D(5000000000.0), 'd', -5000000001.0}, // 64-bit
