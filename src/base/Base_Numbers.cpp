@@ -506,9 +506,17 @@ std::string Numbers_FormatReal(double value, char conversion, int32_t precision,
     return Convert(value, directive);
 }
 
-std::string Numbers_RealToText(double value)
+size_t Numbers_WholeRealToText(double value, char* out)
 {
     int32_t whole = Numbers_RoundToInt32(value);
-    if (static_cast<double>(whole) == value) return std::to_string(whole);
+    if (static_cast<double>(whole) != value) return 0;
+    // Decimal digits and a leading '-' only, exactly printf's "%d", without its format parsing.
+    return static_cast<size_t>(std::to_chars(out, out + NUMBERS_WHOLE_TEXT_MAX, whole).ptr - out);
+}
+
+std::string Numbers_RealToText(double value)
+{
+    char digits[NUMBERS_WHOLE_TEXT_MAX];
+    if (size_t length = Numbers_WholeRealToText(value, digits)) return std::string(digits, length);
     return Numbers_FormatReal(value, 'f', 2);
 }

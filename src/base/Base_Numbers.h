@@ -56,3 +56,10 @@ std::string Numbers_FormatReal(double value, char conversion, int32_t precision,
 // The text of a real script value: a real equal to its nearest int32 (ties to even) prints as that
 // integer ("%d"), any other with "%.2f" (so 2.5 gives "2.50" and 1e10 "10000000000.00").
 std::string Numbers_RealToText(double value);
+
+// Room for the "%d" text of any int32 (sign and ten digits); no terminator is written.
+constexpr size_t NUMBERS_WHOLE_TEXT_MAX = 11;
+
+// The first half of that rule, without building a string: a real equal to its nearest int32 is
+// written into `out` as "%d" would; the length, or 0 when the real is no such whole number.
+size_t Numbers_WholeRealToText(double value, char* out);

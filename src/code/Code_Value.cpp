@@ -1,7 +1,6 @@
 #include "code/Code_Value.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -158,11 +157,9 @@ ScriptValue* ElementForWrite(ValueArray* array, int32_t row, int32_t column)
 
 void AppendReal(ValueTextBuffer* text, double real)
 {
-    int32_t whole = Numbers_RoundToInt32(real);
-    if (static_cast<double>(whole) == real) {
-        char digits[16];
-        int length = std::snprintf(digits, sizeof digits, "%d", whole);
-        ValueText_Append(text, digits, static_cast<size_t>(length));
+    char digits[NUMBERS_WHOLE_TEXT_MAX];
+    if (size_t length = Numbers_WholeRealToText(real, digits)) {
+        ValueText_Append(text, digits, length);
         return;
     }
     std::string formatted = Numbers_Format("%.2f", real);

@@ -3,12 +3,28 @@
 // offset from the range's base; 0 means none). Main thread only.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
+// Where the range lies; read by the inline functions below, which sit on every allocation and
+// every text access, so a call and a repeated initialisation check there would cost each of them.
+struct ScriptHeapRange {
+    void* heap = nullptr; // the allocator's heap in the range; null until reserved
+    uintptr_t base = 0;
+    size_t size = 0;
+};
+extern ScriptHeapRange g_ScriptHeap;
+
+// Reserves the range and creates the heap in it: the first call's work, out of line.
+bool ScriptHeap_Reserve();
+
 // Reserves the range and creates the heap in it; later calls do nothing. False when the range
 // cannot be reserved.
-bool ScriptHeap_Init();
+inline bool ScriptHeap_Init()
+{
+    return __builtin_expect(g_ScriptHeap.heap != nullptr, 1) || ScriptHeap_Reserve();
+}
 
 // Memory from the range: null when it is exhausted. Free takes only what Malloc returned.
 void* ScriptHeap_Malloc(size_t size);
@@ -17,14 +33,36 @@ size_t ScriptHeap_UsableSize(const void* block);
 
 // True when the address lies inside the range (tells our blocks from foreign pointers without
 // reading memory).
-bool ScriptHeap_Contains(const void* address);
+inline bool ScriptHeap_Contains(const void* address)
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(address);
+    return g_ScriptHeap.size != 0 && at >= g_ScriptHeap.base && at - g_ScriptHeap.base < g_ScriptHeap.size;
+}
 
-uintptr_t ScriptHeap_Base();
-size_t ScriptHeap_Size();
+inline uintptr_t ScriptHeap_Base()
+{
+    ScriptHeap_Init();
+    return g_ScriptHeap.base;
+}
+
+inline size_t ScriptHeap_Size()
+{
+    ScriptHeap_Init();
+    return g_ScriptHeap.size;
+}
 
 // 32-bit references: null <-> 0.
-uint32_t ScriptHeap_Ref(const void* address);
-void* ScriptHeap_Ptr(uint32_t ref);
+inline uint32_t ScriptHeap_Ref(const void* address)
+{
+    if (address == nullptr) return 0;
+    assert(ScriptHeap_Contains(address));
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address) - g_ScriptHeap.base);
+}
+
+inline void* ScriptHeap_Ptr(uint32_t ref)
+{
+    return ref == 0 ? nullptr : reinterpret_cast<void*>(g_ScriptHeap.base + ref);
+}
 
 template <typename T>
 inline T* ScriptHeap_Get(uint32_t ref)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -76,6 +77,26 @@ TEST(NumbersRealToText, WholeNumbersAsIntegersOthersWithTwoDecimals)
         {0.125, "0.13"}, {INF, "1.#J"},
     };
     for (const auto& c : cases) EXPECT_EQ(Numbers_RealToText(c.value), c.expected) << c.value;
+}
+
+// The digits written without printf must be printf's "%d" to the byte, and nothing is written for a
+// real that is no whole int32 (the caller then prints it with two decimals).
+TEST(NumbersRealToText, WholeDigitsMatchPrintfAndRefuseOtherReals)
+{
+    const double wholes[] = {0.0, -0.0, 1.0, -1.0, 9.0, 10.0, -10.0, 99.0, 100.0, 123456789.0, 1e9, -1e9,
+                             2147483647.0, -2147483647.0, -2147483648.0, 4.0000000000000000001};
+    for (double value : wholes) {
+        char digits[NUMBERS_WHOLE_TEXT_MAX];
+        size_t length = Numbers_WholeRealToText(value, digits);
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "%d", static_cast<int32_t>(value));
+        EXPECT_EQ(std::string(digits, length), expected) << value;
+    }
+    const double others[] = {0.5, -0.5, 2.5, 1e-300, 2147483648.0, -2147483649.0, 1e10, INF, -INF, std::nan("")};
+    for (double value : others) {
+        char digits[NUMBERS_WHOLE_TEXT_MAX];
+        EXPECT_EQ(Numbers_WholeRealToText(value, digits), 0u) << value;
+    }
 }
 
 TEST(NumbersParse, RealsReadTheLeadingDecimalNumber)
