@@ -69,14 +69,36 @@ void Spawn(ParticleSystem* system, int32_t number, int32_t type, float x, float 
     AddParticles(system, x, y, type, *record, number);
 }
 
+// The type record of the last particle looked at: particles come in runs of one type, and the table
+// does not change within a pass.
+struct TypeLookup {
+    int32_t index = -1;
+    const ParticleType* record = nullptr;
+    const ParticleType* Of(int32_t type)
+    {
+        if (type != index) {
+            index = type;
+            record = ParticleType_Record(type);
+        }
+        return record;
+    }
+};
+
+// fmax(value, 0) as the C library answers it (a NaN or -0 gives +0), without the call.
+float AtLeastZero(float value)
+{
+    return value > 0.0f ? value : 0.0f;
+}
+
 void UpdateLife(ParticleSystem* system)
 {
     g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
     g_PassLimitLogged = false;
     // The count grows as particles are spawned: those are aged in the same pass.
+    TypeLookup lookup;
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
-        const ParticleType* type = ParticleType_Record(p.type);
+        const ParticleType* type = lookup.Of(p.type);
         ++p.age;
         float x = p.x, y = p.y;
         bool dies = p.age >= p.life;
@@ -132,7 +154,7 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
-    p.speed = std::fmax(p.speed + t.speedIncrement, 0.0f);
+    p.speed = AtLeastZero(p.speed + t.speedIncrement);
     p.direction += t.directionIncrement;
     p.angle += t.orientationIncrement;
     float ox = 0.0f, oy = 0.0f;
@@ -147,9 +169,11 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
         Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
         SetFromVector(p, vx, vy);
     }
+    // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
-    float speed = p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
-    float direction = p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
+    float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
+    float direction =
+        t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
     p.x += std::cos(Radians(direction)) * speed + ox;
     p.y += -std::sin(Radians(direction)) * speed + oy;
 }
@@ -157,21 +181,48 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
 void UpdateMotion(ParticleSystem* system)
 {
     Gravity gravity;
+    TypeLookup lookup;
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
-        if (const ParticleType* t = ParticleType_Record(p.type)) MoveParticle(*system, *t, gravity, p);
+        if (const ParticleType* t = lookup.Of(p.type)) MoveParticle(*system, *t, gravity, p);
     }
+}
+
+// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
+// life, and particles born together come in runs of the same age and life.
+struct AppearanceMemo {
+    const ParticleType* type = nullptr;
+    int32_t age = 0, life = 0;
+    uint32_t colour = 0;
+    float alpha = 0.0f;
+};
+
+// Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
+// the particle's own colour or, at birth, draw one.
+bool ColourFollowsAge(const ParticleType& t, const Particle& p)
+{
+    return p.age != 0 && p.life > 0 && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE);
 }
 
 void UpdateAppearance(ParticleSystem* system)
 {
+    TypeLookup lookup;
+    AppearanceMemo memo;
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
-        const ParticleType* t = ParticleType_Record(p.type);
+        const ParticleType* t = lookup.Of(p.type);
         if (t == nullptr) continue;
-        p.size = std::fmax(p.size + t->sizeIncrement, 0.0f);
-        p.colour = Particle_Colour(*t, p);
-        p.alpha = Particle_Alpha(*t, p);
+        p.size = AtLeastZero(p.size + t->sizeIncrement);
+        if (!ColourFollowsAge(*t, p)) {
+            p.colour = Particle_Colour(*t, p);
+            p.alpha = Particle_Alpha(*t, p);
+            continue;
+        }
+        if (memo.type != t || memo.age != p.age || memo.life != p.life) {
+            memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
+        }
+        p.colour = memo.colour;
+        p.alpha = memo.alpha;
     }
 }
 
