@@ -134,7 +134,8 @@ void SetFromVector(Particle& p, float vx, float vy)
         float d = std::atan2(vy, vx) * 180.0f / PARTICLE_PI;
         p.direction = d > 0.0f ? 360.0f - d : -d;
     }
-    p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
+    // Within (0, 360) the wrap takes away nothing; zero keeps the full form, which turns -0 into +0.
+    if (!(p.direction > 0.0f && p.direction < 360.0f)) p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
 }
 
 // A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
@@ -166,7 +167,7 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
             vx += gravity.x;
             vy += gravity.y;
         }
-        Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
+        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
         SetFromVector(p, vx, vy);
     }
     // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
