@@ -1,5 +1,6 @@
 #include "particle/Particle_System.h"
 
+#include <bit>
 #include <cmath>
 #include <memory>
 
@@ -124,6 +125,20 @@ float Radians(float degrees)
     return degrees * PARTICLE_PI / 180.0f;
 }
 
+// Cosine and sine of a direction in degrees, kept on the particle for the next step.
+void DirectionTrig(Particle& p, float direction, float* c, float* s)
+{
+    if (!p.trigKept || std::bit_cast<uint32_t>(p.trigDirection) != std::bit_cast<uint32_t>(direction)) {
+        float r = Radians(direction);
+        p.trigCos = std::cos(r);
+        p.trigSin = std::sin(r);
+        p.trigDirection = direction;
+        p.trigKept = 1;
+    }
+    *c = p.trigCos;
+    *s = p.trigSin;
+}
+
 // The motion vector turned back into a speed and a direction.
 void SetFromVector(Particle& p, float vx, float vy)
 {
@@ -160,8 +175,10 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
     p.angle += t.orientationIncrement;
     float ox = 0.0f, oy = 0.0f;
     if (t.gravityAmount != 0.0f || !system.attractors.empty()) {
-        float vx = std::cos(Radians(p.direction)) * p.speed;
-        float vy = -std::sin(Radians(p.direction)) * p.speed;
+        float c = 0.0f, s = 0.0f;
+        DirectionTrig(p, p.direction, &c, &s);
+        float vx = c * p.speed;
+        float vy = -s * p.speed;
         if (t.gravityAmount != 0.0f) {
             gravity.For(t);
             vx += gravity.x;
@@ -175,8 +192,10 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
     float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
     float direction =
         t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
-    p.x += std::cos(Radians(direction)) * speed + ox;
-    p.y += -std::sin(Radians(direction)) * speed + oy;
+    float c = 0.0f, s = 0.0f;
+    DirectionTrig(p, direction, &c, &s);
+    p.x += c * speed + ox;
+    p.y += -s * speed + oy;
 }
 
 void UpdateMotion(ParticleSystem* system)
