@@ -202,8 +202,10 @@ void UpdateMotion(ParticleSystem* system)
 {
     Gravity gravity;
     TypeLookup lookup;
+    // Nothing is created in this pass, so the array stays where it is.
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
+        Particle& p = particles[i];
         if (const ParticleType* t = lookup.Of(p.type)) MoveParticle(*system, *t, gravity, p);
     }
 }
@@ -228,8 +230,9 @@ void UpdateAppearance(ParticleSystem* system)
 {
     TypeLookup lookup;
     AppearanceMemo memo;
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
+        Particle& p = particles[i];
         const ParticleType* t = lookup.Of(p.type);
         if (t == nullptr) continue;
         p.size = AtLeastZero(p.size + t->sizeIncrement);
@@ -250,9 +253,10 @@ void UpdateAppearance(ParticleSystem* system)
 void RemoveDead(ParticleSystem* system)
 {
     int32_t kept = 0;
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        if (!system->particles[size_t(i)].alive) continue;
-        if (kept != i) system->particles[size_t(kept)] = system->particles[size_t(i)];
+        if (!particles[i].alive) continue;
+        if (kept != i) particles[kept] = particles[i];
         ++kept;
     }
     system->count = kept;
