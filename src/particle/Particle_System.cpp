@@ -1,5 +1,6 @@
 #include "particle/Particle_System.h"
 
+#include <bit>
 #include <cmath>
 #include <memory>
 
@@ -69,14 +70,36 @@ void Spawn(ParticleSystem* system, int32_t number, int32_t type, float x, float 
     AddParticles(system, x, y, type, *record, number);
 }
 
+// The type record of the last particle looked at: particles come in runs of one type, and the table
+// does not change within a pass.
+struct TypeLookup {
+    int32_t index = -1;
+    const ParticleType* record = nullptr;
+    const ParticleType* Of(int32_t type)
+    {
+        if (type != index) {
+            index = type;
+            record = ParticleType_Record(type);
+        }
+        return record;
+    }
+};
+
+// fmax(value, 0) as the C library answers it (a NaN or -0 gives +0), without the call.
+float AtLeastZero(float value)
+{
+    return value > 0.0f ? value : 0.0f;
+}
+
 void UpdateLife(ParticleSystem* system)
 {
     g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
     g_PassLimitLogged = false;
     // The count grows as particles are spawned: those are aged in the same pass.
+    TypeLookup lookup;
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
-        const ParticleType* type = ParticleType_Record(p.type);
+        const ParticleType* type = lookup.Of(p.type);
         ++p.age;
         float x = p.x, y = p.y;
         bool dies = p.age >= p.life;
@@ -102,6 +125,20 @@ float Radians(float degrees)
     return degrees * PARTICLE_PI / 180.0f;
 }
 
+// Cosine and sine of a direction in degrees, kept on the particle for the next step.
+void DirectionTrig(Particle& p, float direction, float* c, float* s)
+{
+    if (!p.trigKept || std::bit_cast<uint32_t>(p.trigDirection) != std::bit_cast<uint32_t>(direction)) {
+        float r = Radians(direction);
+        p.trigCos = std::cos(r);
+        p.trigSin = std::sin(r);
+        p.trigDirection = direction;
+        p.trigKept = 1;
+    }
+    *c = p.trigCos;
+    *s = p.trigSin;
+}
+
 // The motion vector turned back into a speed and a direction.
 void SetFromVector(Particle& p, float vx, float vy)
 {
@@ -112,7 +149,8 @@ void SetFromVector(Particle& p, float vx, float vy)
         float d = std::atan2(vy, vx) * 180.0f / PARTICLE_PI;
         p.direction = d > 0.0f ? 360.0f - d : -d;
     }
-    p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
+    // Within (0, 360) the wrap takes away nothing; zero keeps the full form, which turns -0 into +0.
+    if (!(p.direction > 0.0f && p.direction < 360.0f)) p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
 }
 
 // A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
@@ -132,46 +170,82 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
-    p.speed = std::fmax(p.speed + t.speedIncrement, 0.0f);
+    p.speed = AtLeastZero(p.speed + t.speedIncrement);
     p.direction += t.directionIncrement;
     p.angle += t.orientationIncrement;
     float ox = 0.0f, oy = 0.0f;
     if (t.gravityAmount != 0.0f || !system.attractors.empty()) {
-        float vx = std::cos(Radians(p.direction)) * p.speed;
-        float vy = -std::sin(Radians(p.direction)) * p.speed;
+        float c = 0.0f, s = 0.0f;
+        DirectionTrig(p, p.direction, &c, &s);
+        float vx = c * p.speed;
+        float vy = -s * p.speed;
         if (t.gravityAmount != 0.0f) {
             gravity.For(t);
             vx += gravity.x;
             vy += gravity.y;
         }
-        Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
+        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
         SetFromVector(p, vx, vy);
     }
+    // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
-    float speed = p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
-    float direction = p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
-    p.x += std::cos(Radians(direction)) * speed + ox;
-    p.y += -std::sin(Radians(direction)) * speed + oy;
+    float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
+    float direction =
+        t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
+    float c = 0.0f, s = 0.0f;
+    DirectionTrig(p, direction, &c, &s);
+    p.x += c * speed + ox;
+    p.y += -s * speed + oy;
 }
 
 void UpdateMotion(ParticleSystem* system)
 {
     Gravity gravity;
+    TypeLookup lookup;
+    // Nothing is created in this pass, so the array stays where it is.
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
-        if (const ParticleType* t = ParticleType_Record(p.type)) MoveParticle(*system, *t, gravity, p);
+        Particle& p = particles[i];
+        if (const ParticleType* t = lookup.Of(p.type)) MoveParticle(*system, *t, gravity, p);
     }
+}
+
+// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
+// life, and particles born together come in runs of the same age and life.
+struct AppearanceMemo {
+    const ParticleType* type = nullptr;
+    int32_t age = 0, life = 0;
+    uint32_t colour = 0;
+    float alpha = 0.0f;
+};
+
+// Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
+// the particle's own colour or, at birth, draw one.
+bool ColourFollowsAge(const ParticleType& t, const Particle& p)
+{
+    return p.age != 0 && p.life > 0 && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE);
 }
 
 void UpdateAppearance(ParticleSystem* system)
 {
+    TypeLookup lookup;
+    AppearanceMemo memo;
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
-        const ParticleType* t = ParticleType_Record(p.type);
+        Particle& p = particles[i];
+        const ParticleType* t = lookup.Of(p.type);
         if (t == nullptr) continue;
-        p.size = std::fmax(p.size + t->sizeIncrement, 0.0f);
-        p.colour = Particle_Colour(*t, p);
-        p.alpha = Particle_Alpha(*t, p);
+        p.size = AtLeastZero(p.size + t->sizeIncrement);
+        if (!ColourFollowsAge(*t, p)) {
+            p.colour = Particle_Colour(*t, p);
+            p.alpha = Particle_Alpha(*t, p);
+            continue;
+        }
+        if (memo.type != t || memo.age != p.age || memo.life != p.life) {
+            memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
+        }
+        p.colour = memo.colour;
+        p.alpha = memo.alpha;
     }
 }
 
@@ -179,9 +253,10 @@ void UpdateAppearance(ParticleSystem* system)
 void RemoveDead(ParticleSystem* system)
 {
     int32_t kept = 0;
+    Particle* particles = system->particles.data();
     for (int32_t i = 0; i < system->count; ++i) {
-        if (!system->particles[size_t(i)].alive) continue;
-        if (kept != i) system->particles[size_t(kept)] = system->particles[size_t(i)];
+        if (!particles[i].alive) continue;
+        if (kept != i) particles[kept] = particles[i];
         ++kept;
     }
     system->count = kept;

@@ -73,6 +73,10 @@ struct Particle {
     float alpha = 0, size = 0;
     int32_t frameOffset = 0;
     int32_t seed = 0;
+    // Cosine and sine of the direction of the last step, and that direction: the next step's motion
+    // vector takes them again while the direction is bit for bit the same.
+    uint8_t trigKept = 0;
+    float trigDirection = 0, trigCos = 1, trigSin = 0;
 };
 
 int32_t ParticleType_Create();
