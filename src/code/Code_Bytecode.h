@@ -99,6 +99,9 @@ inline void VM_WriteWord(uint8_t* code, uint32_t offset, uint32_t word)
 inline uint8_t VM_WordOpcode(uint32_t word) { return static_cast<uint8_t>(word >> 24); }
 inline uint8_t VM_WordFirstType(uint32_t word) { return static_cast<uint8_t>((word >> 16) & 0xF); }
 inline uint8_t VM_WordSecondType(uint32_t word) { return static_cast<uint8_t>((word >> 20) & 0xF); }
+// Both types at once, to test a word against a pair in one comparison.
+inline uint8_t VM_WordTypes(uint32_t word) { return static_cast<uint8_t>((word >> 16) & 0xFF); }
+constexpr uint8_t VM_TypePair(uint8_t first, uint8_t second) { return static_cast<uint8_t>(second << 4 | first); }
 inline bool VM_WordHasOperand(uint32_t word) { return (word & VM_WORD_OPERAND_BIT) != 0; }
 
 // Bits 0-15 read as a signed number (immediate pushes, constant instances).

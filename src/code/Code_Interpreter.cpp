@@ -839,7 +839,7 @@ struct FusedSource {
     if (at + 4 > end) return -1;
     uint32_t combine = VM_ReadWord(words, at);
     at += 4;
-    if (((combine >> 16) & 0xFF) != (VM_TYPE_VARIABLE << 4 | VM_TYPE_INT)) return -1;
+    if (VM_WordTypes(combine) != VM_TypePair(VM_TYPE_INT, VM_TYPE_VARIABLE)) return -1;
     uint8_t opcode = VM_WordOpcode(combine);
     double right = constant;
     double value;
