@@ -257,27 +257,27 @@ inline void SetArgumentSlotBound(uint32_t bound)
 }
 
 // Scripts' code objects as calls last found them, by script index (a few share an entry). The
-// table of scripts changes only outside the loop's own work.
+// table of scripts and the code objects change only outside the loop's own work.
 struct ResolvedScript {
     uint64_t epoch;
     int32_t index;
     CCode* code;
+    const VMBuffer* words; // the code's buffer when it has words to run, else null
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
 
-// The code object of script `index`, or false when the table has no such script.
-inline bool ResolveScript(int32_t index, CCode** code)
+// Script `index` as the table gives it now, or null when the table has no such script.
+inline const ResolvedScript* ResolveScript(int32_t index)
 {
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    if (entry.epoch == g_OutsideEpoch && entry.index == index) {
-        *code = entry.code;
-        return true;
-    }
-    if (!g_VMScripts.exists(index)) return false;
-    *code = g_VMScripts.code(index);
-    entry = ResolvedScript{g_OutsideEpoch, index, *code};
-    return true;
+    if (entry.epoch == g_OutsideEpoch && entry.index == index) return &entry;
+    if (!g_VMScripts.exists(index)) return nullptr;
+    CCode* code = g_VMScripts.code(index);
+    const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
+    bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
+    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
+    return &entry;
 }
 
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
@@ -353,13 +353,12 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
-    CCode* code = nullptr;
-    if (!ResolveScript(index, &code)) {
+    const ResolvedScript* script = ResolveScript(index);
+    if (script == nullptr) {
         VM_Error(run, "call to non-existent script\n");
         return;
     }
-    const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
-    if (buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) {
+    if (script->words == nullptr) {
         FreeStackValues(run.sp, argc);
         PlaceResult(run, argc, ScriptValue{VALUE_REAL, 0, 0.0});
         return;
@@ -367,7 +366,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
     uint32_t kept = KeptArguments(argc);
-    FreeStackValues(run.sp + 16 * kept, argc - kept);
+    if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
     uint8_t* fp = run.sp - FRAME_SIZE;
     // Field by field: a header built elsewhere and copied as a block would be read back before its
     // separate stores have drained. What the callee's code object gives again is not kept.
@@ -389,12 +388,12 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     run.sp = run.top;
 
     run.pc = 0;
-    run.script = code;
-    EnterCode(run, buffer);
+    run.script = script->code;
+    EnterCode(run, script->words);
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     ++run.callDepth;
-    MarkLowWater(run);
+    if (run.sp < run.lowWater) MarkLowWater(run);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
