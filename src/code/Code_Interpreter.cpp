@@ -1491,7 +1491,6 @@ void VM_Error(VMRunState& run, const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    VM_SettleArguments(run);
 
     if (Debug_EvaluatingExpression) {
         // The debugger's evaluation stops; the game goes on.
