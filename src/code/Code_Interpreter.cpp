@@ -165,15 +165,17 @@ void PlaceResult(VMRunState& run, uint32_t argc, const ScriptValue& result)
     VM_Store(run.sp, result);
 }
 
-// Frees the strings and arrays among `count` values on the stack; reals need nothing.
-inline void FreeStackValues(uint8_t* at, uint32_t count)
+[[gnu::noinline]] void FreeStackValue(const uint8_t* at)
 {
-    for (uint32_t i = 0; i < count; ++i) {
-        uint32_t kind = VM_Load<uint32_t>(at + 16 * i);
-        if ((kind & VALUE_KIND_MASK) == VALUE_REAL) continue;
-        ScriptValue value = VM_Load<ScriptValue>(at + 16 * i);
-        Value_Free(&value);
-    }
+    ScriptValue value = VM_Load<ScriptValue>(at);
+    Value_Free(&value);
+}
+
+// Frees the strings and arrays among `count` values on the stack; reals need nothing.
+inline void FreeStackValues(const uint8_t* at, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        if ((VM_Load<uint32_t>(at + 16 * i) & VALUE_KIND_MASK) != VALUE_REAL) FreeStackValue(at + 16 * i);
 }
 
 // The arguments of a routine as an aligned array of at least `handed` values: in place when the
@@ -330,7 +332,7 @@ inline uint32_t KeptArguments(uint32_t argc) { return std::min<uint32_t>(argc, S
 
 // The global argument slots get back what they held before the level that is returning moved its
 // arguments into them (`saved`, kept in that level's frame); what the level left there is freed.
-void RestoreGlobalArguments(const uint8_t* saved, uint32_t savedSlots)
+[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* saved, uint32_t savedSlots)
 {
     // Slots past both what the level holds and what the caller had are real 0 on both sides.
     uint32_t end = std::max(ArgumentSlotBound(), savedSlots);
@@ -421,25 +423,28 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
 // pushed.
 void FrameReturn(VMRunState& run, const ScriptValue& returned)
 {
-    VMFrameHeader frame;
-    std::memcpy(&frame, run.fp, FRAME_HEADER_SIZE);
-    uint8_t* arguments = run.fp + FRAME_SIZE;
+    // Fields are read one by one where they are used: a copy of the whole header costs more.
+    uint8_t* fp = run.fp;
+    uint8_t* arguments = fp + FRAME_SIZE;
+    uint32_t argc = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, argumentCount));
+    uint32_t savedSlots = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, savedSlots));
     --run.callDepth;
     DropLocalList(run.locals);
-    if (frame.savedSlots == ARGUMENTS_IN_FRAME)
-        FreeStackValues(arguments, KeptArguments(frame.argumentCount));
+    if (savedSlots == ARGUMENTS_IN_FRAME)
+        FreeStackValues(arguments, KeptArguments(argc));
     else
-        RestoreGlobalArguments(run.fp + FRAME_HEADER_SIZE, frame.savedSlots);
-    g_ScriptArgumentCount = frame.callerArgCount;
+        RestoreGlobalArguments(fp + FRAME_HEADER_SIZE, savedSlots);
+    g_ScriptArgumentCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
 
-    run.pc = frame.returnPc;
-    run.self = frame.self;
-    run.other = frame.other;
-    run.script = frame.callerScript;
-    EnterCode(run, frame.callerScript != nullptr ? frame.callerScript->m_pCode : run.runCode);
-    run.locals = frame.callerLocals;
-    run.envCount = frame.envCount;
-    run.fp = RegionEnd(run) - frame.callerFrameDistance;
+    run.pc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
+    run.self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
+    run.other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
+    const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
+    run.script = caller;
+    EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
+    run.locals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
+    run.envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
+    run.fp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
     run.top = run.callDepth == 0 ? run.initialTop : run.fp - VM_STACK_GUARD;
     // The caller's arguments are where its own frame says.
     run.arguments = nullptr;
@@ -447,7 +452,7 @@ void FrameReturn(VMRunState& run, const ScriptValue& returned)
         run.arguments = run.fp + FRAME_SIZE;
         run.argumentSlots = KeptArguments(FrameField<uint32_t>(run.fp, offsetof(VMFrameHeader, argumentCount)));
     }
-    run.sp = arguments + 16 * frame.argumentCount - 16;
+    run.sp = arguments + 16 * argc - 16;
     VM_Store(run.sp, returned);
 }
 
