@@ -54,14 +54,16 @@ bool HasMarks(const unsigned char* header)
     return PeekWord(header + 4) == MARK_FIRST && PeekWord(header + 8) == MARK_SECOND;
 }
 
-// A block of ours carries the marks in the 16 bytes before it. Only addresses inside the script
-// heap are looked at, so nothing is ever read in front of a foreign pointer.
-bool IsPlainBlock(const void* block)
+// A block of ours carries the marks in the 16 bytes before it: its header, or null. Only for
+// addresses inside the script heap, so that nothing is ever read in front of a foreign pointer.
+unsigned char* PlainHeaderInRange(const void* block)
 {
-    uintptr_t at = reinterpret_cast<uintptr_t>(block);
-    return ScriptHeap_Contains(block) && at - ScriptHeap_Base() >= HEADER_SIZE &&
-           HasMarks(Bytes(block) - HEADER_SIZE);
+    if (reinterpret_cast<uintptr_t>(block) - g_ScriptHeap.base < HEADER_SIZE) return nullptr;
+    unsigned char* header = Bytes(block) - HEADER_SIZE;
+    return HasMarks(header) ? header : nullptr;
 }
+
+bool IsPlainBlock(const void* block) { return ScriptHeap_Contains(block) && PlainHeaderInRange(block) != nullptr; }
 
 // The header of an aligned block whose start was moved, or null.
 unsigned char* AlignedHeader(const void* block)
@@ -162,27 +164,23 @@ void GiveBack(unsigned char* raw) { ScriptHeap_Free(raw); }
 // and allocation cost several times more. Bounded: at most KEPT_PER_STEP blocks of each step.
 constexpr size_t KEPT_STEPS = 17; // areas up to 256 bytes
 constexpr uint32_t KEPT_PER_STEP = 64;
-struct KeptBlocks {
-    uint32_t count;
-    unsigned char* raw[KEPT_PER_STEP];
-};
-KeptBlocks g_Kept[KEPT_STEPS];
+uint32_t g_KeptCount[KEPT_STEPS];
+unsigned char* g_Kept[KEPT_STEPS][KEPT_PER_STEP];
 
 unsigned char* TakeKept(size_t area)
 {
     size_t step = (area + AREA_STEP - 1) / AREA_STEP;
-    if (step >= KEPT_STEPS || g_Kept[step].count == 0) return nullptr;
-    KeptBlocks& kept = g_Kept[step];
-    return kept.raw[--kept.count];
+    if (step >= KEPT_STEPS || g_KeptCount[step] == 0) return nullptr;
+    return g_Kept[step][--g_KeptCount[step]];
 }
 
 bool Keep(unsigned char* header, uint32_t area)
 {
     size_t step = (area + AREA_STEP - 1) / AREA_STEP;
-    if (step >= KEPT_STEPS || g_Kept[step].count == KEPT_PER_STEP) return false;
+    if (step >= KEPT_STEPS || g_KeptCount[step] == KEPT_PER_STEP) return false;
     // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
     PokeWord(header + 4, 0);
-    g_Kept[step].raw[g_Kept[step].count++] = header;
+    g_Kept[step][g_KeptCount[step]++] = header;
     return true;
 }
 #endif
@@ -205,7 +203,9 @@ void ReleaseRaw(unsigned char* header)
 
 } // namespace
 
-void* AllocBasic(size_t size)
+namespace {
+
+inline void* NewBlock(size_t size)
 {
     unsigned char* raw = TakeKept(size);
     if (raw == nullptr) raw = RawBlock(size);
@@ -214,10 +214,14 @@ void* AllocBasic(size_t size)
     return raw + HEADER_SIZE;
 }
 
+} // namespace
+
+void* AllocBasic(size_t size) { return NewBlock(size); }
+
 void* Alloc(size_t size, const char* /*file*/, int /*line*/, bool clear)
 {
     if (size == 0) return nullptr;
-    void* block = AllocBasic(size);
+    void* block = NewBlock(size);
     if (clear) std::memset(block, 0, size);
     return block;
 }
@@ -252,8 +256,8 @@ void Free(void* block)
         std::free(block); // the runtime heap's own
         return;
     }
-    if (IsPlainBlock(block)) {
-        ReleaseRaw(Bytes(block) - HEADER_SIZE);
+    if (unsigned char* header = PlainHeaderInRange(block)) {
+        ReleaseRaw(header);
         return;
     }
     if (AlignedHeader(block) != nullptr) return; // aligned blocks stay, with the totals
