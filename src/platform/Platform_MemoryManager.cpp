@@ -283,8 +283,11 @@ void* ReAlloc(void* block, size_t newSize, const char* file, int line)
         Free(block);
         return nullptr;
     }
-    void* fresh = Alloc(newSize, file, line, true);
-    std::memcpy(fresh, block, newSize < oldSize ? newSize : oldSize);
+    // Only the bytes beyond the old contents are cleared: the rest is copied over at once.
+    void* fresh = Alloc(newSize, file, line, false);
+    size_t kept = newSize < oldSize ? newSize : oldSize;
+    std::memcpy(fresh, block, kept);
+    std::memset(Bytes(fresh) + kept, 0, newSize - kept);
     Free(block);
     return fresh;
 }
