@@ -199,7 +199,8 @@ public:
     ScriptValue* Values() { return m_Values; }
     void FreeAll()
     {
-        for (uint32_t i = 0; i < m_Count; ++i) Value_Free(&m_Values[i]);
+        for (uint32_t i = 0; i < m_Count; ++i)
+            if (Value_GetKind(&m_Values[i]) != VALUE_REAL) Value_Free(&m_Values[i]);
     }
 
 private:

@@ -298,13 +298,6 @@ void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line)
     return *address;
 }
 
-uint32_t GetSize(const void* block)
-{
-    if (block == nullptr || !ScriptHeap_Contains(block)) return 0;
-    if (reinterpret_cast<uintptr_t>(block) - ScriptHeap_Base() < HEADER_SIZE) return 0;
-    return PeekWord(Bytes(block) - HEADER_SIZE) & 0x7FFFFFFFu;
-}
-
 void DumpUsage()
 {
     uint32_t total = g_TotalBytes;
