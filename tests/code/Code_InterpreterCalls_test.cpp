@@ -1,5 +1,6 @@
 // Script calls as the lean frames make them: local lists made only when a level first reaches a
-// local, argument slots kept by a bound rather than looked at, and scripts' code found once per run.
+// local, argument slots kept by a bound rather than looked at, scripts' code found once per run, and
+// arguments kept in the frame until something outside the loop reads them.
 #include <gtest/gtest.h>
 
 #include <memory>
