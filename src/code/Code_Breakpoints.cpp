@@ -372,19 +372,21 @@ bool VM_CurrentSourcePlace(const char** code, int32_t* line)
     *code = nullptr;
     *line = -1;
     if (g_pVMRun == nullptr) return false;
-    *code = g_pVMRun->text;
-    *line = SourceLine(g_pVMRun->debugInfo, g_pVMRun->text, g_pVMRun->pc);
+    *code = VM_RunText(*g_pVMRun);
+    *line = SourceLine(VM_RunDebugInfo(*g_pVMRun), *code, g_pVMRun->pc);
     return true;
 }
 
 uint32_t VM_AttendAndFetch(VMRunState& run)
 {
+    // The debugger may look at the level's arguments.
+    VM_SettleArguments(run);
     if (g_ReinsertPending) {
         g_ReinsertPending = 0;
         VM_InsertBreakpoints();
     }
-    if (g_StepRequest &&
-        (run.text != g_StepCode || SourceLine(run.debugInfo, run.text, run.pc) != g_StepLine)) {
+    if (g_StepRequest && (VM_RunText(run) != g_StepCode ||
+                          SourceLine(VM_RunDebugInfo(run), VM_RunText(run), run.pc) != g_StepLine)) {
         g_StepRequest = 0;
         g_BreakRequest = 1;
     }
@@ -399,6 +401,7 @@ uint32_t VM_AttendAndFetch(VMRunState& run)
 
 uint32_t VM_BreakpointHit(VMRunState& run)
 {
+    VM_SettleArguments(run);
     VM_RestoreBreakpoints();
     g_ReinsertPending = 1;
     RefreshAttention();

@@ -143,8 +143,11 @@ void CollectWith(VMRunState& run, int32_t target, std::vector<CInstance*>& found
 
 } // namespace
 
+// A built-in variable's getter or setter may be an argument variable's: the level's arguments must
+// be where it looks.
 bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* out)
 {
+    if (id < VARIABLE_LIST_BASE) VM_SettleArguments(run);
     switch (instance) {
     case VM_INSTANCE_LOCAL: return VM_Locals(run)->GetVar(id, index, out);
     case VM_INSTANCE_UNNAMED:
@@ -160,6 +163,7 @@ bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t inde
 
 bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value)
 {
+    if (id < VARIABLE_LIST_BASE) VM_SettleArguments(run);
     switch (instance) {
     case VM_INSTANCE_LOCAL: VM_Locals(run)->SetVar(id, index, value); return true;
     case VM_INSTANCE_UNNAMED:

@@ -41,9 +41,11 @@ VMRunState* g_pVMRun = nullptr;
 
 namespace {
 
-// A script frame as call lays it on the stack: the caller's state, then room for its 16 argument
-// slots, so that the frame's last 16 bytes are those of argument 15. Only the slots up to the last
-// one holding anything but real 0 are written; the rest come back as real 0.
+// A script frame as call lays it on the stack, from its lowest byte: the caller's state, room for
+// the 16 global argument slots, then the callee's arguments where the caller pushed them (argument 0
+// first). The arguments stay there while the callee runs, unless code outside the loop needs them
+// in the global slots: then the slots' former contents wait in the room until the callee returns
+// (only the slots up to the last one holding anything but real 0; the rest come back as real 0).
 struct VMFrameHeader {
     int32_t returnPc;
     int32_t callerArgCount;
@@ -53,9 +55,12 @@ struct VMFrameHeader {
     CVariableList* callerLocals;
     uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
     uint32_t envCount;
-    uint32_t savedSlots;
+    uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
+    uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
+constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
+// From the frame's start to its arguments.
 constexpr uint32_t FRAME_SIZE = FRAME_HEADER_SIZE + 16 * SCRIPT_ARGUMENT_COUNT;
 
 constexpr int32_t BRANCH_PUMP_MASK = 4095;
@@ -112,6 +117,7 @@ bool ReplaceRegion(VMRunState& run, uint32_t newSize)
     run.fp = Moved(run.fp, oldEnd, newEnd);
     run.top = Moved(run.top, oldEnd, newEnd);
     run.lowWater = Moved(run.lowWater, oldEnd, newEnd);
+    if (run.arguments != nullptr) run.arguments = Moved(run.arguments, oldEnd, newEnd);
     MemoryManager::Free(run.base);
     run.base = fresh;
     run.size = newSize;
@@ -159,12 +165,17 @@ void PlaceResult(VMRunState& run, uint32_t argc, const ScriptValue& result)
     VM_Store(run.sp, result);
 }
 
-void FreeStackValues(uint8_t* at, uint32_t count)
+[[gnu::noinline]] void FreeStackValue(const uint8_t* at)
 {
-    for (uint32_t i = 0; i < count; ++i) {
-        ScriptValue value = VM_Load<ScriptValue>(at + 16 * i);
-        Value_Free(&value);
-    }
+    ScriptValue value = VM_Load<ScriptValue>(at);
+    Value_Free(&value);
+}
+
+// Frees the strings and arrays among `count` values on the stack; reals need nothing.
+inline void FreeStackValues(const uint8_t* at, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        if ((VM_Load<uint32_t>(at + 16 * i) & VALUE_KIND_MASK) != VALUE_REAL) FreeStackValue(at + 16 * i);
 }
 
 // The arguments of a routine as an aligned array of at least `handed` values: in place when the
@@ -188,7 +199,8 @@ public:
     ScriptValue* Values() { return m_Values; }
     void FreeAll()
     {
-        for (uint32_t i = 0; i < m_Count; ++i) Value_Free(&m_Values[i]);
+        for (uint32_t i = 0; i < m_Count; ++i)
+            if (Value_GetKind(&m_Values[i]) != VALUE_REAL) Value_Free(&m_Values[i]);
     }
 
 private:
@@ -248,31 +260,32 @@ inline void SetArgumentSlotBound(uint32_t bound)
 }
 
 // Scripts' code objects as calls last found them, by script index (a few share an entry). The
-// table of scripts changes only outside the loop's own work.
+// table of scripts and the code objects change only outside the loop's own work.
 struct ResolvedScript {
     uint64_t epoch;
     int32_t index;
     CCode* code;
+    const VMBuffer* words; // the code's buffer when it has words to run, else null
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
 
-// The code object of script `index`, or false when the table has no such script.
-inline bool ResolveScript(int32_t index, CCode** code)
+// Script `index` as the table gives it now, or null when the table has no such script.
+inline const ResolvedScript* ResolveScript(int32_t index)
 {
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    if (entry.epoch == g_OutsideEpoch && entry.index == index) {
-        *code = entry.code;
-        return true;
-    }
-    if (!g_VMScripts.exists(index)) return false;
-    *code = g_VMScripts.code(index);
-    entry = ResolvedScript{g_OutsideEpoch, index, *code};
-    return true;
+    if (entry.epoch == g_OutsideEpoch && entry.index == index) return &entry;
+    if (!g_VMScripts.exists(index)) return nullptr;
+    CCode* code = g_VMScripts.code(index);
+    const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
+    bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
+    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
+    return &entry;
 }
 
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
 {
+    VM_SettleArguments(run);
     FunctionEntry* entry = Function_Get(id);
     if (entry == nullptr || entry->routine == nullptr) {
         VM_Error(run, "call to non-existent function\n");
@@ -293,6 +306,7 @@ void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
 
 void CallExtension(VMRunState& run, int32_t id, uint32_t argc)
 {
+    VM_SettleArguments(run);
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     ArgumentBlock args(run.sp, argc);
     Extension_CallDll(id - CALLABLE_EXTENSION_BASE, static_cast<int32_t>(argc), args.Values(), &result);
@@ -307,62 +321,56 @@ inline void StoreFrameField(uint8_t* frame, size_t offset, const T& value)
     std::memcpy(frame + offset, &value, sizeof value);
 }
 
-// The caller's argument slots go to the frame's `saved` area and the first `installed` of the
-// `argc` arguments from `args` take their place. The area ends where the arguments end: where the
-// two overlap, the arguments are read first.
-[[gnu::always_inline]] inline void InstallArguments(uint8_t* saved, const uint8_t* args, uint32_t argc,
-                                                    uint32_t installed, uint32_t savedSlots)
+template <typename T>
+inline T FrameField(const uint8_t* frame, size_t offset)
 {
-    if (savedSlots + argc <= SCRIPT_ARGUMENT_COUNT) {
-        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
-        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(args + 16 * i);
-    } else {
-        ScriptValue incoming[SCRIPT_ARGUMENT_COUNT];
-        for (uint32_t i = 0; i < installed; ++i) incoming[i] = VM_Load<ScriptValue>(args + 16 * i);
-        for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
-        for (uint32_t i = 0; i < installed; ++i) g_ScriptArguments[i] = incoming[i];
-    }
-    // Slots from savedSlots on hold real 0 already.
-    for (uint32_t i = installed; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    SetArgumentSlotBound(installed);
+    T value;
+    std::memcpy(&value, frame + offset, sizeof value);
+    return value;
 }
 
-inline void EnterCode(VMRunState& run, const VMBuffer* code, const VMBuffer* debugInfo, const char* text,
-                      const char* name)
+inline uint32_t KeptArguments(uint32_t argc) { return std::min<uint32_t>(argc, SCRIPT_ARGUMENT_COUNT); }
+
+// The global argument slots get back what they held before the level that is returning moved its
+// arguments into them (`saved`, kept in that level's frame); what the level left there is freed.
+[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* saved, uint32_t savedSlots)
+{
+    // Slots past both what the level holds and what the caller had are real 0 on both sides.
+    uint32_t end = std::max(ArgumentSlotBound(), savedSlots);
+    for (uint32_t i = 0; i < end; ++i)
+        if (Value_GetKind(&g_ScriptArguments[i]) != VALUE_REAL) Value_Free(&g_ScriptArguments[i]);
+    for (uint32_t i = 0; i < savedSlots; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(saved + 16 * i);
+    for (uint32_t i = savedSlots; i < end; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    SetArgumentSlotBound(savedSlots);
+}
+
+inline void EnterCode(VMRunState& run, const VMBuffer* code)
 {
     run.code = code;
     run.words = code->m_pWords;
     run.codeSize = code->m_Size;
-    run.debugInfo = debugInfo;
-    run.text = text;
-    run.name = name;
 }
 
+// The arguments stay where the caller pushed them (those past the 16th are freed) and the frame
+// goes below them; the callee's empty stack lies a guard below the frame.
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
-    CCode* code = nullptr;
-    if (!ResolveScript(index, &code)) {
+    const ResolvedScript* script = ResolveScript(index);
+    if (script == nullptr) {
         VM_Error(run, "call to non-existent script\n");
         return;
     }
-    const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
-    if (buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) {
+    if (script->words == nullptr) {
         FreeStackValues(run.sp, argc);
         PlaceResult(run, argc, ScriptValue{VALUE_REAL, 0, 0.0});
         return;
     }
     if (g_TraceFlag) MainConsole->Output("script call = %s\n", g_VMScripts.name(index));
 
-    uint32_t savedSlots = ArgumentSlotBound();
-    uint32_t installed = argc < SCRIPT_ARGUMENT_COUNT ? argc : SCRIPT_ARGUMENT_COUNT;
-    FreeStackValues(run.sp + 16 * installed, argc - installed);
-
-    // The frame ends where the arguments ended; the callee's empty stack lies a guard below it.
-    uint8_t* frameEnd = run.sp + 16 * argc;
-    uint8_t* fp = frameEnd - FRAME_SIZE;
-    // Beyond 16 arguments the header's place holds some of them: they are taken first.
-    InstallArguments(fp + FRAME_HEADER_SIZE, run.sp, argc, installed, savedSlots);
+    uint32_t kept = KeptArguments(argc);
+    if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
+    uint8_t* fp = run.sp - FRAME_SIZE;
     // Field by field: a header built elsewhere and copied as a block would be read back before its
     // separate stores have drained. What the callee's code object gives again is not kept.
     StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), run.pc);
@@ -373,19 +381,22 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), run.locals);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), static_cast<uint32_t>(RegionEnd(run) - run.fp));
     StoreFrameField(fp, offsetof(VMFrameHeader, envCount), run.envCount);
-    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
+    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
+    StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
+    run.arguments = run.sp;
+    run.argumentSlots = kept;
     run.fp = fp;
     run.top = fp - VM_STACK_GUARD;
     std::memset(run.top, 0, VM_STACK_GUARD);
     run.sp = run.top;
 
     run.pc = 0;
-    run.script = code;
-    EnterCode(run, buffer, code->m_pDebugInfo, code->GetText(), code->GetName());
+    run.script = script->code;
+    EnterCode(run, script->words);
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     ++run.callDepth;
-    MarkLowWater(run);
+    if (run.sp < run.lowWater) MarkLowWater(run);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -409,37 +420,40 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
 }
 
 // Leaves the current script: the caller's state and arguments come back, and the returned value
-// (real 0 for exit and for running off the end) takes the last 16 bytes of the frame's place.
+// (real 0 for exit and for running off the end) takes the place of the last argument the call
+// pushed.
 void FrameReturn(VMRunState& run, const ScriptValue& returned)
 {
-    VMFrameHeader frame;
-    std::memcpy(&frame, run.fp, FRAME_HEADER_SIZE);
-    uint8_t* frameEnd = run.fp + FRAME_SIZE;
+    // Fields are read one by one where they are used: a copy of the whole header costs more.
+    uint8_t* fp = run.fp;
+    uint8_t* arguments = fp + FRAME_SIZE;
+    uint32_t argc = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, argumentCount));
+    uint32_t savedSlots = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, savedSlots));
     --run.callDepth;
     DropLocalList(run.locals);
-    // Slots past both what the callee holds and what the caller had are real 0 on both sides.
-    uint32_t end = std::max(ArgumentSlotBound(), frame.savedSlots);
-    for (uint32_t i = 0; i < end; ++i)
-        if (Value_GetKind(&g_ScriptArguments[i]) != VALUE_REAL) Value_Free(&g_ScriptArguments[i]);
-    for (uint32_t i = 0; i < frame.savedSlots; ++i)
-        g_ScriptArguments[i] = VM_Load<ScriptValue>(run.fp + FRAME_HEADER_SIZE + 16 * i);
-    for (uint32_t i = frame.savedSlots; i < end; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    g_ScriptArgumentCount = frame.callerArgCount;
-    SetArgumentSlotBound(frame.savedSlots);
-
-    run.pc = frame.returnPc;
-    run.self = frame.self;
-    run.other = frame.other;
-    run.script = frame.callerScript;
-    if (const CCode* script = frame.callerScript)
-        EnterCode(run, script->m_pCode, script->m_pDebugInfo, script->GetText(), script->GetName());
+    if (savedSlots == ARGUMENTS_IN_FRAME)
+        FreeStackValues(arguments, KeptArguments(argc));
     else
-        EnterCode(run, run.runCode, run.runDebugInfo, run.runText, run.runName);
-    run.locals = frame.callerLocals;
-    run.envCount = frame.envCount;
-    run.fp = RegionEnd(run) - frame.callerFrameDistance;
+        RestoreGlobalArguments(fp + FRAME_HEADER_SIZE, savedSlots);
+    g_ScriptArgumentCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
+
+    run.pc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
+    run.self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
+    run.other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
+    const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
+    run.script = caller;
+    EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
+    run.locals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
+    run.envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
+    run.fp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
     run.top = run.callDepth == 0 ? run.initialTop : run.fp - VM_STACK_GUARD;
-    run.sp = frameEnd - 16;
+    // The caller's arguments are where its own frame says.
+    run.arguments = nullptr;
+    if (run.callDepth > 0 && FrameField<uint32_t>(run.fp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
+        run.arguments = run.fp + FRAME_SIZE;
+        run.argumentSlots = KeptArguments(FrameField<uint32_t>(run.fp, offsetof(VMFrameHeader, argumentCount)));
+    }
+    run.sp = arguments + 16 * argc - 16;
     VM_Store(run.sp, returned);
 }
 
@@ -769,13 +783,10 @@ inline ScriptValue* ElementToWrite(ScriptValue* value, int32_t index)
 }
 
 // The argument slot (0 to 15) that a built-in variable reads, or -1. The rows of argument0 to
-// argument15 are looked up again whenever the table changes its size; a row counts only while it
-// still has the name block and the getter it had then (a table registered anew has neither).
+// argument15 are looked up again whenever a row is registered or the table is cleared.
 struct ArgumentRows {
-    int32_t tableCount = -1;
+    uint32_t generation = ~0u; // never the table's first
     int8_t slotOf[BUILTIN_VARIABLE_ROWS] = {};
-    BuiltinGetter getter[SCRIPT_ARGUMENT_COUNT] = {};
-    const char* name[SCRIPT_ARGUMENT_COUNT] = {};
 };
 ArgumentRows g_ArgumentRows;
 
@@ -787,21 +798,32 @@ ArgumentRows g_ArgumentRows;
         char name[16];
         std::snprintf(name, sizeof name, "argument%d", static_cast<int>(n));
         int32_t row = Variable_BuiltIn_Find(name);
-        rows.getter[n] = row >= 0 ? g_BuiltinVariables[row].getter : nullptr;
-        rows.name[n] = row >= 0 ? g_BuiltinVariables[row].name : nullptr;
         if (row >= 0 && row < BUILTIN_VARIABLE_ROWS) rows.slotOf[row] = static_cast<int8_t>(n);
     }
-    rows.tableCount = g_BuiltinVariableCount;
+    rows.generation = g_BuiltinVariableGeneration;
 }
 
 inline int32_t ArgumentSlotOf(int32_t id)
 {
-    if (g_ArgumentRows.tableCount != g_BuiltinVariableCount) RefreshArgumentRows();
-    if (id < 0 || id >= g_BuiltinVariableCount || id >= BUILTIN_VARIABLE_ROWS) return -1;
-    int32_t n = g_ArgumentRows.slotOf[id];
-    if (n < 0) return -1;
-    const BuiltinVariableEntry& entry = g_BuiltinVariables[id];
-    return entry.getter == g_ArgumentRows.getter[n] && entry.name == g_ArgumentRows.name[n] ? n : -1;
+    if (g_ArgumentRows.generation != g_BuiltinVariableGeneration) RefreshArgumentRows();
+    return static_cast<uint32_t>(id) < BUILTIN_VARIABLE_ROWS ? g_ArgumentRows.slotOf[id] : -1;
+}
+
+// The current level's argument `slot` (0 to 15), from its frame or from the global slots.
+inline ScriptValue CurrentArgument(const VMRunState& run, int32_t slot)
+{
+    if (run.arguments == nullptr) return g_ScriptArguments[slot];
+    if (static_cast<uint32_t>(slot) >= run.argumentSlots) return ScriptValue{VALUE_REAL, 0, 0.0};
+    return VM_Load<ScriptValue>(run.arguments + 16 * slot);
+}
+
+// The value of argumentN (the built-in variable `id`) when it is one and holds a real.
+inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
+{
+    int32_t slot = ArgumentSlotOf(id);
+    if (slot < 0) return false;
+    *out = CurrentArgument(run, slot);
+    return Value_GetKind(out) == VALUE_REAL;
 }
 
 // A built-in variable of self or other read straight through its getter; false when the general
@@ -811,6 +833,7 @@ inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptVal
     if (id >= g_BuiltinVariableCount) return false;
     BuiltinGetter getter = g_BuiltinVariables[id].getter;
     if (getter == nullptr) return false;
+    VM_SettleArguments(run);
     CInstance* target = instance == VM_INSTANCE_OTHER ? run.other : run.self;
     return getter(target, -1, out);
 }
@@ -1161,9 +1184,8 @@ pushVariable: {
         } else if (id < VARIABLE_LIST_BASE && (instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_OTHER ||
                                                instance == VM_INSTANCE_UNNAMED)) {
             // argumentN as its getter reads it, without the call and the copy.
-            int32_t slot = ArgumentSlotOf(id);
-            if (slot >= 0 && Value_GetKind(&g_ScriptArguments[slot]) == VALUE_REAL) {
-                const ScriptValue& argument = g_ScriptArguments[slot];
+            ScriptValue argument;
+            if (RealArgument(run, id, &argument)) {
                 if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
                     int32_t after = FusePush(words, pc, size, argument.real, FusedSource{nullptr, word, variable}, sp);
                     if (after >= 0) {
@@ -1319,6 +1341,7 @@ opNegNot:
 opBranch: {
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
         VM_SAVE();
+        VM_SettleArguments(run);
         g_VMMessagePump();
         NoteOutsideCode();
         run.selfListOf = nullptr;
@@ -1435,6 +1458,27 @@ void ReleaseLargeRegion(int32_t depth)
 
 } // namespace
 
+void VM_MoveArgumentsToGlobals(VMRunState& run)
+{
+    uint8_t* saved = run.fp + FRAME_HEADER_SIZE;
+    uint32_t savedSlots = ArgumentSlotBound();
+    for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
+    for (uint32_t i = 0; i < run.argumentSlots; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(run.arguments + 16 * i);
+    for (uint32_t i = run.argumentSlots; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    SetArgumentSlotBound(run.argumentSlots);
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
+    run.arguments = nullptr;
+}
+
+const char* VM_RunName(const VMRunState& run) { return run.script != nullptr ? run.script->GetName() : run.runName; }
+
+const VMBuffer* VM_RunDebugInfo(const VMRunState& run)
+{
+    return run.script != nullptr ? run.script->m_pDebugInfo : run.runDebugInfo;
+}
+
+const char* VM_RunText(const VMRunState& run) { return run.script != nullptr ? run.script->GetText() : run.runText; }
+
 CVariableList* VM_MakeLocals(VMRunState& run)
 {
     if (g_SpareLocals.empty()) {
@@ -1514,7 +1558,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.runDebugInfo = debugInfo;
     run.runText = text;
     run.runName = name;
-    EnterCode(run, code, debugInfo, text, name);
+    EnterCode(run, code);
     run.instances = Variable_Instances();
     run.envs = EnvTableFor(run.runDepth);
     run.savedArgCount = g_ScriptArgumentCount;
@@ -1540,7 +1584,7 @@ void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
     frames.clear();
     const VMRunState* run = g_pVMRun;
     if (run == nullptr) return;
-    frames.push_back(VMErrorFrame{run->name, run->debugInfo, run->text, run->insnStart});
+    frames.push_back(VMErrorFrame{VM_RunName(*run), VM_RunDebugInfo(*run), VM_RunText(*run), run->insnStart});
     const uint8_t* fp = run->fp;
     for (int32_t depth = run->callDepth; depth > 0; --depth) {
         VMFrameHeader frame;

@@ -19,7 +19,9 @@ struct tagIConsole;
 constexpr int32_t SCRIPT_ARGUMENT_COUNT = 16;
 
 // The script arguments (argument0 to argument15, argument[]) and argument_count. Shared by nested
-// runs; every script call saves and restores the caller's.
+// runs; every script call saves and restores the caller's. A called script's arguments stay in its
+// frame until code outside the interpreter's loop (a built-in, a variable getter or setter, the
+// message pump, the debugger) may read them, and are here from then until the script returns.
 extern ScriptValue g_ScriptArguments[SCRIPT_ARGUMENT_COUNT];
 extern int32_t g_ScriptArgumentCount;
 

@@ -115,11 +115,12 @@ struct VMRunState {
     int32_t callDepth;
     // Apart from pc, so that the loop's saving of the two is not built as one vector store.
     int32_t insnStart; // where the instruction being executed starts
-    const char* name;
-    const VMBuffer* debugInfo;
-    const char* text;
     const CCode* script; // the script whose code runs; null for the run's own code
     CVariableList* locals;
+    // The level's arguments while they stay in its frame (argument 0 first, `argumentSlots` of
+    // them, the rest real 0); null while the global argument slots hold them.
+    uint8_t* arguments;
+    uint32_t argumentSlots;
     IVariableInstances* instances; // the game's instances, as variable access reaches them
     int32_t runDepth;              // which nested run this is (its stack region and with table)
 
@@ -183,6 +184,20 @@ void VM_DoBreakCheck(VMRunState& run, uint32_t word);
 // entry; `value` is owned by the caller.
 bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* out);
 bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t index, ScriptValue* value);
+
+// The running code's name, debug table and source text: its script's, or the run's own code's.
+const char* VM_RunName(const VMRunState& run);
+const VMBuffer* VM_RunDebugInfo(const VMRunState& run);
+const char* VM_RunText(const VMRunState& run);
+
+// A script level's arguments stay in its frame until code outside the loop may read them: then they
+// move into the global argument slots, where built-ins, their nested runs, variable getters and the
+// debugger find them, and stay there until the level returns.
+void VM_MoveArgumentsToGlobals(VMRunState& run);
+inline void VM_SettleArguments(VMRunState& run)
+{
+    if (run.arguments != nullptr) VM_MoveArgumentsToGlobals(run);
+}
 
 // The level's local variable list, made on first use.
 CVariableList* VM_MakeLocals(VMRunState& run);

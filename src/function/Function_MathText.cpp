@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/Base_Numbers.h"
 #include "base/Base_Text.h"
 #include "base/Base_Utf8.h"
 #include "code/Code_Error.h"
@@ -84,9 +85,20 @@ void Builtin_Real(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptVa
 // The value's text as the value operators write it, built in a block of 256 bytes to start with.
 void Builtin_String(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
+    // A whole number, the commonest by far, is written as the general path would write it, without
+    // a buffer from the heap.
+    char digits[NUMBERS_WHOLE_TEXT_MAX + 1];
+    if (Arg_IsReal(args[0])) {
+        if (size_t length = Numbers_WholeRealToText(args[0].real, digits)) {
+            digits[length] = '\0';
+            Result_Text(result, digits);
+            return;
+        }
+    }
     constexpr int32_t START = 256;
     ValueTextBuffer text{nullptr, nullptr, START};
-    text.start = static_cast<char*>(MEM_ALLOC(START, true));
+    text.start = static_cast<char*>(MEM_ALLOC(START, false));
+    text.start[0] = '\0'; // a value that writes nothing gives the empty text
     text.write = text.start;
     Value_ToString(&text, &args[0]);
     Result_Text(result, text.start);

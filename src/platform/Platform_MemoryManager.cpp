@@ -32,7 +32,8 @@ constexpr size_t REDZONE = 0;
 // The header field is 32-bit: larger requests cannot be described, and count as exhausted memory.
 constexpr size_t MAX_REQUEST = 0xFFFFFFFFu - HEADER_SIZE;
 
-uint32_t g_TotalBytes[3] = {0, 0, 0};
+// The three bands of the totals always agree: one count stands for them all.
+uint32_t g_TotalBytes = 0;
 uint32_t g_BlockCount = 0;
 size_t g_PoolSize = 0x4000000;
 
@@ -53,14 +54,16 @@ bool HasMarks(const unsigned char* header)
     return PeekWord(header + 4) == MARK_FIRST && PeekWord(header + 8) == MARK_SECOND;
 }
 
-// A block of ours carries the marks in the 16 bytes before it. Only addresses inside the script
-// heap are looked at, so nothing is ever read in front of a foreign pointer.
-bool IsPlainBlock(const void* block)
+// A block of ours carries the marks in the 16 bytes before it: its header, or null. Only for
+// addresses inside the script heap, so that nothing is ever read in front of a foreign pointer.
+unsigned char* PlainHeaderInRange(const void* block)
 {
-    uintptr_t at = reinterpret_cast<uintptr_t>(block);
-    return ScriptHeap_Contains(block) && at - ScriptHeap_Base() >= HEADER_SIZE &&
-           HasMarks(Bytes(block) - HEADER_SIZE);
+    if (reinterpret_cast<uintptr_t>(block) - g_ScriptHeap.base < HEADER_SIZE) return nullptr;
+    unsigned char* header = Bytes(block) - HEADER_SIZE;
+    return HasMarks(header) ? header : nullptr;
 }
+
+bool IsPlainBlock(const void* block) { return ScriptHeap_Contains(block) && PlainHeaderInRange(block) != nullptr; }
 
 // The header of an aligned block whose start was moved, or null.
 unsigned char* AlignedHeader(const void* block)
@@ -77,21 +80,26 @@ unsigned char* AlignedHeader(const void* block)
 
 void CountIn(uint32_t size)
 {
-    for (uint32_t& band : g_TotalBytes) band += size;
+    g_TotalBytes += size;
     ++g_BlockCount;
 }
 
 void CountOut(uint32_t size)
 {
-    for (uint32_t& band : g_TotalBytes) band -= size;
+    g_TotalBytes -= size;
     --g_BlockCount;
 }
+
+// Areas are allocated in whole steps, so that a freed block serves any later request of its step.
+constexpr size_t AREA_STEP = 16;
+
+size_t StepArea(size_t area) { return (area + AREA_STEP - 1) & ~(AREA_STEP - 1); }
 
 // Raw memory for a header, an area of the given size and the redzone; fatal when exhausted.
 unsigned char* RawBlock(size_t area)
 {
     if (area > MAX_REQUEST) OutOfMemory();
-    void* raw = ScriptHeap_Malloc(HEADER_SIZE + area + REDZONE);
+    void* raw = ScriptHeap_Malloc(HEADER_SIZE + StepArea(area) + REDZONE);
     if (raw == nullptr) OutOfMemory();
     unsigned char* bytes = Bytes(raw);
 #if defined(KELVARO_ASAN)
@@ -145,14 +153,43 @@ void GiveBack(unsigned char* raw)
     ++g_QuarantineCount;
     g_QuarantineBytes += usable;
 }
+// No small blocks are kept: the quarantine must see every freed one.
+unsigned char* TakeKept(size_t) { return nullptr; }
+bool Keep(unsigned char*, uint32_t) { return false; }
 #else
 void GiveBack(unsigned char* raw) { ScriptHeap_Free(raw); }
+
+// Small blocks freed lately, by area step, handed out again before the allocator is asked: most
+// blocks a running game frees are small texts made a moment before, and the allocator's own free
+// and allocation cost several times more. Bounded: at most KEPT_PER_STEP blocks of each step.
+constexpr size_t KEPT_STEPS = 17; // areas up to 256 bytes
+constexpr uint32_t KEPT_PER_STEP = 64;
+uint32_t g_KeptCount[KEPT_STEPS];
+unsigned char* g_Kept[KEPT_STEPS][KEPT_PER_STEP];
+
+unsigned char* TakeKept(size_t area)
+{
+    size_t step = (area + AREA_STEP - 1) / AREA_STEP;
+    if (step >= KEPT_STEPS || g_KeptCount[step] == 0) return nullptr;
+    return g_Kept[step][--g_KeptCount[step]];
+}
+
+bool Keep(unsigned char* header, uint32_t area)
+{
+    size_t step = (area + AREA_STEP - 1) / AREA_STEP;
+    if (step >= KEPT_STEPS || g_KeptCount[step] == KEPT_PER_STEP) return false;
+    // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
+    PokeWord(header + 4, 0);
+    g_Kept[step][g_KeptCount[step]++] = header;
+    return true;
+}
 #endif
 
 void ReleaseRaw(unsigned char* header)
 {
-    CountOut(PeekWord(header));
-    GiveBack(header);
+    uint32_t area = PeekWord(header);
+    CountOut(area);
+    if (!Keep(header, area)) GiveBack(header);
 }
 
 [[noreturn]] void FatalNoHeader()
@@ -166,18 +203,25 @@ void ReleaseRaw(unsigned char* header)
 
 } // namespace
 
-void* AllocBasic(size_t size)
+namespace {
+
+inline void* NewBlock(size_t size)
 {
-    unsigned char* raw = RawBlock(size);
+    unsigned char* raw = TakeKept(size);
+    if (raw == nullptr) raw = RawBlock(size);
     WriteHeader(raw, static_cast<uint32_t>(size));
     CountIn(static_cast<uint32_t>(size));
     return raw + HEADER_SIZE;
 }
 
+} // namespace
+
+void* AllocBasic(size_t size) { return NewBlock(size); }
+
 void* Alloc(size_t size, const char* /*file*/, int /*line*/, bool clear)
 {
     if (size == 0) return nullptr;
-    void* block = AllocBasic(size);
+    void* block = NewBlock(size);
     if (clear) std::memset(block, 0, size);
     return block;
 }
@@ -212,8 +256,8 @@ void Free(void* block)
         std::free(block); // the runtime heap's own
         return;
     }
-    if (IsPlainBlock(block)) {
-        ReleaseRaw(Bytes(block) - HEADER_SIZE);
+    if (unsigned char* header = PlainHeaderInRange(block)) {
+        ReleaseRaw(header);
         return;
     }
     if (AlignedHeader(block) != nullptr) return; // aligned blocks stay, with the totals
@@ -239,8 +283,11 @@ void* ReAlloc(void* block, size_t newSize, const char* file, int line)
         Free(block);
         return nullptr;
     }
-    void* fresh = Alloc(newSize, file, line, true);
-    std::memcpy(fresh, block, newSize < oldSize ? newSize : oldSize);
+    // Only the bytes beyond the old contents are cleared: the rest is copied over at once.
+    void* fresh = Alloc(newSize, file, line, false);
+    size_t kept = newSize < oldSize ? newSize : oldSize;
+    std::memcpy(fresh, block, kept);
+    std::memset(Bytes(fresh) + kept, 0, newSize - kept);
     Free(block);
     return fresh;
 }
@@ -251,16 +298,9 @@ void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line)
     return *address;
 }
 
-uint32_t GetSize(const void* block)
-{
-    if (block == nullptr || !ScriptHeap_Contains(block)) return 0;
-    if (reinterpret_cast<uintptr_t>(block) - ScriptHeap_Base() < HEADER_SIZE) return 0;
-    return PeekWord(Bytes(block) - HEADER_SIZE) & 0x7FFFFFFFu;
-}
-
 void DumpUsage()
 {
-    uint32_t total = g_TotalBytes[0];
+    uint32_t total = g_TotalBytes;
     MainConsole->Output("Total memory used = %d(0x%08x) bytes\n", static_cast<int32_t>(total), total);
 }
 
@@ -289,7 +329,7 @@ void* AllocPool()
     return nullptr;
 }
 
-uint32_t TotalBytes(int band) { return (band >= 0 && band < 3) ? g_TotalBytes[band] : 0; }
+uint32_t TotalBytes(int band) { return (band >= 0 && band < 3) ? g_TotalBytes : 0; }
 
 uint32_t BlockCount() { return g_BlockCount; }
 

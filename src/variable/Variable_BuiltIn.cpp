@@ -10,6 +10,7 @@
 
 BuiltinVariableEntry g_BuiltinVariables[BUILTIN_VARIABLE_ROWS];
 int32_t g_BuiltinVariableCount = 0;
+uint32_t g_BuiltinVariableGeneration = 0;
 
 namespace {
 
@@ -41,6 +42,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
     entry.canSet = canSet ? 1 : 0;
     NameIndex().emplace(entry.name, g_BuiltinVariableCount);
     ++g_BuiltinVariableCount;
+    ++g_BuiltinVariableGeneration;
 }
 
 int32_t Variable_BuiltIn_Find(const char* name)
@@ -73,6 +75,7 @@ void Variable_BuiltIn_Init()
         entry.canSet = 0;
     }
     g_BuiltinVariableCount = 0;
+    ++g_BuiltinVariableGeneration;
     NameIndex().clear();
     Variable_BuiltIn_RegisterInstance();
     Variable_BuiltIn_RegisterGlobal();
@@ -85,5 +88,6 @@ void Variable_BuiltIn_FreeNames()
         entry.name = nullptr;
     }
     g_BuiltinVariableCount = 0;
+    ++g_BuiltinVariableGeneration;
     NameIndex().clear();
 }

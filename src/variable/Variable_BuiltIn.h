@@ -25,6 +25,9 @@ struct BuiltinVariableEntry {
 
 extern BuiltinVariableEntry g_BuiltinVariables[BUILTIN_VARIABLE_ROWS];
 extern int32_t g_BuiltinVariableCount;
+// Moves on whenever a row is added or the table is cleared, so that what was learned of its rows
+// (the interpreter's argument rows) is known to be current.
+extern uint32_t g_BuiltinVariableGeneration;
 
 // Appends a row; a full table shows "INTERNAL ERROR: Adding too many variables" and adds nothing.
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet);

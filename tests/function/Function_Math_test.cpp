@@ -111,6 +111,8 @@ TEST_F(BuiltinTest, ConversionsBetweenRealsTextsAndCodes)
     ExpectCases({
         {"real", {"  12.5abc"}, 12.5}, {"real", {"0x10"}, 0}, {"real", {"\xC3\xA9-3"}, -3}, {"real", {"\x01 5\x02"}, 5},
         {"string", {2.5}, "2.50"}, {"string", {1e10}, "10000000000.00"}, {"string", {-3}, "-3"},
+        {"string", {2147483647}, "2147483647"}, {"string", {-2147483648.0}, "-2147483648"},
+        {"string", {2147483648.0}, "2147483648.00"}, {"string", {-0.0}, "0"}, {"string", {"as is"}, "as is"},
         {"string_format", {7, 8, 2}, "  7.00"}, {"string_format", {0.125, 0, 2}, "0.13"},
         {"string_format", {2.5, 4, -3}, "   3"}, {"string_format", {"as is", 9, 9}, "as is"},
         {"chr", {8364}, "\xE2\x82\xAC"}, {"chr", {-191}, "A"}, {"chr", {65536 + 64}, "\xE0\x81\x80"},

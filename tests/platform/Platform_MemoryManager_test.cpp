@@ -76,6 +76,10 @@ TEST(MemoryManager, HeaderTotalsSizesAndZeroRequests)
 
 TEST(MemoryManager, ReAllocKeepsBytesAndZeroFillsTheTail)
 {
+    // A block of the grown size freed with other bytes in it first: the grown block may be that one.
+    auto* dirty = static_cast<unsigned char*>(MEM_ALLOC(20, false));
+    std::memset(dirty, 0xFF, 20);
+    MemoryManager::Free(dirty);
     auto* block = static_cast<unsigned char*>(MEM_ALLOC(10, false));
     for (int i = 0; i < 10; ++i) block[i] = static_cast<unsigned char>(0xA0 + i);
     Totals before = Now();
@@ -154,6 +158,43 @@ TEST_P(MemoryManagerDeath, OutOfMemoryIsLoggedThenFatal)
 
 INSTANTIATE_TEST_SUITE_P(Requests, MemoryManagerDeath,
                          testing::Values(size_t(0xFFFFFF00u), size_t(1) << 33));
+
+#if !defined(KELVARO_ASAN)
+// A small block freed is handed out again for the next request of its 16-byte step, with a header
+// and totals of the new request and every byte of the new size usable; a second free of it is
+// reported and does not let two later requests share it.
+TEST(MemoryManager, FreedSmallBlocksServeTheNextRequestOfTheirStep)
+{
+    const struct {
+        size_t first, second;
+    } cases[] = {{1, 16}, {16, 1}, {17, 32}, {100, 112}, {256, 241}};
+    for (const auto& c : cases) {
+        void* block = MEM_ALLOC(c.first, false);
+        Totals before = Now();
+        MemoryManager::Free(block);
+        EXPECT_EQ(Moved(before, -static_cast<int64_t>(c.first), -1), Now()) << c.first;
+        auto* again = static_cast<unsigned char*>(MEM_ALLOC(c.second, true));
+        EXPECT_EQ(block, again) << c.first << " then " << c.second;
+        EXPECT_EQ(std::string(c.second, '\0'), std::string(reinterpret_cast<char*>(again), c.second)) << c.second;
+        EXPECT_EQ((Totals{static_cast<uint32_t>(c.second), 0xDEADC0DEu, 0xBAADB00Bu}),
+                  (Totals{HeaderWord(again, 0), HeaderWord(again, 1), HeaderWord(again, 2)}));
+        EXPECT_EQ(Moved(before, static_cast<int64_t>(c.second) - static_cast<int64_t>(c.first), 0), Now());
+        std::memset(again, 0xEE, c.second);
+        MemoryManager::Free(again);
+    }
+
+    void* twice = MEM_ALLOC(40, false);
+    MemoryManager::Free(twice);
+    testing::internal::CaptureStdout();
+    MemoryManager::Free(twice);
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("is not a block"));
+    void* first = MEM_ALLOC(40, false);
+    void* second = MEM_ALLOC(40, false);
+    EXPECT_NE(first, second);
+    MemoryManager::Free(first);
+    MemoryManager::Free(second);
+}
+#endif
 
 #if defined(KELVARO_ASAN)
 TEST(MemoryManagerSanitizer, WritePastTheEndAndUseAfterFreeAreReported)
