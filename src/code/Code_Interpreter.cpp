@@ -1449,11 +1449,10 @@ done:
 
 // The translated form's variable sites. The list a plain variable access reaches, as DirectList
 // finds it, with an unnamed variable's globalvar test remembered at the site until the variables'
-// generation moves.
-inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
+// generation moves. Locals and self, the common ones, are tested first.
+[[gnu::noinline]] CVariableList* OtherSiteList(VMRunState& run, VMTranslatedInsn* insn)
 {
     switch (insn->instance) {
-    case VM_INSTANCE_LOCAL: return locals;
     case VM_INSTANCE_UNNAMED: {
         VMSiteCache& cache = insn->cache;
         if (cache.globalGeneration != g_VariableGeneration) {
@@ -1462,22 +1461,30 @@ inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTransla
         }
         return cache.global ? Variable_GlobalList() : SelfList(run);
     }
-    case VM_INSTANCE_SELF: return SelfList(run);
     case VM_INSTANCE_OTHER: return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
     default: return Variable_GlobalList(); // the translation gives sites no other instance
     }
 }
 
+[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
+{
+    if (insn->instance == VM_INSTANCE_LOCAL) return locals;
+    if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
+    return OtherSiteList(run, insn);
+}
+
 // The site's node in the list: the one it found last while the list and the generation are the
-// same, since no node leaves a list without the generation moving.
-inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list)
+// same, since no node leaves a list without the generation moving. `generation` is the loop's copy,
+// taken again after anything outside the loop ran (nothing inside it releases nodes).
+[[gnu::always_inline]] inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list,
+                                                     uint64_t generation)
 {
     VMSiteCache& cache = insn->cache;
-    if (cache.list == list && cache.generation == g_VariableGeneration) return cache.node;
+    if (cache.list == list && cache.generation == generation) return cache.node;
     VariableNode* node = FindNode(list, insn->id);
     if (node != nullptr) {
         cache.list = list;
-        cache.generation = g_VariableGeneration;
+        cache.generation = generation;
         cache.node = node;
     }
     return node;
@@ -1485,8 +1492,8 @@ inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list)
 
 // The real that the first word of a superinstruction pushes (a plain variable or argumentN) and the
 // node holding it (null for an argument); false when it holds anything else or is out of reach.
-[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn,
-                                            double* real, VariableNode** node)
+[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                            VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
     if (insn->firstKind == VMKind::PushArgument) {
         const ScriptValue* argument = RealArgument(insn->id);
@@ -1496,7 +1503,7 @@ inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list)
         return true;
     }
     CVariableList* list = SiteList(run, locals, insn);
-    VariableNode* found = list != nullptr ? SiteNode(insn, list) : nullptr;
+    VariableNode* found = list != nullptr ? SiteNode(insn, list, generation) : nullptr;
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
@@ -1533,6 +1540,7 @@ inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
         sp = run.sp;                                                                                                 \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
         locals = run.locals;                                                                                         \
+        generation = g_VariableGeneration;                                                                           \
         run.selfListOf = nullptr;                                                                                    \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
     } while (0)
@@ -1612,12 +1620,14 @@ bool RunTranslated(VMRunState& run)
     uintptr_t lowWater;
     uintptr_t span;
     CVariableList* locals;
+    uint64_t generation;
     VM_T_LOAD();
     goto resync;
 
 afterCallOut:
     VM_T_LOAD();
-    if (run.pc == ip->nextPc && run.code == code && !run.stopped && !g_VMAttention && g_VMCodeEpoch == epoch)
+    // The epoch first: code run meanwhile may have made this translation again.
+    if (g_VMCodeEpoch == epoch && !g_VMAttention && run.code == code && run.pc == ip->nextPc && !run.stopped)
         VM_T_NEXT();
     goto resync;
 
@@ -1682,7 +1692,7 @@ tPushEight:
 
 tPushVariable:
     if (CVariableList* list = SiteList(run, locals, ip)) {
-        VariableNode* node = SiteNode(ip, list);
+        VariableNode* node = SiteNode(ip, list, generation);
         if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
             sp -= 16;
             VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
@@ -1731,7 +1741,7 @@ tPopElement:
         CVariableList* list = reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span                         \
                                   ? SiteList(run, locals, ip)                                                        \
                                   : nullptr;                                                                         \
-        VariableNode* node = list != nullptr ? SiteNode(ip, list) : nullptr;                                         \
+        VariableNode* node = list != nullptr ? SiteNode(ip, list, generation) : nullptr;                                         \
         if (node != nullptr) {                                                                                       \
             ScriptValue value;                                                                                       \
             if constexpr (VM_TYPE_##TYPE == VM_TYPE_VARIABLE)                                                        \
@@ -1802,24 +1812,29 @@ tNegNot:
 
 tBranch:
 tBranchTrue:
-tBranchFalse: {
-    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) {
-        VM_T_SAVE();
-        g_VMMessagePump();
-        NoteOutsideCode();
-        run.selfListOf = nullptr;
-    }
-    bool taken = true;
-    if (ip->kind != VMKind::Branch) {
-        bool value = *sp != 0; // only the bool's lowest byte counts
-        sp += 4;
-        taken = ip->kind == VMKind::BranchTrue ? value : !value;
-    }
+tBranchFalse:
+    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
+    // The bool's lowest byte alone counts.
+    if (ip->kind == VMKind::Branch) VM_T_GOTO(insns + ip->target);
+    sp += 4;
+    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? insns + ip->target : ip + 1);
+
+pumpAndBranch: {
+    // Every 4096th branch pumps messages first. What the branch needs is read before: code run
+    // meanwhile may make this translation again.
+    bool conditional = ip->kind != VMKind::Branch;
+    bool taken = !conditional || (*sp != 0) == (ip->kind == VMKind::BranchTrue);
     VMTranslatedInsn* target = taken ? insns + ip->target : ip + 1;
+    int32_t targetPc = target->at;
+    VM_T_SAVE();
+    g_VMMessagePump();
+    NoteOutsideCode();
+    VM_T_LOAD();
+    if (conditional) sp += 4;
     // Breakpoints written during the pump: the plain loop finds them in the words.
     if (g_VMCodeEpoch != epoch) {
         run.sp = sp;
-        run.pc = target->at;
+        run.pc = targetPc;
         return false;
     }
     VM_T_GOTO(target);
@@ -1863,7 +1878,7 @@ tBreakCheck:
 tVarConstBranch: {
     double left;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, ip, &left, &node)) {
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
         bool result = CompareReal(ip->opcode, left, ip->constant);
         // Every 4096th branch pumps messages: that one runs alone.
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
@@ -1881,7 +1896,7 @@ tVarConstBranch: {
 tVarConstStore: {
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, ip, &left, &node) &&
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
         CombineReal(ip->opcode, left, ip->constant, &value)) {
         node->value.kind = VALUE_REAL;
         node->value.ref = 0;
@@ -1894,17 +1909,22 @@ tVarConstStore: {
 tVarConst: {
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, ip, &left, &node)) {
-        if (ip->opcode >= VM_OP_SLT && ip->opcode <= VM_OP_SGT) {
-            sp -= 4;
-            VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
-            VM_T_GOTO(insns + ip->next);
-        }
-        if (CombineReal(ip->opcode, left, ip->constant, &value)) {
-            sp -= 16;
-            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-            VM_T_GOTO(insns + ip->next);
-        }
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+        CombineReal(ip->opcode, left, ip->constant, &value)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tVarConstTest: {
+    double left;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
+        sp -= 4;
+        VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
+        VM_T_GOTO(insns + ip->next);
     }
     goto* ip->fallback;
 }

@@ -238,7 +238,8 @@ void JoinSequences(VMTranslation& t)
                    PopsSameVariable(*after, head)) {
             MakeSuper(head, VMKind::VarConstStore, opcode, push.constant, static_cast<int32_t>(i + 4));
         } else {
-            MakeSuper(head, VMKind::VarConst, opcode, push.constant, static_cast<int32_t>(i + 3));
+            VMKind kind = IsCompare(opcode) ? VMKind::VarConstTest : VMKind::VarConst;
+            MakeSuper(head, kind, opcode, push.constant, static_cast<int32_t>(i + 3));
         }
     }
 }
@@ -262,23 +263,12 @@ VMTranslation* Translate(const VMBuffer* buffer)
 bool g_VMTranslate = TranslateByDefault();
 uint64_t g_VMCodeEpoch = 1;
 
-VMTranslation* VM_Translation(const VMBuffer* buffer)
+VMTranslation* VM_TranslateAgain(const VMBuffer* buffer)
 {
     if (!g_VMTranslate || buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) return nullptr;
-    VMTranslation* t = buffer->m_pTranslation;
-    if (t != nullptr && t->words == buffer->m_pWords && t->size == buffer->m_Size && t->epoch == g_VMCodeEpoch)
-        return t;
-    VM_FreeTranslation(t);
+    VM_FreeTranslation(buffer->m_pTranslation);
     buffer->m_pTranslation = Translate(buffer);
     return buffer->m_pTranslation;
 }
 
 void VM_FreeTranslation(VMTranslation* translation) { delete translation; }
-
-int32_t VM_TranslatedIndex(const VMTranslation& translation, int32_t pc)
-{
-    int32_t end = static_cast<int32_t>(translation.insns.size()) - 1;
-    if (static_cast<uint32_t>(pc) >= static_cast<uint32_t>(translation.size)) return end;
-    if (pc % 4 != 0) return -1;
-    return translation.indexOfWord[static_cast<size_t>(pc / 4)];
-}

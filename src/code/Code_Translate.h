@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "code/Code_Emitter.h"
+
 class CVariableList;
-class VMBuffer;
 struct VariableNode;
 
 // What each translated instruction does. The run loop binds a handler to each kind; the X list keeps
@@ -48,6 +49,7 @@ struct VariableNode;
     X(VarConstBranch) /* push a variable and an integer, compare, branch on the result */                            \
     X(VarConstStore)  /* push a variable and an integer, combine, pop into the same variable */                      \
     X(VarConst)       /* push a variable and an integer, combine, leave the result */                                \
+    X(VarConstTest)   /* push a variable and an integer, compare, leave the bool */                                  \
     X(ConstOp)        /* push an integer, combine it with the variable beneath */
 
 enum class VMKind : uint8_t {
@@ -107,11 +109,28 @@ extern bool g_VMTranslate;
 extern uint64_t g_VMCodeEpoch;
 inline void VM_NoteCodeWritten() { ++g_VMCodeEpoch; }
 
+// The buffer's translation made again (or for the first time); null when runs must use the plain
+// loop.
+VMTranslation* VM_TranslateAgain(const VMBuffer* buffer);
+void VM_FreeTranslation(VMTranslation* translation);
+
 // The buffer's translation, made now when it has none or its words changed since; null when runs
 // must use the plain loop.
-VMTranslation* VM_Translation(const VMBuffer* buffer);
-void VM_FreeTranslation(VMTranslation* translation);
+inline VMTranslation* VM_Translation(const VMBuffer* buffer)
+{
+    VMTranslation* t = buffer != nullptr ? buffer->m_pTranslation : nullptr;
+    if (t != nullptr && g_VMTranslate && t->words == buffer->m_pWords && t->size == buffer->m_Size &&
+        t->epoch == g_VMCodeEpoch)
+        return t;
+    return VM_TranslateAgain(buffer);
+}
 
 // The instruction starting at the code address, the End entry for any address past the code or
 // before it, or -1 when the address is inside the code but starts no instruction.
-int32_t VM_TranslatedIndex(const VMTranslation& translation, int32_t pc);
+inline int32_t VM_TranslatedIndex(const VMTranslation& translation, int32_t pc)
+{
+    int32_t end = static_cast<int32_t>(translation.insns.size()) - 1;
+    if (static_cast<uint32_t>(pc) >= static_cast<uint32_t>(translation.size)) return end;
+    if (pc % 4 != 0) return -1;
+    return translation.indexOfWord[static_cast<size_t>(pc / 4)];
+}

@@ -67,7 +67,7 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::PushEight, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
         {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
-        {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConst, K::PushImmediate, K::Fast, K::Popz, K::End}},
+        {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::PushImmediate, K::PushFour, K::PushElement, K::Popz, K::End}},
