@@ -1570,6 +1570,16 @@ inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
 
 #define VM_T_OPERAND() (words + ip->at + 4)
 
+// A fast path answering the new stack pointer, or null when the general routine must run.
+#define VM_T_FAST_OR_CALL_OUT(fast, general)                                                                         \
+    do {                                                                                                             \
+        if (uint8_t* after = fast) {                                                                                 \
+            sp = after;                                                                                              \
+            VM_T_NEXT();                                                                                             \
+        }                                                                                                            \
+        VM_T_CALL_OUT(general);                                                                                      \
+    } while (0)
+
 // The loop over translated code. It runs the run until it ends (true) or until the plain loop must
 // take over (false, the run's state saved at the instruction to run next): the debugger wants
 // attention, code words were written, or the code holds what only the plain loop runs.
@@ -1770,42 +1780,26 @@ tPopElement:
 #undef VM_T_POP_HANDLERS
 
 tArithmetic:
-    if (uint8_t* after = ArithmeticOfWord(sp, ip->word)) {
-        sp = after;
-        VM_T_NEXT();
-    }
-    VM_T_CALL_OUT(VM_DoArithmetic(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(ArithmeticOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
 
 tBitwise:
     VM_T_CALL_OUT(VM_DoArithmetic(run, ip->word));
 
 tCompare:
-    if (uint8_t* after = CompareOfWord(sp, ip->word)) {
-        sp = after;
-        VM_T_NEXT();
-    }
-    VM_T_CALL_OUT(VM_DoCompare(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(CompareOfWord(sp, ip->word), VM_DoCompare(run, ip->word));
 
 tFast:
     // Bound per pair of types below; never reached itself.
     goto tHandover;
 
 #define VM_T_FAST_HANDLER(KIND, OP, RIGHT, LEFT)                                                                     \
-    tFast##KIND##OP##RIGHT##LEFT : if (uint8_t* after = Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)) \
-    {                                                                                                                \
-        sp = after;                                                                                                  \
-        VM_T_NEXT();                                                                                                 \
-    }                                                                                                                \
-    VM_T_CALL_OUT(VM_Do##KIND(run, ip->word));
+    tFast##KIND##OP##RIGHT##LEFT : VM_T_FAST_OR_CALL_OUT((Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)), \
+                                                         VM_Do##KIND(run, ip->word));
     VM_FAST_OPCODES(VM_T_FAST_HANDLER)
 #undef VM_T_FAST_HANDLER
 
 tConv:
-    if (uint8_t* after = ConvOfWord(sp, ip->word)) {
-        sp = after;
-        VM_T_NEXT();
-    }
-    VM_T_CALL_OUT(VM_DoConv(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(ConvOfWord(sp, ip->word), VM_DoConv(run, ip->word));
 
 tNegNot:
     VM_T_CALL_OUT(VM_DoNegNot(run, ip->word));
@@ -1950,6 +1944,7 @@ tConstOp: {
 #undef VM_T_CALL_OUT
 #undef VM_T_CALL_OUT_VARIABLE
 #undef VM_T_OPERAND
+#undef VM_T_FAST_OR_CALL_OUT
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)

@@ -6,13 +6,13 @@
 // over a local counter and the variable-and-integer sequences that the translated form joins.
 #pragma once
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../../TestSupport_Console.h"
 #include "../Code_FakeWorld.h"
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
@@ -380,23 +380,10 @@ struct Outcome {
     std::string text;
 };
 
-struct TextConsole : tagIConsole {
-    std::string text;
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        char line[1024];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        text += line;
-    }
-};
 
 inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup, Outcome* outcome)
 {
-    TextConsole dump;
+    testsupport::RecordingConsole dump;
     char line[256];
     const char* text = Value_GetKind(&result) == VALUE_STRING ? Value_GetText(&result) : nullptr;
     std::snprintf(line, sizeof line, "result kind %u real %a text %s\nerror %d %s\nstack %d branches %u\n",

@@ -13,11 +13,11 @@ using programfuzz::Setup;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Setup* setup = nullptr;
-    static programfuzz::TextConsole* console = nullptr;
+    static testsupport::RecordingConsole* console = nullptr;
     if (setup == nullptr) {
         setup = new Setup();
         Setup::s_Setup = setup;
-        console = new programfuzz::TextConsole();
+        console = new testsupport::RecordingConsole();
         MainConsole = console;
         ScriptConsole = console;
     }
