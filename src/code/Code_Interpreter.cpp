@@ -901,13 +901,20 @@ inline const ScriptValue* RealArgument(int32_t id)
     return &g_ScriptArguments[slot];
 }
 
+// How the fast paths find a variable's node in a list: the word loop walks the bucket each time.
+struct WalkBucket {
+    VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
+};
+
 // The element that a push of variable `id` with the index on top of the stack and the instance
 // beneath it reads, when it is a real in a list this file reaches; null otherwise.
-inline const ScriptValue* RealElement(VMRunState& run, CVariableList* locals, const uint8_t* sp, int32_t id)
+template <typename Find = WalkBucket>
+inline const ScriptValue* RealElement(VMRunState& run, CVariableList* locals, const uint8_t* sp, int32_t id,
+                                      Find find = Find())
 {
     int32_t index = VM_Load<int32_t>(sp);
     CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id);
-    VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
+    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
     const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, index) : nullptr;
     return element != nullptr && Value_GetKind(element) == VALUE_REAL ? element : nullptr;
 }
@@ -1042,9 +1049,9 @@ struct FusedSource {
 // routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
 // the new stack pointer, or null.
 // Inline: a call costs the loop its registers, more than the body's size.
-template <uint32_t VALUE_TYPE>
+template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 [[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
-                        uintptr_t limit)
+                        uintptr_t limit, Find find = Find())
 {
     constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
     uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
@@ -1063,7 +1070,7 @@ template <uint32_t VALUE_TYPE>
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
     CVariableList* list = form != 0 || index >= 0 ? DirectList(run, locals, instance, id) : nullptr;
-    VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
+    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
     // made, unshared or grown as any store into it.
@@ -1490,6 +1497,13 @@ done:
     return node;
 }
 
+// The same for the fast paths of an element's site, whose list comes from the stack.
+struct SiteLookup {
+    VMTranslatedInsn* insn;
+    uint64_t generation;
+    VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
+};
+
 // The real that the first word of a superinstruction pushes (a plain variable or argumentN) and the
 // node holding it (null for an argument); false when it holds anything else or is out of reach.
 [[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
@@ -1729,7 +1743,7 @@ tPushArgument: {
 
 tPushElement:
     if (reinterpret_cast<uintptr_t>(sp) + 8 <= lowWater + span) {
-        if (const ScriptValue* element = RealElement(run, locals, sp, ip->id)) {
+        if (const ScriptValue* element = RealElement(run, locals, sp, ip->id, SiteLookup{ip, generation})) {
             sp -= 8;
             VM_Store(sp, ScriptValue{element->kind, 0, element->real});
             VM_T_NEXT();
@@ -1768,7 +1782,8 @@ tPopElement:
         VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
     }                                                                                                                \
     tPopElement##TYPE : {                                                                                            \
-        if (uint8_t* after = FastPop<VM_TYPE_##TYPE>(run, locals, sp, ip->word, ip->variable, lowWater + span)) {    \
+        if (uint8_t* after = FastPop<VM_TYPE_##TYPE>(run, locals, sp, ip->word, ip->variable, lowWater + span,       \
+                                                     SiteLookup{ip, generation})) {                                  \
             sp = after;                                                                                              \
             VM_T_NEXT();                                                                                             \
         }                                                                                                            \
