@@ -1,7 +1,10 @@
 // The run loop, the value stack and its regions, script calls and their frames, and the error
 // routine. The loop keeps the program counter and stack pointer in locals and handles the common
 // forms of the hot instructions itself; everything else goes to the instruction files with the run
-// state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD).
+// state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD). RunTranslated runs the
+// same instructions from a buffer's translation (Code_Translate.h) with the same fast paths and
+// calls out, and hands the run to the word loop whenever the debugger wants attention or words
+// were written; the word loop is the reference that the translation must match.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
