@@ -1,4 +1,5 @@
 #include "code/Code_Breakpoints.h"
+#include "code/Code_Translate.h"
 
 #include <algorithm>
 #include <cstring>
@@ -275,6 +276,7 @@ void VM_InsertBreakpoints()
     for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot) {
         if (g_VMBreakpoints[slot].address == VM_NO_ADDRESS) continue;
         if (uint8_t* word = PlaceOf(slot)) VM_WriteWord(word, 0, VM_BREAKPOINT_WORD);
+        VM_NoteCodeWritten();
     }
 }
 
@@ -283,6 +285,7 @@ void VM_RestoreBreakpoints()
     for (int32_t slot = VM_BREAKPOINT_SLOTS - 1; slot >= 0; --slot) {
         if (g_VMBreakpoints[slot].address == VM_NO_ADDRESS) continue;
         if (uint8_t* word = PlaceOf(slot)) VM_WriteWord(word, 0, g_VMBreakpoints[slot].savedWord);
+        VM_NoteCodeWritten();
     }
 }
 

@@ -2,11 +2,19 @@
 
 #include <cstring>
 
+#include "code/Code_Translate.h"
 #include "platform/Platform_MemoryManager.h"
 
 VMBuffer::~VMBuffer()
 {
+    VM_FreeTranslation(m_pTranslation);
     if (m_OwnsWords) MemoryManager::Free(m_pWords);
+}
+
+void VMBuffer::DropTranslation()
+{
+    VM_FreeTranslation(m_pTranslation);
+    m_pTranslation = nullptr;
 }
 
 VMWriteBuffer::VMWriteBuffer(int32_t capacity)
@@ -33,6 +41,7 @@ void VMWriteBuffer::EnsureSpace(int32_t bytes)
 void VMWriteBuffer::WriteWords(int32_t count, const uint32_t* words)
 {
     if (count <= 0) return;
+    DropTranslation();
     EnsureSpace(count * 4);
     std::memcpy(m_pWords + m_Written, words, static_cast<size_t>(count) * 4);
     m_Written += count * 4;
@@ -55,5 +64,6 @@ void VMWriteBuffer::WriteDouble(double value)
 void VMWriteBuffer::PatchWord(int32_t position, uint32_t word)
 {
     if (position < 0 || position > m_Written - 4) return;
+    DropTranslation();
     VM_WriteWord(m_pWords, static_cast<uint32_t>(position), word);
 }

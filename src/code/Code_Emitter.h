@@ -6,6 +6,8 @@
 
 #include "code/Code_Bytecode.h"
 
+struct VMTranslation;
+
 // Instruction words and their size in bytes. A buffer made by the generator owns its words; one
 // over loaded code points into the game file and does not.
 class VMBuffer {
@@ -26,6 +28,12 @@ public:
     bool m_OwnsWords = false;
     // What the buffer's string operands index; null when it has none.
     const VMStringTable* m_pStrings = nullptr;
+    // The words as the run loop decoded them, made on the first run (see Code_Translate.h).
+    mutable VMTranslation* m_pTranslation = nullptr;
+
+protected:
+    // Writing words makes the translation stale.
+    void DropTranslation();
 };
 
 // Storage doubles whenever a write would not fit, so the generator never sizes anything up front.

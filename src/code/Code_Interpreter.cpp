@@ -1,7 +1,10 @@
 // The run loop, the value stack and its regions, script calls and their frames, and the error
 // routine. The loop keeps the program counter and stack pointer in locals and handles the common
 // forms of the hot instructions itself; everything else goes to the instruction files with the run
-// state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD).
+// state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD). RunTranslated runs the
+// same instructions from a buffer's translation (Code_Translate.h) with the same fast paths and
+// calls out, and hands the run to the word loop whenever the debugger wants attention or words
+// were written; the word loop is the reference that the translation must match.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
@@ -20,6 +23,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_InterpreterState.h"
 #include "code/Code_Object.h"
+#include "code/Code_Translate.h"
 #include "extension/Extension_Main.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_ScriptHeap.h"
@@ -692,6 +696,101 @@ inline uint8_t* FastCompare(uint8_t* sp)
     return sp;
 }
 
+// Truncation toward zero; the numbers module decides everything outside int32 (NaN included).
+inline int32_t TruncToInt32(double value)
+{
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+    return Numbers_TruncToInt32(value);
+}
+
+// The arithmetic fast path for any word (types read from it); null when the general routine must run.
+[[gnu::always_inline]] inline uint8_t* ArithmeticOfWord(uint8_t* sp, uint32_t word)
+{
+    uint8_t opcode = VM_WordOpcode(word);
+    uint32_t rightType = VM_WordFirstType(word);
+    uint32_t leftType = VM_WordSecondType(word);
+    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
+        int32_t value;
+        if (!IntArithmetic(opcode, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) return nullptr;
+        sp += 4;
+        VM_Store(sp, value);
+        return sp;
+    }
+    double left, right, value;
+    uint32_t rightSize = VM_StackSize(rightType);
+    if (!FastReal(sp, rightType, &right) || !FastReal(sp + rightSize, leftType, &left) ||
+        !RealArithmetic(opcode, rightType, left, right, &value))
+        return nullptr;
+    sp += rightSize + VM_StackSize(leftType);
+    if (rightType == VM_TYPE_VARIABLE || leftType == VM_TYPE_VARIABLE) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+    } else {
+        sp -= 8;
+        VM_Store(sp, value);
+    }
+    return sp;
+}
+
+// The comparison fast path for any word; null when the general routine must run.
+[[gnu::always_inline]] inline uint8_t* CompareOfWord(uint8_t* sp, uint32_t word)
+{
+    uint32_t rightType = VM_WordFirstType(word);
+    uint32_t leftType = VM_WordSecondType(word);
+    double left, right, difference;
+    uint32_t rightSize = VM_StackSize(rightType);
+    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
+        // The difference wraps as a 32-bit integer.
+        difference = static_cast<int32_t>(static_cast<uint32_t>(VM_Load<int32_t>(sp + 4)) -
+                                          static_cast<uint32_t>(VM_Load<int32_t>(sp)));
+    } else if (FastReal(sp, rightType, &right) && FastReal(sp + rightSize, leftType, &left)) {
+        difference = left - right;
+    } else {
+        return nullptr;
+    }
+    sp += rightSize + VM_StackSize(leftType) - 4;
+    VM_Store<int32_t>(sp, VM_TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
+    return sp;
+}
+
+// The conversion fast path between plain numbers; null when the general routine must run.
+[[gnu::always_inline]] inline uint8_t* ConvOfWord(uint8_t* sp, uint32_t word)
+{
+    uint32_t source = VM_WordFirstType(word);
+    uint32_t target = VM_WordSecondType(word);
+    double value;
+    bool fastTarget = target == VM_TYPE_DOUBLE || target == VM_TYPE_INT || target == VM_TYPE_BOOL ||
+                      target == VM_TYPE_VARIABLE;
+    if (source == target || !fastTarget || !FastReal(sp, source, &value)) return nullptr;
+    uint8_t* end = sp + VM_StackSize(source);
+    switch (target) {
+    case VM_TYPE_DOUBLE: sp = end - 8; VM_Store(sp, value); break;
+    case VM_TYPE_INT:
+        sp = end - 4;
+        VM_Store<int32_t>(sp, source == VM_TYPE_INT ? static_cast<int32_t>(value) : TruncToInt32(value));
+        break;
+    case VM_TYPE_BOOL:
+        sp = end - 4;
+        VM_Store<int32_t>(sp, (source == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0);
+        break;
+    default: sp = end - 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); break;
+    }
+    return sp;
+}
+
+// dup of one 4-byte integer or bool, and popz of a 4-byte item: the loops do these themselves.
+inline bool DupsFour(uint32_t word)
+{
+    uint32_t type = VM_WordFirstType(word);
+    return (word & 0xFFFF) == 0 && (type == VM_TYPE_INT || type == VM_TYPE_BOOL);
+}
+
+inline bool PopsFour(uint32_t word)
+{
+    uint32_t type = VM_WordFirstType(word);
+    return type == VM_TYPE_INT || type == VM_TYPE_BOOL || type == VM_TYPE_FLOAT;
+}
+
 // The pairs of types and the opcodes that get handlers of their own.
 #define VM_FAST_TYPES(X, KIND, OP)                                                                                   \
     X(KIND, OP, INT, INT)                                                                                            \
@@ -734,13 +833,6 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
     for (VariableNode* node = list->Bucket(Variable_Bucket(id)); node != nullptr; node = node->next)
         if (node->id == id) return node;
     return nullptr;
-}
-
-// Truncation toward zero; the numbers module decides everything outside int32 (NaN included).
-inline int32_t TruncToInt32(double value)
-{
-    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
-    return Numbers_TruncToInt32(value);
 }
 
 // The element of an array value for reading, as Value_GetElementPointer finds it, without leaving
@@ -824,6 +916,24 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     if (slot < 0) return false;
     *out = CurrentArgument(run, slot);
     return Value_GetKind(out) == VALUE_REAL;
+}
+
+// How the fast paths find a variable's node in a list: the word loop walks the bucket each time.
+struct WalkBucket {
+    VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
+};
+
+// The element that a push of variable `id` with the index on top of the stack and the instance
+// beneath it reads, when it is a real in a list this file reaches; null otherwise.
+template <typename Find = WalkBucket>
+inline const ScriptValue* RealElement(VMRunState& run, CVariableList* locals, const uint8_t* sp, int32_t id,
+                                      Find find = Find())
+{
+    int32_t index = VM_Load<int32_t>(sp);
+    CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id);
+    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
+    const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, index) : nullptr;
+    return element != nullptr && Value_GetKind(element) == VALUE_REAL ? element : nullptr;
 }
 
 // A built-in variable of self or other read straight through its getter; false when the general
@@ -957,9 +1067,9 @@ struct FusedSource {
 // routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
 // the new stack pointer, or null.
 // Inline: a call costs the loop its registers, more than the body's size.
-template <uint32_t VALUE_TYPE>
+template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 [[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
-                        uintptr_t limit)
+                        uintptr_t limit, Find find = Find())
 {
     constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
     uint32_t form = variable & (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET);
@@ -978,7 +1088,7 @@ template <uint32_t VALUE_TYPE>
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
     CVariableList* list = form != 0 || index >= 0 ? DirectList(run, locals, instance, id) : nullptr;
-    VariableNode* node = list != nullptr ? FindNode(list, id) : nullptr;
+    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
     // made, unshared or grown as any store into it.
@@ -1206,16 +1316,10 @@ pushVariable: {
             Value_Free(&value);
         }
     } else if (form == 0 && reinterpret_cast<uintptr_t>(sp) + 8 <= lowWater + span) {
-        // An element: the index on top, the instance beneath it.
-        int32_t index = VM_Load<int32_t>(sp);
-        if (CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id)) {
-            VariableNode* node = FindNode(list, id);
-            const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, index) : nullptr;
-            if (element != nullptr && Value_GetKind(element) == VALUE_REAL) {
-                sp -= 8;
-                VM_Store(sp, ScriptValue{element->kind, 0, element->real});
-                VM_NEXT();
-            }
+        if (const ScriptValue* element = RealElement(run, locals, sp, id)) {
+            sp -= 8;
+            VM_Store(sp, ScriptValue{element->kind, 0, element->real});
+            VM_NEXT();
         }
     }
     VM_CALL_OUT_VARIABLE(VM_DoPush(run, word, operand));
@@ -1248,57 +1352,22 @@ opPop: {
     VM_POP_HANDLER(INT)
 #undef VM_POP_HANDLER
 
-opArithmetic: {
-    uint8_t opcode = VM_WordOpcode(word);
-    uint32_t rightType = VM_WordFirstType(word);
-    uint32_t leftType = VM_WordSecondType(word);
-    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
-        int32_t value;
-        if (IntArithmetic(opcode, VM_Load<int32_t>(sp + 4), VM_Load<int32_t>(sp), &value)) {
-            sp += 4;
-            VM_Store(sp, value);
-            VM_NEXT();
-        }
-    } else {
-        double left, right, value;
-        uint32_t rightSize = VM_StackSize(rightType);
-        if (FastReal(sp, rightType, &right) && FastReal(sp + rightSize, leftType, &left) &&
-            RealArithmetic(opcode, rightType, left, right, &value)) {
-            sp += rightSize + VM_StackSize(leftType);
-            if (rightType == VM_TYPE_VARIABLE || leftType == VM_TYPE_VARIABLE) {
-                sp -= 16;
-                VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-            } else {
-                sp -= 8;
-                VM_Store(sp, value);
-            }
-            VM_NEXT();
-        }
+opArithmetic:
+    if (uint8_t* next = ArithmeticOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
     }
     VM_CALL_OUT(VM_DoArithmetic(run, word));
-}
 
 opBitwise:
     VM_CALL_OUT(VM_DoArithmetic(run, word));
 
-opCompare: {
-    uint32_t rightType = VM_WordFirstType(word);
-    uint32_t leftType = VM_WordSecondType(word);
-    double left, right, difference;
-    uint32_t rightSize = VM_StackSize(rightType);
-    if (rightType == VM_TYPE_INT && leftType == VM_TYPE_INT) {
-        // The difference wraps as a 32-bit integer.
-        difference = static_cast<int32_t>(static_cast<uint32_t>(VM_Load<int32_t>(sp + 4)) -
-                                          static_cast<uint32_t>(VM_Load<int32_t>(sp)));
-    } else if (FastReal(sp, rightType, &right) && FastReal(sp + rightSize, leftType, &left)) {
-        difference = left - right;
-    } else {
-        VM_CALL_OUT(VM_DoCompare(run, word));
+opCompare:
+    if (uint8_t* next = CompareOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
     }
-    sp += rightSize + VM_StackSize(leftType) - 4;
-    VM_Store<int32_t>(sp, VM_TestDifference(VM_WordOpcode(word), difference, Code_CompareEpsilon) ? 1 : 0);
-    VM_NEXT();
-}
+    VM_CALL_OUT(VM_DoCompare(run, word));
 
 #define VM_FAST_HANDLER(KIND, OP, RIGHT, LEFT)                                                                       \
     fast##KIND##OP##RIGHT##LEFT:                                                                                     \
@@ -1310,30 +1379,12 @@ opCompare: {
     VM_FAST_OPCODES(VM_FAST_HANDLER)
 #undef VM_FAST_HANDLER
 
-opConv: {
-    uint32_t source = VM_WordFirstType(word);
-    uint32_t target = VM_WordSecondType(word);
-    double value;
-    bool fastTarget = target == VM_TYPE_DOUBLE || target == VM_TYPE_INT || target == VM_TYPE_BOOL ||
-                      target == VM_TYPE_VARIABLE;
-    if (source != target && fastTarget && FastReal(sp, source, &value)) {
-        uint8_t* end = sp + VM_StackSize(source);
-        switch (target) {
-        case VM_TYPE_DOUBLE: sp = end - 8; VM_Store(sp, value); break;
-        case VM_TYPE_INT:
-            sp = end - 4;
-            VM_Store<int32_t>(sp, source == VM_TYPE_INT ? static_cast<int32_t>(value) : TruncToInt32(value));
-            break;
-        case VM_TYPE_BOOL:
-            sp = end - 4;
-            VM_Store<int32_t>(sp, (source == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0);
-            break;
-        default: sp = end - 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); break;
-        }
+opConv:
+    if (uint8_t* next = ConvOfWord(sp, word)) {
+        sp = next;
         VM_NEXT();
     }
     VM_CALL_OUT(VM_DoConv(run, word));
-}
 
 opNegNot:
     VM_CALL_OUT(VM_DoNegNot(run, word));
@@ -1357,24 +1408,20 @@ opBranch: {
     VM_NEXT();
 }
 
-opDup: {
-    uint32_t type = VM_WordFirstType(word);
-    if ((word & 0xFFFF) == 0 && (type == VM_TYPE_INT || type == VM_TYPE_BOOL)) {
+opDup:
+    if (DupsFour(word)) {
         sp -= 4;
         std::memcpy(sp, sp + 4, 4);
         VM_NEXT();
     }
     VM_CALL_OUT(VM_DoDup(run, word));
-}
 
-opPopz: {
-    uint32_t type = VM_WordFirstType(word);
-    if (type == VM_TYPE_INT || type == VM_TYPE_BOOL || type == VM_TYPE_FLOAT) {
+opPopz:
+    if (PopsFour(word)) {
         sp += 4;
         VM_NEXT();
     }
     VM_CALL_OUT(VM_DoPopz(run, word));
-}
 
 opCall: {
     VM_OPERAND();
@@ -1426,6 +1473,515 @@ done:
 #undef VM_OPERAND_OF
 #undef VM_CALL_OUT
 #undef VM_CALL_OUT_VARIABLE
+
+// The translated form's variable sites. The list a plain variable access reaches, as DirectList
+// finds it, with an unnamed variable's globalvar test remembered at the site until the variables'
+// generation moves. Locals and self, the common ones, are tested first.
+[[gnu::noinline]] CVariableList* OtherSiteList(VMRunState& run, VMTranslatedInsn* insn)
+{
+    switch (insn->instance) {
+    case VM_INSTANCE_UNNAMED: {
+        VMSiteCache& cache = insn->cache;
+        if (cache.globalGeneration != g_VariableGeneration) {
+            cache.global = Variable_IsGlobalVar(insn->id);
+            cache.globalGeneration = g_VariableGeneration;
+        }
+        return cache.global ? Variable_GlobalList() : SelfList(run);
+    }
+    case VM_INSTANCE_OTHER: return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    default: return Variable_GlobalList(); // the translation gives sites no other instance
+    }
+}
+
+[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
+{
+    if (insn->instance == VM_INSTANCE_LOCAL) return locals;
+    if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
+    return OtherSiteList(run, insn);
+}
+
+// The site's node in the list: the one it found last while the list and the generation are the
+// same, since no node leaves a list without the generation moving. `generation` is the loop's copy,
+// taken again after anything outside the loop ran (nothing inside it releases nodes).
+[[gnu::always_inline]] inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list,
+                                                     uint64_t generation)
+{
+    VMSiteCache& cache = insn->cache;
+    if (cache.list == list && cache.generation == generation) return cache.node;
+    VariableNode* node = FindNode(list, insn->id);
+    if (node != nullptr) {
+        cache.list = list;
+        cache.generation = generation;
+        cache.node = node;
+    }
+    return node;
+}
+
+// The same for the fast paths of an element's site, whose list comes from the stack.
+struct SiteLookup {
+    VMTranslatedInsn* insn;
+    uint64_t generation;
+    VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
+};
+
+// The real that the first word of a superinstruction pushes (a plain variable or argumentN) and the
+// node holding it (null for an argument); false when it holds anything else or is out of reach.
+[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                            VMTranslatedInsn* insn, double* real, VariableNode** node)
+{
+    if (insn->firstKind == VMKind::PushArgument) {
+        ScriptValue argument;
+        if (!RealArgument(run, insn->id, &argument)) return false;
+        *real = argument.real;
+        *node = nullptr;
+        return true;
+    }
+    CVariableList* list = SiteList(run, locals, insn);
+    VariableNode* found = list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+    if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
+    *real = found->value.real;
+    *node = found;
+    return true;
+}
+
+// A superinstruction's combination of a real with its integer, as the separate arithmetic word
+// would make it; false when that word's general routine must run (and report).
+[[gnu::always_inline]] inline bool CombineReal(uint8_t opcode, double left, int32_t constant, double* value)
+{
+    if (opcode == VM_OP_ADD) {
+        *value = left + static_cast<double>(constant);
+        return true;
+    }
+    return RealArithmetic(opcode, VM_TYPE_INT, left, static_cast<double>(constant), value);
+}
+
+inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
+{
+    double difference = left - static_cast<double>(constant);
+    return opcode == VM_OP_SLT ? difference < -Code_CompareEpsilon
+                               : VM_TestDifference(opcode, difference, Code_CompareEpsilon);
+}
+
+#define VM_T_SAVE()                                                                                                  \
+    do {                                                                                                             \
+        run.sp = sp;                                                                                                 \
+        run.pc = ip->nextPc;                                                                                         \
+        run.insnStart = ip->at;                                                                                      \
+    } while (0)
+
+#define VM_T_LOAD()                                                                                                  \
+    do {                                                                                                             \
+        sp = run.sp;                                                                                                 \
+        lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
+        locals = run.locals;                                                                                         \
+        generation = g_VariableGeneration;                                                                           \
+        run.selfListOf = nullptr;                                                                                    \
+        span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
+    } while (0)
+
+// To the instruction `target` after the same test of the stack as the plain loop's; `ip` stays the
+// instruction just run until the jump, for the error position of a failed test.
+#define VM_T_GOTO(target)                                                                                            \
+    do {                                                                                                             \
+        next = (target);                                                                                             \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater > span) goto checkStack;                                      \
+        ip = next;                                                                                                   \
+        goto* ip->handler;                                                                                           \
+    } while (0)
+
+#define VM_T_NEXT() VM_T_GOTO(ip + 1)
+
+// Runs an instruction outside the loop on the saved state, then carries on after it, or wherever
+// the call moved the run.
+#define VM_T_CALL_OUT(statement)                                                                                     \
+    do {                                                                                                             \
+        VM_T_SAVE();                                                                                                 \
+        statement;                                                                                                   \
+        goto afterCallOut;                                                                                           \
+    } while (0)
+
+#define VM_T_CALL_OUT_VARIABLE(statement) VM_T_CALL_OUT(statement; NoteOutsideCode())
+
+#define VM_T_OPERAND() (words + ip->at + 4)
+
+// A fast path answering the new stack pointer, or null when the general routine must run.
+#define VM_T_FAST_OR_CALL_OUT(fast, general)                                                                         \
+    do {                                                                                                             \
+        if (uint8_t* after = fast) {                                                                                 \
+            sp = after;                                                                                              \
+            VM_T_NEXT();                                                                                             \
+        }                                                                                                            \
+        VM_T_CALL_OUT(general);                                                                                      \
+    } while (0)
+
+// The loop over translated code. It runs the run until it ends (true) or until the plain loop must
+// take over (false, the run's state saved at the instruction to run next): the debugger wants
+// attention, code words were written, or the code holds what only the plain loop runs.
+bool RunTranslated(VMRunState& run)
+{
+    static const void* s_Kinds[static_cast<size_t>(VMKind::Count)];
+    static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
+    static const void* s_Pops[16];
+    static const void* s_PopElements[16];
+    static bool s_Ready = false;
+    if (!s_Ready) {
+#define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
+        VM_TRANSLATED_KINDS(VM_KIND_LABEL)
+#undef VM_KIND_LABEL
+#define VM_T_FAST_ENTRY(KIND, OP, RIGHT, LEFT)                                                                       \
+    s_Fast[WideIndex(VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT)] = &&tFast##KIND##OP##RIGHT##LEFT;
+        VM_FAST_OPCODES(VM_T_FAST_ENTRY)
+#undef VM_T_FAST_ENTRY
+        s_Pops[VM_TYPE_VARIABLE] = &&tPopVariableVARIABLE;
+        s_Pops[VM_TYPE_DOUBLE] = &&tPopVariableDOUBLE;
+        s_Pops[VM_TYPE_INT] = &&tPopVariableINT;
+        s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
+        s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
+        s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+        s_Ready = true;
+    }
+    // Handlers are bound to a translation the first time it runs.
+    auto bind = [](VMTranslation& translation) {
+        for (VMTranslatedInsn& insn : translation.insns) {
+            switch (insn.kind) {
+            case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
+            case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
+            case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
+            }
+            insn.fallback = s_Kinds[static_cast<size_t>(insn.firstKind)];
+        }
+        translation.bound = true;
+    };
+
+    const uint64_t epoch = g_VMCodeEpoch;
+    const VMBuffer* code = nullptr;
+    VMTranslatedInsn* insns = nullptr;
+    const uint8_t* words = nullptr;
+    VMTranslatedInsn* ip = nullptr;
+    VMTranslatedInsn* next = nullptr;
+    uint8_t* sp;
+    uintptr_t lowWater;
+    uintptr_t span;
+    CVariableList* locals;
+    uint64_t generation;
+    VM_T_LOAD();
+    goto resync;
+
+afterCallOut:
+    VM_T_LOAD();
+    // The epoch first: code run meanwhile may have made this translation again.
+    if (g_VMCodeEpoch == epoch && !g_VMAttention && run.code == code && run.pc == ip->nextPc && !run.stopped)
+        VM_T_NEXT();
+    goto resync;
+
+resync: {
+    // The run moved to other code or another place in it: find where in which translation.
+    VMTranslation* translation = g_VMAttention || g_VMCodeEpoch != epoch ? nullptr : VM_Translation(run.code);
+    int32_t index = translation != nullptr ? VM_TranslatedIndex(*translation, run.pc) : -1;
+    if (index < 0) return false;
+    if (!translation->bound) bind(*translation);
+    code = run.code;
+    insns = translation->insns.data();
+    words = translation->words;
+    ip = nullptr; // the error position stays the one the last call saved
+    VM_T_GOTO(insns + index);
+}
+
+checkStack:
+    // The plain loop tests the end of the code before the stack.
+    if (next->kind == VMKind::End) {
+        ip = next;
+        goto* ip->handler;
+    }
+    run.sp = sp;
+    run.pc = next->at;
+    if (ip != nullptr) run.insnStart = ip->at;
+    CheckStack(run);
+    VM_T_LOAD();
+    if (run.stopped || run.code != code || run.pc != next->at) goto resync;
+    VM_T_GOTO(next);
+
+tHandover:
+    run.sp = sp;
+    run.pc = ip->at;
+    return false;
+
+tEnd:
+    if (run.callDepth == 0) {
+        run.sp = sp;
+        run.pc = ip->at;
+        return true;
+    }
+    // A called script that runs off its end returns real 0.
+    VM_T_CALL_OUT(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
+
+tNothing:
+    VM_T_NEXT();
+
+tPushImmediate:
+    sp -= 4;
+    VM_Store<int32_t>(sp, ip->constant);
+    VM_T_NEXT();
+
+tPushFour:
+    sp -= 4;
+    std::memcpy(sp, ip->operand, 4);
+    VM_T_NEXT();
+
+tPushEight:
+    sp -= 8;
+    std::memcpy(sp, ip->operand, 8);
+    VM_T_NEXT();
+
+tPushVariable:
+    if (CVariableList* list = SiteList(run, locals, ip)) {
+        VariableNode* node = SiteNode(ip, list, generation);
+        if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
+            sp -= 16;
+            VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
+            VM_T_NEXT();
+        }
+    }
+    VM_T_CALL_OUT_VARIABLE(VM_DoPush(run, ip->word, VM_T_OPERAND()));
+
+tPushArgument: {
+    ScriptValue argument;
+    if (RealArgument(run, ip->id, &argument)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{argument.kind, 0, argument.real});
+        VM_T_NEXT();
+    }
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    if (ReadBuiltIn(run, ip->instance, ip->id, &value)) {
+        sp -= 16;
+        VM_Store(sp, value);
+        VM_T_NEXT();
+    }
+    Value_Free(&value);
+    VM_T_CALL_OUT_VARIABLE(VM_DoPush(run, ip->word, VM_T_OPERAND()));
+}
+
+tPushElement:
+    if (reinterpret_cast<uintptr_t>(sp) + 8 <= lowWater + span) {
+        if (const ScriptValue* element = RealElement(run, locals, sp, ip->id, SiteLookup{ip, generation})) {
+            sp -= 8;
+            VM_Store(sp, ScriptValue{element->kind, 0, element->real});
+            VM_T_NEXT();
+        }
+    }
+    VM_T_CALL_OUT_VARIABLE(VM_DoPush(run, ip->word, VM_T_OPERAND()));
+
+tPushGeneral:
+    VM_T_CALL_OUT(VM_DoPush(run, ip->word, VM_T_OPERAND()));
+
+tPopGeneral:
+tPopVariable:
+tPopElement:
+    VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));
+
+#define VM_T_POP_HANDLERS(TYPE)                                                                                      \
+    tPopVariable##TYPE : {                                                                                           \
+        constexpr uint32_t valueSize = FastSize(VM_TYPE_##TYPE);                                                     \
+        CVariableList* list = reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span                         \
+                                  ? SiteList(run, locals, ip)                                                        \
+                                  : nullptr;                                                                         \
+        VariableNode* node = list != nullptr ? SiteNode(ip, list, generation) : nullptr;                                         \
+        if (node != nullptr) {                                                                                       \
+            ScriptValue value;                                                                                       \
+            if constexpr (VM_TYPE_##TYPE == VM_TYPE_VARIABLE)                                                        \
+                value = VM_Load<ScriptValue>(sp);                                                                    \
+            else if constexpr (VM_TYPE_##TYPE == VM_TYPE_DOUBLE)                                                     \
+                value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(sp)};                                             \
+            else                                                                                                     \
+                value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(sp))};                       \
+            if (Value_GetKind(&node->value) != VALUE_REAL) Value_Free(&node->value);                                 \
+            node->value = value;                                                                                     \
+            sp += valueSize;                                                                                         \
+            VM_T_NEXT();                                                                                             \
+        }                                                                                                            \
+        VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
+    }                                                                                                                \
+    tPopElement##TYPE : {                                                                                            \
+        if (uint8_t* after = FastPop<VM_TYPE_##TYPE>(run, locals, sp, ip->word, ip->variable, lowWater + span,       \
+                                                     SiteLookup{ip, generation})) {                                  \
+            sp = after;                                                                                              \
+            VM_T_NEXT();                                                                                             \
+        }                                                                                                            \
+        VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
+    }
+    VM_T_POP_HANDLERS(VARIABLE)
+    VM_T_POP_HANDLERS(DOUBLE)
+    VM_T_POP_HANDLERS(INT)
+#undef VM_T_POP_HANDLERS
+
+tArithmetic:
+    VM_T_FAST_OR_CALL_OUT(ArithmeticOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
+
+tBitwise:
+    VM_T_CALL_OUT(VM_DoArithmetic(run, ip->word));
+
+tCompare:
+    VM_T_FAST_OR_CALL_OUT(CompareOfWord(sp, ip->word), VM_DoCompare(run, ip->word));
+
+tFast:
+    // Bound per pair of types below; never reached itself.
+    goto tHandover;
+
+#define VM_T_FAST_HANDLER(KIND, OP, RIGHT, LEFT)                                                                     \
+    tFast##KIND##OP##RIGHT##LEFT : VM_T_FAST_OR_CALL_OUT((Fast##KIND<VM_OP_##OP, VM_TYPE_##RIGHT, VM_TYPE_##LEFT>(sp)), \
+                                                         VM_Do##KIND(run, ip->word));
+    VM_FAST_OPCODES(VM_T_FAST_HANDLER)
+#undef VM_T_FAST_HANDLER
+
+tConv:
+    VM_T_FAST_OR_CALL_OUT(ConvOfWord(sp, ip->word), VM_DoConv(run, ip->word));
+
+tNegNot:
+    VM_T_CALL_OUT(VM_DoNegNot(run, ip->word));
+
+tBranch:
+tBranchTrue:
+tBranchFalse:
+    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
+    // The bool's lowest byte alone counts.
+    if (ip->kind == VMKind::Branch) VM_T_GOTO(insns + ip->target);
+    sp += 4;
+    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? insns + ip->target : ip + 1);
+
+pumpAndBranch: {
+    // Every 4096th branch pumps messages first. What the branch needs is read before: code run
+    // meanwhile may make this translation again.
+    bool conditional = ip->kind != VMKind::Branch;
+    bool taken = !conditional || (*sp != 0) == (ip->kind == VMKind::BranchTrue);
+    VMTranslatedInsn* target = taken ? insns + ip->target : ip + 1;
+    int32_t targetPc = target->at;
+    VM_T_SAVE();
+    VM_SettleArguments(run);
+    g_VMMessagePump();
+    NoteOutsideCode();
+    VM_T_LOAD();
+    if (conditional) sp += 4;
+    // Breakpoints written during the pump: the plain loop finds them in the words.
+    if (g_VMCodeEpoch != epoch) {
+        run.sp = sp;
+        run.pc = targetPc;
+        return false;
+    }
+    VM_T_GOTO(target);
+}
+
+tDup:
+    if (DupsFour(ip->word)) {
+        sp -= 4;
+        std::memcpy(sp, sp + 4, 4);
+        VM_T_NEXT();
+    }
+    VM_T_CALL_OUT(VM_DoDup(run, ip->word));
+
+tPopz:
+    if (PopsFour(ip->word)) {
+        sp += 4;
+        VM_T_NEXT();
+    }
+    VM_T_CALL_OUT(VM_DoPopz(run, ip->word));
+
+tCall:
+    VM_T_CALL_OUT(DoCall(run, ip->word, VM_T_OPERAND()));
+
+tRet:
+    VM_T_CALL_OUT(DoReturn(run, ip->word));
+
+tExit:
+    VM_T_CALL_OUT(DoExit(run));
+
+tPushEnv:
+    VM_T_CALL_OUT(VM_DoPushEnv(run, ip->word, ip->at));
+
+tPopEnv:
+    VM_T_CALL_OUT(VM_DoPopEnv(run, ip->word, ip->at));
+
+tBreakCheck:
+    VM_T_CALL_OUT(VM_DoBreakCheck(run, ip->word));
+
+    // Superinstructions. Each runs whole only where its words would run their fast paths without
+    // reaching a new stack depth; otherwise its first word runs alone, as the fallback.
+tVarConstBranch: {
+    double left;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
+        bool result = CompareReal(ip->opcode, left, ip->constant);
+        // Every 4096th branch pumps messages: that one runs alone.
+        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
+            ++g_BranchCounter;
+            bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
+            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);
+        }
+        sp -= 4;
+        VM_Store<int32_t>(sp, result ? 1 : 0);
+        VM_T_GOTO(insns + ip->next - 1);
+    }
+    goto* ip->fallback;
+}
+
+tVarConstStore: {
+    double left, value;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+        CombineReal(ip->opcode, left, ip->constant, &value)) {
+        node->value.kind = VALUE_REAL;
+        node->value.ref = 0;
+        node->value.real = value;
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tVarConst: {
+    double left, value;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+        CombineReal(ip->opcode, left, ip->constant, &value)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tVarConstTest: {
+    double left;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
+        sp -= 4;
+        VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tConstOp: {
+    // The variable beneath must lie within the level, and the integer's push must not reach a new
+    // depth, or the separate words would stop between them.
+    double value;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 4 && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
+        (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL &&
+        CombineReal(ip->opcode, VM_Load<double>(sp + 8), ip->constant, &value)) {
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+}
+
+#undef VM_T_SAVE
+#undef VM_T_LOAD
+#undef VM_T_GOTO
+#undef VM_T_NEXT
+#undef VM_T_CALL_OUT
+#undef VM_T_CALL_OUT_VARIABLE
+#undef VM_T_OPERAND
+#undef VM_T_FAST_OR_CALL_OUT
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)
@@ -1567,7 +2123,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.locals = nullptr;
     NoteOutsideCode();
 
-    RunLoop(run);
+    if (!RunTranslated(run)) RunLoop(run);
     VM_FinishBreaks();
 
     g_ScriptArgumentCount = run.savedArgCount;

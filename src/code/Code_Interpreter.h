@@ -1,7 +1,9 @@
 // The bytecode interpreter: runs one code buffer for a self and an other instance over a raw value
 // stack of 4-, 8- and 16-byte items, with script calls as frames on that stack (never a nested run),
 // the 16 script argument slots, the per-level local variable lists and the one error routine of
-// every instruction.
+// every instruction. Code runs on a translation of its words made at its first run
+// (Code_Translate.h) while the debugger wants nothing and the words stay as they were; the word
+// loop, the reference, runs it otherwise.
 #pragma once
 
 #include <cstdint>

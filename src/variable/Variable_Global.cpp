@@ -48,6 +48,7 @@ void Variable_DeclareGlobalVar(int32_t id)
     size_t slot = static_cast<size_t>(id - VARIABLE_USER_BASE);
     if (slot >= g_GlobalVarFlags.size()) g_GlobalVarFlags.resize(slot + 1, 0);
     g_GlobalVarFlags[slot] = 1;
+    ++g_VariableGeneration;
     Variable_GlobalList()->Declare(id);
 }
 
@@ -58,6 +59,7 @@ void Variable_Init()
     delete g_pGlobals;
     g_pGlobals = new CVariableList();
     g_GlobalVarFlags.assign(GLOBALVAR_INITIAL_FLAGS, 0);
+    ++g_VariableGeneration;
 }
 
 bool Variable_SaveGame(IBuffer* buffer)
@@ -97,6 +99,7 @@ void Variable_CommitGlobals(StagedGlobals* staged)
     delete staged->list;
     staged->list = nullptr;
     g_GlobalVarFlags.swap(staged->flags);
+    ++g_VariableGeneration;
 }
 
 bool Variable_LoadGame(IBuffer* buffer)
@@ -114,4 +117,5 @@ void Variable_Shutdown()
     g_pGlobals = nullptr;
     g_GlobalVarFlags.clear();
     g_GlobalVarFlags.shrink_to_fit();
+    ++g_VariableGeneration;
 }

@@ -90,6 +90,8 @@ struct DumpWriter {
 
 } // namespace
 
+uint64_t g_VariableGeneration = 1;
+
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
 
 CVariableList::CVariableList() : m_Buckets{}, m_pAll(nullptr), m_Count(0) {}
@@ -99,6 +101,7 @@ CVariableList::~CVariableList() { Clear(); }
 void CVariableList::Clear()
 {
     VariableNode* node = m_pAll;
+    if (node != nullptr) ++g_VariableGeneration;
     while (node != nullptr) {
         VariableNode* next = node->nextAll;
         Value_Free(&node->value);

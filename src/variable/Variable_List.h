@@ -64,6 +64,11 @@ private:
     int32_t m_Count;
 };
 
+// Moves on whenever a node leaves a list (a clear, a load, a list's end) and whenever which names
+// are globalvars changes: a (list, generation) pair remembered with a node finds that node in that
+// list while the generation has not moved.
+extern uint64_t g_VariableGeneration;
+
 // The bucket of an identifier (identifiers are never negative).
 inline int32_t Variable_Bucket(int32_t id) { return static_cast<int32_t>(static_cast<uint32_t>(id) % VARIABLE_BUCKETS); }
 

@@ -1,0 +1,274 @@
+#include "code/Code_Translate.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "code/Code_Bytecode.h"
+#include "code/Code_Emitter.h"
+#include "variable/Variable_Names.h"
+
+namespace {
+
+bool TranslateByDefault()
+{
+    const char* plain = std::getenv("KELVARO_PLAIN_INTERPRETER");
+    return plain == nullptr || plain[0] == '\0' || plain[0] == '0';
+}
+
+constexpr uint32_t PLAIN_FORM = VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX;
+constexpr uint32_t FORM_BITS = VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX | VM_VAR_INSTANCE_OFFSET;
+
+bool IsFastType(uint8_t type) { return type == VM_TYPE_INT || type == VM_TYPE_DOUBLE || type == VM_TYPE_VARIABLE; }
+
+bool IsArithmetic(uint8_t opcode)
+{
+    return opcode == VM_OP_ADD || opcode == VM_OP_SUB || opcode == VM_OP_MUL || opcode == VM_OP_DIV ||
+           opcode == VM_OP_REM || opcode == VM_OP_MOD;
+}
+
+bool IsCompare(uint8_t opcode) { return opcode >= VM_OP_SLT && opcode <= VM_OP_SGT; }
+
+bool IsBitwise(uint8_t opcode)
+{
+    return opcode == VM_OP_AND || opcode == VM_OP_OR || opcode == VM_OP_XOR || opcode == VM_OP_SHL ||
+           opcode == VM_OP_SHR;
+}
+
+// The kind of a push of a variable, as the plain loop's fast paths tell its forms apart.
+VMKind PushVariableKind(VMTranslatedInsn& insn)
+{
+    uint32_t form = insn.variable & FORM_BITS;
+    if (form == 0) return VMKind::PushElement;
+    if (form != PLAIN_FORM) return VMKind::PushGeneral;
+    if (insn.instance == VM_INSTANCE_LOCAL) return VMKind::PushVariable;
+    if (insn.id < VARIABLE_LIST_BASE) {
+        bool reached = insn.instance == VM_INSTANCE_SELF || insn.instance == VM_INSTANCE_OTHER ||
+                       insn.instance == VM_INSTANCE_UNNAMED;
+        return reached ? VMKind::PushArgument : VMKind::PushGeneral;
+    }
+    switch (insn.instance) {
+    case VM_INSTANCE_SELF:
+    case VM_INSTANCE_OTHER:
+    case VM_INSTANCE_GLOBAL:
+    case VM_INSTANCE_UNNAMED: return VMKind::PushVariable;
+    default: return VMKind::PushGeneral;
+    }
+}
+
+VMKind PushKind(VMTranslatedInsn& insn, const uint8_t* operand)
+{
+    uint8_t type = VM_WordFirstType(insn.word);
+    switch (type) {
+    case VM_TYPE_IMMEDIATE: insn.constant = VM_WordShort(insn.word); return VMKind::PushImmediate;
+    case VM_TYPE_INT:
+    case VM_TYPE_BOOL:
+    case VM_TYPE_FLOAT:
+        std::memcpy(insn.operand, operand, 4);
+        std::memcpy(&insn.constant, operand, 4);
+        return VMKind::PushFour;
+    case VM_TYPE_DOUBLE:
+    case VM_TYPE_LONG: std::memcpy(insn.operand, operand, 8); return VMKind::PushEight;
+    case VM_TYPE_VARIABLE:
+        std::memcpy(&insn.variable, operand, 4);
+        insn.id = static_cast<int32_t>(insn.variable & VM_VAR_ID_MASK);
+        insn.instance = VM_WordShort(insn.word);
+        return PushVariableKind(insn);
+    default: return VMKind::PushGeneral;
+    }
+}
+
+VMKind PopKind(VMTranslatedInsn& insn, const uint8_t* operand)
+{
+    if (VM_WordFirstType(insn.word) != VM_TYPE_VARIABLE) return VMKind::PopGeneral;
+    uint8_t value = VM_WordSecondType(insn.word);
+    if (value != VM_TYPE_VARIABLE && value != VM_TYPE_DOUBLE && value != VM_TYPE_INT) return VMKind::PopGeneral;
+    insn.valueType = value;
+    std::memcpy(&insn.variable, operand, 4);
+    insn.id = static_cast<int32_t>(insn.variable & VM_VAR_ID_MASK);
+    insn.instance = VM_WordShort(insn.word);
+    uint32_t form = insn.variable & FORM_BITS;
+    if (form == 0) return VMKind::PopElement;
+    // A plain pop reaches the same lists as a plain push.
+    return form == PLAIN_FORM && PushVariableKind(insn) == VMKind::PushVariable ? VMKind::PopVariable
+                                                                                : VMKind::PopGeneral;
+}
+
+VMKind BreakKind(uint32_t word)
+{
+    uint32_t code = word & 0xFFFF;
+    if (code == 0) return VMKind::Handover; // a breakpoint: the debugger's business
+    return code == 0xFFFF ? VMKind::BreakCheck : VMKind::Nothing;
+}
+
+// The kind of one word and what it needs decoded; `operand` points past the word.
+VMKind KindOf(VMTranslatedInsn& insn, const uint8_t* operand)
+{
+    uint8_t opcode = VM_WordOpcode(insn.word);
+    uint8_t right = VM_WordFirstType(insn.word);
+    uint8_t left = VM_WordSecondType(insn.word);
+    if (IsArithmetic(opcode) || IsCompare(opcode)) {
+        if (IsFastType(right) && IsFastType(left)) return VMKind::Fast;
+        return IsCompare(opcode) ? VMKind::Compare : VMKind::Arithmetic;
+    }
+    if (IsBitwise(opcode)) return VMKind::Bitwise;
+    switch (opcode) {
+    case VM_OP_PUSH: return PushKind(insn, operand);
+    case VM_OP_POP: return PopKind(insn, operand);
+    case VM_OP_CONV: return VMKind::Conv;
+    case VM_OP_NEG:
+    case VM_OP_NOT: return VMKind::NegNot;
+    case VM_OP_DUP: return VMKind::Dup;
+    case VM_OP_POPZ: return VMKind::Popz;
+    case VM_OP_B: return VMKind::Branch;
+    case VM_OP_BT: return VMKind::BranchTrue;
+    case VM_OP_BF: return VMKind::BranchFalse;
+    case VM_OP_CALL: return VMKind::Call;
+    case VM_OP_RET: return VMKind::Ret;
+    case VM_OP_EXIT: return VMKind::Exit;
+    case VM_OP_PUSHENV: return VMKind::PushEnv;
+    case VM_OP_POPENV: return VMKind::PopEnv;
+    case VM_OP_BREAK: return BreakKind(insn.word);
+    default: return VMKind::Nothing;
+    }
+}
+
+// Every instruction in code order. An instruction whose operand would run past the end is left to
+// the plain loop, which reports it; so are words that only partly lie inside the code.
+void DecodeAll(VMTranslation& t)
+{
+    int32_t at = 0;
+    while (at < t.size) {
+        VMTranslatedInsn insn;
+        insn.at = at;
+        if (t.size - at < 4) {
+            insn.kind = VMKind::Handover;
+            insn.nextPc = t.size;
+        } else {
+            insn.word = VM_ReadWord(t.words, static_cast<uint32_t>(at));
+            insn.nextPc = at + VM_InstructionSize(insn.word);
+            insn.kind = insn.nextPc > t.size ? VMKind::Handover : KindOf(insn, t.words + at + 4);
+        }
+        t.indexOfWord[static_cast<size_t>(at / 4)] = static_cast<int32_t>(t.insns.size());
+        t.insns.push_back(insn);
+        if (insn.nextPc > t.size) break;
+        at = insn.nextPc;
+    }
+    VMTranslatedInsn end;
+    end.kind = VMKind::End;
+    end.at = end.nextPc = t.size;
+    t.insns.push_back(end);
+}
+
+// Branches get their target's index; one into the middle of an instruction is left to the plain
+// loop.
+void ResolveBranches(VMTranslation& t)
+{
+    for (VMTranslatedInsn& insn : t.insns) {
+        if (insn.kind != VMKind::Branch && insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse)
+            continue;
+        int64_t target = static_cast<int64_t>(insn.at) + static_cast<int64_t>(VM_WordBranchDistance(insn.word)) * 4;
+        int32_t index = target < 0 || target > INT32_MAX ? static_cast<int32_t>(t.insns.size()) - 1
+                                                         : VM_TranslatedIndex(t, static_cast<int32_t>(target));
+        if (index < 0)
+            insn.kind = VMKind::Handover;
+        else
+            insn.target = index;
+    }
+}
+
+// An integer constant push (push.e or push.i).
+bool IsIntegerPush(const VMTranslatedInsn& insn)
+{
+    return insn.kind == VMKind::PushImmediate ||
+           (insn.kind == VMKind::PushFour && VM_WordFirstType(insn.word) == VM_TYPE_INT);
+}
+
+// An arithmetic or comparison word taking an int32 on top of a variable, as the joined sequences
+// combine.
+bool CombinesIntegerWithVariable(const VMTranslatedInsn& insn, bool allowCompare)
+{
+    if (insn.kind != VMKind::Fast || VM_WordTypes(insn.word) != VM_TypePair(VM_TYPE_INT, VM_TYPE_VARIABLE)) return false;
+    uint8_t opcode = VM_WordOpcode(insn.word);
+    if (IsCompare(opcode)) return allowCompare;
+    return opcode == VM_OP_ADD || opcode == VM_OP_SUB || opcode == VM_OP_MUL || opcode == VM_OP_DIV ||
+           opcode == VM_OP_MOD;
+}
+
+// The pop that stores into the very variable that `push` pushed.
+bool PopsSameVariable(const VMTranslatedInsn& pop, const VMTranslatedInsn& push)
+{
+    return pop.kind == VMKind::PopVariable && pop.valueType == VM_TYPE_VARIABLE &&
+           VM_WordShort(pop.word) == VM_WordShort(push.word) && pop.variable == push.variable;
+}
+
+void MakeSuper(VMTranslatedInsn& head, VMKind kind, uint8_t opcode, int32_t constant, int32_t next)
+{
+    head.firstKind = head.kind;
+    head.kind = kind;
+    head.opcode = opcode;
+    head.constant = constant;
+    head.next = next;
+}
+
+// The sequences that run as one, chosen once: a variable combined with an integer (a loop's test and
+// branch, its step stored back, or the value left), and an integer combined with the variable
+// already on the stack (`mod 7` of a computed value). The words after the first keep their own
+// entries, so a branch into the middle still finds them.
+void JoinSequences(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 1 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        const VMTranslatedInsn& push = t.insns[i + 1];
+        if (IsIntegerPush(head) && CombinesIntegerWithVariable(push, false)) {
+            MakeSuper(head, VMKind::ConstOp, VM_WordOpcode(push.word), head.constant, static_cast<int32_t>(i + 2));
+            continue;
+        }
+        bool variable = head.kind == VMKind::PushVariable || head.kind == VMKind::PushArgument;
+        if (!variable || i + 2 >= count || !IsIntegerPush(push) || !CombinesIntegerWithVariable(t.insns[i + 2], true))
+            continue;
+        uint8_t opcode = VM_WordOpcode(t.insns[i + 2].word);
+        const VMTranslatedInsn* after = i + 3 < count ? &t.insns[i + 3] : nullptr;
+        if (IsCompare(opcode) && after != nullptr &&
+            (after->kind == VMKind::BranchTrue || after->kind == VMKind::BranchFalse)) {
+            head.target = after->target;
+            head.branchOpcode = VM_WordOpcode(after->word);
+            MakeSuper(head, VMKind::VarConstBranch, opcode, push.constant, static_cast<int32_t>(i + 4));
+        } else if (!IsCompare(opcode) && head.kind == VMKind::PushVariable && after != nullptr &&
+                   PopsSameVariable(*after, head)) {
+            MakeSuper(head, VMKind::VarConstStore, opcode, push.constant, static_cast<int32_t>(i + 4));
+        } else {
+            VMKind kind = IsCompare(opcode) ? VMKind::VarConstTest : VMKind::VarConst;
+            MakeSuper(head, kind, opcode, push.constant, static_cast<int32_t>(i + 3));
+        }
+    }
+}
+
+VMTranslation* Translate(const VMBuffer* buffer)
+{
+    VMTranslation* t = new VMTranslation();
+    t->words = buffer->m_pWords;
+    t->size = buffer->m_Size;
+    t->epoch = g_VMCodeEpoch;
+    t->indexOfWord.assign(static_cast<size_t>(t->size + 3) / 4, -1);
+    t->insns.reserve(static_cast<size_t>(t->size) / 4 + 1);
+    DecodeAll(*t);
+    ResolveBranches(*t);
+    JoinSequences(*t);
+    return t;
+}
+
+} // namespace
+
+bool g_VMTranslate = TranslateByDefault();
+uint64_t g_VMCodeEpoch = 1;
+
+VMTranslation* VM_TranslateAgain(const VMBuffer* buffer)
+{
+    if (!g_VMTranslate || buffer == nullptr || buffer->m_pWords == nullptr || buffer->m_Size <= 0) return nullptr;
+    VM_FreeTranslation(buffer->m_pTranslation);
+    buffer->m_pTranslation = Translate(buffer);
+    return buffer->m_pTranslation;
+}
+
+void VM_FreeTranslation(VMTranslation* translation) { delete translation; }

@@ -1,0 +1,136 @@
+// The translated form of a code buffer: its instructions decoded once into an array that the run
+// loop walks by index, with operands ready (constants as numbers, variable operands split, branch
+// targets as indices) and a few common sequences joined into one superinstruction. The words stay as
+// they are: the debugger, the disassembler and error positions read them, and the plain loop runs
+// them whenever the debugger wants attention or the words were written since the translation.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "code/Code_Emitter.h"
+
+class CVariableList;
+struct VariableNode;
+
+// What each translated instruction does. The run loop binds a handler to each kind; the X list keeps
+// the two in step.
+#define VM_TRANSLATED_KINDS(X)                                                                                       \
+    X(End)            /* past the last instruction: the level ends */                                                \
+    X(Handover)       /* the plain loop runs from here on */                                                         \
+    X(Nothing)        /* an opcode without a meaning, or a break word of another code */                             \
+    X(PushImmediate)                                                                                                 \
+    X(PushFour)                                                                                                      \
+    X(PushEight)                                                                                                     \
+    X(PushVariable)   /* a plain variable of a list the loop reaches */                                              \
+    X(PushArgument)   /* a built-in variable of self, other or unnamed, argumentN first */                           \
+    X(PushElement)    /* an element, the index and instance on the stack */                                          \
+    X(PushGeneral)                                                                                                   \
+    X(PopGeneral)                                                                                                    \
+    X(PopVariable)    /* pop.v.v, pop.v.d and pop.v.i into a plain variable */                                       \
+    X(PopElement)     /* the same into an element, the index and instance on the stack */                           \
+    X(Arithmetic)                                                                                                    \
+    X(Bitwise)                                                                                                       \
+    X(Compare)                                                                                                       \
+    X(Fast)           /* arithmetic or comparison of a pair of types with a handler of its own */                    \
+    X(Conv)                                                                                                          \
+    X(NegNot)                                                                                                        \
+    X(Branch)                                                                                                        \
+    X(BranchTrue)                                                                                                    \
+    X(BranchFalse)                                                                                                   \
+    X(Dup)                                                                                                           \
+    X(Popz)                                                                                                          \
+    X(Call)                                                                                                          \
+    X(Ret)                                                                                                           \
+    X(Exit)                                                                                                          \
+    X(PushEnv)                                                                                                       \
+    X(PopEnv)                                                                                                        \
+    X(BreakCheck)                                                                                                    \
+    X(VarConstBranch) /* push a variable and an integer, compare, branch on the result */                            \
+    X(VarConstStore)  /* push a variable and an integer, combine, pop into the same variable */                      \
+    X(VarConst)       /* push a variable and an integer, combine, leave the result */                                \
+    X(VarConstTest)   /* push a variable and an integer, compare, leave the bool */                                  \
+    X(ConstOp)        /* push an integer, combine it with the variable beneath */
+
+enum class VMKind : uint8_t {
+#define VM_KIND_ENUM(name) name,
+    VM_TRANSLATED_KINDS(VM_KIND_ENUM)
+#undef VM_KIND_ENUM
+        Count
+};
+
+// A variable access site's memory of where its variable was: valid while the list is the same and
+// no node of any list was released since (the variables' generation).
+struct VMSiteCache {
+    const CVariableList* list = nullptr;
+    uint64_t generation = 0;
+    VariableNode* node = nullptr;
+    // Whether an unnamed variable is a globalvar, as of `globalGeneration` (0: not known).
+    uint64_t globalGeneration = 0;
+    bool global = false;
+};
+
+struct VMTranslatedInsn {
+    const void* handler = nullptr;  // bound by the run loop from the kind
+    const void* fallback = nullptr; // a superinstruction that cannot run whole runs as its first word
+    VMKind kind = VMKind::Handover;
+    VMKind firstKind = VMKind::Handover; // the kind of the first word of a superinstruction
+    uint8_t opcode = 0;                  // the combining opcode of a superinstruction
+    uint8_t branchOpcode = 0;            // bt or bf of VarConstBranch
+    uint8_t valueType = 0;               // the type a pop stores
+    uint32_t word = 0;                   // the original (first) word
+    int32_t at = 0;                      // its code address
+    int32_t nextPc = 0;                  // the address after it and its operand
+    int32_t target = 0;                  // a branch's target index (VarConstBranch's too)
+    int32_t next = 0;                    // the index after a superinstruction's words
+    int32_t instance = 0;                // a plain variable's instance (from the word)
+    int32_t id = 0;                      // a variable's identifier
+    uint32_t variable = 0;               // a variable's whole operand
+    int32_t constant = 0;                // an immediate or a superinstruction's integer
+    uint8_t operand[8] = {};             // a push's constant bytes
+    VMSiteCache cache;
+};
+
+struct VMTranslation {
+    const uint8_t* words = nullptr;
+    int32_t size = 0;
+    uint64_t epoch = 0;
+    bool bound = false;
+    std::vector<VMTranslatedInsn> insns; // the instructions in code order, then the End entry
+    std::vector<int32_t> indexOfWord;     // by word address / 4: the instruction starting there, or -1
+};
+
+// Whether runs may use the translated form (the environment's KELVARO_PLAIN_INTERPRETER=1 says
+// no; tests set it either way).
+extern bool g_VMTranslate;
+
+// Moves on whenever code words are written in place (breakpoints going in and out): translations
+// made before are dropped.
+extern uint64_t g_VMCodeEpoch;
+inline void VM_NoteCodeWritten() { ++g_VMCodeEpoch; }
+
+// The buffer's translation made again (or for the first time); null when runs must use the plain
+// loop.
+VMTranslation* VM_TranslateAgain(const VMBuffer* buffer);
+void VM_FreeTranslation(VMTranslation* translation);
+
+// The buffer's translation, made now when it has none or its words changed since; null when runs
+// must use the plain loop.
+inline VMTranslation* VM_Translation(const VMBuffer* buffer)
+{
+    VMTranslation* t = buffer != nullptr ? buffer->m_pTranslation : nullptr;
+    if (t != nullptr && g_VMTranslate && t->words == buffer->m_pWords && t->size == buffer->m_Size &&
+        t->epoch == g_VMCodeEpoch)
+        return t;
+    return VM_TranslateAgain(buffer);
+}
+
+// The instruction starting at the code address, the End entry for any address past the code or
+// before it, or -1 when the address is inside the code but starts no instruction.
+inline int32_t VM_TranslatedIndex(const VMTranslation& translation, int32_t pc)
+{
+    int32_t end = static_cast<int32_t>(translation.insns.size()) - 1;
+    if (static_cast<uint32_t>(pc) >= static_cast<uint32_t>(translation.size)) return end;
+    if (pc % 4 != 0) return -1;
+    return translation.indexOfWord[static_cast<size_t>(pc / 4)];
+}

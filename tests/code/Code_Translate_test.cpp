@@ -1,0 +1,217 @@
+// The translated form: which sequences a translation joins and what it leaves to the word loop,
+// variable sites that find their variables again after lists change, the word loop taking over for
+// written words and debugger requests, and errors inside a joined sequence placed at their own word.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Code_InterpreterSupport.h"
+#include "code/Code_Breakpoints.h"
+#include "code/Code_Error.h"
+#include "code/Code_Translate.h"
+#include "platform/Platform_TestSwitches.h"
+
+using namespace vmtest;
+
+namespace {
+
+// Translation on for the test, whatever the process was started with.
+class TranslateTest : public InterpreterTest {
+protected:
+    void SetUp() override
+    {
+        InterpreterTest::SetUp();
+        RegisterArgumentVariables();
+        m_Saved = g_VMTranslate;
+        g_VMTranslate = true;
+    }
+    void TearDown() override
+    {
+        g_VMTranslate = m_Saved;
+        InterpreterTest::TearDown();
+    }
+    static std::vector<VMKind> KindsOf(const VMBuffer* code)
+    {
+        std::vector<VMKind> kinds;
+        if (VMTranslation* translation = VM_Translation(code))
+            for (const VMTranslatedInsn& insn : translation->insns) kinds.push_back(insn.kind);
+        return kinds;
+    }
+
+private:
+    bool m_Saved = true;
+};
+
+using K = VMKind;
+
+TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
+{
+    struct Case {
+        const char* source;
+        std::vector<VMKind> kinds; // End last
+    };
+    const Case cases[] = {
+        // A loop's test and branch; the words after the first keep their entries.
+        {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\nb top\ndone:",
+         {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::Branch, K::End}},
+        // The step stored back into the same variable, and into another.
+        {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::End}},
+        {"push.v self.i\npush.e 3\nadd.i.v\npop.v.v self.j", {K::VarConst, K::ConstOp, K::Fast, K::PopVariable, K::End}},
+        // argumentN joins, but nothing is stored back into it.
+        {"push.v self.argument0\npush.e 1\nsub.i.v\npop.v.v self.argument0",
+         {K::VarConst, K::ConstOp, K::Fast, K::PopGeneral, K::End}},
+        // mod by an integer of a computed value; rem, doubles and a test without a branch.
+        {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::PushEight, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
+        {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
+        {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
+        {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
+        // Accesses the loop cannot reach directly stay general.
+        {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
+        {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::PushImmediate, K::PushFour, K::PushElement, K::Popz, K::End}},
+        // A breakpoint word is the word loop's; a break check and other codes are not.
+        {"break.e 0\nbreak.e 0xFFFF\nbreak.e 3", {K::Handover, K::BreakCheck, K::Nothing, K::End}},
+    };
+    for (const Case& c : cases) {
+        Program program(c.source);
+        EXPECT_EQ(KindsOf(program.Code()), c.kinds) << c.source;
+    }
+
+    Program loop(cases[0].source);
+    const VMTranslatedInsn* insns = VM_Translation(loop.Code())->insns.data();
+    EXPECT_EQ(insns[0].target, 5); // bf done: the End entry
+    EXPECT_EQ(insns[0].next, 4);
+    EXPECT_EQ(insns[0].constant, 10);
+    EXPECT_EQ(insns[4].target, 0); // b top
+    EXPECT_EQ(insns[3].at, 16);
+    EXPECT_EQ(insns[3].nextPc, 20);
+}
+
+TEST_F(TranslateTest, WordsTheTranslationCannotPlaceAreLeftToTheWordLoop)
+{
+    // A branch into the operand of push.i, and a push whose operand would lie past the end.
+    uint32_t words[] = {VM_MakeWord(VM_OP_PUSH, VM_TYPE_INT) | VM_WORD_OPERAND_BIT, VM_MakeBranchWord(VM_OP_B, 2),
+                        VM_MakeBranchWord(VM_OP_B, -1), VM_MakeWord(VM_OP_PUSH, VM_TYPE_DOUBLE) | VM_WORD_OPERAND_BIT, 0};
+    VMBuffer code(reinterpret_cast<uint8_t*>(words), sizeof words);
+    EXPECT_EQ(KindsOf(&code), (std::vector<VMKind>{K::PushFour, K::Handover, K::Handover, K::End}));
+    // Both still run as the word loop runs them: the branch lands on the operand, a branch there
+    // leads to the push, and the push stops the run.
+    RunOutcome outcome = RunQuietly(&code, nullptr, nullptr);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.error, "Execution Error - Instruction runs past the end of the code");
+    // An address past either end is the end; inside an instruction it is none.
+    VMTranslation* translation = VM_Translation(&code);
+    EXPECT_EQ(VM_TranslatedIndex(*translation, 20), 3);
+    EXPECT_EQ(VM_TranslatedIndex(*translation, -4), 3);
+    EXPECT_EQ(VM_TranslatedIndex(*translation, 4), -1);
+    EXPECT_EQ(VM_TranslatedIndex(*translation, 8), 1);
+}
+
+TEST_F(TranslateTest, VariableSitesFindTheirVariablesAgainAfterListsChange)
+{
+    FakeWorld world;
+    FakeInstance* a = world.Add(100001, 1);
+    FakeInstance* b = world.Add(100002, 1);
+    Program read("push.v self.vmtest_tx\npop.v.v global.vmtest_tr\npush.v unnamed.vmtest_tu\npop.v.v global.vmtest_ts\n"
+                 "push.v self.vmtest_tn\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tn");
+    SetReal(a->variables, "vmtest_tx", 1);
+    SetReal(b->variables, "vmtest_tx", 2);
+    SetReal(a->variables, "vmtest_tu", 5);
+    SetReal(b->variables, "vmtest_tu", 6);
+    struct Step {
+        FakeInstance* self;
+        double r, s, n;
+    };
+    auto check = [&](const Step& step, const char* when) {
+        RunOutcome outcome = read.Run(AsInstance(step.self));
+        EXPECT_FALSE(outcome.failed) << outcome.error << " " << when;
+        EXPECT_EQ(Global("vmtest_tr"), step.r) << when;
+        EXPECT_EQ(Global("vmtest_ts"), step.s) << when;
+        EXPECT_EQ(RealOf(step.self->variables, "vmtest_tn"), step.n) << when;
+    };
+    check({a, 1, 5, 1}, "first run");
+    check({b, 2, 6, 1}, "another self");
+    check({a, 1, 5, 2}, "the first self again");
+    // The list emptied and filled again: new nodes in the same list.
+    a->variables.Clear();
+    SetReal(a->variables, "vmtest_tn", 10);
+    SetReal(a->variables, "vmtest_tx", 3);
+    SetReal(a->variables, "vmtest_tu", 7);
+    check({a, 3, 7, 11}, "after a clear");
+    // u declared a globalvar: unnamed now means global.
+    Variable_DeclareGlobalVar(Code_Variable_Find("vmtest_tu"));
+    SetReal(*Variable_GlobalList(), "vmtest_tu", 8);
+    check({a, 3, 8, 12}, "after globalvar");
+    world.Clear();
+}
+
+// vmtest_request(): asks for a break, as the debugger's messages do while a run goes on.
+void RequestRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_RequestBreak(); }
+
+TEST_F(TranslateTest, TheWordLoopTakesOverForWrittenWordsAndDebuggerRequests)
+{
+    Code_ClearEntries();
+    VM_Init();
+    VMAssembly assembly;
+    ASSERT_TRUE(VM_Assemble("push.e 1\nconv.i.v\npush.e 2\nconv.i.v\nadd.v.v\n", assembly));
+    ASSERT_TRUE(Code_AddEntry("entry", assembly.Bytes(), assembly.Size()));
+    const CodeEntry* entry = Code_GetEntry(0);
+    VMBuffer view(const_cast<uint8_t*>(entry->words), entry->length);
+    EXPECT_EQ(KindsOf(&view)[2], K::PushImmediate);
+    // A breakpoint written into the words: the translation is made again and hands the word over.
+    VM_AddBreakpoint(VM_CodeEntryAddress(0) + 8);
+    VM_InsertBreakpoints();
+    EXPECT_EQ(KindsOf(&view)[2], K::Handover);
+    EXPECT_EQ(RunQuietly(&view, nullptr, nullptr).Real(), 3);
+    VM_RestoreBreakpoints();
+    EXPECT_EQ(KindsOf(&view)[2], K::PushImmediate);
+    VM_ClearBreakpoints();
+
+    // A break asked for during the run is taken before the run ends, as the word loop would.
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_request", &id)) Function_Add("vmtest_request", RequestRoutine, 0);
+    Program program("call.i vmtest_request 0\npopz.v\npush.e 4\nconv.i.v");
+    EXPECT_EQ(program.Run().Real(), 4);
+    EXPECT_FALSE(VM_BreakRequested());
+    VM_CancelRequests();
+    Code_ClearEntries();
+}
+
+// Runs the program fatally in a child process, which prints where the error stopped the run.
+void RunToErrorPosition(const char* source)
+{
+    setenv("KELVARO_HEADLESS", "1", 1);
+    TestSwitches_Reload();
+    Error_SetExitHook([](int32_t) {
+        std::vector<VMErrorFrame> frames;
+        VM_GetErrorFrames(frames);
+        std::fprintf(stderr, "stopped at %d\n", frames.empty() ? -1 : frames[0].offset);
+        std::_Exit(3);
+    });
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    SetReal(self->variables, "vmtest_tx", 5);
+    Program program(source);
+    Debug_EvaluatingExpression = 0;
+    VM_Exec("test", AsInstance(self), nullptr, program.Code(), nullptr, nullptr, "");
+    std::_Exit(0);
+}
+
+TEST_F(TranslateTest, AnErrorInsideAJoinedSequenceStopsAtItsOwnWord)
+{
+    // x mod 0 stored back, x div 0 left, and a computed value's mod 0: each stops at the mod or div
+    // word, not at the push where its sequence starts, in both forms.
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        EXPECT_EXIT(RunToErrorPosition("push.v self.vmtest_tx\npush.e 0\nmod.i.v\npop.v.v self.vmtest_tx"),
+                    ::testing::ExitedWithCode(3), "stopped at 12\n");
+        EXPECT_EXIT(RunToErrorPosition("push.v self.vmtest_tx\npush.i 0\ndiv.i.v\npopz.v"), ::testing::ExitedWithCode(3),
+                    "stopped at 16\n");
+        EXPECT_EXIT(RunToErrorPosition("push.d 2\nconv.d.v\npush.e 0\nmod.i.v\npopz.v"),
+                    ::testing::ExitedWithCode(3), "stopped at 20\n");
+    }
+}
+
+} // namespace

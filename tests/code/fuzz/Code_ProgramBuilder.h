@@ -1,0 +1,444 @@
+// Programs for the interpreter's fuzz targets, built from the input: each byte picks an instruction
+// that the stack as built so far can take (values of every type, variables of every instance kind,
+// every computation and conversion, with blocks, forward branches, calls, arrays, rotations), so the
+// code is well formed as compiled game code is, while the values, indices, instance targets and the
+// errors they raise are the input's. With counting loops on, the builder also writes bounded loops
+// over a local counter and the variable-and-integer sequences that the translated form joins.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../TestSupport_Console.h"
+#include "../Code_FakeWorld.h"
+#include "base/Base_Console.h"
+#include "code/Code_Assembler.h"
+#include "code/Code_Breakpoints.h"
+#include "code/Code_ErrorSources.h"
+#include "code/Code_Function.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "platform/Platform_ScriptHeap.h"
+#include "variable/Variable_Global.h"
+
+namespace programfuzz {
+
+struct SilentConsole : tagIConsole {
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char*, ...) override {}
+};
+
+void SumRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+{
+    for (int32_t i = 0; i < argc; ++i) result->real += args[i].real;
+}
+
+void FirstArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
+{
+    Value_Copy(result, &g_ScriptArguments[0]);
+}
+
+// Builds assembly from the input. Stack letters: d f i l b s as in the code, and for variables r
+// (holds a real), g (holds a text) or v (not known).
+class Builder {
+public:
+    Builder(const uint8_t* data, size_t size, bool loops = false) : m_Data(data), m_Size(size), m_Loops(loops) {}
+
+    std::string Build()
+    {
+        while (m_At < m_Size && m_Ops < 160) Step(0);
+        while (!m_Stack.empty()) Pop();
+        if (Byte() & 1) Emit("push.d 1.5\nconv.d.v");
+        return m_Source;
+    }
+
+private:
+    const uint8_t* m_Data;
+    size_t m_Size;
+    size_t m_At = 0;
+    int32_t m_Ops = 0;
+    int32_t m_Labels = 0;
+    int32_t m_Concatenations = 0;
+    int32_t m_Depth = 0;
+    bool m_Loops;
+    int32_t m_Counters = 0;
+    std::string m_Source;
+    std::string m_Stack;
+
+    uint8_t Byte() { return m_At < m_Size ? m_Data[m_At++] : 0; }
+    void Emit(const std::string& line) { m_Source += line + "\n"; }
+    char Top(size_t n = 0) const { return m_Stack[m_Stack.size() - 1 - n]; }
+    static bool IsVariable(char c) { return c == 'r' || c == 'g' || c == 'v'; }
+    static bool IsNumber(char c) { return c == 'd' || c == 'i' || c == 'r'; }
+    static char Letter(char c) { return IsVariable(c) ? 'v' : c; }
+    std::string Label() { return "L" + std::to_string(m_Labels++); }
+
+    void Pop()
+    {
+        Emit(std::string("popz.") + Letter(m_Stack.back()));
+        m_Stack.pop_back();
+    }
+
+    std::string Variable()
+    {
+        static const char* const owners[] = {"self", "other", "global", "local", "noone", "unnamed", "all",
+                                             "1",    "2",     "100001", "100009"};
+        static const char* const names[] = {"fz_a", "fz_b", "fz_c"};
+        uint8_t pick = Byte();
+        return std::string(owners[pick % 11]) + "." + names[(pick / 11) % 3];
+    }
+
+    void PushConstant()
+    {
+        uint8_t kind = Byte();
+        int32_t value = static_cast<int8_t>(Byte());
+        switch (kind % 8) {
+        case 0: Emit("push.d " + std::to_string(value / 4.0)); m_Stack += 'd'; break;
+        case 1: Emit("push.i " + std::to_string(value * 1000)); m_Stack += 'i'; break;
+        case 2: Emit("push.e " + std::to_string(value)); m_Stack += 'i'; break;
+        case 3: Emit("push.l " + std::to_string(static_cast<int64_t>(value) << 33)); m_Stack += 'l'; break;
+        case 4: Emit(std::string("push.b ") + (value & 1 ? "true" : "false")); m_Stack += 'b'; break;
+        case 5: Emit("push.f " + std::to_string(value / 8.0)); m_Stack += 'f'; break;
+        case 6: Emit("push.s \"" + std::string(static_cast<size_t>(value & 7), 'a' + (value & 15)) + "\""); m_Stack += 's'; break;
+        default: Emit("push.s #" + std::to_string(value & 3)); m_Stack += 's'; break; // #1 and up have no text
+        }
+    }
+
+    void Convert()
+    {
+        static const char targets[] = {'d', 'f', 'i', 'l', 'b', 's', 'v'};
+        char from = Top();
+        char to = targets[Byte() % 7];
+        Emit(std::string("conv.") + Letter(from) + "." + to);
+        m_Stack.back() = to != 'v' ? to : (from == 's' ? 'g' : 'r');
+    }
+
+    // Two operands of known numbers; the result by the instruction set's rules.
+    void Arithmetic()
+    {
+        static const char* const ops[] = {"add", "sub", "mul", "div", "rem", "mod", "and", "or", "xor", "shl", "shr"};
+        char right = Top();
+        char left = Top(1);
+        const char* op = ops[Byte() % 11];
+        Emit(std::string(op) + "." + Letter(right) + "." + Letter(left));
+        m_Stack.pop_back();
+        m_Stack.back() = IsVariable(left) || IsVariable(right) ? 'r' : (left == 'i' && right == 'i' ? 'i' : 'd');
+    }
+
+    void Concatenate()
+    {
+        char right = Top();
+        Emit(std::string("add.") + Letter(right) + "." + Letter(Top(1)));
+        m_Stack.pop_back();
+        ++m_Concatenations;
+    }
+
+    void Compare()
+    {
+        static const char* const ops[] = {"slt", "sle", "seq", "sne", "sge", "sgt"};
+        Emit(std::string(ops[Byte() % 6]) + "." + Letter(Top()) + "." + Letter(Top(1)));
+        m_Stack.pop_back();
+        m_Stack.back() = 'b';
+    }
+
+    void Duplicate()
+    {
+        char top = Top();
+        uint32_t extra = Byte() % 3;
+        bool plain = !IsVariable(top) && top != 's';
+        // A block copy takes items of one type only.
+        for (uint32_t n = 1; plain && n <= extra; ++n)
+            if (n >= m_Stack.size() || Top(n) != top) extra = n - 1;
+        Emit(std::string("dup.") + Letter(top) + " " + std::to_string(extra));
+        if (plain) {
+            std::string block = m_Stack.substr(m_Stack.size() - extra - 1);
+            m_Stack += block;
+        } else {
+            m_Stack += std::string(extra + 1, top);
+        }
+    }
+
+    void Call(size_t floor)
+    {
+        uint32_t count = 0;
+        while (count < 3 && m_Stack.size() > floor + count && IsVariable(Top(count))) ++count;
+        if (Byte() & 1) {
+            Emit("call.i fz_sum " + std::to_string(count));
+        } else {
+            if (count == 0) return;
+            count = 1;
+            Emit("call.i 100000 1"); // the script: argument 0 twice
+        }
+        m_Stack.resize(m_Stack.size() - count);
+        m_Stack += 'v';
+    }
+
+    // A block of instructions above `floor` that leaves the stack as it found it.
+    void Block(size_t floor)
+    {
+        size_t mark = m_Stack.size();
+        std::string saved = m_Stack;
+        int32_t count = Byte() % 5;
+        for (int32_t i = 0; i < count && m_At < m_Size; ++i) Step(mark);
+        while (m_Stack.size() > mark) Pop();
+        (void)floor;
+    }
+
+    void With(size_t floor)
+    {
+        static const char* const targets[] = {"-1", "-2", "-3", "-4", "-6", "1", "2", "3", "100001", "100003", "-7", "-5"};
+        std::string start = Label(), done = Label(), leave = Label(), over = Label();
+        Emit(std::string("push.i ") + targets[Byte() % 12]);
+        Emit("pushenv " + done);
+        Emit(start + ":");
+        ++m_Depth;
+        Block(floor);
+        bool breaks = Byte() & 1;
+        if (breaks) Emit("b " + leave);
+        --m_Depth;
+        Emit(done + ":");
+        Emit("popenv " + start);
+        if (breaks) {
+            Emit("b " + over);
+            Emit(leave + ":");
+            Emit("popenv break");
+            Emit(over + ":");
+        }
+    }
+
+    void Branch(size_t floor)
+    {
+        std::string after = Label();
+        Emit(std::string(Byte() & 1 ? "bt " : "bf ") + after);
+        m_Stack.pop_back();
+        ++m_Depth;
+        Block(floor);
+        --m_Depth;
+        Emit(after + ":");
+    }
+
+    void Array(size_t floor)
+    {
+        int32_t instance = static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t index = static_cast<int32_t>(Byte()) * 280 - 2;
+        Emit("push.e " + std::to_string(instance));
+        Emit("push.i " + std::to_string(index));
+        if (m_Stack.size() > floor && (Byte() & 1)) {
+            Emit(std::string("pop.v.") + Letter(Top()) + " stack.fz_arr[]");
+            m_Stack.pop_back();
+        } else {
+            Emit("push.v stack.fz_arr[]");
+            m_Stack += 'v';
+        }
+    }
+
+    void Rotate()
+    {
+        // The top item goes under a 4-byte item.
+        char top = Top();
+        Emit(std::string("pop.e.") + Letter(top) + " 0x0001");
+        std::swap(m_Stack[m_Stack.size() - 1], m_Stack[m_Stack.size() - 2]);
+    }
+
+    // A counting loop of up to four rounds over a local counter of its own, which nothing else
+    // writes: the test, the step and the jump back are the sequences the translated form joins.
+    void Loop(size_t floor)
+    {
+        std::string counter = "local.fz_n" + std::to_string(m_Counters++);
+        std::string top = Label(), done = Label();
+        Emit("push.e 0");
+        Emit("pop.v.i " + counter);
+        Emit(top + ":");
+        Emit("push.v " + counter);
+        Emit("push.e " + std::to_string(Byte() % 5));
+        Emit("slt.i.v");
+        Emit("bf " + done);
+        ++m_Depth;
+        Block(floor);
+        --m_Depth;
+        Emit("push.v " + counter);
+        Emit("push.e 1");
+        Emit("add.i.v");
+        Emit("pop.v.v " + counter);
+        Emit("b " + top);
+        Emit(done + ":");
+    }
+
+    // A variable of any kind combined with an integer (0 included), the result stored back into it,
+    // left on the stack or branched on.
+    void Joined(size_t floor)
+    {
+        static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem", "slt", "sle", "seq", "sne", "sge", "sgt"};
+        std::string variable = Variable();
+        uint8_t pick = Byte();
+        int32_t constant = static_cast<int8_t>(Byte()) % 5;
+        bool compare = pick % 12 >= 6;
+        Emit("push.v " + variable);
+        Emit(pick & 0x80 ? "push.i " + std::to_string(constant) : "push.e " + std::to_string(constant));
+        Emit(std::string(ops[pick % 12]) + ".i.v");
+        if (compare) {
+            m_Stack += 'b';
+            if (m_Depth < 4 && (pick & 0x40)) Branch(floor);
+        } else if (pick & 0x40) {
+            Emit("pop.v.v " + variable);
+        } else {
+            m_Stack += 'r';
+        }
+    }
+
+    void Step(size_t floor)
+    {
+        ++m_Ops;
+        size_t above = m_Stack.size() - floor;
+        uint8_t choice = Byte() % (m_Loops ? 18 : 16);
+        switch (choice) {
+        case 0:
+        case 1: PushConstant(); return;
+        case 2: Emit("push.v " + Variable()); m_Stack += 'v'; return;
+        case 3:
+            if (above < 1) return PushConstant();
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + Variable());
+            m_Stack.pop_back();
+            return;
+        case 4:
+            if (above < 1) return PushConstant();
+            return Convert();
+        case 5:
+            if (above < 1) return PushConstant();
+            Emit(std::string(Byte() & 1 ? "neg." : "not.") + Letter(Top()));
+            return;
+        case 6:
+            if (above >= 2 && IsNumber(Top()) && IsNumber(Top(1))) return Arithmetic();
+            if (above >= 2 && m_Concatenations < 10 && ((Top() == 's' && Top(1) == 's') || (Top() == 'g' && Top(1) == 'g')))
+                return Concatenate();
+            return PushConstant();
+        case 7:
+            if (above < 2) return PushConstant();
+            return Compare();
+        case 8:
+            if (above < 1) return PushConstant();
+            return Duplicate();
+        case 9:
+            if (above < 1) return PushConstant();
+            return Pop();
+        case 10: return Call(floor);
+        case 11:
+            if (m_Depth < 4) return With(floor);
+            return;
+        case 12:
+            if (above >= 1 && Top() == 'b' && m_Depth < 4) return Branch(floor);
+            return;
+        case 13: return Array(floor);
+        case 14:
+            if (above >= 2 && (Top(1) == 'i' || Top(1) == 'b' || Top(1) == 'f' || Top(1) == 's')) return Rotate();
+            return;
+        case 16:
+            if (m_Depth < 3) return Loop(floor);
+            return;
+        case 17: return Joined(floor);
+        default:
+            if (above >= 1 && Top() == 'i') Emit("break.e 0xFFFF");
+            return;
+        }
+    }
+};
+
+struct Setup {
+    vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
+    VMAssembly script;
+    std::unique_ptr<CCode> scriptCode;
+
+    Setup()
+    {
+        static SilentConsole silent;
+        MainConsole = &silent;
+        ScriptConsole = &silent;
+        ScriptHeap_Init();
+        Variable_Init();
+        for (int32_t i = 0; i < 3; ++i) world.Add(100001 + i, 1 + i % 2)->marked = i == 2;
+        Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
+        Function_Add("fz_first", FirstArgumentRoutine, 0);
+        VM_Assemble("call.i fz_first 0\npush.e 2\nmul.i.v\nret.v\n", script);
+        scriptCode = std::make_unique<CCode>("", false);
+        scriptCode->m_pCode = script.code.release();
+        scriptCode->m_Compiled = 1;
+        g_VMScripts = VMScriptAccess{[](int32_t index) { return index == 0; },
+                                     [](int32_t index) { return index == 0 ? s_Setup->scriptCode.get() : nullptr; },
+                                     [](int32_t) { return "fz_twice"; }};
+    }
+    static inline Setup* s_Setup = nullptr;
+};
+
+
+// What a run leaves that every way of running it must agree on: the result, the error, the stack
+// bytes left, the branches taken, every variable of the instances and the global scope, and what
+// went to the console.
+struct Outcome {
+    std::string text;
+};
+
+
+inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup, Outcome* outcome)
+{
+    testsupport::RecordingConsole dump;
+    char line[256];
+    const char* text = Value_GetKind(&result) == VALUE_STRING ? Value_GetText(&result) : nullptr;
+    std::snprintf(line, sizeof line, "result kind %u real %a text %s\nerror %d %s\nstack %d branches %u\n",
+                  static_cast<unsigned>(Value_GetKind(&result)), result.real, text != nullptr ? text : "(none)",
+                  static_cast<int>(g_VMEvaluationFailed), g_VMEvaluationError.c_str(),
+                  static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
+    dump.text = line;
+    for (size_t i = 0; i < 3; ++i) {
+        dump.Output("instance %zu\n", i);
+        setup.world.At(i)->variables.DebugDump(&dump);
+    }
+    dump.Output("global\n");
+    Variable_GlobalList()->DebugDump(&dump);
+    outcome->text = dump.text;
+}
+
+// Builds the program of the input (its first byte the options: breakpoints, a break request),
+// runs it with self and other the first two instances, then clears everything it left.
+inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome)
+{
+    uint8_t options = data[0];
+    Builder builder(data + 1, size - 1, loops);
+    std::string source = builder.Build();
+    VMAssembly assembly;
+    if (!VM_Assemble(source.c_str(), assembly)) __builtin_trap(); // the builder writes only good lines
+
+    // The code as a loaded code entry, so that breakpoints can stand in it.
+    Code_ClearEntries();
+    Code_SetGameStrings(assembly.strings.texts, assembly.strings.count);
+    VM_ClearBreakpoints();
+    // Code with a string operand outside its table is refused as a code entry; it still runs.
+    bool entry = Code_AddEntry("fuzz", assembly.Bytes(), assembly.Size());
+    for (int32_t i = 0; entry && (options & 1) && i < assembly.Size(); i += 4 * (1 + (options >> 4)))
+        VM_AddBreakpoint(VM_CodeEntryAddress(0) + static_cast<uint32_t>(i));
+    VM_InsertBreakpoints();
+    if (options & 2) VM_RequestBreak();
+
+    Debug_EvaluatingExpression = 1;
+    g_VMEvaluationFailed = 0;
+    g_VMEvaluationError.clear();
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    uint32_t branches = VM_BranchCount();
+    VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
+    VM_Exec("fuzz", vmtest::AsInstance(setup.world.At(0)), vmtest::AsInstance(setup.world.At(1)), &view, &result, nullptr, "");
+    Debug_EvaluatingExpression = 0;
+    if (outcome != nullptr) Describe(result, VM_BranchCount() - branches, setup, outcome);
+
+    VM_RestoreBreakpoints();
+    VM_ClearBreakpoints();
+    VM_CancelRequests();
+    Code_ClearEntries();
+    Value_Free(&result);
+    Code_FreeScriptArguments();
+    setup.world.Clear();
+    Variable_GlobalList()->Clear();
+}
+
+} // namespace programfuzz

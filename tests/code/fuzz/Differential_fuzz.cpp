@@ -1,0 +1,39 @@
+// The translated form against the word interpreter, its reference: each program of the input
+// (Code_ProgramBuilder.h, with counting loops and the sequences the translation joins) runs once
+// through each from the same state, and everything the two runs leave must be the same: the
+// result, the error text, the stack bytes left, the branches taken, every variable and the console.
+#include <cstdint>
+
+#include "Code_ProgramBuilder.h"
+#include "code/Code_Translate.h"
+
+using programfuzz::Outcome;
+using programfuzz::Setup;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Setup* setup = nullptr;
+    static testsupport::RecordingConsole* console = nullptr;
+    if (setup == nullptr) {
+        setup = new Setup();
+        Setup::s_Setup = setup;
+        console = new testsupport::RecordingConsole();
+        MainConsole = console;
+        ScriptConsole = console;
+    }
+    if (size < 2) return 0;
+    Outcome outcomes[2];
+    bool translate = g_VMTranslate;
+    for (int32_t form = 0; form < 2; ++form) {
+        g_VMTranslate = form == 1;
+        console->text.clear();
+        programfuzz::RunOnce(*setup, data, size, true, &outcomes[form]);
+        outcomes[form].text += console->text;
+    }
+    g_VMTranslate = translate;
+    if (outcomes[0].text != outcomes[1].text) {
+        std::fprintf(stderr, "word loop:\n%s\ntranslated:\n%s\n", outcomes[0].text.c_str(), outcomes[1].text.c_str());
+        __builtin_trap();
+    }
+    return 0;
+}
