@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Bench_GameFile.h"
 #include "Bench_Timing.h"
+#include "gamebuild/GameBuild_Game.h"
 #include "graphics/Graphics_Image.h"
 
 namespace bench {
@@ -17,8 +20,8 @@ namespace bench {
 inline std::string KelvaroCommand(const std::string& kelvaro, const std::string& game, int32_t frames,
                                   const std::string& extra = "")
 {
-    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra + " " +
-           kelvaro + " -game " + game + " > /dev/null 2>&1";
+    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra +
+           " " + kelvaro + " -game " + game + " > /dev/null 2>&1";
 }
 
 // A frame as read back: rows top first, 4 bytes a pixel in the order of a picture word's bytes from
@@ -26,7 +29,10 @@ inline std::string KelvaroCommand(const std::string& kelvaro, const std::string&
 struct Capture {
     int32_t width = 0, height = 0;
     std::vector<uint8_t> pixels;
-    const uint8_t* At(int32_t x, int32_t y) const { return &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4]; }
+    const uint8_t* At(int32_t x, int32_t y) const
+    {
+        return &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
+    }
 };
 
 // Plays the game to frame `frame` with a capture of it; false (with a line on stderr) when no
@@ -51,10 +57,32 @@ inline bool CaptureFrame(const std::string& kelvaro, const std::string& game, in
     const uint8_t* pixels =
         GR_Image_LoadPNG(bytes.data(), int32_t(bytes.size()), &capture->width, &capture->height, false);
     bool sized = pixels != nullptr && capture->width == width && capture->height == height;
-    if (sized) capture->pixels.assign(pixels, pixels + size_t(width) * size_t(height) * 4);
-    else std::fprintf(stderr, "the capture is not a %d x %d picture\n", width, height);
+    if (sized)
+        capture->pixels.assign(pixels, pixels + size_t(width) * size_t(height) * 4);
+    else
+        std::fprintf(stderr, "the capture is not a %d x %d picture\n", width, height);
     GR_Image_FreePNG();
     return sized;
+}
+
+// Compares a capture with the picture `expected` gives for each pixel: its word (red in the low
+// byte), or -1 for a pixel not checked. Prints the first difference.
+template <typename Expected> bool CaptureShows(const Capture& shot, Expected expected)
+{
+    for (int32_t y = 0; y < shot.height; ++y) {
+        for (int32_t x = 0; x < shot.width; ++x) {
+            int64_t want = expected(x, y);
+            const uint8_t* p = shot.At(x, y);
+            if (want < 0 ||
+                (p[0] == (want & 0xFF) && p[1] == ((want >> 8) & 0xFF) && p[2] == ((want >> 16) & 0xFF)))
+                continue;
+            std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %d,%d,%d was expected\n", x, y,
+                         p[0], p[1], p[2], int(want & 0xFF), int((want >> 8) & 0xFF),
+                         int((want >> 16) & 0xFF));
+            return false;
+        }
+    }
+    return true;
 }
 
 // The better of two timings, either of which may have failed (-1).
@@ -77,9 +105,54 @@ void TimeRow(const char* label, Ours ours, Peer peer, int32_t shortRun, int32_t 
         if (hasPeer) peerMs = Best(peerMs, PerFrame(peer, shortRun, longRun));
     }
     std::printf("%-10s %12.2f ", label, kelvaroMs);
-    if (!hasPeer) std::printf("%12s %8s\n", "-", "-");
-    else if (kelvaroMs > 0 && peerMs > 0) std::printf("%12.2f %8.2f\n", peerMs, kelvaroMs / peerMs);
-    else std::printf("%12s %8s\n", "-", "unavailable (is `love` installed?)");
+    if (!hasPeer)
+        std::printf("%12s %8s\n", "-", "-");
+    else if (kelvaroMs > 0 && peerMs > 0)
+        std::printf("%12.2f %8.2f\n", peerMs, kelvaroMs / peerMs);
+    else
+        std::printf("%12s %8s\n", "-", "unavailable (is `love` installed?)");
+}
+
+// The command line of a scene benchmark: NAME KELVARO [short long [tries]].
+struct SceneRuns {
+    std::string kelvaro;
+    int32_t shortRun = 30, longRun = 130, tries = 3;
+};
+
+inline bool ReadSceneRuns(int argc, char** argv, const char* name, SceneRuns* runs)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s KELVARO [short long [tries]]\n", name);
+        return false;
+    }
+    runs->kelvaro = argv[1];
+    if (argc > 3) {
+        runs->shortRun = std::atoi(argv[2]);
+        runs->longRun = std::atoi(argv[3]);
+    }
+    if (argc > 4) runs->tries = std::max(1, std::atoi(argv[4]));
+    return true;
+}
+
+// One size of a scene: its game written to NAME_SIZE.win, frame `frame` captured and compared with the
+// picture `expected` gives (CaptureShows), then timed against the peer (TimeRow). False, with a row
+// saying so, when the frame is not the scene's picture.
+template <typename Expected, typename Peer>
+bool TimeScene(const SceneRuns& runs, const std::string& name, int32_t size, const gamebuild::GameDesc& game,
+               int32_t frame, int32_t width, int32_t height, Expected expected, Peer peer)
+{
+    std::string label = std::to_string(size);
+    std::string file = name + "_" + label + ".win";
+    Capture shot;
+    if (!WriteGame(game, file) || !CaptureFrame(runs.kelvaro, file, frame, width, height, &shot) ||
+        !CaptureShows(shot, expected)) {
+        std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", size, frame);
+        return false;
+    }
+    TimeRow(
+        label.c_str(), [&](int32_t n) { return KelvaroCommand(runs.kelvaro, file, n); }, peer, runs.shortRun,
+        runs.longRun, runs.tries);
+    return true;
 }
 
 } // namespace bench

@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "Bench_Capture.h"
-#include "Bench_GameFile.h"
-#include "gamebuild/GameBuild_Game.h"
 
 namespace {
 
@@ -50,7 +48,8 @@ gamebuild::FontDesc MonoFont()
     font.picture = {"glyphs", PICTURE_COLUMNS * CELL, rows * CELL, {}};
     font.picture.pixels.assign(size_t(font.picture.width) * size_t(font.picture.height), 0u);
     for (int32_t code = FIRST_CODE; code <= LAST_CODE; ++code) {
-        int32_t left = (code - FIRST_CODE) % PICTURE_COLUMNS * CELL, top = (code - FIRST_CODE) / PICTURE_COLUMNS * CELL;
+        int32_t left = (code - FIRST_CODE) % PICTURE_COLUMNS * CELL,
+                top = (code - FIRST_CODE) / PICTURE_COLUMNS * CELL;
         for (int32_t y = 0; y < CELL; ++y)
             for (int32_t x = 0; x < CELL; ++x)
                 if (GlyphBlock(code, x / 2, y / 2))
@@ -70,8 +69,8 @@ gamebuild::GameDesc TextScene(int32_t passes)
     gamebuild::ObjectDesc object;
     object.name = "obj_text";
     gamebuild::EventDesc create;
-    create.code.source = "for (l = 0; l < " + std::to_string(LINES) + "; l += 1) {\n  s = \"\";\n  for (m = 0; m < " +
-                         std::to_string(LINE_LENGTH) +
+    create.code.source = "for (l = 0; l < " + std::to_string(LINES) +
+                         "; l += 1) {\n  s = \"\";\n  for (m = 0; m < " + std::to_string(LINE_LENGTH) +
                          "; m += 1) s += chr(36 + (l * 31 + m * 17) mod 91);\n  line[l] = s;\n}";
     gamebuild::EventDesc draw;
     draw.type = 8;
@@ -91,56 +90,26 @@ gamebuild::GameDesc TextScene(int32_t passes)
     return game;
 }
 
-std::string g_Kelvaro;
-
 // Every pixel of a glyph's cell but its last column and row, which the widened edges of the glyphs
-// to the right and below reach over.
-bool CaptureMatches(const std::string& game)
+// to the right and below reach over: white where the glyph is, else the black room.
+int64_t ExpectedPixel(int32_t x, int32_t y)
 {
-    bench::Capture shot;
-    if (!bench::CaptureFrame(g_Kelvaro, game, CAPTURE_FRAME, ROOM_WIDTH, ROOM_HEIGHT, &shot)) return false;
-    for (int32_t y = 0; y < ROOM_HEIGHT; ++y) {
-        for (int32_t x = 0; x < ROOM_WIDTH; ++x) {
-            if (x % CELL == CELL - 1 || y % CELL == CELL - 1) continue;
-            int32_t code = CodeAt(y / CELL, x / CELL);
-            uint8_t want = GlyphBlock(code, x % CELL / 2, y % CELL / 2) ? 0xFF : 0x00;
-            const uint8_t* p = shot.At(x, y);
-            if (p[0] == want && p[1] == want && p[2] == want) continue;
-            std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %s was expected\n", x, y, p[0], p[1],
-                         p[2], want != 0 ? "white" : "black");
-            return false;
-        }
-    }
-    return true;
+    if (x % CELL == CELL - 1 || y % CELL == CELL - 1) return -1;
+    return GlyphBlock(CodeAt(y / CELL, x / CELL), x % CELL / 2, y % CELL / 2) ? 0xFFFFFF : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_text KELVARO [short long [tries]]\n");
-        return 2;
-    }
-    g_Kelvaro = argv[1];
-    int32_t shortRun = argc > 3 ? std::atoi(argv[2]) : 30;
-    int32_t longRun = argc > 3 ? std::atoi(argv[3]) : 130;
-    int32_t tries = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+    bench::SceneRuns runs;
+    if (!bench::ReadSceneRuns(argc, argv, "bench_text", &runs)) return 2;
     std::printf("%-10s %12s %12s %8s\n", "glyphs", "kelvaro ms", "peer ms", "ratio");
     bool allDrawn = true;
     for (int32_t passes : {1, 4, 16}) {
-        int32_t glyphs = passes * LINES * LINE_LENGTH;
-        std::string game = "bench_text_" + std::to_string(glyphs) + ".win";
-        if (!bench::WriteGame(TextScene(passes), game)) return 1;
-        if (!CaptureMatches(game)) {
-            std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", glyphs, CAPTURE_FRAME);
-            allDrawn = false;
-            continue;
-        }
-        std::string label = std::to_string(glyphs);
-        bench::TimeRow(
-            label.c_str(), [&](int32_t n) { return bench::KelvaroCommand(g_Kelvaro, game, n); },
-            [](int32_t) { return std::string(); }, shortRun, longRun, tries);
+        allDrawn &= bench::TimeScene(runs, "bench_text", passes * LINES * LINE_LENGTH, TextScene(passes),
+                                     CAPTURE_FRAME, ROOM_WIDTH, ROOM_HEIGHT, ExpectedPixel,
+                                     [](int32_t) { return std::string(); });
     }
     return allDrawn ? 0 : 1;
 }

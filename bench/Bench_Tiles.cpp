@@ -13,8 +13,6 @@
 #include <vector>
 
 #include "Bench_Capture.h"
-#include "Bench_GameFile.h"
-#include "gamebuild/GameBuild_Game.h"
 
 namespace {
 
@@ -48,7 +46,8 @@ gamebuild::PictureDesc TilePicture()
     picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
     for (int32_t y = 0; y < picture.height; ++y)
         for (int32_t x = 0; x < picture.width; ++x)
-            picture.pixels[size_t(y * picture.width + x)] = KindPixel((y / TILE) * 4 + x / TILE, x % TILE, y % TILE);
+            picture.pixels[size_t(y * picture.width + x)] =
+                KindPixel((y / TILE) * 4 + x / TILE, x % TILE, y % TILE);
     return picture;
 }
 
@@ -100,57 +99,24 @@ uint32_t ExpectedPixel(int32_t layers, int32_t x, int32_t y)
     return 0xFF000000u;
 }
 
-std::string g_Kelvaro;
 std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love_tiles";
-
-bool CaptureMatches(const std::string& game, int32_t layers)
-{
-    bench::Capture shot;
-    if (!bench::CaptureFrame(g_Kelvaro, game, CAPTURE_FRAME, ROOM_WIDTH, ROOM_HEIGHT, &shot)) return false;
-    for (int32_t y = 0; y < ROOM_HEIGHT; ++y) {
-        for (int32_t x = 0; x < ROOM_WIDTH; ++x) {
-            const uint8_t* p = shot.At(x, y);
-            uint32_t want = ExpectedPixel(layers, x, y);
-            if (p[0] == (want & 0xFF) && p[1] == ((want >> 8) & 0xFF) && p[2] == ((want >> 16) & 0xFF)) continue;
-            std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %d,%d,%d was expected\n", x, y, p[0],
-                         p[1], p[2], want & 0xFF, (want >> 8) & 0xFF, (want >> 16) & 0xFF);
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_tiles KELVARO [short long [tries]]\n");
-        return 2;
-    }
-    g_Kelvaro = argv[1];
-    int32_t shortRun = argc > 3 ? std::atoi(argv[2]) : 30;
-    int32_t longRun = argc > 3 ? std::atoi(argv[3]) : 130;
-    int32_t tries = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+    bench::SceneRuns runs;
+    if (!bench::ReadSceneRuns(argc, argv, "bench_tiles", &runs)) return 2;
     std::printf("%-10s %12s %12s %8s\n", "tiles", "kelvaro ms", "LOVE ms", "ratio");
     bool allDrawn = true;
     for (int32_t layers : {1, 4, 16}) {
-        int32_t tiles = layers * COLUMNS * ROWS;
-        std::string game = "bench_tiles_" + std::to_string(tiles) + ".win";
-        if (!bench::WriteGame(TileScene(layers), game)) return 1;
-        if (!CaptureMatches(game, layers)) {
-            std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", tiles, CAPTURE_FRAME);
-            allDrawn = false;
-            continue;
-        }
-        std::string label = std::to_string(tiles);
-        bench::TimeRow(
-            label.c_str(), [&](int32_t n) { return bench::KelvaroCommand(g_Kelvaro, game, n); },
+        allDrawn &= bench::TimeScene(
+            runs, "bench_tiles", layers * COLUMNS * ROWS, TileScene(layers), CAPTURE_FRAME, ROOM_WIDTH,
+            ROOM_HEIGHT, [&](int32_t x, int32_t y) { return int64_t(ExpectedPixel(layers, x, y)); },
             [&](int32_t n) {
                 return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(n) + " " +
                        std::to_string(layers) + " > /dev/null 2>&1";
-            },
-            shortRun, longRun, tries);
+            });
     }
     return allDrawn ? 0 : 1;
 }

@@ -40,8 +40,8 @@ class QuadRun {
         if (texture != m_Texture || m_Left == 0) {
             Close();
             int32_t quads = std::clamp(quadsWanted, 1, QUADS_PER_REQUEST);
-            m_Next = static_cast<TexturedVertex*>(Graphics::AllocVerts(D3DPT_TRIANGLELIST, texture,
-                                                                        VERTEX_SIZE_TEXTURED, quads * QUAD_VERTICES));
+            m_Next = static_cast<TexturedVertex*>(Graphics::AllocVerts(
+                D3DPT_TRIANGLELIST, texture, VERTEX_SIZE_TEXTURED, quads * QUAD_VERTICES));
             if (m_Next == nullptr) return nullptr;
             m_Texture = texture;
             m_Left = quads;
@@ -71,7 +71,7 @@ class QuadRun {
 struct DrawnType {
     int32_t index = -1;
     const ParticleType* type = nullptr;
-    CSprite* sprite = nullptr;  // the type's sprite when it exists
+    CSprite* sprite = nullptr;      // the type's sprite when it exists
     DeviceTexture* shape = nullptr; // else the shape's texture
     bool drawable = false;
 
@@ -104,7 +104,8 @@ void WriteShape(TexturedVertex* v, const ParticleSystem& system, const ParticleT
     TexturedVertex corner[4];
     for (int i = 0; i < 4; ++i) {
         // Anticlockwise on a screen whose y grows downwards.
-        corner[i] = {cx + c * px[i] + s * py[i], cy - s * px[i] + c * py[i], g_DrawDepth, colour, pu[i], pv[i]};
+        corner[i] = {
+            cx + c * px[i] + s * py[i], cy - s * px[i] + c * py[i], g_DrawDepth, colour, pu[i], pv[i]};
     }
     v[0] = corner[0];
     v[1] = corner[1];
@@ -136,7 +137,8 @@ void DrawParticle(const ParticleSystem& system, const Particle& p, int32_t later
     if (!look.drawable || p.life <= 0) return;
     const ParticleType& t = *look.type;
     int64_t age = p.age, seed = p.seed;
-    float angle = p.angle + (t.relative ? p.direction : 0.0f) + t.orientationWiggle * DrawWave(age + 2 * seed);
+    float angle =
+        p.angle + (t.relative ? p.direction : 0.0f) + t.orientationWiggle * DrawWave(age + 2 * seed);
     float size = p.size + t.sizeWiggle * DrawWave(age + seed);
     if (bool(t.additive) != state->additiveOn) {
         state->quads.Close();
@@ -148,7 +150,8 @@ void DrawParticle(const ParticleSystem& system, const Particle& p, int32_t later
         look.sprite->Draw(SpriteFrame(t, p, look.sprite->GetFrameCount()), p.x + system.x, p.y + system.y,
                           t.xScale * size, t.yScale * size, angle, p.colour, p.alpha);
     } else if (look.shape != nullptr) {
-        if (TexturedVertex* v = state->quads.Next(look.shape, later + 1)) WriteShape(v, system, t, p, angle, size);
+        if (TexturedVertex* v = state->quads.Next(look.shape, later + 1))
+            WriteShape(v, system, t, p, angle, size);
     }
 }
 
