@@ -79,12 +79,7 @@ gamebuild::GameDesc TextScene(int32_t passes)
                        "; l += 1) draw_text(0, l * " + std::to_string(CELL) + ", line[l]);";
     object.events = {create, draw};
     game.objects = {object};
-    gamebuild::RoomDesc room;
-    room.name = "room_bench";
-    room.width = ROOM_WIDTH;
-    room.height = ROOM_HEIGHT;
-    room.speed = 60;
-    room.colour = 0;
+    gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
     room.instances.push_back(gamebuild::RoomInstanceDesc{});
     game.rooms = {room};
     return game;

@@ -62,12 +62,7 @@ gamebuild::GameDesc TileScene(int32_t layers)
     background.picture = TilePicture();
     game.backgrounds = {background};
     game.textures.pageSize = 64;
-    gamebuild::RoomDesc room;
-    room.name = "room_bench";
-    room.width = ROOM_WIDTH;
-    room.height = ROOM_HEIGHT;
-    room.speed = 60;
-    room.colour = 0;
+    gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
     // The first layer is the deepest, drawn first.
     for (int32_t layer = 0; layer < layers; ++layer) {
         for (int32_t row = 0; row < ROWS; ++row) {
