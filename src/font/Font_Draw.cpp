@@ -103,15 +103,17 @@ void CFontKV::DrawTextTransformed(float x, float y, const char16_t* text, float 
     auto* v = static_cast<TexturedVertex*>(
         Graphics::AllocVerts(D3DPT_TRIANGLELIST, r->texture, VERTEX_SIZE_TEXTURED, int32_t(6 * n)));
     if (v == nullptr) return;
-    // Unturned, a character without a glyph keeps its empty quad; turned, the quads are packed.
-    std::memset(static_cast<void*>(v), 0, sizeof(TexturedVertex) * 6 * n);
     const TPageEntry* entry = GetEntry();
     uint32_t argb = GR_MakeVertexColour(colour, alpha);
     size_t used = 0;
     for (size_t i = 0; i < n; ++i) {
         const FontGlyph* g = FindGlyph(uint16_t(text[i]));
         if (g == nullptr) {
-            if (!turned) used += 6;
+            // Unturned, a character without a glyph keeps an empty quad; turned, the quads are packed.
+            if (!turned) {
+                std::memset(static_cast<void*>(v + used), 0, sizeof(TexturedVertex) * 6);
+                used += 6;
+            }
             continue;
         }
         Quad q;

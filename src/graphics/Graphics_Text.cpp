@@ -99,7 +99,8 @@ void DrawLines(float x, float y, const char* text, int32_t separation, int32_t w
     for (size_t i = 0; i < lines.Count(); ++i, top += double(h)) {
         const char16_t* line = lines.Line(i);
         if (line[0] == 0) continue;
-        int32_t w = font.TextWidth(line);
+        // A left-aligned line is not measured: its width moves nothing.
+        int32_t w = g_HAlign != 0 ? font.TextWidth(line) : 0;
         int32_t shift = g_HAlign == 1 ? -(w / 2) : g_HAlign == 2 ? -w : 0;
         draw(font, float(double(x) + shift), float(top), line);
     }
@@ -127,7 +128,7 @@ void DrawTurnedLines(float x, float y, const char* text, int32_t separation, int
     for (size_t i = 0; i < lines.Count(); ++i, lx += stepX, ly += stepY) {
         const char16_t* line = lines.Line(i);
         if (line[0] == 0) continue;
-        double w = double(font.TextWidth(line)) * xscale;
+        double w = g_HAlign != 0 ? double(font.TextWidth(line)) * xscale : 0.0;
         double d = g_HAlign == 1 ? std::trunc(w * -0.5) : g_HAlign == 2 ? -std::trunc(w) : 0.0;
         draw(font, float(lx + c * d), float(ly - s * d), line);
     }

@@ -1,12 +1,13 @@
 // Drawing a particle system: each particle as a quad of its shape's texture or as a frame of its
 // type's sprite, switching additive blending on and off as the types ask.
+#include <algorithm>
 #include <cmath>
 
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Batch.h"
+#include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_RenderState.h"
 #include "graphics/Graphics_Texture.h"
-#include "graphics/Graphics_TextureDraw.h"
 #include "particle/Particle_System.h"
 #include "platform/Platform_EmbeddedImages.h"
 #include "sprite/Sprite_Table.h"
@@ -14,6 +15,11 @@
 namespace {
 
 DeviceTexture* g_ShapeTextures[PT_SHAPE_COUNT] = {};
+
+// Vertices of a shape quad: two triangles.
+constexpr int32_t QUAD_VERTICES = 6;
+// Quads asked of the batch at once: a run fills one pooled buffer without growing it.
+constexpr int32_t QUADS_PER_REQUEST = VERTEX_BUFFER_MIN_CAPACITY / QUAD_VERTICES;
 
 // The folded wave of the drawn angle and size: ((a + k s) mod 16) / 4, folded above 2, minus 1.
 float DrawWave(int64_t phase)
@@ -23,25 +29,90 @@ float DrawWave(int64_t phase)
     return w - 1.0f;
 }
 
-void DrawShape(const ParticleSystem& system, const ParticleType& t, const Particle& p, float angle, float size)
+// Shape quads are written straight into room taken from the batch for many particles at once, so a
+// particle costs no batch request of its own; the room left unwritten goes back before anything else
+// is drawn or a render state changes.
+class QuadRun {
+  public:
+    // Room for one quad of the texture, or null when the batch has none.
+    TexturedVertex* Next(DeviceTexture* texture, int32_t quadsWanted)
+    {
+        if (texture != m_Texture || m_Left == 0) {
+            Close();
+            int32_t quads = std::clamp(quadsWanted, 1, QUADS_PER_REQUEST);
+            m_Next = static_cast<TexturedVertex*>(Graphics::AllocVerts(
+                D3DPT_TRIANGLELIST, texture, VERTEX_SIZE_TEXTURED, quads * QUAD_VERTICES));
+            if (m_Next == nullptr) return nullptr;
+            m_Texture = texture;
+            m_Left = quads;
+        }
+        TexturedVertex* quad = m_Next;
+        m_Next += QUAD_VERTICES;
+        --m_Left;
+        return quad;
+    }
+
+    void Close()
+    {
+        if (m_Left > 0) Graphics::ReturnVerts(m_Left * QUAD_VERTICES);
+        m_Texture = nullptr;
+        m_Next = nullptr;
+        m_Left = 0;
+    }
+
+  private:
+    DeviceTexture* m_Texture = nullptr;
+    TexturedVertex* m_Next = nullptr;
+    int32_t m_Left = 0;
+};
+
+// What drawing needs of a particle's type, looked up once per run of particles of one type: the
+// table of types and sprites does not change while a system is drawn.
+struct DrawnType {
+    int32_t index = -1;
+    const ParticleType* type = nullptr;
+    CSprite* sprite = nullptr;      // the type's sprite when it exists
+    DeviceTexture* shape = nullptr; // else the shape's texture
+    bool drawable = false;
+
+    void For(int32_t typeIndex)
+    {
+        if (typeIndex == index) return;
+        index = typeIndex;
+        type = ParticleType_Record(typeIndex);
+        sprite = type != nullptr && Sprite_Exists(type->sprite) ? Sprite_Get(type->sprite) : nullptr;
+        bool validShape = type != nullptr && type->shape >= 0 && type->shape < PT_SHAPE_COUNT;
+        shape = sprite == nullptr && validShape ? g_ShapeTextures[type->shape] : nullptr;
+        drawable = sprite != nullptr ? sprite->GetFrameCount() > 0 : validShape;
+    }
+};
+
+// The quad of a shape particle, centred on its whole position and turned by the angle.
+void WriteShape(TexturedVertex* v, const ParticleSystem& system, const ParticleType& t, const Particle& p,
+                float angle, float size)
 {
-    DeviceTexture* texture = g_ShapeTextures[t.shape];
     float cx = std::trunc(p.x + system.x), cy = std::trunc(p.y + system.y);
     float rx = 32.0f * t.xScale * size, ry = 32.0f * t.yScale * size;
     const float px[4] = {-rx, rx, rx, -rx};
     const float py[4] = {-ry, -ry, ry, ry};
-    float x[4], y[4];
+    const float pu[4] = {0.0f, 1.0f, 1.0f, 0.0f};
+    const float pv[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     bool turned = std::fabs(angle) >= 0.01f;
     float radians = angle * PARTICLE_PI / 180.0f;
     float s = turned ? std::sin(radians) : 0.0f, c = turned ? std::cos(radians) : 1.0f;
+    uint32_t colour = GR_MakeVertexColour(p.colour, p.alpha);
+    TexturedVertex corner[4];
     for (int i = 0; i < 4; ++i) {
         // Anticlockwise on a screen whose y grows downwards.
-        x[i] = cx + c * px[i] + s * py[i];
-        y[i] = cy - s * px[i] + c * py[i];
+        corner[i] = {
+            cx + c * px[i] + s * py[i], cy - s * px[i] + c * py[i], g_DrawDepth, colour, pu[i], pv[i]};
     }
-    uint32_t colour = GR_MakeVertexColour(p.colour, p.alpha);
-    GR_Texture_DrawCorners(texture, x[0], y[0], x[1], y[1], x[2], y[2], x[3], y[3], 0.0f, 0.0f, 1.0f, 1.0f, colour,
-                           colour, colour, colour);
+    v[0] = corner[0];
+    v[1] = corner[1];
+    v[2] = corner[2];
+    v[3] = corner[2];
+    v[4] = corner[3];
+    v[5] = corner[0];
 }
 
 // The sprite frame of a particle: fixed, spread over the life, or advancing each step.
@@ -52,26 +123,36 @@ int32_t SpriteFrame(const ParticleType& t, const Particle& p, int32_t frames)
     return p.frameOffset + p.age;
 }
 
-// Draws one particle, unless it has no life left or nothing to draw with.
-void DrawParticle(const ParticleSystem& system, const Particle& p, bool* additiveOn)
+struct DrawState {
+    DrawnType look;
+    QuadRun quads;
+    bool additiveOn = false;
+};
+
+// Draws one particle, unless it has no life left or nothing to draw with; `later` particles follow.
+void DrawParticle(const ParticleSystem& system, const Particle& p, int32_t later, DrawState* state)
 {
-    const ParticleType* t = ParticleType_Record(p.type);
-    if (t == nullptr || p.life <= 0) return;
-    CSprite* sprite = Sprite_Exists(t->sprite) ? Sprite_Get(t->sprite) : nullptr;
-    if (sprite != nullptr && sprite->GetFrameCount() <= 0) return;
-    if (sprite == nullptr && (t->shape < 0 || t->shape >= PT_SHAPE_COUNT)) return;
+    state->look.For(p.type);
+    const DrawnType& look = state->look;
+    if (!look.drawable || p.life <= 0) return;
+    const ParticleType& t = *look.type;
     int64_t age = p.age, seed = p.seed;
-    float angle = p.angle + (t->relative ? p.direction : 0.0f) + t->orientationWiggle * DrawWave(age + 2 * seed);
-    float size = p.size + t->sizeWiggle * DrawWave(age + seed);
-    if (bool(t->additive) != *additiveOn) {
-        *additiveOn = t->additive;
-        GR_Draw_SetBlendMode(*additiveOn ? 1 : 0);
+    float angle =
+        p.angle + (t.relative ? p.direction : 0.0f) + t.orientationWiggle * DrawWave(age + 2 * seed);
+    float size = p.size + t.sizeWiggle * DrawWave(age + seed);
+    if (bool(t.additive) != state->additiveOn) {
+        state->quads.Close();
+        state->additiveOn = t.additive;
+        GR_Draw_SetBlendMode(state->additiveOn ? 1 : 0);
     }
-    if (sprite != nullptr)
-        sprite->Draw(SpriteFrame(*t, p, sprite->GetFrameCount()), p.x + system.x, p.y + system.y, t->xScale * size,
-                     t->yScale * size, angle, p.colour, p.alpha);
-    else if (g_ShapeTextures[t->shape] != nullptr)
-        DrawShape(system, *t, p, angle, size);
+    if (look.sprite != nullptr) {
+        state->quads.Close();
+        look.sprite->Draw(SpriteFrame(t, p, look.sprite->GetFrameCount()), p.x + system.x, p.y + system.y,
+                          t.xScale * size, t.yScale * size, angle, p.colour, p.alpha);
+    } else if (look.shape != nullptr) {
+        if (TexturedVertex* v = state->quads.Next(look.shape, later + 1))
+            WriteShape(v, system, t, p, angle, size);
+    }
 }
 
 } // namespace
@@ -81,13 +162,14 @@ void ParticleSystem_Draw(int32_t index)
     ParticleSystem* system = ParticleSystem_Get(index);
     if (system == nullptr) return;
     bool interpolation = GR_Texture_GetInterpolation();
-    bool additiveOn = false;
+    DrawState state;
     int32_t count = system->count;
     for (int32_t n = 0; n < count; ++n) {
         int32_t i = system->oldToNew ? n : count - 1 - n;
-        DrawParticle(*system, system->particles[size_t(i)], &additiveOn);
+        DrawParticle(*system, system->particles[size_t(i)], count - 1 - n, &state);
     }
-    if (additiveOn) GR_Draw_SetBlendMode(0);
+    state.quads.Close();
+    if (state.additiveOn) GR_Draw_SetBlendMode(0);
     GR_Texture_SetInterpolation(interpolation);
 }
 

@@ -108,12 +108,15 @@ void Burst(int32_t systemIndex, const ParticleEmitter& e, int32_t type, int32_t 
     if (system == nullptr || number == 0) return;
     ParticleSystem_Reserve(system, number);
     const ParticleRegion& r = e.region;
+    // The type is looked up once; a missing one goes the general way, which logs for each particle.
+    const ParticleType* record = ParticleType_Get(type);
     for (int32_t made = 0; made < number; ++made) {
         float xr = 0.0f, yr = 0.0f;
         EmitterPoint(e, &xr, &yr);
         float x = r.xMin + (r.xMax - r.xMin) * xr;
         float y = r.yMin + (r.yMax - r.yMin) * (e.shape == PS_SHAPE_LINE ? xr : yr);
-        ParticleSystem_CreateParticles(systemIndex, x, y, type, 1);
+        if (record != nullptr) ParticleSystem_AddParticles(system, x, y, type, *record, 1);
+        else ParticleSystem_CreateParticles(systemIndex, x, y, type, 1);
     }
 }
 

@@ -120,5 +120,9 @@ void Particle_Shutdown();
 void Particle_LoadShapeImages();
 void Particle_FreeShapeImages();
 
+// Appends n particles of an existing type at (x, y), growing the array by 100 slots when full; the
+// new ones are the last n.
+void ParticleSystem_AddParticles(ParticleSystem* system, float x, float y, int32_t typeIndex,
+                                 const ParticleType& type, int32_t n);
 // Room for `extra` more particles beyond the count.
 void ParticleSystem_Reserve(ParticleSystem* system, int32_t extra);

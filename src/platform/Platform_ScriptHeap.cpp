@@ -2,9 +2,12 @@
 
 #include <mimalloc.h>
 
+#include <cstdlib>
+
 namespace {
 
 constexpr size_t RANGE_SIZE = size_t(4) << 30;
+constexpr long FREED_PAGES_KEPT_MS = 1000;
 
 mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
 
@@ -28,6 +31,12 @@ bool ScriptHeap_Reserve()
     g_ScriptHeap.size = size < RANGE_SIZE ? size : RANGE_SIZE;
     g_ScriptHeap.heap = heap;
     return true;
+}
+
+void ScriptHeap_KeepFreedPages()
+{
+    if (std::getenv("MIMALLOC_DECOMMIT_DELAY") != nullptr || std::getenv("MIMALLOC_RESET_DELAY") != nullptr) return;
+    mi_option_set(mi_option_decommit_delay, FREED_PAGES_KEPT_MS);
 }
 
 void* ScriptHeap_Malloc(size_t size)

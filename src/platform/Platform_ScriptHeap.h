@@ -19,6 +19,12 @@ extern ScriptHeapRange g_ScriptHeap;
 // Reserves the range and creates the heap in it: the first call's work, out of line.
 bool ScriptHeap_Reserve();
 
+// The process's allocator (mimalloc, which also serves malloc) keeps freed pages for a second before
+// it gives them back to the system, unless its environment says otherwise: drawing frees and
+// allocates large blocks every frame, and pages given back and faulted in again each frame cost the
+// main thread more than its own drawing code. Called once at program start.
+void ScriptHeap_KeepFreedPages();
+
 // Reserves the range and creates the heap in it; later calls do nothing. False when the range
 // cannot be reserved.
 inline bool ScriptHeap_Init()

@@ -4,6 +4,8 @@
 
 #include <bit>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "../TestSupport_Console.h"
 #include "base/Base_Random.h"
@@ -116,6 +118,38 @@ TEST_F(ParticleTest, DeathsStepsAndStreamsAreAgedInThePassThatMadeThem)
     ParticleSystem_ClearParticles(s);
     for (int i = 0; i < 2000; ++i) ParticleSystem_Update(s);
     EXPECT_NEAR(200, Count(), 45);
+}
+
+// Runs of the dead at the front, in the middle and at the end leave the survivors in their order.
+TEST_F(ParticleTest, RemovalKeepsTheOrderOfSurvivorsWhateverTheRunsOfDead)
+{
+    int32_t dies = StillType(1), lives = StillType(9);
+    for (const char* pattern : {"DDDLLL", "LLLDDD", "LDLDLD", "DLLDDLLLD", "DDDD", "LLLL", "L", "D"}) {
+        ParticleSystem_ClearParticles(s);
+        std::vector<float> survivors;
+        for (const char* c = pattern; *c != 0; ++c) {
+            float x = float(c - pattern);
+            ParticleSystem_CreateParticles(s, x, 0, *c == 'L' ? lives : dies, 1);
+            if (*c == 'L') survivors.push_back(x);
+        }
+        ParticleSystem_Update(s);
+        ASSERT_EQ(int32_t(survivors.size()), Count()) << pattern;
+        for (int32_t i = 0; i < Count(); ++i) EXPECT_EQ(survivors[size_t(i)], At(s, i).x) << pattern;
+    }
+}
+
+// A burst of a type that does not exist creates nothing and says so once for each particle asked for.
+TEST_F(ParticleTest, BurstOfAMissingTypeLogsEachParticle)
+{
+    int32_t e = ParticleEmitter_Create(s);
+    ParticleEmitter_SetRegion(s, e, 0, 10, 0, 10, PS_SHAPE_RECTANGLE, PS_DISTR_LINEAR);
+    testsupport::ConsoleCapture capture;
+    ParticleEmitter_Burst(s, e, 99, 3);
+    EXPECT_EQ(0, Count());
+    std::string line = "part_particles_create :: particle type does not exist!\n";
+    EXPECT_EQ(line + line + line, capture.console.text);
+    ParticleEmitter_Burst(s, e, StillType(5), 3);
+    EXPECT_EQ(3, Count());
 }
 
 TEST_F(ParticleTest, MotionGravityAttractorsAndDeflectors)

@@ -344,16 +344,20 @@ void GLDevice::BindTargets()
 void GLDevice::ApplyViewport(bool guardBand)
 {
     const D3DViewport& v = m_Viewport;
-    // Doubling keeps the centre on whole pixels only for even sides; a factor of exactly 1/2 in clip
-    // space gives the same window coordinates to the last bit, so no pixel moves.
-    guardBand = guardBand && v.width % 2 == 0 && v.height % 2 == 0 && 2 * v.width <= m_MaxViewport[0] &&
-                2 * v.height <= m_MaxViewport[1];
-    int32_t mode = guardBand ? 1 : 0;
-    if (mode == m_ViewportMode) return;
-    m_ViewportMode = mode;
-    m_GuardScale = guardBand ? 0.5f : 1.0f;
-    if (guardBand) {
-        glViewport(v.x - v.width / 2, v.y - v.height / 2, 2 * v.width, 2 * v.height);
+    // The viewport grows about its centre by the largest power of two up to 8 that the driver
+    // allows, so that what falls well off the picture (particles dropping out of the room) is
+    // still inside the clip volume and never sends a batch through the driver's clipper. A clip-space
+    // factor of exactly one over a power of two gives the same window coordinates to the last bit,
+    // and the centre stays on whole pixels for even sides, so no pixel moves.
+    int32_t factor = guardBand && v.width % 2 == 0 && v.height % 2 == 0 ? GUARD_BAND_MAX_FACTOR : 1;
+    while (factor > 1 && (factor * v.width > m_MaxViewport[0] || factor * v.height > m_MaxViewport[1]))
+        factor /= 2;
+    if (factor == m_ViewportMode) return;
+    m_ViewportMode = factor;
+    m_GuardScale = 1.0f / float(factor);
+    if (factor > 1) {
+        glViewport(v.x - (factor - 1) * v.width / 2, v.y - (factor - 1) * v.height / 2, factor * v.width,
+                   factor * v.height);
         glEnable(GL_SCISSOR_TEST);
         glScissor(v.x, v.y, v.width, v.height);
     } else {

@@ -17,6 +17,9 @@ namespace gldevice {
 class GLDevice;
 class GLTexture;
 
+// The most the viewport of fixed-function triangles is enlarged by (GLDevice::ApplyViewport).
+constexpr int32_t GUARD_BAND_MAX_FACTOR = 8;
+
 // True while an OpenGL context of the device is current; objects released after it is gone only
 // drop their memory.
 extern bool g_ContextAlive;
@@ -270,7 +273,7 @@ class GLDevice : public D3DDevice {
     int32_t m_ResolveHeight = 0;
 
     D3DViewport m_Viewport = {0, 0, 0, 0, 0.0f, 1.0f};
-    int32_t m_ViewportMode = -1; // as applied: -1 unknown, 0 the viewport, 1 with the guard band
+    int32_t m_ViewportMode = -1; // as applied: -1 unknown, else the viewport's enlargement factor
     float m_GuardScale = 1.0f;   // clip-space x and y factor of the applied mode
     GLint m_MaxViewport[2] = {0, 0};
     uint32_t m_RenderStates[D3D_RENDER_STATE_COUNT] = {};
