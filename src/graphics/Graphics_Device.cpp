@@ -86,6 +86,25 @@ void CaptureIfAsked()
     if (back != nullptr) back->Release();
 }
 
+// A picture that fills the back buffer at its own size needs no stretching: the screen's render
+// target is copied there in one pass. The copy covers the whole back buffer, so the clear under it
+// is not needed, and the texture never has to receive the drawing first; each of those passes costs
+// a software renderer a wait for the whole frame. False when the picture is placed otherwise.
+bool CopyScreenToBackBuffer(const LetterboxRect& r, int32_t w, int32_t h)
+{
+    DeviceTexture* screen = g_D3D.screenTexture;
+    bool whole = r.left == 0.0f && r.top == 0.0f && r.right == float(w) && r.bottom == float(h);
+    if (!whole || DeviceTexture_Width(screen) != w || DeviceTexture_Height(screen) != h ||
+        screen->renderTarget == nullptr || g_D3D.parameters.multiSampleType != 0)
+        return false;
+    D3DSurface* back = nullptr;
+    if (g_D3D.device->GetBackBuffer(&back) != D3D_OK) return false;
+    bool copied =
+        g_D3D.device->StretchRect(screen->renderTarget, nullptr, back, nullptr, D3DTEXF_POINT) == D3D_OK;
+    back->Release();
+    return copied;
+}
+
 // The screen texture stretched onto the back buffer, letterboxed when the aspect is kept.
 void DrawScreenTexture()
 {
@@ -109,12 +128,13 @@ void DrawScreenTexture()
     projection.m[12] -= 1.0f / float(windowWidth);
     projection.m[13] += 1.0f / float(windowHeight);
     g_D3D.device->SetTransform(D3DTS_PROJECTION, &projection);
-    GR_D3D_Clear(0xFF000000u | GR_Window_GetColour(), 1.0f, 0,
-                 D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
-
     LetterboxRect r = GR_D3D_LetterboxRect(w, h, windowWidth, windowHeight, g_D3D.keepAspect);
-    GR_D3D_DrawTexturedQuad(g_D3D.screenTexture, r.left, r.top, r.right, r.bottom, 0.0f, 0.0f, 1.0f, 1.0f,
-                            0xFFFFFFFFu);
+    if (!CopyScreenToBackBuffer(r, w, h)) {
+        GR_D3D_Clear(0xFF000000u | GR_Window_GetColour(), 1.0f, 0,
+                     D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+        GR_D3D_DrawTexturedQuad(g_D3D.screenTexture, r.left, r.top, r.right, r.bottom, 0.0f, 0.0f, 1.0f,
+                                1.0f, 0xFFFFFFFFu);
+    }
     g_D3D.picture = D3DRect{RoundToInt(r.left), 0, RoundToInt(r.right), h};
     g_D3D.letterboxX = RoundToInt(r.left);
     g_D3D.letterboxY = 0;

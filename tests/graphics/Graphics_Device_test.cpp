@@ -102,6 +102,32 @@ class FullScreen : public DeviceTest {
     uint32_t Flags() const override { return D3D_FLAG_FULLSCREEN; }
 };
 
+// How one frame's picture reached the back buffer: whether it was copied there from the screen's
+// render target, and how many clears and drawn quads the pass made.
+std::tuple<bool, size_t, size_t> PresentPass()
+{
+    EXPECT_TRUE(GR_StartFrame());
+    Recorded().stretches.clear();
+    Recorded().clears.clear();
+    Recorded().draws.clear();
+    EXPECT_TRUE(GR_EndFrame(false));
+    D3DSurface* back = nullptr;
+    EXPECT_EQ(D3D_OK, GR_D3D_Device()->GetBackBuffer(&back));
+    back->Release();
+    std::vector<std::pair<const void*, const void*>> copy = {{g_D3D.screenTexture->renderTarget, back}};
+    size_t quads = 0;
+    for (const Draw& d : Recorded().draws) quads += d.userPointer ? 1 : 0;
+    return make_tuple(Recorded().stretches == copy, Recorded().clears.size(), quads);
+}
+
+TEST_F(Device, APictureThatFillsTheBackBufferIsCopiedThereWithoutClearOrQuad)
+{
+    EXPECT_EQ(make_tuple(true, size_t(0), size_t(0)), PresentPass());
+    // Stretched to another back-buffer size it is drawn over the window colour again.
+    g_D3D.backBufferWidth = 800;
+    EXPECT_EQ(make_tuple(false, size_t(1), size_t(1)), PresentPass());
+}
+
 TEST_F(FullScreen, ModalWindowLeavesFullScreenAndReopensTheFrame)
 {
     EXPECT_EQ(1024, g_D3D.backBufferWidth); // the display's size

@@ -9,6 +9,9 @@ namespace gldevice {
 
 namespace {
 
+// The vertex count from which a draw is flushed (DrawPrimitive).
+constexpr uint32_t FLUSH_AFTER_VERTICES = 4096;
+
 void Multiply(D3DMatrix& out, const D3DMatrix& a, const D3DMatrix& b)
 {
     D3DMatrix r;
@@ -377,6 +380,9 @@ D3DResult GLDevice::DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t p
     if (!PrepareDraw(m_Stream->m_Name, m_StreamStride, uint32_t(first), type >= D3DPT_TRIANGLELIST))
         return D3DERR_INVALIDCALL;
     glDrawArrays(PrimitiveMode(type), 0, GLsizei(count));
+    // A large batch goes to the driver at once: a renderer drawing on threads of its own starts
+    // on it while the next batch is built, instead of when the frame's picture is first read.
+    if (count >= FLUSH_AFTER_VERTICES) glFlush();
     return D3D_OK;
 }
 
