@@ -13,10 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Bench_GameFile.h"
-#include "Bench_Timing.h"
+#include "Bench_Capture.h"
 #include "gamebuild/GameBuild_Game.h"
-#include "graphics/Graphics_Image.h"
 
 namespace {
 
@@ -102,102 +100,28 @@ std::vector<bool> ExpectedCover(int32_t instances, int32_t steps)
     return cover;
 }
 
-std::string g_Kelvaro;
-std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love";
-
-std::string KelvaroCommand(const std::string& game, int32_t frames, const std::string& extra = "")
-{
-    return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra +
-           " " + g_Kelvaro + " -game " + game + " > /dev/null 2>&1";
-}
-
-// Plays a few frames with a capture and compares it with the expected cover: sprite colour on the
-// covered pixels, the black room elsewhere. Prints the first difference.
-bool CaptureMatches(const std::string& game, int32_t instances)
-{
-    std::string shot = "bench_sprites_shot.png";
-    std::remove(shot.c_str());
-    if (bench::Seconds(KelvaroCommand(game, CAPTURE_FRAME + 2,
-                                      "KELVARO_CAPTURE=" + std::to_string(CAPTURE_FRAME) + ":" + shot)) < 0)
-        return false;
-    FILE* file = std::fopen(shot.c_str(), "rb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "no capture was written\n");
-        return false;
-    }
-    std::vector<char> bytes;
-    char chunk[65536];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0;)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(file);
-    int32_t width = 0, height = 0;
-    const uint8_t* pixels = GR_Image_LoadPNG(bytes.data(), int32_t(bytes.size()), &width, &height, false);
-    bool same = pixels != nullptr && width == ROOM_WIDTH && height == ROOM_HEIGHT;
-    if (!same) std::fprintf(stderr, "the capture is not a %d x %d picture\n", ROOM_WIDTH, ROOM_HEIGHT);
-    std::vector<bool> cover = ExpectedCover(instances, CAPTURE_FRAME);
-    for (int32_t y = 0; same && y < height; ++y) {
-        for (int32_t x = 0; same && x < width; ++x) {
-            const uint8_t* p =
-                pixels + (size_t(y) * size_t(width) + size_t(x)) * 4; // blue, green, red, alpha
-            bool covered = cover[size_t(y) * ROOM_WIDTH + size_t(x)];
-            same =
-                covered ? p[2] == 0xE0 && p[1] == 0x80 && p[0] == 0x20 : p[0] == 0 && p[1] == 0 && p[2] == 0;
-            if (!same)
-                std::fprintf(stderr, "capture differs at %d,%d: %d,%d,%d where %s was expected\n", x, y, p[2],
-                             p[1], p[0], covered ? "the sprite" : "the room");
-        }
-    }
-    GR_Image_FreePNG();
-    return same;
-}
-
-double Best(double a, double b)
-{
-    if (a < 0) return b;
-    if (b < 0) return a;
-    return std::min(a, b);
-}
+const std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love";
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_sprites KELVARO [short long [tries]]\n");
-        return 2;
-    }
-    g_Kelvaro = argv[1];
-    int32_t shortRun = argc > 3 ? std::atoi(argv[2]) : 30;
-    int32_t longRun = argc > 3 ? std::atoi(argv[3]) : 130;
-    int32_t tries = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+    bench::SceneRuns runs;
+    if (!bench::ReadSceneRuns(argc, argv, "bench_sprites", &runs)) return 2;
     std::printf("%-10s %12s %12s %8s\n", "instances", "kelvaro ms", "LOVE ms", "ratio");
     bool allDrawn = true;
     for (int32_t instances : {1000, 10000, 50000}) {
-        std::string game = "bench_sprites_" + std::to_string(instances) + ".win";
-        if (!bench::WriteGame(SpriteScene(instances), game)) return 1;
-        if (!CaptureMatches(game, instances)) {
-            std::printf("%-10d kelvaro's frame %d is not the scene's picture: not timed\n", instances,
-                        CAPTURE_FRAME);
-            allDrawn = false;
-            continue;
-        }
-        double ours = -1, peer = -1;
-        for (int32_t t = 0; t < tries; ++t) {
-            ours = Best(
-                ours, bench::PerFrame([&](int32_t n) { return KelvaroCommand(game, n); }, shortRun, longRun));
-            peer = Best(peer, bench::PerFrame(
-                                  [&](int32_t n) {
-                                      return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " +
-                                             std::to_string(n) + " " + std::to_string(instances) +
-                                             " > /dev/null 2>&1";
-                                  },
-                                  shortRun, longRun));
-        }
-        std::printf("%-10d %12.2f %12.2f ", instances, ours, peer);
-        if (ours > 0 && peer > 0)
-            std::printf("%8.2f\n", ours / peer);
-        else
-            std::printf("%8s\n", "unavailable (is `love` installed?)");
+        // The sprite's colour on the covered pixels, the black room elsewhere.
+        std::vector<bool> cover = ExpectedCover(instances, CAPTURE_FRAME);
+        auto expected = [&](int32_t x, int32_t y) -> int64_t {
+            return cover[size_t(y) * ROOM_WIDTH + size_t(x)] ? int64_t(SPRITE_PIXEL & 0xFFFFFFu) : 0;
+        };
+        auto peer = [&](int32_t frames) {
+            return "SDL_VIDEODRIVER=offscreen love " + g_Peer + " " + std::to_string(frames) + " " +
+                   std::to_string(instances) + " > /dev/null 2>&1";
+        };
+        allDrawn &= bench::TimeScene(runs, "bench_sprites", instances, SpriteScene(instances), CAPTURE_FRAME,
+                                     ROOM_WIDTH, ROOM_HEIGHT, expected, peer);
     }
     return allDrawn ? 0 : 1;
 }
