@@ -287,17 +287,24 @@ struct ResolvedScript {
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
 
-// Script `index` as the table gives it now, or null when the table has no such script.
-inline ResolvedScript* ResolveScript(int32_t index)
+// Script `index` looked up in the table again (its entry replaced), or null when the table has no
+// such script.
+[[gnu::noinline]] ResolvedScript* ResolveScriptAgain(int32_t index)
 {
-    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    if (entry.epoch == g_OutsideEpoch && entry.index == index) return &entry;
     if (!g_VMScripts.exists(index)) return nullptr;
     CCode* code = g_VMScripts.code(index);
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
+    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
     entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr, nullptr, 0};
     return &entry;
+}
+
+// Script `index` as the table gives it now, or null when the table has no such script.
+inline ResolvedScript* ResolveScript(int32_t index)
+{
+    ResolvedScript* entry = &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    return entry->epoch == g_OutsideEpoch && entry->index == index ? entry : ResolveScriptAgain(index);
 }
 
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
@@ -368,13 +375,13 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     run.codeSize = code->m_Size;
 }
 
-// Starts the code of `script` (one with words to run) with the `argc` arguments on top of the
+// Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
 // caller goes on at `returnPc`. False when the stack could not grow (the run stopped). Inline: the
 // translated loop makes its script calls with it too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc,
-                                               const ResolvedScript* script, uint32_t argc)
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, CCode* callee,
+                                               const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
     // as the compiler knows, and would make it read each field again after every store.
@@ -386,8 +393,6 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
     uint32_t envCount = run.envCount;
     int32_t callDepth = run.callDepth;
-    const VMBuffer* code = script->words;
-    CCode* callee = script->code;
     uint8_t* fp = sp - FRAME_SIZE;
     uint8_t* top = fp - VM_STACK_GUARD;
     // Field by field: a header built elsewhere and copied as a block would be read back before its
@@ -436,7 +441,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    EnterScript(run, run.sp, run.pc, script, argc);
+    EnterScript(run, run.sp, run.pc, script->code, script->words, argc);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -1979,10 +1984,12 @@ tCallScript: {
         script->translation = translation;
         script->translationEpoch = epoch;
     }
+    // What the call needs of the resolved script is taken at once, while it is at hand.
     VMTranslation* callee = script->translation;
+    CCode* calleeScript = script->code;
     code = script->words;
     run.insnStart = ip->at; // where a stack that cannot grow stops the run
-    if (!EnterScript(run, sp, ip->nextPc, script, argc)) goto afterCallOut;
+    if (!EnterScript(run, sp, ip->nextPc, calleeScript, code, argc)) goto afterCallOut;
     // No code outside the loop ran: only the level's own state is new.
     sp = run.sp;
     lowWater = reinterpret_cast<uintptr_t>(run.lowWater);
