@@ -61,6 +61,7 @@ struct VMFrameHeader {
     uint32_t envCount;
     uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
     uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
+    int32_t returnIndex;     // the translated caller's entry after the call; -1: found by returnPc
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -378,10 +379,11 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc`. False when the stack could not grow (the run stopped). Inline: the
-// translated loop makes its script calls with it too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, CCode* callee,
-                                               const VMBuffer* code, uint32_t argc)
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). False when the
+// stack could not grow (the run stopped). Inline: the translated loop makes its script calls with it
+// too.
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
+                                               CCode* callee, const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
     // as the compiler knows, and would make it read each field again after every store.
@@ -407,6 +409,7 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnIndex), returnIndex);
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
     run.argumentSlots = KeptArguments(argc);
@@ -441,7 +444,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    EnterScript(run, run.sp, run.pc, script->code, script->words, argc);
+    EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -1989,7 +1992,8 @@ tCallScript: {
     CCode* calleeScript = script->code;
     code = script->words;
     run.insnStart = ip->at; // where a stack that cannot grow stops the run
-    if (!EnterScript(run, sp, ip->nextPc, calleeScript, code, argc)) goto afterCallOut;
+    int32_t returnIndex = static_cast<int32_t>(ip - insns) + 1; // a call is never joined with what follows
+    if (!EnterScript(run, sp, ip->nextPc, returnIndex, calleeScript, code, argc)) goto afterCallOut;
     // No code outside the loop ran: only the level's own state is new.
     sp = run.sp;
     lowWater = reinterpret_cast<uintptr_t>(run.lowWater);
@@ -2013,20 +2017,23 @@ tExit:
     goto leaveScript;
 
 leaveScript: {
-    // A script level returns inside the loop: into the translation it was running when the call
-    // was recursive, else into the caller's when that is current. Nothing here reads the saved
-    // position or can fail, so the loop's is not saved.
+    // A script level returns inside the loop: into the translation it was running at the entry its
+    // call noted when the call was recursive, else into the caller's translation when that is
+    // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
+    int32_t index = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnIndex));
     LeaveScript(run, returned);
-    VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
-    int32_t index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
-    if (index < 0) goto afterCallOut;
+    if (run.code != code || index < 0) {
+        VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
+        index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
+        if (index < 0) goto afterCallOut;
+        code = run.code;
+        insns = caller->insns.data();
+        words = caller->words;
+    }
     sp = run.sp;
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
-    code = run.code;
-    insns = caller->insns.data();
-    words = caller->words;
     VM_T_GOTO(insns + index);
 }
 
