@@ -61,6 +61,7 @@ struct VMFrameHeader {
     uint32_t envCount;
     uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
     uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
+    int32_t returnIndex;     // the translated caller's entry after the call; -1: found by returnPc
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -169,17 +170,26 @@ void PlaceResult(VMRunState& run, uint32_t argc, const ScriptValue& result)
     VM_Store(run.sp, result);
 }
 
-[[gnu::noinline]] void FreeStackValue(const uint8_t* at)
+inline bool StackValueIsReal(const uint8_t* at) { return (VM_Load<uint32_t>(at) & VALUE_KIND_MASK) == VALUE_REAL; }
+
+// Frees the strings and arrays among `count` values on the stack from the first one, which is not
+// a real.
+[[gnu::noinline]] void FreeStackValuesFrom(const uint8_t* at, uint32_t count)
 {
-    ScriptValue value = VM_Load<ScriptValue>(at);
-    Value_Free(&value);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (StackValueIsReal(at + 16 * i)) continue;
+        ScriptValue value = VM_Load<ScriptValue>(at + 16 * i);
+        Value_Free(&value);
+    }
 }
 
-// Frees the strings and arrays among `count` values on the stack; reals need nothing.
+// Frees the strings and arrays among `count` values on the stack; reals need nothing. The common
+// all-real case is a scan without a call, so that the caller keeps its registers.
 inline void FreeStackValues(const uint8_t* at, uint32_t count)
 {
-    for (uint32_t i = 0; i < count; ++i)
-        if ((VM_Load<uint32_t>(at + 16 * i) & VALUE_KIND_MASK) != VALUE_REAL) FreeStackValue(at + 16 * i);
+    uint32_t i = 0;
+    while (i < count && StackValueIsReal(at + 16 * i)) ++i;
+    if (i < count) FreeStackValuesFrom(at + 16 * i, count - i);
 }
 
 // The arguments of a routine as an aligned array of at least `handed` values: in place when the
@@ -270,21 +280,32 @@ struct ResolvedScript {
     int32_t index;
     CCode* code;
     const VMBuffer* words; // the code's buffer when it has words to run, else null
+    // The buffer's translation as the translated loop's calls found it, while the code epoch is
+    // `translationEpoch` (0: not looked for since the script was resolved).
+    VMTranslation* translation;
+    uint64_t translationEpoch;
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
 
-// Script `index` as the table gives it now, or null when the table has no such script.
-inline const ResolvedScript* ResolveScript(int32_t index)
+// Script `index` looked up in the table again (its entry replaced), or null when the table has no
+// such script.
+[[gnu::noinline]] ResolvedScript* ResolveScriptAgain(int32_t index)
 {
-    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    if (entry.epoch == g_OutsideEpoch && entry.index == index) return &entry;
     if (!g_VMScripts.exists(index)) return nullptr;
     CCode* code = g_VMScripts.code(index);
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
-    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
+    ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr, nullptr, 0};
     return &entry;
+}
+
+// Script `index` as the table gives it now, or null when the table has no such script.
+inline ResolvedScript* ResolveScript(int32_t index)
+{
+    ResolvedScript* entry = &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    return entry->epoch == g_OutsideEpoch && entry->index == index ? entry : ResolveScriptAgain(index);
 }
 
 void CallBuiltin(VMRunState& run, int32_t id, uint32_t argc)
@@ -355,8 +376,57 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     run.codeSize = code->m_Size;
 }
 
-// The arguments stay where the caller pushed them (those past the 16th are freed) and the frame
-// goes below them; the callee's empty stack lies a guard below the frame.
+// Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
+// stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
+// them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). False when the
+// stack could not grow (the run stopped). Inline: the translated loop makes its script calls with it
+// too.
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
+                                               CCode* callee, const VMBuffer* code, uint32_t argc)
+{
+    // Everything is read before the first store: the frame's bytes might be the state's, as far
+    // as the compiler knows, and would make it read each field again after every store.
+    int32_t callerArgCount = g_ScriptArgumentCount;
+    CInstance* self = run.self;
+    CInstance* other = run.other;
+    const CCode* callerScript = run.script;
+    CVariableList* callerLocals = run.locals;
+    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
+    uint32_t envCount = run.envCount;
+    int32_t callDepth = run.callDepth;
+    uint8_t* fp = sp - FRAME_SIZE;
+    uint8_t* top = fp - VM_STACK_GUARD;
+    // Field by field: a header built elsewhere and copied as a block would be read back before its
+    // separate stores have drained. What the callee's code object gives again is not kept.
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), returnPc);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), callerArgCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, self), self);
+    StoreFrameField(fp, offsetof(VMFrameHeader, other), other);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), callerScript);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), callerLocals);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
+    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
+    StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnIndex), returnIndex);
+    std::memset(top, 0, VM_STACK_GUARD);
+    run.arguments = sp;
+    run.argumentSlots = KeptArguments(argc);
+    run.fp = fp;
+    run.top = top;
+    run.sp = top;
+    run.pc = 0;
+    run.script = callee;
+    EnterCode(run, code);
+    g_ScriptArgumentCount = static_cast<int32_t>(argc);
+    run.locals = nullptr;
+    run.callDepth = callDepth + 1;
+    if (top >= run.lowWater) return true;
+    MarkLowWater(run);
+    return !run.stopped;
+}
+
 void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
@@ -374,33 +444,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    uint8_t* fp = run.sp - FRAME_SIZE;
-    // Field by field: a header built elsewhere and copied as a block would be read back before its
-    // separate stores have drained. What the callee's code object gives again is not kept.
-    StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), run.pc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
-    StoreFrameField(fp, offsetof(VMFrameHeader, self), run.self);
-    StoreFrameField(fp, offsetof(VMFrameHeader, other), run.other);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), run.script);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), run.locals);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), static_cast<uint32_t>(RegionEnd(run) - run.fp));
-    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), run.envCount);
-    StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
-    StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
-    run.arguments = run.sp;
-    run.argumentSlots = kept;
-    run.fp = fp;
-    run.top = fp - VM_STACK_GUARD;
-    std::memset(run.top, 0, VM_STACK_GUARD);
-    run.sp = run.top;
-
-    run.pc = 0;
-    run.script = script->code;
-    EnterCode(run, script->words);
-    g_ScriptArgumentCount = static_cast<int32_t>(argc);
-    run.locals = nullptr;
-    ++run.callDepth;
-    if (run.sp < run.lowWater) MarkLowWater(run);
+    EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -425,45 +469,67 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
 
 // Leaves the current script: the caller's state and arguments come back, and the returned value
 // (real 0 for exit and for running off the end) takes the place of the last argument the call
-// pushed.
-void FrameReturn(VMRunState& run, const ScriptValue& returned)
+// pushed. Inline: the translated loop returns with it too.
+[[gnu::always_inline]] inline void LeaveScript(VMRunState& run, const ScriptValue& returned)
 {
-    // Fields are read one by one where they are used: a copy of the whole header costs more.
+    // Fields are read one by one where they are used: a copy of the whole header costs more. The
+    // frame's are read before the state is written, which the compiler could not reorder.
     uint8_t* fp = run.fp;
     uint8_t* arguments = fp + FRAME_SIZE;
     uint32_t argc = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, argumentCount));
     uint32_t savedSlots = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, savedSlots));
-    --run.callDepth;
+    int32_t callDepth = run.callDepth - 1;
     DropLocalList(run.locals);
     if (savedSlots == ARGUMENTS_IN_FRAME)
         FreeStackValues(arguments, KeptArguments(argc));
     else
         RestoreGlobalArguments(fp + FRAME_HEADER_SIZE, savedSlots);
-    g_ScriptArgumentCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
-
-    run.pc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
-    run.self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
-    run.other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
+    int32_t callerArgCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
+    int32_t returnPc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
+    CInstance* self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
+    CInstance* other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
     const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
-    run.script = caller;
-    EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
-    run.locals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
-    run.envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
-    run.fp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
-    run.top = run.callDepth == 0 ? run.initialTop : run.fp - VM_STACK_GUARD;
+    CVariableList* callerLocals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
+    uint32_t envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
+    uint8_t* callerFp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
     // The caller's arguments are where its own frame says.
-    run.arguments = nullptr;
-    if (run.callDepth > 0 && FrameField<uint32_t>(run.fp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
-        run.arguments = run.fp + FRAME_SIZE;
-        run.argumentSlots = KeptArguments(FrameField<uint32_t>(run.fp, offsetof(VMFrameHeader, argumentCount)));
+    uint8_t* callerArguments = nullptr;
+    uint32_t callerSlots = run.argumentSlots;
+    if (callDepth > 0 && FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
+        callerArguments = callerFp + FRAME_SIZE;
+        callerSlots = KeptArguments(FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, argumentCount)));
     }
-    run.sp = arguments + 16 * argc - 16;
-    VM_Store(run.sp, returned);
+    const VMBuffer* code = caller != nullptr ? caller->m_pCode : run.runCode;
+    uint8_t* sp = arguments + 16 * argc - 16;
+
+    g_ScriptArgumentCount = callerArgCount;
+    run.callDepth = callDepth;
+    run.pc = returnPc;
+    run.self = self;
+    run.other = other;
+    run.script = caller;
+    EnterCode(run, code);
+    run.locals = callerLocals;
+    run.envCount = envCount;
+    run.fp = callerFp;
+    run.top = callDepth == 0 ? run.initialTop : callerFp - VM_STACK_GUARD;
+    run.arguments = callerArguments;
+    run.argumentSlots = callerSlots;
+    run.sp = sp;
+    VM_Store(sp, returned);
 }
+
+void FrameReturn(VMRunState& run, const ScriptValue& returned) { LeaveScript(run, returned); }
 
 void UnwindAll(VMRunState& run)
 {
     while (run.callDepth > 0) FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0});
+}
+
+// What ret of the type on top hands the caller: whatever the type, a variable.
+inline ScriptValue ReturnedValue(const uint8_t* sp, uint32_t type)
+{
+    return type == VM_TYPE_VARIABLE ? VM_Load<ScriptValue>(sp) : VM_ItemToValue(sp, type);
 }
 
 void DoReturn(VMRunState& run, uint32_t word)
@@ -475,8 +541,7 @@ void DoReturn(VMRunState& run, uint32_t word)
         run.pc = run.codeSize;
         return;
     }
-    // Whatever the type, the caller receives a variable.
-    FrameReturn(run, type == VM_TYPE_VARIABLE ? VM_Load<ScriptValue>(run.sp) : VM_ItemToValue(run.sp, type));
+    FrameReturn(run, ReturnedValue(run.sp, type));
 }
 
 void DoExit(VMRunState& run)
@@ -1562,6 +1627,14 @@ inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
                                : VM_TestDifference(opcode, difference, Code_CompareEpsilon);
 }
 
+// The buffer's translation when it is current and bound, without making one; null otherwise.
+inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
+{
+    VMTranslation* t = code->m_pTranslation;
+    return t != nullptr && t->bound && t->epoch == epoch && t->words == code->m_pWords && t->size == code->m_Size ? t
+                                                                                                              : nullptr;
+}
+
 #define VM_T_SAVE()                                                                                                  \
     do {                                                                                                             \
         run.sp = sp;                                                                                                 \
@@ -1569,14 +1642,21 @@ inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
         run.insnStart = ip->at;                                                                                      \
     } while (0)
 
-#define VM_T_LOAD()                                                                                                  \
+// The loop's copy of the level's state. Calls and returns inside the loop take it again without
+// forgetting the self list, since no code outside the loop ran.
+#define VM_T_LOAD_LEVEL()                                                                                            \
     do {                                                                                                             \
         sp = run.sp;                                                                                                 \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
         locals = run.locals;                                                                                         \
         generation = g_VariableGeneration;                                                                           \
-        run.selfListOf = nullptr;                                                                                    \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
+    } while (0)
+
+#define VM_T_LOAD()                                                                                                  \
+    do {                                                                                                             \
+        VM_T_LOAD_LEVEL();                                                                                           \
+        run.selfListOf = nullptr;                                                                                    \
     } while (0)
 
 // To the instruction `target` after the same test of the stack as the plain loop's; `ip` stays the
@@ -1665,6 +1745,7 @@ bool RunTranslated(VMRunState& run)
     uintptr_t span;
     CVariableList* locals;
     uint64_t generation;
+    ScriptValue returned; // what a level returning inside the loop hands its caller
     VM_T_LOAD();
     goto resync;
 
@@ -1714,7 +1795,8 @@ tEnd:
         return true;
     }
     // A called script that runs off its end returns real 0.
-    VM_T_CALL_OUT(FrameReturn(run, ScriptValue{VALUE_REAL, 0, 0.0}));
+    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    goto leaveScript;
 
 tNothing:
     VM_T_NEXT();
@@ -1889,11 +1971,71 @@ tPopz:
 tCall:
     VM_T_CALL_OUT(DoCall(run, ip->word, VM_T_OPERAND()));
 
+tCallScript: {
+    // A script call that stays in the loop: the frame as the general routine lays it, and the
+    // callee's translation kept with its resolved script. Anything unusual (no such script, no
+    // code, tracing, too few items, no translation) takes the general routine.
+    uint32_t argc = static_cast<uint32_t>(ip->constant);
+    ResolvedScript* script = ResolveScript(ip->id);
+    if (script == nullptr || script->words == nullptr || g_TraceFlag ||
+        uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp))
+        goto tCall;
+    if (script->translationEpoch != epoch) {
+        VMTranslation* translation = VM_Translation(script->words);
+        if (translation == nullptr) goto tCall;
+        if (!translation->bound) bind(*translation);
+        script->translation = translation;
+        script->translationEpoch = epoch;
+    }
+    // What the call needs of the resolved script is taken at once, while it is at hand.
+    VMTranslation* callee = script->translation;
+    CCode* calleeScript = script->code;
+    code = script->words;
+    run.insnStart = ip->at; // where a stack that cannot grow stops the run
+    int32_t returnIndex = static_cast<int32_t>(ip - insns) + 1; // a call is never joined with what follows
+    if (!EnterScript(run, sp, ip->nextPc, returnIndex, calleeScript, code, argc)) goto afterCallOut;
+    // No code outside the loop ran: only the level's own state is new.
+    sp = run.sp;
+    lowWater = reinterpret_cast<uintptr_t>(run.lowWater);
+    span = reinterpret_cast<uintptr_t>(sp) - lowWater;
+    locals = nullptr;
+    insns = callee->insns.data();
+    words = callee->words;
+    // The callee's stack is empty: nothing to test before its first instruction.
+    ip = insns;
+    goto* ip->handler;
+}
+
 tRet:
-    VM_T_CALL_OUT(DoReturn(run, ip->word));
+    if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
+    returned = ReturnedValue(sp, VM_WordFirstType(ip->word));
+    goto leaveScript;
 
 tExit:
-    VM_T_CALL_OUT(DoExit(run));
+    if (run.callDepth == 0) VM_T_CALL_OUT(DoExit(run));
+    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    goto leaveScript;
+
+leaveScript: {
+    // A script level returns inside the loop: into the translation it was running at the entry its
+    // call noted when the call was recursive, else into the caller's translation when that is
+    // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
+    int32_t index = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnIndex));
+    LeaveScript(run, returned);
+    if (run.code != code || index < 0) {
+        VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
+        index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
+        if (index < 0) goto afterCallOut;
+        code = run.code;
+        insns = caller->insns.data();
+        words = caller->words;
+    }
+    sp = run.sp;
+    locals = run.locals;
+    span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
+    generation = g_VariableGeneration; // the level's local list may have been emptied
+    VM_T_GOTO(insns + index);
+}
 
 tPushEnv:
     VM_T_CALL_OUT(VM_DoPushEnv(run, ip->word, ip->at));
@@ -1975,6 +2117,7 @@ tConstOp: {
 }
 
 #undef VM_T_SAVE
+#undef VM_T_LOAD_LEVEL
 #undef VM_T_LOAD
 #undef VM_T_GOTO
 #undef VM_T_NEXT

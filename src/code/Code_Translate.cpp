@@ -5,6 +5,8 @@
 
 #include "code/Code_Bytecode.h"
 #include "code/Code_Emitter.h"
+#include "code/Code_Function.h"
+#include "code/Code_Interpreter.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -93,6 +95,20 @@ VMKind PopKind(VMTranslatedInsn& insn, const uint8_t* operand)
                                                                                 : VMKind::PopGeneral;
 }
 
+// A call of a script by its constant id with no more arguments than the frame keeps: the run loop
+// makes it without leaving. Every other call goes through the general routine.
+VMKind CallKind(VMTranslatedInsn& insn, const uint8_t* operand)
+{
+    if (VM_WordFirstType(insn.word) != VM_TYPE_INT) return VMKind::Call;
+    int32_t id;
+    std::memcpy(&id, operand, 4);
+    uint32_t argc = insn.word & 0xFFFF;
+    if (id < CALLABLE_SCRIPT_BASE || id > CALLABLE_EXTENSION_BASE || argc > SCRIPT_ARGUMENT_COUNT) return VMKind::Call;
+    insn.id = id - CALLABLE_SCRIPT_BASE;
+    insn.constant = static_cast<int32_t>(argc);
+    return VMKind::CallScript;
+}
+
 VMKind BreakKind(uint32_t word)
 {
     uint32_t code = word & 0xFFFF;
@@ -122,7 +138,7 @@ VMKind KindOf(VMTranslatedInsn& insn, const uint8_t* operand)
     case VM_OP_B: return VMKind::Branch;
     case VM_OP_BT: return VMKind::BranchTrue;
     case VM_OP_BF: return VMKind::BranchFalse;
-    case VM_OP_CALL: return VMKind::Call;
+    case VM_OP_CALL: return CallKind(insn, operand);
     case VM_OP_RET: return VMKind::Ret;
     case VM_OP_EXIT: return VMKind::Exit;
     case VM_OP_PUSHENV: return VMKind::PushEnv;

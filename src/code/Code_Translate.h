@@ -41,6 +41,7 @@ struct VariableNode;
     X(Dup)                                                                                                           \
     X(Popz)                                                                                                          \
     X(Call)                                                                                                          \
+    X(CallScript)     /* call.i of a script with at most 16 arguments: id the script's index, constant the count */   \
     X(Ret)                                                                                                           \
     X(Exit)                                                                                                          \
     X(PushEnv)                                                                                                       \
@@ -130,7 +131,8 @@ inline VMTranslation* VM_Translation(const VMBuffer* buffer)
 inline int32_t VM_TranslatedIndex(const VMTranslation& translation, int32_t pc)
 {
     int32_t end = static_cast<int32_t>(translation.insns.size()) - 1;
-    if (static_cast<uint32_t>(pc) >= static_cast<uint32_t>(translation.size)) return end;
-    if (pc % 4 != 0) return -1;
-    return translation.indexOfWord[static_cast<size_t>(pc / 4)];
+    uint32_t at = static_cast<uint32_t>(pc);
+    if (at >= static_cast<uint32_t>(translation.size)) return end;
+    if (at % 4 != 0) return -1;
+    return translation.indexOfWord[at / 4];
 }

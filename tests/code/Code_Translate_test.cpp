@@ -89,6 +89,59 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
     EXPECT_EQ(insns[3].nextPc, 20);
 }
 
+TEST_F(TranslateTest, ScriptCallsWithTheirArgumentsInTheFrameStayInTheLoop)
+{
+    ScriptTable scripts;
+    // down(n, acc): acc at n < 1, else down(n - 1, acc + n) plus a local kept across the call. A
+    // text as n stops the run at the compare.
+    int32_t down = scripts.Add("down", "push.v self.argument0\npop.v.v local.vmtest_l\n"
+                                       "push.v self.argument0\npush.e 1\nslt.i.v\nbf more\npush.v self.argument1\nret.v\n"
+                                       "more:\npush.v self.argument1\npush.v self.argument0\nadd.v.v\n"
+                                       "push.v self.argument0\npush.e 1\nsub.i.v\ncall.i 100000 2\n"
+                                       "push.v local.vmtest_l\nadd.v.v\nret.v\n");
+    int32_t quits = scripts.Add("quits", "push.e 4\nexit.i\n");
+    int32_t falls = scripts.Add("falls", "push.e 4\npopz.i\n");
+    const std::string call = "call.i " + std::to_string(down) + " 2\n";
+    struct Case {
+        std::string source;
+        std::vector<VMKind> kinds; // End last
+    };
+    const Case kinds[] = {
+        {call, {K::CallScript, K::End}},
+        {"call.i " + std::to_string(down) + " 17\n", {K::Call, K::End}}, // more than the frame keeps
+        {"call.i vmtest_record 2\n", {K::Call, K::End}},
+    };
+    for (const Case& c : kinds) {
+        Program program(c.source);
+        EXPECT_EQ(KindsOf(program.Code()), c.kinds) << c.source;
+    }
+    // The same answers, stack and argument slots in both forms: 4 + 3 + 2 + 1 from the walk and
+    // 4 + 3 + 2 + 1 from the locals; exit and running off the end give real 0.
+    struct Run {
+        std::string source;
+        double result;
+        const char* error;
+    };
+    const Run runs[] = {
+        {"push.e 0\nconv.i.v\npush.e 4\nconv.i.v\n" + call, 20, ""},
+        {"push.e 0\nconv.i.v\npush.s \"x\"\nconv.s.v\n" + call, 0, "DoSet :: Invalid comparison type"},
+        {"call.i " + std::to_string(quits) + " 0\ncall.i " + std::to_string(falls) + " 0\nadd.v.v\n", 0, ""},
+    };
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        for (const Run& r : runs) {
+            RunOutcome outcome = RunProgram(r.source);
+            EXPECT_EQ(outcome.failed, r.error[0] != '\0') << r.source << outcome.error;
+            EXPECT_NE(outcome.error.find(r.error), std::string::npos) << outcome.error;
+            if (!outcome.failed) {
+                EXPECT_EQ(outcome.Real(), r.result) << r.source;
+                EXPECT_EQ(outcome.leftOnStack, 0) << r.source;
+            }
+            EXPECT_EQ(g_ScriptArguments[0].real, 0) << r.source;
+        }
+    }
+}
+
 TEST_F(TranslateTest, WordsTheTranslationCannotPlaceAreLeftToTheWordLoop)
 {
     // A branch into the operand of push.i, and a push whose operand would lie past the end.

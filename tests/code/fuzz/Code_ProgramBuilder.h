@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../TestSupport_Console.h"
+#include "../Code_ArgumentRows.h"
 #include "../Code_FakeWorld.h"
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
@@ -165,8 +166,15 @@ private:
     {
         uint32_t count = 0;
         while (count < 3 && m_Stack.size() > floor + count && IsVariable(Top(count))) ++count;
-        if (Byte() & 1) {
+        uint8_t pick = Byte();
+        if (pick & 1) {
             Emit("call.i fz_sum " + std::to_string(count));
+        } else if (pick & 2) {
+            if (count < 2) return;
+            count = 2;
+            Emit("call.i 100001 2"); // the recursive walk of Setup's second script
+        } else if (pick & 4) {
+            Emit("call.i 100002 " + std::to_string(count)); // exits or runs off its end
         } else {
             if (count == 0) return;
             count = 1;
@@ -346,10 +354,28 @@ private:
     }
 };
 
+// The scripts that built programs call (100000 + index). The second calls itself with two
+// arguments read where each level keeps them, down to six levels, with a local that must survive
+// each call and a built-in at the bottom that makes the arguments settle; the third leaves early
+// through exit or runs off its end, by its argument count.
+const char* const SCRIPT_SOURCES[] = {
+    "call.i fz_first 0\npush.e 2\nmul.i.v\nret.v\n",
+    ("push.v self.argument0\npop.v.v local.fz_l\n"
+    "push.v self.argument0\npush.e 6\nsgt.i.v\nbt base\n"
+    "push.v self.argument0\npush.e 1\nslt.i.v\nbt base\n"
+    "push.v self.argument1\npush.v self.argument0\nadd.v.v\n"
+    "push.v local.fz_l\npush.e 1\nsub.i.v\ncall.i 100001 2\n"
+    "push.v local.fz_l\nadd.v.v\nret.v\n"
+    "base:\ncall.i fz_first 0\npush.v self.argument1\nadd.v.v\nret.v\n"),
+    ("push.v self.argument0\npop.v.v global.fz_c\npush.v self.argument_count\npush.e 1\nsgt.i.v\nbf end\n"
+    "push.e 4\nexit.i\nend:\n"),
+};
+constexpr int32_t SCRIPT_COUNT = 3;
+
 struct Setup {
     vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
-    VMAssembly script;
-    std::unique_ptr<CCode> scriptCode;
+    VMAssembly scripts[SCRIPT_COUNT];
+    std::unique_ptr<CCode> scriptCodes[SCRIPT_COUNT];
 
     Setup()
     {
@@ -361,13 +387,19 @@ struct Setup {
         for (int32_t i = 0; i < 3; ++i) world.Add(100001 + i, 1 + i % 2)->marked = i == 2;
         Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_first", FirstArgumentRoutine, 0);
-        VM_Assemble("call.i fz_first 0\npush.e 2\nmul.i.v\nret.v\n", script);
-        scriptCode = std::make_unique<CCode>("", false);
-        scriptCode->m_pCode = script.code.release();
-        scriptCode->m_Compiled = 1;
-        g_VMScripts = VMScriptAccess{[](int32_t index) { return index == 0; },
-                                     [](int32_t index) { return index == 0 ? s_Setup->scriptCode.get() : nullptr; },
-                                     [](int32_t) { return "fz_twice"; }};
+        vmtest::RegisterArgumentVariables();
+        for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
+            if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
+            scriptCodes[i] = std::make_unique<CCode>("", false);
+            scriptCodes[i]->m_pCode = scripts[i].code.release();
+            scriptCodes[i]->m_Compiled = 1;
+        }
+        g_VMScripts = VMScriptAccess{[](int32_t index) { return index >= 0 && index < SCRIPT_COUNT; },
+                                     [](int32_t index) {
+                                         return index >= 0 && index < SCRIPT_COUNT ? s_Setup->scriptCodes[index].get()
+                                                                                   : nullptr;
+                                     },
+                                     [](int32_t) { return "fz_script"; }};
     }
     static inline Setup* s_Setup = nullptr;
 };
