@@ -1649,7 +1649,9 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
-            insn.fallback = s_Kinds[static_cast<size_t>(insn.firstKind)];
+            // A joined sequence starting with arithmetic falls back to its pair of types' handler.
+            insn.fallback = insn.firstKind == VMKind::Fast ? s_Fast[insn.word >> 16]
+                                                           : s_Kinds[static_cast<size_t>(insn.firstKind)];
         }
         translation.bound = true;
     };
@@ -1956,6 +1958,81 @@ tVarConstTest: {
         sp -= 4;
         VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
         VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tVarConstOp: {
+    // The second integer and its combination are the entry three words on (a ConstOp of its own).
+    double left, value;
+    VariableNode* node;
+    const VMTranslatedInsn* second = ip + 3;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+        CombineReal(ip->opcode, left, ip->constant, &value) && CombineReal(second->opcode, value, second->constant, &value)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tArithmeticStore: {
+    // Both items must lie within the level, as the arithmetic's and the pop's own tests require.
+    double value;
+    VMTranslatedInsn* pop = ip + 1;
+    if (reinterpret_cast<uintptr_t>(sp) + 32 <= lowWater + span && (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL &&
+        (VM_Load<uint32_t>(sp + 16) & VALUE_KIND_MASK) == VALUE_REAL &&
+        RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24), VM_Load<double>(sp + 8), &value)) {
+        CVariableList* list = SiteList(run, locals, pop);
+        VariableNode* node = list != nullptr ? SiteNode(pop, list, generation) : nullptr;
+        if (node != nullptr) {
+            if (Value_GetKind(&node->value) != VALUE_REAL) Value_Free(&node->value);
+            node->value = ScriptValue{VALUE_REAL, 0, value};
+            sp += 32;
+            VM_T_GOTO(insns + ip->next);
+        }
+    }
+    goto* ip->fallback;
+}
+
+tElementRead: {
+    // The instance is the first word's integer; the index variable's and the element's sites are
+    // the second and fourth words' entries.
+    double real;
+    VariableNode* indexNode;
+    VMTranslatedInsn* element = ip + 3;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&
+        SiteReal(run, locals, generation, ip + 1, &real, &indexNode)) {
+        CVariableList* list = DirectList(run, locals, ip->constant, element->id);
+        VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+        const ScriptValue* value = node != nullptr ? ElementToRead(&node->value, TruncToInt32(real)) : nullptr;
+        if (value != nullptr && Value_GetKind(value) == VALUE_REAL) {
+            sp -= 16;
+            VM_Store(sp, ScriptValue{value->kind, 0, value->real});
+            VM_T_GOTO(insns + ip->next);
+        }
+    }
+    goto* ip->fallback;
+}
+
+tElementStore: {
+    // As ElementRead, the value beneath taken over by an element that exists already (or fits its
+    // row's spare room); anything else, growing included, is the separate words' business.
+    double real;
+    VariableNode* indexNode;
+    VMTranslatedInsn* element = ip + 3;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
+        SiteReal(run, locals, generation, ip + 1, &real, &indexNode)) {
+        int32_t index = TruncToInt32(real);
+        CVariableList* list = index >= 0 ? DirectList(run, locals, ip->constant, element->id) : nullptr;
+        VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+        ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+        if (place != nullptr) {
+            if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
+            *place = VM_Load<ScriptValue>(sp);
+            sp += 16;
+            VM_T_GOTO(insns + ip->next);
+        }
     }
     goto* ip->fallback;
 }

@@ -244,6 +244,54 @@ void JoinSequences(VMTranslation& t)
     }
 }
 
+// Pushes of an integer instance and of a variable index converted to int32, then the element's
+// push or pop (of a variable item): `a[i]`. Answers the element word's kind, or Handover.
+VMKind ElementByVariable(const VMTranslation& t, size_t i)
+{
+    if (i + 3 >= t.insns.size() - 1 || !IsIntegerPush(t.insns[i])) return VMKind::Handover;
+    const VMTranslatedInsn& index = t.insns[i + 1];
+    const VMTranslatedInsn& conv = t.insns[i + 2];
+    const VMTranslatedInsn& element = t.insns[i + 3];
+    if (index.kind != VMKind::PushVariable || conv.kind != VMKind::Conv ||
+        VM_WordTypes(conv.word) != VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_INT))
+        return VMKind::Handover;
+    if (element.kind == VMKind::PushElement) return VMKind::ElementRead;
+    bool store = element.kind == VMKind::PopElement && element.valueType == VM_TYPE_VARIABLE;
+    return store ? VMKind::ElementStore : VMKind::Handover;
+}
+
+// Arithmetic on two variable items whose result a pop of a variable item stores into a plain
+// variable: the end of `s = s + x` and `total += a[i]`.
+bool StoresArithmetic(const VMTranslation& t, size_t i)
+{
+    const VMTranslatedInsn& combine = t.insns[i];
+    const VMTranslatedInsn& pop = t.insns[i + 1];
+    return combine.kind == VMKind::Fast && IsArithmetic(VM_WordOpcode(combine.word)) &&
+           VM_WordTypes(combine.word) == VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_VARIABLE) &&
+           pop.kind == VMKind::PopVariable && pop.valueType == VM_TYPE_VARIABLE;
+}
+
+// Longer sequences made of the joined ones and the words around them: an element read or written
+// at a variable's index, arithmetic stored, and two integers combined in a row with a variable.
+// The words after the first keep their entries, as above.
+void JoinLonger(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 1 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        VMKind element = ElementByVariable(t, i);
+        if (element != VMKind::Handover) {
+            MakeSuper(head, element, 0, head.constant, static_cast<int32_t>(i + 4));
+        } else if (StoresArithmetic(t, i)) {
+            MakeSuper(head, VMKind::ArithmeticStore, VM_WordOpcode(head.word), 0, static_cast<int32_t>(i + 2));
+        } else if (head.kind == VMKind::VarConst && t.insns[static_cast<size_t>(head.next)].kind == VMKind::ConstOp) {
+            // The first word stays the variable's push; the second integer is its own entry's.
+            head.kind = VMKind::VarConstOp;
+            head.next = t.insns[static_cast<size_t>(head.next)].next;
+        }
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -255,6 +303,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     DecodeAll(*t);
     ResolveBranches(*t);
     JoinSequences(*t);
+    JoinLonger(*t);
     return t;
 }
 

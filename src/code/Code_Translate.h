@@ -50,7 +50,11 @@ struct VariableNode;
     X(VarConstStore)  /* push a variable and an integer, combine, pop into the same variable */                      \
     X(VarConst)       /* push a variable and an integer, combine, leave the result */                                \
     X(VarConstTest)   /* push a variable and an integer, compare, leave the bool */                                  \
-    X(ConstOp)        /* push an integer, combine it with the variable beneath */
+    X(ConstOp)        /* push an integer, combine it with the variable beneath */                                    \
+    X(VarConstOp)     /* VarConst, then ConstOp on its result: `(i * 3) mod 7` */                                    \
+    X(ArithmeticStore) /* combine the two variable items on top, pop the result into a plain variable */             \
+    X(ElementRead)    /* push an integer instance and a variable index, conv.v.i, push that element */               \
+    X(ElementStore)   /* the same, popping the variable item beneath into that element */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,
