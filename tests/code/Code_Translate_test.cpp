@@ -71,14 +71,14 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // Two integers in a row on a variable, arithmetic stored, and elements at a variable's index.
         {"push.v self.i\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\npopz.v",
          {K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::Popz, K::End}},
-        {"push.v self.s\npush.v self.x\nadd.v.v\npop.v.v self.s",
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js",
          {K::PushVariable, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
         {"push.e -1\npush.v self.i\nconv.v.i\npush.v stack.a[]\npopz.v",
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
         // Not those: a result left or popped as a double, a constant index, an argument as the index.
-        {"push.v self.s\npush.v self.x\nadd.v.v\npop.v.d self.s",
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.d self.vmtest_js",
          {K::PushVariable, K::PushVariable, K::Fast, K::PopVariable, K::End}},
         {"push.d 1\nconv.d.v\npush.e -1\npush.i 3\npop.v.v stack.a[]",
          {K::PushEight, K::Conv, K::PushImmediate, K::PushFour, K::PopElement, K::End}},
