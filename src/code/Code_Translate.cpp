@@ -292,6 +292,29 @@ void JoinLonger(VMTranslation& t)
     }
 }
 
+// A statement combining a variable with what follows it and storing the result: a push of a
+// variable, then a plain variable or a joined push leaving one variable item, then ArithmeticStore.
+void JoinCombinedStores(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 2 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        const VMTranslatedInsn& pushed = t.insns[i + 1];
+        if (head.kind != VMKind::PushVariable) continue;
+        size_t combine = 0;
+        switch (pushed.kind) {
+        case VMKind::PushVariable: combine = i + 2; break;
+        case VMKind::VarConst:
+        case VMKind::VarConstOp:
+        case VMKind::ElementRead: combine = static_cast<size_t>(pushed.next); break;
+        default: continue;
+        }
+        if (combine >= count || t.insns[combine].kind != VMKind::ArithmeticStore) continue;
+        head.target = static_cast<int32_t>(combine);
+        MakeSuper(head, VMKind::VariableCombine, 0, head.constant, t.insns[combine].next);
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -304,6 +327,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     ResolveBranches(*t);
     JoinSequences(*t);
     JoinLonger(*t);
+    JoinCombinedStores(*t);
     return t;
 }
 
