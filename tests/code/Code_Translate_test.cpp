@@ -211,6 +211,10 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                                             "push.d 2.75\nconv.d.v\nadd.v.v\npop.v.v self.vmtest_et", 2,
                                             "push.v self.vmtest_et"),
          "3.75"},
+        {"a square over a text", CountingLoop("push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n", "push.v self.vmtest_ei\n"
+                                              "push.v self.vmtest_ei\nmul.v.v\npop.v.v self.vmtest_et", 4,
+                                              "push.v self.vmtest_et"),
+         "9"},
         {"a real index", CountingLoop(zero, fill, 4, "push.d 2.75\nconv.d.v\npop.v.v self.vmtest_ei\n" + sum +
                                                        "push.v self.vmtest_et"),
          "4"},
@@ -304,6 +308,9 @@ TEST_F(TranslateTest, AnErrorInsideAJoinedSequenceStopsAtItsOwnWord)
                     "stopped at 16\n");
         EXPECT_EXIT(RunToErrorPosition("push.d 2\nconv.d.v\npush.e 0\nmod.i.v\npopz.v"),
                     ::testing::ExitedWithCode(3), "stopped at 20\n");
+        EXPECT_EXIT(RunToErrorPosition("push.v self.vmtest_tx\npush.v self.vmtest_tx\npush.e 3\nmul.i.v\npush.e 0\n"
+                                       "mod.i.v\nadd.v.v\npop.v.v self.vmtest_tx"),
+                    ::testing::ExitedWithCode(3), "stopped at 28\n");
     }
 }
 
