@@ -2004,9 +2004,12 @@ tVarConstStore: {
     goto* ip->fallback;
 }
 
-tVarConst: {
+tVarConst:
+tVarConstOp: {
     double value;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && VarConstReal(run, locals, generation, ip, &value)) {
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&
+        (ip->kind == VMKind::VarConst ? VarConstReal(run, locals, generation, ip, &value)
+                                      : VarConstOpReal(run, locals, generation, ip, &value))) {
         sp -= 16;
         VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
         VM_T_GOTO(insns + ip->next);
@@ -2020,16 +2023,6 @@ tVarConstTest: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
         sp -= 4;
         VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
-        VM_T_GOTO(insns + ip->next);
-    }
-    goto* ip->fallback;
-}
-
-tVarConstOp: {
-    double value;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && VarConstOpReal(run, locals, generation, ip, &value)) {
-        sp -= 16;
-        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
         VM_T_GOTO(insns + ip->next);
     }
     goto* ip->fallback;
