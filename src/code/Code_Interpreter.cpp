@@ -2004,6 +2004,25 @@ tVarConstStore: {
     goto* ip->fallback;
 }
 
+tCountingStep: {
+    // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
+    // counting its branch as it would alone; the message pump's turn is taken by their own entries.
+    double left, value;
+    VariableNode* node;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !SiteReal(run, locals, generation, ip, &left, &node) ||
+        !CombineReal(ip->opcode, left, ip->constant, &value))
+        goto* ip->fallback;
+    node->value = ScriptValue{VALUE_REAL, 0, value};
+    VMTranslatedInsn* test = insns + ip->target;
+    ip = insns + ip->next;
+    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
+    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) VM_T_GOTO(test);
+    ++g_BranchCounter;
+    ip = test;
+    bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
+    VM_T_GOTO(taken ? insns + test->target : insns + test->next);
+}
+
 tVarConst:
 tVarConstOp: {
     double value;

@@ -315,6 +315,24 @@ void JoinCombinedStores(VMTranslation& t)
     }
 }
 
+// A counting loop's step stored back, then the jump back to its test of the same variable: the
+// test reads the value just stored.
+void JoinCountingSteps(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (VMTranslatedInsn& step : t.insns) {
+        if (step.kind != VMKind::VarConstStore || static_cast<size_t>(step.next) >= count) continue;
+        const VMTranslatedInsn& back = t.insns[static_cast<size_t>(step.next)];
+        if (back.kind != VMKind::Branch || static_cast<size_t>(back.target) >= count) continue;
+        const VMTranslatedInsn& test = t.insns[static_cast<size_t>(back.target)];
+        bool same = test.kind == VMKind::VarConstBranch && test.firstKind == VMKind::PushVariable &&
+                    VM_WordShort(test.word) == VM_WordShort(step.word) && test.variable == step.variable;
+        if (!same) continue;
+        step.kind = VMKind::CountingStep;
+        step.target = back.target;
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -328,6 +346,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     JoinSequences(*t);
     JoinLonger(*t);
     JoinCombinedStores(*t);
+    JoinCountingSteps(*t);
     return t;
 }
 

@@ -85,6 +85,13 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+        // A loop's step, the jump back and its test of the same variable; not of another.
+        {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
+         {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::CountingStep, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::End}},
+        {"top:\npush.v self.j\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
+         {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::End}},
         // Not those: a result left or popped as a double, a constant index, an argument as the index.
         {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.d self.vmtest_js",
          {K::PushVariable, K::PushVariable, K::Fast, K::PopVariable, K::End}},
