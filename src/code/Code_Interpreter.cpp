@@ -2023,18 +2023,22 @@ tCountingStep: {
     VM_T_GOTO(taken ? insns + test->target : insns + test->next);
 }
 
-tVarConst:
-tVarConstOp: {
-    double value;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&
-        (ip->kind == VMKind::VarConst ? VarConstReal(run, locals, generation, ip, &value)
-                                      : VarConstOpReal(run, locals, generation, ip, &value))) {
-        sp -= 16;
-        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_GOTO(insns + ip->next);
+    // A variable combined with one integer or two, the result left: a handler each, since a test
+    // of the kind would cost the calls' common `argument0 - 1` more than the two handlers' size.
+#define VM_T_VAR_CONST_HANDLER(KIND)                                                                                 \
+    t##KIND : {                                                                                                      \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            KIND##Real(run, locals, generation, ip, &value)) {                                                       \
+            sp -= 16;                                                                                                \
+            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
+            VM_T_GOTO(insns + ip->next);                                                                             \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+    VM_T_VAR_CONST_HANDLER(VarConst)
+    VM_T_VAR_CONST_HANDLER(VarConstOp)
+#undef VM_T_VAR_CONST_HANDLER
 
 tVarConstTest: {
     double left;
