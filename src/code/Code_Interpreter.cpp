@@ -762,7 +762,7 @@ inline uint8_t* FastCompare(uint8_t* sp)
 }
 
 // Truncation toward zero; the numbers module decides everything outside int32 (NaN included).
-inline int32_t TruncToInt32(double value)
+[[gnu::always_inline]] inline int32_t TruncToInt32(double value)
 {
     if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
     return Numbers_TruncToInt32(value);
@@ -902,7 +902,7 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 
 // The element of an array value for reading, as Value_GetElementPointer finds it, without leaving
 // this file; null outside the array.
-inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
+[[gnu::always_inline]] inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
 {
     if (Value_GetKind(value) != VALUE_ARRAY) return nullptr;
     const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
@@ -1635,6 +1635,71 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
                                                                                                               : nullptr;
 }
 
+// The reals that the joined pushes leave, as their handlers compute them; false where they run
+// their first word alone instead. `insn` is the joined entry.
+[[gnu::always_inline]] inline bool VarConstReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                VMTranslatedInsn* insn, double* value)
+{
+    double left;
+    VariableNode* node;
+    return SiteReal(run, locals, generation, insn, &left, &node) && CombineReal(insn->opcode, left, insn->constant, value);
+}
+
+// The second integer and its combination are the entry three words on (a ConstOp of its own).
+[[gnu::always_inline]] inline bool VarConstOpReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                  VMTranslatedInsn* insn, double* value)
+{
+    const VMTranslatedInsn* second = insn + 3;
+    return VarConstReal(run, locals, generation, insn, value) &&
+           CombineReal(second->opcode, *value, second->constant, value);
+}
+
+// The instance is the first word's integer; the index variable's and the element's sites are the
+// second and fourth words' entries.
+[[gnu::always_inline]] inline const ScriptValue* ElementReadValue(VMRunState& run, CVariableList* locals,
+                                                                  uint64_t generation, VMTranslatedInsn* insn)
+{
+    double real;
+    VariableNode* indexNode;
+    if (!SiteReal(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
+    VMTranslatedInsn* element = insn + 3;
+    CVariableList* list = DirectList(run, locals, insn->constant, element->id);
+    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    const ScriptValue* value = node != nullptr ? ElementToRead(&node->value, TruncToInt32(real)) : nullptr;
+    return value != nullptr && Value_GetKind(value) == VALUE_REAL ? value : nullptr;
+}
+
+// The real of the joined push that VariableCombine takes as its right operand.
+[[gnu::always_inline]] inline bool PushedReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                              VMTranslatedInsn* insn, double* value)
+{
+    VariableNode* node;
+    switch (insn->kind) {
+    case VMKind::PushVariable: return SiteReal(run, locals, generation, insn, value, &node);
+    case VMKind::VarConst: return VarConstReal(run, locals, generation, insn, value);
+    case VMKind::VarConstOp: return VarConstOpReal(run, locals, generation, insn, value);
+    case VMKind::ElementRead: {
+        const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
+        if (element != nullptr) *value = element->real;
+        return element != nullptr;
+    }
+    default: return false;
+    }
+}
+
+// A real popped into the plain variable of the pop entry `pop`, as its fast path stores it; false
+// when its list or node is out of reach.
+[[gnu::always_inline]] inline bool StoreReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                             VMTranslatedInsn* pop, double value)
+{
+    CVariableList* list = SiteList(run, locals, pop);
+    VariableNode* node = list != nullptr ? SiteNode(pop, list, generation) : nullptr;
+    if (node == nullptr) return false;
+    if (Value_GetKind(&node->value) != VALUE_REAL) Value_Free(&node->value);
+    node->value = ScriptValue{VALUE_REAL, 0, value};
+    return true;
+}
+
 #define VM_T_SAVE()                                                                                                  \
     do {                                                                                                             \
         run.sp = sp;                                                                                                 \
@@ -1729,7 +1794,9 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
-            insn.fallback = s_Kinds[static_cast<size_t>(insn.firstKind)];
+            // A joined sequence starting with arithmetic falls back to its pair of types' handler.
+            insn.fallback = insn.firstKind == VMKind::Fast ? s_Fast[insn.word >> 16]
+                                                           : s_Kinds[static_cast<size_t>(insn.firstKind)];
         }
         translation.bound = true;
     };
@@ -2079,17 +2146,41 @@ tVarConstStore: {
     goto* ip->fallback;
 }
 
-tVarConst: {
+tCountingStep: {
+    // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
+    // counting its branch as it would alone; the message pump's turn is taken by their own entries.
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
-        CombineReal(ip->opcode, left, ip->constant, &value)) {
-        sp -= 16;
-        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_GOTO(insns + ip->next);
-    }
-    goto* ip->fallback;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !SiteReal(run, locals, generation, ip, &left, &node) ||
+        !CombineReal(ip->opcode, left, ip->constant, &value))
+        goto* ip->fallback;
+    node->value = ScriptValue{VALUE_REAL, 0, value};
+    VMTranslatedInsn* test = insns + ip->target;
+    ip = insns + ip->next;
+    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
+    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) VM_T_GOTO(test);
+    ++g_BranchCounter;
+    ip = test;
+    bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
+    VM_T_GOTO(taken ? insns + test->target : insns + test->next);
 }
+
+    // A variable combined with one integer or two, the result left: a handler each, since a test
+    // of the kind would cost the calls' common `argument0 - 1` more than the two handlers' size.
+#define VM_T_VAR_CONST_HANDLER(KIND)                                                                                 \
+    t##KIND : {                                                                                                      \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            KIND##Real(run, locals, generation, ip, &value)) {                                                       \
+            sp -= 16;                                                                                                \
+            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
+            VM_T_GOTO(insns + ip->next);                                                                             \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
+    }
+    VM_T_VAR_CONST_HANDLER(VarConst)
+    VM_T_VAR_CONST_HANDLER(VarConstOp)
+#undef VM_T_VAR_CONST_HANDLER
 
 tVarConstTest: {
     double left;
@@ -2098,6 +2189,65 @@ tVarConstTest: {
         sp -= 4;
         VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
         VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tArithmeticStore: {
+    // Both items must lie within the level, as the arithmetic's and the pop's own tests require.
+    double value;
+    if (reinterpret_cast<uintptr_t>(sp) + 32 <= lowWater + span && (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL &&
+        (VM_Load<uint32_t>(sp + 16) & VALUE_KIND_MASK) == VALUE_REAL &&
+        RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24), VM_Load<double>(sp + 8), &value) &&
+        StoreReal(run, locals, generation, ip + 1, value)) {
+        sp += 32;
+        VM_T_GOTO(insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tVariableCombine: {
+    // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
+    // push at most a variable item more than the joined push does.
+    double left, right, value;
+    VariableNode* node;
+    VMTranslatedInsn* combine = insns + ip->target;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&
+        SiteReal(run, locals, generation, ip, &left, &node) && PushedReal(run, locals, generation, ip + 1, &right) &&
+        RealArithmetic(combine->opcode, VM_TYPE_VARIABLE, left, right, &value) &&
+        StoreReal(run, locals, generation, combine + 1, value))
+        VM_T_GOTO(insns + ip->next);
+    goto* ip->fallback;
+}
+
+tElementRead:
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
+        if (const ScriptValue* value = ElementReadValue(run, locals, generation, ip)) {
+            sp -= 16;
+            VM_Store(sp, ScriptValue{value->kind, 0, value->real});
+            VM_T_GOTO(insns + ip->next);
+        }
+    }
+    goto* ip->fallback;
+
+tElementStore: {
+    // As ElementRead, the value beneath taken over by an element that exists already (or fits its
+    // row's spare room); anything else, growing included, is the separate words' business.
+    double real;
+    VariableNode* indexNode;
+    VMTranslatedInsn* element = ip + 3;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
+        SiteReal(run, locals, generation, ip + 1, &real, &indexNode)) {
+        int32_t index = TruncToInt32(real);
+        CVariableList* list = index >= 0 ? DirectList(run, locals, ip->constant, element->id) : nullptr;
+        VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+        ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+        if (place != nullptr) {
+            if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
+            *place = VM_Load<ScriptValue>(sp);
+            sp += 16;
+            VM_T_GOTO(insns + ip->next);
+        }
     }
     goto* ip->fallback;
 }

@@ -260,6 +260,95 @@ void JoinSequences(VMTranslation& t)
     }
 }
 
+// Pushes of an integer instance and of a variable index converted to int32, then the element's
+// push or pop (of a variable item): `a[i]`. Answers the element word's kind, or Handover.
+VMKind ElementByVariable(const VMTranslation& t, size_t i)
+{
+    if (i + 3 >= t.insns.size() - 1 || !IsIntegerPush(t.insns[i])) return VMKind::Handover;
+    const VMTranslatedInsn& index = t.insns[i + 1];
+    const VMTranslatedInsn& conv = t.insns[i + 2];
+    const VMTranslatedInsn& element = t.insns[i + 3];
+    if (index.kind != VMKind::PushVariable || conv.kind != VMKind::Conv ||
+        VM_WordTypes(conv.word) != VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_INT))
+        return VMKind::Handover;
+    if (element.kind == VMKind::PushElement) return VMKind::ElementRead;
+    bool store = element.kind == VMKind::PopElement && element.valueType == VM_TYPE_VARIABLE;
+    return store ? VMKind::ElementStore : VMKind::Handover;
+}
+
+// Arithmetic on two variable items whose result a pop of a variable item stores into a plain
+// variable: the end of `s = s + x` and `total += a[i]`.
+bool StoresArithmetic(const VMTranslation& t, size_t i)
+{
+    const VMTranslatedInsn& combine = t.insns[i];
+    const VMTranslatedInsn& pop = t.insns[i + 1];
+    return combine.kind == VMKind::Fast && IsArithmetic(VM_WordOpcode(combine.word)) &&
+           VM_WordTypes(combine.word) == VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_VARIABLE) &&
+           pop.kind == VMKind::PopVariable && pop.valueType == VM_TYPE_VARIABLE;
+}
+
+// Longer sequences made of the joined ones and the words around them: an element read or written
+// at a variable's index, arithmetic stored, and two integers combined in a row with a variable.
+// The words after the first keep their entries, as above.
+void JoinLonger(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 1 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        VMKind element = ElementByVariable(t, i);
+        if (element != VMKind::Handover) {
+            MakeSuper(head, element, 0, head.constant, static_cast<int32_t>(i + 4));
+        } else if (StoresArithmetic(t, i)) {
+            MakeSuper(head, VMKind::ArithmeticStore, VM_WordOpcode(head.word), 0, static_cast<int32_t>(i + 2));
+        } else if (head.kind == VMKind::VarConst && t.insns[static_cast<size_t>(head.next)].kind == VMKind::ConstOp) {
+            // The first word stays the variable's push; the second integer is its own entry's.
+            head.kind = VMKind::VarConstOp;
+            head.next = t.insns[static_cast<size_t>(head.next)].next;
+        }
+    }
+}
+
+// A statement combining a variable with what follows it and storing the result: a push of a
+// variable, then a plain variable or a joined push leaving one variable item, then ArithmeticStore.
+void JoinCombinedStores(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 2 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        const VMTranslatedInsn& pushed = t.insns[i + 1];
+        if (head.kind != VMKind::PushVariable) continue;
+        size_t combine = 0;
+        switch (pushed.kind) {
+        case VMKind::PushVariable: combine = i + 2; break;
+        case VMKind::VarConst:
+        case VMKind::VarConstOp:
+        case VMKind::ElementRead: combine = static_cast<size_t>(pushed.next); break;
+        default: continue;
+        }
+        if (combine >= count || t.insns[combine].kind != VMKind::ArithmeticStore) continue;
+        head.target = static_cast<int32_t>(combine);
+        MakeSuper(head, VMKind::VariableCombine, 0, head.constant, t.insns[combine].next);
+    }
+}
+
+// A counting loop's step stored back, then the jump back to its test of the same variable: the
+// test reads the value just stored.
+void JoinCountingSteps(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (VMTranslatedInsn& step : t.insns) {
+        if (step.kind != VMKind::VarConstStore || static_cast<size_t>(step.next) >= count) continue;
+        const VMTranslatedInsn& back = t.insns[static_cast<size_t>(step.next)];
+        if (back.kind != VMKind::Branch || static_cast<size_t>(back.target) >= count) continue;
+        const VMTranslatedInsn& test = t.insns[static_cast<size_t>(back.target)];
+        bool same = test.kind == VMKind::VarConstBranch && test.firstKind == VMKind::PushVariable &&
+                    VM_WordShort(test.word) == VM_WordShort(step.word) && test.variable == step.variable;
+        if (!same) continue;
+        step.kind = VMKind::CountingStep;
+        step.target = back.target;
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -271,6 +360,9 @@ VMTranslation* Translate(const VMBuffer* buffer)
     DecodeAll(*t);
     ResolveBranches(*t);
     JoinSequences(*t);
+    JoinLonger(*t);
+    JoinCombinedStores(*t);
+    JoinCountingSteps(*t);
     return t;
 }
 

@@ -51,7 +51,13 @@ struct VariableNode;
     X(VarConstStore)  /* push a variable and an integer, combine, pop into the same variable */                      \
     X(VarConst)       /* push a variable and an integer, combine, leave the result */                                \
     X(VarConstTest)   /* push a variable and an integer, compare, leave the bool */                                  \
-    X(ConstOp)        /* push an integer, combine it with the variable beneath */
+    X(ConstOp)        /* push an integer, combine it with the variable beneath */                                    \
+    X(VarConstOp)     /* VarConst, then ConstOp on its result: `(i * 3) mod 7` */                                    \
+    X(ArithmeticStore) /* combine the two variable items on top, pop the result into a plain variable */             \
+    X(ElementRead)    /* push an integer instance and a variable index, conv.v.i, push that element */               \
+    X(ElementStore)   /* the same, popping the variable item beneath into that element */                           \
+    X(VariableCombine) /* push a variable, then a joined push or a variable, then ArithmeticStore: `s = s + x` */ \
+    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,
@@ -82,7 +88,8 @@ struct VMTranslatedInsn {
     uint32_t word = 0;                   // the original (first) word
     int32_t at = 0;                      // its code address
     int32_t nextPc = 0;                  // the address after it and its operand
-    int32_t target = 0;                  // a branch's target index (VarConstBranch's too)
+    int32_t target = 0;                  // a branch's target index (VarConstBranch's too); VariableCombine's
+                                         // ArithmeticStore entry; CountingStep's VarConstBranch entry
     int32_t next = 0;                    // the index after a superinstruction's words
     int32_t instance = 0;                // a plain variable's instance (from the word)
     int32_t id = 0;                      // a variable's identifier

@@ -68,6 +68,37 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
         {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
         {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
+        // Two integers in a row on a variable, arithmetic stored, and elements at a variable's index.
+        {"push.v self.i\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\npopz.v",
+         {K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::Popz, K::End}},
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js",
+         {K::VariableCombine, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
+        {"push.d 1\nconv.d.v\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js",
+         {K::PushEight, K::Conv, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_js",
+         {K::VariableCombine, K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::ArithmeticStore, K::PopVariable,
+          K::End}},
+        {"push.v self.vmtest_js\npush.e -1\npush.v self.vmtest_jx\nconv.v.i\npush.v stack.a[]\nsub.v.v\npop.v.v self.vmtest_js",
+         {K::VariableCombine, K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::ArithmeticStore, K::PopVariable,
+          K::End}},
+        {"push.e -1\npush.v self.i\nconv.v.i\npush.v stack.a[]\npopz.v",
+         {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
+        {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
+         {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+        // A loop's step, the jump back and its test of the same variable; not of another.
+        {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
+         {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::CountingStep, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::End}},
+        {"top:\npush.v self.j\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
+         {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::End}},
+        // Not those: a result left or popped as a double, a constant index, an argument as the index.
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.d self.vmtest_js",
+         {K::PushVariable, K::PushVariable, K::Fast, K::PopVariable, K::End}},
+        {"push.d 1\nconv.d.v\npush.e -1\npush.i 3\npop.v.v stack.a[]",
+         {K::PushEight, K::Conv, K::PushImmediate, K::PushFour, K::PopElement, K::End}},
+        {"push.e -1\npush.v self.argument0\nconv.v.i\npush.v stack.a[]\npopz.v",
+         {K::PushImmediate, K::PushArgument, K::Conv, K::PushElement, K::Popz, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::PushImmediate, K::PushFour, K::PushElement, K::Popz, K::End}},
@@ -200,6 +231,79 @@ TEST_F(TranslateTest, VariableSitesFindTheirVariablesAgainAfterListsChange)
     world.Clear();
 }
 
+// `body` run for vmtest_ei from 0 to count - 1, after `setup`, then `result` pushed: each joined
+// sequence runs whole from the second round on, once the stack's low water lies below it.
+std::string CountingLoop(const std::string& setup, const std::string& body, int count, const std::string& result)
+{
+    static int s_Loops = 0;
+    std::string top = "top" + std::to_string(++s_Loops);
+    return setup + "push.e 0\npop.v.i self.vmtest_ei\n" + top + ":\n" + body +
+           "\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\npush.v self.vmtest_ei\npush.e " +
+           std::to_string(count) + "\nslt.i.v\nbt " + top + "\n" + result;
+}
+
+TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
+{
+    const std::string fill = "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
+                             "pop.v.v stack.vmtest_ea[]\n";
+    const std::string sum = "push.v self.vmtest_et\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
+                            "push.v stack.vmtest_ea[]\nadd.v.v\npop.v.v self.vmtest_et\n";
+    const std::string zero = "push.e 0\npop.v.i self.vmtest_et\npush.e 0\npop.v.i self.vmtest_ea\n";
+    struct Case {
+        const char* what;
+        std::string source;
+        std::string expected; // the result as text, or the error's
+    };
+    const Case cases[] = {
+        // The array made and grown by the separate words, then written in place and read.
+        {"fill and sum", CountingLoop(zero, fill, 40, "") + CountingLoop("", sum, 40, "push.v self.vmtest_et"), "1560"},
+        {"mod of a product, summed", CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 3\nmul.i.v\n"
+                                                        "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
+                                                  10, "push.v self.vmtest_et"),
+         "30"},
+        // A text stored into elements, then read back: no real, so the separate words read it.
+        {"texts in elements", CountingLoop(zero, "push.s \"ab\"\nconv.s.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
+                                                 "pop.v.v stack.vmtest_ea[]",
+                                           3, "push.e -1\npush.e 2\npush.v stack.vmtest_ea[]"),
+         "ab"},
+        // A real stored over a text, and the index truncated toward zero.
+        {"a real over a text", CountingLoop("push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n", "push.v self.vmtest_ei\n"
+                                            "push.d 2.75\nconv.d.v\nadd.v.v\npop.v.v self.vmtest_et", 2,
+                                            "push.v self.vmtest_et"),
+         "3.75"},
+        {"a square over a text", CountingLoop("push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n", "push.v self.vmtest_ei\n"
+                                              "push.v self.vmtest_ei\nmul.v.v\npop.v.v self.vmtest_et", 4,
+                                              "push.v self.vmtest_et"),
+         "9"},
+        {"a real index", CountingLoop(zero, fill, 4, "push.d 2.75\nconv.d.v\npop.v.v self.vmtest_ei\n" + sum +
+                                                       "push.v self.vmtest_et"),
+         "4"},
+        // Errors of the words inside: a negative index, a text in arithmetic, a mod by 0.
+        {"a negative index", CountingLoop(zero, fill, 2, "push.e -3\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill),
+         "Pop :: Execution Error - Variable index out of range vmtest_ea"},
+        {"a text added", CountingLoop(zero, sum, 1, "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n" + sum),
+         "DoAdd :: Execution Error"},
+        {"mod 0", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 1\nmod.i.v\npopz.v", 2,
+                               "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 0\nmod.i.v\npopz.v"),
+         "DoMod :: Divide by zero"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        Program program(c.source);
+        RunOutcome outcome = program.Run(AsInstance(self));
+        std::string got = outcome.failed ? outcome.error : TextOf(outcome.result);
+        if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.17g", outcome.Real());
+            got = text;
+        }
+        EXPECT_EQ(got, c.expected) << c.what;
+        self->variables.Clear();
+    }
+    world.Clear();
+}
+
 // vmtest_request(): asks for a break, as the debugger's messages do while a run goes on.
 void RequestRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_RequestBreak(); }
 
@@ -264,6 +368,9 @@ TEST_F(TranslateTest, AnErrorInsideAJoinedSequenceStopsAtItsOwnWord)
                     "stopped at 16\n");
         EXPECT_EXIT(RunToErrorPosition("push.d 2\nconv.d.v\npush.e 0\nmod.i.v\npopz.v"),
                     ::testing::ExitedWithCode(3), "stopped at 20\n");
+        EXPECT_EXIT(RunToErrorPosition("push.v self.vmtest_tx\npush.v self.vmtest_tx\npush.e 3\nmul.i.v\npush.e 0\n"
+                                       "mod.i.v\nadd.v.v\npop.v.v self.vmtest_tx"),
+                    ::testing::ExitedWithCode(3), "stopped at 28\n");
     }
 }
 

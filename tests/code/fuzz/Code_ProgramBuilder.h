@@ -66,6 +66,7 @@ private:
     int32_t m_Depth = 0;
     bool m_Loops;
     int32_t m_Counters = 0;
+    std::vector<std::string> m_Active; // the counters of the loops being built, innermost last
     std::string m_Source;
     std::string m_Stack;
 
@@ -265,7 +266,9 @@ private:
         Emit("slt.i.v");
         Emit("bf " + done);
         ++m_Depth;
+        m_Active.push_back(counter);
         Block(floor);
+        m_Active.pop_back();
         --m_Depth;
         Emit("push.v " + counter);
         Emit("push.e 1");
@@ -297,11 +300,61 @@ private:
         }
     }
 
+    // An index held by a variable: the innermost loop's counter or any variable.
+    std::string IndexVariable() { return !m_Active.empty() && (Byte() & 1) ? m_Active.back() : Variable(); }
+
+    // An element at a variable's index, read, or written with a variable item from the stack: the
+    // loops over arrays that the translated form joins.
+    void ElementAtVariable(size_t floor)
+    {
+        int32_t instance = static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        Emit("push.e " + std::to_string(instance));
+        Emit("push.v " + IndexVariable());
+        Emit("conv.v.i");
+        if (m_Stack.size() > floor && IsVariable(Top()) && (Byte() & 1)) {
+            Emit("pop.v.v stack.fz_arr[]");
+            m_Stack.pop_back();
+        } else {
+            Emit("push.v stack.fz_arr[]");
+            m_Stack += 'v';
+        }
+    }
+
+    // Two variables' values (or a variable and an element) combined and stored: `s = s + a[i]`.
+    void StoredArithmetic(size_t floor)
+    {
+        static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
+        Emit("push.v " + Variable());
+        m_Stack += 'v';
+        if (Byte() & 1) {
+            ElementAtVariable(m_Stack.size());
+        } else {
+            Emit("push.v " + IndexVariable());
+            m_Stack += 'v';
+        }
+        Emit(std::string(ops[Byte() % 6]) + ".v.v");
+        Emit("pop.v.v " + Variable());
+        m_Stack.resize(m_Stack.size() - 2);
+        (void)floor;
+    }
+
+    // A variable combined with two integers in a row: `(i * 3) mod 7`.
+    void TwoIntegers()
+    {
+        static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
+        Emit("push.v " + IndexVariable());
+        for (int n = 0; n < 2; ++n) {
+            Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+            Emit(std::string(ops[Byte() % 6]) + ".i.v");
+        }
+        m_Stack += 'r';
+    }
+
     void Step(size_t floor)
     {
         ++m_Ops;
         size_t above = m_Stack.size() - floor;
-        uint8_t choice = Byte() % (m_Loops ? 18 : 16);
+        uint8_t choice = Byte() % (m_Loops ? 21 : 16);
         switch (choice) {
         case 0:
         case 1: PushConstant(); return;
@@ -347,6 +400,9 @@ private:
             if (m_Depth < 3) return Loop(floor);
             return;
         case 17: return Joined(floor);
+        case 18: return ElementAtVariable(floor);
+        case 19: return StoredArithmetic(floor);
+        case 20: return TwoIntegers();
         default:
             if (above >= 1 && Top() == 'i') Emit("break.e 0xFFFF");
             return;
