@@ -62,12 +62,7 @@ gamebuild::GameDesc SpriteScene(int32_t instances)
                        "if (y < 0 || y > room_height - 37) vspeed = -vspeed;";
     object.events = {create, step};
     game.objects = {object};
-    gamebuild::RoomDesc room;
-    room.name = "room_bench";
-    room.width = ROOM_WIDTH;
-    room.height = ROOM_HEIGHT;
-    room.speed = 60;
-    room.colour = 0;
+    gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
     for (int32_t i = 0; i < instances; ++i) {
         Ball start = StartOf(i);
         gamebuild::RoomInstanceDesc at;
