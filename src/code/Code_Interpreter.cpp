@@ -1127,6 +1127,24 @@ struct FusedSource {
     return CombineWithConstant(words, next, end, real, constant, source, sp);
 }
 
+// The value a popped item of the type stands for: a whole value, or a real made of a double or an int32.
+template <uint32_t VALUE_TYPE> [[gnu::always_inline]] inline ScriptValue PoppedValue(const uint8_t* at)
+{
+    if constexpr (VALUE_TYPE == VM_TYPE_VARIABLE)
+        return VM_Load<ScriptValue>(at);
+    else if constexpr (VALUE_TYPE == VM_TYPE_DOUBLE)
+        return ScriptValue{VALUE_REAL, 0, VM_Load<double>(at)};
+    else
+        return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(at))};
+}
+
+// A place takes `value` over, as a store of a copy and a free of the popped item would.
+[[gnu::always_inline]] inline void TakeOver(ScriptValue* place, const ScriptValue& value)
+{
+    if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
+    *place = value;
+}
+
 // A variable's pop of a value of the type into a plain form (a constant instance without an index,
 // or an element with both on the stack) of a list this file reaches; false when the general
 // routine must store (or report). `limit` is the highest stack pointer the level allows. Answers
@@ -1141,14 +1159,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
     if (form != 0 && form != (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) return nullptr;
     uint32_t targetSize = form == 0 ? 8 : 0;
     if (reinterpret_cast<uintptr_t>(sp) + targetSize + valueSize > limit) return nullptr;
-    const uint8_t* valueAt = sp + targetSize;
-    ScriptValue value;
-    if constexpr (VALUE_TYPE == VM_TYPE_VARIABLE)
-        value = VM_Load<ScriptValue>(valueAt);
-    else if constexpr (VALUE_TYPE == VM_TYPE_DOUBLE)
-        value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(valueAt)};
-    else
-        value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(valueAt))};
+    ScriptValue value = PoppedValue<VALUE_TYPE>(sp + targetSize);
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
@@ -1159,8 +1170,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
     // made, unshared or grown as any store into it.
     ScriptValue* place = form == 0 ? ElementToWrite(&node->value, index) : &node->value;
     if (place == nullptr) return nullptr;
-    if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
-    *place = value;
+    TakeOver(place, value);
     return sp + targetSize + valueSize;
 }
 
@@ -1582,6 +1592,14 @@ done:
     return node;
 }
 
+// The node of a plain variable's site (its list from the entry's instance), or null out of reach.
+[[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                          VMTranslatedInsn* insn)
+{
+    CVariableList* list = SiteList(run, locals, insn);
+    return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+}
+
 // The same for the fast paths of an element's site, whose list comes from the stack.
 struct SiteLookup {
     VMTranslatedInsn* insn;
@@ -1601,8 +1619,7 @@ struct SiteLookup {
         *node = nullptr;
         return true;
     }
-    CVariableList* list = SiteList(run, locals, insn);
-    VariableNode* found = list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+    VariableNode* found = PlainSiteNode(run, locals, generation, insn);
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
@@ -1692,11 +1709,9 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 [[gnu::always_inline]] inline bool StoreReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
-    CVariableList* list = SiteList(run, locals, pop);
-    VariableNode* node = list != nullptr ? SiteNode(pop, list, generation) : nullptr;
+    VariableNode* node = PlainSiteNode(run, locals, generation, pop);
     if (node == nullptr) return false;
-    if (Value_GetKind(&node->value) != VALUE_REAL) Value_Free(&node->value);
-    node->value = ScriptValue{VALUE_REAL, 0, value};
+    TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, value});
     return true;
 }
 
@@ -1884,13 +1899,11 @@ tPushEight:
     VM_T_NEXT();
 
 tPushVariable:
-    if (CVariableList* list = SiteList(run, locals, ip)) {
-        VariableNode* node = SiteNode(ip, list, generation);
-        if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
-            sp -= 16;
-            VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
-            VM_T_NEXT();
-        }
+    if (VariableNode* node = PlainSiteNode(run, locals, generation, ip);
+        node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
+        VM_T_NEXT();
     }
     VM_T_CALL_OUT_VARIABLE(VM_DoPush(run, ip->word, VM_T_OPERAND()));
 
@@ -1932,20 +1945,11 @@ tPopElement:
 #define VM_T_POP_HANDLERS(TYPE)                                                                                      \
     tPopVariable##TYPE : {                                                                                           \
         constexpr uint32_t valueSize = FastSize(VM_TYPE_##TYPE);                                                     \
-        CVariableList* list = reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span                         \
-                                  ? SiteList(run, locals, ip)                                                        \
-                                  : nullptr;                                                                         \
-        VariableNode* node = list != nullptr ? SiteNode(ip, list, generation) : nullptr;                                         \
+        VariableNode* node = reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span                          \
+                                 ? PlainSiteNode(run, locals, generation, ip)                                        \
+                                 : nullptr;                                                                          \
         if (node != nullptr) {                                                                                       \
-            ScriptValue value;                                                                                       \
-            if constexpr (VM_TYPE_##TYPE == VM_TYPE_VARIABLE)                                                        \
-                value = VM_Load<ScriptValue>(sp);                                                                    \
-            else if constexpr (VM_TYPE_##TYPE == VM_TYPE_DOUBLE)                                                     \
-                value = ScriptValue{VALUE_REAL, 0, VM_Load<double>(sp)};                                             \
-            else                                                                                                     \
-                value = ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(sp))};                       \
-            if (Value_GetKind(&node->value) != VALUE_REAL) Value_Free(&node->value);                                 \
-            node->value = value;                                                                                     \
+            TakeOver(&node->value, PoppedValue<VM_TYPE_##TYPE>(sp));                                                 \
             sp += valueSize;                                                                                         \
             VM_T_NEXT();                                                                                             \
         }                                                                                                            \
@@ -2243,8 +2247,7 @@ tElementStore: {
         VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
         ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
         if (place != nullptr) {
-            if (Value_GetKind(place) != VALUE_REAL) Value_Free(place);
-            *place = VM_Load<ScriptValue>(sp);
+            TakeOver(place, VM_Load<ScriptValue>(sp));
             sp += 16;
             VM_T_GOTO(insns + ip->next);
         }
