@@ -167,17 +167,24 @@ constexpr uint32_t KEPT_PER_STEP = 64;
 uint32_t g_KeptCount[KEPT_STEPS];
 unsigned char* g_Kept[KEPT_STEPS][KEPT_PER_STEP];
 
+// The row of kept blocks an area's step uses, or KEPT_STEPS for an area too large to keep (tested
+// before rounding, which would wrap for a request near the top of size_t).
+size_t KeptStep(size_t area)
+{
+    return area > (KEPT_STEPS - 1) * AREA_STEP ? KEPT_STEPS : StepArea(area) / AREA_STEP;
+}
+
 unsigned char* TakeKept(size_t area)
 {
-    size_t step = (area + AREA_STEP - 1) / AREA_STEP;
-    if (step >= KEPT_STEPS || g_KeptCount[step] == 0) return nullptr;
+    size_t step = KeptStep(area);
+    if (step == KEPT_STEPS || g_KeptCount[step] == 0) return nullptr;
     return g_Kept[step][--g_KeptCount[step]];
 }
 
 bool Keep(unsigned char* header, uint32_t area)
 {
-    size_t step = (area + AREA_STEP - 1) / AREA_STEP;
-    if (step >= KEPT_STEPS || g_KeptCount[step] == KEPT_PER_STEP) return false;
+    size_t step = KeptStep(area);
+    if (step == KEPT_STEPS || g_KeptCount[step] == KEPT_PER_STEP) return false;
     // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
     PokeWord(header + 4, 0);
     g_Kept[step][g_KeptCount[step]++] = header;
