@@ -2,11 +2,9 @@
 // scenario per run, each on a fresh game. The scenarios share the port, so CTest runs them one at a
 // time.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "E2E_Spawn.h"
 
 namespace fs = std::filesystem;
 
@@ -252,23 +250,9 @@ bool Start(Game& game, const std::string& kelvaro, const std::string& file, bool
     if (debugForm) texts.insert(texts.begin() + 1, "-debug");
     std::vector<std::string> env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(frames),
                                     "XDG_DATA_HOME=" + (game.work / "xdg").string()};
-    for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "KELVARO_", 8) != 0) env.push_back(*e);
-    auto pointers = [](std::vector<std::string>& list) {
-        std::vector<char*> out;
-        for (std::string& text : list) out.push_back(text.data());
-        out.push_back(nullptr);
-        return out;
-    };
-    std::vector<char*> argv = pointers(texts), envp = pointers(env);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, game.work.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, (game.work / "run.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    int spawned = posix_spawn(&game.pid, kelvaro.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return Expect(spawned == 0, "cannot start " + kelvaro);
+    pid_t pid = E2E_Spawn(texts, env, game.work);
+    game.pid = pid > 0 ? pid : 0;
+    return Expect(pid > 0, "cannot start " + kelvaro);
 }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -8,9 +8,7 @@
 //                  [--keep DIR] [--name GAME] [--timeout SECONDS]
 //   e2e_randomplay KELVARO GAME_FILE WORK_FOLDER --playback RECORDING [--frames N]
 //   e2e_randomplay KELVARO GAME_FILE WORK_FOLDER --memory --seeds S --frames N
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,8 +31,8 @@
 #include "gamefile/GameFile_View.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
+#include "E2E_Spawn.h"
 
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -207,31 +205,12 @@ long StatusField(pid_t pid, const char* name)
 // Plays the recording headless in the work folder; the program's output goes to run.log.
 Outcome Play(const Options& o, const fs::path& recording)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "KELVARO_", 8) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0) env.push_back(*e);
-    env.insert(env.end(), {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(o.frames), "KELVARO_NO_WAIT=1",
-                           "KELVARO_ANSWERS=" + (o.work / "answers.txt").string(),
-                           "XDG_DATA_HOME=" + (o.work / "xdg").string()});
-    std::vector<std::string> args = {o.kelvaro, "-game", o.game, "-playback", recording.string()};
-    auto pointers = [](std::vector<std::string>& texts) {
-        std::vector<char*> out;
-        for (std::string& text : texts) out.push_back(text.data());
-        out.push_back(nullptr);
-        return out;
-    };
-    std::vector<char*> argv = pointers(args), envp = pointers(env);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, o.work.c_str());
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (o.work / "run.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<std::string> env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(o.frames),
+                                    "KELVARO_NO_WAIT=1", "KELVARO_ANSWERS=" + (o.work / "answers.txt").string(),
+                                    "XDG_DATA_HOME=" + (o.work / "xdg").string()};
     Outcome outcome;
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, o.kelvaro.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    pid_t pid = E2E_Spawn({o.kelvaro, "-game", o.game, "-playback", recording.string()}, env, o.work, true);
+    if (pid < 0) {
         outcome.status = -1;
         return outcome;
     }

@@ -2,9 +2,7 @@
 // folder of its own and checks the log, the files and the exit code.
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -29,6 +27,7 @@
 #include <json-c/json.h>
 
 #include "../../TestSupport_HttpServer.h"
+#include "E2E_Spawn.h"
 #include "graphics/Graphics_Image.h"
 
 // Scenarios name only the settings they change; the rest keep their defaults.
@@ -65,34 +64,13 @@ std::string ReadBytes(const fs::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Runs the program in the work folder, its output going to run.log. Its environment is ours without
-// our test switches, then `env` (a later entry for a name wins).
+// Runs the program in the work folder, its output going to run.log, with `env` over our environment.
 int Spawn(const std::string& program, Lines args, const Lines& env)
 {
-    std::map<std::string, std::string> variables;
-    for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "KELVARO_", 8) != 0) variables[std::string(*e).substr(0, std::strcspn(*e, "="))] = *e;
-    for (const std::string& entry : env) variables[entry.substr(0, entry.find('='))] = entry;
-    Lines environment;
-    for (const auto& [name, entry] : variables) environment.push_back(entry);
     args.insert(args.begin(), program);
-    auto pointers = [](Lines& texts) {
-        std::vector<char*> pointers;
-        for (std::string& text : texts) pointers.push_back(text.data());
-        pointers.push_back(nullptr);
-        return pointers;
-    };
-    std::vector<char*> argv = pointers(args), envp = pointers(environment);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, g_Work.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, (g_Work / "run.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t pid = E2E_Spawn(args, env, g_Work);
     int status = 0;
-    if (!Expect(spawned == 0, "cannot start " + program)) return -1;
+    if (!Expect(pid > 0, "cannot start " + program)) return -1;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
