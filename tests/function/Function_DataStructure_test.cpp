@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,12 @@ TEST(DataStructureFamily, RegistersTheNamesInOrderWithTheirCounts)
 {
     functiontest::ExpectRegisteredRun(
         "ds_set_precision:1 ds_stack_* create:0 destroy:1 clear:1 ~ ds_grid_* read:2 sort:3");
-    int32_t names = 0; // and no other ds_ name
-    for (int32_t i = 0; i < g_FunctionCount; ++i) names += std::string(g_FunctionTable[i].name).rfind("ds_", 0) == 0;
-    EXPECT_EQ(111, names);
+    // and no other ds_ name (counted once each: a game loaded earlier in this process may have entered
+    // every family again behind the test's own rows)
+    std::set<std::string> names;
+    for (int32_t i = 0; i < g_FunctionCount; ++i)
+        if (std::string(g_FunctionTable[i].name).rfind("ds_", 0) == 0) names.insert(g_FunctionTable[i].name);
+    EXPECT_EQ(111u, names.size());
 }
 
 TEST_F(DataStructureTest, BadIndicesAreReportedExceptWhereTheFamilySaysSilent)

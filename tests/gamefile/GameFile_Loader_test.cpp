@@ -7,6 +7,7 @@
 
 #include "GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
+#include "app/App_Paths.h"
 #include "app/App_Startup.h"
 #include "gamefile/GameFile_DebugInfo.h"
 #include "gamefile/GameFile_Header.h"
@@ -14,6 +15,7 @@
 #include "gamefile/GameFile_OpenDialog.h"
 #include "gamefile/GameFile_Strings.h"
 #include "platform/Platform_TestSwitches.h"
+#include "variable/Variable_BuiltIn.h"
 
 namespace {
 
@@ -192,10 +194,15 @@ protected:
         g_DebugOverlayFlags = 0;
         g_TraceFlag = 1;
         g_IniOptions = IniOptions();
+        // The working and game folders are fixed by the first game file a process loads; each test loads its own.
+        Variable_ResetWorkingDirectory();
+        App_ResetPaths();
     }
     void TearDown() override
     {
         std::filesystem::remove_all(m_Folder);
+        Variable_ResetWorkingDirectory();
+        App_ResetPaths();
         g_DebugMode = 0;
         g_DebugOverlayFlags = 0;
         g_TraceFlag = 0;

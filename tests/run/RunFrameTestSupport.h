@@ -23,9 +23,6 @@ using namespace roomtest;
 
 inline void RegisterFrameFunctions()
 {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
     RegisterFunctions();
 }
 
