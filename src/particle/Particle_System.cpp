@@ -164,15 +164,19 @@ struct MotionVector {
     float vx = 0.0f, vy = 0.0f, ox = 0.0f, oy = 0.0f;
 };
 
-// The first half of a particle's step: the type's increments, then the motion vector.
-MotionVector StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p)
+// The first half of a particle's step: the type's increments, then the motion vector. The vector is
+// written in place, field by field: a record built and copied whole would be read back before its
+// parts were stored.
+void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p, MotionVector& v)
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
     p.speed = AtLeastZero(p.speed + t.speedIncrement);
     p.direction += t.directionIncrement;
     p.angle += t.orientationIncrement;
-    MotionVector v;
+    v.made = false;
+    v.ox = 0.0f;
+    v.oy = 0.0f;
     if (t.gravityAmount != 0.0f || !system.attractors.empty()) {
         float c = 0.0f, s = 0.0f;
         DirectionTrig(p, p.direction, &c, &s);
@@ -186,7 +190,6 @@ MotionVector StartMove(const ParticleSystem& system, const ParticleType& t, Grav
         }
         if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
     }
-    return v;
 }
 
 // The second half: speed and direction from the vector (whose angle is given), then the move.
@@ -223,10 +226,12 @@ void UpdateMotion(ParticleSystem* system)
         Particle* block = particles + start;
         for (int32_t j = 0; j < n; ++j) {
             types[j] = lookup.Of(block[j].type);
-            vectors[j] = types[j] != nullptr ? StartMove(*system, *types[j], gravity, block[j]) : MotionVector{};
+            MotionVector& v = vectors[j];
+            v.made = false;
+            if (types[j] != nullptr) StartMove(*system, *types[j], gravity, block[j], v);
             // Without a vector the angle is not used: a pair the block works out cheaply stands in.
-            xs[j] = vectors[j].made ? vectors[j].vx : 2.0f;
-            ys[j] = vectors[j].made ? vectors[j].vy : 1.0f;
+            xs[j] = v.made ? v.vx : 2.0f;
+            ys[j] = v.made ? v.vy : 1.0f;
         }
         Particle_Atan2Block(ys, xs, angles, n);
         for (int32_t j = 0; j < n; ++j)
