@@ -278,22 +278,36 @@ void UpdateAppearance(ParticleSystem* system)
     }
 }
 
-// Removes the dead particles, keeping the order of the others. Survivors move down a run at a time:
-// when the oldest die first, as in a steady stream, that is one block move instead of a copy each.
-void RemoveDead(ParticleSystem* system)
+// Removes the dead particles, keeping the order of the others; with `ages`, each particle is aged
+// (and dies at the end of its life) as it is looked at, which is the whole life pass when no type
+// spawns. Survivors move down a run at a time: when the oldest die first, as in a steady stream,
+// that is one block move instead of a copy each.
+void RemoveDead(ParticleSystem* system, bool ages)
 {
     Particle* particles = system->particles.data();
     int32_t count = system->count;
-    int32_t kept = 0;
-    while (kept < count && particles[kept].alive) ++kept;
-    for (int32_t i = kept; i < count;) {
-        while (i < count && !particles[i].alive) ++i;
-        int32_t run = i;
-        while (i < count && particles[i].alive) ++i;
-        std::copy(particles + run, particles + i, particles + kept);
+    int32_t kept = 0, run = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        Particle& p = particles[i];
+        if (ages && ++p.age >= p.life) p.alive = 0;
+        if (p.alive) continue;
+        if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
+        run = i + 1;
     }
-    system->count = kept;
+    if (kept != run) std::copy(particles + run, particles + count, particles + kept);
+    system->count = kept + (count - run);
+}
+
+// Whether a step or a death of any type's particles spawns others: spawning draws random numbers and
+// grows the array within the life pass, which then runs on its own.
+bool AnyTypeSpawns()
+{
+    for (int32_t i = 0; i < ParticleType_Count(); ++i) {
+        const ParticleType* t = ParticleType_Record(i);
+        if (t != nullptr && (t->stepNumber != 0 || t->deathNumber != 0)) return true;
+    }
+    return false;
 }
 
 bool DrawnAutomatically(const std::unique_ptr<ParticleSystem>& system)
@@ -422,14 +436,15 @@ void ParticleSystem_Update(int32_t index)
 {
     ParticleSystem* system = ParticleSystem_Get(index);
     if (system == nullptr) return;
-    UpdateLife(system);
-    RemoveDead(system);
+    bool spawns = AnyTypeSpawns();
+    if (spawns) UpdateLife(system);
+    RemoveDead(system, !spawns);
     UpdateMotion(system);
     if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
     if (!system->changers.empty()) Particle_ApplyChangers(*system);
     if (!system->destroyers.empty()) {
         Particle_ApplyDestroyers(*system);
-        RemoveDead(system);
+        RemoveDead(system, false);
     }
     UpdateAppearance(system);
     Particle_RunEmitters(*system, index);
