@@ -7,6 +7,7 @@
 
 #include "base/Base_Console.h"
 #include "base/Base_Random.h"
+#include "particle/Particle_Angle.h"
 #include "particle/Particle_Effect.h"
 #include "particle/Particle_Elements.h"
 
@@ -130,14 +131,14 @@ void DirectionTrig(Particle& p, float direction, float* c, float* s)
     *s = p.trigSin;
 }
 
-// The motion vector turned back into a speed and a direction.
-void SetFromVector(Particle& p, float vx, float vy)
+// The motion vector turned back into a speed and a direction; `angle` is atan2(vy, vx).
+void SetFromVector(Particle& p, float vx, float vy, float angle)
 {
     p.speed = std::sqrt(vx * vx + vy * vy);
     if (vx == 0.0f && vy > 0.0f) p.direction = 270.0f;
     else if (vx == 0.0f && vy < 0.0f) p.direction = 90.0f;
     else if (vx != 0.0f || vy != 0.0f) {
-        float d = std::atan2(vy, vx) * 180.0f / PARTICLE_PI;
+        float d = angle * 180.0f / PARTICLE_PI;
         p.direction = d > 0.0f ? 360.0f - d : -d;
     }
     // Within (0, 360) the wrap takes away nothing; zero keeps the full form, which turns -0 into +0.
@@ -157,27 +158,44 @@ struct Gravity {
     }
 };
 
-void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p)
+// A step's motion vector, when gravity or attractors make one, and the attractors' own offset.
+struct MotionVector {
+    bool made = false;
+    float vx = 0.0f, vy = 0.0f, ox = 0.0f, oy = 0.0f;
+};
+
+// The first half of a particle's step: the type's increments, then the motion vector. The vector is
+// written in place, field by field: a record built and copied whole would be read back before its
+// parts were stored.
+void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p, MotionVector& v)
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
     p.speed = AtLeastZero(p.speed + t.speedIncrement);
     p.direction += t.directionIncrement;
     p.angle += t.orientationIncrement;
-    float ox = 0.0f, oy = 0.0f;
+    v.made = false;
+    v.ox = 0.0f;
+    v.oy = 0.0f;
     if (t.gravityAmount != 0.0f || !system.attractors.empty()) {
         float c = 0.0f, s = 0.0f;
         DirectionTrig(p, p.direction, &c, &s);
-        float vx = c * p.speed;
-        float vy = -s * p.speed;
+        v.made = true;
+        v.vx = c * p.speed;
+        v.vy = -s * p.speed;
         if (t.gravityAmount != 0.0f) {
             gravity.For(t);
-            vx += gravity.x;
-            vy += gravity.y;
+            v.vx += gravity.x;
+            v.vy += gravity.y;
         }
-        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &vx, &vy, &ox, &oy);
-        SetFromVector(p, vx, vy);
+        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
     }
+}
+
+// The second half: speed and direction from the vector (whose angle is given), then the move.
+void FinishMove(const ParticleType& t, const MotionVector& v, float angle, Particle& p)
+{
+    if (v.made) SetFromVector(p, v.vx, v.vy, angle);
     // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
     float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
@@ -185,9 +203,14 @@ void MoveParticle(const ParticleSystem& system, const ParticleType& t, Gravity& 
         t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
     float c = 0.0f, s = 0.0f;
     DirectionTrig(p, direction, &c, &s);
-    p.x += c * speed + ox;
-    p.y += -s * speed + oy;
+    p.x += c * speed + v.ox;
+    p.y += -s * speed + v.oy;
 }
+
+// Particles move a block at a time: the vectors of the whole block first, their angles together
+// (four at a time), then each particle's move. Every particle's own operations stay in their order,
+// and nothing one particle does is read by another, so the results are those of one at a time.
+constexpr int32_t MOTION_BLOCK = 64;
 
 void UpdateMotion(ParticleSystem* system)
 {
@@ -195,9 +218,24 @@ void UpdateMotion(ParticleSystem* system)
     TypeLookup lookup;
     // Nothing is created in this pass, so the array stays where it is.
     Particle* particles = system->particles.data();
-    for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = particles[i];
-        if (const ParticleType* t = lookup.Of(p.type)) MoveParticle(*system, *t, gravity, p);
+    const ParticleType* types[MOTION_BLOCK];
+    MotionVector vectors[MOTION_BLOCK];
+    float xs[MOTION_BLOCK], ys[MOTION_BLOCK], angles[MOTION_BLOCK];
+    for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
+        int32_t n = std::min(MOTION_BLOCK, system->count - start);
+        Particle* block = particles + start;
+        for (int32_t j = 0; j < n; ++j) {
+            types[j] = lookup.Of(block[j].type);
+            MotionVector& v = vectors[j];
+            v.made = false;
+            if (types[j] != nullptr) StartMove(*system, *types[j], gravity, block[j], v);
+            // Without a vector the angle is not used: a pair the block works out cheaply stands in.
+            xs[j] = v.made ? v.vx : 2.0f;
+            ys[j] = v.made ? v.vy : 1.0f;
+        }
+        Particle_Atan2Block(ys, xs, angles, n);
+        for (int32_t j = 0; j < n; ++j)
+            if (types[j] != nullptr) FinishMove(*types[j], vectors[j], angles[j], block[j]);
     }
 }
 
@@ -240,22 +278,36 @@ void UpdateAppearance(ParticleSystem* system)
     }
 }
 
-// Removes the dead particles, keeping the order of the others. Survivors move down a run at a time:
-// when the oldest die first, as in a steady stream, that is one block move instead of a copy each.
-void RemoveDead(ParticleSystem* system)
+// Removes the dead particles, keeping the order of the others; with `ages`, each particle is aged
+// (and dies at the end of its life) as it is looked at, which is the whole life pass when no type
+// spawns. Survivors move down a run at a time: when the oldest die first, as in a steady stream,
+// that is one block move instead of a copy each.
+void RemoveDead(ParticleSystem* system, bool ages)
 {
     Particle* particles = system->particles.data();
     int32_t count = system->count;
-    int32_t kept = 0;
-    while (kept < count && particles[kept].alive) ++kept;
-    for (int32_t i = kept; i < count;) {
-        while (i < count && !particles[i].alive) ++i;
-        int32_t run = i;
-        while (i < count && particles[i].alive) ++i;
-        std::copy(particles + run, particles + i, particles + kept);
+    int32_t kept = 0, run = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        Particle& p = particles[i];
+        if (ages && ++p.age >= p.life) p.alive = 0;
+        if (p.alive) continue;
+        if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
+        run = i + 1;
     }
-    system->count = kept;
+    if (kept != run) std::copy(particles + run, particles + count, particles + kept);
+    system->count = kept + (count - run);
+}
+
+// Whether a step or a death of any type's particles spawns others: spawning draws random numbers and
+// grows the array within the life pass, which then runs on its own.
+bool AnyTypeSpawns()
+{
+    for (int32_t i = 0; i < ParticleType_Count(); ++i) {
+        const ParticleType* t = ParticleType_Record(i);
+        if (t != nullptr && (t->stepNumber != 0 || t->deathNumber != 0)) return true;
+    }
+    return false;
 }
 
 bool DrawnAutomatically(const std::unique_ptr<ParticleSystem>& system)
@@ -384,14 +436,15 @@ void ParticleSystem_Update(int32_t index)
 {
     ParticleSystem* system = ParticleSystem_Get(index);
     if (system == nullptr) return;
-    UpdateLife(system);
-    RemoveDead(system);
+    bool spawns = AnyTypeSpawns();
+    if (spawns) UpdateLife(system);
+    RemoveDead(system, !spawns);
     UpdateMotion(system);
     if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
     if (!system->changers.empty()) Particle_ApplyChangers(*system);
     if (!system->destroyers.empty()) {
         Particle_ApplyDestroyers(*system);
-        RemoveDead(system);
+        RemoveDead(system, false);
     }
     UpdateAppearance(system);
     Particle_RunEmitters(*system, index);

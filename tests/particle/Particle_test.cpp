@@ -383,3 +383,88 @@ TEST_F(ParticleTest, KeptTrigonometryAndFadesMatchAFreshReckoning)
             ASSERT_EQ(runs[1][step], runs[0][step]) << c.name << " step " << step;
     }
 }
+
+// The life pass done within the removal (no type spawns) must age and kill as the pass on its own
+// does (forced here by a spawning type that has no particles): both runs step alike, to the bit.
+TEST_F(ParticleTest, LifeWithinTheRemovalMatchesTheLifePassOnItsOwn)
+{
+    for (bool wiggles : {false, true}) {
+        std::vector<std::vector<uint32_t>> runs[2];
+        uint32_t randomAfter[2] = {0, 0};
+        for (int run = 0; run < 2; ++run) {
+            Particle_Init();
+            Random_Seed(11);
+            int32_t sys = ParticleSystem_Create();
+            MixedStream(sys, wiggles);
+            // Lives of 1 to 12 steps, so deaths fall inside the runs of survivors too.
+            int32_t varied = ParticleType_Create();
+            ParticleType_SetLife(varied, 1, 12);
+            ParticleType_SetSpeed(varied, 0, 1, 0, 0);
+            int32_t e = ParticleEmitter_Create(sys);
+            ParticleEmitter_SetRegion(sys, e, 0, 40, 0, 40, PS_SHAPE_RECTANGLE, PS_DISTR_LINEAR);
+            ParticleEmitter_SetStream(sys, e, varied, 7);
+            if (run == 1) ParticleType_SetStep(ParticleType_Create(), 1, varied);
+            for (int32_t step = 0; step < 30; ++step) {
+                ParticleSystem_Update(sys);
+                runs[run].push_back(StateOf(sys));
+            }
+            randomAfter[run] = Random_Next();
+        }
+        ASSERT_EQ(runs[0].size(), runs[1].size());
+        for (size_t step = 0; step < runs[0].size(); ++step)
+            ASSERT_EQ(runs[1][step], runs[0][step]) << "wiggles " << wiggles << " step " << step;
+        EXPECT_EQ(randomAfter[1], randomAfter[0]);
+        EXPECT_GT(runs[0].back().size(), 64u * 14u) << "more than one block of particles";
+    }
+}
+
+// Particles move a block at a time: a system of many (several blocks and a ragged end, with and
+// without an attractor, gravity turning some and not others) steps each particle as a system of that
+// particle alone does.
+TEST_F(ParticleTest, ParticlesInBlocksMoveAsEachAlone)
+{
+    for (bool attracted : {false, true}) {
+        Particle_Init();
+        Random_Seed(5);
+        int32_t falls = ParticleType_Create(), drifts = ParticleType_Create();
+        for (int32_t t : {falls, drifts}) {
+            ParticleType_SetLife(t, 50, 50);
+            ParticleType_SetSpeed(t, 0, 3, -0.01f, 0);
+            ParticleType_SetDirection(t, 0, 360, 1, 0);
+        }
+        ParticleType_SetGravity(falls, 0.2f, 260);
+        auto makeSystem = [&] {
+            int32_t sys = ParticleSystem_Create();
+            if (attracted) {
+                int32_t a = ParticleAttractor_Create(sys);
+                ParticleAttractor_SetPosition(sys, a, 30, 30);
+                ParticleAttractor_SetForce(sys, a, 0.4f, 100, PS_FORCE_LINEAR, false);
+            }
+            return sys;
+        };
+        int32_t many = makeSystem();
+        for (int32_t i = 0; i < 150; ++i)
+            ParticleSystem_CreateParticles(many, float(i % 13) * 5, float(i % 7) * 9, i % 3 == 0 ? drifts : falls, 1);
+        // Straight up and down (a vector with no x) and still particles take the routine's special cases.
+        ParticleSystem* record = ParticleSystem_Get(many);
+        record->particles[3].direction = 90;
+        record->particles[70].speed = 0;
+        std::vector<int32_t> alone;
+        for (int32_t i = 0; i < record->count; ++i) {
+            alone.push_back(makeSystem());
+            ParticleSystem* single = ParticleSystem_Get(alone.back());
+            single->particles = {ParticleSystem_Get(many)->particles[size_t(i)]};
+            single->count = 1;
+        }
+        for (int32_t step = 0; step < 20; ++step) {
+            ParticleSystem_Update(many);
+            for (int32_t sys : alone) ParticleSystem_Update(sys);
+            std::vector<uint32_t> each;
+            for (int32_t sys : alone) {
+                std::vector<uint32_t> one = StateOf(sys);
+                each.insert(each.end(), one.begin(), one.end());
+            }
+            ASSERT_EQ(StateOf(many), each) << "attracted " << attracted << " step " << step;
+        }
+    }
+}
