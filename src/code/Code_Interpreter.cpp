@@ -1593,10 +1593,17 @@ done:
 }
 
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
+// A remembered node is never null and the variables' generation is never 0, so a hit needs neither
+// the list nor the node tested (a site without a list never hits).
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
     CVariableList* list = SiteList(run, locals, insn);
+    const VMSiteCache& cache = insn->cache;
+    if (cache.list == list && cache.generation == generation) [[likely]] {
+        if (cache.node == nullptr) __builtin_unreachable();
+        return cache.node;
+    }
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
@@ -1607,8 +1614,19 @@ struct SiteLookup {
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
 };
 
-// The real that the first word of a superinstruction pushes (a plain variable or argumentN) and the
-// node holding it (null for an argument); false when it holds anything else or is out of reach.
+// The real that a push of a plain variable leaves and the node holding it; false when it holds
+// anything else or is out of reach.
+[[gnu::always_inline]] inline bool VariableReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                VMTranslatedInsn* insn, double* real, VariableNode** node)
+{
+    VariableNode* found = PlainSiteNode(run, locals, generation, insn);
+    if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
+    *real = found->value.real;
+    *node = found;
+    return true;
+}
+
+// The same for the first word of a superinstruction, which may also be argumentN (its node null).
 [[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                             VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
@@ -1619,11 +1637,7 @@ struct SiteLookup {
         *node = nullptr;
         return true;
     }
-    VariableNode* found = PlainSiteNode(run, locals, generation, insn);
-    if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
-    *real = found->value.real;
-    *node = found;
-    return true;
+    return VariableReal(run, locals, generation, insn, real, node);
 }
 
 // A superinstruction's combination of a real with its integer, as the separate arithmetic word
@@ -1678,7 +1692,7 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 {
     double real;
     VariableNode* indexNode;
-    if (!SiteReal(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
+    if (!VariableReal(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
     VMTranslatedInsn* element = insn + 3;
     CVariableList* list = DirectList(run, locals, insn->constant, element->id);
     VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
@@ -1686,22 +1700,35 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
     return value != nullptr && Value_GetKind(value) == VALUE_REAL ? value : nullptr;
 }
 
-// The real of the joined push that VariableCombine takes as its right operand.
+// The real of the joined push that VariableCombine takes as its right operand, for each kind of
+// push it joins (the handler is chosen by that kind when the translation is bound).
+template <VMKind PUSHED>
 [[gnu::always_inline]] inline bool PushedReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                               VMTranslatedInsn* insn, double* value)
 {
-    VariableNode* node;
-    switch (insn->kind) {
-    case VMKind::PushVariable: return SiteReal(run, locals, generation, insn, value, &node);
-    case VMKind::VarConst: return VarConstReal(run, locals, generation, insn, value);
-    case VMKind::VarConstOp: return VarConstOpReal(run, locals, generation, insn, value);
-    case VMKind::ElementRead: {
+    if constexpr (PUSHED == VMKind::PushVariable) {
+        VariableNode* node;
+        return VariableReal(run, locals, generation, insn, value, &node);
+    } else if constexpr (PUSHED == VMKind::VarConst) {
+        return VarConstReal(run, locals, generation, insn, value);
+    } else if constexpr (PUSHED == VMKind::VarConstOp) {
+        return VarConstOpReal(run, locals, generation, insn, value);
+    } else {
+        static_assert(PUSHED == VMKind::ElementRead);
         const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
         if (element != nullptr) *value = element->real;
         return element != nullptr;
     }
-    default: return false;
+}
+
+// Arithmetic on two reals as the separate word makes it, the commonest, an addition, tested first.
+[[gnu::always_inline]] inline bool CombineReals(uint8_t opcode, double left, double right, double* value)
+{
+    if (opcode == VM_OP_ADD) {
+        *value = left + right;
+        return true;
     }
+    return RealArithmetic(opcode, VM_TYPE_VARIABLE, left, right, value);
 }
 
 // A real popped into the plain variable of the pop entry `pop`, as its fast path stores it; false
@@ -1751,6 +1778,13 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 
 #define VM_T_NEXT() VM_T_GOTO(ip + 1)
 
+// The same from a handler that left the stack pointer as it found it: the test passed on the way in.
+#define VM_T_JUMP(target)                                                                                            \
+    do {                                                                                                             \
+        ip = (target);                                                                                               \
+        goto* ip->handler;                                                                                           \
+    } while (0)
+
 // Runs an instruction outside the loop on the saved state, then carries on after it, or wherever
 // the call moved the run.
 #define VM_T_CALL_OUT(statement)                                                                                     \
@@ -1774,6 +1808,9 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
         VM_T_CALL_OUT(general);                                                                                      \
     } while (0)
 
+// The joined pushes that VariableCombine takes its right operand from, a handler each.
+#define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
+
 // The loop over translated code. It runs the run until it ends (true) or until the plain loop must
 // take over (false, the run's state saved at the instruction to run next): the debugger wants
 // attention, code words were written, or the code holds what only the plain loop runs.
@@ -1783,6 +1820,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
+    static const void* s_Combines[static_cast<size_t>(VMKind::Count)];
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1798,6 +1836,9 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+#define VM_T_COMBINE_ENTRY(PUSHED) s_Combines[static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;
+        VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
+#undef VM_T_COMBINE_ENTRY
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1807,6 +1848,7 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            case VMKind::VariableCombine: insn.handler = s_Combines[static_cast<size_t>((&insn + 1)->kind)]; break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
@@ -2128,7 +2170,7 @@ tVarConstBranch: {
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
             ++g_BranchCounter;
             bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
-            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);
+            VM_T_JUMP(taken ? insns + ip->target : insns + ip->next);
         }
         sp -= 4;
         VM_Store<int32_t>(sp, result ? 1 : 0);
@@ -2140,33 +2182,39 @@ tVarConstBranch: {
 tVarConstStore: {
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && VariableReal(run, locals, generation, ip, &left, &node) &&
         CombineReal(ip->opcode, left, ip->constant, &value)) {
         node->value.kind = VALUE_REAL;
         node->value.ref = 0;
         node->value.real = value;
-        VM_T_GOTO(insns + ip->next);
+        VM_T_JUMP(insns + ip->next);
     }
     goto* ip->fallback;
 }
 
 tCountingStep: {
     // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
-    // counting its branch as it would alone; the message pump's turn is taken by their own entries.
+    // counting its branch as it would alone; when either branch is the message pump's turn, the
+    // branch's own entry takes it.
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !SiteReal(run, locals, generation, ip, &left, &node) ||
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !VariableReal(run, locals, generation, ip, &left, &node) ||
         !CombineReal(ip->opcode, left, ip->constant, &value))
         goto* ip->fallback;
     node->value = ScriptValue{VALUE_REAL, 0, value};
     VMTranslatedInsn* test = insns + ip->target;
-    ip = insns + ip->next;
-    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
-    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) VM_T_GOTO(test);
-    ++g_BranchCounter;
+    uint32_t counter = g_BranchCounter;
+    if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {
+        // The branch back's count or the test's reaches the pump.
+        ip = insns + ip->next;
+        g_BranchCounter = ++counter;
+        if ((counter & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
+        VM_T_JUMP(test);
+    }
+    g_BranchCounter = counter + 2;
     ip = test;
     bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
-    VM_T_GOTO(taken ? insns + test->target : insns + test->next);
+    VM_T_JUMP(taken ? insns + test->target : insns + test->next);
 }
 
     // A variable combined with one integer or two, the result left: a handler each, since a test
@@ -2210,19 +2258,26 @@ tArithmeticStore: {
     goto* ip->fallback;
 }
 
-tVariableCombine: {
+tVariableCombine:
+    // Bound per joined push below; never reached itself.
+    goto tHandover;
+
     // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
     // push at most a variable item more than the joined push does.
-    double left, right, value;
-    VariableNode* node;
-    VMTranslatedInsn* combine = insns + ip->target;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&
-        SiteReal(run, locals, generation, ip, &left, &node) && PushedReal(run, locals, generation, ip + 1, &right) &&
-        RealArithmetic(combine->opcode, VM_TYPE_VARIABLE, left, right, &value) &&
-        StoreReal(run, locals, generation, combine + 1, value))
-        VM_T_GOTO(insns + ip->next);
-    goto* ip->fallback;
-}
+#define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
+    tVariableCombine##PUSHED : {                                                                                     \
+        double left, right, value;                                                                                   \
+        VariableNode* node;                                                                                          \
+        VMTranslatedInsn* combine = insns + ip->target;                                                              \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
+            VariableReal(run, locals, generation, ip, &left, &node) &&                                               \
+            PushedReal<VMKind::PUSHED>(run, locals, generation, ip + 1, &right) &&                                   \
+            CombineReals(combine->opcode, left, right, &value) && StoreReal(run, locals, generation, combine + 1, value)) \
+            VM_T_JUMP(insns + ip->next);                                                                             \
+        goto* ip->fallback;                                                                                          \
+    }
+    VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
+#undef VM_T_COMBINE_HANDLER
 
 tElementRead:
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
@@ -2241,7 +2296,7 @@ tElementStore: {
     VariableNode* indexNode;
     VMTranslatedInsn* element = ip + 3;
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
-        SiteReal(run, locals, generation, ip + 1, &real, &indexNode)) {
+        VariableReal(run, locals, generation, ip + 1, &real, &indexNode)) {
         int32_t index = TruncToInt32(real);
         CVariableList* list = index >= 0 ? DirectList(run, locals, ip->constant, element->id) : nullptr;
         VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
@@ -2274,10 +2329,12 @@ tConstOp: {
 #undef VM_T_LOAD
 #undef VM_T_GOTO
 #undef VM_T_NEXT
+#undef VM_T_JUMP
 #undef VM_T_CALL_OUT
 #undef VM_T_CALL_OUT_VARIABLE
 #undef VM_T_OPERAND
 #undef VM_T_FAST_OR_CALL_OUT
+#undef VM_T_COMBINED_PUSHES
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)
