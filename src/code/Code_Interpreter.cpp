@@ -1642,13 +1642,24 @@ struct SiteLookup {
 
 // A superinstruction's combination of a real with its integer, as the separate arithmetic word
 // would make it; false when that word's general routine must run (and report).
+// The commonest opcodes are tested one by one before the general choice, and `mod` by an integer
+// other than 0 needs no test of the divisor.
 [[gnu::always_inline]] inline bool CombineReal(uint8_t opcode, double left, int32_t constant, double* value)
 {
+    double right = static_cast<double>(constant);
     if (opcode == VM_OP_ADD) {
-        *value = left + static_cast<double>(constant);
+        *value = left + right;
         return true;
     }
-    return RealArithmetic(opcode, VM_TYPE_INT, left, static_cast<double>(constant), value);
+    if (opcode == VM_OP_MUL) {
+        *value = left * right;
+        return true;
+    }
+    if (opcode == VM_OP_MOD && constant != 0) {
+        *value = RemainderByWhole(left, constant);
+        return true;
+    }
+    return RealArithmetic(opcode, VM_TYPE_INT, left, right, value);
 }
 
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
@@ -1808,6 +1819,12 @@ template <VMKind PUSHED>
         VM_T_CALL_OUT(general);                                                                                      \
     } while (0)
 
+// The entry at an index, or null for an index that names none (a field the entry's kind does not use).
+inline VMTranslatedInsn* EntryAt(VMTranslation& translation, int32_t index)
+{
+    return static_cast<size_t>(index) < translation.insns.size() ? translation.insns.data() + index : nullptr;
+}
+
 // The joined pushes that VariableCombine takes its right operand from, a handler each.
 #define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
 
@@ -1854,6 +1871,8 @@ bool RunTranslated(VMRunState& run)
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
             insn.fallback = insn.firstKind == VMKind::Fast ? s_Fast[insn.word >> 16]
                                                            : s_Kinds[static_cast<size_t>(insn.firstKind)];
+            insn.targetEntry = EntryAt(translation, insn.target);
+            insn.nextEntry = EntryAt(translation, insn.next);
         }
         translation.bound = true;
     };
@@ -2040,16 +2059,16 @@ tBranchTrue:
 tBranchFalse:
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
     // The bool's lowest byte alone counts.
-    if (ip->kind == VMKind::Branch) VM_T_GOTO(insns + ip->target);
+    if (ip->kind == VMKind::Branch) VM_T_GOTO(ip->targetEntry);
     sp += 4;
-    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? insns + ip->target : ip + 1);
+    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? ip->targetEntry : ip + 1);
 
 pumpAndBranch: {
     // Every 4096th branch pumps messages first. What the branch needs is read before: code run
     // meanwhile may make this translation again.
     bool conditional = ip->kind != VMKind::Branch;
     bool taken = !conditional || (*sp != 0) == (ip->kind == VMKind::BranchTrue);
-    VMTranslatedInsn* target = taken ? insns + ip->target : ip + 1;
+    VMTranslatedInsn* target = taken ? ip->targetEntry : ip + 1;
     int32_t targetPc = target->at;
     VM_T_SAVE();
     VM_SettleArguments(run);
@@ -2170,11 +2189,11 @@ tVarConstBranch: {
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
             ++g_BranchCounter;
             bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
-            VM_T_JUMP(taken ? insns + ip->target : insns + ip->next);
+            VM_T_JUMP(taken ? ip->targetEntry : ip->nextEntry);
         }
         sp -= 4;
         VM_Store<int32_t>(sp, result ? 1 : 0);
-        VM_T_GOTO(insns + ip->next - 1);
+        VM_T_GOTO(ip->nextEntry - 1);
     }
     goto* ip->fallback;
 }
@@ -2187,7 +2206,7 @@ tVarConstStore: {
         node->value.kind = VALUE_REAL;
         node->value.ref = 0;
         node->value.real = value;
-        VM_T_JUMP(insns + ip->next);
+        VM_T_JUMP(ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2202,11 +2221,11 @@ tCountingStep: {
         !CombineReal(ip->opcode, left, ip->constant, &value))
         goto* ip->fallback;
     node->value = ScriptValue{VALUE_REAL, 0, value};
-    VMTranslatedInsn* test = insns + ip->target;
+    VMTranslatedInsn* test = ip->targetEntry;
     uint32_t counter = g_BranchCounter;
     if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {
         // The branch back's count or the test's reaches the pump.
-        ip = insns + ip->next;
+        ip = ip->nextEntry;
         g_BranchCounter = ++counter;
         if ((counter & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
         VM_T_JUMP(test);
@@ -2214,7 +2233,7 @@ tCountingStep: {
     g_BranchCounter = counter + 2;
     ip = test;
     bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
-    VM_T_JUMP(taken ? insns + test->target : insns + test->next);
+    VM_T_JUMP(taken ? test->targetEntry : test->nextEntry);
 }
 
     // A variable combined with one integer or two, the result left: a handler each, since a test
@@ -2226,7 +2245,7 @@ tCountingStep: {
             KIND##Real(run, locals, generation, ip, &value)) {                                                       \
             sp -= 16;                                                                                                \
             VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
-            VM_T_GOTO(insns + ip->next);                                                                             \
+            VM_T_GOTO(ip->nextEntry);                                                                             \
         }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
@@ -2240,7 +2259,7 @@ tVarConstTest: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
         sp -= 4;
         VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2253,7 +2272,7 @@ tArithmeticStore: {
         RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24), VM_Load<double>(sp + 8), &value) &&
         StoreReal(run, locals, generation, ip + 1, value)) {
         sp += 32;
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2268,12 +2287,12 @@ tVariableCombine:
     tVariableCombine##PUSHED : {                                                                                     \
         double left, right, value;                                                                                   \
         VariableNode* node;                                                                                          \
-        VMTranslatedInsn* combine = insns + ip->target;                                                              \
+        VMTranslatedInsn* combine = ip->targetEntry;                                                              \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
             VariableReal(run, locals, generation, ip, &left, &node) &&                                               \
             PushedReal<VMKind::PUSHED>(run, locals, generation, ip + 1, &right) &&                                   \
             CombineReals(combine->opcode, left, right, &value) && StoreReal(run, locals, generation, combine + 1, value)) \
-            VM_T_JUMP(insns + ip->next);                                                                             \
+            VM_T_JUMP(ip->nextEntry);                                                                             \
         goto* ip->fallback;                                                                                          \
     }
     VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
@@ -2284,7 +2303,7 @@ tElementRead:
         if (const ScriptValue* value = ElementReadValue(run, locals, generation, ip)) {
             sp -= 16;
             VM_Store(sp, ScriptValue{value->kind, 0, value->real});
-            VM_T_GOTO(insns + ip->next);
+            VM_T_GOTO(ip->nextEntry);
         }
     }
     goto* ip->fallback;
@@ -2304,7 +2323,7 @@ tElementStore: {
         if (place != nullptr) {
             TakeOver(place, VM_Load<ScriptValue>(sp));
             sp += 16;
-            VM_T_GOTO(insns + ip->next);
+            VM_T_GOTO(ip->nextEntry);
         }
     }
     goto* ip->fallback;
@@ -2318,7 +2337,7 @@ tConstOp: {
         (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL &&
         CombineReal(ip->opcode, VM_Load<double>(sp + 8), ip->constant, &value)) {
         VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }

@@ -97,6 +97,10 @@ struct VMTranslatedInsn {
     int32_t constant = 0;                // an immediate or a superinstruction's integer
     uint8_t operand[8] = {};             // a push's constant bytes
     VMSiteCache cache;
+    // The entries that `target` and `next` index, bound with the handler: a jump needs no index
+    // arithmetic.
+    VMTranslatedInsn* targetEntry = nullptr;
+    VMTranslatedInsn* nextEntry = nullptr;
 };
 
 struct VMTranslation {
