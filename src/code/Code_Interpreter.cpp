@@ -1570,7 +1570,8 @@ done:
 
 [[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
 {
-    if (insn->instance == VM_INSTANCE_LOCAL) return locals;
+    if (insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return locals;
     if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
     return OtherSiteList(run, insn);
 }
@@ -1594,11 +1595,13 @@ done:
 
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
 // A remembered node is never null and the variables' generation is never 0, so a hit needs neither
-// the list nor the node tested (a site without a list never hits).
+// the list nor the node tested (a site without a list never hits). LOCAL: the handler knows the
+// site is a local, so its instance needs no test either.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
-    CVariableList* list = SiteList(run, locals, insn);
+    CVariableList* list = LOCAL ? locals : SiteList(run, locals, insn);
     const VMSiteCache& cache = insn->cache;
     if (cache.list == list && cache.generation == generation) [[likely]] {
         if (cache.node == nullptr) __builtin_unreachable();
@@ -1616,10 +1619,11 @@ struct SiteLookup {
 
 // The real that a push of a plain variable leaves and the node holding it; false when it holds
 // anything else or is out of reach.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VariableReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    VariableNode* found = PlainSiteNode(run, locals, generation, insn);
+    VariableNode* found = PlainSiteNode<LOCAL>(run, locals, generation, insn);
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
@@ -1627,17 +1631,18 @@ struct SiteLookup {
 }
 
 // The same for the first word of a superinstruction, which may also be argumentN (its node null).
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                             VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    if (insn->firstKind == VMKind::PushArgument) {
+    if (!LOCAL && insn->firstKind == VMKind::PushArgument) {
         ScriptValue argument;
         if (!RealArgument(run, insn->id, &argument)) return false;
         *real = argument.real;
         *node = nullptr;
         return true;
     }
-    return VariableReal(run, locals, generation, insn, real, node);
+    return VariableReal<LOCAL>(run, locals, generation, insn, real, node);
 }
 
 // A superinstruction's combination of a real with its integer, as the separate arithmetic word
@@ -1678,34 +1683,38 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 }
 
 // The reals that the joined pushes leave, as their handlers compute them; false where they run
-// their first word alone instead. `insn` is the joined entry.
+// their first word alone instead. `insn` is the joined entry; LOCAL as for PlainSiteNode, for
+// every site the joined push reaches.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VarConstReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* value)
 {
     double left;
     VariableNode* node;
-    return SiteReal(run, locals, generation, insn, &left, &node) && CombineReal(insn->opcode, left, insn->constant, value);
+    return SiteReal<LOCAL>(run, locals, generation, insn, &left, &node) && CombineReal(insn->opcode, left, insn->constant, value);
 }
 
 // The second integer and its combination are the entry three words on (a ConstOp of its own).
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VarConstOpReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                   VMTranslatedInsn* insn, double* value)
 {
     const VMTranslatedInsn* second = insn + 3;
-    return VarConstReal(run, locals, generation, insn, value) &&
+    return VarConstReal<LOCAL>(run, locals, generation, insn, value) &&
            CombineReal(second->opcode, *value, second->constant, value);
 }
 
 // The instance is the first word's integer; the index variable's and the element's sites are the
 // second and fourth words' entries.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline const ScriptValue* ElementReadValue(VMRunState& run, CVariableList* locals,
                                                                   uint64_t generation, VMTranslatedInsn* insn)
 {
     double real;
     VariableNode* indexNode;
-    if (!VariableReal(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
+    if (!VariableReal<LOCAL>(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
     VMTranslatedInsn* element = insn + 3;
-    CVariableList* list = DirectList(run, locals, insn->constant, element->id);
+    CVariableList* list = LOCAL ? locals : DirectList(run, locals, insn->constant, element->id);
     VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
     const ScriptValue* value = node != nullptr ? ElementToRead(&node->value, TruncToInt32(real)) : nullptr;
     return value != nullptr && Value_GetKind(value) == VALUE_REAL ? value : nullptr;
@@ -1713,20 +1722,20 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 
 // The real of the joined push that VariableCombine takes as its right operand, for each kind of
 // push it joins (the handler is chosen by that kind when the translation is bound).
-template <VMKind PUSHED>
+template <VMKind PUSHED, bool LOCAL>
 [[gnu::always_inline]] inline bool PushedReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                               VMTranslatedInsn* insn, double* value)
 {
     if constexpr (PUSHED == VMKind::PushVariable) {
         VariableNode* node;
-        return VariableReal(run, locals, generation, insn, value, &node);
+        return VariableReal<LOCAL>(run, locals, generation, insn, value, &node);
     } else if constexpr (PUSHED == VMKind::VarConst) {
-        return VarConstReal(run, locals, generation, insn, value);
+        return VarConstReal<LOCAL>(run, locals, generation, insn, value);
     } else if constexpr (PUSHED == VMKind::VarConstOp) {
-        return VarConstOpReal(run, locals, generation, insn, value);
+        return VarConstOpReal<LOCAL>(run, locals, generation, insn, value);
     } else {
         static_assert(PUSHED == VMKind::ElementRead);
-        const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
+        const ScriptValue* element = ElementReadValue<LOCAL>(run, locals, generation, insn);
         if (element != nullptr) *value = element->real;
         return element != nullptr;
     }
@@ -1744,10 +1753,11 @@ template <VMKind PUSHED>
 
 // A real popped into the plain variable of the pop entry `pop`, as its fast path stores it; false
 // when its list or node is out of reach.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool StoreReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
-    VariableNode* node = PlainSiteNode(run, locals, generation, pop);
+    VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, pop);
     if (node == nullptr) return false;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, value});
     return true;
@@ -1825,6 +1835,31 @@ inline VMTranslatedInsn* EntryAt(VMTranslation& translation, int32_t index)
     return static_cast<size_t>(index) < translation.insns.size() ? translation.insns.data() + index : nullptr;
 }
 
+// Whether a site is a plain local variable (not argumentN).
+inline bool IsLocalSite(const VMTranslatedInsn& site)
+{
+    return site.instance == VM_INSTANCE_LOCAL && site.firstKind != VMKind::PushArgument;
+}
+
+// Whether every variable that a superinstruction reaches is a local: its handler for locals takes
+// the level's local list without asking each site's instance.
+inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn* at = &insn;
+    switch (insn.kind) {
+    case VMKind::CountingStep: return IsLocalSite(insn);
+    case VMKind::ElementStore: return insn.constant == VM_INSTANCE_LOCAL && IsLocalSite(at[1]);
+    case VMKind::VariableCombine: {
+        const VMTranslatedInsn& pushed = at[1];
+        bool pushedLocal = pushed.kind == VMKind::ElementRead
+                               ? pushed.constant == VM_INSTANCE_LOCAL && IsLocalSite(at[2])
+                               : IsLocalSite(pushed);
+        return IsLocalSite(insn) && pushedLocal && IsLocalSite(translation.insns[static_cast<size_t>(insn.target) + 1]);
+    }
+    default: return false;
+    }
+}
+
 // The joined pushes that VariableCombine takes its right operand from, a handler each.
 #define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
 
@@ -1837,7 +1872,8 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
-    static const void* s_Combines[static_cast<size_t>(VMKind::Count)];
+    static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
+    static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1853,9 +1889,13 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
-#define VM_T_COMBINE_ENTRY(PUSHED) s_Combines[static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;
+#define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
+    s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
+    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;
         VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
 #undef VM_T_COMBINE_ENTRY
+        s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
+        s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1865,7 +1905,14 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
-            case VMKind::VariableCombine: insn.handler = s_Combines[static_cast<size_t>((&insn + 1)->kind)]; break;
+            case VMKind::VariableCombine:
+                insn.handler = s_Combines[SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
+                break;
+            case VMKind::CountingStep:
+            case VMKind::ElementStore:
+                insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
+                                                                : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
@@ -2211,30 +2258,35 @@ tVarConstStore: {
     goto* ip->fallback;
 }
 
-tCountingStep: {
     // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
     // counting its branch as it would alone; when either branch is the message pump's turn, the
-    // branch's own entry takes it.
-    double left, value;
-    VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !VariableReal(run, locals, generation, ip, &left, &node) ||
-        !CombineReal(ip->opcode, left, ip->constant, &value))
-        goto* ip->fallback;
-    node->value = ScriptValue{VALUE_REAL, 0, value};
-    VMTranslatedInsn* test = ip->targetEntry;
-    uint32_t counter = g_BranchCounter;
-    if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {
-        // The branch back's count or the test's reaches the pump.
-        ip = ip->nextEntry;
-        g_BranchCounter = ++counter;
-        if ((counter & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
-        VM_T_JUMP(test);
+    // branch's own entry takes it. A handler for a local variable and one for any other.
+#define VM_T_COUNTING_STEP_HANDLER(NAME, LOCAL)                                                                      \
+    NAME : {                                                                                                         \
+        double left, value;                                                                                          \
+        VariableNode* node;                                                                                          \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH ||                                              \
+            !VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) ||                                       \
+            !CombineReal(ip->opcode, left, ip->constant, &value))                                                    \
+            goto* ip->fallback;                                                                                      \
+        node->value = ScriptValue{VALUE_REAL, 0, value};                                                             \
+        VMTranslatedInsn* test = ip->targetEntry;                                                                    \
+        uint32_t counter = g_BranchCounter;                                                                          \
+        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {                                                                \
+            /* The branch back's count or the test's reaches the pump. */                                            \
+            ip = ip->nextEntry;                                                                                      \
+            g_BranchCounter = ++counter;                                                                             \
+            if ((counter & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;                                               \
+            VM_T_JUMP(test);                                                                                         \
+        }                                                                                                            \
+        g_BranchCounter = counter + 2;                                                                               \
+        ip = test;                                                                                                   \
+        bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);           \
+        VM_T_JUMP(taken ? test->targetEntry : test->nextEntry);                                                      \
     }
-    g_BranchCounter = counter + 2;
-    ip = test;
-    bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
-    VM_T_JUMP(taken ? test->targetEntry : test->nextEntry);
-}
+    VM_T_COUNTING_STEP_HANDLER(tCountingStep, false)
+    VM_T_COUNTING_STEP_HANDLER(tCountingStepLocal, true)
+#undef VM_T_COUNTING_STEP_HANDLER
 
     // A variable combined with one integer or two, the result left: a handler each, since a test
     // of the kind would cost the calls' common `argument0 - 1` more than the two handlers' size.
@@ -2283,19 +2335,24 @@ tVariableCombine:
 
     // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
     // push at most a variable item more than the joined push does.
-#define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
-    tVariableCombine##PUSHED : {                                                                                     \
+#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL)                                                                 \
+    NAME : {                                                                                                         \
         double left, right, value;                                                                                   \
         VariableNode* node;                                                                                          \
-        VMTranslatedInsn* combine = ip->targetEntry;                                                              \
+        VMTranslatedInsn* combine = ip->targetEntry;                                                                 \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
-            VariableReal(run, locals, generation, ip, &left, &node) &&                                               \
-            PushedReal<VMKind::PUSHED>(run, locals, generation, ip + 1, &right) &&                                   \
-            CombineReals(combine->opcode, left, right, &value) && StoreReal(run, locals, generation, combine + 1, value)) \
-            VM_T_JUMP(ip->nextEntry);                                                                             \
+            VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
+            PushedReal<VMKind::PUSHED, LOCAL>(run, locals, generation, ip + 1, &right) &&                            \
+            CombineReals(combine->opcode, left, right, &value) &&                                                    \
+            StoreReal<LOCAL>(run, locals, generation, combine + 1, value))                                           \
+            VM_T_JUMP(ip->nextEntry);                                                                                \
         goto* ip->fallback;                                                                                          \
     }
+#define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false)                                                 \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true)
     VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
+#undef VM_T_COMBINE_HANDLER_OF
 #undef VM_T_COMBINE_HANDLER
 
 tElementRead:
@@ -2308,26 +2365,32 @@ tElementRead:
     }
     goto* ip->fallback;
 
-tElementStore: {
     // As ElementRead, the value beneath taken over by an element that exists already (or fits its
-    // row's spare room); anything else, growing included, is the separate words' business.
-    double real;
-    VariableNode* indexNode;
-    VMTranslatedInsn* element = ip + 3;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
-        VariableReal(run, locals, generation, ip + 1, &real, &indexNode)) {
-        int32_t index = TruncToInt32(real);
-        CVariableList* list = index >= 0 ? DirectList(run, locals, ip->constant, element->id) : nullptr;
-        VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
-        ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
-        if (place != nullptr) {
-            TakeOver(place, VM_Load<ScriptValue>(sp));
-            sp += 16;
-            VM_T_GOTO(ip->nextEntry);
-        }
+    // row's spare room); anything else, growing included, is the separate words' business. A
+    // handler for a local array indexed by a local and one for any other.
+#define VM_T_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                                      \
+    NAME : {                                                                                                         \
+        double real;                                                                                                 \
+        VariableNode* indexNode;                                                                                     \
+        VMTranslatedInsn* element = ip + 3;                                                                          \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&                                               \
+            VariableReal<LOCAL>(run, locals, generation, ip + 1, &real, &indexNode)) {                               \
+            int32_t index = TruncToInt32(real);                                                                      \
+            CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, ip->constant, element->id); \
+            VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;                    \
+            ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;                \
+            if (place != nullptr) {                                                                                  \
+                TakeOver(place, VM_Load<ScriptValue>(sp));                                                           \
+                sp += 16;                                                                                            \
+                VM_T_GOTO(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+    VM_T_ELEMENT_STORE_HANDLER(tElementStore, false)
+    VM_T_ELEMENT_STORE_HANDLER(tElementStoreLocal, true)
+#undef VM_T_ELEMENT_STORE_HANDLER
 
 tConstOp: {
     // The variable beneath must lie within the level, and the integer's push must not reach a new
