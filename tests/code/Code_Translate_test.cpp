@@ -242,6 +242,26 @@ std::string CountingLoop(const std::string& setup, const std::string& body, int 
            std::to_string(count) + "\nslt.i.v\nbt " + top + "\n" + result;
 }
 
+// The same as a `for` loop compiles: the test first, the step and the jump back at the end, which
+// run as one entry.
+std::string ForLoop(const std::string& setup, const std::string& body, int count, const std::string& result)
+{
+    static int s_Loops = 0;
+    std::string top = "for" + std::to_string(++s_Loops), done = "done" + std::to_string(s_Loops);
+    return setup + "push.e 0\npop.v.i self.vmtest_ei\n" + top + ":\npush.v self.vmtest_ei\npush.i " + std::to_string(count) +
+           "\nslt.i.v\nbf " + done + "\n" + body + "\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb " +
+           top + "\n" + done + ":\n" + result;
+}
+
+// The same program with the self variables and arrays (instance -1) made locals (instance -7):
+// statements whose every variable is a local run through handlers of their own.
+std::string WithLocals(std::string source)
+{
+    for (size_t at = 0; (at = source.find("self.vmtest_e", at)) != std::string::npos;) source.replace(at, 4, "local");
+    for (size_t at = 0; (at = source.find("push.e -1\n", at)) != std::string::npos;) source.replace(at, 9, "push.e -7");
+    return source;
+}
+
 TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
 {
     const std::string fill = "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
@@ -257,6 +277,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     const Case cases[] = {
         // The array made and grown by the separate words, then written in place and read.
         {"fill and sum", CountingLoop(zero, fill, 40, "") + CountingLoop("", sum, 40, "push.v self.vmtest_et"), "1560"},
+        // Long enough for the message pump's turn to fall on the step's branches.
+        {"fill and sum in for loops", ForLoop(zero, fill, 2500, "") + ForLoop("", sum, 2500, "push.v self.vmtest_et"),
+         "6247500"},
         {"mod of a product, summed", CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 3\nmul.i.v\n"
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
@@ -290,16 +313,18 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
     for (const Case& c : cases) {
-        Program program(c.source);
-        RunOutcome outcome = program.Run(AsInstance(self));
-        std::string got = outcome.failed ? outcome.error : TextOf(outcome.result);
-        if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%.17g", outcome.Real());
-            got = text;
+        for (bool locals : {false, true}) {
+            Program program(locals ? WithLocals(c.source) : c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            std::string got = outcome.failed ? outcome.error : TextOf(outcome.result);
+            if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
+                char text[64];
+                std::snprintf(text, sizeof text, "%.17g", outcome.Real());
+                got = text;
+            }
+            EXPECT_EQ(got, c.expected) << c.what << (locals ? " (locals)" : "");
+            self->variables.Clear();
         }
-        EXPECT_EQ(got, c.expected) << c.what;
-        self->variables.Clear();
     }
     world.Clear();
 }
