@@ -1741,6 +1741,23 @@ template <VMKind PUSHED, bool LOCAL>
     }
 }
 
+// The element that an ElementStore entry `store` writes, when it exists already (or fits its row's
+// spare room) and the index variable holds a real; null when the separate words must run (growing
+// included). The index variable's and the array's sites are the second and fourth words' entries.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                          VMTranslatedInsn* store)
+{
+    double real;
+    VariableNode* indexNode;
+    if (!VariableReal<LOCAL>(run, locals, generation, store + 1, &real, &indexNode)) return nullptr;
+    VMTranslatedInsn* element = store + 3;
+    int32_t index = TruncToInt32(real);
+    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
+    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+}
+
 // Arithmetic on two reals as the separate word makes it, the commonest, an addition, tested first.
 [[gnu::always_inline]] inline bool CombineReals(uint8_t opcode, double left, double right, double* value)
 {
@@ -1849,6 +1866,10 @@ inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedIn
     switch (insn.kind) {
     case VMKind::CountingStep: return IsLocalSite(insn);
     case VMKind::ElementStore: return insn.constant == VM_INSTANCE_LOCAL && IsLocalSite(at[1]);
+    case VMKind::VarConstElementStore: {
+        const VMTranslatedInsn& store = translation.insns[static_cast<size_t>(insn.target)];
+        return IsLocalSite(insn) && store.constant == VM_INSTANCE_LOCAL && IsLocalSite((&store)[1]);
+    }
     case VMKind::VariableCombine: {
         const VMTranslatedInsn& pushed = at[1];
         bool pushedLocal = pushed.kind == VMKind::ElementRead
@@ -1896,6 +1917,7 @@ bool RunTranslated(VMRunState& run)
 #undef VM_T_COMBINE_ENTRY
         s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
+        s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1906,10 +1928,13 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             case VMKind::VariableCombine:
+                // Every joined push it is made with has a handler; anything else hands over.
                 insn.handler = s_Combines[SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
+                if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
                 break;
             case VMKind::CountingStep:
             case VMKind::ElementStore:
+            case VMKind::VarConstElementStore:
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
@@ -2370,17 +2395,9 @@ tElementRead:
     // handler for a local array indexed by a local and one for any other.
 #define VM_T_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                                      \
     NAME : {                                                                                                         \
-        double real;                                                                                                 \
-        VariableNode* indexNode;                                                                                     \
-        VMTranslatedInsn* element = ip + 3;                                                                          \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
-            reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&                                               \
-            VariableReal<LOCAL>(run, locals, generation, ip + 1, &real, &indexNode)) {                               \
-            int32_t index = TruncToInt32(real);                                                                      \
-            CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, ip->constant, element->id); \
-            VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;                    \
-            ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;                \
-            if (place != nullptr) {                                                                                  \
+            reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span) {                                               \
+            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip)) {                           \
                 TakeOver(place, VM_Load<ScriptValue>(sp));                                                           \
                 sp += 16;                                                                                            \
                 VM_T_GOTO(ip->nextEntry);                                                                            \
@@ -2391,6 +2408,24 @@ tElementRead:
     VM_T_ELEMENT_STORE_HANDLER(tElementStore, false)
     VM_T_ELEMENT_STORE_HANDLER(tElementStoreLocal, true)
 #undef VM_T_ELEMENT_STORE_HANDLER
+
+    // VarConst, then the ElementStore entry at `target` taking its result: the separate words
+    // reach a variable item deeper than the store's own.
+#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                            \
+    NAME : {                                                                                                         \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
+            VarConstReal<LOCAL>(run, locals, generation, ip, &value)) {                                              \
+            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry)) {              \
+                TakeOver(place, ScriptValue{VALUE_REAL, 0, value});                                                  \
+                VM_T_JUMP(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
+    }
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true)
+#undef VM_T_VAR_CONST_ELEMENT_STORE_HANDLER
 
 tConstOp: {
     // The variable beneath must lie within the level, and the integer's push must not reach a new

@@ -57,7 +57,8 @@ struct VariableNode;
     X(ElementRead)    /* push an integer instance and a variable index, conv.v.i, push that element */               \
     X(ElementStore)   /* the same, popping the variable item beneath into that element */                           \
     X(VariableCombine) /* push a variable, then a joined push or a variable, then ArithmeticStore: `s = s + x` */ \
-    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */
+    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */ \
+    X(VarConstElementStore) /* VarConst, then ElementStore of its result: `a[i] = i * 2` */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,

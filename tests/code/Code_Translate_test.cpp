@@ -85,6 +85,9 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+        // A variable combined with an integer, stored into an element: `a[i] = i * 2`.
+        {"push.v self.i\npush.e 2\nmul.i.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
+         {K::VarConstElementStore, K::ConstOp, K::Fast, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
         // A loop's step, the jump back and its test of the same variable; not of another.
         {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
          {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::CountingStep, K::ConstOp, K::Fast, K::PopVariable,
@@ -306,6 +309,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
          "Pop :: Execution Error - Variable index out of range vmtest_ea"},
         {"a text added", CountingLoop(zero, sum, 1, "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n" + sum),
          "DoAdd :: Execution Error"},
+        {"mod 0 into an element", CountingLoop(zero, fill, 3, "push.v self.vmtest_ei\npush.e 0\nmod.i.v\npush.e -1\n"
+                                                             "push.v self.vmtest_ei\nconv.v.i\npop.v.v stack.vmtest_ea[]"),
+         "DoMod :: Divide by zero"},
         {"mod 0", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 1\nmod.i.v\npopz.v", 2,
                                "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 0\nmod.i.v\npopz.v"),
          "DoMod :: Divide by zero"},

@@ -3,7 +3,7 @@
 // every computation and conversion, with blocks, forward branches, calls, arrays, rotations), so the
 // code is well formed as compiled game code is, while the values, indices, instance targets and the
 // errors they raise are the input's. With counting loops on, the builder also writes bounded loops
-// over a local counter and the variable-and-integer sequences that the translated form joins.
+// over a local or self counter and the variable-and-integer sequences that the translated form joins.
 #pragma once
 
 #include <cstdint>
@@ -351,6 +351,20 @@ private:
         (void)floor;
     }
 
+    // A variable combined with an integer stored into an element at a variable's index: `a[i] = i * 2`;
+    // every variable a local in a third of them.
+    void CombinedIntoElement()
+    {
+        bool local = Byte() % 3 == 0;
+        VariableWithIntegers(1, local);
+        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        Emit("push.e " + std::to_string(instance));
+        Emit("push.v " + IndexVariable(local));
+        Emit("conv.v.i");
+        Emit("pop.v.v stack.fz_arr[]");
+        m_Stack.pop_back();
+    }
+
     // A variable combined with one integer or two in a row: `i * 2`, `(i * 3) mod 7`.
     void VariableWithIntegers(int count, bool local = false)
     {
@@ -367,7 +381,7 @@ private:
     {
         ++m_Ops;
         size_t above = m_Stack.size() - floor;
-        uint8_t choice = Byte() % (m_Loops ? 21 : 16);
+        uint8_t choice = Byte() % (m_Loops ? 22 : 16);
         switch (choice) {
         case 0:
         case 1: PushConstant(); return;
@@ -416,6 +430,7 @@ private:
         case 18: return ElementAtVariable(floor);
         case 19: return StoredArithmetic(floor);
         case 20: return VariableWithIntegers(2);
+        case 21: return CombinedIntoElement();
         default:
             if (above >= 1 && Top() == 'i') Emit("break.e 0xFFFF");
             return;
