@@ -1881,6 +1881,14 @@ inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedIn
     }
 }
 
+// Whether a counting step adds its integer and its test is `less than` branching out when false:
+// the loop a `for` counting up compiles to.
+inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& step)
+{
+    const VMTranslatedInsn& test = translation.insns[static_cast<size_t>(step.target)];
+    return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
+}
+
 // The joined pushes that VariableCombine takes its right operand from, a handler each.
 #define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
 
@@ -1895,6 +1903,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_PopElements[16];
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
+    static const void* s_CountingUp[2];                                    // [the variable a local]
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1916,6 +1925,8 @@ bool RunTranslated(VMRunState& run)
         VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
 #undef VM_T_COMBINE_ENTRY
         s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
+        s_CountingUp[0] = &&tCountingUp;
+        s_CountingUp[1] = &&tCountingUpLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
         s_Ready = true;
@@ -1933,6 +1944,11 @@ bool RunTranslated(VMRunState& run)
                 if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
                 break;
             case VMKind::CountingStep:
+                if (CountsUp(translation, insn)) {
+                    insn.handler = s_CountingUp[SitesAllLocal(translation, insn)];
+                    break;
+                }
+                [[fallthrough]];
             case VMKind::ElementStore:
             case VMKind::VarConstElementStore:
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
@@ -2285,14 +2301,18 @@ tVarConstStore: {
 
     // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
     // counting its branch as it would alone; when either branch is the message pump's turn, the
-    // branch's own entry takes it. A handler for a local variable and one for any other.
-#define VM_T_COUNTING_STEP_HANDLER(NAME, LOCAL)                                                                      \
+    // branch's own entry takes it. A handler for a local variable and one for any other, each also
+    // for the commonest loop, counting up by an addition while less than its limit (UP).
+#define VM_T_COUNTING_STEP_HANDLER(NAME, LOCAL, UP)                                                                  \
     NAME : {                                                                                                         \
         double left, value;                                                                                          \
         VariableNode* node;                                                                                          \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH ||                                              \
-            !VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) ||                                       \
-            !CombineReal(ip->opcode, left, ip->constant, &value))                                                    \
+            !VariableReal<LOCAL>(run, locals, generation, ip, &left, &node))                                         \
+            goto* ip->fallback;                                                                                      \
+        if (UP)                                                                                                      \
+            value = left + static_cast<double>(ip->constant);                                                        \
+        else if (!CombineReal(ip->opcode, left, ip->constant, &value))                                               \
             goto* ip->fallback;                                                                                      \
         node->value = ScriptValue{VALUE_REAL, 0, value};                                                             \
         VMTranslatedInsn* test = ip->targetEntry;                                                                    \
@@ -2306,11 +2326,16 @@ tVarConstStore: {
         }                                                                                                            \
         g_BranchCounter = counter + 2;                                                                               \
         ip = test;                                                                                                   \
+        if (UP)                                                                                                      \
+            VM_T_JUMP(value - static_cast<double>(test->constant) < -Code_CompareEpsilon ? test->nextEntry           \
+                                                                                          : test->targetEntry);      \
         bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);           \
         VM_T_JUMP(taken ? test->targetEntry : test->nextEntry);                                                      \
     }
-    VM_T_COUNTING_STEP_HANDLER(tCountingStep, false)
-    VM_T_COUNTING_STEP_HANDLER(tCountingStepLocal, true)
+    VM_T_COUNTING_STEP_HANDLER(tCountingStep, false, false)
+    VM_T_COUNTING_STEP_HANDLER(tCountingStepLocal, true, false)
+    VM_T_COUNTING_STEP_HANDLER(tCountingUp, false, true)
+    VM_T_COUNTING_STEP_HANDLER(tCountingUpLocal, true, true)
 #undef VM_T_COUNTING_STEP_HANDLER
 
     // A variable combined with one integer or two, the result left: a handler each, since a test

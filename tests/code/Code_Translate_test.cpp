@@ -246,13 +246,14 @@ std::string CountingLoop(const std::string& setup, const std::string& body, int 
 }
 
 // The same as a `for` loop compiles: the test first, the step and the jump back at the end, which
-// run as one entry.
-std::string ForLoop(const std::string& setup, const std::string& body, int count, const std::string& result)
+// run as one entry. `test`: the comparison and the branch out.
+std::string ForLoop(const std::string& setup, const std::string& body, int count, const std::string& result,
+                    const std::string& test = "slt.i.v\nbf")
 {
     static int s_Loops = 0;
     std::string top = "for" + std::to_string(++s_Loops), done = "done" + std::to_string(s_Loops);
     return setup + "push.e 0\npop.v.i self.vmtest_ei\n" + top + ":\npush.v self.vmtest_ei\npush.i " + std::to_string(count) +
-           "\nslt.i.v\nbf " + done + "\n" + body + "\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb " +
+           "\n" + test + " " + done + "\n" + body + "\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb " +
            top + "\n" + done + ":\n" + result;
 }
 
@@ -282,6 +283,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
         {"fill and sum", CountingLoop(zero, fill, 40, "") + CountingLoop("", sum, 40, "push.v self.vmtest_et"), "1560"},
         // Long enough for the message pump's turn to fall on the step's branches.
         {"fill and sum in for loops", ForLoop(zero, fill, 2500, "") + ForLoop("", sum, 2500, "push.v self.vmtest_et"),
+         "6247500"},
+        {"for loops left when greater or equal", ForLoop(zero, fill, 2500, "", "sge.i.v\nbt") +
+                                                     ForLoop("", sum, 2500, "push.v self.vmtest_et", "sge.i.v\nbt"),
          "6247500"},
         {"mod of a product, summed", CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 3\nmul.i.v\n"
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",

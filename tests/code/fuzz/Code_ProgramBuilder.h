@@ -267,8 +267,10 @@ private:
         Emit(top + ":");
         Emit("push.v " + counter);
         Emit("push.e " + std::to_string(Byte() % 5));
-        Emit("slt.i.v");
-        Emit("bf " + done);
+        // Left while less, or while not greater or equal: the translated form runs them apart.
+        bool less = Byte() & 1;
+        Emit(less ? "slt.i.v" : "sge.i.v");
+        Emit((less ? "bf " : "bt ") + done);
         ++m_Depth;
         m_Active.push_back(counter);
         Block(floor);
