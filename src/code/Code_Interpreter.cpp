@@ -4,7 +4,10 @@
 // state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD). RunTranslated runs the
 // same instructions from a buffer's translation (Code_Translate.h) with the same fast paths and
 // calls out, and hands the run to the word loop whenever the debugger wants attention or words
-// were written; the word loop is the reference that the translation must match.
+// were written; the word loop is the reference that the translation must match. When a
+// translation is bound, some kinds get a handler made for what their words are: a joined
+// combination for the kind of push it joins, statements whose every variable is a local, and a
+// counting step that adds and tests `less than`.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
