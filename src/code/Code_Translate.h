@@ -90,7 +90,8 @@ struct VMTranslatedInsn {
     int32_t at = 0;                      // its code address
     int32_t nextPc = 0;                  // the address after it and its operand
     int32_t target = 0;                  // a branch's target index (VarConstBranch's too); VariableCombine's
-                                         // ArithmeticStore entry; CountingStep's VarConstBranch entry
+                                         // ArithmeticStore entry; CountingStep's VarConstBranch entry;
+                                         // VarConstElementStore's ElementStore entry
     int32_t next = 0;                    // the index after a superinstruction's words
     int32_t instance = 0;                // a plain variable's instance (from the word)
     int32_t id = 0;                      // a variable's identifier
