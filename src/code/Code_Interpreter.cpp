@@ -4,7 +4,10 @@
 // state brought up to date (VM_SAVE) and read back afterwards (VM_LOAD). RunTranslated runs the
 // same instructions from a buffer's translation (Code_Translate.h) with the same fast paths and
 // calls out, and hands the run to the word loop whenever the debugger wants attention or words
-// were written; the word loop is the reference that the translation must match.
+// were written; the word loop is the reference that the translation must match. When a
+// translation is bound, some kinds get a handler made for what their words are: a joined
+// combination for the kind of push it joins, statements whose every variable is a local, and a
+// counting step that adds and tests `less than`.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
@@ -1570,7 +1573,8 @@ done:
 
 [[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
 {
-    if (insn->instance == VM_INSTANCE_LOCAL) return locals;
+    if (insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return locals;
     if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
     return OtherSiteList(run, insn);
 }
@@ -1593,10 +1597,19 @@ done:
 }
 
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
+// A remembered node is never null and the variables' generation is never 0, so a hit needs neither
+// the list nor the node tested (a site without a list never hits). LOCAL: the handler knows the
+// site is a local, so its instance needs no test either.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
-    CVariableList* list = SiteList(run, locals, insn);
+    CVariableList* list = LOCAL ? locals : SiteList(run, locals, insn);
+    const VMSiteCache& cache = insn->cache;
+    if (cache.list == list && cache.generation == generation) [[likely]] {
+        if (cache.node == nullptr) __builtin_unreachable();
+        return cache.node;
+    }
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
@@ -1607,34 +1620,54 @@ struct SiteLookup {
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
 };
 
-// The real that the first word of a superinstruction pushes (a plain variable or argumentN) and the
-// node holding it (null for an argument); false when it holds anything else or is out of reach.
-[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
-                                            VMTranslatedInsn* insn, double* real, VariableNode** node)
+// The real that a push of a plain variable leaves and the node holding it; false when it holds
+// anything else or is out of reach.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline bool VariableReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    if (insn->firstKind == VMKind::PushArgument) {
-        ScriptValue argument;
-        if (!RealArgument(run, insn->id, &argument)) return false;
-        *real = argument.real;
-        *node = nullptr;
-        return true;
-    }
-    VariableNode* found = PlainSiteNode(run, locals, generation, insn);
+    VariableNode* found = PlainSiteNode<LOCAL>(run, locals, generation, insn);
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
     return true;
 }
 
-// A superinstruction's combination of a real with its integer, as the separate arithmetic word
-// would make it; false when that word's general routine must run (and report).
-[[gnu::always_inline]] inline bool CombineReal(uint8_t opcode, double left, int32_t constant, double* value)
+// The same for the first word of a superinstruction, which may also be argumentN (its node null).
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                            VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    if (opcode == VM_OP_ADD) {
-        *value = left + static_cast<double>(constant);
+    if (!LOCAL && insn->firstKind == VMKind::PushArgument) {
+        ScriptValue argument;
+        if (!RealArgument(run, insn->id, &argument)) return false;
+        *real = argument.real;
+        *node = nullptr;
         return true;
     }
-    return RealArithmetic(opcode, VM_TYPE_INT, left, static_cast<double>(constant), value);
+    return VariableReal<LOCAL>(run, locals, generation, insn, real, node);
+}
+
+// A superinstruction's combination of a real with its integer, as the separate arithmetic word
+// would make it; false when that word's general routine must run (and report).
+// The commonest opcodes are tested one by one before the general choice, and `mod` by an integer
+// other than 0 needs no test of the divisor.
+[[gnu::always_inline]] inline bool CombineReal(uint8_t opcode, double left, int32_t constant, double* value)
+{
+    double right = static_cast<double>(constant);
+    if (opcode == VM_OP_ADD) {
+        *value = left + right;
+        return true;
+    }
+    if (opcode == VM_OP_MUL) {
+        *value = left * right;
+        return true;
+    }
+    if (opcode == VM_OP_MOD && constant != 0) {
+        *value = RemainderByWhole(left, constant);
+        return true;
+    }
+    return RealArithmetic(opcode, VM_TYPE_INT, left, right, value);
 }
 
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
@@ -1653,63 +1686,98 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 }
 
 // The reals that the joined pushes leave, as their handlers compute them; false where they run
-// their first word alone instead. `insn` is the joined entry.
+// their first word alone instead. `insn` is the joined entry; LOCAL as for PlainSiteNode, for
+// every site the joined push reaches.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VarConstReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* value)
 {
     double left;
     VariableNode* node;
-    return SiteReal(run, locals, generation, insn, &left, &node) && CombineReal(insn->opcode, left, insn->constant, value);
+    return SiteReal<LOCAL>(run, locals, generation, insn, &left, &node) && CombineReal(insn->opcode, left, insn->constant, value);
 }
 
 // The second integer and its combination are the entry three words on (a ConstOp of its own).
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VarConstOpReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                   VMTranslatedInsn* insn, double* value)
 {
     const VMTranslatedInsn* second = insn + 3;
-    return VarConstReal(run, locals, generation, insn, value) &&
+    return VarConstReal<LOCAL>(run, locals, generation, insn, value) &&
            CombineReal(second->opcode, *value, second->constant, value);
 }
 
 // The instance is the first word's integer; the index variable's and the element's sites are the
 // second and fourth words' entries.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline const ScriptValue* ElementReadValue(VMRunState& run, CVariableList* locals,
                                                                   uint64_t generation, VMTranslatedInsn* insn)
 {
     double real;
     VariableNode* indexNode;
-    if (!SiteReal(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
+    if (!VariableReal<LOCAL>(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
     VMTranslatedInsn* element = insn + 3;
-    CVariableList* list = DirectList(run, locals, insn->constant, element->id);
+    CVariableList* list = LOCAL ? locals : DirectList(run, locals, insn->constant, element->id);
     VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
     const ScriptValue* value = node != nullptr ? ElementToRead(&node->value, TruncToInt32(real)) : nullptr;
     return value != nullptr && Value_GetKind(value) == VALUE_REAL ? value : nullptr;
 }
 
-// The real of the joined push that VariableCombine takes as its right operand.
+// The real of the joined push that VariableCombine takes as its right operand, for each kind of
+// push it joins (the handler is chosen by that kind when the translation is bound).
+template <VMKind PUSHED, bool LOCAL>
 [[gnu::always_inline]] inline bool PushedReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                               VMTranslatedInsn* insn, double* value)
 {
-    VariableNode* node;
-    switch (insn->kind) {
-    case VMKind::PushVariable: return SiteReal(run, locals, generation, insn, value, &node);
-    case VMKind::VarConst: return VarConstReal(run, locals, generation, insn, value);
-    case VMKind::VarConstOp: return VarConstOpReal(run, locals, generation, insn, value);
-    case VMKind::ElementRead: {
-        const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
+    if constexpr (PUSHED == VMKind::PushVariable) {
+        VariableNode* node;
+        return VariableReal<LOCAL>(run, locals, generation, insn, value, &node);
+    } else if constexpr (PUSHED == VMKind::VarConst) {
+        return VarConstReal<LOCAL>(run, locals, generation, insn, value);
+    } else if constexpr (PUSHED == VMKind::VarConstOp) {
+        return VarConstOpReal<LOCAL>(run, locals, generation, insn, value);
+    } else {
+        static_assert(PUSHED == VMKind::ElementRead);
+        const ScriptValue* element = ElementReadValue<LOCAL>(run, locals, generation, insn);
         if (element != nullptr) *value = element->real;
         return element != nullptr;
     }
-    default: return false;
+}
+
+// The element that an ElementStore entry `store` writes, when it exists already (or fits its row's
+// spare room) and the index variable holds a real; null when the separate words must run (growing
+// included). The index variable's and the array's sites are the second and fourth words' entries.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                          VMTranslatedInsn* store)
+{
+    double real;
+    VariableNode* indexNode;
+    if (!VariableReal<LOCAL>(run, locals, generation, store + 1, &real, &indexNode)) return nullptr;
+    VMTranslatedInsn* element = store + 3;
+    int32_t index = TruncToInt32(real);
+    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
+    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+}
+
+// Arithmetic on two reals as the separate word makes it, the commonest, an addition, tested first.
+[[gnu::always_inline]] inline bool CombineReals(uint8_t opcode, double left, double right, double* value)
+{
+    if (opcode == VM_OP_ADD) {
+        *value = left + right;
+        return true;
     }
+    return RealArithmetic(opcode, VM_TYPE_VARIABLE, left, right, value);
 }
 
 // A real popped into the plain variable of the pop entry `pop`, as its fast path stores it; false
 // when its list or node is out of reach.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool StoreReal(VMRunState& run, CVariableList* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
-    VariableNode* node = PlainSiteNode(run, locals, generation, pop);
+    VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, pop);
     if (node == nullptr) return false;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, value});
     return true;
@@ -1751,6 +1819,13 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 
 #define VM_T_NEXT() VM_T_GOTO(ip + 1)
 
+// The same from a handler that left the stack pointer as it found it: the test passed on the way in.
+#define VM_T_JUMP(target)                                                                                            \
+    do {                                                                                                             \
+        ip = (target);                                                                                               \
+        goto* ip->handler;                                                                                           \
+    } while (0)
+
 // Runs an instruction outside the loop on the saved state, then carries on after it, or wherever
 // the call moved the run.
 #define VM_T_CALL_OUT(statement)                                                                                     \
@@ -1774,6 +1849,52 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
         VM_T_CALL_OUT(general);                                                                                      \
     } while (0)
 
+// The entry at an index, or null for an index that names none (a field the entry's kind does not use).
+inline VMTranslatedInsn* EntryAt(VMTranslation& translation, int32_t index)
+{
+    return static_cast<size_t>(index) < translation.insns.size() ? translation.insns.data() + index : nullptr;
+}
+
+// Whether a site is a plain local variable (not argumentN).
+inline bool IsLocalSite(const VMTranslatedInsn& site)
+{
+    return site.instance == VM_INSTANCE_LOCAL && site.firstKind != VMKind::PushArgument;
+}
+
+// Whether every variable that a superinstruction reaches is a local: its handler for locals takes
+// the level's local list without asking each site's instance.
+inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn* at = &insn;
+    switch (insn.kind) {
+    case VMKind::CountingStep: return IsLocalSite(insn);
+    case VMKind::ElementStore: return insn.constant == VM_INSTANCE_LOCAL && IsLocalSite(at[1]);
+    case VMKind::VarConstElementStore: {
+        const VMTranslatedInsn& store = translation.insns[static_cast<size_t>(insn.target)];
+        return IsLocalSite(insn) && store.constant == VM_INSTANCE_LOCAL && IsLocalSite((&store)[1]);
+    }
+    case VMKind::VariableCombine: {
+        const VMTranslatedInsn& pushed = at[1];
+        bool pushedLocal = pushed.kind == VMKind::ElementRead
+                               ? pushed.constant == VM_INSTANCE_LOCAL && IsLocalSite(at[2])
+                               : IsLocalSite(pushed);
+        return IsLocalSite(insn) && pushedLocal && IsLocalSite(translation.insns[static_cast<size_t>(insn.target) + 1]);
+    }
+    default: return false;
+    }
+}
+
+// Whether a counting step adds its integer and its test is `less than` branching out when false:
+// the loop a `for` counting up compiles to.
+inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& step)
+{
+    const VMTranslatedInsn& test = translation.insns[static_cast<size_t>(step.target)];
+    return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
+}
+
+// The joined pushes that VariableCombine takes its right operand from, a handler each.
+#define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
+
 // The loop over translated code. It runs the run until it ends (true) or until the plain loop must
 // take over (false, the run's state saved at the instruction to run next): the debugger wants
 // attention, code words were written, or the code holds what only the plain loop runs.
@@ -1783,6 +1904,9 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
+    static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
+    static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
+    static const void* s_CountingUp[2];                                    // [the variable a local]
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1798,6 +1922,16 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+#define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
+    s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
+    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;
+        VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
+#undef VM_T_COMBINE_ENTRY
+        s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
+        s_CountingUp[0] = &&tCountingUp;
+        s_CountingUp[1] = &&tCountingUpLocal;
+        s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
+        s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1807,11 +1941,29 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            case VMKind::VariableCombine:
+                // Every joined push it is made with has a handler; anything else hands over.
+                insn.handler = s_Combines[SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
+                if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
+                break;
+            case VMKind::CountingStep:
+                if (CountsUp(translation, insn)) {
+                    insn.handler = s_CountingUp[SitesAllLocal(translation, insn)];
+                    break;
+                }
+                [[fallthrough]];
+            case VMKind::ElementStore:
+            case VMKind::VarConstElementStore:
+                insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
+                                                                : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
             insn.fallback = insn.firstKind == VMKind::Fast ? s_Fast[insn.word >> 16]
                                                            : s_Kinds[static_cast<size_t>(insn.firstKind)];
+            insn.targetEntry = EntryAt(translation, insn.target);
+            insn.nextEntry = EntryAt(translation, insn.next);
         }
         translation.bound = true;
     };
@@ -1998,16 +2150,16 @@ tBranchTrue:
 tBranchFalse:
     if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
     // The bool's lowest byte alone counts.
-    if (ip->kind == VMKind::Branch) VM_T_GOTO(insns + ip->target);
+    if (ip->kind == VMKind::Branch) VM_T_GOTO(ip->targetEntry);
     sp += 4;
-    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? insns + ip->target : ip + 1);
+    VM_T_GOTO((sp[-4] != 0) == (ip->kind == VMKind::BranchTrue) ? ip->targetEntry : ip + 1);
 
 pumpAndBranch: {
     // Every 4096th branch pumps messages first. What the branch needs is read before: code run
     // meanwhile may make this translation again.
     bool conditional = ip->kind != VMKind::Branch;
     bool taken = !conditional || (*sp != 0) == (ip->kind == VMKind::BranchTrue);
-    VMTranslatedInsn* target = taken ? insns + ip->target : ip + 1;
+    VMTranslatedInsn* target = taken ? ip->targetEntry : ip + 1;
     int32_t targetPc = target->at;
     VM_T_SAVE();
     VM_SettleArguments(run);
@@ -2128,11 +2280,11 @@ tVarConstBranch: {
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
             ++g_BranchCounter;
             bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
-            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);
+            VM_T_JUMP(taken ? ip->targetEntry : ip->nextEntry);
         }
         sp -= 4;
         VM_Store<int32_t>(sp, result ? 1 : 0);
-        VM_T_GOTO(insns + ip->next - 1);
+        VM_T_GOTO(ip->nextEntry - 1);
     }
     goto* ip->fallback;
 }
@@ -2140,34 +2292,54 @@ tVarConstBranch: {
 tVarConstStore: {
     double left, value;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node) &&
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && VariableReal(run, locals, generation, ip, &left, &node) &&
         CombineReal(ip->opcode, left, ip->constant, &value)) {
         node->value.kind = VALUE_REAL;
         node->value.ref = 0;
         node->value.real = value;
-        VM_T_GOTO(insns + ip->next);
+        VM_T_JUMP(ip->nextEntry);
     }
     goto* ip->fallback;
 }
 
-tCountingStep: {
     // VarConstStore, then the branch back (`next`) and the test it leads to (`target`), each
-    // counting its branch as it would alone; the message pump's turn is taken by their own entries.
-    double left, value;
-    VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH || !SiteReal(run, locals, generation, ip, &left, &node) ||
-        !CombineReal(ip->opcode, left, ip->constant, &value))
-        goto* ip->fallback;
-    node->value = ScriptValue{VALUE_REAL, 0, value};
-    VMTranslatedInsn* test = insns + ip->target;
-    ip = insns + ip->next;
-    if (((++g_BranchCounter) & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;
-    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) VM_T_GOTO(test);
-    ++g_BranchCounter;
-    ip = test;
-    bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);
-    VM_T_GOTO(taken ? insns + test->target : insns + test->next);
-}
+    // counting its branch as it would alone; when either branch is the message pump's turn, the
+    // branch's own entry takes it. A handler for a local variable and one for any other, each also
+    // for the commonest loop, counting up by an addition while less than its limit (UP).
+#define VM_T_COUNTING_STEP_HANDLER(NAME, LOCAL, UP)                                                                  \
+    NAME : {                                                                                                         \
+        double left, value;                                                                                          \
+        VariableNode* node;                                                                                          \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater < FUSED_DEPTH ||                                              \
+            !VariableReal<LOCAL>(run, locals, generation, ip, &left, &node))                                         \
+            goto* ip->fallback;                                                                                      \
+        if (UP)                                                                                                      \
+            value = left + static_cast<double>(ip->constant);                                                        \
+        else if (!CombineReal(ip->opcode, left, ip->constant, &value))                                               \
+            goto* ip->fallback;                                                                                      \
+        node->value = ScriptValue{VALUE_REAL, 0, value};                                                             \
+        VMTranslatedInsn* test = ip->targetEntry;                                                                    \
+        uint32_t counter = g_BranchCounter;                                                                          \
+        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {                                                                \
+            /* The branch back's count or the test's reaches the pump. */                                            \
+            ip = ip->nextEntry;                                                                                      \
+            g_BranchCounter = ++counter;                                                                             \
+            if ((counter & BRANCH_PUMP_MASK) == 0) goto pumpAndBranch;                                               \
+            VM_T_JUMP(test);                                                                                         \
+        }                                                                                                            \
+        g_BranchCounter = counter + 2;                                                                               \
+        ip = test;                                                                                                   \
+        if (UP)                                                                                                      \
+            VM_T_JUMP(value - static_cast<double>(test->constant) < -Code_CompareEpsilon ? test->nextEntry           \
+                                                                                          : test->targetEntry);      \
+        bool taken = CompareReal(test->opcode, value, test->constant) == (test->branchOpcode == VM_OP_BT);           \
+        VM_T_JUMP(taken ? test->targetEntry : test->nextEntry);                                                      \
+    }
+    VM_T_COUNTING_STEP_HANDLER(tCountingStep, false, false)
+    VM_T_COUNTING_STEP_HANDLER(tCountingStepLocal, true, false)
+    VM_T_COUNTING_STEP_HANDLER(tCountingUp, false, true)
+    VM_T_COUNTING_STEP_HANDLER(tCountingUpLocal, true, true)
+#undef VM_T_COUNTING_STEP_HANDLER
 
     // A variable combined with one integer or two, the result left: a handler each, since a test
     // of the kind would cost the calls' common `argument0 - 1` more than the two handlers' size.
@@ -2178,7 +2350,7 @@ tCountingStep: {
             KIND##Real(run, locals, generation, ip, &value)) {                                                       \
             sp -= 16;                                                                                                \
             VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
-            VM_T_GOTO(insns + ip->next);                                                                             \
+            VM_T_GOTO(ip->nextEntry);                                                                             \
         }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
@@ -2192,7 +2364,7 @@ tVarConstTest: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
         sp -= 4;
         VM_Store<int32_t>(sp, CompareReal(ip->opcode, left, ip->constant) ? 1 : 0);
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2205,55 +2377,83 @@ tArithmeticStore: {
         RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24), VM_Load<double>(sp + 8), &value) &&
         StoreReal(run, locals, generation, ip + 1, value)) {
         sp += 32;
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }
 
-tVariableCombine: {
+tVariableCombine:
+    // Bound per joined push below; never reached itself.
+    goto tHandover;
+
     // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
     // push at most a variable item more than the joined push does.
-    double left, right, value;
-    VariableNode* node;
-    VMTranslatedInsn* combine = insns + ip->target;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&
-        SiteReal(run, locals, generation, ip, &left, &node) && PushedReal(run, locals, generation, ip + 1, &right) &&
-        RealArithmetic(combine->opcode, VM_TYPE_VARIABLE, left, right, &value) &&
-        StoreReal(run, locals, generation, combine + 1, value))
-        VM_T_GOTO(insns + ip->next);
-    goto* ip->fallback;
-}
+#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL)                                                                 \
+    NAME : {                                                                                                         \
+        double left, right, value;                                                                                   \
+        VariableNode* node;                                                                                          \
+        VMTranslatedInsn* combine = ip->targetEntry;                                                                 \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
+            VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
+            PushedReal<VMKind::PUSHED, LOCAL>(run, locals, generation, ip + 1, &right) &&                            \
+            CombineReals(combine->opcode, left, right, &value) &&                                                    \
+            StoreReal<LOCAL>(run, locals, generation, combine + 1, value))                                           \
+            VM_T_JUMP(ip->nextEntry);                                                                                \
+        goto* ip->fallback;                                                                                          \
+    }
+#define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false)                                                 \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true)
+    VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
+#undef VM_T_COMBINE_HANDLER_OF
+#undef VM_T_COMBINE_HANDLER
 
 tElementRead:
     if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
         if (const ScriptValue* value = ElementReadValue(run, locals, generation, ip)) {
             sp -= 16;
             VM_Store(sp, ScriptValue{value->kind, 0, value->real});
-            VM_T_GOTO(insns + ip->next);
+            VM_T_GOTO(ip->nextEntry);
         }
     }
     goto* ip->fallback;
 
-tElementStore: {
     // As ElementRead, the value beneath taken over by an element that exists already (or fits its
-    // row's spare room); anything else, growing included, is the separate words' business.
-    double real;
-    VariableNode* indexNode;
-    VMTranslatedInsn* element = ip + 3;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span &&
-        SiteReal(run, locals, generation, ip + 1, &real, &indexNode)) {
-        int32_t index = TruncToInt32(real);
-        CVariableList* list = index >= 0 ? DirectList(run, locals, ip->constant, element->id) : nullptr;
-        VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
-        ScriptValue* place = node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
-        if (place != nullptr) {
-            TakeOver(place, VM_Load<ScriptValue>(sp));
-            sp += 16;
-            VM_T_GOTO(insns + ip->next);
-        }
+    // row's spare room); anything else, growing included, is the separate words' business. A
+    // handler for a local array indexed by a local and one for any other.
+#define VM_T_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                                      \
+    NAME : {                                                                                                         \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            reinterpret_cast<uintptr_t>(sp) + 16 <= lowWater + span) {                                               \
+            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip)) {                           \
+                TakeOver(place, VM_Load<ScriptValue>(sp));                                                           \
+                sp += 16;                                                                                            \
+                VM_T_GOTO(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+    VM_T_ELEMENT_STORE_HANDLER(tElementStore, false)
+    VM_T_ELEMENT_STORE_HANDLER(tElementStoreLocal, true)
+#undef VM_T_ELEMENT_STORE_HANDLER
+
+    // VarConst, then the ElementStore entry at `target` taking its result: the separate words
+    // reach a variable item deeper than the store's own.
+#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                            \
+    NAME : {                                                                                                         \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
+            VarConstReal<LOCAL>(run, locals, generation, ip, &value)) {                                              \
+            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry)) {              \
+                TakeOver(place, ScriptValue{VALUE_REAL, 0, value});                                                  \
+                VM_T_JUMP(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
+    }
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true)
+#undef VM_T_VAR_CONST_ELEMENT_STORE_HANDLER
 
 tConstOp: {
     // The variable beneath must lie within the level, and the integer's push must not reach a new
@@ -2263,7 +2463,7 @@ tConstOp: {
         (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL &&
         CombineReal(ip->opcode, VM_Load<double>(sp + 8), ip->constant, &value)) {
         VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_GOTO(insns + ip->next);
+        VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2274,10 +2474,12 @@ tConstOp: {
 #undef VM_T_LOAD
 #undef VM_T_GOTO
 #undef VM_T_NEXT
+#undef VM_T_JUMP
 #undef VM_T_CALL_OUT
 #undef VM_T_CALL_OUT_VARIABLE
 #undef VM_T_OPERAND
 #undef VM_T_FAST_OR_CALL_OUT
+#undef VM_T_COMBINED_PUSHES
 
 // The stack region of a run at this depth: the one kept from an earlier run, or a new one.
 VMRegion& RegionFor(int32_t depth)

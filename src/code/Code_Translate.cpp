@@ -349,6 +349,20 @@ void JoinCountingSteps(VMTranslation& t)
     }
 }
 
+// A variable combined with an integer whose result an element store at a variable's index takes
+// (`a[i] = i * 2`): the combination's entry runs both, `target` the store's entry.
+void JoinElementStores(VMTranslation& t)
+{
+    for (size_t i = 0; i + 1 < t.insns.size(); ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        if (head.kind != VMKind::VarConst || static_cast<size_t>(head.next) >= t.insns.size() - 1) continue;
+        if (t.insns[static_cast<size_t>(head.next)].kind != VMKind::ElementStore) continue;
+        head.kind = VMKind::VarConstElementStore;
+        head.target = head.next;
+        head.next = t.insns[static_cast<size_t>(head.next)].next;
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -363,6 +377,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     JoinLonger(*t);
     JoinCombinedStores(*t);
     JoinCountingSteps(*t);
+    JoinElementStores(*t);
     return t;
 }
 

@@ -57,7 +57,8 @@ struct VariableNode;
     X(ElementRead)    /* push an integer instance and a variable index, conv.v.i, push that element */               \
     X(ElementStore)   /* the same, popping the variable item beneath into that element */                           \
     X(VariableCombine) /* push a variable, then a joined push or a variable, then ArithmeticStore: `s = s + x` */ \
-    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */
+    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */ \
+    X(VarConstElementStore) /* VarConst, then ElementStore of its result: `a[i] = i * 2` */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,
@@ -89,7 +90,8 @@ struct VMTranslatedInsn {
     int32_t at = 0;                      // its code address
     int32_t nextPc = 0;                  // the address after it and its operand
     int32_t target = 0;                  // a branch's target index (VarConstBranch's too); VariableCombine's
-                                         // ArithmeticStore entry; CountingStep's VarConstBranch entry
+                                         // ArithmeticStore entry; CountingStep's VarConstBranch entry;
+                                         // VarConstElementStore's ElementStore entry
     int32_t next = 0;                    // the index after a superinstruction's words
     int32_t instance = 0;                // a plain variable's instance (from the word)
     int32_t id = 0;                      // a variable's identifier
@@ -97,6 +99,10 @@ struct VMTranslatedInsn {
     int32_t constant = 0;                // an immediate or a superinstruction's integer
     uint8_t operand[8] = {};             // a push's constant bytes
     VMSiteCache cache;
+    // The entries that `target` and `next` index, bound with the handler: a jump needs no index
+    // arithmetic.
+    VMTranslatedInsn* targetEntry = nullptr;
+    VMTranslatedInsn* nextEntry = nullptr;
 };
 
 struct VMTranslation {

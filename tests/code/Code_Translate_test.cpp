@@ -85,6 +85,9 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+        // A variable combined with an integer, stored into an element: `a[i] = i * 2`.
+        {"push.v self.i\npush.e 2\nmul.i.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
+         {K::VarConstElementStore, K::ConstOp, K::Fast, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
         // A loop's step, the jump back and its test of the same variable; not of another.
         {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\npush.v self.i\npush.e 1\nadd.i.v\npop.v.v self.i\nb top\ndone:",
          {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::CountingStep, K::ConstOp, K::Fast, K::PopVariable,
@@ -242,6 +245,27 @@ std::string CountingLoop(const std::string& setup, const std::string& body, int 
            std::to_string(count) + "\nslt.i.v\nbt " + top + "\n" + result;
 }
 
+// The same as a `for` loop compiles: the test first, the step and the jump back at the end, which
+// run as one entry. `test`: the comparison and the branch out.
+std::string ForLoop(const std::string& setup, const std::string& body, int count, const std::string& result,
+                    const std::string& test = "slt.i.v\nbf")
+{
+    static int s_Loops = 0;
+    std::string top = "for" + std::to_string(++s_Loops), done = "done" + std::to_string(s_Loops);
+    return setup + "push.e 0\npop.v.i self.vmtest_ei\n" + top + ":\npush.v self.vmtest_ei\npush.i " + std::to_string(count) +
+           "\n" + test + " " + done + "\n" + body + "\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb " +
+           top + "\n" + done + ":\n" + result;
+}
+
+// The same program with the self variables and arrays (instance -1) made locals (instance -7):
+// statements whose every variable is a local run through handlers of their own.
+std::string WithLocals(std::string source)
+{
+    for (size_t at = 0; (at = source.find("self.vmtest_e", at)) != std::string::npos;) source.replace(at, 4, "local");
+    for (size_t at = 0; (at = source.find("push.e -1\n", at)) != std::string::npos;) source.replace(at, 9, "push.e -7");
+    return source;
+}
+
 TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
 {
     const std::string fill = "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
@@ -257,6 +281,12 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     const Case cases[] = {
         // The array made and grown by the separate words, then written in place and read.
         {"fill and sum", CountingLoop(zero, fill, 40, "") + CountingLoop("", sum, 40, "push.v self.vmtest_et"), "1560"},
+        // Long enough for the message pump's turn to fall on the step's branches.
+        {"fill and sum in for loops", ForLoop(zero, fill, 2500, "") + ForLoop("", sum, 2500, "push.v self.vmtest_et"),
+         "6247500"},
+        {"for loops left when greater or equal", ForLoop(zero, fill, 2500, "", "sge.i.v\nbt") +
+                                                     ForLoop("", sum, 2500, "push.v self.vmtest_et", "sge.i.v\nbt"),
+         "6247500"},
         {"mod of a product, summed", CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 3\nmul.i.v\n"
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
@@ -283,6 +313,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
          "Pop :: Execution Error - Variable index out of range vmtest_ea"},
         {"a text added", CountingLoop(zero, sum, 1, "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n" + sum),
          "DoAdd :: Execution Error"},
+        {"mod 0 into an element", CountingLoop(zero, fill, 3, "push.v self.vmtest_ei\npush.e 0\nmod.i.v\npush.e -1\n"
+                                                             "push.v self.vmtest_ei\nconv.v.i\npop.v.v stack.vmtest_ea[]"),
+         "DoMod :: Divide by zero"},
         {"mod 0", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 1\nmod.i.v\npopz.v", 2,
                                "push.v self.vmtest_ei\npush.e 3\nmul.i.v\npush.e 0\nmod.i.v\npopz.v"),
          "DoMod :: Divide by zero"},
@@ -290,16 +323,18 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
     for (const Case& c : cases) {
-        Program program(c.source);
-        RunOutcome outcome = program.Run(AsInstance(self));
-        std::string got = outcome.failed ? outcome.error : TextOf(outcome.result);
-        if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%.17g", outcome.Real());
-            got = text;
+        for (bool locals : {false, true}) {
+            Program program(locals ? WithLocals(c.source) : c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            std::string got = outcome.failed ? outcome.error : TextOf(outcome.result);
+            if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
+                char text[64];
+                std::snprintf(text, sizeof text, "%.17g", outcome.Real());
+                got = text;
+            }
+            EXPECT_EQ(got, c.expected) << c.what << (locals ? " (locals)" : "");
+            self->variables.Clear();
         }
-        EXPECT_EQ(got, c.expected) << c.what;
-        self->variables.Clear();
     }
     world.Clear();
 }

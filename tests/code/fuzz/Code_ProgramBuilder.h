@@ -3,7 +3,7 @@
 // every computation and conversion, with blocks, forward branches, calls, arrays, rotations), so the
 // code is well formed as compiled game code is, while the values, indices, instance targets and the
 // errors they raise are the input's. With counting loops on, the builder also writes bounded loops
-// over a local counter and the variable-and-integer sequences that the translated form joins.
+// over a local or self counter and the variable-and-integer sequences that the translated form joins.
 #pragma once
 
 #include <cstdint>
@@ -92,6 +92,10 @@ private:
         uint8_t pick = Byte();
         return std::string(owners[pick % 11]) + "." + names[(pick / 11) % 3];
     }
+
+    // A local of the same names, or any variable: statements whose every variable is a local run
+    // through handlers of their own.
+    std::string Variable(bool local) { return local ? "local.fz_" + std::string(1, static_cast<char>('a' + Byte() % 3)) : Variable(); }
 
     void PushConstant()
     {
@@ -252,19 +256,21 @@ private:
         std::swap(m_Stack[m_Stack.size() - 1], m_Stack[m_Stack.size() - 2]);
     }
 
-    // A counting loop of up to four rounds over a local counter of its own, which nothing else
-    // writes: the test, the step and the jump back are the sequences the translated form joins.
+    // A counting loop of up to four rounds over a local or self counter of its own, which nothing
+    // else writes: the test, the step and the jump back are the sequences the translated form joins.
     void Loop(size_t floor)
     {
-        std::string counter = "local.fz_n" + std::to_string(m_Counters++);
+        std::string counter = (Byte() % 4 == 0 ? "self.fz_n" : "local.fz_n") + std::to_string(m_Counters++);
         std::string top = Label(), done = Label();
         Emit("push.e 0");
         Emit("pop.v.i " + counter);
         Emit(top + ":");
         Emit("push.v " + counter);
         Emit("push.e " + std::to_string(Byte() % 5));
-        Emit("slt.i.v");
-        Emit("bf " + done);
+        // Left while less, or while not greater or equal: the translated form runs them apart.
+        bool less = Byte() & 1;
+        Emit(less ? "slt.i.v" : "sge.i.v");
+        Emit((less ? "bf " : "bt ") + done);
         ++m_Depth;
         m_Active.push_back(counter);
         Block(floor);
@@ -300,16 +306,21 @@ private:
         }
     }
 
-    // An index held by a variable: the innermost loop's counter or any variable.
-    std::string IndexVariable() { return !m_Active.empty() && (Byte() & 1) ? m_Active.back() : Variable(); }
+    // An index held by a variable: the innermost loop's counter or any variable (a local one when
+    // `local`).
+    std::string IndexVariable(bool local = false)
+    {
+        bool counter = !m_Active.empty() && (Byte() & 1) && (!local || m_Active.back().rfind("local.", 0) == 0);
+        return counter ? m_Active.back() : Variable(local);
+    }
 
     // An element at a variable's index, read, or written with a variable item from the stack: the
-    // loops over arrays that the translated form joins.
-    void ElementAtVariable(size_t floor)
+    // loops over arrays that the translated form joins. `local`: a local array at a local's index.
+    void ElementAtVariable(size_t floor, bool local = false)
     {
-        int32_t instance = static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
         Emit("push.e " + std::to_string(instance));
-        Emit("push.v " + IndexVariable());
+        Emit("push.v " + IndexVariable(local));
         Emit("conv.v.i");
         if (m_Stack.size() > floor && IsVariable(Top()) && (Byte() & 1)) {
             Emit("pop.v.v stack.fz_arr[]");
@@ -320,30 +331,48 @@ private:
         }
     }
 
-    // Two variables' values (or a variable and an element) combined and stored: `s = s + a[i]`.
+    // Two variables' values (or a variable and an element) combined and stored: `s = s + a[i]`;
+    // every variable a local in a third of them.
     void StoredArithmetic(size_t floor)
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
-        Emit("push.v " + Variable());
+        bool local = Byte() % 3 == 0;
+        Emit("push.v " + Variable(local));
         m_Stack += 'v';
-        if (Byte() & 1) {
-            ElementAtVariable(m_Stack.size());
-        } else {
-            Emit("push.v " + IndexVariable());
+        switch (Byte() % 4) {
+        case 0: ElementAtVariable(m_Stack.size(), local); break;
+        case 1:
+            Emit("push.v " + IndexVariable(local));
             m_Stack += 'v';
+            break;
+        default: VariableWithIntegers(1 + Byte() % 2, local); break;
         }
         Emit(std::string(ops[Byte() % 6]) + ".v.v");
-        Emit("pop.v.v " + Variable());
+        Emit("pop.v.v " + Variable(local));
         m_Stack.resize(m_Stack.size() - 2);
         (void)floor;
     }
 
-    // A variable combined with two integers in a row: `(i * 3) mod 7`.
-    void TwoIntegers()
+    // A variable combined with an integer stored into an element at a variable's index: `a[i] = i * 2`;
+    // every variable a local in a third of them.
+    void CombinedIntoElement()
+    {
+        bool local = Byte() % 3 == 0;
+        VariableWithIntegers(1, local);
+        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        Emit("push.e " + std::to_string(instance));
+        Emit("push.v " + IndexVariable(local));
+        Emit("conv.v.i");
+        Emit("pop.v.v stack.fz_arr[]");
+        m_Stack.pop_back();
+    }
+
+    // A variable combined with one integer or two in a row: `i * 2`, `(i * 3) mod 7`.
+    void VariableWithIntegers(int count, bool local = false)
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
-        Emit("push.v " + IndexVariable());
-        for (int n = 0; n < 2; ++n) {
+        Emit("push.v " + IndexVariable(local));
+        for (int n = 0; n < count; ++n) {
             Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
             Emit(std::string(ops[Byte() % 6]) + ".i.v");
         }
@@ -354,7 +383,7 @@ private:
     {
         ++m_Ops;
         size_t above = m_Stack.size() - floor;
-        uint8_t choice = Byte() % (m_Loops ? 21 : 16);
+        uint8_t choice = Byte() % (m_Loops ? 22 : 16);
         switch (choice) {
         case 0:
         case 1: PushConstant(); return;
@@ -402,7 +431,8 @@ private:
         case 17: return Joined(floor);
         case 18: return ElementAtVariable(floor);
         case 19: return StoredArithmetic(floor);
-        case 20: return TwoIntegers();
+        case 20: return VariableWithIntegers(2);
+        case 21: return CombinedIntoElement();
         default:
             if (above >= 1 && Top() == 'i') Emit("break.e 0xFFFF");
             return;
