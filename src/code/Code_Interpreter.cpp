@@ -983,6 +983,29 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return Value_GetKind(out) == VALUE_REAL;
 }
 
+// The argument slot that a translated push of a built-in variable reads (-1: none), found on its
+// first run and again whenever the rows changed since.
+[[gnu::noinline]] int32_t FindArgumentSlot(VMTranslatedInsn* insn)
+{
+    insn->argumentSlot = static_cast<int8_t>(ArgumentSlotOf(insn->id));
+    insn->argumentRows = g_BuiltinVariableGeneration;
+    return insn->argumentSlot;
+}
+
+[[gnu::always_inline]] inline int32_t SiteArgumentSlot(VMTranslatedInsn* insn)
+{
+    return insn->argumentRows == g_BuiltinVariableGeneration ? insn->argumentSlot : FindArgumentSlot(insn);
+}
+
+// The value of argumentN that the entry pushes when it is one and holds a real.
+[[gnu::always_inline]] inline bool SiteArgument(const VMRunState& run, VMTranslatedInsn* insn, ScriptValue* out)
+{
+    int32_t slot = SiteArgumentSlot(insn);
+    if (slot < 0) return false;
+    *out = CurrentArgument(run, slot);
+    return Value_GetKind(out) == VALUE_REAL;
+}
+
 // How the fast paths find a variable's node in a list: the word loop walks the bucket each time.
 struct WalkBucket {
     VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
@@ -1614,7 +1637,7 @@ struct SiteLookup {
 {
     if (insn->firstKind == VMKind::PushArgument) {
         ScriptValue argument;
-        if (!RealArgument(run, insn->id, &argument)) return false;
+        if (!SiteArgument(run, insn, &argument)) return false;
         *real = argument.real;
         *node = nullptr;
         return true;
@@ -1635,6 +1658,17 @@ struct SiteLookup {
         return true;
     }
     return RealArithmetic(opcode, VM_TYPE_INT, left, static_cast<double>(constant), value);
+}
+
+// The same for an argument, whose commonest combination is a call's `argumentN - 1`: that one is
+// tested first.
+[[gnu::always_inline]] inline bool CombineArgument(uint8_t opcode, double left, int32_t constant, double* value)
+{
+    if (opcode == VM_OP_SUB) {
+        *value = left - static_cast<double>(constant);
+        return true;
+    }
+    return CombineReal(opcode, left, constant, value);
 }
 
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
@@ -1693,7 +1727,8 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
     VariableNode* node;
     switch (insn->kind) {
     case VMKind::PushVariable: return SiteReal(run, locals, generation, insn, value, &node);
-    case VMKind::VarConst: return VarConstReal(run, locals, generation, insn, value);
+    case VMKind::VarConst:
+    case VMKind::ArgConst: return VarConstReal(run, locals, generation, insn, value);
     case VMKind::VarConstOp: return VarConstOpReal(run, locals, generation, insn, value);
     case VMKind::ElementRead: {
         const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
@@ -1909,7 +1944,7 @@ tPushVariable:
 
 tPushArgument: {
     ScriptValue argument;
-    if (RealArgument(run, ip->id, &argument)) {
+    if (SiteArgument(run, ip, &argument)) {
         sp -= 16;
         VM_Store(sp, ScriptValue{argument.kind, 0, argument.real});
         VM_T_NEXT();
@@ -2119,20 +2154,45 @@ tBreakCheck:
 
     // Superinstructions. Each runs whole only where its words would run their fast paths without
     // reaching a new stack depth; otherwise its first word runs alone, as the fallback.
+    // A comparison's bool taken by the branch after it, counted as that branch counts. Every 4096th
+    // branch pumps messages: that one runs alone, from the bool pushed.
+#define VM_T_CONST_BRANCH(compared)                                                                                  \
+    do {                                                                                                             \
+        bool result = (compared);                                                                                    \
+        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {                                                       \
+            ++g_BranchCounter;                                                                                       \
+            bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;                                            \
+            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);                                                \
+        }                                                                                                            \
+        sp -= 4;                                                                                                     \
+        VM_Store<int32_t>(sp, result ? 1 : 0);                                                                       \
+        VM_T_GOTO(insns + ip->next - 1);                                                                             \
+    } while (0)
+
 tVarConstBranch: {
     double left;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
-        bool result = CompareReal(ip->opcode, left, ip->constant);
-        // Every 4096th branch pumps messages: that one runs alone.
-        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
-            ++g_BranchCounter;
-            bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
-            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);
-        }
-        sp -= 4;
-        VM_Store<int32_t>(sp, result ? 1 : 0);
-        VM_T_GOTO(insns + ip->next - 1);
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node))
+        VM_T_CONST_BRANCH(CompareReal(ip->opcode, left, ip->constant));
+    goto* ip->fallback;
+}
+
+tArgConstBranch: {
+    ScriptValue argument;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument))
+        VM_T_CONST_BRANCH(CompareReal(ip->opcode, argument.real, ip->constant));
+    goto* ip->fallback;
+}
+#undef VM_T_CONST_BRANCH
+
+tArgConst: {
+    ScriptValue argument;
+    double value;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&
+        CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_GOTO(insns + ip->next);
     }
     goto* ip->fallback;
 }

@@ -60,9 +60,13 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // The step stored back into the same variable, and into another.
         {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::End}},
         {"push.v self.i\npush.e 3\nadd.i.v\npop.v.v self.j", {K::VarConst, K::ConstOp, K::Fast, K::PopVariable, K::End}},
-        // argumentN joins, but nothing is stored back into it.
+        // argumentN joins, but nothing is stored back into it; its test and branch and two integers.
         {"push.v self.argument0\npush.e 1\nsub.i.v\npop.v.v self.argument0",
-         {K::VarConst, K::ConstOp, K::Fast, K::PopGeneral, K::End}},
+         {K::ArgConst, K::ConstOp, K::Fast, K::PopGeneral, K::End}},
+        {"top:\npush.v unnamed.argument1\npush.e 2\nslt.i.v\nbt top",
+         {K::ArgConstBranch, K::PushImmediate, K::Fast, K::BranchTrue, K::End}},
+        {"push.v self.argument0\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\npopz.v",
+         {K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::Popz, K::End}},
         // mod by an integer of a computed value; rem, doubles and a test without a branch.
         {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::PushEight, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
