@@ -45,6 +45,9 @@ VMRunState* g_pVMRun = nullptr;
 
 namespace {
 
+// What exit and running off the end return.
+constexpr ScriptValue REAL_ZERO = {VALUE_REAL, 0, 0.0};
+
 // A script frame as call lays it on the stack, from its lowest byte: the caller's state, room for
 // the 16 global argument slots, then the callee's arguments where the caller pushed them (argument 0
 // first). The arguments stay there while the callee runs, unless code outside the loop needs them
@@ -187,9 +190,12 @@ inline bool StackValueIsReal(const uint8_t* at) { return (VM_Load<uint32_t>(at) 
 // all-real case is a scan without a call, so that the caller keeps its registers.
 inline void FreeStackValues(const uint8_t* at, uint32_t count)
 {
-    uint32_t i = 0;
-    while (i < count && StackValueIsReal(at + 16 * i)) ++i;
-    if (i < count) FreeStackValuesFrom(at + 16 * i, count - i);
+    for (const uint8_t* end = at + 16 * count; at != end; at += 16) {
+        if (!StackValueIsReal(at)) {
+            FreeStackValuesFrom(at, static_cast<uint32_t>(end - at) / 16);
+            return;
+        }
+    }
 }
 
 // The arguments of a routine as an aligned array of at least `handed` values: in place when the
@@ -379,9 +385,10 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). False when the
-// stack could not grow (the run stopped). Inline: the translated loop makes its script calls with it
-// too.
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). The program
+// counter is the caller's to set. False when the callee's empty stack lies below the low water:
+// the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
+// calls with it too.
 [[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
                                                CCode* callee, const VMBuffer* code, uint32_t argc)
 {
@@ -416,13 +423,19 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     run.fp = fp;
     run.top = top;
     run.sp = top;
-    run.pc = 0;
+    // A recursive call runs the code it is in.
+    if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
-    EnterCode(run, code);
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     run.callDepth = callDepth + 1;
-    if (top >= run.lowWater) return true;
+    return top >= run.lowWater;
+}
+
+// A new level whose empty stack lies below the low water: counted, and the region grown when the
+// headroom is gone. False when it could not grow (the run stopped).
+[[gnu::noinline]] bool EnterNewDepth(VMRunState& run)
+{
     MarkLowWater(run);
     return !run.stopped;
 }
@@ -444,7 +457,9 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    bool fits = EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    run.pc = 0;
+    if (!fits) EnterNewDepth(run);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -467,10 +482,10 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
         CallBuiltin(run, id, argc);
 }
 
-// Leaves the current script: the caller's state and arguments come back, and the returned value
-// (real 0 for exit and for running off the end) takes the place of the last argument the call
-// pushed. Inline: the translated loop returns with it too.
-[[gnu::always_inline]] inline void LeaveScript(VMRunState& run, const ScriptValue& returned)
+// Leaves the current script: the caller's state and arguments come back. Answers where the returned
+// value (real 0 for exit and for running off the end) goes: the place of the last argument the call
+// pushed, the caller's stack pointer now. Inline: the translated loop returns with it too.
+[[gnu::always_inline]] inline uint8_t* LeaveScript(VMRunState& run)
 {
     // Fields are read one by one where they are used: a copy of the whole header costs more. The
     // frame's are read before the state is written, which the compiler could not reorder.
@@ -499,16 +514,16 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
         callerArguments = callerFp + FRAME_SIZE;
         callerSlots = KeptArguments(FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, argumentCount)));
     }
-    const VMBuffer* code = caller != nullptr ? caller->m_pCode : run.runCode;
     uint8_t* sp = arguments + 16 * argc - 16;
 
+    // A recursive call returns into the code it is in.
+    if (caller != run.script) EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
     g_ScriptArgumentCount = callerArgCount;
     run.callDepth = callDepth;
     run.pc = returnPc;
     run.self = self;
     run.other = other;
     run.script = caller;
-    EnterCode(run, code);
     run.locals = callerLocals;
     run.envCount = envCount;
     run.fp = callerFp;
@@ -516,10 +531,10 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     run.arguments = callerArguments;
     run.argumentSlots = callerSlots;
     run.sp = sp;
-    VM_Store(sp, returned);
+    return sp;
 }
 
-void FrameReturn(VMRunState& run, const ScriptValue& returned) { LeaveScript(run, returned); }
+void FrameReturn(VMRunState& run, const ScriptValue& returned) { VM_Store(LeaveScript(run), returned); }
 
 void UnwindAll(VMRunState& run)
 {
@@ -1862,7 +1877,8 @@ bool RunTranslated(VMRunState& run)
     uintptr_t span;
     CVariableList* locals;
     uint64_t generation;
-    ScriptValue returned; // what a level returning inside the loop hands its caller
+    ScriptValue returned;       // what a level returning inside the loop hands its caller, made
+    const uint8_t* returnedAt; // where that value lies
     VM_T_LOAD();
     goto resync;
 
@@ -1912,7 +1928,7 @@ tEnd:
         return true;
     }
     // A called script that runs off its end returns real 0.
-    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    returnedAt = reinterpret_cast<const uint8_t*>(&REAL_ZERO);
     goto leaveScript;
 
 tNothing:
@@ -2097,16 +2113,19 @@ tCallScript: {
     VMTranslation* callee = script->translation;
     CCode* calleeScript = script->code;
     code = script->words;
-    run.insnStart = ip->at; // where a stack that cannot grow stops the run
-    int32_t returnIndex = static_cast<int32_t>(ip - insns) + 1; // a call is never joined with what follows
-    if (!EnterScript(run, sp, ip->nextPc, returnIndex, calleeScript, code, argc)) goto afterCallOut;
-    // No code outside the loop ran: only the level's own state is new.
-    sp = run.sp;
-    lowWater = reinterpret_cast<uintptr_t>(run.lowWater);
-    span = reinterpret_cast<uintptr_t>(sp) - lowWater;
-    locals = nullptr;
+    // A call is never joined with what follows: `next` is the entry after it.
+    bool fits = EnterScript(run, sp, ip->nextPc, ip->next, calleeScript, code, argc);
     insns = callee->insns.data();
     words = callee->words;
+    locals = nullptr;
+    if (!fits) {
+        run.insnStart = ip->at; // where a stack that cannot grow stops the run
+        if (!EnterNewDepth(run)) goto afterCallOut;
+        VM_T_LOAD_LEVEL();
+    }
+    // No code outside the loop ran: only the level's own state is new.
+    sp = run.top;
+    span = reinterpret_cast<uintptr_t>(sp) - lowWater;
     // The callee's stack is empty: nothing to test before its first instruction.
     ip = insns;
     goto* ip->handler;
@@ -2114,12 +2133,18 @@ tCallScript: {
 
 tRet:
     if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
+    // A variable item is copied from where it lies, which the return leaves alone.
+    if (VM_WordFirstType(ip->word) == VM_TYPE_VARIABLE) {
+        returnedAt = sp;
+        goto leaveScript;
+    }
     returned = ReturnedValue(sp, VM_WordFirstType(ip->word));
+    returnedAt = reinterpret_cast<const uint8_t*>(&returned);
     goto leaveScript;
 
 tExit:
     if (run.callDepth == 0) VM_T_CALL_OUT(DoExit(run));
-    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    returnedAt = reinterpret_cast<const uint8_t*>(&REAL_ZERO);
     goto leaveScript;
 
 leaveScript: {
@@ -2127,7 +2152,8 @@ leaveScript: {
     // call noted when the call was recursive, else into the caller's translation when that is
     // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
     int32_t index = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnIndex));
-    LeaveScript(run, returned);
+    sp = LeaveScript(run);
+    VM_Store(sp, VM_Load<ScriptValue>(returnedAt));
     if (run.code != code || index < 0) {
         VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
         index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
@@ -2136,7 +2162,6 @@ leaveScript: {
         insns = caller->insns.data();
         words = caller->words;
     }
-    sp = run.sp;
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
