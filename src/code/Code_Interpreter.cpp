@@ -1801,6 +1801,14 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 
 #define VM_T_NEXT() VM_T_GOTO(ip + 1)
 
+// The same where the stack is known to lie within the level and not below its low water, which the
+// test would find: what a superinstruction pushed after testing its depth, or a return's place.
+#define VM_T_JUMP(target)                                                                                            \
+    do {                                                                                                             \
+        ip = (target);                                                                                               \
+        goto* ip->handler;                                                                                           \
+    } while (0)
+
 // Runs an instruction outside the loop on the saved state, then carries on after it, or wherever
 // the call moved the run.
 #define VM_T_CALL_OUT(statement)                                                                                     \
@@ -1833,6 +1841,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
+    static const void* s_RetVariable;
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1848,6 +1857,7 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+        s_RetVariable = &&tRetVariable;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1857,6 +1867,9 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            case VMKind::Ret:
+                insn.handler = VM_WordFirstType(insn.word) == VM_TYPE_VARIABLE ? s_RetVariable : s_Kinds[size_t(VMKind::Ret)];
+                break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
@@ -2098,6 +2111,7 @@ tCallScript: {
     // callee's translation kept with its resolved script. Anything unusual (no such script, no
     // code, tracing, too few items, no translation) takes the general routine.
     uint32_t argc = static_cast<uint32_t>(ip->constant);
+    if (argc > SCRIPT_ARGUMENT_COUNT) __builtin_unreachable(); // the translation's promise: the frame keeps all
     ResolvedScript* script = ResolveScript(ip->id);
     if (script == nullptr || script->words == nullptr || g_TraceFlag ||
         uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp))
@@ -2133,13 +2147,14 @@ tCallScript: {
 
 tRet:
     if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
-    // A variable item is copied from where it lies, which the return leaves alone.
-    if (VM_WordFirstType(ip->word) == VM_TYPE_VARIABLE) {
-        returnedAt = sp;
-        goto leaveScript;
-    }
     returned = ReturnedValue(sp, VM_WordFirstType(ip->word));
     returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+    goto leaveScript;
+
+tRetVariable:
+    // ret.v: the item is copied from where it lies, which the return leaves alone.
+    if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
+    returnedAt = sp;
     goto leaveScript;
 
 tExit:
@@ -2165,7 +2180,8 @@ leaveScript: {
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
-    VM_T_GOTO(insns + index);
+    // The place lies among the items the caller pushed, or just below them for a call without any.
+    VM_T_JUMP(insns + index);
 }
 
 tPushEnv:
@@ -2179,36 +2195,39 @@ tBreakCheck:
 
     // Superinstructions. Each runs whole only where its words would run their fast paths without
     // reaching a new stack depth; otherwise its first word runs alone, as the fallback.
-    // A comparison's bool taken by the branch after it, counted as that branch counts. Every 4096th
-    // branch pumps messages: that one runs alone, from the bool pushed.
-#define VM_T_CONST_BRANCH(compared)                                                                                  \
-    do {                                                                                                             \
-        bool result = (compared);                                                                                    \
-        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {                                                       \
-            ++g_BranchCounter;                                                                                       \
-            bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;                                            \
-            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);                                                \
-        }                                                                                                            \
-        sp -= 4;                                                                                                     \
-        VM_Store<int32_t>(sp, result ? 1 : 0);                                                                       \
-        VM_T_GOTO(insns + ip->next - 1);                                                                             \
-    } while (0)
-
 tVarConstBranch: {
     double left;
     VariableNode* node;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node))
-        VM_T_CONST_BRANCH(CompareReal(ip->opcode, left, ip->constant));
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteReal(run, locals, generation, ip, &left, &node)) {
+        bool result = CompareReal(ip->opcode, left, ip->constant);
+        // Every 4096th branch pumps messages: that one runs alone.
+        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
+            ++g_BranchCounter;
+            bool taken = ip->branchOpcode == VM_OP_BT ? result : !result;
+            VM_T_GOTO(taken ? insns + ip->target : insns + ip->next);
+        }
+        sp -= 4;
+        VM_Store<int32_t>(sp, result ? 1 : 0);
+        VM_T_GOTO(insns + ip->next - 1);
+    }
     goto* ip->fallback;
 }
 
 tArgConstBranch: {
+    // As VarConstBranch; the branch leaves the stack as the entry found it.
     ScriptValue argument;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument))
-        VM_T_CONST_BRANCH(CompareReal(ip->opcode, argument.real, ip->constant));
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument)) {
+        bool result = CompareReal(ip->opcode, argument.real, ip->constant);
+        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
+            ++g_BranchCounter;
+            VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? insns + ip->target : insns + ip->next);
+        }
+        sp -= 4;
+        VM_Store<int32_t>(sp, result ? 1 : 0);
+        VM_T_GOTO(insns + ip->next - 1);
+    }
     goto* ip->fallback;
 }
-#undef VM_T_CONST_BRANCH
 
 tArgConst: {
     ScriptValue argument;
@@ -2217,7 +2236,7 @@ tArgConst: {
         CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
         sp -= 16;
         VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_GOTO(insns + ip->next);
+        VM_T_JUMP(insns + ip->next);
     }
     goto* ip->fallback;
 }
