@@ -385,8 +385,8 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). The program
-// counter is the caller's to set. False when the callee's empty stack lies below the low water:
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). The stack
+// pointer and the program counter are the caller's to set. False when the callee's empty stack lies below the low water:
 // the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
 // calls with it too.
 [[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
@@ -422,7 +422,6 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     run.argumentSlots = KeptArguments(argc);
     run.fp = fp;
     run.top = top;
-    run.sp = top;
     // A recursive call runs the code it is in.
     if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
@@ -458,6 +457,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
     bool fits = EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    run.sp = run.top;
     run.pc = 0;
     if (!fits) EnterNewDepth(run);
 }
@@ -1742,15 +1742,16 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
     VariableNode* node;
     switch (insn->kind) {
     case VMKind::PushVariable: return SiteReal(run, locals, generation, insn, value, &node);
-    case VMKind::VarConst:
-    case VMKind::ArgConst: return VarConstReal(run, locals, generation, insn, value);
+    case VMKind::VarConst: return VarConstReal(run, locals, generation, insn, value);
     case VMKind::VarConstOp: return VarConstOpReal(run, locals, generation, insn, value);
     case VMKind::ElementRead: {
         const ScriptValue* element = ElementReadValue(run, locals, generation, insn);
         if (element != nullptr) *value = element->real;
         return element != nullptr;
     }
-    default: return false;
+    default:
+        // Kept out of the cases above, whose choice the counting loop's sums make on every step.
+        return insn->kind == VMKind::ArgConst && VarConstReal(run, locals, generation, insn, value);
     }
 }
 
@@ -2133,6 +2134,7 @@ tCallScript: {
     words = callee->words;
     locals = nullptr;
     if (!fits) {
+        run.sp = run.top;
         run.insnStart = ip->at; // where a stack that cannot grow stops the run
         if (!EnterNewDepth(run)) goto afterCallOut;
         VM_T_LOAD_LEVEL();
@@ -2182,6 +2184,33 @@ leaveScript: {
     generation = g_VariableGeneration; // the level's local list may have been emptied
     // The place lies among the items the caller pushed, or just below them for a call without any.
     VM_T_JUMP(insns + index);
+}
+
+tArgumentReturn: {
+    // A called level's `return argumentN` of a real; the push must not reach a new depth.
+    ScriptValue argument;
+    if (run.callDepth > 0 && reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 && SiteArgument(run, ip, &argument)) {
+        returned = ScriptValue{VALUE_REAL, 0, argument.real};
+        returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+        goto leaveScript;
+    }
+    goto* ip->fallback;
+}
+
+tArithmeticReturn: {
+    // A called level's `return a + b` of two reals within the level; the sum, the common one, is
+    // tested before the rest.
+    double value;
+    if (run.callDepth > 0 && reinterpret_cast<uintptr_t>(sp) + 32 <= lowWater + span &&
+        (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL && (VM_Load<uint32_t>(sp + 16) & VALUE_KIND_MASK) == VALUE_REAL &&
+        (ip->opcode == VM_OP_ADD ? (value = VM_Load<double>(sp + 24) + VM_Load<double>(sp + 8), true)
+                                 : RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24),
+                                                  VM_Load<double>(sp + 8), &value))) {
+        returned = ScriptValue{VALUE_REAL, 0, value};
+        returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+        goto leaveScript;
+    }
+    goto* ip->fallback;
 }
 
 tPushEnv:

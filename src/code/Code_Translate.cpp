@@ -353,6 +353,22 @@ void JoinCountingSteps(VMTranslation& t)
     }
 }
 
+// A return of the value just pushed or computed: `return argument0` and `return a + b`.
+void JoinReturns(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 1 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        const VMTranslatedInsn& ret = t.insns[i + 1];
+        if (ret.kind != VMKind::Ret || VM_WordFirstType(ret.word) != VM_TYPE_VARIABLE) continue;
+        if (head.kind == VMKind::PushArgument)
+            MakeSuper(head, VMKind::ArgumentReturn, 0, head.constant, static_cast<int32_t>(i + 2));
+        else if (head.kind == VMKind::Fast && IsArithmetic(VM_WordOpcode(head.word)) &&
+                 VM_WordTypes(head.word) == VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_VARIABLE))
+            MakeSuper(head, VMKind::ArithmeticReturn, VM_WordOpcode(head.word), head.constant, static_cast<int32_t>(i + 2));
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -367,6 +383,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     JoinLonger(*t);
     JoinCombinedStores(*t);
     JoinCountingSteps(*t);
+    JoinReturns(*t);
     return t;
 }
 

@@ -59,7 +59,9 @@ struct VariableNode;
     X(VariableCombine) /* push a variable, then a joined push or a variable, then ArithmeticStore: `s = s + x` */ \
     X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */   \
     X(ArgConstBranch) /* VarConstBranch headed by a push of argumentN, its slot found once */                        \
-    X(ArgConst)       /* VarConst headed by a push of argumentN, its slot found once */
+    X(ArgConst)       /* VarConst headed by a push of argumentN, its slot found once */                              \
+    X(ArgumentReturn) /* push argumentN, ret.v */                                                                    \
+    X(ArithmeticReturn) /* arithmetic on the two variable items on top, ret.v of the result */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,

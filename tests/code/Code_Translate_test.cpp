@@ -72,6 +72,11 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
         {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
         {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
+        // A return of an argument or of arithmetic on two variable items; not of a text's push.
+        {"push.v self.argument0\nret.v", {K::ArgumentReturn, K::Ret, K::End}},
+        {"push.v self.vmtest_js\npush.v self.vmtest_jx\nsub.v.v\nret.v",
+         {K::PushVariable, K::PushVariable, K::ArithmeticReturn, K::Ret, K::End}},
+        {"push.s \"t\"\nconv.s.v\nret.v", {K::PushGeneral, K::Conv, K::Ret, K::End}},
         // Two integers in a row on a variable, arithmetic stored, and elements at a variable's index.
         {"push.v self.i\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\npopz.v",
          {K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::Popz, K::End}},
