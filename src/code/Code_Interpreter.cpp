@@ -2243,17 +2243,14 @@ tVarConstBranch: {
 }
 
 tArgConstBranch: {
-    // As VarConstBranch; the branch leaves the stack as the entry found it.
+    // As VarConstBranch, the stack left as the entry found it. The 4096th branch, which pumps
+    // messages, is left to the separate words.
     ScriptValue argument;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument)) {
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 &&
+        SiteArgument(run, ip, &argument)) {
         bool result = CompareReal(ip->opcode, argument.real, ip->constant);
-        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0) {
-            ++g_BranchCounter;
-            VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? insns + ip->target : insns + ip->next);
-        }
-        sp -= 4;
-        VM_Store<int32_t>(sp, result ? 1 : 0);
-        VM_T_GOTO(insns + ip->next - 1);
+        ++g_BranchCounter;
+        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? insns + ip->target : insns + ip->next);
     }
     goto* ip->fallback;
 }

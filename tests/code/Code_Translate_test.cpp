@@ -242,6 +242,17 @@ TEST_F(TranslateTest, ArgumentSequencesAndReturnsGiveTheWordsResultsAndErrors)
         EXPECT_EQ(plain.rfind(c.expected, 0), 0u) << c.source << " gave " << plain;
         EXPECT_EQ(g_ScriptArguments[0].real, 0) << c.source;
     }
+    // Past several 4096th branches, whose turn to pump messages falls to the separate words: the
+    // same branches counted in both forms.
+    uint32_t counted[2] = {};
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        uint32_t before = VM_BranchCount();
+        EXPECT_EQ(OutcomeLine(RunProgram(call(fib, real(20), 1))), "6765");
+        counted[translate] = VM_BranchCount() - before;
+    }
+    EXPECT_EQ(counted[0], counted[1]);
+    EXPECT_GT(counted[0], 3u * 4096);
     // At the level of the run itself the joined returns hand the run its result as ret does.
     for (bool translate : {false, true}) {
         g_VMTranslate = translate;
