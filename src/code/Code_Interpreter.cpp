@@ -64,7 +64,8 @@ struct VMFrameHeader {
     uint32_t envCount;
     uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
     uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
-    int32_t returnIndex;     // the translated caller's entry after the call; -1: found by returnPc
+    int32_t returnOffset;    // the translated caller's entry after the call, in bytes from its
+                             // translation's first; -1: found by returnPc
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -307,10 +308,16 @@ ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
     return &entry;
 }
 
+// The entry that script `index` is kept in when resolved.
+inline ResolvedScript* ResolvedEntry(int32_t index)
+{
+    return &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+}
+
 // Script `index` as the table gives it now, or null when the table has no such script.
 inline ResolvedScript* ResolveScript(int32_t index)
 {
-    ResolvedScript* entry = &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    ResolvedScript* entry = ResolvedEntry(index);
     return entry->epoch == g_OutsideEpoch && entry->index == index ? entry : ResolveScriptAgain(index);
 }
 
@@ -385,11 +392,11 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). The stack
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnOffset`). The stack
 // pointer and the program counter are the caller's to set. False when the callee's empty stack lies below the low water:
 // the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
 // calls with it too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnOffset,
                                                CCode* callee, const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
@@ -416,7 +423,7 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, returnIndex), returnIndex);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnOffset), returnOffset);
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
     run.argumentSlots = KeptArguments(argc);
@@ -2110,26 +2117,32 @@ tCall:
 tCallScript: {
     // A script call that stays in the loop: the frame as the general routine lays it, and the
     // callee's translation kept with its resolved script. Anything unusual (no such script, no
-    // code, tracing, too few items, no translation) takes the general routine.
+    // code, tracing, too few items, no translation) takes the general routine. A script resolved
+    // since code outside the loop last ran, whose translation this loop found, is taken after the
+    // fewest tests.
     uint32_t argc = static_cast<uint32_t>(ip->constant);
     if (argc > SCRIPT_ARGUMENT_COUNT) __builtin_unreachable(); // the translation's promise: the frame keeps all
-    ResolvedScript* script = ResolveScript(ip->id);
-    if (script == nullptr || script->words == nullptr || g_TraceFlag ||
-        uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp))
-        goto tCall;
-    if (script->translationEpoch != epoch) {
-        VMTranslation* translation = VM_Translation(script->words);
-        if (translation == nullptr) goto tCall;
-        if (!translation->bound) bind(*translation);
-        script->translation = translation;
-        script->translationEpoch = epoch;
+    bool fewItems = uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp);
+    ResolvedScript* script = ResolvedEntry(ip->id);
+    if (script->epoch != g_OutsideEpoch || script->index != ip->id || script->translationEpoch != epoch || g_TraceFlag ||
+        fewItems) {
+        script = ResolveScript(ip->id);
+        if (script == nullptr || script->words == nullptr || g_TraceFlag || fewItems) goto tCall;
+        if (script->translationEpoch != epoch) {
+            VMTranslation* translation = VM_Translation(script->words);
+            if (translation == nullptr) goto tCall;
+            if (!translation->bound) bind(*translation);
+            script->translation = translation;
+            script->translationEpoch = epoch;
+        }
     }
     // What the call needs of the resolved script is taken at once, while it is at hand.
     VMTranslation* callee = script->translation;
     CCode* calleeScript = script->code;
     code = script->words;
-    // A call is never joined with what follows: `next` is the entry after it.
-    bool fits = EnterScript(run, sp, ip->nextPc, ip->next, calleeScript, code, argc);
+    // A call is never joined with what follows: the entry after it is the next one.
+    int32_t returnOffset = static_cast<int32_t>(reinterpret_cast<uint8_t*>(ip + 1) - reinterpret_cast<uint8_t*>(insns));
+    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, calleeScript, code, argc);
     insns = callee->insns.data();
     words = callee->words;
     locals = nullptr;
@@ -2168,22 +2181,23 @@ leaveScript: {
     // A script level returns inside the loop: into the translation it was running at the entry its
     // call noted when the call was recursive, else into the caller's translation when that is
     // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
-    int32_t index = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnIndex));
+    int32_t offset = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnOffset));
     sp = LeaveScript(run);
     VM_Store(sp, VM_Load<ScriptValue>(returnedAt));
-    if (run.code != code || index < 0) {
+    if (run.code != code || offset < 0) {
         VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
-        index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
+        int32_t index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
         if (index < 0) goto afterCallOut;
         code = run.code;
         insns = caller->insns.data();
         words = caller->words;
+        offset = index * static_cast<int32_t>(sizeof(VMTranslatedInsn));
     }
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
     // The place lies among the items the caller pushed, or just below them for a call without any.
-    VM_T_JUMP(insns + index);
+    VM_T_JUMP(reinterpret_cast<VMTranslatedInsn*>(reinterpret_cast<uint8_t*>(insns) + offset));
 }
 
 tArgumentReturn: {

@@ -164,7 +164,6 @@ void DecodeAll(VMTranslation& t)
             insn.nextPc = at + VM_InstructionSize(insn.word);
             insn.kind = insn.nextPc > t.size ? VMKind::Handover : KindOf(insn, t.words + at + 4);
         }
-        insn.next = static_cast<int32_t>(t.insns.size()) + 1;
         t.indexOfWord[static_cast<size_t>(at / 4)] = static_cast<int32_t>(t.insns.size());
         t.insns.push_back(insn);
         if (insn.nextPc > t.size) break;

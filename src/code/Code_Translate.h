@@ -95,7 +95,7 @@ struct VMTranslatedInsn {
     int32_t nextPc = 0;                  // the address after it and its operand
     int32_t target = 0;                  // a branch's target index (VarConstBranch's too); VariableCombine's
                                          // ArithmeticStore entry; CountingStep's VarConstBranch entry
-    int32_t next = 0;                    // the index after the entry's words (all of a superinstruction's)
+    int32_t next = 0;                    // the index after a superinstruction's words
     int32_t instance = 0;                // a plain variable's instance (from the word)
     int32_t id = 0;                      // a variable's identifier
     uint32_t variable = 0;               // a variable's whole operand
