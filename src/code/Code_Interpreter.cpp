@@ -481,12 +481,13 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
         VM_Error(run, "%s", VM_UNDERFLOW_MESSAGE);
         return;
     }
-    if (id >= CALLABLE_SCRIPT_BASE && id <= CALLABLE_EXTENSION_BASE)
-        CallScript(run, id, argc);
-    else if (id > CALLABLE_EXTENSION_BASE)
-        CallExtension(run, id, argc);
-    else
+    // Built-ins, the commonest, below the scripts; extensions above them.
+    if (id < CALLABLE_SCRIPT_BASE)
         CallBuiltin(run, id, argc);
+    else if (id <= CALLABLE_EXTENSION_BASE)
+        CallScript(run, id, argc);
+    else
+        CallExtension(run, id, argc);
 }
 
 // Leaves the current script: the caller's state and arguments come back. Answers where the returned
