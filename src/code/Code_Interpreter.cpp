@@ -48,6 +48,9 @@ VMRunState* g_pVMRun = nullptr;
 
 namespace {
 
+// What exit and running off the end return.
+constexpr ScriptValue REAL_ZERO = {VALUE_REAL, 0, 0.0};
+
 // A script frame as call lays it on the stack, from its lowest byte: the caller's state, room for
 // the 16 global argument slots, then the callee's arguments where the caller pushed them (argument 0
 // first). The arguments stay there while the callee runs, unless code outside the loop needs them
@@ -64,7 +67,8 @@ struct VMFrameHeader {
     uint32_t envCount;
     uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
     uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
-    int32_t returnIndex;     // the translated caller's entry after the call; -1: found by returnPc
+    int32_t returnOffset;    // the translated caller's entry after the call, in bytes from its
+                             // translation's first; -1: found by returnPc
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -190,9 +194,12 @@ inline bool StackValueIsReal(const uint8_t* at) { return (VM_Load<uint32_t>(at) 
 // all-real case is a scan without a call, so that the caller keeps its registers.
 inline void FreeStackValues(const uint8_t* at, uint32_t count)
 {
-    uint32_t i = 0;
-    while (i < count && StackValueIsReal(at + 16 * i)) ++i;
-    if (i < count) FreeStackValuesFrom(at + 16 * i, count - i);
+    for (const uint8_t* end = at + 16 * count; at != end; at += 16) {
+        if (!StackValueIsReal(at)) {
+            FreeStackValuesFrom(at, static_cast<uint32_t>(end - at) / 16);
+            return;
+        }
+    }
 }
 
 // The arguments of a routine as an aligned array of at least `handed` values: in place when the
@@ -304,10 +311,16 @@ ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
     return &entry;
 }
 
+// The entry that script `index` is kept in when resolved.
+inline ResolvedScript* ResolvedEntry(int32_t index)
+{
+    return &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+}
+
 // Script `index` as the table gives it now, or null when the table has no such script.
 inline ResolvedScript* ResolveScript(int32_t index)
 {
-    ResolvedScript* entry = &g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
+    ResolvedScript* entry = ResolvedEntry(index);
     return entry->epoch == g_OutsideEpoch && entry->index == index ? entry : ResolveScriptAgain(index);
 }
 
@@ -382,10 +395,11 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnIndex`). False when the
-// stack could not grow (the run stopped). Inline: the translated loop makes its script calls with it
-// too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnIndex,
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnOffset`). The stack
+// pointer and the program counter are the caller's to set. False when the callee's empty stack lies below the low water:
+// the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
+// calls with it too.
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnOffset,
                                                CCode* callee, const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
@@ -412,20 +426,25 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, returnIndex), returnIndex);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnOffset), returnOffset);
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
     run.argumentSlots = KeptArguments(argc);
     run.fp = fp;
     run.top = top;
-    run.sp = top;
-    run.pc = 0;
+    // A recursive call runs the code it is in.
+    if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
-    EnterCode(run, code);
     g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     run.callDepth = callDepth + 1;
-    if (top >= run.lowWater) return true;
+    return top >= run.lowWater;
+}
+
+// A new level whose empty stack lies below the low water: counted, and the region grown when the
+// headroom is gone. False when it could not grow (the run stopped).
+[[gnu::noinline]] bool EnterNewDepth(VMRunState& run)
+{
     MarkLowWater(run);
     return !run.stopped;
 }
@@ -447,7 +466,10 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    bool fits = EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    run.sp = run.top;
+    run.pc = 0;
+    if (!fits) EnterNewDepth(run);
 }
 
 void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
@@ -462,18 +484,19 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
         VM_Error(run, "%s", VM_UNDERFLOW_MESSAGE);
         return;
     }
-    if (id >= CALLABLE_SCRIPT_BASE && id <= CALLABLE_EXTENSION_BASE)
-        CallScript(run, id, argc);
-    else if (id > CALLABLE_EXTENSION_BASE)
-        CallExtension(run, id, argc);
-    else
+    // Built-ins, the commonest, below the scripts; extensions above them.
+    if (id < CALLABLE_SCRIPT_BASE)
         CallBuiltin(run, id, argc);
+    else if (id <= CALLABLE_EXTENSION_BASE)
+        CallScript(run, id, argc);
+    else
+        CallExtension(run, id, argc);
 }
 
-// Leaves the current script: the caller's state and arguments come back, and the returned value
-// (real 0 for exit and for running off the end) takes the place of the last argument the call
-// pushed. Inline: the translated loop returns with it too.
-[[gnu::always_inline]] inline void LeaveScript(VMRunState& run, const ScriptValue& returned)
+// Leaves the current script: the caller's state and arguments come back. Answers where the returned
+// value (real 0 for exit and for running off the end) goes: the place of the last argument the call
+// pushed, the caller's stack pointer now. Inline: the translated loop returns with it too.
+[[gnu::always_inline]] inline uint8_t* LeaveScript(VMRunState& run)
 {
     // Fields are read one by one where they are used: a copy of the whole header costs more. The
     // frame's are read before the state is written, which the compiler could not reorder.
@@ -502,16 +525,16 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
         callerArguments = callerFp + FRAME_SIZE;
         callerSlots = KeptArguments(FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, argumentCount)));
     }
-    const VMBuffer* code = caller != nullptr ? caller->m_pCode : run.runCode;
     uint8_t* sp = arguments + 16 * argc - 16;
 
+    // A recursive call returns into the code it is in.
+    if (caller != run.script) EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
     g_ScriptArgumentCount = callerArgCount;
     run.callDepth = callDepth;
     run.pc = returnPc;
     run.self = self;
     run.other = other;
     run.script = caller;
-    EnterCode(run, code);
     run.locals = callerLocals;
     run.envCount = envCount;
     run.fp = callerFp;
@@ -519,10 +542,10 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     run.arguments = callerArguments;
     run.argumentSlots = callerSlots;
     run.sp = sp;
-    VM_Store(sp, returned);
+    return sp;
 }
 
-void FrameReturn(VMRunState& run, const ScriptValue& returned) { LeaveScript(run, returned); }
+void FrameReturn(VMRunState& run, const ScriptValue& returned) { VM_Store(LeaveScript(run), returned); }
 
 void UnwindAll(VMRunState& run)
 {
@@ -981,6 +1004,29 @@ inline ScriptValue CurrentArgument(const VMRunState& run, int32_t slot)
 inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
 {
     int32_t slot = ArgumentSlotOf(id);
+    if (slot < 0) return false;
+    *out = CurrentArgument(run, slot);
+    return Value_GetKind(out) == VALUE_REAL;
+}
+
+// The argument slot that a translated push of a built-in variable reads (-1: none), found on its
+// first run and again whenever the rows changed since.
+[[gnu::noinline]] int32_t FindArgumentSlot(VMTranslatedInsn* insn)
+{
+    insn->argumentSlot = static_cast<int8_t>(ArgumentSlotOf(insn->id));
+    insn->argumentRows = g_BuiltinVariableGeneration;
+    return insn->argumentSlot;
+}
+
+[[gnu::always_inline]] inline int32_t SiteArgumentSlot(VMTranslatedInsn* insn)
+{
+    return insn->argumentRows == g_BuiltinVariableGeneration ? insn->argumentSlot : FindArgumentSlot(insn);
+}
+
+// The value of argumentN that the entry pushes when it is one and holds a real.
+[[gnu::always_inline]] inline bool SiteArgument(const VMRunState& run, VMTranslatedInsn* insn, ScriptValue* out)
+{
+    int32_t slot = SiteArgumentSlot(insn);
     if (slot < 0) return false;
     *out = CurrentArgument(run, slot);
     return Value_GetKind(out) == VALUE_REAL;
@@ -1640,7 +1686,7 @@ template <bool LOCAL = false>
 {
     if (!LOCAL && insn->firstKind == VMKind::PushArgument) {
         ScriptValue argument;
-        if (!RealArgument(run, insn->id, &argument)) return false;
+        if (!SiteArgument(run, insn, &argument)) return false;
         *real = argument.real;
         *node = nullptr;
         return true;
@@ -1668,6 +1714,17 @@ template <bool LOCAL = false>
         return true;
     }
     return RealArithmetic(opcode, VM_TYPE_INT, left, right, value);
+}
+
+// The same for an argument, whose commonest combination is a call's `argumentN - 1`: that one is
+// tested first.
+[[gnu::always_inline]] inline bool CombineArgument(uint8_t opcode, double left, int32_t constant, double* value)
+{
+    if (opcode == VM_OP_SUB) {
+        *value = left - static_cast<double>(constant);
+        return true;
+    }
+    return CombineReal(opcode, left, constant, value);
 }
 
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
@@ -1819,7 +1876,9 @@ template <bool LOCAL = false>
 
 #define VM_T_NEXT() VM_T_GOTO(ip + 1)
 
-// The same from a handler that left the stack pointer as it found it: the test passed on the way in.
+// The same from a handler that left the stack pointer as it found it, or where the stack is known to
+// lie within the level and not below its low water, which the test would find: what a superinstruction
+// pushed after testing its depth, or a return's place.
 #define VM_T_JUMP(target)                                                                                            \
     do {                                                                                                             \
         ip = (target);                                                                                               \
@@ -1907,6 +1966,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
+    static const void* s_RetVariable;
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1932,6 +1992,7 @@ bool RunTranslated(VMRunState& run)
         s_CountingUp[1] = &&tCountingUpLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
+        s_RetVariable = &&tRetVariable;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -1957,6 +2018,9 @@ bool RunTranslated(VMRunState& run)
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
+            case VMKind::Ret:
+                insn.handler = VM_WordFirstType(insn.word) == VM_TYPE_VARIABLE ? s_RetVariable : s_Kinds[size_t(VMKind::Ret)];
+                break;
             default: insn.handler = s_Kinds[static_cast<size_t>(insn.kind)]; break;
             }
             // A joined sequence starting with arithmetic falls back to its pair of types' handler.
@@ -1979,7 +2043,8 @@ bool RunTranslated(VMRunState& run)
     uintptr_t span;
     CVariableList* locals;
     uint64_t generation;
-    ScriptValue returned; // what a level returning inside the loop hands its caller
+    ScriptValue returned;       // what a level returning inside the loop hands its caller, made
+    const uint8_t* returnedAt; // where that value lies
     VM_T_LOAD();
     goto resync;
 
@@ -2029,7 +2094,7 @@ tEnd:
         return true;
     }
     // A called script that runs off its end returns real 0.
-    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    returnedAt = reinterpret_cast<const uint8_t*>(&REAL_ZERO);
     goto leaveScript;
 
 tNothing:
@@ -2061,7 +2126,7 @@ tPushVariable:
 
 tPushArgument: {
     ScriptValue argument;
-    if (RealArgument(run, ip->id, &argument)) {
+    if (SiteArgument(run, ip, &argument)) {
         sp -= 16;
         VM_Store(sp, ScriptValue{argument.kind, 0, argument.real});
         VM_T_NEXT();
@@ -2197,33 +2262,44 @@ tCall:
 tCallScript: {
     // A script call that stays in the loop: the frame as the general routine lays it, and the
     // callee's translation kept with its resolved script. Anything unusual (no such script, no
-    // code, tracing, too few items, no translation) takes the general routine.
+    // code, tracing, too few items, no translation) takes the general routine. A script resolved
+    // since code outside the loop last ran, whose translation this loop found, is taken after the
+    // fewest tests.
     uint32_t argc = static_cast<uint32_t>(ip->constant);
-    ResolvedScript* script = ResolveScript(ip->id);
-    if (script == nullptr || script->words == nullptr || g_TraceFlag ||
-        uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp))
-        goto tCall;
-    if (script->translationEpoch != epoch) {
-        VMTranslation* translation = VM_Translation(script->words);
-        if (translation == nullptr) goto tCall;
-        if (!translation->bound) bind(*translation);
-        script->translation = translation;
-        script->translationEpoch = epoch;
+    if (argc > SCRIPT_ARGUMENT_COUNT) __builtin_unreachable(); // the translation's promise: the frame keeps all
+    bool fewItems = uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp);
+    ResolvedScript* script = ResolvedEntry(ip->id);
+    if (script->epoch != g_OutsideEpoch || script->index != ip->id || script->translationEpoch != epoch || g_TraceFlag ||
+        fewItems) {
+        script = ResolveScript(ip->id);
+        if (script == nullptr || script->words == nullptr || g_TraceFlag || fewItems) goto tCall;
+        if (script->translationEpoch != epoch) {
+            VMTranslation* translation = VM_Translation(script->words);
+            if (translation == nullptr) goto tCall;
+            if (!translation->bound) bind(*translation);
+            script->translation = translation;
+            script->translationEpoch = epoch;
+        }
     }
     // What the call needs of the resolved script is taken at once, while it is at hand.
     VMTranslation* callee = script->translation;
     CCode* calleeScript = script->code;
     code = script->words;
-    run.insnStart = ip->at; // where a stack that cannot grow stops the run
-    int32_t returnIndex = static_cast<int32_t>(ip - insns) + 1; // a call is never joined with what follows
-    if (!EnterScript(run, sp, ip->nextPc, returnIndex, calleeScript, code, argc)) goto afterCallOut;
-    // No code outside the loop ran: only the level's own state is new.
-    sp = run.sp;
-    lowWater = reinterpret_cast<uintptr_t>(run.lowWater);
-    span = reinterpret_cast<uintptr_t>(sp) - lowWater;
-    locals = nullptr;
+    // A call is never joined with what follows: the entry after it is the next one.
+    int32_t returnOffset = static_cast<int32_t>(reinterpret_cast<uint8_t*>(ip + 1) - reinterpret_cast<uint8_t*>(insns));
+    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, calleeScript, code, argc);
     insns = callee->insns.data();
     words = callee->words;
+    locals = nullptr;
+    if (!fits) {
+        run.sp = run.top;
+        run.insnStart = ip->at; // where a stack that cannot grow stops the run
+        if (!EnterNewDepth(run)) goto afterCallOut;
+        VM_T_LOAD_LEVEL();
+    }
+    // No code outside the loop ran: only the level's own state is new.
+    sp = run.top;
+    span = reinterpret_cast<uintptr_t>(sp) - lowWater;
     // The callee's stack is empty: nothing to test before its first instruction.
     ip = insns;
     goto* ip->handler;
@@ -2232,32 +2308,68 @@ tCallScript: {
 tRet:
     if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
     returned = ReturnedValue(sp, VM_WordFirstType(ip->word));
+    returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+    goto leaveScript;
+
+tRetVariable:
+    // ret.v: the item is copied from where it lies, which the return leaves alone.
+    if (run.callDepth == 0) VM_T_CALL_OUT(DoReturn(run, ip->word));
+    returnedAt = sp;
     goto leaveScript;
 
 tExit:
     if (run.callDepth == 0) VM_T_CALL_OUT(DoExit(run));
-    returned = ScriptValue{VALUE_REAL, 0, 0.0};
+    returnedAt = reinterpret_cast<const uint8_t*>(&REAL_ZERO);
     goto leaveScript;
 
 leaveScript: {
     // A script level returns inside the loop: into the translation it was running at the entry its
     // call noted when the call was recursive, else into the caller's translation when that is
     // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
-    int32_t index = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnIndex));
-    LeaveScript(run, returned);
-    if (run.code != code || index < 0) {
+    int32_t offset = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnOffset));
+    sp = LeaveScript(run);
+    VM_Store(sp, VM_Load<ScriptValue>(returnedAt));
+    if (run.code != code || offset < 0) {
         VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
-        index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
+        int32_t index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
         if (index < 0) goto afterCallOut;
         code = run.code;
         insns = caller->insns.data();
         words = caller->words;
+        offset = index * static_cast<int32_t>(sizeof(VMTranslatedInsn));
     }
-    sp = run.sp;
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
-    VM_T_GOTO(insns + index);
+    // The place lies among the items the caller pushed, or just below them for a call without any.
+    VM_T_JUMP(reinterpret_cast<VMTranslatedInsn*>(reinterpret_cast<uint8_t*>(insns) + offset));
+}
+
+tArgumentReturn: {
+    // A called level's `return argumentN` of a real; the push must not reach a new depth.
+    ScriptValue argument;
+    if (run.callDepth > 0 && reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 && SiteArgument(run, ip, &argument)) {
+        returned = ScriptValue{VALUE_REAL, 0, argument.real};
+        returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+        goto leaveScript;
+    }
+    goto* ip->fallback;
+}
+
+tArithmeticReturn: {
+    // A called level's `return a + b` of two reals within the level; the sum, the common one, is
+    // tested before the rest.
+    double value;
+    if (run.callDepth > 0 && reinterpret_cast<uintptr_t>(sp) + 32 <= lowWater + span &&
+        (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL && (VM_Load<uint32_t>(sp + 16) & VALUE_KIND_MASK) == VALUE_REAL &&
+        (ip->opcode == VM_OP_ADD ? (value = VM_Load<double>(sp + 24) + VM_Load<double>(sp + 8), true)
+                                 : RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24),
+                                                  VM_Load<double>(sp + 8), &value))) {
+        returned = ScriptValue{VALUE_REAL, 0, value};
+        returnedAt = reinterpret_cast<const uint8_t*>(&returned);
+        goto leaveScript;
+    }
+    goto* ip->fallback;
 }
 
 tPushEnv:
@@ -2285,6 +2397,31 @@ tVarConstBranch: {
         sp -= 4;
         VM_Store<int32_t>(sp, result ? 1 : 0);
         VM_T_GOTO(ip->nextEntry - 1);
+    }
+    goto* ip->fallback;
+}
+
+tArgConstBranch: {
+    // As VarConstBranch, the stack left as the entry found it. The 4096th branch, which pumps
+    // messages, is left to the separate words.
+    ScriptValue argument;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 &&
+        SiteArgument(run, ip, &argument)) {
+        bool result = CompareReal(ip->opcode, argument.real, ip->constant);
+        ++g_BranchCounter;
+        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? insns + ip->target : insns + ip->next);
+    }
+    goto* ip->fallback;
+}
+
+tArgConst: {
+    ScriptValue argument;
+    double value;
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&
+        CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
+        sp -= 16;
+        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
+        VM_T_JUMP(insns + ip->next);
     }
     goto* ip->fallback;
 }

@@ -245,16 +245,17 @@ void JoinSequences(VMTranslation& t)
             continue;
         uint8_t opcode = VM_WordOpcode(t.insns[i + 2].word);
         const VMTranslatedInsn* after = i + 3 < count ? &t.insns[i + 3] : nullptr;
+        bool argument = head.kind == VMKind::PushArgument;
         if (IsCompare(opcode) && after != nullptr &&
             (after->kind == VMKind::BranchTrue || after->kind == VMKind::BranchFalse)) {
             head.target = after->target;
             head.branchOpcode = VM_WordOpcode(after->word);
-            MakeSuper(head, VMKind::VarConstBranch, opcode, push.constant, static_cast<int32_t>(i + 4));
-        } else if (!IsCompare(opcode) && head.kind == VMKind::PushVariable && after != nullptr &&
-                   PopsSameVariable(*after, head)) {
+            VMKind kind = argument ? VMKind::ArgConstBranch : VMKind::VarConstBranch;
+            MakeSuper(head, kind, opcode, push.constant, static_cast<int32_t>(i + 4));
+        } else if (!IsCompare(opcode) && !argument && after != nullptr && PopsSameVariable(*after, head)) {
             MakeSuper(head, VMKind::VarConstStore, opcode, push.constant, static_cast<int32_t>(i + 4));
         } else {
-            VMKind kind = IsCompare(opcode) ? VMKind::VarConstTest : VMKind::VarConst;
+            VMKind kind = IsCompare(opcode) ? VMKind::VarConstTest : argument ? VMKind::ArgConst : VMKind::VarConst;
             MakeSuper(head, kind, opcode, push.constant, static_cast<int32_t>(i + 3));
         }
     }
@@ -300,7 +301,8 @@ void JoinLonger(VMTranslation& t)
             MakeSuper(head, element, 0, head.constant, static_cast<int32_t>(i + 4));
         } else if (StoresArithmetic(t, i)) {
             MakeSuper(head, VMKind::ArithmeticStore, VM_WordOpcode(head.word), 0, static_cast<int32_t>(i + 2));
-        } else if (head.kind == VMKind::VarConst && t.insns[static_cast<size_t>(head.next)].kind == VMKind::ConstOp) {
+        } else if ((head.kind == VMKind::VarConst || head.kind == VMKind::ArgConst) &&
+                   t.insns[static_cast<size_t>(head.next)].kind == VMKind::ConstOp) {
             // The first word stays the variable's push; the second integer is its own entry's.
             head.kind = VMKind::VarConstOp;
             head.next = t.insns[static_cast<size_t>(head.next)].next;
@@ -321,6 +323,7 @@ void JoinCombinedStores(VMTranslation& t)
         switch (pushed.kind) {
         case VMKind::PushVariable: combine = i + 2; break;
         case VMKind::VarConst:
+        case VMKind::ArgConst:
         case VMKind::VarConstOp:
         case VMKind::ElementRead: combine = static_cast<size_t>(pushed.next); break;
         default: continue;
@@ -363,6 +366,22 @@ void JoinElementStores(VMTranslation& t)
     }
 }
 
+// A return of the value just pushed or computed: `return argument0` and `return a + b`.
+void JoinReturns(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    for (size_t i = 0; i + 1 < count; ++i) {
+        VMTranslatedInsn& head = t.insns[i];
+        const VMTranslatedInsn& ret = t.insns[i + 1];
+        if (ret.kind != VMKind::Ret || VM_WordFirstType(ret.word) != VM_TYPE_VARIABLE) continue;
+        if (head.kind == VMKind::PushArgument)
+            MakeSuper(head, VMKind::ArgumentReturn, 0, head.constant, static_cast<int32_t>(i + 2));
+        else if (head.kind == VMKind::Fast && IsArithmetic(VM_WordOpcode(head.word)) &&
+                 VM_WordTypes(head.word) == VM_TypePair(VM_TYPE_VARIABLE, VM_TYPE_VARIABLE))
+            MakeSuper(head, VMKind::ArithmeticReturn, VM_WordOpcode(head.word), head.constant, static_cast<int32_t>(i + 2));
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -378,6 +397,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     JoinCombinedStores(*t);
     JoinCountingSteps(*t);
     JoinElementStores(*t);
+    JoinReturns(*t);
     return t;
 }
 

@@ -57,8 +57,12 @@ struct VariableNode;
     X(ElementRead)    /* push an integer instance and a variable index, conv.v.i, push that element */               \
     X(ElementStore)   /* the same, popping the variable item beneath into that element */                           \
     X(VariableCombine) /* push a variable, then a joined push or a variable, then ArithmeticStore: `s = s + x` */ \
-    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */ \
-    X(VarConstElementStore) /* VarConst, then ElementStore of its result: `a[i] = i * 2` */
+    X(CountingStep)   /* VarConstStore, a branch back to a VarConstBranch on the same variable: a loop's step */   \
+    X(VarConstElementStore) /* VarConst, then ElementStore of its result: `a[i] = i * 2` */                       \
+    X(ArgConstBranch) /* VarConstBranch headed by a push of argumentN, its slot found once */                        \
+    X(ArgConst)       /* VarConst headed by a push of argumentN, its slot found once */                              \
+    X(ArgumentReturn) /* push argumentN, ret.v */                                                                    \
+    X(ArithmeticReturn) /* arithmetic on the two variable items on top, ret.v of the result */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,
@@ -86,6 +90,7 @@ struct VMTranslatedInsn {
     uint8_t opcode = 0;                  // the combining opcode of a superinstruction
     uint8_t branchOpcode = 0;            // bt or bf of VarConstBranch
     uint8_t valueType = 0;               // the type a pop stores
+    int8_t argumentSlot = -1;            // argumentN's N for a push of a built-in variable, else -1
     uint32_t word = 0;                   // the original (first) word
     int32_t at = 0;                      // its code address
     int32_t nextPc = 0;                  // the address after it and its operand
@@ -98,6 +103,7 @@ struct VMTranslatedInsn {
     uint32_t variable = 0;               // a variable's whole operand
     int32_t constant = 0;                // an immediate or a superinstruction's integer
     uint8_t operand[8] = {};             // a push's constant bytes
+    uint32_t argumentRows = ~0u;         // the built-in rows' generation `argumentSlot` was found in
     VMSiteCache cache;
     // The entries that `target` and `next` index, bound with the handler: a jump needs no index
     // arithmetic.

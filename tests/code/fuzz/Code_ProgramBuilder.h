@@ -180,6 +180,10 @@ private:
             Emit("call.i 100001 2"); // the recursive walk of Setup's second script
         } else if (pick & 4) {
             Emit("call.i 100002 " + std::to_string(count)); // exits or runs off its end
+        } else if (pick & 8) {
+            if (count < 2) return;
+            count = 2;
+            Emit("call.i 100003 2"); // Setup's fourth script: argument-headed sequences and returns
         } else {
             if (count == 0) return;
             count = 1;
@@ -443,7 +447,9 @@ private:
 // The scripts that built programs call (100000 + index). The second calls itself with two
 // arguments read where each level keeps them, down to six levels, with a local that must survive
 // each call and a built-in at the bottom that makes the arguments settle; the third leaves early
-// through exit or runs off its end, by its argument count.
+// through exit or runs off its end, by its argument count. The fourth is fib(argument0) (bounded
+// to 6) with argument1 returned at the bottom and the two calls' results subtracted: argument tests,
+// combinations and returns as the translated form joins them, of whatever values the input passes.
 const char* const SCRIPT_SOURCES[] = {
     "call.i fz_first 0\npush.e 2\nmul.i.v\nret.v\n",
     ("push.v self.argument0\npop.v.v local.fz_l\n"
@@ -455,8 +461,12 @@ const char* const SCRIPT_SOURCES[] = {
     "base:\ncall.i fz_first 0\npush.v self.argument1\nadd.v.v\nret.v\n"),
     ("push.v self.argument0\npop.v.v global.fz_c\npush.v self.argument_count\npush.e 1\nsgt.i.v\nbf end\n"
     "push.e 4\nexit.i\nend:\n"),
+    ("push.v self.argument0\npush.e 6\nsgt.i.v\nbt base\n"
+    "push.v self.argument0\npush.e 2\nslt.i.v\nbf more\nbase:\npush.v self.argument1\nret.v\n"
+    "more:\npush.v self.argument1\npush.v self.argument0\npush.e 1\nsub.i.v\ncall.i 100003 2\n"
+    "push.v self.argument1\npush.v self.argument0\npush.e 2\nsub.i.v\ncall.i 100003 2\nsub.v.v\nret.v\n"),
 };
-constexpr int32_t SCRIPT_COUNT = 3;
+constexpr int32_t SCRIPT_COUNT = 4;
 
 struct Setup {
     vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
