@@ -3,4 +3,7 @@ local function fib(n)
     if n < 2 then return n end
     return fib(n - 1) + fib(n - 2)
 end
-print(fib(27))
+local started = os.clock()
+local answer = fib(27)
+print(string.format("time %.0f", (os.clock() - started) * 1e6))
+print(answer)
