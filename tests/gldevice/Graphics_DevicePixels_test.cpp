@@ -1,6 +1,8 @@
 // Pixels drawn on the OpenGL device and read back: textures one to one, render states, render
 // targets, blend factors, texture formats, script vertex formats, and where points, lines and
 // outlines land.
+#include <epoxy/gl.h>
+
 #include <tuple>
 
 #include "GLDeviceFixture.h"
@@ -283,6 +285,37 @@ TEST_F(Pixels, AWholeSurfaceCopyAfterASmallViewportCopiesEverything)
     MemoryManager::Free(block);
     GR_Texture_Free(source);
     GR_Texture_Free(copy);
+}
+
+// The order of a 32-bit target's stored bytes, as the driver reports it for the framebuffer bound
+// for drawing: GL_BGRA when blue comes first.
+GLint DrawTargetByteOrder()
+{
+    GLint draw = 0, read = 0, format = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(draw));
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &format);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(read));
+    return format;
+}
+
+// The screen's target and a surface keep their pixels blue first, the order in which pictures are
+// sent and read back, so that the driver can copy rather than convert them.
+TEST_F(Pixels, TargetsStoreTheirBytesBlueFirst)
+{
+    DeviceTexture* surface = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_NE(nullptr, surface);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLUE, 1.0f, 0, 1);
+    EXPECT_EQ(GL_BGRA, DrawTargetByteOrder()) << "screen";
+    ASSERT_TRUE(GR_Surface_PushTarget());
+    ASSERT_TRUE(GR_Surface_SetTarget(0, surface));
+    GR_D3D_Clear(RED, 1.0f, 0, 1);
+    EXPECT_EQ(GL_BGRA, DrawTargetByteOrder()) << "surface";
+    ASSERT_TRUE(GR_Surface_PopTarget());
+    GR_Texture_Free(surface);
 }
 
 } // namespace

@@ -63,9 +63,20 @@ D3DResult MakeRenderbufferSurface(GLDevice* device, int32_t width, int32_t heigh
     s->m_Samples = samples;
     s->m_Lockable = lockable;
     s->m_Usage = usage;
-    glGenRenderbuffers(1, &s->m_Renderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, s->m_Renderbuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, f.internalFormat, width, height);
+    if (samples == 0 && !f.depth) {
+        // Held in a texture rather than a render buffer, which takes only sized formats: the texture
+        // keeps the byte order of the format's textures (GL_FindFormat).
+        glGenTextures(1, &s->m_StorageTexture);
+        glBindTexture(GL_TEXTURE_2D, s->m_StorageTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GLint(f.TextureInternalFormat()), width, height, 0, f.format, f.type,
+                     nullptr);
+        device->TexturesChanged();
+    } else {
+        glGenRenderbuffers(1, &s->m_Renderbuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, s->m_Renderbuffer);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, f.internalFormat, width, height);
+    }
     if (glGetError() != GL_NO_ERROR) {
         s->Release();
         return D3DERR_OUTOFVIDEOMEMORY;

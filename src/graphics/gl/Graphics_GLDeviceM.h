@@ -33,6 +33,10 @@ struct GLFormat {
     bool depth = false;
     bool stencil = false;
     GLint swizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+    // The internal format a texture of it is made with, when not internalFormat: an unsized one
+    // lets the driver keep the bytes in the order they are sent (GL_FindFormat).
+    GLenum textureFormat = 0;
+    GLenum TextureInternalFormat() const { return textureFormat != 0 ? textureFormat : internalFormat; }
 };
 bool GL_FindFormat(int32_t d3dFormat, GLFormat* out);
 
@@ -61,6 +65,7 @@ class GLSurface : public D3DSurface {
     uint32_t m_Usage = 0;
     int32_t m_Pool = D3DPOOL_DEFAULT;
     GLuint m_Renderbuffer = 0;
+    GLuint m_StorageTexture = 0; // RENDERBUFFER: a single-sampled colour target is held in a texture
     GLTexture* m_Texture = nullptr; // TEXTURE_LEVEL and SYSTEM_LEVEL: the owner, referenced
     int32_t m_Level = 0;
     std::vector<uint8_t> m_LockBuffer;

@@ -13,11 +13,13 @@ bool GL_FindFormat(int32_t d3dFormat, GLFormat* out)
     GLFormat f;
     switch (d3dFormat) {
     case D3DFMT_A8R8G8B8:
-        f = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
-        break;
     case D3DFMT_X8R8G8B8:
+        // Textures (render targets included) are made unsized, so that the driver stores the bytes
+        // blue first as they come and read back: uploads and read-backs are plain copies, and a
+        // software renderer's 2D paths take that order. Eight bits a channel either way.
         f = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
-        f.swizzle[3] = GL_ONE;
+        f.textureFormat = GL_RGBA;
+        if (d3dFormat == D3DFMT_X8R8G8B8) f.swizzle[3] = GL_ONE;
         break;
     case D3DFMT_A4R4G4B4:
         f = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
@@ -80,6 +82,7 @@ GLSurface::GLSurface(GLDevice* device, Kind kind, int32_t width, int32_t height,
 GLSurface::~GLSurface()
 {
     if (m_Renderbuffer != 0 && g_ContextAlive) glDeleteRenderbuffers(1, &m_Renderbuffer);
+    if (m_StorageTexture != 0 && g_ContextAlive) glDeleteTextures(1, &m_StorageTexture);
     if (m_Texture != nullptr) m_Texture->Release();
 }
 
@@ -98,7 +101,9 @@ void GLSurface::Attach(GLenum framebuffer) const
 {
     GLenum point =
         m_Depth ? (m_Stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT) : GL_COLOR_ATTACHMENT0;
-    if (m_Kind == RENDERBUFFER)
+    if (m_StorageTexture != 0)
+        glFramebufferTexture2D(framebuffer, point, GL_TEXTURE_2D, m_StorageTexture, 0);
+    else if (m_Kind == RENDERBUFFER)
         glFramebufferRenderbuffer(framebuffer, point, GL_RENDERBUFFER, m_Renderbuffer);
     else
         glFramebufferTexture2D(framebuffer, point, GL_TEXTURE_2D, m_Texture->m_Name, m_Level);
@@ -183,7 +188,7 @@ bool GLTexture::CreateStorage()
             glCompressedTexImage2D(GL_TEXTURE_2D, level, m_GL.internalFormat, LevelWidth(level),
                                    LevelHeight(level), 0, GLsizei(zero.size()), zero.data());
         else
-            glTexImage2D(GL_TEXTURE_2D, level, GLint(m_GL.internalFormat), LevelWidth(level),
+            glTexImage2D(GL_TEXTURE_2D, level, GLint(m_GL.TextureInternalFormat()), LevelWidth(level),
                          LevelHeight(level), 0, m_GL.format, m_GL.type, m_GL.depth ? nullptr : zero.data());
     }
     m_Device->TexturesChanged();
