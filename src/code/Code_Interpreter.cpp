@@ -2362,9 +2362,7 @@ tArithmeticReturn: {
     double value;
     if (run.callDepth > 0 && reinterpret_cast<uintptr_t>(sp) + 32 <= lowWater + span &&
         (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) == VALUE_REAL && (VM_Load<uint32_t>(sp + 16) & VALUE_KIND_MASK) == VALUE_REAL &&
-        (ip->opcode == VM_OP_ADD ? (value = VM_Load<double>(sp + 24) + VM_Load<double>(sp + 8), true)
-                                 : RealArithmetic(ip->opcode, VM_TYPE_VARIABLE, VM_Load<double>(sp + 24),
-                                                  VM_Load<double>(sp + 8), &value))) {
+        CombineReals(ip->opcode, VM_Load<double>(sp + 24), VM_Load<double>(sp + 8), &value)) {
         returned = ScriptValue{VALUE_REAL, 0, value};
         returnedAt = reinterpret_cast<const uint8_t*>(&returned);
         goto leaveScript;
@@ -2409,7 +2407,7 @@ tArgConstBranch: {
         SiteArgument(run, ip, &argument)) {
         bool result = CompareReal(ip->opcode, argument.real, ip->constant);
         ++g_BranchCounter;
-        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? insns + ip->target : insns + ip->next);
+        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? ip->targetEntry : ip->nextEntry);
     }
     goto* ip->fallback;
 }
@@ -2421,7 +2419,7 @@ tArgConst: {
         CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
         sp -= 16;
         VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_JUMP(insns + ip->next);
+        VM_T_JUMP(ip->nextEntry);
     }
     goto* ip->fallback;
 }

@@ -83,6 +83,14 @@ float AtLeastZero(float value)
     return value > 0.0f ? value : 0.0f;
 }
 
+// A particle one step older, and dead once its life is over; true when it died now.
+bool AgeOneStep(Particle& p)
+{
+    if (++p.age < p.life) return false;
+    p.alive = 0;
+    return true;
+}
+
 void UpdateLife(ParticleSystem* system)
 {
     g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
@@ -92,10 +100,8 @@ void UpdateLife(ParticleSystem* system)
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = system->particles[size_t(i)];
         const ParticleType* type = lookup.Of(p.type);
-        ++p.age;
         float x = p.x, y = p.y;
-        bool dies = p.age >= p.life;
-        if (dies) p.alive = 0;
+        bool dies = AgeOneStep(p);
         if (type == nullptr) continue;
         // Spawning may move the array: p is not used after it.
         int32_t stepNumber = type->stepNumber, stepType = type->stepType;
@@ -289,7 +295,7 @@ void RemoveDead(ParticleSystem* system, bool ages)
     int32_t kept = 0, run = 0;
     for (int32_t i = 0; i < count; ++i) {
         Particle& p = particles[i];
-        if (ages && ++p.age >= p.life) p.alive = 0;
+        if (ages) AgeOneStep(p);
         if (p.alive) continue;
         if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
