@@ -290,10 +290,6 @@ struct ResolvedScript {
     int32_t index;
     CCode* code;
     const VMBuffer* words; // the code's buffer when it has words to run, else null
-    // The buffer's translation as the translated loop's calls found it, while the code epoch is
-    // `translationEpoch` (0: not looked for since the script was resolved).
-    VMTranslation* translation;
-    uint64_t translationEpoch;
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
@@ -307,7 +303,7 @@ ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr, nullptr, 0};
+    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
     return &entry;
 }
 
@@ -2260,36 +2256,28 @@ tCall:
     VM_T_CALL_OUT(DoCall(run, ip->word, VM_T_OPERAND()));
 
 tCallScript: {
-    // A script call that stays in the loop: the frame as the general routine lays it, and the
-    // callee's translation kept with its resolved script. Anything unusual (no such script, no
-    // code, tracing, too few items, no translation) takes the general routine. A script resolved
-    // since code outside the loop last ran, whose translation this loop found, is taken after the
-    // fewest tests.
+    // A script call that stays in the loop: the frame as the general routine lays it. The site
+    // keeps the callee it found, bound, until code outside the loop runs; anything unusual (no such
+    // script, no code, tracing, too few items, no translation) takes the general routine.
     uint32_t argc = static_cast<uint32_t>(ip->constant);
     if (argc > SCRIPT_ARGUMENT_COUNT) __builtin_unreachable(); // the translation's promise: the frame keeps all
     bool fewItems = uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp);
-    ResolvedScript* script = ResolvedEntry(ip->id);
-    if (script->epoch != g_OutsideEpoch || script->index != ip->id || script->translationEpoch != epoch || g_TraceFlag ||
-        fewItems) {
-        script = ResolveScript(ip->id);
-        if (script == nullptr || script->words == nullptr || g_TraceFlag || fewItems) goto tCall;
-        if (script->translationEpoch != epoch) {
-            VMTranslation* translation = VM_Translation(script->words);
-            if (translation == nullptr) goto tCall;
-            if (!translation->bound) bind(*translation);
-            script->translation = translation;
-            script->translationEpoch = epoch;
-        }
+    if (ip->calleeEpoch != g_OutsideEpoch || fewItems) {
+        const ResolvedScript* script = fewItems || g_TraceFlag ? nullptr : ResolveScript(ip->id);
+        VMTranslation* translation = script != nullptr && script->words != nullptr ? VM_Translation(script->words) : nullptr;
+        if (translation == nullptr) goto tCall;
+        if (!translation->bound) bind(*translation);
+        ip->calleeScript = script->code;
+        ip->calleeCode = script->words;
+        ip->calleeEntry = translation->insns.data();
+        ip->calleeEpoch = g_OutsideEpoch;
     }
-    // What the call needs of the resolved script is taken at once, while it is at hand.
-    VMTranslation* callee = script->translation;
-    CCode* calleeScript = script->code;
-    code = script->words;
+    code = ip->calleeCode;
     // A call is never joined with what follows: the entry after it is the next one.
     int32_t returnOffset = static_cast<int32_t>(reinterpret_cast<uint8_t*>(ip + 1) - reinterpret_cast<uint8_t*>(insns));
-    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, calleeScript, code, argc);
-    insns = callee->insns.data();
-    words = callee->words;
+    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, ip->calleeScript, code, argc);
+    insns = ip->calleeEntry;
+    words = code->m_pWords;
     locals = nullptr;
     if (!fits) {
         run.sp = run.top;

@@ -10,6 +10,7 @@
 
 #include "code/Code_Emitter.h"
 
+class CCode;
 class CVariableList;
 struct VariableNode;
 
@@ -109,6 +110,13 @@ struct VMTranslatedInsn {
     // arithmetic.
     VMTranslatedInsn* targetEntry = nullptr;
     VMTranslatedInsn* nextEntry = nullptr;
+    // A script call's callee as the call last found it, trusted while no code outside the loop has
+    // run since (`calleeEpoch`, 0: never found): its code object, its words and its translation's
+    // first entry, bound.
+    uint64_t calleeEpoch = 0;
+    CCode* calleeScript = nullptr;
+    const VMBuffer* calleeCode = nullptr;
+    VMTranslatedInsn* calleeEntry = nullptr;
 };
 
 struct VMTranslation {
