@@ -55,20 +55,23 @@ constexpr ScriptValue REAL_ZERO = {VALUE_REAL, 0, 0.0};
 // the 16 global argument slots, then the callee's arguments where the caller pushed them (argument 0
 // first). The arguments stay there while the callee runs, unless code outside the loop needs them
 // in the global slots: then the slots' former contents wait in the room until the callee returns
-// (only the slots up to the last one holding anything but real 0; the rest come back as real 0).
+// (only the slots up to the last one holding anything but real 0; the rest come back as real 0),
+// and so does argument_count's former value. Only what the return needs is stored.
 struct VMFrameHeader {
     int32_t returnPc;
-    int32_t callerArgCount;
+    uint32_t envCount;
     CInstance* self;
     CInstance* other;
     const CCode* callerScript; // null for the run's own code
     CVariableList* callerLocals;
-    uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
-    uint32_t envCount;
-    uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
-    uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
-    int32_t returnOffset;    // the translated caller's entry after the call, in bytes from its
-                             // translation's first; -1: found by returnPc
+    // The translated caller's entry after the call; null: the caller goes on at returnPc. Read by
+    // the translated loop alone, in which every translation it can name stays as it is.
+    const VMTranslatedInsn* returnEntry;
+    uint32_t callerFrameOffset; // from this frame up to the caller's: the region moves as a whole
+    uint32_t savedSlots;        // ARGUMENTS_IN_FRAME while the arguments stay in the frame
+    uint32_t argumentCount;     // as the call gave it
+    uint32_t keptArguments;     // of them, the ones the frame keeps (at most 16)
+    int32_t callerArgCount;     // argument_count before the arguments moved into the global slots
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -368,10 +371,13 @@ inline T FrameField(const uint8_t* frame, size_t offset)
 
 inline uint32_t KeptArguments(uint32_t argc) { return std::min<uint32_t>(argc, SCRIPT_ARGUMENT_COUNT); }
 
-// The global argument slots get back what they held before the level that is returning moved its
-// arguments into them (`saved`, kept in that level's frame); what the level left there is freed.
-[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* saved, uint32_t savedSlots)
+// The global argument slots and argument_count get back what they held before the level whose
+// frame is `fp` moved its arguments into them (`savedSlots` of them, kept in the frame); what the
+// level left there is freed.
+[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* fp, uint32_t savedSlots)
 {
+    const uint8_t* saved = fp + FRAME_HEADER_SIZE;
+    g_ScriptArgumentCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
     // Slots past both what the level holds and what the caller had are real 0 on both sides.
     uint32_t end = std::max(ArgumentSlotBound(), savedSlots);
     for (uint32_t i = 0; i < end; ++i)
@@ -391,47 +397,48 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnOffset`). The stack
-// pointer and the program counter are the caller's to set. False when the callee's empty stack lies below the low water:
-// the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
-// calls with it too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnOffset,
-                                               CCode* callee, const VMBuffer* code, uint32_t argc)
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnEntry`). The stack
+// pointer and the program counter are the caller's to set; argument_count is set only when the
+// arguments move into the global slots. False when the callee's empty stack lies below the low
+// water: the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its
+// script calls with it too.
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc,
+                                               const VMTranslatedInsn* returnEntry, CCode* callee,
+                                               const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
     // as the compiler knows, and would make it read each field again after every store.
-    int32_t callerArgCount = g_ScriptArgumentCount;
     CInstance* self = run.self;
     CInstance* other = run.other;
     const CCode* callerScript = run.script;
     CVariableList* callerLocals = run.locals;
-    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
+    uint8_t* callerFp = run.fp;
     uint32_t envCount = run.envCount;
     int32_t callDepth = run.callDepth;
+    uint32_t kept = KeptArguments(argc);
     uint8_t* fp = sp - FRAME_SIZE;
     uint8_t* top = fp - VM_STACK_GUARD;
     // Field by field: a header built elsewhere and copied as a block would be read back before its
     // separate stores have drained. What the callee's code object gives again is not kept.
     StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), returnPc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), callerArgCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
     StoreFrameField(fp, offsetof(VMFrameHeader, self), self);
     StoreFrameField(fp, offsetof(VMFrameHeader, other), other);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), callerScript);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), callerLocals);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
-    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnEntry), returnEntry);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameOffset), static_cast<uint32_t>(callerFp - fp));
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, returnOffset), returnOffset);
+    StoreFrameField(fp, offsetof(VMFrameHeader, keptArguments), kept);
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
-    run.argumentSlots = KeptArguments(argc);
+    run.argumentSlots = kept;
     run.fp = fp;
     run.top = top;
     // A recursive call runs the code it is in.
     if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
-    g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     run.callDepth = callDepth + 1;
     return top >= run.lowWater;
@@ -462,7 +469,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    bool fits = EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    bool fits = EnterScript(run, run.sp, run.pc, nullptr, script->code, script->words, argc);
     run.sp = run.top;
     run.pc = 0;
     if (!fits) EnterNewDepth(run);
@@ -503,29 +510,27 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     int32_t callDepth = run.callDepth - 1;
     DropLocalList(run.locals);
     if (savedSlots == ARGUMENTS_IN_FRAME)
-        FreeStackValues(arguments, KeptArguments(argc));
+        FreeStackValues(arguments, FrameField<uint32_t>(fp, offsetof(VMFrameHeader, keptArguments)));
     else
-        RestoreGlobalArguments(fp + FRAME_HEADER_SIZE, savedSlots);
-    int32_t callerArgCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
+        RestoreGlobalArguments(fp, savedSlots);
     int32_t returnPc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
     CInstance* self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
     CInstance* other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
     const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
     CVariableList* callerLocals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
     uint32_t envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
-    uint8_t* callerFp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
+    uint8_t* callerFp = fp + FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameOffset));
     // The caller's arguments are where its own frame says.
     uint8_t* callerArguments = nullptr;
     uint32_t callerSlots = run.argumentSlots;
     if (callDepth > 0 && FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
         callerArguments = callerFp + FRAME_SIZE;
-        callerSlots = KeptArguments(FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, argumentCount)));
+        callerSlots = FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, keptArguments));
     }
     uint8_t* sp = arguments + 16 * argc - 16;
 
     // A recursive call returns into the code it is in.
     if (caller != run.script) EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
-    g_ScriptArgumentCount = callerArgCount;
     run.callDepth = callDepth;
     run.pc = returnPc;
     run.self = self;
@@ -1892,7 +1897,7 @@ template <bool LOCAL = false>
 
 #define VM_T_CALL_OUT_VARIABLE(statement) VM_T_CALL_OUT(statement; NoteOutsideCode())
 
-#define VM_T_OPERAND() (words + ip->at + 4)
+#define VM_T_OPERAND() (run.words + ip->at + 4)
 
 // A fast path answering the new stack pointer, or null when the general routine must run.
 #define VM_T_FAST_OR_CALL_OUT(fast, general)                                                                         \
@@ -2030,8 +2035,6 @@ bool RunTranslated(VMRunState& run)
 
     const uint64_t epoch = g_VMCodeEpoch;
     const VMBuffer* code = nullptr;
-    VMTranslatedInsn* insns = nullptr;
-    const uint8_t* words = nullptr;
     VMTranslatedInsn* ip = nullptr;
     VMTranslatedInsn* next = nullptr;
     uint8_t* sp;
@@ -2058,10 +2061,8 @@ resync: {
     if (index < 0) return false;
     if (!translation->bound) bind(*translation);
     code = run.code;
-    insns = translation->insns.data();
-    words = translation->words;
     ip = nullptr; // the error position stays the one the last call saved
-    VM_T_GOTO(insns + index);
+    VM_T_GOTO(translation->insns.data() + index);
 }
 
 checkStack:
@@ -2274,10 +2275,8 @@ tCallScript: {
     }
     code = ip->calleeCode;
     // A call is never joined with what follows: the entry after it is the next one.
-    int32_t returnOffset = static_cast<int32_t>(reinterpret_cast<uint8_t*>(ip + 1) - reinterpret_cast<uint8_t*>(insns));
-    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, ip->calleeScript, code, argc);
-    insns = ip->calleeEntry;
-    words = code->m_pWords;
+    bool fits = EnterScript(run, sp, ip->nextPc, ip + 1, ip->calleeScript, code, argc);
+    VMTranslatedInsn* first = ip->calleeEntry;
     locals = nullptr;
     if (!fits) {
         run.sp = run.top;
@@ -2289,7 +2288,7 @@ tCallScript: {
     sp = run.top;
     span = reinterpret_cast<uintptr_t>(sp) - lowWater;
     // The callee's stack is empty: nothing to test before its first instruction.
-    ip = insns;
+    ip = first;
     goto* ip->handler;
 }
 
@@ -2311,26 +2310,24 @@ tExit:
     goto leaveScript;
 
 leaveScript: {
-    // A script level returns inside the loop: into the translation it was running at the entry its
-    // call noted when the call was recursive, else into the caller's translation when that is
-    // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
-    int32_t offset = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnOffset));
+    // A script level returns inside the loop: to the entry its translated call noted, or else into
+    // the caller's translation when it is current. Nothing here reads the saved position or can
+    // fail, so the loop's is not saved.
+    VMTranslatedInsn* entry = FrameField<VMTranslatedInsn*>(run.fp, offsetof(VMFrameHeader, returnEntry));
     sp = LeaveScript(run);
     VM_Store(sp, VM_Load<ScriptValue>(returnedAt));
-    if (run.code != code || offset < 0) {
-        VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
+    code = run.code;
+    if (entry == nullptr) {
+        VMTranslation* caller = CurrentTranslation(code, epoch);
         int32_t index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
         if (index < 0) goto afterCallOut;
-        code = run.code;
-        insns = caller->insns.data();
-        words = caller->words;
-        offset = index * static_cast<int32_t>(sizeof(VMTranslatedInsn));
+        entry = caller->insns.data() + index;
     }
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
     // The place lies among the items the caller pushed, or just below them for a call without any.
-    VM_T_JUMP(reinterpret_cast<VMTranslatedInsn*>(reinterpret_cast<uint8_t*>(insns) + offset));
+    VM_T_JUMP(entry);
 }
 
 tArgumentReturn: {
@@ -2639,6 +2636,8 @@ void VM_MoveArgumentsToGlobals(VMRunState& run)
 {
     uint8_t* saved = run.fp + FRAME_HEADER_SIZE;
     uint32_t savedSlots = ArgumentSlotBound();
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
+    g_ScriptArgumentCount = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, argumentCount));
     for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
     for (uint32_t i = 0; i < run.argumentSlots; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(run.arguments + 16 * i);
     for (uint32_t i = run.argumentSlots; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
@@ -2770,7 +2769,7 @@ void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
             frames.push_back(VMErrorFrame{script->GetName(), script->m_pDebugInfo, script->GetText(), frame.returnPc});
         else
             frames.push_back(VMErrorFrame{run->runName, run->runDebugInfo, run->runText, frame.returnPc});
-        fp = run->base + run->size - frame.callerFrameDistance;
+        fp += frame.callerFrameOffset;
     }
 }
 
