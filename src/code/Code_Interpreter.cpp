@@ -132,7 +132,7 @@ bool ReplaceRegion(VMRunState& run, uint32_t newSize)
     run.fp = Moved(run.fp, oldEnd, newEnd);
     run.top = Moved(run.top, oldEnd, newEnd);
     run.lowWater = Moved(run.lowWater, oldEnd, newEnd);
-    if (run.arguments != nullptr) run.arguments = Moved(run.arguments, oldEnd, newEnd);
+    if (VM_ArgumentsInFrame(run)) run.arguments = Moved(run.arguments, oldEnd, newEnd);
     MemoryManager::Free(run.base);
     run.base = fresh;
     run.size = newSize;
@@ -521,8 +521,8 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     uint32_t envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
     uint8_t* callerFp = fp + FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameOffset));
     // The caller's arguments are where its own frame says.
-    uint8_t* callerArguments = nullptr;
-    uint32_t callerSlots = run.argumentSlots;
+    uint8_t* callerArguments = VM_GlobalArguments();
+    uint32_t callerSlots = SCRIPT_ARGUMENT_COUNT;
     if (callDepth > 0 && FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
         callerArguments = callerFp + FRAME_SIZE;
         callerSlots = FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, keptArguments));
@@ -996,7 +996,6 @@ inline int32_t ArgumentSlotOf(int32_t id)
 // The current level's argument `slot` (0 to 15), from its frame or from the global slots.
 inline ScriptValue CurrentArgument(const VMRunState& run, int32_t slot)
 {
-    if (run.arguments == nullptr) return g_ScriptArguments[slot];
     if (static_cast<uint32_t>(slot) >= run.argumentSlots) return ScriptValue{VALUE_REAL, 0, 0.0};
     return VM_Load<ScriptValue>(run.arguments + 16 * slot);
 }
@@ -1024,12 +1023,18 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return insn->argumentRows == g_BuiltinVariableGeneration ? insn->argumentSlot : FindArgumentSlot(insn);
 }
 
-// The value of argumentN that the entry pushes when it is one and holds a real.
+// The value of argumentN that the entry pushes when it is one and holds a real. A slot the level
+// has and a site that is no argument (-1, the largest as unsigned) both fail the one test of the
+// common case.
 [[gnu::always_inline]] inline bool SiteArgument(const VMRunState& run, VMTranslatedInsn* insn, ScriptValue* out)
 {
-    int32_t slot = SiteArgumentSlot(insn);
-    if (slot < 0) return false;
-    *out = CurrentArgument(run, slot);
+    uint32_t slot = static_cast<uint32_t>(SiteArgumentSlot(insn));
+    if (slot >= run.argumentSlots) [[unlikely]] {
+        if (static_cast<int32_t>(slot) < 0) return false;
+        *out = ScriptValue{VALUE_REAL, 0, 0.0};
+        return true;
+    }
+    *out = VM_Load<ScriptValue>(run.arguments + 16 * slot);
     return Value_GetKind(out) == VALUE_REAL;
 }
 
@@ -2643,7 +2648,8 @@ void VM_MoveArgumentsToGlobals(VMRunState& run)
     for (uint32_t i = run.argumentSlots; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     SetArgumentSlotBound(run.argumentSlots);
     StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
-    run.arguments = nullptr;
+    run.arguments = VM_GlobalArguments();
+    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
 }
 
 const char* VM_RunName(const VMRunState& run) { return run.script != nullptr ? run.script->GetName() : run.runName; }
@@ -2728,6 +2734,8 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.initialTop = RegionEnd(run) - VM_STACK_GUARD;
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
     run.sp = run.fp = run.top = run.lowWater = run.initialTop;
+    run.arguments = VM_GlobalArguments();
+    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
     run.self = self;
     run.other = other;
     run.runCode = code;
