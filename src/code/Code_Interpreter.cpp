@@ -197,6 +197,11 @@ inline bool StackValueIsReal(const uint8_t* at) { return (VM_Load<uint32_t>(at) 
 // all-real case is a scan without a call, so that the caller keeps its registers.
 inline void FreeStackValues(const uint8_t* at, uint32_t count)
 {
+    // One value, the commonest count of a script's arguments, is tested without the loop.
+    if (count == 1) {
+        if (!StackValueIsReal(at)) FreeStackValuesFrom(at, 1);
+        return;
+    }
     for (const uint8_t* end = at + 16 * count; at != end; at += 16) {
         if (!StackValueIsReal(at)) {
             FreeStackValuesFrom(at, static_cast<uint32_t>(end - at) / 16);
@@ -539,7 +544,7 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     run.locals = callerLocals;
     run.envCount = envCount;
     run.fp = callerFp;
-    run.top = callDepth == 0 ? run.initialTop : callerFp - VM_STACK_GUARD;
+    run.top = callerFp - VM_STACK_GUARD;
     run.arguments = callerArguments;
     run.argumentSlots = callerSlots;
     run.sp = sp;
@@ -2733,7 +2738,10 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.size = region.size;
     run.initialTop = RegionEnd(run) - VM_STACK_GUARD;
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
-    run.sp = run.fp = run.top = run.lowWater = run.initialTop;
+    run.sp = run.top = run.lowWater = run.initialTop;
+    // The run's own level has no frame: its place is the region's end, a guard above its empty
+    // stack as every level's frame is, so that a return finds the caller's empty stack one way.
+    run.fp = RegionEnd(run);
     run.arguments = VM_GlobalArguments();
     run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
     run.self = self;

@@ -102,7 +102,7 @@ struct VMRunState {
     uint32_t size;
     uint8_t* sp;
     uint8_t* initialTop; // the empty stack of the run
-    uint8_t* fp;         // the current script frame (the initial top at level 0)
+    uint8_t* fp;         // the current script frame (the region's end at level 0)
     uint8_t* top;        // the empty stack of the current level
     uint8_t* lowWater;   // the lowest stack pointer so far (headroom is checked below it)
 
