@@ -1727,17 +1727,6 @@ template <bool LOCAL = false>
     return RealArithmetic(opcode, VM_TYPE_INT, left, right, value);
 }
 
-// The same for an argument, whose commonest combination is a call's `argumentN - 1`: that one is
-// tested first.
-[[gnu::always_inline]] inline bool CombineArgument(uint8_t opcode, double left, int32_t constant, double* value)
-{
-    if (opcode == VM_OP_SUB) {
-        *value = left - static_cast<double>(constant);
-        return true;
-    }
-    return CombineReal(opcode, left, constant, value);
-}
-
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
 {
     double difference = left - static_cast<double>(constant);
@@ -1978,6 +1967,8 @@ bool RunTranslated(VMRunState& run)
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
     static const void* s_RetVariable;
+    static const void* s_ArgBelowBranch[2]; // [taken when true]
+    static const void* s_ArgMinus;
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -2004,6 +1995,9 @@ bool RunTranslated(VMRunState& run)
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
         s_RetVariable = &&tRetVariable;
+        s_ArgBelowBranch[0] = &&tArgBelowBranchFalse;
+        s_ArgBelowBranch[1] = &&tArgBelowBranchTrue;
+        s_ArgMinus = &&tArgMinus;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -2028,6 +2022,13 @@ bool RunTranslated(VMRunState& run)
             case VMKind::VarConstElementStore:
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
+            case VMKind::ArgConstBranch:
+                insn.handler = insn.opcode == VM_OP_SLT ? s_ArgBelowBranch[insn.branchOpcode == VM_OP_BT]
+                                                        : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
+            case VMKind::ArgConst:
+                insn.handler = insn.opcode == VM_OP_SUB ? s_ArgMinus : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
             case VMKind::Ret:
                 insn.handler = VM_WordFirstType(insn.word) == VM_TYPE_VARIABLE ? s_RetVariable : s_Kinds[size_t(VMKind::Ret)];
@@ -2394,30 +2395,44 @@ tVarConstBranch: {
     goto* ip->fallback;
 }
 
-tArgConstBranch: {
     // As VarConstBranch, the stack left as the entry found it. The 4096th branch, which pumps
-    // messages, is left to the separate words.
-    ScriptValue argument;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 &&
-        SiteArgument(run, ip, &argument)) {
-        bool result = CompareReal(ip->opcode, argument.real, ip->constant);
-        ++g_BranchCounter;
-        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? ip->targetEntry : ip->nextEntry);
+    // messages, is left to the separate words. `argumentN < integer`, a recursion's usual test, has
+    // a handler for each sense of the branch (BELOW: the bool that takes the branch).
+#define VM_T_ARG_CONST_BRANCH_HANDLER(NAME, TEST)                                                                    \
+    NAME : {                                                                                                         \
+        ScriptValue argument;                                                                                        \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 && SiteArgument(run, ip, &argument)) {                   \
+            ++g_BranchCounter;                                                                                       \
+            VM_T_JUMP(TEST ? ip->targetEntry : ip->nextEntry);                                                       \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+#define VM_T_BELOW(BELOW) ((argument.real - static_cast<double>(ip->constant) < -Code_CompareEpsilon) == BELOW)
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgConstBranch, (CompareReal(ip->opcode, argument.real, ip->constant) ==
+                                                    (ip->branchOpcode == VM_OP_BT)))
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgBelowBranchTrue, VM_T_BELOW(true))
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgBelowBranchFalse, VM_T_BELOW(false))
+#undef VM_T_BELOW
+#undef VM_T_ARG_CONST_BRANCH_HANDLER
 
-tArgConst: {
-    ScriptValue argument;
-    double value;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&
-        CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
-        sp -= 16;
-        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_JUMP(ip->nextEntry);
+    // argumentN combined with an integer, the result left; a call's `argumentN - 1` has a handler of
+    // its own.
+#define VM_T_ARG_CONST_HANDLER(NAME, COMBINE)                                                                        \
+    NAME : {                                                                                                         \
+        ScriptValue argument;                                                                                        \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&        \
+            COMBINE) {                                                                                               \
+            sp -= 16;                                                                                                \
+            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
+            VM_T_JUMP(ip->nextEntry);                                                                                \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+    VM_T_ARG_CONST_HANDLER(tArgConst, CombineReal(ip->opcode, argument.real, ip->constant, &value))
+    VM_T_ARG_CONST_HANDLER(tArgMinus, (value = argument.real - static_cast<double>(ip->constant), true))
+#undef VM_T_ARG_CONST_HANDLER
 
 tVarConstStore: {
     double left, value;
