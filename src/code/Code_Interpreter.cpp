@@ -457,7 +457,8 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     return !run.stopped;
 }
 
-void CallScript(VMRunState& run, int32_t id, uint32_t argc)
+// Not inlined into DoCall: the built-ins' way through it, the commonest, then saves no registers.
+[[gnu::noinline]] void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
     const ResolvedScript* script = ResolveScript(index);
