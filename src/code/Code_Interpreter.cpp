@@ -1015,19 +1015,9 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return Value_GetKind(out) == VALUE_REAL;
 }
 
-// The argument slot that a translated push of a built-in variable reads (-1: none), found on its
-// first run and again whenever the rows changed since.
-[[gnu::noinline]] int32_t FindArgumentSlot(VMTranslatedInsn* insn)
-{
-    insn->argumentSlot = static_cast<int8_t>(ArgumentSlotOf(insn->id));
-    insn->argumentRows = g_BuiltinVariableGeneration;
-    return insn->argumentSlot;
-}
-
-[[gnu::always_inline]] inline int32_t SiteArgumentSlot(VMTranslatedInsn* insn)
-{
-    return insn->argumentRows == g_BuiltinVariableGeneration ? insn->argumentSlot : FindArgumentSlot(insn);
-}
+// The argument slot that a translated push of a built-in variable reads (-1: none), found when the
+// translation is bound: rows registered since make every translation stale.
+[[gnu::always_inline]] inline int32_t SiteArgumentSlot(const VMTranslatedInsn* insn) { return insn->argumentSlot; }
 
 // The value of argumentN that the entry pushes when it is one and holds a real. A slot the level
 // has and a site that is no argument (-1, the largest as unsigned) both fail the one test of the
@@ -2041,6 +2031,8 @@ bool RunTranslated(VMRunState& run)
                                                            : s_Kinds[static_cast<size_t>(insn.firstKind)];
             insn.targetEntry = EntryAt(translation, insn.target);
             insn.nextEntry = EntryAt(translation, insn.next);
+            bool argument = insn.kind == VMKind::PushArgument || insn.firstKind == VMKind::PushArgument;
+            insn.argumentSlot = static_cast<int8_t>(argument ? ArgumentSlotOf(insn.id) : -1);
         }
         translation.bound = true;
     };
