@@ -538,6 +538,17 @@ TEST_F(TranslateTest, TheWordLoopTakesOverForWrittenWordsAndDebuggerRequests)
     Program program("call.i vmtest_request 0\npopz.v\npush.e 4\nconv.i.v");
     EXPECT_EQ(program.Run().Real(), 4);
     EXPECT_FALSE(VM_BreakRequested());
+    // Asked for five calls deep, inside scripts the loop called: the word loop returns through
+    // every frame the translated calls made, to the words after each call.
+    {
+        ScriptTable scripts;
+        scripts.Add("sumr", "push.v self.argument0\npush.e 1\nslt.i.v\nbf more\ncall.i vmtest_request 0\npopz.v\n"
+                            "push.e 0\nconv.i.v\nret.v\nmore:\npush.v self.argument0\npush.v self.argument0\npush.e 1\n"
+                            "sub.i.v\ncall.i 100000 1\nadd.v.v\nret.v\n");
+        Program deep("push.e 5\nconv.i.v\ncall.i 100000 1\npush.e 100\nconv.i.v\nadd.v.v\nret.v");
+        EXPECT_EQ(deep.Run().Real(), 115);
+        EXPECT_FALSE(VM_BreakRequested());
+    }
     VM_CancelRequests();
     Code_ClearEntries();
 }
