@@ -55,20 +55,23 @@ constexpr ScriptValue REAL_ZERO = {VALUE_REAL, 0, 0.0};
 // the 16 global argument slots, then the callee's arguments where the caller pushed them (argument 0
 // first). The arguments stay there while the callee runs, unless code outside the loop needs them
 // in the global slots: then the slots' former contents wait in the room until the callee returns
-// (only the slots up to the last one holding anything but real 0; the rest come back as real 0).
+// (only the slots up to the last one holding anything but real 0; the rest come back as real 0),
+// and so does argument_count's former value. Only what the return needs is stored.
 struct VMFrameHeader {
     int32_t returnPc;
-    int32_t callerArgCount;
+    uint32_t envCount;
     CInstance* self;
     CInstance* other;
     const CCode* callerScript; // null for the run's own code
     CVariableList* callerLocals;
-    uint32_t callerFrameDistance; // from the region's end, so that it survives a new region
-    uint32_t envCount;
-    uint32_t savedSlots;     // ARGUMENTS_IN_FRAME while the arguments stay in the frame
-    uint32_t argumentCount;  // as the call gave it (the frame keeps at most 16)
-    int32_t returnOffset;    // the translated caller's entry after the call, in bytes from its
-                             // translation's first; -1: found by returnPc
+    // The translated caller's entry after the call; null: the caller goes on at returnPc. Read by
+    // the translated loop alone, in which every translation it can name stays as it is.
+    const VMTranslatedInsn* returnEntry;
+    uint32_t callerFrameOffset; // from this frame up to the caller's: the region moves as a whole
+    uint32_t savedSlots;        // ARGUMENTS_IN_FRAME while the arguments stay in the frame
+    uint32_t argumentCount;     // as the call gave it
+    uint32_t keptArguments;     // of them, the ones the frame keeps (at most 16)
+    int32_t callerArgCount;     // argument_count before the arguments moved into the global slots
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
@@ -129,7 +132,7 @@ bool ReplaceRegion(VMRunState& run, uint32_t newSize)
     run.fp = Moved(run.fp, oldEnd, newEnd);
     run.top = Moved(run.top, oldEnd, newEnd);
     run.lowWater = Moved(run.lowWater, oldEnd, newEnd);
-    if (run.arguments != nullptr) run.arguments = Moved(run.arguments, oldEnd, newEnd);
+    if (VM_ArgumentsInFrame(run)) run.arguments = Moved(run.arguments, oldEnd, newEnd);
     MemoryManager::Free(run.base);
     run.base = fresh;
     run.size = newSize;
@@ -194,6 +197,11 @@ inline bool StackValueIsReal(const uint8_t* at) { return (VM_Load<uint32_t>(at) 
 // all-real case is a scan without a call, so that the caller keeps its registers.
 inline void FreeStackValues(const uint8_t* at, uint32_t count)
 {
+    // One value, the commonest count of a script's arguments, is tested without the loop.
+    if (count == 1) {
+        if (!StackValueIsReal(at)) FreeStackValuesFrom(at, 1);
+        return;
+    }
     for (const uint8_t* end = at + 16 * count; at != end; at += 16) {
         if (!StackValueIsReal(at)) {
             FreeStackValuesFrom(at, static_cast<uint32_t>(end - at) / 16);
@@ -290,10 +298,6 @@ struct ResolvedScript {
     int32_t index;
     CCode* code;
     const VMBuffer* words; // the code's buffer when it has words to run, else null
-    // The buffer's translation as the translated loop's calls found it, while the code epoch is
-    // `translationEpoch` (0: not looked for since the script was resolved).
-    VMTranslation* translation;
-    uint64_t translationEpoch;
 };
 constexpr uint32_t RESOLVED_SCRIPTS = 64;
 ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
@@ -307,7 +311,7 @@ ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
-    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr, nullptr, 0};
+    entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
     return &entry;
 }
 
@@ -372,10 +376,13 @@ inline T FrameField(const uint8_t* frame, size_t offset)
 
 inline uint32_t KeptArguments(uint32_t argc) { return std::min<uint32_t>(argc, SCRIPT_ARGUMENT_COUNT); }
 
-// The global argument slots get back what they held before the level that is returning moved its
-// arguments into them (`saved`, kept in that level's frame); what the level left there is freed.
-[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* saved, uint32_t savedSlots)
+// The global argument slots and argument_count get back what they held before the level whose
+// frame is `fp` moved its arguments into them (`savedSlots` of them, kept in the frame); what the
+// level left there is freed.
+[[gnu::noinline]] void RestoreGlobalArguments(const uint8_t* fp, uint32_t savedSlots)
 {
+    const uint8_t* saved = fp + FRAME_HEADER_SIZE;
+    g_ScriptArgumentCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
     // Slots past both what the level holds and what the caller had are real 0 on both sides.
     uint32_t end = std::max(ArgumentSlotBound(), savedSlots);
     for (uint32_t i = 0; i < end; ++i)
@@ -395,47 +402,48 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
 // Starts the script `callee`, whose words to run are `code`, with the `argc` arguments on top of the
 // stack at `sp`, of which at most 16 are left (the rest freed): they stay where the caller pushed
 // them and the frame goes below them; the callee's empty stack lies a guard below the frame. The
-// caller goes on at `returnPc` (in the translated loop, at its entry `returnOffset`). The stack
-// pointer and the program counter are the caller's to set. False when the callee's empty stack lies below the low water:
-// the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its script
-// calls with it too.
-[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc, int32_t returnOffset,
-                                               CCode* callee, const VMBuffer* code, uint32_t argc)
+// caller goes on at `returnPc` (in the translated loop, at its entry `returnEntry`). The stack
+// pointer and the program counter are the caller's to set; argument_count is set only when the
+// arguments move into the global slots. False when the callee's empty stack lies below the low
+// water: the caller then marks the new depth (EnterNewDepth). Inline: the translated loop makes its
+// script calls with it too.
+[[gnu::always_inline]] inline bool EnterScript(VMRunState& run, uint8_t* sp, int32_t returnPc,
+                                               const VMTranslatedInsn* returnEntry, CCode* callee,
+                                               const VMBuffer* code, uint32_t argc)
 {
     // Everything is read before the first store: the frame's bytes might be the state's, as far
     // as the compiler knows, and would make it read each field again after every store.
-    int32_t callerArgCount = g_ScriptArgumentCount;
     CInstance* self = run.self;
     CInstance* other = run.other;
     const CCode* callerScript = run.script;
     CVariableList* callerLocals = run.locals;
-    uint32_t callerFrameDistance = static_cast<uint32_t>(RegionEnd(run) - run.fp);
+    uint8_t* callerFp = run.fp;
     uint32_t envCount = run.envCount;
     int32_t callDepth = run.callDepth;
+    uint32_t kept = KeptArguments(argc);
     uint8_t* fp = sp - FRAME_SIZE;
     uint8_t* top = fp - VM_STACK_GUARD;
     // Field by field: a header built elsewhere and copied as a block would be read back before its
     // separate stores have drained. What the callee's code object gives again is not kept.
     StoreFrameField(fp, offsetof(VMFrameHeader, returnPc), returnPc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerArgCount), callerArgCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
     StoreFrameField(fp, offsetof(VMFrameHeader, self), self);
     StoreFrameField(fp, offsetof(VMFrameHeader, other), other);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), callerScript);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), callerLocals);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameDistance), callerFrameDistance);
-    StoreFrameField(fp, offsetof(VMFrameHeader, envCount), envCount);
+    StoreFrameField(fp, offsetof(VMFrameHeader, returnEntry), returnEntry);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameOffset), static_cast<uint32_t>(callerFp - fp));
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
-    StoreFrameField(fp, offsetof(VMFrameHeader, returnOffset), returnOffset);
+    StoreFrameField(fp, offsetof(VMFrameHeader, keptArguments), kept);
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
-    run.argumentSlots = KeptArguments(argc);
+    run.argumentSlots = kept;
     run.fp = fp;
     run.top = top;
     // A recursive call runs the code it is in.
     if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
-    g_ScriptArgumentCount = static_cast<int32_t>(argc);
     run.locals = nullptr;
     run.callDepth = callDepth + 1;
     return top >= run.lowWater;
@@ -449,7 +457,8 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     return !run.stopped;
 }
 
-void CallScript(VMRunState& run, int32_t id, uint32_t argc)
+// Not inlined into DoCall: the built-ins' way through it, the commonest, then saves no registers.
+[[gnu::noinline]] void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 {
     int32_t index = id - CALLABLE_SCRIPT_BASE;
     const ResolvedScript* script = ResolveScript(index);
@@ -466,7 +475,7 @@ void CallScript(VMRunState& run, int32_t id, uint32_t argc)
 
     uint32_t kept = KeptArguments(argc);
     if (argc > kept) FreeStackValues(run.sp + 16 * kept, argc - kept);
-    bool fits = EnterScript(run, run.sp, run.pc, -1, script->code, script->words, argc);
+    bool fits = EnterScript(run, run.sp, run.pc, nullptr, script->code, script->words, argc);
     run.sp = run.top;
     run.pc = 0;
     if (!fits) EnterNewDepth(run);
@@ -507,29 +516,27 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     int32_t callDepth = run.callDepth - 1;
     DropLocalList(run.locals);
     if (savedSlots == ARGUMENTS_IN_FRAME)
-        FreeStackValues(arguments, KeptArguments(argc));
+        FreeStackValues(arguments, FrameField<uint32_t>(fp, offsetof(VMFrameHeader, keptArguments)));
     else
-        RestoreGlobalArguments(fp + FRAME_HEADER_SIZE, savedSlots);
-    int32_t callerArgCount = FrameField<int32_t>(fp, offsetof(VMFrameHeader, callerArgCount));
+        RestoreGlobalArguments(fp, savedSlots);
     int32_t returnPc = FrameField<int32_t>(fp, offsetof(VMFrameHeader, returnPc));
     CInstance* self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
     CInstance* other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
     const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
     CVariableList* callerLocals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
     uint32_t envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
-    uint8_t* callerFp = RegionEnd(run) - FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameDistance));
+    uint8_t* callerFp = fp + FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameOffset));
     // The caller's arguments are where its own frame says.
-    uint8_t* callerArguments = nullptr;
-    uint32_t callerSlots = run.argumentSlots;
+    uint8_t* callerArguments = VM_GlobalArguments();
+    uint32_t callerSlots = SCRIPT_ARGUMENT_COUNT;
     if (callDepth > 0 && FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, savedSlots)) == ARGUMENTS_IN_FRAME) {
         callerArguments = callerFp + FRAME_SIZE;
-        callerSlots = KeptArguments(FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, argumentCount)));
+        callerSlots = FrameField<uint32_t>(callerFp, offsetof(VMFrameHeader, keptArguments));
     }
     uint8_t* sp = arguments + 16 * argc - 16;
 
     // A recursive call returns into the code it is in.
     if (caller != run.script) EnterCode(run, caller != nullptr ? caller->m_pCode : run.runCode);
-    g_ScriptArgumentCount = callerArgCount;
     run.callDepth = callDepth;
     run.pc = returnPc;
     run.self = self;
@@ -538,7 +545,7 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     run.locals = callerLocals;
     run.envCount = envCount;
     run.fp = callerFp;
-    run.top = callDepth == 0 ? run.initialTop : callerFp - VM_STACK_GUARD;
+    run.top = callerFp - VM_STACK_GUARD;
     run.arguments = callerArguments;
     run.argumentSlots = callerSlots;
     run.sp = sp;
@@ -995,7 +1002,6 @@ inline int32_t ArgumentSlotOf(int32_t id)
 // The current level's argument `slot` (0 to 15), from its frame or from the global slots.
 inline ScriptValue CurrentArgument(const VMRunState& run, int32_t slot)
 {
-    if (run.arguments == nullptr) return g_ScriptArguments[slot];
     if (static_cast<uint32_t>(slot) >= run.argumentSlots) return ScriptValue{VALUE_REAL, 0, 0.0};
     return VM_Load<ScriptValue>(run.arguments + 16 * slot);
 }
@@ -1009,26 +1015,22 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return Value_GetKind(out) == VALUE_REAL;
 }
 
-// The argument slot that a translated push of a built-in variable reads (-1: none), found on its
-// first run and again whenever the rows changed since.
-[[gnu::noinline]] int32_t FindArgumentSlot(VMTranslatedInsn* insn)
-{
-    insn->argumentSlot = static_cast<int8_t>(ArgumentSlotOf(insn->id));
-    insn->argumentRows = g_BuiltinVariableGeneration;
-    return insn->argumentSlot;
-}
+// The argument slot that a translated push of a built-in variable reads (-1: none), found when the
+// translation is bound: rows registered since make every translation stale.
+[[gnu::always_inline]] inline int32_t SiteArgumentSlot(const VMTranslatedInsn* insn) { return insn->argumentSlot; }
 
-[[gnu::always_inline]] inline int32_t SiteArgumentSlot(VMTranslatedInsn* insn)
-{
-    return insn->argumentRows == g_BuiltinVariableGeneration ? insn->argumentSlot : FindArgumentSlot(insn);
-}
-
-// The value of argumentN that the entry pushes when it is one and holds a real.
+// The value of argumentN that the entry pushes when it is one and holds a real. A slot the level
+// has and a site that is no argument (-1, the largest as unsigned) both fail the one test of the
+// common case.
 [[gnu::always_inline]] inline bool SiteArgument(const VMRunState& run, VMTranslatedInsn* insn, ScriptValue* out)
 {
-    int32_t slot = SiteArgumentSlot(insn);
-    if (slot < 0) return false;
-    *out = CurrentArgument(run, slot);
+    uint32_t slot = static_cast<uint32_t>(SiteArgumentSlot(insn));
+    if (slot >= run.argumentSlots) [[unlikely]] {
+        if (static_cast<int32_t>(slot) < 0) return false;
+        *out = ScriptValue{VALUE_REAL, 0, 0.0};
+        return true;
+    }
+    *out = VM_Load<ScriptValue>(run.arguments + 16 * slot);
     return Value_GetKind(out) == VALUE_REAL;
 }
 
@@ -1716,17 +1718,6 @@ template <bool LOCAL = false>
     return RealArithmetic(opcode, VM_TYPE_INT, left, right, value);
 }
 
-// The same for an argument, whose commonest combination is a call's `argumentN - 1`: that one is
-// tested first.
-[[gnu::always_inline]] inline bool CombineArgument(uint8_t opcode, double left, int32_t constant, double* value)
-{
-    if (opcode == VM_OP_SUB) {
-        *value = left - static_cast<double>(constant);
-        return true;
-    }
-    return CombineReal(opcode, left, constant, value);
-}
-
 inline bool CompareReal(uint8_t opcode, double left, int32_t constant)
 {
     double difference = left - static_cast<double>(constant);
@@ -1896,7 +1887,7 @@ template <bool LOCAL = false>
 
 #define VM_T_CALL_OUT_VARIABLE(statement) VM_T_CALL_OUT(statement; NoteOutsideCode())
 
-#define VM_T_OPERAND() (words + ip->at + 4)
+#define VM_T_OPERAND() (run.words + ip->at + 4)
 
 // A fast path answering the new stack pointer, or null when the general routine must run.
 #define VM_T_FAST_OR_CALL_OUT(fast, general)                                                                         \
@@ -1967,6 +1958,8 @@ bool RunTranslated(VMRunState& run)
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
     static const void* s_RetVariable;
+    static const void* s_ArgBelowBranch[2]; // [taken when true]
+    static const void* s_ArgMinus;
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -1993,6 +1986,9 @@ bool RunTranslated(VMRunState& run)
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
         s_RetVariable = &&tRetVariable;
+        s_ArgBelowBranch[0] = &&tArgBelowBranchFalse;
+        s_ArgBelowBranch[1] = &&tArgBelowBranchTrue;
+        s_ArgMinus = &&tArgMinus;
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -2018,6 +2014,13 @@ bool RunTranslated(VMRunState& run)
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
+            case VMKind::ArgConstBranch:
+                insn.handler = insn.opcode == VM_OP_SLT ? s_ArgBelowBranch[insn.branchOpcode == VM_OP_BT]
+                                                        : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
+            case VMKind::ArgConst:
+                insn.handler = insn.opcode == VM_OP_SUB ? s_ArgMinus : s_Kinds[static_cast<size_t>(insn.kind)];
+                break;
             case VMKind::Ret:
                 insn.handler = VM_WordFirstType(insn.word) == VM_TYPE_VARIABLE ? s_RetVariable : s_Kinds[size_t(VMKind::Ret)];
                 break;
@@ -2028,14 +2031,14 @@ bool RunTranslated(VMRunState& run)
                                                            : s_Kinds[static_cast<size_t>(insn.firstKind)];
             insn.targetEntry = EntryAt(translation, insn.target);
             insn.nextEntry = EntryAt(translation, insn.next);
+            bool argument = insn.kind == VMKind::PushArgument || insn.firstKind == VMKind::PushArgument;
+            insn.argumentSlot = static_cast<int8_t>(argument ? ArgumentSlotOf(insn.id) : -1);
         }
         translation.bound = true;
     };
 
     const uint64_t epoch = g_VMCodeEpoch;
     const VMBuffer* code = nullptr;
-    VMTranslatedInsn* insns = nullptr;
-    const uint8_t* words = nullptr;
     VMTranslatedInsn* ip = nullptr;
     VMTranslatedInsn* next = nullptr;
     uint8_t* sp;
@@ -2062,10 +2065,8 @@ resync: {
     if (index < 0) return false;
     if (!translation->bound) bind(*translation);
     code = run.code;
-    insns = translation->insns.data();
-    words = translation->words;
     ip = nullptr; // the error position stays the one the last call saved
-    VM_T_GOTO(insns + index);
+    VM_T_GOTO(translation->insns.data() + index);
 }
 
 checkStack:
@@ -2260,36 +2261,26 @@ tCall:
     VM_T_CALL_OUT(DoCall(run, ip->word, VM_T_OPERAND()));
 
 tCallScript: {
-    // A script call that stays in the loop: the frame as the general routine lays it, and the
-    // callee's translation kept with its resolved script. Anything unusual (no such script, no
-    // code, tracing, too few items, no translation) takes the general routine. A script resolved
-    // since code outside the loop last ran, whose translation this loop found, is taken after the
-    // fewest tests.
+    // A script call that stays in the loop: the frame as the general routine lays it. The site
+    // keeps the callee it found, bound, until code outside the loop runs; anything unusual (no such
+    // script, no code, tracing, too few items, no translation) takes the general routine.
     uint32_t argc = static_cast<uint32_t>(ip->constant);
     if (argc > SCRIPT_ARGUMENT_COUNT) __builtin_unreachable(); // the translation's promise: the frame keeps all
     bool fewItems = uintptr_t{argc} * 16 > lowWater + span - reinterpret_cast<uintptr_t>(sp);
-    ResolvedScript* script = ResolvedEntry(ip->id);
-    if (script->epoch != g_OutsideEpoch || script->index != ip->id || script->translationEpoch != epoch || g_TraceFlag ||
-        fewItems) {
-        script = ResolveScript(ip->id);
-        if (script == nullptr || script->words == nullptr || g_TraceFlag || fewItems) goto tCall;
-        if (script->translationEpoch != epoch) {
-            VMTranslation* translation = VM_Translation(script->words);
-            if (translation == nullptr) goto tCall;
-            if (!translation->bound) bind(*translation);
-            script->translation = translation;
-            script->translationEpoch = epoch;
-        }
+    if (ip->calleeEpoch != g_OutsideEpoch || fewItems) {
+        const ResolvedScript* script = fewItems || g_TraceFlag ? nullptr : ResolveScript(ip->id);
+        VMTranslation* translation = script != nullptr && script->words != nullptr ? VM_Translation(script->words) : nullptr;
+        if (translation == nullptr) goto tCall;
+        if (!translation->bound) bind(*translation);
+        ip->calleeScript = script->code;
+        ip->calleeCode = script->words;
+        ip->calleeEntry = translation->insns.data();
+        ip->calleeEpoch = g_OutsideEpoch;
     }
-    // What the call needs of the resolved script is taken at once, while it is at hand.
-    VMTranslation* callee = script->translation;
-    CCode* calleeScript = script->code;
-    code = script->words;
+    code = ip->calleeCode;
     // A call is never joined with what follows: the entry after it is the next one.
-    int32_t returnOffset = static_cast<int32_t>(reinterpret_cast<uint8_t*>(ip + 1) - reinterpret_cast<uint8_t*>(insns));
-    bool fits = EnterScript(run, sp, ip->nextPc, returnOffset, calleeScript, code, argc);
-    insns = callee->insns.data();
-    words = callee->words;
+    bool fits = EnterScript(run, sp, ip->nextPc, ip + 1, ip->calleeScript, code, argc);
+    VMTranslatedInsn* first = ip->calleeEntry;
     locals = nullptr;
     if (!fits) {
         run.sp = run.top;
@@ -2301,7 +2292,7 @@ tCallScript: {
     sp = run.top;
     span = reinterpret_cast<uintptr_t>(sp) - lowWater;
     // The callee's stack is empty: nothing to test before its first instruction.
-    ip = insns;
+    ip = first;
     goto* ip->handler;
 }
 
@@ -2323,26 +2314,24 @@ tExit:
     goto leaveScript;
 
 leaveScript: {
-    // A script level returns inside the loop: into the translation it was running at the entry its
-    // call noted when the call was recursive, else into the caller's translation when that is
-    // current. Nothing here reads the saved position or can fail, so the loop's is not saved.
-    int32_t offset = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, returnOffset));
+    // A script level returns inside the loop: to the entry its translated call noted, or else into
+    // the caller's translation when it is current. Nothing here reads the saved position or can
+    // fail, so the loop's is not saved.
+    VMTranslatedInsn* entry = FrameField<VMTranslatedInsn*>(run.fp, offsetof(VMFrameHeader, returnEntry));
     sp = LeaveScript(run);
     VM_Store(sp, VM_Load<ScriptValue>(returnedAt));
-    if (run.code != code || offset < 0) {
-        VMTranslation* caller = run.code == code ? code->m_pTranslation : CurrentTranslation(run.code, epoch);
+    code = run.code;
+    if (entry == nullptr) {
+        VMTranslation* caller = CurrentTranslation(code, epoch);
         int32_t index = caller != nullptr ? VM_TranslatedIndex(*caller, run.pc) : -1;
         if (index < 0) goto afterCallOut;
-        code = run.code;
-        insns = caller->insns.data();
-        words = caller->words;
-        offset = index * static_cast<int32_t>(sizeof(VMTranslatedInsn));
+        entry = caller->insns.data() + index;
     }
     locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
     generation = g_VariableGeneration; // the level's local list may have been emptied
     // The place lies among the items the caller pushed, or just below them for a call without any.
-    VM_T_JUMP(reinterpret_cast<VMTranslatedInsn*>(reinterpret_cast<uint8_t*>(insns) + offset));
+    VM_T_JUMP(entry);
 }
 
 tArgumentReturn: {
@@ -2399,30 +2388,44 @@ tVarConstBranch: {
     goto* ip->fallback;
 }
 
-tArgConstBranch: {
     // As VarConstBranch, the stack left as the entry found it. The 4096th branch, which pumps
-    // messages, is left to the separate words.
-    ScriptValue argument;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 &&
-        SiteArgument(run, ip, &argument)) {
-        bool result = CompareReal(ip->opcode, argument.real, ip->constant);
-        ++g_BranchCounter;
-        VM_T_JUMP(result == (ip->branchOpcode == VM_OP_BT) ? ip->targetEntry : ip->nextEntry);
+    // messages, is left to the separate words. `argumentN < integer`, a recursion's usual test, has
+    // a handler for each sense of the branch (BELOW: the bool that takes the branch).
+#define VM_T_ARG_CONST_BRANCH_HANDLER(NAME, TEST)                                                                    \
+    NAME : {                                                                                                         \
+        ScriptValue argument;                                                                                        \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH &&                                             \
+            ((g_BranchCounter + 1) & BRANCH_PUMP_MASK) != 0 && SiteArgument(run, ip, &argument)) {                   \
+            ++g_BranchCounter;                                                                                       \
+            VM_T_JUMP(TEST ? ip->targetEntry : ip->nextEntry);                                                       \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+#define VM_T_BELOW(BELOW) ((argument.real - static_cast<double>(ip->constant) < -Code_CompareEpsilon) == BELOW)
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgConstBranch, (CompareReal(ip->opcode, argument.real, ip->constant) ==
+                                                    (ip->branchOpcode == VM_OP_BT)))
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgBelowBranchTrue, VM_T_BELOW(true))
+    VM_T_ARG_CONST_BRANCH_HANDLER(tArgBelowBranchFalse, VM_T_BELOW(false))
+#undef VM_T_BELOW
+#undef VM_T_ARG_CONST_BRANCH_HANDLER
 
-tArgConst: {
-    ScriptValue argument;
-    double value;
-    if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&
-        CombineArgument(ip->opcode, argument.real, ip->constant, &value)) {
-        sp -= 16;
-        VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});
-        VM_T_JUMP(ip->nextEntry);
+    // argumentN combined with an integer, the result left; a call's `argumentN - 1` has a handler of
+    // its own.
+#define VM_T_ARG_CONST_HANDLER(NAME, COMBINE)                                                                        \
+    NAME : {                                                                                                         \
+        ScriptValue argument;                                                                                        \
+        double value;                                                                                                \
+        if (reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH && SiteArgument(run, ip, &argument) &&        \
+            COMBINE) {                                                                                               \
+            sp -= 16;                                                                                                \
+            VM_Store(sp, ScriptValue{VALUE_REAL, 0, value});                                                         \
+            VM_T_JUMP(ip->nextEntry);                                                                                \
+        }                                                                                                            \
+        goto* ip->fallback;                                                                                          \
     }
-    goto* ip->fallback;
-}
+    VM_T_ARG_CONST_HANDLER(tArgConst, CombineReal(ip->opcode, argument.real, ip->constant, &value))
+    VM_T_ARG_CONST_HANDLER(tArgMinus, (value = argument.real - static_cast<double>(ip->constant), true))
+#undef VM_T_ARG_CONST_HANDLER
 
 tVarConstStore: {
     double left, value;
@@ -2651,12 +2654,15 @@ void VM_MoveArgumentsToGlobals(VMRunState& run)
 {
     uint8_t* saved = run.fp + FRAME_HEADER_SIZE;
     uint32_t savedSlots = ArgumentSlotBound();
+    StoreFrameField(run.fp, offsetof(VMFrameHeader, callerArgCount), g_ScriptArgumentCount);
+    g_ScriptArgumentCount = FrameField<int32_t>(run.fp, offsetof(VMFrameHeader, argumentCount));
     for (uint32_t i = 0; i < savedSlots; ++i) VM_Store(saved + 16 * i, g_ScriptArguments[i]);
     for (uint32_t i = 0; i < run.argumentSlots; ++i) g_ScriptArguments[i] = VM_Load<ScriptValue>(run.arguments + 16 * i);
     for (uint32_t i = run.argumentSlots; i < savedSlots; ++i) g_ScriptArguments[i] = ScriptValue{VALUE_REAL, 0, 0.0};
     SetArgumentSlotBound(run.argumentSlots);
     StoreFrameField(run.fp, offsetof(VMFrameHeader, savedSlots), savedSlots);
-    run.arguments = nullptr;
+    run.arguments = VM_GlobalArguments();
+    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
 }
 
 const char* VM_RunName(const VMRunState& run) { return run.script != nullptr ? run.script->GetName() : run.runName; }
@@ -2740,7 +2746,12 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.size = region.size;
     run.initialTop = RegionEnd(run) - VM_STACK_GUARD;
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
-    run.sp = run.fp = run.top = run.lowWater = run.initialTop;
+    run.sp = run.top = run.lowWater = run.initialTop;
+    // The run's own level has no frame: its place is the region's end, a guard above its empty
+    // stack as every level's frame is, so that a return finds the caller's empty stack one way.
+    run.fp = RegionEnd(run);
+    run.arguments = VM_GlobalArguments();
+    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
     run.self = self;
     run.other = other;
     run.runCode = code;
@@ -2782,7 +2793,7 @@ void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
             frames.push_back(VMErrorFrame{script->GetName(), script->m_pDebugInfo, script->GetText(), frame.returnPc});
         else
             frames.push_back(VMErrorFrame{run->runName, run->runDebugInfo, run->runText, frame.returnPc});
-        fp = run->base + run->size - frame.callerFrameDistance;
+        fp += frame.callerFrameOffset;
     }
 }
 

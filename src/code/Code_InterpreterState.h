@@ -102,7 +102,7 @@ struct VMRunState {
     uint32_t size;
     uint8_t* sp;
     uint8_t* initialTop; // the empty stack of the run
-    uint8_t* fp;         // the current script frame (the initial top at level 0)
+    uint8_t* fp;         // the current script frame (the region's end at level 0)
     uint8_t* top;        // the empty stack of the current level
     uint8_t* lowWater;   // the lowest stack pointer so far (headroom is checked below it)
 
@@ -117,8 +117,9 @@ struct VMRunState {
     int32_t insnStart; // where the instruction being executed starts
     const CCode* script; // the script whose code runs; null for the run's own code
     CVariableList* locals;
-    // The level's arguments while they stay in its frame (argument 0 first, `argumentSlots` of
-    // them, the rest real 0); null while the global argument slots hold them.
+    // The level's arguments (argument 0 first, `argumentSlots` of them, the rest real 0): in its
+    // frame while they stay there, else the global argument slots (VM_GlobalArguments, all 16), so
+    // that reading one never asks where they are.
     uint8_t* arguments;
     uint32_t argumentSlots;
     IVariableInstances* instances; // the game's instances, as variable access reaches them
@@ -194,9 +195,11 @@ const char* VM_RunText(const VMRunState& run);
 // move into the global argument slots, where built-ins, their nested runs, variable getters and the
 // debugger find them, and stay there until the level returns.
 void VM_MoveArgumentsToGlobals(VMRunState& run);
+inline uint8_t* VM_GlobalArguments() { return reinterpret_cast<uint8_t*>(g_ScriptArguments); }
+inline bool VM_ArgumentsInFrame(const VMRunState& run) { return run.arguments != VM_GlobalArguments(); }
 inline void VM_SettleArguments(VMRunState& run)
 {
-    if (run.arguments != nullptr) VM_MoveArgumentsToGlobals(run);
+    if (VM_ArgumentsInFrame(run)) VM_MoveArgumentsToGlobals(run);
 }
 
 // The level's local variable list, made on first use.

@@ -10,6 +10,7 @@
 
 #include "code/Code_Emitter.h"
 
+class CCode;
 class CVariableList;
 struct VariableNode;
 
@@ -90,7 +91,7 @@ struct VMTranslatedInsn {
     uint8_t opcode = 0;                  // the combining opcode of a superinstruction
     uint8_t branchOpcode = 0;            // bt or bf of VarConstBranch
     uint8_t valueType = 0;               // the type a pop stores
-    int8_t argumentSlot = -1;            // argumentN's N for a push of a built-in variable, else -1
+    int8_t argumentSlot = -1;            // argumentN's N for a push of a built-in variable, else -1 (bound)
     uint32_t word = 0;                   // the original (first) word
     int32_t at = 0;                      // its code address
     int32_t nextPc = 0;                  // the address after it and its operand
@@ -103,12 +104,18 @@ struct VMTranslatedInsn {
     uint32_t variable = 0;               // a variable's whole operand
     int32_t constant = 0;                // an immediate or a superinstruction's integer
     uint8_t operand[8] = {};             // a push's constant bytes
-    uint32_t argumentRows = ~0u;         // the built-in rows' generation `argumentSlot` was found in
     VMSiteCache cache;
     // The entries that `target` and `next` index, bound with the handler: a jump needs no index
     // arithmetic.
     VMTranslatedInsn* targetEntry = nullptr;
     VMTranslatedInsn* nextEntry = nullptr;
+    // A script call's callee as the call last found it, trusted while no code outside the loop has
+    // run since (`calleeEpoch`, 0: never found): its code object, its words and its translation's
+    // first entry, bound.
+    uint64_t calleeEpoch = 0;
+    CCode* calleeScript = nullptr;
+    const VMBuffer* calleeCode = nullptr;
+    VMTranslatedInsn* calleeEntry = nullptr;
 };
 
 struct VMTranslation {
@@ -124,8 +131,9 @@ struct VMTranslation {
 // no; tests set it either way).
 extern bool g_VMTranslate;
 
-// Moves on whenever code words are written in place (breakpoints going in and out): translations
-// made before are dropped.
+// Moves on whenever code words are written in place (breakpoints going in and out), and whenever
+// built-in variables are registered (translations find argumentN's slot by its row when bound):
+// translations made before are dropped.
 extern uint64_t g_VMCodeEpoch;
 inline void VM_NoteCodeWritten() { ++g_VMCodeEpoch; }
 

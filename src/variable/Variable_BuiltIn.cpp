@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/Base_Text.h"
+#include "code/Code_Translate.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
 
@@ -19,6 +20,14 @@ std::unordered_map<std::string, int32_t>& NameIndex()
 {
     static std::unordered_map<std::string, int32_t> index;
     return index;
+}
+
+// Rows move: whoever kept a row's number looks again (translated code finds argumentN's slot by
+// its row, so translations made before are dropped).
+void NoteRowsChanged()
+{
+    ++g_BuiltinVariableGeneration;
+    VM_NoteCodeWritten();
 }
 
 } // namespace
@@ -42,7 +51,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
     entry.canSet = canSet ? 1 : 0;
     NameIndex().emplace(entry.name, g_BuiltinVariableCount);
     ++g_BuiltinVariableCount;
-    ++g_BuiltinVariableGeneration;
+    NoteRowsChanged();
 }
 
 int32_t Variable_BuiltIn_Find(const char* name)
@@ -75,7 +84,7 @@ void Variable_BuiltIn_Init()
         entry.canSet = 0;
     }
     g_BuiltinVariableCount = 0;
-    ++g_BuiltinVariableGeneration;
+    NoteRowsChanged();
     NameIndex().clear();
     Variable_BuiltIn_RegisterInstance();
     Variable_BuiltIn_RegisterGlobal();
@@ -88,6 +97,6 @@ void Variable_BuiltIn_FreeNames()
         entry.name = nullptr;
     }
     g_BuiltinVariableCount = 0;
-    ++g_BuiltinVariableGeneration;
+    NoteRowsChanged();
     NameIndex().clear();
 }

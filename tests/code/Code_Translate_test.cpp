@@ -195,6 +195,65 @@ std::string OutcomeLine(const RunOutcome& outcome)
     return text;
 }
 
+// A script whose code object is made again between runs, by a table made again.
+double RunCallOf(const std::string& calleeSource, Program& program)
+{
+    ScriptTable scripts;
+    scripts.Add("callee", calleeSource);
+    RunOutcome outcome = program.Run();
+    EXPECT_FALSE(outcome.failed) << outcome.error;
+    return outcome.Real();
+}
+
+TEST_F(TranslateTest, CallsKeepArgumentCountsCalleesAndDeepFramesAsTheWordsDo)
+{
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        ScriptTable scripts;
+        // inner reads argument_count, which moves its arguments into the global slots; outer reads
+        // its own after inner returned, having never moved its arguments.
+        int32_t inner = scripts.Add("inner", "push.v self.argument_count\nret.v\n");
+        int32_t outer = scripts.Add("outer", "push.e 7\nconv.i.v\ncall.i " + std::to_string(inner) +
+                                                 " 1\npush.e 10\nmul.i.v\npush.v self.argument_count\nadd.v.v\nret.v\n");
+        // sum(n) = n + sum(n - 1) down to 0: deep enough that the stack region is made again while
+        // every level's arguments stay in its frame.
+        int32_t sum = scripts.Add("sum", "push.v self.argument0\npush.e 1\nslt.i.v\nbt zero\npush.v self.argument0\n"
+                                         "push.v self.argument0\npush.e 1\nsub.i.v\ncall.i 100002 1\nadd.v.v\nret.v\n"
+                                         "zero:\npush.e 0\nconv.i.v\nret.v\n");
+        ASSERT_EQ(sum, CALLABLE_SCRIPT_BASE + 2);
+        auto real = [](const char* n) { return std::string("push.d ") + n + "\nconv.d.v\n"; };
+        const std::string three = real("1") + real("2") + real("3");
+        struct Case {
+            std::string source;
+            const char* expected;
+        };
+        const Case cases[] = {
+            // 1 * 10 + 3, then the run's own argument_count (5) as it was before the call.
+            {three + "call.i " + std::to_string(outer) + " 3\npush.v self.argument_count\npush.e 100\nmul.i.v\nadd.v.v\nret.v",
+             "513"},
+            {real("3000") + "call.i " + std::to_string(sum) + " 1\nret.v", "4501500"},
+            // The test `argumentN < 1` taken when true: a fraction below, missing (real 0), within
+            // the tolerance of 1 (not below), and a text.
+            {real("0.5") + "call.i " + std::to_string(sum) + " 1\nret.v", "0"},
+            {"call.i " + std::to_string(sum) + " 0\nret.v", "0"},
+            {real("0.99999904632568359375") + "call.i " + std::to_string(sum) + " 1\nret.v", "0.99999904632568359"},
+            {"push.s \"t\"\nconv.s.v\ncall.i " + std::to_string(sum) + " 1\nret.v", "error: "},
+        };
+        for (const Case& c : cases) {
+            g_ScriptArgumentCount = 5;
+            EXPECT_EQ(OutcomeLine(RunProgram(c.source)).rfind(c.expected, 0), 0u) << c.source << " translated " << translate;
+            EXPECT_EQ(g_ScriptArgumentCount, 5) << c.source;
+            EXPECT_EQ(g_ScriptArguments[0].real, 0) << c.source;
+        }
+        g_ScriptArgumentCount = 0;
+    }
+    // A call site finds its script again when the script table was made again since its last run.
+    g_VMTranslate = true;
+    Program program("call.i 100000 0\nret.v");
+    EXPECT_EQ(RunCallOf("push.e 1\nconv.i.v\nret.v\n", program), 1);
+    EXPECT_EQ(RunCallOf("push.e 2\nconv.i.v\nret.v\n", program), 2);
+}
+
 TEST_F(TranslateTest, ArgumentSequencesAndReturnsGiveTheWordsResultsAndErrors)
 {
     ScriptTable scripts;
@@ -479,6 +538,17 @@ TEST_F(TranslateTest, TheWordLoopTakesOverForWrittenWordsAndDebuggerRequests)
     Program program("call.i vmtest_request 0\npopz.v\npush.e 4\nconv.i.v");
     EXPECT_EQ(program.Run().Real(), 4);
     EXPECT_FALSE(VM_BreakRequested());
+    // Asked for five calls deep, inside scripts the loop called: the word loop returns through
+    // every frame the translated calls made, to the words after each call.
+    {
+        ScriptTable scripts;
+        scripts.Add("sumr", "push.v self.argument0\npush.e 1\nslt.i.v\nbf more\ncall.i vmtest_request 0\npopz.v\n"
+                            "push.e 0\nconv.i.v\nret.v\nmore:\npush.v self.argument0\npush.v self.argument0\npush.e 1\n"
+                            "sub.i.v\ncall.i 100000 1\nadd.v.v\nret.v\n");
+        Program deep("push.e 5\nconv.i.v\ncall.i 100000 1\npush.e 100\nconv.i.v\nadd.v.v\nret.v");
+        EXPECT_EQ(deep.Run().Real(), 115);
+        EXPECT_FALSE(VM_BreakRequested());
+    }
     VM_CancelRequests();
     Code_ClearEntries();
 }

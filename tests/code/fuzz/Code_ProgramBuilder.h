@@ -446,7 +446,8 @@ private:
 
 // The scripts that built programs call (100000 + index). The second calls itself with two
 // arguments read where each level keeps them, down to six levels, with a local that must survive
-// each call and a built-in at the bottom that makes the arguments settle; the third leaves early
+// each call and a built-in at the bottom that makes the arguments settle, and argument_count read
+// by each level after the call returns; the third leaves early
 // through exit or runs off its end, by its argument count. The fourth is fib(argument0) (bounded
 // to 6) with argument1 returned at the bottom and the two calls' results subtracted: argument tests,
 // combinations and returns as the translated form joins them, of whatever values the input passes.
@@ -457,7 +458,7 @@ const char* const SCRIPT_SOURCES[] = {
     "push.v self.argument0\npush.e 1\nslt.i.v\nbt base\n"
     "push.v self.argument1\npush.v self.argument0\nadd.v.v\n"
     "push.v local.fz_l\npush.e 1\nsub.i.v\ncall.i 100001 2\n"
-    "push.v local.fz_l\nadd.v.v\nret.v\n"
+    "push.v local.fz_l\nadd.v.v\npush.v self.argument_count\nadd.v.v\nret.v\n"
     "base:\ncall.i fz_first 0\npush.v self.argument1\nadd.v.v\nret.v\n"),
     ("push.v self.argument0\npop.v.v global.fz_c\npush.v self.argument_count\npush.e 1\nsgt.i.v\nbf end\n"
     "push.e 4\nexit.i\nend:\n"),
