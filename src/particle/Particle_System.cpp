@@ -10,6 +10,7 @@
 #include "particle/Particle_Angle.h"
 #include "particle/Particle_Effect.h"
 #include "particle/Particle_Elements.h"
+#include "particle/Particle_Trig.h"
 
 namespace {
 
@@ -105,8 +106,10 @@ void UpdateLife(ParticleSystem* system)
         if (type == nullptr) continue;
         // Spawning may move the array: p is not used after it.
         int32_t stepNumber = type->stepNumber, stepType = type->stepType;
-        if (dies) Spawn(system, type->deathNumber, type->deathType, x, y);
-        else Spawn(system, stepNumber, stepType, x, y);
+        if (dies)
+            Spawn(system, type->deathNumber, type->deathType, x, y);
+        else
+            Spawn(system, stepNumber, stepType, x, y);
     }
 }
 
@@ -123,15 +126,24 @@ float Radians(float degrees)
     return degrees * PARTICLE_PI / 180.0f;
 }
 
+// Whether the particle keeps the cosine and sine of this very direction from an earlier step.
+bool KeepsTrig(const Particle& p, float direction)
+{
+    return p.trigKept && std::bit_cast<uint32_t>(p.trigDirection) == std::bit_cast<uint32_t>(direction);
+}
+
+void KeepTrig(Particle& p, float direction)
+{
+    p.trigDirection = direction;
+    p.trigKept = 1;
+}
+
 // Cosine and sine of a direction in degrees, kept on the particle for the next step.
 void DirectionTrig(Particle& p, float direction, float* c, float* s)
 {
-    if (!p.trigKept || std::bit_cast<uint32_t>(p.trigDirection) != std::bit_cast<uint32_t>(direction)) {
-        float r = Radians(direction);
-        p.trigCos = std::cos(r);
-        p.trigSin = std::sin(r);
-        p.trigDirection = direction;
-        p.trigKept = 1;
+    if (!KeepsTrig(p, direction)) {
+        Particle_SinCos(Radians(direction), &p.trigSin, &p.trigCos);
+        KeepTrig(p, direction);
     }
     *c = p.trigCos;
     *s = p.trigSin;
@@ -141,14 +153,17 @@ void DirectionTrig(Particle& p, float direction, float* c, float* s)
 void SetFromVector(Particle& p, float vx, float vy, float angle)
 {
     p.speed = std::sqrt(vx * vx + vy * vy);
-    if (vx == 0.0f && vy > 0.0f) p.direction = 270.0f;
-    else if (vx == 0.0f && vy < 0.0f) p.direction = 90.0f;
+    if (vx == 0.0f && vy > 0.0f)
+        p.direction = 270.0f;
+    else if (vx == 0.0f && vy < 0.0f)
+        p.direction = 90.0f;
     else if (vx != 0.0f || vy != 0.0f) {
         float d = angle * 180.0f / PARTICLE_PI;
         p.direction = d > 0.0f ? 360.0f - d : -d;
     }
     // Within (0, 360) the wrap takes away nothing; zero keeps the full form, which turns -0 into +0.
-    if (!(p.direction > 0.0f && p.direction < 360.0f)) p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
+    if (!(p.direction > 0.0f && p.direction < 360.0f))
+        p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
 }
 
 // A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
@@ -173,7 +188,8 @@ struct MotionVector {
 // The first half of a particle's step: the type's increments, then the motion vector. The vector is
 // written in place, field by field: a record built and copied whole would be read back before its
 // parts were stored.
-void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p, MotionVector& v)
+void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p,
+               MotionVector& v)
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
@@ -194,29 +210,65 @@ void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gra
             v.vx += gravity.x;
             v.vy += gravity.y;
         }
-        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
+        if (!system.attractors.empty())
+            Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
     }
 }
 
-// The second half: speed and direction from the vector (whose angle is given), then the move.
-void FinishMove(const ParticleType& t, const MotionVector& v, float angle, Particle& p)
+// The second half begins: speed and direction from the vector (whose angle is given), then the
+// step's direction and speed with their wiggles.
+float StepDirection(const ParticleType& t, const MotionVector& v, float angle, Particle& p, float* speed)
 {
     if (v.made) SetFromVector(p, v.vx, v.vy, angle);
     // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
-    float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
-    float direction =
-        t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
-    float c = 0.0f, s = 0.0f;
-    DirectionTrig(p, direction, &c, &s);
-    p.x += c * speed + v.ox;
-    p.y += -s * speed + v.oy;
+    *speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
+    return t.directionWiggle == 0.0f ? p.direction
+                                     : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
+}
+
+// The second half ends with the move, by the cosine and sine the particle keeps of the step's direction.
+void Step(const MotionVector& v, float speed, Particle& p)
+{
+    p.x += p.trigCos * speed + v.ox;
+    p.y += -p.trigSin * speed + v.oy;
 }
 
 // Particles move a block at a time: the vectors of the whole block first, their angles together
+// (four at a time), the step directions, the cosines and sines of those not kept from the last step
 // (four at a time), then each particle's move. Every particle's own operations stay in their order,
 // and nothing one particle does is read by another, so the results are those of one at a time.
 constexpr int32_t MOTION_BLOCK = 64;
+
+// What a block of particles holds between the passes over it.
+struct MotionBlock {
+    const ParticleType* types[MOTION_BLOCK];
+    MotionVector vectors[MOTION_BLOCK];
+    float xs[MOTION_BLOCK], ys[MOTION_BLOCK], angles[MOTION_BLOCK], speeds[MOTION_BLOCK];
+    // The particles whose direction's trig is worked out, and its angle in radians, sine and cosine.
+    int32_t trigOf[MOTION_BLOCK];
+    float radians[MOTION_BLOCK], sines[MOTION_BLOCK], cosines[MOTION_BLOCK];
+};
+
+// The step directions of a block, and the trig of those the particles do not keep.
+void StepDirections(Particle* block, int32_t n, MotionBlock& m)
+{
+    int32_t wanted = 0;
+    for (int32_t j = 0; j < n; ++j) {
+        if (m.types[j] == nullptr) continue;
+        float direction = StepDirection(*m.types[j], m.vectors[j], m.angles[j], block[j], &m.speeds[j]);
+        if (KeepsTrig(block[j], direction)) continue;
+        KeepTrig(block[j], direction);
+        m.trigOf[wanted] = j;
+        m.radians[wanted++] = Radians(direction);
+    }
+    Particle_SinCosBlock(m.radians, m.sines, m.cosines, wanted);
+    for (int32_t k = 0; k < wanted; ++k) {
+        Particle& p = block[m.trigOf[k]];
+        p.trigCos = m.cosines[k];
+        p.trigSin = m.sines[k];
+    }
+}
 
 void UpdateMotion(ParticleSystem* system)
 {
@@ -224,24 +276,23 @@ void UpdateMotion(ParticleSystem* system)
     TypeLookup lookup;
     // Nothing is created in this pass, so the array stays where it is.
     Particle* particles = system->particles.data();
-    const ParticleType* types[MOTION_BLOCK];
-    MotionVector vectors[MOTION_BLOCK];
-    float xs[MOTION_BLOCK], ys[MOTION_BLOCK], angles[MOTION_BLOCK];
+    MotionBlock m;
     for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
         int32_t n = std::min(MOTION_BLOCK, system->count - start);
         Particle* block = particles + start;
         for (int32_t j = 0; j < n; ++j) {
-            types[j] = lookup.Of(block[j].type);
-            MotionVector& v = vectors[j];
+            m.types[j] = lookup.Of(block[j].type);
+            MotionVector& v = m.vectors[j];
             v.made = false;
-            if (types[j] != nullptr) StartMove(*system, *types[j], gravity, block[j], v);
+            if (m.types[j] != nullptr) StartMove(*system, *m.types[j], gravity, block[j], v);
             // Without a vector the angle is not used: a pair the block works out cheaply stands in.
-            xs[j] = v.made ? v.vx : 2.0f;
-            ys[j] = v.made ? v.vy : 1.0f;
+            m.xs[j] = v.made ? v.vx : 2.0f;
+            m.ys[j] = v.made ? v.vy : 1.0f;
         }
-        Particle_Atan2Block(ys, xs, angles, n);
+        Particle_Atan2Block(m.ys, m.xs, m.angles, n);
+        StepDirections(block, n, m);
         for (int32_t j = 0; j < n; ++j)
-            if (types[j] != nullptr) FinishMove(*types[j], vectors[j], angles[j], block[j]);
+            if (m.types[j] != nullptr) Step(m.vectors[j], m.speeds[j], block[j]);
     }
 }
 
@@ -333,7 +384,8 @@ ParticleSystem* ParticleSystem_Get(int32_t index)
 int32_t ParticleSystem_Create()
 {
     size_t slot = 0;
-    while (slot < g_Systems.size() && g_Systems[slot] != nullptr && g_Systems[slot]->inUse) ++slot;
+    while (slot < g_Systems.size() && g_Systems[slot] != nullptr && g_Systems[slot]->inUse)
+        ++slot;
     if (slot == g_Systems.size()) g_Systems.push_back(nullptr);
     if (g_Systems[slot] == nullptr) g_Systems[slot] = std::make_unique<ParticleSystem>();
     g_Systems[slot]->inUse = 1;
@@ -391,7 +443,8 @@ void ParticleSystem_AddParticles(ParticleSystem* system, float x, float y, int32
                                  const ParticleType& type, int32_t n)
 {
     for (int32_t i = 0; i < n; ++i) {
-        if (int32_t(system->particles.size()) <= system->count) system->particles.resize(size_t(system->count) + 100);
+        if (int32_t(system->particles.size()) <= system->count)
+            system->particles.resize(size_t(system->count) + 100);
         system->particles[size_t(system->count)] = Particle_Born(type, typeIndex, x, y);
         ++system->count;
     }
@@ -420,7 +473,8 @@ void ParticleSystem_CreateParticlesColor(int32_t index, float x, float y, int32_
     ParticleSystem* system = CreationSystem(index);
     if (system == nullptr || number < 1) return;
     ParticleSystem_AddParticles(system, x, y, type, *record, number);
-    for (int32_t i = system->count - number; i < system->count; ++i) system->particles[size_t(i)].colour = colour;
+    for (int32_t i = system->count - number; i < system->count; ++i)
+        system->particles[size_t(i)].colour = colour;
 }
 
 void ParticleSystem_ClearParticles(int32_t index)
