@@ -166,7 +166,7 @@ void ParticleSystem_Draw(int32_t index)
     int32_t count = system->count;
     for (int32_t n = 0; n < count; ++n) {
         int32_t i = system->oldToNew ? n : count - 1 - n;
-        DrawParticle(*system, system->particles[size_t(i)], count - 1 - n, &state);
+        DrawParticle(*system, system->Live()[i], count - 1 - n, &state);
     }
     state.quads.Close();
     if (state.additiveOn) GR_Draw_SetBlendMode(0);

@@ -92,6 +92,13 @@ bool AgeOneStep(Particle& p)
     return true;
 }
 
+// A particle aged one step when `ages` asks it; whether it is dead.
+bool Dead(Particle& p, bool ages)
+{
+    if (ages) AgeOneStep(p);
+    return !p.alive;
+}
+
 void UpdateLife(ParticleSystem* system)
 {
     g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
@@ -99,17 +106,15 @@ void UpdateLife(ParticleSystem* system)
     // The count grows as particles are spawned: those are aged in the same pass.
     TypeLookup lookup;
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
+        Particle& p = system->Live()[i];
         const ParticleType* type = lookup.Of(p.type);
         float x = p.x, y = p.y;
         bool dies = AgeOneStep(p);
         if (type == nullptr) continue;
         // Spawning may move the array: p is not used after it.
         int32_t stepNumber = type->stepNumber, stepType = type->stepType;
-        if (dies)
-            Spawn(system, type->deathNumber, type->deathType, x, y);
-        else
-            Spawn(system, stepNumber, stepType, x, y);
+        if (dies) Spawn(system, type->deathNumber, type->deathType, x, y);
+        else Spawn(system, stepNumber, stepType, x, y);
     }
 }
 
@@ -153,17 +158,14 @@ void DirectionTrig(Particle& p, float direction, float* c, float* s)
 void SetFromVector(Particle& p, float vx, float vy, float angle)
 {
     p.speed = std::sqrt(vx * vx + vy * vy);
-    if (vx == 0.0f && vy > 0.0f)
-        p.direction = 270.0f;
-    else if (vx == 0.0f && vy < 0.0f)
-        p.direction = 90.0f;
+    if (vx == 0.0f && vy > 0.0f) p.direction = 270.0f;
+    else if (vx == 0.0f && vy < 0.0f) p.direction = 90.0f;
     else if (vx != 0.0f || vy != 0.0f) {
         float d = angle * 180.0f / PARTICLE_PI;
         p.direction = d > 0.0f ? 360.0f - d : -d;
     }
     // Within (0, 360) the wrap takes away nothing; zero keeps the full form, which turns -0 into +0.
-    if (!(p.direction > 0.0f && p.direction < 360.0f))
-        p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
+    if (!(p.direction > 0.0f && p.direction < 360.0f)) p.direction -= std::floor(p.direction / 360.0f) * 360.0f;
 }
 
 // A type's gravity as a motion vector (x, y), worked out once per run of particles of one type.
@@ -188,8 +190,7 @@ struct MotionVector {
 // The first half of a particle's step: the type's increments, then the motion vector. The vector is
 // written in place, field by field: a record built and copied whole would be read back before its
 // parts were stored.
-void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p,
-               MotionVector& v)
+void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gravity, Particle& p, MotionVector& v)
 {
     p.xPrevious = p.x;
     p.yPrevious = p.y;
@@ -210,8 +211,7 @@ void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gra
             v.vx += gravity.x;
             v.vy += gravity.y;
         }
-        if (!system.attractors.empty())
-            Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
+        if (!system.attractors.empty()) Particle_ApplyAttractors(system, p.x, p.y, &v.vx, &v.vy, &v.ox, &v.oy);
     }
 }
 
@@ -223,11 +223,10 @@ float StepDirection(const ParticleType& t, const MotionVector& v, float angle, P
     // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
     *speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
-    return t.directionWiggle == 0.0f ? p.direction
-                                     : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
+    return t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
 }
 
-// The second half ends with the move, by the cosine and sine the particle keeps of the step's direction.
+// The second half ends with the move, by the cosine and sine the particle keeps of that direction.
 void Step(const MotionVector& v, float speed, Particle& p)
 {
     p.x += p.trigCos * speed + v.ox;
@@ -275,7 +274,7 @@ void UpdateMotion(ParticleSystem* system)
     Gravity gravity;
     TypeLookup lookup;
     // Nothing is created in this pass, so the array stays where it is.
-    Particle* particles = system->particles.data();
+    Particle* particles = system->Live();
     MotionBlock m;
     for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
         int32_t n = std::min(MOTION_BLOCK, system->count - start);
@@ -316,7 +315,7 @@ void UpdateAppearance(ParticleSystem* system)
 {
     TypeLookup lookup;
     AppearanceMemo memo;
-    Particle* particles = system->particles.data();
+    Particle* particles = system->Live();
     for (int32_t i = 0; i < system->count; ++i) {
         Particle& p = particles[i];
         const ParticleType* t = lookup.Of(p.type);
@@ -337,17 +336,26 @@ void UpdateAppearance(ParticleSystem* system)
 
 // Removes the dead particles, keeping the order of the others; with `ages`, each particle is aged
 // (and dies at the end of its life) as it is looked at, which is the whole life pass when no type
-// spawns. Survivors move down a run at a time: when the oldest die first, as in a steady stream,
-// that is one block move instead of a copy each.
+// spawns. The dead at the front are left behind by moving the start on; survivors after them move
+// down a run at a time. When the oldest die first, as in a steady stream, nothing is moved at all.
 void RemoveDead(ParticleSystem* system, bool ages)
 {
-    Particle* particles = system->particles.data();
+    Particle* particles = system->Live();
     int32_t count = system->count;
+    int32_t lead = 0;
+    while (lead < count && Dead(particles[lead], ages)) ++lead;
+    if (lead == count) {
+        system->first = 0;
+        system->count = 0;
+        return;
+    }
+    // The first survivor, already looked at, starts the kept records.
+    system->first += lead;
+    particles += lead;
+    count -= lead;
     int32_t kept = 0, run = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        Particle& p = particles[i];
-        if (ages) AgeOneStep(p);
-        if (p.alive) continue;
+    for (int32_t i = 1; i < count; ++i) {
+        if (!Dead(particles[i], ages)) continue;
         if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
         run = i + 1;
@@ -384,8 +392,7 @@ ParticleSystem* ParticleSystem_Get(int32_t index)
 int32_t ParticleSystem_Create()
 {
     size_t slot = 0;
-    while (slot < g_Systems.size() && g_Systems[slot] != nullptr && g_Systems[slot]->inUse)
-        ++slot;
+    while (slot < g_Systems.size() && g_Systems[slot] != nullptr && g_Systems[slot]->inUse) ++slot;
     if (slot == g_Systems.size()) g_Systems.push_back(nullptr);
     if (g_Systems[slot] == nullptr) g_Systems[slot] = std::make_unique<ParticleSystem>();
     g_Systems[slot]->inUse = 1;
@@ -443,17 +450,23 @@ void ParticleSystem_AddParticles(ParticleSystem* system, float x, float y, int32
                                  const ParticleType& type, int32_t n)
 {
     for (int32_t i = 0; i < n; ++i) {
-        if (int32_t(system->particles.size()) <= system->count)
-            system->particles.resize(size_t(system->count) + 100);
-        system->particles[size_t(system->count)] = Particle_Born(type, typeIndex, x, y);
+        ParticleSystem_Reserve(system, 1);
+        system->Live()[system->count] = Particle_Born(type, typeIndex, x, y);
         ++system->count;
     }
 }
 
 void ParticleSystem_Reserve(ParticleSystem* system, int32_t extra)
 {
+    int64_t size = int64_t(system->particles.size());
+    if (int64_t(system->first) + system->count + extra <= size) return;
+    if (system->first > 0) {
+        Particle* live = system->Live();
+        std::copy(live, live + system->count, system->particles.data());
+        system->first = 0;
+    }
     int64_t wanted = int64_t(system->count) + extra;
-    if (int64_t(system->particles.size()) <= wanted) system->particles.resize(size_t(wanted));
+    if (wanted > size) system->particles.resize(size_t(wanted + std::min<int64_t>(wanted / 2, PARTICLE_SPARE_SLOTS)));
 }
 
 void ParticleSystem_CreateParticles(int32_t index, float x, float y, int32_t type, int32_t number)
@@ -473,8 +486,7 @@ void ParticleSystem_CreateParticlesColor(int32_t index, float x, float y, int32_
     ParticleSystem* system = CreationSystem(index);
     if (system == nullptr || number < 1) return;
     ParticleSystem_AddParticles(system, x, y, type, *record, number);
-    for (int32_t i = system->count - number; i < system->count; ++i)
-        system->particles[size_t(i)].colour = colour;
+    for (int32_t i = system->count - number; i < system->count; ++i) system->Live()[i].colour = colour;
 }
 
 void ParticleSystem_ClearParticles(int32_t index)
@@ -482,6 +494,7 @@ void ParticleSystem_ClearParticles(int32_t index)
     if (ParticleSystem* system = ParticleSystem_Get(index)) {
         system->particles.clear();
         system->particles.shrink_to_fit();
+        system->first = 0;
         system->count = 0;
     }
 }
