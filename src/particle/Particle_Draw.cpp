@@ -106,18 +106,8 @@ struct VertexColourMemo {
     }
 };
 
-void PutVertex(TexturedVertex& v, float x, float y, uint32_t colour, float u, float tv)
-{
-    v.x = x;
-    v.y = y;
-    v.z = g_DrawDepth;
-    v.colour = colour;
-    v.u = u;
-    v.v = tv;
-}
-
 // The quad of a shape particle, centred on its whole position and turned by the angle: two
-// triangles, written field by field straight into the batch's room.
+// triangles, each vertex stored straight into the batch's room.
 void WriteShape(TexturedVertex* v, const ParticleSystem& system, const ParticleType& t, const Particle& p,
                 float angle, float size, uint32_t colour)
 {
@@ -131,12 +121,13 @@ void WriteShape(TexturedVertex* v, const ParticleSystem& system, const ParticleT
     float x1 = cx + c * rx + s * -ry, y1 = cy - s * rx + c * -ry;
     float x2 = cx + c * rx + s * ry, y2 = cy - s * rx + c * ry;
     float x3 = cx + c * -rx + s * ry, y3 = cy - s * -rx + c * ry;
-    PutVertex(v[0], x0, y0, colour, 0.0f, 0.0f);
-    PutVertex(v[1], x1, y1, colour, 1.0f, 0.0f);
-    PutVertex(v[2], x2, y2, colour, 1.0f, 1.0f);
-    PutVertex(v[3], x2, y2, colour, 1.0f, 1.0f);
-    PutVertex(v[4], x3, y3, colour, 0.0f, 1.0f);
-    PutVertex(v[5], x0, y0, colour, 0.0f, 0.0f);
+    float z = g_DrawDepth;
+    v[0] = {x0, y0, z, colour, 0.0f, 0.0f};
+    v[1] = {x1, y1, z, colour, 1.0f, 0.0f};
+    v[2] = {x2, y2, z, colour, 1.0f, 1.0f};
+    v[3] = {x2, y2, z, colour, 1.0f, 1.0f};
+    v[4] = {x3, y3, z, colour, 0.0f, 1.0f};
+    v[5] = {x0, y0, z, colour, 0.0f, 0.0f};
 }
 
 // The sprite frame of a particle: fixed, spread over the life, or advancing each step.
