@@ -233,6 +233,51 @@ void Step(const MotionVector& v, float speed, Particle& p)
     p.y += -p.trigSin * speed + v.oy;
 }
 
+// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
+// life, and particles born together come in runs of the same age and life.
+struct AppearanceMemo {
+    const ParticleType* type = nullptr;
+    int32_t age = 0, life = 0;
+    uint32_t colour = 0;
+    float alpha = 0.0f;
+};
+
+// Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
+// the particle's own colour or, at birth, draw one.
+bool ColourFollowsAge(const ParticleType& t, const Particle& p)
+{
+    return p.age != 0 && p.life > 0 && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE);
+}
+
+// A particle's appearance for its age: size, colour and alpha, looked up by runs of one type.
+struct Appearance {
+    TypeLookup lookup;
+    AppearanceMemo memo;
+    void Of(Particle& p)
+    {
+        const ParticleType* t = lookup.Of(p.type);
+        if (t == nullptr) return;
+        p.size = AtLeastZero(p.size + t->sizeIncrement);
+        if (!ColourFollowsAge(*t, p)) {
+            p.colour = Particle_Colour(*t, p);
+            p.alpha = Particle_Alpha(*t, p);
+            return;
+        }
+        if (memo.type != t || memo.age != p.age || memo.life != p.life) {
+            memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
+        }
+        p.colour = memo.colour;
+        p.alpha = memo.alpha;
+    }
+};
+
+void UpdateAppearance(ParticleSystem* system)
+{
+    Appearance appearance;
+    Particle* particles = system->Live();
+    for (int32_t i = 0; i < system->count; ++i) appearance.Of(particles[i]);
+}
+
 // Particles move a block at a time: the vectors of the whole block first, their angles together
 // (four at a time), the step directions, the cosines and sines of those not kept from the last step
 // (four at a time), then each particle's move. Every particle's own operations stay in their order,
@@ -269,7 +314,9 @@ void StepDirections(Particle* block, int32_t n, MotionBlock& m)
     }
 }
 
-void UpdateMotion(ParticleSystem* system)
+// With `appearance`, each block's particles also take their appearance once moved: when nothing acts
+// on the particles between the two passes, the array is walked once for both.
+void UpdateMotion(ParticleSystem* system, Appearance* appearance)
 {
     Gravity gravity;
     TypeLookup lookup;
@@ -292,45 +339,8 @@ void UpdateMotion(ParticleSystem* system)
         StepDirections(block, n, m);
         for (int32_t j = 0; j < n; ++j)
             if (m.types[j] != nullptr) Step(m.vectors[j], m.speeds[j], block[j]);
-    }
-}
-
-// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
-// life, and particles born together come in runs of the same age and life.
-struct AppearanceMemo {
-    const ParticleType* type = nullptr;
-    int32_t age = 0, life = 0;
-    uint32_t colour = 0;
-    float alpha = 0.0f;
-};
-
-// Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
-// the particle's own colour or, at birth, draw one.
-bool ColourFollowsAge(const ParticleType& t, const Particle& p)
-{
-    return p.age != 0 && p.life > 0 && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE);
-}
-
-void UpdateAppearance(ParticleSystem* system)
-{
-    TypeLookup lookup;
-    AppearanceMemo memo;
-    Particle* particles = system->Live();
-    for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = particles[i];
-        const ParticleType* t = lookup.Of(p.type);
-        if (t == nullptr) continue;
-        p.size = AtLeastZero(p.size + t->sizeIncrement);
-        if (!ColourFollowsAge(*t, p)) {
-            p.colour = Particle_Colour(*t, p);
-            p.alpha = Particle_Alpha(*t, p);
-            continue;
-        }
-        if (memo.type != t || memo.age != p.age || memo.life != p.life) {
-            memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
-        }
-        p.colour = memo.colour;
-        p.alpha = memo.alpha;
+        if (appearance != nullptr)
+            for (int32_t j = 0; j < n; ++j) appearance->Of(block[j]);
     }
 }
 
@@ -512,7 +522,13 @@ void ParticleSystem_Update(int32_t index)
     bool spawns = AnyTypeSpawns();
     if (spawns) UpdateLife(system);
     RemoveDead(system, !spawns);
-    UpdateMotion(system);
+    if (system->deflectors.empty() && system->changers.empty() && system->destroyers.empty()) {
+        Appearance appearance;
+        UpdateMotion(system, &appearance);
+        Particle_RunEmitters(*system, index);
+        return;
+    }
+    UpdateMotion(system, nullptr);
     if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
     if (!system->changers.empty()) Particle_ApplyChangers(*system);
     if (!system->destroyers.empty()) {

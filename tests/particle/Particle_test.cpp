@@ -426,6 +426,36 @@ TEST_F(ParticleTest, KeptTrigonometryAndFadesMatchAFreshReckoning)
     }
 }
 
+// Without deflectors, changers and destroyers a block's particles take their appearance as soon as
+// they have moved, in the same walk; with one of them (here one over no ground, which acts on
+// nothing) the passes run one after another. Both must give the same particles and draw the same
+// random numbers, step after step.
+TEST_F(ParticleTest, MotionAndAppearanceInOneWalkMatchTheSeparatePasses)
+{
+    const char* elements[] = {"deflector", "changer", "destroyer"};
+    for (bool wiggles : {false, true}) {
+        for (const char* element : elements) {
+            Particle_Init();
+            int32_t one = ParticleSystem_Create(), separate = ParticleSystem_Create();
+            MixedStream(one, wiggles);
+            ParticleSystem_Get(separate)->emitters = ParticleSystem_Get(one)->emitters;
+            if (element == elements[0]) ParticleDeflector_Create(separate);
+            if (element == elements[1]) ParticleChanger_Create(separate);
+            if (element == elements[2]) ParticleDestroyer_Create(separate);
+            for (int32_t step = 0; step < 25; ++step) {
+                Random_Seed(100 + step);
+                ParticleSystem_Update(one);
+                uint32_t afterOne = Random_Next();
+                Random_Seed(100 + step);
+                ParticleSystem_Update(separate);
+                ASSERT_EQ(afterOne, Random_Next()) << element << " step " << step;
+                ASSERT_EQ(StateOf(one), StateOf(separate)) << element << " wiggles " << wiggles << " step " << step;
+            }
+            EXPECT_GT(ParticleSystem_ParticleCount(one), 50) << element;
+        }
+    }
+}
+
 // The life pass done within the removal (no type spawns) must age and kill as the pass on its own
 // does (forced here by a spawning type that has no particles): both runs step alike, to the bit.
 TEST_F(ParticleTest, LifeWithinTheRemovalMatchesTheLifePassOnItsOwn)
