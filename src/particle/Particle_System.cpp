@@ -92,13 +92,6 @@ bool AgeOneStep(Particle& p)
     return true;
 }
 
-// A particle aged one step when `ages` asks it; whether it is dead.
-bool Dead(Particle& p, bool ages)
-{
-    if (ages) AgeOneStep(p);
-    return !p.alive;
-}
-
 void UpdateLife(ParticleSystem* system)
 {
     g_PassCreationsLeft = PARTICLE_PASS_CREATION_LIMIT;
@@ -314,9 +307,11 @@ void StepDirections(Particle* block, int32_t n, MotionBlock& m)
     }
 }
 
-// With `appearance`, each block's particles also take their appearance once moved: when nothing acts
-// on the particles between the two passes, the array is walked once for both.
-void UpdateMotion(ParticleSystem* system, Appearance* appearance)
+// With `dead`, each particle is first aged, the life pass when no type spawns: one whose life is over
+// is not moved, and its place is added to `dead` for the removal. With `appearance`, each block's
+// particles take their appearance once moved, when nothing acts on them between the two passes. So
+// the array may be walked once for the life, the motion and the appearance.
+void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<int32_t>* dead)
 {
     Gravity gravity;
     TypeLookup lookup;
@@ -327,9 +322,11 @@ void UpdateMotion(ParticleSystem* system, Appearance* appearance)
         int32_t n = std::min(MOTION_BLOCK, system->count - start);
         Particle* block = particles + start;
         for (int32_t j = 0; j < n; ++j) {
-            m.types[j] = lookup.Of(block[j].type);
             MotionVector& v = m.vectors[j];
             v.made = false;
+            bool dies = dead != nullptr && AgeOneStep(block[j]);
+            if (dies) dead->push_back(start + j);
+            m.types[j] = dies ? nullptr : lookup.Of(block[j].type);
             if (m.types[j] != nullptr) StartMove(*system, *m.types[j], gravity, block[j], v);
             // Without a vector the angle is not used: a pair the block works out cheaply stands in.
             m.xs[j] = v.made ? v.vx : 2.0f;
@@ -340,38 +337,46 @@ void UpdateMotion(ParticleSystem* system, Appearance* appearance)
         for (int32_t j = 0; j < n; ++j)
             if (m.types[j] != nullptr) Step(m.vectors[j], m.speeds[j], block[j]);
         if (appearance != nullptr)
-            for (int32_t j = 0; j < n; ++j) appearance->Of(block[j]);
+            for (int32_t j = 0; j < n; ++j)
+                if (block[j].alive) appearance->Of(block[j]);
     }
 }
 
-// Removes the dead particles, keeping the order of the others; with `ages`, each particle is aged
-// (and dies at the end of its life) as it is looked at, which is the whole life pass when no type
-// spawns. The dead at the front are left behind by moving the start on; survivors after them move
-// down a run at a time. When the oldest die first, as in a steady stream, nothing is moved at all.
-void RemoveDead(ParticleSystem* system, bool ages)
+// Removes the particles at the listed places (in ascending order), keeping the order of the others.
+// The dead at the front are left behind by moving the start on; survivors after them move down a run
+// at a time. When the oldest die first, as in a steady stream, nothing is moved at all.
+void RemoveListed(ParticleSystem* system, const std::vector<int32_t>& dead)
 {
-    Particle* particles = system->Live();
-    int32_t count = system->count;
+    if (dead.empty()) return;
     int32_t lead = 0;
-    while (lead < count && Dead(particles[lead], ages)) ++lead;
-    if (lead == count) {
+    while (lead < int32_t(dead.size()) && dead[size_t(lead)] == lead) ++lead;
+    if (lead == system->count) {
         system->first = 0;
         system->count = 0;
         return;
     }
-    // The first survivor, already looked at, starts the kept records.
     system->first += lead;
-    particles += lead;
-    count -= lead;
+    Particle* particles = system->Live();
+    int32_t count = system->count - lead;
     int32_t kept = 0, run = 0;
-    for (int32_t i = 1; i < count; ++i) {
-        if (!Dead(particles[i], ages)) continue;
+    for (size_t k = size_t(lead); k < dead.size(); ++k) {
+        int32_t i = dead[k] - lead;
         if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
         run = i + 1;
     }
     if (kept != run) std::copy(particles + run, particles + count, particles + kept);
     system->count = kept + (count - run);
+}
+
+// Removes the particles marked dead.
+void RemoveDead(ParticleSystem* system)
+{
+    std::vector<int32_t> dead;
+    const Particle* particles = system->Live();
+    for (int32_t i = 0; i < system->count; ++i)
+        if (!particles[i].alive) dead.push_back(i);
+    RemoveListed(system, dead);
 }
 
 // Whether a step or a death of any type's particles spawns others: spawning draws random numbers and
@@ -520,22 +525,24 @@ void ParticleSystem_Update(int32_t index)
     ParticleSystem* system = ParticleSystem_Get(index);
     if (system == nullptr) return;
     bool spawns = AnyTypeSpawns();
-    if (spawns) UpdateLife(system);
-    RemoveDead(system, !spawns);
-    if (system->deflectors.empty() && system->changers.empty() && system->destroyers.empty()) {
-        Appearance appearance;
-        UpdateMotion(system, &appearance);
-        Particle_RunEmitters(*system, index);
-        return;
+    if (spawns) {
+        UpdateLife(system);
+        RemoveDead(system);
     }
-    UpdateMotion(system, nullptr);
-    if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
-    if (!system->changers.empty()) Particle_ApplyChangers(*system);
-    if (!system->destroyers.empty()) {
-        Particle_ApplyDestroyers(*system);
-        RemoveDead(system, false);
+    bool actedOnBetween = !system->deflectors.empty() || !system->changers.empty() || !system->destroyers.empty();
+    Appearance appearance;
+    std::vector<int32_t> dead;
+    UpdateMotion(system, actedOnBetween ? nullptr : &appearance, spawns ? nullptr : &dead);
+    RemoveListed(system, dead);
+    if (actedOnBetween) {
+        if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
+        if (!system->changers.empty()) Particle_ApplyChangers(*system);
+        if (!system->destroyers.empty()) {
+            Particle_ApplyDestroyers(*system);
+            RemoveDead(system);
+        }
+        UpdateAppearance(system);
     }
-    UpdateAppearance(system);
     Particle_RunEmitters(*system, index);
 }
 

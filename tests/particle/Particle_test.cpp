@@ -456,7 +456,7 @@ TEST_F(ParticleTest, MotionAndAppearanceInOneWalkMatchTheSeparatePasses)
     }
 }
 
-// The life pass done within the removal (no type spawns) must age and kill as the pass on its own
+// The life pass done within the motion's walk (no type spawns) must age and kill as the pass on its own
 // does (forced here by a spawning type that has no particles): both runs step alike, to the bit.
 TEST_F(ParticleTest, LifeWithinTheRemovalMatchesTheLifePassOnItsOwn)
 {
