@@ -10,6 +10,7 @@
 #include <limits>
 #include <vector>
 
+#include "ParticleTestBits.h"
 #include "particle/Particle_Trig.h"
 
 namespace {
@@ -99,13 +100,8 @@ TEST(ParticleTrigTest, BlocksOfShortLanesAndMixedBlocks)
 // beyond, with wiggles, turned into radians as the motion does).
 TEST(ParticleTrigTest, RandomAnglesGiveTheLibrarysBits)
 {
-    uint64_t state = 0x2545F4914F6CDD1Dull;
-    auto next = [&] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return uint32_t(state >> 11);
-    };
+    TestWords words{0x2545F4914F6CDD1Dull};
+    auto next = [&] { return words.Next(); };
     std::vector<float> angles;
     for (int32_t i = 0; i < 200000; ++i)
         angles.push_back(std::bit_cast<float>(next()));
