@@ -17,7 +17,7 @@ constexpr double C0 = 1.0, C1 = -0x1.ffffffd0c621cp-2, C2 = 0x1.55553e1068f19p-5
 constexpr double S1 = -0x1.555545995a603p-3, S2 = 0x1.1107605230bc4p-7, S3 = -0x1.994eb3774cf24p-13;
 
 // The bounds of the cases, on bits 20 to 30 of the float: below 2^-12, below 0.75 (no reduction),
-// below 128 (the short reduction).
+// below 120 (the short reduction).
 constexpr int32_t TOP_TINY = 0x398, TOP_UNREDUCED = 0x3f4, TOP_SHORT = 0x42f;
 
 // The routine's steps are inlined into each form's entry, so that the fused form's entry built for
@@ -54,13 +54,13 @@ TRIG_STEP void Polynomials(double x, double x2, int32_t quadrant, float* sine, f
     *cosine = (quadrant & 1) != 0 ? sinePart : cosinePart;
 }
 
-// The quadrant of an angle below 128: the nearest multiple of pi/2, by the scaled product's top.
+// The quadrant of an angle below 120: the nearest multiple of pi/2, by the scaled product's top.
 TRIG_STEP int32_t Quadrant(double x)
 {
     return (int32_t(x * HALF_PI_INVERSE_SCALED) + 0x800000) >> 24;
 }
 
-// Sine and cosine of the angles below 128; false, with nothing stored, for the others.
+// Sine and cosine of the angles below 120; false, with nothing stored, for the others.
 template <typename Form> TRIG_STEP bool Short(float radians, float* sine, float* cosine)
 {
     int32_t top = Top12(radians);
@@ -92,7 +92,7 @@ void LibrarySinCos(float radians, float* sine, float* cosine)
 }
 
 // Angles on which the fused and the separate form answer differently (the only such angles below
-// 128 are a few near multiples of pi/2, from 17 up), and some of each case.
+// 120 are a few near multiples of pi/2, from 17 up), and some of each case.
 constexpr float PROBES[] = {
     0x1.1475b6p+4f, 0x1.78edb2p+4f, 0x1.05d696p+5f, 0x1.ab6152p+5f, 0x1.019c5p+6f, 0x1.d0f4aap+6f,
     0.0f,           1e-5f,          0.3f,           0.7f,           1.0f,          1.5707964f,
