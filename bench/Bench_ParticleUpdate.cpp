@@ -25,7 +25,7 @@ uint64_t Checksum(int32_t system)
     };
     const ParticleSystem* s = ParticleSystem_Get(system);
     for (int32_t i = 0; i < s->count; ++i) {
-        const Particle& p = s->particles[size_t(i)];
+        const Particle& p = s->Live()[i];
         const float f[9] = {p.x, p.y, p.xPrevious, p.yPrevious, p.speed, p.direction, p.angle, p.alpha, p.size};
         const int32_t n[6] = {p.type, p.age, p.life, int32_t(p.colour), p.frameOffset, p.seed};
         mix(f, sizeof f);

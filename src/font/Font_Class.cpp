@@ -55,6 +55,7 @@ CFontKV::CFontKV(const uint8_t* table, int32_t first, int32_t last, int32_t text
         g.shift = g.w;
         m_Glyphs.push_back(g);
     }
+    BuildGlyphLookup();
     m_LineHeight = TallestCell(m_Glyphs);
     m_pOwnEntry = new TPageEntry{0, 0, DEFAULT_TEXTURE_WIDTH, DEFAULT_TEXTURE_HEIGHT, 0, 0, DEFAULT_TEXTURE_WIDTH,
                                  DEFAULT_TEXTURE_HEIGHT, DEFAULT_TEXTURE_WIDTH, DEFAULT_TEXTURE_HEIGHT, int16_t(texture)};
@@ -82,6 +83,7 @@ void CFontKV::Reset()
     m_AlphaMap.clear();
     m_LineHeight = 0;
     m_Glyphs.clear();
+    BuildGlyphLookup();
     m_EntryOffset = 0;
 }
 
@@ -130,6 +132,7 @@ bool CFontKV::LoadFromChunk(const GameFile& file, uint32_t at, const char** why)
     m_TextureWidth = entryAt != 0 ? ReadI16(file, entryAt + 4) : 0;
     m_TextureHeight = entryAt != 0 ? ReadI16(file, entryAt + 6) : 0;
     m_Glyphs = std::move(glyphs);
+    BuildGlyphLookup();
     m_LineHeight = TallestCell(m_Glyphs);
     m_pFontName = String_Copy(fontName);
     return true;
@@ -183,6 +186,7 @@ void CFontKV::BuildFromSprite(int32_t sprite, const char* map, bool proportional
     m_LineHeight = s->GetHeight();
     std::stable_sort(m_Glyphs.begin(), m_Glyphs.end(),
                      [](const FontGlyph& a, const FontGlyph& b) { return a.code < b.code; });
+    BuildGlyphLookup();
     m_First = m_Glyphs.front().code;
     m_Last = m_First + int32_t(m_Glyphs.size());
 }
@@ -219,6 +223,14 @@ int32_t CFontKV::CellTexture() const
 
 const FontGlyph* CFontKV::FindGlyph(uint16_t code) const
 {
+    uint32_t k = uint32_t(code) - m_LookupFirst;
+    if (k >= m_GlyphIndex.size()) return nullptr;
+    int32_t index = m_GlyphIndex[k];
+    return index >= 0 ? &m_Glyphs[size_t(index)] : nullptr;
+}
+
+const FontGlyph* CFontKV::SearchGlyph(uint16_t code) const
+{
     int32_t lo = 0, hi = int32_t(m_Glyphs.size()) - 1;
     while (lo <= hi) {
         int32_t mid = lo + (hi - lo) / 2;
@@ -228,6 +240,22 @@ const FontGlyph* CFontKV::FindGlyph(uint16_t code) const
         else lo = mid + 1;
     }
     return nullptr;
+}
+
+void CFontKV::BuildGlyphLookup()
+{
+    m_GlyphIndex.clear();
+    m_LookupFirst = 0;
+    if (m_Glyphs.empty()) return;
+    auto byCode = [](const FontGlyph& a, const FontGlyph& b) { return a.code < b.code; };
+    uint16_t least = std::min_element(m_Glyphs.begin(), m_Glyphs.end(), byCode)->code;
+    uint16_t greatest = std::max_element(m_Glyphs.begin(), m_Glyphs.end(), byCode)->code;
+    m_LookupFirst = least;
+    m_GlyphIndex.resize(size_t(greatest - least) + 1);
+    for (uint32_t code = least; code <= greatest; ++code) {
+        const FontGlyph* g = SearchGlyph(uint16_t(code));
+        m_GlyphIndex[code - least] = g != nullptr ? int32_t(g - m_Glyphs.data()) : -1;
+    }
 }
 
 int32_t CFontKV::GlyphAdvance(uint16_t code) const

@@ -48,6 +48,7 @@ public:
     void FreeTexture();
 
     // ---- measuring ----
+    // The glyph of a code: what a binary search of the glyphs by code finds, looked up directly.
     const FontGlyph* FindGlyph(uint16_t code) const;
     int32_t GlyphAdvance(uint16_t code) const;
     int32_t TextWidth(const char16_t* text) const;
@@ -83,6 +84,12 @@ public:
 
 private:
     struct Pen;
+    // The binary search FindGlyph answers for: glyph tables from game files need not be sorted, so a
+    // code is found where the search's path leads, or not at all.
+    const FontGlyph* SearchGlyph(uint16_t code) const;
+    // Makes the direct lookup from the search, for every code from the least glyph code to the
+    // greatest (no other code can be found); after each change of the glyphs.
+    void BuildGlyphLookup();
     // The texture of the glyph cells: the entry's, else the font's own; -1 for none.
     int32_t CellTexture() const;
     void DrawSpriteLine(float x, float y, const char16_t* text, float xscale, float yscale, float angle,
@@ -107,6 +114,8 @@ private:
     uint32_t m_EntryOffset = 0;      // file fonts: their page entry's file offset
     TPageEntry* m_pOwnEntry = nullptr; // the default font's
     std::vector<FontGlyph> m_Glyphs;   // sorted by code
+    uint16_t m_LookupFirst = 0;        // the code of m_GlyphIndex[0]
+    std::vector<int32_t> m_GlyphIndex; // by code from m_LookupFirst: the glyph's index, or -1
     float m_XScale = 1.0f;
     float m_YScale = 1.0f;
 };

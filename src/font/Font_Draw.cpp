@@ -38,16 +38,16 @@ struct Quad {
     float u0, v0, u1, v1;
 };
 
+// Two triangles of the quad, each vertex stored straight into the batch's room.
 void Emit(TexturedVertex* v, const Quad& q, uint32_t colour)
 {
     float z = g_DrawDepth;
-    const float u[4] = {q.u0, q.u1, q.u1, q.u0};
-    const float w[4] = {q.v0, q.v0, q.v1, q.v1};
-    const int corners[6] = {0, 1, 2, 2, 3, 0};
-    for (int i = 0; i < 6; ++i) {
-        int k = corners[i];
-        v[i] = TexturedVertex{q.x[k], q.y[k], z, colour, u[k], w[k]};
-    }
+    v[0] = {q.x[0], q.y[0], z, colour, q.u0, q.v0};
+    v[1] = {q.x[1], q.y[1], z, colour, q.u1, q.v0};
+    v[2] = {q.x[2], q.y[2], z, colour, q.u1, q.v1};
+    v[3] = {q.x[2], q.y[2], z, colour, q.u1, q.v1};
+    v[4] = {q.x[3], q.y[3], z, colour, q.u0, q.v1};
+    v[5] = {q.x[0], q.y[0], z, colour, q.u0, q.v0};
 }
 
 // The glyph's cell on its texture: widened by half a texel on a page entry.

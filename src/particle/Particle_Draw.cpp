@@ -1,6 +1,7 @@
 // Drawing a particle system: each particle as a quad of its shape's texture or as a frame of its
 // type's sprite, switching additive blending on and off as the types ask.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "graphics/Graphics_3D.h"
@@ -87,32 +88,46 @@ struct DrawnType {
     }
 };
 
-// The quad of a shape particle, centred on its whole position and turned by the angle.
+// The vertex colour of the last particle drawn: particles born together come in runs of one colour
+// and alpha.
+struct VertexColourMemo {
+    uint32_t colour = 0, alphaBits = 0, vertexColour = 0;
+    bool kept = false;
+    uint32_t Of(uint32_t particleColour, float alpha)
+    {
+        uint32_t bits = std::bit_cast<uint32_t>(alpha);
+        if (!kept || colour != particleColour || alphaBits != bits) {
+            colour = particleColour;
+            alphaBits = bits;
+            vertexColour = GR_MakeVertexColour(particleColour, alpha);
+            kept = true;
+        }
+        return vertexColour;
+    }
+};
+
+// The quad of a shape particle, centred on its whole position and turned by the angle: two
+// triangles, each vertex stored straight into the batch's room.
 void WriteShape(TexturedVertex* v, const ParticleSystem& system, const ParticleType& t, const Particle& p,
-                float angle, float size)
+                float angle, float size, uint32_t colour)
 {
     float cx = std::trunc(p.x + system.x), cy = std::trunc(p.y + system.y);
     float rx = 32.0f * t.xScale * size, ry = 32.0f * t.yScale * size;
-    const float px[4] = {-rx, rx, rx, -rx};
-    const float py[4] = {-ry, -ry, ry, ry};
-    const float pu[4] = {0.0f, 1.0f, 1.0f, 0.0f};
-    const float pv[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     bool turned = std::fabs(angle) >= 0.01f;
     float radians = angle * PARTICLE_PI / 180.0f;
     float s = turned ? std::sin(radians) : 0.0f, c = turned ? std::cos(radians) : 1.0f;
-    uint32_t colour = GR_MakeVertexColour(p.colour, p.alpha);
-    TexturedVertex corner[4];
-    for (int i = 0; i < 4; ++i) {
-        // Anticlockwise on a screen whose y grows downwards.
-        corner[i] = {
-            cx + c * px[i] + s * py[i], cy - s * px[i] + c * py[i], g_DrawDepth, colour, pu[i], pv[i]};
-    }
-    v[0] = corner[0];
-    v[1] = corner[1];
-    v[2] = corner[2];
-    v[3] = corner[2];
-    v[4] = corner[3];
-    v[5] = corner[0];
+    // Corners anticlockwise on a screen whose y grows downwards: (-rx, -ry), (rx, -ry), (rx, ry), (-rx, ry).
+    float x0 = cx + c * -rx + s * -ry, y0 = cy - s * -rx + c * -ry;
+    float x1 = cx + c * rx + s * -ry, y1 = cy - s * rx + c * -ry;
+    float x2 = cx + c * rx + s * ry, y2 = cy - s * rx + c * ry;
+    float x3 = cx + c * -rx + s * ry, y3 = cy - s * -rx + c * ry;
+    float z = g_DrawDepth;
+    v[0] = {x0, y0, z, colour, 0.0f, 0.0f};
+    v[1] = {x1, y1, z, colour, 1.0f, 0.0f};
+    v[2] = {x2, y2, z, colour, 1.0f, 1.0f};
+    v[3] = {x2, y2, z, colour, 1.0f, 1.0f};
+    v[4] = {x3, y3, z, colour, 0.0f, 1.0f};
+    v[5] = {x0, y0, z, colour, 0.0f, 0.0f};
 }
 
 // The sprite frame of a particle: fixed, spread over the life, or advancing each step.
@@ -126,6 +141,7 @@ int32_t SpriteFrame(const ParticleType& t, const Particle& p, int32_t frames)
 struct DrawState {
     DrawnType look;
     QuadRun quads;
+    VertexColourMemo colours;
     bool additiveOn = false;
 };
 
@@ -151,7 +167,7 @@ void DrawParticle(const ParticleSystem& system, const Particle& p, int32_t later
                           t.xScale * size, t.yScale * size, angle, p.colour, p.alpha);
     } else if (look.shape != nullptr) {
         if (TexturedVertex* v = state->quads.Next(look.shape, later + 1))
-            WriteShape(v, system, t, p, angle, size);
+            WriteShape(v, system, t, p, angle, size, state->colours.Of(p.colour, p.alpha));
     }
 }
 
@@ -166,7 +182,7 @@ void ParticleSystem_Draw(int32_t index)
     int32_t count = system->count;
     for (int32_t n = 0; n < count; ++n) {
         int32_t i = system->oldToNew ? n : count - 1 - n;
-        DrawParticle(*system, system->particles[size_t(i)], count - 1 - n, &state);
+        DrawParticle(*system, system->Live()[i], count - 1 - n, &state);
     }
     state.quads.Close();
     if (state.additiveOn) GR_Draw_SetBlendMode(0);

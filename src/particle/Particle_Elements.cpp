@@ -385,7 +385,7 @@ void Particle_ApplyDeflectors(ParticleSystem& system)
     for (const ParticleDeflector& d : system.deflectors) {
         if (!d.inUse || !NonEmpty(d.region)) continue;
         for (int32_t i = 0; i < system.count; ++i) {
-            Particle& p = system.particles[size_t(i)];
+            Particle& p = system.Live()[i];
             if (Inside(d.region, p.x, p.y)) Deflect(d, p);
         }
     }
@@ -398,7 +398,7 @@ void Particle_ApplyChangers(ParticleSystem& system)
         const ParticleType* to = ParticleType_Record(c.toType);
         if (!c.inUse || !NonEmpty(c.region) || to == nullptr) continue;
         for (int32_t i = 0; i < system.count; ++i) {
-            Particle& p = system.particles[size_t(i)];
+            Particle& p = system.Live()[i];
             if (p.type == c.fromType && Inside(c.region, p.x, p.y) && InsideShape(c.region, c.shape, p.x, p.y, true))
                 Change(c, *to, p);
         }
@@ -410,7 +410,7 @@ void Particle_ApplyDestroyers(ParticleSystem& system)
     for (const ParticleDestroyer& d : system.destroyers) {
         if (!d.inUse || !NonEmpty(d.region)) continue;
         for (int32_t i = 0; i < system.count; ++i) {
-            Particle& p = system.particles[size_t(i)];
+            Particle& p = system.Live()[i];
             if (Inside(d.region, p.x, p.y) && InsideShape(d.region, d.shape, p.x, p.y, false)) p.alive = 0;
         }
     }

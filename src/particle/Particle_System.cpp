@@ -10,6 +10,7 @@
 #include "particle/Particle_Angle.h"
 #include "particle/Particle_Effect.h"
 #include "particle/Particle_Elements.h"
+#include "particle/Particle_Trig.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ void UpdateLife(ParticleSystem* system)
     // The count grows as particles are spawned: those are aged in the same pass.
     TypeLookup lookup;
     for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = system->particles[size_t(i)];
+        Particle& p = system->Live()[i];
         const ParticleType* type = lookup.Of(p.type);
         float x = p.x, y = p.y;
         bool dies = AgeOneStep(p);
@@ -123,15 +124,24 @@ float Radians(float degrees)
     return degrees * PARTICLE_PI / 180.0f;
 }
 
+// Whether the particle keeps the cosine and sine of this very direction from an earlier step.
+bool KeepsTrig(const Particle& p, float direction)
+{
+    return p.trigKept && std::bit_cast<uint32_t>(p.trigDirection) == std::bit_cast<uint32_t>(direction);
+}
+
+void KeepTrig(Particle& p, float direction)
+{
+    p.trigDirection = direction;
+    p.trigKept = 1;
+}
+
 // Cosine and sine of a direction in degrees, kept on the particle for the next step.
 void DirectionTrig(Particle& p, float direction, float* c, float* s)
 {
-    if (!p.trigKept || std::bit_cast<uint32_t>(p.trigDirection) != std::bit_cast<uint32_t>(direction)) {
-        float r = Radians(direction);
-        p.trigCos = std::cos(r);
-        p.trigSin = std::sin(r);
-        p.trigDirection = direction;
-        p.trigKept = 1;
+    if (!KeepsTrig(p, direction)) {
+        Particle_SinCos(Radians(direction), &p.trigSin, &p.trigCos);
+        KeepTrig(p, direction);
     }
     *c = p.trigCos;
     *s = p.trigSin;
@@ -198,51 +208,22 @@ void StartMove(const ParticleSystem& system, const ParticleType& t, Gravity& gra
     }
 }
 
-// The second half: speed and direction from the vector (whose angle is given), then the move.
-void FinishMove(const ParticleType& t, const MotionVector& v, float angle, Particle& p)
+// The second half begins: speed and direction from the vector (whose angle is given), then the
+// step's direction and speed with their wiggles.
+float StepDirection(const ParticleType& t, const MotionVector& v, float angle, Particle& p, float* speed)
 {
     if (v.made) SetFromVector(p, v.vx, v.vy, angle);
     // A zero wiggle adds a signed zero, which changes neither the speed nor the step taken.
     int64_t age = p.age, seed = p.seed;
-    float speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
-    float direction =
-        t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
-    float c = 0.0f, s = 0.0f;
-    DirectionTrig(p, direction, &c, &s);
-    p.x += c * speed + v.ox;
-    p.y += -s * speed + v.oy;
+    *speed = t.speedWiggle == 0.0f ? p.speed : p.speed + t.speedWiggle * Wave(age + 4 * seed, 20);
+    return t.directionWiggle == 0.0f ? p.direction : p.direction + t.directionWiggle * Wave(age + 3 * seed, 24);
 }
 
-// Particles move a block at a time: the vectors of the whole block first, their angles together
-// (four at a time), then each particle's move. Every particle's own operations stay in their order,
-// and nothing one particle does is read by another, so the results are those of one at a time.
-constexpr int32_t MOTION_BLOCK = 64;
-
-void UpdateMotion(ParticleSystem* system)
+// The second half ends with the move, by the cosine and sine the particle keeps of that direction.
+void Step(const MotionVector& v, float speed, Particle& p)
 {
-    Gravity gravity;
-    TypeLookup lookup;
-    // Nothing is created in this pass, so the array stays where it is.
-    Particle* particles = system->particles.data();
-    const ParticleType* types[MOTION_BLOCK];
-    MotionVector vectors[MOTION_BLOCK];
-    float xs[MOTION_BLOCK], ys[MOTION_BLOCK], angles[MOTION_BLOCK];
-    for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
-        int32_t n = std::min(MOTION_BLOCK, system->count - start);
-        Particle* block = particles + start;
-        for (int32_t j = 0; j < n; ++j) {
-            types[j] = lookup.Of(block[j].type);
-            MotionVector& v = vectors[j];
-            v.made = false;
-            if (types[j] != nullptr) StartMove(*system, *types[j], gravity, block[j], v);
-            // Without a vector the angle is not used: a pair the block works out cheaply stands in.
-            xs[j] = v.made ? v.vx : 2.0f;
-            ys[j] = v.made ? v.vy : 1.0f;
-        }
-        Particle_Atan2Block(ys, xs, angles, n);
-        for (int32_t j = 0; j < n; ++j)
-            if (types[j] != nullptr) FinishMove(*types[j], vectors[j], angles[j], block[j]);
-    }
+    p.x += p.trigCos * speed + v.ox;
+    p.y += -p.trigSin * speed + v.oy;
 }
 
 // Colour and alpha of the last particle worked out: both depend only on the type, the age and the
@@ -261,20 +242,19 @@ bool ColourFollowsAge(const ParticleType& t, const Particle& p)
     return p.age != 0 && p.life > 0 && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE);
 }
 
-void UpdateAppearance(ParticleSystem* system)
-{
+// A particle's appearance for its age: size, colour and alpha, looked up by runs of one type.
+struct Appearance {
     TypeLookup lookup;
     AppearanceMemo memo;
-    Particle* particles = system->particles.data();
-    for (int32_t i = 0; i < system->count; ++i) {
-        Particle& p = particles[i];
+    void Of(Particle& p)
+    {
         const ParticleType* t = lookup.Of(p.type);
-        if (t == nullptr) continue;
+        if (t == nullptr) return;
         p.size = AtLeastZero(p.size + t->sizeIncrement);
         if (!ColourFollowsAge(*t, p)) {
             p.colour = Particle_Colour(*t, p);
             p.alpha = Particle_Alpha(*t, p);
-            continue;
+            return;
         }
         if (memo.type != t || memo.age != p.age || memo.life != p.life) {
             memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
@@ -282,27 +262,121 @@ void UpdateAppearance(ParticleSystem* system)
         p.colour = memo.colour;
         p.alpha = memo.alpha;
     }
+};
+
+void UpdateAppearance(ParticleSystem* system)
+{
+    Appearance appearance;
+    Particle* particles = system->Live();
+    for (int32_t i = 0; i < system->count; ++i) appearance.Of(particles[i]);
 }
 
-// Removes the dead particles, keeping the order of the others; with `ages`, each particle is aged
-// (and dies at the end of its life) as it is looked at, which is the whole life pass when no type
-// spawns. Survivors move down a run at a time: when the oldest die first, as in a steady stream,
-// that is one block move instead of a copy each.
-void RemoveDead(ParticleSystem* system, bool ages)
+// Particles move a block at a time: the vectors of the whole block first, their angles together
+// (four at a time), the step directions, the cosines and sines of those not kept from the last step
+// (four at a time), then each particle's move. Every particle's own operations stay in their order,
+// and nothing one particle does is read by another, so the results are those of one at a time.
+constexpr int32_t MOTION_BLOCK = 64;
+
+// What a block of particles holds between the passes over it.
+struct MotionBlock {
+    const ParticleType* types[MOTION_BLOCK];
+    MotionVector vectors[MOTION_BLOCK];
+    float xs[MOTION_BLOCK], ys[MOTION_BLOCK], angles[MOTION_BLOCK], speeds[MOTION_BLOCK];
+    // The particles whose direction's trig is worked out, and its angle in radians, sine and cosine.
+    int32_t trigOf[MOTION_BLOCK];
+    float radians[MOTION_BLOCK], sines[MOTION_BLOCK], cosines[MOTION_BLOCK];
+};
+
+// The step directions of a block, and the trig of those the particles do not keep.
+void StepDirections(Particle* block, int32_t n, MotionBlock& m)
 {
-    Particle* particles = system->particles.data();
-    int32_t count = system->count;
+    int32_t wanted = 0;
+    for (int32_t j = 0; j < n; ++j) {
+        if (m.types[j] == nullptr) continue;
+        float direction = StepDirection(*m.types[j], m.vectors[j], m.angles[j], block[j], &m.speeds[j]);
+        if (KeepsTrig(block[j], direction)) continue;
+        KeepTrig(block[j], direction);
+        m.trigOf[wanted] = j;
+        m.radians[wanted++] = Radians(direction);
+    }
+    Particle_SinCosBlock(m.radians, m.sines, m.cosines, wanted);
+    for (int32_t k = 0; k < wanted; ++k) {
+        Particle& p = block[m.trigOf[k]];
+        p.trigCos = m.cosines[k];
+        p.trigSin = m.sines[k];
+    }
+}
+
+// With `dead`, each particle is first aged, the life pass when no type spawns: one whose life is over
+// is not moved, and its place is added to `dead` for the removal. With `appearance`, each block's
+// particles take their appearance once moved, when nothing acts on them between the two passes. So
+// the array may be walked once for the life, the motion and the appearance.
+void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<int32_t>* dead)
+{
+    Gravity gravity;
+    TypeLookup lookup;
+    // Nothing is created in this pass, so the array stays where it is.
+    Particle* particles = system->Live();
+    MotionBlock m;
+    for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
+        int32_t n = std::min(MOTION_BLOCK, system->count - start);
+        Particle* block = particles + start;
+        for (int32_t j = 0; j < n; ++j) {
+            MotionVector& v = m.vectors[j];
+            v.made = false;
+            bool dies = dead != nullptr && AgeOneStep(block[j]);
+            if (dies) dead->push_back(start + j);
+            m.types[j] = dies ? nullptr : lookup.Of(block[j].type);
+            if (m.types[j] != nullptr) StartMove(*system, *m.types[j], gravity, block[j], v);
+            // Without a vector the angle is not used: a pair the block works out cheaply stands in.
+            m.xs[j] = v.made ? v.vx : 2.0f;
+            m.ys[j] = v.made ? v.vy : 1.0f;
+        }
+        Particle_Atan2Block(m.ys, m.xs, m.angles, n);
+        StepDirections(block, n, m);
+        for (int32_t j = 0; j < n; ++j)
+            if (m.types[j] != nullptr) Step(m.vectors[j], m.speeds[j], block[j]);
+        if (appearance != nullptr)
+            for (int32_t j = 0; j < n; ++j)
+                if (block[j].alive) appearance->Of(block[j]);
+    }
+}
+
+// Removes the particles at the listed places (in ascending order), keeping the order of the others.
+// The dead at the front are left behind by moving the start on; survivors after them move down a run
+// at a time. When the oldest die first, as in a steady stream, nothing is moved at all.
+void RemoveListed(ParticleSystem* system, const std::vector<int32_t>& dead)
+{
+    if (dead.empty()) return;
+    int32_t lead = 0;
+    while (lead < int32_t(dead.size()) && dead[size_t(lead)] == lead) ++lead;
+    if (lead == system->count) {
+        system->first = 0;
+        system->count = 0;
+        return;
+    }
+    system->first += lead;
+    Particle* particles = system->Live();
+    int32_t count = system->count - lead;
     int32_t kept = 0, run = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        Particle& p = particles[i];
-        if (ages) AgeOneStep(p);
-        if (p.alive) continue;
+    for (size_t k = size_t(lead); k < dead.size(); ++k) {
+        int32_t i = dead[k] - lead;
         if (kept != run) std::copy(particles + run, particles + i, particles + kept);
         kept += i - run;
         run = i + 1;
     }
     if (kept != run) std::copy(particles + run, particles + count, particles + kept);
     system->count = kept + (count - run);
+}
+
+// Removes the particles marked dead.
+void RemoveDead(ParticleSystem* system)
+{
+    std::vector<int32_t> dead;
+    const Particle* particles = system->Live();
+    for (int32_t i = 0; i < system->count; ++i)
+        if (!particles[i].alive) dead.push_back(i);
+    RemoveListed(system, dead);
 }
 
 // Whether a step or a death of any type's particles spawns others: spawning draws random numbers and
@@ -391,16 +465,23 @@ void ParticleSystem_AddParticles(ParticleSystem* system, float x, float y, int32
                                  const ParticleType& type, int32_t n)
 {
     for (int32_t i = 0; i < n; ++i) {
-        if (int32_t(system->particles.size()) <= system->count) system->particles.resize(size_t(system->count) + 100);
-        system->particles[size_t(system->count)] = Particle_Born(type, typeIndex, x, y);
+        ParticleSystem_Reserve(system, 1);
+        system->Live()[system->count] = Particle_Born(type, typeIndex, x, y);
         ++system->count;
     }
 }
 
 void ParticleSystem_Reserve(ParticleSystem* system, int32_t extra)
 {
+    int64_t size = int64_t(system->particles.size());
+    if (int64_t(system->first) + system->count + extra <= size) return;
+    if (system->first > 0) {
+        Particle* live = system->Live();
+        std::copy(live, live + system->count, system->particles.data());
+        system->first = 0;
+    }
     int64_t wanted = int64_t(system->count) + extra;
-    if (int64_t(system->particles.size()) <= wanted) system->particles.resize(size_t(wanted));
+    if (wanted > size) system->particles.resize(size_t(wanted + std::min<int64_t>(wanted / 2, PARTICLE_SPARE_SLOTS)));
 }
 
 void ParticleSystem_CreateParticles(int32_t index, float x, float y, int32_t type, int32_t number)
@@ -420,7 +501,7 @@ void ParticleSystem_CreateParticlesColor(int32_t index, float x, float y, int32_
     ParticleSystem* system = CreationSystem(index);
     if (system == nullptr || number < 1) return;
     ParticleSystem_AddParticles(system, x, y, type, *record, number);
-    for (int32_t i = system->count - number; i < system->count; ++i) system->particles[size_t(i)].colour = colour;
+    for (int32_t i = system->count - number; i < system->count; ++i) system->Live()[i].colour = colour;
 }
 
 void ParticleSystem_ClearParticles(int32_t index)
@@ -428,6 +509,7 @@ void ParticleSystem_ClearParticles(int32_t index)
     if (ParticleSystem* system = ParticleSystem_Get(index)) {
         system->particles.clear();
         system->particles.shrink_to_fit();
+        system->first = 0;
         system->count = 0;
     }
 }
@@ -443,16 +525,24 @@ void ParticleSystem_Update(int32_t index)
     ParticleSystem* system = ParticleSystem_Get(index);
     if (system == nullptr) return;
     bool spawns = AnyTypeSpawns();
-    if (spawns) UpdateLife(system);
-    RemoveDead(system, !spawns);
-    UpdateMotion(system);
-    if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
-    if (!system->changers.empty()) Particle_ApplyChangers(*system);
-    if (!system->destroyers.empty()) {
-        Particle_ApplyDestroyers(*system);
-        RemoveDead(system, false);
+    if (spawns) {
+        UpdateLife(system);
+        RemoveDead(system);
     }
-    UpdateAppearance(system);
+    bool actedOnBetween = !system->deflectors.empty() || !system->changers.empty() || !system->destroyers.empty();
+    Appearance appearance;
+    std::vector<int32_t> dead;
+    UpdateMotion(system, actedOnBetween ? nullptr : &appearance, spawns ? nullptr : &dead);
+    RemoveListed(system, dead);
+    if (actedOnBetween) {
+        if (!system->deflectors.empty()) Particle_ApplyDeflectors(*system);
+        if (!system->changers.empty()) Particle_ApplyChangers(*system);
+        if (!system->destroyers.empty()) {
+            Particle_ApplyDestroyers(*system);
+            RemoveDead(system);
+        }
+        UpdateAppearance(system);
+    }
     Particle_RunEmitters(*system, index);
 }
 

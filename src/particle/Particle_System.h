@@ -64,11 +64,16 @@ struct ParticleChanger {
     int32_t kind = PS_CHANGE_ALL;
 };
 
-// The particles live in one array: the first `count` records are the live ones, in birth order.
+// The particles live in one array: `count` records from `first` are the live ones, in birth order.
+// The dead at the front are left behind by moving `first` on, which moves nothing; the live ones
+// slide back to the start of the array when it needs room at the end.
 struct ParticleSystem {
     uint8_t inUse = 0;
     std::vector<Particle> particles;
+    int32_t first = 0;
     int32_t count = 0;
+    Particle* Live() { return particles.data() + first; }
+    const Particle* Live() const { return particles.data() + first; }
     std::vector<ParticleEmitter> emitters;
     std::vector<ParticleAttractor> attractors;
     std::vector<ParticleDestroyer> destroyers;
@@ -120,9 +125,11 @@ void Particle_Shutdown();
 void Particle_LoadShapeImages();
 void Particle_FreeShapeImages();
 
-// Appends n particles of an existing type at (x, y), growing the array by 100 slots when full; the
-// new ones are the last n.
+// Appends n particles of an existing type at (x, y); the new ones are the last n.
 void ParticleSystem_AddParticles(ParticleSystem* system, float x, float y, int32_t typeIndex,
                                  const ParticleType& type, int32_t n);
-// Room for `extra` more particles beyond the count.
+// Room for `extra` more particles after the live ones: the live ones slide to the start of the array
+// when the dead left behind at the front make room enough, else the array grows, with half as much
+// again (up to PARTICLE_SPARE_SLOTS) to spare, so that a steady stream slides only now and then.
 void ParticleSystem_Reserve(ParticleSystem* system, int32_t extra);
+constexpr int32_t PARTICLE_SPARE_SLOTS = 16384;

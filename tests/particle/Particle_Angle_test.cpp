@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "ParticleTestBits.h"
 #include "particle/Particle_Angle.h"
 
 namespace {
@@ -103,13 +104,8 @@ TEST(ParticleAngleTest, BlocksOfOrdinaryLanesAndMixedBlocks)
 // plus a small gravity).
 TEST(ParticleAngleTest, RandomPairsGiveTheLibrarysBits)
 {
-    uint64_t state = 0x9E3779B97F4A7C15ull;
-    auto next = [&] {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return uint32_t(state >> 11);
-    };
+    TestWords words{0x9E3779B97F4A7C15ull};
+    auto next = [&] { return words.Next(); };
     std::vector<float> ys, xs;
     for (int32_t i = 0; i < 200000; ++i) {
         ys.push_back(FromBits(next()));

@@ -31,7 +31,7 @@ protected:
         ParticleType_SetLife(type, life, life);
         return type;
     }
-    static const Particle& At(int32_t system, int32_t index) { return ParticleSystem_Get(system)->particles[size_t(index)]; }
+    static const Particle& At(int32_t system, int32_t index) { return ParticleSystem_Get(system)->Live()[index]; }
     int32_t Count() const { return ParticleSystem_ParticleCount(s); }
     // One particle of the type at (x, y), then one update.
     const Particle& OneStep(float x, float y, int32_t type)
@@ -135,6 +135,48 @@ TEST_F(ParticleTest, RemovalKeepsTheOrderOfSurvivorsWhateverTheRunsOfDead)
         ParticleSystem_Update(s);
         ASSERT_EQ(int32_t(survivors.size()), Count()) << pattern;
         for (int32_t i = 0; i < Count(); ++i) EXPECT_EQ(survivors[size_t(i)], At(s, i).x) << pattern;
+    }
+}
+
+// Over many steps with particles created between them, the live ones are those a plain list keeps
+// (each dies at its life's last step, the others keep their order), whether the dead are at the
+// front (the start moves on), among the living or all of them, and whether the array slides back or
+// grows to make room; the live records stay inside the array.
+TEST_F(ParticleTest, StreamsLeaveTheirDeadBehindAndSlideBackForRoom)
+{
+    struct Case {
+        const char* name;
+        std::vector<int32_t> lives; // of the particles made, in turn
+        int32_t perStep, madeSteps, steps;
+    };
+    const Case cases[] = {
+        {"steady stream", {6}, 7, 60, 60},     {"mixed lives", {3, 8, 1, 5, 2}, 5, 40, 45},
+        {"dying out", {1, 2, 3, 4}, 20, 1, 6}, {"long and short", {40, 1}, 30, 50, 50},
+        {"one at a time", {2}, 1, 30, 35},
+    };
+    std::vector<int32_t> typeOfLife(41, -1);
+    for (const Case& c : cases) {
+        ParticleSystem_ClearParticles(s);
+        std::vector<std::pair<float, int32_t>> model; // x, steps left
+        int32_t made = 0;
+        for (int32_t step = 0; step < c.steps; ++step) {
+            for (int32_t k = 0; step < c.madeSteps && k < c.perStep; ++k, ++made) {
+                int32_t life = c.lives[size_t(made) % c.lives.size()];
+                if (typeOfLife[size_t(life)] < 0) typeOfLife[size_t(life)] = StillType(life);
+                ParticleSystem_CreateParticles(s, float(made), 0, typeOfLife[size_t(life)], 1);
+                model.push_back({float(made), life});
+            }
+            ParticleSystem_Update(s);
+            std::vector<std::pair<float, int32_t>> left;
+            for (auto [x, stepsLeft] : model)
+                if (stepsLeft > 1) left.push_back({x, stepsLeft - 1});
+            model = left;
+            const ParticleSystem* record = ParticleSystem_Get(s);
+            ASSERT_EQ(int32_t(model.size()), record->count) << c.name << " step " << step;
+            ASSERT_LE(size_t(record->first) + size_t(record->count), record->particles.size()) << c.name;
+            for (int32_t i = 0; i < record->count; ++i)
+                ASSERT_EQ(model[size_t(i)].first, At(s, i).x) << c.name << " step " << step << " index " << i;
+        }
     }
 }
 
@@ -302,7 +344,7 @@ std::vector<uint32_t> StateOf(int32_t system)
     std::vector<uint32_t> state;
     const ParticleSystem* record = ParticleSystem_Get(system);
     for (int32_t i = 0; i < record->count; ++i) {
-        const Particle& p = record->particles[size_t(i)];
+        const Particle& p = record->Live()[i];
         for (float f : {p.x, p.y, p.xPrevious, p.yPrevious, p.speed, p.direction, p.angle, p.alpha, p.size})
             state.push_back(std::bit_cast<uint32_t>(f));
         for (int32_t n : {p.type, p.age, p.life, int32_t(p.colour), p.seed}) state.push_back(uint32_t(n));
@@ -366,11 +408,11 @@ TEST_F(ParticleTest, KeptTrigonometryAndFadesMatchAFreshReckoning)
             ParticleSystem* record = ParticleSystem_Get(sys);
             for (int32_t step = 0; step < 25; ++step) {
                 if (run == 1)
-                    for (int32_t i = 0; i < record->count; ++i) record->particles[size_t(i)].trigKept = 0;
+                    for (int32_t i = 0; i < record->count; ++i) record->Live()[i].trigKept = 0;
                 ParticleSystem_Update(sys);
                 runs[run].push_back(StateOf(sys));
                 for (int32_t i = 0; i < record->count; ++i) {
-                    const Particle& p = record->particles[size_t(i)];
+                    const Particle& p = record->Live()[i];
                     const ParticleType& t = *ParticleType_Record(p.type);
                     ASSERT_EQ(Particle_Colour(t, p), p.colour) << c.name << " step " << step << " particle " << i;
                     ASSERT_EQ(std::bit_cast<uint32_t>(Particle_Alpha(t, p)), std::bit_cast<uint32_t>(p.alpha))
@@ -384,7 +426,37 @@ TEST_F(ParticleTest, KeptTrigonometryAndFadesMatchAFreshReckoning)
     }
 }
 
-// The life pass done within the removal (no type spawns) must age and kill as the pass on its own
+// Without deflectors, changers and destroyers a block's particles take their appearance as soon as
+// they have moved, in the same walk; with one of them (here one over no ground, which acts on
+// nothing) the passes run one after another. Both must give the same particles and draw the same
+// random numbers, step after step.
+TEST_F(ParticleTest, MotionAndAppearanceInOneWalkMatchTheSeparatePasses)
+{
+    const char* elements[] = {"deflector", "changer", "destroyer"};
+    for (bool wiggles : {false, true}) {
+        for (const char* element : elements) {
+            Particle_Init();
+            int32_t one = ParticleSystem_Create(), separate = ParticleSystem_Create();
+            MixedStream(one, wiggles);
+            ParticleSystem_Get(separate)->emitters = ParticleSystem_Get(one)->emitters;
+            if (element == elements[0]) ParticleDeflector_Create(separate);
+            if (element == elements[1]) ParticleChanger_Create(separate);
+            if (element == elements[2]) ParticleDestroyer_Create(separate);
+            for (int32_t step = 0; step < 25; ++step) {
+                Random_Seed(100 + step);
+                ParticleSystem_Update(one);
+                uint32_t afterOne = Random_Next();
+                Random_Seed(100 + step);
+                ParticleSystem_Update(separate);
+                ASSERT_EQ(afterOne, Random_Next()) << element << " step " << step;
+                ASSERT_EQ(StateOf(one), StateOf(separate)) << element << " wiggles " << wiggles << " step " << step;
+            }
+            EXPECT_GT(ParticleSystem_ParticleCount(one), 50) << element;
+        }
+    }
+}
+
+// The life pass done within the motion's walk (no type spawns) must age and kill as the pass on its own
 // does (forced here by a spawning type that has no particles): both runs step alike, to the bit.
 TEST_F(ParticleTest, LifeWithinTheRemovalMatchesTheLifePassOnItsOwn)
 {
@@ -447,13 +519,13 @@ TEST_F(ParticleTest, ParticlesInBlocksMoveAsEachAlone)
             ParticleSystem_CreateParticles(many, float(i % 13) * 5, float(i % 7) * 9, i % 3 == 0 ? drifts : falls, 1);
         // Straight up and down (a vector with no x) and still particles take the routine's special cases.
         ParticleSystem* record = ParticleSystem_Get(many);
-        record->particles[3].direction = 90;
-        record->particles[70].speed = 0;
+        record->Live()[3].direction = 90;
+        record->Live()[70].speed = 0;
         std::vector<int32_t> alone;
         for (int32_t i = 0; i < record->count; ++i) {
             alone.push_back(makeSystem());
             ParticleSystem* single = ParticleSystem_Get(alone.back());
-            single->particles = {ParticleSystem_Get(many)->particles[size_t(i)]};
+            single->particles = {ParticleSystem_Get(many)->Live()[i]};
             single->count = 1;
         }
         for (int32_t step = 0; step < 20; ++step) {
