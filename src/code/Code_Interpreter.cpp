@@ -940,8 +940,8 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 }
 
 // The element of an array that only this value refers to, ready to be overwritten, when the write
-// needs nothing else: the row exists and the column lies within it or within its spare room (which
-// is kept empty, so lengthening the row is all that growing it would do). Null otherwise.
+// needs nothing else: the row exists and the column lies within it or within its spare room (so
+// lengthening the row is all that growing it would do). Null otherwise.
 inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
 {
     if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
@@ -952,9 +952,8 @@ inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
     if (row >= array->rowCount) return nullptr;
     ValueArrayRow& target = array->rows[row];
     if (column >= target.length) {
-        uint32_t capacity = MemoryManager::GetSize(target.elements) / static_cast<uint32_t>(sizeof(ScriptValue));
-        if (static_cast<uint32_t>(column) >= capacity) return nullptr;
-        target.length = column + 1;
+        if (column >= target.capacity) return nullptr;
+        Array_Lengthen(&target, column + 1);
     }
     return &target.elements[column];
 }

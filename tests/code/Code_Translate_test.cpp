@@ -403,6 +403,12 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
          "30"},
+        // A write past the row's end inside its spare room: the skipped elements read as 0.
+        {"a gap in the spare room", CountingLoop(zero, fill, 5, "push.e 7\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill +
+                                                              "push.e -1\npush.e 5\npush.v stack.vmtest_ea[]\npush.e -1\n"
+                                                              "push.e 6\npush.v stack.vmtest_ea[]\nadd.v.v\npush.e -1\n"
+                                                              "push.e 7\npush.v stack.vmtest_ea[]\nadd.v.v"),
+         "14"},
         // A text stored into elements, then read back: no real, so the separate words read it.
         {"texts in elements", CountingLoop(zero, "push.s \"ab\"\nconv.s.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
                                                  "pop.v.v stack.vmtest_ea[]",
