@@ -1651,7 +1651,7 @@ template <bool LOCAL = false>
 {
     CVariableList* list = LOCAL ? locals : SiteList(run, locals, insn);
     const VMSiteCache& cache = insn->cache;
-    if (cache.list == list && cache.generation == generation) [[likely]] {
+    if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
@@ -2454,7 +2454,7 @@ tVarConstStore: {
         node->value = ScriptValue{VALUE_REAL, 0, value};                                                             \
         VMTranslatedInsn* test = ip->targetEntry;                                                                    \
         uint32_t counter = g_BranchCounter;                                                                          \
-        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {                                                                \
+        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) [[unlikely]] {                                                   \
             /* The branch back's count or the test's reaches the pump. */                                            \
             ip = ip->nextEntry;                                                                                      \
             g_BranchCounter = ++counter;                                                                             \
