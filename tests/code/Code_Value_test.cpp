@@ -151,6 +151,32 @@ TEST_F(ValueTest, ElementsARowGainsReadAsZeroWhateverItsBlockHeld)
     Value_Free(&value);
 }
 
+TEST_F(ValueTest, DestroyingAnArrayFreesWhatItsElementsOwnWhereverTheyLie)
+{
+    struct Case {
+        int32_t length;
+        std::vector<int32_t> owners; // the elements holding a text (even) or an array (odd)
+    };
+    // Owners first, last, inside a stretch of four and in the stretch's ragged end.
+    const Case cases[] = {{1, {0}}, {3, {2}}, {4, {0}}, {4, {3}}, {5, {4}}, {8, {1, 6}}, {9, {8}}, {12, {0, 5, 11}}, {7, {}}};
+    for (const Case& c : cases) {
+        uint32_t before = MemoryManager::BlockCount();
+        ScriptValue value = Real(0);
+        for (int32_t i = 0; i < c.length; ++i) SetElement(&value, i, Real(i));
+        for (int32_t owner : c.owners) {
+            if (owner % 2 == 0) {
+                SetElement(&value, owner, Text("owned"));
+                continue;
+            }
+            ScriptValue nested = Real(0);
+            SetElement(&nested, 2, Text("inside"));
+            SetElement(&value, owner, nested); // hands `nested` over
+        }
+        Value_Free(&value);
+        EXPECT_EQ(before, MemoryManager::BlockCount()) << "length " << c.length;
+    }
+}
+
 TEST_F(ValueTest, DeeplyNestedArraysNeverRecurse)
 {
     // Each level holds the previous one: far deeper than the native stack could recurse.
