@@ -930,12 +930,13 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 // this file; null outside the array.
 [[gnu::always_inline]] inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
 {
-    if (Value_GetKind(value) != VALUE_ARRAY) return nullptr;
+    // A negative index is outside: the split below is made without a sign.
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
     if (array == nullptr) return nullptr;
-    int32_t row = index / ARRAY_ROW_SPAN;
-    int32_t column = index - row * ARRAY_ROW_SPAN;
-    if (row < 0 || row >= array->rowCount || column < 0 || column >= array->rows[row].length) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN;
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return nullptr;
     return &array->rows[row].elements[column];
 }
 
@@ -947,9 +948,9 @@ inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
     if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
     if (array == nullptr || array->refCount != 1) return nullptr;
-    int32_t row = index / ARRAY_ROW_SPAN;
-    int32_t column = index - row * ARRAY_ROW_SPAN;
-    if (row >= array->rowCount) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN; // the index is not negative
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    if (row >= static_cast<uint32_t>(array->rowCount)) return nullptr;
     ValueArrayRow& target = array->rows[row];
     if (column >= target.length) {
         if (column >= target.capacity) return nullptr;

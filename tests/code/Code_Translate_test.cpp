@@ -429,6 +429,15 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
         // Errors of the words inside: a negative index, a text in arithmetic, a mod by 0.
         {"a negative index", CountingLoop(zero, fill, 2, "push.e -3\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill),
          "Pop :: Execution Error - Variable index out of range vmtest_ea"},
+        // Reads outside the array; the message names the array's instance ({instance}).
+        {"a negative index read", CountingLoop(zero, fill, 2, "push.e -3\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [0,-3] out of range [1,2] - {instance}.vmtest_ea(100001,-3)"},
+        {"an index past the rows read", CountingLoop(zero, fill, 2, "push.i 2147483647\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [67108,27647] out of range [1,-1] - {instance}.vmtest_ea(100001,2147483647)"},
+        // The last row an index reaches made, then a read at the lowest index, which must not find it.
+        {"the lowest index read", CountingLoop(zero, fill, 2, "push.i 2147483647\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill +
+                                                                "push.i -2147483648\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [-67108,-27648] out of range [67109,-1] - {instance}.vmtest_ea(100001,-2147483648)"},
         {"a text added", CountingLoop(zero, sum, 1, "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n" + sum),
          "DoAdd :: Execution Error"},
         {"mod 0 into an element", CountingLoop(zero, fill, 3, "push.v self.vmtest_ei\npush.e 0\nmod.i.v\npush.e -1\n"
@@ -450,7 +459,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                 std::snprintf(text, sizeof text, "%.17g", outcome.Real());
                 got = text;
             }
-            EXPECT_EQ(got, c.expected) << c.what << (locals ? " (locals)" : "");
+            std::string expected = c.expected;
+            if (size_t at = expected.find("{instance}"); at != std::string::npos) expected.replace(at, 10, locals ? "-7" : "-1");
+            EXPECT_EQ(got, expected) << c.what << (locals ? " (locals)" : "");
             self->variables.Clear();
         }
     }
