@@ -1943,6 +1943,14 @@ inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedIn
     }
 }
 
+// Whether a joined combination's result is popped into the variable it pushed first (`s = s + x`):
+// the same instance and operand reach the same node.
+inline bool StoresIntoFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn& pop = translation.insns[static_cast<size_t>(insn.target) + 1];
+    return pop.instance == insn.instance && pop.variable == insn.variable;
+}
+
 // Whether a counting step adds its integer and its test is `less than` branching out when false:
 // the loop a `for` counting up compiles to.
 inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& step)
@@ -1964,6 +1972,8 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
+    static const void* s_CombinesIntoFirst[2][static_cast<size_t>(VMKind::Count)]; // the same, stored into the
+                                                                                   // variable pushed first
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
     static const void* s_RetVariable;
@@ -1984,7 +1994,9 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
 #define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
     s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
-    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;
+    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;                          \
+    s_CombinesIntoFirst[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##IntoFirst;             \
+    s_CombinesIntoFirst[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##LocalIntoFirst;
         VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
 #undef VM_T_COMBINE_ENTRY
         s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
@@ -2004,7 +2016,8 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             case VMKind::VariableCombine:
                 // Every joined push it is made with has a handler; anything else hands over.
-                insn.handler = s_Combines[SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
+                insn.handler = (StoresIntoFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
+                    [SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
                 if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
                 break;
             case VMKind::CountingStep:
@@ -2522,8 +2535,10 @@ tVariableCombine:
     goto tHandover;
 
     // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
-    // push at most a variable item more than the joined push does.
-#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL)                                                                 \
+    // push at most a variable item more than the joined push does. INTO_FIRST: the result goes into
+    // the variable pushed first (`s = s + x`), whose node holds the real just read: it is written
+    // in place without finding it again.
+#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL, INTO_FIRST)                                                     \
     NAME : {                                                                                                         \
         double left, right, value;                                                                                   \
         VariableNode* node;                                                                                          \
@@ -2531,14 +2546,20 @@ tVariableCombine:
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
             VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
             PushedReal<VMKind::PUSHED, LOCAL>(run, locals, generation, ip + 1, &right) &&                            \
-            CombineReals(combine->opcode, left, right, &value) &&                                                    \
-            StoreReal<LOCAL>(run, locals, generation, combine + 1, value))                                           \
-            VM_T_JUMP(ip->nextEntry);                                                                                \
+            CombineReals(combine->opcode, left, right, &value)) {                                                    \
+            if (INTO_FIRST) {                                                                                        \
+                node->value = ScriptValue{VALUE_REAL, 0, value};                                                     \
+                VM_T_JUMP(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+            if (StoreReal<LOCAL>(run, locals, generation, combine + 1, value)) VM_T_JUMP(ip->nextEntry);             \
+        }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
 #define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
-    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false)                                                 \
-    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true)
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false, false)                                          \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true, false)                                    \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##IntoFirst, false, true)                                \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##LocalIntoFirst, true, true)
     VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
 #undef VM_T_COMBINE_HANDLER_OF
 #undef VM_T_COMBINE_HANDLER
