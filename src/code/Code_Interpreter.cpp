@@ -1804,6 +1804,18 @@ template <VMKind PUSHED, bool LOCAL>
 // The element that an ElementStore entry `store` writes, when it exists already (or fits its row's
 // spare room) and the index variable holds a real; null when the separate words must run (growing
 // included). The index variable's and the array's sites are the second and fourth words' entries.
+// The same once the index variable's real is known.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline ScriptValue* ElementToStoreAt(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                            VMTranslatedInsn* store, double real)
+{
+    VMTranslatedInsn* element = store + 3;
+    int32_t index = TruncToInt32(real);
+    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
+    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+}
+
 template <bool LOCAL = false>
 [[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                           VMTranslatedInsn* store)
@@ -1811,11 +1823,7 @@ template <bool LOCAL = false>
     double real;
     VariableNode* indexNode;
     if (!VariableReal<LOCAL>(run, locals, generation, store + 1, &real, &indexNode)) return nullptr;
-    VMTranslatedInsn* element = store + 3;
-    int32_t index = TruncToInt32(real);
-    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
-    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
-    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+    return ElementToStoreAt<LOCAL>(run, locals, generation, store, real);
 }
 
 // Arithmetic on two reals as the separate word makes it, the commonest, an addition, tested first.
@@ -1951,6 +1959,13 @@ inline bool StoresIntoFirst(const VMTranslation& translation, const VMTranslated
     return pop.instance == insn.instance && pop.variable == insn.variable;
 }
 
+// Whether a VarConstElementStore's index is the variable its combination pushed (`a[i] = i * 2`).
+inline bool IndexesByFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn& index = translation.insns[static_cast<size_t>(insn.target) + 1];
+    return index.instance == insn.instance && index.variable == insn.variable;
+}
+
 // Whether a counting step adds its integer and its test is `less than` branching out when false:
 // the loop a `for` counting up compiles to.
 inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& step)
@@ -1976,6 +1991,7 @@ bool RunTranslated(VMRunState& run)
                                                                                    // variable pushed first
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
+    static const void* s_ElementStoresAtFirst[2]; // [every site a local]: VarConstElementStore indexed by its variable
     static const void* s_RetVariable;
     static bool s_Ready = false;
     if (!s_Ready) {
@@ -2004,6 +2020,8 @@ bool RunTranslated(VMRunState& run)
         s_CountingUp[1] = &&tCountingUpLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
+        s_ElementStoresAtFirst[0] = &&tVarConstElementStoreAtFirst;
+        s_ElementStoresAtFirst[1] = &&tVarConstElementStoreLocalAtFirst;
         s_RetVariable = &&tRetVariable;
         s_Ready = true;
     }
@@ -2026,8 +2044,13 @@ bool RunTranslated(VMRunState& run)
                     break;
                 }
                 [[fallthrough]];
-            case VMKind::ElementStore:
             case VMKind::VarConstElementStore:
+                if (IndexesByFirst(translation, insn)) {
+                    insn.handler = s_ElementStoresAtFirst[SitesAllLocal(translation, insn)];
+                    break;
+                }
+                [[fallthrough]];
+            case VMKind::ElementStore:
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
@@ -2594,21 +2617,28 @@ tElementRead:
 #undef VM_T_ELEMENT_STORE_HANDLER
 
     // VarConst, then the ElementStore entry at `target` taking its result: the separate words
-    // reach a variable item deeper than the store's own.
-#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                            \
+    // reach a variable item deeper than the store's own. AT_FIRST: the index is the variable the
+    // combination read (`a[i] = i * 2`), whose real is taken as it was read.
+#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL, AT_FIRST)                                                  \
     NAME : {                                                                                                         \
-        double value;                                                                                                \
+        double left, value;                                                                                          \
+        VariableNode* node;                                                                                          \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
-            VarConstReal<LOCAL>(run, locals, generation, ip, &value)) {                                              \
-            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry)) {              \
+            VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
+            CombineReal(ip->opcode, left, ip->constant, &value)) {                                                   \
+            ScriptValue* place = AT_FIRST ? ElementToStoreAt<LOCAL>(run, locals, generation, ip->targetEntry, left)  \
+                                          : ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry);         \
+            if (place != nullptr) {                                                                                  \
                 TakeOver(place, ScriptValue{VALUE_REAL, 0, value});                                                  \
                 VM_T_JUMP(ip->nextEntry);                                                                            \
             }                                                                                                        \
         }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
-    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false)
-    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreAtFirst, false, true)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocalAtFirst, true, true)
 #undef VM_T_VAR_CONST_ELEMENT_STORE_HANDLER
 
 tConstOp: {

@@ -403,6 +403,16 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
          "30"},
+        // Another variable's value (5) stored at the counter's index, into elements that exist:
+        // a[2] * 100 + a[5].
+        {"an element at another variable's index",
+         CountingLoop(zero + "push.e 5\npop.v.i self.vmtest_et\npush.e 0\nconv.i.v\npush.e -1\npush.e 9\n"
+                             "pop.v.v stack.vmtest_ea[]\n",
+                      "push.v self.vmtest_et\npush.e 2\nmul.i.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
+                      "pop.v.v stack.vmtest_ea[]",
+                      3, "push.e -1\npush.e 2\npush.v stack.vmtest_ea[]\npush.e 100\nmul.i.v\npush.e -1\npush.e 5\n"
+                         "push.v stack.vmtest_ea[]\nadd.v.v"),
+         "1000"},
         // A write past the row's end inside its spare room: the skipped elements read as 0.
         {"a gap in the spare room", CountingLoop(zero, fill, 5, "push.e 7\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill +
                                                               "push.e -1\npush.e 5\npush.v stack.vmtest_ea[]\npush.e -1\n"
