@@ -385,6 +385,7 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     const std::string sum = "push.v self.vmtest_et\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
                             "push.v stack.vmtest_ea[]\nadd.v.v\npop.v.v self.vmtest_et\n";
     const std::string zero = "push.e 0\npop.v.i self.vmtest_et\npush.e 0\npop.v.i self.vmtest_ea\n";
+    const std::string deep = "push.v self.vmtest_et\npush.v self.vmtest_et\npush.v self.vmtest_et\npopz.v\npopz.v\npopz.v\n";
     struct Case {
         const char* what;
         std::string source;
@@ -403,6 +404,15 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
          "30"},
+        // Combinations stored into another variable than the one pushed first, on a stack whose low
+        // water lies deep enough for them to run whole from the first round.
+        {"a square into another variable", CountingLoop(zero + deep, "push.v self.vmtest_ei\npush.v self.vmtest_ei\nmul.v.v\n"
+                                                                     "pop.v.v self.vmtest_et", 4, "push.v self.vmtest_et"),
+         "9"},
+        {"a product into another variable", CountingLoop(zero + deep, "push.v self.vmtest_ei\npush.v self.vmtest_ei\npush.e 3\n"
+                                                                      "mul.i.v\nmul.v.v\npop.v.v self.vmtest_et", 4,
+                                                                      "push.v self.vmtest_et"),
+         "27"},
         // Another variable's value (5) stored at the counter's index, into elements that exist:
         // a[2] * 100 + a[5].
         {"an element at another variable's index",
