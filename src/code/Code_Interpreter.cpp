@@ -6,8 +6,9 @@
 // calls out, and hands the run to the word loop whenever the debugger wants attention or words
 // were written; the word loop is the reference that the translation must match. When a
 // translation is bound, some kinds get a handler made for what their words are: a joined
-// combination for the kind of push it joins, statements whose every variable is a local, and a
-// counting step that adds and tests `less than`.
+// combination for the kind of push it joins and for a store into the variable it read first,
+// statements whose every variable is a local, an element store at the index of the variable its
+// value was made from, and a counting step that adds and tests `less than`.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
