@@ -6,8 +6,9 @@
 // calls out, and hands the run to the word loop whenever the debugger wants attention or words
 // were written; the word loop is the reference that the translation must match. When a
 // translation is bound, some kinds get a handler made for what their words are: a joined
-// combination for the kind of push it joins, statements whose every variable is a local, and a
-// counting step that adds and tests `less than`.
+// combination for the kind of push it joins and for a store into the variable it read first,
+// statements whose every variable is a local, an element store at the index of the variable its
+// value was made from, and a counting step that adds and tests `less than`.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
@@ -937,31 +938,31 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 // this file; null outside the array.
 [[gnu::always_inline]] inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
 {
-    if (Value_GetKind(value) != VALUE_ARRAY) return nullptr;
+    // A negative index is outside: the split below is made without a sign.
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
     if (array == nullptr) return nullptr;
-    int32_t row = index / ARRAY_ROW_SPAN;
-    int32_t column = index - row * ARRAY_ROW_SPAN;
-    if (row < 0 || row >= array->rowCount || column < 0 || column >= array->rows[row].length) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN;
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return nullptr;
     return &array->rows[row].elements[column];
 }
 
 // The element of an array that only this value refers to, ready to be overwritten, when the write
-// needs nothing else: the row exists and the column lies within it or within its spare room (which
-// is kept empty, so lengthening the row is all that growing it would do). Null otherwise.
+// needs nothing else: the row exists and the column lies within it or within its spare room (so
+// lengthening the row is all that growing it would do). Null otherwise.
 inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
 {
     if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
     if (array == nullptr || array->refCount != 1) return nullptr;
-    int32_t row = index / ARRAY_ROW_SPAN;
-    int32_t column = index - row * ARRAY_ROW_SPAN;
-    if (row >= array->rowCount) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN; // the index is not negative
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    if (row >= static_cast<uint32_t>(array->rowCount)) return nullptr;
     ValueArrayRow& target = array->rows[row];
     if (column >= target.length) {
-        uint32_t capacity = MemoryManager::GetSize(target.elements) / static_cast<uint32_t>(sizeof(ScriptValue));
-        if (static_cast<uint32_t>(column) >= capacity) return nullptr;
-        target.length = column + 1;
+        if (column >= target.capacity) return nullptr;
+        Array_Lengthen(&target, column + 1);
     }
     return &target.elements[column];
 }
@@ -1654,7 +1655,7 @@ template <bool LOCAL = false>
 {
     CVariableList* list = LOCAL ? locals : SiteList(run, locals, insn);
     const VMSiteCache& cache = insn->cache;
-    if (cache.list == list && cache.generation == generation) [[likely]] {
+    if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
@@ -1795,6 +1796,18 @@ template <VMKind PUSHED, bool LOCAL>
 // The element that an ElementStore entry `store` writes, when it exists already (or fits its row's
 // spare room) and the index variable holds a real; null when the separate words must run (growing
 // included). The index variable's and the array's sites are the second and fourth words' entries.
+// The same once the index variable's real is known.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline ScriptValue* ElementToStoreAt(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                            VMTranslatedInsn* store, double real)
+{
+    VMTranslatedInsn* element = store + 3;
+    int32_t index = TruncToInt32(real);
+    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
+    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+}
+
 template <bool LOCAL = false>
 [[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, CVariableList* locals, uint64_t generation,
                                                           VMTranslatedInsn* store)
@@ -1802,11 +1815,7 @@ template <bool LOCAL = false>
     double real;
     VariableNode* indexNode;
     if (!VariableReal<LOCAL>(run, locals, generation, store + 1, &real, &indexNode)) return nullptr;
-    VMTranslatedInsn* element = store + 3;
-    int32_t index = TruncToInt32(real);
-    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
-    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
-    return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
+    return ElementToStoreAt<LOCAL>(run, locals, generation, store, real);
 }
 
 // Arithmetic on two reals as the separate word makes it, the commonest, an addition, tested first.
@@ -1934,6 +1943,21 @@ inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedIn
     }
 }
 
+// Whether a joined combination's result is popped into the variable it pushed first (`s = s + x`):
+// the same instance and operand reach the same node.
+inline bool StoresIntoFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn& pop = translation.insns[static_cast<size_t>(insn.target) + 1];
+    return pop.instance == insn.instance && pop.variable == insn.variable;
+}
+
+// Whether a VarConstElementStore's index is the variable its combination pushed (`a[i] = i * 2`).
+inline bool IndexesByFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
+{
+    const VMTranslatedInsn& index = translation.insns[static_cast<size_t>(insn.target) + 1];
+    return index.instance == insn.instance && index.variable == insn.variable;
+}
+
 // Whether a counting step adds its integer and its test is `less than` branching out when false:
 // the loop a `for` counting up compiles to.
 inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& step)
@@ -1955,8 +1979,11 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
+    static const void* s_CombinesIntoFirst[2][static_cast<size_t>(VMKind::Count)]; // the same, stored into the
+                                                                                   // variable pushed first
     static const void* s_LocalKinds[static_cast<size_t>(VMKind::Count)];  // kinds with a handler for locals
     static const void* s_CountingUp[2];                                    // [the variable a local]
+    static const void* s_ElementStoresAtFirst[2]; // [every site a local]: VarConstElementStore indexed by its variable
     static const void* s_RetVariable;
     static const void* s_ArgBelowBranch[2]; // [taken when true]
     static const void* s_ArgMinus;
@@ -1977,7 +2004,9 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
 #define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
     s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
-    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;
+    s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;                          \
+    s_CombinesIntoFirst[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##IntoFirst;             \
+    s_CombinesIntoFirst[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##LocalIntoFirst;
         VM_T_COMBINED_PUSHES(VM_T_COMBINE_ENTRY)
 #undef VM_T_COMBINE_ENTRY
         s_LocalKinds[static_cast<size_t>(VMKind::CountingStep)] = &&tCountingStepLocal;
@@ -1985,6 +2014,8 @@ bool RunTranslated(VMRunState& run)
         s_CountingUp[1] = &&tCountingUpLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::ElementStore)] = &&tElementStoreLocal;
         s_LocalKinds[static_cast<size_t>(VMKind::VarConstElementStore)] = &&tVarConstElementStoreLocal;
+        s_ElementStoresAtFirst[0] = &&tVarConstElementStoreAtFirst;
+        s_ElementStoresAtFirst[1] = &&tVarConstElementStoreLocalAtFirst;
         s_RetVariable = &&tRetVariable;
         s_ArgBelowBranch[0] = &&tArgBelowBranchFalse;
         s_ArgBelowBranch[1] = &&tArgBelowBranchTrue;
@@ -2000,7 +2031,8 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             case VMKind::VariableCombine:
                 // Every joined push it is made with has a handler; anything else hands over.
-                insn.handler = s_Combines[SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
+                insn.handler = (StoresIntoFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
+                    [SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
                 if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
                 break;
             case VMKind::CountingStep:
@@ -2009,8 +2041,13 @@ bool RunTranslated(VMRunState& run)
                     break;
                 }
                 [[fallthrough]];
-            case VMKind::ElementStore:
             case VMKind::VarConstElementStore:
+                if (IndexesByFirst(translation, insn)) {
+                    insn.handler = s_ElementStoresAtFirst[SitesAllLocal(translation, insn)];
+                    break;
+                }
+                [[fallthrough]];
+            case VMKind::ElementStore:
                 insn.handler = SitesAllLocal(translation, insn) ? s_LocalKinds[static_cast<size_t>(insn.kind)]
                                                                 : s_Kinds[static_cast<size_t>(insn.kind)];
                 break;
@@ -2458,7 +2495,7 @@ tVarConstStore: {
         node->value = ScriptValue{VALUE_REAL, 0, value};                                                             \
         VMTranslatedInsn* test = ip->targetEntry;                                                                    \
         uint32_t counter = g_BranchCounter;                                                                          \
-        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) {                                                                \
+        if (((counter + 2) & BRANCH_PUMP_MASK) < 2) [[unlikely]] {                                                   \
             /* The branch back's count or the test's reaches the pump. */                                            \
             ip = ip->nextEntry;                                                                                      \
             g_BranchCounter = ++counter;                                                                             \
@@ -2525,8 +2562,10 @@ tVariableCombine:
     goto tHandover;
 
     // A variable, the joined push after it and the ArithmeticStore entry at `target`: the words
-    // push at most a variable item more than the joined push does.
-#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL)                                                                 \
+    // push at most a variable item more than the joined push does. INTO_FIRST: the result goes into
+    // the variable pushed first (`s = s + x`), whose node holds the real just read: it is written
+    // in place without finding it again.
+#define VM_T_COMBINE_HANDLER_OF(PUSHED, NAME, LOCAL, INTO_FIRST)                                                     \
     NAME : {                                                                                                         \
         double left, right, value;                                                                                   \
         VariableNode* node;                                                                                          \
@@ -2534,14 +2573,20 @@ tVariableCombine:
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
             VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
             PushedReal<VMKind::PUSHED, LOCAL>(run, locals, generation, ip + 1, &right) &&                            \
-            CombineReals(combine->opcode, left, right, &value) &&                                                    \
-            StoreReal<LOCAL>(run, locals, generation, combine + 1, value))                                           \
-            VM_T_JUMP(ip->nextEntry);                                                                                \
+            CombineReals(combine->opcode, left, right, &value)) {                                                    \
+            if (INTO_FIRST) {                                                                                        \
+                node->value = ScriptValue{VALUE_REAL, 0, value};                                                     \
+                VM_T_JUMP(ip->nextEntry);                                                                            \
+            }                                                                                                        \
+            if (StoreReal<LOCAL>(run, locals, generation, combine + 1, value)) VM_T_JUMP(ip->nextEntry);             \
+        }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
 #define VM_T_COMBINE_HANDLER(PUSHED)                                                                                 \
-    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false)                                                 \
-    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true)
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED, false, false)                                          \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##Local, true, false)                                    \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##IntoFirst, false, true)                                \
+    VM_T_COMBINE_HANDLER_OF(PUSHED, tVariableCombine##PUSHED##LocalIntoFirst, true, true)
     VM_T_COMBINED_PUSHES(VM_T_COMBINE_HANDLER)
 #undef VM_T_COMBINE_HANDLER_OF
 #undef VM_T_COMBINE_HANDLER
@@ -2576,21 +2621,28 @@ tElementRead:
 #undef VM_T_ELEMENT_STORE_HANDLER
 
     // VarConst, then the ElementStore entry at `target` taking its result: the separate words
-    // reach a variable item deeper than the store's own.
-#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL)                                                            \
+    // reach a variable item deeper than the store's own. AT_FIRST: the index is the variable the
+    // combination read (`a[i] = i * 2`), whose real is taken as it was read.
+#define VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(NAME, LOCAL, AT_FIRST)                                                  \
     NAME : {                                                                                                         \
-        double value;                                                                                                \
+        double left, value;                                                                                          \
+        VariableNode* node;                                                                                          \
         if (reinterpret_cast<uintptr_t>(sp) - lowWater >= 16 + FUSED_DEPTH &&                                        \
-            VarConstReal<LOCAL>(run, locals, generation, ip, &value)) {                                              \
-            if (ScriptValue* place = ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry)) {              \
+            VariableReal<LOCAL>(run, locals, generation, ip, &left, &node) &&                                        \
+            CombineReal(ip->opcode, left, ip->constant, &value)) {                                                   \
+            ScriptValue* place = AT_FIRST ? ElementToStoreAt<LOCAL>(run, locals, generation, ip->targetEntry, left)  \
+                                          : ElementToStore<LOCAL>(run, locals, generation, ip->targetEntry);         \
+            if (place != nullptr) {                                                                                  \
                 TakeOver(place, ScriptValue{VALUE_REAL, 0, value});                                                  \
                 VM_T_JUMP(ip->nextEntry);                                                                            \
             }                                                                                                        \
         }                                                                                                            \
         goto* ip->fallback;                                                                                          \
     }
-    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false)
-    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStore, false, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocal, true, false)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreAtFirst, false, true)
+    VM_T_VAR_CONST_ELEMENT_STORE_HANDLER(tVarConstElementStoreLocalAtFirst, true, true)
 #undef VM_T_VAR_CONST_ELEMENT_STORE_HANDLER
 
 tConstOp: {

@@ -69,18 +69,41 @@ void GrowRows(ValueArray* array, int32_t rowCount)
     array->rowCount = rowCount;
 }
 
+// A row's block grows as the tables do, but only its elements in use are copied and its spare room
+// is left as it comes: the next writes clear what they take of it.
 void GrowRow(ValueArrayRow* row, int32_t length)
 {
     if (length <= row->length) return;
-    row->elements = GrowBlock(row->elements, length, MAX_COLUMNS);
-    row->length = length;
+    if (length > row->capacity) {
+        int32_t grown = std::max(length, std::min(row->capacity * 2, MAX_COLUMNS));
+        auto* fresh = static_cast<ScriptValue*>(Allocate(static_cast<size_t>(grown) * sizeof(ScriptValue), false));
+        if (row->length > 0)
+            std::memcpy(static_cast<void*>(fresh), row->elements, static_cast<size_t>(row->length) * sizeof(ScriptValue));
+        MemoryManager::Free(row->elements);
+        row->elements = fresh;
+        row->capacity = grown;
+    }
+    Array_Lengthen(row, length);
+}
+
+// Reals own nothing, and arrays are mostly reals: four elements that are all reals are passed over
+// with one test.
+void FreeElements(ScriptValue* elements, int32_t length)
+{
+    int32_t c = 0;
+    for (; c + 4 <= length; c += 4) {
+        uint32_t kinds = elements[c].kind | elements[c + 1].kind | elements[c + 2].kind | elements[c + 3].kind;
+        if ((kinds & VALUE_KIND_MASK) == VALUE_REAL) continue;
+        for (int32_t k = c; k < c + 4; ++k) Value_Free(&elements[k]);
+    }
+    for (; c < length; ++c) Value_Free(&elements[c]);
 }
 
 void DestroyArray(ValueArray* array)
 {
     for (int32_t r = 0; r < array->rowCount; ++r) {
         ValueArrayRow& row = array->rows[r];
-        for (int32_t c = 0; c < row.length; ++c) Value_Free(&row.elements[c]);
+        FreeElements(row.elements, row.length);
         MemoryManager::Free(row.elements);
     }
     MemoryManager::Free(array->rows);
@@ -251,7 +274,7 @@ ValueArray* Array_CopyForWrite(ValueArray* array)
     for (int32_t r = 0; r < array->rowCount; ++r) {
         const ValueArrayRow& from = array->rows[r];
         ValueArrayRow& to = copy->rows[r];
-        to.length = from.length;
+        to.length = to.capacity = from.length;
         if (from.length <= 0) continue;
         to.elements = static_cast<ScriptValue*>(
             Allocate(static_cast<size_t>(from.length) * sizeof(ScriptValue), true));
@@ -552,7 +575,7 @@ bool ValueStreamReader::ReadValue(ScriptValue* value)
                 row.elements = static_cast<ScriptValue*>(
                     Allocate(static_cast<size_t>(length) * sizeof(ScriptValue), true));
             }
-            row.length = length;
+            row.length = row.capacity = length;
             frame.column = 0;
         }
         ValueArrayRow& row = frame.array->rows[frame.row];

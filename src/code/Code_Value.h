@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class IBuffer;
 
@@ -31,7 +32,9 @@ static_assert(sizeof(ScriptValue) == 16, "the bytecode moves values as 16-byte i
 
 struct ValueArrayRow {
     int32_t length;         // number of elements
-    ScriptValue* elements;  // `length` values (spare room after them is kept empty); null when 0
+    int32_t capacity;       // elements the block holds; the spare room after `length` is not kept
+                            // cleared: lengthening the row clears what it takes of it (Array_Lengthen)
+    ScriptValue* elements;  // `length` values, then the spare room; null when `capacity` is 0
 };
 
 struct ValueArray {
@@ -39,6 +42,18 @@ struct ValueArray {
     ValueArrayRow* rows;
     int32_t rowCount;
 };
+
+// The row lengthened to `length` (at most its capacity): the elements it gains read as real 0.
+inline void Array_Lengthen(ValueArrayRow* row, int32_t length)
+{
+    ScriptValue* gained = row->elements + row->length;
+    // An append, the common case, gains one element: no call.
+    if (length - row->length == 1)
+        *gained = ScriptValue{VALUE_REAL, 0, 0.0};
+    else
+        std::memset(static_cast<void*>(gained), 0, static_cast<size_t>(length - row->length) * sizeof(ScriptValue));
+    row->length = length;
+}
 
 // Filled by the element operations when an access falls outside an array; the interpreter builds its
 // out-of-range messages from it. The variable lists clear the flag before each access.

@@ -201,7 +201,7 @@ bool DS_TextReader::Array(ScriptValue* out)
             int32_t length = m_Stream.ReadInteger();
             if (!CanHold(length, DS_ELEMENT_MIN_BYTES) || length > MAX_ARRAY_COLUMNS) return false;
             if (length > 0) row.elements = static_cast<ScriptValue*>(Allocate(static_cast<size_t>(length) * sizeof(ScriptValue)));
-            row.length = length;
+            row.length = row.capacity = length;
             frame.column = 0;
         }
         if (frame.column >= row.length) {

@@ -444,6 +444,7 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     const std::string sum = "push.v self.vmtest_et\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
                             "push.v stack.vmtest_ea[]\nadd.v.v\npop.v.v self.vmtest_et\n";
     const std::string zero = "push.e 0\npop.v.i self.vmtest_et\npush.e 0\npop.v.i self.vmtest_ea\n";
+    const std::string deep = "push.v self.vmtest_et\npush.v self.vmtest_et\npush.v self.vmtest_et\npopz.v\npopz.v\npopz.v\n";
     struct Case {
         const char* what;
         std::string source;
@@ -462,6 +463,31 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                                                         "push.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_et",
                                                   10, "push.v self.vmtest_et"),
          "30"},
+        // Combinations stored into another variable than the one pushed first, on a stack whose low
+        // water lies deep enough for them to run whole from the first round.
+        {"a square into another variable", CountingLoop(zero + deep, "push.v self.vmtest_ei\npush.v self.vmtest_ei\nmul.v.v\n"
+                                                                     "pop.v.v self.vmtest_et", 4, "push.v self.vmtest_et"),
+         "9"},
+        {"a product into another variable", CountingLoop(zero + deep, "push.v self.vmtest_ei\npush.v self.vmtest_ei\npush.e 3\n"
+                                                                      "mul.i.v\nmul.v.v\npop.v.v self.vmtest_et", 4,
+                                                                      "push.v self.vmtest_et"),
+         "27"},
+        // Another variable's value (5) stored at the counter's index, into elements that exist:
+        // a[2] * 100 + a[5].
+        {"an element at another variable's index",
+         CountingLoop(zero + "push.e 5\npop.v.i self.vmtest_et\npush.e 0\nconv.i.v\npush.e -1\npush.e 9\n"
+                             "pop.v.v stack.vmtest_ea[]\n",
+                      "push.v self.vmtest_et\npush.e 2\nmul.i.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
+                      "pop.v.v stack.vmtest_ea[]",
+                      3, "push.e -1\npush.e 2\npush.v stack.vmtest_ea[]\npush.e 100\nmul.i.v\npush.e -1\npush.e 5\n"
+                         "push.v stack.vmtest_ea[]\nadd.v.v"),
+         "1000"},
+        // A write past the row's end inside its spare room: the skipped elements read as 0.
+        {"a gap in the spare room", CountingLoop(zero, fill, 5, "push.e 7\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill +
+                                                              "push.e -1\npush.e 5\npush.v stack.vmtest_ea[]\npush.e -1\n"
+                                                              "push.e 6\npush.v stack.vmtest_ea[]\nadd.v.v\npush.e -1\n"
+                                                              "push.e 7\npush.v stack.vmtest_ea[]\nadd.v.v"),
+         "14"},
         // A text stored into elements, then read back: no real, so the separate words read it.
         {"texts in elements", CountingLoop(zero, "push.s \"ab\"\nconv.s.v\npush.e -1\npush.v self.vmtest_ei\nconv.v.i\n"
                                                  "pop.v.v stack.vmtest_ea[]",
@@ -482,6 +508,15 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
         // Errors of the words inside: a negative index, a text in arithmetic, a mod by 0.
         {"a negative index", CountingLoop(zero, fill, 2, "push.e -3\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill),
          "Pop :: Execution Error - Variable index out of range vmtest_ea"},
+        // Reads outside the array; the message names the array's instance ({instance}).
+        {"a negative index read", CountingLoop(zero, fill, 2, "push.e -3\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [0,-3] out of range [1,2] - {instance}.vmtest_ea(100001,-3)"},
+        {"an index past the rows read", CountingLoop(zero, fill, 2, "push.i 2147483647\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [67108,27647] out of range [1,-1] - {instance}.vmtest_ea(100001,2147483647)"},
+        // The last row an index reaches made, then a read at the lowest index, which must not find it.
+        {"the lowest index read", CountingLoop(zero, fill, 2, "push.i 2147483647\nconv.i.v\npop.v.v self.vmtest_ei\n" + fill +
+                                                                "push.i -2147483648\nconv.i.v\npop.v.v self.vmtest_ei\n" + sum),
+         "Push :: Execution Error - Variable Index [-67108,-27648] out of range [67109,-1] - {instance}.vmtest_ea(100001,-2147483648)"},
         {"a text added", CountingLoop(zero, sum, 1, "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_et\n" + sum),
          "DoAdd :: Execution Error"},
         {"mod 0 into an element", CountingLoop(zero, fill, 3, "push.v self.vmtest_ei\npush.e 0\nmod.i.v\npush.e -1\n"
@@ -503,7 +538,9 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
                 std::snprintf(text, sizeof text, "%.17g", outcome.Real());
                 got = text;
             }
-            EXPECT_EQ(got, c.expected) << c.what << (locals ? " (locals)" : "");
+            std::string expected = c.expected;
+            if (size_t at = expected.find("{instance}"); at != std::string::npos) expected.replace(at, 10, locals ? "-7" : "-1");
+            EXPECT_EQ(got, expected) << c.what << (locals ? " (locals)" : "");
             self->variables.Clear();
         }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,74 @@ TEST_F(ValueTest, WritesWhoseSourceLiesInTheTarget)
 }
 
 
+
+TEST_F(ValueTest, ElementsARowGainsReadAsZeroWhateverItsBlockHeld)
+{
+    // Blocks of the sizes a row grows through, written over and given back: a growing row may be
+    // handed them, its spare room holding their bytes.
+    for (size_t elements = 1; elements <= 64; elements *= 2) {
+        void* block = MEM_ALLOC(elements * sizeof(ScriptValue), false);
+        std::memset(block, 0xAB, elements * sizeof(ScriptValue));
+        MemoryManager::Free(block);
+    }
+    struct Write {
+        int32_t index;
+        int32_t length; // the row's length after it
+    };
+    // Appends, a write inside the spare room past the end, one past the room, one far beyond.
+    const Write writes[] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {7, 8}, {9, 10}, {40, 41}, {3, 41}};
+    ScriptValue value = Real(0);
+    std::vector<bool> written(64, false);
+    for (const Write& write : writes) {
+        SetElement(&value, write.index, Real(write.index + 100));
+        written[static_cast<size_t>(write.index)] = true;
+        const ValueArrayRow& row = ArrayOf(value)->rows[0];
+        EXPECT_EQ(write.length, row.length) << "after writing " << write.index;
+        EXPECT_LE(row.length, row.capacity);
+        for (int32_t i = 0; i < row.length; ++i) {
+            const ScriptValue& element = At(value, 0, i);
+            EXPECT_EQ(VALUE_REAL, Value_GetKind(&element)) << i << " after writing " << write.index;
+            EXPECT_EQ(written[static_cast<size_t>(i)] ? i + 100 : 0.0, element.real) << i << " after writing " << write.index;
+        }
+        EXPECT_EQ(nullptr, Value_GetElementPointer(&value, row.length));
+    }
+    // A copy made for writing holds the same elements, exactly as many as the row's length.
+    ScriptValue shared = Real(0);
+    Value_Copy(&shared, &value);
+    SetElement(&shared, 41, Real(1));
+    EXPECT_EQ(42, ArrayOf(shared)->rows[0].length);
+    EXPECT_EQ(41, ArrayOf(value)->rows[0].length);
+    EXPECT_EQ(140.0, At(shared, 0, 40).real);
+    EXPECT_EQ(0.0, At(shared, 0, 39).real);
+    Value_Free(&shared);
+    Value_Free(&value);
+}
+
+TEST_F(ValueTest, DestroyingAnArrayFreesWhatItsElementsOwnWhereverTheyLie)
+{
+    struct Case {
+        int32_t length;
+        std::vector<int32_t> owners; // the elements holding a text (even) or an array (odd)
+    };
+    // Owners first, last, inside a stretch of four and in the stretch's ragged end.
+    const Case cases[] = {{1, {0}}, {3, {2}}, {4, {0}}, {4, {3}}, {5, {4}}, {8, {1, 6}}, {9, {8}}, {12, {0, 5, 11}}, {7, {}}};
+    for (const Case& c : cases) {
+        uint32_t before = MemoryManager::BlockCount();
+        ScriptValue value = Real(0);
+        for (int32_t i = 0; i < c.length; ++i) SetElement(&value, i, Real(i));
+        for (int32_t owner : c.owners) {
+            if (owner % 2 == 0) {
+                SetElement(&value, owner, Text("owned"));
+                continue;
+            }
+            ScriptValue nested = Real(0);
+            SetElement(&nested, 2, Text("inside"));
+            SetElement(&value, owner, nested); // hands `nested` over
+        }
+        Value_Free(&value);
+        EXPECT_EQ(before, MemoryManager::BlockCount()) << "length " << c.length;
+    }
+}
 
 TEST_F(ValueTest, DeeplyNestedArraysNeverRecurse)
 {

@@ -341,7 +341,8 @@ private:
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
         bool local = Byte() % 3 == 0;
-        Emit("push.v " + Variable(local));
+        std::string first = Variable(local);
+        Emit("push.v " + first);
         m_Stack += 'v';
         switch (Byte() % 4) {
         case 0: ElementAtVariable(m_Stack.size(), local); break;
@@ -352,7 +353,8 @@ private:
         default: VariableWithIntegers(1 + Byte() % 2, local); break;
         }
         Emit(std::string(ops[Byte() % 6]) + ".v.v");
-        Emit("pop.v.v " + Variable(local));
+        // Half of them store into the variable pushed first, as `s = s + x` does.
+        Emit("pop.v.v " + (Byte() & 1 ? first : Variable(local)));
         m_Stack.resize(m_Stack.size() - 2);
         (void)floor;
     }
