@@ -5,6 +5,7 @@
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
+#include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
@@ -39,6 +40,7 @@ bool StartVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     TestSwitches_Get(); // headless runs pick the offscreen driver before SDL starts
+    Direct3D_PrepareGL();
     // The main window's close button posts the quit message itself.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
