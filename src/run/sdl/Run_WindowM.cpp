@@ -40,7 +40,6 @@ bool StartVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     TestSwitches_Get(); // headless runs pick the offscreen driver before SDL starts
-    Direct3D_PrepareGL();
     // The main window's close button posts the quit message itself.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -230,6 +229,7 @@ void MainWindow_SetDebugFormObserver(MainWindowEventObserver observer)
 
 bool CreateMainWindow(int32_t width, int32_t height)
 {
+    Direct3D_PrepareGL();
     if (!StartVideo()) return false;
     SDL_DisplayMode screen;
     if (SDL_GetDesktopDisplayMode(0, &screen) == 0) {
