@@ -75,10 +75,13 @@ TEST_F(Routes, DepthSurfaceAttachedOnlyWhileTestedAndKeepsItsContents)
         DrawPicture(texture, 100, 100, scale, gradient);
         EXPECT_FALSE(DepthAttached()) << what;
     }
-    // Lines and points keep it, as does the stencil test.
+    // A line inside the view goes without; one the driver would clip keeps it, as does the stencil test.
     GR_Draw_Line(0, 0, 50, 40);
     Graphics::Flush();
-    EXPECT_TRUE(DepthAttached()) << "line";
+    EXPECT_FALSE(DepthAttached()) << "line inside";
+    GR_Draw_Line(10, 10, 700, 40);
+    Graphics::Flush();
+    EXPECT_TRUE(DepthAttached()) << "line leaving the view";
     GR_D3D_SetDeviceRenderState(D3DRS_STENCILENABLE, 1);
     FillRect(30, 30, 40, 40, GREEN);
     Graphics::Flush();

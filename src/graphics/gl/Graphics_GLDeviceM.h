@@ -173,7 +173,7 @@ struct GLProgram {
 // How a draw reaches the driver (GLDevice::ChooseRoute). Without a depth-stencil surface attached
 // the driver draws a batch's screen-aligned rectangles whole rather than as two triangles.
 enum class DrawRoute {
-    RECTANGLES, // no depth-stencil surface: rectangles may be drawn whole
+    RECTANGLES, // no depth-stencil surface: rectangles may be drawn whole (points and lines as ever)
     TRIANGLES,  // no depth-stencil surface, and a program that keeps the driver to triangles
     WITH_DEPTH, // the depth-stencil surface attached, as every draw once was
 };

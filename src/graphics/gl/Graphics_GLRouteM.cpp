@@ -5,8 +5,9 @@
 // difference can change a pixel: every quad one colour, and its texture drawn one texel to a pixel
 // with every sample well inside a texel (point filtering) or on a texel's centre (linear). Other
 // draws are kept to triangles by their program; draws whose pictures the detached surface could
-// change in another way (game shaders, points and lines, geometry the driver would clip) keep the
-// surface attached.
+// change in another way (game shaders, screen-space vertices, geometry the driver would clip: it
+// clips at twice the clip volume without the surface and at the volume with it) keep the surface
+// attached.
 #include <cmath>
 #include <cstring>
 
@@ -34,16 +35,18 @@ struct Layout {
     bool known = true; // no input of another kind the program reads
 };
 
-Layout LayoutOf(const GLVertexDeclaration& declaration)
+// The inputs read here must lie within a vertex of `stride` bytes.
+Layout LayoutOf(const GLVertexDeclaration& declaration, uint32_t stride)
 {
     Layout layout;
     for (const D3DVertexElement& e : declaration.m_Elements) {
         if (e.stream != 0 || e.type == D3DDECLTYPE_UNUSED) continue;
-        if (e.usage == D3DDECLUSAGE_POSITION && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT3)
+        auto fits = [&](uint32_t bytes) { return e.offset + bytes <= stride; };
+        if (e.usage == D3DDECLUSAGE_POSITION && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT3 && fits(12))
             layout.position = e.offset;
-        else if (e.usage == D3DDECLUSAGE_COLOR && e.usageIndex == 0 && e.type == D3DDECLTYPE_D3DCOLOR)
+        else if (e.usage == D3DDECLUSAGE_COLOR && e.usageIndex == 0 && e.type == D3DDECLTYPE_D3DCOLOR && fits(4))
             layout.colour = e.offset;
-        else if (e.usage == D3DDECLUSAGE_TEXCOORD && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT2)
+        else if (e.usage == D3DDECLUSAGE_TEXCOORD && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT2 && fits(8))
             layout.texCoord = e.offset;
         else if (e.usage == D3DDECLUSAGE_POSITION || e.usage == D3DDECLUSAGE_POSITIONT ||
                  e.usage == D3DDECLUSAGE_COLOR || e.usage == D3DDECLUSAGE_TEXCOORD)
@@ -112,10 +115,9 @@ bool OneToOne(const double window[QUAD_VERTICES], const double texel[QUAD_VERTIC
 DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t stride, uint32_t count)
 {
     if (DepthInUse()) return DrawRoute::WITH_DEPTH; // attached whatever the route
-    if (m_ShaderProgram != nullptr || type < D3DPT_TRIANGLELIST || m_Declaration == nullptr)
-        return DrawRoute::WITH_DEPTH;
+    if (m_ShaderProgram != nullptr || m_Declaration == nullptr) return DrawRoute::WITH_DEPTH;
     uint32_t key = ProgramKey();
-    Layout layout = LayoutOf(*m_Declaration);
+    Layout layout = LayoutOf(*m_Declaration, stride);
     const float* m = WorldViewProjection().m;
     if ((key & KEY_TRANSFORMED) != 0 || !layout.known || m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f ||
         m[15] != 1.0f)
@@ -123,13 +125,15 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
     const D3DViewport& v = m_Viewport;
     Placement place{m,           1.0 / v.width, 1.0 / v.height, v.width / 2.0, v.height / 2.0, double(v.x),
                     double(v.y)};
-    double reach = (1.0 - CLIP_MARGIN) * GuardBandFactor(true);
+    bool triangles = type >= D3DPT_TRIANGLELIST;
+    double reach = (1.0 - CLIP_MARGIN) * GuardBandFactor(triangles);
     for (uint32_t i = 0; i < count; ++i) {
         double x, y;
         place.Clip(vertices + size_t(i) * stride, layout.position, &x, &y);
         if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
     }
 
+    if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
     // Only lists of whole quads of axis-aligned placement qualify; lighting and fog vary the colour.
     if (type != D3DPT_TRIANGLELIST || count % QUAD_VERTICES != 0 || m[1] != 0.0f || m[4] != 0.0f ||
         (key & (KEY_LIGHTING | 3u << KEY_FOG_SHIFT)) != 0)
