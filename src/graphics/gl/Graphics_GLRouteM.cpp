@@ -19,7 +19,7 @@ namespace {
 
 constexpr uint32_t QUAD_VERTICES = 6;
 // How far inside the clip volume every vertex must lie (of its half-width), so that the driver's
-// clipper, which cuts at the volume without the surface and at twice it with, cuts nothing.
+// clipper, which cuts at the volume with the surface and at twice it without, cuts nothing.
 constexpr double CLIP_MARGIN = 1e-4;
 // A point-filtered sample at least this far (in texels) from a texel's edge picks the same texel
 // whatever the last bits of its coordinate; a filtered one at most this far from a texel's centre
