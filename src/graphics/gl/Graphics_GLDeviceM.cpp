@@ -335,21 +335,40 @@ D3DResult GLDevice::GetBackBuffer(D3DSurface** surface)
     return D3D_OK;
 }
 
-void GLDevice::BindTargets()
+bool GLDevice::DepthInUse() const
+{
+    // Without the depth test no depth is read or written, and without the stencil test no stencil.
+    return m_RenderStates[D3DRS_ZENABLE] != 0 || m_RenderStates[D3DRS_STENCILENABLE] != 0;
+}
+
+void GLDevice::BindTargets(bool depth)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, m_DrawFramebuffer);
-    if (!m_TargetsDirty) return;
-    m_TargetsDirty = false;
-    if (m_Target != nullptr) m_Target->Attach(GL_DRAW_FRAMEBUFFER);
-    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
     // A depth surface of another sample count cannot be used with the target: drawing goes on
     // without depth rather than not at all.
-    if (m_DepthTarget != nullptr && m_Target != nullptr && m_DepthTarget->m_Samples == m_Target->m_Samples)
-        m_DepthTarget->Attach(GL_DRAW_FRAMEBUFFER);
-    GLenum buffer = GL_COLOR_ATTACHMENT0;
-    glDrawBuffers(1, &buffer);
-    m_ViewportMode = -1;
-    glDepthRange(m_Viewport.minZ, m_Viewport.maxZ);
+    bool attachDepth = depth && m_DepthTarget != nullptr && m_Target != nullptr &&
+                       m_DepthTarget->m_Samples == m_Target->m_Samples;
+    if (!m_TargetsDirty && attachDepth == m_DepthAttached) return;
+    if (m_TargetsDirty) {
+        m_TargetsDirty = false;
+        if (m_Target != nullptr) m_Target->Attach(GL_DRAW_FRAMEBUFFER);
+        GLenum buffer = GL_COLOR_ATTACHMENT0;
+        glDrawBuffers(1, &buffer);
+        m_ViewportMode = -1;
+        glDepthRange(m_Viewport.minZ, m_Viewport.maxZ);
+    }
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+    if (attachDepth) m_DepthTarget->Attach(GL_DRAW_FRAMEBUFFER);
+    m_DepthAttached = attachDepth;
+}
+
+int32_t GLDevice::GuardBandFactor(bool guardBand) const
+{
+    const D3DViewport& v = m_Viewport;
+    int32_t factor = guardBand && v.width % 2 == 0 && v.height % 2 == 0 ? GUARD_BAND_MAX_FACTOR : 1;
+    while (factor > 1 && (factor * v.width > m_MaxViewport[0] || factor * v.height > m_MaxViewport[1]))
+        factor /= 2;
+    return factor;
 }
 
 void GLDevice::ApplyViewport(bool guardBand)
@@ -360,9 +379,7 @@ void GLDevice::ApplyViewport(bool guardBand)
     // still inside the clip volume and never sends a batch through the driver's clipper. A clip-space
     // factor of exactly one over a power of two gives the same window coordinates to the last bit,
     // and the centre stays on whole pixels for even sides, so no pixel moves.
-    int32_t factor = guardBand && v.width % 2 == 0 && v.height % 2 == 0 ? GUARD_BAND_MAX_FACTOR : 1;
-    while (factor > 1 && (factor * v.width > m_MaxViewport[0] || factor * v.height > m_MaxViewport[1]))
-        factor /= 2;
+    int32_t factor = GuardBandFactor(guardBand);
     if (factor == m_ViewportMode) return;
     m_ViewportMode = factor;
     m_GuardScale = 1.0f / float(factor);
@@ -380,7 +397,7 @@ void GLDevice::ApplyViewport(bool guardBand)
 D3DResult GLDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil)
 {
     if (m_Target == nullptr) return D3DERR_INVALIDCALL;
-    BindTargets();
+    BindTargets(DepthInUse() || (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0);
     // Only the viewport is cleared, whatever the write masks say.
     glEnable(GL_SCISSOR_TEST);
     glScissor(m_Viewport.x, m_Viewport.y, m_Viewport.width, m_Viewport.height);

@@ -170,6 +170,14 @@ struct GLProgram {
     GLint fogColour = -1;
 };
 
+// How a draw reaches the driver (GLDevice::ChooseRoute). Without a depth-stencil surface attached
+// the driver draws a batch's screen-aligned rectangles whole rather than as two triangles.
+enum class DrawRoute {
+    RECTANGLES, // no depth-stencil surface: rectangles may be drawn whole (points and lines as ever)
+    TRIANGLES,  // no depth-stencil surface, and a program that keeps the driver to triangles
+    WITH_DEPTH, // the depth-stencil surface attached, as every draw once was
+};
+
 class GLDevice : public D3DDevice {
   public:
     GLDevice(SDL_Window* window, bool ownWindow, SDL_GLContext context);
@@ -240,11 +248,20 @@ class GLDevice : public D3DDevice {
     void ReleaseBackBuffer();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
     void SetDefaultStates();
-    void BindTargets();
+    // Binds the drawing framebuffer with the current target, and the depth-stencil surface only
+    // when `depth` asks for it (DepthInUse): the driver shades screen-aligned rectangles on a faster
+    // path only into a framebuffer without one. Detaching keeps the surface's contents.
+    void BindTargets(bool depth);
+    bool DepthInUse() const;
     void ApplyRenderStates();
     void ApplySamplers();
     void ApplyTextures();
     bool PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles);
+    // The route of a draw of `count` vertices of the current layout (Graphics_GLRouteM.cpp).
+    DrawRoute ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t stride, uint32_t count);
+    const D3DMatrix& WorldViewProjection();
+    // The enlargement ApplyViewport gives the viewport for fixed-function triangles (guardBand) or not.
+    int32_t GuardBandFactor(bool guardBand) const;
     const GLProgram* ProgramFor(uint32_t key);
     uint32_t ProgramKey() const;
     void UploadTransforms(const GLProgram& program);
@@ -270,6 +287,8 @@ class GLDevice : public D3DDevice {
     GLSurface* m_Target = nullptr;
     GLSurface* m_DepthTarget = nullptr;
     bool m_TargetsDirty = true;
+    bool m_DepthAttached = false; // the depth-stencil surface is attached to the drawing framebuffer
+    DrawRoute m_Route = DrawRoute::WITH_DEPTH; // of the draw being made
     GLuint m_DrawFramebuffer = 0;
     GLuint m_ReadFramebuffer = 0;
     GLuint m_CopyFramebuffer = 0;
@@ -367,6 +386,8 @@ enum : uint32_t {
     KEY_FOG_SHIFT = 20,      // 2 bits: the fog mode (D3DFOG_*), 0 without fog
     KEY_FOG_TABLE = 1u << 22, // per pixel on eye depth, else per vertex
     KEY_FOG_RANGE = 1u << 23, // per-vertex fog on the eye distance
+    KEY_KEEP_TRIANGLES = 1u << 24, // a flat input the colour is multiplied by: the driver then draws
+                                   // no rectangles whole (DrawRoute::TRIANGLES)
 };
 // The fog part of a program key for the device's fog states (screen-space vertices get none).
 uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);

@@ -11,6 +11,11 @@ namespace {
 
 // The vertex count from which a draw is flushed (DrawPrimitive).
 constexpr uint32_t FLUSH_AFTER_VERTICES = 4096;
+// The longest triangle list handed to the driver in one call. The driver takes a draw in runs of
+// at most 4,095 vertices and looks for screen-aligned rectangles only in runs whose length is a
+// multiple of 6, so lists are cut at the largest such multiple below that: a batch of quads then
+// reaches the rectangle path whole.
+constexpr GLsizei LONGEST_TRIANGLE_RUN = 4092;
 
 void Multiply(D3DMatrix& out, const D3DMatrix& a, const D3DMatrix& b)
 {
@@ -185,6 +190,18 @@ void AttributeFormat(uint8_t type, GLint* size, GLenum* glType, GLboolean* norma
     }
 }
 
+// Draws `count` vertices from the first; triangle lists in runs of at most LONGEST_TRIANGLE_RUN,
+// which gives the pixels of one draw since each triangle is drawn on its own and in order.
+void DrawInRuns(GLenum mode, GLsizei count)
+{
+    if (mode != GL_TRIANGLES) {
+        glDrawArrays(mode, 0, count);
+        return;
+    }
+    for (GLsizei first = 0; first < count; first += LONGEST_TRIANGLE_RUN)
+        glDrawArrays(mode, first, std::min(LONGEST_TRIANGLE_RUN, count - first));
+}
+
 } // namespace
 
 void GLDevice::ApplyRenderStates()
@@ -279,6 +296,7 @@ uint32_t GLDevice::ProgramKey() const
     if (m_Textures[0] != nullptr) key |= KEY_TEXTURED;
     if (m_RenderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT) key |= KEY_FLAT;
     if (m_RenderStates[D3DRS_ALPHATESTENABLE] != 0) key |= KEY_ALPHA_TEST;
+    if (m_Route == DrawRoute::TRIANGLES) key |= KEY_KEEP_TRIANGLES;
     bool transformed = (key & KEY_TRANSFORMED) != 0;
     if (m_RenderStates[D3DRS_LIGHTING] != 0 && !transformed) key |= KEY_LIGHTING;
     key |= GL_FogKey(m_RenderStates, transformed);
@@ -302,7 +320,7 @@ const GLProgram* GLDevice::ProgramFor(uint32_t key)
     return program.name != 0 ? &inserted->second : nullptr;
 }
 
-void GLDevice::UploadTransforms(const GLProgram& program)
+const D3DMatrix& GLDevice::WorldViewProjection()
 {
     if (m_TransformsDirty) {
         D3DMatrix worldView;
@@ -310,8 +328,13 @@ void GLDevice::UploadTransforms(const GLProgram& program)
         Multiply(m_WorldViewProjection, worldView, m_Projection);
         m_TransformsDirty = false;
     }
+    return m_WorldViewProjection;
+}
+
+void GLDevice::UploadTransforms(const GLProgram& program)
+{
     // The row-major matrix read as column-major is its transpose: M^T * v is the row product v * M.
-    glUniformMatrix4fv(program.worldViewProjection, 1, GL_FALSE, m_WorldViewProjection.m);
+    glUniformMatrix4fv(program.worldViewProjection, 1, GL_FALSE, WorldViewProjection().m);
     glUniform2f(program.pixelFix, 1.0f / float(m_Viewport.width), 1.0f / float(m_Viewport.height));
     glUniform4f(program.viewportSize, float(m_Viewport.x), float(m_Viewport.y), float(m_Viewport.width),
                 float(m_Viewport.height));
@@ -323,7 +346,7 @@ void GLDevice::UploadTransforms(const GLProgram& program)
 bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles)
 {
     if (m_Target == nullptr || m_Declaration == nullptr) return false;
-    BindTargets();
+    BindTargets(m_Route == DrawRoute::WITH_DEPTH || DepthInUse());
     // Game shaders place their vertices themselves; points and lines keep the driver's clipping.
     ApplyViewport(triangles && m_ShaderProgram == nullptr);
     ApplyRenderStates();
@@ -377,9 +400,10 @@ D3DResult GLDevice::DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t p
     uint64_t last = first + uint64_t(count) * m_StreamStride;
     if (last > m_Stream->m_Length) return D3DERR_INVALIDCALL;
     m_Stream->Upload(uint32_t(first), uint32_t(last));
+    m_Route = ChooseRoute(type, m_Stream->m_Data.data() + first, m_StreamStride, count);
     if (!PrepareDraw(m_Stream->m_Name, m_StreamStride, uint32_t(first), type >= D3DPT_TRIANGLELIST))
         return D3DERR_INVALIDCALL;
-    glDrawArrays(PrimitiveMode(type), 0, GLsizei(count));
+    DrawInRuns(PrimitiveMode(type), GLsizei(count));
     // A large batch goes to the driver at once: a renderer drawing on threads of its own starts
     // on it while the next batch is built, instead of when the frame's picture is first read.
     if (count >= FLUSH_AFTER_VERTICES) glFlush();
@@ -399,8 +423,9 @@ D3DResult GLDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, const
     if (bytes > m_ScratchSize) m_ScratchSize = bytes;
     glBufferData(GL_ARRAY_BUFFER, m_ScratchSize, nullptr, GL_STREAM_DRAW);
     glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+    m_Route = ChooseRoute(type, static_cast<const uint8_t*>(vertices), stride, count);
     if (!PrepareDraw(m_ScratchBuffer, stride, 0, type >= D3DPT_TRIANGLELIST)) return D3DERR_INVALIDCALL;
-    glDrawArrays(PrimitiveMode(type), 0, GLsizei(count));
+    DrawInRuns(PrimitiveMode(type), GLsizei(count));
     return D3D_OK;
 }
 

@@ -1,6 +1,7 @@
 // The device interface's adapters (SDL's displays) and the creation of the OpenGL device on a
 // window: an OpenGL 3.3 core context, loaded through libepoxy.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/Base_Console.h"
@@ -32,6 +33,7 @@ bool AdapterExists(int32_t adapter)
 
 GLInterface::GLInterface()
 {
+    Direct3D_PrepareGL();
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) m_StartedVideo = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -138,6 +140,14 @@ D3DResult GLInterface::CreateDevice(int32_t adapter, void* window, uint32_t, D3D
 }
 
 } // namespace gldevice
+
+void Direct3D_PrepareGL()
+{
+    // Mesa's software renderer shades the rectangles it draws whole with 8-bit arithmetic of its own,
+    // which rounds filtered, scaled textures differently from its triangles; without it the
+    // rectangles are shaded as the triangles are. A value the user set is kept.
+    setenv("LP_PERF", "no_rast_linear", 0);
+}
 
 D3DInterface* Direct3D_CreateGL()
 {

@@ -118,7 +118,11 @@ std::string VertexSource(uint32_t key)
                     "uniform vec4 uLightRange[8];\n"
                     "uniform vec4 uFog;\n";
     s += std::string(interpolation) + "out vec4 vColour;\nout vec2 vTexCoord;\nout float vFog;\n";
+    if ((key & KEY_KEEP_TRIANGLES) != 0) s += "flat out float vOne;\n";
     s += "void main() {\n";
+    // One, read from the vertex (three-component positions get w = 1) so that the compiler cannot
+    // drop the input as a constant.
+    if ((key & KEY_KEEP_TRIANGLES) != 0) s += "  vOne = aPosition.w;\n";
     if ((key & KEY_TRANSFORMED) != 0) {
         // Screen coordinates: pixel centres on whole numbers, y down, z as given.
         s += "  vec2 ndc = vec2((aPosition.x + 0.5 - uViewport.x) * 2.0 / uViewport.z - 1.0,\n"
@@ -157,6 +161,7 @@ std::string FragmentSource(uint32_t key)
     const char* interpolation = (key & KEY_FLAT) != 0 ? "flat " : "";
     std::string s = "#version 330 core\n";
     s += std::string(interpolation) + "in vec4 vColour;\nin vec2 vTexCoord;\nin float vFog;\n";
+    if ((key & KEY_KEEP_TRIANGLES) != 0) s += "flat in float vOne;\n";
     s += "uniform sampler2D uTexture0;\n"
          "uniform ivec2 uAlphaTest;\n"
          "uniform vec4 uFog;\n"
@@ -188,7 +193,8 @@ std::string FragmentSource(uint32_t key)
         s += "  c.rgb = mix(uFogColour.rgb, c.rgb, " + FogFactor(key, "vFog") + ");\n";
     else if (Fogged(key))
         s += "  c.rgb = mix(uFogColour.rgb, c.rgb, vFog);\n";
-    s += "  fragColour = c;\n}\n";
+    // Times exactly one: the same colour, from a program the driver draws as triangles only.
+    s += (key & KEY_KEEP_TRIANGLES) != 0 ? "  fragColour = c * vOne;\n}\n" : "  fragColour = c;\n}\n";
     return s;
 }
 

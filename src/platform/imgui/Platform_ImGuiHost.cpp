@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "graphics/Graphics_DeviceApi.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ void ImGuiHost_SetFrameObserver(ImGuiHostFrameObserver observer)
 bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
 {
     Close();
+    Direct3D_PrepareGL();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         MainConsole->Output("Dialog window: SDL video could not start: %s\n", SDL_GetError());
         return false;

@@ -5,6 +5,7 @@
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
+#include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
@@ -228,6 +229,7 @@ void MainWindow_SetDebugFormObserver(MainWindowEventObserver observer)
 
 bool CreateMainWindow(int32_t width, int32_t height)
 {
+    Direct3D_PrepareGL();
     if (!StartVideo()) return false;
     SDL_DisplayMode screen;
     if (SDL_GetDesktopDisplayMode(0, &screen) == 0) {

@@ -1,0 +1,167 @@
+// The route of a draw to the driver (DrawRoute). With no depth-stencil surface attached, the driver
+// draws a batch's screen-aligned rectangles whole: far quicker for sprites, tiles and text, but a
+// rectangle's values are interpolated from one corner, where each of its two triangles took its own
+// first vertex, so the two differ in their last bits. A draw is left to that path only when no such
+// difference can change a pixel: every quad one colour, and its texture drawn one texel to a pixel
+// with every sample well inside a texel (point filtering) or on a texel's centre (linear). Other
+// draws are kept to triangles by their program; draws whose pictures the detached surface could
+// change in another way (game shaders, screen-space vertices, geometry the driver would clip: it
+// clips at twice the clip volume without the surface and at the volume with it) keep the surface
+// attached.
+#include <cmath>
+#include <cstring>
+
+#include "graphics/gl/Graphics_GLDeviceM.h"
+
+namespace gldevice {
+
+namespace {
+
+constexpr uint32_t QUAD_VERTICES = 6;
+// How far inside the clip volume every vertex must lie (of its half-width), so that the driver's
+// clipper, which cuts at the volume with the surface and at twice it without, cuts nothing.
+constexpr double CLIP_MARGIN = 1e-4;
+// A point-filtered sample at least this far (in texels) from a texel's edge picks the same texel
+// whatever the last bits of its coordinate; a filtered one at most this far from a texel's centre
+// gives the texel's own colour.
+constexpr double EDGE_MARGIN = 2e-3;
+constexpr double CENTRE_MARGIN = 1e-3;
+// How far one texel to a pixel may be off, in texels over a quad.
+constexpr double SCALE_MARGIN = 1e-3;
+
+// Byte offsets of the fixed-function inputs a quad's pixels depend on; -1 when absent.
+struct Layout {
+    int32_t position = -1, colour = -1, texCoord = -1;
+    bool known = true; // no input of another kind the program reads
+};
+
+// The inputs read here must lie within a vertex of `stride` bytes.
+Layout LayoutOf(const GLVertexDeclaration& declaration, uint32_t stride)
+{
+    Layout layout;
+    for (const D3DVertexElement& e : declaration.m_Elements) {
+        if (e.stream != 0 || e.type == D3DDECLTYPE_UNUSED) continue;
+        auto fits = [&](uint32_t bytes) { return e.offset + bytes <= stride; };
+        if (e.usage == D3DDECLUSAGE_POSITION && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT3 && fits(12))
+            layout.position = e.offset;
+        else if (e.usage == D3DDECLUSAGE_COLOR && e.usageIndex == 0 && e.type == D3DDECLTYPE_D3DCOLOR && fits(4))
+            layout.colour = e.offset;
+        else if (e.usage == D3DDECLUSAGE_TEXCOORD && e.usageIndex == 0 && e.type == D3DDECLTYPE_FLOAT2 && fits(8))
+            layout.texCoord = e.offset;
+        else if (e.usage == D3DDECLUSAGE_POSITION || e.usage == D3DDECLUSAGE_POSITIONT ||
+                 e.usage == D3DDECLUSAGE_COLOR || e.usage == D3DDECLUSAGE_TEXCOORD)
+            layout.known = false;
+    }
+    layout.known = layout.known && layout.position >= 0;
+    return layout;
+}
+
+float FloatAt(const uint8_t* vertex, int32_t offset, int32_t index = 0)
+{
+    float value;
+    std::memcpy(&value, vertex + offset + index * 4, 4);
+    return value;
+}
+
+uint32_t WordAt(const uint8_t* vertex, int32_t offset)
+{
+    uint32_t value;
+    std::memcpy(&value, vertex + offset, 4);
+    return value;
+}
+
+// Distance from the nearest whole number.
+double OffWhole(double value)
+{
+    return std::fabs(value - std::round(value));
+}
+
+// Where vertices land: clip coordinates as the fixed-function program makes them for w = 1, and
+// window pixels (the top row first, as targets are kept).
+struct Placement {
+    const float* m;
+    double fixX, fixY, halfWidth, halfHeight, left, top;
+
+    void Clip(const uint8_t* vertex, int32_t position, double* x, double* y) const
+    {
+        double px = FloatAt(vertex, position, 0), py = FloatAt(vertex, position, 1),
+               pz = FloatAt(vertex, position, 2);
+        *x = px * m[0] + py * m[4] + pz * m[8] + m[12] + fixX;
+        *y = px * m[1] + py * m[5] + pz * m[9] + m[13] - fixY;
+    }
+    void Window(double clipX, double clipY, double* x, double* y) const
+    {
+        *x = left + (clipX + 1.0) * halfWidth;
+        *y = top + (1.0 - clipY) * halfHeight;
+    }
+};
+
+// Whether a texture coordinate that follows a window coordinate one texel to a pixel over the quad
+// (d(texel) = +-d(pixel) from its first vertex) is sampled where the last bits cannot matter.
+bool OneToOne(const double window[QUAD_VERTICES], const double texel[QUAD_VERTICES], bool linear)
+{
+    double sign = 1.0;
+    for (uint32_t i = 1; i < QUAD_VERTICES; ++i)
+        if (std::fabs(window[i] - window[0]) > 0.5) sign = (texel[i] - texel[0]) * (window[i] - window[0]) < 0 ? -1 : 1;
+    for (uint32_t i = 1; i < QUAD_VERTICES; ++i)
+        if (std::fabs((texel[i] - texel[0]) - sign * (window[i] - window[0])) > SCALE_MARGIN) return false;
+    // The coordinate at a pixel's centre (window n + 0.5), up to a whole number of texels.
+    double sample = texel[0] + sign * (0.5 - window[0]);
+    return linear ? OffWhole(sample - 0.5) <= CENTRE_MARGIN : OffWhole(sample) >= EDGE_MARGIN;
+}
+
+} // namespace
+
+DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t stride, uint32_t count)
+{
+    if (DepthInUse()) return DrawRoute::WITH_DEPTH; // attached whatever the route
+    if (m_ShaderProgram != nullptr || m_Declaration == nullptr) return DrawRoute::WITH_DEPTH;
+    uint32_t key = ProgramKey();
+    Layout layout = LayoutOf(*m_Declaration, stride);
+    const float* m = WorldViewProjection().m;
+    if ((key & KEY_TRANSFORMED) != 0 || !layout.known || m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f ||
+        m[15] != 1.0f)
+        return DrawRoute::WITH_DEPTH;
+    const D3DViewport& v = m_Viewport;
+    Placement place{m,           1.0 / v.width, 1.0 / v.height, v.width / 2.0, v.height / 2.0, double(v.x),
+                    double(v.y)};
+    bool triangles = type >= D3DPT_TRIANGLELIST;
+    double reach = (1.0 - CLIP_MARGIN) * GuardBandFactor(triangles);
+    for (uint32_t i = 0; i < count; ++i) {
+        double x, y;
+        place.Clip(vertices + size_t(i) * stride, layout.position, &x, &y);
+        if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
+    }
+
+    if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
+    // Only lists of whole quads of axis-aligned placement qualify; lighting and fog vary the colour.
+    if (type != D3DPT_TRIANGLELIST || count % QUAD_VERTICES != 0 || m[1] != 0.0f || m[4] != 0.0f ||
+        (key & (KEY_LIGHTING | 3u << KEY_FOG_SHIFT)) != 0)
+        return DrawRoute::TRIANGLES;
+    bool textured = (key & KEY_TEXTURED) != 0 && layout.texCoord >= 0;
+    const uint32_t* sampler = m_SamplerStates[0];
+    bool linear = sampler[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
+    if (textured && (linear != (sampler[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR) ||
+                     sampler[D3DSAMP_MIPFILTER] != D3DTEXF_NONE))
+        return DrawRoute::TRIANGLES;
+    double texWidth = textured ? m_Textures[0]->m_Width : 0.0, texHeight = textured ? m_Textures[0]->m_Height : 0.0;
+    for (uint32_t first = 0; first < count; first += QUAD_VERTICES) {
+        const uint8_t* quad = vertices + size_t(first) * stride;
+        double wx[QUAD_VERTICES], wy[QUAD_VERTICES], tu[QUAD_VERTICES], tv[QUAD_VERTICES];
+        for (uint32_t i = 0; i < QUAD_VERTICES; ++i) {
+            const uint8_t* vertex = quad + size_t(i) * stride;
+            if (layout.colour >= 0 && WordAt(vertex, layout.colour) != WordAt(quad, layout.colour))
+                return DrawRoute::TRIANGLES;
+            if (!textured) continue;
+            double x, y;
+            place.Clip(vertex, layout.position, &x, &y);
+            place.Window(x, y, &wx[i], &wy[i]);
+            tu[i] = FloatAt(vertex, layout.texCoord, 0) * texWidth;
+            tv[i] = FloatAt(vertex, layout.texCoord, 1) * texHeight;
+        }
+        if (textured && !(OneToOne(wx, tu, linear) && OneToOne(wy, tv, linear))) return DrawRoute::TRIANGLES;
+    }
+    return DrawRoute::RECTANGLES;
+}
+
+} // namespace gldevice

@@ -1,0 +1,175 @@
+// How draws reach the driver: the depth-stencil surface is attached only while a depth or stencil
+// test needs it (or a draw must keep the driver's old path), without losing its contents; quads
+// the driver may draw as whole rectangles give the pixels they gave as two triangles; and a batch
+// longer than the driver's runs is drawn whole and in order.
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <tuple>
+
+#include "GLDeviceFixture.h"
+#include "graphics/Graphics_DeviceApi.h"
+#include "graphics/Graphics_Draw.h"
+
+using namespace gltest;
+
+namespace {
+
+class Routes : public DeviceTest {};
+
+// Whether the framebuffer bound for drawing has a depth(-stencil) surface attached.
+bool DepthAttached()
+{
+    GLint type = GL_NONE;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+    return type != GL_NONE;
+}
+
+// A 32 x 32 picture of unrelated texels, so that a texel taken from a neighbour shows.
+DeviceTexture* NoiseTexture()
+{
+    std::vector<uint32_t> texels(32 * 32);
+    uint32_t seed = 12345u;
+    for (uint32_t& t : texels) {
+        seed = seed * 1103515245u + 12345u;
+        t = 0xFF000000u | (seed >> 8);
+    }
+    DeviceTextureInfo info;
+    return GR_Texture_CreateFromPixels(texels.data(), 32, 32, &info);
+}
+
+// A quad of the 32 x 32 picture (on its 64 x 64 texture) at (x, y), `scale` screen pixels a texel
+// (negative: mirrored), in one colour or with a gradient.
+void DrawPicture(DeviceTexture* texture, float x, float y, float scale, bool gradient)
+{
+    float size = 32.0f * std::fabs(scale), u0 = scale < 0 ? 0.5f : 0.0f, u1 = scale < 0 ? 0.0f : 0.5f;
+    uint32_t far = gradient ? 0xFF808080u : WHITE; // the colour of the bottom right corner
+    auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(4, texture, 24, 6));
+    v[0] = {x, y, 0, WHITE, u0, 0.0f};
+    v[1] = {x + size, y, 0, WHITE, u1, 0.0f};
+    v[2] = {x + size, y + size, 0, far, u1, 0.5f};
+    v[3] = v[2];
+    v[4] = {x, y + size, 0, WHITE, u0, 0.5f};
+    v[5] = v[0];
+    Graphics::Flush();
+}
+
+TEST_F(Routes, DepthSurfaceAttachedOnlyWhileTestedAndKeepsItsContents)
+{
+    DeviceTexture* texture = NoiseTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLACK, 1.0f, 0, 7);
+    // A quad written into the depth surface at the depth of z = 0.
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 1);
+    FillRect(10, 10, 20, 20, RED);
+    Graphics::Flush();
+    EXPECT_TRUE(DepthAttached()) << "depth test";
+    // Drawing without tests: the surface goes, for quads and for what the driver keeps to triangles.
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    const std::vector<std::tuple<const char*, float, bool>> pictures = {
+        {"one texel a pixel", 1.0f, false}, {"scaled", 0.5f, false}, {"mirrored", -1.0f, false},
+        {"gradient", 1.0f, true}};
+    for (const auto& [what, scale, gradient] : pictures) {
+        DrawPicture(texture, 100, 100, scale, gradient);
+        EXPECT_FALSE(DepthAttached()) << what;
+    }
+    // A line inside the view goes without; one the driver would clip keeps it, as does the stencil test.
+    GR_Draw_Line(0, 0, 50, 40);
+    Graphics::Flush();
+    EXPECT_FALSE(DepthAttached()) << "line inside";
+    GR_Draw_Line(10, 10, 700, 40);
+    Graphics::Flush();
+    EXPECT_TRUE(DepthAttached()) << "line leaving the view";
+    GR_D3D_SetDeviceRenderState(D3DRS_STENCILENABLE, 1);
+    FillRect(30, 30, 40, 40, GREEN);
+    Graphics::Flush();
+    EXPECT_TRUE(DepthAttached()) << "stencil test";
+    GR_D3D_SetDeviceRenderState(D3DRS_STENCILENABLE, 0);
+    FillRect(300, 300, 310, 310, GREEN);
+    Graphics::Flush();
+    EXPECT_FALSE(DepthAttached()) << "after the stencil test";
+    // The depth written before is still there: the same depth fails "less".
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 1);
+    GR_D3D_SetDeviceRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    FillRect(10, 10, 20, 20, BLUE);
+    FillRect(60, 10, 70, 20, BLUE);
+    Graphics::Flush();
+    ExpectProbes({{15, 15, RED}, {65, 15, BLUE}}, "depth kept");
+    GR_D3D_SetDeviceRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_Texture_Free(texture);
+}
+
+// Each quad is drawn where it was, once with the depth test on (the driver's triangles, as every
+// draw once was) and once without, and must give the same pixels: at whole, quarter and half
+// pixels, one texel a pixel, scaled, enlarged and mirrored, point-filtered and filtered, in one
+// colour and with a gradient.
+TEST_F(Routes, QuadsGiveTheirTrianglesPixels)
+{
+    DeviceTexture* texture = NoiseTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    const std::pair<float, float> corners[] = {{24, 24}, {30, 40}, {100, 44}, {301, 203}, {517, 77}, {40, 410}};
+    int32_t differing = 0, cases = 0;
+    for (bool filtered : {false, true})
+        for (float scale : {1.0f, 0.5f, 2.0f, -1.0f})
+            for (float fraction : {0.0f, 0.25f, 0.5f, 0.75f})
+                for (auto [left, top] : corners)
+                    for (bool gradient : {false, true}) {
+                        float x = left + fraction, y = top + (fraction == 0.25f ? 0.5f : fraction);
+                        std::vector<Pixel> before;
+                        for (bool depth : {true, false}) {
+                            GR_D3D_Clear(GREY, 1.0f, 0, 3);
+                            GR_Texture_SetInterpolation(filtered);
+                            GR_RenderStateCache_Set(RS_DEPTH_TEST, depth ? 1 : 0);
+                            DrawPicture(texture, x, y, scale, gradient);
+                            std::vector<Pixel> got = ReadScreen(int32_t(left) - 1, int32_t(top) - 1, 68, 68);
+                            if (!depth) {
+                                bool same = std::memcmp(before.data(), got.data(), got.size() * 4) == 0;
+                                differing += same ? 0 : 1;
+                                EXPECT_TRUE(same) << "filtered " << filtered << " scale " << scale << " at " << x
+                                                  << ", " << y << " gradient " << gradient;
+                            }
+                            before = got;
+                        }
+                        ++cases;
+                    }
+    EXPECT_EQ(0, differing) << "of " << cases;
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_Texture_Free(texture);
+}
+
+// 1,365 small triangles in one batch (4,095 vertices, more than the driver takes in one run):
+// each lands, in order, the last few over earlier ones.
+TEST_F(Routes, BatchLongerThanARunIsDrawnWholeAndInOrder)
+{
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLACK, 1.0f, 0, 3);
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    constexpr int32_t TRIANGLES = 1365, OVERDRAWN = 5;
+    auto* v = static_cast<ColouredVertex*>(Graphics::AllocVerts(4, nullptr, 16, TRIANGLES * 3));
+    auto corner = [](int32_t i) { return std::pair<float, float>(float(i % 40) * 4.0f, float(i / 40) * 4.0f); };
+    for (int32_t i = 0; i < TRIANGLES; ++i) {
+        // The last few go over the first few, in another colour.
+        auto [x, y] = corner(i < TRIANGLES - OVERDRAWN ? i : i - (TRIANGLES - OVERDRAWN));
+        uint32_t colour = i < TRIANGLES - OVERDRAWN ? 0xFF000000u | uint32_t(i + 1) * 0x010203u : WHITE;
+        v[3 * i] = {x, y, 0, colour};
+        v[3 * i + 1] = {x + 4.0f, y, 0, colour};
+        v[3 * i + 2] = {x, y + 4.0f, 0, colour};
+    }
+    Graphics::Flush();
+    std::vector<Pixel> screen = ReadScreen(0, 0, 160, 140);
+    ASSERT_EQ(160u * 140u, screen.size());
+    int32_t wrong = 0;
+    for (int32_t i = 0; i < TRIANGLES - OVERDRAWN; ++i) {
+        auto [x, y] = corner(i);
+        uint32_t expected = i < OVERDRAWN ? WHITE : 0xFF000000u | uint32_t(i + 1) * 0x010203u;
+        uint32_t got = Argb(screen[size_t(y + 1) * 160 + size_t(x + 1)]);
+        if (got != expected) ++wrong, ADD_FAILURE() << "triangle " << i << ": " << std::hex << got;
+        if (wrong > 10) break;
+    }
+}
+
+} // namespace
