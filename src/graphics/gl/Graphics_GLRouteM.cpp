@@ -8,6 +8,7 @@
 // change in another way (game shaders, screen-space vertices, geometry the driver would clip: it
 // clips at twice the clip volume without the surface and at the volume with it) keep the surface
 // attached.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -127,41 +128,37 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
                     double(v.y)};
     bool triangles = type >= D3DPT_TRIANGLELIST;
     double reach = (1.0 - CLIP_MARGIN) * GuardBandFactor(triangles);
-    for (uint32_t i = 0; i < count; ++i) {
-        double x, y;
-        place.Clip(vertices + size_t(i) * stride, layout.position, &x, &y);
-        if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
-    }
-
-    if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
-    // Only lists of whole quads of axis-aligned placement qualify; lighting and fog vary the colour.
-    if (type != D3DPT_TRIANGLELIST || count % QUAD_VERTICES != 0 || m[1] != 0.0f || m[4] != 0.0f ||
-        (key & (KEY_LIGHTING | 3u << KEY_FOG_SHIFT)) != 0)
-        return DrawRoute::TRIANGLES;
+    // Only lists of whole quads of axis-aligned placement may become rectangles; lighting and fog
+    // vary the colour. Each vertex is placed once, for the clip test and for its quad's texel test.
+    bool quads = type == D3DPT_TRIANGLELIST && count % QUAD_VERTICES == 0 && m[1] == 0.0f && m[4] == 0.0f &&
+                 (key & (KEY_LIGHTING | 3u << KEY_FOG_SHIFT)) == 0;
     bool textured = (key & KEY_TEXTURED) != 0 && layout.texCoord >= 0;
     const uint32_t* sampler = m_SamplerStates[0];
     bool linear = sampler[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR;
     if (textured && (linear != (sampler[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR) ||
                      sampler[D3DSAMP_MIPFILTER] != D3DTEXF_NONE))
-        return DrawRoute::TRIANGLES;
+        quads = false;
     double texWidth = textured ? m_Textures[0]->m_Width : 0.0, texHeight = textured ? m_Textures[0]->m_Height : 0.0;
     for (uint32_t first = 0; first < count; first += QUAD_VERTICES) {
         const uint8_t* quad = vertices + size_t(first) * stride;
+        uint32_t inQuad = std::min(QUAD_VERTICES, count - first);
         double wx[QUAD_VERTICES], wy[QUAD_VERTICES], tu[QUAD_VERTICES], tv[QUAD_VERTICES];
-        for (uint32_t i = 0; i < QUAD_VERTICES; ++i) {
+        for (uint32_t i = 0; i < inQuad; ++i) {
             const uint8_t* vertex = quad + size_t(i) * stride;
-            if (layout.colour >= 0 && WordAt(vertex, layout.colour) != WordAt(quad, layout.colour))
-                return DrawRoute::TRIANGLES;
-            if (!textured) continue;
             double x, y;
             place.Clip(vertex, layout.position, &x, &y);
+            if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
+            if (!quads) continue;
+            if (layout.colour >= 0 && WordAt(vertex, layout.colour) != WordAt(quad, layout.colour)) quads = false;
+            if (!textured) continue;
             place.Window(x, y, &wx[i], &wy[i]);
             tu[i] = FloatAt(vertex, layout.texCoord, 0) * texWidth;
             tv[i] = FloatAt(vertex, layout.texCoord, 1) * texHeight;
         }
-        if (textured && !(OneToOne(wx, tu, linear) && OneToOne(wy, tv, linear))) return DrawRoute::TRIANGLES;
+        if (quads && textured && !(OneToOne(wx, tu, linear) && OneToOne(wy, tv, linear))) quads = false;
     }
-    return DrawRoute::RECTANGLES;
+    if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
+    return quads ? DrawRoute::RECTANGLES : DrawRoute::TRIANGLES;
 }
 
 } // namespace gldevice
