@@ -1016,16 +1016,13 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return Value_GetKind(out) == VALUE_REAL;
 }
 
-// The argument slot that a translated push of a built-in variable reads (-1: none), found when the
-// translation is bound: rows registered since make every translation stale.
-[[gnu::always_inline]] inline int32_t SiteArgumentSlot(const VMTranslatedInsn* insn) { return insn->argumentSlot; }
-
-// The value of argumentN that the entry pushes when it is one and holds a real. A slot the level
-// has and a site that is no argument (-1, the largest as unsigned) both fail the one test of the
-// common case.
+// The value of argumentN that the entry pushes when it is one and holds a real. The entry's slot
+// (-1: no argument) is found when the translation is bound: rows registered since make every
+// translation stale. A slot the level lacks and a site that is no argument (-1, the largest as
+// unsigned) both fail the one test of the common case.
 [[gnu::always_inline]] inline bool SiteArgument(const VMRunState& run, VMTranslatedInsn* insn, ScriptValue* out)
 {
-    uint32_t slot = static_cast<uint32_t>(SiteArgumentSlot(insn));
+    uint32_t slot = static_cast<uint32_t>(insn->argumentSlot);
     if (slot >= run.argumentSlots) [[unlikely]] {
         if (static_cast<int32_t>(slot) < 0) return false;
         *out = ScriptValue{VALUE_REAL, 0, 0.0};
@@ -1943,19 +1940,13 @@ inline bool SitesAllLocal(const VMTranslation& translation, const VMTranslatedIn
     }
 }
 
-// Whether a joined combination's result is popped into the variable it pushed first (`s = s + x`):
-// the same instance and operand reach the same node.
-inline bool StoresIntoFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
+// Whether the site just after a joined entry's `target` names the variable the entry pushed first
+// (the same instance and operand reach the same node): a combination popped into it (`s = s + x`),
+// or a VarConstElementStore indexed by it (`a[i] = i * 2`).
+inline bool ReusesFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
 {
-    const VMTranslatedInsn& pop = translation.insns[static_cast<size_t>(insn.target) + 1];
-    return pop.instance == insn.instance && pop.variable == insn.variable;
-}
-
-// Whether a VarConstElementStore's index is the variable its combination pushed (`a[i] = i * 2`).
-inline bool IndexesByFirst(const VMTranslation& translation, const VMTranslatedInsn& insn)
-{
-    const VMTranslatedInsn& index = translation.insns[static_cast<size_t>(insn.target) + 1];
-    return index.instance == insn.instance && index.variable == insn.variable;
+    const VMTranslatedInsn& site = translation.insns[static_cast<size_t>(insn.target) + 1];
+    return site.instance == insn.instance && site.variable == insn.variable;
 }
 
 // Whether a counting step adds its integer and its test is `less than` branching out when false:
@@ -2031,7 +2022,7 @@ bool RunTranslated(VMRunState& run)
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
             case VMKind::VariableCombine:
                 // Every joined push it is made with has a handler; anything else hands over.
-                insn.handler = (StoresIntoFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
+                insn.handler = (ReusesFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
                     [SitesAllLocal(translation, insn)][static_cast<size_t>((&insn + 1)->kind)];
                 if (insn.handler == nullptr) insn.handler = s_Kinds[static_cast<size_t>(VMKind::Handover)];
                 break;
@@ -2042,7 +2033,7 @@ bool RunTranslated(VMRunState& run)
                 }
                 [[fallthrough]];
             case VMKind::VarConstElementStore:
-                if (IndexesByFirst(translation, insn)) {
+                if (ReusesFirst(translation, insn)) {
                     insn.handler = s_ElementStoresAtFirst[SitesAllLocal(translation, insn)];
                     break;
                 }
