@@ -1968,6 +1968,133 @@ inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& s
     }
 }
 
+// Where a register sequence leaves the words: the entry to go on at (null: the sequence's first
+// word, before which nothing ran) and the stack pointer, the live items put on the stack.
+struct RegisterExit {
+    VMTranslatedInsn* next;
+    uint8_t* sp;
+};
+
+// Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
+// alone until the words go on: they compute in `registers`.
+[[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                const VMTranslatedInsn* head, uint8_t* sp)
+{
+    static const void* const s_Steps[] = {
+#define VM_REGISTER_STEP_LABEL(name) &&r##name,
+        VM_REGISTER_STEPS(VM_REGISTER_STEP_LABEL)
+#undef VM_REGISTER_STEP_LABEL
+    };
+    const VMRegisterStepInsn* step = head->registerSteps;
+    double registers[VM_REGISTER_SLOTS];
+#define VM_R_NEXT()                                                                                                  \
+    do {                                                                                                             \
+        ++step;                                                                                                      \
+        goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
+    } while (0)
+    goto* s_Steps[static_cast<size_t>(step->step)];
+
+    // A load takes a plain real only: any other value, marked ones included, is the words' to push.
+#define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
+    NAME : {                                                                                                         \
+        VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, step->site);                              \
+        if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
+        registers[step->target] = node->value.real;                                                                  \
+        VM_R_NEXT();                                                                                                 \
+    }
+    VM_R_LOAD_HANDLER(rLoadVariable, false)
+    VM_R_LOAD_HANDLER(rLoadLocal, true)
+#undef VM_R_LOAD_HANDLER
+
+rLoadArgument: {
+    ScriptValue argument;
+    if (!SiteArgument(run, step->site, &argument) || argument.kind != VALUE_REAL) goto rLeave;
+    registers[step->target] = argument.real;
+    VM_R_NEXT();
+}
+
+rLoadConstant:
+    registers[step->target] = step->constant;
+    VM_R_NEXT();
+
+rAdd:
+    registers[step->target] = registers[step->left] + registers[step->right];
+    VM_R_NEXT();
+
+rSubtract:
+    registers[step->target] = registers[step->left] - registers[step->right];
+    VM_R_NEXT();
+
+rMultiply:
+    registers[step->target] = registers[step->left] * registers[step->right];
+    VM_R_NEXT();
+
+rArithmetic: {
+    double value;
+    if (!RealArithmetic(step->opcode, step->rightType, registers[step->left], registers[step->right], &value))
+        goto rLeave;
+    registers[step->target] = value;
+    VM_R_NEXT();
+}
+
+rIntArithmetic: {
+    int32_t value;
+    if (!IntArithmetic(step->opcode, static_cast<int32_t>(registers[step->left]),
+                       static_cast<int32_t>(registers[step->right]), &value))
+        goto rLeave;
+    registers[step->target] = value;
+    VM_R_NEXT();
+}
+
+rCompare:
+    registers[step->target] =
+        VM_TestDifference(step->opcode, registers[step->left] - registers[step->right], Code_CompareEpsilon) ? 1 : 0;
+    VM_R_NEXT();
+
+rIntCompare: {
+    // The difference wraps as a 32-bit integer.
+    int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) -
+                                              static_cast<uint32_t>(static_cast<int32_t>(registers[step->right])));
+    registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;
+    VM_R_NEXT();
+}
+
+rTruncate:
+    registers[step->target] = TruncToInt32(registers[step->left]);
+    VM_R_NEXT();
+
+rTruth: {
+    double value = registers[step->left];
+    registers[step->target] = (step->sourceType == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0;
+    VM_R_NEXT();
+}
+
+rStore: {
+    VariableNode* node = PlainSiteNode(run, locals, generation, step->site);
+    if (node == nullptr) goto rLeave;
+    TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
+    VM_R_NEXT();
+}
+
+rBranch: {
+    // Every 4096th branch pumps messages: the branch's own entry takes that one.
+    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
+    ++g_BranchCounter;
+    bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
+    return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+}
+
+rLeave: {
+    // The live items go onto the stack in their types, and the words go on at the step's own word:
+    // past the sequence, or at a word whose operands the steps do not take, which does what the
+    // words do, errors included. Before the first word nothing is live: its own handler runs.
+    if (step->site == head) return RegisterExit{nullptr, sp};
+    for (uint32_t k = 0; k < step->depth; ++k) sp = PutRegister(sp, step->types[k], registers[k]);
+    return RegisterExit{step->site, sp};
+}
+#undef VM_R_NEXT
+}
+
 // The joined pushes that VariableCombine takes its right operand from, a handler each.
 #define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
 
@@ -1989,7 +2116,6 @@ bool RunTranslated(VMRunState& run)
     static const void* s_RetVariable;
     static const void* s_ArgBelowBranch[2]; // [taken when true]
     static const void* s_ArgMinus;
-    static const void* s_RegisterSteps[static_cast<size_t>(VMRegisterStep::Count)];
     static bool s_Ready = false;
     if (!s_Ready) {
 #define VM_KIND_LABEL(name) s_Kinds[static_cast<size_t>(VMKind::name)] = &&t##name;
@@ -2023,9 +2149,6 @@ bool RunTranslated(VMRunState& run)
         s_ArgBelowBranch[0] = &&tArgBelowBranchFalse;
         s_ArgBelowBranch[1] = &&tArgBelowBranchTrue;
         s_ArgMinus = &&tArgMinus;
-#define VM_REGISTER_STEP_LABEL(name) s_RegisterSteps[static_cast<size_t>(VMRegisterStep::name)] = &&r##name;
-        VM_REGISTER_STEPS(VM_REGISTER_STEP_LABEL)
-#undef VM_REGISTER_STEP_LABEL
         s_Ready = true;
     }
     // Handlers are bound to a translation the first time it runs.
@@ -2081,8 +2204,7 @@ bool RunTranslated(VMRunState& run)
         // variable that is no argumentN ends the sequence there: its word reads it.
         for (VMRegisterStepInsn& step : translation.registerSteps) {
             step.site = translation.insns.data() + step.entry;
-            bool noArgument = step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0;
-            step.handler = s_RegisterSteps[static_cast<size_t>(noArgument ? VMRegisterStep::Leave : step.step)];
+            if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0) step.step = VMRegisterStep::Leave;
         }
         for (VMTranslatedInsn& insn : translation.insns)
             if (insn.kind == VMKind::RealSequence) insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
@@ -2100,8 +2222,6 @@ bool RunTranslated(VMRunState& run)
     uint64_t generation;
     ScriptValue returned;       // what a level returning inside the loop hands its caller, made
     const uint8_t* returnedAt; // where that value lies
-    const VMRegisterStepInsn* step = nullptr; // a register sequence's step being run
-    double registers[VM_REGISTER_SLOTS];      // its items
     VM_T_LOAD();
     goto resync;
 
@@ -2675,119 +2795,16 @@ tConstOp: {
     goto* ip->fallback;
 }
 
-    // A register sequence: its steps compute in `registers` and leave the stack pointer alone
-    // until the words go on. Its words' pushes must not reach a new depth, as each push's own test
+    // A register sequence. Its words' pushes must not reach a new depth, as each push's own test
     // requires; the stack it starts on is the level's, since it reads no item it did not make.
-tRealSequence:
+    // The steps run out of line, which leaves this loop's registers as the other handlers want them.
+tRealSequence: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater < ip->registerBytes) goto* ip->fallback;
-    step = ip->registerSteps;
-    goto* step->handler;
-
-#define VM_R_NEXT()                                                                                                  \
-    do {                                                                                                             \
-        ++step;                                                                                                      \
-        goto* step->handler;                                                                                         \
-    } while (0)
-
-    // A load takes a plain real only: any other value, marked ones included, is the words' to push.
-#define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
-    NAME : {                                                                                                         \
-        VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, step->site);                              \
-        if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
-        registers[step->target] = node->value.real;                                                                  \
-        VM_R_NEXT();                                                                                                 \
-    }
-    VM_R_LOAD_HANDLER(rLoadVariable, false)
-    VM_R_LOAD_HANDLER(rLoadLocal, true)
-#undef VM_R_LOAD_HANDLER
-
-rLoadArgument: {
-    ScriptValue argument;
-    if (!SiteArgument(run, step->site, &argument) || argument.kind != VALUE_REAL) goto rLeave;
-    registers[step->target] = argument.real;
-    VM_R_NEXT();
+    RegisterExit exit = RunRegisterSteps(run, locals, generation, ip, sp);
+    if (exit.next == nullptr) goto* ip->fallback;
+    sp = exit.sp;
+    VM_T_GOTO(exit.next);
 }
-
-rLoadConstant:
-    registers[step->target] = step->constant;
-    VM_R_NEXT();
-
-rAdd:
-    registers[step->target] = registers[step->left] + registers[step->right];
-    VM_R_NEXT();
-
-rSubtract:
-    registers[step->target] = registers[step->left] - registers[step->right];
-    VM_R_NEXT();
-
-rMultiply:
-    registers[step->target] = registers[step->left] * registers[step->right];
-    VM_R_NEXT();
-
-rArithmetic: {
-    double value;
-    if (!RealArithmetic(step->opcode, step->rightType, registers[step->left], registers[step->right], &value))
-        goto rLeave;
-    registers[step->target] = value;
-    VM_R_NEXT();
-}
-
-rIntArithmetic: {
-    int32_t value;
-    if (!IntArithmetic(step->opcode, static_cast<int32_t>(registers[step->left]),
-                       static_cast<int32_t>(registers[step->right]), &value))
-        goto rLeave;
-    registers[step->target] = value;
-    VM_R_NEXT();
-}
-
-rCompare:
-    registers[step->target] =
-        VM_TestDifference(step->opcode, registers[step->left] - registers[step->right], Code_CompareEpsilon) ? 1 : 0;
-    VM_R_NEXT();
-
-rIntCompare: {
-    // The difference wraps as a 32-bit integer.
-    int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) -
-                                              static_cast<uint32_t>(static_cast<int32_t>(registers[step->right])));
-    registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;
-    VM_R_NEXT();
-}
-
-rTruncate:
-    registers[step->target] = TruncToInt32(registers[step->left]);
-    VM_R_NEXT();
-
-rTruth: {
-    double value = registers[step->left];
-    registers[step->target] = (step->sourceType == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0;
-    VM_R_NEXT();
-}
-
-rStore: {
-    VariableNode* node = PlainSiteNode(run, locals, generation, step->site);
-    if (node == nullptr) goto rLeave;
-    TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
-    VM_R_NEXT();
-}
-
-rBranch: {
-    // Every 4096th branch pumps messages: the branch's own entry takes that one.
-    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
-    ++g_BranchCounter;
-    bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
-    VM_T_JUMP(taken ? step->site->targetEntry : step->site + 1);
-}
-
-rLeave: {
-    // The live items go onto the stack in their types, and the words go on at the step's own word:
-    // past the sequence, or at a word whose operands the steps do not take, which does what the
-    // words do, errors included. Before the first word nothing is live: its own handler runs.
-    if (step->site == ip) goto* ip->fallback;
-    for (uint32_t k = 0; k < step->depth; ++k) sp = PutRegister(sp, step->types[k], registers[k]);
-    VM_T_GOTO(step->site);
-}
-#undef VM_R_NEXT
 }
 
 #undef VM_T_SAVE

@@ -121,8 +121,7 @@ constexpr uint32_t VM_REGISTER_SLOTS = 8;
 struct VMTranslatedInsn;
 
 struct VMRegisterStepInsn {
-    const void* handler = nullptr; // bound by the run loop from the step
-    VMRegisterStep step = VMRegisterStep::Leave;
+    VMRegisterStep step = VMRegisterStep::Leave; // binding makes a load of no argumentN a Leave
     uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
     uint8_t rightType = 0;         // the type of the right operand, as the arithmetic word reads it
     uint8_t sourceType = 0;        // Truth: the type converted
