@@ -2017,47 +2017,49 @@ rLoadConstant:
     registers[step->target] = step->constant;
     VM_R_NEXT();
 
-rAdd:
-    registers[step->target] = registers[step->left] + registers[step->right];
-    VM_R_NEXT();
+    // The combining steps, each also in a form whose right operand is its own constant (the push
+    // of an integer or double just before, taken into the step). When such a step stops, the
+    // constant goes into its register first, where the words expect the item.
+#define VM_R_COMBINE_HANDLERS(NAME, RIGHT)                                                                           \
+    r##NAME##Add : registers[step->target] = registers[step->left] + RIGHT;                                         \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Subtract : registers[step->target] = registers[step->left] - RIGHT;                                    \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Multiply : registers[step->target] = registers[step->left] * RIGHT;                                    \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Arithmetic : {                                                                                          \
+        double value;                                                                                                \
+        if (!RealArithmetic(step->opcode, step->rightType, registers[step->left], RIGHT, &value)) goto rStop;        \
+        registers[step->target] = value;                                                                             \
+        VM_R_NEXT();                                                                                                 \
+    }                                                                                                                \
+    r##NAME##IntArithmetic : {                                                                                       \
+        int32_t value;                                                                                               \
+        if (!IntArithmetic(step->opcode, static_cast<int32_t>(registers[step->left]), static_cast<int32_t>(RIGHT),   \
+                           &value))                                                                                  \
+            goto rStop;                                                                                              \
+        registers[step->target] = value;                                                                             \
+        VM_R_NEXT();                                                                                                 \
+    }                                                                                                                \
+    r##NAME##Compare : registers[step->target] =                                                                    \
+        VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon) ? 1 : 0;                 \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##IntCompare : {                                                                                          \
+        /* The difference wraps as a 32-bit integer. */                                                              \
+        int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) - \
+                                                  static_cast<uint32_t>(static_cast<int32_t>(RIGHT)));               \
+        registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;          \
+        VM_R_NEXT();                                                                                                 \
+    }
+    VM_R_COMBINE_HANDLERS(, registers[step->right])
+    VM_R_COMBINE_HANDLERS(Constant, step->constant)
+#undef VM_R_COMBINE_HANDLERS
 
-rSubtract:
-    registers[step->target] = registers[step->left] - registers[step->right];
-    VM_R_NEXT();
-
-rMultiply:
-    registers[step->target] = registers[step->left] * registers[step->right];
-    VM_R_NEXT();
-
-rArithmetic: {
-    double value;
-    if (!RealArithmetic(step->opcode, step->rightType, registers[step->left], registers[step->right], &value))
-        goto rLeave;
-    registers[step->target] = value;
-    VM_R_NEXT();
-}
-
-rIntArithmetic: {
-    int32_t value;
-    if (!IntArithmetic(step->opcode, static_cast<int32_t>(registers[step->left]),
-                       static_cast<int32_t>(registers[step->right]), &value))
-        goto rLeave;
-    registers[step->target] = value;
-    VM_R_NEXT();
-}
-
-rCompare:
-    registers[step->target] =
-        VM_TestDifference(step->opcode, registers[step->left] - registers[step->right], Code_CompareEpsilon) ? 1 : 0;
-    VM_R_NEXT();
-
-rIntCompare: {
-    // The difference wraps as a 32-bit integer.
-    int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) -
-                                              static_cast<uint32_t>(static_cast<int32_t>(registers[step->right])));
-    registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;
-    VM_R_NEXT();
-}
+rStop:
+    // A combining step that stops: a constant it took in goes where the words have its item.
+    if (static_cast<size_t>(step->step) >= static_cast<size_t>(VMRegisterStep::ConstantAdd))
+        registers[step->right] = step->constant;
+    goto rLeave;
 
 rTruncate:
     registers[step->target] = TruncToInt32(registers[step->left]);

@@ -526,6 +526,20 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     return true;
 }
 
+// A combining step whose right operand a constant's load just made takes the constant in, and the
+// load goes: a step fewer to run.
+void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& step)
+{
+    int32_t form = static_cast<int32_t>(step.step) - static_cast<int32_t>(VMRegisterStep::Add);
+    int32_t combining = static_cast<int32_t>(VMRegisterStep::IntCompare) - static_cast<int32_t>(VMRegisterStep::Add);
+    if (form < 0 || form > combining || steps.empty()) return;
+    const VMRegisterStepInsn& load = steps.back();
+    if (load.step != VMRegisterStep::LoadConstant || load.target != step.right) return;
+    step.constant = load.constant;
+    step.step = static_cast<VMRegisterStep>(static_cast<int32_t>(VMRegisterStep::ConstantAdd) + form);
+    steps.pop_back();
+}
+
 // Whether a register sequence may start at the word: a push of a variable or a number, alone or
 // heading a joined push that leaves its value.
 bool StartsRegisterSequence(const VMTranslatedInsn& insn)
@@ -579,6 +593,7 @@ void JoinRealSequences(VMTranslation& t)
             bool made;
             if (!RegisterStepOf(insn, state, step, made)) break;
             step.entry = static_cast<int32_t>(j);
+            if (made) TakeInConstant(steps, step);
             if (made) steps.push_back(step);
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
                          step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;

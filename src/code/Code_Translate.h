@@ -106,7 +106,14 @@ struct VMSiteCache {
     X(Truth)         /* conv of a number to bool */                                                                  \
     X(Store)         /* pop into a plain variable */                                                                 \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
-    X(Leave)         /* the live items put on the stack, the words go on after the sequence */
+    X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
+    X(ConstantAdd)   /* the combining steps again, the right operand the step's constant: the push of */          \
+    X(ConstantSubtract) /* an integer or double just before, taken in */                                          \
+    X(ConstantMultiply)                                                                                              \
+    X(ConstantArithmetic)                                                                                            \
+    X(ConstantIntArithmetic)                                                                                         \
+    X(ConstantCompare)                                                                                               \
+    X(ConstantIntCompare)
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -130,7 +137,7 @@ struct VMRegisterStepInsn {
     uint8_t right = 0;
     uint8_t depth = 0;                       // the items live before the word
     uint8_t types[VM_REGISTER_SLOTS] = {};   // their types, deepest first
-    double constant = 0;                     // LoadConstant's value
+    double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
     VMTranslatedInsn* site = nullptr;        // that entry, bound
 };

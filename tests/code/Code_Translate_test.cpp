@@ -738,7 +738,8 @@ TEST_F(TranslateTest, AnErrorInsideAJoinedSequenceStopsAtItsOwnWord)
 }
 
 // The same for the words a register sequence computes, on a stack deep enough for it to run whole:
-// a division and a mod by zero, an int32 remainder by zero and a text added to a real.
+// a division and a mod by zero, an int32 remainder by zero, a division by a constant 0 and a text
+// added to a real.
 TEST_F(TranslateTest, AnErrorInsideARegisterSequenceStopsAtItsOwnWord)
 {
     const std::string deep = "push.v self.vmtest_tx\npush.v self.vmtest_tx\npush.v self.vmtest_tx\npopz.v\npopz.v\npopz.v\n";
@@ -754,6 +755,9 @@ TEST_F(TranslateTest, AnErrorInsideARegisterSequenceStopsAtItsOwnWord)
         {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
         {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
         {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 6, "stopped at 48\n"},
+        // A constant divisor taken into its step goes back onto the stack for the words' division.
+        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 6,
+         "stopped at 60\n"},
         {text + "push.v self.vmtest_tx\npush.e 2\nmul.i.v\npush.v self.vmtest_tu\nadd.v.v\npop.v.v self.vmtest_tx", 9,
          "stopped at 80\n"},
     };
