@@ -2055,6 +2055,10 @@ rLoadConstant:
     VM_R_COMBINE_HANDLERS(Constant, step->constant)
 #undef VM_R_COMBINE_HANDLERS
 
+rConstantModulo:
+    registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
+    VM_R_NEXT();
+
 rStop:
     // A combining step that stops: a constant it took in goes where the words have its item.
     if (static_cast<size_t>(step->step) >= static_cast<size_t>(VMRegisterStep::ConstantAdd))

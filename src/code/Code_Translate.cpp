@@ -537,6 +537,9 @@ void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& 
     if (load.step != VMRegisterStep::LoadConstant || load.target != step.right) return;
     step.constant = load.constant;
     step.step = static_cast<VMRegisterStep>(static_cast<int32_t>(VMRegisterStep::ConstantAdd) + form);
+    bool whole = step.rightType == VM_TYPE_INT && step.constant != 0;
+    if (step.step == VMRegisterStep::ConstantArithmetic && step.opcode == VM_OP_MOD && whole)
+        step.step = VMRegisterStep::ConstantModulo;
     steps.pop_back();
 }
 

@@ -113,7 +113,8 @@ struct VMSiteCache {
     X(ConstantArithmetic)                                                                                            \
     X(ConstantIntArithmetic)                                                                                         \
     X(ConstantCompare)                                                                                               \
-    X(ConstantIntCompare)
+    X(ConstantIntCompare)                                                                                            \
+    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -580,6 +580,11 @@ TEST_F(TranslateTest, RegisterSequencesGiveTheWordsResultsAndErrors)
                                                  "add.i.v\npop.v.v self.vmtest_et\nskip:",
                                            4, "push.v self.vmtest_et"),
          "30"},
+        // mod by a constant of negative, fractional and whole reals: the dividend's sign kept.
+        {"remainders by a constant", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 0.5\nsub.d.v\npush.e 3\nmul.i.v\n"
+                                                        "push.e 4\nmod.i.v\n" + sum,
+                                                  6, "push.v self.vmtest_et"),
+         "8"},
         {"truncations", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 0.75\nadd.d.v\nconv.v.i\npush.e 3\nmul.i.i\nconv.i.v\n" + sum,
                                      5, "push.v self.vmtest_et"),
          "30"},
