@@ -8,7 +8,9 @@
 // translation is bound, some kinds get a handler made for what their words are: a joined
 // combination for the kind of push it joins and for a store into the variable it read first,
 // statements whose every variable is a local, an element store at the index of the variable its
-// value was made from, and a counting step that adds and tests `less than`.
+// value was made from, and a counting step that adds and tests `less than`. A register sequence's
+// steps run out of line (RunRegisterSteps) on doubles, the stack pointer left as it was until the
+// words go on, with the live items put on the stack in their types.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>

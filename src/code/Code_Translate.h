@@ -1,8 +1,10 @@
 // The translated form of a code buffer: its instructions decoded once into an array that the run
 // loop walks by index, with operands ready (constants as numbers, variable operands split, branch
-// targets as indices) and a few common sequences joined into one superinstruction. The words stay as
-// they are: the debugger, the disassembler and error positions read them, and the plain loop runs
-// them whenever the debugger wants attention or the words were written since the translation.
+// targets as indices) and a few common sequences joined into one superinstruction; straight runs of
+// words over numbers become register sequences, whose items live in registers typed by the words
+// instead of on the stack (VMRegisterStepInsn). The words stay as they are: the debugger, the
+// disassembler and error positions read them, and the plain loop runs them whenever the debugger
+// wants attention or the words were written since the translation.
 #pragma once
 
 #include <cstdint>
