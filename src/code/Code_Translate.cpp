@@ -584,7 +584,9 @@ void JoinRealSequences(VMTranslation& t)
     }
     std::vector<VMRegisterStepInsn> steps;
     for (size_t i = 0; i < count; ++i) {
-        if (!StartsRegisterSequence(t.insns[i])) continue;
+        // A VariableCombine's handler is chosen by the kind of the joined push after it.
+        bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
+        if (combined || !StartsRegisterSequence(t.insns[i])) continue;
         RegisterState state, kept; // kept: as of the end of the last word that is no push
         size_t keptEnd = i, keptSteps = 0;
         bool computes = false;
