@@ -420,12 +420,11 @@ bool EndsRegisterSequence(VMKind kind)
     }
 }
 
-// The step the word at `insn` makes in registers from `state`, moving the state past it; false
+// The step the word at `insn` makes in registers from `state` (`step` as made fresh), moving the state past it; false
 // when the word is none a register sequence takes (the sequence ends before it). A conv between
 // reals is a change of type alone: it makes no step (`made` false).
 bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegisterStepInsn& step, bool& made)
 {
-    step = VMRegisterStepInsn();
     step.depth = state.depth;
     std::memcpy(step.types, state.types, sizeof step.types);
     made = true;
@@ -576,13 +575,14 @@ int32_t WordsJoined(const VMTranslatedInsn& head, size_t at)
 void JoinRealSequences(VMTranslation& t)
 {
     size_t count = t.insns.size() - 1; // without End
-    std::vector<bool> targeted(count + 1, false);
+    std::vector<uint8_t> targeted(count + 1, 0);
     for (const VMTranslatedInsn& insn : t.insns) {
         VMKind kind = OriginalKind(insn);
         bool branch = kind == VMKind::Branch || kind == VMKind::BranchTrue || kind == VMKind::BranchFalse;
-        if (branch && static_cast<size_t>(insn.target) <= count) targeted[static_cast<size_t>(insn.target)] = true;
+        if (branch && static_cast<size_t>(insn.target) <= count) targeted[static_cast<size_t>(insn.target)] = 1;
     }
     std::vector<VMRegisterStepInsn> steps;
+    steps.reserve(4 * VM_REGISTER_SLOTS);
     for (size_t i = 0; i < count; ++i) {
         // A VariableCombine's handler is chosen by the kind of the joined push after it.
         bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
