@@ -9,7 +9,7 @@
 # under callgrind are counted too (ours: the create event's run; Lua's: the whole run less the empty
 # one's), which does not depend on how loaded the machine is. Not part of CI.
 #
-#   scripts/bench_games.sh [WORKLOAD...]     (default: fib loop strings array)
+#   scripts/bench_games.sh [WORKLOAD...]     (default: fib loop strings array expr)
 #   BENCH_ROUNDS=N        runs per side (5)
 #   BENCH_CALLGRIND=0     no instruction counts
 #   BENCH_BUILD=DIR       an existing build tree, not built again
@@ -30,7 +30,7 @@ rounds=${BENCH_ROUNDS:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 workloads=("$@")
-[ ${#workloads[@]} -gt 0 ] || workloads=(fib loop strings array)
+[ ${#workloads[@]} -gt 0 ] || workloads=(fib loop strings array expr)
 counting=0
 [ "${BENCH_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null && counting=1
 

@@ -8,7 +8,9 @@
 // translation is bound, some kinds get a handler made for what their words are: a joined
 // combination for the kind of push it joins and for a store into the variable it read first,
 // statements whose every variable is a local, an element store at the index of the variable its
-// value was made from, and a counting step that adds and tests `less than`.
+// value was made from, and a counting step that adds and tests `less than`. A register sequence's
+// steps run out of line (RunRegisterSteps) on doubles, the stack pointer left as it was until the
+// words go on, with the live items put on the stack in their types.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
@@ -1957,6 +1959,150 @@ inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& s
     return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
 }
 
+// A register's item pushed in its type: an int32 or bool item holds the register's exact value.
+[[gnu::always_inline]] inline uint8_t* PutRegister(uint8_t* sp, uint8_t type, double value)
+{
+    switch (type) {
+    case VM_TYPE_INT:
+    case VM_TYPE_BOOL: sp -= 4; VM_Store<int32_t>(sp, static_cast<int32_t>(value)); return sp;
+    case VM_TYPE_DOUBLE: sp -= 8; VM_Store(sp, value); return sp;
+    default: sp -= 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); return sp;
+    }
+}
+
+// Where a register sequence leaves the words: the entry to go on at (null: the sequence's first
+// word, before which nothing ran) and the stack pointer, the live items put on the stack.
+struct RegisterExit {
+    VMTranslatedInsn* next;
+    uint8_t* sp;
+};
+
+// Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
+// alone until the words go on: they compute in `registers`.
+[[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, CVariableList* locals, uint64_t generation,
+                                                const VMTranslatedInsn* head, uint8_t* sp)
+{
+    static const void* const s_Steps[] = {
+#define VM_REGISTER_STEP_LABEL(name) &&r##name,
+        VM_REGISTER_STEPS(VM_REGISTER_STEP_LABEL)
+#undef VM_REGISTER_STEP_LABEL
+    };
+    const VMRegisterStepInsn* step = head->registerSteps;
+    double registers[VM_REGISTER_SLOTS];
+#define VM_R_NEXT()                                                                                                  \
+    do {                                                                                                             \
+        ++step;                                                                                                      \
+        goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
+    } while (0)
+    goto* s_Steps[static_cast<size_t>(step->step)];
+
+    // A load takes a plain real only: any other value, marked ones included, is the words' to push.
+#define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
+    NAME : {                                                                                                         \
+        VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, step->site);                              \
+        if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
+        registers[step->target] = node->value.real;                                                                  \
+        VM_R_NEXT();                                                                                                 \
+    }
+    VM_R_LOAD_HANDLER(rLoadVariable, false)
+    VM_R_LOAD_HANDLER(rLoadLocal, true)
+#undef VM_R_LOAD_HANDLER
+
+rLoadArgument: {
+    ScriptValue argument;
+    if (!SiteArgument(run, step->site, &argument) || argument.kind != VALUE_REAL) goto rLeave;
+    registers[step->target] = argument.real;
+    VM_R_NEXT();
+}
+
+rLoadConstant:
+    registers[step->target] = step->constant;
+    VM_R_NEXT();
+
+    // The combining steps, each also in a form whose right operand is its own constant (the push
+    // of an integer or double just before, taken into the step). When such a step stops, the
+    // constant goes into its register first, where the words expect the item.
+#define VM_R_COMBINE_HANDLERS(NAME, RIGHT)                                                                           \
+    r##NAME##Add : registers[step->target] = registers[step->left] + RIGHT;                                         \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Subtract : registers[step->target] = registers[step->left] - RIGHT;                                    \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Multiply : registers[step->target] = registers[step->left] * RIGHT;                                    \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##Arithmetic : {                                                                                          \
+        double value;                                                                                                \
+        if (!RealArithmetic(step->opcode, step->rightType, registers[step->left], RIGHT, &value)) goto rStop;        \
+        registers[step->target] = value;                                                                             \
+        VM_R_NEXT();                                                                                                 \
+    }                                                                                                                \
+    r##NAME##IntArithmetic : {                                                                                       \
+        int32_t value;                                                                                               \
+        if (!IntArithmetic(step->opcode, static_cast<int32_t>(registers[step->left]), static_cast<int32_t>(RIGHT),   \
+                           &value))                                                                                  \
+            goto rStop;                                                                                              \
+        registers[step->target] = value;                                                                             \
+        VM_R_NEXT();                                                                                                 \
+    }                                                                                                                \
+    r##NAME##Compare : registers[step->target] =                                                                    \
+        VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon) ? 1 : 0;                 \
+    VM_R_NEXT();                                                                                                     \
+    r##NAME##IntCompare : {                                                                                          \
+        /* The difference wraps as a 32-bit integer. */                                                              \
+        int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) - \
+                                                  static_cast<uint32_t>(static_cast<int32_t>(RIGHT)));               \
+        registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;          \
+        VM_R_NEXT();                                                                                                 \
+    }
+    VM_R_COMBINE_HANDLERS(, registers[step->right])
+    VM_R_COMBINE_HANDLERS(Constant, step->constant)
+#undef VM_R_COMBINE_HANDLERS
+
+rConstantModulo:
+    registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
+    VM_R_NEXT();
+
+rStop:
+    // A combining step that stops: a constant it took in goes where the words have its item.
+    if (static_cast<size_t>(step->step) >= static_cast<size_t>(VMRegisterStep::ConstantAdd))
+        registers[step->right] = step->constant;
+    goto rLeave;
+
+rTruncate:
+    registers[step->target] = TruncToInt32(registers[step->left]);
+    VM_R_NEXT();
+
+rTruth: {
+    double value = registers[step->left];
+    registers[step->target] = (step->sourceType == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0;
+    VM_R_NEXT();
+}
+
+rStore: {
+    VariableNode* node = PlainSiteNode(run, locals, generation, step->site);
+    if (node == nullptr) goto rLeave;
+    TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
+    VM_R_NEXT();
+}
+
+rBranch: {
+    // Every 4096th branch pumps messages: the branch's own entry takes that one.
+    if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
+    ++g_BranchCounter;
+    bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
+    return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+}
+
+rLeave: {
+    // The live items go onto the stack in their types, and the words go on at the step's own word:
+    // past the sequence, or at a word whose operands the steps do not take, which does what the
+    // words do, errors included. Before the first word nothing is live: its own handler runs.
+    if (step->site == head) return RegisterExit{nullptr, sp};
+    for (uint32_t k = 0; k < step->depth; ++k) sp = PutRegister(sp, step->types[k], registers[k]);
+    return RegisterExit{step->site, sp};
+}
+#undef VM_R_NEXT
+}
+
 // The joined pushes that VariableCombine takes its right operand from, a handler each.
 #define VM_T_COMBINED_PUSHES(X) X(PushVariable) X(VarConst) X(VarConstOp) X(ElementRead)
 
@@ -2062,6 +2208,14 @@ bool RunTranslated(VMRunState& run)
             bool argument = insn.kind == VMKind::PushArgument || insn.firstKind == VMKind::PushArgument;
             insn.argumentSlot = static_cast<int8_t>(argument ? ArgumentSlotOf(insn.id) : -1);
         }
+        // A register sequence's steps, once every entry they name is bound. A load of a built-in
+        // variable that is no argumentN ends the sequence there: its word reads it.
+        for (VMRegisterStepInsn& step : translation.registerSteps) {
+            step.site = translation.insns.data() + step.entry;
+            if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0) step.step = VMRegisterStep::Leave;
+        }
+        for (VMTranslatedInsn& insn : translation.insns)
+            if (insn.kind == VMKind::RealSequence) insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
         translation.bound = true;
     };
 
@@ -2647,6 +2801,17 @@ tConstOp: {
         VM_T_GOTO(ip->nextEntry);
     }
     goto* ip->fallback;
+}
+
+    // A register sequence. Its words' pushes must not reach a new depth, as each push's own test
+    // requires; the stack it starts on is the level's, since it reads no item it did not make.
+    // The steps run out of line, which leaves this loop's registers as the other handlers want them.
+tRealSequence: {
+    if (reinterpret_cast<uintptr_t>(sp) - lowWater < ip->registerBytes) goto* ip->fallback;
+    RegisterExit exit = RunRegisterSteps(run, locals, generation, ip, sp);
+    if (exit.next == nullptr) goto* ip->fallback;
+    sp = exit.sp;
+    VM_T_GOTO(exit.next);
 }
 }
 

@@ -1,5 +1,6 @@
 #include "code/Code_Translate.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "code/Code_Emitter.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
+#include "code/Code_InterpreterState.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -382,6 +384,253 @@ void JoinReturns(VMTranslation& t)
     }
 }
 
+// A register sequence's view of the words: the items live before each word, their types, and the
+// bytes they take on the stack.
+struct RegisterState {
+    uint8_t depth = 0;
+    uint8_t types[VM_REGISTER_SLOTS] = {};
+    uint32_t bytes = 0;
+    uint32_t mostBytes = 0;
+};
+
+// What a word was before any joining: a superinstruction's head keeps its first word's kind.
+VMKind OriginalKind(const VMTranslatedInsn& insn)
+{
+    return insn.firstKind != VMKind::Handover ? insn.firstKind : insn.kind;
+}
+
+bool IsRegisterNumber(uint8_t type) { return type == VM_TYPE_INT || type == VM_TYPE_DOUBLE || type == VM_TYPE_VARIABLE; }
+
+// The joined kinds that end statements (stores, loop steps and tests, returns): a register sequence
+// stops before them, since their own handlers run them whole already. The ones that leave a value
+// (VarConst and the like) are taken into it word by word.
+bool EndsRegisterSequence(VMKind kind)
+{
+    switch (kind) {
+    case VMKind::VarConstBranch:
+    case VMKind::VarConstStore:
+    case VMKind::CountingStep:
+    case VMKind::VariableCombine:
+    case VMKind::VarConstElementStore:
+    case VMKind::ElementStore:
+    case VMKind::ArgConstBranch:
+    case VMKind::ArgumentReturn:
+    case VMKind::ArithmeticReturn: return true;
+    default: return false;
+    }
+}
+
+// The step the word at `insn` makes in registers from `state` (`step` as made fresh), moving the state past it; false
+// when the word is none a register sequence takes (the sequence ends before it). A conv between
+// reals is a change of type alone: it makes no step (`made` false).
+bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegisterStepInsn& step, bool& made)
+{
+    step.depth = state.depth;
+    std::memcpy(step.types, state.types, sizeof step.types);
+    made = true;
+    uint8_t first = VM_WordFirstType(insn.word);
+    uint8_t second = VM_WordSecondType(insn.word);
+    uint8_t top = state.depth > 0 ? state.types[state.depth - 1] : 0xFF;
+    uint8_t pushed = 0xFF;
+    switch (OriginalKind(insn)) {
+    case VMKind::PushVariable:
+        step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
+        pushed = VM_TYPE_VARIABLE;
+        break;
+    case VMKind::PushArgument:
+        step.step = VMRegisterStep::LoadArgument;
+        pushed = VM_TYPE_VARIABLE;
+        break;
+    case VMKind::PushImmediate:
+        step.step = VMRegisterStep::LoadConstant;
+        step.constant = VM_WordShort(insn.word);
+        pushed = VM_TYPE_INT;
+        break;
+    case VMKind::PushFour:
+    case VMKind::PushEight: {
+        if (first == VM_TYPE_INT) {
+            int32_t value;
+            std::memcpy(&value, insn.operand, 4);
+            step.constant = value;
+        } else if (first == VM_TYPE_DOUBLE) {
+            std::memcpy(&step.constant, insn.operand, 8);
+        } else {
+            return false;
+        }
+        step.step = VMRegisterStep::LoadConstant;
+        pushed = first;
+        break;
+    }
+    case VMKind::Fast: {
+        uint8_t opcode = VM_WordOpcode(insn.word);
+        if (state.depth < 2 || top != first || state.types[state.depth - 2] != second) return false;
+        bool ints = first == VM_TYPE_INT && second == VM_TYPE_INT;
+        step.opcode = opcode;
+        step.rightType = first;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.left = step.target = static_cast<uint8_t>(state.depth - 2);
+        if (IsCompare(opcode)) {
+            step.step = ints ? VMRegisterStep::IntCompare : VMRegisterStep::Compare;
+            pushed = VM_TYPE_BOOL;
+        } else {
+            step.step = ints                    ? VMRegisterStep::IntArithmetic
+                        : opcode == VM_OP_ADD ? VMRegisterStep::Add
+                        : opcode == VM_OP_SUB ? VMRegisterStep::Subtract
+                        : opcode == VM_OP_MUL ? VMRegisterStep::Multiply
+                                              : VMRegisterStep::Arithmetic;
+            pushed = ints ? VM_TYPE_INT
+                          : first == VM_TYPE_VARIABLE || second == VM_TYPE_VARIABLE ? VM_TYPE_VARIABLE : VM_TYPE_DOUBLE;
+        }
+        state.depth -= 2;
+        state.bytes -= VM_StackSize(first) + VM_StackSize(second);
+        break;
+    }
+    case VMKind::Conv: {
+        bool target = second == VM_TYPE_DOUBLE || second == VM_TYPE_INT || second == VM_TYPE_BOOL || second == VM_TYPE_VARIABLE;
+        if (top != first || !IsRegisterNumber(first) || first == second || !target) return false;
+        step.left = step.target = static_cast<uint8_t>(state.depth - 1);
+        step.sourceType = first;
+        step.step = second == VM_TYPE_INT ? VMRegisterStep::Truncate : VMRegisterStep::Truth;
+        made = second == VM_TYPE_INT || second == VM_TYPE_BOOL;
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(first);
+        pushed = second;
+        break;
+    }
+    case VMKind::PopVariable:
+        if (state.depth < 1 || top != insn.valueType) return false;
+        step.step = VMRegisterStep::Store;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(top);
+        return true;
+    case VMKind::BranchTrue:
+    case VMKind::BranchFalse:
+        // Only a test's own bool: nothing else may be live across the jump.
+        if (state.depth != 1 || top != VM_TYPE_BOOL || (insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse))
+            return false;
+        step.step = VMRegisterStep::Branch;
+        step.opcode = VM_WordOpcode(insn.word);
+        step.left = 0;
+        state.depth = 0;
+        state.bytes = 0;
+        return true;
+    default: return false;
+    }
+    if (state.depth >= VM_REGISTER_SLOTS) return false;
+    step.target = state.depth;
+    state.types[state.depth++] = pushed;
+    state.bytes += VM_StackSize(pushed);
+    state.mostBytes = std::max(state.mostBytes, state.bytes);
+    return true;
+}
+
+// A combining step whose right operand a constant's load just made takes the constant in, and the
+// load goes: a step fewer to run.
+void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& step)
+{
+    int32_t form = static_cast<int32_t>(step.step) - static_cast<int32_t>(VMRegisterStep::Add);
+    int32_t combining = static_cast<int32_t>(VMRegisterStep::IntCompare) - static_cast<int32_t>(VMRegisterStep::Add);
+    if (form < 0 || form > combining || steps.empty()) return;
+    const VMRegisterStepInsn& load = steps.back();
+    if (load.step != VMRegisterStep::LoadConstant || load.target != step.right) return;
+    step.constant = load.constant;
+    step.step = static_cast<VMRegisterStep>(static_cast<int32_t>(VMRegisterStep::ConstantAdd) + form);
+    bool whole = step.rightType == VM_TYPE_INT && step.constant != 0;
+    if (step.step == VMRegisterStep::ConstantArithmetic && step.opcode == VM_OP_MOD && whole)
+        step.step = VMRegisterStep::ConstantModulo;
+    steps.pop_back();
+}
+
+// Whether a register sequence may start at the word: a push of a variable or a number, alone or
+// heading a joined push that leaves its value.
+bool StartsRegisterSequence(const VMTranslatedInsn& insn)
+{
+    switch (insn.kind) {
+    case VMKind::PushVariable:
+    case VMKind::PushArgument:
+    case VMKind::PushImmediate:
+    case VMKind::PushFour:
+    case VMKind::PushEight:
+    case VMKind::VarConst:
+    case VMKind::VarConstOp:
+    case VMKind::VarConstTest:
+    case VMKind::ArgConst:
+    case VMKind::ConstOp: return true;
+    default: return false;
+    }
+}
+
+// The words a head's own handler already runs as one.
+int32_t WordsJoined(const VMTranslatedInsn& head, size_t at)
+{
+    return head.kind == OriginalKind(head) ? 1 : head.next - static_cast<int32_t>(at);
+}
+
+// Straight runs of words over numbers (pushes of variables and constants, arithmetic, comparisons,
+// convs, stores into plain variables, a test's branch last) with no branch target inside, computed
+// in registers by one entry whose steps the translation keeps: the head's entry becomes
+// RealSequence. A run is taken when it holds arithmetic or a comparison and joins at least two
+// words more than its head's own handler does; pushes at its end are left to their own entries.
+void JoinRealSequences(VMTranslation& t)
+{
+    size_t count = t.insns.size() - 1; // without End
+    std::vector<uint8_t> targeted(count + 1, 0);
+    for (const VMTranslatedInsn& insn : t.insns) {
+        VMKind kind = OriginalKind(insn);
+        bool branch = kind == VMKind::Branch || kind == VMKind::BranchTrue || kind == VMKind::BranchFalse;
+        if (branch && static_cast<size_t>(insn.target) <= count) targeted[static_cast<size_t>(insn.target)] = 1;
+    }
+    std::vector<VMRegisterStepInsn> steps;
+    steps.reserve(4 * VM_REGISTER_SLOTS);
+    for (size_t i = 0; i < count; ++i) {
+        // A VariableCombine's handler is chosen by the kind of the joined push after it.
+        bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
+        if (combined || !StartsRegisterSequence(t.insns[i])) continue;
+        RegisterState state, kept; // kept: as of the end of the last word that is no push
+        size_t keptEnd = i, keptSteps = 0;
+        bool computes = false;
+        steps.clear();
+        for (size_t j = i; j < count; ++j) {
+            const VMTranslatedInsn& insn = t.insns[j];
+            if (j > i && (targeted[j] || EndsRegisterSequence(insn.kind))) break;
+            VMRegisterStepInsn step;
+            bool made;
+            if (!RegisterStepOf(insn, state, step, made)) break;
+            step.entry = static_cast<int32_t>(j);
+            if (made) TakeInConstant(steps, step);
+            if (made) steps.push_back(step);
+            bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
+                         step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;
+            if (!loads) {
+                computes = computes || (made && step.step != VMRegisterStep::Store);
+                kept = state;
+                keptEnd = j + 1;
+                keptSteps = steps.size();
+            }
+            if (step.step == VMRegisterStep::Branch) break;
+        }
+        int32_t words = static_cast<int32_t>(keptEnd - i);
+        if (!computes || words < std::max(4, WordsJoined(t.insns[i], i) + 2)) continue;
+        steps.resize(keptSteps);
+        if (steps.back().step != VMRegisterStep::Branch) {
+            // The live items go onto the stack and the words go on after the run.
+            VMRegisterStepInsn leave;
+            leave.depth = kept.depth;
+            std::memcpy(leave.types, kept.types, sizeof leave.types);
+            leave.entry = static_cast<int32_t>(keptEnd);
+            steps.push_back(leave);
+        }
+        VMTranslatedInsn& head = t.insns[i];
+        head.firstKind = OriginalKind(head);
+        head.kind = VMKind::RealSequence;
+        head.registerFirst = static_cast<int32_t>(t.registerSteps.size());
+        head.registerBytes = kept.mostBytes;
+        t.registerSteps.insert(t.registerSteps.end(), steps.begin(), steps.end());
+        i = keptEnd - 1;
+    }
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -398,6 +647,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     JoinCountingSteps(*t);
     JoinElementStores(*t);
     JoinReturns(*t);
+    JoinRealSequences(*t);
     return t;
 }
 

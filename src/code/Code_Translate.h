@@ -1,8 +1,10 @@
 // The translated form of a code buffer: its instructions decoded once into an array that the run
 // loop walks by index, with operands ready (constants as numbers, variable operands split, branch
-// targets as indices) and a few common sequences joined into one superinstruction. The words stay as
-// they are: the debugger, the disassembler and error positions read them, and the plain loop runs
-// them whenever the debugger wants attention or the words were written since the translation.
+// targets as indices) and a few common sequences joined into one superinstruction; straight runs of
+// words over numbers become register sequences, whose items live in registers typed by the words
+// instead of on the stack (VMRegisterStepInsn). The words stay as they are: the debugger, the
+// disassembler and error positions read them, and the plain loop runs them whenever the debugger
+// wants attention or the words were written since the translation.
 #pragma once
 
 #include <cstdint>
@@ -63,7 +65,8 @@ struct VariableNode;
     X(ArgConstBranch) /* VarConstBranch headed by a push of argumentN, its slot found once */                        \
     X(ArgConst)       /* VarConst headed by a push of argumentN, its slot found once */                              \
     X(ArgumentReturn) /* push argumentN, ret.v */                                                                    \
-    X(ArithmeticReturn) /* arithmetic on the two variable items on top, ret.v of the result */
+    X(ArithmeticReturn) /* arithmetic on the two variable items on top, ret.v of the result */                    \
+    X(RealSequence)   /* a straight run of words over numbers computed in registers: `registerOps` */
 
 enum class VMKind : uint8_t {
 #define VM_KIND_ENUM(name) name,
@@ -81,6 +84,65 @@ struct VMSiteCache {
     // Whether an unnamed variable is a globalvar, as of `globalGeneration` (0: not known).
     uint64_t globalGeneration = 0;
     bool global = false;
+};
+
+// The steps of a register sequence. Its items live in numbered registers instead of on the stack:
+// register k holds the item k places above the stack the sequence started on, as a double (an
+// int32 or bool item as its exact value), its type known from the words. A step that finds an
+// operand it cannot take (a variable holding anything but a plain real, a division by zero, a
+// variable out of reach) puts the live items on the stack in their types and resumes the words at
+// its own word's entry, which then does what the words do, errors included.
+#define VM_REGISTER_STEPS(X)                                                                                          \
+    X(LoadVariable)  /* a plain variable's real */                                                                   \
+    X(LoadLocal)     /* the same for a local */                                                                      \
+    X(LoadArgument)  /* argumentN's real */                                                                          \
+    X(LoadConstant)                                                                                                  \
+    X(Add)                                                                                                           \
+    X(Subtract)                                                                                                      \
+    X(Multiply)                                                                                                      \
+    X(Arithmetic)    /* any other opcode over reals, as the arithmetic word decides it */                           \
+    X(IntArithmetic) /* an opcode over two int32 items */                                                           \
+    X(Compare)                                                                                                       \
+    X(IntCompare)    /* the difference wrapping as an int32 */                                                       \
+    X(Truncate)      /* conv of a real to int32 */                                                                   \
+    X(Truth)         /* conv of a number to bool */                                                                  \
+    X(Store)         /* pop into a plain variable */                                                                 \
+    X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
+    X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
+    X(ConstantAdd)   /* the combining steps again, the right operand the step's constant: the push of */          \
+    X(ConstantSubtract) /* an integer or double just before, taken in */                                          \
+    X(ConstantMultiply)                                                                                              \
+    X(ConstantArithmetic)                                                                                            \
+    X(ConstantIntArithmetic)                                                                                         \
+    X(ConstantCompare)                                                                                               \
+    X(ConstantIntCompare)                                                                                            \
+    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */
+
+enum class VMRegisterStep : uint8_t {
+#define VM_REGISTER_STEP_ENUM(name) name,
+    VM_REGISTER_STEPS(VM_REGISTER_STEP_ENUM)
+#undef VM_REGISTER_STEP_ENUM
+        Count
+};
+
+// The most items a register sequence holds at once.
+constexpr uint32_t VM_REGISTER_SLOTS = 8;
+
+struct VMTranslatedInsn;
+
+struct VMRegisterStepInsn {
+    VMRegisterStep step = VMRegisterStep::Leave; // binding makes a load of no argumentN a Leave
+    uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
+    uint8_t rightType = 0;         // the type of the right operand, as the arithmetic word reads it
+    uint8_t sourceType = 0;        // Truth: the type converted
+    uint8_t target = 0;            // the register written
+    uint8_t left = 0;              // the registers read (a load's: none; a store's value: left)
+    uint8_t right = 0;
+    uint8_t depth = 0;                       // the items live before the word
+    uint8_t types[VM_REGISTER_SLOTS] = {};   // their types, deepest first
+    double constant = 0;                     // LoadConstant's value, a Constant step's right operand
+    int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
+    VMTranslatedInsn* site = nullptr;        // that entry, bound
 };
 
 struct VMTranslatedInsn {
@@ -116,6 +178,11 @@ struct VMTranslatedInsn {
     CCode* calleeScript = nullptr;
     const VMBuffer* calleeCode = nullptr;
     VMTranslatedInsn* calleeEntry = nullptr;
+    // A RealSequence's steps: the first one's index among the translation's `registerSteps`, bound
+    // to a pointer, and the most bytes its words push above the stack it starts on.
+    int32_t registerFirst = -1;
+    uint32_t registerBytes = 0;
+    const VMRegisterStepInsn* registerSteps = nullptr;
 };
 
 struct VMTranslation {
@@ -125,6 +192,7 @@ struct VMTranslation {
     bool bound = false;
     std::vector<VMTranslatedInsn> insns; // the instructions in code order, then the End entry
     std::vector<int32_t> indexOfWord;     // by word address / 4: the instruction starting there, or -1
+    std::vector<VMRegisterStepInsn> registerSteps; // the RealSequence entries' steps, each sequence's in a row
 };
 
 // Whether runs may use the translated form (the environment's KELVARO_PLAIN_INTERPRETER=1 says

@@ -3,6 +3,7 @@
 // written words and debugger requests, and errors inside a joined sequence placed at their own word.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -68,7 +69,8 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         {"push.v self.argument0\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\npopz.v",
          {K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::Popz, K::End}},
         // mod by an integer of a computed value; rem, doubles and a test without a branch.
-        {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::PushEight, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
+        // (Computed in registers as a whole, the joined entries after the first kept for the words.)
+        {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::RealSequence, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
         {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
         {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
@@ -83,7 +85,7 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         {"push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js",
          {K::VariableCombine, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
         {"push.d 1\nconv.d.v\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js",
-         {K::PushEight, K::Conv, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
+         {K::RealSequence, K::Conv, K::PushVariable, K::ArithmeticStore, K::PopVariable, K::End}},
         {"push.v self.vmtest_js\npush.v self.vmtest_jx\npush.e 3\nmul.i.v\npush.e 7\nmod.i.v\nadd.v.v\npop.v.v self.vmtest_js",
          {K::VariableCombine, K::VarConstOp, K::ConstOp, K::Fast, K::ConstOp, K::Fast, K::ArithmeticStore, K::PopVariable,
           K::End}},
@@ -547,6 +549,118 @@ TEST_F(TranslateTest, LongerJoinedSequencesGiveTheWordsResultsAndErrors)
     world.Clear();
 }
 
+// Statements computed in registers: values of every item type, items left for the words after a
+// sequence, a test's branch through the message pump's turns, and operands that turn out texts or
+// arrays midway or divide by zero, which the words then run (and report) from their own word.
+TEST_F(TranslateTest, RegisterSequencesGiveTheWordsResultsAndErrors)
+{
+    const std::string zero = "push.e 0\npop.v.i self.vmtest_et\npush.e 1\npop.v.i self.vmtest_eu\n";
+    const std::string sum = "push.v self.vmtest_et\nadd.v.v\npop.v.v self.vmtest_et";
+    const std::string becomes = "push.v self.vmtest_ei\npush.e 2\nseq.i.v\nbf keep\n"; // at the third round, then
+    struct Case {
+        const char* what;
+        std::string source;
+        std::string expected; // the result as text, or the error's
+    };
+    const Case cases[] = {
+        {"a product of sums", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.e 1\nadd.i.v\n"
+                                                 "push.v self.vmtest_ei\npush.e 3\nsub.i.v\nmul.v.v\npush.e 4\ndiv.i.v\n" + sum,
+                                           10, "push.v self.vmtest_et"),
+         "78.75"},
+        // Doubles, and int32 items whose sum wraps.
+        {"doubles and wrapping integers",
+         CountingLoop(zero, "push.d 2.5\npush.d 1.5\nmul.d.d\npush.v self.vmtest_ei\nconv.v.d\nadd.d.d\nconv.d.v\n" + sum +
+                                "\npush.i 2000000000\npush.i 2000000000\nadd.i.i\nconv.i.v\npop.v.v self.vmtest_eu",
+                      4, "push.v self.vmtest_et\npush.v self.vmtest_eu\nadd.v.v"),
+         "-294967275"},
+        // An int32 difference that wraps, and a real's truth, each branched on.
+        {"tests branched on", CountingLoop(zero, "push.i 2000000000\npush.i -2000000000\nsgt.i.i\nbf never\n"
+                                                 "push.e 100\npop.v.i self.vmtest_et\nnever:\npush.v self.vmtest_ei\n"
+                                                 "push.d 0.25\nsub.d.v\nconv.v.b\nbf skip\npush.v self.vmtest_et\npush.e 10\n"
+                                                 "add.i.v\npop.v.v self.vmtest_et\nskip:",
+                                           4, "push.v self.vmtest_et"),
+         "30"},
+        // mod by a constant of negative, fractional and whole reals: the dividend's sign kept.
+        {"remainders by a constant", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 0.5\nsub.d.v\npush.e 3\nmul.i.v\n"
+                                                        "push.e 4\nmod.i.v\n" + sum,
+                                                  6, "push.v self.vmtest_et"),
+         "8"},
+        {"truncations", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 0.75\nadd.d.v\nconv.v.i\npush.e 3\nmul.i.i\nconv.i.v\n" + sum,
+                                     5, "push.v self.vmtest_et"),
+         "30"},
+        // Items of each type left on the stack for a word the steps do not take (neg).
+        {"items left for the words",
+         CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\npush.v self.vmtest_ei\nmul.v.v\nneg.v\nadd.v.v\n"
+                            "pop.v.v self.vmtest_et\npush.d 0.5\npush.i 7\npush.e 3\nmul.i.i\nneg.i\nconv.i.d\nadd.d.d\nconv.d.v\n"
+                            "pop.v.v self.vmtest_eu",
+                      6, "push.v self.vmtest_et\npush.v self.vmtest_eu\nadd.v.v"),
+         "-75.5"},
+        // The while loop's test is a sequence of its own; 4,500 rounds reach the pump's turn on it.
+        {"a test through the pump's turns",
+         zero + "push.e 0\npop.v.i self.vmtest_ei\ntop:\npush.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.e 1\nadd.i.v\n"
+                "push.i 9001\nslt.i.v\nbf done\npush.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 7\nmod.i.v\nadd.v.v\n"
+                "pop.v.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb top\ndone:\n"
+                "push.v self.vmtest_et",
+         "13497"},
+        // Operands that stop being reals midway: texts are added by the words, an array is refused.
+        {"a text midway", CountingLoop(zero, becomes + "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_eu\nkeep:\n"
+                                                    "push.v self.vmtest_eu\npush.v self.vmtest_eu\nadd.v.v\n"
+                                                    "push.v self.vmtest_eu\nadd.v.v\npop.v.v self.vmtest_et",
+                                       4, "push.v self.vmtest_et"),
+         "ttt"},
+        {"an array midway", CountingLoop(zero, becomes + "push.e 9\nconv.i.v\npush.e -1\npush.e 0\npop.v.v stack.vmtest_eu[]\n"
+                                                      "keep:\npush.v self.vmtest_eu\npush.e 2\nmul.i.v\npush.v self.vmtest_eu\n"
+                                                      "add.v.v\npop.v.v self.vmtest_et",
+                                         4, "push.v self.vmtest_et"),
+         "Variable is malformed"},
+        // A variable never set reads as the words read it.
+        {"an undefined variable", CountingLoop(zero, "push.v self.vmtest_ei\npush.v self.vmtest_ew\nmul.v.v\npush.e 2\nadd.i.v\n"
+                                                     "pop.v.v self.vmtest_et",
+                                               3, "push.v self.vmtest_et"),
+         "2"},
+        {"a division by zero midway", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.v self.vmtest_ei\n"
+                                                         "push.e 2\nsub.i.v\ndiv.v.v\n" + sum,
+                                                   4, "push.v self.vmtest_et"),
+         "DoDiv :: Divide by zero"},
+        {"a mod by zero midway", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 2\nmul.i.v\npush.v self.vmtest_ei\n"
+                                                    "push.e 2\nsub.i.v\nmod.v.v\n" + sum,
+                                              4, "push.v self.vmtest_et"),
+         "DoMod :: Divide by zero"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        for (bool locals : {false, true}) {
+            std::string source = locals ? WithLocals(c.source) : c.source;
+            std::string got[2];
+            uint32_t branches[2];
+            for (bool translate : {false, true}) {
+                g_VMTranslate = translate;
+                Program program(source);
+                uint32_t before = VM_BranchCount();
+                RunOutcome outcome = program.Run(AsInstance(self));
+                branches[translate] = VM_BranchCount() - before;
+                got[translate] = outcome.failed ? outcome.error : TextOf(outcome.result);
+                if (Value_GetKind(&outcome.result) == VALUE_REAL && !outcome.failed) {
+                    char text[64];
+                    std::snprintf(text, sizeof text, "%.17g", outcome.Real());
+                    got[translate] = text;
+                }
+                self->variables.Clear();
+                if (translate) {
+                    std::vector<VMKind> kinds = KindsOf(program.Code());
+                    EXPECT_NE(std::find(kinds.begin(), kinds.end(), K::RealSequence), kinds.end()) << c.what;
+                }
+            }
+            const char* form = locals ? " (locals)" : "";
+            EXPECT_EQ(got[0], c.expected) << c.what << form << " (the words)";
+            EXPECT_EQ(got[1], c.expected) << c.what << form << " (translated)";
+            EXPECT_EQ(branches[0], branches[1]) << c.what << form;
+        }
+    }
+    world.Clear();
+}
+
 // vmtest_request(): asks for a break, as the debugger's messages do while a run goes on.
 void RequestRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_RequestBreak(); }
 
@@ -626,6 +740,89 @@ TEST_F(TranslateTest, AnErrorInsideAJoinedSequenceStopsAtItsOwnWord)
                                        "mod.i.v\nadd.v.v\npop.v.v self.vmtest_tx"),
                     ::testing::ExitedWithCode(3), "stopped at 28\n");
     }
+}
+
+// The same for the words a register sequence computes, on a stack deep enough for it to run whole:
+// a division and a mod by zero, an int32 remainder by zero, a division by a constant 0 and a text
+// added to a real.
+TEST_F(TranslateTest, AnErrorInsideARegisterSequenceStopsAtItsOwnWord)
+{
+    const std::string deep = "push.v self.vmtest_tx\npush.v self.vmtest_tx\npush.v self.vmtest_tx\npopz.v\npopz.v\npopz.v\n";
+    const std::string text = deep + "push.s \"a\"\nconv.s.v\npop.v.v self.vmtest_tu\n";
+    const std::string quotient = "push.v self.vmtest_tx\npush.e 2\nmul.i.v\npush.v self.vmtest_tx\npush.v self.vmtest_tx\n"
+                                 "sub.v.v\n";
+    struct Case {
+        std::string source;
+        size_t head;     // the sequence's entry
+        const char* at;  // where the error stops the run
+    };
+    const Case cases[] = {
+        {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
+        {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
+        {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 6, "stopped at 48\n"},
+        // A constant divisor taken into its step goes back onto the stack for the words' division.
+        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 6,
+         "stopped at 60\n"},
+        {text + "push.v self.vmtest_tx\npush.e 2\nmul.i.v\npush.v self.vmtest_tu\nadd.v.v\npop.v.v self.vmtest_tx", 9,
+         "stopped at 80\n"},
+    };
+    for (const Case& c : cases) {
+        Program program(c.source);
+        std::vector<VMKind> kinds = KindsOf(program.Code());
+        ASSERT_GT(kinds.size(), c.head);
+        EXPECT_EQ(kinds[c.head], K::RealSequence) << c.source;
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            EXPECT_EXIT(RunToErrorPosition(c.source.c_str()), ::testing::ExitedWithCode(3), c.at) << c.source;
+        }
+    }
+}
+
+// A breakpoint on a word inside a register sequence ends the sequence before that word, which the
+// word loop runs on every round; a break asked for before a sequence is taken before it.
+TEST_F(TranslateTest, ABreakpointInsideARegisterSequenceEndsItBeforeItsWord)
+{
+    Code_ClearEntries();
+    VM_Init();
+    // s += i * 3 + 1 for i from 0 to 9, the statement's words at 24 to 60.
+    VMAssembly assembly;
+    ASSERT_TRUE(VM_Assemble("push.e 0\npop.v.i global.vmtest_i\npush.e 0\npop.v.i global.vmtest_s\ntop:\n"
+                            "push.v global.vmtest_s\npush.v global.vmtest_i\npush.e 3\nmul.i.v\nadd.v.v\npush.e 1\n"
+                            "add.i.v\npop.v.v global.vmtest_s\npush.v global.vmtest_i\npush.e 1\nadd.i.v\n"
+                            "pop.v.v global.vmtest_i\npush.v global.vmtest_i\npush.e 10\nslt.i.v\nbt top\n"
+                            "push.v global.vmtest_s\n",
+                            assembly));
+    ASSERT_TRUE(Code_AddEntry("entry", assembly.Bytes(), assembly.Size()));
+    const CodeEntry* entry = Code_GetEntry(0);
+    VMBuffer view(const_cast<uint8_t*>(entry->words), entry->length);
+    EXPECT_EQ(KindsOf(&view)[4], K::RealSequence);
+    for (uint32_t offset : {48u, 60u}) { // the add of the product, the store
+        VM_AddBreakpoint(VM_CodeEntryAddress(0) + offset);
+        VM_InsertBreakpoints();
+        std::vector<VMKind> kinds = KindsOf(&view);
+        EXPECT_EQ(kinds[4], K::RealSequence) << offset;
+        EXPECT_EQ(kinds[offset == 48 ? 8 : 11], K::Handover) << offset;
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            EXPECT_EQ(RunQuietly(&view, nullptr, nullptr).Real(), 145) << offset;
+        }
+        EXPECT_EQ(VM_ReadWord(entry->words, offset), VM_BREAKPOINT_WORD);
+        VM_RestoreBreakpoints();
+        VM_ClearBreakpoints();
+    }
+    EXPECT_EQ(KindsOf(&view)[8], K::Fast);
+
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_request", &id)) Function_Add("vmtest_request", RequestRoutine, 0);
+    Program program("push.e 0\npop.v.i global.vmtest_i\ntop:\ncall.i vmtest_request 0\npopz.v\npush.v global.vmtest_i\n"
+                    "push.e 2\nmul.i.v\npush.v global.vmtest_i\nadd.v.v\npop.v.v global.vmtest_s\npush.v global.vmtest_i\n"
+                    "push.e 1\nadd.i.v\npop.v.v global.vmtest_i\npush.v global.vmtest_i\npush.e 3\nslt.i.v\nbt top\n"
+                    "push.v global.vmtest_s");
+    EXPECT_EQ(KindsOf(program.Code())[4], K::RealSequence);
+    EXPECT_EQ(program.Run().Real(), 6);
+    EXPECT_FALSE(VM_BreakRequested());
+    VM_CancelRequests();
+    Code_ClearEntries();
 }
 
 } // namespace

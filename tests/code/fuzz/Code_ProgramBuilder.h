@@ -3,7 +3,8 @@
 // every computation and conversion, with blocks, forward branches, calls, arrays, rotations), so the
 // code is well formed as compiled game code is, while the values, indices, instance targets and the
 // errors they raise are the input's. With counting loops on, the builder also writes bounded loops
-// over a local or self counter and the variable-and-integer sequences that the translated form joins.
+// over a local or self counter, the variable-and-integer sequences that the translated form joins,
+// and statements over numbers that it computes in registers.
 #pragma once
 
 #include <cstdint>
@@ -385,6 +386,58 @@ private:
         m_Stack += 'r';
     }
 
+    // A statement over numbers as the translated form computes it in registers: a tree up to three
+    // levels deep of variables (which may hold texts, arrays or nothing), integer and double
+    // constants (0 included), arithmetic and convs; stored into a variable, left on the stack, or
+    // compared and branched on.
+    void RealExpression(size_t floor)
+    {
+        bool local = Byte() % 3 == 0;
+        Operand(local, 1 + Byte() % 3);
+        switch (Byte() % 3) {
+        case 0:
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + Variable(local));
+            m_Stack.pop_back();
+            return;
+        case 1: return; // left for what follows
+        default:
+            Operand(local, Byte() % 2);
+            Compare();
+            if (m_Depth < 4) Branch(floor);
+            return;
+        }
+    }
+
+    // One operand of a RealExpression, `levels` deep at most, pushed.
+    void Operand(bool local, int levels)
+    {
+        uint8_t pick = Byte();
+        if (levels == 0 || pick % 4 == 0) {
+            switch (pick / 4 % 3) {
+            case 0:
+                Emit("push.v " + (pick & 64 ? IndexVariable(local) : Variable(local)));
+                m_Stack += 'v';
+                return;
+            case 1: Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 5)); m_Stack += 'i'; return;
+            default: Emit("push.d " + std::to_string(static_cast<int8_t>(Byte()) / 4.0)); m_Stack += 'd'; return;
+            }
+        }
+        static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
+        Operand(local, levels - 1);
+        Operand(local, levels - 1);
+        char right = Top(), left = Top(1);
+        Emit(std::string(ops[pick / 4 % 6]) + "." + Letter(right) + "." + Letter(left));
+        m_Stack.pop_back();
+        m_Stack.back() = IsVariable(left) || IsVariable(right) ? 'r' : (left == 'i' && right == 'i' ? 'i' : 'd');
+        if ((pick & 128) == 0) return;
+        // The result converted, as assignments and indices convert them.
+        static const char targets[] = {'i', 'd', 'v'};
+        char from = Top(), to = targets[Byte() % 3];
+        if (Letter(from) == to) return;
+        Emit(std::string("conv.") + Letter(from) + "." + to);
+        m_Stack.back() = to == 'v' ? 'r' : to;
+    }
+
     void Step(size_t floor)
     {
         ++m_Ops;
@@ -440,7 +493,10 @@ private:
         case 20: return VariableWithIntegers(2);
         case 21: return CombinedIntoElement();
         default:
-            if (above >= 1 && Top() == 'i') Emit("break.e 0xFFFF");
+            if (above >= 1 && Top() == 'i')
+                Emit("break.e 0xFFFF");
+            else if (m_Loops)
+                RealExpression(floor);
             return;
         }
     }
