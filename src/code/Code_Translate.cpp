@@ -148,9 +148,26 @@ VMKind KindOf(VMTranslatedInsn& insn, const uint8_t* operand)
     }
 }
 
+// A variable's slot among the level's locals, from the buffer's table.
+void AssignLocalSlot(VMTranslatedInsn& insn, const VMLocalSlots& slots)
+{
+    switch (insn.kind) {
+    case VMKind::PushVariable:
+    case VMKind::PopVariable:
+    case VMKind::PushElement:
+    case VMKind::PopElement: break;
+    default: return;
+    }
+    insn.localSlot = VM_LocalSlotOf(slots, insn.id);
+    bool plainLocal = (insn.kind == VMKind::PushVariable || insn.kind == VMKind::PopVariable) &&
+                      insn.instance == VM_INSTANCE_LOCAL;
+    if (!plainLocal || insn.localSlot >= 0) return;
+    insn.kind = insn.kind == VMKind::PushVariable ? VMKind::PushGeneral : VMKind::PopGeneral;
+}
+
 // Every instruction in code order. An instruction whose operand would run past the end is left to
 // the plain loop, which reports it; so are words that only partly lie inside the code.
-void DecodeAll(VMTranslation& t)
+void DecodeAll(VMTranslation& t, const VMLocalSlots& slots)
 {
     int32_t at = 0;
     while (at < t.size) {
@@ -163,6 +180,7 @@ void DecodeAll(VMTranslation& t)
             insn.word = VM_ReadWord(t.words, static_cast<uint32_t>(at));
             insn.nextPc = at + VM_InstructionSize(insn.word);
             insn.kind = insn.nextPc > t.size ? VMKind::Handover : KindOf(insn, t.words + at + 4);
+            AssignLocalSlot(insn, slots);
         }
         t.indexOfWord[static_cast<size_t>(at / 4)] = static_cast<int32_t>(t.insns.size());
         t.insns.push_back(insn);
@@ -390,7 +408,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     t->epoch = g_VMCodeEpoch;
     t->indexOfWord.assign(static_cast<size_t>(t->size + 3) / 4, -1);
     t->insns.reserve(static_cast<size_t>(t->size) / 4 + 1);
-    DecodeAll(*t);
+    DecodeAll(*t, VM_FindLocalSlots(buffer));
     ResolveBranches(*t);
     JoinSequences(*t);
     JoinLonger(*t);

@@ -116,6 +116,9 @@ struct VMTranslatedInsn {
     CCode* calleeScript = nullptr;
     const VMBuffer* calleeCode = nullptr;
     VMTranslatedInsn* calleeEntry = nullptr;
+    // A variable's slot among its level's locals (VMLocalSlots), or -1. A plain local's site always
+    // has one: a local without a slot is left to the general routines.
+    int32_t localSlot = -1;
 };
 
 struct VMTranslation {
