@@ -9,6 +9,7 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Bytecode.h"
+#include "code/Code_Emitter.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Value.h"
 #include "variable/Variable_List.h"
@@ -238,11 +239,22 @@ inline VariableNode* VM_LevelSlots(uint8_t* fp, uint32_t count)
 inline VariableNode* VM_SetSlot(VariableNode* slot) { return slot->spare != 0 ? slot : nullptr; }
 
 // The running level's slot of local `id`, set or not; null when the local has none.
-VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id);
+inline VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id)
+{
+    int32_t slot = VM_LocalSlotOf(run.code->m_LocalSlots, id);
+    return slot >= 0 && static_cast<uint32_t>(slot) < VM_SlotCount(run) ? run.localSlots + slot : nullptr;
+}
 
 // A local read and written as the level's named list would (unset ones included), in its slot or
-// in the list of those without one.
-bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out);
+// in the list of those without one. A set slot, the common case, is read here.
+bool VM_ReadUnsetOrListedLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out);
+inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out)
+{
+    VariableNode* slot = VM_LocalSlot(run, id);
+    if (slot == nullptr || slot->spare == 0) return VM_ReadUnsetOrListedLocal(run, id, index, out);
+    g_ArrayError.flag = 0;
+    return Value_GetArrayElement(out, &slot->value, index);
+}
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
 
 // The level's locals in the order its named list would hold them, bucket by bucket, the latest set

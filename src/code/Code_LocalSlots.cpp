@@ -34,7 +34,10 @@ bool VariableOperand(uint32_t word, const uint8_t* operand, uint32_t* variable)
 
 void AddSlot(VMLocalSlots& slots, int32_t id)
 {
-    if (slots.count < VM_LOCAL_SLOT_LIMIT && VM_LocalSlotOf(slots, id) < 0) slots.ids[slots.count++] = id;
+    if (slots.count >= VM_LOCAL_SLOT_LIMIT || VM_SearchLocalSlot(slots, id) >= 0) return;
+    int8_t& first = slots.first[static_cast<uint32_t>(id) % VM_LOCAL_SLOT_HASH];
+    if (first < 0) first = static_cast<int8_t>(slots.count);
+    slots.ids[slots.count++] = id;
 }
 
 void FindSlots(const uint8_t* words, int32_t size, VMLocalSlots& slots)
@@ -75,23 +78,23 @@ const VMLocalSlots& VM_FindLocalSlots(const VMBuffer* code)
     VMLocalSlots& slots = code->m_LocalSlots;
     if (slots.count >= 0) return slots;
     slots.count = 0;
+    for (int8_t& first : slots.first) first = -1;
     if (code->m_pWords != nullptr && code->m_Size > 0) FindSlots(code->m_pWords, code->m_Size, slots);
     return slots;
 }
 
-VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id)
+int32_t VM_SearchLocalSlot(const VMLocalSlots& slots, int32_t id)
 {
-    int32_t slot = VM_LocalSlotOf(run.code->m_LocalSlots, id);
-    return slot >= 0 && static_cast<uint32_t>(slot) < VM_SlotCount(run) ? run.localSlots + slot : nullptr;
+    for (int32_t i = 0; i < slots.count; ++i)
+        if (slots.ids[i] == id) return i;
+    return -1;
 }
 
-bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out)
+bool VM_ReadUnsetOrListedLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out)
 {
-    VariableNode* slot = VM_LocalSlot(run, id);
-    if (slot == nullptr) return VM_Locals(run)->GetVar(id, index, out);
+    if (VM_LocalSlot(run, id) == nullptr) return VM_Locals(run)->GetVar(id, index, out);
     g_ArrayError.flag = 0;
-    if (slot->spare == 0) return Variable_ReadUnset(out);
-    return Value_GetArrayElement(out, &slot->value, index);
+    return Variable_ReadUnset(out);
 }
 
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value)

@@ -13,9 +13,13 @@ class VMBuffer;
 // headroom that every level keeps below its stack.
 constexpr int32_t VM_LOCAL_SLOT_LIMIT = 12;
 
+// The slots' ids, and by the low six bits of an id the first slot whose id has them (-1: none),
+// so that finding an id's slot by its number mostly takes one look.
+constexpr int32_t VM_LOCAL_SLOT_HASH = 64;
 struct VMLocalSlots {
     int32_t count = -1; // -1: not found yet
     int32_t ids[VM_LOCAL_SLOT_LIMIT] = {};
+    int8_t first[VM_LOCAL_SLOT_HASH] = {};
 };
 
 // The buffer's slot table, found on first use and kept for the buffer's life (a level running the
@@ -23,9 +27,9 @@ struct VMLocalSlots {
 const VMLocalSlots& VM_FindLocalSlots(const VMBuffer* code);
 
 // The slot of a local variable id in the table, or -1.
+int32_t VM_SearchLocalSlot(const VMLocalSlots& slots, int32_t id);
 inline int32_t VM_LocalSlotOf(const VMLocalSlots& slots, int32_t id)
 {
-    for (int32_t i = 0; i < slots.count; ++i)
-        if (slots.ids[i] == id) return i;
-    return -1;
+    int32_t slot = slots.first[static_cast<uint32_t>(id) % VM_LOCAL_SLOT_HASH];
+    return slot >= 0 && slots.ids[slot] == id ? slot : VM_SearchLocalSlot(slots, id);
 }
