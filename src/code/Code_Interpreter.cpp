@@ -457,8 +457,7 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     // slots' pointer is then not used.
     if ((localCount | callerLocalCount) != 0) [[unlikely]] {
         VariableNode* slots = VM_LevelSlots(fp, localCount);
-        // Zeroed slots read as a fresh list's missing locals.
-        if (localCount != 0) std::memset(static_cast<void*>(slots), 0, localCount * sizeof(VariableNode));
+        VM_ClearSlots(slots, localCount);
         run.localSlots = slots;
         run.localCount = localCount;
         top = reinterpret_cast<uint8_t*>(slots) - VM_STACK_GUARD;
@@ -1712,6 +1711,17 @@ template <bool LOCAL = false>
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
+// The same for a read that takes only a real: an unset local's slot holds no real, so the slot
+// needs no test of being set.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline VariableNode* ReadSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                         VMTranslatedInsn* insn)
+{
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return locals + insn->localSlot;
+    return PlainSiteNode<false>(run, locals, generation, insn);
+}
+
 // The same for the fast paths of an element's site, whose list comes from the stack.
 struct SiteLookup {
     VMTranslatedInsn* insn;
@@ -1729,7 +1739,7 @@ template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool VariableReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    VariableNode* found = PlainSiteNode<LOCAL>(run, locals, generation, insn);
+    VariableNode* found = ReadSiteNode<LOCAL>(run, locals, generation, insn);
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
@@ -2203,7 +2213,7 @@ tPushEight:
     VM_T_NEXT();
 
 tPushVariable:
-    if (VariableNode* node = PlainSiteNode(run, locals, generation, ip);
+    if (VariableNode* node = ReadSiteNode(run, locals, generation, ip);
         node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
         sp -= 16;
         VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
@@ -2862,7 +2872,8 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.localCount = static_cast<uint32_t>(VM_FindLocalSlots(code).count); // no list yet
     run.localSlots = VM_LevelSlots(run.fp, run.localCount);
     run.initialTop = reinterpret_cast<uint8_t*>(run.localSlots) - VM_STACK_GUARD;
-    std::memset(run.initialTop, 0, VM_STACK_GUARD + run.localCount * sizeof(VariableNode));
+    std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    VM_ClearSlots(run.localSlots, run.localCount);
     run.sp = run.top = run.lowWater = run.initialTop;
     run.arguments = VM_GlobalArguments();
     run.argumentSlots = SCRIPT_ARGUMENT_COUNT;

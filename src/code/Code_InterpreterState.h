@@ -238,6 +238,18 @@ inline VariableNode* VM_LevelSlots(uint8_t* fp, uint32_t count)
 // by the general routines, as a local missing from a list is.
 inline VariableNode* VM_SetSlot(VariableNode* slot) { return slot->spare != 0 ? slot : nullptr; }
 
+// An unset slot's value has a kind that no value has, so that a fast path testing for a real
+// passes over it without asking whether it was set; the general routines give it real 0 when set.
+constexpr uint32_t VM_UNSET_SLOT_KIND = VALUE_KIND_MASK;
+inline void VM_ClearSlots(VariableNode* slots, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        slots[i].value = ScriptValue{VM_UNSET_SLOT_KIND, 0, 0.0};
+        slots[i].id = 0;
+        slots[i].spare = 0;
+    }
+}
+
 // The running level's slot of local `id`, set or not; null when the local has none.
 inline VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id)
 {

@@ -112,6 +112,7 @@ void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue
     if (slot->spare == 0) {
         slot->spare = NextSetOrder(run);
         slot->id = id;
+        slot->value = ScriptValue{VALUE_REAL, 0, 0.0};
     }
     Value_SetArrayElement(&slot->value, value, index);
 }
@@ -136,5 +137,5 @@ std::vector<const VariableNode*> VM_LocalsInListOrder(const VMRunState& run)
 void VM_FreeLocalSlotValues(VariableNode* slots, uint32_t count)
 {
     for (uint32_t i = 0; i < count; ++i)
-        if (Value_GetKind(&slots[i].value) != VALUE_REAL) Value_Free(&slots[i].value);
+        if (slots[i].spare != 0 && Value_GetKind(&slots[i].value) != VALUE_REAL) Value_Free(&slots[i].value);
 }
