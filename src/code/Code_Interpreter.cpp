@@ -8,7 +8,9 @@
 // translation is bound, some kinds get a handler made for what their words are: a joined
 // combination for the kind of push it joins and for a store into the variable it read first,
 // statements whose every variable is a local, an element store at the index of the variable its
-// value was made from, and a counting step that adds and tests `less than`.
+// value was made from, and a counting step that adds and tests `less than`. A level's `var` locals
+// live in slots below its frame (Code_LocalSlots.h), which both forms read and write in place; the
+// debugger and the error report list them, when asked, as the level's named list would hold them.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>

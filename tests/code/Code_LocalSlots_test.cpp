@@ -34,6 +34,9 @@ void ReportRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*)
     g_Block = block.Bytes();
 }
 
+// Asks for a break, as the debugger does while a run goes on: the word loop takes the run over.
+void BreakRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_RequestBreak(); }
+
 CCode* g_Inner = nullptr;
 void InnerRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
 {
@@ -49,6 +52,7 @@ protected:
         if (!Code_Function_Find("vmslot_report", &id)) {
             Function_Add("vmslot_report", ReportRoutine, 0);
             Function_Add("vmslot_inner", InnerRoutine, 0);
+            Function_Add("vmslot_break", BreakRoutine, 0);
         }
         g_UseBytecode = 1;
         g_Report.clear();
@@ -107,6 +111,7 @@ TEST_F(LocalSlotTest, LocalsGiveWhatTheNamedListGave)
     AddScript("words", "var t; t = argument0 + '!'; if (argument1 > 0) words(t, argument1 - 1); return t;");
     AddScript("unset", "var u; return u;");
     AddScript("late", "var k; k = vmslot_inner(); return k;");
+    AddScript("deep", "var n, t; n = argument0; t = 'x'; if (n > 0) return deep(n - 1) + n; vmslot_break(); return 100;");
     CompileScripts();
     std::unique_ptr<CCode> inner = Compile("var k; k = 40; return k + 2;");
     g_Inner = inner.get();
@@ -137,6 +142,10 @@ TEST_F(LocalSlotTest, LocalsGiveWhatTheNamedListGave)
          nullptr},
         {"a nested run has its own locals", "var k; k = 1; k += vmslot_inner(); return k;", 43, nullptr},
         {"a script's nested run after its own", "return late() + 1;", 43, nullptr},
+        {"the word loop takes over five levels deep and returns through their slots", "return deep(5);", 115, nullptr},
+        {"the word loop takes over inside a counting loop over a local",
+         "var i, s; s = 0; for (i = 0; i < 10; i += 1) { if (i == 5) vmslot_break(); s += i; } return s * 100 + i;", 4510,
+         nullptr},
         {"locals past the slots", many + sum + ";", (VM_LOCAL_SLOT_LIMIT + 3) * (VM_LOCAL_SLOT_LIMIT + 2) / 2.0, nullptr},
         {"a counting loop over a local", "var i, s; s = 0; for (i = 0; i < 5000; i += 1) s += i; return s + i;",
          12497500 + 5000, nullptr},
@@ -152,7 +161,9 @@ TEST_F(LocalSlotTest, LocalsGiveWhatTheNamedListGave)
             EXPECT_EQ(outcome.Text(), c.text) << c.what;
         else
             EXPECT_EQ(outcome.Real(), c.real) << c.what;
+        EXPECT_FALSE(VM_BreakRequested()) << c.what << ": a requested break is taken before the run ends";
     }
+    VM_CancelRequests();
     g_Inner = nullptr;
 }
 
