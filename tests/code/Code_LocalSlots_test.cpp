@@ -111,6 +111,7 @@ TEST_F(LocalSlotTest, LocalsGiveWhatTheNamedListGave)
     AddScript("words", "var t; t = argument0 + '!'; if (argument1 > 0) words(t, argument1 - 1); return t;");
     AddScript("unset", "var u; return u;");
     AddScript("late", "var k; k = vmslot_inner(); return k;");
+    AddScript("down", "var a, b; a = argument0; b[1] = a; if (a > 0) return down(a - 1) + b[1]; return 0;");
     AddScript("deep", "var n, t; n = argument0; t = 'x'; if (n > 0) return deep(n - 1) + n; vmslot_break(); return 100;");
     CompileScripts();
     std::unique_ptr<CCode> inner = Compile("var k; k = 40; return k + 2;");
@@ -142,6 +143,8 @@ TEST_F(LocalSlotTest, LocalsGiveWhatTheNamedListGave)
          nullptr},
         {"a nested run has its own locals", "var k; k = 1; k += vmslot_inner(); return k;", 43, nullptr},
         {"a script's nested run after its own", "return late() + 1;", 43, nullptr},
+        {"recursion deep enough to make the stack region again, the slots moving with it", "return down(1500);",
+         1125750, nullptr},
         {"the word loop takes over five levels deep and returns through their slots", "return deep(5);", 115, nullptr},
         {"the word loop takes over inside a counting loop over a local",
          "var i, s; s = 0; for (i = 0; i < 10; i += 1) { if (i == 5) vmslot_break(); s += i; } return s * 100 + i;", 4510,
