@@ -1692,9 +1692,15 @@ done:
     return node;
 }
 
+// A local site's slot among the level's slots.
+[[gnu::always_inline]] inline VariableNode* SiteSlot(VariableNode* locals, const VMTranslatedInsn* insn)
+{
+    return reinterpret_cast<VariableNode*>(reinterpret_cast<uint8_t*>(locals) + insn->localOffset);
+}
+
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
 // A local's is its slot in the level's slots (`locals`), once set: the translation gives a plain
-// local's site a slot (`localSlot`) or the general routine. A remembered node is never null and the
+// local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
 // variables' generation is never 0, so a hit needs neither the list nor the node tested (a site
 // without a list never hits). LOCAL: the handler knows the site is a local, so its instance needs
 // no test either.
@@ -1703,7 +1709,7 @@ template <bool LOCAL = false>
                                                           VMTranslatedInsn* insn)
 {
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
-        return VM_SetSlot(locals + insn->localSlot);
+        return VM_SetSlot(SiteSlot(locals, insn));
     CVariableList* list = SiteList(run, insn);
     const VMSiteCache& cache = insn->cache;
     if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
@@ -1720,7 +1726,7 @@ template <bool LOCAL = false>
                                                          VMTranslatedInsn* insn)
 {
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
-        return locals + insn->localSlot;
+        return SiteSlot(locals, insn);
     return PlainSiteNode<false>(run, locals, generation, insn);
 }
 
@@ -1731,7 +1737,7 @@ struct SiteLookup {
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
     VariableNode* Local(const VMRunState&, VariableNode* locals, int32_t) const
     {
-        return insn->localSlot >= 0 ? VM_SetSlot(locals + insn->localSlot) : nullptr;
+        return insn->localOffset >= 0 ? VM_SetSlot(SiteSlot(locals, insn)) : nullptr;
     }
 };
 

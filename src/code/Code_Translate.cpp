@@ -7,6 +7,7 @@
 #include "code/Code_Emitter.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
+#include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -158,10 +159,11 @@ void AssignLocalSlot(VMTranslatedInsn& insn, const VMLocalSlots& slots)
     case VMKind::PopElement: break;
     default: return;
     }
-    insn.localSlot = VM_LocalSlotOf(slots, insn.id);
+    int32_t slot = VM_LocalSlotOf(slots, insn.id);
+    insn.localOffset = slot >= 0 ? slot * static_cast<int32_t>(sizeof(VariableNode)) : -1;
     bool plainLocal = (insn.kind == VMKind::PushVariable || insn.kind == VMKind::PopVariable) &&
                       insn.instance == VM_INSTANCE_LOCAL;
-    if (!plainLocal || insn.localSlot >= 0) return;
+    if (!plainLocal || slot >= 0) return;
     insn.kind = insn.kind == VMKind::PushVariable ? VMKind::PushGeneral : VMKind::PopGeneral;
 }
 

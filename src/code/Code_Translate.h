@@ -116,9 +116,10 @@ struct VMTranslatedInsn {
     CCode* calleeScript = nullptr;
     const VMBuffer* calleeCode = nullptr;
     VMTranslatedInsn* calleeEntry = nullptr;
-    // A variable's slot among its level's locals (VMLocalSlots), or -1. A plain local's site always
-    // has one: a local without a slot is left to the general routines.
-    int32_t localSlot = -1;
+    // Where a variable's slot lies among its level's local slots (VMLocalSlots), in bytes from the
+    // first, or -1. A plain local's site always has one: a local without a slot is left to the
+    // general routines.
+    int32_t localOffset = -1;
 };
 
 struct VMTranslation {
