@@ -1071,10 +1071,11 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
 // bucket or the level's slot table each time.
 struct WalkBucket {
     VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
-    VariableNode* Local(const VMRunState& run, VariableNode*, int32_t id) const
+    // A level has a slot for every id of its code's table.
+    VariableNode* Local(const VMRunState& run, VariableNode* locals, int32_t id) const
     {
-        VariableNode* slot = VM_LocalSlot(run, id);
-        return slot != nullptr ? VM_SetSlot(slot) : nullptr;
+        int32_t slot = VM_LocalSlotOf(run.code->m_LocalSlots, id);
+        return slot >= 0 ? VM_SetSlot(locals + slot) : nullptr;
     }
 };
 
@@ -1093,7 +1094,7 @@ template <typename Find>
 // The element that a push of variable `id` with the index on top of the stack and the instance
 // beneath it reads, when it is a real in a list this file reaches; null otherwise.
 template <typename Find = WalkBucket>
-inline const ScriptValue* RealElement(VMRunState& run, VariableNode* locals, const uint8_t* sp, int32_t id,
+[[gnu::always_inline]] inline const ScriptValue* RealElement(VMRunState& run, VariableNode* locals, const uint8_t* sp, int32_t id,
                                       Find find = Find())
 {
     int32_t index = VM_Load<int32_t>(sp);
