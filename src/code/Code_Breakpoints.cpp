@@ -157,6 +157,17 @@ void WriteU32(IBuffer* buffer, double number) { buffer->WriteNumber(eBuffer_U32,
 void WriteF32(IBuffer* buffer, double number) { buffer->WriteNumber(eBuffer_F32, number); }
 
 // A count written as 0 first and filled in when the list is done.
+void WriteVariable(IBuffer* buffer, const VariableNode* node)
+{
+    uint32_t kind = Value_GetKind(&node->value);
+    WriteU32(buffer, node->id);
+    WriteU32(buffer, kind);
+    if (kind == VALUE_STRING)
+        buffer->WriteSizedString(Value_GetText(&node->value));
+    else
+        buffer->WriteNumber(eBuffer_F64, node->value.real);
+}
+
 void WriteVariables(IBuffer* buffer, const CVariableList* list)
 {
     int32_t countAt = buffer->m_Position;
@@ -164,13 +175,7 @@ void WriteVariables(IBuffer* buffer, const CVariableList* list)
     uint32_t count = 0;
     for (int32_t bucket = 0; list != nullptr && bucket < VARIABLE_BUCKETS; ++bucket) {
         for (const VariableNode* node = list->Bucket(bucket); node != nullptr; node = node->next) {
-            uint32_t kind = Value_GetKind(&node->value);
-            WriteU32(buffer, node->id);
-            WriteU32(buffer, kind);
-            if (kind == VALUE_STRING)
-                buffer->WriteSizedString(Value_GetText(&node->value));
-            else
-                buffer->WriteNumber(eBuffer_F64, node->value.real);
+            WriteVariable(buffer, node);
             ++count;
         }
     }
@@ -178,6 +183,12 @@ void WriteVariables(IBuffer* buffer, const CVariableList* list)
     buffer->m_Position = countAt;
     WriteU32(buffer, count);
     buffer->m_Position = end;
+}
+
+void WriteVariables(IBuffer* buffer, const std::vector<const VariableNode*>& nodes)
+{
+    WriteU32(buffer, static_cast<uint32_t>(nodes.size()));
+    for (const VariableNode* node : nodes) WriteVariable(buffer, node);
 }
 
 // A built-in variable of the instance read through its getter; false when there is no such row or
@@ -430,7 +441,7 @@ void VM_DebugWriteInstance(IBuffer* buffer)
     WriteU32(buffer, run->pc);
     WriteU32(buffer, BuiltIn(run->self, "id"));
     WriteU32(buffer, BuiltIn(run->other, "id"));
-    WriteVariables(buffer, run->locals);
+    WriteVariables(buffer, VM_LocalsInListOrder(*run));
     WriteVariables(buffer, Variable_GlobalList());
     WriteInstanceState(buffer, run->self);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "code/Code_Bytecode.h"
+#include "code/Code_LocalSlots.h"
 
 struct VMTranslation;
 
@@ -30,6 +31,8 @@ public:
     const VMStringTable* m_pStrings = nullptr;
     // The words as the run loop decoded them, made on the first run (see Code_Translate.h).
     mutable VMTranslation* m_pTranslation = nullptr;
+    // The locals that get frame slots, found on the first run (see Code_LocalSlots.h).
+    mutable VMLocalSlots m_LocalSlots;
 
 protected:
     // Writing words makes the translation stale.

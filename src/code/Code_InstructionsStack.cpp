@@ -149,7 +149,7 @@ bool VM_ReadVariable(VMRunState& run, int32_t instance, int32_t id, int32_t inde
 {
     if (id < VARIABLE_LIST_BASE) VM_SettleArguments(run);
     switch (instance) {
-    case VM_INSTANCE_LOCAL: return VM_Locals(run)->GetVar(id, index, out);
+    case VM_INSTANCE_LOCAL: return VM_ReadLocal(run, id, index, out);
     case VM_INSTANCE_UNNAMED:
         if (Variable_IsGlobalVar(id)) return Variable_GetGlobal(id, index, out);
         return Variable_GetValue_Direct(run.self, id, index, out);
@@ -165,7 +165,7 @@ bool VM_WriteVariable(VMRunState& run, int32_t instance, int32_t id, int32_t ind
 {
     if (id < VARIABLE_LIST_BASE) VM_SettleArguments(run);
     switch (instance) {
-    case VM_INSTANCE_LOCAL: VM_Locals(run)->SetVar(id, index, value); return true;
+    case VM_INSTANCE_LOCAL: VM_WriteLocal(run, id, index, value); return true;
     case VM_INSTANCE_UNNAMED:
         if (!Variable_IsGlobalVar(id)) return Variable_SetValue_Direct(run.self, id, index, value);
         Variable_SetGlobal(id, index, value);

@@ -10,7 +10,9 @@
 // statements whose every variable is a local, an element store at the index of the variable its
 // value was made from, and a counting step that adds and tests `less than`. A register sequence's
 // steps run out of line (RunRegisterSteps) on doubles, the stack pointer left as it was until the
-// words go on, with the live items put on the stack in their types.
+// words go on, with the live items put on the stack in their types. A level's `var` locals live in
+// slots below its frame (Code_LocalSlots.h), which both forms read and write in place; the
+// debugger and the error report list them, when asked, as the level's named list would hold them.
 #include "code/Code_Interpreter.h"
 
 #include <algorithm>
@@ -59,14 +61,15 @@ constexpr ScriptValue REAL_ZERO = {VALUE_REAL, 0, 0.0};
 // first). The arguments stay there while the callee runs, unless code outside the loop needs them
 // in the global slots: then the slots' former contents wait in the room until the callee returns
 // (only the slots up to the last one holding anything but real 0; the rest come back as real 0),
-// and so does argument_count's former value. Only what the return needs is stored.
+// and so does argument_count's former value. Only what the return needs is stored. The callee's
+// local slots lie below the frame, its empty stack a guard below them.
 struct VMFrameHeader {
     int32_t returnPc;
     uint32_t envCount;
     CInstance* self;
     CInstance* other;
     const CCode* callerScript; // null for the run's own code
-    CVariableList* callerLocals;
+    CVariableList* levelLocals; // the level's own list of locals without a slot, when it has one
     // The translated caller's entry after the call; null: the caller goes on at returnPc. Read by
     // the translated loop alone, in which every translation it can name stays as it is.
     const VMTranslatedInsn* returnEntry;
@@ -75,11 +78,15 @@ struct VMFrameHeader {
     uint32_t argumentCount;     // as the call gave it
     uint32_t keptArguments;     // of them, the ones the frame keeps (at most 16)
     int32_t callerArgCount;     // argument_count before the arguments moved into the global slots
+    uint32_t callerLocalCount;  // the caller's local slots, below its own frame
 };
 constexpr uint32_t FRAME_HEADER_SIZE = sizeof(VMFrameHeader);
 constexpr uint32_t ARGUMENTS_IN_FRAME = 0xFFFFFFFFu;
 // From the frame's start to its arguments.
 constexpr uint32_t FRAME_SIZE = FRAME_HEADER_SIZE + 16 * SCRIPT_ARGUMENT_COUNT;
+// A call lays the frame, the callee's slots (aligned) and the guard below the caller's stack
+// pointer before asking for room: they fit in the headroom that is kept below every stack.
+static_assert(FRAME_SIZE + 8 + VM_LOCAL_SLOT_LIMIT * sizeof(VariableNode) + VM_STACK_GUARD < VM_STACK_HEADROOM);
 
 constexpr int32_t BRANCH_PUMP_MASK = 4095;
 // A region that grew beyond this is given back when its run ends.
@@ -102,17 +109,25 @@ uint32_t g_BranchCounter = 0;
 uint32_t g_StackHighWater = 0;
 int32_t g_LastRunStackBytes = 0;
 
-// A level's local list is made when its code first reaches a local variable: most scripts
-// declare none, and their calls then cost no list at all.
-[[gnu::noinline]] void SpareLocalList(CVariableList* list)
+// A level's list of locals without a slot is made when its code first reaches one: most levels
+// never need it, and their calls then cost no list at all.
+void SpareLocalList(CVariableList* list)
 {
     if (list->Count() > 0) list->Clear();
     g_SpareLocals.push_back(list);
 }
 
-inline void DropLocalList(CVariableList* list)
+// What a level's locals hold, freed as it ends: its slots' values and its list.
+[[gnu::noinline]] void ReleaseLevelLocals(VMRunState& run)
 {
-    if (list != nullptr) SpareLocalList(list);
+    VM_FreeLocalSlots(run.localSlots, VM_SlotCount(run));
+    if (CVariableList* list = VM_LevelList(run)) SpareLocalList(list);
+}
+
+// One test for the common level that holds nothing to free: no slots, no list.
+inline void DropLevelLocals(VMRunState& run)
+{
+    if (run.localCount != 0) ReleaseLevelLocals(run);
 }
 
 uint8_t* RegionEnd(const VMRunState& run) { return run.base + run.size; }
@@ -135,6 +150,7 @@ bool ReplaceRegion(VMRunState& run, uint32_t newSize)
     run.fp = Moved(run.fp, oldEnd, newEnd);
     run.top = Moved(run.top, oldEnd, newEnd);
     run.lowWater = Moved(run.lowWater, oldEnd, newEnd);
+    run.localSlots = reinterpret_cast<VariableNode*>(Moved(reinterpret_cast<uint8_t*>(run.localSlots), oldEnd, newEnd));
     if (VM_ArgumentsInFrame(run)) run.arguments = Moved(run.arguments, oldEnd, newEnd);
     MemoryManager::Free(run.base);
     run.base = fresh;
@@ -313,6 +329,7 @@ ResolvedScript g_ResolvedScripts[RESOLVED_SCRIPTS] = {};
     CCode* code = g_VMScripts.code(index);
     const VMBuffer* buffer = code != nullptr ? code->m_pCode : nullptr;
     bool runnable = buffer != nullptr && buffer->m_pWords != nullptr && buffer->m_Size > 0;
+    if (runnable) VM_FindLocalSlots(buffer); // a call lays out the callee's slots from it
     ResolvedScript& entry = g_ResolvedScripts[static_cast<uint32_t>(index) % RESOLVED_SCRIPTS];
     entry = ResolvedScript{g_OutsideEpoch, index, code, runnable ? buffer : nullptr};
     return &entry;
@@ -419,7 +436,8 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     CInstance* self = run.self;
     CInstance* other = run.other;
     const CCode* callerScript = run.script;
-    CVariableList* callerLocals = run.locals;
+    uint32_t callerLocalCount = run.localCount;
+    uint32_t localCount = static_cast<uint32_t>(code->m_LocalSlots.count); // found when the callee was resolved
     uint8_t* callerFp = run.fp;
     uint32_t envCount = run.envCount;
     int32_t callDepth = run.callDepth;
@@ -433,12 +451,21 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     StoreFrameField(fp, offsetof(VMFrameHeader, self), self);
     StoreFrameField(fp, offsetof(VMFrameHeader, other), other);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerScript), callerScript);
-    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocals), callerLocals);
     StoreFrameField(fp, offsetof(VMFrameHeader, returnEntry), returnEntry);
     StoreFrameField(fp, offsetof(VMFrameHeader, callerFrameOffset), static_cast<uint32_t>(callerFp - fp));
     StoreFrameField(fp, offsetof(VMFrameHeader, savedSlots), ARGUMENTS_IN_FRAME);
     StoreFrameField(fp, offsetof(VMFrameHeader, argumentCount), argc);
     StoreFrameField(fp, offsetof(VMFrameHeader, keptArguments), kept);
+    StoreFrameField(fp, offsetof(VMFrameHeader, callerLocalCount), callerLocalCount);
+    // Most levels have no slots, nor their callers (whose count marks a list of locals too): the
+    // slots' pointer is then not used.
+    if ((localCount | callerLocalCount) != 0) [[unlikely]] {
+        VariableNode* slots = VM_LevelSlots(fp, localCount);
+        VM_ClearSlots(slots, localCount);
+        run.localSlots = slots;
+        run.localCount = localCount;
+        top = reinterpret_cast<uint8_t*>(slots) - VM_STACK_GUARD;
+    }
     std::memset(top, 0, VM_STACK_GUARD);
     run.arguments = sp;
     run.argumentSlots = kept;
@@ -447,7 +474,6 @@ inline void EnterCode(VMRunState& run, const VMBuffer* code)
     // A recursive call runs the code it is in.
     if (callee != callerScript) EnterCode(run, code);
     run.script = callee;
-    run.locals = nullptr;
     run.callDepth = callDepth + 1;
     return top >= run.lowWater;
 }
@@ -517,7 +543,12 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     uint32_t argc = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, argumentCount));
     uint32_t savedSlots = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, savedSlots));
     int32_t callDepth = run.callDepth - 1;
-    DropLocalList(run.locals);
+    uint32_t localCount = run.localCount;
+    uint32_t callerLocalCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerLocalCount));
+    // Most levels have no slots and no list, nor their callers.
+    bool localsMove = (localCount | callerLocalCount) != 0;
+    if (localsMove) [[unlikely]]
+        DropLevelLocals(run);
     if (savedSlots == ARGUMENTS_IN_FRAME)
         FreeStackValues(arguments, FrameField<uint32_t>(fp, offsetof(VMFrameHeader, keptArguments)));
     else
@@ -526,7 +557,6 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     CInstance* self = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, self));
     CInstance* other = FrameField<CInstance*>(fp, offsetof(VMFrameHeader, other));
     const CCode* caller = FrameField<const CCode*>(fp, offsetof(VMFrameHeader, callerScript));
-    CVariableList* callerLocals = FrameField<CVariableList*>(fp, offsetof(VMFrameHeader, callerLocals));
     uint32_t envCount = FrameField<uint32_t>(fp, offsetof(VMFrameHeader, envCount));
     uint8_t* callerFp = fp + FrameField<uint32_t>(fp, offsetof(VMFrameHeader, callerFrameOffset));
     // The caller's arguments are where its own frame says.
@@ -545,10 +575,16 @@ void DoCall(VMRunState& run, uint32_t word, const uint8_t* operand)
     run.self = self;
     run.other = other;
     run.script = caller;
-    run.locals = callerLocals;
+    uint8_t* callerTop = callerFp - VM_STACK_GUARD;
+    if (localsMove) [[unlikely]] {
+        VariableNode* callerLocalSlots = VM_LevelSlots(callerFp, callerLocalCount & ~VM_LEVEL_HAS_LIST);
+        run.localSlots = callerLocalSlots;
+        run.localCount = callerLocalCount;
+        callerTop = reinterpret_cast<uint8_t*>(callerLocalSlots) - VM_STACK_GUARD;
+    }
     run.envCount = envCount;
     run.fp = callerFp;
-    run.top = callerFp - VM_STACK_GUARD;
+    run.top = callerTop;
     run.arguments = callerArguments;
     run.argumentSlots = callerSlots;
     run.sp = sp;
@@ -627,10 +663,9 @@ inline CVariableList* SelfList(VMRunState& run)
     return run.selfList;
 }
 
-// `locals` is the loop's copy of the run's local list.
-inline CVariableList* DirectList(VMRunState& run, CVariableList* locals, int32_t instance, int32_t id)
+// Locals are in slots instead (DirectNode).
+inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
 {
-    if (instance == VM_INSTANCE_LOCAL) return locals;
     if (id < VARIABLE_LIST_BASE) return nullptr;
     switch (instance) {
     case VM_INSTANCE_UNNAMED:
@@ -1034,20 +1069,38 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
     return Value_GetKind(out) == VALUE_REAL;
 }
 
-// How the fast paths find a variable's node in a list: the word loop walks the bucket each time.
+// How the fast paths find a variable's node in a list, and a local's slot: the word loop walks the
+// bucket or the level's slot table each time.
 struct WalkBucket {
     VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
+    // A level has a slot for every id of its code's table.
+    VariableNode* Local(const VMRunState& run, VariableNode* locals, int32_t id) const
+    {
+        int32_t slot = VM_LocalSlotOf(run.code->m_LocalSlots, id);
+        return slot >= 0 ? VM_SetSlot(locals + slot) : nullptr;
+    }
 };
+
+// The node that a plain access by instance reaches without the general path: a set local's slot
+// (`locals` the loop's copy of the level's slots), or a node of a list DirectList reaches; null
+// otherwise.
+template <typename Find>
+[[gnu::always_inline]] inline VariableNode* DirectNode(VMRunState& run, VariableNode* locals, int32_t instance, int32_t id,
+                                                      const Find& find)
+{
+    if (instance == VM_INSTANCE_LOCAL) return find.Local(run, locals, id);
+    CVariableList* list = DirectList(run, instance, id);
+    return list != nullptr ? find(list, id) : nullptr;
+}
 
 // The element that a push of variable `id` with the index on top of the stack and the instance
 // beneath it reads, when it is a real in a list this file reaches; null otherwise.
 template <typename Find = WalkBucket>
-inline const ScriptValue* RealElement(VMRunState& run, CVariableList* locals, const uint8_t* sp, int32_t id,
+[[gnu::always_inline]] inline const ScriptValue* RealElement(VMRunState& run, VariableNode* locals, const uint8_t* sp, int32_t id,
                                       Find find = Find())
 {
     int32_t index = VM_Load<int32_t>(sp);
-    CVariableList* list = DirectList(run, locals, VM_Load<int32_t>(sp + 4), id);
-    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
+    VariableNode* node = DirectNode(run, locals, VM_Load<int32_t>(sp + 4), id, find);
     const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, index) : nullptr;
     return element != nullptr && Value_GetKind(element) == VALUE_REAL ? element : nullptr;
 }
@@ -1202,7 +1255,7 @@ template <uint32_t VALUE_TYPE> [[gnu::always_inline]] inline ScriptValue PoppedV
 // the new stack pointer, or null.
 // Inline: a call costs the loop its registers, more than the body's size.
 template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
-[[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, CVariableList* locals, uint8_t* sp, uint32_t word, uint32_t variable,
+[[gnu::always_inline]] inline uint8_t* FastPop(VMRunState& run, VariableNode* locals, uint8_t* sp, uint32_t word, uint32_t variable,
                         uintptr_t limit, Find find = Find())
 {
     constexpr uint32_t valueSize = FastSize(VALUE_TYPE);
@@ -1214,8 +1267,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
-    CVariableList* list = form != 0 || index >= 0 ? DirectList(run, locals, instance, id) : nullptr;
-    VariableNode* node = list != nullptr ? find(list, id) : nullptr;
+    VariableNode* node = form != 0 || index >= 0 ? DirectNode(run, locals, instance, id, find) : nullptr;
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
     // made, unshared or grown as any store into it.
@@ -1241,7 +1293,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
         words = run.words;                                                                                           \
         size = run.codeSize;                                                                                         \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
-        locals = run.locals;                                                                                         \
+        locals = run.localSlots;                                                                                     \
         run.selfListOf = nullptr;                                                                                    \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
         VM_SET_DISPATCH();                                                                                           \
@@ -1344,7 +1396,7 @@ void RunLoop(VMRunState& run)
     uintptr_t lowWater;
     uintptr_t span;
     const void* const* dispatch;
-    CVariableList* locals;
+    VariableNode* locals;
     int32_t at = 0;
     uint32_t word = 0;
     VM_LOAD();
@@ -1403,8 +1455,9 @@ pushVariable: {
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     if (form == (VM_VAR_INSTANCE_IN_WORD | VM_VAR_NO_INDEX)) {
         int32_t instance = VM_WordShort(word);
-        if (CVariableList* list = DirectList(run, locals, instance, id)) {
-            VariableNode* node = FindNode(list, id);
+        CVariableList* list = instance == VM_INSTANCE_LOCAL ? nullptr : DirectList(run, instance, id);
+        if (instance == VM_INSTANCE_LOCAL || list != nullptr) {
+            VariableNode* node = list != nullptr ? FindNode(list, id) : WalkBucket().Local(run, locals, id);
             if (node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
                 if (dispatch == s_Wide && reinterpret_cast<uintptr_t>(sp) - lowWater >= FUSED_DEPTH) {
                     int32_t after = FusePush(words, pc, size, node->value.real, FusedSource{node, word, variable}, sp);
@@ -1602,7 +1655,7 @@ done:
 
 // The translated form's variable sites. The list a plain variable access reaches, as DirectList
 // finds it, with an unnamed variable's globalvar test remembered at the site until the variables'
-// generation moves. Locals and self, the common ones, are tested first.
+// generation moves. Self, the common one, is tested first; locals are in slots.
 [[gnu::noinline]] CVariableList* OtherSiteList(VMRunState& run, VMTranslatedInsn* insn)
 {
     switch (insn->instance) {
@@ -1619,10 +1672,8 @@ done:
     }
 }
 
-[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, CVariableList* locals, VMTranslatedInsn* insn)
+[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, VMTranslatedInsn* insn)
 {
-    if (insn->instance == VM_INSTANCE_LOCAL) [[likely]]
-        return locals;
     if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
     return OtherSiteList(run, insn);
 }
@@ -1644,15 +1695,25 @@ done:
     return node;
 }
 
+// A local site's slot among the level's slots.
+[[gnu::always_inline]] inline VariableNode* SiteSlot(VariableNode* locals, const VMTranslatedInsn* insn)
+{
+    return reinterpret_cast<VariableNode*>(reinterpret_cast<uint8_t*>(locals) + insn->localOffset);
+}
+
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
-// A remembered node is never null and the variables' generation is never 0, so a hit needs neither
-// the list nor the node tested (a site without a list never hits). LOCAL: the handler knows the
-// site is a local, so its instance needs no test either.
+// A local's is its slot in the level's slots (`locals`), once set: the translation gives a plain
+// local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
+// variables' generation is never 0, so a hit needs neither the list nor the node tested (a site
+// without a list never hits). LOCAL: the handler knows the site is a local, so its instance needs
+// no test either.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
-    CVariableList* list = LOCAL ? locals : SiteList(run, locals, insn);
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return VM_SetSlot(SiteSlot(locals, insn));
+    CVariableList* list = SiteList(run, insn);
     const VMSiteCache& cache = insn->cache;
     if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
         if (cache.node == nullptr) __builtin_unreachable();
@@ -1661,20 +1722,35 @@ template <bool LOCAL = false>
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
+// The same for a read that takes only a real: an unset local's slot holds no real, so the slot
+// needs no test of being set.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline VariableNode* ReadSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                         VMTranslatedInsn* insn)
+{
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return SiteSlot(locals, insn);
+    return PlainSiteNode<false>(run, locals, generation, insn);
+}
+
 // The same for the fast paths of an element's site, whose list comes from the stack.
 struct SiteLookup {
     VMTranslatedInsn* insn;
     uint64_t generation;
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
+    VariableNode* Local(const VMRunState&, VariableNode* locals, int32_t) const
+    {
+        return insn->localOffset >= 0 ? VM_SetSlot(SiteSlot(locals, insn)) : nullptr;
+    }
 };
 
 // The real that a push of a plain variable leaves and the node holding it; false when it holds
 // anything else or is out of reach.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline bool VariableReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool VariableReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
-    VariableNode* found = PlainSiteNode<LOCAL>(run, locals, generation, insn);
+    VariableNode* found = ReadSiteNode<LOCAL>(run, locals, generation, insn);
     if (found == nullptr || Value_GetKind(&found->value) != VALUE_REAL) return false;
     *real = found->value.real;
     *node = found;
@@ -1683,7 +1759,7 @@ template <bool LOCAL = false>
 
 // The same for the first word of a superinstruction, which may also be argumentN (its node null).
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool SiteReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                             VMTranslatedInsn* insn, double* real, VariableNode** node)
 {
     if (!LOCAL && insn->firstKind == VMKind::PushArgument) {
@@ -1737,7 +1813,7 @@ inline VMTranslation* CurrentTranslation(const VMBuffer* code, uint64_t epoch)
 // their first word alone instead. `insn` is the joined entry; LOCAL as for PlainSiteNode, for
 // every site the joined push reaches.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline bool VarConstReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool VarConstReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 VMTranslatedInsn* insn, double* value)
 {
     double left;
@@ -1747,7 +1823,7 @@ template <bool LOCAL = false>
 
 // The second integer and its combination are the entry three words on (a ConstOp of its own).
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline bool VarConstOpReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool VarConstOpReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                   VMTranslatedInsn* insn, double* value)
 {
     const VMTranslatedInsn* second = insn + 3;
@@ -1758,15 +1834,15 @@ template <bool LOCAL = false>
 // The instance is the first word's integer; the index variable's and the element's sites are the
 // second and fourth words' entries.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline const ScriptValue* ElementReadValue(VMRunState& run, CVariableList* locals,
+[[gnu::always_inline]] inline const ScriptValue* ElementReadValue(VMRunState& run, VariableNode* locals,
                                                                   uint64_t generation, VMTranslatedInsn* insn)
 {
     double real;
     VariableNode* indexNode;
     if (!VariableReal<LOCAL>(run, locals, generation, insn + 1, &real, &indexNode)) return nullptr;
     VMTranslatedInsn* element = insn + 3;
-    CVariableList* list = LOCAL ? locals : DirectList(run, locals, insn->constant, element->id);
-    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    VariableNode* node = DirectNode(run, locals, LOCAL ? VM_INSTANCE_LOCAL : insn->constant, element->id,
+                                    SiteLookup{element, generation});
     const ScriptValue* value = node != nullptr ? ElementToRead(&node->value, TruncToInt32(real)) : nullptr;
     return value != nullptr && Value_GetKind(value) == VALUE_REAL ? value : nullptr;
 }
@@ -1774,7 +1850,7 @@ template <bool LOCAL = false>
 // The real of the joined push that VariableCombine takes as its right operand, for each kind of
 // push it joins (the handler is chosen by that kind when the translation is bound).
 template <VMKind PUSHED, bool LOCAL>
-[[gnu::always_inline]] inline bool PushedReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool PushedReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                               VMTranslatedInsn* insn, double* value)
 {
     if constexpr (PUSHED == VMKind::PushVariable) {
@@ -1797,18 +1873,19 @@ template <VMKind PUSHED, bool LOCAL>
 // included). The index variable's and the array's sites are the second and fourth words' entries.
 // The same once the index variable's real is known.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline ScriptValue* ElementToStoreAt(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline ScriptValue* ElementToStoreAt(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                             VMTranslatedInsn* store, double real)
 {
     VMTranslatedInsn* element = store + 3;
     int32_t index = TruncToInt32(real);
-    CVariableList* list = index < 0 ? nullptr : LOCAL ? locals : DirectList(run, locals, store->constant, element->id);
-    VariableNode* node = list != nullptr ? SiteNode(element, list, generation) : nullptr;
+    VariableNode* node = index < 0 ? nullptr
+                                   : DirectNode(run, locals, LOCAL ? VM_INSTANCE_LOCAL : store->constant, element->id,
+                                                SiteLookup{element, generation});
     return node != nullptr ? ElementToOverwrite(&node->value, index) : nullptr;
 }
 
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline ScriptValue* ElementToStore(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                           VMTranslatedInsn* store)
 {
     double real;
@@ -1830,7 +1907,7 @@ template <bool LOCAL = false>
 // A real popped into the plain variable of the pop entry `pop`, as its fast path stores it; false
 // when its list or node is out of reach.
 template <bool LOCAL = false>
-[[gnu::always_inline]] inline bool StoreReal(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::always_inline]] inline bool StoreReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
     VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, pop);
@@ -1852,7 +1929,6 @@ template <bool LOCAL = false>
     do {                                                                                                             \
         sp = run.sp;                                                                                                 \
         lowWater = reinterpret_cast<uintptr_t>(run.lowWater);                                                        \
-        locals = run.locals;                                                                                         \
         generation = g_VariableGeneration;                                                                           \
         span = reinterpret_cast<uintptr_t>(run.top) - lowWater;                                                      \
     } while (0)
@@ -1979,7 +2055,7 @@ struct RegisterExit {
 
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
 // alone until the words go on: they compute in `registers`.
-[[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, CVariableList* locals, uint64_t generation,
+[[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 const VMTranslatedInsn* head, uint8_t* sp)
 {
     static const void* const s_Steps[] = {
@@ -2226,7 +2302,8 @@ bool RunTranslated(VMRunState& run)
     uint8_t* sp;
     uintptr_t lowWater;
     uintptr_t span;
-    CVariableList* locals;
+    // The level's slots, read where a handler needs them: calls and returns change them in the state.
+    VariableNode*& locals = run.localSlots;
     uint64_t generation;
     ScriptValue returned;       // what a level returning inside the loop hands its caller, made
     const uint8_t* returnedAt; // where that value lies
@@ -2299,7 +2376,7 @@ tPushEight:
     VM_T_NEXT();
 
 tPushVariable:
-    if (VariableNode* node = PlainSiteNode(run, locals, generation, ip);
+    if (VariableNode* node = ReadSiteNode(run, locals, generation, ip);
         node != nullptr && Value_GetKind(&node->value) == VALUE_REAL) {
         sp -= 16;
         VM_Store(sp, ScriptValue{node->value.kind, 0, node->value.real});
@@ -2463,7 +2540,6 @@ tCallScript: {
     // A call is never joined with what follows: the entry after it is the next one.
     bool fits = EnterScript(run, sp, ip->nextPc, ip + 1, ip->calleeScript, code, argc);
     VMTranslatedInsn* first = ip->calleeEntry;
-    locals = nullptr;
     if (!fits) {
         run.sp = run.top;
         run.insnStart = ip->at; // where a stack that cannot grow stops the run
@@ -2509,9 +2585,8 @@ leaveScript: {
         if (index < 0) goto afterCallOut;
         entry = caller->insns.data() + index;
     }
-    locals = run.locals;
     span = reinterpret_cast<uintptr_t>(run.top) - lowWater;
-    generation = g_VariableGeneration; // the level's local list may have been emptied
+    generation = g_VariableGeneration; // the level's list of locals without a slot may have been emptied
     // The place lies among the items the caller pushed, or just below them for a call without any.
     VM_T_JUMP(entry);
 }
@@ -2884,13 +2959,25 @@ const char* VM_RunText(const VMRunState& run) { return run.script != nullptr ? r
 
 CVariableList* VM_MakeLocals(VMRunState& run)
 {
+    CVariableList* list = nullptr;
     if (g_SpareLocals.empty()) {
-        run.locals = new CVariableList();
+        list = new CVariableList();
     } else {
-        run.locals = g_SpareLocals.back();
+        list = g_SpareLocals.back();
         g_SpareLocals.pop_back();
     }
-    return run.locals;
+    if (run.callDepth == 0)
+        run.runLocals = list;
+    else
+        StoreFrameField(run.fp, offsetof(VMFrameHeader, levelLocals), list);
+    run.localCount |= VM_LEVEL_HAS_LIST;
+    return list;
+}
+
+CVariableList* VM_LevelList(const VMRunState& run)
+{
+    if (!(run.localCount & VM_LEVEL_HAS_LIST)) return nullptr;
+    return run.callDepth == 0 ? run.runLocals : FrameField<CVariableList*>(run.fp, offsetof(VMFrameHeader, levelLocals));
 }
 
 void VM_Error(VMRunState& run, const char* format, ...)
@@ -2952,12 +3039,16 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     VMRegion& region = RegionFor(run.runDepth);
     run.base = region.base;
     run.size = region.size;
-    run.initialTop = RegionEnd(run) - VM_STACK_GUARD;
-    std::memset(run.initialTop, 0, VM_STACK_GUARD);
-    run.sp = run.top = run.lowWater = run.initialTop;
-    // The run's own level has no frame: its place is the region's end, a guard above its empty
-    // stack as every level's frame is, so that a return finds the caller's empty stack one way.
+    // The run's own level has no frame: its place is the region's end, its local slots and a guard
+    // above its empty stack as below every level's frame, so that a return finds the caller's empty
+    // stack one way.
     run.fp = RegionEnd(run);
+    run.localCount = static_cast<uint32_t>(VM_FindLocalSlots(code).count); // no list yet
+    run.localSlots = VM_LevelSlots(run.fp, run.localCount);
+    run.initialTop = reinterpret_cast<uint8_t*>(run.localSlots) - VM_STACK_GUARD;
+    std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    VM_ClearSlots(run.localSlots, run.localCount);
+    run.sp = run.top = run.lowWater = run.initialTop;
     run.arguments = VM_GlobalArguments();
     run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
     run.self = self;
@@ -2972,7 +3063,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.savedArgCount = g_ScriptArgumentCount;
     run.previous = g_pVMRun;
     g_pVMRun = &run;
-    run.locals = nullptr;
+    run.runLocals = nullptr;
     NoteOutsideCode();
 
     if (!RunTranslated(run)) RunLoop(run);
@@ -2981,7 +3072,7 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     g_ScriptArgumentCount = run.savedArgCount;
     uint32_t taken = TakeResult(run, result);
     g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
-    DropLocalList(run.locals);
+    DropLevelLocals(run);
     g_pVMRun = run.previous;
     --g_RunDepth;
     ReleaseLargeRegion(run.runDepth);
@@ -3010,13 +3101,19 @@ void VM_ReportVariables(tagIConsole* console)
     const VMRunState* run = g_pVMRun;
     if (run == nullptr || console == nullptr) return;
     std::string rule(92, '-');
-    auto block = [&](const CVariableList* list, const char* title) {
-        if (list == nullptr || list->Count() == 0) return;
+    auto heading = [&](const char* title) {
         console->Output("%s\n", rule.c_str());
         console->Output("%s", title);
+    };
+    auto block = [&](const CVariableList* list, const char* title) {
+        if (list == nullptr || list->Count() == 0) return;
+        heading(title);
         list->DebugDump(console);
     };
-    block(run->locals, "Local Variables : \n");
+    // The level's locals as its named list would hold them.
+    std::vector<const VariableNode*> locals = VM_LocalsInListOrder(*run);
+    if (!locals.empty()) heading("Local Variables : \n");
+    for (const VariableNode* node : locals) Variable_DumpNode(console, node);
     block(run->self != nullptr ? run->instances->Variables(run->self) : nullptr, "Self Variables : \n");
     block(Variable_GlobalList(), "Global Variables : \n");
 }

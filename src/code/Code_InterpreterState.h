@@ -9,8 +9,10 @@
 
 #include "base/Base_Console.h"
 #include "code/Code_Bytecode.h"
+#include "code/Code_Emitter.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Value.h"
+#include "variable/Variable_List.h"
 
 class CCode;
 class CInstance;
@@ -116,7 +118,8 @@ struct VMRunState {
     // Apart from pc, so that the loop's saving of the two is not built as one vector store.
     int32_t insnStart; // where the instruction being executed starts
     const CCode* script; // the script whose code runs; null for the run's own code
-    CVariableList* locals;
+    // The run's own level's list of locals without a slot (VM_LevelList).
+    CVariableList* runLocals;
     // The level's arguments (argument 0 first, `argumentSlots` of them, the rest real 0): in its
     // frame while they stay there, else the global argument slots (VM_GlobalArguments, all 16), so
     // that reading one never asks where they are.
@@ -145,6 +148,12 @@ struct VMRunState {
     uint8_t exited;   // exit at level 0: no result
     uint8_t stopped;  // an error stopped the run
     VMRunState* previous;
+
+    // The level's local slots (its code's VMLocalSlots, in that order), below its frame, and their
+    // count with VM_LEVEL_HAS_LIST set while the level has a list of locals without a slot; the
+    // pointer means nothing while the count is 0.
+    VariableNode* localSlots;
+    uint32_t localCount;
 };
 
 // The innermost running state, or null.
@@ -202,9 +211,74 @@ inline void VM_SettleArguments(VMRunState& run)
     if (VM_ArgumentsInFrame(run)) VM_MoveArgumentsToGlobals(run);
 }
 
-// The level's local variable list, made on first use.
+// Marks a level's local count while the level has a list of locals without a slot; the list lies
+// in the level's frame (the run's own level: in the run state).
+constexpr uint32_t VM_LEVEL_HAS_LIST = 0x80000000u;
+inline uint32_t VM_SlotCount(const VMRunState& run) { return run.localCount & ~VM_LEVEL_HAS_LIST; }
+
+// The level's list of locals without a slot, or null; VM_Locals makes it on first use.
+CVariableList* VM_LevelList(const VMRunState& run);
 CVariableList* VM_MakeLocals(VMRunState& run);
-inline CVariableList* VM_Locals(VMRunState& run) { return run.locals != nullptr ? run.locals : VM_MakeLocals(run); }
+inline CVariableList* VM_Locals(VMRunState& run)
+{
+    return run.localCount & VM_LEVEL_HAS_LIST ? VM_LevelList(run) : VM_MakeLocals(run);
+}
+
+// A level's `count` local slots, just below its frame at `fp` (the run's own level: the region's
+// end), 8-aligned: regions end 16-aligned and move as a whole, so the slots of a frame are found
+// again from it. A level without slots has its empty stack a guard below the frame, as before.
+inline VariableNode* VM_LevelSlots(uint8_t* fp, uint32_t count)
+{
+    if (count == 0) return reinterpret_cast<VariableNode*>(fp);
+    uintptr_t at = reinterpret_cast<uintptr_t>(fp) - uintptr_t{count} * sizeof(VariableNode);
+    return reinterpret_cast<VariableNode*>(at & ~uintptr_t{7});
+}
+
+// A slot that holds a value (a local the level set), or null: one never set reads and is written
+// by the general routines, as a local missing from a list is.
+inline VariableNode* VM_SetSlot(VariableNode* slot) { return slot->spare != 0 ? slot : nullptr; }
+
+// An unset slot's value has a kind that no value has, so that a fast path testing for a real
+// passes over it without asking whether it was set; the general routines give it real 0 when set.
+constexpr uint32_t VM_UNSET_SLOT_KIND = VALUE_KIND_MASK;
+inline void VM_ClearSlots(VariableNode* slots, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        slots[i].value = ScriptValue{VM_UNSET_SLOT_KIND, 0, 0.0};
+        slots[i].id = 0;
+        slots[i].spare = 0;
+    }
+}
+
+// The running level's slot of local `id`, set or not; null when the local has none.
+inline VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id)
+{
+    int32_t slot = VM_LocalSlotOf(run.code->m_LocalSlots, id);
+    return slot >= 0 && static_cast<uint32_t>(slot) < VM_SlotCount(run) ? run.localSlots + slot : nullptr;
+}
+
+// A local read and written as the level's named list would (unset ones included), in its slot or
+// in the list of those without one. A set slot, the common case, is read here.
+bool VM_ReadUnsetOrListedLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out);
+inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue* out)
+{
+    VariableNode* slot = VM_LocalSlot(run, id);
+    if (slot == nullptr || slot->spare == 0) return VM_ReadUnsetOrListedLocal(run, id, index, out);
+    g_ArrayError.flag = 0;
+    return Value_GetArrayElement(out, &slot->value, index);
+}
+void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
+
+// The level's locals in the order its named list would hold them, bucket by bucket, the latest set
+// first in each: the debugger's view and the error report.
+std::vector<const VariableNode*> VM_LocalsInListOrder(const VMRunState& run);
+
+// What a level's slots hold, freed as emptying a list frees its values.
+void VM_FreeLocalSlotValues(VariableNode* slots, uint32_t count);
+inline void VM_FreeLocalSlots(VariableNode* slots, uint32_t count)
+{
+    if (count != 0) VM_FreeLocalSlotValues(slots, count);
+}
 
 // The value of a stack item of the type as a script value (the item's text moves into it).
 ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type);

@@ -9,6 +9,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_InterpreterState.h"
+#include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -150,9 +151,27 @@ VMKind KindOf(VMTranslatedInsn& insn, const uint8_t* operand)
     }
 }
 
+// A variable's slot among the level's locals, from the buffer's table.
+void AssignLocalSlot(VMTranslatedInsn& insn, const VMLocalSlots& slots)
+{
+    switch (insn.kind) {
+    case VMKind::PushVariable:
+    case VMKind::PopVariable:
+    case VMKind::PushElement:
+    case VMKind::PopElement: break;
+    default: return;
+    }
+    int32_t slot = VM_LocalSlotOf(slots, insn.id);
+    insn.localOffset = slot >= 0 ? slot * static_cast<int32_t>(sizeof(VariableNode)) : -1;
+    bool plainLocal = (insn.kind == VMKind::PushVariable || insn.kind == VMKind::PopVariable) &&
+                      insn.instance == VM_INSTANCE_LOCAL;
+    if (!plainLocal || slot >= 0) return;
+    insn.kind = insn.kind == VMKind::PushVariable ? VMKind::PushGeneral : VMKind::PopGeneral;
+}
+
 // Every instruction in code order. An instruction whose operand would run past the end is left to
 // the plain loop, which reports it; so are words that only partly lie inside the code.
-void DecodeAll(VMTranslation& t)
+void DecodeAll(VMTranslation& t, const VMLocalSlots& slots)
 {
     int32_t at = 0;
     while (at < t.size) {
@@ -165,6 +184,7 @@ void DecodeAll(VMTranslation& t)
             insn.word = VM_ReadWord(t.words, static_cast<uint32_t>(at));
             insn.nextPc = at + VM_InstructionSize(insn.word);
             insn.kind = insn.nextPc > t.size ? VMKind::Handover : KindOf(insn, t.words + at + 4);
+            AssignLocalSlot(insn, slots);
         }
         t.indexOfWord[static_cast<size_t>(at / 4)] = static_cast<int32_t>(t.insns.size());
         t.insns.push_back(insn);
@@ -434,6 +454,8 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t pushed = 0xFF;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
+        // A local without a slot is the general routines' (its entry says so; this keeps it so).
+        if (insn.instance == VM_INSTANCE_LOCAL && insn.localOffset < 0) return false;
         step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
         break;
@@ -499,6 +521,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     }
     case VMKind::PopVariable:
         if (state.depth < 1 || top != insn.valueType) return false;
+        if (insn.instance == VM_INSTANCE_LOCAL && insn.localOffset < 0) return false;
         step.step = VMRegisterStep::Store;
         step.left = static_cast<uint8_t>(state.depth - 1);
         state.depth -= 1;
@@ -639,7 +662,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     t->epoch = g_VMCodeEpoch;
     t->indexOfWord.assign(static_cast<size_t>(t->size + 3) / 4, -1);
     t->insns.reserve(static_cast<size_t>(t->size) / 4 + 1);
-    DecodeAll(*t);
+    DecodeAll(*t, VM_FindLocalSlots(buffer));
     ResolveBranches(*t);
     JoinSequences(*t);
     JoinLonger(*t);

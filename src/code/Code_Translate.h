@@ -183,6 +183,10 @@ struct VMTranslatedInsn {
     int32_t registerFirst = -1;
     uint32_t registerBytes = 0;
     const VMRegisterStepInsn* registerSteps = nullptr;
+    // Where a variable's slot lies among its level's local slots (VMLocalSlots), in bytes from the
+    // first, or -1. A plain local's site always has one: a local without a slot is left to the
+    // general routines.
+    int32_t localOffset = -1;
 };
 
 struct VMTranslation {

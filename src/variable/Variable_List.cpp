@@ -140,6 +140,11 @@ bool CVariableList::GetVar(int32_t id, int32_t index, ScriptValue* out)
 {
     g_ArrayError.flag = 0;
     if (VariableNode* node = Find(id)) return Value_GetArrayElement(out, &node->value, index);
+    return Variable_ReadUnset(out);
+}
+
+bool Variable_ReadUnset(ScriptValue* out)
+{
     if (g_GameOptions.unsetVariableIsError) {
         Value_SetReal(out, VARIABLE_UNSET_VALUE);
         return false;
@@ -216,15 +221,18 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
 void CVariableList::DebugDump(tagIConsole* console) const
 {
     for (VariableNode* head : m_Buckets) {
-        for (VariableNode* node = head; node != nullptr; node = node->next) {
-            char prefix[64];
-            std::snprintf(prefix, sizeof prefix, "(%d) = ", node->id);
-            std::string line = Code_Variable_Find_Name(node->id);
-            line += prefix;
-            DumpWriter writer{line};
-            Value_Walk(&node->value, writer, DUMP_LIMIT, DUMP_LIMIT);
-            line += '\n';
-            console->Output("%s", line.c_str());
-        }
+        for (VariableNode* node = head; node != nullptr; node = node->next) Variable_DumpNode(console, node);
     }
+}
+
+void Variable_DumpNode(tagIConsole* console, const VariableNode* node)
+{
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "(%d) = ", node->id);
+    std::string line = Code_Variable_Find_Name(node->id);
+    line += prefix;
+    DumpWriter writer{line};
+    Value_Walk(&node->value, writer, DUMP_LIMIT, DUMP_LIMIT);
+    line += '\n';
+    console->Output("%s", line.c_str());
 }

@@ -20,7 +20,7 @@ struct VariableNode {
     VariableNode* nextAll; // next in the list's chain of every node; links the free list too
     ScriptValue value;
     int32_t id;
-    int32_t spare;
+    int32_t spare; // a script level's local: the order in which the level set it, from 1
 };
 
 class CVariableList {
@@ -71,6 +71,13 @@ extern uint64_t g_VariableGeneration;
 
 // The bucket of an identifier (identifiers are never negative).
 inline int32_t Variable_Bucket(int32_t id) { return static_cast<int32_t>(static_cast<uint32_t>(id) % VARIABLE_BUCKETS); }
+
+// What reading a variable that was never set gives: real 0 (true), or, when the game's option says
+// so, 12345678.9 (false).
+bool Variable_ReadUnset(ScriptValue* out);
+
+// One variable as the debug dump writes it: "name(id) = value".
+void Variable_DumpNode(tagIConsole* console, const VariableNode* node);
 
 // Nodes waiting on the shared free list (for tests and the memory report).
 int32_t Variable_FreeNodeCount();

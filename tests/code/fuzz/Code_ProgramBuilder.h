@@ -3,8 +3,10 @@
 // every computation and conversion, with blocks, forward branches, calls, arrays, rotations), so the
 // code is well formed as compiled game code is, while the values, indices, instance targets and the
 // errors they raise are the input's. With counting loops on, the builder also writes bounded loops
-// over a local or self counter, the variable-and-integer sequences that the translated form joins,
-// and statements over numbers that it computes in registers.
+// over a local or self counter, the variable-and-integer sequences that the translated form joins
+// and statements over numbers that it computes in registers, and sets locals enough to pass a
+// level's slots. Every program ends by reporting its level's locals (and the self and global
+// variables) as an error report lists them.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +45,9 @@ void FirstArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, 
     Value_Copy(result, &g_ScriptArguments[0]);
 }
 
+// The calling level's locals, then self's and the global variables, on the script console.
+void ReportRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_ReportVariables(ScriptConsole); }
+
 // Builds assembly from the input. Stack letters: d f i l b s as in the code, and for variables r
 // (holds a real), g (holds a text) or v (not known).
 class Builder {
@@ -53,6 +58,8 @@ public:
     {
         while (m_At < m_Size && m_Ops < 160) Step(0);
         while (!m_Stack.empty()) Pop();
+        if (m_Loops) ManyLocals();
+        Emit("call.i fz_report 0\npopz.v");
         if (Byte() & 1) Emit("push.d 1.5\nconv.d.v");
         return m_Source;
     }
@@ -289,6 +296,25 @@ private:
         Emit(done + ":");
     }
 
+    // Up to 15 more locals, by the input's length (no byte is spent): with the others, more than a
+    // level's slots hold; the last few read back, texts and arrays among them.
+    void ManyLocals()
+    {
+        int32_t count = static_cast<int32_t>(m_Size % 16);
+        for (int32_t i = 0; i < count; ++i) {
+            std::string name = "fz_p" + std::to_string(i);
+            if (i % 5 == 3)
+                Emit("push.s \"p\"\nconv.s.v\npop.v.v local." + name);
+            else if (i % 5 == 4)
+                Emit("push.e " + std::to_string(i) + "\nconv.i.v\npush.e -7\npush.e " + std::to_string(i) +
+                     "\npop.v.v stack." + name + "[]");
+            else
+                Emit("push.e " + std::to_string(i) + "\npop.v.i local." + name);
+        }
+        for (int32_t i = count > 3 ? count - 3 : 0; i < count; ++i)
+            Emit("push.v local.fz_p" + std::to_string(i) + "\npopz.v");
+    }
+
     // A variable of any kind combined with an integer (0 included), the result stored back into it,
     // left on the stack or branched on.
     void Joined(size_t floor)
@@ -504,7 +530,8 @@ private:
 
 // The scripts that built programs call (100000 + index). The second calls itself with two
 // arguments read where each level keeps them, down to six levels, with a local that must survive
-// each call and a built-in at the bottom that makes the arguments settle, and argument_count read
+// each call and built-ins at the bottom that report the level's locals and make the arguments
+// settle, and argument_count read
 // by each level after the call returns; the third leaves early
 // through exit or runs off its end, by its argument count. The fourth is fib(argument0) (bounded
 // to 6) with argument1 returned at the bottom and the two calls' results subtracted: argument tests,
@@ -517,7 +544,7 @@ const char* const SCRIPT_SOURCES[] = {
     "push.v self.argument1\npush.v self.argument0\nadd.v.v\n"
     "push.v local.fz_l\npush.e 1\nsub.i.v\ncall.i 100001 2\n"
     "push.v local.fz_l\nadd.v.v\npush.v self.argument_count\nadd.v.v\nret.v\n"
-    "base:\ncall.i fz_first 0\npush.v self.argument1\nadd.v.v\nret.v\n"),
+    "base:\ncall.i fz_report 0\npopz.v\ncall.i fz_first 0\npush.v self.argument1\nadd.v.v\nret.v\n"),
     ("push.v self.argument0\npop.v.v global.fz_c\npush.v self.argument_count\npush.e 1\nsgt.i.v\nbf end\n"
     "push.e 4\nexit.i\nend:\n"),
     ("push.v self.argument0\npush.e 6\nsgt.i.v\nbt base\n"
@@ -542,6 +569,7 @@ struct Setup {
         for (int32_t i = 0; i < 3; ++i) world.Add(100001 + i, 1 + i % 2)->marked = i == 2;
         Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_first", FirstArgumentRoutine, 0);
+        Function_Add("fz_report", ReportRoutine, 0);
         vmtest::RegisterArgumentVariables();
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
