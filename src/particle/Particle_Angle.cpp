@@ -197,6 +197,11 @@ float Particle_Atan2(float y, float x)
     return InQuadrant(z, m);
 }
 
+bool Particle_Atan2Four(const float* y, const float* x, float* out)
+{
+    return FourOrdinary(y, x, out);
+}
+
 void Particle_Atan2Block(const float* y, const float* x, float* out, int32_t n)
 {
     int32_t i = 0;

@@ -193,6 +193,11 @@ void Particle_SinCos(float radians, float* sine, float* cosine)
     LibrarySinCos(radians, sine, cosine);
 }
 
+bool Particle_SinCosFour(const float* radians, float* sine, float* cosine)
+{
+    return TheForm() == Form::Fused && HasAvx2AndFma() && FourFused(radians, sine, cosine);
+}
+
 void Particle_SinCosBlock(const float* radians, float* sine, float* cosine, int32_t n)
 {
     int32_t i = 0;

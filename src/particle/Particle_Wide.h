@@ -1,0 +1,36 @@
+// The update's step for eight particles at once, on processors with AVX2: the particles' records are
+// turned into eight-lane columns, stepped lane by lane with the very operations, in the very order,
+// of the one-at-a-time step (no fused multiply-add, no reassociation), and turned back. It takes only
+// the common case (one type without wiggles, no attractors, none dying, every angle of the ordinary
+// cases of the particles' own arctangent, sine and cosine) and leaves the rest, untouched, to the
+// one-at-a-time step.
+#pragma once
+
+#include <cstdint>
+
+#include "particle/Particle_Type.h"
+
+constexpr int32_t PARTICLE_WIDE_LANES = 8;
+
+// What the wide step needs of a run of particles of one type, worked out once per run.
+struct ParticleWideRun {
+    int32_t typeIndex = -1;
+    const ParticleType* type = nullptr;
+    // The type's gravity as a motion vector, and whether it has any.
+    bool gravity = false;
+    float gravityX = 0.0f, gravityY = 0.0f;
+    // The life pass is done in the walk: each particle is aged first.
+    bool ages = false;
+    // The appearance is taken in the walk: size and alpha (a fading colour is the caller's).
+    bool appearance = false;
+};
+
+// Whether the update uses the wide step: the processor runs it and it is not switched off (the
+// tests switch it off to compare the update with the one-at-a-time step alone).
+bool Particle_WideStepAvailable();
+void Particle_SetWideStep(bool on);
+// Whether a type's particles can take the wide step at all (no wiggles).
+bool Particle_WideStepTakes(const ParticleType& type);
+// Steps the eight particles from `eight` (all of run.typeIndex) as the one-at-a-time step would:
+// true when done; false, with nothing changed, when one of them is not of the common case.
+bool Particle_WideStep(Particle* eight, const ParticleWideRun& run);
