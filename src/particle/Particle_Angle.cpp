@@ -2,7 +2,7 @@
 
 #include <bit>
 #include <cmath>
-#include <emmintrin.h>
+#include <cstring>
 
 namespace {
 
@@ -71,98 +71,84 @@ float InQuadrant(float z, int32_t m)
     }
 }
 
-__m128 Select(__m128 mask, __m128 yes, __m128 no)
+// N lanes of floats and of 32-bit integers (the compiler's vector types: their operators work lane
+// by lane with the scalar operations' rounding, and a comparison gives -1 or 0 in each lane).
+template <int N> struct Lanes {
+    typedef float F __attribute__((vector_size(4 * N)));
+    typedef int32_t I __attribute__((vector_size(4 * N)));
+};
+
+// Whether no lane of a mask is set.
+template <typename I> [[gnu::always_inline]] inline bool NoneSet(I mask)
 {
-    return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
+    int32_t any = 0;
+    for (size_t i = 0; i < sizeof(I) / 4; ++i) any |= mask[i];
+    return any == 0;
 }
 
-__m128 Lookup(const float table[4], __m128i id)
-{
-    alignas(16) int32_t ids[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(ids), id);
-    return _mm_setr_ps(table[ids[0]], table[ids[1]], table[ids[2]], table[ids[3]]);
-}
-
-__m128i Magnitude(__m128 value)
-{
-    return _mm_and_si128(_mm_castps_si128(value), _mm_set1_epi32(0x7fffffff));
-}
-
-// Whether each lane is of the ordinary case the block works out four at a time: both finite and not
-// zero, x not 1, and |y / x| of a size the series itself handles (not below 2^-29, not from 2^25), so
-// that none of the routine's special answers applies. All four lanes ordinary gives 15.
-int32_t OrdinaryLanes(__m128 y, __m128 x, __m128 t)
-{
-    __m128i ix = Magnitude(x), iy = Magnitude(y), it = _mm_castps_si128(t);
-    __m128i zero = _mm_setzero_si128();
-    // The exponents' difference beyond 60 either way takes the routine's shortcuts.
-    __m128i k = _mm_srai_epi32(_mm_sub_epi32(iy, ix), 23);
-    __m128i kOut = _mm_or_si128(_mm_cmpgt_epi32(k, _mm_set1_epi32(60)), _mm_cmplt_epi32(k, _mm_set1_epi32(-60)));
-    __m128i special = _mm_or_si128(_mm_cmpeq_epi32(ix, zero), _mm_cmpeq_epi32(iy, zero));
-    special = _mm_or_si128(special, _mm_cmpgt_epi32(ix, _mm_set1_epi32(0x7f7fffff)));
-    special = _mm_or_si128(special, _mm_cmpgt_epi32(iy, _mm_set1_epi32(0x7f7fffff)));
-    special = _mm_or_si128(special, _mm_cmpeq_epi32(_mm_castps_si128(x), _mm_set1_epi32(0x3f800000)));
-    special = _mm_or_si128(special, kOut);
-    special = _mm_or_si128(special, _mm_cmplt_epi32(it, _mm_set1_epi32(0x31000000)));
-    special = _mm_or_si128(special, _mm_cmpgt_epi32(it, _mm_set1_epi32(0x4bffffff)));
-    return 15 & ~_mm_movemask_ps(_mm_castsi128_ps(special));
-}
-
-// Four ordinary lanes: each lane performs the scalar routine's operations on its own interval's
+// N ordinary lanes at once: each lane performs the scalar routine's operations on its own interval's
 // numerator and denominator, chosen before the one division (the interval below 7/16 divides by 1,
-// which changes nothing). False, with nothing stored, when a lane is not ordinary.
+// which changes nothing), and its own anchor. A lane is ordinary when both are finite and not zero, x
+// is not 1, and |y / x| is of a size the series itself handles (not below 2^-29, not from 2^25), so
+// that none of the routine's special answers applies. False, with nothing stored, when a lane is not
+// ordinary.
+template <int N> [[gnu::always_inline]] inline bool Ordinary(const float* ys, const float* xs, float* out)
+{
+    typedef typename Lanes<N>::F F;
+    typedef typename Lanes<N>::I I;
+    F y, x;
+    std::memcpy(&y, ys, sizeof y);
+    std::memcpy(&x, xs, sizeof x);
+    const I magnitudeBits = I{} + 0x7fffffff;
+    I ix = I(x) & magnitudeBits, iy = I(y) & magnitudeBits;
+    F t = F(I(y / x) & magnitudeBits);
+    I it = I(t);
+    // The exponents' difference beyond 60 either way takes the routine's shortcuts.
+    I k = (iy - ix) >> 23;
+    I special = (k > 60) | (k < -60) | (ix == 0) | (iy == 0) | (ix > 0x7f7fffff) | (iy > 0x7f7fffff);
+    special |= (I(x) == 0x3f800000) | (it < 0x31000000) | (it > 0x4bffffff);
+    if (!NoneSet(special)) return false;
+    I in0 = it < 0x3f300000, in1 = it < 0x3f980000, in2 = it < 0x401c0000, small = it < 0x3ee00000;
+    F one = F{} + 1.0f, half3 = F{} + 1.5f;
+    F num = in2 ? t - half3 : F{} - 1.0f;
+    F den = in2 ? one + half3 * t : t;
+    num = in1 ? t - one : num;
+    den = in1 ? t + one : den;
+    num = in0 ? (F{} + 2.0f) * t - one : num;
+    den = in0 ? F{} + 2.0f + t : den;
+    num = small ? t : num;
+    den = small ? one : den;
+    F r = num / den;
+    const float* a = COEFFICIENTS;
+    F z = r * r;
+    F w = z * z;
+    F s1 = a[8] + w * a[10];
+    s1 = a[6] + w * s1;
+    s1 = a[4] + w * s1;
+    s1 = a[2] + w * s1;
+    s1 = z * (a[0] + w * s1);
+    F s2 = a[7] + w * a[9];
+    s2 = a[5] + w * s2;
+    s2 = a[3] + w * s2;
+    s2 = w * (a[1] + w * s2);
+    F series = r * (s1 + s2);
+    // The interval's anchor (small lanes take the series alone).
+    F hi = in0 ? F{} + ATAN_HI[0] : in1 ? F{} + ATAN_HI[1] : in2 ? F{} + ATAN_HI[2] : F{} + ATAN_HI[3];
+    F lo = in0 ? F{} + ATAN_LO[0] : in1 ? F{} + ATAN_LO[1] : in2 ? F{} + ATAN_LO[2] : F{} + ATAN_LO[3];
+    F angle = small ? r - series : hi - ((series - lo) - r);
+    // The quadrant: y negative flips the sign; x negative takes pi - (z - lo) or (z - lo) - pi.
+    I yNegative = I(y) >> 31;
+    F lowered = angle - PI_LOW;
+    F left = yNegative ? lowered - PI : PI - lowered;
+    F right = F(I(angle) ^ (yNegative & int32_t(0x80000000u)));
+    F result = (I(x) >> 31) ? left : right;
+    std::memcpy(out, &result, sizeof result);
+    return true;
+}
+
 bool FourOrdinary(const float* ys, const float* xs, float* out)
 {
-    const __m128 signBit = _mm_set1_ps(-0.0f);
-    __m128 y = _mm_loadu_ps(ys), x = _mm_loadu_ps(xs);
-    __m128 t = _mm_andnot_ps(signBit, _mm_div_ps(y, x));
-    if (OrdinaryLanes(y, x, t) != 15) return false;
-    __m128i bits = _mm_castps_si128(t);
-    __m128 in0 = _mm_castsi128_ps(_mm_cmplt_epi32(bits, _mm_set1_epi32(0x3f300000)));
-    __m128 in1 = _mm_castsi128_ps(_mm_cmplt_epi32(bits, _mm_set1_epi32(0x3f980000)));
-    __m128 in2 = _mm_castsi128_ps(_mm_cmplt_epi32(bits, _mm_set1_epi32(0x401c0000)));
-    __m128 small = _mm_castsi128_ps(_mm_cmplt_epi32(bits, _mm_set1_epi32(0x3ee00000)));
-    const __m128 one = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f), half3 = _mm_set1_ps(1.5f);
-    __m128 num = Select(in2, _mm_sub_ps(t, half3), _mm_set1_ps(-1.0f));
-    __m128 den = Select(in2, _mm_add_ps(one, _mm_mul_ps(half3, t)), t);
-    num = Select(in1, _mm_sub_ps(t, one), num);
-    den = Select(in1, _mm_add_ps(t, one), den);
-    num = Select(in0, _mm_sub_ps(_mm_mul_ps(two, t), one), num);
-    den = Select(in0, _mm_add_ps(two, t), den);
-    num = Select(small, t, num);
-    den = Select(small, one, den);
-    __m128 r = _mm_div_ps(num, den);
-    const float* a = COEFFICIENTS;
-    auto c = [](float v) { return _mm_set1_ps(v); };
-    __m128 z = _mm_mul_ps(r, r);
-    __m128 w = _mm_mul_ps(z, z);
-    __m128 s1 = _mm_add_ps(c(a[8]), _mm_mul_ps(w, c(a[10])));
-    s1 = _mm_add_ps(c(a[6]), _mm_mul_ps(w, s1));
-    s1 = _mm_add_ps(c(a[4]), _mm_mul_ps(w, s1));
-    s1 = _mm_add_ps(c(a[2]), _mm_mul_ps(w, s1));
-    s1 = _mm_mul_ps(z, _mm_add_ps(c(a[0]), _mm_mul_ps(w, s1)));
-    __m128 s2 = _mm_add_ps(c(a[7]), _mm_mul_ps(w, c(a[9])));
-    s2 = _mm_add_ps(c(a[5]), _mm_mul_ps(w, s2));
-    s2 = _mm_add_ps(c(a[3]), _mm_mul_ps(w, s2));
-    s2 = _mm_mul_ps(w, _mm_add_ps(c(a[1]), _mm_mul_ps(w, s2)));
-    __m128 series = _mm_mul_ps(r, _mm_add_ps(s1, s2));
-    __m128 nearZero = _mm_sub_ps(r, series);
-    // The interval's index: 0 to 3 by how many bounds |y / x| reaches (small lanes take 0 and are
-    // replaced below).
-    __m128i id = _mm_add_epi32(_mm_set1_epi32(3), _mm_add_epi32(_mm_castps_si128(in0),
-                                                                  _mm_add_epi32(_mm_castps_si128(in1),
-                                                                                _mm_castps_si128(in2))));
-    id = _mm_andnot_si128(_mm_castps_si128(small), id);
-    __m128 anchored = _mm_sub_ps(Lookup(ATAN_HI, id), _mm_sub_ps(_mm_sub_ps(series, Lookup(ATAN_LO, id)), r));
-    __m128 angle = Select(small, nearZero, anchored);
-    // The quadrant: y negative flips the sign; x negative takes pi - (z - lo) or (z - lo) - pi.
-    __m128 yNegative = _mm_castsi128_ps(_mm_srai_epi32(_mm_castps_si128(y), 31));
-    __m128 xNegative = _mm_castsi128_ps(_mm_srai_epi32(_mm_castps_si128(x), 31));
-    __m128 lowered = _mm_sub_ps(angle, c(PI_LOW));
-    __m128 left = Select(yNegative, _mm_sub_ps(lowered, c(PI)), _mm_sub_ps(c(PI), lowered));
-    __m128 right = _mm_xor_ps(angle, _mm_and_ps(yNegative, signBit));
-    _mm_storeu_ps(out, Select(xNegative, left, right));
-    return true;
+    return Ordinary<4>(ys, xs, out);
 }
 
 } // namespace
@@ -200,6 +186,11 @@ float Particle_Atan2(float y, float x)
 bool Particle_Atan2Four(const float* y, const float* x, float* out)
 {
     return FourOrdinary(y, x, out);
+}
+
+__attribute__((target("avx2"))) bool Particle_Atan2Eight(const float* y, const float* x, float* out)
+{
+    return Ordinary<8>(y, x, out);
 }
 
 void Particle_Atan2Block(const float* y, const float* x, float* out, int32_t n)

@@ -134,13 +134,13 @@ WIDE bool SinCos(__m256 radians, __m256* sine, __m256* cosine)
     return true;
 }
 
-// atan2(y, x) of eight lanes, four at a time; false when a lane is not of the ordinary case.
+// atan2(y, x) of eight lanes; false when a lane is not of the ordinary case.
 WIDE bool Atan2(__m256 y, __m256 x, __m256* angle)
 {
     alignas(32) float ys[8], xs[8], out[8];
     _mm256_store_ps(ys, y);
     _mm256_store_ps(xs, x);
-    if (!Particle_Atan2Four(ys, xs, out) || !Particle_Atan2Four(ys + 4, xs + 4, out + 4)) return false;
+    if (!Particle_Atan2Eight(ys, xs, out)) return false;
     *angle = _mm256_load_ps(out);
     return true;
 }
