@@ -227,15 +227,6 @@ void Step(const MotionVector& v, float speed, Particle& p)
     p.y += -p.trigSin * speed + v.oy;
 }
 
-// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
-// life, and particles born together come in runs of the same age and life.
-struct AppearanceMemo {
-    const ParticleType* type = nullptr;
-    int32_t age = 0, life = 0;
-    uint32_t colour = 0;
-    float alpha = 0.0f;
-};
-
 // Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
 // the particle's own colour or, at birth, draw one.
 bool ColourFollowsAge(const ParticleType& t, const Particle& p)
@@ -246,7 +237,7 @@ bool ColourFollowsAge(const ParticleType& t, const Particle& p)
 // A particle's appearance for its age: size, colour and alpha, looked up by runs of one type.
 struct Appearance {
     TypeLookup lookup;
-    AppearanceMemo memo;
+    ParticleFade memo;
     void Of(Particle& p)
     {
         const ParticleType* t = lookup.Of(p.type);
@@ -257,15 +248,9 @@ struct Appearance {
             p.alpha = Particle_Alpha(*t, p);
             return;
         }
-        Fade(*t, p);
+        memo.For(*t, p.age, p.life);
         p.colour = memo.colour;
         p.alpha = memo.alpha;
-    }
-    // The memo brought to the particle's fade (a grown particle of a fading type).
-    void Fade(const ParticleType& t, const Particle& p)
-    {
-        if (memo.type != &t || memo.age != p.age || memo.life != p.life)
-            memo = {&t, p.age, p.life, Particle_Colour(t, p), Particle_Alpha(t, p)};
     }
 };
 
@@ -333,6 +318,7 @@ struct MotionWalk {
     {
         // Attractors act on each particle by its own position: those systems go one at a time.
         wideOn = Particle_WideStepAvailable() && system->attractors.empty();
+        wide.fourTrig = Particle_SinCosFourAvailable();
         wide.ages = dead != nullptr;
         wide.appearance = appearance != nullptr;
     }
@@ -377,6 +363,8 @@ struct MotionWalk {
         if (wide.gravity) gravity.For(*wide.type);
         wide.gravityX = gravity.x;
         wide.gravityY = gravity.y;
+        bool fades = wide.type->colourMode == PT_COLOUR_TWO || wide.type->colourMode == PT_COLOUR_THREE;
+        wide.fade = appearance != nullptr && fades ? &appearance->memo : nullptr;
     }
 
     // The eight particles from `start` by the wide step; false, with nothing changed, when it does not
@@ -385,15 +373,7 @@ struct MotionWalk {
     {
         Particle* eight = system->Live() + start;
         if (eight->type != wide.typeIndex) WideRunOf(eight->type);
-        if (!wideTakes || !Particle_WideStep(eight, wide)) return false;
-        const ParticleType& t = *wide.type;
-        if (appearance != nullptr && (t.colourMode == PT_COLOUR_TWO || t.colourMode == PT_COLOUR_THREE)) {
-            for (int32_t j = 0; j < PARTICLE_WIDE_LANES; ++j) {
-                appearance->Fade(t, eight[j]);
-                eight[j].colour = appearance->memo.colour;
-            }
-        }
-        return true;
+        return wideTakes && Particle_WideStep(eight, wide);
     }
 };
 

@@ -18,3 +18,5 @@ void Particle_SinCosBlock(const float* radians, float* sine, float* cosine, int3
 // and the library allow it and all four angles are of the short cases (from 2^-12 up to 120); false,
 // with nothing stored, otherwise.
 bool Particle_SinCosFour(const float* radians, float* sine, float* cosine);
+// Whether the processor and the library allow the four-at-a-time case at all.
+bool Particle_SinCosFourAvailable();

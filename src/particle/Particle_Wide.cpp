@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <immintrin.h>
 
-#include "particle/Particle_Angle.h"
+#include "particle/Particle_AngleLanes.h"
 #include "particle/Particle_Trig.h"
+#include "particle/Particle_TrigLanes.h"
 
 namespace {
 
@@ -20,7 +21,9 @@ static_assert(offsetof(Particle, alpha) == 48 && offsetof(Particle, size) == 52 
 static_assert(offsetof(Particle, trigKept) == 64 && offsetof(Particle, trigDirection) == 68 &&
               offsetof(Particle, trigCos) == 72 && offsetof(Particle, trigSin) == 76);
 
-#define WIDE __attribute__((target("avx2")))
+// The sine and cosine of the wide step are the fused form's, so it is built for fused multiply-add
+// too; the build never fuses separate multiplications and additions of its own.
+#define WIDE __attribute__((target("avx2,fma")))
 #define WIDE_STEP [[gnu::always_inline]] inline WIDE
 
 // Four fields of eight records as four columns of eight lanes: lanes 0 to 3 hold records 0 to 3,
@@ -123,24 +126,26 @@ WIDE_STEP __m256 Radians(__m256 degrees)
     return _mm256_div_ps(_mm256_mul_ps(degrees, Broadcast(PARTICLE_PI)), Broadcast(180.0f));
 }
 
-// Sine and cosine of eight angles, four at a time; false when a lane is not of the short cases.
-WIDE bool SinCos(__m256 radians, __m256* sine, __m256* cosine)
+// Sine and cosine of eight angles, four at a time; false when the fused form is not the library's or
+// a lane is not of the short cases.
+WIDE_STEP bool SinCos(const ParticleWideRun& run, __m256 radians, __m256* sine, __m256* cosine)
 {
+    if (!run.fourTrig) return false;
     alignas(32) float in[8], s[8], c[8];
     _mm256_store_ps(in, radians);
-    if (!Particle_SinCosFour(in, s, c) || !Particle_SinCosFour(in + 4, s + 4, c + 4)) return false;
+    if (!particle_lanes::FourFused(in, s, c) || !particle_lanes::FourFused(in + 4, s + 4, c + 4)) return false;
     *sine = _mm256_load_ps(s);
     *cosine = _mm256_load_ps(c);
     return true;
 }
 
 // atan2(y, x) of eight lanes; false when a lane is not of the ordinary case.
-WIDE bool Atan2(__m256 y, __m256 x, __m256* angle)
+WIDE_STEP bool Atan2(__m256 y, __m256 x, __m256* angle)
 {
     alignas(32) float ys[8], xs[8], out[8];
     _mm256_store_ps(ys, y);
     _mm256_store_ps(xs, x);
-    if (!Particle_Atan2Eight(ys, xs, out)) return false;
+    if (!particle_lanes::Ordinary<8>(ys, xs, out)) return false;
     *angle = _mm256_load_ps(out);
     return true;
 }
@@ -189,7 +194,7 @@ WIDE_STEP bool Move(Lanes& l, const ParticleWideRun& run)
     __m256 keptDirection = l.trig.c[1], cosine = l.trig.c[2], sine = l.trig.c[3];
     if (run.gravity) {
         if (!All(_mm256_and_si256(kept, SameBits(keptDirection, direction))) &&
-            !SinCos(Radians(direction), &sine, &cosine))
+            !SinCos(run, Radians(direction), &sine, &cosine))
             return false;
         kept = _mm256_set1_epi32(-1);
         keptDirection = direction;
@@ -210,7 +215,7 @@ WIDE_STEP bool Move(Lanes& l, const ParticleWideRun& run)
         direction = _mm256_blendv_ps(wrapped, direction, inRange);
     }
     if (!All(_mm256_and_si256(kept, SameBits(keptDirection, direction))) &&
-        !SinCos(Radians(direction), &sine, &cosine))
+        !SinCos(run, Radians(direction), &sine, &cosine))
         return false;
     l.place.c[2] = x;
     l.place.c[3] = y;
@@ -223,6 +228,28 @@ WIDE_STEP bool Move(Lanes& l, const ParticleWideRun& run)
                                        _mm256_set1_epi32(1));
     l.trig = {{Floats(keptWord), direction, cosine, sine}};
     return true;
+}
+
+// The colours of a fading type: one look-up when the eight share their age and life, as particles
+// born together do, else one each.
+WIDE_STEP __m256 FadeColours(const Lanes& l, const ParticleType& t, ParticleFade& fade)
+{
+    __m256i age = Ints(l.head.c[2]), life = Ints(l.head.c[3]);
+    int32_t firstAge = _mm256_extract_epi32(age, 0), firstLife = _mm256_extract_epi32(life, 0);
+    __m256i same = _mm256_and_si256(_mm256_cmpeq_epi32(age, _mm256_set1_epi32(firstAge)),
+                                    _mm256_cmpeq_epi32(life, _mm256_set1_epi32(firstLife)));
+    if (All(same)) {
+        fade.For(t, firstAge, firstLife);
+        return Floats(_mm256_set1_epi32(int32_t(fade.colour)));
+    }
+    alignas(32) int32_t ages[8], lives[8], colours[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ages), age);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lives), life);
+    for (int32_t j = 0; j < 8; ++j) {
+        fade.For(t, ages[j], lives[j]);
+        colours[j] = int32_t(fade.colour);
+    }
+    return _mm256_load_ps(reinterpret_cast<const float*>(colours));
 }
 
 // Size and alpha for the new age (lanes of a grown age and a life above 0).
@@ -248,6 +275,7 @@ WIDE bool Step(Particle* eight, const ParticleWideRun& run)
     l.motion = Load(eight, MOTION);
     l.trig = Load(eight, TRIG);
     if (!Move(l, run)) return false;
+    if (run.fade != nullptr) l.motion.c[3] = FadeColours(l, *run.type, *run.fade);
     Store(eight, HEAD, l.head);
     Store(eight, PLACE, l.place);
     Store(eight, MOTION, l.motion);
@@ -264,9 +292,18 @@ bool g_WideStepOn = true;
 
 } // namespace
 
+void ParticleFade::For(const ParticleType& t, int32_t particleAge, int32_t particleLife)
+{
+    if (type == &t && age == particleAge && life == particleLife) return;
+    Particle p;
+    p.age = particleAge;
+    p.life = particleLife;
+    *this = {&t, particleAge, particleLife, Particle_Colour(t, p), Particle_Alpha(t, p)};
+}
+
 bool Particle_WideStepAvailable()
 {
-    static const bool processor = __builtin_cpu_supports("avx2");
+    static const bool processor = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return processor && g_WideStepOn;
 }
 

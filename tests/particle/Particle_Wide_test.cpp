@@ -13,6 +13,7 @@
 #include "base/Base_Random.h"
 #include "particle/Particle_Elements.h"
 #include "particle/Particle_System.h"
+#include "particle/Particle_Trig.h"
 #include "particle/Particle_Wide.h"
 
 namespace {
@@ -160,7 +161,8 @@ TEST_F(ParticleWideTest, ScenesStepAsWithTheWideStepOff)
 // as they were, byte for byte.
 TEST_F(ParticleWideTest, TakesTheCommonCaseAndLeavesTheRestUntouched)
 {
-    if (!Particle_WideStepAvailable()) GTEST_SKIP() << "the processor has no AVX2";
+    if (!Particle_WideStepAvailable() || !Particle_SinCosFourAvailable())
+        GTEST_SKIP() << "the processor has no AVX2 and fused multiply-add";
     Random_Seed(3);
     int32_t sys = ParticleSystem_Create();
     int32_t t = ParticleType_Create();
@@ -179,6 +181,7 @@ TEST_F(ParticleWideTest, TakesTheCommonCaseAndLeavesTheRestUntouched)
     run.gravity = true;
     run.gravityX = std::cos(270.0f * PARTICLE_PI / 180.0f) * 0.2f;
     run.gravityY = -std::sin(270.0f * PARTICLE_PI / 180.0f) * 0.2f;
+    run.fourTrig = true;
     run.ages = true;
     struct Refusal {
         const char* name;
