@@ -27,7 +27,7 @@ template <int N> struct Lanes {
 };
 
 // Whether no lane of a mask is set.
-template <typename I> [[gnu::always_inline]] inline bool NoneSet(I mask)
+template <typename I> [[gnu::always_inline]] inline bool NoneSet(const I& mask)
 {
     int32_t any = 0;
     for (size_t i = 0; i < sizeof(I) / 4; ++i) any |= mask[i];

@@ -87,11 +87,6 @@ WIDE_STEP bool All(__m256i mask)
     return _mm256_movemask_ps(Floats(mask)) == 0xFF;
 }
 
-WIDE_STEP bool AllFloats(__m256 mask)
-{
-    return _mm256_movemask_ps(mask) == 0xFF;
-}
-
 WIDE_STEP __m256 Broadcast(float value)
 {
     return _mm256_set1_ps(value);
