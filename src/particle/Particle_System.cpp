@@ -385,7 +385,7 @@ void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<in
     for (int32_t i = 0; i < count;) {
         bool wide = walk.wideOn && count - i >= PARTICLE_WIDE_LANES && walk.Wide(i);
         // The particles left behind go one at a time, in order, so the dead are listed in order.
-        if (wide) walk.OneAtATime(from, i);
+        if (wide && from < i) walk.OneAtATime(from, i);
         i = std::min(i + PARTICLE_WIDE_LANES, count);
         if (wide) from = i;
         else if (i - from >= MOTION_BLOCK) {

@@ -287,9 +287,8 @@ bool g_WideStepOn = true;
 
 } // namespace
 
-void ParticleFade::For(const ParticleType& t, int32_t particleAge, int32_t particleLife)
+void ParticleFade::Refresh(const ParticleType& t, int32_t particleAge, int32_t particleLife)
 {
-    if (type == &t && age == particleAge && life == particleLife) return;
     Particle p;
     p.age = particleAge;
     p.life = particleLife;

@@ -20,7 +20,11 @@ struct ParticleFade {
     int32_t age = 0, life = 0;
     uint32_t colour = 0;
     float alpha = 0.0f;
-    void For(const ParticleType& t, int32_t particleAge, int32_t particleLife);
+    void For(const ParticleType& t, int32_t particleAge, int32_t particleLife)
+    {
+        if (type != &t || age != particleAge || life != particleLife) Refresh(t, particleAge, particleLife);
+    }
+    void Refresh(const ParticleType& t, int32_t particleAge, int32_t particleLife);
 };
 
 // What the wide step needs of a run of particles of one type, worked out once per run.
