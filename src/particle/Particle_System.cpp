@@ -248,7 +248,7 @@ struct Appearance {
             p.alpha = Particle_Alpha(*t, p);
             return;
         }
-        memo.For(*t, p.age, p.life);
+        memo.For(*t, p);
         p.colour = memo.colour;
         p.alpha = memo.alpha;
     }

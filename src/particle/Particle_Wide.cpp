@@ -292,8 +292,9 @@ void ParticleFade::Refresh(const ParticleType& t, int32_t particleAge, int32_t p
     Particle p;
     p.age = particleAge;
     p.life = particleLife;
-    *this = {&t, particleAge, particleLife, Particle_Colour(t, p), Particle_Alpha(t, p)};
+    Refresh(t, p);
 }
+
 
 bool Particle_WideStepAvailable()
 {

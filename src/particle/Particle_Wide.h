@@ -20,9 +20,22 @@ struct ParticleFade {
     int32_t age = 0, life = 0;
     uint32_t colour = 0;
     float alpha = 0.0f;
+    bool Holds(const ParticleType& t, int32_t particleAge, int32_t particleLife) const
+    {
+        return type == &t && age == particleAge && life == particleLife;
+    }
+    // Brought to a particle's age and life; the second form makes a record of them when needed.
+    void For(const ParticleType& t, const Particle& p)
+    {
+        if (!Holds(t, p.age, p.life)) Refresh(t, p);
+    }
     void For(const ParticleType& t, int32_t particleAge, int32_t particleLife)
     {
-        if (type != &t || age != particleAge || life != particleLife) Refresh(t, particleAge, particleLife);
+        if (!Holds(t, particleAge, particleLife)) Refresh(t, particleAge, particleLife);
+    }
+    void Refresh(const ParticleType& t, const Particle& p)
+    {
+        *this = {&t, p.age, p.life, Particle_Colour(t, p), Particle_Alpha(t, p)};
     }
     void Refresh(const ParticleType& t, int32_t particleAge, int32_t particleLife);
 };
