@@ -326,7 +326,8 @@ struct MotionWalk {
     // Steps the particles from `from` up to `to` one at a time, a block after another.
     void OneAtATime(int32_t from, int32_t to)
     {
-        for (int32_t start = from; start < to; start += MOTION_BLOCK) OneBlock(start, std::min(MOTION_BLOCK, to - start));
+        for (int32_t start = from; start < to; start += MOTION_BLOCK)
+            OneBlock(start, std::min(MOTION_BLOCK, to - start));
     }
 
     void OneBlock(int32_t start, int32_t n)

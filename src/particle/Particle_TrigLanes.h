@@ -29,7 +29,8 @@ constexpr int32_t TOP_TINY = 0x398, TOP_UNREDUCED = 0x3f4, TOP_SHORT = 0x42f;
 
 // Four angles, all of the short cases, in the fused form; false, with nothing stored, when a lane is
 // of another case. Each lane performs the scalar form's operations.
-[[gnu::always_inline]] inline __attribute__((target("avx2,fma"))) bool FourFused(const float* radians, float* sine, float* cosine)
+[[gnu::always_inline]] inline __attribute__((target("avx2,fma"))) bool FourFused(const float* radians, float* sine,
+                                                                                  float* cosine)
 {
     __m128 in = _mm_loadu_ps(radians);
     __m128i top = _mm_and_si128(_mm_srli_epi32(_mm_castps_si128(in), 20), _mm_set1_epi32(0x7ff));

@@ -22,7 +22,8 @@ static_assert(offsetof(Particle, trigKept) == 64 && offsetof(Particle, trigDirec
               offsetof(Particle, trigCos) == 72 && offsetof(Particle, trigSin) == 76);
 
 // The sine and cosine of the wide step are the fused form's, so it is built for fused multiply-add
-// too; the build never fuses separate multiplications and additions of its own.
+// too; its own multiplications and additions stay separate, as the build never contracts them
+// (-ffp-contract=off).
 #define WIDE __attribute__((target("avx2,fma")))
 #define WIDE_STEP [[gnu::always_inline]] inline WIDE
 
@@ -40,9 +41,15 @@ WIDE_STEP Columns Transpose(__m256 r0, __m256 r1, __m256 r2, __m256 r3)
              _mm256_shuffle_ps(t1, t3, 0xEE)}};
 }
 
+// The sixteen bytes at `offset` of a record.
 WIDE_STEP const float* At(const Particle* eight, int32_t record, size_t offset)
 {
     return reinterpret_cast<const float*>(reinterpret_cast<const char*>(eight + record) + offset);
+}
+
+WIDE_STEP float* At(Particle* eight, int32_t record, size_t offset)
+{
+    return reinterpret_cast<float*>(reinterpret_cast<char*>(eight + record) + offset);
 }
 
 // Records k and k + 4 as the low and high halves of a row.
@@ -53,8 +60,8 @@ WIDE_STEP __m256 Row(const Particle* eight, int32_t k, size_t offset)
 
 WIDE_STEP void PutRow(Particle* eight, int32_t k, size_t offset, __m256 row)
 {
-    _mm_storeu_ps(const_cast<float*>(At(eight, k, offset)), _mm256_castps256_ps128(row));
-    _mm_storeu_ps(const_cast<float*>(At(eight, k + 4, offset)), _mm256_extractf128_ps(row, 1));
+    _mm_storeu_ps(At(eight, k, offset), _mm256_castps256_ps128(row));
+    _mm_storeu_ps(At(eight, k + 4, offset), _mm256_extractf128_ps(row, 1));
 }
 
 // The rows are written out one by one: a loop over them would keep them on the stack.
@@ -294,7 +301,6 @@ void ParticleFade::Refresh(const ParticleType& t, int32_t particleAge, int32_t p
     p.life = particleLife;
     Refresh(t, p);
 }
-
 
 bool Particle_WideStepAvailable()
 {

@@ -1,9 +1,9 @@
-// The update's step for eight particles at once, on processors with AVX2 and fused multiply-add: the particles' records are
-// turned into eight-lane columns, stepped lane by lane with the very operations, in the very order,
-// of the one-at-a-time step (no fused multiply-add, no reassociation), and turned back. It takes only
-// the common case (one type without wiggles, no attractors, none dying, every angle of the ordinary
-// cases of the particles' own arctangent, sine and cosine) and leaves the rest, untouched, to the
-// one-at-a-time step.
+// The update's step for eight particles at once, on processors with AVX2 and fused multiply-add:
+// the particles' records are turned into eight-lane columns, stepped lane by lane with the very
+// operations, in the very order, of the one-at-a-time step (no fused multiply-add where it has none,
+// no reassociation), and turned back. It takes only the common case (one type without wiggles, no
+// attractors, none dying, every angle of the ordinary cases of the particles' own arctangent, sine
+// and cosine) and leaves the rest, untouched, to the one-at-a-time step.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +12,9 @@
 
 constexpr int32_t PARTICLE_WIDE_LANES = 8;
 
-// The colour and alpha of a fading type (two or three colours) for an age and a life, kept for the
-// next particle: both depend on nothing else, and particles born together come in runs of one age
-// and life.
+// The colour and alpha of a fading type (two or three colours) for a grown particle's age and life, kept
+// for the next particle: both depend on nothing else, and particles born together come in runs of one
+// age and life.
 struct ParticleFade {
     const ParticleType* type = nullptr;
     int32_t age = 0, life = 0;
@@ -56,8 +56,8 @@ struct ParticleWideRun {
     ParticleFade* fade = nullptr;
 };
 
-// Whether the update uses the wide step: the processor runs it (AVX2 and fused multiply-add) and it is not switched off (the
-// tests switch it off to compare the update with the one-at-a-time step alone).
+// Whether the update uses the wide step: the processor runs it (AVX2 and fused multiply-add) and it
+// is not switched off (the tests switch it off to compare the update with the one-at-a-time step).
 bool Particle_WideStepAvailable();
 void Particle_SetWideStep(bool on);
 // Whether a type's particles can take the wide step at all (no wiggles).
