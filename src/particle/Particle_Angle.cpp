@@ -9,7 +9,6 @@ namespace {
 
 using namespace particle_lanes;
 
-
 constexpr float PI_OVER_4 = 7.8539818525e-01f;
 constexpr float PI_OVER_2 = 1.5707963705e+00f;
 constexpr float TINY = 1.0e-30f;

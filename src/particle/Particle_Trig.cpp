@@ -10,7 +10,6 @@ namespace {
 
 using namespace particle_lanes;
 
-
 // The routine's steps are inlined into each form's entry, so that the fused form's entry built for
 // processors with fused multiply-add performs them as single instructions.
 #define TRIG_STEP [[gnu::always_inline]] inline
