@@ -11,6 +11,7 @@
 #include "particle/Particle_Effect.h"
 #include "particle/Particle_Elements.h"
 #include "particle/Particle_Trig.h"
+#include "particle/Particle_Wide.h"
 
 namespace {
 
@@ -226,15 +227,6 @@ void Step(const MotionVector& v, float speed, Particle& p)
     p.y += -p.trigSin * speed + v.oy;
 }
 
-// Colour and alpha of the last particle worked out: both depend only on the type, the age and the
-// life, and particles born together come in runs of the same age and life.
-struct AppearanceMemo {
-    const ParticleType* type = nullptr;
-    int32_t age = 0, life = 0;
-    uint32_t colour = 0;
-    float alpha = 0.0f;
-};
-
 // Only the two- and three-colour fades of a grown particle are a function of its age; the others keep
 // the particle's own colour or, at birth, draw one.
 bool ColourFollowsAge(const ParticleType& t, const Particle& p)
@@ -245,7 +237,7 @@ bool ColourFollowsAge(const ParticleType& t, const Particle& p)
 // A particle's appearance for its age: size, colour and alpha, looked up by runs of one type.
 struct Appearance {
     TypeLookup lookup;
-    AppearanceMemo memo;
+    ParticleFade memo;
     void Of(Particle& p)
     {
         const ParticleType* t = lookup.Of(p.type);
@@ -256,9 +248,7 @@ struct Appearance {
             p.alpha = Particle_Alpha(*t, p);
             return;
         }
-        if (memo.type != t || memo.age != p.age || memo.life != p.life) {
-            memo = {t, p.age, p.life, Particle_Colour(*t, p), Particle_Alpha(*t, p)};
-        }
+        memo.For(*t, p);
         p.colour = memo.colour;
         p.alpha = memo.alpha;
     }
@@ -307,20 +297,42 @@ void StepDirections(Particle* block, int32_t n, MotionBlock& m)
     }
 }
 
-// With `dead`, each particle is first aged, the life pass when no type spawns: one whose life is over
-// is not moved, and its place is added to `dead` for the removal. With `appearance`, each block's
-// particles take their appearance once moved, when nothing acts on them between the two passes. So
-// the array may be walked once for the life, the motion and the appearance.
-void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<int32_t>* dead)
-{
+// The walk of the motion pass. With `dead`, each particle is first aged, the life pass when no type
+// spawns: one whose life is over is not moved, and its place is added to `dead` for the removal.
+// With `appearance`, the particles take their appearance once moved, when nothing acts on them
+// between the two passes. So the array may be walked once for the life, the motion and the
+// appearance. Eight particles at a time take the wide step where they can; the others go a block at
+// a time, one particle after another.
+struct MotionWalk {
+    ParticleSystem* system;
+    Appearance* appearance;
+    std::vector<int32_t>* dead;
     Gravity gravity;
     TypeLookup lookup;
-    // Nothing is created in this pass, so the array stays where it is.
-    Particle* particles = system->Live();
     MotionBlock m;
-    for (int32_t start = 0; start < system->count; start += MOTION_BLOCK) {
-        int32_t n = std::min(MOTION_BLOCK, system->count - start);
-        Particle* block = particles + start;
+    bool wideOn = false;
+    bool wideTakes = false;
+    ParticleWideRun wide;
+
+    MotionWalk(ParticleSystem* s, Appearance* a, std::vector<int32_t>* d) : system(s), appearance(a), dead(d)
+    {
+        // Attractors act on each particle by its own position: those systems go one at a time.
+        wideOn = Particle_WideStepAvailable() && system->attractors.empty();
+        wide.fourTrig = Particle_SinCosFourAvailable();
+        wide.ages = dead != nullptr;
+        wide.appearance = appearance != nullptr;
+    }
+
+    // Steps the particles from `from` up to `to` one at a time, a block after another.
+    void OneAtATime(int32_t from, int32_t to)
+    {
+        for (int32_t start = from; start < to; start += MOTION_BLOCK)
+            OneBlock(start, std::min(MOTION_BLOCK, to - start));
+    }
+
+    void OneBlock(int32_t start, int32_t n)
+    {
+        Particle* block = system->Live() + start;
         for (int32_t j = 0; j < n; ++j) {
             MotionVector& v = m.vectors[j];
             v.made = false;
@@ -340,6 +352,49 @@ void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<in
             for (int32_t j = 0; j < n; ++j)
                 if (block[j].alive) appearance->Of(block[j]);
     }
+
+    // The run of the first particle's type for the wide step.
+    void WideRunOf(int32_t typeIndex)
+    {
+        wide.typeIndex = typeIndex;
+        wide.type = ParticleType_Record(typeIndex);
+        wideTakes = wide.type != nullptr && Particle_WideStepTakes(*wide.type);
+        if (!wideTakes) return;
+        wide.gravity = wide.type->gravityAmount != 0.0f;
+        if (wide.gravity) gravity.For(*wide.type);
+        wide.gravityX = gravity.x;
+        wide.gravityY = gravity.y;
+        bool fades = wide.type->colourMode == PT_COLOUR_TWO || wide.type->colourMode == PT_COLOUR_THREE;
+        wide.fade = appearance != nullptr && fades ? &appearance->memo : nullptr;
+    }
+
+    // The eight particles from `start` by the wide step; false, with nothing changed, when it does not
+    // take them.
+    bool Wide(int32_t start)
+    {
+        Particle* eight = system->Live() + start;
+        if (eight->type != wide.typeIndex) WideRunOf(eight->type);
+        return wideTakes && Particle_WideStep(eight, wide);
+    }
+};
+
+void UpdateMotion(ParticleSystem* system, Appearance* appearance, std::vector<int32_t>* dead)
+{
+    // Nothing is created in this pass, so the array stays where it is.
+    MotionWalk walk(system, appearance, dead);
+    int32_t count = system->count, from = 0;
+    for (int32_t i = 0; i < count;) {
+        bool wide = walk.wideOn && count - i >= PARTICLE_WIDE_LANES && walk.Wide(i);
+        // The particles left behind go one at a time, in order, so the dead are listed in order.
+        if (wide && from < i) walk.OneAtATime(from, i);
+        i = std::min(i + PARTICLE_WIDE_LANES, count);
+        if (wide) from = i;
+        else if (i - from >= MOTION_BLOCK) {
+            walk.OneAtATime(from, i);
+            from = i;
+        }
+    }
+    walk.OneAtATime(from, count);
 }
 
 // Removes the particles at the listed places (in ascending order), keeping the order of the others.

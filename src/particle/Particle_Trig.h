@@ -14,3 +14,9 @@
 void Particle_SinCos(float radians, float* sine, float* cosine);
 // sine[i] and cosine[i] of radians[i] for i < n.
 void Particle_SinCosBlock(const float* radians, float* sine, float* cosine, int32_t n);
+// The four-at-a-time case alone: sine[i] and cosine[i] of radians[i] for i < 4 when the processor
+// and the library allow it and all four angles are of the short cases (from 2^-12 up to 120); false,
+// with nothing stored, otherwise.
+bool Particle_SinCosFour(const float* radians, float* sine, float* cosine);
+// Whether the processor and the library allow the four-at-a-time case at all.
+bool Particle_SinCosFourAvailable();

@@ -1,5 +1,6 @@
 // The particles' arctangent against the C library's atan2f: every branch of the routine, the block's
-// four-at-a-time path and its fall-back to one at a time must give the library's bits.
+// four-at-a-time path and its fall-back to one at a time, and the eight-at-a-time entry, must give the
+// library's bits.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -33,7 +34,28 @@ float FromBits(uint32_t bits)
                                          << Bits(x) << "]): library " << Bits(library) << ", ours " << Bits(ours);
 }
 
-// Both entries over the pairs, the block in runs of four and a ragged tail.
+// The eight-lane entry over the pairs in runs of eight: a run it takes gives the library's bits, one
+// it refuses is left as it was (and holds a lane that is not ordinary).
+void ExpectEightsAsLibrary(const std::vector<float>& ys, const std::vector<float>& xs)
+{
+    if (!__builtin_cpu_supports("avx2")) return;
+    constexpr float UNTOUCHED = 12345.0f;
+    for (size_t i = 0; i + 8 <= ys.size(); i += 8) {
+        float eight[8] = {UNTOUCHED, UNTOUCHED, UNTOUCHED, UNTOUCHED, UNTOUCHED, UNTOUCHED, UNTOUCHED, UNTOUCHED};
+        bool taken = Particle_Atan2Eight(&ys[i], &xs[i], eight);
+        bool four[2] = {false, false};
+        float ignored[4];
+        for (size_t half = 0; half < 2; ++half)
+            four[half] = Particle_Atan2Four(&ys[i + 4 * half], &xs[i + 4 * half], ignored);
+        ASSERT_EQ(four[0] && four[1], taken) << "eight from index " << i << " taken as its two fours are";
+        for (size_t j = 0; j < 8; ++j) {
+            if (taken) ASSERT_TRUE(SameAsLibrary(ys[i + j], xs[i + j], eight[j])) << "eight, index " << i + j;
+            else ASSERT_EQ(Bits(UNTOUCHED), Bits(eight[j])) << "refused eight, index " << i + j;
+        }
+    }
+}
+
+// Every entry over the pairs: one at a time, the block in runs of four and a ragged tail, and eights.
 void ExpectLibraryBits(const std::vector<float>& ys, const std::vector<float>& xs)
 {
     std::vector<float> block(ys.size());
@@ -42,6 +64,7 @@ void ExpectLibraryBits(const std::vector<float>& ys, const std::vector<float>& x
         ASSERT_TRUE(SameAsLibrary(ys[i], xs[i], Particle_Atan2(ys[i], xs[i])));
         ASSERT_TRUE(SameAsLibrary(ys[i], xs[i], block[i])) << "block, index " << i;
     }
+    ExpectEightsAsLibrary(ys, xs);
 }
 
 // Values at the routine's bounds: the reduction intervals (7/16, 11/16, 19/16, 39/16), the smallest
