@@ -142,10 +142,11 @@ TEST_F(Routes, QuadsGiveTheirTrianglesPixels)
 }
 
 // Blending is left off for a draw only where every fragment has full alpha and the factors keep
-// the source as it is: each case is drawn over a gradient with the depth test on (the old path,
-// blending as the states say) and without, and must give the same pixels; the case says whether
-// the second draw went without blending.
-TEST_F(Routes, BlendingLeftOffOnlyWhereItCannotChangeAPixel)
+// the source as it is, and the vertex colour is left out of the program only where every vertex
+// is opaque white: each case is drawn over a gradient with the depth test on (the old path,
+// blending and colour as the states say) and without, and must give the same pixels; the case says
+// whether the second draw went without blending.
+TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
 {
     // 32 x 32 opaque texels on a 64 x 64 page (the rest clear), one half transparent at (20, 5)
     // and one clear at (25, 25).
@@ -186,6 +187,7 @@ TEST_F(Routes, BlendingLeftOffOnlyWhereItCannotChangeAPixel)
     const Case cases[] = {
         {"opaque texels", page, 64, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
         {"opaque texels tinted", page, 64, 0, 16, 1, 0xFF40C080u, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels all but white", page, 64, 0, 0, 1, 0xFFFFFFFEu, D3DBLEND_INVSRCALPHA, true},
         {"opaque texels over zero", page, 64, 0, 0, 1, WHITE, D3DBLEND_ZERO, true},
         {"a half-transparent texel", page, 64, 16, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
         {"a clear texel", page, 64, 16, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
@@ -194,6 +196,7 @@ TEST_F(Routes, BlendingLeftOffOnlyWhereItCannotChangeAPixel)
         {"scaled", page, 64, 0, 0, 2, WHITE, D3DBLEND_INVSRCALPHA, false},
         {"adding", page, 64, 0, 0, 1, WHITE, D3DBLEND_ONE, false},
         {"untextured", nullptr, 0, 0, 0, 1, RED, D3DBLEND_INVSRCALPHA, true},
+        {"untextured white", nullptr, 0, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
         {"untextured half transparent", nullptr, 0, 0, 0, 1, 0x80FF0000u, D3DBLEND_INVSRCALPHA, false},
         {"drawn into after its upload", target, 32, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
     };
@@ -219,6 +222,9 @@ TEST_F(Routes, BlendingLeftOffOnlyWhereItCannotChangeAPixel)
             std::vector<Pixel> got = ReadScreen(90, 90, 60, 60);
             if (!depth) {
                 EXPECT_EQ(c.blendOff, !glIsEnabled(GL_BLEND)) << c.what;
+                GLint program = 0;
+                glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+                EXPECT_EQ(c.colour != WHITE, glGetAttribLocation(GLuint(program), "aColour") >= 0) << c.what;
                 EXPECT_EQ(0, std::memcmp(before.data(), got.data(), got.size() * 4)) << c.what;
             }
             before = got;

@@ -305,6 +305,7 @@ class GLDevice : public D3DDevice {
     bool m_DepthAttached = false; // the depth-stencil surface is attached to the drawing framebuffer
     DrawRoute m_Route = DrawRoute::WITH_DEPTH; // of the draw being made
     bool m_OpaqueDraw = false; // every fragment of the draw being made has full alpha (ChooseRoute)
+    bool m_WhiteDraw = false;  // every vertex colour of the draw being made is opaque white (ChooseRoute)
     bool m_BlendOn = false;    // GL_BLEND as last applied
     GLuint m_DrawFramebuffer = 0;
     GLuint m_ReadFramebuffer = 0;
@@ -405,6 +406,8 @@ enum : uint32_t {
     KEY_FOG_RANGE = 1u << 23, // per-vertex fog on the eye distance
     KEY_KEEP_TRIANGLES = 1u << 24, // a flat input the colour is multiplied by: the driver then draws
                                    // no rectangles whole (DrawRoute::TRIANGLES)
+    KEY_WHITE = 1u << 25,          // every vertex colour of the draw is opaque white: the program takes
+                                   // the constant instead of interpolating it (m_WhiteDraw)
 };
 // The fog part of a program key for the device's fog states (screen-space vertices get none).
 uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);

@@ -331,6 +331,7 @@ uint32_t GLDevice::ProgramKey() const
     if (m_RenderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT) key |= KEY_FLAT;
     if (m_RenderStates[D3DRS_ALPHATESTENABLE] != 0) key |= KEY_ALPHA_TEST;
     if (m_Route == DrawRoute::TRIANGLES) key |= KEY_KEEP_TRIANGLES;
+    if (m_WhiteDraw) key |= KEY_WHITE;
     bool transformed = (key & KEY_TRANSFORMED) != 0;
     if (m_RenderStates[D3DRS_LIGHTING] != 0 && !transformed) key |= KEY_LIGHTING;
     key |= GL_FogKey(m_RenderStates, transformed);

@@ -131,7 +131,7 @@ TexelRect TexelsOf(const double tu[QUAD_VERTICES], const double tv[QUAD_VERTICES
 
 DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t stride, uint32_t count)
 {
-    m_OpaqueDraw = false;
+    m_OpaqueDraw = m_WhiteDraw = false;
     if (DepthInUse()) return DrawRoute::WITH_DEPTH; // attached whatever the route
     if (m_ShaderProgram != nullptr || m_Declaration == nullptr) return DrawRoute::WITH_DEPTH;
     uint32_t key = ProgramKey();
@@ -160,6 +160,8 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
     // it samples (the stage's operations give full alpha from full alpha).
     bool opaque = quads && (textured || (key & KEY_TEXTURED) == 0);
     TexelRect checked = {1, 1, 0, 0}; // the texels last found opaque (none yet): a sprite's quads share them
+    // Unlit vertices all of colour 0xFFFFFFFF interpolate to exactly 1 everywhere.
+    bool white = layout.colour >= 0 && (key & KEY_LIGHTING) == 0;
     for (uint32_t first = 0; first < count; first += QUAD_VERTICES) {
         const uint8_t* quad = vertices + size_t(first) * stride;
         uint32_t inQuad = std::min(QUAD_VERTICES, count - first);
@@ -169,6 +171,7 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
             double x, y;
             place.Clip(vertex, layout.position, &x, &y);
             if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
+            if (white && WordAt(vertex, layout.colour) != 0xFFFFFFFFu) white = false;
             if (!quads) continue;
             if (layout.colour >= 0 && WordAt(vertex, layout.colour) != WordAt(quad, layout.colour)) quads = false;
             if (!textured) continue;
@@ -185,6 +188,7 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
         opaque = m_Textures[0]->TexelsOpaque(texels.x0, texels.y0, texels.x1, texels.y1);
         checked = texels;
     }
+    m_WhiteDraw = white;
     if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
     m_OpaqueDraw = quads && opaque;
     return quads ? DrawRoute::RECTANGLES : DrawRoute::TRIANGLES;
