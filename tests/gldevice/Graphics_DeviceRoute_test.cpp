@@ -160,9 +160,13 @@ TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
     texels[25 * 32 + 25] = 0x00FFFFFFu;
     DeviceTextureInfo info;
     DeviceTexture* page = GR_Texture_CreateFromPixels(texels.data(), 32, 32, &info);
+    // 128 x 32 opaque texels but a clear one at (64, 5), the first of a row's second word of bits.
+    std::vector<uint32_t> wideTexels(128 * 32, 0xFF3070B0u);
+    wideTexels[5 * 128 + 64] = 0x00FFFFFFu;
+    DeviceTexture* wide = GR_Texture_CreateFromPixels(wideTexels.data(), 128, 32, &info);
     // A target given opaque texels, then drawn into with a half-transparent colour.
     DeviceTexture* target = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
-    ASSERT_TRUE(page != nullptr && target != nullptr);
+    ASSERT_TRUE(page != nullptr && wide != nullptr && target != nullptr);
     ASSERT_TRUE(GR_Texture_Upload(target, 0, 32, 32, std::vector<uint32_t>(32 * 32, 0xFF204060u).data()));
     ASSERT_TRUE(GR_StartFrame());
     ASSERT_TRUE(GR_Surface_PushTarget());
@@ -178,27 +182,30 @@ TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
     struct Case {
         const char* what;
         DeviceTexture* texture; // null: untextured
-        float side;             // of the texture, for its coordinates
         int32_t left, top;      // the texels drawn, 16 x 16
         float scale;
         uint32_t colour, destination;
         bool blendOff;
     };
     const Case cases[] = {
-        {"opaque texels", page, 64, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
-        {"opaque texels tinted", page, 64, 0, 16, 1, 0xFF40C080u, D3DBLEND_INVSRCALPHA, true},
-        {"opaque texels all but white", page, 64, 0, 0, 1, 0xFFFFFFFEu, D3DBLEND_INVSRCALPHA, true},
-        {"opaque texels over zero", page, 64, 0, 0, 1, WHITE, D3DBLEND_ZERO, true},
-        {"a half-transparent texel", page, 64, 16, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
-        {"a clear texel", page, 64, 16, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
-        {"clear texels beside the picture", page, 64, 24, 24, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
-        {"half-transparent colour", page, 64, 0, 0, 1, 0x80FFFFFFu, D3DBLEND_INVSRCALPHA, false},
-        {"scaled", page, 64, 0, 0, 2, WHITE, D3DBLEND_INVSRCALPHA, false},
-        {"adding", page, 64, 0, 0, 1, WHITE, D3DBLEND_ONE, false},
-        {"untextured", nullptr, 0, 0, 0, 1, RED, D3DBLEND_INVSRCALPHA, true},
-        {"untextured white", nullptr, 0, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
-        {"untextured half transparent", nullptr, 0, 0, 0, 1, 0x80FF0000u, D3DBLEND_INVSRCALPHA, false},
-        {"drawn into after its upload", target, 32, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"opaque texels", page, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels tinted", page, 0, 16, 1, 0xFF40C080u, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels all but white", page, 0, 0, 1, 0xFFFFFFFEu, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels over zero", page, 0, 0, 1, WHITE, D3DBLEND_ZERO, true},
+        {"a half-transparent texel", page, 16, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"a clear texel", page, 16, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"clear texels beside the picture", page, 24, 24, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"half-transparent colour", page, 0, 0, 1, 0x80FFFFFFu, D3DBLEND_INVSRCALPHA, false},
+        {"scaled", page, 0, 0, 2, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"adding", page, 0, 0, 1, WHITE, D3DBLEND_ONE, false},
+        {"untextured", nullptr, 0, 0, 1, RED, D3DBLEND_INVSRCALPHA, true},
+        {"untextured white", nullptr, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"untextured half transparent", nullptr, 0, 0, 1, 0x80FF0000u, D3DBLEND_INVSRCALPHA, false},
+        {"drawn into after its upload", target, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"up to a clear texel", wide, 48, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"across a clear texel", wide, 56, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"from just after a clear texel", wide, 65, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"the last texels of rows", wide, 112, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
     };
     for (const Case& c : cases) {
         std::vector<Pixel> before;
@@ -214,9 +221,9 @@ TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
             if (c.texture == nullptr) {
                 FillRect(100, 100, 100 + side, 100 + side, c.colour);
             } else {
-                float u0 = float(c.left) / c.side, v0 = float(c.top) / c.side;
-                DrawTexture(c.texture, 100, 100, 100 + side, 100 + side, u0, v0, u0 + 16 / c.side, v0 + 16 / c.side,
-                            c.colour);
+                float w = float(DeviceTexture_Width(c.texture)), h = float(DeviceTexture_Height(c.texture));
+                float u0 = float(c.left) / w, v0 = float(c.top) / h;
+                DrawTexture(c.texture, 100, 100, 100 + side, 100 + side, u0, v0, u0 + 16 / w, v0 + 16 / h, c.colour);
             }
             Graphics::Flush();
             std::vector<Pixel> got = ReadScreen(90, 90, 60, 60);
@@ -232,8 +239,7 @@ TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
     }
     GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
     GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
-    GR_Texture_Free(page);
-    GR_Texture_Free(target);
+    for (DeviceTexture* t : {page, wide, target}) GR_Texture_Free(t);
 }
 
 // 1,365 small triangles in one batch (4,095 vertices, more than the driver takes in one run):

@@ -122,8 +122,8 @@ TexelRect TexelsOf(const double tu[QUAD_VERTICES], const double tv[QUAD_VERTICES
 {
     auto [uLow, uHigh] = std::minmax_element(tu, tu + QUAD_VERTICES);
     auto [vLow, vHigh] = std::minmax_element(tv, tv + QUAD_VERTICES);
-    // Far outside any texture: kept from overflowing the conversion.
-    auto whole = [](double value) { return int32_t(std::clamp(value, -1.0, 1e9)); };
+    // Anything outside the largest texture (or not a number) becomes -1, which no texture holds.
+    auto whole = [](double value) { return value >= 0.0 && value <= 1e9 ? int32_t(value) : -1; };
     return {whole(std::floor(*uLow)), whole(std::floor(*vLow)), whole(std::ceil(*uHigh)), whole(std::ceil(*vHigh))};
 }
 
