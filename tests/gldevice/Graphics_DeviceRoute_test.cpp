@@ -141,6 +141,107 @@ TEST_F(Routes, QuadsGiveTheirTrianglesPixels)
     GR_Texture_Free(texture);
 }
 
+// Blending is left off for a draw only where every fragment has full alpha and the factors keep
+// the source as it is, and the vertex colour is left out of the program only where every vertex
+// is opaque white: each case is drawn over a gradient with the depth test on (the old path,
+// blending and colour as the states say) and without, and must give the same pixels; the case says
+// whether the second draw went without blending.
+TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
+{
+    // 32 x 32 opaque texels on a 64 x 64 page (the rest clear), one half transparent at (20, 5)
+    // and one clear at (25, 25).
+    std::vector<uint32_t> texels(32 * 32);
+    uint32_t seed = 777u;
+    for (uint32_t& t : texels) {
+        seed = seed * 1103515245u + 12345u;
+        t = 0xFF000000u | (seed >> 8);
+    }
+    texels[5 * 32 + 20] = 0x80FFFFFFu;
+    texels[25 * 32 + 25] = 0x00FFFFFFu;
+    DeviceTextureInfo info;
+    DeviceTexture* page = GR_Texture_CreateFromPixels(texels.data(), 32, 32, &info);
+    // 128 x 32 opaque texels but a clear one at (64, 5), the first of a row's second word of bits.
+    std::vector<uint32_t> wideTexels(128 * 32, 0xFF3070B0u);
+    wideTexels[5 * 128 + 64] = 0x00FFFFFFu;
+    DeviceTexture* wide = GR_Texture_CreateFromPixels(wideTexels.data(), 128, 32, &info);
+    // A target given opaque texels, then drawn into with a half-transparent colour.
+    DeviceTexture* target = GR_Texture_Create(32, 32, 1, true, TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_TRUE(page != nullptr && wide != nullptr && target != nullptr);
+    ASSERT_TRUE(GR_Texture_Upload(target, 0, 32, 32, std::vector<uint32_t>(32 * 32, 0xFF204060u).data()));
+    ASSERT_TRUE(GR_StartFrame());
+    ASSERT_TRUE(GR_Surface_PushTarget());
+    ASSERT_TRUE(GR_Surface_SetTarget(0, target));
+    GR_SetViewProjection(0, 0, 32, 32, 0);
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+    FillRect(0, 0, 32, 32, 0x40FF0000u);
+    ASSERT_TRUE(GR_Surface_PopTarget());
+    GR_SetViewProjection(0, 0, 640, 480, 0);
+    GR_Texture_SetInterpolation(false);
+
+    struct Case {
+        const char* what;
+        DeviceTexture* texture; // null: untextured
+        int32_t left, top;      // the texels drawn, 16 x 16
+        float scale;
+        uint32_t colour, destination;
+        bool blendOff;
+    };
+    const Case cases[] = {
+        {"opaque texels", page, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels tinted", page, 0, 16, 1, 0xFF40C080u, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels all but white", page, 0, 0, 1, 0xFFFFFFFEu, D3DBLEND_INVSRCALPHA, true},
+        {"opaque texels over zero", page, 0, 0, 1, WHITE, D3DBLEND_ZERO, true},
+        {"a half-transparent texel", page, 16, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"a clear texel", page, 16, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"clear texels beside the picture", page, 24, 24, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"half-transparent colour", page, 0, 0, 1, 0x80FFFFFFu, D3DBLEND_INVSRCALPHA, false},
+        {"scaled", page, 0, 0, 2, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"adding", page, 0, 0, 1, WHITE, D3DBLEND_ONE, false},
+        {"untextured", nullptr, 0, 0, 1, RED, D3DBLEND_INVSRCALPHA, true},
+        {"untextured white", nullptr, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"untextured half transparent", nullptr, 0, 0, 1, 0x80FF0000u, D3DBLEND_INVSRCALPHA, false},
+        {"drawn into after its upload", target, 0, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"up to a clear texel", wide, 48, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"across a clear texel", wide, 56, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, false},
+        {"from just after a clear texel", wide, 65, 0, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+        {"the last texels of rows", wide, 112, 16, 1, WHITE, D3DBLEND_INVSRCALPHA, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<Pixel> before;
+        for (bool depth : {true, false}) {
+            GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+            GR_D3D_Clear(GREY, 1.0f, 0, 3);
+            for (int32_t row = 0; row < 40; ++row) FillRect(90, float(90 + row), 150, float(91 + row), 0xFF000000u | uint32_t(row * 6) << 8);
+            GR_RenderStateCache_Set(RS_DEPTH_TEST, depth ? 1 : 0);
+            GR_RenderStateCache_Set(RS_ALPHA_BLEND, 1);
+            GR_D3D_SetDeviceRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            GR_D3D_SetDeviceRenderState(D3DRS_DESTBLEND, c.destination);
+            float side = 16 * c.scale;
+            if (c.texture == nullptr) {
+                FillRect(100, 100, 100 + side, 100 + side, c.colour);
+            } else {
+                float w = float(DeviceTexture_Width(c.texture)), h = float(DeviceTexture_Height(c.texture));
+                float u0 = float(c.left) / w, v0 = float(c.top) / h;
+                DrawTexture(c.texture, 100, 100, 100 + side, 100 + side, u0, v0, u0 + 16 / w, v0 + 16 / h, c.colour);
+            }
+            Graphics::Flush();
+            std::vector<Pixel> got = ReadScreen(90, 90, 60, 60);
+            if (!depth) {
+                EXPECT_EQ(c.blendOff, !glIsEnabled(GL_BLEND)) << c.what;
+                GLint program = 0;
+                glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+                EXPECT_EQ(c.colour != WHITE, glGetAttribLocation(GLuint(program), "aColour") >= 0) << c.what;
+                EXPECT_EQ(0, std::memcmp(before.data(), got.data(), got.size() * 4)) << c.what;
+            }
+            before = got;
+        }
+    }
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+    for (DeviceTexture* t : {page, wide, target}) GR_Texture_Free(t);
+}
+
 // 1,365 small triangles in one batch (4,095 vertices, more than the driver takes in one run):
 // each lands, in order, the last few over earlier ones.
 TEST_F(Routes, BatchLongerThanARunIsDrawnWholeAndInOrder)

@@ -93,6 +93,11 @@ class GLTexture : public D3DTexture {
     size_t LevelBytes(int32_t level) const;
     // Sends a level's pixels (top row first, tightly packed) to OpenGL.
     void UploadLevel(int32_t level, const uint8_t* pixels);
+    // Whether every texel of level 0 in [x0, x1) x [y0, y1) is known to have full alpha: always for
+    // a format read without alpha, else as the level's last upload left it, and never once the
+    // level has been drawn into (ForgetOpacity).
+    bool TexelsOpaque(int32_t x0, int32_t y0, int32_t x1, int32_t y1) const;
+    void ForgetOpacity() { m_Opaque.clear(); }
 
     GLDevice* m_Device;
     GLuint m_Name = 0;
@@ -105,11 +110,18 @@ class GLTexture : public D3DTexture {
     uint32_t m_Priority = 0;
     GLFormat m_GL;
     std::vector<std::vector<uint8_t>> m_System; // system-memory levels
+    // A bit a texel of level 0 (rows of m_OpaqueRowWords words), set where alpha is full; empty
+    // when nothing is known.
+    std::vector<uint64_t> m_Opaque;
+    size_t m_OpaqueRowWords = 0;
     int32_t m_LockedLevel = -1;
     std::vector<uint8_t> m_LockScratch;
 
   protected:
     ~GLTexture() override;
+
+  private:
+    void NoteOpacity(const uint8_t* pixels);
 };
 
 class GLVertexBuffer : public D3DVertexBuffer {
@@ -254,6 +266,9 @@ class GLDevice : public D3DDevice {
     void BindTargets(bool depth);
     bool DepthInUse() const;
     void ApplyRenderStates();
+    // Blending on or off for the draw being made: off when it is on in the states but the draw's
+    // every fragment has full alpha and the factors then keep the source as it is (m_OpaqueDraw).
+    void ApplyBlend();
     void ApplySamplers();
     void ApplyTextures();
     bool PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles);
@@ -289,6 +304,9 @@ class GLDevice : public D3DDevice {
     bool m_TargetsDirty = true;
     bool m_DepthAttached = false; // the depth-stencil surface is attached to the drawing framebuffer
     DrawRoute m_Route = DrawRoute::WITH_DEPTH; // of the draw being made
+    bool m_OpaqueDraw = false; // every fragment of the draw being made has full alpha (ChooseRoute)
+    bool m_WhiteDraw = false;  // every vertex colour of the draw being made is opaque white (ChooseRoute)
+    bool m_BlendOn = false;    // GL_BLEND as last applied
     GLuint m_DrawFramebuffer = 0;
     GLuint m_ReadFramebuffer = 0;
     GLuint m_CopyFramebuffer = 0;
@@ -388,6 +406,8 @@ enum : uint32_t {
     KEY_FOG_RANGE = 1u << 23, // per-vertex fog on the eye distance
     KEY_KEEP_TRIANGLES = 1u << 24, // a flat input the colour is multiplied by: the driver then draws
                                    // no rectangles whole (DrawRoute::TRIANGLES)
+    KEY_WHITE = 1u << 25,          // every vertex colour of the draw is opaque white: the program takes
+                                   // the constant instead of interpolating it (m_WhiteDraw)
 };
 // The fog part of a program key for the device's fog states (screen-space vertices get none).
 uint32_t GL_FogKey(const uint32_t* renderStates, bool transformed);

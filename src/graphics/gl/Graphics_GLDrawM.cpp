@@ -101,6 +101,31 @@ GLenum BlendOperation(uint32_t op)
     }
 }
 
+// Whether a source factor is exactly one, and a destination factor exactly zero, for a fragment
+// of full alpha.
+bool OneAtFullAlpha(uint32_t factor)
+{
+    return factor == D3DBLEND_ONE || factor == D3DBLEND_SRCALPHA;
+}
+bool ZeroAtFullAlpha(uint32_t factor)
+{
+    return factor == D3DBLEND_ZERO || factor == D3DBLEND_INVSRCALPHA;
+}
+
+// Whether the blend states give a fragment of full alpha exactly as it is (source x 1 + target x 0),
+// for its colour and its alpha: the same pixels as without blending.
+bool KeepsFullAlphaSource(const uint32_t* rs)
+{
+    auto keeps = [](uint32_t source, uint32_t destination, uint32_t op) {
+        if (source == D3DBLEND_BOTHSRCALPHA) destination = D3DBLEND_INVSRCALPHA; // as BlendPair
+        return op == D3DBLENDOP_ADD && (OneAtFullAlpha(source) || source == D3DBLEND_BOTHSRCALPHA) &&
+               ZeroAtFullAlpha(destination);
+    };
+    bool colour = keeps(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], rs[D3DRS_BLENDOP]);
+    if (rs[D3DRS_SEPARATEALPHABLENDENABLE] == 0) return colour;
+    return colour && keeps(rs[D3DRS_SRCBLENDALPHA], rs[D3DRS_DESTBLENDALPHA], rs[D3DRS_BLENDOPALPHA]);
+}
+
 GLenum StencilOperation(uint32_t op)
 {
     static const GLenum TABLE[] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
@@ -228,7 +253,6 @@ void GLDevice::ApplyRenderStates()
         glDisable(GL_CULL_FACE);
     }
     if (rs[D3DRS_ALPHABLENDENABLE] != 0) {
-        glEnable(GL_BLEND);
         GLenum s, d;
         BlendPair(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], &s, &d);
         GLenum sa = s, da = d;
@@ -242,8 +266,6 @@ void GLDevice::ApplyRenderStates()
         uint32_t c = rs[D3DRS_BLENDFACTOR];
         glBlendColor(float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f,
                      float(c & 0xFF) / 255.0f, float(c >> 24) / 255.0f);
-    } else {
-        glDisable(GL_BLEND);
     }
     uint32_t mask = rs[D3DRS_COLORWRITEENABLE];
     glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
@@ -257,6 +279,18 @@ void GLDevice::ApplyRenderStates()
     } else {
         glDisable(GL_STENCIL_TEST);
     }
+}
+
+void GLDevice::ApplyBlend()
+{
+    const uint32_t* rs = m_RenderStates;
+    bool blend = rs[D3DRS_ALPHABLENDENABLE] != 0 && !(m_OpaqueDraw && KeepsFullAlphaSource(rs));
+    if (blend == m_BlendOn) return;
+    m_BlendOn = blend;
+    if (blend)
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
 }
 
 void GLDevice::ApplySamplers()
@@ -297,6 +331,7 @@ uint32_t GLDevice::ProgramKey() const
     if (m_RenderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT) key |= KEY_FLAT;
     if (m_RenderStates[D3DRS_ALPHATESTENABLE] != 0) key |= KEY_ALPHA_TEST;
     if (m_Route == DrawRoute::TRIANGLES) key |= KEY_KEEP_TRIANGLES;
+    if (m_WhiteDraw) key |= KEY_WHITE;
     bool transformed = (key & KEY_TRANSFORMED) != 0;
     if (m_RenderStates[D3DRS_LIGHTING] != 0 && !transformed) key |= KEY_LIGHTING;
     key |= GL_FogKey(m_RenderStates, transformed);
@@ -350,6 +385,7 @@ bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, b
     // Game shaders place their vertices themselves; points and lines keep the driver's clipping.
     ApplyViewport(triangles && m_ShaderProgram == nullptr);
     ApplyRenderStates();
+    ApplyBlend();
     ApplySamplers();
     ApplyTextures();
     if (m_ShaderProgram != nullptr) {

@@ -143,7 +143,7 @@ std::string VertexSource(uint32_t key)
     if (lighting)
         s += Lighting(key);
     else
-        s += (key & KEY_HAS_COLOUR) != 0 ? "  vColour = aColour;\n" : "  vColour = vec4(1.0);\n";
+        s += (key & (KEY_HAS_COLOUR | KEY_WHITE)) == KEY_HAS_COLOUR ? "  vColour = aColour;\n" : "  vColour = vec4(1.0);\n";
     s += (key & KEY_HAS_TEXCOORD) != 0 ? "  vTexCoord = aTexCoord;\n" : "  vTexCoord = vec2(0.0);\n";
     // Table fog passes the eye depth on; vertex fog its factor, on depth or (range fog) distance.
     if ((key & KEY_FOG_TABLE) != 0)
@@ -160,7 +160,9 @@ std::string FragmentSource(uint32_t key)
 {
     const char* interpolation = (key & KEY_FLAT) != 0 ? "flat " : "";
     std::string s = "#version 330 core\n";
-    s += std::string(interpolation) + "in vec4 vColour;\nin vec2 vTexCoord;\nin float vFog;\n";
+    // All white: the colour is the constant, not an input the driver interpolates for every pixel.
+    s += (key & KEY_WHITE) != 0 ? "const vec4 vColour = vec4(1.0);\n" : std::string(interpolation) + "in vec4 vColour;\n";
+    s += "in vec2 vTexCoord;\nin float vFog;\n";
     if ((key & KEY_KEEP_TRIANGLES) != 0) s += "flat in float vOne;\n";
     s += "uniform sampler2D uTexture0;\n"
          "uniform ivec2 uAlphaTest;\n"

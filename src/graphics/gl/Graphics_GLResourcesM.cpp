@@ -107,6 +107,8 @@ void GLSurface::Attach(GLenum framebuffer) const
         glFramebufferRenderbuffer(framebuffer, point, GL_RENDERBUFFER, m_Renderbuffer);
     else
         glFramebufferTexture2D(framebuffer, point, GL_TEXTURE_2D, m_Texture->m_Name, m_Level);
+    // A level drawn into or copied to may lose its full alpha anywhere.
+    if (m_Kind == TEXTURE_LEVEL && m_Level == 0 && framebuffer != GL_READ_FRAMEBUFFER) m_Texture->ForgetOpacity();
 }
 
 D3DResult GLSurface::LockRect(D3DLockedRect* locked, const D3DRect* rect, uint32_t flags)
@@ -207,7 +209,42 @@ void GLTexture::UploadLevel(int32_t level, const uint8_t* pixels)
     else
         glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, LevelWidth(level), LevelHeight(level), m_GL.format,
                         m_GL.type, pixels);
+    if (level == 0) NoteOpacity(pixels);
     m_Device->TexturesChanged();
+}
+
+void GLTexture::NoteOpacity(const uint8_t* pixels)
+{
+    m_Opaque.clear();
+    // Only 32-bit texels with alpha in their high byte are looked at; other formats with alpha are
+    // never taken for opaque.
+    if (m_Format != D3DFMT_A8R8G8B8 || m_GL.swizzle[3] != GL_ALPHA) return;
+    m_OpaqueRowWords = (size_t(m_Width) + 63) / 64;
+    m_Opaque.assign(m_OpaqueRowWords * size_t(m_Height), 0);
+    for (int32_t y = 0; y < m_Height; ++y) {
+        const uint8_t* alpha = pixels + size_t(y) * size_t(m_Width) * 4 + 3;
+        uint64_t* row = &m_Opaque[size_t(y) * m_OpaqueRowWords];
+        for (int32_t x = 0; x < m_Width; ++x)
+            if (alpha[size_t(x) * 4] == 0xFF) row[x / 64] |= uint64_t(1) << (x % 64);
+    }
+}
+
+bool GLTexture::TexelsOpaque(int32_t x0, int32_t y0, int32_t x1, int32_t y1) const
+{
+    if (x0 < 0 || y0 < 0 || x1 > m_Width || y1 > m_Height || x0 >= x1 || y0 >= y1) return false;
+    if (m_GL.swizzle[3] == GL_ONE) return true; // read without alpha: always full
+    if (m_Opaque.empty()) return false;
+    size_t first = size_t(x0) / 64, last = size_t(x1 - 1) / 64;
+    uint64_t firstMask = ~uint64_t(0) << (x0 % 64);
+    uint64_t lastMask = ~uint64_t(0) >> (63 - (x1 - 1) % 64);
+    for (int32_t y = y0; y < y1; ++y) {
+        const uint64_t* row = &m_Opaque[size_t(y) * m_OpaqueRowWords];
+        for (size_t w = first; w <= last; ++w) {
+            uint64_t mask = (w == first ? firstMask : ~uint64_t(0)) & (w == last ? lastMask : ~uint64_t(0));
+            if ((row[w] & mask) != mask) return false;
+        }
+    }
+    return true;
 }
 
 D3DResult GLTexture::GetLevelDesc(int32_t level, D3DSurfaceDesc* desc)

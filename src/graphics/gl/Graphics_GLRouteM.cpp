@@ -111,10 +111,27 @@ bool OneToOne(const double window[QUAD_VERTICES], const double texel[QUAD_VERTIC
     return linear ? OffWhole(sample - 0.5) <= CENTRE_MARGIN : OffWhole(sample) >= EDGE_MARGIN;
 }
 
+// The texels a one-to-one quad samples, at most: from the first below its least coordinate to the
+// last below its greatest (no sample lies on a texel's edge), [first, end) on each axis.
+struct TexelRect {
+    int32_t x0, y0, x1, y1;
+    bool operator==(const TexelRect&) const = default;
+};
+
+TexelRect TexelsOf(const double tu[QUAD_VERTICES], const double tv[QUAD_VERTICES])
+{
+    auto [uLow, uHigh] = std::minmax_element(tu, tu + QUAD_VERTICES);
+    auto [vLow, vHigh] = std::minmax_element(tv, tv + QUAD_VERTICES);
+    // Anything outside the largest texture (or not a number) becomes -1, which no texture holds.
+    auto whole = [](double value) { return value >= 0.0 && value <= 1e9 ? int32_t(value) : -1; };
+    return {whole(std::floor(*uLow)), whole(std::floor(*vLow)), whole(std::ceil(*uHigh)), whole(std::ceil(*vHigh))};
+}
+
 } // namespace
 
 DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t stride, uint32_t count)
 {
+    m_OpaqueDraw = m_WhiteDraw = false;
     if (DepthInUse()) return DrawRoute::WITH_DEPTH; // attached whatever the route
     if (m_ShaderProgram != nullptr || m_Declaration == nullptr) return DrawRoute::WITH_DEPTH;
     uint32_t key = ProgramKey();
@@ -139,6 +156,12 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
                      sampler[D3DSAMP_MIPFILTER] != D3DTEXF_NONE))
         quads = false;
     double texWidth = textured ? m_Textures[0]->m_Width : 0.0, texHeight = textured ? m_Textures[0]->m_Height : 0.0;
+    // Whether every fragment gets full alpha: each quad's one colour has it, and so has every texel
+    // it samples (the stage's operations give full alpha from full alpha).
+    bool opaque = quads && (textured || (key & KEY_TEXTURED) == 0);
+    TexelRect checked = {1, 1, 0, 0}; // the texels last found opaque (none yet): a sprite's quads share them
+    // Unlit vertices all of colour 0xFFFFFFFF interpolate to exactly 1 everywhere.
+    bool white = layout.colour >= 0 && (key & KEY_LIGHTING) == 0;
     for (uint32_t first = 0; first < count; first += QUAD_VERTICES) {
         const uint8_t* quad = vertices + size_t(first) * stride;
         uint32_t inQuad = std::min(QUAD_VERTICES, count - first);
@@ -148,6 +171,7 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
             double x, y;
             place.Clip(vertex, layout.position, &x, &y);
             if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
+            if (white && WordAt(vertex, layout.colour) != 0xFFFFFFFFu) white = false;
             if (!quads) continue;
             if (layout.colour >= 0 && WordAt(vertex, layout.colour) != WordAt(quad, layout.colour)) quads = false;
             if (!textured) continue;
@@ -156,8 +180,17 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
             tv[i] = FloatAt(vertex, layout.texCoord, 1) * texHeight;
         }
         if (quads && textured && !(OneToOne(wx, tu, linear) && OneToOne(wy, tv, linear))) quads = false;
+        if (!opaque || !quads) continue;
+        if (layout.colour >= 0 && WordAt(quad, layout.colour) >> 24 != 0xFFu) opaque = false;
+        if (!textured || !opaque) continue;
+        TexelRect texels = TexelsOf(tu, tv);
+        if (texels == checked) continue;
+        opaque = m_Textures[0]->TexelsOpaque(texels.x0, texels.y0, texels.x1, texels.y1);
+        checked = texels;
     }
+    m_WhiteDraw = white;
     if (!triangles) return DrawRoute::RECTANGLES; // points and lines are never drawn as rectangles
+    m_OpaqueDraw = quads && opaque;
     return quads ? DrawRoute::RECTANGLES : DrawRoute::TRIANGLES;
 }
 
