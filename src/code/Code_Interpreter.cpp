@@ -889,6 +889,23 @@ inline uint8_t* FastCompare(uint8_t* sp)
     return sp;
 }
 
+// A number as a pushed item of `type`: an int32 or bool item holds the value exactly.
+[[gnu::always_inline]] inline uint8_t* PutNumber(uint8_t* sp, uint8_t type, double value)
+{
+    switch (type) {
+    case VM_TYPE_INT:
+    case VM_TYPE_BOOL: sp -= 4; VM_Store<int32_t>(sp, static_cast<int32_t>(value)); return sp;
+    case VM_TYPE_DOUBLE: sp -= 8; VM_Store(sp, value); return sp;
+    default: sp -= 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); return sp;
+    }
+}
+
+// Whether a number of the item type converts to true.
+[[gnu::always_inline]] inline bool NumberTruth(uint32_t sourceType, double value)
+{
+    return sourceType == VM_TYPE_INT ? value != 0 : value > 0.5;
+}
+
 // The conversion fast path between plain numbers; null when the general routine must run.
 [[gnu::always_inline]] inline uint8_t* ConvOfWord(uint8_t* sp, uint32_t word)
 {
@@ -898,20 +915,9 @@ inline uint8_t* FastCompare(uint8_t* sp)
     bool fastTarget = target == VM_TYPE_DOUBLE || target == VM_TYPE_INT || target == VM_TYPE_BOOL ||
                       target == VM_TYPE_VARIABLE;
     if (source == target || !fastTarget || !FastReal(sp, source, &value)) return nullptr;
-    uint8_t* end = sp + VM_StackSize(source);
-    switch (target) {
-    case VM_TYPE_DOUBLE: sp = end - 8; VM_Store(sp, value); break;
-    case VM_TYPE_INT:
-        sp = end - 4;
-        VM_Store<int32_t>(sp, source == VM_TYPE_INT ? static_cast<int32_t>(value) : TruncToInt32(value));
-        break;
-    case VM_TYPE_BOOL:
-        sp = end - 4;
-        VM_Store<int32_t>(sp, (source == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0);
-        break;
-    default: sp = end - 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); break;
-    }
-    return sp;
+    if (target == VM_TYPE_INT && source != VM_TYPE_INT) value = TruncToInt32(value);
+    if (target == VM_TYPE_BOOL) value = NumberTruth(source, value) ? 1 : 0;
+    return PutNumber(sp + VM_StackSize(source), static_cast<uint8_t>(target), value);
 }
 
 // dup of one 4-byte integer or bool, and popz of a 4-byte item: the loops do these themselves.
@@ -2035,17 +2041,6 @@ inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& s
     return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
 }
 
-// A register's item pushed in its type: an int32 or bool item holds the register's exact value.
-[[gnu::always_inline]] inline uint8_t* PutRegister(uint8_t* sp, uint8_t type, double value)
-{
-    switch (type) {
-    case VM_TYPE_INT:
-    case VM_TYPE_BOOL: sp -= 4; VM_Store<int32_t>(sp, static_cast<int32_t>(value)); return sp;
-    case VM_TYPE_DOUBLE: sp -= 8; VM_Store(sp, value); return sp;
-    default: sp -= 16; VM_Store(sp, ScriptValue{VALUE_REAL, 0, value}); return sp;
-    }
-}
-
 // Where a register sequence leaves the words: the entry to go on at (null: the sequence's first
 // word, before which nothing ran) and the stack pointer, the live items put on the stack.
 struct RegisterExit {
@@ -2149,7 +2144,7 @@ rTruncate:
 
 rTruth: {
     double value = registers[step->left];
-    registers[step->target] = (step->sourceType == VM_TYPE_INT ? value != 0 : value > 0.5) ? 1 : 0;
+    registers[step->target] = NumberTruth(step->sourceType, value) ? 1 : 0;
     VM_R_NEXT();
 }
 
@@ -2173,7 +2168,7 @@ rLeave: {
     // past the sequence, or at a word whose operands the steps do not take, which does what the
     // words do, errors included. Before the first word nothing is live: its own handler runs.
     if (step->site == head) return RegisterExit{nullptr, sp};
-    for (uint32_t k = 0; k < step->depth; ++k) sp = PutRegister(sp, step->types[k], registers[k]);
+    for (uint32_t k = 0; k < step->depth; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
     return RegisterExit{step->site, sp};
 }
 #undef VM_R_NEXT

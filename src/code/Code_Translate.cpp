@@ -454,8 +454,6 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t pushed = 0xFF;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
-        // A local without a slot is the general routines' (its entry says so; this keeps it so).
-        if (insn.instance == VM_INSTANCE_LOCAL && insn.localOffset < 0) return false;
         step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
         break;
@@ -521,7 +519,6 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     }
     case VMKind::PopVariable:
         if (state.depth < 1 || top != insn.valueType) return false;
-        if (insn.instance == VM_INSTANCE_LOCAL && insn.localOffset < 0) return false;
         step.step = VMRegisterStep::Store;
         step.left = static_cast<uint8_t>(state.depth - 1);
         state.depth -= 1;
