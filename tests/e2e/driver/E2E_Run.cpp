@@ -1324,6 +1324,32 @@ if (t == 3) {
                 ExpectPixels(shot, probes, 1);
             }
         }};
+    // Texture pages whose entries carry flag bit 0, as the tools write every one (games/pagealpha):
+    // sprites of partial alpha drawn over a coloured background blend by the alpha their page holds.
+    s["page-alpha"] = {
+        .setup = {.capture = 2},
+        .absent = {"ERROR"},
+        .more = [=](Run& run) {
+            const int back[3] = {40, 90, 160};
+            // The sprites' fills (alpha, red, green, blue), as the game's manifest gives them.
+            const int fills[][4] = {{0x20, 255, 255, 255}, {0x7F, 255, 255, 255}, {0x80, 255, 0, 0},
+                                    {0x40, 0, 255, 128},   {0xC0, 0, 0, 255},     {0xF0, 255, 255, 0},
+                                    {0x03, 255, 255, 255}};
+            std::vector<std::string> colours;
+            Probes probes;
+            for (const auto& fill : fills) {
+                std::string colour;
+                for (int c = 0; c < 3; ++c) {
+                    double blended = (fill[c + 1] * fill[0] + back[c] * (255 - fill[0])) / 255.0;
+                    colour += (c > 0 ? "," : "") + std::to_string(int(std::lround(blended)));
+                }
+                colours.push_back(colour);
+            }
+            for (size_t i = 0; i < colours.size(); ++i)
+                probes.emplace_back("a sprite of partial alpha", 24 + 30 * int(i), 24, colours[i].c_str());
+            probes.emplace_back("the background", 10, 10, "40,90,160");
+            ExpectPixels(run.shot, probes, 1);
+        }};
     return s;
 }
 
