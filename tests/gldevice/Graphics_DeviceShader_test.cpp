@@ -1,10 +1,9 @@
 // Game shaders on the OpenGL device: a pass-through shader draws what the generated programs draw,
 // pixel for pixel, and a uniform reaches the fragment program; shaders in the authoring tools' form
-// compile on the driver, constants they never read are left out, and a translated program the driver
-// refuses is a failed compile.
+// compile on the driver, and a translated program the driver refuses (constants that are read and
+// overlap among them) is a failed compile.
 #include <fstream>
 #include <sstream>
-#include <tuple>
 
 #include "GLDeviceFixture.h"
 #include "code/Code_Error.h"
@@ -275,43 +274,6 @@ TEST_F(Shaders, BoundConstantsAmongOthersLandAtTheirRegistersAndTakeWrites)
     }
     Shader_SetPending(nullptr);
     Shader_ApplyCurrent();
-}
-
-// The tools' header in front of a body with constants of its own (games/shaders): the header's
-// constants, never read, take no register and are not in the uniform table; the body's keep their
-// registers; both stages' samplers were at s0, and the one read stays there.
-TEST_F(Shaders, HeaderConstantsNeverReadAreLeftOut)
-{
-    const std::string vertex = GameShader("header_vertex.hlsl"), fragment = GameShader("header_fragment.hlsl");
-    const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, vertex.c_str(), fragment.c_str(), nullptr, nullptr};
-    CShader* shader = Shader_Create("sh_header", 3, sources);
-    ASSERT_TRUE(Shader_Compile(shader)) << g_ErrorLast;
-    ASSERT_NE(nullptr, shader->program->device);
-    struct Register {
-        const char* name;
-        bool vertex;
-        int32_t first, count;
-    } registers[] = {{"_u_Red", true, 1, 1},         {"_u_Green", true, 2, 1},      {"_u_Blue", true, 3, 1},
-                     {"_u_Lift", true, 4, 1},        {"_u_First", true, 5, 8},      {"_u_Second", true, 13, 8},
-                     {"_u_Third", true, 21, 8},      {"_kv_Matrices", true, 29, 20}, {"_u_Fade", true, 49, 1},
-                     {"_u_Flip", true, 50, 1},       {"_u_Glow", false, 3, 1},      {"_u_Boost", false, 4, 1},
-                     {"_u_Mono", false, 5, 1},       {"_u_Shift", false, 6, 1},     {"_kv_BaseTexture", false, 0, 1}};
-    const std::vector<ShaderUniform>& table = shader->program->uniforms;
-    EXPECT_EQ(std::size(registers), table.size());
-    for (const Register& r : registers) {
-        int32_t index = Shader_GetUniform(shader, r.name);
-        ASSERT_GE(index, 0) << r.name;
-        EXPECT_EQ(std::make_tuple(r.vertex, r.first, r.count),
-                  std::make_tuple(table[size_t(index)].vertex, table[size_t(index)].registerIndex,
-                                  table[size_t(index)].registerCount))
-            << r.name;
-    }
-    // The built-in names find the body's own, which the underscore puts first.
-    EXPECT_EQ("_kv_Matrices", table[size_t(shader->matricesUniform)].name);
-    EXPECT_EQ(0, shader->baseTextureRegister);
-    for (const char* unread : {"kv_LightingEnabled", "kv_FogStart", "kv_AmbientColour", "kv_LightDirection",
-                               "kv_LightPosRange", "kv_LightColour", "kv_AlphaTestEnabled", "kv_FogColour"})
-        EXPECT_EQ(-1, Shader_GetUniform(shader, unread)) << unread;
 }
 
 } // namespace

@@ -321,9 +321,11 @@ TEST(ShaderRegisters, UnreadConstantsTakeNoRegister)
         std::vector<std::pair<const char*, int32_t>> read; // name, first register
         std::vector<const char*> absent;
     } cases[] = {
-        {true, "float4x4 head[5] : register(c0); float4 body : register(c1);\n"
-               "float4 main(float4 p : POSITION) : POSITION { return p * body; }",
-         {{"body", 1}}, {"head"}},
+        // The tools' header, its matrices bound over the body's registers.
+        {true, "float4x4 head[5] : register(c0); bool lit; float4 body : register(c1); float4 arr[8] : register(c5);\n"
+               "float4x4 mats[5] : register(c29); bool last : register(c50);\n"
+               "float4 main(float4 p : POSITION) : POSITION { return mul(mats[4], p) * body + arr[7] * (last ? 1 : 0); }",
+         {{"body", 1}, {"arr", 5}, {"mats", 29}, {"last", 50}}, {"head", "lit"}},
         {true, "float4 first; float4 second; float4 third;\n"
                "float4 main(float4 p : POSITION) : POSITION { return p * third; }",
          {{"third", 0}}, {"first", "second"}},
