@@ -7,6 +7,7 @@
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_View.h"
+#include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Texture.h"
 
 TextureFromBlob g_TextureFromBlob = Texture_CreateFromBlob;
@@ -106,8 +107,10 @@ bool TXTR_Load(GameFile& file, uint32_t body, uint32_t length)
             MainConsole->Output("TXTR: entry %u: its image lies outside the file\n", i);
             return false;
         }
+        // Pages keep the picture's own format: bit 0, set by the tools on every entry, is no
+        // format code (as one it would cut every texel's alpha to 0 or 255).
         g_TextureIds[i] = g_TextureFromBlob(file.Data() + blob, BlobSize(file, body, length, blob),
-                                            static_cast<int32_t>(flags & 1u));
+                                            TEXTURE_FORMAT_UNKNOWN, static_cast<int32_t>(flags & 1u));
     }
     BuildPages(file);
     LinkPagesToTextures();

@@ -32,5 +32,5 @@ int32_t TextureChunk_Count();
 int32_t TextureChunk_Id(int32_t entry);
 
 // How a page blob becomes a texture: Texture_CreateFromBlob unless a test installs its own.
-typedef int32_t (*TextureFromBlob)(const uint8_t* data, int32_t size, int32_t flag);
+typedef int32_t (*TextureFromBlob)(const uint8_t* data, int32_t size, int32_t formatCode, int32_t flag);
 extern TextureFromBlob g_TextureFromBlob;

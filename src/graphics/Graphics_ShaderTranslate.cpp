@@ -1,8 +1,8 @@
 // HLSL to GLSL 330: glslang's HLSL front end (Direct3D 9 forms) to SPIR-V, then SPIRV-Cross to GLSL,
-// with the changes the device needs: constants at the registers the shaders' target assigns,
-// varyings named by semantic (GLSL 330 links them by name), vertex inputs at the device's attribute
-// locations, the constant blocks renamed, and the fix-ups and alpha test the generated programs
-// also carry.
+// with the changes the device needs: constants the code reads at the registers the shaders' target
+// assigns (the others left out, as that target leaves them), varyings named by semantic (GLSL 330
+// links them by name), vertex inputs at the device's attribute locations, the constant blocks
+// renamed, and the fix-ups and alpha test the generated programs also carry.
 #include "graphics/Graphics_ShaderTranslate.h"
 
 #include <glslang/MachineIndependent/localintermediate.h>
@@ -69,9 +69,9 @@ int32_t InputLocation(const std::string& semantic)
 // Constant registers as the shaders' own target assigns them. The front end puts a constant bound
 // with register(cN) at N * 16 of the global block but packs the others in declaration order from 0,
 // over the bound ones' ranges, which the driver refuses. So before the block is laid out every
-// member gets an explicit offset: bound ones at their register, the others at the lowest free run
-// of registers in declaration order; the members are then put in register order, as GLSL wants
-// explicit offsets to increase, and the member indices of the accesses follow them.
+// member the code reads gets an explicit offset: bound ones at their register, the others at the
+// lowest free run of registers in declaration order; the members are then put in register order,
+// as GLSL wants explicit offsets to increase, and the member indices of the accesses follow them.
 constexpr int32_t REGISTER_BYTES = 16;
 constexpr int32_t MOST_REGISTERS = 4096; // far beyond any target; larger bindings are left to the driver
 
@@ -189,34 +189,72 @@ glslang::TType* GlobalBlock(glslang::TIntermediate& intermediate)
     return nullptr;
 }
 
+// The accesses to the block's members, each node once.
+std::vector<glslang::TIntermConstantUnion*> MemberAccesses(glslang::TIntermediate& intermediate,
+                                                           const glslang::TTypeList* block)
+{
+    std::vector<glslang::TIntermConstantUnion*> accesses;
+    FindMemberAccesses(intermediate.getTreeRoot(), block, accesses);
+    std::sort(accesses.begin(), accesses.end());
+    accesses.erase(std::unique(accesses.begin(), accesses.end()), accesses.end());
+    return accesses;
+}
+
+int32_t AccessedMember(const glslang::TIntermConstantUnion* access)
+{
+    return access->getConstArray()[0].getIConst();
+}
+
+// The block's members that the code reads, in declaration order. The link has already dropped the
+// functions the entry point never calls, so every access left in the tree is a read.
+std::vector<PlacedMember> ReadMembers(const glslang::TTypeList& list, bool rowMajor,
+                                      const std::vector<glslang::TIntermConstantUnion*>& accesses)
+{
+    std::vector<bool> read(list.size(), false);
+    for (const glslang::TIntermConstantUnion* access : accesses) {
+        int32_t member = AccessedMember(access);
+        if (member >= 0 && size_t(member) < list.size()) read[size_t(member)] = true;
+    }
+    std::vector<PlacedMember> members;
+    for (size_t m = 0; m < list.size(); ++m) {
+        if (!read[m]) continue;
+        PlacedMember placed;
+        placed.member = list[m];
+        placed.count = RegisterCount(*list[m].type, rowMajor);
+        placed.declared = int32_t(m);
+        members.push_back(placed);
+    }
+    return members;
+}
+
+// The shaders' target leaves a constant that the code never reads out of its constant table, so
+// such a constant takes no register and cannot clash with one that is read (the tools put a header
+// of unread constants in front of every shader, bound over the body's registers). The block keeps
+// only the read members, placed as above.
 void PlaceConstants(glslang::TIntermediate& intermediate)
 {
     glslang::TType* block = GlobalBlock(intermediate);
     if (block == nullptr || block->getStruct() == nullptr) return;
     glslang::TTypeList& list = *block->getWritableStruct();
     bool rowMajor = block->getQualifier().layoutMatrix == glslang::ElmRowMajor;
-    std::vector<PlacedMember> members(list.size());
-    for (size_t m = 0; m < list.size(); ++m) {
-        members[m].member = list[m];
-        members[m].count = RegisterCount(*list[m].type, rowMajor);
-        members[m].declared = int32_t(m);
+    std::vector<glslang::TIntermConstantUnion*> accesses = MemberAccesses(intermediate, &list);
+    std::vector<PlacedMember> members = ReadMembers(list, rowMajor, accesses);
+    if (AssignRegisters(members)) {
+        // Bound constants that overlap keep their order, and the driver refuses them as it should.
+        std::stable_sort(members.begin(), members.end(),
+                         [](const PlacedMember& a, const PlacedMember& b) { return a.first < b.first; });
+        for (PlacedMember& placed : members)
+            placed.member.type->getQualifier().layoutOffset = placed.first * REGISTER_BYTES;
     }
-    if (!AssignRegisters(members)) return;
-    // Bound constants that overlap keep their order, and the driver refuses them as it should.
-    std::stable_sort(members.begin(), members.end(),
-                     [](const PlacedMember& a, const PlacedMember& b) { return a.first < b.first; });
-    std::map<int, int> moved;
+    std::map<int32_t, int32_t> moved;
+    list.resize(members.size());
     for (size_t m = 0; m < members.size(); ++m) {
         list[m] = members[m].member;
-        list[m].type->getQualifier().layoutOffset = members[m].first * REGISTER_BYTES;
-        moved[members[m].declared] = int(m);
+        moved[members[m].declared] = int32_t(m);
     }
-    std::vector<glslang::TIntermConstantUnion*> accesses;
-    FindMemberAccesses(intermediate.getTreeRoot(), &list, accesses);
-    std::sort(accesses.begin(), accesses.end());
-    accesses.erase(std::unique(accesses.begin(), accesses.end()), accesses.end());
-    std::vector<int> declared;
-    for (glslang::TIntermConstantUnion* access : accesses) declared.push_back(access->getConstArray()[0].getIConst());
+    // Index constants may share their storage, so every index is read before any is rewritten.
+    std::vector<int32_t> declared;
+    for (glslang::TIntermConstantUnion* access : accesses) declared.push_back(AccessedMember(access));
     for (size_t a = 0; a < accesses.size(); ++a) {
         auto found = moved.find(declared[a]);
         if (found != moved.end())
@@ -380,10 +418,16 @@ bool CrossCompile(const std::vector<uint32_t>& spirv, bool vertex, ShaderTransla
     spvc_compiler compiler = nullptr;
     spvc_resources resources = nullptr;
     spvc_compiler_options options = nullptr;
+    spvc_set active = nullptr;
+    // Only what the entry point uses is declared and reflected: a sampler the code never reads,
+    // like an unread constant, is no uniform of the program.
     if (spvc_context_parse_spirv(raw, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS ||
         spvc_context_create_compiler(raw, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler) !=
             SPVC_SUCCESS ||
-        spvc_compiler_create_shader_resources(compiler, &resources) != SPVC_SUCCESS ||
+        spvc_compiler_get_active_interface_variables(compiler, &active) != SPVC_SUCCESS ||
+        spvc_compiler_set_enabled_interface_variables(compiler, active) != SPVC_SUCCESS ||
+        spvc_compiler_create_shader_resources_for_active_variables(compiler, &resources, active) !=
+            SPVC_SUCCESS ||
         spvc_compiler_create_compiler_options(compiler, &options) != SPVC_SUCCESS)
         return false;
     ReflectConstants(compiler, resources, vertex, out);

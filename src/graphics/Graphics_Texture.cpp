@@ -33,6 +33,7 @@ int32_t Record(DeviceTexture* texture, int32_t width, int32_t height, int32_t re
     r->reciprocalWidth = Reciprocal(realWidth);
     r->reciprocalHeight = Reciprocal(realHeight);
     r->inUse = 1;
+    r->pageFlag = 0;
     return index;
 }
 
@@ -93,9 +94,11 @@ int32_t Texture_CreateFromPixels(int32_t width, int32_t height, const uint8_t* d
     return Record(texture, width, height, info.width, info.height);
 }
 
-int32_t Texture_CreateFromBlob(const uint8_t* data, int32_t size, int32_t flag)
+int32_t Texture_CreateFromBlob(const uint8_t* data, int32_t size, int32_t formatCode, int32_t flag)
 {
-    return RecordFromData(data, size, flag);
+    int32_t index = RecordFromData(data, size, formatCode);
+    if (index >= 0) g_Textures[size_t(index)]->pageFlag = uint8_t(flag & 1);
+    return index;
 }
 
 int32_t Texture_CreateFromBitmap(const CBitmap32* bitmap)

@@ -17,6 +17,7 @@ struct TextureRecord {
     float reciprocalWidth = 0.0f; // of the device texture's real size (which may be larger)
     float reciprocalHeight = 0.0f;
     uint8_t inUse = 0;
+    uint8_t pageFlag = 0; // a texture-chunk page's flag bit, kept as the file gives it; 0 for others
 };
 
 // The two vertex layouts of the 2D layer.
@@ -45,8 +46,9 @@ int32_t Texture_CreateFromFileData(const uint8_t* data, int32_t size);
 int32_t Texture_Wrap(DeviceTexture* texture, int32_t width, int32_t height);
 // Raw 32-bit pixels when size is width x height x 4, image file data otherwise.
 int32_t Texture_CreateFromPixels(int32_t width, int32_t height, const uint8_t* data, int32_t size);
-// A page blob of the texture chunk; the flag goes to the device as the format code.
-int32_t Texture_CreateFromBlob(const uint8_t* data, int32_t size, int32_t flag);
+// A page blob of the texture chunk. The format code goes to the device (0: the picture's own
+// format); the flag, the chunk entry's bit 0, is only kept on the record and changes no pixel.
+int32_t Texture_CreateFromBlob(const uint8_t* data, int32_t size, int32_t formatCode, int32_t flag);
 int32_t Texture_CreateFromBitmap(const CBitmap32* bitmap);
 int32_t Texture_CreateFromTBitmap(IBitmap* bitmap, bool removeBackground, bool smooth);
 // White pixels whose alpha is the map's byte (font glyphs).

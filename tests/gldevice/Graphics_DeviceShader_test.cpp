@@ -1,6 +1,7 @@
 // Game shaders on the OpenGL device: a pass-through shader draws what the generated programs draw,
 // pixel for pixel, and a uniform reaches the fragment program; shaders in the authoring tools' form
-// compile on the driver, and a translated program the driver refuses is a failed compile.
+// compile on the driver, and a translated program the driver refuses (constants that are read and
+// overlap among them) is a failed compile.
 #include <fstream>
 #include <sstream>
 
@@ -169,6 +170,11 @@ TEST_F(Shaders, ProgramsTheDriverRefusesAreFailedCompiles)
          Replaced(Replaced(fragment, "uniform float4 kv_FogColour;", "uniform float4 kv_FogColour : register(c2);"),
                   "uniform float4 kv_AlphaTestRef;", "uniform float4 kv_AlphaTestRef : register(c2);"),
          "Error in fragment shader \"sh_refused\"\n\n ", "FATAL ERROR in Fragment Shader compilation\n\nShaderName: sh_refused"},
+        // A header constant that the body does read keeps its register, over the body's.
+        {"the header's matrices read over the body's constants",
+         Replaced(GameShader("header_vertex.hlsl"), "mul(_kv_Matrices[4],", "mul(kv_Matrices[4],"),
+         GameShader("header_fragment.hlsl"), "Error in vertex shader \"sh_refused\":\n\n ",
+         "FATAL ERROR in Vertex Shader compilation\n\nShaderName: sh_refused"},
         // Each stage compiles; the link finds the varying's types differ, and counts as the fragment
         // stage.
         {"a varying of another type in each stage", vertex,

@@ -311,4 +311,48 @@ TEST(ShaderRegisters, DeclarationsGetTheTargetsRegisters)
     }
 }
 
+// Constants the code never reads (after the entry point is known) take no register and are not in
+// the uniform table; those it reads are placed as before, around each other only.
+TEST(ShaderRegisters, UnreadConstantsTakeNoRegister)
+{
+    struct Case {
+        bool vertex;
+        const char* source; // declarations and a main returning a float4
+        std::vector<std::pair<const char*, int32_t>> read; // name, first register
+        std::vector<const char*> absent;
+    } cases[] = {
+        // The tools' header, its matrices bound over the body's registers.
+        {true, "float4x4 head[5] : register(c0); bool lit; float4 body : register(c1); float4 arr[8] : register(c5);\n"
+               "float4x4 mats[5] : register(c29); bool last : register(c50);\n"
+               "float4 main(float4 p : POSITION) : POSITION { return mul(mats[4], p) * body + arr[7] * (last ? 1 : 0); }",
+         {{"body", 1}, {"arr", 5}, {"mats", 29}, {"last", 50}}, {"head", "lit"}},
+        {true, "float4 first; float4 second; float4 third;\n"
+               "float4 main(float4 p : POSITION) : POSITION { return p * third; }",
+         {{"third", 0}}, {"first", "second"}},
+        // Read through a helper the entry point calls, but not by one it never calls.
+        {false, "float4 called; float4 uncalled : register(c0);\n"
+                "float4 helper() { return called; }\nfloat4 spare() { return uncalled; }\n"
+                "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return helper(); }",
+         {{"called", 0}}, {"uncalled"}},
+        {false, "sampler2D head : register(s0); bool lit; sampler2D body : register(s0); float4 add : register(c3);\n"
+                "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(body, uv) + add; }",
+         {{"body", 0}, {"add", 3}}, {"head", "lit"}},
+        {false, "float4 nothing; sampler2D none;\nfloat4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(uv, 0, 1); }",
+         {}, {"nothing", "none"}},
+    };
+    for (const Case& c : cases) {
+        std::string vertex = VERTEX, fragment = FRAGMENT;
+        (c.vertex ? vertex : fragment) = c.source;
+        CShader* shader = Compiled(vertex.c_str(), fragment.c_str());
+        ASSERT_NE(nullptr, shader->program) << c.source << "\n" << g_ErrorLast;
+        for (const auto& [name, first] : c.read) {
+            int32_t index = Shader_GetUniform(shader, name);
+            ASSERT_GE(index, 0) << c.source << ": " << name;
+            EXPECT_EQ(first, shader->program->uniforms[size_t(index)].registerIndex) << c.source << ": " << name;
+        }
+        for (const char* name : c.absent) EXPECT_EQ(-1, Shader_GetUniform(shader, name)) << c.source << ": " << name;
+        Shader_FreeAll();
+    }
+}
+
 } // namespace

@@ -78,14 +78,44 @@ TEST_F(TextureDraw, UsedSizeIsThePictureOverTheDeviceTextureAndFilesFillTheirTex
     int32_t file = Texture_CreateFromPixels(7, 7, png.data(), int32_t(png.size()));
     ASSERT_GE(file, 0);
     EXPECT_EQ(make_tuple(7, 1.0f / 100.0f), make_tuple(Texture_Get(file)->width, Texture_Get(file)->reciprocalWidth));
-    int32_t blob = Texture_CreateFromBlob(png.data(), int32_t(png.size()), 0);
+    int32_t blob = Texture_CreateFromBlob(png.data(), int32_t(png.size()), 0, 0);
     ASSERT_GE(blob, 0);
     EXPECT_EQ(make_tuple(100, 1.0f), make_tuple(Texture_Get(blob)->width, Texture_GetUsedWidth(blob)));
     const uint8_t junk[] = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
     int32_t count = Texture_Count();
-    EXPECT_EQ(-1, Texture_CreateFromBlob(junk, int32_t(sizeof junk), 0));
-    EXPECT_EQ(-1, Texture_CreateFromBlob(png.data(), 0, 0));
+    EXPECT_EQ(-1, Texture_CreateFromBlob(junk, int32_t(sizeof junk), 0, 0));
+    EXPECT_EQ(-1, Texture_CreateFromBlob(png.data(), 0, 0, 0));
     EXPECT_EQ(count, Texture_Count()); // no slot taken by a failure
+}
+
+// A page's flag is kept on its record and leaves every texel's alpha as the picture holds it; only
+// a format code that asks for DXT1 cuts alpha to 0 or 255. Records made otherwise in the freed slot
+// carry no flag.
+TEST_F(TextureDraw, PageBlobsKeepTheirAlphaWhateverTheFlag)
+{
+    const testimages::Bytes alphas = {0x00, 0x01, 0x20, 0x40, 0x7F, 0x80, 0xC0, 0xFF}; // a side of 8: not stretched
+    testimages::Bytes rgba;
+    for (uint8_t a : alphas) rgba.insert(rgba.end(), {0xFF, 0xFF, 0xFF, a});
+    testimages::Bytes png = testimages::MakeRgbaPng(int32_t(alphas.size()), 1, rgba);
+    struct Case {
+        int32_t formatCode, flag;
+        testimages::Bytes expected;
+    } cases[] = {{TEXTURE_FORMAT_UNKNOWN, 1, alphas},
+                 {TEXTURE_FORMAT_UNKNOWN, 0, alphas},
+                 {TEXTURE_FORMAT_DXT1, 0, {0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF}}};
+    for (const Case& c : cases) {
+        int32_t index = Texture_CreateFromBlob(png.data(), int32_t(png.size()), c.formatCode, c.flag);
+        ASSERT_GE(index, 0);
+        EXPECT_EQ(c.flag, Texture_Get(index)->pageFlag) << c.formatCode;
+        const std::vector<uint8_t>& bytes = DeviceBytes(index);
+        testimages::Bytes got;
+        for (size_t i = 0; i < alphas.size(); ++i) got.push_back(bytes[i * 4 + 3]);
+        EXPECT_EQ(c.expected, got) << "format " << c.formatCode << ", flag " << c.flag;
+        Texture_Free(index);
+        int32_t other = Texture_CreateEmpty(4, 4, false);
+        EXPECT_EQ(make_tuple(index, uint8_t(0)), make_tuple(other, Texture_Get(other)->pageFlag));
+        Texture_Free(other);
+    }
 }
 
 TEST_F(TextureDraw, AlphaMapsAndBitmapsKeepTheirPixels)

@@ -1282,12 +1282,15 @@ if (t == 3) {
         }};
     // A shader chosen in a draw event (games/shaders): the kind-2 shader's transposed matrices place
     // the rectangle exactly where the generated programs put it, edges included, and its tint uniform
-    // keeps only red; after shader_reset the generated programs draw again. A pass-through shader in
-    // the authoring tools' form, read from the game file's shader chunk, compiles on the driver and
-    // draws a textured scene as the generated programs do.
+    // keeps only red; after shader_reset the generated programs draw again. Pass-through shaders in
+    // the authoring tools' form, read from the game file's shader chunk, compile on the driver and
+    // draw a textured scene as the generated programs do: on alternate frames one whose header
+    // binds constants it never reads over the body's registers. Those constants are not in its
+    // uniform table, and each of the body's own takes its writes.
     s["shaders"] = {
         .setup = {.frames = 5, .output = true, .capture = 3},
-        .output = {"uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
+        .output = {"header -1 -1 -1 -1 -1 -1 -1 -1, sampler 0, matrices 1",
+                   "uniform 1 texel 1"}, // the vertex block's kv_Matrices is entry 0
         .absent = {"ERROR!!!", "OpenGL: "},
         .more = [=](Run& run) {
             const char *red = "255,0,0", *white = "255,255,255", *black = "0,0,0";
@@ -1297,16 +1300,55 @@ if (t == 3) {
                                     {"tinted: top left", 60, 10, red}, {"tinted: left of it", 59, 10, black},
                                     {"tinted: bottom right", 99, 49, red}, {"tinted: beyond it", 100, 50, black},
                                     {"after the reset", 130, 30, white}});
-            // The pass-through shader's half equals the half drawn without a shader, pixel for pixel.
-            if (!ExpectSize(run.shot, 320, 240)) return;
-            int differ = 0, drawn = 0;
-            for (int32_t y = 60; y < 240; ++y)
-                for (int32_t x = 0; x < 160; ++x) {
-                    differ += run.shot.At(x, y) != run.shot.At(x + 160, y) ? 1 : 0;
-                    drawn += run.shot.At(x, y) != black ? 1 : 0;
+            // Frames 3 and 4 draw the scene's right half through one pass-through shader each; it
+            // equals the half drawn without a shader, pixel for pixel.
+            for (const Shot& shot : {run.shot, Play({.frames = 5, .capture = 4}).shot}) {
+                if (!ExpectSize(shot, 320, 240)) return;
+                int differ = 0, drawn = 0;
+                for (int32_t y = 60; y < 240; ++y)
+                    for (int32_t x = 0; x < 160; ++x) {
+                        differ += shot.At(x, y) != shot.At(x + 160, y) ? 1 : 0;
+                        drawn += shot.At(x, y) != black ? 1 : 0;
+                    }
+                Expect(differ == 0, std::to_string(differ) + " pixels of the pass-through shader's half differ");
+                Expect(drawn > 2000, "the scene without a shader covers only " + std::to_string(drawn) + " pixels");
+                // A square per body constant written, the vertex stage's first.
+                const char* written[][2] = {
+                    {"u_Red", "255,0,0"},     {"u_Green", "0,255,0"},     {"u_Blue", "0,0,255"},
+                    {"u_Lift", "255,255,0"},  {"u_First", "0,255,255"},   {"u_Second", "255,0,255"},
+                    {"u_Third", "128,128,128"}, {"u_Fade", "255,128,0"}, {"u_Flip", "128,0,255"},
+                    {"u_Glow", "0,128,255"},  {"u_Boost", "0,128,128"},  {"u_Mono", "64,64,64"},
+                    {"u_Shift", "64,255,128"}};
+                Probes probes;
+                for (int i = 0; i < 13; ++i) probes.emplace_back(written[i][0], 165 + 12 * i, 15, written[i][1]);
+                ExpectPixels(shot, probes, 1);
+            }
+        }};
+    // Texture pages whose entries carry flag bit 0, as the tools write every one (games/pagealpha):
+    // sprites of partial alpha drawn over a coloured background blend by the alpha their page holds.
+    s["page-alpha"] = {
+        .setup = {.capture = 2},
+        .absent = {"ERROR"},
+        .more = [=](Run& run) {
+            const int back[3] = {40, 90, 160};
+            // The sprites' fills (alpha, red, green, blue), as the game's manifest gives them.
+            const int fills[][4] = {{0x20, 255, 255, 255}, {0x7F, 255, 255, 255}, {0x80, 255, 0, 0},
+                                    {0x40, 0, 255, 128},   {0xC0, 0, 0, 255},     {0xF0, 255, 255, 0},
+                                    {0x03, 255, 255, 255}};
+            std::vector<std::string> colours;
+            Probes probes;
+            for (const auto& fill : fills) {
+                std::string colour;
+                for (int c = 0; c < 3; ++c) {
+                    double blended = (fill[c + 1] * fill[0] + back[c] * (255 - fill[0])) / 255.0;
+                    colour += (c > 0 ? "," : "") + std::to_string(int(std::lround(blended)));
                 }
-            Expect(differ == 0, std::to_string(differ) + " pixels of the pass-through shader's half differ");
-            Expect(drawn > 2000, "the scene without a shader covers only " + std::to_string(drawn) + " pixels");
+                colours.push_back(colour);
+            }
+            for (size_t i = 0; i < colours.size(); ++i)
+                probes.emplace_back("a sprite of partial alpha", 24 + 30 * int(i), 24, colours[i].c_str());
+            probes.emplace_back("the background", 10, 10, "40,90,160");
+            ExpectPixels(run.shot, probes, 1);
         }};
     return s;
 }

@@ -40,10 +40,10 @@ struct SilentConsole : tagIConsole {
 void Nothing(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
 
 // No graphics device here: a blob becomes a texture number as long as its bytes can be read.
-int32_t CountedTexture(const uint8_t* data, int32_t size, int32_t flag)
+int32_t CountedTexture(const uint8_t* data, int32_t size, int32_t formatCode, int32_t flag)
 {
     static int32_t made = 0;
-    uint32_t sum = static_cast<uint32_t>(flag);
+    uint32_t sum = static_cast<uint32_t>(formatCode + flag);
     for (int32_t i = 0; i < size && i < 16; ++i) sum += data[i];
     return static_cast<int32_t>(sum & 0x7F) + made++ % 3;
 }
