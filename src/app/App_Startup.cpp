@@ -77,6 +77,13 @@ void StartFailure(const std::string& line)
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+// The last error report (a compile error, say) was logged when it was shown; the terminal gets it
+// too, before the line of the failure.
+void ErrorReportToTerminal()
+{
+    if (!g_ErrorLast.empty()) std::fprintf(stderr, "%s\n", g_ErrorLast.c_str());
+}
+
 // The game file cannot be read, or is no game file: nothing of it is walked.
 bool GameFileRefused()
 {
@@ -251,11 +258,13 @@ bool LoadAndStartGame()
     Variable_Init();
     MainConsole->Output("PrepareGame()\n");
     if (!PrepareGame()) {
+        ErrorReportToTerminal();
         StartFailure("Failed to prepare the game");
         return false;
     }
     // A fatal error while the game was read (a shader that does not compile) ends it before it starts.
     if (g_ErrorQuitting) {
+        ErrorReportToTerminal();
         StartFailure("A fatal error was reported while the game was loaded");
         return false;
     }

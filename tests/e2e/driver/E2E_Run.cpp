@@ -1385,9 +1385,14 @@ if (t == 3) {
         int n = 0;
         for (const auto& [what, form, create, more, exit, line] : endings) {
             std::string name = "end" + std::to_string(n++);
-            Run run = Play({.frames = 3, .game = BuildGame(name, 10, form, create, "", "", more), .exit = exit});
+            Run run = Play({.frames = 3, .game = BuildGame(name, 10, form, create, "", "", more), .exit = exit,
+                            .errors = true});
             InOrder(run.log, {line}, what);
             Expect(run.exit == exit, std::string(what) + ": exit code " + std::to_string(run.exit));
+            // A start that failed says why last on standard error, after the error's report.
+            if (exit == 1)
+                Expect(run.errors.size() >= 2 && run.errors.back() == line,
+                       std::string(what) + ": standard error does not end with the failure");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
         pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
