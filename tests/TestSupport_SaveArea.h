@@ -1,6 +1,7 @@
 // A save area of the test's own: XDG_DATA_HOME is "share" in a fresh temporary folder (the test's
 // "home") for the object's life, and the game's save folder is "Game" unless a header named one,
-// so files that the engine writes to the save area land there and nowhere else.
+// so files that the engine writes to the save area land there and nowhere else. The header counts
+// as read, since nothing is saved for a game whose header was not.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,6 +31,8 @@ public:
         if (m_HadOld) m_Old = old;
         setenv("XDG_DATA_HOME", (m_Root / "share").c_str(), 1);
         m_OldSaveFolder = g_GameHeader.saveFolder;
+        m_OldPresent = g_GameHeader.present;
+        g_GameHeader.present = true;
         if (g_GameHeader.saveFolder.empty()) g_GameHeader.saveFolder = "Game";
         App_ResetPaths();
         m_Folder = GetSaveDirectory();
@@ -40,6 +43,7 @@ public:
         if (m_HadOld) setenv("XDG_DATA_HOME", m_Old.c_str(), 1);
         else unsetenv("XDG_DATA_HOME");
         g_GameHeader.saveFolder = m_OldSaveFolder;
+        g_GameHeader.present = m_OldPresent;
         App_ResetPaths();
         std::filesystem::remove_all(m_Root);
     }
@@ -58,6 +62,7 @@ private:
     std::string m_Old;
     std::string m_OldSaveFolder;
     bool m_HadOld = false;
+    bool m_OldPresent = false;
 };
 
 } // namespace testsupport

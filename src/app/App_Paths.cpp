@@ -1,5 +1,6 @@
 #include "app/App_Paths.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -70,15 +71,37 @@ std::string App_SaveFolderComponent(const char* name)
     return component;
 }
 
+std::string App_SaveFolderOfGameFile(const char* gameFile)
+{
+    std::string path = gameFile != nullptr ? gameFile : "";
+    std::replace(path.begin(), path.end(), '\\', '/');
+    size_t slash = path.find_last_of('/');
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = file.find_last_of('.');
+    std::string name = dot == std::string::npos || dot == 0 ? file : file.substr(0, dot);
+    // "data.win" is the name every game beside its program has: its folder tells one from another.
+    if (name == "data" && slash != std::string::npos && slash > 0) {
+        std::string folder = path.substr(0, slash);
+        std::string parent = folder.substr(folder.find_last_of('/') + 1);
+        if (!parent.empty() && parent != "." && parent != "..") name = parent;
+    }
+    return name.empty() ? std::string("game") : name;
+}
+
 const char* GetSaveDirectory()
 {
+    // A start that read no header (a missing or refused file) has no game to save for.
+    if (!g_GameHeader.present) return nullptr;
     if (!g_SaveDirectoryKnown) {
         bool roaming = g_GameHeader.present && (g_GameHeader.infoFlags & HEADER_FLAG_ROAMING_SAVE) != 0;
         std::string base;
         bool found = roaming ? BaseFolder("XDG_CONFIG_HOME", ".config", base)
                              : BaseFolder("XDG_DATA_HOME", ".local/share", base);
         if (!found) return nullptr; // nothing is kept: a later call asks again
-        g_SaveDirectory = base + "/" + App_SaveFolderComponent(g_GameHeader.saveFolder.c_str()) + "/";
+        // Without a name of its own the game still gets a folder of its own, never the base itself.
+        std::string name = g_GameHeader.saveFolder.empty() ? App_SaveFolderOfGameFile(App_GetGameFileName())
+                                                            : g_GameHeader.saveFolder;
+        g_SaveDirectory = base + "/" + App_SaveFolderComponent(name.c_str()) + "/";
         g_SaveDirectoryKnown = true;
     }
     return g_SaveDirectory.c_str();

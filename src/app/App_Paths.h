@@ -9,7 +9,8 @@ const char* GetProgramDirectory();
 // The folder of the game file with a trailing separator; "./" for a bare file name.
 const char* GetGameFileDirectory();
 // The game's folder in the save area with a trailing separator ("<data home>/<save folder>/", or
-// under the configuration home when the header asks for the roaming area); null when no home
+// under the configuration home when the header asks for the roaming area; a header without a
+// save-folder name gives App_SaveFolderOfGameFile's name); null when no header was read or no home
 // folder is known.
 const char* GetSaveDirectory();
 
@@ -19,3 +20,7 @@ void App_ResetPaths();
 // The header's save-folder name made a single path component: separators become "_" and a name
 // of "." or ".." is replaced, so saves never leave the save area.
 std::string App_SaveFolderComponent(const char* name);
+// The save-area folder of a game whose header names none: its game file's name without the
+// extension ("space" for /games/space.win), or for a "data.win" the name of the folder holding it
+// ("ship" for /games/ship/data.win); "game" when the path gives no name.
+std::string App_SaveFolderOfGameFile(const char* gameFile);

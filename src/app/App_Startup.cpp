@@ -69,6 +69,35 @@ void Log(const char* line)
     MainConsole->Output("%s\n", line);
 }
 
+// A line saying why the start failed: logged, and written to standard error too, where a player who
+// ran the game from a terminal sees it last, below the shut-down lines of the log.
+void StartFailure(const std::string& line)
+{
+    MainConsole->Output("%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+// The last error report (a compile error, say) was logged when it was shown; the terminal gets it
+// too, before the line of the failure.
+void ErrorReportToTerminal()
+{
+    if (!g_ErrorLast.empty()) std::fprintf(stderr, "%s\n", g_ErrorLast.c_str());
+}
+
+// The game file cannot be read, or is no game file: nothing of it is walked.
+bool GameFileRefused()
+{
+    std::string name = App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
+    std::string reason;
+    if (!g_GameFile.IsLoaded()) reason = name + " cannot be read: " + GameFile_ReadError();
+    else if (std::string refusal = GameFile_Refusal(g_GameFile); !refusal.empty())
+        reason = name + " is not a game file: " + refusal;
+    if (reason.empty()) return false;
+    StartFailure(reason);
+    StartFailure("Failed to load the game");
+    return true;
+}
+
 // The families of built-in functions in the order they are logged; each name is followed by its
 // registrars.
 struct FunctionFamily {
@@ -223,12 +252,22 @@ bool LoadAndStartGame()
 {
     std::srand(RANDOM_SEED);
     if (!LoadGameData()) {
-        MainConsole->Output("Failed to load the game\n");
+        StartFailure("Failed to load the game");
         return false;
     }
     Variable_Init();
     MainConsole->Output("PrepareGame()\n");
-    if (!PrepareGame()) return false;
+    if (!PrepareGame()) {
+        ErrorReportToTerminal();
+        StartFailure("Failed to prepare the game");
+        return false;
+    }
+    // A fatal error while the game was read (a shader that does not compile) ends it before it starts.
+    if (g_ErrorQuitting) {
+        ErrorReportToTerminal();
+        StartFailure("A fatal error was reported while the game was loaded");
+        return false;
+    }
     MainConsole->Output("Run_Start\n");
     Run_Start();
     return true;
@@ -237,11 +276,8 @@ bool LoadAndStartGame()
 bool StartUp()
 {
     KirranLoadGame();
-    // Without the file's bytes there is nothing to walk: stop before any pass or window.
-    if (!g_GameFile.IsLoaded()) {
-        MainConsole->Output("Failed to load the game\n");
-        return false;
-    }
+    // Without a game file's bytes there is nothing to walk: stop before any pass or window.
+    if (GameFileRefused()) return false;
     Log("Get Resolution");
     LoadGameCode(g_GameFile);
     Log("Create Window");
@@ -304,5 +340,5 @@ int32_t WinMain(const char* commandLine)
     ShutdownAll();
     MainWindow_Destroy();
     // A game that could not be started is a failed run, whatever the loop did.
-    return started ? 0 : 1;
+    return started ? g_RunExitCode : EXIT_CODE_NOT_STARTED;
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-// The entry point: returns the process's exit code (0, or 1 when the game could not be started).
+// The entry point: returns the process's exit code (EXIT_CODE_*, run/Run_Globals.h).
 int32_t WinMain(const char* commandLine);
 
 // Step 4 of WinMain: a "data.win" beside the program is the game, and the command line is then

@@ -131,3 +131,13 @@ bool String_ColorSpelling(const char* name, std::string& color)
     color = respelled;
     return true;
 }
+
+std::string Text_GroupedDigits(uint64_t number)
+{
+    std::string digits = std::to_string(number), grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}

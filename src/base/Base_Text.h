@@ -41,3 +41,6 @@ int32_t String_Find(const char* pattern, const char* text);
 // "color" names: `color` becomes the name with every "colour" read as "color". False, and `color`
 // untouched, when the name holds no "colour".
 bool String_ColorSpelling(const char* name, std::string& color);
+
+// A count written for people: 1234567 as "1,234,567".
+std::string Text_GroupedDigits(uint64_t number);

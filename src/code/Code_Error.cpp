@@ -204,6 +204,7 @@ void Error_Show(const char* text, bool fatal)
     if (fatal) {
         g_ErrorQuitting = true;
         g_RunRequest = RUN_REQUEST_FATAL;
+        Run_SetExitCode(EXIT_CODE_FATAL_ERROR);
         PostQuitToMainWindow();
     }
 }

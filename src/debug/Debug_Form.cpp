@@ -425,3 +425,13 @@ void DebugForm_Delete(CDebugForm* form)
     delete form->settings;
     delete form;
 }
+
+void DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
+                           int32_t& y)
+{
+    constexpr int32_t GAP = 8;
+    if (game.right + GAP + width <= desktop.right) x = game.right + GAP;
+    else if (game.left - GAP - width >= desktop.left) x = game.left - GAP - width;
+    else x = std::max(desktop.left, desktop.right - width);
+    y = std::max(desktop.top, std::min(game.top, desktop.bottom - height));
+}

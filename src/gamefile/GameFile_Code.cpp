@@ -14,6 +14,7 @@
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_Strings.h"
 #include "gamefile/GameFile_View.h"
+#include "run/Run_Globals.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -103,7 +104,7 @@ bool RecheckEntries(const std::set<int32_t>& entries)
 {
     char message[LOAD_MESSAGE_AREA];
     std::snprintf(message, sizeof message, format, name);
-    Error_ShowAndExit(message, 1);
+    Error_ShowAndExit(message, EXIT_CODE_NOT_STARTED);
 }
 
 // One record of a link chunk: the name, the number of references and the first one.

@@ -1,12 +1,16 @@
 #include "gamefile/GameFile_Loader.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/App_CommandLine.h"
 #include "app/App_Startup.h"
 #include "base/Base_Console.h"
 #include "base/Base_Ini.h"
+#include "base/Base_Text.h"
 #include "extension/Extension_Main.h"
 #include "function/Function_Registry.h"
 #include "gamefile/GameFile_DebugInfo.h"
@@ -15,6 +19,7 @@
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_Strings.h"
+#include "run/Run_Globals.h"
 #include "support/Support_SaveArea.h"
 
 GameFile g_GameFile;
@@ -30,6 +35,8 @@ GameFileChunk g_TexturePageChunk;
 bool g_PrePassFailed = false;
 
 namespace {
+
+std::string g_ReadError;
 
 constexpr int32_t PATH_CAPACITY = 2048;
 
@@ -197,7 +204,7 @@ bool MainPassChunk(GameFile& file, const GameFileChunk& chunk)
 void ChooseGameFile()
 {
     std::string chosen;
-    if (!OpenGameFileDialog(chosen)) std::exit(1);
+    if (!OpenGameFileDialog(chosen)) std::exit(EXIT_CODE_NOT_STARTED);
     App_SetGameFileName(chosen.c_str());
 }
 
@@ -252,12 +259,19 @@ void ReadGameFile(const std::string& gamePath)
     g_GameFile.Release();
     MainConsole->Output("Reading File %s\n", gamePath.c_str());
     int32_t size = 0;
-    uint8_t* data = LoadSave_ReadBundleFile(gamePath.c_str(), &size);
+    std::error_code folder;
+    // A folder opens for reading here and reads as nothing; say what it is instead.
+    bool isFolder = std::filesystem::is_directory(gamePath, folder);
+    errno = 0;
+    uint8_t* data = isFolder ? nullptr : LoadSave_ReadBundleFile(gamePath.c_str(), &size);
     if (data == nullptr) {
+        int error = isFolder ? EISDIR : errno;
+        g_ReadError = error != 0 ? std::strerror(error) : "it cannot be read";
         MainConsole->Output("FAILED to load File %s\n", gamePath.c_str());
         g_GameFileMemoryFigure = 0;
         return;
     }
+    g_ReadError.clear();
     MainConsole->Output("Loaded File %s\n", gamePath.c_str());
     g_GameFile.Adopt(data, static_cast<uint32_t>(size));
     g_GameFileMemoryFigure = static_cast<uint32_t>(size) + 128;
@@ -273,7 +287,36 @@ size_t LastSeparator(const std::string& path)
     return slash != std::string::npos ? slash : path.rfind('\\');
 }
 
+bool HoldsHeader(const GameFile& file)
+{
+    GameFileChunkWalk walk(file);
+    GameFileChunk chunk;
+    if (!walk.Start()) return false;
+    while (walk.Next(chunk))
+        if (chunk.length != 0 && (IsTag(chunk, "GEN8") || IsTag(chunk, "GEN7") || IsTag(chunk, "GENL"))) return true;
+    return false;
+}
+
 } // namespace
+
+std::string GameFile_Refusal(const GameFile& file)
+{
+    uint32_t size = file.Size();
+    if (size == 0) return "it is empty";
+    if (size <= 8) return "it holds only " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
+    uint32_t declared = 0;
+    file.U32(4, declared);
+    if (declared != size - 8)
+        return "its length word gives " + Text_GroupedDigits(uint64_t{declared} + 8) + " bytes, the file holds " +
+               Text_GroupedDigits(size);
+    if (!HoldsHeader(file)) return "it holds no header chunk";
+    return "";
+}
+
+const std::string& GameFile_ReadError()
+{
+    return g_ReadError;
+}
 
 std::string GameFile_OptionsIniPath(const std::string& gamePath)
 {
@@ -334,6 +377,11 @@ bool LoadGameChunks(GameFile& file)
     ResetTables();
     if (!file.IsLoaded()) {
         MainConsole->Output("No game file was read\n");
+        return false;
+    }
+    std::string refusal = GameFile_Refusal(file);
+    if (!refusal.empty()) {
+        MainConsole->Output("The game file was refused: %s\n", refusal.c_str());
         return false;
     }
     bool result = true;

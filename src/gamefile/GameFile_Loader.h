@@ -42,6 +42,13 @@ extern bool g_PrePassFailed;
 
 constexpr uint32_t TEXTURE_PAGE_ENTRY_SIZE = 22;
 
+// Why the file read cannot be a game file, or "" when it may be one: it holds 8 bytes or fewer,
+// its length word is not its size minus 8, or it holds no header chunk. Such a file would load as a
+// game without chunks, which no game can be, so start-up refuses it.
+std::string GameFile_Refusal(const GameFile& file);
+// The system's reason why the game file could not be read ("" once it was read).
+const std::string& GameFile_ReadError();
+
 // Reads the game file named by App_GetGameFileName (which becomes its mapped path), "options.ini"
 // and the debug file. The result is always false (and ignored). Without a name the open-file
 // dialog asks; cancelling it ends the program with exit code 1.
@@ -54,8 +61,8 @@ void LoadGameCode(GameFile& file);
 // Logs "LoadGameData()" and runs the main chunk pass over g_GameFile.
 bool LoadGameData();
 
-// The main chunk pass. False when a chunk was unknown or malformed, the container broken, the
-// pre-pass had refused a chunk, or no file was read; every chunk that can be loaded still is.
+// The main chunk pass. False when a chunk was unknown or malformed, the container broken or
+// refused (GameFile_Refusal), the pre-pass had refused a chunk, or no file was read; every chunk that can be loaded still is.
 bool LoadGameChunks(GameFile& file);
 
 // Where "options.ini" and the debug file are looked for, given the game file's path: "" when the

@@ -17,6 +17,7 @@
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_TestSwitches.h"
+#include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
 #include "run/Run_Window.h"
 
@@ -32,7 +33,7 @@ constexpr int32_t SCREEN_FORMAT_CODE = 6;
 [[noreturn]] void FailAndExit(const char* text)
 {
     GR_ShowError(text);
-    std::exit(-1);
+    std::exit(EXIT_CODE_NOT_STARTED);
 }
 
 int32_t RoundToInt(float value)

@@ -182,21 +182,26 @@ int32_t ClampTo(int32_t value, int32_t limit) { return limit > 0 && value > limi
 
 } // namespace
 
+void Room_WindowSize(const CRoom& room, int32_t& width, int32_t& height)
+{
+    width = room.m_Width;
+    height = room.m_Height;
+    if (room.m_EnableViews == 0) return;
+    width = SMALLEST_WINDOW;
+    height = SMALLEST_WINDOW;
+    for (const RoomView& view : room.m_Views) {
+        if (view.visible == 0) continue;
+        if (view.xport + view.wport > width) width = view.xport + view.wport;
+        if (view.yport + view.hport > height) height = view.yport + view.hport;
+    }
+}
+
 void Room_SetWindowSize()
 {
     CRoom* room = Run_CurrentRoom();
     if (room == nullptr) return;
-    int32_t width = room->m_Width;
-    int32_t height = room->m_Height;
-    if (room->m_EnableViews != 0) {
-        width = SMALLEST_WINDOW;
-        height = SMALLEST_WINDOW;
-        for (const RoomView& view : room->m_Views) {
-            if (view.visible == 0) continue;
-            if (view.xport + view.wport > width) width = view.xport + view.wport;
-            if (view.yport + view.hport > height) height = view.yport + view.hport;
-        }
-    }
+    int32_t width = 0, height = 0;
+    Room_WindowSize(*room, width, height);
     width = ClampTo(width, Display_GetWidth());
     height = ClampTo(height, Display_GetHeight());
     if (width != GR_Window_GetWidth() || height != GR_Window_GetHeight()) GR_SetScreenSize(width, height);

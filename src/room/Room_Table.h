@@ -47,6 +47,9 @@ bool Room_Prepare();
 // Fits the window to the current room: to its size, or with views to the extent of the visible
 // ports, within the display.
 void Room_SetWindowSize();
+// The window a room asks for, before the display's limits: the room's size, or with views on the
+// box round the visible views' ports.
+void Room_WindowSize(const CRoom& room, int32_t& width, int32_t& height);
 
 // Shut-down: no current room, every room destroyed, the order freed.
 void RoomTables_Free();

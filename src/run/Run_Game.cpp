@@ -47,9 +47,11 @@ CRoom* g_pCurrentRoom = nullptr;
 // Copies of the persistent instances of the room that was left, until the next room takes them.
 std::vector<CInstance*> g_Carried;
 
-// Ends the game in order when there is no room to play in: frames need a current room.
-void EndWithoutRoom(const char* message)
+// Ends the game in order when there is no room to play in: frames need a current room. A game that
+// never entered a room did not start; one that lost its room ended by a fatal error.
+void EndWithoutRoom(const char* message, int32_t exitCode)
 {
+    Run_SetExitCode(exitCode);
     MainConsole->Output("%s\n", message);
     ShowMessage(message);
     g_pCurrentRoom = nullptr;
@@ -234,7 +236,7 @@ void StartGame()
         g_pDebugForm = DebugForm_Create();
     }
     if (!Extension_CallInitFunctions()) {
-        EndWithoutRoom("The extensions could not be initialised; the game ends.");
+        EndWithoutRoom("The extensions could not be initialised; the game ends.", EXIT_CODE_NOT_STARTED);
         return;
     }
     GR_Window_SetCursor(g_GameOptions.CursorShown != 0 ? CURSOR_DEFAULT : CURSOR_NONE);
@@ -246,7 +248,7 @@ void StartGame()
         char message[128];
         if (Room_OrderCount() == 0) std::snprintf(message, sizeof message, "The game has no room to start in.");
         else std::snprintf(message, sizeof message, "The game's first room (room %d) does not exist.", first);
-        EndWithoutRoom(message);
+        EndWithoutRoom(message, EXIT_CODE_NOT_STARTED);
         return;
     }
     Run_StartRoom(first, true);
@@ -302,7 +304,7 @@ void Run_StartRoom(int32_t roomIndex, bool firstRoom)
     if (!Room_Exists(roomIndex)) {
         char message[64];
         std::snprintf(message, sizeof message, "Unexisting room number: %d", roomIndex);
-        EndWithoutRoom(message);
+        EndWithoutRoom(message, firstRoom ? EXIT_CODE_NOT_STARTED : EXIT_CODE_FATAL_ERROR);
         return;
     }
     if (static_cast<size_t>(roomIndex) >= g_RoomStates.size()) g_RoomStates.resize(static_cast<size_t>(roomIndex) + 1, nullptr);

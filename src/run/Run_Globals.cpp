@@ -2,6 +2,7 @@
 
 #include "function/Function_Families.h"
 
+int32_t g_RunExitCode = EXIT_CODE_ENDED;
 uint8_t g_RunState = 0;
 uint8_t g_Paused = 0;
 int32_t g_RunRequest = RUN_REQUEST_NONE;
@@ -41,4 +42,9 @@ void Run_InitGlobals()
     g_CaptionLives.clear();
     g_CaptionHealth = "Health: ";
     g_CaptionSettingsChanged = 0;
+}
+
+void Run_SetExitCode(int32_t code)
+{
+    if (g_RunExitCode == EXIT_CODE_ENDED) g_RunExitCode = code;
 }

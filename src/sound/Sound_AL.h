@@ -14,6 +14,16 @@ bool Sound_ALFailed(const char* format);
 // The same for lines that carry the code twice ("%08x(%d)").
 bool Sound_ALFailedTwice(const char* format);
 
+// A line of the audio layer's log (a printf format, no newline). Between SoundLog_BeginFrame and
+// SoundLog_EndFrame the lines are the frame's: a frame whose lines are exactly the previous frame's
+// writes nothing (a missing device would fill the log with the same lines every frame), and when
+// they change, or SoundLog_Flush runs at the game's end, the repeated lines are written once more
+// with the number of frames that repeated them.
+void Sound_Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void SoundLog_BeginFrame();
+void SoundLog_EndFrame();
+void SoundLog_Flush();
+
 // The frame length in milliseconds for fades: 1000 / the current room's speed (30 without a room),
 // at least 1; and the frames a fade of `milliseconds` lasts (at least 1).
 int32_t Sound_FadeFrames(int32_t milliseconds);

@@ -14,7 +14,7 @@ void CheckErrors()
 {
     Sound_ALFailedTwice("AL Error : %08x(%d)");
     ALenum alut = alutGetError();
-    if (alut != ALUT_ERROR_NO_ERROR) MainConsole->Output("ALUT Error : %s\n", alutGetErrorString(alut));
+    if (alut != ALUT_ERROR_NO_ERROR) Sound_Log("ALUT Error : %s", alutGetErrorString(alut));
 }
 
 float Clamp01(float value)

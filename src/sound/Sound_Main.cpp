@@ -11,6 +11,7 @@
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_View.h"
 #include "platform/Platform_MemoryManager.h"
+#include "sound/Sound_AL.h"
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Chunks.h"
 #include "support/Support_File.h"
@@ -204,8 +205,10 @@ bool Sound_PrepareAll()
 
 void Sound_Tick()
 {
+    SoundLog_BeginFrame();
     if (g_pSoundHardware != nullptr) g_pSoundHardware->Tick();
     Audio_Update();
+    SoundLog_EndFrame();
 }
 
 void Sound_TickSamples(SoundHardware& hardware)
@@ -216,6 +219,7 @@ void Sound_TickSamples(SoundHardware& hardware)
 
 bool Sound_Quit()
 {
+    SoundLog_Flush();
     if (g_pSoundHardware != nullptr) g_pSoundHardware->Quit();
     return true;
 }

@@ -62,3 +62,34 @@ TEST(PathsTest, SaveFolderIsUnderTheDataHomeOrTheConfigHomeWhenRoamingAndCannotL
     GameHeader_Clear();
     App_ResetPaths();
 }
+
+TEST(PathsTest, AGameWithoutASaveFolderNameGetsOneOfItsOwnAndNoHeaderNone)
+{
+    std::optional<std::string> saved;
+    if (const char* value = std::getenv("XDG_DATA_HOME")) saved = value;
+    setenv("XDG_DATA_HOME", "/data", 1);
+    // Header read, its save-folder name, the game file; the save folder (null for none).
+    const std::tuple<bool, const char*, const char*, const char*> cases[] = {
+        {true, "MyGame", "/games/space.win", "/data/MyGame/"},
+        {true, "", "/games/space.win", "/data/space/"},
+        {true, "", "/games/ship/data.win", "/data/ship/"},
+        {true, "", "C:\\games\\ship\\data.win", "/data/ship/"},
+        {true, "", "data.win", "/data/data/"},
+        {true, "", "/games/archive.tar.win", "/data/archive.tar/"},
+        {true, "", "/games/.win", "/data/.win/"},
+        {true, "", "/games/..", "/data/_/"},
+        {true, "", "/", "/data/game/"},
+        {false, "MyGame", "/games/space.win", nullptr},
+        {false, "", "/games/space.win", nullptr}};
+    for (const auto& [present, name, file, folder] : cases) {
+        g_GameHeader.present = present;
+        g_GameHeader.saveFolder = name;
+        App_SetGameFileName(file);
+        App_ResetPaths();
+        EXPECT_STREQ(folder, GetSaveDirectory()) << present << " " << name << " " << file;
+    }
+    saved ? setenv("XDG_DATA_HOME", saved->c_str(), 1) : unsetenv("XDG_DATA_HOME");
+    App_ClearGameFileName();
+    GameHeader_Clear();
+    App_ResetPaths();
+}

@@ -387,3 +387,31 @@ TEST_F(DebugFormRoom, DoubleClicksAndWheelTurns)
         EXPECT_EQ(m_Form->messageSelected, selection) << delta;
     }
 }
+
+TEST(DebugFormPlace, TheFormOpensBesideTheGameWindowRightWhereThereIsRoom)
+{
+    const DebugRect desktop{0, 0, 1920, 1080};
+    // The game window, the form's size; where the form's corner goes.
+    const struct {
+        const char* what;
+        DebugRect game;
+        int32_t width, height, x, y;
+    } cases[] = {
+        {"centred game: to its right", {640, 300, 1280, 780}, 580, 560, 1288, 300},
+        {"room only on the left", {1000, 100, 1640, 580}, 580, 560, 412, 100},
+        {"exactly room on the right", {0, 0, 1332, 480}, 580, 560, 1340, 0},
+        {"no room either side: at the desktop's right edge", {100, 0, 1700, 900}, 580, 560, 1340, 0},
+        {"a low game: the form's top is raised onto the desktop", {100, 900, 740, 1060}, 580, 560, 748, 520},
+        {"a game above the desktop's top", {100, -50, 740, 430}, 580, 560, 748, 0},
+        {"a form larger than the desktop", {100, 0, 740, 480}, 2000, 1200, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int32_t x = -1, y = -1;
+        DebugForm_PlaceBeside(c.game, c.width, c.height, desktop, x, y);
+        EXPECT_EQ(std::pair(c.x, c.y), std::pair(x, y)) << c.what;
+    }
+    // A desktop that does not begin at the origin (a second display).
+    int32_t x = -1, y = -1;
+    DebugForm_PlaceBeside({2000, 100, 2640, 580}, 580, 560, {1920, 0, 3840, 1080}, x, y);
+    EXPECT_EQ(std::pair(2648, 100), std::pair(x, y));
+}

@@ -100,13 +100,41 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
 
 TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
 {
-    // A container with a wrong length word, or of 8 bytes or fewer, reads no chunk and succeeds.
+    // No game file: a wrong length word, 8 bytes or fewer, no header chunk. Neither pass reads a
+    // chunk, and the main pass fails with the reason.
     Bytes wrongLength = BuildBytes(SmallGame());
     WriteWord(wrongLength, 4, ReadWord(wrongLength, 4) + 1);
-    for (const Bytes& bytes : {wrongLength, Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 0}, Bytes{'F', 'O', 'R', 'M'}, Bytes{}})
-        EXPECT_TRUE(Load(bytes));
-    EXPECT_FALSE(m_Log.Has("Process Chunk"));
-    EXPECT_FALSE(g_GameHeader.present);
+    Bytes cut = BuildBytes(SmallGame());
+    cut.resize(FindChunk(cut, "OPTN"));
+    const std::string cutSize = std::to_string(cut.size());
+    Bytes headless = {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'S', 'T', 'R', 'G', 4, 0, 0, 0, 0, 0, 0, 0, 'G', 'E', 'N', '8', 0, 0, 0, 0};
+    WriteWord(headless, 4, static_cast<uint32_t>(headless.size() - 8));
+    const std::pair<Bytes, std::string> refused[] = {
+        {{}, "it is empty"},
+        {{'F', 'O', 'R'}, "it holds only 3 bytes"},
+        {{'F', 'O', 'R', 'M', 0, 0, 0, 0}, "it holds only 8 bytes"},
+        {{'F', 'O', 'R', 'M', 2, 0, 0, 0, 0}, "its length word gives 10 bytes, the file holds 9"},
+        {{'a', 'b', 'c', 'd', 0x10, 0x27, 0, 0, 0}, "its length word gives 10,008 bytes, the file holds 9"},
+        {wrongLength, "its length word gives *"},
+        {cut, "its length word gives *the file holds " + cutSize},
+        // A header chunk of length 0 is skipped like any empty chunk: no header was read.
+        {headless, "it holds no header chunk"}};
+    for (const auto& [bytes, reason] : refused) {
+        SCOPED_TRACE(reason);
+        m_Log.Clear();
+        GameHeader_Clear();
+        LoadInto(m_File, bytes);
+        std::string given = GameFile_Refusal(m_File);
+        size_t star = reason.find('*');
+        if (star == std::string::npos) EXPECT_EQ(reason, given);
+        else EXPECT_TRUE(given.starts_with(reason.substr(0, star)) && given.ends_with(reason.substr(star + 1))) << given;
+        EXPECT_FALSE(Load(bytes));
+        EXPECT_TRUE(m_Log.Has("The game file was refused: " + given + "\n"));
+        EXPECT_FALSE(m_Log.Has("Process Chunk"));
+        EXPECT_FALSE(g_GameHeader.present);
+    }
+    LoadInto(m_File, BuildBytes(SmallGame()));
+    EXPECT_EQ("", GameFile_Refusal(m_File));
     GameFile none;
     EXPECT_FALSE(LoadGameChunks(none));
     EXPECT_TRUE(m_Log.Has("No game file was read\n"));
@@ -260,8 +288,14 @@ TEST_F(KirranLoadGameTest, AMissingOptionsIniIsOnlyLoggedAndAMissingGameLeavesNo
     KirranLoadGame();
     EXPECT_TRUE(m_Log.Has("FAILED to load File " + m_GamePath + "\n"));
     EXPECT_FALSE(g_GameFile.IsLoaded());
+    EXPECT_EQ("No such file or directory", GameFile_ReadError());
     LoadGameCode(g_GameFile);
     EXPECT_FALSE(LoadGameData());
+    // A folder of the game's name is no file either, and says so.
+    std::filesystem::create_directory(m_GamePath);
+    KirranLoadGame();
+    EXPECT_FALSE(g_GameFile.IsLoaded());
+    EXPECT_EQ("Is a directory", GameFile_ReadError());
 }
 
 TEST_F(KirranLoadGameTest, TheDebugFileBesideTheGameIsRead)

@@ -19,6 +19,7 @@
 #include "gamebuild/GameBuild_Extensions.h"
 #include "run/Run_EventNames.h"
 #include "variable/Variable_BuiltIn.h"
+#include "variable/Variable_Global.h"
 #include "variable/Variable_Names.h"
 
 namespace gamebuild {
@@ -233,6 +234,23 @@ void CompileMomentCode(const GameDesc& game, ImageWriter& image, GameCode& code)
     }
 }
 
+// A name declared globalvar anywhere in the game is a global wherever code names it without an
+// owner, as compiled code of the authoring tools has it: the declaration writes no instruction, so
+// the run-time would never learn of it and would read such a name as the instance's own.
+void MakeGlobalVarsGlobal(GameCode& code)
+{
+    for (CodeEntryDesc& entry : code.entries)
+        for (const CodeReference& reference : entry.variables) {
+            uint32_t word = VM_ReadWord(entry.bytes.data(), reference.offset);
+            uint32_t operand = VM_ReadWord(entry.bytes.data(), reference.offset + 4);
+            bool unnamed = (operand & VM_VAR_INSTANCE_IN_WORD) != 0 && (operand & VM_VAR_INSTANCE_OFFSET) == 0 &&
+                           VM_WordShort(word) == VM_INSTANCE_UNNAMED;
+            if (!unnamed || !Variable_IsGlobalVar(static_cast<int32_t>(operand & VM_VAR_ID_MASK))) continue;
+            word = (word & 0xFFFF0000u) | (static_cast<uint32_t>(VM_INSTANCE_GLOBAL) & 0xFFFFu);
+            VM_WriteWord(entry.bytes.data(), reference.offset, word);
+        }
+}
+
 } // namespace
 
 void PrepareCompiler()
@@ -273,6 +291,7 @@ void CompileGameCode(const GameDesc& game, ImageWriter& image, GameCode& code)
     }
     CompileRoomCode(game, image, code);
     CompileMomentCode(game, image, code);
+    MakeGlobalVarsGlobal(code);
 }
 
 } // namespace gamebuild

@@ -215,12 +215,35 @@ void DrawRecord(CDebugForm* form, int32_t index)
     });
 }
 
+// The form opens beside the game's window rather than centred on top of it.
+void PlaceBesideGame()
+{
+    SDL_Window* form = WindowOf(g_Main);
+    SDL_Window* game = MainWindow_Handle();
+    if (form == nullptr || game == nullptr) return;
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(game, &x, &y);
+    SDL_GetWindowSize(game, &width, &height);
+    int32_t top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowBordersSize(game, &top, &left, &bottom, &right);
+    SDL_Rect usable{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(game);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return;
+    DebugRect gameRect{x - left, y - top, x + width + right, y + height + bottom};
+    DebugRect desktop{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+    int32_t formWidth = 0, formHeight = 0;
+    SDL_GetWindowSize(form, &formWidth, &formHeight);
+    DebugForm_PlaceBeside(gameRect, formWidth, formHeight, desktop, x, y);
+    SDL_SetWindowPosition(form, x, y);
+}
+
 } // namespace
 
 bool DebugFormView_Open(CDebugForm* /*form*/)
 {
     if (g_MakeHost == nullptr && !DialogImGui_Available()) return false;
     if (!Host(g_Main).Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
+    PlaceBesideGame();
     MainWindow_SetDebugFormObserver(DebugFormView_Feed);
     return true;
 }

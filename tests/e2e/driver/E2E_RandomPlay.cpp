@@ -2,10 +2,11 @@
 // program did not survive (a signal, a sanitizer report, a stall). The input is an input recording
 // that `-playback` replays, made from a seed: random key presses and releases, mouse moves, button
 // presses and wheel turns, biased toward the keys and buttons the game's own events name. A failed
-// run keeps its recording, which then replays as a regression case.
+// run keeps its recording, which then replays as a regression case. With --expect, the play also
+// fails unless some seed's run logged TEXT (the driver's own test: a place the input must reach).
 //
 //   e2e_randomplay KELVARO GAME_FILE WORK_FOLDER [--seeds A-B | --seeds A,B,...] [--frames N]
-//                  [--keep DIR] [--name GAME] [--timeout SECONDS]
+//                  [--keep DIR] [--name GAME] [--timeout SECONDS] [--expect TEXT]
 //   e2e_randomplay KELVARO GAME_FILE WORK_FOLDER --playback RECORDING [--frames N]
 //   e2e_randomplay KELVARO GAME_FILE WORK_FOLDER --memory --seeds S --frames N
 #include <signal.h>
@@ -28,9 +29,12 @@
 
 #include "base/Base_Console.h"
 #include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_View.h"
 #include "object/Object_Class.h"
 #include "object/Object_Table.h"
+#include "room/Room_Class.h"
+#include "room/Room_Table.h"
 #include "E2E_Spawn.h"
 
 
@@ -60,10 +64,31 @@ struct SilentConsole : tagIConsole {
 struct GameInput {
     std::vector<int32_t> keys; // key codes its keyboard, key-press and key-release events name
     bool mouse = false;        // it has mouse events
+    // The window the mouse moves in: the largest any room asks for (its size, or its views' ports),
+    // and at least the header's window.
+    int32_t width = 640, height = 480;
 };
 
-// Reads the objects chunk of the game file for the keys and buttons its events name; an unreadable
-// file gives none, and the play falls back on the common keys.
+// The window sizes of the header and of every room of the rooms chunk.
+void ReadWindowArea(GameFile& file, const GameFileChunk& rooms, GameInput& input)
+{
+    input.width = std::max(input.width, g_GameHeader.windowWidth);
+    input.height = std::max(input.height, g_GameHeader.windowHeight);
+    if (!ROOM_Load(file, rooms.body, rooms.length)) return;
+    for (int32_t index = 0; index < Room_Count(); ++index) {
+        const CRoom* room = Room_Get(index);
+        if (room == nullptr) continue;
+        int32_t width = 0, height = 0;
+        Room_WindowSize(*room, width, height);
+        input.width = std::max(input.width, width);
+        input.height = std::max(input.height, height);
+    }
+    RoomTables_Reset();
+}
+
+// Reads the objects and rooms chunks of the game file for the keys and buttons its events name and
+// the window its rooms ask for; an unreadable file gives none, and the play falls back on the
+// common keys in a window of 640 x 480.
 GameInput ReadGameInput(const fs::path& path)
 {
     static SilentConsole silent;
@@ -78,9 +103,10 @@ GameInput ReadGameInput(const fs::path& path)
     // The header comes first and gives the version the objects' layout depends on.
     bool header = false, loaded = false;
     if (walk.Start())
-        while (!loaded && walk.Next(chunk)) {
+        while (walk.Next(chunk)) {
             if (std::strcmp(chunk.tag, "GEN8") == 0) header = GEN8_ReadStartup(file, chunk.body, chunk.length);
             if (std::strcmp(chunk.tag, "OBJT") == 0 && header) loaded = OBJT_Load(file, chunk.body, chunk.length);
+            if (std::strcmp(chunk.tag, "ROOM") == 0 && header) ReadWindowArea(file, chunk, input);
         }
     std::set<int32_t> keys;
     for (int32_t index = 0; loaded && index < Object_Count(); ++index) {
@@ -119,7 +145,8 @@ std::string MakeRecording(const GameInput& game, uint64_t seed, int32_t frames)
     std::string file(size_t(frames) * FRAME, '\0');
     std::set<int32_t> held;
     std::u16string typed;
-    int32_t lastKey = 0, lastChar = 0, button = 0, lastButton = 0, mouseX = pick(0, 639), mouseY = pick(0, 479);
+    const int32_t right = game.width - 1, bottom = game.height - 1, step = std::max(12, game.width / 53);
+    int32_t lastKey = 0, lastChar = 0, button = 0, lastButton = 0, mouseX = pick(0, right), mouseY = pick(0, bottom);
     for (int32_t f = 0; f < frames; ++f) {
         std::string frame(FRAME, '\0');
         for (auto at = held.begin(); at != held.end();) {
@@ -147,9 +174,10 @@ std::string MakeRecording(const GameInput& game, uint64_t seed, int32_t frames)
         for (int32_t key : held) frame[KEY_HELD + size_t(key)] = 1;
         // The mouse wanders, sometimes jumps, and presses a button for a few frames.
         if (chance(0.05)) {
-            mouseX = pick(0, 639), mouseY = pick(0, 479);
+            mouseX = pick(0, right), mouseY = pick(0, bottom);
         } else {
-            mouseX = std::clamp(mouseX + pick(-12, 12), 0, 639), mouseY = std::clamp(mouseY + pick(-12, 12), 0, 479);
+            mouseX = std::clamp(mouseX + pick(-step, step), 0, right);
+            mouseY = std::clamp(mouseY + pick(-step, step), 0, bottom);
         }
         if (button != 0 && chance(0.2)) {
             frame[MOUSE_RELEASED + size_t(button - 1)] = 1;
@@ -179,6 +207,7 @@ std::string MakeRecording(const GameInput& game, uint64_t seed, int32_t frames)
 
 struct Options {
     std::string kelvaro, game, name; // name: the game's name in kept recordings (GAME-SEED.rec)
+    std::string expect;              // a line some seed's run must log
     fs::path work, keep, playback;
     std::vector<uint64_t> seeds = {1};
     int32_t frames = 300;
@@ -268,6 +297,14 @@ std::vector<uint64_t> ParseSeeds(const std::string& text)
     return seeds;
 }
 
+bool Logged(const fs::path& log, const std::string& text)
+{
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
 void PrintLog(const fs::path& log)
 {
     std::ifstream in(log);
@@ -314,6 +351,7 @@ int main(int argc, char** argv)
         else if (arg == "--timeout" && more) o.timeout = std::atoi(argv[++i]);
         else if (arg == "--playback" && more) o.playback = fs::absolute(argv[++i]);
         else if (arg == "--name" && more) o.name = argv[++i];
+        else if (arg == "--expect" && more) o.expect = argv[++i];
         else if (arg == "--memory") o.memory = true;
         else {
             std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
@@ -341,12 +379,13 @@ int main(int argc, char** argv)
                     outcome.status);
         return 0;
     }
-    int failures = 0;
+    int failures = 0, reached = 0;
     for (uint64_t seed : o.seeds) {
         fs::path recording = o.work / (game + "-" + std::to_string(seed) + ".rec");
         std::ofstream(recording, std::ios::binary) << MakeRecording(input, seed, o.frames);
         Outcome outcome = Play(o, recording);
         std::string fault = Fault(outcome, o.work / "run.log");
+        if (!o.expect.empty() && Logged(o.work / "run.log", o.expect)) ++reached;
         if (fault.empty()) {
             std::printf("%s seed %llu: %d frames, exit %d\n", game.c_str(), (unsigned long long)seed, o.frames,
                         outcome.status);
@@ -362,7 +401,13 @@ int main(int argc, char** argv)
             std::printf("  recording kept as %s\n", (o.keep / recording.filename()).c_str());
         }
     }
-    std::printf("%s: %zu seeds of %d frames (keys %zu named, mouse events %s), %d failed\n", game.c_str(),
-                o.seeds.size(), o.frames, input.keys.size(), input.mouse ? "yes" : "no", failures);
+    std::printf("%s: %zu seeds of %d frames (keys %zu named, mouse events %s, window %dx%d), %d failed\n",
+                game.c_str(), o.seeds.size(), o.frames, input.keys.size(), input.mouse ? "yes" : "no", input.width,
+                input.height, failures);
+    if (!o.expect.empty()) {
+        std::printf("%s\"%s\" logged in %d of %zu seeds\n", reached == 0 ? "FAILED: " : "", o.expect.c_str(), reached,
+                    o.seeds.size());
+        if (reached == 0) ++failures;
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // folder of its own and checks the log, the files and the exit code.
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
 #include <arpa/inet.h>
+#include <signal.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/utsname.h>
@@ -64,15 +65,22 @@ std::string ReadBytes(const fs::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Runs the program in the work folder, its output going to run.log, with `env` over our environment.
-int Spawn(const std::string& program, Lines args, const Lines& env)
+// The exit code of a started run once it ended (128 + the signal that ended it).
+int Wait(pid_t pid)
 {
-    args.insert(args.begin(), program);
-    pid_t pid = E2E_Spawn(args, env, g_Work);
     int status = 0;
-    if (!Expect(pid > 0, "cannot start " + program)) return -1;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs the program in the work folder, its output going to run.log (its errors to `errors` when
+// named), with `env` over our environment.
+int Spawn(const std::string& program, Lines args, const Lines& env, const fs::path& errors = {})
+{
+    args.insert(args.begin(), program);
+    pid_t pid = E2E_Spawn(args, env, g_Work, false, errors);
+    if (!Expect(pid > 0, "cannot start " + program)) return -1;
+    return Wait(pid);
 }
 
 // A captured picture as blue, green, red, alpha bytes; empty when it cannot be read.
@@ -145,6 +153,7 @@ struct Setup {
     std::string game;    // instead of the scenario's game; "none" for no -game at all
     std::string program; // instead of kelvaro
     int exit = 0;        // the exit code expected; ANY for any
+    bool errors = false; // standard error to errors.log instead of run.log
 };
 constexpr int ANY = -1000;
 
@@ -152,12 +161,14 @@ struct Run {
     int exit = -1;
     Lines log, trace, output; // trace lines: "frame id object type subtype"
     Shot shot;
+    Lines errors; // standard error, when the setup kept it apart
 };
 
 Run Play(const Setup& s)
 {
     fs::path trace = g_Work / "trace.txt", output = g_Work / "out.log", shot = g_Work / "shot.png";
-    for (const fs::path& stale : {trace, output, shot}) fs::remove(stale);
+    fs::path errors = s.errors ? g_Work / "errors.log" : fs::path();
+    for (const fs::path& stale : {trace, output, shot, errors}) fs::remove(stale);
     Lines args = s.args;
     Lines env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=" + std::to_string(s.frames), "KELVARO_NO_WAIT=1",
                  "KELVARO_TRACE=" + trace.string(), "XDG_DATA_HOME=" + (g_Work / "xdg").string()};
@@ -165,8 +176,9 @@ Run Play(const Setup& s)
     env.insert(env.end(), s.env.begin(), s.env.end());
     if (s.output) args.insert(args.end(), {"-output", output.string()});
     if (s.game != "none") args.insert(args.end(), {"-game", s.game.empty() ? g_Game : s.game});
-    Run run{Spawn(s.program.empty() ? g_Kelvaro : s.program, args, env), ReadLines(g_Work / "run.log"), {},
+    Run run{Spawn(s.program.empty() ? g_Kelvaro : s.program, args, env, errors), ReadLines(g_Work / "run.log"), {},
             ReadLines(output)};
+    if (s.errors) run.errors = ReadLines(errors);
     Expect(run.exit == s.exit || s.exit == ANY,
            "exit code " + std::to_string(run.exit) + ", expected " + std::to_string(s.exit));
     for (std::string line : ReadLines(trace)) {
@@ -248,17 +260,18 @@ void ExpectSavedCopy(const std::string& what)
 }
 
 // A game of one room holding obj_NAME, whose create event and other event `subtype` run the code
-// given, built here in the code form given; the game file's path.
+// given, built here in the code form given; the game file's path. `header` and `more` are members
+// added to the manifest's header and to the manifest (each ending in ", ").
 std::string BuildGame(const std::string& name, int subtype, const std::string& form, const std::string& create,
-                      const std::string& async)
+                      const std::string& async, const std::string& header = "", const std::string& more = "")
 {
     fs::path folder = g_Work / (name + "-" + form);
     fs::create_directories(folder);
     std::ofstream(folder / "create.gml") << create;
     std::ofstream(folder / "async.gml") << async;
     std::ofstream(folder / "game.json")
-        << R"({"header": {"windowWidth": 64, "windowHeight": 64, "displayName": ")" << name
-        << R"(", "roomOrder": [0]}, "codeForm": ")" << form << R"(", "objects": [{"name": "obj_)" << name
+        << R"({"header": {)" << header << R"("windowWidth": 64, "windowHeight": 64, "displayName": ")" << name
+        << R"(", "roomOrder": [0]}, )" << more << R"("codeForm": ")" << form << R"(", "objects": [{"name": "obj_)" << name
         << R"(", "events": [{"type": "create", "file": "create.gml"}, {"type": "other", "subtype": )" << subtype
         << R"(, "file": "async.gml"}]}], "rooms": [{"name": "room", "width": 64, "height": 64, "instances": [)"
         << R"({"object": "obj_)" << name << R"(", "x": 0, "y": 0, "source": ""}]}]})";
@@ -476,11 +489,13 @@ std::map<std::string, Scenario> Scenarios()
             Expect(run.trace[i].find(" 0 0") == std::string::npos && run.trace[i].find(" 7 2") == std::string::npos,
                    "an event after the failed create event: " + run.trace[i]);
     }};
-    // A game that cannot start a room ends at once, with a message and without a frame or an event.
+    // A game that cannot start a room ends at once, with a message and without a frame or an event:
+    // a start that failed.
     for (const auto& [name, message] :
          {std::pair<std::string, std::string>{"no-rooms", "The game has no room to start in."},
           {"missing-first-room", "The game's first room (room 1) does not exist."}})
-        s[name] = {.log = {"StartGame()", message, "Entering main loop.", "Save Achievement Cache", "Free Rooms"},
+        s[name] = {.setup = {.exit = 1},
+                   .log = {"StartGame()", message, "Entering main loop.", "Save Achievement Cache", "Free Rooms"},
                    .absent = {"StartGame() - DONE"}, .trace = Lines{}};
     // Ten layers and ten views in the file, the last two views visible with huge ports: the room reads
     // eight of each, starts and plays.
@@ -1350,6 +1365,116 @@ if (t == 3) {
             probes.emplace_back("the background", 10, 10, "40,90,160");
             ExpectPixels(run.shot, probes, 1);
         }};
+    // Files that are no game files, and a missing one: the start fails before any window with a line
+    // naming the file and why, which standard error ends with, and nothing is saved anywhere.
+    s["bad-files"] = {.play = false, .more = [=](Run&) {
+        const std::string bytes = ReadBytes(game);
+        auto word = [&](std::string& b, size_t at, uint32_t value) {
+            for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char(value >> (8 * i));
+        };
+        auto sized = [&](std::string b) { return word(b, 4, uint32_t(b.size() - 8)), b; };
+        std::string changed = bytes, headless = bytes.substr(0, 8);
+        word(changed, 4, uint32_t(bytes.size() - 7));
+        // (name, bytes, reason; a reason ending in '*' is a prefix); "missing" writes no file.
+        std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+            {"empty", "", "is not a game file: it is empty"},
+            {"eight", std::string("FORM\0\0\0\0", 8), "is not a game file: it holds only 8 bytes"},
+            {"text", "This is not a game file.\n",
+             "is not a game file: its length word gives 544,434,472 bytes, the file holds 25"},
+            {"changed", changed, "is not a game file: its length word gives *"},
+            {"missing", "", "cannot be read: No such file or directory"}};
+        for (size_t at = 8; at + 8 <= bytes.size();) {
+            uint32_t length = 0;
+            for (int i = 0; i < 4; ++i) length |= uint32_t(uint8_t(bytes[at + 4 + size_t(i)])) << (8 * i);
+            if (bytes.compare(at, 4, "GEN8") != 0) headless += bytes.substr(at, 8 + length);
+            at += 8 + length;
+            if (at < bytes.size())
+                cases.emplace_back("cut" + std::to_string(at), bytes.substr(0, at), "is not a game file: its length word gives *");
+        }
+        cases.emplace_back("headerless", sized(headless), "is not a game file: it holds no header chunk");
+        Expect(cases.size() > 8, "the game was cut at only " + std::to_string(cases.size() - 7) + " chunk boundaries");
+        for (const auto& [name, file, reason] : cases) {
+            std::string path = work + "/" + name + ".win";
+            if (name != "missing") std::ofstream(path, std::ios::binary) << file;
+            Run run = Play({.game = path, .exit = 1, .errors = true});
+            bool prefix = reason.back() == '*';
+            std::string line = path + " " + (prefix ? reason.substr(0, reason.size() - 1) : reason);
+            InOrder(run.log, {prefix ? line + "*" : line, "+Failed to load the game"}, name);
+            size_t lines = run.errors.size();
+            Expect(lines >= 2 && run.errors[lines - 2].starts_with(line) && (prefix || run.errors[lines - 2] == line) &&
+                       run.errors[lines - 1] == "Failed to load the game",
+                   name + ": standard error does not end with the reason and the failure");
+            for (const char* step : {"Get Resolution", "Create Window", "Process Chunk"}) Absent(run.log, step);
+            Expect(!fs::exists(work + "/xdg"), name + ": something was saved");
+        }
+    }};
+    // Each kind of ending gives its exit code: 0 for the endings games have, 1 for a start that
+    // failed, 255 for a fatal error while playing. The window closed (SIGTERM, as a desktop's close
+    // does) is an ending like game_end.
+    s["exit-codes"] = {.play = false, .more = [=](Run&) {
+        const std::string badShader = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
+                                      R"("float4 main( : POSITION { return 1; }", "float4 main() : COLOR0 { return 0; }"]}], )";
+        const std::tuple<const char*, const char*, std::string, std::string, int, const char*> endings[] = {
+            {"game_end", "source", "game_end();", "", 0, "Run_Start"},
+            {"past the last room", "source", "room_goto_next();", "", 0, "Moving to next room after the last room."},
+            {"frame limit", "source", "", "", 0, "Run_Start"},
+            {"fatal script error", "source", "room_goto(99);", "", 255, "ERROR!!!*"},
+            {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
+             "ERROR!!!*"},
+            {"compile error at load", "source", "x = ;", "", 1, "Failed to prepare the game"},
+            {"fatal shader error at load", "source", "", badShader, 1,
+             "A fatal error was reported while the game was loaded"}};
+        int n = 0;
+        for (const auto& [what, form, create, more, exit, line] : endings) {
+            std::string name = "end" + std::to_string(n++);
+            Run run = Play({.frames = 3, .game = BuildGame(name, 10, form, create, "", "", more), .exit = exit,
+                            .errors = true});
+            InOrder(run.log, {line}, what);
+            Expect(run.exit == exit, std::string(what) + ": exit code " + std::to_string(run.exit));
+            // A start that failed says why last on standard error, after the error's report.
+            if (exit == 1)
+                Expect(run.errors.size() >= 2 && run.errors.back() == line,
+                       std::string(what) + ": standard error does not end with the failure");
+        }
+        std::string game = BuildGame("closed", 10, "source", "", "");
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
+                                                           "XDG_DATA_HOME=" + work + "/xdg"}, g_Work);
+        for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "Entering main loop."); ++tries)
+            usleep(50000);
+        kill(pid, SIGTERM);
+        int closed = Wait(pid);
+        Expect(closed == 0, "the window closed: exit code " + std::to_string(closed));
+        InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, "the window closed");
+    }};
+    // Where a game saves: the folder its header names, else one named after its game file (for a
+    // data.win, after the folder holding it), under XDG_DATA_HOME and never in it.
+    s["save-folders"] = {.play = false, .more = [=](Run&) {
+        const std::string create = "ini_open(\"saved.ini\"); ini_write_real(\"s\", \"k\", 1); ini_close(); game_end();";
+        const std::tuple<std::string, std::string, std::string> games[] = {
+            {"named", R"("saveFolder": "MySaves", )", "MySaves"},
+            {"unnamed", R"("saveFolder": null, )", "unnamed-source"},
+            {"ship", R"("saveFolder": null, )", "ship"}};
+        for (const auto& [name, header, folder] : games) {
+            std::string built = BuildGame(name, 10, "source", create, "", header);
+            if (name == "ship") {
+                fs::create_directories(work + "/ship");
+                fs::copy_file(built, work + "/ship/data.win");
+                built = work + "/ship/data.win";
+            }
+            fs::remove_all(work + "/xdg");
+            Play({.game = built});
+            Expect(fs::exists(work + "/xdg/" + folder + "/saved.ini"), name + ": saved.ini is not in xdg/" + folder);
+            for (const auto& entry : fs::directory_iterator(work + "/xdg"))
+                Expect(entry.is_directory() && entry.path().filename() == folder,
+                       name + ": " + entry.path().string() + " was written in the save area");
+        }
+    }};
+    // A name declared globalvar is the global wherever code names it without an owner, in the code
+    // compiled from source and in the game's compiled form alike.
+    s["globalvars"] = {.setup = {.output = true},
+                       .output = {"bumped 15", "points 115 global 115 tries 2", "own points 0 own tries 0",
+                                  "global points 1"},
+                       .absent = {"ERROR"}};
     return s;
 }
 

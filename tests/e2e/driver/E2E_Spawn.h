@@ -28,10 +28,12 @@ inline std::vector<std::string> E2E_Environment(const std::vector<std::string>& 
     return out;
 }
 
-// Starts args[0] with `args` in `work`; standard output and errors go to work/run.log, standard
-// input comes from /dev/null when `noInput`. The process id, or -1 when it could not be started.
+// Starts args[0] with `args` in `work`; standard output and errors go to work/run.log (errors to
+// `errors` instead when one is named), standard input comes from /dev/null when `noInput`. The
+// process id, or -1 when it could not be started.
 inline pid_t E2E_Spawn(std::vector<std::string> args, const std::vector<std::string>& chosenEnvironment,
-                       const std::filesystem::path& work, bool noInput = false)
+                       const std::filesystem::path& work, bool noInput = false,
+                       const std::filesystem::path& errors = {})
 {
     std::vector<std::string> environment = E2E_Environment(chosenEnvironment);
     auto pointers = [](std::vector<std::string>& texts) {
@@ -46,7 +48,8 @@ inline pid_t E2E_Spawn(std::vector<std::string> args, const std::vector<std::str
     posix_spawn_file_actions_addchdir_np(&actions, work.c_str());
     if (noInput) posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, (work / "run.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (errors.empty()) posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     int spawned = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);

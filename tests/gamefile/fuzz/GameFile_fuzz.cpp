@@ -2,6 +2,7 @@
 // the file, whatever its lengths, counts and offsets say.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "base/Base_Console.h"
 #include "code/Code_Object.h"
@@ -34,6 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MainConsole = &silent;
     GameFile file;
     if (!file.CopyFrom(data, size)) return 0;
+    // A file start-up accepts is one the chunk passes can walk.
+    GameFileChunkWalk walk(file);
+    if (GameFile_Refusal(file).empty() && !walk.Start()) std::abort();
     // A program loads one game file; the fuzzer loads millions, so nothing of the last one may stay.
     Code_ClearEntries();
     Code_ClearFileRanges();

@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0) return 0;
     static const bool ready = [] {
         setenv("XDG_DATA_HOME", "/tmp/kelvaro_fuzz_share", 1);
+        g_GameHeader.present = true; // a game without a header saves nothing
         g_GameHeader.saveFolder = "Game";
         App_ResetPaths();
         return true;
