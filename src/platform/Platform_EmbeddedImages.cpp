@@ -3,6 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <array>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
@@ -178,23 +179,37 @@ float ShapeSmoke(float x, float y)
     return 0.8f * Smooth(0.30f, 0.70f, density) * (1.0f - Smooth(0.30f, 0.97f, r));
 }
 
-// Six arms, each with two pairs of side branches.
-float ShapeSnow(float x, float y)
+struct Stroke {
+    float ax, ay, bx, by;
+};
+
+constexpr int32_t SNOW_STROKES = 6 * 5;
+
+// Six arms, each with two pairs of side branches; the same for every sample, so worked out once.
+std::array<Stroke, SNOW_STROKES> SnowStrokes()
 {
-    float nearest = 2.0f;
+    std::array<Stroke, SNOW_STROKES> strokes{};
+    size_t n = 0;
     for (int32_t arm = 0; arm < 6; ++arm) {
         float angle = arm * PI / 3.0f;
         float dx = std::cos(angle), dy = std::sin(angle);
-        nearest = std::fmin(nearest, SegmentDistance(x, y, 0.0f, 0.0f, 0.88f * dx, 0.88f * dy));
+        strokes[n++] = {0.0f, 0.0f, 0.88f * dx, 0.88f * dy};
         for (float along : {0.45f, 0.68f}) {
             float bx = along * dx, by = along * dy;
             for (float turn : {-PI / 3.0f, PI / 3.0f}) {
                 float length = along < 0.5f ? 0.24f : 0.16f;
-                float ex = bx + length * std::cos(angle + turn), ey = by + length * std::sin(angle + turn);
-                nearest = std::fmin(nearest, SegmentDistance(x, y, bx, by, ex, ey));
+                strokes[n++] = {bx, by, bx + length * std::cos(angle + turn), by + length * std::sin(angle + turn)};
             }
         }
     }
+    return strokes;
+}
+
+float ShapeSnow(float x, float y)
+{
+    static const std::array<Stroke, SNOW_STROKES> strokes = SnowStrokes();
+    float nearest = 2.0f;
+    for (const Stroke& s : strokes) nearest = std::fmin(nearest, SegmentDistance(x, y, s.ax, s.ay, s.bx, s.by));
     return 1.0f - Smooth(0.035f, 0.07f, nearest);
 }
 
