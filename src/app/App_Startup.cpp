@@ -216,7 +216,7 @@ bool App_ChooseGameFile(const char* programPath, const char* commandLine)
 
 bool InitAll()
 {
-    EmbeddedImage_SetTable(EmbeddedImage_BuiltInTable());
+    EmbeddedImage_UseBuiltIn();
     GraphicsLibraries_Init();
     Crc32::BuildTable();
     // An all-zero state draws 0 for ever (and loops that draw until a choice fits never end): start
@@ -290,8 +290,8 @@ bool StartUp()
     ProcessMessages();
     Log("Start Frame");
     GR_StartFrame();
+    // The step's line stays in the log; the particle shapes' textures are made on their first draw.
     Log("Part Create Textures");
-    Particle_LoadShapeImages();
     Log("Debug Init Remote Interface");
     Debugger_InitRemoteInterface();
     Log("VM Init");

@@ -17,6 +17,15 @@ namespace {
 
 DeviceTexture* g_ShapeTextures[PT_SHAPE_COUNT] = {};
 
+// Decoded on the shape's first draw, so a game that draws no shape particles never draws their
+// pictures.
+DeviceTexture* ShapeTexture(int32_t shape)
+{
+    DeviceTexture*& texture = g_ShapeTextures[shape];
+    if (texture == nullptr) texture = EmbeddedImage_Decode(EMBEDDED_IMAGE_FIRST_SHAPE + shape);
+    return texture;
+}
+
 // Vertices of a shape quad: two triangles.
 constexpr int32_t QUAD_VERTICES = 6;
 // Quads asked of the batch at once: a run fills one pooled buffer without growing it.
@@ -83,7 +92,7 @@ struct DrawnType {
         type = ParticleType_Record(typeIndex);
         sprite = type != nullptr && Sprite_Exists(type->sprite) ? Sprite_Get(type->sprite) : nullptr;
         bool validShape = type != nullptr && type->shape >= 0 && type->shape < PT_SHAPE_COUNT;
-        shape = sprite == nullptr && validShape ? g_ShapeTextures[type->shape] : nullptr;
+        shape = sprite == nullptr && validShape ? ShapeTexture(type->shape) : nullptr;
         drawable = sprite != nullptr ? sprite->GetFrameCount() > 0 : validShape;
     }
 };
@@ -187,14 +196,6 @@ void ParticleSystem_Draw(int32_t index)
     state.quads.Close();
     if (state.additiveOn) GR_Draw_SetBlendMode(0);
     GR_Texture_SetInterpolation(interpolation);
-}
-
-void Particle_LoadShapeImages()
-{
-    for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {
-        if (g_ShapeTextures[shape] != nullptr) GR_Texture_Free(g_ShapeTextures[shape]);
-        g_ShapeTextures[shape] = EmbeddedImage_Decode(EMBEDDED_IMAGE_FIRST_SHAPE + shape);
-    }
 }
 
 void Particle_FreeShapeImages()

@@ -121,8 +121,8 @@ void ParticleSystem_DrawAtDepth(double depth);
 // Start-up and exit: both tables emptied and freed.
 void Particle_Init();
 void Particle_Shutdown();
-// The 14 shape textures, decoded from the program's embedded images (start-up).
-void Particle_LoadShapeImages();
+// Frees the 14 shape textures; each is decoded again from the program's embedded images on its
+// shape's next draw.
 void Particle_FreeShapeImages();
 
 // Appends n particles of an existing type at (x, y); the new ones are the last n.

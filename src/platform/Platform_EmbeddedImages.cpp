@@ -3,9 +3,11 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <array>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "graphics/Graphics_DeviceAll.h"
@@ -17,6 +19,7 @@ using Bytes = std::vector<uint8_t>;
 // ---- the table ----
 
 const uint8_t* g_Table = nullptr;
+bool g_BuiltIn = false; // the program's own images instead of a table
 
 uint32_t TableWord(uint32_t offset)
 {
@@ -176,23 +179,37 @@ float ShapeSmoke(float x, float y)
     return 0.8f * Smooth(0.30f, 0.70f, density) * (1.0f - Smooth(0.30f, 0.97f, r));
 }
 
-// Six arms, each with two pairs of side branches.
-float ShapeSnow(float x, float y)
+struct Stroke {
+    float ax, ay, bx, by;
+};
+
+constexpr int32_t SNOW_STROKES = 6 * 5;
+
+// Six arms, each with two pairs of side branches; the same for every sample, so worked out once.
+std::array<Stroke, SNOW_STROKES> SnowStrokes()
 {
-    float nearest = 2.0f;
+    std::array<Stroke, SNOW_STROKES> strokes{};
+    size_t n = 0;
     for (int32_t arm = 0; arm < 6; ++arm) {
         float angle = arm * PI / 3.0f;
         float dx = std::cos(angle), dy = std::sin(angle);
-        nearest = std::fmin(nearest, SegmentDistance(x, y, 0.0f, 0.0f, 0.88f * dx, 0.88f * dy));
+        strokes[n++] = {0.0f, 0.0f, 0.88f * dx, 0.88f * dy};
         for (float along : {0.45f, 0.68f}) {
             float bx = along * dx, by = along * dy;
             for (float turn : {-PI / 3.0f, PI / 3.0f}) {
                 float length = along < 0.5f ? 0.24f : 0.16f;
-                float ex = bx + length * std::cos(angle + turn), ey = by + length * std::sin(angle + turn);
-                nearest = std::fmin(nearest, SegmentDistance(x, y, bx, by, ex, ey));
+                strokes[n++] = {bx, by, bx + length * std::cos(angle + turn), by + length * std::sin(angle + turn)};
             }
         }
     }
+    return strokes;
+}
+
+float ShapeSnow(float x, float y)
+{
+    static const std::array<Stroke, SNOW_STROKES> strokes = SnowStrokes();
+    float nearest = 2.0f;
+    for (const Stroke& s : strokes) nearest = std::fmin(nearest, SegmentDistance(x, y, s.ax, s.ay, s.bx, s.by));
     return 1.0f - Smooth(0.035f, 0.07f, nearest);
 }
 
@@ -359,34 +376,65 @@ Bytes MakeEmblem()
     return png;
 }
 
+Bytes MakeImage(int32_t index)
+{
+    if (index <= EMBEDDED_IMAGE_SHAPE_COUNT)
+        return MakeDds(EMBEDDED_SHAPE_SIZE, DDS_A8, DrawShape(SHAPES[index], EMBEDDED_SHAPE_SIZE));
+    if (index == EMBEDDED_IMAGE_OVERLAY_FONT) return MakeOverlayFont();
+    return MakeEmblem();
+}
+
+// Drawn on the first request: drawing them all took most of an empty game's start-up, and most
+// games use few of them or none.
+const Bytes& BuiltInImage(int32_t index)
+{
+    static Bytes images[EMBEDDED_IMAGE_COUNT];
+    static std::once_flag drawn[EMBEDDED_IMAGE_COUNT];
+    std::call_once(drawn[index], [index] { images[index] = MakeImage(index); });
+    return images[index];
+}
+
+bool InBuiltIn(int32_t index) { return g_BuiltIn && index >= 0 && index < EMBEDDED_IMAGE_COUNT; }
+
 Bytes BuildTable()
 {
-    std::vector<Bytes> images;
-    for (ShapeFunction shape : SHAPES) images.push_back(MakeDds(EMBEDDED_SHAPE_SIZE, DDS_A8, DrawShape(shape, EMBEDDED_SHAPE_SIZE)));
-    images.push_back(MakeOverlayFont());
-    images.push_back(MakeEmblem());
-
-    Bytes table(4 + images.size() * 8, 0);
-    PutWord(table, 0, uint32_t(images.size()));
-    for (size_t i = 0; i < images.size(); ++i) {
-        PutWord(table, 4 + i * 8, uint32_t(images[i].size()));
-        PutWord(table, 8 + i * 8, uint32_t(table.size()));
-        table.insert(table.end(), images[i].begin(), images[i].end());
+    Bytes table(4 + size_t(EMBEDDED_IMAGE_COUNT) * 8, 0);
+    PutWord(table, 0, uint32_t(EMBEDDED_IMAGE_COUNT));
+    for (int32_t i = 0; i < EMBEDDED_IMAGE_COUNT; ++i) {
+        const Bytes& image = BuiltInImage(i);
+        PutWord(table, 4 + size_t(i) * 8, uint32_t(image.size()));
+        PutWord(table, 8 + size_t(i) * 8, uint32_t(table.size()));
+        table.insert(table.end(), image.begin(), image.end());
     }
     return table;
 }
 
 } // namespace
 
-void EmbeddedImage_SetTable(const uint8_t* table) { g_Table = table; }
+void EmbeddedImage_SetTable(const uint8_t* table)
+{
+    g_Table = table;
+    g_BuiltIn = false;
+}
+
+void EmbeddedImage_UseBuiltIn()
+{
+    g_Table = nullptr;
+    g_BuiltIn = true;
+}
 
 const uint8_t* EmbeddedImage_Data(int32_t index)
 {
+    if (InBuiltIn(index)) {
+        const Bytes& image = BuiltInImage(index);
+        return image.empty() ? nullptr : image.data();
+    }
     return InTable(index) ? g_Table + TableWord(8 + uint32_t(index) * 8) : nullptr;
 }
 
 int32_t EmbeddedImage_Size(int32_t index)
 {
+    if (InBuiltIn(index)) return static_cast<int32_t>(BuiltInImage(index).size());
     return InTable(index) ? static_cast<int32_t>(TableWord(4 + uint32_t(index) * 8)) : 0;
 }
 

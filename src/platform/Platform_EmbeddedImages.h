@@ -1,6 +1,6 @@
 // The table of images built into the program: a 32-bit count, then per image a 32-bit size and a
-// 32-bit offset from the table's start, then the images. The program's own table is drawn at start-up
-// (no stored art):
+// 32-bit offset from the table's start, then the images. The program's own images are drawn, not
+// stored, each on its first request:
 //   0       DDS 64 x 64, 8-bit alpha: an opaque white square
 //   1 - 14  DDS 64 x 64, 8-bit alpha: the particle shapes pixel, disk, square, line, star, circle,
 //           ring, sphere, flare, spark, explosion, cloud, smoke, snow
@@ -30,13 +30,15 @@ constexpr int32_t EMBEDDED_EMBLEM_SIZE = 128;
 
 // Sets the table the accessors read (null: none).
 void EmbeddedImage_SetTable(const uint8_t* table);
+// The accessors read the program's own images, each drawn when first asked for and kept for the run.
+void EmbeddedImage_UseBuiltIn();
 // The image's bytes and size; null and 0 for an index not below the count (or without a table).
 const uint8_t* EmbeddedImage_Data(int32_t index);
 int32_t EmbeddedImage_Size(int32_t index);
 // Hands the image to the texture decoder (empty input for an index out of range).
 DeviceTexture* EmbeddedImage_Decode(int32_t index);
 
-// The program's own table, drawn on the first call and kept for the run.
+// The program's own images packed as a table (all of them drawn), on the first call; kept for the run.
 const uint8_t* EmbeddedImage_BuiltInTable();
 
 // The overlay font of image 15: each code from 32 to 136 has a glyph record (u in 1/256 of the

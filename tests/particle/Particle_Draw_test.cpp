@@ -20,8 +20,7 @@ class ParticleDraw : public capture::DrawTest {
         DrawTest::SetUp();
         Particle_Init();
         Random_Seed(1);
-        EmbeddedImage_SetTable(EmbeddedImage_BuiltInTable());
-        Particle_LoadShapeImages();
+        EmbeddedImage_UseBuiltIn();
         system = ParticleSystem_Create();
     }
     void TearDown() override
@@ -94,6 +93,46 @@ TEST_F(ParticleDraw, QuadsTurnedAboutTheirWholePositionWithTheirColours)
                   (std::vector<float>{got.x, got.y, got.z, got.u, got.v}))
             << "particle " << i / 6 << " vertex " << i % 6;
         EXPECT_EQ(want.colour, got.colour) << "particle " << i / 6 << " vertex " << i % 6;
+    }
+}
+
+// The alpha of every pixel of a drawn shape texture, whatever format it was made in: the device's
+// bytes hold the alpha as their only byte or as the last of four.
+std::vector<uint8_t> TextureAlpha(const void* deviceTexture)
+{
+    const auto* texture = static_cast<const fake::Texture*>(deviceTexture);
+    size_t pixels = size_t(texture->width) * size_t(texture->height);
+    size_t step = texture->bytes.size() / pixels;
+    std::vector<uint8_t> alpha;
+    for (size_t i = 0; i < pixels; ++i) alpha.push_back(texture->bytes[i * step + step - 1]);
+    return alpha;
+}
+
+TEST_F(ParticleDraw, ShapeTexturesAreMadeOnTheirFirstDrawFromTheShapesPixelsAndKept)
+{
+    for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {
+        int32_t type = ParticleType_Create();
+        ParticleType_SetShape(type, shape);
+        ParticleSystem_CreateParticles(system, 10.0f * float(shape), 20.0f, type, 1);
+    }
+    const char* const rounds[] = {"first", "again", "after the textures were freed"};
+    std::vector<const void*> first(PT_SHAPE_COUNT);
+    for (int32_t round = 0; round < 3; ++round) {
+        if (round == 2) Particle_FreeShapeImages();
+        ParticleSystem_Draw(system);
+        std::vector<capture::Drawn> draws = capture::Draws();
+        ASSERT_EQ(size_t(PT_SHAPE_COUNT), draws.size()) << rounds[round];
+        for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {
+            const void* texture = draws[size_t(shape)].texture; // oldest first
+            ASSERT_NE(nullptr, texture) << rounds[round] << " shape " << shape;
+            const uint8_t* dds = EmbeddedImage_Data(EMBEDDED_IMAGE_FIRST_SHAPE + shape) + EMBEDDED_DDS_HEADER_SIZE;
+            EXPECT_EQ(std::vector<uint8_t>(dds, dds + EMBEDDED_SHAPE_SIZE * EMBEDDED_SHAPE_SIZE), TextureAlpha(texture))
+                << rounds[round] << " shape " << shape;
+            if (round == 0) first[size_t(shape)] = texture;
+            if (round == 1) {
+                EXPECT_EQ(first[size_t(shape)], texture) << "kept: shape " << shape;
+            }
+        }
     }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Base_Crc.h"
+
 namespace {
 
 uint32_t Word(const uint8_t* at)
@@ -89,4 +91,59 @@ TEST_F(EmbeddedImageTest, OverlayGlyphsMatchTheFontTexture)
     EXPECT_EQ(std::pair(0, 4), std::pair(int(space.width), int(space.advance)));
     EXPECT_FALSE(EmbeddedImage_OverlayGlyph(31, &space));
     EXPECT_FALSE(EmbeddedImage_OverlayGlyph(137, &space));
+}
+
+namespace {
+
+// The emblem's RGBA pixels, decoded from its PNG; empty when it does not decode.
+std::vector<uint8_t> EmblemPixels(const uint8_t* png, int32_t size)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png, static_cast<size_t>(size))) return {};
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    return pixels;
+}
+
+// The CRC of an image's pixels: a texture's whole file (header and every pixel), the emblem's
+// decoded pixels (its compressed bytes may vary with the library that packs them).
+uint32_t PixelCrc(int32_t index)
+{
+    const uint8_t* data = EmbeddedImage_Data(index);
+    int32_t size = EmbeddedImage_Size(index);
+    if (index != EMBEDDED_IMAGE_EMBLEM) return Crc32::Buffer(data, size);
+    std::vector<uint8_t> pixels = EmblemPixels(data, size);
+    return Crc32::Buffer(pixels.data(), int64_t(pixels.size()));
+}
+
+// Taken from the pictures as every start drew them before they were drawn on demand: any change to
+// a pixel of a particle shape, the overlay font or the emblem shows here.
+const uint32_t PIXEL_CRCS[EMBEDDED_IMAGE_COUNT] = {
+    0xFF56E88Eu, // white
+    0x9837EBFCu, 0x89FEDD89u, 0xA1EE8E0Du, 0x636B1D04u, 0x7672C601u, 0x8DBD6630u, 0xD8DB0211u, // pixel .. ring
+    0xFF741ABAu, 0x14DD8A12u, 0xDDAC490Eu, 0x58387719u, 0xCF4634B9u, 0x9E7B4030u, 0xE1C9E10Du, // sphere .. snow
+    0x9E5013FBu, // overlay font
+    0x6FF5A590u, // emblem
+};
+
+} // namespace
+
+TEST_F(EmbeddedImageTest, EveryPixelOfEveryImageIsAsBeforeDrawnOnDemandOrAsATable)
+{
+    for (bool onDemand : {true, false}) {
+        if (onDemand) EmbeddedImage_UseBuiltIn();
+        else EmbeddedImage_SetTable(EmbeddedImage_BuiltInTable());
+        for (int32_t index = 0; index < EMBEDDED_IMAGE_COUNT; ++index) {
+            EXPECT_EQ(PIXEL_CRCS[index], PixelCrc(index)) << "image " << index << (onDemand ? " on demand" : "");
+            if (onDemand) {
+                EXPECT_EQ(EmbeddedImage_Data(index), EmbeddedImage_Data(index)) << "drawn once: " << index;
+            }
+        }
+        for (int32_t index : {EMBEDDED_IMAGE_COUNT, -1}) {
+            EXPECT_EQ(nullptr, EmbeddedImage_Data(index)) << index;
+            EXPECT_EQ(0, EmbeddedImage_Size(index)) << index;
+        }
+    }
 }
