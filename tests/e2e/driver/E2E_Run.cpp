@@ -523,6 +523,26 @@ std::map<std::string, Scenario> Scenarios()
                 if (!works) Expect(Has(run.log, "FATAL ERROR in"), what + "the report is not fatal");
             }
     }};
+    // The reasons of errors on long lines and of deep recursion reach the log whole: a compile error at
+    // the end of a line of 2,400 characters (its 1024-byte report echoes the line around the error) and
+    // the tree executor's runaway recursion by name (its levels collapsed). Both failed to show their
+    // cause before.
+    s["long-error-lines"] = {.play = false, .more = [](Run&) {
+        std::string sums = "1";
+        for (int i = 2; i < 500; ++i) sums += " + " + std::to_string(i);
+        const std::tuple<const char*, Setup, Lines, std::string> runs[] = {
+            {"compile error", {.frames = 2, .game = BuildGame("longline", 10, "source", "x = " + sums + " + ;\n", ""), .exit = ANY},
+             {"COMPILATION ERROR in code action", "+Error in code at line 1:", "+   ...*"},
+             "at position " + std::to_string(sums.size() + 8) + ": Unexpected symbol in expression."},
+            {"recursion", {.frames = 2, .args = {"-oldexec"}, .env = {"RECURSION_WAY=direct", "RECURSION_DEPTH=100000000"}},
+             {"In script scr_direct:", "+... (*", "+Error in code at line *"}, ": Stack overflow..."},
+        };
+        for (const auto& [what, setup, lines, cause] : runs) {
+            Run run = Play(setup);
+            InOrder(run.log, lines, what);
+            Expect(Has(run.log, cause), std::string(what) + ": no \"" + cause + "\" in the log");
+        }
+    }};
     // One instance outside the room without a sprite, its alarm 0 set to 2 (alarm 1 has no handler and
     // never counts): each frame runs animation end, begin step, the alarm when it rings, step, outside
     // room and end step, in that order.
