@@ -1,5 +1,6 @@
 #include "code/Code_Error.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,7 @@ struct TextPlace {
     int32_t line = 1;
     int32_t column = 0;
     std::string lineText;
+    size_t offset = 0; // of the position in lineText
 };
 
 TextPlace PlaceIn(const char* text, int32_t position)
@@ -60,10 +62,58 @@ TextPlace PlaceIn(const char* text, int32_t position)
     const char* end = std::strchr(text + position, '\n');
     int32_t lineEnd = end != nullptr ? static_cast<int32_t>(end - text) : length;
     place.lineText.assign(text + lineStart, static_cast<size_t>(lineEnd - lineStart));
+    place.offset = static_cast<size_t>(position - lineStart);
     return place;
 }
 
 std::string Rule(char c) { return std::string(92, c); }
+
+// Reports go into areas of about 1024 bytes: a longer source line is echoed only around the error,
+// so that the cause after it is always shown. Cuts fall between characters, never inside one.
+constexpr size_t ECHO_LIMIT = 400;
+
+bool InsideCharacter(const std::string& text, size_t at)
+{
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+}
+
+std::string EchoAround(const std::string& text, size_t offset)
+{
+    if (text.size() <= ECHO_LIMIT) return text;
+    size_t start = offset > ECHO_LIMIT / 2 ? offset - ECHO_LIMIT / 2 : 0;
+    size_t end = std::min(text.size(), start + ECHO_LIMIT);
+    start = end - ECHO_LIMIT;
+    while (InsideCharacter(text, start)) ++start;
+    while (InsideCharacter(text, end)) --end;
+    return (start > 0 ? "..." : "") + text.substr(start, end - start) + (end < text.size() ? "..." : "");
+}
+
+// Runs of equal lines, or of a cycle of up to four lines (scripts calling each other), as the lines
+// once and then "... (N more)" for the N left out; two in a row stay as they are.
+constexpr size_t REPEAT_CYCLE_LIMIT = 4;
+
+std::vector<std::string> CollapseRepeats(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size();) {
+        size_t bestCycle = 0, bestCopies = 1;
+        for (size_t cycle = 1; cycle <= REPEAT_CYCLE_LIMIT && i + 2 * cycle <= lines.size(); ++cycle) {
+            size_t copies = 1;
+            while (i + (copies + 1) * cycle <= lines.size() &&
+                   std::equal(lines.begin() + i, lines.begin() + i + cycle, lines.begin() + i + copies * cycle))
+                ++copies;
+            if (copies > 2 && (copies - 1) * cycle > (bestCopies - 1) * bestCycle) bestCycle = cycle, bestCopies = copies;
+        }
+        if (bestCycle == 0) {
+            out.push_back(lines[i++]);
+            continue;
+        }
+        out.insert(out.end(), lines.begin() + i, lines.begin() + i + bestCycle);
+        out.push_back("... (" + std::to_string((bestCopies - 1) * bestCycle) + " more)");
+        i += bestCopies * bestCycle;
+    }
+    return out;
+}
 
 std::string ActionHeader(const char* message, bool fatal)
 {
@@ -102,12 +152,15 @@ void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frame
     int32_t line = VM_DebugInfo_FindName(VM_DebugInfo_FindLine(running.debugInfo, running.offset), running.text);
     report.Output("%s\n", Rule('-').c_str());
     report.Output("stack frame is\n%s (line %d)\n", OrEmpty(running.name), line);
+    std::vector<std::string> callers;
     for (size_t i = 1; i < frames.size(); ++i) {
         const VMErrorFrame& caller = frames[i];
         VMDebugEntry entry = VM_DebugInfo_FindLine(caller.debugInfo, caller.offset);
-        report.Output("called from - %s (line %d) - %s\n", OrEmpty(caller.name), VM_DebugInfo_FindName(entry, caller.text),
-                      VM_DebugInfo_SourceLine(entry, caller.text));
+        callers.push_back(std::string("called from - ") + OrEmpty(caller.name) + " (line " +
+                          std::to_string(VM_DebugInfo_FindName(entry, caller.text)) + ") - " +
+                          VM_DebugInfo_SourceLine(entry, caller.text));
     }
+    for (const std::string& caller : CollapseRepeats(callers)) report.Output("%s\n", caller.c_str());
 }
 
 bool ErrorsShown() { return g_GameOptions.showErrors; }
@@ -130,29 +183,34 @@ void Code_Report_Error(CCode* code, int32_t position, const char* message)
     TextPlace place = PlaceIn(text, position);
     bool program = code == nullptr || code->m_Kind == CODE_KIND_PROGRAM;
     const char* format = program ? "Error in code at line %d:\n   %s\n\nat position %d: %s" : "Error in expression: %s\n position %d: %s";
-    int length = program ? std::snprintf(nullptr, 0, format, place.line, place.lineText.c_str(), place.column + 1, message)
-                         : std::snprintf(nullptr, 0, format, text, place.column + 1, message);
+    std::string echo = program ? EchoAround(place.lineText, place.offset)
+                               : EchoAround(text, static_cast<size_t>(std::clamp<int32_t>(
+                                                      position, 0, static_cast<int32_t>(std::strlen(text)))));
+    int length = program ? std::snprintf(nullptr, 0, format, place.line, echo.c_str(), place.column + 1, message)
+                         : std::snprintf(nullptr, 0, format, echo.c_str(), place.column + 1, message);
     g_CodeErrorText.resize(static_cast<size_t>(length));
     if (program)
-        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, place.line, place.lineText.c_str(),
+        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, place.line, echo.c_str(),
                       place.column + 1, message);
     else
-        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, text, place.column + 1, message);
+        std::snprintf(g_CodeErrorText.data(), g_CodeErrorText.size() + 1, format, echo.c_str(), place.column + 1,
+                      message);
 }
 
 void Code_Error_NoteFailedLevel(const char* prefix, const char* name)
 {
-    g_FailedLevels.push_back(std::string(OrEmpty(prefix)) + OrEmpty(name) + ":\n");
+    g_FailedLevels.push_back(std::string(OrEmpty(prefix)) + OrEmpty(name) + ":");
 }
 
 void Code_Error_FoldFailedLevels()
 {
     if (g_FailedLevels.empty()) return;
+    std::vector<std::string> levels = CollapseRepeats({g_FailedLevels.rbegin(), g_FailedLevels.rend()});
     size_t length = g_CodeErrorText.size();
-    for (const std::string& level : g_FailedLevels) length += level.size();
+    for (const std::string& level : levels) length += level.size() + 1;
     std::string text;
     text.reserve(length);
-    for (auto level = g_FailedLevels.rbegin(); level != g_FailedLevels.rend(); ++level) text += *level;
+    for (const std::string& level : levels) text += level + "\n";
     text += g_CodeErrorText;
     g_CodeErrorText = std::move(text);
     g_FailedLevels.clear();

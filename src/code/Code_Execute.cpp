@@ -1,14 +1,22 @@
 #include "code/Code_Execute.h"
 
+#include <utility>
+
 #include "app/App_CommandLine.h"
 #include "code/Code_Error.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Tree.h"
+#include "debug/Debug_Remote.h"
 #include "variable/Variable_List.h"
 
+bool g_CodeCallByName = false;
+
 namespace {
+
+// Open runs of the tree executor, not counting scripts called by name.
+int32_t g_TreeNestedRuns = 0;
 
 bool RunBytecode(CInstance* self, CInstance* other, CCode* code, ScriptValue* result)
 {
@@ -41,11 +49,22 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
         Code_Report_Error(code, 0, "Internal Error: Executing code for nil instance.");
         return false;
     }
+    int32_t counted = std::exchange(g_CodeCallByName, false) ? 0 : 1;
+    if (counted != 0 && g_TreeNestedRuns >= CODE_NESTED_RUN_LIMIT) {
+        // Fatal as in the interpreter (the levels below would each go on with a failed value),
+        // except that the debugger's quiet evaluation only fails.
+        Code_Report_Error(code, 0, "Stack overflow...");
+        if (Debug_EvaluatingExpression) return false;
+        Error_Show_Action(g_CodeErrorText.c_str(), true);
+        Error_ShowAndExit(g_CodeErrorText.c_str(), -1);
+    }
     Code_Exec_Context context = {self, other, nullptr, code};
     Value_Free(result);
     *result = ScriptValue{VALUE_REAL, 0, 0.0};
+    g_TreeNestedRuns += counted;
     int32_t status = code->m_Kind == CODE_KIND_EXPRESSION ? Code_Exec_Expression(&context, &code->m_Tree, result)
                                                           : Code_ExecuteProgram(&context, &code->m_Tree, result);
+    g_TreeNestedRuns -= counted;
     delete context.locals;
     // Exit, break and continue that reach the top count as success.
     return status != EXEC_ERROR;

@@ -328,9 +328,11 @@ int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, Sc
     }
 }
 
+bool Code_NativeStackLow() { return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < StackLimit(); }
+
 bool Exec_StackExhausted(Code_Exec_Context* context, const CodeNode* node)
 {
-    if (reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) >= StackLimit()) return false;
+    if (!Code_NativeStackLow()) return false;
     Code_Report_Error(context->code, node->position, "Stack overflow...");
     return true;
 }

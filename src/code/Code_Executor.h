@@ -22,3 +22,6 @@ int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, S
 // stack size is unknown, the walks of a thread take at most the fallback.
 constexpr uintptr_t CODE_EXEC_STACK_RESERVE = 512u * 1024u;
 constexpr uintptr_t CODE_EXEC_STACK_FALLBACK = 4u * 1024u * 1024u;
+
+// True when less than the reserve above is left of the thread's native stack.
+bool Code_NativeStackLow();

@@ -44,8 +44,10 @@ int32_t CallScript(Code_Exec_Context* context, int32_t id, CallArguments& argume
     // argument_count reads the count of the running script's call.
     int32_t callerCount = g_ScriptArgumentCount;
     g_ScriptArgumentCount = arguments.count;
+    g_CodeCallByName = true;
     bool done = Script_Run(id - CALLABLE_SCRIPT_BASE, context->self, context->other, arguments.count, value,
                            arguments.values);
+    g_CodeCallByName = false; // still set when the script had no code to run
     g_ScriptArgumentCount = callerCount;
     return done ? EXEC_DONE : EXEC_ERROR;
 }

@@ -28,6 +28,8 @@
 #include "code/Code_Emitter.h"
 #include "code/Code_Error.h"
 #include "code/Code_ErrorSources.h"
+#include "code/Code_Execute.h"
+#include "code/Code_Executor.h"
 #include "code/Code_Function.h"
 #include "code/Code_InterpreterState.h"
 #include "code/Code_Object.h"
@@ -3028,6 +3030,12 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
 {
     if (g_TraceFlag) MainConsole->Output("script = %s\n", name != nullptr ? name : "");
     if (code == nullptr || code->m_pWords == nullptr || code->m_Size <= 0) return;
+    // A run nested by a built-in in the running code: too deep, and that code fails as its own
+    // runaway recursion would.
+    if (g_pVMRun != nullptr && (g_RunDepth >= CODE_NESTED_RUN_LIMIT || Code_NativeStackLow())) {
+        VM_Error(*g_pVMRun, "Stack overflow...");
+        return;
+    }
 
     VMRunState run = {};
     run.runDepth = g_RunDepth++;

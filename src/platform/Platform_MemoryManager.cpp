@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#if !defined(KELVARO_ASAN)
+#include <mimalloc.h>
+#endif
+
 #include "base/Base_Console.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_ScriptHeap.h"
@@ -319,6 +323,10 @@ void InstallHandlers()
 
 void OutOfMemory()
 {
+    // Showing the message may itself run out of memory: the second failure ends at once.
+    static bool reporting = false;
+    if (reporting) std::_Exit(-1);
+    reporting = true;
     Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
     std::exit(-1);
 }
@@ -341,3 +349,36 @@ uint32_t TotalBytes(int band) { return (band >= 0 && band < 3) ? g_TotalBytes : 
 uint32_t BlockCount() { return g_BlockCount; }
 
 } // namespace MemoryManager
+
+#if !defined(KELVARO_ASAN)
+// The allocator's own operator new aborts without a word when its request fails (it cannot see the
+// handler set above), so the engine's replaces it: the standard loop over the installed new-handler,
+// ending as the memory manager does when none is installed. Deletion and the nothrow forms stay the
+// allocator's. The sanitizer build keeps the sanitizer's operators, which report a failure themselves.
+namespace {
+
+void* NewOrHandle(size_t size, size_t alignment)
+{
+    for (;;) {
+        void* block = alignment == 0 ? mi_new_nothrow(size) : mi_new_aligned_nothrow(size, alignment);
+        if (block != nullptr) return block;
+        std::new_handler handler = std::get_new_handler();
+        if (handler == nullptr) MemoryManager::OutOfMemory();
+        handler();
+    }
+}
+
+} // namespace
+
+// Weak, so that a program of its own operators (a benchmark counting allocations) keeps them.
+[[gnu::weak]] void* operator new(size_t size) { return NewOrHandle(size, 0); }
+[[gnu::weak]] void* operator new[](size_t size) { return NewOrHandle(size, 0); }
+[[gnu::weak]] void* operator new(size_t size, std::align_val_t alignment)
+{
+    return NewOrHandle(size, static_cast<size_t>(alignment));
+}
+[[gnu::weak]] void* operator new[](size_t size, std::align_val_t alignment)
+{
+    return NewOrHandle(size, static_cast<size_t>(alignment));
+}
+#endif

@@ -6,9 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "Code_TestLog.h"
@@ -109,6 +111,92 @@ TEST_F(ErrorReporting, CompileErrorsNameLineAndPosition)
     Code_Report_Error(&code, 1, "second");
     EXPECT_NE(g_CodeErrorText.find("first"), std::string::npos);
     EXPECT_EQ(g_CodeErrorText.find("second"), std::string::npos);
+}
+
+// A long line is echoed only around the error (at most 400 bytes of it, cut between characters and
+// marked "..."), so that the cause always follows, also within the 1024-byte area of an event's
+// compile report.
+TEST_F(ErrorReporting, LongLinesAreCutAroundTheErrorAndTheCauseKept)
+{
+    // No piece of these lines repeats, so the echo shows where in the line it was taken from.
+    std::string sums = "1", accents;
+    for (int i = 2; i < 600; ++i) sums += " + " + std::to_string(i);
+    for (int i = 0; i < 300; ++i) accents += "\xC3\xA9" + std::to_string(i); // a two-byte character first
+    const std::string line = "x = " + sums + ";", words = "s = \"" + accents + "\";";
+    const struct {
+        const char* name;
+        std::string line; // the program's second line, or the expression
+        bool expression;
+        size_t offset;    // of the error in the line
+        bool cutBefore, cutAfter;
+    } cases[] = {
+        {"error at the end", line, false, line.size() - 1, true, false},
+        {"error at the start", line, false, 2, false, true},
+        {"error in the middle", line, false, line.size() / 2, true, true},
+        {"exactly the limit", line.substr(0, 400), false, 399, false, false},
+        {"one past the limit", line.substr(0, 401), false, 399, true, false},
+        {"two-byte characters, cut at an odd byte", words, false, 605, true, true},
+        {"two-byte characters, cut at an even byte", words, false, 606, true, true},
+        {"expression", sums + " *", true, sums.size() + 1, true, false},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.expression ? c.line : "a = 1;\n" + c.line;
+        CCode code(text.c_str(), c.expression);
+        g_CodeErrorFlag = false;
+        Code_Report_Error(&code, static_cast<int32_t>(text.size() - c.line.size() + c.offset), "Unexpected symbol.");
+        std::string lead = c.expression ? "Error in expression: " : "Error in code at line 2:\n   ";
+        std::string tail = (c.expression ? "\n position " : "\n\nat position ") + std::to_string(c.offset + 1) +
+                           ": Unexpected symbol.";
+        ASSERT_TRUE(g_CodeErrorText.starts_with(lead) && g_CodeErrorText.ends_with(tail)) << c.name << ": " << g_CodeErrorText;
+        std::string echo = g_CodeErrorText.substr(lead.size(), g_CodeErrorText.size() - lead.size() - tail.size());
+        EXPECT_EQ(echo.starts_with("..."), c.cutBefore) << c.name;
+        EXPECT_EQ(echo.ends_with("..."), c.cutAfter) << c.name;
+        std::string kept = echo.substr(c.cutBefore ? 3 : 0, echo.size() - (c.cutBefore ? 3 : 0) - (c.cutAfter ? 3 : 0));
+        size_t at = c.line.find(kept);
+        ASSERT_NE(at, std::string::npos) << c.name;
+        EXPECT_TRUE(at <= c.offset && c.offset <= at + kept.size()) << c.name << ": the error is outside the echo";
+        EXPECT_LE(kept.size(), 400u) << c.name;
+        EXPECT_GE(kept.size(), c.line.size() < 400 ? c.line.size() : 398u) << c.name;
+        for (size_t edge : {at, at + kept.size()})
+            EXPECT_TRUE(edge >= c.line.size() || (c.line[edge] & 0xC0) != 0x80) << c.name << ": cut inside a character";
+        EXPECT_LT(g_CodeErrorText.size() + std::strlen("COMPILATION ERROR in code action\n"), 1024u) << c.name;
+    }
+}
+
+// Levels an error unwound through, and callers in the interpreter's call stack, repeated in a row
+// (one line or a cycle of up to four) are shown once and then as "... (N more)".
+TEST_F(ErrorReporting, RepeatedLevelsAndCallersAreCollapsed)
+{
+    const struct {
+        const char* name;
+        std::vector<const char*> levels; // outermost first
+        std::string shown;
+    } cases[] = {
+        {"one script", std::vector<const char*>(200, "scr_rec"), "In script scr_rec:\n... (199 more)\n"},
+        {"two in a row stay", {"a", "a"}, "In script a:\nIn script a:\n"},
+        {"three collapse", {"a", "a", "a"}, "In script a:\n... (2 more)\n"},
+        {"between others", {"top", "a", "a", "a", "a", "end"}, "In script top:\nIn script a:\n... (3 more)\nIn script end:\n"},
+        {"two scripts calling each other", {"a", "b", "a", "b", "a", "b", "a"},
+         "In script a:\nIn script b:\n... (4 more)\nIn script a:\n"},
+        {"no repeats", {"a", "b", "c", "a"}, "In script a:\nIn script b:\nIn script c:\nIn script a:\n"},
+    };
+    for (const auto& c : cases) {
+        CCode code("x", false);
+        g_CodeErrorFlag = false;
+        Code_Report_Error(&code, 0, "Stack overflow...");
+        std::string cause = g_CodeErrorText;
+        for (auto level = c.levels.rbegin(); level != c.levels.rend(); ++level) Code_Error_NoteFailedLevel("In script ", *level);
+        Code_Error_FoldFailedLevels();
+        EXPECT_EQ(g_CodeErrorText, c.shown + cause) << c.name;
+    }
+    std::vector<VMErrorFrame> frames(1, {"Script_rec", nullptr, "", 0});
+    frames.insert(frames.end(), 5000, frames.front());
+    frames.push_back({"Object_o_Create_0", nullptr, "", 0});
+    std::string report = Error_BuildActionReport("Stack overflow...", true, frames);
+    EXPECT_TRUE(report.ends_with("\nstack frame is\nScript_rec (line -1)\n"
+                                 "called from - Script_rec (line -1) - <unknown source line>\n... (4999 more)\n"
+                                 "called from - Object_o_Create_0 (line -1) - <unknown source line>\n"))
+        << report;
 }
 
 TEST_F(ErrorReporting, ShownErrorsAreLoggedRecordedAndMayEndTheGame)

@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "datastructure/DataStructure_Tables.h"
 #include "platform/Platform_TestSwitches.h"
 
 #if defined(KELVARO_ASAN)
@@ -160,6 +165,54 @@ TEST_P(MemoryManagerDeath, OutOfMemoryIsLoggedThenFatal)
 
 INSTANTIATE_TEST_SUITE_P(Requests, MemoryManagerDeath,
                          testing::Values(size_t(0xFFFFFF00u), size_t(1) << 33, SIZE_MAX - 3));
+
+#if !defined(KELVARO_ASAN)
+// Where a test keeps a block, so that the compiler cannot leave its allocation out.
+char* volatile g_Kept = nullptr;
+
+// Allows the process 64 MB of address space beyond what it has mapped already.
+void LimitAddressSpace()
+{
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    statm >> pages;
+    rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
+    rlimit bounds = {limit, limit};
+    setrlimit(RLIMIT_AS, &bounds);
+}
+
+// Allocations through operator new and the standard containers that the address space cannot hold
+// end as the memory manager's do: the message in the log and exit code -1, never an abort.
+TEST(MemoryManagerDeath, FailedOperatorNewIsLoggedThenFatal)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* name;
+        std::function<void()> allocate;
+    } cases[] = {
+        {"vector", [] { std::vector<double> values(size_t(1) << 28, 1.0); }},
+        {"array_new", [] { g_Kept = new char[size_t(1) << 30]; }},
+        {"aligned_new", [] { g_Kept = new (std::align_val_t(64)) char[size_t(1) << 30]; }},
+        {"string", [] { std::string text(size_t(1) << 30, 'x'); }},
+        {"grid", [] { DS_NewGrid(10000, 10000); }},
+    };
+    for (const auto& row : cases) {
+        std::string log = testing::TempDir() + "oom_new_" + row.name + ".log";
+        std::remove(log.c_str());
+        EXPECT_EXIT(
+            {
+                setenv("KELVARO_HEADLESS", "1", 1);
+                TestSwitches_Reload();
+                Console_SetLogFile(CONSOLE_MAIN, log.c_str());
+                LimitAddressSpace();
+                row.allocate();
+            },
+            testing::ExitedWithCode(255), "")
+            << row.name;
+        EXPECT_EQ("Fatal Memory Error: Out of Memory!\n", ReadFile(log)) << row.name;
+    }
+}
+#endif
 
 #if !defined(KELVARO_ASAN)
 // A small block freed is handed out again for the next request of its 16-byte step, with a header

@@ -514,6 +514,50 @@ std::map<std::string, Scenario> Scenarios()
         Expect(!Has(bytecode.log, "Statement expected."), "the bytecode run reported the stray ';'");
         Expect(Has(tree.log, "Statement expected."), "the tree executor did not report the stray ';'");
     }};
+    // Scripts recursing through script_execute and execute_string (games/recursion), in the translated
+    // form, the word loop and the tree executor: 999 nested runs below the event's own work, and a
+    // deeper recursion by name, which is not counted; the 1000th nested run, and any deeper, ends the
+    // game with the fatal "Stack overflow..." (exit code -1) instead of exhausting the native stack.
+    s["nested-runs"] = {.play = false, .more = [](Run&) {
+        const std::tuple<const char*, Lines, Lines> forms[] = {
+            {"translated", {}, {}}, {"word loop", {}, {"KELVARO_PLAIN_INTERPRETER=1"}}, {"tree", {"-oldexec"}, {}}};
+        const std::tuple<const char*, int, bool> depths[] = {
+            {"script_execute", 999, true}, {"script_execute", 1000, false}, {"script_execute", 100000, false},
+            {"execute_string", 999, true}, {"execute_string", 1000, false}, {"execute_string", 100000, false},
+            {"direct", 2000, true}};
+        for (const auto& [form, args, env] : forms)
+            for (const auto& [way, depth, works] : depths) {
+                std::string what = std::string(form) + ", " + way + " " + std::to_string(depth) + ": ";
+                Lines settings = env;
+                settings.insert(settings.end(), {std::string("RECURSION_WAY=") + way,
+                                                 "RECURSION_DEPTH=" + std::to_string(depth)});
+                Run run = Play({.frames = 2, .args = args, .env = settings, .output = true, .exit = ANY});
+                Expect(run.exit == (works ? 0 : 255), what + "exit code " + std::to_string(run.exit));
+                Expect(Has(run.output, "depth " + std::to_string(depth)) == works, what + "the depth line");
+                Expect(Has(run.log, "Stack overflow...") != works, what + "the stack overflow report");
+                if (!works) Expect(Has(run.log, "FATAL ERROR in"), what + "the report is not fatal");
+            }
+    }};
+    // The reasons of errors on long lines and of deep recursion reach the log whole: a compile error at
+    // the end of a line of 2,400 characters (its 1024-byte report echoes the line around the error) and
+    // the tree executor's runaway recursion by name (its levels collapsed). Both failed to show their
+    // cause before.
+    s["long-error-lines"] = {.play = false, .more = [](Run&) {
+        std::string sums = "1";
+        for (int i = 2; i < 500; ++i) sums += " + " + std::to_string(i);
+        const std::tuple<const char*, Setup, Lines, std::string> runs[] = {
+            {"compile error", {.frames = 2, .game = BuildGame("longline", 10, "source", "x = " + sums + " + ;\n", ""), .exit = ANY},
+             {"COMPILATION ERROR in code action", "+Error in code at line 1:", "+   ...*"},
+             "at position " + std::to_string(sums.size() + 8) + ": Unexpected symbol in expression."},
+            {"recursion", {.frames = 2, .args = {"-oldexec"}, .env = {"RECURSION_WAY=direct", "RECURSION_DEPTH=100000000"}},
+             {"In script scr_direct:", "+... (*", "+Error in code at line *"}, ": Stack overflow..."},
+        };
+        for (const auto& [what, setup, lines, cause] : runs) {
+            Run run = Play(setup);
+            InOrder(run.log, lines, what);
+            Expect(Has(run.log, cause), std::string(what) + ": no \"" + cause + "\" in the log");
+        }
+    }};
     // One instance outside the room without a sprite, its alarm 0 set to 2 (alarm 1 has no handler and
     // never counts): each frame runs animation end, begin step, the alarm when it rings, step, outside
     // room and end step, in that order.
