@@ -166,7 +166,7 @@ bool Cd_CheckSheet(const std::string& text)
         if (SameWord(words[0], "FILE")) fileSeen = true;
         if (!SameWord(words[0], "TRACK")) continue;
         int32_t number = words.size() > 1 ? TrackNumber(words[1]) : 0;
-        if (!fileSeen || ++tracks > 99 || number <= last) return false;
+        if (!fileSeen || ++tracks > 99 || number <= last || (tracks == 1 && number != 1)) return false;
         last = number;
     }
     return true;

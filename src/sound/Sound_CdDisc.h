@@ -34,8 +34,9 @@ std::vector<CdTrack> Cd_CheckToc(const CdRawToc& toc);
 
 // Whether a CUE sheet's text is safe to hand to libcdio, whose track table has room for 99 entries:
 // no NUL byte, no line of CD_SHEET_MAX_LINE bytes or more (libcdio cuts longer lines into pieces
-// that it reads as lines of their own), at most 99 TRACK entries numbered 1 to 99 in rising order,
-// each after a FILE line.
+// that it reads as lines of their own), at most 99 TRACK entries numbered from 1 in rising order up
+// to 99, each after a FILE line. (libcdio also reads past its table for a sheet whose first track
+// number is far above its count of tracks, hence the first track is 1.)
 constexpr size_t CD_SHEET_MAX_LINE = 1024;
 constexpr size_t CD_SHEET_MAX_BYTES = 1 << 20;
 bool Cd_CheckSheet(const std::string& text);
