@@ -26,7 +26,8 @@ mapfile -t games < build/asan/tests/e2e/randomplay_games.txt
 kept=tests/e2e/randomplay
 work=build/randomplay
 mkdir -p "$work"
-export ASAN_OPTIONS=detect_leaks=0
+# A leak ends a play as a failure like any other sanitizer report.
+export ASAN_OPTIONS=detect_leaks=1
 jobs=$(nproc)
 plays=0 played_frames=0 failed=0 round=0
 start=$SECONDS

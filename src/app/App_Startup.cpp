@@ -14,12 +14,14 @@
 #include "base/Base_Crc.h"
 #include "buffer/Buffer_Functions.h"
 #include "buffer/Buffer_Vertex.h"
+#include "buffer/Buffer_Table.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Executor.h"
 #include "code/Code_Interpreter.h"
+#include "datastructure/DataStructure_Tables.h"
 #include "debug/Debug_Remote.h"
 #include "dplay/DPlay_Functions.h"
 #include "font/Font_Table.h"
@@ -28,6 +30,7 @@
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_Options.h"
 #include "gamefile/GameFile_Services.h"
+#include "graphics/Graphics_3DDraw.h"
 #include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_Shader.h"
 #include "graphics/Graphics_StartupServices.h"
@@ -40,6 +43,8 @@
 #include "object/Object_Table.h"
 #include "particle/Particle_System.h"
 #include "path/Path_Table.h"
+#include "support/Support_DLL.h"
+#include "timeline/Timeline_Table.h"
 #include "platform/Platform_EmbeddedImages.h"
 #include "platform/Platform_TestSwitches.h"
 #include "room/Room_Table.h"
@@ -162,6 +167,12 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Free Functions", Function_FreeTable},
     {"Free Script Arguments", Code_FreeScriptArguments},
     {"Free Motion Grids", CGrid_DestroyAll},
+    {"Free Paths", Path_Reset},
+    {"Free Data Structures", DS_FreeAll},
+    {"Free Buffers", Buffer_DeleteAll},
+    {"Free Vertex Buffers", VertexBuilder_DeleteAll},
+    {"Free Models", GR_3D_ModelFreeAll},
+    {"Free Time Lines", TimeLine_Reset},
     {"Free Rooms", RoomTables_Free},
     {"Free Instances", Instance_ClearHash},
     {"Free Carried Instances", Run_FreeCarriedInstances},
@@ -185,6 +196,7 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Shutdown Graphics Libraries", GraphicsLibraries_Shutdown},
     {"Free Debug Server", FreeDebugServer},
     {"Free Game Constants", Options_FreeConstants},
+    {"Free Extension Functions", DLL_Clear},
 };
 const int32_t SHUTDOWN_STEP_COUNT = static_cast<int32_t>(sizeof SHUTDOWN_STEPS / sizeof SHUTDOWN_STEPS[0]);
 

@@ -10,6 +10,8 @@
 class CBitmap32;
 class IBitmap;
 
+struct TilePixels;
+
 class CBackground {
 public:
     CBackground() = default;
@@ -65,8 +67,10 @@ public:
     void DrawGeneral(float left, float top, float width, float height, float x, float y, float xscale,
                      float yscale, float angle, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float alpha);
     // The area is left, top, width, height, as the texture layer's tiling takes it.
+    // `pixels`, when known, lets tiles that land on no pixel be left out.
     void DrawTiled(float x, float y, float xscale, float yscale, bool htiled, bool vtiled, float areaLeft,
-                   float areaTop, float areaWidth, float areaHeight, uint32_t colour, float alpha);
+                   float areaTop, float areaWidth, float areaHeight, uint32_t colour, float alpha,
+                   const TilePixels* pixels = nullptr);
 
 private:
     void FreeBitmap();

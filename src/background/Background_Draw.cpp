@@ -55,12 +55,12 @@ void CBackground::DrawGeneral(float left, float top, float width, float height, 
 
 void CBackground::DrawTiled(float x, float y, float xscale, float yscale, bool htiled, bool vtiled,
                             float areaLeft, float areaTop, float areaWidth, float areaHeight, uint32_t colour,
-                            float alpha)
+                            float alpha, const TilePixels* pixels)
 {
     if (TPageEntry* entry = GetEntry())
         GR_TPage_DrawTiled(entry, 0.0f, 0.0f, x, y, xscale, yscale, htiled, vtiled, areaLeft, areaTop, areaWidth,
-                           areaHeight, colour, alpha);
+                           areaHeight, colour, alpha, pixels);
     else
         GR_Texture_DrawTiled(m_Texture, 0.0f, 0.0f, x, y, xscale, yscale, htiled, vtiled, areaLeft, areaTop,
-                             areaWidth, areaHeight, colour, alpha);
+                             areaWidth, areaHeight, colour, alpha, pixels);
 }

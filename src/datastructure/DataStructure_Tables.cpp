@@ -42,3 +42,13 @@ int32_t DS_NewGrid(int32_t width, int32_t height)
 {
     return g_DSGrids.Add(new CDS_Grid(width, height));
 }
+
+void DS_FreeAll()
+{
+    g_DSStacks.DeleteAll();
+    g_DSQueues.DeleteAll();
+    g_DSLists.DeleteAll();
+    g_DSMaps.DeleteAll();
+    g_DSPriorities.DeleteAll();
+    g_DSGrids.DeleteAll();
+}

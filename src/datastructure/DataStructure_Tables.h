@@ -1,6 +1,6 @@
 // The six tables of script data structures. A script holds a structure's index in the table of its
-// kind; a destroyed index is the first handed out again. The tables are never emptied: structures
-// live until a script, or the subsystem that made them, destroys them.
+// kind; a destroyed index is the first handed out again. Structures live until a script, or the
+// subsystem that made them, destroys them, or the game ends (DS_FreeAll).
 #pragma once
 
 #include <cstddef>
@@ -44,8 +44,16 @@ public:
         m_Free.insert(index);
         return structure;
     }
-    // Slots in use or freed; never shrinks.
+    // Slots in use or freed; shrinks only when the table is emptied.
     int32_t Count() const { return static_cast<int32_t>(m_Slots.size()); }
+    // Destroys every structure. One by one through Take: a list or map destroys the structures it
+    // owns as it goes, and those leave their own slots first.
+    void DeleteAll()
+    {
+        for (int32_t i = 0; i < Count(); ++i) delete Take(i);
+        m_Slots.clear();
+        m_Free.clear();
+    }
 
 private:
     std::vector<T*> m_Slots;
@@ -67,3 +75,5 @@ int32_t DS_NewMap();
 int32_t DS_NewPriority();
 // Sizes below 0 are taken as 0.
 int32_t DS_NewGrid(int32_t width, int32_t height);
+// Every structure of every table destroyed and the tables emptied (shut-down).
+void DS_FreeAll();

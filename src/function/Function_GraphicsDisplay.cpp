@@ -43,31 +43,34 @@ void Builtin_DisplayGetFrequency(ScriptValue* result, CInstance*, CInstance*, in
 
 void Builtin_DisplayGetOrientation(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
 
-// The answer of a display change, then the device reset that follows it whatever the answer.
-void DisplayChanged(ScriptValue* result, bool changed)
+// The answer of a display change, then the device reset that follows it whatever the answer. The
+// window requests of the step are taken first: a full-screen switch asked for in the same step is
+// one the change and the reset both see, instead of a window that becomes full screen next frame.
+template <class Change> void DisplayChange(ScriptValue* result, Change change)
 {
-    Result_Bool(result, changed);
+    GR_D3D_TakeWindowRequests();
+    Result_Bool(result, change());
     GR_Reset();
 }
 
 void Builtin_DisplaySetSize(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    DisplayChanged(result, Display_SetSize(I(0), I(1)));
+    DisplayChange(result, [&] { return Display_SetSize(I(0), I(1)); });
 }
 
 void Builtin_DisplaySetColordepth(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    DisplayChanged(result, Display_SetColourDepth(I(0)));
+    DisplayChange(result, [&] { return Display_SetColourDepth(I(0)); });
 }
 
 void Builtin_DisplaySetFrequency(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    DisplayChanged(result, Display_SetFrequency(I(0)));
+    DisplayChange(result, [&] { return Display_SetFrequency(I(0)); });
 }
 
 void Builtin_DisplaySetAll(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    DisplayChanged(result, Display_SetAll(I(0), I(1), I(2), I(3)));
+    DisplayChange(result, [&] { return Display_SetAll(I(0), I(1), I(2), I(3)); });
 }
 
 void Builtin_DisplayTestAll(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)

@@ -13,6 +13,7 @@
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_DisplayModes.h"
 #include "graphics/Graphics_Texture.h"
+#include "graphics/Graphics_TextureDraw.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_MessageBox.h"
@@ -382,6 +383,10 @@ void GR_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)
     GR_D3D_SetViewport(x, y, width, height);
 }
 
+namespace {
+D3DMatrix g_ViewSet[2]; // the view and projection matrices as GR_SetViewProjection left them
+} // namespace
+
 void GR_SetViewProjection(int32_t x, int32_t y, int32_t width, int32_t height, double angle)
 {
     RenderSettings& s = g_RenderSettings;
@@ -410,6 +415,28 @@ void GR_SetViewProjection(int32_t x, int32_t y, int32_t width, int32_t height, d
     D3DMatrix p = ToD3D(projection);
     GR_D3D_SetTransform(MATRIX_VIEW, &v);
     GR_D3D_SetTransform(MATRIX_PROJECTION, &p);
+    GR_D3D_GetTransform(MATRIX_VIEW, &g_ViewSet[0]);
+    GR_D3D_GetTransform(MATRIX_PROJECTION, &g_ViewSet[1]);
+}
+
+void GR_ViewTilePixels(TilePixels* pixels)
+{
+    *pixels = TilePixels();
+    const RenderSettings& s = g_RenderSettings;
+    if ((g_3DMode && s.perspective) || s.viewAngle != 0.0f || s.viewport[2] <= 0 || s.viewport[3] <= 0) return;
+    D3DMatrix now[3];
+    GR_D3D_GetTransform(MATRIX_VIEW, &now[0]);
+    GR_D3D_GetTransform(MATRIX_PROJECTION, &now[1]);
+    GR_D3D_GetTransform(MATRIX_WORLD, &now[2]);
+    Matrix identity;
+    Matrix::Identity(identity);
+    D3DMatrix plain = ToD3D(identity);
+    if (std::memcmp(now, g_ViewSet, sizeof g_ViewSet) != 0 || std::memcmp(&now[2], &plain, sizeof plain) != 0) return;
+    // Centres every half pixel, from the viewport's edge on.
+    double xPitch = double(s.view[2]) / s.viewport[2];
+    double yPitch = double(s.view[3]) / s.viewport[3];
+    pixels->across = {s.view[0] - xPitch / 4.0, xPitch / 2.0, 2 * s.viewport[2] + 1};
+    pixels->down = {s.view[1] - yPitch / 4.0, yPitch / 2.0, 2 * s.viewport[3] + 1};
 }
 
 bool GR_StartFrame()

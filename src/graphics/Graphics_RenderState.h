@@ -124,6 +124,11 @@ void GR_SetScreenSize(int32_t width, int32_t height);
 void GR_GetScreenSize(int32_t* width, int32_t* height);
 void GR_SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 void GR_SetViewProjection(int32_t x, int32_t y, int32_t width, int32_t height, double angle);
+// The pixel centres of the viewport in room units, for tiled draws (Graphics_TextureDraw.h); nothing
+// known (counts of 0) unless the transforms in force are the unturned flat ones GR_SetViewProjection
+// set, with no world transform. Both pixel-centre conventions are listed: whole and half pixels.
+struct TilePixels;
+void GR_ViewTilePixels(TilePixels* pixels);
 bool GR_StartFrame();
 bool GR_EndFrame(bool present);
 IBitmap* GR_Screen_CreateBitmap(int32_t x, int32_t y, int32_t width, int32_t height);

@@ -190,6 +190,37 @@ double WrapPageStart(double start, double tile, double clipStart, double clipSiz
     return start - frameSize;
 }
 
+// One axis of a tiled draw: a tile every `step` from `first` (each covering `offset` to `offset +
+// extent` from its start) while the start stays before `end`, one at least, only the first when not
+// repeated. Where the tiles outnumber the axis's known pixels, only those holding a pixel centre are
+// visited, give or take the rounding of single-precision vertex positions (up to a tile either side):
+// a room of any width costs what its window or view shows. `visit` takes a tile's start and
+// answers whether to go on.
+template <class Visit>
+bool ForEachTile(double first, double step, double offset, double extent, double end, bool repeat,
+                 const TileAxisPixels* pixels, Visit visit)
+{
+    double count = repeat && first < end ? std::max(1.0, std::ceil((end - first) / step)) : 1.0;
+    while (count > 1.0 && first + (count - 1.0) * step >= end) count -= 1.0;
+    while (repeat && first + count * step < end) count += 1.0;
+    if (pixels == nullptr || pixels->count <= 0 || !(pixels->pitch > 0.0) || count <= 2.0 * pixels->count) {
+        for (double k = 0.0; k < count; k += 1.0)
+            if (!visit(first + k * step)) return false;
+        return true;
+    }
+    double next = 0.0; // tiles before this one are visited already
+    for (int32_t i = 0; i < pixels->count; ++i) {
+        double centre = pixels->origin + (i + 0.5) * pixels->pitch;
+        double slack = std::min(1.0 + std::fabs(centre) * 0x1p-22, step);
+        double from = std::max(next, std::ceil((centre - slack - extent - offset - first) / step));
+        double to = std::min(count - 1.0, std::floor((centre + slack - offset - first) / step));
+        for (double k = from; k <= to; k += 1.0)
+            if (!visit(first + k * step)) return false;
+        next = std::max(next, to + 1.0);
+    }
+    return true;
+}
+
 // A tiled draw over an area with no finite bounds would never end.
 bool FiniteArea(float x, float y, float clipLeft, float clipTop, float clipWidth, float clipHeight)
 {
@@ -259,7 +290,8 @@ bool GR_Texture_DrawGeneral(int32_t index, float left, float top, float width, f
 
 bool GR_Texture_DrawTiled(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale,
                           float yScale, bool across, bool down, float clipLeft, float clipTop,
-                          float clipWidth, float clipHeight, uint32_t colour, double alpha)
+                          float clipWidth, float clipHeight, uint32_t colour, double alpha,
+                          const TilePixels* pixels)
 {
     TextureRecord* r = Texture_Get(index);
     if (r == nullptr || !FiniteArea(x, y, clipLeft, clipTop, clipWidth, clipHeight)) return false;
@@ -270,21 +302,20 @@ bool GR_Texture_DrawTiled(int32_t index, float xOrigin, float yOrigin, float x, 
     if (!(tileWidth >= 1.0) || !(tileHeight >= 1.0)) return false;
     Colours colours = Same(GR_VertexColourFromByte(colour, RoundedAlphaByte(alpha)));
     TexRect whole = WholeTexture(r);
-    double column = std::nearbyint(x);
-    if (across) column = WrapIndexStart(column, tileWidth, clipLeft);
-    do {
-        double row = std::nearbyint(y);
-        if (down) row = WrapIndexStart(row, tileHeight, clipTop);
-        do {
-            double left = column - double(xOrigin) * xScale;
-            double top = row - double(yOrigin) * yScale;
-            Corners q = Place(left, top, 0.0, 0.0, width, height, 0.0, ROTATION_THRESHOLD);
-            if (!EmitFan(r->texture, q, whole, colours.c)) return false;
-            row += tileHeight;
-        } while (down && row < double(clipTop) + clipHeight);
-        column += tileWidth;
-    } while (across && column < double(clipLeft) + clipWidth);
-    return true;
+    double firstColumn = std::nearbyint(x);
+    if (across) firstColumn = WrapIndexStart(firstColumn, tileWidth, clipLeft);
+    double firstRow = std::nearbyint(y);
+    if (down) firstRow = WrapIndexStart(firstRow, tileHeight, clipTop);
+    double xOffset = -double(xOrigin) * xScale;
+    double yOffset = -double(yOrigin) * yScale;
+    return ForEachTile(firstColumn, tileWidth, xOffset, width, double(clipLeft) + clipWidth, across,
+                       pixels != nullptr ? &pixels->across : nullptr, [&](double column) {
+        return ForEachTile(firstRow, tileHeight, yOffset, height, double(clipTop) + clipHeight, down,
+                           pixels != nullptr ? &pixels->down : nullptr, [&](double row) {
+            Corners q = Place(column + xOffset, row + yOffset, 0.0, 0.0, width, height, 0.0, ROTATION_THRESHOLD);
+            return EmitFan(r->texture, q, whole, colours.c);
+        });
+    });
 }
 
 bool GR_TPage_Draw(TPageEntry* entry, float x, float y)
@@ -336,7 +367,7 @@ bool GR_TPage_DrawGeneral(TPageEntry* entry, float left, float top, float width,
 
 bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x, float y, float xScale,
                         float yScale, bool across, bool down, float clipLeft, float clipTop, float clipWidth,
-                        float clipHeight, uint32_t colour, double alpha)
+                        float clipHeight, uint32_t colour, double alpha, const TilePixels* pixels)
 {
     TextureRecord* r = PageTexture(entry);
     if (r == nullptr || !FiniteArea(x, y, clipLeft, clipTop, clipWidth, clipHeight)) return false;
@@ -349,19 +380,16 @@ bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x
     double firstRow = std::trunc((double(entry->yOffset) - yOrigin) * yScale) + std::trunc(y);
     Colours colours = Same(GR_MakeVertexColour(colour, alpha));
     TexRect rect = PageRect(entry, r);
-    double column = firstColumn;
-    if (across) column = WrapPageStart(column, tileWidth, clipLeft, clipWidth, entry->frameWidth);
-    do {
-        double row = firstRow;
-        if (down) row = WrapPageStart(row, tileHeight, clipTop, clipHeight, entry->frameHeight);
-        do {
+    if (across) firstColumn = WrapPageStart(firstColumn, tileWidth, clipLeft, clipWidth, entry->frameWidth);
+    if (down) firstRow = WrapPageStart(firstRow, tileHeight, clipTop, clipHeight, entry->frameHeight);
+    return ForEachTile(firstColumn, tileWidth, 0.0, width, double(clipLeft) + clipWidth, across,
+                       pixels != nullptr ? &pixels->across : nullptr, [&](double column) {
+        return ForEachTile(firstRow, tileHeight, 0.0, height, double(clipTop) + clipHeight, down,
+                           pixels != nullptr ? &pixels->down : nullptr, [&](double row) {
             Corners q = Place(column, row, 0.0, 0.0, width, height, 0.0, ROTATION_THRESHOLD);
-            if (!EmitList(r->texture, q, rect, colours.c)) return false;
-            row += tileHeight;
-        } while (down && row < double(clipTop) + clipHeight);
-        column += tileWidth;
-    } while (across && column < double(clipLeft) + clipWidth);
-    return true;
+            return EmitList(r->texture, q, rect, colours.c);
+        });
+    });
 }
 
 bool GR_Texture_DrawCorners(DeviceTexture* texture, float x1, float y1, float x2, float y2, float x3,

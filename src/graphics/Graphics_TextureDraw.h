@@ -22,9 +22,23 @@ bool GR_Texture_DrawPart(int32_t index, float left, float top, float width, floa
 bool GR_Texture_DrawGeneral(int32_t index, float left, float top, float width, float height, float x, float y,
                             float xScale, float yScale, double angle, uint32_t colour1, uint32_t colour2,
                             uint32_t colour3, uint32_t colour4, double alpha);
+// The pixel centres a tiled draw lands on, along each axis in room units: origin + (i + 0.5) * pitch
+// for i below count (count 0: not known). Where the tiles along an axis outnumber its pixels, a tile
+// that holds no centre draws nothing, and only the tiles holding one are emitted.
+struct TileAxisPixels {
+    double origin = 0.0;
+    double pitch = 0.0;
+    int32_t count = 0;
+};
+struct TilePixels {
+    TileAxisPixels across;
+    TileAxisPixels down;
+};
+
 bool GR_Texture_DrawTiled(int32_t index, float xOrigin, float yOrigin, float x, float y, float xScale,
                           float yScale, bool across, bool down, float clipLeft, float clipTop,
-                          float clipWidth, float clipHeight, uint32_t colour, double alpha);
+                          float clipWidth, float clipHeight, uint32_t colour, double alpha,
+                          const TilePixels* pixels = nullptr);
 
 // By page entry; the rectangles of the part forms are in frame coordinates.
 bool GR_TPage_Draw(TPageEntry* entry, float x, float y);
@@ -40,7 +54,7 @@ bool GR_TPage_DrawGeneral(TPageEntry* entry, float left, float top, float width,
                           uint32_t colour2, uint32_t colour3, uint32_t colour4, double alpha);
 bool GR_TPage_DrawTiled(TPageEntry* entry, float xOrigin, float yOrigin, float x, float y, float xScale,
                         float yScale, bool across, bool down, float clipLeft, float clipTop, float clipWidth,
-                        float clipHeight, uint32_t colour, double alpha);
+                        float clipHeight, uint32_t colour, double alpha, const TilePixels* pixels = nullptr);
 
 // Two triangles of a device texture over four corners (top-left, top-right, bottom-right,
 // bottom-left), each corner with its ARGB colour.

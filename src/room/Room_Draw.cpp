@@ -12,6 +12,7 @@
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_RenderState.h"
 #include "graphics/Graphics_Surface.h"
+#include "graphics/Graphics_TextureDraw.h"
 #include "graphics/Graphics_Window.h"
 #include "instance/Instance_List.h"
 #include "object/Object_Class.h"
@@ -106,8 +107,12 @@ void WholeWindow(int32_t projectionWidth, int32_t projectionHeight)
     GR_SetViewProjection(0, 0, projectionWidth, projectionHeight, 0.0);
 }
 
+// Layers are clipped to the area drawn (a view, or the room in the window) and, where their tiles
+// outnumber the pixels that area lands on, to the tiles that reach a pixel.
 void DrawLayers(const CRoom& room, const RoomDrawRect& rect, bool foreground)
 {
+    TilePixels pixels;
+    GR_ViewTilePixels(&pixels);
     for (const RoomBackground& layer : room.m_Backgrounds) {
         if (layer.visible == 0 || (layer.foreground != 0) != foreground || !Background_Exists(layer.index))
             continue;
@@ -116,7 +121,7 @@ void DrawLayers(const CRoom& room, const RoomDrawRect& rect, bool foreground)
         background->DrawTiled(layer.x, layer.y, layer.xscale, layer.yscale, layer.htiled != 0,
                               layer.vtiled != 0, float(rect.left), float(rect.top),
                               float(rect.right - rect.left), float(rect.bottom - rect.top), layer.blend,
-                              layer.alpha);
+                              layer.alpha, &pixels);
     }
 }
 

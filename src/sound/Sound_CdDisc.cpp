@@ -6,7 +6,12 @@
 #include <cdio/paranoia/paranoia.h>
 
 #include <cstring>
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <string_view>
 
+#include "base/Base_Console.h"
 #include "platform/Platform_TestSwitches.h"
 
 namespace {
@@ -106,7 +111,66 @@ private:
     bool m_Image = false;
 };
 
+// The whitespace-separated words of one sheet line, as libcdio splits them.
+std::vector<std::string_view> Words(std::string_view line)
+{
+    std::vector<std::string_view> words;
+    size_t at = 0;
+    while (at < line.size()) {
+        at = line.find_first_not_of(" \t\r", at);
+        if (at == std::string_view::npos) break;
+        size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+bool SameWord(std::string_view word, std::string_view keyword)
+{
+    if (word.size() != keyword.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(word[i])) != keyword[i]) return false;
+    return true;
+}
+
+// A track number of plain digits in 1..99; 0 otherwise.
+int32_t TrackNumber(std::string_view word)
+{
+    if (word.empty() || word.size() > 3) return 0;
+    int32_t number = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9') return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number <= 99 ? number : 0;
+}
+
 } // namespace
+
+bool Cd_CheckSheet(const std::string& text)
+{
+    if (text.find('\0') != std::string::npos) return false;
+    bool fileSeen = false;
+    int32_t tracks = 0;
+    int32_t last = 0;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        if (line.size() >= CD_SHEET_MAX_LINE) return false;
+        std::vector<std::string_view> words = Words(line);
+        if (words.empty()) continue;
+        // Keywords in any case count, so that no spelling libcdio might take slips past the count.
+        if (SameWord(words[0], "FILE")) fileSeen = true;
+        if (!SameWord(words[0], "TRACK")) continue;
+        int32_t number = words.size() > 1 ? TrackNumber(words[1]) : 0;
+        if (!fileSeen || ++tracks > 99 || number <= last || (tracks == 1 && number != 1)) return false;
+        last = number;
+    }
+    return true;
+}
 
 std::vector<CdTrack> Cd_CheckToc(const CdRawToc& toc)
 {
@@ -139,6 +203,15 @@ const CdTrack* CdDisc::Track(int32_t number) const
 
 std::unique_ptr<CdDisc> Cd_OpenImage(const std::string& cueSheet)
 {
+    // 99 tracks of a few lines each fit many times over; more is no sheet.
+    std::string text(CD_SHEET_MAX_BYTES + 1, '\0');
+    std::ifstream in(cueSheet, std::ios::binary);
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(in.gcount()));
+    if (text.size() > CD_SHEET_MAX_BYTES || !Cd_CheckSheet(text)) {
+        MainConsole->Output("CD image %s: a malformed sheet, refused\n", cueSheet.c_str());
+        return nullptr;
+    }
     auto disc = std::make_unique<LibcdioDisc>();
     if (!disc->Open(cueSheet.c_str(), DRIVER_BINCUE, true)) return nullptr;
     return disc;

@@ -32,6 +32,15 @@ struct CdRawToc {
 // that rise from 0 or more, a lead-out after the last and within a hundred minutes. Empty otherwise.
 std::vector<CdTrack> Cd_CheckToc(const CdRawToc& toc);
 
+// Whether a CUE sheet's text is safe to hand to libcdio, whose track table has room for 99 entries:
+// no NUL byte, no line of CD_SHEET_MAX_LINE bytes or more (libcdio cuts longer lines into pieces
+// that it reads as lines of their own), at most 99 TRACK entries numbered from 1 in rising order up
+// to 99, each after a FILE line. (libcdio also reads past its table for a sheet whose first track
+// number is far above its count of tracks, hence the first track is 1.)
+constexpr size_t CD_SHEET_MAX_LINE = 1024;
+constexpr size_t CD_SHEET_MAX_BYTES = 1 << 20;
+bool Cd_CheckSheet(const std::string& text);
+
 class CdDisc {
 public:
     virtual ~CdDisc() = default;
@@ -55,7 +64,7 @@ protected:
 // The disc in the drive (the image when the test switch names one); null without a drive, a disc or a
 // table of contents that makes sense.
 std::unique_ptr<CdDisc> Cd_OpenDisc();
-// Only the image (tests, the fuzz target).
+// Only the image (tests, the fuzz target); a sheet that Cd_CheckSheet refuses gives no disc.
 std::unique_ptr<CdDisc> Cd_OpenImage(const std::string& cueSheet);
 // Closes the default drive's door when no disc could be opened (a door left open by the game).
 void Cd_CloseDefaultDoor();

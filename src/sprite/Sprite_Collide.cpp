@@ -1,6 +1,8 @@
 // Pixel-exact collision tests. The caller has found that the boxes overlap; these map each room
 // pixel back into the frame (undoing scale and rotation) and read the mask byte there. A mapping
-// that comes out infinite or NaN (a scale of 0) lies outside the frame.
+// that comes out infinite or NaN (a scale of 0) lies outside the frame. Positions, origins and box
+// edges may be any 32-bit value a file or script stores, so differences and walks over boxes are
+// taken in 64 bits.
 #include <algorithm>
 #include <cmath>
 
@@ -43,12 +45,12 @@ struct Placed {
     Rotation turn;
     float xrecip, yrecip;
 
-    bool Inside(int32_t u, int32_t v) const
+    bool Inside(int64_t u, int64_t v) const
     {
         return u >= 0 && v >= 0 && u < sprite->GetWidth() && v < sprite->GetHeight();
     }
     // Inside the frame and solid there (a sprite without masks is solid everywhere).
-    bool Solid(int32_t u, int32_t v) const
+    bool Solid(int64_t u, int64_t v) const
     {
         return Inside(u, v) && (mask == nullptr || mask[int64_t(v) * sprite->GetWidth() + u] != 0);
     }
@@ -60,17 +62,21 @@ struct Placed {
         return ToPixel(fu, true, u) && ToPixel(fv, true, v);
     }
     // Mask byte equal to 1 under the room pixel; `whole` maps without scale or rotation.
-    bool HitAt(int32_t px, int32_t py, bool whole) const
+    bool HitAt(int64_t px, int64_t py, bool whole) const
     {
-        int32_t u = 0;
-        int32_t v = 0;
+        int64_t u = 0;
+        int64_t v = 0;
         if (whole) {
             u = px - x + sprite->GetXOrigin();
             v = py - y + sprite->GetYOrigin();
-        } else if (!MapRotated(float(px - x), float(py - y), u, v)) {
-            return false;
+        } else {
+            int32_t fu = 0;
+            int32_t fv = 0;
+            if (!MapRotated(float(px - x), float(py - y), fu, fv)) return false;
+            u = fu;
+            v = fv;
         }
-        return Inside(u, v) && mask[int64_t(v) * sprite->GetWidth() + u] == 1;
+        return Inside(u, v) && mask[v * sprite->GetWidth() + u] == 1;
     }
 };
 
@@ -96,12 +102,12 @@ InstanceBox Overlap(const InstanceBox& a, const InstanceBox& b)
 enum class SpriteMapping { Whole, Scaled, Rotated };
 
 // The sprite-against-sprite mapping, truncating.
-bool MapForPair(const Placed& p, SpriteMapping mapping, int32_t px, int32_t py, int32_t& u, int32_t& v)
+bool MapForPair(const Placed& p, SpriteMapping mapping, int64_t px, int64_t py, int64_t& u, int64_t& v)
 {
-    int32_t rx = px - p.x;
-    int32_t ry = py - p.y;
-    int32_t ox = p.sprite->GetXOrigin();
-    int32_t oy = p.sprite->GetYOrigin();
+    int64_t rx = px - p.x;
+    int64_t ry = py - p.y;
+    int64_t ox = p.sprite->GetXOrigin();
+    int64_t oy = p.sprite->GetYOrigin();
     if (mapping == SpriteMapping::Whole) {
         u = rx + ox;
         v = ry + oy;
@@ -116,7 +122,11 @@ bool MapForPair(const Placed& p, SpriteMapping mapping, int32_t px, int32_t py, 
         fu = (float(ry) * p.turn.s + float(rx) * p.turn.c) * p.xrecip + float(ox);
         fv = (float(ry) * p.turn.c - float(rx) * p.turn.s) * p.yrecip + float(oy);
     }
-    return ToPixel(fu, false, u) && ToPixel(fv, false, v);
+    int32_t whole[2] = {0, 0};
+    if (!ToPixel(fu, false, whole[0]) || !ToPixel(fv, false, whole[1])) return false;
+    u = whole[0];
+    v = whole[1];
+    return true;
 }
 
 } // namespace
@@ -135,10 +145,10 @@ bool CSprite::CollideSprite(int32_t frame1, const InstanceBox& box1, int32_t x1,
         bool unit = one.xrecip == 1.0f && one.yrecip == 1.0f && two.xrecip == 1.0f && two.yrecip == 1.0f;
         mapping = unit ? SpriteMapping::Whole : SpriteMapping::Scaled;
     }
-    for (int32_t px = area.left; px <= area.right; ++px) {
-        for (int32_t py = area.top; py <= area.bottom; ++py) {
-            int32_t u = 0;
-            int32_t v = 0;
+    for (int64_t px = area.left; px <= area.right; ++px) {
+        for (int64_t py = area.top; py <= area.bottom; ++py) {
+            int64_t u = 0;
+            int64_t v = 0;
             if (!MapForPair(one, mapping, px, py, u, v) || !one.Solid(u, v)) continue;
             if (MapForPair(two, mapping, px, py, u, v) && two.Solid(u, v)) return true;
         }
@@ -156,10 +166,10 @@ bool CSprite::CollidePoint(int32_t frame, const InstanceBox&, int32_t x, int32_t
     int32_t v = 0;
     bool mapped = false;
     if (std::fabs(angle) < NO_ROTATION) {
-        mapped = ToPixel(float(px - x) / xscale + float(m_XOrigin), true, u) &&
-                 ToPixel(float(py - y) / yscale + float(m_YOrigin), true, v);
+        mapped = ToPixel(float(int64_t(px) - x) / xscale + float(m_XOrigin), true, u) &&
+                 ToPixel(float(int64_t(py) - y) / yscale + float(m_YOrigin), true, v);
     } else {
-        mapped = p.MapRotated(float(px - x), float(py - y), u, v);
+        mapped = p.MapRotated(float(int64_t(px) - x), float(int64_t(py) - y), u, v);
     }
     return mapped && p.Inside(u, v) && p.mask[int64_t(v) * m_Width + u] != 0;
 }
@@ -173,8 +183,8 @@ bool CSprite::CollideRectangle(int32_t frame, const InstanceBox& box, int32_t x,
     if (area.left > area.right) return false;
     Placed p = Place(this, frame, x, y, xscale, yscale, angle);
     bool whole = xscale == 1.0f && yscale == 1.0f && std::fabs(angle) < NO_ROTATION;
-    for (int32_t px = area.left; px <= area.right; ++px)
-        for (int32_t py = area.top; py <= area.bottom; ++py)
+    for (int64_t px = area.left; px <= area.right; ++px)
+        for (int64_t py = area.top; py <= area.bottom; ++py)
             if (p.HitAt(px, py, whole)) return true;
     return false;
 }
@@ -184,16 +194,17 @@ bool CSprite::CollideEllipse(int32_t frame, const InstanceBox& box, int32_t x, i
 {
     if (m_MasksPresent == 0) return true;
     if (m_FrameCount <= 0) return false;
-    float cx = float((rect.left + rect.right) / 2);
-    float cy = float((rect.top + rect.bottom) / 2);
-    float hx = float((rect.right - rect.left) / 2);
-    float hy = float((rect.bottom - rect.top) / 2);
+    // Whole numbers, exact in a double wherever the rectangle lies.
+    double cx = double((int64_t(rect.left) + rect.right) / 2);
+    double cy = double((int64_t(rect.top) + rect.bottom) / 2);
+    double hx = double((int64_t(rect.right) - rect.left) / 2);
+    double hy = double((int64_t(rect.bottom) - rect.top) / 2);
     InstanceBox area = Overlap(rect, box);
     if (area.left > area.right) return false;
     Placed p = Place(this, frame, x, y, xscale, yscale, angle);
     bool whole = xscale == 1.0f && yscale == 1.0f && std::fabs(angle) < NO_ROTATION;
-    for (int32_t px = area.left; px <= area.right; ++px) {
-        for (int32_t py = area.top; py <= area.bottom; ++py) {
+    for (int64_t px = area.left; px <= area.right; ++px) {
+        for (int64_t py = area.top; py <= area.bottom; ++py) {
             double dy = (double(py) - cy) / hy;
             double dx = (double(px) - cx) / hx;
             if (dy * dy + dx * dx > 1.0) continue;
@@ -224,8 +235,8 @@ bool CSprite::CollideLine(int32_t frame, const InstanceBox& box, int32_t x, int3
             std::swap(xa, xb);
             std::swap(ya, yb);
         }
-        float k = float(xb - xa) / float(yb - ya);
-        for (int32_t py = std::max(box.top, ya); py <= std::min(box.bottom, yb); ++py)
+        float k = float(int64_t(xb) - xa) / float(int64_t(yb) - ya);
+        for (int64_t py = std::max(box.top, ya); py <= std::min(box.bottom, yb); ++py)
             if (hit(float(py - ya) * k + float(xa) - float(x), float(py - y))) return true;
         return false;
     }
@@ -234,8 +245,8 @@ bool CSprite::CollideLine(int32_t frame, const InstanceBox& box, int32_t x, int3
         std::swap(xa, xb);
         std::swap(ya, yb);
     }
-    float k = float(yb - ya) / float(xb - xa);
-    for (int32_t px = std::max(box.left, xa); px <= std::min(box.right, xb); ++px)
+    float k = float(int64_t(yb) - ya) / float(int64_t(xb) - xa);
+    for (int64_t px = std::max(box.left, xa); px <= std::min(box.right, xb); ++px)
         if (hit(float(px - x), float(px - xa) * k + float(ya) - float(y))) return true;
     return false;
 }

@@ -3,8 +3,11 @@
 // recording device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <tuple>
 
 #include "../TestSupport_Console.h"
 #include "../TestSupport_SaveArea.h"
@@ -13,6 +16,8 @@
 #include "background/Background_Table.h"
 #include "gamebuild/GameBuild_Textures.h"
 #include "graphics/Graphics_Bitmap32.h"
+#include "graphics/Graphics_RenderState.h"
+#include "graphics/Graphics_TextureDraw.h"
 
 namespace {
 
@@ -149,3 +154,55 @@ TEST_F(BackgroundDraw, AColourOfNoSizeDrawsOnePixelAndAlphaNeedsTwoPictures)
 }
 
 } // namespace
+
+namespace {
+
+// The left edges of the quads a tiled draw queued: each quad is a run of vertices whose least x is
+// its left edge.
+std::vector<float> QuadLefts(size_t perQuad)
+{
+    std::vector<float> lefts;
+    for (const capture::Drawn& d : capture::Draws())
+        for (size_t i = 0; i + perQuad <= d.v.size(); i += perQuad) {
+            float left = d.v[i].x;
+            for (size_t k = 1; k < perQuad; ++k) left = std::min(left, d.v[i + k].x);
+            lefts.push_back(left);
+        }
+    return lefts;
+}
+
+} // namespace
+
+// A tiled layer over rooms of any width, the whole room shown in a 640 x 480 viewport: where the
+// 16-pixel tiles outnumber the pixels, only columns that hold a pixel centre (whole or half) are
+// queued, so what a frame queues stays flat in the room's width; every column that holds a centre is
+// still there, in order. Without the plain view transforms nothing is left out.
+TEST_F(BackgroundDraw, TiledLayersQueueOnlyTheTilesThatReachAPixel)
+{
+    CBackground tile;
+    tile.CreateColour(16, 480, 0xFFFFFF, true);
+    tile.DrawTiled(0, 0, 1, 1, false, false, 0, 0, 16, 480, 0xFFFFFF, 1);
+    size_t perQuad = capture::Draws().at(0).v.size();
+    const std::tuple<int32_t, bool, size_t> rooms[] = { // width, plain transforms, most columns queued
+        {1 << 10, true, 64}, {1 << 16, true, 7000}, {1 << 20, true, 7000}, {1 << 24, true, 7000},
+        {1 << 28, true, 7000}, {1 << 16, false, 4096}};
+    for (const auto& [width, plain, most] : rooms) {
+        GR_SetViewport(0, 0, 640, 480);
+        GR_SetViewProjection(0, 0, width, 480, 0.0);
+        if (!plain) GR_SetViewProjection(0, 0, width, 480, 30.0); // a turned view
+        TilePixels pixels;
+        GR_ViewTilePixels(&pixels);
+        fake::Recorded().draws.clear();
+        tile.DrawTiled(0, 0, 1, 1, true, true, 0, 0, float(width), 480, 0xFFFFFF, 1, &pixels);
+        std::vector<float> lefts = QuadLefts(perQuad);
+        EXPECT_TRUE(plain ? lefts.size() <= most : lefts.size() == most) << width << ": " << lefts.size();
+        // Each pixel centre's column is among them, in order (where single precision holds the edges).
+        if (width > (1 << 20) || !plain) continue;
+        EXPECT_TRUE(std::is_sorted(lefts.begin(), lefts.end())) << width;
+        double pitch = double(width) / 640.0;
+        for (int32_t half = 0; half < 1280; ++half) {
+            float column = float(std::floor(half * pitch / 2.0 / 16.0) * 16.0);
+            EXPECT_TRUE(std::binary_search(lefts.begin(), lefts.end(), column)) << width << " at " << half;
+        }
+    }
+}

@@ -22,7 +22,7 @@ namespace dstest {
 template <typename... T>
 void DestroyAll(DS_Table<T>&... tables)
 {
-    ((void)[&] { for (int32_t i = 0; i < tables.Count(); ++i) delete tables.Take(i); }(), ...);
+    (tables.DeleteAll(), ...);
 }
 
 // A script value owned by the test.

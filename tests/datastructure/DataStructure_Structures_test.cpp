@@ -83,6 +83,37 @@ TEST_F(DataStructureTest, MarkedElementsOwnTheirNestedStructuresAndCopiesOwnNoth
     EXPECT_EQ(nullptr, g_DSMaps.Get(1));
 }
 
+// At shut-down every structure of every kind goes, those owned by others included, each once (the
+// sanitizer build sees a leak or a second delete), and the tables start again from index 0.
+TEST_F(DataStructureTest, ShutDownDestroysEveryStructureOnce)
+{
+    auto owning = [](uint32_t kind, int32_t index) { return ScriptValue{kind, 0, double(index)}; };
+    const std::tuple<const char*, bool, bool> cases[] = { // name, owner is a map, owned is a map
+        {"list owning a map", false, true}, {"map owning a list", true, false},
+        {"list owning a list", false, false}, {"map owning a map", true, true}};
+    for (const auto& [name, ownerMap, ownedMap] : cases) {
+        DS_NewStack();
+        DS_NewQueue();
+        DS_NewPriority();
+        DS_NewGrid(3, 2);
+        int32_t owned = ownedMap ? DS_NewMap() : DS_NewList();
+        ScriptValue mark = owning(ownedMap ? DS_MARK_MAP : DS_MARK_LIST, owned);
+        if (ownerMap) {
+            CDS_Map* owner = g_DSMaps.Get(DS_NewMap());
+            owner->Add(&Val("key"), &mark);
+            owner->Add(&Val(2), &Val("text"));
+        } else {
+            g_DSLists.Get(DS_NewList())->Add(&mark);
+        }
+        DS_FreeAll();
+        EXPECT_EQ((std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 0}),
+                  (std::vector<int32_t>{g_DSStacks.Count(), g_DSQueues.Count(), g_DSLists.Count(), g_DSMaps.Count(),
+                                        g_DSPriorities.Count(), g_DSGrids.Count(), DS_NewMap(), DS_NewList()}))
+            << name;
+        DS_FreeAll();
+    }
+}
+
 // A chain of 150,000 structures, each owning the next, is destroyed with its first without running
 // out of stack: lists, maps (of one bucket, to keep the test small) or both in turn. A structure
 // reached twice, or one whose slot is already empty, is destroyed once.

@@ -1,7 +1,11 @@
 // Rooms drawn on a device and probed at chosen pixels: the background colour, draw events in depth
 // order, the GUI layer, views that follow and views side by side, the window colour around them,
 // window points converted back to room points through the views just drawn, and virtual keys.
+#include <set>
+
 #include "GLRoomFixture.h"
+#include "background/Background_Table.h"
+#include "run/Run_Globals.h"
 #include "io/IO_VirtualKey.h"
 
 using namespace glroom;
@@ -88,3 +92,57 @@ TEST_F(RoomScene, OverlappingViewsDrawInOrderAndConvertThroughTheHigherOne)
 }
 
 } // namespace
+
+// A tiled layer over a huge room seen whole through a small port (64 x 48 pixels, beside a view
+// of the full window): leaving out the tiles that hold no pixel centre changes no pixel against
+// queuing every tile.
+TEST_F(RoomScene, TiledLayersOfHugeRoomsDrawTheSamePixelsAsEveryTile)
+{
+    constexpr int32_t WIDTH = 8000, HEIGHT = 6000; // 500 x 375 tiles for 129 x 97 pixel centres
+    gamebuild::GameDesc game;
+    gamebuild::BackgroundDesc tile;
+    tile.name = "bg_cells";
+    tile.hasPicture = true;
+    tile.picture = {"", 16, 16, std::vector<uint32_t>(256), false};
+    for (uint32_t y = 0; y < 16; ++y)
+        for (uint32_t x = 0; x < 16; ++x) tile.picture.pixels[y * 16 + x] = 0xFF000040u | x << 20 | y << 12;
+    game.backgrounds = {tile};
+    gamebuild::RoomDesc room = roomtest::Room("room_huge");
+    room.width = WIDTH;
+    room.height = HEIGHT;
+    room.enableViews = 3;
+    gamebuild::RoomBackgroundDesc layer;
+    layer.visible = 1;
+    layer.background = 0;
+    room.backgrounds = {layer};
+    gamebuild::RoomViewDesc window, whole;
+    window.visible = whole.visible = 1;
+    whole.wview = WIDTH;
+    whole.hview = HEIGHT;
+    whole.wport = 64;
+    whole.hport = 48;
+    room.views = {window, whole};
+    game.rooms = {room};
+    game.header.roomOrder = {0};
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    DrawFrame();
+    std::vector<Pixel> culled = ReadScreen(0, 0, 64, 48);
+    // The same layer again, every tile queued, under the transforms the room drew the port with.
+    g_CurrentView = 1;
+    GR_SetViewport(0, 0, 64, 48);
+    GR_SetViewProjection(0, 0, WIDTH, HEIGHT, 0.0);
+    Background_Data(0)->DrawTiled(0, 0, 1, 1, true, true, 0, 0, float(WIDTH), float(HEIGHT), 0xFFFFFF, 1);
+    Graphics::Flush();
+    g_CurrentView = 0;
+    std::vector<Pixel> every = ReadScreen(0, 0, 64, 48);
+    ASSERT_EQ(every.size(), culled.size());
+    size_t differing = 0, kinds = 0;
+    std::set<uint32_t> seen;
+    for (size_t i = 0; i < every.size(); ++i) {
+        differing += Argb(every[i]) != Argb(culled[i]) ? 1 : 0;
+        seen.insert(Argb(every[i]));
+    }
+    kinds = seen.size();
+    EXPECT_EQ(0u, differing);
+    EXPECT_GT(kinds, 16u); // the port shows many cells of the tile, not one colour
+}

@@ -269,6 +269,31 @@ TEST_F(ModeSwitch, ListedModesAreSwitchedToInFullScreenOnlyAndTheDesktopComesBac
     EXPECT_EQ(make_tuple(1024, 768, 32, 60, 2), std::tuple_cat(Current(), std::tuple(m_Display.restores)));
 }
 
+// A display call in the step that asked for full screen (or for a window) answers for that request,
+// and the reset it makes keeps the mode it chose.
+TEST_F(ModeSwitch, DisplayCallsSeeTheFullScreenRequestOfTheSameStep)
+{
+    using testsupport::CallReal;
+    const std::tuple<bool, const char*, std::vector<testsupport::TestArg>, double, std::tuple<int32_t, int32_t, int32_t, int32_t>>
+        steps[] = { // full screen asked for, call, answer, mode after it
+            {true, "display_set_size", {800, 600}, 1, {800, 600, 32, 60}},
+            {true, "display_set_colordepth", {16}, 1, {800, 600, 16, 60}}, // no 1024x768 in 16 bits
+            {true, "display_set_frequency", {75}, 1, {800, 600, 32, 75}},
+            {true, "display_set_all", {640, 480, 0, 32}, 1, {640, 480, 32, 60}},
+            {false, "display_set_size", {800, 600}, 0, {1024, 768, 32, 60}},
+        };
+    for (const auto& [full, name, args, answer, mode] : steps) {
+        FullScreen(!full);
+        GR_Window_SetFullscreen(full);
+        EXPECT_EQ(answer, CallReal(name, args)) << name;
+        EXPECT_EQ(mode, Current()) << name;
+        EXPECT_EQ(full, g_D3D.fullscreen) << name;
+        if (full) {
+            EXPECT_EQ(std::get<0>(mode), Recorded().resets.back().backBufferWidth) << name;
+        }
+    }
+}
+
 // A display that reports no refresh rate reads as -1, and no rate is taken as the one asked for.
 TEST_F(ModeSwitch, AnUnknownRefreshRateMatchesNoFrequency)
 {

@@ -220,7 +220,7 @@ TEST_F(CdImage, MalformedSheetsGiveNoDisc)
     const std::tuple<const char*, std::string, double, double> sheets[] = { // name, sheet, present, tracks
         {"empty", "", 0, 0},
         {"garbage", std::string("\xff\xfe\x00TRACK", 8), 0, 0},
-        {"no file line", audioAt0, 1, 1},
+        {"no file line", audioAt0, 0, 0},
         {"no tracks", file, 0, 0},
         {"past the bin", file + audioAt0 + "  TRACK 02 AUDIO\n    INDEX 01 00:00:20\n", 0, 0},
         {"backwards", file + "  TRACK 01 AUDIO\n    INDEX 01 00:00:06\n  TRACK 02 AUDIO\n    INDEX 01 00:00:04\n", 0, 0},
@@ -250,6 +250,49 @@ TEST_F(CdImage, MalformedSheetsGiveNoDisc)
                                                                   : std::vector<uint8_t>();
         heard.resize(present != 0 ? heard.size() - (heard.size() % CD_SECTOR_BYTES) : 0);
         EXPECT_EQ(heard, m_Heard) << name;
+    }
+}
+
+// libcdio's track table holds 99 entries and it trusts the sheet's count and order: the sheet is
+// checked first. Every track is one sector of a 130-sector image.
+TEST_F(CdImage, SheetsBeyondTheTrackTableAreRefused)
+{
+    Write("many.bin", std::vector<uint8_t>(size_t(130) * CD_SECTOR_BYTES, 0x22));
+    auto sheet = [](std::vector<int32_t> numbers, const char* track = "TRACK") {
+        std::string text = "FILE \"many.bin\" BINARY\n";
+        for (size_t i = 0; i < numbers.size(); ++i)
+            text += "  " + std::string(track) + " " + std::to_string(numbers[i]) + " AUDIO\n    INDEX 01 " +
+                    Index(int32_t(i)) + "\n";
+        return text;
+    };
+    auto rising = [](int32_t count) {
+        std::vector<int32_t> numbers(size_t(count), 0);
+        for (int32_t i = 0; i < count; ++i) numbers[size_t(i)] = i + 1;
+        return numbers;
+    };
+    std::vector<int32_t> hundred = rising(99);
+    hundred.push_back(99);
+    const std::tuple<const char*, std::string, size_t> cases[] = { // name, sheet, tracks (0: refused)
+        {"99 tracks", sheet(rising(99)), 99},
+        {"100 tracks", sheet(hundred), 0},
+        {"120 tracks", sheet(rising(120)), 0},
+        {"120 tracks in lower case", sheet(rising(120), "track"), 0},
+        {"repeated number", sheet({1, 2, 2, 3}), 0},
+        {"falling numbers", sheet({1, 3, 2}), 0},
+        {"gaps in rising numbers", sheet({1, 5, 9, 99}), 4},
+        {"first track not 1", sheet({2, 5, 9}), 0},
+        {"track 99 alone", sheet({99}), 0},
+        {"first track far above the count", sheet({80, 90}), 0},
+        {"no number", "FILE \"many.bin\" BINARY\n  TRACK\n", 0},
+        {"signed number", sheet({1}) + "  TRACK +2 AUDIO\n    INDEX 01 00:00:05\n", 0},
+        {"track before its file", "  TRACK 01 AUDIO\n" + sheet({2}), 0},
+        {"NUL inside", sheet({1}) + std::string("REM \0 x\n", 8), 0},
+        {"line libcdio would cut", sheet({1}) + "REM " + std::string(5000, 'x') + "\n", 0},
+    };
+    for (const auto& [name, text, tracks] : cases) {
+        Write("many.cue", text);
+        std::unique_ptr<CdDisc> disc = Cd_OpenImage(m_Folder + "/many.cue");
+        EXPECT_EQ(tracks, disc != nullptr ? disc->Tracks().size() : 0) << name;
     }
 }
 

@@ -87,6 +87,57 @@ TEST(SpriteCollide, SpritesPointsAndShapesAgainstTheMask)
                                  empty.CollideRectangle(0, BOX, 0, 0, 1, 1, 0, BOX)}));
 }
 
+// Origins, positions and box edges at the ends of the 32-bit range: the whole-pixel mappings and the
+// walks over the boxes give the answer of exact arithmetic (no wrap, no endless walk past the last
+// column). Points keep their single-precision mapping, exact only near the position.
+TEST(SpriteCollide, OriginsAndPositionsAtTheIntegerExtremes)
+{
+    constexpr int32_t MIN = std::numeric_limits<int32_t>::min();
+    constexpr int32_t MAX = std::numeric_limits<int32_t>::max();
+    CSprite one;
+    MakeMaskSprite(one, 1, {{"#"}});
+    struct Case {
+        const char* name;
+        int32_t xorigin, yorigin, x, y;
+        float xscale;
+        InstanceBox box, rect; // the sprite's box and the shape's; the point and `one` at the rect's corner
+        bool rectangle, ellipse, sprite, point;
+        bool pointExact;
+    };
+    const Case cases[] = {
+        // The frame at room 0..3 through an origin and position of the least value.
+        {"least origin and position", MIN, MIN, MIN, MIN, 1, {0, 0, 3, 3}, {2, 2, 4, 4}, true, true, true, false, false},
+        {"least origin, empty rows", MIN, MIN, MIN, MIN, 1, {0, 0, 3, 3}, {0, 0, 3, 1}, false, false, false, false, false},
+        // The frame in the last four columns and rows: walks stop at the greatest value.
+        {"greatest position", 0, 0, MAX - 3, MAX - 3, 1, {MAX - 3, MAX - 3, MAX, MAX}, {MAX - 2, MAX - 2, MAX, MAX}, true, true, false, false, true},
+        {"greatest position, solid corner", 0, 0, MAX - 3, MAX - 3, 1, {MAX - 3, MAX - 3, MAX, MAX}, {MAX - 1, MAX - 1, MAX, MAX}, true, true, true, true, true},
+        {"greatest position, empty rows", 0, 0, MAX - 3, MAX - 3, 1, {MAX - 3, MAX - 3, MAX, MAX}, {MAX - 3, MAX - 3, MAX, MAX - 2}, false, false, false, false, true},
+        // The frame would lie beyond the range: a wrapped mapping would find it at room 0..3 plus one.
+        {"origin and position far apart", MAX, MAX, MIN, MIN, 1, {0, 0, 5, 5}, {3, 3, 4, 4}, false, false, false, false, true},
+        {"scaled, far apart", MIN, MIN, MAX, MAX, 2, {0, 0, 5, 5}, {0, 0, 5, 5}, false, false, false, false, true},
+        {"scaled, least origin and position", MIN, MIN, MIN, MIN, 2, {0, 0, 7, 3}, {0, 0, 1, 1}, false, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        CSprite s;
+        MakeMaskSprite(s, 1, {CORNER}, c.xorigin, c.yorigin);
+        EXPECT_EQ((std::vector<bool>{c.rectangle, c.ellipse, c.sprite}),
+                  (std::vector<bool>{s.CollideRectangle(0, c.box, c.x, c.y, c.xscale, 1, 0, c.rect),
+                                     s.CollideEllipse(0, c.box, c.x, c.y, c.xscale, 1, 0, c.rect),
+                                     s.CollideSprite(0, c.box, c.x, c.y, c.xscale, 1, 0, &one, 0,
+                                                     {c.rect.left, c.rect.top, c.rect.left, c.rect.top}, c.rect.left,
+                                                     c.rect.top, 1, 1, 0)}))
+            << c.name;
+        bool point = s.CollidePoint(0, c.box, c.x, c.y, c.xscale, 1, 0, c.rect.left, c.rect.top);
+        EXPECT_TRUE(!c.pointExact || point == c.point) << c.name;
+    }
+    // Lines from one end of the range to the other, across the frame at room 0..3.
+    CSprite s;
+    MakeMaskSprite(s, 1, {CORNER});
+    EXPECT_EQ((std::vector<bool>{true, false, true, false}),
+              (std::vector<bool>{s.CollideLine(0, BOX, 0, 0, 1, 1, 0, MIN, 2, MAX, 3), s.CollideLine(0, BOX, 0, 0, 1, 1, 0, MIN, 0, MAX, 1),
+                                 s.CollideLine(0, BOX, 0, 0, 1, 1, 0, 2, MIN, 3, MAX), s.CollideLine(0, BOX, 0, 0, 1, 1, 0, 0, MIN, 1, MAX)}));
+}
+
 TEST(SpriteMasks, ShapesFillTheBoxPreciseOnesFollowAlphaAndFileSpritesGetNone)
 {
     CSprite s, alpha, file;

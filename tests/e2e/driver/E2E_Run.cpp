@@ -388,7 +388,8 @@ std::map<std::string, Scenario> Scenarios()
                 "Current Memory Stats",
                 // shut-down
                 "Save Achievement Cache", "Close Sockets", "Shutdown Steam", "Save Highscores", "Free Constants",
-                "Free Functions", "Free Script Arguments", "Free Motion Grids", "Free Rooms", "Free Instances",
+                "Free Functions", "Free Script Arguments", "Free Motion Grids", "Free Paths", "Free Data Structures",
+                "Free Buffers", "Free Vertex Buffers", "Free Models", "Free Time Lines", "Free Rooms", "Free Instances",
                 "Free Carried Instances", "Free Event Lists", "Free Objects", "Free Particles", "Free Sprites",
                 "Delete Temp Folder", "Shutdown Display", "Free Backgrounds", "Free Textures", "Free Scripts",
                 "Free Triggers", "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
