@@ -9,7 +9,7 @@ install_missing_peers lua5.4 love
 cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON >/dev/null
 ninja -C build/gcc
 # The scenes play the real executable; the others run in process and take their own arguments.
-scenes=" bench_sprites bench_particles bench_tiles bench_text "
+scenes=" bench_sprites bench_particles bench_tiles bench_text bench_movers "
 for bench in build/gcc/bench/bench_*; do
   name=${bench##*/}
   echo "== $name"

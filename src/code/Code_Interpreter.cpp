@@ -184,6 +184,16 @@ void MarkLowWater(VMRunState& run)
     ReplaceRegion(run, static_cast<uint32_t>(size));
 }
 
+// Where a new run's low water starts: the depth earlier runs already counted needs no counting again,
+// but never within the headroom above the region's base, where the region must grow.
+uint8_t* InitialLowWater(const VMRunState& run)
+{
+    uint8_t* floor = run.base + VM_STACK_HEADROOM;
+    if (floor >= run.initialTop) return run.initialTop;
+    uint64_t reach = std::min<uint64_t>(g_StackHighWater, static_cast<uint64_t>(run.initialTop - floor));
+    return run.initialTop - reach;
+}
+
 // Called when the stack pointer left the range checked before each instruction.
 void CheckStack(VMRunState& run)
 {
@@ -3051,7 +3061,8 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     run.initialTop = reinterpret_cast<uint8_t*>(run.localSlots) - VM_STACK_GUARD;
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
     VM_ClearSlots(run.localSlots, run.localCount);
-    run.sp = run.top = run.lowWater = run.initialTop;
+    run.sp = run.top = run.initialTop;
+    run.lowWater = InitialLowWater(run);
     run.arguments = VM_GlobalArguments();
     run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
     run.self = self;

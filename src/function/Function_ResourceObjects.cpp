@@ -91,6 +91,7 @@ void Builtin_ObjectSetParent(ScriptValue*, CInstance*, CInstance*, int32_t, Scri
     if (parent < 0) {
         object->m_ParentIndex = -1;
         object->m_pParentObject = nullptr;
+        Object_EventsChanged();
         ObjectLists_Build();
         return;
     }
@@ -105,6 +106,7 @@ void Builtin_ObjectSetParent(ScriptValue*, CInstance*, CInstance*, int32_t, Scri
     }
     object->m_ParentIndex = parent;
     if (parent <= 999999) object->m_pParentObject = parentObject;
+    Object_EventsChanged();
     ObjectLists_Build();
 }
 

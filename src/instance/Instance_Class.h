@@ -96,7 +96,11 @@ public:
     bool PathStep();
     void ComputeBoundingBox();
     // The box, recomputed first when out of date.
-    const InstanceBox& GetBoundingBox();
+    const InstanceBox& GetBoundingBox()
+    {
+        if (m_BBoxDirty != 0) ComputeBoundingBox();
+        return i_bbox;
+    }
     // The sprite whose shape collides: the mask when there is one, else the sprite.
     int32_t ShapeSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
 

@@ -34,6 +34,18 @@ float Span(int32_t a, int32_t b, int32_t extra = 0)
     return static_cast<float>(static_cast<int64_t>(a) - b + extra);
 }
 
+// The right (bottom) edge of an unrotated box from its left (top) edge: the sprite's extent scaled,
+// less one. At scale 1 with both numbers below 2^23 every float step is exact, so the integer sum is
+// the same answer without the rounding every moved instance would pay.
+int32_t FarEdge(int32_t near, int32_t ownNear, int32_t ownFar, float scale)
+{
+    constexpr int64_t EXACT = int64_t{1} << 23;
+    int64_t extent = static_cast<int64_t>(ownFar) - ownNear + 1;
+    if (scale == 1.0f && extent > -EXACT && extent < EXACT && near > -EXACT && near < EXACT)
+        return static_cast<int32_t>(near + extent - 1);
+    return Round(Span(ownFar, ownNear, 1) * scale + static_cast<float>(near) - 1.0f);
+}
+
 } // namespace
 
 void CInstance::SpeedsFromPolar()
@@ -324,10 +336,10 @@ void CInstance::ComputeBoundingBox()
     InstanceBox box;
     if (i_imageangle == 0.0f) {
         box.left = Round(Span(own.left, shape.xorigin) * sx + i_x);
-        box.right = Round(Span(own.right, own.left, 1) * sx + static_cast<float>(box.left) - 1.0f);
+        box.right = FarEdge(box.left, own.left, own.right, sx);
         if (box.left > box.right) std::swap(box.left, box.right);
         box.top = Round(Span(own.top, shape.yorigin) * sy + i_y);
-        box.bottom = Round(Span(own.bottom, own.top, 1) * sy + static_cast<float>(box.top) - 1.0f);
+        box.bottom = FarEdge(box.top, own.top, own.bottom, sy);
         if (box.top > box.bottom) std::swap(box.top, box.bottom);
     } else {
         float a = Span(std::min(own.left, own.right), shape.xorigin) * sx;
@@ -347,8 +359,4 @@ void CInstance::ComputeBoundingBox()
     m_BBoxDirty = 0;
 }
 
-const InstanceBox& CInstance::GetBoundingBox()
-{
-    if (m_BBoxDirty != 0) ComputeBoundingBox();
-    return i_bbox;
-}
+

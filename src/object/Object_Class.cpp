@@ -49,6 +49,62 @@ CEvent* Object_FindHandler(const CObject* start, int32_t type, int32_t subtype, 
     return nullptr;
 }
 
+// ---- the remembered handlers ---------------------------------------------------------------------
+
+namespace {
+
+struct HandlerMemo {
+    uint32_t generation = 0; // 0: never filled
+    int32_t object = -1, type = -1, subtype = -1;
+    int32_t foundIn = -1;
+    CEvent* handler = nullptr;
+};
+
+// Direct-mapped: a frame raises few distinct (object, event) pairs, and a clash only costs a lookup.
+constexpr size_t HANDLER_MEMOS = 512;
+HandlerMemo g_HandlerMemos[HANDLER_MEMOS];
+uint32_t g_EventsGeneration = 1;
+
+size_t MemoSlot(int32_t object, int32_t type, int32_t subtype)
+{
+    uint32_t key = static_cast<uint32_t>(object) * 2654435761u ^ static_cast<uint32_t>(type) * 40503u ^
+                   static_cast<uint32_t>(subtype) * 97u;
+    return (key ^ (key >> 15)) % HANDLER_MEMOS;
+}
+
+} // namespace
+
+void Object_EventsChanged()
+{
+    // On wrap-around every memo is cleared, so that an old generation can never match again.
+    if (++g_EventsGeneration == 0) {
+        for (HandlerMemo& memo : g_HandlerMemos) memo = HandlerMemo();
+        g_EventsGeneration = 1;
+    }
+}
+
+namespace {
+
+// Kept out of line, so that the remembered case saves no registers.
+[[gnu::noinline]] void FillMemo(HandlerMemo& memo, int32_t objectIndex, int32_t type, int32_t subtype)
+{
+    int32_t holder = objectIndex;
+    CEvent* handler = Object_FindHandler(Object_Data(objectIndex), type, subtype, &holder);
+    memo = HandlerMemo{g_EventsGeneration, objectIndex, type, subtype, holder, handler};
+}
+
+} // namespace
+
+CEvent* Object_FindHandlerCached(int32_t objectIndex, int32_t type, int32_t subtype, int32_t* foundIn)
+{
+    HandlerMemo& memo = g_HandlerMemos[MemoSlot(objectIndex, type, subtype)];
+    if (memo.generation != g_EventsGeneration || memo.object != objectIndex || memo.type != type ||
+        memo.subtype != subtype)
+        FillMemo(memo, objectIndex, type, subtype);
+    if (foundIn != nullptr) *foundIn = memo.foundIn;
+    return memo.handler;
+}
+
 bool Event_IsPresent(const CEvent* event) { return event != nullptr && event->m_pText != nullptr; }
 
 // ---- instance lists ------------------------------------------------------------------------------
@@ -97,6 +153,7 @@ CObject::CObject(int32_t index) : m_Index(index) {}
 
 CObject::~CObject()
 {
+    Object_EventsChanged();
     FreeEvents();
     FreePhysicsPoints();
     MemoryManager::Free(m_pName);
@@ -158,6 +215,7 @@ void CObject::SetName(const char* name)
 
 void CObject::Reset()
 {
+    Object_EventsChanged();
     FreeEvents();
     FreePhysicsPoints();
     MemoryManager::Free(m_pName);
@@ -176,6 +234,8 @@ void CObject::Reset()
 CEvent** CObject::EventSlot(int32_t type, int32_t subtype)
 {
     if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0) return nullptr;
+    // The caller writes the slot next.
+    Object_EventsChanged();
     ObjectEventArray& array = m_Events[type];
     if (subtype >= array.count) {
         size_t size = sizeof(CEvent*) * (static_cast<size_t>(subtype) + 1);
@@ -200,6 +260,7 @@ CEvent* CObject::TakeEvent(int32_t type, int32_t subtype)
     if (type < 0 || type >= OBJECT_EVENT_TYPES || subtype < 0 || subtype >= m_Events[type].count) return nullptr;
     CEvent* event = m_Events[type].events[subtype];
     m_Events[type].events[subtype] = nullptr;
+    Object_EventsChanged();
     return event;
 }
 

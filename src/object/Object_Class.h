@@ -126,3 +126,11 @@ bool Event_IsPresent(const CEvent* event);
 // The handler CObject::FindEvent finds from `start`, and in `foundIn` (when given) the index of the
 // object that holds it.
 CEvent* Object_FindHandler(const CObject* start, int32_t type, int32_t subtype, int32_t* foundIn);
+
+// The same answer for the object at `objectIndex`, remembered until any object's events, parents or
+// the table itself change: the dispatcher asks it once per instance per event. `foundIn` is set to
+// `objectIndex` when nothing is found.
+CEvent* Object_FindHandlerCached(int32_t objectIndex, int32_t type, int32_t subtype, int32_t* foundIn);
+// Forgets every remembered handler. Whatever changes an object's handlers (a slot, an event's code),
+// a parent link or the table calls it.
+void Object_EventsChanged();

@@ -9,6 +9,7 @@
 #include "function/Function_Families.h"
 #include "gamefile/GameFile_Loader.h"
 #include "gamefile/GameFile_View.h"
+#include "object/Object_Class.h"
 #include "object/Object_Table.h"
 #include "run/Run_Event.h"
 #include "run/Run_EventNames.h"
@@ -23,6 +24,8 @@ CEvent::~CEvent() { FreeCode(); }
 
 void CEvent::FreeCode()
 {
+    // Whether the event counts as present may change.
+    Object_EventsChanged();
     delete m_pCode;
     m_pCode = nullptr;
     m_pText = nullptr;
@@ -33,6 +36,7 @@ void CEvent::SetCode(CCode* code, const char* text)
     FreeCode();
     m_pCode = code;
     m_pText = text;
+    Object_EventsChanged();
 }
 
 bool CEvent::LoadFromStream(const GameFile& file, uint32_t entry)

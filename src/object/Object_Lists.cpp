@@ -80,6 +80,8 @@ void ObjectLists_BuildCollisionPairs()
 
 void ObjectLists_Build()
 {
+    // Run-time changes of events and parents rebuild the lists; the remembered handlers go with them.
+    Object_EventsChanged();
     ObjectLists_BuildType(0, 0);
     ObjectLists_BuildType(1, 0);
     ObjectLists_BuildType(2, 12);

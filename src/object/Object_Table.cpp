@@ -214,6 +214,7 @@ int32_t Object_Add()
     object->SetName(name);
     Insert(index, object);
     ++g_ObjectCount;
+    Object_EventsChanged();
     return index;
 }
 
@@ -224,6 +225,7 @@ bool Object_Delete(int32_t index)
         if (at->first != index) continue;
         CObject* object = at->second;
         bucket.erase(at);
+        Object_EventsChanged();
         for (Bucket& other : g_Buckets)
             for (auto& [key, child] : other)
                 if (child->m_pParentObject == object) child->m_pParentObject = nullptr;
@@ -244,6 +246,7 @@ void Object_TableOrder(std::vector<int32_t>& indices)
 
 void Object_LinkParents()
 {
+    Object_EventsChanged();
     for (Bucket& bucket : g_Buckets) {
         for (auto& [index, object] : bucket) {
             int32_t parent = object->m_ParentIndex;
@@ -325,4 +328,5 @@ void Object_ResetTable()
     g_RetiredEvents.clear();
     g_ObjectCount = 0;
     g_ObjectSpriteMarker = 0;
+    Object_EventsChanged();
 }

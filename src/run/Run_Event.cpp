@@ -34,6 +34,8 @@ std::string g_TracePath;
 std::FILE* TraceFile()
 {
     const std::string& wanted = TestSwitches_Get().traceFile;
+    // Asked for every event: the usual case, no trace before or now, compares no strings.
+    if (wanted.empty() && g_TracePath.empty()) return nullptr;
     if (wanted != g_TracePath) {
         EventTrace_Close();
         g_TracePath = wanted;
@@ -93,8 +95,7 @@ void EventTrace_Close()
 
 CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, int32_t* foundIn)
 {
-    if (foundIn != nullptr) *foundIn = objectIndex;
-    return Object_FindHandler(Object_Data(objectIndex), type, subtype, foundIn);
+    return Object_FindHandlerCached(objectIndex, type, subtype, foundIn);
 }
 
 void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype)

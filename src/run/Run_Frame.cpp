@@ -18,6 +18,7 @@
 #include "instance/Instance_Resources.h"
 #include "io/IO_Main.h"
 #include "networking/Networking_Manager.h"
+#include "object/Object_Lists.h"
 #include "particle/Particle_System.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
@@ -70,6 +71,8 @@ RoomFacts AnimationPass()
     RoomFacts facts;
     CInstanceList* list = Room_CurrentActiveList();
     if (list == nullptr) return facts;
+    // With no object handling animation end no code runs in this pass, so none can come to handle it.
+    bool raiseAnimationEnd = ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0;
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
         instance->i_xprevious = instance->i_x;
@@ -80,7 +83,7 @@ RoomFacts AnimationPass()
         int32_t frames = Instance_SpriteFrameCount(instance->i_spriteindex);
         if (Numbers_TruncToInt32(instance->i_imageindex) >= frames) {
             instance->i_imageindex -= static_cast<float>(frames);
-            Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
+            if (raiseAnimationEnd) Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
         }
         if (instance->i_timelinerunning != 0) facts.anyTimeLine = true;
         if (instance->i_pathindex >= 0) facts.anyPath = true;

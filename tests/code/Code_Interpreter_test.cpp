@@ -177,6 +177,16 @@ TEST_F(InterpreterTest, RecursionTenThousandDeepAndRunawayRecursion)
     EXPECT_EQ(outcome.leftOnStack, 0);
     EXPECT_GT(VM_StackHighWater(), before);
     EXPECT_GT(VM_StackHighWater(), 10000u * 256u); // every frame holds the caller's 16 arguments
+    // Runs start below the depth already counted: a second run as deep, in a region released to its
+    // small size, must still grow it (and count nothing new).
+    uint32_t counted = VM_StackHighWater();
+    for (int32_t depth : {10, 10000, 20000}) {
+        RunOutcome again = RunProgram("push.i " + std::to_string(depth) + "\nconv.i.v\n" + Call(sum, 1));
+        ASSERT_FALSE(again.failed) << depth << ": " << again.error;
+        EXPECT_EQ(again.Real(), depth * (depth + 1.0) / 2.0);
+        EXPECT_EQ(again.leftOnStack, 0);
+    }
+    EXPECT_GT(VM_StackHighWater(), counted); // 20,000 levels reach further
 
     int32_t forever = scripts.Add("forever", "push.s \"held\"\nconv.s.v\n" + Call(CALLABLE_SCRIPT_BASE + 1, 1) + "popz.v\n");
     g_ScriptArguments[0] = ScriptValue{VALUE_REAL, 0, 6.0};

@@ -179,3 +179,41 @@ TEST_F(InstanceCollision, InstancesCollideWhenTheirBoxesShareAPixel)
 }
 
 } // namespace
+
+namespace {
+
+// The box of an unrotated instance, where the far edge is worked out without rounding at scale 1
+// below the exact-float limit and with the float sum beyond it; both rules must give what the float
+// formula gives, including where that sum itself rounds.
+TEST_F(InstanceCollision, UnrotatedBoxesKeepTheFloatRuleOnBothSidesOfTheExactLimit)
+{
+    const struct {
+        const char* label;
+        InstanceBox own;
+        float x, y, scale;
+        InstanceBox box;
+    } cases[] = {
+        {"fractional position", {0, 0, 15, 15}, 100.4f, -3.6f, 1.0f, {100, -4, 115, 11}},
+        {"just below 2^23", {0, 0, 15, 15}, 8388607.0f, 0.0f, 1.0f, {8388607, 0, 8388622, 15}},
+        {"sum reaching 2^24", {0, 0, 15, 15}, 16777200.0f, 0.0f, 1.0f, {16777200, 0, 16777215, 15}},
+        {"sum rounding to even past 2^24", {0, 0, 15, 15}, 16777215.0f, 0.0f, 1.0f, {16777215, 0, 16777232, 15}},
+        {"reversed sprite box", {10, 0, 5, 15}, 0.0f, 0.0f, 1.0f, {5, 0, 10, 15}},
+        {"scaled", {0, 0, 15, 15}, 10.0f, 10.0f, 2.0f, {10, 10, 41, 41}},
+    };
+    int32_t id = 100001;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        sprites.Add(7, c.own, 0, 0);
+        CInstance* instance = Make(c.x, c.y, id++);
+        instance->SetSpriteIndex(7);
+        instance->SetImageXScale(c.scale);
+        instance->SetImageYScale(c.scale);
+        const InstanceBox& box = instance->GetBoundingBox();
+        EXPECT_EQ(c.box.left, box.left);
+        EXPECT_EQ(c.box.top, box.top);
+        EXPECT_EQ(c.box.right, box.right);
+        EXPECT_EQ(c.box.bottom, box.bottom);
+    }
+}
+
+} // namespace

@@ -1,0 +1,257 @@
+// Many instances each running a step event over x, y and its own variables with a collision test:
+// one target at (320, 240) and N movers of one object, both invisible, with a 16 x 16 sprite whose
+// mask is its box. A mover's create event sets its speeds in -2..2 from its id; its step event turns
+// it back when it is outside the room, moves it and counts the frames it meets the target. At game end
+// the target prints the movers' count and their hits. The game is built in both code forms (source
+// text and compiled); beside it LOVE 11 plays the same room (bench/love_movers/) with its compiler off
+// and on.
+//
+// For each size: the answers after CHECK_FRAMES frames of every side (ours in both forms, under the
+// plain word loop and the tree executor too, and both LOVE runs) against this file's own model; then
+// the instructions per instance per frame under callgrind, from two run lengths so start-up cancels
+// out; then wall milliseconds per frame, best of `tries`, with the machine's load beside each.
+//     bench_movers KELVARO [short long [tries]]
+//     BENCH_CALLGRIND=0 skips the instruction counts; BENCH_MOVERS=N,... picks the sizes.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Bench_Capture.h"
+#include "gamebuild/GameBuild_Game.h"
+
+namespace {
+
+constexpr int32_t ROOM_WIDTH = 640;
+constexpr int32_t ROOM_HEIGHT = 480;
+constexpr int32_t BOX = 16;
+constexpr int32_t TARGET_X = 320, TARGET_Y = 240;
+constexpr int32_t FIRST_ID = 100001; // the first mover's id: the movers are placed before the target
+constexpr int32_t CHECK_FRAMES = 60;
+const std::string LOG = "bench_movers.log"; // our side's script log
+
+const char* const MOVER_CREATE = "vx = (id mod 5) - 2; vy = ((id div 5) mod 5) - 2; hits = 0;";
+const char* const MOVER_STEP = "if (x < 0 || x > 624) vx = -vx;\n"
+                               "if (y < 0 || y > 464) vy = -vy;\n"
+                               "x += vx; y += vy;\n"
+                               "if (place_meeting(x, y, obj_target)) hits += 1;";
+const char* const TARGET_GAME_END = "var total; total = 0; with (obj_mover) total += hits;\n"
+                                    "show_debug_message(string(instance_number(obj_mover)) + \" \" + "
+                                    "string(total));";
+
+// Where mover i starts; the products pass 2^31 in the larger rooms (the peer works in doubles).
+int32_t StartX(int32_t i) { return static_cast<int32_t>(int64_t{i} * 7919 % 624); }
+int32_t StartY(int32_t i) { return static_cast<int32_t>(int64_t{i} * 104729 % 464); }
+
+gamebuild::EventDesc Event(int32_t type, int32_t subtype, const char* source)
+{
+    gamebuild::EventDesc event;
+    event.type = type;
+    event.subtype = subtype;
+    event.code.source = source;
+    return event;
+}
+
+gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
+{
+    gamebuild::GameDesc game;
+    game.compiledCode = compiled;
+    game.header.roomOrder = {0};
+    game.header.displayName = "Movers";
+    gamebuild::SpriteDesc box;
+    box.name = "spr_box";
+    box.frames = {gamebuild::PictureDesc{"box", BOX, BOX, std::vector<uint32_t>(BOX * BOX, 0xFFFFFFFFu)}};
+    box.bboxMode = 1;
+    box.precise = false;
+    box.masks = gamebuild::SpriteMasks::None;
+    game.sprites = {box};
+    game.textures.pageSize = 64;
+    gamebuild::ObjectDesc mover;
+    mover.name = "obj_mover";
+    mover.sprite = 0;
+    mover.visible = false;
+    mover.events = {Event(0, 0, MOVER_CREATE), Event(3, 0, MOVER_STEP)};
+    gamebuild::ObjectDesc target = mover;
+    target.name = "obj_target";
+    target.events = {Event(7, 3, TARGET_GAME_END)};
+    game.objects = {mover, target};
+    gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
+    room.speed = 1000;
+    for (int32_t i = 0; i < movers; ++i) {
+        gamebuild::RoomInstanceDesc at;
+        at.x = StartX(i);
+        at.y = StartY(i);
+        room.instances.push_back(at);
+    }
+    gamebuild::RoomInstanceDesc at;
+    at.x = TARGET_X;
+    at.y = TARGET_Y;
+    at.object = 1;
+    room.instances.push_back(at);
+    game.rooms = {room};
+    return game;
+}
+
+// The answer ("movers hits") the room's rules give after `frames` frames.
+std::string ModelAnswer(int32_t movers, int32_t frames)
+{
+    int64_t hits = 0;
+    for (int32_t i = 0; i < movers; ++i) {
+        int32_t id = FIRST_ID + i;
+        int32_t x = StartX(i), y = StartY(i), vx = (id % 5) - 2, vy = ((id / 5) % 5) - 2;
+        for (int32_t f = 0; f < frames; ++f) {
+            if (x < 0 || x > 624) vx = -vx;
+            if (y < 0 || y > 464) vy = -vy;
+            x += vx;
+            y += vy;
+            hits += x < TARGET_X + BOX && x + BOX > TARGET_X && y < TARGET_Y + BOX && y + BOX > TARGET_Y;
+        }
+    }
+    return std::to_string(movers) + " " + std::to_string(hits);
+}
+
+// One way of playing the room: a name and the shell command of a run of n frames (its output not
+// redirected).
+struct Side {
+    std::string name;
+    std::function<std::string(int32_t frames)> command;
+    std::string log; // where the side writes its answer; empty: its standard output
+};
+
+std::string LastLine(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty()) last = line;
+    return last;
+}
+
+// The answer a side prints after `frames` frames: ours writes it to the script log, LOVE to stdout.
+std::string AnswerOf(const Side& side, int32_t frames)
+{
+    std::string out = side.log.empty() ? "bench_movers_answer.txt" : side.log;
+    std::remove(out.c_str());
+    std::string command = side.command(frames) + (side.log.empty() ? " > " + out : " > /dev/null") + " 2>&1";
+    if (std::system(command.c_str()) != 0) return "(failed)";
+    return LastLine(out);
+}
+
+// Instructions the main thread takes in a run of `frames` frames under callgrind (the mixing threads
+// of the audio library run by the clock, and would count the slowness of callgrind itself); -1 when
+// they cannot be counted.
+double Instructions(const Side& side, int32_t frames)
+{
+    std::string out = "bench_movers.callgrind";
+    std::string command = "rm -f " + out + "*; BENCH_VALGRIND='valgrind --tool=callgrind --separate-threads=yes " +
+                          "--callgrind-out-file=" + out + "'; " + side.command(frames) + " > /dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return -1;
+    std::ifstream in(out + "-01");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("totals:", 0) == 0 || line.rfind("summary:", 0) == 0)
+            return std::atof(line.substr(line.find(':') + 1).c_str());
+    return -1;
+}
+
+double MachineLoad()
+{
+    std::ifstream in("/proc/loadavg");
+    double load = -1;
+    in >> load;
+    return load;
+}
+
+const std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love_movers";
+
+std::vector<int32_t> Sizes()
+{
+    std::vector<int32_t> sizes;
+    const char* chosen = std::getenv("BENCH_MOVERS");
+    std::stringstream list(chosen != nullptr ? chosen : "100,1000,10000,50000");
+    for (std::string item; std::getline(list, item, ',');)
+        if (std::atoi(item.c_str()) > 0) sizes.push_back(std::atoi(item.c_str()));
+    return sizes;
+}
+
+// Callgrind's two run lengths: short enough at the largest sizes, long enough at the smallest.
+void CountedRuns(int32_t movers, int32_t* shortRun, int32_t* longRun)
+{
+    *shortRun = 2;
+    *longRun = movers >= 10000 ? 6 : movers >= 1000 ? 22 : 102;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::SceneRuns runs;
+    if (!bench::ReadSceneRuns(argc, argv, "bench_movers", &runs)) return 2;
+    bool counting = std::getenv("BENCH_CALLGRIND") == nullptr || std::string(std::getenv("BENCH_CALLGRIND")) != "0";
+    bool allAgree = true;
+    for (int32_t movers : Sizes()) {
+        std::string source = "bench_movers_source_" + std::to_string(movers) + ".win";
+        std::string compiled = "bench_movers_compiled_" + std::to_string(movers) + ".win";
+        if (!bench::WriteGame(MoverRoom(movers, false), source) || !bench::WriteGame(MoverRoom(movers, true), compiled))
+            return 2;
+        // $BENCH_VALGRIND is empty except when Instructions runs a side under callgrind.
+        auto ours = [&](const std::string& game, const std::string& extra) {
+            return [=](int32_t frames) {
+                return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " +
+                       extra + " $BENCH_VALGRIND " + runs.kelvaro + " -game " + game +
+                       " -output " + LOG;
+            };
+        };
+        auto love = [&](const char* jit) {
+            return [=](int32_t frames) {
+                return "SDL_VIDEODRIVER=offscreen $BENCH_VALGRIND love " + g_Peer + " " + std::to_string(frames) + " " +
+                       std::to_string(movers) + " " + jit;
+            };
+        };
+        std::vector<Side> timed = {{"kelvaro source", ours(source, ""), LOG},
+                                   {"kelvaro compiled", ours(compiled, ""), LOG},
+                                   {"LOVE compiler off", love("off"), ""},
+                                   {"LOVE compiler on", love("on"), ""}};
+        std::vector<Side> checked = timed;
+        checked.push_back({"kelvaro word loop", ours(compiled, "KELVARO_PLAIN_INTERPRETER=1"), LOG});
+        auto tree = [f = ours(source, "")](int32_t frames) {
+            std::string command = f(frames);
+            return command.insert(command.find(" -game"), " -oldexec");
+        };
+        checked.push_back({"kelvaro tree", tree, LOG});
+
+        std::string model = ModelAnswer(movers, CHECK_FRAMES);
+        std::printf("\n== %d movers (answers after %d frames; the room's rules give %s)\n", movers, CHECK_FRAMES,
+                    model.c_str());
+        for (const Side& side : checked) {
+            std::string answer = AnswerOf(side, CHECK_FRAMES);
+            bool agree = answer == model;
+            allAgree &= agree;
+            std::printf("  %-20s %-16s %s\n", side.name.c_str(), answer.c_str(), agree ? "agree" : "DIFFER");
+        }
+        int32_t countShort = 0, countLong = 0;
+        CountedRuns(movers, &countShort, &countLong);
+        std::printf("  %-20s %14s %12s %8s\n", "side", "Ir/inst/frame", "ms/frame", "load");
+        for (const Side& side : timed) {
+            double perInstance = -1;
+            if (counting) {
+                double a = Instructions(side, countShort), b = Instructions(side, countLong);
+                if (a > 0 && b > 0) perInstance = (b - a) / double(countLong - countShort) / double(movers);
+            }
+            double ms = -1, load = MachineLoad();
+            auto quiet = [&](int32_t frames) { return side.command(frames) + " > /dev/null 2>&1"; };
+            // Small rooms play more frames, so that a run is long enough to time against a start-up that
+            // varies on a loaded machine.
+            int32_t scale = std::max(3, 3000 / movers);
+            for (int32_t t = 0; t < runs.tries; ++t)
+                ms = bench::Best(ms, bench::PerFrame(quiet, runs.shortRun * scale, runs.longRun * scale));
+            std::printf("  %-20s %14.0f %12.3f %8.2f\n", side.name.c_str(), perInstance, ms, load);
+            std::fflush(stdout);
+        }
+    }
+    return allAgree ? 0 : 1;
+}
