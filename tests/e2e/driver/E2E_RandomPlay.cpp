@@ -74,7 +74,9 @@ void ReadWindowArea(GameFile& file, const GameFileChunk& rooms, GameInput& input
 {
     input.width = std::max(input.width, g_GameHeader.windowWidth);
     input.height = std::max(input.height, g_GameHeader.windowHeight);
-    if (!ROOM_Load(file, rooms.body, rooms.length)) return;
+    // A load that stops part way (at a room whose code this reading does not load, as in the compiled
+    // form) keeps the rooms before it: they still count, and the tables are emptied either way.
+    ROOM_Load(file, rooms.body, rooms.length);
     for (int32_t index = 0; index < Room_Count(); ++index) {
         const CRoom* room = Room_Get(index);
         if (room == nullptr) continue;
