@@ -682,6 +682,18 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     }
 }
 
+// The instance a built-in variable of self, other or no named instance belongs to; null for any
+// other instance.
+[[gnu::always_inline]] inline CInstance* BuiltInTarget(const VMRunState& run, int32_t instance)
+{
+    switch (instance) {
+    case VM_INSTANCE_SELF:
+    case VM_INSTANCE_UNNAMED: return run.self;
+    case VM_INSTANCE_OTHER: return run.other;
+    default: return nullptr;
+    }
+}
+
 // The plain numbers of the fast paths: double, int32 and a variable holding a real.
 [[gnu::always_inline]] inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
 {
@@ -920,6 +932,51 @@ inline uint8_t* FastCompare(uint8_t* sp)
     return PutNumber(sp + VM_StackSize(source), static_cast<uint8_t>(target), value);
 }
 
+// and, or and xor of two bools (a bool's truth is its lowest byte, as the general routine reads
+// it) or two int32 items; null when the general routine must run.
+[[gnu::always_inline]] inline uint8_t* BitwiseOfWord(uint8_t* sp, uint32_t word)
+{
+    uint32_t types = VM_WordTypes(word);
+    uint8_t opcode = VM_WordOpcode(word);
+    if (opcode != VM_OP_AND && opcode != VM_OP_OR && opcode != VM_OP_XOR) return nullptr;
+    int32_t left, right;
+    if (types == VM_TypePair(VM_TYPE_BOOL, VM_TYPE_BOOL)) {
+        left = sp[4] != 0 ? 1 : 0;
+        right = sp[0] != 0 ? 1 : 0;
+    } else if (types == VM_TypePair(VM_TYPE_INT, VM_TYPE_INT)) {
+        left = VM_Load<int32_t>(sp + 4);
+        right = VM_Load<int32_t>(sp);
+    } else {
+        return nullptr;
+    }
+    int32_t value = opcode == VM_OP_AND ? left & right : opcode == VM_OP_OR ? left | right : left ^ right;
+    sp += 4;
+    VM_Store(sp, value);
+    return sp;
+}
+
+// neg and not of a double, an int32 or a variable holding a real, in place; null otherwise.
+[[gnu::always_inline]] inline uint8_t* NegNotOfWord(uint8_t* sp, uint32_t word)
+{
+    bool negate = VM_WordOpcode(word) == VM_OP_NEG;
+    switch (VM_WordFirstType(word)) {
+    case VM_TYPE_INT: {
+        uint32_t i = VM_Load<uint32_t>(sp);
+        VM_Store(sp, negate ? 0u - i : ~i);
+        return sp;
+    }
+    case VM_TYPE_DOUBLE:
+    case VM_TYPE_VARIABLE: {
+        uint8_t* at = VM_WordFirstType(word) == VM_TYPE_DOUBLE ? sp : sp + 8;
+        if (at != sp && (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) != VALUE_REAL) return nullptr;
+        double d = VM_Load<double>(at);
+        VM_Store(at, negate ? -d : static_cast<double>(~Numbers_TruncToInt64(d)));
+        return sp;
+    }
+    default: return nullptr;
+    }
+}
+
 // dup of one 4-byte integer or bool, and popz of a 4-byte item: the loops do these themselves.
 inline bool DupsFour(uint32_t word)
 {
@@ -1116,6 +1173,13 @@ template <typename Find = WalkBucket>
 inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptValue* out)
 {
     if (id >= g_BuiltinVariableCount) return false;
+    // A number field is read as it is, with no value filled in between.
+    if (BuiltinRealGetter getReal = g_BuiltinVariables[id].getReal) {
+        CInstance* target = BuiltInTarget(run, instance);
+        if (target == nullptr) return false;
+        *out = ScriptValue{VALUE_REAL, 0, getReal(target)};
+        return true;
+    }
     BuiltinGetter getter = g_BuiltinVariables[id].getter;
     if (getter == nullptr) return false;
     VM_SettleArguments(run);
@@ -1248,6 +1312,19 @@ template <uint32_t VALUE_TYPE> [[gnu::always_inline]] inline ScriptValue PoppedV
         return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(at))};
 }
 
+// A real popped into a settable number field of self or other, straight through its typed setter;
+// null when the general routine must store (or report) it.
+[[gnu::always_inline]] inline uint8_t* StoreBuiltIn(VMRunState& run, uint8_t* sp, int32_t instance, int32_t id,
+                                                    const ScriptValue& value, uint32_t valueSize)
+{
+    if (id >= g_BuiltinVariableCount || Value_GetKind(&value) != VALUE_REAL) return nullptr;
+    const BuiltinVariableEntry& row = g_BuiltinVariables[id];
+    CInstance* target = BuiltInTarget(run, instance);
+    if (row.setReal == nullptr || row.canSet == 0 || target == nullptr) return nullptr;
+    row.setReal(target, value.real);
+    return sp + valueSize;
+}
+
 // A place takes `value` over, as a store of a copy and a free of the popped item would.
 [[gnu::always_inline]] inline void TakeOver(ScriptValue* place, const ScriptValue& value)
 {
@@ -1273,6 +1350,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
+    if (id < VARIABLE_LIST_BASE) return form != 0 ? StoreBuiltIn(run, sp, instance, id, value, valueSize) : nullptr;
     VariableNode* node = form != 0 || index >= 0 ? DirectNode(run, locals, instance, id, find) : nullptr;
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
@@ -1545,6 +1623,10 @@ opArithmetic:
     VM_CALL_OUT(VM_DoArithmetic(run, word));
 
 opBitwise:
+    if (uint8_t* next = BitwiseOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
+    }
     VM_CALL_OUT(VM_DoArithmetic(run, word));
 
 opCompare:
@@ -1572,6 +1654,10 @@ opConv:
     VM_CALL_OUT(VM_DoConv(run, word));
 
 opNegNot:
+    if (uint8_t* next = NegNotOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
+    }
     VM_CALL_OUT(VM_DoNegNot(run, word));
 
 opBranch: {
@@ -2155,6 +2241,28 @@ rStore: {
     VM_R_NEXT();
 }
 
+    // Elements of a list this file reaches, by the instance and index in registers; anything else
+    // (no array, outside it, a value that is no plain real) is the words'.
+rLoadElement: {
+    VariableNode* node = DirectNode(run, locals, static_cast<int32_t>(registers[step->left]), step->site->id,
+                                    SiteLookup{step->site, generation});
+    const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, static_cast<int32_t>(registers[step->right])) : nullptr;
+    if (element == nullptr || element->kind != VALUE_REAL) goto rLeave;
+    registers[step->target] = element->real;
+    VM_R_NEXT();
+}
+
+rStoreElement: {
+    int32_t index = static_cast<int32_t>(registers[step->right]);
+    VariableNode* node = index >= 0 ? DirectNode(run, locals, static_cast<int32_t>(registers[step->target]), step->site->id,
+                                                 SiteLookup{step->site, generation})
+                                    : nullptr;
+    ScriptValue* place = node != nullptr ? ElementToWrite(&node->value, index) : nullptr;
+    if (place == nullptr) goto rLeave;
+    TakeOver(place, ScriptValue{VALUE_REAL, 0, registers[step->left]});
+    VM_R_NEXT();
+}
+
 rBranch: {
     // Every 4096th branch pumps messages: the branch's own entry takes that one.
     if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
@@ -2186,6 +2294,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
+    static const void* s_PopBuiltIns[16];
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
     static const void* s_CombinesIntoFirst[2][static_cast<size_t>(VMKind::Count)]; // the same, stored into the
                                                                                    // variable pushed first
@@ -2210,6 +2319,9 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+        s_PopBuiltIns[VM_TYPE_VARIABLE] = &&tPopBuiltInVARIABLE;
+        s_PopBuiltIns[VM_TYPE_DOUBLE] = &&tPopBuiltInDOUBLE;
+        s_PopBuiltIns[VM_TYPE_INT] = &&tPopBuiltInINT;
 #define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
     s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
     s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;                          \
@@ -2237,6 +2349,7 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            case VMKind::PopBuiltIn: insn.handler = s_PopBuiltIns[insn.valueType]; break;
             case VMKind::VariableCombine:
                 // Every joined push it is made with has a handler; anything else hands over.
                 insn.handler = (ReusesFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
@@ -2412,6 +2525,7 @@ tPushGeneral:
 tPopGeneral:
 tPopVariable:
 tPopElement:
+tPopBuiltIn:
     VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));
 
 #define VM_T_POP_HANDLERS(TYPE)                                                                                      \
@@ -2434,6 +2548,16 @@ tPopElement:
             VM_T_NEXT();                                                                                             \
         }                                                                                                            \
         VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
+    }                                                                                                                \
+    tPopBuiltIn##TYPE : {                                                                                            \
+        constexpr uint32_t valueSize = FastSize(VM_TYPE_##TYPE);                                                     \
+        if (reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span) {                                        \
+            if (uint8_t* after = StoreBuiltIn(run, sp, ip->instance, ip->id, PoppedValue<VM_TYPE_##TYPE>(sp), valueSize)) { \
+                sp = after;                                                                                          \
+                VM_T_NEXT();                                                                                         \
+            }                                                                                                        \
+        }                                                                                                            \
+        VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
     }
     VM_T_POP_HANDLERS(VARIABLE)
     VM_T_POP_HANDLERS(DOUBLE)
@@ -2444,7 +2568,7 @@ tArithmetic:
     VM_T_FAST_OR_CALL_OUT(ArithmeticOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
 
 tBitwise:
-    VM_T_CALL_OUT(VM_DoArithmetic(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(BitwiseOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
 
 tCompare:
     VM_T_FAST_OR_CALL_OUT(CompareOfWord(sp, ip->word), VM_DoCompare(run, ip->word));
@@ -2463,7 +2587,7 @@ tConv:
     VM_T_FAST_OR_CALL_OUT(ConvOfWord(sp, ip->word), VM_DoConv(run, ip->word));
 
 tNegNot:
-    VM_T_CALL_OUT(VM_DoNegNot(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(NegNotOfWord(sp, ip->word), VM_DoNegNot(run, ip->word));
 
 tBranch:
 tBranchTrue:

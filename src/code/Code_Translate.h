@@ -32,6 +32,7 @@ struct VariableNode;
     X(PopGeneral)                                                                                                    \
     X(PopVariable)    /* pop.v.v, pop.v.d and pop.v.i into a plain variable */                                       \
     X(PopElement)     /* the same into an element, the index and instance on the stack */                           \
+    X(PopBuiltIn)     /* the same into a built-in variable of self, other or unnamed */                             \
     X(Arithmetic)                                                                                                    \
     X(Bitwise)                                                                                                       \
     X(Compare)                                                                                                       \
@@ -108,6 +109,8 @@ struct VMSiteCache {
     X(Truth)         /* conv of a number to bool */                                                                  \
     X(Store)         /* pop into a plain variable */                                                                 \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
+    X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
+    X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
     X(ConstantAdd)   /* the combining steps again, the right operand the step's constant: the push of */          \
     X(ConstantSubtract) /* an integer or double just before, taken in */                                          \

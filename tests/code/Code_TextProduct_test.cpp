@@ -7,64 +7,12 @@
 #include <string>
 
 #include "Code_InterpreterSupport.h"
-#include "code/Code_Execute.h"
-#include "code/Code_Translate.h"
 
 using namespace vmtest;
 
 namespace {
 
-enum class Form { WordLoop, Translated, Tree };
-
-class TextProduct : public SourceRunTest {
-protected:
-    void SetUp() override
-    {
-        SourceRunTest::SetUp();
-        m_SavedQuiet = Debug_EvaluatingExpression;
-        m_SavedTranslate = g_VMTranslate;
-        Debug_EvaluatingExpression = 1; // errors stop the run and are recorded
-    }
-    void TearDown() override
-    {
-        Debug_EvaluatingExpression = m_SavedQuiet;
-        g_VMTranslate = m_SavedTranslate;
-        g_VMEvaluationFailed = 0;
-        SourceRunTest::TearDown();
-    }
-
-    // The text the program returns, or "error: " and the start of the error's message.
-    std::string Run(const std::string& source, Form form)
-    {
-        g_UseBytecode = form == Form::Tree ? 0 : 1;
-        g_VMTranslate = form == Form::Translated;
-        g_VMEvaluationFailed = 0;
-        g_VMEvaluationError.clear();
-        g_CodeErrorText.clear();
-        CCode code(source.c_str(), false);
-        if (!code.Compile("text_product")) return "compile: " + g_CodeErrorText;
-        FakeInstance* self = m_World.Add(100001, 1);
-        ScriptValue result = {VALUE_REAL, 0, 0.0};
-        bool done = Code_Execute(AsInstance(self), AsInstance(self), &code, &result);
-        std::string got;
-        if (form != Form::Tree && g_VMEvaluationFailed != 0) {
-            got = "error: " + g_VMEvaluationError;
-        } else if (!done) {
-            got = "error: " + g_CodeErrorText;
-        } else if (Value_GetKind(&result) == VALUE_STRING) {
-            got = TextOf(result);
-        } else {
-            got = "real " + std::to_string(result.real);
-        }
-        Value_Free(&result);
-        m_World.Clear();
-        return got;
-    }
-
-private:
-    uint8_t m_SavedQuiet = 0;
-    bool m_SavedTranslate = true;
-};
+using TextProduct = FormRunTest;
 
 TEST_F(TextProduct, TruthValuesTimesTextsInEveryForm)
 {
@@ -72,7 +20,7 @@ TEST_F(TextProduct, TruthValuesTimesTextsInEveryForm)
     const struct Case {
         const char* source;
         std::string bytecode; // the word loop and the translated form alike
-        std::string tree;     // found inside the tree executor's report when it is an error
+        std::string tree;
     } cases[] = {
         {"a = 1; return (a > 0) * \"b\";", refused, "b"},
         {"a = 0; return !!a * \"b\";", refused, ""},
@@ -87,14 +35,9 @@ TEST_F(TextProduct, TruthValuesTimesTextsInEveryForm)
         {"a = 2; return a * \"ab\";", "abab", "abab"},
     };
     for (const Case& c : cases) {
-        for (Form form : {Form::WordLoop, Form::Translated, Form::Tree}) {
-            std::string got = Run(c.source, form);
-            const std::string& expected = form == Form::Tree ? c.tree : c.bytecode;
-            if (expected.rfind("error: ", 0) == 0) {
-                EXPECT_EQ(got.rfind(expected, 0), 0u) << c.source << " (form " << static_cast<int>(form) << ") gave " << got;
-            } else {
-                EXPECT_EQ(got, expected) << c.source << " (form " << static_cast<int>(form) << ")";
-            }
+        for (CodeForm form : {CodeForm::WordLoop, CodeForm::Translated, CodeForm::Tree}) {
+            std::string what = std::string(c.source) + " (form " + std::to_string(static_cast<int>(form)) + ")";
+            ExpectOutcome(Run(c.source, form), form == CodeForm::Tree ? c.tree : c.bytecode, what);
         }
     }
 }
