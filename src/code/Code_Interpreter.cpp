@@ -2218,6 +2218,21 @@ rConstantModulo:
     registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
     VM_R_NEXT();
 
+rConstantModuloTruncate: {
+    // A whole left operand within int32 has a whole remainder: no double remainder to truncate.
+    double left = registers[step->left];
+    int32_t divisor = static_cast<int32_t>(step->constant);
+    if (left > -2147483648.0 && left < 2147483648.0) {
+        int32_t whole = static_cast<int32_t>(left);
+        if (static_cast<double>(whole) == left) {
+            registers[step->target] = static_cast<double>(whole % divisor);
+            VM_R_NEXT();
+        }
+    }
+    registers[step->target] = TruncToInt32(RemainderByWhole(left, divisor));
+    VM_R_NEXT();
+}
+
 rStop:
     // A combining step that stops: a constant it took in goes where the words have its item.
     if (static_cast<size_t>(step->step) >= static_cast<size_t>(VMRegisterStep::ConstantAdd))
@@ -2269,6 +2284,25 @@ rBranch: {
     ++g_BranchCounter;
     bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
     return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+}
+
+rLoop: {
+    // The counting step after the sequence, as its handler makes it, and its test's branch back
+    // here; the handler itself takes the turn that pumps messages and anything out of the common way.
+    VMTranslatedInsn* counting = step->site;
+    double left;
+    VariableNode* node;
+    uint32_t counter = g_BranchCounter;
+    if (reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < FUSED_DEPTH ||
+        ((counter + 2) & BRANCH_PUMP_MASK) < 2 || !VariableReal(run, locals, generation, counting, &left, &node))
+        return RegisterExit{counting, sp};
+    double value = left + static_cast<double>(counting->constant);
+    node->value = ScriptValue{VALUE_REAL, 0, value};
+    g_BranchCounter = counter + 2;
+    const VMTranslatedInsn* test = counting->targetEntry;
+    if (!(value - static_cast<double>(test->constant) < -Code_CompareEpsilon)) return RegisterExit{test->targetEntry, sp};
+    step = head->registerSteps;
+    goto* s_Steps[static_cast<size_t>(step->step)];
 }
 
 rLeave: {
@@ -2398,8 +2432,17 @@ bool RunTranslated(VMRunState& run)
             step.site = translation.insns.data() + step.entry;
             if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0) step.step = VMRegisterStep::Leave;
         }
-        for (VMTranslatedInsn& insn : translation.insns)
-            if (insn.kind == VMKind::RealSequence) insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
+        for (VMTranslatedInsn& insn : translation.insns) {
+            if (insn.kind != VMKind::RealSequence) continue;
+            insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
+            // A loop's body that is this one sequence goes round in it.
+            VMRegisterStepInsn* last = translation.registerSteps.data() + insn.registerFirst;
+            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch) ++last;
+            const VMTranslatedInsn* after = last->site;
+            if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::CountingStep &&
+                CountsUp(translation, *after) && after->targetEntry->nextEntry == &insn)
+                last->step = VMRegisterStep::Loop;
+        }
         translation.bound = true;
     };
 

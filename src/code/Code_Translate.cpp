@@ -587,6 +587,14 @@ void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& 
     steps.pop_back();
 }
 
+// A conv to int32 of what a modulo by a constant just computed: the modulo's step makes both.
+bool TruncatesModulo(const std::vector<VMRegisterStepInsn>& steps, const VMRegisterStepInsn& step)
+{
+    if (step.step != VMRegisterStep::Truncate || steps.empty()) return false;
+    const VMRegisterStepInsn& modulo = steps.back();
+    return modulo.step == VMRegisterStep::ConstantModulo && modulo.target == step.left && step.target == step.left;
+}
+
 // Whether a register sequence may start at the word: a push of a variable or a number, alone or
 // heading a joined push that leaves its value.
 bool StartsRegisterSequence(const VMTranslatedInsn& insn)
@@ -644,6 +652,10 @@ void JoinRealSequences(VMTranslation& t)
             if (!RegisterStepOf(insn, state, step, made)) break;
             step.entry = static_cast<int32_t>(j);
             if (made) TakeInConstant(steps, step);
+            if (made && TruncatesModulo(steps, step)) {
+                steps.back().step = VMRegisterStep::ConstantModuloTruncate;
+                made = false;
+            }
             if (made) steps.push_back(step);
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
                          step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;

@@ -112,6 +112,8 @@ struct VMSiteCache {
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
+    X(Loop)          /* a Leave with nothing live before a loop's counting step back to the sequence: that step */ \
+                     /* made here, the steps run again while the loop goes on */                                    \
     X(ConstantAdd)   /* the combining steps again, the right operand the step's constant: the push of */          \
     X(ConstantSubtract) /* an integer or double just before, taken in */                                          \
     X(ConstantMultiply)                                                                                              \
@@ -119,7 +121,8 @@ struct VMSiteCache {
     X(ConstantIntArithmetic)                                                                                         \
     X(ConstantCompare)                                                                                               \
     X(ConstantIntCompare)                                                                                            \
-    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */
+    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */                                             \
+    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -91,6 +91,18 @@ TEST_F(InstanceAccess, BuiltInAndInstanceVariablesAndComputedIndicesInEveryForm)
         {"b[2] = 5; i = 9; b[i mod 7] += 1; return b[2];", "6", "="},
         {"var a, i, t; a[3] = 1; t = 0; for (i = 0; i < 6; i += 1) { a[i * 2 + 1] = i; t += a[i * 2 + 1]; } return t;", "15",
          "="},
+        // Loops whose body is one register sequence go round inside it: a text met on the way, the
+        // counter changed by the body, an index that is no whole number, a negative dividend.
+        {"var a, i, t; for (i = 0; i < 20; i += 1) a[i] = i; a[13] = \"x\"; t = 0;"
+         " for (i = 0; i < 20; i += 1) t = t + a[i mod 20]; return t;",
+         "error: DoAdd :: Execution Error", "error: "},
+        {"var i, t; t = 0; for (i = 0; i < 100; i += 1) { t = t + i; i = i + 2; } return t * 1000 + i;", "1683102",
+         "="},
+        {"var a, i, t; for (i = 0; i < 5; i += 1) a[i] = i * 10; t = 0; for (i = 0; i < 4; i += 1) t = t + a[(i + 0.5) mod 5];"
+         " return t;",
+         "60", "80"}, // the tree executor rounds an index half to even; the words truncate it
+        {"var a, i, t; for (i = 0; i < 5; i += 1) a[i] = i; t = 0; for (i = -4; i < 0; i += 1) a[-i mod 5] = i; return a[1] + a[4];",
+         "-5", "="},
         {"var a, i; a[0] = 1; i = -3; a[i mod 7] = 1;", "error: Pop :: Execution Error - Variable index out of range a",
          "error: "},
         {"var a, i; a[0] = 1; i = 5; return a[i mod 7];", "error: Push :: Execution Error - Variable Index", "error: "},
@@ -103,6 +115,21 @@ TEST_F(InstanceAccess, BuiltInAndInstanceVariablesAndComputedIndicesInEveryForm)
             ExpectOutcome(Run(c.source, form), expected, what);
         }
     }
+}
+
+// A loop going round inside its body's register sequence counts the branches the words take, so
+// that the messages are pumped at the same turns.
+TEST_F(InstanceAccess, LoopsInRegistersCountTheirBranches)
+{
+    const std::string source = "var i, s; s = 0; for (i = 0; i < 10000; i += 1) s = s + (i * 3) mod 7; return s;";
+    uint32_t counted[2] = {};
+    for (CodeForm form : {CodeForm::WordLoop, CodeForm::Translated}) {
+        uint32_t before = VM_BranchCount();
+        EXPECT_EQ(Run(source, form), "29999");
+        counted[form == CodeForm::Translated] = VM_BranchCount() - before;
+    }
+    EXPECT_EQ(counted[0], counted[1]);
+    EXPECT_GT(counted[0], 2u * 4096);
 }
 
 TEST_F(InstanceAccess, TheTranslatedFormCallsTheTypedAccessors)
