@@ -4,60 +4,26 @@
 // back to the words for texts, read-only variables and indices outside the array.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
+#include "Code_FieldRows.h"
 #include "Code_InterpreterSupport.h"
 
 using namespace vmtest;
 
 namespace {
 
-// The test's built-in fields, by instance; the typed calls are counted.
-std::map<const CInstance*, double> g_Fields;
-int32_t g_TypedCalls = 0;
-
-double TypedGet(CInstance* instance)
-{
-    ++g_TypedCalls;
-    return g_Fields[instance];
-}
-void TypedSet(CInstance* instance, double real)
-{
-    ++g_TypedCalls;
-    g_Fields[instance] = real;
-}
-bool Get(CInstance* instance, int32_t, ScriptValue* out)
-{
-    if (instance == nullptr) return false;
-    Value_SetReal(out, g_Fields[instance]);
-    return true;
-}
-// A text is refused, as a field of numbers would refuse it.
-bool Set(CInstance* instance, int32_t, const ScriptValue* value)
-{
-    if (instance == nullptr || Value_GetKind(value) != VALUE_REAL) return false;
-    g_Fields[instance] = value->real;
-    return true;
-}
-
 class InstanceAccess : public FormRunTest {
 protected:
     void SetUp() override
     {
         FormRunTest::SetUp();
-        AddRow("vmtest_bx", Set, TypedGet, TypedSet);
-        AddRow("vmtest_bro", nullptr, TypedGet, nullptr); // read-only
+        RegisterFieldRows("vmtest_bx", "vmtest_bro");
     }
     void TearDown() override
     {
         g_Fields.clear();
         FormRunTest::TearDown();
-    }
-    static void AddRow(const char* name, BuiltinSetter setter, BuiltinRealGetter getReal, BuiltinRealSetter setReal)
-    {
-        if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Add(name, Get, setter, setter != nullptr);
-        Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(name), getReal, setReal);
     }
 };
 
@@ -136,11 +102,11 @@ TEST_F(InstanceAccess, TheTranslatedFormCallsTheTypedAccessors)
 {
     const std::string source = "var i; vmtest_bx = 0; for (i = 0; i < 100; i += 1) vmtest_bx += 2; return vmtest_bx;";
     for (CodeForm form : {CodeForm::WordLoop, CodeForm::Translated}) {
-        g_TypedCalls = 0;
+        g_FieldTypedCalls = 0;
         EXPECT_EQ(Run(source, form), "200");
         // A store, a read and a store each round, a read at the end: none through the value-filling
         // getter and setter.
-        EXPECT_EQ(g_TypedCalls, 202) << "form " << static_cast<int>(form);
+        EXPECT_EQ(g_FieldTypedCalls, 202) << "form " << static_cast<int>(form);
     }
 }
 

@@ -11,13 +11,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "../../TestSupport_Console.h"
 #include "../Code_ArgumentRows.h"
+#include "../Code_FieldRows.h"
 #include "../Code_FakeWorld.h"
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
@@ -44,26 +44,6 @@ void SumRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, Scrip
 void FirstArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
 {
     Value_Copy(result, &g_ScriptArguments[0]);
-}
-
-// A built-in number field of the fake instances (fz_bx, and fz_bro read-only), with the typed
-// accessors the interpreter's fast paths call and the getter and setter its general routines call;
-// the setter refuses a text as a field of numbers does.
-inline std::map<const CInstance*, double> g_Fields;
-
-double FieldReal(CInstance* instance) { return g_Fields[instance]; }
-void SetFieldReal(CInstance* instance, double real) { g_Fields[instance] = real; }
-bool GetField(CInstance* instance, int32_t, ScriptValue* out)
-{
-    if (instance == nullptr) return false;
-    Value_SetReal(out, g_Fields[instance]);
-    return true;
-}
-bool SetField(CInstance* instance, int32_t, const ScriptValue* value)
-{
-    if (instance == nullptr || Value_GetKind(value) != VALUE_REAL) return false;
-    g_Fields[instance] = value->real;
-    return true;
 }
 
 // The calling level's locals, then self's and the global variables, on the script console.
@@ -641,10 +621,7 @@ struct Setup {
         Function_Add("fz_first", FirstArgumentRoutine, 0);
         Function_Add("fz_report", ReportRoutine, 0);
         vmtest::RegisterArgumentVariables();
-        Variable_BuiltIn_Add("fz_bx", GetField, SetField, true);
-        Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find("fz_bx"), FieldReal, SetFieldReal);
-        Variable_BuiltIn_Add("fz_bro", GetField, nullptr, false);
-        Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find("fz_bro"), FieldReal, nullptr);
+        vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
             scriptCodes[i] = std::make_unique<CCode>("", false);
@@ -681,7 +658,7 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
                   static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
     dump.text = line;
     for (size_t i = 0; i < 3; ++i) {
-        dump.Output("instance %zu fz_bx %a\n", i, g_Fields[vmtest::AsInstance(setup.world.At(i))]);
+        dump.Output("instance %zu fz_bx %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))]);
         setup.world.At(i)->variables.DebugDump(&dump);
     }
     dump.Output("global\n");
@@ -728,7 +705,7 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     Code_FreeScriptArguments();
     setup.world.Clear();
     Variable_GlobalList()->Clear();
-    g_Fields.clear();
+    vmtest::g_Fields.clear();
 }
 
 } // namespace programfuzz
