@@ -1764,22 +1764,20 @@ done:
     }
 }
 
-[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, VMTranslatedInsn* insn)
+// A site of self, or of no named instance while it knows it is no globalvar.
+[[gnu::always_inline]] inline bool IsSelfSite(const VMTranslatedInsn* insn)
 {
-    // Self's, or an unnamed variable's while the site knows it is no globalvar: the commonest by far,
-    // found without a call.
     const VMSiteCache& cache = insn->cache;
-    if (insn->instance == VM_INSTANCE_SELF ||
-        (insn->instance == VM_INSTANCE_UNNAMED && !cache.global && cache.globalGeneration == g_VariableGeneration))
-        return SelfList(run);
-    return OtherSiteList(run, insn);
+    return insn->instance == VM_INSTANCE_SELF ||
+           (insn->instance == VM_INSTANCE_UNNAMED && !cache.global && cache.globalGeneration == g_VariableGeneration);
 }
 
 // The site's node in the list: the one it found last while the list and the generation are the
 // same, since no node leaves a list without the generation moving. `generation` is the loop's copy,
-// taken again after anything outside the loop ran (nothing inside it releases nodes).
+// taken again after anything outside the loop ran (nothing inside it releases nodes). `self`: the
+// instance whose own list it is, for a self site.
 [[gnu::always_inline]] inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list,
-                                                     uint64_t generation)
+                                                     uint64_t generation, const CInstance* self = nullptr)
 {
     VMSiteCache& cache = insn->cache;
     if (cache.list == list && cache.generation == generation) return cache.node;
@@ -1788,6 +1786,7 @@ done:
         cache.list = list;
         cache.generation = generation;
         cache.node = node;
+        cache.self = self;
     }
     return node;
 }
@@ -1810,12 +1809,23 @@ template <bool LOCAL = false>
 {
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
         return VM_SetSlot(SiteSlot(locals, insn));
-    CVariableList* list = SiteList(run, insn);
-    const VMSiteCache& cache = insn->cache;
-    if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
+    VMSiteCache& cache = insn->cache;
+    // The node a self site found in self's own list: still its while self and the generation (which
+    // also moves when a globalvar is declared) are the same.
+    const CInstance* self = run.self;
+    if (cache.self == self && self != nullptr && cache.generation == generation) [[likely]] {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
+    if (IsSelfSite(insn)) {
+        CVariableList* list = SelfList(run);
+        if (list == nullptr) return nullptr;
+        // A node kept for self's list by a path that did not key it is keyed to self now.
+        if (cache.list == list && cache.generation == generation) cache.self = self;
+        return SiteNode(insn, list, generation, self);
+    }
+    CVariableList* list = OtherSiteList(run, insn);
+    if (cache.list == list && cache.generation == generation) return cache.node;
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 

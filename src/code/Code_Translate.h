@@ -13,6 +13,7 @@
 #include "code/Code_Emitter.h"
 
 class CCode;
+class CInstance;
 class CVariableList;
 struct VariableNode;
 
@@ -85,6 +86,9 @@ struct VMSiteCache {
     // Whether an unnamed variable is a globalvar, as of `globalGeneration` (0: not known).
     uint64_t globalGeneration = 0;
     bool global = false;
+    // The instance whose own list `node` was found in, for a site of self or of no named instance
+    // (null otherwise): while it is the run's self at the same generation, the node is still its.
+    const CInstance* self = nullptr;
 };
 
 // The steps of a register sequence. Its items live in numbered registers instead of on the stack:
