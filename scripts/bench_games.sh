@@ -5,11 +5,12 @@
 # before its answer (the game with get_timer, a wall clock; Lua with os.clock, its process's CPU
 # time, the only finer clock plain Lua has: the two agree on a quiet machine only), so the process
 # start-up, which varies by tens of milliseconds from run to run, is not in the ratio; the whole
-# runs' times less the "empty" game's and peer's are printed beside them. With valgrind, the instructions of each side
+# runs' times less the "empty" game's and peer's are printed beside them. A workload GAME:VARIANT plays
+# the same game against another peer, bench/games/GAME/peer_VARIANT.lua. With valgrind, the instructions of each side
 # under callgrind are counted too (ours: the create event's run; Lua's: the whole run less the empty
 # one's), which does not depend on how loaded the machine is. Not part of CI.
 #
-#   scripts/bench_games.sh [WORKLOAD...]     (default: fib loop strings array expr)
+#   scripts/bench_games.sh [WORKLOAD...]     (default: fib loop strings array expr ivars ivars:fields index)
 #   BENCH_ROUNDS=N        runs per side (5)
 #   BENCH_CALLGRIND=0     no instruction counts
 #   BENCH_BUILD=DIR       an existing build tree, not built again
@@ -30,7 +31,7 @@ rounds=${BENCH_ROUNDS:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 workloads=("$@")
-[ ${#workloads[@]} -gt 0 ] || workloads=(fib loop strings array expr)
+[ ${#workloads[@]} -gt 0 ] || workloads=(fib loop strings array expr ivars ivars:fields index)
 counting=0
 [ "${BENCH_CALLGRIND:-1}" != 0 ] && command -v valgrind >/dev/null && counting=1
 
@@ -47,10 +48,12 @@ seconds() {
 play() {
   rm -f "$work/out.log"
   env KELVARO_HEADLESS=1 KELVARO_MAX_FRAMES=2 KELVARO_NO_WAIT=1 XDG_DATA_HOME="$work/xdg" \
-    "$@" -output "$work/out.log" -game "$work/$game.win"
+    "$@" -output "$work/out.log" -game "$work/${game%%:*}.win"
 }
 ours() { play "$build/kelvaro"; }
-lua() { lua5.4 "bench/games/$game/peer.lua"; }
+# The Lua peer of a workload: peer.lua, or peer_VARIANT.lua for GAME:VARIANT.
+peer() { local variant=${1#*:}; [ "$variant" = "$1" ] && echo "bench/games/$1/peer.lua" || echo "bench/games/${1%%:*}/peer_$variant.lua"; }
+lua() { lua5.4 "$(peer "$game")"; }
 
 # The microseconds a side reported for its own workload on its "time" line.
 reported() { awk '$1 == "time" { t = $2 } END { print t + 0 }' "$1"; }
@@ -79,13 +82,13 @@ count() {
     play valgrind --tool=callgrind --collect-atstart=no --toggle-collect='VM_Exec(*' \
       --callgrind-out-file="$out" "$build/kelvaro" >/dev/null 2>&1
   else
-    valgrind --tool=callgrind --callgrind-out-file="$out" lua5.4 "bench/games/$game/peer.lua" >/dev/null 2>&1
+    valgrind --tool=callgrind --callgrind-out-file="$out" lua5.4 "$(peer "$game")" >/dev/null 2>&1
   fi
   awk '/^totals:/ { print $2 }' "$out"
 }
 
 for game in empty "${workloads[@]}"; do
-  "$build/tools/gamebuild" "bench/games/$game" -o "$work/$game.win" >/dev/null
+  "$build/tools/gamebuild" "bench/games/${game%%:*}" -o "$work/${game%%:*}.win" >/dev/null
 done
 
 game=empty

@@ -273,7 +273,11 @@ class Generator {
         uint8_t right = PopType();
         uint8_t left = PopType();
         Emit(opcode, right, left);
+        // A number times a text is the text repeated, a string item: the wider-type rule would
+        // take the int32 on the left and store the text's reference as a number.
+        bool repeats = opcode == VM_OP_MUL && right == VM_TYPE_STRING && (left == VM_TYPE_INT || left == VM_TYPE_DOUBLE);
         PushType(comparison                           ? static_cast<uint8_t>(VM_TYPE_BOOL)
+                 : repeats                            ? static_cast<uint8_t>(VM_TYPE_STRING)
                  : TypeWidth(right) > TypeWidth(left) ? right
                                                       : left);
     }
@@ -547,12 +551,23 @@ class Generator {
         }
     }
 
+    // Whether the expression leaves a string item: a text constant, or texts joined.
+    static bool YieldsText(const CodeNode& node)
+    {
+        if (node.kind == NODE_CONSTANT) return Value_GetKind(&node.value) == VALUE_STRING;
+        return node.kind == NODE_BINARY && node.id == TOKEN_PLUS && node.childCount >= 2 && YieldsText(node.children[0]) &&
+               YieldsText(node.children[1]);
+    }
+
     void Binary(const CodeNode& node)
     {
         const BinaryForm* form = FindBinary(node.id);
         if (form == nullptr || node.childCount < 2) return;
         Expression(node.children[0]);
-        ApplyOperandRule(form->rule);
+        // A truth value times a text stays a bool, a pair the multiplication refuses: made an
+        // int32 it would repeat the text instead.
+        bool boolTimesText = form->opcode == VM_OP_MUL && TopType() == VM_TYPE_BOOL && YieldsText(node.children[1]);
+        if (!boolTimesText) ApplyOperandRule(form->rule);
         Expression(node.children[1]);
         ApplyOperandRule(form->rule);
         // Two ints would divide to a truncated int; '/' divides reals, as folding and the tree

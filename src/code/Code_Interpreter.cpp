@@ -694,6 +694,18 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     }
 }
 
+// The instance a built-in variable of self, other or no named instance belongs to; null for any
+// other instance.
+[[gnu::always_inline]] inline CInstance* BuiltInTarget(const VMRunState& run, int32_t instance)
+{
+    switch (instance) {
+    case VM_INSTANCE_SELF:
+    case VM_INSTANCE_UNNAMED: return run.self;
+    case VM_INSTANCE_OTHER: return run.other;
+    default: return nullptr;
+    }
+}
+
 // The plain numbers of the fast paths: double, int32 and a variable holding a real.
 [[gnu::always_inline]] inline bool FastReal(const uint8_t* at, uint32_t type, double* out)
 {
@@ -932,6 +944,51 @@ inline uint8_t* FastCompare(uint8_t* sp)
     return PutNumber(sp + VM_StackSize(source), static_cast<uint8_t>(target), value);
 }
 
+// and, or and xor of two bools (a bool's truth is its lowest byte, as the general routine reads
+// it) or two int32 items; null when the general routine must run.
+[[gnu::always_inline]] inline uint8_t* BitwiseOfWord(uint8_t* sp, uint32_t word)
+{
+    uint32_t types = VM_WordTypes(word);
+    uint8_t opcode = VM_WordOpcode(word);
+    if (opcode != VM_OP_AND && opcode != VM_OP_OR && opcode != VM_OP_XOR) return nullptr;
+    int32_t left, right;
+    if (types == VM_TypePair(VM_TYPE_BOOL, VM_TYPE_BOOL)) {
+        left = sp[4] != 0 ? 1 : 0;
+        right = sp[0] != 0 ? 1 : 0;
+    } else if (types == VM_TypePair(VM_TYPE_INT, VM_TYPE_INT)) {
+        left = VM_Load<int32_t>(sp + 4);
+        right = VM_Load<int32_t>(sp);
+    } else {
+        return nullptr;
+    }
+    int32_t value = opcode == VM_OP_AND ? left & right : opcode == VM_OP_OR ? left | right : left ^ right;
+    sp += 4;
+    VM_Store(sp, value);
+    return sp;
+}
+
+// neg and not of a double, an int32 or a variable holding a real, in place; null otherwise.
+[[gnu::always_inline]] inline uint8_t* NegNotOfWord(uint8_t* sp, uint32_t word)
+{
+    bool negate = VM_WordOpcode(word) == VM_OP_NEG;
+    switch (VM_WordFirstType(word)) {
+    case VM_TYPE_INT: {
+        uint32_t i = VM_Load<uint32_t>(sp);
+        VM_Store(sp, negate ? 0u - i : ~i);
+        return sp;
+    }
+    case VM_TYPE_DOUBLE:
+    case VM_TYPE_VARIABLE: {
+        uint8_t* at = VM_WordFirstType(word) == VM_TYPE_DOUBLE ? sp : sp + 8;
+        if (at != sp && (VM_Load<uint32_t>(sp) & VALUE_KIND_MASK) != VALUE_REAL) return nullptr;
+        double d = VM_Load<double>(at);
+        VM_Store(at, negate ? -d : static_cast<double>(~Numbers_TruncToInt64(d)));
+        return sp;
+    }
+    default: return nullptr;
+    }
+}
+
 // dup of one 4-byte integer or bool, and popz of a 4-byte item: the loops do these themselves.
 inline bool DupsFour(uint32_t word)
 {
@@ -1128,6 +1185,13 @@ template <typename Find = WalkBucket>
 inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptValue* out)
 {
     if (id >= g_BuiltinVariableCount) return false;
+    // A number field is read as it is, with no value filled in between.
+    if (BuiltinRealGetter getReal = g_BuiltinVariables[id].getReal) {
+        CInstance* target = BuiltInTarget(run, instance);
+        if (target == nullptr) return false;
+        *out = ScriptValue{VALUE_REAL, 0, getReal(target)};
+        return true;
+    }
     BuiltinGetter getter = g_BuiltinVariables[id].getter;
     if (getter == nullptr) return false;
     VM_SettleArguments(run);
@@ -1260,6 +1324,19 @@ template <uint32_t VALUE_TYPE> [[gnu::always_inline]] inline ScriptValue PoppedV
         return ScriptValue{VALUE_REAL, 0, static_cast<double>(VM_Load<int32_t>(at))};
 }
 
+// A real popped into a settable number field of self or other, straight through its typed setter;
+// null when the general routine must store (or report) it.
+[[gnu::always_inline]] inline uint8_t* StoreBuiltIn(VMRunState& run, uint8_t* sp, int32_t instance, int32_t id,
+                                                    const ScriptValue& value, uint32_t valueSize)
+{
+    if (id >= g_BuiltinVariableCount || Value_GetKind(&value) != VALUE_REAL) return nullptr;
+    const BuiltinVariableEntry& row = g_BuiltinVariables[id];
+    CInstance* target = BuiltInTarget(run, instance);
+    if (row.setReal == nullptr || row.canSet == 0 || target == nullptr) return nullptr;
+    row.setReal(target, value.real);
+    return sp + valueSize;
+}
+
 // A place takes `value` over, as a store of a copy and a free of the popped item would.
 [[gnu::always_inline]] inline void TakeOver(ScriptValue* place, const ScriptValue& value)
 {
@@ -1285,6 +1362,7 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
     int32_t id = static_cast<int32_t>(variable & VM_VAR_ID_MASK);
     int32_t index = form == 0 ? VM_Load<int32_t>(sp) : -1;
     int32_t instance = form == 0 ? VM_Load<int32_t>(sp + 4) : VM_WordShort(word);
+    if (id < VARIABLE_LIST_BASE) return form != 0 ? StoreBuiltIn(run, sp, instance, id, value, valueSize) : nullptr;
     VariableNode* node = form != 0 || index >= 0 ? DirectNode(run, locals, instance, id, find) : nullptr;
     if (node == nullptr) return nullptr;
     // The place takes the popped value over, as a store of a copy and a free would; an element is
@@ -1557,6 +1635,10 @@ opArithmetic:
     VM_CALL_OUT(VM_DoArithmetic(run, word));
 
 opBitwise:
+    if (uint8_t* next = BitwiseOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
+    }
     VM_CALL_OUT(VM_DoArithmetic(run, word));
 
 opCompare:
@@ -1584,6 +1666,10 @@ opConv:
     VM_CALL_OUT(VM_DoConv(run, word));
 
 opNegNot:
+    if (uint8_t* next = NegNotOfWord(sp, word)) {
+        sp = next;
+        VM_NEXT();
+    }
     VM_CALL_OUT(VM_DoNegNot(run, word));
 
 opBranch: {
@@ -1690,17 +1776,20 @@ done:
     }
 }
 
-[[gnu::always_inline]] inline CVariableList* SiteList(VMRunState& run, VMTranslatedInsn* insn)
+// A site of self, or of no named instance while it knows it is no globalvar.
+[[gnu::always_inline]] inline bool IsSelfSite(const VMTranslatedInsn* insn)
 {
-    if (insn->instance == VM_INSTANCE_SELF) return SelfList(run);
-    return OtherSiteList(run, insn);
+    const VMSiteCache& cache = insn->cache;
+    return insn->instance == VM_INSTANCE_SELF ||
+           (insn->instance == VM_INSTANCE_UNNAMED && !cache.global && cache.globalGeneration == g_VariableGeneration);
 }
 
 // The site's node in the list: the one it found last while the list and the generation are the
 // same, since no node leaves a list without the generation moving. `generation` is the loop's copy,
-// taken again after anything outside the loop ran (nothing inside it releases nodes).
+// taken again after anything outside the loop ran (nothing inside it releases nodes). `self`: the
+// instance whose own list it is, for a self site.
 [[gnu::always_inline]] inline VariableNode* SiteNode(VMTranslatedInsn* insn, const CVariableList* list,
-                                                     uint64_t generation)
+                                                     uint64_t generation, const CInstance* self = nullptr)
 {
     VMSiteCache& cache = insn->cache;
     if (cache.list == list && cache.generation == generation) return cache.node;
@@ -1709,6 +1798,7 @@ done:
         cache.list = list;
         cache.generation = generation;
         cache.node = node;
+        cache.self = self;
     }
     return node;
 }
@@ -1731,12 +1821,23 @@ template <bool LOCAL = false>
 {
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
         return VM_SetSlot(SiteSlot(locals, insn));
-    CVariableList* list = SiteList(run, insn);
-    const VMSiteCache& cache = insn->cache;
-    if (__builtin_expect(cache.list == list && cache.generation == generation, 1)) {
+    VMSiteCache& cache = insn->cache;
+    // The node a self site found in self's own list: still its while self and the generation (which
+    // also moves when a globalvar is declared) are the same.
+    const CInstance* self = run.self;
+    if (cache.self == self && self != nullptr && cache.generation == generation) [[likely]] {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
+    if (IsSelfSite(insn)) {
+        CVariableList* list = SelfList(run);
+        if (list == nullptr) return nullptr;
+        // A node kept for self's list by a path that did not key it is keyed to self now.
+        if (cache.list == list && cache.generation == generation) cache.self = self;
+        return SiteNode(insn, list, generation, self);
+    }
+    CVariableList* list = OtherSiteList(run, insn);
+    if (cache.list == list && cache.generation == generation) return cache.node;
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
@@ -2144,6 +2245,21 @@ rConstantModulo:
     registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
     VM_R_NEXT();
 
+rConstantModuloTruncate: {
+    // A whole left operand within int32 has a whole remainder: no double remainder to truncate.
+    double left = registers[step->left];
+    int32_t divisor = static_cast<int32_t>(step->constant);
+    if (left > -2147483648.0 && left < 2147483648.0) {
+        int32_t whole = static_cast<int32_t>(left);
+        if (static_cast<double>(whole) == left) {
+            registers[step->target] = static_cast<double>(whole % divisor);
+            VM_R_NEXT();
+        }
+    }
+    registers[step->target] = TruncToInt32(RemainderByWhole(left, divisor));
+    VM_R_NEXT();
+}
+
 rStop:
     // A combining step that stops: a constant it took in goes where the words have its item.
     if (static_cast<size_t>(step->step) >= static_cast<size_t>(VMRegisterStep::ConstantAdd))
@@ -2167,12 +2283,53 @@ rStore: {
     VM_R_NEXT();
 }
 
+    // Elements of a list this file reaches, by the instance and index in registers; anything else
+    // (no array, outside it, a value that is no plain real) is the words'.
+rLoadElement: {
+    VariableNode* node = DirectNode(run, locals, static_cast<int32_t>(registers[step->left]), step->site->id,
+                                    SiteLookup{step->site, generation});
+    const ScriptValue* element = node != nullptr ? ElementToRead(&node->value, static_cast<int32_t>(registers[step->right])) : nullptr;
+    if (element == nullptr || element->kind != VALUE_REAL) goto rLeave;
+    registers[step->target] = element->real;
+    VM_R_NEXT();
+}
+
+rStoreElement: {
+    int32_t index = static_cast<int32_t>(registers[step->right]);
+    VariableNode* node = index >= 0 ? DirectNode(run, locals, static_cast<int32_t>(registers[step->target]), step->site->id,
+                                                 SiteLookup{step->site, generation})
+                                    : nullptr;
+    ScriptValue* place = node != nullptr ? ElementToWrite(&node->value, index) : nullptr;
+    if (place == nullptr) goto rLeave;
+    TakeOver(place, ScriptValue{VALUE_REAL, 0, registers[step->left]});
+    VM_R_NEXT();
+}
+
 rBranch: {
     // Every 4096th branch pumps messages: the branch's own entry takes that one.
     if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
     ++g_BranchCounter;
     bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
     return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+}
+
+rLoop: {
+    // The counting step after the sequence, as its handler makes it, and its test's branch back
+    // here; the handler itself takes the turn that pumps messages and anything out of the common way.
+    VMTranslatedInsn* counting = step->site;
+    double left;
+    VariableNode* node;
+    uint32_t counter = g_BranchCounter;
+    if (reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < FUSED_DEPTH ||
+        ((counter + 2) & BRANCH_PUMP_MASK) < 2 || !VariableReal(run, locals, generation, counting, &left, &node))
+        return RegisterExit{counting, sp};
+    double value = left + static_cast<double>(counting->constant);
+    node->value = ScriptValue{VALUE_REAL, 0, value};
+    g_BranchCounter = counter + 2;
+    const VMTranslatedInsn* test = counting->targetEntry;
+    if (!(value - static_cast<double>(test->constant) < -Code_CompareEpsilon)) return RegisterExit{test->targetEntry, sp};
+    step = head->registerSteps;
+    goto* s_Steps[static_cast<size_t>(step->step)];
 }
 
 rLeave: {
@@ -2198,6 +2355,7 @@ bool RunTranslated(VMRunState& run)
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
     static const void* s_Pops[16];
     static const void* s_PopElements[16];
+    static const void* s_PopBuiltIns[16];
     static const void* s_Combines[2][static_cast<size_t>(VMKind::Count)]; // [every site a local]
     static const void* s_CombinesIntoFirst[2][static_cast<size_t>(VMKind::Count)]; // the same, stored into the
                                                                                    // variable pushed first
@@ -2222,6 +2380,9 @@ bool RunTranslated(VMRunState& run)
         s_PopElements[VM_TYPE_VARIABLE] = &&tPopElementVARIABLE;
         s_PopElements[VM_TYPE_DOUBLE] = &&tPopElementDOUBLE;
         s_PopElements[VM_TYPE_INT] = &&tPopElementINT;
+        s_PopBuiltIns[VM_TYPE_VARIABLE] = &&tPopBuiltInVARIABLE;
+        s_PopBuiltIns[VM_TYPE_DOUBLE] = &&tPopBuiltInDOUBLE;
+        s_PopBuiltIns[VM_TYPE_INT] = &&tPopBuiltInINT;
 #define VM_T_COMBINE_ENTRY(PUSHED)                                                                                   \
     s_Combines[0][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED;                                 \
     s_Combines[1][static_cast<size_t>(VMKind::PUSHED)] = &&tVariableCombine##PUSHED##Local;                          \
@@ -2249,6 +2410,7 @@ bool RunTranslated(VMRunState& run)
             case VMKind::Fast: insn.handler = s_Fast[insn.word >> 16]; break;
             case VMKind::PopVariable: insn.handler = s_Pops[insn.valueType]; break;
             case VMKind::PopElement: insn.handler = s_PopElements[insn.valueType]; break;
+            case VMKind::PopBuiltIn: insn.handler = s_PopBuiltIns[insn.valueType]; break;
             case VMKind::VariableCombine:
                 // Every joined push it is made with has a handler; anything else hands over.
                 insn.handler = (ReusesFirst(translation, insn) ? s_CombinesIntoFirst : s_Combines)
@@ -2297,8 +2459,17 @@ bool RunTranslated(VMRunState& run)
             step.site = translation.insns.data() + step.entry;
             if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0) step.step = VMRegisterStep::Leave;
         }
-        for (VMTranslatedInsn& insn : translation.insns)
-            if (insn.kind == VMKind::RealSequence) insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
+        for (VMTranslatedInsn& insn : translation.insns) {
+            if (insn.kind != VMKind::RealSequence) continue;
+            insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
+            // A loop's body that is this one sequence goes round in it.
+            VMRegisterStepInsn* last = translation.registerSteps.data() + insn.registerFirst;
+            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch) ++last;
+            const VMTranslatedInsn* after = last->site;
+            if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::CountingStep &&
+                CountsUp(translation, *after) && after->targetEntry->nextEntry == &insn)
+                last->step = VMRegisterStep::Loop;
+        }
         translation.bound = true;
     };
 
@@ -2424,6 +2595,7 @@ tPushGeneral:
 tPopGeneral:
 tPopVariable:
 tPopElement:
+tPopBuiltIn:
     VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));
 
 #define VM_T_POP_HANDLERS(TYPE)                                                                                      \
@@ -2446,6 +2618,16 @@ tPopElement:
             VM_T_NEXT();                                                                                             \
         }                                                                                                            \
         VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
+    }                                                                                                                \
+    tPopBuiltIn##TYPE : {                                                                                            \
+        constexpr uint32_t valueSize = FastSize(VM_TYPE_##TYPE);                                                     \
+        if (reinterpret_cast<uintptr_t>(sp) + valueSize <= lowWater + span) {                                        \
+            if (uint8_t* after = StoreBuiltIn(run, sp, ip->instance, ip->id, PoppedValue<VM_TYPE_##TYPE>(sp), valueSize)) { \
+                sp = after;                                                                                          \
+                VM_T_NEXT();                                                                                         \
+            }                                                                                                        \
+        }                                                                                                            \
+        VM_T_CALL_OUT_VARIABLE(VM_DoPop(run, ip->word, VM_T_OPERAND()));                                             \
     }
     VM_T_POP_HANDLERS(VARIABLE)
     VM_T_POP_HANDLERS(DOUBLE)
@@ -2456,7 +2638,7 @@ tArithmetic:
     VM_T_FAST_OR_CALL_OUT(ArithmeticOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
 
 tBitwise:
-    VM_T_CALL_OUT(VM_DoArithmetic(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(BitwiseOfWord(sp, ip->word), VM_DoArithmetic(run, ip->word));
 
 tCompare:
     VM_T_FAST_OR_CALL_OUT(CompareOfWord(sp, ip->word), VM_DoCompare(run, ip->word));
@@ -2475,7 +2657,7 @@ tConv:
     VM_T_FAST_OR_CALL_OUT(ConvOfWord(sp, ip->word), VM_DoConv(run, ip->word));
 
 tNegNot:
-    VM_T_CALL_OUT(VM_DoNegNot(run, ip->word));
+    VM_T_FAST_OR_CALL_OUT(NegNotOfWord(sp, ip->word), VM_DoNegNot(run, ip->word));
 
 tBranch:
 tBranchTrue:

@@ -93,9 +93,13 @@ VMKind PopKind(VMTranslatedInsn& insn, const uint8_t* operand)
     insn.instance = VM_WordShort(insn.word);
     uint32_t form = insn.variable & FORM_BITS;
     if (form == 0) return VMKind::PopElement;
-    // A plain pop reaches the same lists as a plain push.
-    return form == PLAIN_FORM && PushVariableKind(insn) == VMKind::PushVariable ? VMKind::PopVariable
-                                                                                : VMKind::PopGeneral;
+    if (form != PLAIN_FORM) return VMKind::PopGeneral;
+    // A plain pop reaches the same lists and built-in variables as a plain push.
+    switch (PushVariableKind(insn)) {
+    case VMKind::PushVariable: return VMKind::PopVariable;
+    case VMKind::PushArgument: return VMKind::PopBuiltIn;
+    default: return VMKind::PopGeneral;
+    }
 }
 
 // A call of a script by its constant id with no more arguments than the frame keeps: the run loop
@@ -517,6 +521,27 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         pushed = second;
         break;
     }
+    case VMKind::PushElement:
+        // The instance and the index: the two int32 items on top.
+        if (state.depth < 2 || top != VM_TYPE_INT || state.types[state.depth - 2] != VM_TYPE_INT) return false;
+        step.step = VMRegisterStep::LoadElement;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.left = static_cast<uint8_t>(state.depth - 2);
+        state.depth -= 2;
+        state.bytes -= 8;
+        pushed = VM_TYPE_VARIABLE;
+        break;
+    case VMKind::PopElement:
+        if (state.depth < 3 || top != VM_TYPE_INT || state.types[state.depth - 2] != VM_TYPE_INT ||
+            state.types[state.depth - 3] != insn.valueType)
+            return false;
+        step.step = VMRegisterStep::StoreElement;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.target = static_cast<uint8_t>(state.depth - 2);
+        step.left = static_cast<uint8_t>(state.depth - 3);
+        state.depth -= 3;
+        state.bytes -= 8 + VM_StackSize(insn.valueType);
+        return true;
     case VMKind::PopVariable:
         if (state.depth < 1 || top != insn.valueType) return false;
         step.step = VMRegisterStep::Store;
@@ -560,6 +585,14 @@ void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& 
     if (step.step == VMRegisterStep::ConstantArithmetic && step.opcode == VM_OP_MOD && whole)
         step.step = VMRegisterStep::ConstantModulo;
     steps.pop_back();
+}
+
+// A conv to int32 of what a modulo by a constant just computed: the modulo's step makes both.
+bool TruncatesModulo(const std::vector<VMRegisterStepInsn>& steps, const VMRegisterStepInsn& step)
+{
+    if (step.step != VMRegisterStep::Truncate || steps.empty()) return false;
+    const VMRegisterStepInsn& modulo = steps.back();
+    return modulo.step == VMRegisterStep::ConstantModulo && modulo.target == step.left && step.target == step.left;
 }
 
 // Whether a register sequence may start at the word: a push of a variable or a number, alone or
@@ -619,6 +652,10 @@ void JoinRealSequences(VMTranslation& t)
             if (!RegisterStepOf(insn, state, step, made)) break;
             step.entry = static_cast<int32_t>(j);
             if (made) TakeInConstant(steps, step);
+            if (made && TruncatesModulo(steps, step)) {
+                steps.back().step = VMRegisterStep::ConstantModuloTruncate;
+                made = false;
+            }
             if (made) steps.push_back(step);
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
                          step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;

@@ -13,6 +13,7 @@
 #include "code/Code_Emitter.h"
 
 class CCode;
+class CInstance;
 class CVariableList;
 struct VariableNode;
 
@@ -32,6 +33,7 @@ struct VariableNode;
     X(PopGeneral)                                                                                                    \
     X(PopVariable)    /* pop.v.v, pop.v.d and pop.v.i into a plain variable */                                       \
     X(PopElement)     /* the same into an element, the index and instance on the stack */                           \
+    X(PopBuiltIn)     /* the same into a built-in variable of self, other or unnamed */                             \
     X(Arithmetic)                                                                                                    \
     X(Bitwise)                                                                                                       \
     X(Compare)                                                                                                       \
@@ -84,6 +86,9 @@ struct VMSiteCache {
     // Whether an unnamed variable is a globalvar, as of `globalGeneration` (0: not known).
     uint64_t globalGeneration = 0;
     bool global = false;
+    // The instance whose own list `node` was found in, for a site of self or of no named instance
+    // (null otherwise): while it is the run's self at the same generation, the node is still its.
+    const CInstance* self = nullptr;
 };
 
 // The steps of a register sequence. Its items live in numbered registers instead of on the stack:
@@ -108,7 +113,11 @@ struct VMSiteCache {
     X(Truth)         /* conv of a number to bool */                                                                  \
     X(Store)         /* pop into a plain variable */                                                                 \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
+    X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
+    X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
+    X(Loop)          /* a Leave with nothing live before a loop's counting step back to the sequence: that step */ \
+                     /* made here, the steps run again while the loop goes on */                                    \
     X(ConstantAdd)   /* the combining steps again, the right operand the step's constant: the push of */          \
     X(ConstantSubtract) /* an integer or double just before, taken in */                                          \
     X(ConstantMultiply)                                                                                              \
@@ -116,7 +125,8 @@ struct VMSiteCache {
     X(ConstantIntArithmetic)                                                                                         \
     X(ConstantCompare)                                                                                               \
     X(ConstantIntCompare)                                                                                            \
-    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */
+    X(ConstantModulo) /* mod by a whole int32 constant other than 0 */                                             \
+    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

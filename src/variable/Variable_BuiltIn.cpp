@@ -32,6 +32,13 @@ void NoteRowsChanged()
 
 } // namespace
 
+void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal)
+{
+    if (index < 0 || index >= g_BuiltinVariableCount) return;
+    g_BuiltinVariables[index].getReal = getReal;
+    g_BuiltinVariables[index].setReal = setReal;
+}
+
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet)
 {
     if (g_BuiltinVariableCount >= BUILTIN_VARIABLE_ROWS) {
@@ -49,6 +56,8 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
     entry.getter = getter;
     entry.setter = setter;
     entry.canSet = canSet ? 1 : 0;
+    entry.getReal = nullptr;
+    entry.setReal = nullptr;
     NameIndex().emplace(entry.name, g_BuiltinVariableCount);
     ++g_BuiltinVariableCount;
     NoteRowsChanged();

@@ -14,6 +14,11 @@ class CInstance;
 typedef bool (*BuiltinGetter)(CInstance* instance, int32_t index, ScriptValue* out);
 typedef bool (*BuiltinSetter)(CInstance* instance, int32_t index, const ScriptValue* value);
 
+// A per-instance variable that is one number field, read and stored as a double: what the getter
+// and setter do for a real, without a value in between. The instance is never null.
+typedef double (*BuiltinRealGetter)(CInstance* instance);
+typedef void (*BuiltinRealSetter)(CInstance* instance, double real);
+
 constexpr int32_t BUILTIN_VARIABLE_ROWS = 500;
 
 struct BuiltinVariableEntry {
@@ -21,6 +26,8 @@ struct BuiltinVariableEntry {
     BuiltinGetter getter;
     BuiltinSetter setter; // null for read-only variables
     uint8_t canSet;       // 1 when scripts may assign the variable
+    BuiltinRealGetter getReal; // null unless the row is a plain number field
+    BuiltinRealSetter setReal; // null unless it is also settable so
 };
 
 extern BuiltinVariableEntry g_BuiltinVariables[BUILTIN_VARIABLE_ROWS];
@@ -31,6 +38,8 @@ extern uint32_t g_BuiltinVariableGeneration;
 
 // Appends a row; a full table shows "INTERNAL ERROR: Adding too many variables" and adds nothing.
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet);
+// Gives the row typed accessors (both may be null); nothing for a row that does not exist.
+void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal);
 // The first row of that exact name, or -1.
 int32_t Variable_BuiltIn_Find(const char* name);
 // The row's name, or "<unknown built-in variable>".

@@ -9,6 +9,7 @@
 
 #include "base/Base_Numbers.h"
 #include "code/Code_Value.h"
+#include "variable/Variable_BuiltIn.h"
 
 class CInstance;
 
@@ -75,6 +76,8 @@ struct BuiltinVariableRow {
     const char* name;
     bool (*getter)(CInstance*, int32_t, ScriptValue*);
     bool (*setter)(CInstance*, int32_t, const ScriptValue*);
+    BuiltinRealGetter getReal = nullptr; // a plain number field's typed accessors, when it is one
+    BuiltinRealSetter setReal = nullptr;
 };
 
 // Appends the rows in order, each settable exactly when it has a setter.

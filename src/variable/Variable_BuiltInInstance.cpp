@@ -36,18 +36,30 @@ bool ScaledSpriteMeasure(CInstance* instance, ScriptValue* out, int32_t BuiltinS
 
 // ---- plain fields --------------------------------------------------------------------------------
 
-// Most per-instance variables read one field and store into it with the field's conversion.
+// Most per-instance variables read one field and store into it with the field's conversion, which
+// reads only the value's real: each is also a typed accessor on doubles (GR_ and SR_), which the
+// interpreter calls without a value in between.
 #define INSTANCE_GET(Name, expression)                                                                       \
+    double GR_##Name(CInstance* instance)                                                                    \
+    {                                                                                                        \
+        return static_cast<double>(expression);                                                              \
+    }                                                                                                        \
     bool GV_##Name(CInstance* instance, int32_t, ScriptValue* out)                                           \
     {                                                                                                        \
         if (instance == nullptr) return false;                                                               \
-        return Real(out, static_cast<double>(expression));                                                   \
+        return Real(out, GR_##Name(instance));                                                               \
     }
 #define INSTANCE_SET(Name, statement)                                                                        \
+    void SR_##Name(CInstance* instance, double real)                                                         \
+    {                                                                                                        \
+        const ScriptValue number = {VALUE_REAL, 0, real};                                                    \
+        const ScriptValue* value = &number;                                                                  \
+        statement;                                                                                           \
+    }                                                                                                        \
     bool SV_##Name(CInstance* instance, int32_t, const ScriptValue* value)                                   \
     {                                                                                                        \
         if (instance == nullptr) return false;                                                               \
-        statement;                                                                                           \
+        SR_##Name(instance, value->real);                                                                    \
         return true;                                                                                         \
     }
 
@@ -232,57 +244,57 @@ bool GV_WebGLEnabled(CInstance*, int32_t, ScriptValue* out)
 
 // In registration order: the row is the variable's identifier.
 const BuiltinVariableRow INSTANCE_VARIABLES[] = {
-    {"x", GV_X, SV_X},
-    {"y", GV_Y, SV_Y},
-    {"xprevious", GV_XPrevious, SV_XPrevious},
-    {"yprevious", GV_YPrevious, SV_YPrevious},
-    {"xstart", GV_XStart, SV_XStart},
-    {"ystart", GV_YStart, SV_YStart},
-    {"hspeed", GV_HSpeed, SV_HSpeed},
-    {"vspeed", GV_VSpeed, SV_VSpeed},
-    {"direction", GV_Direction, SV_Direction},
-    {"speed", GV_Speed, SV_Speed},
-    {"friction", GV_Friction, SV_Friction},
-    {"gravity", GV_Gravity, SV_Gravity},
-    {"gravity_direction", GV_GravityDirection, SV_GravityDirection},
-    {"object_index", GV_ObjectIndex, nullptr},
-    {"id", GV_Id, nullptr},
+    {"x", GV_X, SV_X, GR_X, SR_X},
+    {"y", GV_Y, SV_Y, GR_Y, SR_Y},
+    {"xprevious", GV_XPrevious, SV_XPrevious, GR_XPrevious, SR_XPrevious},
+    {"yprevious", GV_YPrevious, SV_YPrevious, GR_YPrevious, SR_YPrevious},
+    {"xstart", GV_XStart, SV_XStart, GR_XStart, SR_XStart},
+    {"ystart", GV_YStart, SV_YStart, GR_YStart, SR_YStart},
+    {"hspeed", GV_HSpeed, SV_HSpeed, GR_HSpeed, SR_HSpeed},
+    {"vspeed", GV_VSpeed, SV_VSpeed, GR_VSpeed, SR_VSpeed},
+    {"direction", GV_Direction, SV_Direction, GR_Direction, SR_Direction},
+    {"speed", GV_Speed, SV_Speed, GR_Speed, SR_Speed},
+    {"friction", GV_Friction, SV_Friction, GR_Friction, SR_Friction},
+    {"gravity", GV_Gravity, SV_Gravity, GR_Gravity, SR_Gravity},
+    {"gravity_direction", GV_GravityDirection, SV_GravityDirection, GR_GravityDirection, SR_GravityDirection},
+    {"object_index", GV_ObjectIndex, nullptr, GR_ObjectIndex, nullptr},
+    {"id", GV_Id, nullptr, GR_Id, nullptr},
     {"alarm", GV_Alarm, SV_Alarm},
-    {"solid", GV_Solid, SV_Solid},
-    {"visible", GV_Visible, SV_Visible},
-    {"persistent", GV_Persistent, SV_Persistent},
-    {"depth", GV_Depth, SV_Depth},
+    {"solid", GV_Solid, SV_Solid, GR_Solid, SR_Solid},
+    {"visible", GV_Visible, SV_Visible, GR_Visible, SR_Visible},
+    {"persistent", GV_Persistent, SV_Persistent, GR_Persistent, SR_Persistent},
+    {"depth", GV_Depth, SV_Depth, GR_Depth, nullptr},
     {"bbox_left", GV_BBoxLeft, nullptr},
     {"bbox_right", GV_BBoxRight, nullptr},
     {"bbox_top", GV_BBoxTop, nullptr},
     {"bbox_bottom", GV_BBoxBottom, nullptr},
-    {"sprite_index", GV_SpriteIndex, SV_SpriteIndex},
-    {"image_index", GV_ImageIndex, SV_ImageIndex},
+    {"sprite_index", GV_SpriteIndex, SV_SpriteIndex, GR_SpriteIndex, SR_SpriteIndex},
+    {"image_index", GV_ImageIndex, SV_ImageIndex, GR_ImageIndex, SR_ImageIndex},
     {"image_single", GV_ImageSingle, SV_ImageSingle},
-    {"image_number", GV_ImageNumber, nullptr},
+    {"image_number", GV_ImageNumber, nullptr, GR_ImageNumber, nullptr},
     {"sprite_width", GV_SpriteWidth, nullptr},
     {"sprite_height", GV_SpriteHeight, nullptr},
     {"sprite_xoffset", GV_SpriteXOffset, nullptr},
     {"sprite_yoffset", GV_SpriteYOffset, nullptr},
-    {"image_xscale", GV_ImageXScale, SV_ImageXScale},
-    {"image_yscale", GV_ImageYScale, SV_ImageYScale},
-    {"image_angle", GV_ImageAngle, SV_ImageAngle},
-    {"image_alpha", GV_ImageAlpha, SV_ImageAlpha},
-    {"image_blend", GV_ImageBlend, SV_ImageBlend},
-    {"image_speed", GV_ImageSpeed, SV_ImageSpeed},
-    {"mask_index", GV_MaskIndex, SV_MaskIndex},
-    {"path_index", GV_PathIndex, nullptr},
-    {"path_position", GV_PathPosition, SV_PathPosition},
-    {"path_positionprevious", GV_PathPositionPrevious, SV_PathPositionPrevious},
-    {"path_speed", GV_PathSpeed, SV_PathSpeed},
-    {"path_scale", GV_PathScale, SV_PathScale},
-    {"path_orientation", GV_PathOrientation, SV_PathOrientation},
-    {"path_endaction", GV_PathEndAction, SV_PathEndAction},
-    {"timeline_index", GV_TimelineIndex, SV_TimelineIndex},
-    {"timeline_position", GV_TimelinePosition, SV_TimelinePosition},
-    {"timeline_speed", GV_TimelineSpeed, SV_TimelineSpeed},
-    {"timeline_running", GV_TimelineRunning, SV_TimelineRunning},
-    {"timeline_loop", GV_TimelineLoop, SV_TimelineLoop},
+    {"image_xscale", GV_ImageXScale, SV_ImageXScale, GR_ImageXScale, SR_ImageXScale},
+    {"image_yscale", GV_ImageYScale, SV_ImageYScale, GR_ImageYScale, SR_ImageYScale},
+    {"image_angle", GV_ImageAngle, SV_ImageAngle, GR_ImageAngle, SR_ImageAngle},
+    {"image_alpha", GV_ImageAlpha, SV_ImageAlpha, GR_ImageAlpha, SR_ImageAlpha},
+    {"image_blend", GV_ImageBlend, SV_ImageBlend, GR_ImageBlend, SR_ImageBlend},
+    {"image_speed", GV_ImageSpeed, SV_ImageSpeed, GR_ImageSpeed, SR_ImageSpeed},
+    {"mask_index", GV_MaskIndex, SV_MaskIndex, GR_MaskIndex, SR_MaskIndex},
+    {"path_index", GV_PathIndex, nullptr, GR_PathIndex, nullptr},
+    {"path_position", GV_PathPosition, SV_PathPosition, GR_PathPosition, SR_PathPosition},
+    {"path_positionprevious", GV_PathPositionPrevious, SV_PathPositionPrevious, GR_PathPositionPrevious, SR_PathPositionPrevious},
+    {"path_speed", GV_PathSpeed, SV_PathSpeed, GR_PathSpeed, SR_PathSpeed},
+    {"path_scale", GV_PathScale, SV_PathScale, GR_PathScale, SR_PathScale},
+    {"path_orientation", GV_PathOrientation, SV_PathOrientation, GR_PathOrientation, SR_PathOrientation},
+    {"path_endaction", GV_PathEndAction, SV_PathEndAction, GR_PathEndAction, SR_PathEndAction},
+    {"timeline_index", GV_TimelineIndex, SV_TimelineIndex, GR_TimelineIndex, SR_TimelineIndex},
+    {"timeline_position", GV_TimelinePosition, SV_TimelinePosition, GR_TimelinePosition, SR_TimelinePosition},
+    {"timeline_speed", GV_TimelineSpeed, SV_TimelineSpeed, GR_TimelineSpeed, SR_TimelineSpeed},
+    {"timeline_running", GV_TimelineRunning, SV_TimelineRunning, GR_TimelineRunning, SR_TimelineRunning},
+    {"timeline_loop", GV_TimelineLoop, SV_TimelineLoop, GR_TimelineLoop, SR_TimelineLoop},
     {"async_load", GV_AsyncLoad, nullptr},
     {"phy_rotation", GV_PhyRotation, SV_PhyRotation},
     {"phy_position_x", GV_PhyPositionX, SV_PhyPositionX},
@@ -321,8 +333,10 @@ void Variable_BuiltIn_SetSpriteLookup(BuiltinSpriteLookup lookup)
 
 void Variable_BuiltIn_AddRows(const BuiltinVariableRow* rows, size_t count)
 {
-    for (size_t i = 0; i < count; ++i)
+    for (size_t i = 0; i < count; ++i) {
         Variable_BuiltIn_Add(rows[i].name, rows[i].getter, rows[i].setter, rows[i].setter != nullptr);
+        Variable_BuiltIn_SetRealAccess(g_BuiltinVariableCount - 1, rows[i].getReal, rows[i].setReal);
+    }
 }
 
 void Variable_BuiltIn_RegisterInstance()

@@ -17,6 +17,8 @@
 #include "code/Code_Assembler.h"
 #include "code/Code_Constants.h"
 #include "code/Code_Error.h"
+#include "code/Code_Execute.h"
+#include "code/Code_Translate.h"
 #include "code/Code_ErrorSources.h"
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
@@ -301,6 +303,72 @@ private:
         bool compiled, unsetIsError, showErrors;
         void (*pump)();
     } m_Saved{};
+};
+
+// Source programs run through each code form: the word loop, the translated form and the tree
+// executor, for one instance of the fake world (100001).
+enum class CodeForm { WordLoop, Translated, Tree };
+
+class FormRunTest : public SourceRunTest {
+protected:
+    void SetUp() override
+    {
+        SourceRunTest::SetUp();
+        m_SavedQuiet = Debug_EvaluatingExpression;
+        m_SavedTranslate = g_VMTranslate;
+        Debug_EvaluatingExpression = 1; // errors stop the run and are recorded
+    }
+    void TearDown() override
+    {
+        Debug_EvaluatingExpression = m_SavedQuiet;
+        g_VMTranslate = m_SavedTranslate;
+        g_VMEvaluationFailed = 0;
+        SourceRunTest::TearDown();
+    }
+
+    // The text or real (as %.17g) the program returns, or "error: " and the error's message.
+    std::string Run(const std::string& source, CodeForm form)
+    {
+        g_UseBytecode = form == CodeForm::Tree ? 0 : 1;
+        g_VMTranslate = form == CodeForm::Translated;
+        g_VMEvaluationFailed = 0;
+        g_VMEvaluationError.clear();
+        g_CodeErrorText.clear();
+        CCode code(source.c_str(), false);
+        if (!code.Compile("form_run")) return "compile: " + g_CodeErrorText;
+        FakeInstance* self = m_World.Add(100001, 1);
+        ScriptValue result = {VALUE_REAL, 0, 0.0};
+        bool done = Code_Execute(AsInstance(self), AsInstance(self), &code, &result);
+        std::string got;
+        if (form != CodeForm::Tree && g_VMEvaluationFailed != 0) {
+            got = "error: " + g_VMEvaluationError;
+        } else if (!done) {
+            got = "error: " + g_CodeErrorText;
+        } else if (Value_GetKind(&result) == VALUE_STRING) {
+            got = TextOf(result);
+        } else {
+            char number[64];
+            std::snprintf(number, sizeof number, "%.17g", result.real);
+            got = number;
+        }
+        Value_Free(&result);
+        m_World.Clear();
+        return got;
+    }
+
+    // A result as expected: the same text, or an error whose message starts with the expected one.
+    static void ExpectOutcome(const std::string& got, const std::string& expected, const std::string& what)
+    {
+        if (expected.rfind("error: ", 0) == 0) {
+            EXPECT_EQ(got.rfind(expected, 0), 0u) << what << " gave " << got;
+        } else {
+            EXPECT_EQ(got, expected) << what;
+        }
+    }
+
+private:
+    uint8_t m_SavedQuiet = 0;
+    bool m_SavedTranslate = true;
 };
 
 } // namespace vmtest

@@ -168,3 +168,41 @@ TEST_F(InstanceVariables, ReadOnlyVariablesRefuseAndKeepTheirValue)
 }
 
 } // namespace
+
+// The typed accessors the interpreter calls must do what the getter and setter do for a real: each
+// row that has them is stored through one pair and read back through the other, on two instances
+// that start alike, for values that round, halve, overflow a float and turn negative.
+TEST_F(InstanceVariables, TypedAccessorsAgreeWithTheGetterAndSetter)
+{
+    CInstance* twin = new CInstance(10.0f, 20.0f, 100001, -1, false); // the same id: it is read too
+    const double values[] = {3.0, -2.5, 0.5, 1.5, 7.25, 1e40, -361.0};
+    int32_t typedRows = 0;
+    for (int32_t row = 0; row < g_BuiltinVariableCount; ++row) {
+        const BuiltinVariableEntry& entry = g_BuiltinVariables[row];
+        if (entry.getReal == nullptr) {
+            EXPECT_EQ(entry.setReal, nullptr) << entry.name << ": a typed setter without a typed getter";
+            continue;
+        }
+        ++typedRows;
+        EXPECT_TRUE(entry.setReal == nullptr || entry.canSet) << entry.name;
+        for (double value : values) {
+            if (entry.setReal != nullptr) {
+                ScriptValue number = {VALUE_REAL, 0, value};
+                ASSERT_TRUE(entry.setter(m_Instance, -1, &number)) << entry.name;
+                entry.setReal(twin, value);
+            }
+            ScriptValue read = {VALUE_REAL, 0, 0.0};
+            ASSERT_TRUE(entry.getter(m_Instance, -1, &read)) << entry.name;
+            EXPECT_EQ(Value_GetKind(&read), VALUE_REAL) << entry.name;
+            double typed = entry.getReal(twin);
+            // Both NaN, or the same number.
+            EXPECT_TRUE(typed == read.real || (std::isnan(typed) && std::isnan(read.real)))
+                << entry.name << " set to " << value << ": getter " << read.real << ", typed " << typed;
+        }
+    }
+    // x, y and the motion, image and path fields at least.
+    EXPECT_GE(typedRows, 30);
+    EXPECT_NE(g_BuiltinVariables[Variable_BuiltIn_Find("x")].setReal, nullptr);
+    EXPECT_EQ(g_BuiltinVariables[Variable_BuiltIn_Find("id")].setReal, nullptr) << "id is read-only";
+    delete twin;
+}

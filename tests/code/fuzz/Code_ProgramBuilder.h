@@ -17,6 +17,7 @@
 
 #include "../../TestSupport_Console.h"
 #include "../Code_ArgumentRows.h"
+#include "../Code_FieldRows.h"
 #include "../Code_FakeWorld.h"
 #include "base/Base_Console.h"
 #include "code/Code_Assembler.h"
@@ -400,6 +401,53 @@ private:
         m_Stack.pop_back();
     }
 
+    // A built-in number field of an instance the fast paths reach or of one they leave to the
+    // general routines, read, stored, or combined with a variable and stored back (`x += vx`).
+    void BuiltIn(size_t floor)
+    {
+        static const char* const owners[] = {"self", "other", "unnamed", "noone", "global", "100001", "100003"};
+        std::string field = std::string(owners[Byte() % 7]) + (Byte() % 4 == 0 ? ".fz_bro" : ".fz_bx");
+        size_t above = m_Stack.size() - floor;
+        switch (Byte() % 3) {
+        case 0:
+            Emit("push.v " + field);
+            m_Stack += 'v';
+            return;
+        case 1:
+            if (above < 1) return PushConstant();
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + field);
+            m_Stack.pop_back();
+            return;
+        default:
+            Emit("push.v " + field);
+            Emit("push.v " + (Byte() & 1 ? Variable() : IndexVariable()));
+            Emit(std::string(Byte() & 1 ? "add" : "sub") + ".v.v");
+            Emit("pop.v.v " + field);
+            return;
+        }
+    }
+
+    // An element at a computed index, `a[i mod n]`, read, or written with a variable item from the
+    // stack; n may be 0 or negative.
+    void ElementAtComputedIndex(size_t floor)
+    {
+        bool local = Byte() % 3 == 0;
+        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        bool store = m_Stack.size() > floor && IsVariable(Top()) && (Byte() & 1);
+        Emit("push.e " + std::to_string(instance));
+        Emit("push.v " + IndexVariable(local));
+        Emit("push.i " + std::to_string(static_cast<int8_t>(Byte()) % 40));
+        Emit("mod.i.v");
+        Emit("conv.v.i");
+        if (store) {
+            Emit("pop.v.v stack.fz_arr[]");
+            m_Stack.pop_back();
+        } else {
+            Emit("push.v stack.fz_arr[]");
+            m_Stack += 'v';
+        }
+    }
+
     // A variable combined with one integer or two in a row: `i * 2`, `(i * 3) mod 7`.
     void VariableWithIntegers(int count, bool local = false)
     {
@@ -468,7 +516,7 @@ private:
     {
         ++m_Ops;
         size_t above = m_Stack.size() - floor;
-        uint8_t choice = Byte() % (m_Loops ? 22 : 16);
+        uint8_t choice = Byte() % (m_Loops ? 24 : 16);
         switch (choice) {
         case 0:
         case 1: PushConstant(); return;
@@ -518,6 +566,8 @@ private:
         case 19: return StoredArithmetic(floor);
         case 20: return VariableWithIntegers(2);
         case 21: return CombinedIntoElement();
+        case 22: return BuiltIn(floor);
+        case 23: return ElementAtComputedIndex(floor);
         default:
             if (above >= 1 && Top() == 'i')
                 Emit("break.e 0xFFFF");
@@ -571,6 +621,7 @@ struct Setup {
         Function_Add("fz_first", FirstArgumentRoutine, 0);
         Function_Add("fz_report", ReportRoutine, 0);
         vmtest::RegisterArgumentVariables();
+        vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
             scriptCodes[i] = std::make_unique<CCode>("", false);
@@ -607,7 +658,7 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
                   static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
     dump.text = line;
     for (size_t i = 0; i < 3; ++i) {
-        dump.Output("instance %zu\n", i);
+        dump.Output("instance %zu fz_bx %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))]);
         setup.world.At(i)->variables.DebugDump(&dump);
     }
     dump.Output("global\n");
@@ -654,6 +705,7 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     Code_FreeScriptArguments();
     setup.world.Clear();
     Variable_GlobalList()->Clear();
+    vmtest::g_Fields.clear();
 }
 
 } // namespace programfuzz

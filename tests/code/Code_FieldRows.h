@@ -1,0 +1,47 @@
+// Built-in number fields for the interpreter's tests and fuzz targets: one value per instance,
+// with the typed accessors the fast paths call (counted) and the getter and setter the general
+// routines call; the setter refuses a text as a field of numbers does.
+#pragma once
+
+#include <map>
+
+#include "variable/Variable_BuiltIn.h"
+
+namespace vmtest {
+
+inline std::map<const CInstance*, double> g_Fields;
+inline int32_t g_FieldTypedCalls = 0;
+
+inline double FieldReal(CInstance* instance)
+{
+    ++g_FieldTypedCalls;
+    return g_Fields[instance];
+}
+inline void SetFieldReal(CInstance* instance, double real)
+{
+    ++g_FieldTypedCalls;
+    g_Fields[instance] = real;
+}
+inline bool GetField(CInstance* instance, int32_t, ScriptValue* out)
+{
+    if (instance == nullptr) return false;
+    Value_SetReal(out, g_Fields[instance]);
+    return true;
+}
+inline bool SetField(CInstance* instance, int32_t, const ScriptValue* value)
+{
+    if (instance == nullptr || Value_GetKind(value) != VALUE_REAL) return false;
+    g_Fields[instance] = value->real;
+    return true;
+}
+
+// A settable field and a read-only one of those names, each registered once.
+inline void RegisterFieldRows(const char* settable, const char* readOnly)
+{
+    if (Variable_BuiltIn_Find(settable) < 0) Variable_BuiltIn_Add(settable, GetField, SetField, true);
+    Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(settable), FieldReal, SetFieldReal);
+    if (Variable_BuiltIn_Find(readOnly) < 0) Variable_BuiltIn_Add(readOnly, GetField, nullptr, false);
+    Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(readOnly), FieldReal, nullptr);
+}
+
+} // namespace vmtest
