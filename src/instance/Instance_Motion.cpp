@@ -328,6 +328,7 @@ void CInstance::ComputeBoundingBox()
         i_bbox = {x, y, x, y};
         i_precise = 0;
         m_BBoxDirty = 0;
+        m_BoxShapes = g_InstanceShapeGeneration;
         return;
     }
     const InstanceBox& own = shape.box;
@@ -357,6 +358,7 @@ void CInstance::ComputeBoundingBox()
     i_bbox = box;
     i_precise = shape.precise;
     m_BBoxDirty = 0;
+    m_BoxShapes = g_InstanceShapeGeneration;
 }
 
 
