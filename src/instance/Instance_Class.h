@@ -106,6 +106,21 @@ public:
         if (m_BBoxDirty != 0 || m_BoxShapes != g_InstanceShapeGeneration) ComputeBoundingBox();
         return i_bbox;
     }
+    // The box as it stands, put back after a test moved the instance away and back to the same place.
+    struct SavedBox {
+        InstanceBox box;
+        uint32_t shapes;
+        uint8_t dirty;
+        uint8_t precise;
+    };
+    SavedBox SaveBox() const { return {i_bbox, m_BoxShapes, m_BBoxDirty, i_precise}; }
+    void RestoreBox(const SavedBox& saved)
+    {
+        i_bbox = saved.box;
+        m_BoxShapes = saved.shapes;
+        m_BBoxDirty = saved.dirty;
+        i_precise = saved.precise;
+    }
     // The sprite whose shape collides: the mask when there is one, else the sprite.
     int32_t ShapeSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
 
