@@ -162,3 +162,18 @@ TEST_F(FrameTest, AnimationEndThatChangesASpritesFramesIsSeenByTheInstancesAfter
         EXPECT_EQ(expected[frame], TakeNotes()) << "frame " << frame + 1;
     }
 }
+
+// The step walk finds an object's handler once, and again after code in the walk changed events:
+// the first mover to step through its parent's handler takes the parent away, and the movers after it
+// step by what they now have (nothing).
+TEST_F(FrameTest, HandlersChangedDuringTheWalkReachTheInstancesAfterIt)
+{
+    gamebuild::ObjectDesc base = ObjectWith("obj_base", {{3, 0, "test_note(\"base \" + object_get_name(object_index)); "
+                                                                "if (id == 100001) object_set_parent(obj_mover, -1);"}});
+    gamebuild::ObjectDesc mover = ObjectWith("obj_mover", {});
+    mover.parent = 0;
+    ASSERT_TRUE(Play(OneRoomGame({base, mover}, {Placed(1), Placed(1), Placed(1)}))) << m_Log.Text();
+    TakeNotes();
+    Tick();
+    EXPECT_EQ((std::vector<std::string>{"100001 base obj_mover"}), TakeNotes());
+}
