@@ -428,8 +428,22 @@ int64_t ToInt64OrMin(double whole)
 
 } // namespace
 
-int32_t Numbers_RoundToInt32(double v) { return ToInt32OrMin(RoundHalfEven(v)); }
-int32_t Numbers_TruncToInt32(double v) { return ToInt32OrMin(std::trunc(v)); }
+int32_t Numbers_RoundToInt32(double v)
+{
+    // Whole numbers in range, most of what scripts pass and positions hold, need no rounding.
+    if (v >= -TWO_POW_31 && v < TWO_POW_31) {
+        auto whole = static_cast<int32_t>(v);
+        if (static_cast<double>(whole) == v) return whole;
+    }
+    return ToInt32OrMin(RoundHalfEven(v));
+}
+
+int32_t Numbers_TruncToInt32(double v)
+{
+    // The conversion truncates as std::trunc does wherever the result is in range.
+    if (v > -TWO_POW_31 - 1.0 && v < TWO_POW_31) return static_cast<int32_t>(v);
+    return ToInt32OrMin(std::trunc(v));
+}
 int64_t Numbers_RoundToInt64(double v) { return ToInt64OrMin(RoundHalfEven(v)); }
 int64_t Numbers_TruncToInt64(double v) { return ToInt64OrMin(std::trunc(v)); }
 

@@ -118,7 +118,10 @@ void Builtin_SpriteSetAlphaFromSprite(ScriptValue*, CInstance*, CInstance*, int3
 {
     CSprite* target = Existing(args[0]);
     CSprite* source = Existing(args[1]);
-    if (target != nullptr && source != nullptr) target->SetAlphaFromSprite(source);
+    if (target != nullptr && source != nullptr) {
+        target->SetAlphaFromSprite(source);
+        Sprite_MarkInstanceBoxesDirty(Arg_Int(args[0]));
+    }
 }
 
 void Builtin_NoEffect(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) {}
@@ -252,6 +255,7 @@ void AddFromGrab(const ScriptValue* args, bool newer, bool fromSurface)
     if (image == nullptr) return;
     sprite->AddFrameFromBitmap(image, removeBackground, smooth, !removeBackground);
     delete image;
+    Sprite_MarkInstanceBoxesDirty(Arg_Int(args[0]));
 }
 
 void Builtin_SpriteAddFromScreen(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
@@ -302,6 +306,7 @@ void Builtin_SpriteMerge(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVa
         return;
     }
     target->Merge(source);
+    Sprite_MarkInstanceBoxesDirty(Arg_Int(args[0]));
 }
 
 // ---- saving ----

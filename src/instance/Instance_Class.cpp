@@ -14,6 +14,7 @@
 #include "variable/Variable_List.h"
 
 uint64_t g_EventStamp = 0;
+uint32_t g_InstanceShapeGeneration = 0;
 int32_t g_InstanceVariableSlots = 0;
 InstanceChangeList g_InstanceObjectChanges;
 InstanceChangeList g_InstanceDepthChanges;
@@ -162,6 +163,7 @@ void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
     i_hspeed = other.i_hspeed;
     i_vspeed = other.i_vspeed;
     m_BBoxDirty = other.m_BBoxDirty;
+    m_BoxShapes = other.m_BoxShapes;
     i_bbox = other.i_bbox;
     i_visible = other.i_visible;
     i_solid = other.i_solid;

@@ -26,6 +26,10 @@ extern uint64_t g_EventStamp;
 // The number of fixed variable slots the game declares per instance; 0 means every instance keeps a
 // variable list instead.
 extern int32_t g_InstanceVariableSlots;
+// Raised whenever a sprite's shape (box, origin, masks, frames) may have changed: every instance's
+// box is then out of date, whether it uses the sprite as its image or as its mask, in any room.
+extern uint32_t g_InstanceShapeGeneration;
+inline void Instance_ShapesChanged() { ++g_InstanceShapeGeneration; }
 
 // The bounding box, all four edges inclusive pixels.
 struct InstanceBox {
@@ -95,11 +99,27 @@ public:
     // True when an end of the path was reached while the path speed is not 0.
     bool PathStep();
     void ComputeBoundingBox();
-    // The box, recomputed first when out of date.
+    // The box, recomputed first when out of date: the instance changed, or some sprite's shape did
+    // since it was computed.
     const InstanceBox& GetBoundingBox()
     {
-        if (m_BBoxDirty != 0) ComputeBoundingBox();
+        if (m_BBoxDirty != 0 || m_BoxShapes != g_InstanceShapeGeneration) ComputeBoundingBox();
         return i_bbox;
+    }
+    // The box as it stands, put back after a test moved the instance away and back to the same place.
+    struct SavedBox {
+        InstanceBox box;
+        uint32_t shapes;
+        uint8_t dirty;
+        uint8_t precise;
+    };
+    SavedBox SaveBox() const { return {i_bbox, m_BoxShapes, m_BBoxDirty, i_precise}; }
+    void RestoreBox(const SavedBox& saved)
+    {
+        i_bbox = saved.box;
+        m_BoxShapes = saved.shapes;
+        m_BBoxDirty = saved.dirty;
+        i_precise = saved.precise;
     }
     // The sprite whose shape collides: the mask when there is one, else the sprite.
     int32_t ShapeSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
@@ -150,6 +170,7 @@ public:
     // Fields in the record's order.
     ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
     uint8_t m_BBoxDirty = 1;
+    uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
     uint8_t i_visible = 1;
     uint8_t i_solid = 0;
     uint8_t i_persistent = 0;

@@ -46,6 +46,27 @@ int32_t FarEdge(int32_t near, int32_t ownNear, int32_t ownFar, float scale)
     return Round(Span(ownFar, ownNear, 1) * scale + static_cast<float>(near) - 1.0f);
 }
 
+// A whole float well inside the range where every float step is exact.
+inline bool SmallWhole(float value, int32_t* whole)
+{
+    constexpr float EXACT = 8388608.0f; // 2^23
+    if (!(value > -EXACT && value < EXACT)) return false;
+    *whole = static_cast<int32_t>(value);
+    return static_cast<float>(*whole) == value;
+}
+
+// One axis of an unrotated box at scale 1 from a whole position below 2^23, in integers: with both
+// edges below 2^23 too, every float step of the general path is exact, so the answer is the same.
+inline bool WholeAxis(int32_t position, int32_t ownNear, int32_t ownFar, int32_t origin, int32_t* near, int32_t* far)
+{
+    constexpr int64_t EXACT = int64_t{1} << 23;
+    int64_t from = int64_t{ownNear} - origin + position, to = int64_t{ownFar} - origin + position;
+    if (!(from > -EXACT && from < EXACT && to > -EXACT && to < EXACT)) return false;
+    *near = static_cast<int32_t>(std::min(from, to));
+    *far = static_cast<int32_t>(std::max(from, to));
+    return true;
+}
+
 } // namespace
 
 void CInstance::SpeedsFromPolar()
@@ -328,13 +349,19 @@ void CInstance::ComputeBoundingBox()
         i_bbox = {x, y, x, y};
         i_precise = 0;
         m_BBoxDirty = 0;
+        m_BoxShapes = g_InstanceShapeGeneration;
         return;
     }
     const InstanceBox& own = shape.box;
     float sx = i_imagescalex;
     float sy = i_imagescaley;
     InstanceBox box;
-    if (i_imageangle == 0.0f) {
+    int32_t wholeX = 0, wholeY = 0;
+    if (i_imageangle == 0.0f && sx == 1.0f && sy == 1.0f && SmallWhole(i_x, &wholeX) && SmallWhole(i_y, &wholeY) &&
+        WholeAxis(wholeX, own.left, own.right, shape.xorigin, &box.left, &box.right) &&
+        WholeAxis(wholeY, own.top, own.bottom, shape.yorigin, &box.top, &box.bottom)) {
+        // Most moving instances: whole positions, no scale, no rotation.
+    } else if (i_imageangle == 0.0f) {
         box.left = Round(Span(own.left, shape.xorigin) * sx + i_x);
         box.right = FarEdge(box.left, own.left, own.right, sx);
         if (box.left > box.right) std::swap(box.left, box.right);
@@ -357,6 +384,7 @@ void CInstance::ComputeBoundingBox()
     i_bbox = box;
     i_precise = shape.precise;
     m_BBoxDirty = 0;
+    m_BoxShapes = g_InstanceShapeGeneration;
 }
 
 

@@ -81,7 +81,11 @@ IInstancePaths* g_pPaths = &g_TablePaths;
 
 } // namespace
 
-void Instance_SetSprites(IInstanceSprites* sprites) { g_pSprites = sprites != nullptr ? sprites : &g_TableSprites; }
+void Instance_SetSprites(IInstanceSprites* sprites)
+{
+    g_pSprites = sprites != nullptr ? sprites : &g_TableSprites;
+    Instance_ShapesChanged();
+}
 IInstanceSprites* Instance_Sprites() { return g_pSprites; }
 void Instance_SetPaths(IInstancePaths* paths) { g_pPaths = paths != nullptr ? paths : &g_TablePaths; }
 IInstancePaths* Instance_Paths() { return g_pPaths; }

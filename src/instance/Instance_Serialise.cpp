@@ -117,7 +117,7 @@ uint8_t Flag(int32_t value) { return static_cast<uint8_t>(value); }
 
 bool CInstance::Serialise(IBuffer* buffer)
 {
-    if (m_BBoxDirty != 0) ComputeBoundingBox();
+    GetBoundingBox();
     SavedInstance s = {i_id, i_deactivated, i_objindex, i_spriteindex, i_imageindex, i_imagespeed, i_imagescalex,
                        i_imagescaley, i_imageangle, i_imagealpha, i_imageblend, i_maskindex, i_depth, i_precise,
                        i_x, i_y, i_xstart, i_ystart, i_xprevious, i_yprevious, i_direction, i_speed, i_friction,

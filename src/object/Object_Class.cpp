@@ -63,7 +63,6 @@ struct HandlerMemo {
 // Direct-mapped: a frame raises few distinct (object, event) pairs, and a clash only costs a lookup.
 constexpr size_t HANDLER_MEMOS = 512;
 HandlerMemo g_HandlerMemos[HANDLER_MEMOS];
-uint32_t g_EventsGeneration = 1;
 
 size_t MemoSlot(int32_t object, int32_t type, int32_t subtype)
 {
@@ -73,6 +72,8 @@ size_t MemoSlot(int32_t object, int32_t type, int32_t subtype)
 }
 
 } // namespace
+
+uint32_t g_EventsGeneration = 1;
 
 void Object_EventsChanged()
 {

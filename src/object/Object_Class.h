@@ -134,3 +134,5 @@ CEvent* Object_FindHandlerCached(int32_t objectIndex, int32_t type, int32_t subt
 // Forgets every remembered handler. Whatever changes an object's handlers (a slot, an event's code),
 // a parent link or the table calls it.
 void Object_EventsChanged();
+// Raised by Object_EventsChanged: a handler found while it stays the same is still the handler.
+extern uint32_t g_EventsGeneration;

@@ -63,13 +63,18 @@ template <typename Test> CInstance* FindOther(CInstance* caller, bool notMe, int
         target, [&](CInstance* candidate) { return !(notMe && candidate == caller) && test(candidate); });
 }
 
-// Moves the instance to (x, y) for a test and back afterwards.
+// Moves the instance to (x, y) for a test and back afterwards. The tests run no code, so the box
+// the instance had where it stands is still its box when it is back.
 template <typename Test> bool AtPlace(CInstance* instance, float x, float y, Test&& test)
 {
     float oldX = instance->i_x, oldY = instance->i_y;
+    // In place (the usual place_meeting(x, y, ...)): a box computed by the test stays current.
+    if (x == oldX && y == oldY) return test();
+    CInstance::SavedBox kept = instance->SaveBox();
     instance->SetPosition(x, y);
     bool result = test();
     instance->SetPosition(oldX, oldY);
+    instance->RestoreBox(kept);
     return result;
 }
 

@@ -103,7 +103,13 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
     if (g_RunRequest != RUN_REQUEST_NONE) return;
     int32_t foundIn = objectIndex;
     CEvent* handler = Event_FindHandler(objectIndex, type, subtype, &foundIn);
-    if (handler == nullptr) return;
+    if (handler != nullptr) PerformFoundEvent(self, other, objectIndex, type, subtype, handler, foundIn);
+}
+
+void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
+                       CEvent* handler, int32_t foundIn)
+{
+    if (g_RunRequest != RUN_REQUEST_NONE) return;
     if (++g_EventDepth > EVENT_DEPTH_LIMIT) {
         Error_Show_Action(DEPTH_FAILURE, true);
         --g_EventDepth;

@@ -29,6 +29,9 @@ CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, in
 // Performs the event for self and other as an instance of the object. Nothing while a room change,
 // restart or quit is pending, or when no handler exists.
 void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype);
+// PerformEvent with the handler already found (not null) and the object holding it.
+void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
+                       CEvent* handler, int32_t foundIn);
 // PerformEvent with the instance's own object; nothing for no instance.
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype);
 // Performs the event on every instance of the current room that is neither marked nor deactivated,

@@ -73,6 +73,10 @@ RoomFacts AnimationPass()
     if (list == nullptr) return facts;
     // With no object handling animation end no code runs in this pass, so none can come to handle it.
     bool raiseAnimationEnd = ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0;
+    // Neighbours mostly show one sprite: its frame count is looked up again only when the sprite
+    // differs, or after an event ran code that could change sprites.
+    bool countKnown = false;
+    int32_t countedSprite = 0, frames = 0;
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
         instance->i_xprevious = instance->i_x;
@@ -80,10 +84,17 @@ RoomFacts AnimationPass()
         instance->i_pathpositionprevious = instance->i_pathposition;
         instance->i_imageindex =
             static_cast<float>(static_cast<double>(instance->i_imageindex) + instance->i_imagespeed);
-        int32_t frames = Instance_SpriteFrameCount(instance->i_spriteindex);
+        if (!countKnown || instance->i_spriteindex != countedSprite) {
+            countedSprite = instance->i_spriteindex;
+            frames = Instance_SpriteFrameCount(countedSprite);
+            countKnown = true;
+        }
         if (Numbers_TruncToInt32(instance->i_imageindex) >= frames) {
             instance->i_imageindex -= static_cast<float>(frames);
-            if (raiseAnimationEnd) Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
+            if (raiseAnimationEnd) {
+                Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
+                countKnown = false;
+            }
         }
         if (instance->i_timelinerunning != 0) facts.anyTimeLine = true;
         if (instance->i_pathindex >= 0) facts.anyPath = true;
@@ -233,8 +244,25 @@ void Run_EmptyChangeLists()
 void frame::Raise(int32_t type, int32_t subtype)
 {
     uint64_t stamp = TakeStamp();
-    ForEachListed(type, subtype, stamp,
-                  [type, subtype](CInstance* instance) { Perform_Event(instance, instance, type, subtype); });
+    // The handler is found once per listed object, and again only after some code changed events;
+    // an instance whose object changed during the walk has its own found as usual.
+    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i) {
+        int32_t objectIndex = ObjectLists_Objects(type, subtype)[i];
+        int32_t foundIn = objectIndex;
+        CEvent* handler = nullptr;
+        uint32_t generation = g_EventsGeneration - 1; // found at the first instance
+        ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
+            if (instance->GetObjectIndex() != objectIndex) {
+                Perform_Event(instance, instance, type, subtype);
+                return;
+            }
+            if (generation != g_EventsGeneration) {
+                generation = g_EventsGeneration;
+                handler = Event_FindHandler(objectIndex, type, subtype, &foundIn);
+            }
+            if (handler != nullptr) PerformFoundEvent(instance, instance, objectIndex, type, subtype, handler, foundIn);
+        });
+    }
 }
 
 bool frame::HasShape(const CInstance* instance)

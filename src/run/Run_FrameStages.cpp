@@ -113,10 +113,11 @@ bool Run_Motion(bool anyPath)
     uint64_t stamp = frame::TakeStamp();
     for (CInstance* instance = room->m_Active.m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
-        instance->ApplyFrictionGravity();
-        if (instance->PathStep() && instance->m_CreationStamp <= stamp)
+        // Most instances have no friction, gravity, path or speed: each step is skipped unless needed.
+        if (instance->i_friction != 0.0f || instance->i_gravity != 0.0f) instance->ApplyFrictionGravity();
+        if (instance->i_pathindex >= 0 && instance->PathStep() && instance->m_CreationStamp <= stamp)
             Perform_Event(instance, instance, EVENT_OTHER, OTHER_END_OF_PATH);
-        MoveBySpeed(instance);
+        if (instance->i_hspeed != 0.0f || instance->i_vspeed != 0.0f) MoveBySpeed(instance);
         instance = next;
     }
     return false;

@@ -12,8 +12,6 @@
 #include "gamefile/GameFile_View.h"
 #include "instance/Instance_Class.h"
 #include "platform/Platform_MemoryManager.h"
-#include "room/Room_Class.h"
-#include "run/Run_Game.h"
 #include "sprite/Sprite_Url.h"
 #include "support/Support_SaveArea.h"
 
@@ -23,8 +21,10 @@ ResourceSlots<CSprite> g_Table{"__newsprite", {}, {}};
 
 constexpr uint32_t RECORD_FIXED_SIZE = 60;
 
+// Every change to a slot may change the shape its users collide with.
 void Rebind(int32_t index)
 {
+    Instance_ShapesChanged();
     g_Table.items[size_t(index)]->SetNameAndIndex(g_Table.names[size_t(index)], index);
 }
 
@@ -158,6 +158,7 @@ int32_t Sprite_Count()
 void Sprite_Reset()
 {
     g_Table.Reset();
+    Instance_ShapesChanged();
 }
 
 bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
@@ -277,6 +278,7 @@ bool Sprite_Delete(int32_t index)
 {
     if (!Sprite_Exists(index)) return false;
     g_Table.FreeSlot(size_t(index));
+    Instance_ShapesChanged();
     return true;
 }
 
@@ -303,11 +305,7 @@ bool Sprite_Assign(int32_t destination, int32_t source)
     return true;
 }
 
-void Sprite_MarkInstanceBoxesDirty(int32_t index)
+void Sprite_MarkInstanceBoxesDirty(int32_t)
 {
-    CRoom* room = Run_CurrentRoom();
-    if (room == nullptr) return;
-    for (CInstanceList* list : {&room->m_Active, &room->m_Deactivated})
-        for (CInstance* instance = list->m_pHead; instance != nullptr; instance = instance->m_pNext)
-            if (instance->i_spriteindex == index) instance->MarkBoxDirty();
+    Instance_ShapesChanged();
 }

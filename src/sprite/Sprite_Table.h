@@ -40,6 +40,6 @@ bool Sprite_Assign(int32_t destination, int32_t source);
 // (one that arrived from an address).
 void Sprite_RebindSlot(int32_t index);
 
-// Every instance of the current room (active or deactivated) showing the sprite recomputes its
+// Every instance that may use the sprite, as its image or as its mask, in any room, recomputes its
 // box when next asked.
 void Sprite_MarkInstanceBoxesDirty(int32_t index);

@@ -150,9 +150,13 @@ TEST(NumbersConvert, RoundHalfToEvenTruncateAndOutOfRangeIsIntMin)
     } rounded[] = {
         {2.5, 2}, {3.5, 4}, {-0.5, 0}, {2.5000000000000004, 3}, {2147483647.4, 2147483647}, {2147483647.5, INT_MIN32},
         {-2147483648.5, INT_MIN32 /* even: -2147483648 itself */}, {QUIET_NAN, INT_MIN32}, {-2147483647.5, -2147483648},
+        {2147483647.0, 2147483647}, {-2147483648.0, -2147483648}, {-0.0, 0}, {-7.0, -7}, {HUGE_VAL, INT_MIN32},
+        {2147483648.0, INT_MIN32}, {-2147483649.0, INT_MIN32}, {0.49999999999999994, 0},
     },
       truncated[] = {
           {-2.9, -2}, {2147483648.0, INT_MIN32}, {-2147483648.9, INT_MIN32 /* truncates to -2147483648, in range */},
+          {-2147483649.0, INT_MIN32}, {2147483647.9, 2147483647}, {-0.7, 0}, {QUIET_NAN, INT_MIN32},
+          {-HUGE_VAL, INT_MIN32}, {-2147483647.9, -2147483647},
       };
     for (const auto& c : rounded) EXPECT_EQ(Numbers_RoundToInt32(c.value), c.expected) << c.value;
     for (const auto& c : truncated) EXPECT_EQ(Numbers_TruncToInt32(c.value), c.expected) << c.value;

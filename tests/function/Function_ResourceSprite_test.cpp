@@ -118,4 +118,45 @@ TEST_F(SpriteBuiltins, SavingTexturesAndArgumentConversions)
     EXPECT_NE(std::string::npos, errors.Text().find("Trying to draw non-existing sprite."));
 }
 
+TEST_F(SpriteBuiltins, ShapeChangesReachTheBoxesOfImageAndMaskUsers)
+{
+    // An instance whose box was computed against a small sprite, used as its image or its mask, sees
+    // the sprite's new shape after each change: its box equals one computed afresh.
+    const char* name = "sprite_builtin_test_box.png";
+    std::vector<uint8_t> png = gamebuild::EncodePng(gamebuild::PictureDesc{"", 8, 6, std::vector<uint32_t>(48, ~0u)});
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    struct Change {
+        const char* name;
+        std::vector<testsupport::TestArg> args; // the changed sprite is the first argument
+    } changes[] = {
+        {"sprite_assign", {-1, -2}}, {"sprite_replace", {-1, name, 1, 0, 0, 0, 0}}, {"sprite_set_offset", {-1, 3, 2}},
+        {"sprite_delete", {-1}},
+    };
+    for (const Change& change : changes)
+        for (bool asMask : {false, true}) {
+            int32_t own = Sprite_AddEmpty();
+            spritetest::MakeMaskSprite(*Sprite_Get(own), 1, {{"##", "##"}});
+            int32_t wide = int32_t(CallReal("sprite_add", {name, 1, 0, 0, 0, 0}));
+            CInstance user(10, 20, 100001, -1, false);
+            if (asMask) user.SetMaskIndex(own); else user.SetSpriteIndex(own);
+            InstanceBox before = user.GetBoundingBox();
+            std::vector<testsupport::TestArg> args = change.args;
+            args[0] = own;
+            if (args.size() == 2 && std::string(change.name) == "sprite_assign") args[1] = wide;
+            CallReal(change.name, args);
+            CInstance fresh(10, 20, 100002, -1, false);
+            if (asMask) fresh.SetMaskIndex(own); else fresh.SetSpriteIndex(own);
+            InstanceBox expected = fresh.GetBoundingBox(), after = user.GetBoundingBox();
+            std::string what = std::string(change.name) + (asMask ? " as mask" : " as image");
+            EXPECT_FALSE(before.left == expected.left && before.right == expected.right && before.top == expected.top &&
+                         before.bottom == expected.bottom)
+                << what << ": the change must move the box";
+            EXPECT_EQ(expected.left, after.left) << what;
+            EXPECT_EQ(expected.right, after.right) << what;
+            EXPECT_EQ(expected.top, after.top) << what;
+            EXPECT_EQ(expected.bottom, after.bottom) << what;
+        }
+    std::remove(name);
+}
+
 } // namespace

@@ -199,6 +199,9 @@ TEST_F(InstanceCollision, UnrotatedBoxesKeepTheFloatRuleOnBothSidesOfTheExactLim
         {"sum rounding to even past 2^24", {0, 0, 15, 15}, 16777215.0f, 0.0f, 1.0f, {16777215, 0, 16777232, 15}},
         {"reversed sprite box", {10, 0, 5, 15}, 0.0f, 0.0f, 1.0f, {5, 0, 10, 15}},
         {"scaled", {0, 0, 15, 15}, 10.0f, 10.0f, 2.0f, {10, 10, 41, 41}},
+        {"negative whole position", {2, 3, 9, 12}, -20.0f, -7.0f, 1.0f, {-18, -4, -11, 5}},
+        {"negative zero", {0, 0, 15, 15}, -0.0f, -0.0f, 1.0f, {0, 0, 15, 15}},
+        {"far edge crossing 2^23", {0, 0, 15, 15}, 8388600.0f, -8388600.0f, 1.0f, {8388600, -8388600, 8388615, -8388585}},
     };
     int32_t id = 100001;
     for (const auto& c : cases) {

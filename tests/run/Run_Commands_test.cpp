@@ -1,5 +1,7 @@
 // The run-layer commands on the instances of a running room: queries by target, place tests, the
 // motion commands and the instance commands.
+#include <cmath>
+
 #include "RunFrameTestSupport.h"
 
 using namespace frametest;
@@ -62,6 +64,36 @@ TEST_F(CommandTest, PointAndPlaceQueriesFollowTheTargetAndPutTheInstanceBack)
     EXPECT_FALSE(Run_PlaceEmpty(mover, 35, 35));
     EXPECT_TRUE(Run_PlaceFreeOrEmpty(mover, 35, 35, 0));
     EXPECT_FALSE(Run_PlaceFreeOrEmpty(mover, 35, 35, 1));
+}
+
+TEST_F(CommandTest, APlaceTestLeavesTheBoxOfWhereTheInstanceStands)
+{
+    // Each case: where the mover is put first (its box then out of date or not), and where it is
+    // tested; afterwards its box is the 16 x 16 square at its own place, and a box that was current, or
+    // that the test itself computed in place, is still current.
+    struct Case {
+        float x, y;        // NaN: not moved since its box was computed
+        float testX, testY; // NaN: in place
+    } cases[] = {{NAN, NAN, 30, 0}, {5, 5, 30, 0}, {7, 3, NAN, NAN}, {2, 9, 40, 40}};
+    PlayWith({Placed(0, 0, 0), Placed(1, 40, 0), Placed(2, 40, 40)});
+    CInstance* mover = ById(100001);
+    for (const Case& c : cases) {
+        mover->GetBoundingBox();
+        if (!std::isnan(c.x)) mover->SetPosition(c.x, c.y);
+        bool inPlace = std::isnan(c.testX);
+        float x = inPlace ? mover->i_x : c.testX, y = inPlace ? mover->i_y : c.testY;
+        bool met = Run_PlaceMeeting(mover, TARGET_ALL, x, y);
+        EXPECT_EQ(!inPlace, met) << x << "," << y;
+        if (inPlace || std::isnan(c.x)) {
+            EXPECT_EQ(0, mover->m_BBoxDirty) << "computed in place, or kept";
+        }
+        int32_t left = int32_t(mover->i_x), top = int32_t(mover->i_y);
+        const InstanceBox& box = mover->GetBoundingBox();
+        EXPECT_EQ((std::vector<int32_t>{left, top, left + 15, top + 15}),
+                  (std::vector<int32_t>{box.left, box.top, box.right, box.bottom}))
+            << c.x << "," << c.y << " tested at " << x << "," << y;
+        EXPECT_FALSE(Run_PlaceMeeting(mover, TARGET_ALL, mover->i_x, mover->i_y)) << "nothing where it stands";
+    }
 }
 
 TEST_F(CommandTest, SnapMoveTowardsAndWrapOfAFreeInstance)

@@ -138,3 +138,42 @@ TEST_F(FrameTest, ARoomWithAPhysicsWorldMovesNoInstanceAndRaisesNoCollision)
     EXPECT_GT(Instance_FindById(100002)->i_y, 0.0f) << "the world stepped: the body fell";
     PhysicsFixture_DeleteAll();
 }
+
+// The animation pass looks a sprite's frame count up once for neighbours showing it; an
+// animation-end event that gives that sprite more frames is seen by the instances after it.
+TEST_F(FrameTest, AnimationEndThatChangesASpritesFramesIsSeenByTheInstancesAfterIt)
+{
+    Instance_SetSprites(nullptr); // the game's own sprite table, which sprite_assign changes
+    auto strip = [](const char* name, int32_t frames) {
+        gamebuild::SpriteDesc sprite;
+        sprite.name = name;
+        for (int32_t f = 0; f < frames; ++f)
+            sprite.frames.push_back(gamebuild::PictureDesc{name, 4, 4, std::vector<uint32_t>(16, ~0u)});
+        return sprite;
+    };
+    gamebuild::ObjectDesc shown = ObjectWith("obj_shown", {{7, 7, "test_note(\"end\"); sprite_assign(0, 1);"}}, 0);
+    gamebuild::GameDesc game = OneRoomGame({shown}, {Placed(0), Placed(0), Placed(0)});
+    game.sprites = {strip("spr_one", 1), strip("spr_three", 3)};
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    TakeNotes();
+    std::vector<std::vector<std::string>> expected = {{"100001 end"}, {}, {"100002 end", "100003 end"}};
+    for (size_t frame = 0; frame < expected.size(); ++frame) {
+        Tick();
+        EXPECT_EQ(expected[frame], TakeNotes()) << "frame " << frame + 1;
+    }
+}
+
+// The step walk finds an object's handler once, and again after code in the walk changed events:
+// the first mover to step through its parent's handler takes the parent away, and the movers after it
+// step by what they now have (nothing).
+TEST_F(FrameTest, HandlersChangedDuringTheWalkReachTheInstancesAfterIt)
+{
+    gamebuild::ObjectDesc base = ObjectWith("obj_base", {{3, 0, "test_note(\"base \" + object_get_name(object_index)); "
+                                                                "if (id == 100001) object_set_parent(obj_mover, -1);"}});
+    gamebuild::ObjectDesc mover = ObjectWith("obj_mover", {});
+    mover.parent = 0;
+    ASSERT_TRUE(Play(OneRoomGame({base, mover}, {Placed(1), Placed(1), Placed(1)}))) << m_Log.Text();
+    TakeNotes();
+    Tick();
+    EXPECT_EQ((std::vector<std::string>{"100001 base obj_mover"}), TakeNotes());
+}
