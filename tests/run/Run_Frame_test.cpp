@@ -2,6 +2,7 @@
 // and boundary events reach, depth changes between stages, pauses, and rooms with a physics world. The
 // order of the stages is played end to end (frame-stages).
 #include "RunFrameTestSupport.h"
+#include "sprite/Sprite_Table.h"
 
 #include <functional>
 
@@ -144,6 +145,9 @@ TEST_F(FrameTest, ARoomWithAPhysicsWorldMovesNoInstanceAndRaisesNoCollision)
 TEST_F(FrameTest, AnimationEndThatChangesASpritesFramesIsSeenByTheInstancesAfterIt)
 {
     Instance_SetSprites(nullptr); // the game's own sprite table, which sprite_assign changes
+    struct SpritesEmptied {
+        ~SpritesEmptied() { Sprite_Reset(); } // the game's sprites go with the test
+    } emptied;
     auto strip = [](const char* name, int32_t frames) {
         gamebuild::SpriteDesc sprite;
         sprite.name = name;
