@@ -161,7 +161,7 @@ void WriteCode(ChunkWriter& w)
 {
     w.Begin("CODE");
     size_t code = w.Here() + 16;
-    w.Put({1, w.Here() + 8, Text{"gml_Script_scr_a"}, 28, 0xC005FFFF, 0xA0000008, 0xC005FFFF, 0xE0000000, 0xDA020000,
+    w.Put({1, w.Here() + 8, Text{"Script_scr_a"}, 28, 0xC005FFFF, 0xA0000008, 0xC005FFFF, 0xE0000000, 0xDA020000,
            0, 0x9E000000});
     w.End();
     w.Begin("VARI");
@@ -282,7 +282,7 @@ std::vector<ChunkCase> Cases()
         {"CodeVariablesFunctionsAndScripts", WriteCode,
          [] {
              ASSERT_EQ(1, Code_EntryCount());
-             EXPECT_STREQ("gml_Script_scr_a", Code_GetEntry(0)->name);
+             EXPECT_STREQ("Script_scr_a", Code_GetEntry(0)->name);
              uint32_t x = static_cast<uint32_t>(Code_Variable_Find("x"));
              EXPECT_EQ((std::vector<uint32_t>{0xC005FFFF, 0xA0000000 | x, 0xC005FFFF, 0xE0000000 | x, 0xDA020000,
                                               100000, 0x9E000000}),

@@ -267,13 +267,13 @@ std::string BuildGame(const std::string& name, int subtype, const std::string& f
 {
     fs::path folder = g_Work / (name + "-" + form);
     fs::create_directories(folder);
-    std::ofstream(folder / "create.gml") << create;
-    std::ofstream(folder / "async.gml") << async;
+    std::ofstream(folder / "create.script") << create;
+    std::ofstream(folder / "async.script") << async;
     std::ofstream(folder / "game.json")
         << R"({"header": {)" << header << R"("windowWidth": 64, "windowHeight": 64, "displayName": ")" << name
         << R"(", "roomOrder": [0]}, )" << more << R"("codeForm": ")" << form << R"(", "objects": [{"name": "obj_)" << name
-        << R"(", "events": [{"type": "create", "file": "create.gml"}, {"type": "other", "subtype": )" << subtype
-        << R"(, "file": "async.gml"}]}], "rooms": [{"name": "room", "width": 64, "height": 64, "instances": [)"
+        << R"(", "events": [{"type": "create", "file": "create.script"}, {"type": "other", "subtype": )" << subtype
+        << R"(, "file": "async.script"}]}], "rooms": [{"name": "room", "width": 64, "height": 64, "instances": [)"
         << R"({"object": "obj_)" << name << R"(", "x": 0, "y": 0, "source": ""}]}]})";
     fs::path game = folder.string() + ".win";
     std::string gamebuild = (fs::path(g_Kelvaro).parent_path() / "tools" / "gamebuild").string();
@@ -1033,7 +1033,7 @@ std::map<std::string, Scenario> Scenarios()
                                                       " beside black)");
             Expect(shot.At(200, 5) == background, "the text reaches x 200");
         }};
-    // One picture drawn every frame (see games/graphicsdraw/draw.gml): every shape and its _color form,
+    // One picture drawn every frame (see games/graphicsdraw/draw.script): every shape and its _color form,
     // health bars in four directions, buttons, an arrow, blend modes, the colour mask, alpha testing,
     // primitives of every kind, a surface's texture on a primitive, and each draw_surface* form. The saves
     // of one frame equal the captured picture; an unsupported display size answers 0 and frees the
@@ -1310,7 +1310,7 @@ if (t == 3) {
             fs::path cache = saves + "playerachievementcache.dat";
             Expect(fs::exists(cache) && fs::file_size(cache) == 0, "no empty " + cache.string());
         }};
-    // A 3D scene under a perspective projection (see games/d3dscene/draw.gml), which shows the room
+    // A 3D scene under a perspective projection (see games/d3dscene/draw.script), which shows the room
     // upside down: room y becomes 240 - y. Lit faces are ambient + colour x light x N.L (a
     // directional light at N.L 0.8; a point light attenuated 1 / (1 + d / range), nothing beyond
     // the range), fog at half way mixes half the fog colour in, a texture repeats twice along a
