@@ -1180,13 +1180,26 @@ template <typename Find = WalkBucket>
     return element != nullptr && Value_GetKind(element) == VALUE_REAL ? element : nullptr;
 }
 
+// The typed getter of a built-in variable that is a plain number field, else null.
+inline BuiltinRealGetter RealGetterOf(int32_t id)
+{
+    return id >= 0 && id < g_BuiltinVariableCount ? g_BuiltinVariables[id].getReal : nullptr;
+}
+
+// The typed setter of a built-in variable that is a settable number field, else null.
+inline BuiltinRealSetter RealSetterOf(int32_t id)
+{
+    if (id < 0 || id >= g_BuiltinVariableCount || g_BuiltinVariables[id].canSet == 0) return nullptr;
+    return g_BuiltinVariables[id].setReal;
+}
+
 // A built-in variable of self or other read straight through its getter; false when the general
 // path must read (and report) it.
 inline bool ReadBuiltIn(VMRunState& run, int32_t instance, int32_t id, ScriptValue* out)
 {
     if (id >= g_BuiltinVariableCount) return false;
     // A number field is read as it is, with no value filled in between.
-    if (BuiltinRealGetter getReal = g_BuiltinVariables[id].getReal) {
+    if (BuiltinRealGetter getReal = RealGetterOf(id)) {
         CInstance* target = BuiltInTarget(run, instance);
         if (target == nullptr) return false;
         *out = ScriptValue{VALUE_REAL, 0, getReal(target)};
@@ -2199,6 +2212,13 @@ rLoadArgument: {
     VM_R_NEXT();
 }
 
+rLoadBuiltIn: {
+    CInstance* target = BuiltInTarget(run, step->site->instance);
+    if (target == nullptr) goto rLeave;
+    registers[step->target] = g_BuiltinVariables[step->site->id].getReal(target);
+    VM_R_NEXT();
+}
+
 rLoadConstant:
     registers[step->target] = step->constant;
     VM_R_NEXT();
@@ -2273,6 +2293,20 @@ rTruncate:
 rTruth: {
     double value = registers[step->left];
     registers[step->target] = NumberTruth(step->sourceType, value) ? 1 : 0;
+    VM_R_NEXT();
+}
+
+rStoreBuiltIn: {
+    CInstance* target = BuiltInTarget(run, step->site->instance);
+    if (target == nullptr) goto rLeave;
+    g_BuiltinVariables[step->site->id].setReal(target, registers[step->left]);
+    VM_R_NEXT();
+}
+
+rLogic: {
+    // As the bitwise word takes bools: by their truth, 0 or 1.
+    int32_t left = registers[step->left] != 0 ? 1 : 0, right = registers[step->right] != 0 ? 1 : 0;
+    registers[step->target] = step->opcode == VM_OP_AND ? left & right : step->opcode == VM_OP_OR ? left | right : left ^ right;
     VM_R_NEXT();
 }
 
@@ -2454,10 +2488,14 @@ bool RunTranslated(VMRunState& run)
             insn.argumentSlot = static_cast<int8_t>(argument ? ArgumentSlotOf(insn.id) : -1);
         }
         // A register sequence's steps, once every entry they name is bound. A load of a built-in
-        // variable that is no argumentN ends the sequence there: its word reads it.
+        // variable that is no argumentN reads a number field through its getter; any other ends
+        // the sequence there: its word reads it.
         for (VMRegisterStepInsn& step : translation.registerSteps) {
             step.site = translation.insns.data() + step.entry;
-            if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0) step.step = VMRegisterStep::Leave;
+            if (step.step == VMRegisterStep::LoadArgument && step.site->argumentSlot < 0)
+                step.step = RealGetterOf(step.site->id) != nullptr ? VMRegisterStep::LoadBuiltIn : VMRegisterStep::Leave;
+            if (step.step == VMRegisterStep::StoreBuiltIn && RealSetterOf(step.site->id) == nullptr)
+                step.step = VMRegisterStep::Leave;
         }
         for (VMTranslatedInsn& insn : translation.insns) {
             if (insn.kind != VMKind::RealSequence) continue;

@@ -509,6 +509,21 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.bytes -= VM_StackSize(first) + VM_StackSize(second);
         break;
     }
+    case VMKind::Bitwise: {
+        uint8_t opcode = VM_WordOpcode(insn.word);
+        bool logic = opcode == VM_OP_AND || opcode == VM_OP_OR || opcode == VM_OP_XOR;
+        if (!logic || first != VM_TYPE_BOOL || second != VM_TYPE_BOOL || state.depth < 2 || top != VM_TYPE_BOOL ||
+            state.types[state.depth - 2] != VM_TYPE_BOOL)
+            return false;
+        step.step = VMRegisterStep::Logic;
+        step.opcode = opcode;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.left = static_cast<uint8_t>(state.depth - 2);
+        state.depth -= 2;
+        state.bytes -= 2 * VM_StackSize(VM_TYPE_BOOL);
+        pushed = VM_TYPE_BOOL;
+        break;
+    }
     case VMKind::Conv: {
         bool target = second == VM_TYPE_DOUBLE || second == VM_TYPE_INT || second == VM_TYPE_BOOL || second == VM_TYPE_VARIABLE;
         if (top != first || !IsRegisterNumber(first) || first == second || !target) return false;
@@ -543,8 +558,9 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.bytes -= 8 + VM_StackSize(insn.valueType);
         return true;
     case VMKind::PopVariable:
+    case VMKind::PopBuiltIn:
         if (state.depth < 1 || top != insn.valueType) return false;
-        step.step = VMRegisterStep::Store;
+        step.step = insn.kind == VMKind::PopBuiltIn ? VMRegisterStep::StoreBuiltIn : VMRegisterStep::Store;
         step.left = static_cast<uint8_t>(state.depth - 1);
         state.depth -= 1;
         state.bytes -= VM_StackSize(top);
@@ -660,7 +676,7 @@ void JoinRealSequences(VMTranslation& t)
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
                          step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;
             if (!loads) {
-                computes = computes || (made && step.step != VMRegisterStep::Store);
+                computes = computes || (made && step.step != VMRegisterStep::Store && step.step != VMRegisterStep::StoreBuiltIn);
                 kept = state;
                 keptEnd = j + 1;
                 keptSteps = steps.size();

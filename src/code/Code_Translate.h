@@ -101,6 +101,7 @@ struct VMSiteCache {
     X(LoadVariable)  /* a plain variable's real */                                                                   \
     X(LoadLocal)     /* the same for a local */                                                                      \
     X(LoadArgument)  /* argumentN's real */                                                                          \
+    X(LoadBuiltIn)   /* a number field of self or other through its typed getter (made so when bound) */           \
     X(LoadConstant)                                                                                                  \
     X(Add)                                                                                                           \
     X(Subtract)                                                                                                      \
@@ -111,7 +112,9 @@ struct VMSiteCache {
     X(IntCompare)    /* the difference wrapping as an int32 */                                                       \
     X(Truncate)      /* conv of a real to int32 */                                                                   \
     X(Truth)         /* conv of a number to bool */                                                                  \
+    X(Logic)         /* and, or or xor of two bools: `x < 0 || x > 624` */                                            \
     X(Store)         /* pop into a plain variable */                                                                 \
+    X(StoreBuiltIn)  /* pop into a built-in variable: a settable number field through its typed setter */          \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
@@ -141,7 +144,7 @@ constexpr uint32_t VM_REGISTER_SLOTS = 8;
 struct VMTranslatedInsn;
 
 struct VMRegisterStepInsn {
-    VMRegisterStep step = VMRegisterStep::Leave; // binding makes a load of no argumentN a Leave
+    VMRegisterStep step = VMRegisterStep::Leave; // binding makes a load of no argumentN a built-in's or a Leave
     uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
     uint8_t rightType = 0;         // the type of the right operand, as the arithmetic word reads it
     uint8_t sourceType = 0;        // Truth: the type converted

@@ -42,7 +42,14 @@ TEST_F(InstanceAccess, BuiltInAndInstanceVariablesAndComputedIndicesInEveryForm)
         {"var i; vmtest_bx = 2; for (i = 0; i < 5; i += 1) t = vmtest_bx * 3 + i; return t;", "10", "="},
         {"vmtest_bx = 7; self.vmtest_bx -= 1; return other.vmtest_bx + vmtest_bro;", "12", "="},
         {"var i; vmtest_bx = 1; for (i = 0; i < 4; i += 1) vmtest_bx = -vmtest_bx; return !vmtest_bx;", "0", "="},
+        {"vmtest_bx = 5; return (vmtest_bx > 1 && vmtest_bx < 9) + (vmtest_bx < 1 ^^ vmtest_bx > 9) * 10"
+         " + (vmtest_bx < 1 || vmtest_bx > 4) * 100;",
+         "101", "="},
+        {"vmtest_bx = 5; vmtest_bx = vmtest_bx * 2 + 1; t = vmtest_bx - 1; return t;", "10", "="},
         // What the typed paths leave to the words: a text, a read-only variable.
+        {"vx = \"a\"; vmtest_bx = 1; vmtest_bx += vx;", "error: DoAdd :: Execution Error", "error: "},
+        {"vmtest_bx = 2; vmtest_bro = vmtest_bx * 3 + 1;", "error: Pop :: Execution Error - Variable set problem vmtest_bro",
+         "error: "},
         {"vmtest_bx = \"t\";", "error: Pop :: Execution Error - Variable set problem vmtest_bx", "error: "},
         {"vmtest_bro = 2;", "error: Pop :: Execution Error - Variable set problem vmtest_bro", "error: "},
         // Truth values joined by || and && and negated values of instance variables.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Code_FieldRows.h"
 #include "Code_InterpreterSupport.h"
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Error.h"
@@ -830,3 +831,54 @@ TEST_F(TranslateTest, ABreakpointInsideARegisterSequenceEndsItBeforeItsWord)
 }
 
 } // namespace
+
+// Number fields read and stored through their typed accessors, and truth values joined by and, or
+// and xor, are steps of a register sequence: a mover's bounds test runs whole to its branch, and
+// its move to the store. A read-only field's store ends the sequence there, for the words to report.
+TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
+{
+    using S = VMRegisterStep;
+    RegisterFieldRows("vmtest_bx", "vmtest_bro");
+    const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\npush.e 9\nsgt.i.v\n";
+    const std::string move = "push.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\n";
+    const std::string answer = "push.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\npush.v self.vmtest_bx\nadd.v.v";
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double field; // vmtest_bx before the run
+        const char* expected;
+    } cases[] = {
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "5"},
+        {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
+        {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
+         "Pop :: Execution Error - Variable set problem vmtest_bro"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            g_Fields.clear();
+            g_Fields[AsInstance(self)] = c.field;
+            SetReal(self->variables, "vmtest_tt", 0);
+            SetReal(self->variables, "vmtest_tv", 3);
+            Program program(c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            char real[64];
+            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
+            EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source << " " << c.field;
+            self->variables.Clear();
+            if (!translate) continue;
+            const VMTranslation* translation = VM_Translation(program.Code());
+            ASSERT_NE(translation, nullptr);
+            std::vector<S> steps;
+            for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
+            EXPECT_EQ(steps, c.steps) << c.source;
+        }
+    }
+    g_Fields.clear();
+    world.Clear();
+}

@@ -408,11 +408,25 @@ private:
         static const char* const owners[] = {"self", "other", "unnamed", "noone", "global", "100001", "100003"};
         std::string field = std::string(owners[Byte() % 7]) + (Byte() % 4 == 0 ? ".fz_bro" : ".fz_bx");
         size_t above = m_Stack.size() - floor;
-        switch (Byte() % 3) {
+        switch (Byte() % 4) {
         case 0:
             Emit("push.v " + field);
             m_Stack += 'v';
             return;
+        case 3: {
+            // A bounds test, `x < 0 || x > 624`: two comparisons of the field joined, branched on or left.
+            static const char* const joins[] = {"and", "or", "xor"};
+            for (int32_t side = 0; side < 2; ++side) {
+                Emit("push.v " + (side == 0 || (Byte() & 3) != 0 ? field : Variable()));
+                m_Stack += 'v';
+                PushConstant();
+                Compare();
+            }
+            Emit(std::string(joins[Byte() % 3]) + ".b.b");
+            m_Stack.pop_back();
+            if (m_Depth < 4 && (Byte() & 1)) Branch(floor);
+            return;
+        }
         case 1:
             if (above < 1) return PushConstant();
             Emit(std::string("pop.v.") + Letter(Top()) + " " + field);
