@@ -36,4 +36,17 @@ inline gamebuild::RoomDesc BlackRoom(int32_t width, int32_t height)
     return room;
 }
 
+// A sprite of one frame filled with one colour, its box its only shape (no masks, not precise); the
+// picture is named as the sprite without its "spr_".
+inline gamebuild::SpriteDesc SolidSprite(const std::string& name, int32_t width, int32_t height, uint32_t pixel)
+{
+    gamebuild::SpriteDesc sprite;
+    sprite.name = name;
+    sprite.frames = {gamebuild::PictureDesc{name.substr(name.rfind('_') + 1), width, height,
+                                            std::vector<uint32_t>(size_t(width) * size_t(height), pixel)}};
+    sprite.precise = false;
+    sprite.masks = gamebuild::SpriteMasks::None;
+    return sprite;
+}
+
 } // namespace bench

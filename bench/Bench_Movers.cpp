@@ -62,12 +62,8 @@ gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
     game.compiledCode = compiled;
     game.header.roomOrder = {0};
     game.header.displayName = "Movers";
-    gamebuild::SpriteDesc box;
-    box.name = "spr_box";
-    box.frames = {gamebuild::PictureDesc{"box", BOX, BOX, std::vector<uint32_t>(BOX * BOX, 0xFFFFFFFFu)}};
+    gamebuild::SpriteDesc box = bench::SolidSprite("spr_box", BOX, BOX, 0xFFFFFFFFu);
     box.bboxMode = 1;
-    box.precise = false;
-    box.masks = gamebuild::SpriteMasks::None;
     game.sprites = {box};
     game.textures.pageSize = 64;
     gamebuild::ObjectDesc mover;

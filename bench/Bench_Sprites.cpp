@@ -43,13 +43,7 @@ gamebuild::GameDesc SpriteScene(int32_t instances)
     gamebuild::GameDesc game;
     game.header.roomOrder = {0};
     game.header.displayName = "Sprites";
-    gamebuild::SpriteDesc ball;
-    ball.name = "spr_ball";
-    ball.frames = {gamebuild::PictureDesc{"ball", SPRITE_WIDTH, SPRITE_HEIGHT,
-                                          std::vector<uint32_t>(SPRITE_WIDTH * SPRITE_HEIGHT, SPRITE_PIXEL)}};
-    ball.precise = false;
-    ball.masks = gamebuild::SpriteMasks::None;
-    game.sprites = {ball};
+    game.sprites = {bench::SolidSprite("spr_ball", SPRITE_WIDTH, SPRITE_HEIGHT, SPRITE_PIXEL)};
     game.textures.pageSize = 64;
     gamebuild::ObjectDesc object;
     object.name = "obj_ball";
