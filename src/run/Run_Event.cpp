@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/App_CommandLine.h"
 #include "code/Code_Error.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "function/Function_Families.h"
 #include "instance/Instance_Class.h"
 #include "object/Object_Class.h"
 #include "object/Object_Event.h"
@@ -30,6 +34,12 @@ const char* const DEPTH_FAILURE =
 
 std::FILE* g_TraceFile = nullptr;
 std::string g_TracePath;
+
+// Whether a trace is asked for now or was written before (TraceFile then has work to do).
+bool TraceWanted()
+{
+    return !TestSwitches_Get().traceFile.empty() || !g_TracePath.empty();
+}
 
 std::FILE* TraceFile()
 {
@@ -106,19 +116,57 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
     if (handler != nullptr) PerformFoundEvent(self, other, objectIndex, type, subtype, handler, foundIn);
 }
 
+// Counts an event in: false (after the error) when nesting is too deep.
+bool EnterEvent()
+{
+    if (++g_EventDepth <= EVENT_DEPTH_LIMIT) return true;
+    Error_Show_Action(DEPTH_FAILURE, true);
+    --g_EventDepth;
+    return false;
+}
+
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn)
 {
     if (g_RunRequest != RUN_REQUEST_NONE) return;
-    if (++g_EventDepth > EVENT_DEPTH_LIMIT) {
-        Error_Show_Action(DEPTH_FAILURE, true);
-        --g_EventDepth;
-        return;
-    }
+    if (!EnterEvent()) return;
     SavedEvent saved;
     SetCurrentEvent(foundIn, type, subtype);
     Trace(self, objectIndex, type, subtype);
     handler->Execute(self, other);
+    --g_EventDepth;
+    saved.Restore();
+}
+
+WalkedEvent Event_PrepareWalk(int32_t objectIndex, int32_t type, int32_t subtype)
+{
+    WalkedEvent walked{nullptr, objectIndex, type, subtype, objectIndex, false};
+    walked.handler = Event_FindHandler(objectIndex, type, subtype, &walked.foundIn);
+    walked.direct = g_UseBytecode != 0 && !TraceWanted();
+    return walked;
+}
+
+// What PerformFoundEvent, CEvent::Execute and Code_Execute do for a program in bytecode, without the
+// layers between: a step walk over many instances spends more in them than in a short handler.
+void PerformWalkedEvent(CInstance* instance, const WalkedEvent& walked)
+{
+    CCode* code = walked.handler->m_pCode;
+    if (!walked.direct || code == nullptr || code->m_Kind != CODE_KIND_PROGRAM) {
+        PerformFoundEvent(instance, instance, walked.objectIndex, walked.type, walked.subtype, walked.handler,
+                          walked.foundIn);
+        return;
+    }
+    if (g_RunRequest != RUN_REQUEST_NONE) return;
+    if (!EnterEvent()) return;
+    SavedEvent saved;
+    SetCurrentEvent(walked.foundIn, walked.type, walked.subtype);
+    uint8_t relative = Action_Relative;
+    Action_Relative = 0;
+    g_CodeErrorFlag = false;
+    // The interpreter reports its own errors; a program's result is dropped.
+    if (code->m_pCode != nullptr)
+        VM_Exec(code->GetName(), instance, instance, code->m_pCode, nullptr, code->m_pDebugInfo, code->GetText());
+    Action_Relative = relative;
     --g_EventDepth;
     saved.Restore();
 }

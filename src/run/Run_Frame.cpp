@@ -248,8 +248,7 @@ void frame::Raise(int32_t type, int32_t subtype)
     // an instance whose object changed during the walk has its own found as usual.
     for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i) {
         int32_t objectIndex = ObjectLists_Objects(type, subtype)[i];
-        int32_t foundIn = objectIndex;
-        CEvent* handler = nullptr;
+        WalkedEvent walked;
         uint32_t generation = g_EventsGeneration - 1; // found at the first instance
         ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
             if (instance->GetObjectIndex() != objectIndex) {
@@ -258,9 +257,9 @@ void frame::Raise(int32_t type, int32_t subtype)
             }
             if (generation != g_EventsGeneration) {
                 generation = g_EventsGeneration;
-                handler = Event_FindHandler(objectIndex, type, subtype, &foundIn);
+                walked = Event_PrepareWalk(objectIndex, type, subtype);
             }
-            if (handler != nullptr) PerformFoundEvent(instance, instance, objectIndex, type, subtype, handler, foundIn);
+            if (walked.handler != nullptr) PerformWalkedEvent(instance, walked);
         });
     }
 }
