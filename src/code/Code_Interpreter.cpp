@@ -3315,21 +3315,9 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     return MakeStartState(depth, name, code, debugInfo, text);
 }
 
-} // namespace
-
-void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
-             const VMBuffer* debugInfo, const char* text)
+// Runs from a start state for self and other, which the caller checked may run here.
+[[gnu::always_inline]] inline void RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    if (g_TraceFlag) MainConsole->Output("script = %s\n", name != nullptr ? name : "");
-    if (code == nullptr || code->m_pWords == nullptr || code->m_Size <= 0) return;
-    // A run nested by a built-in in the running code: too deep, and that code fails as its own
-    // runaway recursion would.
-    if (g_pVMRun != nullptr && (g_RunDepth >= CODE_NESTED_RUN_LIMIT || Code_NativeStackLow())) {
-        VM_Error(*g_pVMRun, "Stack overflow...");
-        return;
-    }
-
-    VMRunState run = StartState(g_RunDepth, name, code, debugInfo, text);
     ++g_RunDepth;
     // What earlier runs left in the guard and the slots, and the depth they reached.
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
@@ -3346,13 +3334,68 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     VM_FinishBreaks();
 
     g_ScriptArgumentCount = run.savedArgCount;
-    uint32_t taken = TakeResult(run, result);
+    // A program mostly ends with nothing left to take.
+    uint32_t taken = run.returned || run.initialTop - run.sp >= 16 ? TakeResult(run, result) : 0;
     g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
     DropLevelLocals(run);
     g_pVMRun = run.previous;
     --g_RunDepth;
     ReleaseLargeRegion(run.runDepth);
 }
+
+} // namespace
+
+void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
+             const VMBuffer* debugInfo, const char* text)
+{
+    if (g_TraceFlag) MainConsole->Output("script = %s\n", name != nullptr ? name : "");
+    if (code == nullptr || code->m_pWords == nullptr || code->m_Size <= 0) return;
+    // A run nested by a built-in in the running code: too deep, and that code fails as its own
+    // runaway recursion would.
+    if (g_pVMRun != nullptr && (g_RunDepth >= CODE_NESTED_RUN_LIMIT || Code_NativeStackLow())) {
+        VM_Error(*g_pVMRun, "Stack overflow...");
+        return;
+    }
+    VMRunState run = StartState(g_RunDepth, name, code, debugInfo, text);
+    RunFromStart(run, self, other, result);
+}
+
+struct VMPreparedRun {
+    VMRunState start; // made at the depth of the preparing caller
+};
+
+VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuffer* debugInfo, const char* text)
+{
+    VMPreparedRun* prepared = new VMPreparedRun{};
+    VMRunState& start = prepared->start;
+    start.runName = name;
+    start.runCode = code;
+    start.runDebugInfo = debugInfo;
+    start.runText = text;
+    if (code != nullptr && code->m_pWords != nullptr && code->m_Size > 0)
+        start = StartState(g_RunDepth, name, code, debugInfo, text);
+    return prepared;
+}
+
+void VM_ExecPrepared(const VMPreparedRun* prepared, CInstance* self, CInstance* other)
+{
+    const VMRunState& start = prepared->start;
+    const VMBuffer* code = start.runCode;
+    // Only an outermost run at the depth it was made for, with its region and words unchanged, starts
+    // from the kept state; VM_Exec makes every other start (and says what it runs when tracing).
+    size_t depth = static_cast<size_t>(g_RunDepth);
+    if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr ||
+        g_Regions[depth].base != start.base || g_Regions[depth].size != start.size ||
+        start.words != code->m_pWords || start.codeSize != code->m_Size ||
+        static_cast<int32_t>(start.localCount) != code->m_LocalSlots.count) {
+        VM_Exec(start.runName, self, other, code, nullptr, start.runDebugInfo, start.runText);
+        return;
+    }
+    VMRunState run = start;
+    RunFromStart(run, self, other, nullptr);
+}
+
+void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
 
 void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
 {

@@ -32,20 +32,11 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
 // PerformEvent with the handler already found (not null) and the object holding it.
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn);
-// A found handler that a walk performs for many instances of one object in turn (a stage's walk
-// over the object's own instances), with what does not depend on the instance found once: whether
-// its code may go straight to the interpreter. Made again when events change.
-struct WalkedEvent {
-    CEvent* handler = nullptr; // null: the object has none
-    int32_t objectIndex = 0;
-    int32_t type = 0;
-    int32_t subtype = 0;
-    int32_t foundIn = 0;
-    bool direct = false; // bytecode runs and no trace is written
-};
-WalkedEvent Event_PrepareWalk(int32_t objectIndex, int32_t type, int32_t subtype);
-// PerformFoundEvent of the walked event for the instance as its own other.
-void PerformWalkedEvent(CInstance* instance, const WalkedEvent& walked);
+// Performs the event for every instance of the object's own list that the walk with `stamp` reaches
+// (frame::ForEachOwn), each its own other. The handler is found once, and again whenever code changed
+// events; an instance whose object changed meanwhile gets its own object's. A bytecode handler runs
+// straight, its run prepared once, unless events are traced.
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp);
 // PerformEvent with the instance's own object; nothing for no instance.
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype);
 // Performs the event on every instance of the current room that is neither marked nor deactivated,
