@@ -3377,7 +3377,7 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
     return prepared;
 }
 
-void VM_ExecPrepared(const VMPreparedRun* prepared, CInstance* self, CInstance* other)
+void VM_ExecPrepared(const VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
     const VMRunState& start = prepared->start;
     const VMBuffer* code = start.runCode;
@@ -3388,11 +3388,11 @@ void VM_ExecPrepared(const VMPreparedRun* prepared, CInstance* self, CInstance* 
         g_Regions[depth].base != start.base || g_Regions[depth].size != start.size ||
         start.words != code->m_pWords || start.codeSize != code->m_Size ||
         static_cast<int32_t>(start.localCount) != code->m_LocalSlots.count) {
-        VM_Exec(start.runName, self, other, code, nullptr, start.runDebugInfo, start.runText);
+        VM_Exec(start.runName, self, other, code, result, start.runDebugInfo, start.runText);
         return;
     }
     VMRunState run = start;
-    RunFromStart(run, self, other, nullptr);
+    RunFromStart(run, self, other, result);
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }

@@ -181,7 +181,7 @@ public:
         uint8_t relative = Action_Relative;
         Action_Relative = 0;
         g_CodeErrorFlag = false;
-        VM_ExecPrepared(m_Run, instance, instance); // the interpreter reports its own errors
+        VM_ExecPrepared(m_Run, instance, instance, nullptr); // the interpreter reports its own errors
         Action_Relative = relative;
         --g_EventDepth;
         saved.Restore();
