@@ -3377,19 +3377,22 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
     return prepared;
 }
 
-void VM_ExecPrepared(const VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    const VMRunState& start = prepared->start;
+    VMRunState& start = prepared->start;
     const VMBuffer* code = start.runCode;
-    // Only an outermost run at the depth it was made for, with its region and words unchanged, starts
-    // from the kept state; VM_Exec makes every other start (and says what it runs when tracing).
-    size_t depth = static_cast<size_t>(g_RunDepth);
-    if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr ||
-        g_Regions[depth].base != start.base || g_Regions[depth].size != start.size ||
-        start.words != code->m_pWords || start.codeSize != code->m_Size ||
-        static_cast<int32_t>(start.localCount) != code->m_LocalSlots.count) {
+    // Only an outermost run at the depth it was prepared for starts from the kept state; VM_Exec makes
+    // every other start (and says what it runs when tracing).
+    if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr) {
         VM_Exec(start.runName, self, other, code, result, start.runDebugInfo, start.runText);
         return;
+    }
+    // A run that grew or freed the region, or words written again, call for the state made afresh.
+    const VMRegion& region = g_Regions[static_cast<size_t>(g_RunDepth)];
+    if (region.base != start.base || region.size != start.size || start.words != code->m_pWords ||
+        start.codeSize != code->m_Size || static_cast<int32_t>(start.localCount) != code->m_LocalSlots.count) {
+        if (code->m_pWords == nullptr || code->m_Size <= 0) return;
+        start = StartState(g_RunDepth, start.runName, code, start.runDebugInfo, start.runText);
     }
     VMRunState run = start;
     RunFromStart(run, self, other, result);

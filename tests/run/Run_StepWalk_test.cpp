@@ -18,6 +18,7 @@ struct WalkCase {
     std::vector<gamebuild::RoomInstanceDesc> placed;
     std::vector<std::vector<std::string>> frames; // the notes of each frame
     const char* error;                            // in the last error report, or null for none
+    std::vector<std::string> scripts = {};        // scr_0, scr_1, ... in order
 };
 
 gamebuild::ObjectDesc Child(gamebuild::ObjectDesc object, int32_t parent)
@@ -93,6 +94,14 @@ std::vector<WalkCase> WalkCases()
          {Placed(0)},
          {{"100001 on"}},
          "Step Event0\nfor object obj_m:\n\n\nAsking to change into non-existing object: 9\n at Object.obj_m.Step.0"},
+        // Deep recursion grows the stack region past what is kept, and it is given back after each
+        // run: the next instance runs on a region made again.
+        {"RegionGrownAndFreedBetweenInstances",
+         {ObjectWith("obj_m", {{3, 0, "test_note(scr_0(6000));"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 6000", "100002 6000"}, {"100001 6000", "100002 6000"}},
+         nullptr,
+         {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
     };
 }
 
@@ -145,6 +154,12 @@ TEST_P(StepWalkTest, EveryWayLeavesTheSameNotes)
     }
     g_VMTranslate = run.way != Way::WordLoop;
     gamebuild::GameDesc game = OneRoomGame(run.game.objects, run.game.placed);
+    for (size_t i = 0; i < run.game.scripts.size(); ++i) {
+        gamebuild::ScriptDesc script;
+        script.name = "scr_" + std::to_string(i);
+        script.code.source = run.game.scripts[i];
+        game.scripts.push_back(script);
+    }
     // The game's own compiler knows the built-ins once a game loaded them.
     if (run.compiled) {
         ASSERT_TRUE(Load(OneRoomGame({}, {}))) << m_Log.Text();
