@@ -167,7 +167,7 @@ public:
     // interpreter when the run is prepared: in a walk over many instances they cost more than a short
     // handler. What they do is done here: the current event, the nesting count, the relative flag
     // cleared for the code and the error flag.
-    void Perform(CInstance* instance) const
+    void Perform(CInstance* instance)
     {
         if (m_Handler == nullptr) return;
         if (m_Run == nullptr || m_Handler->m_pCode != m_Code) {
