@@ -3377,25 +3377,49 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
     return prepared;
 }
 
-void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+namespace {
+
+// False when a run grew or freed the region, or the words were written again, since the start was made.
+inline bool PreparedStartFits(const VMRunState& start)
+{
+    const VMRegion& region = g_Regions[static_cast<size_t>(start.runDepth)];
+    const VMBuffer* code = start.runCode;
+    return region.base == start.base && region.size == start.size && start.words == code->m_pWords &&
+           start.codeSize == code->m_Size && static_cast<int32_t>(start.localCount) == code->m_LocalSlots.count;
+}
+
+// The start made afresh for the same code; false when its words are gone and nothing is to run.
+[[gnu::noinline]] bool RemakeStart(VMRunState& start)
+{
+    const VMBuffer* code = start.runCode;
+    if (code->m_pWords == nullptr || code->m_Size <= 0) return false;
+    start = StartState(start.runDepth, start.runName, code, start.runDebugInfo, start.runText);
+    return true;
+}
+
+template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
     VMRunState& start = prepared->start;
-    const VMBuffer* code = start.runCode;
     // Only an outermost run at the depth it was prepared for starts from the kept state; VM_Exec makes
     // every other start (and says what it runs when tracing).
     if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr) {
-        VM_Exec(start.runName, self, other, code, result, start.runDebugInfo, start.runText);
+        VM_Exec(start.runName, self, other, start.runCode, result, start.runDebugInfo, start.runText);
         return;
     }
-    // A run that grew or freed the region, or words written again, call for the state made afresh.
-    const VMRegion& region = g_Regions[static_cast<size_t>(g_RunDepth)];
-    if (region.base != start.base || region.size != start.size || start.words != code->m_pWords ||
-        start.codeSize != code->m_Size || static_cast<int32_t>(start.localCount) != code->m_LocalSlots.count) {
-        if (code->m_pWords == nullptr || code->m_Size <= 0) return;
-        start = StartState(g_RunDepth, start.runName, code, start.runDebugInfo, start.runText);
-    }
+    if (!PreparedStartFits(start) && !RemakeStart(start)) return;
     VMRunState run = start;
-    RunFromStart(run, self, other, result);
+    RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr);
+}
+
+} // namespace
+
+void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+{
+    // The walk wants no result: its own copy keeps nothing alive across the run for it.
+    if (result == nullptr)
+        ExecPrepared<false>(prepared, self, other, nullptr);
+    else
+        ExecPrepared<true>(prepared, self, other, result);
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
