@@ -3255,6 +3255,96 @@ ScriptValue VM_ItemToValue(const uint8_t* at, uint32_t type)
     }
 }
 
+namespace {
+
+// By run depth: the state the last run there started from, before its self and other. A walk runs one
+// handler for every instance of an object, so the next run mostly starts from the same state; it is
+// taken again only when everything it was made from is the same (the region may have grown or been
+// freed, the code's words replaced), which makes it exactly what making it afresh would give.
+std::vector<VMRunState>& g_StartStates = *new std::vector<VMRunState>();
+
+bool StartStateFits(const VMRunState& state, const char* name, const VMBuffer* code, const VMBuffer* debugInfo,
+                    const char* text, const VMRegion& region)
+{
+    return state.runCode == code && state.words == code->m_pWords && state.codeSize == code->m_Size &&
+           static_cast<int32_t>(state.localCount) == code->m_LocalSlots.count && state.runName == name &&
+           state.runDebugInfo == debugInfo && state.runText == text && state.base == region.base &&
+           state.size == region.size && state.instances == Variable_Instances();
+}
+
+// The state of a run of `code` at `depth` with nothing run yet. The run's own level has no frame: its
+// place is the region's end, its local slots and a guard above its empty stack as below every
+// level's frame, so that a return finds the caller's empty stack one way.
+[[gnu::noinline]] const VMRunState& MakeStartState(int32_t depth, const char* name, const VMBuffer* code,
+                                                   const VMBuffer* debugInfo, const char* text)
+{
+    VMRegion& region = RegionFor(depth);
+    std::vector<VMWithEnv>* envs = EnvTableFor(depth);
+    size_t at = static_cast<size_t>(depth);
+    if (at >= g_StartStates.size()) g_StartStates.resize(at + 1, VMRunState{});
+    VMRunState& run = g_StartStates[at];
+    run = VMRunState{};
+    run.runDepth = depth;
+    run.base = region.base;
+    run.size = region.size;
+    run.fp = RegionEnd(run);
+    run.localCount = static_cast<uint32_t>(VM_FindLocalSlots(code).count); // no list yet
+    run.localSlots = VM_LevelSlots(run.fp, run.localCount);
+    run.initialTop = reinterpret_cast<uint8_t*>(run.localSlots) - VM_STACK_GUARD;
+    run.sp = run.top = run.initialTop;
+    run.arguments = VM_GlobalArguments();
+    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
+    run.runCode = code;
+    run.runDebugInfo = debugInfo;
+    run.runText = text;
+    run.runName = name;
+    EnterCode(run, code);
+    run.instances = Variable_Instances();
+    run.envs = envs;
+    return run;
+}
+
+inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuffer* code,
+                                    const VMBuffer* debugInfo, const char* text)
+{
+    size_t at = static_cast<size_t>(depth);
+    if (at < g_StartStates.size() && at < g_Regions.size()) {
+        const VMRunState& kept = g_StartStates[at];
+        if (StartStateFits(kept, name, code, debugInfo, text, g_Regions[at])) return kept;
+    }
+    return MakeStartState(depth, name, code, debugInfo, text);
+}
+
+// Runs from a start state for self and other, which the caller checked may run here.
+[[gnu::always_inline]] inline void RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
+{
+    ++g_RunDepth;
+    // What earlier runs left in the guard and the slots, and the depth they reached.
+    std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    VM_ClearSlots(run.localSlots, run.localCount);
+    run.lowWater = InitialLowWater(run);
+    run.self = self;
+    run.other = other;
+    run.savedArgCount = g_ScriptArgumentCount;
+    run.previous = g_pVMRun;
+    g_pVMRun = &run;
+    NoteOutsideCode();
+
+    if (!RunTranslated(run)) RunLoop(run);
+    VM_FinishBreaks();
+
+    g_ScriptArgumentCount = run.savedArgCount;
+    // A program mostly ends with nothing left to take.
+    uint32_t taken = run.returned || run.initialTop - run.sp >= 16 ? TakeResult(run, result) : 0;
+    g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
+    DropLevelLocals(run);
+    g_pVMRun = run.previous;
+    --g_RunDepth;
+    ReleaseLargeRegion(run.runDepth);
+}
+
+} // namespace
+
 void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
              const VMBuffer* debugInfo, const char* text)
 {
@@ -3266,51 +3356,73 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
         VM_Error(*g_pVMRun, "Stack overflow...");
         return;
     }
-
-    VMRunState run = {};
-    run.runDepth = g_RunDepth++;
-    VMRegion& region = RegionFor(run.runDepth);
-    run.base = region.base;
-    run.size = region.size;
-    // The run's own level has no frame: its place is the region's end, its local slots and a guard
-    // above its empty stack as below every level's frame, so that a return finds the caller's empty
-    // stack one way.
-    run.fp = RegionEnd(run);
-    run.localCount = static_cast<uint32_t>(VM_FindLocalSlots(code).count); // no list yet
-    run.localSlots = VM_LevelSlots(run.fp, run.localCount);
-    run.initialTop = reinterpret_cast<uint8_t*>(run.localSlots) - VM_STACK_GUARD;
-    std::memset(run.initialTop, 0, VM_STACK_GUARD);
-    VM_ClearSlots(run.localSlots, run.localCount);
-    run.sp = run.top = run.initialTop;
-    run.lowWater = InitialLowWater(run);
-    run.arguments = VM_GlobalArguments();
-    run.argumentSlots = SCRIPT_ARGUMENT_COUNT;
-    run.self = self;
-    run.other = other;
-    run.runCode = code;
-    run.runDebugInfo = debugInfo;
-    run.runText = text;
-    run.runName = name;
-    EnterCode(run, code);
-    run.instances = Variable_Instances();
-    run.envs = EnvTableFor(run.runDepth);
-    run.savedArgCount = g_ScriptArgumentCount;
-    run.previous = g_pVMRun;
-    g_pVMRun = &run;
-    run.runLocals = nullptr;
-    NoteOutsideCode();
-
-    if (!RunTranslated(run)) RunLoop(run);
-    VM_FinishBreaks();
-
-    g_ScriptArgumentCount = run.savedArgCount;
-    uint32_t taken = TakeResult(run, result);
-    g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
-    DropLevelLocals(run);
-    g_pVMRun = run.previous;
-    --g_RunDepth;
-    ReleaseLargeRegion(run.runDepth);
+    VMRunState run = StartState(g_RunDepth, name, code, debugInfo, text);
+    RunFromStart(run, self, other, result);
 }
+
+struct VMPreparedRun {
+    VMRunState start; // made at the depth of the preparing caller
+};
+
+VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuffer* debugInfo, const char* text)
+{
+    VMPreparedRun* prepared = new VMPreparedRun{};
+    VMRunState& start = prepared->start;
+    start.runName = name;
+    start.runCode = code;
+    start.runDebugInfo = debugInfo;
+    start.runText = text;
+    if (code != nullptr && code->m_pWords != nullptr && code->m_Size > 0)
+        start = StartState(g_RunDepth, name, code, debugInfo, text);
+    return prepared;
+}
+
+namespace {
+
+// False when a run grew or freed the region, or the words were written again, since the start was made.
+inline bool PreparedStartFits(const VMRunState& start)
+{
+    const VMRegion& region = g_Regions[static_cast<size_t>(start.runDepth)];
+    const VMBuffer* code = start.runCode;
+    return region.base == start.base && region.size == start.size && start.words == code->m_pWords &&
+           start.codeSize == code->m_Size && static_cast<int32_t>(start.localCount) == code->m_LocalSlots.count;
+}
+
+// The start made afresh for the same code; false when its words are gone and nothing is to run.
+[[gnu::noinline]] bool RemakeStart(VMRunState& start)
+{
+    const VMBuffer* code = start.runCode;
+    if (code->m_pWords == nullptr || code->m_Size <= 0) return false;
+    start = StartState(start.runDepth, start.runName, code, start.runDebugInfo, start.runText);
+    return true;
+}
+
+template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+{
+    VMRunState& start = prepared->start;
+    // Only an outermost run at the depth it was prepared for starts from the kept state; VM_Exec makes
+    // every other start (and says what it runs when tracing).
+    if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr) {
+        VM_Exec(start.runName, self, other, start.runCode, result, start.runDebugInfo, start.runText);
+        return;
+    }
+    if (!PreparedStartFits(start) && !RemakeStart(start)) return;
+    VMRunState run = start;
+    RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr);
+}
+
+} // namespace
+
+void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+{
+    // The walk wants no result: its own copy keeps nothing alive across the run for it.
+    if (result == nullptr)
+        ExecPrepared<false>(prepared, self, other, nullptr);
+    else
+        ExecPrepared<true>(prepared, self, other, result);
+}
+
+void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
 
 void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames)
 {

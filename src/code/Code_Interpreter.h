@@ -55,6 +55,16 @@ extern VMScriptAccess g_VMScripts;
 void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer* code, ScriptValue* result,
              const VMBuffer* debugInfo, const char* text);
 
+// One code run for many instances in turn (a walk running an object's handler for each of its
+// instances): what depends on neither self nor other is made once by VM_PrepareRun and kept by the
+// caller until VM_FreePrepared. VM_ExecPrepared then runs it as VM_Exec would: through VM_Exec itself
+// for a nested run or at another depth, from a state made again when a run grew or freed the region
+// or the words were written again.
+struct VMPreparedRun;
+VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuffer* debugInfo, const char* text);
+void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result);
+void VM_FreePrepared(VMPreparedRun* prepared);
+
 // The running code's levels for the error report, innermost first; empty when nothing runs.
 void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames);
 // The local, self and global variables of the running code, each block after a rule of 92 "-" and

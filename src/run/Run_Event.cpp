@@ -4,12 +4,17 @@
 #include <cstdio>
 #include <string>
 
+#include "app/App_CommandLine.h"
 #include "code/Code_Error.h"
+#include "code/Code_Interpreter.h"
+#include "code/Code_Object.h"
+#include "function/Function_Families.h"
 #include "instance/Instance_Class.h"
 #include "object/Object_Class.h"
 #include "object/Object_Event.h"
 #include "object/Object_Table.h"
 #include "platform/Platform_TestSwitches.h"
+#include "run/Run_FrameParts.h"
 #include "run/Run_Globals.h"
 #include "run/Run_MainLoop.h"
 #include "timeline/Timeline_Table.h"
@@ -30,6 +35,12 @@ const char* const DEPTH_FAILURE =
 
 std::FILE* g_TraceFile = nullptr;
 std::string g_TracePath;
+
+// Whether a trace is asked for now or was written before (TraceFile then has work to do).
+bool TraceWanted()
+{
+    return !TestSwitches_Get().traceFile.empty() || !g_TracePath.empty();
+}
 
 std::FILE* TraceFile()
 {
@@ -106,21 +117,109 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
     if (handler != nullptr) PerformFoundEvent(self, other, objectIndex, type, subtype, handler, foundIn);
 }
 
+// Counts an event in: false (after the error) when nesting is too deep.
+bool EnterEvent()
+{
+    if (++g_EventDepth <= EVENT_DEPTH_LIMIT) return true;
+    Error_Show_Action(DEPTH_FAILURE, true);
+    --g_EventDepth;
+    return false;
+}
+
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn)
 {
     if (g_RunRequest != RUN_REQUEST_NONE) return;
-    if (++g_EventDepth > EVENT_DEPTH_LIMIT) {
-        Error_Show_Action(DEPTH_FAILURE, true);
-        --g_EventDepth;
-        return;
-    }
+    if (!EnterEvent()) return;
     SavedEvent saved;
     SetCurrentEvent(foundIn, type, subtype);
     Trace(self, objectIndex, type, subtype);
     handler->Execute(self, other);
     --g_EventDepth;
     saved.Restore();
+}
+
+namespace {
+
+// The handler of a walk's object found once, with its run prepared when it may go straight to the
+// interpreter: bytecode runs and no trace is written.
+class WalkedEvent {
+public:
+    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype)
+        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype)
+    {
+    }
+    ~WalkedEvent() { Forget(); }
+    WalkedEvent(const WalkedEvent&) = delete;
+    WalkedEvent& operator=(const WalkedEvent&) = delete;
+
+    void Find()
+    {
+        Forget();
+        m_FoundIn = m_ObjectIndex;
+        m_Handler = Event_FindHandler(m_ObjectIndex, m_Type, m_Subtype, &m_FoundIn);
+        m_Code = m_Handler != nullptr ? m_Handler->m_pCode : nullptr;
+        if (m_Code != nullptr && m_Code->m_Kind == CODE_KIND_PROGRAM && g_UseBytecode != 0 && !TraceWanted())
+            m_Run = VM_PrepareRun(m_Code->GetName(), m_Code->m_pCode, m_Code->m_pDebugInfo, m_Code->GetText());
+    }
+
+    // PerformFoundEvent for the instance as its own other, without the layers between it and the
+    // interpreter when the run is prepared: in a walk over many instances they cost more than a short
+    // handler. What they do is done here: the current event, the nesting count, the relative flag
+    // cleared for the code and the error flag.
+    void Perform(CInstance* instance)
+    {
+        if (m_Handler == nullptr) return;
+        if (m_Run == nullptr || m_Handler->m_pCode != m_Code) {
+            PerformFoundEvent(instance, instance, m_ObjectIndex, m_Type, m_Subtype, m_Handler, m_FoundIn);
+            return;
+        }
+        if (g_RunRequest != RUN_REQUEST_NONE) return;
+        if (!EnterEvent()) return;
+        SavedEvent saved;
+        SetCurrentEvent(m_FoundIn, m_Type, m_Subtype);
+        uint8_t relative = Action_Relative;
+        Action_Relative = 0;
+        g_CodeErrorFlag = false;
+        VM_ExecPrepared(m_Run, instance, instance, nullptr); // the interpreter reports its own errors
+        Action_Relative = relative;
+        --g_EventDepth;
+        saved.Restore();
+    }
+
+private:
+    void Forget()
+    {
+        if (m_Run != nullptr) VM_FreePrepared(m_Run);
+        m_Run = nullptr;
+    }
+
+    int32_t m_ObjectIndex;
+    int32_t m_Type;
+    int32_t m_Subtype;
+    int32_t m_FoundIn = 0;
+    CEvent* m_Handler = nullptr;
+    CCode* m_Code = nullptr;
+    VMPreparedRun* m_Run = nullptr;
+};
+
+} // namespace
+
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
+{
+    WalkedEvent walked(objectIndex, type, subtype);
+    uint32_t generation = g_EventsGeneration - 1; // found at the first instance
+    frame::ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
+        if (instance->GetObjectIndex() != objectIndex) {
+            Perform_Event(instance, instance, type, subtype);
+            return;
+        }
+        if (generation != g_EventsGeneration) {
+            generation = g_EventsGeneration;
+            walked.Find();
+        }
+        walked.Perform(instance);
+    });
 }
 
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype)

@@ -32,6 +32,11 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
 // PerformEvent with the handler already found (not null) and the object holding it.
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn);
+// Performs the event for every instance of the object's own list that the walk with `stamp` reaches
+// (frame::ForEachOwn), each its own other. The handler is found once, and again whenever code changed
+// events; an instance whose object changed meanwhile gets its own object's. A bytecode handler runs
+// straight, its run prepared once, unless events are traced.
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp);
 // PerformEvent with the instance's own object; nothing for no instance.
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype);
 // Performs the event on every instance of the current room that is neither marked nor deactivated,

@@ -244,25 +244,9 @@ void Run_EmptyChangeLists()
 void frame::Raise(int32_t type, int32_t subtype)
 {
     uint64_t stamp = TakeStamp();
-    // The handler is found once per listed object, and again only after some code changed events;
-    // an instance whose object changed during the walk has its own found as usual.
-    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i) {
-        int32_t objectIndex = ObjectLists_Objects(type, subtype)[i];
-        int32_t foundIn = objectIndex;
-        CEvent* handler = nullptr;
-        uint32_t generation = g_EventsGeneration - 1; // found at the first instance
-        ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
-            if (instance->GetObjectIndex() != objectIndex) {
-                Perform_Event(instance, instance, type, subtype);
-                return;
-            }
-            if (generation != g_EventsGeneration) {
-                generation = g_EventsGeneration;
-                handler = Event_FindHandler(objectIndex, type, subtype, &foundIn);
-            }
-            if (handler != nullptr) PerformFoundEvent(instance, instance, objectIndex, type, subtype, handler, foundIn);
-        });
-    }
+    // The list is read afresh for each object: code that changes parents or handlers rebuilds it.
+    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i)
+        Event_WalkObject(ObjectLists_Objects(type, subtype)[i], type, subtype, stamp);
 }
 
 bool frame::HasShape(const CInstance* instance)

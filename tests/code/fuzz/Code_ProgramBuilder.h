@@ -681,8 +681,10 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
 }
 
 // Builds the program of the input (its first byte the options: breakpoints, a break request),
-// runs it with self and other the first two instances, then clears everything it left.
-inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome)
+// runs it with self and other the first two instances, then clears everything it left. `prepared`:
+// through a run prepared once, as a walk over many instances runs a handler.
+inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome,
+                    bool prepared = false)
 {
     uint8_t options = data[0];
     Builder builder(data + 1, size - 1, loops);
@@ -707,7 +709,15 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     uint32_t branches = VM_BranchCount();
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
-    VM_Exec("fuzz", vmtest::AsInstance(setup.world.At(0)), vmtest::AsInstance(setup.world.At(1)), &view, &result, nullptr, "");
+    CInstance* self = vmtest::AsInstance(setup.world.At(0));
+    CInstance* other = vmtest::AsInstance(setup.world.At(1));
+    if (prepared) {
+        VMPreparedRun* run = VM_PrepareRun("fuzz", &view, nullptr, "");
+        VM_ExecPrepared(run, self, other, &result);
+        VM_FreePrepared(run);
+    } else {
+        VM_Exec("fuzz", self, other, &view, &result, nullptr, "");
+    }
     Debug_EvaluatingExpression = 0;
     if (outcome != nullptr) Describe(result, VM_BranchCount() - branches, setup, outcome);
 

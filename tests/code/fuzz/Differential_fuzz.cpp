@@ -1,7 +1,8 @@
 // The translated form against the word interpreter, its reference: each program of the input
 // (Code_ProgramBuilder.h, with counting loops and the sequences the translation joins) runs once
-// through each from the same state, and everything the two runs leave must be the same: the
-// result, the error text, the stack bytes left, the branches taken, every variable and the console.
+// through each from the same state, and through the translated form once more from a run prepared
+// as the step walk prepares a handler's; everything the runs leave must be the same: the result,
+// the error text, the stack bytes left, the branches taken, every variable and the console.
 #include <cstdint>
 
 #include "Code_ProgramBuilder.h"
@@ -22,17 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ScriptConsole = console;
     }
     if (size < 2) return 0;
-    Outcome outcomes[2];
+    const char* const forms[] = {"word loop", "translated", "prepared"};
+    Outcome outcomes[3];
     bool translate = g_VMTranslate;
-    for (int32_t form = 0; form < 2; ++form) {
-        g_VMTranslate = form == 1;
+    for (int32_t form = 0; form < 3; ++form) {
+        g_VMTranslate = form != 0;
         console->text.clear();
-        programfuzz::RunOnce(*setup, data, size, true, &outcomes[form]);
+        programfuzz::RunOnce(*setup, data, size, true, &outcomes[form], form == 2);
         outcomes[form].text += console->text;
     }
     g_VMTranslate = translate;
-    if (outcomes[0].text != outcomes[1].text) {
-        std::fprintf(stderr, "word loop:\n%s\ntranslated:\n%s\n", outcomes[0].text.c_str(), outcomes[1].text.c_str());
+    for (int32_t form = 1; form < 3; ++form) {
+        if (outcomes[0].text == outcomes[form].text) continue;
+        std::fprintf(stderr, "word loop:\n%s\n%s:\n%s\n", outcomes[0].text.c_str(), forms[form],
+                     outcomes[form].text.c_str());
         __builtin_trap();
     }
     return 0;

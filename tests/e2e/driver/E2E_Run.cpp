@@ -562,17 +562,22 @@ std::map<std::string, Scenario> Scenarios()
     // Movers whose own step handler is cleared (frame 5) and whose parent goes (frame 10) at run time,
     // one made during the step pass (frame 3) and one destroyed in it (frame 7), each counting its steps
     // and its frames on the target: the remembered handlers follow every change, the same in both code
-    // forms, the word loop and the tree executor.
+    // forms, the word loop and the tree executor, with the event trace (every event by the general
+    // path) and without it (the step walk running handlers straight).
     s["movers-changed"] = {.play = false, .more = [](Run&) {
         std::string compiled = (fs::path(g_Game).parent_path() / "movers_compiled.win").string();
         const std::tuple<std::string, Lines, Lines> runs[] = {{g_Game, {}, {}},
                                                               {g_Game, {"-oldexec"}, {}},
                                                               {compiled, {}, {"KELVARO_PLAIN_INTERPRETER=1"}},
-                                                              {compiled, {}, {}}};
+                                                              {compiled, {}, {}},
+                                                              {g_Game, {}, {"KELVARO_TRACE="}},
+                                                              {compiled, {}, {"KELVARO_TRACE="}},
+                                                              {compiled, {}, {"KELVARO_TRACE=", "KELVARO_PLAIN_INTERPRETER=1"}}};
         for (const auto& [game, args, env] : runs) {
             Run run = Play({.frames = 20, .args = args, .env = env, .output = true, .game = game});
-            Equal(run.output, {"movers 2 own 5 base 10 hits 15 gone 4/2"},
-                  fs::path(game).filename().string() + (args.empty() ? "" : " " + args[0]) + (env.empty() ? "" : " " + env[0]));
+            std::string what = fs::path(game).filename().string() + (args.empty() ? "" : " " + args[0]);
+            for (const std::string& entry : env) what += " " + entry;
+            Equal(run.output, {"movers 2 own 5 base 10 hits 15 gone 4/2"}, what);
         }
     }};
     // One instance outside the room without a sprite, its alarm 0 set to 2 (alarm 1 has no handler and

@@ -1,0 +1,183 @@
+// The step walk's straight run of a handler against the general path: each game is played with the
+// event trace on (every event through PerformFoundEvent), and without it in the translated form and
+// in the word loop, from source text and from compiled code; every way leaves the same notes.
+#include "RunFrameTestSupport.h"
+
+#include <cstdlib>
+
+#include "code/Code_Translate.h"
+#include "run/Run_Event.h"
+
+using namespace frametest;
+
+namespace {
+
+struct WalkCase {
+    const char* name;
+    std::vector<gamebuild::ObjectDesc> objects;
+    std::vector<gamebuild::RoomInstanceDesc> placed;
+    std::vector<std::vector<std::string>> frames; // the notes of each frame
+    const char* error;                            // in the last error report, or null for none
+    std::vector<std::string> scripts = {};        // scr_0, scr_1, ... in order
+};
+
+gamebuild::ObjectDesc Child(gamebuild::ObjectDesc object, int32_t parent)
+{
+    object.parent = parent;
+    return object;
+}
+
+std::vector<WalkCase> WalkCases()
+{
+    const char* fields = "test_note(event_type, event_number, object_get_name(event_object), "
+                         "object_get_name(object_index));";
+    return {
+        // The kid steps through its parent's handler: event_object names the parent.
+        {"EventFieldsAsEachInstanceSeesThem",
+         {ObjectWith("obj_base", {{3, 0, fields}}), Child(ObjectWith("obj_kid", {}), 0)},
+         {Placed(1), Placed(0), Placed(1)},
+         {{"100002 3 0 obj_base obj_base", "100001 3 0 obj_base obj_kid", "100003 3 0 obj_base obj_kid"}},
+         nullptr},
+        // The first destroys itself and the second; only the third steps after it.
+        {"DestroyingItselfAndTheNext",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); if (id == 100001) { instance_destroy(); "
+                                      "with (100002) instance_destroy(); }"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 step", "100003 step"}, {"100003 step"}},
+         nullptr},
+        // One made in the step waits for the next frame's walk.
+        {"InstancesMadeDuringTheWalkStepNextFrame",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); if (instance_number(obj_m) < 3) "
+                                      "instance_create(0, 0, obj_m);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 step", "100002 step"}, {"100001 step", "100002 step", "100003 step"}},
+         nullptr},
+        // The inherited handler and a performed event see their own event; the step's is back after.
+        {"InheritedAndPerformedEventsNest",
+         {ObjectWith("obj_base", {{3, 0, "test_note(\"base\", event_type, event_number);"}}),
+          Child(ObjectWith("obj_kid", {{3, 0, "test_note(\"kid\"); event_inherited(); event_perform(ev_other, "
+                                              "ev_user0); test_note(\"after\", event_type, event_number);"},
+                                       {7, 10, "test_note(\"user\", event_type, event_number);"}}),
+                0)},
+         {Placed(1)},
+         {{"100001 kid", "100001 base 3 0", "100001 user 7 10", "100001 after 3 0"}},
+         nullptr},
+        // The first clears the object's step handler: the instances after it no longer step.
+        {"HandlerClearedDuringTheWalk",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); object_event_clear(obj_m, ev_step, ev_step_normal);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 step"}, {}},
+         nullptr},
+        // The second becomes an obj_b during the first's step: it steps as an obj_b, once.
+        {"InstanceChangingObjectDuringTheWalk",
+         {ObjectWith("obj_a", {{3, 0, "test_note(\"a\"); if (id == 100001) with (100002) instance_change(obj_b, false);"}}),
+          ObjectWith("obj_b", {{3, 0, "test_note(\"b\");"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 a", "100002 b"}, {"100001 a", "100002 b"}},
+         nullptr},
+        // Ending the game stops the walk at once.
+        {"GameEndStopsTheWalk",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); game_end();"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 step"}},
+         nullptr},
+        // Each nested perform counts: the 33rd is refused with a fatal error, which stops the walk.
+        {"NestingStopsAtTheDepthLimit",
+         {ObjectWith("obj_m", {{0, 0, "n = 0;"}, {3, 0, "n += 1; if (n == 1 || n == 32) test_note(n); "
+                                                        "event_perform(ev_step, ev_step_normal);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 1", "100001 32"}},
+         "PerformEvent recursion depth failure"},
+        // An error that lets the game go on is reported for the step of the instance's object.
+        {"ReportedErrorNamesTheStepAndObject",
+         {ObjectWith("obj_m", {{3, 0, "instance_change(9, false); test_note(\"on\");"}})},
+         {Placed(0)},
+         {{"100001 on"}},
+         "Step Event0\nfor object obj_m:\n\n\nAsking to change into non-existing object: 9\n at Object.obj_m.Step.0"},
+        // Deep recursion grows the stack region past what is kept, and it is given back after each
+        // run: the next instance runs on a region made again.
+        {"RegionGrownAndFreedBetweenInstances",
+         {ObjectWith("obj_m", {{3, 0, "test_note(scr_0(6000));"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 6000", "100002 6000"}, {"100001 6000", "100002 6000"}},
+         nullptr,
+         {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
+    };
+}
+
+enum class Way { Traced, Translated, WordLoop };
+
+struct WalkRun {
+    WalkCase game;
+    bool compiled;
+    Way way;
+};
+
+std::vector<WalkRun> WalkRuns()
+{
+    std::vector<WalkRun> runs;
+    for (const WalkCase& c : WalkCases())
+        for (bool compiled : {false, true})
+            for (Way way : {Way::Traced, Way::Translated, Way::WordLoop}) runs.push_back({c, compiled, way});
+    return runs;
+}
+
+void PrintTo(const WalkRun& run, std::ostream* out) { *out << run.game.name; }
+
+std::string RunName(const testing::TestParamInfo<WalkRun>& info)
+{
+    const char* ways[] = {"Traced", "Translated", "WordLoop"};
+    return std::string(info.param.game.name) + (info.param.compiled ? "_Compiled_" : "_Source_") +
+           ways[static_cast<int>(info.param.way)];
+}
+
+class StepWalkTest : public FrameTest, public testing::WithParamInterface<WalkRun> {
+  protected:
+    void TearDown() override
+    {
+        g_VMTranslate = m_Translated;
+        FrameTest::TearDown();
+    }
+    bool m_Translated = g_VMTranslate;
+};
+
+} // namespace
+
+TEST_P(StepWalkTest, EveryWayLeavesTheSameNotes)
+{
+    const WalkRun& run = GetParam();
+    if (run.way != Way::Traced) {
+        // No trace: the walk may run handlers straight.
+        unsetenv("KELVARO_TRACE");
+        TestSwitches_Reload();
+        EventTrace_Close();
+    }
+    g_VMTranslate = run.way != Way::WordLoop;
+    gamebuild::GameDesc game = OneRoomGame(run.game.objects, run.game.placed);
+    for (size_t i = 0; i < run.game.scripts.size(); ++i) {
+        gamebuild::ScriptDesc script;
+        script.name = "scr_" + std::to_string(i);
+        script.code.source = run.game.scripts[i];
+        game.scripts.push_back(script);
+    }
+    // The game's own compiler knows the built-ins once a game loaded them.
+    if (run.compiled) {
+        ASSERT_TRUE(Load(OneRoomGame({}, {}))) << m_Log.Text();
+    }
+    game.compiledCode = run.compiled;
+    g_ErrorLast.clear();
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    TakeNotes();
+    for (size_t frame = 0; frame < run.game.frames.size(); ++frame) {
+        Tick();
+        EXPECT_EQ(run.game.frames[frame], TakeNotes()) << "frame " << frame + 1;
+    }
+    if (run.game.error != nullptr)
+        EXPECT_NE(g_ErrorLast.find(run.game.error), std::string::npos) << g_ErrorLast;
+    else
+        EXPECT_EQ(g_ErrorLast, "");
+    EXPECT_EQ(Trace().empty(), run.way != Way::Traced);
+    EXPECT_EQ(g_EventDepth, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, StepWalkTest, testing::ValuesIn(WalkRuns()), RunName);
