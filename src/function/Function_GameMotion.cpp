@@ -146,7 +146,7 @@ void Builtin_PlaceMeeting(ScriptValue* result, CInstance* self, CInstance* other
 {
     if (self == nullptr) return;
     int32_t target = Function_SubstituteTarget(Arg_Int(args[2]), self, other);
-    Result_Bool(result, Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1])));
+    if (Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1]))) Result_Bool(result, true);
 }
 
 void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
