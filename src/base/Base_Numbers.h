@@ -36,9 +36,9 @@ int64_t Numbers_TruncToInt64(double v);
 inline float Numbers_ToFloat(double v)
 {
     constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
-    if (v >= FLOAT_ROUNDS_TO_INFINITY) return HUGE_VALF;
-    if (v <= -FLOAT_ROUNDS_TO_INFINITY) return -HUGE_VALF;
-    return static_cast<float>(v);
+    if (std::fabs(v) < FLOAT_ROUNDS_TO_INFINITY) return static_cast<float>(v);
+    if (std::isnan(v)) return static_cast<float>(v);
+    return std::signbit(v) ? -HUGE_VALF : HUGE_VALF;
 }
 
 // Quotient and remainder truncated toward zero. INT_MIN / -1 gives INT_MIN (remainder 0) without a

@@ -81,8 +81,15 @@ public:
     void DebugDump();
 
     // Motion and the bounding box (Instance_Motion.cpp). Setters store what they are given and
-    // return it.
-    void SetPosition(float x, float y);
+    // return it. The position's is here, for the many moves of every frame: a NaN always differs;
+    // when only the place changed, the box may follow by a shift when next asked.
+    void SetPosition(float x, float y)
+    {
+        if (x == i_x && y == i_y) return;
+        i_x = x;
+        i_y = y;
+        if (m_BBoxDirty == BOX_CURRENT) m_BBoxDirty = BOX_MOVED;
+    }
     int32_t SetSpriteIndex(int32_t sprite);
     int32_t SetMaskIndex(int32_t mask);
     float SetImageXScale(float scale);

@@ -96,14 +96,6 @@ void CInstance::PolarFromSpeeds()
     MarkBoxDirty();
 }
 
-void CInstance::SetPosition(float x, float y)
-{
-    if (!Differs(x, i_x) && !Differs(y, i_y)) return;
-    i_x = x;
-    i_y = y;
-    // Only the place changed: the box may follow by a shift when next asked.
-    if (m_BBoxDirty == BOX_CURRENT) m_BBoxDirty = BOX_MOVED;
-}
 int32_t CInstance::SetSpriteIndex(int32_t sprite)
 {
     i_spriteindex = sprite;
