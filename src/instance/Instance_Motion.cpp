@@ -336,13 +336,14 @@ namespace {
 
 // One axis of a box that the whole-position rule made, moved by `move`: the rule gives the old
 // edges plus the move while both stay below 2^23 (false, edges untouched, when it would not apply).
-bool ShiftAxis(int64_t move, int32_t* near, int32_t* far)
+// The edges and both places lie below 2^23, so the sums stay far inside int32.
+bool ShiftAxis(int32_t move, int32_t* near, int32_t* far)
 {
-    constexpr int64_t EXACT = int64_t{1} << 23;
-    int64_t newNear = *near + move, newFar = *far + move;
+    constexpr int32_t EXACT = int32_t{1} << 23;
+    int32_t newNear = *near + move, newFar = *far + move;
     if (!(newNear > -EXACT && newFar < EXACT)) return false;
-    *near = static_cast<int32_t>(newNear);
-    *far = static_cast<int32_t>(newFar);
+    *near = newNear;
+    *far = newFar;
     return true;
 }
 
@@ -354,8 +355,8 @@ bool ShiftWholeBox(CInstance& instance)
     int32_t x = 0, y = 0;
     if (!SmallWhole(instance.i_x, &x) || !SmallWhole(instance.i_y, &y)) return false;
     InstanceBox box = instance.i_bbox;
-    if (!ShiftAxis(int64_t{x} - instance.m_BoxAtX, &box.left, &box.right) ||
-        !ShiftAxis(int64_t{y} - instance.m_BoxAtY, &box.top, &box.bottom))
+    if (!ShiftAxis(x - instance.m_BoxAtX, &box.left, &box.right) ||
+        !ShiftAxis(y - instance.m_BoxAtY, &box.top, &box.bottom))
         return false;
     instance.i_bbox = box;
     instance.m_BoxAtX = x;
