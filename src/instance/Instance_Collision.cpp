@@ -23,6 +23,12 @@ bool BoxRejects(const CInstance& instance, float xl, float yt, float xr, float y
            static_cast<float>(box.top) > yb || instance.i_marked != 0;
 }
 
+// The shape sprite exists and has a frame to test against.
+bool ShapeReady(int32_t sprite, InstanceSpriteShape* shape)
+{
+    return Instance_Sprites()->Shape(sprite, shape) && shape->frameCount >= 1;
+}
+
 // Whether the shape sprite exists with a frame to test against, and whether it wants precise
 // checking. The box's computation learnt both; a box from a saved game asks the sprites. The box
 // must be current.
@@ -30,12 +36,6 @@ struct ShapeFacts {
     bool ready;
     bool precise;
 };
-
-// The shape sprite exists and has a frame to test against.
-bool ShapeReady(int32_t sprite, InstanceSpriteShape* shape)
-{
-    return Instance_Sprites()->Shape(sprite, shape) && shape->frameCount >= 1;
-}
 
 [[gnu::noinline]] ShapeFacts LookUpFacts(const CInstance& instance)
 {
