@@ -76,7 +76,6 @@ void CInstance::SpeedsFromPolar()
     i_vspeed = static_cast<float>(-(std::sin(static_cast<double>(a)) * static_cast<double>(i_speed)));
     i_hspeed = Snap(i_hspeed);
     i_vspeed = Snap(i_vspeed);
-    MarkBoxDirty();
 }
 
 void CInstance::PolarFromSpeeds()
@@ -93,7 +92,6 @@ void CInstance::PolarFromSpeeds()
     double v = i_vspeed;
     float sum = static_cast<float>(h * h + v * v);
     i_speed = Snap(static_cast<float>(std::sqrt(static_cast<double>(sum))));
-    MarkBoxDirty();
 }
 
 int32_t CInstance::SetSpriteIndex(int32_t sprite)

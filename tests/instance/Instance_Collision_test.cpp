@@ -224,7 +224,8 @@ TEST_F(InstanceCollision, UnrotatedBoxesKeepTheFloatRuleOnBothSidesOfTheExactLim
 namespace {
 
 // One change to an instance: 'm' move to (a, b), 's' scales (a, b), 'a' angle a, 'p' sprite a,
-// 'k' mask a, 'o' the shape sprite's origin to (a, b) (every box then out of date).
+// 'k' mask a, 'v' speed a in direction b, 'o' the shape sprite's origin to (a, b) (every box then
+// out of date).
 struct Change {
     char kind;
     float a, b = 0.0f;
@@ -241,6 +242,10 @@ void Apply(CInstance* instance, TestSprites& sprites, const Change& c)
     case 'a': instance->SetImageAngle(c.a); break;
     case 'p': instance->SetSpriteIndex(static_cast<int32_t>(c.a)); break;
     case 'k': instance->SetMaskIndex(static_cast<int32_t>(c.a)); break;
+    case 'v':
+        instance->SetSpeed(c.a);
+        instance->SetDirection(c.b);
+        break;
     default: {
         InstanceSpriteShape& shape = sprites.sprites[instance->ShapeSprite()].shape;
         shape.xorigin = static_cast<int32_t>(c.a);
@@ -263,6 +268,7 @@ TEST_F(InstanceCollision, ABoxKeptThroughEveryChangeIsTheBoxComputedAfresh)
         std::vector<Change> changes;
     } runs[] = {
         {"whole moves", 2, {{'m', 10, 10}, {'m', 11, 10}, {'m', 11, 8}, {'m', -40, -3}, {'m', 0, 0}, {'m', -0.0f, 5}}},
+        {"speeds between moves", 2, {{'m', 10, 10}, {'v', 3, 90}, {'m', 10, 7}, {'v', 0, 0}, {'m', 11, 7}}},
         {"fractional and back", 2, {{'m', 10.5f, 10}, {'m', 10.5f, 3.25f}, {'m', 11, 4}, {'m', 12, 4}, {'m', 12, 4.5f}}},
         {"the exact-float edge", 0,
          {{'m', 8388590, 0}, {'m', 8388600, 0}, {'m', 8388500, -8388600}, {'m', 8388607, 0}, {'m', -8388607, 0},
@@ -317,6 +323,13 @@ TEST_F(InstanceCollision, OnlyAWholeMoveFromAWholePlaceKeepsTheBoxWithoutTheSpri
         EXPECT_EQ(sprites.shapeAsks, m.asks) << m.x << "," << m.y;
         EXPECT_EQ(box.left, m.left) << m.x << "," << m.y;
     }
+    // Speeds and directions leave the box as it is.
+    instance->SetSpeed(3);
+    instance->SetDirection(45);
+    sprites.shapeAsks = 0;
+    instance->SetPosition(9, 1);
+    instance->GetBoundingBox();
+    EXPECT_EQ(sprites.shapeAsks, 0);
     // Scaled, the rule does not apply: every move computes.
     instance->SetImageXScale(2);
     instance->GetBoundingBox();
