@@ -447,13 +447,6 @@ int32_t Numbers_TruncToInt32(double v)
 int64_t Numbers_RoundToInt64(double v) { return ToInt64OrMin(RoundHalfEven(v)); }
 int64_t Numbers_TruncToInt64(double v) { return ToInt64OrMin(std::trunc(v)); }
 
-float Numbers_ToFloat(double v)
-{
-    constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
-    if (std::fabs(v) >= FLOAT_ROUNDS_TO_INFINITY) return std::signbit(v) ? -INFINITY : INFINITY;
-    return static_cast<float>(v);
-}
-
 int32_t Numbers_DivInt32(int32_t a, int32_t b)
 {
     if (b == 0) return 0;

@@ -4,6 +4,7 @@
 // atof/strtod/printf("%f") for a value a game can see.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,8 +31,15 @@ int64_t Numbers_RoundToInt64(double v);
 int64_t Numbers_TruncToInt64(double v);
 
 // A double stored in a 32-bit float field. Beyond the float range it becomes an infinity, as the x87
-// store did (a plain cast of such a value is undefined).
-float Numbers_ToFloat(double v);
+// store did (a plain cast of such a value is undefined). Inline: every position and argument stored
+// as a float passes here.
+inline float Numbers_ToFloat(double v)
+{
+    constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
+    if (std::fabs(v) < FLOAT_ROUNDS_TO_INFINITY) return static_cast<float>(v);
+    if (std::isnan(v)) return static_cast<float>(v);
+    return std::signbit(v) ? -HUGE_VALF : HUGE_VALF;
+}
 
 // Quotient and remainder truncated toward zero. INT_MIN / -1 gives INT_MIN (remainder 0) without a
 // trap. A zero divisor is the caller's error to report ("DoDiv :: Divide by zero" and the like);

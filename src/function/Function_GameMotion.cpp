@@ -145,8 +145,10 @@ void Builtin_PlaceEmpty(ScriptValue* result, CInstance* self, CInstance*, int32_
 void Builtin_PlaceMeeting(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
 {
     if (self == nullptr) return;
-    int32_t target = Function_SubstituteTarget(Arg_Int(args[2]), self, other);
-    Result_Bool(result, Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1])));
+    int32_t target = Arg_Int(args[2]);
+    // Only self and other (negative) stand for another target; objects and ids go as they are.
+    if (target < 0) target = Function_SubstituteTarget(target, self, other);
+    if (Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1]))) Result_Bool(result, true);
 }
 
 void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)

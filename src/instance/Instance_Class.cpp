@@ -163,6 +163,9 @@ void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
     i_hspeed = other.i_hspeed;
     i_vspeed = other.i_vspeed;
     m_BBoxDirty = other.m_BBoxDirty;
+    m_BoxFacts = other.m_BoxFacts;
+    m_BoxAtX = other.m_BoxAtX;
+    m_BoxAtY = other.m_BoxAtY;
     m_BoxShapes = other.m_BoxShapes;
     i_bbox = other.i_bbox;
     i_visible = other.i_visible;

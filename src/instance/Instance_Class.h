@@ -39,6 +39,12 @@ struct InstanceBox {
     int32_t bottom;
 };
 
+// Whether two boxes share a pixel (the edges are inclusive).
+inline bool Instance_BoxesOverlap(const InstanceBox& a, const InstanceBox& b)
+{
+    return a.left <= b.right && a.right >= b.left && a.top <= b.bottom && a.bottom >= b.top;
+}
+
 class CInstance {
 public:
     // Defaults, the variable store, the object binding (added to the object's lists when
@@ -75,8 +81,15 @@ public:
     void DebugDump();
 
     // Motion and the bounding box (Instance_Motion.cpp). Setters store what they are given and
-    // return it.
-    void SetPosition(float x, float y);
+    // return it. The position's is here, for the many moves of every frame: a NaN always differs;
+    // when only the place changed, the box may follow by a shift when next asked.
+    void SetPosition(float x, float y)
+    {
+        if (x == i_x && y == i_y) return;
+        i_x = x;
+        i_y = y;
+        if (m_BBoxDirty == BOX_CURRENT) m_BBoxDirty = BOX_MOVED;
+    }
     int32_t SetSpriteIndex(int32_t sprite);
     int32_t SetMaskIndex(int32_t mask);
     float SetImageXScale(float scale);
@@ -103,23 +116,41 @@ public:
     // since it was computed.
     const InstanceBox& GetBoundingBox()
     {
-        if (m_BBoxDirty != 0 || m_BoxShapes != g_InstanceShapeGeneration) ComputeBoundingBox();
+        if (!BoxCurrent()) ComputeBoundingBox();
         return i_bbox;
     }
+    // m_BBoxDirty: the box is current, anything it depends on may have changed, or only the
+    // position did since it was current.
+    static constexpr uint8_t BOX_CURRENT = 0, BOX_STALE = 1, BOX_MOVED = 2;
+    // What the box's computation learnt besides the box (m_BoxFacts), valid with the box:
+    // BOX_FACTS_KNOWN that the rest was set by the computation (not by a saved game), BOX_HAS_SHAPE
+    // that the shape sprite exists with a frame, BOX_WHOLE_SHIFT that the box came from the whole
+    // position (m_BoxAtX, m_BoxAtY) of an unscaled, unturned instance, so that a move to another
+    // whole position shifts it by the move.
+    static constexpr uint8_t BOX_FACTS_KNOWN = 1, BOX_HAS_SHAPE = 2, BOX_WHOLE_SHIFT = 4;
+    bool BoxCurrent() const { return m_BBoxDirty == BOX_CURRENT && m_BoxShapes == g_InstanceShapeGeneration; }
     // The box as it stands, put back after a test moved the instance away and back to the same place.
     struct SavedBox {
         InstanceBox box;
         uint32_t shapes;
         uint8_t dirty;
         uint8_t precise;
+        uint8_t facts;
+        int32_t atX, atY;
     };
-    SavedBox SaveBox() const { return {i_bbox, m_BoxShapes, m_BBoxDirty, i_precise}; }
+    SavedBox SaveBox() const
+    {
+        return {i_bbox, m_BoxShapes, m_BBoxDirty, i_precise, m_BoxFacts, m_BoxAtX, m_BoxAtY};
+    }
     void RestoreBox(const SavedBox& saved)
     {
         i_bbox = saved.box;
         m_BoxShapes = saved.shapes;
         m_BBoxDirty = saved.dirty;
         i_precise = saved.precise;
+        m_BoxFacts = saved.facts;
+        m_BoxAtX = saved.atX;
+        m_BoxAtY = saved.atY;
     }
     // The sprite whose shape collides: the mask when there is one, else the sprite.
     int32_t ShapeSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
@@ -170,6 +201,7 @@ public:
     // Fields in the record's order.
     ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
     uint8_t m_BBoxDirty = 1;
+    uint8_t m_BoxFacts = 0; // BOX_ flags, see BoxCurrent
     uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
     uint8_t i_visible = 1;
     uint8_t i_solid = 0;
@@ -208,6 +240,7 @@ public:
     float i_hspeed = 0.0f;
     float i_vspeed = 0.0f;
     InstanceBox i_bbox = {0, 0, 0, 0};
+    int32_t m_BoxAtX = 0, m_BoxAtY = 0; // the whole position a shiftable box belongs to
     int32_t i_timer[INSTANCE_ALARM_COUNT];
     CVariableList* m_pVariables = nullptr; // owned
     int32_t i_pathindex = -1;
@@ -235,9 +268,10 @@ public:
     uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 
     // The box is recomputed when next asked (also when the sprite's box or origin changes).
-    void MarkBoxDirty() { m_BBoxDirty = 1; }
+    void MarkBoxDirty() { m_BBoxDirty = BOX_STALE; }
 
 private:
+    void ComputeBoxFromShape();
     void Unbind();
     // What an object gives its instances: mask, depth, flags and sprite; the image index is reset
     // when the sprite has fewer frames.

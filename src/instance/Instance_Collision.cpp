@@ -29,11 +29,39 @@ bool ShapeReady(int32_t sprite, InstanceSpriteShape* shape)
     return Instance_Sprites()->Shape(sprite, shape) && shape->frameCount >= 1;
 }
 
+// Whether the shape sprite exists with a frame to test against, and whether it wants precise
+// checking. The box's computation learnt both; a box from a saved game asks the sprites. The box
+// must be current.
+struct ShapeFacts {
+    bool ready;
+    bool precise;
+};
+
+[[gnu::noinline]] ShapeFacts LookUpFacts(const CInstance& instance)
+{
+    InstanceSpriteShape shape;
+    bool ready = ShapeReady(instance.ShapeSprite(), &shape);
+    return {ready, ready && shape.precise != 0};
+}
+
+inline ShapeFacts FactsOf(const CInstance& instance)
+{
+    if ((instance.m_BoxFacts & CInstance::BOX_FACTS_KNOWN) == 0) return LookUpFacts(instance);
+    return {(instance.m_BoxFacts & CInstance::BOX_HAS_SHAPE) != 0, instance.i_precise != 0};
+}
+
 InstancePlacement Placement(const CInstance& instance)
 {
     return {instance.ShapeSprite(), Numbers_TruncToInt32(instance.i_imageindex), instance.i_bbox,
             Round(instance.i_x), Round(instance.i_y), instance.i_imagescalex, instance.i_imagescaley,
             instance.i_imageangle};
+}
+
+// The pixel answer for two instances whose boxes overlap; apart, so that the box answer does not
+// pay for this one's frame.
+[[gnu::noinline]] bool MasksMeet(const CInstance& first, const CInstance& second)
+{
+    return Instance_Sprites()->CollideSprite(Placement(first), Placement(second));
 }
 
 struct Normalised {
@@ -75,6 +103,7 @@ bool CInstance::CollisionPoint(float x, float y, int32_t precise)
 {
     GetBoundingBox();
     if (BoxRejects(*this, x, y, x, y)) return false;
+    // A point follows the sprite's own flag as it is now, not the copy taken with the box.
     InstanceSpriteShape shape;
     if (!ShapeReady(ShapeSprite(), &shape)) return false;
     if (!(precise == 1 && shape.precise != 0)) return true;
@@ -87,8 +116,7 @@ bool CInstance::CollisionRectangle(float x1, float y1, float x2, float y2, int32
     Normalised rect = Normalise(x1, y1, x2, y2);
     if (BoxRejects(*this, rect.xl, rect.yt, rect.xr, rect.yb)) return false;
     if (!(precise == 1 && i_precise == 1)) return true;
-    InstanceSpriteShape shape;
-    if (!ShapeReady(ShapeSprite(), &shape)) return false;
+    if (!FactsOf(*this).ready) return false;
     return Instance_Sprites()->CollideRectangle(Placement(*this), Rounded(rect));
 }
 
@@ -109,8 +137,7 @@ bool CInstance::CollisionEllipse(float x1, float y1, float x2, float y2, int32_t
         if (!overlap) return false;
     }
     if (!(precise == 1 && i_precise == 1)) return true;
-    InstanceSpriteShape shape;
-    if (!ShapeReady(ShapeSprite(), &shape)) return false;
+    if (!FactsOf(*this).ready) return false;
     return Instance_Sprites()->CollideEllipse(Placement(*this), ellipse);
 }
 
@@ -139,8 +166,7 @@ bool CInstance::CollisionLine(float x1, float y1, float x2, float y2, int32_t pr
     float bottom = PastEdge(i_bbox.bottom);
     if ((top > ya && top > yb) || (ya >= bottom && yb >= bottom)) return false;
     if (!(precise == 1 && i_precise == 1)) return true;
-    InstanceSpriteShape shape;
-    if (!ShapeReady(ShapeSprite(), &shape)) return false;
+    if (!FactsOf(*this).ready) return false;
     return Instance_Sprites()->CollideLine(Placement(*this), Round(xa), Round(ya), Round(xb), Round(yb));
 }
 
@@ -148,14 +174,10 @@ bool CInstance::CollisionInstance(CInstance* other, int32_t precise)
 {
     if (other == nullptr || other == this || i_marked != 0 || other->i_marked != 0) return false;
     const InstanceBox& mine = GetBoundingBox();
-    const InstanceBox& theirs = other->GetBoundingBox();
-    bool overlap = theirs.left < static_cast<int64_t>(mine.right) + 1 &&
-                   static_cast<int64_t>(theirs.right) + 1 > mine.left &&
-                   theirs.top < static_cast<int64_t>(mine.bottom) + 1 &&
-                   static_cast<int64_t>(theirs.bottom) + 1 > mine.top;
-    if (!overlap) return false;
-    InstanceSpriteShape myShape, theirShape;
-    if (!ShapeReady(ShapeSprite(), &myShape) || !ShapeReady(other->ShapeSprite(), &theirShape)) return false;
-    if (!(precise == 1 && (myShape.precise != 0 || theirShape.precise != 0))) return true;
-    return Instance_Sprites()->CollideSprite(Placement(*this), Placement(*other));
+    if (!Instance_BoxesOverlap(mine, other->GetBoundingBox())) return false;
+    ShapeFacts mineFacts = FactsOf(*this), theirFacts = FactsOf(*other);
+    if (!mineFacts.ready || !theirFacts.ready) return false;
+    // Two box masks meet where their boxes do.
+    if (!(precise == 1 && (mineFacts.precise || theirFacts.precise))) return true;
+    return MasksMeet(*this, *other);
 }

@@ -76,7 +76,6 @@ void CInstance::SpeedsFromPolar()
     i_vspeed = static_cast<float>(-(std::sin(static_cast<double>(a)) * static_cast<double>(i_speed)));
     i_hspeed = Snap(i_hspeed);
     i_vspeed = Snap(i_vspeed);
-    MarkBoxDirty();
 }
 
 void CInstance::PolarFromSpeeds()
@@ -93,15 +92,6 @@ void CInstance::PolarFromSpeeds()
     double v = i_vspeed;
     float sum = static_cast<float>(h * h + v * v);
     i_speed = Snap(static_cast<float>(std::sqrt(static_cast<double>(sum))));
-    MarkBoxDirty();
-}
-
-void CInstance::SetPosition(float x, float y)
-{
-    if (!Differs(x, i_x) && !Differs(y, i_y)) return;
-    i_x = x;
-    i_y = y;
-    MarkBoxDirty();
 }
 
 int32_t CInstance::SetSpriteIndex(int32_t sprite)
@@ -340,7 +330,52 @@ bool CInstance::PathStep()
     return ended;
 }
 
+namespace {
+
+// One axis of a box that the whole-position rule made, moved by `move`: the rule gives the old
+// edges plus the move while both stay below 2^23 (false, edges untouched, when it would not apply).
+// The edges and both places lie below 2^23, so the sums stay far inside int32.
+bool ShiftAxis(int32_t move, int32_t* near, int32_t* far)
+{
+    constexpr int32_t EXACT = int32_t{1} << 23;
+    int32_t newNear = *near + move, newFar = *far + move;
+    if (!(newNear > -EXACT && newFar < EXACT)) return false;
+    *near = newNear;
+    *far = newFar;
+    return true;
+}
+
+// The box of an instance that has only moved since the whole-position rule made its box, shifted
+// by the move when the rule applies at the new place too: what the rule would compute there, for
+// less than the lookup and the computation every moving instance would otherwise pay.
+bool ShiftWholeBox(CInstance& instance)
+{
+    int32_t x = 0, y = 0;
+    if (!SmallWhole(instance.i_x, &x) || !SmallWhole(instance.i_y, &y)) return false;
+    InstanceBox box = instance.i_bbox;
+    if (!ShiftAxis(x - instance.m_BoxAtX, &box.left, &box.right) ||
+        !ShiftAxis(y - instance.m_BoxAtY, &box.top, &box.bottom))
+        return false;
+    instance.i_bbox = box;
+    instance.m_BoxAtX = x;
+    instance.m_BoxAtY = y;
+    return true;
+}
+
+} // namespace
+
 void CInstance::ComputeBoundingBox()
+{
+    if (m_BBoxDirty == BOX_MOVED && (m_BoxFacts & BOX_WHOLE_SHIFT) != 0 &&
+        m_BoxShapes == g_InstanceShapeGeneration && ShiftWholeBox(*this)) {
+        m_BBoxDirty = BOX_CURRENT;
+        return;
+    }
+    ComputeBoxFromShape();
+}
+
+// Kept apart so that the shift above does not pay this one's frame.
+[[gnu::noinline]] void CInstance::ComputeBoxFromShape()
 {
     InstanceSpriteShape shape;
     if (!Instance_Sprites()->Shape(ShapeSprite(), &shape)) {
@@ -348,7 +383,8 @@ void CInstance::ComputeBoundingBox()
         int32_t y = Numbers_TruncToInt32(i_y);
         i_bbox = {x, y, x, y};
         i_precise = 0;
-        m_BBoxDirty = 0;
+        m_BoxFacts = BOX_FACTS_KNOWN;
+        m_BBoxDirty = BOX_CURRENT;
         m_BoxShapes = g_InstanceShapeGeneration;
         return;
     }
@@ -357,10 +393,14 @@ void CInstance::ComputeBoundingBox()
     float sy = i_imagescaley;
     InstanceBox box;
     int32_t wholeX = 0, wholeY = 0;
+    uint8_t facts = BOX_FACTS_KNOWN | (shape.frameCount >= 1 ? BOX_HAS_SHAPE : 0);
     if (i_imageangle == 0.0f && sx == 1.0f && sy == 1.0f && SmallWhole(i_x, &wholeX) && SmallWhole(i_y, &wholeY) &&
         WholeAxis(wholeX, own.left, own.right, shape.xorigin, &box.left, &box.right) &&
         WholeAxis(wholeY, own.top, own.bottom, shape.yorigin, &box.top, &box.bottom)) {
         // Most moving instances: whole positions, no scale, no rotation.
+        facts |= BOX_WHOLE_SHIFT;
+        m_BoxAtX = wholeX;
+        m_BoxAtY = wholeY;
     } else if (i_imageangle == 0.0f) {
         box.left = Round(Span(own.left, shape.xorigin) * sx + i_x);
         box.right = FarEdge(box.left, own.left, own.right, sx);
@@ -383,7 +423,8 @@ void CInstance::ComputeBoundingBox()
     }
     i_bbox = box;
     i_precise = shape.precise;
-    m_BBoxDirty = 0;
+    m_BoxFacts = facts;
+    m_BBoxDirty = BOX_CURRENT;
     m_BoxShapes = g_InstanceShapeGeneration;
 }
 

@@ -176,6 +176,9 @@ bool CInstance::Deserialise(IBuffer* buffer, bool registerInObject)
     i_hspeed = s.hspeed;
     i_vspeed = s.vspeed;
     i_bbox = {s.left, s.top, s.right, s.bottom};
+    // A saved box carries nothing of how it was made: the shape is looked up again, and a move
+    // recomputes it.
+    m_BoxFacts = 0;
     i_visible = Flag(s.visible);
     i_solid = Flag(s.solid);
     i_persistent = Flag(s.persistent);

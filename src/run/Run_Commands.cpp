@@ -181,15 +181,40 @@ CInstance* Run_InstancePosition(float x, float y, int32_t target)
     return FindInTarget(target, [&](CInstance* c) { return c->CollisionPoint(x, y, 1); });
 }
 
-CInstance* Run_InstancePlace(CInstance* instance, float x, float y, int32_t target)
+namespace {
+
+// The first usable instance of the target that the instance meets where it stands. A candidate
+// whose current box misses the instance's cannot meet it, whatever the masks: most candidates are
+// turned away here without the full test.
+CInstance* FirstMet(CInstance* instance, int32_t target)
 {
-    if (instance == nullptr) return nullptr;
+    const InstanceBox& mine = instance->GetBoundingBox();
+    return FindInTarget(target, [instance, &mine](CInstance* c) {
+        if (c->BoxCurrent() && !Instance_BoxesOverlap(mine, c->i_bbox)) return false;
+        return instance->CollisionInstance(c, 1);
+    });
+}
+
+// The same with the instance moved to (x, y) for the test; apart, so that a test in place does not
+// pay for the move's frame.
+[[gnu::noinline]] CInstance* FirstMetAt(CInstance* instance, float x, float y, int32_t target)
+{
     CInstance* found = nullptr;
     AtPlace(instance, x, y, [&]() {
-        found = FindInTarget(target, [&](CInstance* c) { return instance->CollisionInstance(c, 1); });
+        found = FirstMet(instance, target);
         return found != nullptr;
     });
     return found;
+}
+
+} // namespace
+
+CInstance* Run_InstancePlace(CInstance* instance, float x, float y, int32_t target)
+{
+    if (instance == nullptr) return nullptr;
+    // In place, the usual place_meeting(x, y, ...): nothing to move and put back.
+    if (x == instance->i_x && y == instance->i_y) return FirstMet(instance, target);
+    return FirstMetAt(instance, x, y, target);
 }
 
 bool Run_PlaceMeeting(CInstance* instance, int32_t target, float x, float y)

@@ -220,3 +220,179 @@ TEST_F(InstanceCollision, UnrotatedBoxesKeepTheFloatRuleOnBothSidesOfTheExactLim
 }
 
 } // namespace
+
+namespace {
+
+// One change to an instance: 'm' move to (a, b), 's' scales (a, b), 'a' angle a, 'p' sprite a,
+// 'k' mask a, 'v' speed a in direction b, 'o' the shape sprite's origin to (a, b) (every box then
+// out of date).
+struct Change {
+    char kind;
+    float a, b = 0.0f;
+};
+
+void Apply(CInstance* instance, TestSprites& sprites, const Change& c)
+{
+    switch (c.kind) {
+    case 'm': instance->SetPosition(c.a, c.b); break;
+    case 's':
+        instance->SetImageXScale(c.a);
+        instance->SetImageYScale(c.b);
+        break;
+    case 'a': instance->SetImageAngle(c.a); break;
+    case 'p': instance->SetSpriteIndex(static_cast<int32_t>(c.a)); break;
+    case 'k': instance->SetMaskIndex(static_cast<int32_t>(c.a)); break;
+    case 'v':
+        instance->SetSpeed(c.a);
+        instance->SetDirection(c.b);
+        break;
+    default: {
+        InstanceSpriteShape& shape = sprites.sprites[instance->ShapeSprite()].shape;
+        shape.xorigin = static_cast<int32_t>(c.a);
+        shape.yorigin = static_cast<int32_t>(c.b);
+        Instance_ShapesChanged();
+    }
+    }
+}
+
+// A box kept up to date through moves (shifted where the move allows it) is the box an instance in
+// the same state computes from nothing, after every kind of change.
+TEST_F(InstanceCollision, ABoxKeptThroughEveryChangeIsTheBoxComputedAfresh)
+{
+    sprites.Add(2, {2, 3, 9, 12}, 5, 7);   // the box off the corner, the origin inside it
+    sprites.Add(3, {12, 0, 4, 6}, -3, 20); // a reversed box, the origin outside it
+    const float nan = std::nanf("");
+    const struct {
+        const char* label;
+        int32_t sprite;
+        std::vector<Change> changes;
+    } runs[] = {
+        {"whole moves", 2, {{'m', 10, 10}, {'m', 11, 10}, {'m', 11, 8}, {'m', -40, -3}, {'m', 0, 0}, {'m', -0.0f, 5}}},
+        {"speeds between moves", 2, {{'m', 10, 10}, {'v', 3, 90}, {'m', 10, 7}, {'v', 0, 0}, {'m', 11, 7}}},
+        {"fractional and back", 2, {{'m', 10.5f, 10}, {'m', 10.5f, 3.25f}, {'m', 11, 4}, {'m', 12, 4}, {'m', 12, 4.5f}}},
+        {"the exact-float edge", 0,
+         {{'m', 8388590, 0}, {'m', 8388600, 0}, {'m', 8388500, -8388600}, {'m', 8388607, 0}, {'m', -8388607, 0},
+          {'m', 1e30f, 0}, {'m', 5, 5}, {'m', nan, 5}, {'m', 6, 5}, {'m', INFINITY, 5}, {'m', 7, 5}}},
+        {"scales and angles between moves", 3,
+         {{'m', 20, 20}, {'s', 2, 1}, {'m', 21, 20}, {'s', 1, 1}, {'m', 22, 21}, {'a', 90}, {'m', 23, 21},
+          {'a', 0}, {'m', 30, 30}, {'s', -1, 1}, {'m', 31, 30}, {'s', 1, 1}, {'m', 32, 31}}},
+        {"sprites, masks and origins between moves", 2,
+         {{'m', 5, 5}, {'p', 3}, {'m', 6, 5}, {'k', 2}, {'m', 7, 6}, {'k', -1}, {'m', 8, 8}, {'o', 0, 0},
+          {'m', 9, 9}, {'p', 99}, {'m', 10, 10}, {'p', 2}, {'m', 11, 11}, {'o', 4, 1}, {'m', 12, 11}}},
+    };
+    int32_t id = 100001;
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.label);
+        CInstance* kept = Make(0, 0, id++);
+        kept->SetSpriteIndex(run.sprite);
+        kept->GetBoundingBox();
+        for (size_t step = 0; step < run.changes.size(); ++step) {
+            Apply(kept, sprites, run.changes[step]);
+            CInstance* fresh = Make(kept->i_x, kept->i_y, id++);
+            fresh->SetSpriteIndex(kept->i_spriteindex);
+            fresh->SetMaskIndex(kept->i_maskindex);
+            fresh->SetImageXScale(kept->i_imagescalex);
+            fresh->SetImageYScale(kept->i_imagescaley);
+            fresh->SetImageAngle(kept->i_imageangle);
+            const InstanceBox& box = kept->GetBoundingBox();
+            const InstanceBox& want = fresh->GetBoundingBox();
+            EXPECT_EQ(Fields(box.left, box.top, box.right, box.bottom, kept->i_precise),
+                      Fields(want.left, want.top, want.right, want.bottom, fresh->i_precise))
+                << "after change " << step << " (" << run.changes[step].kind << " " << run.changes[step].a << ", "
+                << run.changes[step].b << ")";
+        }
+    }
+}
+
+// The shift serves whole moves of a box the whole-position rule made, and only those.
+TEST_F(InstanceCollision, OnlyAWholeMoveFromAWholePlaceKeepsTheBoxWithoutTheSprite)
+{
+    const struct {
+        float x, y;
+        int32_t asks; // shape look-ups to bring the box up to date
+        int32_t left;
+    } moves[] = {{11, 10, 0, 11},       {11, -7, 0, 11},           {11.5f, -7, 1, 12}, {12, -7, 1, 12},
+                 {13, -6, 0, 13},       {8388600, 0, 1, 8388600}, {5, 0, 1, 5},       {6, 0, 0, 6}};
+    CInstance* instance = Make(10, 10, 100001);
+    instance->SetSpriteIndex(0);
+    instance->GetBoundingBox();
+    for (const auto& m : moves) {
+        sprites.shapeAsks = 0;
+        instance->SetPosition(m.x, m.y);
+        const InstanceBox& box = instance->GetBoundingBox();
+        EXPECT_EQ(sprites.shapeAsks, m.asks) << m.x << "," << m.y;
+        EXPECT_EQ(box.left, m.left) << m.x << "," << m.y;
+    }
+    // Speeds and directions leave the box as it is.
+    instance->SetSpeed(3);
+    instance->SetDirection(45);
+    sprites.shapeAsks = 0;
+    instance->SetPosition(9, 1);
+    instance->GetBoundingBox();
+    EXPECT_EQ(sprites.shapeAsks, 0);
+    // Scaled, the rule does not apply: every move computes.
+    instance->SetImageXScale(2);
+    instance->GetBoundingBox();
+    sprites.shapeAsks = 0;
+    instance->SetPosition(7, 0);
+    instance->GetBoundingBox();
+    EXPECT_EQ(sprites.shapeAsks, 1);
+}
+
+// Two instances collide as they did when every test looked the shapes up: the facts the box's
+// computation keeps answer the same as the sprites asked again (as after loading a saved game).
+TEST_F(InstanceCollision, TheFactsKeptWithTheBoxAnswerAsTheSpritesAskedAgain)
+{
+    sprites.Add(4, {0, 0, 9, 9}, 0, 0, /*frames*/ 0);
+    sprites.Add(5, {0, 0, 9, 9}, 5, 5, 1, /*precise*/ 1);
+    const struct {
+        const char* label;
+        int32_t sprite1;
+        float x1, y1, scale1, angle1;
+        int32_t sprite2;
+        float x2, y2;
+        bool masksMeet; // the answer of the pixel test where it is asked
+        bool hit;
+    } cases[] = {
+        {"boxes share a corner", 0, 10, 10, 1, 0, 0, 19, 19, false, true},
+        {"boxes just apart", 0, 10, 10, 1, 0, 0, 20, 10, true, false},
+        {"fractional places", 0, 10.4f, 10.5f, 1, 0, 0, 19.4f, 18.5f, false, true},
+        {"fractional places rounding apart", 0, 10.4f, 10.5f, 1, 0, 0, 19.5f, 18.5f, false, false},
+        {"scaled box reaches", 0, 10, 10, 2, 0, 0, 29, 19, false, true},
+        {"mirrored box reaches back", 0, 10, 10, -1, 0, 0, 1, 10, false, true},
+        {"turned box", 0, 10, 10, 1, 45, 0, 20, 16, false, true},
+        {"turned box misses", 0, 10, 10, 1, 45, 0, 20, 17, false, false},
+        {"no sprite", 99, 10, 10, 1, 0, 0, 10, 10, true, false},
+        {"a sprite without frames", 4, 10, 10, 1, 0, 0, 10, 10, true, false},
+        {"precise: the masks say no", 5, 10, 10, 1, 0, 0, 8, 8, false, false},
+        {"precise: the masks say yes", 0, 10, 10, 1, 0, 5, 8, 8, true, true},
+        {"precise, boxes apart", 5, 10, 10, 1, 0, 0, 40, 40, true, false},
+    };
+    int32_t id = 100001;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        sprites.spriteAnswer = c.masksMeet;
+        CInstance* first = Make(c.x1, c.y1, id++);
+        first->SetSpriteIndex(c.sprite1);
+        first->SetImageXScale(c.scale1);
+        first->SetImageAngle(c.angle1);
+        CInstance* second = Make(c.x2, c.y2, id++);
+        second->SetSpriteIndex(c.sprite2);
+        EXPECT_EQ(first->CollisionInstance(second, 1), c.hit);
+        EXPECT_EQ(second->CollisionInstance(first, 1), c.hit) << "either way round";
+        first->m_BoxFacts = 0;
+        second->m_BoxFacts = 0;
+        EXPECT_EQ(first->CollisionInstance(second, 1), c.hit) << "shapes asked again";
+    }
+    // A sprite that loses its frames stops colliding at once.
+    CInstance* first = Make(10, 10, id++);
+    CInstance* second = Make(12, 12, id++);
+    first->SetSpriteIndex(0);
+    second->SetSpriteIndex(0);
+    EXPECT_TRUE(first->CollisionInstance(second, 0));
+    sprites.sprites[0].shape.frameCount = 0;
+    Instance_ShapesChanged();
+    EXPECT_FALSE(first->CollisionInstance(second, 0));
+}
+
+} // namespace

@@ -125,3 +125,28 @@ TEST_F(InstanceSerialise, HandWrittenStreamLoadsIntoTheRightFields)
 }
 
 } // namespace
+
+namespace {
+
+// A loaded box says nothing of how it was made: the first move after the load recomputes it rather
+// than shifting it from where the instance stood before. Object 5 does not exist, so the load
+// leaves the loaded box current.
+TEST_F(InstanceSerialise, AMoveAfterALoadComputesTheBoxAgain)
+{
+    CInstance* saved = Make(100, 50, 100200, 5);
+    saved->SetSpriteIndex(2);
+    saved->GetBoundingBox();
+    InstanceTestBuffer buffer(Saved(saved));
+    CInstance* loaded = Make(10, 10, 100201, 5);
+    loaded->SetSpriteIndex(2);
+    loaded->GetBoundingBox();
+    ASSERT_TRUE(loaded->Deserialise(&buffer));
+    loaded->SetPosition(101, 50);
+    CInstance* fresh = Make(101, 50, 100202, 5);
+    fresh->SetSpriteIndex(2);
+    const InstanceBox& box = loaded->GetBoundingBox();
+    const InstanceBox& want = fresh->GetBoundingBox();
+    EXPECT_EQ(Fields(box.left, box.top, box.right, box.bottom), Fields(want.left, want.top, want.right, want.bottom));
+}
+
+} // namespace

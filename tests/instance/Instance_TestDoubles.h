@@ -50,6 +50,7 @@ public:
 
     bool Shape(int32_t sprite, InstanceSpriteShape* out) override
     {
+        ++shapeAsks;
         auto found = sprites.find(sprite);
         if (found == sprites.end()) return false;
         *out = found->second.shape;
@@ -88,6 +89,7 @@ public:
     };
     std::map<int32_t, TestSprite> sprites;
     std::vector<Question> asked;
+    int32_t shapeAsks = 0; // how often a shape was looked up
     bool spriteAnswer = true;
 
 private:

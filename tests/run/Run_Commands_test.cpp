@@ -183,3 +183,82 @@ TEST_F(CommandTest, NearestAndFurthestRoundEachDistanceToASingleRealForAnObject)
         EXPECT_EQ(c.y, found->i_y) << c.nearest << " " << c.target;
     }
 }
+
+namespace {
+
+// What the place test must answer: the instance moved to (x, y) and each usable instance of the
+// target tested in turn, every box computed afresh.
+CInstance* MetAfresh(CInstance* mover, int32_t target, float x, float y)
+{
+    float oldX = mover->i_x, oldY = mover->i_y;
+    mover->SetPosition(x, y);
+    mover->MarkBoxDirty();
+    CInstance* met = nullptr;
+    for (CInstance* candidate : Run_TargetInstances(target)) {
+        candidate->MarkBoxDirty();
+        if (met == nullptr && mover->CollisionInstance(candidate, 1)) met = candidate;
+    }
+    mover->SetPosition(oldX, oldY);
+    mover->MarkBoxDirty();
+    return met;
+}
+
+} // namespace
+
+// The place test, with boxes kept through moves and candidates turned away by their boxes, finds
+// what testing every candidate afresh finds: in place and away, at fractional places, scaled and
+// turned, against objects, a parent, all, and identifiers, past deactivated and destroyed instances.
+TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
+{
+    AddSquareSprite();
+    m_Sprites.Add(1, {0, 0, 15, 15}, 0, 0, 1, /*precise*/ 1);
+    m_Sprites.spriteAnswer = false; // the ghost's masks never meet
+    gamebuild::ObjectDesc child = ObjectWith("obj_child", {}, 0);
+    child.parent = 1;
+    gamebuild::GameDesc game = OneRoomGame(
+        {ObjectWith("obj_mover", {}, 0), ObjectWith("obj_wall", {}, 0, true), ObjectWith("obj_ghost", {}, 1), child},
+        {Placed(0), Placed(1, 40, 0), Placed(2, 40, 40), Placed(3, 80, 0), Placed(1, 120, 0), Placed(2, 0, 80)});
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    ById(100005)->SetDeactivated(1);
+    Run_DestroyInstance(ById(100006));
+    CInstance* mover = ById(100001);
+    const float inPlace = NAN;
+    const struct {
+        float x, y, scale, angle; // where the mover stands, and how
+        float testX, testY;       // NaN: in place
+        float wallX;              // where the first wall moves just before, its box not yet brought up to date
+    } cases[] = {
+        {0, 0, 1, 0, 40, 0, 40},         {25, 0, 1, 0, inPlace, 0, 40},   {24, 0, 1, 0, inPlace, 0, 40},
+        {24, 1, 1, 0, 24.5f, 0, 40},     {23, 1, 1, 0, 23.5f, 0, 40},     {64, 0, 1, 0, 64.5f, 0, 40},
+        {64, 0, 1, 0, 64.6f, 0, 40},     {65, 0, 1, 0, inPlace, 0, 40},   {110, 0, 1, 0, inPlace, 0, 40},
+        {0, 70, 1, 0, inPlace, 0, 40},   {30, 30, 1, 0, inPlace, 0, 40},  {30.5f, 30, 1, 0, inPlace, 0, 40},
+        {0, 0, 3, 0, inPlace, 0, 40},    {0, 0, 2.4f, 0, 0, 0.4f, 40},    {44, 20, 1, 90, inPlace, 0, 40},
+        {44, 18, 1, 90, inPlace, 0, 40}, {60, 20, 1, 135, inPlace, 0, 40}, {60, 20, 1, 0, 60, -4, 40},
+        {8388600, 0, 1, 0, 40, 0, 40},   {-10, -10, -1, 0, inPlace, 0, 40}, {10, 0, 1, 0, inPlace, 0, 25},
+        {10, 0, 1, 0, inPlace, 0, 25.5f}, {10, 0, 1, 0, inPlace, 0, 26.5f}, {10, 0, 1, 0, 11, 0, 26.5f},
+    };
+    const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99};
+    int32_t hits = 0, misses = 0;
+    for (const auto& c : cases) {
+        // Every box current first, so that the mover's move is what brings its box up to date.
+        for (CInstance* each : Run_TargetInstances(TARGET_ALL)) each->GetBoundingBox();
+        mover->SetImageXScale(c.scale);
+        mover->SetImageYScale(c.scale);
+        mover->SetImageAngle(c.angle);
+        mover->SetPosition(c.x, c.y);
+        ById(100002)->SetPosition(c.wallX, 0);
+        float x = std::isnan(c.testX) ? c.x : c.testX, y = std::isnan(c.testX) ? c.y : c.testY;
+        for (int32_t target : targets) {
+            CInstance* found = Run_InstancePlace(mover, x, y, target);
+            bool met = Run_PlaceMeeting(mover, target, x, y);
+            CInstance* want = MetAfresh(mover, target, x, y);
+            EXPECT_EQ(found, want) << "standing at " << c.x << "," << c.y << " tested at " << x << "," << y
+                                   << " against " << target;
+            EXPECT_EQ(met, want != nullptr);
+            ++(want != nullptr ? hits : misses);
+        }
+        EXPECT_EQ(Reals(c.x, c.y), Reals(mover->i_x, mover->i_y)) << "put back";
+    }
+    EXPECT_GT(hits, 20);
+    EXPECT_GT(misses, 20);
+}
