@@ -31,6 +31,19 @@ extern int32_t g_InstanceVariableSlots;
 extern uint32_t g_InstanceShapeGeneration;
 inline void Instance_ShapesChanged() { ++g_InstanceShapeGeneration; }
 
+// Lets the frame's walks over a room's list pass the whole list by: each names the list a walk last
+// found with nothing to do in it, and every change that could give that walk work forgets it. A
+// list that gains an instance forgets all three.
+struct InstanceQuietLists {
+    const CInstanceList* motion = nullptr;   // none with speed, friction, gravity or a path
+    const CInstanceList* drawable = nullptr; // none visible, unmarked and not deactivated
+    const CInstanceList* marked = nullptr;   // none marked for deletion
+};
+extern InstanceQuietLists g_QuietLists;
+inline void Instance_MayMove() { g_QuietLists.motion = nullptr; }
+inline void Instance_MayDraw() { g_QuietLists.drawable = nullptr; }
+inline void Instance_ForgetQuiet() { g_QuietLists = {}; }
+
 // The bounding box, all four edges inclusive pixels.
 struct InstanceBox {
     int32_t left;
@@ -140,24 +153,49 @@ public:
     ScriptValue* GetSlots() const { return m_pSlots; }
     bool IsMarked() const { return i_marked != 0; }
     bool IsDeactivated() const { return i_deactivated != 0; }
-    uint8_t SetVisible(uint8_t on) { return i_visible = on; }
+    uint8_t SetVisible(uint8_t on)
+    {
+        Instance_MayDraw();
+        return i_visible = on;
+    }
     uint8_t SetSolid(uint8_t on) { return i_solid = on; }
     uint8_t SetPersistent(uint8_t on) { return i_persistent = on; }
-    uint8_t SetMarked(uint8_t on) { return i_marked = on; }
-    uint8_t SetDeactivated(uint8_t on) { return i_deactivated = on; }
+    uint8_t SetMarked(uint8_t on)
+    {
+        g_QuietLists.marked = nullptr;
+        Instance_MayDraw();
+        return i_marked = on;
+    }
+    uint8_t SetDeactivated(uint8_t on)
+    {
+        Instance_MayDraw();
+        return i_deactivated = on;
+    }
     float SetImageIndex(float index) { return i_imageindex = index; }
     float SetImageSpeed(float speed) { return i_imagespeed = speed; }
     float SetImageAlpha(float alpha) { return i_imagealpha = alpha; }
     uint32_t SetImageBlend(uint32_t blend) { return i_imageblend = blend; }
     float SetDepth(float depth) { return i_depth = depth; }
-    float SetFriction(float friction) { return i_friction = friction; }
-    float SetGravity(float gravity) { return i_gravity = gravity; }
+    float SetFriction(float friction)
+    {
+        Instance_MayMove();
+        return i_friction = friction;
+    }
+    float SetGravity(float gravity)
+    {
+        Instance_MayMove();
+        return i_gravity = gravity;
+    }
     float SetGravityDirection(float degrees) { return i_gravitydir = degrees; }
     float SetXStart(float x) { return i_xstart = x; }
     float SetYStart(float y) { return i_ystart = y; }
     float SetXPrevious(float x) { return i_xprevious = x; }
     float SetYPrevious(float y) { return i_yprevious = y; }
-    int32_t SetPathIndex(int32_t path) { return i_pathindex = path; }
+    int32_t SetPathIndex(int32_t path)
+    {
+        Instance_MayMove();
+        return i_pathindex = path;
+    }
     float SetPathScale(float scale) { return i_pathscale = scale; }
     float SetPathOrientation(float degrees) { return i_pathorientation = degrees; }
     int32_t SetPathEnd(int32_t action) { return i_pathend = action; }
