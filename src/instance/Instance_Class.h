@@ -205,52 +205,61 @@ public:
     uint8_t SetTimelineRunning(uint8_t on) { return i_timelinerunning = on; }
     uint8_t SetTimelineLoop(uint8_t on) { return i_timelineloop = on; }
 
-    // Fields in the record's order.
+    // Fields in the record's order. A room of many instances walks them all several times a frame,
+    // so what every frame reads (the list link, the step's dispatch and variables, position,
+    // animation, path, flags, box and speeds) comes first, in the first two cache lines; the rest
+    // follows.
+    CInstance* m_pNext = nullptr; // the room's depth-ordered list
+    CVariableList* m_pVariables = nullptr; // owned
     ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
-    uint8_t m_BBoxDirty = 1;
-    uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
-    uint8_t i_visible = 1;
-    uint8_t i_solid = 0;
-    uint8_t i_persistent = 0;
-    uint8_t i_marked = 0;
-    uint8_t i_deactivated = 0;
-    uint8_t m_Destroyed = 0;   // the destroy handling has run
-    uint8_t m_CarriedMark = 0; // took over a carried persistent instance's state: no create event once
-    uint8_t m_CreatedMark = 0; // the create event has been handled
     uint64_t m_CreationStamp;
     int32_t i_id;
     int32_t i_objindex = 0;
-    CObject* m_pObject = nullptr;
-    CPhysicsObject* m_pPhysicsObject = nullptr; // owned
-    int32_t i_spriteindex = -1;
-    float i_imageindex = 0.0f;
-    float i_imagespeed = 1.0f;
-    float i_imagescalex = 1.0f;
-    float i_imagescaley = 1.0f;
-    float i_imageangle = 0.0f;
-    float i_imagealpha = 1.0f;
-    uint32_t i_imageblend = 0xFFFFFFu;
-    int32_t i_maskindex = -1;
-    uint8_t i_precise = 0;
     float i_x = 0.0f;
     float i_y = 0.0f;
-    float i_xstart = 0.0f;
-    float i_ystart = 0.0f;
     float i_xprevious = 0.0f;
     float i_yprevious = 0.0f;
-    float i_direction = 0.0f;
-    float i_speed = 0.0f;
-    float i_friction = 0.0f;
-    float i_gravitydir = 270.0f;
-    float i_gravity = 0.0f;
-    float i_hspeed = 0.0f;
-    float i_vspeed = 0.0f;
-    InstanceBox i_bbox = {0, 0, 0, 0};
-    int32_t i_timer[INSTANCE_ALARM_COUNT];
-    CVariableList* m_pVariables = nullptr; // owned
+    float i_imageindex = 0.0f;
+    float i_imagespeed = 1.0f;
+    int32_t i_spriteindex = -1;
     int32_t i_pathindex = -1;
     float i_pathposition = 0.0f;
     float i_pathpositionprevious = 0.0f;
+    uint8_t i_marked = 0;
+    uint8_t i_deactivated = 0;
+    uint8_t i_visible = 1;
+    uint8_t i_timelinerunning = 0;
+    uint8_t m_BBoxDirty = 1;
+    uint8_t i_precise = 0;
+    uint8_t i_solid = 0;
+    uint8_t i_persistent = 0;
+    uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
+    InstanceBox i_bbox = {0, 0, 0, 0};
+    int32_t i_maskindex = -1;
+    float i_hspeed = 0.0f;
+    float i_vspeed = 0.0f;
+    float i_friction = 0.0f;
+    float i_gravity = 0.0f;
+    CObject* m_pObject = nullptr;
+    float i_imagescalex = 1.0f;
+    float i_imagescaley = 1.0f;
+    float i_imageangle = 0.0f;
+    float i_depth = 0.0f;
+    CInstance* m_pPrev = nullptr;
+    CInstanceList* m_pList = nullptr; // whose links m_pNext and m_pPrev are
+    uint8_t m_Destroyed = 0;   // the destroy handling has run
+    uint8_t m_CarriedMark = 0; // took over a carried persistent instance's state: no create event once
+    uint8_t m_CreatedMark = 0; // the create event has been handled
+    uint8_t i_timelineloop = 0;
+    float i_imagealpha = 1.0f;
+    uint32_t i_imageblend = 0xFFFFFFu;
+    float i_xstart = 0.0f;
+    float i_ystart = 0.0f;
+    float i_direction = 0.0f;
+    float i_speed = 0.0f;
+    float i_gravitydir = 270.0f;
+    CPhysicsObject* m_pPhysicsObject = nullptr; // owned
+    int32_t i_timer[INSTANCE_ALARM_COUNT];
     float i_pathspeed = 0.0f;
     float i_pathscale = 1.0f;
     float i_pathorientation = 0.0f;
@@ -260,15 +269,9 @@ public:
     int32_t i_timelineindex = -1;
     float i_timelineposition = 0.0f;
     float i_timelinespeed = 1.0f;
-    uint8_t i_timelinerunning = 0;
-    uint8_t i_timelineloop = 0;
     void* m_pSpare = nullptr;
     CObject* m_pFormerObject = nullptr; // whose lists still hold the instance after a change of object
     int32_t m_FormerObjectIndex = -1;
-    CInstance* m_pNext = nullptr;       // the room's depth-ordered list
-    CInstance* m_pPrev = nullptr;
-    CInstanceList* m_pList = nullptr;   // whose links m_pNext and m_pPrev are
-    float i_depth = 0.0f;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
     uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 
