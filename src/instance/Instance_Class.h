@@ -206,15 +206,10 @@ public:
     uint8_t SetTimelineLoop(uint8_t on) { return i_timelineloop = on; }
 
     // Fields in the record's order. A room of many instances walks them all several times a frame,
-    // so what every frame reads (the list link, the step's dispatch and variables, position,
-    // animation, path, flags, box and speeds) comes first, in the first two cache lines; the rest
-    // follows.
+    // so what every frame reads comes first: in the first cache line what the animation pass and
+    // the step's dispatch read (list link, position, animation, path, flags, creation stamp), then
+    // the variables, the object, the box and the speeds; the rest follows.
     CInstance* m_pNext = nullptr; // the room's depth-ordered list
-    CVariableList* m_pVariables = nullptr; // owned
-    ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
-    uint64_t m_CreationStamp;
-    int32_t i_id;
-    int32_t i_objindex = 0;
     float i_x = 0.0f;
     float i_y = 0.0f;
     float i_xprevious = 0.0f;
@@ -233,6 +228,11 @@ public:
     uint8_t i_precise = 0;
     uint8_t i_solid = 0;
     uint8_t i_persistent = 0;
+    uint64_t m_CreationStamp;
+    CVariableList* m_pVariables = nullptr; // owned
+    ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
+    int32_t i_id;
+    int32_t i_objindex = 0;
     uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
     InstanceBox i_bbox = {0, 0, 0, 0};
     int32_t i_maskindex = -1;
