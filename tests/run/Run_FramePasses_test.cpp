@@ -95,3 +95,45 @@ INSTANTIATE_TEST_SUITE_P(Changes, QuietListTest,
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) != 0 ? "" : "_tree");
                          });
+
+namespace {
+
+// The animation pass over one instance: its sprite's frames (0: no sprite), the index and speed its
+// create event gives, then whether the animation-end event came and the index after one frame.
+struct AnimationCase {
+    const char* name;
+    int32_t frames;
+    const char* start;
+    bool ended;
+    float index;
+};
+
+class AnimationPassTest : public FrameTest, public testing::WithParamInterface<AnimationCase> {};
+
+} // namespace
+
+TEST_P(AnimationPassTest, TheIndexWrapsWhenItsTruncationReachesTheFrameCount)
+{
+    const AnimationCase& c = GetParam();
+    if (c.frames > 0) m_Sprites.Add(0, {0, 0, 15, 15}, 0, 0, c.frames);
+    gamebuild::ObjectDesc animated =
+        ObjectWith("obj_a", {{0, 0, c.start}, {7, 7, "test_note(\"end\");"}}, c.frames > 0 ? 0 : -1);
+    ASSERT_TRUE(Play(OneRoomGame({animated}, {Placed(0)}))) << m_Log.Text();
+    TakeNotes();
+    Tick();
+    EXPECT_EQ(c.ended ? 1u : 0u, TakeNotes().size());
+    EXPECT_EQ(c.index, Run_CurrentRoom()->m_Active.m_pHead->i_imageindex);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Indices, AnimationPassTest,
+    testing::ValuesIn(std::vector<AnimationCase>{
+        {"ReachesTheLastFrame", 3, "image_index = 2.5; image_speed = 0.5;", true, 0.0f},
+        {"StaysBelowIt", 3, "image_index = 2.25; image_speed = 0.5;", false, 2.75f},
+        // Without a sprite the count is 0: an index truncated to 0 has reached it, from above or below.
+        {"NoSpriteJustBelowZero", 0, "image_index = -0.75; image_speed = 0.5;", true, -0.25f},
+        {"NoSpriteBelowMinusOne", 0, "image_index = -1.5; image_speed = 0.25;", false, -1.25f},
+        // Beyond the 32-bit range the truncation gives the smallest integer: no wrap.
+        {"BeyondTheIntegerRange", 3, "image_index = 3000000000; image_speed = 0;", false, 3000000000.0f},
+    }),
+    [](const testing::TestParamInfo<AnimationCase>& info) { return info.param.name; });
