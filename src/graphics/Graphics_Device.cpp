@@ -63,6 +63,11 @@ bool CreateDevice(uint32_t behaviour)
                                    &g_D3D.device) == D3D_OK;
 }
 
+// The screen's render target when it holds the whole finished picture at the back buffer's size:
+// the present shows it from there, and the back buffer, which only the present reads, is not
+// filled with a copy first. Set at the end of a scene, taken by the frame's end.
+D3DSurface* g_PictureInScreen = nullptr;
+
 // Writes the picture about to be presented, once, when the test switch names this frame.
 void CaptureIfAsked()
 {
@@ -74,7 +79,11 @@ void CaptureIfAsked()
     int32_t width = g_D3D.backBufferWidth;
     int32_t height = g_D3D.backBufferHeight;
     D3DLockedRect locked;
-    if (g_D3D.device->GetBackBuffer(&back) == D3D_OK &&
+    if (g_PictureInScreen != nullptr) {
+        back = g_PictureInScreen;
+        back->AddRef();
+    }
+    if ((back != nullptr || g_D3D.device->GetBackBuffer(&back) == D3D_OK) &&
         g_D3D.device->CreateRenderTarget(width, height, D3DFMT_A8R8G8B8, 0, true, &copy) == D3D_OK &&
         g_D3D.device->StretchRect(back, nullptr, copy, nullptr, D3DTEXF_POINT) == D3D_OK &&
         copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
@@ -87,23 +96,30 @@ void CaptureIfAsked()
     if (back != nullptr) back->Release();
 }
 
+// Copies a surface of the back buffer's size there in one pass.
+bool CopyToBackBuffer(D3DSurface* source)
+{
+    D3DSurface* back = nullptr;
+    if (g_D3D.device->GetBackBuffer(&back) != D3D_OK) return false;
+    bool copied = g_D3D.device->StretchRect(source, nullptr, back, nullptr, D3DTEXF_POINT) == D3D_OK;
+    back->Release();
+    return copied;
+}
+
 // A picture that fills the back buffer at its own size needs no stretching: the screen's render
-// target is copied there in one pass. The copy covers the whole back buffer, so the clear under it
-// is not needed, and the texture never has to receive the drawing first; each of those passes costs
-// a software renderer a wait for the whole frame. False when the picture is placed otherwise.
-bool CopyScreenToBackBuffer(const LetterboxRect& r, int32_t w, int32_t h)
+// target holds it as the back buffer would, so it is kept there for the present (which copies it
+// when the device cannot show it from there). No clear and no quad are needed, and the texture
+// never has to receive the drawing first; each of those passes costs a software renderer a wait
+// for the whole frame. False when the picture is placed otherwise.
+bool KeepPictureInScreen(const LetterboxRect& r, int32_t w, int32_t h)
 {
     DeviceTexture* screen = g_D3D.screenTexture;
     bool whole = r.left == 0.0f && r.top == 0.0f && r.right == float(w) && r.bottom == float(h);
     if (!whole || DeviceTexture_Width(screen) != w || DeviceTexture_Height(screen) != h ||
         screen->renderTarget == nullptr || g_D3D.parameters.multiSampleType != 0)
         return false;
-    D3DSurface* back = nullptr;
-    if (g_D3D.device->GetBackBuffer(&back) != D3D_OK) return false;
-    bool copied =
-        g_D3D.device->StretchRect(screen->renderTarget, nullptr, back, nullptr, D3DTEXF_POINT) == D3D_OK;
-    back->Release();
-    return copied;
+    g_PictureInScreen = screen->renderTarget;
+    return true;
 }
 
 // The screen texture stretched onto the back buffer, letterboxed when the aspect is kept.
@@ -130,7 +146,7 @@ void DrawScreenTexture()
     projection.m[13] += 1.0f / float(windowHeight);
     g_D3D.device->SetTransform(D3DTS_PROJECTION, &projection);
     LetterboxRect r = GR_D3D_LetterboxRect(w, h, windowWidth, windowHeight, g_D3D.keepAspect);
-    if (!CopyScreenToBackBuffer(r, w, h)) {
+    if (!KeepPictureInScreen(r, w, h)) {
         GR_D3D_Clear(0xFF000000u | GR_Window_GetColour(), 1.0f, 0,
                      D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
         GR_D3D_DrawTexturedQuad(g_D3D.screenTexture, r.left, r.top, r.right, r.bottom, 0.0f, 0.0f, 1.0f,
@@ -425,7 +441,21 @@ bool GR_D3D_Present()
     if (g_D3D.device == nullptr) return false;
     GR_D3D_ShowWindowOnce();
     CaptureIfAsked();
+    D3DSurface* picture = g_PictureInScreen;
+    g_PictureInScreen = nullptr;
+    if (picture != nullptr) {
+        D3DResult shown = g_D3D.device->PresentFrom(picture);
+        if (shown != D3DERR_INVALIDCALL) return shown == D3D_OK;
+        CopyToBackBuffer(picture);
+    }
     return g_D3D.device->Present() == D3D_OK;
+}
+
+void GR_D3D_SettlePicture()
+{
+    if (g_PictureInScreen == nullptr || g_D3D.device == nullptr) return;
+    CopyToBackBuffer(g_PictureInScreen);
+    g_PictureInScreen = nullptr;
 }
 
 bool GR_D3D_ShowWindowOnce()

@@ -76,6 +76,9 @@ bool GR_D3D_Reset();
 bool GR_D3D_BeginScene();
 bool GR_D3D_EndScene();
 bool GR_D3D_Present();
+// A frame that ends without a present leaves the back buffer holding its picture, as one that
+// presents would have had it.
+void GR_D3D_SettlePicture();
 bool GR_D3D_ApplyPendingReset();
 // Takes over the window layer's requests (Graphics_Window.h): a size of at least 1 x 1 becomes the
 // pending size, and the full-screen flag the device's. True when the device must be reset for them;

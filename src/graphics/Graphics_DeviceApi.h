@@ -434,6 +434,10 @@ class D3DDevice : public D3DObject {
     virtual D3DResult EndScene() = 0;
     // The whole back buffer to the device window.
     virtual D3DResult Present() = 0;
+    // Another surface to the device window, as Present shows the back buffer, when it has the back
+    // buffer's size and format: the copy into the back buffer is then not needed. The back buffer is
+    // left as it was. A device that cannot refuses, and the surface is copied and presented.
+    virtual D3DResult PresentFrom(D3DSurface* /*source*/) { return D3DERR_INVALIDCALL; }
     virtual D3DResult GetDeviceCaps(D3DCaps* caps) = 0;
     virtual D3DResult GetBackBuffer(D3DSurface** surface) = 0;
 

@@ -454,6 +454,8 @@ bool GR_EndFrame(bool present)
         ok = GR_D3D_Present();
         auto taken = std::chrono::steady_clock::now() - start;
         g_D3D.presentTime = std::chrono::duration_cast<std::chrono::microseconds>(taken).count();
+    } else {
+        GR_D3D_SettlePicture();
     }
     return ok;
 }

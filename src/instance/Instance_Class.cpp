@@ -102,6 +102,7 @@ void CInstance::TakeOverFromObject()
     i_depth = static_cast<float>(m_pObject->m_Depth);
     i_solid = m_pObject->IsSolid() ? 1 : 0;
     i_visible = m_pObject->IsVisible() ? 1 : 0;
+    Instance_MayDraw();
     i_persistent = m_pObject->IsPersistent() ? 1 : 0;
     i_spriteindex = m_pObject->m_SpriteIndex;
     if (Numbers_TruncToInt32(i_imageindex) >= Instance_SpriteFrameCount(i_spriteindex)) i_imageindex = 0.0f;
@@ -135,6 +136,7 @@ void CopyVariables(CInstance& to, const CInstance& from)
 void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
 {
     if (&other == this) return;
+    Instance_ForgetQuiet();
     Unbind();
     m_CarriedMark = 0;
     i_id = other.i_id;

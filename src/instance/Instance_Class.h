@@ -31,6 +31,19 @@ extern int32_t g_InstanceVariableSlots;
 extern uint32_t g_InstanceShapeGeneration;
 inline void Instance_ShapesChanged() { ++g_InstanceShapeGeneration; }
 
+// Lets the frame's walks over a room's list pass the whole list by: each names the list a walk last
+// found with nothing to do in it, and every change that could give that walk work forgets it. A
+// list that gains an instance forgets all three.
+struct InstanceQuietLists {
+    const CInstanceList* motion = nullptr;   // none with speed, friction, gravity or a path
+    const CInstanceList* drawable = nullptr; // none visible, unmarked and not deactivated
+    const CInstanceList* marked = nullptr;   // none marked for deletion
+};
+extern InstanceQuietLists g_QuietLists;
+inline void Instance_MayMove() { g_QuietLists.motion = nullptr; }
+inline void Instance_MayDraw() { g_QuietLists.drawable = nullptr; }
+inline void Instance_ForgetQuiet() { g_QuietLists = {}; }
+
 // The bounding box, all four edges inclusive pixels.
 struct InstanceBox {
     int32_t left;
@@ -171,24 +184,49 @@ public:
     ScriptValue* GetSlots() const { return m_pSlots; }
     bool IsMarked() const { return i_marked != 0; }
     bool IsDeactivated() const { return i_deactivated != 0; }
-    uint8_t SetVisible(uint8_t on) { return i_visible = on; }
+    uint8_t SetVisible(uint8_t on)
+    {
+        Instance_MayDraw();
+        return i_visible = on;
+    }
     uint8_t SetSolid(uint8_t on) { return i_solid = on; }
     uint8_t SetPersistent(uint8_t on) { return i_persistent = on; }
-    uint8_t SetMarked(uint8_t on) { return i_marked = on; }
-    uint8_t SetDeactivated(uint8_t on) { return i_deactivated = on; }
+    uint8_t SetMarked(uint8_t on)
+    {
+        g_QuietLists.marked = nullptr;
+        Instance_MayDraw();
+        return i_marked = on;
+    }
+    uint8_t SetDeactivated(uint8_t on)
+    {
+        Instance_MayDraw();
+        return i_deactivated = on;
+    }
     float SetImageIndex(float index) { return i_imageindex = index; }
     float SetImageSpeed(float speed) { return i_imagespeed = speed; }
     float SetImageAlpha(float alpha) { return i_imagealpha = alpha; }
     uint32_t SetImageBlend(uint32_t blend) { return i_imageblend = blend; }
     float SetDepth(float depth) { return i_depth = depth; }
-    float SetFriction(float friction) { return i_friction = friction; }
-    float SetGravity(float gravity) { return i_gravity = gravity; }
+    float SetFriction(float friction)
+    {
+        Instance_MayMove();
+        return i_friction = friction;
+    }
+    float SetGravity(float gravity)
+    {
+        Instance_MayMove();
+        return i_gravity = gravity;
+    }
     float SetGravityDirection(float degrees) { return i_gravitydir = degrees; }
     float SetXStart(float x) { return i_xstart = x; }
     float SetYStart(float y) { return i_ystart = y; }
     float SetXPrevious(float x) { return i_xprevious = x; }
     float SetYPrevious(float y) { return i_yprevious = y; }
-    int32_t SetPathIndex(int32_t path) { return i_pathindex = path; }
+    int32_t SetPathIndex(int32_t path)
+    {
+        Instance_MayMove();
+        return i_pathindex = path;
+    }
     float SetPathScale(float scale) { return i_pathscale = scale; }
     float SetPathOrientation(float degrees) { return i_pathorientation = degrees; }
     int32_t SetPathEnd(int32_t action) { return i_pathend = action; }
@@ -198,54 +236,63 @@ public:
     uint8_t SetTimelineRunning(uint8_t on) { return i_timelinerunning = on; }
     uint8_t SetTimelineLoop(uint8_t on) { return i_timelineloop = on; }
 
-    // Fields in the record's order.
-    ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
-    uint8_t m_BBoxDirty = 1;
-    uint8_t m_BoxFacts = 0; // BOX_ flags, see BoxCurrent
-    uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
-    uint8_t i_visible = 1;
-    uint8_t i_solid = 0;
-    uint8_t i_persistent = 0;
-    uint8_t i_marked = 0;
-    uint8_t i_deactivated = 0;
-    uint8_t m_Destroyed = 0;   // the destroy handling has run
-    uint8_t m_CarriedMark = 0; // took over a carried persistent instance's state: no create event once
-    uint8_t m_CreatedMark = 0; // the create event has been handled
-    uint64_t m_CreationStamp;
-    int32_t i_id;
-    int32_t i_objindex = 0;
-    CObject* m_pObject = nullptr;
-    CPhysicsObject* m_pPhysicsObject = nullptr; // owned
-    int32_t i_spriteindex = -1;
-    float i_imageindex = 0.0f;
-    float i_imagespeed = 1.0f;
-    float i_imagescalex = 1.0f;
-    float i_imagescaley = 1.0f;
-    float i_imageangle = 0.0f;
-    float i_imagealpha = 1.0f;
-    uint32_t i_imageblend = 0xFFFFFFu;
-    int32_t i_maskindex = -1;
-    uint8_t i_precise = 0;
+    // Fields in the record's order. A room of many instances walks them all several times a frame,
+    // so what every frame reads comes first: in the first cache line what the animation pass and
+    // the step's dispatch read (list link, position, animation, path, flags, creation stamp), then
+    // the variables, the object, the box and the speeds; the rest follows.
+    CInstance* m_pNext = nullptr; // the room's depth-ordered list
     float i_x = 0.0f;
     float i_y = 0.0f;
-    float i_xstart = 0.0f;
-    float i_ystart = 0.0f;
     float i_xprevious = 0.0f;
     float i_yprevious = 0.0f;
-    float i_direction = 0.0f;
-    float i_speed = 0.0f;
-    float i_friction = 0.0f;
-    float i_gravitydir = 270.0f;
-    float i_gravity = 0.0f;
-    float i_hspeed = 0.0f;
-    float i_vspeed = 0.0f;
-    InstanceBox i_bbox = {0, 0, 0, 0};
-    int32_t m_BoxAtX = 0, m_BoxAtY = 0; // the whole position a shiftable box belongs to
-    int32_t i_timer[INSTANCE_ALARM_COUNT];
-    CVariableList* m_pVariables = nullptr; // owned
+    float i_imageindex = 0.0f;
+    float i_imagespeed = 1.0f;
+    int32_t i_spriteindex = -1;
     int32_t i_pathindex = -1;
     float i_pathposition = 0.0f;
     float i_pathpositionprevious = 0.0f;
+    uint8_t i_marked = 0;
+    uint8_t i_deactivated = 0;
+    uint8_t i_visible = 1;
+    uint8_t i_timelinerunning = 0;
+    uint8_t m_BBoxDirty = 1;
+    uint8_t m_BoxFacts = 0; // BOX_ flags, see BoxCurrent
+    uint8_t i_precise = 0;
+    uint8_t i_solid = 0;
+    uint8_t i_persistent = 0;
+    uint64_t m_CreationStamp;
+    CVariableList* m_pVariables = nullptr; // owned
+    ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them
+    int32_t i_id;
+    int32_t i_objindex = 0;
+    uint32_t m_BoxShapes = 0; // the shape generation the box was computed in
+    InstanceBox i_bbox = {0, 0, 0, 0};
+    int32_t m_BoxAtX = 0, m_BoxAtY = 0; // the whole position a shiftable box belongs to
+    int32_t i_maskindex = -1;
+    float i_hspeed = 0.0f;
+    float i_vspeed = 0.0f;
+    float i_friction = 0.0f;
+    float i_gravity = 0.0f;
+    CObject* m_pObject = nullptr;
+    float i_imagescalex = 1.0f;
+    float i_imagescaley = 1.0f;
+    float i_imageangle = 0.0f;
+    float i_depth = 0.0f;
+    CInstance* m_pPrev = nullptr;
+    CInstanceList* m_pList = nullptr; // whose links m_pNext and m_pPrev are
+    uint8_t m_Destroyed = 0;   // the destroy handling has run
+    uint8_t m_CarriedMark = 0; // took over a carried persistent instance's state: no create event once
+    uint8_t m_CreatedMark = 0; // the create event has been handled
+    uint8_t i_timelineloop = 0;
+    float i_imagealpha = 1.0f;
+    uint32_t i_imageblend = 0xFFFFFFu;
+    float i_xstart = 0.0f;
+    float i_ystart = 0.0f;
+    float i_direction = 0.0f;
+    float i_speed = 0.0f;
+    float i_gravitydir = 270.0f;
+    CPhysicsObject* m_pPhysicsObject = nullptr; // owned
+    int32_t i_timer[INSTANCE_ALARM_COUNT];
     float i_pathspeed = 0.0f;
     float i_pathscale = 1.0f;
     float i_pathorientation = 0.0f;
@@ -255,15 +302,9 @@ public:
     int32_t i_timelineindex = -1;
     float i_timelineposition = 0.0f;
     float i_timelinespeed = 1.0f;
-    uint8_t i_timelinerunning = 0;
-    uint8_t i_timelineloop = 0;
     void* m_pSpare = nullptr;
     CObject* m_pFormerObject = nullptr; // whose lists still hold the instance after a change of object
     int32_t m_FormerObjectIndex = -1;
-    CInstance* m_pNext = nullptr;       // the room's depth-ordered list
-    CInstance* m_pPrev = nullptr;
-    CInstanceList* m_pList = nullptr;   // whose links m_pNext and m_pPrev are
-    float i_depth = 0.0f;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
     uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 

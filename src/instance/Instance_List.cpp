@@ -13,6 +13,8 @@
 
 // ---- the depth-ordered list ----------------------------------------------------------------------
 
+InstanceQuietLists g_QuietLists;
+
 namespace {
 
 uint64_t g_InsertionCount = 0;
@@ -35,6 +37,7 @@ CInstance* CInstanceList::FirstDeeperThan(float depth) const
 
 void CInstanceList::AddByDepth(CInstance* instance)
 {
+    Instance_ForgetQuiet();
     float depth = instance->i_depth;
     CInstance* after = FirstDeeperThan(depth);
     instance->m_DepthKey = depth;
@@ -58,6 +61,7 @@ void CInstanceList::AddByDepth(CInstance* instance)
 
 void CInstanceList::Append(CInstance* instance)
 {
+    Instance_ForgetQuiet();
     instance->m_pList = this;
     instance->m_pNext = nullptr;
     instance->m_pPrev = m_pTail;

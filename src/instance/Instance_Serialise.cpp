@@ -148,6 +148,7 @@ bool CInstance::Deserialise(IBuffer* buffer, bool registerInObject)
         return false;
     }
 
+    Instance_ForgetQuiet();
     i_deactivated = Flag(s.deactivated != 0 ? 1 : 0);
     SetObjectIndex(s.objindex, registerInObject && i_deactivated == 0);
     i_id = s.id;

@@ -50,6 +50,18 @@ bool Drawable(const CInstance* instance)
     return instance->i_marked == 0 && instance->i_deactivated == 0 && instance->i_visible != 0;
 }
 
+// The tail of the list, or null when no instance of it can be drawn. A walk that finds none notes
+// the list as quiet, so that the draws of later views and frames pass it by until some instance is
+// shown, added, unmarked or reactivated.
+CInstance* LastDrawable(const CInstanceList& list)
+{
+    if (g_QuietLists.drawable == &list) return nullptr;
+    for (CInstance* instance = list.m_pTail; instance != nullptr; instance = instance->m_pPrev)
+        if (Drawable(instance)) return list.m_pTail;
+    g_QuietLists.drawable = &list;
+    return nullptr;
+}
+
 bool Usable(const CInstance* instance)
 {
     return instance != nullptr && instance->i_marked == 0 && instance->i_deactivated == 0;
@@ -314,7 +326,7 @@ void Room_DrawContents(const RoomDrawRect& rect)
     if (room == nullptr) return;
     g_RoomDrawRect = rect;
     int32_t tile = 0;
-    CInstance* instance = room->m_Active.m_pTail;
+    CInstance* instance = LastDrawable(room->m_Active);
     double particles = g_Drawer->ParticleMaxDepth();
     for (;;) {
         while (tile < room->m_TileCount && room->m_pTiles[tile].visible == 0)
@@ -351,7 +363,7 @@ void Room_DrawGUI(const RoomDrawRect& rect)
     CRoom* room = Run_CurrentRoom();
     if (room == nullptr) return;
     g_RoomDrawRect = rect;
-    for (CInstance* instance = room->m_Active.m_pTail; instance != nullptr; instance = instance->m_pPrev) {
+    for (CInstance* instance = LastDrawable(room->m_Active); instance != nullptr; instance = instance->m_pPrev) {
         // The dispatcher does nothing for an object without the event.
         if (Drawable(instance)) Perform_Event(instance, instance, EVENT_DRAW, DRAW_GUI);
     }

@@ -64,6 +64,9 @@ void CRoom::RemoveInstance(CInstance* instance)
 
 void CRoom::RemoveDeleted()
 {
+    // Nothing marked since the last walk over this list: nothing to remove.
+    if (g_QuietLists.marked == &m_Active) return;
+    g_QuietLists.marked = &m_Active;
     CInstance* instance = m_Active.m_pHead;
     while (instance != nullptr) {
         CInstance* next = instance->m_pNext;

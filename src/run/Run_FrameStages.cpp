@@ -111,13 +111,20 @@ bool Run_Motion(bool anyPath)
         return true;
     }
     uint64_t stamp = frame::TakeStamp();
+    // A list found without movers stays so until something sets a speed, a path or the like.
+    if (g_QuietLists.motion == &room->m_Active) return false;
+    g_QuietLists.motion = &room->m_Active;
     for (CInstance* instance = room->m_Active.m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
         // Most instances have no friction, gravity, path or speed: each step is skipped unless needed.
-        if (instance->i_friction != 0.0f || instance->i_gravity != 0.0f) instance->ApplyFrictionGravity();
-        if (instance->i_pathindex >= 0 && instance->PathStep() && instance->m_CreationStamp <= stamp)
+        bool pulled = instance->i_friction != 0.0f || instance->i_gravity != 0.0f;
+        if (pulled) instance->ApplyFrictionGravity();
+        bool onPath = instance->i_pathindex >= 0;
+        if (onPath && instance->PathStep() && instance->m_CreationStamp <= stamp)
             Perform_Event(instance, instance, EVENT_OTHER, OTHER_END_OF_PATH);
-        if (instance->i_hspeed != 0.0f || instance->i_vspeed != 0.0f) MoveBySpeed(instance);
+        bool moving = instance->i_hspeed != 0.0f || instance->i_vspeed != 0.0f;
+        if (moving) MoveBySpeed(instance);
+        if (pulled || onPath || moving) Instance_MayMove();
         instance = next;
     }
     return false;

@@ -104,13 +104,13 @@ class FullScreen : public DeviceTest {
 
 // How one frame's picture reached the back buffer: whether it was copied there from the screen's
 // render target, and how many clears and drawn quads the pass made.
-std::tuple<bool, size_t, size_t> PresentPass()
+std::tuple<bool, size_t, size_t> PresentPass(bool present = false)
 {
     EXPECT_TRUE(GR_StartFrame());
     Recorded().stretches.clear();
     Recorded().clears.clear();
     Recorded().draws.clear();
-    EXPECT_TRUE(GR_EndFrame(false));
+    EXPECT_TRUE(GR_EndFrame(present));
     D3DSurface* back = nullptr;
     EXPECT_EQ(D3D_OK, GR_D3D_Device()->GetBackBuffer(&back));
     back->Release();
@@ -126,6 +126,36 @@ TEST_F(Device, APictureThatFillsTheBackBufferIsCopiedThereWithoutClearOrQuad)
     // Stretched to another back-buffer size it is drawn over the window colour again.
     g_D3D.backBufferWidth = 800;
     EXPECT_EQ(make_tuple(false, size_t(1), size_t(1)), PresentPass());
+}
+
+// A picture that fills the back buffer is shown from the screen's render target when the device can,
+// and copied to the back buffer when it cannot or when the frame is not presented.
+TEST_F(Device, APictureThatFillsTheBackBufferIsShownFromWhereItWasDrawn)
+{
+    struct Case {
+        bool present, deviceShowsOthers;
+        int32_t backWidth;
+        bool copied;
+        size_t shownFromScreen;
+        int32_t presents;
+    };
+    const Case cases[] = {
+        {true, true, 640, false, 1, 0},   // shown from the screen's target: no copy
+        {true, false, 640, true, 0, 1},   // the device refuses: copied, then the back buffer shown
+        {false, true, 640, true, 0, 0},   // not presented: the back buffer holds the picture
+        {true, true, 800, false, 0, 1},   // letterboxed into the back buffer, shown from there
+    };
+    for (const Case& c : cases) {
+        Settings().presentsOtherSurfaces = c.deviceShowsOthers;
+        g_D3D.backBufferWidth = c.backWidth;
+        Recorded().presents = 0;
+        Recorded().presentedFrom.clear();
+        bool copied = std::get<0>(PresentPass(c.present));
+        std::vector<const void*> screen(c.shownFromScreen, g_D3D.screenTexture->renderTarget);
+        EXPECT_EQ(make_tuple(c.copied, screen, c.presents),
+                  make_tuple(copied, Recorded().presentedFrom, Recorded().presents))
+            << c.present << c.deviceShowsOthers << c.backWidth;
+    }
 }
 
 TEST_F(FullScreen, ModalWindowLeavesFullScreenAndReopensTheFrame)

@@ -50,6 +50,7 @@ struct Log {
     std::vector<std::pair<int32_t, bool>> lightSwitches;
     std::vector<D3DMaterial> materials;
     int32_t presents = 0;
+    std::vector<const void*> presentedFrom; // surfaces shown in place of the back buffer
 
     bool Sent(int32_t state) const
     {
@@ -74,6 +75,7 @@ struct Config {
     int32_t maxSamples = 4;
     bool failDynamicBuffers = false;
     bool failInterface = false;
+    bool presentsOtherSurfaces = false; // PresentFrom shows the surface, else refuses
     D3DResult cooperativeLevel = D3D_OK;
     std::vector<D3DDisplayMode> modes = {{640, 480, 60, D3DFMT_X8R8G8B8}, {1024, 768, 60, D3DFMT_X8R8G8B8}};
     std::vector<int32_t> adapterTypes = {D3DDEVTYPE_HAL};
@@ -169,6 +171,11 @@ class Device : public D3DDevice {
     D3DResult BeginScene() override { return D3D_OK; }
     D3DResult EndScene() override { return D3D_OK; }
     D3DResult Present() override { return ++Recorded().presents, D3D_OK; }
+    D3DResult PresentFrom(D3DSurface* source) override
+    {
+        if (!Settings().presentsOtherSurfaces) return D3DERR_INVALIDCALL;
+        return Recorded().presentedFrom.push_back(source), D3D_OK;
+    }
     D3DResult GetDeviceCaps(D3DCaps* caps) override
     {
         *caps = D3DCaps{};

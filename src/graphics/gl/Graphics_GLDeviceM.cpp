@@ -277,11 +277,27 @@ D3DResult GLDevice::EndScene()
 D3DResult GLDevice::Present()
 {
     if (m_BackBuffer == nullptr) return D3DERR_INVALIDCALL;
-    int32_t width = m_BackBuffer->m_Width;
-    int32_t height = m_BackBuffer->m_Height;
-    const GLSurface* source = m_BackBuffer;
+    return PresentPicture(m_BackBuffer);
+}
+
+D3DResult GLDevice::PresentFrom(D3DSurface* source)
+{
+    // Only a surface the back buffer would hold as an exact copy: same size, format and sampling.
+    auto* from = static_cast<const GLSurface*>(source);
+    if (m_BackBuffer == nullptr || from == nullptr || from->m_Kind == GLSurface::SYSTEM_LEVEL ||
+        from->IsDepth() || from->m_Samples != 0 || m_BackBuffer->m_Samples != 0 ||
+        from->m_Width != m_BackBuffer->m_Width || from->m_Height != m_BackBuffer->m_Height ||
+        from->m_Format != m_BackBuffer->m_Format)
+        return D3DERR_INVALIDCALL;
+    return PresentPicture(from);
+}
+
+D3DResult GLDevice::PresentPicture(const GLSurface* source)
+{
+    int32_t width = source->m_Width;
+    int32_t height = source->m_Height;
     glDisable(GL_SCISSOR_TEST); // left on by guard-band draws; the copies below take whole pictures
-    if (m_BackBuffer->m_Samples > 0) {
+    if (source->m_Samples > 0) {
         // A multisampled picture is resolved at its own size before it is turned and stretched.
         if (m_ResolveRenderbuffer == 0 || m_ResolveWidth != width || m_ResolveHeight != height) {
             if (m_ResolveRenderbuffer == 0) glGenRenderbuffers(1, &m_ResolveRenderbuffer);
@@ -291,14 +307,13 @@ D3DResult GLDevice::Present()
             m_ResolveHeight = height;
         }
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_ReadFramebuffer);
-        m_BackBuffer->Attach(GL_READ_FRAMEBUFFER);
+        source->Attach(GL_READ_FRAMEBUFFER);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_CopyFramebuffer);
         glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                                   m_ResolveRenderbuffer);
         glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
         glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_CopyFramebuffer);
-        source = nullptr;
     } else {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_ReadFramebuffer);
         source->Attach(GL_READ_FRAMEBUFFER);

@@ -200,6 +200,7 @@ class GLDevice : public D3DDevice {
     D3DResult BeginScene() override;
     D3DResult EndScene() override;
     D3DResult Present() override;
+    D3DResult PresentFrom(D3DSurface* source) override;
     D3DResult GetDeviceCaps(D3DCaps* caps) override;
     D3DResult GetBackBuffer(D3DSurface** surface) override;
     D3DResult Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
@@ -258,6 +259,8 @@ class GLDevice : public D3DDevice {
   private:
     bool MakeBackBuffer(const D3DPresentParameters& parameters);
     void ReleaseBackBuffer();
+    // Shows `source` (the back buffer, or a surface of its size) in the window.
+    D3DResult PresentPicture(const GLSurface* source);
     void ApplyWindowMode(const D3DPresentParameters& parameters);
     void SetDefaultStates();
     // Binds the drawing framebuffer with the current target, and the depth-stencil surface only
