@@ -1812,6 +1812,7 @@ done:
         cache.generation = generation;
         cache.node = node;
         cache.self = self;
+        cache.inlineOffset = list->InlineOffsetOf(node);
     }
     return node;
 }
@@ -1845,6 +1846,10 @@ template <bool LOCAL = false>
     if (IsSelfSite(insn)) {
         CVariableList* list = SelfList(run);
         if (list == nullptr) return nullptr;
+        // Another instance of the same object: the variable is where the last one had it.
+        if (cache.inlineOffset != 0) [[likely]] {
+            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) return node;
+        }
         // A node kept for self's list by a path that did not key it is keyed to self now.
         if (cache.list == list && cache.generation == generation) cache.self = self;
         return SiteNode(insn, list, generation, self);

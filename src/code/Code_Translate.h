@@ -89,6 +89,10 @@ struct VMSiteCache {
     // The instance whose own list `node` was found in, for a site of self or of no named instance
     // (null otherwise): while it is the run's self at the same generation, the node is still its.
     const CInstance* self = nullptr;
+    // Where in its list the node was, when the list holds it inside itself (0: not known). Instances
+    // of one object that set their variables in the same order have each at the same place, so the
+    // next instance's node is found there, whatever the generation.
+    int32_t inlineOffset = 0;
 };
 
 // The steps of a register sequence. Its items live in numbered registers instead of on the stack:

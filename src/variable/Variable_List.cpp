@@ -24,7 +24,8 @@ constexpr int64_t SAVED_VARIABLE_MIN_BYTES = 1 + 8;
 // Arrays in the debug dump show at most this many rows, and elements of a row.
 constexpr int32_t DUMP_LIMIT = 30;
 
-VariableNode* TakeNode()
+// A node of the shared pool, reset.
+VariableNode* TakePooledNode()
 {
     VariableNode* node = g_pFreeNodes;
     if (node != nullptr) {
@@ -33,13 +34,11 @@ VariableNode* TakeNode()
     } else {
         node = static_cast<VariableNode*>(MemoryManager::Alloc(sizeof(VariableNode), "Variable_List", __LINE__, false));
     }
-    node->next = nullptr;
-    node->nextAll = nullptr;
-    node->value = ScriptValue{VALUE_REAL, 0, 0.0};
-    node->id = 0;
-    node->spare = 0;
     return node;
 }
+
+// An identifier no variable has: an inline node not in use holds it.
+constexpr int32_t NO_VARIABLE = -1;
 
 void AppendDumpReal(std::string& line, double real)
 {
@@ -94,7 +93,10 @@ uint64_t g_VariableGeneration = 1;
 
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
 
-CVariableList::CVariableList() : m_Buckets{}, m_pAll(nullptr), m_Count(0) {}
+CVariableList::CVariableList() : m_InlineUsed(0), m_Buckets{}, m_pAll(nullptr), m_Count(0)
+{
+    for (VariableNode& node : m_Inline) node.id = NO_VARIABLE;
+}
 
 CVariableList::~CVariableList() { Clear(); }
 
@@ -105,9 +107,7 @@ void CVariableList::Clear()
     while (node != nullptr) {
         VariableNode* next = node->nextAll;
         Value_Free(&node->value);
-        node->nextAll = g_pFreeNodes;
-        g_pFreeNodes = node;
-        ++g_FreeNodeCount;
+        ReleaseNode(node);
         node = next;
     }
     for (VariableNode*& head : m_Buckets) head = nullptr;
@@ -121,6 +121,44 @@ VariableNode* CVariableList::Find(int32_t id) const
         if (node->id == id) return node;
     }
     return nullptr;
+}
+
+int32_t CVariableList::InlineOffsetOf(const VariableNode* node) const
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(node), first = reinterpret_cast<uintptr_t>(m_Inline);
+    if (at < first || at >= first + sizeof m_Inline) return 0;
+    return static_cast<int32_t>(at - reinterpret_cast<uintptr_t>(this));
+}
+
+VariableNode* CVariableList::TakeNode()
+{
+    VariableNode* node;
+    if (m_InlineUsed != (1u << VARIABLE_INLINE_NODES) - 1) {
+        int32_t slot = __builtin_ctz(~m_InlineUsed);
+        m_InlineUsed |= 1u << slot;
+        node = &m_Inline[slot];
+    } else {
+        node = TakePooledNode();
+    }
+    node->next = nullptr;
+    node->nextAll = nullptr;
+    node->value = ScriptValue{VALUE_REAL, 0, 0.0};
+    node->id = 0;
+    node->spare = 0;
+    return node;
+}
+
+// An inline node stays with its list, marked free; any other goes back to the shared pool.
+void CVariableList::ReleaseNode(VariableNode* node)
+{
+    if (InlineOffsetOf(node) != 0) {
+        node->id = NO_VARIABLE;
+        m_InlineUsed &= ~(1u << (node - m_Inline));
+        return;
+    }
+    node->nextAll = g_pFreeNodes;
+    g_pFreeNodes = node;
+    ++g_FreeNodeCount;
 }
 
 VariableNode* CVariableList::Insert(int32_t id)
