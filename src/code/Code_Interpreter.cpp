@@ -2172,15 +2172,63 @@ inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& s
     return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
 }
 
-// Where a register sequence leaves the words: the entry to go on at (null: the sequence's first
-// word, before which nothing ran) and the stack pointer, the live items put on the stack.
+// Where a register sequence leaves the words: the entry to go on at and the stack pointer, the live
+// items put on the stack; `how` the way to go on there.
+enum class RegisterExitHow : uint8_t {
+    Words,     // its handler runs
+    FirstWord, // a sequence's head before which nothing ran: its first word alone
+    AfterCall, // the entry is a built-in's call, made: the run goes on as after a call out
+};
 struct RegisterExit {
     VMTranslatedInsn* next;
     uint8_t* sp;
+    RegisterExitHow how = RegisterExitHow::Words;
 };
 
+// The built-in that a CallBuiltIn step `step` calls on its registers, the arguments on top (argument
+// 0 topmost), as CallBuiltin calls it on stack items: the live items beneath go onto the stack first,
+// the result on top of them. False, with nothing done, where the words must call it (no such routine,
+// more arguments than a call may hand).
+[[gnu::noinline]] bool CallFromRegisters(VMRunState& run, const VMRegisterStepInsn* step, const double* registers,
+                                         uint8_t*& sp)
+{
+    const VMTranslatedInsn* call = step->site;
+    uint32_t argc = static_cast<uint32_t>(call->constant);
+    FunctionEntry* entry = Function_Get(call->id);
+    if (entry == nullptr || entry->routine == nullptr) return false;
+    uint32_t handed = entry->argCount >= 0 ? static_cast<uint32_t>(entry->argCount) : argc;
+    if (std::max(handed, argc) > SCRIPT_ARGUMENT_COUNT) return false;
+    uint32_t below = step->depth - argc;
+    for (uint32_t k = 0; k < below; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
+    ScriptValue args[SCRIPT_ARGUMENT_COUNT];
+    for (uint32_t i = 0; i < argc; ++i) args[i] = ScriptValue{VALUE_REAL, 0, registers[step->depth - 1 - i]};
+    for (uint32_t i = argc; i < handed; ++i) args[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    run.sp = sp;
+    run.pc = call->nextPc;
+    run.insnStart = call->at;
+    VM_SettleArguments(run);
+    if (g_TraceFlag) MainConsole->Output("func call = %s\n", entry->name);
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    entry->routine(&result, run.self, run.other, static_cast<int32_t>(handed), args);
+    NoteOutsideCode();
+    for (uint32_t i = 0; i < argc; ++i)
+        if (Value_GetKind(&args[i]) != VALUE_REAL) Value_Free(&args[i]);
+    sp -= 16;
+    VM_Store(sp, result);
+    run.sp = sp;
+    return true;
+}
+
+// The instance whose number field a LoadBuiltIn or StoreBuiltIn step reaches: other when binding
+// marked it so, else self.
+[[gnu::always_inline]] inline CInstance* FieldOwner(const VMRunState& run, const VMRegisterStepInsn* step)
+{
+    return step->sourceType != 0 ? run.other : run.self;
+}
+
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
-// alone until the words go on: they compute in `registers`.
+// alone until the words go on: they compute in `registers`. A branch to another sequence goes on
+// into its steps, when its pushes fit above the low water as its own entry would require.
 [[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 const VMTranslatedInsn* head, uint8_t* sp)
 {
@@ -2218,7 +2266,7 @@ rLoadArgument: {
 }
 
 rLoadBuiltIn: {
-    CInstance* target = BuiltInTarget(run, step->site->instance);
+    CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
     registers[step->target] = g_BuiltinVariables[step->site->id].getReal(target);
     VM_R_NEXT();
@@ -2302,7 +2350,7 @@ rTruth: {
 }
 
 rStoreBuiltIn: {
-    CInstance* target = BuiltInTarget(run, step->site->instance);
+    CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
     g_BuiltinVariables[step->site->id].setReal(target, registers[step->left]);
     VM_R_NEXT();
@@ -2349,8 +2397,18 @@ rBranch: {
     if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
     ++g_BranchCounter;
     bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
-    return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+    VMTranslatedInsn* to = taken ? step->site->targetEntry : step->site + 1;
+    if (to->kind != VMKind::RealSequence ||
+        reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < to->registerBytes)
+        return RegisterExit{to, sp};
+    head = to;
+    step = head->registerSteps;
+    goto* s_Steps[static_cast<size_t>(step->step)];
 }
+
+rCallBuiltIn:
+    if (!CallFromRegisters(run, step, registers, sp)) goto rLeave;
+    return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
 
 rLoop: {
     // The counting step after the sequence, as its handler makes it, and its test's branch back
@@ -2375,7 +2433,7 @@ rLeave: {
     // The live items go onto the stack in their types, and the words go on at the step's own word:
     // past the sequence, or at a word whose operands the steps do not take, which does what the
     // words do, errors included. Before the first word nothing is live: its own handler runs.
-    if (step->site == head) return RegisterExit{nullptr, sp};
+    if (step->site == head) return RegisterExit{const_cast<VMTranslatedInsn*>(head), sp, RegisterExitHow::FirstWord};
     for (uint32_t k = 0; k < step->depth; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
     return RegisterExit{step->site, sp};
 }
@@ -2501,13 +2559,18 @@ bool RunTranslated(VMRunState& run)
                 step.step = RealGetterOf(step.site->id) != nullptr ? VMRegisterStep::LoadBuiltIn : VMRegisterStep::Leave;
             if (step.step == VMRegisterStep::StoreBuiltIn && RealSetterOf(step.site->id) == nullptr)
                 step.step = VMRegisterStep::Leave;
+            // Whose field: the site's instance is self, other or unnamed (self's).
+            if (step.step == VMRegisterStep::LoadBuiltIn || step.step == VMRegisterStep::StoreBuiltIn)
+                step.sourceType = step.site->instance == VM_INSTANCE_OTHER ? 1 : 0;
         }
         for (VMTranslatedInsn& insn : translation.insns) {
             if (insn.kind != VMKind::RealSequence) continue;
             insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
             // A loop's body that is this one sequence goes round in it.
             VMRegisterStepInsn* last = translation.registerSteps.data() + insn.registerFirst;
-            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch) ++last;
+            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch &&
+                   last->step != VMRegisterStep::CallBuiltIn)
+                ++last;
             const VMTranslatedInsn* after = last->site;
             if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::CountingStep &&
                 CountsUp(translation, *after) && after->targetEntry->nextEntry == &insn)
@@ -3116,9 +3179,12 @@ tConstOp: {
 tRealSequence: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater < ip->registerBytes) goto* ip->fallback;
     RegisterExit exit = RunRegisterSteps(run, locals, generation, ip, sp);
-    if (exit.next == nullptr) goto* ip->fallback;
     sp = exit.sp;
-    VM_T_GOTO(exit.next);
+    if (exit.how == RegisterExitHow::Words) [[likely]]
+        VM_T_GOTO(exit.next);
+    ip = exit.next;
+    if (exit.how == RegisterExitHow::FirstWord) goto* ip->fallback;
+    goto afterCallOut;
 }
 }
 

@@ -103,13 +103,19 @@ VMKind PopKind(VMTranslatedInsn& insn, const uint8_t* operand)
 }
 
 // A call of a script by its constant id with no more arguments than the frame keeps: the run loop
-// makes it without leaving. Every other call goes through the general routine.
+// makes it without leaving. Every other call goes through the general routine; a built-in's keeps
+// its id and count (-1 for any other call), which a register sequence may call it by.
 VMKind CallKind(VMTranslatedInsn& insn, const uint8_t* operand)
 {
+    insn.id = -1;
     if (VM_WordFirstType(insn.word) != VM_TYPE_INT) return VMKind::Call;
     int32_t id;
     std::memcpy(&id, operand, 4);
     uint32_t argc = insn.word & 0xFFFF;
+    if (id >= 0 && id < CALLABLE_SCRIPT_BASE) {
+        insn.id = id;
+        insn.constant = static_cast<int32_t>(argc);
+    }
     if (id < CALLABLE_SCRIPT_BASE || id > CALLABLE_EXTENSION_BASE || argc > SCRIPT_ARGUMENT_COUNT) return VMKind::Call;
     insn.id = id - CALLABLE_SCRIPT_BASE;
     insn.constant = static_cast<int32_t>(argc);
@@ -565,6 +571,18 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.depth -= 1;
         state.bytes -= VM_StackSize(top);
         return true;
+    case VMKind::Call: {
+        // A built-in on values only (a routine's arguments are whole values): the sequence's last
+        // step, since the routine may run anything.
+        uint32_t argc = static_cast<uint32_t>(insn.constant);
+        if (insn.id < 0 || argc > state.depth) return false;
+        for (uint32_t k = state.depth - argc; k < state.depth; ++k)
+            if (state.types[k] != VM_TYPE_VARIABLE) return false;
+        step.step = VMRegisterStep::CallBuiltIn;
+        state.depth = 0;
+        state.bytes = 0;
+        return true;
+    }
     case VMKind::BranchTrue:
     case VMKind::BranchFalse:
         // Only a test's own bool: nothing else may be live across the jump.
@@ -681,12 +699,12 @@ void JoinRealSequences(VMTranslation& t)
                 keptEnd = j + 1;
                 keptSteps = steps.size();
             }
-            if (step.step == VMRegisterStep::Branch) break;
+            if (step.step == VMRegisterStep::Branch || step.step == VMRegisterStep::CallBuiltIn) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
         if (!computes || words < std::max(4, WordsJoined(t.insns[i], i) + 2)) continue;
         steps.resize(keptSteps);
-        if (steps.back().step != VMRegisterStep::Branch) {
+        if (steps.back().step != VMRegisterStep::Branch && steps.back().step != VMRegisterStep::CallBuiltIn) {
             // The live items go onto the stack and the words go on after the run.
             VMRegisterStepInsn leave;
             leave.depth = kept.depth;
