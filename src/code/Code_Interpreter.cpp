@@ -665,14 +665,17 @@ uint32_t TakeResult(VMRunState& run, ScriptValue* result)
 // The list that a plain access by a constant instance reaches without the general path, or null.
 // Self variables are the most common in object code: their list is looked up once per stretch of
 // instructions that runs without leaving the loop.
-inline CVariableList* SelfList(VMRunState& run)
+[[gnu::noinline]] CVariableList* SelfListAgain(VMRunState& run)
 {
     if (run.self == nullptr) return nullptr;
-    if (run.selfListOf != run.self) {
-        run.selfList = run.instances->Variables(run.self);
-        run.selfListOf = run.self;
-    }
+    run.selfList = run.instances->Variables(run.self);
+    run.selfListOf = run.self;
     return run.selfList;
+}
+
+[[gnu::always_inline]] inline CVariableList* SelfList(VMRunState& run)
+{
+    return run.self != nullptr && run.selfListOf == run.self ? run.selfList : SelfListAgain(run);
 }
 
 // Locals are in slots instead (DirectNode).
@@ -2185,25 +2188,45 @@ struct RegisterExit {
     RegisterExitHow how = RegisterExitHow::Words;
 };
 
+[[gnu::noinline]] void FreeArgumentValues(ScriptValue* args, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        if (Value_GetKind(&args[i]) != VALUE_REAL) Value_Free(&args[i]);
+}
+
+// What calling a built-in from a register sequence came to.
+enum class RegisterCall : uint8_t {
+    Refused, // nothing done: the words call it (no such routine, more arguments than a call may hand)
+    GoOn,    // the result is a real and the run stands as the steps left it: the steps go on
+    Stop,    // the result lies on the stack, the live items beneath it: the words go on after the call
+};
+
 // The built-in that a CallBuiltIn step `step` calls on its registers, the arguments on top (argument
-// 0 topmost), as CallBuiltin calls it on stack items: the live items beneath go onto the stack first,
-// the result on top of them. False, with nothing done, where the words must call it (no such routine,
-// more arguments than a call may hand).
-[[gnu::noinline]] bool CallFromRegisters(VMRunState& run, const VMRegisterStepInsn* step, const double* registers,
-                                         uint8_t*& sp)
+// 0 topmost), as CallBuiltin calls it on stack items, with the run's state as a call out leaves it:
+// the live items beneath go onto the stack first. The steps go on only where the loop would after
+// the call out: the code and the level as they were, nothing stopped the run or asked for the
+// debugger, the run standing after the call.
+[[gnu::noinline]] RegisterCall CallFromRegisters(VMRunState& run, const VMRegisterStepInsn* step, const double* registers,
+                                                 uint8_t*& sp, double* real)
 {
     const VMTranslatedInsn* call = step->site;
     uint32_t argc = static_cast<uint32_t>(call->constant);
-    FunctionEntry* entry = Function_Get(call->id);
-    if (entry == nullptr || entry->routine == nullptr) return false;
+    int32_t id = call->id; // never negative in a CallBuiltIn step
+    if (id >= g_FunctionCount || g_FunctionTable[id].routine == nullptr) return RegisterCall::Refused;
+    const FunctionEntry* entry = &g_FunctionTable[id];
     uint32_t handed = entry->argCount >= 0 ? static_cast<uint32_t>(entry->argCount) : argc;
-    if (std::max(handed, argc) > SCRIPT_ARGUMENT_COUNT) return false;
-    uint32_t below = step->depth - argc;
-    for (uint32_t k = 0; k < below; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
+    if (std::max(handed, argc) > SCRIPT_ARGUMENT_COUNT) return RegisterCall::Refused;
+    uint32_t depth = step->depth, below = depth - argc;
+    uint8_t* at = sp;
+    for (uint32_t k = 0; k < below; ++k) at = PutNumber(at, step->types[k], registers[k]);
     ScriptValue args[SCRIPT_ARGUMENT_COUNT];
-    for (uint32_t i = 0; i < argc; ++i) args[i] = ScriptValue{VALUE_REAL, 0, registers[step->depth - 1 - i]};
+    const double* top = registers + depth;
+    for (uint32_t i = 0; i < argc; ++i) args[i] = ScriptValue{VALUE_REAL, 0, top[-1 - static_cast<int32_t>(i)]};
     for (uint32_t i = argc; i < handed; ++i) args[i] = ScriptValue{VALUE_REAL, 0, 0.0};
-    run.sp = sp;
+    const uint64_t codeEpoch = g_VMCodeEpoch;
+    const VMBuffer* const code = run.code;
+    const VariableNode* const locals = run.localSlots;
+    run.sp = at;
     run.pc = call->nextPc;
     run.insnStart = call->at;
     VM_SettleArguments(run);
@@ -2211,12 +2234,20 @@ struct RegisterExit {
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     entry->routine(&result, run.self, run.other, static_cast<int32_t>(handed), args);
     NoteOutsideCode();
-    for (uint32_t i = 0; i < argc; ++i)
-        if (Value_GetKind(&args[i]) != VALUE_REAL) Value_Free(&args[i]);
-    sp -= 16;
-    VM_Store(sp, result);
-    run.sp = sp;
-    return true;
+    run.selfListOf = nullptr;
+    // A routine may leave other values in its arguments: they are freed as the stack's would be.
+    uint32_t kinds = 0;
+    for (uint32_t i = 0; i < argc; ++i) kinds |= args[i].kind;
+    if ((kinds & VALUE_KIND_MASK) != VALUE_REAL) FreeArgumentValues(args, argc);
+    if (result.kind == VALUE_REAL && g_VMCodeEpoch == codeEpoch && !g_VMAttention && !run.stopped && run.code == code &&
+        run.pc == call->nextPc && run.sp == at && run.localSlots == locals) {
+        *real = result.real;
+        return RegisterCall::GoOn;
+    }
+    at -= 16;
+    VM_Store(at, result);
+    run.sp = sp = at;
+    return RegisterCall::Stop;
 }
 
 // The instance whose number field a LoadBuiltIn or StoreBuiltIn step reaches: other when binding
@@ -2268,7 +2299,7 @@ rLoadArgument: {
 rLoadBuiltIn: {
     CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
-    registers[step->target] = g_BuiltinVariables[step->site->id].getReal(target);
+    registers[step->target] = step->getReal(target);
     VM_R_NEXT();
 }
 
@@ -2352,7 +2383,7 @@ rTruth: {
 rStoreBuiltIn: {
     CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
-    g_BuiltinVariables[step->site->id].setReal(target, registers[step->left]);
+    step->setReal(target, registers[step->left]);
     VM_R_NEXT();
 }
 
@@ -2406,9 +2437,15 @@ rBranch: {
     goto* s_Steps[static_cast<size_t>(step->step)];
 }
 
-rCallBuiltIn:
-    if (!CallFromRegisters(run, step, registers, sp)) goto rLeave;
-    return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
+rCallBuiltIn: {
+    double real;
+    RegisterCall made = CallFromRegisters(run, step, registers, sp, &real);
+    if (made == RegisterCall::Refused) goto rLeave;
+    if (made == RegisterCall::Stop) return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
+    generation = g_VariableGeneration;
+    registers[step->target] = real;
+    VM_R_NEXT();
+}
 
 rLoop: {
     // The counting step after the sequence, as its handler makes it, and its test's branch back
@@ -2562,15 +2599,15 @@ bool RunTranslated(VMRunState& run)
             // Whose field: the site's instance is self, other or unnamed (self's).
             if (step.step == VMRegisterStep::LoadBuiltIn || step.step == VMRegisterStep::StoreBuiltIn)
                 step.sourceType = step.site->instance == VM_INSTANCE_OTHER ? 1 : 0;
+            if (step.step == VMRegisterStep::LoadBuiltIn) step.getReal = RealGetterOf(step.site->id);
+            if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
         }
         for (VMTranslatedInsn& insn : translation.insns) {
             if (insn.kind != VMKind::RealSequence) continue;
             insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;
             // A loop's body that is this one sequence goes round in it.
             VMRegisterStepInsn* last = translation.registerSteps.data() + insn.registerFirst;
-            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch &&
-                   last->step != VMRegisterStep::CallBuiltIn)
-                ++last;
+            while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch) ++last;
             const VMTranslatedInsn* after = last->site;
             if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::CountingStep &&
                 CountsUp(translation, *after) && after->targetEntry->nextEntry == &insn)
@@ -3178,13 +3215,18 @@ tConstOp: {
     // The steps run out of line, which leaves this loop's registers as the other handlers want them.
 tRealSequence: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater < ip->registerBytes) goto* ip->fallback;
+    uint64_t outside = g_OutsideEpoch;
     RegisterExit exit = RunRegisterSteps(run, locals, generation, ip, sp);
     sp = exit.sp;
-    if (exit.how == RegisterExitHow::Words) [[likely]]
-        VM_T_GOTO(exit.next);
     ip = exit.next;
+    if (exit.how == RegisterExitHow::AfterCall) goto afterCallOut;
+    if (g_OutsideEpoch != outside) {
+        // Code outside the loop ran: the level's state is taken again, as after a call out.
+        run.sp = sp;
+        VM_T_LOAD();
+    }
     if (exit.how == RegisterExitHow::FirstWord) goto* ip->fallback;
-    goto afterCallOut;
+    VM_T_GOTO(ip);
 }
 }
 

@@ -572,16 +572,16 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.bytes -= VM_StackSize(top);
         return true;
     case VMKind::Call: {
-        // A built-in on values only (a routine's arguments are whole values): the sequence's last
-        // step, since the routine may run anything.
+        // A built-in on values only (a routine's arguments are whole values); its result is a value.
         uint32_t argc = static_cast<uint32_t>(insn.constant);
         if (insn.id < 0 || argc > state.depth) return false;
         for (uint32_t k = state.depth - argc; k < state.depth; ++k)
             if (state.types[k] != VM_TYPE_VARIABLE) return false;
         step.step = VMRegisterStep::CallBuiltIn;
-        state.depth = 0;
-        state.bytes = 0;
-        return true;
+        state.depth = static_cast<uint8_t>(state.depth - argc);
+        state.bytes -= argc * VM_StackSize(VM_TYPE_VARIABLE);
+        pushed = VM_TYPE_VARIABLE;
+        break;
     }
     case VMKind::BranchTrue:
     case VMKind::BranchFalse:
@@ -699,12 +699,12 @@ void JoinRealSequences(VMTranslation& t)
                 keptEnd = j + 1;
                 keptSteps = steps.size();
             }
-            if (step.step == VMRegisterStep::Branch || step.step == VMRegisterStep::CallBuiltIn) break;
+            if (step.step == VMRegisterStep::Branch) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
         if (!computes || words < std::max(4, WordsJoined(t.insns[i], i) + 2)) continue;
         steps.resize(keptSteps);
-        if (steps.back().step != VMRegisterStep::Branch && steps.back().step != VMRegisterStep::CallBuiltIn) {
+        if (steps.back().step != VMRegisterStep::Branch) {
             // The live items go onto the stack and the words go on after the run.
             VMRegisterStepInsn leave;
             leave.depth = kept.depth;

@@ -120,8 +120,8 @@ struct VMSiteCache {
     X(Store)         /* pop into a plain variable */                                                                 \
     X(StoreBuiltIn)  /* pop into a built-in variable: a settable number field through its typed setter */          \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
-    X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count), */ \
-                     /* the sequence's last step: the result goes on the stack and the words go on after the call */ \
+    X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count); */ \
+                     /* a real result goes into its register, any other onto the stack for the words after the call */ \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
@@ -162,6 +162,9 @@ struct VMRegisterStepInsn {
     double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
     VMTranslatedInsn* site = nullptr;        // that entry, bound
+    // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row.
+    double (*getReal)(CInstance*) = nullptr;
+    void (*setReal)(CInstance*, double) = nullptr;
 };
 
 struct VMTranslatedInsn {

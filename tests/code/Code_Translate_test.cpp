@@ -901,19 +901,23 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
                                      "far:\npush.v self.vmtest_bx\n" + square + "mul.v.v\ncall.i vmtest_record 1";
     const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic,
                                   S::Branch, S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
-                                  S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn};
+                                  S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn, S::Leave};
     struct Case {
         std::string source;
         std::vector<S> steps;
         double result;
         std::vector<double> seen; // the recording routine's reals, when it is called
     } cases[] = {
-        {twice + "call.i vmtest_record 2\npush.e 1\nadd.i.v", {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn}, 10, {3, 6}},
-        {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn}, 9, {9, 0}},
+        {twice + "call.i vmtest_record 2\npush.e 1\nadd.i.v", {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::ConstantAdd, S::Leave}, 10, {3, 6}},
+        {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
         {"push.v self.vmtest_tv\n" + twice + "call.i vmtest_record 2\nadd.v.v",
-         {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn}, 12, {3, 6}},
-        {square + "call.i vmtest_text 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn}, 9, {}},
-        {square + "call.i vmtest_request 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn}, 9, {}},
+         {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::Add, S::Leave}, 12, {3, 6}},
+        // A text result, and a routine asking for the debugger, leave the rest to the words.
+        {square + "call.i vmtest_text 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
+        {square + "call.i vmtest_request 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
+        // A real result goes on to be tested and branched on.
+        {square + "call.i vmtest_record 1\npush.e 5\nsgt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantCompare, S::Branch}, 1, {9}},
         // The bounds test falls through into the move, or jumps over it, into the call.
         {bounds + "push.e 9\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 63, {63}},
         {bounds + "push.e 2\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 36, {36}},
