@@ -93,12 +93,20 @@ uint64_t g_VariableGeneration = 1;
 
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
 
-CVariableList::CVariableList() : m_InlineUsed(0), m_Buckets{}, m_pAll(nullptr), m_Count(0)
+// The heads of every list without a variable yet: all empty, never written.
+VariableNode* const g_NoHeads[VARIABLE_BUCKETS] = {};
+
+CVariableList::CVariableList()
+    : m_InlineUsed(0), m_Count(0), m_pBuckets(const_cast<VariableNode**>(g_NoHeads)), m_pAll(nullptr)
 {
     for (VariableNode& node : m_Inline) node.id = NO_VARIABLE;
 }
 
-CVariableList::~CVariableList() { Clear(); }
+CVariableList::~CVariableList()
+{
+    Clear();
+    if (m_pBuckets != g_NoHeads) MemoryManager::Free(m_pBuckets);
+}
 
 void CVariableList::Clear()
 {
@@ -110,14 +118,14 @@ void CVariableList::Clear()
         ReleaseNode(node);
         node = next;
     }
-    for (VariableNode*& head : m_Buckets) head = nullptr;
+    if (m_pBuckets != g_NoHeads) std::memset(m_pBuckets, 0, VARIABLE_BUCKETS * sizeof(VariableNode*));
     m_pAll = nullptr;
     m_Count = 0;
 }
 
 VariableNode* CVariableList::Find(int32_t id) const
 {
-    for (VariableNode* node = m_Buckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
+    for (VariableNode* node = m_pBuckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
         if (node->id == id) return node;
     }
     return nullptr;
@@ -165,7 +173,11 @@ VariableNode* CVariableList::Insert(int32_t id)
 {
     VariableNode* node = TakeNode();
     node->id = id;
-    VariableNode*& head = m_Buckets[Variable_Bucket(id)];
+    if (m_pBuckets == g_NoHeads) {
+        void* heads = MemoryManager::Alloc(VARIABLE_BUCKETS * sizeof(VariableNode*), "Variable_List", __LINE__, true);
+        m_pBuckets = static_cast<VariableNode**>(heads);
+    }
+    VariableNode*& head = m_pBuckets[Variable_Bucket(id)];
     node->next = head;
     head = node;
     node->nextAll = m_pAll;
@@ -211,8 +223,8 @@ void CVariableList::CopyFrom(const CVariableList& other)
     if (&other == this) return; // emptying first would lose what is to be copied
     Clear();
     // Bucket order with head insertion: each chain of the copy runs opposite to the original's.
-    for (VariableNode* head : other.m_Buckets) {
-        for (VariableNode* from = head; from != nullptr; from = from->next) {
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* from = other.m_pBuckets[bucket]; from != nullptr; from = from->next) {
             VariableNode* to = Insert(from->id);
             Value_Copy(&to->value, &from->value);
         }
@@ -223,8 +235,8 @@ bool CVariableList::Serialise(IBuffer* buffer) const
 {
     ScriptValue count = {VALUE_REAL, 0, static_cast<double>(m_Count)};
     bool ok = buffer->Write(eBuffer_S32, &count) == 0;
-    for (VariableNode* head : m_Buckets) {
-        for (VariableNode* node = head; node != nullptr && ok; node = node->next) {
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr && ok; node = node->next) {
             ok = buffer->WriteString(Code_Variable_Find_Name(node->id)) == 0 && Value_Serialise(&node->value, buffer);
         }
     }
@@ -258,8 +270,8 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
 
 void CVariableList::DebugDump(tagIConsole* console) const
 {
-    for (VariableNode* head : m_Buckets) {
-        for (VariableNode* node = head; node != nullptr; node = node->next) Variable_DumpNode(console, node);
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr; node = node->next) Variable_DumpNode(console, node);
     }
 }
 

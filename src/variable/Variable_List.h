@@ -69,7 +69,7 @@ public:
     }
     int32_t Count() const { return m_Count; }
     // The chain of a bucket, from its head.
-    VariableNode* Bucket(int32_t bucket) const { return m_Buckets[bucket]; }
+    VariableNode* Bucket(int32_t bucket) const { return m_pBuckets[bucket]; }
 
 private:
     VariableNode* Insert(int32_t id);
@@ -77,11 +77,13 @@ private:
     void ReleaseNode(VariableNode* node);
 
     // First in the object: the commonest variables share the cache lines the list is reached by.
+    // The chains' heads lie apart, made with the first variable (an empty list shares one table of
+    // empty heads): a room of many instances keeps only the small part it reads close together.
     VariableNode m_Inline[VARIABLE_INLINE_NODES];
     uint32_t m_InlineUsed; // a bit per inline node
-    VariableNode* m_Buckets[VARIABLE_BUCKETS];
-    VariableNode* m_pAll;
     int32_t m_Count;
+    VariableNode** m_pBuckets;
+    VariableNode* m_pAll;
 };
 
 // Moves on whenever a node leaves a list (a clear, a load, a list's end) and whenever which names
