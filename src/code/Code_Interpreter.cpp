@@ -2345,6 +2345,14 @@ rLoadConstant:
     VM_R_COMBINE_HANDLERS(Constant, step->constant)
 #undef VM_R_COMBINE_HANDLERS
 
+rConstantLess:
+    registers[step->target] = registers[step->left] - step->constant < -Code_CompareEpsilon ? 1 : 0;
+    VM_R_NEXT();
+
+rConstantGreater:
+    registers[step->target] = registers[step->left] - step->constant > Code_CompareEpsilon ? 1 : 0;
+    VM_R_NEXT();
+
 rConstantModulo:
     registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
     VM_R_NEXT();

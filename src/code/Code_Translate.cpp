@@ -618,6 +618,8 @@ void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& 
     bool whole = step.rightType == VM_TYPE_INT && step.constant != 0;
     if (step.step == VMRegisterStep::ConstantArithmetic && step.opcode == VM_OP_MOD && whole)
         step.step = VMRegisterStep::ConstantModulo;
+    if (step.step == VMRegisterStep::ConstantCompare && (step.opcode == VM_OP_SLT || step.opcode == VM_OP_SGT))
+        step.step = step.opcode == VM_OP_SLT ? VMRegisterStep::ConstantLess : VMRegisterStep::ConstantGreater;
     steps.pop_back();
 }
 

@@ -135,7 +135,9 @@ struct VMSiteCache {
     X(ConstantCompare)                                                                                               \
     X(ConstantIntCompare)                                                                                            \
     X(ConstantModulo) /* mod by a whole int32 constant other than 0 */                                             \
-    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */
+    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */ \
+    X(ConstantLess)   /* ConstantCompare by `less than`, the commonest tests, without the choice of test */ \
+    X(ConstantGreater) /* the same by `greater than` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

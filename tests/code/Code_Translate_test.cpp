@@ -848,10 +848,10 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
         double field; // vmtest_bx before the run
         const char* expected;
     } cases[] = {
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 12, "13"},
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "4"},
-        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, -2, "-1"},
-        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "5"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "5"},
         {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
         {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
          "Pop :: Execution Error - Variable set problem vmtest_bro"},
@@ -899,7 +899,7 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
     const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\n";
     const std::string moveThenCall = "bt far\npush.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_bx\n"
                                      "far:\npush.v self.vmtest_bx\n" + square + "mul.v.v\ncall.i vmtest_record 1";
-    const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic,
+    const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic,
                                   S::Branch, S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
                                   S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn, S::Leave};
     struct Case {
@@ -917,7 +917,11 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
         {square + "call.i vmtest_request 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
         // A real result goes on to be tested and branched on.
         {square + "call.i vmtest_record 1\npush.e 5\nsgt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantGreater, S::Branch}, 1, {9}},
+        {square + "call.i vmtest_record 1\npush.e 9\nsge.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
          {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantCompare, S::Branch}, 1, {9}},
+        {square + "call.i vmtest_record 1\npush.e 9\nslt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantLess, S::Branch}, 2, {9}},
         // The bounds test falls through into the move, or jumps over it, into the call.
         {bounds + "push.e 9\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 63, {63}},
         {bounds + "push.e 2\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 36, {36}},
