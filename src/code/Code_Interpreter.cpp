@@ -1826,6 +1826,36 @@ done:
     return reinterpret_cast<VariableNode*>(reinterpret_cast<uint8_t*>(locals) + insn->localOffset);
 }
 
+// A plain variable site's node when the site's memory is not of the run's self: found again in the
+// list the site's instance reaches. Out of line: it is the rarer way, and the handlers that take the
+// common one stay small.
+[[gnu::noinline]] VariableNode* SiteNodeAgain(VMRunState& run, uint64_t generation, VMTranslatedInsn* insn)
+{
+    VMSiteCache& cache = insn->cache;
+    const CInstance* self = run.self;
+    if (IsSelfSite(insn)) {
+        CVariableList* list = SelfList(run);
+        if (list == nullptr) return nullptr;
+        // Another instance of the same object: the variable is where the last one had it, and is
+        // kept for this self (a loop goes on finding it by the test above).
+        if (cache.inlineOffset != 0) [[likely]] {
+            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) {
+                cache.list = list;
+                cache.generation = generation;
+                cache.node = node;
+                cache.self = self;
+                return node;
+            }
+        }
+        // A node kept for self's list by a path that did not key it is keyed to self now.
+        if (cache.list == list && cache.generation == generation) cache.self = self;
+        return SiteNode(insn, list, generation, self);
+    }
+    CVariableList* list = OtherSiteList(run, insn);
+    if (cache.list == list && cache.generation == generation) return cache.node;
+    return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+}
+
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
 // A local's is its slot in the level's slots (`locals`), once set: the translation gives a plain
 // local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
@@ -1846,20 +1876,7 @@ template <bool LOCAL = false>
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
-    if (IsSelfSite(insn)) {
-        CVariableList* list = SelfList(run);
-        if (list == nullptr) return nullptr;
-        // Another instance of the same object: the variable is where the last one had it.
-        if (cache.inlineOffset != 0) [[likely]] {
-            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) return node;
-        }
-        // A node kept for self's list by a path that did not key it is keyed to self now.
-        if (cache.list == list && cache.generation == generation) cache.self = self;
-        return SiteNode(insn, list, generation, self);
-    }
-    CVariableList* list = OtherSiteList(run, insn);
-    if (cache.list == list && cache.generation == generation) return cache.node;
-    return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+    return SiteNodeAgain(run, generation, insn);
 }
 
 // The same for a read that takes only a real: an unset local's slot holds no real, so the slot
