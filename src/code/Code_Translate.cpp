@@ -9,6 +9,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_InterpreterState.h"
+#include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
@@ -419,9 +420,18 @@ void JoinReturns(VMTranslation& t)
 struct RegisterState {
     uint8_t depth = 0;
     uint8_t types[VM_REGISTER_SLOTS] = {};
+    // Whether an item is a variable's value as it was read, which may as well hold a text: a call
+    // on one is left to the words, since a sequence reading it would stop there every time.
+    bool read[VM_REGISTER_SLOTS] = {};
     uint32_t bytes = 0;
     uint32_t mostBytes = 0;
 };
+
+// Whether a built-in variable is a plain number field, which never holds a text.
+bool IsNumberField(int32_t id)
+{
+    return id >= 0 && id < g_BuiltinVariableCount && g_BuiltinVariables[id].getReal != nullptr;
+}
 
 // What a word was before any joining: a superinstruction's head keeps its first word's kind.
 VMKind OriginalKind(const VMTranslatedInsn& insn)
@@ -462,14 +472,17 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t second = VM_WordSecondType(insn.word);
     uint8_t top = state.depth > 0 ? state.types[state.depth - 1] : 0xFF;
     uint8_t pushed = 0xFF;
+    bool read = false;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
         step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
+        read = true;
         break;
     case VMKind::PushArgument:
         step.step = VMRegisterStep::LoadArgument;
         pushed = VM_TYPE_VARIABLE;
+        read = !IsNumberField(insn.id);
         break;
     case VMKind::PushImmediate:
         step.step = VMRegisterStep::LoadConstant;
@@ -537,6 +550,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         step.sourceType = first;
         step.step = second == VM_TYPE_INT ? VMRegisterStep::Truncate : VMRegisterStep::Truth;
         made = second == VM_TYPE_INT || second == VM_TYPE_BOOL;
+        read = !made && state.read[state.depth - 1];
         state.depth -= 1;
         state.bytes -= VM_StackSize(first);
         pushed = second;
@@ -576,7 +590,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         uint32_t argc = static_cast<uint32_t>(insn.constant);
         if (insn.id < 0 || argc > state.depth) return false;
         for (uint32_t k = state.depth - argc; k < state.depth; ++k)
-            if (state.types[k] != VM_TYPE_VARIABLE) return false;
+            if (state.types[k] != VM_TYPE_VARIABLE || state.read[k]) return false;
         step.step = VMRegisterStep::CallBuiltIn;
         state.depth = static_cast<uint8_t>(state.depth - argc);
         state.bytes -= argc * VM_StackSize(VM_TYPE_VARIABLE);
@@ -598,6 +612,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     }
     if (state.depth >= VM_REGISTER_SLOTS) return false;
     step.target = state.depth;
+    state.read[state.depth] = read;
     state.types[state.depth++] = pushed;
     state.bytes += VM_StackSize(pushed);
     state.mostBytes = std::max(state.mostBytes, state.bytes);

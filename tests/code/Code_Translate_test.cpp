@@ -908,10 +908,14 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
         double result;
         std::vector<double> seen; // the recording routine's reals, when it is called
     } cases[] = {
-        {twice + "call.i vmtest_record 2\npush.e 1\nadd.i.v", {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::ConstantAdd, S::Leave}, 10, {3, 6}},
+        {twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\npush.e 1\nadd.i.v",
+         {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::ConstantAdd, S::Leave}, 11, {4, 6}},
+        // A variable's value handed as it was read may be a text: the words make that call.
+        {twice + "call.i vmtest_record 2", {}, 9, {3, 6}},
         {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
-        {"push.v self.vmtest_tv\n" + twice + "call.i vmtest_record 2\nadd.v.v",
-         {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::Add, S::Leave}, 12, {3, 6}},
+        {"push.v self.vmtest_tv\n" + twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\nadd.v.v",
+         {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::Add, S::Leave},
+         13, {4, 6}},
         // A text result, and a routine asking for the debugger, leave the rest to the words.
         {square + "call.i vmtest_text 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
         {square + "call.i vmtest_request 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
