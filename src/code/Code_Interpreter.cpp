@@ -665,14 +665,17 @@ uint32_t TakeResult(VMRunState& run, ScriptValue* result)
 // The list that a plain access by a constant instance reaches without the general path, or null.
 // Self variables are the most common in object code: their list is looked up once per stretch of
 // instructions that runs without leaving the loop.
-inline CVariableList* SelfList(VMRunState& run)
+[[gnu::noinline]] CVariableList* SelfListAgain(VMRunState& run)
 {
     if (run.self == nullptr) return nullptr;
-    if (run.selfListOf != run.self) {
-        run.selfList = run.instances->Variables(run.self);
-        run.selfListOf = run.self;
-    }
+    run.selfList = run.instances->Variables(run.self);
+    run.selfListOf = run.self;
     return run.selfList;
+}
+
+[[gnu::always_inline]] inline CVariableList* SelfList(VMRunState& run)
+{
+    return run.self != nullptr && run.selfListOf == run.self ? run.selfList : SelfListAgain(run);
 }
 
 // Locals are in slots instead (DirectNode).
@@ -1812,6 +1815,7 @@ done:
         cache.generation = generation;
         cache.node = node;
         cache.self = self;
+        cache.inlineOffset = list->InlineOffsetOf(node);
     }
     return node;
 }
@@ -1820,6 +1824,36 @@ done:
 [[gnu::always_inline]] inline VariableNode* SiteSlot(VariableNode* locals, const VMTranslatedInsn* insn)
 {
     return reinterpret_cast<VariableNode*>(reinterpret_cast<uint8_t*>(locals) + insn->localOffset);
+}
+
+// A plain variable site's node when the site's memory is not of the run's self: found again in the
+// list the site's instance reaches. Out of line: it is the rarer way, and the handlers that take the
+// common one stay small.
+[[gnu::noinline]] VariableNode* SiteNodeAgain(VMRunState& run, uint64_t generation, VMTranslatedInsn* insn)
+{
+    VMSiteCache& cache = insn->cache;
+    const CInstance* self = run.self;
+    if (IsSelfSite(insn)) {
+        CVariableList* list = SelfList(run);
+        if (list == nullptr) return nullptr;
+        // Another instance of the same object: the variable is where the last one had it, and is
+        // kept for this self (a loop goes on finding it by the test above).
+        if (cache.inlineOffset != 0) [[likely]] {
+            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) {
+                cache.list = list;
+                cache.generation = generation;
+                cache.node = node;
+                cache.self = self;
+                return node;
+            }
+        }
+        // A node kept for self's list by a path that did not key it is keyed to self now.
+        if (cache.list == list && cache.generation == generation) cache.self = self;
+        return SiteNode(insn, list, generation, self);
+    }
+    CVariableList* list = OtherSiteList(run, insn);
+    if (cache.list == list && cache.generation == generation) return cache.node;
+    return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
 
 // The node of a plain variable's site (its list from the entry's instance), or null out of reach.
@@ -1842,16 +1876,7 @@ template <bool LOCAL = false>
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
-    if (IsSelfSite(insn)) {
-        CVariableList* list = SelfList(run);
-        if (list == nullptr) return nullptr;
-        // A node kept for self's list by a path that did not key it is keyed to self now.
-        if (cache.list == list && cache.generation == generation) cache.self = self;
-        return SiteNode(insn, list, generation, self);
-    }
-    CVariableList* list = OtherSiteList(run, insn);
-    if (cache.list == list && cache.generation == generation) return cache.node;
-    return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
+    return SiteNodeAgain(run, generation, insn);
 }
 
 // The same for a read that takes only a real: an unset local's slot holds no real, so the slot
@@ -2167,15 +2192,91 @@ inline bool CountsUp(const VMTranslation& translation, const VMTranslatedInsn& s
     return step.opcode == VM_OP_ADD && test.opcode == VM_OP_SLT && test.branchOpcode == VM_OP_BF;
 }
 
-// Where a register sequence leaves the words: the entry to go on at (null: the sequence's first
-// word, before which nothing ran) and the stack pointer, the live items put on the stack.
+// Where a register sequence leaves the words: the entry to go on at and the stack pointer, the live
+// items put on the stack; `how` the way to go on there.
+enum class RegisterExitHow : uint8_t {
+    Words,     // its handler runs
+    FirstWord, // a sequence's head before which nothing ran: its first word alone
+    AfterCall, // the entry is a built-in's call, made: the run goes on as after a call out
+};
 struct RegisterExit {
     VMTranslatedInsn* next;
     uint8_t* sp;
+    RegisterExitHow how = RegisterExitHow::Words;
 };
 
+[[gnu::noinline]] void FreeArgumentValues(ScriptValue* args, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        if (Value_GetKind(&args[i]) != VALUE_REAL) Value_Free(&args[i]);
+}
+
+// What calling a built-in from a register sequence came to.
+enum class RegisterCall : uint8_t {
+    Refused, // nothing done: the words call it (no such routine, more arguments than a call may hand)
+    GoOn,    // the result is a real and the run stands as the steps left it: the steps go on
+    Stop,    // the result lies on the stack, the live items beneath it: the words go on after the call
+};
+
+// The built-in that a CallBuiltIn step `step` calls on its registers, the arguments on top (argument
+// 0 topmost), as CallBuiltin calls it on stack items, with the run's state as a call out leaves it:
+// the live items beneath go onto the stack first. The steps go on only where the loop would after
+// the call out: the code and the level as they were, nothing stopped the run or asked for the
+// debugger, the run standing after the call.
+[[gnu::noinline]] RegisterCall CallFromRegisters(VMRunState& run, const VMRegisterStepInsn* step, const double* registers,
+                                                 uint8_t*& sp, double* real)
+{
+    const VMTranslatedInsn* call = step->site;
+    uint32_t argc = static_cast<uint32_t>(call->constant);
+    int32_t id = call->id; // never negative in a CallBuiltIn step
+    if (id >= g_FunctionCount || g_FunctionTable[id].routine == nullptr) return RegisterCall::Refused;
+    const FunctionEntry* entry = &g_FunctionTable[id];
+    uint32_t handed = entry->argCount >= 0 ? static_cast<uint32_t>(entry->argCount) : argc;
+    if (std::max(handed, argc) > SCRIPT_ARGUMENT_COUNT) return RegisterCall::Refused;
+    uint32_t depth = step->depth, below = depth - argc;
+    uint8_t* at = sp;
+    for (uint32_t k = 0; k < below; ++k) at = PutNumber(at, step->types[k], registers[k]);
+    ScriptValue args[SCRIPT_ARGUMENT_COUNT];
+    const double* top = registers + depth;
+    for (uint32_t i = 0; i < argc; ++i) args[i] = ScriptValue{VALUE_REAL, 0, top[-1 - static_cast<int32_t>(i)]};
+    for (uint32_t i = argc; i < handed; ++i) args[i] = ScriptValue{VALUE_REAL, 0, 0.0};
+    const uint64_t codeEpoch = g_VMCodeEpoch;
+    const VMBuffer* const code = run.code;
+    const VariableNode* const locals = run.localSlots;
+    run.sp = at;
+    run.pc = call->nextPc;
+    run.insnStart = call->at;
+    VM_SettleArguments(run);
+    if (g_TraceFlag) MainConsole->Output("func call = %s\n", entry->name);
+    ScriptValue result = {VALUE_REAL, 0, 0.0};
+    entry->routine(&result, run.self, run.other, static_cast<int32_t>(handed), args);
+    NoteOutsideCode();
+    run.selfListOf = nullptr;
+    // A routine may leave other values in its arguments: they are freed as the stack's would be.
+    uint32_t kinds = 0;
+    for (uint32_t i = 0; i < argc; ++i) kinds |= args[i].kind;
+    if ((kinds & VALUE_KIND_MASK) != VALUE_REAL) FreeArgumentValues(args, argc);
+    if (result.kind == VALUE_REAL && g_VMCodeEpoch == codeEpoch && !g_VMAttention && !run.stopped && run.code == code &&
+        run.pc == call->nextPc && run.sp == at && run.localSlots == locals) {
+        *real = result.real;
+        return RegisterCall::GoOn;
+    }
+    at -= 16;
+    VM_Store(at, result);
+    run.sp = sp = at;
+    return RegisterCall::Stop;
+}
+
+// The instance whose number field a LoadBuiltIn or StoreBuiltIn step reaches: other when binding
+// marked it so, else self.
+[[gnu::always_inline]] inline CInstance* FieldOwner(const VMRunState& run, const VMRegisterStepInsn* step)
+{
+    return step->sourceType != 0 ? run.other : run.self;
+}
+
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
-// alone until the words go on: they compute in `registers`.
+// alone until the words go on: they compute in `registers`. A branch to another sequence goes on
+// into its steps, when its pushes fit above the low water as its own entry would require.
 [[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 const VMTranslatedInsn* head, uint8_t* sp)
 {
@@ -2213,9 +2314,9 @@ rLoadArgument: {
 }
 
 rLoadBuiltIn: {
-    CInstance* target = BuiltInTarget(run, step->site->instance);
+    CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
-    registers[step->target] = g_BuiltinVariables[step->site->id].getReal(target);
+    registers[step->target] = step->getReal(target);
     VM_R_NEXT();
 }
 
@@ -2261,6 +2362,14 @@ rLoadConstant:
     VM_R_COMBINE_HANDLERS(Constant, step->constant)
 #undef VM_R_COMBINE_HANDLERS
 
+rConstantLess:
+    registers[step->target] = registers[step->left] - step->constant < -Code_CompareEpsilon ? 1 : 0;
+    VM_R_NEXT();
+
+rConstantGreater:
+    registers[step->target] = registers[step->left] - step->constant > Code_CompareEpsilon ? 1 : 0;
+    VM_R_NEXT();
+
 rConstantModulo:
     registers[step->target] = RemainderByWhole(registers[step->left], static_cast<int32_t>(step->constant));
     VM_R_NEXT();
@@ -2297,9 +2406,9 @@ rTruth: {
 }
 
 rStoreBuiltIn: {
-    CInstance* target = BuiltInTarget(run, step->site->instance);
+    CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
-    g_BuiltinVariables[step->site->id].setReal(target, registers[step->left]);
+    step->setReal(target, registers[step->left]);
     VM_R_NEXT();
 }
 
@@ -2344,7 +2453,23 @@ rBranch: {
     if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
     ++g_BranchCounter;
     bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
-    return RegisterExit{taken ? step->site->targetEntry : step->site + 1, sp};
+    VMTranslatedInsn* to = taken ? step->site->targetEntry : step->site + 1;
+    if (to->kind != VMKind::RealSequence ||
+        reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < to->registerBytes)
+        return RegisterExit{to, sp};
+    head = to;
+    step = head->registerSteps;
+    goto* s_Steps[static_cast<size_t>(step->step)];
+}
+
+rCallBuiltIn: {
+    double real;
+    RegisterCall made = CallFromRegisters(run, step, registers, sp, &real);
+    if (made == RegisterCall::Refused) goto rLeave;
+    if (made == RegisterCall::Stop) return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
+    generation = g_VariableGeneration;
+    registers[step->target] = real;
+    VM_R_NEXT();
 }
 
 rLoop: {
@@ -2370,7 +2495,7 @@ rLeave: {
     // The live items go onto the stack in their types, and the words go on at the step's own word:
     // past the sequence, or at a word whose operands the steps do not take, which does what the
     // words do, errors included. Before the first word nothing is live: its own handler runs.
-    if (step->site == head) return RegisterExit{nullptr, sp};
+    if (step->site == head) return RegisterExit{const_cast<VMTranslatedInsn*>(head), sp, RegisterExitHow::FirstWord};
     for (uint32_t k = 0; k < step->depth; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
     return RegisterExit{step->site, sp};
 }
@@ -2496,6 +2621,11 @@ bool RunTranslated(VMRunState& run)
                 step.step = RealGetterOf(step.site->id) != nullptr ? VMRegisterStep::LoadBuiltIn : VMRegisterStep::Leave;
             if (step.step == VMRegisterStep::StoreBuiltIn && RealSetterOf(step.site->id) == nullptr)
                 step.step = VMRegisterStep::Leave;
+            // Whose field: the site's instance is self, other or unnamed (self's).
+            if (step.step == VMRegisterStep::LoadBuiltIn || step.step == VMRegisterStep::StoreBuiltIn)
+                step.sourceType = step.site->instance == VM_INSTANCE_OTHER ? 1 : 0;
+            if (step.step == VMRegisterStep::LoadBuiltIn) step.getReal = RealGetterOf(step.site->id);
+            if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
         }
         for (VMTranslatedInsn& insn : translation.insns) {
             if (insn.kind != VMKind::RealSequence) continue;
@@ -3110,10 +3240,18 @@ tConstOp: {
     // The steps run out of line, which leaves this loop's registers as the other handlers want them.
 tRealSequence: {
     if (reinterpret_cast<uintptr_t>(sp) - lowWater < ip->registerBytes) goto* ip->fallback;
+    uint64_t outside = g_OutsideEpoch;
     RegisterExit exit = RunRegisterSteps(run, locals, generation, ip, sp);
-    if (exit.next == nullptr) goto* ip->fallback;
     sp = exit.sp;
-    VM_T_GOTO(exit.next);
+    ip = exit.next;
+    if (exit.how == RegisterExitHow::AfterCall) goto afterCallOut;
+    if (g_OutsideEpoch != outside) {
+        // Code outside the loop ran: the level's state is taken again, as after a call out.
+        run.sp = sp;
+        VM_T_LOAD();
+    }
+    if (exit.how == RegisterExitHow::FirstWord) goto* ip->fallback;
+    VM_T_GOTO(ip);
 }
 }
 

@@ -9,6 +9,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_InterpreterState.h"
+#include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
 
@@ -103,13 +104,19 @@ VMKind PopKind(VMTranslatedInsn& insn, const uint8_t* operand)
 }
 
 // A call of a script by its constant id with no more arguments than the frame keeps: the run loop
-// makes it without leaving. Every other call goes through the general routine.
+// makes it without leaving. Every other call goes through the general routine; a built-in's keeps
+// its id and count (-1 for any other call), which a register sequence may call it by.
 VMKind CallKind(VMTranslatedInsn& insn, const uint8_t* operand)
 {
+    insn.id = -1;
     if (VM_WordFirstType(insn.word) != VM_TYPE_INT) return VMKind::Call;
     int32_t id;
     std::memcpy(&id, operand, 4);
     uint32_t argc = insn.word & 0xFFFF;
+    if (id >= 0 && id < CALLABLE_SCRIPT_BASE) {
+        insn.id = id;
+        insn.constant = static_cast<int32_t>(argc);
+    }
     if (id < CALLABLE_SCRIPT_BASE || id > CALLABLE_EXTENSION_BASE || argc > SCRIPT_ARGUMENT_COUNT) return VMKind::Call;
     insn.id = id - CALLABLE_SCRIPT_BASE;
     insn.constant = static_cast<int32_t>(argc);
@@ -413,9 +420,18 @@ void JoinReturns(VMTranslation& t)
 struct RegisterState {
     uint8_t depth = 0;
     uint8_t types[VM_REGISTER_SLOTS] = {};
+    // Whether an item is a variable's value as it was read, which may as well hold a text: a call
+    // on one is left to the words, since a sequence reading it would stop there every time.
+    bool read[VM_REGISTER_SLOTS] = {};
     uint32_t bytes = 0;
     uint32_t mostBytes = 0;
 };
+
+// Whether a built-in variable is a plain number field, which never holds a text.
+bool IsNumberField(int32_t id)
+{
+    return id >= 0 && id < g_BuiltinVariableCount && g_BuiltinVariables[id].getReal != nullptr;
+}
 
 // What a word was before any joining: a superinstruction's head keeps its first word's kind.
 VMKind OriginalKind(const VMTranslatedInsn& insn)
@@ -456,14 +472,17 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t second = VM_WordSecondType(insn.word);
     uint8_t top = state.depth > 0 ? state.types[state.depth - 1] : 0xFF;
     uint8_t pushed = 0xFF;
+    bool read = false;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
         step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
+        read = true;
         break;
     case VMKind::PushArgument:
         step.step = VMRegisterStep::LoadArgument;
         pushed = VM_TYPE_VARIABLE;
+        read = !IsNumberField(insn.id);
         break;
     case VMKind::PushImmediate:
         step.step = VMRegisterStep::LoadConstant;
@@ -531,6 +550,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         step.sourceType = first;
         step.step = second == VM_TYPE_INT ? VMRegisterStep::Truncate : VMRegisterStep::Truth;
         made = second == VM_TYPE_INT || second == VM_TYPE_BOOL;
+        read = !made && state.read[state.depth - 1];
         state.depth -= 1;
         state.bytes -= VM_StackSize(first);
         pushed = second;
@@ -565,6 +585,18 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.depth -= 1;
         state.bytes -= VM_StackSize(top);
         return true;
+    case VMKind::Call: {
+        // A built-in on values only (a routine's arguments are whole values); its result is a value.
+        uint32_t argc = static_cast<uint32_t>(insn.constant);
+        if (insn.id < 0 || argc > state.depth) return false;
+        for (uint32_t k = state.depth - argc; k < state.depth; ++k)
+            if (state.types[k] != VM_TYPE_VARIABLE || state.read[k]) return false;
+        step.step = VMRegisterStep::CallBuiltIn;
+        state.depth = static_cast<uint8_t>(state.depth - argc);
+        state.bytes -= argc * VM_StackSize(VM_TYPE_VARIABLE);
+        pushed = VM_TYPE_VARIABLE;
+        break;
+    }
     case VMKind::BranchTrue:
     case VMKind::BranchFalse:
         // Only a test's own bool: nothing else may be live across the jump.
@@ -580,6 +612,7 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     }
     if (state.depth >= VM_REGISTER_SLOTS) return false;
     step.target = state.depth;
+    state.read[state.depth] = read;
     state.types[state.depth++] = pushed;
     state.bytes += VM_StackSize(pushed);
     state.mostBytes = std::max(state.mostBytes, state.bytes);
@@ -600,6 +633,8 @@ void TakeInConstant(std::vector<VMRegisterStepInsn>& steps, VMRegisterStepInsn& 
     bool whole = step.rightType == VM_TYPE_INT && step.constant != 0;
     if (step.step == VMRegisterStep::ConstantArithmetic && step.opcode == VM_OP_MOD && whole)
         step.step = VMRegisterStep::ConstantModulo;
+    if (step.step == VMRegisterStep::ConstantCompare && (step.opcode == VM_OP_SLT || step.opcode == VM_OP_SGT))
+        step.step = step.opcode == VM_OP_SLT ? VMRegisterStep::ConstantLess : VMRegisterStep::ConstantGreater;
     steps.pop_back();
 }
 

@@ -89,6 +89,10 @@ struct VMSiteCache {
     // The instance whose own list `node` was found in, for a site of self or of no named instance
     // (null otherwise): while it is the run's self at the same generation, the node is still its.
     const CInstance* self = nullptr;
+    // Where in its list the node was, when the list holds it inside itself (0: not known). Instances
+    // of one object that set their variables in the same order have each at the same place, so the
+    // next instance's node is found there, whatever the generation.
+    int32_t inlineOffset = 0;
 };
 
 // The steps of a register sequence. Its items live in numbered registers instead of on the stack:
@@ -116,6 +120,8 @@ struct VMSiteCache {
     X(Store)         /* pop into a plain variable */                                                                 \
     X(StoreBuiltIn)  /* pop into a built-in variable: a settable number field through its typed setter */          \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
+    X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count); */ \
+                     /* a real result goes into its register, any other onto the stack for the words after the call */ \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
@@ -129,7 +135,9 @@ struct VMSiteCache {
     X(ConstantCompare)                                                                                               \
     X(ConstantIntCompare)                                                                                            \
     X(ConstantModulo) /* mod by a whole int32 constant other than 0 */                                             \
-    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */
+    X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */ \
+    X(ConstantLess)   /* ConstantCompare by `less than`, the commonest tests, without the choice of test */ \
+    X(ConstantGreater) /* the same by `greater than` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -156,6 +164,9 @@ struct VMRegisterStepInsn {
     double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
     VMTranslatedInsn* site = nullptr;        // that entry, bound
+    // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row.
+    double (*getReal)(CInstance*) = nullptr;
+    void (*setReal)(CInstance*, double) = nullptr;
 };
 
 struct VMTranslatedInsn {

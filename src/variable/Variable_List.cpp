@@ -24,7 +24,8 @@ constexpr int64_t SAVED_VARIABLE_MIN_BYTES = 1 + 8;
 // Arrays in the debug dump show at most this many rows, and elements of a row.
 constexpr int32_t DUMP_LIMIT = 30;
 
-VariableNode* TakeNode()
+// A node of the shared pool, reset.
+VariableNode* TakePooledNode()
 {
     VariableNode* node = g_pFreeNodes;
     if (node != nullptr) {
@@ -33,13 +34,11 @@ VariableNode* TakeNode()
     } else {
         node = static_cast<VariableNode*>(MemoryManager::Alloc(sizeof(VariableNode), "Variable_List", __LINE__, false));
     }
-    node->next = nullptr;
-    node->nextAll = nullptr;
-    node->value = ScriptValue{VALUE_REAL, 0, 0.0};
-    node->id = 0;
-    node->spare = 0;
     return node;
 }
+
+// An identifier no variable has: an inline node not in use holds it.
+constexpr int32_t NO_VARIABLE = -1;
 
 void AppendDumpReal(std::string& line, double real)
 {
@@ -94,9 +93,20 @@ uint64_t g_VariableGeneration = 1;
 
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
 
-CVariableList::CVariableList() : m_Buckets{}, m_pAll(nullptr), m_Count(0) {}
+// The heads of every list without a variable yet: all empty, never written.
+VariableNode* const g_NoHeads[VARIABLE_BUCKETS] = {};
 
-CVariableList::~CVariableList() { Clear(); }
+CVariableList::CVariableList()
+    : m_InlineUsed(0), m_Count(0), m_pBuckets(const_cast<VariableNode**>(g_NoHeads)), m_pAll(nullptr)
+{
+    for (VariableNode& node : m_Inline) node.id = NO_VARIABLE;
+}
+
+CVariableList::~CVariableList()
+{
+    Clear();
+    if (m_pBuckets != g_NoHeads) MemoryManager::Free(m_pBuckets);
+}
 
 void CVariableList::Clear()
 {
@@ -105,29 +115,69 @@ void CVariableList::Clear()
     while (node != nullptr) {
         VariableNode* next = node->nextAll;
         Value_Free(&node->value);
-        node->nextAll = g_pFreeNodes;
-        g_pFreeNodes = node;
-        ++g_FreeNodeCount;
+        ReleaseNode(node);
         node = next;
     }
-    for (VariableNode*& head : m_Buckets) head = nullptr;
+    if (m_pBuckets != g_NoHeads) std::memset(m_pBuckets, 0, VARIABLE_BUCKETS * sizeof(VariableNode*));
     m_pAll = nullptr;
     m_Count = 0;
 }
 
 VariableNode* CVariableList::Find(int32_t id) const
 {
-    for (VariableNode* node = m_Buckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
+    for (VariableNode* node = m_pBuckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
         if (node->id == id) return node;
     }
     return nullptr;
+}
+
+int32_t CVariableList::InlineOffsetOf(const VariableNode* node) const
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(node), first = reinterpret_cast<uintptr_t>(m_Inline);
+    if (at < first || at >= first + sizeof m_Inline) return 0;
+    return static_cast<int32_t>(at - reinterpret_cast<uintptr_t>(this));
+}
+
+VariableNode* CVariableList::TakeNode()
+{
+    VariableNode* node;
+    if (m_InlineUsed != (1u << VARIABLE_INLINE_NODES) - 1) {
+        int32_t slot = __builtin_ctz(~m_InlineUsed);
+        m_InlineUsed |= 1u << slot;
+        node = &m_Inline[slot];
+    } else {
+        node = TakePooledNode();
+    }
+    node->next = nullptr;
+    node->nextAll = nullptr;
+    node->value = ScriptValue{VALUE_REAL, 0, 0.0};
+    node->id = 0;
+    node->spare = 0;
+    return node;
+}
+
+// An inline node stays with its list, marked free; any other goes back to the shared pool.
+void CVariableList::ReleaseNode(VariableNode* node)
+{
+    if (InlineOffsetOf(node) != 0) {
+        node->id = NO_VARIABLE;
+        m_InlineUsed &= ~(1u << (node - m_Inline));
+        return;
+    }
+    node->nextAll = g_pFreeNodes;
+    g_pFreeNodes = node;
+    ++g_FreeNodeCount;
 }
 
 VariableNode* CVariableList::Insert(int32_t id)
 {
     VariableNode* node = TakeNode();
     node->id = id;
-    VariableNode*& head = m_Buckets[Variable_Bucket(id)];
+    if (m_pBuckets == g_NoHeads) {
+        void* heads = MemoryManager::Alloc(VARIABLE_BUCKETS * sizeof(VariableNode*), "Variable_List", __LINE__, true);
+        m_pBuckets = static_cast<VariableNode**>(heads);
+    }
+    VariableNode*& head = m_pBuckets[Variable_Bucket(id)];
     node->next = head;
     head = node;
     node->nextAll = m_pAll;
@@ -173,8 +223,8 @@ void CVariableList::CopyFrom(const CVariableList& other)
     if (&other == this) return; // emptying first would lose what is to be copied
     Clear();
     // Bucket order with head insertion: each chain of the copy runs opposite to the original's.
-    for (VariableNode* head : other.m_Buckets) {
-        for (VariableNode* from = head; from != nullptr; from = from->next) {
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* from = other.m_pBuckets[bucket]; from != nullptr; from = from->next) {
             VariableNode* to = Insert(from->id);
             Value_Copy(&to->value, &from->value);
         }
@@ -185,8 +235,8 @@ bool CVariableList::Serialise(IBuffer* buffer) const
 {
     ScriptValue count = {VALUE_REAL, 0, static_cast<double>(m_Count)};
     bool ok = buffer->Write(eBuffer_S32, &count) == 0;
-    for (VariableNode* head : m_Buckets) {
-        for (VariableNode* node = head; node != nullptr && ok; node = node->next) {
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr && ok; node = node->next) {
             ok = buffer->WriteString(Code_Variable_Find_Name(node->id)) == 0 && Value_Serialise(&node->value, buffer);
         }
     }
@@ -220,8 +270,8 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
 
 void CVariableList::DebugDump(tagIConsole* console) const
 {
-    for (VariableNode* head : m_Buckets) {
-        for (VariableNode* node = head; node != nullptr; node = node->next) Variable_DumpNode(console, node);
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr; node = node->next) Variable_DumpNode(console, node);
     }
 }
 

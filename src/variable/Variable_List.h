@@ -1,6 +1,9 @@
 // The user variables of one instance, of the global scope or of a run's locals: a 64-way hash on the
 // identifier whose chains take new variables at their head. Saved games write variables bucket by
-// bucket, each chain from its head, so that order is part of the saved form.
+// bucket, each chain from its head, so that order is part of the saved form. The first few nodes
+// live inside the list itself: an instance's variables then sit in one block beside their hash
+// heads instead of one allocation each, and instances of one object that set their variables in
+// the same order hold each at the same place in their lists, which code sites remember.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +14,8 @@ class IBuffer;
 struct tagIConsole;
 
 constexpr int32_t VARIABLE_BUCKETS = 64;
+// The nodes each list holds inside itself before it takes nodes from the shared pool.
+constexpr int32_t VARIABLE_INLINE_NODES = 4;
 
 // The value an unset variable reads as when the game treats reading one as an error.
 constexpr double VARIABLE_UNSET_VALUE = 12345678.9;
@@ -52,16 +57,33 @@ public:
     void DebugDump(tagIConsole* console) const;
 
     VariableNode* Find(int32_t id) const;
+    // Where a node lies inside this list, in bytes from the list's start, or 0 when it is one of the
+    // shared pool's. Valid for every list: they all hold their own nodes at the same places.
+    int32_t InlineOffsetOf(const VariableNode* node) const;
+    // The variable at a place (not 0) InlineOffsetOf answered, when this list holds `id` there; else null.
+    // A place not in use holds no identifier, so the one comparison is the whole test.
+    VariableNode* AtInlineOffset(int32_t offset, int32_t id) const
+    {
+        VariableNode* node = reinterpret_cast<VariableNode*>(reinterpret_cast<uintptr_t>(this) + static_cast<uint32_t>(offset));
+        return node->id == id ? node : nullptr;
+    }
     int32_t Count() const { return m_Count; }
     // The chain of a bucket, from its head.
-    VariableNode* Bucket(int32_t bucket) const { return m_Buckets[bucket]; }
+    VariableNode* Bucket(int32_t bucket) const { return m_pBuckets[bucket]; }
 
 private:
     VariableNode* Insert(int32_t id);
+    VariableNode* TakeNode();
+    void ReleaseNode(VariableNode* node);
 
-    VariableNode* m_Buckets[VARIABLE_BUCKETS];
-    VariableNode* m_pAll;
+    // First in the object: the commonest variables share the cache lines the list is reached by.
+    // The chains' heads lie apart, made with the first variable (an empty list shares one table of
+    // empty heads): a room of many instances keeps only the small part it reads close together.
+    VariableNode m_Inline[VARIABLE_INLINE_NODES];
+    uint32_t m_InlineUsed; // a bit per inline node
     int32_t m_Count;
+    VariableNode** m_pBuckets;
+    VariableNode* m_pAll;
 };
 
 // Moves on whenever a node leaves a list (a clear, a load, a list's end) and whenever which names

@@ -848,10 +848,10 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
         double field; // vmtest_bx before the run
         const char* expected;
     } cases[] = {
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 12, "13"},
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "4"},
-        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, -2, "-1"},
-        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantCompare, S::LoadBuiltIn, S::ConstantCompare, S::Logic, S::Branch}, 4, "5"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "5"},
         {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
         {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
          "Pop :: Execution Error - Variable set problem vmtest_bro"},
@@ -870,6 +870,85 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
             char real[64];
             std::snprintf(real, sizeof real, "%.17g", outcome.Real());
             EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source << " " << c.field;
+            self->variables.Clear();
+            if (!translate) continue;
+            const VMTranslation* translation = VM_Translation(program.Code());
+            ASSERT_NE(translation, nullptr);
+            std::vector<S> steps;
+            for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
+            EXPECT_EQ(steps, c.steps) << c.source;
+        }
+    }
+    g_Fields.clear();
+    world.Clear();
+}
+
+// A built-in called on the reals a register sequence computed ends it: the routine sees the
+// arguments the words would hand (argument 0 the top item, a fixed count filled with real 0), the
+// live items beneath stay on the stack under its result, and the words go on after the call, as
+// they do after a routine that asks the debugger for a break. A branch into another sequence goes on
+// in its steps; the answers are the word loop's in every case.
+TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
+{
+    using S = VMRegisterStep;
+    RegisterFieldRows("vmtest_bx", "vmtest_bro");
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_request", &id)) Function_Add("vmtest_request", RequestRoutine, 0);
+    const std::string twice = "push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v self.vmtest_tv\n";
+    const std::string square = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nmul.v.v\n";
+    const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\n";
+    const std::string moveThenCall = "bt far\npush.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_bx\n"
+                                     "far:\npush.v self.vmtest_bx\n" + square + "mul.v.v\ncall.i vmtest_record 1";
+    const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic,
+                                  S::Branch, S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
+                                  S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn, S::Leave};
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double result;
+        std::vector<double> seen; // the recording routine's reals, when it is called
+    } cases[] = {
+        {twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\npush.e 1\nadd.i.v",
+         {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::ConstantAdd, S::Leave}, 11, {4, 6}},
+        // A variable's value handed as it was read may be a text: the words make that call.
+        {twice + "call.i vmtest_record 2", {}, 9, {3, 6}},
+        {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
+        {"push.v self.vmtest_tv\n" + twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\nadd.v.v",
+         {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::Add, S::Leave},
+         13, {4, 6}},
+        // A text result, and a routine asking for the debugger, leave the rest to the words.
+        {square + "call.i vmtest_text 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
+        {square + "call.i vmtest_request 0\npopz.v", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {}},
+        // A real result goes on to be tested and branched on.
+        {square + "call.i vmtest_record 1\npush.e 5\nsgt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantGreater, S::Branch}, 1, {9}},
+        {square + "call.i vmtest_record 1\npush.e 9\nsge.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantCompare, S::Branch}, 1, {9}},
+        {square + "call.i vmtest_record 1\npush.e 9\nslt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantLess, S::Branch}, 2, {9}},
+        // The bounds test falls through into the move, or jumps over it, into the call.
+        {bounds + "push.e 9\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 63, {63}},
+        {bounds + "push.e 2\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 36, {36}},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            g_Fields.clear();
+            g_Fields[AsInstance(self)] = 4;
+            SetReal(self->variables, "vmtest_tv", 3);
+            LastCall() = CallRecord();
+            Program program(c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            EXPECT_FALSE(outcome.failed) << c.source << ": " << outcome.error;
+            EXPECT_EQ(outcome.Real(), c.result) << c.source << (translate ? " translated" : " word loop");
+            EXPECT_EQ(outcome.leftOnStack, 0) << c.source;
+            if (!c.seen.empty()) {
+                EXPECT_EQ(LastCall().reals, c.seen) << c.source;
+            }
+            EXPECT_FALSE(VM_BreakRequested());
+            VM_CancelRequests();
             self->variables.Clear();
             if (!translate) continue;
             const VMTranslation* translation = VM_Translation(program.Code());

@@ -88,15 +88,59 @@ TEST(VariableList, UnsetVariablesElementWritesAndClearing)
     list.Declare(id); // an existing variable keeps its value
     EXPECT_EQ(8.0, ReadReal(list, id, 3));
 
-    // Cleared nodes are reused.
+    // Cleared nodes are reused: the list's own stay with it, the shared pool's go back to the pool.
     Set(list, id, -1, Text("text"));
+    for (int32_t i = 0; i < VARIABLE_INLINE_NODES; ++i)
+        Set(list, Code_Variable_Add(("unset_fill" + std::to_string(i)).c_str()), -1, Real(i));
     int32_t freeBefore = Variable_FreeNodeCount();
     uint32_t blocks = MemoryManager::BlockCount();
     list.Clear();
-    EXPECT_EQ(freeBefore + 1, Variable_FreeNodeCount());
-    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount()) << "the text went, the node stays for reuse";
-    Set(list, id, -1, Real(2));
+    EXPECT_EQ(freeBefore + 1, Variable_FreeNodeCount()) << "one node past the list's own";
+    EXPECT_EQ(blocks - 1, MemoryManager::BlockCount()) << "the text went, the nodes stay for reuse";
+    for (int32_t i = 0; i <= VARIABLE_INLINE_NODES; ++i)
+        Set(list, Code_Variable_Add(("unset_fill" + std::to_string(i)).c_str()), -1, Real(2));
     EXPECT_EQ(freeBefore, Variable_FreeNodeCount());
+}
+
+// The first nodes of a list live inside it, each at the same place in every list that set its
+// variables in the same order: a place answers its own variable only, and a node of the shared pool
+// has none. Clearing frees the places, and the next variables take them again.
+TEST(VariableList, FirstNodesSitAtTheSamePlaceInEveryList)
+{
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i <= VARIABLE_INLINE_NODES; ++i) ids.push_back(Code_Variable_Add(("place_probe" + std::to_string(i)).c_str()));
+    CVariableList a, b, reversed;
+    for (int32_t id : ids) {
+        Set(a, id, -1, Real(id));
+        Set(b, id, -1, Real(-id));
+    }
+    for (auto id = ids.rbegin(); id != ids.rend(); ++id) Set(reversed, *id, -1, Real(0));
+    std::vector<int32_t> offsets;
+    for (int32_t id : ids) offsets.push_back(a.InlineOffsetOf(a.Find(id)));
+    EXPECT_EQ(0, offsets.back()) << "past the list's own nodes";
+    struct Case {
+        const CVariableList* list;
+        size_t place; // the index of the variable whose place is asked
+        size_t id;    // the variable looked for there
+        bool found;
+    } cases[] = {
+        {&a, 0, 0, true},  {&b, 0, 0, true},  {&b, 3, 3, true},         {&b, 0, 1, false},
+        {&reversed, 0, 0, false}, {&reversed, 1, 3, true}, // the reversed list holds ids 4..1 in its places
+    };
+    for (const Case& c : cases) {
+        VariableNode* node = c.list->AtInlineOffset(offsets[c.place], ids[c.id]);
+        EXPECT_EQ(c.found, node != nullptr) << c.place << " " << c.id;
+        if (node != nullptr) {
+            EXPECT_EQ(node, c.list->Find(ids[c.id]));
+        }
+    }
+    b.Clear();
+    EXPECT_EQ(nullptr, b.AtInlineOffset(offsets[0], ids[0])) << "a cleared place holds nothing";
+    Set(b, ids[2], -1, Real(7));
+    EXPECT_EQ(b.Find(ids[2]), b.AtInlineOffset(offsets[0], ids[2])) << "the first place is taken again";
+    CVariableList copy;
+    copy.CopyFrom(a);
+    for (int32_t id : ids) EXPECT_EQ(static_cast<double>(id), ReadReal(copy, id));
 }
 
 namespace {

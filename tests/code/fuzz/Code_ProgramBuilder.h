@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,27 @@ void FirstArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, 
 
 // The calling level's locals, then self's and the global variables, on the script console.
 void ReportRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*) { VM_ReportVariables(ScriptConsole); }
+
+// Self's variables set again in the opposite order, so that each lies at another place of its list
+// and the variables' generation moves; answers argument 0 less argument 1.
+void ReorderRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t argc, ScriptValue* args)
+{
+    result->real = (argc > 0 ? args[0].real : 0) - (argc > 1 ? args[1].real : 0);
+    if (self == nullptr) return;
+    CVariableList& list = vmtest::AsFake(self)->variables;
+    std::vector<std::pair<int32_t, ScriptValue>> kept;
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket)
+        for (const VariableNode* node = list.Bucket(bucket); node != nullptr; node = node->next) {
+            ScriptValue copy = {VALUE_REAL, 0, 0.0};
+            Value_Copy(&copy, &node->value);
+            kept.emplace_back(node->id, copy);
+        }
+    list.Clear();
+    for (auto pair = kept.rbegin(); pair != kept.rend(); ++pair) {
+        list.SetVar(pair->first, -1, &pair->second);
+        Value_Free(&pair->second);
+    }
+}
 
 // Builds assembly from the input. Stack letters: d f i l b s as in the code, and for variables r
 // (holds a real), g (holds a text) or v (not known).
@@ -193,6 +215,9 @@ private:
             if (count < 2) return;
             count = 2;
             Emit("call.i 100003 2"); // Setup's fourth script: argument-headed sequences and returns
+        } else if (pick & 16) {
+            // A row of two arguments called with what the stack has: missing ones are real 0.
+            Emit(std::string(pick & 32 ? "call.i fz_reorder " : "call.i fz_pair ") + std::to_string(count));
         } else {
             if (count == 0) return;
             count = 1;
@@ -634,6 +659,8 @@ struct Setup {
         Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_first", FirstArgumentRoutine, 0);
         Function_Add("fz_report", ReportRoutine, 0);
+        Function_Add("fz_pair", SumRoutine, 2);
+        Function_Add("fz_reorder", ReorderRoutine, 2);
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
