@@ -428,13 +428,8 @@ int64_t ToInt64OrMin(double whole)
 
 } // namespace
 
-int32_t Numbers_RoundToInt32(double v)
+int32_t Numbers_RoundFractionToInt32(double v)
 {
-    // Whole numbers in range, most of what scripts pass and positions hold, need no rounding.
-    if (v >= -TWO_POW_31 && v < TWO_POW_31) {
-        auto whole = static_cast<int32_t>(v);
-        if (static_cast<double>(whole) == v) return whole;
-    }
     return ToInt32OrMin(RoundHalfEven(v));
 }
 

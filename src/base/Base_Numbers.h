@@ -18,8 +18,19 @@ double Numbers_ParseReal(const char* text, const char** end = nullptr);
 // as the digit-by-digit accumulation of the Windows run-time did.
 int32_t Numbers_ParseInt(const char* text, const char** end = nullptr);
 
-// Rounds half to even (the FPU's default mode). NaN and values outside int32 give INT_MIN.
-int32_t Numbers_RoundToInt32(double v);
+// Rounds half to even (the FPU's default mode). NaN and values outside int32 give INT_MIN. Whole
+// numbers in range, most of what scripts pass and positions hold, need no rounding and are answered
+// inline; the rest goes out of line.
+int32_t Numbers_RoundFractionToInt32(double v);
+inline int32_t Numbers_RoundToInt32(double v)
+{
+    constexpr double TWO_POW_31 = 2147483648.0;
+    if (v >= -TWO_POW_31 && v < TWO_POW_31) {
+        auto whole = static_cast<int32_t>(v);
+        if (static_cast<double>(whole) == v) return whole;
+    }
+    return Numbers_RoundFractionToInt32(v);
+}
 
 // Truncates toward zero. NaN and values outside int32 give INT_MIN.
 int32_t Numbers_TruncToInt32(double v);

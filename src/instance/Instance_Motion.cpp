@@ -335,31 +335,24 @@ bool CInstance::PathStep()
 
 namespace {
 
-// One axis of a box that the whole-position rule made, moved by `move`: the rule gives the old
-// edges plus the move while both stay below 2^23 (false, edges untouched, when it would not apply).
-// The edges and both places lie below 2^23, so the sums stay far inside int32.
-bool ShiftAxis(int32_t move, int32_t* near, int32_t* far)
-{
-    constexpr int32_t EXACT = int32_t{1} << 23;
-    int32_t newNear = *near + move, newFar = *far + move;
-    if (!(newNear > -EXACT && newFar < EXACT)) return false;
-    *near = newNear;
-    *far = newFar;
-    return true;
-}
-
 // The box of an instance that has only moved since the whole-position rule made its box, shifted
-// by the move when the rule applies at the new place too: what the rule would compute there, for
-// less than the lookup and the computation every moving instance would otherwise pay.
+// by the move when the rule applies at the new place too (the new edges below 2^23): what the rule
+// would compute there, for less than the lookup and the computation every moving instance would
+// otherwise pay. The edges and both places lie below 2^23, so the sums stay far inside int32. Edges
+// are kept one by one: a box built whole and copied costs the moving instance more.
 bool ShiftWholeBox(CInstance& instance)
 {
+    constexpr int32_t EXACT = int32_t{1} << 23;
     int32_t x = 0, y = 0;
     if (!SmallWhole(instance.i_x, &x) || !SmallWhole(instance.i_y, &y)) return false;
-    InstanceBox box = instance.i_bbox;
-    if (!ShiftAxis(x - instance.m_BoxAtX, &box.left, &box.right) ||
-        !ShiftAxis(y - instance.m_BoxAtY, &box.top, &box.bottom))
-        return false;
-    instance.i_bbox = box;
+    InstanceBox& box = instance.i_bbox;
+    int32_t dx = x - instance.m_BoxAtX, dy = y - instance.m_BoxAtY;
+    int32_t left = box.left + dx, right = box.right + dx, top = box.top + dy, bottom = box.bottom + dy;
+    if (!(left > -EXACT && right < EXACT && top > -EXACT && bottom < EXACT)) return false;
+    box.left = left;
+    box.right = right;
+    box.top = top;
+    box.bottom = bottom;
     instance.m_BoxAtX = x;
     instance.m_BoxAtY = y;
     return true;

@@ -14,6 +14,7 @@
 #include "run/Run_Event.h"
 
 uint32_t g_ObjectSpriteMarker = 0;
+std::vector<CObject*> g_ObjectSlots;
 
 namespace {
 
@@ -30,7 +31,13 @@ std::vector<CEvent*> g_RetiredEvents;
 
 Bucket& BucketOf(int32_t index) { return g_Buckets[static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS]; }
 
-void Insert(int32_t index, CObject* object) { BucketOf(index).emplace_back(index, object); }
+void Insert(int32_t index, CObject* object)
+{
+    BucketOf(index).emplace_back(index, object);
+    auto slot = static_cast<size_t>(index);
+    if (slot >= g_ObjectSlots.size()) g_ObjectSlots.resize(slot + 1, nullptr);
+    g_ObjectSlots[slot] = object;
+}
 
 // ---- reading the objects chunk -------------------------------------------------------------------
 
@@ -180,14 +187,6 @@ bool RefuseParentCycles()
 
 bool Object_Exists(int32_t index) { return Object_Data(index) != nullptr; }
 
-CObject* Object_Data(int32_t index)
-{
-    if (index < 0) return nullptr;
-    for (const auto& [key, object] : BucketOf(index))
-        if (key == index) return object;
-    return nullptr;
-}
-
 const char* Object_Name(int32_t index)
 {
     const CObject* object = Object_Data(index);
@@ -225,6 +224,7 @@ bool Object_Delete(int32_t index)
         if (at->first != index) continue;
         CObject* object = at->second;
         bucket.erase(at);
+        g_ObjectSlots[static_cast<size_t>(index)] = nullptr;
         Object_EventsChanged();
         for (Bucket& other : g_Buckets)
             for (auto& [key, child] : other)
@@ -322,6 +322,7 @@ void Object_ResetTable()
         for (auto& entry : bucket) delete entry.second;
         bucket.clear();
     }
+    g_ObjectSlots.clear();
     for (CObject* object : g_RetiredObjects) delete object;
     g_RetiredObjects.clear();
     for (CEvent* event : g_RetiredEvents) delete event;

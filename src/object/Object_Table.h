@@ -1,9 +1,11 @@
 // The object table: every object definition by index, read from the objects chunk ("OBJT") and
 // added to at run time. Indices run from 0 to Object_Count() - 1; a slot may be empty. The table
 // keeps its entries in 512 buckets by index, and "table order" (Object_Find, preparation) walks the
-// buckets in turn: index order while fewer than 513 objects exist.
+// buckets in turn: index order while fewer than 513 objects exist. Beside them each index's slot holds
+// its object or null, for the lookup by index that every place test and event walk makes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,8 +14,15 @@ class GameFile;
 
 constexpr int32_t OBJECT_TABLE_BUCKETS = 512;
 
+extern std::vector<CObject*> g_ObjectSlots;
+
 bool Object_Exists(int32_t index);
-CObject* Object_Data(int32_t index);
+inline CObject* Object_Data(int32_t index)
+{
+    // A negative index converts beyond any slot.
+    auto slot = static_cast<size_t>(static_cast<uint32_t>(index));
+    return slot < g_ObjectSlots.size() ? g_ObjectSlots[slot] : nullptr;
+}
 // The name, or "<undefined>".
 const char* Object_Name(int32_t index);
 // The first object in table order of exactly that name, or -1.

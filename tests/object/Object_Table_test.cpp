@@ -1,6 +1,8 @@
 // The object table, the objects chunk and the lookups through parents.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../gamefile/GameFileTestSupport.h"
 #include "ObjectTestSupport.h"
 #include "gamefile/GameFile_Header.h"
@@ -74,6 +76,42 @@ TEST_F(ObjectTableTest, ParentCyclesAreRefusedAtLoadAndNeverHangALookupMadeAtRun
     EXPECT_EQ(nullptr, Object_Data(a)->FindEvent(4, b));
     EXPECT_NE(nullptr, Object_Data(a)->FindEvent(3, 0));
     EXPECT_FALSE(Object_Data(a)->IsDescendantOf(99));
+}
+
+// The lookup by index agrees with the table through loading, adding, deleting and emptying: every
+// index in table order finds its own object, any other (negative, deleted, past the end, left from a
+// larger game loaded before) finds none.
+TEST_F(ObjectTableTest, LookupByIndexAgreesWithTheTableThroughLoadsAddsDeletesAndResets)
+{
+    auto agrees = [](const char* when) {
+        std::vector<int32_t> order;
+        Object_TableOrder(order);
+        for (int32_t i = -3; i < Object_Count() + 3; ++i) {
+            bool listed = std::find(order.begin(), order.end(), i) != order.end();
+            const CObject* object = Object_Data(i);
+            EXPECT_EQ(listed, object != nullptr) << when << ": index " << i;
+            EXPECT_EQ(i, object != nullptr ? object->m_Index : i) << when;
+            EXPECT_EQ(object != nullptr, Object_Exists(i)) << when;
+        }
+        EXPECT_EQ(nullptr, Object_Data(INT32_MIN)) << when;
+        EXPECT_EQ(nullptr, Object_Data(INT32_MAX)) << when;
+    };
+    gamebuild::GameDesc game;
+    game.objects = {NamedObject("a"), NamedObject("b"), NamedObject("c"), NamedObject("d")};
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    agrees("loaded");
+    Object_Delete(1);
+    Object_Delete(1);
+    agrees("deleted");
+    EXPECT_EQ(4, AddObject());
+    agrees("added after a delete");
+    game.objects = {NamedObject("e"), NamedObject("f")};
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    agrees("a smaller game loaded");
+    EXPECT_STREQ("f", Object_Data(1)->m_pName);
+    Object_ResetTable();
+    agrees("emptied");
+    EXPECT_EQ(nullptr, Object_Data(0));
 }
 
 TEST_F(ObjectTableTest, MalformedEventTablesAndOffsetsOutsideTheFileAreRefused)

@@ -237,7 +237,8 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
         {8388600, 0, 1, 0, 40, 0, 40},   {-10, -10, -1, 0, inPlace, 0, 40}, {10, 0, 1, 0, inPlace, 0, 25},
         {10, 0, 1, 0, inPlace, 0, 25.5f}, {10, 0, 1, 0, inPlace, 0, 26.5f}, {10, 0, 1, 0, 11, 0, 26.5f},
     };
-    const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99};
+    // Beside objects and ids: negatives other than all, an index past the objects, and the last below ids.
+    const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99, -1, -7, 4, 99999};
     int32_t hits = 0, misses = 0;
     for (const auto& c : cases) {
         // Every box current first, so that the mover's move is what brings its box up to date.
@@ -261,4 +262,18 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
     }
     EXPECT_GT(hits, 20);
     EXPECT_GT(misses, 20);
+
+    // An object deleted at run time has no instances to meet, and one added after it none yet.
+    mover->SetImageXScale(1);
+    mover->SetImageYScale(1);
+    mover->SetImageAngle(0);
+    mover->SetPosition(40, 0);
+    ASSERT_TRUE(Run_PlaceMeeting(mover, 1, 40, 0));
+    Object_Delete(1);
+    int32_t added = Object_Add();
+    for (int32_t target : {1, added}) {
+        EXPECT_FALSE(Run_PlaceMeeting(mover, target, 40, 0)) << target;
+        EXPECT_EQ(nullptr, MetAfresh(mover, target, 40, 0)) << target;
+    }
+    EXPECT_TRUE(Run_PlaceMeeting(mover, TARGET_ALL, 40, 0));
 }
