@@ -49,6 +49,15 @@ private:
 
 using K = VMKind;
 
+// The register steps a program's translation made, in order; none when it has no translation.
+std::vector<VMRegisterStep> RegisterStepsOf(const Program& program)
+{
+    std::vector<VMRegisterStep> steps;
+    if (const VMTranslation* translation = VM_Translation(program.Code()))
+        for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
+    return steps;
+}
+
 TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
 {
     struct Case {
@@ -872,11 +881,8 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
             EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source << " " << c.field;
             self->variables.Clear();
             if (!translate) continue;
-            const VMTranslation* translation = VM_Translation(program.Code());
-            ASSERT_NE(translation, nullptr);
-            std::vector<S> steps;
-            for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
-            EXPECT_EQ(steps, c.steps) << c.source;
+            ASSERT_NE(VM_Translation(program.Code()), nullptr) << c.source;
+            EXPECT_EQ(RegisterStepsOf(program), c.steps) << c.source;
         }
     }
     g_Fields.clear();
@@ -951,11 +957,8 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
             VM_CancelRequests();
             self->variables.Clear();
             if (!translate) continue;
-            const VMTranslation* translation = VM_Translation(program.Code());
-            ASSERT_NE(translation, nullptr);
-            std::vector<S> steps;
-            for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
-            EXPECT_EQ(steps, c.steps) << c.source;
+            ASSERT_NE(VM_Translation(program.Code()), nullptr) << c.source;
+            EXPECT_EQ(RegisterStepsOf(program), c.steps) << c.source;
         }
     }
     g_Fields.clear();
