@@ -3469,7 +3469,8 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     NoteOutsideCode();
 
     if (!RunTranslated(run)) RunLoop(run);
-    VM_FinishBreaks();
+    // Breakpoints wait to go back in only while the loop is asked to attend.
+    if (g_VMAttention != 0) VM_FinishBreaks();
 
     g_ScriptArgumentCount = run.savedArgCount;
     // A program mostly ends with nothing left to take.
@@ -3478,7 +3479,8 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     DropLevelLocals(run);
     g_pVMRun = run.previous;
     --g_RunDepth;
-    ReleaseLargeRegion(run.runDepth);
+    // Only a run at this depth grows its region, and it keeps run.size as the region's.
+    if (run.size > REGION_KEEP_LIMIT) ReleaseLargeRegion(run.runDepth);
 }
 
 } // namespace
