@@ -102,6 +102,14 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0)},
          {{"100001 step 0", "100002 step 0", "100001 end 0", "100002 end 0"}},
          nullptr},
+        // The first goes deeper than any run before it within the kept region: the instances after
+        // it start counting their depth from there.
+        {"DeeperRunBeforeTheNextInstances",
+         {ObjectWith("obj_m", {{3, 0, "n = 3; if (id == 100001) n = 300; test_note(scr_0(n));"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 300", "100002 3", "100003 3"}, {"100001 300", "100002 3", "100003 3"}},
+         nullptr,
+         {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
         // Deep recursion grows the stack region past what is kept, and it is given back after each
         // run: the next instance runs on a region made again.
         {"RegionGrownAndFreedBetweenInstances",
