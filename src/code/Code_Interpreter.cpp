@@ -3453,14 +3453,14 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     return MakeStartState(depth, name, code, debugInfo, text);
 }
 
-// Runs from a start state for self and other, which the caller checked may run here.
+// Runs from a start state for self and other, which the caller checked may run here; its low water
+// (InitialLowWater) set by the caller.
 [[gnu::always_inline]] inline void RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
 {
     ++g_RunDepth;
-    // What earlier runs left in the guard and the slots, and the depth they reached.
+    // What earlier runs left in the guard and the slots.
     std::memset(run.initialTop, 0, VM_STACK_GUARD);
     VM_ClearSlots(run.localSlots, run.localCount);
-    run.lowWater = InitialLowWater(run);
     run.self = self;
     run.other = other;
     run.savedArgCount = g_ScriptArgumentCount;
@@ -3469,7 +3469,8 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     NoteOutsideCode();
 
     if (!RunTranslated(run)) RunLoop(run);
-    VM_FinishBreaks();
+    // Breakpoints wait to go back in only while the loop is asked to attend.
+    if (g_VMAttention != 0) VM_FinishBreaks();
 
     g_ScriptArgumentCount = run.savedArgCount;
     // A program mostly ends with nothing left to take.
@@ -3478,7 +3479,8 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     DropLevelLocals(run);
     g_pVMRun = run.previous;
     --g_RunDepth;
-    ReleaseLargeRegion(run.runDepth);
+    // Only a run at this depth grows its region, and it keeps run.size as the region's.
+    if (run.size > REGION_KEEP_LIMIT) ReleaseLargeRegion(run.runDepth);
 }
 
 } // namespace
@@ -3495,12 +3497,25 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
         return;
     }
     VMRunState run = StartState(g_RunDepth, name, code, debugInfo, text);
+    run.lowWater = InitialLowWater(run);
     RunFromStart(run, self, other, result);
 }
 
 struct VMPreparedRun {
-    VMRunState start; // made at the depth of the preparing caller
+    VMRunState start;   // made at the depth of the preparing caller
+    uint32_t highWater; // the depth earlier runs reached when start.lowWater was set
 };
+
+namespace {
+
+// The start's low water for the depth earlier runs reached, which only grows: set again when it did.
+void SetLowWater(VMPreparedRun& prepared)
+{
+    prepared.start.lowWater = InitialLowWater(prepared.start);
+    prepared.highWater = g_StackHighWater;
+}
+
+} // namespace
 
 VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuffer* debugInfo, const char* text)
 {
@@ -3510,8 +3525,10 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
     start.runCode = code;
     start.runDebugInfo = debugInfo;
     start.runText = text;
-    if (code != nullptr && code->m_pWords != nullptr && code->m_Size > 0)
+    if (code != nullptr && code->m_pWords != nullptr && code->m_Size > 0) {
         start = StartState(g_RunDepth, name, code, debugInfo, text);
+        SetLowWater(*prepared);
+    }
     return prepared;
 }
 
@@ -3544,7 +3561,12 @@ template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstanc
         VM_Exec(start.runName, self, other, start.runCode, result, start.runDebugInfo, start.runText);
         return;
     }
-    if (!PreparedStartFits(start) && !RemakeStart(start)) return;
+    if (!PreparedStartFits(start)) {
+        if (!RemakeStart(start)) return;
+        SetLowWater(*prepared);
+    } else if (prepared->highWater != g_StackHighWater) {
+        SetLowWater(*prepared);
+    }
     VMRunState run = start;
     RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr);
 }

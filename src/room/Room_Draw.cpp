@@ -216,7 +216,8 @@ void RoomContentDrawer::DrawInstance(CInstance* instance)
     }
     CSprite* sprite = Sprite_Exists(instance->i_spriteindex) ? Sprite_Get(instance->i_spriteindex) : nullptr;
     if (sprite == nullptr) return;
-    int32_t frame = int32_t(std::floor(instance->i_imageindex));
+    // An index past what a frame number holds draws as the lowest number, never an undefined cast.
+    int32_t frame = Numbers_TruncToInt32(std::floor(static_cast<double>(instance->i_imageindex)));
     if (instance->i_imagescalex == 1.0f && instance->i_imagescaley == 1.0f &&
         instance->i_imageangle == 0.0f && instance->i_imageblend == 0xFFFFFFu &&
         instance->i_imagealpha == 1.0f) {

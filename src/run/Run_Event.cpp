@@ -166,7 +166,8 @@ public:
     // PerformFoundEvent for the instance as its own other, without the layers between it and the
     // interpreter when the run is prepared: in a walk over many instances they cost more than a short
     // handler. What they do is done here: the current event, the nesting count, the relative flag
-    // cleared for the code and the error flag.
+    // cleared for the code and the error flag. Every event restores the current event and the
+    // relative flag it found, so each instance finds those the walk started with: they are taken once.
     void Perform(CInstance* instance)
     {
         if (m_Handler == nullptr) return;
@@ -176,15 +177,13 @@ public:
         }
         if (g_RunRequest != RUN_REQUEST_NONE) return;
         if (!EnterEvent()) return;
-        SavedEvent saved;
         SetCurrentEvent(m_FoundIn, m_Type, m_Subtype);
-        uint8_t relative = Action_Relative;
         Action_Relative = 0;
         g_CodeErrorFlag = false;
         VM_ExecPrepared(m_Run, instance, instance, nullptr); // the interpreter reports its own errors
-        Action_Relative = relative;
+        Action_Relative = m_OuterRelative;
         --g_EventDepth;
-        saved.Restore();
+        m_Outer.Restore();
     }
 
 private:
@@ -197,6 +196,8 @@ private:
     int32_t m_ObjectIndex;
     int32_t m_Type;
     int32_t m_Subtype;
+    SavedEvent m_Outer;
+    uint8_t m_OuterRelative = Action_Relative;
     int32_t m_FoundIn = 0;
     CEvent* m_Handler = nullptr;
     CCode* m_Code = nullptr;

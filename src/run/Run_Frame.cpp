@@ -65,6 +65,15 @@ struct RoomFacts {
     bool anyPath = false;
 };
 
+// Whether the image index, cut to a whole frame, is at or past the frame count: Numbers_TruncToInt32
+// without its call for every index a frame number can hold, the cut itself for the rest (out of
+// range, not a number).
+inline bool PastLastFrame(float imageIndex, int32_t frames)
+{
+    if (imageIndex >= -2147483648.0f && imageIndex < 2147483648.0f) return static_cast<int32_t>(imageIndex) >= frames;
+    return Numbers_TruncToInt32(imageIndex) >= frames;
+}
+
 // Previous positions, animation and the animation-end event, over the whole room list.
 RoomFacts AnimationPass()
 {
@@ -89,7 +98,7 @@ RoomFacts AnimationPass()
             frames = Instance_SpriteFrameCount(countedSprite);
             countKnown = true;
         }
-        if (Numbers_TruncToInt32(instance->i_imageindex) >= frames) {
+        if (PastLastFrame(instance->i_imageindex, frames)) {
             instance->i_imageindex -= static_cast<float>(frames);
             if (raiseAnimationEnd) {
                 Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);

@@ -167,6 +167,59 @@ TEST_F(FrameTest, AnimationEndThatChangesASpritesFramesIsSeenByTheInstancesAfter
     }
 }
 
+// The image index is cut to a whole frame before it is held against the frame count: past the last
+// frame by a fraction still wraps and raises animation end; negative and out-of-range indices do not,
+// and one below a whole frame is still that frame.
+TEST_F(FrameTest, ImageIndexIsCutToAWholeFrameAgainstTheFrameCount)
+{
+    struct IndexCase {
+        const char* start; // image_index and image_speed set at creation
+        int32_t sprite;    // -1: none, so no frames
+        bool ends;         // animation end is raised
+        const char* shown; // image_index at the begin step
+    };
+    const IndexCase cases[] = {
+        {"image_index = 1; image_speed = 1;", 0, false, "2"},
+        {"image_index = 2.75; image_speed = 0.25;", 0, true, "0"},
+        {"image_index = 2.5; image_speed = 1;", 0, true, "0.5"},
+        {"image_index = 2.5; image_speed = 0.25;", 0, false, "2.75"},
+        {"image_index = -0.5; image_speed = 0;", 0, false, "-0.5"},
+        {"image_index = 0; image_speed = -1;", 0, false, "-1"},
+        {"image_index = 3000000000; image_speed = 0;", 0, false, "3e+09"},
+        {"image_index = 2147483520; image_speed = 0;", 0, true, "2.14748e+09"},
+        {"image_index = -0.5; image_speed = 0;", -1, true, "-0.5"},
+        {"image_index = -1; image_speed = 0;", -1, false, "-1"},
+    };
+    Instance_SetSprites(nullptr);
+    struct SpritesEmptied {
+        ~SpritesEmptied() { Sprite_Reset(); }
+    } emptied;
+    gamebuild::SpriteDesc strip;
+    strip.name = "spr_three";
+    for (int32_t f = 0; f < 3; ++f)
+        strip.frames.push_back(gamebuild::PictureDesc{"spr_three", 4, 4, std::vector<uint32_t>(16, ~0u)});
+    // One object and instance per case: the animation pass raises the ends in room order, the
+    // begin step then shows every index.
+    std::vector<gamebuild::ObjectDesc> objects;
+    std::vector<gamebuild::RoomInstanceDesc> placed;
+    std::vector<std::string> ends, shown;
+    for (const IndexCase& c : cases) {
+        std::string id = std::to_string(100001 + objects.size());
+        if (c.ends) ends.push_back(id + " end");
+        shown.push_back(id + " " + c.shown);
+        placed.push_back(Placed(static_cast<int32_t>(objects.size())));
+        objects.push_back(ObjectWith("obj_" + id, {{0, 0, c.start}, {7, 7, "test_note(\"end\");"},
+                                                   {3, 1, "test_note(image_index);"}}, c.sprite));
+    }
+    gamebuild::GameDesc game = OneRoomGame(objects, placed);
+    game.sprites = {strip};
+    ASSERT_TRUE(Play(game)) << m_Log.Text();
+    TakeNotes();
+    Tick();
+    ends.insert(ends.end(), shown.begin(), shown.end());
+    EXPECT_EQ(ends, TakeNotes());
+}
+
 // The step walk finds an object's handler once, and again after code in the walk changed events:
 // the first mover to step through its parent's handler takes the parent away, and the movers after it
 // step by what they now have (nothing).

@@ -94,6 +94,22 @@ std::vector<WalkCase> WalkCases()
          {Placed(0)},
          {{"100001 on"}},
          "Step Event0\nfor object obj_m:\n\n\nAsking to change into non-existing object: 9\n at Object.obj_m.Step.0"},
+        // Each instance's step starts with the relative flag cleared, whatever the one before set;
+        // the walk after sees it as the walk before left it.
+        {"RelativeFlagClearedForEachInstance",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\", argument_relative); action_set_relative(1);"},
+                               {3, 2, "test_note(\"end\", argument_relative);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 step 0", "100002 step 0", "100001 end 0", "100002 end 0"}},
+         nullptr},
+        // The first goes deeper than any run before it within the kept region: the instances after
+        // it start counting their depth from there.
+        {"DeeperRunBeforeTheNextInstances",
+         {ObjectWith("obj_m", {{3, 0, "n = 3; if (id == 100001) n = 300; test_note(scr_0(n));"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 300", "100002 3", "100003 3"}, {"100001 300", "100002 3", "100003 3"}},
+         nullptr,
+         {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
         // Deep recursion grows the stack region past what is kept, and it is given back after each
         // run: the next instance runs on a region made again.
         {"RegionGrownAndFreedBetweenInstances",
