@@ -1876,6 +1876,19 @@ template <bool LOCAL = false>
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
+    // Another instance of the object the site last ran for (a self site keyed under this generation
+    // is still a self site): the variable is most often where that one had it. A walk over many
+    // instances takes this way once per site and instance, so it stays in line.
+    if (cache.self != nullptr && cache.generation == generation && cache.inlineOffset != 0) [[likely]] {
+        if (CVariableList* list = SelfList(run)) {
+            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]] {
+                cache.list = list;
+                cache.node = node;
+                cache.self = self;
+                return node;
+            }
+        }
+    }
     return SiteNodeAgain(run, generation, insn);
 }
 
