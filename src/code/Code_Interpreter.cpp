@@ -2333,6 +2333,15 @@ rLoadBuiltIn: {
     VM_R_NEXT();
 }
 
+rLoadField: {
+    const CInstance* target = FieldOwner(run, step);
+    if (target == nullptr) goto rLeave;
+    float field;
+    std::memcpy(&field, reinterpret_cast<const uint8_t*>(target) + step->field, sizeof field);
+    registers[step->target] = static_cast<double>(field);
+    VM_R_NEXT();
+}
+
 rLoadConstant:
     registers[step->target] = step->constant;
     VM_R_NEXT();
@@ -2638,6 +2647,10 @@ bool RunTranslated(VMRunState& run)
             if (step.step == VMRegisterStep::LoadBuiltIn || step.step == VMRegisterStep::StoreBuiltIn)
                 step.sourceType = step.site->instance == VM_INSTANCE_OTHER ? 1 : 0;
             if (step.step == VMRegisterStep::LoadBuiltIn) step.getReal = RealGetterOf(step.site->id);
+            if (step.step == VMRegisterStep::LoadBuiltIn && g_BuiltinVariables[step.site->id].field != BUILTIN_NO_FIELD) {
+                step.step = VMRegisterStep::LoadField;
+                step.field = g_BuiltinVariables[step.site->id].field;
+            }
             if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
         }
         for (VMTranslatedInsn& insn : translation.insns) {
