@@ -1861,8 +1861,10 @@ done:
 // local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
 // variables' generation is never 0, so a hit needs neither the list nor the node tested (a site
 // without a list never hits). LOCAL: the handler knows the site is a local, so its instance needs
-// no test either.
-template <bool LOCAL = false>
+// no test either. ANOTHER: the site is of a register sequence, which a walk over many instances
+// runs once per instance: the way to the next instance's node stays in line there (the word
+// handlers, which loops run, stay small).
+template <bool LOCAL = false, bool ANOTHER = false>
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
@@ -1877,9 +1879,8 @@ template <bool LOCAL = false>
         return cache.node;
     }
     // Another instance of the object the site last ran for (a self site keyed under this generation
-    // is still a self site): the variable is most often where that one had it. A walk over many
-    // instances takes this way once per site and instance, so it stays in line.
-    if (cache.self != nullptr && cache.generation == generation && cache.inlineOffset != 0) [[likely]] {
+    // is still a self site): the variable is most often where that one had it.
+    if (ANOTHER && cache.self != nullptr && cache.generation == generation && cache.inlineOffset != 0) [[likely]] {
         if (CVariableList* list = SelfList(run)) {
             if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]] {
                 cache.list = list;
@@ -2310,7 +2311,7 @@ enum class RegisterCall : uint8_t {
     // A load takes a plain real only: any other value, marked ones included, is the words' to push.
 #define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
     NAME : {                                                                                                         \
-        VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, step->site);                              \
+        VariableNode* node = PlainSiteNode<LOCAL, true>(run, locals, generation, step->site);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
         registers[step->target] = node->value.real;                                                                  \
         VM_R_NEXT();                                                                                                 \
@@ -2442,7 +2443,7 @@ rLogic: {
 }
 
 rStore: {
-    VariableNode* node = PlainSiteNode(run, locals, generation, step->site);
+    VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);
     if (node == nullptr) goto rLeave;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
     VM_R_NEXT();
