@@ -1861,8 +1861,10 @@ done:
 // local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
 // variables' generation is never 0, so a hit needs neither the list nor the node tested (a site
 // without a list never hits). LOCAL: the handler knows the site is a local, so its instance needs
-// no test either.
-template <bool LOCAL = false>
+// no test either. ANOTHER: the site is of a register sequence, which a walk over many instances
+// runs once per instance: the way to the next instance's node stays in line there (the word
+// handlers, which loops run, stay small).
+template <bool LOCAL = false, bool ANOTHER = false>
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
@@ -1875,6 +1877,18 @@ template <bool LOCAL = false>
     if (cache.self == self && self != nullptr && cache.generation == generation) [[likely]] {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
+    }
+    // Another instance of the object the site last ran for (a self site keyed under this generation
+    // is still a self site): the variable is most often where that one had it.
+    if (ANOTHER && cache.self != nullptr && cache.generation == generation && cache.inlineOffset != 0) [[likely]] {
+        if (CVariableList* list = SelfList(run)) {
+            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]] {
+                cache.list = list;
+                cache.node = node;
+                cache.self = self;
+                return node;
+            }
+        }
     }
     return SiteNodeAgain(run, generation, insn);
 }
@@ -2297,7 +2311,7 @@ enum class RegisterCall : uint8_t {
     // A load takes a plain real only: any other value, marked ones included, is the words' to push.
 #define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
     NAME : {                                                                                                         \
-        VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, step->site);                              \
+        VariableNode* node = PlainSiteNode<LOCAL, true>(run, locals, generation, step->site);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
         registers[step->target] = node->value.real;                                                                  \
         VM_R_NEXT();                                                                                                 \
@@ -2317,6 +2331,15 @@ rLoadBuiltIn: {
     CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
     registers[step->target] = step->getReal(target);
+    VM_R_NEXT();
+}
+
+rLoadField: {
+    const CInstance* target = FieldOwner(run, step);
+    if (target == nullptr) goto rLeave;
+    float field;
+    std::memcpy(&field, reinterpret_cast<const uint8_t*>(target) + step->field, sizeof field);
+    registers[step->target] = static_cast<double>(field);
     VM_R_NEXT();
 }
 
@@ -2420,7 +2443,7 @@ rLogic: {
 }
 
 rStore: {
-    VariableNode* node = PlainSiteNode(run, locals, generation, step->site);
+    VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);
     if (node == nullptr) goto rLeave;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
     VM_R_NEXT();
@@ -2625,6 +2648,10 @@ bool RunTranslated(VMRunState& run)
             if (step.step == VMRegisterStep::LoadBuiltIn || step.step == VMRegisterStep::StoreBuiltIn)
                 step.sourceType = step.site->instance == VM_INSTANCE_OTHER ? 1 : 0;
             if (step.step == VMRegisterStep::LoadBuiltIn) step.getReal = RealGetterOf(step.site->id);
+            if (step.step == VMRegisterStep::LoadBuiltIn && g_BuiltinVariables[step.site->id].field != BUILTIN_NO_FIELD) {
+                step.step = VMRegisterStep::LoadField;
+                step.field = g_BuiltinVariables[step.site->id].field;
+            }
             if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
         }
         for (VMTranslatedInsn& insn : translation.insns) {

@@ -106,6 +106,7 @@ struct VMSiteCache {
     X(LoadLocal)     /* the same for a local */                                                                      \
     X(LoadArgument)  /* argumentN's real */                                                                          \
     X(LoadBuiltIn)   /* a number field of self or other through its typed getter (made so when bound) */           \
+    X(LoadField)     /* the same for a field whose getter only returns a float of the instance: read in place */ \
     X(LoadConstant)                                                                                                  \
     X(Add)                                                                                                           \
     X(Subtract)                                                                                                      \
@@ -167,6 +168,7 @@ struct VMRegisterStepInsn {
     // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row.
     double (*getReal)(CInstance*) = nullptr;
     void (*setReal)(CInstance*, double) = nullptr;
+    int32_t field = 0; // a LoadField's float: its byte place in the instance
 };
 
 struct VMTranslatedInsn {

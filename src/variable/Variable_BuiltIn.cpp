@@ -32,11 +32,13 @@ void NoteRowsChanged()
 
 } // namespace
 
-void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal)
+void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal,
+                                    int32_t field)
 {
     if (index < 0 || index >= g_BuiltinVariableCount) return;
     g_BuiltinVariables[index].getReal = getReal;
     g_BuiltinVariables[index].setReal = setReal;
+    g_BuiltinVariables[index].field = getReal != nullptr ? field : BUILTIN_NO_FIELD;
 }
 
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet)
@@ -58,6 +60,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
     entry.canSet = canSet ? 1 : 0;
     entry.getReal = nullptr;
     entry.setReal = nullptr;
+    entry.field = BUILTIN_NO_FIELD;
     NameIndex().emplace(entry.name, g_BuiltinVariableCount);
     ++g_BuiltinVariableCount;
     NoteRowsChanged();

@@ -18,6 +18,9 @@ typedef bool (*BuiltinSetter)(CInstance* instance, int32_t index, const ScriptVa
 // and setter do for a real, without a value in between. The instance is never null.
 typedef double (*BuiltinRealGetter)(CInstance* instance);
 typedef void (*BuiltinRealSetter)(CInstance* instance, double real);
+// The byte place in the instance of a float that such a getter returns as it is, or
+// BUILTIN_NO_FIELD: the translated code reads the float in place instead of calling the getter.
+constexpr int32_t BUILTIN_NO_FIELD = -1;
 
 constexpr int32_t BUILTIN_VARIABLE_ROWS = 500;
 
@@ -28,6 +31,7 @@ struct BuiltinVariableEntry {
     uint8_t canSet;       // 1 when scripts may assign the variable
     BuiltinRealGetter getReal; // null unless the row is a plain number field
     BuiltinRealSetter setReal; // null unless it is also settable so
+    int32_t field;             // BUILTIN_NO_FIELD unless getReal reads just the float there
 };
 
 extern BuiltinVariableEntry g_BuiltinVariables[BUILTIN_VARIABLE_ROWS];
@@ -39,7 +43,8 @@ extern uint32_t g_BuiltinVariableGeneration;
 // Appends a row; a full table shows "INTERNAL ERROR: Adding too many variables" and adds nothing.
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool canSet);
 // Gives the row typed accessors (both may be null); nothing for a row that does not exist.
-void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal);
+void Variable_BuiltIn_SetRealAccess(int32_t index, BuiltinRealGetter getReal, BuiltinRealSetter setReal,
+                                    int32_t field = BUILTIN_NO_FIELD);
 // The first row of that exact name, or -1.
 int32_t Variable_BuiltIn_Find(const char* name);
 // The row's name, or "<unknown built-in variable>".

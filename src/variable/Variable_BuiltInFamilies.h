@@ -78,6 +78,7 @@ struct BuiltinVariableRow {
     bool (*setter)(CInstance*, int32_t, const ScriptValue*);
     BuiltinRealGetter getReal = nullptr; // a plain number field's typed accessors, when it is one
     BuiltinRealSetter setReal = nullptr;
+    int32_t field = BUILTIN_NO_FIELD; // the place of the float getReal returns, when that is all it does
 };
 
 // Appends the rows in order, each settable exactly when it has a setter.

@@ -1,6 +1,9 @@
 // The per-instance built-in variables: the fields of the instance the code runs for, and their
 // registration (which fixes their identifiers: x is 0). Without an instance they neither read nor
 // write.
+#include <cstddef>
+#include <type_traits>
+
 #include "instance/Instance_Class.h"
 #include "sprite/Sprite_Table.h"
 #include "variable/Variable_BuiltIn.h"
@@ -242,21 +245,33 @@ bool GV_WebGLEnabled(CInstance*, int32_t, ScriptValue* out)
     return Real(out, 1.0);
 }
 
+// The place of a float member that a row's getter returns as it is. The record is not of standard
+// layout, which is all offsetof warns of: it has no virtual parts, so the place is fixed.
+template <typename T>
+constexpr int32_t FloatAt(size_t at)
+{
+    static_assert(std::is_same_v<T, float>, "read in place as a float");
+    return static_cast<int32_t>(at);
+}
+#define FLOAT_FIELD(member) FloatAt<decltype(CInstance::member)>(offsetof(CInstance, member))
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+
 // In registration order: the row is the variable's identifier.
 const BuiltinVariableRow INSTANCE_VARIABLES[] = {
-    {"x", GV_X, SV_X, GR_X, SR_X},
-    {"y", GV_Y, SV_Y, GR_Y, SR_Y},
-    {"xprevious", GV_XPrevious, SV_XPrevious, GR_XPrevious, SR_XPrevious},
-    {"yprevious", GV_YPrevious, SV_YPrevious, GR_YPrevious, SR_YPrevious},
-    {"xstart", GV_XStart, SV_XStart, GR_XStart, SR_XStart},
-    {"ystart", GV_YStart, SV_YStart, GR_YStart, SR_YStart},
-    {"hspeed", GV_HSpeed, SV_HSpeed, GR_HSpeed, SR_HSpeed},
-    {"vspeed", GV_VSpeed, SV_VSpeed, GR_VSpeed, SR_VSpeed},
-    {"direction", GV_Direction, SV_Direction, GR_Direction, SR_Direction},
-    {"speed", GV_Speed, SV_Speed, GR_Speed, SR_Speed},
-    {"friction", GV_Friction, SV_Friction, GR_Friction, SR_Friction},
-    {"gravity", GV_Gravity, SV_Gravity, GR_Gravity, SR_Gravity},
-    {"gravity_direction", GV_GravityDirection, SV_GravityDirection, GR_GravityDirection, SR_GravityDirection},
+    {"x", GV_X, SV_X, GR_X, SR_X, FLOAT_FIELD(i_x)},
+    {"y", GV_Y, SV_Y, GR_Y, SR_Y, FLOAT_FIELD(i_y)},
+    {"xprevious", GV_XPrevious, SV_XPrevious, GR_XPrevious, SR_XPrevious, FLOAT_FIELD(i_xprevious)},
+    {"yprevious", GV_YPrevious, SV_YPrevious, GR_YPrevious, SR_YPrevious, FLOAT_FIELD(i_yprevious)},
+    {"xstart", GV_XStart, SV_XStart, GR_XStart, SR_XStart, FLOAT_FIELD(i_xstart)},
+    {"ystart", GV_YStart, SV_YStart, GR_YStart, SR_YStart, FLOAT_FIELD(i_ystart)},
+    {"hspeed", GV_HSpeed, SV_HSpeed, GR_HSpeed, SR_HSpeed, FLOAT_FIELD(i_hspeed)},
+    {"vspeed", GV_VSpeed, SV_VSpeed, GR_VSpeed, SR_VSpeed, FLOAT_FIELD(i_vspeed)},
+    {"direction", GV_Direction, SV_Direction, GR_Direction, SR_Direction, FLOAT_FIELD(i_direction)},
+    {"speed", GV_Speed, SV_Speed, GR_Speed, SR_Speed, FLOAT_FIELD(i_speed)},
+    {"friction", GV_Friction, SV_Friction, GR_Friction, SR_Friction, FLOAT_FIELD(i_friction)},
+    {"gravity", GV_Gravity, SV_Gravity, GR_Gravity, SR_Gravity, FLOAT_FIELD(i_gravity)},
+    {"gravity_direction", GV_GravityDirection, SV_GravityDirection, GR_GravityDirection, SR_GravityDirection, FLOAT_FIELD(i_gravitydir)},
     {"object_index", GV_ObjectIndex, nullptr, GR_ObjectIndex, nullptr},
     {"id", GV_Id, nullptr, GR_Id, nullptr},
     {"alarm", GV_Alarm, SV_Alarm},
@@ -269,19 +284,19 @@ const BuiltinVariableRow INSTANCE_VARIABLES[] = {
     {"bbox_top", GV_BBoxTop, nullptr},
     {"bbox_bottom", GV_BBoxBottom, nullptr},
     {"sprite_index", GV_SpriteIndex, SV_SpriteIndex, GR_SpriteIndex, SR_SpriteIndex},
-    {"image_index", GV_ImageIndex, SV_ImageIndex, GR_ImageIndex, SR_ImageIndex},
+    {"image_index", GV_ImageIndex, SV_ImageIndex, GR_ImageIndex, SR_ImageIndex, FLOAT_FIELD(i_imageindex)},
     {"image_single", GV_ImageSingle, SV_ImageSingle},
     {"image_number", GV_ImageNumber, nullptr, GR_ImageNumber, nullptr},
     {"sprite_width", GV_SpriteWidth, nullptr},
     {"sprite_height", GV_SpriteHeight, nullptr},
     {"sprite_xoffset", GV_SpriteXOffset, nullptr},
     {"sprite_yoffset", GV_SpriteYOffset, nullptr},
-    {"image_xscale", GV_ImageXScale, SV_ImageXScale, GR_ImageXScale, SR_ImageXScale},
-    {"image_yscale", GV_ImageYScale, SV_ImageYScale, GR_ImageYScale, SR_ImageYScale},
-    {"image_angle", GV_ImageAngle, SV_ImageAngle, GR_ImageAngle, SR_ImageAngle},
-    {"image_alpha", GV_ImageAlpha, SV_ImageAlpha, GR_ImageAlpha, SR_ImageAlpha},
+    {"image_xscale", GV_ImageXScale, SV_ImageXScale, GR_ImageXScale, SR_ImageXScale, FLOAT_FIELD(i_imagescalex)},
+    {"image_yscale", GV_ImageYScale, SV_ImageYScale, GR_ImageYScale, SR_ImageYScale, FLOAT_FIELD(i_imagescaley)},
+    {"image_angle", GV_ImageAngle, SV_ImageAngle, GR_ImageAngle, SR_ImageAngle, FLOAT_FIELD(i_imageangle)},
+    {"image_alpha", GV_ImageAlpha, SV_ImageAlpha, GR_ImageAlpha, SR_ImageAlpha, FLOAT_FIELD(i_imagealpha)},
     {"image_blend", GV_ImageBlend, SV_ImageBlend, GR_ImageBlend, SR_ImageBlend},
-    {"image_speed", GV_ImageSpeed, SV_ImageSpeed, GR_ImageSpeed, SR_ImageSpeed},
+    {"image_speed", GV_ImageSpeed, SV_ImageSpeed, GR_ImageSpeed, SR_ImageSpeed, FLOAT_FIELD(i_imagespeed)},
     {"mask_index", GV_MaskIndex, SV_MaskIndex, GR_MaskIndex, SR_MaskIndex},
     {"path_index", GV_PathIndex, nullptr, GR_PathIndex, nullptr},
     {"path_position", GV_PathPosition, SV_PathPosition, GR_PathPosition, SR_PathPosition},
@@ -323,6 +338,8 @@ const BuiltinVariableRow INSTANCE_VARIABLES[] = {
     {"delta_time", GV_DeltaTime, nullptr},
     {"webgl_enabled", GV_WebGLEnabled, nullptr},
 };
+#pragma GCC diagnostic pop
+#undef FLOAT_FIELD
 
 } // namespace
 
@@ -335,7 +352,7 @@ void Variable_BuiltIn_AddRows(const BuiltinVariableRow* rows, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         Variable_BuiltIn_Add(rows[i].name, rows[i].getter, rows[i].setter, rows[i].setter != nullptr);
-        Variable_BuiltIn_SetRealAccess(g_BuiltinVariableCount - 1, rows[i].getReal, rows[i].setReal);
+        Variable_BuiltIn_SetRealAccess(g_BuiltinVariableCount - 1, rows[i].getReal, rows[i].setReal, rows[i].field);
     }
 }
 

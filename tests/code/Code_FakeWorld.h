@@ -16,6 +16,7 @@ struct FakeInstance {
     bool marked = false;
     bool deactivated = false;
     bool outside = false; // findable by id, but in no room or object list
+    float field = 0;      // a built-in number field that the translated code reads in place
     CVariableList variables;
 };
 
@@ -53,7 +54,10 @@ public:
     FakeInstance* At(size_t index) { return m_Room[index].get(); }
     void Clear()
     {
-        for (auto& instance : m_Room) instance->variables.Clear();
+        for (auto& instance : m_Room) {
+            instance->variables.Clear();
+            instance->field = 0;
+        }
     }
 
     CInstance* FindById(int32_t id) override

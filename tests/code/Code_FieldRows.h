@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "Code_FakeWorld.h"
 #include "variable/Variable_BuiltIn.h"
 
 namespace vmtest {
@@ -42,6 +43,30 @@ inline void RegisterFieldRows(const char* settable, const char* readOnly)
     Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(settable), FieldReal, SetFieldReal);
     if (Variable_BuiltIn_Find(readOnly) < 0) Variable_BuiltIn_Add(readOnly, GetField, nullptr, false);
     Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(readOnly), FieldReal, nullptr);
+}
+
+// A settable field held as a float in the fake instance, whose typed getter returns just that float:
+// the translated code reads it in place, the general routines through the getter.
+inline double FloatFieldReal(CInstance* instance) { return AsFake(instance)->field; }
+inline void SetFloatFieldReal(CInstance* instance, double real) { AsFake(instance)->field = static_cast<float>(real); }
+inline bool GetFloatField(CInstance* instance, int32_t, ScriptValue* out)
+{
+    if (instance == nullptr) return false;
+    Value_SetReal(out, FloatFieldReal(instance));
+    return true;
+}
+inline bool SetFloatField(CInstance* instance, int32_t, const ScriptValue* value)
+{
+    if (instance == nullptr || Value_GetKind(value) != VALUE_REAL) return false;
+    SetFloatFieldReal(instance, value->real);
+    return true;
+}
+inline void RegisterFloatFieldRow(const char* name)
+{
+    FakeInstance probe;
+    auto at = reinterpret_cast<uintptr_t>(&probe.field) - reinterpret_cast<uintptr_t>(&probe);
+    if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Add(name, GetFloatField, SetFloatField, true);
+    Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(name), FloatFieldReal, SetFloatFieldReal, static_cast<int32_t>(at));
 }
 
 } // namespace vmtest

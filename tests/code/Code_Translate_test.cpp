@@ -49,15 +49,6 @@ private:
 
 using K = VMKind;
 
-// The register steps a program's translation made, in order; none when it has no translation.
-std::vector<VMRegisterStep> RegisterStepsOf(const Program& program)
-{
-    std::vector<VMRegisterStep> steps;
-    if (const VMTranslation* translation = VM_Translation(program.Code()))
-        for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
-    return steps;
-}
-
 TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
 {
     struct Case {
@@ -839,6 +830,15 @@ TEST_F(TranslateTest, ABreakpointInsideARegisterSequenceEndsItBeforeItsWord)
     Code_ClearEntries();
 }
 
+// The steps of the program's register sequences, in order; none without a translation.
+std::vector<VMRegisterStep> StepsOf(const Program& program)
+{
+    std::vector<VMRegisterStep> steps;
+    if (const VMTranslation* translation = VM_Translation(program.Code()))
+        for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
+    return steps;
+}
+
 } // namespace
 
 // Number fields read and stored through their typed accessors, and truth values joined by and, or
@@ -881,12 +881,68 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
             EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source << " " << c.field;
             self->variables.Clear();
             if (!translate) continue;
-            ASSERT_NE(VM_Translation(program.Code()), nullptr) << c.source;
-            EXPECT_EQ(RegisterStepsOf(program), c.steps) << c.source;
+            EXPECT_EQ(StepsOf(program), c.steps) << c.source;
         }
     }
     g_Fields.clear();
     world.Clear();
+}
+
+// A number field whose getter returns just a float of the instance is read in place: the steps get
+// the float widened, as the getter hands it, for self and for other; a run without the instance it
+// names leaves the read to the words, which report it.
+TEST_F(TranslateTest, FloatFieldsAreReadInPlaceAsTheirGetterReadsThem)
+{
+    using S = VMRegisterStep;
+    RegisterFloatFieldRow("vmtest_bf");
+    const std::string add = "push.v self.vmtest_tv\nadd.v.v\n";
+    const std::string keep = "pop.v.v self.vmtest_tv\npush.v self.vmtest_tv";
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double field; // self's vmtest_bf before the run (other's is 7)
+        double expected;
+    } cases[] = {
+        {"push.v self.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, double(0.1f) + 3},
+        {"push.v other.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, 10},
+        {"push.v self.vmtest_bf\n" + add + "pop.v.v self.vmtest_bf\npush.v self.vmtest_bf",
+         {S::LoadField, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
+        {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
+         "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
+         {S::LoadField, S::ConstantLess, S::LoadField, S::ConstantGreater, S::Logic, S::Branch}, 9.5f, 1},
+        {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
+         "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
+         {S::LoadField, S::ConstantLess, S::LoadField, S::ConstantGreater, S::Logic, S::Branch}, 8.75f, 3},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    FakeInstance* other = world.Add(100002, 1);
+    for (const Case& c : cases) {
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            self->field = static_cast<float>(c.field);
+            other->field = 7;
+            SetReal(self->variables, "vmtest_tv", 3);
+            Program program(c.source);
+            RunOutcome outcome = program.Run(AsInstance(self), AsInstance(other));
+            EXPECT_FALSE(outcome.failed) << outcome.error;
+            EXPECT_EQ(outcome.Real(), c.expected) << c.source << " translated " << translate;
+            world.Clear();
+            if (!translate) continue;
+            EXPECT_EQ(StepsOf(program), c.steps) << c.source;
+        }
+    }
+    // Read for other where the run has none: the translated form ends as the word loop does.
+    std::string ends[2];
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        SetReal(self->variables, "vmtest_tv", 3);
+        Program program("push.v other.vmtest_bf\n" + add + keep);
+        RunOutcome outcome = program.Run(AsInstance(self), nullptr);
+        ends[translate] = outcome.failed ? outcome.error : std::to_string(outcome.Real());
+        world.Clear();
+    }
+    EXPECT_EQ(ends[1], ends[0]);
 }
 
 // A built-in called on the reals a register sequence computed ends it: the routine sees the
@@ -957,8 +1013,7 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
             VM_CancelRequests();
             self->variables.Clear();
             if (!translate) continue;
-            ASSERT_NE(VM_Translation(program.Code()), nullptr) << c.source;
-            EXPECT_EQ(RegisterStepsOf(program), c.steps) << c.source;
+            EXPECT_EQ(StepsOf(program), c.steps) << c.source;
         }
     }
     g_Fields.clear();

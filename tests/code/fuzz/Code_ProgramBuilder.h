@@ -431,7 +431,8 @@ private:
     void BuiltIn(size_t floor)
     {
         static const char* const owners[] = {"self", "other", "unnamed", "noone", "global", "100001", "100003"};
-        std::string field = std::string(owners[Byte() % 7]) + (Byte() % 4 == 0 ? ".fz_bro" : ".fz_bx");
+        static const char* const fields[] = {".fz_bro", ".fz_bf", ".fz_bx", ".fz_bx"}; // fz_bf: a float read in place
+        std::string field = std::string(owners[Byte() % 7]) + fields[Byte() % 4];
         size_t above = m_Stack.size() - floor;
         switch (Byte() % 4) {
         case 0:
@@ -663,6 +664,7 @@ struct Setup {
         Function_Add("fz_reorder", ReorderRoutine, 2);
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
+        vmtest::RegisterFloatFieldRow("fz_bf");
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
             scriptCodes[i] = std::make_unique<CCode>("", false);
@@ -699,7 +701,8 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
                   static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
     dump.text = line;
     for (size_t i = 0; i < 3; ++i) {
-        dump.Output("instance %zu fz_bx %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))]);
+        dump.Output("instance %zu fz_bx %a fz_bf %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))],
+                    static_cast<double>(setup.world.At(i)->field));
         setup.world.At(i)->variables.DebugDump(&dump);
     }
     dump.Output("global\n");
