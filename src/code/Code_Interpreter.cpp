@@ -2237,11 +2237,14 @@ enum class RegisterCall : uint8_t {
 // the live items beneath go onto the stack first. The steps go on only where the loop would after
 // the call out: the code and the level as they were, nothing stopped the run or asked for the
 // debugger, the run standing after the call.
+// ARGC, when not negative, is the call's argument count, fixed so that the common small counts
+// copy and check their arguments without a loop.
+template <int ARGC>
 [[gnu::noinline]] RegisterCall CallFromRegisters(VMRunState& run, const VMRegisterStepInsn* step, const double* registers,
                                                  uint8_t*& sp, double* real)
 {
     const VMTranslatedInsn* call = step->site;
-    uint32_t argc = static_cast<uint32_t>(call->constant);
+    uint32_t argc = ARGC >= 0 ? static_cast<uint32_t>(ARGC) : static_cast<uint32_t>(call->constant);
     int32_t id = call->id; // never negative in a CallBuiltIn step
     if (id >= g_FunctionCount || g_FunctionTable[id].routine == nullptr) return RegisterCall::Refused;
     const FunctionEntry* entry = &g_FunctionTable[id];
@@ -2487,7 +2490,13 @@ rBranch: {
 
 rCallBuiltIn: {
     double real;
-    RegisterCall made = CallFromRegisters(run, step, registers, sp, &real);
+    RegisterCall made;
+    switch (step->site->constant) {
+    case 1: made = CallFromRegisters<1>(run, step, registers, sp, &real); break;
+    case 2: made = CallFromRegisters<2>(run, step, registers, sp, &real); break;
+    case 3: made = CallFromRegisters<3>(run, step, registers, sp, &real); break;
+    default: made = CallFromRegisters<-1>(run, step, registers, sp, &real); break;
+    }
     if (made == RegisterCall::Refused) goto rLeave;
     if (made == RegisterCall::Stop) return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
     generation = g_VariableGeneration;

@@ -972,6 +972,11 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
     } cases[] = {
         {twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\npush.e 1\nadd.i.v",
          {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::ConstantAdd, S::Leave}, 11, {4, 6}},
+        // Three arguments, the most a mover's collision test hands.
+        {square + twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 3",
+         {S::LoadVariable, S::LoadVariable, S::Multiply, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd,
+          S::CallBuiltIn, S::Leave},
+         19, {4, 6, 9}},
         // A variable's value handed as it was read may be a text: the words make that call.
         {twice + "call.i vmtest_record 2", {}, 9, {3, 6}},
         {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
