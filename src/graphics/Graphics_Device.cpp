@@ -41,8 +41,14 @@ int32_t RoundToInt(float value)
     return int32_t(std::lround(value));
 }
 
+// The screen's render target when it holds the whole finished picture at the back buffer's size:
+// the present shows it from there, and the back buffer, which only the present reads, is not
+// filled with a copy first. Set at the end of a scene, taken by the frame's end.
+D3DSurface* g_PictureInScreen = nullptr;
+
 void FreeScreenTexture()
 {
+    g_PictureInScreen = nullptr; // its surface goes with the texture
     if (g_D3D.screenTexture == nullptr) return;
     GR_Texture_Free(g_D3D.screenTexture);
     g_D3D.screenTexture = nullptr;
@@ -62,11 +68,6 @@ bool CreateDevice(uint32_t behaviour)
     return g_D3D.d3d->CreateDevice(g_D3D.adapter, g_D3D.window, behaviour, &g_D3D.parameters,
                                    &g_D3D.device) == D3D_OK;
 }
-
-// The screen's render target when it holds the whole finished picture at the back buffer's size:
-// the present shows it from there, and the back buffer, which only the present reads, is not
-// filled with a copy first. Set at the end of a scene, taken by the frame's end.
-D3DSurface* g_PictureInScreen = nullptr;
 
 // Writes the picture about to be presented, once, when the test switch names this frame.
 void CaptureIfAsked()
