@@ -3437,13 +3437,20 @@ namespace {
 // freed, the code's words replaced), which makes it exactly what making it afresh would give.
 std::vector<VMRunState>& g_StartStates = *new std::vector<VMRunState>();
 
+// What a run can change under a kept start of its code: its region (grown or freed) and the code's
+// words and slots (written again).
+inline bool StartStillFits(const VMRunState& state, const VMRegion& region)
+{
+    const VMBuffer* code = state.runCode;
+    return state.base == region.base && state.size == region.size && state.words == code->m_pWords &&
+           state.codeSize == code->m_Size && static_cast<int32_t>(state.localCount) == code->m_LocalSlots.count;
+}
+
 bool StartStateFits(const VMRunState& state, const char* name, const VMBuffer* code, const VMBuffer* debugInfo,
                     const char* text, const VMRegion& region)
 {
-    return state.runCode == code && state.words == code->m_pWords && state.codeSize == code->m_Size &&
-           static_cast<int32_t>(state.localCount) == code->m_LocalSlots.count && state.runName == name &&
-           state.runDebugInfo == debugInfo && state.runText == text && state.base == region.base &&
-           state.size == region.size && state.instances == Variable_Instances();
+    return state.runCode == code && state.runName == name && state.runDebugInfo == debugInfo &&
+           state.runText == text && state.instances == Variable_Instances() && StartStillFits(state, region);
 }
 
 // The state of a run of `code` at `depth` with nothing run yet. The run's own level has no frame: its
@@ -3570,15 +3577,6 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
 
 namespace {
 
-// False when a run grew or freed the region, or the words were written again, since the start was made.
-inline bool PreparedStartFits(const VMRunState& start)
-{
-    const VMRegion& region = g_Regions[static_cast<size_t>(start.runDepth)];
-    const VMBuffer* code = start.runCode;
-    return region.base == start.base && region.size == start.size && start.words == code->m_pWords &&
-           start.codeSize == code->m_Size && static_cast<int32_t>(start.localCount) == code->m_LocalSlots.count;
-}
-
 // The start made afresh for the same code; false when its words are gone and nothing is to run.
 [[gnu::noinline]] bool RemakeStart(VMRunState& start)
 {
@@ -3597,7 +3595,7 @@ template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstanc
         VM_Exec(start.runName, self, other, start.runCode, result, start.runDebugInfo, start.runText);
         return;
     }
-    if (!PreparedStartFits(start)) {
+    if (!StartStillFits(start, g_Regions[static_cast<size_t>(start.runDepth)])) {
         if (!RemakeStart(start)) return;
         SetLowWater(*prepared);
     } else if (prepared->highWater != g_StackHighWater) {
