@@ -101,6 +101,23 @@ public:
         if (x == i_x && y == i_y) return;
         i_x = x;
         i_y = y;
+        MarkMoved();
+    }
+    // One coordinate by the same rule: what scripts' x and y set, without the other's comparison.
+    void SetX(float x)
+    {
+        if (x == i_x) return;
+        i_x = x;
+        MarkMoved();
+    }
+    void SetY(float y)
+    {
+        if (y == i_y) return;
+        i_y = y;
+        MarkMoved();
+    }
+    void MarkMoved()
+    {
         if (m_BBoxDirty == BOX_CURRENT) m_BBoxDirty = BOX_MOVED;
     }
     int32_t SetSpriteIndex(int32_t sprite);

@@ -67,9 +67,9 @@ bool ScaledSpriteMeasure(CInstance* instance, ScriptValue* out, int32_t BuiltinS
     }
 
 INSTANCE_GET(X, instance->i_x)
-INSTANCE_SET(X, instance->SetPosition(Float(value), instance->i_y))
+INSTANCE_SET(X, instance->SetX(Float(value)))
 INSTANCE_GET(Y, instance->i_y)
-INSTANCE_SET(Y, instance->SetPosition(instance->i_x, Float(value)))
+INSTANCE_SET(Y, instance->SetY(Float(value)))
 INSTANCE_GET(XPrevious, instance->i_xprevious)
 INSTANCE_SET(XPrevious, instance->SetXPrevious(Float(value)))
 INSTANCE_GET(YPrevious, instance->i_yprevious)

@@ -169,6 +169,45 @@ TEST(NumbersConvert, RoundHalfToEvenTruncateAndOutOfRangeIsIntMin)
     EXPECT_EQ(Numbers_RoundToInt64(INF), MIN64);
 }
 
+// A double stored in a float field rounds to nearest and saturates to an infinity only past the
+// float range's rounding edge; NaNs stay NaNs of their sign.
+TEST(NumbersConvert, DoubleToFloatRoundsAndOverflowsToInfinity)
+{
+    const float FLT_MAX_ = std::numeric_limits<float>::max();
+    const float FINF = std::numeric_limits<float>::infinity();
+    const struct {
+        double value;
+        float expected;
+    } cases[] = {
+        {0.1, 0.1f}, {-2.5, -2.5f}, {16777217.0, 16777216.0f /* ties to even */}, {3.4028235e38, FLT_MAX_},
+        {3.4028235677973362e38, FLT_MAX_ /* just under the edge */}, {3.4028235677973366e38, FINF},
+        {-3.4028235677973366e38, -FINF}, {1e39, FINF}, {-1e300, -FINF}, {INF, FINF}, {-INF, -FINF},
+        {1e-50, 0.0f}, {-0.0, -0.0f},
+    };
+    for (const auto& c : cases) {
+        float got = Numbers_ToFloat(c.value);
+        EXPECT_EQ(got, c.expected) << c.value;
+        EXPECT_EQ(std::signbit(got), std::signbit(c.expected)) << c.value;
+    }
+    for (double nan : {QUIET_NAN, NEGATIVE_QNAN}) {
+        float got = Numbers_ToFloat(nan);
+        EXPECT_TRUE(std::isnan(got));
+        EXPECT_EQ(std::signbit(got), std::signbit(nan));
+    }
+}
+
+// Cutting a float answers what cutting the same value as a double does, at the edges of int32 too.
+TEST(NumbersConvert, FloatTruncationAgreesWithTheDoubleOne)
+{
+    const float FINF = std::numeric_limits<float>::infinity();
+    const float values[] = {0.0f, -0.0f, 0.99f, -0.99f, 1.0f, -2.9f, 2147483520.0f, 2147483648.0f,
+                            -2147483648.0f, -2147483904.0f, 3e9f, -3e9f, FINF, -FINF,
+                            std::numeric_limits<float>::quiet_NaN(), 1e-40f};
+    for (float v : values) EXPECT_EQ(Numbers_TruncFloatToInt32(v), Numbers_TruncToInt32(v)) << v;
+    EXPECT_EQ(Numbers_TruncFloatToInt32(-2147483648.0f), INT_MIN32);
+    EXPECT_EQ(Numbers_TruncFloatToInt32(2147483520.0f), 2147483520);
+}
+
 TEST(NumbersConvert, DivisionNeverTraps)
 {
     const struct {
