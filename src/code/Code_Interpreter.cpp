@@ -2539,8 +2539,10 @@ rLeave: {
 
 // The loop over translated code. It runs the run until it ends (true) or until the plain loop must
 // take over (false, the run's state saved at the instruction to run next): the debugger wants
-// attention, code words were written, or the code holds what only the plain loop runs.
-bool RunTranslated(VMRunState& run)
+// attention, code words were written, or the code holds what only the plain loop runs. With `resume`
+// it goes on where a register sequence run before the loop left the words, as its own sequence
+// handler would, `resumeEpoch` the code epoch those steps started in.
+bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64_t resumeEpoch = 0)
 {
     static const void* s_Kinds[static_cast<size_t>(VMKind::Count)];
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
@@ -2677,7 +2679,7 @@ bool RunTranslated(VMRunState& run)
         translation.bound = true;
     };
 
-    const uint64_t epoch = g_VMCodeEpoch;
+    const uint64_t epoch = resume != nullptr ? resumeEpoch : g_VMCodeEpoch;
     const VMBuffer* code = nullptr;
     VMTranslatedInsn* ip = nullptr;
     VMTranslatedInsn* next = nullptr;
@@ -2690,6 +2692,15 @@ bool RunTranslated(VMRunState& run)
     ScriptValue returned;       // what a level returning inside the loop hands its caller, made
     const uint8_t* returnedAt; // where that value lies
     VM_T_LOAD();
+    if (resume != nullptr) {
+        // The steps ran on this level with its state as loaded here: it goes on as after them below.
+        code = run.code;
+        sp = resume->sp;
+        ip = resume->next;
+        if (resume->how == RegisterExitHow::AfterCall) goto afterCallOut;
+        if (resume->how == RegisterExitHow::FirstWord) goto* ip->fallback;
+        VM_T_GOTO(ip);
+    }
     goto resync;
 
 afterCallOut:
@@ -3496,13 +3507,47 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     return MakeStartState(depth, name, code, debugInfo, text);
 }
 
+// How a run begun by RunTranslatedFromStart ended.
+enum class RunEnd : uint8_t {
+    Steps,  // its first register sequence ran to the code's end: no word ran
+    Loop,   // in the translated loop
+    Handed, // the plain loop goes on from the saved state
+};
+
+// RunTranslated for a run at its start. Code that begins with a register sequence, as most short
+// handlers do, runs its steps straight away without the loop's entry, and the run ends here when they
+// leave the words at the code's end: a walk over many instances runs little else per instance.
+[[gnu::always_inline]] inline RunEnd RunTranslatedFromStart(VMRunState& run)
+{
+    const uint64_t epoch = g_VMCodeEpoch;
+    VMTranslation* translation = g_VMAttention || !g_VMTranslate ? nullptr : CurrentTranslation(run.code, epoch);
+    VMTranslatedInsn* head = translation != nullptr ? translation->insns.data() : nullptr;
+    if (head == nullptr || head->kind != VMKind::RealSequence || head->at != run.pc ||
+        reinterpret_cast<uintptr_t>(run.sp) - reinterpret_cast<uintptr_t>(run.lowWater) < head->registerBytes)
+        return RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed;
+    run.selfListOf = nullptr;
+    RegisterExit exit = RunRegisterSteps(run, run.localSlots, g_VariableGeneration, head, run.sp);
+    if (exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End) {
+        run.sp = exit.sp;
+        run.pc = exit.next->at;
+        return RunEnd::Steps;
+    }
+    return RunTranslated(run, &exit, epoch) ? RunEnd::Loop : RunEnd::Handed;
+}
+
+// Every run counts itself as it starts: a state kept from one run is as its start only while no
+// other run has written its region since.
+uint64_t g_RunsStarted = 1; // 0 is never a count kept
+
 // Runs from a start state for self and other, which the caller checked may run here; its low water
-// (InitialLowWater) set by the caller.
-[[gnu::always_inline]] inline void RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
+// (InitialLowWater) set by the caller, and what earlier runs left in its guard cleared. True when the
+// state stands as its start again but for self, other, the pc and the error position: the steps alone
+// ran, left nothing on the stack and stopped nothing, which touches nothing else in it (a built-in
+// they call that changes the run makes the words go on).
+[[gnu::always_inline]] inline bool RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
 {
     ++g_RunDepth;
-    // What earlier runs left in the guard and the slots.
-    std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    ++g_RunsStarted;
     VM_ClearSlots(run.localSlots, run.localCount);
     run.self = self;
     run.other = other;
@@ -3511,7 +3556,8 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     g_pVMRun = &run;
     NoteOutsideCode();
 
-    if (!RunTranslated(run)) RunLoop(run);
+    RunEnd end = RunTranslatedFromStart(run);
+    if (end == RunEnd::Handed) RunLoop(run);
     // Breakpoints wait to go back in only while the loop is asked to attend.
     if (g_VMAttention != 0) VM_FinishBreaks();
 
@@ -3524,6 +3570,7 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     --g_RunDepth;
     // Only a run at this depth grows its region, and it keeps run.size as the region's.
     if (run.size > REGION_KEEP_LIMIT) ReleaseLargeRegion(run.runDepth);
+    return end == RunEnd::Steps && run.sp == run.initialTop && !run.stopped;
 }
 
 } // namespace
@@ -3541,12 +3588,17 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
     }
     VMRunState run = StartState(g_RunDepth, name, code, debugInfo, text);
     run.lowWater = InitialLowWater(run);
+    std::memset(run.initialTop, 0, VM_STACK_GUARD);
     RunFromStart(run, self, other, result);
 }
 
 struct VMPreparedRun {
     VMRunState start;   // made at the depth of the preparing caller
     uint32_t highWater; // the depth earlier runs reached when start.lowWater was set
+    // The state runs use, taken from start again unless the last run left it as start and no run
+    // came since (g_RunsStarted was keptAt): a walk's runs mostly follow each other that way.
+    VMRunState live;
+    uint64_t keptAt;
 };
 
 namespace {
@@ -3556,6 +3608,7 @@ void SetLowWater(VMPreparedRun& prepared)
 {
     prepared.start.lowWater = InitialLowWater(prepared.start);
     prepared.highWater = g_StackHighWater;
+    prepared.keptAt = 0; // before any run
 }
 
 } // namespace
@@ -3601,8 +3654,18 @@ template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstanc
     } else if (prepared->highWater != g_StackHighWater) {
         SetLowWater(*prepared);
     }
-    VMRunState run = start;
-    RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr);
+    VMRunState& run = prepared->live;
+    if (prepared->keptAt != g_RunsStarted) {
+        run = start;
+        std::memset(run.initialTop, 0, VM_STACK_GUARD);
+    }
+    if (!RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr)) {
+        prepared->keptAt = 0;
+        return;
+    }
+    run.pc = start.pc;
+    run.insnStart = start.insnStart;
+    prepared->keptAt = g_RunsStarted;
 }
 
 } // namespace

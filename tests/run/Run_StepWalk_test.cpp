@@ -110,6 +110,36 @@ std::vector<WalkCase> WalkCases()
          {{"100001 300", "100002 3", "100003 3"}, {"100001 300", "100002 3", "100003 3"}},
          nullptr,
          {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
+        // A step of numbers alone, branches and all, runs in registers from its start to its end for
+        // instance after instance: each reads and writes its own variables, frame after frame.
+        {"NumbersAloneFromStartToEnd",
+         {ObjectWith("obj_m", {{0, 0, "v = id - 100000; hits = 0;"},
+                               {3, 0, "if (x < 0 || x > 40) v = -v; x += v; if (x > 30 || x < -9) hits += 1;"},
+                               {3, 2, "test_note(x, v, hits);"}})},
+         {Placed(0, 1), Placed(0, 3), Placed(0, 38)},
+         {{"100001 2 1 0", "100002 5 2 0", "100003 41 3 1"},
+          {"100001 3 1 0", "100002 7 2 0", "100003 38 -3 2"},
+          {"100001 4 1 0", "100002 9 2 0", "100003 35 -3 3"}},
+         nullptr},
+        // The numbers leave the registers where the words must go on: at a variable that holds a text
+        // for one instance, and at a built-in whose answer is a text.
+        {"NumbersLeaveForTheWords",
+         {ObjectWith("obj_m", {{0, 0, "if (id == 100002) a = \"t\"; else a = 1;"},
+                               {3, 0, "if (x < 0 || x > 9) y = 0; x += 1; b = a; s = string(x * 2 + 1); "
+                                      "test_note(b, x, s);"}})},
+         {Placed(0, 1), Placed(0, 2)},
+         {{"100001 1 2 5", "100002 t 3 7"}, {"100001 1 3 7", "100002 t 4 9"}},
+         nullptr},
+        // Between two instances whose step runs in registers alone to its end, another object's step
+        // with local variables runs: the second instance became one during the first's step.
+        {"NumbersAloneAroundAnotherRun",
+         {ObjectWith("obj_a", {{3, 0, "if (x < 0 || x > 90) y = 0; x += 1; if (id == 100001 && x == 3) "
+                                      "with (100002) instance_change(obj_b, false);"},
+                               {3, 2, "test_note(x);"}}),
+          ObjectWith("obj_b", {{3, 0, "var t, u; t = 5; u = t * 2; test_note(\"b\", u);"}})},
+         {Placed(0, 1), Placed(0, 1), Placed(0, 1)},
+         {{"100001 2", "100002 2", "100003 2"}, {"100002 b 10", "100001 3", "100003 3"}, {"100002 b 10", "100001 4", "100003 4"}},
+         nullptr},
         // Deep recursion grows the stack region past what is kept, and it is given back after each
         // run: the next instance runs on a region made again.
         {"RegionGrownAndFreedBetweenInstances",

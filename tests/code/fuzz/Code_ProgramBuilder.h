@@ -75,14 +75,19 @@ void ReorderRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t ar
 // (holds a real), g (holds a text) or v (not known).
 class Builder {
 public:
-    Builder(const uint8_t* data, size_t size, bool loops = false) : m_Data(data), m_Size(size), m_Loops(loops) {}
+    // `report`: the program ends by reporting its level's variables; without it, a program of register
+    // sequences may end within one.
+    Builder(const uint8_t* data, size_t size, bool loops = false, bool report = true)
+        : m_Data(data), m_Size(size), m_Loops(loops), m_Report(report)
+    {
+    }
 
     std::string Build()
     {
         while (m_At < m_Size && m_Ops < 160) Step(0);
         while (!m_Stack.empty()) Pop();
         if (m_Loops) ManyLocals();
-        Emit("call.i fz_report 0\npopz.v");
+        if (m_Report) Emit("call.i fz_report 0\npopz.v");
         if (Byte() & 1) Emit("push.d 1.5\nconv.d.v");
         return m_Source;
     }
@@ -96,6 +101,7 @@ private:
     int32_t m_Concatenations = 0;
     int32_t m_Depth = 0;
     bool m_Loops;
+    bool m_Report;
     int32_t m_Counters = 0;
     std::vector<std::string> m_Active; // the counters of the loops being built, innermost last
     std::string m_Source;
@@ -711,13 +717,15 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
 }
 
 // Builds the program of the input (its first byte the options: breakpoints, a break request),
-// runs it with self and other the first two instances, then clears everything it left. `prepared`:
-// through a run prepared once, as a walk over many instances runs a handler.
+// runs it four times with self and other the first two instances, swapped after each run (the first
+// run of a program makes its translated form), then clears everything it left. `prepared`: through a
+// run prepared once, as a walk over many instances runs a handler, each from the state the one before
+// left where it may. `report` as for the Builder.
 inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome,
-                    bool prepared = false)
+                    bool prepared = false, bool report = true)
 {
     uint8_t options = data[0];
-    Builder builder(data + 1, size - 1, loops);
+    Builder builder(data + 1, size - 1, loops, report);
     std::string source = builder.Build();
     VMAssembly assembly;
     if (!VM_Assemble(source.c_str(), assembly)) __builtin_trap(); // the builder writes only good lines
@@ -741,13 +749,17 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
     CInstance* self = vmtest::AsInstance(setup.world.At(0));
     CInstance* other = vmtest::AsInstance(setup.world.At(1));
-    if (prepared) {
-        VMPreparedRun* run = VM_PrepareRun("fuzz", &view, nullptr, "");
-        VM_ExecPrepared(run, self, other, &result);
-        VM_FreePrepared(run);
-    } else {
-        VM_Exec("fuzz", self, other, &view, &result, nullptr, "");
+    VMPreparedRun* run = prepared ? VM_PrepareRun("fuzz", &view, nullptr, "") : nullptr;
+    for (int32_t turn = 0; turn < 4; ++turn) {
+        Value_Free(&result);
+        result = ScriptValue{VALUE_REAL, 0, 0.0};
+        if (run != nullptr)
+            VM_ExecPrepared(run, self, other, &result);
+        else
+            VM_Exec("fuzz", self, other, &view, &result, nullptr, "");
+        std::swap(self, other);
     }
+    if (run != nullptr) VM_FreePrepared(run);
     Debug_EvaluatingExpression = 0;
     if (outcome != nullptr) Describe(result, VM_BranchCount() - branches, setup, outcome);
 
