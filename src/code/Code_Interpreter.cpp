@@ -2291,6 +2291,31 @@ template <int ARGC>
     return step->sourceType != 0 ? run.other : run.self;
 }
 
+// A float field of the instance, at its byte place, as its getter hands it.
+[[gnu::always_inline]] inline double FloatField(const CInstance* instance, int32_t place)
+{
+    float field;
+    std::memcpy(&field, reinterpret_cast<const uint8_t*>(instance) + place, sizeof field);
+    return static_cast<double>(field);
+}
+
+// and, or or xor of two bools in registers, as the bitwise word takes them: by their truth, 0 or 1.
+[[gnu::always_inline]] inline int32_t LogicOf(uint8_t opcode, double a, double b)
+{
+    int32_t left = a != 0 ? 1 : 0, right = b != 0 ? 1 : 0;
+    return opcode == VM_OP_AND ? left & right : opcode == VM_OP_OR ? left | right : left ^ right;
+}
+
+// A FieldTestsBranch's bool: the field's two tests combined, as the steps it stands for make it.
+[[gnu::always_inline]] inline bool FieldTests(const CInstance* target, const VMRegisterStepInsn* step)
+{
+    double field = FloatField(target, step->field);
+    double first = field - step->constant, second = field - step->secondConstant;
+    bool a = step->testsGreater & 1 ? first > Code_CompareEpsilon : first < -Code_CompareEpsilon;
+    bool b = step->testsGreater & 2 ? second > Code_CompareEpsilon : second < -Code_CompareEpsilon;
+    return step->opcode == VM_OP_AND ? a && b : step->opcode == VM_OP_OR ? a || b : a != b;
+}
+
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
 // alone until the words go on: they compute in `registers`. A branch to another sequence goes on
 // into its steps, when its pushes fit above the low water as its own entry would require.
@@ -2304,9 +2329,17 @@ template <int ARGC>
     };
     const VMRegisterStepInsn* step = head->registerSteps;
     double registers[VM_REGISTER_SLOTS];
+    VMTranslatedInsn* to; // where a branch goes
 #define VM_R_NEXT()                                                                                                  \
     do {                                                                                                             \
         ++step;                                                                                                      \
+        goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
+    } while (0)
+    // A fused step done goes past its parts; one that meets a case it does not take goes on into
+    // them (VM_R_NEXT), which do what they always do.
+#define VM_R_PAST_PARTS()                                                                                            \
+    do {                                                                                                             \
+        step += step->parts + 1;                                                                                     \
         goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
     } while (0)
     goto* s_Steps[static_cast<size_t>(step->step)];
@@ -2340,10 +2373,48 @@ rLoadBuiltIn: {
 rLoadField: {
     const CInstance* target = FieldOwner(run, step);
     if (target == nullptr) goto rLeave;
-    float field;
-    std::memcpy(&field, reinterpret_cast<const uint8_t*>(target) + step->field, sizeof field);
-    registers[step->target] = static_cast<double>(field);
+    registers[step->target] = FloatField(target, step->field);
     VM_R_NEXT();
+}
+
+rLoadFields: {
+    const CInstance* target = FieldOwner(run, step);
+    if (target == nullptr) VM_R_NEXT();
+    registers[step->target] = FloatField(target, step->field);
+    registers[step->target + 1] = FloatField(target, step->secondField);
+    VM_R_PAST_PARTS();
+}
+
+    // A field or plain variable tested against the constant, as ConstantLess and ConstantGreater do.
+#define VM_R_FIELD_TEST(NAME, TEST)                                                                                  \
+    NAME : {                                                                                                         \
+        const CInstance* target = FieldOwner(run, step);                                                             \
+        if (target == nullptr) VM_R_NEXT();                                                                          \
+        registers[step->target] = FloatField(target, step->field) - step->constant TEST ? 1 : 0;                     \
+        VM_R_PAST_PARTS();                                                                                           \
+    }
+#define VM_R_VARIABLE_TEST(NAME, TEST)                                                                               \
+    NAME : {                                                                                                         \
+        VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);                        \
+        if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
+        registers[step->target] = node->value.real - step->constant TEST ? 1 : 0;                                   \
+        VM_R_PAST_PARTS();                                                                                           \
+    }
+    VM_R_FIELD_TEST(rFieldLess, < -Code_CompareEpsilon)
+    VM_R_FIELD_TEST(rFieldGreater, > Code_CompareEpsilon)
+    VM_R_VARIABLE_TEST(rVariableLess, < -Code_CompareEpsilon)
+    VM_R_VARIABLE_TEST(rVariableGreater, > Code_CompareEpsilon)
+#undef VM_R_FIELD_TEST
+#undef VM_R_VARIABLE_TEST
+
+rFieldCombineStore: {
+    // The variable is the one load that may not be taken; the setter, last, is the only effect.
+    CInstance* target = FieldOwner(run, step);
+    VariableNode* node = target != nullptr ? PlainSiteNode<false, true>(run, locals, generation, step->site) : nullptr;
+    if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();
+    double left = FloatField(target, step->field), right = node->value.real;
+    step->setReal(target, step->opcode == VM_OP_ADD ? left + right : step->opcode == VM_OP_SUB ? left - right : left * right);
+    VM_R_PAST_PARTS();
 }
 
 rLoadConstant:
@@ -2438,12 +2509,9 @@ rStoreBuiltIn: {
     VM_R_NEXT();
 }
 
-rLogic: {
-    // As the bitwise word takes bools: by their truth, 0 or 1.
-    int32_t left = registers[step->left] != 0 ? 1 : 0, right = registers[step->right] != 0 ? 1 : 0;
-    registers[step->target] = step->opcode == VM_OP_AND ? left & right : step->opcode == VM_OP_OR ? left | right : left ^ right;
+rLogic:
+    registers[step->target] = LogicOf(step->opcode, registers[step->left], registers[step->right]);
     VM_R_NEXT();
-}
 
 rStore: {
     VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);
@@ -2479,7 +2547,25 @@ rBranch: {
     if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0) goto rLeave;
     ++g_BranchCounter;
     bool taken = (registers[step->left] != 0) == (step->opcode == VM_OP_BT);
-    VMTranslatedInsn* to = taken ? step->site->targetEntry : step->site + 1;
+    to = taken ? step->site->targetEntry : step->site + 1;
+    goto rGoTo;
+}
+
+    // A test and the branch on it, whose word follows the test's; the pump's turn is the parts'.
+#define VM_R_TEST_BRANCH(NAME, CAN, TRUTH)                                                                           \
+    NAME : {                                                                                                         \
+        if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0 || !(CAN)) VM_R_NEXT();                                \
+        ++g_BranchCounter;                                                                                           \
+        bool taken = (TRUTH) == (step->branchOpcode == VM_OP_BT);                                                    \
+        to = taken ? (step->site + 1)->targetEntry : step->site + 2;                                                 \
+        goto rGoTo;                                                                                                  \
+    }
+    VM_R_TEST_BRANCH(rFieldTestsBranch, FieldOwner(run, step) != nullptr, FieldTests(FieldOwner(run, step), step))
+    VM_R_TEST_BRANCH(rLogicBranch, true, LogicOf(step->opcode, registers[step->left], registers[step->right]) != 0)
+    VM_R_TEST_BRANCH(rTruthBranch, true, NumberTruth(step->sourceType, registers[step->left]))
+#undef VM_R_TEST_BRANCH
+
+rGoTo: {
     if (to->kind != VMKind::RealSequence ||
         reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < to->registerBytes)
         return RegisterExit{to, sp};
@@ -2665,6 +2751,7 @@ bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64
             }
             if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
         }
+        VM_FuseRegisterSteps(translation);
         for (VMTranslatedInsn& insn : translation.insns) {
             if (insn.kind != VMKind::RealSequence) continue;
             insn.registerSteps = translation.registerSteps.data() + insn.registerFirst;

@@ -739,6 +739,87 @@ void JoinRealSequences(VMTranslation& t)
     }
 }
 
+bool LoadsPlainVariable(const VMRegisterStepInsn& step)
+{
+    return step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal;
+}
+
+bool TestsAgainstConstant(const VMRegisterStepInsn& step)
+{
+    return step.step == VMRegisterStep::ConstantLess || step.step == VMRegisterStep::ConstantGreater;
+}
+
+// A LoadField tested against a constant, then the same field tested again into the next register,
+// then the logic of the two bools and the branch on it, whose word follows the logic's.
+bool TestsOneField(const VMRegisterStepInsn* at)
+{
+    const VMRegisterStepInsn& load = at[0];
+    const VMRegisterStepInsn& again = at[2];
+    const VMRegisterStepInsn& logic = at[4];
+    const VMRegisterStepInsn& branch = at[5];
+    bool tests = TestsAgainstConstant(at[1]) && at[1].left == load.target && at[1].target == load.target &&
+                 TestsAgainstConstant(at[3]) && at[3].left == again.target && at[3].target == again.target;
+    bool same = again.step == VMRegisterStep::LoadField && again.field == load.field && again.sourceType == load.sourceType;
+    return tests && same && logic.step == VMRegisterStep::Logic && logic.left == load.target && logic.right == again.target &&
+           branch.step == VMRegisterStep::Branch && branch.left == logic.target && branch.entry == logic.entry + 1;
+}
+
+// The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
+// of them as one, each on the registers its part before wrote: `fused` made from the first, and the
+// steps it stands for answered (0: none).
+uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    using S = VMRegisterStep;
+    const VMRegisterStepInsn& first = at[0];
+    fused = first;
+    bool field = first.step == S::LoadField;
+    if (field && left >= 4 && LoadsPlainVariable(at[1])) {
+        const VMRegisterStepInsn& combine = at[2];
+        const VMRegisterStepInsn& store = at[3];
+        bool plain = combine.step == S::Add || combine.step == S::Subtract || combine.step == S::Multiply;
+        if (plain && combine.left == first.target && combine.right == at[1].target && store.step == S::StoreBuiltIn &&
+            store.left == combine.target && store.sourceType == first.sourceType) {
+            fused.step = S::FieldCombineStore;
+            fused.site = at[1].site;
+            fused.opcode = combine.opcode;
+            fused.setReal = store.setReal;
+            return 4;
+        }
+    }
+    if (field && left >= 6 && TestsOneField(at)) {
+        fused.step = S::FieldTestsBranch;
+        fused.constant = at[1].constant;
+        fused.secondConstant = at[3].constant;
+        fused.testsGreater = static_cast<uint8_t>((at[1].step == S::ConstantGreater ? 1 : 0) | (at[3].step == S::ConstantGreater ? 2 : 0));
+        fused.opcode = at[4].opcode;
+        fused.branchOpcode = at[5].opcode;
+        fused.site = at[4].site;
+        return 6;
+    }
+    if (left < 2) return 0;
+    const VMRegisterStepInsn& second = at[1];
+    if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
+        second.target == first.target) {
+        bool less = second.step == S::ConstantLess;
+        fused.step = field ? (less ? S::FieldLess : S::FieldGreater) : (less ? S::VariableLess : S::VariableGreater);
+        fused.constant = second.constant;
+        return 2;
+    }
+    if (field && second.step == S::LoadField && second.sourceType == first.sourceType && second.target == first.target + 1) {
+        fused.step = S::LoadFields;
+        fused.secondField = second.field;
+        return 2;
+    }
+    // A branch's word follows its test's, whose entry the fused step goes on from.
+    bool test = first.step == S::Logic || first.step == S::Truth;
+    if (test && second.step == S::Branch && second.entry == first.entry + 1 && second.left == first.target) {
+        fused.step = first.step == S::Logic ? S::LogicBranch : S::TruthBranch;
+        fused.branchOpcode = second.opcode;
+        return 2;
+    }
+    return 0;
+}
+
 VMTranslation* Translate(const VMBuffer* buffer)
 {
     VMTranslation* t = new VMTranslation();
@@ -773,3 +854,32 @@ VMTranslation* VM_TranslateAgain(const VMBuffer* buffer)
 }
 
 void VM_FreeTranslation(VMTranslation* translation) { delete translation; }
+
+void VM_FuseRegisterSteps(VMTranslation& translation)
+{
+    std::vector<VMTranslatedInsn*> heads;
+    for (VMTranslatedInsn& insn : translation.insns)
+        if (insn.kind == VMKind::RealSequence) heads.push_back(&insn);
+    std::sort(heads.begin(), heads.end(),
+              [](const VMTranslatedInsn* a, const VMTranslatedInsn* b) { return a->registerFirst < b->registerFirst; });
+    const std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
+    std::vector<VMRegisterStepInsn> fused;
+    fused.reserve(steps.size() * 2);
+    for (size_t h = 0; h < heads.size(); ++h) {
+        size_t first = static_cast<size_t>(heads[h]->registerFirst);
+        size_t end = h + 1 < heads.size() ? static_cast<size_t>(heads[h + 1]->registerFirst) : steps.size();
+        heads[h]->registerFirst = static_cast<int32_t>(fused.size());
+        for (size_t k = first; k < end;) {
+            VMRegisterStepInsn made;
+            uint8_t parts = FuseAt(&steps[k], end - k, made);
+            if (parts != 0) {
+                made.parts = parts;
+                fused.push_back(made);
+            }
+            size_t through = k + std::max<size_t>(parts, 1);
+            fused.insert(fused.end(), steps.begin() + static_cast<std::ptrdiff_t>(k), steps.begin() + static_cast<std::ptrdiff_t>(through));
+            k = through;
+        }
+    }
+    translation.registerSteps = std::move(fused);
+}

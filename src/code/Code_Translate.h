@@ -138,7 +138,20 @@ struct VMSiteCache {
     X(ConstantModulo) /* mod by a whole int32 constant other than 0 */                                             \
     X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */ \
     X(ConstantLess)   /* ConstantCompare by `less than`, the commonest tests, without the choice of test */ \
-    X(ConstantGreater) /* the same by `greater than` */
+    X(ConstantGreater) /* the same by `greater than` */                                                          \
+    /* Fused steps: each runs a row of the steps above as one, and those steps follow it as its parts */       \
+    /* (VMRegisterStepInsn::parts), run from the first instead whenever it meets a case it does not take. */   \
+    X(FieldLess)      /* LoadField, then ConstantLess of it: `x < 0` */                                             \
+    X(FieldGreater)   /* LoadField, then ConstantGreater of it */                                                   \
+    X(VariableLess)   /* LoadVariable or LoadLocal, then ConstantLess of it */                                      \
+    X(VariableGreater) /* the same with ConstantGreater */                                                          \
+    X(LoadFields)     /* two LoadFields of one instance into neighbouring registers: `x, y` handed to a call */    \
+    X(FieldCombineStore) /* LoadField, a load of a plain variable, Add, Subtract or Multiply of the two, */         \
+                         /* StoreBuiltIn of the result into a field of the same instance: `x += vx` */              \
+    X(FieldTestsBranch) /* two FieldLess or FieldGreater of one field, then LogicBranch of the two: */              \
+                        /* `if (x < 0 || x > 624)` (secondConstant, testsGreater) */                                 \
+    X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
+    X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -164,12 +177,21 @@ struct VMRegisterStepInsn {
     uint8_t types[VM_REGISTER_SLOTS] = {};   // their types, deepest first
     double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
+    uint8_t parts = 0;                       // a fused step: how many steps it stands for, which follow it
+    uint8_t branchOpcode = 0;                // a fused branch's bt or bf
+    uint8_t testsGreater = 0;                // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
     VMTranslatedInsn* site = nullptr;        // that entry, bound
     // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row.
-    double (*getReal)(CInstance*) = nullptr;
+    union {
+        double (*getReal)(CInstance*) = nullptr;
+        double secondConstant; // FieldTestsBranch: the second test's constant
+    };
     void (*setReal)(CInstance*, double) = nullptr;
     int32_t field = 0; // a LoadField's float: its byte place in the instance
+    int32_t secondField = 0; // LoadFields: the second float's place
 };
+// One step to a cache line: the steps a sequence runs lie in as few lines as they can.
+static_assert(sizeof(VMRegisterStepInsn) == 64);
 
 struct VMTranslatedInsn {
     const void* handler = nullptr;  // bound by the run loop from the kind
@@ -234,6 +256,10 @@ extern bool g_VMTranslate;
 // translations made before are dropped.
 extern uint64_t g_VMCodeEpoch;
 inline void VM_NoteCodeWritten() { ++g_VMCodeEpoch; }
+
+// Puts a fused step before each row of a translation's register steps that one can run (its steps
+// bound: a LoadField is known only then), and moves the sequences' first steps to match.
+void VM_FuseRegisterSteps(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain
 // loop.

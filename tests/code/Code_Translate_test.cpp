@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -830,12 +831,14 @@ TEST_F(TranslateTest, ABreakpointInsideARegisterSequenceEndsItBeforeItsWord)
     Code_ClearEntries();
 }
 
-// The steps of the program's register sequences, in order; none without a translation.
+// The steps of the program's register sequences that run when every operand is taken, in order: a
+// fused step without the parts it stands for; none without a translation.
 std::vector<VMRegisterStep> StepsOf(const Program& program)
 {
     std::vector<VMRegisterStep> steps;
     if (const VMTranslation* translation = VM_Translation(program.Code()))
-        for (const VMRegisterStepInsn& step : translation->registerSteps) steps.push_back(step.step);
+        for (size_t k = 0; k < translation->registerSteps.size(); k += translation->registerSteps[k].parts + 1u)
+            steps.push_back(translation->registerSteps[k].step);
     return steps;
 }
 
@@ -857,10 +860,10 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
         double field; // vmtest_bx before the run
         const char* expected;
     } cases[] = {
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 12, "13"},
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "4"},
-        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, -2, "-1"},
-        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic, S::Branch}, 4, "5"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "5"},
         {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
         {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
          "Pop :: Execution Error - Variable set problem vmtest_bro"},
@@ -906,13 +909,13 @@ TEST_F(TranslateTest, FloatFieldsAreReadInPlaceAsTheirGetterReadsThem)
         {"push.v self.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, double(0.1f) + 3},
         {"push.v other.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, 10},
         {"push.v self.vmtest_bf\n" + add + "pop.v.v self.vmtest_bf\npush.v self.vmtest_bf",
-         {S::LoadField, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
+         {S::FieldCombineStore, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
         {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
          "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
-         {S::LoadField, S::ConstantLess, S::LoadField, S::ConstantGreater, S::Logic, S::Branch}, 9.5f, 1},
+         {S::FieldTestsBranch}, 9.5f, 1},
         {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
          "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
-         {S::LoadField, S::ConstantLess, S::LoadField, S::ConstantGreater, S::Logic, S::Branch}, 8.75f, 3},
+         {S::FieldTestsBranch}, 8.75f, 3},
     };
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
@@ -961,8 +964,8 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
     const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\n";
     const std::string moveThenCall = "bt far\npush.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_bx\n"
                                      "far:\npush.v self.vmtest_bx\n" + square + "mul.v.v\ncall.i vmtest_record 1";
-    const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::Logic,
-                                  S::Branch, S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
+    const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch,
+                                  S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
                                   S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn, S::Leave};
     struct Case {
         std::string source;
@@ -1023,4 +1026,123 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
     }
     g_Fields.clear();
     world.Clear();
+}
+
+// Fused steps run a row of steps as one and give what the row gives: a float field or a plain
+// variable tested against a constant (the epsilon, NaN), two tests of one field joined and branched
+// on, two fields handed to a call, a field combined with a variable and stored through its setter,
+// a truth branched on. Where a fused step meets a case it does not take (no instance for other, a
+// variable that holds a text or is not set, the branch that pumps messages) the steps it stands for
+// run instead and leave to the words as they do: the answers and the branch counts are the word
+// loop's.
+TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
+{
+    using S = VMRegisterStep;
+    RegisterFloatFieldRow("vmtest_bf");
+    RegisterFieldRows("vmtest_bx", "vmtest_bro");
+    const double nan = std::nan("");
+    const std::string text = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tv\n";
+    const std::string tail = "push.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt";
+    const std::string field = "push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\n";
+    const std::string others = "push.v other.vmtest_bf\npush.e 0\nslt.i.v\npush.v other.vmtest_bf\npush.e 9\nsgt.i.v\n";
+    const std::string inside = "push.v self.vmtest_bf\npush.e 2\nsgt.i.v\npush.v self.vmtest_bf\npush.e 5\nslt.i.v\n";
+    const std::string variable = "push.v self.vmtest_tv\npush.e 2\nslt.i.v\npush.v self.vmtest_tv\npush.e 5\nsgt.i.v\n";
+    const std::string combine = "push.v self.vmtest_bf\npush.v self.vmtest_tv\n";
+    const std::string stored = "pop.v.v self.vmtest_bf\npush.v self.vmtest_bf";
+    const std::string pair = "push.e 1\nconv.i.v\npush.v self.vmtest_bf\npush.v self.vmtest_bf\ncall.i vmtest_record 3";
+    const std::string truth = "push.v self.vmtest_tv\npush.d 0.25\nmul.d.v\nconv.v.b\nbf done\n" + tail;
+    const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
+    const std::vector<S> tests = {S::FieldTestsBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double field; // self's vmtest_bf (other's is 7)
+        double tv;    // vmtest_tv (vmtest_tt is 0)
+        bool other;   // whether the run has an other
+        const char* expected;
+    } cases[] = {
+        {field + "or.b.b\nbf done\n" + tail, tests, 9.5, 3, true, "1"},
+        {field + "or.b.b\nbf done\n" + tail, tests, 4, 3, true, "0"},
+        {field + "or.b.b\nbf done\n" + tail, tests, -0.000004, 3, true, "0"}, // within the epsilon of 0
+        {field + "or.b.b\nbf done\n" + tail, tests, 9.00002, 3, true, "1"},
+        {field + "or.b.b\nbf done\n" + tail, tests, nan, 3, true, "0"},
+        {field + "and.b.b\nbf done\n" + tail, tests, 9.5, 3, true, "0"},
+        {field + "xor.b.b\nbt done\n" + tail, tests, -1, 3, true, "0"},
+        {field + "xor.b.b\nbt done\n" + tail, tests, 1, 3, true, "1"},
+        {inside + "and.b.b\nbt done\n" + tail, tests, 3, 3, true, "0"},
+        {inside + "and.b.b\nbt done\n" + tail, tests, 5, 3, true, "1"},
+        {others + "or.b.b\nbf done\n" + tail, tests, 4, 3, true, "0"},
+        {others + "or.b.b\nbf done\n" + tail, tests, 4, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 1, true, "1"},
+        {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 3, true, "0"},
+        {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 1.999996, true, "0"},
+        {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, nan, true, "0"},
+        {text + variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 0, true, "DoSet :: Invalid comparison type"},
+        {combine + "add.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "3.0999999"},
+        {combine + "sub.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "-2.9000001"},
+        {combine + "mul.v.v\npop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::FieldCombineStore, S::Leave}, 0.5, 3, true, "1.5"},
+        {text + combine + "add.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.5, 3, true, "DoAdd :: Execution Error"},
+        {"push.v other.vmtest_bf\npush.v self.vmtest_tv\nadd.v.v\npop.v.v other.vmtest_bf\npush.v other.vmtest_bf",
+         {S::FieldCombineStore, S::Leave}, 0.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {combine + "add.v.v\npop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadField, S::LoadVariable, S::Add, S::Leave, S::Leave},
+         0.5, 3, true, "Pop :: Execution Error - Variable set problem vmtest_bro"},
+        {pair, {S::LoadConstant, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, true, "6"},
+        {"push.e 1\nconv.i.v\npush.v other.vmtest_bf\npush.v other.vmtest_bf\ncall.i vmtest_record 3",
+         {S::LoadConstant, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 3, true, "1"},
+        {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
+        {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
+        {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, 0.5, true, "1"},
+    };
+    FakeWorld world;
+    for (const Case& c : cases) {
+        std::string got[2];
+        uint32_t branches[2];
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            FakeInstance* self = world.Add(100001, 1);
+            FakeInstance* other = world.Add(100002, 1);
+            self->field = static_cast<float>(c.field);
+            other->field = 7;
+            SetReal(self->variables, "vmtest_tv", c.tv);
+            SetReal(self->variables, "vmtest_tt", 0);
+            g_Fields.clear();
+            Program program(c.source);
+            uint32_t before = VM_BranchCount();
+            RunOutcome outcome = program.Run(AsInstance(self), c.other ? AsInstance(other) : nullptr);
+            branches[translate] = VM_BranchCount() - before;
+            char real[64];
+            std::snprintf(real, sizeof real, "%.9g", outcome.Real());
+            got[translate] = outcome.failed ? outcome.error : Value_GetKind(&outcome.result) == VALUE_REAL ? real : TextOf(outcome.result);
+            world.Clear();
+            if (translate) {
+                EXPECT_EQ(StepsOf(program), c.steps) << c.source;
+            }
+        }
+        // An error's text up to the variable's numbers, which depend on the rows registered before.
+        EXPECT_EQ(got[0].substr(0, got[0].find('(')), c.expected) << c.source << " (the words)";
+        EXPECT_EQ(got[1], got[0]) << c.source;
+        EXPECT_EQ(branches[1], branches[0]) << c.source;
+    }
+    // Enough rounds of fused branches that the turns which pump messages fall on them.
+    const std::string count = "push.v self.vmtest_tt\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tt\n";
+    const std::string body = field + "or.b.b\nbf near\n" + count + "near:\npush.v self.vmtest_ei\npush.d 0.25\nmul.d.v\n"
+                             "conv.v.b\nbf far\n" + count + "far:";
+    double answers[2];
+    uint32_t branches[2];
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        FakeInstance* self = world.Add(100001, 1);
+        self->field = 12;
+        SetReal(self->variables, "vmtest_tt", 0);
+        Program program(CountingLoop("", body, 9000, "push.v self.vmtest_tt"));
+        uint32_t before = VM_BranchCount();
+        answers[translate] = program.Run(AsInstance(self)).Real();
+        branches[translate] = VM_BranchCount() - before;
+        world.Clear();
+    }
+    EXPECT_EQ(answers[0], 9000 + 8997); // every round outside, and every one from ei = 3 on
+    EXPECT_EQ(answers[1], answers[0]);
+    EXPECT_EQ(branches[1], branches[0]);
+    g_Fields.clear();
 }
