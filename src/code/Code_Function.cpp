@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/Base_Text.h"
+#include "code/Code_Translate.h"
 #include "platform/Platform_MemoryManager.h"
 #include "script/Script_Table.h"
 
@@ -36,7 +37,7 @@ int32_t FindRow(const char* name)
 
 } // namespace
 
-void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount)
+void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf)
 {
     if (g_FunctionCount >= g_FunctionCapacity) {
         g_FunctionCapacity += FUNCTION_TABLE_STEP;
@@ -51,8 +52,10 @@ void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount)
     entry.routine = routine;
     entry.argCount = argCount;
     entry.usageCount = 0xFFFFFFFFu;
+    entry.leaf = leaf;
     NameIndex().emplace(entry.name, g_FunctionCount); // keeps an earlier row of the same name
     ++g_FunctionCount;
+    VM_NoteCodeWritten();
 }
 
 bool Code_Function_Find(const char* name, int32_t* id)
@@ -98,4 +101,5 @@ void Function_FreeTable()
     g_FunctionCount = 0;
     g_FunctionCapacity = 0;
     NameIndex().clear();
+    VM_NoteCodeWritten();
 }

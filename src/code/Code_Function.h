@@ -17,6 +17,15 @@ class CInstance;
 typedef void (*BuiltinRoutine)(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
                                ScriptValue* args);
 
+// A row's leaf form, for a routine that runs no script code, creates, destroys or changes no
+// instance's variables, and changes neither the run's state nor any code: given real arguments
+// (argument i at top[-1 - i], as many as the row's count), it answers the routine's real in
+// `result`. A register sequence calls it in place of the routine, with nothing to save around it
+// and nothing to check after it. It declines (false, `result` untouched) where the routine would
+// report an error or answer anything but a real: the routine is then called as usual.
+typedef bool (*BuiltinLeaf)(CInstance* self, CInstance* other, const double* top, double* result);
+inline double Leaf_Argument(const double* top, int32_t i) { return top[-1 - i]; }
+
 constexpr int32_t FUNCTION_NAME_SIZE = 64; // with the terminator
 constexpr int32_t FUNCTION_TABLE_STEP = 500;
 constexpr int32_t CALLABLE_SCRIPT_BASE = 100000;
@@ -29,15 +38,17 @@ struct FunctionEntry {
     BuiltinRoutine routine;
     int32_t argCount;    // exact, or FUNCTION_ARGS_ANY
     uint32_t usageCount; // all ones when added; the tree executor counts calls
+    BuiltinLeaf leaf;    // or null: the routine alone
 };
 
-// The rows; indices never change while the program runs.
+// The rows; indices never change while the program runs. Adding or freeing rows drops every
+// translation, which keeps the leaves it found in the rows.
 extern FunctionEntry* g_FunctionTable;
 extern int32_t g_FunctionCount;
 extern int32_t g_FunctionCapacity;
 
 // Appends a row. A name longer than 63 bytes is cut to fit the field.
-void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount);
+void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf = nullptr);
 // Scripts first, then extension functions, then the rows in index order (exact comparison).
 // False and -1 when nothing has the name.
 bool Code_Function_Find(const char* name, int32_t* id);

@@ -2284,6 +2284,16 @@ template <int ARGC>
     return RegisterCall::Stop;
 }
 
+// A CallBuiltIn step whose row has a leaf form, called with the row's count, calls the leaf. The
+// table's rows change only before code runs; a change drops every translation, and so this binding.
+void BindLeaf(VMRegisterStepInsn& step)
+{
+    const FunctionEntry* entry = Function_Get(step.site->id);
+    if (entry == nullptr || entry->leaf == nullptr || entry->argCount != step.site->constant) return;
+    step.step = VMRegisterStep::CallLeaf;
+    step.leaf = entry->leaf;
+}
+
 // The instance whose number field a LoadBuiltIn or StoreBuiltIn step reaches: other when binding
 // marked it so, else self.
 [[gnu::always_inline]] inline CInstance* FieldOwner(const VMRunState& run, const VMRegisterStepInsn* step)
@@ -2590,6 +2600,16 @@ rCallBuiltIn: {
     VM_R_NEXT();
 }
 
+rCallLeaf: {
+    // A leaf changes nothing the steps keep (the run, the self list, the variables' generation):
+    // nothing to save or check around it. Traced calls, and a call the leaf declines, are the
+    // routine's.
+    double real;
+    if (g_TraceFlag || !step->leaf(run.self, run.other, registers + step->depth, &real)) goto rCallBuiltIn;
+    registers[step->target] = real;
+    VM_R_NEXT();
+}
+
 rLoop: {
     // The counting step after the sequence, as its handler makes it, and its test's branch back
     // here; the handler itself takes the turn that pumps messages and anything out of the common way.
@@ -2750,6 +2770,7 @@ bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64
                 step.field = g_BuiltinVariables[step.site->id].field;
             }
             if (step.step == VMRegisterStep::StoreBuiltIn) step.setReal = RealSetterOf(step.site->id);
+            if (step.step == VMRegisterStep::CallBuiltIn) BindLeaf(step);
         }
         VM_FuseRegisterSteps(translation);
         for (VMTranslatedInsn& insn : translation.insns) {

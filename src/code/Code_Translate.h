@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "code/Code_Emitter.h"
+#include "code/Code_Function.h"
 
 class CCode;
 class CInstance;
@@ -123,6 +124,8 @@ struct VMSiteCache {
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
     X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count); */ \
                      /* a real result goes into its register, any other onto the stack for the words after the call */ \
+    X(CallLeaf)      /* the same for a row with a leaf form (bound so): the leaf called on the registers, the */   \
+                     /* routine as CallBuiltIn calls it where the leaf declines or calls are traced */            \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
@@ -181,10 +184,12 @@ struct VMRegisterStepInsn {
     uint8_t branchOpcode = 0;                // a fused branch's bt or bf
     uint8_t testsGreater = 0;                // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
     VMTranslatedInsn* site = nullptr;        // that entry, bound
-    // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row.
+    // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row;
+    // a CallLeaf's leaf, as binding found it in the function's row.
     union {
         double (*getReal)(CInstance*) = nullptr;
         double secondConstant; // FieldTestsBranch: the second test's constant
+        BuiltinLeaf leaf;
     };
     void (*setReal)(CInstance*, double) = nullptr;
     int32_t field = 0; // a LoadField's float: its byte place in the instance

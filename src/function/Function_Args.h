@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/Base_Numbers.h"
+#include "code/Code_Function.h"
 #include "code/Code_Value.h"
 
 inline uint32_t Arg_Kind(const ScriptValue& value)
@@ -97,4 +98,43 @@ inline void Result_Bool(ScriptValue* result, bool on)
 inline void Result_Text(ScriptValue* result, const char* text)
 {
     Value_SetText(result, text != nullptr ? text : "");
+}
+
+// A routine whose answer is a real computed from its arguments' reals alone (argument i in
+// reals[i]) is written once as such a body; the row's routine and its leaf form are both made from
+// it, so the two answer alike by construction. A body may go only where the leaf's contract holds
+// (Code_Function.h): it runs no script code, reports no error and changes nothing scripts see.
+typedef double (*RealBody)(CInstance* self, CInstance* other, const double* reals);
+
+template <int32_t N, RealBody Body>
+inline void Routine_OfReals(ScriptValue* result, CInstance* self, CInstance* other, ScriptValue* args)
+{
+    double reals[N];
+    for (int32_t i = 0; i < N; ++i) reals[i] = Arg_Real(args[i]);
+    Result_Real(result, Body(self, other, reals));
+}
+
+template <int32_t N, RealBody Body> bool Leaf_OfReals(CInstance* self, CInstance* other, const double* top, double* result)
+{
+    double reals[N];
+    for (int32_t i = 0; i < N; ++i) reals[i] = Leaf_Argument(top, i);
+    *result = Body(self, other, reals);
+    return true;
+}
+
+// Defines Builtin_NAME and Leaf_NAME, a row's routine and its leaf form, from one body of N reals.
+#define FUNCTION_REAL_ROW(NAME, N, BODY)                                                                         \
+    void Builtin_##NAME(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)      \
+    {                                                                                                            \
+        Routine_OfReals<N, BODY>(result, self, other, args);                                                     \
+    }                                                                                                            \
+    bool Leaf_##NAME(CInstance* self, CInstance* other, const double* top, double* result)                       \
+    {                                                                                                            \
+        return Leaf_OfReals<N, BODY>(self, other, top, result);                                                  \
+    }
+
+// A flag argument's real: true at 0.5 or more, as Arg_Flag reads it.
+inline bool Real_Flag(double real)
+{
+    return real >= 0.5;
 }

@@ -194,3 +194,18 @@ void Builtin_TransitionDefine(ScriptValue* result, CInstance* self, CInstance* o
 void Builtin_TransitionExists(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc,
                               ScriptValue* args);
 void Builtin_Sleep(ScriptValue* result, CInstance* self, CInstance* other, int32_t argc, ScriptValue* args);
+
+// The leaf forms (Code_Function.h) of the place tests, the point and place searches and the
+// collision searches.
+bool Leaf_PlaceFree(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_PlaceEmpty(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_PlaceMeeting(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_CollisionPoint(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_CollisionRectangle(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_CollisionCircle(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_CollisionEllipse(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_CollisionLine(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_InstancePosition(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_InstancePlace(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_PositionEmpty(CInstance* self, CInstance* other, const double* top, double* result);
+bool Leaf_PositionMeeting(CInstance* self, CInstance* other, const double* top, double* result);

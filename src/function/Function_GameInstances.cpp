@@ -135,11 +135,39 @@ void Builtin_InstanceFind(ScriptValue* result, CInstance*, CInstance*, int32_t, 
     Result_Real(result, Game_IdOrNoone(NthLive(Arg_Trunc(args[0]), Arg_Trunc(args[1]))));
 }
 
-void Builtin_InstancePosition(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+namespace {
+
+// The searches at a point or a place read reals, answer one and change nothing a script sees:
+// each row has a leaf form as well.
+[[gnu::always_inline]] inline double InstancePositionOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, Game_IdOrNoone(Run_InstancePosition(Arg_Float(args[0]), Arg_Float(args[1]),
-                                                            Arg_Trunc(args[2]))));
+    return Game_IdOrNoone(Run_InstancePosition(Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]),
+                                               Numbers_TruncToInt32(reals[2])));
 }
+
+[[gnu::always_inline]] inline double InstancePlaceOf(CInstance* self, CInstance*, const double* reals)
+{
+    return Game_IdOrNoone(Run_InstancePlace(self, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]),
+                                            Numbers_TruncToInt32(reals[2])));
+}
+
+[[gnu::always_inline]] inline double PositionEmptyOf(CInstance*, CInstance*, const double* reals)
+{
+    return Run_PositionEmpty(Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]), FUNCTION_TARGET_ALL) ? 0 : 1;
+}
+
+[[gnu::always_inline]] inline double PositionMeetingOf(CInstance* self, CInstance* other, const double* reals)
+{
+    int32_t target = Function_SubstituteTarget(Numbers_TruncToInt32(reals[2]), self, other);
+    return Run_PositionEmpty(Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]), target) ? 1 : 0;
+}
+
+} // namespace
+
+FUNCTION_REAL_ROW(InstancePosition, 3, InstancePositionOf)
+FUNCTION_REAL_ROW(InstancePlace, 3, InstancePlaceOf)
+FUNCTION_REAL_ROW(PositionEmpty, 2, PositionEmptyOf)
+FUNCTION_REAL_ROW(PositionMeeting, 3, PositionMeetingOf)
 
 void Builtin_InstanceNearest(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
@@ -151,24 +179,6 @@ void Builtin_InstanceFurthest(ScriptValue* result, CInstance*, CInstance*, int32
 {
     Result_Real(result, Game_IdOrNoone(Run_InstanceFurthest(Arg_Float(args[0]), Arg_Float(args[1]),
                                                             Arg_Trunc(args[2]))));
-}
-
-void Builtin_InstancePlace(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
-{
-    CInstance* found = Run_InstancePlace(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Trunc(args[2]));
-    Result_Real(result, Game_IdOrNoone(found));
-}
-
-void Builtin_PositionEmpty(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
-{
-    Result_Bool(result, !Run_PositionEmpty(Arg_Float(args[0]), Arg_Float(args[1]), FUNCTION_TARGET_ALL));
-}
-
-void Builtin_PositionMeeting(ScriptValue* result, CInstance* self, CInstance* other, int32_t,
-                             ScriptValue* args)
-{
-    int32_t target = Function_SubstituteTarget(Arg_Trunc(args[2]), self, other);
-    Result_Bool(result, Run_PositionEmpty(Arg_Float(args[0]), Arg_Float(args[1]), target));
 }
 
 void Builtin_PositionDestroy(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)

@@ -113,43 +113,41 @@ float NearestBox(CInstance* self, CInstance* other, int32_t target)
 
 // ---- collisions --------------------------------------------------------------------------------
 
-int32_t PreciseOf(const ScriptValue& value)
-{
-    return Arg_Flag(value) ? 1 : 0;
-}
-
 // The shape routines taking (x1, y1, x2, y2, obj, prec, notme).
 typedef CInstance* (*ShapeSearch)(CInstance*, float, float, float, float, int32_t, int32_t, bool);
-
-void SearchShape(ScriptValue* result, CInstance* self, const ScriptValue* args, ShapeSearch search)
-{
-    CInstance* found = search(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Float(args[2]),
-                              Arg_Float(args[3]), Arg_Int(args[4]), PreciseOf(args[5]), Arg_Flag(args[6]));
-    Result_Real(result, Game_IdOrNoone(found));
-}
 
 } // namespace
 
 // ---- places ------------------------------------------------------------------------------------
 
-void Builtin_PlaceFree(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+namespace {
+
+// The place tests and the collision searches read reals and answer one, and change nothing a
+// script sees (a place test moves self only for the test): each row has a leaf form as well.
+[[gnu::always_inline]] inline double PlaceFreeOf(CInstance* self, CInstance*, const double* reals)
 {
-    if (self != nullptr) Result_Bool(result, Run_PlaceFree(self, Arg_Float(args[0]), Arg_Float(args[1])));
+    return self != nullptr && Run_PlaceFree(self, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1])) ? 1 : 0;
 }
 
-void Builtin_PlaceEmpty(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double PlaceEmptyOf(CInstance* self, CInstance*, const double* reals)
 {
-    if (self != nullptr) Result_Bool(result, Run_PlaceEmpty(self, Arg_Float(args[0]), Arg_Float(args[1])));
+    return self != nullptr && Run_PlaceEmpty(self, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1])) ? 1 : 0;
 }
 
-void Builtin_PlaceMeeting(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double PlaceMeetingOf(CInstance* self, CInstance* other, const double* reals)
 {
-    if (self == nullptr) return;
-    int32_t target = Arg_Int(args[2]);
+    if (self == nullptr) return 0;
+    int32_t target = Numbers_RoundToInt32(reals[2]);
     // Only self and other (negative) stand for another target; objects and ids go as they are.
     if (target < 0) target = Function_SubstituteTarget(target, self, other);
-    if (Run_PlaceMeeting(self, target, Arg_Float(args[0]), Arg_Float(args[1]))) Result_Bool(result, true);
+    return Run_PlaceMeeting(self, target, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1])) ? 1 : 0;
 }
+
+} // namespace
+
+FUNCTION_REAL_ROW(PlaceFree, 2, PlaceFreeOf)
+FUNCTION_REAL_ROW(PlaceEmpty, 2, PlaceEmptyOf)
+FUNCTION_REAL_ROW(PlaceMeeting, 3, PlaceMeetingOf)
 
 void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {
@@ -284,33 +282,37 @@ void Builtin_PathEnd(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptV
 
 // ---- collisions --------------------------------------------------------------------------------
 
-void Builtin_CollisionPoint(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+namespace {
+
+[[gnu::always_inline]] inline double CollisionPointOf(CInstance* self, CInstance*, const double* reals)
 {
-    CInstance* found = Run_CollisionPoint(self, Arg_Float(args[0]), Arg_Float(args[1]), Arg_Int(args[2]),
-                                          PreciseOf(args[3]), Arg_Flag(args[4]));
-    Result_Real(result, Game_IdOrNoone(found));
+    CInstance* found = Run_CollisionPoint(self, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]),
+                                          Numbers_RoundToInt32(reals[2]), Real_Flag(reals[3]) ? 1 : 0, Real_Flag(reals[4]));
+    return Game_IdOrNoone(found);
 }
 
-void Builtin_CollisionRectangle(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+// The shape searches taking (x1, y1, x2, y2, obj, prec, notme).
+template <ShapeSearch Search> [[gnu::always_inline]] inline double ShapeOf(CInstance* self, CInstance*, const double* reals)
 {
-    SearchShape(result, self, args, Run_CollisionRectangle);
-}
-
-void Builtin_CollisionEllipse(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
-{
-    SearchShape(result, self, args, Run_CollisionEllipse);
-}
-
-void Builtin_CollisionLine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
-{
-    SearchShape(result, self, args, Run_CollisionLine);
+    CInstance* found = Search(self, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1]), Numbers_ToFloat(reals[2]),
+                              Numbers_ToFloat(reals[3]), Numbers_RoundToInt32(reals[4]), Real_Flag(reals[5]) ? 1 : 0,
+                              Real_Flag(reals[6]));
+    return Game_IdOrNoone(found);
 }
 
 // The circle is the ellipse in its square, the centre and radius taken as single reals.
-void Builtin_CollisionCircle(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double CollisionCircleOf(CInstance* self, CInstance*, const double* reals)
 {
-    float xc = Arg_Float(args[0]), yc = Arg_Float(args[1]), r = Arg_Float(args[2]);
-    CInstance* found = Run_CollisionEllipse(self, xc - r, yc - r, xc + r, yc + r, Arg_Int(args[3]),
-                                            PreciseOf(args[4]), Arg_Flag(args[5]));
-    Result_Real(result, Game_IdOrNoone(found));
+    float xc = Numbers_ToFloat(reals[0]), yc = Numbers_ToFloat(reals[1]), r = Numbers_ToFloat(reals[2]);
+    CInstance* found = Run_CollisionEllipse(self, xc - r, yc - r, xc + r, yc + r, Numbers_RoundToInt32(reals[3]),
+                                            Real_Flag(reals[4]) ? 1 : 0, Real_Flag(reals[5]));
+    return Game_IdOrNoone(found);
 }
+
+} // namespace
+
+FUNCTION_REAL_ROW(CollisionPoint, 5, CollisionPointOf)
+FUNCTION_REAL_ROW(CollisionRectangle, 7, ShapeOf<Run_CollisionRectangle>)
+FUNCTION_REAL_ROW(CollisionEllipse, 7, ShapeOf<Run_CollisionEllipse>)
+FUNCTION_REAL_ROW(CollisionLine, 7, ShapeOf<Run_CollisionLine>)
+FUNCTION_REAL_ROW(CollisionCircle, 6, CollisionCircleOf)

@@ -21,6 +21,7 @@ struct FunctionRow {
     BuiltinRoutine routine;
     int32_t count;                            // current header; FUNCTION_ARGS_ANY for any number
     int32_t olderCount = FUNCTION_SAME_COUNT; // older headers
+    BuiltinLeaf leaf = nullptr;               // the routine's leaf form, where it has one
 };
 
 enum class FunctionHeader : uint8_t { Current, Older };

@@ -1,5 +1,7 @@
 // Motion and the bounding box. Every motion field is a 32-bit float and every step that the game's
 // arithmetic rounds to a float is rounded here too, so that positions after many frames match.
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -336,25 +338,31 @@ bool CInstance::PathStep()
 namespace {
 
 // The box of an instance that has only moved since the whole-position rule made its box, shifted
-// by the move when the rule applies at the new place too (the new edges below 2^23): what the rule
-// would compute there, for less than the lookup and the computation every moving instance would
-// otherwise pay. The edges and both places lie below 2^23, so the sums stay far inside int32. Edges
-// are kept one by one: a box built whole and copied costs the moving instance more.
+// by the move: what the rule would compute at the new place, for less than the lookup and the
+// computation every moving instance would otherwise pay. It shifts only where the new place and
+// every new edge lie within 2^22, inside the rule's 2^23, so that one test of their offsets' bits
+// covers all six; anything beyond is computed in full, to the same box. The conversion answers
+// INT_MIN for what int32 cannot hold, so a position that does not convert back exactly is no whole
+// number it can shift by (a NaN included). The four edges and two places go in one vector each.
 bool ShiftWholeBox(CInstance& instance)
 {
-    constexpr int32_t EXACT = int32_t{1} << 23;
-    int32_t x = 0, y = 0;
-    if (!SmallWhole(instance.i_x, &x) || !SmallWhole(instance.i_y, &y)) return false;
-    InstanceBox& box = instance.i_bbox;
-    int32_t dx = x - instance.m_BoxAtX, dy = y - instance.m_BoxAtY;
-    int32_t left = box.left + dx, right = box.right + dx, top = box.top + dy, bottom = box.bottom + dy;
-    if (!(left > -EXACT && right < EXACT && top > -EXACT && bottom < EXACT)) return false;
-    box.left = left;
-    box.right = right;
-    box.top = top;
-    box.bottom = bottom;
-    instance.m_BoxAtX = x;
-    instance.m_BoxAtY = y;
+    // Lanes: the place (x, y), the box (left, top, right, bottom) and the move in its order (dx, dy, dx, dy).
+    constexpr int32_t NEAR = int32_t{1} << 22;
+    __m128 place = _mm_setr_ps(instance.i_x, instance.i_y, 0.0f, 0.0f);
+    __m128i whole = _mm_cvttps_epi32(place);
+    if ((_mm_movemask_ps(_mm_cmpneq_ps(_mm_cvtepi32_ps(whole), place)) & 3) != 0) return false;
+    __m128i at = _mm_setr_epi32(instance.m_BoxAtX, instance.m_BoxAtY, 0, 0);
+    // Lane sums wrap instead of overflowing; a wrapped one lies far outside the range tested.
+    __m128i move = _mm_shuffle_epi32(_mm_sub_epi32(whole, at), _MM_SHUFFLE(1, 0, 1, 0));
+    __m128i box = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&instance.i_bbox)), move);
+    __m128i places = _mm_shuffle_epi32(whole, _MM_SHUFFLE(1, 0, 1, 0));
+    __m128i offsets = _mm_or_si128(_mm_add_epi32(box, _mm_set1_epi32(NEAR)), _mm_add_epi32(places, _mm_set1_epi32(NEAR)));
+    // Every offset below 2^23: no bit from 23 up in any lane.
+    __m128i beyond = _mm_srli_epi32(offsets, 23);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(beyond, _mm_setzero_si128())) != 0xFFFF) return false;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&instance.i_bbox), box);
+    instance.m_BoxAtX = _mm_cvtsi128_si32(whole);
+    instance.m_BoxAtY = _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, _MM_SHUFFLE(1, 1, 1, 1)));
     return true;
 }
 

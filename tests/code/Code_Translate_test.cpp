@@ -12,8 +12,10 @@
 
 #include "Code_FieldRows.h"
 #include "Code_InterpreterSupport.h"
+#include "app/App_CommandLine.h"
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Error.h"
+#include "code/Code_InterpreterState.h"
 #include "code/Code_Translate.h"
 #include "platform/Platform_TestSwitches.h"
 
@@ -1145,4 +1147,103 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     EXPECT_EQ(answers[1], answers[0]);
     EXPECT_EQ(branches[1], branches[0]);
     g_Fields.clear();
+}
+
+namespace {
+
+// vmtest_leaf3(a, b, c) answers a - 2b + 3c through its routine and through its leaf form, each
+// counting its calls; the leaf declines a negative c. The routine also notes where the run stood,
+// as an error report would place it.
+struct LeafCounts {
+    int32_t routine = 0, leaf = 0;
+    int32_t at = -1; // the run's instruction at the routine's last call
+};
+LeafCounts& Counts()
+{
+    static LeafCounts counts;
+    return counts;
+}
+
+double Leaf3Answer(double a, double b, double c) { return a - 2 * b + 3 * c; }
+
+void Leaf3Routine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    ++Counts().routine;
+    Counts().at = g_pVMRun != nullptr ? g_pVMRun->insnStart : -1;
+    result->real = Leaf3Answer(args[0].real, args[1].real, args[2].real);
+}
+
+bool Leaf3(CInstance*, CInstance*, const double* top, double* result)
+{
+    if (Leaf_Argument(top, 2) < 0) return false;
+    ++Counts().leaf;
+    *result = Leaf3Answer(Leaf_Argument(top, 0), Leaf_Argument(top, 1), Leaf_Argument(top, 2));
+    return true;
+}
+
+} // namespace
+
+// A row with a leaf form, called from a register sequence with the row's count, calls the leaf and
+// goes on in its steps; a call of another count, a traced run and a call the leaf declines take the
+// routine, which finds the run standing at the call as the words leave it. Every answer is the word
+// loop's.
+TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
+{
+    using S = VMRegisterStep;
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_leaf3", &id)) Function_Add("vmtest_leaf3", Leaf3Routine, 3, Leaf3);
+    // tv * 2, tv + 1, tv * tv as arguments 2, 1 and 0; the answer plus one.
+    const std::string args = "push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v self.vmtest_tv\npush.e 1\nadd.i.v\n"
+                             "push.v self.vmtest_tv\npush.v self.vmtest_tv\nmul.v.v\n";
+    const std::vector<S> leafSteps = {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::LoadVariable,
+                                      S::LoadVariable, S::Multiply, S::CallLeaf, S::ConstantAdd, S::Leave};
+    struct Case {
+        const char* label;
+        std::string source;
+        double tv;
+        bool traced;
+        double result;
+        int32_t leafCalls, routineCalls; // translated
+        std::vector<S> steps;
+    } cases[] = {
+        {"leaf", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, false, 9 - 8 + 18 + 1, 1, 0, leafSteps},
+        {"declined", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", -3, false, 9 + 4 - 18 + 1, 0, 1, leafSteps},
+        {"traced", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, true, 9 - 8 + 18 + 1, 0, 1, leafSteps},
+        // Two arguments to the row of three: the routine gets real 0 for the third.
+        {"another count", "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.v self.vmtest_tv\npush.v self.vmtest_tv\n"
+                          "mul.v.v\ncall.i vmtest_leaf3 2\npush.e 1\nadd.i.v",
+         3, false, 9 - 8 + 1, 0, 1,
+         {S::LoadVariable, S::ConstantAdd, S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantAdd, S::Leave}},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    const uint8_t tracing = g_TraceFlag;
+    for (const Case& c : cases) {
+        int32_t at[2] = {-2, -2};
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            g_TraceFlag = c.traced ? 1 : 0;
+            Counts() = LeafCounts();
+            SetReal(self->variables, "vmtest_tv", c.tv);
+            Program program(c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            g_TraceFlag = tracing;
+            EXPECT_FALSE(outcome.failed) << c.label << ": " << outcome.error;
+            EXPECT_EQ(outcome.Real(), c.result) << c.label << (translate ? " translated" : " word loop");
+            at[translate] = Counts().at;
+            self->variables.Clear();
+            if (!translate) {
+                EXPECT_EQ(Counts().routine, 1) << c.label;
+                EXPECT_EQ(Counts().leaf, 0) << c.label;
+                continue;
+            }
+            EXPECT_EQ(Counts().leaf, c.leafCalls) << c.label;
+            EXPECT_EQ(Counts().routine, c.routineCalls) << c.label;
+            EXPECT_EQ(StepsOf(program), c.steps) << c.label;
+        }
+        if (c.routineCalls > 0) {
+            EXPECT_EQ(at[1], at[0]) << c.label << ": the routine sees the run at the call";
+        }
+    }
+    world.Clear();
 }

@@ -273,6 +273,9 @@ TEST_F(InstanceCollision, ABoxKeptThroughEveryChangeIsTheBoxComputedAfresh)
         {"the exact-float edge", 0,
          {{'m', 8388590, 0}, {'m', 8388600, 0}, {'m', 8388500, -8388600}, {'m', 8388607, 0}, {'m', -8388607, 0},
           {'m', 1e30f, 0}, {'m', 5, 5}, {'m', nan, 5}, {'m', 6, 5}, {'m', INFINITY, 5}, {'m', 7, 5}}},
+        {"the shift's edge", 2,
+         {{'m', 4194280, 0}, {'m', 4194300, 0}, {'m', 4194290, -4194300}, {'m', -4194304, 3}, {'m', -4194305, 3},
+          {'m', 7, 5}, {'m', -2147483648.0f, 5}, {'m', 8, 5}, {'m', 8, -2147483648.0f}, {'m', 9, 6}, {'m', -0.0f, -0.0f}}},
         {"scales and angles between moves", 3,
          {{'m', 20, 20}, {'s', 2, 1}, {'m', 21, 20}, {'s', 1, 1}, {'m', 22, 21}, {'a', 90}, {'m', 23, 21},
           {'a', 0}, {'m', 30, 30}, {'s', -1, 1}, {'m', 31, 30}, {'s', 1, 1}, {'m', 32, 31}}},
@@ -312,7 +315,10 @@ TEST_F(InstanceCollision, OnlyAWholeMoveFromAWholePlaceKeepsTheBoxWithoutTheSpri
         int32_t asks; // shape look-ups to bring the box up to date
         int32_t left;
     } moves[] = {{11, 10, 0, 11},       {11, -7, 0, 11},           {11.5f, -7, 1, 12}, {12, -7, 1, 12},
-                 {13, -6, 0, 13},       {8388600, 0, 1, 8388600}, {5, 0, 1, 5},       {6, 0, 0, 6}};
+                 {13, -6, 0, 13},       {8388600, 0, 1, 8388600}, {5, 0, 1, 5},       {6, 0, 0, 6},
+                 // Within 2^22 of the origin, place and edges, the box shifts; beyond it is computed.
+                 {4194280, 0, 0, 4194280}, {4194295, 0, 1, 4194295}, {-4194304, 3, 0, -4194304},
+                 {-4194305, 3, 1, -4194305}, {-2147483648.0f, 0, 1, INT32_MIN}, {7, 0, 1, 7}, {8, 0, 0, 8}};
     CInstance* instance = Make(10, 10, 100001);
     instance->SetSpriteIndex(0);
     instance->GetBoundingBox();

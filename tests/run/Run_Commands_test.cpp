@@ -236,6 +236,9 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
         {44, 18, 1, 90, inPlace, 0, 40}, {60, 20, 1, 135, inPlace, 0, 40}, {60, 20, 1, 0, 60, -4, 40},
         {8388600, 0, 1, 0, 40, 0, 40},   {-10, -10, -1, 0, inPlace, 0, 40}, {10, 0, 1, 0, inPlace, 0, 25},
         {10, 0, 1, 0, inPlace, 0, 25.5f}, {10, 0, 1, 0, inPlace, 0, 26.5f}, {10, 0, 1, 0, 11, 0, 26.5f},
+        // Across the edge where a moved box is shifted rather than computed.
+        {4194280, 0, 1, 0, inPlace, 0, 40}, {4194290, 0, 1, 0, 4194300, 0, 40}, {-4194304, 30, 1, 0, inPlace, 0, 40},
+        {-4194305, 30, 1, 0, 30, 30, 40},
     };
     // Beside objects and ids: negatives other than all, an index past the objects, and the last below ids.
     const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99, -1, -7, 4, 99999};

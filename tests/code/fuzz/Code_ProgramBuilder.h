@@ -71,6 +71,34 @@ void ReorderRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t ar
     }
 }
 
+// Rows with a leaf form, which the translated form calls from its registers: fz_leaf1(a) answers
+// 2a + 1, fz_leaf2(a, b) a * b plus self's id (0 without self), fz_leaf3(a, b, c) a - 2b + 3c.
+// Each routine gives the answer its leaf gives; the leaves decline a negative last argument.
+double Leaf1Answer(CInstance*, const double* reals) { return 2 * reals[0] + 1; }
+double Leaf2Answer(CInstance* self, const double* reals)
+{
+    return reals[0] * reals[1] + (self != nullptr ? vmtest::AsFake(self)->id : 0);
+}
+double Leaf3Answer(CInstance*, const double* reals) { return reals[0] - 2 * reals[1] + 3 * reals[2]; }
+
+template <int32_t N, double (*Answer)(CInstance*, const double*)>
+void LeafRowRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
+{
+    double reals[N];
+    for (int32_t i = 0; i < N; ++i) reals[i] = Value_GetKind(&args[i]) == VALUE_REAL ? args[i].real : 0.0;
+    result->real = Answer(self, reals);
+}
+
+template <int32_t N, double (*Answer)(CInstance*, const double*)>
+bool LeafRowLeaf(CInstance* self, CInstance*, const double* top, double* result)
+{
+    double reals[N];
+    for (int32_t i = 0; i < N; ++i) reals[i] = Leaf_Argument(top, i);
+    if (reals[N - 1] < 0) return false;
+    *result = Answer(self, reals);
+    return true;
+}
+
 // Builds assembly from the input. Stack letters: d f i l b s as in the code, and for variables r
 // (holds a real), g (holds a text) or v (not known).
 class Builder {
@@ -209,28 +237,66 @@ private:
         uint32_t count = 0;
         while (count < 3 && m_Stack.size() > floor + count && IsVariable(Top(count))) ++count;
         uint8_t pick = Byte();
+        // Where the stack holds too few variables for the call picked: a call on computed reals.
         if (pick & 1) {
             Emit("call.i fz_sum " + std::to_string(count));
         } else if (pick & 2) {
-            if (count < 2) return;
+            if (count < 2) return RegisterCall(floor);
             count = 2;
             Emit("call.i 100001 2"); // the recursive walk of Setup's second script
         } else if (pick & 4) {
             Emit("call.i 100002 " + std::to_string(count)); // exits or runs off its end
         } else if (pick & 8) {
-            if (count < 2) return;
+            if (count < 2) return RegisterCall(floor);
             count = 2;
             Emit("call.i 100003 2"); // Setup's fourth script: argument-headed sequences and returns
         } else if (pick & 16) {
             // A row of two arguments called with what the stack has: missing ones are real 0.
             Emit(std::string(pick & 32 ? "call.i fz_reorder " : "call.i fz_pair ") + std::to_string(count));
         } else {
-            if (count == 0) return;
+            if (count == 0) return RegisterCall(floor);
             count = 1;
             Emit("call.i 100000 1"); // the script: argument 0 twice
         }
         m_Stack.resize(m_Stack.size() - count);
         m_Stack += 'v';
+    }
+
+    // A built-in called on one to three reals computed just before (a variable, or a field read in
+    // place, combined with an integer), as the translated form calls it from its registers: a row
+    // with a leaf form (which it may decline), a row without, one that rewrites self's variables, or
+    // one called with fewer arguments than its count; the answer left, combined with an integer or
+    // tested and branched on.
+    void RegisterCall(size_t floor)
+    {
+        static const char* const rows[] = {"fz_leaf1", "fz_leaf2", "fz_leaf3", "fz_sum", "fz_pair", "fz_reorder"};
+        static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
+        uint8_t pick = Byte();
+        uint32_t count = 1 + pick % 3;
+        const char* row = rows[(pick / 3) % 6];
+        if (pick & 0x80) row = rows[count - 1]; // most calls: the leaf row of that count
+        bool local = Byte() % 3 == 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            Emit("push.v " + (Byte() % 4 == 0 ? std::string("self.fz_bf") : IndexVariable(local)));
+            Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+            Emit(std::string(ops[Byte() % 6]) + ".i.v");
+        }
+        Emit("call.i " + std::string(row) + " " + std::to_string(count));
+        m_Stack += 'v';
+        switch (Byte() % 3) {
+        case 0: return; // left for what follows
+        case 1:
+            Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+            Emit(std::string(ops[Byte() % 6]) + ".i.v");
+            m_Stack.back() = 'r';
+            return;
+        default:
+            Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+            Emit(Byte() & 1 ? "slt.i.v" : "sgt.i.v");
+            m_Stack.back() = 'b';
+            if (m_Depth < 4) Branch(floor);
+            return;
+        }
     }
 
     // A block of instructions above `floor` that leaves the stack as it found it.
@@ -668,6 +734,9 @@ struct Setup {
         Function_Add("fz_report", ReportRoutine, 0);
         Function_Add("fz_pair", SumRoutine, 2);
         Function_Add("fz_reorder", ReorderRoutine, 2);
+        Function_Add("fz_leaf1", LeafRowRoutine<1, Leaf1Answer>, 1, LeafRowLeaf<1, Leaf1Answer>);
+        Function_Add("fz_leaf2", LeafRowRoutine<2, Leaf2Answer>, 2, LeafRowLeaf<2, Leaf2Answer>);
+        Function_Add("fz_leaf3", LeafRowRoutine<3, Leaf3Answer>, 3, LeafRowLeaf<3, Leaf3Answer>);
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         vmtest::RegisterFloatFieldRow("fz_bf");
