@@ -3517,14 +3517,18 @@ enum class RunEnd : uint8_t {
 // RunTranslated for a run at its start. Code that begins with a register sequence, as most short
 // handlers do, runs its steps straight away without the loop's entry, and the run ends here when they
 // leave the words at the code's end: a walk over many instances runs little else per instance.
-[[gnu::always_inline]] inline RunEnd RunTranslatedFromStart(VMRunState& run)
+// `known`, when not null, is that sequence, which the caller knows may run from the state as it is.
+[[gnu::always_inline]] inline RunEnd RunTranslatedFromStart(VMRunState& run, VMTranslatedInsn* known)
 {
     const uint64_t epoch = g_VMCodeEpoch;
-    VMTranslation* translation = g_VMAttention || !g_VMTranslate ? nullptr : CurrentTranslation(run.code, epoch);
-    VMTranslatedInsn* head = translation != nullptr ? translation->insns.data() : nullptr;
-    if (head == nullptr || head->kind != VMKind::RealSequence || head->at != run.pc ||
-        reinterpret_cast<uintptr_t>(run.sp) - reinterpret_cast<uintptr_t>(run.lowWater) < head->registerBytes)
-        return RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed;
+    VMTranslatedInsn* head = known;
+    if (head == nullptr) {
+        VMTranslation* translation = g_VMAttention || !g_VMTranslate ? nullptr : CurrentTranslation(run.code, epoch);
+        head = translation != nullptr ? translation->insns.data() : nullptr;
+        if (head == nullptr || head->kind != VMKind::RealSequence || head->at != run.pc ||
+            reinterpret_cast<uintptr_t>(run.sp) - reinterpret_cast<uintptr_t>(run.lowWater) < head->registerBytes)
+            return RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed;
+    }
     run.selfListOf = nullptr;
     RegisterExit exit = RunRegisterSteps(run, run.localSlots, g_VariableGeneration, head, run.sp);
     if (exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End) {
@@ -3544,7 +3548,8 @@ uint64_t g_RunsStarted = 1; // 0 is never a count kept
 // state stands as its start again but for self, other, the pc and the error position: the steps alone
 // ran, left nothing on the stack and stopped nothing, which touches nothing else in it (a built-in
 // they call that changes the run makes the words go on).
-[[gnu::always_inline]] inline bool RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
+[[gnu::always_inline]] inline bool RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result,
+                                                VMTranslatedInsn* known = nullptr)
 {
     ++g_RunDepth;
     ++g_RunsStarted;
@@ -3556,7 +3561,7 @@ uint64_t g_RunsStarted = 1; // 0 is never a count kept
     g_pVMRun = &run;
     NoteOutsideCode();
 
-    RunEnd end = RunTranslatedFromStart(run);
+    RunEnd end = RunTranslatedFromStart(run, known);
     if (end == RunEnd::Handed) RunLoop(run);
     // Breakpoints wait to go back in only while the loop is asked to attend.
     if (g_VMAttention != 0) VM_FinishBreaks();
@@ -3596,9 +3601,13 @@ struct VMPreparedRun {
     VMRunState start;   // made at the depth of the preparing caller
     uint32_t highWater; // the depth earlier runs reached when start.lowWater was set
     // The state runs use, taken from start again unless the last run left it as start and no run
-    // came since (g_RunsStarted was keptAt): a walk's runs mostly follow each other that way.
+    // came since (g_RunsStarted was keptAt): a walk's runs mostly follow each other that way. Such a
+    // run also ran its steps alone in the translation kept here, made in the code epoch kept here,
+    // and started no other run: while those stand, every test of a start holds as it did.
     VMRunState live;
     uint64_t keptAt;
+    uint64_t keptEpoch;
+    VMTranslation* keptTranslation;
 };
 
 namespace {
@@ -3639,9 +3648,40 @@ namespace {
     return true;
 }
 
-template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+// The first register sequence of the prepared code when the last run left the state as its start
+// and nothing since can have changed what a start is tested for: no run came (none grew or freed a
+// region, moved the high water or went into the debugger), and what code outside runs may change,
+// the code's words, the epoch, the debugger's requests and the trace, stand. Null otherwise.
+inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+{
+    const VMRunState& start = prepared.start;
+    const VMBuffer* code = start.runCode;
+    if (prepared.keptAt != g_RunsStarted || prepared.keptEpoch != g_VMCodeEpoch || g_VMAttention || g_TraceFlag ||
+        !g_VMTranslate || code->m_pWords != start.words || code->m_Size != start.codeSize ||
+        code->m_pTranslation != prepared.keptTranslation)
+        return nullptr;
+    return prepared.keptTranslation->insns.data();
+}
+
+// After a run from the prepared state: whether it left the state as its start, started no other run
+// and kept its region, so that the next run may start from it as it is.
+inline void NoteKept(VMPreparedRun& prepared, bool clean, uint64_t before)
+{
+    VMRunState& run = prepared.live;
+    if (!clean || g_RunsStarted != before + 1 || run.size > REGION_KEEP_LIMIT) {
+        prepared.keptAt = 0;
+        return;
+    }
+    run.pc = prepared.start.pc;
+    run.insnStart = prepared.start.insnStart;
+    prepared.keptAt = g_RunsStarted;
+}
+
+template <bool WANTS_RESULT>
+[[gnu::noinline]] void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
     VMRunState& start = prepared->start;
+    VMRunState& run = prepared->live;
     // Only an outermost run at the depth it was prepared for starts from the kept state; VM_Exec makes
     // every other start (and says what it runs when tracing).
     if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr) {
@@ -3654,29 +3694,32 @@ template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstanc
     } else if (prepared->highWater != g_StackHighWater) {
         SetLowWater(*prepared);
     }
-    VMRunState& run = prepared->live;
     if (prepared->keptAt != g_RunsStarted) {
         run = start;
         std::memset(run.initialTop, 0, VM_STACK_GUARD);
     }
-    if (!RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr)) {
-        prepared->keptAt = 0;
-        return;
-    }
-    run.pc = start.pc;
-    run.insnStart = start.insnStart;
-    prepared->keptAt = g_RunsStarted;
+    const uint64_t before = g_RunsStarted;
+    NoteKept(*prepared, RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr), before);
+    prepared->keptEpoch = g_VMCodeEpoch;
+    prepared->keptTranslation = run.code->m_pTranslation;
 }
 
 } // namespace
 
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    // The walk wants no result: its own copy keeps nothing alive across the run for it.
-    if (result == nullptr)
+    // A walk's runs mostly start from the state the last one left, its code's first sequence known:
+    // without the tests of a start, and without a result to take.
+    if (result == nullptr) {
+        if (VMTranslatedInsn* head = KeptHead(*prepared)) {
+            const uint64_t before = g_RunsStarted;
+            NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
+            return;
+        }
         ExecPrepared<false>(prepared, self, other, nullptr);
-    else
+    } else {
         ExecPrepared<true>(prepared, self, other, result);
+    }
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
