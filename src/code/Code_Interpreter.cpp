@@ -3615,44 +3615,20 @@ inline const VMRunState& StartState(int32_t depth, const char* name, const VMBuf
     return MakeStartState(depth, name, code, debugInfo, text);
 }
 
-// How a run begun by RunTranslatedFromStart ended.
+// Every run counts itself as it starts: a state kept from one run is as its start only while no
+// other run has written its region since.
+uint64_t g_RunsStarted = 1; // 0 is never a count kept
+
+// How a run ended.
 enum class RunEnd : uint8_t {
     Steps,  // its first register sequence ran to the code's end: no word ran
     Loop,   // in the translated loop
     Handed, // the plain loop goes on from the saved state
 };
 
-// RunTranslated for a run at its start. Code that begins with a register sequence, as most short
-// handlers do, runs its steps straight away without the loop's entry, and the run ends here when they
-// leave the words at the code's end: a walk over many instances runs little else per instance.
-[[gnu::always_inline]] inline RunEnd RunTranslatedFromStart(VMRunState& run)
-{
-    const uint64_t epoch = g_VMCodeEpoch;
-    VMTranslation* translation = g_VMAttention || !g_VMTranslate ? nullptr : CurrentTranslation(run.code, epoch);
-    VMTranslatedInsn* head = translation != nullptr ? translation->insns.data() : nullptr;
-    if (head == nullptr || head->kind != VMKind::RealSequence || head->at != run.pc ||
-        reinterpret_cast<uintptr_t>(run.sp) - reinterpret_cast<uintptr_t>(run.lowWater) < head->registerBytes)
-        return RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed;
-    run.selfListOf = nullptr;
-    RegisterExit exit = RunRegisterSteps(run, run.localSlots, g_VariableGeneration, head, run.sp);
-    if (exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End) {
-        run.sp = exit.sp;
-        run.pc = exit.next->at;
-        return RunEnd::Steps;
-    }
-    return RunTranslated(run, &exit, epoch) ? RunEnd::Loop : RunEnd::Handed;
-}
-
-// Every run counts itself as it starts: a state kept from one run is as its start only while no
-// other run has written its region since.
-uint64_t g_RunsStarted = 1; // 0 is never a count kept
-
-// Runs from a start state for self and other, which the caller checked may run here; its low water
-// (InitialLowWater) set by the caller, and what earlier runs left in its guard cleared. True when the
-// state stands as its start again but for self, other, the pc and the error position: the steps alone
-// ran, left nothing on the stack and stopped nothing, which touches nothing else in it (a built-in
-// they call that changes the run makes the words go on).
-[[gnu::always_inline]] inline bool RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result)
+// A run's start from a start state for self and other, which the caller checked may run here; its low
+// water (InitialLowWater) set by the caller, and what earlier runs left in its guard cleared.
+[[gnu::always_inline]] inline void EnterRun(VMRunState& run, CInstance* self, CInstance* other)
 {
     ++g_RunDepth;
     ++g_RunsStarted;
@@ -3663,22 +3639,69 @@ uint64_t g_RunsStarted = 1; // 0 is never a count kept
     run.previous = g_pVMRun;
     g_pVMRun = &run;
     NoteOutsideCode();
+}
 
-    RunEnd end = RunTranslatedFromStart(run);
+// The steps of the code's first register sequence `head`, run straight from the start without the
+// translated loop's entry: code that begins with one, as most short handlers do, mostly ends in them.
+[[gnu::always_inline]] inline RegisterExit RunFirstSequence(VMRunState& run, VMTranslatedInsn* head)
+{
+    run.selfListOf = nullptr;
+    return RunRegisterSteps(run, run.localSlots, g_VariableGeneration, head, run.sp);
+}
+
+// The run's end after what ran. True when the state stands as its start again but for self, other,
+// the pc and the error position: the steps alone ran, left nothing on the stack and stopped nothing,
+// which touches nothing else in it (a built-in they call that changes the run makes the words go on).
+[[gnu::always_inline]] inline bool LeaveRun(VMRunState& run, ScriptValue* result, RunEnd end)
+{
     if (end == RunEnd::Handed) RunLoop(run);
     // Breakpoints wait to go back in only while the loop is asked to attend.
     if (g_VMAttention != 0) VM_FinishBreaks();
 
     g_ScriptArgumentCount = run.savedArgCount;
-    // A program mostly ends with nothing left to take.
-    uint32_t taken = run.returned || run.initialTop - run.sp >= 16 ? TakeResult(run, result) : 0;
+    // A program mostly ends with nothing left to take; only a return word leaves a result without.
+    bool empty = run.sp == run.initialTop && (end == RunEnd::Steps || !run.returned);
+    uint32_t taken = !empty && (run.returned || run.initialTop - run.sp >= 16) ? TakeResult(run, result) : 0;
     g_LastRunStackBytes = static_cast<int32_t>(run.initialTop - run.sp) - static_cast<int32_t>(taken);
     DropLevelLocals(run);
     g_pVMRun = run.previous;
     --g_RunDepth;
     // Only a run at this depth grows its region, and it keeps run.size as the region's.
-    if (run.size > REGION_KEEP_LIMIT) ReleaseLargeRegion(run.runDepth);
-    return end == RunEnd::Steps && run.sp == run.initialTop && !run.stopped;
+    if (run.size > REGION_KEEP_LIMIT) {
+        ReleaseLargeRegion(run.runDepth);
+        return false;
+    }
+    return end == RunEnd::Steps && empty && !run.stopped;
+}
+
+// The run after its first sequence's steps left the words at `exit` short of the code's end: on in the
+// loops, as the sequence's own handler would go on, from the code epoch the steps started in.
+[[gnu::noinline]] bool RunOnAfterSteps(VMRunState& run, const RegisterExit& exit, uint64_t epoch, ScriptValue* result)
+{
+    return LeaveRun(run, result, RunTranslated(run, &exit, epoch) ? RunEnd::Loop : RunEnd::Handed);
+}
+
+// A run from its start state (EnterRun), `known` its code's first register sequence when the caller
+// knows it may run from the state as it is; without it, found here as RunTranslated would find it.
+// LeaveRun's answer.
+[[gnu::always_inline]] inline bool RunFromStart(VMRunState& run, CInstance* self, CInstance* other, ScriptValue* result,
+                                                VMTranslatedInsn* known = nullptr)
+{
+    EnterRun(run, self, other);
+    const uint64_t epoch = g_VMCodeEpoch;
+    VMTranslatedInsn* head = known;
+    if (head == nullptr) {
+        VMTranslation* translation = g_VMAttention || !g_VMTranslate ? nullptr : CurrentTranslation(run.code, epoch);
+        head = translation != nullptr ? translation->insns.data() : nullptr;
+        if (head == nullptr || head->kind != VMKind::RealSequence || head->at != run.pc ||
+            reinterpret_cast<uintptr_t>(run.sp) - reinterpret_cast<uintptr_t>(run.lowWater) < head->registerBytes)
+            return LeaveRun(run, result, RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed);
+    }
+    RegisterExit exit = RunFirstSequence(run, head);
+    if (exit.how != RegisterExitHow::Words || exit.next->kind != VMKind::End) return RunOnAfterSteps(run, exit, epoch, result);
+    // The pc stays where the steps left it: nothing reads it after the run.
+    run.sp = exit.sp;
+    return LeaveRun(run, result, RunEnd::Steps);
 }
 
 } // namespace
@@ -3704,9 +3727,13 @@ struct VMPreparedRun {
     VMRunState start;   // made at the depth of the preparing caller
     uint32_t highWater; // the depth earlier runs reached when start.lowWater was set
     // The state runs use, taken from start again unless the last run left it as start and no run
-    // came since (g_RunsStarted was keptAt): a walk's runs mostly follow each other that way.
+    // came since (g_RunsStarted was keptAt): a walk's runs mostly follow each other that way. Such a
+    // run also ran its steps alone in the translation kept here, made in the code epoch kept here,
+    // and started no other run: while those stand, every test of a start holds as it did.
     VMRunState live;
     uint64_t keptAt;
+    uint64_t keptEpoch;
+    VMTranslation* keptTranslation;
 };
 
 namespace {
@@ -3747,9 +3774,41 @@ namespace {
     return true;
 }
 
-template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
+// The first register sequence of the prepared code when the last run left the state as its start
+// and nothing since can have changed what a start is tested for: no run came (none grew or freed a
+// region, moved the high water or went into the debugger), and what code outside runs may change,
+// the code's words, the epoch, the debugger's requests and the trace, stand. Null otherwise.
+inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+{
+    const VMRunState& start = prepared.start;
+    const VMBuffer* code = start.runCode;
+    if (prepared.keptAt != g_RunsStarted || prepared.keptEpoch != g_VMCodeEpoch || g_VMAttention || g_TraceFlag ||
+        !g_VMTranslate || code->m_pWords != start.words || code->m_Size != start.codeSize ||
+        code->m_pTranslation != prepared.keptTranslation)
+        return nullptr;
+    return prepared.keptTranslation->insns.data();
+}
+
+// After a run from the prepared state: whether it left the state as its start (LeaveRun, which also
+// says no when it gave back the region) and started no other run, so that the next run may start
+// from it as it is.
+inline void NoteKept(VMPreparedRun& prepared, bool clean, uint64_t before)
+{
+    VMRunState& run = prepared.live;
+    if (!clean || g_RunsStarted != before + 1) {
+        prepared.keptAt = 0;
+        return;
+    }
+    run.pc = prepared.start.pc;
+    run.insnStart = prepared.start.insnStart;
+    prepared.keptAt = g_RunsStarted;
+}
+
+template <bool WANTS_RESULT>
+[[gnu::noinline]] void ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
     VMRunState& start = prepared->start;
+    VMRunState& run = prepared->live;
     // Only an outermost run at the depth it was prepared for starts from the kept state; VM_Exec makes
     // every other start (and says what it runs when tracing).
     if (g_pVMRun != nullptr || g_TraceFlag || g_RunDepth != start.runDepth || start.base == nullptr) {
@@ -3762,29 +3821,32 @@ template <bool WANTS_RESULT> void ExecPrepared(VMPreparedRun* prepared, CInstanc
     } else if (prepared->highWater != g_StackHighWater) {
         SetLowWater(*prepared);
     }
-    VMRunState& run = prepared->live;
     if (prepared->keptAt != g_RunsStarted) {
         run = start;
         std::memset(run.initialTop, 0, VM_STACK_GUARD);
     }
-    if (!RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr)) {
-        prepared->keptAt = 0;
-        return;
-    }
-    run.pc = start.pc;
-    run.insnStart = start.insnStart;
-    prepared->keptAt = g_RunsStarted;
+    const uint64_t before = g_RunsStarted;
+    NoteKept(*prepared, RunFromStart(run, self, other, WANTS_RESULT ? result : nullptr), before);
+    prepared->keptEpoch = g_VMCodeEpoch;
+    prepared->keptTranslation = run.code->m_pTranslation;
 }
 
 } // namespace
 
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    // The walk wants no result: its own copy keeps nothing alive across the run for it.
-    if (result == nullptr)
+    // A walk's runs mostly start from the state the last one left, its code's first sequence known:
+    // without the tests of a start, and without a result to take.
+    if (result == nullptr) {
+        if (VMTranslatedInsn* head = KeptHead(*prepared)) {
+            const uint64_t before = g_RunsStarted;
+            NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
+            return;
+        }
         ExecPrepared<false>(prepared, self, other, nullptr);
-    else
+    } else {
         ExecPrepared<true>(prepared, self, other, result);
+    }
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }

@@ -149,12 +149,17 @@ public:
         : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype)
     {
     }
-    ~WalkedEvent() { Forget(); }
+    ~WalkedEvent()
+    {
+        Leave();
+        Forget();
+    }
     WalkedEvent(const WalkedEvent&) = delete;
     WalkedEvent& operator=(const WalkedEvent&) = delete;
 
     void Find()
     {
+        Leave(); // the handler found may lie in another object
         Forget();
         m_FoundIn = m_ObjectIndex;
         m_Handler = Event_FindHandler(m_ObjectIndex, m_Type, m_Subtype, &m_FoundIn);
@@ -166,27 +171,45 @@ public:
     // PerformFoundEvent for the instance as its own other, without the layers between it and the
     // interpreter when the run is prepared: in a walk over many instances they cost more than a short
     // handler. What they do is done here: the current event, the nesting count, the relative flag
-    // cleared for the code and the error flag. Every event restores the current event and the
-    // relative flag it found, so each instance finds those the walk started with: they are taken once.
+    // cleared for the code and the error flag. Every event restores the current event, the nesting
+    // count and the relative flag it found, so the walk's own are set once for its straight runs in a
+    // row (Enter) and the ones it found put back only before anything else runs (Leave).
     void Perform(CInstance* instance)
     {
-        if (m_Handler == nullptr) return;
         if (m_Run == nullptr || m_Handler->m_pCode != m_Code) {
+            if (m_Handler == nullptr) return;
+            Leave();
             PerformFoundEvent(instance, instance, m_ObjectIndex, m_Type, m_Subtype, m_Handler, m_FoundIn);
             return;
         }
         if (g_RunRequest != RUN_REQUEST_NONE) return;
-        if (!EnterEvent()) return;
-        SetCurrentEvent(m_FoundIn, m_Type, m_Subtype);
+        if (!m_Entered && !Enter()) return;
         Action_Relative = 0;
         g_CodeErrorFlag = false;
         VM_ExecPrepared(m_Run, instance, instance, nullptr); // the interpreter reports its own errors
+    }
+
+    // What the walk found, as every event leaves it: before another event of the walk and at its end.
+    void Leave()
+    {
+        if (!m_Entered) return;
+        m_Entered = false;
         Action_Relative = m_OuterRelative;
         --g_EventDepth;
         m_Outer.Restore();
     }
 
 private:
+    // The walk's event and nesting count, as PerformFoundEvent sets them; false (after the error) when
+    // nesting is too deep.
+    bool Enter()
+    {
+        if (!EnterEvent()) return false;
+        SetCurrentEvent(m_FoundIn, m_Type, m_Subtype);
+        m_Entered = true;
+        return true;
+    }
+
     void Forget()
     {
         if (m_Run != nullptr) VM_FreePrepared(m_Run);
@@ -198,6 +221,7 @@ private:
     int32_t m_Subtype;
     SavedEvent m_Outer;
     uint8_t m_OuterRelative = Action_Relative;
+    bool m_Entered = false;
     int32_t m_FoundIn = 0;
     CEvent* m_Handler = nullptr;
     CCode* m_Code = nullptr;
@@ -212,6 +236,7 @@ void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64
     uint32_t generation = g_EventsGeneration - 1; // found at the first instance
     frame::ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
         if (instance->GetObjectIndex() != objectIndex) {
+            walked.Leave();
             Perform_Event(instance, instance, type, subtype);
             return;
         }

@@ -140,6 +140,16 @@ std::vector<WalkCase> WalkCases()
          {Placed(0, 1), Placed(0, 1), Placed(0, 1)},
          {{"100001 2", "100002 2", "100003 2"}, {"100002 b 10", "100001 3", "100003 3"}, {"100002 b 10", "100001 4", "100003 4"}},
          nullptr},
+        // Another object's step, run between the walk's own, nests from the depth the walk started at:
+        // its 32nd nested perform still runs.
+        {"AnotherObjectsStepNestsFromTheWalksDepth",
+         {ObjectWith("obj_a", {{0, 0, "n = 0;"},
+                               {3, 0, "if (x < 0 || x > 90) y = 0; x += 1; if (id == 100001) with (100002) "
+                                      "instance_change(obj_b, false);"}}),
+          ObjectWith("obj_b", {{3, 0, "n += 1; if (n == 1 || n == 32) test_note(n); event_perform(ev_step, ev_step_normal);"}})},
+         {Placed(0, 1), Placed(0, 1)},
+         {{"100002 1", "100002 32"}},
+         "PerformEvent recursion depth failure"},
         // Deep recursion grows the stack region past what is kept, and it is given back after each
         // run: the next instance runs on a region made again.
         {"RegionGrownAndFreedBetweenInstances",
