@@ -1861,10 +1861,8 @@ done:
 // local's site a slot (`localOffset`) or the general routine. A remembered node is never null and the
 // variables' generation is never 0, so a hit needs neither the list nor the node tested (a site
 // without a list never hits). LOCAL: the handler knows the site is a local, so its instance needs
-// no test either. ANOTHER: the site is of a register sequence, which a walk over many instances
-// runs once per instance: the way to the next instance's node stays in line there (the word
-// handlers, which loops run, stay small).
-template <bool LOCAL = false, bool ANOTHER = false>
+// no test either.
+template <bool LOCAL = false>
 [[gnu::always_inline]] inline VariableNode* PlainSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                           VMTranslatedInsn* insn)
 {
@@ -1878,19 +1876,28 @@ template <bool LOCAL = false, bool ANOTHER = false>
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
-    // Another instance of the object the site last ran for (a self site keyed under this generation
-    // is still a self site): the variable is most often where that one had it.
-    if (ANOTHER && cache.self != nullptr && cache.generation == generation && cache.inlineOffset != 0) [[likely]] {
-        if (CVariableList* list = SelfList(run)) {
-            if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]] {
-                cache.list = list;
-                cache.node = node;
-                cache.self = self;
+    return SiteNodeAgain(run, generation, insn);
+}
+
+// The same for a site of a register sequence, which a walk over many instances runs once per
+// instance: a self site keyed under this generation (still a self site) looks first where the
+// last instance it found had the variable, in self's list as the steps found it once (`selfList`,
+// null until then), and writes nothing on that way. The word handlers, which loops run, stay small.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline VariableNode* SequenceSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                             VMTranslatedInsn* insn, CVariableList*& selfList)
+{
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
+        return VM_SetSlot(SiteSlot(locals, insn));
+    const VMSiteCache& cache = insn->cache;
+    if (cache.generation == generation && cache.inlineOffset != 0 && cache.self != nullptr) [[likely]] {
+        if (selfList == nullptr) selfList = SelfList(run);
+        if (selfList != nullptr) [[likely]] {
+            if (VariableNode* node = selfList->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]]
                 return node;
-            }
         }
     }
-    return SiteNodeAgain(run, generation, insn);
+    return PlainSiteNode<false>(run, locals, generation, insn);
 }
 
 // The same for a read that takes only a real: an unset local's slot holds no real, so the slot
@@ -2339,7 +2346,8 @@ void BindLeaf(VMRegisterStepInsn& step)
     };
     const VMRegisterStepInsn* step = head->registerSteps;
     double registers[VM_REGISTER_SLOTS];
-    VMTranslatedInsn* to; // where a branch goes
+    VMTranslatedInsn* to;               // where a branch goes
+    CVariableList* selfList = nullptr; // self's variables, found at the first site that needs them
 #define VM_R_NEXT()                                                                                                  \
     do {                                                                                                             \
         ++step;                                                                                                      \
@@ -2357,7 +2365,7 @@ void BindLeaf(VMRegisterStepInsn& step)
     // A load takes a plain real only: any other value, marked ones included, is the words' to push.
 #define VM_R_LOAD_HANDLER(NAME, LOCAL)                                                                               \
     NAME : {                                                                                                         \
-        VariableNode* node = PlainSiteNode<LOCAL, true>(run, locals, generation, step->site);                        \
+        VariableNode* node = SequenceSiteNode<LOCAL>(run, locals, generation, step->site, selfList);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) goto rLeave;                                          \
         registers[step->target] = node->value.real;                                                                  \
         VM_R_NEXT();                                                                                                 \
@@ -2405,7 +2413,7 @@ rLoadFields: {
     }
 #define VM_R_VARIABLE_TEST(NAME, TEST)                                                                               \
     NAME : {                                                                                                         \
-        VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);                        \
+        VariableNode* node = SequenceSiteNode(run, locals, generation, step->site, selfList);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
         registers[step->target] = node->value.real - step->constant TEST ? 1 : 0;                                   \
         VM_R_PAST_PARTS();                                                                                           \
@@ -2420,7 +2428,7 @@ rLoadFields: {
 rFieldCombineStore: {
     // The variable is the one load that may not be taken; the setter, last, is the only effect.
     CInstance* target = FieldOwner(run, step);
-    VariableNode* node = target != nullptr ? PlainSiteNode<false, true>(run, locals, generation, step->site) : nullptr;
+    VariableNode* node = target != nullptr ? SequenceSiteNode(run, locals, generation, step->site, selfList) : nullptr;
     if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();
     double left = FloatField(target, step->field), right = node->value.real;
     step->setReal(target, step->opcode == VM_OP_ADD ? left + right : step->opcode == VM_OP_SUB ? left - right : left * right);
@@ -2502,6 +2510,22 @@ rStop:
         registers[step->right] = step->constant;
     goto rLeave;
 
+rNegate:
+    registers[step->target] = -registers[step->left];
+    VM_R_NEXT();
+
+rNegateVariable: {
+    // The store the parts make: a real for a real.
+    VariableNode* node = SequenceSiteNode(run, locals, generation, step->site, selfList);
+    if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();
+    node->value = ScriptValue{VALUE_REAL, 0, -node->value.real};
+    VM_R_PAST_PARTS();
+}
+
+rContinue:
+    to = step->site;
+    goto rGoTo;
+
 rTruncate:
     registers[step->target] = TruncToInt32(registers[step->left]);
     VM_R_NEXT();
@@ -2524,7 +2548,7 @@ rLogic:
     VM_R_NEXT();
 
 rStore: {
-    VariableNode* node = PlainSiteNode<false, true>(run, locals, generation, step->site);
+    VariableNode* node = SequenceSiteNode(run, locals, generation, step->site, selfList);
     if (node == nullptr) goto rLeave;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, registers[step->left]});
     VM_R_NEXT();
@@ -2596,6 +2620,7 @@ rCallBuiltIn: {
     if (made == RegisterCall::Refused) goto rLeave;
     if (made == RegisterCall::Stop) return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
     generation = g_VariableGeneration;
+    selfList = nullptr;
     registers[step->target] = real;
     VM_R_NEXT();
 }
@@ -2783,6 +2808,10 @@ bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64
             if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::CountingStep &&
                 CountsUp(translation, *after) && after->targetEntry->nextEntry == &insn)
                 last->step = VMRegisterStep::Loop;
+            // A sequence whose words run on into another's first word goes on in its steps (not a
+            // Leave that binding made at its own first word).
+            if (last->step == VMRegisterStep::Leave && last->depth == 0 && after->kind == VMKind::RealSequence && after != &insn)
+                last->step = VMRegisterStep::Continue;
         }
         translation.bound = true;
     };

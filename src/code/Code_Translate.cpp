@@ -556,6 +556,15 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         pushed = second;
         break;
     }
+    case VMKind::NegNot:
+        if (VM_WordOpcode(insn.word) != VM_OP_NEG || top != first || (first != VM_TYPE_DOUBLE && first != VM_TYPE_VARIABLE))
+            return false;
+        step.step = VMRegisterStep::Negate;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(first);
+        pushed = first;
+        break;
     case VMKind::PushElement:
         // The instance and the index: the two int32 items on top.
         if (state.depth < 2 || top != VM_TYPE_INT || state.types[state.depth - 2] != VM_TYPE_INT) return false;
@@ -665,6 +674,14 @@ bool StartsRegisterSequence(const VMTranslatedInsn& insn)
     }
 }
 
+// Whether the first `count` steps are `v = -v`: a statement too short for a sequence of its own but
+// for one that a branch of a sequence reaches, which then goes on in its steps.
+bool NegatesInPlace(const std::vector<VMRegisterStepInsn>& steps, size_t count)
+{
+    return count == 3 && (steps[0].step == VMRegisterStep::LoadVariable || steps[0].step == VMRegisterStep::LoadLocal) &&
+           steps[1].step == VMRegisterStep::Negate && steps[2].step == VMRegisterStep::Store;
+}
+
 // The words a head's own handler already runs as one.
 int32_t WordsJoined(const VMTranslatedInsn& head, size_t at)
 {
@@ -719,7 +736,7 @@ void JoinRealSequences(VMTranslation& t)
             if (step.step == VMRegisterStep::Branch) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
-        if (!computes || words < std::max(4, WordsJoined(t.insns[i], i) + 2)) continue;
+        if (!computes || words < std::max(NegatesInPlace(steps, keptSteps) ? 3 : 4, WordsJoined(t.insns[i], i) + 2)) continue;
         steps.resize(keptSteps);
         if (steps.back().step != VMRegisterStep::Branch) {
             // The live items go onto the stack and the words go on after the run.
@@ -795,6 +812,12 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.branchOpcode = at[5].opcode;
         fused.site = at[4].site;
         return 6;
+    }
+    if (left >= 3 && LoadsPlainVariable(first) && at[1].step == S::Negate && at[2].step == S::Store &&
+        at[1].left == first.target && at[2].left == at[1].target && at[2].site->instance == first.site->instance &&
+        at[2].site->variable == first.site->variable) {
+        fused.step = S::NegateVariable;
+        return 3;
     }
     if (left < 2) return 0;
     const VMRegisterStepInsn& second = at[1];

@@ -142,6 +142,8 @@ struct VMSiteCache {
     X(ConstantModuloTruncate) /* the same, then conv to int32 of its result: an index `a[i mod 100]` */ \
     X(ConstantLess)   /* ConstantCompare by `less than`, the commonest tests, without the choice of test */ \
     X(ConstantGreater) /* the same by `greater than` */                                                          \
+    X(Negate)         /* neg of a real item (a double, or a variable's real) */                                      \
+    X(Continue)       /* a Leave with nothing live before another sequence's first word: its steps run on */      \
     /* Fused steps: each runs a row of the steps above as one, and those steps follow it as its parts */       \
     /* (VMRegisterStepInsn::parts), run from the first instead whenever it meets a case it does not take. */   \
     X(FieldLess)      /* LoadField, then ConstantLess of it: `x < 0` */                                             \
@@ -153,6 +155,7 @@ struct VMSiteCache {
                          /* StoreBuiltIn of the result into a field of the same instance: `x += vx` */              \
     X(FieldTestsBranch) /* two FieldLess or FieldGreater of one field, then LogicBranch of the two: */              \
                         /* `if (x < 0 || x > 624)` (secondConstant, testsGreater) */                                 \
+    X(NegateVariable) /* a load of a plain variable, Negate, Store into the same variable: `v = -v` */               \
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */
 

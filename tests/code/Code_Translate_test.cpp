@@ -967,7 +967,7 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
     const std::string moveThenCall = "bt far\npush.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_bx\n"
                                      "far:\npush.v self.vmtest_bx\n" + square + "mul.v.v\ncall.i vmtest_record 1";
     const std::vector<S> steps = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch,
-                                  S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave,
+                                  S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Continue,
                                   S::LoadBuiltIn, S::LoadVariable, S::LoadVariable, S::Multiply, S::Multiply, S::CallBuiltIn, S::Leave};
     struct Case {
         std::string source;
@@ -1054,6 +1054,8 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string pair = "push.e 1\nconv.i.v\npush.v self.vmtest_bf\npush.v self.vmtest_bf\ncall.i vmtest_record 3";
     const std::string truth = "push.v self.vmtest_tv\npush.d 0.25\nmul.d.v\nconv.v.b\nbf done\n" + tail;
     const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
+    const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
+    const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
     const std::vector<S> tests = {S::FieldTestsBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1095,6 +1097,23 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, 0.5, true, "1"},
+        // `v = -v` (a real's sign kept as negation makes it).
+        {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 3, true, "-6"},
+        {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 0, true, "-0"},
+        {text + negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 3, true,
+         "DoNeg :: Execution Engine - Cannot operate on string type"},
+        {"push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt", {S::LoadVariable, S::Negate, S::Store, S::Leave},
+         0, 3, true, "-3"},
+        {"push.v self.vmtest_tv\npush.d 0.5\nadd.d.v\nneg.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt",
+         {S::LoadVariable, S::ConstantAdd, S::Negate, S::Store, S::Leave}, 0, 3, true, "-3.5"},
+        // neg of an int32 wraps: the words make it.
+        {"push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nneg.i\nconv.i.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt",
+         {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::Leave}, 0, 2147483647, true, "-2.14748365e+09"},
+        // A mover's turn and move: the test falls through into the turn, which goes on into the move.
+        {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
+         {S::FieldTestsBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 9.5, 3, true, "6.5"},
+        {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
+         {S::FieldTestsBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 4, 3, true, "7"},
     };
     FakeWorld world;
     for (const Case& c : cases) {

@@ -499,23 +499,31 @@ private:
     }
 
     // A built-in number field of an instance the fast paths reach or of one they leave to the
-    // general routines, read, stored, or combined with a variable and stored back (`x += vx`).
+    // general routines, read (alone, or with another handed to a call: `place_meeting(x, y, ...)`),
+    // stored, or combined with a variable and stored back (`x += vx`); or tested twice (`x < 0 || x > 624`),
+    // or a plain variable tested so.
     void BuiltIn(size_t floor)
     {
         static const char* const owners[] = {"self", "other", "unnamed", "noone", "global", "100001", "100003"};
         static const char* const fields[] = {".fz_bro", ".fz_bf", ".fz_bx", ".fz_bx"}; // fz_bf: a float read in place
-        std::string field = std::string(owners[Byte() % 7]) + fields[Byte() % 4];
+        std::string owner = owners[Byte() % 7];
+        uint8_t pick = Byte();
+        std::string field = owner + fields[pick % 4];
         size_t above = m_Stack.size() - floor;
         switch (Byte() % 4) {
         case 0:
             Emit("push.v " + field);
             m_Stack += 'v';
+            if ((pick & 0x40) == 0) return;
+            Emit("push.v " + owner + fields[pick / 4 % 4]);
+            Emit("call.i fz_sum 2");
             return;
         case 3: {
             // A bounds test, `x < 0 || x > 624`: two comparisons of the field joined, branched on or left.
             static const char* const joins[] = {"and", "or", "xor"};
+            std::string tested = pick & 0x80 ? Variable() : field;
             for (int32_t side = 0; side < 2; ++side) {
-                Emit("push.v " + (side == 0 || (Byte() & 3) != 0 ? field : Variable()));
+                Emit("push.v " + (side == 0 || (Byte() & 3) != 0 ? tested : Variable()));
                 m_Stack += 'v';
                 PushConstant();
                 Compare();
@@ -533,7 +541,8 @@ private:
         default:
             Emit("push.v " + field);
             Emit("push.v " + (Byte() & 1 ? Variable() : IndexVariable()));
-            Emit(std::string(Byte() & 1 ? "add" : "sub") + ".v.v");
+            uint8_t op = Byte();
+            Emit(std::string(op & 1 ? "add" : op & 0x80 ? "mul" : "sub") + ".v.v");
             Emit("pop.v.v " + field);
             return;
         }
@@ -574,17 +583,27 @@ private:
 
     // A statement over numbers as the translated form computes it in registers: a tree up to three
     // levels deep of variables (which may hold texts, arrays or nothing), integer and double
-    // constants (0 included), arithmetic and convs; stored into a variable, left on the stack, or
-    // compared and branched on.
+    // constants (0 included), arithmetic and convs; stored into a variable (and negated there), left
+    // on the stack, or compared (or taken for its truth) and branched on.
     void RealExpression(size_t floor)
     {
         bool local = Byte() % 3 == 0;
         Operand(local, 1 + Byte() % 3);
-        switch (Byte() % 3) {
-        case 0:
-            Emit(std::string("pop.v.") + Letter(Top()) + " " + Variable(local));
+        uint8_t how = Byte();
+        if (how % 3 == 2 && (how & 0x80) && m_Depth < 4) {
+            Emit(std::string("conv.") + Letter(Top()) + ".b");
+            m_Stack.back() = 'b';
+            return Branch(floor);
+        }
+        switch (how % 3) {
+        case 0: {
+            std::string stored = Variable(local);
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + stored);
             m_Stack.pop_back();
+            // Then turned about, `v = -v`, as a mover turns at a wall.
+            if (how & 0x40) Emit("push.v " + stored + "\nneg.v\npop.v.v " + stored);
             return;
+        }
         case 1: return; // left for what follows
         default:
             Operand(local, Byte() % 2);
