@@ -2301,6 +2301,14 @@ void BindLeaf(VMRegisterStepInsn& step)
     step.leaf = entry->leaf;
 }
 
+// A CallLeaf step's leaf called on the arguments on top: false when the routine is to be called
+// instead (calls are traced, or the leaf declines). A leaf changes nothing the steps keep (the run,
+// the self list, the variables' generation): nothing to save or check around it.
+inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, const double* registers, double* real)
+{
+    return !g_TraceFlag && step->leaf(run.self, run.other, registers + step->depth, real);
+}
+
 // The instance whose number field a LoadBuiltIn or StoreBuiltIn step reaches: other when binding
 // marked it so, else self.
 [[gnu::always_inline]] inline CInstance* FieldOwner(const VMRunState& run, const VMRegisterStepInsn* step)
@@ -2608,9 +2616,15 @@ rGoTo: {
     goto* s_Steps[static_cast<size_t>(step->step)];
 }
 
+rCallLeaf:
 rCallBuiltIn: {
     double real;
     RegisterCall made;
+    // A leaf first, where the row has one; the routine where it declines.
+    if (step->step == VMRegisterStep::CallLeaf && CallLeaf(run, step, registers, &real)) {
+        registers[step->target] = real;
+        VM_R_NEXT();
+    }
     switch (step->site->constant) {
     case 1: made = CallFromRegisters<1>(run, step, registers, sp, &real); break;
     case 2: made = CallFromRegisters<2>(run, step, registers, sp, &real); break;
@@ -2625,15 +2639,6 @@ rCallBuiltIn: {
     VM_R_NEXT();
 }
 
-rCallLeaf: {
-    // A leaf changes nothing the steps keep (the run, the self list, the variables' generation):
-    // nothing to save or check around it. Traced calls, and a call the leaf declines, are the
-    // routine's.
-    double real;
-    if (g_TraceFlag || !step->leaf(run.self, run.other, registers + step->depth, &real)) goto rCallBuiltIn;
-    registers[step->target] = real;
-    VM_R_NEXT();
-}
 
 rLoop: {
     // The counting step after the sequence, as its handler makes it, and its test's branch back

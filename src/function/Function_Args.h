@@ -7,6 +7,8 @@
 // text (null).
 #pragma once
 
+#include <immintrin.h>
+
 #include <cstdint>
 
 #include "base/Base_Numbers.h"
@@ -132,6 +134,14 @@ template <int32_t N, RealBody Body> bool Leaf_OfReals(CInstance* self, CInstance
     {                                                                                                            \
         return Leaf_OfReals<N, BODY>(self, other, top, result);                                                  \
     }
+
+// A real narrowed to single precision as Numbers_ToFloat narrows it (an infinity beyond the float
+// range, a NaN kept), by the processor's own conversion, which rounds to nearest as the cast does
+// and overflows to the infinities: the place tests' coordinates, without the range's branches.
+inline float Real_Float(double real)
+{
+    return _mm_cvtss_f32(_mm_cvtsd_ss(_mm_setzero_ps(), _mm_set_sd(real)));
+}
 
 // A flag argument's real: true at 0.5 or more, as Arg_Flag reads it.
 inline bool Real_Flag(double real)

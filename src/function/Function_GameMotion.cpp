@@ -15,6 +15,7 @@
 #include "object/Object_Table.h"
 #include "room/Room_Class.h"
 #include "run/Run_Commands.h"
+#include "run/Run_Place.h"
 #include "run/Run_Game.h"
 
 namespace {
@@ -140,7 +141,7 @@ namespace {
     int32_t target = Numbers_RoundToInt32(reals[2]);
     // Only self and other (negative) stand for another target; objects and ids go as they are.
     if (target < 0) target = Function_SubstituteTarget(target, self, other);
-    return Run_PlaceMeeting(self, target, Numbers_ToFloat(reals[0]), Numbers_ToFloat(reals[1])) ? 1 : 0;
+    return Run_PlaceMeetingInline(self, target, Real_Float(reals[0]), Real_Float(reals[1])) ? 1 : 0;
 }
 
 } // namespace

@@ -144,32 +144,39 @@ void Builtin_Choose(ScriptValue* result, CInstance*, CInstance*, int32_t argc, S
 
 // ---- rounding and elementary functions -----------------------------------------------------------
 
-void Builtin_Abs(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+// The rounding, elementary and point functions below that read reals and answer one are written
+// as bodies of reals: each row has a leaf form as well.
+[[gnu::always_inline]] inline double AbsOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, std::fabs(Arg_Float(args[0])));
+    return std::fabs(Single(reals[0]));
 }
 
-void Builtin_Round(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double RoundOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, Arg_Int(args[0]));
+    return Numbers_RoundToInt32(reals[0]);
 }
 
 // A whole real (or NaN) as a signed 32-bit integer: outside that range, INT_MIN.
-void Builtin_Floor(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double FloorOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, Numbers_RoundToInt32(std::floor(Arg_Real(args[0]))));
+    return Numbers_RoundToInt32(std::floor(reals[0]));
 }
 
-void Builtin_Ceil(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double CeilOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, Numbers_RoundToInt32(std::ceil(Arg_Real(args[0]))));
+    return Numbers_RoundToInt32(std::ceil(reals[0]));
 }
 
-void Builtin_Sign(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double SignOf(CInstance*, CInstance*, const double* reals)
 {
-    double x = Arg_Real(args[0]);
-    Result_Real(result, x > 0 ? 1 : x == 0 ? 0 : -1);
+    return reals[0] > 0 ? 1 : reals[0] == 0 ? 0 : -1;
 }
+
+FUNCTION_REAL_ROW(Abs, 1, AbsOf)
+FUNCTION_REAL_ROW(Round, 1, RoundOf)
+FUNCTION_REAL_ROW(Floor, 1, FloorOf)
+FUNCTION_REAL_ROW(Ceil, 1, CeilOf)
+FUNCTION_REAL_ROW(Sign, 1, SignOf)
 
 double Fraction(double x)
 {
@@ -182,15 +189,18 @@ void Builtin_Frac(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptVa
     Result_Real(result, Fraction(Arg_Real(args[0])));
 }
 
-void Builtin_Sqrt(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double SqrtOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, std::sqrt(Arg_Real(args[0])));
+    return std::sqrt(reals[0]);
 }
 
-void Builtin_Sqr(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double SqrOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, Arg_Real(args[0]) * Arg_Real(args[0]));
+    return reals[0] * reals[0];
 }
+
+FUNCTION_REAL_ROW(Sqrt, 1, SqrtOf)
+FUNCTION_REAL_ROW(Sqr, 1, SqrOf)
 
 void Builtin_Exp(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
@@ -387,36 +397,27 @@ float SingleLength(const double* parts, int32_t count)
 }
 
 // (x1, y1, [z1,] x2, y2, [z2]) as floats; the differences second minus first.
-float PointDistance(const ScriptValue* args, int32_t dimensions)
+template <int32_t DIMENSIONS> [[gnu::always_inline]] inline double PointDistanceOf(CInstance*, CInstance*, const double* reals)
 {
     double parts[3] = {};
-    for (int32_t i = 0; i < dimensions; ++i)
-        parts[i] = static_cast<double>(Arg_Float(args[dimensions + i])) - Arg_Float(args[i]);
-    return SingleLength(parts, dimensions);
-}
-
-void Builtin_PointDistance(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
-{
-    Result_Real(result, PointDistance(args, 2));
-}
-
-void Builtin_PointDistance3d(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
-{
-    Result_Real(result, PointDistance(args, 3));
+    for (int32_t i = 0; i < DIMENSIONS; ++i)
+        parts[i] = static_cast<double>(Single(reals[DIMENSIONS + i])) - Single(reals[i]);
+    return SingleLength(parts, DIMENSIONS);
 }
 
 // Counter-clockwise on the screen with y down: 0 right, 90 up, 180 left, 270 down.
-void Builtin_PointDirection(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double PointDirectionOf(CInstance*, CInstance*, const double* reals)
 {
-    float dx = Arg_Float(args[2]) - Arg_Float(args[0]);
-    float dy = Arg_Float(args[3]) - Arg_Float(args[1]);
-    if (dx == 0.0f) {
-        Result_Real(result, dy > 0 ? 270 : dy < 0 ? 90 : 0);
-        return;
-    }
+    float dx = Single(reals[2]) - Single(reals[0]);
+    float dy = Single(reals[3]) - Single(reals[1]);
+    if (dx == 0.0f) return dy > 0 ? 270 : dy < 0 ? 90 : 0;
     float angle = Single(std::atan2(static_cast<double>(dy), static_cast<double>(dx)) * 180 / PI_F);
-    Result_Real(result, angle <= 0 ? 0.0f - angle : 360.0f - angle);
+    return angle <= 0 ? 0.0f - angle : 360.0f - angle;
 }
+
+FUNCTION_REAL_ROW(PointDistance, 4, PointDistanceOf<2>)
+FUNCTION_REAL_ROW(PointDistance3d, 6, PointDistanceOf<3>)
+FUNCTION_REAL_ROW(PointDirection, 4, PointDirectionOf)
 
 // A result within the threshold of a whole number (toward zero) is that whole number.
 double LengthDir(double length, double direction, double (*part)(double))
@@ -427,34 +428,29 @@ double LengthDir(double length, double direction, double (*part)(double))
     return std::fabs(value - whole) < LENGTHDIR_SNAP ? whole + 0.0f : value;
 }
 
-void Builtin_LengthdirX(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double LengthdirXOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, LengthDir(Arg_Real(args[0]), Arg_Real(args[1]), Cos));
+    return LengthDir(reals[0], reals[1], Cos);
 }
 
-void Builtin_LengthdirY(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+[[gnu::always_inline]] inline double LengthdirYOf(CInstance*, CInstance*, const double* reals)
 {
-    Result_Real(result, LengthDir(-Arg_Real(args[0]), Arg_Real(args[1]), Sin));
+    return LengthDir(-reals[0], reals[1], Sin);
 }
 
-// Double precision: (a1 * b1 + a2 * b2 ...) over the first `dimensions` and the next `dimensions`.
-double Dot(const ScriptValue* args, int32_t dimensions)
+// Double precision: (a1 * b1 + a2 * b2 ...) over the first DIMENSIONS and the next DIMENSIONS.
+template <int32_t DIMENSIONS> [[gnu::always_inline]] inline double DotOf(CInstance*, CInstance*, const double* reals)
 {
     double sum = 0;
-    for (int32_t i = 0; i < dimensions; ++i)
-        sum += Arg_Real(args[i]) * Arg_Real(args[dimensions + i]);
+    for (int32_t i = 0; i < DIMENSIONS; ++i)
+        sum += reals[i] * reals[DIMENSIONS + i];
     return sum;
 }
 
-void Builtin_DotProduct(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
-{
-    Result_Real(result, Dot(args, 2));
-}
-
-void Builtin_DotProduct3d(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
-{
-    Result_Real(result, Dot(args, 3));
-}
+FUNCTION_REAL_ROW(LengthdirX, 2, LengthdirXOf)
+FUNCTION_REAL_ROW(LengthdirY, 2, LengthdirYOf)
+FUNCTION_REAL_ROW(DotProduct, 4, DotOf<2>)
+FUNCTION_REAL_ROW(DotProduct3d, 6, DotOf<3>)
 
 double DotNormalised(const ScriptValue* args, int32_t dimensions)
 {
@@ -513,14 +509,14 @@ const FunctionRow MATH_ROWS[] = {
     {"random_set_seed", Builtin_RandomSetSeed, 1},
     {"random_get_seed", Builtin_RandomGetSeed, 0},
     {"randomize", Builtin_Randomize, 0},
-    {"abs", Builtin_Abs, 1},
-    {"round", Builtin_Round, 1},
-    {"floor", Builtin_Floor, 1},
-    {"ceil", Builtin_Ceil, 1},
-    {"sign", Builtin_Sign, 1},
+    {"abs", Builtin_Abs, 1, FUNCTION_SAME_COUNT, Leaf_Abs},
+    {"round", Builtin_Round, 1, FUNCTION_SAME_COUNT, Leaf_Round},
+    {"floor", Builtin_Floor, 1, FUNCTION_SAME_COUNT, Leaf_Floor},
+    {"ceil", Builtin_Ceil, 1, FUNCTION_SAME_COUNT, Leaf_Ceil},
+    {"sign", Builtin_Sign, 1, FUNCTION_SAME_COUNT, Leaf_Sign},
     {"frac", Builtin_Frac, 1},
-    {"sqrt", Builtin_Sqrt, 1},
-    {"sqr", Builtin_Sqr, 1},
+    {"sqrt", Builtin_Sqrt, 1, FUNCTION_SAME_COUNT, Leaf_Sqrt},
+    {"sqr", Builtin_Sqr, 1, FUNCTION_SAME_COUNT, Leaf_Sqr},
     {"exp", Builtin_Exp, 1},
     {"ln", Builtin_Ln, 1},
     {"log2", Builtin_Log2, 1},
@@ -545,13 +541,13 @@ const FunctionRow MATH_ROWS[] = {
     {"choose", Builtin_Choose, FUNCTION_ARGS_ANY},
     {"clamp", Builtin_Clamp, 3},
     {"lerp", Builtin_Lerp, 3},
-    {"point_distance", Builtin_PointDistance, 4},
-    {"point_distance_3d", Builtin_PointDistance3d, 6},
-    {"point_direction", Builtin_PointDirection, 4},
-    {"lengthdir_x", Builtin_LengthdirX, 2},
-    {"lengthdir_y", Builtin_LengthdirY, 2},
-    {"dot_product", Builtin_DotProduct, 4},
-    {"dot_product_3d", Builtin_DotProduct3d, 6},
+    {"point_distance", Builtin_PointDistance, 4, FUNCTION_SAME_COUNT, Leaf_PointDistance},
+    {"point_distance_3d", Builtin_PointDistance3d, 6, FUNCTION_SAME_COUNT, Leaf_PointDistance3d},
+    {"point_direction", Builtin_PointDirection, 4, FUNCTION_SAME_COUNT, Leaf_PointDirection},
+    {"lengthdir_x", Builtin_LengthdirX, 2, FUNCTION_SAME_COUNT, Leaf_LengthdirX},
+    {"lengthdir_y", Builtin_LengthdirY, 2, FUNCTION_SAME_COUNT, Leaf_LengthdirY},
+    {"dot_product", Builtin_DotProduct, 4, FUNCTION_SAME_COUNT, Leaf_DotProduct},
+    {"dot_product_3d", Builtin_DotProduct3d, 6, FUNCTION_SAME_COUNT, Leaf_DotProduct3d},
     {"dot_product_normalised", Builtin_DotProductNormalised, 4},
     {"dot_product_3d_normalised", Builtin_DotProduct3dNormalised, 6},
     {"math_set_epsilon", Builtin_MathSetEpsilon, 1},

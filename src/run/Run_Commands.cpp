@@ -21,6 +21,7 @@
 #include "run/Run_Frame.h"
 #include "run/Run_Game.h"
 #include "run/Run_Globals.h"
+#include "run/Run_Place.h"
 
 namespace {
 
@@ -31,35 +32,20 @@ void ReportWithNumber(const char* message, int32_t number, bool fatal)
     Error_Show_Action(text.c_str(), fatal);
 }
 
-bool Usable(const CInstance* instance)
-{
-    return instance->i_marked == 0 && instance->i_deactivated == 0;
-}
-
-// The object's usable instances in order; the first for which test(candidate) is true.
-template <typename Test> inline CInstance* FindInObject(int32_t index, Test& test)
-{
-    CObject* object = Object_Data(index);
-    if (object == nullptr) return nullptr;
-    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
-        if (Usable(node->instance) && test(node->instance)) return node->instance;
-    return nullptr;
-}
-
 // Calls test(candidate) on the target's usable candidates in order; the first for which it is true.
 template <typename Test> CInstance* FindInTarget(int32_t target, Test&& test)
 {
     if (target == TARGET_ALL) {
         CInstanceList* list = Room_CurrentActiveList();
         for (CInstance* i = list != nullptr ? list->m_pHead : nullptr; i != nullptr; i = i->m_pNext)
-            if (Usable(i) && test(i)) return i;
+            if (Run_Usable(i) && test(i)) return i;
         return nullptr;
     }
     if (target >= INSTANCE_FIRST_ID) {
         CInstance* instance = Instance_FindById(target);
-        return instance != nullptr && Usable(instance) && test(instance) ? instance : nullptr;
+        return instance != nullptr && Run_Usable(instance) && test(instance) ? instance : nullptr;
     }
-    return FindInObject(target, test);
+    return Run_FindInObject(target, test);
 }
 
 // The query's filter: "not me" skips the caller.
@@ -189,28 +175,13 @@ CInstance* Run_InstancePosition(float x, float y, int32_t target)
 
 namespace {
 
-// The first usable instance of the target that the instance meets where it stands. A candidate
-// whose current box misses the instance's cannot meet it, whatever the masks: most candidates are
-// turned away here without the full test. Inline: the place test pays no call for it.
-[[gnu::always_inline]] inline CInstance* FirstMet(CInstance* instance, int32_t target)
-{
-    const InstanceBox& mine = instance->GetBoundingBox();
-    auto meets = [instance, &mine](CInstance* c) {
-        if (c->BoxCurrent() && !Instance_BoxesOverlap(mine, c->i_bbox)) return false;
-        return instance->CollisionInstance(c, 1);
-    };
-    // An object, the usual target, is walked here without the general search's call.
-    if (target >= 0 && target < INSTANCE_FIRST_ID) return FindInObject(target, meets);
-    return FindInTarget(target, meets);
-}
-
-// The same with the instance moved to (x, y) for the test; apart, so that a test in place does not
-// pay for the move's frame.
+// The first instance of the target met with the instance moved to (x, y) for the test; apart, so
+// that a test in place does not pay for the move's frame.
 [[gnu::noinline]] CInstance* FirstMetAt(CInstance* instance, float x, float y, int32_t target)
 {
     CInstance* found = nullptr;
     AtPlace(instance, x, y, [&]() {
-        found = FirstMet(instance, target);
+        found = Run_FirstMet(instance, target);
         return found != nullptr;
     });
     return found;
@@ -218,11 +189,16 @@ namespace {
 
 } // namespace
 
+CInstance* Run_FirstMetInTarget(CInstance* instance, const InstanceBox& mine, int32_t target)
+{
+    return FindInTarget(target, [instance, &mine](CInstance* c) { return Run_MeetsWhereItStands(instance, mine, c); });
+}
+
 CInstance* Run_InstancePlace(CInstance* instance, float x, float y, int32_t target)
 {
     if (instance == nullptr) return nullptr;
     // In place, the usual place_meeting(x, y, ...): nothing to move and put back.
-    if (x == instance->i_x && y == instance->i_y) return FirstMet(instance, target);
+    if (x == instance->i_x && y == instance->i_y) return Run_FirstMet(instance, target);
     return FirstMetAt(instance, x, y, target);
 }
 
@@ -248,7 +224,7 @@ int32_t Run_InstanceNumber(int32_t target)
     if (!Object_Exists(target)) return count;
     for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i) {
         CInstance* changed = g_InstanceObjectChanges.items[i];
-        if (Usable(changed) && changed->i_objindex == target) ++count;
+        if (Run_Usable(changed) && changed->i_objindex == target) ++count;
     }
     return count;
 }

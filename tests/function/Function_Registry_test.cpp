@@ -7,6 +7,7 @@
 
 #include "base/Base_Utf8.h"
 #include "code/Code_Function.h"
+#include "code/Code_Translate.h"
 #include "function/Function_Args.h"
 #include "function/Function_Registry.h"
 #include "function/Function_Target.h"
@@ -42,6 +43,36 @@ TEST(FunctionRegistry, RowsFollowTheHeaderTag)
     Function_SetHeaderTag("GEN8");
 }
 
+bool SomeLeaf(CInstance*, CInstance*, const double*, double*) { return false; }
+
+// A row's leaf form reads the current header's count: under a header whose count differs the row
+// has none. Rows added or freed drop every translation, which keeps the leaves it found.
+TEST(FunctionRegistry, LeavesFollowTheCountTheyRead)
+{
+    const FunctionRow rows[] = {{"t_leaf_same", Nothing, 2, FUNCTION_SAME_COUNT, SomeLeaf},
+                                {"t_leaf_other", Nothing, 2, 3, SomeLeaf},
+                                {"t_routine", Nothing, 1}};
+    const bool current[] = {true, true, false}, older[] = {true, false, false};
+    ScriptHeap_Init();
+    for (const char* tag : {"GEN8", "GEN7"}) {
+        Function_FreeTable();
+        Function_SetHeaderTag(tag);
+        uint64_t epoch = g_VMCodeEpoch;
+        Function_AddRows(rows);
+        EXPECT_NE(g_VMCodeEpoch, epoch) << tag;
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            int32_t id = -1;
+            ASSERT_TRUE(Code_Function_Find(rows[i].name, &id));
+            EXPECT_EQ(g_FunctionTable[id].leaf != nullptr, (std::string(tag) == "GEN7" ? older : current)[i])
+                << tag << " " << rows[i].name;
+        }
+    }
+    uint64_t epoch = g_VMCodeEpoch;
+    Function_FreeTable();
+    EXPECT_NE(g_VMCodeEpoch, epoch);
+    Function_SetHeaderTag("GEN8");
+}
+
 TEST(FunctionArgs, NumbersFlagsAndTexts)
 {
     ScriptHeap_Init();
@@ -57,6 +88,22 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
         EXPECT_EQ(Arg_Text(value), nullptr) << "a real has no text";
     }
     EXPECT_TRUE(std::isinf(Arg_Float(ScriptValue{VALUE_REAL, 0, 1e300})));
+    // The leaf forms' narrowing gives what Numbers_ToFloat gives, bit for bit, at and around the
+    // float range's ends (the rounding boundary, just below it, FLT_MAX), in the tiny numbers, at
+    // the infinities and for NaNs of either sign.
+    const double boundary = 3.4028235677973366e38;
+    const double reals[] = {0.0, -0.0, 1.1, -2.5e-8, 1e-46, -1e-46, 1.4e-45, 3.4028234663852886e38, boundary,
+                            std::nextafter(boundary, 0.0), -boundary, -std::nextafter(boundary, 0.0), 1e300, -1e300,
+                            INFINITY, -INFINITY, NAN, -NAN, 16777217.0, 0.1};
+    for (double real : reals) {
+        float narrowed = Real_Float(real), reference = Numbers_ToFloat(real);
+        EXPECT_EQ(std::signbit(narrowed), std::signbit(reference)) << real;
+        if (std::isnan(reference)) {
+            EXPECT_TRUE(std::isnan(narrowed)) << real;
+        } else {
+            EXPECT_EQ(narrowed, reference) << real;
+        }
+    }
     EXPECT_EQ(Arg_Int64(ScriptValue{VALUE_REAL, 0, 5e9 + 0.5}), 5000000000);
     ScriptValue text = {VALUE_REAL, 0, 0.0};
     Value_SetText(&text, "7");

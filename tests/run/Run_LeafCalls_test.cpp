@@ -46,6 +46,14 @@ std::vector<LeafGame> LeafGames()
                  "position_empty(x + 2, y + 2), position_meeting(x + 2, y + 2, self));"),
          {Placed(0, 0, 0), Placed(1, 30, 0), Placed(1, 0, 40)},
          {{"100001 100002 100002 100002", "100001 100002 100003 -4", "100001 100002 1 0 1"}}},
+        // Rounding, elementary and point functions: arguments in their order, rounding half to even.
+        {"Maths",
+         Objects("test_note(point_direction(x, y, x, y - 4), point_direction(x + 2, y, x, y), point_distance(x + 1, y, x + 4, y + 4), "
+                 "lengthdir_x(x + 10, y + 180), lengthdir_y(x + 10, y + 90), dot_product(x + 1, y + 2, x + 3, y + 4));"
+                 "test_note(abs(x - 7), sign(x - 7), sqr(x + 3), sqrt(x + 16), floor(x + 2.5), ceil(x + 2.5), round(x + 2.5), "
+                 "round(x + 3.5), point_distance_3d(x, y, x, x + 2, y + 3, x + 6));"),
+         {Placed(0, 0, 0)},
+         {{"100001 90 180 5 -10 -10 11", "100001 7 -1 9 4 2 3 2 4 7"}}},
         // self and other stand for the instance itself, which a place test never meets; noone and
         // an object past the table meet nothing; an id meets that instance.
         {"TargetsThatAreNoObject",

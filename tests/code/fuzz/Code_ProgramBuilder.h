@@ -262,8 +262,8 @@ private:
         m_Stack += 'v';
     }
 
-    // A built-in called on one to three reals computed just before (a variable, or a field read in
-    // place, combined with an integer), as the translated form calls it from its registers: a row
+    // A built-in called on one to three reals computed just before (a variable or a number field
+    // combined with an integer), as the translated form calls it from its registers: a row
     // with a leaf form (which it may decline), a row without, one that rewrites self's variables, or
     // one called with fewer arguments than its count; the answer left, combined with an integer or
     // tested and branched on.
@@ -277,7 +277,8 @@ private:
         if (pick & 0x80) row = rows[count - 1]; // most calls: the leaf row of that count
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
-            Emit("push.v " + (Byte() % 4 == 0 ? std::string("self.fz_bf") : IndexVariable(local)));
+            uint8_t source = Byte() % 4; // half of them number fields, which always hold a real
+            Emit("push.v " + (source == 0 ? std::string("self.fz_bf") : source == 1 ? std::string("other.fz_bx") : IndexVariable(local)));
             Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
             Emit(std::string(ops[Byte() % 6]) + ".i.v");
         }

@@ -1,0 +1,57 @@
+// The place test where the instance stands against an object's instances, in line: what a room of
+// movers asks every frame (`place_meeting(x, y, obj)`), without a call between the test, the box
+// brought up to date and the candidates. Everything else is Run_PlaceMeeting's.
+#pragma once
+
+#include <cstdint>
+
+#include "instance/Instance_Box.h"
+#include "instance/Instance_Class.h"
+#include "object/Object_Class.h"
+#include "object/Object_Table.h"
+#include "run/Run_Commands.h"
+
+// Not marked for deletion nor deactivated: what searches see.
+inline bool Run_Usable(const CInstance* instance)
+{
+    return instance->i_marked == 0 && instance->i_deactivated == 0;
+}
+
+// The object's usable instances in order; the first for which test(candidate) is true.
+template <typename Test> inline CInstance* Run_FindInObject(int32_t index, Test& test)
+{
+    CObject* object = Object_Data(index);
+    if (object == nullptr) return nullptr;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next)
+        if (Run_Usable(node->instance) && test(node->instance)) return node->instance;
+    return nullptr;
+}
+
+// Whether the candidate meets the instance, whose box where it stands is `mine`. A candidate whose
+// current box misses it cannot meet it, whatever the masks: most are turned away here without the
+// full test.
+[[gnu::always_inline]] inline bool Run_MeetsWhereItStands(CInstance* instance, const InstanceBox& mine, CInstance* candidate)
+{
+    if (candidate->BoxCurrent() && !Instance_BoxesOverlap(mine, candidate->i_bbox)) return false;
+    return instance->CollisionInstance(candidate, 1);
+}
+
+// The first usable instance of a target that is no object (all, an id, anything else) that the
+// instance meets where it stands, its box there `mine` (Run_Commands.cpp).
+CInstance* Run_FirstMetInTarget(CInstance* instance, const InstanceBox& mine, int32_t target);
+
+// The first usable instance of the target that the instance meets where it stands.
+[[gnu::always_inline]] inline CInstance* Run_FirstMet(CInstance* instance, int32_t target)
+{
+    const InstanceBox& mine = Instance_CurrentBox(*instance);
+    if (!(target >= 0 && target < INSTANCE_FIRST_ID)) return Run_FirstMetInTarget(instance, mine, target);
+    auto meets = [instance, &mine](CInstance* candidate) { return Run_MeetsWhereItStands(instance, mine, candidate); };
+    return Run_FindInObject(target, meets);
+}
+
+// Run_PlaceMeeting for an instance (not null), in line where it stands.
+[[gnu::always_inline]] inline bool Run_PlaceMeetingInline(CInstance* instance, int32_t target, float x, float y)
+{
+    if (x == instance->i_x && y == instance->i_y) return Run_FirstMet(instance, target) != nullptr;
+    return Run_PlaceMeeting(instance, target, x, y);
+}
