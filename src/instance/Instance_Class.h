@@ -2,7 +2,8 @@
 // bounding box live in Instance_Motion.cpp, the collision tests in Instance_Collision.cpp, the saved
 // form in Instance_Serialise.cpp; the room's depth-ordered list and the id hash in Instance_List.h.
 //
-// Instances live in the memory manager's heap, so that a 32-bit reference can name one.
+// Instances live in the memory manager's heap, so that a 32-bit reference can name one, each on a
+// cache line of its own start (see the field order below).
 #pragma once
 
 #include <cstddef>
@@ -254,9 +255,10 @@ public:
     uint8_t SetTimelineLoop(uint8_t on) { return i_timelineloop = on; }
 
     // Fields in the record's order. A room of many instances walks them all several times a frame,
-    // so what every frame reads comes first: in the first cache line what the animation pass and
-    // the step's dispatch read (list link, position, animation, path, flags, creation stamp), then
-    // the variables, the object, the box and the speeds; the rest follows.
+    // so what every frame reads comes first, in whole cache lines from the record's start: in the
+    // first what the animation pass reads and writes (list link, position, animation, path, flags),
+    // in the second what the step's dispatch and the box read (creation stamp, variables, object,
+    // box, mask), then the speeds; the rest follows.
     CInstance* m_pNext = nullptr; // the room's depth-ordered list
     float i_x = 0.0f;
     float i_y = 0.0f;

@@ -103,10 +103,16 @@ public:
     const HashBucket<T>& Bucket(uint32_t index) const { return m_pBuckets[index]; }
 
 private:
+    // A type with a deallocation of its own (an instance starts inside its block) frees through it.
+    static void FreeBlock(T* value)
+    {
+        if constexpr (requires { T::operator delete(value); }) T::operator delete(value);
+        else MemoryManager::Free(value);
+    }
     static void Dispose(T* value, int32_t mode)
     {
         if (mode == HASH_RELEASE) Hash_ReleaseValue(value);
-        else if (mode == HASH_FREE) MemoryManager::Free(value);
+        else if (mode == HASH_FREE) FreeBlock(value);
     }
 
     bool DeleteMatching(uint32_t key, T* value, int32_t mode)

@@ -109,7 +109,7 @@ bool CInstanceList::Delete(CInstance* instance, int32_t mode)
     if (mode == INSTANCE_LIST_RELEASE) {
         delete instance; // the destructor releases
     } else if (mode == INSTANCE_LIST_FREE) {
-        MemoryManager::Free(instance);
+        CInstance::operator delete(instance);
     }
     return true;
 }

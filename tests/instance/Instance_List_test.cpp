@@ -143,6 +143,54 @@ TEST_F(InstanceList, DeleteReleasesFreesOrOnlyUnlinks)
     EXPECT_EQ(MemoryManager::BlockCount(), blocks - 1);
 }
 
+// Each record starts on a cache line inside a larger block, and every way an instance's memory
+// leaves (deletion, a list's or the hash's freeing mode) gives back exactly that block.
+TEST_F(InstanceList, RecordsStartOnACacheLineAndEveryWayOutFreesTheirBlock)
+{
+    CObject* object = MakeObject();
+    CInstanceList list;
+    const struct {
+        const char* way;
+        void (*dispose)(CInstanceList& list, CInstance* instance);
+    } ways[] = {
+        {"delete",
+         [](CInstanceList& from, CInstance* instance) {
+             from.Remove(instance);
+             delete instance;
+         }},
+        {"list release", [](CInstanceList& from, CInstance* instance) { EXPECT_TRUE(from.Delete(instance, INSTANCE_LIST_RELEASE)); }},
+        {"list free",
+         [](CInstanceList& from, CInstance* instance) {
+             instance->Release();
+             EXPECT_TRUE(from.Delete(instance, INSTANCE_LIST_FREE));
+         }},
+        {"hash free",
+         [](CInstanceList& from, CInstance* instance) {
+             instance->Release();
+             from.Remove(instance);
+             Instance_AddToHash(instance);
+             EXPECT_TRUE(Instance_Hash().Delete(instance->GetId(), HASH_FREE));
+         }},
+    };
+    int32_t id = 100100;
+    for (const auto& way : ways) {
+        uint32_t blocks = MemoryManager::BlockCount();
+        uint32_t bytes = MemoryManager::TotalBytes(0);
+        // Several in a row, so that blocks at each of the heap's offsets are met.
+        std::vector<CInstance*> made;
+        for (int32_t i = 0; i < 8; ++i) {
+            made.push_back(new CInstance(1.0f, 2.0f, id++, object->m_Index, true));
+            list.AddByDepth(made.back());
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(made.back()) % 64, 0u) << way.way;
+            EXPECT_EQ(made.back()->i_y, 2.0f) << way.way;
+        }
+        for (CInstance* instance : made) way.dispose(list, instance);
+        EXPECT_EQ(MemoryManager::BlockCount(), blocks) << way.way;
+        EXPECT_EQ(MemoryManager::TotalBytes(0), bytes) << way.way;
+    }
+    EXPECT_EQ(list.m_Count, 0);
+}
+
 TEST_F(InstanceList, TheHashFindsSharedBucketsCopiesAndNewIdentifiers)
 {
     CInstance* first = Make(0, 0, 100000);
