@@ -3725,20 +3725,33 @@ template <bool WANTS_RESULT>
 
 } // namespace
 
+namespace {
+
+// A walk's runs mostly start from the state the last one left, its code's first sequence known:
+// without the tests of a start, and without a result to take.
+[[gnu::always_inline]] inline void ExecPreparedWithoutResult(VMPreparedRun* prepared, CInstance* self, CInstance* other)
+{
+    if (VMTranslatedInsn* head = KeptHead(*prepared)) {
+        const uint64_t before = g_RunsStarted;
+        NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
+        return;
+    }
+    ExecPrepared<false>(prepared, self, other, nullptr);
+}
+
+} // namespace
+
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    // A walk's runs mostly start from the state the last one left, its code's first sequence known:
-    // without the tests of a start, and without a result to take.
-    if (result == nullptr) {
-        if (VMTranslatedInsn* head = KeptHead(*prepared)) {
-            const uint64_t before = g_RunsStarted;
-            NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
-            return;
-        }
-        ExecPrepared<false>(prepared, self, other, nullptr);
-    } else {
+    if (result == nullptr)
+        ExecPreparedWithoutResult(prepared, self, other);
+    else
         ExecPrepared<true>(prepared, self, other, result);
-    }
+}
+
+void VM_ExecPreparedEach(VMPreparedRun* prepared, VMNextInstance next, void* walk)
+{
+    while (CInstance* instance = next(walk)) ExecPreparedWithoutResult(prepared, instance, instance);
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
