@@ -2675,10 +2675,8 @@ rLeave: {
 
 // The loop over translated code. It runs the run until it ends (true) or until the plain loop must
 // take over (false, the run's state saved at the instruction to run next): the debugger wants
-// attention, code words were written, or the code holds what only the plain loop runs. With `resume`
-// it goes on where a register sequence run before the loop left the words, as its own sequence
-// handler would, `resumeEpoch` the code epoch those steps started in.
-bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64_t resumeEpoch = 0)
+// attention, code words were written, or the code holds what only the plain loop runs.
+bool RunTranslated(VMRunState& run)
 {
     static const void* s_Kinds[static_cast<size_t>(VMKind::Count)];
     static const void* s_Fast[WideIndex(VM_OP_SGT + 1, 0, 0)];
@@ -2821,7 +2819,7 @@ bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64
         translation.bound = true;
     };
 
-    const uint64_t epoch = resume != nullptr ? resumeEpoch : g_VMCodeEpoch;
+    const uint64_t epoch = g_VMCodeEpoch;
     const VMBuffer* code = nullptr;
     VMTranslatedInsn* ip = nullptr;
     VMTranslatedInsn* next = nullptr;
@@ -2834,15 +2832,6 @@ bool RunTranslated(VMRunState& run, const RegisterExit* resume = nullptr, uint64
     ScriptValue returned;       // what a level returning inside the loop hands its caller, made
     const uint8_t* returnedAt; // where that value lies
     VM_T_LOAD();
-    if (resume != nullptr) {
-        // The steps ran on this level with its state as loaded here: it goes on as after them below.
-        code = run.code;
-        sp = resume->sp;
-        ip = resume->next;
-        if (resume->how == RegisterExitHow::AfterCall) goto afterCallOut;
-        if (resume->how == RegisterExitHow::FirstWord) goto* ip->fallback;
-        VM_T_GOTO(ip);
-    }
     goto resync;
 
 afterCallOut:
@@ -3709,10 +3698,20 @@ enum class RunEnd : uint8_t {
 }
 
 // The run after its first sequence's steps left the words at `exit` short of the code's end: on in the
-// loops, as the sequence's own handler would go on, from the code epoch the steps started in.
+// loops from there, as the sequence's own handler would go on, the steps having started in the code
+// epoch `epoch`. The loop finds the place from the state as a call out leaves it: after a built-in's
+// call out, as that saved it, where the plain loop goes on when it wrote code words; else the entry
+// the steps left at, with the live items on the stack (before the first word that entry's handler
+// runs its steps again, which leave at the same place, having changed nothing).
 [[gnu::noinline]] bool RunOnAfterSteps(VMRunState& run, const RegisterExit& exit, uint64_t epoch, ScriptValue* result)
 {
-    return LeaveRun(run, result, RunTranslated(run, &exit, epoch) ? RunEnd::Loop : RunEnd::Handed);
+    if (exit.how == RegisterExitHow::AfterCall) {
+        if (g_VMCodeEpoch != epoch) return LeaveRun(run, result, RunEnd::Handed);
+    } else {
+        run.sp = exit.sp;
+        run.pc = run.insnStart = exit.next->at;
+    }
+    return LeaveRun(run, result, RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed);
 }
 
 // A run from its start state (EnterRun), `known` its code's first register sequence when the caller
@@ -3867,20 +3866,33 @@ template <bool WANTS_RESULT>
 
 } // namespace
 
+namespace {
+
+// A walk's runs mostly start from the state the last one left, its code's first sequence known:
+// without the tests of a start, and without a result to take.
+[[gnu::always_inline]] inline void ExecPreparedWithoutResult(VMPreparedRun* prepared, CInstance* self, CInstance* other)
+{
+    if (VMTranslatedInsn* head = KeptHead(*prepared)) {
+        const uint64_t before = g_RunsStarted;
+        NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
+        return;
+    }
+    ExecPrepared<false>(prepared, self, other, nullptr);
+}
+
+} // namespace
+
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result)
 {
-    // A walk's runs mostly start from the state the last one left, its code's first sequence known:
-    // without the tests of a start, and without a result to take.
-    if (result == nullptr) {
-        if (VMTranslatedInsn* head = KeptHead(*prepared)) {
-            const uint64_t before = g_RunsStarted;
-            NoteKept(*prepared, RunFromStart(prepared->live, self, other, nullptr, head), before);
-            return;
-        }
-        ExecPrepared<false>(prepared, self, other, nullptr);
-    } else {
+    if (result == nullptr)
+        ExecPreparedWithoutResult(prepared, self, other);
+    else
         ExecPrepared<true>(prepared, self, other, result);
-    }
+}
+
+void VM_ExecPreparedEach(VMPreparedRun* prepared, VMNextInstance next, void* walk)
+{
+    while (CInstance* instance = next(walk)) ExecPreparedWithoutResult(prepared, instance, instance);
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }

@@ -65,6 +65,13 @@ VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuf
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result);
 void VM_FreePrepared(VMPreparedRun* prepared);
 
+// The instances a walk hands a prepared run one at a time, each having done what the walk does
+// before it; null when the walk has no more for that run.
+using VMNextInstance = CInstance* (*)(void* walk);
+// VM_ExecPrepared(prepared, instance, instance, nullptr) for every instance `next` hands, in one loop
+// that keeps what the runs share at hand.
+void VM_ExecPreparedEach(VMPreparedRun* prepared, VMNextInstance next, void* walk);
+
 // The running code's levels for the error report, innermost first; empty when nothing runs.
 void VM_GetErrorFrames(std::vector<VMErrorFrame>& frames);
 // The local, self and global variables of the running code, each block after a rule of 92 "-" and

@@ -141,12 +141,13 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
 
 namespace {
 
-// The handler of a walk's object found once, with its run prepared when it may go straight to the
-// interpreter: bytecode runs and no trace is written.
+// A walk over an object's own instances (frame::ForEachOwn: the eligible ones, each one's successor
+// read before it runs) with the handler of the walk's object found once, its run prepared when it may
+// go straight to the interpreter: bytecode runs and no trace is written.
 class WalkedEvent {
 public:
-    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype)
-        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype)
+    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, ObjectInstanceNode* first)
+        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Stamp(stamp), m_Node(first)
     {
     }
     ~WalkedEvent()
@@ -156,6 +157,67 @@ public:
     }
     WalkedEvent(const WalkedEvent&) = delete;
     WalkedEvent& operator=(const WalkedEvent&) = delete;
+
+    // The instance held back by NextStraight, else the next eligible one; null at the walk's end.
+    CInstance* Take()
+    {
+        CInstance* held = m_Held;
+        m_Held = nullptr;
+        return held != nullptr ? held : NextEligible();
+    }
+
+    // The instance's event the general way: as its own object's when it became another's, with the
+    // handler found again when handlers changed.
+    void PerformHere(CInstance* instance)
+    {
+        if (instance->GetObjectIndex() != m_ObjectIndex) {
+            Leave();
+            Perform_Event(instance, instance, m_Type, m_Subtype);
+            return;
+        }
+        if (m_Generation != g_EventsGeneration) {
+            m_Generation = g_EventsGeneration;
+            Find();
+        }
+        Perform(instance);
+    }
+
+    // The instances after one performed straight run straight too, as long as nothing changes that:
+    // the interpreter runs them in a loop of its own (VM_ExecPreparedEach), which they are handed by
+    // NextStraight.
+    void PerformStraightOnes()
+    {
+        if (m_Run != nullptr && m_Entered) VM_ExecPreparedEach(m_Run, NextStraight, this);
+    }
+
+private:
+    CInstance* NextEligible()
+    {
+        while (m_Node != nullptr) {
+            CInstance* instance = m_Node->instance;
+            m_Node = m_Node->next;
+            if (frame::Eligible(instance, m_Stamp)) return instance;
+        }
+        return nullptr;
+    }
+
+    // The next eligible instance when it runs straight from the prepared run, its flags cleared as
+    // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
+    // held back for PerformHere, and the loop ends.
+    static CInstance* NextStraight(void* walk)
+    {
+        WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
+        CInstance* instance = walked.NextEligible();
+        if (instance == nullptr) return nullptr;
+        if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
+            walked.m_Handler->m_pCode != walked.m_Code || g_RunRequest != RUN_REQUEST_NONE) {
+            walked.m_Held = instance;
+            return nullptr;
+        }
+        Action_Relative = 0;
+        g_CodeErrorFlag = false;
+        return instance;
+    }
 
     void Find()
     {
@@ -189,17 +251,6 @@ public:
         VM_ExecPrepared(m_Run, instance, instance, nullptr); // the interpreter reports its own errors
     }
 
-    // What the walk found, as every event leaves it: before another event of the walk and at its end.
-    void Leave()
-    {
-        if (!m_Entered) return;
-        m_Entered = false;
-        Action_Relative = m_OuterRelative;
-        --g_EventDepth;
-        m_Outer.Restore();
-    }
-
-private:
     // The walk's event and nesting count, as PerformFoundEvent sets them; false (after the error) when
     // nesting is too deep.
     bool Enter()
@@ -208,6 +259,16 @@ private:
         SetCurrentEvent(m_FoundIn, m_Type, m_Subtype);
         m_Entered = true;
         return true;
+    }
+
+    // What the walk found, as every event leaves it: before another event of the walk and at its end.
+    void Leave()
+    {
+        if (!m_Entered) return;
+        m_Entered = false;
+        Action_Relative = m_OuterRelative;
+        --g_EventDepth;
+        m_Outer.Restore();
     }
 
     void Forget()
@@ -219,6 +280,10 @@ private:
     int32_t m_ObjectIndex;
     int32_t m_Type;
     int32_t m_Subtype;
+    uint64_t m_Stamp;
+    ObjectInstanceNode* m_Node;
+    CInstance* m_Held = nullptr;
+    uint32_t m_Generation = g_EventsGeneration - 1; // found at the first instance
     SavedEvent m_Outer;
     uint8_t m_OuterRelative = Action_Relative;
     bool m_Entered = false;
@@ -232,20 +297,13 @@ private:
 
 void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
 {
-    WalkedEvent walked(objectIndex, type, subtype);
-    uint32_t generation = g_EventsGeneration - 1; // found at the first instance
-    frame::ForEachOwn(objectIndex, stamp, [&](CInstance* instance) {
-        if (instance->GetObjectIndex() != objectIndex) {
-            walked.Leave();
-            Perform_Event(instance, instance, type, subtype);
-            return;
-        }
-        if (generation != g_EventsGeneration) {
-            generation = g_EventsGeneration;
-            walked.Find();
-        }
-        walked.Perform(instance);
-    });
+    CObject* object = Object_Data(objectIndex);
+    if (object == nullptr) return;
+    WalkedEvent walked(objectIndex, type, subtype, stamp, object->m_Instances.head);
+    while (CInstance* instance = walked.Take()) {
+        walked.PerformHere(instance);
+        walked.PerformStraightOnes();
+    }
 }
 
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype)

@@ -75,11 +75,23 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0)},
          {{"100001 a", "100002 b"}, {"100001 a", "100002 b"}},
          nullptr},
+        // The same by an instance after the first: the ones after it no longer step.
+        {"HandlerClearedByALaterInstance",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); if (id == 100002) object_event_clear(obj_m, ev_step, "
+                                      "ev_step_normal);"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 step", "100002 step"}, {}},
+         nullptr},
         // Ending the game stops the walk at once.
         {"GameEndStopsTheWalk",
          {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); game_end();"}})},
          {Placed(0), Placed(0)},
          {{"100001 step"}},
+         nullptr},
+        {"GameEndByALaterInstance",
+         {ObjectWith("obj_m", {{3, 0, "test_note(\"step\"); if (id == 100002) game_end();"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 step", "100002 step"}},
          nullptr},
         // Each nested perform counts: the 33rd is refused with a fatal error, which stops the walk.
         {"NestingStopsAtTheDepthLimit",

@@ -805,11 +805,24 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
     outcome->text = dump.text;
 }
 
+// The instances a walk hands a prepared run, in turn.
+struct WalkedInstances {
+    CInstance* instances[3];
+    size_t next;
+
+    static CInstance* Next(void* walk)
+    {
+        WalkedInstances& walked = *static_cast<WalkedInstances*>(walk);
+        return walked.next < 3 ? walked.instances[walked.next++] : nullptr;
+    }
+};
+
 // Builds the program of the input (its first byte the options: breakpoints, a break request),
-// runs it four times with self and other the first two instances, swapped after each run (the first
-// run of a program makes its translated form), then clears everything it left. `prepared`: through a
-// run prepared once, as a walk over many instances runs a handler, each from the state the one before
-// left where it may. `report` as for the Builder.
+// runs it with self and other the first two instances and a result, then as a walk runs an object's
+// instances, each its own other and no result taken: the second, the first and the second again (the
+// first run of a program makes its translated form); then clears everything it left. `prepared`: all
+// through one prepared run, as a walk over many instances runs a handler, each from the state the one
+// before left where it may. `report` as for the Builder.
 inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome,
                     bool prepared = false, bool report = true)
 {
@@ -836,19 +849,18 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     uint32_t branches = VM_BranchCount();
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
-    CInstance* self = vmtest::AsInstance(setup.world.At(0));
-    CInstance* other = vmtest::AsInstance(setup.world.At(1));
-    VMPreparedRun* run = prepared ? VM_PrepareRun("fuzz", &view, nullptr, "") : nullptr;
-    for (int32_t turn = 0; turn < 4; ++turn) {
-        Value_Free(&result);
-        result = ScriptValue{VALUE_REAL, 0, 0.0};
-        if (run != nullptr)
-            VM_ExecPrepared(run, self, other, &result);
-        else
-            VM_Exec("fuzz", self, other, &view, &result, nullptr, "");
-        std::swap(self, other);
+    CInstance* first = vmtest::AsInstance(setup.world.At(0));
+    CInstance* second = vmtest::AsInstance(setup.world.At(1));
+    WalkedInstances walk = {{second, first, second}, 0};
+    if (prepared) {
+        VMPreparedRun* run = VM_PrepareRun("fuzz", &view, nullptr, "");
+        VM_ExecPrepared(run, first, second, &result);
+        VM_ExecPreparedEach(run, WalkedInstances::Next, &walk);
+        VM_FreePrepared(run);
+    } else {
+        VM_Exec("fuzz", first, second, &view, &result, nullptr, "");
+        for (CInstance* instance : walk.instances) VM_Exec("fuzz", instance, instance, &view, nullptr, nullptr, "");
     }
-    if (run != nullptr) VM_FreePrepared(run);
     Debug_EvaluatingExpression = 0;
     if (outcome != nullptr) Describe(result, VM_BranchCount() - branches, setup, outcome);
 
