@@ -2323,6 +2323,14 @@ template <int ARGC>
     return step->opcode == VM_OP_AND ? a && b : step->opcode == VM_OP_OR ? a || b : a != b;
 }
 
+// A FieldOutsideBranch's bool: below the first constant or above the second, by more than the
+// epsilon. c - f is exactly -(f - c), so `c - f > epsilon` is ConstantLess's `f - c < -epsilon`.
+[[gnu::always_inline]] inline bool FieldOutside(const CInstance* target, const VMRegisterStepInsn* step)
+{
+    double field = FloatField(target, step->field);
+    return step->constant - field > Code_CompareEpsilon || field - step->secondConstant > Code_CompareEpsilon;
+}
+
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
 // alone until the words go on: they compute in `registers`. A branch to another sequence goes on
 // into its steps, when its pushes fit above the low water as its own entry would require.
@@ -2347,7 +2355,7 @@ template <int ARGC>
     // them (VM_R_NEXT), which do what they always do.
 #define VM_R_PAST_PARTS()                                                                                            \
     do {                                                                                                             \
-        step += step->parts + 1;                                                                                     \
+        step = reinterpret_cast<const VMRegisterStepInsn*>(reinterpret_cast<uintptr_t>(step) + step->pastParts);     \
         goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
     } while (0)
     goto* s_Steps[static_cast<size_t>(step->step)];
@@ -2390,6 +2398,16 @@ rLoadFields: {
     if (target == nullptr) VM_R_NEXT();
     registers[step->target] = FloatField(target, step->field);
     registers[step->target + 1] = FloatField(target, step->secondField);
+    VM_R_PAST_PARTS();
+}
+
+rConstantFields: {
+    const CInstance* target = FieldOwner(run, step);
+    if (target == nullptr) VM_R_NEXT();
+    double* into = registers + step->target;
+    into[0] = step->constant;
+    into[1] = FloatField(target, step->field);
+    into[2] = FloatField(target, step->secondField);
     VM_R_PAST_PARTS();
 }
 
@@ -2585,6 +2603,7 @@ rBranch: {
         goto rGoTo;                                                                                                  \
     }
     VM_R_TEST_BRANCH(rFieldTestsBranch, FieldOwner(run, step) != nullptr, FieldTests(FieldOwner(run, step), step))
+    VM_R_TEST_BRANCH(rFieldOutsideBranch, FieldOwner(run, step) != nullptr, FieldOutside(FieldOwner(run, step), step))
     VM_R_TEST_BRANCH(rLogicBranch, true, LogicOf(step->opcode, registers[step->left], registers[step->right]) != 0)
     VM_R_TEST_BRANCH(rTruthBranch, true, NumberTruth(step->sourceType, registers[step->left]))
 #undef VM_R_TEST_BRANCH

@@ -803,8 +803,18 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
             return 4;
         }
     }
+    if (first.step == S::LoadConstant && left >= 3 && at[1].step == S::LoadField && at[2].step == S::LoadField &&
+        at[1].target == first.target + 1 && at[2].target == first.target + 2 && at[2].sourceType == at[1].sourceType) {
+        fused = at[1];
+        fused.step = S::ConstantFields;
+        fused.target = first.target;
+        fused.constant = first.constant;
+        fused.secondField = at[2].field;
+        return 3;
+    }
     if (field && left >= 6 && TestsOneField(at)) {
-        fused.step = S::FieldTestsBranch;
+        bool outside = at[1].step == S::ConstantLess && at[3].step == S::ConstantGreater && at[4].opcode == VM_OP_OR;
+        fused.step = outside ? S::FieldOutsideBranch : S::FieldTestsBranch;
         fused.constant = at[1].constant;
         fused.secondConstant = at[3].constant;
         fused.testsGreater = static_cast<uint8_t>((at[1].step == S::ConstantGreater ? 1 : 0) | (at[3].step == S::ConstantGreater ? 2 : 0));
@@ -897,6 +907,7 @@ void VM_FuseRegisterSteps(VMTranslation& translation)
             uint8_t parts = FuseAt(&steps[k], end - k, made);
             if (parts != 0) {
                 made.parts = parts;
+                made.pastParts = static_cast<uint16_t>((parts + 1u) * sizeof(VMRegisterStepInsn));
                 fused.push_back(made);
             }
             size_t through = k + std::max<size_t>(parts, 1);
