@@ -2298,6 +2298,9 @@ template <int ARGC>
     return step->sourceType != 0 ? run.other : run.self;
 }
 
+// A bool as the real a register holds for it, 1 or 0.
+[[gnu::always_inline]] inline double AsReal(bool value) { return static_cast<double>(static_cast<int32_t>(value)); }
+
 // A float field of the instance, at its byte place, as its getter hands it.
 [[gnu::always_inline]] inline double FloatField(const CInstance* instance, int32_t place)
 {
@@ -2416,14 +2419,14 @@ rConstantFields: {
     NAME : {                                                                                                         \
         const CInstance* target = FieldOwner(run, step);                                                             \
         if (target == nullptr) VM_R_NEXT();                                                                          \
-        registers[step->target] = FloatField(target, step->field) - step->constant TEST ? 1 : 0;                     \
+        registers[step->target] = AsReal(FloatField(target, step->field) - step->constant TEST);                      \
         VM_R_PAST_PARTS();                                                                                           \
     }
 #define VM_R_VARIABLE_TEST(NAME, TEST)                                                                               \
     NAME : {                                                                                                         \
         VariableNode* node = SequenceSiteNode(run, locals, generation, step->site, selfList);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
-        registers[step->target] = node->value.real - step->constant TEST ? 1 : 0;                                   \
+        registers[step->target] = AsReal(node->value.real - step->constant TEST);                                    \
         VM_R_PAST_PARTS();                                                                                           \
     }
     VM_R_FIELD_TEST(rFieldLess, < -Code_CompareEpsilon)
@@ -2472,13 +2475,13 @@ rLoadConstant:
         VM_R_NEXT();                                                                                                 \
     }                                                                                                                \
     r##NAME##Compare : registers[step->target] =                                                                    \
-        VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon) ? 1 : 0;                 \
+        AsReal(VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon));                  \
     VM_R_NEXT();                                                                                                     \
     r##NAME##IntCompare : {                                                                                          \
         /* The difference wraps as a 32-bit integer. */                                                              \
         int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) - \
                                                   static_cast<uint32_t>(static_cast<int32_t>(RIGHT)));               \
-        registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;          \
+        registers[step->target] = AsReal(VM_TestDifference(step->opcode, difference, Code_CompareEpsilon));           \
         VM_R_NEXT();                                                                                                 \
     }
     VM_R_COMBINE_HANDLERS(, registers[step->right])
@@ -2486,11 +2489,11 @@ rLoadConstant:
 #undef VM_R_COMBINE_HANDLERS
 
 rConstantLess:
-    registers[step->target] = registers[step->left] - step->constant < -Code_CompareEpsilon ? 1 : 0;
+    registers[step->target] = AsReal(registers[step->left] - step->constant < -Code_CompareEpsilon);
     VM_R_NEXT();
 
 rConstantGreater:
-    registers[step->target] = registers[step->left] - step->constant > Code_CompareEpsilon ? 1 : 0;
+    registers[step->target] = AsReal(registers[step->left] - step->constant > Code_CompareEpsilon);
     VM_R_NEXT();
 
 rConstantModulo:
@@ -2540,7 +2543,7 @@ rTruncate:
 
 rTruth: {
     double value = registers[step->left];
-    registers[step->target] = NumberTruth(step->sourceType, value) ? 1 : 0;
+    registers[step->target] = AsReal(NumberTruth(step->sourceType, value));
     VM_R_NEXT();
 }
 
@@ -2598,8 +2601,7 @@ rBranch: {
     NAME : {                                                                                                         \
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0 || !(CAN)) VM_R_NEXT();                                \
         ++g_BranchCounter;                                                                                           \
-        bool taken = (TRUTH) == (step->branchOpcode == VM_OP_BT);                                                    \
-        to = taken ? (step->site + 1)->targetEntry : step->site + 2;                                                 \
+        to = (TRUTH) ? step->whenTrue : step->whenFalse;                                                             \
         goto rGoTo;                                                                                                  \
     }
     VM_R_TEST_BRANCH(rFieldTestsBranch, FieldOwner(run, step) != nullptr, FieldTests(FieldOwner(run, step), step))
