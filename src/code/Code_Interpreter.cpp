@@ -2316,6 +2316,9 @@ inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, cons
     return step->sourceType != 0 ? run.other : run.self;
 }
 
+// A bool as the real a register holds for it, 1 or 0.
+[[gnu::always_inline]] inline double AsReal(bool value) { return static_cast<double>(static_cast<int32_t>(value)); }
+
 // A float field of the instance, at its byte place, as its getter hands it.
 [[gnu::always_inline]] inline double FloatField(const CInstance* instance, int32_t place)
 {
@@ -2339,6 +2342,14 @@ inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, cons
     bool a = step->testsGreater & 1 ? first > Code_CompareEpsilon : first < -Code_CompareEpsilon;
     bool b = step->testsGreater & 2 ? second > Code_CompareEpsilon : second < -Code_CompareEpsilon;
     return step->opcode == VM_OP_AND ? a && b : step->opcode == VM_OP_OR ? a || b : a != b;
+}
+
+// A FieldOutsideBranch's bool: below the first constant or above the second, by more than the
+// epsilon. c - f is exactly -(f - c), so `c - f > epsilon` is ConstantLess's `f - c < -epsilon`.
+[[gnu::always_inline]] inline bool FieldOutside(const CInstance* target, const VMRegisterStepInsn* step)
+{
+    double field = FloatField(target, step->field);
+    return step->constant - field > Code_CompareEpsilon || field - step->secondConstant > Code_CompareEpsilon;
 }
 
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
@@ -2365,7 +2376,7 @@ inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, cons
     // them (VM_R_NEXT), which do what they always do.
 #define VM_R_PAST_PARTS()                                                                                            \
     do {                                                                                                             \
-        step += step->parts + 1;                                                                                     \
+        step = reinterpret_cast<const VMRegisterStepInsn*>(reinterpret_cast<uintptr_t>(step) + step->pastParts);     \
         goto* s_Steps[static_cast<size_t>(step->step)];                                                              \
     } while (0)
     goto* s_Steps[static_cast<size_t>(step->step)];
@@ -2411,19 +2422,29 @@ rLoadFields: {
     VM_R_PAST_PARTS();
 }
 
+rConstantFields: {
+    const CInstance* target = FieldOwner(run, step);
+    if (target == nullptr) VM_R_NEXT();
+    double* into = registers + step->target;
+    into[0] = step->constant;
+    into[1] = FloatField(target, step->field);
+    into[2] = FloatField(target, step->secondField);
+    VM_R_PAST_PARTS();
+}
+
     // A field or plain variable tested against the constant, as ConstantLess and ConstantGreater do.
 #define VM_R_FIELD_TEST(NAME, TEST)                                                                                  \
     NAME : {                                                                                                         \
         const CInstance* target = FieldOwner(run, step);                                                             \
         if (target == nullptr) VM_R_NEXT();                                                                          \
-        registers[step->target] = FloatField(target, step->field) - step->constant TEST ? 1 : 0;                     \
+        registers[step->target] = AsReal(FloatField(target, step->field) - step->constant TEST);                      \
         VM_R_PAST_PARTS();                                                                                           \
     }
 #define VM_R_VARIABLE_TEST(NAME, TEST)                                                                               \
     NAME : {                                                                                                         \
         VariableNode* node = SequenceSiteNode(run, locals, generation, step->site, selfList);                        \
         if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
-        registers[step->target] = node->value.real - step->constant TEST ? 1 : 0;                                   \
+        registers[step->target] = AsReal(node->value.real - step->constant TEST);                                    \
         VM_R_PAST_PARTS();                                                                                           \
     }
     VM_R_FIELD_TEST(rFieldLess, < -Code_CompareEpsilon)
@@ -2472,13 +2493,13 @@ rLoadConstant:
         VM_R_NEXT();                                                                                                 \
     }                                                                                                                \
     r##NAME##Compare : registers[step->target] =                                                                    \
-        VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon) ? 1 : 0;                 \
+        AsReal(VM_TestDifference(step->opcode, registers[step->left] - RIGHT, Code_CompareEpsilon));                  \
     VM_R_NEXT();                                                                                                     \
     r##NAME##IntCompare : {                                                                                          \
         /* The difference wraps as a 32-bit integer. */                                                              \
         int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int32_t>(registers[step->left])) - \
                                                   static_cast<uint32_t>(static_cast<int32_t>(RIGHT)));               \
-        registers[step->target] = VM_TestDifference(step->opcode, difference, Code_CompareEpsilon) ? 1 : 0;          \
+        registers[step->target] = AsReal(VM_TestDifference(step->opcode, difference, Code_CompareEpsilon));           \
         VM_R_NEXT();                                                                                                 \
     }
     VM_R_COMBINE_HANDLERS(, registers[step->right])
@@ -2486,11 +2507,11 @@ rLoadConstant:
 #undef VM_R_COMBINE_HANDLERS
 
 rConstantLess:
-    registers[step->target] = registers[step->left] - step->constant < -Code_CompareEpsilon ? 1 : 0;
+    registers[step->target] = AsReal(registers[step->left] - step->constant < -Code_CompareEpsilon);
     VM_R_NEXT();
 
 rConstantGreater:
-    registers[step->target] = registers[step->left] - step->constant > Code_CompareEpsilon ? 1 : 0;
+    registers[step->target] = AsReal(registers[step->left] - step->constant > Code_CompareEpsilon);
     VM_R_NEXT();
 
 rConstantModulo:
@@ -2540,7 +2561,7 @@ rTruncate:
 
 rTruth: {
     double value = registers[step->left];
-    registers[step->target] = NumberTruth(step->sourceType, value) ? 1 : 0;
+    registers[step->target] = AsReal(NumberTruth(step->sourceType, value));
     VM_R_NEXT();
 }
 
@@ -2598,11 +2619,11 @@ rBranch: {
     NAME : {                                                                                                         \
         if (((g_BranchCounter + 1) & BRANCH_PUMP_MASK) == 0 || !(CAN)) VM_R_NEXT();                                \
         ++g_BranchCounter;                                                                                           \
-        bool taken = (TRUTH) == (step->branchOpcode == VM_OP_BT);                                                    \
-        to = taken ? (step->site + 1)->targetEntry : step->site + 2;                                                 \
+        to = (TRUTH) ? step->whenTrue : step->whenFalse;                                                             \
         goto rGoTo;                                                                                                  \
     }
     VM_R_TEST_BRANCH(rFieldTestsBranch, FieldOwner(run, step) != nullptr, FieldTests(FieldOwner(run, step), step))
+    VM_R_TEST_BRANCH(rFieldOutsideBranch, FieldOwner(run, step) != nullptr, FieldOutside(FieldOwner(run, step), step))
     VM_R_TEST_BRANCH(rLogicBranch, true, LogicOf(step->opcode, registers[step->left], registers[step->right]) != 0)
     VM_R_TEST_BRANCH(rTruthBranch, true, NumberTruth(step->sourceType, registers[step->left]))
 #undef VM_R_TEST_BRANCH

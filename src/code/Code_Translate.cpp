@@ -766,6 +766,16 @@ bool TestsAgainstConstant(const VMRegisterStepInsn& step)
     return step.step == VMRegisterStep::ConstantLess || step.step == VMRegisterStep::ConstantGreater;
 }
 
+// A fused branch goes where its Branch part would: the branch's target when taken, else the entry
+// after the branch.
+void BranchesAs(VMRegisterStepInsn& fused, const VMRegisterStepInsn& branch)
+{
+    bool onTrue = branch.opcode == VM_OP_BT;
+    fused.branchOpcode = branch.opcode;
+    fused.whenTrue = onTrue ? branch.site->targetEntry : branch.site + 1;
+    fused.whenFalse = onTrue ? branch.site + 1 : branch.site->targetEntry;
+}
+
 // A LoadField tested against a constant, then the same field tested again into the next register,
 // then the logic of the two bools and the branch on it, whose word follows the logic's.
 bool TestsOneField(const VMRegisterStepInsn* at)
@@ -803,14 +813,24 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
             return 4;
         }
     }
+    if (first.step == S::LoadConstant && left >= 3 && at[1].step == S::LoadField && at[2].step == S::LoadField &&
+        at[1].target == first.target + 1 && at[2].target == first.target + 2 && at[2].sourceType == at[1].sourceType) {
+        fused = at[1];
+        fused.step = S::ConstantFields;
+        fused.target = first.target;
+        fused.constant = first.constant;
+        fused.secondField = at[2].field;
+        return 3;
+    }
     if (field && left >= 6 && TestsOneField(at)) {
-        fused.step = S::FieldTestsBranch;
+        bool outside = at[1].step == S::ConstantLess && at[3].step == S::ConstantGreater && at[4].opcode == VM_OP_OR;
+        fused.step = outside ? S::FieldOutsideBranch : S::FieldTestsBranch;
         fused.constant = at[1].constant;
         fused.secondConstant = at[3].constant;
         fused.testsGreater = static_cast<uint8_t>((at[1].step == S::ConstantGreater ? 1 : 0) | (at[3].step == S::ConstantGreater ? 2 : 0));
         fused.opcode = at[4].opcode;
-        fused.branchOpcode = at[5].opcode;
         fused.site = at[4].site;
+        BranchesAs(fused, at[5]);
         return 6;
     }
     if (left >= 3 && LoadsPlainVariable(first) && at[1].step == S::Negate && at[2].step == S::Store &&
@@ -837,7 +857,7 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
     bool test = first.step == S::Logic || first.step == S::Truth;
     if (test && second.step == S::Branch && second.entry == first.entry + 1 && second.left == first.target) {
         fused.step = first.step == S::Logic ? S::LogicBranch : S::TruthBranch;
-        fused.branchOpcode = second.opcode;
+        BranchesAs(fused, second);
         return 2;
     }
     return 0;
@@ -897,6 +917,7 @@ void VM_FuseRegisterSteps(VMTranslation& translation)
             uint8_t parts = FuseAt(&steps[k], end - k, made);
             if (parts != 0) {
                 made.parts = parts;
+                made.pastParts = static_cast<uint16_t>((parts + 1u) * sizeof(VMRegisterStepInsn));
                 fused.push_back(made);
             }
             size_t through = k + std::max<size_t>(parts, 1);

@@ -151,11 +151,13 @@ struct VMSiteCache {
     X(VariableLess)   /* LoadVariable or LoadLocal, then ConstantLess of it */                                      \
     X(VariableGreater) /* the same with ConstantGreater */                                                          \
     X(LoadFields)     /* two LoadFields of one instance into neighbouring registers: `x, y` handed to a call */    \
+    X(ConstantFields) /* LoadConstant, then LoadFields into the registers after its: `(x, y, obj)` handed on */     \
     X(FieldCombineStore) /* LoadField, a load of a plain variable, Add, Subtract or Multiply of the two, */         \
                          /* StoreBuiltIn of the result into a field of the same instance: `x += vx` */              \
     X(FieldTestsBranch) /* two FieldLess or FieldGreater of one field, then LogicBranch of the two: */              \
-                        /* `if (x < 0 || x > 624)` (secondConstant, testsGreater) */                                 \
+                        /* `if (x < 0 || x > 624)` (secondConstant, testsGreater) */                                  \
     X(NegateVariable) /* a load of a plain variable, Negate, Store into the same variable: `v = -v` */               \
+    X(FieldOutsideBranch) /* a FieldTestsBranch of `less than`, then `greater than`, joined by or: a bounds test */   \
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */
 
@@ -174,27 +176,39 @@ struct VMTranslatedInsn;
 struct VMRegisterStepInsn {
     VMRegisterStep step = VMRegisterStep::Leave; // binding makes a load of no argumentN a built-in's or a Leave
     uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
-    uint8_t rightType = 0;         // the type of the right operand, as the arithmetic word reads it
+    union {
+        uint8_t rightType = 0; // the type of the right operand, as the arithmetic word reads it
+        uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
+    };
     uint8_t sourceType = 0;        // Truth: the type converted
     uint8_t target = 0;            // the register written
     uint8_t left = 0;              // the registers read (a load's: none; a store's value: left)
     uint8_t right = 0;
     uint8_t depth = 0;                       // the items live before the word
-    uint8_t types[VM_REGISTER_SLOTS] = {};   // their types, deepest first
+    union {
+        uint8_t types[VM_REGISTER_SLOTS] = {}; // their types, deepest first
+        // A fused test of a field's: the second test's constant (a fused step never leaves the
+        // sequence itself: its parts do, with their own types).
+        double secondConstant;
+    };
     double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
     uint8_t parts = 0;                       // a fused step: how many steps it stands for, which follow it
-    uint8_t branchOpcode = 0;                // a fused branch's bt or bf
-    uint8_t testsGreater = 0;                // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
+    uint8_t branchOpcode = 0;                // a fused branch's bt or bf (binding makes its targets)
+    uint16_t pastParts = 0;                  // a fused step: the bytes from it to the step after its parts
     VMTranslatedInsn* site = nullptr;        // that entry, bound
     // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row;
-    // a CallLeaf's leaf, as binding found it in the function's row.
+    // a CallLeaf's leaf, as binding found it in the function's row; a fused branch's entries to go on
+    // at when its test is true and when false.
     union {
         double (*getReal)(CInstance*) = nullptr;
-        double secondConstant; // FieldTestsBranch: the second test's constant
         BuiltinLeaf leaf;
+        VMTranslatedInsn* whenTrue;
     };
-    void (*setReal)(CInstance*, double) = nullptr;
+    union {
+        void (*setReal)(CInstance*, double) = nullptr;
+        VMTranslatedInsn* whenFalse;
+    };
     int32_t field = 0; // a LoadField's float: its byte place in the instance
     int32_t secondField = 0; // LoadFields: the second float's place
 };

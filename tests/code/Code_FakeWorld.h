@@ -17,6 +17,7 @@ struct FakeInstance {
     bool deactivated = false;
     bool outside = false; // findable by id, but in no room or object list
     float field = 0;      // a built-in number field that the translated code reads in place
+    float second = 0;     // another, so that reads of two fields are told apart
     CVariableList variables;
 };
 
@@ -57,6 +58,7 @@ public:
         for (auto& instance : m_Room) {
             instance->variables.Clear();
             instance->field = 0;
+            instance->second = 0;
         }
     }
 

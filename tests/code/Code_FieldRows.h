@@ -45,28 +45,32 @@ inline void RegisterFieldRows(const char* settable, const char* readOnly)
     Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(readOnly), FieldReal, nullptr);
 }
 
-// A settable field held as a float in the fake instance, whose typed getter returns just that float:
-// the translated code reads it in place, the general routines through the getter.
-inline double FloatFieldReal(CInstance* instance) { return AsFake(instance)->field; }
-inline void SetFloatFieldReal(CInstance* instance, double real) { AsFake(instance)->field = static_cast<float>(real); }
-inline bool GetFloatField(CInstance* instance, int32_t, ScriptValue* out)
+// A settable field held as a float in the fake instance (FIELD: which), whose typed getter returns
+// just that float: the translated code reads it in place, the general routines through the getter.
+template <float FakeInstance::*FIELD> double FloatFieldReal(CInstance* instance) { return AsFake(instance)->*FIELD; }
+template <float FakeInstance::*FIELD> void SetFloatFieldReal(CInstance* instance, double real)
+{
+    AsFake(instance)->*FIELD = static_cast<float>(real);
+}
+template <float FakeInstance::*FIELD> bool GetFloatField(CInstance* instance, int32_t, ScriptValue* out)
 {
     if (instance == nullptr) return false;
-    Value_SetReal(out, FloatFieldReal(instance));
+    Value_SetReal(out, FloatFieldReal<FIELD>(instance));
     return true;
 }
-inline bool SetFloatField(CInstance* instance, int32_t, const ScriptValue* value)
+template <float FakeInstance::*FIELD> bool SetFloatField(CInstance* instance, int32_t, const ScriptValue* value)
 {
     if (instance == nullptr || Value_GetKind(value) != VALUE_REAL) return false;
-    SetFloatFieldReal(instance, value->real);
+    SetFloatFieldReal<FIELD>(instance, value->real);
     return true;
 }
-inline void RegisterFloatFieldRow(const char* name)
+template <float FakeInstance::*FIELD = &FakeInstance::field> void RegisterFloatFieldRow(const char* name)
 {
     FakeInstance probe;
-    auto at = reinterpret_cast<uintptr_t>(&probe.field) - reinterpret_cast<uintptr_t>(&probe);
-    if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Add(name, GetFloatField, SetFloatField, true);
-    Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(name), FloatFieldReal, SetFloatFieldReal, static_cast<int32_t>(at));
+    auto at = reinterpret_cast<uintptr_t>(&(probe.*FIELD)) - reinterpret_cast<uintptr_t>(&probe);
+    if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Add(name, GetFloatField<FIELD>, SetFloatField<FIELD>, true);
+    Variable_BuiltIn_SetRealAccess(Variable_BuiltIn_Find(name), FloatFieldReal<FIELD>, SetFloatFieldReal<FIELD>,
+                                   static_cast<int32_t>(at));
 }
 
 } // namespace vmtest

@@ -914,10 +914,10 @@ TEST_F(TranslateTest, FloatFieldsAreReadInPlaceAsTheirGetterReadsThem)
          {S::FieldCombineStore, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
         {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
          "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
-         {S::FieldTestsBranch}, 9.5f, 1},
+         {S::FieldOutsideBranch}, 9.5f, 1},
         {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
          "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
-         {S::FieldTestsBranch}, 8.75f, 3},
+         {S::FieldOutsideBranch}, 8.75f, 3},
     };
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
@@ -1041,6 +1041,7 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
 {
     using S = VMRegisterStep;
     RegisterFloatFieldRow("vmtest_bf");
+    RegisterFloatFieldRow<&FakeInstance::second>("vmtest_bg");
     RegisterFieldRows("vmtest_bx", "vmtest_bro");
     const double nan = std::nan("");
     const std::string text = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tv\n";
@@ -1051,12 +1052,12 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string variable = "push.v self.vmtest_tv\npush.e 2\nslt.i.v\npush.v self.vmtest_tv\npush.e 5\nsgt.i.v\n";
     const std::string combine = "push.v self.vmtest_bf\npush.v self.vmtest_tv\n";
     const std::string stored = "pop.v.v self.vmtest_bf\npush.v self.vmtest_bf";
-    const std::string pair = "push.e 1\nconv.i.v\npush.v self.vmtest_bf\npush.v self.vmtest_bf\ncall.i vmtest_record 3";
+    const std::string pair = "push.e 1\nconv.i.v\npush.v self.vmtest_bf\npush.v self.vmtest_bg\ncall.i vmtest_record 3";
     const std::string truth = "push.v self.vmtest_tv\npush.d 0.25\nmul.d.v\nconv.v.b\nbf done\n" + tail;
     const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
-    const std::vector<S> tests = {S::FieldTestsBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
+    const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
         std::vector<S> steps;
@@ -1065,23 +1066,31 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         bool other;   // whether the run has an other
         const char* expected;
     } cases[] = {
-        {field + "or.b.b\nbf done\n" + tail, tests, 9.5, 3, true, "1"},
-        {field + "or.b.b\nbf done\n" + tail, tests, 4, 3, true, "0"},
-        {field + "or.b.b\nbf done\n" + tail, tests, -0.000004, 3, true, "0"}, // within the epsilon of 0
-        {field + "or.b.b\nbf done\n" + tail, tests, 9.00002, 3, true, "1"},
-        {field + "or.b.b\nbf done\n" + tail, tests, nan, 3, true, "0"},
+        {field + "or.b.b\nbf done\n" + tail, outsideTests, 9.5, 3, true, "1"},
+        {field + "or.b.b\nbf done\n" + tail, outsideTests, 4, 3, true, "0"},
+        {field + "or.b.b\nbf done\n" + tail, outsideTests, -0.000004, 3, true, "0"}, // within the epsilon of 0
+        {field + "or.b.b\nbf done\n" + tail, outsideTests, 9.00002, 3, true, "1"},
+        {field + "or.b.b\nbf done\n" + tail, outsideTests, nan, 3, true, "0"},
         {field + "and.b.b\nbf done\n" + tail, tests, 9.5, 3, true, "0"},
         {field + "xor.b.b\nbt done\n" + tail, tests, -1, 3, true, "0"},
         {field + "xor.b.b\nbt done\n" + tail, tests, 1, 3, true, "1"},
         {inside + "and.b.b\nbt done\n" + tail, tests, 3, 3, true, "0"},
         {inside + "and.b.b\nbt done\n" + tail, tests, 5, 3, true, "1"},
-        {others + "or.b.b\nbf done\n" + tail, tests, 4, 3, true, "0"},
-        {others + "or.b.b\nbf done\n" + tail, tests, 4, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {others + "or.b.b\nbf done\n" + tail, outsideTests, 4, 3, true, "0"},
+        {others + "or.b.b\nbf done\n" + tail, outsideTests, 4, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
         {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 1, true, "1"},
         {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 3, true, "0"},
         {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 1.999996, true, "0"},
         {variable + "or.b.b\nbf done\n" + tail, variableTests, 0, nan, true, "0"},
         {text + variable + "or.b.b\nbf done\n" + tail, variableTests, 0, 0, true, "DoSet :: Invalid comparison type"},
+        {"push.v self.vmtest_bf\npush.e 2\nslt.i.v\npush.v self.vmtest_tv\npush.e 3\nsgt.i.v\nand.b.b\nbf done\n" + tail,
+         {S::FieldLess, S::VariableGreater, S::LogicBranch}, 1, 5, true, "1"},
+        {"push.v self.vmtest_bf\npush.e 2\nslt.i.v\npush.v self.vmtest_tv\npush.e 3\nsgt.i.v\nand.b.b\nbf done\n" + tail,
+         {S::FieldLess, S::VariableGreater, S::LogicBranch}, 2, 5, true, "0"},
+        {"push.v self.vmtest_tv\npush.e 2\nslt.i.v\npush.v self.vmtest_bf\npush.e 3\nsgt.i.v\nor.b.b\nbf done\n" + tail,
+         {S::VariableLess, S::FieldGreater, S::LogicBranch}, 3.5, 5, true, "1"},
+        {"push.v self.vmtest_tv\npush.e 2\nslt.i.v\npush.v self.vmtest_bf\npush.e 3\nsgt.i.v\nor.b.b\nbf done\n" + tail,
+         {S::VariableLess, S::FieldGreater, S::LogicBranch}, 3, 5, true, "0"},
         {combine + "add.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "3.0999999"},
         {combine + "sub.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "-2.9000001"},
         {combine + "mul.v.v\npop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::FieldCombineStore, S::Leave}, 0.5, 3, true, "1.5"},
@@ -1090,9 +1099,14 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
          {S::FieldCombineStore, S::Leave}, 0.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
         {combine + "add.v.v\npop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadField, S::LoadVariable, S::Add, S::Leave, S::Leave},
          0.5, 3, true, "Pop :: Execution Error - Variable set problem vmtest_bro"},
-        {pair, {S::LoadConstant, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, true, "6"},
-        {"push.e 1\nconv.i.v\npush.v other.vmtest_bf\npush.v other.vmtest_bf\ncall.i vmtest_record 3",
-         {S::LoadConstant, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {pair, {S::ConstantFields, S::CallBuiltIn, S::Leave}, 2.5, 3, true, "4.25"},
+        {"push.e 1\nconv.i.v\npush.v other.vmtest_bf\npush.v other.vmtest_bg\ncall.i vmtest_record 3",
+         {S::ConstantFields, S::CallBuiltIn, S::Leave}, 2.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+        {"push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v self.vmtest_bg\npush.v self.vmtest_bf\ncall.i vmtest_record 3",
+         {S::LoadVariable, S::ConstantMultiply, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, true, "9.25"},
+        {"push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v other.vmtest_bg\npush.v other.vmtest_bf\ncall.i vmtest_record 3",
+         {S::LoadVariable, S::ConstantMultiply, S::LoadFields, S::CallBuiltIn, S::Leave}, 2.5, 3, false,
+         "Push :: Execution Error - Variable Get -2.vmtest_bg"},
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 3, true, "1"},
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
@@ -1111,27 +1125,31 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
          {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::Leave}, 0, 2147483647, true, "-2.14748365e+09"},
         // A mover's turn and move: the test falls through into the turn, which goes on into the move.
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
-         {S::FieldTestsBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 9.5, 3, true, "6.5"},
+         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 9.5, 3, true, "6.5"},
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
-         {S::FieldTestsBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 4, 3, true, "7"},
+         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 4, 3, true, "7"},
     };
     FakeWorld world;
     for (const Case& c : cases) {
         std::string got[2];
         uint32_t branches[2];
+        std::vector<double> handed[2]; // what a routine called was handed, in order
         for (bool translate : {false, true}) {
             g_VMTranslate = translate;
             FakeInstance* self = world.Add(100001, 1);
             FakeInstance* other = world.Add(100002, 1);
             self->field = static_cast<float>(c.field);
+            self->second = 0.75f;
             other->field = 7;
             SetReal(self->variables, "vmtest_tv", c.tv);
             SetReal(self->variables, "vmtest_tt", 0);
             g_Fields.clear();
+            LastCall() = CallRecord();
             Program program(c.source);
             uint32_t before = VM_BranchCount();
             RunOutcome outcome = program.Run(AsInstance(self), c.other ? AsInstance(other) : nullptr);
             branches[translate] = VM_BranchCount() - before;
+            handed[translate] = LastCall().reals;
             char real[64];
             std::snprintf(real, sizeof real, "%.9g", outcome.Real());
             got[translate] = outcome.failed ? outcome.error : Value_GetKind(&outcome.result) == VALUE_REAL ? real : TextOf(outcome.result);
@@ -1144,7 +1162,27 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         EXPECT_EQ(got[0].substr(0, got[0].find('(')), c.expected) << c.source << " (the words)";
         EXPECT_EQ(got[1], got[0]) << c.source;
         EXPECT_EQ(branches[1], branches[0]) << c.source;
+        EXPECT_EQ(handed[1], handed[0]) << c.source;
     }
+    // A walk over instances whose variables lie at other places of their lists: each finds its own.
+    std::vector<std::string> walked[2]; // each instance's field after each run
+    for (bool translate : {false, true}) {
+        g_VMTranslate = translate;
+        FakeInstance* first = world.Add(100001, 1);
+        FakeInstance* second = world.Add(100002, 1);
+        SetReal(first->variables, "vmtest_tv", 3);
+        SetReal(first->variables, "vmtest_tt", 10);
+        SetReal(second->variables, "vmtest_tt", 20);
+        SetReal(second->variables, "vmtest_tv", 5);
+        Program program(field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored);
+        for (FakeInstance* self : {first, second, first, second}) {
+            program.Run(AsInstance(self));
+            walked[translate].push_back(std::to_string(self->field));
+        }
+        world.Clear();
+    }
+    EXPECT_EQ(walked[1], walked[0]);
+    EXPECT_EQ(walked[0].back(), "10.000000"); // the second instance's own 5, added twice
     // Enough rounds of fused branches that the turns which pump messages fall on them.
     const std::string count = "push.v self.vmtest_tt\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tt\n";
     const std::string body = field + "or.b.b\nbf near\n" + count + "near:\npush.v self.vmtest_ei\npush.d 0.25\nmul.d.v\n"

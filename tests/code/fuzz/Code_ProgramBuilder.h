@@ -42,6 +42,12 @@ void SumRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, Scrip
     for (int32_t i = 0; i < argc; ++i) result->real += args[i].real;
 }
 
+// The arguments weighed by their places (1, 2, 4...): arguments handed in another order answer otherwise.
+void MixRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t argc, ScriptValue* args)
+{
+    for (int32_t i = 0; i < argc; ++i) result->real += args[i].real * static_cast<double>(1 << i);
+}
+
 void FirstArgumentRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
 {
     Value_Copy(result, &g_ScriptArguments[0]);
@@ -506,23 +512,37 @@ private:
     void BuiltIn(size_t floor)
     {
         static const char* const owners[] = {"self", "other", "unnamed", "noone", "global", "100001", "100003"};
-        static const char* const fields[] = {".fz_bro", ".fz_bf", ".fz_bx", ".fz_bx"}; // fz_bf: a float read in place
+        static const char* const fields[] = {".fz_bro", ".fz_bf", ".fz_bx", ".fz_bg"}; // fz_bf, fz_bg: floats read in place
         std::string owner = owners[Byte() % 7];
         uint8_t pick = Byte();
         std::string field = owner + fields[pick % 4];
         size_t above = m_Stack.size() - floor;
         switch (Byte() % 4) {
-        case 0:
+        case 0: {
+            // Alone, or with another field of the instance (and an integer before both) handed to a
+            // routine that tells its arguments apart.
+            bool handed = pick & 0x40, constant = handed && (pick & 0x20);
+            if (constant) Emit("push.e " + std::to_string(pick % 7) + "\nconv.i.v");
             Emit("push.v " + field);
             m_Stack += 'v';
-            if ((pick & 0x40) == 0) return;
+            if (!handed) return;
             Emit("push.v " + owner + fields[pick / 4 % 4]);
-            Emit("call.i fz_sum 2");
+            Emit(constant ? "call.i fz_mix 3" : "call.i fz_mix 2");
             return;
+        }
         case 3: {
             // A bounds test, `x < 0 || x > 624`: two comparisons of the field joined, branched on or left.
             static const char* const joins[] = {"and", "or", "xor"};
             std::string tested = pick & 0x80 ? Variable() : field;
+            if (pick & 0x20) {
+                // As a mover makes it: below one integer or above another.
+                int32_t low = static_cast<int8_t>(Byte()) % 5, high = low + Byte() % 8;
+                Emit("push.v " + tested + "\npush.e " + std::to_string(low) + "\nslt.i.v\npush.v " + tested + "\npush.e " +
+                     std::to_string(high) + "\nsgt.i.v\nor.b.b");
+                m_Stack += 'b';
+                if (m_Depth < 4 && (Byte() & 1)) Branch(floor);
+                return;
+            }
             for (int32_t side = 0; side < 2; ++side) {
                 Emit("push.v " + (side == 0 || (Byte() & 3) != 0 ? tested : Variable()));
                 m_Stack += 'v';
@@ -760,6 +780,8 @@ struct Setup {
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         vmtest::RegisterFloatFieldRow("fz_bf");
+        vmtest::RegisterFloatFieldRow<&vmtest::FakeInstance::second>("fz_bg");
+        Function_Add("fz_mix", MixRoutine, FUNCTION_ARGS_ANY);
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
             scriptCodes[i] = std::make_unique<CCode>("", false);
@@ -796,8 +818,8 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
                   static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
     dump.text = line;
     for (size_t i = 0; i < 3; ++i) {
-        dump.Output("instance %zu fz_bx %a fz_bf %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))],
-                    static_cast<double>(setup.world.At(i)->field));
+        dump.Output("instance %zu fz_bx %a fz_bf %a fz_bg %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))],
+                    static_cast<double>(setup.world.At(i)->field), static_cast<double>(setup.world.At(i)->second));
         setup.world.At(i)->variables.DebugDump(&dump);
     }
     dump.Output("global\n");
