@@ -2352,10 +2352,18 @@ inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, cons
     return step->constant - field > Code_CompareEpsilon || field - step->secondConstant > Code_CompareEpsilon;
 }
 
+// g++ merges the steps' identical tails into one, reached by a jump more from each: in a loop of
+// steps that is a jump more a step, so each step keeps its own tail.
+#if defined(__clang__)
+#define VM_STEPS_OWN_TAILS
+#else
+#define VM_STEPS_OWN_TAILS gnu::optimize("no-crossjumping"),
+#endif
+
 // Runs the steps of the RealSequence entry `head` from the stack pointer `sp`, which they leave
 // alone until the words go on: they compute in `registers`. A branch to another sequence goes on
 // into its steps, when its pushes fit above the low water as its own entry would require.
-[[gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, VariableNode* locals, uint64_t generation,
+[[VM_STEPS_OWN_TAILS gnu::noinline]] RegisterExit RunRegisterSteps(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                 const VMTranslatedInsn* head, uint8_t* sp)
 {
     static const void* const s_Steps[] = {

@@ -148,7 +148,33 @@ namespace {
 
 FUNCTION_REAL_ROW(PlaceFree, 2, PlaceFreeOf)
 FUNCTION_REAL_ROW(PlaceEmpty, 2, PlaceEmptyOf)
-FUNCTION_REAL_ROW(PlaceMeeting, 3, PlaceMeetingOf)
+void Builtin_PlaceMeeting(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue* args)
+{
+    Routine_OfReals<3, PlaceMeetingOf>(result, self, other, args);
+}
+
+namespace {
+
+[[gnu::noinline]] bool PlaceMeetingInFull(CInstance* self, CInstance* other, const double* top, double* result)
+{
+    return Leaf_OfReals<3, PlaceMeetingOf>(self, other, top, result);
+}
+
+} // namespace
+
+// The mover's case, self meeting no instance of an object where it stands, is answered here without
+// a call, so that nothing is saved around it; anything else is the body's, called last.
+bool Leaf_PlaceMeeting(CInstance* self, CInstance* other, const double* top, double* result)
+{
+    double target = Leaf_Argument(top, 2);
+    auto whole = static_cast<int32_t>(_mm_cvttsd_si32(_mm_set_sd(target)));
+    if (self != nullptr && static_cast<double>(whole) == target && Real_Float(Leaf_Argument(top, 0)) == self->i_x &&
+        Real_Float(Leaf_Argument(top, 1)) == self->i_y && Run_SurelyMeetsNoneHere(self, whole)) {
+        *result = 0;
+        return true;
+    }
+    return PlaceMeetingInFull(self, other, top, result);
+}
 
 void Builtin_PlaceSnapped(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
 {

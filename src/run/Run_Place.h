@@ -55,3 +55,21 @@ CInstance* Run_FirstMetInTarget(CInstance* instance, const InstanceBox& mine, in
     if (x == instance->i_x && y == instance->i_y) return Run_FirstMet(instance, target) != nullptr;
     return Run_PlaceMeeting(instance, target, x, y);
 }
+
+// Whether the instance surely meets no instance of the object `target` where it stands, answered
+// without a call: its box current, or shifted after a whole move, and every usable candidate's
+// box current and apart from it. False where it cannot tell so cheaply (the place test then says).
+[[gnu::always_inline]] inline bool Run_SurelyMeetsNoneHere(CInstance* instance, int32_t target)
+{
+    if (!(target >= 0 && target < INSTANCE_FIRST_ID)) return false;
+    if (!instance->BoxCurrent() && !Instance_ShiftMovedBox(*instance)) return false;
+    CObject* object = Object_Data(target);
+    if (object == nullptr) return true;
+    const InstanceBox& mine = instance->i_bbox;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next) {
+        const CInstance* candidate = node->instance;
+        if (!Run_Usable(candidate)) continue;
+        if (!candidate->BoxCurrent() || Instance_BoxesOverlap(mine, candidate->i_bbox)) return false;
+    }
+    return true;
+}

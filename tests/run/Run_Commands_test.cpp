@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "RunFrameTestSupport.h"
+#include "function/Function_Game.h"
 
 using namespace frametest;
 
@@ -252,13 +253,32 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
         mover->SetPosition(c.x, c.y);
         ById(100002)->SetPosition(c.wallX, 0);
         float x = std::isnan(c.testX) ? c.x : c.testX, y = std::isnan(c.testX) ? c.y : c.testY;
-        for (int32_t target : targets) {
+        for (size_t k = 0; k < std::size(targets); ++k) {
+            int32_t target = targets[k];
+            if (k % 4 == 1 || k % 4 == 2) {
+                // Every box current and the mover's moved since, as in a room of movers: where
+                // nothing meets, place_meeting's leaf answers by itself. Or the first wall's box
+                // where it stood a moment ago, not yet brought up to date.
+                for (CInstance* each : Run_TargetInstances(TARGET_ALL)) each->GetBoundingBox();
+                if (k % 4 == 1) {
+                    ById(100002)->SetPosition(c.wallX + 100, 0);
+                    ById(100002)->GetBoundingBox();
+                    ById(100002)->SetPosition(c.wallX, 0);
+                }
+                mover->SetPosition(c.x + 1, c.y);
+                mover->SetPosition(c.x, c.y);
+            }
+            // As a register sequence hands them: argument i at the end less 1 + i.
+            double arguments[3] = {static_cast<double>(target), y, x}, leaf = -1;
+            EXPECT_TRUE(Leaf_PlaceMeeting(mover, mover, arguments + 3, &leaf));
             CInstance* found = Run_InstancePlace(mover, x, y, target);
             bool met = Run_PlaceMeeting(mover, target, x, y);
             CInstance* want = MetAfresh(mover, target, x, y);
             EXPECT_EQ(found, want) << "standing at " << c.x << "," << c.y << " tested at " << x << "," << y
                                    << " against " << target;
             EXPECT_EQ(met, want != nullptr);
+            EXPECT_EQ(leaf, want != nullptr ? 1 : 0) << "standing at " << c.x << "," << c.y << " tested at " << x
+                                                     << "," << y << " against " << target;
             ++(want != nullptr ? hits : misses);
         }
         EXPECT_EQ(Reals(c.x, c.y), Reals(mover->i_x, mover->i_y)) << "put back";
