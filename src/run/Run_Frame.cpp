@@ -65,6 +65,18 @@ struct RoomFacts {
     bool anyPath = false;
 };
 
+// Instances made one after another mostly lie one stride apart, in list order: asking for the
+// record a few links ahead lets the animation pass stream through them instead of waiting on each
+// link in turn. Only a hint: a wrong guess costs one needless fetch, never a read.
+constexpr uintptr_t PREFETCH_LINKS_AHEAD = 8;
+
+inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
+{
+    uintptr_t here = reinterpret_cast<uintptr_t>(instance);
+    uintptr_t there = reinterpret_cast<uintptr_t>(next);
+    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
+}
+
 // Previous positions, animation and the animation-end event, over the whole room list.
 RoomFacts AnimationPass()
 {
@@ -77,8 +89,10 @@ RoomFacts AnimationPass()
     // differs, or after an event ran code that could change sprites.
     bool countKnown = false;
     int32_t countedSprite = 0, frames = 0;
+    float framesAsIndex = 0.0f;
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
+        PrefetchByStride(instance, next);
         instance->i_xprevious = instance->i_x;
         instance->i_yprevious = instance->i_y;
         instance->i_pathpositionprevious = instance->i_pathposition;
@@ -87,10 +101,11 @@ RoomFacts AnimationPass()
         if (!countKnown || instance->i_spriteindex != countedSprite) {
             countedSprite = instance->i_spriteindex;
             frames = Instance_SpriteFrameCount(countedSprite);
+            framesAsIndex = static_cast<float>(frames);
             countKnown = true;
         }
         if (Numbers_TruncFloatToInt32(instance->i_imageindex) >= frames) {
-            instance->i_imageindex -= static_cast<float>(frames);
+            instance->i_imageindex -= framesAsIndex;
             if (raiseAnimationEnd) {
                 Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
                 countKnown = false;
