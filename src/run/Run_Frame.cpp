@@ -77,14 +77,12 @@ inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
     __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
 }
 
-// Previous positions, animation and the animation-end event, over the whole room list.
-RoomFacts AnimationPass()
+// Previous positions, animation and the animation-end event, over the whole room list. Without an
+// object handling animation end (RaiseAnimationEnd false) no code runs in this pass, so none can
+// come to handle it, and the walk has no event to test for.
+template <bool RaiseAnimationEnd> RoomFacts AnimationWalk(CInstanceList* list)
 {
     RoomFacts facts;
-    CInstanceList* list = Room_CurrentActiveList();
-    if (list == nullptr) return facts;
-    // With no object handling animation end no code runs in this pass, so none can come to handle it.
-    bool raiseAnimationEnd = ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0;
     // Neighbours mostly show one sprite: its frame count is looked up again only when the sprite
     // differs, or after an event ran code that could change sprites.
     bool countKnown = false;
@@ -106,7 +104,7 @@ RoomFacts AnimationPass()
         }
         if (Numbers_TruncFloatToInt32(instance->i_imageindex) >= frames) {
             instance->i_imageindex -= framesAsIndex;
-            if (raiseAnimationEnd) {
+            if constexpr (RaiseAnimationEnd) {
                 Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
                 countKnown = false;
             }
@@ -118,6 +116,14 @@ RoomFacts AnimationPass()
         instance = next;
     }
     return facts;
+}
+
+RoomFacts AnimationPass()
+{
+    CInstanceList* list = Room_CurrentActiveList();
+    if (list == nullptr) return {};
+    if (ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0) return AnimationWalk<true>(list);
+    return AnimationWalk<false>(list);
 }
 
 // The list update after a stage; true when the frame must end here.
