@@ -65,20 +65,32 @@ struct RoomFacts {
     bool anyPath = false;
 };
 
-// Previous positions, animation and the animation-end event, over the whole room list.
-RoomFacts AnimationPass()
+// Instances made one after another mostly lie one stride apart, in list order: asking for the
+// record a few links ahead lets the animation pass stream through them instead of waiting on each
+// link in turn. Only a hint: a wrong guess costs one needless fetch, never a read.
+constexpr uintptr_t PREFETCH_LINKS_AHEAD = 8;
+
+inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
+{
+    uintptr_t here = reinterpret_cast<uintptr_t>(instance);
+    uintptr_t there = reinterpret_cast<uintptr_t>(next);
+    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
+}
+
+// Previous positions, animation and the animation-end event, over the whole room list. Without an
+// object handling animation end (RaiseAnimationEnd false) no code runs in this pass, so none can
+// come to handle it, and the walk has no event to test for.
+template <bool RaiseAnimationEnd> RoomFacts AnimationWalk(CInstanceList* list)
 {
     RoomFacts facts;
-    CInstanceList* list = Room_CurrentActiveList();
-    if (list == nullptr) return facts;
-    // With no object handling animation end no code runs in this pass, so none can come to handle it.
-    bool raiseAnimationEnd = ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0;
     // Neighbours mostly show one sprite: its frame count is looked up again only when the sprite
     // differs, or after an event ran code that could change sprites.
     bool countKnown = false;
     int32_t countedSprite = 0, frames = 0;
+    float framesAsIndex = 0.0f;
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
+        PrefetchByStride(instance, next);
         instance->i_xprevious = instance->i_x;
         instance->i_yprevious = instance->i_y;
         instance->i_pathpositionprevious = instance->i_pathposition;
@@ -87,11 +99,12 @@ RoomFacts AnimationPass()
         if (!countKnown || instance->i_spriteindex != countedSprite) {
             countedSprite = instance->i_spriteindex;
             frames = Instance_SpriteFrameCount(countedSprite);
+            framesAsIndex = static_cast<float>(frames);
             countKnown = true;
         }
         if (Numbers_TruncFloatToInt32(instance->i_imageindex) >= frames) {
-            instance->i_imageindex -= static_cast<float>(frames);
-            if (raiseAnimationEnd) {
+            instance->i_imageindex -= framesAsIndex;
+            if constexpr (RaiseAnimationEnd) {
                 Perform_Event(instance, instance, EVENT_OTHER, EVENT_ANIMATION_END);
                 countKnown = false;
             }
@@ -103,6 +116,14 @@ RoomFacts AnimationPass()
         instance = next;
     }
     return facts;
+}
+
+RoomFacts AnimationPass()
+{
+    CInstanceList* list = Room_CurrentActiveList();
+    if (list == nullptr) return {};
+    if (ObjectLists_Count(EVENT_OTHER, EVENT_ANIMATION_END) > 0) return AnimationWalk<true>(list);
+    return AnimationWalk<false>(list);
 }
 
 // The list update after a stage; true when the frame must end here.

@@ -170,8 +170,13 @@ TEST_F(FrameTest, AnimationEndThatChangesASpritesFramesIsSeenByTheInstancesAfter
 // The image index is cut to a whole frame before it is held against the frame count: past the last
 // frame by a fraction still wraps and raises animation end; negative and out-of-range indices do not,
 // and one below a whole frame is still that frame.
-TEST_F(FrameTest, ImageIndexIsCutToAWholeFrameAgainstTheFrameCount)
+// With an object handling animation end (true) and without: a game whose objects handle none wraps
+// the same indices without raising anything.
+class ImageIndexTest : public FrameTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ImageIndexTest, ImageIndexIsCutToAWholeFrameAgainstTheFrameCount)
 {
+    const bool handled = GetParam();
     struct IndexCase {
         const char* start; // image_index and image_speed set at creation
         int32_t sprite;    // -1: none, so no frames
@@ -205,11 +210,12 @@ TEST_F(FrameTest, ImageIndexIsCutToAWholeFrameAgainstTheFrameCount)
     std::vector<std::string> ends, shown;
     for (const IndexCase& c : cases) {
         std::string id = std::to_string(100001 + objects.size());
-        if (c.ends) ends.push_back(id + " end");
+        if (c.ends && handled) ends.push_back(id + " end");
         shown.push_back(id + " " + c.shown);
         placed.push_back(Placed(static_cast<int32_t>(objects.size())));
-        objects.push_back(ObjectWith("obj_" + id, {{0, 0, c.start}, {7, 7, "test_note(\"end\");"},
-                                                   {3, 1, "test_note(image_index);"}}, c.sprite));
+        std::vector<Handler> events = {{0, 0, c.start}, {3, 1, "test_note(image_index);"}};
+        if (handled) events.push_back({7, 7, "test_note(\"end\");"});
+        objects.push_back(ObjectWith("obj_" + id, events, c.sprite));
     }
     gamebuild::GameDesc game = OneRoomGame(objects, placed);
     game.sprites = {strip};
@@ -219,6 +225,9 @@ TEST_F(FrameTest, ImageIndexIsCutToAWholeFrameAgainstTheFrameCount)
     ends.insert(ends.end(), shown.begin(), shown.end());
     EXPECT_EQ(ends, TakeNotes());
 }
+
+INSTANTIATE_TEST_SUITE_P(AnimationEnd, ImageIndexTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Handled" : "NotHandled"; });
 
 // The step walk finds an object's handler once, and again after code in the walk changed events:
 // the first mover to step through its parent's handler takes the parent away, and the movers after it
