@@ -203,14 +203,15 @@ private:
 
     // The next eligible instance when it runs straight from the prepared run, its flags cleared as
     // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
-    // held back for PerformHere, and the loop ends.
+    // held back for PerformHere, and the loop ends. A handler's code changes only with the events'
+    // generation (CEvent::SetCode and FreeCode), so the generation alone says the run is still its.
     static CInstance* NextStraight(void* walk)
     {
         WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
         CInstance* instance = walked.NextEligible();
         if (instance == nullptr) return nullptr;
         if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
-            walked.m_Handler->m_pCode != walked.m_Code || g_RunRequest != RUN_REQUEST_NONE) {
+            g_RunRequest != RUN_REQUEST_NONE) {
             walked.m_Held = instance;
             return nullptr;
         }
