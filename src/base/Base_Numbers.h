@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #if defined(__SSE2__)
@@ -50,15 +51,16 @@ int64_t Numbers_TruncToInt64(double v);
 // as a float passes here.
 inline float Numbers_ToFloat(double v)
 {
-#if defined(__SSE2__)
-    // The processor's conversion is that store: defined for every value, one instruction.
-    return _mm_cvtss_f32(_mm_cvtsd_ss(_mm_setzero_ps(), _mm_set_sd(v)));
-#else
-    constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
-    if (std::fabs(v) < FLOAT_ROUNDS_TO_INFINITY) return static_cast<float>(v);
-    if (std::isnan(v)) return static_cast<float>(v);
-    return std::signbit(v) ? -HUGE_VALF : HUGE_VALF;
-#endif
+    if constexpr (std::numeric_limits<float>::is_iec559) {
+        // With IEEE floats every double lies between two adjacent floats or infinities, so the
+        // plain conversion is defined: it rounds, and beyond the range gives the infinity.
+        return static_cast<float>(v);
+    } else {
+        constexpr double FLOAT_ROUNDS_TO_INFINITY = 3.4028235677973366e38;
+        if (std::fabs(v) < FLOAT_ROUNDS_TO_INFINITY) return static_cast<float>(v);
+        if (std::isnan(v)) return static_cast<float>(v);
+        return std::signbit(v) ? -HUGE_VALF : HUGE_VALF;
+    }
 }
 
 // A float truncated toward zero; NaN and values outside int32 give INT_MIN, as Numbers_TruncToInt32
