@@ -806,7 +806,7 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         bool plain = combine.step == S::Add || combine.step == S::Subtract || combine.step == S::Multiply;
         if (plain && combine.left == first.target && combine.right == at[1].target && store.step == S::StoreBuiltIn &&
             store.left == combine.target && store.sourceType == first.sourceType) {
-            fused.step = S::FieldCombineStore;
+            fused.step = combine.step == S::Add ? S::FieldAddStore : S::FieldCombineStore;
             fused.site = at[1].site;
             fused.opcode = combine.opcode;
             fused.setReal = store.setReal;

@@ -152,8 +152,9 @@ struct VMSiteCache {
     X(VariableGreater) /* the same with ConstantGreater */                                                          \
     X(LoadFields)     /* two LoadFields of one instance into neighbouring registers: `x, y` handed to a call */    \
     X(ConstantFields) /* LoadConstant, then LoadFields into the registers after its: `(x, y, obj)` handed on */     \
-    X(FieldCombineStore) /* LoadField, a load of a plain variable, Add, Subtract or Multiply of the two, */         \
-                         /* StoreBuiltIn of the result into a field of the same instance: `x += vx` */              \
+    X(FieldAddStore)  /* LoadField, a load of a plain variable, Add of the two, StoreBuiltIn of the sum into a */   \
+                      /* field of the same instance: `x += vx` */                                                    \
+    X(FieldCombineStore) /* the same with Subtract or Multiply */                                                  \
     X(FieldTestsBranch) /* two FieldLess or FieldGreater of one field, then LogicBranch of the two: */              \
                         /* `if (x < 0 || x > 624)` (secondConstant, testsGreater) */                                  \
     X(NegateVariable) /* a load of a plain variable, Negate, Store into the same variable: `v = -v` */               \

@@ -911,7 +911,7 @@ TEST_F(TranslateTest, FloatFieldsAreReadInPlaceAsTheirGetterReadsThem)
         {"push.v self.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, double(0.1f) + 3},
         {"push.v other.vmtest_bf\n" + add + keep, {S::LoadField, S::LoadVariable, S::Add, S::Store, S::Leave}, 0.1, 10},
         {"push.v self.vmtest_bf\n" + add + "pop.v.v self.vmtest_bf\npush.v self.vmtest_bf",
-         {S::FieldCombineStore, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
+         {S::FieldAddStore, S::Leave}, 0.1, double(float(double(0.1f) + 3))},
         {"push.v self.vmtest_bf\npush.e 0\nslt.i.v\npush.v self.vmtest_bf\npush.e 9\nsgt.i.v\nor.b.b\nbf done\n"
          "push.e 1\npop.v.i self.vmtest_tv\ndone:\npush.v self.vmtest_tv",
          {S::FieldOutsideBranch}, 9.5f, 1},
@@ -1091,12 +1091,12 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
          {S::VariableLess, S::FieldGreater, S::LogicBranch}, 3.5, 5, true, "1"},
         {"push.v self.vmtest_tv\npush.e 2\nslt.i.v\npush.v self.vmtest_bf\npush.e 3\nsgt.i.v\nor.b.b\nbf done\n" + tail,
          {S::VariableLess, S::FieldGreater, S::LogicBranch}, 3, 5, true, "0"},
-        {combine + "add.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "3.0999999"},
+        {combine + "add.v.v\n" + stored, {S::FieldAddStore, S::Leave}, 0.1, 3, true, "3.0999999"},
         {combine + "sub.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.1, 3, true, "-2.9000001"},
         {combine + "mul.v.v\npop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::FieldCombineStore, S::Leave}, 0.5, 3, true, "1.5"},
-        {text + combine + "add.v.v\n" + stored, {S::FieldCombineStore, S::Leave}, 0.5, 3, true, "DoAdd :: Execution Error"},
+        {text + combine + "add.v.v\n" + stored, {S::FieldAddStore, S::Leave}, 0.5, 3, true, "DoAdd :: Execution Error"},
         {"push.v other.vmtest_bf\npush.v self.vmtest_tv\nadd.v.v\npop.v.v other.vmtest_bf\npush.v other.vmtest_bf",
-         {S::FieldCombineStore, S::Leave}, 0.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
+         {S::FieldAddStore, S::Leave}, 0.5, 3, false, "Push :: Execution Error - Variable Get -2.vmtest_bf"},
         {combine + "add.v.v\npop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadField, S::LoadVariable, S::Add, S::Leave, S::Leave},
          0.5, 3, true, "Pop :: Execution Error - Variable set problem vmtest_bro"},
         {pair, {S::ConstantFields, S::CallBuiltIn, S::Leave}, 2.5, 3, true, "4.25"},
@@ -1125,9 +1125,9 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
          {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::Leave}, 0, 2147483647, true, "-2.14748365e+09"},
         // A mover's turn and move: the test falls through into the turn, which goes on into the move.
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
-         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 9.5, 3, true, "6.5"},
+         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldAddStore, S::Leave}, 9.5, 3, true, "6.5"},
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
-         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldCombineStore, S::Leave}, 4, 3, true, "7"},
+         {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldAddStore, S::Leave}, 4, 3, true, "7"},
     };
     FakeWorld world;
     for (const Case& c : cases) {

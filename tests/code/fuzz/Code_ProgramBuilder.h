@@ -871,6 +871,12 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     ScriptValue result = {VALUE_REAL, 0, 0.0};
     uint32_t branches = VM_BranchCount();
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
+    // Float fields that differ from each other and from instance to instance: a read of the wrong
+    // one answers otherwise.
+    for (size_t i = 0; i < 3; ++i) {
+        setup.world.At(i)->field = 0.5f + static_cast<float>(i);
+        setup.world.At(i)->second = -1.25f * static_cast<float>(i + 1);
+    }
     CInstance* first = vmtest::AsInstance(setup.world.At(0));
     CInstance* second = vmtest::AsInstance(setup.world.At(1));
     WalkedInstances walk = {{second, first, second}, 0};
