@@ -56,20 +56,35 @@ CInstance* Run_FirstMetInTarget(CInstance* instance, const InstanceBox& mine, in
     return Run_PlaceMeeting(instance, target, x, y);
 }
 
-// Whether the instance surely meets no instance of the object `target` where it stands, answered
-// without a call: its box current, or shifted after a whole move, and every usable candidate's
-// box current and apart from it. False where it cannot tell so cheaply (the place test then says).
-[[gnu::always_inline]] inline bool Run_SurelyMeetsNoneHere(CInstance* instance, int32_t target)
+// Whether the instance surely meets no instance of the object `target` where it stands, asked at
+// `asked` (lanes x, y, as narrowed to single precision), answered without a call: asked where it
+// stands, its box current or shiftable there, and every usable candidate's box current and apart
+// from it. False where it cannot tell so cheaply (the place test then says). A shifted box is only
+// tested, not kept: whoever reads the box next shifts it as cheaply.
+[[gnu::always_inline]] inline bool Run_SurelyMeetsNoneHere(CInstance& instance, int32_t target, __m128 asked)
 {
-    if (!(target >= 0 && target < INSTANCE_FIRST_ID)) return false;
-    if (!instance->BoxCurrent() && !Instance_ShiftMovedBox(*instance)) return false;
+    if (static_cast<uint32_t>(target) >= static_cast<uint32_t>(INSTANCE_FIRST_ID)) return false;
+    __m128 place = Instance_PlaceLanes(instance);
+    __m128 elsewhere = _mm_cmpneq_ps(asked, place);
+    __m128i mine;
+    if (Instance_BoxShiftable(instance)) {
+        __m128i whole = _mm_cvttps_epi32(place);
+        if ((_mm_movemask_ps(_mm_or_ps(elsewhere, Instance_UnshiftablePlace(place, whole))) & 3) != 0) return false;
+        mine = Instance_ShiftedBox(instance, whole);
+    } else if (instance.BoxCurrent() && (_mm_movemask_ps(elsewhere) & 3) == 0) {
+        mine = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&instance.i_bbox));
+    } else {
+        return false;
+    }
     CObject* object = Object_Data(target);
     if (object == nullptr) return true;
-    const InstanceBox& mine = instance->i_bbox;
+    __m128i flipped = Instance_FarFlipped(mine);
+    uint32_t shapes = g_InstanceShapeGeneration;
     for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next) {
         const CInstance* candidate = node->instance;
         if (!Run_Usable(candidate)) continue;
-        if (!candidate->BoxCurrent() || Instance_BoxesOverlap(mine, candidate->i_bbox)) return false;
+        bool current = candidate->m_BBoxDirty == CInstance::BOX_CURRENT && candidate->m_BoxShapes == shapes;
+        if (!current || !Instance_BoxesApart(flipped, candidate->i_bbox)) return false;
     }
     return true;
 }
