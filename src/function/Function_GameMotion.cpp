@@ -162,16 +162,17 @@ namespace {
 
 } // namespace
 
-// The mover's case, self meeting no instance of an object where it stands, is answered here without
-// a call, so that nothing is saved around it; anything else is the body's, called last. The target
-// is rounded half to even, as the body rounds it, by the processor's conversion, which answers
-// INT_MIN, no object, for what int32 cannot hold; the coordinates, arguments 1 and 0 in that order
-// below it, are narrowed together as Real_Float narrows each.
+// The mover's case, self meeting no instance of an object at a whole place (where it stands, or a
+// step away), is answered here without a call, so that nothing is saved around it; anything else
+// is the body's, called last. The target is rounded half to even, as the body rounds it, by the
+// processor's conversion, which answers INT_MIN, no object, for what int32 cannot hold; the
+// coordinates, arguments 1 and 0 in that order below it, are narrowed together as Real_Float
+// narrows each.
 bool Leaf_PlaceMeeting(CInstance* self, CInstance* other, const double* top, double* result)
 {
     int32_t target = _mm_cvtsd_si32(_mm_set_sd(Leaf_Argument(top, 2)));
     __m128d yx = _mm_loadu_pd(top - 2);
-    if (self != nullptr && Run_SurelyMeetsNoneHere(*self, target, _mm_cvtpd_ps(_mm_shuffle_pd(yx, yx, 1)))) {
+    if (self != nullptr && Run_SurelyMeetsNoneAt(*self, target, _mm_cvtpd_ps(_mm_shuffle_pd(yx, yx, 1)))) {
         *result = 0;
         return true;
     }
