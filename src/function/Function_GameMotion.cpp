@@ -162,14 +162,17 @@ namespace {
 
 } // namespace
 
-// The mover's case, self meeting no instance of an object where it stands, is answered here without
-// a call, so that nothing is saved around it; anything else is the body's, called last.
+// The mover's case, self meeting no instance of an object at a whole place (where it stands, or a
+// step away), is answered here without a call, so that nothing is saved around it; anything else
+// is the body's, called last. The target is rounded half to even, as the body rounds it, by the
+// processor's conversion, which answers INT_MIN, no object, for what int32 cannot hold; the
+// coordinates, arguments 1 and 0 in that order below it, are narrowed together as Real_Float
+// narrows each.
 bool Leaf_PlaceMeeting(CInstance* self, CInstance* other, const double* top, double* result)
 {
-    double target = Leaf_Argument(top, 2);
-    auto whole = static_cast<int32_t>(_mm_cvttsd_si32(_mm_set_sd(target)));
-    if (self != nullptr && static_cast<double>(whole) == target && Real_Float(Leaf_Argument(top, 0)) == self->i_x &&
-        Real_Float(Leaf_Argument(top, 1)) == self->i_y && Run_SurelyMeetsNoneHere(self, whole)) {
+    int32_t target = _mm_cvtsd_si32(_mm_set_sd(Leaf_Argument(top, 2)));
+    __m128d yx = _mm_loadu_pd(top - 2);
+    if (self != nullptr && Run_SurelyMeetsNoneAt(*self, target, _mm_cvtpd_ps(_mm_shuffle_pd(yx, yx, 1)))) {
         *result = 0;
         return true;
     }

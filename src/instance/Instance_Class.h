@@ -156,8 +156,8 @@ public:
     // What the box's computation learnt besides the box (m_BoxFacts), valid with the box:
     // BOX_FACTS_KNOWN that the rest was set by the computation (not by a saved game), BOX_HAS_SHAPE
     // that the shape sprite exists with a frame, BOX_WHOLE_SHIFT that the box came from the whole
-    // position (m_BoxAtX, m_BoxAtY) of an unscaled, unturned instance, so that a move to another
-    // whole position shifts it by the move.
+    // position (m_BoxAtX, m_BoxAtY) of an unscaled, unturned instance, its edges within 2^21 of it,
+    // so that a move to another whole position shifts it by the move.
     static constexpr uint8_t BOX_FACTS_KNOWN = 1, BOX_HAS_SHAPE = 2, BOX_WHOLE_SHIFT = 4;
     bool BoxCurrent() const { return m_BBoxDirty == BOX_CURRENT && m_BoxShapes == g_InstanceShapeGeneration; }
     // The box as it stands, put back after a test moved the instance away and back to the same place.

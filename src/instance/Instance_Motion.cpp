@@ -68,6 +68,14 @@ inline bool WholeAxis(int32_t position, int32_t ownNear, int32_t ownFar, int32_t
     return true;
 }
 
+// Whether a box the rule made lies within 2^21 of its place on both sides of an axis, as a shift
+// needs (Instance_UnshiftablePlace).
+inline bool NearItsPlace(int32_t position, int32_t near, int32_t far)
+{
+    constexpr int64_t NEAR = int64_t{1} << 21;
+    return int64_t{near} - position > -NEAR && int64_t{far} - position < NEAR;
+}
+
 } // namespace
 
 void CInstance::SpeedsFromPolar()
@@ -363,7 +371,8 @@ void CInstance::ComputeBoundingBox()
         WholeAxis(wholeX, own.left, own.right, shape.xorigin, &box.left, &box.right) &&
         WholeAxis(wholeY, own.top, own.bottom, shape.yorigin, &box.top, &box.bottom)) {
         // Most moving instances: whole positions, no scale, no rotation.
-        facts |= BOX_WHOLE_SHIFT;
+        if (NearItsPlace(wholeX, box.left, box.right) && NearItsPlace(wholeY, box.top, box.bottom))
+            facts |= BOX_WHOLE_SHIFT;
         m_BoxAtX = wholeX;
         m_BoxAtY = wholeY;
     } else if (i_imageangle == 0.0f) {

@@ -56,20 +56,29 @@ CInstance* Run_FirstMetInTarget(CInstance* instance, const InstanceBox& mine, in
     return Run_PlaceMeeting(instance, target, x, y);
 }
 
-// Whether the instance surely meets no instance of the object `target` where it stands, answered
-// without a call: its box current, or shifted after a whole move, and every usable candidate's
-// box current and apart from it. False where it cannot tell so cheaply (the place test then says).
-[[gnu::always_inline]] inline bool Run_SurelyMeetsNoneHere(CInstance* instance, int32_t target)
+// Whether the instance surely meets no instance of the object `target` at `asked` (lanes x, y, 0,
+// 0, narrowed as the place test narrows them), answered without a call: its box shiftable to that
+// place (a whole one: a current box made by the whole-position rule shifts by nothing where it
+// stands), and every usable candidate's box current and apart from the shifted one. The box is
+// the one the place test would compute there, and the instance never meets itself, so its own box
+// as a candidate can only send the question on. False where it cannot tell so cheaply (the place
+// test then says). A shifted box is only tested, not kept: whoever reads the box next shifts it as
+// cheaply.
+[[gnu::always_inline]] inline bool Run_SurelyMeetsNoneAt(CInstance& instance, int32_t target, __m128 asked)
 {
-    if (!(target >= 0 && target < INSTANCE_FIRST_ID)) return false;
-    if (!instance->BoxCurrent() && !Instance_ShiftMovedBox(*instance)) return false;
+    if (static_cast<uint32_t>(target) >= static_cast<uint32_t>(INSTANCE_FIRST_ID)) return false;
+    uint32_t shapes = g_InstanceShapeGeneration;
+    if (!Instance_BoxShiftable(instance, shapes)) return false;
+    __m128i whole;
+    if (_mm_movemask_ps(Instance_UnshiftablePlace(asked, &whole)) != 0) return false;
+    __m128i turned = Instance_BoxTurned(Instance_ShiftedBox(instance, whole));
     CObject* object = Object_Data(target);
     if (object == nullptr) return true;
-    const InstanceBox& mine = instance->i_bbox;
     for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next) {
         const CInstance* candidate = node->instance;
         if (!Run_Usable(candidate)) continue;
-        if (!candidate->BoxCurrent() || Instance_BoxesOverlap(mine, candidate->i_bbox)) return false;
+        bool current = candidate->m_BBoxDirty == CInstance::BOX_CURRENT && candidate->m_BoxShapes == shapes;
+        if (!current || !Instance_BoxesApart(turned, candidate->i_bbox)) return false;
     }
     return true;
 }

@@ -261,6 +261,8 @@ TEST_F(InstanceCollision, ABoxKeptThroughEveryChangeIsTheBoxComputedAfresh)
 {
     sprites.Add(2, {2, 3, 9, 12}, 5, 7);   // the box off the corner, the origin inside it
     sprites.Add(3, {12, 0, 4, 6}, -3, 20); // a reversed box, the origin outside it
+    sprites.Add(4, {0, 2, 9, 12}, -2097142, 2097140); // edges as far from the place as a shift allows
+    sprites.Add(5, {0, 2, 9, 12}, -2097143, 0);       // and one past it
     const float nan = std::nanf("");
     const struct {
         const char* label;
@@ -276,6 +278,9 @@ TEST_F(InstanceCollision, ABoxKeptThroughEveryChangeIsTheBoxComputedAfresh)
         {"the shift's edge", 2,
          {{'m', 4194280, 0}, {'m', 4194300, 0}, {'m', 4194290, -4194300}, {'m', -4194304, 3}, {'m', -4194305, 3},
           {'m', 7, 5}, {'m', -2147483648.0f, 5}, {'m', 8, 5}, {'m', 8, -2147483648.0f}, {'m', 9, 6}, {'m', -0.0f, -0.0f}}},
+        {"edges far from the place", 4,
+         {{'m', 4194304, 0}, {'m', -4194304, 5}, {'m', 4194300, -4194304}, {'m', 4194305, 1}, {'m', 3, 3}}},
+        {"edges past the shift's reach", 5, {{'m', 4194304, 0}, {'m', -4194304, 5}, {'m', 3, 3}}},
         {"scales and angles between moves", 3,
          {{'m', 20, 20}, {'s', 2, 1}, {'m', 21, 20}, {'s', 1, 1}, {'m', 22, 21}, {'a', 90}, {'m', 23, 21},
           {'a', 0}, {'m', 30, 30}, {'s', -1, 1}, {'m', 31, 30}, {'s', 1, 1}, {'m', 32, 31}}},
@@ -316,9 +321,10 @@ TEST_F(InstanceCollision, OnlyAWholeMoveFromAWholePlaceKeepsTheBoxWithoutTheSpri
         int32_t left;
     } moves[] = {{11, 10, 0, 11},       {11, -7, 0, 11},           {11.5f, -7, 1, 12}, {12, -7, 1, 12},
                  {13, -6, 0, 13},       {8388600, 0, 1, 8388600}, {5, 0, 1, 5},       {6, 0, 0, 6},
-                 // Within 2^22 of the origin, place and edges, the box shifts; beyond it is computed.
-                 {4194280, 0, 0, 4194280}, {4194295, 0, 1, 4194295}, {-4194304, 3, 0, -4194304},
-                 {-4194305, 3, 1, -4194305}, {-2147483648.0f, 0, 1, INT32_MIN}, {7, 0, 1, 7}, {8, 0, 0, 8}};
+                 // A place within 2^22 of the origin either way shifts the box; beyond it is computed.
+                 {4194280, 0, 0, 4194280}, {4194295, 0, 0, 4194295}, {4194304, 0, 0, 4194304},
+                 {4194305, 0, 1, 4194305}, {-4194304, 3, 0, -4194304}, {-4194305, 3, 1, -4194305},
+                 {-2147483648.0f, 0, 1, INT32_MIN}, {7, 0, 1, 7}, {8, 0, 0, 8}};
     CInstance* instance = Make(10, 10, 100001);
     instance->SetSpriteIndex(0);
     instance->GetBoundingBox();
@@ -328,6 +334,22 @@ TEST_F(InstanceCollision, OnlyAWholeMoveFromAWholePlaceKeepsTheBoxWithoutTheSpri
         const InstanceBox& box = instance->GetBoundingBox();
         EXPECT_EQ(sprites.shapeAsks, m.asks) << m.x << "," << m.y;
         EXPECT_EQ(box.left, m.left) << m.x << "," << m.y;
+    }
+    // Only a box whose edges lie within 2^21 of its place shifts, whichever edge lies beyond.
+    const struct {
+        int32_t xorigin, yorigin, asks;
+    } origins[] = {{-2097142, 0, 0}, {-2097143, 0, 1}, {0, -2097143, 1}, {2097151, 0, 0}, {2097152, 0, 1}, {0, 2097152, 1}};
+    int32_t id = 100002;
+    for (const auto& o : origins) {
+        sprites.Add(4, {0, 0, 9, 9}, o.xorigin, o.yorigin);
+        CInstance* far = Make(1, 1, id++);
+        far->SetSpriteIndex(4);
+        far->GetBoundingBox();
+        sprites.shapeAsks = 0;
+        far->SetPosition(4194304, -4194304);
+        const InstanceBox& box = far->GetBoundingBox();
+        EXPECT_EQ(sprites.shapeAsks, o.asks) << "origin " << o.xorigin << "," << o.yorigin;
+        EXPECT_EQ(Fields(box.left, box.top), Fields(4194304 - o.xorigin, -4194304 - o.yorigin));
     }
     // Speeds and directions leave the box as it is.
     instance->SetSpeed(3);

@@ -240,9 +240,14 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
         // Across the edge where a moved box is shifted rather than computed.
         {4194280, 0, 1, 0, inPlace, 0, 40}, {4194290, 0, 1, 0, 4194300, 0, 40}, {-4194304, 30, 1, 0, inPlace, 0, 40},
         {-4194305, 30, 1, 0, 30, 30, 40},
+        // A whole step away, each edge of the box at the step just short of the wall's and on it.
+        {10, 0, 1, 0, 24, 0, 40},        {10, 0, 1, 0, 25, 0, 40},        {70, 0, 1, 0, 56, 0, 40},
+        {70, 0, 1, 0, 55, 0, 40},        {30, 0, 1, 0, 30, -16, 40},      {30, 0, 1, 0, 30, -15, 40},
+        {30, 40, 1, 0, 30, 16, 40},      {30, 40, 1, 0, 30, 15, 40},      {-3, 7, 1, 0, 41, -2, 40},
     };
-    // Beside objects and ids: negatives other than all, an index past the objects, and the last below ids.
-    const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99, -1, -7, 4, 99999};
+    // Beside objects and ids: negatives other than all, an index past the objects, and the last below
+    // ids; the mover's own object last, its box shifted and then current, so that it is its own candidate.
+    const int32_t targets[] = {0, 1, 2, 3, TARGET_ALL, 100002, 100004, 100005, 100006, 99, -1, -7, 4, 99999, 0, 0};
     int32_t hits = 0, misses = 0;
     for (const auto& c : cases) {
         // Every box current first, so that the mover's move is what brings its box up to date.
@@ -281,6 +286,28 @@ TEST_F(CommandTest, PlaceTestsFindWhatTestingEveryCandidateAfreshFinds)
                                                      << "," << y << " against " << target;
             ++(want != nullptr ? hits : misses);
         }
+        // Every box current and the mover's shifted, as in a room of movers: the leaf answers from
+        // the boxes alone where they lie apart, here against objects whose instances meet by their
+        // boxes, the mover's own among them; asked all before any box is brought up to date again.
+        // Or the mover's box made unscaled and left behind by its scale or angle: the leaf says nothing by it.
+        mover->SetImageXScale(1);
+        mover->SetImageYScale(1);
+        mover->SetImageAngle(0);
+        for (CInstance* each : Run_TargetInstances(TARGET_ALL)) each->GetBoundingBox();
+        mover->SetImageXScale(c.scale);
+        mover->SetImageYScale(c.scale);
+        mover->SetImageAngle(c.angle);
+        mover->SetPosition(c.x + 1, c.y);
+        mover->SetPosition(c.x, c.y);
+        const int32_t plain[] = {1, 3, 0};
+        double leaves[std::size(plain)];
+        for (size_t k = 0; k < std::size(plain); ++k) {
+            double arguments[3] = {static_cast<double>(plain[k]), y, x};
+            EXPECT_TRUE(Leaf_PlaceMeeting(mover, mover, arguments + 3, &leaves[k]));
+        }
+        for (size_t k = 0; k < std::size(plain); ++k)
+            EXPECT_EQ(leaves[k], MetAfresh(mover, plain[k], x, y) != nullptr ? 1 : 0)
+                << "standing at " << c.x << "," << c.y << " tested at " << x << "," << y << " against " << plain[k];
         EXPECT_EQ(Reals(c.x, c.y), Reals(mover->i_x, mover->i_y)) << "put back";
     }
     EXPECT_GT(hits, 20);
