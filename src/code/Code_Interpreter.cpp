@@ -3840,14 +3840,18 @@ namespace {
 // and nothing since can have changed what a start is tested for: no run came (none grew or freed a
 // region, moved the high water or went into the debugger), and what code outside runs may change,
 // the code's words, the epoch, the debugger's requests and the trace, stand. Null otherwise.
-inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+inline bool KeptCodeStands(const VMPreparedRun& prepared)
 {
     const VMRunState& start = prepared.start;
     const VMBuffer* code = start.runCode;
-    if (prepared.keptAt != g_RunsStarted || prepared.keptEpoch != g_VMCodeEpoch || g_VMAttention || g_TraceFlag ||
-        !g_VMTranslate || code->m_pWords != start.words || code->m_Size != start.codeSize ||
-        code->m_pTranslation != prepared.keptTranslation)
-        return nullptr;
+    return prepared.keptEpoch == g_VMCodeEpoch && !g_VMAttention && !g_TraceFlag && g_VMTranslate &&
+           code->m_pWords == start.words && code->m_Size == start.codeSize &&
+           code->m_pTranslation == prepared.keptTranslation;
+}
+
+inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+{
+    if (prepared.keptAt != g_RunsStarted || !KeptCodeStands(prepared)) return nullptr;
     return prepared.keptTranslation->insns.data();
 }
 
@@ -3919,9 +3923,84 @@ void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other,
         ExecPrepared<true>(prepared, self, other, result);
 }
 
+namespace {
+
+// Whether the run that started as the `started`th, its steps having stopped at `exit`, left the kept
+// state as its start and everything a kept start is tested for standing (LeaveRun's and NoteKept's
+// tests, then KeptHead's), so that the next instance may run from it as it is.
+[[gnu::always_inline]] inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started)
+{
+    const VMRunState& run = prepared.live;
+    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End && exit.sp == run.initialTop &&
+           !run.stopped && g_RunsStarted == started && run.size <= REGION_KEEP_LIMIT && KeptCodeStands(prepared);
+}
+
+// The run that did not stay kept, ended as RunFromStart ends it (which leaves the row's entry with
+// the run's), and the instance after it.
+[[gnu::noinline]] CInstance* EndRow(VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started,
+                                    VMNextInstance next, void* walk)
+{
+    VMRunState& run = prepared.live;
+    bool clean;
+    if (exit.how != RegisterExitHow::Words || exit.next->kind != VMKind::End) {
+        clean = RunOnAfterSteps(run, exit, prepared.keptEpoch, nullptr);
+    } else {
+        run.sp = exit.sp;
+        clean = LeaveRun(run, nullptr, RunEnd::Steps);
+    }
+    NoteKept(prepared, clean, started - 1);
+    return next(walk);
+}
+
+// Runs from the kept state (KeptHead gave `head`; the code has no locals to clear or free) for
+// `instance` and those `next` hands after it, while each leaves the state as its start. The run's
+// depth, its place in the chain of runs and the argument count it keeps are entered once for the
+// row, since every kept run leaves them as it found them and the walk between runs reads none;
+// each run does only what differs: its count, self and other, and putting back the argument count,
+// the pc and the error position. A run that does not stay kept ends the row the general way. The
+// next instance not yet run; null at the walk's end.
+CInstance* RunKeptRow(VMPreparedRun& prepared, VMTranslatedInsn* head, CInstance* instance, VMNextInstance next,
+                      void* walk)
+{
+    VMRunState& run = prepared.live;
+    const int32_t pc = prepared.start.pc, insnStart = prepared.start.insnStart;
+    ++g_RunDepth;
+    run.savedArgCount = g_ScriptArgumentCount;
+    run.previous = g_pVMRun;
+    g_pVMRun = &run;
+    do {
+        const uint64_t started = ++g_RunsStarted;
+        NoteOutsideCode();
+        run.self = instance;
+        run.other = instance;
+        const RegisterExit exit = RunFirstSequence(run, head);
+        if (!StaysKept(prepared, exit, started)) [[unlikely]]
+            return EndRow(prepared, exit, started, next, walk);
+        g_ScriptArgumentCount = run.savedArgCount;
+        g_LastRunStackBytes = 0;
+        run.pc = pc;
+        run.insnStart = insnStart;
+    } while ((instance = next(walk)) != nullptr);
+    g_pVMRun = run.previous;
+    --g_RunDepth;
+    prepared.keptAt = g_RunsStarted;
+    return nullptr;
+}
+
+} // namespace
+
 void VM_ExecPreparedEach(VMPreparedRun* prepared, VMNextInstance next, void* walk)
 {
-    while (CInstance* instance = next(walk)) ExecPreparedWithoutResult(prepared, instance, instance);
+    CInstance* instance = next(walk);
+    while (instance != nullptr) {
+        VMTranslatedInsn* head = KeptHead(*prepared);
+        if (head != nullptr && prepared->live.localCount == 0) {
+            instance = RunKeptRow(*prepared, head, instance, next, walk);
+            continue;
+        }
+        ExecPreparedWithoutResult(prepared, instance, instance);
+        instance = next(walk);
+    }
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }
