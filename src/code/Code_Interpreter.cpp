@@ -3846,14 +3846,18 @@ namespace {
 // and nothing since can have changed what a start is tested for: no run came (none grew or freed a
 // region, moved the high water or went into the debugger), and what code outside runs may change,
 // the code's words, the epoch, the debugger's requests and the trace, stand. Null otherwise.
-inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+inline bool KeptCodeStands(const VMPreparedRun& prepared)
 {
     const VMRunState& start = prepared.start;
     const VMBuffer* code = start.runCode;
-    if (prepared.keptAt != g_RunsStarted || prepared.keptEpoch != g_VMCodeEpoch || g_VMAttention || g_TraceFlag ||
-        !g_VMTranslate || code->m_pWords != start.words || code->m_Size != start.codeSize ||
-        code->m_pTranslation != prepared.keptTranslation)
-        return nullptr;
+    return prepared.keptEpoch == g_VMCodeEpoch && !g_VMAttention && !g_TraceFlag && g_VMTranslate &&
+           code->m_pWords == start.words && code->m_Size == start.codeSize &&
+           code->m_pTranslation == prepared.keptTranslation;
+}
+
+inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
+{
+    if (prepared.keptAt != g_RunsStarted || !KeptCodeStands(prepared)) return nullptr;
     return prepared.keptTranslation->insns.data();
 }
 
@@ -3925,9 +3929,107 @@ void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other,
         ExecPrepared<true>(prepared, self, other, result);
 }
 
+namespace {
+
+// Whether the run that started as the `started`th, its steps having stopped at `exit`, left the kept
+// state as its start and everything a kept start is tested for standing (LeaveRun's and NoteKept's
+// tests, then KeptHead's), so that the next instance may run from it as it is.
+inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started)
+{
+    const VMRunState& run = prepared.live;
+    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End && exit.sp == run.initialTop &&
+           !run.stopped && g_RunsStarted == started && run.size <= REGION_KEEP_LIMIT && KeptCodeStands(prepared);
+}
+
+// StaysKept for a run in which no code outside the steps ran (`outside` the outside epoch it
+// started in stands): what that code alone can change (the words, the epoch, the region, the count
+// of runs, the argument count, the pc and error position, which only a built-in's call writes) stands
+// as the run found it. The debugger's requests may come at any time, and are looked at.
+[[gnu::always_inline]] inline bool StaysKeptInside(const VMRunState& run, const RegisterExit& exit, uint64_t outside)
+{
+    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End && exit.sp == run.initialTop &&
+           !run.stopped && g_OutsideEpoch == outside && (g_VMAttention | g_TraceFlag) == 0;
+}
+
+// The run that did not stay kept, ended as RunFromStart ends it (which leaves the row's entry with
+// the run's), and the instance after it.
+[[gnu::noinline]] CInstance* EndRow(VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started,
+                                    VMNextInstance next, void* walk)
+{
+    VMRunState& run = prepared.live;
+    bool clean;
+    if (exit.how != RegisterExitHow::Words || exit.next->kind != VMKind::End) {
+        clean = RunOnAfterSteps(run, exit, prepared.keptEpoch, nullptr);
+    } else {
+        run.sp = exit.sp;
+        clean = LeaveRun(run, nullptr, RunEnd::Steps);
+    }
+    NoteKept(prepared, clean, started - 1);
+    return next(walk);
+}
+
+// After a run that stayed kept though code outside the steps ran (a built-in's call): what LeaveRun
+// and NoteKept put back for the next run. False when it did not stay kept: EndRow ends it.
+[[gnu::noinline]] bool KeptAfterOutside(VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started)
+{
+    if (!StaysKept(prepared, exit, started)) return false;
+    VMRunState& run = prepared.live;
+    g_ScriptArgumentCount = run.savedArgCount;
+    g_LastRunStackBytes = 0;
+    run.pc = prepared.start.pc;
+    run.insnStart = prepared.start.insnStart;
+    return true;
+}
+
+// Runs from the kept state (KeptHead gave `head`; the code has no locals to clear or free) for
+// `instance` and those `next` hands after it, while each leaves the state as its start. The run's
+// depth, its place in the chain of runs, the argument count it keeps and its count of runs started
+// are entered once for the row: every kept run leaves them as it found them, the walk between runs
+// reads none, and the count is only ever compared, by kept states, for a run since; each run does
+// only what differs, its self and other and the outside epoch. A run that ran no code outside its
+// steps leaves the rest as it found it (StaysKeptInside); one that did is tested and put back in
+// full. A run that does not stay kept ends the row the general way. The next instance not yet run;
+// null at the walk's end.
+CInstance* RunKeptRow(VMPreparedRun& prepared, VMTranslatedInsn* head, CInstance* instance, VMNextInstance next,
+                      void* walk)
+{
+    VMRunState& run = prepared.live;
+    ++g_RunDepth;
+    const uint64_t started = ++g_RunsStarted;
+    run.savedArgCount = g_ScriptArgumentCount;
+    run.previous = g_pVMRun;
+    g_pVMRun = &run;
+    do {
+        NoteOutsideCode();
+        const uint64_t outside = g_OutsideEpoch;
+        run.self = instance;
+        run.other = instance;
+        const RegisterExit exit = RunFirstSequence(run, head);
+        if (!StaysKeptInside(run, exit, outside) && !KeptAfterOutside(prepared, exit, started)) [[unlikely]]
+            return EndRow(prepared, exit, started, next, walk);
+    } while ((instance = next(walk)) != nullptr);
+    g_pVMRun = run.previous;
+    --g_RunDepth;
+    // Each run of the row left an empty stack; a run that left another count started no row.
+    g_LastRunStackBytes = 0;
+    prepared.keptAt = g_RunsStarted;
+    return nullptr;
+}
+
+} // namespace
+
 void VM_ExecPreparedEach(VMPreparedRun* prepared, VMNextInstance next, void* walk)
 {
-    while (CInstance* instance = next(walk)) ExecPreparedWithoutResult(prepared, instance, instance);
+    CInstance* instance = next(walk);
+    while (instance != nullptr) {
+        VMTranslatedInsn* head = KeptHead(*prepared);
+        if (head != nullptr && prepared->live.localCount == 0) {
+            instance = RunKeptRow(*prepared, head, instance, next, walk);
+            continue;
+        }
+        ExecPreparedWithoutResult(prepared, instance, instance);
+        instance = next(walk);
+    }
 }
 
 void VM_FreePrepared(VMPreparedRun* prepared) { delete prepared; }

@@ -142,6 +142,26 @@ std::vector<WalkCase> WalkCases()
          {Placed(0, 1), Placed(0, 2)},
          {{"100001 1 2 5", "100002 t 3 7"}, {"100001 1 3 7", "100002 t 4 9"}},
          nullptr},
+        // Instances whose step runs in registers alone follow each other from the state the last one
+        // left; one among them leaves the registers for the words (its variable holds a text), and the
+        // ones after it run as before, frame after frame.
+        {"RegistersAloneAroundOneThatLeavesThem",
+         {ObjectWith("obj_m", {{0, 0, "d = id - 100000; if (id == 100002) a = \"t\"; else a = d;"},
+                               {3, 0, "if (x < 0 || x > 90) y = 0; x += d; b = a;"},
+                               {3, 2, "test_note(x, b);"}})},
+         {Placed(0, 1), Placed(0, 1), Placed(0, 1), Placed(0, 1), Placed(0, 1)},
+         {{"100001 2 1", "100002 3 t", "100003 4 3", "100004 5 4", "100005 6 5"},
+          {"100001 3 1", "100002 5 t", "100003 7 3", "100004 9 4", "100005 11 5"}},
+         nullptr},
+        // A built-in called from the registers (one without a leaf form) leaves the run as its start:
+        // the instances after it go on from it.
+        {"RegistersAloneCallingABuiltIn",
+         {ObjectWith("obj_m", {{0, 0, "d = id - 100000; h = 0;"},
+                               {3, 0, "if (x < 0 || x > 90) y = 0; x += d; h = power(x, x);"},
+                               {3, 2, "test_note(x, h);"}})},
+         {Placed(0, 1), Placed(0, 1), Placed(0, 1)},
+         {{"100001 2 4", "100002 3 27", "100003 4 256"}, {"100001 3 27", "100002 5 3125", "100003 7 823543"}},
+         nullptr},
         // Between two instances whose step runs in registers alone to its end, another object's step
         // with local variables runs: the second instance became one during the first's step.
         {"NumbersAloneAroundAnotherRun",
