@@ -2375,8 +2375,6 @@ inline bool CallLeaf(const VMRunState& run, const VMRegisterStepInsn* step, cons
     double registers[VM_REGISTER_SLOTS];
     VMTranslatedInsn* to;               // where a branch goes
     CVariableList* selfList = nullptr; // self's variables, found at the first site that needs them
-    // The bytes above the low water, which a sequence a branch goes on into needs for its pushes.
-    uintptr_t room = reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater);
 #define VM_R_NEXT()                                                                                                  \
     do {                                                                                                             \
         ++step;                                                                                                      \
@@ -2464,20 +2462,6 @@ rConstantFields: {
 #undef VM_R_FIELD_TEST
 #undef VM_R_VARIABLE_TEST
 
-    // A field combined with a variable and stored through the field's setter: the variable is the
-    // one load that may not be taken; the setter, last, is the only effect.
-#define VM_R_FIELD_STORE(NAME, COMBINED)                                                                             \
-    NAME : {                                                                                                         \
-        CInstance* target = FieldOwner(run, step);                                                                   \
-        VariableNode* node = target != nullptr ? SequenceSiteNode(run, locals, generation, step->site, selfList) : nullptr; \
-        if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
-        double left = FloatField(target, step->field), right = node->value.real;                                     \
-        step->setReal(target, COMBINED);                                                                             \
-        VM_R_PAST_PARTS();                                                                                           \
-    }
-    VM_R_FIELD_STORE(rFieldAddStore, left + right)
-    VM_R_FIELD_STORE(rFieldCombineStore, step->opcode == VM_OP_SUB ? left - right : left * right)
-#undef VM_R_FIELD_STORE
 
 rLoadConstant:
     registers[step->target] = step->constant;
@@ -2644,7 +2628,9 @@ rBranch: {
 #undef VM_R_TEST_BRANCH
 
 rGoTo: {
-    if (to->kind != VMKind::RealSequence || room < to->registerBytes) return RegisterExit{to, sp};
+    if (to->kind != VMKind::RealSequence ||
+        reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater) < to->registerBytes)
+        return RegisterExit{to, sp};
     head = to;
     step = head->registerSteps;
     goto* s_Steps[static_cast<size_t>(step->step)];
@@ -2669,7 +2655,6 @@ rCallBuiltIn: {
     if (made == RegisterCall::Stop) return RegisterExit{step->site, sp, RegisterExitHow::AfterCall};
     generation = g_VariableGeneration;
     selfList = nullptr;
-    room = reinterpret_cast<uintptr_t>(sp) - reinterpret_cast<uintptr_t>(run.lowWater);
     registers[step->target] = real;
     VM_R_NEXT();
 }
@@ -2702,6 +2687,21 @@ rLeave: {
     for (uint32_t k = 0; k < step->depth; ++k) sp = PutNumber(sp, step->types[k], registers[k]);
     return RegisterExit{step->site, sp};
 }
+
+    // A field combined with a variable and stored through the field's setter: the variable is the
+    // one load that may not be taken; the setter, last, is the only effect.
+#define VM_R_FIELD_STORE(NAME, COMBINED)                                                                             \
+    NAME : {                                                                                                         \
+        CInstance* target = FieldOwner(run, step);                                                                   \
+        VariableNode* node = target != nullptr ? SequenceSiteNode(run, locals, generation, step->site, selfList) : nullptr; \
+        if (node == nullptr || node->value.kind != VALUE_REAL) VM_R_NEXT();                                          \
+        double left = FloatField(target, step->field), right = node->value.real;                                     \
+        step->setReal(target, COMBINED);                                                                             \
+        VM_R_PAST_PARTS();                                                                                           \
+    }
+    VM_R_FIELD_STORE(rFieldAddStore, left + right)
+    VM_R_FIELD_STORE(rFieldCombineStore, step->opcode == VM_OP_SUB ? left - right : left * right)
+#undef VM_R_FIELD_STORE
 #undef VM_R_NEXT
 }
 
