@@ -2462,7 +2462,6 @@ rConstantFields: {
 #undef VM_R_FIELD_TEST
 #undef VM_R_VARIABLE_TEST
 
-
 rLoadConstant:
     registers[step->target] = step->constant;
     VM_R_NEXT();
@@ -2658,7 +2657,6 @@ rCallBuiltIn: {
     registers[step->target] = real;
     VM_R_NEXT();
 }
-
 
 rLoop: {
     // The counting step after the sequence, as its handler makes it, and its test's branch back
@@ -3732,6 +3730,12 @@ enum class RunEnd : uint8_t {
     return end == RunEnd::Steps && empty && !run.stopped;
 }
 
+// Whether the steps left the words at the code's end, with nothing run after them.
+[[gnu::always_inline]] inline bool StepsReachedEnd(const RegisterExit& exit)
+{
+    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End;
+}
+
 // The run after its first sequence's steps left the words at `exit` short of the code's end: on in the
 // loops from there, as the sequence's own handler would go on, the steps having started in the code
 // epoch `epoch`. The loop finds the place from the state as a call out leaves it: after a built-in's
@@ -3766,7 +3770,7 @@ enum class RunEnd : uint8_t {
             return LeaveRun(run, result, RunTranslated(run) ? RunEnd::Loop : RunEnd::Handed);
     }
     RegisterExit exit = RunFirstSequence(run, head);
-    if (exit.how != RegisterExitHow::Words || exit.next->kind != VMKind::End) return RunOnAfterSteps(run, exit, epoch, result);
+    if (!StepsReachedEnd(exit)) return RunOnAfterSteps(run, exit, epoch, result);
     // The pc stays where the steps left it: nothing reads it after the run.
     run.sp = exit.sp;
     return LeaveRun(run, result, RunEnd::Steps);
@@ -3842,10 +3846,8 @@ namespace {
     return true;
 }
 
-// The first register sequence of the prepared code when the last run left the state as its start
-// and nothing since can have changed what a start is tested for: no run came (none grew or freed a
-// region, moved the high water or went into the debugger), and what code outside runs may change,
-// the code's words, the epoch, the debugger's requests and the trace, stand. Null otherwise.
+// Whether what code outside runs may change under a kept start stands: the code's words, the epoch,
+// the debugger's requests and the trace.
 inline bool KeptCodeStands(const VMPreparedRun& prepared)
 {
     const VMRunState& start = prepared.start;
@@ -3855,10 +3857,21 @@ inline bool KeptCodeStands(const VMPreparedRun& prepared)
            code->m_pTranslation == prepared.keptTranslation;
 }
 
+// The first register sequence of the prepared code when the last run left the state as its start
+// and nothing since can have changed what a start is tested for: no run came (none grew or freed a
+// region, moved the high water or went into the debugger) and the code stands. Null otherwise.
 inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
 {
     if (prepared.keptAt != g_RunsStarted || !KeptCodeStands(prepared)) return nullptr;
     return prepared.keptTranslation->insns.data();
+}
+
+// A kept state's place put back as its start's: only a built-in's call out moves it, and nothing
+// reads it after a run.
+inline void PutBackStartPlace(VMPreparedRun& prepared)
+{
+    prepared.live.pc = prepared.start.pc;
+    prepared.live.insnStart = prepared.start.insnStart;
 }
 
 // After a run from the prepared state: whether it left the state as its start (LeaveRun, which also
@@ -3866,13 +3879,11 @@ inline VMTranslatedInsn* KeptHead(const VMPreparedRun& prepared)
 // from it as it is.
 inline void NoteKept(VMPreparedRun& prepared, bool clean, uint64_t before)
 {
-    VMRunState& run = prepared.live;
     if (!clean || g_RunsStarted != before + 1) {
         prepared.keptAt = 0;
         return;
     }
-    run.pc = prepared.start.pc;
-    run.insnStart = prepared.start.insnStart;
+    PutBackStartPlace(prepared);
     prepared.keptAt = g_RunsStarted;
 }
 
@@ -3903,10 +3914,6 @@ template <bool WANTS_RESULT>
     prepared->keptTranslation = run.code->m_pTranslation;
 }
 
-} // namespace
-
-namespace {
-
 // A walk's runs mostly start from the state the last one left, its code's first sequence known:
 // without the tests of a start, and without a result to take.
 [[gnu::always_inline]] inline void ExecPreparedWithoutResult(VMPreparedRun* prepared, CInstance* self, CInstance* other)
@@ -3931,14 +3938,19 @@ void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other,
 
 namespace {
 
+// Whether the steps ended the run at the code's end with nothing left on the stack and nothing stopped.
+[[gnu::always_inline]] inline bool EndedClean(const VMRunState& run, const RegisterExit& exit)
+{
+    return StepsReachedEnd(exit) && exit.sp == run.initialTop && !run.stopped;
+}
+
 // Whether the run that started as the `started`th, its steps having stopped at `exit`, left the kept
 // state as its start and everything a kept start is tested for standing (LeaveRun's and NoteKept's
 // tests, then KeptHead's), so that the next instance may run from it as it is.
 inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, uint64_t started)
 {
     const VMRunState& run = prepared.live;
-    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End && exit.sp == run.initialTop &&
-           !run.stopped && g_RunsStarted == started && run.size <= REGION_KEEP_LIMIT && KeptCodeStands(prepared);
+    return EndedClean(run, exit) && g_RunsStarted == started && run.size <= REGION_KEEP_LIMIT && KeptCodeStands(prepared);
 }
 
 // StaysKept for a run in which no code outside the steps ran (`outside` the outside epoch it
@@ -3947,8 +3959,7 @@ inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, u
 // as the run found it. The debugger's requests may come at any time, and are looked at.
 [[gnu::always_inline]] inline bool StaysKeptInside(const VMRunState& run, const RegisterExit& exit, uint64_t outside)
 {
-    return exit.how == RegisterExitHow::Words && exit.next->kind == VMKind::End && exit.sp == run.initialTop &&
-           !run.stopped && g_OutsideEpoch == outside && (g_VMAttention | g_TraceFlag) == 0;
+    return EndedClean(run, exit) && g_OutsideEpoch == outside && (g_VMAttention | g_TraceFlag) == 0;
 }
 
 // The run that did not stay kept, ended as RunFromStart ends it (which leaves the row's entry with
@@ -3958,7 +3969,7 @@ inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, u
 {
     VMRunState& run = prepared.live;
     bool clean;
-    if (exit.how != RegisterExitHow::Words || exit.next->kind != VMKind::End) {
+    if (!StepsReachedEnd(exit)) {
         clean = RunOnAfterSteps(run, exit, prepared.keptEpoch, nullptr);
     } else {
         run.sp = exit.sp;
@@ -3976,8 +3987,7 @@ inline bool StaysKept(const VMPreparedRun& prepared, const RegisterExit& exit, u
     VMRunState& run = prepared.live;
     g_ScriptArgumentCount = run.savedArgCount;
     g_LastRunStackBytes = 0;
-    run.pc = prepared.start.pc;
-    run.insnStart = prepared.start.insnStart;
+    PutBackStartPlace(prepared);
     return true;
 }
 

@@ -674,11 +674,16 @@ bool StartsRegisterSequence(const VMTranslatedInsn& insn)
     }
 }
 
+bool LoadsPlainVariable(const VMRegisterStepInsn& step)
+{
+    return step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal;
+}
+
 // Whether the first `count` steps are `v = -v`: a statement too short for a sequence of its own but
 // for one that a branch of a sequence reaches, which then goes on in its steps.
 bool NegatesInPlace(const std::vector<VMRegisterStepInsn>& steps, size_t count)
 {
-    return count == 3 && (steps[0].step == VMRegisterStep::LoadVariable || steps[0].step == VMRegisterStep::LoadLocal) &&
+    return count == 3 && LoadsPlainVariable(steps[0]) &&
            steps[1].step == VMRegisterStep::Negate && steps[2].step == VMRegisterStep::Store;
 }
 
@@ -754,11 +759,6 @@ void JoinRealSequences(VMTranslation& t)
         t.registerSteps.insert(t.registerSteps.end(), steps.begin(), steps.end());
         i = keptEnd - 1;
     }
-}
-
-bool LoadsPlainVariable(const VMRegisterStepInsn& step)
-{
-    return step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal;
 }
 
 bool TestsAgainstConstant(const VMRegisterStepInsn& step)
@@ -916,7 +916,6 @@ void VM_FuseRegisterSteps(VMTranslation& translation)
             VMRegisterStepInsn made;
             uint8_t parts = FuseAt(&steps[k], end - k, made);
             if (parts != 0) {
-                made.parts = parts;
                 made.pastParts = static_cast<uint16_t>((parts + 1u) * sizeof(VMRegisterStepInsn));
                 fused.push_back(made);
             }

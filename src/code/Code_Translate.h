@@ -194,9 +194,9 @@ struct VMRegisterStepInsn {
     };
     double constant = 0;                     // LoadConstant's value, a Constant step's right operand
     int32_t entry = 0;                       // the word's entry (Leave: the entry after the sequence)
-    uint8_t parts = 0;                       // a fused step: how many steps it stands for, which follow it
     uint8_t branchOpcode = 0;                // a fused branch's bt or bf (binding makes its targets)
-    uint16_t pastParts = 0;                  // a fused step: the bytes from it to the step after its parts
+    uint16_t pastParts = 0;                  // a fused step: the bytes from it to the step after its parts,
+                                             // which follow it (0: not fused)
     VMTranslatedInsn* site = nullptr;        // that entry, bound
     // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row;
     // a CallLeaf's leaf, as binding found it in the function's row; a fused branch's entries to go on

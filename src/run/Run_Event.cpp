@@ -141,13 +141,12 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
 
 namespace {
 
-// A walk over an object's own instances (frame::ForEachOwn: the eligible ones, each one's successor
-// read before it runs) with the handler of the walk's object found once, its run prepared when it may
+// A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object found once, its run prepared when it may
 // go straight to the interpreter: bytecode runs and no trace is written.
 class WalkedEvent {
 public:
-    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, ObjectInstanceNode* first)
-        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Stamp(stamp), m_Node(first)
+    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
+        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp)
     {
     }
     ~WalkedEvent()
@@ -163,7 +162,7 @@ public:
     {
         CInstance* held = m_Held;
         m_Held = nullptr;
-        return held != nullptr ? held : NextEligible();
+        return held != nullptr ? held : m_Own.Next();
     }
 
     // The instance's event the general way: as its own object's when it became another's, with the
@@ -191,16 +190,6 @@ public:
     }
 
 private:
-    CInstance* NextEligible()
-    {
-        while (m_Node != nullptr) {
-            CInstance* instance = m_Node->instance;
-            m_Node = m_Node->next;
-            if (frame::Eligible(instance, m_Stamp)) return instance;
-        }
-        return nullptr;
-    }
-
     // The next eligible instance when it runs straight from the prepared run, its flags cleared as
     // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
     // held back for PerformHere, and the loop ends. A handler's code changes only with the events'
@@ -208,7 +197,7 @@ private:
     static CInstance* NextStraight(void* walk)
     {
         WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
-        CInstance* instance = walked.NextEligible();
+        CInstance* instance = walked.m_Own.Next();
         if (instance == nullptr) return nullptr;
         if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
             g_RunRequest != RUN_REQUEST_NONE) {
@@ -281,8 +270,7 @@ private:
     int32_t m_ObjectIndex;
     int32_t m_Type;
     int32_t m_Subtype;
-    uint64_t m_Stamp;
-    ObjectInstanceNode* m_Node;
+    frame::OwnInstances m_Own;
     CInstance* m_Held = nullptr;
     uint32_t m_Generation = g_EventsGeneration - 1; // found at the first instance
     SavedEvent m_Outer;
@@ -298,9 +286,7 @@ private:
 
 void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
 {
-    CObject* object = Object_Data(objectIndex);
-    if (object == nullptr) return;
-    WalkedEvent walked(objectIndex, type, subtype, stamp, object->m_Instances.head);
+    WalkedEvent walked(objectIndex, type, subtype, stamp);
     while (CInstance* instance = walked.Take()) {
         walked.PerformHere(instance);
         walked.PerformStraightOnes();

@@ -24,18 +24,36 @@ inline bool Eligible(const CInstance* instance, uint64_t stamp)
     return instance->i_marked == 0 && instance->i_deactivated == 0 && instance->m_CreationStamp <= stamp;
 }
 
-// Calls visit(instance) for every eligible instance of the object's own list. The successor is read
-// first, so that an event may change the instance it runs for.
+// The eligible instances of an object's own list, one at a time. Each one's successor is read before
+// it is handed out, so that an event may change the instance it runs for.
+class OwnInstances {
+public:
+    OwnInstances(int32_t objectIndex, uint64_t stamp) : m_Stamp(stamp)
+    {
+        CObject* object = Object_Data(objectIndex);
+        m_Node = object != nullptr ? object->m_Instances.head : nullptr;
+    }
+    // Null at the list's end.
+    CInstance* Next()
+    {
+        while (m_Node != nullptr) {
+            CInstance* instance = m_Node->instance;
+            m_Node = m_Node->next;
+            if (Eligible(instance, m_Stamp)) return instance;
+        }
+        return nullptr;
+    }
+
+private:
+    uint64_t m_Stamp;
+    ObjectInstanceNode* m_Node;
+};
+
+// Calls visit(instance) for every eligible instance of the object's own list.
 template <typename Visit> void ForEachOwn(int32_t objectIndex, uint64_t stamp, Visit&& visit)
 {
-    CObject* object = Object_Data(objectIndex);
-    if (object == nullptr) return;
-    for (ObjectInstanceNode* node = object->m_Instances.head; node != nullptr;) {
-        ObjectInstanceNode* next = node->next;
-        CInstance* instance = node->instance;
-        if (Eligible(instance, stamp)) visit(instance);
-        node = next;
-    }
+    OwnInstances own(objectIndex, stamp);
+    while (CInstance* instance = own.Next()) visit(instance);
 }
 
 // The objects listed for (type, subtype), each walked with one stamp for the whole raise.

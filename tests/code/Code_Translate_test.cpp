@@ -839,7 +839,8 @@ std::vector<VMRegisterStep> StepsOf(const Program& program)
 {
     std::vector<VMRegisterStep> steps;
     if (const VMTranslation* translation = VM_Translation(program.Code()))
-        for (size_t k = 0; k < translation->registerSteps.size(); k += translation->registerSteps[k].parts + 1u)
+        for (size_t k = 0; k < translation->registerSteps.size();
+             k += std::max<size_t>(1, translation->registerSteps[k].pastParts / sizeof(VMRegisterStepInsn)))
             steps.push_back(translation->registerSteps[k].step);
     return steps;
 }

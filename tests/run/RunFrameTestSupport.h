@@ -54,6 +54,12 @@ inline gamebuild::GameDesc OneRoomGame(std::vector<gamebuild::ObjectDesc> object
     return game;
 }
 
+// The name of one way of playing a game in a parameterised test: the game, its code form, the way.
+inline std::string PlayedWayName(const char* game, bool compiled, const char* way)
+{
+    return std::string(game) + (compiled ? "_Compiled_" : "_Source_") + way;
+}
+
 class FrameTest : public PlayedGameTest {
   protected:
     void SetUp() override

@@ -99,8 +99,7 @@ void PrintTo(const LeafRun& run, std::ostream* out) { *out << run.game.name; }
 std::string RunName(const testing::TestParamInfo<LeafRun>& info)
 {
     const char* ways[] = {"Translated", "WordLoop", "Tree"};
-    return std::string(info.param.game.name) + (info.param.compiled ? "_Compiled_" : "_Source_") +
-           ways[static_cast<int>(info.param.way)];
+    return PlayedWayName(info.param.game.name, info.param.compiled, ways[static_cast<int>(info.param.way)]);
 }
 
 class LeafCallTest : public FrameTest, public testing::WithParamInterface<LeafRun> {

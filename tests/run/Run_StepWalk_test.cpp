@@ -215,8 +215,7 @@ void PrintTo(const WalkRun& run, std::ostream* out) { *out << run.game.name; }
 std::string RunName(const testing::TestParamInfo<WalkRun>& info)
 {
     const char* ways[] = {"Traced", "Translated", "WordLoop"};
-    return std::string(info.param.game.name) + (info.param.compiled ? "_Compiled_" : "_Source_") +
-           ways[static_cast<int>(info.param.way)];
+    return PlayedWayName(info.param.game.name, info.param.compiled, ways[static_cast<int>(info.param.way)]);
 }
 
 class StepWalkTest : public FrameTest, public testing::WithParamInterface<WalkRun> {
