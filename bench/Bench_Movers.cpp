@@ -41,19 +41,6 @@ const char* const TARGET_GAME_END = "var total; total = 0; with (obj_mover) tota
                                     "show_debug_message(string(instance_number(obj_mover)) + \" \" + "
                                     "string(total));";
 
-// Where mover i starts; the products pass 2^31 in the larger rooms (the peer works in doubles).
-int32_t StartX(int32_t i) { return static_cast<int32_t>(int64_t{i} * 7919 % 624); }
-int32_t StartY(int32_t i) { return static_cast<int32_t>(int64_t{i} * 104729 % 464); }
-
-gamebuild::EventDesc Event(int32_t type, int32_t subtype, const char* source)
-{
-    gamebuild::EventDesc event;
-    event.type = type;
-    event.subtype = subtype;
-    event.code.source = source;
-    return event;
-}
-
 gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
 {
     gamebuild::GameDesc game;
@@ -68,17 +55,17 @@ gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
     mover.name = "obj_mover";
     mover.sprite = 0;
     mover.visible = false;
-    mover.events = {Event(0, 0, MOVER_CREATE), Event(3, 0, MOVER_STEP)};
+    mover.events = {bench::Event(0, 0, MOVER_CREATE), bench::Event(3, 0, MOVER_STEP)};
     gamebuild::ObjectDesc target = mover;
     target.name = "obj_target";
-    target.events = {Event(7, 3, TARGET_GAME_END)};
+    target.events = {bench::Event(7, 3, TARGET_GAME_END)};
     game.objects = {mover, target};
     gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
     room.speed = 1000;
     for (int32_t i = 0; i < movers; ++i) {
         gamebuild::RoomInstanceDesc at;
-        at.x = StartX(i);
-        at.y = StartY(i);
+        at.x = bench::SpreadX(i);
+        at.y = bench::SpreadY(i);
         room.instances.push_back(at);
     }
     gamebuild::RoomInstanceDesc at;
@@ -96,7 +83,7 @@ std::string ModelAnswer(int32_t movers, int32_t frames)
     int64_t hits = 0;
     for (int32_t i = 0; i < movers; ++i) {
         int32_t id = FIRST_ID + i;
-        int32_t x = StartX(i), y = StartY(i), vx = (id % 5) - 2, vy = ((id / 5) % 5) - 2;
+        int32_t x = bench::SpreadX(i), y = bench::SpreadY(i), vx = (id % 5) - 2, vy = ((id / 5) % 5) - 2;
         for (int32_t f = 0; f < frames; ++f) {
             if (x < 0 || x > 624) vx = -vx;
             if (y < 0 || y > 464) vy = -vy;

@@ -16,6 +16,20 @@
 
 namespace bench {
 
+// Where thing i of a room starts: spread over 624 x 464 (a 640 x 480 room less a 16 x 16 box); the
+// products pass 2^31 in the larger rooms (the peers work in doubles).
+inline int32_t SpreadX(int32_t i) { return static_cast<int32_t>(int64_t{i} * 7919 % 624); }
+inline int32_t SpreadY(int32_t i) { return static_cast<int32_t>(int64_t{i} * 104729 % 464); }
+
+inline gamebuild::EventDesc Event(int32_t type, int32_t subtype, const std::string& source)
+{
+    gamebuild::EventDesc event;
+    event.type = type;
+    event.subtype = subtype;
+    event.code.source = source;
+    return event;
+}
+
 // One way of playing a room: a name and the shell command of a run of n frames (its output not
 // redirected).
 struct Side {
