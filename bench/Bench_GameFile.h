@@ -44,7 +44,8 @@ inline gamebuild::RoomDesc BlackRoom(int32_t width, int32_t height)
 
 // A sprite of one frame filled with one colour, its box its only shape (no masks, not precise); the
 // picture is named as the sprite without its "spr_".
-inline gamebuild::SpriteDesc SolidSprite(const std::string& name, int32_t width, int32_t height, uint32_t pixel)
+inline gamebuild::SpriteDesc SolidSprite(const std::string& name, int32_t width, int32_t height,
+                                         uint32_t pixel)
 {
     gamebuild::SpriteDesc sprite;
     sprite.name = name;

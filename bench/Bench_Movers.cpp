@@ -118,27 +118,21 @@ int main(int argc, char** argv)
 {
     bench::SceneRuns runs;
     if (!bench::ReadSceneRuns(argc, argv, "bench_movers", &runs)) return 2;
-    bool counting = std::getenv("BENCH_CALLGRIND") == nullptr || std::string(std::getenv("BENCH_CALLGRIND")) != "0";
+    bool counting =
+        std::getenv("BENCH_CALLGRIND") == nullptr || std::string(std::getenv("BENCH_CALLGRIND")) != "0";
     bool allAgree = true;
     for (int32_t movers : Sizes()) {
         std::string source = "bench_movers_source_" + std::to_string(movers) + ".win";
         std::string compiled = "bench_movers_compiled_" + std::to_string(movers) + ".win";
-        if (!bench::WriteGame(MoverRoom(movers, false), source) || !bench::WriteGame(MoverRoom(movers, true), compiled))
+        if (!bench::WriteGame(MoverRoom(movers, false), source) ||
+            !bench::WriteGame(MoverRoom(movers, true), compiled))
             return 2;
-        std::string size = std::to_string(movers);
-        std::vector<bench::Side> timed = {{"kelvaro source", bench::OursSide(runs.kelvaro, source, LOG), LOG},
-                                          {"kelvaro compiled", bench::OursSide(runs.kelvaro, compiled, LOG), LOG},
-                                          {"LOVE compiler off", bench::LoveSide("love_movers", size, "off"), ""},
-                                          {"LOVE compiler on", bench::LoveSide("love_movers", size, "on"), ""}};
-        std::vector<bench::Side> checked = timed;
-        checked.push_back(
-            {"kelvaro word loop", bench::OursSide(runs.kelvaro, compiled, LOG, "KELVARO_PLAIN_INTERPRETER=1"), LOG});
-        checked.push_back({"kelvaro tree", bench::OursSide(runs.kelvaro, source + " -oldexec", LOG), LOG});
-
+        bench::RoomSides sides =
+            bench::SidesOf(runs.kelvaro, source, compiled, LOG, "love_movers", std::to_string(movers));
         std::string model = ModelAnswer(movers, CHECK_FRAMES);
-        std::printf("\n== %d movers (answers after %d frames; the room's rules give %s)\n", movers, CHECK_FRAMES,
-                    model.c_str());
-        allAgree &= bench::AnswersAgree(checked, CHECK_FRAMES, model);
+        std::printf("\n== %d movers (answers after %d frames; the room's rules give %s)\n", movers,
+                    CHECK_FRAMES, model.c_str());
+        allAgree &= bench::AnswersAgree(sides.checked, CHECK_FRAMES, model);
         bench::Measure measure;
         measure.counting = counting;
         CountedRuns(movers, &measure.countShort, &measure.countLong);
@@ -149,7 +143,8 @@ int main(int argc, char** argv)
         measure.wallLong = runs.longRun * scale;
         measure.tries = runs.tries;
         bench::PrintMeasureHead();
-        for (const bench::Side& side : timed) bench::MeasureRow(side, movers, measure);
+        for (const bench::Side& side : sides.timed)
+            bench::MeasureRow(side, movers, measure);
     }
     return allAgree ? 0 : 1;
 }

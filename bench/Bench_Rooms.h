@@ -18,8 +18,14 @@ namespace bench {
 
 // Where thing i of a room starts: spread over 624 x 464 (a 640 x 480 room less a 16 x 16 box); the
 // products pass 2^31 in the larger rooms (the peers work in doubles).
-inline int32_t SpreadX(int32_t i) { return static_cast<int32_t>(int64_t{i} * 7919 % 624); }
-inline int32_t SpreadY(int32_t i) { return static_cast<int32_t>(int64_t{i} * 104729 % 464); }
+inline int32_t SpreadX(int32_t i)
+{
+    return static_cast<int32_t>(int64_t{i} * 7919 % 624);
+}
+inline int32_t SpreadY(int32_t i)
+{
+    return static_cast<int32_t>(int64_t{i} * 104729 % 464);
+}
 
 inline gamebuild::EventDesc Event(int32_t type, int32_t subtype, const std::string& source)
 {
@@ -63,7 +69,8 @@ inline std::string AnswerOf(const Side& side, int32_t frames)
 inline double Instructions(const Side& side, int32_t frames)
 {
     std::string out = "bench_room.callgrind";
-    std::string command = "rm -f " + out + "*; BENCH_VALGRIND='valgrind --tool=callgrind --separate-threads=yes " +
+    std::string command = "rm -f " + out +
+                          "*; BENCH_VALGRIND='valgrind --tool=callgrind --separate-threads=yes " +
                           "--callgrind-out-file=" + out + "'; " + side.command(frames) + " > /dev/null 2>&1";
     if (std::system(command.c_str()) != 0) return -1;
     std::ifstream in(out + "-01");
@@ -88,8 +95,8 @@ inline std::function<std::string(int32_t)> OursSide(const std::string& kelvaro, 
                                                     const std::string& log, const std::string& extra = "")
 {
     return [=](int32_t frames) {
-        return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " + extra +
-               " $BENCH_VALGRIND " + kelvaro + " -game " + game + " -output " + log;
+        return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " +
+               extra + " $BENCH_VALGRIND " + kelvaro + " -game " + game + " -output " + log;
     };
 }
 
@@ -100,9 +107,32 @@ inline std::function<std::string(int32_t)> LoveSide(const std::string& peer, con
 {
     std::string folder = std::string(KELVARO_SOURCE_DIR) + "/bench/" + peer;
     return [=](int32_t frames) {
-        return "SDL_VIDEODRIVER=offscreen $BENCH_VALGRIND love " + folder + " " + std::to_string(frames) + " " +
-               arguments + " " + jit;
+        return "SDL_VIDEODRIVER=offscreen $BENCH_VALGRIND love " + folder + " " + std::to_string(frames) +
+               " " + arguments + " " + jit;
     };
+}
+
+// The sides of a room: those timed (ours in both code forms, the peer with its compiler off and on) and
+// those whose answers are checked (the timed, with ours under the plain word loop and the tree
+// executor).
+struct RoomSides {
+    std::vector<Side> timed, checked;
+};
+
+inline RoomSides SidesOf(const std::string& kelvaro, const std::string& sourceGame,
+                         const std::string& compiledGame, const std::string& log, const std::string& peer,
+                         const std::string& peerArguments)
+{
+    RoomSides sides;
+    sides.timed = {{"kelvaro source", OursSide(kelvaro, sourceGame, log), log},
+                   {"kelvaro compiled", OursSide(kelvaro, compiledGame, log), log},
+                   {"LOVE compiler off", LoveSide(peer, peerArguments, "off"), ""},
+                   {"LOVE compiler on", LoveSide(peer, peerArguments, "on"), ""}};
+    sides.checked = sides.timed;
+    sides.checked.push_back(
+        {"kelvaro word loop", OursSide(kelvaro, compiledGame, log, "KELVARO_PLAIN_INTERPRETER=1"), log});
+    sides.checked.push_back({"kelvaro tree", OursSide(kelvaro, sourceGame + " -oldexec", log), log});
+    return sides;
 }
 
 // Prints each side's answer after `frames` frames against `expected` (the first side's answer when
@@ -127,7 +157,10 @@ struct Measure {
     int32_t wallShort = 90, wallLong = 390, tries = 3;
 };
 
-inline void PrintMeasureHead() { std::printf("  %-20s %14s %8s %12s %8s\n", "side", "Ir/inst/frame", "load", "ms/frame", "load"); }
+inline void PrintMeasureHead()
+{
+    std::printf("  %-20s %14s %8s %12s %8s\n", "side", "Ir/inst/frame", "load", "ms/frame", "load");
+}
 
 // One row: the side's instructions per instance per frame and its wall milliseconds per frame, best
 // of the tries, each with the load when it was taken.
@@ -141,7 +174,8 @@ inline void MeasureRow(const Side& side, int32_t instances, const Measure& measu
     }
     double ms = -1, load = MachineLoad();
     auto quiet = [&](int32_t frames) { return side.command(frames) + " > /dev/null 2>&1"; };
-    for (int32_t t = 0; t < measure.tries; ++t) ms = Best(ms, PerFrame(quiet, measure.wallShort, measure.wallLong));
+    for (int32_t t = 0; t < measure.tries; ++t)
+        ms = Best(ms, PerFrame(quiet, measure.wallShort, measure.wallLong));
     std::printf("  %-20s %14.0f %8.2f %12.3f %8.2f\n", side.name.c_str(), perInstance, countLoad, ms, load);
     std::fflush(stdout);
 }

@@ -1,5 +1,6 @@
--- The peer of bench_shapes' seek room: each thing follows the next one (the last the first), reading its
--- place, measuring the distance and direction to it and stepping 2 pixels towards it, whole pixels.
+-- The peer of bench_shapes' seek room: each thing follows the next one (the last the game's reporter,
+-- which stays at 0, 0), reading its place, measuring the distance and direction to it and stepping 2
+-- pixels towards it, whole pixels.
 local room = dofile(love.filesystem.getSource() .. "/../love_room.lua")
 local RAD = 3.1415927410125732 / 180
 local sqrt, atan2, cos, sin, floor = math.sqrt, math.atan2, math.cos, math.sin, math.floor
@@ -10,7 +11,8 @@ function love.load()
         local x, y = room.place(i)
         things[#things + 1] = {x = x, y = y, near = 0, dsum = 0}
     end
-    for i, t in ipairs(things) do t.target = things[i % #things + 1] end
+    local reporter = {x = 0, y = 0}
+    for i, t in ipairs(things) do t.target = things[i + 1] or reporter end
 end
 
 local function direction(x1, y1, x2, y2)
