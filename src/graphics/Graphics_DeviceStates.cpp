@@ -8,6 +8,7 @@
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_DeviceServices.h"
+#include "graphics/Graphics_Shader.h"
 #include "platform/Platform_Bitmap.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -132,6 +133,7 @@ void GR_D3D_SetTransform(int32_t index, const D3DMatrix* matrix)
                   g_D3DMatrices[MATRIX_PROJECTION]);
     static const int32_t KINDS[] = {D3DTS_VIEW, D3DTS_PROJECTION, D3DTS_WORLD};
     device->SetTransform(KINDS[index], &m);
+    Shader_WriteMatrices();
 }
 
 void GR_D3D_Clear(uint32_t colour, float, uint32_t, uint32_t flags)

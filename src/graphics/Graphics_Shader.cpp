@@ -53,6 +53,7 @@ ShaderProgram* MakeProgram(const ShaderTranslation& translation, D3DShaderError&
         uniform.valueClass = info.columns;
         uniform.valueType = info.valueKind;
         uniform.size = info.size;
+        uniform.products = info.products;
         program->uniforms.push_back(uniform);
     }
     for (const ShaderUniform& uniform : program->uniforms)
@@ -98,6 +99,49 @@ int32_t FindUniform(const CShader* shader, const char* name)
     return found >= 0 ? found : FindByName(shader, name);
 }
 
+// The built-in uniforms' own prefix; the shaders' authoring tools may write another.
+constexpr const char* BUILT_IN_PREFIX = "kv_";
+
+bool IsLowerLetter(char c)
+{
+    return c >= 'a' && c <= 'z';
+}
+
+// "xy_" + rest, with two lowercase letters for x and y, after an underscore when asked.
+bool HasLetterPrefix(const std::string& name, bool underscore, const char* rest)
+{
+    size_t at = underscore ? 1 : 0;
+    return name.size() > at + 3 && (!underscore || name[0] == '_') && IsLowerLetter(name[at]) &&
+           IsLowerLetter(name[at + 1]) && name[at + 2] == '_' &&
+           name.compare(at + 3, std::string::npos, rest) == 0;
+}
+
+// A built-in uniform ("kv_Matrices", "kv_BaseTexture") as any uniform is found, else under another
+// prefix of two lowercase letters, as the tools' headers declare it: with the leading underscore
+// first, then without.
+int32_t FindBuiltIn(const CShader* shader, const char* name)
+{
+    int32_t found = FindUniform(shader, name);
+    if (found >= 0 || shader == nullptr || shader->program == nullptr) return found;
+    const char* rest = name + std::strlen(BUILT_IN_PREFIX);
+    const std::vector<ShaderUniform>& uniforms = shader->program->uniforms;
+    for (bool underscore : {true, false})
+        for (size_t i = 0; i < uniforms.size(); ++i)
+            if (HasLetterPrefix(uniforms[i].name, underscore, rest)) return int32_t(i);
+    return -1;
+}
+
+// Kinds 1 and 2 take the matrices transposed, as code that multiplies the vector first (mul(v, M))
+// under the default column packing needs them. The tools' own bodies for those kinds multiply the
+// matrix first (mul(M, v)); code whose every product with the matrices is of that kind takes them as
+// they are, as every other kind does.
+bool TransposesMatrices(const CShader* shader)
+{
+    if (shader->kind != 1 && shader->kind != 2) return false;
+    if (shader->matricesUniform < 0) return true;
+    return shader->program->uniforms[size_t(shader->matricesUniform)].products != SHADER_PRODUCT_ROWS;
+}
+
 // A value as the uniform's element type; reals beyond the int range become INT_MIN, as the
 // integer conversions of the built-ins do.
 void PutValue(uint8_t* at, int32_t type, double value)
@@ -136,10 +180,10 @@ bool WriteValues(int32_t index, const double* values, size_t count)
     return true;
 }
 
-// The matrices as the shader's kind wants them: kinds 1 and 2 take them transposed.
+// A matrix in the layout the shader takes the built-in ones in.
 void MatrixValues(const CShader* shader, const D3DMatrix& matrix, double* out)
 {
-    bool transpose = shader->kind == 1 || shader->kind == 2;
+    bool transpose = shader->transposeMatrices;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) out[r * 4 + c] = transpose ? matrix.m[c * 4 + r] : matrix.m[r * 4 + c];
 }
@@ -192,8 +236,11 @@ bool Shader_Compile(CShader* shader)
         return false;
     }
     shader->program = program;
-    shader->baseTextureRegister = Shader_GetSamplerIndex(shader, "kv_BaseTexture");
-    shader->matricesUniform = FindUniform(shader, "kv_Matrices");
+    int32_t baseTexture = FindBuiltIn(shader, "kv_BaseTexture");
+    shader->baseTextureRegister =
+        baseTexture >= 0 ? program->uniforms[size_t(baseTexture)].registerIndex : -1;
+    shader->matricesUniform = FindBuiltIn(shader, "kv_Matrices");
+    shader->transposeMatrices = TransposesMatrices(shader);
     return true;
 }
 
@@ -253,9 +300,7 @@ void Shader_ApplyCurrent()
         g_BatchTextureStage = 0;
         return;
     }
-    double values[MATRIX_COUNT * 16];
-    for (int32_t m = 0; m < MATRIX_COUNT; ++m) MatrixValues(shader, g_D3DMatrices[m], values + m * 16);
-    WriteValues(shader->matricesUniform, values, MATRIX_COUNT * 16);
+    Shader_WriteMatrices();
     // A shader without the base-texture sampler still draws the batch texture at stage 0.
     g_BatchTextureStage = shader->baseTextureRegister >= 0 ? shader->baseTextureRegister : 0;
 }
@@ -317,6 +362,16 @@ bool Shader_SetUniformMatrices(int32_t index, int32_t matrixCount, const float* 
     size_t count = size_t(matrixCount) * 16;
     std::vector<double> values(data, data + count);
     return WriteValues(index, values.data(), count);
+}
+
+bool Shader_WriteMatrices()
+{
+    CShader* shader = g_CurrentShader;
+    if (shader == nullptr || shader->program == nullptr) return false;
+    double values[MATRIX_COUNT * 16];
+    for (int32_t m = 0; m < MATRIX_COUNT; ++m)
+        MatrixValues(shader, g_D3DMatrices[m], values + m * 16);
+    return WriteValues(shader->matricesUniform, values, MATRIX_COUNT * 16);
 }
 
 bool Shader_WriteWorldMatrix()

@@ -25,6 +25,7 @@ struct ShaderUniform {
     int32_t valueType = SHADER_VALUE_FLOAT;
     int32_t size = 0; // bytes (0 for a sampler)
     bool sampler = false;
+    int32_t products = 0; // SHADER_PRODUCT_* of the code's products of the matrix and a vector
 };
 
 struct ShaderProgram {
@@ -46,6 +47,7 @@ struct CShader {
     ShaderProgram* program = nullptr; // null until compiled, or when the compile failed
     int32_t baseTextureRegister = -1;
     int32_t matricesUniform = -1;
+    bool transposeMatrices = false; // the built-in matrices go to the shader transposed
 };
 
 // The chunk entry as read from the file: a name, a kind, eight sources (null offset: none).
@@ -92,8 +94,13 @@ bool Shader_SetUniformI(int32_t index, int32_t count, int32_t a, int32_t b, int3
 bool Shader_SetUniformF(int32_t index, int32_t count, float a, float b, float c, float d);
 bool Shader_SetUniformData(int32_t index, const float* data);
 bool Shader_SetUniformMatrices(int32_t index, int32_t matrixCount, const float* data);
-// The world matrix as one matrix at the current shader's "kv_Matrices" uniform (transposed for
-// kinds 1 and 2); false, with nothing written, without a current compiled shader.
+// The five built-in matrices at the current shader's matrices uniform, in the layout its code
+// multiplies them in; on selecting a shader and whenever a transform changes while it is current, so
+// that a shader chosen before the target or the view changes draws with the ones in force. False,
+// with nothing written, without a current compiled shader or matrices uniform.
+bool Shader_WriteMatrices();
+// The world matrix as one matrix at the current shader's matrices uniform, laid out as the
+// built-in matrices are; false, with nothing written, without a current compiled shader.
 bool Shader_WriteWorldMatrix();
 
 // The translator the compile uses: the real one unless a test or fuzz target records instead

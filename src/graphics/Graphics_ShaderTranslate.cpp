@@ -82,15 +82,21 @@ struct PlacedMember {
     int32_t declared = 0;
 };
 
+// A member's matrix layout in the front end's terms: its own, else the block's.
+bool RowMajor(const glslang::TType& type, bool blockRowMajor)
+{
+    glslang::TLayoutMatrix layout = type.getQualifier().layoutMatrix;
+    return layout == glslang::ElmNone ? blockRowMajor : layout == glslang::ElmRowMajor;
+}
+
 // Registers a member takes: its std140 size in 16-byte vectors, which is one per scalar or vector,
 // one per column (or row when row-major) of a matrix, and that times the element count of an array.
 int32_t RegisterCount(const glslang::TType& type, bool blockRowMajor)
 {
-    glslang::TLayoutMatrix layout = type.getQualifier().layoutMatrix;
-    bool rowMajor = layout == glslang::ElmNone ? blockRowMajor : layout == glslang::ElmRowMajor;
     int size = 0;
     int stride = 0;
-    glslang::TIntermediate::getMemberAlignment(type, size, stride, glslang::ElpStd140, rowMajor);
+    glslang::TIntermediate::getMemberAlignment(type, size, stride, glslang::ElpStd140,
+                                               RowMajor(type, blockRowMajor));
     return std::max(1, (size + REGISTER_BYTES - 1) / REGISTER_BYTES);
 }
 
@@ -227,6 +233,66 @@ std::vector<PlacedMember> ReadMembers(const glslang::TTypeList& list, bool rowMa
     return members;
 }
 
+// The block member that a matrix operand is, or an element of: null for anything else (a local
+// copy, a parameter).
+const glslang::TType* OperandMember(glslang::TIntermTyped* node, const glslang::TTypeList* block)
+{
+    while (glslang::TIntermBinary* binary = node->getAsBinaryNode()) {
+        glslang::TOperator op = binary->getOp();
+        if (op == glslang::EOpIndexDirect || op == glslang::EOpIndexIndirect) {
+            node = binary->getLeft();
+            continue;
+        }
+        glslang::TIntermConstantUnion* index = binary->getRight()->getAsConstantUnion();
+        if (op != glslang::EOpIndexDirectStruct || binary->getLeft()->getType().getStruct() != block ||
+            index == nullptr)
+            return nullptr;
+        int32_t member = AccessedMember(index);
+        return member >= 0 && size_t(member) < block->size() ? (*block)[size_t(member)].type : nullptr;
+    }
+    return nullptr;
+}
+
+// A constant's name and its SHADER_PRODUCT_* mask.
+using MatrixProducts = std::map<std::string, int32_t>;
+
+// How the code multiplies each constant of the block with a vector. The front end turns HLSL's
+// matrices over (an HLSL row is a column of its matrix), so mul(M, v) reaches here as v * M; with a
+// row-major layout in its terms, which is HLSL's column packing, that takes the registers as rows.
+class ProductFinder : public glslang::TIntermTraverser {
+  public:
+    ProductFinder(const glslang::TTypeList* block, bool rowMajor, MatrixProducts& products)
+        : m_Block(block), m_RowMajor(rowMajor), m_Products(products)
+    {
+    }
+
+    bool visitBinary(glslang::TVisit, glslang::TIntermBinary* node) override
+    {
+        bool vectorFirst = node->getOp() == glslang::EOpVectorTimesMatrix;
+        if (!vectorFirst && node->getOp() != glslang::EOpMatrixTimesVector) return true;
+        const glslang::TType* member =
+            OperandMember(vectorFirst ? node->getRight() : node->getLeft(), m_Block);
+        if (member != nullptr)
+            m_Products[member->getFieldName().c_str()] |=
+                vectorFirst == RowMajor(*member, m_RowMajor) ? SHADER_PRODUCT_ROWS : SHADER_PRODUCT_COLUMNS;
+        return true;
+    }
+
+  private:
+    const glslang::TTypeList* m_Block;
+    bool m_RowMajor;
+    MatrixProducts& m_Products;
+};
+
+void FindProducts(glslang::TIntermediate& intermediate, MatrixProducts& products)
+{
+    glslang::TType* block = GlobalBlock(intermediate);
+    if (block == nullptr || block->getStruct() == nullptr || intermediate.getTreeRoot() == nullptr) return;
+    ProductFinder finder(block->getStruct(), block->getQualifier().layoutMatrix == glslang::ElmRowMajor,
+                         products);
+    intermediate.getTreeRoot()->traverse(&finder);
+}
+
 // The shaders' target leaves a constant that the code never reads out of its constant table, so
 // such a constant takes no register and cannot clash with one that is read (the tools put a header
 // of unread constants in front of every shader, bound over the body's registers). The block keeps
@@ -263,7 +329,8 @@ void PlaceConstants(glslang::TIntermediate& intermediate)
 }
 
 // glslang to SPIR-V for one stage; false with the info log on errors.
-bool CompileStage(EShLanguage stage, const char* source, std::vector<uint32_t>& spirv, std::string& log)
+bool CompileStage(EShLanguage stage, const char* source, std::vector<uint32_t>& spirv, std::string& log,
+                  MatrixProducts& products)
 {
     glslang::TShader shader(stage);
     shader.setStrings(&source, 1);
@@ -291,6 +358,7 @@ bool CompileStage(EShLanguage stage, const char* source, std::vector<uint32_t>& 
         log = "no code";
         return false;
     }
+    FindProducts(*intermediate, products);
     PlaceConstants(*intermediate);
     glslang::GlslangToSpv(*intermediate, spirv);
     return !spirv.empty();
@@ -515,10 +583,12 @@ bool ShaderTranslate(const char* vertexHlsl, const char* fragmentHlsl, ShaderTra
     ShaderTranslate_Init();
     std::vector<uint32_t> vertexSpirv;
     std::vector<uint32_t> fragmentSpirv;
+    MatrixProducts products[2];
     std::string log;
-    if (!CompileStage(EShLangVertex, vertexHlsl != nullptr ? vertexHlsl : "", vertexSpirv, log))
+    if (!CompileStage(EShLangVertex, vertexHlsl != nullptr ? vertexHlsl : "", vertexSpirv, log, products[0]))
         return Fail(out, 0, log);
-    if (!CompileStage(EShLangFragment, fragmentHlsl != nullptr ? fragmentHlsl : "", fragmentSpirv, log))
+    if (!CompileStage(EShLangFragment, fragmentHlsl != nullptr ? fragmentHlsl : "", fragmentSpirv, log,
+                      products[1]))
         return Fail(out, 1, log);
     std::string output;
     std::string unused;
@@ -527,6 +597,11 @@ bool ShaderTranslate(const char* vertexHlsl, const char* fragmentHlsl, ShaderTra
     if (!CrossCompile(fragmentSpirv, false, out, out.fragmentSource, output) ||
         !AddAlphaTest(out.fragmentSource, output))
         return Fail(out, 1, "the fragment program cannot be expressed in GLSL");
+    for (ShaderConstantInfo& info : out.constants) {
+        const MatrixProducts& stage = products[info.vertex ? 0 : 1];
+        auto found = stage.find(info.name);
+        if (found != stage.end()) info.products = found->second;
+    }
     return true;
 }
 

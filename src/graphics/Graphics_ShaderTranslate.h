@@ -15,6 +15,12 @@ enum : int32_t { SHADER_VALUE_FLOAT = 0, SHADER_VALUE_INT = 1, SHADER_VALUE_UINT
 constexpr const char* SHADER_VERTEX_BLOCK = "kv_VertexConstants";
 constexpr const char* SHADER_FRAGMENT_BLOCK = "kv_FragmentConstants";
 
+// How the code multiplies a matrix constant with a vector, as a mask. ROWS: the vector times the
+// matrix whose rows fill the constant's registers in order (the way the device keeps its own
+// matrices); COLUMNS: the same with its columns in the registers. Under the default column packing
+// mul(M, v) is ROWS and mul(v, M) is COLUMNS; row_major turns both.
+enum : int32_t { SHADER_PRODUCT_ROWS = 1, SHADER_PRODUCT_COLUMNS = 2 };
+
 // One constant: a member of a stage's block (offset and size in bytes within the block, std140) or
 // a sampler (offset: its texture unit, size 0).
 struct ShaderConstantInfo {
@@ -26,6 +32,7 @@ struct ShaderConstantInfo {
     int32_t valueKind = SHADER_VALUE_FLOAT;
     int32_t columns = 1; // 1 for a vector or scalar
     int32_t rows = 1;    // the vector size
+    int32_t products = 0; // SHADER_PRODUCT_* of the code's products of the matrix and a vector
 };
 
 struct ShaderTranslation {

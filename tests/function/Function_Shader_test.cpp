@@ -23,7 +23,7 @@ class ShaderFamily : public fake::DeviceTest {
         g_ErrorLast.clear();
         const char* sources[8] = {nullptr, nullptr, nullptr, nullptr,
                                   "float4x4 kv_Matrices[5];\n"
-                                  "float4 main(float4 p : POSITION) : POSITION { return mul(kv_Matrices[4], p); }",
+                                  "float4 main(float4 p : POSITION) : POSITION { return mul(p, kv_Matrices[4]); }",
                                   "sampler2D kv_BaseTexture : register(s2); float4 tint; float4 _tint;\n"
                                   "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(kv_BaseTexture, uv) * tint * _tint; }",
                                   nullptr, nullptr};

@@ -2,8 +2,10 @@
 // pixel for pixel, and a uniform reaches the fragment program; shaders in the authoring tools' form
 // compile on the driver, and a translated program the driver refuses (constants that are read and
 // overlap among them) is a failed compile.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "GLDeviceFixture.h"
 #include "code/Code_Error.h"
@@ -94,10 +96,11 @@ TEST_F(Shaders, PassThroughMatchesTheGeneratedProgramsAndTintChangesPixels)
 
 }
 
-// The pass-through pair of the shaders game, written in the authoring tools' form.
-std::string GameShader(const char* file)
+// A shader of an end-to-end game: the shaders game's pass-through pair in the authoring tools' form,
+// or the shader views game's ones under another prefix.
+std::string GameShader(const char* file, const char* game = "shaders")
 {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/tests/e2e/games/shaders/" + file);
+    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/tests/e2e/games/" + game + "/" + file);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -274,6 +277,51 @@ TEST_F(Shaders, BoundConstantsAmongOthersLandAtTheirRegistersAndTakeWrites)
     }
     Shader_SetPending(nullptr);
     Shader_ApplyCurrent();
+}
+
+// Pass-through shaders in each form the matrices' layout follows from, as kinds 1 and 2 and as kinds
+// that take the matrices as they are: under a view turned 30 degrees and doubled, each draws the
+// filtered gradient on the pixels the generated programs draw it on, within 1 per channel.
+TEST_F(Shaders, EveryFormDrawsUnderATurnedScaledView)
+{
+    const std::string tools = GameShader("tools_vertex.hlsl", "shaderviews");
+    const std::string vector = GameShader("vector_vertex.hlsl", "shaderviews");
+    const std::string fragment = GameShader("tools_fragment.hlsl", "shaderviews");
+    const std::tuple<const char*, std::string, std::vector<int32_t>> cases[] = {
+        {"the tools' form, matrix first", tools, {0, 1, 2, 3}},
+        {"vector first", vector, {1, 2}},
+        {"row_major, matrix first", Replaced(tools, "uniform float4x4 _zq_", "uniform row_major float4x4 _zq_"), {1, 2}},
+        {"row_major, vector first", Replaced(vector, "float4x4 ab_", "row_major float4x4 ab_"), {1, 2, 3}}};
+    DeviceTexture* texture = GradientTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_Texture_SetInterpolation(true);
+    GR_SetViewport(0, 0, 640, 480);
+    GR_SetViewProjection(0, 0, 320, 240, 30.0);
+    auto draw = [&]() {
+        GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+        DrawTexture(texture, 130, 100, 178, 124, 0, 0, 4.0f / 64, 4.0f / 64, 0xFFC0A080u);
+        Graphics::Flush();
+        return ReadScreen(220, 140, 200, 200);
+    };
+    std::vector<Pixel> fixed = draw();
+    EXPECT_GT(std::count_if(fixed.begin(), fixed.end(), [](const Pixel& p) { return Argb(p) != BLACK; }), 3000);
+    for (const auto& [what, vertex, kinds] : cases)
+        for (int32_t kind : kinds) {
+            const char* sources[8] = {nullptr, nullptr, nullptr, nullptr, vertex.c_str(), fragment.c_str(), nullptr, nullptr};
+            CShader* shader = Shader_Create("sh_views", kind, sources);
+            ASSERT_TRUE(Shader_Compile(shader)) << what << "\n" << g_ErrorLast;
+            Shader_SetPending(shader);
+            Shader_ApplyCurrent();
+            std::vector<Pixel> shaded = draw();
+            ASSERT_EQ(fixed.size(), shaded.size());
+            int differ = 0;
+            for (size_t i = 0; i < fixed.size(); ++i)
+                differ += std::max({std::abs(fixed[i].r - shaded[i].r), std::abs(fixed[i].g - shaded[i].g),
+                                    std::abs(fixed[i].b - shaded[i].b)}) > 1;
+            EXPECT_EQ(0, differ) << what << ", kind " << kind;
+            Shader_FreeAll();
+        }
 }
 
 } // namespace

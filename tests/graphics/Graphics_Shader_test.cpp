@@ -161,23 +161,119 @@ TEST(ShaderUniforms, UniformTableLookupsAndWrites)
     Shader_FreeAll();
 }
 
-TEST(ShaderUniforms, KindsOneAndTwoTransposeTheMatrices)
+// Kinds 1 and 2 take the matrices transposed unless every product of the code with them is matrix
+// first under the default packing (or vector first under row_major), which takes them as they are,
+// as the other kinds always do. The world matrix written alone follows the same layout.
+TEST(ShaderUniforms, MatricesTakeTheLayoutTheCodeMultipliesThemIn)
 {
     for (int32_t m = 0; m < MATRIX_COUNT; ++m)
         for (int k = 0; k < 16; ++k) g_D3DMatrices[m].m[k] = float(m * 100 + k);
-    for (int32_t kind : {0, 1, 2, 3}) {
-        CShader* shader = Compiled(VERTEX, FRAGMENT, kind);
-        Shader_SetPending(shader);
-        Shader_ApplyCurrent();
-        std::vector<float> got = Values(shader, "kv_Matrices", 80);
-        bool transposed = kind == 1 || kind == 2;
-        for (int m = 0; m < MATRIX_COUNT; ++m)
+    struct Form {
+        const char* what;
+        const char* vertex;
+        bool transposedForKindsOneAndTwo;
+    } forms[] = {
+        {"matrix first", VERTEX, false},
+        {"vector first", "float4x4 kv_Matrices[5];\n"
+                         "float4 main(float4 p : POSITION) : POSITION { return mul(p, kv_Matrices[4]); }", true},
+        {"row_major, vector first", "row_major float4x4 _zq_Matrices[5];\n"
+                                    "float4 main(float4 p : POSITION) : POSITION { return mul(p, _zq_Matrices[4]); }", false},
+        {"row_major, matrix first", "row_major float4x4 _zq_Matrices[5];\n"
+                                    "float4 main(float4 p : POSITION) : POSITION { return mul(_zq_Matrices[4], p); }", true},
+        {"a row_major block, matrix first", "#pragma pack_matrix(row_major)\nfloat4x4 ab_Matrices[5];\n"
+                                            "float4 main(float4 p : POSITION) : POSITION { return mul(ab_Matrices[4], p); }", true},
+        {"both orders", "float4x4 _ab_Matrices[5];\n"
+                        "float4 main(float4 p : POSITION) : POSITION { return mul(_ab_Matrices[4], p) + mul(p, _ab_Matrices[2]); }",
+         true},
+        {"matrix first, through an element and a computed index",
+         "float4x4 kv_Matrices[5]; int which;\n"
+         "float4 main(float4 p : POSITION) : POSITION { return mul(kv_Matrices[which], p) + kv_Matrices[2][1]; }", false},
+        {"no product, elements read", "float4x4 kv_Matrices[5];\n"
+                                      "float4 main(float4 p : POSITION) : POSITION { return p * kv_Matrices[4][0]; }", true},
+        {"a product of a copy only", "float4x4 kv_Matrices[5];\n"
+                                     "float4 main(float4 p : POSITION) : POSITION { float4x4 m = kv_Matrices[4]; return mul(m, p); }",
+         true},
+    };
+    for (const Form& form : forms)
+        for (int32_t kind : {0, 1, 2, 3}) {
+            CShader* shader = Compiled(form.vertex, FRAGMENT, kind);
+            ASSERT_NE(nullptr, shader->program) << form.what << "\n" << g_ErrorLast;
+            ASSERT_GE(shader->matricesUniform, 0) << form.what;
+            const std::string name = shader->program->uniforms[size_t(shader->matricesUniform)].name;
+            bool transposed = (kind == 1 || kind == 2) && form.transposedForKindsOneAndTwo;
+            Shader_SetPending(shader);
+            Shader_ApplyCurrent();
+            std::vector<float> applied = Values(shader, name.c_str(), 80);
+            ASSERT_TRUE(Shader_WriteWorldMatrix());
+            std::vector<float> world = Values(shader, name.c_str(), 16);
             for (int r = 0; r < 4; ++r)
-                for (int col = 0; col < 4; ++col)
-                    EXPECT_EQ(float(m * 100 + (transposed ? col * 4 + r : r * 4 + col)), got[size_t(m * 16 + r * 4 + col)])
-                        << "kind " << kind << " matrix " << m;
+                for (int col = 0; col < 4; ++col) {
+                    int at = transposed ? col * 4 + r : r * 4 + col;
+                    for (int m = 0; m < MATRIX_COUNT; ++m)
+                        EXPECT_EQ(float(m * 100 + at), applied[size_t(m * 16 + r * 4 + col)])
+                            << form.what << ", kind " << kind << ", matrix " << m;
+                    EXPECT_EQ(float(MATRIX_WORLD * 100 + at), world[size_t(r * 4 + col)]) << form.what << ", kind " << kind;
+                }
+            Shader_FreeAll();
+        }
+}
+
+// Constants as a translation would give them, for the look-ups of the built-in uniforms.
+std::vector<ShaderConstantInfo> g_Constants;
+bool GiveConstants(const char*, const char*, ShaderTranslation& out)
+{
+    out = ShaderTranslation();
+    out.constants = g_Constants;
+    return true;
+}
+
+// The matrices and the base texture under the own prefix (with or without the underscore, as any
+// uniform), else under another two lowercase letters, the underscore form first; never a longer
+// name that only ends the same way. Other uniforms are not looked up under another prefix.
+TEST(ShaderUniforms, BuiltInsAreFoundUnderAnotherPrefix)
+{
+    // Names; a name in the list is a sampler at its index + 1 when it ends in "Texture".
+    struct Case {
+        const char* what;
+        std::vector<const char*> names;
+        int32_t matrices, baseTexture; // index in the names; the base texture as its sampler
+        int32_t scriptMatrices = -1;   // what shader_get_uniform finds for "kv_Matrices"
+    } cases[] = {
+        {"the own names", {"kv_Matrices", "kv_BaseTexture"}, 0, 1, 0},
+        {"the own names after an underscore", {"tint", "_kv_BaseTexture", "_kv_Matrices"}, 2, 1, 2},
+        {"another prefix after an underscore", {"_zq_BaseTexture", "tint", "_zq_Matrices"}, 2, 0},
+        {"another prefix alone", {"ab_Matrices", "ab_BaseTexture"}, 0, 1},
+        {"the own names win", {"_zq_Matrices", "_zq_BaseTexture", "kv_Matrices", "kv_BaseTexture"}, 2, 3, 2},
+        {"the own names win without their underscore",
+         {"_zq_Matrices", "_zq_BaseTexture", "kv_BaseTexture", "kv_Matrices"}, 3, 2, 3},
+        {"the underscore form wins among others", {"ab_Matrices", "ab_BaseTexture", "_zq_Matrices", "_zq_BaseTexture"}, 2, 3},
+        {"the first of two others", {"_zq_Matrices", "_ab_Matrices"}, 0, -1},
+        {"longer names that end the same way",
+         {"abc_Matrices", "_abc_Matrices", "x_zq_Matrices", "__zq_Matrices", "my_zq_BaseTexture", "zq_Matrices2"}, -1, -1},
+        {"not two lowercase letters", {"ZQ_Matrices", "_z1_Matrices", "z_Matrices", "_Zq_BaseTexture", "zq-BaseTexture"}, -1, -1},
+        {"only the name after the prefix", {"_zq_matrices", "zq_Matrix", "zq_", "_zq_", "_", ""}, -1, -1},
+    };
+    Shader_SetTranslator(GiveConstants);
+    const char* sources[8] = {};
+    for (const Case& c : cases) {
+        g_Constants.clear();
+        for (size_t i = 0; i < c.names.size(); ++i) {
+            ShaderConstantInfo info;
+            info.name = c.names[i];
+            info.sampler = info.name.ends_with("Texture");
+            info.vertex = !info.sampler;
+            info.offset = info.sampler ? int32_t(i) + 1 : 0;
+            info.size = info.sampler ? 0 : 320;
+            g_Constants.push_back(info);
+        }
+        CShader* shader = Shader_Create("sh_names", 1, sources);
+        ASSERT_TRUE(Shader_Compile(shader)) << c.what;
+        EXPECT_EQ(c.matrices, shader->matricesUniform) << c.what;
+        EXPECT_EQ(c.baseTexture >= 0 ? c.baseTexture + 1 : -1, shader->baseTextureRegister) << c.what;
+        EXPECT_EQ(c.scriptMatrices, Shader_GetUniform(shader, "kv_Matrices")) << c.what;
         Shader_FreeAll();
     }
+    Shader_SetTranslator(nullptr);
 }
 
 TEST(ShaderUniforms, CompileFailuresAreFatalAndLeaveNoProgram)

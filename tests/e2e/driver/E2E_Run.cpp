@@ -1405,6 +1405,47 @@ if (t == 3) {
                 ExpectPixels(shot, probes, 1);
             }
         }};
+    // Pass-through shaders in the tools' form under another prefix (games/shaderviews), as kinds 1, 2
+    // and 3, and one that multiplies the vector first, as kind 2: under a view that doubles the room,
+    // the turned sprite each one draws covers the pixels it covers without a shader, straight to the
+    // screen and through a surface drawn back over the view.
+    s["shader-views"] = {
+        .setup = {.frames = 3, .capture = 2},
+        .absent = {"ERROR", "OpenGL: "},
+        .more = [=](Run& run) {
+            const Shot& shot = run.shot;
+            if (!ExpectSize(shot, 320, 240)) return;
+            // Pixels around (ax, ay) that differ by more than 1 in a channel from those around (bx, by).
+            auto differ = [&](int32_t ax, int32_t ay, int32_t bx, int32_t by) {
+                int count = 0;
+                for (int32_t dy = -26; dy <= 26; ++dy)
+                    for (int32_t dx = -26; dx <= 26; ++dx) {
+                        const uint8_t *a = shot.Pixel(ax + dx, ay + dy), *b = shot.Pixel(bx + dx, by + dy);
+                        bool near = true;
+                        for (int c = 0; c < 3; ++c) near = near && std::abs(a[c] - b[c]) <= 1;
+                        count += near ? 0 : 1;
+                    }
+                return count;
+            };
+            const char* cells[] = {"no shader", "kind 1", "kind 2", "kind 3", "kind 2, vector first"};
+            for (int32_t row = 0; row < 2; ++row) {
+                int32_t y = 50 + 100 * row;
+                std::string where = row == 0 ? "on the screen" : "through a surface";
+                // The sprite's four colours, each on a good share of the plain cell's pixels.
+                for (const char* colour : {"255,0,0", "0,255,0", "0,0,255", "255,255,0"}) {
+                    int count = 0;
+                    for (int32_t dy = -26; dy <= 26; ++dy)
+                        for (int32_t dx = -26; dx <= 26; ++dx) count += shot.At(40 + dx, y + dy) == colour ? 1 : 0;
+                    Expect(count >= 60, where + ": " + std::to_string(count) + " pixels of " + colour);
+                }
+                for (int32_t cell = 1; cell < 5; ++cell) {
+                    int n = differ(40 + 60 * cell, y, 40, y);
+                    Expect(n == 0, where + ", " + cells[cell] + ": " + std::to_string(n) + " pixels differ");
+                }
+            }
+            int n = differ(40, 150, 40, 50);
+            Expect(n == 0, "the plain sprite through the surface: " + std::to_string(n) + " pixels differ");
+        }};
     // Texture pages whose entries carry flag bit 0, as the tools write every one (games/pagealpha):
     // sprites of partial alpha drawn over a coloured background blend by the alpha their page holds.
     s["page-alpha"] = {
