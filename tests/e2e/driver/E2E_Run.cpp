@@ -1538,8 +1538,11 @@ if (t == 3) {
                        std::string(what) + ": standard error does not end with the failure");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
-        pid_t pid = E2E_Spawn({g_Kelvaro, "-debugoutput", work + "/main.log", "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
-                                                           "XDG_DATA_HOME=" + work + "/xdg"}, g_Work);
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-debugoutput", work + "/main.log", "-game", game},
+                              {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "XDG_DATA_HOME=" + work + "/xdg"},
+                              g_Work);
+        // A run that did not start has no process to end (kill(-1) would end every process of ours).
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
         for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "Entering main loop."); ++tries)
             usleep(50000);
         kill(pid, SIGTERM);
