@@ -239,8 +239,8 @@ void PlaceBesideGame()
     bool clear = DebugForm_PlaceBeside(gameRect, width + formLeft + formRight, height + formTop + formBottom, desktop,
                                        x, y);
     SDL_SetWindowPosition(form, x + formLeft, y + formTop);
+    // Kept above without being raised: raising would take the keyboard from the game.
     SDL_SetWindowAlwaysOnTop(form, clear ? SDL_FALSE : SDL_TRUE);
-    if (!clear) SDL_RaiseWindow(form);
 }
 
 // The game's window is shown at its first frame, after the form opened, and would come up over it:
