@@ -403,7 +403,7 @@ TEST(DebugFormPlace, TheFormOpensBesideTheGameWindowAndCoversItOnlyWhereNothingE
         {"centred game: to its right", desktop, {640, 300, 1280, 780}, 580, 560, 1288, 300, true},
         {"room only on the left", desktop, {1000, 100, 1640, 580}, 580, 560, 412, 100, true},
         {"exactly room on the right", desktop, {0, 0, 1332, 480}, 580, 560, 1340, 0, true},
-        {"a low game: the form's top is raised onto the desktop", desktop, {100, 900, 740, 1060}, 580, 560, 748, 520, true},
+        {"a low game: its top raised onto the desktop", desktop, {100, 900, 740, 1060}, 580, 560, 748, 520, true},
         {"a game above the desktop's top", desktop, {100, -50, 740, 430}, 580, 560, 748, 0, true},
         {"a wide game: below it", small, {0, 0, 1280, 200}, 580, 560, 0, 208, true},
         {"a wide game low on the screen: above it", small, {100, 600, 1200, 800}, 580, 560, 100, 32, true},

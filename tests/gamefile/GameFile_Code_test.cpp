@@ -233,7 +233,8 @@ TEST_F(CodeChunkTest, AFileOfAnUnknownChunkLeavesItsLinksUnread)
         bool loaded = Load(BuildBytes(game));
         EXPECT_EQ(c.unknown, GameFile_UnknownChunk(m_File));
         EXPECT_EQ(c.chunk.empty(), loaded) << m_Log.Text();
-        EXPECT_EQ(c.chunk.empty() ? 0u : 1u, m_Log.Count("Chunk FUNC is not read: the file holds a chunk LANG")) << m_Log.Text();
+        EXPECT_EQ(c.chunk.empty() ? 0u : 1u, m_Log.Count("Chunk FUNC is not read: the file holds a chunk LANG"))
+            << m_Log.Text();
         EXPECT_EQ(c.chunk.empty() ? 0u : 1u, m_Log.Count("unknown Chunk LANG"));
     }
 }

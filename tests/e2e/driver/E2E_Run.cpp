@@ -262,6 +262,11 @@ void ExpectSavedCopy(const std::string& what)
 // A game of one room holding obj_NAME, whose create event and other event `subtype` run the code
 // given, built here in the code form given; the game file's path. `header` and `more` are members
 // added to the manifest's header and to the manifest (each ending in ", ").
+// A manifest's shader whose vertex stage does not compile.
+const std::string BAD_SHADER = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
+                               R"("float4 main( : POSITION { return 1; }", )"
+                               R"("float4 main() : COLOR0 { return 0; }"]}], )";
+
 // The game of a folder holding its manifest, built beside it as FOLDER.win.
 std::string BuildFolder(const fs::path& folder)
 {
@@ -1463,7 +1468,8 @@ if (t == 3) {
             {"picture", "\x89PNG\r\n\x1a\n" + std::string(92, '\x01'),
              "is not a game file: it does not begin with \"FORM\" as game files do (its length word gives "
              "169,478,677 bytes, the file holds 100)"},
-            {"short", "hi\n", "is not a game file: it does not begin with \"FORM\" as game files do (it holds only 3 bytes)"},
+            {"short", "hi\n",
+             "is not a game file: it does not begin with \"FORM\" as game files do (it holds only 3 bytes)"},
             {"changed", changed, "is not a game file: its length word gives *"},
             {"missing", "", "cannot be read: No such file or directory"}};
         for (size_t at = 8; at + 8 <= bytes.size();) {
@@ -1505,7 +1511,8 @@ if (t == 3) {
         for (const auto& [what, args, env, line] : unnamed) {
             Run run = Play({.args = args, .env = env, .game = "none", .exit = 1, .errors = true});
             InOrder(run.log, {line}, what);
-            Expect(!run.errors.empty() && run.errors.back() == line, std::string(what) + ": standard error does not end with " + line);
+            Expect(!run.errors.empty() && run.errors.back() == line,
+                   std::string(what) + ": standard error does not end with " + line);
             for (const char* step : {"Get Resolution", "Free Variables", "minFPS"}) Absent(run.log, step);
         }
     }};
@@ -1513,8 +1520,6 @@ if (t == 3) {
     // failed, 255 for a fatal error while playing. The window closed (SIGTERM, as a desktop's close
     // does) is an ending like game_end.
     s["exit-codes"] = {.play = false, .more = [=](Run&) {
-        const std::string badShader = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
-                                      R"("float4 main( : POSITION { return 1; }", "float4 main() : COLOR0 { return 0; }"]}], )";
         const std::tuple<const char*, const char*, std::string, std::string, int, const char*> endings[] = {
             {"game_end", "source", "game_end();", "", 0, "Run_Start"},
             {"past the last room", "source", "room_goto_next();", "", 0, "Moving to next room after the last room."},
@@ -1523,7 +1528,7 @@ if (t == 3) {
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
              "ERROR!!!*"},
             {"compile error at load", "source", "x = ;", "", 1, "Failed to prepare the game"},
-            {"fatal shader error at load", "source", "", badShader, 1,
+            {"fatal shader error at load", "source", "", BAD_SHADER, 1,
              "A fatal error was reported while the game was loaded"}};
         int n = 0;
         for (const auto& [what, form, create, more, exit, line] : endings) {
@@ -1555,18 +1560,17 @@ if (t == 3) {
     // not known here), whose shader that does not compile and function that does not exist are
     // then left unread, so that the refusal is what the player reads last.
     s["load-refusals"] = {.play = false, .more = [=](Run&) {
-        const std::string badShader = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
-                                      R"("float4 main( : POSITION { return 1; }", "float4 main() : COLOR0 { return 0; }"]}], )";
         const std::string missing = R"("linkNames": {"game_end": "kv_missing_function"}, )";
         fs::create_directories(work + "/later");
         std::ofstream(work + "/later/game.json")
             << R"({"header": {"version": 16, "displayName": null, "windowWidth": 64, "windowHeight": 64}, )"
-            << R"("rawChunks": [{"tag": "LANG", "hex": "01000000"}, {"tag": "GLOB", "hex": "00000000"}], )" << badShader
+            << R"("rawChunks": [{"tag": "LANG", "hex": "01000000"}, {"tag": "GLOB", "hex": "00000000"}], )"
+            << BAD_SHADER
             << R"("objects": []})";
         const std::string later = BuildFolder(work + "/later");
+        const std::string zzzz = R"("rawChunks": [{"tag": "ZZZZ", "hex": "01020304"}], )";
         const std::string unknown =
-            BuildGame("unknown", 10, "compiled", "kv_count = 1; game_end();", "", "", missing + badShader +
-                                                                           R"("rawChunks": [{"tag": "ZZZZ", "hex": "01020304"}], )");
+            BuildGame("unknown", 10, "compiled", "kv_count = 1; game_end();", "", "", missing + BAD_SHADER + zzzz);
         const std::string format = " is a game file of a format this run-time does not read: it holds a chunk ";
         // (what, game, the last lines of standard error, lines of the log in order)
         const std::tuple<const char*, std::string, Lines, Lines> refusals[] = {
@@ -1574,8 +1578,8 @@ if (t == 3) {
              {"Error on load", "Unable to find function kv_missing_function", "Failed to load the game"},
              {"ERROR!!! :: Error on load", "+Unable to find function kv_missing_function", "Failed to load the game"}},
             {"a later format", later,
-             {"Failed to load the game",
-              later + format + "LANG of a kind unknown here (its header version is 16; this run-time reads versions up to 13)"},
+             {"Failed to load the game", later + format + "LANG of a kind unknown here (its header version is 16; "
+                                                          "this run-time reads versions up to 13)"},
              {"unknown Chunk LANG:*", "unknown Chunk GLOB:*",
               "Chunk SHDR is not read: the file holds a chunk LANG of an unknown kind", "Failed to load the game"}},
             {"an unknown chunk", unknown, {"Failed to load the game", unknown + format + "ZZZZ of a kind unknown here"},
