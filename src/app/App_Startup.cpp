@@ -340,8 +340,8 @@ void StopInputAndSound()
 
 void ShutdownAll()
 {
-    // The step names are this system's own trace of its shut-down: only the engine's log file, when
-    // one was asked for, gets them.
+    // The step names are this system's own trace of its shut-down, for whoever asked for the
+    // engine's log file; a player's terminal is spared them.
     bool named = g_ConsoleLogOn[CONSOLE_MAIN];
     for (int32_t i = 0; i < SHUTDOWN_STEP_COUNT; ++i) {
         if (named) Log(SHUTDOWN_STEPS[i].name);
