@@ -74,14 +74,6 @@ void Log(const char* line)
     MainConsole->Output("%s\n", line);
 }
 
-// A line saying why the start failed: logged, and written to standard error too, where a player who
-// ran the game from a terminal sees it last, below the shut-down lines of the log.
-void StartFailure(const std::string& line)
-{
-    MainConsole->Output("%s\n", line.c_str());
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
 // The last error report (a compile error, say) was logged when it was shown; the terminal gets it
 // too, before the line of the failure.
 void ErrorReportToTerminal()
@@ -89,18 +81,37 @@ void ErrorReportToTerminal()
     if (!g_ErrorLast.empty()) std::fprintf(stderr, "%s\n", g_ErrorLast.c_str());
 }
 
+std::string GameFileName()
+{
+    return App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
+}
+
 // The game file cannot be read, or is no game file: nothing of it is walked.
 bool GameFileRefused()
 {
-    std::string name = App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
+    std::string name = GameFileName();
     std::string reason;
     if (!g_GameFile.IsLoaded()) reason = name + " cannot be read: " + GameFile_ReadError();
     else if (std::string refusal = GameFile_Refusal(g_GameFile); !refusal.empty())
         reason = name + " is not a game file: " + refusal;
     if (reason.empty()) return false;
-    StartFailure(reason);
-    StartFailure("Failed to load the game");
+    Console_ReportFailure(reason);
+    Console_ReportFailure("Failed to load the game");
     return true;
+}
+
+// A file refused for a chunk of an unknown kind is most often one of a later format than this
+// run-time reads: the player's last line says so in their words.
+void LaterFormatToTerminal()
+{
+    std::string tag = GameFile_UnknownChunk(g_GameFile);
+    if (tag.empty()) return;
+    std::string line = GameFileName() + " is a game file of a format this run-time does not read: it holds a chunk " +
+                       tag + " of a kind unknown here";
+    if (g_GameHeader.version > HEADER_VERSION_NEWEST)
+        line += " (its header version is " + std::to_string(g_GameHeader.version) +
+                "; this run-time reads versions up to " + std::to_string(HEADER_VERSION_NEWEST) + ")";
+    Console_ReportFailure(line);
 }
 
 // The families of built-in functions in the order they are logged; each name is followed by its
@@ -264,20 +275,21 @@ bool LoadAndStartGame()
 {
     std::srand(RANDOM_SEED);
     if (!LoadGameData()) {
-        StartFailure("Failed to load the game");
+        Console_ReportFailure("Failed to load the game");
+        LaterFormatToTerminal();
         return false;
     }
     Variable_Init();
     MainConsole->Output("PrepareGame()\n");
     if (!PrepareGame()) {
         ErrorReportToTerminal();
-        StartFailure("Failed to prepare the game");
+        Console_ReportFailure("Failed to prepare the game");
         return false;
     }
     // A fatal error while the game was read (a shader that does not compile) ends it before it starts.
     if (g_ErrorQuitting) {
         ErrorReportToTerminal();
-        StartFailure("A fatal error was reported while the game was loaded");
+        Console_ReportFailure("A fatal error was reported while the game was loaded");
         return false;
     }
     MainConsole->Output("Run_Start\n");
@@ -328,8 +340,11 @@ void StopInputAndSound()
 
 void ShutdownAll()
 {
+    // The step names are this system's own trace of its shut-down, for whoever asked for the
+    // engine's log file; a player's terminal is spared them.
+    bool named = g_ConsoleLogOn[CONSOLE_MAIN];
     for (int32_t i = 0; i < SHUTDOWN_STEP_COUNT; ++i) {
-        Log(SHUTDOWN_STEPS[i].name);
+        if (named) Log(SHUTDOWN_STEPS[i].name);
         SHUTDOWN_STEPS[i].run();
     }
 }

@@ -20,7 +20,8 @@ bool StartUp();
 bool LoadAndStartGame();
 // Registers every family of built-in functions, logging their names on one line.
 void RegisterAllFunctionFamilies();
-// Releases everything in the fixed shut-down order.
+// Releases everything in the fixed shut-down order; each step's name is logged only with
+// "-debugoutput".
 void ShutdownAll();
 void StopInputAndSound();
 

@@ -23,6 +23,12 @@ void Console_SetLogFile(uint8_t selector, const char* fileName)
     g_ConsoleLogFile[selector] = fileName != nullptr ? fileName : "";
 }
 
+void Console_ReportFailure(const std::string& line)
+{
+    MainConsole->Output("%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 void TConsole::Output(const char* format, ...)
 {
     if (format == nullptr) return;

@@ -40,3 +40,7 @@ extern std::string g_ConsoleLogFile[2];
 
 // Turns the log file of a selector on (a name) or off (null).
 void Console_SetLogFile(uint8_t selector, const char* fileName);
+
+// A line saying why the run cannot go on: logged by the main console and written to standard error
+// too, where a player who ran the game from a terminal sees it last.
+void Console_ReportFailure(const std::string& line);

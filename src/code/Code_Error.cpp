@@ -281,6 +281,11 @@ void Error_SetExitHook(ErrorExitHook hook)
 void Error_ShowAndExit(const char* text, int32_t exitCode)
 {
     Error_Show(text, true);
+    Error_Exit(exitCode);
+}
+
+void Error_Exit(int32_t exitCode)
+{
     // No shut-down: the state is not to be trusted any more. Only the log is flushed.
     std::fflush(nullptr);
     if (g_ExitHook != nullptr) g_ExitHook(exitCode);

@@ -66,6 +66,8 @@ void Error_Show(const char* text, bool fatal);
 // Reports a fatal error and ends the process at once with the exit code: load errors end with 1,
 // interpreter errors with -1 (255 as Linux reports it).
 [[noreturn]] void Error_ShowAndExit(const char* text, int32_t exitCode);
+// Its second half: flushes the log and ends the process (or runs the exit hook).
+[[noreturn]] void Error_Exit(int32_t exitCode);
 // What Error_ShowAndExit runs in place of ending the process, when set: fuzz targets leave through
 // it to go on with the next input. The hook must not return. Null restores the plain end.
 using ErrorExitHook = void (*)(int32_t exitCode);

@@ -426,12 +426,44 @@ void DebugForm_Delete(CDebugForm* form)
     delete form;
 }
 
-void DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
+namespace {
+
+int32_t Overlap(int32_t from, int32_t to, int32_t otherFrom, int32_t otherTo)
+{
+    return std::max(0, std::min(to, otherTo) - std::max(from, otherFrom));
+}
+
+} // namespace
+
+bool DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
                            int32_t& y)
 {
     constexpr int32_t GAP = 8;
-    if (game.right + GAP + width <= desktop.right) x = game.right + GAP;
-    else if (game.left - GAP - width >= desktop.left) x = game.left - GAP - width;
-    else x = std::max(desktop.left, desktop.right - width);
-    y = std::max(desktop.top, std::min(game.top, desktop.bottom - height));
+    auto onDesktopX = [&](int32_t at) { return std::max(desktop.left, std::min(at, desktop.right - width)); };
+    auto onDesktopY = [&](int32_t at) { return std::max(desktop.top, std::min(at, desktop.bottom - height)); };
+    const int32_t level = onDesktopY(game.top), aligned = onDesktopX(game.left);
+    const struct {
+        bool room;
+        int32_t x, y;
+    } beside[] = {
+        {game.right + GAP + width <= desktop.right, game.right + GAP, level},
+        {game.left - GAP - width >= desktop.left, game.left - GAP - width, level},
+        {game.bottom + GAP + height <= desktop.bottom, aligned, game.bottom + GAP},
+        {game.top - GAP - height >= desktop.top, aligned, game.top - GAP - height},
+    };
+    for (const auto& place : beside) {
+        if (!place.room) continue;
+        x = place.x, y = place.y;
+        return true;
+    }
+    // No room anywhere: the place on the desktop's edge that hides the least of the game.
+    int64_t least = INT64_MAX;
+    for (int32_t atX : {onDesktopX(desktop.right), desktop.left})
+        for (int32_t atY : {level, desktop.top, onDesktopY(desktop.bottom)}) {
+            int64_t covered = int64_t{Overlap(atX, atX + width, game.left, game.right)} *
+                              Overlap(atY, atY + height, game.top, game.bottom);
+            if (covered >= least) continue;
+            least = covered, x = atX, y = atY;
+        }
+    return least == 0;
 }

@@ -157,8 +157,10 @@ void DebugForm_WheelWatches(CDebugForm* form, int32_t delta);
 // Refreshes every shown window but the messages.
 void DebugWindow_RefreshShown(CDebugForm* form);
 
-// Where the form's main window of `width` x `height` opens: beside the game window, to its right
-// where the desktop has room, else to its left, else at the desktop's right edge; its top level
-// with the game window's, kept on the desktop. Answers the window's top-left corner.
-void DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
+// Where the form's main window of `width` x `height` (frames included) opens: beside the game window,
+// to its right where the desktop has room, else to its left (its top level with the game's, kept on
+// the desktop), else below the game, else above it (its left edge with the game's, kept on the
+// desktop). Where none has room, the place on the desktop's edge that hides the least of the game.
+// Answers the window's top-left corner, and whether the form leaves the game wholly uncovered.
+bool DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
                            int32_t& y);

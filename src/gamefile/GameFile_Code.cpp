@@ -104,7 +104,12 @@ bool RecheckEntries(const std::set<int32_t>& entries)
 {
     char message[LOAD_MESSAGE_AREA];
     std::snprintf(message, sizeof message, format, name);
-    Error_ShowAndExit(message, EXIT_CODE_NOT_STARTED);
+    Error_Show(message, true);
+    // The run ends here, before start-up could report its failure: the terminal gets the reason
+    // and the failure's line as for every other refused start.
+    std::fputs(message, stderr);
+    Console_ReportFailure("Failed to load the game");
+    Error_Exit(EXIT_CODE_NOT_STARTED);
 }
 
 // One record of a link chunk: the name, the number of references and the first one.

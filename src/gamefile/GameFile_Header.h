@@ -57,6 +57,10 @@ void GameHeader_Clear();
 // The 64-bit option word (all bits set for headers older than version 12).
 uint64_t GameHeader_OptionFlags();
 
+// The newest header version whose files this run-time reads whole; later ones carry chunks of kinds
+// it does not know.
+constexpr int32_t HEADER_VERSION_NEWEST = 13;
+
 // Offset of the room order's count in the header body for a header version.
 uint32_t GameHeader_RoomOrderOffset(int32_t version);
 

@@ -1,5 +1,6 @@
 #include "gamefile/GameFile_Loader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -52,9 +53,21 @@ void LogBroken(const GameFileChunk& chunk)
     MainConsole->Output("Chunk %s runs past the end of the file (length %u)\n", chunk.tag, chunk.length);
 }
 
+// A reader that reports its failures as fatal errors (a shader that does not compile, a name that
+// does not resolve ends the run) is skipped, with a line, in a file that is refused anyway for a
+// chunk of an unknown kind (`unknown`, its tag; "" for none): the refusal is what the player reads
+// last.
+bool SkipFatalReader(const GameFileChunk& chunk, const std::string& unknown)
+{
+    if (unknown.empty()) return false;
+    MainConsole->Output("Chunk %s is not read: the file holds a chunk %s of an unknown kind\n", chunk.tag,
+                        unknown.c_str());
+    return true;
+}
+
 // ---- the pre-pass --------------------------------------------------------------------------------
 
-bool PrePassChunk(GameFile& file, const GameFileChunk& chunk)
+bool PrePassChunk(GameFile& file, const GameFileChunk& chunk, const std::string& unknown)
 {
     if (IsTag(chunk, "STRG")) {
         MainConsole->Output("ID_STRG\n");
@@ -80,6 +93,7 @@ bool PrePassChunk(GameFile& file, const GameFileChunk& chunk)
                Code_Load(file, chunk.body, chunk.length);
     }
     if (IsTag(chunk, "VARI")) {
+        if (SkipFatalReader(chunk, unknown)) return true;
         MainConsole->Output("VARI_Load()\n");
         g_VariableChunkBody = chunk.body;
         g_VariableChunkWords = chunk.length / 4;
@@ -130,6 +144,7 @@ struct ChunkHandler {
     const char* tag;
     bool countTable; // the body begins with a count table, checked before the reader runs
     ChunkReader reader; // null: nothing more to do
+    bool fatal = false; // the reader reports its failures as fatal errors (SkipFatalReader)
 };
 
 const ChunkHandler CHUNK_HANDLERS[] = {
@@ -144,13 +159,13 @@ const ChunkHandler CHUNK_HANDLERS[] = {
     {"BGND", true, Background_Load},
     {"PATH", true, Path_Load},
     {"SCPT", true, Script_Load},
-    {"SHDR", true, Shader_Load},
+    {"SHDR", true, Shader_Load, true},
     {"FONT", true, Font_Load},
     {"TMLN", true, TimeLine_Load},
     {"OBJT", true, OBJT_Load},
     {"ROOM", true, ROOM_Load},
     {"CODE", false, Code_PatchStrings},
-    {"FUNC", false, FUNC_Load},
+    {"FUNC", false, FUNC_Load, true},
     {"TXTR", true, TXTR_Load},
     {"TPAG", true, KeepTexturePages},
     {"DAFL", true, nullptr},
@@ -185,13 +200,14 @@ void ResetTables()
 }
 
 // False when the chunk is unknown or malformed; both are logged.
-bool MainPassChunk(GameFile& file, const GameFileChunk& chunk)
+bool MainPassChunk(GameFile& file, const GameFileChunk& chunk, const std::string& unknown)
 {
     const ChunkHandler* handler = FindHandler(chunk);
     if (handler == nullptr) {
         MainConsole->Output("unknown Chunk %s:%d\n", chunk.tag, static_cast<int32_t>(chunk.tagWord));
         return false;
     }
+    if (handler->fatal && SkipFatalReader(chunk, unknown)) return false;
     GameFileCountTable table;
     bool sound = !handler->countTable || GameFile_ReadCountTable(file, chunk.body, chunk.length, table);
     if (sound && handler->reader != nullptr) sound = handler->reader(file, chunk.body, chunk.length);
@@ -254,6 +270,15 @@ void ReadDebugFile(const std::string& gamePath)
     LoadDebugInfo(g_DebugFile);
 }
 
+// The container's tag, in either byte order; a file shorter than it need only begin like it.
+bool BeginsWithTag(const GameFile& file)
+{
+    uint32_t length = std::min<uint32_t>(file.Size(), 4);
+    const uint8_t* tag;
+    if (!file.Span(0, length, tag)) return false;
+    return std::memcmp(tag, "FORM", length) == 0 || std::memcmp(tag, "MROF", length) == 0;
+}
+
 void ReadGameFile(const std::string& gamePath)
 {
     g_GameFile.Release();
@@ -275,9 +300,7 @@ void ReadGameFile(const std::string& gamePath)
     MainConsole->Output("Loaded File %s\n", gamePath.c_str());
     g_GameFile.Adopt(data, static_cast<uint32_t>(size));
     g_GameFileMemoryFigure = static_cast<uint32_t>(size) + 128;
-    const uint8_t* tag;
-    if (g_GameFile.Span(0, 4, tag) && (std::memcmp(tag, "FORM", 4) == 0 || std::memcmp(tag, "MROF", 4) == 0))
-        MainConsole->Output("IFF wad found\n");
+    if (size >= 4 && BeginsWithTag(g_GameFile)) MainConsole->Output("IFF wad found\n");
 }
 
 // The part of a path before its last "/", or failing that its last "\"; npos when it has neither.
@@ -303,13 +326,28 @@ std::string GameFile_Refusal(const GameFile& file)
 {
     uint32_t size = file.Size();
     if (size == 0) return "it is empty";
-    if (size <= 8) return "it holds only " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
+    std::string detail;
     uint32_t declared = 0;
     file.U32(4, declared);
-    if (declared != size - 8)
-        return "its length word gives " + Text_GroupedDigits(uint64_t{declared} + 8) + " bytes, the file holds " +
-               Text_GroupedDigits(size);
-    if (!HoldsHeader(file)) return "it holds no header chunk";
+    if (size <= 8) detail = "it holds only " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
+    else if (declared != size - 8)
+        detail = "its length word gives " + Text_GroupedDigits(uint64_t{declared} + 8) + " bytes, the file holds " +
+                 Text_GroupedDigits(size);
+    else if (!HoldsHeader(file)) detail = "it holds no header chunk";
+    if (detail.empty()) return "";
+    // A picture or a text file is better told as such than by its length word; the tag alone never
+    // refuses a file that is otherwise whole.
+    if (!BeginsWithTag(file)) return "it does not begin with \"FORM\" as game files do (" + detail + ")";
+    return detail;
+}
+
+std::string GameFile_UnknownChunk(const GameFile& file)
+{
+    GameFileChunkWalk walk(file);
+    GameFileChunk chunk;
+    if (!walk.Start()) return "";
+    while (walk.Next(chunk))
+        if (chunk.length != 0 && FindHandler(chunk) == nullptr) return std::string(chunk.tag, 4);
     return "";
 }
 
@@ -354,9 +392,10 @@ void LoadGameCode(GameFile& file)
     StringTable_Clear();
     GameFileChunkWalk walk(file);
     if (!walk.Start()) return;
+    std::string unknown = GameFile_UnknownChunk(file);
     GameFileChunk chunk;
     while (walk.Next(chunk)) {
-        if (chunk.length == 0 || PrePassChunk(file, chunk)) continue;
+        if (chunk.length == 0 || PrePassChunk(file, chunk, unknown)) continue;
         LogMalformed(chunk);
         g_PrePassFailed = true;
     }
@@ -391,11 +430,12 @@ bool LoadGameChunks(GameFile& file)
     }
     GameFileChunkWalk walk(file);
     if (!walk.Start()) return result;
+    std::string unknown = GameFile_UnknownChunk(file);
     GameFileChunk chunk;
     while (walk.Next(chunk)) {
         MainConsole->Output("Process Chunk: %s   %d\n", chunk.tag, static_cast<int32_t>(chunk.length));
         if (chunk.length == 0) continue;
-        if (!MainPassChunk(file, chunk)) result = false;
+        if (!MainPassChunk(file, chunk, unknown)) result = false;
     }
     if (walk.Broken()) {
         LogBroken(walk.BrokenChunk());

@@ -46,6 +46,9 @@ constexpr uint32_t TEXTURE_PAGE_ENTRY_SIZE = 22;
 // its length word is not its size minus 8, or it holds no header chunk. Such a file would load as a
 // game without chunks, which no game can be, so start-up refuses it.
 std::string GameFile_Refusal(const GameFile& file);
+// The tag of the first chunk of a kind the main pass does not know (a later format's), or "" when
+// it knows them all. In such a file neither pass runs a reader that would report a fatal error.
+std::string GameFile_UnknownChunk(const GameFile& file);
 // The system's reason why the game file could not be read ("" once it was read).
 const std::string& GameFile_ReadError();
 

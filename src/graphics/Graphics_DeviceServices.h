@@ -29,4 +29,5 @@ void Profiler_DrawOverlay();
 void Profiler_UpdateTimer();
 DeviceTexture* Profiler_DebugFontTexture();
 void Profiler_ReleaseDebugFont();
+// The frame-rate figures at shut-down; nothing when no frame ran.
 void Profiler_WriteStatistics();

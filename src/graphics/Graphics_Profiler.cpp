@@ -357,6 +357,8 @@ void Profiler_WriteStatistics()
 {
     static const char DASHES[] = "---------------------------------------------------------------";
     static_assert(sizeof(DASHES) == 64, "a line of 63 dashes");
+    // Without a frame the figures are only their start values, which would read as measurements.
+    if (g_FrameStatistics.frames == 0) return;
     MainConsole->Output("%s\n", DASHES);
     MainConsole->Output("minFPS, maxFPS, avgFPS\n");
     MainConsole->Output("%d, %d, %d\n", g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../TestSupport_Builtins.h"
@@ -388,30 +389,42 @@ TEST_F(DebugFormRoom, DoubleClicksAndWheelTurns)
     }
 }
 
-TEST(DebugFormPlace, TheFormOpensBesideTheGameWindowRightWhereThereIsRoom)
+TEST(DebugFormPlace, TheFormOpensBesideTheGameWindowAndCoversItOnlyWhereNothingElseHasRoom)
 {
-    const DebugRect desktop{0, 0, 1920, 1080};
-    // The game window, the form's size; where the form's corner goes.
+    const DebugRect desktop{0, 0, 1920, 1080}, small{0, 0, 1280, 800};
+    // The desktop, the game window, the form's size; where the form's corner goes, and whether the
+    // game stays uncovered.
     const struct {
         const char* what;
-        DebugRect game;
+        DebugRect desktop, game;
         int32_t width, height, x, y;
+        bool clear;
     } cases[] = {
-        {"centred game: to its right", {640, 300, 1280, 780}, 580, 560, 1288, 300},
-        {"room only on the left", {1000, 100, 1640, 580}, 580, 560, 412, 100},
-        {"exactly room on the right", {0, 0, 1332, 480}, 580, 560, 1340, 0},
-        {"no room either side: at the desktop's right edge", {100, 0, 1700, 900}, 580, 560, 1340, 0},
-        {"a low game: the form's top is raised onto the desktop", {100, 900, 740, 1060}, 580, 560, 748, 520},
-        {"a game above the desktop's top", {100, -50, 740, 430}, 580, 560, 748, 0},
-        {"a form larger than the desktop", {100, 0, 740, 480}, 2000, 1200, 0, 0},
+        {"centred game: to its right", desktop, {640, 300, 1280, 780}, 580, 560, 1288, 300, true},
+        {"room only on the left", desktop, {1000, 100, 1640, 580}, 580, 560, 412, 100, true},
+        {"exactly room on the right", desktop, {0, 0, 1332, 480}, 580, 560, 1340, 0, true},
+        {"a low game: its top raised onto the desktop", desktop, {100, 900, 740, 1060}, 580, 560, 748, 520, true},
+        {"a game above the desktop's top", desktop, {100, -50, 740, 430}, 580, 560, 748, 0, true},
+        {"a wide game: below it", small, {0, 0, 1280, 200}, 580, 560, 0, 208, true},
+        {"a wide game low on the screen: above it", small, {100, 600, 1200, 800}, 580, 560, 100, 32, true},
+        // No room on any side: the corner of the screen that hides the least of the game.
+        {"a 640 x 480 game centred on 1280 x 800", small, {320, 130, 960, 640}, 580, 560, 700, 240, false},
+        {"a game filling the screen", small, {0, 0, 1280, 800}, 580, 560, 700, 0, false},
+        {"a game on the left, high", desktop, {100, 0, 1700, 900}, 580, 560, 1340, 520, false},
+        {"a form larger than the desktop", desktop, {100, 0, 740, 480}, 2000, 1200, 0, 0, false},
     };
     for (const auto& c : cases) {
         int32_t x = -1, y = -1;
-        DebugForm_PlaceBeside(c.game, c.width, c.height, desktop, x, y);
-        EXPECT_EQ(std::pair(c.x, c.y), std::pair(x, y)) << c.what;
+        bool clear = DebugForm_PlaceBeside(c.game, c.width, c.height, c.desktop, x, y);
+        EXPECT_EQ(std::tuple(c.x, c.y, c.clear), std::tuple(x, y, clear)) << c.what;
+        // The whole form is on the desktop whenever it fits there.
+        bool fits = c.width <= c.desktop.right - c.desktop.left && c.height <= c.desktop.bottom - c.desktop.top;
+        bool inside = x >= c.desktop.left && y >= c.desktop.top && x + c.width <= c.desktop.right &&
+                      y + c.height <= c.desktop.bottom;
+        EXPECT_TRUE(inside || !fits) << c.what;
     }
     // A desktop that does not begin at the origin (a second display).
     int32_t x = -1, y = -1;
-    DebugForm_PlaceBeside({2000, 100, 2640, 580}, 580, 560, {1920, 0, 3840, 1080}, x, y);
+    EXPECT_TRUE(DebugForm_PlaceBeside({2000, 100, 2640, 580}, 580, 560, {1920, 0, 3840, 1080}, x, y));
     EXPECT_EQ(std::pair(2648, 100), std::pair(x, y));
 }

@@ -217,6 +217,28 @@ TEST_P(UnknownFunctionName, EndsTheLoadWithExitCode1)
 
 INSTANTIATE_TEST_SUITE_P(Names, UnknownFunctionName, testing::Values("link_xther_fn", "link_colourx_fn"));
 
+// A file refused for a chunk of an unknown kind (a later format's) leaves its links unread rather
+// than end the run on a name it cannot resolve; an empty unknown chunk refuses nothing.
+TEST_F(CodeChunkTest, AFileOfAnUnknownChunkLeavesItsLinksUnread)
+{
+    const struct {
+        std::vector<uint8_t> chunk;
+        const char* unknown;
+    } cases[] = {{{1, 0, 0, 0}, "LANG"}, {{}, ""}};
+    for (const auto& c : cases) {
+        gamebuild::GameDesc game = Assembled({"call.i link_other_fn 0\n"});
+        game.rawChunks = {{"LANG", c.chunk}};
+        if (c.chunk.empty()) game.linkNames = {};
+        else game.linkNames = {{"link_other_fn", "link_missing_fn"}};
+        bool loaded = Load(BuildBytes(game));
+        EXPECT_EQ(c.unknown, GameFile_UnknownChunk(m_File));
+        EXPECT_EQ(c.chunk.empty(), loaded) << m_Log.Text();
+        EXPECT_EQ(c.chunk.empty() ? 0u : 1u, m_Log.Count("Chunk FUNC is not read: the file holds a chunk LANG"))
+            << m_Log.Text();
+        EXPECT_EQ(c.chunk.empty() ? 0u : 1u, m_Log.Count("unknown Chunk LANG"));
+    }
+}
+
 TEST_F(CodeChunkTest, EntriesMayBeEmpty)
 {
     ASSERT_TRUE(Load(BuildBytes(Assembled({"", "push.s \"hello\"\npopz.s\n"})))) << m_Log.Text();

@@ -114,7 +114,11 @@ TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
         {{'F', 'O', 'R'}, "it holds only 3 bytes"},
         {{'F', 'O', 'R', 'M', 0, 0, 0, 0}, "it holds only 8 bytes"},
         {{'F', 'O', 'R', 'M', 2, 0, 0, 0, 0}, "its length word gives 10 bytes, the file holds 9"},
-        {{'a', 'b', 'c', 'd', 0x10, 0x27, 0, 0, 0}, "its length word gives 10,008 bytes, the file holds 9"},
+        // Not beginning with the container's tag comes first; either byte order is the tag.
+        {{'a', 'b', 'c', 'd', 0x10, 0x27, 0, 0, 0},
+         "it does not begin with \"FORM\" as game files do (its length word gives 10,008 bytes, the file holds 9)"},
+        {{'M', 'R', 'O', 'F', 2, 0, 0, 0, 0}, "its length word gives 10 bytes, the file holds 9"},
+        {{'h', 'i'}, "it does not begin with \"FORM\" as game files do (it holds only 2 bytes)"},
         {wrongLength, "its length word gives *"},
         {cut, "its length word gives *the file holds " + cutSize},
         // A header chunk of length 0 is skipped like any empty chunk: no header was read.
@@ -134,6 +138,11 @@ TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
         EXPECT_FALSE(g_GameHeader.present);
     }
     LoadInto(m_File, BuildBytes(SmallGame()));
+    EXPECT_EQ("", GameFile_Refusal(m_File));
+    // The tag alone refuses no file that is otherwise whole.
+    Bytes retagged = BuildBytes(SmallGame());
+    std::copy_n("ABCD", 4, retagged.begin());
+    LoadInto(m_File, retagged);
     EXPECT_EQ("", GameFile_Refusal(m_File));
     GameFile none;
     EXPECT_FALSE(LoadGameChunks(none));

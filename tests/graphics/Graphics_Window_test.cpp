@@ -119,6 +119,11 @@ TEST_F(Window, ProfilerFrameRatesStatisticsTimerAndTheShutDownLines)
     const std::pair<int64_t, int32_t> rates[] = {{16667, 60}, {-5, 1000000}, {2000001, 0}};
     for (auto [microseconds, rate] : rates) EXPECT_EQ(rate, Profiler_FrameRate(microseconds)) << microseconds;
 
+    // No frame ran: the start values are no figures worth a line.
+    testsupport::LogCapture none;
+    Profiler_WriteStatistics();
+    EXPECT_EQ("", none.Text());
+
     for (int32_t i = 0; i < 100; ++i) Profiler_CountFrame(i % 2 == 0 ? 5 : 500);
     auto stats = [] { return make_tuple(g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps); };
     EXPECT_EQ(make_tuple(2147483647, -2147483647 - 1, 30), stats());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "code/Code_Error.h"
+#include "platform/sdl/Platform_MessageBoxM.h"
 
 namespace {
 
@@ -39,13 +40,12 @@ int32_t CodeSdl_ShowErrorForm(ErrorFormRecord* record)
         std::string text = record->message.empty() ? std::string(" ") : Shown(record->message);
         SDL_MessageBoxData data{};
         data.flags = SDL_MESSAGEBOX_ERROR;
-        data.window = nullptr;
         data.title = "Code Error...";
         data.message = text.c_str();
         data.numbuttons = record->ignoreAllowed ? 4 : 3;
         data.buttons = buttons;
         int pressed = -1;
-        if (SDL_ShowMessageBox(&data, &pressed) != 0) return -1;
+        if (PlatformSdl_ShowBox(data, &pressed) != 0) return -1;
         if (pressed < 0) pressed = way;
         switch (pressed) {
         case BUTTON_COPY:

@@ -215,7 +215,8 @@ void DrawRecord(CDebugForm* form, int32_t index)
     });
 }
 
-// The form opens beside the game's window rather than centred on top of it.
+// The form opens beside the game's window rather than centred on top of it. Where it must cover
+// part of the game it is kept above it, so that all of it can be seen.
 void PlaceBesideGame()
 {
     SDL_Window* form = WindowOf(g_Main);
@@ -231,10 +232,27 @@ void PlaceBesideGame()
     if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return;
     DebugRect gameRect{x - left, y - top, x + width + right, y + height + bottom};
     DebugRect desktop{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
-    int32_t formWidth = 0, formHeight = 0;
-    SDL_GetWindowSize(form, &formWidth, &formHeight);
-    DebugForm_PlaceBeside(gameRect, formWidth, formHeight, desktop, x, y);
-    SDL_SetWindowPosition(form, x, y);
+    // The form's frame counts, and SDL places the window by its inside.
+    int32_t formTop = 0, formLeft = 0, formBottom = 0, formRight = 0;
+    SDL_GetWindowBordersSize(form, &formTop, &formLeft, &formBottom, &formRight);
+    SDL_GetWindowSize(form, &width, &height);
+    bool clear = DebugForm_PlaceBeside(gameRect, width + formLeft + formRight, height + formTop + formBottom, desktop,
+                                       x, y);
+    SDL_SetWindowPosition(form, x + formLeft, y + formTop);
+    // Kept above without being raised: raising would take the keyboard from the game.
+    SDL_SetWindowAlwaysOnTop(form, clear ? SDL_FALSE : SDL_TRUE);
+}
+
+// The game's window is shown at its first frame, after the form opened, and would come up over it:
+// the form is placed again once the game's window is on the screen.
+bool g_PlaceWhenGameShows = false;
+
+void PlaceOnceGameShows()
+{
+    SDL_Window* game = MainWindow_Handle();
+    if (!g_PlaceWhenGameShows || game == nullptr || (SDL_GetWindowFlags(game) & SDL_WINDOW_SHOWN) == 0) return;
+    g_PlaceWhenGameShows = false;
+    PlaceBesideGame();
 }
 
 } // namespace
@@ -244,6 +262,7 @@ bool DebugFormView_Open(CDebugForm* /*form*/)
     if (g_MakeHost == nullptr && !DialogImGui_Available()) return false;
     if (!Host(g_Main).Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
     PlaceBesideGame();
+    g_PlaceWhenGameShows = true;
     MainWindow_SetDebugFormObserver(DebugFormView_Feed);
     return true;
 }
@@ -303,6 +322,7 @@ void DebugFormView_Draw(CDebugForm* form)
     bool onScreen = window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) == 0;
     if (window != nullptr && onScreen != (form->windowShown != 0))
         (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(window);
+    PlaceOnceGameShows();
     g_Main->Frame([&] { DrawMain(form); });
     if (g_Main->CloseRequested()) DebugForm_Request(form, DebugCommand::Close);
     RunPendingCommand(form);

@@ -152,6 +152,7 @@ bool DialogImGui_RunModal(const DialogView& view, DialogAnswer& answer)
 {
     ImGuiHost host;
     if (!host.Open(TitleOf(view), DIALOG_WIDTH, DIALOG_HEIGHT)) return false;
+    host.TakeKeyboard();
     TextDialog dialog(view);
     DialogState state = DialogState::Open;
     bool quit = false;
@@ -180,6 +181,7 @@ bool DialogImGui_OpenModeless(const DialogView& view)
 {
     CloseModeless();
     if (!g_Modeless.host.Open(TitleOf(view), DIALOG_WIDTH, DIALOG_HEIGHT)) return false;
+    g_Modeless.host.TakeKeyboard();
     g_Modeless.dialog = new TextDialog(view);
     MainWindow_SetDialogFilter(FeedModeless);
     return true;

@@ -103,6 +103,13 @@ bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
     return true;
 }
 
+void ImGuiHost::TakeKeyboard()
+{
+    if (m_Window == nullptr) return;
+    SDL_RaiseWindow(m_Window);
+    SDL_SetWindowInputFocus(m_Window);
+}
+
 void ImGuiHost::Close()
 {
     if (m_Context != nullptr) {

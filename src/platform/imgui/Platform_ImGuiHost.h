@@ -44,6 +44,9 @@ class ImGuiHost : public ImGuiSurface {
     void PumpEvents(std::vector<SDL_Event>& others);
     bool CloseRequested() const override { return m_CloseRequested; }
     void Frame(const std::function<void()>& draw) override;
+    // Raises the open window and gives it the keyboard: a dialog takes the player's typing from
+    // the moment it opens.
+    void TakeKeyboard();
 
   private:
     SDL_Window* m_Window = nullptr;

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "run/sdl/Run_WindowM.h"
+
 namespace {
 
 Uint32 IconFlag(MessageBoxIcon icon)
@@ -21,10 +23,27 @@ constexpr int BUTTON_YES = 1;
 
 } // namespace
 
+int PlatformSdl_ShowBox(SDL_MessageBoxData& data, int* pressed)
+{
+    data.window = MainWindow_Handle();
+    if (data.window != nullptr && SDL_ShowMessageBox(&data, pressed) == 0) return 0;
+    data.window = nullptr;
+    return SDL_ShowMessageBox(&data, pressed);
+}
+
 bool PlatformSdl_ShowMessageBox(const char* text, const char* caption, MessageBoxIcon icon)
 {
-    // SDL takes UTF-8 itself and may be called before SDL_Init; no owner window.
-    return SDL_ShowSimpleMessageBox(IconFlag(icon), caption, text, nullptr) == 0;
+    // SDL takes UTF-8 itself and may be called before SDL_Init.
+    const SDL_MessageBoxButtonData ok = {
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
+    SDL_MessageBoxData data{};
+    data.flags = IconFlag(icon);
+    data.title = caption;
+    data.message = text;
+    data.numbuttons = 1;
+    data.buttons = &ok;
+    int pressed = -1;
+    return PlatformSdl_ShowBox(data, &pressed) == 0;
 }
 
 bool PlatformSdl_AskYesNo(const char* text, const char* caption, bool* yes)
@@ -35,13 +54,12 @@ bool PlatformSdl_AskYesNo(const char* text, const char* caption, bool* yes)
     };
     SDL_MessageBoxData data{};
     data.flags = SDL_MESSAGEBOX_INFORMATION;
-    data.window = nullptr;
     data.title = caption;
     data.message = text;
     data.numbuttons = 2;
     data.buttons = buttons;
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) return false;
+    if (PlatformSdl_ShowBox(data, &pressed) != 0) return false;
     *yes = pressed == BUTTON_YES;
     return true;
 }

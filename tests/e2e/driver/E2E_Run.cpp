@@ -262,6 +262,20 @@ void ExpectSavedCopy(const std::string& what)
 // A game of one room holding obj_NAME, whose create event and other event `subtype` run the code
 // given, built here in the code form given; the game file's path. `header` and `more` are members
 // added to the manifest's header and to the manifest (each ending in ", ").
+// A manifest's shader whose vertex stage does not compile.
+const std::string BAD_SHADER = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
+                               R"("float4 main( : POSITION { return 1; }", )"
+                               R"("float4 main() : COLOR0 { return 0; }"]}], )";
+
+// The game of a folder holding its manifest, built beside it as FOLDER.win.
+std::string BuildFolder(const fs::path& folder)
+{
+    fs::path game = folder.string() + ".win";
+    std::string gamebuild = (fs::path(g_Kelvaro).parent_path() / "tools" / "gamebuild").string();
+    Expect(Spawn(gamebuild, {folder.string(), "-o", game.string()}, {}) == 0, "gamebuild failed on " + folder.string());
+    return game.string();
+}
+
 std::string BuildGame(const std::string& name, int subtype, const std::string& form, const std::string& create,
                       const std::string& async, const std::string& header = "", const std::string& more = "")
 {
@@ -275,10 +289,7 @@ std::string BuildGame(const std::string& name, int subtype, const std::string& f
         << R"(", "events": [{"type": "create", "file": "create.script"}, {"type": "other", "subtype": )" << subtype
         << R"(, "file": "async.script"}]}], "rooms": [{"name": "room", "width": 64, "height": 64, "instances": [)"
         << R"({"object": "obj_)" << name << R"(", "x": 0, "y": 0, "source": ""}]}]})";
-    fs::path game = folder.string() + ".win";
-    std::string gamebuild = (fs::path(g_Kelvaro).parent_path() / "tools" / "gamebuild").string();
-    Expect(Spawn(gamebuild, {folder.string(), "-o", game.string()}, {}) == 0, "gamebuild failed on " + folder.string());
-    return game.string();
+    return BuildFolder(folder);
 }
 
 // The loudest sample of each 50 ms window of a captured WAV file (16-bit or float samples, plain or
@@ -370,7 +381,10 @@ std::map<std::string, Scenario> Scenarios()
 {
     const std::string game = g_Game, work = g_Work.string(), saves = work + "/xdg/Game/";
     std::map<std::string, Scenario> s;
+    // With -debugoutput the log names each shut-down step (the bad-files and exit-codes runs, without
+    // it, show none).
     s["startup"] = {
+        .setup = {.args = {"-debugoutput", work + "/main.log"}},
         .log = {"Get Resolution", "Get Header Information", "InitKVSFunctions",
                 // The gamepads are made while their family registers, and each logs its line.
                 "HighScore..Game..Math..Graphic..Action..File..Resource..Interaction..3D..Particle..Misc..DS.."
@@ -495,12 +509,13 @@ std::map<std::string, Scenario> Scenarios()
     for (const auto& [name, message] :
          {std::pair<std::string, std::string>{"no-rooms", "The game has no room to start in."},
           {"missing-first-room", "The game's first room (room 1) does not exist."}})
-        s[name] = {.setup = {.exit = 1},
+        s[name] = {.setup = {.args = {"-debugoutput", work + "/main.log"}, .exit = 1},
                    .log = {"StartGame()", message, "Entering main loop.", "Save Achievement Cache", "Free Rooms"},
                    .absent = {"StartGame() - DONE"}, .trace = Lines{}};
     // Ten layers and ten views in the file, the last two views visible with huge ports: the room reads
     // eight of each, starts and plays.
-    s["many-layers"] = {.log = {"StartGame() - DONE", "Entering main loop.", "Free Rooms"},
+    s["many-layers"] = {.setup = {.args = {"-debugoutput", work + "/main.log"}},
+                        .log = {"StartGame() - DONE", "Entering main loop.", "Free Rooms"},
                         .trace = Lines{"0 100001 obj_marker 0 0"}};
     // The same source game played by the bytecode interpreter and, with -oldexec, by the tree-walking
     // executor: scripts, loops, switch and with drive the alarms and the lamps' visibility, and the two
@@ -1473,7 +1488,9 @@ if (t == 3) {
             ExpectPixels(run.shot, probes, 1);
         }};
     // Files that are no game files, and a missing one: the start fails before any window with a line
-    // naming the file and why, which standard error ends with, and nothing is saved anywhere.
+    // naming the file and why, which standard error ends with, and nothing is saved anywhere. No game
+    // named at all (a bare file name is skipped like any token that is no switch): the line names the
+    // switch that would have named one. None of these runs lists the shut-down steps or frame rates.
     s["bad-files"] = {.play = false, .more = [=](Run&) {
         const std::string bytes = ReadBytes(game);
         auto word = [&](std::string& b, size_t at, uint32_t value) {
@@ -1487,7 +1504,13 @@ if (t == 3) {
             {"empty", "", "is not a game file: it is empty"},
             {"eight", std::string("FORM\0\0\0\0", 8), "is not a game file: it holds only 8 bytes"},
             {"text", "This is not a game file.\n",
-             "is not a game file: its length word gives 544,434,472 bytes, the file holds 25"},
+             "is not a game file: it does not begin with \"FORM\" as game files do (its length word gives "
+             "544,434,472 bytes, the file holds 25)"},
+            {"picture", "\x89PNG\r\n\x1a\n" + std::string(92, '\x01'),
+             "is not a game file: it does not begin with \"FORM\" as game files do (its length word gives "
+             "169,478,677 bytes, the file holds 100)"},
+            {"short", "hi\n",
+             "is not a game file: it does not begin with \"FORM\" as game files do (it holds only 3 bytes)"},
             {"changed", changed, "is not a game file: its length word gives *"},
             {"missing", "", "cannot be read: No such file or directory"}};
         for (size_t at = 8; at + 8 <= bytes.size();) {
@@ -1499,7 +1522,7 @@ if (t == 3) {
                 cases.emplace_back("cut" + std::to_string(at), bytes.substr(0, at), "is not a game file: its length word gives *");
         }
         cases.emplace_back("headerless", sized(headless), "is not a game file: it holds no header chunk");
-        Expect(cases.size() > 8, "the game was cut at only " + std::to_string(cases.size() - 7) + " chunk boundaries");
+        Expect(cases.size() > 10, "the game was cut at only " + std::to_string(cases.size() - 9) + " chunk boundaries");
         for (const auto& [name, file, reason] : cases) {
             std::string path = work + "/" + name + ".win";
             if (name != "missing") std::ofstream(path, std::ios::binary) << file;
@@ -1511,16 +1534,33 @@ if (t == 3) {
             Expect(lines >= 2 && run.errors[lines - 2].starts_with(line) && (prefix || run.errors[lines - 2] == line) &&
                        run.errors[lines - 1] == "Failed to load the game",
                    name + ": standard error does not end with the reason and the failure");
-            for (const char* step : {"Get Resolution", "Create Window", "Process Chunk"}) Absent(run.log, step);
+            for (const char* step : {"Get Resolution", "Create Window", "Process Chunk", "Free Variables", "minFPS"})
+                Absent(run.log, step);
             Expect(!fs::exists(work + "/xdg"), name + ": something was saved");
+        }
+        // (what, arguments, environment, the line); without KELVARO_HEADLESS a desktop without zenity
+        // or kdialog (an empty PATH) cannot ask.
+        const Lines desktop = {"KELVARO_HEADLESS=0", "PATH=" + work + "/no-programs", "SDL_VIDEODRIVER=offscreen",
+                               "ALSOFT_DRIVERS=null"};
+        const std::string headlessLine = "No game file was named and a headless run cannot ask for one: use -game FILE";
+        const std::string chooserLine = "No game file was chosen: use -game FILE";
+        const std::tuple<const char*, Lines, Lines, std::string> unnamed[] = {
+            {"no -game, headless", {}, {}, headlessLine},
+            {"a bare file name, headless", {game}, {}, headlessLine},
+            {"--help without a file chooser", {"--help"}, desktop, chooserLine},
+            {"a bare file name without a file chooser", {game}, desktop, chooserLine}};
+        for (const auto& [what, args, env, line] : unnamed) {
+            Run run = Play({.args = args, .env = env, .game = "none", .exit = 1, .errors = true});
+            InOrder(run.log, {line}, what);
+            Expect(!run.errors.empty() && run.errors.back() == line,
+                   std::string(what) + ": standard error does not end with " + line);
+            for (const char* step : {"Get Resolution", "Free Variables", "minFPS"}) Absent(run.log, step);
         }
     }};
     // Each kind of ending gives its exit code: 0 for the endings games have, 1 for a start that
     // failed, 255 for a fatal error while playing. The window closed (SIGTERM, as a desktop's close
     // does) is an ending like game_end.
     s["exit-codes"] = {.play = false, .more = [=](Run&) {
-        const std::string badShader = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
-                                      R"("float4 main( : POSITION { return 1; }", "float4 main() : COLOR0 { return 0; }"]}], )";
         const std::tuple<const char*, const char*, std::string, std::string, int, const char*> endings[] = {
             {"game_end", "source", "game_end();", "", 0, "Run_Start"},
             {"past the last room", "source", "room_goto_next();", "", 0, "Moving to next room after the last room."},
@@ -1529,7 +1569,7 @@ if (t == 3) {
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
              "ERROR!!!*"},
             {"compile error at load", "source", "x = ;", "", 1, "Failed to prepare the game"},
-            {"fatal shader error at load", "source", "", badShader, 1,
+            {"fatal shader error at load", "source", "", BAD_SHADER, 1,
              "A fatal error was reported while the game was loaded"}};
         int n = 0;
         for (const auto& [what, form, create, more, exit, line] : endings) {
@@ -1544,14 +1584,57 @@ if (t == 3) {
                        std::string(what) + ": standard error does not end with the failure");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
-        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
-                                                           "XDG_DATA_HOME=" + work + "/xdg"}, g_Work);
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-debugoutput", work + "/main.log", "-game", game},
+                              {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "XDG_DATA_HOME=" + work + "/xdg"},
+                              g_Work);
+        // A run that did not start has no process to end (kill(-1) would end every process of ours).
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
         for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "Entering main loop."); ++tries)
             usleep(50000);
         kill(pid, SIGTERM);
         int closed = Wait(pid);
         Expect(closed == 0, "the window closed: exit code " + std::to_string(closed));
         InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, "the window closed");
+    }};
+    // Starts refused at load, each with the reason last on standard error: a compiled game naming a
+    // function that does not exist; a game file of a later format (a newer header, chunks of kinds
+    // not known here), whose shader that does not compile and function that does not exist are
+    // then left unread, so that the refusal is what the player reads last.
+    s["load-refusals"] = {.play = false, .more = [=](Run&) {
+        const std::string missing = R"("linkNames": {"game_end": "kv_missing_function"}, )";
+        fs::create_directories(work + "/later");
+        std::ofstream(work + "/later/game.json")
+            << R"({"header": {"version": 16, "displayName": null, "windowWidth": 64, "windowHeight": 64}, )"
+            << R"("rawChunks": [{"tag": "LANG", "hex": "01000000"}, {"tag": "GLOB", "hex": "00000000"}], )"
+            << BAD_SHADER
+            << R"("objects": []})";
+        const std::string later = BuildFolder(work + "/later");
+        const std::string zzzz = R"("rawChunks": [{"tag": "ZZZZ", "hex": "01020304"}], )";
+        const std::string unknown =
+            BuildGame("unknown", 10, "compiled", "kv_count = 1; game_end();", "", "", missing + BAD_SHADER + zzzz);
+        const std::string format = " is a game file of a format this run-time does not read: it holds a chunk ";
+        // (what, game, the last lines of standard error, lines of the log in order)
+        const std::tuple<const char*, std::string, Lines, Lines> refusals[] = {
+            {"a function that does not exist", BuildGame("missing", 10, "compiled", "game_end();", "", "", missing),
+             {"Error on load", "Unable to find function kv_missing_function", "Failed to load the game"},
+             {"ERROR!!! :: Error on load", "+Unable to find function kv_missing_function", "Failed to load the game"}},
+            {"a later format", later,
+             {"Failed to load the game", later + format + "LANG of a kind unknown here (its header version is 16; "
+                                                          "this run-time reads versions up to 13)"},
+             {"unknown Chunk LANG:*", "unknown Chunk GLOB:*",
+              "Chunk SHDR is not read: the file holds a chunk LANG of an unknown kind", "Failed to load the game"}},
+            {"an unknown chunk", unknown, {"Failed to load the game", unknown + format + "ZZZZ of a kind unknown here"},
+             {"Chunk VARI is not read: the file holds a chunk ZZZZ of an unknown kind", "unknown Chunk ZZZZ:*",
+              "Chunk SHDR is not read*", "Chunk FUNC is not read*", "Failed to load the game"}}};
+        for (const auto& [what, file, errors, log] : refusals) {
+            Run run = Play({.game = file, .exit = 1, .errors = true});
+            Expect(run.errors.size() >= errors.size() &&
+                       Lines(run.errors.end() - std::ptrdiff_t(errors.size()), run.errors.end()) == errors,
+                   std::string(what) + ": standard error does not end with \"" + errors.back() + "\"");
+            InOrder(run.log, log, what);
+            for (const char* piece : {"Error in fragment shader", "Error in vertex shader", "PrepareGame()"})
+                Absent(run.log, piece);
+        }
     }};
     // Where a game saves: the folder its header names, else one named after its game file (for a
     // data.win, after the folder holding it), under XDG_DATA_HOME and never in it.
