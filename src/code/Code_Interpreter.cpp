@@ -3783,9 +3783,9 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
 {
     if (g_TraceFlag) MainConsole->Output("script = %s\n", name != nullptr ? name : "");
     if (code == nullptr || code->m_pWords == nullptr || code->m_Size <= 0) return;
-    // A run nested by a built-in in the running code: too deep, and that code fails as its own
-    // runaway recursion would.
-    if (g_pVMRun != nullptr && (g_RunDepth >= CODE_NESTED_RUN_LIMIT || Code_NativeStackLow())) {
+    // A run nested by a built-in in the running code: too deep for the native stack, and that code
+    // fails as its own runaway recursion would.
+    if (g_pVMRun != nullptr && Code_NativeStackLow()) {
         VM_Error(*g_pVMRun, "Stack overflow...");
         return;
     }

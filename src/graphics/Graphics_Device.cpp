@@ -30,9 +30,12 @@ bool g_Captured = false;
 
 constexpr int32_t SCREEN_FORMAT_CODE = 6;
 
+// The start cannot go on. The process ends here, where no shut-down runs: what the tables that the
+// exit does not walk hold is freed first.
 [[noreturn]] void FailAndExit(const char* text)
 {
     GR_ShowError(text);
+    GR_D3D_FreeAdapters();
     std::exit(EXIT_CODE_NOT_STARTED);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "code/Code_Error.h"
+#include "platform/posix/Platform_Termination.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int32_t CodeSdl_ShowErrorForm(ErrorFormRecord* record)
         data.numbuttons = record->ignoreAllowed ? 4 : 3;
         data.buttons = buttons;
         int pressed = -1;
+        Platform_BoxProcesses box;
         if (SDL_ShowMessageBox(&data, &pressed) != 0) return -1;
         if (pressed < 0) pressed = way;
         switch (pressed) {

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/posix/Platform_Termination.h"
+
 namespace {
 
 Uint32 IconFlag(MessageBoxIcon icon)
@@ -24,6 +26,7 @@ constexpr int BUTTON_YES = 1;
 bool PlatformSdl_ShowMessageBox(const char* text, const char* caption, MessageBoxIcon icon)
 {
     // SDL takes UTF-8 itself and may be called before SDL_Init; no owner window.
+    Platform_BoxProcesses box;
     return SDL_ShowSimpleMessageBox(IconFlag(icon), caption, text, nullptr) == 0;
 }
 
@@ -41,6 +44,7 @@ bool PlatformSdl_AskYesNo(const char* text, const char* caption, bool* yes)
     data.numbuttons = 2;
     data.buttons = buttons;
     int pressed = -1;
+    Platform_BoxProcesses box;
     if (SDL_ShowMessageBox(&data, &pressed) != 0) return false;
     *yes = pressed == BUTTON_YES;
     return true;

@@ -389,7 +389,7 @@ std::map<std::string, Scenario> Scenarios()
                 // shut-down
                 "Save Achievement Cache", "Close Sockets", "Shutdown Steam", "Save Highscores", "Free Constants",
                 "Free Functions", "Free Script Arguments", "Free Motion Grids", "Free Paths", "Free Data Structures",
-                "Free Buffers", "Free Vertex Buffers", "Free Models", "Free Time Lines", "Free Rooms", "Free Instances",
+                "Free Buffers", "Free Vertex Buffers", "Free Vertex Formats", "Free Models", "Free Time Lines", "Free Rooms", "Free Instances",
                 "Free Carried Instances", "Free Event Lists", "Free Objects", "Free Particles", "Free Sprites",
                 "Delete Temp Folder", "Shutdown Display", "Free Backgrounds", "Free Textures", "Free Scripts",
                 "Free Triggers", "Free Variables", "Free Fonts", "Free Default Font", "Close Files", "Free Sounds",
@@ -516,16 +516,15 @@ std::map<std::string, Scenario> Scenarios()
         Expect(Has(tree.log, "Statement expected."), "the tree executor did not report the stray ';'");
     }};
     // Scripts recursing through script_execute and execute_string (games/recursion), in the translated
-    // form, the word loop and the tree executor: 999 nested runs below the event's own work, and a
-    // deeper recursion by name, which is not counted; the 1000th nested run, and any deeper, ends the
-    // game with the fatal "Stack overflow..." (exit code -1) instead of exhausting the native stack.
+    // form, the word loop and the tree executor: 10,000 nested runs, and 20,000 by name, give their
+    // result; a runaway recursion ends the game with the fatal "Stack overflow..." (exit code -1) once
+    // the game thread's stack runs low (some 70,000 levels), never with a signal.
     s["nested-runs"] = {.play = false, .more = [](Run&) {
         const std::tuple<const char*, Lines, Lines> forms[] = {
             {"translated", {}, {}}, {"word loop", {}, {"KELVARO_PLAIN_INTERPRETER=1"}}, {"tree", {"-oldexec"}, {}}};
         const std::tuple<const char*, int, bool> depths[] = {
-            {"script_execute", 999, true}, {"script_execute", 1000, false}, {"script_execute", 100000, false},
-            {"execute_string", 999, true}, {"execute_string", 1000, false}, {"execute_string", 100000, false},
-            {"direct", 2000, true}};
+            {"script_execute", 10000, true}, {"script_execute", 100000000, false},
+            {"execute_string", 10000, true}, {"direct", 20000, true}};
         for (const auto& [form, args, env] : forms)
             for (const auto& [way, depth, works] : depths) {
                 std::string what = std::string(form) + ", " + way + " " + std::to_string(depth) + ": ";
@@ -1476,13 +1475,14 @@ if (t == 3) {
     }};
     // Each kind of ending gives its exit code: 0 for the endings games have, 1 for a start that
     // failed, 255 for a fatal error while playing. The window closed (SIGTERM, as a desktop's close
-    // does) is an ending like game_end.
+    // does), Ctrl+C (SIGINT) and a closed terminal (SIGHUP) are endings like game_end, with the
+    // shut-down.
     s["exit-codes"] = {.play = false, .more = [=](Run&) {
         const std::string badShader = R"("shaders": [{"name": "sh_bad", "kind": 2, "sources": [null, null, null, null, )"
                                       R"("float4 main( : POSITION { return 1; }", "float4 main() : COLOR0 { return 0; }"]}], )";
         const std::tuple<const char*, const char*, std::string, std::string, int, const char*> endings[] = {
             {"game_end", "source", "game_end();", "", 0, "Run_Start"},
-            {"past the last room", "source", "room_goto_next();", "", 0, "Moving to next room after the last room."},
+            {"past the last room", "source", "room_goto_next();", "", 255, "Moving to next room after the last room."},
             {"frame limit", "source", "", "", 0, "Run_Start"},
             {"fatal script error", "source", "room_goto(99);", "", 255, "ERROR!!!*"},
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
@@ -1503,14 +1503,17 @@ if (t == 3) {
                        std::string(what) + ": standard error does not end with the failure");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
-        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
-                                                           "XDG_DATA_HOME=" + work + "/xdg"}, g_Work);
-        for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "Entering main loop."); ++tries)
-            usleep(50000);
-        kill(pid, SIGTERM);
-        int closed = Wait(pid);
-        Expect(closed == 0, "the window closed: exit code " + std::to_string(closed));
-        InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, "the window closed");
+        for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+            std::string what = std::string("signal ") + strsignal(number);
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game}, {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000",
+                                                               "XDG_DATA_HOME=" + work + "/xdg"}, g_Work);
+            for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "Entering main loop."); ++tries)
+                usleep(50000);
+            kill(pid, number);
+            int closed = Wait(pid);
+            Expect(closed == 0, what + ": exit code " + std::to_string(closed));
+            InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+        }
     }};
     // Where a game saves: the folder its header names, else one named after its game file (for a
     // data.win, after the folder holding it), under XDG_DATA_HOME and never in it.
