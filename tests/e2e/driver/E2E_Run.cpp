@@ -3,6 +3,8 @@
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
 #include <arpa/inet.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/utsname.h>
@@ -363,6 +365,69 @@ struct Scenario {
     Lines log, output, absent;  // log and output: lines in order (see InOrder); absent: from the log
     std::optional<Lines> trace; // the whole event trace
     std::function<void(Run&)> more;
+};
+
+// How a child of ours ended (as Wait), waiting at most `seconds`; -1 when it was still running, and
+// is then killed.
+int WaitAtMost(pid_t pid, int seconds)
+{
+    if (pid <= 0) return -2; // never a kill of a whole group
+    int status = 0;
+    for (int tries = 0; tries < seconds * 20; ++tries) {
+        pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (ended < 0) return -2;
+        usleep(50000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+// The processes that `pid`'s threads started and that still run.
+std::vector<pid_t> ChildrenOf(pid_t pid)
+{
+    std::vector<pid_t> children;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream in(task.path() / "children");
+        for (pid_t child; in >> child;) children.push_back(child);
+    }
+    return children;
+}
+
+// An X server of our own (Xvfb, where the build found one) for the runs that need a real window; its
+// display name, empty when it did not start.
+struct XServer {
+    pid_t pid = -1;
+    std::string display;
+    XServer()
+    {
+#ifdef XVFB_PROGRAM
+        int told[2];
+        if (pipe(told) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, told[1], 3);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        std::vector<std::string> args = {XVFB_PROGRAM, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"};
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid, XVFB_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(told[1]);
+        char number[16] = {};
+        if (pid > 0 && read(told[0], number, sizeof number - 1) > 0) display = ":" + std::to_string(std::atoi(number));
+        close(told[0]);
+#endif
+    }
+    ~XServer()
+    {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        WaitAtMost(pid, 10);
+    }
 };
 
 // The scenarios by name, made once the work folder and the game are known.
@@ -1487,6 +1552,10 @@ if (t == 3) {
             {"fatal script error", "source", "room_goto(99);", "", 255, "ERROR!!!*"},
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
              "ERROR!!!*"},
+            {"vertex format made", "source", "vertex_format_begin(); vertex_format_add_position(); vertex_format_add_colour(); "
+             "format = vertex_format_end(); game_end();", "", 0, "Free Vertex Formats"},
+            {"no screen", "source", "", R"("header": {"windowWidth": 320, "windowHeight": -1, "roomOrder": [0]}, )", 1,
+             "Kelvaro: Unable to create a screen that is 320 x -1 - please ensure settings are correct"},
             {"compile error at load", "source", "x = ;", "", 1, "Failed to prepare the game"},
             {"fatal shader error at load", "source", "", badShader, 1,
              "A fatal error was reported while the game was loaded"}};
@@ -1497,9 +1566,11 @@ if (t == 3) {
                             .errors = true});
             InOrder(run.log, {line}, what);
             Expect(run.exit == exit, std::string(what) + ": exit code " + std::to_string(run.exit));
-            // A start that failed says why last on standard error, after the error's report.
+            // A start that failed says why last on standard error, after the error's report (without
+            // the caption of its box).
+            std::string reason = std::string(line).starts_with("Kelvaro: ") ? std::string(line).substr(9) : line;
             if (exit == 1)
-                Expect(run.errors.size() >= 2 && run.errors.back() == line,
+                Expect(!run.errors.empty() && run.errors.back() == reason,
                        std::string(what) + ": standard error does not end with the failure");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
@@ -1513,6 +1584,50 @@ if (t == 3) {
             int closed = Wait(pid);
             Expect(closed == 0, what + ": exit code " + std::to_string(closed));
             InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+        }
+    }};
+    // In a real window, a message box, a question and the error form each wait in a process of their
+    // own when a signal comes: SIGTERM, SIGINT and SIGHUP end the game through the shut-down (exit code
+    // 0) and its box with it, and a game killed outright takes its box along. (The boxes are gone when
+    // we, the reaper of orphans, find nothing left to wait for.)
+    s["box-signals"] = {.play = false, .more = [=](Run&) {
+        XServer x;
+        if (!Expect(!x.display.empty(), "no X server started")) return;
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        const std::string create = "show_debug_message(\"box opening\");\n"
+                                   "switch (environment_get_variable(\"BOX_KIND\")) {\n"
+                                   "case \"message\": show_message(\"Hello\"); break;\n"
+                                   "case \"question\": show_question(\"Go on?\"); break;\n"
+                                   "case \"error\": show_error(\"Bad thing\", false); break;\n}\n";
+        std::string game = BuildGame("box", 10, "source", create, "");
+        const std::tuple<const char*, int, int> cases[] = {
+            {"message", SIGTERM, 0}, {"question", SIGINT, 0}, {"error", SIGHUP, 0}, {"message", SIGKILL, 128 + SIGKILL}};
+        for (const auto& [kind, number, exit] : cases) {
+            std::string what = std::string(kind) + ", " + strsignal(number);
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
+                                  {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
+                                   "KELVARO_NO_WAIT=1", "XDG_DATA_HOME=" + work + "/xdg", std::string("BOX_KIND=") + kind},
+                                  g_Work, true);
+            if (!Expect(pid > 0, what + ": the game did not start")) continue;
+            std::vector<pid_t> boxes;
+            for (int tries = 0; tries < 400 && boxes.empty(); ++tries) {
+                usleep(50000);
+                if (Has(ReadLines(g_Work / "out.log"), "box opening")) boxes = ChildrenOf(pid);
+            }
+            if (!Expect(!boxes.empty(), what + ": no box process was seen")) {
+                kill(pid, SIGKILL);
+                WaitAtMost(pid, 10);
+                continue;
+            }
+            kill(pid, number);
+            int ended = WaitAtMost(pid, 30);
+            Expect(ended == exit, what + ": exit code " + std::to_string(ended));
+            if (number != SIGKILL) InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+            for (pid_t box : boxes) {
+                int boxEnd = WaitAtMost(box, 10);
+                Expect(boxEnd != -1, what + ": the box process " + std::to_string(box) + " outlived the game");
+            }
         }
     }};
     // Where a game saves: the folder its header names, else one named after its game file (for a
