@@ -370,4 +370,7 @@ void MainWindow_Destroy()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         g_VideoStartedHere = false;
     }
+    // The window goes last of all that SDL does for the thread that played, whose own SDL state
+    // (its error text) would otherwise be lost when the thread ends.
+    SDL_TLSCleanup();
 }

@@ -166,6 +166,13 @@ struct Run {
     Lines errors; // standard error, when the setup kept it apart
 };
 
+int Count(const Lines& lines, const std::string& piece)
+{
+    return int(std::count_if(lines.begin(), lines.end(), [&](auto& line) { return line.find(piece) != line.npos; }));
+}
+
+bool Has(const Lines& lines, const std::string& piece) { return Count(lines, piece) > 0; }
+
 Run Play(const Setup& s)
 {
     fs::path trace = g_Work / "trace.txt", output = g_Work / "out.log", shot = g_Work / "shot.png";
@@ -183,6 +190,10 @@ Run Play(const Setup& s)
     if (s.errors) run.errors = ReadLines(errors);
     Expect(run.exit == s.exit || s.exit == ANY,
            "exit code " + std::to_string(run.exit) + ", expected " + std::to_string(s.exit));
+    // In the sanitizer build a report fails the run whatever its exit code (a failed start exits 1
+    // with or without a leak).
+    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer"})
+        Expect(!Has(run.log, report) && !Has(run.errors, report), std::string("the run reported \"") + report + "\"");
     for (std::string line : ReadLines(trace)) {
         std::replace(line.begin(), line.end(), '\t', ' ');
         run.trace.push_back(line);
@@ -196,13 +207,6 @@ size_t Find(const Lines& lines, const std::string& text, size_t from = 0)
     auto found = std::find(lines.begin() + std::ptrdiff_t(std::min(from, lines.size())), lines.end(), text);
     return found == lines.end() ? std::string::npos : size_t(found - lines.begin());
 }
-
-int Count(const Lines& lines, const std::string& piece)
-{
-    return int(std::count_if(lines.begin(), lines.end(), [&](auto& line) { return line.find(piece) != line.npos; }));
-}
-
-bool Has(const Lines& lines, const std::string& piece) { return Count(lines, piece) > 0; }
 
 // The frame of the first trace line holding `piece`, else -1.
 int FirstFrame(const Lines& trace, const std::string& piece)
