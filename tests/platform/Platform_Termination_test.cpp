@@ -9,10 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
+
+#include "platform/posix/Platform_ChildProcess.h"
 
 namespace {
 
@@ -111,31 +116,73 @@ TEST(TerminationDeathTest, ABoxOpenedAfterTheSignalEndsAtOnce)
         testing::ExitedWithCode(0), "box ended with exit code 1");
 }
 
+// The boxes a game opens, each in a process of its own: the toolkit's (a fork, as it makes one) and
+// a desktop dialog (a program started as a child); the box's process id, or -1.
+pid_t OpenBox(bool desktop)
+{
+    if (!desktop) return ForkBox();
+    ChildProcess dialog;
+    if (!Platform_StartChild({"sleep", "30"}, dialog)) return -1;
+    // Started once it runs the program.
+    for (int tries = 0; tries < 500; ++tries) {
+        std::string name;
+        std::ifstream("/proc/" + std::to_string(dialog.pid) + "/comm") >> name;
+        if (name == "sleep") return dialog.pid;
+        usleep(10000);
+    }
+    return -1;
+}
+
 // A game killed outright takes its box with it: the box, orphaned, comes to this process (its
 // reaper), killed.
 TEST(TerminationDeathTest, ABoxDoesNotOutliveAGameKilledOutright)
 {
+    for (bool desktop : {false, true})
+        EXPECT_EXIT(
+            {
+                prctl(PR_SET_CHILD_SUBREAPER, 1);
+                int told[2];
+                if (pipe(told) != 0) std::exit(2);
+                pid_t game = fork();
+                if (game == 0) {
+                    Platform_InstallTerminationHandlers();
+                    Platform_BoxProcesses scope;
+                    pid_t box = OpenBox(desktop);
+                    if (write(told[1], &box, sizeof box) != sizeof box) _exit(3);
+                    for (;;) pause();
+                }
+                pid_t box = -1;
+                if (read(told[0], &box, sizeof box) != sizeof box || box <= 0) std::exit(4);
+                kill(game, SIGKILL);
+                std::string gameEnd = HowEnded(game);
+                std::fprintf(stderr, "game ended %s, box ended %s\n", gameEnd.c_str(), HowEnded(box).c_str());
+                std::exit(0);
+            },
+            testing::ExitedWithCode(0), "game ended by signal 9, box ended by signal 9")
+            << (desktop ? "a desktop dialog" : "a box of the toolkit");
+}
+
+// A game waiting for a desktop dialog (a file chooser, say) goes on when a signal ends the dialog.
+TEST(TerminationDeathTest, ASignalEndsTheDesktopDialogTheGameWaitsFor)
+{
     EXPECT_EXIT(
         {
-            prctl(PR_SET_CHILD_SUBREAPER, 1);
-            int told[2];
-            if (pipe(told) != 0) std::exit(2);
-            pid_t game = fork();
-            if (game == 0) {
-                Platform_InstallTerminationHandlers();
-                Platform_BoxProcesses scope;
-                pid_t box = ForkBox();
-                if (write(told[1], &box, sizeof box) != sizeof box) _exit(3);
-                for (;;) pause();
-            }
-            pid_t box = -1;
-            if (read(told[0], &box, sizeof box) != sizeof box) std::exit(4);
-            kill(game, SIGKILL);
-            std::string gameEnd = HowEnded(game);
-            std::fprintf(stderr, "game ended %s, box ended %s\n", gameEnd.c_str(), HowEnded(box).c_str());
+            Platform_InstallTerminationHandlers();
+            std::thread signaller([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                kill(getpid(), SIGTERM);
+            });
+            std::string output;
+            auto started = std::chrono::steady_clock::now();
+            ChildResult result = Platform_RunAndRead({"sleep", "30"}, output);
+            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            signaller.join();
+            std::fprintf(stderr, "dialog %s %s, termination %s\n", result == ChildResult::Failed ? "failed" : "answered",
+                         seconds < 10 ? "at once" : "after its time",
+                         Platform_TerminationRequested() ? "requested" : "not requested");
             std::exit(0);
         },
-        testing::ExitedWithCode(0), "game ended by signal 9, box ended by signal 9");
+        testing::ExitedWithCode(0), "dialog failed at once, termination requested");
 }
 
 } // namespace
