@@ -100,22 +100,6 @@ TEST(TerminationDeathTest, ASecondSignalBeforeTheLoopSawTheFirstEndsTheProcess)
             << "signal " << number;
 }
 
-// After the signal, a box that opens (the error form of a failing shut-down, say) ends at once.
-TEST(TerminationDeathTest, ABoxOpenedAfterTheSignalEndsAtOnce)
-{
-    EXPECT_EXIT(
-        {
-            Platform_InstallTerminationHandlers();
-            raise(SIGTERM);
-            Platform_BoxProcesses scope;
-            pid_t box = fork();
-            if (box == 0) _exit(0);
-            std::fprintf(stderr, "box ended %s\n", HowEnded(box).c_str());
-            std::exit(0);
-        },
-        testing::ExitedWithCode(0), "box ended with exit code 1");
-}
-
 // The boxes a game opens, each in a process of its own: the toolkit's (a fork, as it makes one) and
 // a desktop dialog (a program started as a child); the box's process id, or -1.
 pid_t OpenBox(bool desktop)

@@ -3,7 +3,6 @@
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
 #include <arpa/inet.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -399,40 +398,6 @@ std::vector<pid_t> ChildrenOf(pid_t pid)
     }
     return children;
 }
-
-// An X server of our own (Xvfb, where the build found one) for the runs that need a real window; its
-// display name, empty when it did not start.
-struct XServer {
-    pid_t pid = -1;
-    std::string display;
-    XServer()
-    {
-#ifdef XVFB_PROGRAM
-        int told[2];
-        if (pipe(told) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, told[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> args = {XVFB_PROGRAM, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"};
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid, XVFB_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(told[1]);
-        char number[16] = {};
-        if (pid > 0 && read(told[0], number, sizeof number - 1) > 0) display = ":" + std::to_string(std::atoi(number));
-        close(told[0]);
-#endif
-    }
-    ~XServer()
-    {
-        if (pid <= 0) return;
-        kill(pid, SIGTERM);
-        WaitAtMost(pid, 10);
-    }
-};
 
 // The scenarios by name, made once the work folder and the game are known.
 std::map<std::string, Scenario> Scenarios()
@@ -1590,13 +1555,14 @@ if (t == 3) {
             InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
         }
     }};
-    // In a real window, a message box, a question and the error form each wait in a process of their
-    // own when a signal comes: SIGTERM, SIGINT and SIGHUP end the game through the shut-down (exit code
-    // 0) and its box with it, and a game killed outright takes its box along. (The boxes are gone when
-    // we, the reaper of orphans, find nothing left to wait for.)
+    // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
+    // the error form each wait in a process of their own when a signal comes: SIGTERM, SIGINT and
+    // SIGHUP end the game through the shut-down (exit code 0) and its box with it, and a game killed
+    // outright takes its box along. (The boxes are gone when we, the reaper of orphans, find nothing
+    // left to wait for.)
     s["box-signals"] = {.play = false, .more = [=](Run&) {
-        XServer x;
-        if (!Expect(!x.display.empty(), "no X server started")) return;
+        const char* display = std::getenv("DISPLAY");
+        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
         prctl(PR_SET_CHILD_SUBREAPER, 1);
         const std::string create = "show_debug_message(\"box opening\");\n"
                                    "switch (environment_get_variable(\"BOX_KIND\")) {\n"
@@ -1610,7 +1576,7 @@ if (t == 3) {
             std::string what = std::string(kind) + ", " + strsignal(number);
             fs::remove(g_Work / "out.log");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
-                                  {"DISPLAY=" + x.display, "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
+                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
                                    "KELVARO_NO_WAIT=1", "XDG_DATA_HOME=" + work + "/xdg", std::string("BOX_KIND=") + kind},
                                   g_Work, true);
             if (!Expect(pid > 0, what + ": the game did not start")) continue;
