@@ -50,12 +50,12 @@ void OnTerminationSignal(int number)
 // In a process just forked: a box process dies with the thread that forked it, and says who it is.
 void AtForkInChild()
 {
-    if (g_BoxScopes.load() == 0) return;
+    BoxShare* share = g_Share.load();
+    if (g_BoxScopes.load() == 0 || share == nullptr) return;
     for (int number : TERMINATION_SIGNALS) signal(number, SIG_DFL);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // The game may have ended before the line above took effect.
     if (getppid() != g_GamePid) _exit(1);
-    BoxShare* share = g_Share.load();
     share->pid.store(getpid());
     if (share->ending.load() != 0) _exit(1);
 }
@@ -79,7 +79,7 @@ void Platform_InstallTerminationHandlers()
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
-    // Waits for a box go on after the handler; the box's end is what ends them.
+    // A wait for a box goes on after the handler: the box's end is what ends it.
     action.sa_flags = SA_RESTART;
     for (int number : TERMINATION_SIGNALS) sigaction(number, &action, nullptr);
 }
