@@ -6,7 +6,7 @@
 #include <cstddef>
 
 // Room for well over 10,000 nested runs in every code form, also in the sanitizer build (a level
-// takes under 2 KB of it, about 5 KB there); the executors stop a deeper recursion with
+// takes under 2 KB of it, about 3.5 KB there); the executors stop a deeper recursion with
 // "Stack overflow..." before the stack runs out. Only the pages a game reaches are ever backed by
 // memory.
 constexpr size_t PLATFORM_GAME_STACK_BYTES = size_t{128} * 1024 * 1024;
