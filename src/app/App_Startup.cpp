@@ -35,6 +35,7 @@
 #include "graphics/Graphics_Shader.h"
 #include "graphics/Graphics_StartupServices.h"
 #include "graphics/Graphics_Text.h"
+#include "graphics/Graphics_VertexFormat.h"
 #include "instance/Instance_List.h"
 #include "io/IO_Main.h"
 #include "motion/Motion_Grid.h"
@@ -182,6 +183,7 @@ const StartupStep SHUTDOWN_STEPS[] = {
     {"Free Data Structures", DS_FreeAll},
     {"Free Buffers", Buffer_DeleteAll},
     {"Free Vertex Buffers", VertexBuilder_DeleteAll},
+    {"Free Vertex Formats", VertexFormat_FreeAll},
     {"Free Models", GR_3D_ModelFreeAll},
     {"Free Time Lines", TimeLine_Reset},
     {"Free Rooms", RoomTables_Free},

@@ -15,9 +15,6 @@ bool g_CodeCallByName = false;
 
 namespace {
 
-// Open runs of the tree executor, not counting scripts called by name.
-int32_t g_TreeNestedRuns = 0;
-
 bool RunBytecode(CInstance* self, CInstance* other, CCode* code, ScriptValue* result)
 {
     switch (code->m_Kind) {
@@ -49,8 +46,8 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
         Code_Report_Error(code, 0, "Internal Error: Executing code for nil instance.");
         return false;
     }
-    int32_t counted = std::exchange(g_CodeCallByName, false) ? 0 : 1;
-    if (counted != 0 && g_TreeNestedRuns >= CODE_NESTED_RUN_LIMIT) {
+    bool nested = !std::exchange(g_CodeCallByName, false);
+    if (nested && Code_NativeStackLow()) {
         // Fatal as in the interpreter (the levels below would each go on with a failed value),
         // except that the debugger's quiet evaluation only fails.
         Code_Report_Error(code, 0, "Stack overflow...");
@@ -61,10 +58,8 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
     Code_Exec_Context context = {self, other, nullptr, code};
     Value_Free(result);
     *result = ScriptValue{VALUE_REAL, 0, 0.0};
-    g_TreeNestedRuns += counted;
     int32_t status = code->m_Kind == CODE_KIND_EXPRESSION ? Code_Exec_Expression(&context, &code->m_Tree, result)
                                                           : Code_ExecuteProgram(&context, &code->m_Tree, result);
-    g_TreeNestedRuns -= counted;
     delete context.locals;
     // Exit, break and continue that reach the top count as success.
     return status != EXEC_ERROR;

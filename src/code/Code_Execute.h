@@ -30,13 +30,10 @@ enum : int32_t {
 };
 
 // Runs that built-ins start (script_execute, execute_string, events) nest whole executions in native
-// frames, about 2 KB a level (5 KB in the sanitizer build). Past this many open runs the next one
-// stops with "Stack overflow...", as runaway direct recursion does: 1000 levels take at most 5 MB of
-// the main thread's 8 MB stack, and recursive menus and trees stay far below.
-constexpr int32_t CODE_NESTED_RUN_LIMIT = 1000;
-
+// frames, about 2 KB a level (5 KB in the sanitizer build), as deep as the game thread's stack allows:
+// once it runs low the next one stops with "Stack overflow...", as runaway direct recursion does.
 // Set by the tree executor around a script it calls by name: that run continues the caller's walk,
-// which its guard on the native stack bounds, so it does not count among the nested runs.
+// which its own guard on the native stack bounds, so it is no nested run.
 extern bool g_CodeCallByName;
 
 // Runs the code into `result` (an expression's value or what a program returned). False when the

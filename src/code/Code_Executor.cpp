@@ -328,11 +328,17 @@ int32_t Code_Exec_Statement(Code_Exec_Context* context, const CodeNode* node, Sc
     }
 }
 
-bool Code_NativeStackLow() { return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < StackLimit(); }
+namespace {
+
+uintptr_t StackHere() { return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)); }
+
+} // namespace
+
+bool Code_NativeStackLow() { return StackHere() < StackLimit() + CODE_NESTED_RUN_MARGIN; }
 
 bool Exec_StackExhausted(Code_Exec_Context* context, const CodeNode* node)
 {
-    if (!Code_NativeStackLow()) return false;
+    if (StackHere() >= StackLimit()) return false;
     Code_Report_Error(context->code, node->position, "Stack overflow...");
     return true;
 }

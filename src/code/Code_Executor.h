@@ -22,6 +22,11 @@ int32_t Code_Exec_Expression(Code_Exec_Context* context, const CodeNode* node, S
 // stack size is unknown, the walks of a thread take at most the fallback.
 constexpr uintptr_t CODE_EXEC_STACK_RESERVE = 512u * 1024u;
 constexpr uintptr_t CODE_EXEC_STACK_FALLBACK = 4u * 1024u * 1024u;
+// Runs nested by built-ins stop this much before a walk would: a runaway recursion through them ends
+// at a nested run, fatally, rather than as an error of the walk inside one, which each level
+// below would then go on from.
+constexpr uintptr_t CODE_NESTED_RUN_MARGIN = 256u * 1024u;
 
-// True when less than the reserve above is left of the thread's native stack.
+// True when a run nested by a built-in may not start: less than the reserve and the margin above is
+// left of the thread's native stack.
 bool Code_NativeStackLow();

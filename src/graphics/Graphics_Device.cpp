@@ -30,9 +30,14 @@ bool g_Captured = false;
 
 constexpr int32_t SCREEN_FORMAT_CODE = 6;
 
+// The start cannot go on. The process ends here, where no shut-down runs: what the tables that the
+// exit does not walk hold is freed first. A player who started the game from a terminal reads why
+// last there, as for the other failed starts.
 [[noreturn]] void FailAndExit(const char* text)
 {
     GR_ShowError(text);
+    std::fprintf(stderr, "%s\n", text);
+    GR_D3D_FreeAdapters();
     std::exit(EXIT_CODE_NOT_STARTED);
 }
 

@@ -219,11 +219,7 @@ void Run_GotoPreviousRoom()
 void Run_GotoNextRoom()
 {
     if (g_CurrentRoomIndex == Room_Last()) {
-        // Going on past the last room is how many games end: the message is shown, the exit code
-        // stays that of an ended game.
-        int32_t exitCode = g_RunExitCode;
         FatalRoomMove("Moving to next room after the last room.");
-        g_RunExitCode = exitCode;
         return;
     }
     Run_GotoRoom(Room_Next(g_CurrentRoomIndex));

@@ -44,7 +44,13 @@ class GameRooms : public GameFamilyTest {
         GameFamilyTest::SetUp();
         PlayRooms({Object("obj_any")}, {}, 2);
     }
-    void ClearRequest() { g_RunRequest = RUN_REQUEST_NONE; g_ErrorQuitting = false; g_ErrorLast.clear(); }
+    void ClearRequest()
+    {
+        g_RunRequest = RUN_REQUEST_NONE;
+        g_ErrorQuitting = false;
+        g_ErrorLast.clear();
+        g_RunExitCode = EXIT_CODE_ENDED;
+    }
 };
 
 TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
@@ -55,14 +61,17 @@ TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
         int32_t startRoom;
         int32_t request;
         const char* error; // "" none
+        int32_t exitCode;  // of the run, should it end now
     } cases[] = {
         // clang-format off
-        {"room_goto", {2}, 0, 2, ""}, {"room_goto", {99}, 0, RUN_REQUEST_FATAL, "Unexisting room number: 99"},
-        {"room_goto_next", {}, 1, 2, ""},
-        {"room_goto_next", {}, 2, RUN_REQUEST_FATAL, "Moving to next room after the last room."},
-        {"room_goto_previous", {}, 0, RUN_REQUEST_FATAL, "Moving to previous room before the first room."},
-        {"room_restart", {}, 1, 1, ""}, {"game_end", {}, 0, RUN_REQUEST_END, ""},
-        {"game_restart", {}, 0, RUN_REQUEST_RESTART, ""},
+        {"room_goto", {2}, 0, 2, "", EXIT_CODE_ENDED},
+        {"room_goto", {99}, 0, RUN_REQUEST_FATAL, "Unexisting room number: 99", EXIT_CODE_FATAL_ERROR},
+        {"room_goto_next", {}, 1, 2, "", EXIT_CODE_ENDED},
+        {"room_goto_next", {}, 2, RUN_REQUEST_FATAL, "Moving to next room after the last room.", EXIT_CODE_FATAL_ERROR},
+        {"room_goto_previous", {}, 0, RUN_REQUEST_FATAL, "Moving to previous room before the first room.",
+         EXIT_CODE_FATAL_ERROR},
+        {"room_restart", {}, 1, 1, "", EXIT_CODE_ENDED}, {"game_end", {}, 0, RUN_REQUEST_END, "", EXIT_CODE_ENDED},
+        {"game_restart", {}, 0, RUN_REQUEST_RESTART, "", EXIT_CODE_ENDED},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -76,6 +85,7 @@ TEST_F(GameRooms, MovesLeaveRunRequestsAndImpossibleMovesAreFatal)
         Call(c.routine, c.args);
         EXPECT_EQ(c.request, g_RunRequest) << c.routine;
         EXPECT_NE(std::string::npos, g_ErrorLast.find(c.error)) << c.routine << ": " << g_ErrorLast;
+        EXPECT_EQ(c.exitCode, g_RunExitCode) << c.routine;
         if (c.request >= 0) {
             EXPECT_EQ(0, g_TransitionKind) << c.routine; // every room change clears it
         }

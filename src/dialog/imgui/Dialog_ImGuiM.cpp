@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Platform_TestSwitches.h"
+#include "platform/posix/Platform_Termination.h"
 #include "platform/imgui/Platform_ImGuiHost.h"
 #include "run/sdl/Run_WindowM.h"
 
@@ -163,6 +164,7 @@ bool DialogImGui_RunModal(const DialogView& view, DialogAnswer& answer)
         host.PumpEvents(others);
         for (const SDL_Event& event : others)
             quit |= event.type == SDL_QUIT;
+        quit |= Platform_TerminationRequested();
         host.Frame([&] { state = dialog.Draw(host.CloseRequested() || quit); });
         SDL_Delay(10);
     }

@@ -1,11 +1,12 @@
 #include "platform/posix/Platform_ChildProcess.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
+#include <cstdlib>
+
+#include "platform/posix/Platform_Termination.h"
 
 namespace {
 
@@ -16,26 +17,48 @@ ChildResult ResultOf(int status)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ChildResult::Succeeded : ChildResult::Failed;
 }
 
+// The program's file as execvp would find it on PATH; empty when there is none, so that a missing
+// program is known before anything starts.
+std::string ProgramPath(const std::string& name)
+{
+    if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : std::string();
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    for (size_t start = 0; start <= folders.size();) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        std::string candidate = folder + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return std::string();
+}
+
 } // namespace
 
 bool Platform_StartChild(std::vector<std::string> arguments, ChildProcess& child)
 {
     if (arguments.empty()) return false;
+    std::string program = ProgramPath(arguments[0]);
     int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-
+    if (program.empty() || pipe(pipeEnds) != 0) return false;
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    // Forked within a box scope, so that a termination signal ends the dialog and the dialog dies with
+    // the game. Only calls safe in a fork of a threaded process come before the exec.
+    Platform_BoxProcesses box;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        execv(program.c_str(), argv.data());
+        _exit(127); // as a shell-less spawn of a program that cannot run
+    }
     close(pipeEnds[1]);
-    if (started != 0) {
+    if (pid < 0) {
         close(pipeEnds[0]);
         return false;
     }
@@ -64,6 +87,8 @@ bool Platform_PollChild(ChildProcess& child, ChildResult& result)
 
 ChildResult Platform_RunAndRead(std::vector<std::string> arguments, std::string& output)
 {
+    // The game waits for the dialog: a termination signal ends it while it is open.
+    Platform_BoxProcesses box;
     ChildProcess child;
     if (!Platform_StartChild(std::move(arguments), child)) return ChildResult::NotStarted;
     char buffer[4096];

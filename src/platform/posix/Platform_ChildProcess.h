@@ -1,5 +1,6 @@
 // Desktop helper programs (file choosers, entry dialogs) run as child processes: started with an
-// argument list, never through a shell, their standard output collected.
+// argument list, never through a shell, their standard output collected. They are box processes
+// (Platform_Termination.h): none outlives the game.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/posix/Platform_Termination.h"
 #include "run/sdl/Run_WindowM.h"
 
 namespace {
@@ -25,8 +26,12 @@ constexpr int BUTTON_YES = 1;
 
 int PlatformSdl_ShowBox(SDL_MessageBoxData& data, int* pressed)
 {
+    // SDL shows the box from a process of its own, which a termination signal must end with the game.
+    Platform_BoxProcesses box;
     data.window = MainWindow_Handle();
     if (data.window != nullptr && SDL_ShowMessageBox(&data, pressed) == 0) return 0;
+    // A box that a termination signal ended is not shown again.
+    if (data.window != nullptr && Platform_TerminationRequested()) return -1;
     data.window = nullptr;
     return SDL_ShowMessageBox(&data, pressed);
 }

@@ -9,6 +9,7 @@
 #include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
+#include "platform/posix/Platform_Termination.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Window.h"
 #include "run/sdl/Run_KeyTableM.h"
@@ -307,6 +308,8 @@ void MainWindowProc(const SDL_Event& event)
 
 void ProcessMessages()
 {
+    // A termination signal ends the game as a closed window does.
+    if (Platform_TerminationRequested()) g_RunState = 0;
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
@@ -367,4 +370,7 @@ void MainWindow_Destroy()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         g_VideoStartedHere = false;
     }
+    // The window goes last of all that SDL does for the thread that played, whose own SDL state
+    // (its error text) would otherwise be lost when the thread ends.
+    SDL_TLSCleanup();
 }

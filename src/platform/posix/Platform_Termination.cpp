@@ -1,0 +1,102 @@
+#include "platform/posix/Platform_Termination.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <new>
+
+namespace {
+
+constexpr int TERMINATION_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Shared with the box processes, which fork from us: the box's process id, written by the box itself
+// (the toolkit that forks it does not tell us), and whether the game is ending, which a box that
+// forks after the signal reads to end at once.
+struct BoxShare {
+    std::atomic<pid_t> pid;
+    std::atomic<int> ending;
+};
+// The signal handler touches them: they must not take a lock.
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+std::atomic<BoxShare*> g_Share{nullptr};
+std::atomic<int> g_BoxScopes{0};
+pid_t g_GamePid = 0;
+std::atomic<int> g_Requested{0};
+
+void EndBox()
+{
+    BoxShare* share = g_Share.load();
+    if (share == nullptr) return;
+    share->ending.store(1);
+    pid_t box = share->pid.load();
+    if (box > 0) kill(box, SIGTERM);
+}
+
+void OnTerminationSignal(int number)
+{
+    EndBox();
+    if (g_Requested.exchange(1) != 0) {
+        signal(number, SIG_DFL);
+        raise(number);
+    }
+}
+
+// In a process just forked: a box process dies with the thread that forked it, and says who it is.
+void AtForkInChild()
+{
+    BoxShare* share = g_Share.load();
+    if (g_BoxScopes.load() == 0 || share == nullptr) return;
+    for (int number : TERMINATION_SIGNALS) signal(number, SIG_DFL);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The game may have ended before the line above took effect.
+    if (getppid() != g_GamePid) _exit(1);
+    share->pid.store(getpid());
+    if (share->ending.load() != 0) _exit(1);
+}
+
+void MakeShare()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* page = mmap(nullptr, sizeof(BoxShare), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (page == MAP_FAILED) return;
+        g_Share.store(new (page) BoxShare{});
+        pthread_atfork(nullptr, nullptr, AtForkInChild);
+    });
+}
+
+} // namespace
+
+void Platform_InstallTerminationHandlers()
+{
+    MakeShare();
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    // A wait for a box goes on after the handler: the box's end is what ends it.
+    action.sa_flags = SA_RESTART;
+    for (int number : TERMINATION_SIGNALS) sigaction(number, &action, nullptr);
+}
+
+bool Platform_TerminationRequested()
+{
+    return g_Requested.load() != 0;
+}
+
+Platform_BoxProcesses::Platform_BoxProcesses()
+{
+    MakeShare();
+    g_GamePid = getpid();
+    g_BoxScopes.fetch_add(1);
+}
+
+Platform_BoxProcesses::~Platform_BoxProcesses()
+{
+    if (g_BoxScopes.fetch_sub(1) == 1 && g_Share.load() != nullptr) g_Share.load()->pid.store(0);
+}

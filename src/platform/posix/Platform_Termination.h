@@ -1,0 +1,23 @@
+// SIGTERM, SIGINT and SIGHUP end the game at any time. The first asks the main loop to end as when
+// the window closes, so the shut-down runs as ever; a box open meanwhile (a message box, a question,
+// the error form), which the desktop's toolkit runs in a child process the game waits for, is ended
+// with it so that the game goes on to that end. A second signal while the first waits to be seen (a
+// script that never lets the loop on) ends the process at once, as the signal would by default.
+#pragma once
+
+// Installs the handlers; before the events start, so that the toolkit keeps its own off them.
+void Platform_InstallTerminationHandlers();
+
+// A termination signal came.
+bool Platform_TerminationRequested();
+
+// While one lives, the processes that the calling code forks (a box of the toolkit) are box
+// processes: a termination signal ends them, and the system ends them when the thread that forked
+// them ends, however it ends, so that no box outlives the game.
+class Platform_BoxProcesses {
+  public:
+    Platform_BoxProcesses();
+    ~Platform_BoxProcesses();
+    Platform_BoxProcesses(const Platform_BoxProcesses&) = delete;
+    Platform_BoxProcesses& operator=(const Platform_BoxProcesses&) = delete;
+};
