@@ -239,6 +239,7 @@ bool InitAll()
     Constant_Init();
     GR_Window_ResetViewMappings();
     Particle_Init();
+    Particle_DrawShapesAhead();
     Run_InitGlobals();
     Sound_StartUpStep();
     Variable_BuiltIn_Init();
@@ -302,8 +303,8 @@ bool StartUp()
     ProcessMessages();
     Log("Start Frame");
     GR_StartFrame();
-    // The step's line stays in the log; the particle shapes' textures are made on their first draw.
     Log("Part Create Textures");
+    Particle_CreateShapeTextures();
     Log("Debug Init Remote Interface");
     Debugger_InitRemoteInterface();
     Log("VM Init");

@@ -35,6 +35,12 @@ void EmbeddedImage_UseBuiltIn();
 // The image's bytes and size; null and 0 for an index not below the count (or without a table).
 const uint8_t* EmbeddedImage_Data(int32_t index);
 int32_t EmbeddedImage_Size(int32_t index);
+// Starts drawing the program's own images first .. first + count - 1 on threads of their own (up to
+// four), so that they are ready by the time they are asked for (a request for one still being drawn
+// waits for it); only the first call does, and only while the accessors read the program's own images.
+void EmbeddedImage_DrawAhead(int32_t first, int32_t count);
+// Waits until the images drawn ahead are all drawn and their threads have ended.
+void EmbeddedImage_WaitDrawn();
 // Hands the image to the texture decoder (empty input for an index out of range).
 DeviceTexture* EmbeddedImage_Decode(int32_t index);
 

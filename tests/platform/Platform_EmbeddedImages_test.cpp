@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -146,4 +147,25 @@ TEST_F(EmbeddedImageTest, EveryPixelOfEveryImageIsAsBeforeDrawnOnDemandOrAsATabl
             EXPECT_EQ(0, EmbeddedImage_Size(index)) << index;
         }
     }
+}
+
+// The shapes drawn ahead on their own threads while the same images are asked for on this one: each
+// request waits for its image, every pixel is as drawn on demand, and only the first call starts
+// drawing. A child process of its own, so that no image is drawn before the drawing ahead starts.
+TEST(EmbeddedImageAhead, ImagesAskedForWhileDrawnAheadAreWholeAndAsOnDemand)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            EmbeddedImage_UseBuiltIn();
+            EmbeddedImage_DrawAhead(EMBEDDED_IMAGE_FIRST_SHAPE, EMBEDDED_IMAGE_SHAPE_COUNT);
+            EmbeddedImage_DrawAhead(0, EMBEDDED_IMAGE_COUNT);
+            int wrong = 0;
+            for (int32_t index = EMBEDDED_IMAGE_FIRST_SHAPE + EMBEDDED_IMAGE_SHAPE_COUNT - 1; index >= 0; --index)
+                wrong += PixelCrc(index) != PIXEL_CRCS[index];
+            EmbeddedImage_WaitDrawn();
+            EmbeddedImage_WaitDrawn();
+            std::exit(wrong);
+        },
+        testing::ExitedWithCode(0), "");
 }
