@@ -239,7 +239,6 @@ bool InitAll()
     Constant_Init();
     GR_Window_ResetViewMappings();
     Particle_Init();
-    Particle_DrawShapesAhead();
     Run_InitGlobals();
     Sound_StartUpStep();
     Variable_BuiltIn_Init();

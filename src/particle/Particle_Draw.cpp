@@ -197,14 +197,8 @@ void ParticleSystem_Draw(int32_t index)
     GR_Texture_SetInterpolation(interpolation);
 }
 
-void Particle_DrawShapesAhead()
-{
-    EmbeddedImage_DrawAhead(EMBEDDED_IMAGE_FIRST_SHAPE, EMBEDDED_IMAGE_SHAPE_COUNT);
-}
-
 void Particle_CreateShapeTextures()
 {
-    EmbeddedImage_WaitDrawn();
     for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) ShapeTexture(shape);
 }
 

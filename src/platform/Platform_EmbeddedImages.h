@@ -1,6 +1,7 @@
 // The table of images built into the program: a 32-bit count, then per image a 32-bit size and a
-// 32-bit offset from the table's start, then the images. The program's own images are drawn, not
-// stored, each on its first request:
+// 32-bit offset from the table's start, then the images. The program's own images are drawn by its
+// own code (Platform_EmbeddedDrawing.h): the particle shapes when the program is built, the others on
+// their first request:
 //   0       DDS 64 x 64, 8-bit alpha: an opaque white square
 //   1 - 14  DDS 64 x 64, 8-bit alpha: the particle shapes pixel, disk, square, line, star, circle,
 //           ring, sphere, flare, spark, explosion, cloud, smoke, snow
@@ -35,12 +36,6 @@ void EmbeddedImage_UseBuiltIn();
 // The image's bytes and size; null and 0 for an index not below the count (or without a table).
 const uint8_t* EmbeddedImage_Data(int32_t index);
 int32_t EmbeddedImage_Size(int32_t index);
-// Starts drawing the program's own images first .. first + count - 1 on threads of their own (up to
-// four), so that they are ready by the time they are asked for (a request for one still being drawn
-// waits for it); only the first call does, and only while the accessors read the program's own images.
-void EmbeddedImage_DrawAhead(int32_t first, int32_t count);
-// Waits until the images drawn ahead are all drawn and their threads have ended.
-void EmbeddedImage_WaitDrawn();
 // Hands the image to the texture decoder (empty input for an index out of range).
 DeviceTexture* EmbeddedImage_Decode(int32_t index);
 

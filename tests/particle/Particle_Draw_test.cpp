@@ -108,11 +108,10 @@ std::vector<uint8_t> TextureAlpha(const void* deviceTexture)
     return alpha;
 }
 
-// At start-up every shape's texture is made (its picture drawn ahead), so the first draw of a shape
-// makes none, and making them again makes none either.
+// At start-up every shape's texture is made, so the first draw of a shape makes none, and making them
+// again makes none either.
 TEST_F(ParticleDraw, ShapeTexturesAreMadeAtStartUpSoAFirstDrawMakesNone)
 {
-    Particle_DrawShapesAhead();
     size_t before = fake::Recorded().textures.size();
     Particle_CreateShapeTextures();
     EXPECT_EQ(before + PT_SHAPE_COUNT, fake::Recorded().textures.size());

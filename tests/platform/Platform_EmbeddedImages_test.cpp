@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/Base_Crc.h"
+#include "platform/Platform_EmbeddedDrawing.h"
 
 namespace {
 
@@ -149,23 +149,19 @@ TEST_F(EmbeddedImageTest, EveryPixelOfEveryImageIsAsBeforeDrawnOnDemandOrAsATabl
     }
 }
 
-// The shapes drawn ahead on their own threads while the same images are asked for on this one: each
-// request waits for its image, every pixel is as drawn on demand, and only the first call starts
-// drawing. A child process of its own, so that no image is drawn before the drawing ahead starts.
-TEST(EmbeddedImageAhead, ImagesAskedForWhileDrawnAheadAreWholeAndAsOnDemand)
+// The shapes the program keeps were drawn by the build with the drawing code the program has: each
+// is what that code draws now, and nothing is drawn for an index out of range.
+TEST(EmbeddedDrawing, TheShapesKeptAreTheShapesTheDrawingCodeDraws)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            EmbeddedImage_UseBuiltIn();
-            EmbeddedImage_DrawAhead(EMBEDDED_IMAGE_FIRST_SHAPE, EMBEDDED_IMAGE_SHAPE_COUNT);
-            EmbeddedImage_DrawAhead(0, EMBEDDED_IMAGE_COUNT);
-            int wrong = 0;
-            for (int32_t index = EMBEDDED_IMAGE_FIRST_SHAPE + EMBEDDED_IMAGE_SHAPE_COUNT - 1; index >= 0; --index)
-                wrong += PixelCrc(index) != PIXEL_CRCS[index];
-            EmbeddedImage_WaitDrawn();
-            EmbeddedImage_WaitDrawn();
-            std::exit(wrong);
-        },
-        testing::ExitedWithCode(0), "");
+    EmbeddedImage_UseBuiltIn();
+    for (int32_t index = EMBEDDED_IMAGE_FIRST_SHAPE; index < EMBEDDED_IMAGE_FIRST_SHAPE + EMBEDDED_IMAGE_SHAPE_COUNT;
+         ++index) {
+        std::vector<uint8_t> drawn = EmbeddedImage_Draw(index);
+        ASSERT_EQ(size_t(EMBEDDED_SHAPE_BYTES), drawn.size()) << index;
+        EXPECT_EQ(drawn, std::vector<uint8_t>(EmbeddedImage_Data(index), EmbeddedImage_Data(index) + drawn.size()))
+            << index;
+    }
+    EXPECT_TRUE(EmbeddedImage_Draw(EMBEDDED_IMAGE_COUNT).empty());
+    EXPECT_TRUE(EmbeddedImage_Draw(-1).empty());
+    EmbeddedImage_SetTable(nullptr);
 }
