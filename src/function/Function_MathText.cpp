@@ -319,10 +319,8 @@ void Builtin_StringRepeat(ScriptValue* result, CInstance*, CInstance*, int32_t, 
     int64_t count = TextNumber(args[1]);
     if (!HasText(text) || count <= 0) return;
     uint64_t length = std::strlen(text);
-    if (static_cast<uint64_t>(count) > VALUE_MAX_TEXT / length) {
-        Error_TextTooLong(UINT64_MAX);
-        return;
-    }
+    bool fits = static_cast<uint64_t>(count) <= VALUE_MAX_TEXT / length;
+    if (Error_TextTooLong(fits ? length * static_cast<uint64_t>(count) : UINT64_MAX)) return;
     std::string repeated;
     repeated.reserve(length * static_cast<uint64_t>(count));
     for (int64_t i = 0; i < count; ++i)
@@ -373,10 +371,8 @@ void Builtin_StringLettersdigits(ScriptValue* result, CInstance*, CInstance*, in
 void Replace(ScriptValue* result, const ScriptValue* args, bool all)
 {
     std::string replaced;
-    if (!UTF8_Replace(replaced, Arg_TextOrEmpty(args[0]), Arg_Text(args[1]), Arg_TextOrEmpty(args[2]), all)) {
-        Error_TextTooLong(UINT64_MAX);
-        return;
-    }
+    bool fits = UTF8_Replace(replaced, Arg_TextOrEmpty(args[0]), Arg_Text(args[1]), Arg_TextOrEmpty(args[2]), all);
+    if (Error_TextTooLong(fits ? replaced.size() : UINT64_MAX)) return;
     Result_String(result, replaced);
 }
 
