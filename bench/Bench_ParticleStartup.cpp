@@ -1,7 +1,8 @@
 // What making the built-in particle shapes costs: the start-up of an empty game (the whole run of one
 // frame, the median and the fastest of many runs, so that the machine's other work weighs little) and
-// the frame that first draws a smoke particle against the frames around it (the game times its begin
-// steps with get_timer and prints the gaps). Run it with two executables to compare them.
+// the frame that first draws a smoke particle, and one that first draws a pixel particle (the
+// cheapest shape), against the frames around them (the game times its begin steps with get_timer and
+// prints the gaps). Run it with two executables to compare them.
 //     bench_particlestartup KELVARO [KELVARO ...] [--runs N]
 #include <algorithm>
 #include <cstdio>
@@ -102,19 +103,24 @@ void FirstDraw(const std::string& kelvaro, const std::string& game, int32_t runs
                 game.c_str(), Median(firstDraws), Median(others));
 }
 
-void Measure(const std::string& kelvaro, int32_t runs)
+// The executables' start-ups, run in turns so that a change in the machine's other work weighs on
+// each alike, then each one's first particle draws.
+void Measure(const std::vector<std::string>& programs, int32_t runs)
 {
-    std::vector<double> startups;
-    for (int32_t i = 0; i < runs; ++i) {
-        double seconds = bench::Seconds(Run(kelvaro, "bench_empty.win", 1, ""));
-        if (seconds >= 0) startups.push_back(seconds * 1000.0);
+    std::vector<std::vector<double>> startups(programs.size());
+    for (int32_t i = 0; i < runs; ++i)
+        for (size_t p = 0; p < programs.size(); ++p) {
+            double seconds = bench::Seconds(Run(programs[p], "bench_empty.win", 1, ""));
+            if (seconds >= 0) startups[p].push_back(seconds * 1000.0);
+        }
+    for (size_t p = 0; p < programs.size(); ++p) {
+        const std::vector<double>& times = startups[p];
+        std::printf("%s\n  empty game, one frame: median %.1f ms, fastest %.1f ms (%zu runs)\n", programs[p].c_str(),
+                    Median(times), times.empty() ? -1.0 : *std::min_element(times.begin(), times.end()), times.size());
+        // The pixel is the quickest shape to draw: what its first frame costs beyond the others is the
+        // first use of the drawing path, not the making of a shape.
+        for (const char* game : {"bench_smoke", "bench_pixel"}) FirstDraw(programs[p], game, std::max(runs / 3, 3));
     }
-    std::printf("%s\n  empty game, one frame: median %.1f ms, fastest %.1f ms (%zu runs)\n", kelvaro.c_str(),
-                Median(startups), startups.empty() ? -1.0 : *std::min_element(startups.begin(), startups.end()),
-                startups.size());
-    // The pixel is the quickest shape to draw: what its first frame costs beyond the others is the first
-    // use of the drawing path, not the making of a shape.
-    for (const char* game : {"bench_smoke", "bench_pixel"}) FirstDraw(kelvaro, game, std::max(runs / 3, 3));
 }
 
 } // namespace
@@ -135,6 +141,6 @@ int main(int argc, char** argv)
     if (!bench::WriteGame(Game(""), "bench_empty.win") || !bench::WriteGame(Game("pt_shape_smoke"), "bench_smoke.win") ||
         !bench::WriteGame(Game("pt_shape_pixel"), "bench_pixel.win"))
         return 1;
-    for (const std::string& program : programs) Measure(program, runs);
+    Measure(programs, runs);
     return 0;
 }
