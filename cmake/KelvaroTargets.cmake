@@ -23,6 +23,17 @@ function(kelvaro_engine_library)
   list(FILTER sources EXCLUDE REGEX "/src/app/App_Main\\.cpp$")
   add_library(kelvaro_engine STATIC ${sources})
   target_link_libraries(kelvaro_engine PUBLIC kelvaro_options ${KELVARO_DEP_TARGETS})
+  # The particle shapes are drawn by the build, with the program's own drawing code, and kept in the
+  # program: drawing them took a start-up's time or stalled a frame.
+  add_executable(embedded_shapes ${CMAKE_SOURCE_DIR}/tools/embedded/EmbeddedShapes_Main.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/Platform_EmbeddedDrawing.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/Platform_EmbeddedImagesFont.cpp)
+  target_link_libraries(embedded_shapes PRIVATE kelvaro_options PkgConfig::DEP_libpng PkgConfig::DEP_zlib)
+  set(shapes ${CMAKE_BINARY_DIR}/generated/Platform_EmbeddedShapes.inc)
+  add_custom_command(OUTPUT ${shapes} COMMAND embedded_shapes ${shapes} DEPENDS embedded_shapes
+    COMMENT "Drawing the particle shapes")
+  target_sources(kelvaro_engine PRIVATE ${shapes})
+  target_include_directories(kelvaro_engine PRIVATE ${CMAKE_BINARY_DIR}/generated)
   if(KELVARO_SANITIZE)
     # glslang is built without RTTI, which the vptr check needs for its classes.
     set_source_files_properties(${CMAKE_SOURCE_DIR}/src/graphics/Graphics_ShaderTranslate.cpp

@@ -4,7 +4,8 @@
 # new seeds, until the time is spent; then the demo played 100,000 frames on the g++ build with the
 # process's peak and final resident memory printed. A run that ends by a signal, a sanitizer report
 # or a stall keeps its recording in tests/e2e/randomplay/ (GAME-SEED.rec), where the test suite
-# replays it from then on.
+# replays it from then on. A play the game ended on an error of its own fails nothing, but the summary
+# lists those endings apart, by game and message, with how many plays ended so.
 #   scripts/randomplay.sh [SECONDS] [FRAMES_PER_PLAY]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,8 @@ mapfile -t games < build/asan/tests/e2e/randomplay_games.txt
 kept=tests/e2e/randomplay
 work=build/randomplay
 mkdir -p "$work"
+own_errors=$work/own-errors.txt
+: >"$own_errors"
 # A leak ends a play as a failure like any other sanitizer report.
 export ASAN_OPTIONS=detect_leaks=1
 jobs=$(nproc)
@@ -52,6 +55,7 @@ while [ $((SECONDS - start)) -lt "$seconds" ]; do
       failed=$((failed + 1))
       grep -E '^(FAILED|  recording kept)' "$work/$name.out" || true
     fi
+    grep '^OWN ERROR: ' "$work/$name.out" >>"$own_errors" || true
     plays=$((plays + 4))
     played_frames=$((played_frames + 4 * frames))
   done
@@ -59,6 +63,8 @@ while [ $((SECONDS - start)) -lt "$seconds" ]; do
 done
 echo "randomplay: $plays plays of $frames frames ($played_frames frames) over ${#games[@]} games in $((SECONDS - start)) s;" \
   "$failed failing game rounds; kept recordings: $(find "$kept" -name '*.rec' 2>/dev/null | wc -l)"
+echo "randomplay: $(wc -l <"$own_errors") plays ended on the game's own error (plays, game: exit code: message):"
+sed -E 's/^OWN ERROR: ([^ ]+) seed [0-9]+: /\1: /' "$own_errors" | sort | uniq -c | sort -rn
 
 if [ "$memory_frames" -gt 0 ]; then
   echo "=== the demo, $memory_frames frames of random input (g++ build)"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/App_Startup.h"
@@ -19,6 +20,7 @@ struct TestArg {
     TestArg(double real) : real(real) {}
     TestArg(int real) : real(real) {}
     TestArg(const char* text) : isText(true), text(text) {}
+    TestArg(std::string text) : isText(true), text(std::move(text)) {}
     bool isText = false;
     double real = 0;
     std::string text;

@@ -316,8 +316,8 @@ bool StartUp()
     ProcessMessages();
     Log("Start Frame");
     GR_StartFrame();
-    // The step's line stays in the log; the particle shapes' textures are made on their first draw.
     Log("Part Create Textures");
+    Particle_CreateShapeTextures();
     Log("Debug Init Remote Interface");
     Debugger_InitRemoteInterface();
     Log("VM Init");

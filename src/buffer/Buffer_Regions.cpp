@@ -4,6 +4,7 @@
 
 #include "base/Base_Base64.h"
 #include "buffer/Buffer_IBuffer.h"
+#include "code/Code_Error.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_SaveArea.h"
 #include "support/Support_Hash.h"
@@ -77,6 +78,7 @@ void IBuffer::Base64Encode(ScriptValue* out, int32_t offset, int32_t size)
     if (out == nullptr) return;
     Region region = NormaliseRegion(this, offset, size, false);
     auto length = static_cast<uint32_t>(region.size);
+    if (Error_TextTooLong(Base64_EncodedSize(length) - 1)) return;
     auto* text = static_cast<char*>(MEM_ALLOC(Base64_EncodedSize(length), false));
     Base64_Encode(m_pData + region.offset, length, text);
     Value_SetText(out, text);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "buffer/Buffer_Values.h"
+#include "code/Code_Error.h"
 
 Buffer_Standard::Buffer_Standard() = default;
 
@@ -98,6 +99,7 @@ void Buffer_Standard::ReadText(int64_t at, ScriptValue* value)
     const auto* text = reinterpret_cast<const char*>(m_pData + at);
     size_t left = static_cast<size_t>(m_Size - at);
     const void* zero = std::memchr(text, 0, left);
+    if (Error_TextTooLong(zero != nullptr ? size_t(static_cast<const char*>(zero) - text) : left)) return;
     if (zero != nullptr) {
         Value_SetText(value, text);
         m_Position = static_cast<int32_t>(at + (static_cast<const char*>(zero) - text) + 1);

@@ -11,6 +11,7 @@
 #include "code/Code_Disassembler.h"
 #include "code/Code_ErrorSources.h"
 #include "code/Code_Object.h"
+#include "code/Code_Value.h"
 #include "debug/Debug_Form.h"
 #include "gamefile/GameFile_Options.h"
 #include "graphics/Graphics_DeviceAll.h"
@@ -234,6 +235,13 @@ void Error_Show_Action(const char* message, bool fatal)
     VM_GetErrorFrames(frames);
     Error_Show(Error_BuildActionReport(message, fatal, frames).c_str(), fatal);
     if (!frames.empty()) VM_ReportVariables(ScriptConsole);
+}
+
+bool Error_TextTooLong(uint64_t length)
+{
+    if (length <= VALUE_MAX_TEXT) return false;
+    Error_Show_Action(VALUE_TEXT_TOO_LONG, true);
+    return true;
 }
 
 void Error_Show(const char* text, bool fatal)

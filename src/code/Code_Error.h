@@ -36,6 +36,10 @@ extern ErrorFormRecord g_ErrorForm;
 // (programs) or "Error in expression..." (expressions) as the error text, first error only.
 void Code_Report_Error(CCode* code, int32_t position, const char* message);
 
+// A built-in about to build a text of `length` bytes: when that is longer than a script string may be
+// (VALUE_MAX_TEXT), reports the fatal error "String result too long." and answers true.
+bool Error_TextTooLong(uint64_t length);
+
 // The levels of script runs an error unwinds through: each failed level is noted (innermost first)
 // and, when the outermost run returns, they all go in front of the error text at once, outermost
 // first, as "In script <name>:\n" lines. Prefixing level by level would copy the text once per level.

@@ -230,6 +230,7 @@ Outcome Concatenate(const Operand& left, const Operand& right)
     const char* tail = TextOf(right.text);
     size_t headLength = head != nullptr ? std::strlen(head) : 0;
     size_t tailLength = tail != nullptr ? std::strlen(tail) : 0;
+    if (headLength + tailLength > VALUE_MAX_TEXT) return Failed(VALUE_TEXT_TOO_LONG);
     char* joined = static_cast<char*>(MEM_ALLOC(headLength + tailLength + 1, false));
     if (headLength > 0) std::memcpy(joined, head, headLength);
     if (tailLength > 0) std::memcpy(joined + headLength, tail, tailLength);
@@ -246,8 +247,8 @@ Outcome Repeat(const Operand& count, const Operand& text)
     const char* piece = TextOf(text.text);
     size_t length = piece != nullptr ? std::strlen(piece) : 0;
     std::string repeated;
-    // A text beyond what a value can hold is out of memory, as allocating it would be.
-    if (times > 0 && length > 0 && static_cast<uint64_t>(times) * length > INT32_MAX) MemoryManager::OutOfMemory();
+    if (times > 0 && length > 0 && static_cast<uint64_t>(times) > VALUE_MAX_TEXT / length)
+        return Failed(VALUE_TEXT_TOO_LONG);
     if (times > 0 && length > 0) {
         repeated.reserve(static_cast<size_t>(times) * length);
         for (int64_t i = 0; i < times; ++i) repeated.append(piece, length);

@@ -148,7 +148,7 @@ bool RealResult(int32_t op, Operands in, double* out, const char** failure)
 
 bool SetTextResult(CCode* code, int32_t position, ScriptValue* left, const std::string& text)
 {
-    if (text.size() > OPERATOR_MAX_TEXT) return Fail(code, position, "String result too long.");
+    if (text.size() > VALUE_MAX_TEXT) return Fail(code, position, VALUE_TEXT_TOO_LONG);
     Value_SetText(left, text.c_str());
     return true;
 }
@@ -164,8 +164,8 @@ bool Add(CCode* code, int32_t position, ScriptValue* left, const ScriptValue* ri
     const char* second = TextOrEmpty(right);
     size_t firstLength = std::strlen(first);
     size_t secondLength = std::strlen(second);
-    if (firstLength + secondLength > OPERATOR_MAX_TEXT)
-        return Fail(code, position, "String result too long.");
+    if (firstLength + secondLength > VALUE_MAX_TEXT)
+        return Fail(code, position, VALUE_TEXT_TOO_LONG);
     std::string joined;
     joined.reserve(firstLength + secondLength);
     joined.append(first, firstLength).append(second, secondLength);
@@ -184,7 +184,7 @@ bool Multiply(CCode* code, int32_t position, ScriptValue* left, const ScriptValu
     const char* text = TextOrEmpty(right);
     uint64_t length = std::strlen(text);
     uint64_t total = count > 0 ? length * static_cast<uint64_t>(count) : 0;
-    if (total > OPERATOR_MAX_TEXT) return Fail(code, position, "String result too long.");
+    if (total > VALUE_MAX_TEXT) return Fail(code, position, VALUE_TEXT_TOO_LONG);
     std::string repeated;
     repeated.reserve(static_cast<size_t>(total));
     for (int32_t i = 0; i < count && length > 0; ++i)

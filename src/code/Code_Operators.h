@@ -15,7 +15,3 @@ bool Operator_Unary(CCode* code, int32_t position, int32_t op, ScriptValue* valu
 
 // Replaces the left value by the result; the right value is left unchanged.
 bool Operator_Binary(CCode* code, int32_t position, int32_t op, ScriptValue* left, const ScriptValue* right);
-
-// The longest text an operator builds (repetition, joining): a script cannot make one text take all
-// of the memory.
-constexpr uint64_t OPERATOR_MAX_TEXT = 64u * 1024u * 1024u;

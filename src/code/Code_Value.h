@@ -18,6 +18,12 @@ enum : uint32_t {
 // Only the low 24 bits of the kind word are the kind; the high bits are markers that copies carry.
 constexpr uint32_t VALUE_KIND_MASK = 0x00FFFFFFu;
 
+// The longest text a script string may hold, whichever way it is built (operators, built-ins, buffers
+// read as text) and in every code form: a script cannot make one text take all of the memory. Building
+// a longer one is the script error VALUE_TEXT_TOO_LONG, never an empty or shortened text.
+constexpr uint64_t VALUE_MAX_TEXT = 64u * 1024u * 1024u;
+inline constexpr char VALUE_TEXT_TOO_LONG[] = "String result too long.";
+
 // One index addresses an element as row * 32000 + column; -1 means the whole value.
 constexpr int32_t ARRAY_ROW_SPAN = 32000;
 

@@ -10,8 +10,10 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/Base_Numbers.h"
+#include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Value.h"
 
@@ -96,9 +98,11 @@ inline void Result_Bool(ScriptValue* result, bool on)
 {
     Value_SetReal(result, on ? 1.0 : 0.0);
 }
-// A string result holding a copy of the text; null gives the empty string.
+// A string result holding a copy of the text; null gives the empty string. A text longer than a script
+// string may be is reported as "String result too long." and leaves the result as it was.
 inline void Result_Text(ScriptValue* result, const char* text)
 {
+    if (text != nullptr && Error_TextTooLong(std::strlen(text))) return;
     Value_SetText(result, text != nullptr ? text : "");
 }
 

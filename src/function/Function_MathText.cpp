@@ -8,7 +8,6 @@
 #include "base/Base_Text.h"
 #include "base/Base_Utf8.h"
 #include "code/Code_Error.h"
-#include "code/Code_Operators.h"
 #include "function/Function_Args.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -105,8 +104,9 @@ void Builtin_String(ScriptValue* result, CInstance*, CInstance*, int32_t, Script
     MemoryManager::Free(text.start);
 }
 
-// Width and decimals are capped, so that a script cannot ask for gigabytes of blanks or digits.
-constexpr int64_t FORMAT_LIMIT = 1000;
+// A real's binary expansion ends within 1074 places after the point, so every decimal past these is
+// a 0: the formatter is asked for no more, and the rest are appended.
+constexpr int64_t FORMAT_EXACT_DECIMALS = 1100;
 
 void Builtin_StringFormat(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
@@ -115,10 +115,15 @@ void Builtin_StringFormat(ScriptValue* result, CInstance*, CInstance*, int32_t, 
         return;
     }
     // The width counts the decimals; a total below them left-aligns, as a negative printf width does.
-    int64_t decimals = std::clamp<int64_t>(TextNumber(args[2], true), 0, FORMAT_LIMIT);
-    int64_t width = std::clamp<int64_t>(TextNumber(args[1], true) - decimals, -FORMAT_LIMIT, FORMAT_LIMIT);
-    Result_String(result, Numbers_FormatReal(Arg_Real(args[0]), 'f', static_cast<int32_t>(decimals),
-                                             static_cast<int32_t>(width)));
+    int64_t decimals = std::max<int64_t>(TextNumber(args[2], true), 0);
+    int64_t width = TextNumber(args[1], true) - decimals;
+    uint64_t columns = width < 0 ? uint64_t(0) - uint64_t(width) : uint64_t(width);
+    int64_t formatted = std::min(decimals, FORMAT_EXACT_DECIMALS);
+    std::string text = Numbers_FormatReal(Arg_Real(args[0]), 'f', static_cast<int32_t>(formatted));
+    if (Error_TextTooLong(std::max(columns, text.size() + uint64_t(decimals - formatted)))) return;
+    text.append(size_t(decimals - formatted), '0');
+    if (columns > text.size()) text.insert(width < 0 ? text.size() : 0, size_t(columns - text.size()), ' ');
+    Result_String(result, text);
 }
 
 // Codes below 128 keep their low seven bits; from 2048 up the three-byte form holds the low 16 bits.
@@ -250,6 +255,7 @@ void Builtin_StringInsert(ScriptValue* result, CInstance*, CInstance*, int32_t, 
         Result_Text(result, "");
         return;
     }
+    if (Error_TextTooLong(uint64_t(std::strlen(text)) + std::strlen(piece))) return;
     int64_t at = std::clamp<int64_t>(ZeroBased(args[2]), 0, UTF8_Length(text));
     size_t split = static_cast<size_t>(SkipChars(text, at) - text);
     std::string joined(text, split);
@@ -305,7 +311,7 @@ void Builtin_StringUpper(ScriptValue* result, CInstance*, CInstance*, int32_t, S
     ChangeCase<AsciiUpper>(result, args[0]);
 }
 
-// The size is reckoned in 64 bits and a result beyond what the value operators may build is empty.
+// The size is reckoned in 64 bits, so that no count wraps to a short text.
 void Builtin_StringRepeat(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
     Result_Text(result, "");
@@ -313,7 +319,8 @@ void Builtin_StringRepeat(ScriptValue* result, CInstance*, CInstance*, int32_t, 
     int64_t count = TextNumber(args[1]);
     if (!HasText(text) || count <= 0) return;
     uint64_t length = std::strlen(text);
-    if (static_cast<uint64_t>(count) > OPERATOR_MAX_TEXT / length) return;
+    bool fits = static_cast<uint64_t>(count) <= VALUE_MAX_TEXT / length;
+    if (Error_TextTooLong(fits ? length * static_cast<uint64_t>(count) : UINT64_MAX)) return;
     std::string repeated;
     repeated.reserve(length * static_cast<uint64_t>(count));
     for (int64_t i = 0; i < count; ++i)
@@ -364,7 +371,8 @@ void Builtin_StringLettersdigits(ScriptValue* result, CInstance*, CInstance*, in
 void Replace(ScriptValue* result, const ScriptValue* args, bool all)
 {
     std::string replaced;
-    UTF8_Replace(replaced, Arg_TextOrEmpty(args[0]), Arg_Text(args[1]), Arg_TextOrEmpty(args[2]), all);
+    bool fits = UTF8_Replace(replaced, Arg_TextOrEmpty(args[0]), Arg_Text(args[1]), Arg_TextOrEmpty(args[2]), all);
+    if (Error_TextTooLong(fits ? replaced.size() : UINT64_MAX)) return;
     Result_String(result, replaced);
 }
 
@@ -416,23 +424,27 @@ void UTF8_DeleteChars(std::string& text, int64_t position, int64_t count)
     text.erase(from, to - from);
 }
 
-void UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement,
+bool UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement,
                   bool all)
 {
     result.clear();
-    if (text == nullptr) return;
+    if (text == nullptr) return true;
     const char* rest = text;
     if (HasText(needle)) {
         int32_t needleLength = UTF8_Length(needle);
+        size_t replacementLength = replacement != nullptr ? std::strlen(replacement) : 0;
         int32_t index = 0;
         while (const char* match = FindChars(needle, needleLength, rest, &index)) {
+            if (result.size() + size_t(match - rest) + replacementLength > VALUE_MAX_TEXT) return false;
             result.append(rest, match);
-            if (replacement != nullptr) result += replacement;
+            result.append(replacement != nullptr ? replacement : "", replacementLength);
             rest = SkipChars(match, needleLength);
             if (!all) break;
         }
     }
+    if (result.size() + std::strlen(rest) > VALUE_MAX_TEXT) return false;
     result += rest;
+    return true;
 }
 
 const FunctionRow MATH_TEXT_ROWS[24] = {

@@ -21,8 +21,9 @@ std::string UTF8_SubString(const char* text, int64_t first, int64_t count);
 // beyond the text, or when count is 0 or less.
 void UTF8_DeleteChars(std::string& text, int64_t position, int64_t count);
 // The text with the needle's first match (or every match) replaced. Matches do not overlap and the
-// replacement is never searched again; a null or empty needle leaves the text as it is.
-void UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement,
+// replacement is never searched again; a null or empty needle leaves the text as it is. False when
+// the result would be longer than a script string may be (VALUE_MAX_TEXT).
+bool UTF8_Replace(std::string& result, const char* text, const char* needle, const char* replacement,
                   bool all);
 
 // The 24 text members, in the order Function_Math_Init registers them after the maths members.

@@ -17,8 +17,7 @@ namespace {
 
 DeviceTexture* g_ShapeTextures[PT_SHAPE_COUNT] = {};
 
-// Decoded on the shape's first draw, so a game that draws no shape particles never draws their
-// pictures.
+// Made at start-up; after they were freed, again on the shape's next draw.
 DeviceTexture* ShapeTexture(int32_t shape)
 {
     DeviceTexture*& texture = g_ShapeTextures[shape];
@@ -196,6 +195,11 @@ void ParticleSystem_Draw(int32_t index)
     state.quads.Close();
     if (state.additiveOn) GR_Draw_SetBlendMode(0);
     GR_Texture_SetInterpolation(interpolation);
+}
+
+void Particle_CreateShapeTextures()
+{
+    for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) ShapeTexture(shape);
 }
 
 void Particle_FreeShapeImages()

@@ -121,6 +121,9 @@ void ParticleSystem_DrawAtDepth(double depth);
 // Start-up and exit: both tables emptied and freed.
 void Particle_Init();
 void Particle_Shutdown();
+// Makes the 14 shape textures at start-up, from the pictures the build drew: making them when a
+// shape was first drawn stalled that frame.
+void Particle_CreateShapeTextures();
 // Frees the 14 shape textures; each is decoded again from the program's embedded images on its
 // shape's next draw.
 void Particle_FreeShapeImages();

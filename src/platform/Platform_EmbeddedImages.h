@@ -1,6 +1,7 @@
 // The table of images built into the program: a 32-bit count, then per image a 32-bit size and a
-// 32-bit offset from the table's start, then the images. The program's own images are drawn, not
-// stored, each on its first request:
+// 32-bit offset from the table's start, then the images. The program's own images are drawn by its
+// own code (Platform_EmbeddedDrawing.h): the particle shapes when the program is built, the others on
+// their first request:
 //   0       DDS 64 x 64, 8-bit alpha: an opaque white square
 //   1 - 14  DDS 64 x 64, 8-bit alpha: the particle shapes pixel, disk, square, line, star, circle,
 //           ring, sphere, flare, spark, explosion, cloud, smoke, snow

@@ -27,6 +27,12 @@ CBitmap32* PictureOf(IBitmap* image, bool removeBackground, bool smooth, bool ke
     return picture;
 }
 
+// A coordinate of the box kept on the image's pixels along an axis `size` long (0 when it has none).
+int32_t OnImage(int32_t coordinate, int32_t size)
+{
+    return std::clamp(coordinate, 0, std::max(size - 1, 0));
+}
+
 } // namespace
 
 CSprite::~CSprite()
@@ -175,7 +181,10 @@ void CSprite::SetFileFields(int32_t width, int32_t height, const SpriteBox& box,
 {
     m_Width = width;
     m_Height = height;
-    m_BBox = box;
+    // A box past the image adds only pixels that no picture or mask holds, yet every collision test
+    // walks them: one edge word far out of range made a single test take seconds.
+    m_BBox = SpriteBox{OnImage(box.left, width), OnImage(box.top, height), OnImage(box.right, width),
+                       OnImage(box.bottom, height)};
     m_Transparent = transparent ? 1 : 0;
     m_Smooth = smooth ? 1 : 0;
     m_Preload = preload ? 1 : 0;

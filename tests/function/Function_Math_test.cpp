@@ -148,10 +148,8 @@ TEST_F(BuiltinTest, PositionsAndCountsBeyondThirtyTwoBits)
         {"string_copy", {"hello", 2, 1e12}, "ello"}, {"string_copy", {"hello", -1e12, 2}, "he"},
         {"string_delete", {"abcdef", 2, 1e12}, "a"}, {"string_delete", {"abcdef", 1e12, 1}, "abcdef"},
         {"string_byte_at", {"abc", 1e12}, 'c'}, {"string_byte_at", {"abc", -1e12}, 'a'},
-        {"string_set_byte_at", {"abc", -1e12, 65}, "abc"}, {"string_repeat", {"ab", 1e12}, ""},
-        {"string_repeat", {"ab", 4294967299.0}, ""},
+        {"string_set_byte_at", {"abc", -1e12, 65}, "abc"},
     });
-    EXPECT_EQ(1002u, testsupport::CallText("string_format", {1, 4, 1e12}).size()) << "a thousand decimals";
 }
 
 TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
@@ -160,7 +158,6 @@ TEST_F(BuiltinTest, CaseFiltersRepetitionAndReplacement)
         {"string_lower", {"AbC\xC3\x89-z"}, "abc\xC3\x89-z"}, {"string_upper", {"AbC\xC3\xA9-z"}, "ABC\xC3\xA9-Z"},
         {"string_upper", {3}, ""}, {"string_letters", {"a1-B2\xC3\xA9"}, "aB"}, {"string_digits", {"a1-B2\xC3\xA9"}, "12"},
         {"string_lettersdigits", {"a1-B2\xC3\xA9"}, "a1B2"}, {"string_repeat", {"ab", 2.5}, "abab"},
-        {"string_repeat", {"abcd", 20000000}, ""}, // 80 MB: beyond what the value operators build
         {"string_replace_all", {"aaa", "a", "aa"}, "aaaaaa"}, {"string_replace", {"aaa", "a", "aa"}, "aaaa"},
         {"string_replace_all", {"abc", "", "x"}, "abc"},
         {"string_replace", {A_E_EURO, "\xC3\xA9", "e"}, "ae\xE2\x82\xAC"},
@@ -200,12 +197,54 @@ TEST_F(BuiltinTest, MisusedPositionsAreReportedAndLeaveTheText)
     }
 }
 
-// Widths and decimals are capped at 1000 each, so the longest text is 1000 digits after the point.
-TEST_F(BuiltinTest, FormattingWidthsAndDecimalsAreCapped)
+// Widths and decimals are honoured up to the longest text a string may hold; decimals past a real's
+// exact expansion are zeros.
+TEST_F(BuiltinTest, FormattingWidthsAndDecimalsReachTheTextLimit)
 {
-    EXPECT_EQ(testsupport::CallText("string_format", {1, 5000, 2000}).size(), 1002u);
-    EXPECT_EQ(testsupport::CallText("string_format", {1, 1e12, 0}).size(), 1000u);
-    EXPECT_EQ(testsupport::CallText("string_format", {1, NAN, NAN}).size(), 1000u);
+    const std::pair<std::vector<testsupport::TestArg>, std::string> cases[] = {
+        {{1, 5000, 2000}, std::string(998, ' ') + "1." + std::string(2000, '0')}, // width 3000, 2000 decimals
+        {{1, 100000, 0}, std::string(99999, ' ') + "1"},                         // far past the old cap of 1000
+        {{0.5, 1, 70000}, "0.5" + std::string(69999, '0')},                      // past the formatter's own cap
+        {{-2, -3000, 0}, "-2" + std::string(2998, ' ')},                         // a negative width left-aligns
+    };
+    for (const auto& [args, text] : cases) {
+        EXPECT_EQ(text, testsupport::CallText("string_format", args)) << args[1].real << " " << args[2].real;
+        EXPECT_TRUE(TakeError().empty());
+    }
+}
+
+// Past the longest text a script string may hold, every built-in that builds one reports the fatal
+// "String result too long." instead of answering an empty or shortened text; a text of exactly that
+// length is built.
+TEST_F(BuiltinTest, TextsPastTheLimitAreAFatalErrorNeverEmptyOrCut)
+{
+    const std::string half(VALUE_MAX_TEXT / 2, 'h'), full(VALUE_MAX_TEXT, 'f');
+    const std::pair<const char*, std::vector<testsupport::TestArg>> past[] = {
+        {"string_repeat", {"ab", 1e12}},          {"string_repeat", {"ab", 4294967299.0}},
+        {"string_repeat", {"abcd", 20000000}},    {"string_repeat", {"a", double(VALUE_MAX_TEXT) + 1}},
+        {"string_insert", {"x", full, 1}},        {"string_insert", {half, half + "h", 1}},
+        {"string_replace_all", {std::string(1 << 20, 'a'), "a", std::string(65, 'b')}},
+        {"string_replace", {full, "f", "gg"}},    {"string_format", {1, 1e12, 0}},
+        {"string_format", {1, 4, 1e12}},          {"string_format", {1, NAN, NAN}},
+        {"string_format", {1, -1e12, 0}},         {"string_upper", {full + "f"}}, // any other text member
+    };
+    for (const auto& [name, args] : past) {
+        testsupport::BuiltinResult result = testsupport::CallBuiltin(name, args);
+        bool fatal = false;
+        std::string error = TakeError(&fatal);
+        EXPECT_NE(std::string::npos, error.find("String result too long.")) << name << " " << args[1].real;
+        EXPECT_TRUE(fatal) << name;
+        EXPECT_TRUE(result.text.empty()) << name;
+    }
+    const std::pair<const char*, std::vector<testsupport::TestArg>> at[] = {
+        {"string_repeat", {"a", double(VALUE_MAX_TEXT)}}, {"string_insert", {half, half, 1}},
+        {"string_format", {1, double(VALUE_MAX_TEXT), 0}}, {"string_upper", {full}},
+        {"string_replace_all", {std::string(1 << 20, 'a'), "a", std::string(64, 'b')}},
+    };
+    for (const auto& [name, args] : at) {
+        EXPECT_EQ(VALUE_MAX_TEXT, testsupport::CallText(name, args).size()) << name;
+        EXPECT_TRUE(TakeError().empty()) << name;
+    }
 }
 
 TEST_F(BuiltinTest, ACallInSourceWithTheWrongCountDoesNotCompile)

@@ -108,6 +108,31 @@ std::vector<uint8_t> TextureAlpha(const void* deviceTexture)
     return alpha;
 }
 
+// At start-up every shape's texture is made, so the first draw of a shape makes none, and making them
+// again makes none either.
+TEST_F(ParticleDraw, ShapeTexturesAreMadeAtStartUpSoAFirstDrawMakesNone)
+{
+    size_t before = fake::Recorded().textures.size();
+    Particle_CreateShapeTextures();
+    EXPECT_EQ(before + PT_SHAPE_COUNT, fake::Recorded().textures.size());
+    Particle_CreateShapeTextures();
+    for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {
+        int32_t type = ParticleType_Create();
+        ParticleType_SetShape(type, shape);
+        ParticleSystem_CreateParticles(system, 10.0f * float(shape), 20.0f, type, 1);
+    }
+    ParticleSystem_Draw(system);
+    EXPECT_EQ(before + PT_SHAPE_COUNT, fake::Recorded().textures.size());
+    std::vector<capture::Drawn> draws = capture::Draws();
+    ASSERT_EQ(size_t(PT_SHAPE_COUNT), draws.size());
+    for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {
+        const uint8_t* dds = EmbeddedImage_Data(EMBEDDED_IMAGE_FIRST_SHAPE + shape) + EMBEDDED_DDS_HEADER_SIZE;
+        EXPECT_EQ(std::vector<uint8_t>(dds, dds + EMBEDDED_SHAPE_SIZE * EMBEDDED_SHAPE_SIZE),
+                  TextureAlpha(draws[size_t(shape)].texture))
+            << "shape " << shape;
+    }
+}
+
 TEST_F(ParticleDraw, ShapeTexturesAreMadeOnTheirFirstDrawFromTheShapesPixelsAndKept)
 {
     for (int32_t shape = 0; shape < PT_SHAPE_COUNT; ++shape) {

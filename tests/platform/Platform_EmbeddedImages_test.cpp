@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Base_Crc.h"
+#include "platform/Platform_EmbeddedDrawing.h"
 
 namespace {
 
@@ -146,4 +147,21 @@ TEST_F(EmbeddedImageTest, EveryPixelOfEveryImageIsAsBeforeDrawnOnDemandOrAsATabl
             EXPECT_EQ(0, EmbeddedImage_Size(index)) << index;
         }
     }
+}
+
+// The shapes the program keeps were drawn by the build with the drawing code the program has: each
+// is what that code draws now, and nothing is drawn for an index out of range.
+TEST(EmbeddedDrawing, TheShapesKeptAreTheShapesTheDrawingCodeDraws)
+{
+    EmbeddedImage_UseBuiltIn();
+    for (int32_t index = EMBEDDED_IMAGE_FIRST_SHAPE; index < EMBEDDED_IMAGE_FIRST_SHAPE + EMBEDDED_IMAGE_SHAPE_COUNT;
+         ++index) {
+        std::vector<uint8_t> drawn = EmbeddedImage_Draw(index);
+        ASSERT_EQ(size_t(EMBEDDED_SHAPE_BYTES), drawn.size()) << index;
+        EXPECT_EQ(drawn, std::vector<uint8_t>(EmbeddedImage_Data(index), EmbeddedImage_Data(index) + drawn.size()))
+            << index;
+    }
+    EXPECT_TRUE(EmbeddedImage_Draw(EMBEDDED_IMAGE_COUNT).empty());
+    EXPECT_TRUE(EmbeddedImage_Draw(-1).empty());
+    EmbeddedImage_SetTable(nullptr);
 }

@@ -2,6 +2,7 @@
 // with their log lines, the table's run-time changes, and sprites loaded from addresses.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -77,6 +78,35 @@ TEST_F(SpriteTable, MalformedRecordsAreRefusedWithALogLine)
         CapturedLog log;
         EXPECT_FALSE(LoadSprites(bytes)) << c.line;
         EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
+        Sprite_Reset();
+    }
+}
+
+// A box reaching past the 10 x 2 image is kept to it, each edge on the image's pixels: collision tests
+// walk the box, and an edge word of 0x80000000 made one test walk two billion columns.
+TEST_F(SpriteTable, BoxesAreKeptToTheirImage)
+{
+    struct Box {
+        int32_t left, right, bottom, top;
+        bool operator==(const Box&) const = default;
+    };
+    const std::pair<Box, Box> boxes[] = {
+        {{8, 9, 1, 0}, {8, 9, 1, 0}},                   // within the image: as given
+        {{0, INT32_MIN, 1, 0}, {0, 0, 1, 0}},           // the right edge word 0x80000000
+        {{-5, INT32_MAX, 1000, -1000}, {0, 9, 1, 0}},   // every edge past the image
+        {{12, 15, 7, 4}, {9, 9, 1, 1}},                 // wholly beside it
+        {{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}, {0, 0, 0, 0}},
+    };
+    for (const auto& [file, kept] : boxes) {
+        std::vector<uint8_t> bytes = HandWrittenChunk();
+        const int32_t words[] = {file.left, file.right, file.bottom, file.top};
+        for (uint32_t i = 0; i < 4; ++i) WriteWord(bytes, RECORD + 12 + i * 4, uint32_t(words[i]));
+        ASSERT_TRUE(LoadSprites(bytes));
+        const CSprite* s = Sprite_Get(0);
+        Box loaded{s->GetBBoxLeft(), s->GetBBoxRight(), s->GetBBoxBottom(), s->GetBBoxTop()};
+        EXPECT_TRUE(loaded == kept) << "file box " << file.left << " " << file.right << " " << file.bottom << " "
+                                    << file.top << ": kept " << loaded.left << " " << loaded.right << " "
+                                    << loaded.bottom << " " << loaded.top;
         Sprite_Reset();
     }
 }

@@ -1,5 +1,7 @@
 // Random play: drives a game headless with arbitrary input for many frames and reports any run the
-// program did not survive (a signal, a sanitizer report, a stall). The input is an input recording
+// program did not survive (a signal, a sanitizer report, a stall). A run the game ended on an error of
+// its own (a fatal script error, or any other exit code but 0) is no failure of the program, but the
+// summary lists it apart with its message, so that a reader sees where the input took the game. The input is an input recording
 // that `-playback` replays, made from a seed: random key presses and releases, mouse moves, button
 // presses and wheel turns, biased toward the keys and buttons the game's own events name. A failed
 // run keeps its recording, which then replays as a regression case. With --expect, the play also
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -281,6 +284,39 @@ std::string Fault(const Outcome& outcome, const fs::path& log)
     return "";
 }
 
+// The message of the error that ended the run: the text of the last error report in the log (the
+// line after the report's heading where it has one), else the log's last line; empty when the game
+// ended well (exit code 0).
+std::string OwnError(const Outcome& outcome, const fs::path& log)
+{
+    if (outcome.status <= 0 || outcome.signal != 0 || outcome.timedOut) return "";
+    const std::string mark = "ERROR!!! :: ";
+    std::vector<std::string> lines;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    size_t report = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].starts_with(mark)) report = i;
+    std::string message;
+    if (report < lines.size()) {
+        message = lines[report].substr(mark.size());
+        // A report with a heading (a rule such as "____" or "####", the event and object) has its text
+        // after the first blank line.
+        bool rule = !message.empty() && message.find_first_not_of(message[0]) == std::string::npos &&
+                    std::ispunct(static_cast<unsigned char>(message[0]));
+        if (rule) {
+            size_t at = report + 1;
+            while (at < lines.size() && !lines[at].empty()) ++at;
+            while (at < lines.size() && lines[at].empty()) ++at;
+            message = at < lines.size() ? lines[at] : "";
+        }
+    } else {
+        for (const std::string& line : lines)
+            if (!line.empty()) message = line;
+    }
+    return "exit " + std::to_string(outcome.status) + ": " + (message.empty() ? "no error logged" : message);
+}
+
 std::vector<uint64_t> ParseSeeds(const std::string& text)
 {
     std::vector<uint64_t> seeds;
@@ -379,9 +415,12 @@ int main(int argc, char** argv)
         }
         std::printf("%s: replayed %s, %d frames, exit %d\n", game.c_str(), o.playback.filename().c_str(), o.frames,
                     outcome.status);
+        std::string own = OwnError(outcome, o.work / "run.log");
+        if (!own.empty()) std::printf("OWN ERROR: %s replaying %s: %s\n", game.c_str(), o.playback.c_str(), own.c_str());
         return 0;
     }
     int failures = 0, reached = 0;
+    std::vector<std::string> ownErrors; // "seed S: exit N: message"
     for (uint64_t seed : o.seeds) {
         fs::path recording = o.work / (game + "-" + std::to_string(seed) + ".rec");
         std::ofstream(recording, std::ios::binary) << MakeRecording(input, seed, o.frames);
@@ -391,6 +430,8 @@ int main(int argc, char** argv)
         if (fault.empty()) {
             std::printf("%s seed %llu: %d frames, exit %d\n", game.c_str(), (unsigned long long)seed, o.frames,
                         outcome.status);
+            std::string own = OwnError(outcome, o.work / "run.log");
+            if (!own.empty()) ownErrors.push_back("seed " + std::to_string(seed) + ": " + own);
             fs::remove(recording);
             continue;
         }
@@ -403,9 +444,12 @@ int main(int argc, char** argv)
             std::printf("  recording kept as %s\n", (o.keep / recording.filename()).c_str());
         }
     }
-    std::printf("%s: %zu seeds of %d frames (keys %zu named, mouse events %s, window %dx%d), %d failed\n",
+    std::printf("%s: %zu seeds of %d frames (keys %zu named, mouse events %s, window %dx%d), %d failed, %zu ended"
+                " on the game's own error\n",
                 game.c_str(), o.seeds.size(), o.frames, input.keys.size(), input.mouse ? "yes" : "no", input.width,
-                input.height, failures);
+                input.height, failures, ownErrors.size());
+    // Not failures of the program, yet no run to count as played through.
+    for (const std::string& own : ownErrors) std::printf("OWN ERROR: %s %s\n", game.c_str(), own.c_str());
     if (!o.expect.empty()) {
         std::printf("%s\"%s\" logged in %d of %zu seeds\n", reached == 0 ? "FAILED: " : "", o.expect.c_str(), reached,
                     o.seeds.size());

@@ -982,6 +982,14 @@ std::map<std::string, Scenario> Scenarios()
                    std::to_string(precise) + " (precise) and " + std::to_string(boxes) + " (boxes)");
         Expect(FirstFrame(run.trace, " obj_ghost ") < 0, "pixels that never meet collided");
     }};
+    // Sprites whose boxes in the file reach past their 8 x 8 images (an edge word of 0x80000000, edges
+    // near the int32 limits, a box wholly beside the image) are kept to their images: the scripts read
+    // the kept boxes and each mover stops at the wall (x 100) where its kept box meets it; a box within
+    // its image (spr_inside) is as given.
+    s["sprite-box"] = {.setup = {.frames = 45, .output = true},
+                       .output = {"spr_far box 0 0 0 7 stopped at 99", "spr_wide box 0 0 7 7 stopped at 92",
+                                  "spr_past box 7 2 7 5 stopped at 92", "spr_inside box 2 1 5 6 stopped at 94"},
+                       .absent = {"ERROR"}};
     // Room layers (tiled one way, hidden, in front, scrolling), tiles cut from cropped entries, tiles added,
     // hidden and shifted by code, every drawing form, made backgrounds, and a duplicated cropped
     // background drawn, masked and saved whole.
@@ -1750,6 +1758,40 @@ if (t == 3) {
                 Expect(entry.is_directory() && entry.path().filename() == folder,
                        name + ": " + entry.path().string() + " was written in the save area");
         }
+    }};
+    // Every way of building a string past the longest a script string may be (64 MiB) is the error
+    // "String result too long.", fatal but in the tree executor's operators, in every code form: joining (the doubling from 2^26 to
+    // 2^27 characters), repetition by the operator and by string_repeat, string_insert,
+    // string_replace_all, string_format's width and a buffer read as text or in Base64. A string of
+    // exactly 64 MiB is still built.
+    s["string-limit"] = {.play = false, .more = [=](Run&) {
+        const std::tuple<const char*, const char*, Lines, Lines> forms[] = {
+            {"translated", "source", {}, {}}, {"word loop", "source", {}, {"KELVARO_PLAIN_INTERPRETER=1"}},
+            {"tree", "source", {"-oldexec"}, {}}, {"compiled", "compiled", {}, {}}};
+        const std::pair<const char*, std::string> ways[] = {
+            {"join", "s = \"ab\"; repeat (26) s = s + s;"},
+            {"times", "n = 40000000; s = n * \"ab\";"},
+            {"repeat", "s = string_repeat(\"a\", 100000000);"},
+            {"insert", "s = string_repeat(\"a\", 40000000); s = string_insert(s, s, 1);"},
+            {"replace", "s = string_replace_all(string_repeat(\"a\", 1000000), \"a\", string_repeat(\"b\", 70));"},
+            {"format", "s = string_format(1, 100000000, 0);"},
+            // (buffer kinds: 0 fixed; types: 1 u8, 11 string)
+            {"buffer", "b = buffer_create(70000000, 0, 1); buffer_fill(b, 0, 1, 65, 70000000); s = buffer_read(b, 11);"},
+            {"base64", "b = buffer_create(60000000, 0, 1); s = buffer_base64_encode(b, 0, 60000000);"},
+            {"at the limit", "s = string_repeat(\"ab\", 33554432); show_debug_message(\"built \" + string(string_length(s)));"}};
+        int n = 0;
+        for (const auto& [form, codeForm, args, env] : forms)
+            for (const auto& [way, code] : ways) {
+                std::string what = std::string(form) + ", " + way + ": ";
+                bool fits = std::string(way) == "at the limit";
+                std::string game = BuildGame("text" + std::to_string(n++), 10, codeForm, code, "");
+                Run run = Play({.frames = 2, .args = args, .env = env, .output = true, .game = game, .exit = ANY});
+                // The tree executor's operator errors are action errors the game goes on after.
+                bool goesOn = fits || (std::string(form) == "tree" && (std::string(way) == "join" || std::string(way) == "times"));
+                Expect(run.exit == (goesOn ? 0 : 255), what + "exit code " + std::to_string(run.exit));
+                Expect(Has(run.log, "String result too long.") != fits, what + "the report");
+                if (fits) Expect(Has(run.output, "built 67108864"), what + "the string at the limit");
+            }
     }};
     // A name declared globalvar is the global wherever code names it without an owner, in the code
     // compiled from source and in the game's compiled form alike.
