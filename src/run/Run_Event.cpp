@@ -145,8 +145,8 @@ namespace {
 // go straight to the interpreter: bytecode runs and no trace is written.
 class WalkedEvent {
 public:
-    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
-        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp)
+    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
+        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp), m_Test(test)
     {
     }
     ~WalkedEvent()
@@ -162,7 +162,7 @@ public:
     {
         CInstance* held = m_Held;
         m_Held = nullptr;
-        return held != nullptr ? held : m_Own.Next();
+        return held != nullptr ? held : NextWanted();
     }
 
     // The instance's event the general way: as its own object's when it became another's, with the
@@ -190,14 +190,23 @@ public:
     }
 
 private:
-    // The next eligible instance when it runs straight from the prepared run, its flags cleared as
+    // The next eligible instance the test wants; null at the walk's end.
+    CInstance* NextWanted()
+    {
+        CInstance* instance = m_Own.Next();
+        if (m_Test.wants == nullptr) return instance;
+        while (instance != nullptr && !m_Test.wants(instance, m_Test.context)) instance = m_Own.Next();
+        return instance;
+    }
+
+    // The next wanted instance when it runs straight from the prepared run, its flags cleared as
     // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
     // held back for PerformHere, and the loop ends. A handler's code changes only with the events'
     // generation (CEvent::SetCode and FreeCode), so the generation alone says the run is still its.
     static CInstance* NextStraight(void* walk)
     {
         WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
-        CInstance* instance = walked.m_Own.Next();
+        CInstance* instance = walked.NextWanted();
         if (instance == nullptr) return nullptr;
         if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
             g_RunRequest != RUN_REQUEST_NONE) {
@@ -271,6 +280,7 @@ private:
     int32_t m_Type;
     int32_t m_Subtype;
     frame::OwnInstances m_Own;
+    EventWalkTest m_Test;
     CInstance* m_Held = nullptr;
     uint32_t m_Generation = g_EventsGeneration - 1; // found at the first instance
     SavedEvent m_Outer;
@@ -284,9 +294,9 @@ private:
 
 } // namespace
 
-void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
 {
-    WalkedEvent walked(objectIndex, type, subtype, stamp);
+    WalkedEvent walked(objectIndex, type, subtype, stamp, test);
     while (CInstance* instance = walked.Take()) {
         walked.PerformHere(instance);
         walked.PerformStraightOnes();
