@@ -126,6 +126,28 @@ bool EnterEvent()
     return false;
 }
 
+namespace {
+
+// The handler's kept run when its event may go straight to the interpreter: bytecode runs and no
+// trace is written (a traced event goes the general way, which writes its line). Null otherwise.
+VMPreparedRun* StraightRun(CEvent* handler)
+{
+    return g_UseBytecode != 0 && !TraceWanted() ? handler->PreparedRun() : nullptr;
+}
+
+// What CEvent::Execute and the layers below it do around a bytecode program, without them: an event
+// performed for one instance (an instance made or destroyed, an alarm, a draw) pays for them each time.
+void RunStraight(VMPreparedRun* run, CInstance* self, CInstance* other)
+{
+    uint8_t relative = Action_Relative;
+    Action_Relative = 0;
+    g_CodeErrorFlag = false;
+    VM_ExecPrepared(run, self, other, nullptr); // the interpreter reports its own errors
+    Action_Relative = relative;
+}
+
+} // namespace
+
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn)
 {
@@ -133,8 +155,12 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
     if (!EnterEvent()) return;
     SavedEvent saved;
     SetCurrentEvent(foundIn, type, subtype);
-    Trace(self, objectIndex, type, subtype);
-    handler->Execute(self, other);
+    if (VMPreparedRun* run = StraightRun(handler)) {
+        RunStraight(run, self, other);
+    } else {
+        Trace(self, objectIndex, type, subtype);
+        handler->Execute(self, other);
+    }
     --g_EventDepth;
     saved.Restore();
 }
