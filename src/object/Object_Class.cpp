@@ -1,6 +1,8 @@
 #include "object/Object_Class.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "object/Object_Event.h"
 #include "object/Object_Table.h"
@@ -110,9 +112,52 @@ bool Event_IsPresent(const CEvent* event) { return event != nullptr && event->m_
 
 // ---- instance lists ------------------------------------------------------------------------------
 
+namespace {
+
+// Nodes come from blocks of many in a row, so that the nodes of instances made one after another lie
+// one after another: a walk over an object's instances then meets a new cache line of nodes once for
+// several instances rather than once for each. Given-back nodes are taken again first; blocks are
+// kept for the run, outside the memory manager's count (they hold no memory of the game's).
+constexpr size_t NODES_PER_BLOCK = 1024;
+
+struct NodeStore {
+    ObjectInstanceNode* freed = nullptr; // chained through next
+    ObjectInstanceNode* fresh = nullptr; // the current block's next unused node
+    ObjectInstanceNode* freshEnd = nullptr;
+};
+NodeStore g_Nodes;
+
+std::vector<std::unique_ptr<ObjectInstanceNode[]>>& NodeBlocks()
+{
+    static auto& blocks = *new std::vector<std::unique_ptr<ObjectInstanceNode[]>>();
+    return blocks;
+}
+
+ObjectInstanceNode* TakeNode()
+{
+    if (ObjectInstanceNode* node = g_Nodes.freed) {
+        g_Nodes.freed = node->next;
+        return node;
+    }
+    if (g_Nodes.fresh == g_Nodes.freshEnd) {
+        NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
+        g_Nodes.fresh = NodeBlocks().back().get();
+        g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
+    }
+    return g_Nodes.fresh++;
+}
+
+void GiveBackNode(ObjectInstanceNode* node)
+{
+    node->next = g_Nodes.freed;
+    g_Nodes.freed = node;
+}
+
+} // namespace
+
 void ObjectInstanceList::Append(CInstance* instance)
 {
-    auto* node = static_cast<ObjectInstanceNode*>(MEM_ALLOC(sizeof(ObjectInstanceNode), true));
+    ObjectInstanceNode* node = TakeNode();
     node->instance = instance;
     node->previous = tail;
     node->next = nullptr;
@@ -130,7 +175,7 @@ bool ObjectInstanceList::Remove(CInstance* instance)
         else head = node->next;
         if (node->next != nullptr) node->next->previous = node->previous;
         else tail = node->previous;
-        MemoryManager::Free(node);
+        GiveBackNode(node);
         --count;
         return true;
     }
@@ -141,7 +186,7 @@ void ObjectInstanceList::Clear()
 {
     for (ObjectInstanceNode* node = head; node != nullptr;) {
         ObjectInstanceNode* next = node->next;
-        MemoryManager::Free(node);
+        GiveBackNode(node);
         node = next;
     }
     head = tail = nullptr;
