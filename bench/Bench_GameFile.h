@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gamebuild/GameBuild_Chunks.h"
 #include "gamebuild/GameBuild_Game.h"
 
 namespace bench {
@@ -12,6 +13,11 @@ namespace bench {
 // Builds the game and writes it to `path`; false (with the builder's errors on stderr) otherwise.
 inline bool WriteGame(const gamebuild::GameDesc& game, const std::string& path)
 {
+    // As the builder tool does: the compiled form names the built-in variables and constants as the
+    // run-time knows them (without, `noone` would compile as a variable).
+    static bool prepared = false;
+    if (!prepared) gamebuild::PrepareCompiler();
+    prepared = true;
     std::vector<uint8_t> bytes;
     std::string errors;
     if (!gamebuild::BuildGame(game, bytes, errors)) {
@@ -38,7 +44,8 @@ inline gamebuild::RoomDesc BlackRoom(int32_t width, int32_t height)
 
 // A sprite of one frame filled with one colour, its box its only shape (no masks, not precise); the
 // picture is named as the sprite without its "spr_".
-inline gamebuild::SpriteDesc SolidSprite(const std::string& name, int32_t width, int32_t height, uint32_t pixel)
+inline gamebuild::SpriteDesc SolidSprite(const std::string& name, int32_t width, int32_t height,
+                                         uint32_t pixel)
 {
     gamebuild::SpriteDesc sprite;
     sprite.name = name;

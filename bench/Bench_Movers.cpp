@@ -15,13 +15,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "Bench_Capture.h"
+#include "Bench_Rooms.h"
 #include "gamebuild/GameBuild_Game.h"
 
 namespace {
@@ -43,19 +41,6 @@ const char* const TARGET_GAME_END = "var total; total = 0; with (obj_mover) tota
                                     "show_debug_message(string(instance_number(obj_mover)) + \" \" + "
                                     "string(total));";
 
-// Where mover i starts; the products pass 2^31 in the larger rooms (the peer works in doubles).
-int32_t StartX(int32_t i) { return static_cast<int32_t>(int64_t{i} * 7919 % 624); }
-int32_t StartY(int32_t i) { return static_cast<int32_t>(int64_t{i} * 104729 % 464); }
-
-gamebuild::EventDesc Event(int32_t type, int32_t subtype, const char* source)
-{
-    gamebuild::EventDesc event;
-    event.type = type;
-    event.subtype = subtype;
-    event.code.source = source;
-    return event;
-}
-
 gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
 {
     gamebuild::GameDesc game;
@@ -70,17 +55,17 @@ gamebuild::GameDesc MoverRoom(int32_t movers, bool compiled)
     mover.name = "obj_mover";
     mover.sprite = 0;
     mover.visible = false;
-    mover.events = {Event(0, 0, MOVER_CREATE), Event(3, 0, MOVER_STEP)};
+    mover.events = {bench::Event(0, 0, MOVER_CREATE), bench::Event(3, 0, MOVER_STEP)};
     gamebuild::ObjectDesc target = mover;
     target.name = "obj_target";
-    target.events = {Event(7, 3, TARGET_GAME_END)};
+    target.events = {bench::Event(7, 3, TARGET_GAME_END)};
     game.objects = {mover, target};
     gamebuild::RoomDesc room = bench::BlackRoom(ROOM_WIDTH, ROOM_HEIGHT);
     room.speed = 1000;
     for (int32_t i = 0; i < movers; ++i) {
         gamebuild::RoomInstanceDesc at;
-        at.x = StartX(i);
-        at.y = StartY(i);
+        at.x = bench::SpreadX(i);
+        at.y = bench::SpreadY(i);
         room.instances.push_back(at);
     }
     gamebuild::RoomInstanceDesc at;
@@ -98,7 +83,7 @@ std::string ModelAnswer(int32_t movers, int32_t frames)
     int64_t hits = 0;
     for (int32_t i = 0; i < movers; ++i) {
         int32_t id = FIRST_ID + i;
-        int32_t x = StartX(i), y = StartY(i), vx = (id % 5) - 2, vy = ((id / 5) % 5) - 2;
+        int32_t x = bench::SpreadX(i), y = bench::SpreadY(i), vx = (id % 5) - 2, vy = ((id / 5) % 5) - 2;
         for (int32_t f = 0; f < frames; ++f) {
             if (x < 0 || x > 624) vx = -vx;
             if (y < 0 || y > 464) vy = -vy;
@@ -109,60 +94,6 @@ std::string ModelAnswer(int32_t movers, int32_t frames)
     }
     return std::to_string(movers) + " " + std::to_string(hits);
 }
-
-// One way of playing the room: a name and the shell command of a run of n frames (its output not
-// redirected).
-struct Side {
-    std::string name;
-    std::function<std::string(int32_t frames)> command;
-    std::string log; // where the side writes its answer; empty: its standard output
-};
-
-std::string LastLine(const std::string& path)
-{
-    std::ifstream in(path);
-    std::string line, last;
-    while (std::getline(in, line))
-        if (!line.empty()) last = line;
-    return last;
-}
-
-// The answer a side prints after `frames` frames: ours writes it to the script log, LOVE to stdout.
-std::string AnswerOf(const Side& side, int32_t frames)
-{
-    std::string out = side.log.empty() ? "bench_movers_answer.txt" : side.log;
-    std::remove(out.c_str());
-    std::string command = side.command(frames) + (side.log.empty() ? " > " + out : " > /dev/null") + " 2>&1";
-    if (std::system(command.c_str()) != 0) return "(failed)";
-    return LastLine(out);
-}
-
-// Instructions the main thread takes in a run of `frames` frames under callgrind (the mixing threads
-// of the audio library run by the clock, and would count the slowness of callgrind itself); -1 when
-// they cannot be counted.
-double Instructions(const Side& side, int32_t frames)
-{
-    std::string out = "bench_movers.callgrind";
-    std::string command = "rm -f " + out + "*; BENCH_VALGRIND='valgrind --tool=callgrind --separate-threads=yes " +
-                          "--callgrind-out-file=" + out + "'; " + side.command(frames) + " > /dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return -1;
-    std::ifstream in(out + "-01");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("totals:", 0) == 0 || line.rfind("summary:", 0) == 0)
-            return std::atof(line.substr(line.find(':') + 1).c_str());
-    return -1;
-}
-
-double MachineLoad()
-{
-    std::ifstream in("/proc/loadavg");
-    double load = -1;
-    in >> load;
-    return load;
-}
-
-const std::string g_Peer = std::string(KELVARO_SOURCE_DIR) + "/bench/love_movers";
 
 std::vector<int32_t> Sizes()
 {
@@ -187,67 +118,33 @@ int main(int argc, char** argv)
 {
     bench::SceneRuns runs;
     if (!bench::ReadSceneRuns(argc, argv, "bench_movers", &runs)) return 2;
-    bool counting = std::getenv("BENCH_CALLGRIND") == nullptr || std::string(std::getenv("BENCH_CALLGRIND")) != "0";
+    bool counting =
+        std::getenv("BENCH_CALLGRIND") == nullptr || std::string(std::getenv("BENCH_CALLGRIND")) != "0";
     bool allAgree = true;
     for (int32_t movers : Sizes()) {
         std::string source = "bench_movers_source_" + std::to_string(movers) + ".win";
         std::string compiled = "bench_movers_compiled_" + std::to_string(movers) + ".win";
-        if (!bench::WriteGame(MoverRoom(movers, false), source) || !bench::WriteGame(MoverRoom(movers, true), compiled))
+        if (!bench::WriteGame(MoverRoom(movers, false), source) ||
+            !bench::WriteGame(MoverRoom(movers, true), compiled))
             return 2;
-        // $BENCH_VALGRIND is empty except when Instructions runs a side under callgrind.
-        auto ours = [&](const std::string& game, const std::string& extra) {
-            return [=](int32_t frames) {
-                return "KELVARO_HEADLESS=1 KELVARO_NO_WAIT=1 KELVARO_MAX_FRAMES=" + std::to_string(frames) + " " +
-                       extra + " $BENCH_VALGRIND " + runs.kelvaro + " -game " + game +
-                       " -output " + LOG;
-            };
-        };
-        auto love = [&](const char* jit) {
-            return [=](int32_t frames) {
-                return "SDL_VIDEODRIVER=offscreen $BENCH_VALGRIND love " + g_Peer + " " + std::to_string(frames) + " " +
-                       std::to_string(movers) + " " + jit;
-            };
-        };
-        std::vector<Side> timed = {{"kelvaro source", ours(source, ""), LOG},
-                                   {"kelvaro compiled", ours(compiled, ""), LOG},
-                                   {"LOVE compiler off", love("off"), ""},
-                                   {"LOVE compiler on", love("on"), ""}};
-        std::vector<Side> checked = timed;
-        checked.push_back({"kelvaro word loop", ours(compiled, "KELVARO_PLAIN_INTERPRETER=1"), LOG});
-        auto tree = [f = ours(source, "")](int32_t frames) {
-            std::string command = f(frames);
-            return command.insert(command.find(" -game"), " -oldexec");
-        };
-        checked.push_back({"kelvaro tree", tree, LOG});
-
+        bench::RoomSides sides =
+            bench::SidesOf(runs.kelvaro, source, compiled, LOG, "love_movers", std::to_string(movers));
         std::string model = ModelAnswer(movers, CHECK_FRAMES);
-        std::printf("\n== %d movers (answers after %d frames; the room's rules give %s)\n", movers, CHECK_FRAMES,
-                    model.c_str());
-        for (const Side& side : checked) {
-            std::string answer = AnswerOf(side, CHECK_FRAMES);
-            bool agree = answer == model;
-            allAgree &= agree;
-            std::printf("  %-20s %-16s %s\n", side.name.c_str(), answer.c_str(), agree ? "agree" : "DIFFER");
-        }
-        int32_t countShort = 0, countLong = 0;
-        CountedRuns(movers, &countShort, &countLong);
-        std::printf("  %-20s %14s %12s %8s\n", "side", "Ir/inst/frame", "ms/frame", "load");
-        for (const Side& side : timed) {
-            double perInstance = -1;
-            if (counting) {
-                double a = Instructions(side, countShort), b = Instructions(side, countLong);
-                if (a > 0 && b > 0) perInstance = (b - a) / double(countLong - countShort) / double(movers);
-            }
-            double ms = -1, load = MachineLoad();
-            auto quiet = [&](int32_t frames) { return side.command(frames) + " > /dev/null 2>&1"; };
-            // Small rooms play more frames, so that a run is long enough to time against a start-up that
-            // varies on a loaded machine.
-            int32_t scale = std::max(3, 3000 / movers);
-            for (int32_t t = 0; t < runs.tries; ++t)
-                ms = bench::Best(ms, bench::PerFrame(quiet, runs.shortRun * scale, runs.longRun * scale));
-            std::printf("  %-20s %14.0f %12.3f %8.2f\n", side.name.c_str(), perInstance, ms, load);
-            std::fflush(stdout);
-        }
+        std::printf("\n== %d movers (answers after %d frames; the room's rules give %s)\n", movers,
+                    CHECK_FRAMES, model.c_str());
+        allAgree &= bench::AnswersAgree(sides.checked, CHECK_FRAMES, model);
+        bench::Measure measure;
+        measure.counting = counting;
+        CountedRuns(movers, &measure.countShort, &measure.countLong);
+        // Small rooms play more frames, so that a run is long enough to time against a start-up that
+        // varies on a loaded machine.
+        int32_t scale = std::max(3, 3000 / movers);
+        measure.wallShort = runs.shortRun * scale;
+        measure.wallLong = runs.longRun * scale;
+        measure.tries = runs.tries;
+        bench::PrintMeasureHead();
+        for (const bench::Side& side : sides.timed)
+            bench::MeasureRow(side, movers, measure);
     }
     return allAgree ? 0 : 1;
 }

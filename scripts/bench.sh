@@ -13,7 +13,7 @@ ninja -C build/gcc
 root=$PWD
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/kelvaro-bench.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
-scenes=" bench_sprites bench_particles bench_tiles bench_text bench_movers "
+scenes=" bench_sprites bench_particles bench_tiles bench_text bench_movers bench_shapes "
 for bench in build/gcc/bench/bench_*; do
   name=${bench##*/}
   echo "== $name"

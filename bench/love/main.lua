@@ -1,6 +1,7 @@
 -- The same scene as bench_sprites' game: opaque 26 x 37 sprites (origin top-left) whose speeds in
 -- -2..2 reverse when they leave the 640 x 480 room, drawn each frame. Arguments: the number of
 -- frames to play before quitting, then the number of sprites (10,000 without it).
+dofile(love.filesystem.getSource() .. "/../love_loop.lua")
 local frames = tonumber(arg[2]) or 300
 local INSTANCES = tonumber(arg[3]) or 10000
 local balls = {}

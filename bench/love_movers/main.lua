@@ -2,6 +2,7 @@
 -- drawn. Each mover turns back when it is outside the room, moves, and counts the frames its box
 -- meets the target's. Arguments: frames to play, movers, then "off" to run with the compiler off.
 -- At the end it prints the movers' count and their hits.
+dofile(love.filesystem.getSource() .. "/../love_loop.lua")
 local frames = tonumber(arg[2]) or 300
 local MOVERS = tonumber(arg[3]) or 10000
 if arg[4] == "off" then jit.off() end

@@ -2,6 +2,7 @@
 -- steps of 1/30 s, speed 0 to 2 pixels a step in any direction, gravity 0.1 pixels a step squared
 -- downwards, white to red and opaque to clear, 1,000 a step over the middle 320 x 240 of the room.
 -- Arguments: the number of frames, then "draw" to draw the system each frame.
+dofile(love.filesystem.getSource() .. "/../love_loop.lua")
 local frames = tonumber(arg[2]) or 300
 local drawn = arg[3] == "draw"
 local STEP = 1 / 30

@@ -2,6 +2,7 @@
 -- monospaced image font of the same glyphs (2 x 2 blocks, white on clear, characters 32 to 127),
 -- drawn white with nearest filtering, line by line, `passes` times a frame. Arguments: the number of
 -- frames, then the number of passes.
+dofile(love.filesystem.getSource() .. "/../love_loop.lua")
 local frames = tonumber(arg[2]) or 300
 local PASSES = tonumber(arg[3]) or 1
 local CELL, LINES, LINE_LENGTH = 8, 60, 80

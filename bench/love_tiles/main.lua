@@ -1,6 +1,7 @@
 -- The same room as bench_tiles' game: layers of 16 x 16 tiles over 640 x 480, cut from a 64 x 32
 -- picture of four opaque squares and four frames with a clear middle, the deepest layer first, drawn
 -- every frame with nearest filtering. Arguments: the number of frames, then the number of layers.
+dofile(love.filesystem.getSource() .. "/../love_loop.lua")
 local frames = tonumber(arg[2]) or 300
 local LAYERS = tonumber(arg[3]) or 1
 local TILE, COLUMNS, ROWS = 16, 40, 30
