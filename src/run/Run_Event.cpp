@@ -167,19 +167,16 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
 
 namespace {
 
-// A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object found once, its run prepared when it may
-// go straight to the interpreter: bytecode runs and no trace is written.
+// A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object
+// found once, run through the handler's kept run when it may go straight to the interpreter
+// (StraightRun).
 class WalkedEvent {
 public:
     WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
         : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp), m_Test(test)
     {
     }
-    ~WalkedEvent()
-    {
-        Leave();
-        Forget();
-    }
+    ~WalkedEvent() { Leave(); }
     WalkedEvent(const WalkedEvent&) = delete;
     WalkedEvent& operator=(const WalkedEvent&) = delete;
 
@@ -247,12 +244,10 @@ private:
     void Find()
     {
         Leave(); // the handler found may lie in another object
-        Forget();
         m_FoundIn = m_ObjectIndex;
         m_Handler = Event_FindHandler(m_ObjectIndex, m_Type, m_Subtype, &m_FoundIn);
         m_Code = m_Handler != nullptr ? m_Handler->m_pCode : nullptr;
-        if (m_Code != nullptr && m_Code->m_Kind == CODE_KIND_PROGRAM && g_UseBytecode != 0 && !TraceWanted())
-            m_Run = VM_PrepareRun(m_Code->GetName(), m_Code->m_pCode, m_Code->m_pDebugInfo, m_Code->GetText());
+        m_Run = m_Handler != nullptr ? StraightRun(m_Handler) : nullptr;
     }
 
     // PerformFoundEvent for the instance as its own other, without the layers between it and the
@@ -296,12 +291,6 @@ private:
         m_Outer.Restore();
     }
 
-    void Forget()
-    {
-        if (m_Run != nullptr) VM_FreePrepared(m_Run);
-        m_Run = nullptr;
-    }
-
     int32_t m_ObjectIndex;
     int32_t m_Type;
     int32_t m_Subtype;
@@ -315,7 +304,7 @@ private:
     int32_t m_FoundIn = 0;
     CEvent* m_Handler = nullptr;
     CCode* m_Code = nullptr;
-    VMPreparedRun* m_Run = nullptr;
+    VMPreparedRun* m_Run = nullptr; // the handler's own, kept with its code
 };
 
 } // namespace
