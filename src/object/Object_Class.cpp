@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "instance/Instance_Class.h"
 #include "object/Object_Event.h"
 #include "object/Object_Table.h"
 #include "platform/Platform_MemoryManager.h"
@@ -149,37 +150,43 @@ ObjectInstanceNode* TakeNode()
 
 void GiveBackNode(ObjectInstanceNode* node)
 {
+    // An unused node names no instance, so that a hint kept for it is never taken for a node in use.
+    node->instance = nullptr;
+    node->owner = nullptr;
     node->next = g_Nodes.freed;
     g_Nodes.freed = node;
 }
 
 } // namespace
 
-void ObjectInstanceList::Append(CInstance* instance)
+ObjectInstanceNode* ObjectInstanceList::Append(CInstance* instance)
 {
     ObjectInstanceNode* node = TakeNode();
     node->instance = instance;
+    node->owner = this;
     node->previous = tail;
     node->next = nullptr;
     if (tail != nullptr) tail->next = node;
     else head = node;
     tail = node;
     ++count;
+    return node;
 }
 
-bool ObjectInstanceList::Remove(CInstance* instance)
+bool ObjectInstanceList::Remove(CInstance* instance, ObjectInstanceNode* hint)
 {
-    for (ObjectInstanceNode* node = head; node != nullptr; node = node->next) {
-        if (node->instance != instance) continue;
-        if (node->previous != nullptr) node->previous->next = node->next;
-        else head = node->next;
-        if (node->next != nullptr) node->next->previous = node->previous;
-        else tail = node->previous;
-        GiveBackNode(node);
-        --count;
-        return true;
+    ObjectInstanceNode* node = hint;
+    if (node == nullptr || node->instance != instance || node->owner != this) {
+        for (node = head; node != nullptr && node->instance != instance; node = node->next) {}
+        if (node == nullptr) return false;
     }
-    return false;
+    if (node->previous != nullptr) node->previous->next = node->next;
+    else head = node->next;
+    if (node->next != nullptr) node->next->previous = node->previous;
+    else tail = node->previous;
+    GiveBackNode(node);
+    --count;
+    return true;
 }
 
 void ObjectInstanceList::Clear()
@@ -232,19 +239,24 @@ bool CObject::IsDescendantOf(int32_t objectIndex) const
     return false;
 }
 
+// The instance keeps its nodes in its object's two lists, so that a room making and destroying many
+// instances of one object removes each without searching the object's lists (an ancestor's list is
+// still searched).
 void CObject::AddInstance(CInstance* instance)
 {
-    m_Instances.Append(instance);
-    int32_t steps = ChainStepLimit();
-    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+    instance->m_pObjectNode = m_Instances.Append(instance);
+    instance->m_pObjectAllNode = m_AllInstances.Append(instance);
+    int32_t steps = ChainStepLimit() - 1;
+    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Append(instance);
 }
 
 bool CObject::RemoveInstance(CInstance* instance)
 {
-    m_Instances.Remove(instance);
-    int32_t steps = ChainStepLimit();
-    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+    m_Instances.Remove(instance, instance->m_pObjectNode);
+    m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
+    int32_t steps = ChainStepLimit() - 1;
+    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Remove(instance);
     return true;
 }
