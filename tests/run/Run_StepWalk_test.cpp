@@ -262,6 +262,18 @@ std::vector<WalkCase> WalkCases()
            "100001 back 3 0 obj_ctl"},
           {}},
          nullptr},
+        // One handler run by the alarm walk and, from the step's code, nested in another run: its kept
+        // run follows the depth each time, with a local variable and without.
+        {"AlarmHandlerRunAtTwoDepths",
+         {ObjectWith("obj_a", {{0, 0, "n = 0; alarm[0] = 1;"},
+                               {2, 0, "var t; t = n + 1; n = t; alarm[0] = 1; test_note(\"alarm\", n, event_type);"},
+                               {3, 0, "event_perform(ev_alarm, 0); test_note(\"step\", n, event_type);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 alarm 1 2", "100002 alarm 1 2", "100001 alarm 2 2", "100001 step 2 3", "100002 alarm 2 2",
+           "100002 step 2 3"},
+          {"100001 alarm 3 2", "100002 alarm 3 2", "100001 alarm 4 2", "100001 step 4 3", "100002 alarm 4 2",
+           "100002 step 4 3"}},
+         nullptr},
         // Create events making one another nest: the 32nd event in a row is refused with a fatal error.
         {"CreateEventsNestToTheDepthLimit",
          {ObjectWith("obj_r", {{0, 0, "global.k += 1; if (global.k == 1 || global.k == 31) test_note(global.k); "
