@@ -29,7 +29,8 @@ CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, in
 // Performs the event for self and other as an instance of the object. Nothing while a room change,
 // restart or quit is pending, or when no handler exists.
 void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype);
-// PerformEvent with the handler already found (not null) and the object holding it.
+// PerformEvent with the handler already found (not null) and the object holding it. A bytecode
+// handler runs straight through the run kept with it (CEvent::PreparedRun) unless events are traced.
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn);
 // Which instances of a walk get the event: asked once for each instance the walk reaches, in turn,
