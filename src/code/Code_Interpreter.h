@@ -57,9 +57,10 @@ void VM_Exec(const char* name, CInstance* self, CInstance* other, const VMBuffer
 
 // One code run for many instances in turn (a walk running an object's handler for each of its
 // instances): what depends on neither self nor other is made once by VM_PrepareRun and kept by the
-// caller until VM_FreePrepared. VM_ExecPrepared then runs it as VM_Exec would: through VM_Exec itself
-// for a nested run or at another depth, from a state made again when a run grew or freed the region
-// or the words were written again.
+// caller until VM_FreePrepared. VM_ExecPrepared then runs it as VM_Exec would, at any depth, nested
+// in a running code's built-in or not: from a state made again when the depth changed, a run grew or
+// freed the region or the words were written again; through VM_Exec itself for a run inside one of
+// the same prepared run, and while tracing.
 struct VMPreparedRun;
 VMPreparedRun* VM_PrepareRun(const char* name, const VMBuffer* code, const VMBuffer* debugInfo, const char* text);
 void VM_ExecPrepared(VMPreparedRun* prepared, CInstance* self, CInstance* other, ScriptValue* result);

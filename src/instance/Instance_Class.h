@@ -12,6 +12,7 @@
 #include "code/Code_Value.h"
 
 class CObject;
+struct ObjectInstanceNode;
 class CPhysicsObject;
 class CVariableList;
 class CInstanceList;
@@ -322,6 +323,9 @@ public:
     float i_timelineposition = 0.0f;
     float i_timelinespeed = 1.0f;
     void* m_pSpare = nullptr;
+    // Its nodes in its object's own list and list of all (CObject::AddInstance); only hints.
+    ObjectInstanceNode* m_pObjectNode = nullptr;
+    ObjectInstanceNode* m_pObjectAllNode = nullptr;
     CObject* m_pFormerObject = nullptr; // whose lists still hold the instance after a change of object
     int32_t m_FormerObjectIndex = -1;
     float m_DepthKey = 0.0f; // the depth at insertion into a list

@@ -1,7 +1,10 @@
 #include "object/Object_Class.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
+#include "instance/Instance_Class.h"
 #include "object/Object_Event.h"
 #include "object/Object_Table.h"
 #include "platform/Platform_MemoryManager.h"
@@ -110,38 +113,87 @@ bool Event_IsPresent(const CEvent* event) { return event != nullptr && event->m_
 
 // ---- instance lists ------------------------------------------------------------------------------
 
-void ObjectInstanceList::Append(CInstance* instance)
+namespace {
+
+// Nodes come from blocks of many in a row, so that the nodes of instances made one after another lie
+// one after another: a walk over an object's instances then meets a new cache line of nodes once for
+// several instances rather than once for each. Given-back nodes are taken again first; blocks are
+// kept for the run, outside the memory manager's count (they hold no memory of the game's).
+constexpr size_t NODES_PER_BLOCK = 1024;
+
+struct NodeStore {
+    ObjectInstanceNode* freed = nullptr; // chained through next
+    ObjectInstanceNode* fresh = nullptr; // the current block's next unused node
+    ObjectInstanceNode* freshEnd = nullptr;
+};
+NodeStore g_Nodes;
+
+std::vector<std::unique_ptr<ObjectInstanceNode[]>>& NodeBlocks()
 {
-    auto* node = static_cast<ObjectInstanceNode*>(MEM_ALLOC(sizeof(ObjectInstanceNode), true));
+    static auto& blocks = *new std::vector<std::unique_ptr<ObjectInstanceNode[]>>();
+    return blocks;
+}
+
+ObjectInstanceNode* TakeNode()
+{
+    if (ObjectInstanceNode* node = g_Nodes.freed) {
+        g_Nodes.freed = node->next;
+        return node;
+    }
+    if (g_Nodes.fresh == g_Nodes.freshEnd) {
+        NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
+        g_Nodes.fresh = NodeBlocks().back().get();
+        g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
+    }
+    return g_Nodes.fresh++;
+}
+
+void GiveBackNode(ObjectInstanceNode* node)
+{
+    // An unused node names no instance, so that a hint kept for it is never taken for a node in use.
+    node->instance = nullptr;
+    node->owner = nullptr;
+    node->next = g_Nodes.freed;
+    g_Nodes.freed = node;
+}
+
+} // namespace
+
+ObjectInstanceNode* ObjectInstanceList::Append(CInstance* instance)
+{
+    ObjectInstanceNode* node = TakeNode();
     node->instance = instance;
+    node->owner = this;
     node->previous = tail;
     node->next = nullptr;
     if (tail != nullptr) tail->next = node;
     else head = node;
     tail = node;
     ++count;
+    return node;
 }
 
-bool ObjectInstanceList::Remove(CInstance* instance)
+bool ObjectInstanceList::Remove(CInstance* instance, ObjectInstanceNode* hint)
 {
-    for (ObjectInstanceNode* node = head; node != nullptr; node = node->next) {
-        if (node->instance != instance) continue;
-        if (node->previous != nullptr) node->previous->next = node->next;
-        else head = node->next;
-        if (node->next != nullptr) node->next->previous = node->previous;
-        else tail = node->previous;
-        MemoryManager::Free(node);
-        --count;
-        return true;
+    ObjectInstanceNode* node = hint;
+    if (node == nullptr || node->instance != instance || node->owner != this) {
+        for (node = head; node != nullptr && node->instance != instance; node = node->next) {}
+        if (node == nullptr) return false;
     }
-    return false;
+    if (node->previous != nullptr) node->previous->next = node->next;
+    else head = node->next;
+    if (node->next != nullptr) node->next->previous = node->previous;
+    else tail = node->previous;
+    GiveBackNode(node);
+    --count;
+    return true;
 }
 
 void ObjectInstanceList::Clear()
 {
     for (ObjectInstanceNode* node = head; node != nullptr;) {
         ObjectInstanceNode* next = node->next;
-        MemoryManager::Free(node);
+        GiveBackNode(node);
         node = next;
     }
     head = tail = nullptr;
@@ -187,19 +239,24 @@ bool CObject::IsDescendantOf(int32_t objectIndex) const
     return false;
 }
 
+// The instance keeps its nodes in its object's two lists, so that a room making and destroying many
+// instances of one object removes each without searching the object's lists (an ancestor's list is
+// still searched).
 void CObject::AddInstance(CInstance* instance)
 {
-    m_Instances.Append(instance);
-    int32_t steps = ChainStepLimit();
-    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+    instance->m_pObjectNode = m_Instances.Append(instance);
+    instance->m_pObjectAllNode = m_AllInstances.Append(instance);
+    int32_t steps = ChainStepLimit() - 1;
+    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Append(instance);
 }
 
 bool CObject::RemoveInstance(CInstance* instance)
 {
-    m_Instances.Remove(instance);
-    int32_t steps = ChainStepLimit();
-    for (CObject* object = this; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+    m_Instances.Remove(instance, instance->m_pObjectNode);
+    m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
+    int32_t steps = ChainStepLimit() - 1;
+    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Remove(instance);
     return true;
 }

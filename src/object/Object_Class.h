@@ -34,10 +34,13 @@ struct ObjectPhysics {
 };
 
 // One node of an object's instance list: appended at the tail, unlinked in place.
+struct ObjectInstanceList;
+
 struct ObjectInstanceNode {
     ObjectInstanceNode* next;
     ObjectInstanceNode* previous;
-    CInstance* instance;
+    CInstance* instance;              // null while the node is unused
+    const ObjectInstanceList* owner; // the list that holds it
 };
 
 struct ObjectInstanceList {
@@ -45,9 +48,11 @@ struct ObjectInstanceList {
     ObjectInstanceNode* tail = nullptr;
     int32_t count = 0;
 
-    void Append(CInstance* instance);
-    // Unlinks the first node of the instance; false when the list does not hold it.
-    bool Remove(CInstance* instance);
+    // The instance's new node, for Remove to be handed.
+    ObjectInstanceNode* Append(CInstance* instance);
+    // Unlinks the first node of the instance; false when the list does not hold it. `hint` (any node,
+    // or null) is unlinked at once when it is this list's node of the instance, without a search.
+    bool Remove(CInstance* instance, ObjectInstanceNode* hint = nullptr);
     // Frees the nodes, never the instances.
     void Clear();
 };

@@ -4,6 +4,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Execute.h"
+#include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
 #include "code/Code_Value.h"
 #include "function/Function_Families.h"
@@ -26,6 +27,8 @@ void CEvent::FreeCode()
 {
     // Whether the event counts as present may change.
     Object_EventsChanged();
+    if (m_pPrepared != nullptr) VM_FreePrepared(m_pPrepared);
+    m_pPrepared = nullptr;
     delete m_pCode;
     m_pCode = nullptr;
     m_pText = nullptr;
@@ -83,4 +86,13 @@ bool CEvent::Execute(CInstance* self, CInstance* other)
     Value_Free(&result);
     Action_Relative = relative;
     return done;
+}
+
+VMPreparedRun* CEvent::PreparedRun()
+{
+    if (m_pPrepared != nullptr) return m_pPrepared;
+    // Source code gets its bytecode when the game is prepared: until then there is nothing to keep.
+    if (m_pCode == nullptr || m_pCode->m_Kind != CODE_KIND_PROGRAM || m_pCode->m_pCode == nullptr) return nullptr;
+    m_pPrepared = VM_PrepareRun(m_pCode->GetName(), m_pCode->m_pCode, m_pCode->m_pDebugInfo, m_pCode->GetText());
+    return m_pPrepared;
 }

@@ -9,6 +9,7 @@ class CCode;
 class CInstance;
 class GameFile;
 struct ScriptValue;
+struct VMPreparedRun;
 
 // What an action record holds, by 32-bit word.
 constexpr uint32_t ACTION_WORD_CODE_INDEX = 8;
@@ -36,9 +37,15 @@ public:
     // Gives the event code made elsewhere (run-time event changes, tests); the event owns it.
     void SetCode(CCode* code, const char* text);
 
+    // The bytecode's run prepared once and kept with the code, for performing the event straight
+    // (Run_Event.cpp); null while the code has no bytecode program.
+    VMPreparedRun* PreparedRun();
+
     CCode* m_pCode = nullptr;     // owned
     const char* m_pText = nullptr; // the source text (in the game file), "" for compiled code
 
 private:
     void FreeCode();
+
+    VMPreparedRun* m_pPrepared = nullptr; // owned; made for m_pCode by PreparedRun
 };

@@ -210,8 +210,9 @@ void RoomContentDrawer::DrawParticles(double depth)
 
 void RoomContentDrawer::DrawInstance(CInstance* instance)
 {
-    if (Event_FindHandler(instance->i_objindex, EVENT_DRAW, DRAW_NORMAL, nullptr) != nullptr) {
-        Perform_Event(instance, instance, EVENT_DRAW, DRAW_NORMAL);
+    int32_t foundIn = instance->i_objindex;
+    if (CEvent* handler = Event_FindHandler(instance->i_objindex, EVENT_DRAW, DRAW_NORMAL, &foundIn)) {
+        PerformFoundEvent(instance, instance, instance->i_objindex, EVENT_DRAW, DRAW_NORMAL, handler, foundIn);
         return;
     }
     CSprite* sprite = Sprite_Exists(instance->i_spriteindex) ? Sprite_Get(instance->i_spriteindex) : nullptr;

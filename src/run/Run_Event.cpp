@@ -126,6 +126,28 @@ bool EnterEvent()
     return false;
 }
 
+namespace {
+
+// The handler's kept run when its event may go straight to the interpreter: bytecode runs and no
+// trace is written (a traced event goes the general way, which writes its line). Null otherwise.
+VMPreparedRun* StraightRun(CEvent* handler)
+{
+    return g_UseBytecode != 0 && !TraceWanted() ? handler->PreparedRun() : nullptr;
+}
+
+// What CEvent::Execute and the layers below it do around a bytecode program, without them: an event
+// performed for one instance (an instance made or destroyed, an alarm, a draw) pays for them each time.
+void RunStraight(VMPreparedRun* run, CInstance* self, CInstance* other)
+{
+    uint8_t relative = Action_Relative;
+    Action_Relative = 0;
+    g_CodeErrorFlag = false;
+    VM_ExecPrepared(run, self, other, nullptr); // the interpreter reports its own errors
+    Action_Relative = relative;
+}
+
+} // namespace
+
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn)
 {
@@ -133,27 +155,28 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
     if (!EnterEvent()) return;
     SavedEvent saved;
     SetCurrentEvent(foundIn, type, subtype);
-    Trace(self, objectIndex, type, subtype);
-    handler->Execute(self, other);
+    if (VMPreparedRun* run = StraightRun(handler)) {
+        RunStraight(run, self, other);
+    } else {
+        Trace(self, objectIndex, type, subtype);
+        handler->Execute(self, other);
+    }
     --g_EventDepth;
     saved.Restore();
 }
 
 namespace {
 
-// A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object found once, its run prepared when it may
-// go straight to the interpreter: bytecode runs and no trace is written.
+// A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object
+// found once, run through the handler's kept run when it may go straight to the interpreter
+// (StraightRun).
 class WalkedEvent {
 public:
-    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
-        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp)
+    WalkedEvent(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
+        : m_ObjectIndex(objectIndex), m_Type(type), m_Subtype(subtype), m_Own(objectIndex, stamp), m_Test(test)
     {
     }
-    ~WalkedEvent()
-    {
-        Leave();
-        Forget();
-    }
+    ~WalkedEvent() { Leave(); }
     WalkedEvent(const WalkedEvent&) = delete;
     WalkedEvent& operator=(const WalkedEvent&) = delete;
 
@@ -162,7 +185,7 @@ public:
     {
         CInstance* held = m_Held;
         m_Held = nullptr;
-        return held != nullptr ? held : m_Own.Next();
+        return held != nullptr ? held : NextWanted();
     }
 
     // The instance's event the general way: as its own object's when it became another's, with the
@@ -190,14 +213,23 @@ public:
     }
 
 private:
-    // The next eligible instance when it runs straight from the prepared run, its flags cleared as
+    // The next eligible instance the test wants; null at the walk's end.
+    CInstance* NextWanted()
+    {
+        CInstance* instance = m_Own.Next();
+        if (m_Test.wants == nullptr) return instance;
+        while (instance != nullptr && !m_Test.wants(instance, m_Test.context)) instance = m_Own.Next();
+        return instance;
+    }
+
+    // The next wanted instance when it runs straight from the prepared run, its flags cleared as
     // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
     // held back for PerformHere, and the loop ends. A handler's code changes only with the events'
     // generation (CEvent::SetCode and FreeCode), so the generation alone says the run is still its.
     static CInstance* NextStraight(void* walk)
     {
         WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
-        CInstance* instance = walked.m_Own.Next();
+        CInstance* instance = walked.NextWanted();
         if (instance == nullptr) return nullptr;
         if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
             g_RunRequest != RUN_REQUEST_NONE) {
@@ -212,12 +244,10 @@ private:
     void Find()
     {
         Leave(); // the handler found may lie in another object
-        Forget();
         m_FoundIn = m_ObjectIndex;
         m_Handler = Event_FindHandler(m_ObjectIndex, m_Type, m_Subtype, &m_FoundIn);
         m_Code = m_Handler != nullptr ? m_Handler->m_pCode : nullptr;
-        if (m_Code != nullptr && m_Code->m_Kind == CODE_KIND_PROGRAM && g_UseBytecode != 0 && !TraceWanted())
-            m_Run = VM_PrepareRun(m_Code->GetName(), m_Code->m_pCode, m_Code->m_pDebugInfo, m_Code->GetText());
+        m_Run = m_Handler != nullptr ? StraightRun(m_Handler) : nullptr;
     }
 
     // PerformFoundEvent for the instance as its own other, without the layers between it and the
@@ -261,16 +291,11 @@ private:
         m_Outer.Restore();
     }
 
-    void Forget()
-    {
-        if (m_Run != nullptr) VM_FreePrepared(m_Run);
-        m_Run = nullptr;
-    }
-
     int32_t m_ObjectIndex;
     int32_t m_Type;
     int32_t m_Subtype;
     frame::OwnInstances m_Own;
+    EventWalkTest m_Test;
     CInstance* m_Held = nullptr;
     uint32_t m_Generation = g_EventsGeneration - 1; // found at the first instance
     SavedEvent m_Outer;
@@ -279,14 +304,14 @@ private:
     int32_t m_FoundIn = 0;
     CEvent* m_Handler = nullptr;
     CCode* m_Code = nullptr;
-    VMPreparedRun* m_Run = nullptr;
+    VMPreparedRun* m_Run = nullptr; // the handler's own, kept with its code
 };
 
 } // namespace
 
-void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp)
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
 {
-    WalkedEvent walked(objectIndex, type, subtype, stamp);
+    WalkedEvent walked(objectIndex, type, subtype, stamp, test);
     while (CInstance* instance = walked.Take()) {
         walked.PerformHere(instance);
         walked.PerformStraightOnes();

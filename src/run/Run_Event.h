@@ -29,14 +29,29 @@ CEvent* Event_FindHandler(int32_t objectIndex, int32_t type, int32_t subtype, in
 // Performs the event for self and other as an instance of the object. Nothing while a room change,
 // restart or quit is pending, or when no handler exists.
 void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype);
-// PerformEvent with the handler already found (not null) and the object holding it.
+// PerformEvent with the handler already found (not null) and the object holding it. A bytecode
+// handler runs straight through the run kept with it (CEvent::PreparedRun) unless events are traced.
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn);
+// Which instances of a walk get the event: asked once for each instance the walk reaches, in turn,
+// just before its event would be performed (after the event of the one before), so it may change the
+// instance as the alarm stage counts down its alarm, but runs no code (the interpreter may be between
+// two runs of the walk). No test: every instance gets it.
+struct EventWalkTest {
+    bool (*wants)(CInstance* instance, const void* context) = nullptr;
+    const void* context = nullptr;
+};
+// An EventWalkTest asking `wants(instance)`, which must outlive the walk.
+template <typename Wants> EventWalkTest Event_WalkTest(const Wants& wants)
+{
+    return {[](CInstance* instance, const void* context) { return (*static_cast<const Wants*>(context))(instance); },
+            &wants};
+}
 // Performs the event for every instance of the object's own list that the walk with `stamp` reaches
-// (frame::ForEachOwn), each its own other. The handler is found once, and again whenever code changed
-// events; an instance whose object changed meanwhile gets its own object's. A bytecode handler runs
-// straight, its run prepared once, unless events are traced.
-void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp);
+// (frame::ForEachOwn) and the test wants, each its own other. The handler is found once, and again
+// whenever code changed events; an instance whose object changed meanwhile gets its own object's. A
+// bytecode handler runs straight, its run prepared once, unless events are traced.
+void Event_WalkObject(int32_t objectIndex, int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test = {});
 // PerformEvent with the instance's own object; nothing for no instance.
 void Perform_Event(CInstance* instance, CInstance* other, int32_t type, int32_t subtype);
 // Performs the event on every instance of the current room that is neither marked nor deactivated,

@@ -264,12 +264,15 @@ void Run_EmptyChangeLists()
 
 // ---- dispatch ------------------------------------------------------------------------------------
 
+void frame::WalkListed(int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test)
+{
+    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i)
+        Event_WalkObject(ObjectLists_Objects(type, subtype)[i], type, subtype, stamp, test);
+}
+
 void frame::Raise(int32_t type, int32_t subtype)
 {
-    uint64_t stamp = TakeStamp();
-    // The list is read afresh for each object: code that changes parents or handlers rebuilds it.
-    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i)
-        Event_WalkObject(ObjectLists_Objects(type, subtype)[i], type, subtype, stamp);
+    WalkListed(type, subtype, TakeStamp());
 }
 
 bool frame::HasShape(const CInstance* instance)
@@ -288,11 +291,12 @@ void Run_AlarmStage()
 {
     uint64_t stamp = frame::TakeStamp();
     for (int32_t alarm = 0; alarm < INSTANCE_ALARM_COUNT; ++alarm) {
-        frame::ForEachListed(EVENT_ALARM, alarm, stamp, [alarm](CInstance* instance) {
-            if (instance->i_timer[alarm] < 0) return;
-            --instance->i_timer[alarm];
-            if (instance->i_timer[alarm] == 0) Perform_Event(instance, instance, EVENT_ALARM, alarm);
-        });
+        // Each set alarm counts down as the walk reaches it, and fires at 0.
+        auto due = [alarm](CInstance* instance) {
+            if (instance->i_timer[alarm] < 0) return false;
+            return --instance->i_timer[alarm] == 0;
+        };
+        frame::WalkListed(EVENT_ALARM, alarm, stamp, Event_WalkTest(due));
     }
 }
 
@@ -337,12 +341,13 @@ void Run_KeyboardStage()
 
 namespace {
 
-// One stamp per listed object, as the mouse raises take it.
-template <typename Visit> void ForEachListedPerObject(int32_t subtype, Visit&& visit)
+// The mouse event to the instances of the listed objects the test wants, one stamp per object as
+// the mouse raises take it.
+void WalkListedPerObject(int32_t subtype, EventWalkTest test = {})
 {
     // Read afresh at each step: an event may rebuild the lists.
     for (int32_t i = 0; i < ObjectLists_Count(EVENT_MOUSE, subtype); ++i)
-        frame::ForEachOwn(ObjectLists_Objects(EVENT_MOUSE, subtype)[i], frame::TakeStamp(), visit);
+        Event_WalkObject(ObjectLists_Objects(EVENT_MOUSE, subtype)[i], EVENT_MOUSE, subtype, frame::TakeStamp(), test);
 }
 
 bool Covers(CInstance* instance, int32_t x, int32_t y)
@@ -354,30 +359,27 @@ bool Covers(CInstance* instance, int32_t x, int32_t y)
 
 void Run_MouseGlobalEvent(int32_t subtype)
 {
-    ForEachListedPerObject(
-        subtype, [subtype](CInstance* instance) { Perform_Event(instance, instance, EVENT_MOUSE, subtype); });
+    WalkListedPerObject(subtype);
 }
 
 void Run_MouseLocalEvent(int32_t subtype)
 {
-    ForEachListedPerObject(subtype, [subtype](CInstance* instance) {
-        if (Covers(instance, g_FrameMouseX, g_FrameMouseY))
-            Perform_Event(instance, instance, EVENT_MOUSE, subtype);
-    });
+    auto under = [](CInstance* instance) { return Covers(instance, g_FrameMouseX, g_FrameMouseY); };
+    WalkListedPerObject(subtype, Event_WalkTest(under));
 }
 
 void Run_MouseEnterLeave()
 {
-    ForEachListedPerObject(MOUSE_ENTER, [](CInstance* instance) {
-        if (Covers(instance, g_FrameMouseX, g_FrameMouseY) &&
-            !Covers(instance, g_FrameMousePreviousX, g_FrameMousePreviousY))
-            Perform_Event(instance, instance, EVENT_MOUSE, MOUSE_ENTER);
-    });
-    ForEachListedPerObject(MOUSE_LEAVE, [](CInstance* instance) {
-        if (Covers(instance, g_FrameMousePreviousX, g_FrameMousePreviousY) &&
-            !Covers(instance, g_FrameMouseX, g_FrameMouseY))
-            Perform_Event(instance, instance, EVENT_MOUSE, MOUSE_LEAVE);
-    });
+    auto entered = [](CInstance* instance) {
+        return Covers(instance, g_FrameMouseX, g_FrameMouseY) &&
+               !Covers(instance, g_FrameMousePreviousX, g_FrameMousePreviousY);
+    };
+    WalkListedPerObject(MOUSE_ENTER, Event_WalkTest(entered));
+    auto left = [](CInstance* instance) {
+        return Covers(instance, g_FrameMousePreviousX, g_FrameMousePreviousY) &&
+               !Covers(instance, g_FrameMouseX, g_FrameMouseY);
+    };
+    WalkListedPerObject(MOUSE_LEAVE, Event_WalkTest(left));
 }
 
 void Run_MouseStage()

@@ -8,6 +8,7 @@
 #include "object/Object_Class.h"
 #include "object/Object_Lists.h"
 #include "object/Object_Table.h"
+#include "run/Run_Event.h"
 #include "run/Run_Frame.h"
 
 namespace frame {
@@ -56,14 +57,11 @@ template <typename Visit> void ForEachOwn(int32_t objectIndex, uint64_t stamp, V
     while (CInstance* instance = own.Next()) visit(instance);
 }
 
-// The objects listed for (type, subtype), each walked with one stamp for the whole raise.
-// A script that changes a parent or clears a handler rebuilds the lists, which may move them, so
-// the list is read afresh at each step.
-template <typename Visit> void ForEachListed(int32_t type, int32_t subtype, uint64_t stamp, Visit&& visit)
-{
-    for (int32_t i = 0; i < ObjectLists_Count(type, subtype); ++i)
-        ForEachOwn(ObjectLists_Objects(type, subtype)[i], stamp, visit);
-}
+// The instances of the objects listed for (type, subtype) that the test wants get the event, each
+// object walked with one stamp for the whole raise (Event_WalkObject). A script that changes a
+// parent or clears a handler rebuilds the lists, which may move them, so the list is read afresh at
+// each object.
+void WalkListed(int32_t type, int32_t subtype, uint64_t stamp, EventWalkTest test = {});
 
 // The dispatch pattern: one stamp, every eligible instance of the listed objects gets the event.
 void Raise(int32_t type, int32_t subtype);

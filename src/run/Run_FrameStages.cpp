@@ -70,10 +70,8 @@ typedef bool (*AreaTest)(CInstance*, const Area&);
 
 void RaiseWhere(int32_t subtype, const Area& area, AreaTest test)
 {
-    uint64_t stamp = frame::TakeStamp();
-    frame::ForEachListed(EVENT_OTHER, subtype, stamp, [&](CInstance* instance) {
-        if (test(instance, area)) Perform_Event(instance, instance, EVENT_OTHER, subtype);
-    });
+    auto wanted = [&](CInstance* instance) { return test(instance, area); };
+    frame::WalkListed(EVENT_OTHER, subtype, frame::TakeStamp(), Event_WalkTest(wanted));
 }
 
 // The view passes skip only instances marked exactly 1 and deactivated ones: no stamp applies.

@@ -1,6 +1,8 @@
-// The step walk's straight run of a handler against the general path: each game is played with the
-// event trace on (every event through PerformFoundEvent), and without it in the translated form and
-// in the word loop, from source text and from compiled code; every way leaves the same notes.
+// The walks' straight runs of a handler (the step, alarms, the outside events) and the events
+// performed straight for one instance (create, destroy, draw) against the general path: each game is
+// played with the event trace on (every event through CEvent::Execute), and without it in the
+// translated form and in the word loop, from source text and from compiled code; every way leaves
+// the same notes.
 #include "RunFrameTestSupport.h"
 
 #include <cstdlib>
@@ -190,6 +192,111 @@ std::vector<WalkCase> WalkCases()
          {{"100001 6000", "100002 6000"}, {"100001 6000", "100002 6000"}},
          nullptr,
          {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
+        // ---- the other walks and the events performed for one instance ----
+        // Each alarm counts down as the walk reaches it and fires at 0, for its instance and object.
+        {"AlarmsFireAsTheWalkCountsThemDown",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = id - 100000;"},
+                               {2, 0, "test_note(\"alarm\", event_type, event_number, alarm[0]); alarm[0] = 2;"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 alarm 2 0 0"}, {"100002 alarm 2 0 0"}, {"100001 alarm 2 0 0", "100003 alarm 2 0 0"}},
+         nullptr},
+        // The first's alarm destroys the second before the walk reaches it and makes a new one, which
+        // waits for the next stage; the destroy event sees its own event.
+        {"AlarmDestroysTheNextAndMakesOne",
+         {ObjectWith("obj_a", {{0, 0, "made = false; alarm[0] = 1;"},
+                               {1, 0, "test_note(\"destroy\", event_type, event_number);"},
+                               {2, 0, "test_note(\"alarm\", event_type); alarm[0] = 1; if (id == 100001 && !made) "
+                                      "{ made = true; with (100002) instance_destroy(); instance_create(0, 0, obj_a); }"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 alarm 2", "100002 destroy 1 0", "100003 alarm 2"}, {"100001 alarm 2", "100003 alarm 2", "100004 alarm 2"}},
+         nullptr},
+        // The second becomes an obj_b during the first's alarm: its alarm, counted down as the walk
+        // reaches it, fires as an obj_b's.
+        {"AlarmChangesTheNextInstancesObject",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = 1;"},
+                               {2, 0, "test_note(\"a\"); alarm[0] = 1; if (id == 100001) with (100002) "
+                                      "instance_change(obj_b, false);"}}),
+          ObjectWith("obj_b", {{2, 0, "test_note(\"b\", object_get_name(event_object)); alarm[0] = 1;"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 a", "100002 b obj_b"}, {"100001 a", "100002 b obj_b"}},
+         nullptr},
+        // The first's alarm deactivates the others: their alarms neither fire nor count down.
+        {"AlarmDeactivatesTheOthers",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = 1;"},
+                               {2, 0, "test_note(\"alarm\"); alarm[0] = 1; if (id == 100001) instance_deactivate_all(true);"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 alarm"}, {"100001 alarm"}},
+         nullptr},
+        // A room restart asked for by the first's alarm stops the walk.
+        {"AlarmRestartingTheRoomStopsTheWalk",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = 1;"},
+                               {2, 0, "test_note(\"alarm\"); alarm[0] = 1; if (id == 100001) room_restart();"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 alarm"}, {"100001 alarm"}},
+         nullptr},
+        // Draw events from the end of the room's list, through a parent's handler; in its second draw
+        // (the first is at the room's start) the first drawn destroys the next one and turns the one
+        // after into an obj_c, drawn by obj_c's handler and, relinked, first from then on.
+        {"DrawEventsWhileTheDrawnChange",
+         {ObjectWith("obj_base", {{0, 0, "d = 0;"},
+                                  {8, 0, "test_note(\"draw\", event_type, event_number, object_get_name(event_object)); "
+                                         "d += 1; if (id == 100003 && d == 2) { with (100002) instance_destroy(); "
+                                         "with (100001) instance_change(obj_c, false); }"}}),
+          Child(ObjectWith("obj_kid", {}), 0),
+          ObjectWith("obj_c", {{8, 0, "test_note(\"c\", event_type, event_number);"}})},
+         {Placed(1), Placed(0), Placed(1)},
+         {{"100003 draw 8 0 obj_base", "100001 c 8 0"}, {"100001 c 8 0", "100003 draw 8 0 obj_base"}},
+         nullptr},
+        // Instances made in code run their create event at once, and destroyed ones their destroy
+        // event, each seeing its own event, the code's after it as before; a create event that
+        // destroys its instance runs the destroy event inside it.
+        {"CreateAndDestroyEventsInCode",
+         {ObjectWith("obj_ctl", {{3, 0, "if (!variable_local_exists(\"a\")) { a = instance_create(0, 0, obj_c); "
+                                        "b = instance_create(0, 0, obj_c); with (a) instance_destroy(); "
+                                        "test_note(\"back\", event_type, event_number, object_get_name(event_object)); }"}}),
+          ObjectWith("obj_c", {{0, 0, "n = id - 100000; test_note(\"create\", event_type, event_number, "
+                                      "object_get_name(event_object)); if (n == 3) instance_destroy();"},
+                               {1, 0, "test_note(\"destroy\", event_type, event_number, n);"}})},
+         {Placed(0)},
+         {{"100002 create 0 0 obj_c", "100003 create 0 0 obj_c", "100003 destroy 1 0 3", "100002 destroy 1 0 2",
+           "100001 back 3 0 obj_ctl"},
+          {}},
+         nullptr},
+        // One handler run by the alarm walk and, from the step's code, nested in another run: its kept
+        // run follows the depth each time, with a local variable and without.
+        {"AlarmHandlerRunAtTwoDepths",
+         {ObjectWith("obj_a", {{0, 0, "n = 0; alarm[0] = 1;"},
+                               {2, 0, "var t; t = n + 1; n = t; alarm[0] = 1; test_note(\"alarm\", n, event_type);"},
+                               {3, 0, "event_perform(ev_alarm, 0); test_note(\"step\", n, event_type);"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 alarm 1 2", "100002 alarm 1 2", "100001 alarm 2 2", "100001 step 2 3", "100002 alarm 2 2",
+           "100002 step 2 3"},
+          {"100001 alarm 3 2", "100002 alarm 3 2", "100001 alarm 4 2", "100001 step 4 3", "100002 alarm 4 2",
+           "100002 step 4 3"}},
+         nullptr},
+        // Create events making one another nest: the 32nd event in a row is refused with a fatal error.
+        {"CreateEventsNestToTheDepthLimit",
+         {ObjectWith("obj_r", {{0, 0, "global.k += 1; if (global.k == 1 || global.k == 31) test_note(global.k); "
+                                      "instance_create(0, 0, obj_r);"}}),
+          ObjectWith("obj_ctl", {{3, 0, "if (!variable_global_exists(\"k\")) { global.k = 0; instance_create(0, 0, obj_r); }"}})},
+         {Placed(1)},
+         {{"100002 1", "100032 31"}},
+         "PerformEvent recursion depth failure"},
+        // An error in a create event performed straight names the create event and the object.
+        {"ReportedErrorNamesTheCreateEvent",
+         {ObjectWith("obj_c", {{0, 0, "instance_change(9, false); test_note(\"on\");"}}),
+          ObjectWith("obj_ctl", {{3, 0, "if (!variable_local_exists(\"a\")) a = instance_create(0, 0, obj_c);"}})},
+         {Placed(1)},
+         {{"100002 on"}},
+         "for object obj_c:\n\n\nAsking to change into non-existing object: 9"},
+        // The outside-room event goes to the instances outside when the walk reaches them: the first's
+        // event brings the second inside first.
+        {"OutsideEventAskedAsTheWalkReachesEach",
+         {ObjectWith("obj_o", {{7, 0, "test_note(\"outside\", event_type, event_number); if (id == 100001) "
+                                      "with (100002) x = 10;"}})},
+         {Placed(0, -100), Placed(0, -50), Placed(0, -70)},
+         {{"100001 outside 7 0", "100003 outside 7 0"}, {"100001 outside 7 0", "100003 outside 7 0"}},
+         nullptr},
     };
 }
 

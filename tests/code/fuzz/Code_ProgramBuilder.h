@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <string>
@@ -756,8 +757,18 @@ const char* const SCRIPT_SOURCES[] = {
 };
 constexpr int32_t SCRIPT_COUNT = 4;
 
+// What fz_nest runs: the program's runs, from inside a run of an outer program as a built-in of
+// running code starts runs (an instance made in a step runs its create event).
+inline std::function<void()>* g_NestedRuns = nullptr;
+
+inline void NestRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue*)
+{
+    if (g_NestedRuns != nullptr) (*g_NestedRuns)();
+}
+
 struct Setup {
     vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
+    VMAssembly outer;        // calls fz_nest
     VMAssembly scripts[SCRIPT_COUNT];
     std::unique_ptr<CCode> scriptCodes[SCRIPT_COUNT];
 
@@ -782,6 +793,8 @@ struct Setup {
         vmtest::RegisterFloatFieldRow("fz_bf");
         vmtest::RegisterFloatFieldRow<&vmtest::FakeInstance::second>("fz_bg");
         Function_Add("fz_mix", MixRoutine, FUNCTION_ARGS_ANY);
+        Function_Add("fz_nest", NestRoutine, 0);
+        if (!VM_Assemble("call.i fz_nest 0\npopz.v\n", outer)) __builtin_trap();
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
             if (!VM_Assemble(SCRIPT_SOURCES[i], scripts[i])) __builtin_trap();
             scriptCodes[i] = std::make_unique<CCode>("", false);
@@ -844,9 +857,10 @@ struct WalkedInstances {
 // instances, each its own other and no result taken: the second, the first and the second again (the
 // first run of a program makes its translated form); then clears everything it left. `prepared`: all
 // through one prepared run, as a walk over many instances runs a handler, each from the state the one
-// before left where it may. `report` as for the Builder.
+// before left where it may. `nested`: the runs from inside a run of an outer program, the prepared
+// run made outside it (at another depth). `report` as for the Builder.
 inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, Outcome* outcome,
-                    bool prepared = false, bool report = true)
+                    bool prepared = false, bool report = true, bool nested = false)
 {
     uint8_t options = data[0];
     Builder builder(data + 1, size - 1, loops, report);
@@ -880,15 +894,25 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     CInstance* first = vmtest::AsInstance(setup.world.At(0));
     CInstance* second = vmtest::AsInstance(setup.world.At(1));
     WalkedInstances walk = {{second, first, second}, 0};
-    if (prepared) {
-        VMPreparedRun* run = VM_PrepareRun("fuzz", &view, nullptr, "");
-        VM_ExecPrepared(run, first, second, &result);
-        VM_ExecPreparedEach(run, WalkedInstances::Next, &walk);
-        VM_FreePrepared(run);
+    VMPreparedRun* run = prepared ? VM_PrepareRun("fuzz", &view, nullptr, "") : nullptr;
+    std::function<void()> runs = [&] {
+        if (prepared) {
+            VM_ExecPrepared(run, first, second, &result);
+            VM_ExecPreparedEach(run, WalkedInstances::Next, &walk);
+        } else {
+            VM_Exec("fuzz", first, second, &view, &result, nullptr, "");
+            for (CInstance* instance : walk.instances) VM_Exec("fuzz", instance, instance, &view, nullptr, nullptr, "");
+        }
+    };
+    if (nested) {
+        g_NestedRuns = &runs;
+        VMBuffer outerView(setup.outer.code->m_pWords, setup.outer.Size(), &setup.outer.strings);
+        VM_Exec("fuzz outer", first, second, &outerView, nullptr, nullptr, "");
+        g_NestedRuns = nullptr;
     } else {
-        VM_Exec("fuzz", first, second, &view, &result, nullptr, "");
-        for (CInstance* instance : walk.instances) VM_Exec("fuzz", instance, instance, &view, nullptr, nullptr, "");
+        runs();
     }
+    if (run != nullptr) VM_FreePrepared(run);
     Debug_EvaluatingExpression = 0;
     if (outcome != nullptr) Describe(result, VM_BranchCount() - branches, setup, outcome);
 

@@ -374,6 +374,28 @@ void SoundCapture(const std::string& pattern, const Lines& lines)
                " windows of 50 ms), expected \"" + pattern + "\" after any first silence");
 }
 
+// Plays the scenario's game and its compiled form (`compiled`, beside it) for `frames` frames in every
+// way: both code forms, the word loop and the tree executor, with the event trace (every event by the
+// general path) and without it (the walks and single events running handlers straight); each prints
+// exactly `expected`.
+void PlayEveryWay(const std::string& compiled, int frames, const Lines& expected)
+{
+    std::string other = (fs::path(g_Game).parent_path() / compiled).string();
+    const std::tuple<std::string, Lines, Lines> runs[] = {{g_Game, {}, {}},
+                                                          {g_Game, {"-oldexec"}, {}},
+                                                          {other, {}, {"KELVARO_PLAIN_INTERPRETER=1"}},
+                                                          {other, {}, {}},
+                                                          {g_Game, {}, {"KELVARO_TRACE="}},
+                                                          {other, {}, {"KELVARO_TRACE="}},
+                                                          {other, {}, {"KELVARO_TRACE=", "KELVARO_PLAIN_INTERPRETER=1"}}};
+    for (const auto& [game, args, env] : runs) {
+        Run run = Play({.frames = frames, .args = args, .env = env, .output = true, .game = game});
+        std::string what = fs::path(game).filename().string() + (args.empty() ? "" : " " + args[0]);
+        for (const std::string& entry : env) what += " " + entry;
+        Equal(run.output, expected, what);
+    }
+}
+
 // What one scenario expects of its run (`play` false: `more` does the runs itself).
 struct Scenario {
     bool play = true;
@@ -616,20 +638,17 @@ std::map<std::string, Scenario> Scenarios()
     // forms, the word loop and the tree executor, with the event trace (every event by the general
     // path) and without it (the step walk running handlers straight).
     s["movers-changed"] = {.play = false, .more = [](Run&) {
-        std::string compiled = (fs::path(g_Game).parent_path() / "movers_compiled.win").string();
-        const std::tuple<std::string, Lines, Lines> runs[] = {{g_Game, {}, {}},
-                                                              {g_Game, {"-oldexec"}, {}},
-                                                              {compiled, {}, {"KELVARO_PLAIN_INTERPRETER=1"}},
-                                                              {compiled, {}, {}},
-                                                              {g_Game, {}, {"KELVARO_TRACE="}},
-                                                              {compiled, {}, {"KELVARO_TRACE="}},
-                                                              {compiled, {}, {"KELVARO_TRACE=", "KELVARO_PLAIN_INTERPRETER=1"}}};
-        for (const auto& [game, args, env] : runs) {
-            Run run = Play({.frames = 20, .args = args, .env = env, .output = true, .game = game});
-            std::string what = fs::path(game).filename().string() + (args.empty() ? "" : " " + args[0]);
-            for (const std::string& entry : env) what += " " + entry;
-            Equal(run.output, {"movers 2 own 5 base 10 hits 15 gone 4/2"}, what);
-        }
+        PlayEveryWay("movers_compiled.win", 20, {"movers 2 own 5 base 10 hits 15 gone 4/2"});
+    }};
+    // Alarms, draws, create and destroy events that make, destroy, change and deactivate instances while
+    // their walk goes on, and a room change asked for by an alarm, which stops the alarm walk: every way
+    // of playing prints the same events in the same order. Each line holds a frame's events up to its
+    // end step: the draws of the frame before (from the end of the room's list), the alarms (obj_w's
+    // list, then obj_v's), the step's creates and destroys; the room's start made 5 to 2 and drew them.
+    s["event-walks"] = {.play = false, .more = [](Run&) {
+        PlayEveryWay("eventwalks_compiled.win", 30,
+                     {"f1: c5 c4 c3 c2 w5 w4 w3 w2 a2 d3 c7 v4 a5 ", "f2: V4 w7 w5 w2 a7 c8 d8 c9 ",
+                      "f3: w9 V4 w7 w5 c10 a5 a9 a10 ", "end: w10 w9 V4 w7 w5 a7 "});
     }};
     // One instance outside the room without a sprite, its alarm 0 set to 2 (alarm 1 has no handler and
     // never counts): each frame runs animation end, begin step, the alarm when it rings, step, outside
