@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include "GLDeviceFixture.h"
 #include "gamefile/GameFile_Options.h"
@@ -210,6 +211,35 @@ TEST_F(Reset, BitmapsAndPixelsComeFromTheFrame)
     ASSERT_NE(nullptr, corner);
     EXPECT_EQ(10u * 2u * 4u, MemoryManager::GetSize(corner));
     MemoryManager::Free(corner);
+}
+
+// The window's own pixel at (x, y) of a 640 x 480 window, counted from the top.
+uint32_t WindowAt(int32_t x, int32_t y)
+{
+    uint8_t bgra[4] = {};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(x, 479 - y, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+    return Argb(Pixel{bgra[0], bgra[1], bgra[2], bgra[3]});
+}
+
+class WindowPicture : public DeviceTest {};
+
+// The present copies the frame to the window whole, top row at the top, to the last pixel.
+TEST_F(WindowPicture, IsTheWholeFrameTheRightWayUp)
+{
+    ASSERT_TRUE(GR_StartFrame());
+    GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+    FillRect(0, 0, 10, 10, RED);
+    FillRect(630, 470, 640, 480, BLUE);
+    FillRect(0, 479, 640, 480, GREEN);
+    ASSERT_TRUE(GR_EndFrame(true));
+    const Probe PROBES[] = {{0, 0, RED},       {9, 9, RED},       {10, 10, BLACK},
+                            {629, 469, BLACK}, {630, 470, BLUE},  {639, 478, BLUE},
+                            {0, 479, GREEN},   {639, 479, GREEN}, {320, 240, BLACK}};
+    for (const Probe& p : PROBES) {
+        EXPECT_EQ(p.argb, WindowAt(p.x, p.y)) << "window at " << p.x << ", " << p.y;
+        EXPECT_EQ(p.argb, At(p.x, p.y)) << "screen at " << p.x << ", " << p.y;
+    }
 }
 
 } // namespace

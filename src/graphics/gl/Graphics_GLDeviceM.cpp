@@ -323,9 +323,15 @@ D3DResult GLDevice::PresentPicture(const GLSurface* source)
     SDL_GL_GetDrawableSize(m_Window, &drawableWidth, &drawableHeight);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     bool stretched = drawableWidth != width || drawableHeight != height;
+    // A scissor over the whole window cuts nothing, but it sends the copy down the driver's drawing
+    // path, as StretchRect does for surface copies: a software driver then holds the frame at the
+    // present less often while its threads finish the frame's drawing.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, drawableWidth, drawableHeight);
     // The window shows the whole back buffer, stretched to its client area, top row at the top.
     glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
                       stretched ? GL_LINEAR : GL_NEAREST);
+    glDisable(GL_SCISSOR_TEST);
     SDL_GL_SwapWindow(m_Window);
     m_TargetsDirty = true;
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DEVICELOST;
