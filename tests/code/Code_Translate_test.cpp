@@ -75,8 +75,10 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // mod by an integer of a computed value; rem, doubles and a test without a branch.
         // (Computed in registers as a whole, the joined entries after the first kept for the words.)
         {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::RealSequence, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
-        {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
-        {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
+        {"push.v global.g\npush.e 2\nrem.i.v\nret.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Ret, K::End}},
+        {"push.v local.l\npush.d 2\nadd.d.v\nret.v", {K::PushVariable, K::PushEight, K::Fast, K::Ret, K::End}},
+        // A value dropped by popz is dropped from the registers: the statement is a sequence.
+        {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::RealSequence, K::PushEight, K::Fast, K::Popz, K::End}},
         {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
         // A return of an argument or of arithmetic on two variable items; not of a text's push.
         {"push.v self.argument0\nret.v", {K::ArgumentReturn, K::Ret, K::End}},
@@ -98,8 +100,9 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
           K::End}},
         {"push.e -1\npush.v self.i\nconv.v.i\npush.v stack.a[]\npopz.v",
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
+        // A joined statement that a sequence reaches is taken into it.
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
-         {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+         {K::RealSequence, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
         // A variable combined with an integer, stored into an element: `a[i] = i * 2`.
         {"push.v self.i\npush.e 2\nmul.i.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::VarConstElementStore, K::ConstOp, K::Fast, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
@@ -120,7 +123,7 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::RealSequence, K::PushArgument, K::Conv, K::PushElement, K::Popz, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
-        {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::PushImmediate, K::PushFour, K::PushElement, K::Popz, K::End}},
+        {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::RealSequence, K::PushFour, K::PushElement, K::Popz, K::End}},
         // A breakpoint word is the word loop's; a break check and other codes are not.
         {"break.e 0\nbreak.e 0xFFFF\nbreak.e 3", {K::Handover, K::BreakCheck, K::Nothing, K::End}},
     };
@@ -765,11 +768,12 @@ TEST_F(TranslateTest, AnErrorInsideARegisterSequenceStopsAtItsOwnWord)
         const char* at;  // where the error stops the run
     };
     const Case cases[] = {
-        {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
-        {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
-        {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 6, "stopped at 48\n"},
+        // The deep pushes and their drops are taken into the sequence.
+        {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 0, "stopped at 72\n"},
+        {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 0, "stopped at 72\n"},
+        {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 0, "stopped at 48\n"},
         // A constant divisor taken into its step goes back onto the stack for the words' division.
-        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 6,
+        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 0,
          "stopped at 60\n"},
         {text + "push.v self.vmtest_tx\npush.e 2\nmul.i.v\npush.v self.vmtest_tu\nadd.v.v\npop.v.v self.vmtest_tx", 9,
          "stopped at 80\n"},
@@ -983,8 +987,8 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
          {S::LoadVariable, S::LoadVariable, S::Multiply, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd,
           S::CallBuiltIn, S::Leave},
          19, {4, 6, 9}},
-        // A variable's value handed as it was read may be a text: the words make that call.
-        {twice + "call.i vmtest_record 2", {}, 9, {3, 6}},
+        // A variable handed as it was read is taken as a real (a text leaves the steps at its load).
+        {twice + "call.i vmtest_record 2", {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::Leave}, 9, {3, 6}},
         {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
         {"push.v self.vmtest_tv\n" + twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\nadd.v.v",
          {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::Add, S::Leave},
