@@ -553,6 +553,15 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.bytes -= 8;
         pushed = VM_TYPE_VARIABLE;
         break;
+    case VMKind::PushGeneral:
+        // A variable of the instance on top, no index: `target.x`. Binding finds a built-in's getter.
+        if (first != VM_TYPE_VARIABLE || (insn.variable & FORM_BITS) != VM_VAR_NO_INDEX || top != VM_TYPE_INT) return false;
+        step.step = VMRegisterStep::LoadInstance;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= 4;
+        pushed = VM_TYPE_VARIABLE;
+        break;
     case VMKind::PopElement:
         if (state.depth < 3 || top != VM_TYPE_INT || state.types[state.depth - 2] != VM_TYPE_INT ||
             state.types[state.depth - 3] != insn.valueType)

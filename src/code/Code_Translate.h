@@ -128,6 +128,9 @@ struct VMSiteCache {
                      /* routine as CallBuiltIn calls it where the leaf declines or calls are traced */            \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
+    X(LoadInstance)  /* a variable of the instance an int32 item names (`obj.x`, `other.x`, through an id): the */ \
+                     /* instance in `left`; a number field through its getter (sourceType 1) or read in place */   \
+                     /* (2, at `field`), or a list variable's real (0) */                                          \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
     X(Loop)          /* a Leave with nothing live before a loop's counting step back to the sequence: that step */ \
                      /* made here, the steps run again while the loop goes on */                                    \

@@ -1309,3 +1309,79 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
     }
     world.Clear();
 }
+
+// Variables of the instance an item names (`target.x` through an id, self and other by their numbers)
+// read in registers: list variables, number fields through their getters and in place; an instance
+// marked for deletion, no instance, an object or a text are the words' to read (and report). And
+// statements past a sequence's head: variables handed to a built-in, its answer dropped by popz, a
+// joined store reached midway. Every case gives the words' answer, traced and untraced.
+TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
+{
+    RegisterFloatFieldRow("vmtest_bf");
+    RegisterFieldRows("vmtest_bx", "vmtest_bro");
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    FakeInstance* target = world.Add(100002, 2);
+    world.Add(100003, 2)->marked = true;
+    target->field = 2.5f;
+    auto through = [](const char* instance, const char* variable) {
+        return std::string(instance) + "push.v stack." + variable + "\npush.e 2\nmul.i.v\n";
+    };
+    const char* const byId = "push.v self.vmtest_tg\nconv.v.i\n";
+    const std::string handed = "push.v self.vmtest_tv\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\n"
+                               "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\npush.v self.vmtest_tv";
+    struct Case {
+        std::string source;
+        const char* expected; // the result as text, or the start of the error's
+        bool loads;           // a LoadInstance step is made
+    } cases[] = {
+        {through(byId, "vmtest_tv"), "14", true},
+        {through(byId, "vmtest_bf"), "5", true},
+        {through(byId, "vmtest_bx"), "8", true},
+        {through("push.e -1\n", "vmtest_tv"), "6", true},
+        {through("push.e -2\n", "vmtest_tv"), "14", true},
+        {through("push.i 100003\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100003", true},
+        {through("push.i 100009\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100009", true},
+        {through("push.e 2\n", "vmtest_tv"), "14", true},
+        {through(byId, "vmtest_tt"), "error: DoMul", true},
+        {through(byId, "vmtest_tw"), "0", true}, // never set: read as 0
+        {handed, "4", false},
+        {"push.v self.vmtest_tt\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\npush.v self.vmtest_tv\npush.e 3\n"
+         "mul.i.v\npush.v self.vmtest_tt\nadd.v.v",
+         "error: DoAdd", false},
+    };
+    const uint8_t tracing = g_TraceFlag;
+    for (const Case& c : cases) {
+        for (uint8_t traced : {0, 1}) {
+            std::string got[2];
+            for (bool translate : {false, true}) {
+                g_VMTranslate = translate;
+                g_Fields.clear();
+                g_Fields[AsInstance(target)] = 4;
+                SetReal(self->variables, "vmtest_tv", 3);
+                SetReal(self->variables, "vmtest_tg", 100002);
+                SetReal(target->variables, "vmtest_tv", 7);
+                ScriptValue text = {VALUE_REAL, 0, 0.0};
+                Value_SetText(&text, "t");
+                target->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                self->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                Value_Free(&text);
+                Program program(c.source);
+                g_TraceFlag = traced;
+                got[translate] = OutcomeLine(program.Run(AsInstance(self), AsInstance(target)));
+                g_TraceFlag = tracing;
+                self->variables.Clear();
+                target->variables.Clear();
+                if (!translate) continue;
+                std::vector<VMRegisterStep> steps = StepsOf(program);
+                EXPECT_FALSE(steps.empty()) << c.source;
+                bool loads = std::find(steps.begin(), steps.end(), VMRegisterStep::LoadInstance) != steps.end();
+                EXPECT_EQ(loads, c.loads) << c.source;
+            }
+            EXPECT_EQ(got[1], got[0]) << c.source << (traced ? " traced" : "");
+            EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
+        }
+    }
+    g_Fields.clear();
+    world.Clear();
+}

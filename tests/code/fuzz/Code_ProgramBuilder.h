@@ -634,16 +634,34 @@ private:
         }
     }
 
+    // A variable of the instance an int32 item names, `target.x`: self or other by number, an object,
+    // an instance by id (one marked for deletion, one that is not there), or the id a variable holds;
+    // a variable of its list or a built-in number field (read in place or through its getter).
+    void InstanceVariable()
+    {
+        static const char* const named[] = {"push.e -1", "push.e -2", "push.e 1", "push.e 2", "push.e -4",
+                                            "push.i 100001", "push.i 100002", "push.i 100003", "push.i 100009"};
+        static const char* const variables[] = {"fz_a", "fz_b", "fz_c", "fz_bf", "fz_bx", "fz_bro"};
+        uint8_t pick = Byte();
+        if (pick % 10 == 9)
+            Emit("push.v " + IndexVariable() + "\nconv.v.i");
+        else
+            Emit(named[pick % 10 % 9]);
+        Emit("push.v stack." + std::string(variables[(pick / 10) % 6]));
+        m_Stack += 'v';
+    }
+
     // One operand of a RealExpression, `levels` deep at most, pushed.
     void Operand(bool local, int levels)
     {
         uint8_t pick = Byte();
         if (levels == 0 || pick % 4 == 0) {
-            switch (pick / 4 % 3) {
+            switch (pick / 4 % 4) {
             case 0:
                 Emit("push.v " + (pick & 64 ? IndexVariable(local) : Variable(local)));
                 m_Stack += 'v';
                 return;
+            case 3: return InstanceVariable();
             case 1: Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 5)); m_Stack += 'i'; return;
             default: Emit("push.d " + std::to_string(static_cast<int8_t>(Byte()) / 4.0)); m_Stack += 'd'; return;
             }
