@@ -603,16 +603,24 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         pushed = VM_TYPE_VARIABLE;
         break;
     }
+    case VMKind::Dup:
+        // One copy of a number item (a switch's value tested case by case).
+        if (state.depth < 1 || top != first || !IsRegisterNumber(first) || (insn.word & 0xFFFF) != 0) return false;
+        step.step = VMRegisterStep::Copy;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        pushed = first;
+        break;
     case VMKind::BranchTrue:
     case VMKind::BranchFalse:
-        // Only a test's own bool: nothing else may be live across the jump.
-        if (state.depth != 1 || top != VM_TYPE_BOOL || (insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse))
+        // A test's own bool ends the sequence; with items live beneath it the steps go on when the
+        // branch is not taken.
+        if (state.depth < 1 || top != VM_TYPE_BOOL || (insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse))
             return false;
-        step.step = VMRegisterStep::Branch;
+        step.step = state.depth == 1 ? VMRegisterStep::Branch : VMRegisterStep::BranchOut;
         step.opcode = VM_WordOpcode(insn.word);
-        step.left = 0;
-        state.depth = 0;
-        state.bytes = 0;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(VM_TYPE_BOOL);
         return true;
     default: return false;
     }

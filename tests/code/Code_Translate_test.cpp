@@ -1314,7 +1314,9 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
 // read in registers: list variables, number fields through their getters and in place; an instance
 // marked for deletion, no instance, an object or a text are the words' to read (and report). And
 // statements past a sequence's head: variables handed to a built-in, its answer dropped by popz, a
-// joined store reached midway. Every case gives the words' answer, traced and untraced.
+// joined store reached midway; a switch's chain of tests on the value duplicated, each case's
+// branch taken with the value live beneath, past the message pump's turns in a loop. Every case
+// gives the words' answer and branch count, traced and untraced.
 TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
 {
     RegisterFloatFieldRow("vmtest_bf");
@@ -1328,32 +1330,48 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         return std::string(instance) + "push.v stack." + variable + "\npush.e 2\nmul.i.v\n";
     };
     const char* const byId = "push.v self.vmtest_tg\nconv.v.i\n";
+    // switch (value) { case 0: r = 10; case 1: r = 20; default: r = 30 } as the compiler chains it.
+    auto switchOn = [](const std::string& value) {
+        return value + "dup.v\npush.e 0\nseq.i.v\nbt c0\ndup.v\npush.e 1\nseq.i.v\nbt c1\nb other\nc0:\npush.e 10\n"
+                       "pop.v.i self.vmtest_tr\nb end\nc1:\npush.e 20\npop.v.i self.vmtest_tr\nb end\nother:\npush.e 30\n"
+                       "pop.v.i self.vmtest_tr\nend:\npopz.v\n";
+    };
+    const std::string summed = "push.v self.vmtest_ts\npush.v self.vmtest_tr\nadd.v.v\npop.v.v self.vmtest_ts";
     const std::string handed = "push.v self.vmtest_tv\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\n"
                                "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\npush.v self.vmtest_tv";
     struct Case {
         std::string source;
         const char* expected; // the result as text, or the start of the error's
-        bool loads;           // a LoadInstance step is made
+        VMRegisterStep made;  // a step the sequences hold
     } cases[] = {
-        {through(byId, "vmtest_tv"), "14", true},
-        {through(byId, "vmtest_bf"), "5", true},
-        {through(byId, "vmtest_bx"), "8", true},
-        {through("push.e -1\n", "vmtest_tv"), "6", true},
-        {through("push.e -2\n", "vmtest_tv"), "14", true},
-        {through("push.i 100003\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100003", true},
-        {through("push.i 100009\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100009", true},
-        {through("push.e 2\n", "vmtest_tv"), "14", true},
-        {through(byId, "vmtest_tt"), "error: DoMul", true},
-        {through(byId, "vmtest_tw"), "0", true}, // never set: read as 0
-        {handed, "4", false},
+        {through(byId, "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bx"), "8", VMRegisterStep::LoadInstance},
+        {through("push.e -1\n", "vmtest_tv"), "6", VMRegisterStep::LoadInstance},
+        {through("push.e -2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through("push.i 100003\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100003", VMRegisterStep::LoadInstance},
+        {through("push.i 100009\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100009", VMRegisterStep::LoadInstance},
+        {through("push.e 2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_tt"), "error: DoMul", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_tw"), "0", VMRegisterStep::LoadInstance}, // never set: read as 0
+        {handed, "4", VMRegisterStep::CallBuiltIn},
         {"push.v self.vmtest_tt\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\npush.v self.vmtest_tv\npush.e 3\n"
          "mul.i.v\npush.v self.vmtest_tt\nadd.v.v",
-         "error: DoAdd", false},
+         "error: DoAdd", VMRegisterStep::CallBuiltIn},
+        {switchOn("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n") + "push.v self.vmtest_tr", "10", VMRegisterStep::BranchOut},
+        {switchOn("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n") + "push.v self.vmtest_tr", "20", VMRegisterStep::Copy},
+        {switchOn("push.v self.vmtest_tv\n") + "push.v self.vmtest_tr", "30", VMRegisterStep::BranchOut},
+        {switchOn("push.v self.vmtest_tt\n") + "push.v self.vmtest_tr", "error: DoSet :: Invalid comparison type",
+         VMRegisterStep::Copy},
+        {CountingLoop("push.e 0\npop.v.i self.vmtest_ts\n", switchOn("push.v self.vmtest_ei\npush.e 3\nmod.i.v\n") + summed,
+                      3000, "push.v self.vmtest_ts"),
+         "60000", VMRegisterStep::BranchOut},
     };
     const uint8_t tracing = g_TraceFlag;
     for (const Case& c : cases) {
         for (uint8_t traced : {0, 1}) {
             std::string got[2];
+            uint32_t branches[2];
             for (bool translate : {false, true}) {
                 g_VMTranslate = translate;
                 g_Fields.clear();
@@ -1368,17 +1386,19 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
                 Value_Free(&text);
                 Program program(c.source);
                 g_TraceFlag = traced;
+                uint32_t before = VM_BranchCount();
                 got[translate] = OutcomeLine(program.Run(AsInstance(self), AsInstance(target)));
+                branches[translate] = VM_BranchCount() - before;
                 g_TraceFlag = tracing;
                 self->variables.Clear();
                 target->variables.Clear();
                 if (!translate) continue;
                 std::vector<VMRegisterStep> steps = StepsOf(program);
                 EXPECT_FALSE(steps.empty()) << c.source;
-                bool loads = std::find(steps.begin(), steps.end(), VMRegisterStep::LoadInstance) != steps.end();
-                EXPECT_EQ(loads, c.loads) << c.source;
+                EXPECT_NE(std::find(steps.begin(), steps.end(), c.made), steps.end()) << c.source;
             }
             EXPECT_EQ(got[1], got[0]) << c.source << (traced ? " traced" : "");
+            EXPECT_EQ(branches[1], branches[0]) << c.source;
             EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
         }
     }

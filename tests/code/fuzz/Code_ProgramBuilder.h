@@ -611,6 +611,7 @@ private:
         bool local = Byte() % 3 == 0;
         Operand(local, 1 + Byte() % 3);
         uint8_t how = Byte();
+        if ((how & 0x60) == 0x60 && m_Depth < 4) return SwitchOn(local);
         if (how % 3 == 2 && (how & 0x80) && m_Depth < 4) {
             Emit(std::string("conv.") + Letter(Top()) + ".b");
             m_Stack.back() = 'b';
@@ -632,6 +633,26 @@ private:
             if (m_Depth < 4) Branch(floor);
             return;
         }
+    }
+
+    // A switch on the number on top as the compiler chains it: the value duplicated and compared with
+    // one to three integers in turn, a branch to each case, one to the default; each case stores a
+    // constant and jumps to the end, where the value is dropped.
+    void SwitchOn(bool local)
+    {
+        char item = Letter(Top());
+        uint32_t cases = 1 + Byte() % 3;
+        std::string end = Label(), otherwise = Label(), labels[3];
+        for (uint32_t n = 0; n < cases; ++n) {
+            labels[n] = Label();
+            Emit(std::string("dup.") + item + "\npush.e " + std::to_string(static_cast<int8_t>(Byte()) % 4) + "\nseq.i." +
+                 item + "\nbt " + labels[n]);
+        }
+        Emit("b " + otherwise);
+        for (uint32_t n = 0; n < cases; ++n)
+            Emit(labels[n] + ":\npush.e " + std::to_string(n) + "\npop.v.i " + Variable(local) + "\nb " + end);
+        Emit(otherwise + ":\npush.e 9\npop.v.i " + Variable(local) + "\n" + end + ":");
+        Pop();
     }
 
     // A variable of the instance an int32 item names, `target.x`: self or other by number, an object,
