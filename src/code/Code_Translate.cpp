@@ -573,6 +573,18 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.depth -= 3;
         state.bytes -= 8 + VM_StackSize(insn.valueType);
         return true;
+    case VMKind::PopGeneral:
+        // A pop into a variable of the instance on top, no index (`target.x = v`), of a number item
+        // beneath.
+        if (first != VM_TYPE_VARIABLE || (insn.variable & FORM_BITS) != VM_VAR_NO_INDEX || state.depth < 2 ||
+            top != VM_TYPE_INT || !IsRegisterNumber(second) || state.types[state.depth - 2] != second)
+            return false;
+        step.step = VMRegisterStep::StoreInstance;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.left = static_cast<uint8_t>(state.depth - 2);
+        state.depth -= 2;
+        state.bytes -= 4 + VM_StackSize(second);
+        return true;
     case VMKind::PopVariable:
     case VMKind::PopBuiltIn:
         if (state.depth < 1 || top != insn.valueType) return false;

@@ -131,6 +131,9 @@ struct VMSiteCache {
     X(LoadInstance)  /* a variable of the instance an int32 item names (`obj.x`, `other.x`, through an id): the */ \
                      /* instance in `left`; a number field through its getter (sourceType 1) or read in place */   \
                      /* (2, at `field`), or a list variable's real (0) */                                          \
+    X(StoreInstance) /* a pop into a variable of the instance an int32 item names: the instance in `right`, the */ \
+                     /* value in `left`; a settable number field through its setter (sourceType 1), or a list */    \
+                     /* variable that exists (0) */                                                                 \
     X(Copy)          /* dup of one number item: its register copied into the next */                                 \
     X(BranchOut)     /* bt or bf on the bool on top with items live beneath it (a switch's value): taken, they go */ \
                      /* onto the stack and the words go on at the target; not taken, the steps go on */             \

@@ -1330,6 +1330,11 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         return std::string(instance) + "push.v stack." + variable + "\npush.e 2\nmul.i.v\n";
     };
     const char* const byId = "push.v self.vmtest_tg\nconv.v.i\n";
+    // tv + 5 stored into the instance's variable, then that variable read back through its id.
+    auto storedInto = [byId](const char* instance, const char* variable) {
+        return "push.v self.vmtest_tv\npush.e 5\nadd.i.v\n" + std::string(instance) + "pop.v.v stack." + variable + "\n" +
+               byId + "push.v stack." + variable + "\npush.e 1\nadd.i.v\n";
+    };
     // switch (value) { case 0: r = 10; case 1: r = 20; default: r = 30 } as the compiler chains it.
     auto switchOn = [](const std::string& value) {
         return value + "dup.v\npush.e 0\nseq.i.v\nbt c0\ndup.v\npush.e 1\nseq.i.v\nbt c1\nb other\nc0:\npush.e 10\n"
@@ -1355,6 +1360,13 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         {through(byId, "vmtest_tt"), "error: DoMul", VMRegisterStep::LoadInstance},
         {through(byId, "vmtest_tw"), "0", VMRegisterStep::LoadInstance}, // never set: read as 0
         {handed, "4", VMRegisterStep::CallBuiltIn},
+        {storedInto(byId, "vmtest_tv"), "9", VMRegisterStep::StoreInstance},
+        {storedInto(byId, "vmtest_bx"), "9", VMRegisterStep::StoreInstance},
+        {storedInto("push.e -2\n", "vmtest_tv"), "9", VMRegisterStep::StoreInstance},
+        {storedInto("push.e -1\n", "vmtest_tv"), "8", VMRegisterStep::StoreInstance}, // self's; target's stays 7
+        {storedInto(byId, "vmtest_tw"), "9", VMRegisterStep::StoreInstance},          // added by the words
+        {storedInto("push.i 100003\n", "vmtest_tv"), "8", VMRegisterStep::StoreInstance}, // marked: stored nowhere
+        {storedInto(byId, "vmtest_bro"), "error: Pop :: Execution Error - Variable set problem", VMRegisterStep::LoadInstance},
         {"push.v self.vmtest_tt\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\npush.v self.vmtest_tv\npush.e 3\n"
          "mul.i.v\npush.v self.vmtest_tt\nadd.v.v",
          "error: DoAdd", VMRegisterStep::CallBuiltIn},

@@ -619,6 +619,11 @@ private:
         }
         switch (how % 3) {
         case 0: {
+            // Into a variable of a named instance, or into a plain one.
+            if (how & 0x20) {
+                InstanceVariable(true);
+                return;
+            }
             std::string stored = Variable(local);
             Emit(std::string("pop.v.") + Letter(Top()) + " " + stored);
             m_Stack.pop_back();
@@ -658,7 +663,8 @@ private:
     // A variable of the instance an int32 item names, `target.x`: self or other by number, an object,
     // an instance by id (one marked for deletion, one that is not there), or the id a variable holds;
     // a variable of its list or a built-in number field (read in place or through its getter).
-    void InstanceVariable()
+    // Answers the variable's name; `store`: popped into from the item beneath instead of read.
+    std::string InstanceVariable(bool store = false)
     {
         static const char* const named[] = {"push.e -1", "push.e -2", "push.e 1", "push.e 2", "push.e -4",
                                             "push.i 100001", "push.i 100002", "push.i 100003", "push.i 100009"};
@@ -668,8 +674,15 @@ private:
             Emit("push.v " + IndexVariable() + "\nconv.v.i");
         else
             Emit(named[pick % 10 % 9]);
-        Emit("push.v stack." + std::string(variables[(pick / 10) % 6]));
+        std::string variable = "stack." + std::string(variables[(pick / 10) % 6]);
+        if (store) {
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + variable);
+            m_Stack.pop_back();
+            return variable;
+        }
+        Emit("push.v " + variable);
         m_Stack += 'v';
+        return variable;
     }
 
     // One operand of a RealExpression, `levels` deep at most, pushed.
@@ -682,7 +695,7 @@ private:
                 Emit("push.v " + (pick & 64 ? IndexVariable(local) : Variable(local)));
                 m_Stack += 'v';
                 return;
-            case 3: return InstanceVariable();
+            case 3: InstanceVariable(); return;
             case 1: Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 5)); m_Stack += 'i'; return;
             default: Emit("push.d " + std::to_string(static_cast<int8_t>(Byte()) / 4.0)); m_Stack += 'd'; return;
             }
