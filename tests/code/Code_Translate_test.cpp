@@ -1359,6 +1359,10 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         {through("push.e 2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
         {through(byId, "vmtest_tt"), "error: DoMul", VMRegisterStep::LoadInstance},
         {through(byId, "vmtest_tw"), "0", VMRegisterStep::LoadInstance}, // never set: read as 0
+        // The same instance named twice, then another.
+        {std::string(byId) + "push.v stack.vmtest_tv\n" + byId + "push.v stack.vmtest_bx\nadd.v.v\npush.e -1\n"
+                             "push.v stack.vmtest_tv\nadd.v.v",
+         "14", VMRegisterStep::LoadInstance},
         {handed, "4", VMRegisterStep::CallBuiltIn},
         {storedInto(byId, "vmtest_tv"), "9", VMRegisterStep::StoreInstance},
         {storedInto(byId, "vmtest_bx"), "9", VMRegisterStep::StoreInstance},
