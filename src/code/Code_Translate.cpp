@@ -456,7 +456,9 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t pushed = 0xFF;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
-        step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
+        step.step = insn.instance == VM_INSTANCE_LOCAL   ? VMRegisterStep::LoadLocal
+                    : insn.instance == VM_INSTANCE_OTHER ? VMRegisterStep::LoadOther
+                                                         : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
         break;
     case VMKind::PushArgument:
@@ -588,7 +590,9 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     case VMKind::PopVariable:
     case VMKind::PopBuiltIn:
         if (state.depth < 1 || top != insn.valueType) return false;
-        step.step = insn.kind == VMKind::PopBuiltIn ? VMRegisterStep::StoreBuiltIn : VMRegisterStep::Store;
+        step.step = insn.kind == VMKind::PopBuiltIn           ? VMRegisterStep::StoreBuiltIn
+                    : insn.instance == VM_INSTANCE_OTHER ? VMRegisterStep::StoreOther
+                                                         : VMRegisterStep::Store;
         step.left = static_cast<uint8_t>(state.depth - 1);
         state.depth -= 1;
         state.bytes -= VM_StackSize(top);
@@ -747,9 +751,11 @@ void JoinRealSequences(VMTranslation& t)
             }
             if (made) steps.push_back(step);
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
-                         step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;
+                         step.step == VMRegisterStep::LoadOther || step.step == VMRegisterStep::LoadArgument ||
+                         step.step == VMRegisterStep::LoadConstant;
             if (!loads) {
-                computes = computes || (made && step.step != VMRegisterStep::Store && step.step != VMRegisterStep::StoreBuiltIn);
+                computes = computes || (made && step.step != VMRegisterStep::Store && step.step != VMRegisterStep::StoreBuiltIn &&
+                                        step.step != VMRegisterStep::StoreOther);
                 kept = state;
                 keptEnd = j + 1;
                 keptSteps = steps.size();

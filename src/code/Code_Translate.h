@@ -105,6 +105,7 @@ struct VMSiteCache {
 #define VM_REGISTER_STEPS(X)                                                                                          \
     X(LoadVariable)  /* a plain variable's real */                                                                   \
     X(LoadLocal)     /* the same for a local */                                                                      \
+    X(LoadOther)     /* LoadVariable of a site of other's: other's list found once per run of the steps */           \
     X(LoadArgument)  /* argumentN's real */                                                                          \
     X(LoadBuiltIn)   /* a number field of self or other through its typed getter (made so when bound) */           \
     X(LoadField)     /* the same for a field whose getter only returns a float of the instance: read in place */ \
@@ -121,6 +122,7 @@ struct VMSiteCache {
     X(Logic)         /* and, or or xor of two bools: `x < 0 || x > 624` */                                            \
     X(Store)         /* pop into a plain variable */                                                                 \
     X(StoreBuiltIn)  /* pop into a built-in variable: a settable number field through its typed setter */          \
+    X(StoreOther)    /* Store into a site of other's, as LoadOther finds it */                                     \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
     X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count); */ \
                      /* a real result goes into its register, any other onto the stack for the words after the call */ \
