@@ -268,6 +268,8 @@ inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue
     return Value_GetArrayElement(out, &slot->value, index);
 }
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
+// The order for the next local the level sets (a slot's `spare`): after every one it holds.
+int32_t VM_NextLocalOrder(const VMRunState& run);
 
 // The level's locals in the order its named list would hold them, bucket by bucket, the latest set
 // first in each: the debugger's view and the error report.

@@ -62,14 +62,6 @@ void FindSlots(const uint8_t* words, int32_t size, VMLocalSlots& slots)
     }
 }
 
-// The order for the next local the level sets: after every one it holds.
-int32_t NextSetOrder(const VMRunState& run)
-{
-    const CVariableList* list = VM_LevelList(run);
-    int32_t set = list != nullptr ? list->Count() : 0;
-    for (uint32_t i = 0; i < VM_SlotCount(run); ++i) set += run.localSlots[i].spare != 0 ? 1 : 0;
-    return set + 1;
-}
 
 } // namespace
 
@@ -97,12 +89,21 @@ bool VM_ReadUnsetOrListedLocal(VMRunState& run, int32_t id, int32_t index, Scrip
     return Variable_ReadUnset(out);
 }
 
+// The order for the next local the level sets: after every one it holds.
+int32_t VM_NextLocalOrder(const VMRunState& run)
+{
+    const CVariableList* list = VM_LevelList(run);
+    int32_t set = list != nullptr ? list->Count() : 0;
+    for (uint32_t i = 0; i < VM_SlotCount(run); ++i) set += run.localSlots[i].spare != 0 ? 1 : 0;
+    return set + 1;
+}
+
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value)
 {
     VariableNode* slot = VM_LocalSlot(run, id);
     if (slot == nullptr) {
         CVariableList* list = VM_Locals(run);
-        int32_t order = list->Has(id) ? 0 : NextSetOrder(run);
+        int32_t order = list->Has(id) ? 0 : VM_NextLocalOrder(run);
         list->SetVar(id, index, value);
         if (order != 0) list->Find(id)->spare = order;
         return;
@@ -110,7 +111,7 @@ void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue
     g_ArrayError.flag = 0;
     // Set before the value goes in, as a list adds the variable before storing into it.
     if (slot->spare == 0) {
-        slot->spare = NextSetOrder(run);
+        slot->spare = VM_NextLocalOrder(run);
         slot->id = id;
         slot->value = ScriptValue{VALUE_REAL, 0, 0.0};
     }

@@ -420,18 +420,9 @@ void JoinReturns(VMTranslation& t)
 struct RegisterState {
     uint8_t depth = 0;
     uint8_t types[VM_REGISTER_SLOTS] = {};
-    // Whether an item is a variable's value as it was read, which may as well hold a text: a call
-    // on one is left to the words, since a sequence reading it would stop there every time.
-    bool read[VM_REGISTER_SLOTS] = {};
     uint32_t bytes = 0;
     uint32_t mostBytes = 0;
 };
-
-// Whether a built-in variable is a plain number field, which never holds a text.
-bool IsNumberField(int32_t id)
-{
-    return id >= 0 && id < g_BuiltinVariableCount && g_BuiltinVariables[id].getReal != nullptr;
-}
 
 // What a word was before any joining: a superinstruction's head keeps its first word's kind.
 VMKind OriginalKind(const VMTranslatedInsn& insn)
@@ -441,23 +432,14 @@ VMKind OriginalKind(const VMTranslatedInsn& insn)
 
 bool IsRegisterNumber(uint8_t type) { return type == VM_TYPE_INT || type == VM_TYPE_DOUBLE || type == VM_TYPE_VARIABLE; }
 
-// The joined kinds that end statements (stores, loop steps and tests, returns): a register sequence
-// stops before them, since their own handlers run them whole already. The ones that leave a value
-// (VarConst and the like) are taken into it word by word.
+// The joined kinds that head statements (stores, tests, loop steps, returns) start no register
+// sequence (StartsRegisterSequence), since their own handlers run them whole already; one that a
+// sequence reaches is taken into it word by word, which spares leaving the steps and entering them
+// again. A sequence stops before a loop's counting step (its Loop step makes that) and before a
+// joined return (ret is no step).
 bool EndsRegisterSequence(VMKind kind)
 {
-    switch (kind) {
-    case VMKind::VarConstBranch:
-    case VMKind::VarConstStore:
-    case VMKind::CountingStep:
-    case VMKind::VariableCombine:
-    case VMKind::VarConstElementStore:
-    case VMKind::ElementStore:
-    case VMKind::ArgConstBranch:
-    case VMKind::ArgumentReturn:
-    case VMKind::ArithmeticReturn: return true;
-    default: return false;
-    }
+    return kind == VMKind::CountingStep || kind == VMKind::ArgumentReturn || kind == VMKind::ArithmeticReturn;
 }
 
 // The step the word at `insn` makes in registers from `state` (`step` as made fresh), moving the state past it; false
@@ -472,17 +454,16 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
     uint8_t second = VM_WordSecondType(insn.word);
     uint8_t top = state.depth > 0 ? state.types[state.depth - 1] : 0xFF;
     uint8_t pushed = 0xFF;
-    bool read = false;
     switch (OriginalKind(insn)) {
     case VMKind::PushVariable:
-        step.step = insn.instance == VM_INSTANCE_LOCAL ? VMRegisterStep::LoadLocal : VMRegisterStep::LoadVariable;
+        step.step = insn.instance == VM_INSTANCE_LOCAL   ? VMRegisterStep::LoadLocal
+                    : insn.instance == VM_INSTANCE_OTHER ? VMRegisterStep::LoadOther
+                                                         : VMRegisterStep::LoadVariable;
         pushed = VM_TYPE_VARIABLE;
-        read = true;
         break;
     case VMKind::PushArgument:
         step.step = VMRegisterStep::LoadArgument;
         pushed = VM_TYPE_VARIABLE;
-        read = !IsNumberField(insn.id);
         break;
     case VMKind::PushImmediate:
         step.step = VMRegisterStep::LoadConstant;
@@ -550,7 +531,6 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         step.sourceType = first;
         step.step = second == VM_TYPE_INT ? VMRegisterStep::Truncate : VMRegisterStep::Truth;
         made = second == VM_TYPE_INT || second == VM_TYPE_BOOL;
-        read = !made && state.read[state.depth - 1];
         state.depth -= 1;
         state.bytes -= VM_StackSize(first);
         pushed = second;
@@ -575,6 +555,15 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.bytes -= 8;
         pushed = VM_TYPE_VARIABLE;
         break;
+    case VMKind::PushGeneral:
+        // A variable of the instance on top, no index: `target.x`. Binding finds a built-in's getter.
+        if (first != VM_TYPE_VARIABLE || (insn.variable & FORM_BITS) != VM_VAR_NO_INDEX || top != VM_TYPE_INT) return false;
+        step.step = VMRegisterStep::LoadInstance;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= 4;
+        pushed = VM_TYPE_VARIABLE;
+        break;
     case VMKind::PopElement:
         if (state.depth < 3 || top != VM_TYPE_INT || state.types[state.depth - 2] != VM_TYPE_INT ||
             state.types[state.depth - 3] != insn.valueType)
@@ -586,42 +575,73 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.depth -= 3;
         state.bytes -= 8 + VM_StackSize(insn.valueType);
         return true;
+    case VMKind::PopGeneral:
+        // A pop into a variable of the instance on top, no index (`target.x = v`), of a number item
+        // beneath.
+        if (first != VM_TYPE_VARIABLE || (insn.variable & FORM_BITS) != VM_VAR_NO_INDEX || state.depth < 2 ||
+            top != VM_TYPE_INT || !IsRegisterNumber(second) || state.types[state.depth - 2] != second)
+            return false;
+        step.step = VMRegisterStep::StoreInstance;
+        step.right = static_cast<uint8_t>(state.depth - 1);
+        step.left = static_cast<uint8_t>(state.depth - 2);
+        state.depth -= 2;
+        state.bytes -= 4 + VM_StackSize(second);
+        return true;
     case VMKind::PopVariable:
     case VMKind::PopBuiltIn:
         if (state.depth < 1 || top != insn.valueType) return false;
-        step.step = insn.kind == VMKind::PopBuiltIn ? VMRegisterStep::StoreBuiltIn : VMRegisterStep::Store;
+        step.step = insn.kind == VMKind::PopBuiltIn           ? VMRegisterStep::StoreBuiltIn
+                    : insn.instance == VM_INSTANCE_OTHER ? VMRegisterStep::StoreOther
+                                                         : VMRegisterStep::Store;
         step.left = static_cast<uint8_t>(state.depth - 1);
         state.depth -= 1;
         state.bytes -= VM_StackSize(top);
         return true;
+    case VMKind::Popz:
+        // A number dropped: nothing to do in registers (a value the steps could not take never got
+        // there: the words run from its load).
+        if (state.depth < 1 || top != first || !IsRegisterNumber(first)) return false;
+        made = false;
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(first);
+        return true;
     case VMKind::Call: {
         // A built-in on values only (a routine's arguments are whole values); its result is a value.
+        // A variable handed on is taken as the loads take it, a real (a ds handle, an index): one
+        // holding a text leaves the steps at its load, and the words make the call.
         uint32_t argc = static_cast<uint32_t>(insn.constant);
         if (insn.id < 0 || argc > state.depth) return false;
         for (uint32_t k = state.depth - argc; k < state.depth; ++k)
-            if (state.types[k] != VM_TYPE_VARIABLE || state.read[k]) return false;
+            if (state.types[k] != VM_TYPE_VARIABLE) return false;
         step.step = VMRegisterStep::CallBuiltIn;
         state.depth = static_cast<uint8_t>(state.depth - argc);
         state.bytes -= argc * VM_StackSize(VM_TYPE_VARIABLE);
         pushed = VM_TYPE_VARIABLE;
         break;
     }
+    case VMKind::Dup:
+        // One copy of a number item (a switch's value tested case by case).
+        if (state.depth < 1 || top != first || !IsRegisterNumber(first) || (insn.word & 0xFFFF) != 0) return false;
+        step.step = VMRegisterStep::Copy;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        pushed = first;
+        break;
     case VMKind::BranchTrue:
     case VMKind::BranchFalse:
-        // Only a test's own bool: nothing else may be live across the jump.
-        if (state.depth != 1 || top != VM_TYPE_BOOL || (insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse))
+        // A test's own bool ends the sequence; with items live beneath it the steps go on when the
+        // branch is not taken.
+        if (state.depth < 1 || top != VM_TYPE_BOOL || (insn.kind != VMKind::BranchTrue && insn.kind != VMKind::BranchFalse))
             return false;
-        step.step = VMRegisterStep::Branch;
+        step.step = state.depth == 1 ? VMRegisterStep::Branch : VMRegisterStep::BranchOut;
         step.opcode = VM_WordOpcode(insn.word);
-        step.left = 0;
-        state.depth = 0;
-        state.bytes = 0;
+        step.left = static_cast<uint8_t>(state.depth - 1);
+        state.depth -= 1;
+        state.bytes -= VM_StackSize(VM_TYPE_BOOL);
         return true;
     default: return false;
     }
     if (state.depth >= VM_REGISTER_SLOTS) return false;
     step.target = state.depth;
-    state.read[state.depth] = read;
     state.types[state.depth++] = pushed;
     state.bytes += VM_StackSize(pushed);
     state.mostBytes = std::max(state.mostBytes, state.bytes);
@@ -731,9 +751,11 @@ void JoinRealSequences(VMTranslation& t)
             }
             if (made) steps.push_back(step);
             bool loads = step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal ||
-                         step.step == VMRegisterStep::LoadArgument || step.step == VMRegisterStep::LoadConstant;
+                         step.step == VMRegisterStep::LoadOther || step.step == VMRegisterStep::LoadArgument ||
+                         step.step == VMRegisterStep::LoadConstant;
             if (!loads) {
-                computes = computes || (made && step.step != VMRegisterStep::Store && step.step != VMRegisterStep::StoreBuiltIn);
+                computes = computes || (made && step.step != VMRegisterStep::Store && step.step != VMRegisterStep::StoreBuiltIn &&
+                                        step.step != VMRegisterStep::StoreOther);
                 kept = state;
                 keptEnd = j + 1;
                 keptSteps = steps.size();

@@ -105,6 +105,7 @@ struct VMSiteCache {
 #define VM_REGISTER_STEPS(X)                                                                                          \
     X(LoadVariable)  /* a plain variable's real */                                                                   \
     X(LoadLocal)     /* the same for a local */                                                                      \
+    X(LoadOther)     /* LoadVariable of a site of other's: other's list found once per run of the steps */           \
     X(LoadArgument)  /* argumentN's real */                                                                          \
     X(LoadBuiltIn)   /* a number field of self or other through its typed getter (made so when bound) */           \
     X(LoadField)     /* the same for a field whose getter only returns a float of the instance: read in place */ \
@@ -121,6 +122,7 @@ struct VMSiteCache {
     X(Logic)         /* and, or or xor of two bools: `x < 0 || x > 624` */                                            \
     X(Store)         /* pop into a plain variable */                                                                 \
     X(StoreBuiltIn)  /* pop into a built-in variable: a settable number field through its typed setter */          \
+    X(StoreOther)    /* Store into a site of other's, as LoadOther finds it */                                     \
     X(Branch)        /* bt or bf on the bool on top, the sequence's last step */                                     \
     X(CallBuiltIn)   /* a built-in routine called on the reals on top (the call's entry: id, constant the count); */ \
                      /* a real result goes into its register, any other onto the stack for the words after the call */ \
@@ -128,6 +130,15 @@ struct VMSiteCache {
                      /* routine as CallBuiltIn calls it where the leaf declines or calls are traced */            \
     X(LoadElement)   /* an element's real: the instance in `left`, the index in `right` */                           \
     X(StoreElement)  /* a pop into an element: the value in `left`, the instance in `target`, the index in `right` */ \
+    X(LoadInstance)  /* a variable of the instance an int32 item names (`obj.x`, `other.x`, through an id): the */ \
+                     /* instance in `left`; a number field through its getter (sourceType 1) or read in place */   \
+                     /* (2, at `field`), or a list variable's real (0) */                                          \
+    X(StoreInstance) /* a pop into a variable of the instance an int32 item names: the instance in `right`, the */ \
+                     /* value in `left`; a settable number field through its setter (sourceType 1), or a list */    \
+                     /* variable that exists (0) */                                                                 \
+    X(Copy)          /* dup of one number item: its register copied into the next */                                 \
+    X(BranchOut)     /* bt or bf on the bool on top with items live beneath it (a switch's value): taken, they go */ \
+                     /* onto the stack and the words go on at the target; not taken, the steps go on */             \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
     X(Loop)          /* a Leave with nothing live before a loop's counting step back to the sequence: that step */ \
                      /* made here, the steps run again while the loop goes on */                                    \

@@ -75,8 +75,10 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // mod by an integer of a computed value; rem, doubles and a test without a branch.
         // (Computed in registers as a whole, the joined entries after the first kept for the words.)
         {"push.d 9\nconv.d.v\npush.e 7\nmod.i.v\npopz.v", {K::RealSequence, K::Conv, K::ConstOp, K::Fast, K::Popz, K::End}},
-        {"push.v global.g\npush.e 2\nrem.i.v\npopz.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Popz, K::End}},
-        {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::PushVariable, K::PushEight, K::Fast, K::Popz, K::End}},
+        {"push.v global.g\npush.e 2\nrem.i.v\nret.v", {K::PushVariable, K::PushImmediate, K::Fast, K::Ret, K::End}},
+        {"push.v local.l\npush.d 2\nadd.d.v\nret.v", {K::PushVariable, K::PushEight, K::Fast, K::Ret, K::End}},
+        // A value dropped by popz is dropped from the registers: the statement is a sequence.
+        {"push.v local.l\npush.d 2\nadd.d.v\npopz.v", {K::RealSequence, K::PushEight, K::Fast, K::Popz, K::End}},
         {"push.v other.o\npush.e 2\nsge.i.v\npopz.b", {K::VarConstTest, K::PushImmediate, K::Fast, K::Popz, K::End}},
         // A return of an argument or of arithmetic on two variable items; not of a text's push.
         {"push.v self.argument0\nret.v", {K::ArgumentReturn, K::Ret, K::End}},
@@ -98,8 +100,9 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
           K::End}},
         {"push.e -1\npush.v self.i\nconv.v.i\npush.v stack.a[]\npopz.v",
          {K::ElementRead, K::PushVariable, K::Conv, K::PushElement, K::Popz, K::End}},
+        // A joined statement that a sequence reaches is taken into it.
         {"push.d 1\nconv.d.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
-         {K::PushEight, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
+         {K::RealSequence, K::Conv, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
         // A variable combined with an integer, stored into an element: `a[i] = i * 2`.
         {"push.v self.i\npush.e 2\nmul.i.v\npush.e -1\npush.v self.i\nconv.v.i\npop.v.v stack.a[]",
          {K::VarConstElementStore, K::ConstOp, K::Fast, K::ElementStore, K::PushVariable, K::Conv, K::PopElement, K::End}},
@@ -120,7 +123,7 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::RealSequence, K::PushArgument, K::Conv, K::PushElement, K::Popz, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
-        {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::PushImmediate, K::PushFour, K::PushElement, K::Popz, K::End}},
+        {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::RealSequence, K::PushFour, K::PushElement, K::Popz, K::End}},
         // A breakpoint word is the word loop's; a break check and other codes are not.
         {"break.e 0\nbreak.e 0xFFFF\nbreak.e 3", {K::Handover, K::BreakCheck, K::Nothing, K::End}},
     };
@@ -765,11 +768,12 @@ TEST_F(TranslateTest, AnErrorInsideARegisterSequenceStopsAtItsOwnWord)
         const char* at;  // where the error stops the run
     };
     const Case cases[] = {
-        {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
-        {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 6, "stopped at 72\n"},
-        {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 6, "stopped at 48\n"},
+        // The deep pushes and their drops are taken into the sequence.
+        {deep + quotient + "div.v.v\npop.v.v self.vmtest_tx", 0, "stopped at 72\n"},
+        {deep + quotient + "mod.v.v\npop.v.v self.vmtest_tx", 0, "stopped at 72\n"},
+        {deep + "push.i 7\npush.e 0\nrem.i.i\nconv.i.v\npop.v.v self.vmtest_tx", 0, "stopped at 48\n"},
         // A constant divisor taken into its step goes back onto the stack for the words' division.
-        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 6,
+        {deep + "push.v self.vmtest_tx\npush.v self.vmtest_tx\nmul.v.v\npush.e 0\ndiv.i.v\npop.v.v self.vmtest_tx", 0,
          "stopped at 60\n"},
         {text + "push.v self.vmtest_tx\npush.e 2\nmul.i.v\npush.v self.vmtest_tu\nadd.v.v\npop.v.v self.vmtest_tx", 9,
          "stopped at 80\n"},
@@ -983,8 +987,8 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
          {S::LoadVariable, S::LoadVariable, S::Multiply, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd,
           S::CallBuiltIn, S::Leave},
          19, {4, 6, 9}},
-        // A variable's value handed as it was read may be a text: the words make that call.
-        {twice + "call.i vmtest_record 2", {}, 9, {3, 6}},
+        // A variable handed as it was read is taken as a real (a text leaves the steps at its load).
+        {twice + "call.i vmtest_record 2", {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::CallBuiltIn, S::Leave}, 9, {3, 6}},
         {square + "call.i vmtest_pair 1", {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::Leave}, 9, {9, 0}},
         {"push.v self.vmtest_tv\n" + twice + "push.e 1\nadd.i.v\ncall.i vmtest_record 2\nadd.v.v",
          {S::LoadVariable, S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::CallBuiltIn, S::Add, S::Leave},
@@ -1303,5 +1307,129 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
             EXPECT_EQ(at[1], at[0]) << c.label << ": the routine sees the run at the call";
         }
     }
+    world.Clear();
+}
+
+// Variables of the instance an item names (`target.x` through an id, self and other by their numbers)
+// read in registers: list variables, number fields through their getters and in place; an instance
+// marked for deletion, no instance, an object or a text are the words' to read (and report). And
+// statements past a sequence's head: variables handed to a built-in, its answer dropped by popz, a
+// joined store reached midway; a switch's chain of tests on the value duplicated, each case's
+// branch taken with the value live beneath, past the message pump's turns in a loop. Every case
+// gives the words' answer and branch count, traced and untraced.
+TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
+{
+    RegisterFloatFieldRow("vmtest_bf");
+    RegisterFieldRows("vmtest_bx", "vmtest_bro");
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    FakeInstance* target = world.Add(100002, 2);
+    world.Add(100003, 2)->marked = true;
+    target->field = 2.5f;
+    auto through = [](const char* instance, const char* variable) {
+        return std::string(instance) + "push.v stack." + variable + "\npush.e 2\nmul.i.v\n";
+    };
+    const char* const byId = "push.v self.vmtest_tg\nconv.v.i\n";
+    // tv + 5 stored into the instance's variable, then that variable read back through its id.
+    auto storedInto = [byId](const char* instance, const char* variable) {
+        return "push.v self.vmtest_tv\npush.e 5\nadd.i.v\n" + std::string(instance) + "pop.v.v stack." + variable + "\n" +
+               byId + "push.v stack." + variable + "\npush.e 1\nadd.i.v\n";
+    };
+    // switch (value) { case 0: r = 10; case 1: r = 20; default: r = 30 } as the compiler chains it.
+    auto switchOn = [](const std::string& value) {
+        return value + "dup.v\npush.e 0\nseq.i.v\nbt c0\ndup.v\npush.e 1\nseq.i.v\nbt c1\nb other\nc0:\npush.e 10\n"
+                       "pop.v.i self.vmtest_tr\nb end\nc1:\npush.e 20\npop.v.i self.vmtest_tr\nb end\nother:\npush.e 30\n"
+                       "pop.v.i self.vmtest_tr\nend:\npopz.v\n";
+    };
+    const std::string summed = "push.v self.vmtest_ts\npush.v self.vmtest_tr\nadd.v.v\npop.v.v self.vmtest_ts";
+    const std::string handed = "push.v self.vmtest_tv\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\n"
+                               "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\npush.v self.vmtest_tv";
+    struct Case {
+        std::string source;
+        const char* expected; // the result as text, or the start of the error's
+        VMRegisterStep made;  // a step the sequences hold
+    } cases[] = {
+        {through(byId, "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bx"), "8", VMRegisterStep::LoadInstance},
+        {through("push.e -1\n", "vmtest_tv"), "6", VMRegisterStep::LoadInstance},
+        {through("push.e -2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through("push.i 100003\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100003", VMRegisterStep::LoadInstance},
+        {through("push.i 100009\n", "vmtest_tv"), "error: Push :: Execution Error - Variable Get 100009", VMRegisterStep::LoadInstance},
+        {through("push.e 2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_tt"), "error: DoMul", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_tw"), "0", VMRegisterStep::LoadInstance}, // never set: read as 0
+        // The same instance named twice, then another.
+        {std::string(byId) + "push.v stack.vmtest_tv\n" + byId + "push.v stack.vmtest_bx\nadd.v.v\npush.e -1\n"
+                             "push.v stack.vmtest_tv\nadd.v.v",
+         "14", VMRegisterStep::LoadInstance},
+        {handed, "4", VMRegisterStep::CallBuiltIn},
+        {storedInto(byId, "vmtest_tv"), "9", VMRegisterStep::StoreInstance},
+        {storedInto(byId, "vmtest_bx"), "9", VMRegisterStep::StoreInstance},
+        {storedInto("push.e -2\n", "vmtest_tv"), "9", VMRegisterStep::StoreInstance},
+        {storedInto("push.e -1\n", "vmtest_tv"), "8", VMRegisterStep::StoreInstance}, // self's; target's stays 7
+        {storedInto(byId, "vmtest_tw"), "9", VMRegisterStep::StoreInstance},          // added by the words
+        {storedInto("push.i 100003\n", "vmtest_tv"), "8", VMRegisterStep::StoreInstance}, // marked: stored nowhere
+        {storedInto(byId, "vmtest_bro"), "error: Pop :: Execution Error - Variable set problem", VMRegisterStep::LoadInstance},
+        // Other's variables through other's list found once.
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tu\npush.v other.vmtest_tv\npush.e 2\nmul.i.v\n"
+         "pop.v.v other.vmtest_tv\npush.v other.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v",
+         "17", VMRegisterStep::StoreOther},
+        // A text found after a load: the head is given back to its first word, the next run the same.
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tt\npush.e 2\nmul.i.v\nadd.v.v\npush.v self.vmtest_tv\nadd.v.v",
+         "error: DoMul", VMRegisterStep::LoadVariable},
+        {"push.v self.vmtest_tt\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\npush.v self.vmtest_tv\npush.e 3\n"
+         "mul.i.v\npush.v self.vmtest_tt\nadd.v.v",
+         "error: DoAdd", VMRegisterStep::CallBuiltIn},
+        {switchOn("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n") + "push.v self.vmtest_tr", "10", VMRegisterStep::BranchOut},
+        {switchOn("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n") + "push.v self.vmtest_tr", "20", VMRegisterStep::Copy},
+        {switchOn("push.v self.vmtest_tv\n") + "push.v self.vmtest_tr", "30", VMRegisterStep::BranchOut},
+        {switchOn("push.v self.vmtest_tt\n") + "push.v self.vmtest_tr", "error: DoSet :: Invalid comparison type",
+         VMRegisterStep::Copy},
+        {CountingLoop("push.e 0\npop.v.i self.vmtest_ts\n", switchOn("push.v self.vmtest_ei\npush.e 3\nmod.i.v\n") + summed,
+                      3000, "push.v self.vmtest_ts"),
+         "60000", VMRegisterStep::BranchOut},
+    };
+    const uint8_t tracing = g_TraceFlag;
+    for (const Case& c : cases) {
+        for (uint8_t traced : {0, 1}) {
+            std::string got[3];
+            uint32_t branches[3];
+            // The words, then the translated form twice: its first run may rebind what it learnt.
+            std::unique_ptr<Program> program;
+            for (int form : {0, 1, 2}) {
+                bool translate = form > 0;
+                g_VMTranslate = translate;
+                g_Fields.clear();
+                g_Fields[AsInstance(target)] = 4;
+                SetReal(self->variables, "vmtest_tv", 3);
+                SetReal(self->variables, "vmtest_tg", 100002);
+                SetReal(target->variables, "vmtest_tv", 7);
+                ScriptValue text = {VALUE_REAL, 0, 0.0};
+                Value_SetText(&text, "t");
+                target->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                self->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                Value_Free(&text);
+                if (form < 2) program = std::make_unique<Program>(c.source);
+                g_TraceFlag = traced;
+                uint32_t before = VM_BranchCount();
+                got[form] = OutcomeLine(program->Run(AsInstance(self), AsInstance(target)));
+                branches[form] = VM_BranchCount() - before;
+                g_TraceFlag = tracing;
+                self->variables.Clear();
+                target->variables.Clear();
+                if (!translate) continue;
+                std::vector<VMRegisterStep> steps = StepsOf(*program);
+                EXPECT_FALSE(steps.empty()) << c.source;
+                EXPECT_NE(std::find(steps.begin(), steps.end(), c.made), steps.end()) << c.source;
+            }
+            for (int form : {1, 2}) {
+                EXPECT_EQ(got[form], got[0]) << c.source << (traced ? " traced" : "") << " run " << form;
+                EXPECT_EQ(branches[form], branches[0]) << c.source << " run " << form;
+            }
+            EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
+        }
+    }
+    g_Fields.clear();
     world.Clear();
 }

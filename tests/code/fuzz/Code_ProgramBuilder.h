@@ -612,6 +612,7 @@ private:
         bool local = Byte() % 3 == 0;
         Operand(local, 1 + Byte() % 3);
         uint8_t how = Byte();
+        if ((how & 0x60) == 0x60 && m_Depth < 4) return SwitchOn(local);
         if (how % 3 == 2 && (how & 0x80) && m_Depth < 4) {
             Emit(std::string("conv.") + Letter(Top()) + ".b");
             m_Stack.back() = 'b';
@@ -619,6 +620,11 @@ private:
         }
         switch (how % 3) {
         case 0: {
+            // Into a variable of a named instance, or into a plain one.
+            if (how & 0x20) {
+                InstanceVariable(true);
+                return;
+            }
             std::string stored = Variable(local);
             Emit(std::string("pop.v.") + Letter(Top()) + " " + stored);
             m_Stack.pop_back();
@@ -635,16 +641,62 @@ private:
         }
     }
 
+    // A switch on the number on top as the compiler chains it: the value duplicated and compared with
+    // one to three integers in turn, a branch to each case, one to the default; each case stores a
+    // constant and jumps to the end, where the value is dropped.
+    void SwitchOn(bool local)
+    {
+        char item = Letter(Top());
+        uint32_t cases = 1 + Byte() % 3;
+        std::string end = Label(), otherwise = Label(), labels[3];
+        for (uint32_t n = 0; n < cases; ++n) {
+            labels[n] = Label();
+            Emit(std::string("dup.") + item + "\npush.e " + std::to_string(static_cast<int8_t>(Byte()) % 4) + "\nseq.i." +
+                 item + "\nbt " + labels[n]);
+        }
+        Emit("b " + otherwise);
+        for (uint32_t n = 0; n < cases; ++n)
+            Emit(labels[n] + ":\npush.e " + std::to_string(n) + "\npop.v.i " + Variable(local) + "\nb " + end);
+        Emit(otherwise + ":\npush.e 9\npop.v.i " + Variable(local) + "\n" + end + ":");
+        Pop();
+    }
+
+    // A variable of the instance an int32 item names, `target.x`: self or other by number, an object,
+    // an instance by id (one marked for deletion, one that is not there), or the id a variable holds;
+    // a variable of its list or a built-in number field (read in place or through its getter).
+    // Answers the variable's name; `store`: popped into from the item beneath instead of read.
+    std::string InstanceVariable(bool store = false)
+    {
+        static const char* const named[] = {"push.e -1", "push.e -2", "push.e 1", "push.e 2", "push.e -4",
+                                            "push.i 100001", "push.i 100002", "push.i 100003", "push.i 100009"};
+        static const char* const variables[] = {"fz_a", "fz_b", "fz_c", "fz_bf", "fz_bx", "fz_bro"};
+        uint8_t pick = Byte();
+        if (pick % 10 == 9)
+            Emit("push.v " + IndexVariable() + "\nconv.v.i");
+        else
+            Emit(named[pick % 10 % 9]);
+        std::string variable = "stack." + std::string(variables[(pick / 10) % 6]);
+        if (store) {
+            Emit(std::string("pop.v.") + Letter(Top()) + " " + variable);
+            m_Stack.pop_back();
+            return variable;
+        }
+        Emit("push.v " + variable);
+        m_Stack += 'v';
+        return variable;
+    }
+
     // One operand of a RealExpression, `levels` deep at most, pushed.
     void Operand(bool local, int levels)
     {
         uint8_t pick = Byte();
         if (levels == 0 || pick % 4 == 0) {
-            switch (pick / 4 % 3) {
+            switch (pick / 4 % 4) {
             case 0:
                 Emit("push.v " + (pick & 64 ? IndexVariable(local) : Variable(local)));
                 m_Stack += 'v';
                 return;
+            case 3: InstanceVariable(); return;
             case 1: Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 5)); m_Stack += 'i'; return;
             default: Emit("push.d " + std::to_string(static_cast<int8_t>(Byte()) / 4.0)); m_Stack += 'd'; return;
             }
