@@ -549,6 +549,7 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
 // How the fast paths find a variable's node in a list, and a local's slot: the word loop walks the
 // bucket or the level's slot table each time.
 struct WalkBucket {
+    CVariableList* List(VMRunState& run, int32_t instance, int32_t id) const { return DirectList(run, instance, id); }
     VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
     // A level has a slot for every id of its code's table.
     VariableNode* Local(const VMRunState& run, VariableNode* locals, int32_t id) const
@@ -566,7 +567,7 @@ template <typename Find>
                                                       const Find& find)
 {
     if (instance == VM_INSTANCE_LOCAL) return find.Local(run, locals, id);
-    CVariableList* list = DirectList(run, instance, id);
+    CVariableList* list = find.List(run, instance, id);
     return list != nullptr ? find(list, id) : nullptr;
 }
 
@@ -681,17 +682,21 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 // The translated form's variable sites. The list a plain variable access reaches, as DirectList
 // finds it, with an unnamed variable's globalvar test remembered at the site until the variables'
 // generation moves. Self, the common one, is tested first; locals are in slots.
+// Whether the site's variable is a globalvar, remembered until the generation moves.
+inline bool SiteIsGlobalVar(VMTranslatedInsn* insn)
+{
+    VMSiteCache& cache = insn->cache;
+    if (cache.globalGeneration != g_VariableGeneration) {
+        cache.global = Variable_IsGlobalVar(insn->id);
+        cache.globalGeneration = g_VariableGeneration;
+    }
+    return cache.global;
+}
+
 [[gnu::noinline]] CVariableList* OtherSiteList(VMRunState& run, VMTranslatedInsn* insn)
 {
     switch (insn->instance) {
-    case VM_INSTANCE_UNNAMED: {
-        VMSiteCache& cache = insn->cache;
-        if (cache.globalGeneration != g_VariableGeneration) {
-            cache.global = Variable_IsGlobalVar(insn->id);
-            cache.globalGeneration = g_VariableGeneration;
-        }
-        return cache.global ? Variable_GlobalList() : SelfList(run);
-    }
+    case VM_INSTANCE_UNNAMED: return SiteIsGlobalVar(insn) ? Variable_GlobalList() : SelfList(run);
     case VM_INSTANCE_OTHER: return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
     default: return Variable_GlobalList(); // the translation gives sites no other instance
     }
@@ -714,7 +719,10 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 {
     VMSiteCache& cache = insn->cache;
     if (cache.list == list && cache.generation == generation) return cache.node;
-    VariableNode* node = FindNode(list, insn->id);
+    // Another list of the same layout (the next instance of an object) mostly holds the variable
+    // where the last one did: every list holds its own nodes at the same places.
+    VariableNode* node = cache.inlineOffset != 0 ? list->AtInlineOffset(cache.inlineOffset, insn->id) : nullptr;
+    if (node == nullptr) node = FindNode(list, insn->id);
     if (node != nullptr) {
         cache.list = list;
         cache.generation = generation;
@@ -774,14 +782,38 @@ template <bool LOCAL = false>
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
         return VM_SetSlot(SiteSlot(locals, insn));
     VMSiteCache& cache = insn->cache;
-    // The node a self site found in self's own list: still its while self and the generation (which
-    // also moves when a globalvar is declared) are the same.
+    // A self site keyed under this generation (which also moves when a globalvar is declared): the
+    // node it found inside a list is at the same place of self's list whenever self holds the
+    // variable there, as the next instance of an object mostly does; one found in the shared pool
+    // is still its while self is the same.
     const CInstance* self = run.self;
-    if (cache.self == self && self != nullptr && cache.generation == generation) [[likely]] {
-        if (cache.node == nullptr) __builtin_unreachable();
-        return cache.node;
+    if (cache.self != nullptr && cache.generation == generation) [[likely]] {
+        if (cache.inlineOffset != 0) [[likely]] {
+            CVariableList* list = SelfList(run);
+            if (list != nullptr) [[likely]] {
+                if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]]
+                    return node;
+            }
+        } else if (cache.self == self) {
+            if (cache.node == nullptr) __builtin_unreachable();
+            return cache.node;
+        }
     }
     return SiteNodeAgain(run, generation, insn);
+}
+
+// The same for a plain variable's store: a local's slot the level has not set yet is set here, as
+// the general routine would set it before storing, so that each level's first store of a local stays
+// on the fast way too.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline VariableNode* StoreSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                          VMTranslatedInsn* insn)
+{
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]] {
+        VariableNode* slot = SiteSlot(locals, insn);
+        return slot->spare != 0 ? slot : VM_SetSlotFirst(run, slot, insn->id);
+    }
+    return PlainSiteNode(run, locals, generation, insn);
 }
 
 // The same for a site of a register sequence, which a walk over many instances runs once per
@@ -820,6 +852,11 @@ template <bool LOCAL = false>
 struct SiteLookup {
     VMTranslatedInsn* insn;
     uint64_t generation;
+    CVariableList* List(VMRunState& run, int32_t instance, int32_t id) const
+    {
+        if (instance != VM_INSTANCE_UNNAMED || id < VARIABLE_LIST_BASE) return DirectList(run, instance, id);
+        return SiteIsGlobalVar(insn) ? Variable_GlobalList() : SelfList(run);
+    }
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
     VariableNode* Local(const VMRunState&, VariableNode* locals, int32_t) const
     {
@@ -993,7 +1030,7 @@ template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool StoreReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
-    VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, pop);
+    VariableNode* node = StoreSiteNode<LOCAL>(run, locals, generation, pop);
     if (node == nullptr) return false;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, value});
     return true;

@@ -268,6 +268,8 @@ inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue
     return Value_GetArrayElement(out, &slot->value, index);
 }
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
+// An unset slot set as the level's next local, holding real 0 (the value to store goes in after).
+VariableNode* VM_SetSlotFirst(const VMRunState& run, VariableNode* slot, int32_t id);
 
 // The level's locals in the order its named list would hold them, bucket by bucket, the latest set
 // first in each: the debugger's view and the error report.
