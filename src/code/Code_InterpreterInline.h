@@ -77,6 +77,22 @@ int32_t g_LastRunStackBytes = 0;
     return run.self != nullptr && run.selfListOf == run.self ? run.selfList : SelfListAgain(run);
 }
 
+[[gnu::noinline]] CVariableList* OtherListAgain(VMRunState& run)
+{
+    run.otherList = run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    run.otherListOf = run.other;
+    run.otherListGeneration = g_VariableGeneration;
+    return run.otherList;
+}
+
+// Other's list, found once for as long as other and the variables' generation stay: a with block
+// over many instances reads the same other in each.
+[[gnu::always_inline]] inline CVariableList* OtherList(VMRunState& run)
+{
+    return run.otherListOf == run.other && run.otherListGeneration == g_VariableGeneration ? run.otherList
+                                                                                          : OtherListAgain(run);
+}
+
 // Locals are in slots instead (DirectNode).
 inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
 {
@@ -88,7 +104,7 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     case VM_INSTANCE_SELF:
         return SelfList(run);
     case VM_INSTANCE_OTHER:
-        return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+        return OtherList(run);
     case VM_INSTANCE_GLOBAL:
         return Variable_GlobalList();
     default:
@@ -697,7 +713,7 @@ inline bool SiteIsGlobalVar(VMTranslatedInsn* insn)
 {
     switch (insn->instance) {
     case VM_INSTANCE_UNNAMED: return SiteIsGlobalVar(insn) ? Variable_GlobalList() : SelfList(run);
-    case VM_INSTANCE_OTHER: return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    case VM_INSTANCE_OTHER: return OtherList(run);
     default: return Variable_GlobalList(); // the translation gives sites no other instance
     }
 }
@@ -798,6 +814,10 @@ template <bool LOCAL = false>
             if (cache.node == nullptr) __builtin_unreachable();
             return cache.node;
         }
+    } else if (insn->instance == VM_INSTANCE_OTHER && cache.generation == generation && cache.list == OtherList(run)) {
+        // Other's list, as a with block's body reads its caller's variables for each instance.
+        if (cache.node == nullptr) __builtin_unreachable();
+        return cache.node;
     }
     return SiteNodeAgain(run, generation, insn);
 }

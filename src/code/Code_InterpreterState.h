@@ -132,9 +132,15 @@ struct VMRunState {
     uint32_t envCount;
 
     // The self instance's variable list as last looked up, and the instance it belongs to; the
-    // loop forgets it whenever code outside the loop has run.
+    // loops forget it when code outside them has run (the translated loop only when that code let go
+    // of a list: the variables' generation moved).
     CInstance* selfListOf;
     CVariableList* selfList;
+    // The same for other, kept with the generation it was found under instead: every list let go
+    // of moves the generation, so the pair still names other's list while both are the same.
+    CInstance* otherListOf = nullptr;
+    CVariableList* otherList = nullptr;
+    uint64_t otherListGeneration = 0;
 
     // The run's own code, which the outermost level returns to.
     const VMBuffer* runCode;

@@ -1346,6 +1346,12 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "push.v self.vmtest_sa\npop.v.v local.vmtest_la\ncall.i vmtest_self 0\npop.v.v local.vmtest_lb\n"
          "push.v local.vmtest_la\npush.v local.vmtest_lb\nadd.v.v\npop.v.v self.vmtest_out",
          1000 + 100004},
+        // A with block over object 1 (a, b and d) adding each one's sa into other's so: other's
+        // list found once for the block's instances.
+        {"other in a with block",
+         "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_so\nadd.v.v\n"
+         "pop.v.v other.vmtest_so\ndone: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
+         2 * (1 + 10 + 1000)},
         // Values that hold text: the sites' general ways.
         {"texts",
          "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
