@@ -822,6 +822,13 @@ template <bool LOCAL = false>
     return SiteNodeAgain(run, generation, insn);
 }
 
+// PlainSiteNode out of line, for the steps' rarer ways: the steps' loop stays small.
+[[gnu::noinline]] VariableNode* PlainSiteNodeApart(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                   VMTranslatedInsn* insn)
+{
+    return PlainSiteNode<false>(run, locals, generation, insn);
+}
+
 // The same for a plain variable's store: a local's slot the level has not set yet is set here, as
 // the general routine would set it before storing, so that each level's first store of a local stays
 // on the fast way too.
@@ -854,7 +861,7 @@ template <bool LOCAL = false>
                 return node;
         }
     }
-    return PlainSiteNode<false>(run, locals, generation, insn);
+    return PlainSiteNodeApart(run, locals, generation, insn);
 }
 
 // The same for a read that takes only a real: an unset local's slot holds no real, so the slot
