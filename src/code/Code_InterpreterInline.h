@@ -780,7 +780,9 @@ inline bool SiteIsGlobalVar(VMTranslatedInsn* insn)
         if (cache.list == list && cache.generation == generation) cache.self = self;
         return SiteNode(insn, list, generation, self);
     }
-    CVariableList* list = OtherSiteList(run, insn);
+    // Other's list found once while other and the generation stay, as a with block's body reads its
+    // caller's variables for each instance.
+    CVariableList* list = insn->instance == VM_INSTANCE_OTHER ? OtherList(run) : OtherSiteList(run, insn);
     if (cache.list == list && cache.generation == generation) return cache.node;
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
@@ -798,24 +800,10 @@ template <bool LOCAL = false>
     if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]]
         return VM_SetSlot(SiteSlot(locals, insn));
     VMSiteCache& cache = insn->cache;
-    // A self site keyed under this generation (which also moves when a globalvar is declared): the
-    // node it found inside a list is at the same place of self's list whenever self holds the
-    // variable there, as the next instance of an object mostly does; one found in the shared pool
-    // is still its while self is the same.
+    // The node a self site found in self's own list: still its while self and the generation (which
+    // also moves when a globalvar is declared) are the same.
     const CInstance* self = run.self;
-    if (cache.self != nullptr && cache.generation == generation) [[likely]] {
-        if (cache.inlineOffset != 0) [[likely]] {
-            CVariableList* list = SelfList(run);
-            if (list != nullptr) [[likely]] {
-                if (VariableNode* node = list->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]]
-                    return node;
-            }
-        } else if (cache.self == self) {
-            if (cache.node == nullptr) __builtin_unreachable();
-            return cache.node;
-        }
-    } else if (insn->instance == VM_INSTANCE_OTHER && cache.generation == generation && cache.list == OtherList(run)) {
-        // Other's list, as a with block's body reads its caller's variables for each instance.
+    if (cache.self == self && self != nullptr && cache.generation == generation) [[likely]] {
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
@@ -826,6 +814,13 @@ template <bool LOCAL = false>
 [[gnu::noinline]] VariableNode* PlainSiteNodeApart(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                    VMTranslatedInsn* insn)
 {
+    // Other's list found once while other and the generation stay: a with block's body reads its
+    // caller's variables for each instance.
+    const VMSiteCache& cache = insn->cache;
+    if (insn->instance == VM_INSTANCE_OTHER && cache.generation == generation && cache.list == OtherList(run)) {
+        if (cache.node == nullptr) __builtin_unreachable();
+        return cache.node;
+    }
     return PlainSiteNode<false>(run, locals, generation, insn);
 }
 
