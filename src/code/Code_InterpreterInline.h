@@ -77,6 +77,22 @@ int32_t g_LastRunStackBytes = 0;
     return run.self != nullptr && run.selfListOf == run.self ? run.selfList : SelfListAgain(run);
 }
 
+[[gnu::noinline]] CVariableList* OtherListAgain(VMRunState& run)
+{
+    run.otherList = run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    run.otherListOf = run.other;
+    run.otherListGeneration = g_VariableGeneration;
+    return run.otherList;
+}
+
+// Other's list, found once for as long as other and the variables' generation stay: a with block
+// over many instances reads the same other in each.
+[[gnu::always_inline]] inline CVariableList* OtherList(VMRunState& run)
+{
+    return run.otherListOf == run.other && run.otherListGeneration == g_VariableGeneration ? run.otherList
+                                                                                          : OtherListAgain(run);
+}
+
 // Locals are in slots instead (DirectNode).
 inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
 {
@@ -88,7 +104,7 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     case VM_INSTANCE_SELF:
         return SelfList(run);
     case VM_INSTANCE_OTHER:
-        return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+        return OtherList(run);
     case VM_INSTANCE_GLOBAL:
         return Variable_GlobalList();
     default:
@@ -549,6 +565,7 @@ inline bool RealArgument(const VMRunState& run, int32_t id, ScriptValue* out)
 // How the fast paths find a variable's node in a list, and a local's slot: the word loop walks the
 // bucket or the level's slot table each time.
 struct WalkBucket {
+    CVariableList* List(VMRunState& run, int32_t instance, int32_t id) const { return DirectList(run, instance, id); }
     VariableNode* operator()(const CVariableList* list, int32_t id) const { return FindNode(list, id); }
     // A level has a slot for every id of its code's table.
     VariableNode* Local(const VMRunState& run, VariableNode* locals, int32_t id) const
@@ -566,7 +583,7 @@ template <typename Find>
                                                       const Find& find)
 {
     if (instance == VM_INSTANCE_LOCAL) return find.Local(run, locals, id);
-    CVariableList* list = DirectList(run, instance, id);
+    CVariableList* list = find.List(run, instance, id);
     return list != nullptr ? find(list, id) : nullptr;
 }
 
@@ -681,18 +698,22 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 // The translated form's variable sites. The list a plain variable access reaches, as DirectList
 // finds it, with an unnamed variable's globalvar test remembered at the site until the variables'
 // generation moves. Self, the common one, is tested first; locals are in slots.
+// Whether the site's variable is a globalvar, remembered until the generation moves.
+inline bool SiteIsGlobalVar(VMTranslatedInsn* insn)
+{
+    VMSiteCache& cache = insn->cache;
+    if (cache.globalGeneration != g_VariableGeneration) {
+        cache.global = Variable_IsGlobalVar(insn->id);
+        cache.globalGeneration = g_VariableGeneration;
+    }
+    return cache.global;
+}
+
 [[gnu::noinline]] CVariableList* OtherSiteList(VMRunState& run, VMTranslatedInsn* insn)
 {
     switch (insn->instance) {
-    case VM_INSTANCE_UNNAMED: {
-        VMSiteCache& cache = insn->cache;
-        if (cache.globalGeneration != g_VariableGeneration) {
-            cache.global = Variable_IsGlobalVar(insn->id);
-            cache.globalGeneration = g_VariableGeneration;
-        }
-        return cache.global ? Variable_GlobalList() : SelfList(run);
-    }
-    case VM_INSTANCE_OTHER: return run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
+    case VM_INSTANCE_UNNAMED: return SiteIsGlobalVar(insn) ? Variable_GlobalList() : SelfList(run);
+    case VM_INSTANCE_OTHER: return OtherList(run);
     default: return Variable_GlobalList(); // the translation gives sites no other instance
     }
 }
@@ -714,7 +735,10 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
 {
     VMSiteCache& cache = insn->cache;
     if (cache.list == list && cache.generation == generation) return cache.node;
-    VariableNode* node = FindNode(list, insn->id);
+    // Another list of the same layout (the next instance of an object) mostly holds the variable
+    // where the last one did: every list holds its own nodes at the same places.
+    VariableNode* node = cache.inlineOffset != 0 ? list->AtInlineOffset(cache.inlineOffset, insn->id) : nullptr;
+    if (node == nullptr) node = FindNode(list, insn->id);
     if (node != nullptr) {
         cache.list = list;
         cache.generation = generation;
@@ -756,7 +780,9 @@ template <uint32_t VALUE_TYPE, typename Find = WalkBucket>
         if (cache.list == list && cache.generation == generation) cache.self = self;
         return SiteNode(insn, list, generation, self);
     }
-    CVariableList* list = OtherSiteList(run, insn);
+    // Other's list found once while other and the generation stay, as a with block's body reads its
+    // caller's variables for each instance.
+    CVariableList* list = insn->instance == VM_INSTANCE_OTHER ? OtherList(run) : OtherSiteList(run, insn);
     if (cache.list == list && cache.generation == generation) return cache.node;
     return list != nullptr ? SiteNode(insn, list, generation) : nullptr;
 }
@@ -784,6 +810,34 @@ template <bool LOCAL = false>
     return SiteNodeAgain(run, generation, insn);
 }
 
+// PlainSiteNode out of line, for the steps' rarer ways: the steps' loop stays small.
+[[gnu::noinline]] VariableNode* PlainSiteNodeApart(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                   VMTranslatedInsn* insn)
+{
+    // Other's list found once while other and the generation stay: a with block's body reads its
+    // caller's variables for each instance.
+    const VMSiteCache& cache = insn->cache;
+    if (insn->instance == VM_INSTANCE_OTHER && cache.generation == generation && cache.list == OtherList(run)) {
+        if (cache.node == nullptr) __builtin_unreachable();
+        return cache.node;
+    }
+    return PlainSiteNode<false>(run, locals, generation, insn);
+}
+
+// The same for a plain variable's store: a local's slot the level has not set yet is set here, as
+// the general routine would set it before storing, so that each level's first store of a local stays
+// on the fast way too.
+template <bool LOCAL = false>
+[[gnu::always_inline]] inline VariableNode* StoreSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
+                                                          VMTranslatedInsn* insn)
+{
+    if (LOCAL || insn->instance == VM_INSTANCE_LOCAL) [[likely]] {
+        VariableNode* slot = SiteSlot(locals, insn);
+        return slot->spare != 0 ? slot : VM_SetSlotFirst(run, slot, insn->id);
+    }
+    return PlainSiteNode(run, locals, generation, insn);
+}
+
 // The same for a site of a register sequence, which a walk over many instances runs once per
 // instance: a self site keyed under this generation (still a self site) looks first where the
 // last instance it found had the variable, in self's list as the steps found it once (`selfList`,
@@ -802,7 +856,7 @@ template <bool LOCAL = false>
                 return node;
         }
     }
-    return PlainSiteNode<false>(run, locals, generation, insn);
+    return PlainSiteNodeApart(run, locals, generation, insn);
 }
 
 // The same for a read that takes only a real: an unset local's slot holds no real, so the slot
@@ -820,6 +874,11 @@ template <bool LOCAL = false>
 struct SiteLookup {
     VMTranslatedInsn* insn;
     uint64_t generation;
+    CVariableList* List(VMRunState& run, int32_t instance, int32_t id) const
+    {
+        if (instance != VM_INSTANCE_UNNAMED || id < VARIABLE_LIST_BASE) return DirectList(run, instance, id);
+        return SiteIsGlobalVar(insn) ? Variable_GlobalList() : SelfList(run);
+    }
     VariableNode* operator()(const CVariableList* list, int32_t) const { return SiteNode(insn, list, generation); }
     VariableNode* Local(const VMRunState&, VariableNode* locals, int32_t) const
     {
@@ -993,7 +1052,7 @@ template <bool LOCAL = false>
 [[gnu::always_inline]] inline bool StoreReal(VMRunState& run, VariableNode* locals, uint64_t generation,
                                              VMTranslatedInsn* pop, double value)
 {
-    VariableNode* node = PlainSiteNode<LOCAL>(run, locals, generation, pop);
+    VariableNode* node = StoreSiteNode<LOCAL>(run, locals, generation, pop);
     if (node == nullptr) return false;
     TakeOver(&node->value, ScriptValue{VALUE_REAL, 0, value});
     return true;

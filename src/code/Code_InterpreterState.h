@@ -132,9 +132,15 @@ struct VMRunState {
     uint32_t envCount;
 
     // The self instance's variable list as last looked up, and the instance it belongs to; the
-    // loop forgets it whenever code outside the loop has run.
+    // loops forget it when code outside them has run (the translated loop only when that code let go
+    // of a list: the variables' generation moved).
     CInstance* selfListOf;
     CVariableList* selfList;
+    // The same for other, kept with the generation it was found under instead: every list let go
+    // of moves the generation, so the pair still names other's list while both are the same.
+    CInstance* otherListOf = nullptr;
+    CVariableList* otherList = nullptr;
+    uint64_t otherListGeneration = 0;
 
     // The run's own code, which the outermost level returns to.
     const VMBuffer* runCode;
@@ -270,6 +276,8 @@ inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
 // The order for the next local the level sets (a slot's `spare`): after every one it holds.
 int32_t VM_NextLocalOrder(const VMRunState& run);
+// An unset slot set as the level's next local, holding real 0 (the value to store goes in after).
+VariableNode* VM_SetSlotFirst(const VMRunState& run, VariableNode* slot, int32_t id);
 
 // The level's locals in the order its named list would hold them, bucket by bucket, the latest set
 // first in each: the debugger's view and the error report.

@@ -110,12 +110,16 @@ void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue
     }
     g_ArrayError.flag = 0;
     // Set before the value goes in, as a list adds the variable before storing into it.
-    if (slot->spare == 0) {
-        slot->spare = VM_NextLocalOrder(run);
-        slot->id = id;
-        slot->value = ScriptValue{VALUE_REAL, 0, 0.0};
-    }
+    if (slot->spare == 0) VM_SetSlotFirst(run, slot, id);
     Value_SetArrayElement(&slot->value, value, index);
+}
+
+VariableNode* VM_SetSlotFirst(const VMRunState& run, VariableNode* slot, int32_t id)
+{
+    slot->spare = VM_NextLocalOrder(run);
+    slot->id = id;
+    slot->value = ScriptValue{VALUE_REAL, 0, 0.0};
+    return slot;
 }
 
 std::vector<const VariableNode*> VM_LocalsInListOrder(const VMRunState& run)

@@ -27,6 +27,9 @@ constexpr int64_t ELEMENT_MIN_BYTES = 8;
 
 void* Allocate(size_t size, bool clear) { return MemoryManager::Alloc(size, SOURCE_FILE, __LINE__, clear); }
 
+// Whether the value holds nothing of the heap (no text, no array).
+bool HoldsNothing(const ScriptValue* value) { return Value_GetKind(value) - VALUE_STRING > VALUE_ARRAY - VALUE_STRING; }
+
 char* TextOf(const ScriptValue* value)
 {
     return Value_GetKind(value) == VALUE_STRING ? ScriptHeap_Get<char>(value->ref) : nullptr;
@@ -303,6 +306,13 @@ void Value_Free(ScriptValue* value)
 void Value_Copy(ScriptValue* destination, const ScriptValue* source)
 {
     if (destination == source) return;
+    // Most values are reals: nothing to release, nothing to share.
+    if (HoldsNothing(destination) && HoldsNothing(source)) {
+        destination->kind = source->kind;
+        destination->ref = 0;
+        destination->real = source->real;
+        return;
+    }
     char* ownText = TextOf(destination);
     // An array the destination held is let go only after the source has been copied: the source may
     // be one of that array's elements.

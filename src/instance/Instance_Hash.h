@@ -1,5 +1,6 @@
-// The generic hash from a 32-bit key to a pointer: a power-of-two bucket array, each bucket a
-// doubly linked chain of nodes in insertion order, the bucket of a key being key AND mask. Nodes
+// The generic hash from a 32-bit key to a pointer: a power-of-two bucket array that doubles as the
+// hash fills, each bucket a doubly linked chain of nodes in insertion order, the bucket of a key
+// being key AND mask. Nodes
 // and buckets come from the memory manager; a lookup allocates nothing.
 #pragma once
 
@@ -50,9 +51,12 @@ public:
     Hash(const Hash&) = delete;
     Hash& operator=(const Hash&) = delete;
 
-    // A new node at the tail of the key's bucket.
+    // A new node at the tail of the key's bucket. The buckets double first once they hold twice as
+    // many nodes as there are buckets: a lookup in a busy room then walks a node or two, not dozens
+    // each on a cache line of its own.
     HashNode<T>* Insert(uint32_t key, T* value)
     {
+        if (static_cast<uint32_t>(m_Count) >= 2 * (m_Mask + 1)) Grow();
         auto* node = static_cast<HashNode<T>*>(MEM_ALLOC(sizeof(HashNode<T>), false));
         HashBucket<T>& bucket = m_pBuckets[key & m_Mask];
         node->prev = bucket.tail;
@@ -103,6 +107,29 @@ public:
     const HashBucket<T>& Bucket(uint32_t index) const { return m_pBuckets[index]; }
 
 private:
+    // Twice the buckets: each chain splits between its bucket and the one a mask bit above, both
+    // parts keeping their order, so the first node of a key stays the first.
+    void Grow()
+    {
+        uint32_t bucketCount = 2 * (m_Mask + 1);
+        auto* buckets = static_cast<HashBucket<T>*>(MEM_ALLOC(sizeof(HashBucket<T>) * bucketCount, true));
+        for (uint32_t b = 0; b <= m_Mask; ++b) {
+            for (HashNode<T>* node = m_pBuckets[b].head; node != nullptr;) {
+                HashNode<T>* next = node->next;
+                HashBucket<T>& to = buckets[node->key & (bucketCount - 1)];
+                node->prev = to.tail;
+                node->next = nullptr;
+                if (to.tail != nullptr) to.tail->next = node;
+                else to.head = node;
+                to.tail = node;
+                node = next;
+            }
+        }
+        MemoryManager::Free(m_pBuckets);
+        m_pBuckets = buckets;
+        m_Mask = bucketCount - 1;
+    }
+
     // A type with a deallocation of its own (an instance starts inside its block) frees through it.
     static void FreeBlock(T* value)
     {

@@ -105,6 +105,8 @@ CVariableList::CVariableList()
 CVariableList::~CVariableList()
 {
     Clear();
+    // Even an empty list: the interpreter keeps an instance's list while the generation stays.
+    ++g_VariableGeneration;
     if (m_pBuckets != g_NoHeads) MemoryManager::Free(m_pBuckets);
 }
 
@@ -256,7 +258,14 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
         if (ok) {
             int32_t id = Code_Variable_Lookup(name);
             if (id >= 0) {
-                Insert(id)->value = value; // the node takes the value over
+                // A name saved twice keeps its last value in one node: a list holds each variable
+                // once, which the interpreter's sites rely on.
+                VariableNode* node = Find(id);
+                if (node != nullptr)
+                    Value_Free(&node->value);
+                else
+                    node = Insert(id);
+                node->value = value; // the node takes the value over
             } else {
                 MainConsole->Output("WARNING: Load game failed to find variable \"%s\"\n", name != nullptr ? name : "");
                 Value_Free(&value);

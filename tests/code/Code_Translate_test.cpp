@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport_Console.h"
 #include "Code_FieldRows.h"
 #include "Code_InterpreterSupport.h"
 #include "app/App_CommandLine.h"
@@ -1431,5 +1432,116 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         }
     }
     g_Fields.clear();
+    world.Clear();
+}
+
+// A walk over instances whose variables lie at different places of their lists: a and b of one object
+// (b's set in the opposite order), c of another, d's in the shared pool behind five others. Each
+// row runs for a, b, c, d, a and d in every form (the word loop, the translated loop, one prepared run
+// walking them), traced and untraced, from the same variables; every form must leave what the word
+// loop leaves, and d its row's last answer in vmtest_out.
+struct SiteWalk {
+    static constexpr size_t STEPS = 6;
+    CInstance* order[STEPS];
+    size_t next = 0;
+    static CInstance* Next(void* walk)
+    {
+        SiteWalk& w = *static_cast<SiteWalk*>(walk);
+        return w.next < STEPS ? w.order[w.next++] : nullptr;
+    }
+};
+
+TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
+{
+    RegisterTestFunctions();
+    struct Case {
+        const char* label;
+        std::string source;
+        double last; // d's vmtest_out at the end
+    } cases[] = {
+        // A call between the reads and the store: self's list is known again after it; sd is new
+        // to each list on its first run.
+        {"self and unnamed",
+         "push.v self.vmtest_sa\npush.v unnamed.vmtest_sb\nadd.v.v\npop.v.v self.vmtest_sc\ncall.i vmtest_self 0\n"
+         "pop.v.v self.vmtest_sd\npush.v self.vmtest_sc\npush.v self.vmtest_sd\nadd.v.v\npop.v.v self.vmtest_out",
+         1000 + 2000 + 100004},
+        {"elements",
+         "push.v self.vmtest_sa\npush.e -6\npush.e 2\npop.v.v stack.vmtest_sr[]\ncall.i vmtest_self 0\npopz.v\n"
+         "push.e -6\npush.e 2\npush.v stack.vmtest_sr[]\npush.e 1\nadd.i.v\npop.v.v self.vmtest_out",
+         1000 + 1},
+        // Each run sets its locals first, the second after a call.
+        {"first stores of locals",
+         "push.v self.vmtest_sa\npop.v.v local.vmtest_la\ncall.i vmtest_self 0\npop.v.v local.vmtest_lb\n"
+         "push.v local.vmtest_la\npush.v local.vmtest_lb\nadd.v.v\npop.v.v self.vmtest_out",
+         1000 + 100004},
+        // A with block over object 1 (a, b and d) adding each one's sa into other's so: other's
+        // list found once for the block's instances.
+        {"other in a with block",
+         "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_so\nadd.v.v\n"
+         "pop.v.v other.vmtest_so\ndone: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
+         2 * (1 + 10 + 1000)},
+        // Values that hold text: the sites' general ways.
+        {"texts",
+         "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
+         "push.v self.vmtest_sa\npop.v.v self.vmtest_out",
+         1000},
+    };
+    FakeWorld world;
+    FakeInstance* a = world.Add(100001, 1);
+    FakeInstance* b = world.Add(100002, 1);
+    FakeInstance* c = world.Add(100003, 2);
+    FakeInstance* d = world.Add(100004, 1);
+    auto lay = [&] {
+        world.Clear();
+        SetReal(a->variables, "vmtest_sa", 1);
+        SetReal(a->variables, "vmtest_sb", 2);
+        SetReal(b->variables, "vmtest_sb", 20);
+        SetReal(b->variables, "vmtest_sa", 10);
+        SetReal(c->variables, "vmtest_sz", 0);
+        SetReal(c->variables, "vmtest_sa", 100);
+        SetReal(c->variables, "vmtest_sb", 200);
+        for (const char* filler : {"vmtest_f0", "vmtest_f1", "vmtest_f2", "vmtest_f3", "vmtest_f4"})
+            SetReal(d->variables, filler, -1);
+        SetReal(d->variables, "vmtest_sa", 1000);
+        SetReal(d->variables, "vmtest_sb", 2000);
+    };
+    auto dump = [&] {
+        testsupport::RecordingConsole out;
+        for (FakeInstance* instance : {a, b, c, d}) {
+            out.Output("instance %d\n", instance->id);
+            instance->variables.DebugDump(&out);
+        }
+        return out.text;
+    };
+    const uint8_t tracing = g_TraceFlag;
+    for (const Case& row : cases) {
+        for (bool traced : {false, true}) {
+            std::string reference;
+            for (const char* form : {"word loop", "translated", "prepared"}) {
+                lay();
+                g_VMTranslate = form[0] != 'w';
+                g_TraceFlag = traced ? 1 : 0;
+                Program program(row.source);
+                SiteWalk walk = {{AsInstance(a), AsInstance(b), AsInstance(c), AsInstance(d), AsInstance(a), AsInstance(d)}};
+                std::string errors;
+                if (form[0] == 'p') {
+                    VMPreparedRun* run = VM_PrepareRun("test", program.Code(), nullptr, "");
+                    VM_ExecPreparedEach(run, SiteWalk::Next, &walk);
+                    VM_FreePrepared(run);
+                } else {
+                    for (CInstance* self : walk.order) errors += program.Run(self, self, false).error;
+                }
+                g_TraceFlag = tracing;
+                std::string left = dump();
+                std::string where = std::string(row.label) + ", " + form + (traced ? ", traced" : "");
+                EXPECT_EQ(errors, "") << where;
+                EXPECT_EQ(RealOf(d->variables, "vmtest_out"), row.last) << where;
+                if (reference.empty())
+                    reference = left;
+                else
+                    EXPECT_EQ(left, reference) << where;
+            }
+        }
+    }
     world.Clear();
 }

@@ -227,4 +227,33 @@ TEST_F(InstanceList, TheHashFindsSharedBucketsCopiesAndNewIdentifiers)
     EXPECT_EQ(object->m_Instances.count, 0) << "clearing releases every instance";
 }
 
+// A room's worth of identifiers: the buckets double as the hash fills, every key is found, a key
+// held twice answers its first value, and deleting and clearing still reach every node.
+TEST_F(InstanceList, TheHashGrowsAsItFillsAndKeepsEachKeysFirstValue)
+{
+    Hash<int32_t> hash(4);
+    std::vector<int32_t> values(3000);
+    for (int32_t i = 0; i < 3000; ++i) {
+        values[static_cast<size_t>(i)] = i;
+        hash.Insert(static_cast<uint32_t>(100000 + i), &values[static_cast<size_t>(i)]);
+    }
+    int32_t again = -1, late = -2;
+    hash.Insert(100007, &again); // a second value under a key the growth moved
+    EXPECT_GE(hash.Mask() + 1, 3000u / 2) << "the buckets grew with the count";
+    EXPECT_EQ(hash.Count(), 3001);
+    bool allFound = true;
+    for (int32_t i = 0; i < 3000; ++i) allFound &= hash.Find(static_cast<uint32_t>(100000 + i)) == &values[static_cast<size_t>(i)];
+    EXPECT_TRUE(allFound);
+    EXPECT_EQ(hash.Find(100007), &values[7]);
+    EXPECT_TRUE(hash.Delete(100007, HASH_KEEP));
+    EXPECT_EQ(hash.Find(100007), &again);
+    for (int32_t i = 0; i < 5000; ++i) hash.Insert(static_cast<uint32_t>(200000 + i), &late); // grows again
+    EXPECT_EQ(hash.Find(100007), &again);
+    EXPECT_EQ(hash.Find(204999), &late);
+    EXPECT_EQ(hash.Find(99999), nullptr);
+    hash.Clear(HASH_KEEP);
+    EXPECT_EQ(hash.Count(), 0);
+    EXPECT_EQ(hash.Find(100001), nullptr);
+}
+
 } // namespace

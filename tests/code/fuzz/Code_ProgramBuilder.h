@@ -30,6 +30,7 @@
 #include "code/Code_Object.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "variable/Variable_Global.h"
+#include "variable/Variable_Names.h"
 
 namespace programfuzz {
 
@@ -808,6 +809,26 @@ const char* const SCRIPT_SOURCES[] = {
     "push.v self.argument1\npush.v self.argument0\npush.e 2\nsub.i.v\ncall.i 100003 2\nsub.v.v\nret.v\n"),
 };
 constexpr int32_t SCRIPT_COUNT = 4;
+constexpr size_t INSTANCE_COUNT = 4;
+
+// What the fourth instance holds before a run, by two bits of the options: nothing; the programs'
+// variables in the opposite order; four others first, so that the programs' go to the shared pool;
+// one other, then the programs' in another order. Each lays the variables out otherwise than the
+// first instance (of the same object), which sets them as the program reaches them.
+void SeedVariables(CVariableList& list, uint8_t layout)
+{
+    static const char* const orders[][8] = {
+        {nullptr},
+        {"fz_c", "fz_b", "fz_a", nullptr},
+        {"fz_s0", "fz_s1", "fz_s2", "fz_s3", "fz_a", "fz_b", "fz_c", nullptr},
+        {"fz_s0", "fz_b", "fz_c", "fz_a", nullptr},
+    };
+    double real = 0.5;
+    for (const char* const* name = orders[layout & 3]; *name != nullptr; ++name, real += 1) {
+        ScriptValue value = {VALUE_REAL, 0, real};
+        list.SetVar(Code_Variable_Add(*name), -1, &value);
+    }
+}
 
 // What fz_nest runs: the program's runs, from inside a run of an outer program as a built-in of
 // running code starts runs (an instance made in a step runs its create event).
@@ -819,8 +840,10 @@ inline void NestRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVal
 }
 
 struct Setup {
-    vmtest::FakeWorld world; // three instances of objects 1 and 2, the third marked for deletion
-    VMAssembly outer;        // calls fz_nest
+    // Four instances of objects 1, 2, 1 and 1, the third marked for deletion: the first and the fourth
+    // are two of one object, whose variables a run may find where the other had them.
+    vmtest::FakeWorld world;
+    VMAssembly outer; // calls fz_nest
     VMAssembly scripts[SCRIPT_COUNT];
     std::unique_ptr<CCode> scriptCodes[SCRIPT_COUNT];
 
@@ -831,7 +854,8 @@ struct Setup {
         ScriptConsole = &silent;
         ScriptHeap_Init();
         Variable_Init();
-        for (int32_t i = 0; i < 3; ++i) world.Add(100001 + i, 1 + i % 2)->marked = i == 2;
+        for (size_t i = 0; i < INSTANCE_COUNT; ++i)
+            world.Add(100001 + static_cast<int32_t>(i), i == 1 ? 2 : 1)->marked = i == 2;
         Function_Add("fz_sum", SumRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_first", FirstArgumentRoutine, 0);
         Function_Add("fz_report", ReportRoutine, 0);
@@ -882,7 +906,7 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
                   static_cast<int>(g_VMEvaluationFailed), g_VMEvaluationError.c_str(),
                   static_cast<int>(VM_LastRunStackBytes()), static_cast<unsigned>(branches));
     dump.text = line;
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < INSTANCE_COUNT; ++i) {
         dump.Output("instance %zu fz_bx %a fz_bf %a fz_bg %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))],
                     static_cast<double>(setup.world.At(i)->field), static_cast<double>(setup.world.At(i)->second));
         setup.world.At(i)->variables.DebugDump(&dump);
@@ -894,20 +918,22 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
 
 // The instances a walk hands a prepared run, in turn.
 struct WalkedInstances {
-    CInstance* instances[3];
+    static constexpr size_t COUNT = 4;
+    CInstance* instances[COUNT];
     size_t next;
 
     static CInstance* Next(void* walk)
     {
         WalkedInstances& walked = *static_cast<WalkedInstances*>(walk);
-        return walked.next < 3 ? walked.instances[walked.next++] : nullptr;
+        return walked.next < COUNT ? walked.instances[walked.next++] : nullptr;
     }
 };
 
-// Builds the program of the input (its first byte the options: breakpoints, a break request),
-// runs it with self and other the first two instances and a result, then as a walk runs an object's
-// instances, each its own other and no result taken: the second, the first and the second again (the
-// first run of a program makes its translated form); then clears everything it left. `prepared`: all
+// Builds the program of the input (its first byte the options: breakpoints, a break request, the
+// fourth instance's variables), runs it with self and other the first two instances and a result,
+// then as a walk runs instances, each its own other and no result taken: the second, the first, the
+// fourth (of the first's object) and the second again (the first run of a program makes its
+// translated form); then clears everything it left. `prepared`: all
 // through one prepared run, as a walk over many instances runs a handler, each from the state the one
 // before left where it may. `nested`: the runs from inside a run of an outer program, the prepared
 // run made outside it (at another depth). `report` as for the Builder.
@@ -939,13 +965,15 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     VMBuffer view(assembly.code->m_pWords, assembly.Size(), &assembly.strings);
     // Float fields that differ from each other and from instance to instance: a read of the wrong
     // one answers otherwise.
-    for (size_t i = 0; i < 3; ++i) {
+    SeedVariables(setup.world.At(3)->variables, static_cast<uint8_t>(options >> 2));
+    for (size_t i = 0; i < INSTANCE_COUNT; ++i) {
         setup.world.At(i)->field = 0.5f + static_cast<float>(i);
         setup.world.At(i)->second = -1.25f * static_cast<float>(i + 1);
     }
     CInstance* first = vmtest::AsInstance(setup.world.At(0));
     CInstance* second = vmtest::AsInstance(setup.world.At(1));
-    WalkedInstances walk = {{second, first, second}, 0};
+    CInstance* fourth = vmtest::AsInstance(setup.world.At(3));
+    WalkedInstances walk = {{second, first, fourth, second}, 0};
     VMPreparedRun* run = prepared ? VM_PrepareRun("fuzz", &view, nullptr, "") : nullptr;
     std::function<void()> runs = [&] {
         if (prepared) {
