@@ -448,23 +448,22 @@ bool Convert(Operand& source, uint32_t target, Operand* out)
 bool Convertible(uint32_t type) { return type <= VM_TYPE_STRING; }
 
 // The text reference of a stack item that is a string: a string item, or a variable holding one.
-bool StackText(const uint8_t* at, uint32_t type, uint32_t* ref)
+inline bool StackText(const uint8_t* at, uint32_t type, uint32_t* ref)
 {
     if (type == VM_TYPE_STRING) {
         *ref = VM_Load<uint32_t>(at);
         return true;
     }
-    if (type != VM_TYPE_VARIABLE) return false;
-    ScriptValue value = VM_Load<ScriptValue>(at);
-    if (Value_GetKind(&value) != VALUE_STRING) return false;
-    *ref = value.ref;
+    if (type != VM_TYPE_VARIABLE || (VM_Load<uint32_t>(at) & VALUE_KIND_MASK) != VALUE_STRING) return false;
+    *ref = VM_Load<uint32_t>(at + 4);
     return true;
 }
 
 // add of two strings, or false for any other pair. The stack owns both texts, so the right one is
 // appended to the left one in the left's own block where its room takes it: a chain of joins
-// (a + ":" + b + ":" + c) then grows one text instead of copying every intermediate.
-bool JoinOnStack(VMRunState& run, uint32_t word)
+// (a + ":" + b + ":" + c) then grows one text instead of copying every intermediate. Out of the
+// arithmetic's way: its own frame is small.
+[[gnu::noinline]] bool JoinOnStack(VMRunState& run, uint32_t word)
 {
     uint32_t rightType = VM_WordFirstType(word);
     uint32_t leftType = VM_WordSecondType(word);
@@ -476,7 +475,7 @@ bool JoinOnStack(VMRunState& run, uint32_t word)
     const char* tail = TextOf(rightRef);
     size_t headLength = head != nullptr ? std::strlen(head) : 0;
     size_t tailLength = tail != nullptr ? std::strlen(tail) : 0;
-    if (headLength + tailLength > VALUE_MAX_TEXT) {
+    if (headLength + tailLength > VALUE_MAX_TEXT) [[unlikely]] {
         VM_FreeText(leftRef);
         VM_FreeText(rightRef);
         VM_Error(run, "%s", VALUE_TEXT_TOO_LONG);
@@ -485,17 +484,21 @@ bool JoinOnStack(VMRunState& run, uint32_t word)
     size_t joinedSize = headLength + tailLength + 1;
     char* joined = head;
     if (head == nullptr || !MemoryManager::Resize(head, joinedSize)) {
-        joined = static_cast<char*>(MEM_ALLOC(joinedSize, false));
+        joined = static_cast<char*>(MemoryManager::AllocBasic(joinedSize));
         if (headLength > 0) std::memcpy(joined, head, headLength);
         MemoryManager::Free(head);
     }
     if (tailLength > 0) std::memcpy(joined + headLength, tail, tailLength);
     joined[headLength + tailLength] = '\0';
-    VM_FreeText(rightRef);
-    Operand result;
-    result.type = VM_TYPE_STRING;
-    result.text = ScriptHeap_Ref(joined);
-    PushResult(run, end, leftType == VM_TYPE_VARIABLE || rightType == VM_TYPE_VARIABLE, result);
+    MemoryManager::Free(const_cast<char*>(tail));
+    uint32_t ref = ScriptHeap_Ref(joined);
+    if (leftType == VM_TYPE_VARIABLE || rightType == VM_TYPE_VARIABLE) {
+        run.sp = end - 16;
+        VM_Store(run.sp, ScriptValue{VALUE_STRING, ref, 0.0});
+    } else {
+        run.sp = end - 4;
+        VM_Store(run.sp, ref);
+    }
     return true;
 }
 
