@@ -516,9 +516,75 @@ size_t Numbers_WholeRealToText(double value, char* out)
     return static_cast<size_t>(std::to_chars(out, out + NUMBERS_WHOLE_TEXT_MAX, whole).ptr - out);
 }
 
+namespace {
+
+constexpr uint64_t POWERS_OF_TEN[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+                                        10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
+                                        100000000000ull, 1000000000000ull, 10000000000000ull,
+                                        100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+                                        100000000000000000ull, 1000000000000000000ull,
+                                        10000000000000000000ull};
+
+int32_t DecimalDigits(uint64_t value)
+{
+    int32_t digits = 0;
+    while (digits < 20 && value >= POWERS_OF_TEN[digits]) ++digits;
+    return digits;
+}
+
+} // namespace
+
+size_t Numbers_TwoDecimalsToText(double value, char* out)
+{
+    double magnitude = std::fabs(value);
+    if (!(magnitude >= 0.001 && magnitude < TWO_POW_31)) return 0;
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    // magnitude = significand * 2^-shift, the shift between 1 and 62 for a fraction in this range.
+    int32_t shift = 1075 - static_cast<int32_t>((bits >> 52) & 0x7FF);
+    uint64_t significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    if (shift <= 0) return 0; // a whole number
+    uint64_t whole = significand >> shift;
+    uint64_t fraction = significand & ((uint64_t{1} << shift) - 1);
+    if (fraction == 0) return 0;
+    // The 17 significant digits end `places` places after the point: past the whole part's digits,
+    // or past the fraction's leading zeros (at most two from 0.001 up).
+    int32_t places;
+    if (whole > 0) {
+        places = CRT_SIGNIFICANT_DIGITS - DecimalDigits(whole);
+    } else {
+        uint64_t thousandths = static_cast<uint64_t>((static_cast<unsigned __int128>(fraction) * 1000) >> shift);
+        places = CRT_SIGNIFICANT_DIGITS + (thousandths >= 100 ? 0 : (thousandths >= 10 ? 1 : 2));
+    }
+    // The fraction to those places, rounded half up on the exact rest as the mantissa is.
+    unsigned __int128 scaled = static_cast<unsigned __int128>(fraction) * POWERS_OF_TEN[places];
+    uint64_t digits = static_cast<uint64_t>(scaled >> shift);
+    uint64_t rest = static_cast<uint64_t>(scaled & ((static_cast<unsigned __int128>(1) << shift) - 1));
+    if (rest >= (uint64_t{1} << (shift - 1))) ++digits;
+    // Then half up again to two places, on the third of those digits.
+    uint64_t cents = digits / POWERS_OF_TEN[places - 2];
+    if (digits / POWERS_OF_TEN[places - 3] % 10 >= 5) ++cents;
+    whole += cents / 100;
+    cents %= 100;
+
+    char* at = out;
+    if (std::signbit(value)) *at++ = '-';
+    at = std::to_chars(at, out + NUMBERS_QUICK_TEXT_MAX, whole).ptr;
+    *at++ = '.';
+    *at++ = static_cast<char>('0' + cents / 10);
+    *at++ = static_cast<char>('0' + cents % 10);
+    return static_cast<size_t>(at - out);
+}
+
+size_t Numbers_RealToTextQuick(double value, char* out)
+{
+    if (size_t length = Numbers_WholeRealToText(value, out)) return length;
+    return Numbers_TwoDecimalsToText(value, out);
+}
+
 std::string Numbers_RealToText(double value)
 {
-    char digits[NUMBERS_WHOLE_TEXT_MAX];
-    if (size_t length = Numbers_WholeRealToText(value, digits)) return std::string(digits, length);
+    char digits[NUMBERS_QUICK_TEXT_MAX];
+    if (size_t length = Numbers_RealToTextQuick(value, digits)) return std::string(digits, length);
     return Numbers_FormatReal(value, 'f', 2);
 }

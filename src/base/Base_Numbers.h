@@ -106,3 +106,16 @@ constexpr size_t NUMBERS_WHOLE_TEXT_MAX = 11;
 // The first half of that rule, without building a string: a real equal to its nearest int32 is
 // written into `out` as "%d" would; the length, or 0 when the real is no such whole number.
 size_t Numbers_WholeRealToText(double value, char* out);
+
+// Room for the texts the quick ways below write ("-2147483647.99"); no terminator is written.
+constexpr size_t NUMBERS_QUICK_TEXT_MAX = 16;
+
+// The second half for the reals scripts mostly print, a fraction between 0.001 and 2^31 in
+// magnitude: written into `out` exactly as Numbers_FormatReal(value, 'f', 2) writes it, 17
+// significant digits and both roundings included, from one 128-bit product instead of the exact
+// expansion. The length, or 0 for a real outside that range or a whole one.
+size_t Numbers_TwoDecimalsToText(double value, char* out);
+
+// Numbers_RealToText into `out` where one of the quick ways knows the text: the length, or 0 when
+// only the general formatter does (the real is then no whole int32 and outside the range above).
+size_t Numbers_RealToTextQuick(double value, char* out);

@@ -51,9 +51,12 @@ int32_t UTF8_Length(const char* text)
 {
     if (text == nullptr) return 0;
     int32_t count = 0;
-    while (*text != '\0') {
-        UTF8_ExtractChar(&text);
-        ++count;
+    // Plain ASCII, the commonest by far, is counted here; the decoder is called for the rest.
+    for (uint8_t lead; (lead = static_cast<uint8_t>(*text)) != 0; ++count) {
+        if (lead < 0x80)
+            ++text;
+        else
+            UTF8_ExtractChar(&text);
     }
     return count;
 }

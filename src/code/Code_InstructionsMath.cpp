@@ -223,24 +223,6 @@ Outcome Computed(const Operand& result)
     return out;
 }
 
-// The joined text is written once, straight into its own allocation.
-Outcome Concatenate(const Operand& left, const Operand& right)
-{
-    const char* head = TextOf(left.text);
-    const char* tail = TextOf(right.text);
-    size_t headLength = head != nullptr ? std::strlen(head) : 0;
-    size_t tailLength = tail != nullptr ? std::strlen(tail) : 0;
-    if (headLength + tailLength > VALUE_MAX_TEXT) return Failed(VALUE_TEXT_TOO_LONG);
-    char* joined = static_cast<char*>(MEM_ALLOC(headLength + tailLength + 1, false));
-    if (headLength > 0) std::memcpy(joined, head, headLength);
-    if (tailLength > 0) std::memcpy(joined + headLength, tail, tailLength);
-    joined[headLength + tailLength] = '\0';
-    Operand out;
-    out.type = VM_TYPE_STRING;
-    out.text = ScriptHeap_Ref(joined);
-    return Computed(out);
-}
-
 Outcome Repeat(const Operand& count, const Operand& text)
 {
     int64_t times = count.type == VM_TYPE_INT ? count.i : Numbers_TruncToInt64(count.d);
@@ -294,8 +276,7 @@ Outcome Compute(uint8_t opcode, const Operand& left, const Operand& right)
     uint32_t ru = static_cast<uint32_t>(right.i);
 
     switch (opcode) {
-    case VM_OP_ADD:
-        if (left.type == VM_TYPE_STRING && right.type == VM_TYPE_STRING) return Concatenate(left, right);
+    case VM_OP_ADD: // two strings are joined before this (JoinOnStack)
         if (ints) return Computed(Int(static_cast<int32_t>(lu + ru)));
         if (mixed || (left.type == VM_TYPE_DOUBLE && right.type == VM_TYPE_LONG) ||
             (left.type == VM_TYPE_LONG && right.type == VM_TYPE_DOUBLE))
@@ -466,6 +447,61 @@ bool Convert(Operand& source, uint32_t target, Operand* out)
 
 bool Convertible(uint32_t type) { return type <= VM_TYPE_STRING; }
 
+// The text reference of a stack item that is a string: a string item, or a variable holding one.
+inline bool StackText(const uint8_t* at, uint32_t type, uint32_t* ref)
+{
+    if (type == VM_TYPE_STRING) {
+        *ref = VM_Load<uint32_t>(at);
+        return true;
+    }
+    if (type != VM_TYPE_VARIABLE || (VM_Load<uint32_t>(at) & VALUE_KIND_MASK) != VALUE_STRING) return false;
+    *ref = VM_Load<uint32_t>(at + 4);
+    return true;
+}
+
+// add of two strings, or false for any other pair. The stack owns both texts, so the right one is
+// appended to the left one in the left's own block where its room takes it: a chain of joins
+// (a + ":" + b + ":" + c) then grows one text instead of copying every intermediate. Out of the
+// arithmetic's way: its own frame is small.
+[[gnu::noinline]] bool JoinOnStack(VMRunState& run, uint32_t word)
+{
+    uint32_t rightType = VM_WordFirstType(word);
+    uint32_t leftType = VM_WordSecondType(word);
+    uint32_t rightSize = VM_StackSize(rightType);
+    uint32_t leftRef = 0, rightRef = 0;
+    if (!StackText(run.sp, rightType, &rightRef) || !StackText(run.sp + rightSize, leftType, &leftRef)) return false;
+    uint8_t* end = run.sp + rightSize + VM_StackSize(leftType);
+    char* head = ScriptHeap_Get<char>(leftRef);
+    const char* tail = TextOf(rightRef);
+    size_t headLength = head != nullptr ? std::strlen(head) : 0;
+    size_t tailLength = tail != nullptr ? std::strlen(tail) : 0;
+    if (headLength + tailLength > VALUE_MAX_TEXT) [[unlikely]] {
+        VM_FreeText(leftRef);
+        VM_FreeText(rightRef);
+        VM_Error(run, "%s", VALUE_TEXT_TOO_LONG);
+        return true;
+    }
+    size_t joinedSize = headLength + tailLength + 1;
+    char* joined = head;
+    if (head == nullptr || !MemoryManager::Resize(head, joinedSize)) {
+        joined = static_cast<char*>(MemoryManager::AllocBasic(joinedSize));
+        if (headLength > 0) std::memcpy(joined, head, headLength);
+        MemoryManager::Free(head);
+    }
+    if (tailLength > 0) std::memcpy(joined + headLength, tail, tailLength);
+    joined[headLength + tailLength] = '\0';
+    MemoryManager::Free(const_cast<char*>(tail));
+    uint32_t ref = ScriptHeap_Ref(joined);
+    if (leftType == VM_TYPE_VARIABLE || rightType == VM_TYPE_VARIABLE) {
+        run.sp = end - 16;
+        VM_Store(run.sp, ScriptValue{VALUE_STRING, ref, 0.0});
+    } else {
+        run.sp = end - 4;
+        VM_Store(run.sp, ref);
+    }
+    return true;
+}
+
 } // namespace
 
 uint32_t VM_CopyText(const char* text) { return text != nullptr ? NewText(text, std::strlen(text)) : 0; }
@@ -475,6 +511,7 @@ void VM_FreeText(uint32_t ref) { MemoryManager::Free(ScriptHeap_Get<char>(ref));
 void VM_DoArithmetic(VMRunState& run, uint32_t word)
 {
     uint8_t opcode = VM_WordOpcode(word);
+    if (opcode == VM_OP_ADD && JoinOnStack(run, word)) return;
     Operand left, right;
     uint8_t* end = nullptr;
     if (!PopPair(run, word, opcode == VM_OP_MUL, &left, &right, &end)) return;

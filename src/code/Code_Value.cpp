@@ -183,12 +183,12 @@ ScriptValue* ElementForWrite(ValueArray* array, int32_t row, int32_t column)
 
 void AppendReal(ValueTextBuffer* text, double real)
 {
-    char digits[NUMBERS_WHOLE_TEXT_MAX];
-    if (size_t length = Numbers_WholeRealToText(real, digits)) {
+    char digits[NUMBERS_QUICK_TEXT_MAX];
+    if (size_t length = Numbers_RealToTextQuick(real, digits)) {
         ValueText_Append(text, digits, length);
         return;
     }
-    std::string formatted = Numbers_Format("%.2f", real);
+    std::string formatted = Numbers_RealToText(real);
     ValueText_Append(text, formatted.data(), formatted.size());
 }
 

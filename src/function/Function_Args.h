@@ -16,6 +16,8 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Value.h"
+#include "platform/Platform_MemoryManager.h"
+#include "platform/Platform_ScriptHeap.h"
 
 inline uint32_t Arg_Kind(const ScriptValue& value)
 {
@@ -104,6 +106,17 @@ inline void Result_Text(ScriptValue* result, const char* text)
 {
     if (text != nullptr && Error_TextTooLong(std::strlen(text))) return;
     Value_SetText(result, text != nullptr ? text : "");
+}
+// The same for `length` bytes already measured (none of them a terminator): the text is written
+// once into a block of its own, not measured again.
+inline void Result_TextBytes(ScriptValue* result, const char* bytes, size_t length)
+{
+    if (Error_TextTooLong(length)) return;
+    char* text = static_cast<char*>(MemoryManager::AllocBasic(length + 1));
+    std::memcpy(text, bytes, length);
+    text[length] = '\0';
+    Value_Free(result);
+    *result = ScriptValue{VALUE_STRING, ScriptHeap_Ref(text), 0.0};
 }
 
 // A routine whose answer is a real computed from its arguments' reals alone (argument i in

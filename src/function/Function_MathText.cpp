@@ -81,18 +81,19 @@ void Builtin_Real(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptVa
     MemoryManager::Free(trimmed);
 }
 
-// The value's text as the value operators write it, built in a block of 256 bytes to start with.
+// The value's text as the value operators write it. A real, by far the commonest, is written
+// straight into its result; a string or an array is built in a block of 256 bytes to start with.
 void Builtin_String(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
-    // A whole number, the commonest by far, is written as the general path would write it, without
-    // a buffer from the heap.
-    char digits[NUMBERS_WHOLE_TEXT_MAX + 1];
     if (Arg_IsReal(args[0])) {
-        if (size_t length = Numbers_WholeRealToText(args[0].real, digits)) {
-            digits[length] = '\0';
-            Result_Text(result, digits);
-            return;
+        char quick[NUMBERS_QUICK_TEXT_MAX];
+        if (size_t length = Numbers_RealToTextQuick(args[0].real, quick)) {
+            Result_TextBytes(result, quick, length);
+        } else {
+            std::string text = Numbers_RealToText(args[0].real);
+            Result_TextBytes(result, text.data(), text.size());
         }
+        return;
     }
     constexpr int32_t START = 256;
     ValueTextBuffer text{nullptr, nullptr, START};
@@ -100,7 +101,7 @@ void Builtin_String(ScriptValue* result, CInstance*, CInstance*, int32_t, Script
     text.start[0] = '\0'; // a value that writes nothing gives the empty text
     text.write = text.start;
     Value_ToString(&text, &args[0]);
-    Result_Text(result, text.start);
+    Result_TextBytes(result, text.start, static_cast<size_t>(text.write - text.start));
     MemoryManager::Free(text.start);
 }
 

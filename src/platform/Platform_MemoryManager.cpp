@@ -303,6 +303,21 @@ void* ReAlloc(void* block, size_t newSize, const char* file, int line)
     return fresh;
 }
 
+bool Resize(void* block, size_t newSize)
+{
+    if (newSize == 0 || !ScriptHeap_Contains(block)) return false;
+    unsigned char* header = PlainHeaderInRange(block);
+    if (header == nullptr) return false;
+    uint32_t oldSize = PeekWord(header);
+    // Every plain block holds its step's whole area, whether made for it or kept and handed out again.
+    if (newSize > StepArea(oldSize)) return false;
+    if (newSize > oldSize) KELVARO_UNPOISON(Bytes(block) + oldSize, newSize - oldSize);
+    else KELVARO_POISON(Bytes(block) + newSize, oldSize - newSize);
+    PokeWord(header, static_cast<uint32_t>(newSize));
+    g_TotalBytes += static_cast<uint32_t>(newSize) - oldSize;
+    return true;
+}
+
 void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line)
 {
     *address = ReAlloc(*address, newSize, file, line);

@@ -25,6 +25,10 @@ void* AllocAligned(size_t size, size_t alignment, const char* file, int line, bo
 void Free(void* block);
 void* ReAlloc(void* block, size_t newSize, const char* file, int line);
 void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line);
+// Gives a block another size where it stands, when the room its allocation already holds (its size
+// rounded up to the allocation step) takes the new one: true then, with the contents kept and the
+// totals moved. False, the block untouched, otherwise or for a block that is not a plain one.
+bool Resize(void* block, size_t newSize);
 // The size a block was allocated with; 0 for null and for memory not from the script heap. Inline:
 // array writes ask it on every append.
 inline uint32_t GetSize(const void* block);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -97,6 +98,75 @@ TEST(NumbersRealToText, WholeDigitsMatchPrintfAndRefuseOtherReals)
         char digits[NUMBERS_WHOLE_TEXT_MAX];
         EXPECT_EQ(Numbers_WholeRealToText(value, digits), 0u) << value;
     }
+}
+
+// The quick two-decimal texts must be the general formatter's to the byte: both roundings, the
+// 17-digit one and the one to two places, with ties of the stored double (0.125 is exact; 9.995 and
+// 2.675 are stored below their ties, 1.005 too, 0.005 above) and carries into the whole part.
+TEST(NumbersRealToText, TwoDecimalsMatchTheGeneralFormatter)
+{
+    const struct {
+        double value;
+        const char* expected; // null: not the quick path's, Numbers_RealToText still checked
+    } cases[] = {
+        {0.5, "0.50"}, {-0.5, "-0.50"}, {2.5, "2.50"}, {0.125, "0.13"}, {0.005, "0.01"}, {1.005, "1.00"},
+        {2.675, "2.67"}, {9.995, "9.99"}, {-9.995, "-9.99"}, {9.996, "10.00"}, {0.001, "0.00"}, {-0.004, "-0.00"},
+        {0.004999999999999999, "0.00"}, {0.99999999999999989, "1.00"}, {99.99999999999999, "100.00"},
+        {123456.785, "123456.79"}, {2147483647.5, "2147483647.50"}, {2147483647.995, "2147483647.99"},
+        {-2147483647.999, "-2147483648.00"}, {5645311.2181660595, "5645311.22"},
+        // Outside the quick range: the general formatter's texts.
+        {0.00099999999999999, nullptr}, {1e-300, nullptr}, {-1e-5, nullptr}, {2147483648.5, nullptr},
+        {1e15, nullptr}, {1e15 + 0.5, nullptr}, {1e17, nullptr}, {9007199254740991.0, nullptr},
+        {9007199254740993.0, nullptr}, {-9007199254740992.0, nullptr}, {1e300, nullptr}, {INF, nullptr},
+        {-INF, nullptr}, {QUIET_NAN, nullptr}, {INDEFINITE, nullptr}, {-0.0, nullptr}, {3.0, nullptr},
+    };
+    for (const auto& c : cases) {
+        char quick[NUMBERS_QUICK_TEXT_MAX];
+        size_t length = Numbers_TwoDecimalsToText(c.value, quick);
+        std::string general = Numbers_FormatReal(c.value, 'f', 2);
+        if (c.expected != nullptr) {
+            EXPECT_EQ(std::string(quick, length), c.expected) << c.value;
+            EXPECT_EQ(general, c.expected) << c.value;
+        } else {
+            EXPECT_EQ(length, 0u) << c.value;
+        }
+        bool whole = Numbers_WholeRealToText(c.value, quick) != 0;
+        if (!whole) {
+            EXPECT_EQ(Numbers_RealToText(c.value), general) << c.value;
+        }
+    }
+}
+
+// A sweep of random reals against the general formatter: spread over the magnitudes, packed around
+// the ties of the second rounding (k/100 + 0.005 and its neighbouring doubles), and arbitrary bits.
+TEST(NumbersRealToText, TwoDecimalsMatchTheGeneralFormatterOverARandomSweep)
+{
+    std::mt19937_64 random(87);
+    std::uniform_real_distribution<double> exponent(-3.2, 9.4);
+    std::uniform_int_distribution<int64_t> cents(0, 100000000);
+    int32_t quick = 0;
+    for (int32_t i = 0; i < 60000; ++i) {
+        double value;
+        switch (i % 3) {
+        case 0: value = std::pow(10.0, exponent(random)); break;
+        case 1: {
+            double tie = (static_cast<double>(cents(random)) + 0.5) / 100.0;
+            int32_t steps = static_cast<int32_t>(random() % 5) - 2;
+            value = tie;
+            for (; steps > 0; --steps) value = std::nextafter(value, INF);
+            for (; steps < 0; ++steps) value = std::nextafter(value, -INF);
+            break;
+        }
+        default: value = FromBits(random()); break;
+        }
+        if (random() & 1) value = -value;
+        char text[NUMBERS_QUICK_TEXT_MAX];
+        size_t length = Numbers_TwoDecimalsToText(value, text);
+        if (length == 0) continue;
+        ++quick;
+        ASSERT_EQ(std::string(text, length), Numbers_FormatReal(value, 'f', 2)) << std::hexfloat << value;
+    }
+    EXPECT_GT(quick, 35000); // the sweep reaches the quick path, not only its refusals
 }
 
 TEST(NumbersParse, RealsReadTheLeadingDecimalNumber)

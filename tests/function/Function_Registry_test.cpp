@@ -132,6 +132,8 @@ TEST(Utf8, DecodeEncodeCountAndCompare)
         {"\xF0\x9F\x98\x80", 2, (0x1F << 6) | 0x18, 3}, // a four-byte lead reads as three
         {"\xE2\x82", 1, 0x2080, 2},                      // cut short: stops at the end
         {"\xC3", 1, 0xC0, 1}, {"", 0, 0, 0},
+        {"ab\xC3\xA9" "cd\xE2\x82\xAC" "e", 7, 'a', 1}, // plain bytes between the decoded ones
+        {"\x80xy", 2, 0x38, 2},                         // a stray continuation byte leads one character
     };
     for (const Case& c : cases) {
         const char* at = c.text;

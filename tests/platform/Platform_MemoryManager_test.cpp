@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -97,6 +98,33 @@ TEST(MemoryManager, ReAllocKeepsBytesAndZeroFillsTheTail)
     auto* fresh = static_cast<unsigned char*>(MEM_REALLOC(nullptr, 64));
     EXPECT_EQ(std::string(64, '\0'), std::string(reinterpret_cast<char*>(fresh), 64));
     MemoryManager::Free(fresh);
+}
+
+// A block takes another size in place only within the room of its allocation step; the contents
+// stay, the header and the totals follow, and anything but a plain block is refused untouched.
+TEST(MemoryManager, ResizeInPlaceWithinTheStepOnly)
+{
+    const struct {
+        size_t size, to;
+        bool fits;
+    } cases[] = {{5, 16, true}, {16, 3, true}, {17, 32, true}, {10, 17, false}, {33, 33, true}, {200, 208, true},
+                 {300, 400, false}, {8, 0, false}};
+    for (const auto& c : cases) {
+        auto* block = static_cast<unsigned char*>(MEM_ALLOC(c.size, false));
+        std::memset(block, 0x5A, c.size);
+        Totals before = Now();
+        EXPECT_EQ(c.fits, MemoryManager::Resize(block, c.to)) << c.size << " to " << c.to;
+        size_t now = c.fits ? c.to : c.size;
+        EXPECT_EQ(now, HeaderWord(block, 0)) << c.size << " to " << c.to;
+        EXPECT_EQ(Moved(before, static_cast<int64_t>(now) - static_cast<int64_t>(c.size), 0), Now());
+        for (size_t i = 0; i < std::min(now, c.size); ++i) ASSERT_EQ(0x5A, block[i]) << i;
+        std::memset(block, 0x11, now); // the whole new size is the block's (the sanitizer build checks)
+        MemoryManager::Free(block);
+    }
+    void* foreign = std::malloc(16);
+    EXPECT_FALSE(MemoryManager::Resize(foreign, 8));
+    std::free(foreign);
+    EXPECT_FALSE(MemoryManager::Resize(nullptr, 8));
 }
 
 TEST(MemoryManager, AlignedBlocksAndTheirMarker)

@@ -207,13 +207,19 @@ private:
         m_Stack.back() = IsVariable(left) || IsVariable(right) ? 'r' : (left == 'i' && right == 'i' ? 'i' : 'd');
     }
 
+    // Two texts joined, string items and variables holding texts in any pairing: the join grows the
+    // left text in its block or moves it to a larger one.
     void Concatenate()
     {
         char right = Top();
-        Emit(std::string("add.") + Letter(right) + "." + Letter(Top(1)));
+        char left = Top(1);
+        Emit(std::string("add.") + Letter(right) + "." + Letter(left));
         m_Stack.pop_back();
+        m_Stack.back() = IsVariable(left) || IsVariable(right) ? 'g' : 's';
         ++m_Concatenations;
     }
+
+    static bool IsText(char c) { return c == 's' || c == 'g'; }
 
     void Compare()
     {
@@ -741,7 +747,7 @@ private:
             return;
         case 6:
             if (above >= 2 && IsNumber(Top()) && IsNumber(Top(1))) return Arithmetic();
-            if (above >= 2 && m_Concatenations < 10 && ((Top() == 's' && Top(1) == 's') || (Top() == 'g' && Top(1) == 'g')))
+            if (above >= 2 && m_Concatenations < 10 && IsText(Top()) && IsText(Top(1)))
                 return Concatenate();
             return PushConstant();
         case 7:
