@@ -79,8 +79,9 @@ count() {
   local side=$1 out="$work/callgrind.out"
   rm -f "$out"
   if [ "$side" = ours ]; then
+    # A script runs through VM_Exec, an event's handler through its kept prepared run.
     play valgrind --tool=callgrind --collect-atstart=no --toggle-collect='VM_Exec(*' \
-      --callgrind-out-file="$out" "$build/kelvaro" >/dev/null 2>&1
+      --toggle-collect='VM_ExecPrepared(*' --callgrind-out-file="$out" "$build/kelvaro" >/dev/null 2>&1
   else
     valgrind --tool=callgrind --callgrind-out-file="$out" lua5.4 "$(peer "$game")" >/dev/null 2>&1
   fi
