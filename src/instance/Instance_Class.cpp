@@ -70,9 +70,10 @@ static_assert(offsetof(CInstance, m_CreationStamp) == CACHE_LINE, "the second li
 
 // The block is a line longer than the record, which starts on the first line boundary past the
 // block's start; the byte before the record says how far past (16 to 64: blocks are 16-aligned).
+// Not cleared: the constructor gives every field its value.
 void* CInstance::operator new(size_t size)
 {
-    auto* block = static_cast<unsigned char*>(MemoryManager::Alloc(size + CACHE_LINE, __FILE__, __LINE__, true));
+    auto* block = static_cast<unsigned char*>(MemoryManager::Alloc(size + CACHE_LINE, __FILE__, __LINE__, false));
     uintptr_t shift = CACHE_LINE - (reinterpret_cast<uintptr_t>(block) & (CACHE_LINE - 1));
     unsigned char* record = block + shift;
     record[-1] = static_cast<unsigned char>(shift);
