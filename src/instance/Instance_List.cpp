@@ -15,15 +15,10 @@
 
 InstanceQuietLists g_QuietLists;
 
-namespace {
-
-uint64_t g_InsertionCount = 0;
-
-} // namespace
-
 // The instance a new one of this depth goes in front of: the first in the list whose key is
-// greater. NaN keys are never greater, and a NaN depth is greater than none.
-CInstance* CInstanceList::FirstDeeperThan(float depth) const
+// greater. NaN keys are never greater, and a NaN depth is greater than none. A depth that is a
+// number is counted in its key's entry.
+CInstance* CInstanceList::InsertionPoint(CInstance* instance, float depth)
 {
     if (m_Appended) {
         CInstance* after = m_pHead;
@@ -31,19 +26,20 @@ CInstance* CInstanceList::FirstDeeperThan(float depth) const
         return after;
     }
     if (std::isnan(depth)) return nullptr;
-    auto deeper = m_DepthIndex.upper_bound({depth, UINT64_MAX});
-    return deeper != m_DepthIndex.end() ? deeper->second : nullptr;
+    // Equal keys sit together before the first greater one, so a key already held keeps its first.
+    auto entry = m_DepthIndex.try_emplace(depth, DepthRun{instance, 0}).first;
+    ++entry->second.count;
+    auto deeper = std::next(entry);
+    return deeper != m_DepthIndex.end() ? deeper->second.first : nullptr;
 }
 
 void CInstanceList::AddByDepth(CInstance* instance)
 {
     Instance_ForgetQuiet();
     float depth = instance->i_depth;
-    CInstance* after = FirstDeeperThan(depth);
+    CInstance* after = InsertionPoint(instance, depth);
     instance->m_DepthKey = depth;
     instance->m_pList = this;
-    instance->m_DepthOrder = ++g_InsertionCount;
-    if (!m_Appended && !std::isnan(depth)) m_DepthIndex.emplace(std::make_pair(depth, instance->m_DepthOrder), instance);
     ++m_Count;
     instance->m_pNext = after;
     if (after == nullptr) {
@@ -77,10 +73,7 @@ bool CInstanceList::Remove(CInstance* instance)
 {
     // Unlinking an instance of another list would cut that list and miscount both.
     if (instance->m_pList != this) return false;
-    if (!std::isnan(instance->m_DepthKey)) {
-        auto entry = m_DepthIndex.find({instance->m_DepthKey, instance->m_DepthOrder});
-        if (entry != m_DepthIndex.end() && entry->second == instance) m_DepthIndex.erase(entry);
-    }
+    if (!std::isnan(instance->m_DepthKey)) Uncount(instance);
     if (instance->m_pPrev != nullptr) instance->m_pPrev->m_pNext = instance->m_pNext;
     else m_pHead = instance->m_pNext;
     if (instance->m_pNext != nullptr) instance->m_pNext->m_pPrev = instance->m_pPrev;
@@ -92,6 +85,23 @@ bool CInstanceList::Remove(CInstance* instance)
     // An emptied list is depth-ordered again.
     if (m_pHead == nullptr) m_Appended = false;
     return true;
+}
+
+void CInstanceList::Uncount(CInstance* instance)
+{
+    // A list that was appended to keeps no entries.
+    auto entry = m_DepthIndex.find(instance->m_DepthKey);
+    if (entry == m_DepthIndex.end()) return;
+    DepthRun& run = entry->second;
+    if (--run.count == 0) {
+        m_DepthIndex.erase(entry);
+        return;
+    }
+    if (run.first != instance) return;
+    // The next of the same key, past any NaN keys between: keys that are numbers never decrease.
+    CInstance* next = instance->m_pNext;
+    while (!(next->m_DepthKey == instance->m_DepthKey)) next = next->m_pNext;
+    run.first = next;
 }
 
 void CInstanceList::Forget()

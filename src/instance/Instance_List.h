@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <map>
-#include <utility>
 
 #include "instance/Instance_Class.h"
 #include "instance/Instance_Hash.h"
@@ -41,11 +40,19 @@ public:
     const bool m_ByDepth; // a depth change re-sorts the instance here
 
 private:
-    CInstance* FirstDeeperThan(float depth) const;
+    CInstance* InsertionPoint(CInstance* instance, float depth);
+    // Takes a leaving instance out of its key's entry (before it is unlinked).
+    void Uncount(CInstance* instance);
 
-    // (depth key, insertion order) of every linked instance with a depth that is a number; the
-    // order tells equal depths apart in list order.
-    std::map<std::pair<float, uint64_t>, CInstance*> m_DepthIndex;
+    // The instance of a key that comes first in the list, and how many the list holds.
+    struct DepthRun {
+        CInstance* first;
+        int32_t count;
+    };
+    // Every depth key that is a number among the linked instances, one entry for all that share it:
+    // a room's instances mostly share a few depths, so that making and destroying one allocates
+    // nothing here.
+    std::map<float, DepthRun> m_DepthIndex;
     bool m_Appended = false;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Instance_TestSupport.h"
+#include "variable/Variable_List.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ TEST_F(InstanceList, RandomInsertionsAndRemovalsKeepTheOrderOfTheLinearWalk)
         int32_t appendFirst;       // instances appended at the tail before the run
     } scenarios[] = {
         {"ties", {0.0f, 1.0f, 2.0f, -1.0f}, 0},
+        {"one depth, its first leaving often", {7.0f}, 0},
+        {"NaN between equal keys", {nan, 1.0f, 1.0f, 2.0f}, 0},
         {"signed zeros and infinities", {0.0f, -0.0f, inf, -inf, 3.5f}, 0},
         {"NaN depths", {nan, 1.0f, 2.0f, nan, -4.0f}, 0},
         {"appended first", {5.0f, 1.0f, 9.0f}, 3},
@@ -174,21 +177,62 @@ TEST_F(InstanceList, RecordsStartOnACacheLineAndEveryWayOutFreesTheirBlock)
     };
     int32_t id = 100100;
     for (const auto& way : ways) {
+        // Several in a row, so that blocks at each of the heap's offsets are met.
+        auto round = [&]() {
+            std::vector<CInstance*> made;
+            for (int32_t i = 0; i < 8; ++i) {
+                made.push_back(new CInstance(1.0f, 2.0f, id++, object->m_Index, true));
+                list.AddByDepth(made.back());
+                EXPECT_EQ(reinterpret_cast<uintptr_t>(made.back()) % 64, 0u) << way.way;
+                EXPECT_EQ(made.back()->i_y, 2.0f) << way.way;
+            }
+            for (CInstance* instance : made) way.dispose(list, instance);
+        };
+        // The hash's nodes and the variable lists given back are kept for the next instances: after
+        // a first round, a second takes them again and leaves as many blocks as it found.
+        round();
         uint32_t blocks = MemoryManager::BlockCount();
         uint32_t bytes = MemoryManager::TotalBytes(0);
-        // Several in a row, so that blocks at each of the heap's offsets are met.
-        std::vector<CInstance*> made;
-        for (int32_t i = 0; i < 8; ++i) {
-            made.push_back(new CInstance(1.0f, 2.0f, id++, object->m_Index, true));
-            list.AddByDepth(made.back());
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(made.back()) % 64, 0u) << way.way;
-            EXPECT_EQ(made.back()->i_y, 2.0f) << way.way;
-        }
-        for (CInstance* instance : made) way.dispose(list, instance);
+        round();
         EXPECT_EQ(MemoryManager::BlockCount(), blocks) << way.way;
         EXPECT_EQ(MemoryManager::TotalBytes(0), bytes) << way.way;
     }
     EXPECT_EQ(list.m_Count, 0);
+}
+
+// A destroyed instance's variable list and hash node serve the next instances: each new one starts
+// with no variables (a text among the old ones freed), and the hash finds every identifier after
+// nodes went round.
+TEST_F(InstanceList, ListsAndHashNodesGivenBackServeNewInstancesAsNew)
+{
+    CObject* object = MakeObject();
+    const struct {
+        const char* name;
+        int32_t made; // instances made and destroyed before the new one
+    } rows[] = {{"one", 1}, {"several", 5}};
+    int32_t id = 100700;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int32_t i = 0; i < row.made; ++i) {
+            auto* old = new CInstance(0, 0, id++, object->m_Index, true);
+            Instance_AddToHash(old);
+            ScriptValue text = {VALUE_REAL, 0, 0.0};
+            Value_SetText(&text, "left behind");
+            old->GetVariables()->SetVar(7, -1, &text);
+            Value_Free(&text);
+            Instance_RemoveFromHash(old);
+            delete old;
+        }
+        auto* fresh = new CInstance(0, 0, id, object->m_Index, true);
+        Instance_AddToHash(fresh);
+        EXPECT_EQ(fresh->GetVariables()->Count(), 0);
+        EXPECT_EQ(fresh->GetVariables()->Find(7), nullptr);
+        EXPECT_EQ(Instance_FindById(id), fresh);
+        EXPECT_EQ(Instance_FindById(id - 1), nullptr);
+        Instance_RemoveFromHash(fresh);
+        delete fresh;
+        ++id;
+    }
 }
 
 TEST_F(InstanceList, TheHashFindsSharedBucketsCopiesAndNewIdentifiers)
