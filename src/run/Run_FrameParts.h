@@ -18,12 +18,11 @@ namespace frame {
 // on each link in turn. Only a hint: a wrong guess costs one needless fetch, never a read.
 constexpr uintptr_t PREFETCH_LINKS_AHEAD = 8;
 
-// `offset` picks the line of the record to ask for (its start by default).
-inline void PrefetchByStride(const CInstance* instance, const CInstance* next, uintptr_t offset = 0)
+inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
 {
     uintptr_t here = reinterpret_cast<uintptr_t>(instance);
     uintptr_t there = reinterpret_cast<uintptr_t>(next);
-    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here) + offset));
+    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
 }
 
 // Reads the global event stamp and raises it by one.

@@ -98,13 +98,6 @@ Area ViewArea(const RoomView& view)
             static_cast<double>(view.xview) + view.wview, static_cast<double>(view.yview) + view.hview};
 }
 
-// Where in the record the speeds, friction and gravity lie (past the line the list link is on).
-uintptr_t MotionLine(const CInstance* instance)
-{
-    return static_cast<uintptr_t>(reinterpret_cast<const char*>(&instance->i_hspeed) -
-                                  reinterpret_cast<const char*>(instance));
-}
-
 // Friction and gravity, the path and the speeds of one instance; one with none of them is noted
 // as still until one is set.
 void MoveOne(CInstance* instance, uint64_t stamp)
@@ -142,7 +135,6 @@ bool Run_Motion(bool anyPath)
     for (CInstance* instance = room->m_Active.m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
         frame::PrefetchByStride(instance, next);
-        frame::PrefetchByStride(instance, next, MotionLine(instance));
         if (instance->m_Still == 0 || full) MoveOne(instance, stamp);
         instance = next;
     }
