@@ -108,14 +108,27 @@ std::string Answer(const char* names, const char* sums, const char* printed)
            "\nshow_debug_message(string(instance_number(obj_thing)) + " + printed + ");";
 }
 
+// The sums of the things' places to the hundred.
+std::string PlacesAnswer()
+{
+    return Answer("sx, sy", "sx = 0; sy = 0; with (obj_thing) { sx += x; sy += y; }",
+                  "\" \" + string(round(sx / 100)) + \" \" + string(round(sy / 100))");
+}
+
 const Shape SHAPES[] = {
     // The sums of places to the hundred: ours keeps motion in 32-bit floats, the peer in doubles.
     {"motion", 10000, "built-in motion: speed, direction, friction, gravity", "",
      "speed = 1 + (id mod 4); direction = (id * 37) mod 360; friction = 0.05; gravity = 0.02;\n"
      "gravity_direction = 270;",
      nullptr, nullptr, nullptr, 0, 0,
-     Answer("sx, sy", "sx = 0; sy = 0; with (obj_thing) { sx += x; sy += y; }",
-            "\" \" + string(round(sx / 100)) + \" \" + string(round(sy / 100))"),
+     PlacesAnswer(),
+     false},
+    // The motion room with one thing in ten moving: the motion stage passes the still ones by.
+    {"still", 50000, "built-in motion on one instance in ten, the others still", "",
+     "if (id mod 10 == 0) { speed = 1 + (id mod 4); direction = (id * 37) mod 360; friction = 0.05;\n"
+     "gravity = 0.02; gravity_direction = 270; }",
+     nullptr, nullptr, nullptr, 0, 0,
+     PlacesAnswer(),
      false},
     {"collide", 2000, "movers testing place_meeting and instance_place against 500 walls", "",
      "vx = (id mod 5) - 2; vy = ((id div 5) mod 5) - 2; hits = 0; found = 0;", nullptr,

@@ -6,14 +6,18 @@ local RAD = 3.1415927410125732 / 180
 local cos, sin, atan2, sqrt = math.cos, math.sin, math.atan2, math.sqrt
 local things = {}
 
+-- Every thing moves, unless a peer that shares this file sets MOVING_EVERY: then only the things whose
+-- id it divides do, and the others stand still with no speed, friction or gravity.
 function love.load()
     for i = 0, room.size - 1 do
         local x, y, id = room.place(i)
-        local speed, direction = 1 + id % 4, (id * 37) % 360
-        things[#things + 1] = {
-            x = x, y = y, speed = speed, direction = direction, friction = 0.05, gravity = 0.02,
-            gravity_direction = 270, hspeed = cos(direction * RAD) * speed, vspeed = -sin(direction * RAD) * speed,
-        }
+        local t = {x = x, y = y, speed = 0, direction = 0, friction = 0, gravity = 0, gravity_direction = 270,
+                   hspeed = 0, vspeed = 0}
+        if MOVING_EVERY == nil or id % MOVING_EVERY == 0 then
+            t.speed, t.direction, t.friction, t.gravity = 1 + id % 4, (id * 37) % 360, 0.05, 0.02
+            t.hspeed, t.vspeed = cos(t.direction * RAD) * t.speed, -sin(t.direction * RAD) * t.speed
+        end
+        things[#things + 1] = t
     end
 end
 

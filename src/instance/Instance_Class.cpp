@@ -207,6 +207,7 @@ void CInstance::CopyFrom(const CInstance& other, bool registerInObject)
 {
     if (&other == this) return;
     Instance_ForgetQuiet();
+    m_Still = 0;
     Unbind();
     m_CarriedMark = 0;
     i_id = other.i_id;

@@ -228,12 +228,12 @@ public:
     float SetDepth(float depth) { return i_depth = depth; }
     float SetFriction(float friction)
     {
-        Instance_MayMove();
+        MayMove();
         return i_friction = friction;
     }
     float SetGravity(float gravity)
     {
-        Instance_MayMove();
+        MayMove();
         return i_gravity = gravity;
     }
     float SetGravityDirection(float degrees) { return i_gravitydir = degrees; }
@@ -243,8 +243,15 @@ public:
     float SetYPrevious(float y) { return i_yprevious = y; }
     int32_t SetPathIndex(int32_t path)
     {
-        Instance_MayMove();
+        MayMove();
         return i_pathindex = path;
+    }
+    // Something that moves the instance (speed, friction, gravity, path) may have changed: the
+    // motion pass looks at it, and at its list, again.
+    void MayMove()
+    {
+        m_Still = 0;
+        Instance_MayMove();
     }
     float SetPathScale(float scale) { return i_pathscale = scale; }
     float SetPathOrientation(float degrees) { return i_pathorientation = degrees; }
@@ -280,6 +287,9 @@ public:
     uint8_t i_precise = 0;
     uint8_t i_solid = 0;
     uint8_t i_persistent = 0;
+    // The motion pass found no speed, friction, gravity or path, and none was set since: the pass
+    // passes it by on this line alone, without the motion fields' lines.
+    uint8_t m_Still = 0;
     uint64_t m_CreationStamp;
     CVariableList* m_pVariables = nullptr; // owned
     ScriptValue* m_pSlots = nullptr; // the fixed variable slots, when the game declares them

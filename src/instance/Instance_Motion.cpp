@@ -85,7 +85,7 @@ void CInstance::SpeedsFromPolar()
     i_vspeed = static_cast<float>(-(std::sin(static_cast<double>(a)) * static_cast<double>(i_speed)));
     i_hspeed = Snap(i_hspeed);
     i_vspeed = Snap(i_vspeed);
-    Instance_MayMove();
+    MayMove();
 }
 
 void CInstance::PolarFromSpeeds()
@@ -102,7 +102,7 @@ void CInstance::PolarFromSpeeds()
     double v = i_vspeed;
     float sum = static_cast<float>(h * h + v * v);
     i_speed = Snap(static_cast<float>(std::sqrt(static_cast<double>(sum))));
-    Instance_MayMove();
+    MayMove();
 }
 
 int32_t CInstance::SetSpriteIndex(int32_t sprite)
@@ -233,7 +233,7 @@ float CInstance::SetPathSpeed(float speed) { return i_pathspeed = speed; }
 void CInstance::PathStart(int32_t path, float speed, float scale, float orientation, bool keepPosition,
                           int32_t endAction)
 {
-    Instance_MayMove();
+    MayMove();
     i_pathindex = path;
     if (path < 0) return;
     float length = 0.0f;

@@ -149,6 +149,7 @@ bool CInstance::Deserialise(IBuffer* buffer, bool registerInObject)
     }
 
     Instance_ForgetQuiet();
+    m_Still = 0;
     i_deactivated = Flag(s.deactivated != 0 ? 1 : 0);
     SetObjectIndex(s.objindex, registerInObject && i_deactivated == 0);
     i_id = s.id;

@@ -65,18 +65,6 @@ struct RoomFacts {
     bool anyPath = false;
 };
 
-// Instances made one after another mostly lie one stride apart, in list order: asking for the
-// record a few links ahead lets the animation pass stream through them instead of waiting on each
-// link in turn. Only a hint: a wrong guess costs one needless fetch, never a read.
-constexpr uintptr_t PREFETCH_LINKS_AHEAD = 8;
-
-inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
-{
-    uintptr_t here = reinterpret_cast<uintptr_t>(instance);
-    uintptr_t there = reinterpret_cast<uintptr_t>(next);
-    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
-}
-
 // Previous positions, animation and the animation-end event, over the whole room list. Without an
 // object handling animation end (RaiseAnimationEnd false) no code runs in this pass, so none can
 // come to handle it, and the walk has no event to test for.
@@ -90,7 +78,7 @@ template <bool RaiseAnimationEnd> RoomFacts AnimationWalk(CInstanceList* list)
     float framesAsIndex = 0.0f;
     for (CInstance* instance = list->m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
-        PrefetchByStride(instance, next);
+        frame::PrefetchByStride(instance, next);
         instance->i_xprevious = instance->i_x;
         instance->i_yprevious = instance->i_y;
         instance->i_pathpositionprevious = instance->i_pathposition;

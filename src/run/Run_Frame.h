@@ -38,6 +38,10 @@ extern int32_t g_FrameMouseY;
 extern int32_t g_FrameMousePreviousX;
 extern int32_t g_FrameMousePreviousY;
 
+// When set, the motion pass works on every instance of every list, as if none had been found still:
+// the reference that the pass which skips still instances and quiet lists is tested against.
+extern bool g_FrameFullPasses;
+
 void Run_DoFrame();
 // Applies the object changes, the depth changes and the activation changes to the room's lists.
 void Run_UpdateInstanceLists();

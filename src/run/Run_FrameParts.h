@@ -13,6 +13,18 @@
 
 namespace frame {
 
+// Instances made one after another mostly lie one stride apart, in list order: asking for the
+// record a few links ahead lets a pass over the room's list stream through them instead of waiting
+// on each link in turn. Only a hint: a wrong guess costs one needless fetch, never a read.
+constexpr uintptr_t PREFETCH_LINKS_AHEAD = 8;
+
+inline void PrefetchByStride(const CInstance* instance, const CInstance* next)
+{
+    uintptr_t here = reinterpret_cast<uintptr_t>(instance);
+    uintptr_t there = reinterpret_cast<uintptr_t>(next);
+    __builtin_prefetch(reinterpret_cast<const void*>(there + PREFETCH_LINKS_AHEAD * (there - here)));
+}
+
 // Reads the global event stamp and raises it by one.
 inline uint64_t TakeStamp()
 {

@@ -98,7 +98,25 @@ Area ViewArea(const RoomView& view)
             static_cast<double>(view.xview) + view.wview, static_cast<double>(view.yview) + view.hview};
 }
 
+// Friction and gravity, the path and the speeds of one instance; one with none of them is noted
+// as still until one is set.
+void MoveOne(CInstance* instance, uint64_t stamp)
+{
+    // Most instances have no friction, gravity, path or speed: each step is skipped unless needed.
+    bool pulled = instance->i_friction != 0.0f || instance->i_gravity != 0.0f;
+    if (pulled) instance->ApplyFrictionGravity();
+    bool onPath = instance->i_pathindex >= 0;
+    if (onPath && instance->PathStep() && instance->m_CreationStamp <= stamp)
+        Perform_Event(instance, instance, EVENT_OTHER, OTHER_END_OF_PATH);
+    bool moving = instance->i_hspeed != 0.0f || instance->i_vspeed != 0.0f;
+    if (moving) MoveBySpeed(instance);
+    if (pulled || onPath || moving) Instance_MayMove();
+    else instance->m_Still = 1;
+}
+
 } // namespace
+
+bool g_FrameFullPasses = false;
 
 bool Run_Motion(bool anyPath)
 {
@@ -109,20 +127,15 @@ bool Run_Motion(bool anyPath)
         return true;
     }
     uint64_t stamp = frame::TakeStamp();
-    // A list found without movers stays so until something sets a speed, a path or the like.
-    if (g_QuietLists.motion == &room->m_Active) return false;
+    // A list found without movers stays so until something sets a speed, a path or the like; so
+    // does an instance found still.
+    bool full = g_FrameFullPasses;
+    if (g_QuietLists.motion == &room->m_Active && !full) return false;
     g_QuietLists.motion = &room->m_Active;
     for (CInstance* instance = room->m_Active.m_pHead; instance != nullptr;) {
         CInstance* next = instance->m_pNext;
-        // Most instances have no friction, gravity, path or speed: each step is skipped unless needed.
-        bool pulled = instance->i_friction != 0.0f || instance->i_gravity != 0.0f;
-        if (pulled) instance->ApplyFrictionGravity();
-        bool onPath = instance->i_pathindex >= 0;
-        if (onPath && instance->PathStep() && instance->m_CreationStamp <= stamp)
-            Perform_Event(instance, instance, EVENT_OTHER, OTHER_END_OF_PATH);
-        bool moving = instance->i_hspeed != 0.0f || instance->i_vspeed != 0.0f;
-        if (moving) MoveBySpeed(instance);
-        if (pulled || onPath || moving) Instance_MayMove();
+        frame::PrefetchByStride(instance, next);
+        if (instance->m_Still == 0 || full) MoveOne(instance, stamp);
         instance = next;
     }
     return false;

@@ -1,0 +1,1 @@
+dofile(love.filesystem.getSource() .. "/../love_conf.lua")
