@@ -339,7 +339,6 @@ public:
     CObject* m_pFormerObject = nullptr; // whose lists still hold the instance after a change of object
     int32_t m_FormerObjectIndex = -1;
     float m_DepthKey = 0.0f; // the depth at insertion into a list
-    uint64_t m_DepthOrder = 0; // when it was inserted, among all insertions
 
     // The box is recomputed when next asked (also when the sprite's box or origin changes).
     void MarkBoxDirty() { m_BBoxDirty = BOX_STALE; }
