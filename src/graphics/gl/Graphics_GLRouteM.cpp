@@ -71,6 +71,16 @@ uint32_t WordAt(const uint8_t* vertex, int32_t offset)
     return value;
 }
 
+// A position's x, y and z in the first three of four lanes (the fourth 0), taken four at a time.
+typedef float Lanes __attribute__((vector_size(16)));
+
+Lanes PositionAt(const uint8_t* vertex, int32_t position)
+{
+    Lanes p = {0.0f, 0.0f, 0.0f, 0.0f};
+    std::memcpy(&p, vertex + position, 12);
+    return p;
+}
+
 // Whether two vertices hold the same bits in every input read here: a quad's repeated corners
 // (a list repeats two of its four) then give the same answers without being placed again.
 bool SameInputs(const uint8_t* a, const uint8_t* b, const Layout& layout)
@@ -121,17 +131,15 @@ struct Placement {
     {
         for (int i : {0, 1, 4, 5, 8, 9})
             if (!std::isfinite(m[i])) return false;
-        float low[3], high[3];
-        for (int axis = 0; axis < 3; ++axis) low[axis] = high[axis] = FloatAt(vertices, position, axis);
+        Lanes low = PositionAt(vertices, position), high = low, spread = {0.0f, 0.0f, 0.0f, 0.0f};
         for (uint32_t v = 0; v < count; ++v) {
-            const uint8_t* vertex = vertices + size_t(v) * stride;
-            for (int axis = 0; axis < 3; ++axis) {
-                float p = FloatAt(vertex, position, axis);
-                if (!(p == p)) return false; // not a number: no box holds it
-                low[axis] = std::min(low[axis], p);
-                high[axis] = std::max(high[axis], p);
-            }
+            Lanes p = PositionAt(vertices + size_t(v) * stride, position);
+            low = p < low ? p : low;
+            high = p > high ? p : high;
+            spread += p - p; // stays 0 while every coordinate is finite
         }
+        for (int axis = 0; axis < 3; ++axis)
+            if (spread[axis] != 0.0f) return false; // not a number or infinite: no box holds them
         // The corner where a coordinate is greatest (`up`) or least along the factors m[k], m[k+4], m[k+8].
         auto corner = [&](int k, bool up, int axis) {
             return double((m[k + 4 * axis] >= 0.0f) == up ? high[axis] : low[axis]);
