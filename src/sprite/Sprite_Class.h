@@ -169,6 +169,7 @@ private:
     bool KeepsOwnFrames() const { return m_FileEntries.empty() || m_OwnsEntries != 0; }
     // The page entry of a frame named by file offset, kept from the last look-up (FileEntry).
     TPageEntry* FileEntry(std::size_t frame) const;
+    TPageEntry* LookUpEntry(std::size_t frame, uint32_t generation) const;
 
     int32_t m_BBoxMode = BBOX_AUTOMATIC;
     SpriteBox m_BBox;

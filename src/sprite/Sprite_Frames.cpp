@@ -135,15 +135,22 @@ int32_t CSprite::WrapFrame(int32_t frame) const
 TPageEntry* CSprite::FileEntry(size_t frame) const
 {
     uint32_t generation = TexturePage_Generation();
+    if (generation == m_EntriesOf && frame < m_FoundEntries.size()) {
+        const FoundEntry& found = m_FoundEntries[frame];
+        if (found.entry != nullptr && found.offset == m_FileEntries[frame]) return found.entry;
+    }
+    return LookUpEntry(frame, generation);
+}
+
+TPageEntry* CSprite::LookUpEntry(size_t frame, uint32_t generation) const
+{
     if (generation != m_EntriesOf || m_FoundEntries.size() != m_FileEntries.size()) {
         m_FoundEntries.assign(m_FileEntries.size(), FoundEntry{});
         m_EntriesOf = generation;
     }
     FoundEntry& found = m_FoundEntries[frame];
-    if (found.entry == nullptr || found.offset != m_FileEntries[frame]) {
-        found.offset = m_FileEntries[frame];
-        found.entry = TexturePage_AtOffset(found.offset);
-    }
+    found.offset = m_FileEntries[frame];
+    found.entry = TexturePage_AtOffset(found.offset);
     return found.entry;
 }
 
