@@ -19,6 +19,12 @@ std::vector<bool> g_PagePresent; // false where the count table holds no record
 std::unordered_map<uint32_t, int32_t> g_PageAt; // file offset of a record -> its index
 GameFileChunk g_PagesFrom;                      // the chunk the table was built from
 bool g_PagesBuilt = false;
+uint32_t g_PagesGeneration = 1;
+
+void NextGeneration()
+{
+    if (++g_PagesGeneration == 0) g_PagesGeneration = 1;
+}
 
 std::vector<int32_t> g_TextureIds;
 
@@ -40,6 +46,7 @@ void BuildPages(const GameFile& file)
     g_Pages.clear();
     g_PagePresent.clear();
     g_PageAt.clear();
+    NextGeneration();
     g_PagesFrom = g_TexturePageChunk;
     g_PagesBuilt = true;
     GameFileCountTable table;
@@ -145,7 +152,14 @@ void TexturePage_Clear()
     g_PagePresent.clear();
     g_PageAt.clear();
     g_PagesBuilt = false;
+    NextGeneration();
     g_TextureIds.clear();
+}
+
+uint32_t TexturePage_Generation()
+{
+    EnsurePages();
+    return g_PagesGeneration;
 }
 
 int32_t TextureChunk_Count() { return static_cast<int32_t>(g_TextureIds.size()); }

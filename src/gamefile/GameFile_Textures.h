@@ -26,6 +26,9 @@ TPageEntry* TexturePage_Get(int32_t index);
 int32_t TexturePage_IndexAt(uint32_t fileOffset);
 TPageEntry* TexturePage_AtOffset(uint32_t fileOffset);
 void TexturePage_Clear();
+// Changes whenever the table is built again or cleared (never 0): an entry's address taken under
+// one generation names the same record until the generation changes.
+uint32_t TexturePage_Generation();
 
 // The texture ids made from the texture chunk's entries, in entry order.
 int32_t TextureChunk_Count();

@@ -5,6 +5,7 @@
 // from the pictures' alpha.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -166,6 +167,9 @@ private:
     // The pictures cut from one strip picture.
     void CutStrip(const CBitmap32& strip);
     bool KeepsOwnFrames() const { return m_FileEntries.empty() || m_OwnsEntries != 0; }
+    // The page entry of a frame named by file offset, kept from the last look-up (FileEntry).
+    TPageEntry* FileEntry(std::size_t frame) const;
+    TPageEntry* LookUpEntry(std::size_t frame, uint32_t generation) const;
 
     int32_t m_BBoxMode = BBOX_AUTOMATIC;
     SpriteBox m_BBox;
@@ -187,6 +191,13 @@ private:
     std::vector<int32_t> m_Textures;
     std::vector<TPageEntry*> m_OwnEntries;
     std::vector<uint32_t> m_FileEntries; // file offsets of the game file's page entries
+    // A frame's entry as last looked up by its offset, under the page table's generation m_EntriesOf.
+    struct FoundEntry {
+        uint32_t offset = 0;
+        TPageEntry* entry = nullptr;
+    };
+    mutable std::vector<FoundEntry> m_FoundEntries;
+    mutable uint32_t m_EntriesOf = 0;
     const char* m_pName = nullptr;       // the table's copy
     int32_t m_Index = 0;
 };

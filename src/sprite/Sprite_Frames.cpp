@@ -130,11 +130,34 @@ int32_t CSprite::WrapFrame(int32_t frame) const
     return index < 0 ? index + m_FrameCount : index;
 }
 
+// The look-up by offset is a hash search, paid once a frame per table generation rather than per
+// draw. Each kept entry carries its offset, so frames given new offsets look up again.
+TPageEntry* CSprite::FileEntry(size_t frame) const
+{
+    uint32_t generation = TexturePage_Generation();
+    if (generation == m_EntriesOf && frame < m_FoundEntries.size()) {
+        const FoundEntry& found = m_FoundEntries[frame];
+        if (found.entry != nullptr && found.offset == m_FileEntries[frame]) return found.entry;
+    }
+    return LookUpEntry(frame, generation);
+}
+
+TPageEntry* CSprite::LookUpEntry(size_t frame, uint32_t generation) const
+{
+    if (generation != m_EntriesOf || m_FoundEntries.size() != m_FileEntries.size()) {
+        m_FoundEntries.assign(m_FileEntries.size(), FoundEntry{});
+        m_EntriesOf = generation;
+    }
+    FoundEntry& found = m_FoundEntries[frame];
+    found.offset = m_FileEntries[frame];
+    found.entry = TexturePage_AtOffset(found.offset);
+    return found.entry;
+}
+
 TPageEntry* CSprite::GetEntry(int32_t frame) const
 {
     if (frame < 0) return nullptr;
-    if (!KeepsOwnFrames())
-        return size_t(frame) < m_FileEntries.size() ? TexturePage_AtOffset(m_FileEntries[size_t(frame)]) : nullptr;
+    if (!KeepsOwnFrames()) return size_t(frame) < m_FileEntries.size() ? FileEntry(size_t(frame)) : nullptr;
     return size_t(frame) < m_OwnEntries.size() ? m_OwnEntries[size_t(frame)] : nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <epoxy/gl.h>
 
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "GLDeviceFixture.h"
@@ -240,6 +241,128 @@ TEST_F(Routes, BlendingAndColourLeftOutOnlyWhereTheyCannotChangeAPixel)
     GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
     GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
     for (DeviceTexture* t : {page, wide, target}) GR_Texture_Free(t);
+}
+
+// The route looks at a list's repeated corners only where they repeat their corner exactly: each
+// case changes one input of a repeated corner (v[3] repeats v[2], v[5] repeats v[0]) and must give
+// the pixels of the depth-tested draw, with blending left off only where every fragment is opaque.
+TEST_F(Routes, RepeatedCornersAreJudgedByTheirOwnInputs)
+{
+    DeviceTexture* texture = NoiseTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    GR_Texture_SetInterpolation(false);
+    struct Case {
+        const char* what;
+        int corner; // 3 or 5; 0: none changed
+        void (*change)(TexturedVertex&);
+        bool blendOff;
+    };
+    const Case cases[] = {
+        {"repeated exactly", 0, nullptr, true},
+        {"half-transparent", 5, [](TexturedVertex& v) { v.colour = 0x80FFFFFFu; }, false},
+        {"tinted", 3, [](TexturedVertex& v) { v.colour = 0xFFFF8080u; }, false},
+        {"a texel further", 3, [](TexturedVertex& v) { v.u += 1.0f / 64; }, false},
+        {"half a pixel lower", 5, [](TexturedVertex& v) { v.y += 0.5f; }, false},
+        {"beyond the clip volume", 3, [](TexturedVertex& v) { v.x = 5000.0f; }, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<Pixel> before;
+        for (bool depth : {true, false}) {
+            GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+            GR_D3D_Clear(GREY, 1.0f, 0, 3);
+            GR_RenderStateCache_Set(RS_DEPTH_TEST, depth ? 1 : 0);
+            GR_RenderStateCache_Set(RS_ALPHA_BLEND, 1);
+            auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(4, texture, 24, 6));
+            v[0] = {100, 100, 0, WHITE, 0.0f, 0.0f};
+            v[1] = {116, 100, 0, WHITE, 0.25f, 0.0f};
+            v[2] = {116, 116, 0, WHITE, 0.25f, 0.25f};
+            v[3] = v[2];
+            v[4] = {100, 116, 0, WHITE, 0.0f, 0.25f};
+            v[5] = v[0];
+            if (c.change != nullptr) c.change(v[c.corner]);
+            Graphics::Flush();
+            std::vector<Pixel> got = ReadScreen(90, 90, 40, 40);
+            if (!depth) {
+                EXPECT_EQ(c.blendOff, !glIsEnabled(GL_BLEND)) << c.what;
+                EXPECT_EQ(0, std::memcmp(before.data(), got.data(), got.size() * 4)) << c.what;
+            }
+            before = got;
+        }
+    }
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+    GR_Texture_Free(texture);
+}
+
+// Draws that cannot become rectangles (turned quads, quads in a turned view, lines) are judged inside
+// the clip volume from the box of their positions: a single vertex of a long batch beyond the
+// volume, or not a number, keeps the depth-stencil surface attached; one vertex not white keeps
+// the vertex colours; and the pixels are those of the depth-tested draw.
+TEST_F(Routes, OneVertexOfALongBatchDecidesItsRoute)
+{
+    DeviceTexture* texture = NoiseTexture();
+    ASSERT_NE(nullptr, texture);
+    ASSERT_TRUE(GR_StartFrame());
+    constexpr int32_t QUADS = 120, COUNT = QUADS * 6;
+    const float NOT_A_NUMBER = std::numeric_limits<float>::quiet_NaN(), INF = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* what;
+        double viewAngle;
+        int32_t type;    // 4 triangle list, 2 line list
+        int32_t changed; // the vertex moved or recoloured, -1 none
+        float x, y;      // where it goes (NaN x: it keeps its place)
+        uint32_t colour;
+        bool attached;
+    };
+    const Case cases[] = {
+        {"turned quads inside", 0, 4, -1, 0, 0, WHITE, false},
+        {"turned quads, the last vertex far right", 0, 4, COUNT - 1, 5000, 200, WHITE, true},
+        {"turned quads, a middle vertex far above", 0, 4, 301, 200, -3000, WHITE, true},
+        {"turned quads, a vertex above the view within the driver's band", 0, 4, 301, 200, -900, WHITE, false},
+        {"turned quads, a vertex not a number", 0, 4, 7, 100, NOT_A_NUMBER, WHITE, true},
+        {"turned quads, a vertex at infinity", 0, 4, 7, -INF, 100, WHITE, true},
+        {"turned quads, a vertex not white", 0, 4, 500, NOT_A_NUMBER, 0, 0xFF2040A0u, false},
+        {"turned view inside", 30, 4, -1, 0, 0, WHITE, false},
+        {"turned view, a vertex far below", 30, 4, 100, 300, 3000, WHITE, true},
+        {"lines inside", 0, 2, -1, 0, 0, WHITE, false},
+        {"lines, a vertex left of the view", 0, 2, 55, -700, 10, WHITE, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<Pixel> before;
+        for (bool depth : {true, false}) {
+            GR_SetViewProjection(0, 0, 640, 480, c.viewAngle);
+            GR_D3D_Clear(GREY, 1.0f, 0, 3);
+            GR_RenderStateCache_Set(RS_DEPTH_TEST, depth ? 1 : 0);
+            auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(c.type, texture, 24, COUNT));
+            for (int32_t q = 0; q < QUADS; ++q) {
+                // A 20 x 20 square turned by q degrees about its centre, on a grid of 40.
+                float cx = 60.0f + float(q % 12) * 45.0f, cy = 60.0f + float(q / 12) * 36.0f;
+                float s = std::sin(float(q) * 0.0174533f) * 14.0f, k = std::cos(float(q) * 0.0174533f) * 14.0f;
+                TexturedVertex corners[4] = {{cx - k + s, cy - s - k, 0, WHITE, 0, 0},
+                                             {cx + k + s, cy + s - k, 0, WHITE, 0.25f, 0},
+                                             {cx + k - s, cy + s + k, 0, WHITE, 0.25f, 0.25f},
+                                             {cx - k - s, cy - s + k, 0, WHITE, 0, 0.25f}};
+                const int order[6] = {0, 1, 2, 2, 3, 0};
+                for (int i = 0; i < 6; ++i) v[q * 6 + i] = corners[order[i]];
+            }
+            if (c.changed >= 0) {
+                v[c.changed].colour = c.colour;
+                if (!std::isnan(c.x)) v[c.changed].x = c.x, v[c.changed].y = c.y;
+            }
+            Graphics::Flush();
+            bool attached = DepthAttached(); // before the read-back binds its own framebuffer
+            std::vector<Pixel> got = ReadScreen(0, 0, 640, 480);
+            if (!depth) {
+                EXPECT_EQ(c.attached, attached) << c.what;
+                EXPECT_EQ(0, std::memcmp(before.data(), got.data(), got.size() * 4)) << c.what;
+            }
+            before = got;
+        }
+    }
+    GR_SetViewProjection(0, 0, 640, 480, 0);
+    GR_RenderStateCache_Set(RS_DEPTH_TEST, 0);
+    GR_Texture_Free(texture);
 }
 
 // 1,365 small triangles in one batch (4,095 vertices, more than the driver takes in one run):

@@ -3,12 +3,17 @@
 // the radius and drawing failures, read from the quads a sprite queues.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "../TestSupport_Console.h"
+#include "../gamefile/GameFileTestSupport.h"
 #include "../graphics/Graphics_DrawCapture.h"
 #include "SpriteTestSupport.h"
+#include "gamefile/GameFile_Loader.h"
 #include "graphics/Graphics_Surface.h"
+#include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_TexturePage.h"
 #include "room/Room_Draw.h"
 
@@ -248,6 +253,70 @@ TEST_F(SpriteDraw, CullingFrameChoiceAndFailures)
     sprite.DrawPos(0, 0, 0, 1, 0, 1, 1, 0, 1, 0xFFFFFFFF, 1); // without an entry: nothing, silently
     EXPECT_EQ("", log.console.text);
     sprite.Clear();
+}
+
+// A page table of the game file: the count table at 0, then a 22-byte record every 32 bytes from 32
+// (at 32, 64, 96...), record i naming textures[i]; the file then becomes the game file.
+void LoadPages(const std::vector<uint32_t>& listed, const std::vector<int32_t>& textures)
+{
+    std::vector<uint8_t> bytes = Words({uint32_t(listed.size())});
+    for (uint32_t at : listed) for (uint8_t b : Words({at})) bytes.push_back(b);
+    bytes.resize(32 + 32 * textures.size(), 0);
+    for (size_t i = 0; i < textures.size(); ++i) {
+        const int16_t fields[11] = {0, 0, 4, 4, 0, 0, 4, 4, 4, 4, int16_t(textures[i])};
+        std::memcpy(bytes.data() + 32 + 32 * i, fields, sizeof fields);
+    }
+    LoadInto(g_GameFile, bytes);
+    TexturePage_Clear(); // the pages flushed: the table is built again from the new chunk
+    g_TexturePageChunk.body = 0;
+    g_TexturePageChunk.length = uint32_t(bytes.size());
+}
+
+// A sprite's frames keep the entries they found by file offset: each case changes the page table
+// (or the frames' offsets) and then draws every frame, which must come from the texture the table
+// now names at that offset, or draw nothing where it names none.
+TEST_F(SpriteDraw, FramesFollowThePageTableThroughItsChanges)
+{
+    g_RoomDrawRect = RoomDrawRect{0, 0, 640, 480};
+    int32_t t[3];
+    for (int32_t& id : t) ASSERT_GE(id = Texture_CreateEmpty(8, 8, false), 0);
+    auto device = [&](int32_t id) -> const void* { return id < 0 ? nullptr : Texture_Get(id)->texture->texture; };
+    CSprite sprite;
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> listed;   // the table's records by file offset (empty: table kept)
+        std::vector<int32_t> textures;  // of the records at 32, 64, 96
+        std::vector<uint32_t> frames;   // the sprite's offsets (empty: kept)
+        std::vector<int32_t> expected;  // the texture each frame draws from, -1 none
+    } cases[] = {
+        {"first table", {32, 64}, {t[0], t[1]}, {32, 64}, {t[0], t[1]}},
+        {"drawn again", {}, {}, {}, {t[0], t[1]}},
+        {"reloaded: a record put before, textures swapped", {96, 32, 64}, {t[1], t[0], t[2]}, {}, {t[1], t[0]}},
+        {"the frames given other offsets", {}, {}, {96, 32}, {t[2], t[1]}},
+        {"reloaded without one frame's record", {32}, {t[2], t[0], t[1]}, {}, {-1, t[2]}},
+        {"reloaded with it back", {32, 96}, {t[0], t[0], t[1]}, {}, {t[1], t[0]}},
+    };
+    testsupport::ConsoleCapture log;
+    for (const Case& c : cases) {
+        if (!c.listed.empty()) LoadPages(c.listed, c.textures);
+        if (!c.frames.empty()) {
+            sprite.SetFileFrames(c.frames);
+            sprite.SetFileFields(4, 4, SpriteBox{0, 0, 3, 3}, true, false, true, 0, true, 0, 0);
+        }
+        for (size_t frame = 0; frame < c.expected.size(); ++frame) {
+            sprite.Draw(int32_t(frame), 10, 10, 1, 1, 0, 0xFFFFFF, 1);
+            std::vector<capture::Drawn> d = Draws();
+            EXPECT_EQ(c.expected[frame] < 0 ? 0u : 1u, d.size()) << c.what << ", frame " << frame;
+            if (d.size() == 1) {
+                EXPECT_EQ(device(c.expected[frame]), d[0].texture) << c.what << ", frame " << frame;
+            }
+        }
+    }
+    EXPECT_EQ(1u, std::count(log.console.text.begin(), log.console.text.end(), '\n')) << log.console.text;
+    sprite.Clear();
+    TexturePage_Clear();
+    g_TexturePageChunk = GameFileChunk();
+    g_GameFile.Release();
 }
 
 } // namespace

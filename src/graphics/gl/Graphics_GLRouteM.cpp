@@ -71,6 +71,36 @@ uint32_t WordAt(const uint8_t* vertex, int32_t offset)
     return value;
 }
 
+// A position's x, y and z in the first three of four lanes (the fourth 0), taken four at a time.
+typedef float Lanes __attribute__((vector_size(16)));
+
+Lanes PositionAt(const uint8_t* vertex, int32_t position)
+{
+    Lanes p = {0.0f, 0.0f, 0.0f, 0.0f};
+    std::memcpy(&p, vertex + position, 12);
+    return p;
+}
+
+// Whether two vertices hold the same bits in every input read here: a quad's repeated corners
+// (a list repeats two of its four) then give the same answers without being placed again.
+bool SameInputs(const uint8_t* a, const uint8_t* b, const Layout& layout)
+{
+    auto same = [&](int32_t offset, int32_t words) {
+        for (int32_t k = 0; offset >= 0 && k < words; ++k)
+            if (WordAt(a, offset + 4 * k) != WordAt(b, offset + 4 * k)) return false;
+        return true;
+    };
+    return same(layout.position, 3) && same(layout.colour, 1) && same(layout.texCoord, 2);
+}
+
+// Whether every one of `count` vertices has the colour 0xFFFFFFFF.
+bool AllWhite(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t colour)
+{
+    uint32_t all = 0xFFFFFFFFu;
+    for (uint32_t v = 0; v < count; ++v) all &= WordAt(vertices + size_t(v) * stride, colour);
+    return all == 0xFFFFFFFFu;
+}
+
 // Distance from the nearest whole number.
 double OffWhole(double value)
 {
@@ -85,10 +115,42 @@ struct Placement {
 
     void Clip(const uint8_t* vertex, int32_t position, double* x, double* y) const
     {
-        double px = FloatAt(vertex, position, 0), py = FloatAt(vertex, position, 1),
-               pz = FloatAt(vertex, position, 2);
+        ClipOf(FloatAt(vertex, position, 0), FloatAt(vertex, position, 1), FloatAt(vertex, position, 2), x, y);
+    }
+    void ClipOf(double px, double py, double pz, double* x, double* y) const
+    {
         *x = px * m[0] + py * m[4] + pz * m[8] + m[12] + fixX;
         *y = px * m[1] + py * m[5] + pz * m[9] + m[13] - fixY;
+    }
+    // Whether every one of `count` vertices lies within `reach` on both axes (as Clip places it),
+    // judged from the box of their positions; false also when the box cannot tell. Each product of
+    // two floats is exact in a double and each rounded sum keeps the order of its terms, so a clip
+    // coordinate never falls as a position coordinate moves the way its factor's sign says: the
+    // box's corners chosen by those signs bound every vertex.
+    bool BoxInside(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t position, double reach) const
+    {
+        for (int i : {0, 1, 4, 5, 8, 9})
+            if (!std::isfinite(m[i])) return false;
+        Lanes low = PositionAt(vertices, position), high = low, spread = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (uint32_t v = 0; v < count; ++v) {
+            Lanes p = PositionAt(vertices + size_t(v) * stride, position);
+            low = p < low ? p : low;
+            high = p > high ? p : high;
+            spread += p - p; // stays 0 while every coordinate is finite
+        }
+        for (int axis = 0; axis < 3; ++axis)
+            if (spread[axis] != 0.0f) return false; // not a number or infinite: no box holds them
+        // The corner where a coordinate is greatest (`up`) or least along the factors m[k], m[k+4], m[k+8].
+        auto corner = [&](int k, bool up, int axis) {
+            return double((m[k + 4 * axis] >= 0.0f) == up ? high[axis] : low[axis]);
+        };
+        double x[2], y[2], ignored;
+        for (bool up : {false, true}) {
+            ClipOf(corner(0, up, 0), corner(0, up, 1), corner(0, up, 2), &x[up], &ignored);
+            ClipOf(corner(1, up, 0), corner(1, up, 1), corner(1, up, 2), &ignored, &y[up]);
+        }
+        return std::fabs(x[0]) <= reach && std::fabs(x[1]) <= reach && std::fabs(y[0]) <= reach &&
+               std::fabs(y[1]) <= reach;
     }
     void Window(double clipX, double clipY, double* x, double* y) const
     {
@@ -162,12 +224,32 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
     TexelRect checked = {1, 1, 0, 0}; // the texels last found opaque (none yet): a sprite's quads share them
     // Unlit vertices all of colour 0xFFFFFFFF interpolate to exactly 1 everywhere.
     bool white = layout.colour >= 0 && (key & KEY_LIGHTING) == 0;
+    bool boxTried = false;
     for (uint32_t first = 0; first < count; first += QUAD_VERTICES) {
         const uint8_t* quad = vertices + size_t(first) * stride;
+        // Once no quad can become a rectangle, only the clip and the colour are asked of the rest:
+        // the box of their positions answers the first at once, when every one lies well inside.
+        if (!quads && !boxTried) {
+            boxTried = true;
+            if (place.BoxInside(quad, stride, count - first, layout.position, reach)) {
+                white = white && AllWhite(quad, stride, count - first, layout.colour);
+                break;
+            }
+        }
         uint32_t inQuad = std::min(QUAD_VERTICES, count - first);
         double wx[QUAD_VERTICES], wy[QUAD_VERTICES], tu[QUAD_VERTICES], tv[QUAD_VERTICES];
         for (uint32_t i = 0; i < inQuad; ++i) {
             const uint8_t* vertex = quad + size_t(i) * stride;
+            uint32_t earlier = i;
+            if (i > 0 && SameInputs(vertex, vertex - stride, layout))
+                earlier = i - 1;
+            else if (i > 1 && SameInputs(vertex, quad, layout))
+                earlier = 0;
+            if (earlier != i) {
+                if (quads && textured)
+                    wx[i] = wx[earlier], wy[i] = wy[earlier], tu[i] = tu[earlier], tv[i] = tv[earlier];
+                continue;
+            }
             double x, y;
             place.Clip(vertex, layout.position, &x, &y);
             if (!(std::fabs(x) <= reach && std::fabs(y) <= reach)) return DrawRoute::WITH_DEPTH;
