@@ -27,10 +27,11 @@ CBitmap32* PictureOf(IBitmap* image, bool removeBackground, bool smooth, bool ke
     return picture;
 }
 
-// A coordinate of the box kept on the image's pixels along an axis `size` long (0 when it has none).
+// A coordinate of the box kept on the image's pixels along an axis `size` long (0 when it has none,
+// as for a size the file gives below zero).
 int32_t OnImage(int32_t coordinate, int32_t size)
 {
-    return std::clamp(coordinate, 0, std::max(size - 1, 0));
+    return std::clamp(coordinate, 0, size > 0 ? size - 1 : 0);
 }
 
 } // namespace
