@@ -2,9 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "base/Base_Console.h"
 #include "base/Base_Numbers.h"
@@ -89,46 +87,6 @@ void CInstance::operator delete(void* record)
     MemoryManager::Free(at - at[-1]);
 }
 
-namespace {
-
-// Variable lists of freed instances, emptied, kept for the next instances made: a room that makes
-// and destroys many a frame then neither allocates nor frees a list and its chain heads each time.
-// An emptied list is as a new one to everything that reads it.
-constexpr size_t SPARE_LISTS_KEPT = 1024;
-std::vector<CVariableList*>* g_pSpareLists = nullptr;
-
-void FreeSpareLists()
-{
-    for (CVariableList* list : *g_pSpareLists) delete list;
-    delete g_pSpareLists;
-    g_pSpareLists = nullptr;
-}
-
-CVariableList* NewVariableList()
-{
-    if (g_pSpareLists == nullptr || g_pSpareLists->empty()) return new CVariableList();
-    CVariableList* list = g_pSpareLists->back();
-    g_pSpareLists->pop_back();
-    return list;
-}
-
-void GiveBackVariableList(CVariableList* list)
-{
-    if (list == nullptr) return;
-    if (g_pSpareLists == nullptr) {
-        g_pSpareLists = new std::vector<CVariableList*>();
-        std::atexit(FreeSpareLists);
-    }
-    if (g_pSpareLists->size() >= SPARE_LISTS_KEPT) {
-        delete list;
-        return;
-    }
-    list->Clear();
-    g_pSpareLists->push_back(list);
-}
-
-} // namespace
-
 CInstance::CInstance(float x, float y, int32_t id, int32_t objectIndex, bool registerInObject)
     : m_CreationStamp(g_EventStamp), i_id(id), i_objindex(objectIndex)
 {
@@ -137,7 +95,7 @@ CInstance::CInstance(float x, float y, int32_t id, int32_t objectIndex, bool reg
         size_t bytes = sizeof(ScriptValue) * static_cast<size_t>(g_InstanceVariableSlots);
         m_pSlots = static_cast<ScriptValue*>(MEM_ALLOC(bytes, true));
     } else {
-        m_pVariables = NewVariableList();
+        m_pVariables = new CVariableList();
     }
     SetObjectIndex(objectIndex, registerInObject);
     i_x = x;
@@ -293,7 +251,7 @@ void CInstance::Release()
         delete m_pPhysicsObject;
         m_pPhysicsObject = nullptr;
     }
-    GiveBackVariableList(m_pVariables);
+    delete m_pVariables;
     m_pVariables = nullptr;
     if (m_pSlots != nullptr) {
         for (int32_t i = 0; i < g_InstanceVariableSlots; ++i) Value_Free(&m_pSlots[i]);
