@@ -188,8 +188,9 @@ TEST_F(InstanceList, RecordsStartOnACacheLineAndEveryWayOutFreesTheirBlock)
             }
             for (CInstance* instance : made) way.dispose(list, instance);
         };
-        // The hash's nodes and the variable lists given back are kept for the next instances: after
-        // a first round, a second takes them again and leaves as many blocks as it found.
+        // The hash's nodes given back are kept for the next instances, and a freed instance's
+        // variable list is freed with it: after a first round, a second leaves as many blocks as it
+        // found.
         round();
         uint32_t blocks = MemoryManager::BlockCount();
         uint32_t bytes = MemoryManager::TotalBytes(0);
@@ -200,9 +201,8 @@ TEST_F(InstanceList, RecordsStartOnACacheLineAndEveryWayOutFreesTheirBlock)
     EXPECT_EQ(list.m_Count, 0);
 }
 
-// A destroyed instance's variable list and hash node serve the next instances: each new one starts
-// with no variables (a text among the old ones freed), and the hash finds every identifier after
-// nodes went round.
+// Instances made after others were destroyed start with no variables (a text among the old ones
+// freed), and the hash finds every identifier after its nodes went round.
 TEST_F(InstanceList, ListsAndHashNodesGivenBackServeNewInstancesAsNew)
 {
     CObject* object = MakeObject();
