@@ -186,17 +186,25 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
 }
 
 // The same for a divisor known to be a whole int32 other than 0 (an int32 item or constant): only
-// the dividend's form needs testing.
+// the dividend's form needs testing. A dividend past int32 (a sum of squares) takes the 64-bit
+// remainder here, without Remainder's tests of the divisor and of the int32 range again.
 [[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
 {
+    constexpr double EXACT = 9007199254740992.0; // 2^53
     if (left > -2147483648.0 && left < 2147483648.0) {
         int32_t l = static_cast<int32_t>(left);
         if (static_cast<double>(l) == left) {
             double remainder = static_cast<double>(l % right);
             return remainder == 0 ? std::copysign(0.0, left) : remainder;
         }
+    } else if (std::fabs(left) < EXACT) {
+        int64_t l = static_cast<int64_t>(left);
+        if (static_cast<double>(l) == left) {
+            double remainder = static_cast<double>(l % right);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
     }
-    return Remainder(left, right);
+    return std::fmod(left, right);
 }
 
 [[gnu::always_inline]] inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right,

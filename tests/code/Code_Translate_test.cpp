@@ -597,6 +597,29 @@ TEST_F(TranslateTest, RegisterSequencesGiveTheWordsResultsAndErrors)
                                                         "push.e 4\nmod.i.v\n" + sum,
                                                   6, "push.v self.vmtest_et"),
          "8"},
+        // Dividends past int32: whole ones below 2^53 by their 64-bit remainder, -0 kept; a fraction
+        // and one past 2^53 by the library's.
+        {"remainders past int32", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 3000000001\nmul.d.v\npush.d 7000000000\n"
+                                                     "sub.d.v\npush.e 1000\nmod.i.v\n" + sum,
+                                               6, "push.v self.vmtest_et"),
+         "-1985"},
+        {"a remainder of -0 past int32", CountingLoop(zero, "push.v self.vmtest_ei\npush.e 3\nsub.i.v\npush.d 5000000000\n"
+                                                            "mul.d.v\npush.e 1000\nmod.i.v\npop.v.v self.vmtest_et",
+                                                      3, "push.v self.vmtest_et"),
+         "-0"},
+        {"remainders of a fraction and past 2^53",
+         CountingLoop(zero, "push.v self.vmtest_ei\npush.d 4294967296.25\nmul.d.v\npush.e 7\nmod.i.v\npush.v self.vmtest_ei\n"
+                            "push.d 100000000000000000\nmul.d.v\npush.e 7\nmod.i.v\nadd.v.v\n" + sum,
+                      4, "push.v self.vmtest_et"),
+         "20.5"},
+        // A real stored over a text and over an array lets go of them; a local's first store sets its slot.
+        {"reals stored over a text and an array",
+         CountingLoop(zero, "push.d 3\nconv.d.v\npush.v self.vmtest_ei\nmul.v.v\npop.v.v self.vmtest_eu\n"
+                            "push.v self.vmtest_ei\npush.e 1\nseq.i.v\nbf notText\npush.s \"t\"\nconv.s.v\n"
+                            "pop.v.v self.vmtest_eu\nnotText:\npush.v self.vmtest_ei\npush.e 2\nseq.i.v\nbf notArray\n"
+                            "push.e 9\nconv.i.v\npush.e -1\npush.e 0\npop.v.v stack.vmtest_eu[]\nnotArray:",
+                      4, "push.v self.vmtest_eu"),
+         "9"},
         {"truncations", CountingLoop(zero, "push.v self.vmtest_ei\npush.d 0.75\nadd.d.v\nconv.v.i\npush.e 3\nmul.i.i\nconv.i.v\n" + sum,
                                      5, "push.v self.vmtest_et"),
          "30"},

@@ -155,6 +155,15 @@ std::vector<WalkCase> WalkCases()
          {{"100001 2 1", "100002 3 t", "100003 4 3", "100004 5 4", "100005 6 5"},
           {"100001 3 1", "100002 5 t", "100003 7 3", "100004 9 4", "100005 11 5"}},
          nullptr},
+        // Locals in registers: each instance's run sets them afresh, a real goes over the text the
+        // words stored, and a mod by a whole takes a dividend past int32.
+        {"LocalsInRegistersForEachInstance",
+         {ObjectWith("obj_m", {{0, 0, "v = id - 100000;"},
+                               {3, 0, "var d, t; t = \"s\"; d = x * 3000000001; t = d mod 1000 + v; x += 1; "
+                                      "test_note(t, x);"}})},
+         {Placed(0, 1), Placed(0, 3)},
+         {{"100001 2 2", "100002 5 4"}, {"100001 3 3", "100002 6 5"}},
+         nullptr},
         // A built-in called from the registers (one without a leaf form) leaves the run as its start:
         // the instances after it go on from it.
         {"RegistersAloneCallingABuiltIn",
