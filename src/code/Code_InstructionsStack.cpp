@@ -134,7 +134,7 @@ void CollectWith(VMRunState& run, int32_t target, std::vector<CInstance*>& found
         CInstance* instance = instances->FindById(target);
         if (Searchable(instances, instance)) found.push_back(instance);
     } else if (target >= 0) {
-        instances->VisitObject(target, CollectOne, &collect);
+        instances->CollectObject(target, found);
         // Instances that became this object since its lists were brought up to date.
         collect.object = target;
         instances->VisitObjectChanges(CollectOne, &collect);

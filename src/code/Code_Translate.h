@@ -155,6 +155,8 @@ struct VMSiteCache {
     X(ConstantGreater) /* the same by `greater than` */                                                          \
     X(Negate)         /* neg of a real item (a double, or a variable's real) */                                      \
     X(Continue)       /* a Leave with nothing live before another sequence's first word: its steps run on */      \
+    X(WithNext)       /* a Leave with nothing live before the popenv of a with block whose body is this one */   \
+                      /* sequence: the next instance becomes self and the steps run again, as popenv would */     \
     /* Fused steps: each runs a row of the steps above as one, and those steps follow it as its parts */       \
     /* (VMRegisterStepInsn::parts), run from the first instead whenever it meets a case it does not take. */   \
     X(FieldLess)      /* LoadField, then ConstantLess of it: `x < 0` */                                             \

@@ -221,6 +221,16 @@ void InstanceVariableAccess::VisitObject(int32_t objectIndex, InstanceVisit visi
     }
 }
 
+void InstanceVariableAccess::CollectObject(int32_t objectIndex, std::vector<CInstance*>& found)
+{
+    CObject* object = Object_Data(objectIndex);
+    if (object == nullptr) return;
+    for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next) {
+        CInstance* instance = node->instance;
+        if (instance != nullptr && !instance->IsMarked() && !instance->IsDeactivated()) found.push_back(instance);
+    }
+}
+
 void InstanceVariableAccess::VisitObjectChanges(InstanceVisit visit, void* context)
 {
     for (int32_t i = 0; i < g_InstanceObjectChanges.count; ++i) {

@@ -79,6 +79,23 @@ CVariableList& EmptyList()
 
 } // namespace
 
+void IVariableInstances::CollectObject(int32_t objectIndex, std::vector<CInstance*>& found)
+{
+    struct Collect {
+        IVariableInstances* instances;
+        std::vector<CInstance*>* found;
+    } collect = {this, &found};
+    VisitObject(
+        objectIndex,
+        [](CInstance* instance, void* context) {
+            Collect* into = static_cast<Collect*>(context);
+            if (instance != nullptr && !into->instances->IsMarked(instance) && !into->instances->IsDeactivated(instance))
+                into->found->push_back(instance);
+            return true;
+        },
+        &collect);
+}
+
 void Variable_SetInstances(IVariableInstances* instances)
 {
     g_pInstances = instances != nullptr ? instances : &g_NoInstances;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "code/Code_Value.h"
 
@@ -35,6 +36,9 @@ public:
     virtual int32_t ObjectIndex(CInstance* instance) = 0;
     // The instance's variable list, or null.
     virtual CVariableList* Variables(CInstance* instance) = 0;
+    // Appends the instances VisitObject walks that are neither marked nor deactivated, in its order:
+    // what a with block over the object runs for. The game's list does it without a call per instance.
+    virtual void CollectObject(int32_t objectIndex, std::vector<CInstance*>& found);
 };
 
 // Installs the instances that access reaches; null restores the default, which holds no instance.

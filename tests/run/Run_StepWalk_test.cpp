@@ -201,6 +201,27 @@ std::vector<WalkCase> WalkCases()
          {{"100001 6000", "100002 6000"}, {"100001 6000", "100002 6000"}},
          nullptr,
          {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
+        // A with block's body computed in registers goes from instance to instance in them, reading
+        // and writing each one's variables and its caller's (other); the one whose variable holds a
+        // text leaves them for the words mid-block. Destroyed and deactivated instances are passed by.
+        {"WithBodyInRegistersOverTheInstances",
+         {ObjectWith("obj_t", {{0, 0, "v = id - 100000; if (id == 100002) w = \"t\"; else w = v;"}}),
+          ObjectWith("obj_ctl", {{0, 0, "k = 0; total = 0; seen = 0;"},
+                                 {3, 0, "k += 1; if (k == 2) { with (100001) instance_destroy(); "
+                                        "instance_deactivate_object(100003); }\n"
+                                        "with (obj_t) { v = (v + other.k) mod 10; other.total += v; other.seen = w; }\n"
+                                        "test_note(k, total, seen);"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(0), Placed(1)},
+         {{"100005 1 14 1"}, {"100005 2 26 4"}, {"100005 3 34 4"}},
+         nullptr},
+        // The same nested: the inner body, in registers, reads the outer's instance as other.
+        {"NestedWithBodiesInRegisters",
+         {ObjectWith("obj_t", {{0, 0, "v = id - 100000; n = 0;"}}),
+          ObjectWith("obj_ctl", {{3, 0, "with (obj_t) { with (obj_t) n = (n + other.v * 10) mod 1000; }\n"
+                                        "with (obj_t) test_note(n);"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(1)},
+         {{"100003 60", "100002 60", "100001 60"}, {"100003 120", "100002 120", "100001 120"}},
+         nullptr},
         // ---- the other walks and the events performed for one instance ----
         // Each alarm counts down as the walk reaches it and fires at 0, for its instance and object.
         {"AlarmsFireAsTheWalkCountsThemDown",
