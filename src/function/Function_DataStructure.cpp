@@ -176,7 +176,7 @@ DS_BUILTIN(Builtin_DsListFindValue)
 // routine does.
 inline CDS_List* LeafList(const double* top)
 {
-    return g_DSLists.Get(Numbers_RoundToInt32(Leaf_Argument(top, 0)));
+    return g_DSLists.Get(Real_Int(Leaf_Argument(top, 0)));
 }
 
 bool Leaf_DsListSize(CInstance*, CInstance*, const double* top, double* result)
@@ -191,7 +191,7 @@ bool Leaf_DsListFindValue(CInstance*, CInstance*, const double* top, double* res
 {
     CDS_List* list = LeafList(top);
     if (list == nullptr) return false;
-    const ScriptValue* element = list->GetValue(Numbers_RoundToInt32(Leaf_Argument(top, 1)));
+    const ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
     if (element != nullptr && Value_GetKind(element) != VALUE_REAL) return false;
     *result = element != nullptr ? element->real : 0.0;
     return true;
@@ -201,7 +201,7 @@ bool Leaf_DsListReplace(CInstance*, CInstance*, const double* top, double* resul
 {
     CDS_List* list = LeafList(top);
     if (list == nullptr) return false;
-    ScriptValue* element = list->GetValue(Numbers_RoundToInt32(Leaf_Argument(top, 1)));
+    ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
     if (element != nullptr && element->kind != VALUE_REAL) return false;
     if (element != nullptr) element->real = Leaf_Argument(top, 2);
     *result = 0.0;
