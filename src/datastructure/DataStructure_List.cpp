@@ -103,11 +103,6 @@ int32_t CDS_List::Find(const ScriptValue* value) const
     return -1;
 }
 
-ScriptValue* CDS_List::GetValue(int32_t pos)
-{
-    return pos >= 0 && pos < m_Count ? &m_Slots[pos] : nullptr;
-}
-
 void CDS_List::Sort(bool ascending)
 {
     if (!SortFast(ascending)) SortByInsertion(ascending);

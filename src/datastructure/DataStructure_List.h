@@ -23,7 +23,8 @@ public:
     void Delete(int32_t pos);
     // The first position whose value compares equal, or -1.
     int32_t Find(const ScriptValue* value) const;
-    ScriptValue* GetValue(int32_t pos);
+    // Inline: the steps' leaf forms read and replace through it.
+    ScriptValue* GetValue(int32_t pos) { return pos >= 0 && pos < m_Count ? &m_Slots[pos] : nullptr; }
     void Sort(bool ascending);
     // The element-by-element insertion sort whose order Sort gives; quadratic.
     void SortByInsertion(bool ascending);

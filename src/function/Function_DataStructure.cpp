@@ -170,6 +170,44 @@ DS_BUILTIN(Builtin_DsListFindValue)
     if (CDS_List* list = DS_Find(g_DSLists, args[0])) DS_CopyOut(result, list->GetValue(Arg_Int(args[1])));
 }
 
+// The leaf forms of the list's size, read and replace, which a step calls on reals: a missing list
+// (an error to report) and an element that is not a plain real (a text or array to copy or free, a
+// mark to clear) are the routine's. An index outside the list answers 0 and changes nothing, as the
+// routine does.
+inline CDS_List* LeafList(const double* top)
+{
+    return g_DSLists.Get(Real_Int(Leaf_Argument(top, 0)));
+}
+
+bool Leaf_DsListSize(CInstance*, CInstance*, const double* top, double* result)
+{
+    CDS_List* list = LeafList(top);
+    if (list == nullptr) return false;
+    *result = list->Size();
+    return true;
+}
+
+bool Leaf_DsListFindValue(CInstance*, CInstance*, const double* top, double* result)
+{
+    CDS_List* list = LeafList(top);
+    if (list == nullptr) return false;
+    const ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
+    if (element != nullptr && Value_GetKind(element) != VALUE_REAL) return false;
+    *result = element != nullptr ? element->real : 0.0;
+    return true;
+}
+
+bool Leaf_DsListReplace(CInstance*, CInstance*, const double* top, double* result)
+{
+    CDS_List* list = LeafList(top);
+    if (list == nullptr) return false;
+    ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
+    if (element != nullptr && element->kind != VALUE_REAL) return false;
+    if (element != nullptr) element->real = Leaf_Argument(top, 2);
+    *result = 0.0;
+    return true;
+}
+
 DS_BUILTIN(Builtin_DsListSort)
 {
     if (CDS_List* list = DS_Find(g_DSLists, args[0])) list->Sort(Arg_Flag(args[1]));
@@ -431,14 +469,14 @@ const FunctionRow DATA_STRUCTURE_ROWS[] = {
     {"ds_list_destroy", Builtin_DsListDestroy, 1},
     {"ds_list_clear", Builtin_DsListClear, 1},
     {"ds_list_copy", Builtin_DsListCopy, 2},
-    {"ds_list_size", Builtin_DsListSize, 1},
+    {"ds_list_size", Builtin_DsListSize, 1, FUNCTION_SAME_COUNT, Leaf_DsListSize},
     {"ds_list_empty", Builtin_DsListEmpty, 1},
     {"ds_list_add", Builtin_DsListAdd, 2},
     {"ds_list_insert", Builtin_DsListInsert, 3},
-    {"ds_list_replace", Builtin_DsListReplace, 3},
+    {"ds_list_replace", Builtin_DsListReplace, 3, FUNCTION_SAME_COUNT, Leaf_DsListReplace},
     {"ds_list_delete", Builtin_DsListDelete, 2},
     {"ds_list_find_index", Builtin_DsListFindIndex, 2},
-    {"ds_list_find_value", Builtin_DsListFindValue, 2},
+    {"ds_list_find_value", Builtin_DsListFindValue, 2, FUNCTION_SAME_COUNT, Leaf_DsListFindValue},
     {"ds_list_sort", Builtin_DsListSort, 2},
     {"ds_list_shuffle", Builtin_DsListShuffle, 1},
     {"ds_list_write", Builtin_DsListWrite, 1},

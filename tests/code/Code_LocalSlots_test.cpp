@@ -212,55 +212,61 @@ TEST_F(LocalSlotTest, ValuesInLocalsAreFreedOnReturn)
 // them, values as they are.
 TEST_F(LocalSlotTest, ReportAndDebuggerListLocalsInTheListsOrder)
 {
-    std::vector<std::string> names = LocalNames();
-    // Read first, set later in another order, so that the order they were set in is not the code's.
-    std::string source = "var ";
-    for (size_t i = 0; i < names.size(); ++i) source += (i > 0 ? ", " : "") + names[i];
-    source += "; var r; r = 0;";
-    for (size_t i = 0; i < names.size(); ++i) source += "r += " + names[i] + ";";
-    std::vector<size_t> order;
-    for (size_t i = names.size(); i-- > 0;) order.push_back(i);
-    std::swap(order[2], order[5]);
-    CVariableList expected;
-    ScriptValue zero = {VALUE_REAL, 0, 0.0};
-    expected.SetVar(Code_Variable_Find("r"), -1, &zero);
-    for (size_t i : order) {
-        ScriptValue value = {VALUE_REAL, 0, static_cast<double>(i)};
-        if (i % 3 == 1) Value_SetText(&value, ("t" + std::to_string(i)).c_str());
-        expected.SetVar(Code_Variable_Find(names[i].c_str()), -1, &value);
-        Value_Free(&value);
-        source += names[i] + " = " + (i % 3 == 1 ? "'t" + std::to_string(i) + "'" : std::to_string(i)) + ";";
-    }
-    source += "vmslot_report(); return r;";
-    std::unique_ptr<CCode> code = Compile(source);
-    RunOutcome outcome = Run(code.get());
-    ASSERT_FALSE(outcome.failed) << outcome.error;
+    // Each number stored as a constant (the words' store) or computed (in a register sequence, whose
+    // first store of a local sets its slot itself).
+    for (bool computed : {false, true}) {
+        SCOPED_TRACE(computed ? "computed" : "constant");
+        std::vector<std::string> names = LocalNames();
+        // Read first, set later in another order, so that the order they were set in is not the code's.
+        std::string source = "var ";
+        for (size_t i = 0; i < names.size(); ++i) source += (i > 0 ? ", " : "") + names[i];
+        source += "; var r; r = 0;";
+        for (size_t i = 0; i < names.size(); ++i) source += "r += " + names[i] + ";";
+        std::vector<size_t> order;
+        for (size_t i = names.size(); i-- > 0;) order.push_back(i);
+        std::swap(order[2], order[5]);
+        CVariableList expected;
+        ScriptValue zero = {VALUE_REAL, 0, 0.0};
+        expected.SetVar(Code_Variable_Find("r"), -1, &zero);
+        for (size_t i : order) {
+            ScriptValue value = {VALUE_REAL, 0, static_cast<double>(i)};
+            if (i % 3 == 1) Value_SetText(&value, ("t" + std::to_string(i)).c_str());
+            expected.SetVar(Code_Variable_Find(names[i].c_str()), -1, &value);
+            Value_Free(&value);
+            std::string number = computed ? "r * 0 + " + std::to_string(i) : std::to_string(i);
+            source += names[i] + " = " + (i % 3 == 1 ? "'t" + std::to_string(i) + "'" : number) + ";";
+        }
+        source += "vmslot_report(); return r;";
+        std::unique_ptr<CCode> code = Compile(source);
+        RunOutcome outcome = Run(code.get());
+        ASSERT_FALSE(outcome.failed) << outcome.error;
 
-    CapturedConsole dump(ScriptConsole);
-    expected.DebugDump(ScriptConsole);
-    std::string report = "Local Variables : \n" + dump.Text();
-    EXPECT_NE(g_Report.find(report), std::string::npos) << g_Report << "\nexpected:\n" << report;
+        CapturedConsole dump(ScriptConsole);
+        expected.DebugDump(ScriptConsole);
+        std::string report = "Local Variables : \n" + dump.Text();
+        EXPECT_NE(g_Report.find(report), std::string::npos) << g_Report << "\nexpected:\n" << report;
 
-    // The block: code address, position, self, other, then the locals.
-    ASSERT_GE(g_Block.size(), 20u);
-    size_t at = 16;
-    auto next = [&](auto number) {
-        std::memcpy(&number, g_Block.data() + at, sizeof number);
-        at += sizeof number;
-        return number;
-    };
-    EXPECT_EQ(next(uint32_t{}), static_cast<uint32_t>(expected.Count()));
-    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
-        for (const VariableNode* node = expected.Bucket(bucket); node != nullptr; node = node->next) {
-            EXPECT_EQ(next(int32_t{}), node->id);
-            uint32_t kind = next(uint32_t{});
-            ASSERT_EQ(kind, Value_GetKind(&node->value)) << Code_Variable_Find_Name(node->id);
-            if (kind == VALUE_STRING) {
-                uint32_t length = next(uint32_t{});
-                EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_Block.data() + at), length - 1), TextOf(node->value));
-                at += length;
-            } else {
-                EXPECT_EQ(next(double{}), node->value.real);
+        // The block: code address, position, self, other, then the locals.
+        ASSERT_GE(g_Block.size(), 20u);
+        size_t at = 16;
+        auto next = [&](auto number) {
+            std::memcpy(&number, g_Block.data() + at, sizeof number);
+            at += sizeof number;
+            return number;
+        };
+        EXPECT_EQ(next(uint32_t{}), static_cast<uint32_t>(expected.Count()));
+        for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
+            for (const VariableNode* node = expected.Bucket(bucket); node != nullptr; node = node->next) {
+                EXPECT_EQ(next(int32_t{}), node->id);
+                uint32_t kind = next(uint32_t{});
+                ASSERT_EQ(kind, Value_GetKind(&node->value)) << Code_Variable_Find_Name(node->id);
+                if (kind == VALUE_STRING) {
+                    uint32_t length = next(uint32_t{});
+                    EXPECT_EQ(std::string(reinterpret_cast<const char*>(g_Block.data() + at), length - 1), TextOf(node->value));
+                    at += length;
+                } else {
+                    EXPECT_EQ(next(double{}), node->value.real);
+                }
             }
         }
     }

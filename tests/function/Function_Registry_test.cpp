@@ -104,6 +104,12 @@ TEST(FunctionArgs, NumbersFlagsAndTexts)
             EXPECT_EQ(narrowed, reference) << real;
         }
     }
+    // The leaf forms' rounding to int32 gives what Arg_Int gives: halves to even, around both ends of
+    // the range (a half that rounds out of it, one that rounds onto its lowest value), NaN.
+    const double rounded[] = {0.5, 1.5, 2.5, -0.5, -1.5, 3.49, -7.51, 2147483647.0, 2147483647.4, 2147483647.5,
+                              -2147483648.0, -2147483648.5, -2147483648.6, 3e9, -3e9, INFINITY, -INFINITY, NAN, -0.0};
+    for (double real : rounded)
+        EXPECT_EQ(Real_Int(real), Arg_Int(ScriptValue{VALUE_REAL, 0, real})) << real;
     EXPECT_EQ(Arg_Int64(ScriptValue{VALUE_REAL, 0, 5e9 + 0.5}), 5000000000);
     ScriptValue text = {VALUE_REAL, 0, 0.0};
     Value_SetText(&text, "7");

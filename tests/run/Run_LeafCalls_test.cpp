@@ -1,8 +1,8 @@
-// Built-ins called on reals that a step computes: the place tests and searches (rows with a leaf
-// form, which the translated form calls straight from its registers), and rows that act on the room
-// or report an error (which keep their routine), give the same notes and errors on every way of
-// running the step: translated and word loop, from source text and compiled code, and the tree
-// executor.
+// Built-ins called on reals that a step computes: the place tests and searches, the maths and the
+// list's reads and replaces (rows with a leaf form, which the translated form calls straight from its
+// registers), and rows that act on the room or report an error (which keep their routine), give the
+// same notes and errors on every way of running the step: translated and word loop, from source text
+// and compiled code, and the tree executor.
 #include "RunFrameTestSupport.h"
 
 #include "app/App_CommandLine.h"
@@ -67,6 +67,26 @@ std::vector<LeafGame> LeafGames()
                  "test_note(n - 100000, place_meeting(x + 100, y, obj_w), instance_number(obj_w) + 0);"),
          {Placed(0, 0, 0)},
          {{"100001 2 1 1"}, {"100001 3 1 2"}}},
+        // The list's size, reads and replaces on computed reals: an index rounded half to even, one
+        // outside the list (0, nothing replaced), a text element read and then replaced by a real.
+        {"Lists",
+         {ObjectWith("obj_m",
+                     {{0, 0, "l = ds_list_create(); ds_list_add(l, 5); ds_list_add(l, \"t\"); ds_list_add(l, 7);"},
+                      {3, 0,
+                       "k = x + 0; ds_list_replace(l, k + 2, ds_list_find_value(l, k) + ds_list_find_value(l, k + 2));"
+                       "test_note(ds_list_find_value(l, k + 2), ds_list_size(l + k), ds_list_find_value(l, k + 9), "
+                       "ds_list_find_value(l, k - 1) + 0, ds_list_replace(l, k + 9, 4), ds_list_find_value(l, k + 1), "
+                       "ds_list_find_value(l, k + 0.5), ds_list_find_value(l, k + 1.5));"
+                       "ds_list_replace(l, k + 1, k + 3);"}},
+                     0)},
+         {Placed(0, 0, 0)},
+         {{"100001 12 3 0 0 0 t 5 12"}, {"100001 17 3 0 0 0 3 5 17"}}},
+        // A list that does not exist is reported at the call, which answers 0.
+        {"MissingList",
+         Objects("n = x + 1; test_note(\"on\", ds_list_find_value(n + 9999, x + 0), ds_list_size(n + 9999));"),
+         {Placed(0, 0, 0)},
+         {{"100001 on 0 0"}},
+         "Data structure with index does not exist.", "\n at Object.obj_m.Step.0"},
         // An error of a routine called on computed reals is reported at its call.
         {"ErrorAtTheCall",
          Objects("n = x + 1; instance_change(n + 8, false); test_note(\"on\", place_meeting(x, y + 0, obj_w));"),

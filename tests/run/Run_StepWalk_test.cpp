@@ -173,6 +173,21 @@ std::vector<WalkCase> WalkCases()
          {Placed(0, 1), Placed(0, 1), Placed(0, 1)},
          {{"100001 2 4", "100002 3 27", "100003 4 256"}, {"100001 3 27", "100002 5 3125", "100003 7 823543"}},
          nullptr},
+        // Each instance's own array and list, read and written in registers through the leaf forms:
+        // the second set a variable first, so its array lies elsewhere in its list than the others'
+        // (the third finds it where the second had it no more, the fourth where the third had it).
+        {"ElementsAndListsOfEachInstance",
+         {ObjectWith("obj_m", {{0, 0, "d = id - 100000; if (id == 100002) w = 0; lst = ds_list_create(); "
+                                      "ds_list_add(lst, d); ds_list_add(lst, 0); arr[1] = 0; arr[0] = d * 10; n = 0;"},
+                               {3, 0, "var i, j; i = n mod 2; j = (n + 1) mod 2; "
+                                      "ds_list_replace(lst, i, ds_list_find_value(lst, j) + arr[i]); "
+                                      "arr[j] = arr[j] + ds_list_find_value(lst, i); n += 1;"},
+                               {3, 2, "test_note(arr[0], arr[1], ds_list_find_value(lst, 0), ds_list_find_value(lst, 1));"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(0)},
+         {{"100001 10 10 10 0", "100002 20 20 20 0", "100003 30 30 30 0", "100004 40 40 40 0"},
+          {"100001 30 10 10 20", "100002 60 20 20 40", "100003 90 30 30 60", "100004 120 40 40 80"},
+          {"100001 30 60 50 20", "100002 60 120 100 40", "100003 90 180 150 60", "100004 120 240 200 80"}},
+         nullptr},
         // Between two instances whose step runs in registers alone to its end, another object's step
         // with local variables runs: the second instance became one during the first's step.
         {"NumbersAloneAroundAnotherRun",
