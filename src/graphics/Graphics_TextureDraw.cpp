@@ -26,21 +26,21 @@ struct TexRect {
     float u0, v0, u1, v1;
 };
 
-// The corners of (left, top)-(right, bottom), relative to (x, y) and turned about it.
+// The corners of (left, top)-(right, bottom), relative to (x, y) and turned about it: corner (px, py)
+// lies at (x + c px + s py, y - s px + c py). Each product and partial sum is shared by the two
+// corners on one edge, added in that order.
 Corners Place(double x, double y, double left, double top, double right, double bottom, double angle,
               double threshold)
 {
-    const double px[4] = {left, right, right, left};
-    const double py[4] = {top, top, bottom, bottom};
-    Corners q;
-    bool turned = !(std::fabs(angle) < threshold);
-    double s = turned ? std::sin(angle) : 0.0;
-    double c = turned ? std::cos(angle) : 1.0;
-    for (int i = 0; i < 4; ++i) {
-        q.x[i] = float(turned ? x + c * px[i] + s * py[i] : x + px[i]);
-        q.y[i] = float(turned ? y - s * px[i] + c * py[i] : y + py[i]);
+    if (std::fabs(angle) < threshold) {
+        float l = float(x + left), r = float(x + right), t = float(y + top), b = float(y + bottom);
+        return Corners{{l, r, r, l}, {t, t, b, b}};
     }
-    return q;
+    double s = std::sin(angle), c = std::cos(angle);
+    double xl = x + c * left, xr = x + c * right, yl = y - s * left, yr = y - s * right;
+    double st = s * top, sb = s * bottom, ct = c * top, cb = c * bottom;
+    return Corners{{float(xl + st), float(xr + st), float(xr + sb), float(xl + sb)},
+                   {float(yl + ct), float(yr + ct), float(yr + cb), float(yl + cb)}};
 }
 
 TexturedVertex Vertex(const Corners& q, int corner, float u, float v, uint32_t colour)

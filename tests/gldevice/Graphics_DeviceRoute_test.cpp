@@ -314,6 +314,7 @@ TEST_F(Routes, OneVertexOfALongBatchDecidesItsRoute)
         float x, y;      // where it goes (NaN x: it keeps its place)
         uint32_t colour;
         bool attached;
+        int32_t tail = 0; // 3: a triangle after the quads, which makes the count odd
     };
     const Case cases[] = {
         {"turned quads inside", 0, 4, -1, 0, 0, WHITE, false},
@@ -323,6 +324,10 @@ TEST_F(Routes, OneVertexOfALongBatchDecidesItsRoute)
         {"turned quads, a vertex not a number", 0, 4, 7, 100, NOT_A_NUMBER, WHITE, true},
         {"turned quads, a vertex at infinity", 0, 4, 7, -INF, 100, WHITE, true},
         {"turned quads, a vertex not white", 0, 4, 500, NOT_A_NUMBER, 0, 0xFF2040A0u, false},
+        {"turned quads and a triangle inside", 0, 4, -1, 0, 0, WHITE, false, 3},
+        {"turned quads and a triangle, its last vertex far right", 0, 4, COUNT + 2, 5000, 200, WHITE, true, 3},
+        {"turned quads and a triangle, its last vertex not white", 0, 4, COUNT + 2, NOT_A_NUMBER, 0, 0xFF2040A0u,
+         false, 3},
         {"turned view inside", 30, 4, -1, 0, 0, WHITE, false},
         {"turned view, a vertex far below", 30, 4, 100, 300, 3000, WHITE, true},
         {"lines inside", 0, 2, -1, 0, 0, WHITE, false},
@@ -334,7 +339,7 @@ TEST_F(Routes, OneVertexOfALongBatchDecidesItsRoute)
             GR_SetViewProjection(0, 0, 640, 480, c.viewAngle);
             GR_D3D_Clear(GREY, 1.0f, 0, 3);
             GR_RenderStateCache_Set(RS_DEPTH_TEST, depth ? 1 : 0);
-            auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(c.type, texture, 24, COUNT));
+            auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(c.type, texture, 24, COUNT + c.tail));
             for (int32_t q = 0; q < QUADS; ++q) {
                 // A 20 x 20 square turned by q degrees about its centre, on a grid of 40.
                 float cx = 60.0f + float(q % 12) * 45.0f, cy = 60.0f + float(q / 12) * 36.0f;
@@ -346,6 +351,7 @@ TEST_F(Routes, OneVertexOfALongBatchDecidesItsRoute)
                 const int order[6] = {0, 1, 2, 2, 3, 0};
                 for (int i = 0; i < 6; ++i) v[q * 6 + i] = corners[order[i]];
             }
+            for (int32_t i = 0; i < c.tail; ++i) v[COUNT + i] = v[i];
             if (c.changed >= 0) {
                 v[c.changed].colour = c.colour;
                 if (!std::isnan(c.x)) v[c.changed].x = c.x, v[c.changed].y = c.y;

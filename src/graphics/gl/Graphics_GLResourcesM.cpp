@@ -354,7 +354,13 @@ void GLVertexBuffer::Upload(uint32_t first, uint32_t last)
 {
     glBindBuffer(GL_ARRAY_BUFFER, m_Name);
     if (m_Orphan) {
-        glBufferData(GL_ARRAY_BUFFER, m_Length, nullptr, GL_STREAM_DRAW);
+        // New storage for what a draw of an earlier frame may still read. Invalidating a mapping
+        // asks the same without the software driver's zero-filled reallocation of the buffer.
+        if (glMapBufferRange(GL_ARRAY_BUFFER, 0, GLsizeiptr(m_Length), GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT) !=
+            nullptr)
+            glUnmapBuffer(GL_ARRAY_BUFFER);
+        else
+            glBufferData(GL_ARRAY_BUFFER, m_Length, nullptr, GL_STREAM_DRAW);
         m_Orphan = false;
     }
     last = std::min(last, m_Length);

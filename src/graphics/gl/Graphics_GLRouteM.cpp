@@ -8,6 +8,8 @@
 // change in another way (game shaders, screen-space vertices, geometry the driver would clip: it
 // clips at twice the clip volume without the surface and at the volume with it) keep the surface
 // attached.
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -81,6 +83,60 @@ Lanes PositionAt(const uint8_t* vertex, int32_t position)
     return p;
 }
 
+// The same as one 16-byte load, for a vertex that holds four more bytes past its position: the
+// fourth lane is then whatever follows, which no caller looks at.
+Lanes WidePositionAt(const uint8_t* vertex, int32_t position)
+{
+    Lanes p;
+    std::memcpy(&p, vertex + position, 16);
+    return p;
+}
+
+// What one pass over a run of vertices finds: the box of their positions (lanes 0-2), whether every
+// coordinate is finite, and the AND of their colour words (all ones without a colour).
+struct RunBox {
+    Lanes low, high;
+    bool finite;
+    uint32_t colours;
+};
+
+template <Lanes (*LOAD)(const uint8_t*, int32_t)>
+RunBox BoxOfRun(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t position, int32_t colour)
+{
+    // Two vertices a turn, each into its own lanes, which meet at the end. A not-a-number among
+    // the coordinates may leave the box wrong, but then the spread is not 0 and the box unused.
+    Lanes low[2], high[2], spread[2] = {{0.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}};
+    low[0] = low[1] = high[0] = high[1] = LOAD(vertices, position);
+    // Without a colour the first word is read and ignored, so that the loop keeps one shape.
+    int32_t colourAt = std::max(colour, 0);
+    uint32_t colours[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    auto take = [&](int lane, const uint8_t* vertex) {
+        Lanes p = LOAD(vertex, position);
+        low[lane] = _mm_min_ps(low[lane], p);
+        high[lane] = _mm_max_ps(high[lane], p);
+        spread[lane] += p - p; // stays 0 while every coordinate is finite
+        colours[lane] &= WordAt(vertex, colourAt);
+    };
+    uint32_t v = 0;
+    for (; v + 2 <= count; v += 2) {
+        const uint8_t* vertex = vertices + size_t(v) * stride;
+        take(0, vertex);
+        take(1, vertex + stride);
+    }
+    if (v < count) take(0, vertices + size_t(v) * stride);
+    Lanes all = spread[0] + spread[1];
+    bool finite = all[0] == 0.0f && all[1] == 0.0f && all[2] == 0.0f;
+    uint32_t both = colours[0] & colours[1];
+    return RunBox{_mm_min_ps(low[0], low[1]), _mm_max_ps(high[0], high[1]), finite,
+                  colour >= 0 ? both : 0xFFFFFFFFu};
+}
+
+RunBox BoxOfRun(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t position, int32_t colour)
+{
+    return uint32_t(position) + 16 <= stride ? BoxOfRun<WidePositionAt>(vertices, stride, count, position, colour)
+                                             : BoxOfRun<PositionAt>(vertices, stride, count, position, colour);
+}
+
 // Whether two vertices hold the same bits in every input read here: a quad's repeated corners
 // (a list repeats two of its four) then give the same answers without being placed again.
 bool SameInputs(const uint8_t* a, const uint8_t* b, const Layout& layout)
@@ -91,14 +147,6 @@ bool SameInputs(const uint8_t* a, const uint8_t* b, const Layout& layout)
         return true;
     };
     return same(layout.position, 3) && same(layout.colour, 1) && same(layout.texCoord, 2);
-}
-
-// Whether every one of `count` vertices has the colour 0xFFFFFFFF.
-bool AllWhite(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t colour)
-{
-    uint32_t all = 0xFFFFFFFFu;
-    for (uint32_t v = 0; v < count; ++v) all &= WordAt(vertices + size_t(v) * stride, colour);
-    return all == 0xFFFFFFFFu;
 }
 
 // Distance from the nearest whole number.
@@ -122,27 +170,19 @@ struct Placement {
         *x = px * m[0] + py * m[4] + pz * m[8] + m[12] + fixX;
         *y = px * m[1] + py * m[5] + pz * m[9] + m[13] - fixY;
     }
-    // Whether every one of `count` vertices lies within `reach` on both axes (as Clip places it),
-    // judged from the box of their positions; false also when the box cannot tell. Each product of
-    // two floats is exact in a double and each rounded sum keeps the order of its terms, so a clip
+    // Whether every vertex of a run lies within `reach` on both axes (as Clip places it), judged
+    // from the box of their positions; false also when the box cannot tell. Each product of two
+    // floats is exact in a double and each rounded sum keeps the order of its terms, so a clip
     // coordinate never falls as a position coordinate moves the way its factor's sign says: the
     // box's corners chosen by those signs bound every vertex.
-    bool BoxInside(const uint8_t* vertices, uint32_t stride, uint32_t count, int32_t position, double reach) const
+    bool BoxInside(const RunBox& box, double reach) const
     {
         for (int i : {0, 1, 4, 5, 8, 9})
             if (!std::isfinite(m[i])) return false;
-        Lanes low = PositionAt(vertices, position), high = low, spread = {0.0f, 0.0f, 0.0f, 0.0f};
-        for (uint32_t v = 0; v < count; ++v) {
-            Lanes p = PositionAt(vertices + size_t(v) * stride, position);
-            low = p < low ? p : low;
-            high = p > high ? p : high;
-            spread += p - p; // stays 0 while every coordinate is finite
-        }
-        for (int axis = 0; axis < 3; ++axis)
-            if (spread[axis] != 0.0f) return false; // not a number or infinite: no box holds them
+        if (!box.finite) return false; // not a number or infinite: no box holds them
         // The corner where a coordinate is greatest (`up`) or least along the factors m[k], m[k+4], m[k+8].
         auto corner = [&](int k, bool up, int axis) {
-            return double((m[k + 4 * axis] >= 0.0f) == up ? high[axis] : low[axis]);
+            return double((m[k + 4 * axis] >= 0.0f) == up ? box.high[axis] : box.low[axis]);
         };
         double x[2], y[2], ignored;
         for (bool up : {false, true}) {
@@ -231,8 +271,9 @@ DrawRoute GLDevice::ChooseRoute(int32_t type, const uint8_t* vertices, uint32_t 
         // the box of their positions answers the first at once, when every one lies well inside.
         if (!quads && !boxTried) {
             boxTried = true;
-            if (place.BoxInside(quad, stride, count - first, layout.position, reach)) {
-                white = white && AllWhite(quad, stride, count - first, layout.colour);
+            RunBox box = BoxOfRun(quad, stride, count - first, layout.position, layout.colour);
+            if (place.BoxInside(box, reach)) {
+                white = white && box.colours == 0xFFFFFFFFu;
                 break;
             }
         }
