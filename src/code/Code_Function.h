@@ -35,6 +35,8 @@ struct BuiltinTextForms {
     bool (*append)(const ScriptValue* argument, ValueTextBuffer* out);
     // The real the routine answers for the argument.
     bool (*measure)(const ScriptValue* argument, double* result);
+    // Whether `append` writes a real as the value's text (Value_ToString): a join may write it itself.
+    bool realsAsValueText;
 };
 
 constexpr int32_t FUNCTION_NAME_SIZE = 64; // with the terminator

@@ -242,6 +242,7 @@ struct VMTextPiece {
     int32_t entry = 0;            // Variable and Appended: the push's entry
     VMTranslatedInsn* site = nullptr; // that entry, bound
     bool (*append)(const ScriptValue* argument, ValueTextBuffer* out) = nullptr; // Appended: the row's form
+    bool realsAsText = false; // Appended: the form writes a real as the value's text (realsAsValueText)
 };
 
 struct VMTranslatedInsn {

@@ -46,6 +46,7 @@ uint8_t PieceAt(const VMTranslation& t, size_t i, size_t count, VMTextPiece& pie
         if (const BuiltinTextForms* forms = AppendingCall(t.insns[i + 1])) {
             piece.how = VMTextPieceHow::Appended;
             piece.append = forms->append;
+            piece.realsAsText = forms->realsAsValueText;
             words = 2;
         }
     }
@@ -68,11 +69,19 @@ bool AddsTexts(const VMTranslatedInsn& insn, const std::vector<uint8_t>& types)
 // certainly a text (a constant or an appended one: a join of variables alone may be arithmetic).
 // Answers the entry after its last add (0: none), with its pieces, the item's type and the most
 // bytes the words push.
-size_t JoinAt(const VMTranslation& t, size_t i, std::vector<VMTextPiece>& pieces, uint8_t& type, uint32_t& mostBytes)
+struct JoinScratch {
+    std::vector<uint8_t> types; // the items' types, deepest first
+    std::vector<VMTextPiece> taken;
+};
+
+size_t JoinAt(const VMTranslation& t, size_t i, JoinScratch& scratch, std::vector<VMTextPiece>& pieces, uint8_t& type,
+              uint32_t& mostBytes)
 {
     size_t count = t.insns.size() - 1; // without End
-    std::vector<uint8_t> types;
-    std::vector<VMTextPiece> taken;
+    std::vector<uint8_t>& types = scratch.types;
+    std::vector<VMTextPiece>& taken = scratch.taken;
+    types.clear();
+    taken.clear();
     uint32_t bytes = 0, most = 0;
     bool certain = false;
     size_t end = 0;
@@ -115,10 +124,14 @@ void VM_JoinTexts(VMTranslation& t)
 {
     size_t count = t.insns.size() - 1; // without End
     std::vector<VMTextPiece> pieces;
+    JoinScratch scratch;
     for (size_t i = 0; i < count; ++i) {
+        // Only a push starts a piece.
+        VMKind kind = t.insns[i].kind;
+        if (kind != VMKind::PushGeneral && kind != VMKind::PushVariable && kind != VMKind::PushArgument) continue;
         uint8_t type = 0;
         uint32_t mostBytes = 0;
-        size_t end = JoinAt(t, i, pieces, type, mostBytes);
+        size_t end = JoinAt(t, i, scratch, pieces, type, mostBytes);
         if (end == 0) continue;
         VMTranslatedInsn& head = t.insns[i];
         const VMTranslatedInsn& after = t.insns[end];

@@ -473,9 +473,9 @@ bool MeasureByteLength(const ScriptValue* argument, double* result)
     return true;
 }
 
-const BuiltinTextForms STRING_FORMS = {AppendValueText, nullptr};
-const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLength};
-const BuiltinTextForms BYTE_LENGTH_FORMS = {nullptr, MeasureByteLength};
+const BuiltinTextForms STRING_FORMS = {AppendValueText, nullptr, true};
+const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLength, false};
+const BuiltinTextForms BYTE_LENGTH_FORMS = {nullptr, MeasureByteLength, false};
 
 } // namespace
 

@@ -104,6 +104,7 @@ TEST_F(TextJoin, WholeJoinsAgreeInEveryFormTracedAndNot)
         {"k = 1; return \"a\" + string(k + 1);", "a2", 0},
         {"a = 5; return \"n=\" + string(a);", "n=5", 1},
         {"a = 3; return string_length(\"abc\" + string(a));", "4", 1},
+        {"k = 10000000000.5; j = -0.25; return string(k) + \":\" + string(j);", "10000000000.50:-0.25", 1},
         {"t = \"in\"; e = \"\"; return string(t) + e + \"!\" + string(e);", "in!", 1},
         {"arr[1] = 2; return \"a\" + string(arr);", "a{ 0,2 }", 1},
         {"a = 1; return string(a) + a;", "error: DoAdd", 1},

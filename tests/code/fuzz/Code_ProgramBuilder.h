@@ -132,8 +132,8 @@ bool MeasureLengthForm(const ScriptValue* value, double* result)
     return true;
 }
 
-const BuiltinTextForms TEXT_FORMS = {AppendTextForm, nullptr};
-const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLengthForm};
+const BuiltinTextForms TEXT_FORMS = {AppendTextForm, nullptr, false};
+const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLengthForm, false};
 
 template <int32_t N, double (*Answer)(CInstance*, const double*)>
 void LeafRowRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
