@@ -118,10 +118,24 @@ size_t JoinAt(const VMTranslation& t, size_t i, JoinScratch& scratch, std::vecto
     return end;
 }
 
+// Whether the code holds a piece that is certainly a text: without one, nothing is looked for.
+bool HoldsTextPieces(const VMTranslation& t)
+{
+    for (size_t i = 0; i + 1 < t.insns.size(); ++i) {
+        const VMTranslatedInsn& insn = t.insns[i];
+        if (insn.kind == VMKind::PushGeneral && VM_WordOpcode(insn.word) == VM_OP_PUSH &&
+            VM_WordFirstType(insn.word) == VM_TYPE_STRING)
+            return true;
+        if (insn.kind == VMKind::Call && AppendingCall(insn) != nullptr) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void VM_JoinTexts(VMTranslation& t)
 {
+    if (!HoldsTextPieces(t)) return;
     size_t count = t.insns.size() - 1; // without End
     std::vector<VMTextPiece> pieces;
     JoinScratch scratch;
