@@ -37,7 +37,8 @@ int32_t FindRow(const char* name)
 
 } // namespace
 
-void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf)
+void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf,
+                  const BuiltinTextForms* textForms)
 {
     if (g_FunctionCount >= g_FunctionCapacity) {
         g_FunctionCapacity += FUNCTION_TABLE_STEP;
@@ -53,6 +54,7 @@ void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, Bu
     entry.argCount = argCount;
     entry.usageCount = 0xFFFFFFFFu;
     entry.leaf = leaf;
+    entry.textForms = textForms;
     NameIndex().emplace(entry.name, g_FunctionCount); // keeps an earlier row of the same name
     ++g_FunctionCount;
     VM_NoteCodeWritten();

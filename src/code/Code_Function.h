@@ -26,6 +26,19 @@ typedef void (*BuiltinRoutine)(ScriptValue* result, CInstance* self, CInstance* 
 typedef bool (*BuiltinLeaf)(CInstance* self, CInstance* other, const double* top, double* result);
 inline double Leaf_Argument(const double* top, int32_t i) { return top[-1 - i]; }
 
+// A row's text forms, for a routine of one argument that runs no script code and changes nothing
+// but its result, so that joins of texts and measures of them need not make the call. Each declines
+// (false, nothing written) where the routine would report an error or answer otherwise than the form
+// can; the routine is then called as usual. Either may be null.
+struct BuiltinTextForms {
+    // Appends the text the routine answers for the argument.
+    bool (*append)(const ScriptValue* argument, ValueTextBuffer* out);
+    // The real the routine answers for the argument.
+    bool (*measure)(const ScriptValue* argument, double* result);
+    // Whether `append` writes a real as the value's text (Value_ToString): a join may write it itself.
+    bool realsAsValueText;
+};
+
 constexpr int32_t FUNCTION_NAME_SIZE = 64; // with the terminator
 constexpr int32_t FUNCTION_TABLE_STEP = 500;
 constexpr int32_t CALLABLE_SCRIPT_BASE = 100000;
@@ -39,6 +52,7 @@ struct FunctionEntry {
     int32_t argCount;    // exact, or FUNCTION_ARGS_ANY
     uint32_t usageCount; // all ones when added; the tree executor counts calls
     BuiltinLeaf leaf;    // or null: the routine alone
+    const BuiltinTextForms* textForms; // or null
 };
 
 // The rows; indices never change while the program runs. Adding or freeing rows drops every
@@ -48,7 +62,8 @@ extern int32_t g_FunctionCount;
 extern int32_t g_FunctionCapacity;
 
 // Appends a row. A name longer than 63 bytes is cut to fit the field.
-void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf = nullptr);
+void Function_Add(const char* name, BuiltinRoutine routine, int32_t argCount, BuiltinLeaf leaf = nullptr,
+                  const BuiltinTextForms* textForms = nullptr);
 // Scripts first, then extension functions, then the rows in index order (exact comparison).
 // False and -1 when nothing has the name.
 bool Code_Function_Find(const char* name, int32_t* id);

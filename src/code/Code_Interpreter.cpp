@@ -12,6 +12,7 @@
 //   Code_InterpreterCalls.inc      calls, frames and returns; argument slots; level locals
 //   Code_InterpreterLoop.inc       the word loop, the reference meaning of every instruction
 //   Code_InterpreterRegisters.inc  the register steps of the translated form
+//   Code_InterpreterText.inc       the joins of texts of the translated form
 //   Code_InterpreterTranslated.inc the translated loop
 //   Code_InterpreterRuns.inc       a run's start and end: VM_Exec and the prepared runs
 #include "code/Code_Interpreter.h"
@@ -60,6 +61,7 @@ VMRunState* g_pVMRun = nullptr;
 #include "code/Code_InterpreterCalls.inc"
 #include "code/Code_InterpreterLoop.inc"
 #include "code/Code_InterpreterRegisters.inc"
+#include "code/Code_InterpreterText.inc"
 #include "code/Code_InterpreterTranslated.inc"
 #include "code/Code_InterpreterRuns.inc"
 // clang-format on

@@ -435,11 +435,12 @@ bool IsRegisterNumber(uint8_t type) { return type == VM_TYPE_INT || type == VM_T
 // The joined kinds that head statements (stores, tests, loop steps, returns) start no register
 // sequence (StartsRegisterSequence), since their own handlers run them whole already; one that a
 // sequence reaches is taken into it word by word, which spares leaving the steps and entering them
-// again. A sequence stops before a loop's counting step (its Loop step makes that) and before a
-// joined return (ret is no step).
+// again. A sequence stops before a loop's counting step (its Loop step makes that), before a
+// joined return (ret is no step) and before a join of texts (no step holds a text).
 bool EndsRegisterSequence(VMKind kind)
 {
-    return kind == VMKind::CountingStep || kind == VMKind::ArgumentReturn || kind == VMKind::ArithmeticReturn;
+    return kind == VMKind::CountingStep || kind == VMKind::ArgumentReturn || kind == VMKind::ArithmeticReturn ||
+           kind == VMKind::TextJoin;
 }
 
 // The step the word at `insn` makes in registers from `state` (`step` as made fresh), moving the state past it; false
@@ -813,6 +814,24 @@ bool TestsOneField(const VMRegisterStepInsn* at)
            branch.step == VMRegisterStep::Branch && branch.left == logic.target && branch.entry == logic.entry + 1;
 }
 
+// A load of a plain variable handed alone to a built-in whose row measures a text: the fused step
+// measures the variable's text where it lies.
+bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    const VMRegisterStepInsn& load = at[0];
+    const VMRegisterStepInsn& call = at[1];
+    bool loads = LoadsPlainVariable(load) || load.step == VMRegisterStep::LoadOther;
+    if (left < 2 || !loads || call.step != VMRegisterStep::CallBuiltIn || call.site->constant != 1 ||
+        call.depth != load.target + 1 || call.target != load.target)
+        return false;
+    const FunctionEntry* row = Function_Get(call.site->id);
+    if (row == nullptr || row->argCount != 1 || row->textForms == nullptr || row->textForms->measure == nullptr)
+        return false;
+    fused.step = VMRegisterStep::MeasureVariable;
+    fused.measure = row->textForms->measure;
+    return true;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -862,6 +881,7 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         return 3;
     }
     if (left < 2) return 0;
+    if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {
@@ -895,6 +915,7 @@ VMTranslation* Translate(const VMBuffer* buffer)
     t->insns.reserve(static_cast<size_t>(t->size) / 4 + 1);
     DecodeAll(*t, VM_FindLocalSlots(buffer));
     ResolveBranches(*t);
+    VM_JoinTexts(*t);
     JoinSequences(*t);
     JoinLonger(*t);
     JoinCombinedStores(*t);

@@ -69,6 +69,7 @@ struct VariableNode;
     X(ArgConst)       /* VarConst headed by a push of argumentN, its slot found once */                              \
     X(ArgumentReturn) /* push argumentN, ret.v */                                                                    \
     X(ArithmeticReturn) /* arithmetic on the two variable items on top, ret.v of the result */                    \
+    X(TextJoin)       /* texts joined by add (VMTextPiece), popped into a plain variable (`target`) or left */     \
     X(RealSequence)   /* a straight run of words over numbers computed in registers: `registerOps` */
 
 enum class VMKind : uint8_t {
@@ -173,7 +174,9 @@ struct VMSiteCache {
     X(NegateVariable) /* a load of a plain variable, Negate, Store into the same variable: `v = -v` */               \
     X(FieldOutsideBranch) /* a FieldTestsBranch of `less than`, then `greater than`, joined by or: a bounds test */   \
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
-    X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */
+    X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */                              \
+    X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
+                       /* `measure` form): `string_length(s)` without the text copied or the call made */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -212,12 +215,13 @@ struct VMRegisterStepInsn {
                                              // which follow it (0: not fused)
     VMTranslatedInsn* site = nullptr;        // that entry, bound
     // A LoadBuiltIn's typed getter, a StoreBuiltIn's setter, as binding found them in the field's row;
-    // a CallLeaf's leaf, as binding found it in the function's row; a fused branch's entries to go on
-    // at when its test is true and when false.
+    // a CallLeaf's leaf and a MeasureVariable's form, as binding found them in the function's row; a
+    // fused branch's entries to go on at when its test is true and when false.
     union {
         double (*getReal)(CInstance*) = nullptr;
         BuiltinLeaf leaf;
         VMTranslatedInsn* whenTrue;
+        bool (*measure)(const ScriptValue* argument, double* result); // MeasureVariable's form
     };
     union {
         void (*setReal)(CInstance*, double) = nullptr;
@@ -228,6 +232,20 @@ struct VMRegisterStepInsn {
 };
 // One step to a cache line: the steps a sequence runs lie in as few lines as they can.
 static_assert(sizeof(VMRegisterStepInsn) == 64);
+
+// A piece of a TextJoin: a constant text, the text a variable holds, or the text a built-in's text
+// form appends for a variable's value (`string(x)`: the push, then the call of one argument).
+enum class VMTextPieceHow : uint8_t { Constant, Variable, Appended };
+
+struct VMTextPiece {
+    VMTextPieceHow how = VMTextPieceHow::Constant;
+    bool argument = false;        // the push is of a built-in variable (argumentN or a number field)
+    uint32_t stringIndex = 0;     // Constant: the text's index among the code's strings
+    int32_t entry = 0;            // Variable and Appended: the push's entry
+    VMTranslatedInsn* site = nullptr; // that entry, bound
+    bool (*append)(const ScriptValue* argument, ValueTextBuffer* out) = nullptr; // Appended: the row's form
+    bool realsAsText = false; // Appended: the form writes a real as the value's text (realsAsValueText)
+};
 
 struct VMTranslatedInsn {
     const void* handler = nullptr;  // bound by the run loop from the kind
@@ -267,6 +285,12 @@ struct VMTranslatedInsn {
     int32_t registerFirst = -1;
     uint32_t registerBytes = 0;
     const VMRegisterStepInsn* registerSteps = nullptr;
+    // A TextJoin's pieces: the first one's index among the translation's `textPieces`, bound to a
+    // pointer, and their count; the most bytes its words push is in `registerBytes`, the type of
+    // the item a join left on the stack in `valueType`.
+    int32_t textFirst = -1;
+    int32_t textCount = 0;
+    const VMTextPiece* textPieces = nullptr;
     // Where a variable's slot lies among its level's local slots (VMLocalSlots), in bytes from the
     // first, or -1. A plain local's site always has one: a local without a slot is left to the
     // general routines.
@@ -281,6 +305,7 @@ struct VMTranslation {
     std::vector<VMTranslatedInsn> insns; // the instructions in code order, then the End entry
     std::vector<int32_t> indexOfWord;     // by word address / 4: the instruction starting there, or -1
     std::vector<VMRegisterStepInsn> registerSteps; // the RealSequence entries' steps, each sequence's in a row
+    std::vector<VMTextPiece> textPieces;            // the TextJoin entries' pieces, each join's in a row
 };
 
 // Whether runs may use the translated form (the environment's KELVARO_PLAIN_INTERPRETER=1 says
@@ -292,6 +317,10 @@ extern bool g_VMTranslate;
 // translations made before are dropped.
 extern uint64_t g_VMCodeEpoch;
 inline void VM_NoteCodeWritten() { ++g_VMCodeEpoch; }
+
+// Joins of texts whose every piece the TextJoin entry takes (Code_TranslateText.cpp): made before
+// the other joined sequences, which leave its head alone.
+void VM_JoinTexts(VMTranslation& translation);
 
 // Puts a fused step before each row of a translation's register steps that one can run (its steps
 // bound: a LoadField is known only then), and moves the sequences' first steps to match.

@@ -448,18 +448,49 @@ bool UTF8_Replace(std::string& result, const char* text, const char* needle, con
     return true;
 }
 
+namespace {
+
+// string's text is the value's text form whatever the value, as the routine writes it.
+bool AppendValueText(const ScriptValue* argument, ValueTextBuffer* out)
+{
+    Value_ToString(out, argument);
+    return true;
+}
+
+// The measures of a text; anything else is the routine's.
+bool MeasureLength(const ScriptValue* argument, double* result)
+{
+    if (Value_GetKind(argument) != VALUE_STRING) return false;
+    *result = UTF8_Length(Value_GetText(argument));
+    return true;
+}
+
+bool MeasureByteLength(const ScriptValue* argument, double* result)
+{
+    if (Value_GetKind(argument) != VALUE_STRING) return false;
+    const char* text = Value_GetText(argument);
+    *result = static_cast<double>(text != nullptr ? std::strlen(text) : 0);
+    return true;
+}
+
+const BuiltinTextForms STRING_FORMS = {AppendValueText, nullptr, true};
+const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLength, false};
+const BuiltinTextForms BYTE_LENGTH_FORMS = {nullptr, MeasureByteLength, false};
+
+} // namespace
+
 const FunctionRow MATH_TEXT_ROWS[24] = {
     {"real", Builtin_Real, 1},
-    {"string", Builtin_String, 1},
+    {"string", Builtin_String, 1, FUNCTION_SAME_COUNT, nullptr, &STRING_FORMS},
     {"string_format", Builtin_StringFormat, 3},
     {"chr", Builtin_Chr, 1},
     {"ansi_char", Builtin_AnsiChar, 1},
     {"ord", Builtin_Ord, 1},
-    {"string_length", Builtin_StringLength, 1},
+    {"string_length", Builtin_StringLength, 1, FUNCTION_SAME_COUNT, nullptr, &LENGTH_FORMS},
     {"string_pos", Builtin_StringPos, 2},
     {"string_copy", Builtin_StringCopy, 3},
     {"string_char_at", Builtin_StringCharAt, 2},
-    {"string_byte_length", Builtin_StringByteLength, 1},
+    {"string_byte_length", Builtin_StringByteLength, 1, FUNCTION_SAME_COUNT, nullptr, &BYTE_LENGTH_FORMS},
     {"string_byte_at", Builtin_StringByteAt, 2},
     {"string_set_byte_at", Builtin_StringSetByteAt, 3},
     {"string_delete", Builtin_StringDelete, 3},

@@ -30,7 +30,9 @@ void Function_AddRows(const FunctionRow* rows, size_t count)
     for (size_t i = 0; i < count; ++i) {
         int32_t arguments = Function_RowCount(rows[i]);
         if (arguments == FUNCTION_NOT_REGISTERED) continue;
-        // A leaf reads the arguments of the current header's count.
-        Function_Add(rows[i].name, rows[i].routine, arguments, arguments == rows[i].count ? rows[i].leaf : nullptr);
+        // A leaf and the text forms read the arguments of the current header's count.
+        bool current = arguments == rows[i].count;
+        Function_Add(rows[i].name, rows[i].routine, arguments, current ? rows[i].leaf : nullptr,
+                     current ? rows[i].textForms : nullptr);
     }
 }

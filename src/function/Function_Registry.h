@@ -22,6 +22,7 @@ struct FunctionRow {
     int32_t count;                            // current header; FUNCTION_ARGS_ANY for any number
     int32_t olderCount = FUNCTION_SAME_COUNT; // older headers
     BuiltinLeaf leaf = nullptr;               // the routine's leaf form, where it has one
+    const BuiltinTextForms* textForms = nullptr; // its text forms, where it has them
 };
 
 enum class FunctionHeader : uint8_t { Current, Older };

@@ -144,6 +144,18 @@ std::vector<WalkCase> WalkCases()
          {Placed(0, 1), Placed(0, 2)},
          {{"100001 1 2 5", "100002 t 3 7"}, {"100001 1 3 7", "100002 t 4 9"}},
          nullptr},
+        // A statement joining texts whole for each instance (the variables where the last instance had
+        // them), one instance's first store left to the words that make its variable; the measure of
+        // the text after it.
+        {"TextsJoinedWholeForEachInstance",
+         {ObjectWith("obj_m", {{0, 0, "n = id mod 100; len = 0; a = \"<\" + string(id mod 7) + \">\"; "
+                                      "if (id != 100002) s = \"\";"},
+                               {3, 0, "s = string(x) + \":\" + string(n) + a; n += 1; len += string_length(s);"},
+                               {3, 2, "test_note(s, len);"}})},
+         {Placed(0, 1), Placed(0, 12), Placed(0, 123)},
+         {{"100001 1:1<6> 6", "100002 12:2<0> 7", "100003 123:3<1> 8"},
+          {"100001 1:2<6> 12", "100002 12:3<0> 14", "100003 123:4<1> 16"}},
+         nullptr},
         // Instances whose step runs in registers alone follow each other from the state the last one
         // left; one among them leaves the registers for the words (its variable holds a text), and the
         // ones after it run as before, frame after frame.

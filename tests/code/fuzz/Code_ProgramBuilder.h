@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -28,6 +29,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
+#include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "variable/Variable_Global.h"
 #include "variable/Variable_Names.h"
@@ -88,6 +90,50 @@ double Leaf2Answer(CInstance* self, const double* reals)
     return reals[0] * reals[1] + (self != nullptr ? vmtest::AsFake(self)->id : 0);
 }
 double Leaf3Answer(CInstance*, const double* reals) { return reals[0] - 2 * reals[1] + 3 * reals[2]; }
+
+// fz_text(v): v's text between brackets, as its text form writes it; the form declines a negative
+// real, which the routine answers alike.
+void AppendBracketed(ValueTextBuffer* text, const ScriptValue* value)
+{
+    ValueText_Append(text, "[", 1);
+    Value_ToString(text, value);
+    ValueText_Append(text, "]", 1);
+}
+
+bool AppendTextForm(const ScriptValue* value, ValueTextBuffer* text)
+{
+    if (Value_GetKind(value) == VALUE_REAL && value->real < 0) return false;
+    AppendBracketed(text, value);
+    return true;
+}
+
+void TextRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    ValueTextBuffer text = {nullptr, nullptr, 0};
+    AppendBracketed(&text, &args[0]);
+    Value_SetText(result, text.start);
+    MemoryManager::Free(text.start);
+}
+
+// fz_len(v): the bytes of v's text, -1 for anything else; its measure form declines texts longer than
+// six bytes, which the routine answers alike.
+void LengthRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    const char* text = Value_GetText(&args[0]);
+    result->real = Value_GetKind(&args[0]) != VALUE_STRING ? -1 : text != nullptr ? static_cast<double>(std::strlen(text)) : 0;
+}
+
+bool MeasureLengthForm(const ScriptValue* value, double* result)
+{
+    const char* text = Value_GetText(value);
+    size_t length = text != nullptr ? std::strlen(text) : 0;
+    if (Value_GetKind(value) != VALUE_STRING || length > 6) return false;
+    *result = static_cast<double>(length);
+    return true;
+}
+
+const BuiltinTextForms TEXT_FORMS = {AppendTextForm, nullptr, false};
+const BuiltinTextForms LENGTH_FORMS = {nullptr, MeasureLengthForm, false};
 
 template <int32_t N, double (*Answer)(CInstance*, const double*)>
 void LeafRowRoutine(ScriptValue* result, CInstance* self, CInstance*, int32_t, ScriptValue* args)
@@ -220,6 +266,45 @@ private:
     }
 
     static bool IsText(char c) { return c == 's' || c == 'g'; }
+
+    // Texts joined whole, as the translated form joins a statement such as `s = string(x) + ":" + t`:
+    // constants (one with no text), variables handed to fz_text (whose text form declines a
+    // negative real), argumentN and a number field among them, and variables that may hold no text;
+    // joined as they come or nested to the right, then stored into a variable or left.
+    void TextJoin()
+    {
+        int32_t pieces = 2 + Byte() % 3;
+        bool local = Byte() % 3 == 0;
+        size_t open = 0;
+        for (int32_t i = 0; i < pieces; ++i) {
+            uint8_t pick = Byte();
+            switch (pick % 5) {
+            case 0: Emit("push.s \"" + std::string(1 + pick / 5 % 4, ':') + "\""); m_Stack += 's'; break;
+            case 1: Emit("push.s #" + std::to_string(pick / 5 % 2)); m_Stack += 's'; break;
+            case 2: Emit("push.v " + Variable(local)); m_Stack += 'v'; break;
+            default: {
+                static const char* const fields[] = {"self.fz_bx", "self.argument0", "other.fz_bx"};
+                Emit("push.v " + (pick & 32 ? std::string(fields[pick / 64 % 3]) : IndexVariable(local)));
+                Emit("call.i fz_text 1");
+                m_Stack += 'g';
+                break;
+            }
+            }
+            if (++open >= 2 && (Byte() & 3) != 0) {
+                Concatenate();
+                --open;
+            }
+        }
+        for (; open > 1; --open) Concatenate();
+        if ((Byte() & 1) == 0) return;
+        std::string stored = Variable(local);
+        Emit(std::string("pop.v.") + Letter(Top()) + " " + stored);
+        m_Stack.pop_back();
+        if ((Byte() & 1) == 0) return;
+        // The text measured as the register steps measure a variable's (fz_len), the answer combined.
+        Emit("push.v " + stored + "\ncall.i fz_len 1\npush.e " + std::to_string(Byte() % 9) + "\nadd.i.v\npop.v.v " +
+             Variable(local));
+    }
 
     void Compare()
     {
@@ -783,6 +868,8 @@ private:
         default:
             if (above >= 1 && Top() == 'i')
                 Emit("break.e 0xFFFF");
+            else if (m_Loops && m_Concatenations < 10 && Byte() % 4 == 0)
+                TextJoin();
             else if (m_Loops)
                 RealExpression(floor);
             return;
@@ -875,6 +962,8 @@ struct Setup {
         vmtest::RegisterFloatFieldRow("fz_bf");
         vmtest::RegisterFloatFieldRow<&vmtest::FakeInstance::second>("fz_bg");
         Function_Add("fz_mix", MixRoutine, FUNCTION_ARGS_ANY);
+        Function_Add("fz_text", TextRoutine, 1, nullptr, &TEXT_FORMS);
+        Function_Add("fz_len", LengthRoutine, 1, nullptr, &LENGTH_FORMS);
         Function_Add("fz_nest", NestRoutine, 0);
         if (!VM_Assemble("call.i fz_nest 0\npopz.v\n", outer)) __builtin_trap();
         for (int32_t i = 0; i < SCRIPT_COUNT; ++i) {
