@@ -27,7 +27,11 @@ CInstance* CInstanceList::InsertionPoint(CInstance* instance, float depth)
     }
     if (std::isnan(depth)) return nullptr;
     // Equal keys sit together before the first greater one, so a key already held keeps its first.
-    auto entry = m_DepthIndex.try_emplace(depth, DepthRun{instance, 0}).first;
+    auto entry = m_LastRun;
+    if (entry == m_DepthIndex.end() || !(entry->first == depth)) {
+        entry = m_DepthIndex.try_emplace(depth, DepthRun{instance, 0}).first;
+        m_LastRun = entry;
+    }
     ++entry->second.count;
     auto deeper = std::next(entry);
     return deeper != m_DepthIndex.end() ? deeper->second.first : nullptr;
@@ -67,6 +71,7 @@ void CInstanceList::Append(CInstance* instance)
     ++m_Count;
     m_Appended = true;
     m_DepthIndex.clear();
+    m_LastRun = m_DepthIndex.end();
 }
 
 bool CInstanceList::Remove(CInstance* instance)
@@ -90,11 +95,16 @@ bool CInstanceList::Remove(CInstance* instance)
 void CInstanceList::Uncount(CInstance* instance)
 {
     // A list that was appended to keeps no entries.
-    auto entry = m_DepthIndex.find(instance->m_DepthKey);
-    if (entry == m_DepthIndex.end()) return;
+    auto entry = m_LastRun;
+    if (entry == m_DepthIndex.end() || !(entry->first == instance->m_DepthKey)) {
+        entry = m_DepthIndex.find(instance->m_DepthKey);
+        if (entry == m_DepthIndex.end()) return;
+        m_LastRun = entry;
+    }
     DepthRun& run = entry->second;
     if (--run.count == 0) {
         m_DepthIndex.erase(entry);
+        m_LastRun = m_DepthIndex.end();
         return;
     }
     if (run.first != instance) return;
@@ -110,6 +120,7 @@ void CInstanceList::Forget()
     m_pTail = nullptr;
     m_Count = 0;
     m_DepthIndex.clear();
+    m_LastRun = m_DepthIndex.end();
     m_Appended = false;
 }
 

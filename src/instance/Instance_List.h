@@ -23,6 +23,8 @@ enum : int32_t {
 class CInstanceList {
 public:
     explicit CInstanceList(bool byDepth = true) : m_ByDepth(byDepth) {}
+    CInstanceList(const CInstanceList&) = delete; // the last run points into this list's own index
+    CInstanceList& operator=(const CInstanceList&) = delete;
 
     void AddByDepth(CInstance* instance);
     // Links at the tail whatever the depth. A list built this way is no longer depth-ordered, so
@@ -52,7 +54,11 @@ private:
     // Every depth key that is a number among the linked instances, one entry for all that share it:
     // a room's instances mostly share a few depths, so that making and destroying one allocates
     // nothing here.
-    std::map<float, DepthRun> m_DepthIndex;
+    using DepthIndex = std::map<float, DepthRun>;
+    DepthIndex m_DepthIndex;
+    // The entry the last insertion or removal counted in (end() when none): the next of the same
+    // depth, the common case, needs no search of the index.
+    DepthIndex::iterator m_LastRun = m_DepthIndex.end();
     bool m_Appended = false;
 };
 

@@ -93,11 +93,7 @@ uint64_t g_VariableGeneration = 1;
 
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
 
-// The heads of every list without a variable yet: all empty, never written.
-VariableNode* const g_NoHeads[VARIABLE_BUCKETS] = {};
-
-CVariableList::CVariableList()
-    : m_InlineUsed(0), m_Count(0), m_pBuckets(const_cast<VariableNode**>(g_NoHeads)), m_pAll(nullptr)
+CVariableList::CVariableList() : m_InlineUsed(0), m_Count(0), m_pBuckets(nullptr), m_pAll(nullptr)
 {
     for (VariableNode& node : m_Inline) node.id = NO_VARIABLE;
 }
@@ -107,7 +103,7 @@ CVariableList::~CVariableList()
     Clear();
     // Even an empty list: the interpreter keeps an instance's list while the generation stays.
     ++g_VariableGeneration;
-    if (m_pBuckets != g_NoHeads) MemoryManager::Free(m_pBuckets);
+    MemoryManager::Free(m_pBuckets);
 }
 
 void CVariableList::Clear()
@@ -120,17 +116,28 @@ void CVariableList::Clear()
         ReleaseNode(node);
         node = next;
     }
-    if (m_pBuckets != g_NoHeads) std::memset(m_pBuckets, 0, VARIABLE_BUCKETS * sizeof(VariableNode*));
+    if (m_pBuckets != nullptr) std::memset(m_pBuckets, 0, VARIABLE_BUCKETS * sizeof(VariableNode*));
     m_pAll = nullptr;
     m_Count = 0;
 }
 
-VariableNode* CVariableList::Find(int32_t id) const
+VariableNode* CVariableList::OwnHead(int32_t bucket) const
 {
-    for (VariableNode* node = m_pBuckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
-        if (node->id == id) return node;
+    for (VariableNode* node = m_pAll; node != nullptr; node = node->nextAll) {
+        if (Variable_Bucket(node->id) == bucket) return node;
     }
     return nullptr;
+}
+
+void CVariableList::MakeHeads()
+{
+    void* heads = MemoryManager::Alloc(VARIABLE_BUCKETS * sizeof(VariableNode*), "Variable_List", __LINE__, true);
+    m_pBuckets = static_cast<VariableNode**>(heads);
+    // Newest first: the first node met of a bucket is its head, the chains already run behind it.
+    for (VariableNode* node = m_pAll; node != nullptr; node = node->nextAll) {
+        VariableNode*& head = m_pBuckets[Variable_Bucket(node->id)];
+        if (head == nullptr) head = node;
+    }
 }
 
 int32_t CVariableList::InlineOffsetOf(const VariableNode* node) const
@@ -173,15 +180,16 @@ void CVariableList::ReleaseNode(VariableNode* node)
 
 VariableNode* CVariableList::Insert(int32_t id)
 {
+    if (m_pBuckets == nullptr && m_InlineUsed == (1u << VARIABLE_INLINE_NODES) - 1) MakeHeads();
     VariableNode* node = TakeNode();
     node->id = id;
-    if (m_pBuckets == g_NoHeads) {
-        void* heads = MemoryManager::Alloc(VARIABLE_BUCKETS * sizeof(VariableNode*), "Variable_List", __LINE__, true);
-        m_pBuckets = static_cast<VariableNode**>(heads);
+    int32_t bucket = Variable_Bucket(id);
+    if (m_pBuckets != nullptr) {
+        node->next = m_pBuckets[bucket];
+        m_pBuckets[bucket] = node;
+    } else {
+        node->next = OwnHead(bucket); // before the node joins the chain of all
     }
-    VariableNode*& head = m_pBuckets[Variable_Bucket(id)];
-    node->next = head;
-    head = node;
     node->nextAll = m_pAll;
     m_pAll = node;
     ++m_Count;
@@ -226,7 +234,7 @@ void CVariableList::CopyFrom(const CVariableList& other)
     Clear();
     // Bucket order with head insertion: each chain of the copy runs opposite to the original's.
     for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
-        for (VariableNode* from = other.m_pBuckets[bucket]; from != nullptr; from = from->next) {
+        for (VariableNode* from = other.Bucket(bucket); from != nullptr; from = from->next) {
             VariableNode* to = Insert(from->id);
             Value_Copy(&to->value, &from->value);
         }
@@ -238,7 +246,7 @@ bool CVariableList::Serialise(IBuffer* buffer) const
     ScriptValue count = {VALUE_REAL, 0, static_cast<double>(m_Count)};
     bool ok = buffer->Write(eBuffer_S32, &count) == 0;
     for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
-        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr && ok; node = node->next) {
+        for (VariableNode* node = Bucket(bucket); node != nullptr && ok; node = node->next) {
             ok = buffer->WriteString(Code_Variable_Find_Name(node->id)) == 0 && Value_Serialise(&node->value, buffer);
         }
     }
@@ -280,7 +288,7 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
 void CVariableList::DebugDump(tagIConsole* console) const
 {
     for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket) {
-        for (VariableNode* node = m_pBuckets[bucket]; node != nullptr; node = node->next) Variable_DumpNode(console, node);
+        for (VariableNode* node = Bucket(bucket); node != nullptr; node = node->next) Variable_DumpNode(console, node);
     }
 }
 

@@ -1,9 +1,12 @@
 // The user variables of one instance, of the global scope or of a run's locals: a 64-way hash on the
 // identifier whose chains take new variables at their head. Saved games write variables bucket by
 // bucket, each chain from its head, so that order is part of the saved form. The first few nodes
-// live inside the list itself: an instance's variables then sit in one block beside their hash
-// heads instead of one allocation each, and instances of one object that set their variables in
-// the same order hold each at the same place in their lists, which code sites remember.
+// live inside the list itself: an instance's variables then sit in one block instead of one
+// allocation each, and instances of one object that set their variables in the same order hold each
+// at the same place in their lists, which code sites remember. A list that holds only those needs
+// no table of chain heads (a search looks at its own nodes, a chain's head is its newest node of the
+// bucket): the table is made when the first node from the shared pool joins, so that an instance
+// made and destroyed with a few variables allocates nothing for them.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,9 @@ struct tagIConsole;
 constexpr int32_t VARIABLE_BUCKETS = 64;
 // The nodes each list holds inside itself before it takes nodes from the shared pool.
 constexpr int32_t VARIABLE_INLINE_NODES = 4;
+
+// The bucket of an identifier (identifiers are never negative).
+inline int32_t Variable_Bucket(int32_t id) { return static_cast<int32_t>(static_cast<uint32_t>(id) % VARIABLE_BUCKETS); }
 
 // The value an unset variable reads as when the game treats reading one as an error.
 constexpr double VARIABLE_UNSET_VALUE = 12345678.9;
@@ -56,7 +62,14 @@ public:
     // Each variable as "name(id) = value" on the console.
     void DebugDump(tagIConsole* console) const;
 
-    VariableNode* Find(int32_t id) const;
+    VariableNode* Find(int32_t id) const
+    {
+        if (m_pBuckets == nullptr) return FindOwn(id);
+        for (VariableNode* node = m_pBuckets[Variable_Bucket(id)]; node != nullptr; node = node->next) {
+            if (node->id == id) return node;
+        }
+        return nullptr;
+    }
     // Where a node lies inside this list, in bytes from the list's start, or 0 when it is one of the
     // shared pool's. Valid for every list: they all hold their own nodes at the same places.
     int32_t InlineOffsetOf(const VariableNode* node) const;
@@ -69,30 +82,39 @@ public:
     }
     int32_t Count() const { return m_Count; }
     // The chain of a bucket, from its head.
-    VariableNode* Bucket(int32_t bucket) const { return m_pBuckets[bucket]; }
+    VariableNode* Bucket(int32_t bucket) const { return m_pBuckets != nullptr ? m_pBuckets[bucket] : OwnHead(bucket); }
 
 private:
     VariableNode* Insert(int32_t id);
     VariableNode* TakeNode();
     void ReleaseNode(VariableNode* node);
+    // Without a table of heads: the list's own node of the identifier, and a bucket's newest node.
+    VariableNode* FindOwn(int32_t id) const
+    {
+        for (uint32_t used = m_InlineUsed; used != 0; used &= used - 1) {
+            const VariableNode& node = m_Inline[__builtin_ctz(used)];
+            if (node.id == id) return const_cast<VariableNode*>(&node);
+        }
+        return nullptr;
+    }
+    VariableNode* OwnHead(int32_t bucket) const;
+    // The table of heads for the nodes held so far, each bucket's newest node at its head.
+    void MakeHeads();
 
     // First in the object: the commonest variables share the cache lines the list is reached by.
-    // The chains' heads lie apart, made with the first variable (an empty list shares one table of
-    // empty heads): a room of many instances keeps only the small part it reads close together.
+    // The chains' heads lie apart, made when the list outgrows its own nodes (null until then): a
+    // room of many instances keeps only the small part it reads close together.
     VariableNode m_Inline[VARIABLE_INLINE_NODES];
     uint32_t m_InlineUsed; // a bit per inline node
     int32_t m_Count;
     VariableNode** m_pBuckets;
-    VariableNode* m_pAll;
+    VariableNode* m_pAll; // every node, the newest first
 };
 
 // Moves on whenever a node leaves a list (a clear, a load, a list's end) and whenever which names
 // are globalvars changes: a (list, generation) pair remembered with a node finds that node in that
 // list while the generation has not moved.
 extern uint64_t g_VariableGeneration;
-
-// The bucket of an identifier (identifiers are never negative).
-inline int32_t Variable_Bucket(int32_t id) { return static_cast<int32_t>(static_cast<uint32_t>(id) % VARIABLE_BUCKETS); }
 
 // What reading a variable that was never set gives: real 0 (true), or, when the game's option says
 // so, 12345678.9 (false).

@@ -47,6 +47,7 @@ TEST_F(InstanceList, RandomInsertionsAndRemovalsKeepTheOrderOfTheLinearWalk)
         {"one depth, its first leaving often", {7.0f}, 0},
         {"NaN between equal keys", {nan, 1.0f, 1.0f, 2.0f}, 0},
         {"signed zeros and infinities", {0.0f, -0.0f, inf, -inf, 3.5f}, 0},
+        {"signed zeros alone, one key for both", {-0.0f, 0.0f}, 0},
         {"NaN depths", {nan, 1.0f, 2.0f, nan, -4.0f}, 0},
         {"appended first", {5.0f, 1.0f, 9.0f}, 3},
     };

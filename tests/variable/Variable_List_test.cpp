@@ -211,6 +211,63 @@ TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
     EXPECT_EQ(3, copy.Count());
 }
 
+// A list of few variables keeps no table of chain heads; the table is made from what the list holds
+// when a variable past its own nodes joins, and kept through a clear. Either way each bucket's chain
+// runs from its newest variable, every variable is found, and the saved form follows the chains.
+TEST(VariableList, ChainsRunFromTheNewestWithOrWithoutAHeadsTable)
+{
+    BucketIds ids = MakeBucketIds("heads_");
+    int32_t a = ids.first, b = ids.second, c = ids.other, d = ids.first + 1, e = ids.second + 1; // buckets 1 1 0 2 2
+    struct Case {
+        const char* about;
+        std::vector<int32_t> order; // as set
+        bool allocates;             // the heads' table is made
+    } cases[] = {
+        {"one variable", {a}, false},
+        {"two sharing a bucket", {a, b}, false},
+        {"the list's own nodes full", {a, c, b, d}, false},
+        {"one past them, in a bucket already held", {a, c, b, d, e}, true},
+        {"past them, newest of each bucket last", {d, b, c, e, a}, true},
+    };
+    for (const Case& t : cases) {
+        for (const char* pass : {"fresh", "after a clear"}) {
+            CVariableList list;
+            if (pass[0] == 'a') {
+                for (int32_t id : t.order) Set(list, id, -1, Real(0));
+                list.Clear();
+            }
+            uint32_t blocks = MemoryManager::BlockCount();
+            for (int32_t id : t.order) Set(list, id, -1, Real(id));
+            bool kept = pass[0] == 'a'; // a cleared list keeps the table it had
+            EXPECT_EQ(t.allocates && !kept, MemoryManager::BlockCount() > blocks) << t.about << ", " << pass;
+            for (int32_t bucket : {0, 1, 2}) {
+                std::vector<int32_t> expected, chain;
+                for (auto id = t.order.rbegin(); id != t.order.rend(); ++id)
+                    if (Variable_Bucket(*id) == bucket) expected.push_back(*id);
+                for (const VariableNode* node = list.Bucket(bucket); node != nullptr; node = node->next)
+                    chain.push_back(node->id);
+                EXPECT_EQ(expected, chain) << t.about << ", " << pass << ", bucket " << bucket;
+            }
+            for (int32_t id : t.order) EXPECT_EQ(static_cast<double>(id), ReadReal(list, id)) << t.about;
+            EXPECT_FALSE(list.Has(ids.first + 2)) << t.about;
+            EXPECT_EQ(nullptr, list.Bucket(3)) << t.about;
+        }
+    }
+
+    // The saved form is the same whether the chains were read with or without the table.
+    CVariableList small, grown;
+    for (int32_t id : {a, c, b}) Set(small, id, -1, Real(id));
+    for (int32_t id : {d, e, a, c, b}) Set(grown, id, -1, Real(id));
+    std::vector<uint8_t> saved = Serialised(grown);
+    std::vector<uint8_t> bucket2 = Saved({{e, RealBytes(e)}, {d, RealBytes(d)}});
+    // The grown list's form: bucket 0 (c), bucket 1 (b, a), then bucket 2, after the small one's three.
+    std::vector<uint8_t> smallSaved = Serialised(small);
+    ASSERT_EQ(Saved({{c, RealBytes(c)}, {b, RealBytes(b)}, {a, RealBytes(a)}}), smallSaved);
+    smallSaved[0] = 5;
+    smallSaved.insert(smallSaved.end(), bucket2.begin() + 4, bucket2.end());
+    EXPECT_EQ(smallSaved, saved);
+}
+
 TEST(VariableList, LoadingRestoresValuesAndSkipsLostNames)
 {
     BucketIds ids = MakeBucketIds("load_");
