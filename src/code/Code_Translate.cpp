@@ -639,6 +639,12 @@ bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegist
         state.depth -= 1;
         state.bytes -= VM_StackSize(VM_TYPE_BOOL);
         return true;
+    case VMKind::Branch:
+        // A break or a switch's default: the sequence goes where the branch goes, with what is live
+        // (the switch's value) on the stack as the target finds it after the word.
+        if (insn.kind != VMKind::Branch) return false;
+        step.step = VMRegisterStep::Jump;
+        return true;
     default: return false;
     }
     if (state.depth >= VM_REGISTER_SLOTS) return false;
@@ -695,6 +701,17 @@ bool StartsRegisterSequence(const VMTranslatedInsn& insn)
     }
 }
 
+// A VarConstStore followed by a b forward, a switch's case and its break (`v += 1; break`): as a
+// sequence the store goes on into the steps at the break's target. A loop's jump back is left to
+// the words, whose test there mostly is no sequence.
+bool StoresBeforeJump(const VMTranslation& t, size_t at)
+{
+    const VMTranslatedInsn& insn = t.insns[at];
+    if (insn.kind != VMKind::VarConstStore) return false;
+    const VMTranslatedInsn& jump = t.insns[static_cast<size_t>(insn.next)];
+    return jump.kind == VMKind::Branch && static_cast<size_t>(jump.target) > at;
+}
+
 bool LoadsPlainVariable(const VMRegisterStepInsn& step)
 {
     return step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal;
@@ -712,6 +729,21 @@ bool NegatesInPlace(const std::vector<VMRegisterStepInsn>& steps, size_t count)
 int32_t WordsJoined(const VMTranslatedInsn& head, size_t at)
 {
     return head.kind == OriginalKind(head) ? 1 : head.next - static_cast<int32_t>(at);
+}
+
+bool EndsWithBranch(const VMRegisterStepInsn& step)
+{
+    return step.step == VMRegisterStep::Branch || step.step == VMRegisterStep::Jump;
+}
+
+// The fewest words a sequence of the first `count` steps must join to be taken: two more than its
+// head's handler joins, and at least four. A statement that ends in a jump (a switch's case and its
+// break) takes one fewer, three at the least: its jump goes on into the next sequence's steps, or
+// out of the steps where the words would go anyway.
+int32_t FewestWords(const VMTranslatedInsn& head, size_t at, const std::vector<VMRegisterStepInsn>& steps, size_t count)
+{
+    if (count > 0 && steps[count - 1].step == VMRegisterStep::Jump) return std::max(3, WordsJoined(head, at) + 1);
+    return std::max(NegatesInPlace(steps, count) ? 3 : 4, WordsJoined(head, at) + 2);
 }
 
 // Straight runs of words over numbers (pushes of variables and constants, arithmetic, comparisons,
@@ -733,7 +765,7 @@ void JoinRealSequences(VMTranslation& t)
     for (size_t i = 0; i < count; ++i) {
         // A VariableCombine's handler is chosen by the kind of the joined push after it.
         bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
-        if (combined || !StartsRegisterSequence(t.insns[i])) continue;
+        if (combined || (!StartsRegisterSequence(t.insns[i]) && !StoresBeforeJump(t, i))) continue;
         RegisterState state, kept; // kept: as of the end of the last word that is no push
         size_t keptEnd = i, keptSteps = 0;
         bool computes = false;
@@ -761,12 +793,12 @@ void JoinRealSequences(VMTranslation& t)
                 keptEnd = j + 1;
                 keptSteps = steps.size();
             }
-            if (step.step == VMRegisterStep::Branch) break;
+            if (EndsWithBranch(step)) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
-        if (!computes || words < std::max(NegatesInPlace(steps, keptSteps) ? 3 : 4, WordsJoined(t.insns[i], i) + 2)) continue;
+        if (!computes || words < FewestWords(t.insns[i], i, steps, keptSteps)) continue;
         steps.resize(keptSteps);
-        if (steps.back().step != VMRegisterStep::Branch) {
+        if (!EndsWithBranch(steps.back())) {
             // The live items go onto the stack and the words go on after the run.
             VMRegisterStepInsn leave;
             leave.depth = kept.depth;

@@ -140,6 +140,8 @@ struct VMSiteCache {
     X(Copy)          /* dup of one number item: its register copied into the next */                                 \
     X(BranchOut)     /* bt or bf on the bool on top with items live beneath it (a switch's value): taken, they go */ \
                      /* onto the stack and the words go on at the target; not taken, the steps go on */             \
+    X(Jump)          /* b, the sequence's last step: the live items (a switch's value) go onto the stack and the */ \
+                     /* steps go on at the target as a branch's do */                                                \
     X(Leave)         /* the live items put on the stack, the words go on after the sequence */                       \
     X(Loop)          /* a Leave with nothing live before a loop's counting step back to the sequence: that step */ \
                      /* made here, the steps run again while the loop goes on */                                    \

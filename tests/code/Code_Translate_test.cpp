@@ -1458,6 +1458,76 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
     world.Clear();
 }
 
+// Breaks: a sequence ending in b goes on at its target in the steps, the items live before it (a
+// switch's value) on the stack, and a switch's end drops a number the steps put there; a text, an
+// int32 beneath or an empty stack are the words' to drop or report. A while loop's body jumps back
+// into its test past the message pump's turns. Every case gives the words' answer and branch count,
+// traced and untraced, and holds a Jump step.
+TEST_F(TranslateTest, BreaksAndASwitchsEndStayInTheRegisterSteps)
+{
+    // switch (value) { case 0: r += 10; break; case 1: r -= 20; break; default: r = 30; break }, r
+    // first 1, with `end` after the switch's own drop.
+    auto breaking = [](const std::string& value, const std::string& end) {
+        return "push.e 1\npop.v.i self.vmtest_tr\n" + value +
+               "dup.v\npush.e 0\nseq.i.v\nbt c0\ndup.v\npush.e 1\nseq.i.v\nbt c1\nb other\nb end\n"
+               "c0:\npush.v self.vmtest_tr\npush.e 10\nadd.i.v\npop.v.v self.vmtest_tr\nb end\n"
+               "c1:\npush.v self.vmtest_tr\npush.e 20\nsub.i.v\npop.v.v self.vmtest_tr\nb end\n"
+               "other:\npush.e 30\npop.v.i self.vmtest_tr\nb end\nend:\npopz.v\n" + end + "push.v self.vmtest_tr";
+    };
+    const std::string bumped = "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\nb end\nend:\n";
+    struct Case {
+        std::string source;
+        const char* expected; // the result as text, or the start of the error's
+    } cases[] = {
+        {breaking("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n", ""), "11"},
+        {breaking("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n", ""), "-19"},
+        {breaking("push.v self.vmtest_tv\n", ""), "30"},
+        {"push.v self.vmtest_tt\n" + breaking("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n", "popz.v\n"), "11"},
+        {"push.i 7\n" + breaking("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n", "popz.i\n"), "-19"},
+        {"push.v self.vmtest_tt\n" + bumped + "popz.v\npush.v self.vmtest_tv", "4"},
+        {bumped + "popz.v\npush.v self.vmtest_tv", "error: Stack underflow"},
+        {"push.e 0\npop.v.i self.vmtest_tv\ntop:\npush.v self.vmtest_tv\npush.i 5000\nslt.i.v\nbf done\n"
+         "push.v self.vmtest_tv\npush.e 1\nmul.i.v\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\nb top\ndone:\n"
+         "push.v self.vmtest_tv",
+         "5000"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    const uint8_t tracing = g_TraceFlag;
+    for (const Case& c : cases) {
+        for (uint8_t traced : {0, 1}) {
+            std::string got[3];
+            uint32_t branches[3];
+            std::unique_ptr<Program> program;
+            // The words, then the translated form twice: its first run may rebind what it learnt.
+            for (int form : {0, 1, 2}) {
+                g_VMTranslate = form > 0;
+                SetReal(self->variables, "vmtest_tv", 3);
+                ScriptValue text = {VALUE_REAL, 0, 0.0};
+                Value_SetText(&text, "t");
+                self->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                Value_Free(&text);
+                if (form < 2) program = std::make_unique<Program>(c.source);
+                g_TraceFlag = traced;
+                uint32_t before = VM_BranchCount();
+                got[form] = OutcomeLine(program->Run(AsInstance(self)));
+                branches[form] = VM_BranchCount() - before;
+                g_TraceFlag = tracing;
+                self->variables.Clear();
+                if (form == 0) continue;
+                std::vector<VMRegisterStep> steps = StepsOf(*program);
+                EXPECT_NE(std::find(steps.begin(), steps.end(), VMRegisterStep::Jump), steps.end()) << c.source;
+            }
+            for (int form : {1, 2}) {
+                EXPECT_EQ(got[form], got[0]) << c.source << (traced ? " traced" : "") << " run " << form;
+                EXPECT_EQ(branches[form], branches[0]) << c.source << " run " << form;
+            }
+            EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
+        }
+    }
+    world.Clear();
+}
+
 // A walk over instances whose variables lie at different places of their lists: a and b of one object
 // (b's set in the opposite order), c of another, d's in the shared pool behind five others. Each
 // row runs for a, b, c, d, a and d in every form (the word loop, the translated loop, one prepared run

@@ -135,6 +135,17 @@ std::vector<WalkCase> WalkCases()
           {"100001 3 1 0", "100002 7 2 0", "100003 38 -3 2"},
           {"100001 4 1 0", "100002 9 2 0", "100003 35 -3 3"}},
          nullptr},
+        // A switch whose cases break to its end runs in registers from its start to its end, each
+        // instance by its own case, the default among them.
+        {"ASwitchFromStartToEnd",
+         {ObjectWith("obj_m", {{0, 0, "s = id - 100001; v = 0;"},
+                               {3, 0, "switch (s) { case 0: v += 1; break; case 1: v -= 2; break; case 2: v = 7; break; "
+                                      "default: v = 0; break; } s = (s + 1) mod 4;"},
+                               {3, 2, "test_note(s, v);"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(0)},
+         {{"100001 1 1", "100002 2 -2", "100003 3 7", "100004 0 0"},
+          {"100001 2 -1", "100002 3 7", "100003 0 0", "100004 1 1"}},
+         nullptr},
         // The numbers leave the registers where the words must go on: at a variable that holds a text
         // for one instance, and at a built-in whose answer is a text.
         {"NumbersLeaveForTheWords",

@@ -443,6 +443,35 @@ private:
         Emit(after + ":");
     }
 
+    // A switch on the item on top as the compiler chains one: each case tests the value duplicated,
+    // a case's block ends in a break, the default's falls through to the end, where every break
+    // leads and the value is dropped.
+    void Switch(size_t floor)
+    {
+        std::string type(1, Letter(Top()));
+        std::vector<std::string> cases(1 + Byte() % 3);
+        std::string other = Label(), end = Label();
+        for (std::string& label : cases) {
+            label = Label();
+            Emit("dup." + type);
+            Emit("push.e " + std::to_string(Byte() % 4));
+            Emit("seq.i." + type);
+            Emit("bt " + label);
+        }
+        Emit("b " + other);
+        ++m_Depth;
+        for (const std::string& label : cases) {
+            Emit(label + ":");
+            Block(floor);
+            Emit("b " + end);
+        }
+        Emit(other + ":");
+        Block(floor);
+        --m_Depth;
+        Emit(end + ":");
+        Pop();
+    }
+
     void Array(size_t floor)
     {
         int32_t instance = static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
@@ -850,6 +879,7 @@ private:
             return;
         case 12:
             if (above >= 1 && Top() == 'b' && m_Depth < 4) return Branch(floor);
+            if (above >= 1 && (IsNumber(Top()) || Top() == 'v') && m_Depth < 4) return Switch(floor);
             return;
         case 13: return Array(floor);
         case 14:
