@@ -160,6 +160,11 @@ struct VMRunState {
     // pointer means nothing while the count is 0.
     VariableNode* localSlots;
     uint32_t localCount;
+    // How many of the level's slots are set, while `countedSlots` is its `localSlots`: slots start
+    // unset where they are cleared and each first store adds one, so that a first store knows its
+    // order without counting; another level's slots (a return, a moved region) are counted afresh.
+    mutable const VariableNode* countedSlots = nullptr;
+    mutable int32_t setSlots = 0;
 };
 
 // The innermost running state, or null.
@@ -256,6 +261,14 @@ inline void VM_ClearSlots(VariableNode* slots, uint32_t count)
     }
 }
 
+// The level's slots cleared as they are entered, none of them set.
+inline void VM_ClearLevelSlots(const VMRunState& run, VariableNode* slots, uint32_t count)
+{
+    VM_ClearSlots(slots, count);
+    run.countedSlots = slots;
+    run.setSlots = 0;
+}
+
 // The running level's slot of local `id`, set or not; null when the local has none.
 inline VariableNode* VM_LocalSlot(const VMRunState& run, int32_t id)
 {
@@ -276,6 +289,15 @@ inline bool VM_ReadLocal(VMRunState& run, int32_t id, int32_t index, ScriptValue
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value);
 // The order for the next local the level sets (a slot's `spare`): after every one it holds.
 int32_t VM_NextLocalOrder(const VMRunState& run);
+// The order for a slot the level sets now, counted as set: VM_NextLocalOrder without counting again
+// the slots of a level counted before; the common level, counted and with no list, takes it inline.
+int32_t VM_TakeSlotOrder(const VMRunState& run);
+inline int32_t VM_SlotOrder(const VMRunState& run)
+{
+    if (run.countedSlots == run.localSlots && !(run.localCount & VM_LEVEL_HAS_LIST)) [[likely]]
+        return ++run.setSlots;
+    return VM_TakeSlotOrder(run);
+}
 // An unset slot set as the level's next local, holding real 0 (the value to store goes in after).
 VariableNode* VM_SetSlotFirst(const VMRunState& run, VariableNode* slot, int32_t id);
 

@@ -89,13 +89,40 @@ bool VM_ReadUnsetOrListedLocal(VMRunState& run, int32_t id, int32_t index, Scrip
     return Variable_ReadUnset(out);
 }
 
-// The order for the next local the level sets: after every one it holds.
-int32_t VM_NextLocalOrder(const VMRunState& run)
+namespace {
+
+// How many of the level's slots are set: kept in the state for the slots it last cleared or
+// counted, counted here for any other (a level with no slots has none, whatever its pointer).
+int32_t SetSlotCount(const VMRunState& run)
 {
+    uint32_t count = VM_SlotCount(run);
+    if (count == 0) return 0;
+    if (run.countedSlots != run.localSlots) {
+        int32_t set = 0;
+        for (uint32_t i = 0; i < count; ++i) set += run.localSlots[i].spare != 0 ? 1 : 0;
+        run.countedSlots = run.localSlots;
+        run.setSlots = set;
+    }
+    return run.setSlots;
+}
+
+int32_t ListedLocalCount(const VMRunState& run)
+{
+    if ((run.localCount & VM_LEVEL_HAS_LIST) == 0) return 0;
     const CVariableList* list = VM_LevelList(run);
-    int32_t set = list != nullptr ? list->Count() : 0;
-    for (uint32_t i = 0; i < VM_SlotCount(run); ++i) set += run.localSlots[i].spare != 0 ? 1 : 0;
-    return set + 1;
+    return list != nullptr ? list->Count() : 0;
+}
+
+} // namespace
+
+// The order for the next local the level sets: after every one it holds.
+int32_t VM_NextLocalOrder(const VMRunState& run) { return ListedLocalCount(run) + SetSlotCount(run) + 1; }
+
+int32_t VM_TakeSlotOrder(const VMRunState& run)
+{
+    int32_t order = VM_NextLocalOrder(run);
+    ++run.setSlots;
+    return order;
 }
 
 void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue* value)
@@ -116,7 +143,7 @@ void VM_WriteLocal(VMRunState& run, int32_t id, int32_t index, const ScriptValue
 
 VariableNode* VM_SetSlotFirst(const VMRunState& run, VariableNode* slot, int32_t id)
 {
-    slot->spare = VM_NextLocalOrder(run);
+    slot->spare = VM_SlotOrder(run);
     slot->id = id;
     slot->value = ScriptValue{VALUE_REAL, 0, 0.0};
     return slot;

@@ -213,10 +213,17 @@ TEST_F(LocalSlotTest, ValuesInLocalsAreFreedOnReturn)
 TEST_F(LocalSlotTest, ReportAndDebuggerListLocalsInTheListsOrder)
 {
     // Each number stored as a constant (the words' store) or computed (in a register sequence, whose
-    // first store of a local sets its slot itself).
-    for (bool computed : {false, true}) {
-        SCOPED_TRACE(computed ? "computed" : "constant");
+    // first store of a local sets its slot itself); and computed with a call midway to a script that
+    // sets a local of its own, after which the level's count of set slots is its own again (the
+    // level's locals then all in slots, whose orders a level with a list counts another way; the
+    // 2nd and 7th set either side of the call).
+    AddScript("vmslot_setter", "var p; p = argument0 * 2; return p;");
+    CompileScripts();
+    for (int32_t mode : {0, 1, 2}) {
+        bool computed = mode > 0;
+        SCOPED_TRACE(mode == 0 ? "constant" : mode == 1 ? "computed" : "computed around a call");
         std::vector<std::string> names = LocalNames();
+        if (mode == 2) names.resize(VM_LOCAL_SLOT_LIMIT - 1);
         // Read first, set later in another order, so that the order they were set in is not the code's.
         std::string source = "var ";
         for (size_t i = 0; i < names.size(); ++i) source += (i > 0 ? ", " : "") + names[i];
@@ -235,6 +242,7 @@ TEST_F(LocalSlotTest, ReportAndDebuggerListLocalsInTheListsOrder)
             Value_Free(&value);
             std::string number = computed ? "r * 0 + " + std::to_string(i) : std::to_string(i);
             source += names[i] + " = " + (i % 3 == 1 ? "'t" + std::to_string(i) + "'" : number) + ";";
+            if (mode == 2 && i == order[order.size() / 2]) source += "r += vmslot_setter(r) * 0;";
         }
         source += "vmslot_report(); return r;";
         std::unique_ptr<CCode> code = Compile(source);
