@@ -712,6 +712,15 @@ bool StoresBeforeJump(const VMTranslation& t, size_t at)
     return jump.kind == VMKind::Branch && static_cast<size_t>(jump.target) > at;
 }
 
+// A VarConstStore just before the head of another sequence (`fired += 1; state = ...`): the two
+// run as one sequence, which spares leaving the handler for the steps. One before a branch back
+// (a loop's step) is no such head: loops keep their counting steps.
+bool StoresBeforeSequence(const VMTranslation& t, size_t at)
+{
+    const VMTranslatedInsn& insn = t.insns[at];
+    return insn.kind == VMKind::VarConstStore && StartsRegisterSequence(t.insns[static_cast<size_t>(insn.next)]);
+}
+
 bool LoadsPlainVariable(const VMRegisterStepInsn& step)
 {
     return step.step == VMRegisterStep::LoadVariable || step.step == VMRegisterStep::LoadLocal;
@@ -765,7 +774,8 @@ void JoinRealSequences(VMTranslation& t)
     for (size_t i = 0; i < count; ++i) {
         // A VariableCombine's handler is chosen by the kind of the joined push after it.
         bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
-        if (combined || (!StartsRegisterSequence(t.insns[i]) && !StoresBeforeJump(t, i))) continue;
+        if (combined || (!StartsRegisterSequence(t.insns[i]) && !StoresBeforeJump(t, i) && !StoresBeforeSequence(t, i)))
+            continue;
         RegisterState state, kept; // kept: as of the end of the last word that is no push
         size_t keptEnd = i, keptSteps = 0;
         bool computes = false;

@@ -137,6 +137,8 @@ struct VMSiteCache {
     X(StoreInstance) /* a pop into a variable of the instance an int32 item names: the instance in `right`, the */ \
                      /* value in `left`; a settable number field through its setter (sourceType 1), or a list */    \
                      /* variable that exists (0) */                                                                 \
+    X(StoreBuiltInElement) /* a StoreElement bound so for a built-in array (`alarm[0] = n`): through the row's */ \
+                     /* setter, as the words store it, of self or other */                                           \
     X(Copy)          /* dup of one number item: its register copied into the next */                                 \
     X(BranchOut)     /* bt or bf on the bool on top with items live beneath it (a switch's value): taken, they go */ \
                      /* onto the stack and the words go on at the target; not taken, the steps go on */             \
@@ -227,6 +229,7 @@ struct VMRegisterStepInsn {
     };
     union {
         void (*setReal)(CInstance*, double) = nullptr;
+        bool (*setElement)(CInstance*, int32_t, const ScriptValue*); // StoreBuiltInElement's row setter
         VMTranslatedInsn* whenFalse;
     };
     int32_t field = 0; // a LoadField's float: its byte place in the instance

@@ -73,4 +73,27 @@ template <float FakeInstance::*FIELD = &FakeInstance::field> void RegisterFloatF
                                    static_cast<int32_t>(at));
 }
 
+// A settable built-in array of four numbers per instance (`alarm[n]`), through its getter and
+// setter alone as a built-in array is; an element outside 0..3 is refused, so that the general
+// routine reports the store.
+constexpr int32_t ELEMENT_FIELDS = 4;
+inline std::map<std::pair<const CInstance*, int32_t>, double> g_ElementFields;
+
+inline bool GetElementField(CInstance* instance, int32_t index, ScriptValue* out)
+{
+    if (instance == nullptr || index < 0 || index >= ELEMENT_FIELDS) return false;
+    Value_SetReal(out, g_ElementFields[{instance, index}]);
+    return true;
+}
+inline bool SetElementField(CInstance* instance, int32_t index, const ScriptValue* value)
+{
+    if (instance == nullptr || index < 0 || index >= ELEMENT_FIELDS || Value_GetKind(value) != VALUE_REAL) return false;
+    g_ElementFields[{instance, index}] = value->real;
+    return true;
+}
+inline void RegisterElementFieldRow(const char* name)
+{
+    if (Variable_BuiltIn_Find(name) < 0) Variable_BuiltIn_Add(name, GetElementField, SetElementField, true);
+}
+
 } // namespace vmtest

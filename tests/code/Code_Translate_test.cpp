@@ -922,6 +922,57 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
     world.Clear();
 }
 
+// A store into an element of a built-in array (`alarm[0] = n`) is a step through the row's setter,
+// for self and other; one the setter refuses, or of an instance the steps do not reach, is left to
+// its word, which stores or reports it; a row no script may set ends the sequence there.
+TEST_F(TranslateTest, BuiltInArrayElementsAreStoredThroughTheirSetter)
+{
+    using S = VMRegisterStep;
+    RegisterElementFieldRow("vmtest_ba");
+    if (Variable_BuiltIn_Find("vmtest_baro") < 0) Variable_BuiltIn_Add("vmtest_baro", GetElementField, SetElementField, false);
+    const std::string sum = "push.v self.vmtest_tv\npush.e 2\nadd.i.v\n";
+    auto store = [&](const char* instance, const char* index, const char* row) {
+        return sum + instance + "\npush.e " + index + "\npop.v.v stack." + row + "[]\n" + instance + "\npush.e " + index +
+               "\npush.v stack." + row + "[]";
+    };
+    // The read back goes on in the steps too, as a load of an element the steps do not reach.
+    auto steps = [](S store) {
+        return std::vector<S>{S::LoadVariable, S::ConstantAdd, S::LoadConstant, S::LoadConstant, store,
+                              S::LoadConstant, S::LoadConstant, S::LoadElement, S::Leave};
+    };
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        const char* expected;
+    } cases[] = {
+        {store("push.e -1", "2", "vmtest_ba"), steps(S::StoreBuiltInElement), "5"},
+        {store("push.i 100001", "0", "vmtest_ba"), steps(S::StoreBuiltInElement), "5"},
+        // No other in this run: the words find none and report it.
+        {store("push.e -2", "3", "vmtest_ba"), steps(S::StoreBuiltInElement), "Pop :: Execution Error - Variable set problem vmtest_ba"},
+        {store("push.e -1", "4", "vmtest_ba"), steps(S::StoreBuiltInElement), "Pop :: Execution Error - Variable set problem vmtest_ba"},
+        {store("push.e -1", "1", "vmtest_baro"), steps(S::Leave), "Pop :: Execution Error - Variable set problem vmtest_baro"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            g_ElementFields.clear();
+            SetReal(self->variables, "vmtest_tv", 3);
+            Program program(c.source);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            char real[64];
+            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
+            EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source;
+            self->variables.Clear();
+            if (!translate) continue;
+            EXPECT_EQ(StepsOf(program), c.steps) << c.source;
+        }
+    }
+    g_ElementFields.clear();
+    world.Clear();
+}
+
 // A number field whose getter returns just a float of the instance is read in place: the steps get
 // the float widened, as the getter hands it, for self and for other; a run without the instance it
 // names leaves the read to the words, which report it.

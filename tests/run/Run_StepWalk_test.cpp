@@ -146,6 +146,19 @@ std::vector<WalkCase> WalkCases()
          {{"100001 1 1", "100002 2 -2", "100003 3 7", "100004 0 0"},
           {"100001 2 -1", "100002 3 7", "100003 0 0", "100004 1 1"}},
          nullptr},
+        // An alarm re-armed in its own event through alarm[0], in registers with the sums before it;
+        // an index past the alarms stores the first, as the words store it.
+        {"AnAlarmReArmedInRegisters",
+         {ObjectWith("obj_m", {{0, 0, "state = id mod 3; fired = 0; alarm[0] = 1 + (id mod 2);"},
+                               {2, 0, "fired += 1; state = (state + 1) mod 4; alarm[0] = 2 + state;"},
+                               {2, 1, "alarm[40] = fired + 2;"},
+                               {3, 0, "test_note(fired, state, alarm[0]); if (fired == 1 && state == 3) alarm[1] = 1;"}})},
+         {Placed(0), Placed(0)},
+         {{"100001 0 2 1", "100002 1 1 3"},
+          {"100001 1 3 5", "100002 1 1 2"},
+          {"100001 1 3 3", "100002 1 1 1"},
+          {"100001 1 3 3", "100002 2 2 4"}},
+         nullptr},
         // The numbers leave the registers where the words must go on: at a variable that holds a text
         // for one instance, and at a built-in whose answer is a text.
         {"NumbersLeaveForTheWords",

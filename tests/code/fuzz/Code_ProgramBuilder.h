@@ -678,6 +678,15 @@ private:
         }
         case 1:
             if (above < 1) return PushConstant();
+            if (pick & 0x10) {
+                // An element of a built-in array, `alarm[n] = v`: of self, other or an instance by
+                // its id (or none), an index within the array or past it.
+                static const char* const instances[] = {"push.e -1", "push.e -2", "push.i 100001", "push.e -4"};
+                Emit(std::string(instances[Byte() % 4]) + "\npush.e " + std::to_string(Byte() % 6 - 1));
+                Emit(std::string("pop.v.") + Letter(Top()) + " stack.fz_ba[]");
+                m_Stack.pop_back();
+                return;
+            }
             Emit(std::string("pop.v.") + Letter(Top()) + " " + field);
             m_Stack.pop_back();
             return;
@@ -990,6 +999,7 @@ struct Setup {
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         vmtest::RegisterFloatFieldRow("fz_bf");
+        vmtest::RegisterElementFieldRow("fz_ba");
         vmtest::RegisterFloatFieldRow<&vmtest::FakeInstance::second>("fz_bg");
         Function_Add("fz_mix", MixRoutine, FUNCTION_ARGS_ANY);
         Function_Add("fz_text", TextRoutine, 1, nullptr, &TEXT_FORMS);
@@ -1034,6 +1044,8 @@ inline void Describe(const ScriptValue& result, uint32_t branches, Setup& setup,
     for (size_t i = 0; i < INSTANCE_COUNT; ++i) {
         dump.Output("instance %zu fz_bx %a fz_bf %a fz_bg %a\n", i, vmtest::g_Fields[vmtest::AsInstance(setup.world.At(i))],
                     static_cast<double>(setup.world.At(i)->field), static_cast<double>(setup.world.At(i)->second));
+        for (int32_t k = 0; k < vmtest::ELEMENT_FIELDS; ++k)
+            dump.Output("fz_ba[%d] %a\n", k, vmtest::g_ElementFields[{vmtest::AsInstance(setup.world.At(i)), k}]);
         setup.world.At(i)->variables.DebugDump(&dump);
     }
     dump.Output("global\n");
@@ -1130,6 +1142,7 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     setup.world.Clear();
     Variable_GlobalList()->Clear();
     vmtest::g_Fields.clear();
+    vmtest::g_ElementFields.clear();
 }
 
 } // namespace programfuzz
