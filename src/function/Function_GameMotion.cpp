@@ -170,7 +170,7 @@ namespace {
 // narrows each.
 bool Leaf_PlaceMeeting(CInstance* self, CInstance* other, const double* top, double* result)
 {
-    int32_t target = _mm_cvtsd_si32(_mm_set_sd(Leaf_Argument(top, 2)));
+    int32_t target = Real_Int(Leaf_Argument(top, 2));
     __m128d yx = _mm_loadu_pd(top - 2);
     if (self != nullptr && Run_SurelyMeetsNoneAt(*self, target, _mm_cvtpd_ps(_mm_shuffle_pd(yx, yx, 1)))) {
         *result = 0;
