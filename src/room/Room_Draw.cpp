@@ -5,6 +5,8 @@
 
 #include "background/Background_Table.h"
 #include "base/Base_Numbers.h"
+#include "code/Code_Error.h"
+#include "function/Function_Families.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_DeviceServices.h"
@@ -191,6 +193,55 @@ bool TileOverlaps(const RoomTile& tile, const RoomDrawRect& rect)
            std::max(y1, y2) >= float(rect.top) && std::min(y1, y2) <= float(rect.bottom);
 }
 
+// A run of draw events through one handler: neighbours in the depth walk that are instances of one
+// object run straight from the handler's prepared run, one after another, as long as no tile or
+// particle depth falls between them (the walk then goes on the general way).
+struct DrawnRun {
+    CRoom* room;
+    int32_t tile;      // the walk's next tile
+    double particles;  // the walk's next particle depth
+    int32_t objectIndex;
+    uint32_t generation;
+    CInstance* last;   // the instance drawn last
+};
+
+// The next drawable instance in the walk when it is drawn in the run: the walk's own choice for it
+// (DrawContents) would be the instance, and its handler is still the run's.
+CInstance* NextInDrawnRun(void* context)
+{
+    DrawnRun& run = *static_cast<DrawnRun*>(context);
+    CInstance* next = run.last->m_pPrev;
+    while (next != nullptr && !Drawable(next))
+        next = next->m_pPrev;
+    if (next == nullptr || next->i_objindex != run.objectIndex || run.generation != g_EventsGeneration ||
+        g_RunRequest != RUN_REQUEST_NONE || (run.particles > PARTICLE_DEPTH_END && run.particles > next->i_depth))
+        return nullptr;
+    int32_t tile = run.tile;
+    while (tile < run.room->m_TileCount && run.room->m_pTiles[tile].visible == 0)
+        ++tile;
+    if (tile < run.room->m_TileCount && run.room->m_pTiles[tile].depth > next->i_depth) return nullptr;
+    run.last = next;
+    GR_3D_SetDepth(ItemDepth(next->i_depth));
+    Action_Relative = 0;
+    g_CodeErrorFlag = false;
+    return next;
+}
+
+// Draws `instance` and, when its draw event runs straight, the neighbours NextInDrawnRun hands; the
+// instance the walk goes on from.
+CInstance* DrawInstances(CRoom* room, CInstance* instance, int32_t tile, double particles)
+{
+    int32_t foundIn = instance->i_objindex;
+    CEvent* handler = g_Drawer == &g_DefaultDrawer
+                          ? Event_FindHandler(instance->i_objindex, EVENT_DRAW, DRAW_NORMAL, &foundIn)
+                          : nullptr;
+    DrawnRun run{room, tile, particles, instance->i_objindex, g_EventsGeneration, instance};
+    if (handler == nullptr ||
+        !Event_PerformStraightRuns(handler, foundIn, EVENT_DRAW, DRAW_NORMAL, instance, NextInDrawnRun, &run))
+        g_Drawer->DrawInstance(instance);
+    return run.last->m_pPrev;
+}
+
 } // namespace
 
 double RoomContentDrawer::ParticleMaxDepth()
@@ -348,8 +399,7 @@ void Room_DrawContents(const RoomDrawRect& rect)
             particles = next < particles ? next : PARTICLE_DEPTH_NONE;
         } else if (instance != nullptr && !(hasTile && tileDepth > instance->i_depth)) {
             GR_3D_SetDepth(ItemDepth(instance->i_depth));
-            g_Drawer->DrawInstance(instance);
-            instance = instance->m_pPrev;
+            instance = DrawInstances(room, instance, tile, particles);
         } else if (hasTile) {
             RoomTile copy = room->m_pTiles[tile++];
             GR_3D_SetDepth(ItemDepth(copy.depth));

@@ -165,6 +165,25 @@ void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, i
     saved.Restore();
 }
 
+bool Event_PerformStraightRuns(CEvent* handler, int32_t foundIn, int32_t type, int32_t subtype, CInstance* first,
+                               VMNextInstance next, void* walk)
+{
+    VMPreparedRun* run = StraightRun(handler);
+    if (run == nullptr) return false;
+    if (g_RunRequest != RUN_REQUEST_NONE || !EnterEvent()) return true;
+    SavedEvent saved;
+    SetCurrentEvent(foundIn, type, subtype);
+    RunStraight(run, first, first);
+    if (g_RunRequest == RUN_REQUEST_NONE) {
+        uint8_t relative = Action_Relative;
+        VM_ExecPreparedEach(run, next, walk);
+        Action_Relative = relative;
+    }
+    --g_EventDepth;
+    saved.Restore();
+    return true;
+}
+
 namespace {
 
 // A walk over an object's own instances (frame::OwnInstances) with the handler of the walk's object

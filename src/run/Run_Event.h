@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "code/Code_Interpreter.h"
+
 class CEvent;
 class CInstance;
 
@@ -33,6 +35,12 @@ void PerformEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_
 // handler runs straight through the run kept with it (CEvent::PreparedRun) unless events are traced.
 void PerformFoundEvent(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type, int32_t subtype,
                        CEvent* handler, int32_t foundIn);
+// PerformFoundEvent for `first`, as its own other, and then for each instance `next` hands (the walk
+// checks each is of the same object and that the events' generation is unchanged, and sets what it
+// sets before an event), the event set and nesting counted once for them all. False, running
+// nothing, when the handler cannot run straight (not bytecode, or events traced).
+bool Event_PerformStraightRuns(CEvent* handler, int32_t foundIn, int32_t type, int32_t subtype, CInstance* first,
+                               VMNextInstance next, void* walk);
 // Which instances of a walk get the event: asked once for each instance the walk reaches, in turn,
 // just before its event would be performed (after the event of the one before), so it may change the
 // instance as the alarm stage counts down its alarm, but runs no code (the interpreter may be between

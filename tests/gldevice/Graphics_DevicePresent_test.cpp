@@ -243,3 +243,67 @@ TEST_F(WindowPicture, IsTheWholeFrameTheRightWayUp)
 }
 
 } // namespace
+
+// The window's pixels, rows top first, as the last present left them.
+std::vector<Pixel> ReadWindow(int32_t width, int32_t height)
+{
+    std::vector<Pixel> rows(size_t(width) * size_t(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+    std::vector<Pixel> topFirst(rows.size());
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(&topFirst[size_t(height - 1 - y) * size_t(width)], &rows[size_t(y) * size_t(width)],
+                    size_t(width) * sizeof(Pixel));
+    return topFirst;
+}
+
+class Window : public DeviceTest {};
+
+struct Spot {
+    int32_t x, y;
+};
+
+// Each frame's picture reaches the window whole and upright, and what the present changed is set
+// again for the next frame: its blending, culling, scissor and viewport.
+TEST_F(Window, ShowsEachPictureExactlyAndTheNextFrameDrawsAsBefore)
+{
+    struct Frame {
+        const char* what;
+        bool blend;    // the marks are drawn half transparent over the green
+        uint32_t mark; // colour of the corner marks and the one-pixel rows
+    } frames[] = {{"opaque marks", false, RED},
+                  {"blended marks", true, 0x800000FFu},
+                  {"blended after blended", true, 0x800000FFu},
+                  {"opaque again", false, YELLOW}};
+    for (const Frame& f : frames) {
+        ASSERT_TRUE(GR_StartFrame());
+        GR_D3D_Clear(GREEN, 1.0f, 0, 1);
+        GR_RenderStateCache_Set(RS_ALPHA_BLEND, f.blend ? 1 : 0);
+        FillRect(0, 0, 3, 2, f.mark);       // top left
+        FillRect(637, 478, 640, 480, f.mark); // bottom right
+        FillRect(0, 1, 640, 2, f.mark);     // row 1: a flip by one row shows
+        FillRect(100, 300, 101, 301, f.mark);
+        Graphics::Flush();
+        std::vector<Pixel> picture = ReadScreen(0, 0, 640, 480);
+        ASSERT_TRUE(GR_EndFrame(true)) << f.what;
+        std::vector<Pixel> window = ReadWindow(640, 480);
+        ASSERT_EQ(picture.size(), window.size());
+        size_t differ = 0, first = 0;
+        for (size_t i = 0; i < window.size(); ++i) // the window keeps no alpha of its own
+            if ((Argb(window[i]) & 0xFFFFFFu) != (Argb(picture[i]) & 0xFFFFFFu) && differ++ == 0) first = i;
+        EXPECT_EQ(0u, differ) << f.what << ": first at " << first % 640 << ", " << first / 640;
+        // The marks are where they were drawn, and blended only in the frame that asked for it.
+        for (const Spot& p : std::vector<Spot>{{1, 0}, {639, 479}, {320, 1}, {100, 300}}) {
+            const Pixel& got = window[size_t(p.y) * 640 + size_t(p.x)];
+            if (f.blend)
+                EXPECT_TRUE(got.b >= 126 && got.b <= 129 && got.g >= 126 && got.g <= 129 && got.r == 0)
+                    << f.what << " at " << p.x << ", " << p.y << ": " << std::hex << Argb(got);
+            else
+                EXPECT_EQ(f.mark, Argb(got)) << f.what << " at " << p.x << ", " << p.y;
+        }
+        for (const Spot& p : std::vector<Spot>{{320, 2}, {101, 300}, {3, 0}, {636, 479}})
+            EXPECT_EQ(GREEN, Argb(window[size_t(p.y) * 640 + size_t(p.x)])) << f.what << " at " << p.x << ", " << p.y;
+    }
+    GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
+}

@@ -328,6 +328,33 @@ std::vector<WalkCase> WalkCases()
          {Placed(1), Placed(0), Placed(1)},
          {{"100003 draw 8 0 obj_base", "100001 c 8 0"}, {"100001 c 8 0", "100003 draw 8 0 obj_base"}},
          nullptr},
+        // Neighbours drawn by one handler in a row: each sees the draw event again after a nested
+        // one and starts with the relative flag cleared, a local of its own.
+        {"DrawRunsNestAndClearTheRelativeFlag",
+         {ObjectWith("obj_d", {{8, 0, "var t; t = id - 100000; test_note(\"draw\", t, event_type, event_number, "
+                                      "argument_relative); event_perform(ev_other, ev_user0); "
+                                      "test_note(\"back\", event_type, event_number); action_set_relative(1);"},
+                               {7, 10, "test_note(\"user\", event_type, event_number);"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100003 draw 3 8 0 0", "100003 user 7 10", "100003 back 8 0", "100002 draw 2 8 0 0", "100002 user 7 10",
+           "100002 back 8 0", "100001 draw 1 8 0 0", "100001 user 7 10", "100001 back 8 0"}},
+         nullptr},
+        // The run stops at the instance that became another object's in its second draw (the first
+        // is at the room's start): it is drawn by that handler, and the run goes on after it.
+        {"DrawRunStopsWhereTheObjectChanges",
+         {ObjectWith("obj_a", {{0, 0, "d = 0;"},
+                               {8, 0, "d += 1; test_note(\"a\"); if (id == 100003 && d == 2) with (100002) "
+                                      "instance_change(obj_b, false);"}}),
+          ObjectWith("obj_b", {{8, 0, "test_note(\"b\");"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100003 a", "100002 b", "100001 a"}, {"100002 b", "100003 a", "100001 a"}},
+         nullptr},
+        // Ending the game in a draw event draws no more instances.
+        {"DrawRunStopsAtGameEnd",
+         {ObjectWith("obj_m", {{0, 0, "d = 0;"}, {8, 0, "d += 1; test_note(\"draw\"); if (id == 100002 && d == 2) game_end();"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100003 draw", "100002 draw"}},
+         nullptr},
         // Instances made in code run their create event at once, and destroyed ones their destroy
         // event, each seeing its own event, the code's after it as before; a create event that
         // destroys its instance runs the destroy event inside it.
