@@ -415,9 +415,20 @@ void Room_DrawGUI(const RoomDrawRect& rect)
     CRoom* room = Run_CurrentRoom();
     if (room == nullptr) return;
     g_RoomDrawRect = rect;
+    // Neighbours are mostly of one object: its handler (or that it has none) is looked up again only
+    // at another object, or after code changed events.
+    int32_t object = -1, foundIn = 0;
+    uint32_t generation = g_EventsGeneration;
+    CEvent* handler = nullptr;
     for (CInstance* instance = LastDrawable(room->m_Active); instance != nullptr; instance = instance->m_pPrev) {
-        // The dispatcher does nothing for an object without the event.
-        if (Drawable(instance)) Perform_Event(instance, instance, EVENT_DRAW, DRAW_GUI);
+        if (!Drawable(instance)) continue;
+        if (instance->i_objindex != object || generation != g_EventsGeneration) {
+            object = instance->i_objindex;
+            generation = g_EventsGeneration;
+            foundIn = object;
+            handler = Event_FindHandler(object, EVENT_DRAW, DRAW_GUI, &foundIn);
+        }
+        if (handler != nullptr) PerformFoundEvent(instance, instance, object, EVENT_DRAW, DRAW_GUI, handler, foundIn);
     }
 }
 

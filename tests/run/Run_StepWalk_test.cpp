@@ -349,6 +349,16 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0), Placed(0)},
          {{"100003 a", "100002 b", "100001 a"}, {"100002 b", "100003 a", "100001 a"}},
          nullptr},
+        // The GUI handler is looked up once for neighbours of one object, and again once code cleared
+        // it: in its second draw (the first is at the room's start) the first drawn clears it.
+        {"DrawGuiHandlerClearedDuringTheWalk",
+         {ObjectWith("obj_a", {{0, 0, "d = 0;"},
+                               {8, 64, "d += 1; test_note(\"gui\"); if (id == 100003 && d == 2) "
+                                       "object_event_clear(obj_a, ev_draw, ev_gui);"}}),
+          ObjectWith("obj_b", {{8, 64, "test_note(\"gui b\");"}})},
+         {Placed(1), Placed(0), Placed(0), Placed(1)},
+         {{"100004 gui b", "100003 gui", "100001 gui b"}, {"100004 gui b", "100001 gui b"}},
+         nullptr},
         // Ending the game in a draw event draws no more instances.
         {"DrawRunStopsAtGameEnd",
          {ObjectWith("obj_m", {{0, 0, "d = 0;"}, {8, 0, "d += 1; test_note(\"draw\"); if (id == 100002 && d == 2) game_end();"}})},
