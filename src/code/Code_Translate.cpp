@@ -449,7 +449,7 @@ bool EndsRegisterSequence(VMKind kind)
 bool RegisterStepOf(const VMTranslatedInsn& insn, RegisterState& state, VMRegisterStepInsn& step, bool& made)
 {
     step.depth = state.depth;
-    std::memcpy(step.types, state.types, sizeof step.types);
+    step.SetTypes(state.types, state.depth);
     made = true;
     uint8_t first = VM_WordFirstType(insn.word);
     uint8_t second = VM_WordSecondType(insn.word);
@@ -812,7 +812,7 @@ void JoinRealSequences(VMTranslation& t)
             // The live items go onto the stack and the words go on after the run.
             VMRegisterStepInsn leave;
             leave.depth = kept.depth;
-            std::memcpy(leave.types, kept.types, sizeof leave.types);
+            leave.SetTypes(kept.types, kept.depth);
             leave.entry = static_cast<int32_t>(keptEnd);
             steps.push_back(leave);
         }

@@ -189,8 +189,9 @@ enum class VMRegisterStep : uint8_t {
         Count
 };
 
-// The most items a register sequence holds at once.
-constexpr uint32_t VM_REGISTER_SLOTS = 8;
+// The most items a register sequence holds at once: enough for a call of nine arguments with items
+// beneath it (draw_sprite_ext), as the step's packed types hold them.
+constexpr uint32_t VM_REGISTER_SLOTS = 16;
 
 struct VMTranslatedInsn;
 
@@ -207,7 +208,8 @@ struct VMRegisterStepInsn {
     uint8_t right = 0;
     uint8_t depth = 0;                       // the items live before the word
     union {
-        uint8_t types[VM_REGISTER_SLOTS] = {}; // their types, deepest first
+        // Their types, deepest first, four bits each (TypeAt): a type is below 16.
+        uint64_t packedTypes = 0;
         // A fused test of a field's: the second test's constant (a fused step never leaves the
         // sequence itself: its parts do, with their own types).
         double secondConstant;
@@ -234,7 +236,16 @@ struct VMRegisterStepInsn {
     };
     int32_t field = 0; // a LoadField's float: its byte place in the instance
     int32_t secondField = 0; // LoadFields: the second float's place
+
+    uint8_t TypeAt(uint32_t k) const { return static_cast<uint8_t>((packedTypes >> (4 * k)) & 0xFu); }
+    // The types of the `depth` items live before the word.
+    void SetTypes(const uint8_t* types, uint32_t count)
+    {
+        packedTypes = 0;
+        for (uint32_t k = 0; k < count; ++k) packedTypes |= static_cast<uint64_t>(types[k] & 0xFu) << (4 * k);
+    }
 };
+static_assert(VM_REGISTER_SLOTS * 4 <= 64, "every live item's type fits the packed types");
 // One step to a cache line: the steps a sequence runs lie in as few lines as they can.
 static_assert(sizeof(VMRegisterStepInsn) == 64);
 

@@ -1030,6 +1030,30 @@ TEST_F(TranslateTest, FloatFieldsAreReadInPlaceAsTheirGetterReadsThem)
     EXPECT_EQ(ends[1], ends[0]);
 }
 
+// The pushes of the constants 1 to `count`, each handed on as a variable.
+std::string Constants(int32_t count)
+{
+    std::string words;
+    for (int32_t k = 1; k <= count; ++k) words += "push.e " + std::to_string(k) + "\nconv.i.v\n";
+    return words;
+}
+
+// `count` down to 1: the reals a routine sees for Constants(count), argument 0 the top item.
+std::vector<double> Descending(int32_t count)
+{
+    std::vector<double> reals;
+    for (int32_t k = count; k >= 1; --k) reals.push_back(k);
+    return reals;
+}
+
+// `head`, `loads` constant loads, then `tail`.
+std::vector<VMRegisterStep> Steps(std::vector<VMRegisterStep> head, int32_t loads, const std::vector<VMRegisterStep>& tail)
+{
+    head.insert(head.end(), static_cast<size_t>(loads), VMRegisterStep::LoadConstant);
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
 // A built-in called on the reals a register sequence computed ends it: the routine sees the
 // arguments the words would hand (argument 0 the top item, a fixed count filled with real 0), the
 // live items beneath stay on the stack under its result, and the words go on after the call, as
@@ -1078,6 +1102,15 @@ TEST_F(TranslateTest, RegisterSequencesCallBuiltInsOnTheirReals)
          {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantCompare, S::Branch}, 1, {9}},
         {square + "call.i vmtest_record 1\npush.e 9\nslt.i.v\nbf low\npush.e 1\nconv.i.v\nret.v\nlow:\npush.e 2\nconv.i.v",
          {S::LoadVariable, S::LoadVariable, S::Multiply, S::CallBuiltIn, S::ConstantLess, S::Branch}, 2, {9}},
+        // Nine arguments over an item beneath (a sprite drawn scaled and turned), the result dropped
+        // and the statement after it in the same steps; fifteen, filling every register; sixteen,
+        // one more than the registers hold with the item: the steps start after it.
+        {"push.v self.vmtest_tv\n" + Constants(9) + "call.i vmtest_record 9\npopz.v\npush.e 2\nconv.i.v\nadd.v.v",
+         Steps({S::LoadVariable}, 9, {S::CallBuiltIn, S::ConstantAdd, S::Leave}), 5, Descending(9)},
+        {"push.v self.vmtest_tv\n" + Constants(15) + "call.i vmtest_record 15\nadd.v.v",
+         Steps({S::LoadVariable}, 15, {S::CallBuiltIn, S::Add, S::Leave}), 123, Descending(15)},
+        {"push.v self.vmtest_tv\n" + Constants(16) + "call.i vmtest_record 16\nadd.v.v",
+         Steps({}, 16, {S::CallBuiltIn, S::Leave}), 139, Descending(16)},
         // The bounds test falls through into the move, or jumps over it, into the call.
         {bounds + "push.e 9\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 63, {63}},
         {bounds + "push.e 2\nsgt.i.v\nor.b.b\n" + moveThenCall, steps, 36, {36}},

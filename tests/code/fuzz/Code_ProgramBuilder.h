@@ -374,6 +374,12 @@ private:
         uint32_t count = 1 + pick % 3;
         const char* row = rows[(pick / 3) % 6];
         if (pick & 0x80) row = rows[count - 1]; // most calls: the leaf row of that count
+        if ((pick & 0xC0) == 0x40) {
+            // A routine of many arguments (a sprite drawn scaled and turned hands nine), up to more
+            // than the registers hold with the items beneath.
+            count = 7 + Byte() % 10;
+            row = "fz_sum";
+        }
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
             uint8_t source = Byte() % 4; // half of them number fields, which always hold a real
