@@ -712,13 +712,16 @@ bool StoresBeforeJump(const VMTranslation& t, size_t at)
     return jump.kind == VMKind::Branch && static_cast<size_t>(jump.target) > at;
 }
 
-// A VarConstStore just before the head of another sequence (`fired += 1; state = ...`): the two
-// run as one sequence, which spares leaving the handler for the steps. One before a branch back
-// (a loop's step) is no such head: loops keep their counting steps.
+// A VarConstStore just before the head of another sequence (`fired += 1; state = ...`) or a test of
+// a variable against a constant (`life -= 1; if (life <= 0)`): the two run as one sequence, which
+// spares leaving the handler for the steps, and a handler that begins so runs from its steps alone.
+// One before a branch back (a loop's step) is no such head: loops keep their counting steps.
 bool StoresBeforeSequence(const VMTranslation& t, size_t at)
 {
     const VMTranslatedInsn& insn = t.insns[at];
-    return insn.kind == VMKind::VarConstStore && StartsRegisterSequence(t.insns[static_cast<size_t>(insn.next)]);
+    if (insn.kind != VMKind::VarConstStore) return false;
+    const VMTranslatedInsn& next = t.insns[static_cast<size_t>(insn.next)];
+    return StartsRegisterSequence(next) || next.kind == VMKind::VarConstBranch;
 }
 
 bool LoadsPlainVariable(const VMRegisterStepInsn& step)
