@@ -877,6 +877,19 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
+// A plain variable's load, a constant added to it or taken from it, and the sum stored back into the
+// same variable: `life -= 1`. x - c is exactly x + (-c), so the fused step adds.
+bool StepsVariable(const VMRegisterStepInsn* at, size_t left)
+{
+    using S = VMRegisterStep;
+    if (left < 3 || !LoadsPlainVariable(at[0])) return false;
+    const VMRegisterStepInsn& combine = at[1];
+    const VMRegisterStepInsn& store = at[2];
+    bool constant = combine.step == S::ConstantAdd || combine.step == S::ConstantSubtract;
+    return constant && combine.left == at[0].target && store.step == S::Store && store.left == combine.target &&
+           store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -925,6 +938,11 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
+    if (StepsVariable(at, left)) {
+        fused.step = S::StepVariable;
+        fused.constant = at[1].step == S::ConstantAdd ? at[1].constant : -at[1].constant;
+        return 3;
+    }
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
@@ -932,6 +950,13 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         second.target == first.target) {
         bool less = second.step == S::ConstantLess;
         fused.step = field ? (less ? S::FieldLess : S::FieldGreater) : (less ? S::VariableLess : S::VariableGreater);
+        fused.constant = second.constant;
+        return 2;
+    }
+    if (LoadsPlainVariable(first) && second.step == S::ConstantCompare && second.left == first.target &&
+        second.target == first.target) {
+        fused.step = S::VariableCompare;
+        fused.opcode = second.opcode;
         fused.constant = second.constant;
         return 2;
     }
