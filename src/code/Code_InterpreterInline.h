@@ -876,7 +876,6 @@ template <bool LOCAL = false>
                 return node;
         }
     }
-    if (VariableNode* node = GlobalSiteNode(insn, generation)) return node;
     return PlainSiteNodeApart(run, locals, generation, insn);
 }
 
