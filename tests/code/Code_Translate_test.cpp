@@ -1602,6 +1602,7 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
         const char* label;
         std::string source;
         double last; // d's vmtest_out at the end
+        std::vector<VMRegisterStep> made = {}; // steps the translation must make of it
     } cases[] = {
         // A call between the reads and the store: self's list is known again after it; sd is new
         // to each list on its first run.
@@ -1624,6 +1625,22 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_so\nadd.v.v\n"
          "pop.v.v other.vmtest_so\ndone: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
          2 * (1 + 10 + 1000)},
+        // A variable stepped in place and tested against a constant, each a fused step, the test's
+        // branch taken by some instances and not others.
+        {"stepped and tested",
+         "push.v self.vmtest_sa\npush.e 1\nsub.i.v\npop.v.v self.vmtest_sa\npush.v self.vmtest_sa\npush.e 10\nsle.i.v\n"
+         "bf above\npush.v self.vmtest_sa\npop.v.v self.vmtest_out\nb done\nabove:\npush.v self.vmtest_sa\nneg.v\n"
+         "pop.v.v self.vmtest_out\ndone:",
+         -998,
+         {VMRegisterStep::StepVariable, VMRegisterStep::VariableCompare}},
+        // A variable new to each list on its first run, stored by the steps where the words would add
+        // it; a global one is left to the words, then found in its list until that is cleared.
+        {"first stores of new variables",
+         "push.v self.vmtest_sa\npush.e 2\nmul.i.v\npop.v.v self.vmtest_sn\npush.v global.vmtest_gn\npush.e 1\n"
+         "add.i.v\npop.v.v global.vmtest_gn\npush.v self.vmtest_sn\npush.v global.vmtest_gn\nadd.v.v\n"
+         "pop.v.v self.vmtest_out",
+         2000 + 6,
+         {VMRegisterStep::Store}},
         // Values that hold text: the sites' general ways.
         {"texts",
          "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
@@ -1637,6 +1654,7 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
     FakeInstance* d = world.Add(100004, 1);
     auto lay = [&] {
         world.Clear();
+        Variable_GlobalList()->Clear();
         SetReal(a->variables, "vmtest_sa", 1);
         SetReal(a->variables, "vmtest_sb", 2);
         SetReal(b->variables, "vmtest_sb", 20);
@@ -1679,6 +1697,9 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
                 std::string left = dump();
                 std::string where = std::string(row.label) + ", " + form + (traced ? ", traced" : "");
                 EXPECT_EQ(errors, "") << where;
+                std::vector<VMRegisterStep> steps = StepsOf(program);
+                for (VMRegisterStep made : row.made)
+                    EXPECT_EQ(std::count(steps.begin(), steps.end(), made) > 0, g_VMTranslate) << where;
                 EXPECT_EQ(RealOf(d->variables, "vmtest_out"), row.last) << where;
                 if (reference.empty())
                     reference = left;
