@@ -712,6 +712,10 @@ bool StoresBeforeJump(const VMTranslation& t, size_t at)
     return jump.kind == VMKind::Branch && static_cast<size_t>(jump.target) > at;
 }
 
+// Whether the words from `at` to `end` are the whole code (`global.gone += 1;` alone): as a sequence
+// its runs end in the steps, without the translated loop's entry, however few words it joins.
+bool IsWholeCode(const VMTranslation& t, size_t at, size_t end) { return at == 0 && end + 1 == t.insns.size(); }
+
 // A VarConstStore just before the head of another sequence (`fired += 1; state = ...`) or a test of
 // a variable against a constant (`life -= 1; if (life <= 0)`): the two run as one sequence, which
 // spares leaving the handler for the steps, and a handler that begins so runs from its steps alone.
@@ -721,7 +725,7 @@ bool StoresBeforeSequence(const VMTranslation& t, size_t at)
     const VMTranslatedInsn& insn = t.insns[at];
     if (insn.kind != VMKind::VarConstStore) return false;
     const VMTranslatedInsn& next = t.insns[static_cast<size_t>(insn.next)];
-    return StartsRegisterSequence(next) || next.kind == VMKind::VarConstBranch;
+    return StartsRegisterSequence(next) || next.kind == VMKind::VarConstBranch || IsWholeCode(t, at, static_cast<size_t>(insn.next));
 }
 
 bool LoadsPlainVariable(const VMRegisterStepInsn& step)
@@ -809,7 +813,8 @@ void JoinRealSequences(VMTranslation& t)
             if (EndsWithBranch(step)) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
-        if (!computes || words < FewestWords(t.insns[i], i, steps, keptSteps)) continue;
+        bool whole = t.insns[i].kind == VMKind::VarConstStore && IsWholeCode(t, i, keptEnd);
+        if (!computes || (words < FewestWords(t.insns[i], i, steps, keptSteps) && !whole)) continue;
         steps.resize(keptSteps);
         if (!EndsWithBranch(steps.back())) {
             // The live items go onto the stack and the words go on after the run.

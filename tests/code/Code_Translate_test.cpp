@@ -63,8 +63,11 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // A loop's test and branch; the words after the first keep their entries.
         {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\nb top\ndone:",
          {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::Branch, K::End}},
-        // The step stored back into the same variable, and into another.
-        {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::End}},
+        // The step stored back into the same variable, and into another; a step that is the whole
+        // code is a register sequence, whose runs end in the steps.
+        {"top:\npush.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i\nb top",
+         {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::Branch, K::End}},
+        {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::End}},
         {"push.v self.i\npush.e 3\nadd.i.v\npop.v.v self.j", {K::VarConst, K::ConstOp, K::Fast, K::PopVariable, K::End}},
         // argumentN joins, but nothing is stored back into it; its test and branch and two integers.
         {"push.v self.argument0\npush.e 1\nsub.i.v\npop.v.v self.argument0",
