@@ -895,6 +895,19 @@ bool StepsVariable(const VMRegisterStepInsn* at, size_t left)
            store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
 }
 
+// A plain variable's load tested against a constant in its own register: `life <= 0`.
+bool TestsVariable(const VMRegisterStepInsn& load, const VMRegisterStepInsn& test)
+{
+    bool constant = TestsAgainstConstant(test) || test.step == VMRegisterStep::ConstantCompare;
+    return LoadsPlainVariable(load) && constant && test.left == load.target && test.target == load.target;
+}
+
+// The branch on a test's bool, its word just after the test's.
+bool BranchesOn(const VMRegisterStepInsn& test, const VMRegisterStepInsn& branch)
+{
+    return branch.step == VMRegisterStep::Branch && branch.entry == test.entry + 1 && branch.left == test.target;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -951,6 +964,13 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
+    if (left >= 3 && TestsVariable(first, second) && BranchesOn(second, at[2])) {
+        fused.step = S::VariableTestBranch;
+        fused.opcode = second.opcode;
+        fused.constant = second.constant;
+        BranchesAs(fused, at[2]);
+        return 3;
+    }
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {
         bool less = second.step == S::ConstantLess;

@@ -183,7 +183,9 @@ struct VMSiteCache {
                        /* `measure` form): `string_length(s)` without the text copied or the call made */          \
     X(StepVariable)   /* a load of a plain variable, ConstantAdd or ConstantSubtract of it, Store into the same */   \
                       /* variable: `life -= 1` (a ConstantSubtract's constant negated) */                            \
-    X(VariableCompare) /* VariableLess for any ConstantCompare: `life <= 0` */
+    X(VariableCompare) /* VariableLess for any ConstantCompare: `life <= 0` */                                       \
+    X(VariableTestBranch) /* VariableLess, VariableGreater or VariableCompare, then the Branch on its bool: */     \
+                          /* `if (life <= 0)` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

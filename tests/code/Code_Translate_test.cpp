@@ -640,6 +640,12 @@ TEST_F(TranslateTest, RegisterSequencesGiveTheWordsResultsAndErrors)
                 "pop.v.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb top\ndone:\n"
                 "push.v self.vmtest_et",
          "13497"},
+        // A loop's own step and its test of the counter branching back, fused steps each, through
+        // the pump's turns.
+        {"a counting loop through the pump's turns",
+         CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\nadd.v.v\npop.v.v self.vmtest_et", 9000,
+                      "push.v self.vmtest_et"),
+         "40495500"},
         // Operands that stop being reals midway: texts are added by the words, an array is refused.
         {"a text midway", CountingLoop(zero, becomes + "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_eu\nkeep:\n"
                                                     "push.v self.vmtest_eu\npush.v self.vmtest_eu\nadd.v.v\n"
@@ -1628,14 +1634,14 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_so\nadd.v.v\n"
          "pop.v.v other.vmtest_so\ndone: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
          2 * (1 + 10 + 1000)},
-        // A variable stepped in place and tested against a constant, each a fused step, the test's
-        // branch taken by some instances and not others.
+        // A variable stepped in place, then tested against a constant and branched on, each a fused
+        // step, the branch taken by some instances and not others.
         {"stepped and tested",
          "push.v self.vmtest_sa\npush.e 1\nsub.i.v\npop.v.v self.vmtest_sa\npush.v self.vmtest_sa\npush.e 10\nsle.i.v\n"
          "bf above\npush.v self.vmtest_sa\npop.v.v self.vmtest_out\nb done\nabove:\npush.v self.vmtest_sa\nneg.v\n"
          "pop.v.v self.vmtest_out\ndone:",
          -998,
-         {VMRegisterStep::StepVariable, VMRegisterStep::VariableCompare}},
+         {VMRegisterStep::StepVariable, VMRegisterStep::VariableTestBranch}},
         // A variable new to each list on its first run, stored by the steps where the words would add
         // it; a global one is left to the words, then found in its list until that is cleared.
         {"first stores of new variables",
