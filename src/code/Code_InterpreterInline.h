@@ -763,11 +763,22 @@ inline bool SiteIsGlobalVar(VMTranslatedInsn* insn)
     return reinterpret_cast<VariableNode*>(reinterpret_cast<uint8_t*>(locals) + insn->localOffset);
 }
 
+// A global site's node while the generation it was found under stands: the global list is only
+// ever replaced with the generation moving, so the list it was found in is still the global list.
+// Null when the site must find it.
+[[gnu::always_inline]] inline VariableNode* GlobalSiteNode(const VMTranslatedInsn* insn, uint64_t generation)
+{
+    const VMSiteCache& cache = insn->cache;
+    return insn->instance == VM_INSTANCE_GLOBAL && cache.generation == generation && cache.list != nullptr ? cache.node
+                                                                                                          : nullptr;
+}
+
 // A plain variable site's node when the site's memory is not of the run's self: found again in the
 // list the site's instance reaches. Out of line: it is the rarer way, and the handlers that take the
 // common one stay small.
 [[gnu::noinline]] VariableNode* SiteNodeAgain(VMRunState& run, uint64_t generation, VMTranslatedInsn* insn)
 {
+    if (VariableNode* node = GlobalSiteNode(insn, generation)) return node;
     VMSiteCache& cache = insn->cache;
     const CInstance* self = run.self;
     if (IsSelfSite(insn)) {
@@ -829,6 +840,7 @@ template <bool LOCAL = false>
         if (cache.node == nullptr) __builtin_unreachable();
         return cache.node;
     }
+    if (VariableNode* node = GlobalSiteNode(insn, generation)) return node;
     return PlainSiteNode<false>(run, locals, generation, insn);
 }
 

@@ -712,13 +712,20 @@ bool StoresBeforeJump(const VMTranslation& t, size_t at)
     return jump.kind == VMKind::Branch && static_cast<size_t>(jump.target) > at;
 }
 
-// A VarConstStore just before the head of another sequence (`fired += 1; state = ...`): the two
-// run as one sequence, which spares leaving the handler for the steps. One before a branch back
-// (a loop's step) is no such head: loops keep their counting steps.
+// Whether the words from `at` to `end` are the whole code (`global.gone += 1;` alone): as a sequence
+// its runs end in the steps, without the translated loop's entry, however few words it joins.
+bool IsWholeCode(const VMTranslation& t, size_t at, size_t end) { return at == 0 && end + 1 == t.insns.size(); }
+
+// A VarConstStore just before the head of another sequence (`fired += 1; state = ...`) or a test of
+// a variable against a constant (`life -= 1; if (life <= 0)`): the two run as one sequence, which
+// spares leaving the handler for the steps, and a handler that begins so runs from its steps alone.
+// One before a branch back (a loop's step) is no such head: loops keep their counting steps.
 bool StoresBeforeSequence(const VMTranslation& t, size_t at)
 {
     const VMTranslatedInsn& insn = t.insns[at];
-    return insn.kind == VMKind::VarConstStore && StartsRegisterSequence(t.insns[static_cast<size_t>(insn.next)]);
+    if (insn.kind != VMKind::VarConstStore) return false;
+    const VMTranslatedInsn& next = t.insns[static_cast<size_t>(insn.next)];
+    return StartsRegisterSequence(next) || next.kind == VMKind::VarConstBranch || IsWholeCode(t, at, static_cast<size_t>(insn.next));
 }
 
 bool LoadsPlainVariable(const VMRegisterStepInsn& step)
@@ -806,7 +813,8 @@ void JoinRealSequences(VMTranslation& t)
             if (EndsWithBranch(step)) break;
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
-        if (!computes || words < FewestWords(t.insns[i], i, steps, keptSteps)) continue;
+        bool whole = t.insns[i].kind == VMKind::VarConstStore && IsWholeCode(t, i, keptEnd);
+        if (!computes || (words < FewestWords(t.insns[i], i, steps, keptSteps) && !whole)) continue;
         steps.resize(keptSteps);
         if (!EndsWithBranch(steps.back())) {
             // The live items go onto the stack and the words go on after the run.
@@ -874,6 +882,32 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
+// A plain variable's load, a constant added to it or taken from it, and the sum stored back into the
+// same variable: `life -= 1`. x - c is exactly x + (-c), so the fused step adds.
+bool StepsVariable(const VMRegisterStepInsn* at, size_t left)
+{
+    using S = VMRegisterStep;
+    if (left < 3 || !LoadsPlainVariable(at[0])) return false;
+    const VMRegisterStepInsn& combine = at[1];
+    const VMRegisterStepInsn& store = at[2];
+    bool constant = combine.step == S::ConstantAdd || combine.step == S::ConstantSubtract;
+    return constant && combine.left == at[0].target && store.step == S::Store && store.left == combine.target &&
+           store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
+}
+
+// A plain variable's load tested against a constant in its own register: `life <= 0`.
+bool TestsVariable(const VMRegisterStepInsn& load, const VMRegisterStepInsn& test)
+{
+    bool constant = TestsAgainstConstant(test) || test.step == VMRegisterStep::ConstantCompare;
+    return LoadsPlainVariable(load) && constant && test.left == load.target && test.target == load.target;
+}
+
+// The branch on a test's bool, its word just after the test's.
+bool BranchesOn(const VMRegisterStepInsn& test, const VMRegisterStepInsn& branch)
+{
+    return branch.step == VMRegisterStep::Branch && branch.entry == test.entry + 1 && branch.left == test.target;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -922,13 +956,32 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
+    if (StepsVariable(at, left)) {
+        fused.step = S::StepVariable;
+        fused.constant = at[1].step == S::ConstantAdd ? at[1].constant : -at[1].constant;
+        return 3;
+    }
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
+    if (left >= 3 && TestsVariable(first, second) && BranchesOn(second, at[2])) {
+        fused.step = S::VariableTestBranch;
+        fused.opcode = second.opcode;
+        fused.constant = second.constant;
+        BranchesAs(fused, at[2]);
+        return 3;
+    }
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {
         bool less = second.step == S::ConstantLess;
         fused.step = field ? (less ? S::FieldLess : S::FieldGreater) : (less ? S::VariableLess : S::VariableGreater);
+        fused.constant = second.constant;
+        return 2;
+    }
+    if (LoadsPlainVariable(first) && second.step == S::ConstantCompare && second.left == first.target &&
+        second.target == first.target) {
+        fused.step = S::VariableCompare;
+        fused.opcode = second.opcode;
         fused.constant = second.constant;
         return 2;
     }

@@ -63,8 +63,11 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
         // A loop's test and branch; the words after the first keep their entries.
         {"top:\npush.v self.i\npush.e 10\nslt.i.v\nbf done\nb top\ndone:",
          {K::VarConstBranch, K::PushImmediate, K::Fast, K::BranchFalse, K::Branch, K::End}},
-        // The step stored back into the same variable, and into another.
-        {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::End}},
+        // The step stored back into the same variable, and into another; a step that is the whole
+        // code is a register sequence, whose runs end in the steps.
+        {"top:\npush.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i\nb top",
+         {K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::Branch, K::End}},
+        {"push.v self.i\npush.i 3\nadd.i.v\npop.v.v self.i", {K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::End}},
         {"push.v self.i\npush.e 3\nadd.i.v\npop.v.v self.j", {K::VarConst, K::ConstOp, K::Fast, K::PopVariable, K::End}},
         // argumentN joins, but nothing is stored back into it; its test and branch and two integers.
         {"push.v self.argument0\npush.e 1\nsub.i.v\npop.v.v self.argument0",
@@ -637,6 +640,12 @@ TEST_F(TranslateTest, RegisterSequencesGiveTheWordsResultsAndErrors)
                 "pop.v.v self.vmtest_et\npush.v self.vmtest_ei\npush.e 1\nadd.i.v\npop.v.v self.vmtest_ei\nb top\ndone:\n"
                 "push.v self.vmtest_et",
          "13497"},
+        // A loop's own step and its test of the counter branching back, fused steps each, through
+        // the pump's turns.
+        {"a counting loop through the pump's turns",
+         CountingLoop(zero, "push.v self.vmtest_et\npush.v self.vmtest_ei\nadd.v.v\npop.v.v self.vmtest_et", 9000,
+                      "push.v self.vmtest_et"),
+         "40495500"},
         // Operands that stop being reals midway: texts are added by the words, an array is refused.
         {"a text midway", CountingLoop(zero, becomes + "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_eu\nkeep:\n"
                                                     "push.v self.vmtest_eu\npush.v self.vmtest_eu\nadd.v.v\n"
@@ -1635,6 +1644,7 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
         const char* label;
         std::string source;
         double last; // d's vmtest_out at the end
+        std::vector<VMRegisterStep> made = {}; // steps the translation must make of it
     } cases[] = {
         // A call between the reads and the store: self's list is known again after it; sd is new
         // to each list on its first run.
@@ -1657,6 +1667,22 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_so\nadd.v.v\n"
          "pop.v.v other.vmtest_so\ndone: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
          2 * (1 + 10 + 1000)},
+        // A variable stepped in place, then tested against a constant and branched on, each a fused
+        // step, the branch taken by some instances and not others.
+        {"stepped and tested",
+         "push.v self.vmtest_sa\npush.e 1\nsub.i.v\npop.v.v self.vmtest_sa\npush.v self.vmtest_sa\npush.e 10\nsle.i.v\n"
+         "bf above\npush.v self.vmtest_sa\npop.v.v self.vmtest_out\nb done\nabove:\npush.v self.vmtest_sa\nneg.v\n"
+         "pop.v.v self.vmtest_out\ndone:",
+         -998,
+         {VMRegisterStep::StepVariable, VMRegisterStep::VariableTestBranch}},
+        // A variable new to each list on its first run, stored by the steps where the words would add
+        // it; a global one is left to the words, then found in its list until that is cleared.
+        {"first stores of new variables",
+         "push.v self.vmtest_sa\npush.e 2\nmul.i.v\npop.v.v self.vmtest_sn\npush.v global.vmtest_gn\npush.e 1\n"
+         "add.i.v\npop.v.v global.vmtest_gn\npush.v self.vmtest_sn\npush.v global.vmtest_gn\nadd.v.v\n"
+         "pop.v.v self.vmtest_out",
+         2000 + 6,
+         {VMRegisterStep::Store}},
         // Values that hold text: the sites' general ways.
         {"texts",
          "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
@@ -1670,6 +1696,7 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
     FakeInstance* d = world.Add(100004, 1);
     auto lay = [&] {
         world.Clear();
+        Variable_GlobalList()->Clear();
         SetReal(a->variables, "vmtest_sa", 1);
         SetReal(a->variables, "vmtest_sb", 2);
         SetReal(b->variables, "vmtest_sb", 20);
@@ -1712,6 +1739,9 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
                 std::string left = dump();
                 std::string where = std::string(row.label) + ", " + form + (traced ? ", traced" : "");
                 EXPECT_EQ(errors, "") << where;
+                std::vector<VMRegisterStep> steps = StepsOf(program);
+                for (VMRegisterStep made : row.made)
+                    EXPECT_EQ(std::count(steps.begin(), steps.end(), made) > 0, g_VMTranslate) << where;
                 EXPECT_EQ(RealOf(d->variables, "vmtest_out"), row.last) << where;
                 if (reference.empty())
                     reference = left;

@@ -380,6 +380,26 @@ std::vector<WalkCase> WalkCases()
            "100001 back 3 0 obj_ctl"},
           {}},
          nullptr},
+        // A step counting down in registers makes its replacement and destroys itself at 0, the row of
+        // kept runs going on after those events' runs; a create event's first stores add its
+        // variables, one of them deep in a script the first time (the stack's high water moves under
+        // the kept row).
+        {"InstancesRemadeFromTheirStep",
+         {ObjectWith("obj_ctl", {{0, 0, "global.made = 0; global.gone = 0;"},
+                                 {3, 2, "test_note(global.made, global.gone, instance_number(obj_t));"}}),
+          ObjectWith("obj_t", {{0, 0, "life = 1 + (global.made mod 3); global.made += 1; "
+                                      "if (global.made == 5) deep = scr_0(60);"},
+                               {3, 0, "life -= 1;\nif (life <= 0) { instance_create(x, y, obj_t); instance_destroy(); }"},
+                               {1, 0, "global.gone += 1;"},
+                               {3, 2, "test_note(life);"}})},
+         {Placed(0), Placed(1), Placed(1), Placed(1)},
+         {{"100001 1 1 3", "100002 2", "100003 1", "100005 1"},
+          {"100001 3 3 3", "100002 1", "100006 2", "100007 3"},
+          {"100001 4 4 3", "100006 1", "100007 2", "100008 1"},
+          {"100001 6 6 3", "100007 1", "100009 2", "100010 3"},
+          {"100001 7 7 3", "100009 1", "100010 2", "100011 1"}},
+         nullptr,
+         {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
         // One handler run by the alarm walk and, from the step's code, nested in another run: its kept
         // run follows the depth each time, with a local variable and without.
         {"AlarmHandlerRunAtTwoDepths",

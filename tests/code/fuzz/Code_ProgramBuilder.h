@@ -549,7 +549,8 @@ private:
     }
 
     // A variable of any kind combined with an integer (0 included), the result stored back into it,
-    // left on the stack or branched on.
+    // left on the stack or branched on; a stored one may then be tested against an integer and
+    // branched on, as `life -= 1; if (life <= 0)` is.
     void Joined(size_t floor)
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem", "slt", "sle", "seq", "sne", "sge", "sgt"};
@@ -565,6 +566,13 @@ private:
             if (m_Depth < 4 && (pick & 0x40)) Branch(floor);
         } else if (pick & 0x40) {
             Emit("pop.v.v " + variable);
+            if ((pick & 0x20) && m_Depth < 4) {
+                uint8_t test = Byte();
+                Emit("push.v " + variable + "\npush.e " + std::to_string(static_cast<int8_t>(test) % 3));
+                Emit(std::string(ops[6 + test % 6]) + ".i.v");
+                m_Stack += 'b';
+                Branch(floor);
+            }
         } else {
             m_Stack += 'r';
         }
