@@ -180,7 +180,10 @@ struct VMSiteCache {
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */                              \
     X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
-                       /* `measure` form): `string_length(s)` without the text copied or the call made */
+                       /* `measure` form): `string_length(s)` without the text copied or the call made */       \
+    X(SwitchCases)    /* a switch's case tests as the compiler chains them, each a Copy of the value in `left`, */  \
+                      /* ConstantCompare or ConstantIntCompare of the copy by equality and BranchOut on true: */  \
+                      /* the first case that holds taken at once; `right` the count of cases */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
