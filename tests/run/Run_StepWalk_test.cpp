@@ -291,6 +291,15 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0), Placed(0)},
          {{"100001 alarm 2 0 0"}, {"100002 alarm 2 0 0"}, {"100001 alarm 2 0 0", "100003 alarm 2 0 0"}},
          nullptr},
+        // The first's alarm sets the ones after it before the walk reaches them: an alarm of 1 counts
+        // down to 0 and fires in the same stage, one of 0 counts down past it and never fires.
+        {"AlarmsSetAheadOfTheWalk",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = -1; if (id == 100001) alarm[0] = 1;"},
+                               {2, 0, "test_note(\"alarm\", alarm[0]); if (id == 100001) { with (100002) alarm[0] = 1; "
+                                      "with (100003) alarm[0] = 0; }"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 alarm 0", "100002 alarm 0"}, {}},
+         nullptr},
         // The first's alarm destroys the second before the walk reaches it and makes a new one, which
         // waits for the next stage; the destroy event sees its own event.
         {"AlarmDestroysTheNextAndMakesOne",
