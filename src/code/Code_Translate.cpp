@@ -945,6 +945,9 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         if (cases > 0) {
             fused.step = S::SwitchCases;
             fused.right = static_cast<uint8_t>(cases);
+            fused.sourceType = 0;
+            for (size_t k = 0; k < cases; ++k)
+                if (at[3 * k + 1].step == S::ConstantIntCompare) fused.sourceType = 1;
             return static_cast<uint8_t>(3 * cases);
         }
     }

@@ -183,7 +183,8 @@ struct VMSiteCache {
                        /* `measure` form): `string_length(s)` without the text copied or the call made */       \
     X(SwitchCases)    /* a switch's case tests as the compiler chains them, each a Copy of the value in `left`, */  \
                       /* ConstantCompare or ConstantIntCompare of the copy by equality and BranchOut on true: */  \
-                      /* the first case that holds taken at once; `right` the count of cases */
+                      /* the first case that holds taken at once; `right` the count of cases, `sourceType` 1 */ \
+                      /* when a test is of two int32 items */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -1631,6 +1631,8 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
         {chain("push.d 0.50002\n", 'd', {"push.e 0", "push.d 0.5", "push.e 1"}), "99"},
         {chain("push.i 100000\n", 'i', {"push.e 0", "push.i 100000"}), "1"},
         {chain("push.i -7\n", 'i', {"push.e 7", "push.i -7"}), "1"},
+        {chain("push.i 1\n", 'i', {"push.e 0", "push.d 0.5", "push.e 1"}), "2"},
+        {chain("push.i 1\n", 'i', {"push.d 0.999995", "push.e 1"}), "0"},
         {chain("push.v self.vmtest_tv\npush.e 63\nadd.i.v\n", 'v', many), "65"},
         {chain("push.v self.vmtest_tv\npush.e 66\nadd.i.v\n", 'v', many), "68"},
         {chain("push.v self.vmtest_tt\n", 'v', three), "error: DoSet :: Invalid comparison type"},
