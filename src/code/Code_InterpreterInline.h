@@ -77,6 +77,19 @@ int32_t g_LastRunStackBytes = 0;
     return run.self != nullptr && run.selfListOf == run.self ? run.selfList : SelfListAgain(run);
 }
 
+// SelfList for the sites of a run of the steps, which find self's list once: where the instances
+// hold their lists themselves, it is read there, without the call (a walk's runs each have another
+// self).
+[[gnu::always_inline]] inline CVariableList* StepsSelfList(VMRunState& run)
+{
+    CInstance* self = run.self;
+    const int32_t place = run.instances->listPlace;
+    if (self == nullptr || place < 0) return SelfList(run);
+    CVariableList* list;
+    std::memcpy(&list, reinterpret_cast<const uint8_t*>(self) + place, sizeof list);
+    return list;
+}
+
 [[gnu::noinline]] CVariableList* OtherListAgain(VMRunState& run)
 {
     run.otherList = run.other != nullptr ? run.instances->Variables(run.other) : nullptr;
@@ -870,7 +883,7 @@ template <bool LOCAL = false>
         return VM_SetSlot(SiteSlot(locals, insn));
     const VMSiteCache& cache = insn->cache;
     if (cache.generation == generation && cache.inlineOffset != 0 && cache.self != nullptr) [[likely]] {
-        if (selfList == nullptr) selfList = SelfList(run);
+        if (selfList == nullptr) selfList = StepsSelfList(run);
         if (selfList != nullptr) [[likely]] {
             if (VariableNode* node = selfList->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]]
                 return node;

@@ -908,6 +908,23 @@ bool BranchesOn(const VMRegisterStepInsn& test, const VMRegisterStepInsn& branch
     return branch.step == VMRegisterStep::Branch && branch.entry == test.entry + 1 && branch.left == test.target;
 }
 
+// A switch's case test from `at`: the value in register `value` copied above it, the copy tested for
+// equality with a constant, and the branch out on true, the value live beneath the bool.
+bool TestsCase(const VMRegisterStepInsn* at, uint8_t value)
+{
+    using S = VMRegisterStep;
+    const VMRegisterStepInsn& copy = at[0];
+    const VMRegisterStepInsn& test = at[1];
+    const VMRegisterStepInsn& branch = at[2];
+    bool equality = (test.step == S::ConstantCompare || test.step == S::ConstantIntCompare) && test.opcode == VM_OP_SEQ;
+    return copy.step == S::Copy && copy.left == value && copy.target == value + 1 && equality &&
+           test.left == copy.target && test.target == copy.target && branch.step == S::BranchOut &&
+           branch.opcode == VM_OP_BT && branch.left == copy.target;
+}
+
+// The most cases one SwitchCases step tests; a longer chain goes on in another.
+constexpr size_t SWITCH_CASES_MOST = 64;
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -960,6 +977,18 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::StepVariable;
         fused.constant = at[1].step == S::ConstantAdd ? at[1].constant : -at[1].constant;
         return 3;
+    }
+    if (first.step == S::Copy) {
+        size_t cases = 0;
+        while (cases < SWITCH_CASES_MOST && left >= 3 * (cases + 1) && TestsCase(at + 3 * cases, first.left)) ++cases;
+        if (cases > 0) {
+            fused.step = S::SwitchCases;
+            fused.right = static_cast<uint8_t>(cases);
+            fused.sourceType = 0;
+            for (size_t k = 0; k < cases; ++k)
+                if (at[3 * k + 1].step == S::ConstantIntCompare) fused.sourceType = 1;
+            return static_cast<uint8_t>(3 * cases);
+        }
     }
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;

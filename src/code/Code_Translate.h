@@ -185,7 +185,11 @@ struct VMSiteCache {
                       /* variable: `life -= 1` (a ConstantSubtract's constant negated) */                            \
     X(VariableCompare) /* VariableLess for any ConstantCompare: `life <= 0` */                                       \
     X(VariableTestBranch) /* VariableLess, VariableGreater or VariableCompare, then the Branch on its bool: */     \
-                          /* `if (life <= 0)` */
+                          /* `if (life <= 0)` */                                                                     \
+    X(SwitchCases)    /* a switch's case tests as the compiler chains them, each a Copy of the value in `left`, */  \
+                      /* ConstantCompare or ConstantIntCompare of the copy by equality and BranchOut on true: */  \
+                      /* the first case that holds taken at once; `right` the count of cases, `sourceType` 1 */ \
+                      /* when a test is of two int32 items */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

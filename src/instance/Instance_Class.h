@@ -136,6 +136,8 @@ public:
     // Alarms 0 to 11; anything else reads -1 and writes nothing.
     int32_t GetAlarm(int32_t n) const;
     int32_t SetAlarm(int32_t n, int32_t value);
+    // Counts alarm n (0 to 11) down when it is set: true when it reaches 0, and its event is due.
+    bool CountDownAlarm(int32_t n) { return i_timer[n] >= 0 && --i_timer[n] == 0; }
     int32_t GetImageNumber() const;
     float SetPathPosition(float position);
     float SetPathPositionPrevious(float position);

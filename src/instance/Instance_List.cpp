@@ -1,6 +1,7 @@
 #include "instance/Instance_List.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -256,6 +257,16 @@ bool InstanceVariableAccess::IsDeactivated(CInstance* instance) { return instanc
 int32_t InstanceVariableAccess::ObjectIndex(CInstance* instance) { return instance->i_objindex; }
 
 CVariableList* InstanceVariableAccess::Variables(CInstance* instance) { return instance->m_pVariables; }
+
+// The record is not of standard layout, which is all offsetof warns of: it has no virtual parts, so
+// the place is fixed.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+InstanceVariableAccess::InstanceVariableAccess(CInstanceList* (*roomList)()) : m_RoomList(roomList)
+{
+    listPlace = static_cast<int32_t>(offsetof(CInstance, m_pVariables));
+}
+#pragma GCC diagnostic pop
 
 namespace {
 

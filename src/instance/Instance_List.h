@@ -75,7 +75,7 @@ void Instance_ClearHash();
 // current room's for the game), the id hash, the objects' instance lists and the object changes.
 class InstanceVariableAccess : public IVariableInstances {
 public:
-    explicit InstanceVariableAccess(CInstanceList* (*roomList)()) : m_RoomList(roomList) {}
+    explicit InstanceVariableAccess(CInstanceList* (*roomList)());
     CInstance* FindById(int32_t id) override;
     void VisitRoom(InstanceVisit visit, void* context) override;
     void VisitObject(int32_t objectIndex, InstanceVisit visit, void* context) override;

@@ -236,6 +236,10 @@ private:
     CInstance* NextWanted()
     {
         CInstance* instance = m_Own.Next();
+        if (m_Test.alarm >= 0) {
+            while (instance != nullptr && !instance->CountDownAlarm(m_Test.alarm)) instance = m_Own.Next();
+            return instance;
+        }
         if (m_Test.wants == nullptr) return instance;
         while (instance != nullptr && !m_Test.wants(instance, m_Test.context)) instance = m_Own.Next();
         return instance;

@@ -48,6 +48,10 @@ bool Event_PerformStraightRuns(CEvent* handler, int32_t foundIn, int32_t type, i
 struct EventWalkTest {
     bool (*wants)(CInstance* instance, const void* context) = nullptr;
     const void* context = nullptr;
+    // The alarm stage's test, made by the walk itself without a call per instance: the alarm (0 to 11)
+    // counted down at each instance, which wants those it brings to 0 (CInstance::CountDownAlarm); -1
+    // for none. Asked instead of `wants`.
+    int32_t alarm = -1;
 };
 // An EventWalkTest asking `wants(instance)`, which must outlive the walk.
 template <typename Wants> EventWalkTest Event_WalkTest(const Wants& wants)

@@ -278,13 +278,11 @@ void Run_StepEvent(int32_t subtype)
 void Run_AlarmStage()
 {
     uint64_t stamp = frame::TakeStamp();
+    // Each set alarm counts down as the walk reaches it, and fires at 0.
     for (int32_t alarm = 0; alarm < INSTANCE_ALARM_COUNT; ++alarm) {
-        // Each set alarm counts down as the walk reaches it, and fires at 0.
-        auto due = [alarm](CInstance* instance) {
-            if (instance->i_timer[alarm] < 0) return false;
-            return --instance->i_timer[alarm] == 0;
-        };
-        frame::WalkListed(EVENT_ALARM, alarm, stamp, Event_WalkTest(due));
+        EventWalkTest due;
+        due.alarm = alarm;
+        frame::WalkListed(EVENT_ALARM, alarm, stamp, due);
     }
 }
 

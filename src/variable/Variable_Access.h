@@ -36,6 +36,9 @@ public:
     virtual int32_t ObjectIndex(CInstance* instance) = 0;
     // The instance's variable list, or null.
     virtual CVariableList* Variables(CInstance* instance) = 0;
+    // Where each instance holds the list Variables answers, in bytes from its start, when that is all
+    // Variables reads (the game's instances): the interpreter reads self's in place. -1: it asks.
+    int32_t listPlace = -1;
     // Appends the instances VisitObject walks that are neither marked nor deactivated, in its order:
     // what a with block over the object runs for. The game's list does it without a call per instance.
     virtual void CollectObject(int32_t objectIndex, std::vector<CInstance*>& found);

@@ -1498,14 +1498,14 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         {"push.v self.vmtest_tt\npush.v self.vmtest_tg\ncall.i vmtest_pair 2\npopz.v\npush.v self.vmtest_tv\npush.e 3\n"
          "mul.i.v\npush.v self.vmtest_tt\nadd.v.v",
          "error: DoAdd", VMRegisterStep::CallBuiltIn},
-        {switchOn("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n") + "push.v self.vmtest_tr", "10", VMRegisterStep::BranchOut},
-        {switchOn("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n") + "push.v self.vmtest_tr", "20", VMRegisterStep::Copy},
-        {switchOn("push.v self.vmtest_tv\n") + "push.v self.vmtest_tr", "30", VMRegisterStep::BranchOut},
+        {switchOn("push.v self.vmtest_tv\npush.e 3\nsub.i.v\n") + "push.v self.vmtest_tr", "10", VMRegisterStep::SwitchCases},
+        {switchOn("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n") + "push.v self.vmtest_tr", "20", VMRegisterStep::SwitchCases},
+        {switchOn("push.v self.vmtest_tv\n") + "push.v self.vmtest_tr", "30", VMRegisterStep::SwitchCases},
         {switchOn("push.v self.vmtest_tt\n") + "push.v self.vmtest_tr", "error: DoSet :: Invalid comparison type",
-         VMRegisterStep::Copy},
+         VMRegisterStep::SwitchCases},
         {CountingLoop("push.e 0\npop.v.i self.vmtest_ts\n", switchOn("push.v self.vmtest_ei\npush.e 3\nmod.i.v\n") + summed,
                       3000, "push.v self.vmtest_ts"),
-         "60000", VMRegisterStep::BranchOut},
+         "60000", VMRegisterStep::SwitchCases},
     };
     const uint8_t tracing = g_TraceFlag;
     for (const Case& c : cases) {
@@ -1618,6 +1618,106 @@ TEST_F(TranslateTest, BreaksAndASwitchsEndStayInTheRegisterSteps)
             EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
         }
     }
+    world.Clear();
+}
+
+constexpr uint32_t BRANCH_PUMP_TURN_MASK = 4095; // messages are pumped every 4096 branches
+int32_t g_SwitchPumps = 0;
+void CountSwitchPump() { ++g_SwitchPumps; }
+
+// Moves the branch count on to `phase` below a turn of the message pump, in the words: a loop of
+// vmtest_tn rounds counts one branch each.
+void BranchUntilPhase(CInstance* self, CVariableList& variables, uint32_t phase)
+{
+    uint32_t rounds = (phase - VM_BranchCount()) & BRANCH_PUMP_TURN_MASK;
+    if (rounds == 0) return;
+    SetReal(variables, "vmtest_tn", rounds);
+    const bool translating = g_VMTranslate;
+    g_VMTranslate = false;
+    RunProgram("top:\npush.v self.vmtest_tn\npush.e 1\nsub.i.v\npop.v.v self.vmtest_tn\npush.v self.vmtest_tn\n"
+               "push.e 0\nsgt.i.v\nbt top",
+               self);
+    g_VMTranslate = translating;
+}
+
+// A switch's case tests run as one SwitchCases step, which takes the first case that holds by the
+// equality each test makes (within the epsilon; of two int32 items exactly), counting the branches
+// its parts count. A turn of the message pump within its tests leaves them to the parts, which pump
+// at the same branch; a value that is no number is the words'.
+TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
+{
+    // switch (value) { case labels[k]: r = k; break; default: r = 99; }, then r.
+    auto chain = [](const std::string& value, char type, const std::vector<std::string>& labels) {
+        std::string t(1, type), tests, clauses;
+        for (size_t k = 0; k < labels.size(); ++k) {
+            const std::string label = "c" + std::to_string(k);
+            char labelType = labels[k].rfind("push.d", 0) == 0 ? 'd' : 'i';
+            tests += "dup." + t + "\n" + labels[k] + "\nseq." + labelType + "." + t + "\nbt " + label + "\n";
+            clauses += label + ":\npush.e " + std::to_string(k) + "\npop.v.i self.vmtest_tr\nb end\n";
+        }
+        return value + tests + "b other\n" + clauses + "other:\npush.e 99\npop.v.i self.vmtest_tr\nend:\npopz." + t +
+               "\npush.v self.vmtest_tr";
+    };
+    std::vector<std::string> many;
+    for (int32_t k = 0; k < 70; ++k) many.push_back("push.e " + std::to_string(k));
+    const std::vector<std::string> three = {"push.e 0", "push.e 1", "push.e 2"};
+    struct Case {
+        std::string source;
+        const char* expected;
+    } cases[] = {
+        {chain("push.v self.vmtest_tv\n", 'v', three), "2"},
+        {chain("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n", 'v', three), "0"},
+        {chain("push.v self.vmtest_tv\npush.e 1\nadd.i.v\n", 'v', three), "99"},
+        {chain("push.v self.vmtest_tv\n", 'v', {"push.e 2", "push.e 2"}), "0"},
+        {chain("push.d 0.500001\n", 'd', {"push.e 0", "push.d 0.5", "push.e 1"}), "1"},
+        {chain("push.d 0.50002\n", 'd', {"push.e 0", "push.d 0.5", "push.e 1"}), "99"},
+        {chain("push.i 100000\n", 'i', {"push.e 0", "push.i 100000"}), "1"},
+        {chain("push.i -7\n", 'i', {"push.e 7", "push.i -7"}), "1"},
+        {chain("push.i 1\n", 'i', {"push.e 0", "push.d 0.5", "push.e 1"}), "2"},
+        {chain("push.i 1\n", 'i', {"push.d 0.999995", "push.e 1"}), "0"},
+        {chain("push.v self.vmtest_tv\npush.e 63\nadd.i.v\n", 'v', many), "65"},
+        {chain("push.v self.vmtest_tv\npush.e 66\nadd.i.v\n", 'v', many), "68"},
+        {chain("push.v self.vmtest_tt\n", 'v', three), "error: DoSet :: Invalid comparison type"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    void (*pump)() = g_VMMessagePump;
+    g_VMMessagePump = CountSwitchPump;
+    for (const Case& c : cases) {
+        // The turn comes after `ahead` branches more: within the tests, at their end, and past it.
+        for (uint32_t ahead : {0u, 1u, 2u, 3u, 8u, 70u, 200u}) {
+            std::string got[3];
+            uint32_t branches[3];
+            int32_t pumps[3];
+            std::unique_ptr<Program> program;
+            for (int form : {0, 1, 2}) {
+                SetReal(self->variables, "vmtest_tv", 2);
+                SetReal(self->variables, "vmtest_tr", -1);
+                ScriptValue text = {VALUE_REAL, 0, 0.0};
+                Value_SetText(&text, "2");
+                self->variables.SetVar(Code_Variable_Find("vmtest_tt"), -1, &text);
+                Value_Free(&text);
+                if (form < 2) program = std::make_unique<Program>(c.source);
+                BranchUntilPhase(AsInstance(self), self->variables, BRANCH_PUMP_TURN_MASK - ahead);
+                g_VMTranslate = form > 0;
+                g_SwitchPumps = 0;
+                uint32_t before = VM_BranchCount();
+                got[form] = OutcomeLine(program->Run(AsInstance(self)));
+                branches[form] = VM_BranchCount() - before;
+                pumps[form] = g_SwitchPumps;
+                self->variables.Clear();
+            }
+            std::vector<VMRegisterStep> steps = StepsOf(*program);
+            EXPECT_NE(std::find(steps.begin(), steps.end(), VMRegisterStep::SwitchCases), steps.end()) << c.source;
+            for (int form : {1, 2}) {
+                EXPECT_EQ(got[form], got[0]) << c.source << " ahead " << ahead << " run " << form;
+                EXPECT_EQ(branches[form], branches[0]) << c.source << " ahead " << ahead << " run " << form;
+                EXPECT_EQ(pumps[form], pumps[0]) << c.source << " ahead " << ahead << " run " << form;
+            }
+            EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
+        }
+    }
+    g_VMMessagePump = pump;
     world.Clear();
 }
 

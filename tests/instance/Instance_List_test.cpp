@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -233,6 +234,24 @@ TEST_F(InstanceList, ListsAndHashNodesGivenBackServeNewInstancesAsNew)
         Instance_RemoveFromHash(fresh);
         delete fresh;
         ++id;
+    }
+}
+
+// The game's access says where each instance holds its variable list, which the interpreter reads
+// there instead of asking: the same list Variables answers, for instances made one after another.
+TEST_F(InstanceList, TheGameAccessSaysWhereEachInstanceHoldsItsList)
+{
+    CObject* object = MakeObject();
+    InstanceVariableAccess access(nullptr);
+    ASSERT_GE(access.listPlace, 0);
+    std::vector<CInstance*> made;
+    for (int32_t id = 100800; id < 100803; ++id) made.push_back(new CInstance(0, 0, id, object->m_Index, true));
+    for (CInstance* instance : made) {
+        CVariableList* inPlace;
+        std::memcpy(&inPlace, reinterpret_cast<const uint8_t*>(instance) + access.listPlace, sizeof inPlace);
+        EXPECT_NE(inPlace, nullptr);
+        EXPECT_EQ(inPlace, access.Variables(instance));
+        delete instance;
     }
 }
 

@@ -146,6 +146,16 @@ std::vector<WalkCase> WalkCases()
          {{"100001 1 1", "100002 2 -2", "100003 3 7", "100004 0 0"},
           {"100001 2 -1", "100002 3 7", "100003 0 0", "100004 1 1"}},
          nullptr},
+        // A switch's cases tested as one step, halves among them, each instance taking its own.
+        {"SwitchCasesTestedAsOne",
+         {ObjectWith("obj_m", {{0, 0, "s = (id - 100001) / 2; v = 0;"},
+                               {3, 0, "switch (s) { case 0: v = 1; break; case 0.5: v = 2; break; case 1: v = 3; break; "
+                                      "case 1.5: v = 4; break; default: v = 9; break; } s = (s + 0.5) mod 2.5;"},
+                               {3, 2, "test_note(s * 2, v);"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(0), Placed(0)},
+         {{"100001 1 1", "100002 2 2", "100003 3 3", "100004 4 4", "100005 0 9"},
+          {"100001 2 2", "100002 3 3", "100003 4 4", "100004 0 9", "100005 1 1"}},
+         nullptr},
         // An alarm re-armed in its own event through alarm[0], in registers with the sums before it;
         // an index past the alarms stores the first, as the words store it.
         {"AnAlarmReArmedInRegisters",
@@ -280,6 +290,15 @@ std::vector<WalkCase> WalkCases()
                                {2, 0, "test_note(\"alarm\", event_type, event_number, alarm[0]); alarm[0] = 2;"}})},
          {Placed(0), Placed(0), Placed(0)},
          {{"100001 alarm 2 0 0"}, {"100002 alarm 2 0 0"}, {"100001 alarm 2 0 0", "100003 alarm 2 0 0"}},
+         nullptr},
+        // The first's alarm sets the ones after it before the walk reaches them: an alarm of 1 counts
+        // down to 0 and fires in the same stage, one of 0 counts down past it and never fires.
+        {"AlarmsSetAheadOfTheWalk",
+         {ObjectWith("obj_a", {{0, 0, "alarm[0] = -1; if (id == 100001) alarm[0] = 1;"},
+                               {2, 0, "test_note(\"alarm\", alarm[0]); if (id == 100001) { with (100002) alarm[0] = 1; "
+                                      "with (100003) alarm[0] = 0; }"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100001 alarm 0", "100002 alarm 0"}, {}},
          nullptr},
         // The first's alarm destroys the second before the walk reaches it and makes a new one, which
         // waits for the next stage; the destroy event sees its own event.

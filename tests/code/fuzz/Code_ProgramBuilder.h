@@ -786,17 +786,20 @@ private:
     }
 
     // A switch on the number on top as the compiler chains it: the value duplicated and compared with
-    // one to three integers in turn, a branch to each case, one to the default; each case stores a
-    // constant and jumps to the end, where the value is dropped.
+    // one to four constants in turn (small integers, or halves as doubles), a branch to each case, one
+    // to the default; each case stores a constant and jumps to the end, where the value is dropped.
     void SwitchOn(bool local)
     {
         char item = Letter(Top());
-        uint32_t cases = 1 + Byte() % 3;
-        std::string end = Label(), otherwise = Label(), labels[3];
+        uint8_t count = Byte();
+        uint32_t cases = 1 + count % 3 + (count & 0x80 ? 1 : 0);
+        std::string end = Label(), otherwise = Label(), labels[4];
         for (uint32_t n = 0; n < cases; ++n) {
             labels[n] = Label();
-            Emit(std::string("dup.") + item + "\npush.e " + std::to_string(static_cast<int8_t>(Byte()) % 4) + "\nseq.i." +
-                 item + "\nbt " + labels[n]);
+            int8_t pick = static_cast<int8_t>(Byte());
+            std::string label = pick & 0x40 ? "push.d " + std::to_string(pick % 4) + ".5\nseq.d."
+                                            : "push.e " + std::to_string(pick % 4) + "\nseq.i.";
+            Emit(std::string("dup.") + item + "\n" + label + item + "\nbt " + labels[n]);
         }
         Emit("b " + otherwise);
         for (uint32_t n = 0; n < cases; ++n)
