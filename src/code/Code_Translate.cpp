@@ -874,6 +874,46 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
+// An element of the instance a constant names at a plain variable's index, read or stored: the
+// fused step reads the index where it lies and goes to the element.
+bool IndexesElement(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    using S = VMRegisterStep;
+    if (left < 4) return false;
+    const VMRegisterStepInsn& instance = at[0];
+    const VMRegisterStepInsn& index = at[1];
+    const VMRegisterStepInsn& truncate = at[2];
+    const VMRegisterStepInsn& access = at[3];
+    bool indexed = instance.step == S::LoadConstant && LoadsPlainVariable(index) && index.target == instance.target + 1 &&
+                   truncate.step == S::Truncate && truncate.left == index.target && truncate.target == index.target;
+    if (!indexed || access.right != index.target) return false;
+    if (access.step == S::LoadElement && access.left == instance.target && access.target == instance.target) {
+        fused.step = S::ElementAtVariable;
+        return true;
+    }
+    if (access.step == S::StoreElement && access.target == instance.target) {
+        fused.step = S::StoreAtVariable;
+        fused.left = access.left;
+        return true;
+    }
+    return false;
+}
+
+// Two loads of plain variables that a leaf's call takes on top: the fused step loads them and calls
+// the leaf (its call's depth in `right`, its result's register in `left`).
+bool LoadsForLeaf(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    if (left < 3 || !LoadsPlainVariable(at[0]) || !LoadsPlainVariable(at[1])) return false;
+    const VMRegisterStepInsn& call = at[2];
+    if (at[1].target != at[0].target + 1 || call.step != VMRegisterStep::CallLeaf || call.depth != at[1].target + 1)
+        return false;
+    fused.step = VMRegisterStep::LoadsCallLeaf;
+    fused.leaf = call.leaf;
+    fused.right = call.depth;
+    fused.left = call.target;
+    return true;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -922,6 +962,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
+    if (IndexesElement(at, left, fused)) return 4;
+    if (LoadsForLeaf(at, left, fused)) return 3;
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];

@@ -180,7 +180,11 @@ struct VMSiteCache {
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */                              \
     X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
-                       /* `measure` form): `string_length(s)` without the text copied or the call made */
+                       /* `measure` form): `string_length(s)` without the text copied or the call made */ \
+    X(ElementAtVariable) /* LoadConstant of the instance, a load of a plain variable, Truncate of it, LoadElement */ \
+                         /* of the two: `a[i]` read */                                                       \
+    X(StoreAtVariable) /* the same ending in StoreElement of the value beneath: `a[i] = v` */                    \
+    X(LoadsCallLeaf)  /* two loads of plain variables, then CallLeaf with them on top: `ds_list_find_value(l, j)` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

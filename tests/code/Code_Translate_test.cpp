@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -973,6 +974,70 @@ TEST_F(TranslateTest, BuiltInArrayElementsAreStoredThroughTheirSetter)
     world.Clear();
 }
 
+// An element at a variable's index, stored and read back (`a[i] = tv + 1; a[i] * 2`), runs as one
+// fused step each, of self, of no named instance and of global, the index truncated as conv truncates
+// it. An array not made yet, an index below 0, past the array or held as a text are the parts' and
+// then the words', which make the array or report: every answer is the word loop's.
+TEST_F(TranslateTest, ElementsAtAVariablesIndexAreOneStepEach)
+{
+    using S = VMRegisterStep;
+    auto program = [](const char* instance, const char* array) {
+        std::string at = std::string(instance) + "\npush.v self.vmtest_ti\nconv.v.i\n";
+        return "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\n" + at + "pop.v.v stack." + array + "[]\n" + at + "push.v stack." +
+               array + "[]\npush.e 2\nmul.i.v";
+    };
+    const std::string text = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_ti\n";
+    const std::vector<S> fused = {S::LoadVariable, S::LoadVariable, S::Add, S::StoreAtVariable, S::ElementAtVariable, S::ConstantMultiply, S::Leave};
+    // A read alone: past the array's end the words report it; of a variable not made, they answer 0.
+    const std::string read = "push.v self.vmtest_tv\npush.e -1\npush.v self.vmtest_ti\nconv.v.i\npush.v stack.vmtest_ta[]\nadd.v.v";
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double index;
+        bool made; // the array made before the run, two elements long
+        const char* expected;
+    } cases[] = {
+        {program("push.e -1", "vmtest_ta"), fused, 1, true, "12"},
+        {program("push.e -6", "vmtest_ta"), fused, 1.75, true, "12"},
+        {program("push.e -5", "vmtest_tg"), fused, 0, true, "12"},
+        {program("push.e -1", "vmtest_ta"), fused, 3, true, "12"},  // past the end: the array grows
+        {program("push.e -1", "vmtest_ta"), fused, 2, false, "12"}, // no array yet: the words make it
+        {program("push.e -1", "vmtest_ta"), fused, -1, true, "12"},
+        {text + program("push.e -1", "vmtest_ta"), fused, 0, true, "12"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 1, true, "8"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 2, true, "Push :: Execution Error"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 0, false, "3"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        std::string got[2];
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            SetReal(self->variables, "vmtest_tv", 3);
+            SetReal(self->variables, "vmtest_ti", c.index);
+            if (c.made) {
+                Program("push.e 5\nconv.i.v\npush.e -1\npush.e 1\npop.v.v stack.vmtest_ta[]\n"
+                        "push.e 5\nconv.i.v\npush.e -5\npush.e 1\npop.v.v stack.vmtest_tg[]")
+                    .Run(AsInstance(self));
+            }
+            Program run(c.source);
+            RunOutcome outcome = run.Run(AsInstance(self));
+            char real[64];
+            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
+            got[translate] = outcome.failed ? outcome.error : std::string(real);
+            self->variables.Clear();
+            Variable_GlobalList()->Clear();
+            if (translate) {
+                EXPECT_EQ(StepsOf(run), c.steps) << c.source;
+            }
+        }
+        EXPECT_EQ(got[0].substr(0, std::strlen(c.expected)), c.expected) << c.source << " " << c.index;
+        EXPECT_EQ(got[1], got[0]) << c.source << " " << c.index;
+    }
+    world.Clear();
+}
+
 // A number field whose getter returns just a float of the instance is read in place: the steps get
 // the float widened, as the getter hands it, for self and for other; a run without the instance it
 // names leaves the read to the words, which report it.
@@ -1334,6 +1399,9 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
                              "push.v self.vmtest_tv\npush.v self.vmtest_tv\nmul.v.v\n";
     const std::vector<S> leafSteps = {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::LoadVariable,
                                       S::LoadVariable, S::Multiply, S::CallLeaf, S::ConstantAdd, S::Leave};
+    const std::string loaded = "push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v self.vmtest_tv\npush.v self.vmtest_tv\n"
+                               "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v";
+    const std::vector<S> loadedSteps = {S::LoadVariable, S::ConstantMultiply, S::LoadsCallLeaf, S::ConstantAdd, S::Leave};
     struct Case {
         const char* label;
         std::string source;
@@ -1346,6 +1414,11 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
         {"leaf", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, false, 9 - 8 + 18 + 1, 1, 0, leafSteps},
         {"declined", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", -3, false, 9 + 4 - 18 + 1, 0, 1, leafSteps},
         {"traced", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, true, 9 - 8 + 18 + 1, 0, 1, leafSteps},
+        // Two variables handed as they are, on top of a computed one: loaded and called in one step,
+        // whose parts make the call the leaf declines or a traced run makes (tv, tv and tv * 2).
+        {"loaded", loaded, 3, false, 5 * 3 + 1, 1, 0, loadedSteps},
+        {"loaded declined", loaded, -3, false, 5 * -3 + 1, 0, 1, loadedSteps},
+        {"loaded traced", loaded, 3, true, 5 * 3 + 1, 0, 1, loadedSteps},
         // Two arguments to the row of three: the routine gets real 0 for the third.
         {"another count", "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.v self.vmtest_tv\npush.v self.vmtest_tv\n"
                           "mul.v.v\ncall.i vmtest_leaf3 2\npush.e 1\nadd.i.v",

@@ -376,8 +376,13 @@ private:
         if (pick & 0x80) row = rows[count - 1]; // most calls: the leaf row of that count
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
+            // A leaf row's last two arguments, in a quarter of its calls, are variables handed as they
+            // are: `ds_list_find_value(lst, j)`.
+            bool loaded = (pick & 0xC0) == 0xC0 && i + 2 >= count;
             uint8_t source = Byte() % 4; // half of them number fields, which always hold a real
+            if (loaded) source = 2;
             Emit("push.v " + (source == 0 ? std::string("self.fz_bf") : source == 1 ? std::string("other.fz_bx") : IndexVariable(local)));
+            if (loaded) continue;
             Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
             Emit(std::string(ops[Byte() % 6]) + ".i.v");
         }
