@@ -967,6 +967,12 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
+    bool adds = first.step == S::Add || first.step == S::ConstantAdd;
+    if (adds && second.step == S::ConstantModulo && second.left == first.target && second.target == first.target) {
+        fused.step = first.step == S::Add ? S::AddModulo : S::ConstantAddModulo;
+        fused.secondConstant = second.constant;
+        return 2;
+    }
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {
         bool less = second.step == S::ConstantLess;

@@ -184,7 +184,9 @@ struct VMSiteCache {
     X(ElementAtVariable) /* LoadConstant of the instance, a load of a plain variable, Truncate of it, LoadElement */ \
                          /* of the two: `a[i]` read */                                                       \
     X(StoreAtVariable) /* the same ending in StoreElement of the value beneath: `a[i] = v` */                    \
-    X(LoadsCallLeaf)  /* two loads of plain variables, then CallLeaf with them on top: `ds_list_find_value(l, j)` */
+    X(LoadsCallLeaf)  /* two loads of plain variables, then CallLeaf with them on top: `ds_list_find_value(l, j)` */ \
+    X(AddModulo)      /* Add, then ConstantModulo of the sum (its divisor in secondConstant): `(a + b) mod k` */     \
+    X(ConstantAddModulo) /* the same with ConstantAdd: `(n + 1) mod k` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

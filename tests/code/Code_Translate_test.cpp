@@ -1202,6 +1202,7 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
+    const std::string kept = "pop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1268,6 +1269,18 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         // neg of an int32 wraps: the words make it.
         {"push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nneg.i\nconv.i.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt",
          {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::Leave}, 0, 2147483647, true, "-2.14748365e+09"},
+        // `(a + b) mod k` and `(n + 1) mod k`: the sign of a zero remainder is the dividend's.
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.e 4\nmod.i.v\n" + kept,
+         {S::LoadVariable, S::LoadVariable, S::AddModulo, S::Store, S::Leave}, 0, -3, true, "-2"},
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.e 4\nmod.i.v\n" + kept,
+         {S::LoadVariable, S::LoadVariable, S::AddModulo, S::Store, S::Leave}, 0, -2, true, "-0"},
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 2.5, true, "6"},
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, -3, true, "-5"},
+        {text + "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 3, true,
+         "DoAdd :: Execution Error"},
         // A mover's turn and move: the test falls through into the turn, which goes on into the move.
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
          {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldAddStore, S::Leave}, 9.5, 3, true, "6.5"},

@@ -611,7 +611,10 @@ private:
             break;
         default: VariableWithIntegers(1 + Byte() % 2, local); break;
         }
-        Emit(std::string(ops[Byte() % 6]) + ".v.v");
+        uint8_t op = Byte();
+        Emit(std::string(ops[op % 6]) + ".v.v");
+        // Half of them taken modulo an integer before the store: `x = (a + b) mod k`.
+        if (op & 0x80) Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9) + "\nmod.i.v");
         // Half of them store into the variable pushed first, as `s = s + x` does.
         Emit("pop.v.v " + (Byte() & 1 ? first : Variable(local)));
         m_Stack.resize(m_Stack.size() - 2);
