@@ -874,6 +874,26 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
+// A plain variable's load combined with a constant and stored into a plain variable: `n += 1`,
+// `i = n mod 4`, `j = (n + 1) mod 4`. The steps it stands for: 3, or 4 with the modulo after an add.
+uint8_t StoresCombinedVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    using S = VMRegisterStep;
+    if (left < 3 || !LoadsPlainVariable(at[0])) return 0;
+    const VMRegisterStepInsn& combine = at[1];
+    uint8_t target = at[0].target;
+    bool onLoaded = combine.left == target && combine.target == target;
+    bool modulo = left >= 4 && combine.step == S::ConstantAdd && at[2].step == S::ConstantModulo && at[2].left == target &&
+                  at[2].target == target;
+    const VMRegisterStepInsn& store = at[modulo ? 3 : 2];
+    bool combines = combine.step == S::ConstantAdd || combine.step == S::ConstantModulo;
+    if (!combines || !onLoaded || store.step != S::Store || store.left != target) return 0;
+    fused.step = modulo ? S::AddModuloStore : combine.step == S::ConstantAdd ? S::AddStore : S::ModuloStore;
+    fused.constant = combine.constant;
+    fused.secondConstant = modulo ? at[2].constant : 0;
+    return modulo ? 4 : 3;
+}
+
 // An element of the instance a constant names at a plain variable's index, read or stored: the
 // fused step reads the index where it lies and goes to the element.
 bool IndexesElement(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
@@ -962,6 +982,7 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
+    if (uint8_t parts = StoresCombinedVariable(at, left, fused)) return parts;
     if (IndexesElement(at, left, fused)) return 4;
     if (LoadsForLeaf(at, left, fused)) return 3;
     if (left < 2) return 0;

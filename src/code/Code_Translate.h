@@ -186,7 +186,10 @@ struct VMSiteCache {
     X(StoreAtVariable) /* the same ending in StoreElement of the value beneath: `a[i] = v` */                    \
     X(LoadsCallLeaf)  /* two loads of plain variables, then CallLeaf with them on top: `ds_list_find_value(l, j)` */ \
     X(AddModulo)      /* Add, then ConstantModulo of the sum (its divisor in secondConstant): `(a + b) mod k` */     \
-    X(ConstantAddModulo) /* the same with ConstantAdd: `(n + 1) mod k` */
+    X(ConstantAddModulo) /* the same with ConstantAdd: `(n + 1) mod k` */                                       \
+    X(AddStore)       /* a load of a plain variable, ConstantAdd, Store of the sum into a plain variable: `n += 1` */ \
+    X(ModuloStore)    /* the same with ConstantModulo: `i = n mod 4` */                                              \
+    X(AddModuloStore) /* the same with ConstantAdd, then ConstantModulo (secondConstant): `j = (n + 1) mod 4` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -599,7 +599,9 @@ private:
     void StoredArithmetic(size_t floor)
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
-        bool local = Byte() % 3 == 0;
+        uint8_t pick = Byte();
+        bool local = pick % 3 == 0;
+        if ((pick & 0xC0) == 0xC0) return ConstantsStored(local);
         std::string first = Variable(local);
         Emit("push.v " + first);
         m_Stack += 'v';
@@ -619,6 +621,18 @@ private:
         Emit("pop.v.v " + (Byte() & 1 ? first : Variable(local)));
         m_Stack.resize(m_Stack.size() - 2);
         (void)floor;
+    }
+
+    // A variable combined with one or two integers and stored into a variable: `n += 1`, `i = n mod 4`,
+    // `j = (n + 1) mod 4` (the integers may be 0 or negative).
+    void ConstantsStored(bool local)
+    {
+        uint8_t pick = Byte();
+        Emit("push.v " + IndexVariable(local));
+        Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+        Emit(pick & 1 ? "mod.i.v" : "add.i.v");
+        if (pick & 2) Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9) + "\nmod.i.v");
+        Emit("pop.v.v " + (pick & 4 ? IndexVariable(local) : Variable(local)));
     }
 
     // A variable combined with an integer stored into an element at a variable's index: `a[i] = i * 2`;
