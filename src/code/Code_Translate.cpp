@@ -888,7 +888,8 @@ uint8_t StoresCombinedVariable(const VMRegisterStepInsn* at, size_t left, VMRegi
     const VMRegisterStepInsn& store = at[modulo ? 3 : 2];
     bool combines = combine.step == S::ConstantAdd || combine.step == S::ConstantModulo;
     if (!combines || !onLoaded || store.step != S::Store || store.left != target) return 0;
-    fused.step = modulo ? S::AddModuloStore : combine.step == S::ConstantAdd ? S::AddStore : S::ModuloStore;
+    bool same = store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
+    fused.step = modulo ? S::AddModuloStore : combine.step == S::ConstantAdd ? (same ? S::AddInPlace : S::AddStore) : S::ModuloStore;
     fused.constant = combine.constant;
     fused.secondConstant = modulo ? at[2].constant : 0;
     return modulo ? 4 : 3;

@@ -189,7 +189,8 @@ struct VMSiteCache {
     X(ConstantAddModulo) /* the same with ConstantAdd: `(n + 1) mod k` */                                       \
     X(AddStore)       /* a load of a plain variable, ConstantAdd, Store of the sum into a plain variable: `n += 1` */ \
     X(ModuloStore)    /* the same with ConstantModulo: `i = n mod 4` */                                              \
-    X(AddModuloStore) /* the same with ConstantAdd, then ConstantModulo (secondConstant): `j = (n + 1) mod 4` */
+    X(AddModuloStore) /* the same with ConstantAdd, then ConstantModulo (secondConstant): `j = (n + 1) mod 4` */ \
+    X(AddInPlace)     /* an AddStore into the variable it loads: `n += 1`, its node found once */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -1207,9 +1207,11 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
                                "push.v self.vmtest_tv\npush.e 3\nadd.i.v\npush.e 4\nmod.i.v\npop.v.v self.vmtest_tt\n"
                                "push.v self.vmtest_tt\npush.e 2\nmod.i.v\npop.v.v self.vmtest_tw\n"
                                "push.v self.vmtest_tw\npush.e 5\nadd.i.v\npop.v.v self.vmtest_tw\n"
+                               "push.v self.vmtest_tt\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tu\n"
                                "push.v self.vmtest_tw\npush.v self.vmtest_tt\nadd.v.v";
-    const std::vector<S> storeSteps = {S::LoadVariable, S::Negate,   S::Store,        S::AddModuloStore, S::ModuloStore,
-                                       S::AddStore,     S::LoadVariable, S::LoadVariable, S::Add,         S::Leave};
+    const std::vector<S> storeSteps = {S::LoadVariable, S::Negate,       S::Store,        S::AddModuloStore,
+                                       S::ModuloStore,  S::AddInPlace,   S::AddStore,     S::LoadVariable,
+                                       S::LoadVariable, S::Add,          S::Leave};
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1288,7 +1290,8 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {text + "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
          {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 3, true,
          "DoAdd :: Execution Error"},
-        // `tt = (tv + 3) mod 4; tw = tt mod 2; tw += 5`, each a load, its constant's step and a store.
+        // `tt = (tv + 3) mod 4; tw = tt mod 2; tw += 5; tu = tt + 1`, each a load, its constant's step
+        // and a store.
         {stores, storeSteps, 0, 3, true, "7"},
         {stores, storeSteps, 0, -5, true, "3"},
         {stores, storeSteps, 0, 2.5, true, "8"},
