@@ -22,6 +22,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"

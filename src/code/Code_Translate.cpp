@@ -925,6 +925,67 @@ bool TestsCase(const VMRegisterStepInsn* at, uint8_t value)
 // The most cases one SwitchCases step tests; a longer chain goes on in another.
 constexpr size_t SWITCH_CASES_MOST = 64;
 
+// A plain variable's load combined with a constant and stored into a plain variable: `n += 1`,
+// `i = n mod 4`, `j = (n + 1) mod 4`. The steps it stands for: 3, or 4 with the modulo after an add.
+uint8_t StoresCombinedVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    using S = VMRegisterStep;
+    if (left < 3 || !LoadsPlainVariable(at[0])) return 0;
+    const VMRegisterStepInsn& combine = at[1];
+    uint8_t target = at[0].target;
+    bool onLoaded = combine.left == target && combine.target == target;
+    bool modulo = left >= 4 && combine.step == S::ConstantAdd && at[2].step == S::ConstantModulo && at[2].left == target &&
+                  at[2].target == target;
+    const VMRegisterStepInsn& store = at[modulo ? 3 : 2];
+    bool combines = combine.step == S::ConstantAdd || combine.step == S::ConstantModulo;
+    if (!combines || !onLoaded || store.step != S::Store || store.left != target) return 0;
+    bool same = store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
+    fused.step = modulo ? S::AddModuloStore : combine.step == S::ConstantAdd ? (same ? S::AddInPlace : S::AddStore) : S::ModuloStore;
+    fused.constant = combine.constant;
+    fused.secondConstant = modulo ? at[2].constant : 0;
+    return modulo ? 4 : 3;
+}
+
+// An element of the instance a constant names at a plain variable's index, read or stored: the
+// fused step reads the index where it lies and goes to the element.
+bool IndexesElement(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    using S = VMRegisterStep;
+    if (left < 4) return false;
+    const VMRegisterStepInsn& instance = at[0];
+    const VMRegisterStepInsn& index = at[1];
+    const VMRegisterStepInsn& truncate = at[2];
+    const VMRegisterStepInsn& access = at[3];
+    bool indexed = instance.step == S::LoadConstant && LoadsPlainVariable(index) && index.target == instance.target + 1 &&
+                   truncate.step == S::Truncate && truncate.left == index.target && truncate.target == index.target;
+    if (!indexed || access.right != index.target) return false;
+    if (access.step == S::LoadElement && access.left == instance.target && access.target == instance.target) {
+        fused.step = S::ElementAtVariable;
+        return true;
+    }
+    if (access.step == S::StoreElement && access.target == instance.target) {
+        fused.step = S::StoreAtVariable;
+        fused.left = access.left;
+        return true;
+    }
+    return false;
+}
+
+// Two loads of plain variables that a leaf's call takes on top: the fused step loads them and calls
+// the leaf (its call's depth in `right`, its result's register in `left`).
+bool LoadsForLeaf(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
+{
+    if (left < 3 || !LoadsPlainVariable(at[0]) || !LoadsPlainVariable(at[1])) return false;
+    const VMRegisterStepInsn& call = at[2];
+    if (at[1].target != at[0].target + 1 || call.step != VMRegisterStep::CallLeaf || call.depth != at[1].target + 1)
+        return false;
+    fused.step = VMRegisterStep::LoadsCallLeaf;
+    fused.leaf = call.leaf;
+    fused.right = call.depth;
+    fused.left = call.target;
+    return true;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -973,6 +1034,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
+    // `n += 1` into the variable it loads is AddInPlace; `life -= 1` (a subtraction) StepVariable.
+    if (uint8_t parts = StoresCombinedVariable(at, left, fused)) return parts;
     if (StepsVariable(at, left)) {
         fused.step = S::StepVariable;
         fused.constant = at[1].step == S::ConstantAdd ? at[1].constant : -at[1].constant;
@@ -990,6 +1053,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
             return static_cast<uint8_t>(3 * cases);
         }
     }
+    if (IndexesElement(at, left, fused)) return 4;
+    if (LoadsForLeaf(at, left, fused)) return 3;
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
@@ -999,6 +1064,12 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.constant = second.constant;
         BranchesAs(fused, at[2]);
         return 3;
+    }
+    bool adds = first.step == S::Add || first.step == S::ConstantAdd;
+    if (adds && second.step == S::ConstantModulo && second.left == first.target && second.target == first.target) {
+        fused.step = first.step == S::Add ? S::AddModulo : S::ConstantAddModulo;
+        fused.secondConstant = second.constant;
+        return 2;
     }
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {

@@ -189,7 +189,17 @@ struct VMSiteCache {
     X(SwitchCases)    /* a switch's case tests as the compiler chains them, each a Copy of the value in `left`, */  \
                       /* ConstantCompare or ConstantIntCompare of the copy by equality and BranchOut on true: */  \
                       /* the first case that holds taken at once; `right` the count of cases, `sourceType` 1 */ \
-                      /* when a test is of two int32 items */
+                      /* when a test is of two int32 items */                                                        \
+    X(ElementAtVariable) /* LoadConstant of the instance, a load of a plain variable, Truncate of it, LoadElement */ \
+                         /* of the two: `a[i]` read */                                                       \
+    X(StoreAtVariable) /* the same ending in StoreElement of the value beneath: `a[i] = v` */                    \
+    X(LoadsCallLeaf)  /* two loads of plain variables, then CallLeaf with them on top: `ds_list_find_value(l, j)` */ \
+    X(AddModulo)      /* Add, then ConstantModulo of the sum (its divisor in secondConstant): `(a + b) mod k` */     \
+    X(ConstantAddModulo) /* the same with ConstantAdd: `(n + 1) mod k` */                                       \
+    X(AddStore)       /* a load of a plain variable, ConstantAdd, Store of the sum into a plain variable: `n += 1` */ \
+    X(ModuloStore)    /* the same with ConstantModulo: `i = n mod 4` */                                              \
+    X(AddModuloStore) /* the same with ConstantAdd, then ConstantModulo (secondConstant): `j = (n + 1) mod 4` */ \
+    X(AddInPlace)     /* an AddStore into the variable it loads: `n += 1`, its node found once */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

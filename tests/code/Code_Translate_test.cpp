@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -982,6 +983,70 @@ TEST_F(TranslateTest, BuiltInArrayElementsAreStoredThroughTheirSetter)
     world.Clear();
 }
 
+// An element at a variable's index, stored and read back (`a[i] = tv + 1; a[i] * 2`), runs as one
+// fused step each, of self, of no named instance and of global, the index truncated as conv truncates
+// it. An array not made yet, an index below 0, past the array or held as a text are the parts' and
+// then the words', which make the array or report: every answer is the word loop's.
+TEST_F(TranslateTest, ElementsAtAVariablesIndexAreOneStepEach)
+{
+    using S = VMRegisterStep;
+    auto program = [](const char* instance, const char* array) {
+        std::string at = std::string(instance) + "\npush.v self.vmtest_ti\nconv.v.i\n";
+        return "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\n" + at + "pop.v.v stack." + array + "[]\n" + at + "push.v stack." +
+               array + "[]\npush.e 2\nmul.i.v";
+    };
+    const std::string text = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_ti\n";
+    const std::vector<S> fused = {S::LoadVariable, S::LoadVariable, S::Add, S::StoreAtVariable, S::ElementAtVariable, S::ConstantMultiply, S::Leave};
+    // A read alone: past the array's end the words report it; of a variable not made, they answer 0.
+    const std::string read = "push.v self.vmtest_tv\npush.e -1\npush.v self.vmtest_ti\nconv.v.i\npush.v stack.vmtest_ta[]\nadd.v.v";
+    struct Case {
+        std::string source;
+        std::vector<S> steps;
+        double index;
+        bool made; // the array made before the run, two elements long
+        const char* expected;
+    } cases[] = {
+        {program("push.e -1", "vmtest_ta"), fused, 1, true, "12"},
+        {program("push.e -6", "vmtest_ta"), fused, 1.75, true, "12"},
+        {program("push.e -5", "vmtest_tg"), fused, 0, true, "12"},
+        {program("push.e -1", "vmtest_ta"), fused, 3, true, "12"},  // past the end: the array grows
+        {program("push.e -1", "vmtest_ta"), fused, 2, false, "12"}, // no array yet: the words make it
+        {program("push.e -1", "vmtest_ta"), fused, -1, true, "12"},
+        {text + program("push.e -1", "vmtest_ta"), fused, 0, true, "12"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 1, true, "8"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 2, true, "Push :: Execution Error"},
+        {read, {S::LoadVariable, S::ElementAtVariable, S::Add, S::Leave}, 0, false, "3"},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        std::string got[2];
+        for (bool translate : {false, true}) {
+            g_VMTranslate = translate;
+            SetReal(self->variables, "vmtest_tv", 3);
+            SetReal(self->variables, "vmtest_ti", c.index);
+            if (c.made) {
+                Program("push.e 5\nconv.i.v\npush.e -1\npush.e 1\npop.v.v stack.vmtest_ta[]\n"
+                        "push.e 5\nconv.i.v\npush.e -5\npush.e 1\npop.v.v stack.vmtest_tg[]")
+                    .Run(AsInstance(self));
+            }
+            Program run(c.source);
+            RunOutcome outcome = run.Run(AsInstance(self));
+            char real[64];
+            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
+            got[translate] = outcome.failed ? outcome.error : std::string(real);
+            self->variables.Clear();
+            Variable_GlobalList()->Clear();
+            if (translate) {
+                EXPECT_EQ(StepsOf(run), c.steps) << c.source;
+            }
+        }
+        EXPECT_EQ(got[0].substr(0, std::strlen(c.expected)), c.expected) << c.source << " " << c.index;
+        EXPECT_EQ(got[1], got[0]) << c.source << " " << c.index;
+    }
+    world.Clear();
+}
+
 // A number field whose getter returns just a float of the instance is read in place: the steps get
 // the float widened, as the getter hands it, for self and for other; a run without the instance it
 // names leaves the read to the words, which report it.
@@ -1179,6 +1244,16 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
+    const std::string kept = "pop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
+    const std::string stores = "push.v self.vmtest_tt\nneg.v\npop.v.v self.vmtest_tu\n"
+                               "push.v self.vmtest_tv\npush.e 3\nadd.i.v\npush.e 4\nmod.i.v\npop.v.v self.vmtest_tt\n"
+                               "push.v self.vmtest_tt\npush.e 2\nmod.i.v\npop.v.v self.vmtest_tw\n"
+                               "push.v self.vmtest_tw\npush.e 5\nadd.i.v\npop.v.v self.vmtest_tw\n"
+                               "push.v self.vmtest_tt\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tu\n"
+                               "push.v self.vmtest_tw\npush.v self.vmtest_tt\nadd.v.v";
+    const std::vector<S> storeSteps = {S::LoadVariable, S::Negate,       S::Store,        S::AddModuloStore,
+                                       S::ModuloStore,  S::AddInPlace,   S::AddStore,     S::LoadVariable,
+                                       S::LoadVariable, S::Add,          S::Leave};
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1245,6 +1320,24 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         // neg of an int32 wraps: the words make it.
         {"push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nneg.i\nconv.i.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt",
          {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::Leave}, 0, 2147483647, true, "-2.14748365e+09"},
+        // `(a + b) mod k` and `(n + 1) mod k`: the sign of a zero remainder is the dividend's.
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.e 4\nmod.i.v\n" + kept,
+         {S::LoadVariable, S::LoadVariable, S::AddModulo, S::Store, S::Leave}, 0, -3, true, "-2"},
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.e 4\nmod.i.v\n" + kept,
+         {S::LoadVariable, S::LoadVariable, S::AddModulo, S::Store, S::Leave}, 0, -2, true, "-0"},
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 2.5, true, "6"},
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, -3, true, "-5"},
+        {text + "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
+         {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 3, true,
+         "DoAdd :: Execution Error"},
+        // `tt = (tv + 3) mod 4; tw = tt mod 2; tw += 5; tu = tt + 1`, each a load, its constant's step
+        // and a store.
+        {stores, storeSteps, 0, 3, true, "7"},
+        {stores, storeSteps, 0, -5, true, "3"},
+        {stores, storeSteps, 0, 2.5, true, "8"},
+        {text + stores, storeSteps, 0, 3, true, "DoAdd :: Execution Error"},
         // A mover's turn and move: the test falls through into the turn, which goes on into the move.
         {field + "or.b.b\nbf done\n" + negate + "done:\n" + combine + "add.v.v\n" + stored,
          {S::FieldOutsideBranch, S::NegateVariable, S::Continue, S::FieldAddStore, S::Leave}, 9.5, 3, true, "6.5"},
@@ -1376,6 +1469,9 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
                              "push.v self.vmtest_tv\npush.v self.vmtest_tv\nmul.v.v\n";
     const std::vector<S> leafSteps = {S::LoadVariable, S::ConstantMultiply, S::LoadVariable, S::ConstantAdd, S::LoadVariable,
                                       S::LoadVariable, S::Multiply, S::CallLeaf, S::ConstantAdd, S::Leave};
+    const std::string loaded = "push.v self.vmtest_tv\npush.e 2\nmul.i.v\npush.v self.vmtest_tv\npush.v self.vmtest_tv\n"
+                               "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v";
+    const std::vector<S> loadedSteps = {S::LoadVariable, S::ConstantMultiply, S::LoadsCallLeaf, S::ConstantAdd, S::Leave};
     struct Case {
         const char* label;
         std::string source;
@@ -1388,6 +1484,11 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
         {"leaf", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, false, 9 - 8 + 18 + 1, 1, 0, leafSteps},
         {"declined", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", -3, false, 9 + 4 - 18 + 1, 0, 1, leafSteps},
         {"traced", args + "call.i vmtest_leaf3 3\npush.e 1\nadd.i.v", 3, true, 9 - 8 + 18 + 1, 0, 1, leafSteps},
+        // Two variables handed as they are, on top of a computed one: loaded and called in one step,
+        // whose parts make the call the leaf declines or a traced run makes (tv, tv and tv * 2).
+        {"loaded", loaded, 3, false, 5 * 3 + 1, 1, 0, loadedSteps},
+        {"loaded declined", loaded, -3, false, 5 * -3 + 1, 0, 1, loadedSteps},
+        {"loaded traced", loaded, 3, true, 5 * 3 + 1, 0, 1, loadedSteps},
         // Two arguments to the row of three: the routine gets real 0 for the third.
         {"another count", "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.v self.vmtest_tv\npush.v self.vmtest_tv\n"
                           "mul.v.v\ncall.i vmtest_leaf3 2\npush.e 1\nadd.i.v",

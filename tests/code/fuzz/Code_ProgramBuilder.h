@@ -382,8 +382,13 @@ private:
         }
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
+            // A leaf row's last two arguments, in a quarter of its calls, are variables handed as they
+            // are: `ds_list_find_value(lst, j)`.
+            bool loaded = (pick & 0xC0) == 0xC0 && i + 2 >= count;
             uint8_t source = Byte() % 4; // half of them number fields, which always hold a real
+            if (loaded) source = 2;
             Emit("push.v " + (source == 0 ? std::string("self.fz_bf") : source == 1 ? std::string("other.fz_bx") : IndexVariable(local)));
+            if (loaded) continue;
             Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
             Emit(std::string(ops[Byte() % 6]) + ".i.v");
         }
@@ -608,7 +613,9 @@ private:
     void StoredArithmetic(size_t floor)
     {
         static const char* const ops[] = {"add", "sub", "mul", "div", "mod", "rem"};
-        bool local = Byte() % 3 == 0;
+        uint8_t pick = Byte();
+        bool local = pick % 3 == 0;
+        if ((pick & 0xC0) == 0xC0) return ConstantsStored(local);
         std::string first = Variable(local);
         Emit("push.v " + first);
         m_Stack += 'v';
@@ -620,11 +627,26 @@ private:
             break;
         default: VariableWithIntegers(1 + Byte() % 2, local); break;
         }
-        Emit(std::string(ops[Byte() % 6]) + ".v.v");
+        uint8_t op = Byte();
+        Emit(std::string(ops[op % 6]) + ".v.v");
+        // Half of them taken modulo an integer before the store: `x = (a + b) mod k`.
+        if (op & 0x80) Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9) + "\nmod.i.v");
         // Half of them store into the variable pushed first, as `s = s + x` does.
         Emit("pop.v.v " + (Byte() & 1 ? first : Variable(local)));
         m_Stack.resize(m_Stack.size() - 2);
         (void)floor;
+    }
+
+    // A variable combined with one or two integers and stored into a variable: `n += 1`, `i = n mod 4`,
+    // `j = (n + 1) mod 4` (the integers may be 0 or negative).
+    void ConstantsStored(bool local)
+    {
+        uint8_t pick = Byte();
+        Emit("push.v " + IndexVariable(local));
+        Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+        Emit(pick & 1 ? "mod.i.v" : "add.i.v");
+        if (pick & 2) Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9) + "\nmod.i.v");
+        Emit("pop.v.v " + (pick & 4 ? IndexVariable(local) : Variable(local)));
     }
 
     // A variable combined with an integer stored into an element at a variable's index: `a[i] = i * 2`;
