@@ -885,16 +885,19 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
     const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\npush.e 9\nsgt.i.v\n";
     const std::string move = "push.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\n";
     const std::string answer = "push.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\npush.v self.vmtest_bx\nadd.v.v";
+    // The test's steps to its branch, then the branch target's sum, a sequence the branch goes on into.
+    const std::vector<S> tested = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn,  S::ConstantGreater, S::LogicBranch,
+                                   S::LoadVariable, S::LoadBuiltIn, S::Add, S::Leave};
     struct Case {
         std::string source;
         std::vector<S> steps;
         double field; // vmtest_bx before the run
         const char* expected;
     } cases[] = {
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 12, "13"},
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "4"},
-        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, -2, "-1"},
-        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "5"},
+        {bounds + "or.b.b\nbf done\n" + answer, tested, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, tested, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, tested, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, tested, 4, "5"},
         {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
         {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
          "Pop :: Execution Error - Variable set problem vmtest_bro"},
