@@ -55,8 +55,11 @@ using K = VMKind;
 
 TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
 {
+    const std::string ifElse = "push.v self.vmtest_jx\npush.e 2\nmul.i.v\npop.v.v self.vmtest_jx\nb end\nother:\n"
+                               "push.v self.vmtest_jn\npush.e 1\nadd.i.v\npop.v.v self.vmtest_jn\nend:\n"
+                               "push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js";
     struct Case {
-        const char* source;
+        std::string source;
         std::vector<VMKind> kinds; // End last
     };
     const Case cases[] = {
@@ -122,6 +125,17 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::RealSequence, K::Conv, K::PushImmediate, K::PushFour, K::PopElement, K::End}},
         {"push.e -1\npush.v self.argument0\nconv.v.i\npush.v stack.a[]\npopz.v",
          {K::RealSequence, K::PushArgument, K::Conv, K::PushElement, K::Popz, K::End}},
+        // Where a sequence's branch or jump goes, a joined statement is a sequence of its own, which
+        // the steps go on into (`if (s > 8) x *= 2; else n += 1; s += x`); not where only the words
+        // go (the else arm of a test the words make).
+        {"push.v self.vmtest_js\npush.d 8\nsgt.d.v\nbf other\n" + ifElse,
+         {K::RealSequence, K::PushEight, K::Fast, K::BranchFalse, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::RealSequence, K::PushVariable,
+          K::ArithmeticStore, K::PopVariable, K::End}},
+        {"push.v self.vmtest_js\nconv.v.b\nbf other\n" + ifElse,
+         {K::PushVariable, K::Conv, K::BranchFalse, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::Branch,
+          K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::RealSequence, K::PushVariable, K::ArithmeticStore,
+          K::PopVariable, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::RealSequence, K::PushFour, K::PushElement, K::Popz, K::End}},
