@@ -891,6 +891,17 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
+// A load of a plain variable, a load of another into the next register, their Add into the first's
+// register and its Store into the first variable: `s += v`.
+bool AddsIntoFirst(const VMRegisterStepInsn* at)
+{
+    const VMRegisterStepInsn &first = at[0], &second = at[1], &add = at[2], &store = at[3];
+    return LoadsPlainVariable(first) && LoadsPlainVariable(second) && second.target == first.target + 1 &&
+           add.step == VMRegisterStep::Add && add.left == first.target && add.right == second.target &&
+           add.target == first.target && store.step == VMRegisterStep::Store && store.left == add.target &&
+           store.site->instance == first.site->instance && store.site->variable == first.site->variable;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -938,6 +949,11 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         at[2].site->variable == first.site->variable) {
         fused.step = S::NegateVariable;
         return 3;
+    }
+    if (left >= 4 && AddsIntoFirst(at)) {
+        fused.step = S::VariableAddStore;
+        fused.added = at[1].site;
+        return 4;
     }
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;

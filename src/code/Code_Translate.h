@@ -180,7 +180,9 @@ struct VMSiteCache {
     X(LogicBranch)    /* Logic, then the Branch on its bool */                                                       \
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */                              \
     X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
-                       /* `measure` form): `string_length(s)` without the text copied or the call made */
+                       /* `measure` form): `string_length(s)` without the text copied or the call made */          \
+    X(VariableAddStore) /* a load of a plain variable, a load of another (`added`), Add of the two, Store into */  \
+                        /* the first: `s += v` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -226,6 +228,7 @@ struct VMRegisterStepInsn {
         BuiltinLeaf leaf;
         VMTranslatedInsn* whenTrue;
         bool (*measure)(const ScriptValue* argument, double* result); // MeasureVariable's form
+        VMTranslatedInsn* added; // VariableAddStore: the second load's site
     };
     union {
         void (*setReal)(CInstance*, double) = nullptr;

@@ -1154,6 +1154,9 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string whole = "push.v self.vmtest_tv\nconv.v.i\npush.e 1\nadd.i.i\nconv.i.b\nbf done\n" + tail;
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
+    const std::string addTo = field + "or.b.b\nbf done\npush.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\n"
+                              "push.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
+    const std::string textInto = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tt\n";
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1208,6 +1211,10 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, 0.5, true, "1"},
+        // `s += v` where the test's branch goes, whichever way it goes; a text in s is the parts'.
+        {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 12, 3, true, "4"},
+        {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 2.5, true, "2.5"},
+        {textInto + addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 3, true, "DoAdd :: Execution Error"},
         // `v = -v` (a real's sign kept as negation makes it).
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 3, true, "-6"},
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 0, true, "-0"},
