@@ -902,6 +902,16 @@ bool AddsIntoFirst(const VMRegisterStepInsn* at)
            store.site->instance == first.site->instance && store.site->variable == first.site->variable;
 }
 
+// A load of a plain variable, its Truncate in place, and a read of a float field in place of the
+// instance it names, into the same register: `target.x`.
+bool ReadsNamedField(const VMRegisterStepInsn* at)
+{
+    const VMRegisterStepInsn &load = at[0], &truncate = at[1], &field = at[2];
+    return LoadsPlainVariable(load) && truncate.step == VMRegisterStep::Truncate && truncate.left == load.target &&
+           truncate.target == load.target && field.step == VMRegisterStep::LoadInstance && field.sourceType == 2 &&
+           field.left == load.target && field.target == load.target;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -948,6 +958,11 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         at[1].left == first.target && at[2].left == at[1].target && at[2].site->instance == first.site->instance &&
         at[2].site->variable == first.site->variable) {
         fused.step = S::NegateVariable;
+        return 3;
+    }
+    if (left >= 3 && ReadsNamedField(at)) {
+        fused.step = S::LoadNamedField;
+        fused.field = at[2].field;
         return 3;
     }
     if (left >= 4 && AddsIntoFirst(at)) {

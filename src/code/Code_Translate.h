@@ -182,7 +182,9 @@ struct VMSiteCache {
     X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
                        /* `measure` form): `string_length(s)` without the text copied or the call made */          \
     X(VariableAddStore) /* a load of a plain variable, a load of another (`added`), Add of the two, Store into */  \
-                        /* the first: `s += v` */
+                        /* the first: `s += v` */                                                                    \
+    X(LoadNamedField) /* a load of a plain variable, Truncate of it, LoadInstance of a float field read in place */ \
+                      /* of the instance it names: `target.x` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

@@ -1449,7 +1449,10 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         VMRegisterStep made;  // a step the sequences hold
     } cases[] = {
         {through(byId, "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
-        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadNamedField},
+        {through("push.v self.vmtest_tt\nconv.v.i\n", "vmtest_bf"), "error: ", VMRegisterStep::LoadNamedField}, // a text
+        {through("push.v self.vmtest_tv\nconv.v.i\n", "vmtest_bf"), "error: ", VMRegisterStep::LoadNamedField}, // no such
+        {std::string(byId) + "push.v stack.vmtest_bf\n" + byId + "push.v stack.vmtest_bf\nadd.v.v", "5", VMRegisterStep::LoadNamedField},
         {through(byId, "vmtest_bx"), "8", VMRegisterStep::LoadInstance},
         {through("push.e -1\n", "vmtest_tv"), "6", VMRegisterStep::LoadInstance},
         {through("push.e -2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
