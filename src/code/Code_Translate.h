@@ -237,7 +237,8 @@ struct VMRegisterStepInsn {
         bool (*setElement)(CInstance*, int32_t, const ScriptValue*); // StoreBuiltInElement's row setter
         VMTranslatedInsn* whenFalse;
     };
-    int32_t field = 0; // a LoadField's float: its byte place in the instance
+    int32_t field = 0; // a LoadField's float: its byte place in the instance; a local's load or store: its slot's
+                       // place among the level's slots (VMTranslatedInsn::localOffset), bound
     int32_t secondField = 0; // LoadFields: the second float's place
 };
 // One step to a cache line: the steps a sequence runs lie in as few lines as they can.
