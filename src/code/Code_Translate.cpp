@@ -973,6 +973,15 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
     if (left < 2) return 0;
     if (MeasuresVariable(at, left, fused)) return 2;
     const VMRegisterStepInsn& second = at[1];
+    if (left >= 3 && LoadsPlainVariable(first) && TestsAgainstConstant(second) && second.left == first.target &&
+        second.target == first.target && at[2].step == S::Branch && at[2].left == second.target &&
+        at[2].entry == second.entry + 1) {
+        fused.step = S::VariableTestBranch;
+        fused.testsGreater = second.step == S::ConstantGreater ? 1 : 0;
+        fused.constant = second.constant;
+        BranchesAs(fused, at[2]);
+        return 3;
+    }
     if ((field || LoadsPlainVariable(first)) && TestsAgainstConstant(second) && second.left == first.target &&
         second.target == first.target) {
         bool less = second.step == S::ConstantLess;

@@ -184,7 +184,9 @@ struct VMSiteCache {
     X(VariableAddStore) /* a load of a plain variable, a load of another (`added`), Add of the two, Store into */  \
                         /* the first: `s += v` */                                                                    \
     X(LoadNamedField) /* a load of a plain variable, Truncate of it, LoadInstance of a float field read in place */ \
-                      /* of the instance it names: `target.x` */
+                      /* of the instance it names: `target.x` */                                                     \
+    X(VariableTestBranch) /* VariableLess or VariableGreater (testsGreater), then the Branch on its bool: */        \
+                          /* `if (d > 8)` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -203,7 +205,8 @@ struct VMRegisterStepInsn {
     uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
     union {
         uint8_t rightType = 0; // the type of the right operand, as the arithmetic word reads it
-        uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
+        uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second;
+                               // VariableTestBranch: 1 for `greater than`
     };
     uint8_t sourceType = 0;        // Truth: the type converted
     uint8_t target = 0;            // the register written

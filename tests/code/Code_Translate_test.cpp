@@ -1157,6 +1157,7 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string addTo = field + "or.b.b\nbf done\npush.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\n"
                               "push.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
     const std::string textInto = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tt\n";
+    const std::string greater = "push.v self.vmtest_tv\npush.d 2.5\nsgt.d.v\nbf done\n" + tail;
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1211,6 +1212,12 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, 0.5, true, "1"},
+        // A variable tested against a constant and branched on (within the epsilon, a text).
+        {greater, {S::VariableTestBranch}, 0, 3, true, "1"},
+        {greater, {S::VariableTestBranch}, 0, 2.5000001, true, "0"},
+        {text + greater, {S::VariableTestBranch}, 0, 0, true, "DoSet :: Invalid comparison type"},
+        {"push.v self.vmtest_tv\npush.d 2.5\nslt.d.v\nbt done\n" + tail, {S::VariableTestBranch}, 0, 2, true, "0"},
+        {"push.v self.vmtest_tv\npush.d 2.5\nslt.d.v\nbt done\n" + tail, {S::VariableTestBranch}, 0, nan, true, "1"},
         // `s += v` where the test's branch goes, whichever way it goes; a text in s is the parts'.
         {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 12, 3, true, "4"},
         {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 2.5, true, "2.5"},
