@@ -755,11 +755,25 @@ bool EndsWithBranch(const VMRegisterStepInsn& step)
 // The fewest words a sequence of the first `count` steps must join to be taken: two more than its
 // head's handler joins, and at least four. A statement that ends in a jump (a switch's case and its
 // break) takes one fewer, three at the least: its jump goes on into the next sequence's steps, or
-// out of the steps where the words would go anyway.
-int32_t FewestWords(const VMTranslatedInsn& head, size_t at, const std::vector<VMRegisterStepInsn>& steps, size_t count)
+// out of the steps where the words would go anyway. A head that an earlier sequence's branch goes
+// to (`reached`) takes three whatever its handler joins: the steps go on into it instead of leaving
+// for its handler (`if (...) {...} else n += 1; s += d` ends in the steps).
+int32_t FewestWords(const VMTranslatedInsn& head, size_t at, const std::vector<VMRegisterStepInsn>& steps, size_t count,
+                    bool reached)
 {
+    if (reached) return 3;
     if (count > 0 && steps[count - 1].step == VMRegisterStep::Jump) return std::max(3, WordsJoined(head, at) + 1);
     return std::max(NegatesInPlace(steps, count) ? 3 : 4, WordsJoined(head, at) + 2);
+}
+
+// The entries where a sequence ending in `last` goes on in the words: a branch's target, and the
+// word after a test's branch when it is not taken.
+void NoteReached(const VMTranslation& t, const VMRegisterStepInsn& last, std::vector<uint8_t>& reached)
+{
+    if (!EndsWithBranch(last)) return;
+    const VMTranslatedInsn& branch = t.insns[static_cast<size_t>(last.entry)];
+    if (static_cast<size_t>(branch.target) < reached.size()) reached[static_cast<size_t>(branch.target)] = 1;
+    if (last.step == VMRegisterStep::Branch) reached[static_cast<size_t>(last.entry) + 1] = 1;
 }
 
 // Straight runs of words over numbers (pushes of variables and constants, arithmetic, comparisons,
@@ -776,12 +790,14 @@ void JoinRealSequences(VMTranslation& t)
         bool branch = kind == VMKind::Branch || kind == VMKind::BranchTrue || kind == VMKind::BranchFalse;
         if (branch && static_cast<size_t>(insn.target) <= count) targeted[static_cast<size_t>(insn.target)] = 1;
     }
+    std::vector<uint8_t> reached(count + 1, 0); // by an earlier sequence's branch (NoteReached)
     std::vector<VMRegisterStepInsn> steps;
     steps.reserve(4 * VM_REGISTER_SLOTS);
     for (size_t i = 0; i < count; ++i) {
         // A VariableCombine's handler is chosen by the kind of the joined push after it.
         bool combined = i > 0 && t.insns[i - 1].kind == VMKind::VariableCombine;
-        if (combined || (!StartsRegisterSequence(t.insns[i]) && !StoresBeforeJump(t, i) && !StoresBeforeSequence(t, i)))
+        if (combined || (!StartsRegisterSequence(t.insns[i]) && !StoresBeforeJump(t, i) && !StoresBeforeSequence(t, i) &&
+                         !reached[i]))
             continue;
         RegisterState state, kept; // kept: as of the end of the last word that is no push
         size_t keptEnd = i, keptSteps = 0;
@@ -814,8 +830,9 @@ void JoinRealSequences(VMTranslation& t)
         }
         int32_t words = static_cast<int32_t>(keptEnd - i);
         bool whole = t.insns[i].kind == VMKind::VarConstStore && IsWholeCode(t, i, keptEnd);
-        if (!computes || (words < FewestWords(t.insns[i], i, steps, keptSteps) && !whole)) continue;
+        if (!computes || (words < FewestWords(t.insns[i], i, steps, keptSteps, reached[i] != 0) && !whole)) continue;
         steps.resize(keptSteps);
+        NoteReached(t, steps.back(), reached);
         if (!EndsWithBranch(steps.back())) {
             // The live items go onto the stack and the words go on after the run.
             VMRegisterStepInsn leave;
@@ -986,6 +1003,27 @@ bool LoadsForLeaf(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn&
     return true;
 }
 
+// A load of a plain variable, a load of another into the next register, their Add into the first's
+// register and its Store into the first variable: `s += v`.
+bool AddsIntoFirst(const VMRegisterStepInsn* at)
+{
+    const VMRegisterStepInsn &first = at[0], &second = at[1], &add = at[2], &store = at[3];
+    return LoadsPlainVariable(first) && LoadsPlainVariable(second) && second.target == first.target + 1 &&
+           add.step == VMRegisterStep::Add && add.left == first.target && add.right == second.target &&
+           add.target == first.target && store.step == VMRegisterStep::Store && store.left == add.target &&
+           store.site->instance == first.site->instance && store.site->variable == first.site->variable;
+}
+
+// A load of a plain variable, its Truncate in place, and a read of a float field in place of the
+// instance it names, into the same register: `target.x`.
+bool ReadsNamedField(const VMRegisterStepInsn* at)
+{
+    const VMRegisterStepInsn &load = at[0], &truncate = at[1], &field = at[2];
+    return LoadsPlainVariable(load) && truncate.step == VMRegisterStep::Truncate && truncate.left == load.target &&
+           truncate.target == load.target && field.step == VMRegisterStep::LoadInstance && field.sourceType == 2 &&
+           field.left == load.target && field.target == load.target;
+}
+
 // The fused step for the steps from `at` (`left` of them to the sequence's end) when one runs a row
 // of them as one, each on the registers its part before wrote: `fused` made from the first, and the
 // steps it stands for answered (0: none).
@@ -1052,6 +1090,16 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
                 if (at[3 * k + 1].step == S::ConstantIntCompare) fused.sourceType = 1;
             return static_cast<uint8_t>(3 * cases);
         }
+    }
+    if (left >= 3 && ReadsNamedField(at)) {
+        fused.step = S::LoadNamedField;
+        fused.field = at[2].field;
+        return 3;
+    }
+    if (left >= 4 && AddsIntoFirst(at)) {
+        fused.step = S::VariableAddStore;
+        fused.added = at[1].site;
+        return 4;
     }
     if (IndexesElement(at, left, fused)) return 4;
     if (LoadsForLeaf(at, left, fused)) return 3;

@@ -199,7 +199,11 @@ struct VMSiteCache {
     X(AddStore)       /* a load of a plain variable, ConstantAdd, Store of the sum into a plain variable: `n += 1` */ \
     X(ModuloStore)    /* the same with ConstantModulo: `i = n mod 4` */                                              \
     X(AddModuloStore) /* the same with ConstantAdd, then ConstantModulo (secondConstant): `j = (n + 1) mod 4` */ \
-    X(AddInPlace)     /* an AddStore into the variable it loads: `n += 1`, its node found once */
+    X(AddInPlace)     /* an AddStore into the variable it loads: `n += 1`, its node found once */                    \
+    X(VariableAddStore) /* a load of a plain variable, a load of another (`added`), Add of the two, Store into */  \
+                        /* the first: `s += v` */                                                                    \
+    X(LoadNamedField) /* a load of a plain variable, Truncate of it, LoadInstance of a float field read in place */ \
+                      /* of the instance it names: `target.x` */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,
@@ -219,7 +223,8 @@ struct VMRegisterStepInsn {
     uint8_t opcode = 0;            // the word's arithmetic or comparison opcode; Branch: bt or bf
     union {
         uint8_t rightType = 0; // the type of the right operand, as the arithmetic word reads it
-        uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second
+        uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second;
+                               // VariableTestBranch: 1 for `greater than`
     };
     uint8_t sourceType = 0;        // Truth: the type converted
     uint8_t target = 0;            // the register written
@@ -247,13 +252,15 @@ struct VMRegisterStepInsn {
         BuiltinLeaf leaf;
         VMTranslatedInsn* whenTrue;
         bool (*measure)(const ScriptValue* argument, double* result); // MeasureVariable's form
+        VMTranslatedInsn* added; // VariableAddStore: the second load's site
     };
     union {
         void (*setReal)(CInstance*, double) = nullptr;
         bool (*setElement)(CInstance*, int32_t, const ScriptValue*); // StoreBuiltInElement's row setter
         VMTranslatedInsn* whenFalse;
     };
-    int32_t field = 0; // a LoadField's float: its byte place in the instance
+    int32_t field = 0; // a LoadField's float: its byte place in the instance; a local's load or store: its slot's
+                       // place among the level's slots (VMTranslatedInsn::localOffset), bound
     int32_t secondField = 0; // LoadFields: the second float's place
 
     uint8_t TypeAt(uint32_t k) const { return static_cast<uint8_t>((packedTypes >> (4 * k)) & 0xFu); }

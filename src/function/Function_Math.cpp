@@ -3,6 +3,7 @@
 // in Function_MathText.cpp; the registrar here adds both tables.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "base/Base_Random.h"
@@ -151,9 +152,11 @@ void Builtin_Choose(ScriptValue* result, CInstance*, CInstance*, int32_t argc, S
     return std::fabs(Single(reals[0]));
 }
 
+// Half to even, INT_MIN for NaN and outside int32, as Numbers_RoundToInt32 rounds: by the processor's
+// conversion, which a fraction (`round(lengthdir_x(2, a))`) would otherwise take out of line.
 [[gnu::always_inline]] inline double RoundOf(CInstance*, CInstance*, const double* reals)
 {
-    return Numbers_RoundToInt32(reals[0]);
+    return Real_Int(reals[0]);
 }
 
 // A whole real (or NaN) as a signed 32-bit integer: outside that range, INT_MIN.
@@ -419,23 +422,49 @@ FUNCTION_REAL_ROW(PointDistance, 4, PointDistanceOf<2>)
 FUNCTION_REAL_ROW(PointDistance3d, 6, PointDistanceOf<3>)
 FUNCTION_REAL_ROW(PointDirection, 4, PointDirectionOf)
 
-// A result within the threshold of a whole number (toward zero) is that whole number.
-double LengthDir(double length, double direction, double (*part)(double))
+// The sine and cosine of the last angle a lengthdir took, made together: `lengthdir_x(l, a)` and
+// `lengthdir_y(l, a)` mostly come in pairs on one angle. The C library's sincos answers exactly what
+// its sin and cos answer; where there is none, each is made alone. Angle 0 to begin with.
+struct AngleParts {
+    uint32_t bits = 0; // the angle's, so that -0 and NaN are angles of their own
+    double sine = 0.0;
+    double cosine = 1.0;
+};
+thread_local AngleParts t_LastAngle;
+
+const AngleParts& PartsOf(float angle)
 {
-    float angle = Single(direction * PI_F / 180);
-    float value = Single(length * Single(part(angle)));
+    uint32_t bits;
+    std::memcpy(&bits, &angle, sizeof bits);
+    AngleParts& last = t_LastAngle;
+    if (bits == last.bits) return last;
+#if defined(__GLIBC__)
+    ::sincos(angle, &last.sine, &last.cosine);
+#else
+    last.sine = Sin(angle);
+    last.cosine = Cos(angle);
+#endif
+    last.bits = bits;
+    return last;
+}
+
+// A result within the threshold of a whole number (toward zero) is that whole number.
+[[gnu::always_inline]] inline double LengthDir(double length, double direction, bool sine)
+{
+    const AngleParts& parts = PartsOf(Single(direction * PI_F / 180));
+    float value = Single(length * Single(sine ? parts.sine : parts.cosine));
     float whole = std::trunc(value);
     return std::fabs(value - whole) < LENGTHDIR_SNAP ? whole + 0.0f : value;
 }
 
 [[gnu::always_inline]] inline double LengthdirXOf(CInstance*, CInstance*, const double* reals)
 {
-    return LengthDir(reals[0], reals[1], Cos);
+    return LengthDir(reals[0], reals[1], false);
 }
 
 [[gnu::always_inline]] inline double LengthdirYOf(CInstance*, CInstance*, const double* reals)
 {
-    return LengthDir(-reals[0], reals[1], Sin);
+    return LengthDir(-reals[0], reals[1], true);
 }
 
 // Double precision: (a1 * b1 + a2 * b2 ...) over the first DIMENSIONS and the next DIMENSIONS.

@@ -56,8 +56,11 @@ using K = VMKind;
 
 TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
 {
+    const std::string ifElse = "push.v self.vmtest_jx\npush.e 2\nmul.i.v\npop.v.v self.vmtest_jx\nb end\nother:\n"
+                               "push.v self.vmtest_jn\npush.e 1\nadd.i.v\npop.v.v self.vmtest_jn\nend:\n"
+                               "push.v self.vmtest_js\npush.v self.vmtest_jx\nadd.v.v\npop.v.v self.vmtest_js";
     struct Case {
-        const char* source;
+        std::string source;
         std::vector<VMKind> kinds; // End last
     };
     const Case cases[] = {
@@ -126,6 +129,17 @@ TEST_F(TranslateTest, CommonSequencesAreJoinedOnceAndTheRestKeepsItsWords)
          {K::RealSequence, K::Conv, K::PushImmediate, K::PushFour, K::PopElement, K::End}},
         {"push.e -1\npush.v self.argument0\nconv.v.i\npush.v stack.a[]\npopz.v",
          {K::RealSequence, K::PushArgument, K::Conv, K::PushElement, K::Popz, K::End}},
+        // Where a sequence's branch or jump goes, a joined statement is a sequence of its own, which
+        // the steps go on into (`if (s > 8) x *= 2; else n += 1; s += x`); not where only the words
+        // go (the else arm of a test the words make).
+        {"push.v self.vmtest_js\npush.d 8\nsgt.d.v\nbf other\n" + ifElse,
+         {K::RealSequence, K::PushEight, K::Fast, K::BranchFalse, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable,
+          K::Branch, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::RealSequence, K::PushVariable,
+          K::ArithmeticStore, K::PopVariable, K::End}},
+        {"push.v self.vmtest_js\nconv.v.b\nbf other\n" + ifElse,
+         {K::PushVariable, K::Conv, K::BranchFalse, K::RealSequence, K::ConstOp, K::Fast, K::PopVariable, K::Branch,
+          K::VarConstStore, K::ConstOp, K::Fast, K::PopVariable, K::RealSequence, K::PushVariable, K::ArithmeticStore,
+          K::PopVariable, K::End}},
         // Accesses the loop cannot reach directly stay general.
         {"push.v all.a\npush.e 1\nadd.i.v\npopz.v", {K::PushGeneral, K::ConstOp, K::Fast, K::Popz, K::End}},
         {"push.e -7\npush.i 0\npush.v stack.a[]\npopz.v", {K::RealSequence, K::PushFour, K::PushElement, K::Popz, K::End}},
@@ -895,16 +909,19 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
     const std::string bounds = "push.v self.vmtest_bx\npush.e 0\nslt.i.v\npush.v self.vmtest_bx\npush.e 9\nsgt.i.v\n";
     const std::string move = "push.v self.vmtest_bx\npush.v self.vmtest_tv\nadd.v.v\n";
     const std::string answer = "push.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\npush.v self.vmtest_bx\nadd.v.v";
+    // The test's steps to its branch, then the branch target's sum, a sequence the branch goes on into.
+    const std::vector<S> tested = {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn,  S::ConstantGreater, S::LogicBranch,
+                                   S::LoadVariable, S::LoadBuiltIn, S::Add, S::Leave};
     struct Case {
         std::string source;
         std::vector<S> steps;
         double field; // vmtest_bx before the run
         const char* expected;
     } cases[] = {
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 12, "13"},
-        {bounds + "or.b.b\nbf done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "4"},
-        {bounds + "and.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, -2, "-1"},
-        {bounds + "xor.b.b\nbt done\n" + answer, {S::LoadBuiltIn, S::ConstantLess, S::LoadBuiltIn, S::ConstantGreater, S::LogicBranch}, 4, "5"},
+        {bounds + "or.b.b\nbf done\n" + answer, tested, 12, "13"},
+        {bounds + "or.b.b\nbf done\n" + answer, tested, 4, "4"},
+        {bounds + "and.b.b\nbt done\n" + answer, tested, -2, "-1"},
+        {bounds + "xor.b.b\nbt done\n" + answer, tested, 4, "5"},
         {move + "pop.v.v self.vmtest_bx\npush.v self.vmtest_bx", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::StoreBuiltIn, S::Leave}, 2.5, "5.5"},
         {move + "pop.v.v self.vmtest_bro\npush.v self.vmtest_bro", {S::LoadBuiltIn, S::LoadVariable, S::Add, S::Leave, S::Leave}, 2.5,
          "Pop :: Execution Error - Variable set problem vmtest_bro"},
@@ -1254,6 +1271,10 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::vector<S> storeSteps = {S::LoadVariable, S::Negate,       S::Store,        S::AddModuloStore,
                                        S::ModuloStore,  S::AddInPlace,   S::AddStore,     S::LoadVariable,
                                        S::LoadVariable, S::Add,          S::Leave};
+    const std::string addTo = field + "or.b.b\nbf done\npush.e 1\npop.v.i self.vmtest_tt\ndone:\npush.v self.vmtest_tt\n"
+                              "push.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
+    const std::string textInto = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tt\n";
+    const std::string greater = "push.v self.vmtest_tv\npush.d 2.5\nsgt.d.v\nbf done\n" + tail;
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1308,6 +1329,16 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {truth, {S::LoadVariable, S::ConstantMultiply, S::TruthBranch}, 0, 2, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, -1, true, "0"},
         {whole, {S::LoadVariable, S::Truncate, S::ConstantIntArithmetic, S::TruthBranch}, 0, 0.5, true, "1"},
+        // A variable tested against a constant and branched on (within the epsilon, a text).
+        {greater, {S::VariableTestBranch}, 0, 3, true, "1"},
+        {greater, {S::VariableTestBranch}, 0, 2.5000001, true, "0"},
+        {text + greater, {S::VariableTestBranch}, 0, 0, true, "DoSet :: Invalid comparison type"},
+        {"push.v self.vmtest_tv\npush.d 2.5\nslt.d.v\nbt done\n" + tail, {S::VariableTestBranch}, 0, 2, true, "0"},
+        {"push.v self.vmtest_tv\npush.d 2.5\nslt.d.v\nbt done\n" + tail, {S::VariableTestBranch}, 0, nan, true, "1"},
+        // `s += v` where the test's branch goes, whichever way it goes; a text in s is the parts'.
+        {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 12, 3, true, "4"},
+        {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 2.5, true, "2.5"},
+        {textInto + addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 3, true, "DoAdd :: Execution Error"},
         // `v = -v` (a real's sign kept as negation makes it).
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 3, true, "-6"},
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 0, true, "-0"},
@@ -1568,7 +1599,10 @@ TEST_F(TranslateTest, InstanceReadsAndStatementsPastTheHeadAreRegisterSteps)
         VMRegisterStep made;  // a step the sequences hold
     } cases[] = {
         {through(byId, "vmtest_tv"), "14", VMRegisterStep::LoadInstance},
-        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadInstance},
+        {through(byId, "vmtest_bf"), "5", VMRegisterStep::LoadNamedField},
+        {through("push.v self.vmtest_tt\nconv.v.i\n", "vmtest_bf"), "error: ", VMRegisterStep::LoadNamedField}, // a text
+        {through("push.v self.vmtest_tv\nconv.v.i\n", "vmtest_bf"), "error: ", VMRegisterStep::LoadNamedField}, // no such
+        {std::string(byId) + "push.v stack.vmtest_bf\n" + byId + "push.v stack.vmtest_bf\nadd.v.v", "5", VMRegisterStep::LoadNamedField},
         {through(byId, "vmtest_bx"), "8", VMRegisterStep::LoadInstance},
         {through("push.e -1\n", "vmtest_tv"), "6", VMRegisterStep::LoadInstance},
         {through("push.e -2\n", "vmtest_tv"), "14", VMRegisterStep::LoadInstance},

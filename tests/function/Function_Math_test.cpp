@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 #include "code/Code_Constants.h"
@@ -38,6 +39,8 @@ TEST_F(BuiltinTest, SinglePrecisionSnappingAndRounding)
         {"sqr", {3}, 9}, {"exp", {0}, 1},
         {"arctan", {1}, 0.78539818525314331}, {"degtorad", {180}, PI_F}, {"radtodeg", {PI_F}, 180},
         {"abs", {16777217}, 16777216}, {"log2", {8}, 3}, {"log10", {1000}, 3}, {"round", {-2.5}, -2}, {"round", {3.5}, 4},
+        {"round", {0.5}, 0}, {"round", {-0.5000000000000001}, -1}, {"round", {2147483646.5}, 2147483646},
+        {"round", {2147483647.5}, INT_MIN}, {"round", {-2147483648.5}, -2147483648.0}, {"round", {NAN}, INT_MIN},
         {"floor", {-0.5}, -1}, {"ceil", {1e10}, INT_MIN}, {"floor", {NAN}, INT_MIN}, {"sign", {NAN}, -1},
         {"frac", {-1.25}, -0.25}, {"logn", {8, 2}, 3}, {"power", {2, 10}, 1024},
     });
@@ -60,6 +63,30 @@ TEST_F(BuiltinTest, AggregatesPointsAndVectors)
     EXPECT_TRUE(std::signbit(CallReal("lengthdir_x", {10, 90})) == false) << "a snapped 0 is +0";
     EXPECT_TRUE(std::isnan(CallReal("dot_product_normalised", {0, 0, 0, 0})));
     EXPECT_TRUE(std::isnan(CallReal("point_distance", {INFINITY, 0, INFINITY, 0})));
+}
+
+// lengthdir_x and lengthdir_y of one angle share its sine and cosine: each answers the same whether
+// its partner just took that angle or another, and -0 and NaN are angles of their own.
+TEST_F(BuiltinTest, LengthdirPartsAnswerAloneAsInPairs)
+{
+    const double angles[] = {0, -0.0, 30, 45, 60, 135.5, 180, 270, 359.9, -720.25, 1e6, NAN, INFINITY};
+    for (double angle : angles) {
+        for (bool x : {true, false}) {
+            const char* part = x ? "lengthdir_x" : "lengthdir_y";
+            const char* partner = x ? "lengthdir_y" : "lengthdir_x";
+            double another = angle == 0 ? -angle : std::isfinite(angle) ? angle + 1 : 0;
+            CallReal(partner, {1, another}); // another angle last
+            double alone = CallReal(part, {7.5, angle});
+            CallReal(partner, {2, angle});
+            double paired = CallReal(part, {7.5, angle});
+            EXPECT_EQ(std::memcmp(&alone, &paired, sizeof alone), 0) << part << " " << angle << ": " << alone << " " << paired;
+        }
+    }
+    // The partner's angle taken, each still answers its own part.
+    CallReal("lengthdir_y", {2, 60});
+    EXPECT_NEAR(CallReal("lengthdir_x", {2, 60}), 1, 1e-6);
+    CallReal("lengthdir_x", {2, 30});
+    EXPECT_NEAR(CallReal("lengthdir_y", {2, 30}), -1, 1e-6);
 }
 
 // Seeds keep the low 32 bits of the truncated real; NaN and values beyond 64 bits convert through

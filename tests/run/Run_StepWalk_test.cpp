@@ -210,6 +210,18 @@ std::vector<WalkCase> WalkCases()
          {Placed(0, 1), Placed(0, 3)},
          {{"100001 2 2", "100002 5 4"}, {"100001 3 3", "100002 6 5"}},
          nullptr},
+        // Each seeks the next through its locals, in registers from its start to its end whichever arm
+        // its test takes: the sum after the if/else is a sequence that both arms' steps go on into.
+        {"SeekingThroughLocalsToTheEnd",
+         {ObjectWith("obj_m", {{0, 0, "target = id + 1; if (id == 100003) target = 100001; near = 0; dsum = 0;"},
+                               {3, 0, "var tx, ty, d, a; tx = target.x; ty = target.y; d = point_distance(x, y, tx, ty); "
+                                      "a = point_direction(x, y, tx, ty); if (d > 8) { x += round(lengthdir_x(2, a)); "
+                                      "y += round(lengthdir_y(2, a)); } else near += 1; dsum += d;"},
+                               {3, 2, "test_note(x, y, near, dsum);"}})},
+         {Placed(0, 0), Placed(0, 20), Placed(0, 24)},
+         {{"100001 2 0 0 20", "100002 20 0 1 4", "100003 22 0 0 22"},
+          {"100001 4 0 0 38", "100002 20 0 2 6", "100003 20 0 0 40"}},
+         nullptr},
         // A built-in called from the registers (one without a leaf form) leaves the run as its start:
         // the instances after it go on from it.
         {"RegistersAloneCallingABuiltIn",

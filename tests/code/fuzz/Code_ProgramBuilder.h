@@ -807,6 +807,27 @@ private:
         }
     }
 
+    // An if/else as the compiler lays it, its test a variable against an integer: the first arm two
+    // variables combined and stored, the second a variable's `+= 1`, then where both meet another
+    // variable's `+= v` (`if (d > 8) {...} else n += 1; s += d`): joined statements that the steps
+    // of the branches reaching them run on into.
+    void IfElseJoined(size_t floor)
+    {
+        bool local = Byte() % 3 == 0;
+        std::string other = Label(), end = Label();
+        Emit("push.v " + Variable(local));
+        Emit("push.e " + std::to_string(static_cast<int8_t>(Byte()) % 9));
+        uint8_t test = Byte();
+        Emit(std::string(test & 1 ? "sgt.i.v\n" : "slt.i.v\n") + (test & 2 ? "bt " : "bf ") + other);
+        StoredArithmetic(floor);
+        Emit("b " + end + "\n" + other + ":");
+        std::string counted = Variable(local);
+        Emit("push.v " + counted + "\npush.e 1\nadd.i.v\npop.v.v " + counted + "\n" + end + ":");
+        std::string sum = Variable(local);
+        Emit("push.v " + sum);
+        Emit("push.v " + Variable(local) + "\nadd.v.v\npop.v.v " + sum);
+    }
+
     // A switch on the number on top as the compiler chains it: the value duplicated and compared with
     // one to four constants in turn (small integers, or halves as doubles), a branch to each case, one
     // to the default; each case stores a constant and jumps to the end, where the value is dropped.
@@ -944,10 +965,13 @@ private:
         case 22: return BuiltIn(floor);
         case 23: return ElementAtComputedIndex(floor);
         default:
+            uint8_t pick = 0; // one byte picks a join of texts or an if/else (else a statement over numbers)
             if (above >= 1 && Top() == 'i')
                 Emit("break.e 0xFFFF");
-            else if (m_Loops && m_Concatenations < 10 && Byte() % 4 == 0)
+            else if (m_Loops && m_Concatenations < 10 && (pick = Byte()) % 4 == 0)
                 TextJoin();
+            else if (m_Loops && pick % 4 == 1 && m_Depth < 4)
+                IfElseJoined(floor);
             else if (m_Loops)
                 RealExpression(floor);
             return;
