@@ -1004,14 +1004,20 @@ bool LoadsForLeaf(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn&
 }
 
 // A load of a plain variable, a load of another into the next register, their Add into the first's
-// register and its Store into the first variable: `s += v`.
-bool AddsIntoFirst(const VMRegisterStepInsn* at)
+// register and its Store into the first variable: `s += v`; or the same into a variable of other's
+// (LoadOther, StoreOther): `other.total += v`, a with block's body adding to its caller's.
+// The fused step that stands for them, or Leave for none.
+VMRegisterStep AddsIntoFirst(const VMRegisterStepInsn* at)
 {
+    using S = VMRegisterStep;
     const VMRegisterStepInsn &first = at[0], &second = at[1], &add = at[2], &store = at[3];
-    return LoadsPlainVariable(first) && LoadsPlainVariable(second) && second.target == first.target + 1 &&
-           add.step == VMRegisterStep::Add && add.left == first.target && add.right == second.target &&
-           add.target == first.target && store.step == VMRegisterStep::Store && store.left == add.target &&
-           store.site->instance == first.site->instance && store.site->variable == first.site->variable;
+    bool plain = LoadsPlainVariable(first) && store.step == S::Store;
+    bool others = first.step == S::LoadOther && store.step == S::StoreOther;
+    bool adds = (plain || others) && LoadsPlainVariable(second) && second.target == first.target + 1 &&
+                add.step == S::Add && add.left == first.target && add.right == second.target &&
+                add.target == first.target && store.left == add.target &&
+                store.site->instance == first.site->instance && store.site->variable == first.site->variable;
+    return !adds ? S::Leave : plain ? S::VariableAddStore : S::OtherAddStore;
 }
 
 // A load of a plain variable, its Truncate in place, and a read of a float field in place of the
@@ -1096,8 +1102,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.field = at[2].field;
         return 3;
     }
-    if (left >= 4 && AddsIntoFirst(at)) {
-        fused.step = S::VariableAddStore;
+    if (left >= 4 && AddsIntoFirst(at) != S::Leave) {
+        fused.step = AddsIntoFirst(at);
         fused.added = at[1].site;
         return 4;
     }

@@ -202,6 +202,7 @@ struct VMSiteCache {
     X(AddInPlace)     /* an AddStore into the variable it loads: `n += 1`, its node found once */                    \
     X(VariableAddStore) /* a load of a plain variable, a load of another (`added`), Add of the two, Store into */  \
                         /* the first: `s += v` */                                                                    \
+    X(OtherAddStore)  /* the same into a variable of other's, LoadOther and StoreOther: `other.total += v` */        \
     X(LoadNamedField) /* a load of a plain variable, Truncate of it, LoadInstance of a float field read in place */ \
                       /* of the instance it names: `target.x` */
 
@@ -252,7 +253,7 @@ struct VMRegisterStepInsn {
         BuiltinLeaf leaf;
         VMTranslatedInsn* whenTrue;
         bool (*measure)(const ScriptValue* argument, double* result); // MeasureVariable's form
-        VMTranslatedInsn* added; // VariableAddStore: the second load's site
+        VMTranslatedInsn* added; // VariableAddStore, OtherAddStore: the second load's site
     };
     union {
         void (*setReal)(CInstance*, double) = nullptr;

@@ -1275,6 +1275,10 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
                               "push.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
     const std::string textInto = "push.s \"t\"\nconv.s.v\npop.v.v self.vmtest_tt\n";
     const std::string greater = "push.v self.vmtest_tv\npush.d 2.5\nsgt.d.v\nbf done\n" + tail;
+    // Other's tt made by the words (the store's step leaves for them), then a statement of its own.
+    const std::string madeOther = "push.v self.vmtest_tv\npop.v.v other.vmtest_tt\nb add\nadd:\n";
+    const std::string addOther = "push.v other.vmtest_tt\npush.v self.vmtest_tv\nadd.v.v\npop.v.v other.vmtest_tt\n"
+                                 "push.v other.vmtest_tt";
     const std::vector<S> tests = {S::FieldTestsBranch}, outsideTests = {S::FieldOutsideBranch}, variableTests = {S::VariableLess, S::VariableGreater, S::LogicBranch};
     struct Case {
         std::string source;
@@ -1339,6 +1343,11 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 12, 3, true, "4"},
         {addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 2.5, true, "2.5"},
         {textInto + addTo, {S::FieldOutsideBranch, S::VariableAddStore, S::Leave}, 4, 3, true, "DoAdd :: Execution Error"},
+        // `other.tt += tv`, as a with block's body adds to its caller's: other's tt set first, then
+        // added to in place; other's tt not yet made is the parts', which leave for the words.
+        {madeOther + addOther, {S::LoadVariable, S::StoreOther, S::Jump, S::OtherAddStore, S::Leave}, 0, 3, true, "6"},
+        {madeOther + addOther, {S::LoadVariable, S::StoreOther, S::Jump, S::OtherAddStore, S::Leave}, 0, -2.5, true, "-5"},
+        {"push.v self.vmtest_tv\npop.v.v self.vmtest_tt\n" + addOther, {S::LoadVariable, S::Store, S::OtherAddStore, S::Leave}, 0, 3, true, "3"},
         // `v = -v` (a real's sign kept as negation makes it).
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 3, true, "-6"},
         {negate + twice, {S::NegateVariable, S::LoadVariable, S::LoadVariable, S::Add, S::Leave}, 0, 0, true, "-0"},
