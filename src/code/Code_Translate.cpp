@@ -899,19 +899,6 @@ bool MeasuresVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepI
     return true;
 }
 
-// A plain variable's load, a constant added to it or taken from it, and the sum stored back into the
-// same variable: `life -= 1`. x - c is exactly x + (-c), so the fused step adds.
-bool StepsVariable(const VMRegisterStepInsn* at, size_t left)
-{
-    using S = VMRegisterStep;
-    if (left < 3 || !LoadsPlainVariable(at[0])) return false;
-    const VMRegisterStepInsn& combine = at[1];
-    const VMRegisterStepInsn& store = at[2];
-    bool constant = combine.step == S::ConstantAdd || combine.step == S::ConstantSubtract;
-    return constant && combine.left == at[0].target && store.step == S::Store && store.left == combine.target &&
-           store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
-}
-
 // A plain variable's load tested against a constant in its own register: `life <= 0`.
 bool TestsVariable(const VMRegisterStepInsn& load, const VMRegisterStepInsn& test)
 {
@@ -943,7 +930,8 @@ bool TestsCase(const VMRegisterStepInsn* at, uint8_t value)
 constexpr size_t SWITCH_CASES_MOST = 64;
 
 // A plain variable's load combined with a constant and stored into a plain variable: `n += 1`,
-// `i = n mod 4`, `j = (n + 1) mod 4`. The steps it stands for: 3, or 4 with the modulo after an add.
+// `i = n mod 4`, `j = (n + 1) mod 4`, and `life -= 1` into the variable it loads (x - c is exactly
+// x + (-c): it adds too). The steps it stands for: 3, or 4 with the modulo after an add.
 uint8_t StoresCombinedVariable(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fused)
 {
     using S = VMRegisterStep;
@@ -954,9 +942,14 @@ uint8_t StoresCombinedVariable(const VMRegisterStepInsn* at, size_t left, VMRegi
     bool modulo = left >= 4 && combine.step == S::ConstantAdd && at[2].step == S::ConstantModulo && at[2].left == target &&
                   at[2].target == target;
     const VMRegisterStepInsn& store = at[modulo ? 3 : 2];
-    bool combines = combine.step == S::ConstantAdd || combine.step == S::ConstantModulo;
-    if (!combines || !onLoaded || store.step != S::Store || store.left != target) return 0;
+    if (!onLoaded || store.step != S::Store || store.left != target) return 0;
     bool same = store.site->instance == at[0].site->instance && store.site->variable == at[0].site->variable;
+    if (combine.step == S::ConstantSubtract && same && !modulo) {
+        fused.step = S::StepVariable;
+        fused.constant = -combine.constant;
+        return 3;
+    }
+    if (combine.step != S::ConstantAdd && combine.step != S::ConstantModulo) return 0;
     fused.step = modulo ? S::AddModuloStore : combine.step == S::ConstantAdd ? (same ? S::AddInPlace : S::AddStore) : S::ModuloStore;
     fused.constant = combine.constant;
     fused.secondConstant = modulo ? at[2].constant : 0;
@@ -1078,13 +1071,7 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.step = S::NegateVariable;
         return 3;
     }
-    // `n += 1` into the variable it loads is AddInPlace; `life -= 1` (a subtraction) StepVariable.
     if (uint8_t parts = StoresCombinedVariable(at, left, fused)) return parts;
-    if (StepsVariable(at, left)) {
-        fused.step = S::StepVariable;
-        fused.constant = at[1].step == S::ConstantAdd ? at[1].constant : -at[1].constant;
-        return 3;
-    }
     if (first.step == S::Copy) {
         size_t cases = 0;
         while (cases < SWITCH_CASES_MOST && left >= 3 * (cases + 1) && TestsCase(at + 3 * cases, first.left)) ++cases;

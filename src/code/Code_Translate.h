@@ -181,8 +181,8 @@ struct VMSiteCache {
     X(TruthBranch)    /* Truth, then the Branch on its bool: a call's result tested */                              \
     X(MeasureVariable) /* a load of a plain variable, then CallBuiltIn of it whose row measures a text (its */    \
                        /* `measure` form): `string_length(s)` without the text copied or the call made */          \
-    X(StepVariable)   /* a load of a plain variable, ConstantAdd or ConstantSubtract of it, Store into the same */   \
-                      /* variable: `life -= 1` (a ConstantSubtract's constant negated) */                            \
+    X(StepVariable)   /* a load of a plain variable, ConstantSubtract of it, Store into the same variable: */       \
+                      /* `life -= 1`, run as AddInPlace of the constant negated */                                   \
     X(VariableCompare) /* VariableLess for any ConstantCompare: `life <= 0` */                                       \
     X(VariableTestBranch) /* VariableLess, VariableGreater or VariableCompare, then the Branch on its bool: */     \
                           /* `if (life <= 0)` */                                                                     \

@@ -224,6 +224,14 @@ std::string OutcomeLine(const RunOutcome& outcome)
     return text;
 }
 
+// What a run gives as the tables expect it: the error's text, or the real result.
+std::string RealOrError(const RunOutcome& outcome)
+{
+    char real[64];
+    std::snprintf(real, sizeof real, "%.17g", outcome.Real());
+    return outcome.failed ? outcome.error : std::string(real);
+}
+
 // A script whose code object is made again between runs, by a table made again.
 double RunCallOf(const std::string& calleeSource, Program& program)
 {
@@ -937,9 +945,7 @@ TEST_F(TranslateTest, NumberFieldsAndJoinedTruthValuesAreRegisterSteps)
             SetReal(self->variables, "vmtest_tv", 3);
             Program program(c.source);
             RunOutcome outcome = program.Run(AsInstance(self));
-            char real[64];
-            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
-            EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source << " " << c.field;
+            EXPECT_EQ(RealOrError(outcome), c.expected) << c.source << " " << c.field;
             self->variables.Clear();
             if (!translate) continue;
             EXPECT_EQ(StepsOf(program), c.steps) << c.source;
@@ -988,9 +994,7 @@ TEST_F(TranslateTest, BuiltInArrayElementsAreStoredThroughTheirSetter)
             SetReal(self->variables, "vmtest_tv", 3);
             Program program(c.source);
             RunOutcome outcome = program.Run(AsInstance(self));
-            char real[64];
-            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
-            EXPECT_EQ(outcome.failed ? outcome.error : std::string(real), c.expected) << c.source;
+            EXPECT_EQ(RealOrError(outcome), c.expected) << c.source;
             self->variables.Clear();
             if (!translate) continue;
             EXPECT_EQ(StepsOf(program), c.steps) << c.source;
@@ -1049,9 +1053,7 @@ TEST_F(TranslateTest, ElementsAtAVariablesIndexAreOneStepEach)
             }
             Program run(c.source);
             RunOutcome outcome = run.Run(AsInstance(self));
-            char real[64];
-            std::snprintf(real, sizeof real, "%.17g", outcome.Real());
-            got[translate] = outcome.failed ? outcome.error : std::string(real);
+            got[translate] = RealOrError(outcome);
             self->variables.Clear();
             Variable_GlobalList()->Clear();
             if (translate) {
