@@ -12,6 +12,7 @@
 #include "function/Function_InteractionDialogs.h"
 #include "function/Function_Args.h"
 #include "function/Function_Registry.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_RenderState.h"
 #include "instance/Instance_Class.h"
 #include "io/IO_Main.h"
@@ -140,6 +141,7 @@ void Builtin_ActionSleep(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptVa
         GR_EndFrame(true);
         GR_StartFrame();
     }
+    GR_D3D_FinishPresent();
     Timing_Sleep(static_cast<int64_t>(Arg_Int(args[0])) * MICROSECONDS_PER_MILLISECOND);
 }
 

@@ -2,6 +2,7 @@
 // leave a run request, which the frame acts on at its end.
 #include "function/Function_Args.h"
 #include "function/Function_Game.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Transition.h"
 #include "room/Room_Table.h"
 #include "run/Run_Commands.h"
@@ -105,5 +106,6 @@ void Builtin_TransitionExists(ScriptValue* result, CInstance*, CInstance*, int32
 // The timer waits nothing for 0 or less and at most three seconds.
 void Builtin_Sleep(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
+    GR_D3D_FinishPresent();
     Timing_Sleep(Numbers_RoundToInt64(Arg_Real(args[0]) * MICROSECONDS_PER_MILLISECOND));
 }

@@ -8,6 +8,7 @@
 #include "function/Function_Families.h"
 #include "function/Function_Interaction.h"
 #include "function/Function_Registry.h"
+#include "graphics/Graphics_Device.h"
 #include "io/IO_System.h"
 #include "io/IO_Joystick.h"
 #include "io/IO_Main.h"
@@ -83,6 +84,7 @@ void Builtin_KeyboardUnsetMap(ScriptValue*, CInstance*, CInstance*, int32_t, Scr
 // ends when the game is asked to stop, and a headless run pumps once and goes on.
 void WaitFor(const int32_t& rawValue)
 {
+    GR_D3D_FinishPresent();
     ProcessMessages();
     bool headless = TestSwitches_Get().headless;
     while (rawValue == 0 && g_RunState != 0 && !headless) {

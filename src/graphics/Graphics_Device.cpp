@@ -442,19 +442,25 @@ bool GR_D3D_EndScene()
     return true;
 }
 
-bool GR_D3D_Present()
+bool GR_D3D_Present(bool later)
 {
-    if (g_D3D.device == nullptr) return false;
+    D3DDevice* device = g_D3D.device;
+    if (device == nullptr) return false;
     GR_D3D_ShowWindowOnce();
     CaptureIfAsked();
     D3DSurface* picture = g_PictureInScreen;
     g_PictureInScreen = nullptr;
     if (picture != nullptr) {
-        D3DResult shown = g_D3D.device->PresentFrom(picture);
+        D3DResult shown = later ? device->PresentLater(picture) : device->PresentFrom(picture);
         if (shown != D3DERR_INVALIDCALL) return shown == D3D_OK;
         CopyToBackBuffer(picture);
     }
-    return g_D3D.device->Present() == D3D_OK;
+    return (later ? device->PresentLater(nullptr) : device->Present()) == D3D_OK;
+}
+
+void GR_D3D_FinishPresent()
+{
+    if (g_D3D.device != nullptr) g_D3D.device->FinishPresent();
 }
 
 void GR_D3D_SettlePicture()

@@ -75,7 +75,11 @@ bool GR_D3D_Init(void* window, int32_t width, int32_t height, uint32_t flags);
 bool GR_D3D_Reset();
 bool GR_D3D_BeginScene();
 bool GR_D3D_EndScene();
-bool GR_D3D_Present();
+// `later`: the copy to the window may wait until the device is next used or GR_D3D_FinishPresent,
+// so that the driver finishes the frame's drawing while the game goes on with the next.
+bool GR_D3D_Present(bool later = false);
+// Shows at once a picture a later present left waiting: before the game waits, sleeps or stops.
+void GR_D3D_FinishPresent();
 // A frame that ends without a present leaves the back buffer holding its picture, as one that
 // presents would have had it.
 void GR_D3D_SettlePicture();

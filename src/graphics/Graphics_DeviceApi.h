@@ -438,6 +438,12 @@ class D3DDevice : public D3DObject {
     // buffer's size and format: the copy into the back buffer is then not needed. The back buffer is
     // left as it was. A device that cannot refuses, and the surface is copied and presented.
     virtual D3DResult PresentFrom(D3DSurface* /*source*/) { return D3DERR_INVALIDCALL; }
+    // As PresentFrom (Present for no source), but the copy to the window may wait until the device
+    // is next used or FinishPresent is called: a driver drawing on threads of its own then finishes
+    // the frame while the caller goes on, instead of holding it at the copy.
+    virtual D3DResult PresentLater(D3DSurface* source) { return source != nullptr ? PresentFrom(source) : Present(); }
+    // Shows at once a picture PresentLater left waiting.
+    virtual void FinishPresent() {}
     virtual D3DResult GetDeviceCaps(D3DCaps* caps) = 0;
     virtual D3DResult GetBackBuffer(D3DSurface** surface) = 0;
 

@@ -445,13 +445,13 @@ bool GR_StartFrame()
     return GR_D3D_BeginScene();
 }
 
-bool GR_EndFrame(bool present)
+bool GR_EndFrame(bool present, bool later)
 {
     if (GR_D3D_Device() == nullptr) return false;
     bool ok = GR_D3D_EndScene();
     if (present) {
         auto start = std::chrono::steady_clock::now();
-        ok = GR_D3D_Present();
+        ok = GR_D3D_Present(later);
         auto taken = std::chrono::steady_clock::now() - start;
         g_D3D.presentTime = std::chrono::duration_cast<std::chrono::microseconds>(taken).count();
     } else {

@@ -130,6 +130,6 @@ void GR_SetViewProjection(int32_t x, int32_t y, int32_t width, int32_t height, d
 struct TilePixels;
 void GR_ViewTilePixels(TilePixels* pixels);
 bool GR_StartFrame();
-bool GR_EndFrame(bool present);
+bool GR_EndFrame(bool present, bool later = false); // `later` as GR_D3D_Present's
 IBitmap* GR_Screen_CreateBitmap(int32_t x, int32_t y, int32_t width, int32_t height);
 uint32_t GR_Draw_GetPixel(int32_t x, int32_t y);

@@ -129,10 +129,12 @@ int32_t Run_MainLoopTick()
     if (now < g_TargetTime) g_TargetTime = now;
     int32_t roomSpeed = Run_CorrectRoomSpeed(Run_CurrentRoomSpeed());
     int64_t wait = Run_FrameWait(roomSpeed, now - g_TargetTime);
-    if (TestSwitches_Get().noWait)
+    if (TestSwitches_Get().noWait) {
         g_SkippedWait += wait;
-    else
+    } else {
+        if (wait > 0) GR_D3D_FinishPresent(); // the last frame is shown before the wait, not after
         Timing_Wait(wait);
+    }
     g_TargetTime = now + wait;
     CountFrameRate();
 
@@ -154,7 +156,9 @@ int32_t Run_MainLoopTick()
         CountFrameForTestSwitch();
         IO_VirtualKey_DrawAll();
         // A frame that ends with a room change pending is not shown.
-        GR_EndFrame(g_RunRequest < 0 && g_DrawEventEnabled != 0);
+        // The picture is shown later: before the next wait, or when the next frame first draws, so
+        // a driver drawing on threads of its own finishes it while the next frame's steps run.
+        GR_EndFrame(g_RunRequest < 0 && g_DrawEventEnabled != 0, true);
         if (ActOnRunRequest()) return roomSpeed;
     }
     DebugForm_Tick();

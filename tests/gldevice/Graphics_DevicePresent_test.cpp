@@ -307,3 +307,45 @@ TEST_F(Window, ShowsEachPictureExactlyAndTheNextFrameDrawsAsBefore)
     }
     GR_RenderStateCache_Set(RS_ALPHA_BLEND, 0);
 }
+
+namespace {
+
+// Frame one (green, a red mark in the top-left corner) is presented later over a window showing
+// black. The window keeps black until the device is next used on a picture, or the present is
+// finished; it then shows frame one exactly, whatever the next frame began to draw.
+TEST_F(Window, ShowsALaterPresentAtTheNextUseOfTheDeviceAndNotBefore)
+{
+    struct Use {
+        const char* what;
+        void (*act)();
+    } uses[] = {
+        {"finished", [] { GR_D3D_FinishPresent(); }},
+        {"next frame's clear", [] { ASSERT_TRUE(GR_StartFrame()); GR_D3D_Clear(YELLOW, 1.0f, 0, 1); }},
+        {"next frame's draw", [] { ASSERT_TRUE(GR_StartFrame()); FillRect(0, 0, 640, 480, YELLOW); Graphics::Flush(); }},
+        {"next frame presented at once", [] { ASSERT_TRUE(GR_StartFrame()); ASSERT_TRUE(GR_EndFrame(false)); }},
+        {"next frame presented later", [] { ASSERT_TRUE(GR_StartFrame()); ASSERT_TRUE(GR_EndFrame(true, true)); }},
+    };
+    for (const Use& use : uses) {
+        ASSERT_TRUE(GR_StartFrame());
+        GR_D3D_Clear(BLACK, 1.0f, 0, 1);
+        ASSERT_TRUE(GR_EndFrame(true));
+        ASSERT_TRUE(GR_StartFrame());
+        GR_D3D_Clear(GREEN, 1.0f, 0, 1);
+        FillRect(0, 0, 4, 4, RED);
+        ASSERT_TRUE(GR_EndFrame(true, true)) << use.what;
+        std::vector<Pixel> before = ReadWindow(640, 480);
+        EXPECT_EQ(BLACK & 0xFFFFFFu, Argb(before[0]) & 0xFFFFFFu) << use.what << ": shown too soon";
+        use.act();
+        std::vector<Pixel> after = ReadWindow(640, 480);
+        const Probe PROBES[] = {{0, 0, RED}, {3, 3, RED}, {4, 4, GREEN}, {639, 479, GREEN}};
+        for (const Probe& p : PROBES)
+            EXPECT_EQ(p.argb & 0xFFFFFFu, Argb(after[size_t(p.y) * 640 + size_t(p.x)]) & 0xFFFFFFu)
+                << use.what << " at " << p.x << ", " << p.y;
+        if (g_D3D.sceneDepth != 0) {
+            ASSERT_TRUE(GR_EndFrame(false));
+        }
+        GR_D3D_FinishPresent();
+    }
+}
+
+} // namespace

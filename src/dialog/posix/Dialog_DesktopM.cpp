@@ -6,6 +6,7 @@
 #include "base/Base_Console.h"
 #include "dialog/Dialog_Backend.h"
 #include "dialog/imgui/Dialog_ImGuiM.h"
+#include "graphics/Graphics_Device.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/posix/Platform_ChildProcess.h"
 
@@ -45,6 +46,7 @@ class DesktopDialogs : public DialogBackend {
   public:
     DialogAnswer RunModal(const DialogView& view) override
     {
+        GR_D3D_FinishPresent(); // the game's last frame stays in view behind the dialog
         DialogAnswer answer;
         if (view.kind == DIALOG_MESSAGE) {
             Platform_ShowMessageBox(view.prompt.c_str(), view.caption.c_str(), MESSAGEBOX_ICON_INFORMATION);
@@ -67,6 +69,7 @@ class DesktopDialogs : public DialogBackend {
 
     void OpenAsync(int32_t id, const DialogView& view) override
     {
+        GR_D3D_FinishPresent();
         m_Open = OpenDialog{id, view, 0, {}};
         if (DialogImGui_Available() && DialogImGui_OpenModeless(view)) return;
         if (view.kind == DIALOG_MESSAGE || view.kind == DIALOG_QUESTION) {

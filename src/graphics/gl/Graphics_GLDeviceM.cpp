@@ -98,6 +98,7 @@ GLDevice::GLDevice(SDL_Window* window, bool ownWindow, SDL_GLContext context)
 
 GLDevice::~GLDevice()
 {
+    FinishPresent();
     Assign<GLSurface>(m_Target, nullptr);
     Assign<GLSurface>(m_DepthTarget, nullptr);
     for (GLTexture*& texture : m_Textures)
@@ -250,6 +251,7 @@ void GLDevice::SetDefaultStates()
 
 D3DResult GLDevice::Reset(D3DPresentParameters* parameters)
 {
+    FinishPresent();
     if (parameters == nullptr) return D3DERR_INVALIDCALL;
     Assign<GLSurface>(m_Target, nullptr);
     Assign<GLSurface>(m_DepthTarget, nullptr);
@@ -280,20 +282,45 @@ D3DResult GLDevice::Present()
     return PresentPicture(m_BackBuffer);
 }
 
-D3DResult GLDevice::PresentFrom(D3DSurface* source)
+bool GLDevice::ShowableAsBackBuffer(const GLSurface* from) const
 {
     // Only a surface the back buffer would hold as an exact copy: same size, format and sampling.
+    return m_BackBuffer != nullptr && from != nullptr && from->m_Kind != GLSurface::SYSTEM_LEVEL &&
+           !from->IsDepth() && from->m_Samples == 0 && m_BackBuffer->m_Samples == 0 &&
+           from->m_Width == m_BackBuffer->m_Width && from->m_Height == m_BackBuffer->m_Height &&
+           from->m_Format == m_BackBuffer->m_Format;
+}
+
+D3DResult GLDevice::PresentFrom(D3DSurface* source)
+{
     auto* from = static_cast<const GLSurface*>(source);
-    if (m_BackBuffer == nullptr || from == nullptr || from->m_Kind == GLSurface::SYSTEM_LEVEL ||
-        from->IsDepth() || from->m_Samples != 0 || m_BackBuffer->m_Samples != 0 ||
-        from->m_Width != m_BackBuffer->m_Width || from->m_Height != m_BackBuffer->m_Height ||
-        from->m_Format != m_BackBuffer->m_Format)
-        return D3DERR_INVALIDCALL;
+    if (!ShowableAsBackBuffer(from)) return D3DERR_INVALIDCALL;
     return PresentPicture(from);
+}
+
+D3DResult GLDevice::PresentLater(D3DSurface* source)
+{
+    GLSurface* picture = source != nullptr ? static_cast<GLSurface*>(source) : m_BackBuffer;
+    if (picture == nullptr || (source != nullptr && !ShowableAsBackBuffer(picture))) return D3DERR_INVALIDCALL;
+    FinishPresent();
+    // The frame's drawing goes to the driver now; the copy, which must wait for it, comes later.
+    glFlush();
+    picture->AddRef();
+    m_WaitingPicture = picture;
+    return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DEVICELOST;
+}
+
+void GLDevice::ShowWaitingPicture()
+{
+    GLSurface* picture = m_WaitingPicture;
+    m_WaitingPicture = nullptr;
+    PresentPicture(picture);
+    picture->Release();
 }
 
 D3DResult GLDevice::PresentPicture(const GLSurface* source)
 {
+    FinishPresent();
     int32_t width = source->m_Width;
     int32_t height = source->m_Height;
     glDisable(GL_SCISSOR_TEST); // left on by guard-band draws; the copies below take whole pictures
@@ -417,6 +444,7 @@ void GLDevice::ApplyViewport(bool guardBand)
 
 D3DResult GLDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil)
 {
+    FinishPresent();
     if (m_Target == nullptr) return D3DERR_INVALIDCALL;
     BindTargets(DepthInUse() || (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0);
     // Only the viewport is cleared, whatever the write masks say.
@@ -572,6 +600,7 @@ D3DResult GLDevice::CreateDepthStencilSurface(int32_t width, int32_t height, int
 
 D3DResult GLDevice::UpdateTexture(D3DTexture* source, D3DTexture* destination)
 {
+    FinishPresent();
     auto* from = static_cast<GLTexture*>(source);
     auto* to = static_cast<GLTexture*>(destination);
     if (from == nullptr || to == nullptr || from->m_Pool != D3DPOOL_SYSTEMMEM ||
@@ -587,6 +616,7 @@ D3DResult GLDevice::UpdateTexture(D3DTexture* source, D3DTexture* destination)
 D3DResult GLDevice::StretchRect(D3DSurface* source, const D3DRect* sourceRect, D3DSurface* destination,
                                 const D3DRect* destinationRect, uint32_t filter)
 {
+    FinishPresent();
     auto* from = static_cast<GLSurface*>(source);
     auto* to = static_cast<GLSurface*>(destination);
     if (from == nullptr || to == nullptr || from == to || from->m_Kind == GLSurface::SYSTEM_LEVEL ||

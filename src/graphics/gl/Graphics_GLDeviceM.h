@@ -201,6 +201,11 @@ class GLDevice : public D3DDevice {
     D3DResult EndScene() override;
     D3DResult Present() override;
     D3DResult PresentFrom(D3DSurface* source) override;
+    D3DResult PresentLater(D3DSurface* source) override;
+    void FinishPresent() override
+    {
+        if (m_WaitingPicture != nullptr) ShowWaitingPicture();
+    }
     D3DResult GetDeviceCaps(D3DCaps* caps) override;
     D3DResult GetBackBuffer(D3DSurface** surface) override;
     D3DResult Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
@@ -259,8 +264,11 @@ class GLDevice : public D3DDevice {
   private:
     bool MakeBackBuffer(const D3DPresentParameters& parameters);
     void ReleaseBackBuffer();
+    // Whether `source` can be shown as the back buffer would be: same size, format and sampling.
+    bool ShowableAsBackBuffer(const GLSurface* source) const;
     // Shows `source` (the back buffer, or a surface of its size) in the window.
     D3DResult PresentPicture(const GLSurface* source);
+    void ShowWaitingPicture();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
     void SetDefaultStates();
     // Binds the drawing framebuffer with the current target, and the depth-stencil surface only
@@ -314,6 +322,9 @@ class GLDevice : public D3DDevice {
     GLuint m_ReadFramebuffer = 0;
     GLuint m_CopyFramebuffer = 0;
     GLuint m_ResolveRenderbuffer = 0;
+    // The picture PresentLater left for the window, held until it is shown (FinishPresent). Every
+    // call that could change it, or the window's picture, shows it first.
+    GLSurface* m_WaitingPicture = nullptr;
     int32_t m_ResolveWidth = 0;
     int32_t m_ResolveHeight = 0;
 

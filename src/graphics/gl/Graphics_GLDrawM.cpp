@@ -380,6 +380,7 @@ void GLDevice::UploadTransforms(const GLProgram& program)
 
 bool GLDevice::PrepareDraw(GLuint buffer, uint32_t stride, uint32_t startByte, bool triangles)
 {
+    FinishPresent();
     if (m_Target == nullptr || m_Declaration == nullptr) return false;
     BindTargets(m_Route == DrawRoute::WITH_DEPTH); // the route is WITH_DEPTH whenever depth is in use
     // Game shaders place their vertices themselves; points and lines keep the driver's clipping.

@@ -200,6 +200,7 @@ bool GLTexture::CreateStorage()
 void GLTexture::UploadLevel(int32_t level, const uint8_t* pixels)
 {
     if (m_Name == 0 || m_GL.depth || !g_ContextAlive) return;
+    m_Device->FinishPresent(); // the level may be the picture waiting for the window
     glBindTexture(GL_TEXTURE_2D, m_Name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
