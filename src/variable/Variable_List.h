@@ -40,6 +40,10 @@ public:
     CVariableList(const CVariableList&) = delete;
     CVariableList& operator=(const CVariableList&) = delete;
     virtual ~CVariableList(); // empties the list
+    // Lists come and go with instances, a room's many a frame: freed lists' memory is taken again
+    // first (see Variable_List.cpp).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
 
     // Frees every value and gives every node back to the shared free list.
     void Clear();

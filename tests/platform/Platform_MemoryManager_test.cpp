@@ -250,7 +250,7 @@ TEST(MemoryManager, FreedSmallBlocksServeTheNextRequestOfTheirStep)
 {
     const struct {
         size_t first, second;
-    } cases[] = {{1, 16}, {16, 1}, {17, 32}, {100, 112}, {256, 241}};
+    } cases[] = {{1, 16}, {16, 1}, {17, 32}, {100, 112}, {256, 241}, {257, 270}, {416, 401}, {512, 497}};
     for (const auto& c : cases) {
         void* block = MEM_ALLOC(c.first, false);
         Totals before = Now();
@@ -276,6 +276,33 @@ TEST(MemoryManager, FreedSmallBlocksServeTheNextRequestOfTheirStep)
     EXPECT_NE(first, second);
     MemoryManager::Free(first);
     MemoryManager::Free(second);
+}
+#endif
+
+#if !defined(KELVARO_ASAN)
+// Blocks of the larger steps (an instance's record) are kept by the hundred, as a room destroys its
+// instances at the frame's end and makes as many the next: every one freed serves a later request of
+// its step, newest first.
+TEST(MemoryManager, FreedLargerBlocksAreKeptByTheHundred)
+{
+    const struct {
+        size_t size, count;
+    } cases[] = {{416, 2000}, {300, 1500}, {497, 100}};
+    for (const auto& c : cases) {
+        std::vector<void*> blocks;
+        for (size_t i = 0; i < c.count; ++i) blocks.push_back(MEM_ALLOC(c.size, false));
+        Totals before = Now();
+        for (void* block : blocks) MemoryManager::Free(block);
+        EXPECT_EQ(Moved(before, -static_cast<int64_t>(c.size * c.count), -static_cast<int64_t>(c.count)), Now());
+        size_t servedAgain = 0;
+        for (size_t i = c.count; i-- > 0;) {
+            void* again = MEM_ALLOC(c.size, false);
+            if (again == blocks[i]) ++servedAgain;
+            blocks[i] = again;
+        }
+        EXPECT_EQ(c.count, servedAgain) << c.size;
+        for (void* block : blocks) MemoryManager::Free(block);
+    }
 }
 #endif
 
