@@ -1,5 +1,6 @@
 #include "instance/Instance_Class.h"
 
+#include <bit>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -133,7 +134,10 @@ void CInstance::TakeOverFromObject()
     Instance_MayDraw();
     i_persistent = m_pObject->IsPersistent() ? 1 : 0;
     i_spriteindex = m_pObject->m_SpriteIndex;
-    if (Numbers_TruncToInt32(i_imageindex) >= Instance_SpriteFrameCount(i_spriteindex)) i_imageindex = 0.0f;
+    // An index of +0 (every new instance's) stays as it is whatever the count: no sprite to ask.
+    if (std::bit_cast<uint32_t>(i_imageindex) != 0 &&
+        Numbers_TruncToInt32(i_imageindex) >= Instance_SpriteFrameCount(i_spriteindex))
+        i_imageindex = 0.0f;
     MarkBoxDirty();
 }
 
