@@ -253,6 +253,17 @@ void CVariableList::SetVar(int32_t id, int32_t index, const ScriptValue* value)
     Value_SetArrayElement(&node->value, value, index);
 }
 
+void CVariableList::SetReal(int32_t id, double real)
+{
+    g_ArrayError.flag = 0;
+    VariableNode* node = Find(id);
+    if (node == nullptr)
+        node = Insert(id);
+    else
+        Value_Free(&node->value);
+    node->value = ScriptValue{VALUE_REAL, 0, real};
+}
+
 bool CVariableList::Has(int32_t id) const { return Find(id) != nullptr; }
 
 void CVariableList::Declare(int32_t id)

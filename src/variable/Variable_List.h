@@ -52,6 +52,8 @@ public:
     bool GetVar(int32_t id, int32_t index, ScriptValue* out);
     // Clears the array error flag, then writes the variable (element), adding it when missing.
     void SetVar(int32_t id, int32_t index, const ScriptValue* value);
+    // SetVar of a real to the whole variable, without the copy a value in general takes.
+    void SetReal(int32_t id, double real);
     bool Has(int32_t id) const;
     // Adds the variable as real 0 unless it exists.
     void Declare(int32_t id);

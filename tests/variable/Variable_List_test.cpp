@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -433,5 +434,35 @@ TEST(VariableList, AListMadeWhereAFreedOneWasStartsEmpty)
         EXPECT_EQ(7, ReadReal(*again, ids[count - 1])) << count;
         EXPECT_EQ(1, again->Count()) << count;
         delete again;
+    }
+}
+
+// A real set to a whole variable does what SetVar of that real does: a new variable is added, and
+// whatever one held before (a real, a text, an array) is let go and replaced, the array error flag
+// cleared first either way.
+TEST(VariableList, SetRealReplacesWhatTheVariableHeld)
+{
+    const int32_t id = Code_Variable_Add("set_real_probe");
+    const struct {
+        const char* held;
+        std::function<void(CVariableList&)> set;
+    } rows[] = {
+        {"nothing", [](CVariableList&) {}},
+        {"a real", [&](CVariableList& list) { Set(list, id, -1, Real(3)); }},
+        {"a text", [&](CVariableList& list) { Set(list, id, -1, Text("held text")); }},
+        {"an array", [&](CVariableList& list) { Set(list, id, 2, Text("element")); }},
+    };
+    for (const auto& row : rows) {
+        CVariableList list;
+        uint32_t blocks = MemoryManager::BlockCount();
+        row.set(list);
+        g_ArrayError.flag = 1;
+        list.SetReal(id, 4.5);
+        EXPECT_EQ(0, g_ArrayError.flag) << row.held;
+        EXPECT_EQ(blocks, MemoryManager::BlockCount()) << row.held << ": what it held is freed";
+        ASSERT_NE(nullptr, list.Find(id)) << row.held;
+        EXPECT_EQ(uint32_t(VALUE_REAL), Value_GetKind(&list.Find(id)->value)) << row.held;
+        EXPECT_EQ(4.5, ReadReal(list, id)) << row.held;
+        EXPECT_EQ(1, list.Count()) << row.held;
     }
 }
