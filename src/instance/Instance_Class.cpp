@@ -74,7 +74,7 @@ static_assert(offsetof(CInstance, m_CreationStamp) == CACHE_LINE, "the second li
 // Not cleared: the constructor gives every field its value.
 void* CInstance::operator new(size_t size)
 {
-    auto* block = static_cast<unsigned char*>(MemoryManager::Alloc(size + CACHE_LINE, __FILE__, __LINE__, false));
+    auto* block = static_cast<unsigned char*>(MemoryManager::AllocRecord(size + CACHE_LINE));
     uintptr_t shift = CACHE_LINE - (reinterpret_cast<uintptr_t>(block) & (CACHE_LINE - 1));
     unsigned char* record = block + shift;
     record[-1] = static_cast<unsigned char>(shift);
@@ -85,7 +85,7 @@ void CInstance::operator delete(void* record)
 {
     if (record == nullptr) return;
     auto* at = static_cast<unsigned char*>(record);
-    MemoryManager::Free(at - at[-1]);
+    MemoryManager::FreeRecord(at - at[-1]);
 }
 
 CInstance::CInstance(float x, float y, int32_t id, int32_t objectIndex, bool registerInObject)

@@ -163,25 +163,13 @@ bool Keep(unsigned char*, uint32_t) { return false; }
 #else
 void GiveBack(unsigned char* raw) { ScriptHeap_Free(raw); }
 
-// Blocks freed lately, by area step, handed out again before the allocator is asked: most blocks a
-// running game frees are small texts made a moment before, or the records of instances a room makes
-// and destroys by the hundred each frame, and the allocator's own free and allocation cost several
-// times more. Bounded: at most KEPT_PER_SMALL_STEP blocks of each step up to 256 bytes, and blocks of
-// the larger steps up to KEPT_LARGE_BYTES in all, their rows grown as they fill (outside the totals:
-// they hold no memory of the game's).
-constexpr size_t KEPT_SMALL_STEPS = 17; // areas up to 256 bytes
-constexpr size_t KEPT_STEPS = 33;       // areas up to 512 bytes
-constexpr uint32_t KEPT_PER_SMALL_STEP = 64;
-constexpr size_t KEPT_LARGE_BYTES = size_t(2) << 20;
-
-struct KeptRow {
-    unsigned char** blocks;
-    uint32_t count;
-    uint32_t capacity;
-};
-unsigned char* g_KeptSmall[KEPT_SMALL_STEPS][KEPT_PER_SMALL_STEP];
-KeptRow g_Kept[KEPT_STEPS];
-size_t g_KeptLargeBytes = 0;
+// Small blocks freed lately, by area step, handed out again before the allocator is asked: most
+// blocks a running game frees are small texts made a moment before, and the allocator's own free
+// and allocation cost several times more. Bounded: at most KEPT_PER_STEP blocks of each step.
+constexpr size_t KEPT_STEPS = 17; // areas up to 256 bytes
+constexpr uint32_t KEPT_PER_STEP = 64;
+uint32_t g_KeptCount[KEPT_STEPS];
+unsigned char* g_Kept[KEPT_STEPS][KEPT_PER_STEP];
 
 // The row of kept blocks an area's step uses, or KEPT_STEPS for an area too large to keep (tested
 // before rounding, which would wrap for a request near the top of size_t).
@@ -193,42 +181,17 @@ size_t KeptStep(size_t area)
 unsigned char* TakeKept(size_t area)
 {
     size_t step = KeptStep(area);
-    if (step == KEPT_STEPS || g_Kept[step].count == 0) return nullptr;
-    KeptRow& row = g_Kept[step];
-    if (step >= KEPT_SMALL_STEPS) g_KeptLargeBytes -= step * AREA_STEP;
-    return row.blocks[--row.count];
-}
-
-// Room in a larger step's row for one more block: false when the budget or the memory for the row
-// runs out.
-bool RoomForLarge(KeptRow& row, size_t step)
-{
-    if (g_KeptLargeBytes + step * AREA_STEP > KEPT_LARGE_BYTES) return false;
-    if (row.count == row.capacity) {
-        uint32_t capacity = row.capacity > 0 ? row.capacity * 2 : KEPT_PER_SMALL_STEP;
-        void* grown = std::realloc(row.blocks, sizeof(unsigned char*) * capacity);
-        if (grown == nullptr) return false;
-        row.blocks = static_cast<unsigned char**>(grown);
-        row.capacity = capacity;
-    }
-    g_KeptLargeBytes += step * AREA_STEP;
-    return true;
+    if (step == KEPT_STEPS || g_KeptCount[step] == 0) return nullptr;
+    return g_Kept[step][--g_KeptCount[step]];
 }
 
 bool Keep(unsigned char* header, uint32_t area)
 {
     size_t step = KeptStep(area);
-    if (step == KEPT_STEPS) return false;
-    KeptRow& row = g_Kept[step];
-    if (step < KEPT_SMALL_STEPS) {
-        if (row.count == KEPT_PER_SMALL_STEP) return false;
-        row.blocks = g_KeptSmall[step];
-    } else if (!RoomForLarge(row, step)) {
-        return false;
-    }
+    if (step == KEPT_STEPS || g_KeptCount[step] == KEPT_PER_STEP) return false;
     // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
     PokeWord(header + 4, 0);
-    row.blocks[row.count++] = header;
+    g_Kept[step][g_KeptCount[step]++] = header;
     return true;
 }
 #endif
@@ -311,6 +274,68 @@ void Free(void* block)
     if (AlignedHeader(block) != nullptr) return; // aligned blocks stay, with the totals
     MainConsole->Output("MemoryManager::Free: %p is not a block\n", block);
 }
+
+#if defined(KELVARO_ASAN)
+void* AllocRecord(size_t size) { return NewBlock(size); }
+
+void FreeRecord(void* block) { Free(block); }
+#else
+namespace {
+
+// The blocks FreeRecord kept, the newest last, in a row grown as it fills (outside the totals: it
+// holds no memory of the game's); their bytes bounded.
+constexpr size_t KEPT_RECORD_BYTES = size_t(2) << 20;
+constexpr uint32_t KEPT_RECORD_FIRST_ROW = 256;
+unsigned char** g_KeptRecords = nullptr;
+uint32_t g_KeptRecordCount = 0;
+uint32_t g_KeptRecordCapacity = 0;
+size_t g_KeptRecordBytes = 0;
+
+// Room in the row for one more record of `area` bytes: false when the bound or the memory for the
+// row runs out.
+bool RoomForRecord(uint32_t area)
+{
+    if (g_KeptRecordBytes + area > KEPT_RECORD_BYTES) return false;
+    if (g_KeptRecordCount < g_KeptRecordCapacity) return true;
+    uint32_t capacity = g_KeptRecordCapacity > 0 ? g_KeptRecordCapacity * 2 : KEPT_RECORD_FIRST_ROW;
+    void* grown = std::realloc(g_KeptRecords, sizeof(unsigned char*) * capacity);
+    if (grown == nullptr) return false;
+    g_KeptRecords = static_cast<unsigned char**>(grown);
+    g_KeptRecordCapacity = capacity;
+    return true;
+}
+
+} // namespace
+
+void* AllocRecord(size_t size)
+{
+    if (g_KeptRecordCount == 0 || PeekWord(g_KeptRecords[g_KeptRecordCount - 1]) != size) return NewBlock(size);
+    unsigned char* raw = g_KeptRecords[--g_KeptRecordCount];
+    g_KeptRecordBytes -= size;
+    WriteHeader(raw, static_cast<uint32_t>(size));
+    CountIn(static_cast<uint32_t>(size));
+    return raw + HEADER_SIZE;
+}
+
+void FreeRecord(void* block)
+{
+    unsigned char* header = block != nullptr && ScriptHeap_Contains(block) ? PlainHeaderInRange(block) : nullptr;
+    if (header == nullptr) {
+        Free(block); // not a plain block: freed, or reported, as Free does
+        return;
+    }
+    uint32_t area = PeekWord(header);
+    if (!RoomForRecord(area)) {
+        ReleaseRaw(header);
+        return;
+    }
+    CountOut(area);
+    // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
+    PokeWord(header + 4, 0);
+    g_KeptRecords[g_KeptRecordCount++] = header;
+    g_KeptRecordBytes += area;
+}
+#endif
 
 void* ReAlloc(void* block, size_t newSize, const char* file, int line)
 {
