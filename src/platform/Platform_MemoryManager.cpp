@@ -326,7 +326,7 @@ void FreeRecord(void* block)
     }
     uint32_t area = PeekWord(header);
     if (!RoomForRecord(area)) {
-        ReleaseRaw(header);
+        Free(block); // past the bound: as any block (its own path stays inline in Free)
         return;
     }
     CountOut(area);
