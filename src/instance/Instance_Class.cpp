@@ -248,8 +248,8 @@ void CInstance::Release()
     // A changed instance that is freed before the frame applied its change must not be applied.
     if (ObjectAlive(m_pFormerObject, m_FormerObjectIndex)) m_pFormerObject->RemoveInstance(this);
     m_pFormerObject = nullptr;
-    g_InstanceObjectChanges.Remove(this);
-    g_InstanceDepthChanges.Remove(this);
+    if (g_InstanceObjectChanges.count > 0) g_InstanceObjectChanges.Remove(this);
+    if (g_InstanceDepthChanges.count > 0) g_InstanceDepthChanges.Remove(this);
     if (m_pPhysicsObject != nullptr) {
         m_pPhysicsObject->Destroy();
         delete m_pPhysicsObject;
