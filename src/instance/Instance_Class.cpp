@@ -1,5 +1,6 @@
 #include "instance/Instance_Class.h"
 
+#include <bit>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -73,7 +74,7 @@ static_assert(offsetof(CInstance, m_CreationStamp) == CACHE_LINE, "the second li
 // Not cleared: the constructor gives every field its value.
 void* CInstance::operator new(size_t size)
 {
-    auto* block = static_cast<unsigned char*>(MemoryManager::Alloc(size + CACHE_LINE, __FILE__, __LINE__, false));
+    auto* block = static_cast<unsigned char*>(MemoryManager::AllocRecord(size + CACHE_LINE));
     uintptr_t shift = CACHE_LINE - (reinterpret_cast<uintptr_t>(block) & (CACHE_LINE - 1));
     unsigned char* record = block + shift;
     record[-1] = static_cast<unsigned char>(shift);
@@ -84,7 +85,7 @@ void CInstance::operator delete(void* record)
 {
     if (record == nullptr) return;
     auto* at = static_cast<unsigned char*>(record);
-    MemoryManager::Free(at - at[-1]);
+    MemoryManager::FreeRecord(at - at[-1]);
 }
 
 CInstance::CInstance(float x, float y, int32_t id, int32_t objectIndex, bool registerInObject)
@@ -133,7 +134,10 @@ void CInstance::TakeOverFromObject()
     Instance_MayDraw();
     i_persistent = m_pObject->IsPersistent() ? 1 : 0;
     i_spriteindex = m_pObject->m_SpriteIndex;
-    if (Numbers_TruncToInt32(i_imageindex) >= Instance_SpriteFrameCount(i_spriteindex)) i_imageindex = 0.0f;
+    // An index of +0 (every new instance's) stays as it is whatever the count: no sprite to ask.
+    if (std::bit_cast<uint32_t>(i_imageindex) != 0 &&
+        Numbers_TruncToInt32(i_imageindex) >= Instance_SpriteFrameCount(i_spriteindex))
+        i_imageindex = 0.0f;
     MarkBoxDirty();
 }
 
@@ -244,8 +248,8 @@ void CInstance::Release()
     // A changed instance that is freed before the frame applied its change must not be applied.
     if (ObjectAlive(m_pFormerObject, m_FormerObjectIndex)) m_pFormerObject->RemoveInstance(this);
     m_pFormerObject = nullptr;
-    g_InstanceObjectChanges.Remove(this);
-    g_InstanceDepthChanges.Remove(this);
+    if (g_InstanceObjectChanges.count > 0) g_InstanceObjectChanges.Remove(this);
+    if (g_InstanceDepthChanges.count > 0) g_InstanceDepthChanges.Remove(this);
     if (m_pPhysicsObject != nullptr) {
         m_pPhysicsObject->Destroy();
         delete m_pPhysicsObject;

@@ -246,6 +246,7 @@ void CObject::AddInstance(CInstance* instance)
 {
     instance->m_pObjectNode = m_Instances.Append(instance);
     instance->m_pObjectAllNode = m_AllInstances.Append(instance);
+    if (m_pParentObject == nullptr) return;
     int32_t steps = ChainStepLimit() - 1;
     for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Append(instance);
@@ -255,6 +256,7 @@ bool CObject::RemoveInstance(CInstance* instance)
 {
     m_Instances.Remove(instance, instance->m_pObjectNode);
     m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
+    if (m_pParentObject == nullptr) return true;
     int32_t steps = ChainStepLimit() - 1;
     for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
         object->m_AllInstances.Remove(instance);

@@ -88,9 +88,8 @@ bool CEvent::Execute(CInstance* self, CInstance* other)
     return done;
 }
 
-VMPreparedRun* CEvent::PreparedRun()
+VMPreparedRun* CEvent::Prepare()
 {
-    if (m_pPrepared != nullptr) return m_pPrepared;
     // Source code gets its bytecode when the game is prepared: until then there is nothing to keep.
     if (m_pCode == nullptr || m_pCode->m_Kind != CODE_KIND_PROGRAM || m_pCode->m_pCode == nullptr) return nullptr;
     m_pPrepared = VM_PrepareRun(m_pCode->GetName(), m_pCode->m_pCode, m_pCode->m_pDebugInfo, m_pCode->GetText());

@@ -39,13 +39,15 @@ public:
 
     // The bytecode's run prepared once and kept with the code, for performing the event straight
     // (Run_Event.cpp); null while the code has no bytecode program.
-    VMPreparedRun* PreparedRun();
+    VMPreparedRun* PreparedRun() { return m_pPrepared != nullptr ? m_pPrepared : Prepare(); }
 
     CCode* m_pCode = nullptr;     // owned
     const char* m_pText = nullptr; // the source text (in the game file), "" for compiled code
 
 private:
     void FreeCode();
+    // PreparedRun's first call for the code.
+    VMPreparedRun* Prepare();
 
     VMPreparedRun* m_pPrepared = nullptr; // owned; made for m_pCode by PreparedRun
 };

@@ -275,6 +275,68 @@ void Free(void* block)
     MainConsole->Output("MemoryManager::Free: %p is not a block\n", block);
 }
 
+#if defined(KELVARO_ASAN)
+void* AllocRecord(size_t size) { return NewBlock(size); }
+
+void FreeRecord(void* block) { Free(block); }
+#else
+namespace {
+
+// The blocks FreeRecord kept, the newest last, in a row grown as it fills (outside the totals: it
+// holds no memory of the game's); their bytes bounded.
+constexpr size_t KEPT_RECORD_BYTES = size_t(2) << 20;
+constexpr uint32_t KEPT_RECORD_FIRST_ROW = 256;
+unsigned char** g_KeptRecords = nullptr;
+uint32_t g_KeptRecordCount = 0;
+uint32_t g_KeptRecordCapacity = 0;
+size_t g_KeptRecordBytes = 0;
+
+// Room in the row for one more record of `area` bytes: false when the bound or the memory for the
+// row runs out.
+bool RoomForRecord(uint32_t area)
+{
+    if (g_KeptRecordBytes + area > KEPT_RECORD_BYTES) return false;
+    if (g_KeptRecordCount < g_KeptRecordCapacity) return true;
+    uint32_t capacity = g_KeptRecordCapacity > 0 ? g_KeptRecordCapacity * 2 : KEPT_RECORD_FIRST_ROW;
+    void* grown = std::realloc(g_KeptRecords, sizeof(unsigned char*) * capacity);
+    if (grown == nullptr) return false;
+    g_KeptRecords = static_cast<unsigned char**>(grown);
+    g_KeptRecordCapacity = capacity;
+    return true;
+}
+
+} // namespace
+
+void* AllocRecord(size_t size)
+{
+    if (g_KeptRecordCount == 0 || PeekWord(g_KeptRecords[g_KeptRecordCount - 1]) != size) return NewBlock(size);
+    unsigned char* raw = g_KeptRecords[--g_KeptRecordCount];
+    g_KeptRecordBytes -= size;
+    WriteHeader(raw, static_cast<uint32_t>(size));
+    CountIn(static_cast<uint32_t>(size));
+    return raw + HEADER_SIZE;
+}
+
+void FreeRecord(void* block)
+{
+    unsigned char* header = block != nullptr && ScriptHeap_Contains(block) ? PlainHeaderInRange(block) : nullptr;
+    if (header == nullptr) {
+        Free(block); // not a plain block: freed, or reported, as Free does
+        return;
+    }
+    uint32_t area = PeekWord(header);
+    if (!RoomForRecord(area)) {
+        Free(block); // past the bound: as any block (its own path stays inline in Free)
+        return;
+    }
+    CountOut(area);
+    // Without its marks a kept block is no block: freeing it again is reported, not kept twice.
+    PokeWord(header + 4, 0);
+    g_KeptRecords[g_KeptRecordCount++] = header;
+    g_KeptRecordBytes += area;
+}
+#endif
+
 void* ReAlloc(void* block, size_t newSize, const char* file, int line)
 {
     if (block == nullptr) return newSize == 0 ? nullptr : Alloc(newSize, file, line, true);

@@ -23,6 +23,12 @@ void* Alloc(size_t size, const char* file, int line, bool clear);
 void* AllocBasic(size_t size);
 void* AllocAligned(size_t size, size_t alignment, const char* file, int line, bool clear);
 void Free(void* block);
+// For records made and freed by the hundred each frame (instances): as AllocBasic, but a block
+// FreeRecord kept (of the same size) is taken again first. FreeRecord frees as Free does, the
+// totals counting the block out at once, and keeps it while the kept records stay within a bound;
+// the sanitizer build keeps none.
+void* AllocRecord(size_t size);
+void FreeRecord(void* block);
 void* ReAlloc(void* block, size_t newSize, const char* file, int line);
 void* ReAllocInPlace(void** address, size_t newSize, const char* file, int line);
 // Gives a block another size where it stands, when the room its allocation already holds (its size

@@ -3,10 +3,11 @@
 #include <cstdlib>
 #include <fstream>
 
+TestSwitches g_TestSwitches;
+bool g_TestSwitchesLoaded = false;
+
 namespace {
 
-TestSwitches g_Switches;
-bool g_Loaded = false;
 std::ifstream g_Answers;
 
 const char* Env(const char* name)
@@ -33,43 +34,37 @@ int64_t EnvCount(const char* text)
 
 void ParseCapture(const char* text)
 {
-    g_Switches.captureFrame = -1;
-    g_Switches.captureFile.clear();
+    g_TestSwitches.captureFrame = -1;
+    g_TestSwitches.captureFile.clear();
     if (text == nullptr) return;
     std::string value(text);
     size_t colon = value.find(':');
     if (colon == std::string::npos || colon + 1 >= value.size()) return;
-    g_Switches.captureFrame = EnvCount(value.substr(0, colon).c_str());
-    if (g_Switches.captureFrame >= 0) g_Switches.captureFile = value.substr(colon + 1);
+    g_TestSwitches.captureFrame = EnvCount(value.substr(0, colon).c_str());
+    if (g_TestSwitches.captureFrame >= 0) g_TestSwitches.captureFile = value.substr(colon + 1);
 }
 
 } // namespace
 
 void TestSwitches_Reload()
 {
-    g_Switches = TestSwitches{};
-    g_Switches.headless = EnvFlag("KELVARO_HEADLESS");
-    g_Switches.maxFrames = EnvCount(Env("KELVARO_MAX_FRAMES"));
-    g_Switches.noWait = EnvFlag("KELVARO_NO_WAIT");
-    if (const char* trace = Env("KELVARO_TRACE")) g_Switches.traceFile = trace;
+    g_TestSwitches = TestSwitches{};
+    g_TestSwitches.headless = EnvFlag("KELVARO_HEADLESS");
+    g_TestSwitches.maxFrames = EnvCount(Env("KELVARO_MAX_FRAMES"));
+    g_TestSwitches.noWait = EnvFlag("KELVARO_NO_WAIT");
+    if (const char* trace = Env("KELVARO_TRACE")) g_TestSwitches.traceFile = trace;
     ParseCapture(Env("KELVARO_CAPTURE"));
-    if (const char* answers = Env("KELVARO_ANSWERS")) g_Switches.answersFile = answers;
-    if (const char* image = Env("KELVARO_CD_IMAGE")) g_Switches.cdImage = image;
+    if (const char* answers = Env("KELVARO_ANSWERS")) g_TestSwitches.answersFile = answers;
+    if (const char* image = Env("KELVARO_CD_IMAGE")) g_TestSwitches.cdImage = image;
 
-    if (g_Switches.headless) {
+    if (g_TestSwitches.headless) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("ALSOFT_DRIVERS", "null", 0);
     }
     g_Answers.close();
     g_Answers.clear();
-    if (!g_Switches.answersFile.empty()) g_Answers.open(g_Switches.answersFile);
-    g_Loaded = true;
-}
-
-const TestSwitches& TestSwitches_Get()
-{
-    if (!g_Loaded) TestSwitches_Reload();
-    return g_Switches;
+    if (!g_TestSwitches.answersFile.empty()) g_Answers.open(g_TestSwitches.answersFile);
+    g_TestSwitchesLoaded = true;
 }
 
 bool TestSwitches_NextAnswer(std::string& answer)

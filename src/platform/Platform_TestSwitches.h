@@ -16,12 +16,21 @@ struct TestSwitches {
     std::string cdImage;          // KELVARO_CD_IMAGE=FILE: a CUE sheet is the disc in the CD drive
 };
 
-// The switches as read from the environment at the first call.
-const TestSwitches& TestSwitches_Get();
-
 // Reads the environment again (tests change it), and in headless mode points SDL at the offscreen
 // video driver and OpenAL at the null back end unless those are set already.
 void TestSwitches_Reload();
+
+// As last read; TestSwitches_Get reads them at its first call. Inline: every event performed asks
+// whether a trace is wanted.
+extern TestSwitches g_TestSwitches;
+extern bool g_TestSwitchesLoaded;
+
+// The switches as read from the environment at the first call.
+inline const TestSwitches& TestSwitches_Get()
+{
+    if (!g_TestSwitchesLoaded) TestSwitches_Reload();
+    return g_TestSwitches;
+}
 
 // The next scripted answer for a dialog, one line of the answers file per call; false when none is
 // left (the caller then takes the dialog's default).

@@ -43,7 +43,7 @@ CInstance* CRoom::AddInstance(float x, float y, int32_t object)
 {
     auto* instance = new CInstance(x, y, ++g_InstanceIdCounter, object, true);
     AddExisting(instance);
-    PhysicsFixture_ForNewInstance(m_pPhysicsWorld, instance);
+    if (m_pPhysicsWorld != nullptr) PhysicsFixture_ForNewInstance(m_pPhysicsWorld, instance);
     return instance;
 }
 
@@ -58,7 +58,7 @@ void CRoom::RemoveInstance(CInstance* instance)
     Instance_RemoveFromHash(instance);
     // By the list that holds it: a deactivation may still be waiting for the lists to follow.
     if (!m_Active.Remove(instance)) m_Deactivated.Remove(instance);
-    m_PendingCreationCode.erase(instance);
+    if (!m_PendingCreationCode.empty()) m_PendingCreationCode.erase(instance);
     delete instance;
 }
 

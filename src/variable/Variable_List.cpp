@@ -37,6 +37,17 @@ VariableNode* TakePooledNode()
     return node;
 }
 
+// The memory of freed lists, linked through their first word, taken again before the allocator is
+// asked: a room that makes and destroys many instances a frame makes and frees as many lists. Bounded;
+// the sanitizer build keeps none, so that a use after free is still caught.
+#if defined(KELVARO_ASAN)
+constexpr int32_t KEPT_LISTS = 0;
+#else
+constexpr int32_t KEPT_LISTS = 4096;
+#endif
+void* g_pKeptLists = nullptr;
+int32_t g_KeptListCount = 0;
+
 // An identifier no variable has: an inline node not in use holds it.
 constexpr int32_t NO_VARIABLE = -1;
 
@@ -92,6 +103,27 @@ struct DumpWriter {
 uint64_t g_VariableGeneration = 1;
 
 int32_t Variable_FreeNodeCount() { return g_FreeNodeCount; }
+
+void* CVariableList::operator new(size_t size)
+{
+    void* block = g_pKeptLists;
+    if (block == nullptr || size != sizeof(CVariableList)) return ::operator new(size);
+    std::memcpy(&g_pKeptLists, block, sizeof(void*));
+    --g_KeptListCount;
+    return block;
+}
+
+void CVariableList::operator delete(void* block, size_t size)
+{
+    if (block == nullptr) return;
+    if (size != sizeof(CVariableList) || g_KeptListCount == KEPT_LISTS) {
+        ::operator delete(block);
+        return;
+    }
+    std::memcpy(block, &g_pKeptLists, sizeof(void*));
+    g_pKeptLists = block;
+    ++g_KeptListCount;
+}
 
 CVariableList::CVariableList() : m_InlineUsed(0), m_Count(0), m_pBuckets(nullptr), m_pAll(nullptr)
 {
@@ -219,6 +251,17 @@ void CVariableList::SetVar(int32_t id, int32_t index, const ScriptValue* value)
     VariableNode* node = Find(id);
     if (node == nullptr) node = Insert(id);
     Value_SetArrayElement(&node->value, value, index);
+}
+
+void CVariableList::SetReal(int32_t id, double real)
+{
+    g_ArrayError.flag = 0;
+    VariableNode* node = Find(id);
+    if (node == nullptr)
+        node = Insert(id);
+    else
+        Value_Free(&node->value);
+    node->value = ScriptValue{VALUE_REAL, 0, real};
 }
 
 bool CVariableList::Has(int32_t id) const { return Find(id) != nullptr; }

@@ -40,6 +40,10 @@ public:
     CVariableList(const CVariableList&) = delete;
     CVariableList& operator=(const CVariableList&) = delete;
     virtual ~CVariableList(); // empties the list
+    // Lists come and go with instances, a room's many a frame: freed lists' memory is taken again
+    // first (see Variable_List.cpp).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
 
     // Frees every value and gives every node back to the shared free list.
     void Clear();
@@ -48,6 +52,8 @@ public:
     bool GetVar(int32_t id, int32_t index, ScriptValue* out);
     // Clears the array error flag, then writes the variable (element), adding it when missing.
     void SetVar(int32_t id, int32_t index, const ScriptValue* value);
+    // SetVar of a real to the whole variable, without the copy a value in general takes.
+    void SetReal(int32_t id, double real);
     bool Has(int32_t id) const;
     // Adds the variable as real 0 unless it exists.
     void Declare(int32_t id);

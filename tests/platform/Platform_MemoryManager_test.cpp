@@ -279,6 +279,47 @@ TEST(MemoryManager, FreedSmallBlocksServeTheNextRequestOfTheirStep)
 }
 #endif
 
+#if !defined(KELVARO_ASAN)
+// Records (an instance's) are kept by the hundred, as a room destroys its instances at the frame's
+// end and makes as many the next: each freed one is counted out at once and serves a later request
+// of its size, newest first, with a header of the new request; one of another size is not taken, a
+// record freed twice is reported, and past the bound on kept bytes records go back.
+TEST(MemoryManager, FreedRecordsServeTheNextOfTheirSize)
+{
+    // The first row fills the bound (2 MiB): only the first 20 freed are kept.
+    const struct {
+        size_t size, count, kept;
+    } cases[] = {{100000, 40, 20}, {416, 2000, 2000}, {300, 1500, 1500}};
+    for (const auto& c : cases) {
+        std::vector<void*> blocks;
+        for (size_t i = 0; i < c.count; ++i) blocks.push_back(MemoryManager::AllocRecord(c.size));
+        Totals before = Now();
+        for (void* block : blocks) MemoryManager::FreeRecord(block);
+        EXPECT_EQ(Moved(before, -static_cast<int64_t>(c.size * c.count), -static_cast<int64_t>(c.count)), Now());
+        void* other = MemoryManager::AllocRecord(c.size + 16);
+        EXPECT_NE(blocks[c.kept - 1], other) << c.size << ": another size";
+        for (size_t i = 0; i < c.kept; ++i) {
+            auto* again = static_cast<unsigned char*>(MemoryManager::AllocRecord(c.size));
+            EXPECT_EQ(blocks[c.kept - 1 - i], again) << c.size << " #" << i;
+            EXPECT_EQ(static_cast<uint32_t>(c.size), HeaderWord(again, 0)) << c.size;
+        }
+        MemoryManager::Free(other);
+        // The kept ones are in use again: free them all for the next row.
+        for (size_t i = 0; i < c.kept; ++i) MemoryManager::Free(blocks[i]);
+    }
+    void* twice = MemoryManager::AllocRecord(416);
+    MemoryManager::FreeRecord(twice);
+    testing::internal::CaptureStdout();
+    MemoryManager::FreeRecord(twice);
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("is not a block"));
+    void* first = MemoryManager::AllocRecord(416);
+    void* second = MemoryManager::AllocRecord(416);
+    EXPECT_NE(first, second);
+    MemoryManager::FreeRecord(first);
+    MemoryManager::FreeRecord(second);
+}
+#endif
+
 #if defined(KELVARO_ASAN)
 TEST(MemoryManagerSanitizer, WritePastTheEndAndUseAfterFreeAreReported)
 {

@@ -431,6 +431,17 @@ std::vector<WalkCase> WalkCases()
           {"100001 7 7 3", "100009 1", "100010 2", "100011 1"}},
          nullptr,
          {"if (argument0 <= 0) return 0; return scr_0(argument0 - 1) + 1;"}},
+        // Instances remade from their step every frame take the records and variable lists of those
+        // destroyed the frame before: the first two hold a variable before `life`, the later ones
+        // `life` alone, and none of a former's variables is found in a later instance.
+        {"RemadeInstancesInFormerRecords",
+         {ObjectWith("obj_t", {{0, 0, "if (!variable_global_exists(\"made\")) global.made = 0; "
+                                      "if (global.made < 2) kept = 7; life = 1; global.made += 1;"},
+                               {3, 0, "life -= 1;\nif (life <= 0) { instance_create(x, y, obj_t); instance_destroy(); }"},
+                               {3, 2, "test_note(life, global.made, variable_local_exists(\"kept\"));"}})},
+         {Placed(0), Placed(0)},
+         {{"100003 1 4 0", "100004 1 4 0"}, {"100005 1 6 0", "100006 1 6 0"}, {"100007 1 8 0", "100008 1 8 0"}},
+         nullptr},
         // One handler run by the alarm walk and, from the step's code, nested in another run: its kept
         // run follows the depth each time, with a local variable and without.
         {"AlarmHandlerRunAtTwoDepths",

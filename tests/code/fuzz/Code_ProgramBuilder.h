@@ -380,6 +380,11 @@ private:
             count = 7 + Byte() % 10;
             row = "fz_sum";
         }
+        // Now and then none at all, as `instance_destroy()` is called from a step.
+        if ((pick & 0xF0) == 0x30 && pick % 3 == 0) {
+            count = 0;
+            row = "fz_sum";
+        }
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
             // A leaf row's last two arguments, in a quarter of its calls, are variables handed as they
@@ -1176,12 +1181,19 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     WalkedInstances walk = {{second, first, fourth, second}, 0};
     VMPreparedRun* run = prepared ? VM_PrepareRun("fuzz", &view, nullptr, "") : nullptr;
     std::function<void()> runs = [&] {
+        // After the walk, another code's run and the program's once more, as an instance's destroy
+        // event runs between two create events: the prepared run starts from the state the walk kept.
+        const VMBuffer* other = setup.scriptCodes[0]->m_pCode;
         if (prepared) {
             VM_ExecPrepared(run, first, second, &result);
             VM_ExecPreparedEach(run, WalkedInstances::Next, &walk);
+            VM_Exec("other", fourth, fourth, other, nullptr, nullptr, "");
+            VM_ExecPrepared(run, fourth, fourth, nullptr);
         } else {
             VM_Exec("fuzz", first, second, &view, &result, nullptr, "");
             for (CInstance* instance : walk.instances) VM_Exec("fuzz", instance, instance, &view, nullptr, nullptr, "");
+            VM_Exec("other", fourth, fourth, other, nullptr, nullptr, "");
+            VM_Exec("fuzz", fourth, fourth, &view, nullptr, nullptr, "");
         }
     };
     if (nested) {
