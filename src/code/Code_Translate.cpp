@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "code/Code_Bytecode.h"
 #include "code/Code_Emitter.h"
@@ -1204,4 +1206,29 @@ void VM_FuseRegisterSteps(VMTranslation& translation)
         }
     }
     translation.registerSteps = std::move(fused);
+}
+
+void VM_NumberRunSites(VMTranslation& translation)
+{
+    using S = VMRegisterStep;
+    std::vector<std::pair<int32_t, int32_t>> variables; // by place: the instance item and the identifier
+    auto number = [&](VMTranslatedInsn& site, int32_t instance) {
+        if ((instance != VM_INSTANCE_SELF && instance != VM_INSTANCE_UNNAMED) || site.id < VARIABLE_LIST_BASE) return;
+        auto found = std::find(variables.begin(), variables.end(), std::make_pair(instance, site.id));
+        if (found == variables.end() && variables.size() == VM_RUN_SITES) return;
+        if (found == variables.end()) found = variables.insert(found, {instance, site.id});
+        site.runSlot = static_cast<uint8_t>(found - variables.begin());
+        site.runBit = 1u << site.runSlot;
+        site.runInstance = instance;
+    };
+    std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
+    for (size_t k = 0; k < steps.size(); ++k) {
+        VMRegisterStepInsn& step = steps[k];
+        // A fused element step's parts: the instance item's load, the index's, its truncation and the element.
+        bool element = (step.step == S::ElementAtVariable || step.step == S::StoreAtVariable) && k + 4 < steps.size();
+        if (step.step == S::LoadVariable || step.step == S::Store)
+            number(*step.site, step.site->instance);
+        else if (element)
+            number(*steps[k + 4].site, static_cast<int32_t>(step.constant));
+    }
 }

@@ -290,6 +290,10 @@ struct VMTextPiece {
     bool realsAsText = false; // Appended: the form writes a real as the value's text (realsAsValueText)
 };
 
+// The most variables of self's (or of no named instance's) that a run of the register steps finds
+// once each and keeps for the run: the steps' sites of each share one place.
+constexpr uint8_t VM_RUN_SITES = 16;
+
 struct VMTranslatedInsn {
     const void* handler = nullptr;  // bound by the run loop from the kind
     const void* fallback = nullptr; // a superinstruction that cannot run whole runs as its first word
@@ -338,6 +342,12 @@ struct VMTranslatedInsn {
     // first, or -1. A plain local's site always has one: a local without a slot is left to the
     // general routines.
     int32_t localOffset = -1;
+    // A register step's site of a variable of self or of no named instance: the place of its
+    // variable among those a run of the steps finds once each (VM_RUN_SITES: none), that place's
+    // bit (0: none) and the instance item it stands for (an element's instance is an item).
+    uint8_t runSlot = VM_RUN_SITES;
+    uint32_t runBit = 0;
+    int32_t runInstance = 0;
 };
 
 struct VMTranslation {
@@ -368,6 +378,11 @@ void VM_JoinTexts(VMTranslation& translation);
 // Puts a fused step before each row of a translation's register steps that one can run (its steps
 // bound: a LoadField is known only then), and moves the sequences' first steps to match.
 void VM_FuseRegisterSteps(VMTranslation& translation);
+
+// Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
+// once the steps are fused: sites of one variable of one instance item share a place, which a run
+// of the steps finds once.
+void VM_NumberRunSites(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain
 // loop.
