@@ -1219,7 +1219,6 @@ void VM_NumberRunSites(VMTranslation& translation)
         if (found == variables.end()) found = variables.insert(found, {instance, site.id});
         site.runSlot = static_cast<uint8_t>(found - variables.begin());
         site.runBit = 1u << site.runSlot;
-        site.runInstance = instance;
     };
     std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
     for (size_t k = 0; k < steps.size(); ++k) {

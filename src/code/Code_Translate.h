@@ -342,12 +342,11 @@ struct VMTranslatedInsn {
     // first, or -1. A plain local's site always has one: a local without a slot is left to the
     // general routines.
     int32_t localOffset = -1;
-    // A register step's site of a variable of self or of no named instance: the place of its
-    // variable among those a run of the steps finds once each (VM_RUN_SITES: none), that place's
-    // bit (0: none) and the instance item it stands for (an element's instance is an item).
+    // A register step's site of a variable of self or of no named instance (a fused element step's:
+    // of the instance its constant names): the place of its variable among those a run of the steps
+    // finds once each (VM_RUN_SITES: none), and that place's bit (0: none).
     uint8_t runSlot = VM_RUN_SITES;
     uint32_t runBit = 0;
-    int32_t runInstance = 0;
 };
 
 struct VMTranslation {

@@ -1872,6 +1872,21 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
 // row runs for a, b, c, d, a and d in every form (the word loop, the translated loop, one prepared run
 // walking them), traced and untraced, from the same variables; every form must leave what the word
 // loop leaves, and d its row's last answer in vmtest_out.
+// vmtest_renew(): self's variables released and made again behind fillers that take the list's own
+// nodes, its vmtest_sa 100 more: a site that kept a node of the list's own from before reads a filler.
+void RenewRoutine(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue*)
+{
+    CVariableList& list = AsFake(self)->variables;
+    CVariableList kept;
+    kept.CopyFrom(list);
+    list.Clear();
+    for (const char* filler : {"vmtest_f6", "vmtest_f7", "vmtest_f8", "vmtest_f9"}) SetReal(list, filler, -5);
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket)
+        for (VariableNode* node = kept.Bucket(bucket); node != nullptr; node = node->next)
+            list.SetVar(node->id, -1, &node->value);
+    SetReal(list, "vmtest_sa", RealOf(list, "vmtest_sa") + 100);
+}
+
 struct SiteWalk {
     static constexpr size_t STEPS = 6;
     CInstance* order[STEPS];
@@ -1929,12 +1944,49 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "pop.v.v self.vmtest_out",
          2000 + 6,
          {VMRegisterStep::Store}},
+        // One variable at several sites of a run, each found once: sa read by a site of self and one
+        // of no named instance and stepped in place, an array made by the words on its first store,
+        // then read and stored at locals' indices by its sites of self and of no named instance.
+        {"one variable at several sites",
+         "push.v self.vmtest_sa\npush.e 4\nmod.i.v\npop.v.v local.vmtest_la\npush.v unnamed.vmtest_sa\npush.e 1\n"
+         "add.i.v\npush.e 4\nmod.i.v\npop.v.v local.vmtest_lb\npush.v self.vmtest_sa\npush.e -1\npush.v local.vmtest_la\n"
+         "conv.v.i\npop.v.v stack.vmtest_sr[]\npush.e -6\npush.v local.vmtest_la\nconv.v.i\npush.v stack.vmtest_sr[]\n"
+         "push.v self.vmtest_sa\nadd.v.v\npush.e -1\npush.v local.vmtest_lb\nconv.v.i\npop.v.v stack.vmtest_sr[]\n"
+         "push.e -1\npush.v local.vmtest_lb\nconv.v.i\npush.v stack.vmtest_sr[]\npush.e -6\npush.v local.vmtest_la\n"
+         "conv.v.i\npush.v stack.vmtest_sr[]\nadd.v.v\npop.v.v self.vmtest_out\npush.v self.vmtest_sa\npush.e 1\n"
+         "add.i.v\npop.v.v self.vmtest_sa",
+         1001 + 2002,
+         {VMRegisterStep::ModuloStore, VMRegisterStep::ElementAtVariable, VMRegisterStep::StoreAtVariable}},
+        // A call that makes self's variables again between two sites of sa: the second finds it anew.
+        {"a call between sites of one variable",
+         "push.v self.vmtest_sa\npop.v.v self.vmtest_sc\ncall.i vmtest_renew 0\npopz.v\npush.v self.vmtest_sa\n"
+         "push.v self.vmtest_sc\nadd.v.v\npop.v.v self.vmtest_out",
+         1200 + 1100,
+         {VMRegisterStep::CallBuiltIn}},
+        // A with block's body reading sa at two sites for each instance in turn, the steps going
+        // round it: each instance's own.
+        {"one variable at two sites of a with block",
+         "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.e 1\nadd.i.v\npush.i 100000\nmod.i.v\n"
+         "pop.v.v self.vmtest_sa\npush.v other.vmtest_so\npush.v self.vmtest_sa\nadd.v.v\npop.v.v other.vmtest_so\n"
+         "done: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
+         (5 + 14 + 1004) + (7 + 16 + 1006),
+         {VMRegisterStep::WithNext}},
+        // A globalvar's sites of no named instance and self's own variable of the same name, apart.
+        {"a globalvar and self's variable of its name",
+         "push.v unnamed.vmtest_gv\npush.e 1\nadd.i.v\npush.i 100000\nmod.i.v\npop.v.v unnamed.vmtest_gv\n"
+         "push.v self.vmtest_gv\npush.v unnamed.vmtest_gv\nadd.v.v\npush.v unnamed.vmtest_gv\nadd.v.v\n"
+         "pop.v.v self.vmtest_out",
+         50 + 13 + 13,
+         {VMRegisterStep::AddModuloStore}},
         // Values that hold text: the sites' general ways.
         {"texts",
          "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
          "push.v self.vmtest_sa\npop.v.v self.vmtest_out",
          1000},
     };
+    int32_t renew = -1;
+    if (!Code_Function_Find("vmtest_renew", &renew)) Function_Add("vmtest_renew", RenewRoutine, 0);
+    Variable_DeclareGlobalVar(Code_Variable_Find("vmtest_gv"));
     FakeWorld world;
     FakeInstance* a = world.Add(100001, 1);
     FakeInstance* b = world.Add(100002, 1);
@@ -1943,6 +1995,8 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
     auto lay = [&] {
         world.Clear();
         Variable_GlobalList()->Clear();
+        SetReal(*Variable_GlobalList(), "vmtest_gv", 7);
+        SetReal(d->variables, "vmtest_gv", 50);
         SetReal(a->variables, "vmtest_sa", 1);
         SetReal(a->variables, "vmtest_sb", 2);
         SetReal(b->variables, "vmtest_sb", 20);
