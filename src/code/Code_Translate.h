@@ -291,8 +291,11 @@ struct VMTextPiece {
 };
 
 // The most variables of self's (or of no named instance's) that a run of the register steps finds
-// once each and keeps for the run: the steps' sites of each share one place.
+// once each and keeps for the run: the sites of each in one sequence share one place.
 constexpr uint8_t VM_RUN_SITES = 16;
+
+// The interpreter's run of a sequence's steps, as the loop binds it (its own type there).
+using VMStepsRun = void (*)();
 
 struct VMTranslatedInsn {
     const void* handler = nullptr;  // bound by the run loop from the kind
@@ -343,10 +346,15 @@ struct VMTranslatedInsn {
     // general routines.
     int32_t localOffset = -1;
     // A register step's site of a variable of self or of no named instance (a fused element step's:
-    // of the instance its constant names): the place of its variable among those a run of the steps
-    // finds once each (VM_RUN_SITES: none), and that place's bit (0: none).
-    uint8_t runSlot = VM_RUN_SITES;
+    // of the instance its constant names) that shares its sequence with another site of the variable:
+    // the place of the variable among those a run of the steps finds once each, and that place's bit
+    // (0: none).
+    uint8_t runSlot = 0;
     uint32_t runBit = 0;
+    // A RealSequence's: its steps keep the nodes of its sites that have a place; and the run of its
+    // steps that does, or the one that keeps none, bound.
+    bool keepsSites = false;
+    VMStepsRun stepsRun = nullptr;
 };
 
 struct VMTranslation {
@@ -379,8 +387,10 @@ void VM_JoinTexts(VMTranslation& translation);
 void VM_FuseRegisterSteps(VMTranslation& translation);
 
 // Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
-// once the steps are fused: sites of one variable of one instance item share a place, which a run
-// of the steps finds once.
+// once the steps are fused: the sites of one variable of one instance item in one sequence share a
+// place, which a run of the steps finds once. Only a sequence that reads its variables again more
+// often than it has variables to keep keeps them: keeping a node costs about what finding it again
+// saves, and a sequence that keeps none runs steps that do not look for kept ones.
 void VM_NumberRunSites(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain

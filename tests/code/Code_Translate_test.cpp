@@ -1867,6 +1867,51 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
     world.Clear();
 }
 
+// A sequence keeps the nodes it found only where it reads its variables again more often than it
+// has variables to keep, a built-in's call between two sites of one variable making the second find
+// it anew; every site of a kept variable has a place, and the sites of other variables none.
+TEST_F(TranslateTest, SequencesKeepTheNodesTheyReadAgainOften)
+{
+    const std::string thrice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.v self.vmtest_tv\nadd.v.v\n";
+    struct Case {
+        std::string source;
+        bool keeps;
+        int32_t placed; // sites with a place
+    } cases[] = {
+        {thrice + "pop.v.v self.vmtest_tt", true, 3},
+        // A variable's load and store in one fused step look it up once.
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\npush.v self.vmtest_tt\npush.v self.vmtest_tu\n"
+         "add.v.v\npop.v.v self.vmtest_tw", false, 0},
+        // Read twice and stored: once again only, for the one variable kept.
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt", false, 0},
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\ncall.i vmtest_record 1\npush.v self.vmtest_tv\nadd.v.v\n"
+         "pop.v.v self.vmtest_tt", false, 0},
+        {thrice + "call.i vmtest_record 1\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt", true, 4},
+        // Self's variable and the one of no named instance of the same name are kept apart.
+        {thrice + "push.v unnamed.vmtest_tv\nadd.v.v\npop.v.v unnamed.vmtest_tt", true, 3},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        SetReal(self->variables, "vmtest_tv", 3);
+        Program program(c.source);
+        RunOutcome outcome = program.Run(AsInstance(self));
+        EXPECT_FALSE(outcome.failed) << c.source << ": " << outcome.error;
+        const VMTranslation* translation = VM_Translation(program.Code());
+        ASSERT_NE(translation, nullptr);
+        bool keeps = false;
+        int32_t placed = 0;
+        for (const VMTranslatedInsn& insn : translation->insns) {
+            keeps = keeps || (insn.kind == VMKind::RealSequence && insn.keepsSites);
+            placed += insn.runBit != 0 ? 1 : 0;
+        }
+        EXPECT_EQ(keeps, c.keeps) << c.source;
+        EXPECT_EQ(placed, c.placed) << c.source;
+        self->variables.Clear();
+    }
+    world.Clear();
+}
+
 // A walk over instances whose variables lie at different places of their lists: a and b of one object
 // (b's set in the opposite order), c of another, d's in the shared pool behind five others. Each
 // row runs for a, b, c, d, a and d in every form (the word loop, the translated loop, one prepared run
@@ -1957,11 +2002,13 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "add.i.v\npop.v.v self.vmtest_sa",
          1001 + 2002,
          {VMRegisterStep::ModuloStore, VMRegisterStep::ElementAtVariable, VMRegisterStep::StoreAtVariable}},
-        // A call that makes self's variables again between two sites of sa: the second finds it anew.
+        // A call that makes self's variables again between sites of sa and of sc, in steps that keep
+        // what they found (sa read three times first): those after it find theirs anew.
         {"a call between sites of one variable",
-         "push.v self.vmtest_sa\npop.v.v self.vmtest_sc\ncall.i vmtest_renew 0\npopz.v\npush.v self.vmtest_sa\n"
-         "push.v self.vmtest_sc\nadd.v.v\npop.v.v self.vmtest_out",
-         1200 + 1100,
+         "push.v self.vmtest_sa\npush.v self.vmtest_sa\nadd.v.v\npush.v self.vmtest_sa\nadd.v.v\n"
+         "pop.v.v self.vmtest_sc\ncall.i vmtest_renew 0\npopz.v\npush.v self.vmtest_sa\npush.v self.vmtest_sc\n"
+         "add.v.v\npop.v.v self.vmtest_out",
+         1200 + 3300,
          {VMRegisterStep::CallBuiltIn}},
         // A with block's body reading sa at two sites for each instance in turn, the steps going
         // round it: each instance's own.
