@@ -198,26 +198,19 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     return std::fmod(left, right);
 }
 
-// Truncation toward zero; NaN and everything outside int32 give INT_MIN, as in the numbers module,
-// which is what the processor's conversion answers for them.
-[[gnu::always_inline]] inline int32_t TruncToInt32(double value)
-{
-#if defined(__SSE2__)
-    return _mm_cvttsd_si32(_mm_set_sd(value));
-#else
-    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
-    return Numbers_TruncToInt32(value);
-#endif
-}
-
 // The same for a divisor known to be a whole int32 other than 0 (an int32 item or constant): only
 // the dividend's form needs testing. A dividend past int32 (a sum of squares) takes the 64-bit
-// remainder, without Remainder's tests of the divisor and of the int32 range again: out of line, as
-// is int32's least (whose remainder by -1 the processor refuses).
-[[gnu::noinline]] double RemainderByWholeApart(double left, int32_t right)
+// remainder here, without Remainder's tests of the divisor and of the int32 range again.
+[[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
 {
     constexpr double EXACT = 9007199254740992.0; // 2^53
-    if (std::fabs(left) < EXACT) {
+    if (left > -2147483648.0 && left < 2147483648.0) {
+        int32_t l = static_cast<int32_t>(left);
+        if (static_cast<double>(l) == left) {
+            double remainder = static_cast<double>(l % right);
+            return remainder == 0 ? std::copysign(0.0, left) : remainder;
+        }
+    } else if (std::fabs(left) < EXACT) {
         int64_t l = static_cast<int64_t>(left);
         if (static_cast<double>(l) == left) {
             double remainder = static_cast<double>(l % right);
@@ -225,18 +218,6 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
         }
     }
     return std::fmod(left, right);
-}
-
-[[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
-{
-    // The conversion answers int32's least for NaN and for anything outside int32, which the
-    // comparison or the test after it sends the other way.
-    int32_t l = TruncToInt32(left);
-    if (static_cast<double>(l) == left && l != INT32_MIN) [[likely]] {
-        int32_t remainder = l % right;
-        return remainder == 0 ? std::copysign(0.0, left) : static_cast<double>(remainder);
-    }
-    return RemainderByWholeApart(left, right);
 }
 
 [[gnu::always_inline]] inline bool RealArithmetic(uint8_t opcode, uint32_t rightType, double left, double right,
@@ -312,6 +293,18 @@ inline uint8_t* FastCompare(uint8_t* sp)
     sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
     VM_Store<int32_t>(sp, VM_TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
     return sp;
+}
+
+// Truncation toward zero; NaN and everything outside int32 give INT_MIN, as in the numbers module,
+// which is what the processor's conversion answers for them.
+[[gnu::always_inline]] inline int32_t TruncToInt32(double value)
+{
+#if defined(__SSE2__)
+    return _mm_cvttsd_si32(_mm_set_sd(value));
+#else
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+    return Numbers_TruncToInt32(value);
+#endif
 }
 
 // The arithmetic fast path for any word (types read from it); null when the general routine must run.
@@ -499,40 +492,32 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 
 // The element of an array value for reading, as Value_GetElementPointer finds it, without leaving
 // this file; null outside the array.
-// The row and column of an index that is not negative: most arrays have one row, which needs no
-// division.
-[[gnu::always_inline]] inline uint32_t ElementRow(int32_t index, int32_t* column)
-{
-    uint32_t at = static_cast<uint32_t>(index);
-    if (at < static_cast<uint32_t>(ARRAY_ROW_SPAN)) [[likely]] {
-        *column = index;
-        return 0;
-    }
-    uint32_t row = at / ARRAY_ROW_SPAN;
-    *column = static_cast<int32_t>(at - row * ARRAY_ROW_SPAN);
-    return row;
-}
-
 [[gnu::always_inline]] inline const ScriptValue* ElementToRead(const ScriptValue* value, int32_t index)
 {
-    // A negative index is outside: the split below is made without a sign. A reference that is not
-    // 0 is an array's.
-    if (Value_GetKind(value) != VALUE_ARRAY || index < 0 || value->ref == 0) return nullptr;
+    // A negative index is outside: the split below is made without a sign.
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
-    int32_t column;
-    uint32_t row = ElementRow(index, &column);
+    if (array == nullptr) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN;
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
     if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return nullptr;
     return &array->rows[row].elements[column];
 }
 
 // The real of an element of an array value, as ElementToRead finds it; false outside the array or for
-// an element that is no plain real.
+// an element that is no plain real. A reference that is not 0 is an array's, and an element found is
+// never null: the steps test each thing once.
 [[gnu::always_inline]] inline bool ElementReal(const ScriptValue* value, int32_t index, double* real)
 {
     if (Value_GetKind(value) != VALUE_ARRAY || index < 0 || value->ref == 0) return false;
     const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
-    int32_t column;
-    uint32_t row = ElementRow(index, &column);
+    // Most arrays the steps read have one row, whose elements need no division to find.
+    uint32_t row = 0;
+    int32_t column = index;
+    if (index >= ARRAY_ROW_SPAN) [[unlikely]] {
+        row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN;
+        column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    }
     if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return false;
     const ScriptValue& element = array->rows[row].elements[column];
     if (element.kind != VALUE_REAL) return false;
@@ -545,11 +530,11 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
 // lengthening the row is all that growing it would do). Null otherwise.
 inline ScriptValue* ElementToOverwrite(ScriptValue* value, int32_t index)
 {
-    if (Value_GetKind(value) != VALUE_ARRAY || index < 0 || value->ref == 0) return nullptr;
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0) return nullptr;
     ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
-    if (array->refCount != 1) return nullptr;
-    int32_t column;
-    uint32_t row = ElementRow(index, &column); // the index is not negative
+    if (array == nullptr || array->refCount != 1) return nullptr;
+    uint32_t row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN; // the index is not negative
+    int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
     if (row >= static_cast<uint32_t>(array->rowCount)) return nullptr;
     ValueArrayRow& target = array->rows[row];
     if (column >= target.length) {
