@@ -1264,6 +1264,8 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
     const std::string kept = "pop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
+    const std::string negated = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tu\n";
+    const std::vector<S> remainderSteps = {S::LoadVariable, S::Negate, S::Store, S::ModuloStore, S::Leave};
     const std::string stores = "push.v self.vmtest_tt\nneg.v\npop.v.v self.vmtest_tu\n"
                                "push.v self.vmtest_tv\npush.e 3\nadd.i.v\npush.e 4\nmod.i.v\npop.v.v self.vmtest_tt\n"
                                "push.v self.vmtest_tt\npush.e 2\nmod.i.v\npop.v.v self.vmtest_tw\n"
@@ -1374,6 +1376,17 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {text + "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
          {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 3, true,
          "DoAdd :: Execution Error"},
+        // A remainder by a constant of int32's least (by -1 too), and of whole numbers past int32.
+        {negated + "push.v self.vmtest_tv\npush.e -1\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483648.0, true, "-0"},
+        {negated + "push.v self.vmtest_tv\npush.e 7\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483648.0, true, "-2"},
+        {negated + "push.v self.vmtest_tv\npush.e 7\nmod.i.v\n" + kept, remainderSteps, 0,
+         2147483648.0, true, "2"},
+        {negated + "push.v self.vmtest_tv\npush.e 4\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483649.0, true, "-1"},
+        {negated + "push.v self.vmtest_tv\npush.e 4\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483647.5, true, "-3.5"},
         // `tt = (tv + 3) mod 4; tw = tt mod 2; tw += 5; tu = tt + 1`, each a load, its constant's step
         // and a store.
         {stores, storeSteps, 0, 3, true, "7"},
