@@ -347,9 +347,9 @@ struct VMTranslatedInsn {
     int32_t localOffset = -1;
     // A register step's site of a variable of self or of no named instance (a fused element step's:
     // of the instance its constant names) that shares its sequence with another site of the variable:
-    // the place of the variable among those a run of the steps finds once each, and that place's bit
-    // (0: none).
-    uint8_t runSlot = 0;
+    // the place of the variable among those a run of the steps finds once each (VM_RUN_SITES: none),
+    // and that place's bit (0: none).
+    uint8_t runSlot = VM_RUN_SITES;
     uint32_t runBit = 0;
     // A RealSequence's: its steps keep the nodes of its sites that have a place; and the run of its
     // steps that does, or the one that keeps none, bound.
