@@ -291,7 +291,7 @@ struct VMTextPiece {
 };
 
 // The most variables of self's (or of no named instance's) that a run of the register steps finds
-// once each and keeps for the run: the sites of each in one sequence share one place.
+// once each and keeps for the run: the sites of each share one place.
 constexpr uint8_t VM_RUN_SITES = 16;
 
 // The interpreter's run of a sequence's steps, as the loop binds it (its own type there).
@@ -387,10 +387,11 @@ void VM_JoinTexts(VMTranslation& translation);
 void VM_FuseRegisterSteps(VMTranslation& translation);
 
 // Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
-// once the steps are fused: the sites of one variable of one instance item in one sequence share a
-// place, which a run of the steps finds once. Only a sequence that reads its variables again more
-// often than it has variables to keep keeps them: keeping a node costs about what finding it again
-// saves, and a sequence that keeps none runs steps that do not look for kept ones.
+// once the steps are fused: the sites of one variable of one instance item share a place, which a
+// run of the steps finds once. Only a sequence that reads its variables again more often than it has
+// variables to keep keeps them, and only its sites of a variable it looks up more than once get the
+// place: keeping a node costs about what finding it again saves, and a sequence that keeps none runs
+// steps that do not look for kept ones.
 void VM_NumberRunSites(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain
