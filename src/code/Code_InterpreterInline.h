@@ -198,16 +198,30 @@ inline CVariableList* DirectList(VMRunState& run, int32_t instance, int32_t id)
     return std::fmod(left, right);
 }
 
+// Truncation toward zero; NaN and everything outside int32 give INT_MIN, as in the numbers module,
+// which is what the processor's conversion answers for them.
+[[gnu::always_inline]] inline int32_t TruncToInt32(double value)
+{
+#if defined(__SSE2__)
+    return _mm_cvttsd_si32(_mm_set_sd(value));
+#else
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+    return Numbers_TruncToInt32(value);
+#endif
+}
+
 // The same for a divisor known to be a whole int32 other than 0 (an int32 item or constant): only
 // the dividend's form needs testing. A dividend past int32 (a sum of squares) takes the 64-bit
-// remainder here, without Remainder's tests of the divisor and of the int32 range again.
+// remainder here, without Remainder's tests of the divisor and of the int32 range again. The
+// conversion itself tells int32 apart: it answers int32's least for NaN and for anything outside,
+// which goes the 64-bit way (as that least does: its remainder by -1 the processor refuses).
 [[gnu::always_inline]] inline double RemainderByWhole(double left, int32_t right)
 {
     constexpr double EXACT = 9007199254740992.0; // 2^53
-    if (left > -2147483648.0 && left < 2147483648.0) {
-        int32_t l = static_cast<int32_t>(left);
-        if (static_cast<double>(l) == left) {
-            double remainder = static_cast<double>(l % right);
+    int32_t whole = TruncToInt32(left);
+    if (whole != INT32_MIN) {
+        if (static_cast<double>(whole) == left) {
+            double remainder = static_cast<double>(whole % right);
             return remainder == 0 ? std::copysign(0.0, left) : remainder;
         }
     } else if (std::fabs(left) < EXACT) {
@@ -293,18 +307,6 @@ inline uint8_t* FastCompare(uint8_t* sp)
     sp += FastSize(RIGHT) + FastSize(LEFT) - 4;
     VM_Store<int32_t>(sp, VM_TestDifference(OP, difference, Code_CompareEpsilon) ? 1 : 0);
     return sp;
-}
-
-// Truncation toward zero; NaN and everything outside int32 give INT_MIN, as in the numbers module,
-// which is what the processor's conversion answers for them.
-[[gnu::always_inline]] inline int32_t TruncToInt32(double value)
-{
-#if defined(__SSE2__)
-    return _mm_cvttsd_si32(_mm_set_sd(value));
-#else
-    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
-    return Numbers_TruncToInt32(value);
-#endif
 }
 
 // The arithmetic fast path for any word (types read from it); null when the general routine must run.
@@ -502,6 +504,27 @@ inline VariableNode* FindNode(const CVariableList* list, int32_t id)
     int32_t column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
     if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return nullptr;
     return &array->rows[row].elements[column];
+}
+
+// The real of an element of an array value, as ElementToRead finds it; false outside the array or for
+// an element that is no plain real. A reference that is not 0 is an array's, and an element found is
+// never null: the steps test each thing once.
+[[gnu::always_inline]] inline bool ElementReal(const ScriptValue* value, int32_t index, double* real)
+{
+    if (Value_GetKind(value) != VALUE_ARRAY || index < 0 || value->ref == 0) return false;
+    const ValueArray* array = ScriptHeap_Get<ValueArray>(value->ref);
+    // Most arrays the steps read have one row, whose elements need no division to find.
+    uint32_t row = 0;
+    int32_t column = index;
+    if (index >= ARRAY_ROW_SPAN) [[unlikely]] {
+        row = static_cast<uint32_t>(index) / ARRAY_ROW_SPAN;
+        column = static_cast<int32_t>(static_cast<uint32_t>(index) - row * ARRAY_ROW_SPAN);
+    }
+    if (row >= static_cast<uint32_t>(array->rowCount) || column >= array->rows[row].length) return false;
+    const ScriptValue& element = array->rows[row].elements[column];
+    if (element.kind != VALUE_REAL) return false;
+    *real = element.real;
+    return true;
 }
 
 // The element of an array that only this value refers to, ready to be overwritten, when the write

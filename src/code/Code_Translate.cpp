@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "code/Code_Bytecode.h"
 #include "code/Code_Emitter.h"
@@ -1204,4 +1206,98 @@ void VM_FuseRegisterSteps(VMTranslation& translation)
         }
     }
     translation.registerSteps = std::move(fused);
+}
+
+namespace {
+
+// The sites of plain variables (with the instance item of each) that a step looks its variable up
+// at when it runs whole: a fused step's own, not its parts'.
+void SitesLookedUp(const VMRegisterStepInsn* at, std::vector<std::pair<VMTranslatedInsn*, int32_t>>& out)
+{
+    using S = VMRegisterStep;
+    auto add = [&](VMTranslatedInsn* site) { out.push_back({site, site->instance}); };
+    switch (at->step) {
+    case S::LoadVariable:
+    case S::Store:
+    case S::VariableLess:
+    case S::VariableGreater:
+    case S::VariableCompare:
+    case S::VariableTestBranch:
+    case S::NegateVariable:
+    case S::StepVariable:
+    case S::AddInPlace:
+    case S::MeasureVariable:
+    case S::LoadNamedField:
+    case S::FieldAddStore:
+    case S::FieldCombineStore: add(at->site); break;
+    case S::AddStore:
+    case S::ModuloStore: add(at->site), add(at[3].site); break;
+    case S::AddModuloStore: add(at->site), add(at[4].site); break;
+    case S::VariableAddStore: add(at->site), add(at->added); break;
+    case S::OtherAddStore: add(at->added); break;
+    case S::LoadsCallLeaf: add(at->site), add(at[2].site); break;
+    case S::ElementAtVariable:
+    case S::StoreAtVariable:
+        add(at[2].site);
+        out.push_back({at[4].site, static_cast<int32_t>(at->constant)});
+        break;
+    default: break;
+    }
+}
+
+} // namespace
+
+void VM_NumberRunSites(VMTranslation& translation)
+{
+    std::vector<VMTranslatedInsn*> heads; // by their first step
+    for (VMTranslatedInsn& insn : translation.insns)
+        if (insn.kind == VMKind::RealSequence) heads.push_back(&insn);
+    std::sort(heads.begin(), heads.end(),
+              [](const VMTranslatedInsn* a, const VMTranslatedInsn* b) { return a->registerFirst < b->registerFirst; });
+    std::vector<size_t> starts;
+    for (const VMTranslatedInsn* head : heads) starts.push_back(static_cast<size_t>(head->registerFirst));
+    // The sites of self's variables (and of no named instance's) that the steps look up: each site,
+    // its sequence, and the instance item and identifier of its variable.
+    struct Site {
+        VMTranslatedInsn* site;
+        size_t sequence;
+        size_t stretch; // the built-in calls before it, after which the steps keep nothing they found
+        std::pair<int32_t, int32_t> variable;
+        bool operator==(const Site& other) const { return sequence == other.sequence && variable == other.variable; }
+        bool SameStretch(const Site& other) const { return *this == other && stretch == other.stretch; }
+    };
+    std::vector<Site> sites;
+    std::vector<std::pair<VMTranslatedInsn*, int32_t>> looked;
+    const std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
+    size_t stretch = 0;
+    for (size_t k = 0; k < steps.size(); k += std::max<size_t>(1, steps[k].pastParts / sizeof(VMRegisterStepInsn))) {
+        if (steps[k].step == VMRegisterStep::CallBuiltIn) ++stretch;
+        looked.clear();
+        SitesLookedUp(&steps[k], looked);
+        size_t sequence = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), k) - starts.begin());
+        for (const auto& [site, instance] : looked) {
+            bool self = instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_UNNAMED;
+            if (self && site->id >= VARIABLE_LIST_BASE) sites.push_back({site, sequence, stretch, {instance, site->id}});
+        }
+    }
+    // A sequence's lookups that find a kept node, and the variables it keeps, by sequence (from 1).
+    std::vector<int32_t> again(starts.size() + 1), kept(starts.size() + 1);
+    for (size_t k = 0; k < sites.size(); ++k) {
+        const Site& site = sites[k];
+        auto before = std::count_if(sites.begin(), sites.begin() + static_cast<std::ptrdiff_t>(k),
+                                    [&](const Site& other) { return other.SameStretch(site); });
+        if (before > 0) ++again[site.sequence];
+        if (before == 1) ++kept[site.sequence];
+    }
+    std::vector<std::pair<int32_t, int32_t>> variables; // by place
+    for (const Site& site : sites) {
+        if (site.sequence == 0 || again[site.sequence] <= kept[site.sequence]) continue;
+        heads[site.sequence - 1]->keepsSites = true;
+        if (std::count(sites.begin(), sites.end(), site) < 2) continue;
+        auto found = std::find(variables.begin(), variables.end(), site.variable);
+        if (found == variables.end() && variables.size() == VM_RUN_SITES) continue;
+        if (found == variables.end()) found = variables.insert(found, site.variable);
+        site.site->runSlot = static_cast<uint8_t>(found - variables.begin());
+        site.site->runBit = 1u << site.site->runSlot;
+    }
 }

@@ -290,6 +290,13 @@ struct VMTextPiece {
     bool realsAsText = false; // Appended: the form writes a real as the value's text (realsAsValueText)
 };
 
+// The most variables of self's (or of no named instance's) that a run of the register steps finds
+// once each and keeps for the run: the sites of each share one place.
+constexpr uint8_t VM_RUN_SITES = 16;
+
+// The interpreter's run of a sequence's steps, as the loop binds it (its own type there).
+using VMStepsRun = void (*)();
+
 struct VMTranslatedInsn {
     const void* handler = nullptr;  // bound by the run loop from the kind
     const void* fallback = nullptr; // a superinstruction that cannot run whole runs as its first word
@@ -338,6 +345,16 @@ struct VMTranslatedInsn {
     // first, or -1. A plain local's site always has one: a local without a slot is left to the
     // general routines.
     int32_t localOffset = -1;
+    // A register step's site of a variable of self or of no named instance (a fused element step's:
+    // of the instance its constant names) that shares its sequence with another site of the variable:
+    // the place of the variable among those a run of the steps finds once each (VM_RUN_SITES: none),
+    // and that place's bit (0: none).
+    uint8_t runSlot = VM_RUN_SITES;
+    uint32_t runBit = 0;
+    // A RealSequence's: its steps keep the nodes of its sites that have a place; and the run of its
+    // steps that does, or the one that keeps none, bound.
+    bool keepsSites = false;
+    VMStepsRun stepsRun = nullptr;
 };
 
 struct VMTranslation {
@@ -368,6 +385,14 @@ void VM_JoinTexts(VMTranslation& translation);
 // Puts a fused step before each row of a translation's register steps that one can run (its steps
 // bound: a LoadField is known only then), and moves the sequences' first steps to match.
 void VM_FuseRegisterSteps(VMTranslation& translation);
+
+// Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
+// once the steps are fused: the sites of one variable of one instance item share a place, which a
+// run of the steps finds once. Only a sequence that reads its variables again more often than it has
+// variables to keep keeps them, and only its sites of a variable it looks up more than once get the
+// place: keeping a node costs about what finding it again saves, and a sequence that keeps none runs
+// steps that do not look for kept ones.
+void VM_NumberRunSites(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain
 // loop.

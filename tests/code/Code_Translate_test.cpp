@@ -1264,6 +1264,8 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
     const std::string negate = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tv\n";
     const std::string twice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v";
     const std::string kept = "pop.v.v self.vmtest_tt\npush.v self.vmtest_tt";
+    const std::string negated = "push.v self.vmtest_tv\nneg.v\npop.v.v self.vmtest_tu\n";
+    const std::vector<S> remainderSteps = {S::LoadVariable, S::Negate, S::Store, S::ModuloStore, S::Leave};
     const std::string stores = "push.v self.vmtest_tt\nneg.v\npop.v.v self.vmtest_tu\n"
                                "push.v self.vmtest_tv\npush.e 3\nadd.i.v\npush.e 4\nmod.i.v\npop.v.v self.vmtest_tt\n"
                                "push.v self.vmtest_tt\npush.e 2\nmod.i.v\npop.v.v self.vmtest_tw\n"
@@ -1374,6 +1376,17 @@ TEST_F(TranslateTest, FusedStepsGiveTheWordsResultsAndLeaveWhereTheirPartsDo)
         {text + "push.v self.vmtest_tv\npush.e 1\nadd.i.v\npush.e 4\nmod.i.v\npush.v self.vmtest_tv\nadd.v.v\n" + kept,
          {S::LoadVariable, S::ConstantAddModulo, S::LoadVariable, S::Add, S::Store, S::Leave}, 0, 3, true,
          "DoAdd :: Execution Error"},
+        // A remainder by a constant of int32's least (by -1 too), and of whole numbers past int32.
+        {negated + "push.v self.vmtest_tv\npush.e -1\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483648.0, true, "-0"},
+        {negated + "push.v self.vmtest_tv\npush.e 7\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483648.0, true, "-2"},
+        {negated + "push.v self.vmtest_tv\npush.e 7\nmod.i.v\n" + kept, remainderSteps, 0,
+         2147483648.0, true, "2"},
+        {negated + "push.v self.vmtest_tv\npush.e 4\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483649.0, true, "-1"},
+        {negated + "push.v self.vmtest_tv\npush.e 4\nmod.i.v\n" + kept, remainderSteps, 0,
+         -2147483647.5, true, "-3.5"},
         // `tt = (tv + 3) mod 4; tw = tt mod 2; tw += 5; tu = tt + 1`, each a load, its constant's step
         // and a store.
         {stores, storeSteps, 0, 3, true, "7"},
@@ -1867,11 +1880,71 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
     world.Clear();
 }
 
+// A sequence keeps the nodes it found only where it reads its variables again more often than it
+// has variables to keep, a built-in's call between two sites of one variable making the second find
+// it anew; every site of a kept variable has a place, and the sites of other variables none.
+TEST_F(TranslateTest, SequencesKeepTheNodesTheyReadAgainOften)
+{
+    const std::string thrice = "push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npush.v self.vmtest_tv\nadd.v.v\n";
+    struct Case {
+        std::string source;
+        bool keeps;
+        int32_t placed; // sites with a place
+    } cases[] = {
+        {thrice + "pop.v.v self.vmtest_tt", true, 3},
+        // A variable's load and store in one fused step look it up once.
+        {"push.v self.vmtest_tv\npush.e 1\nadd.i.v\npop.v.v self.vmtest_tv\npush.v self.vmtest_tt\npush.v self.vmtest_tu\n"
+         "add.v.v\npop.v.v self.vmtest_tw", false, 0},
+        // Read twice and stored: once again only, for the one variable kept.
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt", false, 0},
+        {"push.v self.vmtest_tv\npush.v self.vmtest_tv\nadd.v.v\ncall.i vmtest_record 1\npush.v self.vmtest_tv\nadd.v.v\n"
+         "pop.v.v self.vmtest_tt", false, 0},
+        {thrice + "call.i vmtest_record 1\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt", true, 4},
+        // Self's variable and the one of no named instance of the same name are kept apart.
+        {thrice + "push.v unnamed.vmtest_tv\nadd.v.v\npop.v.v unnamed.vmtest_tt", true, 3},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    for (const Case& c : cases) {
+        SetReal(self->variables, "vmtest_tv", 3);
+        Program program(c.source);
+        RunOutcome outcome = program.Run(AsInstance(self));
+        EXPECT_FALSE(outcome.failed) << c.source << ": " << outcome.error;
+        const VMTranslation* translation = VM_Translation(program.Code());
+        ASSERT_NE(translation, nullptr);
+        bool keeps = false;
+        int32_t placed = 0;
+        for (const VMTranslatedInsn& insn : translation->insns) {
+            keeps = keeps || (insn.kind == VMKind::RealSequence && insn.keepsSites);
+            placed += insn.runBit != 0 ? 1 : 0;
+        }
+        EXPECT_EQ(keeps, c.keeps) << c.source;
+        EXPECT_EQ(placed, c.placed) << c.source;
+        self->variables.Clear();
+    }
+    world.Clear();
+}
+
 // A walk over instances whose variables lie at different places of their lists: a and b of one object
 // (b's set in the opposite order), c of another, d's in the shared pool behind five others. Each
 // row runs for a, b, c, d, a and d in every form (the word loop, the translated loop, one prepared run
 // walking them), traced and untraced, from the same variables; every form must leave what the word
 // loop leaves, and d its row's last answer in vmtest_out.
+// vmtest_renew(): self's variables released and made again behind fillers that take the list's own
+// nodes, its vmtest_sa 100 more: a site that kept a node of the list's own from before reads a filler.
+void RenewRoutine(ScriptValue*, CInstance* self, CInstance*, int32_t, ScriptValue*)
+{
+    CVariableList& list = AsFake(self)->variables;
+    CVariableList kept;
+    kept.CopyFrom(list);
+    list.Clear();
+    for (const char* filler : {"vmtest_f6", "vmtest_f7", "vmtest_f8", "vmtest_f9"}) SetReal(list, filler, -5);
+    for (int32_t bucket = 0; bucket < VARIABLE_BUCKETS; ++bucket)
+        for (VariableNode* node = kept.Bucket(bucket); node != nullptr; node = node->next)
+            list.SetVar(node->id, -1, &node->value);
+    SetReal(list, "vmtest_sa", RealOf(list, "vmtest_sa") + 100);
+}
+
 struct SiteWalk {
     static constexpr size_t STEPS = 6;
     CInstance* order[STEPS];
@@ -1929,12 +2002,51 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "pop.v.v self.vmtest_out",
          2000 + 6,
          {VMRegisterStep::Store}},
+        // One variable at several sites of a run, each found once: sa read by a site of self and one
+        // of no named instance and stepped in place, an array made by the words on its first store,
+        // then read and stored at locals' indices by its sites of self and of no named instance.
+        {"one variable at several sites",
+         "push.v self.vmtest_sa\npush.e 4\nmod.i.v\npop.v.v local.vmtest_la\npush.v unnamed.vmtest_sa\npush.e 1\n"
+         "add.i.v\npush.e 4\nmod.i.v\npop.v.v local.vmtest_lb\npush.v self.vmtest_sa\npush.e -1\npush.v local.vmtest_la\n"
+         "conv.v.i\npop.v.v stack.vmtest_sr[]\npush.e -6\npush.v local.vmtest_la\nconv.v.i\npush.v stack.vmtest_sr[]\n"
+         "push.v self.vmtest_sa\nadd.v.v\npush.e -1\npush.v local.vmtest_lb\nconv.v.i\npop.v.v stack.vmtest_sr[]\n"
+         "push.e -1\npush.v local.vmtest_lb\nconv.v.i\npush.v stack.vmtest_sr[]\npush.e -6\npush.v local.vmtest_la\n"
+         "conv.v.i\npush.v stack.vmtest_sr[]\nadd.v.v\npop.v.v self.vmtest_out\npush.v self.vmtest_sa\npush.e 1\n"
+         "add.i.v\npop.v.v self.vmtest_sa",
+         1001 + 2002,
+         {VMRegisterStep::ModuloStore, VMRegisterStep::ElementAtVariable, VMRegisterStep::StoreAtVariable}},
+        // A call that makes self's variables again between sites of sa and of sc, in steps that keep
+        // what they found (sa read three times first): those after it find theirs anew.
+        {"a call between sites of one variable",
+         "push.v self.vmtest_sa\npush.v self.vmtest_sa\nadd.v.v\npush.v self.vmtest_sa\nadd.v.v\n"
+         "pop.v.v self.vmtest_sc\ncall.i vmtest_renew 0\npopz.v\npush.v self.vmtest_sa\npush.v self.vmtest_sc\n"
+         "add.v.v\npop.v.v self.vmtest_out",
+         1200 + 3300,
+         {VMRegisterStep::CallBuiltIn}},
+        // A with block's body reading sa at two sites for each instance in turn, the steps going
+        // round it: each instance's own.
+        {"one variable at two sites of a with block",
+         "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.e 1\nadd.i.v\npush.i 100000\nmod.i.v\n"
+         "pop.v.v self.vmtest_sa\npush.v other.vmtest_so\npush.v self.vmtest_sa\nadd.v.v\npop.v.v other.vmtest_so\n"
+         "done: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
+         (5 + 14 + 1004) + (7 + 16 + 1006),
+         {VMRegisterStep::WithNext}},
+        // A globalvar's sites of no named instance and self's own variable of the same name, apart.
+        {"a globalvar and self's variable of its name",
+         "push.v unnamed.vmtest_gv\npush.e 1\nadd.i.v\npush.i 100000\nmod.i.v\npop.v.v unnamed.vmtest_gv\n"
+         "push.v self.vmtest_gv\npush.v unnamed.vmtest_gv\nadd.v.v\npush.v unnamed.vmtest_gv\nadd.v.v\n"
+         "pop.v.v self.vmtest_out",
+         50 + 13 + 13,
+         {VMRegisterStep::AddModuloStore}},
         // Values that hold text: the sites' general ways.
         {"texts",
          "call.i vmtest_text 0\npop.v.v self.vmtest_st\npush.v self.vmtest_st\npop.v.v self.vmtest_sb\n"
          "push.v self.vmtest_sa\npop.v.v self.vmtest_out",
          1000},
     };
+    int32_t renew = -1;
+    if (!Code_Function_Find("vmtest_renew", &renew)) Function_Add("vmtest_renew", RenewRoutine, 0);
+    Variable_DeclareGlobalVar(Code_Variable_Find("vmtest_gv"));
     FakeWorld world;
     FakeInstance* a = world.Add(100001, 1);
     FakeInstance* b = world.Add(100002, 1);
@@ -1943,6 +2055,8 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
     auto lay = [&] {
         world.Clear();
         Variable_GlobalList()->Clear();
+        SetReal(*Variable_GlobalList(), "vmtest_gv", 7);
+        SetReal(d->variables, "vmtest_gv", 50);
         SetReal(a->variables, "vmtest_sa", 1);
         SetReal(a->variables, "vmtest_sb", 2);
         SetReal(b->variables, "vmtest_sb", 20);

@@ -488,9 +488,17 @@ private:
         Pop();
     }
 
+    // An element's instance item: a local array (always, for `local`), or no named instance's, global's
+    // or self's.
+    int32_t ElementInstance(bool local)
+    {
+        static const int32_t instances[] = {-7, -6, -5, -1};
+        return local ? -7 : instances[Byte() % 4];
+    }
+
     void Array(size_t floor)
     {
-        int32_t instance = static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t instance = ElementInstance(false);
         int32_t index = static_cast<int32_t>(Byte()) * 280 - 2;
         Emit("push.e " + std::to_string(instance));
         Emit("push.i " + std::to_string(index));
@@ -600,7 +608,7 @@ private:
     // loops over arrays that the translated form joins. `local`: a local array at a local's index.
     void ElementAtVariable(size_t floor, bool local = false)
     {
-        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t instance = ElementInstance(local);
         Emit("push.e " + std::to_string(instance));
         Emit("push.v " + IndexVariable(local));
         Emit("conv.v.i");
@@ -660,7 +668,7 @@ private:
     {
         bool local = Byte() % 3 == 0;
         VariableWithIntegers(1, local);
-        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t instance = ElementInstance(local);
         Emit("push.e " + std::to_string(instance));
         Emit("push.v " + IndexVariable(local));
         Emit("conv.v.i");
@@ -746,7 +754,7 @@ private:
     void ElementAtComputedIndex(size_t floor)
     {
         bool local = Byte() % 3 == 0;
-        int32_t instance = local ? -7 : static_cast<int32_t>(Byte() % 3) - 7; // local, unnamed, global
+        int32_t instance = ElementInstance(local);
         bool store = m_Stack.size() > floor && IsVariable(Top()) && (Byte() & 1);
         Emit("push.e " + std::to_string(instance));
         Emit("push.v " + IndexVariable(local));
