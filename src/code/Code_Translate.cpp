@@ -931,6 +931,22 @@ bool TestsCase(const VMRegisterStepInsn* at, uint8_t value)
 // The most cases one SwitchCases step tests; a longer chain goes on in another.
 constexpr size_t SWITCH_CASES_MOST = 64;
 
+// Whether the `cases` case tests from `at` (TestsCase) are of reals against whole numbers in a row,
+// the first `at`[1].constant and each next one more: `case 0: ... case 1: ... case 2:`. A whole value
+// then finds its case by subtraction.
+bool CasesInRow(const VMRegisterStepInsn* at, size_t cases)
+{
+    const double first = at[1].constant;
+    if (!(first >= -2147483648.0 && first + static_cast<double>(cases) <= 2147483648.0) ||
+        static_cast<double>(static_cast<int32_t>(first)) != first)
+        return false;
+    for (size_t k = 0; k < cases; ++k) {
+        const VMRegisterStepInsn& test = at[3 * k + 1];
+        if (test.step != VMRegisterStep::ConstantCompare || test.constant != first + static_cast<double>(k)) return false;
+    }
+    return true;
+}
+
 // A plain variable's load combined with a constant and stored into a plain variable: `n += 1`,
 // `i = n mod 4`, `j = (n + 1) mod 4`, and `life -= 1` into the variable it loads (x - c is exactly
 // x + (-c): it adds too). The steps it stands for: 3, or 4 with the modulo after an add.
@@ -1083,6 +1099,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
             fused.sourceType = 0;
             for (size_t k = 0; k < cases; ++k)
                 if (at[3 * k + 1].step == S::ConstantIntCompare) fused.sourceType = 1;
+            fused.casesInRow = CasesInRow(at, cases) ? 1 : 0;
+            fused.field = fused.casesInRow != 0 ? static_cast<int32_t>(at[1].constant) : 0;
             return static_cast<uint8_t>(3 * cases);
         }
     }

@@ -226,6 +226,7 @@ struct VMRegisterStepInsn {
         uint8_t rightType = 0; // the type of the right operand, as the arithmetic word reads it
         uint8_t testsGreater;  // FieldTestsBranch: bit 0 the first test is `greater than`, bit 1 the second;
                                // VariableTestBranch: 1 for `greater than`
+        uint8_t casesInRow;    // SwitchCases: 1 when case k tests the whole number `field` + k
     };
     uint8_t sourceType = 0;        // Truth: the type converted
     uint8_t target = 0;            // the register written
@@ -261,7 +262,8 @@ struct VMRegisterStepInsn {
         VMTranslatedInsn* whenFalse;
     };
     int32_t field = 0; // a LoadField's float: its byte place in the instance; a local's load or store: its slot's
-                       // place among the level's slots (VMTranslatedInsn::localOffset), bound
+                       // place among the level's slots (VMTranslatedInsn::localOffset), bound; SwitchCases in a
+                       // row: the first case's number
     int32_t secondField = 0; // LoadFields: the second float's place
 
     uint8_t TypeAt(uint32_t k) const { return static_cast<uint8_t>((packedTypes >> (4 * k)) & 0xFu); }

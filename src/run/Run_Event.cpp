@@ -235,31 +235,43 @@ public:
     // NextStraight.
     void PerformStraightOnes()
     {
-        if (m_Run != nullptr && m_Entered) VM_ExecPreparedEach(m_Run, NextStraight, this);
+        if (m_Run == nullptr || !m_Entered) return;
+        VMNextInstance next = m_Test.alarm >= 0      ? NextStraight<WalkWants::Alarm>
+                              : m_Test.wants != nullptr ? NextStraight<WalkWants::Tested>
+                                                        : NextStraight<WalkWants::All>;
+        VM_ExecPreparedEach(m_Run, next, this);
     }
 
 private:
+    // Which instances the walk's test wants, known once for its straight runs, which ask at each one.
+    enum class WalkWants : uint8_t { All, Alarm, Tested };
+
     // The next eligible instance the test wants; null at the walk's end.
-    CInstance* NextWanted()
+    template <WalkWants WANTS> CInstance* NextWantedAs()
     {
         CInstance* instance = m_Own.Next();
-        if (m_Test.alarm >= 0) {
+        if constexpr (WANTS == WalkWants::Alarm) {
             while (instance != nullptr && !instance->CountDownAlarm(m_Test.alarm)) instance = m_Own.Next();
-            return instance;
+        } else if constexpr (WANTS == WalkWants::Tested) {
+            while (instance != nullptr && !m_Test.wants(instance, m_Test.context)) instance = m_Own.Next();
         }
-        if (m_Test.wants == nullptr) return instance;
-        while (instance != nullptr && !m_Test.wants(instance, m_Test.context)) instance = m_Own.Next();
         return instance;
+    }
+
+    CInstance* NextWanted()
+    {
+        if (m_Test.alarm >= 0) return NextWantedAs<WalkWants::Alarm>();
+        return m_Test.wants != nullptr ? NextWantedAs<WalkWants::Tested>() : NextWantedAs<WalkWants::All>();
     }
 
     // The next wanted instance when it runs straight from the prepared run, its flags cleared as
     // Perform clears them (the walk's event stays set: only PerformHere leaves it); otherwise it is
     // held back for PerformHere, and the loop ends. A handler's code changes only with the events'
     // generation (CEvent::SetCode and FreeCode), so the generation alone says the run is still its.
-    static CInstance* NextStraight(void* walk)
+    template <WalkWants WANTS> static CInstance* NextStraight(void* walk)
     {
         WalkedEvent& walked = *static_cast<WalkedEvent*>(walk);
-        CInstance* instance = walked.NextWanted();
+        CInstance* instance = walked.NextWantedAs<WANTS>();
         if (instance == nullptr) return nullptr;
         if (instance->GetObjectIndex() != walked.m_ObjectIndex || walked.m_Generation != g_EventsGeneration ||
             g_RunRequest != RUN_REQUEST_NONE) {

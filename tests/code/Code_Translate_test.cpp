@@ -1799,10 +1799,20 @@ void BranchUntilPhase(CInstance* self, CVariableList& variables, uint32_t phase)
     g_VMTranslate = translating;
 }
 
+// Whether the program's first SwitchCases step has its cases in a row (whole numbers, each one more).
+bool FirstSwitchInRow(const Program& program)
+{
+    if (const VMTranslation* translation = VM_Translation(program.Code()))
+        for (const VMRegisterStepInsn& step : translation->registerSteps)
+            if (step.step == VMRegisterStep::SwitchCases) return step.casesInRow != 0;
+    return false;
+}
+
 // A switch's case tests run as one SwitchCases step, which takes the first case that holds by the
 // equality each test makes (within the epsilon; of two int32 items exactly), counting the branches
-// its parts count. A turn of the message pump within its tests leaves them to the parts, which pump
-// at the same branch; a value that is no number is the words'.
+// its parts count. Cases of whole numbers in a row find a whole value's case without testing each,
+// while the epsilon keeps neighbours apart. A turn of the message pump within its tests leaves them
+// to the parts, which pump at the same branch; a value that is no number is the words'.
 TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
 {
     // switch (value) { case labels[k]: r = k; break; default: r = 99; }, then r.
@@ -1820,13 +1830,16 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
     std::vector<std::string> many;
     for (int32_t k = 0; k < 70; ++k) many.push_back("push.e " + std::to_string(k));
     const std::vector<std::string> three = {"push.e 0", "push.e 1", "push.e 2"};
+    const std::vector<std::string> topmost = {"push.i 2147483645", "push.i 2147483646", "push.i 2147483647"};
     struct Case {
         std::string source;
         const char* expected;
+        bool inRow = false;     // the first SwitchCases step's cases are in a row
+        double epsilon = 1e-05; // the comparisons' epsilon for the run
     } cases[] = {
-        {chain("push.v self.vmtest_tv\n", 'v', three), "2"},
-        {chain("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n", 'v', three), "0"},
-        {chain("push.v self.vmtest_tv\npush.e 1\nadd.i.v\n", 'v', three), "99"},
+        {chain("push.v self.vmtest_tv\n", 'v', three), "2", true},
+        {chain("push.v self.vmtest_tv\npush.e 2\nsub.i.v\n", 'v', three), "0", true},
+        {chain("push.v self.vmtest_tv\npush.e 1\nadd.i.v\n", 'v', three), "99", true},
         {chain("push.v self.vmtest_tv\n", 'v', {"push.e 2", "push.e 2"}), "0"},
         {chain("push.d 0.500001\n", 'd', {"push.e 0", "push.d 0.5", "push.e 1"}), "1"},
         {chain("push.d 0.50002\n", 'd', {"push.e 0", "push.d 0.5", "push.e 1"}), "99"},
@@ -1834,15 +1847,33 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
         {chain("push.i -7\n", 'i', {"push.e 7", "push.i -7"}), "1"},
         {chain("push.i 1\n", 'i', {"push.e 0", "push.d 0.5", "push.e 1"}), "2"},
         {chain("push.i 1\n", 'i', {"push.d 0.999995", "push.e 1"}), "0"},
-        {chain("push.v self.vmtest_tv\npush.e 63\nadd.i.v\n", 'v', many), "65"},
-        {chain("push.v self.vmtest_tv\npush.e 66\nadd.i.v\n", 'v', many), "68"},
-        {chain("push.v self.vmtest_tt\n", 'v', three), "error: DoSet :: Invalid comparison type"},
+        {chain("push.v self.vmtest_tv\npush.e 63\nadd.i.v\n", 'v', many), "65", true},
+        {chain("push.v self.vmtest_tv\npush.e 66\nadd.i.v\n", 'v', many), "68", true},
+        {chain("push.v self.vmtest_tt\n", 'v', three), "error: DoSet :: Invalid comparison type", true},
+        // Cases in a row: whole values in and out of it, and values the epsilon matches or not.
+        {chain("push.d 1.000001\n", 'd', three), "1", true},
+        {chain("push.d 0.99\n", 'd', three), "99", true},
+        {chain("push.d -0.5\n", 'd', three), "99", true},
+        {chain("push.d -0.000001\n", 'd', three), "0", true},
+        {chain("push.d -1\n", 'd', three), "99", true},
+        {chain("push.d 10000000000\n", 'd', three), "99", true},
+        {chain("push.d -0\n", 'd', {"push.i -1", "push.e 0", "push.e 1"}), "1", true},
+        {chain("push.d 2\n", 'd', three), "2", true, 1.0},
+        {chain("push.d 2\n", 'd', three), "1", true, 1.5},
+        {chain("push.d 1\n", 'd', three), "1", true, 0},
+        {chain("push.d 1.000001\n", 'd', three), "99", true, 0},
+        {chain("push.d 2147483647\n", 'd', topmost), "2", true},
+        {chain("push.d -2147483648\n", 'd', topmost), "99", true},
+        {chain("push.d 2\n", 'd', {"push.e 0", "push.e 2", "push.e 1"}), "1"},
+        {chain("push.v self.vmtest_tv\n", 'v', {"push.e 1", "push.d 2.5", "push.e 3"}), "99"},
     };
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
     void (*pump)() = g_VMMessagePump;
     g_VMMessagePump = CountSwitchPump;
+    const double epsilon = Code_CompareEpsilon;
     for (const Case& c : cases) {
+        Code_CompareEpsilon = c.epsilon;
         // The turn comes after `ahead` branches more: within the tests, at their end, and past it.
         for (uint32_t ahead : {0u, 1u, 2u, 3u, 8u, 70u, 200u}) {
             std::string got[3];
@@ -1868,6 +1899,7 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
             }
             std::vector<VMRegisterStep> steps = StepsOf(*program);
             EXPECT_NE(std::find(steps.begin(), steps.end(), VMRegisterStep::SwitchCases), steps.end()) << c.source;
+            EXPECT_EQ(FirstSwitchInRow(*program), c.inRow) << c.source;
             for (int form : {1, 2}) {
                 EXPECT_EQ(got[form], got[0]) << c.source << " ahead " << ahead << " run " << form;
                 EXPECT_EQ(branches[form], branches[0]) << c.source << " ahead " << ahead << " run " << form;
@@ -1876,6 +1908,7 @@ TEST_F(TranslateTest, SwitchCasesTakeTheFirstCaseThatHoldsAsTheirPartsDo)
             EXPECT_EQ(got[0].rfind(c.expected, 0), 0u) << c.source << " gave " << got[0];
         }
     }
+    Code_CompareEpsilon = epsilon;
     g_VMMessagePump = pump;
     world.Clear();
 }
@@ -2108,6 +2141,123 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
                 else
                     EXPECT_EQ(left, reference) << where;
             }
+        }
+    }
+    world.Clear();
+}
+
+namespace {
+
+// A walk handing instances in its order that, before it hands the one at `nestAt`, runs a row of its
+// own: the inner program's prepared run over `inner`. vmtest_row() runs the same row from code.
+struct NestingWalk {
+    std::vector<CInstance*> order;
+    size_t nestAt = SIZE_MAX;
+    std::vector<CInstance*> inner;
+    size_t next = 0;
+    size_t innerNext = 0;
+    static inline VMPreparedRun* s_Inner = nullptr;
+    static inline NestingWalk* s_Current = nullptr;
+
+    static CInstance* NextInner(void* walk)
+    {
+        NestingWalk& w = *static_cast<NestingWalk*>(walk);
+        return w.innerNext < w.inner.size() ? w.inner[w.innerNext++] : nullptr;
+    }
+    void RunInner()
+    {
+        innerNext = 0;
+        VM_ExecPreparedEach(s_Inner, NextInner, this);
+    }
+    static CInstance* Next(void* walk)
+    {
+        NestingWalk& w = *static_cast<NestingWalk*>(walk);
+        if (w.next == w.nestAt) w.RunInner();
+        return w.next < w.order.size() ? w.order[w.next++] : nullptr;
+    }
+    static void RowRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue*)
+    {
+        s_Current->RunInner();
+        result->real = 0;
+    }
+};
+
+} // namespace
+
+// A row of kept runs goes on from instance to instance in the register steps; a row run inside it,
+// from a built-in its steps call or from the walk between two of its instances, is a row of its own,
+// after which the outer row goes on with its next instance. Every form leaves what the word loop
+// leaves.
+TEST_F(TranslateTest, RowsOfKeptRunsGoOnAroundTheRowsNestedInThem)
+{
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_row", &id)) Function_Add("vmtest_row", NestingWalk::RowRoutine, 0);
+    // sa += 1; if (sa == 11) sd = vmtest_row(); sc = sa * 2 + sb   (b's sa becomes 11)
+    const std::string outer = "push.v self.vmtest_sa\npush.e 1\nadd.i.v\npop.v.v self.vmtest_sa\n"
+                              "push.v self.vmtest_sa\npush.e 11\nseq.i.v\nbf done\ncall.i vmtest_row 0\n"
+                              "pop.v.v self.vmtest_sd\ndone:\npush.v self.vmtest_sa\npush.e 2\nmul.i.v\n"
+                              "push.v self.vmtest_sb\nadd.v.v\npop.v.v self.vmtest_sc";
+    // sb = sb * 3 + 1, with a local between
+    const std::string inner = "push.v self.vmtest_sb\npush.e 3\nmul.i.v\npop.v.v local.vmtest_la\n"
+                              "push.v local.vmtest_la\npush.e 1\nadd.i.v\npop.v.v self.vmtest_sb";
+    struct Case {
+        const char* label;
+        bool fromCode; // the inner row runs from vmtest_row (b's sa is 10), else from the walk before its
+                       // third instance (b's sa is 20), the outer row in the steps alone
+    } cases[] = {{"nested by a built-in", true}, {"nested by the walk", false}};
+    FakeWorld world;
+    FakeInstance* a = world.Add(100001, 1);
+    FakeInstance* b = world.Add(100002, 1);
+    FakeInstance* c = world.Add(100003, 1);
+    FakeInstance* d = world.Add(100004, 1);
+    auto dump = [&] {
+        testsupport::RecordingConsole out;
+        for (FakeInstance* instance : {a, b, c, d}) {
+            out.Output("instance %d\n", instance->id);
+            instance->variables.DebugDump(&out);
+        }
+        return out.text;
+    };
+    for (const Case& row : cases) {
+        std::string reference;
+        for (const char* form : {"word loop", "translated", "prepared"}) {
+            world.Clear();
+            for (FakeInstance* instance : {a, b, c, d}) {
+                double n = instance->id - 100000;
+                SetReal(instance->variables, "vmtest_sa", n != 2 ? n * 1000 : row.fromCode ? 10 : 20);
+                SetReal(instance->variables, "vmtest_sb", n);
+                SetReal(instance->variables, "vmtest_sc", 0);
+                SetReal(instance->variables, "vmtest_sd", -1);
+            }
+            g_VMTranslate = form[0] != 'w';
+            Program outerProgram(outer);
+            Program innerProgram(inner);
+            NestingWalk walk;
+            walk.order = {AsInstance(a), AsInstance(b), AsInstance(c), AsInstance(d), AsInstance(d)};
+            walk.inner = {AsInstance(c), AsInstance(d)};
+            // From the walk: before the third instance, the row of the first two left clean.
+            if (!row.fromCode) walk.nestAt = 2;
+            NestingWalk::s_Current = &walk;
+            NestingWalk::s_Inner = VM_PrepareRun("inner", innerProgram.Code(), nullptr, "");
+            std::string errors;
+            if (form[0] == 'p') {
+                VMPreparedRun* run = VM_PrepareRun("outer", outerProgram.Code(), nullptr, "");
+                VM_ExecPreparedEach(run, NestingWalk::Next, &walk);
+                VM_FreePrepared(run);
+            } else {
+                while (CInstance* self = NestingWalk::Next(&walk)) errors += outerProgram.Run(self, self, false).error;
+            }
+            VM_FreePrepared(NestingWalk::s_Inner);
+            NestingWalk::s_Current = nullptr;
+            std::string where = std::string(row.label) + ", " + form;
+            EXPECT_EQ(errors, "") << where;
+            // d's sa stepped twice, its sb once by the inner row: 4 * 3 + 1.
+            EXPECT_EQ(RealOf(d->variables, "vmtest_sc"), 4002 * 2 + 13) << where;
+            EXPECT_EQ(RealOf(c->variables, "vmtest_sc"), 3001 * 2 + 10) << where;
+            if (reference.empty())
+                reference = dump();
+            else
+                EXPECT_EQ(dump(), reference) << where;
         }
     }
     world.Clear();

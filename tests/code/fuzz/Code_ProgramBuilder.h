@@ -842,19 +842,24 @@ private:
     }
 
     // A switch on the number on top as the compiler chains it: the value duplicated and compared with
-    // one to four constants in turn (small integers, or halves as doubles), a branch to each case, one
-    // to the default; each case stores a constant and jumps to the end, where the value is dropped.
+    // one to four constants in turn (small integers, or halves as doubles; or whole numbers in a row
+    // from the first case's, each one more), a branch to each case, one to the default; each case
+    // stores a constant and jumps to the end, where the value is dropped.
     void SwitchOn(bool local)
     {
         char item = Letter(Top());
         uint8_t count = Byte();
         uint32_t cases = 1 + count % 3 + (count & 0x80 ? 1 : 0);
+        const bool inRow = (count & 0x48) == 0x48;
+        int32_t first = 0;
         std::string end = Label(), otherwise = Label(), labels[4];
         for (uint32_t n = 0; n < cases; ++n) {
             labels[n] = Label();
             int8_t pick = static_cast<int8_t>(Byte());
-            std::string label = pick & 0x40 ? "push.d " + std::to_string(pick % 4) + ".5\nseq.d."
-                                            : "push.e " + std::to_string(pick % 4) + "\nseq.i.";
+            if (n == 0) first = pick % 4;
+            std::string label = inRow          ? "push.e " + std::to_string(first + static_cast<int32_t>(n)) + "\nseq.i."
+                                : pick & 0x40 ? "push.d " + std::to_string(pick % 4) + ".5\nseq.d."
+                                              : "push.e " + std::to_string(pick % 4) + "\nseq.i.";
             Emit(std::string("dup.") + item + "\n" + label + item + "\nbt " + labels[n]);
         }
         Emit("b " + otherwise);
