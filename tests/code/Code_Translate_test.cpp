@@ -232,6 +232,17 @@ std::string RealOrError(const RunOutcome& outcome)
     return outcome.failed ? outcome.error : std::string(real);
 }
 
+// Each instance's variables, as the tables compare them after a run.
+std::string DumpVariables(std::initializer_list<FakeInstance*> instances)
+{
+    testsupport::RecordingConsole out;
+    for (FakeInstance* instance : instances) {
+        out.Output("instance %d\n", instance->id);
+        instance->variables.DebugDump(&out);
+    }
+    return out.text;
+}
+
 // A script whose code object is made again between runs, by a table made again.
 double RunCallOf(const std::string& calleeSource, Program& program)
 {
@@ -2102,14 +2113,7 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
         SetReal(d->variables, "vmtest_sa", 1000);
         SetReal(d->variables, "vmtest_sb", 2000);
     };
-    auto dump = [&] {
-        testsupport::RecordingConsole out;
-        for (FakeInstance* instance : {a, b, c, d}) {
-            out.Output("instance %d\n", instance->id);
-            instance->variables.DebugDump(&out);
-        }
-        return out.text;
-    };
+    auto dump = [&] { return DumpVariables({a, b, c, d}); };
     const uint8_t tracing = g_TraceFlag;
     for (const Case& row : cases) {
         for (bool traced : {false, true}) {
@@ -2210,14 +2214,7 @@ TEST_F(TranslateTest, RowsOfKeptRunsGoOnAroundTheRowsNestedInThem)
     FakeInstance* b = world.Add(100002, 1);
     FakeInstance* c = world.Add(100003, 1);
     FakeInstance* d = world.Add(100004, 1);
-    auto dump = [&] {
-        testsupport::RecordingConsole out;
-        for (FakeInstance* instance : {a, b, c, d}) {
-            out.Output("instance %d\n", instance->id);
-            instance->variables.DebugDump(&out);
-        }
-        return out.text;
-    };
+    auto dump = [&] { return DumpVariables({a, b, c, d}); };
     for (const Case& row : cases) {
         std::string reference;
         for (const char* form : {"word loop", "translated", "prepared"}) {
