@@ -1109,8 +1109,8 @@ uint8_t FuseAt(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn& fu
         fused.field = at[2].field;
         return 3;
     }
-    if (left >= 4 && AddsIntoFirst(at) != S::Leave) {
-        fused.step = AddsIntoFirst(at);
+    if (S adds = left >= 4 ? AddsIntoFirst(at) : S::Leave; adds != S::Leave) {
+        fused.step = adds;
         fused.added = at[1].site;
         return 4;
     }
@@ -1298,20 +1298,28 @@ void VM_NumberRunSites(VMTranslation& translation)
             if (self && site->id >= VARIABLE_LIST_BASE) sites.push_back({site, sequence, stretch, {instance, site->id}});
         }
     }
+    // The sites come in their steps' order, so that a sequence's lie together: each site's first of
+    // its sequence, and the end of those; only they are compared with it.
+    std::vector<size_t> first(sites.size()), end(sites.size());
+    for (size_t k = 0; k < sites.size(); ++k)
+        first[k] = k > 0 && sites[k].sequence == sites[k - 1].sequence ? first[k - 1] : k;
+    for (size_t k = sites.size(); k-- > 0;)
+        end[k] = k + 1 < sites.size() && sites[k].sequence == sites[k + 1].sequence ? end[k + 1] : k + 1;
+    auto at = [&](size_t k) { return sites.begin() + static_cast<std::ptrdiff_t>(k); };
     // A sequence's lookups that find a kept node, and the variables it keeps, by sequence (from 1).
     std::vector<int32_t> again(starts.size() + 1), kept(starts.size() + 1);
     for (size_t k = 0; k < sites.size(); ++k) {
         const Site& site = sites[k];
-        auto before = std::count_if(sites.begin(), sites.begin() + static_cast<std::ptrdiff_t>(k),
-                                    [&](const Site& other) { return other.SameStretch(site); });
+        auto before = std::count_if(at(first[k]), at(k), [&](const Site& other) { return other.SameStretch(site); });
         if (before > 0) ++again[site.sequence];
         if (before == 1) ++kept[site.sequence];
     }
     std::vector<std::pair<int32_t, int32_t>> variables; // by place
-    for (const Site& site : sites) {
+    for (size_t k = 0; k < sites.size(); ++k) {
+        const Site& site = sites[k];
         if (site.sequence == 0 || again[site.sequence] <= kept[site.sequence]) continue;
         heads[site.sequence - 1]->keepsSites = true;
-        if (std::count(sites.begin(), sites.end(), site) < 2) continue;
+        if (std::count(at(first[k]), at(end[k]), site) < 2) continue;
         auto found = std::find(variables.begin(), variables.end(), site.variable);
         if (found == variables.end() && variables.size() == VM_RUN_SITES) continue;
         if (found == variables.end()) found = variables.insert(found, site.variable);

@@ -354,7 +354,8 @@ struct VMTranslatedInsn {
     uint8_t runSlot = VM_RUN_SITES;
     uint32_t runBit = 0;
     // A RealSequence's: its steps keep the nodes of its sites that have a place; and the run of its
-    // steps that does, or the one that keeps none, bound.
+    // steps that does, or the one that keeps none, bound (chosen from keepsSites at each run instead,
+    // the text workload's steps took 0.3% more instructions under g++).
     bool keepsSites = false;
     VMStepsRun stepsRun = nullptr;
 };
