@@ -537,6 +537,6 @@ int32_t D3D_AttributeLocation(uint8_t usage, uint8_t usageIndex);
 
 // Creates the OpenGL device's interface (graphics/gl/); null when no OpenGL can be had.
 D3DInterface* Direct3D_CreateGL();
-// Chooses the software renderer's paths, before the first OpenGL window or context of the process
-// is made (the renderer reads its settings once): every place that makes one calls it first.
-void Direct3D_PrepareGL();
+// Sets the OpenGL attributes the device's window is made with; called after SDL's video starts and
+// before the window is made (its framebuffer's depth and stencil are chosen then).
+void Direct3D_SetWindowAttributes();

@@ -12,7 +12,6 @@
 #include "../TestSupport_Builtins.h"
 #include "../TestSupport_Requests.h"
 #include "dialog/Dialog_Backend.h"
-#include "graphics/Graphics_DeviceApi.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/imgui/Platform_ImGuiHost.h"
 #include "run/Run_Window.h"
@@ -72,7 +71,6 @@ class ImGuiDialogs : public testing::Test {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         TestSwitches_Reload();
         testsupport::RegisterBuiltins();
-        Direct3D_PrepareGL(); // as the program does before its first OpenGL window
         ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_VIDEO)) << SDL_GetError();
         ImGuiHost_SetFrameObserver(PlayScript);
         // The game's own window and context, which every dialog frame must give back.

@@ -7,7 +7,6 @@
 
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
-#include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
@@ -26,7 +25,6 @@ class WindowTest : public testing::Test {
     {
         setenv("KELVARO_HEADLESS", "1", 1);
         TestSwitches_Reload();
-        Direct3D_PrepareGL(); // as the program does before its first OpenGL window
         ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_VIDEO)) << SDL_GetError();
         ASSERT_EQ(0, SDL_GL_LoadLibrary(nullptr)) << SDL_GetError();
     }

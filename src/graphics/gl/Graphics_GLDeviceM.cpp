@@ -115,6 +115,7 @@ GLDevice::~GLDevice()
     GLuint framebuffers[] = {m_DrawFramebuffer, m_ReadFramebuffer, m_CopyFramebuffer};
     glDeleteFramebuffers(3, framebuffers);
     if (m_ResolveRenderbuffer != 0) glDeleteRenderbuffers(1, &m_ResolveRenderbuffer);
+    ReleasePictureProgram();
     glDeleteVertexArrays(1, &m_VertexArray);
     glDeleteBuffers(1, &m_ScratchBuffer);
     g_ContextAlive = false;
@@ -323,6 +324,11 @@ D3DResult GLDevice::PresentPicture(const GLSurface* source)
     FinishPresent();
     int32_t width = source->m_Width;
     int32_t height = source->m_Height;
+    int32_t drawableWidth = width;
+    int32_t drawableHeight = height;
+    SDL_GL_GetDrawableSize(m_Window, &drawableWidth, &drawableHeight);
+    bool stretched = drawableWidth != width || drawableHeight != height;
+    if (!stretched && DrawPicture(source, width, height)) return SwapWindow();
     glDisable(GL_SCISSOR_TEST); // left on by guard-band draws; the copies below take whole pictures
     if (source->m_Samples > 0) {
         // A multisampled picture is resolved at its own size before it is turned and stretched.
@@ -345,11 +351,7 @@ D3DResult GLDevice::PresentPicture(const GLSurface* source)
         glBindFramebuffer(GL_READ_FRAMEBUFFER, m_ReadFramebuffer);
         source->Attach(GL_READ_FRAMEBUFFER);
     }
-    int32_t drawableWidth = width;
-    int32_t drawableHeight = height;
-    SDL_GL_GetDrawableSize(m_Window, &drawableWidth, &drawableHeight);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    bool stretched = drawableWidth != width || drawableHeight != height;
     // A scissor over the whole window cuts nothing, but it sends the copy down the driver's drawing
     // path, as StretchRect does for surface copies: a software driver then holds the frame at the
     // present less often while its threads finish the frame's drawing.
@@ -359,6 +361,11 @@ D3DResult GLDevice::PresentPicture(const GLSurface* source)
     glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
                       stretched ? GL_LINEAR : GL_NEAREST);
     glDisable(GL_SCISSOR_TEST);
+    return SwapWindow();
+}
+
+D3DResult GLDevice::SwapWindow()
+{
     SDL_GL_SwapWindow(m_Window);
     m_TargetsDirty = true;
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_DEVICELOST;

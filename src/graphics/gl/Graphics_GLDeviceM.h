@@ -269,6 +269,14 @@ class GLDevice : public D3DDevice {
     // Shows `source` (the back buffer, or a surface of its size) in the window.
     D3DResult PresentPicture(const GLSurface* source);
     void ShowWaitingPicture();
+    // Shows what the window's framebuffer holds; DEVICELOST when OpenGL reported an error.
+    D3DResult SwapWindow();
+    // Draws a single-sampled picture of the window's size into the window, top row at the top
+    // (Graphics_GLPictureM.cpp); false when it cannot be drawn so and must be blitted.
+    bool DrawPicture(const GLSurface* source, int32_t width, int32_t height);
+    // Made at the first present; false (and nothing made) when the window cannot take the drawing.
+    bool MakePictureProgram();
+    void ReleasePictureProgram();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
     void SetDefaultStates();
     // Binds the drawing framebuffer with the current target, and the depth-stencil surface only
@@ -325,6 +333,10 @@ class GLDevice : public D3DDevice {
     // The picture PresentLater left for the window, held until it is shown (FinishPresent). Every
     // call that could change it, or the window's picture, shows it first.
     GLSurface* m_WaitingPicture = nullptr;
+    GLuint m_PictureProgram = 0; // DrawPicture's objects, made at the first present
+    GLuint m_PictureVertexArray = 0;
+    GLuint m_PictureSampler = 0;
+    bool m_PictureTried = false;
     int32_t m_ResolveWidth = 0;
     int32_t m_ResolveHeight = 0;
 

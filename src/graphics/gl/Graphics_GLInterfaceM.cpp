@@ -60,7 +60,6 @@ bool AdapterExists(int32_t adapter)
 
 GLInterface::GLInterface()
 {
-    Direct3D_PrepareGL();
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) m_StartedVideo = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -139,16 +138,12 @@ D3DResult GLInterface::CreateDevice(int32_t adapter, void* window, uint32_t, D3D
     bool ownWindow = false;
     if (sdlWindow == nullptr) {
         // Without a window of its own (tests, benchmarks) the device draws into a hidden one.
+        Direct3D_SetWindowAttributes();
         sdlWindow = SDL_CreateWindow("", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         if (sdlWindow == nullptr) return D3DERR_NOTAVAILABLE;
         ownWindow = true;
     }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    Direct3D_SetWindowAttributes();
     SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
     if (context == nullptr || epoxy_gl_version() < 33) {
         MainConsole->Output("OpenGL 3.3 is not available: %s\n", SDL_GetError());
@@ -169,12 +164,16 @@ D3DResult GLInterface::CreateDevice(int32_t adapter, void* window, uint32_t, D3D
 
 } // namespace gldevice
 
-void Direct3D_PrepareGL()
+void Direct3D_SetWindowAttributes()
 {
-    // Mesa's software renderer shades the rectangles it draws whole with 8-bit arithmetic of its own,
-    // which rounds filtered, scaled textures differently from its triangles; without it the
-    // rectangles are shaded as the triangles are. A value the user set is kept.
-    setenv("LP_PERF", "no_rast_linear", 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // Every target's depth and stencil are surfaces of the device's own; the window's framebuffer
+    // needs none, and without them the present's copy is drawn on the renderer's fast path.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
 D3DInterface* Direct3D_CreateGL()

@@ -168,6 +168,7 @@ std::string FragmentSource(uint32_t key)
          "uniform ivec2 uAlphaTest;\n"
          "uniform vec4 uFog;\n"
          "uniform vec4 uFogColour;\n"
+         "uniform float uZero = 0.0;\n"
          "out vec4 fragColour;\n"
          "void main() {\n";
     s += (key & KEY_TEXTURED) != 0 ? "  vec4 tex = texture(uTexture0, vTexCoord);\n"
@@ -195,8 +196,12 @@ std::string FragmentSource(uint32_t key)
         s += "  c.rgb = mix(uFogColour.rgb, c.rgb, " + FogFactor(key, "vFog") + ");\n";
     else if (Fogged(key))
         s += "  c.rgb = mix(uFogColour.rgb, c.rgb, vFog);\n";
-    // Times exactly one: the same colour, from a program the driver draws as triangles only.
-    s += (key & KEY_KEEP_TRIANGLES) != 0 ? "  fragColour = c * vOne;\n}\n" : "  fragColour = c;\n}\n";
+    // Times exactly one: the same colour, from a program the driver draws as triangles only. Plus a
+    // zero it cannot see through: a software renderer shades the whole tiles of programs made of
+    // nothing but texture reads and products with 8-bit arithmetic of its own, which rounds unlike
+    // its other pixels and loses flat inputs; an addition keeps every program of the device off it
+    // (the present's copy of the picture is the one draw left to it, as an exact copy).
+    s += (key & KEY_KEEP_TRIANGLES) != 0 ? "  fragColour = c * vOne + uZero;\n}\n" : "  fragColour = c + uZero;\n}\n";
     return s;
 }
 

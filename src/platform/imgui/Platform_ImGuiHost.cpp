@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "base/Base_Console.h"
-#include "graphics/Graphics_DeviceApi.h"
 
 namespace {
 
@@ -73,7 +72,6 @@ void ImGuiHost_SetFrameObserver(ImGuiHostFrameObserver observer)
 bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
 {
     Close();
-    Direct3D_PrepareGL();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         MainConsole->Output("Dialog window: SDL video could not start: %s\n", SDL_GetError());
         return false;

@@ -230,7 +230,6 @@ void MainWindow_SetDebugFormObserver(MainWindowEventObserver observer)
 
 bool CreateMainWindow(int32_t width, int32_t height)
 {
-    Direct3D_PrepareGL();
     if (!StartVideo()) return false;
     SDL_DisplayMode screen;
     if (SDL_GetDesktopDisplayMode(0, &screen) == 0) {
@@ -252,6 +251,7 @@ bool CreateMainWindow(int32_t width, int32_t height)
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (g_MainWindowStyle == WINDOW_STYLE_POPUP) flags |= SDL_WINDOW_BORDERLESS;
     if (g_MainWindowStyle == WINDOW_STYLE_OVERLAPPED) flags |= SDL_WINDOW_RESIZABLE;
+    Direct3D_SetWindowAttributes();
     g_Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (g_Window == nullptr) {
         MainConsole->Output("CreateWindowEx failed: %s\n", SDL_GetError());
