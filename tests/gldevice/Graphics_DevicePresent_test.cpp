@@ -224,6 +224,45 @@ uint32_t WindowAt(int32_t x, int32_t y)
 
 class WindowPicture : public DeviceTest {};
 
+// Every depth and stencil the device draws with is a surface of its own: the window is made without
+// either, so that the present's copy takes the renderer's fast rectangle path.
+TEST_F(WindowPicture, HasNoDepthOrStencilBufferOfItsOwn)
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    for (GLenum attachment : {GL_DEPTH, GL_STENCIL}) {
+        GLint type = -1;
+        glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                              &type);
+        EXPECT_EQ(GL_NONE, type) << (attachment == GL_DEPTH ? "depth" : "stencil");
+    }
+}
+
+// With no other picture kept, the present shows the back buffer itself, as exactly.
+TEST_F(WindowPicture, ShowsTheBackBufferWhenNoOtherPictureIsGiven)
+{
+    D3DDevice* device = GR_D3D_Device();
+    D3DSurface* back = nullptr;
+    ASSERT_EQ(D3D_OK, device->GetBackBuffer(&back));
+    ASSERT_EQ(D3D_OK, device->SetRenderTarget(0, back));
+    back->Release();
+    struct Area {
+        D3DViewport where;
+        uint32_t colour;
+    } areas[] = {{{0, 0, 640, 480, 0.0f, 1.0f}, GREEN},
+                 {{0, 0, 10, 10, 0.0f, 1.0f}, RED},
+                 {{630, 470, 10, 10, 0.0f, 1.0f}, BLUE},
+                 {{0, 479, 640, 1, 0.0f, 1.0f}, YELLOW}};
+    for (const Area& a : areas) {
+        ASSERT_EQ(D3D_OK, device->SetViewport(&a.where));
+        ASSERT_EQ(D3D_OK, device->Clear(D3DCLEAR_TARGET, a.colour, 1.0f, 0));
+    }
+    ASSERT_EQ(D3D_OK, device->Present());
+    const Probe PROBES[] = {{0, 0, RED},      {9, 9, RED},     {10, 10, GREEN},   {630, 470, BLUE},
+                            {639, 478, BLUE}, {0, 479, YELLOW}, {639, 479, YELLOW}, {320, 240, GREEN}};
+    for (const Probe& p : PROBES)
+        EXPECT_EQ(p.argb & 0xFFFFFFu, WindowAt(p.x, p.y) & 0xFFFFFFu) << "window at " << p.x << ", " << p.y;
+}
+
 // The present copies the frame to the window whole, top row at the top, to the last pixel.
 TEST_F(WindowPicture, IsTheWholeFrameTheRightWayUp)
 {
