@@ -134,17 +134,23 @@ std::vector<std::unique_ptr<ObjectInstanceNode[]>>& NodeBlocks()
     return blocks;
 }
 
+// A new block of nodes, its first taken. Out of line: every instance made takes a node, and the
+// rare growth kept inline made each take save and restore registers for it.
+[[gnu::noinline]] ObjectInstanceNode* TakeNodeFromNewBlock()
+{
+    NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
+    g_Nodes.fresh = NodeBlocks().back().get();
+    g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
+    return g_Nodes.fresh++;
+}
+
 ObjectInstanceNode* TakeNode()
 {
     if (ObjectInstanceNode* node = g_Nodes.freed) {
         g_Nodes.freed = node->next;
         return node;
     }
-    if (g_Nodes.fresh == g_Nodes.freshEnd) {
-        NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
-        g_Nodes.fresh = NodeBlocks().back().get();
-        g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
-    }
+    if (g_Nodes.fresh == g_Nodes.freshEnd) return TakeNodeFromNewBlock();
     return g_Nodes.fresh++;
 }
 
