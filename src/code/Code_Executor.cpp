@@ -23,10 +23,12 @@ namespace {
 // Scripts calling scripts nest whole executions in native frames, and a tree nests a frame or two
 // per node: the walk stops with an error while the thread's stack still has room for the routines
 // a statement may call.
-uintptr_t StackLimit()
+thread_local uintptr_t t_StackLimit = 0; // 0 until the thread's first walk asks
+
+// The limit found at the thread's first walk. Out of line: every nested run asks for the limit.
+[[gnu::noinline]] uintptr_t FindStackLimit()
 {
-    static thread_local uintptr_t limit = 0;
-    if (limit != 0) return limit;
+    uintptr_t& limit = t_StackLimit;
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     uintptr_t lowest = CodePosix_StackLowestAddress();
     // When the system does not tell, the first walk on the thread allows itself a fixed amount.
@@ -34,6 +36,12 @@ uintptr_t StackLimit()
         lowest = here > CODE_EXEC_STACK_FALLBACK ? here - CODE_EXEC_STACK_FALLBACK : 0;
     limit = lowest + CODE_EXEC_STACK_RESERVE;
     return limit;
+}
+
+uintptr_t StackLimit()
+{
+    uintptr_t limit = t_StackLimit;
+    return limit != 0 ? limit : FindStackLimit();
 }
 
 // ---- statements ------------------------------------------------------------------------------
@@ -334,7 +342,11 @@ uintptr_t StackHere() { return reinterpret_cast<uintptr_t>(__builtin_frame_addre
 
 } // namespace
 
-bool Code_NativeStackLow() { return StackHere() < StackLimit() + CODE_NESTED_RUN_MARGIN; }
+bool Code_NativeStackLow()
+{
+    uintptr_t limit = StackLimit(); // first: nothing is kept across the first walk's call
+    return StackHere() < limit + CODE_NESTED_RUN_MARGIN;
+}
 
 bool Exec_StackExhausted(Code_Exec_Context* context, const CodeNode* node)
 {

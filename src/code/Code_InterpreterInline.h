@@ -903,7 +903,10 @@ template <bool LOCAL = false>
 // instance: a self site keyed under this generation (still a self site) looks first where the
 // last instance it found had the variable, in self's list as the steps found it once (`selfList`,
 // null until then), and writes nothing on that way. The word handlers, which loops run, stay small.
-template <bool LOCAL = false>
+// ADDS: a store's site, which adds the variable there, as real 0 for the store to write over, when
+// self's list does not hold it yet and that is where adding it puts it (a new instance's create
+// event), without looking for it the general way first.
+template <bool LOCAL = false, bool ADDS = false>
 [[gnu::always_inline]] inline VariableNode* SequenceSiteNode(VMRunState& run, VariableNode* locals, uint64_t generation,
                                                              VMTranslatedInsn* insn, CVariableList*& selfList)
 {
@@ -915,6 +918,9 @@ template <bool LOCAL = false>
         if (selfList != nullptr) [[likely]] {
             if (VariableNode* node = selfList->AtInlineOffset(cache.inlineOffset, insn->id)) [[likely]]
                 return node;
+            if constexpr (ADDS) {
+                if (VariableNode* node = selfList->AddAtInlineOffset(cache.inlineOffset, insn->id)) return node;
+            }
         }
     }
     return PlainSiteNodeApart(run, locals, generation, insn);

@@ -35,7 +35,7 @@ inline void Instance_ShapesChanged() { ++g_InstanceShapeGeneration; }
 
 // Lets the frame's walks over a room's list pass the whole list by: each names the list a walk last
 // found with nothing to do in it, and every change that could give that walk work forgets it. A
-// list that gains an instance forgets all three.
+// list that gains an instance forgets all three, but the motion walk's only for one that moves.
 struct InstanceQuietLists {
     const CInstanceList* motion = nullptr;   // none with speed, friction, gravity or a path
     const CInstanceList* drawable = nullptr; // none visible, unmarked and not deactivated
@@ -247,6 +247,12 @@ public:
     {
         MayMove();
         return i_pathindex = path;
+    }
+    // Whether the motion pass has anything to do for the instance: friction, gravity, a path or a
+    // speed (the pass notes one without as still, and does nothing else to it).
+    bool HasMotion() const
+    {
+        return i_friction != 0.0f || i_gravity != 0.0f || i_pathindex >= 0 || i_hspeed != 0.0f || i_vspeed != 0.0f;
     }
     // Something that moves the instance (speed, friction, gravity, path) may have changed: the
     // motion pass looks at it, and at its list, again.

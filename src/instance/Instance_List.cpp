@@ -40,7 +40,11 @@ CInstance* CInstanceList::InsertionPoint(CInstance* instance, float depth)
 
 void CInstanceList::AddByDepth(CInstance* instance)
 {
+    // The motion pass has work only if the instance moves: a list of instances made and destroyed
+    // in their steps stays without movers.
+    const CInstanceList* still = instance->HasMotion() ? nullptr : g_QuietLists.motion;
     Instance_ForgetQuiet();
+    g_QuietLists.motion = still;
     float depth = instance->i_depth;
     CInstance* after = InsertionPoint(instance, depth);
     instance->m_DepthKey = depth;

@@ -89,12 +89,16 @@ void Object_EventsChanged()
 
 namespace {
 
-// Kept out of line, so that the remembered case saves no registers.
-[[gnu::noinline]] void FillMemo(HandlerMemo& memo, int32_t objectIndex, int32_t type, int32_t subtype)
+// The handler found and remembered. Kept out of line, and reached by a jump, so that the remembered
+// case saves no registers.
+[[gnu::noinline]] CEvent* FindAndRemember(HandlerMemo& memo, int32_t objectIndex, int32_t type, int32_t subtype,
+                                          int32_t* foundIn)
 {
     int32_t holder = objectIndex;
     CEvent* handler = Object_FindHandler(Object_Data(objectIndex), type, subtype, &holder);
     memo = HandlerMemo{g_EventsGeneration, objectIndex, type, subtype, holder, handler};
+    if (foundIn != nullptr) *foundIn = holder;
+    return handler;
 }
 
 } // namespace
@@ -104,7 +108,7 @@ CEvent* Object_FindHandlerCached(int32_t objectIndex, int32_t type, int32_t subt
     HandlerMemo& memo = g_HandlerMemos[MemoSlot(objectIndex, type, subtype)];
     if (memo.generation != g_EventsGeneration || memo.object != objectIndex || memo.type != type ||
         memo.subtype != subtype)
-        FillMemo(memo, objectIndex, type, subtype);
+        return FindAndRemember(memo, objectIndex, type, subtype, foundIn);
     if (foundIn != nullptr) *foundIn = memo.foundIn;
     return memo.handler;
 }
@@ -134,17 +138,23 @@ std::vector<std::unique_ptr<ObjectInstanceNode[]>>& NodeBlocks()
     return blocks;
 }
 
+// A new block of nodes, its first taken. Out of line: every instance made takes a node, and the
+// rare growth kept inline made each take save and restore registers for it.
+[[gnu::noinline]] ObjectInstanceNode* TakeNodeFromNewBlock()
+{
+    NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
+    g_Nodes.fresh = NodeBlocks().back().get();
+    g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
+    return g_Nodes.fresh++;
+}
+
 ObjectInstanceNode* TakeNode()
 {
     if (ObjectInstanceNode* node = g_Nodes.freed) {
         g_Nodes.freed = node->next;
         return node;
     }
-    if (g_Nodes.fresh == g_Nodes.freshEnd) {
-        NodeBlocks().emplace_back(new ObjectInstanceNode[NODES_PER_BLOCK]);
-        g_Nodes.fresh = NodeBlocks().back().get();
-        g_Nodes.freshEnd = g_Nodes.fresh + NODES_PER_BLOCK;
-    }
+    if (g_Nodes.fresh == g_Nodes.freshEnd) return TakeNodeFromNewBlock();
     return g_Nodes.fresh++;
 }
 

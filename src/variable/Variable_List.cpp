@@ -179,6 +179,16 @@ int32_t CVariableList::InlineOffsetOf(const VariableNode* node) const
     return static_cast<int32_t>(at - reinterpret_cast<uintptr_t>(this));
 }
 
+VariableNode* CVariableList::AddAtInlineOffset(int32_t offset, int32_t id)
+{
+    if (m_pBuckets != nullptr) return nullptr;
+    auto at = reinterpret_cast<uintptr_t>(this) + static_cast<uint32_t>(offset);
+    auto slot = static_cast<uint32_t>((at - reinterpret_cast<uintptr_t>(m_Inline)) / sizeof(VariableNode));
+    // Every own node before the place in use and none from it on: TakeNode takes exactly that one.
+    if (m_InlineUsed != (1u << slot) - 1 || FindOwn(id) != nullptr) return nullptr;
+    return Insert(id);
+}
+
 VariableNode* CVariableList::TakeNode()
 {
     VariableNode* node;

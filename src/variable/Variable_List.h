@@ -86,6 +86,11 @@ public:
         VariableNode* node = reinterpret_cast<VariableNode*>(reinterpret_cast<uintptr_t>(this) + static_cast<uint32_t>(offset));
         return node->id == id ? node : nullptr;
     }
+    // The node of `id` added, as SetVar adds it, at a place (not 0) InlineOffsetOf answered, when that
+    // is where adding it puts it: the list holds no `id`, no table of heads, and that place is the
+    // first of its own nodes free (a new instance's create event setting its variables in the order
+    // the last instance set them). Null, with nothing added, otherwise.
+    VariableNode* AddAtInlineOffset(int32_t offset, int32_t id);
     int32_t Count() const { return m_Count; }
     // The chain of a bucket, from its head.
     VariableNode* Bucket(int32_t bucket) const { return m_pBuckets != nullptr ? m_pBuckets[bucket] : OwnHead(bucket); }

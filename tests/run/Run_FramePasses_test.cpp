@@ -30,6 +30,8 @@ std::vector<QuietCase> QuietCases()
         {"FrictionAfterSpeed", "obj_q.hspeed = 3;", "obj_q.friction = 1;", {109.0f}, 0},
         {"PathStart", "with (obj_q) path_start(0, 3, 0, false);", "", {112.0f}, 0},
         {"CreatedMoving", "var i; i = instance_create(0, 100, obj_q); i.hspeed = 3;", "", {100.0f, 12.0f}, 0},
+        // One made still leaves the list without movers until a speed is set.
+        {"CreatedStillThenMoving", "instance_create(0, 100, obj_q);", "obj_q.hspeed = 3;", {106.0f, 6.0f}, 0},
         {"Visible", "obj_q.visible = true;", "", {100.0f}, 4},
         // The instance takes over the visibility of its new object.
         {"ChangedToAVisibleObject", "with (obj_q) instance_change(obj_v, false);", "", {}, 4},

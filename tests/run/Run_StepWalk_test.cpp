@@ -442,6 +442,20 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0)},
          {{"100003 1 4 0", "100004 1 4 0"}, {"100005 1 6 0", "100006 1 6 0"}, {"100007 1 8 0", "100008 1 8 0"}},
          nullptr},
+        // Create events that set their variables in two orders: a store adds its variable where the
+        // last new instance had it only where the list would add it anyway, and finds it where an
+        // earlier store of the same event put it elsewhere.
+        {"RemadeInstancesSettingVariablesInTwoOrders",
+         {ObjectWith("obj_ctl", {{0, 0, "global.made = 0;"}}),
+          ObjectWith("obj_t", {{0, 0, "if (global.made mod 2 == 0) a = 7; else life = 0; "
+                                      "life = 1 + (global.made mod 2); global.made += 1;"},
+                               {3, 0, "life -= 1;\nif (life <= 0) { instance_create(x, y, obj_t); instance_destroy(); }"},
+                               {3, 2, "test_note(life, variable_local_get(\"life\"), variable_local_exists(\"a\"));"}})},
+         {Placed(0), Placed(1), Placed(1), Placed(1)},
+         {{"100003 1 1 0", "100005 1 1 1", "100006 2 2 0"},
+          {"100006 1 1 0", "100007 1 1 1", "100008 2 2 0"},
+          {"100008 1 1 0", "100009 1 1 1", "100010 2 2 0"}},
+         nullptr},
         // One handler run by the alarm walk and, from the step's code, nested in another run: its kept
         // run follows the depth each time, with a local variable and without.
         {"AlarmHandlerRunAtTwoDepths",

@@ -185,6 +185,53 @@ std::vector<uint8_t> Serialised(const CVariableList& list)
 
 } // namespace
 
+// A variable added at a place another list holds it at is added only where SetVar would add it:
+// the list's first free own node, the variable not held yet and no table of heads. What it adds
+// leaves the list as SetVar leaves it (the same chains, so the same saved form).
+TEST(VariableList, AddingAtAnotherListsPlaceOnlyWhereSetVarWouldAdd)
+{
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i <= VARIABLE_INLINE_NODES; ++i) ids.push_back(Code_Variable_Add(("add_probe" + std::to_string(i)).c_str()));
+    CVariableList model;
+    for (int32_t id : ids) Set(model, id, -1, Real(0));
+    auto place = [&](size_t k) { return model.InlineOffsetOf(model.Find(ids[k])); };
+    struct Case {
+        const char* about;
+        std::vector<size_t> held; // set first, in order
+        size_t place;             // the variable whose place in the model is asked
+        size_t id;                // the variable added there
+        bool added;
+    } cases[] = {
+        {"a new list's first place", {}, 0, 0, true},
+        {"a new list's second place, its first free", {}, 1, 1, false},
+        {"the place after those held", {0}, 1, 1, true},
+        {"the next place, taken", {0}, 0, 1, false},
+        {"a variable held elsewhere", {0}, 1, 0, false},
+        {"a place past a free one", {0}, 2, 2, false},
+        {"the last own place", {0, 1, 2}, 3, 3, true},
+        {"every own place held, a table of heads", {0, 1, 2, 3, 4}, 3, 3, false},
+    };
+    for (const Case& c : cases) {
+        CVariableList list, expected;
+        for (size_t k : c.held) {
+            Set(list, ids[k], -1, Real(static_cast<double>(k)));
+            Set(expected, ids[k], -1, Real(static_cast<double>(k)));
+        }
+        int32_t count = list.Count();
+        VariableNode* node = list.AddAtInlineOffset(place(c.place), ids[c.id]);
+        EXPECT_EQ(c.added, node != nullptr) << c.about;
+        if (node == nullptr) {
+            EXPECT_EQ(count, list.Count()) << c.about << ": nothing added";
+            continue;
+        }
+        EXPECT_EQ(node, list.Find(ids[c.id])) << c.about;
+        EXPECT_EQ(place(c.place), list.InlineOffsetOf(node)) << c.about;
+        EXPECT_EQ(0.0, ReadReal(list, ids[c.id])) << c.about << ": added as real 0";
+        Set(expected, ids[c.id], -1, Real(0));
+        EXPECT_EQ(Serialised(expected), Serialised(list)) << c.about;
+    }
+}
+
 TEST(VariableList, StreamsFollowBucketsAndChainsFromTheirHeads)
 {
     BucketIds ids = MakeBucketIds("chain_");
