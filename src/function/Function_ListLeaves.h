@@ -11,19 +11,18 @@
 #include "datastructure/DataStructure_Tables.h"
 #include "function/Function_Args.h"
 
-inline ScriptValue* DS_ListSlot(CDS_List* list, double pos) { return list->GetValue(Real_Int(pos)); }
-
 inline bool DS_ListReadReal(double handle, double pos, double* result)
 {
     CDS_List* list = g_DSLists.Get(Real_Int(handle));
     if (list == nullptr) return false;
-    const ScriptValue* element = DS_ListSlot(list, pos);
-    if (element == nullptr) {
+    const int32_t at = Real_Int(pos);
+    if (!list->Holds(at)) {
         *result = 0.0;
         return true;
     }
-    if (Value_GetKind(element) != VALUE_REAL) return false;
-    *result = element->real;
+    const ScriptValue& element = list->At(at);
+    if (Value_GetKind(&element) != VALUE_REAL) return false;
+    *result = element.real;
     return true;
 }
 
@@ -31,10 +30,11 @@ inline bool DS_ListReplaceReal(double handle, double pos, double value)
 {
     CDS_List* list = g_DSLists.Get(Real_Int(handle));
     if (list == nullptr) return false;
-    ScriptValue* element = DS_ListSlot(list, pos);
-    if (element == nullptr) return true;
-    if (element->kind != VALUE_REAL) return false;
-    element->real = value;
+    const int32_t at = Real_Int(pos);
+    if (!list->Holds(at)) return true;
+    ScriptValue& element = list->At(at);
+    if (element.kind != VALUE_REAL) return false;
+    element.real = value;
     return true;
 }
 
