@@ -40,6 +40,7 @@
 #include "code/Code_Object.h"
 #include "code/Code_Translate.h"
 #include "extension/Extension_Main.h"
+#include "function/Function_ListLeaves.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "run/Run_Window.h"

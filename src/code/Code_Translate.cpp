@@ -11,6 +11,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_InterpreterState.h"
+#include "function/Function_ListLeaves.h"
 #include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_List.h"
 #include "variable/Variable_Names.h"
@@ -1007,7 +1008,10 @@ bool LoadsForLeaf(const VMRegisterStepInsn* at, size_t left, VMRegisterStepInsn&
     const VMRegisterStepInsn& call = at[2];
     if (at[1].target != at[0].target + 1 || call.step != VMRegisterStep::CallLeaf || call.depth != at[1].target + 1)
         return false;
-    fused.step = VMRegisterStep::LoadsCallLeaf;
+    // The list's read and replace are made in place: the call costs more than their work.
+    fused.step = call.leaf == &Leaf_DsListFindValue ? VMRegisterStep::LoadsListRead
+                 : call.leaf == &Leaf_DsListReplace ? VMRegisterStep::LoadsListReplace
+                                                    : VMRegisterStep::LoadsCallLeaf;
     fused.leaf = call.leaf;
     fused.right = call.depth;
     fused.left = call.target;
@@ -1253,7 +1257,9 @@ void SitesLookedUp(const VMRegisterStepInsn* at, std::vector<std::pair<VMTransla
     case S::AddModuloStore: add(at->site), add(at[4].site); break;
     case S::VariableAddStore: add(at->site), add(at->added); break;
     case S::OtherAddStore: add(at->added); break;
-    case S::LoadsCallLeaf: add(at->site), add(at[2].site); break;
+    case S::LoadsCallLeaf:
+    case S::LoadsListRead:
+    case S::LoadsListReplace: add(at->site), add(at[2].site); break;
     case S::ElementAtVariable:
     case S::StoreAtVariable:
         add(at[2].site);

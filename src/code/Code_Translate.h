@@ -204,7 +204,9 @@ struct VMSiteCache {
                         /* the first: `s += v` */                                                                    \
     X(OtherAddStore)  /* the same into a variable of other's, LoadOther and StoreOther: `other.total += v` */        \
     X(LoadNamedField) /* a load of a plain variable, Truncate of it, LoadInstance of a float field read in place */ \
-                      /* of the instance it names: `target.x` */
+                      /* of the instance it names: `target.x` */                                                   \
+    X(LoadsListRead)  /* LoadsCallLeaf of ds_list_find_value's leaf, its read made in place */                     \
+    X(LoadsListReplace) /* LoadsCallLeaf of ds_list_replace's leaf, its replace made in place (the value beneath) */
 
 enum class VMRegisterStep : uint8_t {
 #define VM_REGISTER_STEP_ENUM(name) name,

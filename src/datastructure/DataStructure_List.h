@@ -24,7 +24,10 @@ public:
     // The first position whose value compares equal, or -1.
     int32_t Find(const ScriptValue* value) const;
     // Inline: the steps' leaf forms read and replace through it.
-    ScriptValue* GetValue(int32_t pos) { return pos >= 0 && pos < m_Count ? &m_Slots[pos] : nullptr; }
+    ScriptValue* GetValue(int32_t pos) { return Holds(pos) ? &m_Slots[pos] : nullptr; }
+    bool Holds(int32_t pos) const { return static_cast<uint32_t>(pos) < static_cast<uint32_t>(m_Count); }
+    // Only for a position the list holds.
+    ScriptValue& At(int32_t pos) { return m_Slots[pos]; }
     void Sort(bool ascending);
     // The element-by-element insertion sort whose order Sort gives; quadratic.
     void SortByInsertion(bool ascending);

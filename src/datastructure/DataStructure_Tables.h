@@ -34,7 +34,8 @@ public:
     }
     // The structure at the index; null out of range or for an empty slot.
     T* Get(int32_t index) const { return InRange(index) ? m_Slots[static_cast<size_t>(index)] : nullptr; }
-    bool InRange(int32_t index) const { return index >= 0 && index < Count(); }
+    // One unsigned test: a negative index wraps past every count.
+    bool InRange(int32_t index) const { return static_cast<uint32_t>(index) < static_cast<uint32_t>(Count()); }
     // Empties the slot and hands back what it held, for the caller to delete (null when empty).
     T* Take(int32_t index)
     {

@@ -10,6 +10,7 @@
 #include "function/Function_Args.h"
 #include "function/Function_DataStructureCommon.h"
 #include "function/Function_Families.h"
+#include "function/Function_ListLeaves.h"
 #include "function/Function_Registry.h"
 
 namespace {
@@ -170,10 +171,8 @@ DS_BUILTIN(Builtin_DsListFindValue)
     if (CDS_List* list = DS_Find(g_DSLists, args[0])) DS_CopyOut(result, list->GetValue(Arg_Int(args[1])));
 }
 
-// The leaf forms of the list's size, read and replace, which a step calls on reals: a missing list
-// (an error to report) and an element that is not a plain real (a text or array to copy or free, a
-// mark to clear) are the routine's. An index outside the list answers 0 and changes nothing, as the
-// routine does.
+// The leaf form of the list's size, which a step calls on reals: a missing list (an error to report)
+// is the routine's. Read and replace are Function_ListLeaves.h's.
 inline CDS_List* LeafList(const double* top)
 {
     return g_DSLists.Get(Real_Int(Leaf_Argument(top, 0)));
@@ -184,27 +183,6 @@ bool Leaf_DsListSize(CInstance*, CInstance*, const double* top, double* result)
     CDS_List* list = LeafList(top);
     if (list == nullptr) return false;
     *result = list->Size();
-    return true;
-}
-
-bool Leaf_DsListFindValue(CInstance*, CInstance*, const double* top, double* result)
-{
-    CDS_List* list = LeafList(top);
-    if (list == nullptr) return false;
-    const ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
-    if (element != nullptr && Value_GetKind(element) != VALUE_REAL) return false;
-    *result = element != nullptr ? element->real : 0.0;
-    return true;
-}
-
-bool Leaf_DsListReplace(CInstance*, CInstance*, const double* top, double* result)
-{
-    CDS_List* list = LeafList(top);
-    if (list == nullptr) return false;
-    ScriptValue* element = list->GetValue(Real_Int(Leaf_Argument(top, 1)));
-    if (element != nullptr && element->kind != VALUE_REAL) return false;
-    if (element != nullptr) element->real = Leaf_Argument(top, 2);
-    *result = 0.0;
     return true;
 }
 
@@ -384,6 +362,18 @@ DS_BUILTIN(Builtin_DsPriorityRead)
 }
 
 } // namespace
+
+bool Leaf_DsListFindValue(CInstance*, CInstance*, const double* top, double* result)
+{
+    return DS_ListReadReal(Leaf_Argument(top, 0), Leaf_Argument(top, 1), result);
+}
+
+bool Leaf_DsListReplace(CInstance*, CInstance*, const double* top, double* result)
+{
+    if (!DS_ListReplaceReal(Leaf_Argument(top, 0), Leaf_Argument(top, 1), Leaf_Argument(top, 2))) return false;
+    *result = 0.0;
+    return true;
+}
 
 // ---- the routines other areas call ----------------------------------------------------------------
 

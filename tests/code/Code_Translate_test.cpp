@@ -19,6 +19,8 @@
 #include "code/Code_Error.h"
 #include "code/Code_InterpreterState.h"
 #include "code/Code_Translate.h"
+#include "datastructure/DataStructure_List.h"
+#include "function/Function_ListLeaves.h"
 #include "platform/Platform_TestSwitches.h"
 
 using namespace vmtest;
@@ -1591,6 +1593,107 @@ TEST_F(TranslateTest, RegisterSequencesCallLeafFormsWhereTheRowHasOne)
             EXPECT_EQ(at[1], at[0]) << c.label << ": the routine sees the run at the call";
         }
     }
+    world.Clear();
+}
+
+namespace {
+
+// Rows of the list's read and replace with the real leaves, whose routines answer 99 where the leaf
+// declines (a text element, no such list), so that a call the leaf made is told from the routine's.
+int32_t g_ListRoutineCalls = 0;
+
+void ListReadRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    ++g_ListRoutineCalls;
+    if (!DS_ListReadReal(args[0].real, args[1].real, &result->real)) result->real = 99;
+}
+
+void ListReplaceRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    ++g_ListRoutineCalls;
+    result->real = DS_ListReplaceReal(args[0].real, args[1].real, args[2].real) ? 0 : 99;
+}
+
+} // namespace
+
+// ds_list_find_value and ds_list_replace on two plain variables are made in place by their fused
+// steps; positions rounded half to even, outside the list (0, nothing replaced), a text element and
+// a list that does not exist (the routine's), and a traced run (the routine's) answer as the word
+// loop answers, and leave the list as it leaves it.
+TEST_F(TranslateTest, ListReadsAndReplacesOfVariablesAreMadeInPlace)
+{
+    using S = VMRegisterStep;
+    int32_t id = -1;
+    if (!Code_Function_Find("vmtest_list_read", &id))
+        Function_Add("vmtest_list_read", ListReadRoutine, 2, Leaf_DsListFindValue);
+    if (!Code_Function_Find("vmtest_list_replace", &id))
+        Function_Add("vmtest_list_replace", ListReplaceRoutine, 3, Leaf_DsListReplace);
+    const int32_t list = DS_NewList();
+    const double text = 1, missing = 1e6;
+    // read(tw, tv) + 1, and replace(tw, tv, tx) + 1 with the first element after it added.
+    const std::string read = "push.v self.vmtest_tv\npush.v self.vmtest_tw\ncall.i vmtest_list_read 2\npush.e 1\nadd.i.v";
+    const std::string replace = "push.v self.vmtest_tx\npush.v self.vmtest_tv\npush.v self.vmtest_tw\n"
+                                "call.i vmtest_list_replace 3\npush.e 1\nadd.i.v";
+    const std::vector<S> readSteps = {S::LoadsListRead, S::ConstantAdd, S::Leave};
+    const std::vector<S> replaceSteps = {S::LoadVariable, S::LoadsListReplace, S::ConstantAdd, S::Leave};
+    struct Case {
+        const char* label;
+        bool replaces;
+        double handle, pos;
+        bool traced;
+        double result, first; // the answer, and the list's first element after the run
+        int32_t routineCalls; // translated
+    } cases[] = {
+        {"read", false, double(list), 2, false, 31, 10, 0},
+        {"read at a handle and position rounded", false, list + 0.4, 1.5, false, 31, 10, 0},
+        {"read half to even", false, double(list), 0.5, false, 11, 10, 0},
+        {"read past the end", false, double(list), 3, false, 1, 10, 0},
+        {"read before the start", false, double(list), -1, false, 1, 10, 0},
+        {"read of a text", false, double(list), text, false, 100, 10, 1},
+        {"read of no list", false, missing, 0, false, 100, 10, 1},
+        {"read traced", false, double(list), 2, true, 31, 10, 1},
+        {"replace", true, double(list), 0, false, 1, 5, 0},
+        {"replace past the end", true, double(list), 3, false, 1, 10, 0},
+        {"replace of a text", true, double(list), text, false, 100, 10, 1},
+        {"replace in no list", true, missing, 0, false, 100, 10, 1},
+        {"replace traced", true, double(list), 0, true, 1, 5, 1},
+    };
+    FakeWorld world;
+    FakeInstance* self = world.Add(100001, 1);
+    const uint8_t tracing = g_TraceFlag;
+    CDS_List* elements = g_DSLists.Get(list);
+    ASSERT_NE(elements, nullptr);
+    for (const Case& c : cases) {
+        for (bool translate : {false, true}) {
+            elements->Clear();
+            ScriptValue value = {VALUE_REAL, 0, 10};
+            elements->Add(&value);
+            Value_SetText(&value, "t");
+            elements->Add(&value);
+            Value_Free(&value);
+            value = ScriptValue{VALUE_REAL, 0, 30};
+            elements->Add(&value);
+            g_VMTranslate = translate;
+            g_TraceFlag = c.traced ? 1 : 0;
+            g_ListRoutineCalls = 0;
+            SetReal(self->variables, "vmtest_tw", c.handle);
+            SetReal(self->variables, "vmtest_tv", c.pos);
+            SetReal(self->variables, "vmtest_tx", 5);
+            Program program(c.replaces ? replace : read);
+            RunOutcome outcome = program.Run(AsInstance(self));
+            g_TraceFlag = tracing;
+            const std::string way = translate ? " translated" : " word loop";
+            EXPECT_FALSE(outcome.failed) << c.label << ": " << outcome.error;
+            EXPECT_EQ(outcome.Real(), c.result) << c.label << way;
+            EXPECT_EQ(elements->GetValue(0)->real, c.first) << c.label << way;
+            EXPECT_EQ(g_ListRoutineCalls, translate ? c.routineCalls : 1) << c.label << way;
+            if (translate) {
+                EXPECT_EQ(StepsOf(program), c.replaces ? replaceSteps : readSteps) << c.label;
+            }
+            self->variables.Clear();
+        }
+    }
+    delete g_DSLists.Take(list);
     world.Clear();
 }
 

@@ -29,6 +29,8 @@
 #include "code/Code_Function.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Object.h"
+#include "datastructure/DataStructure_List.h"
+#include "function/Function_ListLeaves.h"
 #include "platform/Platform_MemoryManager.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "variable/Variable_Global.h"
@@ -90,6 +92,41 @@ double Leaf2Answer(CInstance* self, const double* reals)
     return reals[0] * reals[1] + (self != nullptr ? vmtest::AsFake(self)->id : 0);
 }
 double Leaf3Answer(CInstance*, const double* reals) { return reals[0] - 2 * reals[1] + 3 * reals[2]; }
+
+// fz_list_read(l, p) and fz_list_replace(l, p, v): the list's read and replace with their own leaves
+// (made in place by the steps), on the fuzz list (FuzzList): -7 where a leaf declines (a text element,
+// no such list).
+void ListReadRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    double reals[2];
+    for (int32_t i = 0; i < 2; ++i) reals[i] = Value_GetKind(&args[i]) == VALUE_REAL ? args[i].real : 0.0;
+    if (!DS_ListReadReal(reals[0], reals[1], &result->real)) result->real = -7;
+}
+
+void ListReplaceRoutine(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
+{
+    double reals[3];
+    for (int32_t i = 0; i < 3; ++i) reals[i] = Value_GetKind(&args[i]) == VALUE_REAL ? args[i].real : 0.0;
+    result->real = DS_ListReplaceReal(reals[0], reals[1], reals[2]) ? 0 : -7;
+}
+
+// The list the list rows reach at handle 0 (the first list made), filled anew for every run: reals
+// with a text among them.
+void FillFuzzList()
+{
+    if (g_DSLists.Get(0) == nullptr) DS_NewList();
+    CDS_List* list = g_DSLists.Get(0);
+    if (list == nullptr) return;
+    list->Clear();
+    ScriptValue value = {VALUE_REAL, 0, 0.0};
+    for (double real : {1.5, 2.0, -3.0}) {
+        value.real = real;
+        list->Add(&value);
+    }
+    Value_SetText(&value, "t");
+    list->Add(&value);
+    Value_Free(&value);
+}
 
 // fz_text(v): v's text between brackets, as its text form writes it; the form declines a negative
 // real, which the routine answers alike.
@@ -385,6 +422,8 @@ private:
             count = 0;
             row = "fz_sum";
         }
+        // Of those, the list's read and replace rows, whose leaves the steps make in place.
+        if ((pick & 0xC8) == 0xC8 && count >= 2) row = count == 2 ? "fz_list_read" : "fz_list_replace";
         bool local = Byte() % 3 == 0;
         for (uint32_t i = 0; i < count; ++i) {
             // A leaf row's last two arguments, in a quarter of its calls, are variables handed as they
@@ -1077,6 +1116,8 @@ struct Setup {
         Function_Add("fz_leaf1", LeafRowRoutine<1, Leaf1Answer>, 1, LeafRowLeaf<1, Leaf1Answer>);
         Function_Add("fz_leaf2", LeafRowRoutine<2, Leaf2Answer>, 2, LeafRowLeaf<2, Leaf2Answer>);
         Function_Add("fz_leaf3", LeafRowRoutine<3, Leaf3Answer>, 3, LeafRowLeaf<3, Leaf3Answer>);
+        Function_Add("fz_list_read", ListReadRoutine, 2, Leaf_DsListFindValue);
+        Function_Add("fz_list_replace", ListReplaceRoutine, 3, Leaf_DsListReplace);
         vmtest::RegisterArgumentVariables();
         vmtest::RegisterFieldRows("fz_bx", "fz_bro"); // built-in number fields
         vmtest::RegisterFloatFieldRow("fz_bf");
@@ -1184,6 +1225,7 @@ inline void RunOnce(Setup& setup, const uint8_t* data, size_t size, bool loops, 
     // Float fields that differ from each other and from instance to instance: a read of the wrong
     // one answers otherwise.
     SeedVariables(setup.world.At(3)->variables, static_cast<uint8_t>(options >> 2));
+    FillFuzzList();
     for (size_t i = 0; i < INSTANCE_COUNT; ++i) {
         setup.world.At(i)->field = 0.5f + static_cast<float>(i);
         setup.world.At(i)->second = -1.25f * static_cast<float>(i + 1);
