@@ -1323,7 +1323,9 @@ void VM_NumberRunSites(VMTranslation& translation)
         for (const auto& [site, instance] : looked) {
             bool self = instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_UNNAMED;
             if (self && site->id >= VARIABLE_LIST_BASE) sites.push_back({site, sequence, stretch, {instance, site->id}});
-            if (instance == VM_INSTANCE_OTHER && site->id >= VARIABLE_LIST_BASE && turns[sequence])
+            // Other's plain variables only (LoadOther, StoreOther, OtherAddStore), which other's
+            // steps keep across turns: an element step of other's array finds its node at each turn.
+            if (site->instance == VM_INSTANCE_OTHER && site->id >= VARIABLE_LIST_BASE && turns[sequence])
                 others.push_back({site, sequence});
         }
     }

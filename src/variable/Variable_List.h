@@ -76,8 +76,9 @@ public:
         }
         return nullptr;
     }
-    // Where a node lies inside this list, in bytes from the list's start, or 0 when it is one of the
-    // shared pool's. Valid for every list: they all hold their own nodes at the same places.
+    // Where a node lies inside this list, in bytes from the list's start, or 0 when it lies elsewhere
+    // (the shared pool's, another list's). Valid for every list: they all hold their own nodes at the
+    // same places.
     int32_t InlineOffsetOf(const VariableNode* node) const
     {
         uintptr_t at = reinterpret_cast<uintptr_t>(node), first = reinterpret_cast<uintptr_t>(m_Inline);
