@@ -172,6 +172,13 @@ void CVariableList::MakeHeads()
     }
 }
 
+int32_t CVariableList::InlineOffsetOf(const VariableNode* node) const
+{
+    uintptr_t at = reinterpret_cast<uintptr_t>(node), first = reinterpret_cast<uintptr_t>(m_Inline);
+    if (at < first || at >= first + sizeof m_Inline) return 0;
+    return static_cast<int32_t>(at - reinterpret_cast<uintptr_t>(this));
+}
+
 VariableNode* CVariableList::TakeNode()
 {
     VariableNode* node;

@@ -79,12 +79,7 @@ public:
     // Where a node lies inside this list, in bytes from the list's start, or 0 when it lies elsewhere
     // (the shared pool's, another list's). Valid for every list: they all hold their own nodes at the
     // same places.
-    int32_t InlineOffsetOf(const VariableNode* node) const
-    {
-        uintptr_t at = reinterpret_cast<uintptr_t>(node), first = reinterpret_cast<uintptr_t>(m_Inline);
-        if (at - first >= sizeof m_Inline) return 0;
-        return static_cast<int32_t>(at - reinterpret_cast<uintptr_t>(this));
-    }
+    int32_t InlineOffsetOf(const VariableNode* node) const;
     // The variable at a place (not 0) InlineOffsetOf answered, when this list holds `id` there; else null.
     // A place not in use holds no identifier, so the one comparison is the whole test.
     VariableNode* AtInlineOffset(int32_t offset, int32_t id) const
