@@ -105,7 +105,7 @@ bool Searchable(IVariableInstances* instances, CInstance* instance)
 
 struct Collect {
     IVariableInstances* instances;
-    std::vector<CInstance*>* found;
+    InstanceRow* found;
     int32_t object; // -1: any
 };
 
@@ -119,7 +119,7 @@ bool CollectOne(CInstance* instance, void* context)
 }
 
 // The instances a with block runs for, in the order found.
-void CollectWith(VMRunState& run, int32_t target, std::vector<CInstance*>& found)
+void CollectWith(VMRunState& run, int32_t target, InstanceRow& found)
 {
     IVariableInstances* instances = run.instances;
     Collect collect = {instances, &found, -1};
@@ -319,7 +319,7 @@ void VM_DoPushEnv(VMRunState& run, uint32_t word, int32_t wordAt)
     run.sp -= VM_WITH_TAG_SIZE;
     VM_Store(run.sp, VM_WITH_MARK);
     VM_Store(run.sp + 4, envIndex);
-    std::vector<CInstance*>& pending = env.pending;
+    InstanceRow& pending = env.pending;
     if (pending.empty()) {
         run.pc = wordAt + VM_WordBranchDistance(word) * 4;
         return;

@@ -12,6 +12,7 @@
 #include "code/Code_Emitter.h"
 #include "code/Code_Interpreter.h"
 #include "code/Code_Value.h"
+#include "variable/Variable_Access.h"
 #include "variable/Variable_List.h"
 
 class CCode;
@@ -91,7 +92,7 @@ inline void VM_Store(uint8_t* at, const ScriptValue& value)
 struct VMWithEnv {
     CInstance* savedSelf;
     CInstance* savedOther;
-    std::vector<CInstance*> pending; // instances still to run; the next at the back
+    InstanceRow pending; // instances still to run; the next at the back
 };
 
 // What pushenv leaves on the stack: a mark and the index of the run's open with block.

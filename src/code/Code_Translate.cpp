@@ -1256,7 +1256,9 @@ void SitesLookedUp(const VMRegisterStepInsn* at, std::vector<std::pair<VMTransla
     case S::ModuloStore: add(at->site), add(at[3].site); break;
     case S::AddModuloStore: add(at->site), add(at[4].site); break;
     case S::VariableAddStore: add(at->site), add(at->added); break;
-    case S::OtherAddStore: add(at->added); break;
+    case S::OtherAddStore: add(at->site), add(at->added); break;
+    case S::LoadOther:
+    case S::StoreOther: add(at->site); break;
     case S::LoadsCallLeaf:
     case S::LoadsListRead:
     case S::LoadsListReplace: add(at->site), add(at[2].site); break;
@@ -1267,6 +1269,27 @@ void SitesLookedUp(const VMRegisterStepInsn* at, std::vector<std::pair<VMTransla
         break;
     default: break;
     }
+}
+
+} // namespace
+
+bool VM_WithTurnsBackTo(const VMTranslatedInsn& popenv, const VMTranslatedInsn& body)
+{
+    return popenv.kind == VMKind::PopEnv && !VM_IsPopEnvBreak(popenv.word) &&
+           int64_t{popenv.at} + int64_t{VM_WordBranchDistance(popenv.word)} * 4 == int64_t{body.at};
+}
+
+namespace {
+
+// Whether the sequence whose steps start at `first` is a with block's whole body: its words end at
+// the popenv that turns back to its head, nothing live.
+bool TurnsAsWithBody(const VMTranslatedInsn& head, const VMRegisterStepInsn* first)
+{
+    const VMRegisterStepInsn* last = first;
+    while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch &&
+           last->step != VMRegisterStep::Jump)
+        ++last;
+    return last->step == VMRegisterStep::Leave && last->depth == 0 && VM_WithTurnsBackTo(*last->site, head);
 }
 
 } // namespace
@@ -1293,6 +1316,10 @@ void VM_NumberRunSites(VMTranslation& translation)
     std::vector<Site> sites;
     std::vector<std::pair<VMTranslatedInsn*, int32_t>> looked;
     const std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
+    // The with bodies' sites of other's variables, with their sequences.
+    std::vector<bool> turns(starts.size() + 1);
+    for (size_t h = 0; h < heads.size(); ++h) turns[h + 1] = TurnsAsWithBody(*heads[h], steps.data() + starts[h]);
+    std::vector<std::pair<VMTranslatedInsn*, size_t>> others;
     size_t stretch = 0;
     for (size_t k = 0; k < steps.size(); k += std::max<size_t>(1, steps[k].pastParts / sizeof(VMRegisterStepInsn))) {
         if (steps[k].step == VMRegisterStep::CallBuiltIn) ++stretch;
@@ -1302,6 +1329,10 @@ void VM_NumberRunSites(VMTranslation& translation)
         for (const auto& [site, instance] : looked) {
             bool self = instance == VM_INSTANCE_SELF || instance == VM_INSTANCE_UNNAMED;
             if (self && site->id >= VARIABLE_LIST_BASE) sites.push_back({site, sequence, stretch, {instance, site->id}});
+            // Other's plain variables only (LoadOther, StoreOther, OtherAddStore), which other's
+            // steps keep across turns: an element step of other's array finds its node at each turn.
+            if (site->instance == VM_INSTANCE_OTHER && site->id >= VARIABLE_LIST_BASE && turns[sequence])
+                others.push_back({site, sequence});
         }
     }
     // The sites come in their steps' order, so that a sequence's lie together: each site's first of
@@ -1331,5 +1362,14 @@ void VM_NumberRunSites(VMTranslation& translation)
         if (found == variables.end()) found = variables.insert(found, site.variable);
         site.site->runSlot = static_cast<uint8_t>(found - variables.begin());
         site.site->runBit = 1u << site.site->runSlot;
+    }
+    for (const auto& [site, sequence] : others) {
+        std::pair<int32_t, int32_t> variable{VM_INSTANCE_OTHER, site->id};
+        auto found = std::find(variables.begin(), variables.end(), variable);
+        if (found == variables.end() && variables.size() == VM_RUN_SITES) continue;
+        if (found == variables.end()) found = variables.insert(found, variable);
+        heads[sequence - 1]->keepsSites = true;
+        site->runSlot = static_cast<uint8_t>(found - variables.begin());
+        site->runBit = 1u << site->runSlot;
     }
 }

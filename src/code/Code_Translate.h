@@ -391,12 +391,16 @@ void VM_JoinTexts(VMTranslation& translation);
 // bound: a LoadField is known only then), and moves the sequences' first steps to match.
 void VM_FuseRegisterSteps(VMTranslation& translation);
 
+// Whether `popenv` is a with block's turn to its next instance back at `body`'s first word.
+bool VM_WithTurnsBackTo(const VMTranslatedInsn& popenv, const VMTranslatedInsn& body);
+
 // Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
 // once the steps are fused: the sites of one variable of one instance item share a place, which a
 // run of the steps finds once. Only a sequence that reads its variables again more often than it has
 // variables to keep keeps them, and only its sites of a variable it looks up more than once get the
 // place: keeping a node costs about what finding it again saves, and a sequence that keeps none runs
-// steps that do not look for kept ones.
+// steps that do not look for kept ones. A with block's body that is one sequence keeps other's
+// variables too: other stays from instance to instance, so each is found once for the whole with.
 void VM_NumberRunSites(VMTranslation& translation);
 
 // The buffer's translation made again (or for the first time); null when runs must use the plain

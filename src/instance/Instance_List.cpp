@@ -237,14 +237,21 @@ void InstanceVariableAccess::VisitObject(int32_t objectIndex, InstanceVisit visi
     }
 }
 
-void InstanceVariableAccess::CollectObject(int32_t objectIndex, std::vector<CInstance*>& found)
+void InstanceVariableAccess::CollectObject(int32_t objectIndex, InstanceRow& found)
 {
     CObject* object = Object_Data(objectIndex);
     if (object == nullptr) return;
+    // Room for every node first, each instance written in place and counted when it runs: no test
+    // of the row's room for each.
+    const size_t start = found.size();
+    found.resize(start + static_cast<size_t>(object->m_AllInstances.count));
+    CInstance** out = found.data() + start;
     for (ObjectInstanceNode* node = object->m_AllInstances.head; node != nullptr; node = node->next) {
         CInstance* instance = node->instance;
-        if (instance != nullptr && !instance->IsMarked() && !instance->IsDeactivated()) found.push_back(instance);
+        if (instance == nullptr || instance->IsMarked() || instance->IsDeactivated()) continue;
+        *out++ = instance;
     }
+    found.resize(static_cast<size_t>(out - found.data()));
 }
 
 void InstanceVariableAccess::VisitObjectChanges(InstanceVisit visit, void* context)

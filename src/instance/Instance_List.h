@@ -84,7 +84,7 @@ public:
     bool IsDeactivated(CInstance* instance) override;
     int32_t ObjectIndex(CInstance* instance) override;
     CVariableList* Variables(CInstance* instance) override;
-    void CollectObject(int32_t objectIndex, std::vector<CInstance*>& found) override;
+    void CollectObject(int32_t objectIndex, InstanceRow& found) override;
 
 private:
     CInstanceList* (*m_RoomList)();

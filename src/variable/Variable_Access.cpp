@@ -79,11 +79,11 @@ CVariableList& EmptyList()
 
 } // namespace
 
-void IVariableInstances::CollectObject(int32_t objectIndex, std::vector<CInstance*>& found)
+void IVariableInstances::CollectObject(int32_t objectIndex, InstanceRow& found)
 {
     struct Collect {
         IVariableInstances* instances;
-        std::vector<CInstance*>* found;
+        InstanceRow* found;
     } collect = {this, &found};
     VisitObject(
         objectIndex,

@@ -4,12 +4,32 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "code/Code_Value.h"
 
 class CInstance;
 class CVariableList;
+
+// An allocator whose vectors leave the elements they grow by unset, as pointers about to be written
+// need no zeroes first: a with block over many instances writes their row in place.
+template <typename T> struct UnsetAllocator : std::allocator<T> {
+    template <typename U> struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <typename U> UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <typename U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
+    template <typename U, typename... Args> void construct(U* at, Args&&... args)
+    {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+
+// The instances a with block runs for.
+using InstanceRow = std::vector<CInstance*, UnsetAllocator<CInstance*>>;
 
 constexpr int32_t VARIABLE_TARGET_ALL = -3;
 // Targets from here on are instance identifiers; below it (and from 0) object indices.
@@ -41,7 +61,7 @@ public:
     int32_t listPlace = -1;
     // Appends the instances VisitObject walks that are neither marked nor deactivated, in its order:
     // what a with block over the object runs for. The game's list does it without a call per instance.
-    virtual void CollectObject(int32_t objectIndex, std::vector<CInstance*>& found);
+    virtual void CollectObject(int32_t objectIndex, InstanceRow& found);
 };
 
 // Installs the instances that access reaches; null restores the default, which holds no instance.

@@ -76,8 +76,9 @@ public:
         }
         return nullptr;
     }
-    // Where a node lies inside this list, in bytes from the list's start, or 0 when it is one of the
-    // shared pool's. Valid for every list: they all hold their own nodes at the same places.
+    // Where a node lies inside this list, in bytes from the list's start, or 0 when it lies elsewhere
+    // (the shared pool's, another list's). Valid for every list: they all hold their own nodes at the
+    // same places.
     int32_t InlineOffsetOf(const VariableNode* node) const;
     // The variable at a place (not 0) InlineOffsetOf answered, when this list holds `id` there; else null.
     // A place not in use holds no identifier, so the one comparison is the whole test.

@@ -2049,6 +2049,14 @@ TEST_F(TranslateTest, SequencesKeepTheNodesTheyReadAgainOften)
         {thrice + "call.i vmtest_record 1\npush.v self.vmtest_tv\nadd.v.v\npop.v.v self.vmtest_tt", true, 4},
         // Self's variable and the one of no named instance of the same name are kept apart.
         {thrice + "push.v unnamed.vmtest_tv\nadd.v.v\npop.v.v unnamed.vmtest_tt", true, 3},
+        // A with block's body that is one sequence keeps other's variable, read once a turn, for
+        // the whole block; the same statement outside a with keeps nothing, and so does a body of
+        // two sequences, whose second does not turn back to the body's head.
+        {"push.e 1\npushenv done\nbody: push.v self.vmtest_tv\npush.v other.vmtest_tt\nadd.v.v\npush.e 7\n"
+         "mod.i.v\npop.v.v self.vmtest_tv\ndone: popenv body", true, 1},
+        {"push.v self.vmtest_tv\npush.v other.vmtest_tt\nadd.v.v\npush.e 7\nmod.i.v\npop.v.v self.vmtest_tv", false, 0},
+        {"push.e 1\npushenv done\nbody: push.v other.vmtest_tt\npush.e 1\nsgt.i.v\nbf skip\n"
+         "push.v other.vmtest_tt\npop.v.v self.vmtest_tv\nskip:\ndone: popenv body", false, 0},
     };
     FakeWorld world;
     FakeInstance* self = world.Add(100001, 1);
@@ -2178,6 +2186,16 @@ TEST_F(TranslateTest, SitesFindEachInstancesVariablesWhereverItsListHoldsThem)
          "done: popenv body\npush.v self.vmtest_so\npop.v.v self.vmtest_out",
          (5 + 14 + 1004) + (7 + 16 + 1006),
          {VMRegisterStep::WithNext}},
+        // Other's variables read, added to and stored by a with block's body, each found once for the
+        // block: so (and at first sk) missing from other's list until the words add it, other one
+        // of the block's instances (a, b and d) or not (c).
+        {"other's variables through a with block",
+         "push.e 1\npushenv done\nbody: push.v self.vmtest_sa\npush.v other.vmtest_sk\nadd.v.v\npush.i 100000\n"
+         "mod.i.v\npop.v.v self.vmtest_sa\npush.v other.vmtest_so\npush.v self.vmtest_sa\nadd.v.v\npop.v.v other.vmtest_so\n"
+         "push.v self.vmtest_sa\npush.e 7\nmod.i.v\npop.v.v other.vmtest_sk\ndone: popenv body\n"
+         "push.v self.vmtest_so\npop.v.v self.vmtest_out",
+         2108, // d's so after its two runs, each adding d's, b's and a's sa in that order
+         {VMRegisterStep::WithNext, VMRegisterStep::LoadOther, VMRegisterStep::OtherAddStore, VMRegisterStep::StoreOther}},
         // A globalvar's sites of no named instance and self's own variable of the same name, apart.
         {"a globalvar and self's variable of its name",
          "push.v unnamed.vmtest_gv\npush.e 1\nadd.i.v\npush.i 100000\nmod.i.v\npop.v.v unnamed.vmtest_gv\n"

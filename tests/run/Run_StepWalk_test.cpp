@@ -295,6 +295,43 @@ std::vector<WalkCase> WalkCases()
          {Placed(0), Placed(0), Placed(0), Placed(1)},
          {{"100003 60", "100002 60", "100001 60"}, {"100003 120", "100002 120", "100001 120"}},
          nullptr},
+        // A with body's turns find each instance's variable where the last one held it inside its
+        // list, or apart: v lies first, second, in the shared pool behind four others, and first again.
+        {"WithBodyOverInstancesHoldingTheirVariablesApart",
+         {ObjectWith("obj_t", {{0, 0, "if (id == 100002) a = 0; if (id == 100003) { a = 0; b = 0; c = 0; d = 0; } "
+                                      "v = id - 100000;"}}),
+          ObjectWith("obj_ctl", {{0, 0, "k = 0; total = 0;"},
+                                 {3, 0, "k += 1;\nwith (obj_t) { v = (v + other.k) mod 100; other.total += v; }\n"
+                                        "test_note(k, total);"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(0), Placed(1)},
+         {{"100005 1 14"}, {"100005 2 36"}, {"100005 3 70"}},
+         nullptr},
+        // The instance running the with is one of its instances: at its own turn self and other are
+        // one, and each other's variable stays other's.
+        {"WithBodyWhoseOtherIsOneOfItsInstances",
+         {ObjectWith("obj_t", {{0, 0, "v = (id - 100000) * 10; if (id == 100003) v = 70; n = 0;"},
+                               {3, 0, "if (id == 100002) { with (obj_t) { w = v + other.v; other.n += w; } "
+                                      "test_note(n, w); }"}})},
+         {Placed(0), Placed(0), Placed(0)},
+         {{"100002 160 40"}, {"100002 320 40"}},
+         nullptr},
+        // Each of a row's instances runs the with with itself as other: each adds into its own.
+        {"WithBodiesOfARowEachWithItsOwnOther",
+         {ObjectWith("obj_t", {{0, 0, "v = id - 100000;"}}),
+          ObjectWith("obj_a", {{0, 0, "acc = id - 100000;"}, {3, 0, "with (obj_t) other.acc += v;\ntest_note(acc);"}})},
+         {Placed(0), Placed(0), Placed(1), Placed(1), Placed(1)},
+         {{"100003 6", "100004 7", "100005 8"}, {"100003 9", "100004 10", "100005 11"}},
+         nullptr},
+        // Calls inside the body make and destroy instances between its reads and writes of other's
+        // variables: each is replaced by a new one, which the with does not reach until the next frame.
+        {"WithBodyMakingAndDestroyingInstances",
+         {ObjectWith("obj_t", {{0, 0, "v = id - 100000;"}}),
+          ObjectWith("obj_ctl", {{0, 0, "made = 0; total = 0;"},
+                                 {3, 0, "with (obj_t) { other.total += v; instance_create(0, 0, obj_t); instance_destroy(); "
+                                        "other.made += 1; }\ntest_note(total, made, instance_number(obj_t));"}})},
+         {Placed(0), Placed(0), Placed(0), Placed(1)},
+         {{"100004 6 3 3"}, {"100004 24 6 3"}, {"100004 51 9 3"}},
+         nullptr},
         // ---- the other walks and the events performed for one instance ----
         // Each alarm counts down as the walk reaches it and fires at 0, for its instance and object.
         {"AlarmsFireAsTheWalkCountsThemDown",

@@ -465,15 +465,21 @@ private:
         (void)floor;
     }
 
+    // A with block; with counting loops on, half of the bodies are statements over numbers that the
+    // translated form runs whole in its registers from instance to instance.
     void With(size_t floor)
     {
         static const char* const targets[] = {"-1", "-2", "-3", "-4", "-6", "1", "2", "3", "100001", "100003", "-7", "-5"};
         std::string start = Label(), done = Label(), leave = Label(), over = Label();
-        Emit(std::string("push.i ") + targets[Byte() % 12]);
+        uint8_t pick = Byte();
+        Emit(std::string("push.i ") + targets[pick % 12]);
         Emit("pushenv " + done);
         Emit(start + ":");
         ++m_Depth;
-        Block(floor);
+        if (m_Loops && (pick & 0x80))
+            BodyOverSelfAndOther();
+        else
+            Block(floor);
         bool breaks = Byte() & 1;
         if (breaks) Emit("b " + leave);
         --m_Depth;
@@ -484,6 +490,30 @@ private:
             Emit(leave + ":");
             Emit("popenv break");
             Emit(over + ":");
+        }
+    }
+
+    // A with body of one to three statements over self's (or no named instance's) variables and
+    // other's, the caller's: `v = (v + other.k) mod n`, `other.total += v`, `other.k = v * 2`,
+    // `v = other.k + 1`, or `v = fz_reorder(v, 1)`, a call that sets self's variables again.
+    void BodyOverSelfAndOther()
+    {
+        static const char* const names[] = {"fz_a", "fz_b", "fz_c"};
+        int32_t count = 1 + Byte() % 3;
+        for (int32_t i = 0; i < count; ++i) {
+            uint8_t pick = Byte();
+            std::string mine = std::string(pick & 8 ? "unnamed." : "self.") + names[(pick >> 4) % 3];
+            std::string theirs = std::string("other.") + names[(pick >> 6) % 3];
+            switch (pick % 5) {
+            case 0:
+                Emit("push.v " + mine + "\npush.v " + theirs + "\nadd.v.v\npush.e " + std::to_string(1 + Byte() % 9) +
+                     "\nmod.i.v\npop.v.v " + mine);
+                break;
+            case 1: Emit("push.v " + theirs + "\npush.v " + mine + "\nadd.v.v\npop.v.v " + theirs); break;
+            case 2: Emit("push.v " + mine + "\npush.e 2\nmul.i.v\npop.v.v " + theirs); break;
+            case 3: Emit("push.v " + theirs + "\npush.e 1\nadd.i.v\npop.v.v " + mine); break;
+            default: Emit("push.e 1\nconv.i.v\npush.v " + mine + "\ncall.i fz_reorder 2\npop.v.v " + mine); break;
+            }
         }
     }
 
