@@ -1273,26 +1273,13 @@ void SitesLookedUp(const VMRegisterStepInsn* at, std::vector<std::pair<VMTransla
 
 } // namespace
 
-bool VM_WithTurnsBackTo(const VMTranslatedInsn& popenv, const VMTranslatedInsn& body)
+bool VM_TurnsAsWithBody(const VMRegisterStepInsn& last, const VMTranslatedInsn& head)
 {
+    if (last.step != VMRegisterStep::Leave || last.depth != 0) return false;
+    const VMTranslatedInsn& popenv = *last.site;
     return popenv.kind == VMKind::PopEnv && !VM_IsPopEnvBreak(popenv.word) &&
-           int64_t{popenv.at} + int64_t{VM_WordBranchDistance(popenv.word)} * 4 == int64_t{body.at};
+           int64_t{popenv.at} + int64_t{VM_WordBranchDistance(popenv.word)} * 4 == int64_t{head.at};
 }
-
-namespace {
-
-// Whether the sequence whose steps start at `first` is a with block's whole body: its words end at
-// the popenv that turns back to its head, nothing live.
-bool TurnsAsWithBody(const VMTranslatedInsn& head, const VMRegisterStepInsn* first)
-{
-    const VMRegisterStepInsn* last = first;
-    while (last->step != VMRegisterStep::Leave && last->step != VMRegisterStep::Branch &&
-           last->step != VMRegisterStep::Jump)
-        ++last;
-    return last->step == VMRegisterStep::Leave && last->depth == 0 && VM_WithTurnsBackTo(*last->site, head);
-}
-
-} // namespace
 
 void VM_NumberRunSites(VMTranslation& translation)
 {
@@ -1318,7 +1305,8 @@ void VM_NumberRunSites(VMTranslation& translation)
     const std::vector<VMRegisterStepInsn>& steps = translation.registerSteps;
     // The with bodies' sites of other's variables, with their sequences.
     std::vector<bool> turns(starts.size() + 1);
-    for (size_t h = 0; h < heads.size(); ++h) turns[h + 1] = TurnsAsWithBody(*heads[h], steps.data() + starts[h]);
+    for (size_t h = 0; h < heads.size(); ++h)
+        turns[h + 1] = VM_TurnsAsWithBody(*VM_SequenceEnd(steps.data() + starts[h]), *heads[h]);
     std::vector<std::pair<VMTranslatedInsn*, size_t>> others;
     size_t stretch = 0;
     for (size_t k = 0; k < steps.size(); k += std::max<size_t>(1, steps[k].pastParts / sizeof(VMRegisterStepInsn))) {
@@ -1351,25 +1339,23 @@ void VM_NumberRunSites(VMTranslation& translation)
         if (before > 0) ++again[site.sequence];
         if (before == 1) ++kept[site.sequence];
     }
+    // A site given its variable's place, the variable given one while places are left: false when
+    // none is.
     std::vector<std::pair<int32_t, int32_t>> variables; // by place
+    auto place = [&](VMTranslatedInsn& site, std::pair<int32_t, int32_t> variable) {
+        auto found = std::find(variables.begin(), variables.end(), variable);
+        if (found == variables.end() && variables.size() == VM_RUN_SITES) return false;
+        if (found == variables.end()) found = variables.insert(found, variable);
+        site.runSlot = static_cast<uint8_t>(found - variables.begin());
+        site.runBit = 1u << site.runSlot;
+        return true;
+    };
     for (size_t k = 0; k < sites.size(); ++k) {
         const Site& site = sites[k];
         if (site.sequence == 0 || again[site.sequence] <= kept[site.sequence]) continue;
         heads[site.sequence - 1]->keepsSites = true;
-        if (std::count(at(first[k]), at(end[k]), site) < 2) continue;
-        auto found = std::find(variables.begin(), variables.end(), site.variable);
-        if (found == variables.end() && variables.size() == VM_RUN_SITES) continue;
-        if (found == variables.end()) found = variables.insert(found, site.variable);
-        site.site->runSlot = static_cast<uint8_t>(found - variables.begin());
-        site.site->runBit = 1u << site.site->runSlot;
+        if (std::count(at(first[k]), at(end[k]), site) >= 2) place(*site.site, site.variable);
     }
-    for (const auto& [site, sequence] : others) {
-        std::pair<int32_t, int32_t> variable{VM_INSTANCE_OTHER, site->id};
-        auto found = std::find(variables.begin(), variables.end(), variable);
-        if (found == variables.end() && variables.size() == VM_RUN_SITES) continue;
-        if (found == variables.end()) found = variables.insert(found, variable);
-        heads[sequence - 1]->keepsSites = true;
-        site->runSlot = static_cast<uint8_t>(found - variables.begin());
-        site->runBit = 1u << site->runSlot;
-    }
+    for (const auto& [site, sequence] : others)
+        if (place(*site, {VM_INSTANCE_OTHER, site->id})) heads[sequence - 1]->keepsSites = true;
 }

@@ -391,8 +391,18 @@ void VM_JoinTexts(VMTranslation& translation);
 // bound: a LoadField is known only then), and moves the sequences' first steps to match.
 void VM_FuseRegisterSteps(VMTranslation& translation);
 
-// Whether `popenv` is a with block's turn to its next instance back at `body`'s first word.
-bool VM_WithTurnsBackTo(const VMTranslatedInsn& popenv, const VMTranslatedInsn& body);
+// The step that ends the steps of a sequence from its first, `first`: its Leave, Branch or Jump.
+template <typename Step> Step* VM_SequenceEnd(Step* first)
+{
+    while (first->step != VMRegisterStep::Leave && first->step != VMRegisterStep::Branch &&
+           first->step != VMRegisterStep::Jump)
+        ++first;
+    return first;
+}
+
+// Whether the sequence `head`, whose steps end at `last` (VM_SequenceEnd), is a with block's whole
+// body: its words end, nothing live, at the popenv that turns back to its first word.
+bool VM_TurnsAsWithBody(const VMRegisterStepInsn& last, const VMTranslatedInsn& head);
 
 // Numbers the register steps' sites of self's variables (and of no named instance's) by variable,
 // once the steps are fused: the sites of one variable of one instance item share a place, which a

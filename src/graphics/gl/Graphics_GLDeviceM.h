@@ -274,8 +274,9 @@ class GLDevice : public D3DDevice {
     // Draws a single-sampled picture of the window's size into the window, top row at the top
     // (Graphics_GLPictureM.cpp); false when it cannot be drawn so and must be blitted.
     bool DrawPicture(const GLSurface* source, int32_t width, int32_t height);
-    // Made at the first present; false (and nothing made) when the window cannot take the drawing.
-    bool MakePictureProgram();
+    // Made at the first present; nothing is made when the window cannot take the drawing or the
+    // program does not link, and the picture is blitted.
+    void MakePictureProgram();
     void ReleasePictureProgram();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
     void SetDefaultStates();

@@ -46,12 +46,12 @@ bool WindowHasDepthOrStencil()
 
 } // namespace
 
-bool GLDevice::MakePictureProgram()
+void GLDevice::MakePictureProgram()
 {
     m_PictureTried = true;
-    if (WindowHasDepthOrStencil()) return false;
+    if (WindowHasDepthOrStencil()) return;
     m_PictureProgram = GL_LinkProgram(PICTURE_VERTEX, PICTURE_FRAGMENT, nullptr);
-    if (m_PictureProgram == 0) return false;
+    if (m_PictureProgram == 0) return;
     glGenVertexArrays(1, &m_PictureVertexArray);
     glGenSamplers(1, &m_PictureSampler);
     glSamplerParameteri(m_PictureSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -61,7 +61,6 @@ bool GLDevice::MakePictureProgram()
     glUseProgram(m_PictureProgram);
     glUniform1i(glGetUniformLocation(m_PictureProgram, "kv_Picture"), 0);
     m_CurrentProgram = nullptr;
-    return true;
 }
 
 void GLDevice::ReleasePictureProgram()
@@ -78,7 +77,7 @@ bool GLDevice::DrawPicture(const GLSurface* source, int32_t width, int32_t heigh
     if (texture == 0 && source->m_Kind == GLSurface::TEXTURE_LEVEL && source->m_Level == 0)
         texture = source->m_Texture->m_Name;
     if (texture == 0 || source->m_Samples > 0) return false;
-    if (!m_PictureTried && !MakePictureProgram()) ReleasePictureProgram();
+    if (!m_PictureTried) MakePictureProgram();
     if (m_PictureProgram == 0) return false;
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
