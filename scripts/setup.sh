@@ -10,6 +10,8 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libgif-dev zlib1g-dev libjson-c-dev libbox2d-dev
   libcurl4-openssl-dev libffi-dev glslang-dev libspirv-cross-c-shared-dev
   libimgui-dev libstb-dev libmimalloc-dev libcdio-dev libcdio-paranoia-dev python3 vorbis-tools
+  # The window tests: an X server of their own, a plain window manager, tools that query and drive windows.
+  xvfb xauth xfonts-base evilwm xdotool x11-utils
 )
 
 missing=()
