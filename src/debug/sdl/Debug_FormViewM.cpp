@@ -27,8 +27,15 @@ const char* const CAPTIONS[DEBUG_WINDOW_FIRST_LOCALS] = {"Globals", "Instances",
 std::unique_ptr<ImGuiSurface> MakeHost() { return std::make_unique<ImGuiHost>(); }
 
 DebugFormHostMaker g_MakeHost = nullptr;
-std::unique_ptr<ImGuiSurface> g_Main;
-std::unique_ptr<ImGuiSurface> g_Windows[DEBUG_WINDOW_RECORDS];
+// The form's windows. Never destroyed: a process that exits with the form open (Xlib exits when the
+// X connection is lost) must not close windows on a dead connection, which waits for good.
+struct FormHosts {
+    std::unique_ptr<ImGuiSurface> main;
+    std::unique_ptr<ImGuiSurface> windows[DEBUG_WINDOW_RECORDS];
+};
+FormHosts& g_Hosts = *new FormHosts;
+std::unique_ptr<ImGuiSurface>& g_Main = g_Hosts.main;
+std::unique_ptr<ImGuiSurface> (&g_Windows)[DEBUG_WINDOW_RECORDS] = g_Hosts.windows;
 
 // The window's host, made on first use.
 ImGuiSurface& Host(std::unique_ptr<ImGuiSurface>& slot)

@@ -1715,6 +1715,43 @@ if (t == 3) {
             }
         }
     }};
+    // In a real window with the debug form open, the X connection is lost (a window manager's kill):
+    // the process ends on its own instead of hanging at exit on the dead connection. (30 s is a hang
+    // detector, not a measure of speed.)
+    s["lost-display"] = {.play = false, .more = [=](Run&) {
+        const char* display = std::getenv("DISPLAY");
+        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
+        const fs::path tool = g_Work / "tool";
+        fs::create_directories(tool);
+        // The windows of a process, by xdotool.
+        auto windowsOf = [&](pid_t pid) {
+            pid_t search = E2E_Spawn({"/usr/bin/xdotool", "search", "--pid", std::to_string(pid)}, {}, tool, true);
+            WaitAtMost(search, 10);
+            return ReadLines(tool / "run.log");
+        };
+        std::string game = BuildGame("lost", 10, "source", "", "");
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", game},
+                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "KELVARO_MAX_FRAMES=100000000",
+                               "XDG_DATA_HOME=" + work + "/xdg"},
+                              g_Work, true);
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
+        Lines windows;
+        for (int tries = 0; tries < 400 && windows.size() < 2; ++tries) {
+            usleep(50000);
+            if (Has(ReadLines(g_Work / "run.log"), "Entering main loop.")) windows = windowsOf(pid);
+        }
+        if (!Expect(windows.size() >= 2, "the game's window and its debug form were not seen")) {
+            kill(pid, SIGKILL);
+            WaitAtMost(pid, 10);
+            return;
+        }
+        pid_t killer = E2E_Spawn({"/usr/bin/xdotool", "windowkill", windows.front()}, {}, tool, true);
+        Expect(WaitAtMost(killer, 10) == 0, "xdotool windowkill failed");
+        int ended = WaitAtMost(pid, 30);
+        Expect(ended != -1, "the game still ran 30 s after its X connection was lost");
+        Expect(ended < 128, "the game was ended by signal " + std::to_string(ended - 128));
+        InOrder(ReadLines(g_Work / "run.log"), {"Create Debug Form", "Entering main loop."});
+    }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds
     // not known here), whose shader that does not compile and function that does not exist are
