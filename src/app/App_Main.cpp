@@ -31,6 +31,7 @@ int PlayGame(void* commandLine)
 int main(int argc, char** argv)
 {
     ScriptHeap_KeepFreedPages();
+    Platform_GuardStandardStreams();
     Platform_InstallTerminationHandlers();
     // The switches are read from one command line, as the player would have typed it.
     std::string commandLine = CommandLine_FromArguments(argc, argv);

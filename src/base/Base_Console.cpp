@@ -1,5 +1,6 @@
 #include "base/Base_Console.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 
@@ -8,6 +9,8 @@
 namespace {
 TConsole g_MainConsoleObject(CONSOLE_MAIN);
 TConsole g_ScriptConsoleObject(CONSOLE_SCRIPT);
+// Standard output whose reader has gone (a closed pipe) takes no more lines; the log files still do.
+bool g_StandardOutputGone = false;
 } // namespace
 
 tagIConsole* MainConsole = &g_MainConsoleObject;
@@ -39,7 +42,7 @@ void TConsole::Output(const char* format, ...)
     va_start(args, format);
     va_list copy;
     va_copy(copy, args);
-    std::vfprintf(stdout, format, args);
+    if (!g_StandardOutputGone) std::vfprintf(stdout, format, args);
     char line[CONSOLE_LINE_SIZE];
     int written = std::vsnprintf(line, sizeof line, format, copy);
     va_end(copy);
@@ -55,5 +58,5 @@ void TConsole::Output(const char* format, ...)
             std::fclose(file);
         }
     }
-    std::fflush(stdout);
+    if (!g_StandardOutputGone && std::fflush(stdout) != 0 && errno == EPIPE) g_StandardOutputGone = true;
 }

@@ -1,5 +1,6 @@
 #include "platform/posix/Platform_Termination.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <new>
 
@@ -46,6 +48,8 @@ void OnTerminationSignal(int number)
         raise(number);
     }
 }
+
+void IgnoreBrokenPipe(int) {}
 
 // In a process just forked: a box process dies with the thread that forked it, and says who it is.
 void AtForkInChild()
@@ -87,6 +91,22 @@ void Platform_InstallTerminationHandlers()
 bool Platform_TerminationRequested()
 {
     return g_Requested.load() != 0;
+}
+
+void Platform_GuardStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number, which is this one: the ones below it are open by now.
+        int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) close(opened);
+    }
+    // A handler rather than SIG_IGN: programs the game starts get the default back when they exec.
+    struct sigaction action = {};
+    action.sa_handler = IgnoreBrokenPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 Platform_BoxProcesses::Platform_BoxProcesses()

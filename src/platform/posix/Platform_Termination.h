@@ -11,6 +11,11 @@ void Platform_InstallTerminationHandlers();
 // A termination signal came.
 bool Platform_TerminationRequested();
 
+// A standard stream that is closed, or whose reader has gone, never ends the game: the closed ones
+// are opened on /dev/null (so that no file the game opens takes their number and the log's lines),
+// and a write to a pipe without a reader fails with EPIPE instead of raising SIGPIPE.
+void Platform_GuardStandardStreams();
+
 // While one lives, the processes that the calling code forks (a box of the toolkit) are box
 // processes: a termination signal ends them, and the system ends them when the thread that forked
 // them ends, however it ends, so that no box outlives the game.

@@ -1752,6 +1752,40 @@ if (t == 3) {
         Expect(ended < 128, "the game was ended by signal " + std::to_string(ended - 128));
         InOrder(ReadLines(g_Work / "run.log"), {"Create Debug Form", "Entering main loop."});
     }};
+    // Standard output closed, or a pipe whose reader has gone (`kelvaro ... | head -1`): the log's
+    // writes to it stop, and the game plays to its last frame and ends as ever.
+    s["closed-output"] = {.play = false, .more = [=](Run&) {
+        std::string game = BuildGame("piped", 10, "source", "show_debug_message(\"created\");", "");
+        for (bool reader : {true, false}) {
+            std::string what = reader ? "a pipe whose reader has gone" : "standard output closed";
+            fs::remove(g_Work / "piped.log");
+            int ends[2];
+            if (!Expect(pipe(ends) == 0, "no pipe")) return;
+            Lines args = {g_Kelvaro, "-debugoutput", work + "/piped.log", "-game", game};
+            Lines environment = E2E_Environment({"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1",
+                                                 "XDG_DATA_HOME=" + work + "/xdg"});
+            std::vector<char*> argv, envp;
+            for (std::string& text : args) argv.push_back(text.data());
+            for (std::string& text : environment) envp.push_back(text.data());
+            argv.push_back(nullptr), envp.push_back(nullptr);
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 2, (g_Work / "errors.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (reader) posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+            else posix_spawn_file_actions_addclose(&actions, 1);
+            posix_spawn_file_actions_addclose(&actions, ends[0]);
+            posix_spawn_file_actions_addclose(&actions, ends[1]);
+            close(ends[0]); // the reader goes before the game writes its first line
+            pid_t pid = 0;
+            int spawned = posix_spawn(&pid, g_Kelvaro.c_str(), &actions, nullptr, argv.data(), envp.data());
+            posix_spawn_file_actions_destroy(&actions);
+            close(ends[1]);
+            if (!Expect(spawned == 0, what + ": cannot start " + g_Kelvaro)) continue;
+            int ended = WaitAtMost(pid, 60);
+            Expect(ended == 0, what + ": exit code " + std::to_string(ended));
+            InOrder(ReadLines(g_Work / "piped.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+        }
+    }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds
     // not known here), whose shader that does not compile and function that does not exist are
