@@ -48,6 +48,7 @@
 #include "timeline/Timeline_Table.h"
 #include "platform/Platform_EmbeddedImages.h"
 #include "platform/Platform_TestSwitches.h"
+#include "platform/posix/Platform_Termination.h"
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
 #include "room/Room_Draw.h"
@@ -363,6 +364,7 @@ int32_t WinMain(const char* commandLine)
         Run_MainLoopTick();
         ProcessMessages();
     }
+    Platform_TerminationEndUnderWay();
     Run_EndGame();
     StopInputAndSound();
     PostQuitToMainWindow();

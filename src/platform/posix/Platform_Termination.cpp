@@ -29,7 +29,14 @@ static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_al
 std::atomic<BoxShare*> g_Share{nullptr};
 std::atomic<int> g_BoxScopes{0};
 pid_t g_GamePid = 0;
-std::atomic<int> g_Requested{0};
+// The termination signals that came, and whether the orderly end has begun.
+std::atomic<int> g_Signals{0};
+std::atomic<int> g_EndUnderWay{0};
+
+// The signal that ends the process at once: the second while the game may be stuck in a script, the
+// third once its end is under way.
+constexpr int FORCING_SIGNAL = 2;
+constexpr int FORCING_SIGNAL_WHILE_ENDING = 3;
 
 void EndBox()
 {
@@ -43,7 +50,8 @@ void EndBox()
 void OnTerminationSignal(int number)
 {
     EndBox();
-    if (g_Requested.exchange(1) != 0) {
+    int forcing = g_EndUnderWay.load() != 0 ? FORCING_SIGNAL_WHILE_ENDING : FORCING_SIGNAL;
+    if (g_Signals.fetch_add(1) + 1 >= forcing) {
         signal(number, SIG_DFL);
         raise(number);
     }
@@ -90,7 +98,12 @@ void Platform_InstallTerminationHandlers()
 
 bool Platform_TerminationRequested()
 {
-    return g_Requested.load() != 0;
+    return g_Signals.load() != 0;
+}
+
+void Platform_TerminationEndUnderWay()
+{
+    g_EndUnderWay.store(1);
 }
 
 void Platform_GuardStandardStreams()

@@ -2,7 +2,9 @@
 // the window closes, so the shut-down runs as ever; a box open meanwhile (a message box, a question,
 // the error form), which the desktop's toolkit runs in a child process the game waits for, is ended
 // with it so that the game goes on to that end. A second signal while the first waits to be seen (a
-// script that never lets the loop on) ends the process at once, as the signal would by default.
+// script that never lets the loop on) ends the process at once, as the signal would by default; once
+// the game's end is under way (its game end event, its files saved, the shut-down), only a third
+// does, so that a key pressed twice does not cut the game's last writes short.
 #pragma once
 
 // Installs the handlers; before the events start, so that the toolkit keeps its own off them.
@@ -10,6 +12,9 @@ void Platform_InstallTerminationHandlers();
 
 // A termination signal came.
 bool Platform_TerminationRequested();
+
+// The main loop has ended and the game's orderly end begins.
+void Platform_TerminationEndUnderWay();
 
 // A standard stream that is closed, or whose reader has gone, never ends the game: the closed ones
 // are opened on /dev/null (so that no file the game opens takes their number and the log's lines),

@@ -1752,6 +1752,55 @@ if (t == 3) {
         Expect(ended < 128, "the game was ended by signal " + std::to_string(ended - 128));
         InOrder(ReadLines(g_Work / "run.log"), {"Create Debug Form", "Entering main loop."});
     }};
+    // Termination signals once the game's end is under way: a second does not cut its game end
+    // event's writes short (a 5 MB text file, then an INI file) and a third ends the process at once;
+    // before the end began (a script looping without end) the second still does. The game end event
+    // waits for a file "go" in the game's folder, so each signal comes while it runs.
+    s["end-signals"] = {.play = false, .more = [=](Run&) {
+        const std::string create = "if (environment_get_variable(\"LOOP\") == \"1\") {\n"
+                                   "    show_debug_message(\"a script loops\");\n    while (true) {}\n}\n";
+        const std::string ending = "show_debug_message(\"the game end event runs\");\nwhile (!file_exists(\"go\")) {}\n"
+                                   "f = file_text_open_write(\"big.txt\");\n"
+                                   "for (i = 0; i < 50000; i += 1) {\n"
+                                   "    file_text_write_string(f, string_repeat(\"0123456789\", 10));\n"
+                                   "    file_text_writeln(f);\n}\nfile_text_close(f);\n"
+                                   "ini_open(\"end.ini\");\nini_write_real(\"end\", \"done\", 1);\nini_close();\n";
+        std::string game = BuildGame("ending", 3, "source", create, ending);
+        const fs::path saves = g_Work / "xdg" / "Game";
+        // (what, loop in the create event, the signals, whether "go" is written, ended by a signal)
+        const std::tuple<const char*, bool, std::vector<int>, bool, bool> cases[] = {
+            {"Ctrl+C twice while ending", false, {SIGINT, SIGINT}, true, false},
+            {"SIGTERM, then SIGHUP while ending", false, {SIGTERM, SIGHUP}, true, false},
+            {"three signals while ending", false, {SIGTERM, SIGINT, SIGHUP}, false, true},
+            {"twice in a script looping without end", true, {SIGTERM, SIGINT}, false, true}};
+        for (const auto& [what, loop, signals, go, killed] : cases) {
+            fs::remove_all(saves);
+            fs::remove(g_Work / "go");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game},
+                                  {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "KELVARO_NO_WAIT=1",
+                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("LOOP=") + (loop ? "1" : "0")},
+                                  g_Work, true);
+            if (!Expect(pid > 0, std::string(what) + ": cannot start " + g_Kelvaro)) continue;
+            auto await = [&](const char* line) {
+                for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), line); ++tries) usleep(50000);
+            };
+            await(loop ? "a script loops" : "Entering main loop.");
+            kill(pid, signals[0]);
+            if (!loop) await("the game end event runs");
+            for (size_t i = 1; i < signals.size(); ++i) kill(pid, signals[i]);
+            if (go) std::ofstream(g_Work / "go") << "go";
+            int ended = WaitAtMost(pid, 60);
+            if (killed) {
+                Expect(ended > 128, std::string(what) + ": exit code " + std::to_string(ended) + ", not ended by the signal");
+                continue;
+            }
+            Expect(ended == 0, std::string(what) + ": exit code " + std::to_string(ended));
+            Lines big = ReadLines(saves / "big.txt");
+            Expect(big.size() == 50000 && big.back().substr(0, 100) == big.front().substr(0, 100),
+                   std::string(what) + ": big.txt holds " + std::to_string(big.size()) + " lines, not 50,000");
+            Expect(Has(ReadLines(saves / "end.ini"), "done"), std::string(what) + ": end.ini was not written");
+        }
+    }};
     // Standard output closed, or a pipe whose reader has gone (`kelvaro ... | head -1`): the log's
     // writes to it stop, and the game plays to its last frame and ends as ever.
     s["closed-output"] = {.play = false, .more = [=](Run&) {
