@@ -9,6 +9,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Text.h"
+#include "platform/posix/Platform_Termination.h"
 #include "run/Run_Window.h"
 #include "support/Support_Timing.h"
 #include "support/posix/Support_PlatformM.h"
@@ -223,6 +224,12 @@ bool Program_Execute(const char* program, const char* arguments, const char* dir
         return true;
     }
     while (!PlatformM_ChildEnded(pid)) {
+        // A termination signal ends the wait, not the program: the game goes on to its end, and
+        // the program runs on as one started without waiting does.
+        if (Platform_TerminationRequested()) {
+            g_Unwaited.push_back(pid);
+            break;
+        }
         ProcessMessages();
         PlatformM_SleepMilliseconds(POLL_MILLISECONDS);
     }

@@ -1801,6 +1801,31 @@ if (t == 3) {
             Expect(Has(ReadLines(saves / "end.ini"), "done"), std::string(what) + ": end.ini was not written");
         }
     }};
+    // A termination signal ends the wait of execute_program(..., true), and the game ends as ever;
+    // the program it waited for runs on.
+    s["program-wait-signal"] = {.play = false, .more = [=](Run&) {
+        std::string game = BuildGame("waiting", 10, "source",
+                                     "show_debug_message(\"waiting\");\nexecute_program(\"sleep\", \"600\", true);\n"
+                                     "show_debug_message(\"waited\");\n", "");
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-debugoutput", work + "/wait.log", "-game", game},
+                              {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "XDG_DATA_HOME=" + work + "/xdg"},
+                              g_Work, true);
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
+        std::vector<pid_t> programs;
+        for (int tries = 0; tries < 600 && programs.empty(); ++tries) {
+            usleep(50000);
+            if (Has(ReadLines(g_Work / "run.log"), "waiting")) programs = ChildrenOf(pid);
+        }
+        Expect(programs.size() == 1, "the program waited for was not seen");
+        kill(pid, SIGTERM);
+        int ended = WaitAtMost(pid, 30);
+        Expect(ended == 0, "exit code " + std::to_string(ended) + " (-1: still waiting 30 s after SIGTERM)");
+        InOrder(ReadLines(g_Work / "run.log"), {"waiting", "waited", "Save Achievement Cache"}, "the log");
+        for (pid_t program : programs) {
+            Expect(kill(program, 0) == 0, "the program waited for did not outlive the game");
+            kill(program, SIGKILL);
+        }
+    }};
     // Standard output closed, or a pipe whose reader has gone (`kelvaro ... | head -1`): the log's
     // writes to it stop, and the game plays to its last frame and ends as ever.
     s["closed-output"] = {.play = false, .more = [=](Run&) {
