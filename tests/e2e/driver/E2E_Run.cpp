@@ -172,6 +172,14 @@ int Count(const Lines& lines, const std::string& piece)
 
 bool Has(const Lines& lines, const std::string& piece) { return Count(lines, piece) > 0; }
 
+// In the sanitizer build a report fails a run whatever its exit code (a failed start exits 1 with
+// or without a leak).
+void ExpectNoSanitizerReport(const Lines& log, const std::string& what = "the run")
+{
+    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer"})
+        Expect(!Has(log, report), what + " reported \"" + report + "\"");
+}
+
 Run Play(const Setup& s)
 {
     fs::path trace = g_Work / "trace.txt", output = g_Work / "out.log", shot = g_Work / "shot.png";
@@ -189,10 +197,8 @@ Run Play(const Setup& s)
     if (s.errors) run.errors = ReadLines(errors);
     Expect(run.exit == s.exit || s.exit == ANY,
            "exit code " + std::to_string(run.exit) + ", expected " + std::to_string(s.exit));
-    // In the sanitizer build a report fails the run whatever its exit code (a failed start exits 1
-    // with or without a leak).
-    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer"})
-        Expect(!Has(run.log, report) && !Has(run.errors, report), std::string("the run reported \"") + report + "\"");
+    ExpectNoSanitizerReport(run.log);
+    ExpectNoSanitizerReport(run.errors);
     for (std::string line : ReadLines(trace)) {
         std::replace(line.begin(), line.end(), '\t', ' ');
         run.trace.push_back(line);
@@ -1730,9 +1736,10 @@ if (t == 3) {
             return ReadLines(tool / "run.log");
         };
         std::string game = BuildGame("lost", 10, "source", "", "");
+        // Xlib ends the process in the middle of play, its tables full: no leak check at that exit.
         pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", game},
                               {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "KELVARO_MAX_FRAMES=100000000",
-                               "XDG_DATA_HOME=" + work + "/xdg"},
+                               "XDG_DATA_HOME=" + work + "/xdg", "ASAN_OPTIONS=detect_leaks=0"},
                               g_Work, true);
         if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
         Lines windows;
@@ -1751,6 +1758,7 @@ if (t == 3) {
         Expect(ended != -1, "the game still ran 30 s after its X connection was lost");
         Expect(ended < 128, "the game was ended by signal " + std::to_string(ended - 128));
         InOrder(ReadLines(g_Work / "run.log"), {"Create Debug Form", "Entering main loop."});
+        ExpectNoSanitizerReport(ReadLines(g_Work / "run.log"));
     }};
     // Termination signals once the game's end is under way: a second does not cut its game end
     // event's writes short (a 5 MB text file, then an INI file) and a third ends the process at once;
@@ -1795,6 +1803,7 @@ if (t == 3) {
                 continue;
             }
             Expect(ended == 0, std::string(what) + ": exit code " + std::to_string(ended));
+            ExpectNoSanitizerReport(ReadLines(g_Work / "run.log"), what);
             Lines big = ReadLines(saves / "big.txt");
             Expect(big.size() == 50000 && big.back().substr(0, 100) == big.front().substr(0, 100),
                    std::string(what) + ": big.txt holds " + std::to_string(big.size()) + " lines, not 50,000");
@@ -1821,6 +1830,7 @@ if (t == 3) {
         int ended = WaitAtMost(pid, 30);
         Expect(ended == 0, "exit code " + std::to_string(ended) + " (-1: still waiting 30 s after SIGTERM)");
         InOrder(ReadLines(g_Work / "run.log"), {"waiting", "waited", "Save Achievement Cache"}, "the log");
+        ExpectNoSanitizerReport(ReadLines(g_Work / "run.log"));
         for (pid_t program : programs) {
             Expect(kill(program, 0) == 0, "the program waited for did not outlive the game");
             kill(program, SIGKILL);
@@ -1858,6 +1868,7 @@ if (t == 3) {
             int ended = WaitAtMost(pid, 60);
             Expect(ended == 0, what + ": exit code " + std::to_string(ended));
             InOrder(ReadLines(g_Work / "piped.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+            ExpectNoSanitizerReport(ReadLines(g_Work / "errors.log"), what);
         }
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
