@@ -29,6 +29,7 @@
 #include <json-c/json.h>
 
 #include "../../TestSupport_HttpServer.h"
+#include "E2E_Screen.h"
 #include "E2E_Spawn.h"
 #include "graphics/Graphics_Image.h"
 
@@ -1714,6 +1715,44 @@ if (t == 3) {
                 Expect(boxEnd != -1, what + ": the box process " + std::to_string(box) + " outlived the game");
             }
         }
+    }};
+    // In a real window: a game's window shown for a question of its create event, before its first
+    // frame, shows the game's window colour (blue 128, green 64, red 32) and not what the screen held
+    // under it (a red backdrop).
+    s["first-picture"] = {.play = false, .more = [=](Run&) {
+        E2EScreen screen;
+        if (!Expect(screen.Open(), "no X server to play on")) return;
+        screen.PaintBackdrop(0xFF0000);
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
+                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg", "KV_ASK=1"},
+                              g_Work, true);
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
+        // The question's window is as small as dialogs are; the game's is 640 x 480.
+        std::vector<ScreenWindow> shown;
+        ScreenWindow window = 0;
+        bool asking = false;
+        for (int tries = 0; tries < 600 && !(asking && window != 0); ++tries) {
+            usleep(50000);
+            asking = Has(ReadLines(g_Work / "out.log"), "asking");
+            shown = screen.Find("Window test");
+            for (ScreenWindow candidate : shown)
+                if (screen.Frame(candidate).Width() >= 640 && shown.size() == 2) window = candidate;
+        }
+        if (Expect(window != 0, "the game's window and its question are not both shown")) {
+            ScreenRect g = screen.Frame(window);
+            const std::pair<int, int> corners[] = {{g.left + 10, g.top + 10}, {g.right - 10, g.top + 10},
+                                                   {g.left + 10, g.bottom - 10}, {g.right - 10, g.bottom - 10}};
+            for (const auto& [x, y] : corners) {
+                uint32_t colour = screen.Pixel(x, y);
+                for (int tries = 0; tries < 100 && colour != 0x204080; ++tries) usleep(50000), colour = screen.Pixel(x, y);
+                char text[16];
+                std::snprintf(text, sizeof(text), "%06X", unsigned(colour));
+                Expect(colour == 0x204080, "the game's window at (" + std::to_string(x) + "," + std::to_string(y) + ") shows " + text + ", not its colour 204080");
+            }
+        }
+        kill(pid, SIGTERM);
+        int ended = WaitAtMost(pid, 30);
+        Expect(ended == 0, "exit code " + std::to_string(ended));
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds
