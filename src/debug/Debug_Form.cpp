@@ -428,6 +428,9 @@ void DebugForm_Delete(CDebugForm* form)
 
 namespace {
 
+// Between the game window and the form.
+constexpr int32_t GAP = 8;
+
 int32_t Overlap(int32_t from, int32_t to, int32_t otherFrom, int32_t otherTo)
 {
     return std::max(0, std::min(to, otherTo) - std::max(from, otherFrom));
@@ -438,7 +441,6 @@ int32_t Overlap(int32_t from, int32_t to, int32_t otherFrom, int32_t otherTo)
 bool DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
                            int32_t& y)
 {
-    constexpr int32_t GAP = 8;
     auto onDesktopX = [&](int32_t at) { return std::max(desktop.left, std::min(at, desktop.right - width)); };
     auto onDesktopY = [&](int32_t at) { return std::max(desktop.top, std::min(at, desktop.bottom - height)); };
     const int32_t level = onDesktopY(game.top), aligned = onDesktopX(game.left);
@@ -466,4 +468,32 @@ bool DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height,
             least = covered, x = atX, y = atY;
         }
     return least == 0;
+}
+
+bool DebugForm_MakeRoom(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
+                        int32_t& y)
+{
+    const int32_t gameWidth = game.right - game.left, gameHeight = game.bottom - game.top;
+    const bool tallEnough = height <= desktop.bottom - desktop.top, wideEnough = width <= desktop.right - desktop.left;
+    // The game's corner with room on its right, its left, below it, above it.
+    const int32_t right = std::min(game.left, desktop.right - width - GAP - gameWidth);
+    const int32_t left = std::max(game.left, desktop.left + width + GAP);
+    const int32_t below = std::min(game.top, desktop.bottom - height - GAP - gameHeight);
+    const int32_t above = std::max(game.top, desktop.top + height + GAP);
+    const struct {
+        bool room;
+        int32_t x, y;
+    } moves[] = {
+        {tallEnough && right >= desktop.left, right, game.top},
+        {tallEnough && left + gameWidth <= desktop.right, left, game.top},
+        {wideEnough && below >= desktop.top, game.left, below},
+        {wideEnough && above + gameHeight <= desktop.bottom, game.left, above},
+    };
+    int64_t least = INT64_MAX;
+    for (const auto& move : moves) {
+        int64_t distance = std::abs(int64_t{move.x} - game.left) + std::abs(int64_t{move.y} - game.top);
+        if (!move.room || distance >= least) continue;
+        least = distance, x = move.x, y = move.y;
+    }
+    return least != INT64_MAX;
 }

@@ -164,3 +164,8 @@ void DebugWindow_RefreshShown(CDebugForm* form);
 // Answers the window's top-left corner, and whether the form leaves the game wholly uncovered.
 bool DebugForm_PlaceBeside(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
                            int32_t& y);
+// Where the game window's corner moves so that the form fits wholly beside it, when the desktop holds
+// the two side by side or one above the other but not where the game stands: the shortest such
+// move, the game kept on the desktop. False (x, y untouched) when no move makes room.
+bool DebugForm_MakeRoom(const DebugRect& game, int32_t width, int32_t height, const DebugRect& desktop, int32_t& x,
+                        int32_t& y);

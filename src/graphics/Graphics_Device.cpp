@@ -12,6 +12,7 @@
 #include "graphics/Graphics_DeviceServices.h"
 #include "graphics/Graphics_DeviceStates.h"
 #include "graphics/Graphics_DisplayModes.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Image.h"
 #include "graphics/Graphics_RenderState.h"
 #include "graphics/Graphics_Window.h"
@@ -478,6 +479,9 @@ bool GR_D3D_ShowWindowOnce()
         ProcessMessages();
     }
     g_D3D.showWindow = false;
+    // Until its first frame the window would show what lay under it, all the while a dialog of the
+    // start-up waits.
+    if (g_D3D.device != nullptr) g_D3D.device->PresentColour(GR_SwapRedBlue(0xFF000000u | GR_Window_GetColour()));
     return true;
 }
 

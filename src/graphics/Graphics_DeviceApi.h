@@ -444,6 +444,9 @@ class D3DDevice : public D3DObject {
     virtual D3DResult PresentLater(D3DSurface* source) { return source != nullptr ? PresentFrom(source) : Present(); }
     // Shows at once a picture PresentLater left waiting.
     virtual void FinishPresent() {}
+    // Fills the device window with one colour (A8R8G8B8) and shows it, the back buffer left as it
+    // was: a window shown before its first frame would otherwise show what the screen held.
+    virtual D3DResult PresentColour(uint32_t /*colour*/) { return D3DERR_NOTAVAILABLE; }
     virtual D3DResult GetDeviceCaps(D3DCaps* caps) = 0;
     virtual D3DResult GetBackBuffer(D3DSurface** surface) = 0;
 

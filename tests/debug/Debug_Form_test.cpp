@@ -428,3 +428,34 @@ TEST(DebugFormPlace, TheFormOpensBesideTheGameWindowAndCoversItOnlyWhereNothingE
     EXPECT_TRUE(DebugForm_PlaceBeside({2000, 100, 2640, 580}, 580, 560, {1920, 0, 3840, 1080}, x, y));
     EXPECT_EQ(std::pair(2648, 100), std::pair(x, y));
 }
+
+TEST(DebugFormPlace, TheGameMovesTheLeastThatLeavesTheFormRoomBesideIt)
+{
+    const DebugRect small{0, 0, 1280, 800}, second{1920, 0, 3200, 800};
+    // The desktop, the game window, the form's size; where the game's corner moves, if anywhere.
+    const struct {
+        const char* what;
+        DebugRect desktop, game;
+        int32_t width, height;
+        bool moves;
+        int32_t x, y;
+    } cases[] = {
+        {"centred on 1280 x 800: left, the form on its right", small, {320, 160, 960, 640}, 580, 560, true, 52, 160},
+        {"nearer the right edge: right, the form on its left", small, {400, 160, 1040, 640}, 580, 560, true, 588, 160},
+        {"a second display", second, {2240, 160, 2880, 640}, 580, 560, true, 1972, 160},
+        {"wide and short: up, the form below", small, {100, 100, 1200, 300}, 580, 560, true, 100, 32},
+        {"wide and short, low: down, the form above", small, {100, 500, 1200, 700}, 580, 560, true, 100, 568},
+        {"the game as large as the screen", small, {0, 0, 1280, 800}, 580, 560, false, -1, -1},
+        {"a form taller than the desktop", small, {320, 160, 960, 640}, 580, 900, false, -1, -1},
+        {"no side with room enough", small, {300, 100, 1000, 600}, 580, 560, false, -1, -1},
+    };
+    for (const auto& c : cases) {
+        int32_t x = -1, y = -1;
+        bool moves = DebugForm_MakeRoom(c.game, c.width, c.height, c.desktop, x, y);
+        EXPECT_EQ(std::tuple(c.moves, c.x, c.y), std::tuple(moves, x, y)) << c.what;
+        if (!c.moves) continue;
+        // Where the game went, the form finds its place wholly beside it.
+        DebugRect moved{x, y, x + c.game.right - c.game.left, y + c.game.bottom - c.game.top};
+        EXPECT_TRUE(DebugForm_PlaceBeside(moved, c.width, c.height, c.desktop, x, y)) << c.what;
+    }
+}

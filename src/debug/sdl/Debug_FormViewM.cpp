@@ -12,6 +12,7 @@
 #include "graphics/Graphics_Profiler.h"
 #include "app/App_CommandLine.h"
 #include "platform/imgui/Platform_ImGuiHost.h"
+#include "platform/sdl/Platform_WindowFrameM.h"
 #include "run/sdl/Run_WindowM.h"
 
 namespace {
@@ -222,32 +223,38 @@ void DrawRecord(CDebugForm* form, int32_t index)
     });
 }
 
-// The form opens beside the game's window rather than centred on top of it. Where it must cover
-// part of the game it is kept above it, so that all of it can be seen.
+// The form opens beside the game's window rather than centred on top of it. Both are measured by
+// their frames where the window manager really put them. Where the desktop holds the two side by
+// side but not where the game stands, the game's window moves to make the room; where it cannot, the
+// form covers the least of the game and is kept above it, so that all of it can be seen.
 void PlaceBesideGame()
 {
     SDL_Window* form = WindowOf(g_Main);
     SDL_Window* game = MainWindow_Handle();
-    if (form == nullptr || game == nullptr) return;
-    int32_t x = 0, y = 0, width = 0, height = 0;
-    SDL_GetWindowPosition(game, &x, &y);
-    SDL_GetWindowSize(game, &width, &height);
-    int32_t top = 0, left = 0, bottom = 0, right = 0;
-    SDL_GetWindowBordersSize(game, &top, &left, &bottom, &right);
+    PlatformWindowFrame gameFrame, formFrame;
+    if (!PlatformSdl_GetWindowFrame(form, formFrame) || !PlatformSdl_GetWindowFrame(game, gameFrame)) return;
+    const SDL_Rect& g = gameFrame.outer;
+    SDL_Point centre{g.x + g.w / 2, g.y + g.h / 2};
     SDL_Rect usable{0, 0, 0, 0};
-    int display = SDL_GetWindowDisplayIndex(game);
+    int display = SDL_GetPointDisplayIndex(&centre);
+    if (display < 0) display = SDL_GetWindowDisplayIndex(game);
     if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return;
-    DebugRect gameRect{x - left, y - top, x + width + right, y + height + bottom};
+    DebugRect gameRect{g.x, g.y, g.x + g.w, g.y + g.h};
     DebugRect desktop{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
-    // The form's frame counts, and SDL places the window by its inside.
-    int32_t formTop = 0, formLeft = 0, formBottom = 0, formRight = 0;
-    SDL_GetWindowBordersSize(form, &formTop, &formLeft, &formBottom, &formRight);
-    SDL_GetWindowSize(form, &width, &height);
-    bool clear = DebugForm_PlaceBeside(gameRect, width + formLeft + formRight, height + formTop + formBottom, desktop,
-                                       x, y);
-    SDL_SetWindowPosition(form, x + formLeft, y + formTop);
-    // Kept above without being raised: raising would take the keyboard from the game.
+    const int32_t width = formFrame.outer.w, height = formFrame.outer.h;
+    int32_t x = 0, y = 0;
+    bool clear = DebugForm_PlaceBeside(gameRect, width, height, desktop, x, y);
+    if (!clear && DebugForm_MakeRoom(gameRect, width, height, desktop, x, y)) {
+        PlatformSdl_MoveWindowFrame(game, x, y);
+        gameRect = {x, y, x + g.w, y + g.h};
+        clear = DebugForm_PlaceBeside(gameRect, width, height, desktop, x, y);
+    }
+    // Kept above without being raised by SDL, which would take the keyboard from the game; managers
+    // without "always on top" still restack it once. Both before the move: a manager may shift the
+    // frame while it restacks.
     SDL_SetWindowAlwaysOnTop(form, clear ? SDL_FALSE : SDL_TRUE);
+    if (!clear) PlatformSdl_RaiseWithoutFocus(form);
+    PlatformSdl_MoveWindowFrame(form, x, y);
 }
 
 // The game's window is shown at its first frame, after the form opened, and would come up over it:

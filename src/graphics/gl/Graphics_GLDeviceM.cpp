@@ -364,6 +364,21 @@ D3DResult GLDevice::PresentPicture(const GLSurface* source)
     return SwapWindow();
 }
 
+D3DResult GLDevice::PresentColour(uint32_t colour)
+{
+    FinishPresent();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(float((colour >> 16) & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
+                 float(colour & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // The colour mask and the scissor are set again at the next draw.
+    m_RenderStatesDirty = true;
+    m_ViewportMode = -1;
+    return SwapWindow();
+}
+
 D3DResult GLDevice::SwapWindow()
 {
     SDL_GL_SwapWindow(m_Window);

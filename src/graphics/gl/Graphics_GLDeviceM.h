@@ -206,6 +206,7 @@ class GLDevice : public D3DDevice {
     {
         if (m_WaitingPicture != nullptr) ShowWaitingPicture();
     }
+    D3DResult PresentColour(uint32_t colour) override;
     D3DResult GetDeviceCaps(D3DCaps* caps) override;
     D3DResult GetBackBuffer(D3DSurface** surface) override;
     D3DResult Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;

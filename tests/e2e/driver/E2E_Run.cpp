@@ -29,6 +29,7 @@
 #include <json-c/json.h>
 
 #include "../../TestSupport_HttpServer.h"
+#include "E2E_Screen.h"
 #include "E2E_Spawn.h"
 #include "graphics/Graphics_Image.h"
 
@@ -1870,6 +1871,84 @@ if (t == 3) {
             InOrder(ReadLines(g_Work / "piped.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
             ExpectNoSanitizerReport(ReadLines(g_Work / "errors.log"), what);
         }
+    }};
+    // In a real window: the debug form opens wholly beside a 640 x 480 game wherever the screen holds
+    // both side by side (the game's window moved aside where it must be), measured by the frames the
+    // window manager really gave them; beside a game as large as the screen it stays on the screen,
+    // stacked above the game. Read once the game has stepped ten times.
+    s["form-beside"] = {.play = false, .more = [=](Run&) {
+        E2EScreen screen;
+        if (!Expect(screen.Open(), "no X server to play on")) return;
+        // The same game, larger than any screen: its window takes the whole screen.
+        std::string manifest = ReadBytes(KELVARO_SOURCE_DIR "/tests/e2e/games/window640/game.json");
+        for (const auto& [from, to] : {std::pair(": 640,", ": 4000,"), std::pair(": 480", ": 3000")})
+            for (size_t at = manifest.find(from); at != std::string::npos; at = manifest.find(from, at))
+                manifest.replace(at, std::strlen(from), to);
+        fs::create_directories(work + "/huge");
+        std::ofstream(work + "/huge/game.json") << manifest;
+        const ScreenRect bounds = screen.Bounds();
+        const std::tuple<std::string, std::string, bool> games[] = {{"a 640 x 480 game", game, true},
+                                                                    {"a game as large as the screen", BuildFolder(work + "/huge"), false}};
+        for (const auto& [what, file, room] : games) {
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", file, "-output", (g_Work / "out.log").string()},
+                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"}, g_Work, true);
+            if (!Expect(pid > 0, what + ": cannot start " + g_Kelvaro)) continue;
+            for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "out.log"), "ten steps"); ++tries) usleep(50000);
+            std::vector<ScreenWindow> games = screen.Find("Window test"), forms = screen.Find("Kelvaro Debugger");
+            if (Expect(games.size() == 1 && forms.size() == 1, what + ": the game's window and the form are not both shown")) {
+                ScreenRect g = screen.Frame(games[0]), f = screen.Frame(forms[0]);
+                std::string where = what + ": the game at " + g.Text() + ", the form at " + f.Text() + " on " + bounds.Text();
+                Expect(f.left >= 0 && f.top >= 0 && f.right <= bounds.right && f.bottom <= bounds.bottom, where + ": the form is off the screen");
+                // The gap between them along the side where they do not overlap, at most the form's own 8 pixels.
+                int gap = std::max({f.left - g.right, g.left - f.right, f.top - g.bottom, g.top - f.bottom});
+                if (room)
+                    Expect(gap >= 0 && gap <= 8, where + ": the form is not wholly beside the game");
+                else
+                    Expect(screen.StackedAbove(forms[0], games[0]), where + ": the form is beneath the game");
+            }
+            kill(pid, SIGTERM);
+            int ended = WaitAtMost(pid, 30);
+            Expect(ended == 0, what + ": exit code " + std::to_string(ended));
+        }
+    }};
+    // In a real window: a game's window shown for a question of its create event, before its first
+    // frame, shows the game's window colour (blue 128, green 64, red 32) and not what the screen held
+    // under it (a red backdrop).
+    s["first-picture"] = {.play = false, .more = [=](Run&) {
+        E2EScreen screen;
+        if (!Expect(screen.Open(), "no X server to play on")) return;
+        screen.PaintBackdrop(0xFF0000);
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
+                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg", "KV_ASK=1"},
+                              g_Work, true);
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
+        // The question's window is as small as dialogs are; the game's is 640 x 480.
+        std::vector<ScreenWindow> shown;
+        ScreenWindow window = 0;
+        bool asking = false;
+        for (int tries = 0; tries < 600 && !(asking && window != 0); ++tries) {
+            usleep(50000);
+            asking = Has(ReadLines(g_Work / "out.log"), "asking");
+            shown = screen.Find("Window test");
+            for (ScreenWindow candidate : shown)
+                if (screen.Frame(candidate).Width() >= 640 && shown.size() == 2) window = candidate;
+        }
+        if (Expect(window != 0, "the game's window and its question are not both shown")) {
+            ScreenRect g = screen.Frame(window);
+            const std::pair<int, int> corners[] = {{g.left + 10, g.top + 10}, {g.right - 10, g.top + 10},
+                                                   {g.left + 10, g.bottom - 10}, {g.right - 10, g.bottom - 10}};
+            for (const auto& [x, y] : corners) {
+                uint32_t colour = screen.Pixel(x, y);
+                for (int tries = 0; tries < 100 && colour != 0x204080; ++tries) usleep(50000), colour = screen.Pixel(x, y);
+                char text[16];
+                std::snprintf(text, sizeof(text), "%06X", unsigned(colour));
+                Expect(colour == 0x204080, "the game's window at (" + std::to_string(x) + "," + std::to_string(y) + ") shows " + text + ", not its colour 204080");
+            }
+        }
+        kill(pid, SIGTERM);
+        int ended = WaitAtMost(pid, 30);
+        Expect(ended == 0, "exit code " + std::to_string(ended));
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds

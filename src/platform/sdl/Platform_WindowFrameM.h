@@ -1,0 +1,23 @@
+// Where a window really is on the desktop. A window manager may put a window into a frame of its own
+// and offset it by its border, and SDL's idea of the position can then be wrong (some managers have
+// it counting their frame twice once a window is shown), so under X11 the server is asked.
+#pragma once
+
+#include <SDL.h>
+
+// The window's outer rectangle on the desktop, frame included, and where its inside begins.
+struct PlatformWindowFrame {
+    SDL_Rect outer{0, 0, 0, 0};
+    SDL_Point inside{0, 0};
+};
+
+// False for no window.
+bool PlatformSdl_GetWindowFrame(SDL_Window* window, PlatformWindowFrame& frame);
+
+// Moves the window so that its frame's top-left corner lands at (x, y), and corrects the move once
+// where the manager placed the frame elsewhere. A window already there is not asked again: a manager
+// may shift a frame it is asked to put where it already is.
+void PlatformSdl_MoveWindowFrame(SDL_Window* window, int32_t x, int32_t y);
+
+// Puts the window above the others without giving it the keyboard, where the manager allows it.
+void PlatformSdl_RaiseWithoutFocus(SDL_Window* window);
