@@ -1833,51 +1833,59 @@ if (t == 3) {
     }};
     // A close asked for while the start's dialogs are open (a game asking three questions in its create
     // event, before its first frame) is kept: the dialogs are answered, and the game then ends as a
-    // closed window ends it, with its game end event, without a second close.
+    // closed window ends it, with its game end event, without a second close; also when the create
+    // event goes on to pump the window's messages itself (sleep) before the loop is entered.
     s["close-during-dialogs"] = {.play = false, .more = [=](Run&) {
         const char* display = std::getenv("DISPLAY");
         if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
         std::string xdotool = OnPath("xdotool");
         if (!Expect(!xdotool.empty(), "xdotool is not installed (scripts/setup.sh installs it)")) return;
-        const std::string create = "for (i = 1; i <= 3; i += 1) {\n"
-                                   "    show_debug_message(\"asking \" + string(i));\n"
-                                   "    show_debug_message(\"answer \" + string(i) + \": \" + "
-                                   "get_string(\"Question \" + string(i), \"default \" + string(i)));\n"
-                                   "}\n";
-        std::string asks = BuildGame("asks", 3, "source", create, "show_debug_message(\"game end\");");
-        pid_t pid = E2E_Spawn({g_Kelvaro, "-game", asks, "-output", (g_Work / "out.log").string()},
-                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"}, g_Work,
-                              true);
-        if (!Expect(pid > 0, "the game did not start")) return;
         fs::create_directories(g_Work / "keys");
-        unsigned long answered = 0; // the dialog window last answered
-        for (int question = 1; question <= 3; ++question) {
-            std::string n = std::to_string(question);
-            Screen screen;
-            bool open = WaitUntil(20, [&] {
-                screen = LookAtScreen(64, 64);
-                return screen.game && Has(ReadLines(g_Work / "out.log"), "asking " + n) && !screen.others.empty() &&
-                       screen.others.front().id != answered;
-            });
-            if (!Expect(open, "dialog " + n + " did not open")) break;
-            if (question == 1) Expect(E2E_XRequestClose(screen.game->id), "the close request was not sent");
-            answered = screen.others.front().id;
-            // Enter takes the dialog's default once its field has the keyboard, which it gets at its
-            // first frame: Enter is pressed again until the answer comes.
-            bool taken = WaitUntil(20, [&] {
-                if (Has(ReadLines(g_Work / "out.log"), "answer " + n + ": default " + n)) return true;
-                pid_t press = E2E_Spawn({xdotool, "windowfocus", "--sync", std::to_string(answered), "key", "Return"},
-                                        {}, g_Work / "keys", true);
-                WaitAtMost(press, 10);
-                usleep(200000);
-                return false;
-            });
-            Expect(taken, "dialog " + n + " was not answered with its default");
+        // (what, the create event's code after the questions)
+        const std::pair<const char*, const char*> cases[] = {{"three questions", ""},
+                                                             {"three questions, then a sleep", "sleep(100);\n"}};
+        for (const auto& [what, after] : cases) {
+            const std::string create = "for (i = 1; i <= 3; i += 1) {\n"
+                                       "    show_debug_message(\"asking \" + string(i));\n"
+                                       "    show_debug_message(\"answer \" + string(i) + \": \" + "
+                                       "get_string(\"Question \" + string(i), \"default \" + string(i)));\n"
+                                       "}\n" + std::string(after);
+            std::string asks = BuildGame("asks", 3, "source", create, "show_debug_message(\"game end\");");
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", asks, "-output", (g_Work / "out.log").string()},
+                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"},
+                                  g_Work, true);
+            if (!Expect(pid > 0, std::string(what) + ": the game did not start")) continue;
+            unsigned long answered = 0; // the dialog window last answered
+            for (int question = 1; question <= 3; ++question) {
+                std::string n = std::to_string(question), dialog = std::string(what) + ": dialog " + n;
+                Screen screen;
+                bool open = WaitUntil(20, [&] {
+                    screen = LookAtScreen(64, 64);
+                    return screen.game && Has(ReadLines(g_Work / "out.log"), "asking " + n) &&
+                           !screen.others.empty() && screen.others.front().id != answered;
+                });
+                if (!Expect(open, dialog + " did not open")) break;
+                if (question == 1) Expect(E2E_XRequestClose(screen.game->id), "the close request was not sent");
+                answered = screen.others.front().id;
+                // Enter takes the dialog's default once its field has the keyboard, which it gets at its
+                // first frame: Enter is pressed again until the answer comes.
+                bool taken = WaitUntil(20, [&] {
+                    if (Has(ReadLines(g_Work / "out.log"), "answer " + n + ": default " + n)) return true;
+                    pid_t press = E2E_Spawn({xdotool, "windowfocus", "--sync", std::to_string(answered), "key", "Return"},
+                                            {}, g_Work / "keys", true);
+                    WaitAtMost(press, 10);
+                    usleep(200000);
+                    return false;
+                });
+                Expect(taken, dialog + " was not answered with its default");
+            }
+            int ended = WaitAtMost(pid, 20);
+            Expect(ended == 0, std::string(what) + ": after its dialogs the game ran on or failed (exit code " +
+                                   std::to_string(ended) + ")");
+            InOrder(ReadLines(g_Work / "out.log"),
+                    {"answer 1: default 1", "answer 2: default 2", "answer 3: default 3", "game end"}, what);
         }
-        int ended = WaitAtMost(pid, 20);
-        Expect(ended == 0, "after its dialogs the game ran on or failed (exit code " + std::to_string(ended) + ")");
-        InOrder(ReadLines(g_Work / "out.log"), {"answer 1: default 1", "answer 2: default 2", "answer 3: default 3",
-                                                "game end"}, "the script log");
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds
