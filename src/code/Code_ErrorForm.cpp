@@ -9,7 +9,6 @@
 #include "base/Base_Console.h"
 #include "code/Code_Error.h"
 #include "code/sdl/Code_ErrorFormM.h"
-#include "graphics/Graphics_Device.h"
 #include "platform/Platform_TestSwitches.h"
 #include "run/Run_Window.h"
 
@@ -65,7 +64,6 @@ int32_t ScriptedForm(ErrorFormRecord& record)
 
 int32_t ErrorForm_Show()
 {
-    GR_D3D_FinishPresent();
     if (!TestSwitches_Get().headless) {
         // Lets the main window settle (and leave full screen) before the modal box takes over.
         for (int i = 0; i < 2; ++i) {

@@ -1,6 +1,7 @@
 #include "dialog/Dialog_FileDialog.h"
 
 #include "base/Base_Console.h"
+#include "graphics/Graphics_Device.h"
 #include "platform/Platform_TestSwitches.h"
 
 namespace {
@@ -57,6 +58,7 @@ std::string Dialog_DefaultExtension(const std::string& filter)
 
 bool Dialog_RunFileDialog(const FileDialogRequest& request, std::string& path)
 {
+    GR_D3D_ApplyPendingReset();
     if (request.save) {
         std::string extension = Dialog_DefaultExtension(request.filter);
         if (!extension.empty()) MainConsole->Output("pDefExt = %s\n", extension.c_str());

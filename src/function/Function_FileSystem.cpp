@@ -9,6 +9,7 @@
 #include "function/Function_Args.h"
 #include "function/Function_File.h"
 #include "function/Function_Registry.h"
+#include "graphics/Graphics_Device.h"
 #include "platform/Platform_MemoryManager.h"
 #include "support/Support_File.h"
 #include "support/Support_SaveArea.h"
@@ -170,8 +171,10 @@ void Builtin_FilenameChangeExt(ScriptValue* result, CInstance*, CInstance*, int3
 
 void Builtin_ExecuteProgram(ScriptValue* result, CInstance*, CInstance*, int32_t, ScriptValue* args)
 {
+    bool wait = Arg_Flag(args[2]);
+    if (wait) GR_D3D_FinishPresent(); // the game's last frame stays in view while the program runs
     char* here = File_GetCurrentDirectory();
-    bool started = Program_Execute(Arg_Text(args[0]), Arg_Text(args[1]), here, Arg_Flag(args[2]));
+    bool started = Program_Execute(Arg_Text(args[0]), Arg_Text(args[1]), here, wait);
     MemoryManager::Free(here);
     if (started) return;
     MainConsole->Output("Cannot execute %s\n", Arg_TextOrEmpty(args[0]));

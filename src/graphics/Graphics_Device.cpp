@@ -500,6 +500,8 @@ bool GR_D3D_TakeWindowRequests()
 
 bool GR_D3D_ApplyPendingReset()
 {
+    // A modal window stops the frames: the picture the last one left waiting is what stays behind it.
+    GR_D3D_FinishPresent();
     bool shown = GR_D3D_ShowWindowOnce();
     if (!g_D3D.fullscreen) return shown;
     g_D3D.fullscreen = false;

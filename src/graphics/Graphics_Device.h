@@ -83,6 +83,8 @@ void GR_D3D_FinishPresent();
 // A frame that ends without a present leaves the back buffer holding its picture, as one that
 // presents would have had it.
 void GR_D3D_SettlePicture();
+// Before every modal window (boxes, dialogs, the error form): shows the last frame's picture and the
+// window, and leaves full screen.
 bool GR_D3D_ApplyPendingReset();
 // Takes over the window layer's requests (Graphics_Window.h): a size of at least 1 x 1 becomes the
 // pending size, and the full-screen flag the device's. True when the device must be reset for them;

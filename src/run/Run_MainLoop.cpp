@@ -113,11 +113,12 @@ void Run_InitMainLoop()
 
 void Run_Start()
 {
+    // A quit that the start's own pumping saw (the window closed while a create event's dialog or
+    // sleep waited) stands: the loop is not entered and the game ends.
     if (g_RunState == 0) {
         g_RunState = 1;
         StartGame();
     }
-    g_RunState = 1;
     g_Paused = 0;
     g_FramesRun = 0;
     Run_InitMainLoop();

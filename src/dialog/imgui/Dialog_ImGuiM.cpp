@@ -157,18 +157,23 @@ bool DialogImGui_RunModal(const DialogView& view, DialogAnswer& answer)
     TextDialog dialog(view);
     DialogState state = DialogState::Open;
     bool quit = false;
+    std::vector<SDL_Event> closes;
     while (state == DialogState::Open) {
         // The game waits for the dialog and its input is dropped; a quit cancels the dialog and is
-        // posted again for the game.
+        // posted again for the game. A close request of the game's windows leaves the dialog open and
+        // goes back to the queue for the game's pump, as it waits behind a message box.
         std::vector<SDL_Event> others;
         host.PumpEvents(others);
-        for (const SDL_Event& event : others)
+        for (const SDL_Event& event : others) {
             quit |= event.type == SDL_QUIT;
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) closes.push_back(event);
+        }
         quit |= Platform_TerminationRequested();
         host.Frame([&] { state = dialog.Draw(host.CloseRequested() || quit); });
         SDL_Delay(10);
     }
     host.Close();
+    for (SDL_Event& close : closes) SDL_PushEvent(&close);
     if (quit) {
         SDL_Event event;
         SDL_zero(event);

@@ -46,7 +46,6 @@ class DesktopDialogs : public DialogBackend {
   public:
     DialogAnswer RunModal(const DialogView& view) override
     {
-        GR_D3D_FinishPresent(); // the game's last frame stays in view behind the dialog
         DialogAnswer answer;
         if (view.kind == DIALOG_MESSAGE) {
             Platform_ShowMessageBox(view.prompt.c_str(), view.caption.c_str(), MESSAGEBOX_ICON_INFORMATION);

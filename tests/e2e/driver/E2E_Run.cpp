@@ -31,6 +31,7 @@
 #include "../../TestSupport_HttpServer.h"
 #include "E2E_Screen.h"
 #include "E2E_Spawn.h"
+#include "E2E_XWindows.h"
 #include "graphics/Graphics_Image.h"
 
 // Scenarios name only the settings they change; the rest keep their defaults.
@@ -440,6 +441,64 @@ std::vector<pid_t> ChildrenOf(pid_t pid)
         for (pid_t child; in >> child;) children.push_back(child);
     }
     return children;
+}
+
+// ---- what a player sees in a real window (the window tests) --------------------------------------
+
+// Polls every 50 ms until `done` holds, for at most `seconds`; whether it came to hold.
+bool WaitUntil(int seconds, const std::function<bool()>& done)
+{
+    for (int tries = 0; tries < seconds * 20; ++tries) {
+        if (done()) return true;
+        usleep(50000);
+    }
+    return done();
+}
+
+// The game's window (the named window of its size) and every other named window: its boxes.
+struct Screen {
+    std::optional<E2E_XWindow> game;
+    std::vector<E2E_XWindow> others;
+};
+
+Screen LookAtScreen(int width, int height)
+{
+    Screen screen;
+    for (const E2E_XWindow& window : E2E_XNamedWindows()) {
+        if (!screen.game && window.width == width && window.height == height) screen.game = window;
+        else screen.others.push_back(window);
+    }
+    return screen;
+}
+
+// A point of the game's window, in its own pixels, that lies on the screen and under no other window
+// (nor near one, where a manager draws its frame).
+std::optional<std::pair<int, int>> UncoveredPoint(const Screen& screen)
+{
+    int screenWidth = 0, screenHeight = 0;
+    const char* size = std::getenv("E2E_SCREEN");
+    if (!screen.game || size == nullptr || std::sscanf(size, "%dx%d", &screenWidth, &screenHeight) != 2) return {};
+    const E2E_XWindow& game = *screen.game;
+    const int margin = 10;
+    for (auto [x, y] : {std::pair{margin, margin}, {game.width - margin, margin}, {margin, game.height - margin},
+                        {game.width - margin, game.height - margin}, {game.width / 2, margin}}) {
+        int onScreenX = game.x + x, onScreenY = game.y + y;
+        bool shown = onScreenX >= 0 && onScreenY >= 0 && onScreenX < screenWidth && onScreenY < screenHeight;
+        for (const E2E_XWindow& other : screen.others)
+            shown = shown && !(onScreenX >= other.x - margin && onScreenX < other.x + other.width + margin &&
+                               onScreenY >= other.y - margin && onScreenY < other.y + other.height + margin);
+        if (shown) return std::pair{x, y};
+    }
+    return {};
+}
+
+// The program's path on PATH, or empty.
+std::string OnPath(const std::string& program)
+{
+    std::stringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
+    for (std::string folder; std::getline(path, folder, ':');)
+        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) return folder + "/" + program;
+    return "";
 }
 
 // The scenarios by name, made once the work folder and the game are known.
@@ -1949,6 +2008,119 @@ if (t == 3) {
         kill(pid, SIGTERM);
         int ended = WaitAtMost(pid, 30);
         Expect(ended == 0, "exit code " + std::to_string(ended));
+    }};
+    // Behind a box the window shows the picture of the frame that opened it, never the one before: a
+    // game clearing red and lime in turn without a frame wait opens each kind of box (and waits for a
+    // program) after a red frame, and the window, read where no box covers it, is red.
+    s["modal-last-frame"] = {.play = false, .more = [=](Run&) {
+        const char* display = std::getenv("DISPLAY");
+        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
+        fs::path folder = g_Work / "behind";
+        fs::create_directories(folder);
+        std::ofstream(folder / "step.script")
+            << "if (kv_frames == 31) {\n"
+               "    show_debug_message(\"box opening\");\n"
+               "    switch (environment_get_variable(\"BOX_KIND\")) {\n"
+               "    case \"message\": show_message(\"Behind me?\"); break;\n"
+               "    case \"question\": show_question(\"Behind me?\"); break;\n"
+               "    case \"string\": get_string(\"Behind me?\", \"red\"); break;\n"
+               "    case \"error\": show_error(\"Behind me?\", false); break;\n"
+               "    case \"program\": execute_program(\"/bin/sleep\", \"600\", true); break;\n"
+               "    }\n"
+               "}\n";
+        std::ofstream(folder / "game.json")
+            << R"({"header": {"windowWidth": 640, "windowHeight": 480, "displayName": "Behind", "roomOrder": [0]}, )"
+            << R"("objects": [{"name": "obj_flash", "events": [{"type": "create", "source": "kv_frames = 0;"}, )"
+            << R"({"type": "step", "subtype": 0, "file": "step.script"}, {"type": "draw", "source": )"
+            << R"("kv_frames += 1; if (kv_frames mod 2 == 1) draw_clear(c_red) else draw_clear(c_lime);"}]}], )"
+            << R"("rooms": [{"name": "room", "width": 640, "height": 480, "instances": [{"object": "obj_flash", "x": 0, "y": 0}]}]})";
+        std::string behind = BuildFolder(folder);
+        // (the kind, whether it opens a window of its own: the program is seen as our child's child)
+        const std::pair<const char*, bool> kinds[] = {
+            {"message", true}, {"question", true}, {"string", true}, {"error", true}, {"program", false}};
+        for (const auto& [kind, window] : kinds) {
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", behind, "-output", (g_Work / "out.log").string()},
+                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "KELVARO_NO_WAIT=1",
+                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("BOX_KIND=") + kind},
+                                  g_Work, true);
+            if (!Expect(pid > 0, std::string(kind) + ": the game did not start")) continue;
+            Screen screen;
+            bool open = WaitUntil(20, [&, window = window] {
+                screen = LookAtScreen(640, 480);
+                if (!screen.game || !Has(ReadLines(g_Work / "out.log"), "box opening")) return false;
+                return window ? !screen.others.empty() : !ChildrenOf(pid).empty();
+            });
+            if (Expect(open, std::string(kind) + ": the box did not open over the game's window")) {
+                std::optional<std::pair<int, int>> point = UncoveredPoint(screen);
+                if (Expect(point.has_value(), std::string(kind) + ": the box covers the whole game window")) {
+                    std::string colour = E2E_XPixel(screen.game->id, point->first, point->second);
+                    Expect(colour == "255,0,0", std::string(kind) + ": behind the box the window shows " + colour +
+                                                    ", not the red of the frame that opened it");
+                }
+            }
+            // The signal ends the game and its box; the program it waits for is ended by us.
+            kill(pid, SIGTERM);
+            for (pid_t child : ChildrenOf(pid)) kill(child, SIGTERM);
+            int ended = WaitAtMost(pid, 30);
+            Expect(ended == 0, std::string(kind) + ": exit code " + std::to_string(ended));
+        }
+    }};
+    // A close asked for while the start's dialogs are open (a game asking three questions in its create
+    // event, before its first frame) is kept: the dialogs are answered, and the game then ends as a
+    // closed window ends it, with its game end event, without a second close; also when the create
+    // event goes on to pump the window's messages itself (sleep) before the loop is entered.
+    s["close-during-dialogs"] = {.play = false, .more = [=](Run&) {
+        const char* display = std::getenv("DISPLAY");
+        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
+        std::string xdotool = OnPath("xdotool");
+        if (!Expect(!xdotool.empty(), "xdotool is not installed (scripts/setup.sh installs it)")) return;
+        fs::create_directories(g_Work / "keys");
+        // (what, the create event's code after the questions)
+        const std::pair<const char*, const char*> cases[] = {{"three questions", ""},
+                                                             {"three questions, then a sleep", "sleep(100);\n"}};
+        for (const auto& [what, after] : cases) {
+            const std::string create = "for (i = 1; i <= 3; i += 1) {\n"
+                                       "    show_debug_message(\"asking \" + string(i));\n"
+                                       "    show_debug_message(\"answer \" + string(i) + \": \" + "
+                                       "get_string(\"Question \" + string(i), \"default \" + string(i)));\n"
+                                       "}\n" + std::string(after);
+            std::string asks = BuildGame("asks", 3, "source", create, "show_debug_message(\"game end\");");
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", asks, "-output", (g_Work / "out.log").string()},
+                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"},
+                                  g_Work, true);
+            if (!Expect(pid > 0, std::string(what) + ": the game did not start")) continue;
+            unsigned long answered = 0; // the dialog window last answered
+            for (int question = 1; question <= 3; ++question) {
+                std::string n = std::to_string(question), dialog = std::string(what) + ": dialog " + n;
+                Screen screen;
+                bool open = WaitUntil(20, [&] {
+                    screen = LookAtScreen(64, 64);
+                    return screen.game && Has(ReadLines(g_Work / "out.log"), "asking " + n) &&
+                           !screen.others.empty() && screen.others.front().id != answered;
+                });
+                if (!Expect(open, dialog + " did not open")) break;
+                if (question == 1) Expect(E2E_XRequestClose(screen.game->id), "the close request was not sent");
+                answered = screen.others.front().id;
+                // Enter takes the dialog's default once its field has the keyboard, which it gets at its
+                // first frame: Enter is pressed again until the answer comes.
+                bool taken = WaitUntil(20, [&] {
+                    if (Has(ReadLines(g_Work / "out.log"), "answer " + n + ": default " + n)) return true;
+                    pid_t press = E2E_Spawn({xdotool, "windowfocus", "--sync", std::to_string(answered), "key", "Return"},
+                                            {}, g_Work / "keys", true);
+                    WaitAtMost(press, 10);
+                    usleep(200000);
+                    return false;
+                });
+                Expect(taken, dialog + " was not answered with its default");
+            }
+            int ended = WaitAtMost(pid, 20);
+            Expect(ended == 0, std::string(what) + ": after its dialogs the game ran on or failed (exit code " +
+                                   std::to_string(ended) + ")");
+            InOrder(ReadLines(g_Work / "out.log"),
+                    {"answer 1: default 1", "answer 2: default 2", "answer 3: default 3", "game end"}, what);
+        }
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
     // function that does not exist; a game file of a later format (a newer header, chunks of kinds
