@@ -31,7 +31,6 @@
 #include "../../TestSupport_HttpServer.h"
 #include "E2E_Screen.h"
 #include "E2E_Spawn.h"
-#include "E2E_XWindows.h"
 #include "graphics/Graphics_Image.h"
 
 // Scenarios name only the settings they change; the rest keep their defaults.
@@ -457,14 +456,14 @@ bool WaitUntil(int seconds, const std::function<bool()>& done)
 
 // The game's window (the named window of its size) and every other named window: its boxes.
 struct Screen {
-    std::optional<E2E_XWindow> game;
-    std::vector<E2E_XWindow> others;
+    std::optional<ScreenNamedWindow> game;
+    std::vector<ScreenNamedWindow> others;
 };
 
-Screen LookAtScreen(int width, int height)
+Screen LookAtScreen(const E2EScreen& x, int width, int height)
 {
     Screen screen;
-    for (const E2E_XWindow& window : E2E_XNamedWindows()) {
+    for (const ScreenNamedWindow& window : x.Named()) {
         if (!screen.game && window.width == width && window.height == height) screen.game = window;
         else screen.others.push_back(window);
     }
@@ -478,13 +477,13 @@ std::optional<std::pair<int, int>> UncoveredPoint(const Screen& screen)
     int screenWidth = 0, screenHeight = 0;
     const char* size = std::getenv("E2E_SCREEN");
     if (!screen.game || size == nullptr || std::sscanf(size, "%dx%d", &screenWidth, &screenHeight) != 2) return {};
-    const E2E_XWindow& game = *screen.game;
+    const ScreenNamedWindow& game = *screen.game;
     const int margin = 10;
     for (auto [x, y] : {std::pair{margin, margin}, {game.width - margin, margin}, {margin, game.height - margin},
                         {game.width - margin, game.height - margin}, {game.width / 2, margin}}) {
         int onScreenX = game.x + x, onScreenY = game.y + y;
         bool shown = onScreenX >= 0 && onScreenY >= 0 && onScreenX < screenWidth && onScreenY < screenHeight;
-        for (const E2E_XWindow& other : screen.others)
+        for (const ScreenNamedWindow& other : screen.others)
             shown = shown && !(onScreenX >= other.x - margin && onScreenX < other.x + other.width + margin &&
                                onScreenY >= other.y - margin && onScreenY < other.y + other.height + margin);
         if (shown) return std::pair{x, y};
@@ -2013,8 +2012,8 @@ if (t == 3) {
     // game clearing red and lime in turn without a frame wait opens each kind of box (and waits for a
     // program) after a red frame, and the window, read where no box covers it, is red.
     s["modal-last-frame"] = {.play = false, .more = [=](Run&) {
-        const char* display = std::getenv("DISPLAY");
-        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
+        E2EScreen x;
+        if (!Expect(x.Open(), "no X server to play on")) return;
         fs::path folder = g_Work / "behind";
         fs::create_directories(folder);
         std::ofstream(folder / "step.script")
@@ -2047,16 +2046,18 @@ if (t == 3) {
             if (!Expect(pid > 0, std::string(kind) + ": the game did not start")) continue;
             Screen screen;
             bool open = WaitUntil(20, [&, window = window] {
-                screen = LookAtScreen(640, 480);
+                screen = LookAtScreen(x, 640, 480);
                 if (!screen.game || !Has(ReadLines(g_Work / "out.log"), "box opening")) return false;
                 return window ? !screen.others.empty() : !ChildrenOf(pid).empty();
             });
             if (Expect(open, std::string(kind) + ": the box did not open over the game's window")) {
                 std::optional<std::pair<int, int>> point = UncoveredPoint(screen);
                 if (Expect(point.has_value(), std::string(kind) + ": the box covers the whole game window")) {
-                    std::string colour = E2E_XPixel(screen.game->id, point->first, point->second);
-                    Expect(colour == "255,0,0", std::string(kind) + ": behind the box the window shows " + colour +
-                                                    ", not the red of the frame that opened it");
+                    uint32_t colour = x.Pixel(screen.game->x + point->first, screen.game->y + point->second);
+                    char text[16];
+                    std::snprintf(text, sizeof(text), "%06X", unsigned(colour));
+                    Expect(colour == 0xFF0000, std::string(kind) + ": behind the box the window shows " + text +
+                                                   ", not the red of the frame that opened it");
                 }
             }
             // The signal ends the game and its box; the program it waits for is ended by us.
@@ -2071,8 +2072,8 @@ if (t == 3) {
     // closed window ends it, with its game end event, without a second close; also when the create
     // event goes on to pump the window's messages itself (sleep) before the loop is entered.
     s["close-during-dialogs"] = {.play = false, .more = [=](Run&) {
-        const char* display = std::getenv("DISPLAY");
-        if (!Expect(display != nullptr && display[0] != '\0', "no X server to play on")) return;
+        E2EScreen x;
+        if (!Expect(x.Open(), "no X server to play on")) return;
         std::string xdotool = OnPath("xdotool");
         if (!Expect(!xdotool.empty(), "xdotool is not installed (scripts/setup.sh installs it)")) return;
         fs::create_directories(g_Work / "keys");
@@ -2096,12 +2097,12 @@ if (t == 3) {
                 std::string n = std::to_string(question), dialog = std::string(what) + ": dialog " + n;
                 Screen screen;
                 bool open = WaitUntil(20, [&] {
-                    screen = LookAtScreen(64, 64);
+                    screen = LookAtScreen(x, 64, 64);
                     return screen.game && Has(ReadLines(g_Work / "out.log"), "asking " + n) &&
                            !screen.others.empty() && screen.others.front().id != answered;
                 });
                 if (!Expect(open, dialog + " did not open")) break;
-                if (question == 1) Expect(E2E_XRequestClose(screen.game->id), "the close request was not sent");
+                if (question == 1) x.RequestClose(screen.game->id);
                 answered = screen.others.front().id;
                 // Enter takes the dialog's default once its field has the keyboard, which it gets at its
                 // first frame: Enter is pressed again until the answer comes.

@@ -12,7 +12,15 @@ std::string ScreenRect::Text() const
            std::to_string(bottom) + ")";
 }
 
-E2EScreen::E2EScreen() : m_Display(XOpenDisplay(nullptr)) {}
+namespace {
+
+// Windows come and go while they are read: an error (a window gone meanwhile) fails that read alone
+// instead of ending the driver, as Xlib's own handler would.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+} // namespace
+
+E2EScreen::E2EScreen() : m_Display((XSetErrorHandler(IgnoreError), XOpenDisplay(nullptr))) {}
 
 E2EScreen::~E2EScreen()
 {
@@ -40,22 +48,37 @@ std::vector<Window> Children(Display* display, Window window)
 
 } // namespace
 
-std::vector<ScreenWindow> E2EScreen::Find(const std::string& title) const
+std::vector<ScreenNamedWindow> E2EScreen::Named() const
 {
     XSync(m_Display, False);
-    std::vector<ScreenWindow> found;
+    Window root = DefaultRootWindow(m_Display);
+    std::vector<ScreenNamedWindow> found;
     std::function<void(Window)> walk = [&](Window window) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(m_Display, window, &name) != 0 && name != nullptr) {
-            if (title == name && XGetWindowAttributes(m_Display, window, &attributes) != 0 &&
-                attributes.map_state == IsViewable)
-                found.push_back(window);
-            XFree(name);
+        for (Window child : Children(m_Display, window)) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(m_Display, child, &attributes) == 0 || attributes.map_state != IsViewable) continue;
+            XTextProperty name{};
+            if (XGetWMName(m_Display, child, &name) == 0 || name.value == nullptr || name.nitems == 0) {
+                walk(child);
+                continue;
+            }
+            ScreenNamedWindow named{child, std::string(reinterpret_cast<const char*>(name.value), name.nitems), 0, 0,
+                                    attributes.width, attributes.height};
+            XFree(name.value);
+            Window under = 0;
+            XTranslateCoordinates(m_Display, child, root, 0, 0, &named.x, &named.y, &under);
+            found.push_back(named);
         }
-        for (Window child : Children(m_Display, window)) walk(child);
     };
-    walk(DefaultRootWindow(m_Display));
+    walk(root);
+    return found;
+}
+
+std::vector<ScreenWindow> E2EScreen::Find(const std::string& title) const
+{
+    std::vector<ScreenWindow> found;
+    for (const ScreenNamedWindow& window : Named())
+        if (window.name == title) found.push_back(window.id);
     return found;
 }
 
@@ -115,5 +138,18 @@ void E2EScreen::PaintBackdrop(uint32_t rgb)
                                     CWOverrideRedirect | CWBackPixel, &attributes);
     XMapWindow(m_Display, backdrop);
     XClearWindow(m_Display, backdrop);
+    XSync(m_Display, False);
+}
+
+void E2EScreen::RequestClose(ScreenWindow window) const
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(m_Display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(m_Display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(m_Display, window, False, NoEventMask, &event);
     XSync(m_Display, False);
 }

@@ -1,5 +1,5 @@
 // What a window test sees on its X server: the windows by title, where their frames really are,
-// their stacking, and the pixels on the screen.
+// their stacking, the pixels on the screen, and the close request a manager's close button sends.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,13 @@ struct ScreenRect {
     std::string Text() const;
 };
 
+// A named window as the player sees it: its own rectangle on the screen, inside any manager's frame.
+struct ScreenNamedWindow {
+    ScreenWindow id = 0;
+    std::string name;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
 class E2EScreen {
   public:
     E2EScreen();
@@ -26,7 +33,9 @@ class E2EScreen {
 
     bool Open() const { return m_Display != nullptr; }
     ScreenRect Bounds() const;
-    // The mapped windows named `title`, at any depth under the root.
+    // The viewable windows that carry a name (a manager's frames carry none), bottom of the stack first.
+    std::vector<ScreenNamedWindow> Named() const;
+    // The viewable windows named `title`.
     std::vector<ScreenWindow> Find(const std::string& title) const;
     // The window's outer rectangle: the window manager's frame holding it, or itself without one.
     ScreenRect Frame(ScreenWindow window) const;
@@ -36,6 +45,8 @@ class E2EScreen {
     uint32_t Pixel(int x, int y) const;
     // A window of one colour over the whole screen, beneath whatever maps after it.
     void PaintBackdrop(uint32_t rgb);
+    // Sends WM_DELETE_WINDOW, as a manager's close button does.
+    void RequestClose(ScreenWindow window) const;
 
   private:
     ScreenWindow TopLevel(ScreenWindow window) const;
