@@ -853,6 +853,33 @@ std::map<std::string, Scenario> Scenarios()
                          "5 100001 obj_keys 5 65", "6 100001 obj_keys 5 65", "7 100001 obj_keys 5 65"},
                   "the key events");
         }};
+    // A room of 640x1200 without views, in a window cut to 768 rows headless, is drawn squeezed into it:
+    // the button near its bottom (room rows 1100 to 1163) shows at window rows 704 to 745. A recorded
+    // press of the left button at window (320, 720), over the button as drawn, lands on it at room
+    // (320, 1125); a press over nothing at window row 600 (room row 937) is no click.
+    s["tall-room-click"] = {
+        .before = [=] {
+            const size_t FRAME = 2939, BUTTON_DOWN = 2868, BUTTON_PRESSED = 2898, MOUSE_X = 2931, MOUSE_Y = 2935;
+            std::string file(6 * FRAME, '\0');
+            auto word = [&](size_t at, int32_t value) {
+                for (int i = 0; i < 4; ++i) file[at + size_t(i)] = char(uint32_t(value) >> (8 * i));
+            };
+            for (size_t frame = 0; frame < 6; ++frame) {
+                word(frame * FRAME + MOUSE_X, 320);
+                word(frame * FRAME + MOUSE_Y, frame < 4 ? 720 : 600);
+            }
+            for (size_t frame : {2, 4}) file[frame * FRAME + BUTTON_PRESSED] = file[frame * FRAME + BUTTON_DOWN] = 1;
+            std::ofstream(work + "/click.rec", std::ios::binary) << file;
+        },
+        .setup = {.frames = 6, .args = {"-playback", "click.rec"}, .output = true, .capture = 1},
+        .output = {"clicked at 320,1125"},
+        .more = [](Run& run) {
+            Expect(Count(run.output, "clicked at") == 1, "clicks: " + std::to_string(Count(run.output, "clicked at")));
+            Expect(Has(run.trace, "2 100001 obj_button 6 4"), "no left press on the button in frame 2");
+            if (!ExpectSize(run.shot, 640, 768)) return;
+            Expect(run.shot.At(320, 720) == run.shot.At(300, 705) && run.shot.At(320, 720) != run.shot.At(320, 600),
+                   "the button is not drawn under the click: " + run.shot.At(320, 720));
+        }};
     s["sound-capture"] = {.play = false, .more = [](Run&) { SoundCapture("LsL", {"voice 1 playing 1", "stopped 0", "music 1"}); }};
     s["sound-capture-older"] = {.play = false, .more = [](Run&) { SoundCapture("Ls", {"playing 1", "stopped 0"}); }};
     // The CD drive holds a disc image of three tracks the run writes (the second 187 sectors long): the
