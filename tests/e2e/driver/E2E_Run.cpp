@@ -568,9 +568,12 @@ std::map<std::string, Scenario> Scenarios()
     for (const auto& [name, message] :
          {std::pair<std::string, std::string>{"no-rooms", "The game has no room to start in."},
           {"missing-first-room", "The game's first room (room 1) does not exist."}})
-        s[name] = {.setup = {.args = {"-debugoutput", work + "/main.log"}, .exit = 1},
+        s[name] = {.setup = {.args = {"-debugoutput", work + "/main.log"}, .exit = 1, .errors = true},
                    .log = {"StartGame()", message, "Entering main loop.", "Save Achievement Cache", "Free Rooms"},
-                   .absent = {"StartGame() - DONE"}, .trace = Lines{}};
+                   .absent = {"StartGame() - DONE"}, .trace = Lines{}, .more = [message = message](Run& run) {
+                       Expect(!run.errors.empty() && run.errors.back() == message,
+                              "standard error does not end with \"" + message + "\"");
+                   }};
     // Ten layers and ten views in the file, the last two views visible with huge ports: the room reads
     // eight of each, starts and plays.
     s["many-layers"] = {.setup = {.args = {"-debugoutput", work + "/main.log"}},
@@ -1665,7 +1668,11 @@ if (t == 3) {
              "Kelvaro: Unable to create a screen that is 320 x -1 - please ensure settings are correct"},
             {"compile error at load", "source", "x = ;", "", 1, "Failed to prepare the game"},
             {"fatal shader error at load", "source", "", BAD_SHADER, 1,
-             "A fatal error was reported while the game was loaded"}};
+             "A fatal error was reported while the game was loaded"},
+            {"extension not initialised", "source", "",
+             R"("extensions": [{"name": "Helper", "folder": "Helper", "files": [{"name": "helper.gml", "kind": 2, )"
+             R"("init": "helper_start"}]}], )",
+             1, "The extensions could not be initialised; the game ends."}};
         int n = 0;
         for (const auto& [what, form, create, more, exit, line] : endings) {
             std::string name = "end" + std::to_string(n++);
