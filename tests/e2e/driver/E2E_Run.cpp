@@ -1766,7 +1766,17 @@ if (t == 3) {
         const std::string unknown =
             BuildGame("unknown", 10, "compiled", "kv_count = 1; game_end();", "", "", missing + BAD_SHADER + zzzz);
         const std::string format = " is a game file of a format this run-time does not read: it holds a chunk ";
-        // (what, game, the last lines of standard error, lines of the log in order)
+        // A game whose one raw chunk is malformed.
+        auto malformed = [&](const std::string& tag, const std::string& hex) {
+            fs::create_directories(work + "/" + tag);
+            std::ofstream(work + "/" + tag + "/game.json")
+                << R"({"header": {"windowWidth": 64, "windowHeight": 64}, "rawChunks": [{"tag": ")" << tag
+                << R"(", "hex": ")" << hex << R"("}]})";
+            return BuildFolder(work + "/" + tag);
+        };
+        const std::string badCount = (fs::path(g_Game).parent_path() / "badextensions.win").string();
+        // (what, game, the last lines of standard error ("text*": any line beginning so), lines of the
+        // log in order)
         const std::tuple<const char*, std::string, Lines, Lines> refusals[] = {
             {"a function that does not exist", BuildGame("missing", 10, "compiled", "game_end();", "", "", missing),
              {"Error on load", "Unable to find function kv_missing_function", "Failed to load the game"},
@@ -1778,11 +1788,26 @@ if (t == 3) {
               "Chunk SHDR is not read: the file holds a chunk LANG of an unknown kind", "Failed to load the game"}},
             {"an unknown chunk", unknown, {"Failed to load the game", unknown + format + "ZZZZ of a kind unknown here"},
              {"Chunk VARI is not read: the file holds a chunk ZZZZ of an unknown kind", "unknown Chunk ZZZZ:*",
-              "Chunk SHDR is not read*", "Chunk FUNC is not read*", "Failed to load the game"}}};
+              "Chunk SHDR is not read*", "Chunk FUNC is not read*", "Failed to load the game"}},
+            // Malformed chunks, of the first pass and the second: what their readers logged, the chunk,
+            // then the failure; a count table pointing outside the file has the chunk's line alone.
+            {"a malformed chunk of the first pass", malformed("VARI", "01000000 02000000 03000000"),
+             {"VARI: entry 0: it counts more references than the code holds", "Malformed Chunk VARI (file offset *",
+              "Failed to load the game"},
+             {"VARI: entry 0: it counts more references than the code holds", "+Malformed Chunk VARI*",
+              "Failed to load the game"}},
+            {"a malformed chunk", malformed("SCPT", "01000000 08000000"),
+             {"SCPT: script 0: its name lies outside the file", "Malformed Chunk SCPT (file offset *",
+              "Failed to load the game"},
+             {"SCPT: script 0: its name lies outside the file", "+Malformed Chunk SCPT*", "Failed to load the game"}},
+            {"a malformed count table", badCount, {"Malformed Chunk EXTN (file offset *", "Failed to load the game"},
+             {"Malformed Chunk EXTN*", "Failed to load the game"}}};
         for (const auto& [what, file, errors, log] : refusals) {
             Run run = Play({.game = file, .exit = 1, .errors = true});
-            Expect(run.errors.size() >= errors.size() &&
-                       Lines(run.errors.end() - std::ptrdiff_t(errors.size()), run.errors.end()) == errors,
+            Lines last(run.errors.end() - std::ptrdiff_t(std::min(errors.size(), run.errors.size())), run.errors.end());
+            Lines whole = errors; // each line straight after the one before
+            for (size_t i = 1; i < whole.size(); ++i) whole[i] = "+" + whole[i];
+            Expect(last.size() == errors.size() && InOrder(last, whole, what) == errors.size(),
                    std::string(what) + ": standard error does not end with \"" + errors.back() + "\"");
             InOrder(run.log, log, what);
             for (const char* piece : {"Error in fragment shader", "Error in vertex shader", "PrepareGame()"})
