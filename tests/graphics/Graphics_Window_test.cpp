@@ -157,6 +157,9 @@ TEST_F(Window, ProfilerFrameRatesStatisticsTimerAndTheShutDownLines)
     for (int32_t i = 0; i < 100; ++i) Profiler_CountFrame(i % 2 == 0 ? 5 : 500);
     auto stats = [] { return make_tuple(g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps); };
     EXPECT_EQ(make_tuple(2147483647, -2147483647 - 1, 30), stats());
+    // The warm-up frames leave the start values, which are no more figures than none.
+    Profiler_WriteStatistics();
+    EXPECT_EQ("", none.Text());
     // Rate, then minimum, maximum and average after it.
     const int32_t steps[][4] = {{60, 60, 60, 45}, {90, 60, 90, 67}, {20, 20, 90, 43}};
     for (const auto& s : steps) {

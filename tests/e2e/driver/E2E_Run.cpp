@@ -1122,10 +1122,10 @@ std::map<std::string, Scenario> Scenarios()
         }};
     // A headless run with -debug: the captured picture shows the profiler's bar row (y 10 to 20, the white
     // reference bar under the frame's bars) and the frame-rate text in white outlined in black at (0, 0);
-    // the frame statistics close the log (fewer than 100 frames leave them at their start values).
+    // no frame statistics close the log (they are measured only after the first 100 frames).
     s["profiler-overlay"] = {
         .setup = {.args = {"-debug"}, .capture = 3},
-        .log = {std::string(63, '-'), "minFPS, maxFPS, avgFPS", "2147483647, -2147483648, 30", std::string(63, '-')},
+        .absent = {"minFPS"},
         .more = [=](Run& run) {
             const Shot& shot = run.shot;
             if (!ExpectSize(shot, 320, 240)) return;
@@ -1686,6 +1686,8 @@ if (t == 3) {
             if (exit == 1)
                 Expect(!run.errors.empty() && run.errors.back() == reason,
                        std::string(what) + ": standard error does not end with the failure");
+            // Three frames are too few to measure frame rates: none are printed.
+            Absent(run.log, "minFPS");
         }
         std::string game = BuildGame("closed", 10, "source", "", "");
         for (int number : {SIGTERM, SIGINT, SIGHUP}) {
