@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Set-up, build, then play the bundled demo game. Without a display the demo plays a few seconds
-# offscreen and the picture of its last second is written as a PNG.
+# Set-up, build what playing needs (the engine, the game builder and the demo; the tests are built by
+# scripts/test.sh and scripts/check.sh), then play the bundled demo game. Without a display the demo
+# plays a few seconds offscreen and the picture of its last second is written as a PNG.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build/gcc -G Ninja -DKELVARO_WERROR=ON >/dev/null
-ninja -C build/gcc
+ninja -C build/gcc kelvaro demo_game
 demo=build/gcc/demo/data.win
 if [ ! -x build/gcc/kelvaro ] || [ ! -f "$demo" ]; then
   echo "play: the build did not produce build/gcc/kelvaro and $demo" >&2

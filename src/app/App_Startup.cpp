@@ -278,6 +278,8 @@ bool LoadAndStartGame()
 {
     std::srand(RANDOM_SEED);
     if (!LoadGameData()) {
+        // The chunks' reasons were logged as they were read; the terminal gets them before the failure.
+        std::fputs(GameFile_LoadFailures().c_str(), stderr);
         Console_ReportFailure("Failed to load the game");
         LaterFormatToTerminal();
         return false;

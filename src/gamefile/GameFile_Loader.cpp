@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -38,6 +40,7 @@ bool g_PrePassFailed = false;
 namespace {
 
 std::string g_ReadError;
+std::string g_LoadFailures;
 
 constexpr int32_t PATH_CAPACITY = 2048;
 
@@ -51,6 +54,43 @@ void LogMalformed(const GameFileChunk& chunk)
 void LogBroken(const GameFileChunk& chunk)
 {
     MainConsole->Output("Chunk %s runs past the end of the file (length %u)\n", chunk.tag, chunk.length);
+}
+
+// Keeps a copy of what the main console logs while it lives.
+class KeptLines : public tagIConsole {
+public:
+    KeptLines() : m_Saved(MainConsole) { MainConsole = this; }
+    ~KeptLines() override { MainConsole = m_Saved; }
+    KeptLines(const KeptLines&) = delete;
+    KeptLines& operator=(const KeptLines&) = delete;
+    bool Setup(int32_t first, int32_t second) override { return m_Saved->Setup(first, second); }
+    void Output(const char* format, ...) override KELVARO_PRINTF(2, 3)
+    {
+        char line[CONSOLE_LINE_SIZE];
+        va_list args;
+        va_start(args, format);
+        int written = std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        if (written < 0) return;
+        m_Text += line;
+        m_Saved->Output("%s", line);
+    }
+    const std::string& Text() const { return m_Text; }
+
+private:
+    tagIConsole* m_Saved;
+    std::string m_Text;
+};
+
+// Runs a chunk's reader. A chunk that fails is logged as malformed, and what its reader logged is
+// kept with that line: the player's terminal gets it as the reason the load failed.
+template <class Reader> bool ReadChunk(const GameFileChunk& chunk, Reader read)
+{
+    KeptLines said;
+    if (read()) return true;
+    LogMalformed(chunk);
+    g_LoadFailures += said.Text();
+    return false;
 }
 
 // A reader that reports its failures as fatal errors (a shader that does not compile, a name that
@@ -71,11 +111,11 @@ bool PrePassChunk(GameFile& file, const GameFileChunk& chunk, const std::string&
 {
     if (IsTag(chunk, "STRG")) {
         MainConsole->Output("ID_STRG\n");
-        return StringTable_Load(file, chunk.body, chunk.length);
+        return ReadChunk(chunk, [&] { return StringTable_Load(file, chunk.body, chunk.length); });
     }
     if (IsTag(chunk, "GEN7") || IsTag(chunk, "GEN8") || IsTag(chunk, "GENL")) {
         MainConsole->Output("Get Header Information\n");
-        bool read = GEN8_ReadStartup(file, chunk.body, chunk.length);
+        bool read = ReadChunk(chunk, [&] { return GEN8_ReadStartup(file, chunk.body, chunk.length); });
         g_FormatVersion = 800;
         MainConsole->Output("InitKVSFunctions\n");
         Function_SetHeaderTag(chunk.tag);
@@ -88,16 +128,18 @@ bool PrePassChunk(GameFile& file, const GameFileChunk& chunk, const std::string&
     if (IsTag(chunk, "CODE")) {
         MainConsole->Output("Code_Load()\n");
         g_CompiledCode = true;
-        GameFileCountTable table;
-        return GameFile_ReadCountTable(file, chunk.body, chunk.length, table) &&
-               Code_Load(file, chunk.body, chunk.length);
+        return ReadChunk(chunk, [&] {
+            GameFileCountTable table;
+            return GameFile_ReadCountTable(file, chunk.body, chunk.length, table) &&
+                   Code_Load(file, chunk.body, chunk.length);
+        });
     }
     if (IsTag(chunk, "VARI")) {
         if (SkipFatalReader(chunk, unknown)) return true;
         MainConsole->Output("VARI_Load()\n");
         g_VariableChunkBody = chunk.body;
         g_VariableChunkWords = chunk.length / 4;
-        return VARI_Load(file, chunk.body, chunk.length);
+        return ReadChunk(chunk, [&] { return VARI_Load(file, chunk.body, chunk.length); });
     }
     return true;
 }
@@ -208,11 +250,11 @@ bool MainPassChunk(GameFile& file, const GameFileChunk& chunk, const std::string
         return false;
     }
     if (handler->fatal && SkipFatalReader(chunk, unknown)) return false;
-    GameFileCountTable table;
-    bool sound = !handler->countTable || GameFile_ReadCountTable(file, chunk.body, chunk.length, table);
-    if (sound && handler->reader != nullptr) sound = handler->reader(file, chunk.body, chunk.length);
-    if (!sound) LogMalformed(chunk);
-    return sound;
+    return ReadChunk(chunk, [&] {
+        GameFileCountTable table;
+        bool sound = !handler->countTable || GameFile_ReadCountTable(file, chunk.body, chunk.length, table);
+        return sound && (handler->reader == nullptr || handler->reader(file, chunk.body, chunk.length));
+    });
 }
 
 // ---- finding the files ---------------------------------------------------------------------------
@@ -356,6 +398,11 @@ const std::string& GameFile_ReadError()
     return g_ReadError;
 }
 
+const std::string& GameFile_LoadFailures()
+{
+    return g_LoadFailures;
+}
+
 std::string GameFile_OptionsIniPath(const std::string& gamePath)
 {
     size_t separator = LastSeparator(gamePath);
@@ -389,16 +436,14 @@ bool KirranLoadGame()
 void LoadGameCode(GameFile& file)
 {
     g_PrePassFailed = false;
+    g_LoadFailures.clear();
     StringTable_Clear();
     GameFileChunkWalk walk(file);
     if (!walk.Start()) return;
     std::string unknown = GameFile_UnknownChunk(file);
     GameFileChunk chunk;
-    while (walk.Next(chunk)) {
-        if (chunk.length == 0 || PrePassChunk(file, chunk, unknown)) continue;
-        LogMalformed(chunk);
-        g_PrePassFailed = true;
-    }
+    while (walk.Next(chunk))
+        if (chunk.length != 0 && !PrePassChunk(file, chunk, unknown)) g_PrePassFailed = true;
     if (walk.Broken()) {
         LogBroken(walk.BrokenChunk());
         g_PrePassFailed = true;
@@ -438,7 +483,10 @@ bool LoadGameChunks(GameFile& file)
         if (!MainPassChunk(file, chunk, unknown)) result = false;
     }
     if (walk.Broken()) {
+        // Kept from this pass only: the pre-pass logged the same line.
+        KeptLines said;
         LogBroken(walk.BrokenChunk());
+        g_LoadFailures += said.Text();
         result = false;
     }
     return result;

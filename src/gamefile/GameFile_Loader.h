@@ -51,6 +51,9 @@ std::string GameFile_Refusal(const GameFile& file);
 std::string GameFile_UnknownChunk(const GameFile& file);
 // The system's reason why the game file could not be read ("" once it was read).
 const std::string& GameFile_ReadError();
+// What the readers of the chunks that failed in either pass logged, with the line naming each such
+// chunk ("" when none failed): why the load failed, in the log's words.
+const std::string& GameFile_LoadFailures();
 
 // Reads the game file named by App_GetGameFileName (which becomes its mapped path), "options.ini"
 // and the debug file. The result is always false (and ignored). Without a name the open-file

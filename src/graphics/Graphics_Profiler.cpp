@@ -357,8 +357,9 @@ void Profiler_WriteStatistics()
 {
     static const char DASHES[] = "---------------------------------------------------------------";
     static_assert(sizeof(DASHES) == 64, "a line of 63 dashes");
-    // Without a frame the figures are only their start values, which would read as measurements.
-    if (g_FrameStatistics.frames == 0) return;
+    // The figures move only after the warm-up frames; before that they are only their start values,
+    // which would read as measurements.
+    if (g_FrameStatistics.frames <= STATISTICS_WARM_UP_FRAMES) return;
     MainConsole->Output("%s\n", DASHES);
     MainConsole->Output("minFPS, maxFPS, avgFPS\n");
     MainConsole->Output("%d, %d, %d\n", g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps);

@@ -24,6 +24,8 @@ struct WindowState {
     int32_t slotsInUse = 0;
     double scaleX = 1.0;
     double scaleY = 1.0;
+    int32_t shownWidth = 0;
+    int32_t shownHeight = 0;
 };
 WindowState g_Window;
 
@@ -254,6 +256,12 @@ void GR_Window_SetDisplayScale(double sx, double sy)
     g_Window.scaleY = sy;
 }
 
+void GR_Window_SetShownSize(int32_t width, int32_t height)
+{
+    g_Window.shownWidth = width;
+    g_Window.shownHeight = height;
+}
+
 WindowMetrics GR_Window_CurrentMetrics()
 {
     WindowMetrics m;
@@ -264,6 +272,8 @@ WindowMetrics GR_Window_CurrentMetrics()
     GR_D3D_GetLetterboxOffset(&m.borderX, &m.borderY);
     m.scaleX = g_Window.scaleX;
     m.scaleY = g_Window.scaleY;
+    m.shownWidth = g_Window.shownWidth;
+    m.shownHeight = g_Window.shownHeight;
     return m;
 }
 
@@ -298,14 +308,15 @@ bool GR_Window_ThroughSlot(const WindowMetrics& m, int32_t slot, int32_t x, int3
 
 namespace {
 
-// The window point, borders already taken off, scaled from the client area to the game's size.
-void Unmapped(const WindowMetrics& m, int32_t x, int32_t y, int32_t* roomX, int32_t* roomY)
+// The window point, borders already taken off, scaled from the client area to `width` x `height`.
+void Unmapped(const WindowMetrics& m, int32_t width, int32_t height, int32_t x, int32_t y, int32_t* roomX,
+              int32_t* roomY)
 {
     // A client area no wider than its borders leaves the point as it is rather than dividing by 0.
     double innerWidth = double(m.clientWidth - 2 * m.borderX);
     double innerHeight = double(m.clientHeight - 2 * m.borderY);
-    *roomX = innerWidth > 0.0 ? Cut(x * double(m.windowWidth) / innerWidth) : x;
-    *roomY = innerHeight > 0.0 ? Cut(y * double(m.windowHeight) / innerHeight) : y;
+    *roomX = innerWidth > 0.0 ? Cut(x * double(width) / innerWidth) : x;
+    *roomY = innerHeight > 0.0 ? Cut(y * double(height) / innerHeight) : y;
 }
 
 } // namespace
@@ -313,7 +324,7 @@ void Unmapped(const WindowMetrics& m, int32_t x, int32_t y, int32_t* roomX, int3
 void GR_Window_WindowToRoomUnmapped(int32_t x, int32_t y, int32_t* roomX, int32_t* roomY)
 {
     WindowMetrics m = GR_Window_CurrentMetrics();
-    Unmapped(m, x - m.borderX, y - m.borderY, roomX, roomY);
+    Unmapped(m, m.windowWidth, m.windowHeight, x - m.borderX, y - m.borderY, roomX, roomY);
 }
 
 void GR_Window_WindowToRoomWith(const WindowMetrics& m, int32_t x, int32_t y, int32_t* roomX, int32_t* roomY)
@@ -321,7 +332,10 @@ void GR_Window_WindowToRoomWith(const WindowMetrics& m, int32_t x, int32_t y, in
     x -= m.borderX;
     y -= m.borderY;
     if (g_Window.slotsInUse == 0) {
-        Unmapped(m, x, y, roomX, roomY);
+        // A click lands on what is drawn under it, however the room was squeezed into the window.
+        int32_t width = m.shownWidth > 0 ? m.shownWidth : m.windowWidth;
+        int32_t height = m.shownHeight > 0 ? m.shownHeight : m.windowHeight;
+        Unmapped(m, width, height, x, y, roomX, roomY);
         return;
     }
     *roomX = x;

@@ -34,6 +34,10 @@ struct WindowViewSlot {
 struct WindowMetrics {
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
+    // What the whole window shows where no view maps it: a room without views is drawn squeezed
+    // into a window cut to the screen. 0: the window's own size.
+    int32_t shownWidth = 0;
+    int32_t shownHeight = 0;
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
     int32_t borderX = 0;
@@ -97,14 +101,18 @@ const WindowViewSlot* GR_Window_GetViewSlot(int32_t slot);
 
 // The port scale of the room drawing (window size over the extent of the visible ports).
 void GR_Window_SetDisplayScale(double sx, double sy);
+// The size of what the room drawing shows over the whole window where no view maps it (0, 0: the
+// window's own size).
+void GR_Window_SetShownSize(int32_t width, int32_t height);
 
 // The metrics of the running window and device.
 WindowMetrics GR_Window_CurrentMetrics();
-// Window point to room point through the views (the letterbox borders taken off first).
+// Window point to room point through the views (the letterbox borders taken off first); with no
+// view in use, scaled to the shown size.
 void GR_Window_WindowToRoomWith(const WindowMetrics& metrics, int32_t x, int32_t y, int32_t* roomX,
                                 int32_t* roomY);
 void GR_Window_WindowToRoom(int32_t x, int32_t y, int32_t* roomX, int32_t* roomY);
-// The same as if no view slot were in use.
+// The window point at the game's own size, through no view (the cursor is drawn over the GUI).
 void GR_Window_WindowToRoomUnmapped(int32_t x, int32_t y, int32_t* roomX, int32_t* roomY);
 void GR_Window_RoomToWindow(int32_t slot, double x, double y, int32_t* windowX, int32_t* windowY);
 // Window point through one slot, the borders not taken off; false when the slot is not usable.

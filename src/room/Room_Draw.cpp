@@ -301,8 +301,11 @@ void Room_UpdateViews()
     if (room->m_EnableViews == 0) {
         for (int32_t i = 0; i < ROOM_VIEWS; ++i)
             GR_Window_ClearViewMapping(i);
+        // The whole room fills the window, which may be cut to the screen.
+        GR_Window_SetShownSize(room->m_Width, room->m_Height);
         return;
     }
+    GR_Window_SetShownSize(0, 0);
     for (RoomView& view : room->m_Views)
         if (view.visible != 0 && view.object != -1) FollowInstance(view, *room);
     int32_t left = 999999;

@@ -48,11 +48,15 @@ CRoom* g_pCurrentRoom = nullptr;
 std::vector<CInstance*> g_Carried;
 
 // Ends the game in order when there is no room to play in: frames need a current room. A game that
-// never entered a room did not start; one that lost its room ended by a fatal error.
+// never entered a room did not start, and says why on the terminal as every refused start does; one
+// that lost its room ended by a fatal error.
 void EndWithoutRoom(const char* message, int32_t exitCode)
 {
     Run_SetExitCode(exitCode);
-    MainConsole->Output("%s\n", message);
+    if (exitCode == EXIT_CODE_NOT_STARTED)
+        Console_ReportFailure(message);
+    else
+        MainConsole->Output("%s\n", message);
     ShowMessage(message);
     g_pCurrentRoom = nullptr;
     g_RunRequest = RUN_REQUEST_END;

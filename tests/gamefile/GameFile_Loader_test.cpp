@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
@@ -73,6 +74,7 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
         Bytes bytes;
         bool loaded;
         std::vector<std::string> lines; // each logged once
+        std::vector<std::string> failures = {}; // the beginnings of the lines kept as the load's failure
     } cases[] = {
         // Every area reads its chunk now: empty slots and empty chunks load without a word.
         {"empty slots", BuildBytes(SmallGame({{"SHDR", Table(3)}, {"BGND", Table(0)}, {"TMLN", {}}})), true, {}},
@@ -82,7 +84,13 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
         {"empty", BuildBytes(SmallGame({{"QQQQ", {}}, {"SPRT", {}}}, {"GEN8", "QQQQ", "SPRT", "OPTN", "STRG"})), true,
          {"Process Chunk: QQQQ   0\n"}},
         // Count tables must fit their chunk and point into the file.
-        {"count larger than the body", with("SPRT", Words({1000, 8})), false, {"Malformed Chunk SPRT"}},
+        {"count larger than the body", with("SPRT", Words({1000, 8})), false, {"Malformed Chunk SPRT"},
+         {"Malformed Chunk SPRT (file offset "}},
+        // A reader's own reason is kept with the chunk's line; the first pass's chunks likewise.
+        {"a reader's reason", with("SCPT", Words({1, 8})), false, {"SCPT: script 0: its name lies outside the file"},
+         {"SCPT: script 0: its name lies outside the file", "Malformed Chunk SCPT"}},
+        {"a first-pass reader's reason", with("VARI", Words({1, 2, 3})), false, {"Malformed Chunk VARI"},
+         {"VARI: entry 0: ", "Malformed Chunk VARI"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -91,6 +99,11 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
         m_Log.Clear();
         EXPECT_EQ(c.loaded, Load(c.bytes)) << m_Log.Text();
         for (const std::string& line : c.lines) EXPECT_EQ(1u, m_Log.Count(line)) << line << m_Log.Text();
+        std::vector<std::string> kept;
+        std::istringstream failures(GameFile_LoadFailures());
+        for (std::string line; std::getline(failures, line);) kept.push_back(line);
+        ASSERT_EQ(c.failures.size(), kept.size()) << GameFile_LoadFailures();
+        for (size_t i = 0; i < kept.size(); ++i) EXPECT_TRUE(kept[i].starts_with(c.failures[i])) << kept[i];
         EXPECT_EQ(0u, m_Log.Count("skipped"));
         EXPECT_EQ(c.name == std::string("unknown") ? 2u : 0u, m_Log.Count("unknown Chunk"));
         EXPECT_TRUE(g_GameOptions.freezeWhenInactive);

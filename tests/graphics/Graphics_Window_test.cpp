@@ -93,6 +93,36 @@ TEST_F(Window, RoomPointsBecomeWindowPointsThroughAUsableSlotOnly)
     for (const auto& [slot, x, y, wx, wy] : cases) EXPECT_EQ(make_tuple(wx, wy), ToWindow(slot, x, y)) << slot;
 }
 
+TEST_F(Window, WithoutViewsAPointLandsOnWhatTheWholeWindowShows)
+{
+    // A room of 640x1200 without views squeezed into a window cut to 768 rows; its own size shown;
+    // letterboxed; a window twice the game's size; and a room with a view, which the shown size
+    // does not touch.
+    struct Case {
+        const char* what;
+        int32_t window[2], client[2], border, shown[2], point[2], room[2];
+        bool view;
+    };
+    const Case cases[] = {
+        {"squeezed", {640, 768}, {640, 768}, 0, {640, 1200}, {100, 700}, {100, 1093}, false},
+        {"squeezed, bottom row", {640, 768}, {640, 768}, 0, {640, 1200}, {639, 767}, {639, 1198}, false},
+        {"the window's size", {640, 768}, {640, 768}, 0, {0, 0}, {100, 700}, {100, 700}, false},
+        {"letterboxed", {640, 768}, {800, 768}, 80, {640, 1200}, {400, 384}, {320, 600}, false},
+        {"twice the size", {640, 480}, {1280, 960}, 0, {640, 480}, {100, 50}, {50, 25}, false},
+        {"a view", {640, 768}, {640, 768}, 0, {640, 1200}, {100, 700}, {100, 700}, true},
+    };
+    for (const Case& c : cases) {
+        GR_Window_ResetViewMappings();
+        if (c.view) GR_Window_SetViewMapping(0, 0, 0, 640, 768, 0, 0, 640, 768, 0);
+        WindowMetrics m = Metrics(c.client[0], c.client[1], c.border);
+        m.windowWidth = c.window[0];
+        m.windowHeight = c.window[1];
+        m.shownWidth = c.shown[0];
+        m.shownHeight = c.shown[1];
+        EXPECT_EQ(make_tuple(c.room[0], c.room[1]), ToRoom(m, c.point[0], c.point[1])) << c.what;
+    }
+}
+
 // ---- the profiler ----
 
 TEST_F(Window, ProfilerBarsNestUpToTheirLimitAndUnmatchedClosesAreIgnored)
@@ -127,6 +157,9 @@ TEST_F(Window, ProfilerFrameRatesStatisticsTimerAndTheShutDownLines)
     for (int32_t i = 0; i < 100; ++i) Profiler_CountFrame(i % 2 == 0 ? 5 : 500);
     auto stats = [] { return make_tuple(g_FrameStatistics.minFps, g_FrameStatistics.maxFps, g_FrameStatistics.avgFps); };
     EXPECT_EQ(make_tuple(2147483647, -2147483647 - 1, 30), stats());
+    // The warm-up frames leave the start values, which are no more figures than none.
+    Profiler_WriteStatistics();
+    EXPECT_EQ("", none.Text());
     // Rate, then minimum, maximum and average after it.
     const int32_t steps[][4] = {{60, 60, 60, 45}, {90, 60, 90, 67}, {20, 20, 90, 43}};
     for (const auto& s : steps) {
