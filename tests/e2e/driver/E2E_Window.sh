@@ -63,8 +63,10 @@ if [ -n "$wm" ]; then
     sleep 0.05
   done
   if ! kill -0 "$manager" 2>/dev/null; then
-    echo "E2E_Window: the window manager did not start:" >&2
+    echo "E2E_Window: the window manager did not start on $DISPLAY:" >&2
     cat "$work/wm.log" >&2
+    kill -0 "$server" 2>/dev/null || echo "E2E_Window: the X server has ended:" >&2
+    cat "$work/xvfb.log" >&2
     exit 1
   fi
 fi
