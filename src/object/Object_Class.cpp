@@ -275,6 +275,7 @@ bool CObject::RemoveInstance(CInstance* instance)
 
 void CObject::SetName(const char* name)
 {
+    Object_NamesChanged();
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
     if (name == nullptr || name[0] == '\0') return;
@@ -288,6 +289,7 @@ void CObject::Reset()
     Object_EventsChanged();
     FreeEvents();
     FreePhysicsPoints();
+    Object_NamesChanged();
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
     m_Instances.Clear();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "base/Base_Console.h"
@@ -29,10 +31,28 @@ int32_t g_ObjectCount = 0;
 std::vector<CObject*> g_RetiredObjects;
 std::vector<CEvent*> g_RetiredEvents;
 
+// Name to the first object of that name in table order: the compiler asks for every name it
+// resolves. Made again at the first lookup after an object came, went or was renamed.
+std::unordered_map<std::string, int32_t> g_ObjectsByName;
+bool g_ObjectsByNameStale = true;
+
+const std::unordered_map<std::string, int32_t>& ObjectsByName()
+{
+    if (!g_ObjectsByNameStale) return g_ObjectsByName;
+    g_ObjectsByName.clear();
+    for (const Bucket& bucket : g_Buckets) {
+        for (const auto& [index, object] : bucket)
+            if (object->m_pName != nullptr) g_ObjectsByName.emplace(object->m_pName, index); // the first stays
+    }
+    g_ObjectsByNameStale = false;
+    return g_ObjectsByName;
+}
+
 Bucket& BucketOf(int32_t index) { return g_Buckets[static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS]; }
 
 void Insert(int32_t index, CObject* object)
 {
+    Object_NamesChanged();
     BucketOf(index).emplace_back(index, object);
     auto slot = static_cast<size_t>(index);
     if (slot >= g_ObjectSlots.size()) g_ObjectSlots.resize(slot + 1, nullptr);
@@ -197,12 +217,12 @@ const char* Object_Name(int32_t index)
 int32_t Object_Find(const char* name)
 {
     if (name == nullptr) return -1;
-    for (const Bucket& bucket : g_Buckets) {
-        for (const auto& [index, object] : bucket)
-            if (object->m_pName != nullptr && std::strcmp(object->m_pName, name) == 0) return index;
-    }
-    return -1;
+    const std::unordered_map<std::string, int32_t>& byName = ObjectsByName();
+    auto found = byName.find(name);
+    return found != byName.end() ? found->second : -1;
 }
+
+void Object_NamesChanged() { g_ObjectsByNameStale = true; }
 
 int32_t Object_Add()
 {
@@ -224,6 +244,7 @@ bool Object_Delete(int32_t index)
         if (at->first != index) continue;
         CObject* object = at->second;
         bucket.erase(at);
+        Object_NamesChanged();
         g_ObjectSlots[static_cast<size_t>(index)] = nullptr;
         Object_EventsChanged();
         for (Bucket& other : g_Buckets)
@@ -323,6 +344,7 @@ void Object_ResetTable()
         bucket.clear();
     }
     g_ObjectSlots.clear();
+    Object_NamesChanged();
     for (CObject* object : g_RetiredObjects) delete object;
     g_RetiredObjects.clear();
     for (CEvent* event : g_RetiredEvents) delete event;

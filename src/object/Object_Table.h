@@ -27,6 +27,8 @@ inline CObject* Object_Data(int32_t index)
 const char* Object_Name(int32_t index);
 // The first object in table order of exactly that name, or -1.
 int32_t Object_Find(const char* name);
+// Whatever adds, removes or renames an object calls it, so that Object_Find sees the change.
+void Object_NamesChanged();
 // A new object at index Object_Count(), named "__newobject" and its index.
 int32_t Object_Add();
 // Removes the object; the count stays. Children lose their parent object pointer. The object is

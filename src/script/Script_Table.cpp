@@ -1,7 +1,7 @@
 #include "script/Script_Table.h"
 
-#include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Base_Console.h"
@@ -21,6 +21,9 @@ const char* const UNDEFINED = "<undefined>";
 
 std::vector<CScript*> g_Scripts;
 std::vector<char*> g_ScriptNames; // the table's own copies
+// Name to the lowest index of a script of that name: the compiler asks for every name it resolves.
+// Scripts only come in rising index order and leave all at once, so the first one entered stays.
+std::unordered_map<std::string, int32_t> g_ScriptsByName;
 
 void DeleteAll()
 {
@@ -28,6 +31,14 @@ void DeleteAll()
     for (char* name : g_ScriptNames) MemoryManager::Free(name);
     g_Scripts.clear();
     g_ScriptNames.clear();
+    g_ScriptsByName.clear();
+}
+
+// A hole or a nameless script is never found by name.
+void IndexName(size_t index)
+{
+    if (g_Scripts[index] != nullptr && g_ScriptNames[index] != nullptr)
+        g_ScriptsByName.emplace(g_ScriptNames[index], static_cast<int32_t>(index));
 }
 
 bool Fail(uint32_t index, const char* what)
@@ -47,6 +58,7 @@ bool ReadScript(const GameFile& file, uint32_t index, uint32_t record)
     script->m_pName = name;
     g_Scripts[index] = script;
     g_ScriptNames[index] = String_Copy(name);
+    IndexName(index);
     if (g_CompiledCode) {
         script->m_CodeIndex = static_cast<int32_t>(second);
         return true;
@@ -137,11 +149,8 @@ const char* Script_Name(int32_t index)
 int32_t Script_Find(const char* name)
 {
     if (name == nullptr) return -1;
-    for (size_t i = 0; i < g_Scripts.size(); ++i) {
-        if (g_Scripts[i] != nullptr && g_ScriptNames[i] != nullptr && std::strcmp(g_ScriptNames[i], name) == 0)
-            return static_cast<int32_t>(i);
-    }
-    return -1;
+    auto found = g_ScriptsByName.find(name);
+    return found != g_ScriptsByName.end() ? found->second : -1;
 }
 
 bool Script_Run(int32_t index, CInstance* self, CInstance* other, int32_t count, ScriptValue* result,
@@ -179,6 +188,7 @@ int32_t Script_Append(CScript* script, const char* name)
     g_Scripts.push_back(script);
     g_ScriptNames.push_back(String_Copy(name));
     if (script != nullptr && script->m_pName == nullptr) script->m_pName = g_ScriptNames.back();
+    IndexName(g_Scripts.size() - 1);
     return Script_Count() - 1;
 }
 

@@ -78,7 +78,7 @@ bool Variable_ReadGlobals(IBuffer* buffer, StagedGlobals* staged)
 {
     delete staged->list;
     staged->list = new CVariableList();
-    if (!staged->list->LoadFromStream(buffer)) return false;
+    if (!staged->list->LoadFromStream(buffer, true)) return false;
     ValueStreamReader reader(buffer);
     int32_t count = 0;
     if (!reader.ReadInt32(&count) || !reader.CanHold(count, 4)) return false;

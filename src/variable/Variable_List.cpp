@@ -10,6 +10,7 @@
 #include "code/Code_ValueWalk.h"
 #include "gamefile/GameFile_Options.h"
 #include "platform/Platform_MemoryManager.h"
+#include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Names.h"
 
 namespace {
@@ -306,7 +307,7 @@ bool CVariableList::Serialise(IBuffer* buffer) const
     return ok;
 }
 
-bool CVariableList::LoadFromStream(IBuffer* buffer)
+bool CVariableList::LoadFromStream(IBuffer* buffer, bool builtinNames)
 {
     Clear();
     ValueStreamReader reader(buffer);
@@ -318,6 +319,7 @@ bool CVariableList::LoadFromStream(IBuffer* buffer)
         ok = reader.ReadText(&name) && reader.ReadValue(&value);
         if (ok) {
             int32_t id = Code_Variable_Lookup(name);
+            if (id < 0 && builtinNames) id = Variable_BuiltIn_Find(name);
             if (id >= 0) {
                 // A name saved twice keeps its last value in one node: a list holds each variable
                 // once, which the interpreter's sites rely on.

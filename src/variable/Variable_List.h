@@ -63,8 +63,9 @@ public:
     // Count, then per variable its name and its value.
     bool Serialise(IBuffer* buffer) const;
     // Empties the list and reads one back. Names no longer known are skipped with a warning; a
-    // malformed stream is refused and leaves the list empty.
-    bool LoadFromStream(IBuffer* buffer);
+    // malformed stream is refused and leaves the list empty. `builtinNames`: a name may also be a
+    // built-in variable's, as in the global list, where global.score is kept under score's row.
+    bool LoadFromStream(IBuffer* buffer, bool builtinNames = false);
     // Each variable as "name(id) = value" on the console.
     void DebugDump(tagIConsole* console) const;
 

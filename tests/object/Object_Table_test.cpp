@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "../gamefile/GameFileTestSupport.h"
 #include "ObjectTestSupport.h"
@@ -194,6 +195,64 @@ TEST_F(ObjectTableTest, PreparationCompilesEveryEventUnderItsNameAndStopsAtTheFi
     EXPECT_NE(std::string::npos, g_ErrorLast.find("Alarm Event for alarm 3")) << g_ErrorLast;
     EXPECT_EQ(RUN_REQUEST_FATAL, g_RunRequest);
     EXPECT_EQ(0u, Object_Data(0)->GetEvent(3, 0)->m_pCode->m_Compiled) << "the step event after it is left";
+}
+
+// The object a name finds is the one a walk of the table in table order finds first, by exact
+// comparison, through loading, renaming, adding and deleting. With more than 512 objects table order
+// is no longer index order: index 513 shares bucket 1 with index 1 and comes before index 2.
+TEST_F(ObjectTableTest, FindByNameAgreesWithTheWalkInTableOrder)
+{
+    auto walk = [](const char* name) {
+        std::vector<int32_t> order;
+        Object_TableOrder(order);
+        for (int32_t index : order) {
+            const char* own = Object_Data(index)->m_pName;
+            if (own != nullptr && std::strcmp(own, name) == 0) return index;
+        }
+        return -1;
+    };
+    const char* const probes[] = {"a", "dup", "DUP", "Dup", "__newobject599", "__newobject600", "", "zz"};
+    auto agrees = [&](const char* when) {
+        for (const char* name : probes) EXPECT_EQ(walk(name), Object_Find(name)) << when << ": " << name;
+        EXPECT_EQ(-1, Object_Find(nullptr)) << when;
+    };
+
+    gamebuild::GameDesc game;
+    game.objects = {NamedObject("a"), NamedObject("dup"), NamedObject("a")};
+    ASSERT_TRUE(Load(game)) << m_Log.Text();
+    agrees("loaded");
+    EXPECT_EQ(0, Object_Find("a"));
+    EXPECT_EQ(-1, Object_Find("DUP"));
+
+    while (Object_Count() < 600) Object_Add();
+    agrees("added at run time");
+    EXPECT_EQ(599, Object_Find("__newobject599"));
+    Object_Data(2)->SetName("dup");
+    Object_Data(513)->SetName("dup");
+    Object_Data(514)->SetName("DUP");
+    agrees("renamed");
+    const struct {
+        const char* step;
+        int32_t deleted;
+        int32_t dupFound;
+    } deletions[] = {
+        {"before any delete", -1, 1},    // bucket 1 holds 1 then 513
+        {"first deleted", 1, 513},       // 513 still comes before 2
+        {"second deleted", 513, 2},
+        {"last deleted", 2, -1},
+    };
+    for (const auto& d : deletions) {
+        if (d.deleted >= 0) Object_Delete(d.deleted);
+        agrees(d.step);
+        EXPECT_EQ(d.dupFound, Object_Find("dup")) << d.step;
+    }
+    EXPECT_EQ(514, Object_Find("DUP"));
+    Object_Data(0)->SetName(nullptr); // a nameless object is never found
+    agrees("unnamed");
+    EXPECT_EQ(-1, Object_Find("a"));
+    Object_ResetTable();
+    agrees("emptied");
+    EXPECT_EQ(-1, Object_Find("a"));
 }
 
 } // namespace

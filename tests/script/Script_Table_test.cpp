@@ -2,6 +2,9 @@
 // its argument slots.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "../gamefile/GameFileTestSupport.h"
 #include "app/App_CommandLine.h"
 #include "code/Code_Error.h"
@@ -157,6 +160,44 @@ TEST_F(ScriptTest, RecordsOutsideTheFileAreRefused)
     WriteWord(bytes, ChunkRecord(bytes, "SCPT", 0) + 4, static_cast<uint32_t>(bytes.size()) + 10);
     EXPECT_FALSE(LoadBothPasses(m_File, bytes));
     EXPECT_TRUE(m_Log.Has("SCPT: script 0: its text lies outside the file")) << m_Log.Text();
+}
+
+// The script a name finds is the one the walk in index order finds first, by exact comparison:
+// through a load, scripts appended at run time (a later one of a known name, a hole with a name, a
+// script named ""), and a second game loaded over the first. Scripts are never deleted singly.
+TEST_F(ScriptTest, FindByNameAgreesWithTheWalkInIndexOrder)
+{
+    auto walk = [](const char* name) {
+        for (int32_t i = 0; i < Script_Count(); ++i)
+            if (Script_Exists(i) && std::strcmp(Script_Name(i), name) == 0) return i;
+        return -1;
+    };
+    const char* const probes[] = {"scr_sum", "SCR_SUM", "scr_Sum", "scr_outer", "scr_late", "scr_ghost", "", "scr_x"};
+    const struct {
+        const char* step;
+        std::function<void()> change;
+        int32_t sumFound, lateFound;
+    } steps[] = {
+        {"loaded", [] {}, 1, -1},
+        {"appended", [] { Script_Append(new CScript(), "scr_late"); }, 1, 5},
+        {"a later duplicate", [] { Script_Append(new CScript(), "scr_sum"); }, 1, 5},
+        {"a named hole", [] { Script_Append(nullptr, "scr_ghost"); }, 1, 5},
+        {"an empty name", [] { Script_Append(new CScript(), ""); }, 1, 5},
+        {"another game", [this] {
+             gamebuild::GameDesc game;
+             game.scripts = {Script("scr_late", "return 1;"), Script("scr_sum", "return 2;")};
+             ASSERT_TRUE(LoadBothPasses(m_File, BuildBytes(game))) << m_Log.Text();
+         }, 1, 0},
+        {"reset", [] { Script_Reset(); }, -1, -1},
+    };
+    ASSERT_TRUE(LoadBothPasses(m_File, BuildBytes(Library(false)))) << m_Log.Text();
+    for (const auto& s : steps) {
+        s.change();
+        for (const char* name : probes) EXPECT_EQ(walk(name), Script_Find(name)) << s.step << ": " << name;
+        EXPECT_EQ(s.sumFound, Script_Find("scr_sum")) << s.step;
+        EXPECT_EQ(s.lateFound, Script_Find("scr_late")) << s.step;
+        EXPECT_EQ(-1, Script_Find(nullptr)) << s.step;
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "room/Room_Table.h"
 #include "run/Run_Game.h"
 #include "run/Run_SaveGame.h"
+#include "variable/Variable_BuiltIn.h"
 #include "variable/Variable_Global.h"
 #include "variable/Variable_Names.h"
 
@@ -40,6 +41,8 @@ bool Prepare()
     static QuietConsole quiet;
     MainConsole = &quiet;
     for (const char* name : {"a", "b", "score"}) Code_Variable_Add(name);
+    // The built-in rows, under which the global list keeps globals named as built-ins (global.lives).
+    Variable_BuiltIn_Init();
     Variable_Init();
     Object_ResetTable();
     Object_Add();
