@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "buffer/Buffer_IBuffer.h"
@@ -45,18 +47,63 @@ struct CodeMap {
 };
 CodeMap g_Map;
 
-// Code compiled from source text, by first address. Ranges are handed out first-fit, so a range
-// freed with its code is reused rather than the space running out over a long run.
+// Code compiled from source text, by first address.
 struct TextRange {
     CCode* code;
     uint32_t length; // rounded up to whole words, at least one
 };
 std::map<uint32_t, TextRange> g_TextRanges;
 
+// The free part of the text code space, by start and by {length, start}: a new range takes the
+// smallest free one that holds it (the lowest of equal ones), so a range freed with its code is
+// reused rather than the space running out over a long run, and nesting thousands of text codes
+// (execute_string calling itself) never walks the live ones.
+std::map<uint32_t, uint32_t> g_FreeByStart;
+std::set<std::pair<uint32_t, uint32_t>> g_FreeByLength;
+// The space ends one word short of VM_NO_ADDRESS, which names no code.
+constexpr uint32_t TEXT_CODE_SPACE = VM_NO_ADDRESS - 1 - VM_TEXT_CODE_ADDRESS_BASE;
+
 // Slots in text code carry this generation: they live until the code is forgotten.
 constexpr uint32_t TEXT_GENERATION = 0;
 
 uint32_t RoundedLength(int32_t size) { return (static_cast<uint32_t>(std::max(size, 1)) + 3u) & ~3u; }
+
+void EraseFree(std::map<uint32_t, uint32_t>::iterator gap)
+{
+    g_FreeByLength.erase({gap->second, gap->first});
+    g_FreeByStart.erase(gap);
+}
+
+// Gives a range back to the free space, joined with the free ranges it touches.
+void AddFree(uint32_t start, uint32_t length)
+{
+    auto next = g_FreeByStart.lower_bound(start);
+    if (next != g_FreeByStart.end() && start + length == next->first) {
+        length += next->second;
+        EraseFree(next);
+    }
+    auto before = g_FreeByStart.lower_bound(start);
+    if (before != g_FreeByStart.begin() && std::prev(before)->first + std::prev(before)->second == start) {
+        --before;
+        start = before->first;
+        length += before->second;
+        EraseFree(before);
+    }
+    g_FreeByStart[start] = length;
+    g_FreeByLength.insert({length, start});
+}
+
+// The start of a free range of `length` bytes taken from the free space, or 0 when none is left.
+uint32_t TakeFree(uint32_t length)
+{
+    if (g_FreeByStart.empty() && g_TextRanges.empty()) AddFree(VM_TEXT_CODE_ADDRESS_BASE, TEXT_CODE_SPACE);
+    auto fit = g_FreeByLength.lower_bound({length, 0});
+    if (fit == g_FreeByLength.end()) return 0;
+    auto [gapLength, start] = *fit;
+    EraseFree(g_FreeByStart.find(start));
+    if (gapLength > length) AddFree(start + length, gapLength - length);
+    return start;
+}
 
 const CodeMap& Map()
 {
@@ -328,14 +375,10 @@ void VM_RegisterTextCode(CCode* code)
 {
     if (code->m_Address != 0 || code->m_pCode == nullptr || code->m_pCode->m_pWords == nullptr) return;
     uint32_t length = RoundedLength(code->m_pCode->m_Size);
-    uint64_t candidate = VM_TEXT_CODE_ADDRESS_BASE;
-    for (const auto& [base, range] : g_TextRanges) {
-        if (candidate + length <= base) break;
-        candidate = uint64_t{base} + range.length;
-    }
-    if (candidate + length >= VM_NO_ADDRESS) return; // the space is full: this code has no address
-    g_TextRanges[static_cast<uint32_t>(candidate)] = TextRange{code, length};
-    code->m_Address = static_cast<uint32_t>(candidate);
+    uint32_t start = TakeFree(length);
+    if (start == 0) return; // the space is full: this code has no address
+    g_TextRanges[start] = TextRange{code, length};
+    code->m_Address = start;
 }
 
 void VM_ForgetTextCode(CCode* code)
@@ -344,6 +387,7 @@ void VM_ForgetTextCode(CCode* code)
     if (code->m_Address == 0 || found == g_TextRanges.end() || found->second.code != code) return;
     for (int32_t slot = 0; slot < VM_BREAKPOINT_SLOTS; ++slot)
         if (g_VMBreakpoints[slot].address - code->m_Address < found->second.length) FreeSlot(slot);
+    AddFree(found->first, found->second.length);
     g_TextRanges.erase(found);
     code->m_Address = 0;
 }

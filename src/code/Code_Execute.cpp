@@ -32,6 +32,17 @@ bool RunBytecode(CInstance* self, CInstance* other, CCode* code, ScriptValue* re
     }
 }
 
+// A runaway recursion is fatal, as in the interpreter (the levels below would each go on with a
+// failed value), except that the debugger's quiet evaluation only fails. The report names the
+// scripts that failed on the way.
+bool StopRunaway()
+{
+    if (Debug_EvaluatingExpression) return false;
+    Code_Error_FoldFailedLevels();
+    Error_Show_Action(g_CodeErrorText.c_str(), true);
+    Error_ShowAndExit(g_CodeErrorText.c_str(), -1);
+}
+
 bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result)
 {
     if (!code->m_Compiled) {
@@ -48,12 +59,8 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
     }
     bool nested = !std::exchange(g_CodeCallByName, false);
     if (nested && Code_NativeStackLow()) {
-        // Fatal as in the interpreter (the levels below would each go on with a failed value),
-        // except that the debugger's quiet evaluation only fails.
         Code_Report_Error(code, 0, "Stack overflow...");
-        if (Debug_EvaluatingExpression) return false;
-        Error_Show_Action(g_CodeErrorText.c_str(), true);
-        Error_ShowAndExit(g_CodeErrorText.c_str(), -1);
+        return StopRunaway();
     }
     Code_Exec_Context context = {self, other, nullptr, code};
     Value_Free(result);
@@ -61,6 +68,9 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
     int32_t status = code->m_Kind == CODE_KIND_EXPRESSION ? Code_Exec_Expression(&context, &code->m_Tree, result)
                                                           : Code_ExecuteProgram(&context, &code->m_Tree, result);
     delete context.locals;
+    // A walk that ran out of stack (scripts calling themselves by name) failed through every level
+    // it called by name; here, where the nesting began, it ends the game.
+    if (status == EXEC_ERROR && nested && std::exchange(g_CodeWalkExhausted, false)) return StopRunaway();
     // Exit, break and continue that reach the top count as success.
     return status != EXEC_ERROR;
 }
@@ -70,6 +80,7 @@ bool RunTree(CInstance* self, CInstance* other, CCode* code, ScriptValue* result
 bool Code_Execute(CInstance* self, CInstance* other, CCode* code, ScriptValue* result)
 {
     g_CodeErrorFlag = false;
+    g_CodeWalkExhausted = false;
     if (code == nullptr) return true;
     return g_UseBytecode ? RunBytecode(self, other, code, result) : RunTree(self, other, code, result);
 }

@@ -30,8 +30,9 @@ enum : int32_t {
 };
 
 // Runs that built-ins start (script_execute, execute_string, events) nest whole executions in native
-// frames, about 2 KB a level (5 KB in the sanitizer build), as deep as the game thread's stack allows:
-// once it runs low the next one stops with "Stack overflow...", as runaway direct recursion does.
+// frames, about 2 KB a level (5 KB in the sanitizer build), as deep as the game thread's stack allows
+// (the interpreter's also at most VM_RUN_DEPTH_LIMIT deep): past that the next one stops the game
+// with "Stack overflow...", as runaway direct recursion does.
 // Set by the tree executor around a script it calls by name: that run continues the caller's walk,
 // which its own guard on the native stack bounds, so it is no nested run.
 extern bool g_CodeCallByName;

@@ -342,6 +342,8 @@ uintptr_t StackHere() { return reinterpret_cast<uintptr_t>(__builtin_frame_addre
 
 } // namespace
 
+bool g_CodeWalkExhausted = false;
+
 bool Code_NativeStackLow()
 {
     uintptr_t limit = StackLimit(); // first: nothing is kept across the first walk's call
@@ -352,5 +354,6 @@ bool Exec_StackExhausted(Code_Exec_Context* context, const CodeNode* node)
 {
     if (StackHere() >= StackLimit()) return false;
     Code_Report_Error(context->code, node->position, "Stack overflow...");
+    g_CodeWalkExhausted = true;
     return true;
 }

@@ -27,6 +27,10 @@ constexpr uintptr_t CODE_EXEC_STACK_FALLBACK = 4u * 1024u * 1024u;
 // below would then go on from.
 constexpr uintptr_t CODE_NESTED_RUN_MARGIN = 256u * 1024u;
 
+// Set when a walk stopped with "Stack overflow..."; the run where the nesting began (Code_Execute)
+// takes it and ends the game.
+extern bool g_CodeWalkExhausted;
+
 // True when a run nested by a built-in may not start: less than the reserve and the margin above is
 // left of the thread's native stack.
 bool Code_NativeStackLow();

@@ -26,6 +26,15 @@ constexpr uint32_t VM_STACK_STEP = 16384;
 constexpr uint32_t VM_STACK_HEADROOM = 1024;
 // Runaway recursion ends with "Stack overflow..." here instead of exhausting memory.
 constexpr uint32_t VM_STACK_LIMIT = 64u * 1024u * 1024u;
+// Runs nested by built-ins (script_execute, execute_string, events performed from code) each keep a
+// region and take native stack, some 8 to 11 KB a level in all: a runaway through them ends with
+// "Stack overflow..." at this depth, a few hundred megabytes in, instead of going on past a
+// gigabyte until the game thread's stack runs low.
+constexpr int32_t VM_RUN_DEPTH_LIMIT = 30000;
+// A nested run's region starts as one page with the memory manager's 16-byte header (its end stays
+// 16-aligned): most nested runs use little of it, and one that needs more grows it once, as the
+// region is kept for the next run at its depth.
+constexpr uint32_t VM_NESTED_STACK_INITIAL = 4096 - 16;
 // Zeroed bytes above every empty stack (the run's and each script frame's): an instruction that
 // pops more than was pushed reads these, never a frame, and is stopped before the next one runs.
 constexpr uint32_t VM_STACK_GUARD = 64;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -155,6 +156,45 @@ TEST_F(BreakpointTest, TextCodeHasARangeUntilItIsDeleted)
     auto third = std::make_unique<CCode>("vmtest_t = 3;", false);
     ASSERT_TRUE(third->Compile("third"));
     EXPECT_EQ(VM_CodeAddress(third.get()), a);
+}
+
+// Freed ranges join their free neighbours and are taken again, the smallest that holds the code
+// first; the rest of the space follows the highest range still in use.
+TEST_F(BreakpointTest, TextCodeRangesAreReusedAndJoined)
+{
+    const char* one = "vmtest_t = 1.5;";
+    const char* two = "vmtest_t = 1.5; vmtest_u = 2.5;";
+    uint32_t length = 0, longer = 0;
+    {
+        CCode first(one, false), second(two, false);
+        ASSERT_TRUE(first.Compile("probe") && second.Compile("probe"));
+        length = (static_cast<uint32_t>(first.m_pCode->m_Size) + 3u) & ~3u;
+        longer = (static_cast<uint32_t>(second.m_pCode->m_Size) + 3u) & ~3u;
+    }
+    ASSERT_GT(longer, length);
+    ASSERT_LE(longer, 2 * length);
+    std::map<char, std::unique_ptr<CCode>> codes;
+    // Offsets in the text space in steps of `length`; P is the longer code.
+    const struct {
+        const char* step; // "+x" makes x, "-x" deletes it
+        uint32_t expected;
+    } steps[] = {
+        {"+a", 0}, {"+b", 1}, {"+c", 2}, {"+d", 3}, // the probes' ranges were given back
+        {"-b", 0}, {"+e", 1},                       // a freed range is taken again
+        {"-e", 0}, {"-a", 0}, {"+P", 0},            // two freed neighbours joined hold the longer code
+        {"+f", 4}, {"-d", 0}, {"+g", 3},            // the rest of the joined range is too short
+        {"-c", 0}, {"-g", 0}, {"-f", 0}, {"-P", 0}, {"+h", 0}, // all given back: from the start again
+    };
+    for (const auto& [step, expected] : steps) {
+        SCOPED_TRACE(step);
+        if (step[0] == '-') {
+            codes.erase(step[1]);
+            continue;
+        }
+        auto& code = codes[step[1]] = std::make_unique<CCode>(step[1] == 'P' ? two : one, false);
+        ASSERT_TRUE(code->Compile("text"));
+        EXPECT_EQ(VM_CodeAddress(code.get()), VM_TEXT_CODE_ADDRESS_BASE + expected * length);
+    }
 }
 
 TEST_F(BreakpointTest, InsertAndRestorePatchTheCodeWords)

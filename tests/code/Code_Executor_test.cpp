@@ -24,6 +24,12 @@ void MarkRoutine(ScriptValue*, CInstance*, CInstance*, int32_t, ScriptValue* arg
         AsFake(instance)->marked = true;
 }
 
+// exectest_runaway(): runs the script "runaway" as script_execute does, leaving its failure unchecked.
+void RunawayRoutine(ScriptValue* result, CInstance* self, CInstance* other, int32_t, ScriptValue*)
+{
+    Script_Run(Script_Find("runaway"), self, other, 0, result, nullptr);
+}
+
 class ExecutorTest : public SourceRunTest {
   protected:
     void SetUp() override
@@ -31,6 +37,7 @@ class ExecutorTest : public SourceRunTest {
         SourceRunTest::SetUp();
         int32_t id = -1;
         if (!Code_Function_Find("exectest_mark", &id)) Function_Add("exectest_mark", MarkRoutine, 1);
+        if (!Code_Function_Find("exectest_runaway", &id)) Function_Add("exectest_runaway", RunawayRoutine, 0);
         g_UseBytecode = 0;
         g_ErrorLast.clear();
         m_Self = m_World.Add(100100, 50);
@@ -181,6 +188,7 @@ TEST_F(ExecutorTest, FailedReadsInBothExecutors)
     }
 }
 
+// The debugger's quiet evaluation, where a runaway recursion fails instead of ending the game.
 TEST_F(ExecutorTest, ARunawayRecursionUnwindsWithOnePrefixPerLevel)
 {
     AddScript("runaway", "vmtest_record(1); return runaway()");
@@ -188,7 +196,10 @@ TEST_F(ExecutorTest, ARunawayRecursionUnwindsWithOnePrefixPerLevel)
     int32_t row = -1;
     ASSERT_TRUE(Code_Function_Find("vmtest_record", &row));
     uint32_t before = Function_Get(row)->usageCount;
+    uint8_t quiet = Debug_EvaluatingExpression;
+    Debug_EvaluatingExpression = 1;
     RunOutcome failed = Run("xv = runaway()");
+    Debug_EvaluatingExpression = quiet;
     uint32_t levels = Function_Get(row)->usageCount - before;
     EXPECT_TRUE(failed.failed);
     EXPECT_GT(levels, 1000u); // the stack guard stops it, thousands of levels down
@@ -203,8 +214,23 @@ TEST_F(ExecutorTest, ARunawayRecursionUnwindsWithOnePrefixPerLevel)
     EXPECT_TRUE(prefixes == levels || prefixes == levels + 1) << prefixes << " prefixes, " << levels << " levels";
     EXPECT_EQ(failed.error.find("In script", at), std::string::npos); // none after the message begins
     EXPECT_NE(failed.error.find("Stack overflow...", at), std::string::npos) << failed.error.substr(at);
-    // The next run starts from the bottom again.
-    ExpectRuns({{"return 1", "1"}});
+    // The next run starts from the bottom again, and its own errors are no runaway's.
+    ExpectRuns({{"return 1", "1"}, {"return (100099).y", "Unknown variable y"}});
+}
+
+// Outside it, the runaway ends the game where the nesting began: the event's code, or the run of a
+// built-in that called the script (its levels below named all the same).
+TEST_F(ExecutorTest, ARunawayRecursionEndsTheGame)
+{
+    AddScript("runaway", "return runaway()");
+    AddScript("outer", "return exectest_runaway()");
+    CompileScripts();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    static StderrConsole console;
+    for (const char* source : {"xv = runaway()", "xv = outer()"})
+        EXPECT_EXIT((ScriptConsole = &console, Run(source)), ::testing::ExitedWithCode(255),
+                    "FATAL ERROR in.*In script runaway:.*more.*Stack overflow...")
+            << source;
 }
 
 // Programs the two executors run differently by design; each result is asserted for both.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <utility>
 #include <memory>
 #include <string>
@@ -32,6 +34,19 @@
 #include "variable/Variable_Names.h"
 
 namespace vmtest {
+
+// Writes what reaches it to the standard error, where a death test looks.
+class StderrConsole : public tagIConsole {
+public:
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char* format, ...) override
+    {
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(stderr, format, args);
+        va_end(args);
+    }
+};
 
 inline double RealOf(CVariableList& list, const char* name)
 {

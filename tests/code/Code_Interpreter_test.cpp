@@ -275,19 +275,6 @@ TEST_F(InterpreterTest, MessagesArePumpedEvery4096Branches)
     g_VMMessagePump = saved;
 }
 
-// Writes what reaches it to the standard error, where the death test looks.
-class StderrConsole : public tagIConsole {
-public:
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        va_list args;
-        va_start(args, format);
-        std::vfprintf(stderr, format, args);
-        va_end(args);
-    }
-};
-
 void RunFatally(const char* source)
 {
     static StderrConsole console;
