@@ -1669,6 +1669,23 @@ if (t == 3) {
             InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
         }
     }};
+    // Memory the system refuses (here a data limit, as strict overcommit or a container's limit would)
+    // ends a game that keeps texts with the out-of-memory message and exit code -1, never a signal:
+    // small texts, texts of a megabyte, and texts too large to share the allocator's segments.
+    s["memory-refused"] = {.play = false, .more = [=](Run&) {
+        for (int doublings : {10, 20, 25}) {
+            std::string what = "texts of 2^" + std::to_string(doublings) + " bytes";
+            std::string create = "s = \"k\"; repeat (" + std::to_string(doublings) + ") s = s + s;\nn = 0;\nrepeat (" +
+                                 std::to_string((size_t(2) << 30) >> doublings) +
+                                 ") { t[n] = s + string(n); n += 1; }\nshow_debug_message(\"kept \" + string(n));\n";
+            Run run = Play({.frames = 2, .args = {"--data=600000000", g_Kelvaro}, .output = true,
+                            .game = BuildGame("keep" + std::to_string(doublings), 10, "source", create, ""),
+                            .program = "/usr/bin/prlimit", .exit = ANY});
+            Expect(run.exit == 255, what + ": exit code " + std::to_string(run.exit));
+            InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
+            Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 600 MB");
+        }
+    }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
     // the error form each wait in a process of their own when a signal comes: SIGTERM, SIGINT and
     // SIGHUP end the game through the shut-down (exit code 0) and its box with it, and a game killed
