@@ -1632,6 +1632,7 @@ if (t == 3) {
             {"fatal script error", "source", "room_goto(99);", "", 255, "ERROR!!!*"},
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
              "ERROR!!!*"},
+            {"memory exhausted", "source", "g = ds_grid_create(65536, 65537);", "", 255, "Fatal Memory Error: Out of Memory!"},
             {"vertex format made", "source", "vertex_format_begin(); vertex_format_add_position(); vertex_format_add_colour(); "
              "format = vertex_format_end(); game_end();", "", 0, "Free Vertex Formats"},
             {"no screen", "source", "", R"("header": {"windowWidth": 320, "windowHeight": -1, "roomOrder": [0]}, )", 1,
