@@ -43,10 +43,10 @@ bool ScriptHeap_Reserve()
     // never falls back to memory outside it.
     mi_arena_id_t arena = 0;
     if (mi_reserve_os_memory_ex(RANGE_SIZE, false, false, true, &arena) != 0) return false;
-    // Segments committed as their pages are used, not whole when made: the allocator checks the
-    // first kind of commit and answers a refused one with null, but not the second, after which it
-    // writes into memory it does not have. Whatever the environment asks, since the answer to a
-    // refusal depends on it; the pages are touched as they are used either way.
+    // Segments are committed piece by piece as they are used, never whole when made (in every heap
+    // of the process: the option is the allocator's): a refused piece comes back as a null
+    // allocation, but a refused whole segment is not noticed, and the allocator writes into it.
+    // Set whatever the environment asks, since the answer to a refusal depends on it.
     mi_option_disable(mi_option_eager_commit);
     size_t size = 0;
     void* base = mi_arena_area(arena, &size);
