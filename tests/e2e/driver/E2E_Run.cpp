@@ -1679,12 +1679,12 @@ if (t == 3) {
             std::string create = "s = \"k\"; repeat (" + std::to_string(doublings) + ") s = s + s;\nn = 0;\nrepeat (" +
                                  std::to_string((size_t(2) << 30) >> doublings) +
                                  ") { t[n] = s + string(n); n += 1; }\nshow_debug_message(\"kept \" + string(n));\n";
-            Run run = Play({.frames = 2, .args = {"--data=600000000", g_Kelvaro}, .output = true,
+            Run run = Play({.frames = 2, .args = {"--data=900000000", g_Kelvaro}, .output = true,
                             .game = BuildGame("keep" + std::to_string(doublings), 10, "source", create, ""),
                             .program = "/usr/bin/prlimit", .exit = ANY});
             Expect(run.exit == 255, what + ": exit code " + std::to_string(run.exit));
             InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
-            Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 600 MB");
+            Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 900 MB");
         }
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
