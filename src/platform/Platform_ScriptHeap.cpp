@@ -26,7 +26,8 @@ mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
 bool SegmentOfItsOwnGranted(size_t size)
 {
     size_t committed = (size + SEGMENT_HEADER_ROOM + ARENA_BLOCK - 1) & ~(ARENA_BLOCK - 1);
-    void* probe = mmap(nullptr, committed, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* probe =
+        mmap(nullptr, committed, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (probe == MAP_FAILED) return false;
     munmap(probe, committed);
     return true;
@@ -68,7 +69,8 @@ void ScriptHeap_KeepFreedPages()
 void* ScriptHeap_Malloc(size_t size)
 {
     if (!ScriptHeap_Init()) return nullptr;
-    if (size > LARGEST_SHARED_BLOCK && (size > g_ScriptHeap.size || !SegmentOfItsOwnGranted(size))) return nullptr;
+    if (size > LARGEST_SHARED_BLOCK && (size > g_ScriptHeap.size || !SegmentOfItsOwnGranted(size)))
+        return nullptr;
     void* block = mi_heap_malloc(Heap(), size);
     if (block != nullptr && !ScriptHeap_Contains(block)) {
         // Only memory inside the range can be named by a 32-bit reference.
