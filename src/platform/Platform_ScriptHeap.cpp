@@ -1,6 +1,7 @@
 #include "platform/Platform_ScriptHeap.h"
 
 #include <mimalloc.h>
+#include <sys/mman.h>
 
 #include <cstdlib>
 
@@ -9,7 +10,28 @@ namespace {
 constexpr size_t RANGE_SIZE = size_t(4) << 30;
 constexpr long FREED_PAGES_KEPT_MS = 1000;
 
+// The allocator's blocks up to this size share its segments; a larger one gets a segment of its own,
+// committed whole, in steps of the arena's block, together with the segment's own header.
+constexpr size_t LARGEST_SHARED_BLOCK = size_t(16) << 20;
+constexpr size_t ARENA_BLOCK = size_t(32) << 20;
+constexpr size_t SEGMENT_HEADER_ROOM = size_t(1) << 20;
+
 mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
+
+// Whether the system grants, now, the memory the allocator commits for a block of its own segment.
+// The allocator does not check that commit in the arena and writes into the segment at once, so a
+// refusal (a data limit, strict overcommit) would end the process with SIGSEGV: asked first, it
+// becomes a null allocation. A writable private mapping of that size, made and dropped, meets the
+// same limit and the same commit accounting.
+bool SegmentOfItsOwnGranted(size_t size)
+{
+    size_t committed = (size + SEGMENT_HEADER_ROOM + ARENA_BLOCK - 1) & ~(ARENA_BLOCK - 1);
+    void* probe =
+        mmap(nullptr, committed, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (probe == MAP_FAILED) return false;
+    munmap(probe, committed);
+    return true;
+}
 
 } // namespace
 
@@ -22,6 +44,11 @@ bool ScriptHeap_Reserve()
     // never falls back to memory outside it.
     mi_arena_id_t arena = 0;
     if (mi_reserve_os_memory_ex(RANGE_SIZE, false, false, true, &arena) != 0) return false;
+    // Segments are committed piece by piece as they are used, never whole when made (in every heap
+    // of the process: the option is the allocator's): a refused piece comes back as a null
+    // allocation, but a refused whole segment is not noticed, and the allocator writes into it.
+    // Set whatever the environment asks, since the answer to a refusal depends on it.
+    mi_option_disable(mi_option_eager_commit);
     size_t size = 0;
     void* base = mi_arena_area(arena, &size);
     if (base == nullptr) return false;
@@ -42,6 +69,8 @@ void ScriptHeap_KeepFreedPages()
 void* ScriptHeap_Malloc(size_t size)
 {
     if (!ScriptHeap_Init()) return nullptr;
+    if (size > LARGEST_SHARED_BLOCK && (size > g_ScriptHeap.size || !SegmentOfItsOwnGranted(size)))
+        return nullptr;
     void* block = mi_heap_malloc(Heap(), size);
     if (block != nullptr && !ScriptHeap_Contains(block)) {
         // Only memory inside the range can be named by a 32-bit reference.

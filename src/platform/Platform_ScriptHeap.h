@@ -32,7 +32,8 @@ inline bool ScriptHeap_Init()
     return __builtin_expect(g_ScriptHeap.heap != nullptr, 1) || ScriptHeap_Reserve();
 }
 
-// Memory from the range: null when it is exhausted. Free takes only what Malloc returned.
+// Memory from the range: null when it is exhausted or the system refuses the memory (a data limit,
+// strict overcommit). Free takes only what Malloc returned.
 void* ScriptHeap_Malloc(size_t size);
 void ScriptHeap_Free(void* block);
 size_t ScriptHeap_UsableSize(const void* block);

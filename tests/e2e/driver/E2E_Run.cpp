@@ -1770,6 +1770,8 @@ if (t == 3) {
             {"fatal script error", "source", "room_goto(99);", "", 255, "ERROR!!!*"},
             {"fatal script error, compiled", "compiled", "room_goto(99);", "", 255,
              "ERROR!!!*"},
+            {"memory exhausted", "source", "g = ds_grid_create(65536, 65537);", "", 255,
+             "Fatal Memory Error: Out of Memory!"},
             {"vertex format made", "source", "vertex_format_begin(); vertex_format_add_position(); vertex_format_add_colour(); "
              "format = vertex_format_end(); game_end();", "", 0, "Free Vertex Formats"},
             {"no screen", "source", "", R"("header": {"windowWidth": 320, "windowHeight": -1, "roomOrder": [0]}, )", 1,
@@ -1811,6 +1813,24 @@ if (t == 3) {
             int closed = Wait(pid);
             Expect(closed == 0, what + ": exit code " + std::to_string(closed));
             InOrder(ReadLines(g_Work / "run.log"), {"Entering main loop.", "Save Achievement Cache"}, what);
+        }
+    }};
+    // Memory the system refuses (here a data limit, as strict overcommit or a container's limit would)
+    // ends a game that keeps texts with the out-of-memory message and exit code -1, never a signal:
+    // small texts, texts of a megabyte, and texts too large to share the allocator's segments.
+    s["memory-refused"] = {.play = false, .more = [=](Run&) {
+        for (int doublings : {10, 20, 25}) {
+            std::string what = "texts of 2^" + std::to_string(doublings) + " bytes";
+            std::string create = "s = \"k\"; repeat (" + std::to_string(doublings) + ") s = s + s;\n" +
+                                 "n = 0;\nrepeat (" + std::to_string((size_t(2) << 30) >> doublings) +
+                                 ") { t[n] = s + string(n); n += 1; }\n" +
+                                 "show_debug_message(\"kept \" + string(n));\n";
+            Run run = Play({.frames = 2, .args = {"--data=900000000", g_Kelvaro}, .output = true,
+                            .game = BuildGame("keep" + std::to_string(doublings), 10, "source", create, ""),
+                            .program = "/usr/bin/prlimit", .exit = ANY});
+            Expect(run.exit == 255, what + ": exit code " + std::to_string(run.exit));
+            InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
+            Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 900 MB");
         }
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
