@@ -25,6 +25,19 @@ class RecordingConsole : public tagIConsole {
     std::string text;
 };
 
+// Writes what reaches it to the standard error, where a death test looks.
+class StderrConsole : public tagIConsole {
+  public:
+    bool Setup(int32_t, int32_t) override { return true; }
+    void Output(const char* format, ...) override
+    {
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(stderr, format, args);
+        va_end(args);
+    }
+};
+
 // Makes a RecordingConsole the main console while it lives.
 class ConsoleCapture {
   public:

@@ -15,6 +15,7 @@
 
 #include "Code_ArgumentRows.h"
 #include "Code_FakeWorld.h"
+#include "../TestSupport_Console.h"
 #include "app/App_CommandLine.h"
 #include "code/Code_Assembler.h"
 #include "code/Code_Constants.h"
@@ -35,18 +36,8 @@
 
 namespace vmtest {
 
-// Writes what reaches it to the standard error, where a death test looks.
-class StderrConsole : public tagIConsole {
-public:
-    bool Setup(int32_t, int32_t) override { return true; }
-    void Output(const char* format, ...) override
-    {
-        va_list args;
-        va_start(args, format);
-        std::vfprintf(stderr, format, args);
-        va_end(args);
-    }
-};
+using testsupport::StderrConsole;
+
 
 inline double RealOf(CVariableList& list, const char* name)
 {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 
+#include "../TestSupport_Console.h"
 #include "GameFileTestSupport.h"
 #include "code/Code_Function.h"
 #include "code/Code_Object.h"
@@ -195,19 +196,9 @@ TEST_P(UnknownFunctionName, EndsTheLoadWithExitCode1)
     gamebuild::GameDesc game = Assembled({"call.i link_other_fn 0\n"});
     game.linkNames = {{"link_other_fn", GetParam()}};
     std::vector<uint8_t> bytes = BuildBytes(game);
-    struct ToStandardError : tagIConsole {
-        bool Setup(int32_t, int32_t) override { return true; }
-        void Output(const char* format, ...) override
-        {
-            va_list args;
-            va_start(args, format);
-            std::vfprintf(stderr, format, args);
-            va_end(args);
-        }
-    };
     EXPECT_EXIT(
         {
-            static ToStandardError console;
+            static testsupport::StderrConsole console;
             ScriptConsole = &console;
             g_GameOptions.showErrors = false;
             Load(bytes);
