@@ -127,7 +127,8 @@ VertexBufferRecord* Rewind(int32_t layout, int32_t count)
     return nullptr;
 }
 
-VertexBufferRecord* FindBuffer(int32_t layout, int32_t stride, int32_t count)
+// Out of line: inlined into AllocVerts, it cost the path that continues the batch a spilled register.
+[[gnu::noinline]] VertexBufferRecord* FindBuffer(int32_t layout, int32_t stride, int32_t count)
 {
     for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
         if (r->layout == layout && r->capacity - r->used >= count &&
@@ -195,12 +196,13 @@ namespace Graphics {
 
 void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t count)
 {
-    if (uint32_t(count) > uint32_t(VERTEX_REQUEST_MAX)) return nullptr; // a negative count too
     VertexBufferRecord* record = g_Current;
+    // Unsigned, so that neither a negative count nor a huge one continues the batch.
     bool continues = record != nullptr && type == g_Type && texture == g_Texture && size == g_Stride &&
-                     !IsStripOrFan(type) && record->used + count <= record->capacity &&
+                     !IsStripOrFan(type) && uint32_t(count) <= uint32_t(record->capacity - record->used) &&
                      (record->flags & VERTEX_BUFFER_LOCKED) != 0 && !GR_RenderStateCache_Pending();
     if (!continues) {
+        if (uint32_t(count) > uint32_t(VERTEX_REQUEST_MAX)) return nullptr; // a negative count too
         Flush();
         g_Type = type;
         g_Texture = texture;
