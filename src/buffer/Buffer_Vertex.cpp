@@ -229,12 +229,11 @@ void Builtin_VertexSubmit(ScriptValue* result, CInstance*, CInstance*, int32_t a
         Fatal("vertex_submit: Primitive type error.");
         return;
     }
-    if (buffer->vertexCount == 0) return;
-    void* room = Graphics::AllocVerts(primitive, SubmitTexture(Arg_Int(args[2])), buffer->finished->handle,
-                                      static_cast<int32_t>(buffer->vertexCount));
-    // The room holds the vertex count in the finished format's stride, never more.
-    uint64_t roomBytes = uint64_t(buffer->vertexCount) * uint64_t(std::max(buffer->finished->stride, 0));
-    if (room != nullptr) std::memcpy(room, buffer->data, std::min<uint64_t>(buffer->writeOffset, roomBytes));
+    // Only whole vertices of the finished format that were written are drawn.
+    int32_t stride = buffer->finished->stride;
+    if (buffer->vertexCount == 0 || stride <= 0) return;
+    int64_t count = std::min<int64_t>(buffer->vertexCount, buffer->writeOffset / uint32_t(stride));
+    Graphics::AddVerts(primitive, SubmitTexture(Arg_Int(args[2])), buffer->finished->handle, buffer->data, count);
 }
 
 void Builtin_VertexPosition(ScriptValue*, CInstance*, CInstance*, int32_t argc, ScriptValue* args)

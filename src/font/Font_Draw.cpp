@@ -1,5 +1,6 @@
 // Drawing one line of a font: glyph quads packed into the vertex batch for texture fonts, sprite
 // frames for sprite fonts, and a general rectangle draw per glyph for the corner-colour forms.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -32,6 +33,9 @@ size_t Length(const char16_t* text)
     while (text != nullptr && text[n] != 0) ++n;
     return n;
 }
+
+// Glyph quads asked of the batch at once: as many as one request may hold.
+constexpr size_t QUADS_PER_REQUEST = VERTEX_REQUEST_MAX / 6;
 
 struct Quad {
     float x[4], y[4]; // top-left, top-right, bottom-right, bottom-left
@@ -99,35 +103,40 @@ void CFontKV::DrawTextTransformed(float x, float y, const char16_t* text, float 
     Pen pen{x, y, std::cos(a), std::sin(a), xscale};
     TextureRecord* r = Texture_Get(CellTexture());
     size_t n = Length(text);
-    if (r == nullptr || n == 0 || n > size_t(INT32_MAX / 6)) return;
-    auto* v = static_cast<TexturedVertex*>(
-        Graphics::AllocVerts(D3DPT_TRIANGLELIST, r->texture, VERTEX_SIZE_TEXTURED, int32_t(6 * n)));
-    if (v == nullptr) return;
+    if (r == nullptr || n == 0) return;
     const TPageEntry* entry = GetEntry();
     uint32_t argb = GR_MakeVertexColour(colour, alpha);
-    size_t used = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const FontGlyph* g = FindGlyph(uint16_t(text[i]));
-        if (g == nullptr) {
-            // Unturned, a character without a glyph keeps an empty quad; turned, the quads are packed.
-            if (!turned) {
-                std::memset(static_cast<void*>(v + used), 0, sizeof(TexturedVertex) * 6);
-                used += 6;
+    // A line longer than one request goes in several, in order; they join one batch where the
+    // buffer has room.
+    for (size_t start = 0; start < n; start += QUADS_PER_REQUEST) {
+        size_t quads = std::min(n - start, QUADS_PER_REQUEST);
+        auto* v = static_cast<TexturedVertex*>(
+            Graphics::AllocVerts(D3DPT_TRIANGLELIST, r->texture, VERTEX_SIZE_TEXTURED, int32_t(6 * quads)));
+        if (v == nullptr) return;
+        size_t used = 0;
+        for (size_t i = start; i < start + quads; ++i) {
+            const FontGlyph* g = FindGlyph(uint16_t(text[i]));
+            if (g == nullptr) {
+                // Unturned, a character without a glyph keeps an empty quad; turned, the quads are packed.
+                if (!turned) {
+                    std::memset(static_cast<void*>(v + used), 0, sizeof(TexturedVertex) * 6);
+                    used += 6;
+                }
+                continue;
             }
-            continue;
+            Quad q;
+            CellCoordinates(q, *g, entry, *r);
+            if (turned)
+                TurnedCorners(q, pen.OriginX(g->offset), pen.OriginY(g->offset), double(g->w) * xscale,
+                              double(g->h) * yscale, pen.c, pen.s);
+            else
+                UprightCorners(q, pen.OriginX(g->offset), pen.y, double(g->w) * xscale, double(g->h) * yscale);
+            Emit(v + used, q, argb);
+            used += 6;
+            pen.Advance(g->shift);
         }
-        Quad q;
-        CellCoordinates(q, *g, entry, *r);
-        if (turned)
-            TurnedCorners(q, pen.OriginX(g->offset), pen.OriginY(g->offset), double(g->w) * xscale,
-                          double(g->h) * yscale, pen.c, pen.s);
-        else
-            UprightCorners(q, pen.OriginX(g->offset), pen.y, double(g->w) * xscale, double(g->h) * yscale);
-        Emit(v + used, q, argb);
-        used += 6;
-        pen.Advance(g->shift);
+        if (turned) Graphics::ReturnVerts(int32_t(6 * quads - used));
     }
-    if (turned) Graphics::ReturnVerts(int32_t(6 * n - used));
 }
 
 void CFontKV::DrawSpriteLine(float x, float y, const char16_t* text, float xscale, float yscale, float angle,

@@ -1,6 +1,7 @@
 #include "graphics/Graphics_Batch.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "code/Code_Error.h"
 #include "graphics/Graphics_Device.h"
@@ -24,6 +25,7 @@ int32_t g_Type = -1;
 DeviceTexture* g_Texture = &g_NoTexture;
 int32_t g_Stride = 0;
 VertexBufferRecord* g_Current = nullptr;
+uint64_t g_PoolBytes = 0; // the lengths of every pooled buffer
 
 bool IsStripOrFan(int32_t type)
 {
@@ -80,17 +82,19 @@ VertexBufferRecord* CreateBuffer(int32_t layout, int32_t stride, int32_t count)
 {
     D3DDevice* device = GR_D3D_Device();
     int32_t capacity = std::max(count, VERTEX_BUFFER_MIN_CAPACITY);
-    uint32_t length = uint32_t(capacity) * uint32_t(stride);
+    // Within 32 bits: requests are bounded and a stride is at most 32 elements of 16 bytes.
+    uint64_t length = uint64_t(capacity) * uint64_t(stride);
     uint32_t fvf = IsFormatHandle(layout) ? 0 : uint32_t(layout);
     D3DVertexBuffer* buffer = nullptr;
     uint32_t flags = VERTEX_BUFFER_DYNAMIC;
-    if (device == nullptr || device->CreateVertexBuffer(length, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, fvf,
-                                                        D3DPOOL_SYSTEMMEM, &buffer) != D3D_OK) {
+    if (device == nullptr || device->CreateVertexBuffer(uint32_t(length), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                                        fvf, D3DPOOL_SYSTEMMEM, &buffer) != D3D_OK) {
         flags = 0;
-        if (device == nullptr ||
-            device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT, &buffer) != D3D_OK)
+        if (device == nullptr || device->CreateVertexBuffer(uint32_t(length), D3DUSAGE_WRITEONLY, fvf,
+                                                            D3DPOOL_DEFAULT, &buffer) != D3D_OK)
             Error_ShowAndExit("Fatel Error: Can not create vertex buffer", -1);
     }
+    g_PoolBytes += length;
     auto* record = new VertexBufferRecord();
     record->flags = flags;
     record->buffer = buffer;
@@ -108,12 +112,32 @@ VertexBufferRecord* CreateBuffer(int32_t layout, int32_t stride, int32_t count)
     return record;
 }
 
-VertexBufferRecord* FindBuffer(int32_t layout, int32_t stride, int32_t count)
+// A buffer of the layout able to hold the request, started again from its beginning: its next lock
+// discards, so the device keeps what earlier draws read from it while the batch writes anew.
+VertexBufferRecord* Rewind(int32_t layout, int32_t count)
+{
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+        if (r->layout != layout || r->capacity < count) continue;
+        Unlock(r);
+        r->used = 0;
+        r->first = 0;
+        r->flags &= ~VERTEX_BUFFER_USED;
+        return r;
+    }
+    return nullptr;
+}
+
+// Out of line: inlined into AllocVerts, it cost the path that continues the batch a spilled register.
+[[gnu::noinline]] VertexBufferRecord* FindBuffer(int32_t layout, int32_t stride, int32_t count)
 {
     for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
         if (r->layout == layout && r->capacity - r->used >= count &&
             r->frameStamp + VERTEX_BUFFER_REST_FRAMES < g_BatchFrameCounter)
             return r;
+    }
+    uint64_t length = uint64_t(std::max(count, VERTEX_BUFFER_MIN_CAPACITY)) * uint64_t(stride);
+    if (g_PoolBytes + length > VERTEX_POOL_BUDGET) {
+        if (VertexBufferRecord* r = Rewind(layout, count)) return r;
     }
     return CreateBuffer(layout, stride, count);
 }
@@ -173,16 +197,18 @@ namespace Graphics {
 void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t count)
 {
     VertexBufferRecord* record = g_Current;
+    // Unsigned, so that neither a negative count nor a huge one continues the batch.
     bool continues = record != nullptr && type == g_Type && texture == g_Texture && size == g_Stride &&
-                     !IsStripOrFan(type) && record->used + count <= record->capacity &&
+                     !IsStripOrFan(type) && uint32_t(count) <= uint32_t(record->capacity - record->used) &&
                      (record->flags & VERTEX_BUFFER_LOCKED) != 0 && !GR_RenderStateCache_Pending();
     if (!continues) {
+        if (uint32_t(count) > uint32_t(VERTEX_REQUEST_MAX)) return nullptr; // a negative count too
         Flush();
         g_Type = type;
         g_Texture = texture;
         int32_t layout = LayoutOfSize(size);
         g_Stride = Batch_LayoutStride(layout);
-        if (g_Stride <= 0 || count < 0) {
+        if (g_Stride <= 0) {
             g_Type = -1;
             return nullptr;
         }
@@ -196,6 +222,26 @@ void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t cou
     uint8_t* vertices = record->locked + size_t(record->used - record->first) * size_t(record->stride);
     record->used += count;
     return vertices;
+}
+
+void AddVerts(int32_t type, DeviceTexture* texture, int32_t size, const void* vertices, int64_t count)
+{
+    size_t stride = size_t(std::max(Batch_LayoutStride(LayoutOfSize(size)), 0));
+    if (stride == 0 || vertices == nullptr) return;
+    const auto* bytes = static_cast<const uint8_t*>(vertices);
+    bool fan = type == D3DPT_TRIANGLEFAN;
+    int64_t overlap = type == D3DPT_TRIANGLESTRIP ? 2 : type == D3DPT_LINESTRIP || fan ? 1 : 0;
+    int64_t piece = type == D3DPT_TRIANGLELIST ? VERTEX_REQUEST_MAX / 3 * 3 : VERTEX_REQUEST_MAX;
+    for (int64_t start = 0; start < count;) {
+        int64_t centre = fan && start > 0 ? 1 : 0;
+        int64_t n = std::min(count - start, piece - centre);
+        auto* room = static_cast<uint8_t*>(AllocVerts(type, texture, size, int32_t(centre + n)));
+        if (room == nullptr) return;
+        if (centre != 0) std::memcpy(room, bytes, stride);
+        std::memcpy(room + size_t(centre) * stride, bytes + size_t(start) * stride, size_t(n) * stride);
+        if (start + n == count) break;
+        start += n - overlap;
+    }
 }
 
 void ReturnVerts(int32_t count)
@@ -260,6 +306,7 @@ void FreeBuffers()
     g_VertexBuffers = nullptr;
     g_LastBuffer = nullptr;
     g_Current = nullptr;
+    g_PoolBytes = 0;
     ForgetBatch();
 }
 

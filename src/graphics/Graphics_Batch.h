@@ -108,6 +108,13 @@ enum : int32_t {
     VERTEX_SIZE_LIT = 36,      // 0x152: x, y, z, nx, ny, nz, colour, u, v
 };
 constexpr int32_t VERTEX_BUFFER_MIN_CAPACITY = 16384;
+// The most vertices one request may ask for (even, so that pieces of strips keep their winding): a
+// longer draw goes to the batch in several requests, and no request makes an unbounded buffer.
+constexpr int32_t VERTEX_REQUEST_MAX = 1 << 18;
+// The bytes of pooled buffers past which a request that finds no free room rewinds a buffer of its
+// layout (its next lock discards) instead of adding one, so that one frame's many vertices reuse
+// memory rather than growing the pool for good.
+constexpr uint64_t VERTEX_POOL_BUDGET = uint64_t(128) << 20;
 // A buffer waits this many frames after its last use before it is handed out again.
 constexpr int64_t VERTEX_BUFFER_REST_FRAMES = 3;
 
@@ -152,8 +159,13 @@ extern int64_t g_BatchFrameCounter;
 namespace Graphics {
 
 // Room for `count` vertices of primitive type 1..6 with a texture (or none) and a vertex size of
-// 16, 24 or 36, a fixed-function format code or a vertex-format handle.
+// 16, 24 or 36, a fixed-function format code or a vertex-format handle. Null, with the open batch
+// left as it is, for a count below 0 or above VERTEX_REQUEST_MAX.
 void* AllocVerts(int32_t type, DeviceTexture* texture, int32_t size, int32_t count);
+// Copies `count` vertices into the batch in requests of at most VERTEX_REQUEST_MAX: whole primitives
+// of a list, and strips and fans repeating the vertices (a fan also its centre) that the next piece
+// goes on from, so that the pieces draw what the whole would.
+void AddVerts(int32_t type, DeviceTexture* texture, int32_t size, const void* vertices, int64_t count);
 // Gives back unused vertices of the last request.
 void ReturnVerts(int32_t count);
 // Submits the open batch and applies the pending render states.

@@ -5,6 +5,9 @@
 // corner-colour forms, and sprite fonts.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "../gamefile/GameFileTestSupport.h"
 #include "../graphics/Graphics_DrawCapture.h"
 #include "../sprite/SpriteTestSupport.h"
@@ -199,6 +202,49 @@ TEST_F(FontDraw, CellsQuadsColoursAndSpriteFonts)
     Sprite_Delete(sprite); // its frames gone, the font draws nothing
     font.DrawText(10, 20, u"x", 0xFFFFFF, 1);
     EXPECT_TRUE(Draws().empty());
+}
+
+// The vertices of every draw in order, each draw within one request's size.
+std::vector<TexturedVertex> DrawnInRequests()
+{
+    std::vector<TexturedVertex> all;
+    for (const Drawn& d : Draws()) {
+        EXPECT_LE(d.v.size(), size_t(VERTEX_REQUEST_MAX));
+        all.insert(all.end(), d.v.begin(), d.v.end());
+    }
+    return all;
+}
+
+// A line of more glyphs than one request holds goes to the batch in several requests, and draws the
+// quads of its two halves drawn one after the other, upright and turned (where missing glyphs pack).
+TEST_F(FontDraw, ALineLongerThanOneRequestDrawsAsItsPiecesWould)
+{
+    const size_t cut = VERTEX_REQUEST_MAX / 6 + 7;
+    std::u16string line;
+    for (size_t i = 0; i < cut + 60000; ++i) line += u"ABZ"[i % 3];
+    std::u16string first = line.substr(0, cut), rest = line.substr(cut);
+    double advance = 0;
+    for (char16_t c : first)
+        if (const FontGlyph* g = m_Font->FindGlyph(uint16_t(c))) advance += g->shift;
+    for (float angle : {0.0f, 90.0f}) {
+        m_Font->DrawTextTransformed(10, 20, line.c_str(), 1, 1, angle, RED, 1);
+        std::vector<TexturedVertex> whole = DrawnInRequests();
+        double a = angle * 3.14159265358979323846 / 180;
+        m_Font->DrawTextTransformed(10, 20, first.c_str(), 1, 1, angle, RED, 1);
+        m_Font->DrawTextTransformed(float(10 + std::cos(a) * advance), float(20 - std::sin(a) * advance), rest.c_str(), 1,
+                                    1, angle, RED, 1);
+        std::vector<TexturedVertex> pieces = DrawnInRequests();
+        ASSERT_EQ(pieces.size(), whole.size()) << angle;
+        ASSERT_GT(whole.size(), size_t(VERTEX_REQUEST_MAX)) << angle;
+        size_t differing = 0;
+        for (size_t i = 0; i < whole.size(); ++i) {
+            const TexturedVertex &w = whole[i], &p = pieces[i];
+            bool same = std::fabs(w.x - p.x) < 0.01f && std::fabs(w.y - p.y) < 0.01f && w.u == p.u && w.v == p.v &&
+                        w.colour == p.colour;
+            differing += same ? 0 : 1;
+        }
+        EXPECT_EQ(0u, differing) << angle;
+    }
 }
 
 } // namespace

@@ -1,12 +1,18 @@
 // The device layer on the recording device: creation and its fall-backs, frames, targets, display
 // modes, the state cache, the vertex batch and device textures.
+#include <array>
+#include <cstring>
 #include <tuple>
 
 #include "../TestSupport_Builtins.h"
 #include "Graphics_FakeDevice.h"
 #include "Graphics_TestImages.h"
+#include "buffer/Buffer_Vertex.h"
+#include "code/Code_Function.h"
 #include "graphics/Graphics_DeviceAll.h"
 #include "graphics/Graphics_DisplayModes.h"
+#include "graphics/Graphics_Texture.h"
+#include "graphics/Graphics_VertexFormat.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/Platform_MemoryManager.h"
 
@@ -454,6 +460,160 @@ TEST_F(StaticBuffers, BufferFallsBackToAWriteOnlyOne)
     Graphics::Flush();
     EXPECT_EQ((std::vector<uint32_t>{uint32_t(D3DUSAGE_WRITEONLY)}), Recorded().bufferUsages);
     EXPECT_EQ(0u, g_VertexBuffers->flags & VERTEX_BUFFER_DYNAMIC);
+}
+
+// Every pooled buffer holds its whole capacity: the device was asked for capacity x stride bytes.
+void ExpectBuffersHoldTheirCapacity()
+{
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next)
+        EXPECT_EQ(size_t(r->capacity) * size_t(r->stride), static_cast<fake::Buffer*>(r->buffer)->bytes.size());
+}
+
+TEST_F(Batch, RequestsBeyondTheLimitGetNoRoomAndLeaveTheOpenBatchAsItIs)
+{
+    // 178,956,971 textured vertices are 2^32 + 8 bytes.
+    for (int32_t count : {VERTEX_REQUEST_MAX, VERTEX_REQUEST_MAX + 1, 178956971, -1}) {
+        bool fits = count == VERTEX_REQUEST_MAX;
+        ASSERT_NE(nullptr, Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 6));
+        auto* room = static_cast<TexturedVertex*>(Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, count));
+        EXPECT_EQ(fits, room != nullptr) << count;
+        if (room != nullptr && fits) room[count - 1] = TexturedVertex{1, 2, 3, 4, 5, 6};
+        if (room == nullptr) {
+            // The six before and six after are one draw.
+            ASSERT_NE(nullptr, Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, 6));
+            Graphics::Flush();
+            ASSERT_EQ(1u, Recorded().draws.size()) << count;
+            EXPECT_EQ(4u, Recorded().draws[0].primitives) << count;
+        }
+        ExpectBuffersHoldTheirCapacity();
+        Graphics::Flush();
+        Graphics::EndFrame();
+        Recorded().draws.clear();
+    }
+}
+
+// Forty requests of the largest size in one frame (240 MiB of vertices): the pool stops at its budget
+// and reuses a buffer, each lock of it discarding, and every draw still reads its own vertices.
+TEST_F(Batch, AFrameOfManyRequestsReusesItsBuffersPastThePoolBudget)
+{
+    const int32_t requests = 40, size = VERTEX_REQUEST_MAX / 3 * 3;
+    for (int32_t i = 0; i < requests; ++i) {
+        auto* v = static_cast<TexturedVertex*>(Graphics::AllocVerts(D3DPT_TRIANGLELIST, nullptr, 24, size));
+        ASSERT_NE(nullptr, v);
+        v[0].x = v[size - 1].x = float(i);
+        Graphics::Flush();
+        ASSERT_EQ(1u, Recorded().draws.size());
+        std::vector<TexturedVertex> drawn(Recorded().draws[0].bytes.size() / sizeof(TexturedVertex));
+        std::memcpy(static_cast<void*>(drawn.data()), Recorded().draws[0].bytes.data(), drawn.size() * sizeof drawn[0]);
+        ASSERT_EQ(size_t(size), drawn.size());
+        EXPECT_EQ(std::make_pair(float(i), float(i)), std::make_pair(drawn.front().x, drawn.back().x));
+        Recorded().draws.clear();
+    }
+    uint64_t pool = 0;
+    size_t locks = 0;
+    for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
+        pool += uint64_t(r->capacity) * uint64_t(r->stride);
+        for (uint32_t flags : static_cast<fake::Buffer*>(r->buffer)->lockFlags) {
+            EXPECT_EQ(uint32_t(D3DLOCK_DISCARD), flags);
+            ++locks;
+        }
+    }
+    EXPECT_LE(pool, VERTEX_POOL_BUDGET);
+    EXPECT_EQ(size_t(requests), locks);
+}
+
+// The vertices of a draw, each as its x.
+std::vector<float> DrawnXs(const Draw& d)
+{
+    std::vector<float> xs;
+    for (size_t at = 0; at + d.stride <= d.bytes.size(); at += d.stride) {
+        float x;
+        std::memcpy(&x, d.bytes.data() + at, sizeof x);
+        xs.push_back(x);
+    }
+    return xs;
+}
+
+// The primitives a draw of the type makes from its vertices, each as its vertices' x (-1 for none),
+// a strip's triangles turned to one winding.
+std::vector<std::array<float, 3>> Primitives(int32_t type, const std::vector<float>& x)
+{
+    std::vector<std::array<float, 3>> out;
+    size_t n = x.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (type == D3DPT_POINTLIST) out.push_back({x[i], -1, -1});
+        if (type == D3DPT_LINELIST && i % 2 == 1) out.push_back({x[i - 1], x[i], -1});
+        if (type == D3DPT_LINESTRIP && i >= 1) out.push_back({x[i - 1], x[i], -1});
+        if (type == D3DPT_TRIANGLELIST && i % 3 == 2) out.push_back({x[i - 2], x[i - 1], x[i]});
+        if (type == D3DPT_TRIANGLESTRIP && i >= 2)
+            out.push_back(i % 2 == 0 ? std::array<float, 3>{x[i - 2], x[i - 1], x[i]}
+                                     : std::array<float, 3>{x[i - 1], x[i - 2], x[i]});
+        if (type == D3DPT_TRIANGLEFAN && i >= 2) out.push_back({x[0], x[i - 1], x[i]});
+    }
+    return out;
+}
+
+// The primitives of every draw recorded, in order; each draw within one request's size.
+std::vector<std::array<float, 3>> DrawnPrimitives()
+{
+    std::vector<std::array<float, 3>> all;
+    for (const Draw& d : Recorded().draws) {
+        std::vector<float> xs = DrawnXs(d);
+        EXPECT_LE(xs.size(), size_t(VERTEX_REQUEST_MAX));
+        for (const auto& p : Primitives(d.type, xs)) all.push_back(p);
+    }
+    Recorded().draws.clear();
+    return all;
+}
+
+std::vector<float> Numbered(int64_t count)
+{
+    std::vector<float> xs(static_cast<size_t>(count));
+    for (size_t i = 0; i < xs.size(); ++i) xs[i] = float(i);
+    return xs;
+}
+
+TEST_F(Batch, PiecesOfALongPrimitiveDrawWhatTheWholeWould)
+{
+    for (int64_t count : {int64_t(5), int64_t(VERTEX_REQUEST_MAX) + 1, 2 * int64_t(VERTEX_REQUEST_MAX) + 5}) {
+        std::vector<float> xs = Numbered(count);
+        std::vector<ColouredVertex> whole(xs.size());
+        for (size_t i = 0; i < xs.size(); ++i) whole[i] = ColouredVertex{xs[i], 0, 0, 0xFFFFFFFFu};
+        for (int32_t type = D3DPT_POINTLIST; type <= D3DPT_TRIANGLEFAN; ++type) {
+            Graphics::AddVerts(type, nullptr, VERTEX_SIZE_COLOURED, whole.data(), count);
+            Graphics::Flush();
+            EXPECT_TRUE(DrawnPrimitives() == Primitives(type, xs)) << "type " << type << ", " << count << " vertices";
+            Graphics::EndFrame();
+        }
+    }
+}
+
+// vertex_submit of a buffer longer than one request: a strip drawn in pieces that go on from each other.
+TEST_F(Batch, ASubmittedVertexBufferGoesOutInPieces)
+{
+    testsupport::RegisterBuiltins();
+    auto* format = new VertexFormat();
+    VertexFormat_AddElement(format, VERTEX_TYPE_FLOAT2, VERTEX_USAGE_POSITION, 1);
+    int32_t handle = VertexFormat_Add(format);
+    VertexFormat_CreateDeclaration(format);
+    int32_t b = int32_t(testsupport::CallReal("vertex_create_buffer", {}));
+    testsupport::CallReal("vertex_begin", {b, handle});
+    int32_t id = -1;
+    ASSERT_TRUE(Code_Function_Find("vertex_position", &id));
+    BuiltinRoutine position = Function_Get(id)->routine;
+    const int64_t count = int64_t(VERTEX_REQUEST_MAX) + 3;
+    for (int64_t i = 0; i < count; ++i) {
+        ScriptValue result = {VALUE_REAL, 0, 0.0};
+        ScriptValue args[3] = {{VALUE_REAL, 0, double(b)}, {VALUE_REAL, 0, double(i)}, {VALUE_REAL, 0, 0.0}};
+        position(&result, nullptr, nullptr, 3, args);
+    }
+    testsupport::CallReal("vertex_end", {b});
+    testsupport::CallReal("vertex_submit", {b, D3DPT_TRIANGLESTRIP, -1});
+    Graphics::Flush();
+    EXPECT_EQ(2u, Recorded().draws.size());
+    EXPECT_TRUE(DrawnPrimitives() == Primitives(D3DPT_TRIANGLESTRIP, Numbered(count)));
+    VertexBuilder_DeleteAll();
+    VertexFormat_FreeAll();
 }
 
 // ---- device textures ----

@@ -25,20 +25,12 @@ struct Drawn {
     size_t Count() const { return fvf == 0x42 ? c.size() : v.size(); }
 };
 
-inline uint32_t VertexCount(int32_t type, uint32_t primitives)
+// The vertices of a draw's bytes in the layout of that stride.
+template <typename Vertex>
+void Read(std::vector<Vertex>& into, const std::vector<uint8_t>& bytes)
 {
-    switch (type) {
-    case D3DPT_POINTLIST:
-        return primitives;
-    case D3DPT_LINELIST:
-        return primitives * 2;
-    case D3DPT_LINESTRIP:
-        return primitives + 1;
-    case D3DPT_TRIANGLELIST:
-        return primitives * 3;
-    default:
-        return primitives + 2;
-    }
+    into.resize(bytes.size() / sizeof(Vertex));
+    std::memcpy(static_cast<void*>(into.data()), bytes.data(), into.size() * sizeof(Vertex));
 }
 
 // Flushes and reads every draw recorded since the log was last cleared.
@@ -51,23 +43,12 @@ inline std::vector<Drawn> Draws()
         drawn.type = d.type;
         drawn.fvf = d.fvf;
         drawn.texture = d.texture;
-        uint32_t count = VertexCount(d.type, d.primitives);
-        for (VertexBufferRecord* r = g_VertexBuffers; r != nullptr; r = r->next) {
-            if (uint32_t(r->layout) != d.fvf || d.streamOffset / d.stride + count > uint32_t(r->capacity))
-                continue;
-            const uint8_t* bytes = static_cast<fake::Buffer*>(r->buffer)->bytes.data() + d.streamOffset;
-            if (d.stride == 24) {
-                drawn.v.resize(count);
-                std::memcpy(drawn.v.data(), bytes, count * 24);
-            } else if (d.stride == 36) {
-                drawn.lit.resize(count);
-                std::memcpy(drawn.lit.data(), bytes, count * 36);
-            } else {
-                drawn.c.resize(count);
-                std::memcpy(drawn.c.data(), bytes, count * 16);
-            }
-            break;
-        }
+        if (d.stride == 24)
+            Read(drawn.v, d.bytes);
+        else if (d.stride == 36)
+            Read(drawn.lit, d.bytes);
+        else
+            Read(drawn.c, d.bytes);
         out.push_back(drawn);
     }
     fake::Recorded().draws.clear();

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -31,6 +32,8 @@ struct Draw {
     const void* declaration;
     const void* texture; // on stage 0
     bool userPointer;
+    // The vertex bytes the draw reads from the stream, as they were when it was drawn.
+    std::vector<uint8_t> bytes = {};
 };
 
 struct Log {
@@ -85,6 +88,23 @@ Config& Settings();
 Log& Recorded();
 // Interface factory for GR_D3D_SetInterfaceFactory.
 D3DInterface* CreateInterface();
+
+// The vertices a draw of `primitives` primitives of the type reads.
+inline uint32_t VertexCount(int32_t type, uint32_t primitives)
+{
+    switch (type) {
+    case D3DPT_POINTLIST:
+        return primitives;
+    case D3DPT_LINELIST:
+        return primitives * 2;
+    case D3DPT_LINESTRIP:
+        return primitives + 1;
+    case D3DPT_TRIANGLELIST:
+        return primitives * 3;
+    default:
+        return primitives + 2;
+    }
+}
 
 // Hands out bytes at the given pitch through a locked rectangle.
 inline D3DResult Lock(D3DLockedRect* locked, int32_t pitch, std::vector<uint8_t>& bytes)
@@ -277,8 +297,9 @@ class Device : public D3DDevice {
     }
     D3DResult SetFVF(uint32_t fvf) override { return m_FVF = fvf, D3D_OK; }
     D3DResult SetVertexDeclaration(D3DVertexDeclaration* d) override { return m_Declaration = d, D3D_OK; }
-    D3DResult SetStreamSource(int32_t, D3DVertexBuffer*, uint32_t offset, uint32_t stride) override
+    D3DResult SetStreamSource(int32_t, D3DVertexBuffer* buffer, uint32_t offset, uint32_t stride) override
     {
+        m_Stream = static_cast<Buffer*>(buffer);
         m_Offset = offset;
         m_Stride = stride;
         return D3D_OK;
@@ -286,6 +307,13 @@ class Device : public D3DDevice {
     D3DResult DrawPrimitive(int32_t type, uint32_t, uint32_t count) override
     {
         Recorded().draws.push_back({type, count, m_Offset, m_Stride, m_FVF, m_Declaration, m_Texture, false});
+        if (m_Stream != nullptr) {
+            // Batches write their buffers anew within a frame, so the bytes are read now.
+            size_t from = std::min<size_t>(m_Offset, m_Stream->bytes.size());
+            size_t to = std::min(m_Stream->bytes.size(), from + size_t(VertexCount(type, count)) * m_Stride);
+            Recorded().draws.back().bytes.assign(m_Stream->bytes.begin() + ptrdiff_t(from),
+                                                 m_Stream->bytes.begin() + ptrdiff_t(to));
+        }
         return D3D_OK;
     }
     D3DResult DrawPrimitiveUP(int32_t type, uint32_t count, const void*, uint32_t stride) override
@@ -318,6 +346,7 @@ class Device : public D3DDevice {
     const void* m_Texture = nullptr;
     const void* m_Declaration = nullptr;
     uint32_t m_FVF = 0, m_Offset = 0, m_Stride = 0;
+    Buffer* m_Stream = nullptr;
 };
 
 using testsupport::LogCapture;

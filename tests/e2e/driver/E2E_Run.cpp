@@ -1337,6 +1337,23 @@ std::map<std::string, Scenario> Scenarios()
                            run.shot.Pixel(231, 15)[0] > run.shot.Pixel(231, 15)[2],
                        "the four-colour D is not red at the top and blue at the bottom");
         }};
+    // Lines of 34,000,000 characters in each drawing form: the frame ends normally, and the start of
+    // each long line (at y 0, 56, 112, 168) is drawn pixel for pixel as the short line 28 below it.
+    s["long-text"] = {.setup = {.frames = 1, .capture = 1}, .more = [](Run& run) {
+        if (!ExpectSize(run.shot, 320, 240)) return;
+        const char* forms[] = {"draw_text", "draw_text_ext", "draw_text_transformed", "draw_text_colour"};
+        for (int form = 0; form < 4; ++form) {
+            int top = 56 * form, inked = 0, differing = 0;
+            for (int y = top; y < top + 28; ++y)
+                for (int x = 0; x < 320; ++x) {
+                    inked += run.shot.At(x, y) != "255,255,255" ? 1 : 0;
+                    differing += run.shot.At(x, y) != run.shot.At(x, y + 28) ? 1 : 0;
+                }
+            Expect(inked > 100 && differing == 0, std::string(forms[form]) + ": " + std::to_string(inked) +
+                                                      " pixels inked, " + std::to_string(differing) +
+                                                      " unlike the short line's");
+        }
+    }};
     // A game built here with the port of a server this driver runs: its create event GETs /data, and its
     // HTTP event (other 62) posts json_encode(async_load) to /back, then ends the game when that reply
     // arrives. The server must receive the first event's map whole.
