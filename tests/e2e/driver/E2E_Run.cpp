@@ -2184,9 +2184,10 @@ if (t == 3) {
         }
     }};
     // A close asked for while the start's dialogs are open (a game asking three questions in its create
-    // event, before its first frame) is kept: the dialogs are answered, and the game then ends as a
-    // closed window ends it, with its game end event, without a second close; also when the create
-    // event goes on to pump the window's messages itself (sleep) before the loop is entered.
+    // event, before its first frame, each dialog taking the keyboard as it opens) is kept: the dialogs
+    // are answered, and the game then ends as a closed window ends it, with its game end event, without
+    // a second close; also when the create event goes on to pump the window's messages itself (sleep)
+    // before the loop is entered.
     s["close-during-dialogs"] = {.play = false, .more = [=](Run&) {
         E2EScreen x;
         if (!Expect(x.Open(), "no X server to play on")) return;
@@ -2220,12 +2221,13 @@ if (t == 3) {
                 if (!Expect(open, dialog + " did not open")) break;
                 if (question == 1) x.RequestClose(screen.game->id);
                 answered = screen.others.front().id;
+                // The dialog takes the keyboard itself, as the player types into it without a click.
+                Expect(WaitUntil(20, [&] { return x.Focused() == answered; }), dialog + " did not take the keyboard");
                 // Enter takes the dialog's default once its field has the keyboard, which it gets at its
                 // first frame: Enter is pressed again until the answer comes.
                 bool taken = WaitUntil(20, [&] {
                     if (Has(ReadLines(g_Work / "out.log"), "answer " + n + ": default " + n)) return true;
-                    pid_t press = E2E_Spawn({xdotool, "windowfocus", "--sync", std::to_string(answered), "key", "Return"},
-                                            {}, g_Work / "keys", true);
+                    pid_t press = E2E_Spawn({xdotool, "key", "Return"}, {}, g_Work / "keys", true);
                     WaitAtMost(press, 10);
                     usleep(200000);
                     return false;

@@ -141,6 +141,14 @@ void E2EScreen::PaintBackdrop(uint32_t rgb)
     XSync(m_Display, False);
 }
 
+ScreenWindow E2EScreen::Focused() const
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_Display, &focus, &revert);
+    return focus;
+}
+
 void E2EScreen::RequestClose(ScreenWindow window) const
 {
     XEvent event{};

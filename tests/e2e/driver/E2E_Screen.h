@@ -45,6 +45,8 @@ class E2EScreen {
     uint32_t Pixel(int x, int y) const;
     // A window of one colour over the whole screen, beneath whatever maps after it.
     void PaintBackdrop(uint32_t rgb);
+    // The window that has the keyboard (0 for none, 1 for the one under the pointer).
+    ScreenWindow Focused() const;
     // Sends WM_DELETE_WINDOW, as a manager's close button does.
     void RequestClose(ScreenWindow window) const;
 
