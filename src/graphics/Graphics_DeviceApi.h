@@ -69,6 +69,18 @@ enum : int32_t {
     D3DPT_TRIANGLEFAN = 6,
 };
 
+// The vertices a draw of `primitives` primitives of the type reads.
+inline uint32_t D3D_PrimitiveVertices(int32_t type, uint32_t primitives)
+{
+    switch (type) {
+    case D3DPT_POINTLIST: return primitives;
+    case D3DPT_LINELIST: return primitives * 2;
+    case D3DPT_LINESTRIP: return primitives + 1;
+    case D3DPT_TRIANGLELIST: return primitives * 3;
+    default: return primitives + 2;
+    }
+}
+
 enum : int32_t { D3DTS_VIEW = 2, D3DTS_PROJECTION = 3, D3DTS_WORLD = 256 };
 
 // Render states, by their Direct3D numbers (the device keeps 0..210).

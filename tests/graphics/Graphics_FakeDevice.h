@@ -89,23 +89,6 @@ Log& Recorded();
 // Interface factory for GR_D3D_SetInterfaceFactory.
 D3DInterface* CreateInterface();
 
-// The vertices a draw of `primitives` primitives of the type reads.
-inline uint32_t VertexCount(int32_t type, uint32_t primitives)
-{
-    switch (type) {
-    case D3DPT_POINTLIST:
-        return primitives;
-    case D3DPT_LINELIST:
-        return primitives * 2;
-    case D3DPT_LINESTRIP:
-        return primitives + 1;
-    case D3DPT_TRIANGLELIST:
-        return primitives * 3;
-    default:
-        return primitives + 2;
-    }
-}
-
 // Hands out bytes at the given pitch through a locked rectangle.
 inline D3DResult Lock(D3DLockedRect* locked, int32_t pitch, std::vector<uint8_t>& bytes)
 {
@@ -310,7 +293,7 @@ class Device : public D3DDevice {
         if (m_Stream != nullptr) {
             // Batches write their buffers anew within a frame, so the bytes are read now.
             size_t from = std::min<size_t>(m_Offset, m_Stream->bytes.size());
-            size_t to = std::min(m_Stream->bytes.size(), from + size_t(VertexCount(type, count)) * m_Stride);
+            size_t to = std::min(m_Stream->bytes.size(), from + size_t(D3D_PrimitiveVertices(type, count)) * m_Stride);
             Recorded().draws.back().bytes.assign(m_Stream->bytes.begin() + ptrdiff_t(from),
                                                  m_Stream->bytes.begin() + ptrdiff_t(to));
         }

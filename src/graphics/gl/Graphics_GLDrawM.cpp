@@ -162,22 +162,6 @@ GLenum PrimitiveMode(int32_t type)
     return TABLE[type];
 }
 
-uint32_t VertexCount(int32_t type, uint32_t primitives)
-{
-    switch (type) {
-    case D3DPT_POINTLIST:
-        return primitives;
-    case D3DPT_LINELIST:
-        return primitives * 2;
-    case D3DPT_LINESTRIP:
-        return primitives + 1;
-    case D3DPT_TRIANGLELIST:
-        return primitives * 3;
-    default:
-        return primitives + 2;
-    }
-}
-
 // The operation of a stage as the program key holds it.
 uint32_t KeyOperation(uint32_t op, uint32_t arg1, uint32_t arg2)
 {
@@ -432,7 +416,7 @@ D3DResult GLDevice::DrawPrimitive(int32_t type, uint32_t startVertex, uint32_t p
     if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN || m_Stream == nullptr || m_StreamStride == 0)
         return D3DERR_INVALIDCALL;
     if (primitiveCount == 0) return D3D_OK;
-    uint32_t count = VertexCount(type, primitiveCount);
+    uint32_t count = D3D_PrimitiveVertices(type, primitiveCount);
     uint64_t first = uint64_t(m_StreamOffset) + uint64_t(startVertex) * m_StreamStride;
     uint64_t last = first + uint64_t(count) * m_StreamStride;
     if (last > m_Stream->m_Length) return D3DERR_INVALIDCALL;
@@ -454,7 +438,7 @@ D3DResult GLDevice::DrawPrimitiveUP(int32_t type, uint32_t primitiveCount, const
         return D3DERR_INVALIDCALL;
     Assign<GLVertexBuffer>(m_Stream, nullptr); // as Direct3D: the stream is unset afterwards
     if (primitiveCount == 0) return D3D_OK;
-    uint32_t count = VertexCount(type, primitiveCount);
+    uint32_t count = D3D_PrimitiveVertices(type, primitiveCount);
     uint32_t bytes = count * stride;
     glBindBuffer(GL_ARRAY_BUFFER, m_ScratchBuffer);
     if (bytes > m_ScratchSize) m_ScratchSize = bytes;
