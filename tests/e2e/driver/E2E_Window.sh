@@ -34,20 +34,39 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server picks a free display itself and writes its number when it is ready.
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-server=$!
-for _ in $(seq 200); do
-  [ -s "$work/display" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.05
+# The server picks a free display itself and writes its number when it is ready. Tests run side by
+# side, and a server starting while another starts or ends can say a number it then does not serve;
+# so servers start one at a time, and one that does not answer on its number is started again.
+start_server() {
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" 9>&- >"$work/xvfb.log" 2>&1 &
+  server=$!
+  for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || return 1
+  export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+  # xprop (x11-utils) opens the display as any client would.
+  ! command -v xprop >/dev/null 2>&1 || xprop -root -len 0 >/dev/null 2>&1
+}
+exec 9>/tmp/kelvaro-e2e-xvfb.lock
+flock 9
+started=""
+for _ in 1 2 3; do
+  if start_server; then started=1; break; fi
+  kill "$server" 2>/dev/null
+  wait "$server" 2>/dev/null
+  server=""
 done
-if [ ! -s "$work/display" ]; then
+flock -u 9
+exec 9>&-
+if [ -z "$started" ]; then
   echo "E2E_Window: the X server did not start:" >&2
   cat "$work/xvfb.log" >&2
   exit 1
 fi
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 export E2E_SCREEN=$screen
 
 if [ -n "$wm" ]; then
