@@ -47,7 +47,7 @@ bool ScriptHeap_Reserve()
     // Segments are committed piece by piece as they are used, never whole when made (in every heap
     // of the process: the option is the allocator's): a refused piece comes back as a null
     // allocation, but a refused whole segment is not noticed, and the allocator writes into it.
-    // Set whatever the environment asks, since the answer to a refusal depends on it.
+    // Set here, over whatever the environment asks, since the answer to a refusal depends on it.
     mi_option_disable(mi_option_eager_commit);
     size_t size = 0;
     void* base = mi_arena_area(arena, &size);

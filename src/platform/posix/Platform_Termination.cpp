@@ -59,6 +59,16 @@ void OnTerminationSignal(int number)
 
 void IgnoreBrokenPipe(int) {}
 
+// Installs the handler; an interrupted system call goes on after it.
+void Handle(int number, void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, nullptr);
+}
+
 // In a process just forked: a box process dies with the thread that forked it, and says who it is.
 void AtForkInChild()
 {
@@ -88,12 +98,8 @@ void MakeShare()
 void Platform_InstallTerminationHandlers()
 {
     MakeShare();
-    struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
     // A wait for a box goes on after the handler: the box's end is what ends it.
-    action.sa_flags = SA_RESTART;
-    for (int number : TERMINATION_SIGNALS) sigaction(number, &action, nullptr);
+    for (int number : TERMINATION_SIGNALS) Handle(number, OnTerminationSignal);
 }
 
 bool Platform_TerminationRequested()
@@ -115,11 +121,7 @@ void Platform_GuardStandardStreams()
         if (opened >= 0 && opened != fd) close(opened);
     }
     // A handler rather than SIG_IGN: programs the game starts get the default back when they exec.
-    struct sigaction action = {};
-    action.sa_handler = IgnoreBrokenPipe;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGPIPE, &action, nullptr);
+    Handle(SIGPIPE, IgnoreBrokenPipe);
 }
 
 Platform_BoxProcesses::Platform_BoxProcesses()

@@ -423,6 +423,15 @@ struct Scenario {
 
 // How a child of ours ended (as Wait), waiting at most `seconds`; -1 when it was still running, and
 // is then killed.
+// The environment of a game played in the window test's real window (DISPLAY is inherited), with
+// `more` after it.
+Lines InAWindow(Lines more = {})
+{
+    Lines env = {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + g_Work.string() + "/xdg"};
+    env.insert(env.end(), more.begin(), more.end());
+    return env;
+}
+
 int WaitAtMost(pid_t pid, int seconds)
 {
     if (pid <= 0) return -2; // never a kill of a whole group
@@ -1872,8 +1881,7 @@ if (t == 3) {
             fs::remove(g_Work / "out.log");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-debugoutput", work + "/box.log", "-game", game, "-output",
                                    (g_Work / "out.log").string()},
-                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null",
-                                   "KELVARO_NO_WAIT=1", "XDG_DATA_HOME=" + work + "/xdg", std::string("BOX_KIND=") + kind},
+                                  InAWindow({"KELVARO_NO_WAIT=1", std::string("BOX_KIND=") + kind}),
                                   g_Work, true);
             if (!Expect(pid > 0, what + ": the game did not start")) continue;
             std::vector<pid_t> boxes;
@@ -1913,8 +1921,7 @@ if (t == 3) {
         std::string game = BuildGame("lost", 10, "source", "", "");
         // Xlib ends the process in the middle of play, its tables full: no leak check at that exit.
         pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", game},
-                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "KELVARO_MAX_FRAMES=100000000",
-                               "XDG_DATA_HOME=" + work + "/xdg", "ASAN_OPTIONS=detect_leaks=0"},
+                              InAWindow({"KELVARO_MAX_FRAMES=100000000", "ASAN_OPTIONS=detect_leaks=0"}),
                               g_Work, true);
         if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
         Lines windows;
@@ -2066,7 +2073,7 @@ if (t == 3) {
         for (const auto& [what, file, room] : games) {
             fs::remove(g_Work / "out.log");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", file, "-output", (g_Work / "out.log").string()},
-                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"}, g_Work, true);
+                                  InAWindow(), g_Work, true);
             if (!Expect(pid > 0, what + ": cannot start " + g_Kelvaro)) continue;
             for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "out.log"), "ten steps"); ++tries) usleep(50000);
             std::vector<ScreenWindow> games = screen.Find("Window test"), forms = screen.Find("Kelvaro Debugger");
@@ -2094,7 +2101,7 @@ if (t == 3) {
         if (!Expect(screen.Open(), "no X server to play on")) return;
         screen.PaintBackdrop(0xFF0000);
         pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
-                              {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg", "KV_ASK=1"},
+                              InAWindow({"KV_ASK=1"}),
                               g_Work, true);
         if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
         // The question's window is as small as dialogs are; the game's is 640 x 480.
@@ -2156,8 +2163,7 @@ if (t == 3) {
         for (const auto& [kind, window] : kinds) {
             fs::remove(g_Work / "out.log");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-game", behind, "-output", (g_Work / "out.log").string()},
-                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "KELVARO_NO_WAIT=1",
-                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("BOX_KIND=") + kind},
+                                  InAWindow({"KELVARO_NO_WAIT=1", std::string("BOX_KIND=") + kind}),
                                   g_Work, true);
             if (!Expect(pid > 0, std::string(kind) + ": the game did not start")) continue;
             Screen screen;
@@ -2206,8 +2212,7 @@ if (t == 3) {
             std::string asks = BuildGame("asks", 3, "source", create, "show_debug_message(\"game end\");");
             fs::remove(g_Work / "out.log");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-game", asks, "-output", (g_Work / "out.log").string()},
-                                  {"SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null", "XDG_DATA_HOME=" + work + "/xdg"},
-                                  g_Work, true);
+                                  InAWindow(), g_Work, true);
             if (!Expect(pid > 0, std::string(what) + ": the game did not start")) continue;
             unsigned long answered = 0; // the dialog window last answered
             for (int question = 1; question <= 3; ++question) {
