@@ -674,13 +674,15 @@ std::map<std::string, Scenario> Scenarios()
         Expect(!Has(bytecode.log, "Statement expected."), "the bytecode run reported the stray ';'");
         Expect(Has(tree.log, "Statement expected."), "the tree executor did not report the stray ';'");
     }};
-    // Scripts recursing through script_execute, execute_string, by name, inside `with` and through
-    // events performed from code (games/recursion), in every code form: translated from source text,
-    // shipped as bytecode, the word loop and the tree executor. 20,000 nested levels give their
-    // result; a runaway ends the game with a fatal error (exit code -1), never with a signal, and
-    // every run stays well under 600 MB (the sanitizer's shadow memory aside). Events nest at most
-    // 32 deep, so a runaway through them ends with their own report.
-    s["nested-runs"] = {.play = false, .more = [](Run&) {
+    // Scripts recursing through script_execute, execute_string, execute_file (the run's folder holds the
+    // file), by name, inside `with` and through events performed from code (games/recursion), in every
+    // code form: translated from source text, shipped as bytecode, the word loop and the tree
+    // executor. 20,000 nested levels give their result; a runaway ends the game with a fatal error
+    // (exit code -1), never with a signal, and every run stays well under 600 MB (the sanitizer's
+    // shadow memory aside). Events nest at most 32 deep, so a runaway through them ends with their
+    // own report.
+    s["nested-runs"] = {.play = false, .more = [work](Run&) {
+        std::ofstream(work + "/nested.txt") << "return scr_file(argument0);\n";
         const std::string shipped = (fs::path(g_Game).parent_path() / "recursion_compiled.win").string();
         const std::tuple<const char*, std::string, Lines, Lines> forms[] = {
             {"translated", g_Game, {}, {}},
@@ -691,8 +693,9 @@ std::map<std::string, Scenario> Scenarios()
         const char* events = "PerformEvent recursion depth failure";
         constexpr int RUNAWAY = 100000000;
         const std::tuple<const char*, int, const char*> depths[] = {
-            {"script_execute", 20000, nullptr}, {"execute_string", 20000, nullptr}, {"direct", 20000, nullptr},
-            {"script_execute", RUNAWAY, overflow}, {"execute_string", RUNAWAY, overflow}, {"direct", RUNAWAY, overflow},
+            {"script_execute", 20000, nullptr}, {"execute_string", 20000, nullptr}, {"execute_file", 20000, nullptr},
+            {"direct", 20000, nullptr}, {"script_execute", RUNAWAY, overflow}, {"execute_string", RUNAWAY, overflow},
+            {"execute_file", RUNAWAY, overflow}, {"direct", RUNAWAY, overflow},
             {"with", RUNAWAY, overflow}, {"event_user", RUNAWAY, events}, {"event_perform", RUNAWAY, events}};
         for (const auto& [form, game, args, env] : forms)
             for (const auto& [way, depth, error] : depths) {
@@ -1806,7 +1809,7 @@ if (t == 3) {
             {"fatal shader error at load", "source", "", BAD_SHADER, 1,
              "A fatal error was reported while the game was loaded"},
             {"extension not initialised", "source", "",
-             R"("extensions": [{"name": "Helper", "folder": "Helper", "files": [{"name": "helper.gml", "kind": 2, )"
+             R"("extensions": [{"name": "Helper", "folder": "Helper", "files": [{"name": "helper.script", "kind": 2, )"
              R"("init": "helper_start"}]}], )",
              1, "The extensions could not be initialised; the game ends."}};
         int n = 0;
