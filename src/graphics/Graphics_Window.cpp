@@ -26,6 +26,7 @@ struct WindowState {
     double scaleY = 1.0;
     int32_t shownWidth = 0;
     int32_t shownHeight = 0;
+    WindowMappingSource mappingSource = nullptr;
 };
 WindowState g_Window;
 
@@ -262,8 +263,14 @@ void GR_Window_SetShownSize(int32_t width, int32_t height)
     g_Window.shownHeight = height;
 }
 
+void GR_Window_SetMappingSource(WindowMappingSource source)
+{
+    g_Window.mappingSource = source;
+}
+
 WindowMetrics GR_Window_CurrentMetrics()
 {
+    if (g_Window.mappingSource != nullptr) g_Window.mappingSource();
     WindowMetrics m;
     m.windowWidth = g_Window.width;
     m.windowHeight = g_Window.height;

@@ -105,7 +105,15 @@ void GR_Window_SetDisplayScale(double sx, double sy);
 // window's own size).
 void GR_Window_SetShownSize(int32_t width, int32_t height);
 
-// The metrics of the running window and device.
+// What registers the current room's mappings afresh (view slots, display scale, shown size); null:
+// the mappings the room drawing registered last stand. A room that became current sets it until its
+// first drawing, so that its create and room start events, and all of a game that never draws, read
+// the window by that room and not by the one drawn last.
+using WindowMappingSource = void (*)();
+void GR_Window_SetMappingSource(WindowMappingSource source);
+
+// The metrics of the running window and device, the mappings first registered by the source when
+// one is set.
 WindowMetrics GR_Window_CurrentMetrics();
 // Window point to room point through the views (the letterbox borders taken off first); with no
 // view in use, scaled to the shown size.

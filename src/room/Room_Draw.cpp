@@ -298,6 +298,18 @@ void Room_UpdateViews()
 {
     CRoom* room = Run_CurrentRoom();
     if (room == nullptr) return;
+    if (room->m_EnableViews != 0)
+        for (RoomView& view : room->m_Views)
+            if (view.visible != 0 && view.object != -1) FollowInstance(view, *room);
+    Room_RegisterViews();
+    // The window now maps what this drawing shows, until the next drawing.
+    GR_Window_SetMappingSource(nullptr);
+}
+
+void Room_RegisterViews()
+{
+    CRoom* room = Run_CurrentRoom();
+    if (room == nullptr) return;
     if (room->m_EnableViews == 0) {
         for (int32_t i = 0; i < ROOM_VIEWS; ++i)
             GR_Window_ClearViewMapping(i);
@@ -306,8 +318,6 @@ void Room_UpdateViews()
         return;
     }
     GR_Window_SetShownSize(0, 0);
-    for (RoomView& view : room->m_Views)
-        if (view.visible != 0 && view.object != -1) FollowInstance(view, *room);
     int32_t left = 999999;
     int32_t right = -999999;
     int32_t top = 999999;

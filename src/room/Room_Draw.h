@@ -50,7 +50,11 @@ class RoomContentDrawer {
 void Room_SetContentDrawer(RoomContentDrawer* drawer);
 
 void Room_Draw();
+// Views that follow an instance move to it, then the views are registered.
 void Room_UpdateViews();
+// The current room's visible views (or, with views off, its size) registered with the window as
+// they stand: what conversions from the window map by.
+void Room_RegisterViews();
 void Room_DrawRect(const RoomDrawRect& rect);
 void Room_DrawContents(const RoomDrawRect& rect);
 void Room_DrawGUI(const RoomDrawRect& rect);

@@ -171,6 +171,13 @@ void CreateRoomInstances(CRoom& room)
     room.ForgetCreationCode();
 }
 
+// Until `room` is first drawn, the window maps by it, not by the room drawn last.
+void MakeCurrent(CRoom* room)
+{
+    g_pCurrentRoom = room;
+    GR_Window_SetMappingSource(Room_RegisterViews);
+}
+
 void RunRoomCreationCode(CRoom& room)
 {
     if (room.m_pCreationCode == nullptr) return;
@@ -211,7 +218,7 @@ void Run_InstallRoomStates(std::vector<CRoom*>& rooms, int32_t current)
         if (static_cast<int32_t>(i) == current) ResumeRoom(*room);
     }
     g_CurrentRoomIndex = current;
-    g_pCurrentRoom = Run_RoomState(current);
+    MakeCurrent(Run_RoomState(current));
 }
 
 int32_t Run_CarriedCount() { return static_cast<int32_t>(g_Carried.size()); }
@@ -322,7 +329,7 @@ void Run_StartRoom(int32_t roomIndex, bool firstRoom)
         ResumeRoom(*state);
     }
     CRoom& room = *state;
-    g_pCurrentRoom = &room;
+    MakeCurrent(&room);
     Room_SetWindowSize();
     MergeCarriedInstances(room);
     if (newRoom) CreateRoomInstances(room);

@@ -517,6 +517,23 @@ std::string OnPath(const std::string& program)
     return "";
 }
 
+// The bytes of a recording for -playback: `frames` frames without a key or button down, the mouse at
+// window point at(frame) in each; and where a frame's mouse buttons lie in it.
+constexpr size_t RECORDED_FRAME = 2939, RECORDED_BUTTON_DOWN = 2868, RECORDED_BUTTON_PRESSED = 2898;
+std::string MouseRecording(size_t frames, const std::function<std::pair<int32_t, int32_t>(size_t)>& at)
+{
+    const size_t MOUSE_X = 2931, MOUSE_Y = 2935;
+    std::string file(frames * RECORDED_FRAME, '\0');
+    auto word = [&](size_t offset, int32_t value) {
+        for (int i = 0; i < 4; ++i) file[offset + size_t(i)] = char(uint32_t(value) >> (8 * i));
+    };
+    for (size_t frame = 0; frame < frames; ++frame) {
+        word(frame * RECORDED_FRAME + MOUSE_X, at(frame).first);
+        word(frame * RECORDED_FRAME + MOUSE_Y, at(frame).second);
+    }
+    return file;
+}
+
 // The scenarios by name, made once the work folder and the game are known.
 std::map<std::string, Scenario> Scenarios()
 {
@@ -962,16 +979,11 @@ std::map<std::string, Scenario> Scenarios()
     // (320, 1125); a press over nothing at window row 600 (room row 937) is no click.
     s["tall-room-click"] = {
         .before = [=] {
-            const size_t FRAME = 2939, BUTTON_DOWN = 2868, BUTTON_PRESSED = 2898, MOUSE_X = 2931, MOUSE_Y = 2935;
-            std::string file(6 * FRAME, '\0');
-            auto word = [&](size_t at, int32_t value) {
-                for (int i = 0; i < 4; ++i) file[at + size_t(i)] = char(uint32_t(value) >> (8 * i));
-            };
-            for (size_t frame = 0; frame < 6; ++frame) {
-                word(frame * FRAME + MOUSE_X, 320);
-                word(frame * FRAME + MOUSE_Y, frame < 4 ? 720 : 600);
+            std::string file = MouseRecording(6, [](size_t frame) { return std::pair(320, frame < 4 ? 720 : 600); });
+            for (size_t frame : {2, 4}) {
+                file[frame * RECORDED_FRAME + RECORDED_BUTTON_PRESSED] = 1;
+                file[frame * RECORDED_FRAME + RECORDED_BUTTON_DOWN] = 1;
             }
-            for (size_t frame : {2, 4}) file[frame * FRAME + BUTTON_PRESSED] = file[frame * FRAME + BUTTON_DOWN] = 1;
             std::ofstream(work + "/click.rec", std::ios::binary) << file;
         },
         .setup = {.frames = 6, .args = {"-playback", "click.rec"}, .output = true, .capture = 1},
@@ -982,6 +994,32 @@ std::map<std::string, Scenario> Scenarios()
             if (!ExpectSize(run.shot, 640, 768)) return;
             Expect(run.shot.At(320, 720) == run.shot.At(300, 705) && run.shot.At(320, 720) != run.shot.At(320, 600),
                    "the button is not drawn under the click: " + run.shot.At(320, 720));
+        }};
+    // The mouse stands at window (160, 384) of a window cut to 320x768 headless while the game goes
+    // through its rooms, each read in its create, room start and step events: 320x1200 without views,
+    // 320x240 without views, a view of 640x480 in a port of 320x240, a view of 160x120 at (100, 50) in
+    // that port, 320x480 without views. Every event of a room reads that room's point, not the one of
+    // the room drawn before it, and so does the game that never draws. (The first room's create and
+    // room start events run before the first frame's input.)
+    s["mouse-by-room"] = {
+        .play = false,
+        .before = [=] {
+            std::ofstream(work + "/pointer.rec", std::ios::binary)
+                << MouseRecording(12, [](size_t) { return std::pair(160, 384); });
+        },
+        .more = [](Run&) {
+            const std::pair<const char*, const char*> rooms[] = {{"room_small", "160,120"}, {"room_view", "320,240"},
+                                                                 {"room_zoom", "180,110"}, {"room_plain", "160,240"}};
+            Lines expected = {"room_tall step 160,600", "room_tall step 160,600"};
+            for (auto [room, point] : rooms)
+                for (const char* event : {"create", "start", "step", "step"})
+                    expected.push_back(std::string(room) + " " + event + " " + point);
+            // Drawn, then never drawn (the first room's creation code turns the drawing off).
+            for (const char* neverDrawn : {"", "1"}) {
+                Run run = Play({.frames = 12, .args = {"-playback", "pointer.rec"},
+                                .env = {std::string("MOUSE_NEVER_DRAWN=") + neverDrawn}, .output = true});
+                Tail(run.output, 2, expected);
+            }
         }};
     s["sound-capture"] = {.play = false, .more = [](Run&) { SoundCapture("LsL", {"voice 1 playing 1", "stopped 0", "music 1"}); }};
     s["sound-capture-older"] = {.play = false, .more = [](Run&) { SoundCapture("Ls", {"playing 1", "stopped 0"}); }};
