@@ -275,13 +275,14 @@ bool CObject::RemoveInstance(CInstance* instance)
 
 void CObject::SetName(const char* name)
 {
-    Object_NamesChanged();
+    Object_NameLeaves(this);
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
     if (name == nullptr || name[0] == '\0') return;
     size_t length = std::strlen(name);
     m_pName = static_cast<char*>(MEM_ALLOC(length + 1, false));
     std::memcpy(m_pName, name, length + 1);
+    Object_NameComes(this);
 }
 
 void CObject::Reset()
@@ -289,7 +290,7 @@ void CObject::Reset()
     Object_EventsChanged();
     FreeEvents();
     FreePhysicsPoints();
-    Object_NamesChanged();
+    Object_NameLeaves(this);
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
     m_Instances.Clear();

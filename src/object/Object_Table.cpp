@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -31,32 +32,37 @@ int32_t g_ObjectCount = 0;
 std::vector<CObject*> g_RetiredObjects;
 std::vector<CEvent*> g_RetiredEvents;
 
-// Name to the first object of that name in table order: the compiler asks for every name it
-// resolves. Made again at the first lookup after an object came, went or was renamed.
-std::unordered_map<std::string, int32_t> g_ObjectsByName;
-bool g_ObjectsByNameStale = true;
+uint32_t BucketNumber(int32_t index) { return static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS; }
 
-const std::unordered_map<std::string, int32_t>& ObjectsByName()
-{
-    if (!g_ObjectsByNameStale) return g_ObjectsByName;
-    g_ObjectsByName.clear();
-    for (const Bucket& bucket : g_Buckets) {
-        for (const auto& [index, object] : bucket)
-            if (object->m_pName != nullptr) g_ObjectsByName.emplace(object->m_pName, index); // the first stays
+Bucket& BucketOf(int32_t index) { return g_Buckets[BucketNumber(index)]; }
+
+// Table order: the buckets in turn, each in the order its objects came. Indices only grow while a
+// table lives (a new object takes the count), so within a bucket that is index order.
+struct TableOrderLess {
+    bool operator()(int32_t a, int32_t b) const
+    {
+        return BucketNumber(a) != BucketNumber(b) ? BucketNumber(a) < BucketNumber(b) : a < b;
     }
-    g_ObjectsByNameStale = false;
-    return g_ObjectsByName;
-}
+};
 
-Bucket& BucketOf(int32_t index) { return g_Buckets[static_cast<uint32_t>(index) % OBJECT_TABLE_BUCKETS]; }
+// Name to the objects of that name in table order, the first answering Object_Find: the compiler
+// asks for every name it resolves, and scripts add objects between lookups, so the map follows each
+// change rather than being made again.
+std::unordered_map<std::string, std::set<int32_t, TableOrderLess>> g_ObjectsByName;
+
+// Named and in the table (not yet added, or deleted, it has no say in the lookup).
+bool Listable(const CObject* object)
+{
+    return object != nullptr && object->m_pName != nullptr && Object_Data(object->m_Index) == object;
+}
 
 void Insert(int32_t index, CObject* object)
 {
-    Object_NamesChanged();
     BucketOf(index).emplace_back(index, object);
     auto slot = static_cast<size_t>(index);
     if (slot >= g_ObjectSlots.size()) g_ObjectSlots.resize(slot + 1, nullptr);
     g_ObjectSlots[slot] = object;
+    Object_NameComes(object);
 }
 
 // ---- reading the objects chunk -------------------------------------------------------------------
@@ -217,12 +223,23 @@ const char* Object_Name(int32_t index)
 int32_t Object_Find(const char* name)
 {
     if (name == nullptr) return -1;
-    const std::unordered_map<std::string, int32_t>& byName = ObjectsByName();
-    auto found = byName.find(name);
-    return found != byName.end() ? found->second : -1;
+    auto found = g_ObjectsByName.find(name);
+    return found != g_ObjectsByName.end() ? *found->second.begin() : -1;
 }
 
-void Object_NamesChanged() { g_ObjectsByNameStale = true; }
+void Object_NameLeaves(const CObject* object)
+{
+    if (!Listable(object)) return;
+    auto named = g_ObjectsByName.find(object->m_pName);
+    if (named == g_ObjectsByName.end()) return;
+    named->second.erase(object->m_Index);
+    if (named->second.empty()) g_ObjectsByName.erase(named);
+}
+
+void Object_NameComes(const CObject* object)
+{
+    if (Listable(object)) g_ObjectsByName[object->m_pName].insert(object->m_Index);
+}
 
 int32_t Object_Add()
 {
@@ -243,8 +260,8 @@ bool Object_Delete(int32_t index)
     for (auto at = bucket.begin(); at != bucket.end(); ++at) {
         if (at->first != index) continue;
         CObject* object = at->second;
+        Object_NameLeaves(object);
         bucket.erase(at);
-        Object_NamesChanged();
         g_ObjectSlots[static_cast<size_t>(index)] = nullptr;
         Object_EventsChanged();
         for (Bucket& other : g_Buckets)
@@ -344,7 +361,7 @@ void Object_ResetTable()
         bucket.clear();
     }
     g_ObjectSlots.clear();
-    Object_NamesChanged();
+    g_ObjectsByName.clear();
     for (CObject* object : g_RetiredObjects) delete object;
     g_RetiredObjects.clear();
     for (CEvent* event : g_RetiredEvents) delete event;

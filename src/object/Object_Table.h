@@ -27,8 +27,10 @@ inline CObject* Object_Data(int32_t index)
 const char* Object_Name(int32_t index);
 // The first object in table order of exactly that name, or -1.
 int32_t Object_Find(const char* name);
-// Whatever adds, removes or renames an object calls it, so that Object_Find sees the change.
-void Object_NamesChanged();
+// An object's name changes between these two calls, so that Object_Find follows it; objects
+// outside the table are left alone (adding and deleting keep the names themselves).
+void Object_NameLeaves(const CObject* object);
+void Object_NameComes(const CObject* object);
 // A new object at index Object_Count(), named "__newobject" and its index.
 int32_t Object_Add();
 // Removes the object; the count stays. Children lose their parent object pointer. The object is

@@ -25,13 +25,15 @@ constexpr int32_t OTHER_NO_MORE_HEALTH = 9;
 std::string g_WorkingDirectory;
 bool g_WorkingDirectorySet = false;
 
-// The folder part of a path: before its last '/', else its last '\'; empty without either.
+// The folder part of a path: before its last '/', else its last '\'; empty without either. A file
+// in the root has the root as its folder: cut before the separator it would be no folder at all.
 std::string FolderOf(const char* path)
 {
     std::string text = path != nullptr ? path : "";
     size_t cut = text.rfind('/');
     if (cut == std::string::npos) cut = text.rfind('\\');
-    return cut == std::string::npos ? std::string() : text.substr(0, cut);
+    if (cut == std::string::npos) return std::string();
+    return text.substr(0, cut == 0 ? 1 : cut);
 }
 
 // ---- script arguments ----------------------------------------------------------------------------

@@ -79,6 +79,9 @@ TEST(PathsTest, AGameWithoutASaveFolderNameGetsOneOfItsOwnAndNoHeaderNone)
         {true, "", "/games/.win", "/data/.win/"},
         {true, "", "/games/..", "/data/_/"},
         {true, "", "/", "/data/game/"},
+        // A data.win in the root has no folder name to take: its own name stays.
+        {true, "", "/data.win", "/data/data/"},
+        {true, "", "//data.win", "/data/data/"},
         {false, "MyGame", "/games/space.win", nullptr},
         {false, "", "/games/space.win", nullptr}};
     for (const auto& [present, name, file, folder] : cases) {

@@ -197,20 +197,24 @@ TEST_F(ObjectTableTest, PreparationCompilesEveryEventUnderItsNameAndStopsAtTheFi
     EXPECT_EQ(0u, Object_Data(0)->GetEvent(3, 0)->m_pCode->m_Compiled) << "the step event after it is left";
 }
 
+// The first object of exactly that name in a walk of the table in table order, or -1.
+int32_t FirstInTableOrder(const char* name)
+{
+    std::vector<int32_t> order;
+    Object_TableOrder(order);
+    for (int32_t index : order) {
+        const char* own = Object_Data(index)->m_pName;
+        if (own != nullptr && std::strcmp(own, name) == 0) return index;
+    }
+    return -1;
+}
+
 // The object a name finds is the one a walk of the table in table order finds first, by exact
 // comparison, through loading, renaming, adding and deleting. With more than 512 objects table order
 // is no longer index order: index 513 shares bucket 1 with index 1 and comes before index 2.
 TEST_F(ObjectTableTest, FindByNameAgreesWithTheWalkInTableOrder)
 {
-    auto walk = [](const char* name) {
-        std::vector<int32_t> order;
-        Object_TableOrder(order);
-        for (int32_t index : order) {
-            const char* own = Object_Data(index)->m_pName;
-            if (own != nullptr && std::strcmp(own, name) == 0) return index;
-        }
-        return -1;
-    };
+    auto walk = FirstInTableOrder;
     const char* const probes[] = {"a", "dup", "DUP", "Dup", "__newobject599", "__newobject600", "", "zz"};
     auto agrees = [&](const char* when) {
         for (const char* name : probes) EXPECT_EQ(walk(name), Object_Find(name)) << when << ": " << name;
@@ -253,6 +257,65 @@ TEST_F(ObjectTableTest, FindByNameAgreesWithTheWalkInTableOrder)
     Object_ResetTable();
     agrees("emptied");
     EXPECT_EQ(-1, Object_Find("a"));
+}
+
+// Sequences of adds, deletes and renames made at run time: after each step the name of the step
+// finds what the table walk finds, as do every name of the sequence and the made names of the
+// objects it touches. Index 513 comes before index 2 (bucket 1 before bucket 2), and 514 after 2.
+TEST_F(ObjectTableTest, NamesFollowEachAddDeleteAndRename)
+{
+    enum Op { ADD, DELETE, RENAME, RENAME_DELETED, RESET };
+    struct Step {
+        Op op;
+        int32_t index; // the object, or how many to add
+        const char* name;
+        int32_t found; // Object_Find(name) after the step
+    };
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+    } sequences[] = {
+        {"colliding names, the first of two deleted",
+         {{ADD, 3, "x", -1}, {RENAME, 0, "x", 0}, {RENAME, 1, "x", 0}, {RENAME, 1, "x", 0}, {DELETE, 0, "x", 1},
+          {RENAME, 1, "y", 1}, {RENAME, 2, "x", 2}, {DELETE, 2, "x", -1}}},
+        {"renamed to and away from a made name",
+         {{ADD, 8, "__newobject6", 6}, {RENAME, 5, "__newobject6", 5}, {RENAME, 7, "__newobject6", 5},
+          {RENAME, 5, "__newobject5", 5}, {DELETE, 6, "__newobject6", 7}, {ADD, 1, "__newobject8", 8}}},
+        {"table order past 512 objects",
+         {{ADD, 600, "s", -1}, {RENAME, 514, "s", 514}, {RENAME, 2, "s", 2}, {RENAME, 513, "s", 513},
+          {RENAME, 1, "s", 1}, {DELETE, 1, "s", 513}, {DELETE, 513, "s", 2}, {RENAME, 2, "t", 2},
+          {DELETE, 514, "s", -1}, {ADD, 1, "__newobject600", 600}}},
+        {"names taken away, objects deleted, the table emptied",
+         {{ADD, 2, "__newobject0", 0}, {RENAME, 0, "", -1}, {RENAME, 0, nullptr, -1}, {RENAME, 1, "__newobject0", 1},
+          {RENAME_DELETED, 1, "ghost", -1}, {RENAME, 0, "kept", 0}, {RESET, 0, "kept", -1},
+          {ADD, 1, "__newobject0", 0}}},
+    };
+    for (const auto& [what, steps] : sequences) {
+        Object_ResetTable();
+        std::vector<std::string> probes;
+        for (const Step& step : steps) {
+            if (step.name != nullptr) probes.push_back(step.name);
+            if (step.op != ADD) probes.push_back("__newobject" + std::to_string(step.index));
+        }
+        for (size_t n = 0; n < steps.size(); ++n) {
+            const Step& step = steps[n];
+            if (step.op == ADD)
+                for (int32_t i = 0; i < step.index; ++i) Object_Add();
+            if (step.op == RENAME) Object_Data(step.index)->SetName(step.name);
+            if (step.op == DELETE) Object_Delete(step.index);
+            if (step.op == RENAME_DELETED) {
+                CObject* object = Object_Data(step.index);
+                Object_Delete(step.index);
+                object->SetName(step.name); // kept until the table is emptied, out of it
+            }
+            if (step.op == RESET) Object_ResetTable();
+            std::string where = std::string(what) + ", step " + std::to_string(n);
+            EXPECT_EQ(step.found, Object_Find(step.name)) << where << ": " << (step.name ? step.name : "null");
+            for (const std::string& probe : probes)
+                EXPECT_EQ(FirstInTableOrder(probe.c_str()), Object_Find(probe.c_str())) << where << ": " << probe;
+        }
+    }
+    Object_ResetTable();
 }
 
 } // namespace

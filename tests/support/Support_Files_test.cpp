@@ -111,6 +111,33 @@ TEST(Mapping, NamesFromTheGameFolder)
     App_ClearGameFileName();
 }
 
+// The game file as given: its working directory, and where the loader's mapping of that same name
+// puts it ("." for the current folder). A file in the root has the root as its folder.
+TEST(Mapping, TheGameFileMapsToItselfWhereverItLies)
+{
+    const std::string here = fs::current_path().string();
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"/game.win", "/", "/game.win"},
+        {"//game.win", "/", "/game.win"},
+        {"/nothere.win", "/", "/nothere.win"},
+        {"\\game.win", "\\", "/game.win"},
+        {"/srv/games/game.win", "/srv/games", "/srv/games/game.win"},
+        {"a/b.win", "a", here + "/a/b.win"},
+        {"./game.win", ".", here + "/game.win"},
+        {"game.win", "", here + "/game.win"}};
+    for (const auto& [given, folder, mapped] : cases) {
+        App_SetGameFileName(given);
+        App_ResetPaths();
+        Variable_ResetWorkingDirectory();
+        Variable_InitWorkingDirectory(given);
+        EXPECT_STREQ(folder, Variable_WorkingDirectory()) << given;
+        EXPECT_EQ(mapped, Bundle(given)) << given;
+    }
+    Variable_ResetWorkingDirectory();
+    App_ClearGameFileName();
+    App_ResetPaths();
+}
+
 TEST(MemoryFile, ReadsStayInsideTheData)
 {
     const uint8_t bytes[] = {'a', 0xFF, '\r', '\n', 'z'};

@@ -2375,6 +2375,41 @@ if (t == 3) {
                        name + ": " + entry.path().string() + " was written in the save area");
         }
     }};
+    // A game file in the root folder plays with "/" as its working directory and saves in a folder
+    // named after it; a missing file there, and a folder there given as the game, are refused naming
+    // them and why. All lie in "/" under names of this run's own, removed after; where "/" cannot be
+    // written the test says it was skipped (exit 77) rather than passing untried.
+    s["root-folder"] = {.play = false, .more = [=](Run&) {
+        const std::string create = "show_debug_message(\"working_directory \" + working_directory); "
+                                   "ini_open(\"saved.ini\"); ini_write_real(\"s\", \"k\", 1); ini_close(); game_end();";
+        const std::string built = BuildGame("rooted", 10, "source", create, "", R"("saveFolder": null, )");
+        const std::string name = "kelvaro-e2e-" + std::to_string(getpid());
+        const std::string played = "/" + name + ".win", missing = "/nothere-" + name + ".win",
+                          folder = "/" + name + "-folder.win";
+        std::error_code error;
+        if (!fs::copy_file(built, played, fs::copy_options::overwrite_existing, error) ||
+            !fs::create_directory(folder, error)) {
+            fs::remove(played);
+            std::printf("skipped: %s cannot be written in / (%s); this test did not run\n", name.c_str(),
+                        error.message().c_str());
+            std::exit(77);
+        }
+        // (what, game, exit code, lines of the log in order)
+        const std::tuple<const char*, std::string, int, Lines> cases[] = {
+            {"a game in /", played, 0, {"####!!!!$$$$$$ pwd - /", "working_directory /"}},
+            {"a missing file in /", missing, 1,
+             {missing + " cannot be read: No such file or directory", "Failed to load the game"}},
+            {"a folder in /", folder, 1, {folder + " cannot be read: Is a directory", "Failed to load the game"}}};
+        for (const auto& [what, file, exit, log] : cases) {
+            fs::remove_all(work + "/xdg");
+            Run run = Play({.game = file, .exit = exit});
+            InOrder(run.log, log, what);
+            Expect(fs::exists(work + "/xdg/" + name + "/saved.ini") == (exit == 0),
+                   std::string(what) + ": saved.ini is " + (exit == 0 ? "not " : "") + "in xdg/" + name);
+        }
+        fs::remove(played);
+        fs::remove(folder);
+    }};
     // Every way of building a string past the longest a script string may be (64 MiB) is the error
     // "String result too long.", fatal but in the tree executor's operators, in every code form: joining (the doubling from 2^26 to
     // 2^27 characters), repetition by the operator and by string_repeat, string_insert,
