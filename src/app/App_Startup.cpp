@@ -47,6 +47,7 @@
 #include "support/Support_DLL.h"
 #include "timeline/Timeline_Table.h"
 #include "platform/Platform_EmbeddedImages.h"
+#include "platform/Platform_ScriptHeap.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/posix/Platform_Termination.h"
 #include "room/Room_Table.h"
@@ -165,6 +166,17 @@ void FreeDebugServer()
     delete g_pDebugServer;
     g_pDebugServer = nullptr;
     Debugger_FreeEvaluationInstance();
+}
+
+// Every text and record of the game lives in the script heap: where not even its smallest range can
+// be reserved, the start is refused before anything is made.
+bool ScriptHeapReserved()
+{
+    if (ScriptHeap_Init()) return true;
+    Console_ReportFailure("The game cannot start: not even " + std::to_string(SCRIPT_HEAP_SMALLEST_RANGE >> 20) +
+                          " MB of address space can be reserved for its memory (the address-space limit, "
+                          "as ulimit -v sets, is too low)");
+    return false;
 }
 
 } // namespace
@@ -356,6 +368,7 @@ void ShutdownAll()
 
 int32_t WinMain(const char* commandLine)
 {
+    if (!ScriptHeapReserved()) return EXIT_CODE_NOT_STARTED;
     TestSwitches_Get();
     CommandLine_Copy(commandLine);
     MoveAtFiles();

@@ -1,5 +1,6 @@
 #include "platform/Platform_MemoryManager.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,6 +12,7 @@
 #include "base/Base_Console.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_ScriptHeap.h"
+#include "sound/Sound_Main.h"
 
 #if defined(KELVARO_ASAN)
 #include <sanitizer/asan_interface.h>
@@ -204,13 +206,18 @@ void ReleaseRaw(unsigned char* header)
     if (!Keep(header, area)) GiveBack(header);
 }
 
-// Ends the process on a fatal memory error, where no shut-down can run: the exit handlers still run
-// (the temporary folder goes), but nothing frees what the game holds. The sanitizer build checks for
-// leaks here, while the game's tables stand, reading the script heap's blocks for pointers as it
-// reads its own heap; the exit takes the global tables down without the records they name, which
-// would look lost to a check at exit, so none follows.
-[[noreturn]] void ExitFatally()
+// Ends the process on a fatal memory error, where no shut-down can run: the message is shown (or
+// logged) and written to standard error, where a player at a terminal looks for why the game ended;
+// the sound is stopped and its device closed, which the audio library would otherwise complain of at
+// exit; the exit handlers still run (the temporary folder goes), but nothing frees what the game
+// holds. The sanitizer build checks for leaks here, while the game's tables stand, reading the script
+// heap's blocks for pointers as it reads its own heap; the exit takes the global tables down without
+// the records they name, which would look lost to a check at exit, so none follows.
+[[noreturn]] void ExitFatally(const char* text)
 {
+    Platform_ShowMessage(text, "Fatal Memory Error");
+    std::fprintf(stderr, "Fatal Memory Error: %s\n", text);
+    Sound_Quit();
 #if defined(KELVARO_ASAN)
     if (g_ScriptHeap.size != 0)
         __lsan_register_root_region(reinterpret_cast<const void*>(g_ScriptHeap.base), g_ScriptHeap.size);
@@ -219,11 +226,7 @@ void ReleaseRaw(unsigned char* header)
     std::exit(-1);
 }
 
-[[noreturn]] void FatalNoHeader()
-{
-    Platform_ShowMessage("ReAlloc of a block the memory manager did not allocate", "Fatal Memory Error");
-    ExitFatally();
-}
+[[noreturn]] void FatalNoHeader() { ExitFatally("ReAlloc of a block the memory manager did not allocate"); }
 
 // Installed before main, as the runtime would install its allocation-failure handler.
 [[maybe_unused]] const bool g_HandlersInstalled = (InstallHandlers(), true);
@@ -416,12 +419,12 @@ void InstallHandlers()
 
 void OutOfMemory()
 {
-    // Showing the message may itself run out of memory: the second failure ends at once.
+    // Showing the message or closing the sound may itself run out of memory: the second failure ends
+    // at once.
     static bool reporting = false;
     if (reporting) std::_Exit(-1);
     reporting = true;
-    Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
-    ExitFatally();
+    ExitFatally("Out of Memory!");
 }
 
 void* AllocPool()

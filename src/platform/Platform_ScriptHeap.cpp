@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr size_t RANGE_SIZE = size_t(4) << 30;
 constexpr long FREED_PAGES_KEPT_MS = 1000;
 
 // The allocator's blocks up to this size share its segments; a larger one gets a segment of its own,
@@ -33,17 +32,36 @@ bool SegmentOfItsOwnGranted(size_t size)
     return true;
 }
 
+// Whether the system maps this much address space now, reserved and not committed, as the arena
+// is: only an address-space limit refuses it.
+bool AddressSpaceGranted(size_t bytes)
+{
+    void* probe = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (probe == MAP_FAILED) return false;
+    munmap(probe, bytes);
+    return true;
+}
+
 } // namespace
 
 ScriptHeapRange g_ScriptHeap;
 
+size_t ScriptHeap_RangeSize(bool (*granted)(size_t bytes))
+{
+    for (size_t size = SCRIPT_HEAP_FULL_RANGE; size >= SCRIPT_HEAP_SMALLEST_RANGE; size /= 2)
+        if (granted(size + SCRIPT_HEAP_ROOM_FOR_THE_REST)) return size;
+    // A small game may still play in what is left: the rest of the run's room is a guess.
+    return granted(SCRIPT_HEAP_SMALLEST_RANGE) ? SCRIPT_HEAP_SMALLEST_RANGE : 0;
+}
+
 bool ScriptHeap_Reserve()
 {
     if (g_ScriptHeap.heap != nullptr) return true;
+    size_t wanted = ScriptHeap_RangeSize(AddressSpaceGranted);
     // An exclusive arena: no other heap of the process allocates in it, and a heap made in it
     // never falls back to memory outside it.
     mi_arena_id_t arena = 0;
-    if (mi_reserve_os_memory_ex(RANGE_SIZE, false, false, true, &arena) != 0) return false;
+    if (wanted == 0 || mi_reserve_os_memory_ex(wanted, false, false, true, &arena) != 0) return false;
     // Segments are committed piece by piece as they are used, never whole when made (in every heap
     // of the process: the option is the allocator's): a refused piece comes back as a null
     // allocation, but a refused whole segment is not noticed, and the allocator writes into it.
@@ -55,7 +73,7 @@ bool ScriptHeap_Reserve()
     mi_heap_t* heap = mi_heap_new_in_arena(arena);
     if (heap == nullptr) return false;
     g_ScriptHeap.base = reinterpret_cast<uintptr_t>(base);
-    g_ScriptHeap.size = size < RANGE_SIZE ? size : RANGE_SIZE;
+    g_ScriptHeap.size = size < wanted ? size : wanted;
     g_ScriptHeap.heap = heap;
     return true;
 }

@@ -1,6 +1,6 @@
-// The script heap: one reserved 4 GiB range of address space from which the memory manager
-// allocates, so that anything the engine keeps in a 32-bit field can be a 32-bit reference (an
-// offset from the range's base; 0 means none). Main thread only.
+// The script heap: one reserved range of address space (4 GiB, or less under an address-space limit)
+// from which the memory manager allocates, so that anything the engine keeps in a 32-bit field can be
+// a 32-bit reference (an offset from the range's base; 0 means none). Main thread only.
 #pragma once
 
 #include <cassert>
@@ -15,6 +15,19 @@ struct ScriptHeapRange {
     size_t size = 0;
 };
 extern ScriptHeapRange g_ScriptHeap;
+
+// The range's sizes: the whole 32-bit span, halved while the system will not grant it together with
+// room for the rest of the run, down to the smallest, below which no game starts.
+constexpr size_t SCRIPT_HEAP_FULL_RANGE = size_t(4) << 30;
+constexpr size_t SCRIPT_HEAP_SMALLEST_RANGE = size_t(128) << 20;
+// The room for the rest: the graphics driver's threads and code and the threads' stacks take some
+// 380 MB beside the range with eight drawing threads, 510 MB with sixteen.
+constexpr size_t SCRIPT_HEAP_ROOM_FOR_THE_REST = size_t(768) << 20;
+
+// The size of range to reserve, given whether the system would grant that many bytes of address
+// space now: the first of the sizes above granted together with the room for the rest, else the
+// smallest alone, else 0 (none can be reserved).
+size_t ScriptHeap_RangeSize(bool (*granted)(size_t bytes));
 
 // Reserves the range and creates the heap in it: the first call's work, out of line.
 bool ScriptHeap_Reserve();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 TEST(ScriptHeap, AFourGigabyteRangeWhoseReferencesDecodeBackToTheirBlocks)
@@ -28,4 +30,21 @@ TEST(ScriptHeap, AFourGigabyteRangeWhoseReferencesDecodeBackToTheirBlocks)
     EXPECT_FALSE(ScriptHeap_Contains(foreign) || ScriptHeap_Contains(&onStack));
     EXPECT_FALSE(ScriptHeap_Contains(reinterpret_cast<void*>(ScriptHeap_Base() + ScriptHeap_Size())));
     std::free(foreign);
+}
+
+// Under an address-space limit the range is the largest half that leaves the rest of the run its
+// room, else the smallest alone, else none.
+TEST(ScriptHeap, TheRangeShrinksToTheAddressSpaceLeft)
+{
+    constexpr size_t MiB = size_t(1) << 20;
+    static size_t left = 0;
+    // (address space left, range)
+    const std::pair<size_t, size_t> cases[] = {
+        {SIZE_MAX, 4096 * MiB},         {(4096 + 768) * MiB, 4096 * MiB}, {(4096 + 768) * MiB - 1, 2048 * MiB},
+        {(512 + 768) * MiB, 512 * MiB}, {(128 + 768) * MiB, 128 * MiB},   {(128 + 767) * MiB, 128 * MiB},
+        {128 * MiB, 128 * MiB},         {127 * MiB, 0}};
+    for (const auto& [space, expected] : cases) {
+        left = space;
+        EXPECT_EQ(expected, ScriptHeap_RangeSize([](size_t bytes) { return bytes <= left; })) << space / MiB << " MiB";
+    }
 }

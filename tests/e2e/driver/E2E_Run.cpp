@@ -315,6 +315,14 @@ std::string BuildGame(const std::string& name, int subtype, const std::string& f
     return BuildFolder(folder);
 }
 
+// Create code that keeps 2 GB of texts of 2^doublings bytes, then says "kept N".
+std::string KeepTexts(int doublings)
+{
+    return "s = \"k\"; repeat (" + std::to_string(doublings) + ") s = s + s;\n" + "n = 0;\nrepeat (" +
+           std::to_string((size_t(2) << 30) >> doublings) + ") { t[n] = s + string(n); n += 1; }\n" +
+           "show_debug_message(\"kept \" + string(n));\n";
+}
+
 // The loudest sample of each 50 ms window of a captured WAV file (16-bit or float samples, plain or
 // extensible format), from 0 to 1; empty when the file cannot be read.
 std::vector<double> WindowPeaks(const fs::path& file)
@@ -1888,16 +1896,53 @@ if (t == 3) {
     s["memory-refused"] = {.play = false, .more = [=](Run&) {
         for (int doublings : {10, 20, 25}) {
             std::string what = "texts of 2^" + std::to_string(doublings) + " bytes";
-            std::string create = "s = \"k\"; repeat (" + std::to_string(doublings) + ") s = s + s;\n" +
-                                 "n = 0;\nrepeat (" + std::to_string((size_t(2) << 30) >> doublings) +
-                                 ") { t[n] = s + string(n); n += 1; }\n" +
-                                 "show_debug_message(\"kept \" + string(n));\n";
+            std::string create = KeepTexts(doublings);
             Run run = Play({.frames = 2, .args = {"--data=900000000", g_Kelvaro}, .output = true,
                             .game = BuildGame("keep" + std::to_string(doublings), 10, "source", create, ""),
                             .program = "/usr/bin/prlimit", .exit = ANY});
             Expect(run.exit == 255, what + ": exit code " + std::to_string(run.exit));
             InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
             Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 900 MB");
+        }
+    }};
+    // Under an address-space limit (ulimit -v) the script heap takes a smaller range: a game plays there
+    // with the memory figures it has without a limit, and one that keeps more than the range holds ends
+    // as memory exhausted; where not even the smallest range is left, the start is refused. A fatal
+    // memory end says so on standard output and last on standard error, the sound's device closed
+    // (the audio library complains at exit of one left open).
+    s["memory-limits"] = {.play = false, .more = [=](Run&) {
+        const std::string fatal = "Fatal Memory Error: Out of Memory!";
+        const std::string refused = "The game cannot start: not even 128 MB of address space can be reserved for "
+                                    "its memory (the address-space limit, as ulimit -v sets, is too low)";
+        std::string plays = BuildGame("plays", 10, "source", "show_debug_message(\"playing\");\n", "");
+        std::string keeps = BuildGame("keeps", 10, "source", KeepTexts(20), "");
+        auto figuresOf = [](const Lines& log) {
+            Lines figures;
+            for (const std::string& line : log)
+                if (line.starts_with("Total memory used")) figures.push_back(line);
+            return figures;
+        };
+        Lines figures = figuresOf(Play({.frames = 2, .game = plays}).log);
+        const std::tuple<const char*, const char*, const std::string*, int, const std::string*> cases[] = {
+            {"3 GB of address space", "--as=3000000000", &plays, 0, nullptr},
+            {"2 GB of address space", "--as=2000000000", &plays, 0, nullptr},
+            {"2 GB of address space, 2 GB of texts", "--as=2000000000", &keeps, 255, &fatal},
+            {"300 MB of address space", "--as=300000000", &plays, 1, &refused},
+            {"900 MB of data, 2 GB of texts", "--data=900000000", &keeps, 255, &fatal}};
+        for (const auto& [what, limit, game, exit, last] : cases) {
+            Run run = Play({.frames = 2, .args = {limit, g_Kelvaro}, .output = true, .game = *game,
+                            .program = "/usr/bin/prlimit", .exit = ANY, .errors = true});
+            Expect(run.exit == exit, std::string(what) + ": exit code " + std::to_string(run.exit));
+            Expect(!Has(run.errors, "device not closed"), std::string(what) + ": the audio device was left open");
+            if (last == nullptr) {
+                Expect(Has(run.output, "playing") && figuresOf(run.log) == figures && !figures.empty(),
+                       std::string(what) + ": the game did not play with the memory figures of a run without limit");
+                continue;
+            }
+            InOrder(run.log, {*last}, what);
+            Expect(!run.errors.empty() && run.errors.back() == *last,
+                   std::string(what) + ": standard error does not end with " + *last);
+            Expect(!Has(run.output, "kept"), std::string(what) + ": 2 GB of texts were kept");
         }
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
