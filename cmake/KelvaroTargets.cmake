@@ -73,6 +73,7 @@ function(kelvaro_test_areas)
       endif()
       gtest_discover_tests(${area}_tests DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit ENVIRONMENT "${env}")
+      kelvaro_whole_run(${area}_tests "" "${env}")
     endif()
     file(GLOB fuzzers CONFIGURE_DEPENDS ${dir}/fuzz/*_fuzz.cpp)
     foreach(fuzzer ${fuzzers})
@@ -88,6 +89,17 @@ function(kelvaro_test_areas)
   if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/tests/e2e)
   endif()
+endfunction()
+
+# The test executable once more as one process, every test after the others, so that a test that
+# passes only in a process of its own shows. Not in the sanitizer build, where it would cost minutes.
+function(kelvaro_whole_run target suffix env)
+  if(KELVARO_SANITIZE)
+    return()
+  endif()
+  add_test(NAME ${target}.whole${suffix} COMMAND ${target} --gtest_brief=1
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${target}.whole${suffix} PROPERTIES LABELS unit ENVIRONMENT "${env}")
 endfunction()
 
 # With libFuzzer the target fuzzes; without it a small driver replays the corpus, so every build

@@ -288,11 +288,12 @@ TEST_F(BreakpointTest, TheDebugBlock)
     EXPECT_EQ(place, nullptr);
     EXPECT_EQ(line, -1);
 
-    if (Variable_BuiltIn_Find("id") < 0) {
-        Variable_BuiltIn_Add("id", IdGetter, nullptr, false);
-        Variable_BuiltIn_Add("object_index", ObjectGetter, nullptr, false);
-        Variable_BuiltIn_Add("x", XGetter, nullptr, false);
-    }
+    // Rows of these names that other tests of the process registered (an x without a getter) would
+    // be found before these.
+    Variable_BuiltIn_FreeNames();
+    Variable_BuiltIn_Add("id", IdGetter, nullptr, false);
+    Variable_BuiltIn_Add("object_index", ObjectGetter, nullptr, false);
+    Variable_BuiltIn_Add("x", XGetter, nullptr, false);
     FakeWorld world;
     FakeInstance* self = world.Add(100007, 4);
     FakeInstance* other = world.Add(100008, 5);

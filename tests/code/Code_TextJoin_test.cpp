@@ -12,6 +12,7 @@
 #include "code/Code_Function.h"
 #include "code/Code_Translate.h"
 #include "function/Function_MathText.h"
+#include "variable/Variable_BuiltIn.h"
 
 using namespace vmtest;
 
@@ -21,6 +22,10 @@ class TextJoin : public FormRunTest {
 protected:
     void SetUp() override
     {
+        // The programs' x, n, a, ... are variables of the instance: rows of those names that other
+        // tests of the process registered (a read-only x) would take them, so the table starts empty
+        // and holds the argument rows alone.
+        Variable_BuiltIn_FreeNames();
         FormRunTest::SetUp();
         int32_t id = 0;
         if (!Code_Function_Find("string", &id)) Function_AddRows(MATH_TEXT_ROWS);

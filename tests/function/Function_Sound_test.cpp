@@ -26,6 +26,7 @@ protected:
         SoundTest::SetUp();
         RegisterResourceSounds();
         g_GameOptions.showErrors = false;
+        g_ErrorLast.clear(); // a report an earlier test of the process left is not this test's
     }
     // The message of the last report ("" when none), out of the report's frame.
     std::string TakeError()

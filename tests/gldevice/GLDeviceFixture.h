@@ -1,5 +1,6 @@
-// A device on a hidden main window of the offscreen video driver, made for each test (each test
-// runs in a process of its own), with helpers that draw through the batch and read pixels back.
+// A device on a hidden main window of the offscreen video driver, made for each test, with helpers
+// that draw through the batch and read pixels back. The tests run in one process as well as one
+// each, so the fixture puts back the drawing state a test before may have changed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "../TestSupport_Console.h"
+#include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_DeviceStates.h"
@@ -95,6 +97,9 @@ class DeviceTest : public ::testing::Test {
     {
         setenv("KELVARO_HEADLESS", "1", 1);
         TestSwitches_Reload();
+        GR_3D_Start(false);
+        g_CustomProjection = false;
+        g_DrawDepth = 0.0f;
         GR_RenderState_Init();
         ASSERT_TRUE(CreateMainWindow(Width(), Height()));
         ASSERT_TRUE(GR_InitDevice(Width(), Height(), Flags()));

@@ -387,4 +387,71 @@ TEST_F(Window, ShowsALaterPresentAtTheNextUseOfTheDeviceAndNotBefore)
     }
 }
 
+
+// The programs and shaders the driver is asked to make while the device is shut down, counted at
+// the driver's entry points.
+decltype(epoxy_glCreateProgram) g_DriverCreateProgram = nullptr;
+decltype(epoxy_glCompileShader) g_DriverCompileShader = nullptr;
+int g_DriverCompiles = 0;
+
+GLuint CountedCreateProgram()
+{
+    ++g_DriverCompiles;
+    return g_DriverCreateProgram();
+}
+
+void CountedCompileShader(GLuint shader)
+{
+    ++g_DriverCompiles;
+    g_DriverCompileShader(shader);
+}
+
+int CompilesOfTheShutDown()
+{
+    g_DriverCompiles = 0;
+    g_DriverCreateProgram = epoxy_glCreateProgram;
+    g_DriverCompileShader = epoxy_glCompileShader;
+    epoxy_glCreateProgram = CountedCreateProgram;
+    epoxy_glCompileShader = CountedCompileShader;
+    GR_D3D_Shutdown();
+    epoxy_glCreateProgram = g_DriverCreateProgram;
+    epoxy_glCompileShader = g_DriverCompileShader;
+    return g_DriverCompiles;
+}
+
+// The end of a game compiles nothing, whatever it left for the window, even its first frame still
+// waiting: a driver short of memory there crashed in its compiler.
+TEST_F(Window, IsShutDownWithoutCompilingAProgram)
+{
+    struct Ending {
+        const char* what;
+        void (*act)();
+    } endings[] = {
+        {"nothing presented", [] {}},
+        {"the first frame waiting",
+         [] {
+             ASSERT_TRUE(GR_StartFrame());
+             FillRect(0, 0, 4, 4, RED);
+             ASSERT_TRUE(GR_EndFrame(true, true));
+         }},
+        {"a frame shown and the next waiting",
+         [] {
+             ASSERT_TRUE(GR_StartFrame());
+             ASSERT_TRUE(GR_EndFrame(true));
+             ASSERT_TRUE(GR_StartFrame());
+             ASSERT_TRUE(GR_EndFrame(true, true));
+         }},
+        {"a frame left open", [] { ASSERT_TRUE(GR_StartFrame()); GR_D3D_Clear(GREEN, 1.0f, 0, 1); }},
+    };
+    for (const Ending& ending : endings) {
+        if (GR_D3D_Device() == nullptr) {
+            GR_RenderState_Init();
+            ASSERT_TRUE(GR_InitDevice(Width(), Height(), Flags())) << ending.what;
+        }
+        ending.act();
+        if (g_D3D.sceneDepth != 0) GR_EndFrame(false);
+        EXPECT_EQ(0, CompilesOfTheShutDown()) << ending.what;
+    }
+}
+
 } // namespace

@@ -145,6 +145,7 @@ bool GLDevice::Start(D3DPresentParameters* parameters)
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    MakePictureProgram();
     if (!MakeBackBuffer(*parameters)) return false;
     ApplyWindowMode(*parameters);
     SetDefaultStates();

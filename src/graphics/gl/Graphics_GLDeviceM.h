@@ -275,8 +275,9 @@ class GLDevice : public D3DDevice {
     // Draws a single-sampled picture of the window's size into the window, top row at the top
     // (Graphics_GLPictureM.cpp); false when it cannot be drawn so and must be blitted.
     bool DrawPicture(const GLSurface* source, int32_t width, int32_t height);
-    // Made at the first present; nothing is made when the window cannot take the drawing or the
-    // program does not link, and the picture is blitted.
+    // Made with the device, so that no present, not even one at the shut-down, compiles; nothing
+    // is made when the window cannot take the drawing or the program does not link, and the
+    // picture is blitted.
     void MakePictureProgram();
     void ReleasePictureProgram();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
@@ -335,10 +336,9 @@ class GLDevice : public D3DDevice {
     // The picture PresentLater left for the window, held until it is shown (FinishPresent). Every
     // call that could change it, or the window's picture, shows it first.
     GLSurface* m_WaitingPicture = nullptr;
-    GLuint m_PictureProgram = 0; // DrawPicture's objects, made at the first present
+    GLuint m_PictureProgram = 0; // DrawPicture's objects, made with the device
     GLuint m_PictureVertexArray = 0;
     GLuint m_PictureSampler = 0;
-    bool m_PictureTried = false;
     int32_t m_ResolveWidth = 0;
     int32_t m_ResolveHeight = 0;
 
