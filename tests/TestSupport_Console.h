@@ -3,6 +3,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "base/Base_Console.h"
@@ -68,5 +71,36 @@ class LogCapture {
     tagIConsole* m_Saved;
     TErrStreamConsole m_Capture;
 };
+
+// True when a line of `text` matches `pattern`, in which each '*' stands for any run of characters
+// of that line: "SPRT: sprite 0 at file offset *: its name at file offset 9 lies outside*".
+inline bool HasLine(const std::string& text, const std::string& pattern)
+{
+    std::string expression;
+    for (char c : pattern) {
+        if (c == '*')
+            expression += ".*";
+        else if (std::strchr("\\^$.|?+()[]{}", c) != nullptr)
+            expression += std::string("\\") + c;
+        else
+            expression += c;
+    }
+    const std::regex line(expression);
+    std::istringstream lines(text);
+    for (std::string each; std::getline(lines, each);)
+        if (std::regex_match(each, line)) return true;
+    return false;
+}
+
+// True when every "Malformed Chunk" line of a load's log follows a line of its reader saying why.
+inline bool EveryRefusalHasAReason(const std::string& text)
+{
+    std::istringstream lines(text);
+    std::string line, before;
+    for (; std::getline(lines, line); before = line)
+        if (line.starts_with("Malformed Chunk") && (before.empty() || before.starts_with("Malformed Chunk")))
+            return false;
+    return true;
+}
 
 } // namespace testsupport

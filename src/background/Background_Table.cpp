@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_Loader.h"
@@ -27,12 +26,6 @@ bool FileExists(const char* name)
 
 // ---- the background chunk ------------------------------------------------------------------------
 
-bool Refuse(uint32_t slot, const char* why)
-{
-    MainConsole->Output("BGND: background %u %s\n", slot, why);
-    return false;
-}
-
 int32_t FrameSide(const GameFile& file, uint32_t at)
 {
     uint16_t side = 0;
@@ -40,16 +33,16 @@ int32_t FrameSide(const GameFile& file, uint32_t at)
     return int16_t(side);
 }
 
-bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CBackground& background, const char*& name)
+bool LoadRecord(const GameFileEntry& record, CBackground& background, const char*& name)
 {
+    const GameFile& file = record.File();
     uint32_t words[5] = {};
-    if (!file.Contains(at, RECORD_SIZE)) return Refuse(slot, "runs past the end of the file");
+    if (!record.Holds("its record", record.At(), RECORD_SIZE)) return false;
     for (uint32_t i = 0; i < 5; ++i)
-        file.U32(at + i * 4, words[i]);
-    if (!file.String(words[0], name)) return Refuse(slot, "has a name outside the file");
+        file.U32(record.At() + i * 4, words[i]);
+    if (!record.String("its name", words[0], name)) return false;
     uint32_t entry = words[4];
-    if (entry != 0 && !file.Contains(entry, TEXTURE_PAGE_ENTRY_SIZE))
-        return Refuse(slot, "has a page entry outside the file");
+    if (entry != 0 && !record.Holds("its page entry", entry, TEXTURE_PAGE_ENTRY_SIZE)) return false;
     int32_t width = entry != 0 ? FrameSide(file, entry + ENTRY_FRAME_SIZE_AT) : 0;
     int32_t height = entry != 0 ? FrameSide(file, entry + ENTRY_FRAME_SIZE_AT + 2) : 0;
     background.SetFromFile(entry, width, height, words[1] != 0, words[2] != 0, words[3] != 0);
@@ -95,7 +88,7 @@ void Background_Reset()
 bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "BGND", body, length, table)) return false;
     Background_Reset();
     g_Table.items.assign(table.count, nullptr);
     g_Table.names.assign(table.count, nullptr);
@@ -104,7 +97,8 @@ bool Background_Load(GameFile& file, uint32_t body, uint32_t length)
         if (at == 0) continue;
         auto* background = new CBackground();
         const char* name = nullptr;
-        if (!LoadRecord(file, at, i, *background, name)) {
+        if (!LoadRecord(GameFileEntry(file, "BGND", "background " + std::to_string(i), at), *background,
+                        name)) {
             delete background;
             return false;
         }

@@ -3,6 +3,7 @@
 #include "font/Font_Class.h"
 
 #include <algorithm>
+#include <string>
 
 #include "base/Base_Text.h"
 #include "base/Base_Utf8.h"
@@ -24,12 +25,6 @@ int16_t ReadI16(const GameFile& file, uint32_t at)
     uint16_t value = 0;
     file.U16(at, value);
     return int16_t(value);
-}
-
-bool Refused(const char** why, const char* reason)
-{
-    *why = reason;
-    return false;
 }
 
 int32_t TallestCell(const std::vector<FontGlyph>& glyphs)
@@ -87,12 +82,14 @@ void CFontKV::Reset()
     m_EntryOffset = 0;
 }
 
-bool CFontKV::LoadFromChunk(const GameFile& file, uint32_t at, const char** why)
+bool CFontKV::LoadFromChunk(const GameFileEntry& record)
 {
     Reset();
+    const GameFile& file = record.File();
+    uint32_t at = record.At();
     uint32_t nameAt = 0, entryAt = 0, packed = 0;
     int32_t size = 0, bold = 0, italic = 0, last = 0, count = 0;
-    if (!file.Contains(at, RECORD_FIXED_SIZE)) return Refused(why, "runs past the end of the file");
+    if (!record.Holds("its record", at, RECORD_FIXED_SIZE)) return false;
     file.U32(at + 4, nameAt);
     file.I32(at + 8, size);
     file.I32(at + 12, bold);
@@ -104,17 +101,18 @@ bool CFontKV::LoadFromChunk(const GameFile& file, uint32_t at, const char** why)
     file.F32(at + 36, m_YScale);
     file.I32(at + 40, count);
     const char* fontName = nullptr;
-    if (!file.String(nameAt, fontName)) return Refused(why, "has a system font name outside the file");
-    if (entryAt != 0 && !file.Contains(entryAt, TEXTURE_PAGE_ENTRY_SIZE))
-        return Refused(why, "has a texture-page entry outside the file");
-    uint64_t offsetsAt = uint64_t(at) + RECORD_FIXED_SIZE;
-    if (count < 0 || uint64_t(count) * 4 > file.Size() - offsetsAt)
-        return Refused(why, "has more glyphs than the file holds");
+    if (!record.String("its system font name", nameAt, fontName)) return false;
+    if (entryAt != 0 && !record.Holds("its texture-page entry", entryAt, TEXTURE_PAGE_ENTRY_SIZE))
+        return false;
+    uint32_t offsetsAt = at + RECORD_FIXED_SIZE;
+    // A negative count is too long for any file.
+    uint64_t listBytes = uint64_t(uint32_t(count)) * 4;
+    if (!record.Holds("its list of " + std::to_string(count) + " glyphs", offsetsAt, listBytes)) return false;
     std::vector<FontGlyph> glyphs(static_cast<size_t>(count));
     for (size_t i = 0; i < glyphs.size(); ++i) {
         uint32_t glyphAt = 0;
         file.U32(uint32_t(offsetsAt + 4 * i), glyphAt);
-        if (glyphAt == 0 || !file.Contains(glyphAt, GLYPH_SIZE)) return Refused(why, "has a glyph outside the file");
+        if (!record.Needs("its glyph " + std::to_string(i), glyphAt, GLYPH_SIZE)) return false;
         FontGlyph& g = glyphs[i];
         g.code = uint16_t(ReadI16(file, glyphAt));
         g.x = ReadI16(file, glyphAt + 2), g.y = ReadI16(file, glyphAt + 4);

@@ -10,7 +10,7 @@
 
 #include "gamefile/GameFile_Textures.h"
 
-class GameFile;
+class GameFileEntry;
 
 // One glyph: where its cell lies (texture fonts) or which frame draws it (sprite fonts: w).
 struct FontGlyph {
@@ -39,8 +39,9 @@ public:
 
     // ---- building ----
     void Reset();
-    // A record of the font chunk at a file offset; false (font reset) when it does not fit the file.
-    bool LoadFromChunk(const GameFile& file, uint32_t at, const char** why);
+    // The font chunk's record `record`; false (font reset, the refusal logged) when it does not fit
+    // the file.
+    bool LoadFromChunk(const GameFileEntry& record);
     void BuildFromSystemFont(const char* name, int32_t size, bool bold, bool italic, int32_t first, int32_t last);
     // `map`: UTF-8 text, one character per frame.
     void BuildFromSprite(int32_t sprite, const char* map, bool proportional, int32_t separation);

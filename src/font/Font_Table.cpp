@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_Text.h"
 #include "base/Base_Utf8.h"
 #include "gamefile/GameFile_View.h"
@@ -90,13 +89,6 @@ CFontKV* SystemFont(const char* name, int32_t size, bool bold, bool italic, int3
     return font;
 }
 
-bool Refuse(uint32_t slot, const char* why)
-{
-    MainConsole->Output("FONT: font %u %s\n", slot, why);
-    Font_Clear();
-    return false;
-}
-
 } // namespace
 
 // ---- lookups -------------------------------------------------------------------------------------
@@ -140,7 +132,7 @@ int32_t Font_Capacity()
 bool Font_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "FONT", body, length, table)) return false;
     Font_Clear();
     g_Fonts.assign(table.count, nullptr);
     g_Names.assign(table.count, nullptr);
@@ -156,11 +148,14 @@ bool Font_Load(GameFile& file, uint32_t body, uint32_t length)
         if (at == 0) continue;
         auto* font = new CFontKV();
         g_Fonts[i] = font;
-        const char* why = nullptr;
-        if (!font->LoadFromChunk(file, at, &why)) return Refuse(i, why);
+        GameFileEntry record(file, "FONT", "font " + std::to_string(i), at);
         uint32_t nameAt = 0;
         const char* name = nullptr;
-        if (!file.U32(at, nameAt) || !file.String(nameAt, name)) return Refuse(i, "has a name outside the file");
+        if (!font->LoadFromChunk(record) || !file.U32(at, nameAt) ||
+            !record.String("its name", nameAt, name)) {
+            Font_Clear();
+            return false;
+        }
         g_Names[i] = String_Copy(name != nullptr ? name : "");
     }
     return true;

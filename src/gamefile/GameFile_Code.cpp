@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "base/Base_Console.h"
@@ -66,22 +67,19 @@ void EnsureStringTable(const GameFile& file)
     }
 }
 
-bool Malformed(const char* chunk, uint32_t index, const char* what)
-{
-    MainConsole->Output("%s: entry %u: %s\n", chunk, index, what);
-    return false;
-}
-
 bool ReadEntry(const GameFile& file, uint32_t body, uint32_t length, uint32_t index, uint32_t entry)
 {
     if (entry == 0) return Code_AddEntry(nullptr, nullptr, 0);
+    GameFileEntry record(file, "CODE", "entry " + std::to_string(index), entry);
     uint32_t nameOffset = 0, size = 0;
     const char* name = nullptr;
-    if (!GameFile_ChunkHolds(body, length, entry, 8) || !file.U32(entry, nameOffset) || !file.U32(entry + 4, size))
-        return Malformed("CODE", index, "its header lies outside the chunk");
-    if (!file.String(nameOffset, name)) return Malformed("CODE", index, "its name lies outside the file");
-    if (size > static_cast<uint32_t>(INT32_MAX) || !GameFile_ChunkHolds(body, length, entry + 8, size))
-        return Malformed("CODE", index, "its bytecode runs past the chunk");
+    if (!record.Within("its header", entry, 8, body, length)) return false;
+    file.U32(entry, nameOffset);
+    file.U32(entry + 4, size);
+    if (!record.String("its name", nameOffset, name)) return false;
+    if (!record.Within("its bytecode", entry + 8, size, body, length)) return false;
+    // The interpreter's lengths are 32-bit signed.
+    if (size > static_cast<uint32_t>(INT32_MAX)) return record.Refuse("its bytecode is longer than 2 GiB");
     if (!Code_AddEntry(name, file.Data() + entry + 8, static_cast<int32_t>(size))) return false;
     g_Ranges.push_back(CodeRange{entry + 8, entry + 8 + size, static_cast<int32_t>(index)});
     g_CodeBytes += size;
@@ -119,31 +117,38 @@ struct LinkRecord {
     uint32_t first = 0;
 };
 
-bool ReadLinkRecord(const GameFile& file, const char* chunk, uint32_t at, uint32_t index, LinkRecord& record)
+bool ReadLinkRecord(const GameFileEntry& entry, LinkRecord& record)
 {
+    const GameFile& file = entry.File();
     uint32_t nameOffset = 0;
-    file.U32(at, nameOffset);
-    file.U32(at + 4, record.count);
-    file.U32(at + 8, record.first);
-    if (!file.String(nameOffset, record.name)) return Malformed(chunk, index, "its name lies outside the file");
+    file.U32(entry.At(), nameOffset);
+    file.U32(entry.At() + 4, record.count);
+    file.U32(entry.At() + 8, record.first);
+    if (!entry.String("its name", nameOffset, record.name)) return false;
+    std::string count = "its reference count " + std::to_string(record.count);
     // A record without a name has nothing to link, unless it claims references.
-    if (record.name == nullptr && record.count != 0) return Malformed(chunk, index, "it has references but no name");
+    if (record.name == nullptr && record.count != 0)
+        return entry.Refuse(count + " is not 0 but it has no name");
     // Each reference is an instruction word and its operand, so no chain can be longer than this.
     uint64_t codeBytes = RangesDescribe(file) ? g_CodeBytes : 0;
-    if (record.count > codeBytes / 8) return Malformed(chunk, index, "it counts more references than the code holds");
+    if (record.count > codeBytes / 8)
+        return entry.Refuse(count + " is more than the code holds (" + std::to_string(codeBytes) +
+                            " bytes of bytecode)");
     return true;
 }
 
 // Writes the identifier into every operand of the chain. `next` gives the offset of the following
 // reference from the current one and its old operand.
 template <typename Rewrite, typename Next>
-bool FollowChain(GameFile& file, const char* chunk, uint32_t index, const LinkRecord& record, Rewrite rewrite, Next next,
-                 std::set<int32_t>& touched)
+bool FollowChain(GameFile& file, const GameFileEntry& entry, const LinkRecord& record, Rewrite rewrite,
+                 Next next, std::set<int32_t>& touched)
 {
     uint32_t at = record.first;
     for (uint32_t i = 0; i < record.count; ++i) {
         const CodeRange* range = RangesDescribe(file) ? RangeHolding(at, 8) : nullptr;
-        if (range == nullptr) return Malformed(chunk, index, "a reference lies outside the code");
+        if (range == nullptr)
+            return entry.Refuse("its reference " + std::to_string(i) + " at file offset " +
+                                std::to_string(at) + " lies outside the code");
         uint32_t operand = 0;
         file.U32(at + 4, operand);
         file.WriteU32(at + 4, rewrite(operand));
@@ -177,7 +182,7 @@ bool Code_Load(GameFile& file, uint32_t body, uint32_t length)
     EnsureStringTable(file);
     Code_LoadGameStrings(file);
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "CODE", body, length, table)) return false;
     for (uint32_t i = 0; i < table.count; ++i) {
         if (!ReadEntry(file, body, length, i, table.Entry(file, i))) {
             Code_ClearEntries();
@@ -198,7 +203,8 @@ bool VARI_Load(GameFile& file, uint32_t body, uint32_t length)
     uint32_t records = WholeRecords("VARI", length);
     for (uint32_t i = 0; i < records; ++i) {
         LinkRecord record;
-        if (!ReadLinkRecord(file, "VARI", body + LINK_RECORD_SIZE * i, i, record)) return false;
+        GameFileEntry entry(file, "VARI", "entry " + std::to_string(i), body + LINK_RECORD_SIZE * i);
+        if (!ReadLinkRecord(entry, record)) return false;
         if (record.name == nullptr) continue;
         int32_t id = Code_Variable_Find(record.name);
         if (id < 0) UnknownName("Error on load\nUnable to find variable %s\n", record.name);
@@ -207,7 +213,7 @@ bool VARI_Load(GameFile& file, uint32_t body, uint32_t length)
         auto next = [](uint32_t at, uint32_t operand) {
             return at + static_cast<uint32_t>(Link_VariableDistance(operand));
         };
-        if (!FollowChain(file, "VARI", i, record, rewrite, next, touched)) return false;
+        if (!FollowChain(file, entry, record, rewrite, next, touched)) return false;
     }
     return RecheckEntries(touched);
 }
@@ -219,14 +225,15 @@ bool FUNC_Load(GameFile& file, uint32_t body, uint32_t length)
     uint32_t records = WholeRecords("FUNC", length);
     for (uint32_t i = 0; i < records; ++i) {
         LinkRecord record;
-        if (!ReadLinkRecord(file, "FUNC", body + LINK_RECORD_SIZE * i, i, record)) return false;
+        GameFileEntry entry(file, "FUNC", "entry " + std::to_string(i), body + LINK_RECORD_SIZE * i);
+        if (!ReadLinkRecord(entry, record)) return false;
         if (record.name == nullptr) continue;
         int32_t id = -1;
         if (!Code_Function_Find(record.name, &id) || id < 0)
             UnknownName("Error on load\nUnable to find function %s\n", record.name);
         auto rewrite = [id](uint32_t) { return static_cast<uint32_t>(id); };
         auto next = [](uint32_t at, uint32_t operand) { return at + operand; };
-        if (!FollowChain(file, "FUNC", i, record, rewrite, next, touched)) return false;
+        if (!FollowChain(file, entry, record, rewrite, next, touched)) return false;
     }
     return RecheckEntries(touched);
 }

@@ -48,12 +48,14 @@ bool IsTag(const GameFileChunk& chunk, const char* tag) { return std::memcmp(chu
 
 void LogMalformed(const GameFileChunk& chunk)
 {
-    MainConsole->Output("Malformed Chunk %s (file offset %u, length %u)\n", chunk.tag, chunk.body - 8, chunk.length);
+    MainConsole->Output("Malformed Chunk %s (file offset %u, length %u)\n", chunk.Name().c_str(),
+                        chunk.body - 8, chunk.length);
 }
 
 void LogBroken(const GameFileChunk& chunk)
 {
-    MainConsole->Output("Chunk %s runs past the end of the file (length %u)\n", chunk.tag, chunk.length);
+    MainConsole->Output("Chunk %s runs past the end of the file (length %u)\n", chunk.Name().c_str(),
+                        chunk.length);
 }
 
 // Keeps a copy of what the main console logs while it lives.
@@ -100,8 +102,8 @@ template <class Reader> bool ReadChunk(const GameFileChunk& chunk, Reader read)
 bool SkipFatalReader(const GameFileChunk& chunk, const std::string& unknown)
 {
     if (unknown.empty()) return false;
-    MainConsole->Output("Chunk %s is not read: the file holds a chunk %s of an unknown kind\n", chunk.tag,
-                        unknown.c_str());
+    MainConsole->Output("Chunk %s is not read: the file holds a chunk %s of an unknown kind\n",
+                        chunk.Name().c_str(), unknown.c_str());
     return true;
 }
 
@@ -130,7 +132,7 @@ bool PrePassChunk(GameFile& file, const GameFileChunk& chunk, const std::string&
         g_CompiledCode = true;
         return ReadChunk(chunk, [&] {
             GameFileCountTable table;
-            return GameFile_ReadCountTable(file, chunk.body, chunk.length, table) &&
+            return GameFile_ReadChunkTable(file, chunk.Name(), chunk.body, chunk.length, table) &&
                    Code_Load(file, chunk.body, chunk.length);
         });
     }
@@ -171,10 +173,8 @@ bool KeepTexturePages(GameFile& file, uint32_t body, uint32_t length)
     GameFile_ReadCountTable(file, body, length, table);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t entry = table.Entry(file, i);
-        if (entry != 0 && !file.Contains(entry, TEXTURE_PAGE_ENTRY_SIZE)) {
-            MainConsole->Output("Texture pages: entry %u at file offset %u runs past the end of the file\n", i, entry);
-            return false;
-        }
+        GameFileEntry page(file, "TPAG", "page entry " + std::to_string(i), entry);
+        if (entry != 0 && !page.Holds("its record", entry, TEXTURE_PAGE_ENTRY_SIZE)) return false;
     }
     g_TexturePageChunk.body = body;
     g_TexturePageChunk.length = length;
@@ -246,13 +246,15 @@ bool MainPassChunk(GameFile& file, const GameFileChunk& chunk, const std::string
 {
     const ChunkHandler* handler = FindHandler(chunk);
     if (handler == nullptr) {
-        MainConsole->Output("unknown Chunk %s:%d\n", chunk.tag, static_cast<int32_t>(chunk.tagWord));
+        MainConsole->Output("unknown Chunk %s:%d\n", chunk.Name().c_str(),
+                            static_cast<int32_t>(chunk.tagWord));
         return false;
     }
     if (handler->fatal && SkipFatalReader(chunk, unknown)) return false;
     return ReadChunk(chunk, [&] {
         GameFileCountTable table;
-        bool sound = !handler->countTable || GameFile_ReadCountTable(file, chunk.body, chunk.length, table);
+        bool sound = !handler->countTable ||
+                     GameFile_ReadChunkTable(file, chunk.Name(), chunk.body, chunk.length, table);
         return sound && (handler->reader == nullptr || handler->reader(file, chunk.body, chunk.length));
     });
 }
@@ -389,7 +391,7 @@ std::string GameFile_UnknownChunk(const GameFile& file)
     GameFileChunk chunk;
     if (!walk.Start()) return "";
     while (walk.Next(chunk))
-        if (chunk.length != 0 && FindHandler(chunk) == nullptr) return std::string(chunk.tag, 4);
+        if (chunk.length != 0 && FindHandler(chunk) == nullptr) return chunk.Name();
     return "";
 }
 
@@ -478,7 +480,8 @@ bool LoadGameChunks(GameFile& file)
     std::string unknown = GameFile_UnknownChunk(file);
     GameFileChunk chunk;
     while (walk.Next(chunk)) {
-        MainConsole->Output("Process Chunk: %s   %d\n", chunk.tag, static_cast<int32_t>(chunk.length));
+        MainConsole->Output("Process Chunk: %s   %d\n", chunk.Name().c_str(),
+                            static_cast<int32_t>(chunk.length));
         if (chunk.length == 0) continue;
         if (!MainPassChunk(file, chunk, unknown)) result = false;
     }

@@ -1,8 +1,8 @@
 #include "gamefile/GameFile_Strings.h"
 
+#include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "gamefile/GameFile_View.h"
 
 namespace {
@@ -10,16 +10,21 @@ namespace {
 // File offsets of the characters, checked once when the table is read.
 std::vector<uint32_t> g_StringOffsets;
 
-bool RecordFits(const GameFile& file, uint32_t body, uint32_t length, uint32_t record, uint32_t& characters)
+// The record's length word, its characters and their terminator lie inside the chunk, the
+// terminator where the length says.
+bool RecordFits(const GameFileEntry& record, uint32_t body, uint32_t length, uint32_t& characters)
 {
+    const GameFile& file = record.File();
     uint32_t size = 0;
-    if (!GameFile_ChunkHolds(body, length, record, 4) || !file.U32(record, size)) return false;
-    characters = record + 4;
-    // The characters and their terminator lie inside the chunk, the terminator where the length says.
-    if (!GameFile_ChunkHolds(body, length, characters, size) || size == UINT32_MAX) return false;
+    if (!record.Within("its length word", record.At(), 4, body, length)) return false;
+    file.U32(record.At(), size);
+    characters = record.At() + 4;
+    if (!record.Within("its text", characters, uint64_t{size} + 1, body, length)) return false;
     uint8_t terminator = 1;
-    return GameFile_ChunkHolds(body, length, characters + size, 1) && file.U8(characters + size, terminator) &&
-           terminator == 0;
+    file.U8(characters + size, terminator);
+    if (terminator == 0) return true;
+    return record.Refuse("its text at file offset " + std::to_string(characters) +
+                         " has no terminator after its " + std::to_string(size) + " bytes");
 }
 
 } // namespace
@@ -28,20 +33,12 @@ bool StringTable_Load(const GameFile& file, uint32_t body, uint32_t length)
 {
     StringTable_Clear();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) {
-        MainConsole->Output("Strings: the count table does not fit the chunk\n");
-        return false;
-    }
+    if (!GameFile_ReadChunkTable(file, "STRG", body, length, table)) return false;
     std::vector<uint32_t> offsets(table.count, 0);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t record = table.Entry(file, i);
-        if (record == 0) continue;
-        if (!RecordFits(file, body, length, record, offsets[i])) {
-            MainConsole->Output("Strings: string %u (record at file offset %u) runs past the chunk or has no "
-                                "terminator\n",
-                                i, record);
-            return false;
-        }
+        GameFileEntry entry(file, "STRG", "string " + std::to_string(i), record);
+        if (record != 0 && !RecordFits(entry, body, length, offsets[i])) return false;
     }
     g_StringOffsets.swap(offsets);
     return true;

@@ -100,20 +100,17 @@ void LinkPagesToTextures()
 bool TXTR_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "TXTR", body, length, table)) return false;
     g_TextureIds.assign(table.count, -1);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t entry = table.Entry(file, i);
         uint32_t flags = 0, blob = 0;
         if (entry == 0) continue;
-        if (!file.U32(entry, flags) || !file.U32(entry + 4, blob)) {
-            MainConsole->Output("TXTR: entry %u runs past the end of the file\n", i);
-            return false;
-        }
-        if (blob == 0 || blob >= file.Size()) {
-            MainConsole->Output("TXTR: entry %u: its image lies outside the file\n", i);
-            return false;
-        }
+        GameFileEntry record(file, "TXTR", "texture " + std::to_string(i), entry);
+        if (!record.Holds("its record", entry, 8)) return false;
+        file.U32(entry, flags);
+        file.U32(entry + 4, blob);
+        if (!record.Needs("its image", blob, 1)) return false;
         // Pages keep the picture's own format: bit 0, set by the tools on every entry, is no
         // format code (as one it would cut every texel's alpha to 0 or 255).
         g_TextureIds[i] = g_TextureFromBlob(file.Data() + blob, BlobSize(file, body, length, blob),

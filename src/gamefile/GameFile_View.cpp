@@ -2,7 +2,10 @@
 
 #include "base/Base_Bytes.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "base/Base_Console.h"
 
 #include "platform/Platform_MemoryManager.h"
 
@@ -165,17 +168,118 @@ bool GameFile_ChunkHolds(uint32_t body, uint32_t length, uint32_t offset, uint32
     return offset >= body && offset - body <= length && size <= length - (offset - body);
 }
 
-bool GameFile_ReadCountTable(const GameFile& file, uint32_t body, uint32_t length, GameFileCountTable& out)
+std::string GameFileChunk::Name() const
+{
+    bool printable = true;
+    for (int i = 0; i < 4; ++i)
+        printable = printable && tag[i] >= 0x20 && tag[i] <= 0x7E;
+    if (printable) return std::string(tag, 4);
+    char bytes[16];
+    std::snprintf(bytes, sizeof bytes, "[%02X %02X %02X %02X]", uint8_t(tag[0]), uint8_t(tag[1]),
+                  uint8_t(tag[2]), uint8_t(tag[3]));
+    return bytes;
+}
+
+std::string GameFile_PastFile(const GameFile& file, const std::string& what, uint32_t offset, uint64_t size)
+{
+    std::string where = what + " at file offset " + std::to_string(offset);
+    std::string end = " (" + std::to_string(file.Size()) + " bytes)";
+    if (offset >= file.Size()) return where + " lies outside the file" + end;
+    return where + " (" + std::to_string(size) + " bytes) runs past the end of the file" + end;
+}
+
+std::string GameFile_PastRange(const GameFile& file, const std::string& what, uint32_t offset, uint64_t size,
+                               uint32_t body, uint32_t length)
+{
+    if (uint64_t{body} + length == file.Size() && offset >= body)
+        return GameFile_PastFile(file, what, offset, size);
+    std::string where = what + " at file offset " + std::to_string(offset);
+    std::string chunk =
+        " its chunk (" + std::to_string(length) + " bytes at file offset " + std::to_string(body) + ")";
+    if (offset < body || offset - body >= length) return where + " lies outside" + chunk;
+    return where + " (" + std::to_string(size) + " bytes) runs past the end of" + chunk;
+}
+
+std::string GameFile_StringFault(const GameFile& file, const std::string& what, uint32_t offset)
+{
+    const char* text;
+    if (file.String(offset, text)) return "";
+    if (offset >= file.Size()) return GameFile_PastFile(file, what, offset, 1);
+    return what + " at file offset " + std::to_string(offset) +
+           " has no terminator before the end of the file (" + std::to_string(file.Size()) + " bytes)";
+}
+
+std::string GameFile_CountTableFault(const GameFile& file, uint32_t body, uint32_t length)
 {
     uint32_t count;
-    if (length < 4 || !file.Contains(body, length) || !file.U32(body, count)) return false;
-    if (count > (length - 4) / 4) return false;
+    if (length < 4 || !file.Contains(body, length) || !file.U32(body, count))
+        return GameFile_PastRange(file, "its count word", body, 4, body, length);
+    if (count > (length - 4) / 4)
+        return GameFile_PastRange(file, "the pointer list of its " + std::to_string(count) + " entries",
+                                  body + 4, uint64_t{count} * 4, body, length);
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t entry;
-        if (!file.U32(body + 4 + 4 * i, entry)) return false;
-        if (entry != 0 && entry >= file.Size()) return false;
+        file.U32(body + 4 + 4 * i, entry);
+        if (entry != 0 && entry >= file.Size())
+            return "entry " + std::to_string(i) + " (its pointer at file offset " +
+                   std::to_string(body + 4 + 4 * i) + ") points to file offset " + std::to_string(entry) +
+                   ", outside the file (" + std::to_string(file.Size()) + " bytes)";
     }
-    out.count = count;
+    return "";
+}
+
+bool GameFile_ReadCountTable(const GameFile& file, uint32_t body, uint32_t length, GameFileCountTable& out)
+{
+    if (!GameFile_CountTableFault(file, body, length).empty()) return false;
+    file.U32(body, out.count);
     out.entries = body + 4;
     return true;
+}
+
+bool GameFile_ReadChunkTable(const GameFile& file, const std::string& tag, uint32_t body, uint32_t length,
+                             GameFileCountTable& out)
+{
+    if (GameFile_ReadCountTable(file, body, length, out)) return true;
+    return GameFileEntry(file, tag, "the count table", body)
+        .Refuse(GameFile_CountTableFault(file, body, length));
+}
+
+bool GameFileEntry::Refuse(const std::string& why) const
+{
+    MainConsole->Output("%s: %s at file offset %u: %s\n", m_Tag.c_str(), m_Name.c_str(), m_At, why.c_str());
+    return false;
+}
+
+bool GameFileEntry::Holds(const std::string& what, uint32_t offset, uint64_t size) const
+{
+    if (size <= UINT32_MAX && m_File.Contains(offset, uint32_t(size))) return true;
+    return Refuse(GameFile_PastFile(m_File, what, offset, size));
+}
+
+bool GameFileEntry::Within(const std::string& what, uint32_t offset, uint64_t size, uint32_t body,
+                           uint32_t length) const
+{
+    if (size <= UINT32_MAX && GameFile_ChunkHolds(body, length, offset, uint32_t(size))) return true;
+    return Refuse(GameFile_PastRange(m_File, what, offset, size, body, length));
+}
+
+bool GameFileEntry::Needs(const std::string& what, uint32_t offset, uint64_t size) const
+{
+    if (offset == 0) return Refuse(what + " is missing (file offset 0)");
+    return Holds(what, offset, size);
+}
+
+bool GameFileEntry::String(const std::string& what, uint32_t offset, const char*& out) const
+{
+    if (m_File.String(offset, out)) return true;
+    return Refuse(GameFile_StringFault(m_File, what, offset));
+}
+
+bool GameFileEntry::CountTable(const std::string& what, uint32_t offset, GameFileCountTable& out) const
+{
+    if (offset >= m_File.Size()) return Refuse(GameFile_PastFile(m_File, what, offset, 4));
+    uint32_t rest = m_File.Size() - offset;
+    if (GameFile_ReadCountTable(m_File, offset, rest, out)) return true;
+    return Refuse(what + " at file offset " + std::to_string(offset) + ": " +
+                  GameFile_CountTableFault(m_File, offset, rest));
 }

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 class GameFile {
 public:
@@ -65,6 +67,10 @@ struct GameFileChunk {
     uint32_t tagWord = 0;          // the same four bytes as a little-endian number
     uint32_t body = 0;             // file offset of the body
     uint32_t length = 0;           // body length in bytes
+
+    // The tag as lines name it: its four characters, or its bytes ("[00 1B 4D FF]") when one of
+    // them is not printable, so that a damaged tag still shows and never cuts or breaks a line.
+    std::string Name() const;
 };
 
 // Walks the chunks of a container ("FORM", length word, chunks). Start() tells whether the
@@ -104,3 +110,65 @@ bool GameFile_ReadCountTable(const GameFile& file, uint32_t body, uint32_t lengt
 
 // True when [offset, offset + size) lies inside the chunk body.
 bool GameFile_ChunkHolds(uint32_t body, uint32_t length, uint32_t offset, uint32_t size);
+
+// ---- refusals ------------------------------------------------------------------------------------
+// A chunk reader that refuses its chunk says what it found, where, and what lies outside:
+//     SPRT: sprite 3 at file offset 1234: its name at file offset 99999 lies outside the file (52698 bytes)
+// Each kind of fault is worded here once, so that every reader tells it alike.
+
+// "<what> at file offset O lies outside the file (F bytes)", or "... (N bytes) runs past the end
+// of the file (F bytes)" when it begins inside.
+std::string GameFile_PastFile(const GameFile& file, const std::string& what, uint32_t offset, uint64_t size);
+
+// As GameFile_PastFile for something that must lie in the range [body, body + length), a chunk's
+// body: "... runs past the end of its chunk (L bytes at file offset B)". A range that ends where
+// the file ends is told as the file's end.
+std::string GameFile_PastRange(const GameFile& file, const std::string& what, uint32_t offset, uint64_t size,
+                               uint32_t body, uint32_t length);
+
+// Why the string at `offset` cannot be read (outside the file, or no terminator before its end);
+// empty when it can.
+std::string GameFile_StringFault(const GameFile& file, const std::string& what, uint32_t offset);
+
+// Why the count table at `body` is not sound (its count word, its pointer list, or the first entry
+// pointing outside the file); empty when it is, and only then does GameFile_ReadCountTable read it.
+std::string GameFile_CountTableFault(const GameFile& file, uint32_t body, uint32_t length);
+
+// One entry of a chunk as its refusals name it: the chunk's tag, the entry ("sprite 3") and the
+// file offset of its record. The checks log the refusal's line when they fail and return false, so
+// that a reader can return them.
+class GameFileEntry {
+public:
+    GameFileEntry(const GameFile& file, std::string tag, std::string name, uint32_t at)
+        : m_File(file), m_Tag(std::move(tag)), m_Name(std::move(name)), m_At(at)
+    {
+    }
+    const GameFile& File() const { return m_File; }
+    const std::string& Name() const { return m_Name; }
+    uint32_t At() const { return m_At; }
+
+    // Logs "<tag>: <name> at file offset <at>: <why>"; always false.
+    bool Refuse(const std::string& why) const;
+    // `size` bytes of `what` at `offset` lie in the file.
+    bool Holds(const std::string& what, uint32_t offset, uint64_t size) const;
+    // `size` bytes of `what` at `offset` lie in the chunk body [body, body + length).
+    bool Within(const std::string& what, uint32_t offset, uint64_t size, uint32_t body,
+                uint32_t length) const;
+    // As Holds, for something that must be there: offset 0 (none) is refused too.
+    bool Needs(const std::string& what, uint32_t offset, uint64_t size) const;
+    // The string `what` at `offset` (0: none), as GameFile::String reads it.
+    bool String(const std::string& what, uint32_t offset, const char*& out) const;
+    // The count table `what` at `offset`, running at most to the end of the file.
+    bool CountTable(const std::string& what, uint32_t offset, GameFileCountTable& out) const;
+
+private:
+    const GameFile& m_File;
+    std::string m_Tag;
+    std::string m_Name;
+    uint32_t m_At;
+};
+
+// The count table at the start of the body of the chunk `tag`, refused as its "count table" (see
+// GameFileEntry) when it is not sound.
+bool GameFile_ReadChunkTable(const GameFile& file, const std::string& tag, uint32_t body, uint32_t length,
+                             GameFileCountTable& out);

@@ -1,6 +1,7 @@
 #include "object/Object_Event.h"
 
 #include <cstdio>
+#include <string>
 
 #include "code/Code_Error.h"
 #include "code/Code_Execute.h"
@@ -42,13 +43,16 @@ void CEvent::SetCode(CCode* code, const char* text)
     Object_EventsChanged();
 }
 
-bool CEvent::LoadFromStream(const GameFile& file, uint32_t entry)
+bool CEvent::LoadFromStream(const GameFileEntry& owner, uint32_t entry)
 {
     FreeCode();
+    const GameFile& file = owner.File();
+    std::string event = " of its event (entry at file offset " + std::to_string(entry) + ")";
     uint32_t action = 0;
-    if (!file.U32(entry + 8, action)) return false;
+    if (!owner.Holds("its event", entry, 12)) return false;
+    file.U32(entry + 8, action);
     if (action == 0) return true; // no action: the event stays absent
-    if (!file.Contains(action, ACTION_RECORD_SIZE)) return false;
+    if (!owner.Holds("the action" + event, action, ACTION_RECORD_SIZE)) return false;
     if (g_CompiledCode) {
         uint32_t codeIndex = 0;
         file.U32(action + 4 * ACTION_WORD_CODE_INDEX, codeIndex);
@@ -58,7 +62,7 @@ bool CEvent::LoadFromStream(const GameFile& file, uint32_t entry)
     uint32_t source = 0;
     const char* text = nullptr;
     file.U32(action + 4 * ACTION_WORD_SOURCE, source);
-    if (!file.String(source, text)) return false;
+    if (!owner.String("the code" + event, source, text)) return false;
     if (text != nullptr) SetCode(new CCode(text, false), text);
     return true;
 }

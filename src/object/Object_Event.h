@@ -7,7 +7,7 @@
 
 class CCode;
 class CInstance;
-class GameFile;
+class GameFileEntry;
 struct ScriptValue;
 struct VMPreparedRun;
 
@@ -26,8 +26,8 @@ public:
     // Reads the event entry at `entry` (subtype, action count, offset of the first action record):
     // compiled mode takes the action's code index, source mode its text. An entry without an
     // action leaves the event absent. False when the entry or the action record lies outside the
-    // file or the text has no terminator.
-    bool LoadFromStream(const GameFile& file, uint32_t entry);
+    // file or the text has no terminator, refused as part of `owner` (the object or time line).
+    bool LoadFromStream(const GameFileEntry& owner, uint32_t entry);
     // Source mode: compiles the code under "Object.<object>.<event>.<action>" from the current
     // event; a failure is reported as a fatal action error. Compiled code: true at once.
     bool Compile();

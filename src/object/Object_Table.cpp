@@ -1,6 +1,5 @@
 #include "object/Object_Table.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -80,13 +79,15 @@ class ObjectReader {
 public:
     ObjectReader(const GameFile& file, int32_t objectCount) : m_File(file), m_ObjectCount(objectCount) {}
 
-    bool Read(CObject& object, uint32_t entry)
+    bool Read(CObject& object, const GameFileEntry& record)
     {
+        uint32_t entry = record.At();
         uint32_t words[8];
+        if (!record.Holds("its record", entry, sizeof words)) return false;
         for (uint32_t i = 0; i < 8; ++i)
-            if (!m_File.U32(entry + 4 * i, words[i])) return Fail(object, "its record runs past the end of the file");
+            m_File.U32(entry + 4 * i, words[i]);
         const char* name = nullptr;
-        if (!m_File.String(words[0], name)) return Fail(object, "its name lies outside the file");
+        if (!record.String("its name", words[0], name)) return false;
         object.Reset();
         object.SetName(name);
         object.m_SpriteIndex = SpriteFromWord(words[1]);
@@ -97,17 +98,11 @@ public:
         object.m_ParentIndex = static_cast<int32_t>(words[6]);
         object.m_MaskIndex = static_cast<int32_t>(words[7]);
         uint32_t at = entry + 32;
-        if (g_GameHeader.version >= 6 && !ReadPhysics(object, at)) return false;
-        return ReadEvents(object, at);
+        if (g_GameHeader.version >= 6 && !ReadPhysics(object, record, at)) return false;
+        return ReadEvents(object, record, at);
     }
 
 private:
-    bool Fail(const CObject& object, const char* what)
-    {
-        MainConsole->Output("OBJT: object %d: %s\n", object.m_Index, what);
-        return false;
-    }
-
     bool Word(uint32_t& at, uint32_t& out)
     {
         if (!m_File.U32(at, out)) return false;
@@ -122,8 +117,9 @@ private:
         return true;
     }
 
-    bool ReadPhysics(CObject& object, uint32_t& at)
+    bool ReadPhysics(CObject& object, const GameFileEntry& record, uint32_t& at)
     {
+        uint32_t settings = at;
         ObjectPhysics& physics = object.m_Physics;
         uint32_t enabled = 0, sensor = 0, shape = 0, group = 0, count = 0;
         bool read = Word(at, enabled) && Word(at, sensor) && Word(at, shape) && Real(at, physics.density) &&
@@ -132,64 +128,67 @@ private:
         physics.friction = 0.2f;
         physics.awake = 1;
         physics.kinematic = 0;
-        if (read && g_GameHeader.version >= 9) {
+        bool later = g_GameHeader.version >= 9;
+        if (read && later) {
             uint32_t awake = 1, kinematic = 0;
             read = Real(at, physics.friction) && Word(at, awake) && Word(at, kinematic);
             physics.awake = static_cast<uint8_t>(awake);
             physics.kinematic = static_cast<uint8_t>(kinematic);
         }
-        if (!read) return Fail(object, "its physics settings run past the end of the file");
+        // Nine words, three more from version 9 on.
+        if (!read) return record.Holds("its physics settings", settings, later ? 48 : 36);
         physics.enabled = static_cast<uint8_t>(enabled);
         physics.sensor = static_cast<uint8_t>(sensor);
         physics.shape = static_cast<int32_t>(shape);
         physics.group = static_cast<int32_t>(group);
         // The points are sized by the file's count, so the count must fit what is left of the file.
-        if (count > (m_File.Size() - std::min(at, m_File.Size())) / 8)
-            return Fail(object, "its physics points run past the end of the file");
+        if (!record.Holds("its list of " + std::to_string(count) + " physics points", at,
+                          uint64_t{count} * 8))
+            return false;
         physics.pointCount = static_cast<int32_t>(count);
         if (count > 0) physics.points = static_cast<float*>(MEM_ALLOC(8 * static_cast<size_t>(count), false));
         for (uint32_t i = 0; i < 2 * count; ++i) Real(at, physics.points[i]);
         return true;
     }
 
-    bool ReadEvents(CObject& object, uint32_t at)
+    bool ReadEvents(CObject& object, const GameFileEntry& record, uint32_t at)
     {
         uint32_t types = 0;
-        if (!Word(at, types)) return Fail(object, "its event table runs past the end of the file");
+        if (!record.Holds("its event table", at, 4)) return false;
+        Word(at, types);
         // Files from newer tools carry more event types than the record has arrays: those are left
         // out rather than the game refused.
         if (types > static_cast<uint32_t>(OBJECT_EVENT_TYPES)) {
             MainConsole->Output("OBJT: object %d: event types 12 to %u are left out\n", object.m_Index, types - 1);
             types = static_cast<uint32_t>(OBJECT_EVENT_TYPES);
         }
+        if (!record.Holds("its event table", at - 4, 4 + uint64_t{types} * 4)) return false;
         for (uint32_t type = 0; type < types; ++type) {
             uint32_t list = 0;
-            if (!Word(at, list)) return Fail(object, "its event table runs past the end of the file");
-            if (list != 0 && !ReadEventList(object, static_cast<int32_t>(type), list)) return false;
+            Word(at, list);
+            if (list != 0 && !ReadEventList(object, record, static_cast<int32_t>(type), list)) return false;
         }
         return true;
     }
 
     int32_t SubtypeLimit(int32_t type) const { return type == 4 ? m_ObjectCount - 1 : OBJECT_MAX_FILE_SUBTYPE; }
 
-    bool ReadEventList(CObject& object, int32_t type, uint32_t list)
+    bool ReadEventList(CObject& object, const GameFileEntry& record, int32_t type, uint32_t list)
     {
-        uint32_t count = 0;
-        if (!m_File.U32(list, count) || count > (m_File.Size() - list - 4) / 4)
-            return Fail(object, "an event list runs past the end of the file");
-        for (uint32_t i = 0; i < count; ++i) {
-            uint32_t entry = 0, subtype = 0;
-            m_File.U32(list + 4 + 4 * i, entry);
+        GameFileCountTable table;
+        if (!record.CountTable("the list of its events of type " + std::to_string(type), list, table))
+            return false;
+        for (uint32_t i = 0; i < table.count; ++i) {
+            uint32_t entry = table.Entry(m_File, i), subtype = 0;
             if (entry == 0) continue;
-            if (!m_File.U32(entry, subtype)) return Fail(object, "an event entry lies outside the file");
-            if (static_cast<int32_t>(subtype) < 0 || static_cast<int32_t>(subtype) > SubtypeLimit(type)) {
-                MainConsole->Output("OBJT: object %d: event type %d has subtype %u, beyond its bound\n", object.m_Index,
-                                    type, subtype);
-                return false;
-            }
+            m_File.U32(entry, subtype);
+            if (static_cast<int32_t>(subtype) < 0 || static_cast<int32_t>(subtype) > SubtypeLimit(type))
+                return record.Refuse("its event at file offset " + std::to_string(entry) + " of type " +
+                                     std::to_string(type) + " has subtype " + std::to_string(subtype) +
+                                     ", beyond its bound " + std::to_string(SubtypeLimit(type)));
             CEvent** slot = object.EventSlot(type, static_cast<int32_t>(subtype));
             if (*slot == nullptr) *slot = new CEvent();
-            if (!(*slot)->LoadFromStream(m_File, entry)) return Fail(object, "an event's action lies outside the file");
+            if (!(*slot)->LoadFromStream(record, entry)) return false;
         }
         return true;
     }
@@ -306,7 +305,7 @@ bool Object_ParentChainLoops(int32_t index)
 bool OBJT_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "OBJT", body, length, table)) return false;
     Object_ResetTable();
     // The count table holds at most length / 4 entries, so the count fits an index.
     g_ObjectCount = static_cast<int32_t>(table.count);
@@ -316,7 +315,8 @@ bool OBJT_Load(GameFile& file, uint32_t body, uint32_t length)
         if (entry == 0) continue;
         CObject* object = new CObject(static_cast<int32_t>(i));
         Insert(object->m_Index, object);
-        if (!reader.Read(*object, entry)) return false;
+        if (!reader.Read(*object, GameFileEntry(file, "OBJT", "object " + std::to_string(i), entry)))
+            return false;
     }
     Object_LinkParents();
     return RefuseParentCycles();

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "code/Code_Error.h"
@@ -20,27 +19,24 @@ constexpr uint32_t POINT_SIZE = 12;
 
 // ---- the path chunk ------------------------------------------------------------------------------
 
-bool Refuse(uint32_t slot, const char* why)
-{
-    MainConsole->Output("PATH: path %u %s\n", slot, why);
-    return false;
-}
-
 // Name, kind, closed flag, precision, point count, then the points (x, y, speed as 32-bit reals).
-bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CPath& path, const char*& name)
+bool LoadRecord(const GameFileEntry& record, CPath& path, const char*& name)
 {
+    const GameFile& file = record.File();
+    uint32_t at = record.At();
     uint32_t nameOffset = 0, closed = 0;
     int32_t kind = 0, precision = 0, count = 0;
-    if (!file.Contains(at, RECORD_FIXED_SIZE)) return Refuse(slot, "runs past the end of the file");
+    if (!record.Holds("its record", at, RECORD_FIXED_SIZE)) return false;
     file.U32(at, nameOffset);
     file.I32(at + 4, kind);
     file.U32(at + 8, closed);
     file.I32(at + 12, precision);
     file.I32(at + 16, count);
-    if (!file.String(nameOffset, name)) return Refuse(slot, "has a name outside the file");
-    uint64_t pointsAt = uint64_t(at) + RECORD_FIXED_SIZE;
-    if (count < 0 || uint64_t(count) * POINT_SIZE > file.Size() - pointsAt)
-        return Refuse(slot, "has more points than the file holds");
+    if (!record.String("its name", nameOffset, name)) return false;
+    uint32_t pointsAt = at + RECORD_FIXED_SIZE;
+    // A negative count is too long for any file.
+    uint64_t pointBytes = uint64_t(uint32_t(count)) * POINT_SIZE;
+    if (!record.Holds("its list of " + std::to_string(count) + " points", pointsAt, pointBytes)) return false;
     std::vector<PathPoint> points(static_cast<size_t>(count));
     for (size_t i = 0; i < points.size(); ++i) {
         auto point = uint32_t(pointsAt + i * POINT_SIZE);
@@ -96,7 +92,7 @@ void Path_Reset()
 bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "PATH", body, length, table)) return false;
     Path_Reset();
     g_Table.items.assign(table.count, nullptr);
     g_Table.names.assign(table.count, nullptr);
@@ -105,7 +101,7 @@ bool Path_Load(GameFile& file, uint32_t body, uint32_t length)
         if (at == 0) continue;
         auto* path = new CPath();
         const char* name = nullptr;
-        if (!LoadRecord(file, at, i, *path, name)) {
+        if (!LoadRecord(GameFileEntry(file, "PATH", "path " + std::to_string(i), at), *path, name)) {
             delete path;
             return false;
         }

@@ -3,9 +3,9 @@
 // layers, views, placed instances, tiles) are count tables of entry offsets, an offset of 0 being
 // an empty entry. Everything read is checked against the file; nothing is patched.
 #include <cstring>
+#include <string>
 
 #include "background/Background_Table.h"
-#include "base/Base_Console.h"
 #include "base/Base_Numbers.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_Header.h"
@@ -67,67 +67,49 @@ int32_t Signed(uint32_t word) { return static_cast<int32_t>(word); }
 
 uint8_t Flag(uint32_t word) { return word != 0 ? 1 : 0; }
 
-class EntryReader {
-public:
-    EntryReader(const GameFile& file, uint32_t entry) : m_File(file), m_Entry(entry) {}
+// A list of the room (`what`: "its view list"): its count table at `offset`, 0 being an empty list.
+bool ReadList(const GameFileEntry& room, const char* what, uint32_t offset, GameFileCountTable& table)
+{
+    table = GameFileCountTable();
+    return offset == 0 || room.CountTable(what, offset, table);
+}
 
-    bool Fail(const char* what)
-    {
-        MainConsole->Output("ROOM: the room at offset %u: %s\n", m_Entry, what);
-        return false;
-    }
-
-    // A list's count table; offset 0 is an empty list.
-    bool List(uint32_t offset, GameFileCountTable& table, const char* what)
-    {
-        table = GameFileCountTable();
-        if (offset == 0) return true;
-        if (offset >= m_File.Size() || !GameFile_ReadCountTable(m_File, offset, m_File.Size() - offset, table))
-            return Fail(what);
-        return true;
-    }
-
-    // The words of list entry `index`; false (after the log line) when they do not lie in the file,
-    // true with `present` false for an empty entry.
-    bool Entry(const GameFileCountTable& table, uint32_t index, uint32_t count, uint32_t* words, bool& present,
-               const char* what)
-    {
-        uint32_t offset = table.Entry(m_File, index);
-        present = offset != 0;
-        if (!present) return true;
-        return ReadWords(m_File, offset, count, words) || Fail(what);
-    }
-
-    const GameFile& m_File;
-    uint32_t m_Entry;
-};
+// The words of entry `index` of a list (`what`: "its view"); false (after the log line) when they
+// do not lie in the file, true with `present` false for an empty entry.
+bool ReadEntry(const GameFileEntry& room, const GameFileCountTable& table, uint32_t index, uint32_t count,
+               uint32_t* words, bool& present, const char* what)
+{
+    uint32_t offset = table.Entry(room.File(), index);
+    present = offset != 0;
+    if (!present || ReadWords(room.File(), offset, count, words)) return true;
+    return room.Holds(std::string(what) + " " + std::to_string(index), offset, 4 * count);
+}
 
 // Source form: a code object over the text at the offset (none for offset 0). Compiled form: the
 // code entry of the index (none for -1).
-bool MakeCode(const GameFile& file, uint32_t word, CCode*& code, const char*& text)
+bool MakeCode(const GameFileEntry& room, const std::string& what, uint32_t word, CCode*& code)
 {
     code = nullptr;
-    text = nullptr;
     if (g_CompiledCode) {
         if (word != NO_CODE) code = CCode::CCode_Compiled(Signed(word), false);
         return true;
     }
-    if (!file.String(word, text)) return false;
+    const char* text = nullptr;
+    if (!room.String(what, word, text)) return false;
     if (text != nullptr) code = new CCode(text, false);
     return true;
 }
 
-bool ReadBackgrounds(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
+bool ReadBackgrounds(const GameFileEntry& room, uint32_t offset, RoomDefinition& definition)
 {
     GameFileCountTable table;
-    if (!reader.List(offset, table, "its background list does not lie in the file")) return false;
+    if (!ReadList(room, "its background list", offset, table)) return false;
     // One record per layer: entries past the eighth have no layer to go to.
     uint32_t count = table.count < ROOM_LAYERS ? table.count : ROOM_LAYERS;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t w[BACKGROUND_WORDS];
         RoomBackgroundDef entry;
-        if (!reader.Entry(table, i, BACKGROUND_WORDS, w, entry.present, "a background entry does not lie in the file"))
-            return false;
+        if (!ReadEntry(room, table, i, BACKGROUND_WORDS, w, entry.present, "its background")) return false;
         if (entry.present) {
             entry.visible = Signed(w[0]);
             entry.foreground = Signed(w[1]);
@@ -145,15 +127,15 @@ bool ReadBackgrounds(EntryReader& reader, uint32_t offset, RoomDefinition& defin
     return true;
 }
 
-bool ReadViews(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
+bool ReadViews(const GameFileEntry& room, uint32_t offset, RoomDefinition& definition)
 {
     GameFileCountTable table;
-    if (!reader.List(offset, table, "its view list does not lie in the file")) return false;
+    if (!ReadList(room, "its view list", offset, table)) return false;
     uint32_t count = table.count < ROOM_VIEWS ? table.count : ROOM_VIEWS;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t w[VIEW_WORDS];
         RoomViewDef entry;
-        if (!reader.Entry(table, i, VIEW_WORDS, w, entry.present, "a view entry does not lie in the file")) return false;
+        if (!ReadEntry(room, table, i, VIEW_WORDS, w, entry.present, "its view")) return false;
         if (entry.present) {
             int32_t* fields[VIEW_WORDS] = {&entry.visible, &entry.xview,   &entry.yview,   &entry.wview, &entry.hview,
                                            &entry.xport,   &entry.yport,   &entry.wport,   &entry.hport, &entry.hborder,
@@ -165,16 +147,15 @@ bool ReadViews(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
     return true;
 }
 
-bool ReadInstances(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
+bool ReadInstances(const GameFileEntry& room, uint32_t offset, RoomDefinition& definition)
 {
     GameFileCountTable table;
-    if (!reader.List(offset, table, "its instance list does not lie in the file")) return false;
+    if (!ReadList(room, "its instance list", offset, table)) return false;
     definition.instances.reserve(table.count);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t w[INSTANCE_WORDS];
         RoomInstanceDef entry;
-        if (!reader.Entry(table, i, INSTANCE_WORDS, w, entry.present, "an instance entry does not lie in the file"))
-            return false;
+        if (!ReadEntry(room, table, i, INSTANCE_WORDS, w, entry.present, "its instance")) return false;
         if (entry.present) {
             entry.x = Signed(w[0]);
             entry.y = Signed(w[1]);
@@ -184,24 +165,23 @@ bool ReadInstances(EntryReader& reader, uint32_t offset, RoomDefinition& definit
             entry.yscale = WordAsReal(w[6]);
             entry.colour = w[7];
             entry.rotation = WordAsReal(w[8]);
-            const char* text = nullptr;
-            if (!MakeCode(reader.m_File, w[4], entry.code, text))
-                return reader.Fail("an instance's creation code does not lie in the file");
+            if (!MakeCode(room, "the creation code of its instance " + std::to_string(i), w[4], entry.code))
+                return false;
         }
         definition.instances.push_back(entry);
     }
     return true;
 }
 
-bool ReadTiles(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
+bool ReadTiles(const GameFileEntry& room, uint32_t offset, RoomDefinition& definition)
 {
     GameFileCountTable table;
-    if (!reader.List(offset, table, "its tile list does not lie in the file")) return false;
+    if (!ReadList(room, "its tile list", offset, table)) return false;
     definition.tiles.reserve(table.count);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t w[TILE_WORDS];
         RoomTileDef entry;
-        if (!reader.Entry(table, i, TILE_WORDS, w, entry.present, "a tile entry does not lie in the file")) return false;
+        if (!ReadEntry(room, table, i, TILE_WORDS, w, entry.present, "its tile")) return false;
         if (entry.present) {
             entry.x = Signed(w[0]);
             entry.y = Signed(w[1]);
@@ -223,26 +203,25 @@ bool ReadTiles(EntryReader& reader, uint32_t offset, RoomDefinition& definition)
 
 // The room's creation code: source form keeps the text and a code object over the definition's
 // copy of it (made only for a text that says something); compiled form the code entry.
-bool ReadCreationCode(const GameFile& file, uint32_t word, RoomDefinition& definition)
+bool ReadCreationCode(const GameFileEntry& room, uint32_t word, RoomDefinition& definition)
 {
     if (g_CompiledCode) {
         if (word != NO_CODE) definition.creationCode = CCode::CCode_Compiled(Signed(word), false);
         return true;
     }
     const char* text = nullptr;
-    if (!file.String(word, text)) return false;
+    if (!room.String("its creation code", word, text)) return false;
     definition.creationText = text != nullptr ? text : "";
     if (!definition.creationText.empty()) definition.creationCode = new CCode(definition.creationText.c_str(), false);
     return true;
 }
 
-bool ReadDefinition(EntryReader& reader, const uint32_t* w, RoomDefinition& definition)
+bool ReadDefinition(const GameFileEntry& room, const uint32_t* w, RoomDefinition& definition)
 {
-    const GameFile& file = reader.m_File;
     const char* name = nullptr;
     const char* caption = nullptr;
-    if (!file.String(w[WORD_NAME], name)) return reader.Fail("its name does not lie in the file");
-    if (!file.String(w[WORD_CAPTION], caption)) return reader.Fail("its caption does not lie in the file");
+    if (!room.String("its name", w[WORD_NAME], name) || !room.String("its caption", w[WORD_CAPTION], caption))
+        return false;
     definition.hasName = name != nullptr;
     definition.name = name != nullptr ? name : "";
     definition.hasCaption = caption != nullptr;
@@ -260,10 +239,10 @@ bool ReadDefinition(EntryReader& reader, const uint32_t* w, RoomDefinition& defi
         definition.gravityY = WordAsReal(w[WORD_GRAVITY_Y]);
         definition.physicsScale = WordAsReal(w[WORD_PHYSICS_SCALE]);
     }
-    if (!ReadCreationCode(file, w[WORD_CREATION_CODE], definition))
-        return reader.Fail("its creation code does not lie in the file");
-    return ReadBackgrounds(reader, w[WORD_BACKGROUNDS], definition) && ReadViews(reader, w[WORD_VIEWS], definition) &&
-           ReadInstances(reader, w[WORD_INSTANCES], definition) && ReadTiles(reader, w[WORD_TILES], definition);
+    if (!ReadCreationCode(room, w[WORD_CREATION_CODE], definition)) return false;
+    return ReadBackgrounds(room, w[WORD_BACKGROUNDS], definition) &&
+           ReadViews(room, w[WORD_VIEWS], definition) && ReadInstances(room, w[WORD_INSTANCES], definition) &&
+           ReadTiles(room, w[WORD_TILES], definition);
 }
 
 void ApplyBackground(const RoomBackgroundDef& entry, int32_t roomWidth, int32_t roomHeight, RoomBackground& layer)
@@ -308,16 +287,16 @@ void ApplyView(const RoomViewDef& entry, RoomView& view)
 
 } // namespace
 
-bool CRoom::LoadFromChunk(const GameFile& file, uint32_t entry)
+bool CRoom::LoadFromChunk(const GameFileEntry& record)
 {
-    EntryReader reader(file, entry);
     uint32_t w[ENTRY_WORDS] = {};
     uint32_t words = g_GameHeader.version >= PHYSICS_HEADER_VERSION ? ENTRY_WORDS : ENTRY_WORDS_BEFORE_PHYSICS;
-    if (!ReadWords(file, entry, words, w)) return reader.Fail("its record does not lie in the file");
+    if (!record.Holds("its record", record.At(), 4 * words)) return false;
+    ReadWords(record.File(), record.At(), words, w);
 
     SetDefaults();
     RoomDefinition* definition = RoomDefinitions_New();
-    if (!ReadDefinition(reader, w, *definition)) return false;
+    if (!ReadDefinition(record, w, *definition)) return false;
     m_pDefinition = definition;
     SetName(definition->hasName ? definition->name.c_str() : nullptr);
     SetCaption(definition->hasCaption ? definition->caption.c_str() : nullptr);

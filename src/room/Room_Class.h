@@ -14,7 +14,7 @@
 class CCode;
 class CInstance;
 class CPhysicsWorld;
-class GameFile;
+class GameFileEntry;
 class IBuffer;
 struct RoomDefinition;
 
@@ -90,9 +90,9 @@ public:
     // freed, no definition and no creation code.
     void SetDefaults();
 
-    // Fills the record from the room entry at file offset `entry` (Room_Chunk.cpp). False, with a
-    // log line, when the entry or anything it points to does not lie in the file.
-    bool LoadFromChunk(const GameFile& file, uint32_t entry);
+    // Fills the record from the rooms chunk's entry `record` (Room_Chunk.cpp). False, with a log
+    // line, when the entry or anything it points to does not lie in the file.
+    bool LoadFromChunk(const GameFileEntry& record);
 
     // Becomes a copy of `source` (none: the defaults only): its settings, layers and views, its
     // definition, then its instances and tiles made from that definition (`fromDefinition`) or

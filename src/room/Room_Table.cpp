@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/Base_Console.h"
@@ -59,7 +60,7 @@ int32_t Append(CRoom* room)
 bool ROOM_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "ROOM", body, length, table)) return false;
     Resize(table.count);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t entry = table.Entry(file, i);
@@ -68,7 +69,7 @@ bool ROOM_Load(GameFile& file, uint32_t body, uint32_t length)
             continue;
         }
         CRoom* room = new CRoom();
-        if (!room->LoadFromChunk(file, entry)) {
+        if (!room->LoadFromChunk(GameFileEntry(file, "ROOM", "room " + std::to_string(i), entry))) {
             delete room;
             SetEntry(i, nullptr, nullptr);
             return false;

@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "code/Code_Execute.h"
@@ -41,19 +40,16 @@ void IndexName(size_t index)
         g_ScriptsByName.emplace(g_ScriptNames[index], static_cast<int32_t>(index));
 }
 
-bool Fail(uint32_t index, const char* what)
-{
-    MainConsole->Output("SCPT: script %u: %s\n", index, what);
-    return false;
-}
-
 // One script record: the name's offset, then the text's offset (source) or the code index.
 bool ReadScript(const GameFile& file, uint32_t index, uint32_t record)
 {
+    GameFileEntry entry(file, "SCPT", "script " + std::to_string(index), record);
     uint32_t nameOffset = 0, second = 0;
     const char* name = nullptr;
-    if (!file.U32(record, nameOffset) || !file.U32(record + 4, second)) return Fail(index, "its record runs past the end of the file");
-    if (!file.String(nameOffset, name)) return Fail(index, "its name lies outside the file");
+    if (!entry.Holds("its record", record, 8)) return false;
+    file.U32(record, nameOffset);
+    file.U32(record + 4, second);
+    if (!entry.String("its name", nameOffset, name)) return false;
     CScript* script = new CScript();
     script->m_pName = name;
     g_Scripts[index] = script;
@@ -64,7 +60,7 @@ bool ReadScript(const GameFile& file, uint32_t index, uint32_t record)
         return true;
     }
     const char* text = nullptr;
-    if (!file.String(second, text)) return Fail(index, "its text lies outside the file");
+    if (!entry.String("its text", second, text)) return false;
     script->SetText(text);
     return true;
 }
@@ -100,7 +96,7 @@ bool Script_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     DeleteAll();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "SCPT", body, length, table)) return false;
     g_Scripts.assign(table.count, nullptr);
     g_ScriptNames.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {

@@ -305,7 +305,7 @@ bool Audio_Load(GameFile& file, uint32_t body, uint32_t length)
     MainConsole->Output("Audio_Load()\n");
     FreeAssets();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "SOND", body, length, table)) return false;
     g_Assets.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t at = table.Entry(file, i);

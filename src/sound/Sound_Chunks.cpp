@@ -1,8 +1,8 @@
 #include "sound/Sound_Chunks.h"
 
+#include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "gamefile/GameFile_View.h"
 
 namespace {
@@ -14,45 +14,42 @@ struct AudioImage {
 
 std::vector<AudioImage> g_AudioImages;
 
-bool Fail(const char* chunk, uint32_t index, const char* what)
-{
-    MainConsole->Output("%s: entry %u: %s\n", chunk, index, what);
-    return false;
-}
-
 } // namespace
 
 bool SoundChunk_ReadEntry(const GameFile& file, uint32_t offset, uint32_t index, SoundEntry& entry)
 {
+    GameFileEntry record(file, "SOND", "sound " + std::to_string(index), offset);
     uint32_t nameAt = 0, extensionAt = 0, fileAt = 0, audio = 0, kind = 0;
     bool read = file.U32(offset, nameAt) && file.U32(offset + 4, kind) && file.U32(offset + 8, extensionAt) &&
                 file.U32(offset + 12, fileAt) && file.U32(offset + 16, entry.effects) &&
                 file.F32(offset + 20, entry.volume) && file.F32(offset + 24, entry.pan) &&
                 file.U32(offset + 28, entry.preload) && file.U32(offset + 32, audio);
-    if (!read) return Fail("SOND", index, "its record runs past the end of the file");
+    if (!read) return record.Holds("its record", offset, 36);
     entry.kind = static_cast<int32_t>(kind);
     entry.audioIndex = static_cast<int32_t>(audio);
-    if (!file.String(nameAt, entry.name) || !file.String(extensionAt, entry.extension) ||
-        !file.String(fileAt, entry.fileName))
-        return Fail("SOND", index, "a text lies outside the file");
-    return true;
+    return record.String("its name", nameAt, entry.name) &&
+           record.String("its extension", extensionAt, entry.extension) &&
+           record.String("its file name", fileAt, entry.fileName);
 }
 
 bool SoundChunk_ReadAudio(const GameFile& file, uint32_t body, uint32_t length)
 {
     g_AudioImages.clear();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "AUDO", body, length, table)) return false;
     g_AudioImages.assign(table.count, AudioImage());
     for (uint32_t i = 0; i < table.count; ++i) {
         uint32_t entry = table.Entry(file, i);
         if (entry == 0) continue;
         uint32_t size = 0;
         const uint8_t* data = nullptr;
-        if (!file.U32(entry, size) || !file.Span(entry + 4, size, data)) {
+        GameFileEntry record(file, "AUDO", "audio entry " + std::to_string(i), entry);
+        if (!record.Holds("its size word", entry, 4) || !file.U32(entry, size) ||
+            !record.Holds("its image", entry + 4, size)) {
             g_AudioImages.clear();
-            return Fail("AUDO", i, "its image runs past the end of the file");
+            return false;
         }
+        file.Span(entry + 4, size, data);
         g_AudioImages[i] = AudioImage{data, size};
     }
     return true;

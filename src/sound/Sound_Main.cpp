@@ -157,7 +157,7 @@ bool Sound_Init(GameFile& file, uint32_t body, uint32_t length)
     MainConsole->Output("Sound_Init()\n");
     Sound_FreeAll();
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "SOND", body, length, table)) return false;
     g_Sounds.assign(table.count, nullptr);
     g_SoundNames.assign(table.count, nullptr);
     for (uint32_t i = 0; i < table.count; ++i) {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_ResourceSlots.h"
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_Loader.h"
@@ -47,12 +46,6 @@ bool IsUrl(const char* name)
 
 // ---- the sprite chunk ----------------------------------------------------------------------------
 
-bool Refuse(uint32_t slot, const char* why)
-{
-    MainConsole->Output("SPRT: sprite %u %s\n", slot, why);
-    return false;
-}
-
 struct SpriteRecord {
     uint32_t nameOffset = 0;
     int32_t width = 0, height = 0;
@@ -62,11 +55,14 @@ struct SpriteRecord {
     int32_t frames = 0;
 };
 
-bool ReadFixed(const GameFile& file, uint32_t at, SpriteRecord& r)
+bool ReadFixed(const GameFileEntry& record, SpriteRecord& r)
 {
     int32_t* words[] = {&r.width,  &r.height,   &r.left,    &r.right,   &r.bottom,  &r.top,     &r.transparent,
                         &r.smooth, &r.preload,  &r.mode,    &r.precise, &r.xorigin, &r.yorigin, &r.frames};
-    if (!file.Contains(at, RECORD_FIXED_SIZE) || !file.U32(at, r.nameOffset)) return false;
+    const GameFile& file = record.File();
+    uint32_t at = record.At();
+    if (!record.Holds("its record", at, RECORD_FIXED_SIZE)) return false;
+    file.U32(at, r.nameOffset);
     for (size_t i = 0; i < sizeof words / sizeof words[0]; ++i)
         file.I32(at + 4 + uint32_t(i) * 4, *words[i]);
     return true;
@@ -87,20 +83,22 @@ std::vector<std::vector<uint8_t>> UnpackMasks(const uint8_t* data, int32_t count
     return masks;
 }
 
-bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CSprite& sprite, const char*& name)
+bool LoadRecord(const GameFileEntry& record, CSprite& sprite, const char*& name)
 {
+    const GameFile& file = record.File();
     SpriteRecord r;
-    if (!ReadFixed(file, at, r)) return Refuse(slot, "runs past the end of the file");
-    if (!file.String(r.nameOffset, name)) return Refuse(slot, "has a name outside the file");
-    uint64_t framesAt = uint64_t(at) + RECORD_FIXED_SIZE;
-    if (r.frames < 0 || !file.Contains(uint32_t(framesAt), 0) ||
-        uint64_t(r.frames) * 4 + 4 > file.Size() - framesAt)
-        return Refuse(slot, "has more frames than the file holds");
+    if (!ReadFixed(record, r) || !record.String("its name", r.nameOffset, name)) return false;
+    uint32_t framesAt = record.At() + RECORD_FIXED_SIZE;
+    // The frame list and the mask count after it; a negative count is too long for any file.
+    uint64_t listBytes = uint64_t(uint32_t(r.frames)) * 4 + 4;
+    if (!record.Holds("its list of " + std::to_string(r.frames) + " frames", framesAt, listBytes))
+        return false;
     std::vector<uint32_t> frames(size_t(r.frames));
     for (size_t i = 0; i < frames.size(); ++i) {
         file.U32(uint32_t(framesAt + i * 4), frames[i]);
-        if (frames[i] != 0 && !file.Contains(frames[i], TEXTURE_PAGE_ENTRY_SIZE))
-            return Refuse(slot, "has a frame outside the file");
+        if (frames[i] != 0 &&
+            !record.Holds("its frame " + std::to_string(i), frames[i], TEXTURE_PAGE_ENTRY_SIZE))
+            return false;
     }
     uint32_t masksAt = uint32_t(framesAt + uint64_t(r.frames) * 4);
     int32_t maskCount = 0;
@@ -109,11 +107,13 @@ bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CSprite& sprit
     std::vector<std::vector<uint8_t>> masks;
     if (maskCount != 0) {
         if (maskCount < 0 || r.width <= 0 || r.height <= 0 || int64_t(r.width) * r.height > INT32_MAX)
-            return Refuse(slot, "has masks of an impossible size");
+            return record.Refuse("its masks (" + std::to_string(maskCount) + " of " +
+                                 std::to_string(r.width) + " x " + std::to_string(r.height) +
+                                 " pixels) are of an impossible size");
         uint64_t bytes = uint64_t(maskCount) * uint64_t(r.height) * ((uint64_t(r.width) + 7) / 8);
         const uint8_t* data = nullptr;
-        if (bytes > file.Size() || !file.Span(masksAt, uint32_t(bytes), data))
-            return Refuse(slot, "has more masks than the file holds");
+        if (!record.Holds("its masks", masksAt, bytes)) return false;
+        file.Span(masksAt, uint32_t(bytes), data);
         masks = UnpackMasks(data, maskCount, r.width, r.height);
     }
     sprite.Clear();
@@ -164,7 +164,7 @@ void Sprite_Reset()
 bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "SPRT", body, length, table)) return false;
     Sprite_Reset();
     g_Table.items.assign(table.count, nullptr);
     g_Table.names.assign(table.count, nullptr);
@@ -173,7 +173,7 @@ bool Sprite_Load(GameFile& file, uint32_t body, uint32_t length)
         if (at == 0) continue;
         auto* sprite = new CSprite();
         const char* name = nullptr;
-        if (!LoadRecord(file, at, i, *sprite, name)) {
+        if (!LoadRecord(GameFileEntry(file, "SPRT", "sprite " + std::to_string(i), at), *sprite, name)) {
             delete sprite;
             return false;
         }

@@ -1,9 +1,9 @@
 #include "timeline/Timeline_Table.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
-#include "base/Base_Console.h"
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_View.h"
 #include "object/Object_Event.h"
@@ -44,22 +44,21 @@ void FreeRemoved()
 
 constexpr uint32_t MOMENT_SIZE = 8;
 
-bool Refuse(uint32_t slot, const char* why)
-{
-    MainConsole->Output("TMLN: time line %u %s\n", slot, why);
-    return false;
-}
-
 // The name, the moment count, then per moment its time and the offset of its event record (read as
 // an object's event is).
-bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CTimeLine& line, const char*& name)
+bool LoadRecord(const GameFileEntry& record, CTimeLine& line, const char*& name)
 {
+    const GameFile& file = record.File();
+    uint32_t at = record.At();
     uint32_t nameOffset = 0, count = 0;
-    if (!file.U32(at, nameOffset) || !file.U32(at + 4, count)) return Refuse(slot, "runs past the end of the file");
-    if (!file.String(nameOffset, name)) return Refuse(slot, "has a name outside the file");
-    uint64_t momentsAt = uint64_t(at) + 8;
-    if (uint64_t(count) * MOMENT_SIZE > file.Size() - momentsAt)
-        return Refuse(slot, "has more moments than the file holds");
+    if (!record.Holds("its record", at, 8)) return false;
+    file.U32(at, nameOffset);
+    file.U32(at + 4, count);
+    if (!record.String("its name", nameOffset, name)) return false;
+    uint32_t momentsAt = at + 8;
+    if (!record.Holds("its list of " + std::to_string(count) + " moments", momentsAt,
+                      uint64_t(count) * MOMENT_SIZE))
+        return false;
     for (uint32_t k = 0; k < count; ++k) {
         auto moment = uint32_t(momentsAt + uint64_t(k) * MOMENT_SIZE);
         int32_t time = 0;
@@ -69,9 +68,9 @@ bool LoadRecord(const GameFile& file, uint32_t at, uint32_t slot, CTimeLine& lin
         CEvent* event = nullptr;
         if (entry != 0) {
             event = new CEvent();
-            if (!event->LoadFromStream(file, entry)) {
+            if (!event->LoadFromStream(record, entry)) {
                 delete event;
-                return Refuse(slot, "has a moment whose event lies outside the file");
+                return false;
             }
         }
         line.AddMoment(time, event);
@@ -143,7 +142,7 @@ void TimeLine_Reset()
 bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
 {
     GameFileCountTable table;
-    if (!GameFile_ReadCountTable(file, body, length, table)) return false;
+    if (!GameFile_ReadChunkTable(file, "TMLN", body, length, table)) return false;
     TimeLine_Reset();
     g_TimeLines.assign(table.count, nullptr);
     g_Names.assign(table.count, nullptr);
@@ -152,7 +151,7 @@ bool TimeLine_Load(GameFile& file, uint32_t body, uint32_t length)
         if (at == 0) continue;
         auto* line = new CTimeLine();
         const char* name = nullptr;
-        if (!LoadRecord(file, at, i, *line, name)) {
+        if (!LoadRecord(GameFileEntry(file, "TMLN", "time line " + std::to_string(i), at), *line, name)) {
             delete line;
             return false;
         }

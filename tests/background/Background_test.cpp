@@ -77,17 +77,22 @@ TEST_F(BackgroundTable, MalformedRecordsAreRefusedWithALogLineNamingTheChunk)
     std::vector<uint8_t> good = HandWrittenChunk();
     good.insert(good.end(), {'a', 'b', 'c'}); // a name that runs to the end of the file
     uint32_t size = uint32_t(good.size());
-    struct { uint32_t at, value; const char* line; } cases[] = {
-        {RECORD, size - 3, "BGND: background 0 has a name outside the file"}, // no terminator before the end
-        {RECORD + 16, size - 4, "BGND: background 0 has a page entry outside the file"},
-        {4, size - 8, "BGND: background 0 runs past the end of the file"},
+    // Each line names the background, where its record lies, and what lies outside the file.
+    const EntryRefusal background("BGND", "background 0", RECORD, size), cut("BGND", "background 0", size - 8, size);
+    struct { uint32_t at, value; std::string line; } cases[] = {
+        {RECORD, size - 3, background.Unterminated("its name", size - 3)},
+        {RECORD + 16, size - 4, background.Past("its page entry", size - 4, 22)},
+        {RECORD + 16, size, background.Outside("its page entry", size)},
+        {4, size - 8, cut.Past("its record", size - 8, 20)},
+        {0, 0x40000000u, "BGND: the count table at file offset 0: the pointer list of its 1073741824 entries at file "
+                         "offset 4 (4294967296 bytes) runs past the end of its chunk (* bytes at file offset 0)"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         CapturedLog log;
         EXPECT_FALSE(LoadBackgrounds(bytes)) << c.line;
-        EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
+        EXPECT_TRUE(testsupport::HasLine(log.Text(), c.line)) << c.line << "\n" << log.Text();
         Background_Reset();
     }
 }

@@ -67,17 +67,31 @@ TEST(ExtensionChunk, HandWrittenRecordsAreReadFieldByFieldMalformedOnesRefusedAn
     const std::vector<uint8_t> good = HandWrittenChunk();
     auto size = static_cast<uint32_t>(good.size());
     // A count past the chunk; records cut by the end; names outside the file or without a
-    // terminator; counts past the file; ids below 0 or above 2^20.
-    const std::pair<uint32_t, uint32_t> cases[] = {
-        {0, 1000}, {8, size - 8}, {PACKAGE, size + 100}, {PACKAGE + 4, size - 1}, {PACKAGE + 8, 0x40000000},
-        {FILE_RECORD + 16, 1000}, {ADD + 20, 0x7FFFFFFF}, {ADD + 4, 0xFFFFFFFF}, {ADD + 4, (1u << 20) + 1}};
-    for (const auto& [at, value] : cases) {
+    // terminator; counts past the file; ids below 0 or above 2^20. Each line names the record, where
+    // it lies, and what lies outside.
+    const EntryRefusal packageRecord("EXTN", "package 1", PACKAGE, size);
+    const EntryRefusal function("EXTN", "package 1 file 0 function 0", ADD, size);
+    const std::tuple<uint32_t, uint32_t, std::string> cases[] = {
+        {0, 1000, "EXTN: the count table at file offset 0: the pointer list of its 1000 entries at file offset 4 "
+                  "(4000 bytes) runs past the end of its chunk (12 bytes at file offset 0)"},
+        {8, size - 8, EntryRefusal("EXTN", "package 1", size - 8, size).Past("its record", size - 8, 12)},
+        {PACKAGE, size + 100, packageRecord.Outside("its folder name", size + 100)},
+        {PACKAGE + 4, size - 1, packageRecord.Unterminated("its name", size - 1)},
+        {PACKAGE + 8, 0x40000000,
+         packageRecord.Past("its record and its list of 1073741824 files", PACKAGE, 4294967308)},
+        {FILE_RECORD + 16, 1000,
+         EntryRefusal("EXTN", "package 1 file 0", FILE_RECORD, size)
+             .Past("its record and its list of 1000 functions", FILE_RECORD, 4020)},
+        {ADD + 20, 0x7FFFFFFF, function.Past("its record and its list of 2147483647 argument types", ADD, 8589934612)},
+        {ADD + 4, 0xFFFFFFFF, function.Line("its id -1 lies outside 0 to 1048576")},
+        {ADD + 4, (1u << 20) + 1, function.Line("its id 1048577 lies outside 0 to 1048576")}};
+    for (const auto& [at, value, line] : cases) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, at, value);
         bytes.back() = at == PACKAGE + 4 ? 'x' : 0; // that name runs to the end without a terminator
         testsupport::ConsoleCapture log;
         EXPECT_FALSE(LoadChunk(file, bytes)) << at;
-        EXPECT_EQ(0u, log.console.text.find("EXTN: ")) << at << ": " << log.console.text;
+        EXPECT_EQ(line + "\n", log.console.text) << at;
     }
     // 4000 packages naming one table of 2000 files would make far more objects than the file holds
     // records.
@@ -88,7 +102,10 @@ TEST(ExtensionChunk, HandWrittenRecordsAreReadFieldByFieldMalformedOnesRefusedAn
     testsupport::ConsoleCapture log;
     LoadInto(file, shared);
     EXPECT_FALSE(Extension_LoadChunk(file, 0, 16004));
-    EXPECT_NE(std::string::npos, log.console.text.find("more files than the file can hold"));
+    EXPECT_TRUE(testsupport::HasLine(log.console.text,
+                                     "EXTN: package * at file offset 16004: its 2000 files are more "
+                                     "than the file can hold"))
+        << log.console.text;
 
     // Prepared, the init and final passes name the first function they cannot find (the library,
     // missing here, is called by id and by name end to end); a package in the folder "WexoGames"

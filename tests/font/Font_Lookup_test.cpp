@@ -59,8 +59,7 @@ TEST(FontLookup, EveryCodeFindsWhatTheSearchFinds)
         GameFile file;
         LoadInto(file, RecordWithCodes(codes));
         CFontKV font;
-        const char* why = nullptr;
-        ASSERT_TRUE(font.LoadFromChunk(file, 0, &why)) << why;
+        ASSERT_TRUE(font.LoadFromChunk(GameFileEntry(file, "FONT", "font 0", 0)));
         ASSERT_EQ(int32_t(codes.size()), font.GetGlyphCount());
         int32_t found = 0;
         for (uint32_t code = 0; code <= 0xFFFF; ++code) {

@@ -82,21 +82,23 @@ TEST_F(FontTable, MalformedRecordsAreRefusedWithALogLineNamingTheChunk)
 {
     const std::vector<uint8_t> good = HandWrittenChunk();
     uint32_t size = uint32_t(good.size());
-    struct { uint32_t at, value; const char* line; } cases[] = {
-        {RECORD, size + 100, "FONT: font 0 has a name outside the file"},
-        {RECORD + 4, size, "FONT: font 0 has a system font name outside the file"},
-        {RECORD + 28, size - 10, "FONT: font 0 has a texture-page entry outside the file"},
-        {RECORD + 40, 0x40000000, "FONT: font 0 has more glyphs than the file holds"},
-        {RECORD + 48, size - 13, "FONT: font 0 has a glyph outside the file"},
-        {RECORD + 44, 0, "FONT: font 0 has a glyph outside the file"},
-        {4, size - 20, "FONT: font 0 runs past the end of the file"},
+    // Each line names the font, where its record lies, and what lies outside the file.
+    const EntryRefusal font("FONT", "font 0", RECORD, size), cut("FONT", "font 0", size - 20, size);
+    struct { uint32_t at, value; std::string line; } cases[] = {
+        {RECORD, size + 100, font.Outside("its name", size + 100)},
+        {RECORD + 4, size, font.Outside("its system font name", size)},
+        {RECORD + 28, size - 10, font.Past("its texture-page entry", size - 10, 22)},
+        {RECORD + 40, 0x40000000, font.Past("its list of 1073741824 glyphs", RECORD + 44, 4294967296)},
+        {RECORD + 48, size - 13, font.Past("its glyph 1", size - 13, 14)},
+        {RECORD + 44, 0, font.Line("its glyph 0 is missing (file offset 0)")},
+        {4, size - 20, cut.Past("its record", size - 20, 44)},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         CapturedLog log;
         EXPECT_FALSE(LoadFonts(bytes)) << c.line;
-        EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
+        EXPECT_TRUE(testsupport::HasLine(log.Text(), c.line)) << c.line << "\n" << log.Text();
         EXPECT_EQ(0, Font_Count()) << c.line;
     }
 }

@@ -87,6 +87,39 @@ inline uint32_t ChunkRecord(const std::vector<uint8_t>& bytes, const char* tag, 
     return ReadWord(bytes, FindChunk(bytes, tag) + 12 + 4 * index);
 }
 
+// The line a chunk reader refuses one of its entries with, "<tag>: <entry> at file offset <at>: ",
+// then why, for tests that pin it; the phrases of what lies outside a file of `fileSize` bytes.
+struct EntryRefusal {
+    EntryRefusal(const std::string& tag, const std::string& entry, uint64_t at, uint64_t fileSize)
+        : head(tag + ": " + entry + " at file offset " + std::to_string(at) + ": "), size(std::to_string(fileSize))
+    {
+    }
+    std::string Line(const std::string& why) const { return head + why; }
+    // For what is refused within a part of the entry (a room's list): "<part> at file offset <at>: ".
+    EntryRefusal Within(const std::string& part, uint64_t at) const
+    {
+        EntryRefusal inner = *this;
+        inner.head += part + " at file offset " + std::to_string(at) + ": ";
+        return inner;
+    }
+    std::string Outside(const std::string& what, uint64_t offset) const
+    {
+        return head + what + " at file offset " + std::to_string(offset) + " lies outside the file (" + size +
+               " bytes)";
+    }
+    std::string Unterminated(const std::string& what, uint64_t offset) const
+    {
+        return head + what + " at file offset " + std::to_string(offset) +
+               " has no terminator before the end of the file (" + size + " bytes)";
+    }
+    std::string Past(const std::string& what, uint64_t offset, uint64_t bytes) const
+    {
+        return head + what + " at file offset " + std::to_string(offset) + " (" + std::to_string(bytes) +
+               " bytes) runs past the end of the file (" + size + " bytes)";
+    }
+    std::string head, size;
+};
+
 inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
 {
     std::vector<uint8_t> bytes;

@@ -136,21 +136,25 @@ TEST_F(CodeChunkTest, LinksAndEntriesThatWouldLeaveOrBreakTheCodeAreRefused)
     } cases[] = {
         // The first record's first reference into the strings chunk: nothing is written there.
         {VARIABLES, vari(8, [](const auto& b) { return static_cast<uint32_t>(FindChunk(b, "STRG") + 8); }),
-         "VARI: entry 0: a reference lies outside the code"},
-        {VARIABLES, vari(4, [](const auto&) { return 1000u; }), "it counts more references than the code holds"},
+         "VARI: entry 0 at file offset *: its reference 0 at file offset * lies outside the code"},
+        {VARIABLES, vari(4, [](const auto&) { return 1000u; }),
+         "VARI: entry 0 at file offset *: its reference count 1000 is more than the code holds (* bytes of "
+         "bytecode)"},
         // The reference moved onto the word before the last push.i, whose word then takes the
         // built-in's small identifier: a push of a double, whose operand would run past the code.
-        {"push.v self.link_builtin\npopz.v\npush.i 7\n", vari(8, [](const auto& b) { return EntryCode(b, 0) + 8; }),
-         "Refused code entry 0 (Script.scr_0)"},
+        {"push.v self.link_builtin\npopz.v\npush.i 7\n",
+         vari(8, [](const auto& b) { return EntryCode(b, 0) + 8; }), "Refused code entry 0 (Script.scr_0)*"},
         {"push.e 1\npopz.i\n", [](auto& b) { WriteWord(b, EntryCode(b, 0) - 4, 4000); },
-         "CODE: entry 0: its bytecode runs past the chunk"},
+         "CODE: entry 0 at file offset *: its bytecode at file offset * (4000 bytes) runs past the end of "
+         "its chunk (24 "
+         "bytes at file offset *)"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = BuildBytes(Assembled({c.assembly}));
         c.patch(bytes);
         size_t strings = FindChunk(bytes, "STRG");
         EXPECT_FALSE(Load(bytes)) << c.message;
-        EXPECT_TRUE(m_Log.Has(c.message)) << c.message << "\n" << m_Log.Text();
+        EXPECT_TRUE(testsupport::HasLine(m_Log.Text(), c.message)) << c.message << "\n" << m_Log.Text();
         EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read")) << c.message;
         uint32_t after = 0;
         m_File.U32(static_cast<uint32_t>(strings + 12), after);
@@ -165,7 +169,10 @@ TEST_F(CodeChunkTest, LinksAndEntriesThatWouldLeaveOrBreakTheCodeAreRefused)
     EXPECT_TRUE(m_Log.Has("VARI: the 4 bytes after the last whole record are left out\n"));
     game.rawChunks = {{"VARI", Words({0, 1, 0})}};
     EXPECT_FALSE(Load(BuildBytes(game)));
-    EXPECT_TRUE(m_Log.Has("VARI: entry 0: it has references but no name")) << m_Log.Text();
+    EXPECT_TRUE(testsupport::HasLine(m_Log.Text(),
+                                     "VARI: entry 0 at file offset *: its reference count 1 is not 0 but it "
+                                     "has no name"))
+        << m_Log.Text();
 }
 
 // Files name built-ins with "colour" for "color": linked to the "color" row and variable, nothing added.

@@ -77,20 +77,38 @@ TEST_F(LoaderTest, ChunksTheWalkCannotUseAreLoggedAndTheLaterOnesStillLoad)
         std::vector<std::string> failures = {}; // the beginnings of the lines kept as the load's failure
     } cases[] = {
         // Every area reads its chunk now: empty slots and empty chunks load without a word.
-        {"empty slots", BuildBytes(SmallGame({{"SHDR", Table(3)}, {"BGND", Table(0)}, {"TMLN", {}}})), true, {}},
-        {"unknown", BuildBytes(SmallGame({{"ABCD", {1, 2, 3, 4}}, {"WXYZ", {5}}}, {"GEN8", "ABCD", "WXYZ", "OPTN", "STRG"})),
-         false, {"unknown Chunk ABCD:1145258561\n", "unknown Chunk WXYZ:1515804759\n"}},
+        {"empty slots",
+         BuildBytes(SmallGame({{"SHDR", Table(3)}, {"BGND", Table(0)}, {"TMLN", {}}})),
+         true,
+         {}},
+        {"unknown",
+         BuildBytes(
+             SmallGame({{"ABCD", {1, 2, 3, 4}}, {"WXYZ", {5}}}, {"GEN8", "ABCD", "WXYZ", "OPTN", "STRG"})),
+         false,
+         {"unknown Chunk ABCD:1145258561\n", "unknown Chunk WXYZ:1515804759\n"}},
         // An empty chunk is skipped silently whatever its tag.
-        {"empty", BuildBytes(SmallGame({{"QQQQ", {}}, {"SPRT", {}}}, {"GEN8", "QQQQ", "SPRT", "OPTN", "STRG"})), true,
+        {"empty",
+         BuildBytes(SmallGame({{"QQQQ", {}}, {"SPRT", {}}}, {"GEN8", "QQQQ", "SPRT", "OPTN", "STRG"})),
+         true,
          {"Process Chunk: QQQQ   0\n"}},
         // Count tables must fit their chunk and point into the file.
-        {"count larger than the body", with("SPRT", Words({1000, 8})), false, {"Malformed Chunk SPRT"},
-         {"Malformed Chunk SPRT (file offset "}},
+        {"count larger than the body",
+         with("SPRT", Words({1000, 8})),
+         false,
+         {"Malformed Chunk SPRT"},
+         {"SPRT: the count table at file offset ", "Malformed Chunk SPRT (file offset "}},
         // A reader's own reason is kept with the chunk's line; the first pass's chunks likewise.
-        {"a reader's reason", with("SCPT", Words({1, 8})), false, {"SCPT: script 0: its name lies outside the file"},
-         {"SCPT: script 0: its name lies outside the file", "Malformed Chunk SCPT"}},
-        {"a first-pass reader's reason", with("VARI", Words({1, 2, 3})), false, {"Malformed Chunk VARI"},
-         {"VARI: entry 0: ", "Malformed Chunk VARI"}},
+        {"a reader's reason",
+         with("SCPT", Words({1, 8})),
+         false,
+         {"SCPT: script 0 at file offset 8: its name at file offset 944653639 lies outside the file"},
+         {"SCPT: script 0 at file offset 8: its name at file offset 944653639 lies outside the file",
+          "Malformed Chunk SCPT"}},
+        {"a first-pass reader's reason",
+         with("VARI", Words({1, 2, 3})),
+         false,
+         {"Malformed Chunk VARI"},
+         {"VARI: entry 0 at file offset ", "Malformed Chunk VARI"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,6 +192,24 @@ TEST_F(LoaderTest, TheContainerAndChunksThatRunPastTheEnd)
     WriteWord(bytes, 4, static_cast<uint32_t>(bytes.size() - 8));
     EXPECT_FALSE(Load(bytes));
     EXPECT_TRUE(m_Log.Has("Chunk TAIL runs past the end of the file"));
+
+    // A tag that is not printable is shown by its bytes, whether the chunk runs past the end or is
+    // of an unknown kind.
+    const std::tuple<Bytes, std::string, std::string> unprintable[] = {
+        {{0, 0x1B, 'M', 0xFF, 0, 0x10, 0, 0},
+         "Chunk [00 1B 4D FF] runs past the end of the file (length 4096)\n",
+         ""},
+        {{1, '\n', 'A', 'B', 4, 0, 0, 0, 1, 2, 3, 4},
+         "unknown Chunk [01 0A 41 42]:1111558657\n",
+         "[01 0A 41 42]"}};
+    for (const auto& [chunk, line, unknown] : unprintable) {
+        bytes = BuildBytes(SmallGame());
+        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+        WriteWord(bytes, 4, static_cast<uint32_t>(bytes.size() - 8));
+        EXPECT_FALSE(Load(bytes));
+        EXPECT_TRUE(m_Log.Has(line)) << line << m_Log.Text();
+        EXPECT_EQ(unknown, GameFile_UnknownChunk(m_File));
+    }
 }
 
 TEST_F(LoaderTest, TheStringTableResolvesIndicesAndRefusesStringsPastItsChunk)
@@ -191,14 +227,20 @@ TEST_F(LoaderTest, TheStringTableResolvesIndicesAndRefusesStringsPastItsChunk)
     uint32_t record = ReadWord(bytes, FindChunk(bytes, "STRG") + 12);
     WriteWord(bytes, record, 0x10000);
     EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("Strings: string 0 (record at file offset " + std::to_string(record) + ")"));
+    const std::string at = std::to_string(record);
+    EXPECT_TRUE(testsupport::HasLine(
+        m_Log.Text(), "STRG: string 0 at file offset " + at + ": its text at file offset " +
+                          std::to_string(record + 4) + " (65537 bytes) runs past the end of *"))
+        << m_Log.Text();
 
     // The last string of the table is the last thing in the file: without its terminator the
     // string table and the game are refused.
     bytes = BuildBytes(SmallGame());
     bytes.back() = '!';
     EXPECT_FALSE(Load(bytes));
-    EXPECT_TRUE(m_Log.Has("runs past the chunk or has no terminator"));
+    EXPECT_TRUE(testsupport::HasLine(m_Log.Text(),
+                                     "STRG: string * at file offset *: its text at file offset * has no "
+                                     "terminator after its * bytes"));
     EXPECT_TRUE(m_Log.Has("The game file was refused while its code was read\n"));
     EXPECT_EQ(0, StringTable_Count());
 }

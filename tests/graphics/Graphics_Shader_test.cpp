@@ -74,28 +74,48 @@ TEST(ShaderChunk, ReadsEntriesAndRefusesMalformedOnes)
     EXPECT_EQ("sh_b", Shader_Get(1)->name);
     Shader_FreeAll();
 
+    // Each refusal's line names the entry, where it lies, and what lies outside the file.
     const uint32_t end = 16 + uint32_t(good.bytes.size());
+    auto n = [](uint64_t number) { return std::to_string(number); };
+    const std::string file_ = " the file (" + n(end) + " bytes)";
     struct Case {
         const char* what;
         uint32_t word; // body offset of the word to change
         uint32_t value;
         bool cutTerminator;
+        std::string line;
     } cases[] = {
-        {"entry past the end", 4, end, false},
-        {"entry running over the end", 4, end - 20, false},
-        {"name past the end", 16, end + 100, false},
-        {"huge count", 0, 0xFFFFFFFFu, false},
-        {"last text without its terminator", 0, 3, true},
+        {"entry past the end", 4, end, false,
+         "SHDR: the count table at file offset 16: entry 0 (its pointer at file offset 20) points to file "
+         "offset " +
+             n(end) + ", outside" + file_},
+        {"entry running over the end", 4, end - 20, false,
+         "SHDR: shader 0 at file offset " + n(end - 20) + ": its record at file offset " + n(end - 20) +
+             " (40 bytes) runs past the end of" + file_},
+        {"name past the end", 16, end + 100, false,
+         "SHDR: shader 0 at file offset 32: its name at file offset " + n(end + 100) + " lies outside" +
+             file_},
+        {"huge count", 0, 0xFFFFFFFFu, false,
+         "SHDR: the count table at file offset 16: the pointer list of its 4294967295 entries at file offset "
+         "20 "
+         "(17179869180 bytes) runs past the end of the file (" +
+             n(end) + " bytes)"},
+        {"last text without its terminator", 0, 3, true,
+         "SHDR: shader 2 at file offset *: its source 5 at file offset * has no terminator before the end of "
+         "the "
+         "file (" +
+             n(end - 1) + " bytes)"},
     };
-    testsupport::ConsoleCapture quiet;
     for (const Case& c : cases) {
         Body body = GoodChunk();
         body.Patch(16 + c.word, c.value);
         if (c.cutTerminator) body.bytes.pop_back();
         ASSERT_TRUE(testsupport::ChunkFuzzFile(file, "SHDR", body.bytes.data(), body.bytes.size()));
+        testsupport::ConsoleCapture log;
         EXPECT_FALSE(ShaderChunk_Read(file, 16, uint32_t(body.bytes.size()), slots)) << c.what;
         EXPECT_FALSE(Shader_Load(file, 16, uint32_t(body.bytes.size()))) << c.what;
         EXPECT_EQ(0, Shader_Count()) << c.what;
+        EXPECT_TRUE(testsupport::HasLine(log.console.text, c.line)) << c.line << "\n" << log.console.text;
     }
     Shader_SetTranslator(nullptr);
 }

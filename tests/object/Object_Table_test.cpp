@@ -124,14 +124,17 @@ TEST_F(ObjectTableTest, MalformedEventTablesAndOffsetsOutsideTheFileAreRefused)
         bool loads;
         const char* message;
     } tables[] = {
-        {{SourceEvent(5, 300, "")}, false, "event type 5 has subtype 300, beyond its bound"},
+        {{SourceEvent(5, 300, "")},
+         false,
+         "OBJT: object 0 at file offset *: its event at file offset * of type 5 has subtype 300, beyond its "
+         "bound *"},
         {{SourceEvent(4, 2, "")}, false, nullptr}, // a collision with an object past the chunk
         {{SourceEvent(4, 1, ""), SourceEvent(5, 255, "")}, true, nullptr},
     };
     for (const auto& t : tables) {
         game.objects[0].events = t.events;
         EXPECT_EQ(t.loads, Load(game)) << m_Log.Text();
-        EXPECT_TRUE(t.message == nullptr || m_Log.Has(t.message)) << m_Log.Text();
+        EXPECT_TRUE(t.message == nullptr || testsupport::HasLine(m_Log.Text(), t.message)) << m_Log.Text();
     }
 
     game.objects = {NamedObject("a")};
@@ -141,20 +144,26 @@ TEST_F(ObjectTableTest, MalformedEventTablesAndOffsetsOutsideTheFileAreRefused)
     const uint32_t stepList = ReadWord(good, record + TYPE_COUNT_AT + 4 + 4 * 3);
     const uint32_t entry = ReadWord(good, stepList + 4);
     const uint32_t size = static_cast<uint32_t>(good.size());
+    // Each refusal names the object, where its record is, and what lies outside the file.
+    const EntryRefusal object("OBJT", "object 0", record, size);
     const struct {
         uint32_t at, value;
-        const char* message;
+        std::string message;
     } patches[] = {
-        {stepList, 0x40000000, "an event list runs past the end of the file"},
-        {entry + 8, size - 8, "an event's action lies outside the file"},
-        {record, size + 4, "Malformed Chunk OBJT"}, // the name
-        {record + 32 + 32, 0x10000000, "its physics points run past the end of the file"},
+        {stepList, 0x40000000,
+         object.Within("the list of its events of type 3", stepList)
+             .Past("the pointer list of its 1073741824 entries", stepList + 4, 4294967296)},
+        {entry + 8, size - 8,
+         object.Past("the action of its event (entry at file offset " + std::to_string(entry) + ")", size - 8, 64)},
+        {record, size + 4, object.Outside("its name", size + 4)},
+        {record + 32 + 32, 0x10000000,
+         object.Past("its list of 268435456 physics points", record + 32 + 48, 2147483648)},
     };
     for (const auto& p : patches) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, p.at, p.value);
         EXPECT_FALSE(Load(bytes)) << p.message;
-        EXPECT_TRUE(m_Log.Has(p.message)) << m_Log.Text();
+        EXPECT_TRUE(m_Log.Has(p.message + "\n")) << p.message << "\n" << m_Log.Text();
     }
     // A table of more event types than twelve (newer tools write them) keeps the twelve, whatever
     // the others' offsets hold.

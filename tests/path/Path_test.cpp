@@ -140,18 +140,22 @@ TEST(PathTable, MalformedRecordsAreRefusedWithALogLine)
     CapturedLog log;
     const std::vector<uint8_t> good = HandWrittenChunk();
     auto size = uint32_t(good.size());
-    struct { size_t at; uint32_t value; const char* line; } cases[] = {
-        {4, size - 8, "PATH: path 0 runs past the end"}, // a record cut off by the end
-        {RECORD, size + 100, "PATH: path 0 has a name outside the file"},
-        {RECORD + 16, 0x7FFFFFFFu, "PATH: path 0 has more points than the file holds"},
-        {0, 0x40000000u, ""}, // the count table runs past the chunk
+    // Each line names the path, where its record lies, and what lies outside the file.
+    const EntryRefusal path("PATH", "path 0", RECORD, size), cut("PATH", "path 0", size - 8, size);
+    struct { size_t at; uint32_t value; std::string line; } cases[] = {
+        {4, size - 8, cut.Past("its record", size - 8, 20)}, // a record cut off by the end
+        {RECORD, size + 100, path.Outside("its name", size + 100)},
+        {RECORD + 16, 0x7FFFFFFFu, path.Past("its list of 2147483647 points", RECORD + 20, 25769803764)},
+        {RECORD + 16, 0xFFFFFFFFu, path.Past("its list of -1 points", RECORD + 20, 51539607540)},
+        {0, 0x40000000u, "PATH: the count table at file offset 0: the pointer list of its 1073741824 entries at file "
+                         "offset 4 (4294967296 bytes) runs past the end of its chunk (* bytes at file offset 0)"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         log.Clear();
         EXPECT_FALSE(Load(file, bytes)) << c.line;
-        EXPECT_TRUE(log.Has(c.line)) << log.Text();
+        EXPECT_TRUE(testsupport::HasLine(log.Text(), c.line)) << c.line << "\n" << log.Text();
     }
 }
 

@@ -2,6 +2,8 @@
 // rooms point outside themselves.
 #include "RoomTestSupport.h"
 
+#include <string>
+#include <tuple>
 
 #include "room/Room_Definition.h"
 
@@ -52,15 +54,16 @@ uint32_t ListOffset(const std::vector<uint8_t>& bytes, uint32_t record, uint32_t
     return ReadWord(bytes, record + 4 * word);
 }
 
-// Patches a word of the built file and loads it; the load must fail with the room's log line.
+// Patches a word of the built file and loads it; the load must fail with the room's log line,
+// which names the room, where its record lies and what lies outside the file.
 class MalformedRoom : public RoomTest {
 protected:
-    void ExpectRefused(std::vector<uint8_t> bytes, const std::string& why)
-    {
-        m_Log.Clear();
-        EXPECT_FALSE(Load(bytes)) << why;
-        EXPECT_TRUE(m_Log.Has("ROOM: the room at offset")) << why << "\n" << m_Log.Text();
-        EXPECT_TRUE(m_Log.Has("Malformed Chunk ROOM")) << why;
+  void ExpectRefused(std::vector<uint8_t> bytes, const std::string& line)
+  {
+      m_Log.Clear();
+      EXPECT_FALSE(Load(bytes)) << line;
+      EXPECT_TRUE(testsupport::HasLine(m_Log.Text(), line)) << line << "\n" << m_Log.Text();
+      EXPECT_TRUE(m_Log.Has("Malformed Chunk ROOM")) << line;
     }
 };
 
@@ -74,19 +77,27 @@ TEST_F(MalformedRoom, EveryOffsetAndCountIsCheckedAgainstTheFile)
         WriteWord(bytes, at, value);
         return bytes;
     };
+    const EntryRefusal room("ROOM", "room 0", record, size);
     size_t table = FindChunk(good, "ROOM") + 12;
-    ExpectRefused(patched(static_cast<uint32_t>(table), size - 20), "a record cut by the end of the file");
-    ExpectRefused(patched(record, size + 4), "a name outside the file");
-    ExpectRefused(patched(record + 4, 0xFFFFFFF0u), "a caption outside the file");
-    ExpectRefused(patched(record + 32, size), "a creation text outside the file");
-    for (uint32_t word = 10; word <= 13; ++word) {
-        ExpectRefused(patched(record + 4 * word, size - 2), "list " + std::to_string(word) + " past the end");
-        uint32_t list = ListOffset(good, record, word);
-        ExpectRefused(patched(list, 0x40000000u), "list " + std::to_string(word) + " with a count past the end");
-        ExpectRefused(patched(list + 4, size - 8), "an entry of list " + std::to_string(word) + " cut by the end");
+    ExpectRefused(patched(static_cast<uint32_t>(table), size - 20),
+                  EntryRefusal("ROOM", "room 0", size - 20, size).Past("its record", size - 20, 88));
+    ExpectRefused(patched(record, size + 4), room.Outside("its name", size + 4));
+    ExpectRefused(patched(record + 4, 0xFFFFFFF0u), room.Outside("its caption", 0xFFFFFFF0u));
+    ExpectRefused(patched(record + 32, size), room.Outside("its creation code", size));
+    // (word of the record, the list's entries, the words of an entry)
+    const std::tuple<uint32_t, std::string, uint32_t> lists[] = {
+        {10, "background", 10}, {11, "view", 14}, {12, "instance", 9}, {13, "tile", 12}};
+    for (const auto& [word, entries, words] : lists) {
+        std::string list = "its " + entries + " list";
+        ExpectRefused(patched(record + 4 * word, size - 2),
+                      room.Within(list, size - 2).Past("its count word", size - 2, 4));
+        uint32_t at = ListOffset(good, record, word);
+        ExpectRefused(patched(at, 0x40000000u),
+                      room.Within(list, at).Past("the pointer list of its 1073741824 entries", at + 4, 4294967296));
+        ExpectRefused(patched(at + 4, size - 8), room.Past("its " + entries + " 0", size - 8, 4 * words));
     }
     uint32_t instance = ReadWord(good, ListOffset(good, record, 12) + 4);
-    ExpectRefused(patched(instance + 16, size + 100), "an instance's creation text outside the file");
+    ExpectRefused(patched(instance + 16, size + 100), room.Outside("the creation code of its instance 0", size + 100));
     EXPECT_TRUE(Load(good)) << "the unpatched file loads";
 }
 

@@ -157,9 +157,11 @@ TEST_F(ScriptTest, RecordsOutsideTheFileAreRefused)
     gamebuild::GameDesc game;
     game.scripts = {Script("scr", "return 1;")};
     std::vector<uint8_t> bytes = BuildBytes(game);
-    WriteWord(bytes, ChunkRecord(bytes, "SCPT", 0) + 4, static_cast<uint32_t>(bytes.size()) + 10);
+    const uint32_t record = ChunkRecord(bytes, "SCPT", 0), size = static_cast<uint32_t>(bytes.size());
+    WriteWord(bytes, record + 4, size + 10);
     EXPECT_FALSE(LoadBothPasses(m_File, bytes));
-    EXPECT_TRUE(m_Log.Has("SCPT: script 0: its text lies outside the file")) << m_Log.Text();
+    EXPECT_TRUE(m_Log.Has(EntryRefusal("SCPT", "script 0", record, size).Outside("its text", size + 10) + "\n"))
+        << m_Log.Text();
 }
 
 // The script a name finds is the one the walk in index order finds first, by exact comparison:

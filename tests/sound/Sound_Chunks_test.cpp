@@ -53,18 +53,20 @@ TEST(SoundChunks, BothSystemsReadTheHandWrittenEntriesAndRefuseMalformedOnes)
 
     const std::vector<uint8_t> good = HandWrittenChunks();
     const auto end = static_cast<uint32_t>(good.size());
-    const std::tuple<uint32_t, uint32_t, const char*> cases[] = {
-        {BEEP, 0x7FFFFFF0u, "SOND: entry 0: a text lies outside the file"},
-        {THEME + 12, 0xFFFFFFFFu, "SOND: entry 1: a text lies outside the file"},
-        {4, end - 20, "SOND: entry 0: its record runs past the end of the file"},
-        {AUDO + 8, 0xFFFFFFF0u, "AUDO: entry 0: its image runs past the end of the file"}};
+    // Each line names the entry, where its record lies, and what lies outside the file.
+    const std::tuple<uint32_t, uint32_t, std::string> cases[] = {
+        {BEEP, 0x7FFFFFF0u, EntryRefusal("SOND", "sound 0", BEEP, end).Outside("its name", 2147483632)},
+        {THEME + 12, 0xFFFFFFFFu, EntryRefusal("SOND", "sound 1", THEME, end).Outside("its file name", 4294967295)},
+        {4, end - 20, EntryRefusal("SOND", "sound 0", end - 20, end).Past("its record", end - 20, 36)},
+        {AUDO + 8, 0xFFFFFFF0u,
+         EntryRefusal("AUDO", "audio entry 0", AUDO + 8, end).Past("its image", AUDO + 12, 4294967280)}};
     for (bool newAudio : {false, true}) {
         for (const auto& [at, value, line] : cases) {
             std::vector<uint8_t> bytes = good;
             WriteWord(bytes, at, value);
             log.Clear();
             EXPECT_FALSE(Read(file, bytes, newAudio)) << line;
-            EXPECT_TRUE(log.Has(line)) << line << "\n" << log.Text();
+            EXPECT_TRUE(log.Has(line + "\n")) << line << "\n" << log.Text();
         }
     }
     // An audio index beyond the table (and negative as a signed word) means no data.

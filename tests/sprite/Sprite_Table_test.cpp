@@ -64,20 +64,23 @@ TEST_F(SpriteTable, MalformedRecordsAreRefusedWithALogLine)
 {
     const std::vector<uint8_t> good = HandWrittenChunk();
     uint32_t size = uint32_t(good.size());
-    struct { uint32_t at, value; const char* line; } cases[] = {
-        {RECORD, size + 100, "SPRT: sprite 0 has a name outside the file"},
-        {RECORD + 56, 0x7FFFFFFF, "SPRT: sprite 0 has more frames than the file holds"},
-        {RECORD + 60, size - 4, "SPRT: sprite 0 has a frame outside the file"},
-        {RECORD + 64, 0x10000000, "SPRT: sprite 0 has more masks than the file holds"},
-        {RECORD + 4, 0x40000000, "SPRT: sprite 0 has masks of an impossible size"}, // width x height overflows
-        {4, size - 8, "SPRT: sprite 0 runs past the end of the file"},
+    // Each line names the sprite, where its record lies, and what lies outside the file.
+    const EntryRefusal sprite("SPRT", "sprite 0", RECORD, size), cut("SPRT", "sprite 0", size - 8, size);
+    struct { uint32_t at, value; std::string line; } cases[] = {
+        {RECORD, size + 100, sprite.Outside("its name", size + 100)},
+        {RECORD + 56, 0x7FFFFFFF, sprite.Past("its list of 2147483647 frames", RECORD + 60, 8589934592)},
+        {RECORD + 60, size - 4, sprite.Past("its frame 0", size - 4, 22)},
+        {RECORD + 64, 0x10000000, sprite.Past("its masks", RECORD + 68, 1073741824)},
+        // width x height overflows
+        {RECORD + 4, 0x40000000, sprite.Line("its masks (1 of 1073741824 x 2 pixels) are of an impossible size")},
+        {4, size - 8, cut.Past("its record", size - 8, 60)},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
         WriteWord(bytes, c.at, c.value);
         CapturedLog log;
         EXPECT_FALSE(LoadSprites(bytes)) << c.line;
-        EXPECT_TRUE(log.Has(c.line)) << c.line << "\n" << log.Text();
+        EXPECT_TRUE(testsupport::HasLine(log.Text(), c.line)) << c.line << "\n" << log.Text();
         Sprite_Reset();
     }
 }

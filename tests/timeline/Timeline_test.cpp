@@ -45,11 +45,13 @@ TEST(TimeLineTable, HandWrittenRecordsTheirMomentsAndMalformedOnes)
     EXPECT_EQ((std::vector<int32_t>{1, 30, 0}), (std::vector<int32_t>{line->GetMomentCount(), line->GetMoment(0), line->GetMoment(1)}));
     EXPECT_EQ(-1, TimeLine_Add());
     auto size = uint32_t(good.size());
-    struct { size_t at; uint32_t value; const char* line; } cases[] = {
-        {4, size - 4, "TMLN: time line 0 runs past the end"},
-        {RECORD, size + 100, "TMLN: time line 0 has a name outside the file"},
-        {RECORD + 4, 0x20000000u, "TMLN: time line 0 has more moments than the file holds"},
-        {RECORD + 12, size - 6, "TMLN: time line 0 has a moment whose event lies outside the file"},
+    // Each line names the time line, where its record lies, and what lies outside the file.
+    const EntryRefusal timeLine("TMLN", "time line 0", RECORD, size), cut("TMLN", "time line 0", size - 4, size);
+    struct { size_t at; uint32_t value; std::string line; } cases[] = {
+        {4, size - 4, cut.Past("its record", size - 4, 8)},
+        {RECORD, size + 100, timeLine.Outside("its name", size + 100)},
+        {RECORD + 4, 0x20000000u, timeLine.Past("its list of 536870912 moments", RECORD + 8, 4294967296)},
+        {RECORD + 12, size - 6, timeLine.Past("its event", size - 6, 12)},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = good;
@@ -57,7 +59,7 @@ TEST(TimeLineTable, HandWrittenRecordsTheirMomentsAndMalformedOnes)
         LoadInto(file, bytes);
         log.Clear();
         EXPECT_FALSE(TimeLine_Load(file, 0, RECORD)) << c.line;
-        EXPECT_TRUE(log.Has(c.line)) << log.Text();
+        EXPECT_TRUE(testsupport::HasLine(log.Text(), c.line)) << c.line << "\n" << log.Text();
     }
     TimeLine_Reset();
 }

@@ -2358,6 +2358,45 @@ if (t == 3) {
             return BuildFolder(work + "/" + tag);
         };
         const std::string badCount = (fs::path(g_Game).parent_path() / "badextensions.win").string();
+        // A game whose one raw chunk has a tag that is not printable.
+        const std::string unknownTag = work + "/unprintable.win";
+        std::string retagged = ReadBytes(malformed("QQQQ", "01020304"));
+        retagged.replace(retagged.find("QQQQ"), 4, std::string("\x00\x1B\x4D\xFF", 4));
+        std::ofstream(unknownTag, std::ios::binary) << retagged;
+        // The file offset of the body of a game's chunk `tag`, and the file's size, as refusals name them.
+        auto bodyOf = [](const std::string& path, const char* tag) {
+            const std::string bytes = ReadBytes(path);
+            auto word = [&](size_t at) {
+                uint32_t value = 0;
+                for (size_t i = 0; i < 4; ++i) value |= uint32_t(uint8_t(bytes[at + i])) << (8 * i);
+                return value;
+            };
+            size_t at = 8;
+            while (at + 8 <= bytes.size() && bytes.compare(at, 4, tag) != 0) at += 8 + word(at + 4);
+            return at + 8;
+        };
+        auto n = [](size_t number) { return std::to_string(number); };
+        auto sizeOf = [&](const std::string& path) { return n(fs::file_size(path)); };
+        // The line refusing a count table whose entry 0 points to `to`, outside the file.
+        auto pointsOutside = [&](const std::string& path, const char* tag, const char* to) {
+            size_t body = bodyOf(path, tag);
+            return std::string(tag) + ": the count table at file offset " + n(body) +
+                   ": entry 0 (its pointer at file offset " + n(body + 4) + ") points to file offset " + to +
+                   ", outside the file (" + sizeOf(path) + " bytes)";
+        };
+        const std::string variables = malformed("VARI", "01000000 02000000 03000000");
+        const std::string scripts = malformed("SCPT", "01000000 08000000");
+        const std::string sprites = malformed("SPRT", "00000100 08000000");
+        const std::string objects = malformed("OBJT", "01000000 ffffff00");
+        const std::string variablesLine = "VARI: entry 0 at file offset " + n(bodyOf(variables, "VARI")) +
+                                          ": its reference count 2 is more than the code holds (0 bytes of bytecode)";
+        const std::string scriptsLine = "SCPT: script 0 at file offset 8: its name at file offset 944653639 lies "
+                                        "outside the file (" + sizeOf(scripts) + " bytes)";
+        const size_t spriteBody = bodyOf(sprites, "SPRT");
+        const std::string spritesLine = "SPRT: the count table at file offset " + n(spriteBody) +
+                                        ": the pointer list of its 65536 entries at file offset " + n(spriteBody + 4) +
+                                        " (262144 bytes) runs past the end of its chunk (8 bytes at file offset " +
+                                        n(spriteBody) + ")";
         // (what, game, the last lines of standard error ("text*": any line beginning so), lines of the
         // log in order)
         const std::tuple<const char*, std::string, Lines, Lines> refusals[] = {
@@ -2373,18 +2412,30 @@ if (t == 3) {
              {"Chunk VARI is not read: the file holds a chunk ZZZZ of an unknown kind", "unknown Chunk ZZZZ:*",
               "Chunk SHDR is not read*", "Chunk FUNC is not read*", "Failed to load the game"}},
             // Malformed chunks, of the first pass and the second: what their readers logged, the chunk,
-            // then the failure; a count table pointing outside the file has the chunk's line alone.
-            {"a malformed chunk of the first pass", malformed("VARI", "01000000 02000000 03000000"),
-             {"VARI: entry 0: it counts more references than the code holds", "Malformed Chunk VARI (file offset *",
+            // then the failure.
+            {"a malformed chunk of the first pass", variables,
+             {variablesLine, "Malformed Chunk VARI (file offset *", "Failed to load the game"},
+             {variablesLine, "+Malformed Chunk VARI*", "Failed to load the game"}},
+            {"a malformed chunk", scripts,
+             {scriptsLine, "Malformed Chunk SCPT (file offset *", "Failed to load the game"},
+             {scriptsLine, "+Malformed Chunk SCPT*", "Failed to load the game"}},
+            // What lies outside its chunk or the file, named with the entry and where it lies: a record
+            // pointer past the end of the file, a count raised past the chunk.
+            {"a malformed count table", badCount,
+             {pointsOutside(badCount, "EXTN", "2147483647"), "Malformed Chunk EXTN (file offset *",
               "Failed to load the game"},
-             {"VARI: entry 0: it counts more references than the code holds", "+Malformed Chunk VARI*",
-              "Failed to load the game"}},
-            {"a malformed chunk", malformed("SCPT", "01000000 08000000"),
-             {"SCPT: script 0: its name lies outside the file", "Malformed Chunk SCPT (file offset *",
+             {"Malformed Chunk EXTN*", "Failed to load the game"}},
+            {"a record pointer past the end", objects,
+             {pointsOutside(objects, "OBJT", "16777215"), "Malformed Chunk OBJT (file offset *",
               "Failed to load the game"},
-             {"SCPT: script 0: its name lies outside the file", "+Malformed Chunk SCPT*", "Failed to load the game"}},
-            {"a malformed count table", badCount, {"Malformed Chunk EXTN (file offset *", "Failed to load the game"},
-             {"Malformed Chunk EXTN*", "Failed to load the game"}}};
+             {"Malformed Chunk OBJT*", "Failed to load the game"}},
+            {"a count raised past its chunk", sprites,
+             {spritesLine, "Malformed Chunk SPRT (file offset *", "Failed to load the game"},
+             {spritesLine, "+Malformed Chunk SPRT*", "Failed to load the game"}},
+            // A tag that is not printable is shown by its bytes.
+            {"an unknown chunk of an unprintable tag", unknownTag,
+             {"Failed to load the game", unknownTag + format + "[00 1B 4D FF] of a kind unknown here"},
+             {"unknown Chunk [00 1B 4D FF]:*", "Failed to load the game"}}};
         for (const auto& [what, file, errors, log] : refusals) {
             Run run = Play({.game = file, .exit = 1, .errors = true});
             Lines last(run.errors.end() - std::ptrdiff_t(std::min(errors.size(), run.errors.size())), run.errors.end());

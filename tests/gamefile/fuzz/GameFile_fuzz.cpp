@@ -1,5 +1,6 @@
 // Both chunk passes, and the debug-file reader, over arbitrary bytes: nothing may be read outside
-// the file, whatever its lengths, counts and offsets say.
+// the file, whatever its lengths, counts and offsets say, and no chunk is refused without its
+// reader saying why.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "object/Object_Table.h"
 #include "script/Script_Table.h"
 #include "GameFile_FuzzSupport.h"
+#include "../../TestSupport_Console.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LoadGameCode(file);
         LoadGameChunks(file);
     });
+    if (!testsupport::EveryRefusalHasAReason(GameFile_LoadFailures())) std::abort();
     LoadDebugInfo(file);
     DebugInfo_Source(0);
     DebugInfo_LinePairCount(0);
