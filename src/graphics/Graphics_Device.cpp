@@ -383,6 +383,7 @@ bool GR_D3D_Reset()
         ApplyWindowedPlacement();
     else if (pending)
         GR_Window_SetWindowSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
+    ++g_D3D.windowPlacements;
 
     if (hadScreen) {
         MainConsole->Output("Recreate screen texture\n");

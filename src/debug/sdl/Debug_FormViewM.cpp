@@ -9,6 +9,7 @@
 #include "debug/Debug_Form.h"
 #include "dialog/Dialog_Requests.h"
 #include "dialog/imgui/Dialog_ImGuiM.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Profiler.h"
 #include "app/App_CommandLine.h"
 #include "platform/imgui/Platform_ImGuiHost.h"
@@ -223,6 +224,41 @@ void DrawRecord(CDebugForm* form, int32_t index)
     });
 }
 
+// A form moved or raised under a resting pointer gets the keyboard from managers whose focus follows
+// the pointer, though the player neither pointed at it nor clicked: the game keeps it then. The guard
+// holds from each placement until the pointer moves or a window is clicked.
+struct KeyboardGuard {
+    bool armed = false;
+    int32_t x = 0, y = 0;
+};
+KeyboardGuard g_Guard;
+
+void ArmKeyboardGuard()
+{
+    g_Guard.armed = true;
+    SDL_GetGlobalMouseState(&g_Guard.x, &g_Guard.y);
+}
+
+void KeepKeyboardWithGame()
+{
+    if (!g_Guard.armed) return;
+    int32_t x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    g_Guard.armed = x == g_Guard.x && y == g_Guard.y;
+    if (g_Guard.armed && MainWindow_Handle() != nullptr) SDL_SetWindowInputFocus(MainWindow_Handle());
+}
+
+// A click gives the window clicked the keyboard at once: a bare X server gives none on a click, and
+// the guard above may have kept it from a form the pointer rests on. SDL lends a held button to the
+// window with the keyboard, so a button of the form held while the game had it was let go in the
+// game's window and never acted.
+void FocusOnClick(const SDL_MouseButtonEvent& button)
+{
+    g_Guard.armed = false;
+    SDL_Window* window = SDL_GetWindowFromID(button.windowID);
+    if (window != nullptr && SDL_GetKeyboardFocus() != window) PlatformSdl_TakeKeyboard(window);
+}
+
 // The form opens beside the game's window rather than centred on top of it. Both are measured by
 // their frames where the window manager really put them. Where the desktop holds the two side by
 // side but not where the game stands, the game's window moves to make the room; where it cannot, the
@@ -255,17 +291,22 @@ void PlaceBesideGame()
     SDL_SetWindowAlwaysOnTop(form, clear ? SDL_FALSE : SDL_TRUE);
     if (!clear) PlatformSdl_RaiseWithoutFocus(form);
     PlatformSdl_MoveWindowFrame(form, x, y);
+    ArmKeyboardGuard();
 }
 
-// The game's window is shown at its first frame, after the form opened, and would come up over it:
-// the form is placed again once the game's window is on the screen.
+// The game's window is shown at its first frame, after the form opened, and would come up over it;
+// a reset gives it a new size or mode and centres a window again, over the form where that stood
+// beside it. Either way the two are placed again as at start, once the game's window is on the screen.
 bool g_PlaceWhenGameShows = false;
+uint32_t g_PlacedAtReset = 0;
 
-void PlaceOnceGameShows()
+void PlaceAgainWhenGameChanges()
 {
     SDL_Window* game = MainWindow_Handle();
-    if (!g_PlaceWhenGameShows || game == nullptr || (SDL_GetWindowFlags(game) & SDL_WINDOW_SHOWN) == 0) return;
+    if (game == nullptr || (SDL_GetWindowFlags(game) & SDL_WINDOW_SHOWN) == 0) return;
+    if (!g_PlaceWhenGameShows && g_PlacedAtReset == g_D3D.windowPlacements) return;
     g_PlaceWhenGameShows = false;
+    g_PlacedAtReset = g_D3D.windowPlacements;
     PlaceBesideGame();
 }
 
@@ -277,6 +318,7 @@ bool DebugFormView_Open(CDebugForm* /*form*/)
     if (!Host(g_Main).Open("Kelvaro Debugger", MAIN_WIDTH, MAIN_HEIGHT)) return false;
     PlaceBesideGame();
     g_PlaceWhenGameShows = true;
+    g_PlacedAtReset = g_D3D.windowPlacements;
     MainWindow_SetDebugFormObserver(DebugFormView_Feed);
     return true;
 }
@@ -323,6 +365,10 @@ bool TakeFormInput(CDebugForm* form, const SDL_Event& event)
 
 void DebugFormView_Feed(const SDL_Event& event)
 {
+    if (event.type == SDL_MOUSEBUTTONDOWN) FocusOnClick(event.button);
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED &&
+        InWindow(g_Main, event.window.windowID))
+        KeepKeyboardWithGame();
     if (g_pDebugForm != nullptr && TakeFormInput(g_pDebugForm, event)) return;
     if (g_Main != nullptr && g_Main->Feed(event)) return;
     for (std::unique_ptr<ImGuiSurface>& host : g_Windows)
@@ -336,7 +382,7 @@ void DebugFormView_Draw(CDebugForm* form)
     bool onScreen = window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) == 0;
     if (window != nullptr && onScreen != (form->windowShown != 0))
         (form->windowShown ? SDL_ShowWindow : SDL_HideWindow)(window);
-    PlaceOnceGameShows();
+    PlaceAgainWhenGameChanges();
     g_Main->Frame([&] { DrawMain(form); });
     if (g_Main->CloseRequested()) DebugForm_Request(form, DebugCommand::Close);
     RunPendingCommand(form);

@@ -7,6 +7,7 @@
 
 #include "base/Base_Console.h"
 #include "graphics/gl/Graphics_GLDeviceM.h"
+#include "platform/sdl/Platform_WindowFrameM.h"
 
 namespace gldevice {
 
@@ -188,7 +189,7 @@ void GLDevice::ApplyWindowMode(const D3DPresentParameters& p)
     if (m_OwnWindow) return;
     bool fullscreen = (SDL_GetWindowFlags(m_Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
     if (fullscreen == !p.windowed) return;
-    SDL_SetWindowFullscreen(m_Window, p.windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    PlatformSdl_SetFullscreen(m_Window, p.windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 // Direct3D's documented start values: a device and every reset begin from them.

@@ -52,6 +52,14 @@ bool X11Frame(SDL_Window* window, PlatformWindowFrame& frame)
     frame.inside = {insideX, insideY};
     return true;
 }
+
+// Only a window manager selects the root window's redirection of its children's requests.
+bool X11ManagerRuns(const X11Window& x11)
+{
+    XWindowAttributes root;
+    if (XGetWindowAttributes(x11.display, DefaultRootWindow(x11.display), &root) == 0) return true;
+    return (root.all_event_masks & SubstructureRedirectMask) != 0;
+}
 #endif
 
 } // namespace
@@ -92,5 +100,33 @@ void PlatformSdl_RaiseWithoutFocus(SDL_Window* window)
     if (x11.display == nullptr) return;
     XRaiseWindow(x11.display, x11.window);
     XFlush(x11.display);
+#endif
+}
+
+void PlatformSdl_TakeKeyboard(SDL_Window* window)
+{
+    SDL_SetWindowInputFocus(window);
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // The server's answer is waited for, so that SDL reads the focus change as it pumps.
+    X11Window x11 = X11Of(window);
+    if (x11.display != nullptr) XSync(x11.display, False);
+#endif
+    SDL_PumpEvents();
+}
+
+void PlatformSdl_SetFullscreen(SDL_Window* window, Uint32 flags)
+{
+    if (SDL_SetWindowFullscreen(window, flags) != 0 || flags == 0) return;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    // On a bare X server nobody answers the request: the window would keep its size while the game
+    // draws for the whole display. Leaving needs nothing here, the windowed placement sizes it back.
+    X11Window x11 = X11Of(window);
+    SDL_Rect bounds;
+    if (x11.display == nullptr || X11ManagerRuns(x11) ||
+        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0)
+        return;
+    XMoveResizeWindow(x11.display, x11.window, bounds.x, bounds.y, unsigned(bounds.w), unsigned(bounds.h));
+    XRaiseWindow(x11.display, x11.window);
+    XSync(x11.display, False);
 #endif
 }

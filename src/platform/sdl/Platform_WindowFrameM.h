@@ -21,3 +21,11 @@ void PlatformSdl_MoveWindowFrame(SDL_Window* window, int32_t x, int32_t y);
 
 // Puts the window above the others without giving it the keyboard, where the manager allows it.
 void PlatformSdl_RaiseWithoutFocus(SDL_Window* window);
+
+// Gives the window the keyboard, and SDL knows it on return: what SDL does next for the window with
+// the keyboard (it captures the mouse for a held button) is done for this one.
+void PlatformSdl_TakeKeyboard(SDL_Window* window);
+
+// SDL's full screen for the window (flags as SDL_SetWindowFullscreen). It is a request to the
+// window manager; with none running, the window itself is laid over its display.
+void PlatformSdl_SetFullscreen(SDL_Window* window, Uint32 flags);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,7 @@
 #include "../../TestSupport_HttpServer.h"
 #include "E2E_Screen.h"
 #include "E2E_Spawn.h"
+#include "debug/Debug_FormView.h"
 #include "graphics/Graphics_Image.h"
 
 // Scenarios name only the settings they change; the rest keep their defaults.
@@ -516,6 +518,152 @@ std::optional<std::pair<int, int>> UncoveredPoint(const Screen& screen)
     return {};
 }
 
+// ---- the debug form beside a game whose window changes (window tests) ---------------------------
+
+// The form test's game window ("Form test") and its debug form as the screen shows them.
+struct FormScene {
+    ScreenNamedWindow game, form;    // their own rectangles
+    ScreenRect gameFrame, formFrame; // with the manager's frames
+    bool formAbove = false;
+};
+
+// The last step the form test's game logged ("step N"), 0 before the first.
+int LastStep(const Lines& output)
+{
+    for (auto line = output.rbegin(); line != output.rend(); ++line)
+        if (line->rfind("step ", 0) == 0) return std::atoi(line->c_str() + 5);
+    return 0;
+}
+
+// A form test's run: the screen, xdotool for the player's hands, the game's log and what was seen last.
+struct FormTest {
+    const E2EScreen& x;
+    std::string xdotool;
+    fs::path output;
+    FormScene scene;
+    bool settled = false; // both windows stood at the last look where they stood at the one before
+
+    Lines Output() const { return ReadLines(output); }
+    // A key pressed, or the left button held at a screen point, as long as a hand does: a frame sees it down.
+    void Do(Lines actions) const
+    {
+        actions.insert(actions.begin(), xdotool);
+        WaitAtMost(E2E_Spawn(actions, {}, g_Work / "keys", true), 10);
+    }
+    void Press(const std::string& key) const { Do({"keydown", key, "sleep", "0.1", "keyup", key}); }
+    void Click(int atX, int atY) const
+    {
+        Do({"mousemove", std::to_string(atX), std::to_string(atY), "mousedown", "1", "sleep", "0.2", "mouseup", "1"});
+    }
+    bool Look()
+    {
+        std::optional<ScreenNamedWindow> game, form;
+        for (const ScreenNamedWindow& window : x.Named()) {
+            if (window.name == "Form test") game = window;
+            if (window.name == "Kelvaro Debugger") form = window;
+        }
+        if (!game || !form) return false;
+        FormScene seen{*game, *form, x.Frame(game->id), x.Frame(form->id), x.StackedAbove(form->id, game->id)};
+        settled = seen.gameFrame.Text() == scene.gameFrame.Text() && seen.formFrame.Text() == scene.formFrame.Text();
+        scene = seen;
+        return true;
+    }
+    // Presses the key, once a second, until the game logs the line once more (the keys' actions bear
+    // repeating).
+    bool PressUntil(const std::string& key, const std::string& line)
+    {
+        int before = Count(Output(), line);
+        for (int tries = 0; tries < 20; ++tries) {
+            Press(key);
+            if (WaitUntil(1, [&] { return Count(Output(), line) > before; })) return true;
+        }
+        return false;
+    }
+    // Clicks the window at a point of its own until it has the keyboard. (A window the pointer has
+    // just left may hold it until its next frame and take a click meant for another.)
+    bool ClickToFocus(const ScreenNamedWindow& window, int atX, int atY)
+    {
+        for (int tries = 0; tries < 10; ++tries) {
+            Click(window.x + atX, window.y + atY);
+            if (WaitUntil(2, [&] { return x.Focused() == window.id; })) return true;
+        }
+        return false;
+    }
+    bool FocusGame()
+    {
+        std::optional<std::pair<int, int>> point = UncoveredPoint(Screen{scene.game, {scene.form}});
+        return Expect(point.has_value(), "the form covers the whole game") &&
+               Expect(ClickToFocus(scene.game, point->first, point->second),
+                      "a click did not give the game the keyboard");
+    }
+    // Waits until `fault` answers nothing, and reports what it answered last otherwise.
+    void ExpectSoon(const std::function<std::string()>& fault, const std::string& what)
+    {
+        std::string last;
+        WaitUntil(20, [&] { return (last = fault()).empty(); });
+        Expect(last.empty(), what + ": " + last);
+    }
+    // The game's window `width` x `height`, settled, and the form placed as at start: wholly beside the
+    // game (at most its own 8 pixels away) where the screen holds the two side by side or one above
+    // the other, else stacked above it.
+    std::string PlacementFault(int width, int height)
+    {
+        if (!Look() || scene.game.width != width || scene.game.height != height)
+            return "the game's window is not " + std::to_string(width) + "x" + std::to_string(height);
+        const ScreenRect &g = scene.gameFrame, &f = scene.formFrame, screen = x.Bounds();
+        std::string where = "the game at " + g.Text() + ", the form at " + f.Text() + " on " + screen.Text() + ": ";
+        bool room = g.Width() + 8 + f.Width() <= screen.Width() || g.Height() + 8 + f.Height() <= screen.Height();
+        int gap = std::max({f.left - g.right, g.left - f.right, f.top - g.bottom, g.top - f.bottom});
+        if (room && (gap < 0 || gap > 8)) return where + "the form is not wholly beside the game";
+        if (!room && !scene.formAbove) return where + "the form is beneath the game";
+        return settled ? "" : where + "the windows still move";
+    }
+    // The game's window covers the screen and shows the game's lime at the screen's corners that the
+    // form leaves uncovered, not only where a window of the old size would. (The top-left corner holds
+    // the debug mode's frame-rate overlay.)
+    std::string FullScreenFault()
+    {
+        const ScreenRect bounds = x.Bounds();
+        if (!Look()) return "the game's window or the form is not shown";
+        const ScreenRect &g = scene.gameFrame, &f = scene.formFrame;
+        if (g.left > 0 || g.top > 0 || g.right < bounds.right || g.bottom < bounds.bottom)
+            return "the game's window at " + g.Text() + " does not cover the screen " + bounds.Text();
+        const int right = bounds.right - 6, bottom = bounds.bottom - 6;
+        for (auto [px, py] : {std::pair{right, 5}, {5, bottom}, {right, bottom}}) {
+            uint32_t colour = x.Pixel(px, py);
+            bool underForm = px >= f.left - 10 && px < f.right + 10 && py >= f.top - 10 && py < f.bottom + 10;
+            if (underForm || colour == 0x00FF00) continue;
+            char text[16];
+            std::snprintf(text, sizeof(text), "%06X", unsigned(colour));
+            return "the screen shows " + std::string(text) + " at (" + std::to_string(px) + "," + std::to_string(py) +
+                   "), not the game's lime";
+        }
+        return "";
+    }
+    // The form's button (its label) clicked where the screen showed it last.
+    void ClickButton(const char* label)
+    {
+        float bx = 0, by = 0;
+        if (Expect(DebugFormView_ButtonCentre(label, &bx, &by), std::string("no button ") + label))
+            Click(scene.form.x + int(bx), scene.form.y + int(by));
+    }
+    // Pause stops the game's steps (none for a second), Run lets them go on.
+    void ExpectPauseAndRun()
+    {
+        ClickButton("Pause");
+        int paused = 0;
+        auto since = std::chrono::steady_clock::now();
+        Expect(WaitUntil(20, [&] {
+                   int step = LastStep(Output());
+                   if (step != paused) paused = step, since = std::chrono::steady_clock::now();
+                   return paused > 0 && std::chrono::steady_clock::now() - since >= std::chrono::seconds(1);
+               }), "a click on the form's Pause did not stop the game's steps");
+        ClickButton("Run");
+        Expect(WaitUntil(20, [&] { return LastStep(Output()) > paused; }),
+               "a click on the form's Run did not let the game's steps go on");
+    }
+};
+
 // The program's path on PATH, or empty.
 std::string OnPath(const std::string& program)
 {
@@ -540,6 +688,16 @@ std::string MouseRecording(size_t frames, const std::function<std::pair<int32_t,
         word(frame * RECORDED_FRAME + MOUSE_Y, at(frame).second);
     }
     return file;
+}
+
+// xdotool's path for a window test's keys and clicks, the folder its runs write in made; empty, the
+// failure reported, where it is not installed.
+std::string XdoTool()
+{
+    std::string xdotool = OnPath("xdotool");
+    Expect(!xdotool.empty(), "xdotool is not installed (scripts/setup.sh installs it)");
+    fs::create_directories(g_Work / "keys");
+    return xdotool;
 }
 
 // The scenarios by name, made once the work folder and the game are known.
@@ -2179,6 +2337,42 @@ if (t == 3) {
             Expect(ended == 0, what + ": exit code " + std::to_string(ended));
         }
     }};
+    // In a real window with the debug form open, on the screens and managers of the window tests'
+    // table: keys reach the game at start without a click, wherever the form stands; a click gives
+    // the form the keyboard. Full screen fills the screen, with a manager or without; after it, and
+    // after window_set_size, the form and the game are placed as at start, and the form's Pause,
+    // clicked where the screen shows it, stops the game's steps and Run lets them go on.
+    s["form-changes"] = {.play = false, .more = [=](Run&) {
+        E2EScreen x;
+        if (!Expect(x.Open(), "no X server to play on")) return;
+        std::string xdotool = XdoTool();
+        if (xdotool.empty()) return;
+        FormTest test{x, xdotool, g_Work / "out.log", {}};
+        pid_t pid = E2E_Spawn({g_Kelvaro, "-debug", "-game", game, "-output", test.output.string()}, InAWindow(),
+                              g_Work, true);
+        if (!Expect(pid > 0, "cannot start " + g_Kelvaro)) return;
+        bool started = WaitUntil(60, [&] { return Has(test.Output(), "step 10") && test.Look(); });
+        if (Expect(started, "the game's window and the form are not both shown")) {
+            const int width = test.scene.game.width, height = test.scene.game.height;
+            Expect(test.PressUntil("space", "space"),
+                   "keys did not reach the game before any click (the keyboard is with " + std::to_string(x.Focused()) +
+                       ", the form is " + std::to_string(test.scene.form.id) + ")");
+            Expect(test.ClickToFocus(test.scene.form, test.scene.form.width - 40, 47),
+                   "a click on the form did not give it the keyboard");
+            test.FocusGame();
+            Expect(test.PressUntil("f", "full screen on"), "the game did not go to full screen");
+            test.ExpectSoon([&] { return test.FullScreenFault(); }, "full screen");
+            Expect(test.PressUntil("w", "full screen off"), "the game did not leave full screen");
+            test.ExpectSoon([&] { return test.PlacementFault(width, height); }, "after full screen and back");
+            test.ExpectPauseAndRun();
+            test.FocusGame();
+            Expect(test.PressUntil("s", "sized"), "the game did not change its window's size");
+            test.ExpectSoon([&] { return test.PlacementFault(600, 400); }, "after window_set_size");
+        }
+        kill(pid, SIGTERM);
+        int ended = WaitAtMost(pid, 30);
+        Expect(ended == 0, "exit code " + std::to_string(ended));
+    }};
     // In a real window: a game's window shown for a question of its create event, before its first
     // frame, shows the game's window colour (blue 128, green 64, red 32) and not what the screen held
     // under it (a red backdrop).
@@ -2283,9 +2477,8 @@ if (t == 3) {
     s["close-during-dialogs"] = {.play = false, .more = [=](Run&) {
         E2EScreen x;
         if (!Expect(x.Open(), "no X server to play on")) return;
-        std::string xdotool = OnPath("xdotool");
-        if (!Expect(!xdotool.empty(), "xdotool is not installed (scripts/setup.sh installs it)")) return;
-        fs::create_directories(g_Work / "keys");
+        std::string xdotool = XdoTool();
+        if (xdotool.empty()) return;
         // (what, the create event's code after the questions)
         const std::pair<const char*, const char*> cases[] = {{"three questions", ""},
                                                              {"three questions, then a sleep", "sleep(100);\n"}};
