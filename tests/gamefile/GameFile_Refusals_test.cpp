@@ -8,6 +8,7 @@
 #include <string>
 
 #include "GameFileTestSupport.h"
+#include "fuzz/GameFile_FuzzSupport.h"
 #include "code/Code_Error.h"
 #include "gamebuild/GameBuild_Manifest.h"
 #include "gamefile/GameFile_Header.h"
@@ -186,6 +187,7 @@ class Refusals : public testing::Test {
     // The shaders' texts do not compile: a fatal error, which would silence the next test's errors.
     void TearDown() override
     {
+        gamefilefuzz::FreeLoadedGame();
         g_ErrorQuitting = false;
         g_RunRequest = RUN_REQUEST_NONE;
     }

@@ -5,7 +5,13 @@
 #include <cstdlib>
 
 #include "code/Code_Error.h"
+#include "extension/Extension_Main.h"
+#include "gamefile/GameFile_Header.h"
+#include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Services.h"
+#include "graphics/Graphics_Shader.h"
 #include "platform/Platform_TestSwitches.h"
+#include "room/Room_Table.h"
 #include "run/Run_Globals.h"
 
 namespace gamefilefuzz {
@@ -43,6 +49,25 @@ template <typename Load> bool LoadUntilTheProgramWouldEnd(Load load)
     g_RunRequest = RUN_REQUEST_NONE;
     g_CodeErrorFlag = false;
     return !ended;
+}
+
+// A program loads one game file; a target or test that loads many frees what the last one made, so
+// that nothing of it stays (or is reported lost once the tables are gone at exit).
+inline void FreeLoadedGame()
+{
+    GameHeader_Clear();
+    Options_FreeConstants();
+    Sound_Reset();
+    Sprite_Reset();
+    Background_Reset();
+    Path_Reset();
+    Font_Clear();
+    TimeLine_Reset();
+    Extension_Clear();
+    Shader_FreeAll();
+    Object_ResetTable();
+    Script_Reset();
+    RoomTables_Free();
 }
 
 } // namespace gamefilefuzz

@@ -54,17 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DebugInfo_Source(0);
     DebugInfo_LinePairCount(0);
     DebugInfo_Clear();
-    GameHeader_Clear();
-    Options_FreeConstants();
-    Sound_Reset();
-    Sprite_Reset();
-    Background_Reset();
-    Path_Reset();
-    Font_Clear();
-    TimeLine_Reset();
-    Extension_Clear();
-    Shader_FreeAll();
-    Object_ResetTable();
-    Script_Reset();
+    gamefilefuzz::FreeLoadedGame();
     return 0;
 }
