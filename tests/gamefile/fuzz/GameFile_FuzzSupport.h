@@ -5,10 +5,13 @@
 #include <cstdlib>
 
 #include "code/Code_Error.h"
+#include "code/Code_Object.h"
 #include "extension/Extension_Main.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_Options.h"
+#include "gamefile/GameFile_Code.h"
 #include "gamefile/GameFile_Services.h"
+#include "gamefile/GameFile_Textures.h"
 #include "graphics/Graphics_Shader.h"
 #include "platform/Platform_TestSwitches.h"
 #include "room/Room_Table.h"
@@ -51,10 +54,16 @@ template <typename Load> bool LoadUntilTheProgramWouldEnd(Load load)
     return !ended;
 }
 
-// A program loads one game file; a target or test that loads many frees what the last one made, so
-// that nothing of it stays (or is reported lost once the tables are gone at exit).
+// A program loads one game file; a target or test that loads many empties every table a load fills,
+// so that nothing of the last file stays (code entries point into its image) or is reported lost
+// once the tables go at exit.
 inline void FreeLoadedGame()
 {
+    RoomTables_Free();
+    Object_ResetTable();
+    Script_Reset();
+    Code_ClearEntries();
+    Code_ClearFileRanges();
     GameHeader_Clear();
     Options_FreeConstants();
     Sound_Reset();
@@ -64,10 +73,8 @@ inline void FreeLoadedGame()
     Font_Clear();
     TimeLine_Reset();
     Extension_Clear();
+    TexturePage_Clear();
     Shader_FreeAll();
-    Object_ResetTable();
-    Script_Reset();
-    RoomTables_Free();
 }
 
 } // namespace gamefilefuzz

@@ -61,22 +61,8 @@ void Setup()
 void Clear()
 {
     // Every table a load fills is emptied again, so nothing of the last input is held at exit.
-    Sound_Reset();
-    Sprite_Reset();
-    Background_Reset();
-    Path_Reset();
-    Font_Clear();
-    TimeLine_Reset();
-    Extension_Clear();
-    Shader_FreeAll();
-    Object_ResetTable();
+    gamefilefuzz::FreeLoadedGame();
     ObjectLists_Free();
-    Script_Reset();
-    Code_ClearEntries();
-    Code_ClearFileRanges();
-    TexturePage_Clear();
-    GameHeader_Clear();
-    Options_FreeConstants();
     g_RunRequest = RUN_REQUEST_NONE;
 }
 

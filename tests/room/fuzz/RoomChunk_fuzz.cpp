@@ -24,6 +24,8 @@
 #include "room/Room_Table.h"
 #include "script/Script_Table.h"
 
+#include "../../gamefile/fuzz/GameFile_FuzzSupport.h"
+
 namespace {
 
 struct SilentConsole : tagIConsole {
@@ -83,22 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LoadGameChunks(file);
     RunRooms();
     // Nothing may outlive this input's image: code entries point into it.
-    RoomTables_Reset();
-    Object_ResetTable();
-    Script_Reset();
-    Code_ClearEntries();
-    Code_ClearFileRanges();
-    GameHeader_Clear();
-    Options_FreeConstants();
-    // The resource chunks a mutated input may carry fill their own tables.
-    Sound_Reset();
-    Sprite_Reset();
-    Background_Reset();
-    Path_Reset();
-    Font_Clear();
-    TimeLine_Reset();
-    Extension_Clear();
-    TexturePage_Clear();
-    Shader_FreeAll();
+    gamefilefuzz::FreeLoadedGame();
     return 0;
 }
