@@ -92,13 +92,15 @@ inline bool HasLine(const std::string& text, const std::string& pattern)
     return false;
 }
 
-// True when every "Malformed Chunk" line of a load's log follows a line of its reader saying why.
+// True when every "Malformed Chunk" line of a load's log follows a line of its reader saying why,
+// "<what>: <why>" (a reader's own announcement, such as "Audio_Load()", says nothing of the fault).
 inline bool EveryRefusalHasAReason(const std::string& text)
 {
     std::istringstream lines(text);
     std::string line, before;
     for (; std::getline(lines, line); before = line)
-        if (line.starts_with("Malformed Chunk") && (before.empty() || before.starts_with("Malformed Chunk")))
+        if (line.starts_with("Malformed Chunk") &&
+            (before.find(": ") == std::string::npos || before.starts_with("Malformed Chunk")))
             return false;
     return true;
 }

@@ -47,12 +47,16 @@ bool CEvent::LoadFromStream(const GameFileEntry& owner, uint32_t entry)
 {
     FreeCode();
     const GameFile& file = owner.File();
-    std::string event = " of its event (entry at file offset " + std::to_string(entry) + ")";
+    // Worded only for a refusal: a game reads thousands of events.
+    auto ofEvent = [entry](const char* part) {
+        return std::string(part) + " of its event (entry at file offset " + std::to_string(entry) + ")";
+    };
     uint32_t action = 0;
     if (!owner.Holds("its event", entry, 12)) return false;
     file.U32(entry + 8, action);
     if (action == 0) return true; // no action: the event stays absent
-    if (!owner.Holds("the action" + event, action, ACTION_RECORD_SIZE)) return false;
+    if (!file.Contains(action, ACTION_RECORD_SIZE))
+        return owner.Holds(ofEvent("the action"), action, ACTION_RECORD_SIZE);
     if (g_CompiledCode) {
         uint32_t codeIndex = 0;
         file.U32(action + 4 * ACTION_WORD_CODE_INDEX, codeIndex);
@@ -62,7 +66,7 @@ bool CEvent::LoadFromStream(const GameFileEntry& owner, uint32_t entry)
     uint32_t source = 0;
     const char* text = nullptr;
     file.U32(action + 4 * ACTION_WORD_SOURCE, source);
-    if (!owner.String("the code" + event, source, text)) return false;
+    if (!file.String(source, text)) return owner.String(ofEvent("the code"), source, text);
     if (text != nullptr) SetCode(new CCode(text, false), text);
     return true;
 }

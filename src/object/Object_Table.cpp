@@ -119,24 +119,31 @@ private:
 
     bool ReadPhysics(CObject& object, const GameFileEntry& record, uint32_t& at)
     {
-        uint32_t settings = at;
+        // Nine words, three more from version 9 on.
+        bool later = g_GameHeader.version >= 9;
+        if (!record.Holds("its physics settings", at, later ? 48 : 36)) return false;
         ObjectPhysics& physics = object.m_Physics;
         uint32_t enabled = 0, sensor = 0, shape = 0, group = 0, count = 0;
-        bool read = Word(at, enabled) && Word(at, sensor) && Word(at, shape) && Real(at, physics.density) &&
-                    Real(at, physics.restitution) && Word(at, group) && Real(at, physics.linearDamping) &&
-                    Real(at, physics.angularDamping) && Word(at, count);
+        Word(at, enabled);
+        Word(at, sensor);
+        Word(at, shape);
+        Real(at, physics.density);
+        Real(at, physics.restitution);
+        Word(at, group);
+        Real(at, physics.linearDamping);
+        Real(at, physics.angularDamping);
+        Word(at, count);
         physics.friction = 0.2f;
         physics.awake = 1;
         physics.kinematic = 0;
-        bool later = g_GameHeader.version >= 9;
-        if (read && later) {
+        if (later) {
             uint32_t awake = 1, kinematic = 0;
-            read = Real(at, physics.friction) && Word(at, awake) && Word(at, kinematic);
+            Real(at, physics.friction);
+            Word(at, awake);
+            Word(at, kinematic);
             physics.awake = static_cast<uint8_t>(awake);
             physics.kinematic = static_cast<uint8_t>(kinematic);
         }
-        // Nine words, three more from version 9 on.
-        if (!read) return record.Holds("its physics settings", settings, later ? 48 : 36);
         physics.enabled = static_cast<uint8_t>(enabled);
         physics.sensor = static_cast<uint8_t>(sensor);
         physics.shape = static_cast<int32_t>(shape);

@@ -17,29 +17,31 @@ constexpr size_t SEGMENT_HEADER_ROOM = size_t(1) << 20;
 
 mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
 
+// Whether the system maps `bytes` of private memory of that protection now: a mapping made and
+// dropped meets the same limits and commit accounting as the allocator's own would.
+bool MappableNow(size_t bytes, int protection)
+{
+    void* probe = mmap(nullptr, bytes, protection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (probe == MAP_FAILED) return false;
+    munmap(probe, bytes);
+    return true;
+}
+
 // Whether the system grants, now, the memory the allocator commits for a block of its own segment.
 // The allocator does not check that commit in the arena and writes into the segment at once, so a
 // refusal (a data limit, strict overcommit) would end the process with SIGSEGV: asked first, it
-// becomes a null allocation. A writable private mapping of that size, made and dropped, meets the
-// same limit and the same commit accounting.
+// becomes a null allocation.
 bool SegmentOfItsOwnGranted(size_t size)
 {
     size_t committed = (size + SEGMENT_HEADER_ROOM + ARENA_BLOCK - 1) & ~(ARENA_BLOCK - 1);
-    void* probe =
-        mmap(nullptr, committed, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (probe == MAP_FAILED) return false;
-    munmap(probe, committed);
-    return true;
+    return MappableNow(committed, PROT_READ | PROT_WRITE);
 }
 
 // Whether the system maps this much address space now, reserved and not committed, as the arena
 // is: only an address-space limit refuses it.
 bool AddressSpaceGranted(size_t bytes)
 {
-    void* probe = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (probe == MAP_FAILED) return false;
-    munmap(probe, bytes);
-    return true;
+    return MappableNow(bytes, PROT_NONE);
 }
 
 } // namespace

@@ -85,9 +85,9 @@ bool ReadEntry(const GameFileEntry& room, const GameFileCountTable& table, uint3
     return room.Holds(std::string(what) + " " + std::to_string(index), offset, 4 * count);
 }
 
-// Source form: a code object over the text at the offset (none for offset 0). Compiled form: the
-// code entry of the index (none for -1).
-bool MakeCode(const GameFileEntry& room, const std::string& what, uint32_t word, CCode*& code)
+// The creation code of the room's instance `instance`. Source form: a code object over the text at
+// the offset (none for offset 0). Compiled form: the code entry of the index (none for -1).
+bool MakeInstanceCode(const GameFileEntry& room, uint32_t instance, uint32_t word, CCode*& code)
 {
     code = nullptr;
     if (g_CompiledCode) {
@@ -95,7 +95,9 @@ bool MakeCode(const GameFileEntry& room, const std::string& what, uint32_t word,
         return true;
     }
     const char* text = nullptr;
-    if (!room.String(what, word, text)) return false;
+    // Worded only for a refusal: a room may place thousands of instances.
+    if (!room.File().String(word, text))
+        return room.String("the creation code of its instance " + std::to_string(instance), word, text);
     if (text != nullptr) code = new CCode(text, false);
     return true;
 }
@@ -165,8 +167,7 @@ bool ReadInstances(const GameFileEntry& room, uint32_t offset, RoomDefinition& d
             entry.yscale = WordAsReal(w[6]);
             entry.colour = w[7];
             entry.rotation = WordAsReal(w[8]);
-            if (!MakeCode(room, "the creation code of its instance " + std::to_string(i), w[4], entry.code))
-                return false;
+            if (!MakeInstanceCode(room, i, w[4], entry.code)) return false;
         }
         definition.instances.push_back(entry);
     }

@@ -20,11 +20,16 @@ bool SoundChunk_ReadEntry(const GameFile& file, uint32_t offset, uint32_t index,
 {
     GameFileEntry record(file, "SOND", "sound " + std::to_string(index), offset);
     uint32_t nameAt = 0, extensionAt = 0, fileAt = 0, audio = 0, kind = 0;
-    bool read = file.U32(offset, nameAt) && file.U32(offset + 4, kind) && file.U32(offset + 8, extensionAt) &&
-                file.U32(offset + 12, fileAt) && file.U32(offset + 16, entry.effects) &&
-                file.F32(offset + 20, entry.volume) && file.F32(offset + 24, entry.pan) &&
-                file.U32(offset + 28, entry.preload) && file.U32(offset + 32, audio);
-    if (!read) return record.Holds("its record", offset, 36);
+    if (!record.Holds("its record", offset, 36)) return false;
+    file.U32(offset, nameAt);
+    file.U32(offset + 4, kind);
+    file.U32(offset + 8, extensionAt);
+    file.U32(offset + 12, fileAt);
+    file.U32(offset + 16, entry.effects);
+    file.F32(offset + 20, entry.volume);
+    file.F32(offset + 24, entry.pan);
+    file.U32(offset + 28, entry.preload);
+    file.U32(offset + 32, audio);
     entry.kind = static_cast<int32_t>(kind);
     entry.audioIndex = static_cast<int32_t>(audio);
     return record.String("its name", nameAt, entry.name) &&

@@ -431,8 +431,6 @@ struct Scenario {
     std::function<void(Run&)> more;
 };
 
-// How a child of ours ended (as Wait), waiting at most `seconds`; -1 when it was still running, and
-// is then killed.
 // The environment of a game played in the window test's real window (DISPLAY is inherited), with
 // `more` after it.
 Lines InAWindow(Lines more = {})
@@ -442,6 +440,8 @@ Lines InAWindow(Lines more = {})
     return env;
 }
 
+// How a child of ours ended (as Wait), waiting at most `seconds`; -1 when it was still running, and
+// is then killed.
 int WaitAtMost(pid_t pid, int seconds)
 {
     if (pid <= 0) return -2; // never a kill of a whole group
