@@ -90,7 +90,7 @@ void Builtin_ObjectSetParent(ScriptValue*, CInstance*, CInstance*, int32_t, Scri
     if (object == nullptr) return;
     if (parent < 0) {
         object->m_ParentIndex = -1;
-        object->m_pParentObject = nullptr;
+        Object_SetParentObject(object, nullptr);
         Object_EventsChanged();
         ObjectLists_Build();
         return;
@@ -105,7 +105,7 @@ void Builtin_ObjectSetParent(ScriptValue*, CInstance*, CInstance*, int32_t, Scri
         return;
     }
     object->m_ParentIndex = parent;
-    if (parent <= 999999) object->m_pParentObject = parentObject;
+    if (parent <= 999999) Object_SetParentObject(object, parentObject);
     Object_EventsChanged();
     ObjectLists_Build();
 }

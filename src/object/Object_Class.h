@@ -114,7 +114,7 @@ public:
     char* m_pName = nullptr; // owned
     int32_t m_Index;
     ObjectPhysics m_Physics;
-    CObject* m_pParentObject = nullptr; // set when the table links parents
+    CObject* m_pParentObject = nullptr; // set through Object_SetParentObject
     ObjectEventArray m_Events[OBJECT_EVENT_TYPES];
     ObjectInstanceList m_Instances;    // its own
     ObjectInstanceList m_AllInstances; // its own and its descendants'

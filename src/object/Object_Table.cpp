@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "base/Base_Console.h"
@@ -48,6 +49,19 @@ struct TableOrderLess {
 // asks for every name it resolves, and scripts add objects between lookups, so the map follows each
 // change rather than being made again.
 std::unordered_map<std::string, std::set<int32_t, TableOrderLess>> g_ObjectsByName;
+
+// Parent to the objects whose parent pointer was set to it, so that a delete reaches its children
+// without walking the table. An entry may outlive its link (a child re-pointed by other means), so
+// a delete clears only children that still point to the deleted object.
+std::unordered_map<const CObject*, std::unordered_set<CObject*>> g_ChildrenOf;
+
+void ForgetChild(CObject* child)
+{
+    auto children = g_ChildrenOf.find(child->m_pParentObject);
+    if (children == g_ChildrenOf.end()) return;
+    children->second.erase(child);
+    if (children->second.empty()) g_ChildrenOf.erase(children);
+}
 
 // Named and in the table (not yet added, or deleted, it has no say in the lookup).
 bool Listable(const CObject* object)
@@ -270,13 +284,25 @@ bool Object_Delete(int32_t index)
         bucket.erase(at);
         g_ObjectSlots[static_cast<size_t>(index)] = nullptr;
         Object_EventsChanged();
-        for (Bucket& other : g_Buckets)
-            for (auto& [key, child] : other)
+        // A retired object keeps its own parent, as before; only the table's objects lose theirs.
+        ForgetChild(object);
+        auto children = g_ChildrenOf.find(object);
+        if (children != g_ChildrenOf.end()) {
+            for (CObject* child : children->second)
                 if (child->m_pParentObject == object) child->m_pParentObject = nullptr;
+            g_ChildrenOf.erase(children);
+        }
         g_RetiredObjects.push_back(object);
         break;
     }
     return true;
+}
+
+void Object_SetParentObject(CObject* child, CObject* parent)
+{
+    ForgetChild(child);
+    child->m_pParentObject = parent;
+    if (parent != nullptr) g_ChildrenOf[parent].insert(child);
 }
 
 int32_t Object_Count() { return g_ObjectCount; }
@@ -294,7 +320,7 @@ void Object_LinkParents()
     for (Bucket& bucket : g_Buckets) {
         for (auto& [index, object] : bucket) {
             int32_t parent = object->m_ParentIndex;
-            object->m_pParentObject = parent >= 0 && parent <= 99999 ? Object_Data(parent) : nullptr;
+            Object_SetParentObject(object, parent >= 0 && parent <= 99999 ? Object_Data(parent) : nullptr);
         }
     }
 }
@@ -369,6 +395,7 @@ void Object_ResetTable()
     }
     g_ObjectSlots.clear();
     g_ObjectsByName.clear();
+    g_ChildrenOf.clear();
     for (CObject* object : g_RetiredObjects) delete object;
     g_RetiredObjects.clear();
     for (CEvent* event : g_RetiredEvents) delete event;

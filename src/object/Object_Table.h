@@ -36,6 +36,9 @@ int32_t Object_Add();
 // Removes the object; the count stays. Children lose their parent object pointer. The object is
 // destroyed with the table, since one of its handlers or instance walks may still be running.
 bool Object_Delete(int32_t index);
+// Sets the child's parent pointer; every change of it goes through here, so that a delete finds
+// the deleted object's children.
+void Object_SetParentObject(CObject* child, CObject* parent);
 // Clears the object's own handler for (type, subtype), kept until the table is emptied for the same
 // reason; false when there was none.
 bool ObjectEventClear_Impl(CObject* object, int32_t type, int32_t subtype);

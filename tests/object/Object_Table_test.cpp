@@ -327,4 +327,70 @@ TEST_F(ObjectTableTest, NamesFollowEachAddDeleteAndRename)
     Object_ResetTable();
 }
 
+// A delete clears the parent pointer of exactly the table's objects that point to the deleted one,
+// as a walk of the whole table would: not an object re-pointed since, nor one deleted before.
+TEST_F(ObjectTableTest, DeletesClearTheParentOfTheirChildrenAlone)
+{
+    enum Op { PARENT, WRITE_NULL, DELETE, RELINK };
+    struct Step {
+        Op op;
+        int32_t object, parent; // PARENT: object's parent set to parent (-1 none)
+    };
+    const struct {
+        const char* what;
+        int32_t objects;
+        std::vector<Step> steps;
+    } sequences[] = {
+        {"a chain cut in the middle", 3, {{PARENT, 1, 0}, {PARENT, 2, 1}, {DELETE, 1, 0}, {DELETE, 0, 0}}},
+        {"a child re-pointed before its old parent goes", 3, {{PARENT, 1, 0}, {PARENT, 1, 2}, {DELETE, 0, 0}}},
+        {"a pointer cleared behind the table's back", 3,
+         {{PARENT, 1, 0}, {WRITE_NULL, 1, 0}, {PARENT, 1, 2}, {DELETE, 0, 0}, {DELETE, 2, 0}}},
+        {"a deleted child keeps its parent", 3, {{PARENT, 1, 0}, {PARENT, 2, 0}, {DELETE, 1, 0}, {DELETE, 0, 0}}},
+        {"many children, past 512 objects", 700,
+         {{PARENT, 1, 600}, {PARENT, 513, 600}, {PARENT, 699, 600}, {PARENT, 600, 2}, {DELETE, 600, 0}}},
+        {"parents linked again from their indices", 3,
+         {{PARENT, 1, 0}, {RELINK, 0, 0}, {DELETE, 0, 0}, {RELINK, 0, 0}, {PARENT, 2, 1}, {RELINK, 0, 0}}},
+    };
+    for (const auto& [what, count, steps] : sequences) {
+        Object_ResetTable();
+        std::vector<CObject*> objects;
+        std::vector<int32_t> expected(static_cast<size_t>(count), -1);
+        for (int32_t i = 0; i < count; ++i) objects.push_back(Object_Data(Object_Add()));
+        for (size_t n = 0; n < steps.size(); ++n) {
+            const Step& step = steps[n];
+            auto at = static_cast<size_t>(step.object);
+            if (step.op == PARENT) {
+                objects[at]->m_ParentIndex = step.parent;
+                Object_SetParentObject(objects[at], Object_Data(step.parent));
+                expected[at] = step.parent;
+            }
+            if (step.op == WRITE_NULL) {
+                objects[at]->m_pParentObject = nullptr;
+                expected[at] = -1;
+            }
+            if (step.op == DELETE) {
+                Object_Delete(step.object);
+                for (int32_t i = 0; i < count; ++i)
+                    if (Object_Data(i) != nullptr && expected[static_cast<size_t>(i)] == step.object)
+                        expected[static_cast<size_t>(i)] = -1;
+            }
+            if (step.op == RELINK) {
+                Object_LinkParents();
+                for (int32_t i = 0; i < count; ++i)
+                    if (Object_Data(i) != nullptr)
+                        expected[static_cast<size_t>(i)] = Object_Data(objects[static_cast<size_t>(i)]->m_ParentIndex)
+                                                               ? objects[static_cast<size_t>(i)]->m_ParentIndex
+                                                               : -1;
+            }
+            for (int32_t i = 0; i < count; ++i) {
+                int32_t want = expected[static_cast<size_t>(i)];
+                EXPECT_EQ(want < 0 ? nullptr : objects[static_cast<size_t>(want)],
+                          objects[static_cast<size_t>(i)]->m_pParentObject)
+                    << what << ", step " << n << ": object " << i;
+            }
+        }
+    }
+    Object_ResetTable();
+}
+
 } // namespace
