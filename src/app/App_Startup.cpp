@@ -10,6 +10,7 @@
 #include "app/App_Prepare.h"
 #include "background/Background_Table.h"
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "base/Base_Random.h"
 #include "base/Base_Crc.h"
 #include "buffer/Buffer_Functions.h"
@@ -84,9 +85,10 @@ void ErrorReportToTerminal()
     if (!g_ErrorLast.empty()) std::fprintf(stderr, "%s\n", g_ErrorLast.c_str());
 }
 
+// The game file's name as the refusals show it: a name from the command line may hold anything.
 std::string GameFileName()
 {
-    return App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
+    return Text_Printable(App_GetGameFileName());
 }
 
 // The game file cannot be read, or is no game file: nothing of it is walked.

@@ -1,5 +1,6 @@
 #include "base/Base_Text.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -140,4 +141,73 @@ std::string Text_GroupedDigits(uint64_t number)
         grouped += digits[i];
     }
     return grouped;
+}
+
+std::string Text_Bytes(const void* bytes, size_t count)
+{
+    const auto* at = static_cast<const uint8_t*>(bytes);
+    std::string shown = "[";
+    for (size_t i = 0; i < count; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", at[i]);
+        shown += hex;
+    }
+    return shown + "]";
+}
+
+namespace {
+
+// The length of the well-formed UTF-8 character of two to four bytes at `at` (`left` bytes there),
+// or 0: no overlong forms, no surrogates, nothing past U+10FFFF.
+size_t SequenceLength(const uint8_t* at, size_t left)
+{
+    uint8_t lead = at[0], low = 0x80, high = 0xBF;
+    size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (length == 0 || left < length) return 0;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+    if (at[1] < low || at[1] > high) return 0;
+    for (size_t i = 2; i < length; ++i)
+        if ((at[i] & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// The character at `at`: its length in bytes (1 for a stray byte) and whether it prints as it is.
+size_t CharacterAt(const uint8_t* at, size_t left, bool& printable)
+{
+    if (at[0] < 0x80) {
+        printable = (at[0] >= 0x20 || at[0] == '\t') && at[0] != 0x7F;
+        return 1;
+    }
+    size_t length = SequenceLength(at, left);
+    // U+0080 to U+009F (C2 80 to C2 9F) are the C1 controls, which terminals act on too.
+    printable = length != 0 && !(at[0] == 0xC2 && at[1] <= 0x9F);
+    return length != 0 ? length : 1;
+}
+
+} // namespace
+
+std::string Text_Printable(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    std::string shown;
+    shown.reserve(text.size());
+    size_t run = 0; // where the bytes not yet shown begin
+    for (size_t at = 0; at < text.size();) {
+        bool printable = false;
+        size_t length = CharacterAt(bytes + at, text.size() - at, printable);
+        if (printable) {
+            if (run < at) shown += Text_Bytes(bytes + run, at - run);
+            shown.append(text.data() + at, length);
+            run = at + length;
+        }
+        at += length;
+    }
+    if (run < text.size()) shown += Text_Bytes(bytes + run, text.size() - run);
+    return shown;
 }

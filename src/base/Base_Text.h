@@ -3,8 +3,10 @@
 // MemoryManager::Free.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Joins up to ten strings (null and empty ones skipped) into the block of *destination, resized
 // through the memory manager, and returns it. Nothing to join: returns null and leaves the
@@ -44,3 +46,17 @@ bool String_ColorSpelling(const char* name, std::string& color);
 
 // A count written for people: 1234567 as "1,234,567".
 std::string Text_GroupedDigits(uint64_t number);
+
+// Bytes as the log shows what it cannot print: "[00 1B 4D FF]".
+std::string Text_Bytes(const void* bytes, size_t count);
+
+// A name or path read from a game file, a saved game or the command line, as the engine's own lines
+// show it: printable text, UTF-8 and tabs included, stays as it is; control characters (C0 but the
+// tab, DEL, and U+0080 to U+009F) and bytes that are no well-formed UTF-8 are shown by their bytes,
+// each run of them as Text_Bytes does ("miss[1B][2J.win"), so that such a name can neither send
+// its own escape sequences to the player's terminal nor split a line. Null gives "".
+std::string Text_Printable(std::string_view text);
+inline std::string Text_Printable(const char* text)
+{
+    return text != nullptr ? Text_Printable(std::string_view(text)) : std::string();
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Bytecode.h"
 #include "code/Code_CheckerStack.h"
 
@@ -151,7 +152,7 @@ bool Code_CheckEntry(int32_t index, const char* name, const uint8_t* code, int32
 {
     VMCheckResult result;
     if (VM_CheckCode(code, size, stringCount, &result)) return true;
-    MainConsole->Output("Refused code entry %d (%s): %s\n", index, name != nullptr ? name : "",
+    MainConsole->Output("Refused code entry %d (%s): %s\n", index, Text_Printable(name).c_str(),
                         VM_CheckFaultText(result, size, stringCount).c_str());
     return false;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Base_Text.h"
 #include "code/Code_Disassembler.h"
 #include "code/Code_ErrorSources.h"
 #include "code/Code_Object.h"
@@ -36,6 +37,23 @@ constexpr int32_t SHADER_EVENT = -1;
 
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
+// Names and source lines come from the game file; the report reaches the terminal and the log.
+std::string Shown(const char* text) { return Text_Printable(text); }
+
+// A source of several lines, shown line by line (CR LF ends read as LF).
+std::string ShownLines(const std::string& text)
+{
+    std::string shown;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
+        shown += Text_Printable(std::string_view(text).substr(start, cut - start));
+        if (end < text.size()) shown += '\n';
+        start = end + 1;
+    }
+    return shown;
+}
+
 // The line holding `position` (clamped to the text) and where it is: line from 1, column from 0.
 struct TextPlace {
     int32_t line = 1;
@@ -62,6 +80,8 @@ TextPlace PlaceIn(const char* text, int32_t position)
     }
     const char* end = std::strchr(text + position, '\n');
     int32_t lineEnd = end != nullptr ? static_cast<int32_t>(end - text) : length;
+    // The line break of a text with CR LF lines is no part of the line.
+    if (lineEnd > lineStart && text[lineEnd - 1] == '\r') --lineEnd;
     place.lineText.assign(text + lineStart, static_cast<size_t>(lineEnd - lineStart));
     place.offset = static_cast<size_t>(position - lineStart);
     return place;
@@ -123,15 +143,15 @@ std::string ActionHeader(const char* message, bool fatal)
     if (g_CurrentEventType == SHADER_EVENT) {
         const char* title = g_CurrentShaderIsFragment ? "FATAL ERROR in Fragment Shader compilation\n\nShaderName: "
                                                       : "FATAL ERROR in Vertex Shader compilation\n\nShaderName: ";
-        std::snprintf(area.data(), area.size(), "%s%s\n\n\n%s\n", title, OrEmpty(g_CurrentShaderName), message);
+        std::snprintf(area.data(), area.size(), "%s%s\n\n\n%s\n", title, Shown(g_CurrentShaderName).c_str(), message);
     } else if (g_CurrentEventType == TIME_LINE_EVENT) {
         std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nat time step%d\nof time line %s:\n\n\n%s",
-                      prefix, g_CurrentActionNumber + 1, g_CurrentEventNumber, TimeLine_Name(g_CurrentEventObject),
-                      message);
+                      prefix, g_CurrentActionNumber + 1, g_CurrentEventNumber,
+                      Shown(TimeLine_Name(g_CurrentEventObject)).c_str(), message);
     } else {
         std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nof %s\nfor object %s:\n\n\n%s", prefix,
                       g_CurrentActionNumber + 1, Event_GetName(g_CurrentEventType, g_CurrentEventNumber),
-                      Object_Name(g_CurrentEventObject), message);
+                      Shown(Object_Name(g_CurrentEventObject)).c_str(), message);
     }
     return area.data();
 }
@@ -143,7 +163,8 @@ void ReportInterpreter(tagIConsole& report, const std::vector<VMErrorFrame>& fra
     const VMErrorFrame& running = frames.front();
     VMDebugEntry entry = VM_DebugInfo_FindLine(running.debugInfo, running.offset);
     int32_t line = VM_DebugInfo_FindName(entry, running.text);
-    report.Output(" at %s (line %d) - %s\n", OrEmpty(running.name), line, VM_DebugInfo_SourceLine(entry, running.text));
+    report.Output(" at %s (line %d) - %s\n", Shown(running.name).c_str(), line,
+                  Shown(VM_DebugInfo_SourceLine(entry, running.text)).c_str());
 }
 
 void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frames)
@@ -152,14 +173,14 @@ void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frame
     const VMErrorFrame& running = frames.front();
     int32_t line = VM_DebugInfo_FindName(VM_DebugInfo_FindLine(running.debugInfo, running.offset), running.text);
     report.Output("%s\n", Rule('-').c_str());
-    report.Output("stack frame is\n%s (line %d)\n", OrEmpty(running.name), line);
+    report.Output("stack frame is\n%s (line %d)\n", Shown(running.name).c_str(), line);
     std::vector<std::string> callers;
     for (size_t i = 1; i < frames.size(); ++i) {
         const VMErrorFrame& caller = frames[i];
         VMDebugEntry entry = VM_DebugInfo_FindLine(caller.debugInfo, caller.offset);
-        callers.push_back(std::string("called from - ") + OrEmpty(caller.name) + " (line " +
+        callers.push_back("called from - " + Shown(caller.name) + " (line " +
                           std::to_string(VM_DebugInfo_FindName(entry, caller.text)) + ") - " +
-                          VM_DebugInfo_SourceLine(entry, caller.text));
+                          Shown(VM_DebugInfo_SourceLine(entry, caller.text)));
     }
     for (const std::string& caller : CollapseRepeats(callers)) report.Output("%s\n", caller.c_str());
 }
@@ -184,9 +205,9 @@ void Code_Report_Error(CCode* code, int32_t position, const char* message)
     TextPlace place = PlaceIn(text, position);
     bool program = code == nullptr || code->m_Kind == CODE_KIND_PROGRAM;
     const char* format = program ? "Error in code at line %d:\n   %s\n\nat position %d: %s" : "Error in expression: %s\n position %d: %s";
-    std::string echo = program ? EchoAround(place.lineText, place.offset)
-                               : EchoAround(text, static_cast<size_t>(std::clamp<int32_t>(
-                                                      position, 0, static_cast<int32_t>(std::strlen(text)))));
+    std::string echo = program ? Text_Printable(EchoAround(place.lineText, place.offset))
+                               : ShownLines(EchoAround(text, static_cast<size_t>(std::clamp<int32_t>(
+                                                                 position, 0, static_cast<int32_t>(std::strlen(text))))));
     int length = program ? std::snprintf(nullptr, 0, format, place.line, echo.c_str(), place.column + 1, message)
                          : std::snprintf(nullptr, 0, format, echo.c_str(), place.column + 1, message);
     g_CodeErrorText.resize(static_cast<size_t>(length));

@@ -28,6 +28,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "base/Base_Numbers.h"
 #include "code/Code_Breakpoints.h"
 #include "code/Code_Emitter.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Checker.h"
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
@@ -101,7 +102,7 @@ bool RecheckEntries(const std::set<int32_t>& entries)
 [[noreturn]] void UnknownName(const char* format, const char* name)
 {
     char message[LOAD_MESSAGE_AREA];
-    std::snprintf(message, sizeof message, format, name);
+    std::snprintf(message, sizeof message, format, Text_Printable(name).c_str());
     Error_Show(message, true);
     // The run ends here, before start-up could report its failure: the terminal gets the reason
     // and the failure's line as for every other refused start.

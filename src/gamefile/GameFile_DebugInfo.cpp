@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_View.h"
 
@@ -42,7 +43,7 @@ bool SourcesFit(const GameFile& file, const GameFileCountTable& table)
 
 void LogSkipped(const GameFileChunk& chunk)
 {
-    MainConsole->Output("Debug information: chunk %s is malformed and was skipped\n", chunk.tag);
+    MainConsole->Output("Debug information: chunk %s is malformed and was skipped\n", chunk.Name().c_str());
 }
 
 bool ReadTable(const GameFile& file, const GameFileChunk& chunk, GameFileCountTable& table)
@@ -60,7 +61,7 @@ bool LoadDebugInfo(GameFile& file)
     if (!walk.Start()) return true;
     GameFileChunk chunk;
     while (walk.Next(chunk)) {
-        MainConsole->Output("Process Chunk: %s   %d\n", chunk.tag, static_cast<int32_t>(chunk.length));
+        MainConsole->Output("Process Chunk: %s   %d\n", chunk.Name().c_str(), static_cast<int32_t>(chunk.length));
         if (chunk.length == 0) continue;
         GameFileCountTable table;
         if (std::memcmp(chunk.tag, "STRG", 4) == 0) {

@@ -272,6 +272,10 @@ void MapGameFileName()
 {
     const char* given = App_GetGameFileName();
     Variable_InitWorkingDirectory(given);
+    // A folder is no game file and is refused under the name given. The mapping would name another:
+    // given the folder the run stands in, it gives the game's folder, which is the one holding it.
+    std::error_code error;
+    if (std::filesystem::is_directory(given, error)) return;
     char path[PATH_CAPACITY];
     LoadSave_BundlePath(path, PATH_CAPACITY, given);
     App_SetGameFileName(path);
@@ -288,9 +292,9 @@ void ReadOptionsIni(const std::string& gamePath)
     FreeOptionsIni();
     g_OptionsIniPath = GameFile_OptionsIniPath(gamePath);
     if (g_OptionsIniPath.empty()) return;
-    MainConsole->Output("Checking if INIFile %s Exists\n", g_OptionsIniPath.c_str());
+    MainConsole->Output("Checking if INIFile %s Exists\n", Text_Printable(g_OptionsIniPath).c_str());
     if (!LoadSave_FileExistsBundle(g_OptionsIniPath.c_str())) {
-        MainConsole->Output("!!!!No INI File %s\n", g_OptionsIniPath.c_str());
+        MainConsole->Output("!!!!No INI File %s\n", Text_Printable(g_OptionsIniPath).c_str());
         return;
     }
     g_pOptionsIni = new IniFile();
@@ -326,7 +330,7 @@ bool BeginsWithTag(const GameFile& file)
 void ReadGameFile(const std::string& gamePath)
 {
     g_GameFile.Release();
-    MainConsole->Output("Reading File %s\n", gamePath.c_str());
+    MainConsole->Output("Reading File %s\n", Text_Printable(gamePath).c_str());
     int32_t size = 0;
     std::error_code folder;
     // A folder opens for reading here and reads as nothing; say what it is instead.
@@ -336,12 +340,12 @@ void ReadGameFile(const std::string& gamePath)
     if (data == nullptr) {
         int error = isFolder ? EISDIR : errno;
         g_ReadError = error != 0 ? std::strerror(error) : "it cannot be read";
-        MainConsole->Output("FAILED to load File %s\n", gamePath.c_str());
+        MainConsole->Output("FAILED to load File %s\n", Text_Printable(gamePath).c_str());
         g_GameFileMemoryFigure = 0;
         return;
     }
     g_ReadError.clear();
-    MainConsole->Output("Loaded File %s\n", gamePath.c_str());
+    MainConsole->Output("Loaded File %s\n", Text_Printable(gamePath).c_str());
     g_GameFile.Adopt(data, static_cast<uint32_t>(size));
     g_GameFileMemoryFigure = static_cast<uint32_t>(size) + 128;
     if (size >= 4 && BeginsWithTag(g_GameFile)) MainConsole->Output("IFF wad found\n");
@@ -422,11 +426,11 @@ std::string GameFile_DebugInfoPath(const std::string& gamePath)
 bool KirranLoadGame()
 {
     const char* given = App_GetGameFileName();
-    MainConsole->Output("KirranLoadGame: %s\n", given != nullptr ? given : "");
+    MainConsole->Output("KirranLoadGame: %s\n", Text_Printable(given).c_str());
     if (given == nullptr || given[0] == '\0') ChooseGameFile();
     else MapGameFileName();
     std::string path = App_GetGameFileName() != nullptr ? App_GetGameFileName() : "";
-    MainConsole->Output("KirranLoadGame() - %s\n", path.c_str());
+    MainConsole->Output("KirranLoadGame() - %s\n", Text_Printable(path).c_str());
     Variable_InitWorkingDirectory(path.c_str());
 
     ReadOptionsIni(path);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 
 #include "platform/Platform_MemoryManager.h"
 
@@ -173,11 +174,7 @@ std::string GameFileChunk::Name() const
     bool printable = true;
     for (int i = 0; i < 4; ++i)
         printable = printable && tag[i] >= 0x20 && tag[i] <= 0x7E;
-    if (printable) return std::string(tag, 4);
-    char bytes[16];
-    std::snprintf(bytes, sizeof bytes, "[%02X %02X %02X %02X]", uint8_t(tag[0]), uint8_t(tag[1]),
-                  uint8_t(tag[2]), uint8_t(tag[3]));
-    return bytes;
+    return printable ? std::string(tag, 4) : Text_Bytes(tag, 4);
 }
 
 std::string GameFile_PastFile(const GameFile& file, const std::string& what, uint32_t offset, uint64_t size)

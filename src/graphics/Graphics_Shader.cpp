@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "graphics/Graphics_Batch.h"
 #include "graphics/Graphics_Device.h"
@@ -74,7 +75,7 @@ void ReportCompileError(const CShader* shader, int32_t stage, const char* log)
 {
     bool fragment = stage == 1;
     MainConsole->Output(fragment ? "Error in fragment shader \"%s\"\n\n %s\n" : "Error in vertex shader \"%s\":\n\n %s\n",
-                        shader->name.c_str(), log);
+                        Text_Printable(shader->name).c_str(), log);
     g_FailedShaderName = shader->name;
     g_CurrentShaderName = g_FailedShaderName.c_str();
     g_CurrentShaderIsFragment = fragment ? 1 : 0;

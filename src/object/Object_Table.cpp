@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "gamefile/GameFile_Header.h"
 #include "gamefile/GameFile_View.h"
 #include "object/Object_Class.h"
@@ -223,7 +224,7 @@ bool RefuseParentCycles()
     bool sound = true;
     for (int32_t index = 0; index < g_ObjectCount; ++index) {
         if (!Object_Exists(index) || !Object_ParentChainLoops(index)) continue;
-        MainConsole->Output("OBJT: object %d (%s): its parent chain loops\n", index, Object_Name(index));
+        MainConsole->Output("OBJT: object %d (%s): its parent chain loops\n", index, Text_Printable(Object_Name(index)).c_str());
         sound = false;
     }
     return sound;
@@ -362,7 +363,7 @@ bool Object_Prepare()
     Object_TableOrder(order);
     for (int32_t index : order) {
         CObject* object = Object_Data(index);
-        MainConsole->Output("\tObjects %d: %s\n", index, Object_Name(index));
+        MainConsole->Output("\tObjects %d: %s\n", index, Text_Printable(Object_Name(index)).c_str());
         g_CurrentEventObject = index;
         g_CurrentActionNumber = 0;
         for (int32_t type = 0; type < OBJECT_EVENT_TYPES; ++type) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "graphics/Graphics_3D.h"
 #include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_TextureDraw.h"
@@ -37,7 +38,7 @@ bool CSprite::Culled(float x, float y, float reachX, float reachY)
 
 bool CSprite::DrawFailed(bool drawn) const
 {
-    if (!drawn) MainConsole->Output("Error attempting to draw sprite %s\n", m_pName != nullptr ? m_pName : "");
+    if (!drawn) MainConsole->Output("Error attempting to draw sprite %s\n", Text_Printable(m_pName).c_str());
     return !drawn;
 }
 

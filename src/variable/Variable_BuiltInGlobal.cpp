@@ -5,6 +5,7 @@
 
 #include "app/App_Paths.h"
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "code/Code_Interpreter.h"
 #include "function/Function_Families.h"
@@ -386,7 +387,7 @@ void Variable_InitWorkingDirectory(const char* gameFileName)
     g_WorkingDirectory = FolderOf(gameFileName);
     const std::string rule(73, '#');
     MainConsole->Output("%s\n", rule.c_str());
-    MainConsole->Output("####!!!!$$$$$$ pwd - %s\n", g_WorkingDirectory.c_str());
+    MainConsole->Output("####!!!!$$$$$$ pwd - %s\n", Text_Printable(g_WorkingDirectory).c_str());
     MainConsole->Output("%s\n", rule.c_str());
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "base/Base_Numbers.h"
 #include "buffer/Buffer_IBuffer.h"
 #include "code/Code_ValueWalk.h"
@@ -330,7 +331,7 @@ bool CVariableList::LoadFromStream(IBuffer* buffer, bool builtinNames)
                     node = Insert(id);
                 node->value = value; // the node takes the value over
             } else {
-                MainConsole->Output("WARNING: Load game failed to find variable \"%s\"\n", name != nullptr ? name : "");
+                MainConsole->Output("WARNING: Load game failed to find variable \"%s\"\n", Text_Printable(name).c_str());
                 Value_Free(&value);
             }
         }

@@ -82,6 +82,39 @@ TEST(Trim, RemovesBlanksFromBothEndsIntoTheOwnedBlock)
     EXPECT_EQ(owned, nullptr);
 }
 
+// Names and paths as the engine's lines show them: what a terminal would act on, or what is no
+// UTF-8, by its bytes, a run of them in one bracket; printable text, UTF-8 and tabs as they are.
+TEST(TextPrintable, ShowsControlBytesAndBrokenUtf8ByTheirBytes)
+{
+    const struct {
+        std::string text;
+        const char* shown;
+    } cases[] = {
+        {"plain name.win", "plain name.win"},
+        {"miss\x1B[2J.win", "miss[1B][2J.win"},
+        {"two\nlines\r\n", "two[0A]lines[0D 0A]"},
+        {"a\tb", "a\tb"},
+        {"del\x7F", "del[7F]"},
+        {std::string("nul\0byte", 8), "nul[00]byte"},
+        // Well-formed UTF-8 of two, three and four bytes stays.
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        // The C1 controls are characters, but terminals act on them: U+009B is a control sequence.
+        {"c1 \xC2\x9B" "2J \xC2\xA0", "c1 [C2 9B]2J \xC2\xA0"},
+        // Stray and cut bytes, overlong forms, surrogates and values past U+10FFFF are no UTF-8.
+        {"\xFF\x80x", "[FF 80]x"},
+        {"\xC0\xAF", "[C0 AF]"},
+        {"\xE0\x80\xAF", "[E0 80 AF]"},
+        {"\xED\xA0\x80", "[ED A0 80]"},
+        {"\xF4\x90\x80\x80", "[F4 90 80 80]"},
+        {"cut \xE2\x82", "cut [E2 82]"},
+        {"\xE2\x82\xC3\xA9", "[E2 82]\xC3\xA9"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Text_Printable(c.text), c.shown) << c.shown;
+    EXPECT_EQ(Text_Printable(static_cast<const char*>(nullptr)), "");
+    EXPECT_EQ(Text_Printable("\x1B"), "[1B]");
+}
+
 TEST(TextHelpers, FindAndTruncate)
 {
     const struct {

@@ -252,9 +252,9 @@ TEST(Checker, FaultTextsAndRefusedEntriesLoggedByName)
     VMAssembly forged;
     ASSERT_TRUE(VM_Assemble("push.v self.x\npush.i 1\npush.i 2\npop.v.v self.x", forged)) << forged.error;
     CapturedConsole again(MainConsole);
-    EXPECT_FALSE(Code_CheckEntry(7, "Script_forge", forged.Bytes(), forged.Size(), 0));
-    EXPECT_EQ(again.Text(), "Refused code entry 7 (Script_forge): instruction at 0x00000018 takes a variable "
-                            "from stack items that are none\n");
+    EXPECT_FALSE(Code_CheckEntry(7, "Script_\x1B[2Jforge\n", forged.Bytes(), forged.Size(), 0));
+    EXPECT_EQ(again.Text(), "Refused code entry 7 (Script_[1B][2Jforge[0A]): instruction at 0x00000018 takes a "
+                            "variable from stack items that are none\n");
 }
 
 } // namespace

@@ -89,8 +89,13 @@ TEST_F(ErrorReporting, CompileErrorsNameLineAndPosition)
         const char* report;
     } cases[] = {
         {"a = 1;\nb = = 2;", false, 7, "unexpected symbol", "Error in code at line 2:\n   b = = 2;\n\nat position 1: unexpected symbol"},
-        // Columns skip carriage returns, but lines keep them.
-        {"a;\r\nbc\rde;", false, 8, "here", "Error in code at line 2:\n   bc\rde;\n\nat position 4: here"},
+        // Columns skip carriage returns; a line shows one of its own by its byte, and none of its end.
+        {"a;\r\nbc\rde;", false, 8, "here", "Error in code at line 2:\n   bc[0D]de;\n\nat position 4: here"},
+        {"a;\r\nb c;\r\nd;", false, 6, "here", "Error in code at line 2:\n   b c;\n\nat position 3: here"},
+        // What the source holds that a terminal would act on is shown by its bytes.
+        {"s = \"\x1B[2J\" + ;\n", false, 14, "x", "Error in code at line 1:\n   s = \"[1B][2J\" + ;\n\nat position 15: x"},
+        {"\"\x1B[2J\" +", true, 7, "x", "Error in expression: \"[1B][2J\" +\n position 8: x"},
+        {"1 +\r\n\x7F 2", true, 5, "x", "Error in expression: 1 +\n[7F] 2\n position 1: x"},
         // Positions are clamped to the text.
         {"ab\ncd", false, 100, "past", "Error in code at line 2:\n   cd\n\nat position 3: past"},
         // An expression's error shows the whole source.

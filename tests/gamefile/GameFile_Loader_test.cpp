@@ -362,6 +362,30 @@ TEST_F(KirranLoadGameTest, AMissingOptionsIniIsOnlyLoggedAndAMissingGameLeavesNo
     EXPECT_EQ("Is a directory", GameFile_ReadError());
 }
 
+// A folder named as the game, also the one the run stands in, is refused under the name given: the
+// mapping of file names would name the folder holding it.
+TEST_F(KirranLoadGameTest, AFolderGivenAsTheGameKeepsItsName)
+{
+    const std::filesystem::path here = std::filesystem::current_path();
+    // A folder in the root ("/tmp"), which the mapping of its own name made "/".
+    const std::string folder = m_Folder.string(), top = "/" + std::next(m_Folder.begin())->string();
+    // (the folder run from, the name given)
+    const std::pair<std::string, std::string> cases[] = {
+        {folder, folder}, {folder, "."}, {folder, folder + "/"}, {top, top}, {here.string(), folder}};
+    for (const auto& [from, given] : cases) {
+        std::filesystem::current_path(from);
+        Variable_ResetWorkingDirectory();
+        App_ResetPaths();
+        App_SetGameFileName(given.c_str());
+        m_Log.Clear();
+        KirranLoadGame();
+        EXPECT_EQ(given, App_GetGameFileName()) << from << ", " << given;
+        EXPECT_TRUE(m_Log.Has("FAILED to load File " + given + "\n")) << from << ", " << given;
+        EXPECT_EQ("Is a directory", GameFile_ReadError()) << from << ", " << given;
+    }
+    std::filesystem::current_path(here);
+}
+
 TEST_F(KirranLoadGameTest, TheDebugFileBesideTheGameIsRead)
 {
     WriteGame(BuildBytes(SmallGame()));

@@ -2641,6 +2641,39 @@ if (t == 3) {
                 Absent(run.log, piece);
         }
     }};
+    // Names and paths from the command line and the game file reach the terminal and the engine's log
+    // only as printable text: a control byte or a byte of no UTF-8 is shown by its bytes, so that it
+    // neither sends its escape sequence nor splits a line; UTF-8 stays. What the refusal names ends
+    // standard error; no output of the run holds a control byte but line feeds and tabs.
+    s["raw-names"] = {.play = false, .more = [=](Run&) {
+        const std::string function = BuildGame(
+            "function", 10, "compiled", "game_end();", "", "", R"("linkNames": {"game_end": "kv_\u001b[2J\nfunction"}, )");
+        const std::string source = BuildGame("source", 10, "source", "s = \"\x1b[2J\" + ;", "");
+        // (what, game, exit code, lines of standard error in order, "+" straight after the one before)
+        const std::tuple<const char*, std::string, int, Lines> cases[] = {
+            {"an escape sequence in the path", work + "/miss\x1b[2J.win", 1,
+             {work + "/miss[1B][2J.win cannot be read: No such file or directory", "+Failed to load the game"}},
+            {"a line feed, UTF-8 and a stray byte in the path", work + "/caf\xc3\xa9\nline\xff.win", 1,
+             {work + "/caf\xc3\xa9[0A]line[FF].win cannot be read: No such file or directory",
+              "+Failed to load the game"}},
+            {"an escape sequence and a line feed in a function's name", function, 1,
+             {"Error on load", "+Unable to find function kv_[1B][2J[0A]function", "+Failed to load the game"}},
+            {"an escape sequence in a source line with an error", source, 1,
+             {"   s = \"[1B][2J\" + ;", "+", "+at position *"}}};
+        for (const auto& [what, game, exit, errors] : cases) {
+            const std::string engine = work + "/engine.log";
+            fs::remove(engine);
+            Run run = Play({.args = {"-debugoutput", engine}, .game = game, .exit = exit, .errors = true});
+            InOrder(run.errors, errors, std::string(what) + ": standard error");
+            for (const char* output : {"run.log", "errors.log", "engine.log"}) {
+                const std::string bytes = ReadBytes(work + "/" + output);
+                Expect(!bytes.empty(), std::string(what) + ": " + output + " is empty");
+                Expect(std::none_of(bytes.begin(), bytes.end(),
+                                    [](char c) { return (uint8_t(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7F; }),
+                       std::string(what) + ": " + output + " holds a control byte");
+            }
+        }
+    }};
     // Where a game saves: the folder its header names, else one named after its game file (for a
     // data.win, after the folder holding it), under XDG_DATA_HOME and never in it.
     s["save-folders"] = {.play = false, .more = [=](Run&) {
@@ -2665,8 +2698,8 @@ if (t == 3) {
         }
     }};
     // A game file in the root folder plays with "/" as its working directory and saves in a folder
-    // named after it; a missing file there, and a folder there given as the game, are refused naming
-    // them and why. All lie in "/" under names of this run's own, removed after; where "/" cannot be
+    // named after it; a missing file there, and a folder there or the one the run stands in given as
+    // the game, are refused naming them as given and why. All lie in "/" under names of this run's own, removed after; where "/" cannot be
     // written the test says it was skipped (exit 77) rather than passing untried.
     s["root-folder"] = {.play = false, .more = [=](Run&) {
         const std::string create = "show_debug_message(\"working_directory \" + working_directory); "
@@ -2688,7 +2721,12 @@ if (t == 3) {
             {"a game in /", played, 0, {"####!!!!$$$$$$ pwd - /", "working_directory /"}},
             {"a missing file in /", missing, 1,
              {missing + " cannot be read: No such file or directory", "Failed to load the game"}},
-            {"a folder in /", folder, 1, {folder + " cannot be read: Is a directory", "Failed to load the game"}}};
+            {"a folder in /", folder, 1, {folder + " cannot be read: Is a directory", "Failed to load the game"}},
+            // The folder the run stands in is named as given, not as the folder holding it.
+            {"the folder run from", work, 1, {work + " cannot be read: Is a directory", "Failed to load the game"}},
+            {"the folder run from, as \".\"", ".", 1, {". cannot be read: Is a directory", "Failed to load the game"}},
+            {"the folder run from, with a slash", work + "/", 1,
+             {work + "/ cannot be read: Is a directory", "Failed to load the game"}}};
         for (const auto& [what, file, exit, log] : cases) {
             fs::remove_all(work + "/xdg");
             Run run = Play({.game = file, .exit = exit});
