@@ -2103,6 +2103,22 @@ if (t == 3) {
             Expect(!Has(run.output, "kept"), std::string(what) + ": 2 GB of texts were kept");
         }
     }};
+    // Under a data limit (ulimit -d) too low for the graphics device the start is refused as a device
+    // that cannot be made (exit code 1), never ended by a signal in the driver; with room enough the
+    // game plays. The start itself compiles nothing in the driver: the present's program is made at
+    // the first present. (At some limits between these the driver's own context creation still dies.)
+    s["device-memory"] = {.play = false, .more = [](Run&) {
+        const std::string refused = "Failed to create Direct3D Screen requirements and that your drivers are "
+                                    "up-to-date. If your graphics card has little memory, try switching your "
+                                    "computer to a lower resolution.";
+        for (int megabytes : {204, 212, 220, 238, 246, 254, 400}) {
+            std::string what = std::to_string(megabytes) + " MB of data";
+            Run run = Play({.frames = 30, .args = {"--data=" + std::to_string(megabytes) + "000000", g_Kelvaro},
+                            .program = "/usr/bin/prlimit", .exit = ANY, .errors = true});
+            Expect(run.exit == 0 || (run.exit == 1 && !run.errors.empty() && run.errors.back() == refused),
+                   what + ": exit code " + std::to_string(run.exit));
+        }
+    }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
     // the error form each wait in a process of their own when a signal comes: SIGTERM, SIGINT and
     // SIGHUP end the game through the shut-down (exit code 0) and its box with it, and a game killed
