@@ -1164,9 +1164,10 @@ std::map<std::string, Scenario> Scenarios()
     // The mouse stands at window (160, 384) of a window cut to 320x768 headless while the game goes
     // through its rooms, each read in its create, room start and step events: 320x1200 without views,
     // 320x240 without views, a view of 640x480 in a port of 320x240, a view of 160x120 at (100, 50) in
-    // that port, 320x480 without views. Every event of a room reads that room's point, not the one of
-    // the room drawn before it, and so does the game that never draws. (The first room's create and
-    // room start events run before the first frame's input.)
+    // that port, 320x480 without views, then a room whose create event changes its view between reads.
+    // Every event of a room reads that room's point, not the one of the room drawn before it, and so
+    // does the game that never draws. (The first room's create and room start events run before the
+    // first frame's input.)
     s["mouse-by-room"] = {
         .play = false,
         .before = [=] {
@@ -1180,6 +1181,11 @@ std::map<std::string, Scenario> Scenarios()
             for (auto [room, point] : rooms)
                 for (const char* event : {"create", "start", "step", "step"})
                     expected.push_back(std::string(room) + " " + event + " " + point);
+            // The last room's view changed between reads before its first drawing: each read maps by
+            // the view as it then stands, and by the room's size once views are off.
+            for (const char* change : {"view 320,240", "view moved 420,290", "view narrowed 180,290",
+                                       "port moved 160,290", "views off 320,480"})
+                expected.push_back(std::string("room_change ") + change);
             // Drawn, then never drawn (the first room's creation code turns the drawing off).
             for (const char* neverDrawn : {"", "1"}) {
                 Run run = Play({.frames = 12, .args = {"-playback", "pointer.rec"},
