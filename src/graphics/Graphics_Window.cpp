@@ -27,6 +27,7 @@ struct WindowState {
     int32_t shownWidth = 0;
     int32_t shownHeight = 0;
     WindowMappingSource mappingSource = nullptr;
+    bool mappingChanged = false; // the source has not registered since what it reads changed
 };
 WindowState g_Window;
 
@@ -80,6 +81,8 @@ int32_t GR_Window_GetHeight()
 
 void GR_Window_SetWindowSize(int32_t width, int32_t height)
 {
+    // The room's port scale is the window's size over its ports.
+    if (width != g_Window.width || height != g_Window.height) g_Window.mappingChanged = true;
     g_Window.width = width;
     g_Window.height = height;
 }
@@ -266,11 +269,21 @@ void GR_Window_SetShownSize(int32_t width, int32_t height)
 void GR_Window_SetMappingSource(WindowMappingSource source)
 {
     g_Window.mappingSource = source;
+    g_Window.mappingChanged = true;
+}
+
+void GR_Window_MappingChanged()
+{
+    g_Window.mappingChanged = true;
 }
 
 WindowMetrics GR_Window_CurrentMetrics()
 {
-    if (g_Window.mappingSource != nullptr) g_Window.mappingSource();
+    // Registering writes only what it registers, so the flag is cleared first.
+    if (g_Window.mappingSource != nullptr && g_Window.mappingChanged) {
+        g_Window.mappingChanged = false;
+        g_Window.mappingSource();
+    }
     WindowMetrics m;
     m.windowWidth = g_Window.width;
     m.windowHeight = g_Window.height;

@@ -108,12 +108,15 @@ void GR_Window_SetShownSize(int32_t width, int32_t height);
 // What registers the current room's mappings afresh (view slots, display scale, shown size); null:
 // the mappings the room drawing registered last stand. A room that became current sets it until its
 // first drawing, so that its create and room start events, and all of a game that never draws, read
-// the window by that room and not by the one drawn last.
+// the window by that room and not by the one drawn last. The source registers at the first read
+// after it is set and again only after GR_Window_MappingChanged or a change of the window's size.
 using WindowMappingSource = void (*)();
 void GR_Window_SetMappingSource(WindowMappingSource source);
+// What the source registers from changed (a view or view setting of the current room).
+void GR_Window_MappingChanged();
 
 // The metrics of the running window and device, the mappings first registered by the source when
-// one is set.
+// one is set and something it registers from has changed.
 WindowMetrics GR_Window_CurrentMetrics();
 // Window point to room point through the views (the letterbox borders taken off first); with no
 // view in use, scaled to the shown size.

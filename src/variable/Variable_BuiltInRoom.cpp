@@ -4,6 +4,7 @@
 #include "background/Background_Table.h"
 #include "code/Code_Bytecode.h"
 #include "code/Code_Error.h"
+#include "graphics/Graphics_Window.h"
 #include "instance/Instance_List.h"
 #include "room/Room_Class.h"
 #include "room/Room_Table.h"
@@ -27,7 +28,8 @@ RoomView* View(CRoom* room, int32_t index)
 
 } // namespace
 
-// A room field, a layer's field or a view's field, read and written with the field's conversion.
+// A room field, a layer's field or a view's field, read and written with the field's conversion. A
+// room or view field written may change how the window maps points to the room, so it is told.
 #define ROOM_FIELD(Name, field, convert)                                                                     \
     bool GV_##Name(CInstance*, int32_t, ScriptValue* out)                                                    \
     {                                                                                                        \
@@ -38,6 +40,7 @@ RoomView* View(CRoom* room, int32_t index)
     {                                                                                                        \
         CRoom* room = Run_CurrentRoom();                                                                     \
         if (room != nullptr) room->field = convert(value);                                                   \
+        GR_Window_MappingChanged();                                                                          \
         return true;                                                                                         \
     }
 #define LAYER_FIELD(Name, field, convert)                                                                    \
@@ -62,6 +65,7 @@ RoomView* View(CRoom* room, int32_t index)
     {                                                                                                        \
         CRoom* room = Run_CurrentRoom();                                                                     \
         if (room != nullptr) View(room, index)->field = convert(value);                                      \
+        GR_Window_MappingChanged();                                                                          \
         return true;                                                                                         \
     }
 

@@ -123,6 +123,47 @@ TEST_F(Window, WithoutViewsAPointLandsOnWhatTheWholeWindowShows)
     }
 }
 
+int g_Registrations = 0;
+
+// A room of one view whose port is 320 x 240, registered as the room drawing would.
+void RegisterOneView()
+{
+    ++g_Registrations;
+    GR_Window_SetViewMapping(0, 0, 0, 320, 240, 0, 0, 640, 480, 0);
+    GR_Window_SetDisplayScale(GR_Window_GetWidth() / 320.0, GR_Window_GetHeight() / 240.0);
+}
+
+// The source registers at the first read after it is set, and again only once what it registers from
+// has changed: the point read then follows the new window size, and nothing else costs a registration.
+TEST_F(Window, MappingSourceRegistersAgainOnlyAfterAChange)
+{
+    struct Step {
+        const char* what;
+        void (*act)();
+        int registrations;
+        double scaleX;
+    };
+    const Step steps[] = {
+        {"first read", [] {}, 1, 2.0},
+        {"read again", [] {}, 1, 2.0},
+        {"the window's size set as it is", [] { GR_Window_SetWindowSize(640, 480); }, 1, 2.0},
+        {"the window's size changed", [] { GR_Window_SetWindowSize(960, 480); }, 2, 3.0},
+        {"a view changed", [] { GR_Window_MappingChanged(); }, 3, 3.0},
+        {"the source set again", [] { GR_Window_SetMappingSource(RegisterOneView); }, 4, 3.0},
+        {"the room drawn: no source", [] { GR_Window_SetMappingSource(nullptr); }, 4, 3.0},
+        {"no source, the window changed", [] { GR_Window_SetWindowSize(640, 480); }, 4, 3.0},
+    };
+    g_Registrations = 0;
+    GR_Window_SetMappingSource(RegisterOneView);
+    for (const Step& step : steps) {
+        step.act();
+        GR_Window_CurrentMetrics();
+        WindowMetrics m = GR_Window_CurrentMetrics();
+        EXPECT_EQ(make_tuple(step.registrations, step.scaleX), make_tuple(g_Registrations, m.scaleX)) << step.what;
+    }
+    GR_Window_SetMappingSource(nullptr);
+}
+
 // ---- the profiler ----
 
 TEST_F(Window, ProfilerBarsNestUpToTheirLimitAndUnmatchedClosesAreIgnored)

@@ -99,7 +99,14 @@ GLDevice::GLDevice(SDL_Window* window, bool ownWindow, SDL_GLContext context)
 
 GLDevice::~GLDevice()
 {
-    FinishPresent();
+    // A picture still waiting is shown only by a present already made: the end of a game whose
+    // first frame never reached the window compiles nothing for it.
+    if (m_PictureTried) {
+        FinishPresent();
+    } else if (m_WaitingPicture != nullptr) {
+        m_WaitingPicture->Release();
+        m_WaitingPicture = nullptr;
+    }
     Assign<GLSurface>(m_Target, nullptr);
     Assign<GLSurface>(m_DepthTarget, nullptr);
     for (GLTexture*& texture : m_Textures)
@@ -146,7 +153,6 @@ bool GLDevice::Start(D3DPresentParameters* parameters)
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    MakePictureProgram();
     if (!MakeBackBuffer(*parameters)) return false;
     ApplyWindowMode(*parameters);
     SetDefaultStates();

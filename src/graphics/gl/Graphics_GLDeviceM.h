@@ -275,9 +275,9 @@ class GLDevice : public D3DDevice {
     // Draws a single-sampled picture of the window's size into the window, top row at the top
     // (Graphics_GLPictureM.cpp); false when it cannot be drawn so and must be blitted.
     bool DrawPicture(const GLSurface* source, int32_t width, int32_t height);
-    // Made with the device, so that no present, not even one at the shut-down, compiles; nothing
-    // is made when the window cannot take the drawing or the program does not link, and the
-    // picture is blitted.
+    // Made at the first present that draws, so that a start that presents nothing compiles nothing
+    // (a driver short of memory crashed in its compiler); nothing is made when the window cannot take
+    // the drawing or the program does not link, and the picture is blitted.
     void MakePictureProgram();
     void ReleasePictureProgram();
     void ApplyWindowMode(const D3DPresentParameters& parameters);
@@ -336,9 +336,10 @@ class GLDevice : public D3DDevice {
     // The picture PresentLater left for the window, held until it is shown (FinishPresent). Every
     // call that could change it, or the window's picture, shows it first.
     GLSurface* m_WaitingPicture = nullptr;
-    GLuint m_PictureProgram = 0; // DrawPicture's objects, made with the device
+    GLuint m_PictureProgram = 0; // DrawPicture's objects, made at the first present that draws
     GLuint m_PictureVertexArray = 0;
     GLuint m_PictureSampler = 0;
+    bool m_PictureTried = false;
     int32_t m_ResolveWidth = 0;
     int32_t m_ResolveHeight = 0;
 

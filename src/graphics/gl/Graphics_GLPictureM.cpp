@@ -48,6 +48,7 @@ bool WindowHasDepthOrStencil()
 
 void GLDevice::MakePictureProgram()
 {
+    m_PictureTried = true;
     if (WindowHasDepthOrStencil()) return;
     m_PictureProgram = GL_LinkProgram(PICTURE_VERTEX, PICTURE_FRAGMENT, nullptr);
     if (m_PictureProgram == 0) return;
@@ -76,6 +77,7 @@ bool GLDevice::DrawPicture(const GLSurface* source, int32_t width, int32_t heigh
     if (texture == 0 && source->m_Kind == GLSurface::TEXTURE_LEVEL && source->m_Level == 0)
         texture = source->m_Texture->m_Name;
     if (texture == 0 || source->m_Samples > 0) return false;
+    if (!m_PictureTried) MakePictureProgram();
     if (m_PictureProgram == 0) return false;
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);

@@ -1164,9 +1164,10 @@ std::map<std::string, Scenario> Scenarios()
     // The mouse stands at window (160, 384) of a window cut to 320x768 headless while the game goes
     // through its rooms, each read in its create, room start and step events: 320x1200 without views,
     // 320x240 without views, a view of 640x480 in a port of 320x240, a view of 160x120 at (100, 50) in
-    // that port, 320x480 without views. Every event of a room reads that room's point, not the one of
-    // the room drawn before it, and so does the game that never draws. (The first room's create and
-    // room start events run before the first frame's input.)
+    // that port, 320x480 without views, then a room whose create event changes its view between reads.
+    // Every event of a room reads that room's point, not the one of the room drawn before it, and so
+    // does the game that never draws. (The first room's create and room start events run before the
+    // first frame's input.)
     s["mouse-by-room"] = {
         .play = false,
         .before = [=] {
@@ -1180,6 +1181,11 @@ std::map<std::string, Scenario> Scenarios()
             for (auto [room, point] : rooms)
                 for (const char* event : {"create", "start", "step", "step"})
                     expected.push_back(std::string(room) + " " + event + " " + point);
+            // The last room's view changed between reads before its first drawing: each read maps by
+            // the view as it then stands, and by the room's size once views are off.
+            for (const char* change : {"view 320,240", "view moved 420,290", "view narrowed 180,290",
+                                       "port moved 160,290", "views off 320,480"})
+                expected.push_back(std::string("room_change ") + change);
             // Drawn, then never drawn (the first room's creation code turns the drawing off).
             for (const char* neverDrawn : {"", "1"}) {
                 Run run = Play({.frames = 12, .args = {"-playback", "pointer.rec"},
@@ -2101,6 +2107,22 @@ if (t == 3) {
             Expect(!run.errors.empty() && run.errors.back() == *last,
                    std::string(what) + ": standard error does not end with " + *last);
             Expect(!Has(run.output, "kept"), std::string(what) + ": 2 GB of texts were kept");
+        }
+    }};
+    // Under a data limit (ulimit -d) too low for the graphics device the start is refused as a device
+    // that cannot be made (exit code 1), never ended by a signal in the driver; with room enough the
+    // game plays. The start itself compiles nothing in the driver: the present's program is made at
+    // the first present. (At some limits between these the driver's own context creation still dies.)
+    s["device-memory"] = {.play = false, .more = [](Run&) {
+        const std::string refused = "Failed to create Direct3D Screen requirements and that your drivers are "
+                                    "up-to-date. If your graphics card has little memory, try switching your "
+                                    "computer to a lower resolution.";
+        for (int megabytes : {204, 212, 220, 238, 246, 254, 400}) {
+            std::string what = std::to_string(megabytes) + " MB of data";
+            Run run = Play({.frames = 30, .args = {"--data=" + std::to_string(megabytes) + "000000", g_Kelvaro},
+                            .program = "/usr/bin/prlimit", .exit = ANY, .errors = true});
+            Expect(run.exit == 0 || (run.exit == 1 && !run.errors.empty() && run.errors.back() == refused),
+                   what + ": exit code " + std::to_string(run.exit));
         }
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
