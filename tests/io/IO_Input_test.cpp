@@ -129,16 +129,6 @@ TEST_F(InputTest, AfterABoxWhatIsNoLongerHeldIsLetGo)
                                         IO_Button_Released(button, 0)}))
                 << c.name << ", button " << button;
     }
-    // The next press of a key let go so is a press again.
-    FreshState();
-    PushKey(true, SDL_SCANCODE_B);
-    Frame();
-    const uint8_t none[IO_KEY_COUNT] = {};
-    IO_ReleaseKeysNotHeld(none);
-    Frame();
-    PushKey(true, SDL_SCANCODE_B);
-    Frame();
-    EXPECT_TRUE(IO_Key_Pressed(66) && IO_Key_Down(66));
 }
 
 TEST_F(InputTest, KeyAndMouseBuiltinsOverTheStepState)
