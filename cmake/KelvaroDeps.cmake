@@ -4,7 +4,7 @@ find_package(Threads REQUIRED)
 find_package(mimalloc REQUIRED)
 
 set(KELVARO_PKG_MODULES
-  sdl2 x11 epoxy egl gl openal freealut ogg vorbisidec libmpg123 libpng libjpeg zlib json-c box2d
+  sdl2 x11 xcb epoxy egl gl openal freealut ogg vorbisidec libmpg123 libpng libjpeg zlib json-c box2d
   libcurl libffi spirv-cross-c-shared imgui stb libcdio libcdio_cdda libcdio_paranoia)
 set(KELVARO_DEP_TARGETS)
 foreach(mod ${KELVARO_PKG_MODULES})

@@ -170,7 +170,23 @@ void DrawScreenTexture()
     GR_Window_SetWindowSize(windowWidth, windowHeight);
 }
 
-void ApplyWindowedPlacement()
+// The game window's mode and size as last placed. A reset that keeps both (a game setting its own
+// size every step) places nothing again: the window, and what stands beside it, stay where the
+// player put them.
+struct WindowShape {
+    bool fullscreen = false;
+    int32_t width = -1;
+    int32_t height = -1;
+    bool operator==(const WindowShape&) const = default;
+};
+WindowShape g_PlacedShape;
+
+WindowShape CurrentShape()
+{
+    return WindowShape{g_D3D.fullscreen, GR_Window_GetWidth(), GR_Window_GetHeight()};
+}
+
+void ApplyWindowedPlacement(bool reshaped)
 {
     MainConsole->Output("WindowedMode: Setup window prefs\n");
     if (g_D3D.pendingWidth != -1) GR_Window_SetWindowSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
@@ -190,7 +206,7 @@ void ApplyWindowedPlacement()
     else
         GR_D3D_CentredWindowPosition(Display_GetWidth(), Display_GetHeight(), clientWidth, clientHeight, &x,
                                      &y);
-    DeviceWindow_Place(x, y, outerWidth, outerHeight);
+    if (reshaped) DeviceWindow_Place(x, y, outerWidth, outerHeight);
     g_D3D.keepWindowPosition = false;
 }
 
@@ -293,6 +309,7 @@ bool GR_D3D_Init(void* window, int32_t width, int32_t height, uint32_t flags)
 
     MainConsole->Output("Creating screen render target\n");
     GR_Window_SetWindowSize(width, height);
+    g_PlacedShape = CurrentShape();
     g_D3D.backBufferWidth = sizeWidth;
     g_D3D.backBufferHeight = sizeHeight;
     FreeScreenTexture();
@@ -379,11 +396,13 @@ bool GR_D3D_Reset()
         GR_Window_SetWindowSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
         GR_SetScreenSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
     }
+    bool reshaped = !(CurrentShape() == g_PlacedShape);
     if (!g_D3D.fullscreen)
-        ApplyWindowedPlacement();
+        ApplyWindowedPlacement(reshaped);
     else if (pending)
         GR_Window_SetWindowSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
-    ++g_D3D.windowPlacements;
+    g_PlacedShape = CurrentShape();
+    if (reshaped) ++g_D3D.windowPlacements;
 
     if (hadScreen) {
         MainConsole->Output("Recreate screen texture\n");

@@ -61,8 +61,8 @@ struct D3DDeviceGlobals {
     int64_t presentedFrames = 0;
     int64_t presentTime = 0; // microseconds the last presentation took
     uint32_t windowStyle = 0;
-    // Resets that gave the window its size and mode anew (full screen, or a window placed centred):
-    // what stands beside it (the debug form) is placed again when this moves.
+    // Resets that changed the window's size or mode (and so placed it anew): what stands beside it
+    // (the debug form) is placed again when this moves.
     uint32_t windowPlacements = 0;
 };
 extern D3DDeviceGlobals g_D3D;

@@ -80,6 +80,12 @@ void IO_OnKeyUp(int32_t key, int32_t /*modifiers*/)
     IO_RawKeyReleased[code] = 1;
 }
 
+void IO_ReleaseKeysNotHeld(const uint8_t held[IO_KEY_COUNT])
+{
+    for (int32_t key = 0; key < IO_KEY_COUNT; ++key)
+        if (g_LiveDown[key] != 0 && held[key] == 0) IO_OnKeyUp(key, 0);
+}
+
 void IO_OnChar(uint16_t character)
 {
     IO_RawLastChar = static_cast<uint8_t>(character & 0xFF);

@@ -91,6 +91,12 @@ void IO_Init();
 void IO_StartStep();
 // Empties the keyboard and device-0 mouse state, step and raw (devices 1 to 4 keep theirs).
 void IO_Clear();
+// After another window had the keyboard and mouse (a box), what is held here is brought in line with
+// what is really held: a key (by its code before the key map) or a device-0 button held here but not
+// in `held` is let go as its release would have, so that its next press is a press; whatever is still
+// held stays held, and nothing is pressed.
+void IO_ReleaseKeysNotHeld(const uint8_t held[IO_KEY_COUNT]);
+void IO_ReleaseButtonsNotHeld(const uint8_t held[IO_MOUSE_BUTTONS]);
 // Releases the gamepads, closes the recording or playback file and empties the virtual-key table.
 void IO_Shutdown();
 

@@ -60,6 +60,12 @@ void IO_OnMouseUp(int32_t button, int32_t /*x*/, int32_t /*y*/)
     IO_RawButtonReleased[button - 1] = 1;
 }
 
+void IO_ReleaseButtonsNotHeld(const uint8_t held[IO_MOUSE_BUTTONS])
+{
+    for (int32_t button = 1; button <= IO_MOUSE_BUTTONS; ++button)
+        if (IO_RawButtonDown[button - 1] != 0 && held[button - 1] == 0) IO_OnMouseUp(button, IO_RawMouseX, IO_RawMouseY);
+}
+
 void IO_OnWheelUp(int32_t /*modifiers*/, int32_t /*x*/, int32_t /*y*/, uint8_t* handled)
 {
     IO_RawWheelUp = 1;

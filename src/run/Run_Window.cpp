@@ -67,3 +67,10 @@ void MainWindow_KeyUp(int32_t key, int32_t modifiers, bool extended, uint32_t sc
     if (key == VK_CODE_SHIFT) right = g_RightShiftKnown && scanCode == g_RightShiftScanCode;
     IO_OnKeyUp(SidedCode(key, right), modifiers);
 }
+
+void MainWindow_MarkHeld(int32_t key, bool right, uint8_t* held)
+{
+    if (key < 0 || key >= IO_KEY_COUNT) return;
+    held[key] = 1;
+    if (IsModifier(key)) held[SidedCode(key, right)] = 1;
+}

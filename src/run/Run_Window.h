@@ -58,6 +58,9 @@ extern int32_t g_WindowCursorIndex; // the cursor table's index, -1 for none
 void MainWindow_KeyDown(int32_t key, int32_t modifiers, bool extended, uint32_t scanCode, bool rightShiftDown,
                         bool repeat);
 void MainWindow_KeyUp(int32_t key, int32_t modifiers, bool extended, uint32_t scanCode);
+// Marks in `held` (IO_KEY_COUNT entries) the codes a held key reports: its own and, for a modifier,
+// the sided one (`right` for the right-hand key).
+void MainWindow_MarkHeld(int32_t key, bool right, uint8_t* held);
 
 // Creates the main window with the header's size, style, caption and cursor; false on failure.
 // The window starts hidden: the graphics device shows it with its first picture.

@@ -81,6 +81,56 @@ TEST_F(InputTest, KeysThroughTheWindowProcedure)
     EXPECT_EQ(1024, IO_TextLength);
 }
 
+// After a box: pushed events, the keys (code, right-hand) and buttons really held, then each key's and
+// button's held, pressed and released flags at the next frame.
+struct AfterBoxCase {
+    const char* name;
+    std::function<void()> push;
+    std::vector<std::pair<int32_t, bool>> keysHeld;
+    std::array<uint8_t, IO_MOUSE_BUTTONS> buttonsHeld;
+    KeyFlags keys;
+    KeyFlags buttons;
+};
+const AfterBoxCase AFTER_BOX_CASES[] = {
+    {"a key let go in the box reads released", [] { PushKey(true, SDL_SCANCODE_B); }, {}, {}, {{66, 0, 0, 1}}, {}},
+    {"a key still held stays held, with no new edge", [] { PushKey(true, SDL_SCANCODE_B); }, {{66, false}}, {},
+     {{66, 1, 0, 0}}, {}},
+    {"right Shift let go releases 16 and 161", [] { PushKey(true, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT); }, {}, {},
+     {{16, 0, 0, 1}, {161, 0, 0, 1}}, {}},
+    {"right Shift still held keeps 16 and 161", [] { PushKey(true, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT); },
+     {{16, true}}, {}, {{16, 1, 0, 0}, {161, 1, 0, 0}, {160, 0, 0, 0}}, {}},
+    {"a mapped key is let go by the code it stands for",
+     [] { IO_Key_SetMap(65, 66); PushKey(true, SDL_SCANCODE_A); }, {}, {}, {{66, 0, 0, 1}}, {}},
+    {"nothing held here: nothing is pressed", [] {}, {{66, false}}, {1, 1, 1}, {{66, 0, 0, 0}},
+     {{1, 0, 0, 0}, {2, 0, 0, 0}}},
+    {"the left button let go, the right still held",
+     [] { PushButton(true, SDL_BUTTON_LEFT); PushButton(true, SDL_BUTTON_RIGHT); }, {}, {0, 1, 0}, {},
+     {{1, 0, 0, 1}, {2, 1, 0, 0}}},
+};
+
+TEST_F(InputTest, AfterABoxWhatIsNoLongerHeldIsLetGo)
+{
+    for (const AfterBoxCase& c : AFTER_BOX_CASES) {
+        FreshState();
+        c.push();
+        Frame();
+        uint8_t held[IO_KEY_COUNT] = {};
+        for (auto [key, right] : c.keysHeld) MainWindow_MarkHeld(key, right, held);
+        IO_ReleaseKeysNotHeld(held);
+        IO_ReleaseButtonsNotHeld(c.buttonsHeld.data());
+        Frame();
+        for (auto [key, down, pressed, released] : c.keys)
+            EXPECT_EQ((std::vector<int>{down, pressed, released}),
+                      (std::vector<int>{IO_Key_Down(key), IO_Key_Pressed(key), IO_Key_Released(key)}))
+                << c.name << ", key " << key;
+        for (auto [button, down, pressed, released] : c.buttons)
+            EXPECT_EQ((std::vector<int>{down, pressed, released}),
+                      (std::vector<int>{IO_Button_Down(button, 0), IO_Button_Pressed(button, 0),
+                                        IO_Button_Released(button, 0)}))
+                << c.name << ", button " << button;
+    }
+}
+
 TEST_F(InputTest, KeyAndMouseBuiltinsOverTheStepState)
 {
     // Key 0 is "no key", 1 "any key"; codes are rounded and checked against 0..255.

@@ -152,6 +152,7 @@ bool DialogImGui_Available()
 bool DialogImGui_RunModal(const DialogView& view, DialogAnswer& answer)
 {
     ImGuiHost host;
+    host.CentreOn(MainWindow_Handle());
     if (!host.Open(TitleOf(view), DIALOG_WIDTH, DIALOG_HEIGHT)) return false;
     host.TakeKeyboard();
     TextDialog dialog(view);
@@ -187,6 +188,7 @@ bool DialogImGui_RunModal(const DialogView& view, DialogAnswer& answer)
 bool DialogImGui_OpenModeless(const DialogView& view)
 {
     CloseModeless();
+    g_Modeless.host.CentreOn(MainWindow_Handle());
     if (!g_Modeless.host.Open(TitleOf(view), DIALOG_WIDTH, DIALOG_HEIGHT)) return false;
     g_Modeless.host.TakeKeyboard();
     g_Modeless.dialog = new TextDialog(view);

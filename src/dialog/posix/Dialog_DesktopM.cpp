@@ -9,6 +9,7 @@
 #include "graphics/Graphics_Device.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/posix/Platform_ChildProcess.h"
+#include "run/sdl/Run_WindowM.h"
 
 namespace {
 
@@ -34,6 +35,14 @@ DialogAnswer AnswerOf(DialogKind kind, ChildResult result, const std::string& ou
 
 void NoProgram() { MainConsole->Output("No dialog program (zenity or kdialog) could be started\n"); }
 
+// Whatever way a modal dialog ends, the game's window takes the keyboard and mouse back.
+struct TakeBackInputOnClose {
+    TakeBackInputOnClose() = default;
+    TakeBackInputOnClose(const TakeBackInputOnClose&) = delete;
+    TakeBackInputOnClose& operator=(const TakeBackInputOnClose&) = delete;
+    ~TakeBackInputOnClose() { MainWindow_TakeBackInput(); }
+};
+
 // The open asynchronous text dialog: its request and the program showing it.
 struct OpenDialog {
     int32_t id = -1;
@@ -46,6 +55,7 @@ class DesktopDialogs : public DialogBackend {
   public:
     DialogAnswer RunModal(const DialogView& view) override
     {
+        TakeBackInputOnClose takeBack;
         DialogAnswer answer;
         if (view.kind == DIALOG_MESSAGE) {
             Platform_ShowMessageBox(view.prompt.c_str(), view.caption.c_str(), MESSAGEBOX_ICON_INFORMATION);
@@ -114,6 +124,7 @@ class DesktopDialogs : public DialogBackend {
     {
         OpenDialog done = m_Open;
         m_Open = OpenDialog{};
+        MainWindow_TakeBackInput();
         Dialog_Answer(done.id, done.view.kind, answer);
     }
 

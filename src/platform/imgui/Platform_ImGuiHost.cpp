@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "platform/sdl/Platform_WindowFrameM.h"
 
 namespace {
 
@@ -62,6 +63,18 @@ class ContextSwap {
     ImGuiContext* m_Context;
 };
 
+// Where a window of that size lies centred on the owner's inside; the screen's centre without one.
+SDL_Point CentredOn(SDL_Window* owner, int32_t width, int32_t height)
+{
+    PlatformWindowFrame frame;
+    if (owner == nullptr || (SDL_GetWindowFlags(owner) & SDL_WINDOW_SHOWN) == 0 ||
+        !PlatformSdl_GetWindowFrame(owner, frame))
+        return {int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED)};
+    int ownerWidth = 0, ownerHeight = 0;
+    SDL_GetWindowSize(owner, &ownerWidth, &ownerHeight);
+    return {frame.inside.x + (ownerWidth - width) / 2, frame.inside.y + (ownerHeight - height) / 2};
+}
+
 } // namespace
 
 void ImGuiHost_SetFrameObserver(ImGuiHostFrameObserver observer)
@@ -78,8 +91,8 @@ bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
     }
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousGL = SDL_GL_GetCurrentContext();
-    m_Window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    SDL_Point at = CentredOn(m_Owner, width, height);
+    m_Window = SDL_CreateWindow(title, at.x, at.y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     m_GL = m_Window != nullptr ? SDL_GL_CreateContext(m_Window) : nullptr;
     if (m_GL == nullptr) {
         MainConsole->Output("Dialog window could not be made: %s\n", SDL_GetError());

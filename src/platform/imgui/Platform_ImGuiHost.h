@@ -47,9 +47,12 @@ class ImGuiHost : public ImGuiSurface {
     // Raises the open window and gives it the keyboard: a dialog takes the player's typing from
     // the moment it opens.
     void TakeKeyboard();
+    // The windows opened after this open centred on `owner` while that is shown (null: on the screen).
+    void CentreOn(SDL_Window* owner) { m_Owner = owner; }
 
   private:
     SDL_Window* m_Window = nullptr;
+    SDL_Window* m_Owner = nullptr;
     SDL_GLContext m_GL = nullptr;
     struct ImGuiContext* m_Context = nullptr;
     Uint32 m_WindowId = 0;

@@ -7,7 +7,9 @@
 #include "platform/Platform_MessageBox.h"
 
 // SDL_ShowMessageBox as a dialog of the game's window, which window managers give the keyboard
-// when it opens; without an owner where SDL cannot show it so (no window yet, another driver's).
+// when it opens (without a manager the box is centred on the game and given it here), and which gives
+// the keyboard back to the game's window when it closes; without an owner where SDL cannot show it
+// so (no window yet, another driver's).
 int PlatformSdl_ShowBox(SDL_MessageBoxData& data, int* pressed);
 
 // False when no box could be shown (no display, or SDL refused).

@@ -130,3 +130,17 @@ void PlatformSdl_SetFullscreen(SDL_Window* window, Uint32 flags)
     XSync(x11.display, False);
 #endif
 }
+
+bool PlatformSdl_UnmanagedX11(SDL_Window* window, const char** display, unsigned long* id)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    X11Window x11 = window != nullptr ? X11Of(window) : X11Window{};
+    if (x11.display == nullptr || X11ManagerRuns(x11)) return false;
+    *display = DisplayString(x11.display);
+    *id = x11.window;
+    return true;
+#else
+    (void)window, (void)display, (void)id;
+    return false;
+#endif
+}

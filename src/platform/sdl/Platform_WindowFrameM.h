@@ -29,3 +29,7 @@ void PlatformSdl_TakeKeyboard(SDL_Window* window);
 // SDL's full screen for the window (flags as SDL_SetWindowFullscreen). It is a request to the
 // window manager; with none running, the window itself is laid over its display.
 void PlatformSdl_SetFullscreen(SDL_Window* window, Uint32 flags);
+
+// The window's X11 display name (valid while SDL's connection is open) and window id, where it is an
+// X11 window on a server that no window manager runs; false otherwise.
+bool PlatformSdl_UnmanagedX11(SDL_Window* window, const char** display, unsigned long* id);

@@ -10,6 +10,7 @@
 #include "io/IO_Main.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/posix/Platform_Termination.h"
+#include "platform/sdl/Platform_WindowFrameM.h"
 #include "run/Run_Globals.h"
 #include "run/Run_Window.h"
 #include "run/sdl/Run_KeyTableM.h"
@@ -330,6 +331,30 @@ void PostQuitToMainWindow()
     SDL_zero(quit);
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
+}
+
+void MainWindow_TakeBackInput()
+{
+    if (g_Window == nullptr) return;
+    // Taking the keyboard lets SDL read the server's keys again as the focus comes back.
+    PlatformSdl_TakeKeyboard(g_Window);
+    uint8_t keys[IO_KEY_COUNT] = {};
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    auto modifiers = static_cast<uint16_t>(SDL_GetModState());
+    for (int at = 0; at < count; ++at) {
+        if (state[at] == 0) continue;
+        auto scancode = static_cast<SDL_Scancode>(at);
+        int32_t code = KeyTable_VirtualKey(scancode, modifiers);
+        bool right = code == VK_CODE_SHIFT ? scancode == SDL_SCANCODE_RSHIFT : KeyTable_IsExtended(scancode);
+        if (code != 0) MainWindow_MarkHeld(code, right, keys);
+    }
+    IO_ReleaseKeysNotHeld(keys);
+    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    const uint8_t held[IO_MOUSE_BUTTONS] = {uint8_t((buttons & SDL_BUTTON_LMASK) != 0),
+                                            uint8_t((buttons & SDL_BUTTON_RMASK) != 0),
+                                            uint8_t((buttons & SDL_BUTTON_MMASK) != 0)};
+    IO_ReleaseButtonsNotHeld(held);
 }
 
 bool MainWindow_Exists()

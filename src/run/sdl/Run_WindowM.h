@@ -23,3 +23,9 @@ std::u16string MainWindow_TextToCharacters(const char* text);
 
 // The window procedure for one event (ProcessMessages calls it for each event it removes).
 void MainWindowProc(const SDL_Event& event);
+
+// A box of the game's has closed: the game's window takes the keyboard back (with or without a
+// window manager), and the keys and buttons the game holds are brought in line with what SDL holds,
+// which is what its later events build on: a key let go while the box had the keyboard reads as let
+// go, and its next press is a press.
+void MainWindow_TakeBackInput();

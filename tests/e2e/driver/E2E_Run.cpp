@@ -2390,6 +2390,28 @@ if (t == 3) {
             test.FocusGame();
             Expect(test.PressUntil("s", "sized"), "the game did not change its window's size");
             test.ExpectSoon([&] { return test.PlacementFault(600, 400); }, "after window_set_size");
+            // The player moves the form away; a game that then sets its own size every step changes
+            // nothing, and the form stays where it was moved.
+            const std::string beside = test.scene.formFrame.Text();
+            test.Do({"windowmove", std::to_string(test.scene.form.id), "20", "20"});
+            bool moved = WaitUntil(20, [&] { return test.Look() && test.settled && test.scene.formFrame.Text() != beside; });
+            const std::string away = test.scene.formFrame.Text();
+            test.FocusGame();
+            if (Expect(moved, "the form could not be moved from " + beside) &&
+                Expect(test.PressUntil("r", "resizing"), "the game did not start setting its own size")) {
+                // Watched for 30 steps: where the form was seen elsewhere, or not at all.
+                const int from = LastStep(test.Output());
+                std::string elsewhere;
+                bool watched = WaitUntil(20, [&] {
+                    if (!test.Look()) elsewhere = "nowhere";
+                    else if (test.scene.formFrame.Text() != away) elsewhere = test.scene.formFrame.Text();
+                    return !elsewhere.empty() || LastStep(test.Output()) >= from + 30;
+                });
+                Expect(elsewhere.empty(), "while the game set its own size every step the form moved from " + away +
+                                              " to " + elsewhere);
+                Expect(watched, "while the game set its own size every step its steps stopped at step " +
+                                    std::to_string(LastStep(test.Output())));
+            }
         }
         kill(pid, SIGTERM);
         int ended = WaitAtMost(pid, 30);
@@ -2545,6 +2567,82 @@ if (t == 3) {
                                    std::to_string(ended) + ")");
             InOrder(ReadLines(g_Work / "out.log"),
                     {"answer 1: default 1", "answer 2: default 2", "answer 3: default 3", "game end"}, what);
+        }
+    }};
+    // In a real window, with a window manager and without, the pointer resting on the game: the press
+    // of B opens a box (each kind in turn), which shows over the game's middle and takes the keyboard;
+    // B is let go while the box has it, and Enter answers (after a typed text where the box asks for
+    // one; Yes is the question's default). Then B reads as let go, and its next press reaches the game
+    // as a press, twice in a row.
+    s["box-keys"] = {.play = false, .more = [=](Run&) {
+        E2EScreen x;
+        if (!Expect(x.Open(), "no X server to play on")) return;
+        std::string xdotool = XdoTool();
+        if (xdotool.empty()) return;
+        auto act = [&](Lines actions) {
+            actions.insert(actions.begin(), xdotool);
+            WaitAtMost(E2E_Spawn(actions, {}, g_Work / "keys", true), 10);
+        };
+        auto seen = [&](const std::string& line) { return Count(ReadLines(g_Work / "out.log"), line); };
+        // One box opened by B and answered; false when the round cannot go on.
+        auto round = [&](const std::string& what, const std::string& typed, const std::string& answer) {
+            const int pressed = seen("B pressed"), answered = seen(answer), after = seen("after the answer B held");
+            act({"keydown", "b"});
+            Screen screen;
+            bool open = Expect(WaitUntil(5, [&] { return seen("B pressed") > pressed; }),
+                               what + ": the press of B did not reach the game") &&
+                        Expect(WaitUntil(20, [&] {
+                                   screen = LookAtScreen(x, 640, 480);
+                                   return screen.game && !screen.others.empty() && x.Focused() == screen.others.back().id;
+                               }), what + ": no box took the keyboard");
+            if (!open) {
+                act({"keyup", "b"});
+                return false;
+            }
+            const ScreenNamedWindow &game = *screen.game, &box = screen.others.back();
+            int dx = box.x + box.width / 2 - (game.x + game.width / 2), dy = box.y + box.height / 2 - (game.y + game.height / 2);
+            Expect(std::abs(dx) <= game.width / 4 && std::abs(dy) <= game.height / 4,
+                   what + ": the box at " + std::to_string(box.x) + "," + std::to_string(box.y) + " is not centred on the game at " +
+                       std::to_string(game.x) + "," + std::to_string(game.y));
+            act({"keyup", "b"});
+            // The box's field has the keyboard from its first frame; what B typed there as it was held
+            // is replaced.
+            act({"sleep", "0.3"});
+            // Keys are held as long as a hand holds them: a box reads its keys once a frame.
+            if (!typed.empty()) act({"keydown", "ctrl+a", "sleep", "0.1", "keyup", "ctrl+a", "type", "--delay", "30", typed});
+            act({"keydown", "Return", "sleep", "0.1", "keyup", "Return"});
+            if (!Expect(WaitUntil(10, [&] { return seen(answer) > answered; }),
+                        what + ": Enter did not answer with " + answer + " (the game's log ends " +
+                            ReadLines(g_Work / "out.log").back() + ")"))
+                return false;
+            Expect(WaitUntil(10, [&] { return seen("after the answer B held") > after; }) &&
+                       seen("after the answer B held 0") == after + 1,
+                   what + ": B, let go while the box had the keyboard, still reads as held after the answer");
+            return true;
+        };
+        // (the box, what is typed into it, the answer the game logs)
+        const std::tuple<const char*, const char*, const char*> boxes[] = {
+            {"string_async", "Ann", "answered Ann"}, {"integer_async", "42", "answered 42"},
+            {"string", "Bo", "answered Bo"}, {"message", "", "answered message"}, {"question", "", "answered 1"}};
+        for (const auto& [kind, typed, answer] : boxes) {
+            fs::remove(g_Work / "out.log");
+            pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game, "-output", (g_Work / "out.log").string()},
+                                  InAWindow({std::string("BOX_KIND=") + kind}), g_Work, true);
+            if (!Expect(pid > 0, std::string(kind) + ": the game did not start")) continue;
+            Screen screen;
+            bool ready = WaitUntil(30, [&] { return (screen = LookAtScreen(x, 640, 480)).game && seen("ready") > 0; });
+            if (Expect(ready, std::string(kind) + ": the game's window is not shown")) {
+                act({"mousemove", std::to_string(screen.game->x + 10), std::to_string(screen.game->y + 10)});
+                for (int n = 1; n <= 2 && round(std::string(kind) + ", box " + std::to_string(n), typed, answer); ++n) {}
+                // After the last answer the next press reaches the game.
+                int pressed = seen("B pressed");
+                act({"keydown", "b", "sleep", "0.1", "keyup", "b"});
+                Expect(WaitUntil(5, [&] { return seen("B pressed") > pressed; }),
+                       std::string(kind) + ": after the boxes a press of B did not reach the game");
+            }
+            kill(pid, SIGTERM);
+            int ended = WaitAtMost(pid, 30);
+            Expect(ended == 0, std::string(kind) + ": exit code " + std::to_string(ended));
         }
     }};
     // Starts refused at load, each with the reason last on standard error: a compiled game naming a
