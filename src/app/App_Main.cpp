@@ -3,6 +3,7 @@
 
 #include "app/App_CommandLine.h"
 #include "app/App_Startup.h"
+#include "platform/Platform_FatalEnd.h"
 #include "platform/Platform_ScriptHeap.h"
 #include "platform/posix/Platform_GameThread.h"
 #include "platform/posix/Platform_Termination.h"
@@ -30,6 +31,7 @@ int PlayGame(void* commandLine)
 
 int main(int argc, char** argv)
 {
+    Platform_MarkProgramStarted();
     ScriptHeap_KeepFreedPages();
     Platform_GuardStandardStreams();
     Platform_InstallTerminationHandlers();

@@ -171,13 +171,17 @@ void FreeDebugServer()
 }
 
 // Every text and record of the game lives in the script heap: where not even its smallest range can
-// be reserved, the start is refused before anything is made.
+// be reserved, the start is refused before anything is made. Worded in a fixed buffer: the address
+// space the range lacks may be what the process's own allocator lacks too.
 bool ScriptHeapReserved()
 {
     if (ScriptHeap_Init()) return true;
-    Console_ReportFailure("The game cannot start: not even " + std::to_string(SCRIPT_HEAP_SMALLEST_RANGE >> 20) +
-                          " MB of address space can be reserved for its memory (the address-space limit, "
-                          "as ulimit -v sets, is too low)");
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "The game cannot start: not even %zu MB of address space can be reserved for its memory (the "
+                  "address-space limit, as ulimit -v sets, is too low)",
+                  SCRIPT_HEAP_SMALLEST_RANGE >> 20);
+    Console_ReportFailure(line);
     return false;
 }
 

@@ -28,8 +28,13 @@ void Console_SetLogFile(uint8_t selector, const char* fileName)
 
 void Console_ReportFailure(const std::string& line)
 {
-    MainConsole->Output("%s\n", line.c_str());
-    std::fprintf(stderr, "%s\n", line.c_str());
+    Console_ReportFailure(line.c_str());
+}
+
+void Console_ReportFailure(const char* line)
+{
+    MainConsole->Output("%s\n", line);
+    std::fprintf(stderr, "%s\n", line);
 }
 
 void TConsole::Output(const char* format, ...)

@@ -44,3 +44,5 @@ void Console_SetLogFile(uint8_t selector, const char* fileName);
 // A line saying why the run cannot go on: logged by the main console and written to standard error
 // too, where a player who ran the game from a terminal sees it last.
 void Console_ReportFailure(const std::string& line);
+// The same for a line worded without allocating, where memory may have run out.
+void Console_ReportFailure(const char* line);

@@ -1,5 +1,9 @@
 #include "platform/Platform_MemoryManager.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,9 +14,9 @@
 #endif
 
 #include "base/Base_Console.h"
+#include "platform/Platform_FatalEnd.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_ScriptHeap.h"
-#include "sound/Sound_Main.h"
 
 #if defined(KELVARO_ASAN)
 #include <sanitizer/asan_interface.h>
@@ -206,23 +210,44 @@ void ReleaseRaw(unsigned char* header)
     if (!Keep(header, area)) GiveBack(header);
 }
 
+// All of a text, by write(2): neither a stream nor memory is needed.
+void WriteAll(int descriptor, const char* text, size_t length)
+{
+    while (length > 0) {
+        ssize_t written = write(descriptor, text, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        text += written;
+        length -= static_cast<size_t>(written);
+    }
+}
+
 // Ends the process on a fatal memory error, where no shut-down can run: the message is shown (or
 // logged) and written to standard error, where a player at a terminal looks for why the game ended;
-// the sound is stopped and its device closed, which the audio library would otherwise complain of at
-// exit; the exit handlers still run (the temporary folder goes), but nothing frees what the game
-// holds. The sanitizer build checks for leaks here, while the game's tables stand, reading the script
+// the steps the areas above registered for a fatal end run (Platform_FatalEnd.h); the exit handlers
+// still run (the temporary folder goes), but nothing frees what the game holds. The line is worded in a fixed buffer and written
+// by write(2), since no memory may be left; before main the program's objects may not be made yet,
+// so the line goes to standard output the same way and the process ends without the exit handlers.
+// The sanitizer build checks for leaks here, while the game's tables stand, reading the script
 // heap's blocks for pointers as it reads its own heap; the exit takes the global tables down without
 // the records they name, which would look lost to a check at exit, so none follows.
 [[noreturn]] void ExitFatally(const char* text)
 {
-    Platform_ShowMessage(text, "Fatal Memory Error");
-    std::fprintf(stderr, "Fatal Memory Error: %s\n", text);
-    Sound_Quit();
+    constexpr const char* CAPTION = "Fatal Memory Error";
+    char line[256];
+    int worded = std::snprintf(line, sizeof line, "%s: %s\n", CAPTION, text);
+    size_t length = worded < 0 ? 0 : std::min(static_cast<size_t>(worded), sizeof line - 1);
+    bool started = Platform_ProgramStarted();
+    if (started) Platform_ShowMessage(text, CAPTION);
+    else WriteAll(STDOUT_FILENO, line, length);
+    WriteAll(STDERR_FILENO, line, length);
+    Platform_RunFatalEndHooks();
 #if defined(KELVARO_ASAN)
     if (g_ScriptHeap.size != 0)
         __lsan_register_root_region(reinterpret_cast<const void*>(g_ScriptHeap.base), g_ScriptHeap.size);
     __lsan_do_leak_check();
 #endif
+    if (!started) std::_Exit(-1);
     std::exit(-1);
 }
 
@@ -419,8 +444,8 @@ void InstallHandlers()
 
 void OutOfMemory()
 {
-    // Showing the message or closing the sound may itself run out of memory: the second failure ends
-    // at once.
+    // Showing the message or a step registered for the fatal end may itself run out of memory: the
+    // second failure ends at once.
     static bool reporting = false;
     if (reporting) std::_Exit(-1);
     reporting = true;

@@ -10,10 +10,16 @@ namespace {
 constexpr long FREED_PAGES_KEPT_MS = 1000;
 
 // The allocator's blocks up to this size share its segments; a larger one gets a segment of its own,
-// committed whole, in steps of the arena's block, together with the segment's own header.
+// committed whole, in steps of the arena's block: the block rounded up to the allocator's good size
+// (steps of 1 MiB below 32 MiB, of 4 MiB from there), then the segment's own header (under 1 MiB).
 constexpr size_t LARGEST_SHARED_BLOCK = size_t(16) << 20;
 constexpr size_t ARENA_BLOCK = size_t(32) << 20;
 constexpr size_t SEGMENT_HEADER_ROOM = size_t(1) << 20;
+constexpr size_t FINE_STEPS_BELOW = size_t(32) << 20;
+constexpr size_t FINE_STEP = size_t(1) << 20;
+constexpr size_t COARSE_STEP = size_t(4) << 20;
+
+size_t RoundUp(size_t size, size_t step) { return (size + step - 1) & ~(step - 1); }
 
 mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
 
@@ -33,8 +39,7 @@ bool MappableNow(size_t bytes, int protection)
 // becomes a null allocation.
 bool SegmentOfItsOwnGranted(size_t size)
 {
-    size_t committed = (size + SEGMENT_HEADER_ROOM + ARENA_BLOCK - 1) & ~(ARENA_BLOCK - 1);
-    return MappableNow(committed, PROT_READ | PROT_WRITE);
+    return MappableNow(ScriptHeap_SegmentCommit(size), PROT_READ | PROT_WRITE);
 }
 
 // Whether the system maps this much address space now, reserved and not committed, as the arena
@@ -47,6 +52,12 @@ bool AddressSpaceGranted(size_t bytes)
 } // namespace
 
 ScriptHeapRange g_ScriptHeap;
+
+size_t ScriptHeap_SegmentCommit(size_t size)
+{
+    size_t good = RoundUp(size, size < FINE_STEPS_BELOW ? FINE_STEP : COARSE_STEP);
+    return RoundUp(good + SEGMENT_HEADER_ROOM, ARENA_BLOCK);
+}
 
 size_t ScriptHeap_RangeSize(bool (*granted)(size_t bytes))
 {

@@ -29,6 +29,10 @@ constexpr size_t SCRIPT_HEAP_ROOM_FOR_THE_REST = size_t(768) << 20;
 // smallest alone, else 0 (none can be reserved).
 size_t ScriptHeap_RangeSize(bool (*granted)(size_t bytes));
 
+// The memory the allocator commits at once for a block too large to share its segments (over 16 MiB),
+// which the system is asked for before the block is made.
+size_t ScriptHeap_SegmentCommit(size_t size);
+
 // Reserves the range and creates the heap in it: the first call's work, out of line.
 bool ScriptHeap_Reserve();
 

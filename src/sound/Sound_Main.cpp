@@ -10,6 +10,7 @@
 #include "base/Base_Text.h"
 #include "gamefile/GameFile_Services.h"
 #include "gamefile/GameFile_View.h"
+#include "platform/Platform_FatalEnd.h"
 #include "platform/Platform_MemoryManager.h"
 #include "sound/Sound_AL.h"
 #include "sound/Sound_Audio.h"
@@ -188,6 +189,9 @@ bool Wave_Init(GameFile& file, uint32_t body, uint32_t length)
 
 void SoundHardware_Create()
 {
+    // A fatal end runs no shut-down: the device is closed there all the same, which the audio library
+    // would otherwise complain of at exit.
+    Platform_OnFatalEnd([] { Sound_Quit(); });
     delete g_pSoundHardware;
     g_pSoundHardware = new SoundHardware();
     g_pSoundHardware->Init();

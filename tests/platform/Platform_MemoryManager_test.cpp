@@ -17,6 +17,7 @@
 
 #include "base/Base_Console.h"
 #include "datastructure/DataStructure_Tables.h"
+#include "platform/Platform_FatalEnd.h"
 #include "platform/Platform_TestSwitches.h"
 
 #if defined(KELVARO_ASAN)
@@ -180,6 +181,7 @@ TEST_P(MemoryManagerDeath, OutOfMemoryIsLoggedThenFatal)
     size_t request = GetParam();
     EXPECT_EXIT(
         {
+            Platform_MarkProgramStarted();
             setenv("KELVARO_HEADLESS", "1", 1);
             TestSwitches_Reload();
             Console_SetLogFile(CONSOLE_MAIN, log.c_str());
@@ -229,6 +231,7 @@ TEST(MemoryManagerDeath, FailedOperatorNewIsLoggedThenFatal)
         std::remove(log.c_str());
         EXPECT_EXIT(
             {
+                Platform_MarkProgramStarted();
                 setenv("KELVARO_HEADLESS", "1", 1);
                 TestSwitches_Reload();
                 Console_SetLogFile(CONSOLE_MAIN, log.c_str());

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -47,4 +51,41 @@ TEST(ScriptHeap, TheRangeShrinksToTheAddressSpaceLeft)
         left = space;
         EXPECT_EQ(expected, ScriptHeap_RangeSize([](size_t bytes) { return bytes <= left; })) << space / MiB << " MiB";
     }
+}
+
+namespace {
+
+// The process's private writable memory (VmData): what a data limit counts. Read into a buffer on
+// the stack, so that the reading itself maps nothing.
+size_t DataBytes()
+{
+    char status[4096] = {};
+    int file = open("/proc/self/status", O_RDONLY);
+    if (file < 0) return 0;
+    ssize_t length = read(file, status, sizeof status - 1);
+    close(file);
+    const char* line = length > 0 ? std::strstr(status, "VmData:") : nullptr;
+    return line != nullptr ? std::strtoul(line + 7, nullptr, 10) * 1024 : 0;
+}
+
+} // namespace
+
+// A block too large to share the allocator's segments commits at once what the check before it
+// asked for: never more, or a refused commit would be written into.
+TEST(ScriptHeap, ALargeBlockCommitsWhatItsCheckAskedFor)
+{
+    constexpr size_t MiB = size_t(1) << 20;
+    ASSERT_TRUE(ScriptHeap_Init());
+    std::vector<void*> kept;
+    // Just over and just under the steps where the allocator rounds differently; 64,000,032 bytes is
+    // what a 2000 x 2000 grid asks of the heap.
+    for (size_t size : {16 * MiB + 1, 31 * MiB + 1, 32 * MiB + 1, 48 * MiB + 1, 63 * MiB, 64000032ul, 64 * MiB + 1,
+                        96 * MiB + 1, 200000000ul}) {
+        size_t before = DataBytes();
+        void* block = ScriptHeap_Malloc(size);
+        ASSERT_NE(nullptr, block) << size;
+        kept.push_back(block);
+        EXPECT_EQ(DataBytes() - before, ScriptHeap_SegmentCommit(size)) << size << " bytes";
+    }
+    for (void* block : kept) ScriptHeap_Free(block);
 }

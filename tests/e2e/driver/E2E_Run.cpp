@@ -2068,6 +2068,27 @@ if (t == 3) {
             InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
             Expect(!Has(run.output, "kept"), what + ": 2 GB of texts were kept under a limit of 900 MB");
         }
+        // Blocks too large to share the allocator's segments, made until the data limits that job
+        // schedulers set run out: grids of 2000 x 2000 (BLOCK=0) and buffers just over the allocator's
+        // steps. The commit of each is asked for before it is made, never written into when refused.
+        std::string blocks = BuildGame("blocks", 10, "source",
+                                       "size = real(environment_get_variable(\"BLOCK\"));\nn = 0;\nrepeat (1000) {\n"
+                                       "    if (size == 0) g[n] = ds_grid_create(2000, 2000);\n"
+                                       "    else b[n] = buffer_create(size, buffer_fixed, 1);\n    n += 1;\n}\n"
+                                       "show_debug_message(\"kept \" + string(n));\n",
+                                       "");
+        constexpr long MiB = 1 << 20;
+        for (long size : {0L, 16 * MiB + 1, 32 * MiB + 1, 48 * MiB + 1, 64 * MiB + 1, 96 * MiB + 1, 200000000L}) {
+            for (const char* limit : {"--data=1000000000", "--data=1500000000"}) {
+                std::string what = "blocks of " + (size == 0 ? std::string("a 2000 x 2000 grid") : std::to_string(size)) +
+                                   ", " + limit;
+                Run run = Play({.frames = 2, .args = {limit, g_Kelvaro}, .env = {"BLOCK=" + std::to_string(size)},
+                                .output = true, .game = blocks, .program = "/usr/bin/prlimit", .exit = ANY});
+                Expect(run.exit == 255, what + ": exit code " + std::to_string(run.exit));
+                InOrder(run.log, {"Fatal Memory Error: Out of Memory!"}, what);
+                Expect(!Has(run.output, "kept"), what + ": a thousand blocks were kept");
+            }
+        }
     }};
     // Under an address-space limit (ulimit -v) the script heap takes a smaller range: a game plays there
     // with the memory figures it has without a limit, and one that keeps more than the range holds ends
@@ -2092,6 +2113,15 @@ if (t == 3) {
             {"2 GB of address space", "--as=2000000000", &plays, 0, nullptr},
             {"2 GB of address space, 2 GB of texts", "--as=2000000000", &keeps, 255, &fatal},
             {"300 MB of address space", "--as=300000000", &plays, 1, &refused},
+            // Too little for the smallest range, whatever the process's own allocator has left
+            // beside it; and memory refused before main, by the libraries' own start, ends with the
+            // fatal line alone (the program's log is not made yet), never a signal.
+            {"100 MB of address space", "--as=100000000", &plays, 1, &refused},
+            {"240 MB of address space", "--as=240000000", &plays, 1, &refused},
+            {"256 MB of address space", "--as=256000000", &plays, 1, &refused},
+            {"370 MB of address space", "--as=370000000", &plays, 1, &refused},
+            {"390 MB of address space", "--as=390000000", &plays, 1, &refused},
+            {"72 MB of address space, before main", "--as=72000000", &plays, 255, &fatal},
             {"900 MB of data, 2 GB of texts", "--data=900000000", &keeps, 255, &fatal}};
         for (const auto& [what, limit, game, exit, last] : cases) {
             Run run = Play({.frames = 2, .args = {limit, g_Kelvaro}, .output = true, .game = *game,
