@@ -135,3 +135,9 @@ Platform_BoxProcesses::~Platform_BoxProcesses()
 {
     if (g_BoxScopes.fetch_sub(1) == 1 && g_Share.load() != nullptr) g_Share.load()->pid.store(0);
 }
+
+int Platform_BoxProcessId()
+{
+    BoxShare* share = g_Share.load();
+    return g_BoxScopes.load() != 0 && share != nullptr ? share->pid.load() : 0;
+}

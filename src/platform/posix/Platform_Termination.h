@@ -31,3 +31,7 @@ class Platform_BoxProcesses {
     Platform_BoxProcesses(const Platform_BoxProcesses&) = delete;
     Platform_BoxProcesses& operator=(const Platform_BoxProcesses&) = delete;
 };
+
+// The box process forked while one lives, once it runs; 0 before. Takes no lock and allocates
+// nothing, so that a thread may wait on it while the box is being forked.
+int Platform_BoxProcessId();

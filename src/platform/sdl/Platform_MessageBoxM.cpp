@@ -33,6 +33,9 @@ class UnmanagedBoxWatcher {
         m_Owner = static_cast<xcb_window_t>(id);
         // A thread that cannot be had (memory short at a fatal end) leaves the box as SDL shows it.
         m_Started = pthread_create(&m_Thread, nullptr, &UnmanagedBoxWatcher::Watch, this) == 0;
+        // SDL forks the box next: the thread is settled first, so that its own start is not caught
+        // half done in the box's process.
+        while (m_Started && !m_Waiting.load()) usleep(1000);
     }
     ~UnmanagedBoxWatcher()
     {
@@ -46,6 +49,11 @@ class UnmanagedBoxWatcher {
     static void* Watch(void* self)
     {
         auto* watcher = static_cast<UnmanagedBoxWatcher*>(self);
+        watcher->m_Waiting.store(true);
+        // Nothing that allocates or locks runs before the box's process is forked: a fork taken while
+        // this thread held the allocator's lock would leave the box's process waiting on it for ever.
+        while (!watcher->m_Stop && Platform_BoxProcessId() == 0) usleep(10000);
+        if (watcher->m_Stop) return nullptr;
         xcb_connection_t* connection = xcb_connect(watcher->m_Display, nullptr);
         while (xcb_connection_has_error(connection) == 0 && !watcher->m_Stop && !Placed(connection, watcher->m_Owner))
             usleep(10000);
@@ -110,6 +118,7 @@ class UnmanagedBoxWatcher {
     pthread_t m_Thread{};
     bool m_Started = false;
     std::atomic<bool> m_Stop{false};
+    std::atomic<bool> m_Waiting{false};
 };
 
 Uint32 IconFlag(MessageBoxIcon icon)
