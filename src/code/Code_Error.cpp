@@ -37,10 +37,9 @@ constexpr int32_t SHADER_EVENT = -1;
 
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
-// Names and source lines come from the game file; the report reaches the terminal and the log.
-std::string Shown(const char* text) { return Text_Printable(text); }
-
-// A source of several lines, shown line by line (CR LF ends read as LF).
+// Names and source lines in reports come from the game file and reach the terminal and the log, so
+// each goes through Text_Printable; a source of several lines goes line by line (CR LF ends read as
+// LF), keeping its line breaks.
 std::string ShownLines(const std::string& text)
 {
     std::string shown;
@@ -143,15 +142,16 @@ std::string ActionHeader(const char* message, bool fatal)
     if (g_CurrentEventType == SHADER_EVENT) {
         const char* title = g_CurrentShaderIsFragment ? "FATAL ERROR in Fragment Shader compilation\n\nShaderName: "
                                                       : "FATAL ERROR in Vertex Shader compilation\n\nShaderName: ";
-        std::snprintf(area.data(), area.size(), "%s%s\n\n\n%s\n", title, Shown(g_CurrentShaderName).c_str(), message);
+        std::snprintf(area.data(), area.size(), "%s%s\n\n\n%s\n", title, Text_Printable(g_CurrentShaderName).c_str(),
+                      message);
     } else if (g_CurrentEventType == TIME_LINE_EVENT) {
         std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nat time step%d\nof time line %s:\n\n\n%s",
                       prefix, g_CurrentActionNumber + 1, g_CurrentEventNumber,
-                      Shown(TimeLine_Name(g_CurrentEventObject)).c_str(), message);
+                      Text_Printable(TimeLine_Name(g_CurrentEventObject)).c_str(), message);
     } else {
         std::snprintf(area.data(), area.size(), "%sERROR in\naction number %d\nof %s\nfor object %s:\n\n\n%s", prefix,
                       g_CurrentActionNumber + 1, Event_GetName(g_CurrentEventType, g_CurrentEventNumber),
-                      Shown(Object_Name(g_CurrentEventObject)).c_str(), message);
+                      Text_Printable(Object_Name(g_CurrentEventObject)).c_str(), message);
     }
     return area.data();
 }
@@ -163,8 +163,8 @@ void ReportInterpreter(tagIConsole& report, const std::vector<VMErrorFrame>& fra
     const VMErrorFrame& running = frames.front();
     VMDebugEntry entry = VM_DebugInfo_FindLine(running.debugInfo, running.offset);
     int32_t line = VM_DebugInfo_FindName(entry, running.text);
-    report.Output(" at %s (line %d) - %s\n", Shown(running.name).c_str(), line,
-                  Shown(VM_DebugInfo_SourceLine(entry, running.text)).c_str());
+    report.Output(" at %s (line %d) - %s\n", Text_Printable(running.name).c_str(), line,
+                  Text_Printable(VM_DebugInfo_SourceLine(entry, running.text)).c_str());
 }
 
 void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frames)
@@ -173,19 +173,19 @@ void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frame
     const VMErrorFrame& running = frames.front();
     int32_t line = VM_DebugInfo_FindName(VM_DebugInfo_FindLine(running.debugInfo, running.offset), running.text);
     report.Output("%s\n", Rule('-').c_str());
-    report.Output("stack frame is\n%s (line %d)\n", Shown(running.name).c_str(), line);
+    report.Output("stack frame is\n%s (line %d)\n", Text_Printable(running.name).c_str(), line);
     std::vector<std::string> callers;
     for (size_t i = 1; i < frames.size(); ++i) {
         const VMErrorFrame& caller = frames[i];
         VMDebugEntry entry = VM_DebugInfo_FindLine(caller.debugInfo, caller.offset);
-        callers.push_back("called from - " + Shown(caller.name) + " (line " +
+        callers.push_back("called from - " + Text_Printable(caller.name) + " (line " +
                           std::to_string(VM_DebugInfo_FindName(entry, caller.text)) + ") - " +
-                          Shown(VM_DebugInfo_SourceLine(entry, caller.text)));
+                          Text_Printable(VM_DebugInfo_SourceLine(entry, caller.text)));
     }
     for (const std::string& caller : CollapseRepeats(callers)) report.Output("%s\n", caller.c_str());
 }
 
-bool ErrorsShown() { return g_GameOptions.showErrors; }
+bool ErrorsText_Printable() { return g_GameOptions.showErrors; }
 
 // Prefix lines of failed levels not yet put in front of the error text, innermost first.
 std::vector<std::string> g_FailedLevels;
@@ -273,7 +273,7 @@ void Error_Show(const char* text, bool fatal)
     GR_D3D_ApplyPendingReset();
     if (g_pDebugForm != nullptr) DebugForm_UpdateStats(g_pDebugForm);
 
-    if (ErrorsShown()) {
+    if (ErrorsText_Printable()) {
         g_ErrorForm.message = ErrorForm_PrepareText(text);
         g_ErrorForm.ignoreAllowed = !fatal;
         // The player may end the game on an error that would have let it go on.

@@ -396,7 +396,7 @@ bool GR_D3D_Reset()
         GR_Window_SetWindowSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
         GR_SetScreenSize(g_D3D.pendingWidth, g_D3D.pendingHeight);
     }
-    bool reshaped = !(CurrentShape() == g_PlacedShape);
+    bool reshaped = CurrentShape() != g_PlacedShape;
     if (!g_D3D.fullscreen)
         ApplyWindowedPlacement(reshaped);
     else if (pending)

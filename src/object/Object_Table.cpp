@@ -224,7 +224,8 @@ bool RefuseParentCycles()
     bool sound = true;
     for (int32_t index = 0; index < g_ObjectCount; ++index) {
         if (!Object_Exists(index) || !Object_ParentChainLoops(index)) continue;
-        MainConsole->Output("OBJT: object %d (%s): its parent chain loops\n", index, Text_Printable(Object_Name(index)).c_str());
+        MainConsole->Output("OBJT: object %d (%s): its parent chain loops\n", index,
+                            Text_Printable(Object_Name(index)).c_str());
         sound = false;
     }
     return sound;

@@ -225,9 +225,10 @@ void WriteAll(int descriptor, const char* text, size_t length)
 // Ends the process on a fatal memory error, where no shut-down can run: the message is shown (or
 // logged) and written to standard error, where a player at a terminal looks for why the game ended;
 // the steps the areas above registered for a fatal end run (Platform_FatalEnd.h); the exit handlers
-// still run (the temporary folder goes), but nothing frees what the game holds. The line is worded in a fixed buffer and written
-// by write(2), since no memory may be left; before main the program's objects may not be made yet,
-// so the line goes to standard output the same way and the process ends without the exit handlers.
+// still run (the temporary folder goes), but nothing frees what the game holds. The line is worded
+// in a fixed buffer and written by write(2), since no memory may be left; before main the program's
+// objects may not be made yet, so the line goes to standard output the same way and the process
+// ends without the exit handlers.
 // The sanitizer build checks for leaks here, while the game's tables stand, reading the script
 // heap's blocks for pointers as it reads its own heap; the exit takes the global tables down without
 // the records they name, which would look lost to a check at exit, so none follows.
