@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "instance/Instance_Class.h"
@@ -190,13 +191,18 @@ bool ObjectInstanceList::Remove(CInstance* instance, ObjectInstanceNode* hint)
         for (node = head; node != nullptr && node->instance != instance; node = node->next) {}
         if (node == nullptr) return false;
     }
+    Unlink(node);
+    return true;
+}
+
+void ObjectInstanceList::Unlink(ObjectInstanceNode* node)
+{
     if (node->previous != nullptr) node->previous->next = node->next;
     else head = node->next;
     if (node->next != nullptr) node->next->previous = node->previous;
     else tail = node->previous;
     GiveBackNode(node);
     --count;
-    return true;
 }
 
 void ObjectInstanceList::Clear()
@@ -249,6 +255,28 @@ bool CObject::IsDescendantOf(int32_t objectIndex) const
     return false;
 }
 
+namespace {
+
+// Visits `first` and the objects above it: the ancestors of an object whose parent is `first`, within
+// the chain's step limit less the step that object took.
+template <typename Visit> void ForEachAncestor(CObject* first, Visit visit)
+{
+    int32_t steps = ChainStepLimit() - 1;
+    for (CObject* object = first; object != nullptr && steps-- > 0; object = object->m_pParentObject) visit(*object);
+}
+
+// One pass over the list, however many instances leave it.
+void RemoveEach(ObjectInstanceList& list, const std::unordered_set<const CInstance*>& leaving)
+{
+    for (ObjectInstanceNode* node = list.head; node != nullptr;) {
+        ObjectInstanceNode* next = node->next;
+        if (leaving.contains(node->instance)) list.Unlink(node);
+        node = next;
+    }
+}
+
+} // namespace
+
 // The instance keeps its nodes in its object's two lists, so that a room making and destroying many
 // instances of one object removes each without searching the object's lists (an ancestor's list is
 // still searched).
@@ -257,9 +285,7 @@ void CObject::AddInstance(CInstance* instance)
     instance->m_pObjectNode = m_Instances.Append(instance);
     instance->m_pObjectAllNode = m_AllInstances.Append(instance);
     if (m_pParentObject == nullptr) return;
-    int32_t steps = ChainStepLimit() - 1;
-    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
-        object->m_AllInstances.Append(instance);
+    ForEachAncestor(m_pParentObject, [instance](CObject& ancestor) { ancestor.m_AllInstances.Append(instance); });
 }
 
 bool CObject::RemoveInstance(CInstance* instance)
@@ -267,10 +293,28 @@ bool CObject::RemoveInstance(CInstance* instance)
     m_Instances.Remove(instance, instance->m_pObjectNode);
     m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
     if (m_pParentObject == nullptr) return true;
-    int32_t steps = ChainStepLimit() - 1;
-    for (CObject* object = m_pParentObject; object != nullptr && steps-- > 0; object = object->m_pParentObject)
-        object->m_AllInstances.Remove(instance);
+    ForEachAncestor(m_pParentObject, [instance](CObject& ancestor) { ancestor.m_AllInstances.Remove(instance); });
     return true;
+}
+
+// An instance is removed along the chain as it is when the instance goes, so every ancestor's list
+// must follow the chain as it changes, or an old ancestor keeps the instance after it is freed.
+void CObject::MoveInstances(CObject* from, CObject* to)
+{
+    if (from == to || m_AllInstances.count == 0) return;
+    // Copied first: in a chain that loops back here (never a chain the table lets be made) this
+    // object's own list would change under the walk.
+    std::vector<CInstance*> moving;
+    moving.reserve(static_cast<size_t>(m_AllInstances.count));
+    for (const ObjectInstanceNode* node = m_AllInstances.head; node != nullptr; node = node->next)
+        moving.push_back(node->instance);
+    if (from != nullptr) {
+        const std::unordered_set<const CInstance*> leaving(moving.begin(), moving.end());
+        ForEachAncestor(from, [&leaving](CObject& ancestor) { RemoveEach(ancestor.m_AllInstances, leaving); });
+    }
+    ForEachAncestor(to, [&moving](CObject& ancestor) {
+        for (CInstance* instance : moving) ancestor.m_AllInstances.Append(instance);
+    });
 }
 
 void CObject::SetName(const char* name)
@@ -293,6 +337,7 @@ void CObject::Reset()
     Object_NameLeaves(this);
     MemoryManager::Free(m_pName);
     m_pName = nullptr;
+    Object_SetParentObject(this, nullptr);
     m_Instances.Clear();
     m_AllInstances.Clear();
     m_Flags = OBJECT_FLAG_VISIBLE;
@@ -301,7 +346,6 @@ void CObject::Reset()
     m_ParentIndex = -1;
     m_MaskIndex = -1;
     m_Physics = ObjectPhysics();
-    m_pParentObject = nullptr;
 }
 
 CEvent** CObject::EventSlot(int32_t type, int32_t subtype)

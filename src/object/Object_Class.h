@@ -53,6 +53,8 @@ struct ObjectInstanceList {
     // Unlinks the first node of the instance; false when the list does not hold it. `hint` (any node,
     // or null) is unlinked at once when it is this list's node of the instance, without a search.
     bool Remove(CInstance* instance, ObjectInstanceNode* hint = nullptr);
+    // Unlinks one of this list's nodes and gives it back.
+    void Unlink(ObjectInstanceNode* node);
     // Frees the nodes, never the instances.
     void Clear();
 };
@@ -83,6 +85,10 @@ public:
     // Appends to the own list and to the all-instances list of this object and of every ancestor.
     void AddInstance(CInstance* instance);
     bool RemoveInstance(CInstance* instance);
+    // The parent pointer is changing from `from` to `to`: the instances of this object and of its
+    // descendants leave the all-instances lists of `from` and its ancestors and join, in their order,
+    // those of `to` and its ancestors. Object_SetParentObject calls it.
+    void MoveInstances(CObject* from, CObject* to);
 
     void SetSolid(bool on) { SetFlag(OBJECT_FLAG_SOLID, on); }
     void SetVisible(bool on) { SetFlag(OBJECT_FLAG_VISIBLE, on); }

@@ -286,13 +286,17 @@ bool Object_Delete(int32_t index)
         bucket.erase(at);
         g_ObjectSlots[static_cast<size_t>(index)] = nullptr;
         Object_EventsChanged();
-        // A retired object keeps its own parent, as before; only the table's objects lose theirs.
-        ForgetChild(object);
+        // It leaves its parent and its children leave it, through the setter, so that its instances
+        // and theirs drop out of the lists of the objects they no longer descend from. Its own lists
+        // stay as they are: an event stage may be walking them.
+        Object_SetParentObject(object, nullptr);
         auto children = g_ChildrenOf.find(object);
         if (children != g_ChildrenOf.end()) {
-            for (CObject* child : children->second)
-                if (child->m_pParentObject == object) child->m_pParentObject = nullptr;
-            g_ChildrenOf.erase(children);
+            // Copied: each child's leaving changes the set.
+            const std::vector<CObject*> leaving(children->second.begin(), children->second.end());
+            for (CObject* child : leaving)
+                if (child->m_pParentObject == object) Object_SetParentObject(child, nullptr);
+            g_ChildrenOf.erase(object);
         }
         g_RetiredObjects.push_back(object);
         break;
@@ -303,6 +307,7 @@ bool Object_Delete(int32_t index)
 void Object_SetParentObject(CObject* child, CObject* parent)
 {
     ForgetChild(child);
+    child->MoveInstances(child->m_pParentObject, parent);
     child->m_pParentObject = parent;
     if (parent != nullptr) g_ChildrenOf[parent].insert(child);
 }

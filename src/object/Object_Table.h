@@ -33,11 +33,12 @@ void Object_NameLeaves(const CObject* object);
 void Object_NameComes(const CObject* object);
 // A new object at index Object_Count(), named "__newobject" and its index.
 int32_t Object_Add();
-// Removes the object; the count stays. Children lose their parent object pointer. The object is
-// destroyed with the table, since one of its handlers or instance walks may still be running.
+// Removes the object; the count stays. It and its children lose their parent object pointer. The
+// object is destroyed with the table, since one of its handlers or instance walks may still be running.
 bool Object_Delete(int32_t index);
 // Sets the child's parent pointer; every change of it goes through here, so that a delete finds
-// the deleted object's children.
+// the deleted object's children and the instances of the child and its descendants move from the
+// old ancestors' all-instances lists to the new ones'.
 void Object_SetParentObject(CObject* child, CObject* parent);
 // Clears the object's own handler for (type, subtype), kept until the table is emptied for the same
 // reason; false when there was none.

@@ -1710,6 +1710,18 @@ if (t == 3) {
     // Globals named as built-in variables (global.score beside score) come back from a save in a new
     // run, as the built-ins themselves do, and so they do from a save the engine wrote before it could
     // read them back (written_before.sav, the same game's first run).
+    // Parents changed by scripts while instances live: each report makes fifty instances that take the
+    // blocks of those freed the frame before, then logs instance_number, the instances `with` visits and
+    // how many of the fifty that `with` wrote. A freed instance left in an old ancestor's list shows as
+    // a count too many and a write to the fifty; an instance missing from a new ancestor's, as one too
+    // few. Between the checks come a deactivation, a save and a load with the parents changed in
+    // between, a delete in the middle of the chain, a restart and an instance_change.
+    s["parent-lists"] = {
+        .setup = {.frames = 20, .output = true},
+        .output = {"g left c, p: 0 0 0", "+g moved to q, c: 0 0 0", "+g moved to q, q: 0 0 0", "+p under q, q: 3 3 0",
+                   "+d back, q: 4 4 0", "+loaded, q: 0 0 0", "+loaded, p: 4 4 0", "+c deleted, p: 1 1 0",
+                   "+c deleted, g: 2 2 0", "+g freed, p: 1 1 0", "+restarted, q: 2 2 0", "+g left q, q: 0 0 0",
+                   "+g left q, g: 0 0 0"}};
     s["saved-names"] = {
         .setup = {.frames = 4, .output = true},
         .output = {"saved", "globals points 7 score 13 lives 4 health 55.50 x 21 direction 90 caption Points: | alarm 6 fps 8",
