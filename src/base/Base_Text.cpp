@@ -1,5 +1,6 @@
 #include "base/Base_Text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -209,5 +210,18 @@ std::string Text_Printable(std::string_view text)
         at += length;
     }
     if (run < text.size()) shown += Text_Bytes(bytes + run, text.size() - run);
+    return shown;
+}
+
+std::string Text_PrintableLines(std::string_view text)
+{
+    std::string shown;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
+        shown += Text_Printable(text.substr(start, cut - start));
+        if (end < text.size()) shown += '\n';
+        start = end + 1;
+    }
     return shown;
 }

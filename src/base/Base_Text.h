@@ -60,3 +60,7 @@ inline std::string Text_Printable(const char* text)
 {
     return text != nullptr ? Text_Printable(std::string_view(text)) : std::string();
 }
+
+// A text of several lines (a report, a compiler's log) shown as Text_Printable shows a name, line
+// by line, keeping its line breaks: LF and CR LF end a line and come out as LF.
+std::string Text_PrintableLines(std::string_view text);

@@ -37,22 +37,6 @@ constexpr int32_t SHADER_EVENT = -1;
 
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
-// Names and source lines in reports come from the game file and reach the terminal and the log, so
-// each goes through Text_Printable; a source of several lines goes line by line (CR LF ends read as
-// LF), keeping its line breaks.
-std::string ShownLines(const std::string& text)
-{
-    std::string shown;
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = std::min(text.find('\n', start), text.size());
-        size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
-        shown += Text_Printable(std::string_view(text).substr(start, cut - start));
-        if (end < text.size()) shown += '\n';
-        start = end + 1;
-    }
-    return shown;
-}
-
 // The line holding `position` (clamped to the text) and where it is: line from 1, column from 0.
 struct TextPlace {
     int32_t line = 1;
@@ -185,7 +169,7 @@ void ReportCallStack(tagIConsole& report, const std::vector<VMErrorFrame>& frame
     for (const std::string& caller : CollapseRepeats(callers)) report.Output("%s\n", caller.c_str());
 }
 
-bool ErrorsText_Printable() { return g_GameOptions.showErrors; }
+bool ErrorFormShown() { return g_GameOptions.showErrors; }
 
 // Prefix lines of failed levels not yet put in front of the error text, innermost first.
 std::vector<std::string> g_FailedLevels;
@@ -206,8 +190,9 @@ void Code_Report_Error(CCode* code, int32_t position, const char* message)
     bool program = code == nullptr || code->m_Kind == CODE_KIND_PROGRAM;
     const char* format = program ? "Error in code at line %d:\n   %s\n\nat position %d: %s" : "Error in expression: %s\n position %d: %s";
     std::string echo = program ? Text_Printable(EchoAround(place.lineText, place.offset))
-                               : ShownLines(EchoAround(text, static_cast<size_t>(std::clamp<int32_t>(
-                                                                 position, 0, static_cast<int32_t>(std::strlen(text))))));
+                               : Text_PrintableLines(EchoAround(
+                                     text, static_cast<size_t>(std::clamp<int32_t>(
+                                               position, 0, static_cast<int32_t>(std::strlen(text))))));
     int length = program ? std::snprintf(nullptr, 0, format, place.line, echo.c_str(), place.column + 1, message)
                          : std::snprintf(nullptr, 0, format, echo.c_str(), place.column + 1, message);
     g_CodeErrorText.resize(static_cast<size_t>(length));
@@ -273,7 +258,7 @@ void Error_Show(const char* text, bool fatal)
     GR_D3D_ApplyPendingReset();
     if (g_pDebugForm != nullptr) DebugForm_UpdateStats(g_pDebugForm);
 
-    if (ErrorsText_Printable()) {
+    if (ErrorFormShown()) {
         g_ErrorForm.message = ErrorForm_PrepareText(text);
         g_ErrorForm.ignoreAllowed = !fatal;
         // The player may end the game on an error that would have let it go on.

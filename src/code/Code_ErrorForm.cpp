@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "code/sdl/Code_ErrorFormM.h"
 #include "platform/Platform_TestSwitches.h"
@@ -28,19 +29,12 @@ FormButton ParseButton(const std::string& answer)
     return FormButton::None;
 }
 
-std::string WithoutCarriageReturns(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        if (c != '\r') out += c;
-    return out;
-}
-
 // Without a display the answers file plays the player; with no answer left the form takes the way
-// out it offers (Ignore when allowed, else Abort).
+// out it offers (Ignore when allowed, else Abort). The report quotes names, source lines and
+// values: the log shows it printable, its CR LF line ends as LF.
 int32_t ScriptedForm(ErrorFormRecord& record)
 {
-    MainConsole->Output("Code Error...%s\n", WithoutCarriageReturns(record.message).c_str());
+    MainConsole->Output("Code Error...%s\n", Text_PrintableLines(record.message).c_str());
     int32_t chosen = record.ignoreAllowed ? 0 : 1;
     std::string answer;
     while (TestSwitches_NextAnswer(answer)) {

@@ -2,6 +2,7 @@
 #include "dialog/Dialog_Backend.h"
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "platform/Platform_MessageBox.h"
 #include "platform/Platform_TestSwitches.h"
 
@@ -16,7 +17,8 @@ constexpr char CANCEL_ANSWER[] = "<cancel>";
 constexpr char KEEP_ANSWER[] = "<ok>";
 
 // Each dialog and its answer go to the log; a dialog takes the next scripted answer (a message
-// takes none), and "<cancel>" or no answer left cancels it.
+// takes none), and "<cancel>" or no answer left cancels it. The caption (the game's display name)
+// is shown printable; what the game asks and answers stays its own.
 class HeadlessDialogs : public DialogBackend {
   public:
     DialogAnswer RunModal(const DialogView& view) override { return Answer(view, "modal"); }
@@ -29,7 +31,7 @@ class HeadlessDialogs : public DialogBackend {
             MainConsole->Output("Dialog login (%s): user \"%s\"\n", mode, view.text.c_str());
         else
             MainConsole->Output("Dialog %s (%s) \"%s\": \"%s\" [%s]\n", KIND_NAMES[view.kind], mode,
-                                view.caption.c_str(), view.prompt.c_str(), view.text.c_str());
+                                Text_Printable(view.caption).c_str(), view.prompt.c_str(), view.text.c_str());
         DialogAnswer answer = Read(view);
         if (!answer.ok) MainConsole->Output("Dialog answer: Cancel\n");
         else if (view.kind == DIALOG_LOGIN) MainConsole->Output("Dialog answer: OK user \"%s\"\n", answer.text.c_str());

@@ -95,7 +95,8 @@ bool CompileScriptFunction(const CExtensionPackage& package, const CExtensionFun
     g_FunctionCode[static_cast<size_t>(f.id)] = code;
     std::string name = "Extension." + package.name + "." + f.name;
     if (!code->Compile(name.c_str())) {
-        std::string text = "COMPILATION ERROR in extension package " + package.name + "\n" + g_CodeErrorText;
+        std::string text =
+            "COMPILATION ERROR in extension package " + Text_Printable(package.name) + "\n" + g_CodeErrorText;
         Error_Show(text.c_str(), false);
         return false;
     }

@@ -70,18 +70,20 @@ ShaderProgram* MakeProgram(const ShaderTranslation& translation, D3DShaderError&
 std::string g_FailedShaderName;
 
 // A failed compile of either stage is fatal and names the shader and the stage. The shader event
-// lasts only for this report; a later error is reported for the event that raises it.
-void ReportCompileError(const CShader* shader, int32_t stage, const char* log)
+// lasts only for this report; a later error is reported for the event that raises it. The
+// compiler's log quotes the offending bytes of the game's source, so it is shown printable.
+void ReportCompileError(const CShader* shader, int32_t stage, const char* compilerLog)
 {
     bool fragment = stage == 1;
+    std::string log = Text_PrintableLines(compilerLog);
     MainConsole->Output(fragment ? "Error in fragment shader \"%s\"\n\n %s\n" : "Error in vertex shader \"%s\":\n\n %s\n",
-                        Text_Printable(shader->name).c_str(), log);
+                        Text_Printable(shader->name).c_str(), log.c_str());
     g_FailedShaderName = shader->name;
     g_CurrentShaderName = g_FailedShaderName.c_str();
     g_CurrentShaderIsFragment = fragment ? 1 : 0;
     int32_t eventType = g_CurrentEventType;
     g_CurrentEventType = SHADER_COMPILE_EVENT;
-    Error_Show_Action(log, true);
+    Error_Show_Action(log.c_str(), true);
     g_CurrentEventType = eventType;
 }
 

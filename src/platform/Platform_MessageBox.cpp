@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "graphics/Graphics_DeviceAll.h"
 #include "platform/Platform_DisplayName.h"
 #include "platform/Platform_TestSwitches.h"
@@ -13,11 +14,12 @@ namespace {
 
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
-// The log is the only place a message can go without a display.
+// The log is the only place a message can go without a display. The caption is the game's display
+// name, from the game file; the text is what the game says, and stays its own.
 void LogMessage(const char* text, const char* caption)
 {
     if (caption[0] != '\0')
-        MainConsole->Output("%s: %s\n", caption, text);
+        MainConsole->Output("%s: %s\n", Text_Printable(caption).c_str(), text);
     else
         MainConsole->Output("%s\n", text);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "code/Code_Error.h"
 #include "code/Code_Object.h"
 #include "gamefile/GameFile_Loader.h"
@@ -109,7 +110,8 @@ void CRoom::DumpActive()
     int32_t shown = 0;
     for (CInstance* instance = m_Active.m_pHead; instance != nullptr && shown < DUMP_LIMIT; instance = instance->m_pNext) {
         MainConsole->Output("0x%016" PRIXPTR "\t%f\t%s\n", reinterpret_cast<uintptr_t>(instance),
-                            static_cast<double>(instance->i_depth), Object_Name(instance->GetObjectIndex()));
+                            static_cast<double>(instance->i_depth),
+                            Text_Printable(Object_Name(instance->GetObjectIndex())).c_str());
         ++shown;
     }
 }

@@ -111,8 +111,9 @@ bool Script_Prepare()
     for (size_t i = 0; i < g_Scripts.size(); ++i) {
         CScript* script = g_Scripts[i];
         if (script == nullptr || script->Compile()) continue;
-        std::string text = std::string("COMPILATION ERROR in Script: ") + Script_Name(static_cast<int32_t>(i)) + "\n" +
-                           g_CodeErrorText;
+        std::string text =
+            "COMPILATION ERROR in Script: " + Text_Printable(Script_Name(static_cast<int32_t>(i))) + "\n" +
+            g_CodeErrorText;
         Error_Show(text.c_str(), true);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "variable/Variable_List.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,6 +26,10 @@ constexpr int64_t SAVED_VARIABLE_MIN_BYTES = 1 + 8;
 
 // Arrays in the debug dump show at most this many rows, and elements of a row.
 constexpr int32_t DUMP_LIMIT = 30;
+
+// A string in the debug dump shows at most this many of its bytes: a game may hold texts of many
+// megabytes, and one error report would copy each of them whole to the terminal and the log.
+constexpr size_t DUMP_TEXT_LIMIT = 4096;
 
 // A node of the shared pool, reset.
 VariableNode* TakePooledNode()
@@ -65,6 +70,21 @@ void AppendDumpReal(std::string& line, double real)
     }
 }
 
+// A string as the dump shows it: quoted and printable, as a name is (it may come from a file, a
+// buffer or the network). A longer one keeps its first bytes, cut between characters, and says how
+// many of how many: "xx...xx" ... (first 4,096 of 52,428,800 bytes).
+void AppendDumpText(std::string& line, std::string_view text)
+{
+    size_t kept = std::min(text.size(), DUMP_TEXT_LIMIT);
+    while (kept > 0 && kept < text.size() && (static_cast<uint8_t>(text[kept]) & 0xC0) == 0x80) --kept;
+    line += '"';
+    line += Text_Printable(text.substr(0, kept));
+    line += '"';
+    if (kept < text.size())
+        line += " ... (first " + Text_GroupedDigits(kept) + " of " + Text_GroupedDigits(text.size()) +
+                " bytes)";
+}
+
 struct DumpWriter {
     std::string& line;
 
@@ -74,9 +94,7 @@ struct DumpWriter {
         case VALUE_REAL: AppendDumpReal(line, value->real); break;
         case VALUE_STRING: {
             const char* text = Value_GetText(value);
-            line += '"';
-            line += text != nullptr ? text : "";
-            line += '"';
+            AppendDumpText(line, text != nullptr ? text : "");
             break;
         }
         default: break;
@@ -352,7 +370,7 @@ void Variable_DumpNode(tagIConsole* console, const VariableNode* node)
 {
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "(%d) = ", node->id);
-    std::string line = Code_Variable_Find_Name(node->id);
+    std::string line = Text_Printable(Code_Variable_Find_Name(node->id));
     line += prefix;
     DumpWriter writer{line};
     Value_Walk(&node->value, writer, DUMP_LIMIT, DUMP_LIMIT);

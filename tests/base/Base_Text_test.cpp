@@ -113,6 +113,19 @@ TEST(TextPrintable, ShowsControlBytesAndBrokenUtf8ByTheirBytes)
     for (const auto& c : cases) EXPECT_EQ(Text_Printable(c.text), c.shown) << c.shown;
     EXPECT_EQ(Text_Printable(static_cast<const char*>(nullptr)), "");
     EXPECT_EQ(Text_Printable("\x1B"), "[1B]");
+
+    // A compiler's log or a report keeps its lines: LF and CR LF end one, as LF.
+    const struct {
+        const char* text;
+        const char* shown;
+    } lines[] = {
+        {"ERROR: 0:1: '\x1B' : unexpected token\nERROR: 1 compilation errors.\n",
+         "ERROR: 0:1: '[1B]' : unexpected token\nERROR: 1 compilation errors.\n"},
+        {"a\r\n\r\nb\rc\x07", "a\n\nb[0D]c[07]"},
+        {"\n", "\n"},
+        {"", ""},
+    };
+    for (const auto& c : lines) EXPECT_EQ(Text_PrintableLines(c.text), c.shown) << c.shown;
 }
 
 TEST(TextHelpers, FindAndTruncate)

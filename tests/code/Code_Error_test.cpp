@@ -220,6 +220,16 @@ TEST_F(ErrorReporting, ShownErrorsAreLoggedRecordedAndMayEndTheGame)
         EXPECT_EQ(g_RunRequest, RUN_REQUEST_NONE);
     }
     {
+        // What a report quotes is logged printable, line by line.
+        ResetErrorState();
+        CapturedConsole log(MainConsole), script(ScriptConsole);
+        Error_Show("title \x1B]0;pwned\x07 set\r\nnext\rline", false);
+        EXPECT_NE(log.Text().find("Code Error...\n" + std::string(43, '_') +
+                                  "\ntitle [1B]]0;pwned[07] set\nnext\nline\n"),
+                  std::string::npos)
+            << log.Text();
+    }
+    {
         // Without showErrors no form, but still logged and recorded.
         ResetErrorState();
         g_GameOptions.showErrors = false;

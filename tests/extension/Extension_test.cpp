@@ -126,10 +126,10 @@ TEST(ExtensionChunk, HandWrittenRecordsAreReadFieldByFieldMalformedOnesRefusedAn
 }
 
 // A script function in a package of its own (the game file carries no script text).
-void AddScriptFunction(const char* name, int32_t id, const char* text)
+void AddScriptFunction(const char* name, int32_t id, const char* text, const char* packageName = "Pkg")
 {
     auto* package = new CExtensionPackage();
-    package->name = "Pkg";
+    package->name = packageName;
     package->SetFileCount(1);
     package->files[0]->kind = EXTENSION_FILE_SCRIPT;
     package->files[0]->SetFunctionCount(1);
@@ -176,9 +176,10 @@ TEST(ExtensionScripts, RunWithTheirOwnArgumentSlotsAndReportTheirErrors)
     EXPECT_EQ(std::make_pair(false, 1000.0), std::make_pair(done, g_ScriptArguments[15].real));
     EXPECT_EQ("ERROR", Call(1, {"text"}, &done).text);
     EXPECT_EQ(0u, g_CodeErrorText.find("In extension function ext_bad: \n")) << g_CodeErrorText;
-    AddScriptFunction("ext_broken", 3, "return +;");
+    // The package's name, from the game file, is shown printable.
+    AddScriptFunction("ext_broken", 3, "return +;", "Pkg\x1B]0;pwned\x07");
     EXPECT_FALSE(Extension_Prepare());
-    EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in extension package Pkg\n")) << g_ErrorLast;
+    EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in extension package Pkg[1B]]0;pwned[07]\n")) << g_ErrorLast;
     Extension_Clear();
     for (ScriptValue& slot : g_ScriptArguments) Value_SetReal(&slot, 0.0);
 }

@@ -1,6 +1,7 @@
 // The shader chunk, the uniform table and writes, the matrices by kind, and compile failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "../TestSupport_ChunkFuzz.h"
@@ -311,6 +312,12 @@ TEST(ShaderUniforms, CompileFailuresAreFatalAndLeaveNoProgram)
         {"", "", "Error in vertex shader", "Vertex Shader"},
         {"\x01\xff}}}}", VERTEX, "Error in vertex shader", "Vertex Shader"},
         {"sampler s = sampler_state { Texture = <t>; };", FRAGMENT, "Error in vertex shader", "Vertex Shader"},
+        // The compiler's log quotes the source's bytes: shown printable in the log and the report.
+        {"\x1B]0;pwned\x07\nfloat4 main() : POSITION { return 0; }", FRAGMENT, "Error in vertex shader", "[1B]"},
+    };
+    auto printable = [](const std::string& text) {
+        return std::none_of(text.begin(), text.end(),
+                            [](char c) { return (uint8_t(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7F; });
     };
     for (const Case& c : cases) {
         testsupport::ConsoleCapture log;
@@ -320,6 +327,7 @@ TEST(ShaderUniforms, CompileFailuresAreFatalAndLeaveNoProgram)
         EXPECT_EQ(nullptr, shader->program) << c.log;
         EXPECT_NE(std::string::npos, log.console.text.find(c.log)) << log.console.text;
         EXPECT_NE(std::string::npos, g_ErrorLast.find(c.header)) << g_ErrorLast;
+        EXPECT_TRUE(printable(log.console.text) && printable(g_ErrorLast)) << log.console.text;
         EXPECT_TRUE(g_ErrorQuitting) << "fatal";
         // A shader whose compile failed draws as no shader.
         Shader_SetPending(shader);

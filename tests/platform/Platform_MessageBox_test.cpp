@@ -50,7 +50,11 @@ TEST_F(MessageBoxTest, MessagesAreLoggedUnderTheDisplayNameOrTheirCaption)
     ShowMessage("No caption");
     ShowMessage(nullptr);
     Platform_ShowMessage("Out of Memory!", "Fatal Memory Error");
-    EXPECT_EQ("My Game: Hello, world\nNo caption\n\nFatal Memory Error: Out of Memory!\n",
+    // A display name from the game file is shown printable; the game's own text stays as it is.
+    Platform_SetDisplayName("Title\x1B]0;pwned\x07");
+    ShowMessage("bell\x07");
+    EXPECT_EQ("My Game: Hello, world\nNo caption\n\nFatal Memory Error: Out of Memory!\n"
+              "Title[1B]]0;pwned[07]: bell\x07\n",
               testing::internal::GetCapturedStdout());
 }
 

@@ -4,6 +4,7 @@
 
 #include "code/Code_Object.h"
 #include "object/Object_Class.h"
+#include "object/Object_Table.h"
 #include "physics/Physics_World.h"
 #include "room/Room_Definition.h"
 
@@ -117,6 +118,11 @@ TEST_F(RoomListTest, TheDumpShowsAtMostAThousandInstancesAndLayersScrollByTheirS
     m_Room.DumpActive();
     EXPECT_EQ(1u, m_Log.Count("Dump active list\n"));
     EXPECT_EQ(1000u, m_Log.Count("\t0.000000\t"));
+    // An object's name from the game file is shown printable.
+    Object_Data(m_Object)->SetName("obj\x1B]0;pwned\x07");
+    m_Log.Clear();
+    m_Room.DumpActive();
+    EXPECT_EQ(1000u, m_Log.Count("\t0.000000\tobj[1B]]0;pwned[07]\n"));
 
     m_Room.m_Backgrounds[0].hspeed = 1.5f;
     m_Room.m_Backgrounds[7].vspeed = -2.0f;

@@ -129,17 +129,17 @@ INSTANTIATE_TEST_SUITE_P(CodeForms, BothForms, testing::Values(false, true),
 
 // Preparation stops at the first script that does not compile; the ones before it run, and a failed
 // run prefixes its error with the script's name and restores the caller's arguments. A long name
-// names the code whole.
+// names the code whole; the failing script's name is shown printable.
 TEST_F(ScriptTest, ACompileErrorStopsPreparationAndAFailedRunIsPrefixed)
 {
     std::string name(300, 'n');
     gamebuild::GameDesc game;
     game.scripts = {Script(name, "return 1;"), Script("scr_bad", "var s; s = \"text\"; return s - script_arg(0);"),
-                    Script("scr_broken", "return ;;("), Script("scr_after", "return 2;")};
+                    Script("scr_broken\x1B]0;pwned\x07", "return ;;("), Script("scr_after", "return 2;")};
     g_UseBytecode = 0; // the tree walker's errors come back to the caller
     ASSERT_TRUE(LoadBothPasses(m_File, BuildBytes(game)));
     EXPECT_FALSE(Script_Prepare());
-    EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in Script: scr_broken\n")) << g_ErrorLast;
+    EXPECT_EQ(0u, g_ErrorLast.find("COMPILATION ERROR in Script: scr_broken[1B]]0;pwned[07]\n")) << g_ErrorLast;
     ASSERT_NE(nullptr, Script_Get(0)->GetCode());
     EXPECT_EQ("Script." + name, Script_Get(0)->GetCode()->GetName());
     EXPECT_EQ("failed -1", RunScript(3, {})) << "not prepared";

@@ -411,6 +411,32 @@ TEST(VariableList, DebugDumpPrintsEachVariableAsItsForm)
     CaptureConsole console;
     list.DebugDump(&console);
     EXPECT_EQ(line(ids.other, "2.500000") + line(ids.second, rows + " ...  }") + line(ids.first, "3"), console.text);
+
+    // Strings, and names (a script may make any), are shown printable; a long string keeps its first
+    // 4096 bytes, cut between characters, and says how long it is.
+    const std::string a4095(4095, 'a');
+    const struct {
+        const char* name;
+        const char* shownName;
+        std::string text;
+        std::string form;
+    } strings[] = {
+        {"dump_text", "dump_text", "plain \xC3\xA9\t", "\"plain \xC3\xA9\t\""},
+        {"dump_\x1B[2J", "dump_[1B][2J", "\x1B]0;pwned\x07", "\"[1B]]0;pwned[07]\""},
+        {"dump_limit", "dump_limit", a4095 + "a", "\"" + a4095 + "a\""},
+        {"dump_past", "dump_past", a4095 + "ab", "\"" + a4095 + "a\" ... (first 4,096 of 4,097 bytes)"},
+        {"dump_across", "dump_across", a4095 + "\xC3\xA9", "\"" + a4095 + "\" ... (first 4,095 of 4,097 bytes)"},
+        {"dump_huge", "dump_huge", std::string(50'000'000, 'x'),
+         "\"" + std::string(4096, 'x') + "\" ... (first 4,096 of 50,000,000 bytes)"},
+    };
+    for (const auto& c : strings) {
+        CVariableList one;
+        int32_t id = Code_Variable_Add(c.name);
+        Set(one, id, -1, Text(c.text.c_str()));
+        CaptureConsole dump;
+        one.DebugDump(&dump);
+        EXPECT_EQ(c.shownName + ("(" + std::to_string(id) + ") = ") + c.form + "\n", dump.text) << c.shownName;
+    }
 }
 
 TEST(GlobalVariables, GlobalvarFlagsGrowToFit)

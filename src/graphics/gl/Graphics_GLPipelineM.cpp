@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "graphics/gl/Graphics_GLDeviceM.h"
 
 namespace gldevice {
@@ -224,7 +225,8 @@ GLuint Compile(GLenum kind, const std::string& source, D3DShaderError* error)
     if (ok == 0) {
         char log[1024] = {};
         glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-        MainConsole->Output("OpenGL: shader failed to compile: %s\n", log);
+        // The driver's log may quote bytes of the game's shader source.
+        MainConsole->Output("OpenGL: shader failed to compile: %s\n", Text_PrintableLines(log).c_str());
         Report(error, kind == GL_VERTEX_SHADER ? 0 : 1, log);
         glDeleteShader(shader);
         return 0;
@@ -254,7 +256,7 @@ GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragme
     if (ok == 0) {
         char log[1024] = {};
         glGetProgramInfoLog(name, sizeof(log), nullptr, log);
-        MainConsole->Output("OpenGL: program failed to link: %s\n", log);
+        MainConsole->Output("OpenGL: program failed to link: %s\n", Text_PrintableLines(log).c_str());
         Report(error, 1, log);
         glDeleteProgram(name);
         return 0;

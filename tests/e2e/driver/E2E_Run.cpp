@@ -2806,33 +2806,80 @@ if (t == 3) {
     // Names and paths from the command line and the game file reach the terminal and the engine's log
     // only as printable text: a control byte or a byte of no UTF-8 is shown by its bytes, so that it
     // neither sends its escape sequence nor splits a line; UTF-8 stays. What the refusal names ends
-    // standard error; no output of the run holds a control byte but line feeds and tabs.
+    // standard error; no output of the run holds a control byte but line feeds and tabs. What the
+    // game's own strings hold is shown so in the error report's dump, and a long one only in part: no
+    // output of the run reaches a megabyte.
     s["raw-names"] = {.play = false, .more = [=](Run&) {
         const std::string function = BuildGame(
             "function", 10, "compiled", "game_end();", "", "", R"("linkNames": {"game_end": "kv_\u001b[2J\nfunction"}, )");
         const std::string source = BuildGame("source", 10, "source", "s = \"\x1b[2J\" + ;", "");
-        // (what, game, exit code, lines of standard error in order, "+" straight after the one before)
-        const std::tuple<const char*, std::string, int, Lines> cases[] = {
+        // A game of one object whose create event runs `create`; `more` adds members to the manifest.
+        const std::string title = R"(\u001b]0;pwned\u0007)";
+        auto titled = [=](const std::string& tag, const std::string& more, const std::string& create) {
+            const fs::path folder = work + "/" + tag;
+            fs::create_directories(folder);
+            std::ofstream(folder / "game.json")
+                << R"({"header": {"displayName": "Game)" << title << R"(", "roomOrder": [0]}, )" << more
+                << R"("objects": [{"name": "obj", "events": [{"type": "create", "source": ")" << create
+                << R"("}]}], "rooms": [{"name": "room", "width": 64, "height": 64, "instances": [)"
+                << R"({"object": "obj", "x": 0, "y": 0}]}]})";
+            return BuildFolder(folder);
+        };
+        const std::string shader = titled(
+            "shader",
+            R"("shaders": [{"name": "sh_title", "kind": 2, "sources": [null, null, null, null, ")" + title +
+                R"(\nfloat4 main() : POSITION { return 0; }", "float4 main() : COLOR0 { return 0; }"]}], )",
+            "game_end();");
+        const std::string script =
+            titled("script", R"("scripts": [{"name": "scr_)" + title + R"(", "source": "return ;;("}], )",
+                   "game_end();");
+        const std::string dump = titled("dump", "",
+                                        R"(show_message(\"hello\"); show_message_async(\"async\"); )"
+                                        R"(big = string_repeat(\"x\", 50000000); )"
+                                        R"(shown = chr(27) + \"]0;pwned\" + chr(7); n = shown + 1;)");
+        const std::string shown = "Game[1B]]0;pwned[07]";
+        // (what, game, exit code, lines of standard error in order, "+" straight after the one before,
+        // pieces of lines of the log)
+        const std::tuple<const char*, std::string, int, Lines, Lines> cases[] = {
             {"an escape sequence in the path", work + "/miss\x1b[2J.win", 1,
-             {work + "/miss[1B][2J.win cannot be read: No such file or directory", "+Failed to load the game"}},
+             {work + "/miss[1B][2J.win cannot be read: No such file or directory", "+Failed to load the game"}, {}},
             {"a line feed, UTF-8 and a stray byte in the path", work + "/caf\xc3\xa9\nline\xff.win", 1,
              {work + "/caf\xc3\xa9[0A]line[FF].win cannot be read: No such file or directory",
-              "+Failed to load the game"}},
+              "+Failed to load the game"},
+             {}},
             {"an escape sequence and a line feed in a function's name", function, 1,
-             {"Error on load", "+Unable to find function kv_[1B][2J[0A]function", "+Failed to load the game"}},
+             {"Error on load", "+Unable to find function kv_[1B][2J[0A]function", "+Failed to load the game"}, {}},
             {"an escape sequence in a source line with an error", source, 1,
-             {"   s = \"[1B][2J\" + ;", "+", "+at position *"}}};
-        for (const auto& [what, game, exit, errors] : cases) {
+             {"   s = \"[1B][2J\" + ;", "+", "+at position *"}, {}},
+            {"an escape sequence in a shader's source", shader, 1,
+             {"FATAL ERROR in Vertex Shader compilation", "+", "+ShaderName: sh_title", "+", "+",
+              "+ERROR: 0:1: '[1B]' : unexpected token*",
+              "A fatal error was reported while the game was loaded"},
+             {"Error in vertex shader \"sh_title\":"}},
+            {"an escape sequence in a script's name and the display name", script, 1,
+             {"COMPILATION ERROR in Script: scr_[1B]]0;pwned[07]", "Failed to prepare the game"},
+             {"Code Error...", "COMPILATION ERROR in Script: scr_[1B]]0;pwned[07]",
+              shown + ": Failed to compile the scripts."}},
+            // (A fatal error at play writes nothing to standard error.)
+            {"an escape sequence and 50 MB in strings at an error", dump, 255, {},
+             {shown + ": hello", "Dialog message (async) \"" + shown + "\": \"async\" []", "Self Variables : ",
+              ") = \"[1B]]0;pwned[07]\"", "\" ... (first 4,096 of 50,000,000 bytes)"}}};
+        for (const auto& [what, game, exit, errors, log] : cases) {
             const std::string engine = work + "/engine.log";
             fs::remove(engine);
             Run run = Play({.args = {"-debugoutput", engine}, .game = game, .exit = exit, .errors = true});
             InOrder(run.errors, errors, std::string(what) + ": standard error");
+            for (const std::string& piece : log)
+                Expect(Has(run.log, piece), std::string(what) + ": no line of the log holds " + piece);
             for (const char* output : {"run.log", "errors.log", "engine.log"}) {
                 const std::string bytes = ReadBytes(work + "/" + output);
-                Expect(!bytes.empty(), std::string(what) + ": " + output + " is empty");
+                Expect(!bytes.empty() || (errors.empty() && std::string(output) == "errors.log"),
+                       std::string(what) + ": " + output + " is empty");
                 Expect(std::none_of(bytes.begin(), bytes.end(),
                                     [](char c) { return (uint8_t(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7F; }),
                        std::string(what) + ": " + output + " holds a control byte");
+                Expect(bytes.size() < (1u << 20),
+                       std::string(what) + ": " + output + " holds " + std::to_string(bytes.size()) + " bytes");
             }
         }
     }};
