@@ -44,8 +44,7 @@ bool AskForValidDepth()
 
 bool PrepareSounds()
 {
-    SoundHardware_Create();
-    return Sound_PrepareAll();
+    return SoundHardware_Create() && Sound_PrepareAll();
 }
 
 struct PrepareStep {

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "platform/Platform_Headroom.h"
+
 namespace {
 
 constexpr long FREED_PAGES_KEPT_MS = 1000;
@@ -23,30 +25,20 @@ size_t RoundUp(size_t size, size_t step) { return (size + step - 1) & ~(step - 1
 
 mi_heap_t* Heap() { return static_cast<mi_heap_t*>(g_ScriptHeap.heap); }
 
-// Whether the system maps `bytes` of private memory of that protection now: a mapping made and
-// dropped meets the same limits and commit accounting as the allocator's own would.
-bool MappableNow(size_t bytes, int protection)
-{
-    void* probe = mmap(nullptr, bytes, protection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (probe == MAP_FAILED) return false;
-    munmap(probe, bytes);
-    return true;
-}
-
 // Whether the system grants, now, the memory the allocator commits for a block of its own segment.
 // The allocator does not check that commit in the arena and writes into the segment at once, so a
 // refusal (a data limit, strict overcommit) would end the process with SIGSEGV: asked first, it
 // becomes a null allocation.
 bool SegmentOfItsOwnGranted(size_t size)
 {
-    return MappableNow(ScriptHeap_SegmentCommit(size), PROT_READ | PROT_WRITE);
+    return Platform_MappableNow(ScriptHeap_SegmentCommit(size), PROT_READ | PROT_WRITE);
 }
 
 // Whether the system maps this much address space now, reserved and not committed, as the arena
 // is: only an address-space limit refuses it.
 bool AddressSpaceGranted(size_t bytes)
 {
-    return MappableNow(bytes, PROT_NONE);
+    return Platform_MappableNow(bytes, PROT_NONE);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/App_CommandLine.h"
 #include "base/Base_Console.h"
+#include "platform/Platform_Headroom.h"
 #include "sound/Sound_AL.h"
 #include "sound/Sound_Audio.h"
 #include "sound/Sound_Main.h"
@@ -31,16 +32,22 @@ bool SourcePlaying(ALuint source)
 
 } // namespace
 
-void SoundHardware::Init()
+bool SoundHardware::Init()
 {
-    if (g_NoAudio) return;
+    if (g_NoAudio) return true;
+    // The audio library writes through what it failed to allocate as its device starts.
+    if (!Platform_HeadroomLeft(Headroom_SoundDevice())) {
+        Console_ReportFailure("The game cannot start: " + Headroom_Shortfall("the sound device", Headroom_SoundDevice()));
+        return false;
+    }
     m_Started = true;
     if (!alutInit(nullptr, nullptr)) {
         ALenum alut = alutGetError();
         MainConsole->Output("ALUT Error : %s\n", alutGetErrorString(alut));
-        return;
+        return true;
     }
     CheckErrors();
+    return true;
 }
 
 void SoundHardware::Quit()

@@ -23,7 +23,9 @@ constexpr int32_t SOUND_MUSIC_TARGET = 1;
 
 class SoundHardware {
 public:
-    void Init();
+    // Opens the device; false, the reason reported, when the process's limits leave it too little
+    // memory. A device that fails to open otherwise leaves the game silent.
+    bool Init();
     void Quit();
     // A sample from a whole sound-file image, or null (logged) when it cannot be made.
     SoundSample* Load(const uint8_t* data, uint32_t size);

@@ -187,17 +187,18 @@ bool Wave_Init(GameFile& file, uint32_t body, uint32_t length)
     return SoundChunk_ReadAudio(file, body, length);
 }
 
-void SoundHardware_Create()
+bool SoundHardware_Create()
 {
     // A fatal end runs no shut-down: the device is closed there all the same, which the audio library
     // would otherwise complain of at exit.
     Platform_OnFatalEnd([] { Sound_Quit(); });
     delete g_pSoundHardware;
     g_pSoundHardware = new SoundHardware();
-    g_pSoundHardware->Init();
+    bool opened = g_pSoundHardware->Init();
     g_Channels.clear();
     g_CurrentMusic.clear();
     Audio_Init(g_pSoundHardware);
+    return opened;
 }
 
 bool Sound_PrepareAll()

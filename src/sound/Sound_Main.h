@@ -42,7 +42,8 @@ struct SoundChannel {
 };
 
 // Loading and the frame.
-void SoundHardware_Create();
+// Makes the sound hardware and opens its device; false when the device was refused for memory.
+bool SoundHardware_Create();
 bool Sound_PrepareAll();
 void Sound_Tick();
 bool Sound_Quit();

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#include "../TestSupport_ProcessMemory.h"
 
 TEST(ScriptHeap, AFourGigabyteRangeWhoseReferencesDecodeBackToTheirBlocks)
 {
@@ -55,18 +54,7 @@ TEST(ScriptHeap, TheRangeShrinksToTheAddressSpaceLeft)
 
 namespace {
 
-// The process's private writable memory (VmData): what a data limit counts. Read into a buffer on
-// the stack, so that the reading itself maps nothing.
-size_t DataBytes()
-{
-    char status[4096] = {};
-    int file = open("/proc/self/status", O_RDONLY);
-    if (file < 0) return 0;
-    ssize_t length = read(file, status, sizeof status - 1);
-    close(file);
-    const char* line = length > 0 ? std::strstr(status, "VmData:") : nullptr;
-    return line != nullptr ? std::strtoul(line + 7, nullptr, 10) * 1024 : 0;
-}
+size_t DataBytes() { return testsupport::ProcessStatusBytes("VmData:"); }
 
 } // namespace
 

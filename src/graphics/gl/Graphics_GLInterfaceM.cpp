@@ -9,6 +9,7 @@
 
 #include "base/Base_Console.h"
 #include "graphics/gl/Graphics_GLDeviceM.h"
+#include "platform/Platform_Headroom.h"
 
 namespace gldevice {
 
@@ -134,6 +135,12 @@ D3DResult GLInterface::CreateDevice(int32_t adapter, void* window, uint32_t, D3D
 {
     if (parameters == nullptr || device == nullptr || g_ContextAlive) return D3DERR_INVALIDCALL;
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || !AdapterExists(adapter)) return D3DERR_NOTAVAILABLE;
+    // A window of its own starts the driver as the context does.
+    if (!Headroom_GraphicsDriverMayStart()) {
+        Console_ReportFailure("The graphics device cannot be made: " +
+                              Headroom_Shortfall("the graphics driver", Headroom_GraphicsDriver()));
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
     auto* sdlWindow = static_cast<SDL_Window*>(window);
     bool ownWindow = false;
     if (sdlWindow == nullptr) {

@@ -7,6 +7,8 @@
 #include "base/Base_Console.h"
 #include "base/Base_Text.h"
 #include "graphics/gl/Graphics_GLDeviceM.h"
+#include "platform/Platform_Headroom.h"
+#include "platform/Platform_MemoryManager.h"
 
 namespace gldevice {
 
@@ -234,10 +236,30 @@ GLuint Compile(GLenum kind, const std::string& source, D3DShaderError* error)
     return shader;
 }
 
+// The driver compiles a program at its link and at its first drawing, and its compiler ends the
+// process when refused memory. Without room a game shader, made as the game loads, fails as one that
+// does not compile, with the reason; a program of the device's own, made as the game plays, ends the
+// game as memory exhausted.
+bool RoomToCompile(D3DShaderError* error)
+{
+    static bool s_CompiledBefore = false;
+    Headroom needed = Headroom_ShaderProgram(!s_CompiledBefore);
+    if (Platform_HeadroomLeft(needed)) {
+        s_CompiledBefore = true;
+        return true;
+    }
+    if (error == nullptr) MemoryManager::OutOfMemory();
+    std::string reason = Headroom_Shortfall("a shader program", needed);
+    MainConsole->Output("OpenGL: %s\n", reason.c_str());
+    Report(error, 0, reason.c_str());
+    return false;
+}
+
 } // namespace
 
 GLuint GL_LinkProgram(const std::string& vertexSource, const std::string& fragmentSource, D3DShaderError* error)
 {
+    if (!RoomToCompile(error)) return 0;
     GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource, error);
     GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource, error);
     if (vertex == 0 || fragment == 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Base_Console.h"
+#include "platform/Platform_Headroom.h"
 #include "platform/sdl/Platform_WindowFrameM.h"
 
 namespace {
@@ -93,9 +94,13 @@ bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
     SDL_GLContext previousGL = SDL_GL_GetCurrentContext();
     SDL_Point at = CentredOn(m_Owner, width, height);
     m_Window = SDL_CreateWindow(title, at.x, at.y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    m_GL = m_Window != nullptr ? SDL_GL_CreateContext(m_Window) : nullptr;
+    // A context of its own starts the renderer's threads again.
+    bool roomLeft = Platform_HeadroomLeft(Headroom_GraphicsContext());
+    m_GL = m_Window != nullptr && roomLeft ? SDL_GL_CreateContext(m_Window) : nullptr;
     if (m_GL == nullptr) {
-        MainConsole->Output("Dialog window could not be made: %s\n", SDL_GetError());
+        MainConsole->Output("Dialog window could not be made: %s\n",
+                            roomLeft ? SDL_GetError()
+                                     : Headroom_Shortfall("its graphics context", Headroom_GraphicsContext()).c_str());
         SDL_GL_MakeCurrent(previousWindow, previousGL);
         Close();
         return false;

@@ -8,6 +8,7 @@
 #include "graphics/Graphics_DeviceApi.h"
 #include "graphics/Graphics_StartupServices.h"
 #include "io/IO_Main.h"
+#include "platform/Platform_Headroom.h"
 #include "platform/Platform_TestSwitches.h"
 #include "platform/posix/Platform_Termination.h"
 #include "platform/sdl/Platform_WindowFrameM.h"
@@ -253,6 +254,11 @@ bool CreateMainWindow(int32_t width, int32_t height)
     if (g_MainWindowStyle == WINDOW_STYLE_POPUP) flags |= SDL_WINDOW_BORDERLESS;
     if (g_MainWindowStyle == WINDOW_STYLE_OVERLAPPED) flags |= SDL_WINDOW_RESIZABLE;
     Direct3D_SetWindowAttributes();
+    if (!Headroom_GraphicsDriverMayStart()) {
+        Console_ReportFailure("The game's window cannot be made: " +
+                              Headroom_Shortfall("the graphics driver", Headroom_GraphicsDriver()));
+        return false;
+    }
     g_Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (g_Window == nullptr) {
         MainConsole->Output("CreateWindowEx failed: %s\n", SDL_GetError());

@@ -2,6 +2,7 @@
 // folder of its own and checks the log, the files and the exit code.
 //     e2e_run SCENARIO KELVARO GAME_FILE WORK_FOLDER
 #include <arpa/inet.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -25,6 +26,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -455,6 +457,65 @@ int WaitAtMost(pid_t pid, int seconds)
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     return -1;
+}
+
+// A play of the game under a limit of prlimit's, in a folder of its own.
+struct LimitedRun {
+    std::string limit;
+    int exit = -1; // as WaitAtMost: -1 when it still ran after 120 s
+    Lines errors;  // standard error
+};
+
+// Plays the game under each limit, as many at once as there are processors (at least two), on the
+// processors `cpus` when given (a list as taskset takes it).
+std::vector<LimitedRun> PlayUnderLimits(const Lines& limits, const Lines& env, const std::string& cpus)
+{
+    const size_t atOnce = std::max<size_t>(2, std::thread::hardware_concurrency());
+    std::vector<LimitedRun> runs;
+    for (size_t first = 0; first < limits.size(); first += atOnce) {
+        std::vector<std::pair<pid_t, fs::path>> started;
+        for (size_t i = first; i < std::min(limits.size(), first + atOnce); ++i) {
+            fs::path folder = g_Work / ("limit" + std::to_string(i));
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+            Lines args = {"/usr/bin/prlimit", limits[i], g_Kelvaro, "-game", g_Game};
+            if (!cpus.empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", cpus});
+            Lines own = env;
+            own.push_back("XDG_DATA_HOME=" + (folder / "xdg").string());
+            started.emplace_back(E2E_Spawn(args, own, folder, true, folder / "errors.log"), folder);
+        }
+        for (size_t i = 0; i < started.size(); ++i) {
+            auto [pid, folder] = started[i];
+            int exit = WaitAtMost(pid, 120);
+            runs.push_back({limits[first + i], exit, ReadLines(folder / "errors.log")});
+            fs::remove_all(folder);
+        }
+    }
+    return runs;
+}
+
+// The first two processors this process may run on, as taskset names them.
+std::string TwoProcessors()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    sched_getaffinity(0, sizeof set, &set);
+    std::string cpus;
+    for (int cpu = 0, found = 0; cpu < CPU_SETSIZE && found < 2; ++cpu) {
+        if (!CPU_ISSET(cpu, &set)) continue;
+        cpus += (found++ == 0 ? "" : ",") + std::to_string(cpu);
+    }
+    return cpus;
+}
+
+// A line of a start refused for memory: the graphics driver, the sound device or the game's own
+// memory refused by the process's limits, or the device's own refusal.
+bool IsMemoryRefusal(const std::string& line)
+{
+    for (const char* start : {"The game cannot start: ", "The graphics device cannot be made: ",
+                              "The game's window cannot be made: ", "Failed to create Direct3D Screen"})
+        if (line.starts_with(start)) return true;
+    return false;
 }
 
 // The processes that `pid`'s threads started and that still run.
@@ -2151,21 +2212,35 @@ if (t == 3) {
             Expect(!Has(run.output, "kept"), std::string(what) + ": 2 GB of texts were kept");
         }
     }};
-    // Under a data limit (ulimit -d) too low for the graphics device the start is refused as a device
-    // that cannot be made (exit code 1), never ended by a signal in the driver; with room enough the
-    // game plays. The start itself compiles nothing in the driver: the present's program is made at
-    // the first present. (At some limits between these the driver's own context creation still dies.)
+    // The demo under every limit of the bands where the graphics driver, its shader compiler and the
+    // sound library once ran out of memory as they started (they do not check their allocations), in
+    // steps of 4 MB, headless or in a real window: it plays (0), its start is refused with the reason
+    // (1), or it ends as memory exhausted (255), never by a signal and never hanging. Pinned to two
+    // processors, which start fewer drawing threads, the top of each band plays.
     s["device-memory"] = {.play = false, .more = [](Run&) {
-        const std::string refused = "Failed to create Direct3D Screen requirements and that your drivers are "
-                                    "up-to-date. If your graphics card has little memory, try switching your "
-                                    "computer to a lower resolution.";
-        for (int megabytes : {204, 212, 220, 238, 246, 254, 400}) {
-            std::string what = std::to_string(megabytes) + " MB of data";
-            Run run = Play({.frames = 30, .args = {"--data=" + std::to_string(megabytes) + "000000", g_Kelvaro},
-                            .program = "/usr/bin/prlimit", .exit = ANY, .errors = true});
-            Expect(run.exit == 0 || (run.exit == 1 && !run.errors.empty() && run.errors.back() == refused),
-                   what + ": exit code " + std::to_string(run.exit));
+        const char* display = std::getenv("DISPLAY");
+        bool windowed = display != nullptr && display[0] != '\0';
+        Lines env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1"};
+        if (windowed) env = InAWindow(env);
+        Lines limits;
+        for (long megabytes = 100; megabytes <= 440; megabytes += 4)
+            limits.push_back("--data=" + std::to_string(megabytes * 1000000));
+        for (long mebibytes = 400; mebibytes <= 840; mebibytes += 4)
+            limits.push_back("--as=" + std::to_string(mebibytes << 20));
+        for (const LimitedRun& run : PlayUnderLimits(limits, env, {})) {
+            std::string what = run.limit + (windowed ? " in a window" : "");
+            Expect(run.exit == 0 || run.exit == 1 || run.exit == 255,
+                   what + ": exit code " + std::to_string(run.exit) + (run.exit == -1 ? " (still running after 120 s)" : ""));
+            if (run.exit == 1)
+                Expect(std::any_of(run.errors.begin(), run.errors.end(), IsMemoryRefusal),
+                       what + ": a refused start that gives no reason");
+            if (run.exit == 255)
+                Expect(!run.errors.empty() && run.errors.back() == "Fatal Memory Error: Out of Memory!",
+                       what + ": exit code 255 without the fatal line last on standard error");
         }
+        for (const LimitedRun& run : PlayUnderLimits({"--data=440000000", "--as=" + std::to_string(840L << 20)}, env,
+                                                     TwoProcessors()))
+            Expect(run.exit == 0, run.limit + " on two processors: exit code " + std::to_string(run.exit));
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
     // the error form each wait in a process of their own when a signal comes: SIGTERM, SIGINT and
