@@ -56,7 +56,7 @@ ScriptValue g_ScriptArguments[SCRIPT_ARGUMENT_COUNT] = {};
 int32_t g_ScriptArgumentCount = 0;
 uint8_t g_VMEvaluationFailed = 0;
 std::string g_VMEvaluationError;
-void (*g_VMMessagePump)() = ProcessMessages;
+void (*g_VMMessagePump)() = ProcessMessagesInScript;
 VMScriptAccess g_VMScripts = {Script_Exists, Script_GetCode, Script_Name};
 VMRunState* g_pVMRun = nullptr;
 

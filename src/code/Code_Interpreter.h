@@ -35,7 +35,7 @@ extern double Code_CompareEpsilon;
 extern uint8_t g_VMEvaluationFailed;
 extern std::string g_VMEvaluationError;
 
-// Window messages are pumped through this every 4096th branch (ProcessMessages unless a test
+// Window messages are pumped through this every 4096th branch (ProcessMessagesInScript unless a test
 // counts the calls).
 extern void (*g_VMMessagePump)();
 

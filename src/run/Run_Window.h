@@ -68,6 +68,9 @@ bool CreateMainWindow(int32_t width, int32_t height);
 // Handles every pending message; a quit message stops the main loop (run state 0) and leaves the
 // messages behind it queued.
 void ProcessMessages();
+// The pump a running script calls every few thousand branches: ProcessMessages, and a termination
+// request the game has not answered in time ends the process there (Platform_TerminationOverdue).
+void ProcessMessagesInScript();
 // Posts a quit message to the main window.
 void PostQuitToMainWindow();
 // Whether the main window exists (from CreateMainWindow to MainWindow_Destroy).

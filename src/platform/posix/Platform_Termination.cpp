@@ -9,6 +9,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <mutex>
 #include <new>
 
@@ -38,6 +41,38 @@ std::atomic<int> g_EndUnderWay{0};
 constexpr int FORCING_SIGNAL = 2;
 constexpr int FORCING_SIGNAL_WHILE_ENDING = 3;
 
+// A player, a shell or a service manager sends one signal and waits. The game's orderly end has this
+// long from the first; a script still running after the first part of it is ended by the interpreter
+// (Platform_TerminationOverdue), and whatever still runs at its end (a thread blocked in a library or
+// the system) is ended by the signal itself.
+constexpr unsigned TERMINATION_DEADLINE_SECONDS = 4;
+constexpr int64_t TERMINATION_GRACE_NANOSECONDS = 2000000000;
+
+// The first signal's number and when it came (monotonic nanoseconds); 0 before.
+std::atomic<int> g_FirstSignal{0};
+std::atomic<int64_t> g_FirstSignalAt{0};
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+
+int64_t MonotonicNanoseconds()
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Ends the process as the signal does by default, from any thread.
+[[noreturn]] void EndByFirstSignal()
+{
+    int number = g_FirstSignal.load();
+    signal(number, SIG_DFL);
+    raise(number);
+    // Only a thread that blocks the signal gets here.
+    kill(getpid(), number);
+    _exit(128 + number);
+}
+
+void OnDeadline(int) { EndByFirstSignal(); }
+
 void EndBox()
 {
     BoxShare* share = g_Share.load();
@@ -51,7 +86,13 @@ void OnTerminationSignal(int number)
 {
     EndBox();
     int forcing = g_EndUnderWay.load() != 0 ? FORCING_SIGNAL_WHILE_ENDING : FORCING_SIGNAL;
-    if (g_Signals.fetch_add(1) + 1 >= forcing) {
+    int count = g_Signals.fetch_add(1) + 1;
+    if (count == 1) {
+        g_FirstSignalAt.store(MonotonicNanoseconds());
+        g_FirstSignal.store(number);
+        alarm(TERMINATION_DEADLINE_SECONDS);
+    }
+    if (count >= forcing) {
         signal(number, SIG_DFL);
         raise(number);
     }
@@ -100,11 +141,25 @@ void Platform_InstallTerminationHandlers()
     MakeShare();
     // A wait for a box goes on after the handler: the box's end is what ends it.
     for (int number : TERMINATION_SIGNALS) Handle(number, OnTerminationSignal);
+    Handle(SIGALRM, OnDeadline);
 }
 
 bool Platform_TerminationRequested()
 {
     return g_Signals.load() != 0;
+}
+
+bool Platform_TerminationOverdue()
+{
+    // Once the end is under way the game came back in time; the deadline alone bounds its end.
+    return g_FirstSignal.load() != 0 && g_EndUnderWay.load() == 0 &&
+           MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
+}
+
+void Platform_EndOnTermination()
+{
+    std::fflush(nullptr);
+    EndByFirstSignal();
 }
 
 void Platform_TerminationEndUnderWay()

@@ -4,7 +4,10 @@
 // with it so that the game goes on to that end. A second signal while the first waits to be seen (a
 // script that never lets the loop on) ends the process at once, as the signal would by default; once
 // the game's end is under way (its game end event, its files saved, the shut-down), only a third
-// does, so that a key pressed twice does not cut the game's last writes short.
+// does, so that a key pressed twice does not cut the game's last writes short. The first alone ends
+// the process within 4 s whatever the game does: a script that has not let the loop on after 2 s
+// is ended where the interpreter looks (its files flushed), and at 4 s the process ends as the
+// signal does by default, even with the game thread blocked outside the engine.
 #pragma once
 
 // Installs the handlers; before the events start, so that the toolkit keeps its own off them.
@@ -12,6 +15,14 @@ void Platform_InstallTerminationHandlers();
 
 // A termination signal came.
 bool Platform_TerminationRequested();
+
+// A termination signal came and the game has not come back to its loop in the time it had, its end
+// not begun.
+bool Platform_TerminationOverdue();
+
+// Ends the process at once as the termination signal does by default, its open files flushed first:
+// for a script that never lets the loop on, as a fatal error ends one.
+[[noreturn]] void Platform_EndOnTermination();
 
 // The main loop has ended and the game's orderly end begins.
 void Platform_TerminationEndUnderWay();

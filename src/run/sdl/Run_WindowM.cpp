@@ -330,6 +330,13 @@ void ProcessMessages()
     }
 }
 
+void ProcessMessagesInScript()
+{
+    ProcessMessages();
+    // A script that never lets the loop on would keep a termination request waiting for ever.
+    if (Platform_TerminationOverdue()) Platform_EndOnTermination();
+}
+
 void PostQuitToMainWindow()
 {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;

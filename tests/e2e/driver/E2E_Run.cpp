@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -2373,6 +2374,42 @@ if (t == 3) {
             Expect(big.size() == 50000 && big.back().substr(0, 100) == big.front().substr(0, 100),
                    std::string(what) + ": big.txt holds " + std::to_string(big.size()) + " lines, not 50,000");
             Expect(Has(ReadLines(saves / "end.ini"), "done"), std::string(what) + ": end.ini was not written");
+        }
+        // One signal alone, where the game never comes back to its loop: a script looping without end
+        // is ended by the interpreter, the file it wrote flushed; a game thread blocked outside the
+        // engine (opening a pipe no one writes), or a loop of the tree-walking executor, which does
+        // not look, by the signal itself. Each within 5 s, as the signal ends a process by default.
+        const std::string waits = "f = file_text_open_write(\"written.txt\");\nfile_text_write_string(f, \"kept\");\n"
+                                  "show_debug_message(\"the game waits\");\n"
+                                  "if (environment_get_variable(\"WAIT\") == \"pipe\") file_text_open_read(\"pipe\");\n"
+                                  "while (true) {}\n";
+        std::string waiting = BuildGame("waits", 3, "source", waits, "");
+        mkfifo((g_Work / "pipe").c_str(), 0600);
+        // (what, how it waits, the switch, the signal, whether the file it wrote is flushed)
+        const std::tuple<const char*, const char*, const char*, int, bool> alone[] = {
+            {"SIGTERM, a script looping without end", "loop", "", SIGTERM, true},
+            {"SIGINT, a script looping without end", "loop", "", SIGINT, true},
+            {"SIGTERM, a loop of the tree-walking executor", "loop", "-oldexec", SIGTERM, false},
+            {"SIGHUP, the game thread blocked opening a pipe", "pipe", "", SIGHUP, false}};
+        for (const auto& [what, wait, option, number, flushed] : alone) {
+            fs::remove_all(saves);
+            Lines args = {g_Kelvaro, "-game", waiting};
+            if (option[0] != '\0') args.push_back(option);
+            pid_t pid = E2E_Spawn(args,
+                                  {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "KELVARO_NO_WAIT=1",
+                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("WAIT=") + wait},
+                                  g_Work, true);
+            if (!Expect(pid > 0, std::string(what) + ": cannot start " + g_Kelvaro)) continue;
+            for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "the game waits"); ++tries)
+                usleep(50000);
+            usleep(200000);
+            kill(pid, number);
+            int ended = WaitAtMost(pid, 5);
+            Expect(ended == 128 + number, std::string(what) + ": exit code " + std::to_string(ended) +
+                                              (ended == -1 ? " (still running 5 s after the signal)" : ""));
+            if (flushed)
+                Expect(ReadLines(saves / "written.txt") == Lines{"kept"},
+                       std::string(what) + ": the file the game wrote was not flushed");
         }
     }};
     // A termination signal ends the wait of execute_program(..., true), and the game ends as ever;
