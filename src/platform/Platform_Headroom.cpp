@@ -69,9 +69,10 @@ size_t Headroom_RendererThreads(const char* asked, size_t processors)
 {
     size_t each = processors > 1 ? processors : 0;
     if (asked != nullptr && asked[0] != '\0') {
+        // Read as the renderer reads it: any base C knows, a negative count taken as the most.
         char* end = nullptr;
-        long number = std::strtol(asked, &end, 10);
-        if (end != asked) each = number > 0 ? static_cast<size_t>(number) : 0;
+        long number = std::strtol(asked, &end, 0);
+        if (end != asked) each = number >= 0 ? static_cast<size_t>(number) : RENDERER_MAX_THREADS;
     }
     return RENDERER_THREAD_SETS * std::min(each, RENDERER_MAX_THREADS);
 }

@@ -16,7 +16,8 @@ namespace {
 constexpr size_t MiB = size_t(1) << 20;
 
 // The software renderer's threads for a context: two sets of one a processor, none on a single
-// processor, at most 32 a set; LP_NUM_THREADS, when it holds a number, sets the set's size.
+// processor, at most 32 a set; LP_NUM_THREADS, when it holds a number, sets the set's size (a
+// negative one reads as the most, as the renderer's unsigned count does).
 TEST(Headroom, TheRendererThreadsFollowTheProcessorsOrTheirSetting)
 {
     const struct {
@@ -26,7 +27,7 @@ TEST(Headroom, TheRendererThreadsFollowTheProcessorsOrTheirSetting)
     } cases[] = {
         {nullptr, 1, 0},   {nullptr, 2, 4},   {nullptr, 8, 16}, {nullptr, 32, 64}, {nullptr, 96, 64},
         {"", 8, 16},       {"many", 8, 16},   {"0", 8, 0},      {"1", 1, 2},       {"3", 8, 6},
-        {"40", 2, 64},     {"-5", 8, 0},      {"12x", 1, 24},
+        {"40", 2, 64},     {"-5", 8, 64},     {"12x", 1, 24},   {"0x4", 8, 8},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.threads, Headroom_RendererThreads(c.asked, c.processors))
