@@ -86,6 +86,12 @@ void ImGuiHost_SetFrameObserver(ImGuiHostFrameObserver observer)
 bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
 {
     Close();
+    // A context of its own starts the renderer's threads again.
+    if (!Platform_HeadroomLeft(Headroom_GraphicsContext())) {
+        MainConsole->Output("Dialog window could not be made: %s\n",
+                            Headroom_Shortfall("its graphics context", Headroom_GraphicsContext()).c_str());
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         MainConsole->Output("Dialog window: SDL video could not start: %s\n", SDL_GetError());
         return false;
@@ -94,13 +100,9 @@ bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
     SDL_GLContext previousGL = SDL_GL_GetCurrentContext();
     SDL_Point at = CentredOn(m_Owner, width, height);
     m_Window = SDL_CreateWindow(title, at.x, at.y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    // A context of its own starts the renderer's threads again.
-    bool roomLeft = Platform_HeadroomLeft(Headroom_GraphicsContext());
-    m_GL = m_Window != nullptr && roomLeft ? SDL_GL_CreateContext(m_Window) : nullptr;
+    m_GL = m_Window != nullptr ? SDL_GL_CreateContext(m_Window) : nullptr;
     if (m_GL == nullptr) {
-        MainConsole->Output("Dialog window could not be made: %s\n",
-                            roomLeft ? SDL_GetError()
-                                     : Headroom_Shortfall("its graphics context", Headroom_GraphicsContext()).c_str());
+        MainConsole->Output("Dialog window could not be made: %s\n", SDL_GetError());
         SDL_GL_MakeCurrent(previousWindow, previousGL);
         Close();
         return false;
