@@ -262,7 +262,8 @@ namespace {
 template <typename Visit> void ForEachAncestor(CObject* first, Visit visit)
 {
     int32_t steps = ChainStepLimit() - 1;
-    for (CObject* object = first; object != nullptr && steps-- > 0; object = object->m_pParentObject) visit(*object);
+    for (CObject* object = first; object != nullptr && steps-- > 0; object = object->m_pParentObject)
+        visit(*object);
 }
 
 // One pass over the list, however many instances leave it.
@@ -285,7 +286,7 @@ void CObject::AddInstance(CInstance* instance)
     instance->m_pObjectNode = m_Instances.Append(instance);
     instance->m_pObjectAllNode = m_AllInstances.Append(instance);
     if (m_pParentObject == nullptr) return;
-    ForEachAncestor(m_pParentObject, [instance](CObject& ancestor) { ancestor.m_AllInstances.Append(instance); });
+    ForEachAncestor(m_pParentObject, [instance](CObject& parent) { parent.m_AllInstances.Append(instance); });
 }
 
 bool CObject::RemoveInstance(CInstance* instance)
@@ -293,7 +294,7 @@ bool CObject::RemoveInstance(CInstance* instance)
     m_Instances.Remove(instance, instance->m_pObjectNode);
     m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
     if (m_pParentObject == nullptr) return true;
-    ForEachAncestor(m_pParentObject, [instance](CObject& ancestor) { ancestor.m_AllInstances.Remove(instance); });
+    ForEachAncestor(m_pParentObject, [instance](CObject& parent) { parent.m_AllInstances.Remove(instance); });
     return true;
 }
 
@@ -310,7 +311,7 @@ void CObject::MoveInstances(CObject* from, CObject* to)
         moving.push_back(node->instance);
     if (from != nullptr) {
         const std::unordered_set<const CInstance*> leaving(moving.begin(), moving.end());
-        ForEachAncestor(from, [&leaving](CObject& ancestor) { RemoveEach(ancestor.m_AllInstances, leaving); });
+        ForEachAncestor(from, [&leaving](CObject& parent) { RemoveEach(parent.m_AllInstances, leaving); });
     }
     ForEachAncestor(to, [&moving](CObject& ancestor) {
         for (CInstance* instance : moving) ancestor.m_AllInstances.Append(instance);

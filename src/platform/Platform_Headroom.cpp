@@ -91,13 +91,6 @@ Headroom Headroom_GraphicsDriver()
     return needed;
 }
 
-bool Headroom_GraphicsDriverMayStart()
-{
-    static bool s_Started = false;
-    if (!s_Started) s_Started = Platform_HeadroomLeft(Headroom_GraphicsDriver());
-    return s_Started;
-}
-
 Headroom Headroom_SoundDevice() { return SOUND_DEVICE; }
 
 Headroom Headroom_ShaderProgram(bool first) { return first ? FIRST_SHADER_PROGRAM : LATER_SHADER_PROGRAM; }
@@ -106,8 +99,22 @@ std::string Headroom_Shortfall(const char* what, const Headroom& needed)
 {
     char line[256];
     std::snprintf(line, sizeof line,
-                  "the process's memory limits leave too little for %s (it takes some %zu MB of address space "
-                  "and %zu MB of data)",
+                  "the process's memory limits leave too little for %s (it takes some %zu MB of address "
+                  "space and %zu MB of data)",
                   what, needed.addressSpace / MiB, needed.data / MiB);
     return line;
+}
+
+std::string Headroom_Lacking(const char* what, const Headroom& needed)
+{
+    return Platform_HeadroomLeft(needed) ? std::string() : Headroom_Shortfall(what, needed);
+}
+
+std::string Headroom_GraphicsDriverLacking()
+{
+    static bool s_Started = false;
+    if (s_Started) return {};
+    std::string lacking = Headroom_Lacking("the graphics driver", Headroom_GraphicsDriver());
+    s_Started = lacking.empty();
+    return lacking;
 }

@@ -34,12 +34,15 @@ Headroom Headroom_GraphicsDriver();
 Headroom Headroom_SoundDevice();
 Headroom Headroom_ShaderProgram(bool first);
 
-// Whether the graphics driver may start: true once it has, else whether the limits leave the
-// driver's start its room, the driver then counted as started. It starts with the first window or context
-// made for drawing (SDL's X11 window makes a context of its own to read the driver's extensions; the
-// offscreen driver leaves it to the device's context), so each of them asks first.
-bool Headroom_GraphicsDriverMayStart();
-
 // The refusal's reason: "the process's memory limits leave too little for WHAT (it takes some N MB
 // of address space and N MB of data)".
 std::string Headroom_Shortfall(const char* what, const Headroom& needed);
+
+// Empty when the process's limits leave `needed` now, else the refusal's reason.
+std::string Headroom_Lacking(const char* what, const Headroom& needed);
+
+// The same for the graphics driver's start: empty once it has started, else when the limits leave
+// its room, the driver then counted as started. It starts with the first window or context made for
+// drawing (SDL's X11 window makes a context of its own to read the driver's extensions; the offscreen
+// driver leaves it to the device's context), so each of them asks first.
+std::string Headroom_GraphicsDriverLacking();

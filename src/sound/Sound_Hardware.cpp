@@ -36,8 +36,9 @@ bool SoundHardware::Init()
 {
     if (g_NoAudio) return true;
     // The audio library writes through what it failed to allocate as its device starts.
-    if (!Platform_HeadroomLeft(Headroom_SoundDevice())) {
-        Console_ReportFailure("The game cannot start: " + Headroom_Shortfall("the sound device", Headroom_SoundDevice()));
+    std::string lacking = Headroom_Lacking("the sound device", Headroom_SoundDevice());
+    if (!lacking.empty()) {
+        Console_ReportFailure("The game cannot start: " + lacking);
         return false;
     }
     m_Started = true;

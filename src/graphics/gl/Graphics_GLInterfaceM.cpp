@@ -136,9 +136,8 @@ D3DResult GLInterface::CreateDevice(int32_t adapter, void* window, uint32_t, D3D
     if (parameters == nullptr || device == nullptr || g_ContextAlive) return D3DERR_INVALIDCALL;
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || !AdapterExists(adapter)) return D3DERR_NOTAVAILABLE;
     // A window of its own starts the driver as the context does.
-    if (!Headroom_GraphicsDriverMayStart()) {
-        Console_ReportFailure("The graphics device cannot be made: " +
-                              Headroom_Shortfall("the graphics driver", Headroom_GraphicsDriver()));
+    if (std::string lacking = Headroom_GraphicsDriverLacking(); !lacking.empty()) {
+        Console_ReportFailure("The graphics device cannot be made: " + lacking);
         return D3DERR_OUTOFVIDEOMEMORY;
     }
     auto* sdlWindow = static_cast<SDL_Window*>(window);

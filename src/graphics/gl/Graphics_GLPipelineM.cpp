@@ -243,15 +243,14 @@ GLuint Compile(GLenum kind, const std::string& source, D3DShaderError* error)
 bool RoomToCompile(D3DShaderError* error)
 {
     static bool s_CompiledBefore = false;
-    Headroom needed = Headroom_ShaderProgram(!s_CompiledBefore);
-    if (Platform_HeadroomLeft(needed)) {
+    std::string lacking = Headroom_Lacking("a shader program", Headroom_ShaderProgram(!s_CompiledBefore));
+    if (lacking.empty()) {
         s_CompiledBefore = true;
         return true;
     }
     if (error == nullptr) MemoryManager::OutOfMemory();
-    std::string reason = Headroom_Shortfall("a shader program", needed);
-    MainConsole->Output("OpenGL: %s\n", reason.c_str());
-    Report(error, 0, reason.c_str());
+    MainConsole->Output("OpenGL: %s\n", lacking.c_str());
+    Report(error, 0, lacking.c_str());
     return false;
 }
 

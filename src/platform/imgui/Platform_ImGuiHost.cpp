@@ -87,9 +87,9 @@ bool ImGuiHost::Open(const char* title, int32_t width, int32_t height)
 {
     Close();
     // A context of its own starts the renderer's threads again.
-    if (!Platform_HeadroomLeft(Headroom_GraphicsContext())) {
-        MainConsole->Output("Dialog window could not be made: %s\n",
-                            Headroom_Shortfall("its graphics context", Headroom_GraphicsContext()).c_str());
+    std::string lacking = Headroom_Lacking("its graphics context", Headroom_GraphicsContext());
+    if (!lacking.empty()) {
+        MainConsole->Output("Dialog window could not be made: %s\n", lacking.c_str());
         return false;
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

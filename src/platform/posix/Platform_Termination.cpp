@@ -152,8 +152,8 @@ bool Platform_TerminationRequested()
 bool Platform_TerminationOverdue()
 {
     // Once the end is under way the game came back in time; the deadline alone bounds its end.
-    return g_FirstSignal.load() != 0 && g_EndUnderWay.load() == 0 &&
-           MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
+    if (g_FirstSignal.load() == 0 || g_EndUnderWay.load() != 0) return false;
+    return MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
 }
 
 void Platform_EndOnTermination()

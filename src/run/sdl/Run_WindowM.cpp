@@ -254,9 +254,8 @@ bool CreateMainWindow(int32_t width, int32_t height)
     if (g_MainWindowStyle == WINDOW_STYLE_POPUP) flags |= SDL_WINDOW_BORDERLESS;
     if (g_MainWindowStyle == WINDOW_STYLE_OVERLAPPED) flags |= SDL_WINDOW_RESIZABLE;
     Direct3D_SetWindowAttributes();
-    if (!Headroom_GraphicsDriverMayStart()) {
-        Console_ReportFailure("The game's window cannot be made: " +
-                              Headroom_Shortfall("the graphics driver", Headroom_GraphicsDriver()));
+    if (std::string lacking = Headroom_GraphicsDriverLacking(); !lacking.empty()) {
+        Console_ReportFailure("The game's window cannot be made: " + lacking);
         return false;
     }
     g_Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
