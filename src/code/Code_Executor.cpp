@@ -14,6 +14,7 @@
 #include "code/Code_Tree.h"
 #include "code/posix/Code_ExecutorStackM.h"
 #include "gamefile/GameFile_Options.h"
+#include "platform/posix/Platform_Termination.h"
 #include "variable/Variable_Global.h"
 
 namespace {
@@ -135,9 +136,12 @@ int32_t LoopCondition(Code_Exec_Context* context, const CodeNode* node, const ch
     return status;
 }
 
+// Each round of a loop looks for a termination request the game has not answered in time, as the
+// interpreter does where it pumps messages: a loop without end would keep it waiting for ever.
 int32_t ExecWhile(Code_Exec_Context* context, const CodeNode* node, ScriptValue* result)
 {
     for (;;) {
+        Platform_EndIfTerminationOverdue();
         bool holds = false;
         int32_t status = LoopCondition(context, &node->children[0], "bool expression expected", &holds);
         if (status != EXEC_DONE || !holds) return status;
@@ -148,6 +152,7 @@ int32_t ExecWhile(Code_Exec_Context* context, const CodeNode* node, ScriptValue*
 int32_t ExecDo(Code_Exec_Context* context, const CodeNode* node, ScriptValue* result)
 {
     for (;;) {
+        Platform_EndIfTerminationOverdue();
         int32_t status = EXEC_DONE;
         if (Exec_LoopEnds(Code_Exec_Statement(context, &node->children[0], result), &status)) return status;
         bool holds = false;
@@ -161,6 +166,7 @@ int32_t ExecFor(Code_Exec_Context* context, const CodeNode* node, ScriptValue* r
 {
     int32_t status = Code_Exec_Statement(context, &node->children[0], result);
     while (status == EXEC_DONE) {
+        Platform_EndIfTerminationOverdue();
         bool holds = false;
         status = LoopCondition(context, &node->children[1], "Expression expected", &holds);
         if (status != EXEC_DONE || !holds) return status;
@@ -177,8 +183,10 @@ int32_t ExecRepeat(Code_Exec_Context* context, const CodeNode* node, ScriptValue
     int32_t status = Exec_Real(context, &node->children[0], &count, "Repeat count must be a number");
     if (status != EXEC_DONE) return status;
     int32_t rounds = Numbers_RoundToInt32(count.real);
-    for (int32_t round = 0; round < rounds; ++round)
+    for (int32_t round = 0; round < rounds; ++round) {
+        Platform_EndIfTerminationOverdue();
         if (Exec_LoopEnds(Code_Exec_Statement(context, &node->children[1], result), &status)) return status;
+    }
     return EXEC_DONE;
 }
 

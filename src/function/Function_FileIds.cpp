@@ -10,6 +10,7 @@
 #include "function/Function_File.h"
 #include "function/Function_Registry.h"
 #include "support/Support_File.h"
+#include "support/Support_GameStreams.h"
 #include "support/Support_MemoryFile.h"
 #include "support/Support_SaveArea.h"
 
@@ -50,7 +51,7 @@ void CloseHandles(MemoryFile*& memory, std::FILE*& stream)
 {
     MemoryFile_Free(memory);
     memory = nullptr;
-    if (stream != nullptr) std::fclose(stream);
+    GameStreams_Close(stream);
     stream = nullptr;
 }
 
@@ -139,7 +140,7 @@ void Builtin_FileBinOpen(ScriptValue* result, CInstance*, CInstance*, int32_t, S
     } else {
         File_CreatePathFolders(path.c_str());
         const char* how = mode == BIN_WRITE ? "wb" : CanRead(path) ? "r+b" : "w+b";
-        record.stream = std::fopen(path.c_str(), how);
+        record.stream = GameStreams_Open(path.c_str(), how);
     }
     if (record.memory == nullptr && record.stream == nullptr) {
         MainConsole->Output("Error opening binary file %s\n", name);
@@ -162,7 +163,7 @@ void Builtin_FileBinRewrite(ScriptValue*, CInstance*, CInstance*, int32_t, Scrip
     BinaryRecord& record = g_Binary[id];
     CloseHandles(record.memory, record.stream);
     File_CreatePathFolders(record.name.c_str());
-    record.stream = std::fopen(record.name.c_str(), "w+b");
+    record.stream = GameStreams_Open(record.name.c_str(), "w+b");
     record.mode = BIN_WRITE;
     if (record.stream == nullptr) {
         MainConsole->Output("Error opening binary file %s\n", record.name.c_str());
@@ -312,7 +313,7 @@ void OpenForWriting(ScriptValue* result, const ScriptValue& name, const char* ho
     if (id < 0) return;
     std::string path = FileFamily_SaveAreaWritePath(Arg_TextOrEmpty(name));
     if (log) MainConsole->Output("Output file is %s\n", path.c_str());
-    std::FILE* stream = path.empty() ? nullptr : std::fopen(path.c_str(), how);
+    std::FILE* stream = path.empty() ? nullptr : GameStreams_Open(path.c_str(), how);
     if (stream == nullptr) return;
     TextRecord& record = g_Text[id];
     record.stream = stream;

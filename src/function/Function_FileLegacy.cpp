@@ -8,6 +8,7 @@
 #include "function/Function_File.h"
 #include "function/Function_Registry.h"
 #include "support/Support_File.h"
+#include "support/Support_GameStreams.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ ImplicitFile g_File;
 
 void CloseImplicit()
 {
-    if (g_File.stream != nullptr) std::fclose(g_File.stream);
+    GameStreams_Close(g_File.stream);
     g_File = ImplicitFile();
 }
 
@@ -34,7 +35,7 @@ void Open(const ScriptValue& name, const char* how, int32_t state)
     const char* text = Arg_Text(name);
     if (text == nullptr) return;
     if (state == 1 && !File_Exists(text)) return;
-    g_File.stream = std::fopen(text, how);
+    g_File.stream = GameStreams_Open(text, how);
     if (g_File.stream == nullptr) return;
     g_File.state = state;
     g_File.name = text;

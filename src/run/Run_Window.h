@@ -69,7 +69,7 @@ bool CreateMainWindow(int32_t width, int32_t height);
 // messages behind it queued.
 void ProcessMessages();
 // The pump a running script calls every few thousand branches: ProcessMessages, and a termination
-// request the game has not answered in time ends the process there (Platform_TerminationOverdue).
+// request the game has not answered in time ends the process there (Platform_EndIfTerminationOverdue).
 void ProcessMessagesInScript();
 // Posts a quit message to the main window.
 void PostQuitToMainWindow();

@@ -5,7 +5,10 @@
 
 void Timing_Init();
 int64_t Timing_Time();                   // microseconds since Timing_Init
-void Timing_Sleep(int64_t microseconds); // sleep, then pump window messages until the end time
+// A script's sleep (at most 3 s): sleeps, then pumps window messages until the end time; a
+// termination request the game has not answered in time ends the process there.
+void Timing_Sleep(int64_t microseconds);
+// The main loop's wait for the next frame: the same, without ending the process.
 void Timing_Wait(int64_t microseconds);
 
 // The clock under the timer; tests put a fake one in place (null restores the real clock).

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -41,17 +43,26 @@ std::atomic<int> g_EndUnderWay{0};
 constexpr int FORCING_SIGNAL = 2;
 constexpr int FORCING_SIGNAL_WHILE_ENDING = 3;
 
-// A player, a shell or a service manager sends one signal and waits. The game's orderly end has this
-// long from the first; a script still running after the first part of it is ended by the interpreter
-// (Platform_TerminationOverdue), and whatever still runs at its end (a thread blocked in a library or
-// the system) is ended by the signal itself.
-constexpr unsigned TERMINATION_DEADLINE_SECONDS = 4;
+// A player, a shell or a service manager sends one signal and waits. The game has this long from the
+// first to come back to its loop: a script still running after the first part of it is ended where
+// the executors look (Platform_TerminationOverdue), and whatever still runs at its end (a thread
+// blocked in a library or the system) is ended by the watchdog. Once the orderly end has begun it
+// runs to its end, however long it takes; a third signal still cuts it.
+constexpr int64_t TERMINATION_DEADLINE_NANOSECONDS = 4000000000;
 constexpr int64_t TERMINATION_GRACE_NANOSECONDS = 2000000000;
 
 // The first signal's number and when it came (monotonic nanoseconds); 0 before.
 std::atomic<int> g_FirstSignal{0};
 std::atomic<int64_t> g_FirstSignalAt{0};
 static_assert(std::atomic<int64_t>::is_always_lock_free);
+
+// The step the watchdog runs before it ends the process (the game's files flushed); null when none.
+std::atomic<void (*)()> g_DeadlineStep{nullptr};
+
+// Posted by the first signal's handler (sem_post may be called there); the watchdog waits on it.
+sem_t g_WatchdogWake;
+// The watchdog needs little: it waits, runs the deadline step and ends the process.
+constexpr size_t WATCHDOG_STACK_BYTES = 256 * 1024;
 
 int64_t MonotonicNanoseconds()
 {
@@ -65,13 +76,51 @@ int64_t MonotonicNanoseconds()
 {
     int number = g_FirstSignal.load();
     signal(number, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, number);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     raise(number);
-    // Only a thread that blocks the signal gets here.
+    // Not reached while the default action ends the process.
     kill(getpid(), number);
     _exit(128 + number);
 }
 
-void OnDeadline(int) { EndByFirstSignal(); }
+// A signal handler may not flush files; this thread may, without waiting on a lock that a thread
+// blocked outside the engine holds (the deadline step only tries the locks).
+void* WatchDeadline(void*)
+{
+    while (sem_wait(&g_WatchdogWake) != 0)
+        if (errno != EINTR) return nullptr;
+    int64_t at = g_FirstSignalAt.load() + TERMINATION_DEADLINE_NANOSECONDS;
+    struct timespec deadline = {static_cast<time_t>(at / 1000000000), static_cast<long>(at % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+    if (g_EndUnderWay.load() != 0) return nullptr;
+    if (void (*step)() = g_DeadlineStep.load()) step();
+    EndByFirstSignal();
+}
+
+// Started with the handlers, so that none need be started from one. Its signals blocked: the
+// handlers run on the game's threads as before. Without it the second signal alone bounds the end.
+void StartWatchdog()
+{
+    static bool s_Started = false;
+    if (std::exchange(s_Started, true)) return;
+    if (sem_init(&g_WatchdogWake, 0, 0) != 0) return;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return;
+    pthread_attr_setstacksize(&attributes, WATCHDOG_STACK_BYTES);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    sigset_t all;
+    sigset_t kept;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &kept);
+    pthread_t thread;
+    pthread_create(&thread, &attributes, WatchDeadline, nullptr);
+    pthread_sigmask(SIG_SETMASK, &kept, nullptr);
+    pthread_attr_destroy(&attributes);
+}
 
 void EndBox()
 {
@@ -90,7 +139,7 @@ void OnTerminationSignal(int number)
     if (count == 1) {
         g_FirstSignalAt.store(MonotonicNanoseconds());
         g_FirstSignal.store(number);
-        alarm(TERMINATION_DEADLINE_SECONDS);
+        sem_post(&g_WatchdogWake);
     }
     if (count >= forcing) {
         signal(number, SIG_DFL);
@@ -139,9 +188,9 @@ void MakeShare()
 void Platform_InstallTerminationHandlers()
 {
     MakeShare();
+    StartWatchdog();
     // A wait for a box goes on after the handler: the box's end is what ends it.
     for (int number : TERMINATION_SIGNALS) Handle(number, OnTerminationSignal);
-    Handle(SIGALRM, OnDeadline);
 }
 
 bool Platform_TerminationRequested()
@@ -151,7 +200,7 @@ bool Platform_TerminationRequested()
 
 bool Platform_TerminationOverdue()
 {
-    // Once the end is under way the game came back in time; the deadline alone bounds its end.
+    // Once the end is under way the game came back in time.
     if (g_FirstSignal.load() == 0 || g_EndUnderWay.load() != 0) return false;
     return MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
 }
@@ -160,6 +209,16 @@ void Platform_EndOnTermination()
 {
     std::fflush(nullptr);
     EndByFirstSignal();
+}
+
+void Platform_EndIfTerminationOverdue()
+{
+    if (Platform_TerminationOverdue()) Platform_EndOnTermination();
+}
+
+void Platform_OnTerminationDeadline(void (*step)())
+{
+    g_DeadlineStep.store(step);
 }
 
 void Platform_TerminationEndUnderWay()

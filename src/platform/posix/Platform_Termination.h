@@ -4,10 +4,12 @@
 // with it so that the game goes on to that end. A second signal while the first waits to be seen (a
 // script that never lets the loop on) ends the process at once, as the signal would by default; once
 // the game's end is under way (its game end event, its files saved, the shut-down), only a third
-// does, so that a key pressed twice does not cut the game's last writes short. The first alone ends
-// the process within 4 s whatever the game does: a script that has not let the loop on after 2 s
-// is ended where the interpreter looks (its files flushed), and at 4 s the process ends as the
-// signal does by default, even with the game thread blocked outside the engine.
+// does, so that a key pressed twice does not cut the game's last writes short, and that end runs to
+// its end however long it takes. The first alone bounds the wait for the game to come back to its
+// loop: a script that has not let the loop on after 2 s is ended where the executors look (its files
+// flushed), and at 4 s a watchdog thread runs the deadline step (the game's files flushed) and ends
+// the process as the signal does by default, even with the game thread blocked outside the engine.
+// SIGALRM is left alone, with its default meaning.
 #pragma once
 
 // Installs the handlers; before the events start, so that the toolkit keeps its own off them.
@@ -23,6 +25,14 @@ bool Platform_TerminationOverdue();
 // Ends the process at once as the termination signal does by default, its open files flushed first:
 // for a script that never lets the loop on, as a fatal error ends one.
 [[noreturn]] void Platform_EndOnTermination();
+
+// Ends the process there when the termination is overdue: what a running script calls where it
+// looks (the interpreter's message pump, the tree-walking executor's loops, sleep).
+void Platform_EndIfTerminationOverdue();
+
+// The step the watchdog runs before it ends the process at the deadline, from its own thread, while
+// the game thread may be anywhere: it must not wait on a lock another thread may hold.
+void Platform_OnTerminationDeadline(void (*step)());
 
 // The main loop has ended and the game's orderly end begins.
 void Platform_TerminationEndUnderWay();

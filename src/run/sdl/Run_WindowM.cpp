@@ -333,7 +333,7 @@ void ProcessMessagesInScript()
 {
     ProcessMessages();
     // A script that never lets the loop on would keep a termination request waiting for ever.
-    if (Platform_TerminationOverdue()) Platform_EndOnTermination();
+    Platform_EndIfTerminationOverdue();
 }
 
 void PostQuitToMainWindow()

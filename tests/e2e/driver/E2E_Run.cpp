@@ -2326,33 +2326,41 @@ if (t == 3) {
         InOrder(ReadLines(g_Work / "run.log"), {"Create Debug Form", "Entering main loop."});
         ExpectNoSanitizerReport(ReadLines(g_Work / "run.log"));
     }};
-    // Termination signals once the game's end is under way: a second does not cut its game end
-    // event's writes short (a 5 MB text file, then an INI file) and a third ends the process at once;
-    // before the end began (a script looping without end) the second still does. The game end event
-    // waits for a file "go" in the game's folder, so each signal comes while it runs.
+    // Termination signals once the game's end is under way: one alone, or a second, does not cut its
+    // game end event's writes short (a 5 MB text file, or 70 lines written over 7 s, then an INI file)
+    // and a third ends the process at once; before the end began (a script looping without end) the
+    // second still does. The game end event waits for a file "go" in the game's folder, so each signal
+    // comes while it runs.
     s["end-signals"] = {.play = false, .more = [=](Run&) {
         const std::string create = "if (environment_get_variable(\"LOOP\") == \"1\") {\n"
                                    "    show_debug_message(\"a script loops\");\n    while (true) {}\n}\n";
         const std::string ending = "show_debug_message(\"the game end event runs\");\nwhile (!file_exists(\"go\")) {}\n"
+                                   "lines = real(environment_get_variable(\"LINES\"));\n"
+                                   "pause = real(environment_get_variable(\"PAUSE\"));\n"
                                    "f = file_text_open_write(\"big.txt\");\n"
-                                   "for (i = 0; i < 50000; i += 1) {\n"
+                                   "for (i = 0; i < lines; i += 1) {\n"
                                    "    file_text_write_string(f, string_repeat(\"0123456789\", 10));\n"
-                                   "    file_text_writeln(f);\n}\nfile_text_close(f);\n"
+                                   "    file_text_writeln(f);\n    if (pause > 0) sleep(pause);\n}\n"
+                                   "file_text_close(f);\n"
                                    "ini_open(\"end.ini\");\nini_write_real(\"end\", \"done\", 1);\nini_close();\n";
         std::string game = BuildGame("ending", 3, "source", create, ending);
         const fs::path saves = g_Work / "xdg" / "Game";
-        // (what, loop in the create event, the signals, whether "go" is written, ended by a signal)
-        const std::tuple<const char*, bool, std::vector<int>, bool, bool> cases[] = {
-            {"Ctrl+C twice while ending", false, {SIGINT, SIGINT}, true, false},
-            {"SIGTERM, then SIGHUP while ending", false, {SIGTERM, SIGHUP}, true, false},
-            {"three signals while ending", false, {SIGTERM, SIGINT, SIGHUP}, false, true},
-            {"twice in a script looping without end", true, {SIGTERM, SIGINT}, false, true}};
-        for (const auto& [what, loop, signals, go, killed] : cases) {
+        // (what, loop in the create event, the signals, whether "go" is written, ended by a signal,
+        // the lines the game end event writes and its pause after each in ms)
+        const std::tuple<const char*, bool, std::vector<int>, bool, bool, int, int> cases[] = {
+            {"Ctrl+C twice while ending", false, {SIGINT, SIGINT}, true, false, 50000, 0},
+            {"SIGTERM, then SIGHUP while ending", false, {SIGTERM, SIGHUP}, true, false, 50000, 0},
+            {"SIGTERM alone, an end of 7 s", false, {SIGTERM}, true, false, 70, 100},
+            {"SIGINT alone, an end of 7 s", false, {SIGINT}, true, false, 70, 100},
+            {"three signals while ending", false, {SIGTERM, SIGINT, SIGHUP}, false, true, 50000, 0},
+            {"twice in a script looping without end", true, {SIGTERM, SIGINT}, false, true, 50000, 0}};
+        for (const auto& [what, loop, signals, go, killed, lines, pause] : cases) {
             fs::remove_all(saves);
             fs::remove(g_Work / "go");
             pid_t pid = E2E_Spawn({g_Kelvaro, "-game", game},
                                   {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=100000000", "KELVARO_NO_WAIT=1",
-                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("LOOP=") + (loop ? "1" : "0")},
+                                   "XDG_DATA_HOME=" + work + "/xdg", std::string("LOOP=") + (loop ? "1" : "0"),
+                                   "LINES=" + std::to_string(lines), "PAUSE=" + std::to_string(pause)},
                                   g_Work, true);
             if (!Expect(pid > 0, std::string(what) + ": cannot start " + g_Kelvaro)) continue;
             auto await = [&](const char* line) {
@@ -2371,27 +2379,39 @@ if (t == 3) {
             Expect(ended == 0, std::string(what) + ": exit code " + std::to_string(ended));
             ExpectNoSanitizerReport(ReadLines(g_Work / "run.log"), what);
             Lines big = ReadLines(saves / "big.txt");
-            Expect(big.size() == 50000 && big.back().substr(0, 100) == big.front().substr(0, 100),
-                   std::string(what) + ": big.txt holds " + std::to_string(big.size()) + " lines, not 50,000");
+            Expect(big.size() == size_t(lines) && big.back().substr(0, 100) == big.front().substr(0, 100),
+                   std::string(what) + ": big.txt holds " + std::to_string(big.size()) + " lines, not " +
+                       std::to_string(lines));
             Expect(Has(ReadLines(saves / "end.ini"), "done"), std::string(what) + ": end.ini was not written");
         }
-        // One signal alone, where the game never comes back to its loop: a script looping without end
-        // is ended by the interpreter, the file it wrote flushed; a game thread blocked outside the
-        // engine (opening a pipe no one writes), or a loop of the tree-walking executor, which does
-        // not look, by the signal itself. Each within 5 s, as the signal ends a process by default.
-        const std::string waits = "f = file_text_open_write(\"written.txt\");\nfile_text_write_string(f, \"kept\");\n"
+        // One signal alone, where the game never comes back to its loop, after it wrote 2,000 lines to
+        // a file it left open. A script looping without end, writing line by line or sleeping is
+        // ended where the executors look, 2 s after the signal, before the deadline; a game thread
+        // blocked outside the engine (opening a pipe no one writes) at the deadline, 4 s after it.
+        // Either way the process ends by the signal, every whole line written in the file. A SIGALRM
+        // alone keeps its default meaning.
+        const std::string waits = "f = file_text_open_write(\"written.txt\");\nwait = environment_get_variable(\"WAIT\");\n"
+                                  "for (i = 0; i < 2000; i += 1) {\n"
+                                  "    file_text_write_string(f, \"kept\");\n    file_text_writeln(f);\n}\n"
                                   "show_debug_message(\"the game waits\");\n"
-                                  "if (environment_get_variable(\"WAIT\") == \"pipe\") file_text_open_read(\"pipe\");\n"
+                                  "if (wait == \"pipe\") file_text_open_read(\"pipe\");\n"
+                                  "while (wait == \"sleep\") sleep(1000);\n"
+                                  "while (wait == \"lines\") {\n"
+                                  "    file_text_write_string(f, \"kept\");\n    file_text_writeln(f);\n"
+                                  "    repeat (1000) {}\n}\n"
                                   "while (true) {}\n";
         std::string waiting = BuildGame("waits", 3, "source", waits, "");
         mkfifo((g_Work / "pipe").c_str(), 0600);
-        // (what, how it waits, the switch, the signal, whether the file it wrote is flushed)
-        const std::tuple<const char*, const char*, const char*, int, bool> alone[] = {
-            {"SIGTERM, a script looping without end", "loop", "", SIGTERM, true},
-            {"SIGINT, a script looping without end", "loop", "", SIGINT, true},
-            {"SIGTERM, a loop of the tree-walking executor", "loop", "-oldexec", SIGTERM, false},
-            {"SIGHUP, the game thread blocked opening a pipe", "pipe", "", SIGHUP, false}};
-        for (const auto& [what, wait, option, number, flushed] : alone) {
+        // (what, how it waits, the switch, the signal, ended within that many seconds)
+        const std::tuple<const char*, const char*, const char*, int, double> alone[] = {
+            {"SIGTERM, a script looping without end", "loop", "", SIGTERM, 3.5},
+            {"SIGINT, a script looping without end", "loop", "", SIGINT, 3.5},
+            {"SIGTERM, a script sleeping in a loop", "sleep", "", SIGTERM, 3.5},
+            {"SIGTERM, a loop of the tree-walking executor", "loop", "-oldexec", SIGTERM, 3.5},
+            {"SIGINT, the tree-walking executor writing line by line", "lines", "-oldexec", SIGINT, 3.5},
+            {"SIGHUP, the game thread blocked opening a pipe", "pipe", "", SIGHUP, 5},
+            {"SIGALRM alone", "loop", "", SIGALRM, 1}};
+        for (const auto& [what, wait, option, number, within] : alone) {
             fs::remove_all(saves);
             Lines args = {g_Kelvaro, "-game", waiting};
             if (option[0] != '\0') args.push_back(option);
@@ -2403,13 +2423,19 @@ if (t == 3) {
             for (int tries = 0; tries < 600 && !Has(ReadLines(g_Work / "run.log"), "the game waits"); ++tries)
                 usleep(50000);
             usleep(200000);
+            auto signalled = std::chrono::steady_clock::now();
             kill(pid, number);
             int ended = WaitAtMost(pid, 5);
+            double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
             Expect(ended == 128 + number, std::string(what) + ": exit code " + std::to_string(ended) +
                                               (ended == -1 ? " (still running 5 s after the signal)" : ""));
-            if (flushed)
-                Expect(ReadLines(saves / "written.txt") == Lines{"kept"},
-                       std::string(what) + ": the file the game wrote was not flushed");
+            Expect(took < within, std::string(what) + ": ended " + std::to_string(took) + " s after the signal");
+            if (number == SIGALRM) continue;
+            Lines written = ReadLines(saves / "written.txt");
+            Expect(written.size() >= 2000 && std::all_of(written.begin(), written.end(),
+                                                         [](const std::string& line) { return line == "kept\r"; }),
+                   std::string(what) + ": written.txt holds " + std::to_string(written.size()) +
+                       " lines, not 2,000 or more whole ones");
         }
     }};
     // A termination signal ends the wait of execute_program(..., true), and the game ends as ever;
