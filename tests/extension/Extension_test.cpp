@@ -159,7 +159,7 @@ TEST(ExtensionScripts, RunWithTheirOwnArgumentSlotsAndReportTheirErrors)
     Variable_BuiltIn_Init();
     g_GameOptions.showErrors = false;
     AddScriptFunction("ext_sum", 2, "return argument0 + argument1 + argument2 + argument3 + argument15;");
-    AddScriptFunction("ext_bad", 1, "return argument0 - 1;");
+    AddScriptFunction("ext_bad\x1B[31m", 1, "return argument0 - 1;");
     ASSERT_TRUE(Extension_Prepare());
     Value_SetReal(&g_ScriptArguments[0], 5);
     Value_SetText(&g_ScriptArguments[3], "caller's");
@@ -175,7 +175,10 @@ TEST(ExtensionScripts, RunWithTheirOwnArgumentSlotsAndReportTheirErrors)
     EXPECT_EQ("ERROR", Call(2, std::vector<TestArg>(17, TestArg(1.0)), &done).text);
     EXPECT_EQ(std::make_pair(false, 1000.0), std::make_pair(done, g_ScriptArguments[15].real));
     EXPECT_EQ("ERROR", Call(1, {"text"}, &done).text);
-    EXPECT_EQ(0u, g_CodeErrorText.find("In extension function ext_bad: \n")) << g_CodeErrorText;
+    EXPECT_EQ(0u, g_CodeErrorText.find("In extension function ext_bad[1B][31m: \n")) << g_CodeErrorText;
+    Call(1, std::vector<TestArg>(17, TestArg(1.0)), &done);
+    EXPECT_EQ("In extension function ext_bad[1B][31m: \nWrong number of arguments to function or script.",
+              g_CodeErrorText);
     // The package's name, from the game file, is shown printable.
     AddScriptFunction("ext_broken", 3, "return +;", "Pkg\x1B]0;pwned\x07");
     EXPECT_FALSE(Extension_Prepare());
