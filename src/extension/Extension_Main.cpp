@@ -121,7 +121,7 @@ bool RunScriptFunction(int32_t id, CInstance* self, CInstance* other, int32_t ar
     bool done = Code_Execute_Value(self, other, g_FunctionCode[static_cast<size_t>(id)], result);
     if (!done) {
         char* name = Extension_GetFunctionName(id);
-        g_CodeErrorText = std::string("In extension function ") + (name != nullptr ? name : "") + ": \n" + g_CodeErrorText;
+        g_CodeErrorText = "In extension function " + Text_Printable(name) + ": \n" + g_CodeErrorText;
         MemoryManager::Free(name);
     }
     for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
@@ -149,7 +149,7 @@ bool CallFileFunction(const CExtensionPackage& package, const std::string& name,
             Value_Free(&result);
         }
     } else {
-        Error_Show((missing + name).c_str(), false);
+        Error_Show((missing + Text_Printable(name)).c_str(), false);
         called = false;
     }
     delete scratch;
@@ -239,7 +239,7 @@ bool Extension_CallFunction(int32_t id, CInstance* self, CInstance* other, int32
         // Only 16 slots can hold arguments.
         Value_SetText(result, "ERROR");
         char* name = Extension_GetFunctionName(id);
-        g_CodeErrorText = std::string("In extension function ") + (name != nullptr ? name : "") +
+        g_CodeErrorText = "In extension function " + Text_Printable(name) +
                           ": \nWrong number of arguments to function or script.";
         MemoryManager::Free(name);
         return false;

@@ -9,6 +9,7 @@
 
 #include "app/App_Paths.h"
 #include "base/Base_Console.h"
+#include "base/Base_Text.h"
 #include "sound/Sound_AL.h"
 #include "sound/Sound_Hardware.h"
 #include "sound/Sound_Mci.h"
@@ -117,13 +118,13 @@ bool OpenOgg(const std::string& path, bool loop)
     return OggStream().Open(decoder, loop);
 }
 
-// Sends one media command, logging the line (path and error text) when it fails.
+// Sends one media command, logging the line (path, shown printable, and error text) when it fails.
 void SendLogged(const std::string& command, const char* line, const std::string& path)
 {
     char answer[1024];
     if (Mci_SendString(command.c_str(), answer, sizeof answer)) return;
     if (path.empty()) MainConsole->Output(line, Mci_ErrorText());
-    else MainConsole->Output(line, path.c_str(), Mci_ErrorText());
+    else MainConsole->Output(line, Text_Printable(path).c_str(), Mci_ErrorText());
     MainConsole->Output("\n");
 }
 
@@ -185,7 +186,7 @@ void PlayName(const std::string& name, bool loop)
     if (StreamPlaying()) g_OggStream->Stop();
     std::string ogg = Music_Path(name, true);
     if (OpenOgg(ogg, loop)) {
-        MainConsole->Output("playing %s\n", ogg.c_str());
+        MainConsole->Output("playing %s\n", Text_Printable(ogg).c_str());
         g_OggStream->SetGain(g_MusicVolume);
         return;
     }

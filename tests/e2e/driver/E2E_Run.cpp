@@ -2976,6 +2976,25 @@ if (t == 3) {
                                         R"(big = string_repeat(\"x\", 50000000); )"
                                         R"(shown = chr(27) + \"]0;pwned\" + chr(7); n = shown + 1;)");
         const std::string shown = "Game[1B]]0;pwned[07]";
+        // An OSC title, a screen clear and a colour change, as a manifest writes them and as shown.
+        const std::string escapes = title + R"(\u001b[2J\u001b[31m)", escapesShown = "[1B]]0;pwned[07 1B][2J[1B][31m";
+        auto extension = [=](const std::string& tag, const std::string& init, const std::string& final) {
+            return titled(tag,
+                          R"("scripts": [{"name": "scr_init", "source": "return 0;"}], "extensions": [{"name": "Pkg", )"
+                          R"("folder": "Pkg", "files": [{"name": "pkg.script", "kind": 2, "init": ")" + init +
+                              R"(", "final": ")" + final + R"("}]}], )",
+                          "game_end();");
+        };
+        // The first music has no file and reaches the media interface; the second is an Ogg file.
+        fs::copy_file(fs::path(KELVARO_SOURCE_DIR) / "tests/sound/data/song.ogg",
+                      work + "/song\x1b]0;pwned\x07\x1b[2j\x1b[31m.ogg", fs::copy_options::overwrite_existing);
+        const std::string music = titled(
+            "music",
+            R"("sounds": [{"name": "snd_gone", "kind": 1, "extension": ".mp3", "fileName": "gone)" + escapes +
+                R"(.mp3"}, {"name": "snd_song", "kind": 1, "extension": ".mp3", "fileName": "song)" + escapes +
+                R"(.mp3"}], )",
+            "sound_play(snd_gone); sound_play(snd_song); game_end();");
+        const std::string gone = work + "/gone" + escapesShown + ".mp3 - ";
         // (what, game, exit code, lines of standard error in order, "+" straight after the one before,
         // pieces of lines of the log)
         const std::tuple<const char*, std::string, int, Lines, Lines> cases[] = {
@@ -3001,7 +3020,17 @@ if (t == 3) {
             // (A fatal error at play writes nothing to standard error.)
             {"an escape sequence and 50 MB in strings at an error", dump, 255, {},
              {shown + ": hello", "Dialog message (async) \"" + shown + "\": \"async\" []", "Self Variables : ",
-              ") = \"[1B]]0;pwned[07]\"", "\" ... (first 4,096 of 50,000,000 bytes)"}}};
+              ") = \"[1B]]0;pwned[07]\"", "\" ... (first 4,096 of 50,000,000 bytes)"}},
+            {"escape sequences in an extension's init name", extension("init", "init" + escapes, ""), 1, {},
+             {"ERROR!!! :: Could not locate initialization function init" + escapesShown}},
+            {"escape sequences in an extension's final name", extension("final", "scr_init", "final" + escapes), 0, {},
+             {"ERROR!!! :: Could not locate finalization function final" + escapesShown}},
+            {"escape sequences in the file names of music", music, 0, {},
+             {"error opening mp3 file " + gone + "the file cannot be opened",
+              "error opening set file time format for " + gone + "the device is not open",
+              "error opening set file seek exactly for " + gone + "the device is not open",
+              "error playing file for " + gone + "the device is not open",
+              "playing " + work + "/song[1B]]0;pwned[07 1B][2j[1B][31m.ogg"}}};
         for (const auto& [what, game, exit, errors, log] : cases) {
             const std::string engine = work + "/engine.log";
             fs::remove(engine);
