@@ -121,7 +121,7 @@ bool RunScriptFunction(int32_t id, CInstance* self, CInstance* other, int32_t ar
     bool done = Code_Execute_Value(self, other, g_FunctionCode[static_cast<size_t>(id)], result);
     if (!done) {
         char* name = Extension_GetFunctionName(id);
-        g_CodeErrorText = "In extension function " + Text_Printable(name) + ": \n" + g_CodeErrorText;
+        g_CodeErrorText = std::string("In extension function ") + (name != nullptr ? name : "") + ": \n" + g_CodeErrorText;
         MemoryManager::Free(name);
     }
     for (int32_t i = 0; i < SCRIPT_ARGUMENT_COUNT; ++i) {
@@ -239,7 +239,7 @@ bool Extension_CallFunction(int32_t id, CInstance* self, CInstance* other, int32
         // Only 16 slots can hold arguments.
         Value_SetText(result, "ERROR");
         char* name = Extension_GetFunctionName(id);
-        g_CodeErrorText = "In extension function " + Text_Printable(name) +
+        g_CodeErrorText = std::string("In extension function ") + (name != nullptr ? name : "") +
                           ": \nWrong number of arguments to function or script.";
         MemoryManager::Free(name);
         return false;
