@@ -463,33 +463,57 @@ int WaitAtMost(pid_t pid, int seconds)
 // A play of the game under a limit of prlimit's, in a folder of its own.
 struct LimitedRun {
     std::string limit;
-    int exit = -1; // as WaitAtMost: -1 when it still ran after 120 s
-    Lines errors;  // standard error
+    int exit = -1;     // as WaitAtMost: -1 when it still ran after RUN_SECONDS, and was killed
+    Lines log, errors; // standard output, standard error
 };
 
+// A good run takes about a second; one still running after this is taken as hung.
+constexpr int RUN_SECONDS = 20;
+
+// Starts `game` in the folder limitN under prlimit's `limit` (none when empty), on the processors
+// `cpus` when given (a list as taskset takes it).
+std::pair<pid_t, fs::path> StartLimited(size_t n, const std::string& limit, const std::string& game,
+                                        const Lines& env, const std::string& cpus)
+{
+    fs::path folder = g_Work / ("limit" + std::to_string(n));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    Lines args = {g_Kelvaro, "-game", game};
+    if (!limit.empty()) args.insert(args.begin(), {"/usr/bin/prlimit", limit});
+    if (!cpus.empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", cpus});
+    Lines own = env;
+    own.push_back("XDG_DATA_HOME=" + (folder / "xdg").string());
+    return {E2E_Spawn(args, own, folder, true, folder / "errors.log"), folder};
+}
+
+// How a run StartLimited started ended, waiting at most RUN_SECONDS; its folder is removed.
+LimitedRun EndLimited(pid_t pid, const fs::path& folder, const std::string& limit)
+{
+    LimitedRun run{limit, WaitAtMost(pid, RUN_SECONDS), ReadLines(folder / "run.log"),
+                   ReadLines(folder / "errors.log")};
+    fs::remove_all(folder);
+    return run;
+}
+
 // Plays the game under each limit, as many at once as there are processors (at least two), on the
-// processors `cpus` when given (a list as taskset takes it).
+// processors `cpus` when given. The first run that hangs is the last one returned: the runs beside
+// it are killed, and no more start.
 std::vector<LimitedRun> PlayUnderLimits(const Lines& limits, const Lines& env, const std::string& cpus)
 {
     const size_t atOnce = std::max<size_t>(2, std::thread::hardware_concurrency());
     std::vector<LimitedRun> runs;
     for (size_t first = 0; first < limits.size(); first += atOnce) {
         std::vector<std::pair<pid_t, fs::path>> started;
-        for (size_t i = first; i < std::min(limits.size(), first + atOnce); ++i) {
-            fs::path folder = g_Work / ("limit" + std::to_string(i));
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-            Lines args = {"/usr/bin/prlimit", limits[i], g_Kelvaro, "-game", g_Game};
-            if (!cpus.empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", cpus});
-            Lines own = env;
-            own.push_back("XDG_DATA_HOME=" + (folder / "xdg").string());
-            started.emplace_back(E2E_Spawn(args, own, folder, true, folder / "errors.log"), folder);
-        }
+        for (size_t i = first; i < std::min(limits.size(), first + atOnce); ++i)
+            started.push_back(StartLimited(i, limits[i], g_Game, env, cpus));
         for (size_t i = 0; i < started.size(); ++i) {
-            auto [pid, folder] = started[i];
-            int exit = WaitAtMost(pid, 120);
-            runs.push_back({limits[first + i], exit, ReadLines(folder / "errors.log")});
-            fs::remove_all(folder);
+            runs.push_back(EndLimited(started[i].first, started[i].second, limits[first + i]));
+            if (runs.back().exit != -1) continue;
+            for (size_t j = i + 1; j < started.size(); ++j) {
+                WaitAtMost(started[j].first, 0); // kills it
+                fs::remove_all(started[j].second);
+            }
+            return runs;
         }
     }
     return runs;
@@ -2216,11 +2240,14 @@ if (t == 3) {
     // The demo under every limit of the bands where the graphics driver, its shader compiler and the
     // sound library once ran out of memory as they started (they do not check their allocations), in
     // steps of 4 MB, headless or in a real window: it plays (0), its start is refused with the reason
-    // (1), or it ends as memory exhausted (255), never by a signal and never hanging. Pinned to two
-    // processors, which start fewer drawing threads, the top of each band plays.
+    // (1), or it ends as memory exhausted (255), never by a signal and never hanging (the first hang ends
+    // the scenario). Pinned to two processors, which start fewer drawing threads, the top of each band
+    // plays.
     s["device-memory"] = {.play = false, .more = [](Run&) {
         const char* display = std::getenv("DISPLAY");
         bool windowed = display != nullptr && display[0] != '\0';
+        const std::string where = windowed ? " in a window" : "";
+        const std::string hung = " (still running after " + std::to_string(RUN_SECONDS) + " s: killed)";
         Lines env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1"};
         if (windowed) env = InAWindow(env);
         Lines limits;
@@ -2228,10 +2255,11 @@ if (t == 3) {
             limits.push_back("--data=" + std::to_string(megabytes * 1000000));
         for (long mebibytes = 400; mebibytes <= 840; mebibytes += 4)
             limits.push_back("--as=" + std::to_string(mebibytes << 20));
-        for (const LimitedRun& run : PlayUnderLimits(limits, env, {})) {
-            std::string what = run.limit + (windowed ? " in a window" : "");
+        std::vector<LimitedRun> swept = PlayUnderLimits(limits, env, {});
+        for (const LimitedRun& run : swept) {
+            std::string what = run.limit + where;
             Expect(run.exit == 0 || run.exit == 1 || run.exit == 255,
-                   what + ": exit code " + std::to_string(run.exit) + (run.exit == -1 ? " (still running after 120 s)" : ""));
+                   what + ": exit code " + std::to_string(run.exit) + (run.exit == -1 ? hung : ""));
             if (run.exit == 1)
                 Expect(std::any_of(run.errors.begin(), run.errors.end(), IsMemoryRefusal),
                        what + ": a refused start that gives no reason");
@@ -2239,6 +2267,7 @@ if (t == 3) {
                 Expect(!run.errors.empty() && run.errors.back() == "Fatal Memory Error: Out of Memory!",
                        what + ": exit code 255 without the fatal line last on standard error");
         }
+        if (!swept.empty() && swept.back().exit == -1) return;
         for (const LimitedRun& run : PlayUnderLimits({"--data=440000000", "--as=" + std::to_string(840L << 20)}, env,
                                                      TwoProcessors()))
             Expect(run.exit == 0, run.limit + " on two processors: exit code " + std::to_string(run.exit));
