@@ -463,36 +463,91 @@ int WaitAtMost(pid_t pid, int seconds)
 // A play of the game under a limit of prlimit's, in a folder of its own.
 struct LimitedRun {
     std::string limit;
-    int exit = -1; // as WaitAtMost: -1 when it still ran after 120 s
-    Lines errors;  // standard error
+    int exit = -1;     // as WaitAtMost: -1 when it still ran after RUN_SECONDS, and was killed
+    Lines log, errors; // standard output, standard error
 };
 
+// A good run takes about a second; one still running after this is taken as hung.
+constexpr int RUN_SECONDS = 20;
+
+// Starts `game` in the folder limitN under prlimit's `limit` (none when empty), on the processors
+// `cpus` when given (a list as taskset takes it).
+std::pair<pid_t, fs::path> StartLimited(size_t n, const std::string& limit, const std::string& game,
+                                        const Lines& env, const std::string& cpus)
+{
+    fs::path folder = g_Work / ("limit" + std::to_string(n));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    Lines args = {g_Kelvaro, "-game", game};
+    if (!limit.empty()) args.insert(args.begin(), {"/usr/bin/prlimit", limit});
+    if (!cpus.empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", cpus});
+    Lines own = env;
+    own.push_back("XDG_DATA_HOME=" + (folder / "xdg").string());
+    return {E2E_Spawn(args, own, folder, true, folder / "errors.log"), folder};
+}
+
+// How a run StartLimited started ended, waiting at most RUN_SECONDS; its folder is removed.
+LimitedRun EndLimited(pid_t pid, const fs::path& folder, const std::string& limit)
+{
+    LimitedRun run{limit, WaitAtMost(pid, RUN_SECONDS), ReadLines(folder / "run.log"),
+                   ReadLines(folder / "errors.log")};
+    fs::remove_all(folder);
+    return run;
+}
+
 // Plays the game under each limit, as many at once as there are processors (at least two), on the
-// processors `cpus` when given (a list as taskset takes it).
+// processors `cpus` when given. The first run that hangs is the last one returned: the runs beside
+// it are killed, and no more start.
 std::vector<LimitedRun> PlayUnderLimits(const Lines& limits, const Lines& env, const std::string& cpus)
 {
     const size_t atOnce = std::max<size_t>(2, std::thread::hardware_concurrency());
     std::vector<LimitedRun> runs;
     for (size_t first = 0; first < limits.size(); first += atOnce) {
         std::vector<std::pair<pid_t, fs::path>> started;
-        for (size_t i = first; i < std::min(limits.size(), first + atOnce); ++i) {
-            fs::path folder = g_Work / ("limit" + std::to_string(i));
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-            Lines args = {"/usr/bin/prlimit", limits[i], g_Kelvaro, "-game", g_Game};
-            if (!cpus.empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", cpus});
-            Lines own = env;
-            own.push_back("XDG_DATA_HOME=" + (folder / "xdg").string());
-            started.emplace_back(E2E_Spawn(args, own, folder, true, folder / "errors.log"), folder);
-        }
+        for (size_t i = first; i < std::min(limits.size(), first + atOnce); ++i)
+            started.push_back(StartLimited(i, limits[i], g_Game, env, cpus));
         for (size_t i = 0; i < started.size(); ++i) {
-            auto [pid, folder] = started[i];
-            int exit = WaitAtMost(pid, 120);
-            runs.push_back({limits[first + i], exit, ReadLines(folder / "errors.log")});
-            fs::remove_all(folder);
+            runs.push_back(EndLimited(started[i].first, started[i].second, limits[first + i]));
+            if (runs.back().exit != -1) continue;
+            for (size_t j = i + 1; j < started.size(); ++j) {
+                WaitAtMost(started[j].first, 0); // kills it
+                fs::remove_all(started[j].second);
+            }
+            return runs;
         }
     }
     return runs;
+}
+
+// Create code that waits for the test to set its limit: it leaves "waiting" among its saved files and
+// goes on once "go" lies beside it.
+const std::string WAIT_FOR_LIMIT = "f = file_text_open_write(\"waiting\");\nfile_text_close(f);\n"
+                                   "while (!file_exists(\"go\")) {}\n";
+
+// Plays `game` without a limit until it waits (WAIT_FOR_LIMIT), then sets its data limit `leftMiB`
+// above the data it has then and lets it go on: what is left is the same on any machine, whatever its
+// libraries and processors took before.
+LimitedRun PlayPastWait(const std::string& game, long leftMiB, const Lines& env)
+{
+    auto [pid, folder] = StartLimited(0, "", game, env, {});
+    fs::path waiting;
+    for (int tries = 0; tries < RUN_SECONDS * 20 && waiting.empty(); ++tries) {
+        usleep(50000);
+        std::error_code error;
+        for (const auto& entry : fs::recursive_directory_iterator(folder / "xdg", error))
+            if (entry.path().filename() == "waiting") waiting = entry.path();
+    }
+    std::string limit = "no limit (the game did not wait)";
+    for (const std::string& line : ReadLines("/proc/" + std::to_string(pid) + "/status")) {
+        if (waiting.empty() || !line.starts_with("VmData:")) continue;
+        rlim_t bytes = (rlim_t(std::atol(line.c_str() + 7)) << 10) + (rlim_t(leftMiB) << 20);
+        rlimit data = {bytes, bytes};
+        if (prlimit(pid, RLIMIT_DATA, &data, nullptr) == 0)
+            limit = "--data=" + std::to_string(bytes) + " (" + std::to_string(leftMiB) +
+                    " MiB above its data as it waited)";
+    }
+    if (!waiting.empty()) std::ofstream(waiting.parent_path() / "go");
+    return EndLimited(pid, folder, limit);
 }
 
 // The first two processors this process may run on, as taskset names them.
@@ -2216,11 +2271,19 @@ if (t == 3) {
     // The demo under every limit of the bands where the graphics driver, its shader compiler and the
     // sound library once ran out of memory as they started (they do not check their allocations), in
     // steps of 4 MB, headless or in a real window: it plays (0), its start is refused with the reason
-    // (1), or it ends as memory exhausted (255), never by a signal and never hanging. Pinned to two
-    // processors, which start fewer drawing threads, the top of each band plays.
+    // (1), or it ends as memory exhausted (255), never by a signal and never hanging (the first hang ends
+    // the scenario). Pinned to two processors, which start fewer drawing threads, the top of each band
+    // plays. Then each check is what refuses its own start where the ones before fitted: the driver's
+    // with the game's window; and, with the game waiting just before a shader program or a text box
+    // until its data limit leaves it a few MiB, less than that check asks (24 MiB for the first
+    // program, 8 for a later one, 24 and more for a context), the device's program ends the game as
+    // memory exhausted before it draws on, and the box, refused, leaves the game playing.
     s["device-memory"] = {.play = false, .more = [](Run&) {
         const char* display = std::getenv("DISPLAY");
         bool windowed = display != nullptr && display[0] != '\0';
+        const std::string where = windowed ? " in a window" : "";
+        const std::string fatal = "Fatal Memory Error: Out of Memory!";
+        const std::string hung = " (still running after " + std::to_string(RUN_SECONDS) + " s: killed)";
         Lines env = {"KELVARO_HEADLESS=1", "KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1"};
         if (windowed) env = InAWindow(env);
         Lines limits;
@@ -2228,20 +2291,58 @@ if (t == 3) {
             limits.push_back("--data=" + std::to_string(megabytes * 1000000));
         for (long mebibytes = 400; mebibytes <= 840; mebibytes += 4)
             limits.push_back("--as=" + std::to_string(mebibytes << 20));
-        for (const LimitedRun& run : PlayUnderLimits(limits, env, {})) {
-            std::string what = run.limit + (windowed ? " in a window" : "");
+        std::vector<LimitedRun> swept = PlayUnderLimits(limits, env, {});
+        for (const LimitedRun& run : swept) {
+            std::string what = run.limit + where;
             Expect(run.exit == 0 || run.exit == 1 || run.exit == 255,
-                   what + ": exit code " + std::to_string(run.exit) + (run.exit == -1 ? " (still running after 120 s)" : ""));
+                   what + ": exit code " + std::to_string(run.exit) + (run.exit == -1 ? hung : ""));
             if (run.exit == 1)
                 Expect(std::any_of(run.errors.begin(), run.errors.end(), IsMemoryRefusal),
                        what + ": a refused start that gives no reason");
             if (run.exit == 255)
-                Expect(!run.errors.empty() && run.errors.back() == "Fatal Memory Error: Out of Memory!",
+                Expect(!run.errors.empty() && run.errors.back() == fatal,
                        what + ": exit code 255 without the fatal line last on standard error");
         }
+        if (!swept.empty() && swept.back().exit == -1) return;
         for (const LimitedRun& run : PlayUnderLimits({"--data=440000000", "--as=" + std::to_string(840L << 20)}, env,
                                                      TwoProcessors()))
             Expect(run.exit == 0, run.limit + " on two processors: exit code " + std::to_string(run.exit));
+        for (const LimitedRun& run : PlayUnderLimits({"--as=" + std::to_string(500L << 20)}, env, {}))
+            Expect(run.exit == 1 &&
+                       Has(run.log, "The game's window cannot be made: the process's memory limits leave "
+                                    "too little for the graphics driver"),
+                   run.limit + where +
+                       ": the game's window was not refused for the driver's room (exit code " +
+                       std::to_string(run.exit) + ")");
+        // A drawing read back at once, its program compiled there.
+        const std::string draw = "draw_rectangle(0, 0, 8, 8, false);\ndraw_getpixel(0, 0);\n";
+        const std::string drew = "show_debug_message(\"drew\");\n";
+        // What is checked, the game's create code, the MiB left it as it waits (the box's game plays on, so
+        // it keeps room for a later program), whether it runs as a player sees it (boxes open only there:
+        // in a window, not headless), its exit code and a line of its log.
+        const std::tuple<const char*, std::string, long, bool, int, std::string> rows[] = {
+            {"the first shader program", WAIT_FOR_LIMIT + draw + drew, 4, false, 255, fatal},
+            {"a later shader program",
+             draw + "s = surface_create(8, 8);\n" + WAIT_FOR_LIMIT +
+                 "draw_surface(s, 0, 0);\ndraw_getpixel(0, 0);\n" + drew,
+             4, false, 255, fatal},
+            {"a text box's graphics context", draw + WAIT_FOR_LIMIT + "get_string_async(\"Name?\", \"x\");\n",
+             16, true, 0,
+             "Dialog window could not be made: the process's memory limits leave too little for its graphics "
+             "context"}};
+        int n = 0;
+        for (const auto& [what, create, left, box, exit, line] : rows) {
+            if (box && !windowed) continue;
+            LimitedRun run =
+                PlayPastWait(BuildGame("wait" + std::to_string(n++), 10, "source", create, ""), left,
+                             box ? InAWindow({"KELVARO_MAX_FRAMES=30", "KELVARO_NO_WAIT=1"}) : env);
+            std::string at = std::string(what) + ", " + run.limit + where;
+            Expect(run.exit == exit, at + ": exit code " + std::to_string(run.exit));
+            Expect(Has(run.log, line), at + ": no \"" + line + "\"");
+            if (exit == 255)
+                Expect(!Has(run.log, "drew") && !run.errors.empty() && run.errors.back() == fatal,
+                       at + ": it drew past the refused program, or the fatal line is not last");
+        }
     }};
     // In a real window (run on an X server of its own, as xvfb-run gives), a message box, a question and
     // the error form each wait in a process of their own when a signal comes: SIGTERM, SIGINT and
