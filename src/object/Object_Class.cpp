@@ -286,7 +286,8 @@ void CObject::AddInstance(CInstance* instance)
     instance->m_pObjectNode = m_Instances.Append(instance);
     instance->m_pObjectAllNode = m_AllInstances.Append(instance);
     if (m_pParentObject == nullptr) return;
-    ForEachAncestor(m_pParentObject, [instance](CObject& parent) { parent.m_AllInstances.Append(instance); });
+    ForEachAncestor(m_pParentObject,
+                    [instance](CObject& ancestor) { ancestor.m_AllInstances.Append(instance); });
 }
 
 bool CObject::RemoveInstance(CInstance* instance)
@@ -294,7 +295,8 @@ bool CObject::RemoveInstance(CInstance* instance)
     m_Instances.Remove(instance, instance->m_pObjectNode);
     m_AllInstances.Remove(instance, instance->m_pObjectAllNode);
     if (m_pParentObject == nullptr) return true;
-    ForEachAncestor(m_pParentObject, [instance](CObject& parent) { parent.m_AllInstances.Remove(instance); });
+    ForEachAncestor(m_pParentObject,
+                    [instance](CObject& ancestor) { ancestor.m_AllInstances.Remove(instance); });
     return true;
 }
 
@@ -311,7 +313,8 @@ void CObject::MoveInstances(CObject* from, CObject* to)
         moving.push_back(node->instance);
     if (from != nullptr) {
         const std::unordered_set<const CInstance*> leaving(moving.begin(), moving.end());
-        ForEachAncestor(from, [&leaving](CObject& parent) { RemoveEach(parent.m_AllInstances, leaving); });
+        ForEachAncestor(from,
+                        [&leaving](CObject& ancestor) { RemoveEach(ancestor.m_AllInstances, leaving); });
     }
     ForEachAncestor(to, [&moving](CObject& ancestor) {
         for (CInstance* instance : moving) ancestor.m_AllInstances.Append(instance);

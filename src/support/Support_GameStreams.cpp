@@ -41,7 +41,9 @@ std::FILE* GameStreams_Open(const char* path, const char* how)
 {
     std::FILE* stream = std::fopen(path, how);
     if (stream == nullptr) return nullptr;
-    Platform_OnTerminationDeadline(GameStreams_FlushWithoutWaiting);
+    // The deadline has something to flush from the first stream on.
+    static const bool s_Registered = (Platform_OnTerminationDeadline(GameStreams_FlushWithoutWaiting), true);
+    (void)s_Registered;
     HoldList();
     for (std::FILE*& slot : g_Streams) {
         if (slot != nullptr) continue;

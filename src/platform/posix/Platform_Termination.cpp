@@ -15,7 +15,6 @@
 #include <ctime>
 #include <mutex>
 #include <new>
-#include <utility>
 
 namespace {
 
@@ -45,7 +44,7 @@ constexpr int FORCING_SIGNAL_WHILE_ENDING = 3;
 
 // A player, a shell or a service manager sends one signal and waits. The game has this long from the
 // first to come back to its loop: a script still running after the first part of it is ended where
-// the executors look (Platform_TerminationOverdue), and whatever still runs at its end (a thread
+// the executors look (Platform_EndIfTerminationOverdue), and whatever still runs at its end (a thread
 // blocked in a library or the system) is ended by the watchdog. Once the orderly end has begun it
 // runs to its end, however long it takes; a third signal still cuts it.
 constexpr int64_t TERMINATION_DEADLINE_NANOSECONDS = 4000000000;
@@ -86,6 +85,15 @@ int64_t MonotonicNanoseconds()
     _exit(128 + number);
 }
 
+// A termination signal came and the game has not come back to its loop in the time it had, its end
+// not begun.
+bool TerminationOverdue()
+{
+    // Once the end is under way the game came back in time.
+    if (g_FirstSignal.load() == 0 || g_EndUnderWay.load() != 0) return false;
+    return MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
+}
+
 // A signal handler may not flush files; this thread may, without waiting on a lock that a thread
 // blocked outside the engine holds (the deadline step only tries the locks).
 void* WatchDeadline(void*)
@@ -105,8 +113,6 @@ void* WatchDeadline(void*)
 // handlers run on the game's threads as before. Without it the second signal alone bounds the end.
 void StartWatchdog()
 {
-    static bool s_Started = false;
-    if (std::exchange(s_Started, true)) return;
     if (sem_init(&g_WatchdogWake, 0, 0) != 0) return;
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return;
@@ -188,7 +194,8 @@ void MakeShare()
 void Platform_InstallTerminationHandlers()
 {
     MakeShare();
-    StartWatchdog();
+    static std::once_flag once;
+    std::call_once(once, StartWatchdog);
     // A wait for a box goes on after the handler: the box's end is what ends it.
     for (int number : TERMINATION_SIGNALS) Handle(number, OnTerminationSignal);
 }
@@ -198,22 +205,12 @@ bool Platform_TerminationRequested()
     return g_Signals.load() != 0;
 }
 
-bool Platform_TerminationOverdue()
-{
-    // Once the end is under way the game came back in time.
-    if (g_FirstSignal.load() == 0 || g_EndUnderWay.load() != 0) return false;
-    return MonotonicNanoseconds() - g_FirstSignalAt.load() >= TERMINATION_GRACE_NANOSECONDS;
-}
-
-void Platform_EndOnTermination()
-{
-    std::fflush(nullptr);
-    EndByFirstSignal();
-}
-
 void Platform_EndIfTerminationOverdue()
 {
-    if (Platform_TerminationOverdue()) Platform_EndOnTermination();
+    if (!TerminationOverdue()) return;
+    // Its open files flushed first, as a fatal error ends a game.
+    std::fflush(nullptr);
+    EndByFirstSignal();
 }
 
 void Platform_OnTerminationDeadline(void (*step)())

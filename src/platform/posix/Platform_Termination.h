@@ -18,16 +18,10 @@ void Platform_InstallTerminationHandlers();
 // A termination signal came.
 bool Platform_TerminationRequested();
 
-// A termination signal came and the game has not come back to its loop in the time it had, its end
-// not begun.
-bool Platform_TerminationOverdue();
-
-// Ends the process at once as the termination signal does by default, its open files flushed first:
-// for a script that never lets the loop on, as a fatal error ends one.
-[[noreturn]] void Platform_EndOnTermination();
-
-// Ends the process there when the termination is overdue: what a running script calls where it
-// looks (the interpreter's message pump, the tree-walking executor's loops, sleep).
+// Where a termination signal came and the game has not come back to its loop in the 2 s it had, its
+// end not begun, ends the process at once as the signal does by default, its open files flushed
+// first: what a running script calls where it looks (the interpreter's message pump, the
+// tree-walking executor's loops, sleep).
 void Platform_EndIfTerminationOverdue();
 
 // The step the watchdog runs before it ends the process at the deadline, from its own thread, while
